@@ -1,0 +1,27 @@
+# Brindlemox: the two commands a user and CI need.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+.PHONY: deps configure build test run bench clean
+
+deps:
+	./scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	./$(BUILD)/brindlemox $(ARGS)
+
+bench: build
+	./$(BUILD)/brindlemox_bench
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,77 @@
+// The one Signetics 2650 / 2650B processor: registers, program-status bytes,
+// return-address stack and the 32 KB guest address space.
+//
+// Every processor-based machine runs this one core. State is plain globals;
+// machines with two processor boards swap whole register contexts in and out.
+// Time is counted in clock periods: one processor cycle is three of them.
+#pragma once
+
+#include <cstdint>
+
+using u8 = std::uint8_t;
+using u16 = std::uint16_t;
+using u32 = std::uint32_t;
+using i32 = std::int32_t;
+using u64 = std::uint64_t;
+
+constexpr u32 GUEST_MEMORY_SIZE = 0x8000;
+
+// PSU bits
+constexpr u8 PSU_S = 0x80;   // sense input
+constexpr u8 PSU_F = 0x40;   // flag output
+constexpr u8 PSU_II = 0x20;  // interrupt inhibit
+constexpr u8 PSU_UF1 = 0x10; // user flag 1
+constexpr u8 PSU_UF2 = 0x08; // user flag 2
+constexpr u8 PSU_SP = 0x07;  // return-address stack pointer
+
+// PSL bits
+constexpr u8 PSL_CC = 0xC0;  // condition code
+constexpr u8 PSL_IDC = 0x20; // inter-digit carry
+constexpr u8 PSL_RS = 0x10;  // register bank select
+constexpr u8 PSL_WC = 0x08;  // with carry
+constexpr u8 PSL_OVF = 0x04; // overflow
+constexpr u8 PSL_COM = 0x02; // logical compare
+constexpr u8 PSL_C = 0x01;   // carry/borrow
+
+// Condition code values (in PSL bits 7-6)
+constexpr u8 CC_ZERO = 0x00;
+constexpr u8 CC_POSITIVE = 0x40;
+constexpr u8 CC_NEGATIVE = 0x80;
+
+constexpr u8 CPU_NO_IRQ_LEVEL = 8;
+
+enum CpuType : u32 { CPU_2650 = 0, CPU_2650B = 1 };
+
+extern u16 cpu_iar;
+extern u8 cpu_regs[7];
+extern u8 cpu_psu;
+extern u8 cpu_psl;
+extern u16 cpu_ras[8];
+extern u32 cpu_irq_pending;
+extern u8 cpu_irq_level;
+extern u32 cpu_type;
+extern u32 cpu_cycles;
+extern i32 cpu_cycle_budget;
+extern u32 cpu_op_cycles;
+extern u16 cpu_prev_iar;
+
+// Per-instruction scratch, valid while one instruction executes.
+extern u8 cpu_opcode;
+extern u8 cpu_regsel;
+extern u32 cpu_ea;
+
+extern u8 guest_memory[GUEST_MEMORY_SIZE];
+
+// The address n bytes after a, wrapping inside a's 8 KB page.
+constexpr u16 page_add(u16 a, int n) {
+    return static_cast<u16>((a & 0x6000) + ((a + n) & 0x1FFF));
+}
+
+// Index into cpu_regs of register field 0..3 under the current bank.
+inline u8 cpu_reg_index(u8 field) {
+    field &= 3;
+    return (field && (cpu_psl & PSL_RS)) ? static_cast<u8>(field + 3) : field;
+}
+
+// Register state as a machine reset leaves it: IAR 0, PSU 0, PSL 0, empty stack.
+void cpu_reset_state();
