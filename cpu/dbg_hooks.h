@@ -1,0 +1,86 @@
+// The processor's debugger hooks and run-time reports.
+//
+// Owns the pause request and the pause loop, the per-instruction breakpoint and
+// step-out check, the register accessors with register watchpoints, the
+// completion of taken absolute branches with the BIOS-call report, the DOS
+// vector report, the loop and wrap reports, and the processor's diagnostic
+// switches (bound to the settings file by their key names).
+//
+// Pauses are requested, never taken on the spot: dbg_request_pause marks one,
+// and it is served before the next instruction (cpu_check_breakpoint) or after
+// the current one (the interpreter calls dbg_pause_loop when pause_pending).
+#pragma once
+
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
+
+// Pause reasons
+constexpr int PAUSE_LOG = 0;    // a logged warning: honoured only with "pauselog"
+constexpr int PAUSE_BREAK = 1;  // a breakpoint or watchpoint: only with "pausebreak"
+constexpr int PAUSE_ALWAYS = 2; // run targets, step-out: always
+
+extern u8 pause_pending;
+
+// Diagnostic switches, named after their settings keys.
+extern u32 logbios;         // report calls into BIOS code
+extern u32 logillegal;      // illegal instructions, uninitialised bytes, IAR wrap
+extern u32 loginefficient;  // advice on inefficient instructions
+extern u32 loginterrupts;   // accepted interrupts
+extern u32 logreadwrites;   // mirrored, unreadable, unwritable and mid-redraw accesses
+extern u32 logsubroutines;  // subroutine calls and returns
+extern u32 pausebreak;      // pause at breakpoints and watchpoints (initially on)
+extern u32 pauselog;        // pause at logged warnings
+extern u32 watchreads;      // read watches on (initially on)
+extern u32 watchwrites;     // 0 off, 1 writes that change the value, 2 every write (initially 2)
+
+// Watch annotation of the last reported value (" ['A']", " [CR]", chip bit fields...).
+constexpr int WATCH_ANNOTATION_SIZE = 128;
+extern char watch_annotation[WATCH_ANNOTATION_SIZE];
+
+// Resets pause_pending and the switches to their initial values.
+void dbg_hooks_reset();
+
+void dbg_request_pause(int reason);
+// Runs the GUI until the user continues; the interrupted run loop then goes on.
+void dbg_pause_loop();
+
+void cpu_check_breakpoint_slow();
+// Before every instruction: step-out marker and code breakpoint at cpu_iar.
+inline void cpu_check_breakpoint() {
+    if (mem_attributes[cpu_iar & (GUEST_MEMORY_SIZE - 1)] & (MEM_STEP_OUT | MEM_BREAKPOINT))
+        cpu_check_breakpoint_slow();
+}
+
+u8 cpu_read_register_watched(u32 n);
+void cpu_write_register_watched(u32 n, u8 value);
+
+// Register operand n (0..6) of an instruction, seen by register read watches.
+inline u8 cpu_read_register(u32 n) {
+    if (mem_attributes[MEM_REG_BASE + n] & MEM_WATCH)
+        return cpu_read_register_watched(n);
+    return cpu_regs[n];
+}
+
+// Register write of an instruction, seen by register write watches.
+inline void cpu_write_register(u32 n, u8 value) {
+    if (mem_attributes[MEM_REG_BASE + n] & MEM_WATCH) {
+        cpu_write_register_watched(n, value);
+        return;
+    }
+    cpu_regs[n] = value;
+}
+
+// Fills watch_annotation for a watched value at a guest address (memory watches).
+void cpu_annotate_value(u8 value, u32 address);
+// The same for register watches.
+void cpu_annotate_register_value(u8 value);
+
+// Completes a taken absolute branch or call to cpu_ea, reporting calls from game
+// code into BIOS code; indirect is nonzero for an indirect instruction.
+void cpu_report_bios_call(u32 indirect);
+// Before an indirect pointer at cpu_ea is read: reports calls through DOS vectors.
+void cpu_report_dos_vector_call();
+// A loop branch fell through while running to the end of a loop.
+void cpu_log_end_of_loop();
+// The IAR wrapped inside its page after the instruction at cpu_prev_iar.
+void cpu_log_iar_wrapped();

@@ -1,0 +1,102 @@
+// Checked guest memory access and the per-address side tables.
+//
+// Owns the tables that make a machine's memory map more than flat RAM:
+// attributes (ROM, chip and sound registers, read-once, unmapped, board-routed,
+// breakpoint and watch marks), the read and write mirror maps, the access
+// history and the chip-register coverage bits. Each machine's memory-map set-up
+// fills them; the debugger sets its marks at run time.
+//
+// The interpreter sends every data byte an instruction reads or writes through
+// cpu_read_checked / cpu_write_checked. Ordinary RAM and ROM take the inline
+// fast path (mirror lookup, access bit, one mask test); everything else goes to
+// the out-of-line slow path in memory.cpp.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// mem_attributes bits
+constexpr u16 MEM_HW_REGISTER = 0x0001; // chip or I/O register mapped into memory
+constexpr u16 MEM_UNREADABLE = 0x0002;  // write-only; with MEM_UNWRITABLE: unmapped
+constexpr u16 MEM_UNWRITABLE = 0x0004;  // ROM; with MEM_UNREADABLE: unmapped
+constexpr u16 MEM_READ_ONCE = 0x0008;   // a read resets the byte
+constexpr u16 MEM_WATCH = 0x0010;       // data watchpoint (register watch at MEM_REG_BASE + n)
+constexpr u16 MEM_COMMENT = 0x0020;     // has an address comment
+constexpr u16 MEM_BIOS = 0x0040;        // monitor ROM or its RAM
+constexpr u16 MEM_BREAKPOINT = 0x0080;  // code breakpoint
+constexpr u16 MEM_SOUND = 0x0100;       // sound register
+constexpr u16 MEM_STEP_OUT = 0x0200;    // step-out marker
+constexpr u16 MEM_DEVICE = 0x0400;      // screen or display RAM
+constexpr u16 MEM_TRAIN = 0x0800;       // candidate of the trainer search
+constexpr u16 MEM_PHUNSY_U = 0x1000;    // PHUNSY U-bank window
+constexpr u16 MEM_PHUNSY_Q = 0x2000;    // PHUNSY Q-bank window
+constexpr u16 MEM_PHUNSY_AREA = 0x4000; // PHUNSY monitor area
+constexpr u16 MEM_ROUTED = 0x8000;      // byte kept by the board outside guest_memory
+
+// Attributes that send an access down the slow path.
+constexpr u16 MEM_READ_SLOW = 0x801B;
+constexpr u16 MEM_WRITE_SLOW = 0x8115;
+
+// mem_access bits
+constexpr u32 ACC_WRITTEN = 0x00000001;     // written by an instruction
+constexpr u32 ACC_READ = 0x00000002;        // read as data by an instruction
+constexpr u32 ACC_OPERAND = 0x00000004;     // fetched as an operand byte
+constexpr u32 ACC_OPCODE = 0x00000008;      // fetched as an opcode
+constexpr u32 ACC_INDIRECT = 0x00000010;    // read as an indirect pointer
+constexpr u32 ACC_BRANCH_IRQ = 0x00000100;  // branch target while an interrupt is serviced
+constexpr u32 ACC_CALL_IRQ = 0x00000200;    // call target while an interrupt is serviced
+constexpr u32 ACC_BRANCH = 0x01000000;      // branch target otherwise
+constexpr u32 ACC_CALL = 0x02000000;        // call target otherwise
+constexpr u32 ACC_DEPTH_MASK = 0x1C000000;  // PSU.SP after a call
+constexpr int ACC_DEPTH_SHIFT = 26;
+constexpr u32 ACC_LOOP_TARGET = 0x20000000; // target of a taken loop branch
+constexpr u32 ACC_LOOP_SOURCE = 0x40000000; // instruction of a taken loop branch
+
+// Register pseudo-addresses: MEM_REG_BASE + n, n = 0..19 (r0..r6, PSU, PSL, SP, CC, IAR,
+// RAS0..RAS7). Only the watch bit is used there.
+constexpr u32 MEM_REG_BASE = 0x10000;
+constexpr u32 MEM_REG_COUNT = 20;
+constexpr u32 MEM_ATTR_SIZE = MEM_REG_BASE + MEM_REG_COUNT;
+
+extern u16 mem_attributes[MEM_ATTR_SIZE];
+extern u32 mem_access[GUEST_MEMORY_SIZE];
+extern u16 mem_read_mirror[GUEST_MEMORY_SIZE];
+extern u16 mem_write_mirror[GUEST_MEMORY_SIZE];
+extern u32 coverage_read_flags[GUEST_MEMORY_SIZE]; // chip registers read by the code at an address
+extern u32 coverage_flags[GUEST_MEMORY_SIZE];      // chip registers written by it
+
+// Every address plain RAM: attributes (guest range and register watches) cleared,
+// mirrors pointing at themselves, history and coverage cleared.
+void mem_reset_tables();
+// Clears mem_access, coverage_flags and coverage_read_flags.
+void mem_clear_access();
+// Value a read-once register holds after it has been read (255 on the Arcadia, else 0).
+u8 mem_read_once_value();
+
+// The slow paths, for mirrors, diagnostics and special bytes.
+u8 mem_read_slow(u32 address);
+void mem_write_slow(u32 address, u8 value);
+
+// Diagnostic switches the fast paths must look at.
+extern u32 logillegal;
+extern u32 logreadwrites;
+
+// The byte an instruction reads from a 15-bit guest address.
+inline u8 cpu_read_checked(u32 address) {
+    address &= GUEST_MEMORY_SIZE - 1;
+    mem_access[address] |= ACC_READ;
+    if (mem_read_mirror[address] != address || (mem_attributes[address] & MEM_READ_SLOW) ||
+        logillegal)
+        return mem_read_slow(address);
+    return guest_memory[address];
+}
+
+// A byte an instruction writes to a 15-bit guest address.
+inline void cpu_write_checked(u32 address, u8 value) {
+    address &= GUEST_MEMORY_SIZE - 1;
+    mem_access[address] |= ACC_WRITTEN;
+    if (mem_write_mirror[address] != address || (mem_attributes[address] & MEM_WRITE_SLOW)) {
+        mem_write_slow(address, value);
+        return;
+    }
+    guest_memory[address] = value;
+}
