@@ -1,8 +1,36 @@
 // Message output: the one printf-style channel of every diagnostic, trace and
 // reply, to standard output, the log file and an open disassembly file.
+//
+// The log file is "RAM:Brindlemox.log". It is opened lazily by the first
+// message while logging is on, and every message written to it also reaches
+// the console and the disassembly file being written.
 #pragma once
 
 #include <cstdio>
 
+constexpr int CON_BUFFER_SIZE = 16384; // longer messages are cut to fit
+constexpr const char* LOG_FILE_NAME = "RAM:Brindlemox.log";
+
+// The "logtofile" setting.
+enum LogMode : int { LOG_APPEND = 0, LOG_OFF = 1, LOG_REPLACE = 2 };
+
+extern std::FILE* log_file;        // open log file, or nullptr
+extern int log_mode;               // LogMode; initially LOG_OFF
+extern std::FILE* asm_output_file; // disassembly or source file being written, or nullptr
+extern int rexx_quiet;             // set while a scripted debugger command runs quietly
+extern int con_output_seen;        // set by every message that was output
+
+// One event pass of the main window, run after each message so that a long run
+// of messages keeps the interface alive. nullptr (the default) runs nothing.
+// A message printed from inside the pass does not start another one.
+extern void (*con_event_hook)();
+
 // `ignored` is not used; callers pass 0. Format and arguments as for printf.
 void con_printf(int ignored, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Opens the log file as `log_mode` says ("w" to replace, "a" to append). On
+// failure logging is switched off. Unless `quiet`, prints the opening line.
+void log_file_open(int quiet);
+
+// Prints the closing line (so that it reaches the file) and closes the log file.
+void log_file_close();

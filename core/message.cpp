@@ -1,0 +1,123 @@
+#include "core/message.h"
+#include "core/message_date.h"
+#include "core/message_seams.h"
+#include "platform/catalog.h"
+#include "platform/paths.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+std::FILE* log_file = nullptr;
+int log_mode = LOG_OFF;
+std::FILE* asm_output_file = nullptr;
+int rexx_quiet = 0;
+int con_output_seen = 0;
+void (*con_event_hook)() = nullptr;
+
+constexpr int MENU_LOG_SETTING = 214;
+
+static char con_buffer[CON_BUFFER_SIZE];
+static bool in_event_pass = false;
+
+// A text being built in a fixed buffer; what does not fit is cut off.
+struct TextBuf {
+    char* data;
+    size_t size; // capacity, including the NUL
+    size_t used;
+};
+
+static void append_v(TextBuf& b, const char* format, va_list args) {
+    if (b.used + 1 >= b.size) return;
+    int n = std::vsnprintf(b.data + b.used, b.size - b.used, format, args);
+    if (n < 0) {
+        b.data[b.used] = '\0';
+        return;
+    }
+    size_t room = b.size - 1 - b.used;
+    b.used += static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room;
+}
+
+static void append(TextBuf& b, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    append_v(b, format, args);
+    va_end(args);
+}
+
+// The line that starts a log: how the file was opened, or that it could not be.
+// `opened_mode` is the mode the open was attempted in.
+static void put_opening_line(TextBuf& b, int opened_mode) {
+    if (!log_file) {
+        append(b, cat_str(971, "Can't open %s for writing!\n\n"), LOG_FILE_NAME);
+        return;
+    }
+    const char* text = opened_mode == LOG_REPLACE
+                           ? cat_str(762, "Opened %s for writing at %s.\n\n")
+                           : cat_str(461, "Opened %s for appending at %s.\n\n");
+    append(b, text, LOG_FILE_NAME, format_date_time_long());
+}
+
+static void write_console(const char* text, size_t length) {
+    for (size_t i = 0; i < length; i++) {
+        std::putchar(text[i]);
+        if (text[i] == '\n') std::fflush(stdout);
+    }
+}
+
+void con_printf(int, const char* format, ...) {
+    if (rexx_quiet) return;
+    con_output_seen = 1;
+    TextBuf b{con_buffer, sizeof con_buffer, 0};
+    con_buffer[0] = '\0';
+    if (!log_file && log_mode != LOG_OFF) {
+        int mode = log_mode;
+        log_file_open(1);
+        put_opening_line(b, mode);
+    }
+    if (format) {
+        va_list args;
+        va_start(args, format);
+        append_v(b, format, args);
+        va_end(args);
+    }
+    if (log_file) std::fwrite(con_buffer, 1, b.used, log_file);
+    if (asm_output_file) std::fwrite(con_buffer, 1, b.used, asm_output_file);
+    write_console(con_buffer, b.used);
+
+    if (con_event_hook && !in_event_pass) {
+        in_event_pass = true;
+        con_event_hook();
+        in_event_pass = false;
+    }
+}
+
+void log_file_open(int quiet) {
+    if (log_mode == LOG_OFF) return;
+    if (log_file) { // reopening: drop the old handle first
+        std::fclose(log_file);
+        log_file = nullptr;
+    }
+    int mode = log_mode;
+    // The host path is absolute, so the current directory does not matter here.
+    std::string path = path_to_host(LOG_FILE_NAME);
+    log_file = std::fopen(path.c_str(), mode == LOG_REPLACE ? "w" : "a");
+    if (!log_file) {
+        log_mode = LOG_OFF;
+        gui_update_menu_item(MENU_LOG_SETTING);
+    }
+    if (!quiet) {
+        char line[512];
+        line[0] = '\0';
+        TextBuf b{line, sizeof line, 0};
+        put_opening_line(b, mode);
+        con_printf(0, "%s", line);
+    }
+}
+
+void log_file_close() {
+    if (!log_file) return;
+    con_printf(0, cat_str(462, "Closed %s at %s.\n\n"), LOG_FILE_NAME, format_date_time_long());
+    std::fclose(log_file);
+    log_file = nullptr;
+}

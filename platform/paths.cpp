@@ -1,0 +1,89 @@
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// An environment value, or empty when unset or empty.
+static std::string env_value(const char* key) {
+    const char* v = std::getenv(key);
+    return v ? std::string(v) : std::string();
+}
+
+static std::string strip_trailing_slashes(std::string p) {
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+
+static std::string user_home() {
+    std::string home = env_value("HOME");
+    if (!home.empty()) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0])
+        return pw->pw_dir;
+    return ".";
+}
+
+std::string path_progdir() {
+    std::string home = env_value("BRINDLEMOX_HOME");
+    if (!home.empty()) return strip_trailing_slashes(home);
+    // Relative XDG values are invalid and ignored.
+    std::string data = env_value("XDG_DATA_HOME");
+    if (!data.empty() && data[0] == '/') return strip_trailing_slashes(data) + "/brindlemox";
+    return strip_trailing_slashes(user_home()) + "/.local/share/brindlemox";
+}
+
+std::string path_ram() {
+    std::string run = env_value("XDG_RUNTIME_DIR");
+    if (!run.empty() && run[0] == '/') return strip_trailing_slashes(run);
+    return "/tmp";
+}
+
+static bool volume_is(std::string_view volume, std::string_view wanted) {
+    if (volume.size() != wanted.size()) return false;
+    for (size_t i = 0; i < volume.size(); i++) {
+        char c = volume[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != wanted[i]) return false;
+    }
+    return true;
+}
+
+static std::string join(const std::string& folder, std::string_view rest) {
+    while (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+    if (rest.empty()) return folder;
+    if (folder == "/") return "/" + std::string(rest);
+    return folder + "/" + std::string(rest);
+}
+
+std::string path_to_host(std::string_view name) {
+    // A volume name is everything before the first colon, when no slash precedes it.
+    size_t colon = name.find(':');
+    if (colon == std::string_view::npos || colon == 0) return std::string(name);
+    std::string_view volume = name.substr(0, colon);
+    if (volume.find('/') != std::string_view::npos) return std::string(name);
+    std::string_view rest = name.substr(colon + 1);
+    if (volume_is(volume, "PROGDIR")) return join(path_progdir(), rest);
+    if (volume_is(volume, "RAM")) return join(path_ram(), rest);
+    return std::string(name);
+}
+
+static bool is_dir(const std::string& p) {
+    struct stat st;
+    return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool path_make_dirs(const std::string& dir) {
+    if (dir.empty()) return false;
+    if (is_dir(dir)) return true;
+    // Walk the components and create each one that is missing.
+    for (size_t pos = 1; pos <= dir.size(); pos++) {
+        if (pos != dir.size() && dir[pos] != '/') continue;
+        std::string part = dir.substr(0, pos);
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    return is_dir(dir);
+}
+
+bool path_make_progdir() { return path_make_dirs(path_progdir()); }

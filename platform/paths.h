@@ -1,0 +1,27 @@
+// Host paths: the program home (PROGDIR:), the runtime folder (RAM:) and the
+// translation of AmigaDOS-style names ("DRAWER:sub/file") into host paths.
+//
+// PROGDIR: is $BRINDLEMOX_HOME, else $XDG_DATA_HOME/brindlemox, else
+// ~/.local/share/brindlemox. RAM: is $XDG_RUNTIME_DIR, else /tmp. Both are
+// read from the environment on every call, so tests can redirect them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Host folder of PROGDIR:, without a trailing slash.
+std::string path_progdir();
+
+// Host folder of RAM:, without a trailing slash.
+std::string path_ram();
+
+// The host path of `name`. "PROGDIR:" and "RAM:" (any letter case) are
+// replaced by their folders; everything else, including absolute and
+// relative host paths and unknown volume names, is returned unchanged.
+std::string path_to_host(std::string_view name);
+
+// Creates `dir` and any missing parents. True when it exists as a folder.
+bool path_make_dirs(const std::string& dir);
+
+// Creates the program home when it is missing. True when it exists.
+bool path_make_progdir();

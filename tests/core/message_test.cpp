@@ -1,0 +1,234 @@
+#include "core/message.h"
+#include "core/message_date.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string read_stream(std::FILE* f) {
+    std::fflush(f);
+    std::rewind(f);
+    std::string out;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) out += static_cast<char>(c);
+    return out;
+}
+
+bool starts_with(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+int hook_calls = 0;
+
+// The log goes to a temporary RAM: folder; nothing touches the user's files.
+class Message : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "brindlemox-msg-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        dir = tmpl;
+        const char* v = std::getenv("XDG_RUNTIME_DIR");
+        old_runtime = v ? std::optional<std::string>(v) : std::nullopt;
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        log_path = dir + "/Brindlemox.log";
+        reset_state();
+    }
+    void TearDown() override {
+        if (log_file) std::fclose(log_file);
+        reset_state();
+        if (old_runtime)
+            setenv("XDG_RUNTIME_DIR", old_runtime->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+        fs::remove_all(dir);
+    }
+    static void reset_state() {
+        log_file = nullptr;
+        log_mode = LOG_OFF;
+        asm_output_file = nullptr;
+        rexx_quiet = 0;
+        con_output_seen = 0;
+        con_event_hook = nullptr;
+        hook_calls = 0;
+    }
+    std::string dir, log_path;
+    std::optional<std::string> old_runtime;
+};
+
+TEST_F(Message, ReplaceModeEmptiesTheLogAndStartsWithTheOpeningLine) {
+    std::ofstream(log_path) << "text of an earlier run\n";
+    log_mode = LOG_REPLACE;
+    testing::internal::CaptureStdout();
+    con_printf(0, "first %d\n", 1);
+    con_printf(0, "second %s\n", "line");
+    log_file_close();
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log_file, nullptr);
+
+    std::string log = read_file(log_path);
+    EXPECT_TRUE(starts_with(log, "Opened RAM:Brindlemox.log for writing at ")) << log;
+    EXPECT_EQ(log.find("earlier run"), std::string::npos);
+    size_t body = log.find(".\n\nfirst 1\nsecond line\n");
+    ASSERT_NE(body, std::string::npos) << log;
+    EXPECT_NE(log.find("Closed RAM:Brindlemox.log at ", body), std::string::npos);
+    // The console gets the same opening line, once.
+    EXPECT_TRUE(starts_with(console, "Opened RAM:Brindlemox.log for writing at ")) << console;
+    EXPECT_EQ(console.find("Opened", 1), std::string::npos);
+}
+
+TEST_F(Message, AppendModeKeepsEarlierRunsAndMarksEachRun) {
+    std::ofstream(log_path) << "earlier run\n";
+    log_mode = LOG_APPEND;
+    testing::internal::CaptureStdout();
+    con_printf(0, "run one\n");
+    log_file_close();
+    con_printf(0, "run two\n"); // mode still append: reopens lazily
+    log_file_close();
+    testing::internal::GetCapturedStdout();
+
+    std::string log = read_file(log_path);
+    EXPECT_TRUE(starts_with(log, "earlier run\nOpened RAM:Brindlemox.log for appending at ")) << log;
+    size_t one = log.find("run one\n");
+    size_t second_open = log.find("Opened RAM:Brindlemox.log for appending at ", one);
+    size_t two = log.find("run two\n", second_open);
+    EXPECT_NE(one, std::string::npos);
+    EXPECT_NE(second_open, std::string::npos);
+    EXPECT_NE(two, std::string::npos);
+    EXPECT_TRUE(log.ends_with(".\n\n")); // the closing line of the second run
+}
+
+TEST_F(Message, OpeningFromTheMenuPrintsTheLineAtOnce) {
+    log_mode = LOG_REPLACE;
+    testing::internal::CaptureStdout();
+    log_file_open(0);
+    ASSERT_NE(log_file, nullptr);
+    log_file_close();
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(starts_with(console, "Opened RAM:Brindlemox.log for writing at "));
+    EXPECT_NE(console.find("\n\nClosed RAM:Brindlemox.log at "), std::string::npos);
+    EXPECT_TRUE(starts_with(read_file(log_path), "Opened RAM:Brindlemox.log for writing at "));
+}
+
+TEST_F(Message, FailedOpenSwitchesLoggingOffAndSaysSoElsewhere) {
+    setenv("XDG_RUNTIME_DIR", (dir + "/missing/folder").c_str(), 1);
+    std::FILE* listing = std::tmpfile();
+    ASSERT_NE(listing, nullptr);
+    asm_output_file = listing;
+    log_mode = LOG_APPEND;
+    testing::internal::CaptureStdout();
+    con_printf(0, "message %d\n", 7);
+    con_printf(0, "next\n"); // no second attempt
+    std::string console = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(log_mode, LOG_OFF);
+    EXPECT_EQ(log_file, nullptr);
+    const std::string expected = "Can't open RAM:Brindlemox.log for writing!\n\nmessage 7\nnext\n";
+    EXPECT_EQ(console, expected);
+    EXPECT_EQ(read_stream(listing), expected);
+    asm_output_file = nullptr;
+    std::fclose(listing);
+
+    log_mode = LOG_REPLACE;
+    testing::internal::CaptureStdout();
+    log_file_open(0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Can't open RAM:Brindlemox.log for writing!\n\n");
+    EXPECT_EQ(log_mode, LOG_OFF);
+}
+
+TEST_F(Message, QuietScriptCommandsOutputNothing) {
+    con_event_hook = [] { hook_calls++; };
+    log_mode = LOG_REPLACE;
+    rexx_quiet = 1;
+    testing::internal::CaptureStdout();
+    con_printf(0, "hidden\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(con_output_seen, 0);
+    EXPECT_EQ(hook_calls, 0);
+    EXPECT_EQ(log_file, nullptr); // not even opened
+    EXPECT_FALSE(fs::exists(log_path));
+
+    rexx_quiet = 0;
+    testing::internal::CaptureStdout();
+    con_printf(0, "shown\n");
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(con_output_seen, 1);
+    EXPECT_EQ(hook_calls, 1);
+}
+
+TEST_F(Message, EveryMessageAlsoLandsInTheListingFile) {
+    std::FILE* listing = std::tmpfile();
+    ASSERT_NE(listing, nullptr);
+    asm_output_file = listing;
+    testing::internal::CaptureStdout();
+    con_printf(0, "%04X LODI,R0 $%02X\n", 0x1234, 0x5A);
+    con_printf(0, "trace");
+    asm_output_file = nullptr;
+    con_printf(0, " not in the file\n");
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(read_stream(listing), "1234 LODI,R0 $5A\ntrace");
+    EXPECT_EQ(console, "1234 LODI,R0 $5A\ntrace not in the file\n");
+    std::fclose(listing);
+}
+
+TEST_F(Message, OverlongMessagesAreCutToTheBuffer) {
+    std::string huge(40000, 'x');
+    log_mode = LOG_REPLACE;
+    testing::internal::CaptureStdout();
+    con_printf(0, "%s%s", huge.c_str(), "tail\n");
+    std::string console = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    log_file_close();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(console.size(), static_cast<size_t>(CON_BUFFER_SIZE - 1));
+    EXPECT_EQ(console.find("tail"), std::string::npos);
+    EXPECT_TRUE(console.ends_with("xxxx"));
+    std::string log = read_file(log_path);
+    EXPECT_TRUE(starts_with(log, console)); // then the closing line
+    EXPECT_TRUE(log.ends_with(".\n\n"));
+}
+
+TEST_F(Message, MessagesFromInsideTheEventPassStartNoFurtherPass) {
+    con_event_hook = [] {
+        hook_calls++;
+        con_printf(0, "from a handler\n");
+    };
+    testing::internal::CaptureStdout();
+    con_printf(0, "outer\n");
+    con_printf(0, "outer again\n");
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(hook_calls, 2);
+    EXPECT_EQ(console, "outer\nfrom a handler\nouter again\nfrom a handler\n");
+}
+
+TEST(MessageDate, LongFormHasTimeThenDate) {
+    std::string text = format_date_time_long();
+    int h, m, s, d, mo, y, used = 0;
+    char on[8];
+    ASSERT_EQ(std::sscanf(text.c_str(), "%d:%d:%d %7s %d/%d/%d%n", &h, &m, &s, on, &d, &mo, &y, &used),
+              7)
+        << text;
+    EXPECT_EQ(used, static_cast<int>(text.size()));
+    EXPECT_STREQ(on, "on");
+    EXPECT_TRUE(h >= 0 && h < 24 && m >= 0 && m < 60 && s >= 0 && s <= 60) << text;
+    EXPECT_TRUE(d >= 1 && d <= 31 && mo >= 1 && mo <= 12 && y >= 2000) << text;
+    EXPECT_EQ(text[text.find(':') + 1 + 2], ':'); // minutes have two digits
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Redirects environment variables for one test and restores them afterwards.
+class EnvGuard {
+  public:
+    ~EnvGuard() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second)
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                unsetenv(it->first.c_str());
+        }
+    }
+    void set(const char* name, const std::string& value) {
+        save(name);
+        setenv(name, value.c_str(), 1);
+    }
+    void unset(const char* name) {
+        save(name);
+        unsetenv(name);
+    }
+
+  private:
+    void save(const char* name) {
+        const char* v = std::getenv(name);
+        saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+class Paths : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "brindlemox-paths-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        dir = tmpl;
+        env.set("BRINDLEMOX_HOME", dir + "/home");
+        env.set("XDG_RUNTIME_DIR", dir + "/run");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string dir;
+    EnvGuard env;
+};
+
+TEST_F(Paths, ProgramHomeFollowsTheEnvironmentInOrder) {
+    EXPECT_EQ(path_progdir(), dir + "/home");
+    env.set("BRINDLEMOX_HOME", dir + "/home//");
+    EXPECT_EQ(path_progdir(), dir + "/home");
+
+    env.set("BRINDLEMOX_HOME", "");
+    env.set("XDG_DATA_HOME", dir + "/data/");
+    EXPECT_EQ(path_progdir(), dir + "/data/brindlemox");
+
+    env.set("XDG_DATA_HOME", "relative/data"); // not absolute: ignored
+    env.set("HOME", dir + "/user");
+    EXPECT_EQ(path_progdir(), dir + "/user/.local/share/brindlemox");
+    env.unset("XDG_DATA_HOME");
+    EXPECT_EQ(path_progdir(), dir + "/user/.local/share/brindlemox");
+}
+
+TEST_F(Paths, RamFollowsTheRuntimeFolderElseTmp) {
+    EXPECT_EQ(path_ram(), dir + "/run");
+    env.set("XDG_RUNTIME_DIR", "/");
+    EXPECT_EQ(path_to_host("RAM:Brindlemox.log"), "/Brindlemox.log");
+    env.unset("XDG_RUNTIME_DIR");
+    EXPECT_EQ(path_ram(), "/tmp");
+    env.set("XDG_RUNTIME_DIR", "");
+    EXPECT_EQ(path_to_host("RAM:Brindlemox.log"), "/tmp/Brindlemox.log");
+}
+
+TEST_F(Paths, VolumeNamesBecomeHostFolders) {
+    EXPECT_EQ(path_to_host("PROGDIR:"), dir + "/home");
+    EXPECT_EQ(path_to_host("PROGDIR:Configs/x.ini"), dir + "/home/Configs/x.ini");
+    EXPECT_EQ(path_to_host("progdir:Configs"), dir + "/home/Configs");
+    EXPECT_EQ(path_to_host("PROGDIR:/roms/a.bin"), dir + "/home/roms/a.bin");
+    EXPECT_EQ(path_to_host("RAM:Brindlemox.log"), dir + "/run/Brindlemox.log");
+    EXPECT_EQ(path_to_host("RAM:"), dir + "/run");
+}
+
+TEST_F(Paths, HostPathsAndUnknownVolumesStayUnchanged) {
+    EXPECT_EQ(path_to_host("/abs/PROGDIR:x"), "/abs/PROGDIR:x");
+    EXPECT_EQ(path_to_host("/usr/share/file.bin"), "/usr/share/file.bin");
+    EXPECT_EQ(path_to_host("games/a:b.bin"), "games/a:b.bin");
+    EXPECT_EQ(path_to_host("relative.cos"), "relative.cos");
+    EXPECT_EQ(path_to_host("WORK:games/x.bin"), "WORK:games/x.bin");
+    EXPECT_EQ(path_to_host("PROGDIRX:y"), "PROGDIRX:y");
+    EXPECT_EQ(path_to_host(":x"), ":x");
+    EXPECT_EQ(path_to_host(""), "");
+}
+
+TEST_F(Paths, ProgramHomeIsCreatedWithItsParents) {
+    env.set("BRINDLEMOX_HOME", dir + "/a/b/c");
+    EXPECT_FALSE(fs::exists(dir + "/a"));
+    EXPECT_TRUE(path_make_progdir());
+    EXPECT_TRUE(fs::is_directory(dir + "/a/b/c"));
+    EXPECT_TRUE(path_make_progdir()); // already there
+
+    std::ofstream(dir + "/plainfile") << "x";
+    EXPECT_FALSE(path_make_dirs(dir + "/plainfile"));
+    EXPECT_FALSE(path_make_dirs(dir + "/plainfile/sub"));
+    EXPECT_FALSE(path_make_dirs(""));
+}
+
+} // namespace
