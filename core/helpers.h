@@ -1,0 +1,46 @@
+// Small number and text helpers shared by the debugger, the monitors and the
+// file formats, and the shifted-key remap of the host keyboard.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <cstddef>
+
+constexpr i32 NUM_INVALID = 0x10014; // result of a malformed binary or octal text
+constexpr std::size_t FORMAT_LONG_SIZE = 21; // room for any "%ld" text and its NUL
+constexpr std::size_t GROUPED_WIDTH = 13;   // characters written by format_number_grouped
+
+// Two upper-case hex digits of the low 8 bits and a NUL (3 bytes).
+void hex_byte_to_text(char* text, u32 value);
+// Four upper-case hex digits of the low 16 bits, no NUL.
+void hex_word_to_text(char* text, u32 value);
+// The value in decimal ("%ld") into FORMAT_LONG_SIZE bytes; returns its length.
+int format_long(char* text, long value);
+// Reads a signed decimal number (as "%ld"); 1 when a number was read, else 0.
+// Out-of-range numbers saturate.
+int num_scan_long(const char* text, long* value);
+// Reads an unsigned hex number (as strtoul base 16, saturating at $FFFFFFFF
+// and wrapping negated ones modulo 2^32), stores it and returns the number of
+// characters used (0 when none; the value is then 0).
+int hex_parse(const char* text, u32* value);
+// The value of `length` binary digits ("1"/"#" set, "0"/"." clear), a leading
+// "-" negating; NUM_INVALID for any other character.
+i32 num_bin_value(const char* text, int length);
+// The value of an octal digit string, a leading "-" negating; NUM_INVALID for
+// a "-" elsewhere. The digits are not checked.
+i32 num_oct_value(const char* text);
+// 13 characters, no NUL: the value right-aligned with digit grouping, such as
+// "    1,234,567". Leading zeros and separators before the first digit are blanks.
+void format_number_grouped(u32 value, char* text);
+// Copies at most n characters, fills the rest of the n with NULs and puts a
+// NUL at position n (dest holds n + 1 bytes).
+void str_copy_n(char* dest, const char* src, std::size_t n);
+
+// The key a shifted host key types: unless "lowercase" is on, while Shift is
+// held and Ctrl is not, raw keys 75 to 80 become 91 to 96.
+int host_key_shift_remap(int raw_key);
+// The same rule with the modifier state given.
+int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on);
+
+// Called by the host key handlers; does nothing.
+void noop_hook_input();

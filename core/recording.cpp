@@ -1,0 +1,52 @@
+#include "core/recording.h"
+
+#include <cstdlib>
+
+u8* g_filebuf = nullptr;
+u32 g_filebuf_cursor = 0;
+u32 g_filebuf_size = 0;
+u32 cart_size = 0;
+char file_name_buffer[FILE_NAME_SIZE] = {};
+
+u32 g_recording_state = REC_IDLE;
+std::FILE* rec_file = nullptr;
+u32 rec_length = 0;
+
+void filebuf_free() {
+    std::free(g_filebuf);
+    g_filebuf = nullptr;
+    g_filebuf_size = 0;
+    g_filebuf_cursor = 0;
+}
+
+bool filebuf_alloc(u32 size) {
+    if (size == 0) return true;
+    filebuf_free();
+    g_filebuf = static_cast<u8*>(std::calloc(size, 1));
+    if (!g_filebuf) return false;
+    g_filebuf_size = size;
+    return true;
+}
+
+u8 rec_read_byte() {
+    // The end of playback is noticed once per frame; reads past it in the
+    // meantime must stay inside the buffer.
+    u32 end = rec_length < g_filebuf_size ? rec_length : g_filebuf_size;
+    if (!g_filebuf || g_filebuf_cursor >= end) return 0;
+    return g_filebuf[g_filebuf_cursor++];
+}
+
+void rec_write_byte(u8 byte) {
+    if (rec_file) std::fputc(byte, rec_file);
+}
+
+u8 rng_byte(u32 n) {
+    if (g_recording_state == REC_PLAYBACK) {
+        u8 byte = rec_read_byte();
+        // A damaged recording must not hand out values the caller never asked for.
+        return n ? static_cast<u8>(byte % n) : 0;
+    }
+    u8 byte = n ? static_cast<u8>(static_cast<u32>(std::rand()) % n) : 0;
+    if (g_recording_state == REC_RECORDING) rec_write_byte(byte);
+    return byte;
+}

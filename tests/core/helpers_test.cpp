@@ -1,0 +1,141 @@
+#include "core/helpers.h"
+#include "core/helpers_seams.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+TEST(Helpers, HexTextsUseUpperCaseDigits) {
+    char text[6];
+    std::memset(text, '*', sizeof text);
+    hex_byte_to_text(text, 171);
+    EXPECT_EQ(std::string(text, 3), std::string("AB\0", 3));
+    hex_byte_to_text(text, 0x1F0);
+    EXPECT_STREQ(text, "F0");
+
+    std::memset(text, '*', sizeof text);
+    hex_word_to_text(text, 4660);
+    EXPECT_EQ(std::string(text, 5), "1234*"); // no NUL written
+    hex_word_to_text(text, 0xABCDEF);
+    EXPECT_EQ(std::string(text, 4), "CDEF");
+}
+
+TEST(Helpers, DecimalTextsRoundTrip) {
+    char text[FORMAT_LONG_SIZE];
+    EXPECT_EQ(format_long(text, -1234), 5);
+    EXPECT_STREQ(text, "-1234");
+    format_long(text, LONG_MIN);
+    long back = 0;
+    EXPECT_EQ(num_scan_long(text, &back), 1);
+    EXPECT_EQ(back, LONG_MIN);
+
+    EXPECT_EQ(num_scan_long("  +42xyz", &back), 1);
+    EXPECT_EQ(back, 42);
+    back = 7;
+    EXPECT_EQ(num_scan_long("abc", &back), 0);
+    EXPECT_EQ(num_scan_long("", &back), 0);
+    EXPECT_EQ(num_scan_long("-", &back), 0);
+    EXPECT_EQ(back, 7); // untouched when nothing was read
+    EXPECT_EQ(num_scan_long("999999999999999999999999", &back), 1);
+    EXPECT_EQ(back, LONG_MAX);
+}
+
+TEST(Helpers, HexParseReportsCharactersUsed) {
+    u32 v = 1;
+    EXPECT_EQ(hex_parse("1aF", &v), 3);
+    EXPECT_EQ(v, 0x1AFu);
+    EXPECT_EQ(hex_parse("  ff,R1", &v), 4);
+    EXPECT_EQ(v, 0xFFu);
+    EXPECT_EQ(hex_parse("0x10", &v), 4);
+    EXPECT_EQ(v, 0x10u);
+    EXPECT_EQ(hex_parse("zz", &v), 0);
+    EXPECT_EQ(v, 0u);
+    EXPECT_EQ(hex_parse("-1", &v), 2);
+    EXPECT_EQ(v, 0xFFFFFFFFu);
+    EXPECT_EQ(hex_parse("-10", &v), 3);
+    EXPECT_EQ(v, 0xFFFFFFF0u);
+    EXPECT_EQ(hex_parse("FFFFFFFF", &v), 8);
+    EXPECT_EQ(v, 0xFFFFFFFFu);
+    EXPECT_EQ(hex_parse("100000000", &v), 9); // too large: saturates
+    EXPECT_EQ(v, 0xFFFFFFFFu);
+    EXPECT_EQ(hex_parse("123456789ABCDEF0123", &v), 19);
+    EXPECT_EQ(v, 0xFFFFFFFFu);
+}
+
+TEST(Helpers, BinaryDigitStrings) {
+    EXPECT_EQ(num_bin_value("1.#", 3), 5);
+    EXPECT_EQ(num_bin_value("-101", 4), -5);
+    EXPECT_EQ(num_bin_value("1-1", 3), NUM_INVALID);
+    EXPECT_EQ(num_bin_value("12", 2), NUM_INVALID);
+    EXPECT_EQ(num_bin_value("", 0), 0);
+    EXPECT_EQ(num_bin_value("-", 1), 0);
+    EXPECT_EQ(num_bin_value("10110xyz", 5), 0x16); // only `length` characters count
+    // 33 digits: the leading one is at position 32 and adds nothing.
+    std::string wide = "1" + std::string(31, '0') + "1";
+    EXPECT_EQ(num_bin_value(wide.c_str(), 33), 1);
+    std::string top = "1" + std::string(31, '0');
+    EXPECT_EQ(static_cast<u32>(num_bin_value(top.c_str(), 32)), 0x80000000u);
+}
+
+TEST(Helpers, OctalDigitStrings) {
+    EXPECT_EQ(num_oct_value("17"), 15);
+    EXPECT_EQ(num_oct_value("-7"), -7);
+    EXPECT_EQ(num_oct_value("7-7"), NUM_INVALID);
+    EXPECT_EQ(num_oct_value(""), 0);
+    EXPECT_EQ(num_oct_value("777"), 511);
+    // Eleven digits reach shift 30; a twelfth (shift 33) adds nothing.
+    EXPECT_EQ(num_oct_value("300000000001"), 1);
+    EXPECT_EQ(static_cast<u32>(num_oct_value("20000000000")), 0x80000000u);
+}
+
+TEST(Helpers, GroupedNumbersAreThirteenCharacters) {
+    char text[14];
+    std::memset(text, '*', sizeof text);
+    format_number_grouped(1234567, text);
+    EXPECT_EQ(std::string(text, 14), "    1,234,567*"); // no NUL written
+    format_number_grouped(4294967295u, text);
+    EXPECT_EQ(std::string(text, 13), "4,294,967,295");
+    format_number_grouped(0, text);
+    EXPECT_EQ(std::string(text, 13), "            0");
+    format_number_grouped(1000, text);
+    EXPECT_EQ(std::string(text, 13), "        1,000");
+    format_number_grouped(999, text);
+    EXPECT_EQ(std::string(text, 13), "          999");
+    format_number_grouped(1000000000, text);
+    EXPECT_EQ(std::string(text, 13), "1,000,000,000");
+
+    char saved = locale_group_separator;
+    locale_group_separator = '.';
+    format_number_grouped(20500, text);
+    EXPECT_EQ(std::string(text, 13), "       20.500");
+    locale_group_separator = saved;
+}
+
+TEST(Helpers, BoundedCopyPadsAndTerminates) {
+    char dest[8];
+    std::memset(dest, '*', sizeof dest);
+    str_copy_n(dest, "ab", 5);
+    EXPECT_EQ(std::string(dest, 7), std::string("ab\0\0\0\0*", 7));
+    std::memset(dest, '*', sizeof dest);
+    str_copy_n(dest, "abcdefgh", 5);
+    EXPECT_EQ(std::string(dest, 7), std::string("abcde\0*", 7));
+}
+
+TEST(Helpers, ShiftedKeysKToPBecomeBracketsUnlessLowercaseOrCtrl) {
+    for (int k = 75; k <= 80; k++) {
+        EXPECT_EQ(key_shift_remap(k, true, false, false), k + 16);
+        EXPECT_EQ(key_shift_remap(k, true, true, false), k);
+        EXPECT_EQ(key_shift_remap(k, true, false, true), k);
+        EXPECT_EQ(key_shift_remap(k, false, false, false), k);
+    }
+    EXPECT_EQ(key_shift_remap(74, true, false, false), 74);
+    EXPECT_EQ(key_shift_remap(81, true, false, false), 81);
+    // With no modifier held every key passes through.
+    for (int k = 0; k < 128; k++) EXPECT_EQ(host_key_shift_remap(k), k);
+}
+
+} // namespace
