@@ -15,7 +15,8 @@ void hex_byte_to_text(char* text, u32 value) {
 }
 
 void hex_word_to_text(char* text, u32 value) {
-    for (int i = 0; i < 4; i++) text[i] = HEX_DIGITS[(value >> (12 - 4 * i)) & 15];
+    for (int i = 0; i < 4; i++)
+        text[i] = HEX_DIGITS[(value >> (12 - 4 * i)) & 15];
 }
 
 int format_long(char* text, long value) {
@@ -33,7 +34,8 @@ int num_scan_long(const char* text, long* value) {
 
 int hex_parse(const char* text, u32* value) {
     const char* p = text;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        p++;
     bool negative = *p == '-';
     char* end;
     errno = 0;

@@ -6,9 +6,9 @@
 
 #include <cstddef>
 
-constexpr i32 NUM_INVALID = 0x10014; // result of a malformed binary or octal text
+constexpr i32 NUM_INVALID = 0x10014;         // result of a malformed binary or octal text
 constexpr std::size_t FORMAT_LONG_SIZE = 21; // room for any "%ld" text and its NUL
-constexpr std::size_t GROUPED_WIDTH = 13;   // characters written by format_number_grouped
+constexpr std::size_t GROUPED_WIDTH = 13;    // characters written by format_number_grouped
 
 // Two upper-case hex digits of the low 8 bits and a NUL (3 bytes).
 void hex_byte_to_text(char* text, u32 value);

@@ -11,8 +11,8 @@ __attribute__((weak)) const char* format_date_time_long() {
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
-    std::snprintf(text, sizeof text, "%d%s%02d%s%02d %s %d%s%d%s%d", t.tm_hour, ":", t.tm_min,
-                  ":", t.tm_sec, cat_str(178, "on"), t.tm_mday, "/", t.tm_mon + 1, "/",
+    std::snprintf(text, sizeof text, "%d%s%02d%s%02d %s %d%s%d%s%d", t.tm_hour, ":", t.tm_min, ":",
+                  t.tm_sec, cat_str(178, "on"), t.tm_mday, "/", t.tm_mon + 1, "/",
                   t.tm_year + 1900);
     return text;
 }

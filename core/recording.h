@@ -18,10 +18,10 @@ constexpr u32 REC_RECORDING = 1000000002;
 
 constexpr std::size_t FILE_NAME_SIZE = 513;
 
-extern u8* g_filebuf;          // the one shared file buffer, or nullptr
-extern u32 g_filebuf_cursor;   // read/write position in it
-extern u32 g_filebuf_size;     // bytes allocated
-extern u32 cart_size;          // bytes of the loaded file in the buffer
+extern u8* g_filebuf;                         // the one shared file buffer, or nullptr
+extern u32 g_filebuf_cursor;                  // read/write position in it
+extern u32 g_filebuf_size;                    // bytes allocated
+extern u32 cart_size;                         // bytes of the loaded file in the buffer
 extern char file_name_buffer[FILE_NAME_SIZE]; // path of the file being loaded or saved
 
 extern u32 g_recording_state; // REC_IDLE, REC_PLAYBACK or REC_RECORDING

@@ -29,10 +29,17 @@ static bool unescape(const std::string& in, std::string& out) {
         }
         if (++i == in.size()) return false;
         switch (in[i]) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case '\\': out += '\\'; break;
-        default: return false;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            return false;
         }
     }
     return true;
@@ -55,8 +62,8 @@ static bool parse_number(const std::string& s, int& number) {
 static void load_catalog() {
     loaded = true;
     const char* env = std::getenv("BRINDLEMOX_CATALOG");
-    std::string path = env && env[0] ? path_to_host(env)
-                                     : path_to_host("PROGDIR:catalogs/Brindlemox.catalog");
+    std::string path =
+        env && env[0] ? path_to_host(env) : path_to_host("PROGDIR:catalogs/Brindlemox.catalog");
     std::ifstream in(path, std::ios::binary);
     if (!in) return;
     std::string line, text;
@@ -86,12 +93,14 @@ static bool format_signature(const char* f, std::string& sig) {
         if (*f != '%') continue;
         f++;
         if (*f == '%') continue;
-        while (*f && std::string_view("-+ #0'").find(*f) != std::string_view::npos) f++;
+        while (*f && std::string_view("-+ #0'").find(*f) != std::string_view::npos)
+            f++;
         if (*f == '*') {
             sig += "*,";
             f++;
         } else {
-            while (*f >= '0' && *f <= '9') f++;
+            while (*f >= '0' && *f <= '9')
+                f++;
         }
         if (*f == '$') return false;
         if (*f == '.') {
@@ -100,22 +109,42 @@ static bool format_signature(const char* f, std::string& sig) {
                 sig += "*,";
                 f++;
             } else {
-                while (*f >= '0' && *f <= '9') f++;
+                while (*f >= '0' && *f <= '9')
+                    f++;
             }
         }
         std::string len;
-        while (*f && std::string_view("hlLqjzt").find(*f) != std::string_view::npos) len += *f++;
+        while (*f && std::string_view("hlLqjzt").find(*f) != std::string_view::npos)
+            len += *f++;
         if (len == "h" || len == "hh") len.clear(); // promoted to int
         switch (*f) {
-        case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': case 'c':
+        case 'd':
+        case 'i':
+        case 'u':
+        case 'o':
+        case 'x':
+        case 'X':
+        case 'c':
             sig += len + "int,";
             break;
-        case 's': sig += len + "str,"; break;
-        case 'p': sig += "ptr,"; break;
-        case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+        case 's':
+            sig += len + "str,";
+            break;
+        case 'p':
+            sig += "ptr,";
+            break;
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'F':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A':
             sig += len + "dbl,";
             break;
-        default: return false; // also the end of the text and %n
+        default:
+            return false; // also the end of the text and %n
         }
     }
     return true;

@@ -13,15 +13,15 @@ static std::string env_value(const char* key) {
 }
 
 static std::string strip_trailing_slashes(std::string p) {
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
     return p;
 }
 
 static std::string user_home() {
     std::string home = env_value("HOME");
     if (!home.empty()) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0])
-        return pw->pw_dir;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0]) return pw->pw_dir;
     return ".";
 }
 
@@ -51,7 +51,8 @@ static bool volume_is(std::string_view volume, std::string_view wanted) {
 }
 
 static std::string join(const std::string& folder, std::string_view rest) {
-    while (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+    while (!rest.empty() && rest.front() == '/')
+        rest.remove_prefix(1);
     if (rest.empty()) return folder;
     if (folder == "/") return "/" + std::string(rest);
     return folder + "/" + std::string(rest);
@@ -86,4 +87,6 @@ bool path_make_dirs(const std::string& dir) {
     return is_dir(dir);
 }
 
-bool path_make_progdir() { return path_make_dirs(path_progdir()); }
+bool path_make_progdir() {
+    return path_make_dirs(path_progdir());
+}

@@ -135,7 +135,8 @@ TEST(Helpers, ShiftedKeysKToPBecomeBracketsUnlessLowercaseOrCtrl) {
     EXPECT_EQ(key_shift_remap(74, true, false, false), 74);
     EXPECT_EQ(key_shift_remap(81, true, false, false), 81);
     // With no modifier held every key passes through.
-    for (int k = 0; k < 128; k++) EXPECT_EQ(host_key_shift_remap(k), k);
+    for (int k = 0; k < 128; k++)
+        EXPECT_EQ(host_key_shift_remap(k), k);
 }
 
 } // namespace

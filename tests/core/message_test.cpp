@@ -26,7 +26,8 @@ std::string read_stream(std::FILE* f) {
     std::rewind(f);
     std::string out;
     int c;
-    while ((c = std::fgetc(f)) != EOF) out += static_cast<char>(c);
+    while ((c = std::fgetc(f)) != EOF)
+        out += static_cast<char>(c);
     return out;
 }
 
@@ -103,7 +104,8 @@ TEST_F(Message, AppendModeKeepsEarlierRunsAndMarksEachRun) {
     testing::internal::GetCapturedStdout();
 
     std::string log = read_file(log_path);
-    EXPECT_TRUE(starts_with(log, "earlier run\nOpened RAM:Brindlemox.log for appending at ")) << log;
+    EXPECT_TRUE(starts_with(log, "earlier run\nOpened RAM:Brindlemox.log for appending at "))
+        << log;
     size_t one = log.find("run one\n");
     size_t second_open = log.find("Opened RAM:Brindlemox.log for appending at ", one);
     size_t two = log.find("run two\n", second_open);
@@ -221,8 +223,8 @@ TEST(MessageDate, LongFormHasTimeThenDate) {
     std::string text = format_date_time_long();
     int h, m, s, d, mo, y, used = 0;
     char on[8];
-    ASSERT_EQ(std::sscanf(text.c_str(), "%d:%d:%d %7s %d/%d/%d%n", &h, &m, &s, on, &d, &mo, &y, &used),
-              7)
+    ASSERT_EQ(
+        std::sscanf(text.c_str(), "%d:%d:%d %7s %d/%d/%d%n", &h, &m, &s, on, &d, &mo, &y, &used), 7)
         << text;
     EXPECT_EQ(used, static_cast<int>(text.size()));
     EXPECT_STREQ(on, "on");

@@ -68,7 +68,8 @@ TEST_F(Recording, RecordedInputPlaysBackIdentically) {
     }
     start_playback(rec_file, 100);
     std::vector<u8> read;
-    for (size_t i = 0; i < written.size(); i++) read.push_back(rec_read_byte());
+    for (size_t i = 0; i < written.size(); i++)
+        read.push_back(rec_read_byte());
     EXPECT_EQ(read, written);
     EXPECT_EQ(g_filebuf_cursor, rec_length);
 }

@@ -98,7 +98,7 @@ TEST_F(Catalog, OverridesThatWouldMisreadTheArgumentsAreRefused) {
                                  "6=%ld\n"
                                  "7=ends in %\n");
     EXPECT_STREQ(cat_str(1, "%s and %s"), "%s und %s");
-    EXPECT_STREQ(cat_str(2, "%s"), "%s");     // int where a text is passed
+    EXPECT_STREQ(cat_str(2, "%s"), "%s");       // int where a text is passed
     EXPECT_STREQ(cat_str(3, "%s %d"), "%s %d"); // %n never accepted
     EXPECT_STREQ(cat_str(4, "value %X (%s) 100%%"), "Wert %04X (%-5s) 100%%");
     EXPECT_STREQ(cat_str(5, "%s %s"), "%s %s");
