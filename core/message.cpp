@@ -121,3 +121,11 @@ void log_file_close() {
     std::fclose(log_file);
     log_file = nullptr;
 }
+
+void log_mode_select(int mode) {
+    if (mode < LOG_APPEND || mode > LOG_REPLACE || mode == log_mode) return;
+    log_file_close();
+    log_mode = mode;
+    if (mode != LOG_OFF) log_file_open(0);
+    gui_update_menu_item(MENU_LOG_SETTING);
+}

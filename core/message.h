@@ -34,3 +34,9 @@ void log_file_open(int quiet);
 
 // Prints the closing line (so that it reaches the file) and closes the log file.
 void log_file_close();
+
+// The log-setting menu items: choosing another mode closes the log file, and
+// for append or replace opens it again at once with its opening line; then
+// the menu item is refreshed. Choosing the current mode, or no valid mode,
+// does nothing.
+void log_mode_select(int mode);

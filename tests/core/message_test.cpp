@@ -127,6 +127,33 @@ TEST_F(Message, OpeningFromTheMenuPrintsTheLineAtOnce) {
     EXPECT_TRUE(starts_with(read_file(log_path), "Opened RAM:Brindlemox.log for writing at "));
 }
 
+TEST_F(Message, ChoosingALogModeReopensOnlyOnAChange) {
+    testing::internal::CaptureStdout();
+    log_mode_select(LOG_OFF); // already off: nothing
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    testing::internal::CaptureStdout();
+    log_mode_select(LOG_APPEND);
+    ASSERT_NE(log_file, nullptr);
+    std::FILE* first = log_file;
+    log_mode_select(LOG_APPEND); // same mode: the file stays as it is
+    EXPECT_EQ(log_file, first);
+    log_mode_select(LOG_REPLACE); // closed, then emptied and reopened
+    EXPECT_EQ(log_mode, LOG_REPLACE);
+    con_printf(0, "kept\n");
+    log_mode_select(LOG_OFF);
+    log_mode_select(7);
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log_file, nullptr);
+    EXPECT_EQ(log_mode, LOG_OFF);
+
+    std::string log = read_file(log_path);
+    EXPECT_TRUE(starts_with(log, "Opened RAM:Brindlemox.log for writing at ")) << log;
+    EXPECT_EQ(log.find("appending"), std::string::npos);
+    EXPECT_NE(log.find(".\n\nkept\nClosed RAM:Brindlemox.log at "), std::string::npos) << log;
+    EXPECT_TRUE(starts_with(console, "Opened RAM:Brindlemox.log for appending at ")) << console;
+}
+
 TEST_F(Message, FailedOpenSwitchesLoggingOffAndSaysSoElsewhere) {
     setenv("XDG_RUNTIME_DIR", (dir + "/missing/folder").c_str(), 1);
     std::FILE* listing = std::tmpfile();
