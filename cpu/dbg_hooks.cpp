@@ -62,7 +62,8 @@ void cpu_check_breakpoint_slow() {
     const u32 iar = cpu_iar & ADDR_MASK;
     if (mem_attributes[iar] & MEM_STEP_OUT) {
         mem_attributes[iar] &= static_cast<u16>(~MEM_STEP_OUT);
-        con_printf(0, cat_str(274, "Reached end of subroutine or interrupt and returned to $%X.\n\n"),
+        con_printf(0,
+                   cat_str(274, "Reached end of subroutine or interrupt and returned to $%X.\n\n"),
                    iar);
         dbg_request_pause(PAUSE_ALWAYS);
     }
@@ -72,8 +73,7 @@ void cpu_check_breakpoint_slow() {
                    at.text, prev.text);
         dbg_request_pause(PAUSE_BREAK);
     }
-    if (pause_pending)
-        dbg_pause_loop();
+    if (pause_pending) dbg_pause_loop();
 }
 
 // The machines that show bytes as ASCII text.
@@ -140,7 +140,9 @@ u8 cpu_read_register_watched(u32 n) {
     if (watchreads && dbg_test_condition(watch_conditions[MEM_REG_BASE + n], 0, 0, 0)) {
         cpu_annotate_register_value(value);
         AddrText iar(cpu_iar), prev(cpu_prev_iar);
-        con_printf(0, cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! Previous IAR/PC was %s.\n"),
+        con_printf(0,
+                   cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! Previous "
+                                "IAR/PC was %s.\n"),
                    iar.text, raster_line, value, watch_annotation, register_name(n), prev.text);
         con_printf(0, "\n");
         dbg_request_pause(PAUSE_BREAK);
@@ -153,7 +155,9 @@ void cpu_write_register_watched(u32 n, u8 value) {
         dbg_test_condition(watch_conditions[MEM_REG_BASE + n], value, 1, 0)) {
         cpu_annotate_register_value(value);
         AddrText iar(cpu_iar), prev(cpu_prev_iar);
-        con_printf(0, cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous IAR/PC was %s.\n\n"),
+        con_printf(0,
+                   cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous "
+                                "IAR/PC was %s.\n\n"),
                    iar.text, raster_line, value, watch_annotation, register_name(n), prev.text);
         dbg_request_pause(PAUSE_BREAK);
     }
@@ -166,12 +170,9 @@ static bool cd2650_dos_vectors() {
 }
 
 static bool bios_call_reported() {
-    if (machine == INSTRUCTOR || cd2650_dos_vectors() || !logbios || cpu_tracing)
-        return false;
-    if (!(mem_attributes[cpu_ea & ADDR_MASK] & MEM_BIOS))
-        return false;
-    if (!(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS))
-        return true;
+    if (machine == INSTRUCTOR || cd2650_dos_vectors() || !logbios || cpu_tracing) return false;
+    if (!(mem_attributes[cpu_ea & ADDR_MASK] & MEM_BIOS)) return false;
+    if (!(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS)) return true;
     // PIPBUG monitor 3 keeps game entry code at $0003-$0015 inside its ROM.
     return machine == PIPBUG && pipbug_bios == 3 && cpu_iar >= 0x0003 && cpu_iar <= 0x0015;
 }
@@ -219,8 +220,7 @@ void cpu_report_bios_call(u32 indirect) {
 }
 
 void cpu_report_dos_vector_call() {
-    if (!(machine == INSTRUCTOR || cd2650_dos_vectors()) || !logbios)
-        return;
+    if (!(machine == INSTRUCTOR || cd2650_dos_vectors()) || !logbios) return;
     const u32 pointer = cpu_ea & ADDR_MASK;
     if ((mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS) || !(mem_attributes[pointer] & MEM_BIOS))
         return;

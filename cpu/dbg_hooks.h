@@ -22,16 +22,16 @@ constexpr int PAUSE_ALWAYS = 2; // run targets, step-out: always
 extern u8 pause_pending;
 
 // Diagnostic switches, named after their settings keys.
-extern u32 logbios;         // report calls into BIOS code
-extern u32 logillegal;      // illegal instructions, uninitialised bytes, IAR wrap
-extern u32 loginefficient;  // advice on inefficient instructions
-extern u32 loginterrupts;   // accepted interrupts
-extern u32 logreadwrites;   // mirrored, unreadable, unwritable and mid-redraw accesses
-extern u32 logsubroutines;  // subroutine calls and returns
-extern u32 pausebreak;      // pause at breakpoints and watchpoints (initially on)
-extern u32 pauselog;        // pause at logged warnings
-extern u32 watchreads;      // read watches on (initially on)
-extern u32 watchwrites;     // 0 off, 1 writes that change the value, 2 every write (initially 2)
+extern u32 logbios;        // report calls into BIOS code
+extern u32 logillegal;     // illegal instructions, uninitialised bytes, IAR wrap
+extern u32 loginefficient; // advice on inefficient instructions
+extern u32 loginterrupts;  // accepted interrupts
+extern u32 logreadwrites;  // mirrored, unreadable, unwritable and mid-redraw accesses
+extern u32 logsubroutines; // subroutine calls and returns
+extern u32 pausebreak;     // pause at breakpoints and watchpoints (initially on)
+extern u32 pauselog;       // pause at logged warnings
+extern u32 watchreads;     // read watches on (initially on)
+extern u32 watchwrites;    // 0 off, 1 writes that change the value, 2 every write (initially 2)
 
 // Watch annotation of the last reported value (" ['A']", " [CR]", chip bit fields...).
 constexpr int WATCH_ANNOTATION_SIZE = 128;
@@ -56,8 +56,7 @@ void cpu_write_register_watched(u32 n, u8 value);
 
 // Register operand n (0..6) of an instruction, seen by register read watches.
 inline u8 cpu_read_register(u32 n) {
-    if (mem_attributes[MEM_REG_BASE + n] & MEM_WATCH)
-        return cpu_read_register_watched(n);
+    if (mem_attributes[MEM_REG_BASE + n] & MEM_WATCH) return cpu_read_register_watched(n);
     return cpu_regs[n];
 }
 

@@ -34,7 +34,9 @@ void mem_reset_tables() {
     mem_clear_access();
 }
 
-u8 mem_read_once_value() { return machine == ARCADIA ? 0xFF : 0x00; }
+u8 mem_read_once_value() {
+    return machine == ARCADIA ? 0xFF : 0x00;
+}
 
 static constexpr u32 ADDR_MASK = GUEST_MEMORY_SIZE - 1;
 
@@ -46,40 +48,29 @@ struct AddrText {
 };
 } // namespace
 
-static bool in(u32 a, u32 lo, u32 hi) { return a >= lo && a <= hi; }
+static bool in(u32 a, u32 lo, u32 hi) {
+    return a >= lo && a <= hi;
+}
 
 // Bit of a video-chip register in the coverage tables, or 0 for other addresses.
 static u32 coverage_bit(u32 a) {
     if (machine == ARCADIA) {
-        if (in(a, 0x18F0, 0x18F7))
-            return 1u << (a - 0x18F0);
-        if (in(a, 0x18FC, 0x1908))
-            return 1u << (a - 0x18FC + 8);
-        if (in(a, 0x19F8, 0x19FF))
-            return 1u << (a - 0x19F8 + 21);
+        if (in(a, 0x18F0, 0x18F7)) return 1u << (a - 0x18F0);
+        if (in(a, 0x18FC, 0x1908)) return 1u << (a - 0x18FC + 8);
+        if (in(a, 0x19F8, 0x19FF)) return 1u << (a - 0x19F8 + 21);
         return 0;
     }
     u32 off = a - pvi_base; // wraps above any register offset when a < pvi_base
-    if (in(off, 0x0A, 0x0D))
-        return 1u << (off - 0x0A);
-    if (in(off, 0x1A, 0x1D))
-        return 1u << (off - 0x1A + 4);
-    if (in(off, 0x2A, 0x2D))
-        return 1u << (off - 0x2A + 8);
-    if (in(off, 0x4A, 0x4D))
-        return 1u << (off - 0x4A + 12);
-    if (in(off, 0xC0, 0xC3))
-        return 1u << (off - 0xC0 + 16);
-    if (in(off, 0xC6, 0xCD))
-        return 1u << (off - 0xC6 + 20);
-    if (a == 0x1E80)
-        return 1u << 28;
-    if (in(a, 0x1E88, 0x1E8A))
-        return 1u << 29;
-    if (a == 0x1E8B)
-        return 1u << 30;
-    if (in(a, 0x1E8C, 0x1E8E))
-        return 1u << 31;
+    if (in(off, 0x0A, 0x0D)) return 1u << (off - 0x0A);
+    if (in(off, 0x1A, 0x1D)) return 1u << (off - 0x1A + 4);
+    if (in(off, 0x2A, 0x2D)) return 1u << (off - 0x2A + 8);
+    if (in(off, 0x4A, 0x4D)) return 1u << (off - 0x4A + 12);
+    if (in(off, 0xC0, 0xC3)) return 1u << (off - 0xC0 + 16);
+    if (in(off, 0xC6, 0xCD)) return 1u << (off - 0xC6 + 20);
+    if (a == 0x1E80) return 1u << 28;
+    if (in(a, 0x1E88, 0x1E8A)) return 1u << 29;
+    if (a == 0x1E8B) return 1u << 30;
+    if (in(a, 0x1E8C, 0x1E8E)) return 1u << 31;
     return 0;
 }
 
@@ -89,27 +80,19 @@ static u8 unreadable_value(u32 a) {
     case ARCADIA:
         return 0xFF;
     case INTERTON:
-        if (a == 0x1E80)
-            return 0x0C;
-        if (in(a, 0x1F30, 0x1F3F) || in(a, 0x1F6E, 0x1F7F) || in(a, 0x1FAE, 0x1FBF))
-            return 0xFF;
+        if (a == 0x1E80) return 0x0C;
+        if (in(a, 0x1F30, 0x1F3F) || in(a, 0x1F6E, 0x1F7F) || in(a, 0x1FAE, 0x1FBF)) return 0xFF;
         return 0x00;
     case ELEKTOR: {
-        if (in(a, 0x1000, 0x15FF))
-            return 0xFF;
-        if (in(a, 0x1D80, 0x1DBE))
-            return 0x80;
-        if (in(a, 0x1DC0, 0x1DFF))
-            return 0xC0;
-        if (a == 0x1E80)
-            return 0x0C;
-        static constexpr u16 f_ranges[][2] = {{0x1E8F, 0x1E97}, {0x1E9C, 0x1EA7},
-                                              {0x1EAF, 0x1EB7}, {0x1EBC, 0x1EC7},
-                                              {0x1ECF, 0x1ED7}, {0x1EDC, 0x1EE7},
+        if (in(a, 0x1000, 0x15FF)) return 0xFF;
+        if (in(a, 0x1D80, 0x1DBE)) return 0x80;
+        if (in(a, 0x1DC0, 0x1DFF)) return 0xC0;
+        if (a == 0x1E80) return 0x0C;
+        static constexpr u16 f_ranges[][2] = {{0x1E8F, 0x1E97}, {0x1E9C, 0x1EA7}, {0x1EAF, 0x1EB7},
+                                              {0x1EBC, 0x1EC7}, {0x1ECF, 0x1ED7}, {0x1EDC, 0x1EE7},
                                               {0x1EEF, 0x1EF7}, {0x1EFC, 0x1EFF}};
         for (const auto& r : f_ranges)
-            if (in(a, r[0], r[1]))
-                return 0x0F;
+            if (in(a, r[0], r[1])) return 0x0F;
         return 0x00;
     }
     default:
@@ -130,8 +113,7 @@ static u8 elektor_random_byte() {
     } else {
         v = static_cast<u8>(std::rand() % 256);
     }
-    if (g_recording_state == REC_RECORDING)
-        rec_write_byte(v);
+    if (g_recording_state == REC_RECORDING) rec_write_byte(v);
     return v;
 }
 
@@ -142,12 +124,9 @@ static u8 routed_read(u32 a) {
     case INSTRUCTOR:
         return si50_parallelio == 0 ? static_cast<u8>(si50_toggles) : guest_memory[a];
     case ZACCARIA:
-        if (cpu_psu & PSU_F)
-            return guest_memory[a];
-        if (in(a, 0x1800, 0x1BFF))
-            return coinop_colour_ram[a - 0x1800];
-        if (memmap == 22)
-            return coinop_palette_ram[(a - 0x1C00) & 15];
+        if (cpu_psu & PSU_F) return guest_memory[a];
+        if (in(a, 0x1800, 0x1BFF)) return coinop_colour_ram[a - 0x1800];
+        if (memmap == 22) return coinop_palette_ram[(a - 0x1C00) & 15];
         return coinop_palette_ram[(a - 0x1400) & 15];
     default:
         return guest_memory[a];
@@ -202,8 +181,12 @@ static void report_redraw_read(u32 a) {
         if (drawing && a != 0x18FF &&
             ((mem_attributes[a] & MEM_HW_REGISTER) || in(a, 0x1980, 0x19BF))) {
             AddrText iar(cpu_iar), at(a);
-            con_printf(0, cat_str(966, "Instruction at %s (raster %d) read from UVI address %s during redraw!\n\n"),
-                       iar.text, raster_line, at.text);
+            con_printf(
+                0,
+                cat_str(
+                    966,
+                    "Instruction at %s (raster %d) read from UVI address %s during redraw!\n\n"),
+                iar.text, raster_line, at.text);
             dbg_request_pause(PAUSE_LOG);
         }
     } else if (machine == INTERTON || machine == ELEKTOR) {
@@ -211,8 +194,12 @@ static void report_redraw_read(u32 a) {
         if ((a == base + 0xCC || a == base + 0xCD) &&
             !(guest_memory[(base + 0xCB) & ADDR_MASK] & 0x40)) {
             AddrText iar(cpu_iar), at(a);
-            con_printf(0, cat_str(972, "Instruction at %s (raster %d) read from PVI address %s during redraw!\n\n"),
-                       iar.text, raster_line, at.text);
+            con_printf(
+                0,
+                cat_str(
+                    972,
+                    "Instruction at %s (raster %d) read from PVI address %s during redraw!\n\n"),
+                iar.text, raster_line, at.text);
             dbg_request_pause(PAUSE_LOG);
         }
     }
@@ -225,7 +212,9 @@ u8 mem_read_slow(u32 address) {
     if (m != a) {
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a), to(m);
-            con_printf(0, cat_str(183, "Instruction at %s (raster %d) read from mirrored address %s (resolves to %s)!\n\n"),
+            con_printf(0,
+                       cat_str(183, "Instruction at %s (raster %d) read from mirrored address %s "
+                                    "(resolves to %s)!\n\n"),
                        iar.text, raster_line, at.text, to.text);
             dbg_request_pause(PAUSE_LOG);
         }
@@ -242,14 +231,11 @@ u8 mem_read_slow(u32 address) {
     }
 
     const u16 attrs = mem_attributes[a];
-    if (!(attrs & MEM_READ_SLOW))
-        return guest_memory[a];
+    if (!(attrs & MEM_READ_SLOW)) return guest_memory[a];
 
-    if (attrs & MEM_HW_REGISTER)
-        coverage_read_flags[cpu_iar & ADDR_MASK] |= coverage_bit(a);
+    if (attrs & MEM_HW_REGISTER) coverage_read_flags[cpu_iar & ADDR_MASK] |= coverage_bit(a);
 
-    if (logreadwrites)
-        report_redraw_read(a);
+    if (logreadwrites) report_redraw_read(a);
 
     u8 value;
     if (attrs & MEM_READ_ONCE) {
@@ -259,7 +245,9 @@ u8 mem_read_slow(u32 address) {
         value = unreadable_value(a);
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a);
-            con_printf(0, cat_str(168, "Instruction at %s (raster %d) is reading $%02X from unreadable address %s!\n\n"),
+            con_printf(0,
+                       cat_str(168, "Instruction at %s (raster %d) is reading $%02X from "
+                                    "unreadable address %s!\n\n"),
                        iar.text, raster_line, value, at.text);
             dbg_request_pause(PAUSE_LOG);
         }
@@ -275,7 +263,9 @@ u8 mem_read_slow(u32 address) {
             dbg_test_condition(watch_conditions[a], 0, 0, 0)) {
             cpu_annotate_value(value, a);
             AddrText iar(cpu_iar), at(a), prev(cpu_prev_iar);
-            con_printf(0, cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! Previous IAR/PC was %s.\n"),
+            con_printf(0,
+                       cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! "
+                                    "Previous IAR/PC was %s.\n"),
                        iar.text, raster_line, value, watch_annotation, at.text, prev.text);
             dbg_request_pause(PAUSE_BREAK);
             reported = true;
@@ -302,7 +292,9 @@ void mem_write_slow(u32 address, u8 value) {
     if (m != a) {
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a), to(m);
-            con_printf(0, cat_str(199, "Instruction at %s (raster %d) is writing $%02X to mirrored address %s (resolves to %s)!\n\n"),
+            con_printf(0,
+                       cat_str(199, "Instruction at %s (raster %d) is writing $%02X to mirrored "
+                                    "address %s (resolves to %s)!\n\n"),
                        iar.text, raster_line, value, at.text, to.text);
             dbg_request_pause(PAUSE_LOG);
         }
@@ -316,21 +308,26 @@ void mem_write_slow(u32 address, u8 value) {
         return;
     }
 
-    if (attrs & MEM_HW_REGISTER)
-        coverage_flags[cpu_iar & ADDR_MASK] |= coverage_bit(a);
+    if (attrs & MEM_HW_REGISTER) coverage_flags[cpu_iar & ADDR_MASK] |= coverage_bit(a);
 
     if (logreadwrites && machine == ARCADIA && guest_memory[0x18FF] <= 0xFC &&
         ((attrs & MEM_HW_REGISTER) || in(a, 0x1980, 0x19BF))) {
         AddrText iar(cpu_iar), at(a);
-        con_printf(0, cat_str(967, "Instruction at %s (raster %d) wrote $%02X to UVI address %s during redraw!\n\n"),
-                   iar.text, raster_line, value, at.text);
+        con_printf(
+            0,
+            cat_str(
+                967,
+                "Instruction at %s (raster %d) wrote $%02X to UVI address %s during redraw!\n\n"),
+            iar.text, raster_line, value, at.text);
         dbg_request_pause(PAUSE_LOG);
     }
 
     if (attrs & MEM_UNWRITABLE) {
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a);
-            con_printf(0, cat_str(195, "Instruction at %s (raster %d) is attempting to write $%02X to unwritable address %s!\n\n"),
+            con_printf(0,
+                       cat_str(195, "Instruction at %s (raster %d) is attempting to write $%02X to "
+                                    "unwritable address %s!\n\n"),
                        iar.text, raster_line, value, at.text);
             dbg_request_pause(PAUSE_LOG);
         }
@@ -341,7 +338,9 @@ void mem_write_slow(u32 address, u8 value) {
         dbg_test_condition(watch_conditions[a], value, 1, 0)) {
         cpu_annotate_value(value, a);
         AddrText iar(cpu_iar), at(a), prev(cpu_prev_iar);
-        con_printf(0, cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous IAR/PC was %s.\n\n"),
+        con_printf(0,
+                   cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous "
+                                "IAR/PC was %s.\n\n"),
                    iar.text, raster_line, value, watch_annotation, at.text, prev.text);
         dbg_request_pause(PAUSE_BREAK);
     }
@@ -351,6 +350,5 @@ void mem_write_slow(u32 address, u8 value) {
         return;
     }
     guest_memory[a] = value;
-    if (attrs & MEM_SOUND)
-        snd_update_voices(0);
+    if (attrs & MEM_SOUND) snd_update_voices(0);
 }

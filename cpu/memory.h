@@ -37,16 +37,16 @@ constexpr u16 MEM_READ_SLOW = 0x801B;
 constexpr u16 MEM_WRITE_SLOW = 0x8115;
 
 // mem_access bits
-constexpr u32 ACC_WRITTEN = 0x00000001;     // written by an instruction
-constexpr u32 ACC_READ = 0x00000002;        // read as data by an instruction
-constexpr u32 ACC_OPERAND = 0x00000004;     // fetched as an operand byte
-constexpr u32 ACC_OPCODE = 0x00000008;      // fetched as an opcode
-constexpr u32 ACC_INDIRECT = 0x00000010;    // read as an indirect pointer
-constexpr u32 ACC_BRANCH_IRQ = 0x00000100;  // branch target while an interrupt is serviced
-constexpr u32 ACC_CALL_IRQ = 0x00000200;    // call target while an interrupt is serviced
-constexpr u32 ACC_BRANCH = 0x01000000;      // branch target otherwise
-constexpr u32 ACC_CALL = 0x02000000;        // call target otherwise
-constexpr u32 ACC_DEPTH_MASK = 0x1C000000;  // PSU.SP after a call
+constexpr u32 ACC_WRITTEN = 0x00000001;    // written by an instruction
+constexpr u32 ACC_READ = 0x00000002;       // read as data by an instruction
+constexpr u32 ACC_OPERAND = 0x00000004;    // fetched as an operand byte
+constexpr u32 ACC_OPCODE = 0x00000008;     // fetched as an opcode
+constexpr u32 ACC_INDIRECT = 0x00000010;   // read as an indirect pointer
+constexpr u32 ACC_BRANCH_IRQ = 0x00000100; // branch target while an interrupt is serviced
+constexpr u32 ACC_CALL_IRQ = 0x00000200;   // call target while an interrupt is serviced
+constexpr u32 ACC_BRANCH = 0x01000000;     // branch target otherwise
+constexpr u32 ACC_CALL = 0x02000000;       // call target otherwise
+constexpr u32 ACC_DEPTH_MASK = 0x1C000000; // PSU.SP after a call
 constexpr int ACC_DEPTH_SHIFT = 26;
 constexpr u32 ACC_LOOP_TARGET = 0x20000000; // target of a taken loop branch
 constexpr u32 ACC_LOOP_SOURCE = 0x40000000; // instruction of a taken loop branch

@@ -8,7 +8,9 @@
 #include <cstdio>
 
 __attribute__((weak)) u32 g_recording_state = REC_IDLE;
-__attribute__((weak)) u8 rec_read_byte() { return 0; }
+__attribute__((weak)) u8 rec_read_byte() {
+    return 0;
+}
 __attribute__((weak)) void rec_write_byte(u8) {}
 
 __attribute__((weak)) void con_printf(int, const char* format, ...) {

@@ -3,4 +3,6 @@
 
 __attribute__((weak)) u32 g_net_mode;
 __attribute__((weak)) void net_send_byte(u8) {}
-__attribute__((weak)) u8 net_recv_byte() { return 0; }
+__attribute__((weak)) u8 net_recv_byte() {
+    return 0;
+}

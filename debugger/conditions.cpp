@@ -16,12 +16,10 @@ u32 dbg_run_to_loop_end;
 
 // The value a condition compares: a port's last value, a register or a memory byte.
 static u32 current_value(u32 target, int port_mode) {
-    if (port_mode)
-        return target < PORT_COUNT ? port_records[target].last_value : 0;
+    if (port_mode) return target < PORT_COUNT ? port_records[target].last_value : 0;
     if (target >= MEM_REG_BASE && target < MEM_REG_BASE + MEM_REG_COUNT) {
         const u32 n = target - MEM_REG_BASE;
-        if (n <= 6)
-            return cpu_regs[n];
+        if (n <= 6) return cpu_regs[n];
         switch (n) {
         case 7:
             return cpu_psu;

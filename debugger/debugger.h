@@ -50,8 +50,7 @@ constexpr int DBG_ADDRESS_TEXT_SIZE = 96;
 // the label known for it, or hexadecimal, "$%X" when plain, else with the
 // notation's hexadecimal prefix; with_suffix appends " ($%X)" to a label.
 // Returns the label's kind byte, or 0 when none is known.
-char dbg_format_address(u32 address, char* out, int with_suffix, int collect, int kind,
-                        int plain);
+char dbg_format_address(u32 address, char* out, int with_suffix, int collect, int kind, int plain);
 
 // Time units
 extern u32 dbg_time_unit;        // 0 processor cycles, 1 clock periods, 2 pixels

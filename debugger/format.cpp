@@ -30,12 +30,9 @@ static u8 cd2650_char(u8 code) {
     code &= 127;
     static const char upper[] = "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[ ]^_";
     static const char lower[] = "@abcdefghijklmnopqrstuvwxyz[ ]^_";
-    if (code < 32)
-        return static_cast<u8>(upper[code]);
-    if (code < 64)
-        return code;
-    if (code < 96)
-        return static_cast<u8>(upper[code - 64]);
+    if (code < 32) return static_cast<u8>(upper[code]);
+    if (code < 64) return code;
+    if (code < 96) return static_cast<u8>(upper[code - 64]);
     return static_cast<u8>(lower[code - 96]);
 }
 

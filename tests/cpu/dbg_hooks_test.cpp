@@ -1,0 +1,304 @@
+// Pause requests, the breakpoint and step-out check, register watches through
+// the accessors, branch completion and the texts of the run-time reports.
+#include "core/emu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "cpu/seams.h"
+#include "debugger/debugger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class DbgHooksTest : public ::testing::Test {
+  protected:
+    void SetUp() override { use(MALZAK); }
+
+    void use(u32 m) {
+        machine = m;
+        memmap = 0;
+        mem_reset_tables();
+        dbg_hooks_reset();
+        dbg_conditions_reset();
+        std::memset(guest_memory, 0, sizeof guest_memory);
+        std::memset(cpu_regs, 0, sizeof cpu_regs);
+        cpu_reset_state();
+        cpu_iar = 0x0100;
+        cpu_prev_iar = 0x00FE;
+        cpu_cycles = 0;
+        raster_line = 0;
+        dis_notation = 0;
+        pipbug_bios = 0;
+        cd2650_biosversion = 0;
+        cd2650_dosversion = 0;
+    }
+
+    template <typename F> std::string output_of(F f) {
+        testing::internal::CaptureStdout();
+        f();
+        return testing::internal::GetCapturedStdout();
+    }
+
+    void watch_register(u32 n, u8 condition = COND_ALWAYS, u16 value = 0) {
+        mem_attributes[MEM_REG_BASE + n] |= MEM_WATCH;
+        watch_conditions[MEM_REG_BASE + n] = WatchCondition{MEM_REG_BASE + n, condition, value};
+    }
+};
+
+TEST_F(DbgHooksTest, PauseRequestsAreGatedByTheirSwitch) {
+    pauselog = 0;
+    dbg_request_pause(PAUSE_LOG);
+    EXPECT_EQ(pause_pending, 0);
+    pauselog = 1;
+    dbg_request_pause(PAUSE_LOG);
+    EXPECT_EQ(pause_pending, 1);
+
+    pause_pending = 0;
+    pausebreak = 0;
+    dbg_request_pause(PAUSE_BREAK);
+    EXPECT_EQ(pause_pending, 0);
+    pausebreak = 1;
+    dbg_request_pause(PAUSE_BREAK);
+    EXPECT_EQ(pause_pending, 1);
+
+    pause_pending = 0;
+    pauselog = 0;
+    pausebreak = 0;
+    dbg_request_pause(PAUSE_ALWAYS);
+    EXPECT_EQ(pause_pending, 1);
+    dbg_request_pause(7); // unknown reasons are ignored
+    pause_pending = 0;
+    dbg_request_pause(7);
+    EXPECT_EQ(pause_pending, 0);
+}
+
+TEST_F(DbgHooksTest, PauseLoopServesTheRequest) {
+    dbg_run_to_loop_end = 1;
+    pause_pending = 1;
+    dbg_pause_loop();
+    EXPECT_EQ(pause_pending, 0);
+    EXPECT_FALSE(emu_paused); // the loop only returns once the emulation continues
+}
+
+TEST_F(DbgHooksTest, NoMarkNoOutput) {
+    EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }), "");
+    EXPECT_EQ(pause_pending, 0);
+}
+
+TEST_F(DbgHooksTest, StepOutAndBreakpointOnOneAddress) {
+    cpu_iar = 0x1234;
+    cpu_prev_iar = 0x1230;
+    mem_attributes[0x1234] = MEM_STEP_OUT | MEM_BREAKPOINT;
+    pausebreak = 0;
+    EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
+              "Reached end of subroutine or interrupt and returned to $1234.\n\n"
+              "Hit code breakpoint at $1234! Previous IAR/PC was $1230.\n\n");
+    EXPECT_EQ(mem_attributes[0x1234], MEM_BREAKPOINT); // marker gone, breakpoint kept
+    EXPECT_EQ(pause_pending, 0);                       // served by the pause loop
+    // The marker fires once; the breakpoint keeps firing.
+    EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
+              "Hit code breakpoint at $1234! Previous IAR/PC was $1230.\n\n");
+}
+
+TEST_F(DbgHooksTest, StepOutMessageIsHexEvenInOtherNotations) {
+    dis_notation = NOTATION_IEEE;
+    cpu_iar = 0x0ABC;
+    mem_attributes[0x0ABC] = MEM_STEP_OUT;
+    EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
+              "Reached end of subroutine or interrupt and returned to $ABC.\n\n");
+}
+
+TEST_F(DbgHooksTest, BreakpointConditions) {
+    cpu_iar = 0x0200;
+    mem_attributes[0x0200] = MEM_BREAKPOINT;
+    bp_conditions[0x0200] = WatchCondition{MEM_REG_BASE + 0, COND_EQ, 0x10};
+    pausebreak = 0;
+    cpu_regs[0] = 0x0F;
+    EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }), "");
+    cpu_regs[0] = 0x10;
+    EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
+              "Hit code breakpoint at $200! Previous IAR/PC was $FE.\n\n");
+}
+
+TEST_F(DbgHooksTest, RegisterAccessorsWithoutWatch) {
+    cpu_write_register(4, 0x99);
+    EXPECT_EQ(cpu_regs[4], 0x99);
+    EXPECT_EQ(cpu_read_register(4), 0x99);
+}
+
+TEST_F(DbgHooksTest, RegisterWriteWatch) {
+    watch_register(1);
+    pausebreak = 1;
+    cpu_regs[1] = 0x41;
+    watchwrites = 1;
+    EXPECT_EQ(output_of([] { cpu_write_register(1, 0x41); }), "");
+    EXPECT_EQ(pause_pending, 0);
+    watchwrites = 2;
+    EXPECT_EQ(output_of([] { cpu_write_register(1, 0x41); }),
+              "Instruction at $100 (raster 0) is writing $41 ['A'] to R1! "
+              "Previous IAR/PC was $FE.\n\n");
+    EXPECT_EQ(pause_pending, 1);
+    watchwrites = 0;
+    EXPECT_EQ(output_of([] { cpu_write_register(1, 0x42); }), "");
+    EXPECT_EQ(cpu_regs[1], 0x42); // stored in every case
+}
+
+TEST_F(DbgHooksTest, RegisterWriteWatchConditionSeven) {
+    watch_register(2, COND_CHANGED, 0x01);
+    cpu_regs[2] = 0x10;
+    EXPECT_EQ(output_of([] { cpu_write_register(2, 0x20); }), ""); // bit 0 unchanged
+    EXPECT_EQ(cpu_regs[2], 0x20);
+    EXPECT_NE(output_of([] { cpu_write_register(2, 0x21); }), "");
+}
+
+TEST_F(DbgHooksTest, RegisterReadWatch) {
+    dis_notation = NOTATION_OLD_CALM;
+    watch_register(3);
+    cpu_regs[3] = 0x5A;
+    u8 v = 0;
+    EXPECT_EQ(output_of([&] { v = cpu_read_register(3); }),
+              "Instruction at $100 (raster 0) is reading $5A ['Z'] from D! "
+              "Previous IAR/PC was $FE.\n\n");
+    EXPECT_EQ(v, 0x5A);
+    watchreads = 0;
+    EXPECT_EQ(output_of([&] { v = cpu_read_register(3); }), "");
+    watchreads = 1;
+    watch_register(3, COND_LT, 0x50);
+    EXPECT_EQ(output_of([&] { v = cpu_read_register(3); }), "");
+}
+
+TEST_F(DbgHooksTest, RegisterWatchAnnotationPerMachine) {
+    use(INTERTON);
+    watch_register(0);
+    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x0D); }),
+              "Instruction at $100 (raster 0) is writing $D to R0! Previous IAR/PC was $FE.\n\n");
+    use(BINBUG);
+    watch_register(0);
+    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x0D); }),
+              "Instruction at $100 (raster 0) is writing $D [CR] to R0! "
+              "Previous IAR/PC was $FE.\n\n");
+    use(PHUNSY);
+    phunsy_biosversion = 0; // not a text machine with this BIOS
+    watch_register(0);
+    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x41); }),
+              "Instruction at $100 (raster 0) is writing $41 ['A'] to R0! "
+              "Previous IAR/PC was $FE.\n\n");
+}
+
+class BiosCallTest : public DbgHooksTest {
+  protected:
+    void SetUp() override {
+        use(PIPBUG);
+        for (u32 a = 0; a < 0x400; a++)
+            mem_attributes[a] |= MEM_BIOS;
+        logbios = 1;
+        pauselog = 1;
+        cpu_iar = 0x0440;
+        cpu_ea = 0x0100;
+    }
+};
+
+TEST_F(BiosCallTest, GameCodeCallingBiosIsReported) {
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }),
+              "BIOS code at $100 was called by game code at $440.\n\n");
+    EXPECT_EQ(pause_pending, 1);
+    EXPECT_EQ(cpu_iar, 0x0100);
+    EXPECT_EQ(cpu_op_cycles, 3u);
+    EXPECT_EQ(cpu_cycles, 9u);
+}
+
+TEST_F(BiosCallTest, IndirectBranchCostsFifteenClocksReportedOrNot) {
+    logbios = 0;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(1); }), "");
+    EXPECT_EQ(cpu_iar, 0x0100);
+    EXPECT_EQ(cpu_op_cycles, 5u);
+    EXPECT_EQ(cpu_cycles, 15u);
+}
+
+TEST_F(BiosCallTest, SuppressedCases) {
+    cpu_tracing = 1;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+    cpu_tracing = 0;
+
+    cpu_iar = 0x0200; // BIOS calling BIOS
+    cpu_ea = 0x0100;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+
+    cpu_iar = 0x0440; // target outside the BIOS
+    cpu_ea = 0x0500;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+
+    machine = INSTRUCTOR;
+    cpu_iar = 0x0440;
+    cpu_ea = 0x0100;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+
+    machine = CD2650; // the DOS vectors are reported instead
+    cd2650_dosversion = 1;
+    cd2650_biosversion = 0;
+    cpu_iar = 0x0440;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+    EXPECT_EQ(pause_pending, 0);
+}
+
+TEST_F(BiosCallTest, PipbugThreeEntryCodeCountsAsGameCode) {
+    cpu_iar = 0x0010;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+    pipbug_bios = 3;
+    cpu_iar = 0x0010;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }),
+              "BIOS code at $100 was called by game code at $10.\n\n");
+    cpu_iar = 0x0016;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+}
+
+TEST_F(BiosCallTest, DosVectorReport) {
+    use(INSTRUCTOR);
+    mem_attributes[0x0020] = MEM_BIOS;
+    logbios = 1;
+    cpu_iar = 0x0800;
+    cpu_ea = 0x0020;
+    EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }),
+              "P1 DOS vector at $20 was called by game code at $800.\n\n");
+    EXPECT_EQ(pause_pending, 0); // "pauselog" off
+
+    cpu_ea = 0x0021; // pointer outside the BIOS
+    EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
+    logbios = 0;
+    cpu_ea = 0x0020;
+    EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
+
+    use(PIPBUG); // no DOS vectors here
+    mem_attributes[0x0020] = MEM_BIOS;
+    logbios = 1;
+    cpu_iar = 0x0800;
+    cpu_ea = 0x0020;
+    EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
+}
+
+TEST_F(DbgHooksTest, EndOfLoopAlwaysPauses) {
+    pausebreak = 0;
+    pauselog = 0;
+    cpu_iar = 0x0104;
+    EXPECT_EQ(output_of([] { cpu_log_end_of_loop(); }), "Reached end of loop at $104.\n\n");
+    EXPECT_EQ(pause_pending, 1);
+}
+
+TEST_F(DbgHooksTest, IarWrapReportUsesTimeUnit) {
+    pauselog = 1;
+    cpu_prev_iar = 0x1FFF;
+    cpu_cycles = 300;
+    EXPECT_EQ(output_of([] { cpu_log_iar_wrapped(); }),
+              "IAR has wrapped after instruction at $1FFF (100 CPU cycles)!\n\n");
+    EXPECT_EQ(pause_pending, 0);
+    dbg_time_unit = 1;
+    dbg_unit_label = "clock periods";
+    EXPECT_EQ(output_of([] { cpu_log_iar_wrapped(); }),
+              "IAR has wrapped after instruction at $1FFF (300 clock periods)!\n\n");
+}
+
+} // namespace

@@ -1,0 +1,478 @@
+// Checked data access: mirrors, special bytes, board routing, coverage, watches
+// and the texts of the access reports.
+#include "core/emu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "cpu/seams.h"
+#include "debugger/debugger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class MemoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { use(ARCADIA, 6); }
+
+    // Fresh tables and switches for a machine and memory map.
+    void use(u32 m, u32 map) {
+        machine = m;
+        memmap = map;
+        mem_reset_tables();
+        dbg_hooks_reset();
+        dbg_conditions_reset();
+        std::memset(guest_memory, 0, sizeof guest_memory);
+        std::memset(cpu_regs, 0, sizeof cpu_regs);
+        cpu_reset_state();
+        cpu_iar = 0x0100;
+        cpu_prev_iar = 0x00FE;
+        raster_line = 0;
+        pvi_base = 0x1F00;
+        dis_notation = 0;
+    }
+
+    void start_capture() { testing::internal::CaptureStdout(); }
+    std::string captured() { return testing::internal::GetCapturedStdout(); }
+
+    // The output of one read, and its value in *value.
+    std::string read_out(u32 a, u8* value) {
+        start_capture();
+        *value = cpu_read_checked(a);
+        return captured();
+    }
+    std::string write_out(u32 a, u8 v) {
+        start_capture();
+        cpu_write_checked(a, v);
+        return captured();
+    }
+
+    void watch(u32 a, u8 condition = COND_ALWAYS, u16 value = 0) {
+        mem_attributes[a] |= MEM_WATCH;
+        watch_conditions[a] = WatchCondition{a, condition, value};
+    }
+};
+
+TEST_F(MemoryTest, PlainRamReadsAndWritesAndRecordsHistory) {
+    cpu_write_checked(0x1234, 0x5A);
+    EXPECT_EQ(guest_memory[0x1234], 0x5A);
+    EXPECT_EQ(mem_access[0x1234], ACC_WRITTEN);
+    EXPECT_EQ(cpu_read_checked(0x1234), 0x5A);
+    EXPECT_EQ(mem_access[0x1234], ACC_WRITTEN | ACC_READ);
+    // Addresses beyond 15 bits stay inside guest memory.
+    EXPECT_EQ(cpu_read_checked(0x9234), 0x5A);
+}
+
+TEST_F(MemoryTest, MirroredReadResolvesSilentlyAndMarksBothAddresses) {
+    guest_memory[0x1800] = 0x42;
+    mem_read_mirror[0x1A00] = 0x1800;
+    u8 v;
+    EXPECT_EQ(read_out(0x1A00, &v), "");
+    EXPECT_EQ(v, 0x42);
+    EXPECT_TRUE(mem_access[0x1A00] & ACC_READ);
+    EXPECT_TRUE(mem_access[0x1800] & ACC_READ);
+    EXPECT_EQ(pause_pending, 0);
+}
+
+TEST_F(MemoryTest, MirroredReadReportWithLogReadWrites) {
+    guest_memory[0x1800] = 0x42;
+    mem_read_mirror[0x1A00] = 0x1800;
+    logreadwrites = 1;
+    raster_line = 17;
+    u8 v;
+    EXPECT_EQ(read_out(0x1A00, &v), "Instruction at $100 (raster 17) read from mirrored address "
+                                    "$1A00 (resolves to $1800)!\n\n");
+    EXPECT_EQ(v, 0x42);
+    EXPECT_EQ(pause_pending, 0); // "pauselog" is off
+    pauselog = 1;
+    read_out(0x1A00, &v);
+    EXPECT_EQ(pause_pending, 1);
+}
+
+TEST_F(MemoryTest, MirroredWriteGoesToCanonicalAddress) {
+    mem_write_mirror[0x1A00] = 0x1800;
+    EXPECT_EQ(write_out(0x1A00, 0x99), "");
+    EXPECT_EQ(guest_memory[0x1800], 0x99);
+    EXPECT_EQ(guest_memory[0x1A00], 0x00);
+    EXPECT_TRUE(mem_access[0x1A00] & ACC_WRITTEN);
+    EXPECT_TRUE(mem_access[0x1800] & ACC_WRITTEN);
+
+    logreadwrites = 1;
+    EXPECT_EQ(write_out(0x1A00, 0x07), "Instruction at $100 (raster 0) is writing $07 to mirrored "
+                                       "address $1A00 (resolves to $1800)!\n\n");
+    EXPECT_EQ(guest_memory[0x1800], 0x07);
+}
+
+TEST_F(MemoryTest, ReadAndWriteMirrorsAreIndependent) {
+    mem_read_mirror[0x0500] = 0x0100;
+    mem_write_mirror[0x0500] = 0x0200;
+    guest_memory[0x0100] = 0x11;
+    cpu_write_checked(0x0500, 0x22);
+    EXPECT_EQ(guest_memory[0x0200], 0x22);
+    EXPECT_EQ(cpu_read_checked(0x0500), 0x11);
+}
+
+TEST_F(MemoryTest, ReadOnceRegisterResetsToMachineValue) {
+    mem_attributes[0x19FC] = MEM_HW_REGISTER | MEM_READ_ONCE;
+    guest_memory[0x19FC] = 0x37;
+    EXPECT_EQ(cpu_read_checked(0x19FC), 0x37);
+    EXPECT_EQ(guest_memory[0x19FC], 0xFF); // Arcadia
+    EXPECT_EQ(cpu_read_checked(0x19FC), 0xFF);
+
+    use(INTERTON, 0);
+    mem_attributes[0x1FCA] = MEM_HW_REGISTER | MEM_READ_ONCE;
+    guest_memory[0x1FCA] = 0x81;
+    EXPECT_EQ(cpu_read_checked(0x1FCA), 0x81);
+    EXPECT_EQ(guest_memory[0x1FCA], 0x00); // PVI machines
+}
+
+TEST_F(MemoryTest, UnreadableValuesPerMachine) {
+    struct Case {
+        u32 machine, address;
+        u8 value;
+    };
+    const Case cases[] = {
+        {ARCADIA, 0x1900, 0xFF},  {INTERTON, 0x1E80, 0x0C}, {INTERTON, 0x1F35, 0xFF},
+        {INTERTON, 0x1F6E, 0xFF}, {INTERTON, 0x1FBF, 0xFF}, {INTERTON, 0x1F40, 0x00},
+        {ELEKTOR, 0x1000, 0xFF},  {ELEKTOR, 0x15FF, 0xFF},  {ELEKTOR, 0x1D80, 0x80},
+        {ELEKTOR, 0x1DBE, 0x80},  {ELEKTOR, 0x1DBF, 0x00},  {ELEKTOR, 0x1DC0, 0xC0},
+        {ELEKTOR, 0x1E80, 0x0C},  {ELEKTOR, 0x1E8F, 0x0F},  {ELEKTOR, 0x1E98, 0x00},
+        {ELEKTOR, 0x1EFF, 0x0F},  {PIPBUG, 0x1E80, 0x00},   {MALZAK, 0x1000, 0x00},
+    };
+    for (const Case& c : cases) {
+        use(c.machine, 0);
+        mem_attributes[c.address] = MEM_UNREADABLE | MEM_UNWRITABLE;
+        guest_memory[c.address] = 0x5A;
+        EXPECT_EQ(cpu_read_checked(c.address), c.value)
+            << "machine " << c.machine << " address " << std::hex << c.address;
+    }
+}
+
+TEST_F(MemoryTest, ElektorByteOutsideUnreadableRangeReadsMemory) {
+    use(ELEKTOR, 4);
+    guest_memory[0x1DBF] = 0x33; // no unreadable mark: plain memory
+    EXPECT_EQ(cpu_read_checked(0x1DBF), 0x33);
+}
+
+TEST_F(MemoryTest, UnreadableReadReport) {
+    mem_attributes[0x1900] = MEM_UNREADABLE;
+    logreadwrites = 1;
+    u8 v;
+    EXPECT_EQ(read_out(0x1900, &v),
+              "Instruction at $100 (raster 0) is reading $FF from unreadable address $1900!\n\n");
+}
+
+TEST_F(MemoryTest, UnwritableByteKeepsValueAndReportsOnce) {
+    mem_attributes[0x0010] = MEM_UNWRITABLE;
+    guest_memory[0x0010] = 0xAB;
+    EXPECT_EQ(write_out(0x0010, 0x01), "");
+    EXPECT_EQ(guest_memory[0x0010], 0xAB);
+    EXPECT_TRUE(mem_access[0x0010] & ACC_WRITTEN);
+
+    logreadwrites = 1;
+    pauselog = 1;
+    watch(0x0010); // a watch on ROM never reports the write
+    EXPECT_EQ(write_out(0x0010, 0x02), "Instruction at $100 (raster 0) is attempting to write $02 "
+                                       "to unwritable address $10!\n\n");
+    EXPECT_EQ(guest_memory[0x0010], 0xAB);
+    EXPECT_EQ(pause_pending, 1);
+}
+
+TEST_F(MemoryTest, UninitialisedByteReport) {
+    logillegal = 1;
+    u8 v;
+    EXPECT_EQ(read_out(0x1810, &v),
+              "Uninitialized byte at $1810 has been read by code at $100!\n\n");
+    cpu_write_checked(0x1810, 3);
+    EXPECT_EQ(read_out(0x1810, &v), "");
+    mem_attributes[0x0020] = MEM_UNWRITABLE; // ROM is never uninitialised
+    EXPECT_EQ(read_out(0x0020, &v), "");
+
+    use(PIPBUG, 9); // only the Arcadia and the Interton check
+    logillegal = 1;
+    EXPECT_EQ(read_out(0x0440, &v), "");
+}
+
+TEST_F(MemoryTest, UninitialisedCheckUsesCanonicalAddress) {
+    logillegal = 1;
+    mem_read_mirror[0x1A10] = 0x1810;
+    mem_write_mirror[0x1A10] = 0x1810;
+    cpu_write_checked(0x1A10, 1); // written through the mirror
+    u8 v;
+    EXPECT_EQ(read_out(0x1A10, &v), "");
+    EXPECT_EQ(v, 1);
+}
+
+TEST_F(MemoryTest, ChipCoverageBits) {
+    const u32 regs[][2] = {{0x18F0, 0},  {0x18F7, 7},  {0x18FC, 8},
+                           {0x1908, 20}, {0x19F8, 21}, {0x19FF, 28}};
+    for (const auto& r : regs)
+        mem_attributes[r[0]] = MEM_HW_REGISTER;
+    mem_attributes[0x1950] = MEM_HW_REGISTER; // a register outside the table
+    for (const auto& r : regs) {
+        cpu_iar = static_cast<u16>(0x0200 + r[1]);
+        cpu_read_checked(r[0]);
+        cpu_write_checked(r[0], 1);
+        EXPECT_EQ(coverage_read_flags[cpu_iar], 1u << r[1]) << std::hex << r[0];
+        EXPECT_EQ(coverage_flags[cpu_iar], 1u << r[1]) << std::hex << r[0];
+    }
+    cpu_iar = 0x0300;
+    cpu_read_checked(0x1950);
+    EXPECT_EQ(coverage_read_flags[0x0300], 0u);
+
+    use(INTERTON, 0);
+    const u32 pvi[][2] = {{0x1F0A, 0},  {0x1F1D, 7},  {0x1F2B, 9},  {0x1F4D, 15},
+                          {0x1FC0, 16}, {0x1FC7, 21}, {0x1FCD, 27}, {0x1E80, 28},
+                          {0x1E89, 29}, {0x1E8B, 30}, {0x1E8E, 31}};
+    for (const auto& r : pvi) {
+        mem_attributes[r[0]] = MEM_HW_REGISTER;
+        cpu_iar = static_cast<u16>(0x0400 + r[1]);
+        cpu_read_checked(r[0]);
+        EXPECT_EQ(coverage_read_flags[cpu_iar], 1u << r[1]) << std::hex << r[0];
+    }
+    // The registers move with the PVI.
+    pvi_base = 0x1E00;
+    mem_attributes[0x1E0A] = MEM_HW_REGISTER;
+    cpu_iar = 0x0500;
+    cpu_write_checked(0x1E0A, 0);
+    EXPECT_EQ(coverage_flags[0x0500], 1u);
+}
+
+TEST_F(MemoryTest, ArcadiaRedrawChecks) {
+    logreadwrites = 1;
+    mem_attributes[0x18F0] = MEM_HW_REGISTER;
+    mem_attributes[0x18FF] = MEM_HW_REGISTER;
+    mem_attributes[0x19FE] = MEM_HW_REGISTER;
+    u8 v;
+    guest_memory[0x18FF] = 0xF3; // a character row is drawn
+    EXPECT_EQ(read_out(0x18F0, &v),
+              "Instruction at $100 (raster 0) read from UVI address $18F0 during redraw!\n\n");
+    EXPECT_EQ(read_out(0x18FF, &v), ""); // the line register itself
+    EXPECT_EQ(write_out(0x18F0, 0x12),
+              "Instruction at $100 (raster 0) wrote $12 to UVI address $18F0 during redraw!\n\n");
+    guest_memory[0x18FF] = 0xFD; // below the last row
+    EXPECT_EQ(read_out(0x18F0, &v), "");
+    EXPECT_EQ(write_out(0x18F0, 0x12), "");
+    guest_memory[0x18FF] = 0xFF; // top of the frame: only the paddles count
+    EXPECT_EQ(read_out(0x18F0, &v), "");
+    EXPECT_NE(read_out(0x19FE, &v), "");
+    logreadwrites = 0;
+    guest_memory[0x18FF] = 0xF0;
+    EXPECT_EQ(read_out(0x18F0, &v), "");
+}
+
+TEST_F(MemoryTest, PviPotentiometerReadDuringRedraw) {
+    use(INTERTON, 0);
+    logreadwrites = 1;
+    mem_attributes[0x1FCC] = MEM_HW_REGISTER | MEM_UNWRITABLE;
+    u8 v;
+    guest_memory[0x1FCB] = 0x00;
+    EXPECT_EQ(read_out(0x1FCC, &v),
+              "Instruction at $100 (raster 0) read from PVI address $1FCC during redraw!\n\n");
+    guest_memory[0x1FCB] = 0x40; // vertical blank
+    EXPECT_EQ(read_out(0x1FCC, &v), "");
+}
+
+TEST_F(MemoryTest, MalzakWriteAlsoFillsThePlayfield) {
+    use(MALZAK, 26);
+    mem_attributes[0x1610] = MEM_ROUTED;
+    malzak_scroll = 0x37;
+    std::memset(malzak_playfield, 0, sizeof malzak_playfield);
+    cpu_write_checked(0x1610, 0x5A);
+    EXPECT_EQ(guest_memory[0x1610], 0x5A);
+    EXPECT_EQ(malzak_playfield[0x31], 0x5A);
+    EXPECT_EQ(cpu_read_checked(0x1610), 0x5A);
+
+    // A scroll past the end wraps inside the playfield instead of overrunning it.
+    mem_attributes[0x16F0] = MEM_ROUTED;
+    malzak_scroll = 0x1F5;
+    cpu_write_checked(0x16F0, 0x77);
+    EXPECT_EQ(malzak_playfield[(0x0F + 0x1F0) & 0xFF], 0x77);
+    malzak_scroll = -1;
+    cpu_write_checked(0x1610, 0x66);
+    EXPECT_EQ(malzak_playfield[(1 + 0xFFFFFFF0u) & 0xFF], 0x66);
+}
+
+TEST_F(MemoryTest, GalaxiaColourRamFollowsFlag) {
+    use(ZACCARIA, 23);
+    mem_attributes[0x1805] = MEM_ROUTED;
+    std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
+    cpu_psu = 0;
+    cpu_write_checked(0x1805, 0x3C);
+    EXPECT_EQ(coinop_colour_ram[5], 0x3C);
+    EXPECT_EQ(guest_memory[0x1805], 0x00);
+    EXPECT_EQ(cpu_read_checked(0x1805), 0x3C);
+
+    cpu_psu = PSU_F;
+    cpu_write_checked(0x1805, 0x99);
+    EXPECT_EQ(guest_memory[0x1805], 0x99);
+    EXPECT_EQ(coinop_colour_ram[5], 0x3C);
+    EXPECT_EQ(cpu_read_checked(0x1805), 0x99);
+}
+
+TEST_F(MemoryTest, ZaccariaPaletteRam) {
+    use(ZACCARIA, 22); // Astro Wars: palette at $1C00
+    mem_attributes[0x1C13] = MEM_ROUTED;
+    std::memset(coinop_palette_ram, 0, sizeof coinop_palette_ram);
+    cpu_psu = PSU_F;
+    cpu_write_checked(0x1C13, 0x21);
+    EXPECT_EQ(coinop_palette_ram[3], 0x21);
+    cpu_psu = 0;
+    EXPECT_EQ(cpu_read_checked(0x1C13), 0x21);
+
+    use(ZACCARIA, 23); // Galaxia: palette read at $1400
+    mem_attributes[0x1402] = MEM_ROUTED;
+    coinop_palette_ram[2] = 0x44;
+    EXPECT_EQ(cpu_read_checked(0x1402), 0x44);
+}
+
+TEST_F(MemoryTest, LaserBattleEffectRam) {
+    use(ZACCARIA, 24);
+    mem_attributes[0x1A05] = MEM_ROUTED;
+    coinop_effect_select = 1;
+    cpu_write_checked(0x1A05, 0x12);
+    EXPECT_EQ(coinop_effect_ram[0x005], 0x12);
+    EXPECT_EQ(guest_memory[0x1A05], 0x00);
+    coinop_effect_select = 0;
+    cpu_write_checked(0x1A05, 0x34);
+    EXPECT_EQ(guest_memory[0x1A05], 0x34);
+}
+
+TEST_F(MemoryTest, InstructorParallelPortInMemory) {
+    use(INSTRUCTOR, 14);
+    mem_attributes[0x0FFF] = MEM_ROUTED;
+    si50_parallelio = 0;
+    si50_toggles = 0xA5;
+    lamp_latch = 0;
+    guest_memory[0x0FFF] = 0x11;
+    EXPECT_EQ(cpu_read_checked(0x0FFF), 0xA5);
+    cpu_write_checked(0x0FFF, 0x3C);
+    EXPECT_EQ(lamp_latch, 0x3C);
+    EXPECT_EQ(guest_memory[0x0FFF], 0x11);
+
+    si50_parallelio = 1; // the port sits elsewhere: plain memory
+    EXPECT_EQ(cpu_read_checked(0x0FFF), 0x11);
+    cpu_write_checked(0x0FFF, 0x77);
+    EXPECT_EQ(guest_memory[0x0FFF], 0x77);
+    si50_parallelio = 0;
+}
+
+TEST_F(MemoryTest, ElektorRandomByteCannotBeWritten) {
+    use(ELEKTOR, 4);
+    mem_attributes[0x1E7F] = MEM_ROUTED;
+    guest_memory[0x1E7F] = 0x12;
+    cpu_write_checked(0x1E7F, 0x99);
+    EXPECT_EQ(guest_memory[0x1E7F], 0x12);
+}
+
+TEST_F(MemoryTest, SoundRegisterWriteIsStored) {
+    mem_attributes[0x19FD] = MEM_SOUND | MEM_HW_REGISTER;
+    cpu_write_checked(0x19FD, 0x42);
+    EXPECT_EQ(guest_memory[0x19FD], 0x42);
+}
+
+TEST_F(MemoryTest, WatchedReadReportsWithAnnotation) {
+    use(PIPBUG, 9);
+    watch(0x0440);
+    guest_memory[0x0440] = 0x0D;
+    u8 v;
+    EXPECT_EQ(read_out(0x0440, &v), "Instruction at $100 (raster 0) is reading $D [CR] from $440! "
+                                    "Previous IAR/PC was $FE.\n\n");
+    EXPECT_EQ(pause_pending, 1);
+    pause_pending = 0;
+    guest_memory[0x0440] = 'A';
+    EXPECT_EQ(read_out(0x0440, &v), "Instruction at $100 (raster 0) is reading $41 ['A'] from "
+                                    "$440! Previous IAR/PC was $FE.\n\n");
+    pausebreak = 0;
+    pause_pending = 0;
+    read_out(0x0440, &v);
+    EXPECT_EQ(pause_pending, 0);
+    watchreads = 0;
+    EXPECT_EQ(read_out(0x0440, &v), "");
+}
+
+TEST_F(MemoryTest, WatchAnnotationOnCharacterMachines) {
+    use(MALZAK, 26);
+    watch(0x1300);
+    guest_memory[0x1300] = 0xC1; // Malzak shows code AND 127
+    u8 v;
+    EXPECT_EQ(read_out(0x1300, &v), "Instruction at $100 (raster 0) is reading $C1 ['A'] from "
+                                    "$1300! Previous IAR/PC was $FE.\n\n");
+}
+
+TEST_F(MemoryTest, WatchedReadConditionJudgesStoredByte) {
+    use(PIPBUG, 9);
+    watch(0x0500, COND_GT, 0x10);
+    u8 v;
+    guest_memory[0x0500] = 0x10;
+    EXPECT_EQ(read_out(0x0500, &v), "");
+    guest_memory[0x0500] = 0x11;
+    EXPECT_NE(read_out(0x0500, &v), "");
+}
+
+TEST_F(MemoryTest, WatchedWriteModes) {
+    use(PIPBUG, 9);
+    watch(0x0600);
+    guest_memory[0x0600] = 0x20;
+    const std::string report = "Instruction at $100 (raster 0) is writing $20 [' '] to $600! "
+                               "Previous IAR/PC was $FE.\n\n";
+    watchwrites = 1; // changes only
+    EXPECT_EQ(write_out(0x0600, 0x20), "");
+    EXPECT_EQ(pause_pending, 0);
+    watchwrites = 2; // every write
+    EXPECT_EQ(write_out(0x0600, 0x20), report);
+    EXPECT_EQ(pause_pending, 1);
+    watchwrites = 0;
+    EXPECT_EQ(write_out(0x0600, 0x21), "");
+    EXPECT_EQ(guest_memory[0x0600], 0x21);
+}
+
+TEST_F(MemoryTest, WatchedWriteConditions) {
+    use(PIPBUG, 9);
+    watchwrites = 2;
+    guest_memory[0x0700] = 0x05;
+    // Comparisons look at the byte before the write.
+    watch(0x0700, COND_EQ, 0x05);
+    EXPECT_NE(write_out(0x0700, 0x06), "");
+    EXPECT_EQ(write_out(0x0700, 0x07), ""); // now 6
+    // Condition 7: only writes that change a bit of the mask.
+    guest_memory[0x0700] = 0x01;
+    watch(0x0700, COND_CHANGED, 0x80);
+    EXPECT_EQ(write_out(0x0700, 0x00), ""); // only bit 0 changes
+    EXPECT_NE(write_out(0x0700, 0x80), "");
+    EXPECT_EQ(write_out(0x0700, 0x81), ""); // bit 7 already set
+}
+
+TEST_F(MemoryTest, ReadOnceResetReport) {
+    watchreads = 0;
+    mem_attributes[0x19FC] = MEM_HW_REGISTER | MEM_READ_ONCE;
+    watch(0x19FC);
+    guest_memory[0x19FC] = 0x12;
+    u8 v;
+    EXPECT_EQ(read_out(0x19FC, &v), "Read-once register $19FC has been reset to $FF!\n\n");
+    EXPECT_EQ(v, 0x12);
+    EXPECT_EQ(pause_pending, 1);
+    watchwrites = 1; // the value read equals the reset value: no change to report
+    EXPECT_EQ(read_out(0x19FC, &v), "");
+    watchwrites = 2;
+    EXPECT_NE(read_out(0x19FC, &v), "");
+}
+
+TEST_F(MemoryTest, ResetTablesRestoresPlainRam) {
+    mem_attributes[0x100] = MEM_UNWRITABLE;
+    mem_attributes[MEM_REG_BASE + 3] = MEM_WATCH;
+    mem_read_mirror[0x200] = 0x100;
+    mem_access[0x300] = ACC_OPCODE;
+    coverage_flags[0x300] = 1;
+    mem_reset_tables();
+    EXPECT_EQ(mem_attributes[0x100], 0);
+    EXPECT_EQ(mem_attributes[MEM_REG_BASE + 3], 0);
+    EXPECT_EQ(mem_read_mirror[0x200], 0x200);
+    EXPECT_EQ(mem_access[0x300], 0u);
+    EXPECT_EQ(coverage_flags[0x300], 0u);
+}
+
+} // namespace
