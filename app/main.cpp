@@ -1,6 +1,4 @@
-#include <cstdio>
+// The program: everything happens in app_main, which leaves through the exit path.
+#include "core/startup.h"
 
-int main() {
-    std::fputs("Brindlemox: the program cannot start yet.\n", stderr);
-    return 1;
-}
+int main(int argc, char** argv) { app_main(argc, argv); }

@@ -1,0 +1,245 @@
+#include "core/cmdline.h"
+
+#include "core/recording.h"
+#include "core/settings.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "platform/catalog.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+const char* const cmdline_template =
+    "FILE,ASM/K,CLIPUNIT/K/N,DISGAME/K,FULLSCREEN/K,LOCKCONFIG/S,NOLOWLEVEL/S,PORT/K/N,PORTNAME/K,"
+    "PRI/K/N,PUBSCREEN/K,SETTINGS/K,STARTUP/K,SYM/K,UPGRADE/S";
+
+bool cmdline_upgrade = false;
+bool cmdline_file_named = false;
+bool cmdline_settings_given = false;
+bool cmdline_fullscreen_given = false;
+int cmdline_fullscreen = 0;
+long cmdline_net_port = -1;
+
+namespace {
+
+struct Item {
+    std::vector<std::string> names; // upper case
+    bool keyword = false, sw = false, number = false, required = false;
+};
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::vector<Item> read_template(const char* tmpl) {
+    std::vector<Item> items;
+    std::string all = tmpl;
+    std::size_t pos = 0;
+    while (pos <= all.size()) {
+        std::size_t comma = all.find(',', pos);
+        std::string part = all.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        Item it;
+        std::size_t slash = part.find('/');
+        std::string names = part.substr(0, slash);
+        for (std::size_t i = slash; i != std::string::npos && i + 1 < part.size();
+             i = part.find('/', i + 1)) {
+            switch (std::toupper(static_cast<unsigned char>(part[i + 1]))) {
+            case 'K': it.keyword = true; break;
+            case 'S': it.sw = true; break;
+            case 'N': it.number = true; break;
+            case 'A': it.required = true; break;
+            default: break;
+            }
+        }
+        std::size_t p = 0;
+        while (p <= names.size()) {
+            std::size_t eq = names.find('=', p);
+            it.names.push_back(upper(names.substr(p, eq == std::string::npos ? std::string::npos : eq - p)));
+            if (eq == std::string::npos) break;
+            p = eq + 1;
+        }
+        items.push_back(it);
+        if (comma == std::string::npos) break;
+        pos = comma + 1;
+    }
+    return items;
+}
+
+int find_key(const std::vector<Item>& items, const std::string& word) {
+    std::string w = upper(word);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        for (const std::string& n : items[i].names)
+            if (n == w) return static_cast<int>(i);
+    return -1;
+}
+
+bool set_value(const Item& it, CmdArg& arg, const std::string& value, std::string* why) {
+    if (it.number) {
+        const char* s = value.c_str();
+        char* end = nullptr;
+        errno = 0;
+        long n = std::strtol(s, &end, 10);
+        if (value.empty() || *end != '\0' || errno == ERANGE || std::isspace(static_cast<unsigned char>(*s))) {
+            if (why) *why = "bad number";
+            return false;
+        }
+        arg.number = n;
+    }
+    arg.text = value;
+    arg.given = true;
+    return true;
+}
+
+} // namespace
+
+bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vector<CmdArg>& out,
+                   std::string* why) {
+    const std::vector<Item> items = read_template(tmpl);
+    out.assign(items.size(), CmdArg{});
+    for (int a = 1; a < argc; ++a) {
+        std::string word = argv[a] ? argv[a] : "";
+        std::string key = word, inline_value;
+        bool has_inline = false;
+        std::size_t eq = word.find('=');
+        if (eq != std::string::npos && eq > 0) {
+            key = word.substr(0, eq);
+            inline_value = word.substr(eq + 1);
+            has_inline = true;
+        }
+        int k = find_key(items, key);
+        if (k >= 0 && !(has_inline && items[k].sw)) {
+            const Item& it = items[k];
+            if (it.sw) {
+                out[k].given = true;
+                continue;
+            }
+            std::string value;
+            if (has_inline) {
+                value = inline_value;
+            } else {
+                if (a + 1 >= argc) {
+                    if (why) *why = "value after keyword missing";
+                    return false;
+                }
+                value = argv[++a];
+            }
+            if (!set_value(it, out[k], value, why)) return false;
+            continue;
+        }
+        // A positional value: the first item taking values by position that is still free.
+        int slot = -1;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (!items[i].keyword && !items[i].sw && !out[i].given) {
+                slot = static_cast<int>(i);
+                break;
+            }
+        if (slot < 0) {
+            if (why) *why = "wrong number of arguments";
+            return false;
+        }
+        if (!set_value(items[slot], out[slot], word, why)) return false;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].required && !out[i].given) {
+            if (why) *why = "required argument missing";
+            return false;
+        }
+    return true;
+}
+
+static void copy_to(char* dst, std::size_t size, const std::string& s) {
+    std::snprintf(dst, size, "%s", s.c_str());
+}
+
+int cmdline_take(int argc, const char* const* argv) {
+    const char* me = argc > 0 && argv[0] ? argv[0] : "Brindlemox";
+    std::vector<CmdArg> arg;
+    cmdline_upgrade = cmdline_file_named = cmdline_settings_given = false;
+    cmdline_fullscreen_given = false;
+    cmdline_net_port = -1;
+    if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr)) {
+        std::printf("%s: %s\n[[FILE] <file>|ASM <file>|DISGAME <file>]\n[CLIPUNIT  <unit>]\n"
+                    "[FULLSCREEN ON|OFF]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n[PORT      <port>]\n"
+                    "[PORTNAME  <name>]\n[PRI       <priority>]\n[PUBSCREEN <screen>]\n"
+                    "[SETTINGS  <file>]\n[STARTUP   <file>]\n[SYM       <file>]\n",
+                    me, cat_str(153, "Usage"));
+        return 1;
+    }
+    if (arg[ARG_ASM].given) {
+        copy_to(asm_source_path, sizeof asm_source_path, arg[ARG_ASM].text);
+        startup_mode = 1;
+    }
+    if (arg[ARG_DISGAME].given && !arg[ARG_ASM].given) {
+        copy_to(file_name_buffer, sizeof file_name_buffer, arg[ARG_DISGAME].text);
+        startup_mode = 2;
+        cmdline_file_named = true;
+    }
+    if (arg[ARG_CLIPUNIT].given) {
+        if (arg[ARG_CLIPUNIT].number < 0 || arg[ARG_CLIPUNIT].number > 255) {
+            std::printf("%s: Clipboard unit number range is 0 to 255!\n", me);
+            return 1;
+        }
+        clip_unit = static_cast<u32>(arg[ARG_CLIPUNIT].number);
+    }
+    if (arg[ARG_FULLSCREEN].given) {
+        std::string v = arg[ARG_FULLSCREEN].text;
+        for (char& c : v) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (v == "ON") cmdline_fullscreen = 1;
+        else if (v == "OFF") cmdline_fullscreen = 0;
+        else {
+            std::printf("%s: FULLSCREEN must be ON or OFF!\n", me);
+            return 1;
+        }
+        cmdline_fullscreen_given = true;
+    }
+    if (arg[ARG_LOCKCONFIG].given) lock_config = 1;
+    if (arg[ARG_UPGRADE].given) {
+        if (lock_config) {
+            std::printf("%s: %s\n[[FILE]    <file>]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n"
+                        "[PORT      <port>]\n[PORTNAME  <name>]\n[PRI       <priority>]\n"
+                        "[PUBSCREEN <screen>]\n[SETTINGS  <file>]\n[STARTUP   <file>]\n",
+                        me, cat_str(153, "Usage"));
+            return 1;
+        }
+        cmdline_upgrade = true;
+        return 0;
+    }
+    if (arg[ARG_PUBSCREEN].given)
+        copy_to(gui_pubscreen_name[0], sizeof gui_pubscreen_name[0], arg[ARG_PUBSCREEN].text);
+    if (arg[ARG_PRI].given) {
+        if (arg[ARG_PRI].number < -128 || arg[ARG_PRI].number > 5) {
+            std::printf("%s: Priority range is -128 to 5!\n", me);
+            return 1;
+        }
+        task_priority = static_cast<int>(arg[ARG_PRI].number);
+        task_priority_given = 1;
+    }
+    if (arg[ARG_NOLOWLEVEL].given) use_lowlevel = 0;
+    if (arg[ARG_PORT].given) {
+        if (arg[ARG_PORT].number < 0 || arg[ARG_PORT].number > 65535) {
+            std::printf("%s: Port number range is 0 to 65535!\n", me);
+            return 1;
+        }
+        cmdline_net_port = arg[ARG_PORT].number;
+    }
+    if (arg[ARG_PORTNAME].given)
+        copy_to(rexx_port_name, sizeof rexx_port_name, arg[ARG_PORTNAME].text);
+    if (arg[ARG_SETTINGS].given) {
+        std::snprintf(settings_path, sizeof settings_path, "PROGDIR:Configs/%s",
+                      arg[ARG_SETTINGS].text.c_str());
+        cmdline_settings_given = true;
+    }
+    if (arg[ARG_STARTUP].given)
+        copy_to(rexx_script_path, sizeof rexx_script_path, arg[ARG_STARTUP].text);
+    if (arg[ARG_SYM].given)
+        copy_to(startup_sym_path, sizeof startup_sym_path, arg[ARG_SYM].text);
+    if (arg[ARG_FILE].given) {
+        copy_to(file_name_buffer, sizeof file_name_buffer, arg[ARG_FILE].text);
+        cmdline_file_named = true;
+    }
+    return 0;
+}

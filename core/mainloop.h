@@ -1,0 +1,71 @@
+// The main loop: one guest frame per pass, then the event pass, then the
+// timed wait (or, while paused, a wait for host events). Interface handlers
+// never rebuild windows inside a pass: they set bits of pending_actions, and
+// the loop acts on them at the frame boundary.
+#pragma once
+
+#include "cpu/cpu.h"
+
+constexpr u32 PA_SCALE_1 = 0x00001; // ... PA_SCALE_1 << 5 = scale 6
+constexpr u32 PA_SCALE_MASK = 0x0003F;
+constexpr u32 PA_STRETCH_1 = 0x00040;
+constexpr u32 PA_STRETCH_2 = 0x00080;
+constexpr u32 PA_SHOW_GAMELIST = 0x00100;
+constexpr u32 PA_HIDE_GAMELIST = 0x00200;
+constexpr u32 PA_PREV_GAME = 0x00400;
+constexpr u32 PA_NEXT_GAME = 0x00800;
+constexpr u32 PA_REBUILD = 0x01000;
+constexpr u32 PA_SOUND_RESTART = 0x02000;
+constexpr u32 PA_PUBSCREEN = 0x04000;
+constexpr u32 PA_QUIT = 0x10000;
+constexpr u32 PA_ICONIFY = 0x20000;
+constexpr u32 PA_UNICONIFY = 0x40000;
+
+extern u32 pending_actions;
+extern u8 gui_subwin_reopen[20];
+
+// Never returns: the program leaves through app_clean_exit.
+[[noreturn]] void app_main_loop();
+// One outer cycle: inner passes until a deferred action is pending, then the
+// action at the frame boundary.
+void app_outer_cycle();
+// One inner pass: frame (unless paused), event pass, wait.
+void app_inner_pass();
+// Acts on pending_actions after the inner loop ended.
+void app_frame_boundary();
+
+// Time of the host clock in microseconds (wraps every 71.6 minutes).
+u32 timer_now_us();
+// Waits `us` microseconds while serving host events.
+void timer_wait_us(i32 us);
+// Waits until a host event arrives (paused).
+void app_wait_events();
+// CTRL-C: prints "Brindlemox: User break!" and leaves through the exit path.
+void app_check_break();
+// Records a CTRL-C for the next check (the SIGINT handler and tests call it).
+void app_signal_break();
+void app_install_break_handler();
+void task_pri_low();
+void task_pri_restore();
+
+// Tool sub-windows: each later window registers how it opens, closes and
+// handles its input. The event pass runs the handlers in the fixed order.
+struct SubwindowOps {
+    void (*open)() = nullptr;
+    void (*close)() = nullptr;
+    void (*input)() = nullptr;
+    bool (*is_open)() = nullptr;
+};
+extern SubwindowOps gui_subwin_ops[20];
+void gui_close_all_subwindows();
+void gui_reopen_subwindows();
+void gui_rebuild_subwindow(int id);
+// Runs the input handler of every open tool sub-window in the fixed order.
+void gui_subwindows_input();
+
+// Test seam: the frame and the event pass the loop runs (nullptr restores them).
+struct MainLoopHooks {
+    void (*run_frame)();
+    void (*events)();
+};
+void app_set_loop_hooks(const MainLoopHooks* hooks);

@@ -1,0 +1,113 @@
+#include "core/shutdown.h"
+
+#include "core/frame.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/settings.h"
+#include "core/settings_vars.h"
+#include "core/seams_services.h"
+#include "core/startup.h"
+#include "gui/images.h"
+#include "gui/main_window.h"
+#include "gui/seams.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+#include <cstdlib>
+#include <sys/resource.h>
+#include <unistd.h>
+
+AppAcquired app_acquired;
+bool app_exiting = false;
+std::vector<std::string> app_exit_steps;
+
+static void end_process(int code) {
+    std::fflush(stdout);
+    std::exit(code);
+}
+void (*app_exit_process)(int code) = end_process;
+
+void app_exit_reset() {
+    app_acquired = AppAcquired{};
+    app_exiting = false;
+    app_exit_steps.clear();
+}
+
+static void step(const char* name) { app_exit_steps.emplace_back(name); }
+
+void app_clean_exit(int code) {
+    if (app_exiting) {
+        // Entered again from a step below (a fatal error while closing): end now.
+        step("end");
+        app_exit_process(code);
+        std::abort();
+    }
+    app_exiting = true;
+
+    if (con_output_seen) {
+        step("quitting");
+        con_printf(0, "%s.\n", cat_str(147, "Quitting"));
+    }
+    gui_unlock_pubscreen();
+    step("recorders");
+    rec_stop_all();
+    step("netplay");
+    net_command(0);
+    if (asm_output_file) {
+        step("disassembly file");
+        std::fclose(asm_output_file);
+        asm_output_file = nullptr;
+    }
+    if (!upgrade_mode && app_acquired.machine_ready) {
+        step("autosave");
+        autosave_on_exit();
+    }
+    if (log_file) {
+        step("log file");
+        log_file_close();
+    }
+    if (gui_main_window_is_open()) step("main window");
+    gui_close_all_subwindows();
+    gui_close_main_window();
+    if (app_acquired.images_loaded) {
+        step("images");
+        gui_free_images();
+        app_acquired.images_loaded = false;
+    }
+    if (app_acquired.host_gui) {
+        step("sound");
+        snd_close(0);
+    }
+    if (!upgrade_mode) {
+        if (app_acquired.settings_read && !lock_config) {
+            step("settings");
+            ini_save_at_exit();
+        }
+        if (app_acquired.hiscores_read) {
+            step("high scores");
+            hiscore_save();
+        }
+    }
+    gui_close_display(0);
+    gui_close_display(1);
+    if (app_acquired.host_gui) {
+        step("display");
+        gui_host_shutdown();
+        app_acquired.host_gui = false;
+    }
+    if (app_acquired.priority_set) {
+        step("priority");
+        setpriority(PRIO_PROCESS, 0, task_priority_at_start);
+        app_acquired.priority_set = false;
+    }
+    if (app_acquired.progdir_entered) {
+        step("directory");
+        if (startup_dir[0] && chdir(startup_dir) != 0) {
+            // Nothing more can be done about it at this point.
+        }
+        app_acquired.progdir_entered = false;
+    }
+    step("end");
+    app_exit_process(code);
+    std::abort(); // app_exit_process never returns in the program
+}

@@ -1,0 +1,39 @@
+// The single way out of the program: app_clean_exit writes what must survive
+// the run, releases every process-lifetime resource in one fixed order
+// (skipping whatever was never acquired) and ends the process.
+//
+// Return codes: 0 normal end, 1 failure (bad argument, no display, a fatal
+// requester), 5 an ASM run with warnings, 10 an ASM run with errors.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What start-up has acquired or loaded; the exit path releases or writes only
+// what is marked here.
+struct AppAcquired {
+    bool host_gui = false;      // the display connection
+    bool progdir_entered = false; // the program's home is the current directory
+    bool priority_set = false;  // the process priority was changed
+    bool settings_read = false; // ini_load ran: the settings may be written at exit
+    bool hiscores_read = false; // the high scores were loaded: they may be written
+    bool machine_ready = false; // the machine was set up: the autosave state may be written
+    bool images_loaded = false; // interface images exist
+    bool sigint_handler = false;
+};
+extern AppAcquired app_acquired;
+
+// Ends the program through the exit path with `code`; never returns.
+[[noreturn]] void app_clean_exit(int code);
+
+// True from the first step of the exit path on.
+extern bool app_exiting;
+
+// The exit path's steps as they ran, by name (tests read it; it is cleared by
+// app_exit_reset).
+extern std::vector<std::string> app_exit_steps;
+
+// The last step: ends the process. Tests replace it with one that throws.
+extern void (*app_exit_process)(int code);
+// Forgets what was acquired and the steps taken (tests start clean with it).
+void app_exit_reset();

@@ -1,0 +1,206 @@
+#include "core/startup.h"
+
+#include "core/cmdline.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/seams_services.h"
+#include "core/settings.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "cpu/disasm.h"
+#include "gui/images.h"
+#include "gui/main_window.h"
+#include "gui/seams.h"
+#include "platform/gui.h"
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
+
+u32 startup_mode = 0;
+char asm_source_path[STARTUP_PATH_LEN] = {};
+char rexx_script_path[STARTUP_PATH_LEN] = {};
+char startup_sym_path[STARTUP_PATH_LEN] = {};
+char rexx_port_name[STARTUP_PATH_LEN] = {};
+char gui_pubscreen_name[2][PUBSCREEN_NAME_LEN] = {};
+char program_path[512] = {};
+u8 use_lowlevel = 1;
+int task_priority = 0;
+u8 task_priority_given = 0;
+int task_priority_at_start = 0;
+char startup_dir[STARTUP_PATH_LEN] = {};
+u32 games_rescan_pending = 0;
+
+void startup_reset_state() {
+    startup_mode = 0;
+    asm_source_path[0] = rexx_script_path[0] = startup_sym_path[0] = rexx_port_name[0] = '\0';
+    gui_pubscreen_name[0][0] = '\0';
+    std::snprintf(gui_pubscreen_name[1], PUBSCREEN_NAME_LEN, "Brindlemox");
+    file_name_buffer[0] = '\0';
+    std::snprintf(settings_path, sizeof settings_path, "PROGDIR:Configs/Brindlemox.ini");
+    use_lowlevel = 1;
+    task_priority = 0;
+    task_priority_given = 0;
+    lock_config = 0;
+    upgrade_mode = 0;
+}
+
+void startup_absolute_path(char* path, int size) {
+    if (!path[0] || path[0] == '/' || std::strchr(path, ':') || !startup_dir[0]) return;
+    std::string joined = std::string(startup_dir) + "/" + path;
+    if (static_cast<int>(joined.size()) < size) std::snprintf(path, size, "%s", joined.c_str());
+}
+
+static void enter(const std::string& dir) {
+    std::string host = path_to_host(dir);
+    if (chdir(host.c_str()) != 0) dir_restore();
+}
+void dir_enter_configs() { enter("PROGDIR:Configs"); }
+void dir_enter_projects() { enter(projects_path); }
+void dir_enter_screenshots() { enter(screenshots_path); }
+void dir_restore() {
+    if (chdir(path_progdir().c_str()) != 0) {
+        // The home folder vanished: stay where we are.
+    }
+}
+
+// The files the program ships live in resources/ beside the build folder;
+// the first start copies the missing ones into the program home.
+static void seed_progdir() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return;
+    fs::path source;
+    for (fs::path p = exe.parent_path(); !p.empty() && p != p.root_path(); p = p.parent_path())
+        if (fs::is_directory(p / "resources", ec)) {
+            source = p / "resources";
+            break;
+        }
+    if (source.empty()) return;
+    const fs::path home = path_progdir();
+    for (auto it = fs::recursive_directory_iterator(source, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        fs::path target = home / fs::relative(it->path(), source, ec);
+        if (it->is_directory(ec)) fs::create_directories(target, ec);
+        else if (!fs::exists(target, ec)) fs::copy_file(it->path(), target, ec);
+    }
+}
+
+void app_main(int argc, char** argv) {
+    // 1-2: names, the program's home as the current directory.
+    startup_reset_state();
+    if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';
+    if (!path_make_progdir()) {
+        std::printf("Can't create the program's home folder \"%s\"!\n", path_progdir().c_str());
+        app_clean_exit(1);
+    }
+    path_make_dirs(path_to_host("PROGDIR:Configs"));
+    seed_progdir();
+    if (chdir(path_progdir().c_str()) == 0) app_acquired.progdir_entered = true;
+
+    // 4: the guest frame starts cleared.
+    std::memset(guest_frame, 8, sizeof guest_frame);
+
+    // 6-14: the display connection (the one "library" the program needs).
+    if (!gui_host_init(argc, argv)) {
+        std::printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");
+        app_clean_exit(1);
+    }
+    app_acquired.host_gui = true;
+    app_install_break_handler();
+
+    // 15-16: settings.
+    ini_load();
+    app_acquired.settings_read = true;
+    display_mode = fullscreen ? 1 : 0;
+    windowed_scale = display_scale;
+    windowed_width = display_aspect;
+
+    // 21: the command line.
+    std::snprintf(program_path, sizeof program_path, "PROGDIR:%s",
+                  argc > 0 ? std::filesystem::path(argv[0]).filename().c_str() : "Brindlemox");
+    int rc = cmdline_take(argc, argv);
+    if (rc) app_clean_exit(rc);
+    if (cmdline_upgrade) {
+        upgrade_mode = 1;
+        app_clean_exit(ini_upgrade_all());
+    }
+    if (cmdline_fullscreen_given) {
+        fullscreen = static_cast<u32>(cmdline_fullscreen);
+        display_mode = static_cast<u32>(cmdline_fullscreen);
+    }
+    if (cmdline_net_port >= 0) g_net_port = static_cast<u16>(cmdline_net_port);
+    startup_absolute_path(file_name_buffer, sizeof file_name_buffer);
+    startup_absolute_path(asm_source_path, sizeof asm_source_path);
+    startup_absolute_path(startup_sym_path, sizeof startup_sym_path);
+    startup_absolute_path(rexx_script_path, sizeof rexx_script_path);
+
+    // 23: settings named by SETTINGS; the display mode stays as set above.
+    if (cmdline_settings_given) ini_load();
+
+    // 25-26: high scores, priority.
+    hiscore_load();
+    app_acquired.hiscores_read = true;
+    errno = 0;
+    task_priority_at_start = getpriority(PRIO_PROCESS, 0);
+    if (task_priority_given && task_priority < 0) {
+        // A lower priority is a higher nice value; raising it needs privileges.
+        if (setpriority(PRIO_PROCESS, 0, task_priority_at_start - task_priority) == 0)
+            app_acquired.priority_set = true;
+    } else if (!task_priority_given) {
+        task_priority = 0;
+    }
+
+    // 36: the interface images of the toolbars and status bar.
+    gui_load_images_progress(0, 91, -1, -1);
+    app_acquired.images_loaded = true;
+
+    // 39: the configured machine.
+    machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, true, true);
+    app_acquired.machine_ready = true;
+
+    // 40-41: symbols, batch jobs, the first file.
+    if (startup_sym_path[0]) sym_load_startup(startup_sym_path);
+    if (startup_mode == 1) {
+        int result = asm_assemble_startup(asm_source_path);
+        app_clean_exit(result < 0 ? 1 : result);
+    }
+    if (startup_mode == 2 || cmdline_file_named) {
+        if (!file_load_by_name(file_name_buffer, 0)) emu_reset_request(false);
+        if (startup_mode == 2) {
+            std::string out = file_name_buffer;
+            std::size_t dot = out.find_last_of('.');
+            std::size_t slash = out.find_last_of('/');
+            if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+                out.erase(dot);
+            out += ".asm";
+            dis_to_file(0x0000, 0x7FFF, out.c_str());
+            app_clean_exit(0);
+        }
+    } else {
+        std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);
+        bool loaded = false;
+        if (autosave) {
+            std::string path = std::string(games_path) + "/AUTOSAVE.COS";
+            std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", path.c_str());
+            loaded = file_load_by_name(file_name_buffer, 1) != 0;
+        }
+        if (!loaded) emu_reset_request(false);
+    }
+
+    // 42-47: the main window, the script or the tip, then the loop.
+    games_rescan_pending = 1;
+    gui_open_main_window(0);
+    if (rexx_script_path[0]) rexx_run_script(0, 1);
+    else if (show_tips) gui_tip_of_the_day();
+    emu_restart_timing();
+    app_main_loop();
+}

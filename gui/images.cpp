@@ -1,0 +1,113 @@
+#include "gui/images.h"
+
+#include "platform/gui.h"
+#include "platform/paths.h"
+
+#include <cstring>
+#include <sys/stat.h>
+
+int gui_images[GUI_IMAGES] = {};
+bool gui_image_missing[GUI_IMAGES] = {};
+int gui_button_height = 0;
+
+// Small machine pictures by memory map: Interton A-D, Elektor basic and
+// expanded, Arcadia G-I, PIPBUG 1 and 2, BINBUG, TWIN, Artemis, Instructor 50
+// basic and expanded, CD2650, two empty maps, PHUNSY, Selbstbaucomputer, MIKIT,
+// the four Zaccaria games, Malzak 1 and 2, the ball-and-paddle machines, Type-right.
+const int gui_machine_picture_by_memmap[31] = {
+    1, 1, 1, 1, 2, 2, 0, 0, 0, 3, 3, 4, 6, 3, 5, 5, 7, 0, 0, 12, 14, 15, 8, 9, 10, 10, 11, 11, 13, 13, 16,
+};
+
+static bool in(int n, int a, int b) { return n >= a && n <= b; }
+
+ImageRow gui_image_row(int n) {
+    ImageRow r{};
+    if (n < 0 || n >= GUI_IMAGES) return r;
+    r.name = gui_image_names[n];
+    // Toolbar and tool-window symbols.
+    r.aiss = in(n, 39, 78) || in(n, 207, 279);
+    r.transparent = r.aiss || in(n, 17, 19) || n == 37 || n == 38 || n == 95 || n == 179 ||
+                    n == 203 || n == 204;
+    if (in(n, 0, 19) || in(n, 173, 178)) r.min_height = 11;
+    else if (n == 37 || n == 38) r.min_height = 9;
+    else if (n == 39 || n == 40) r.min_height = 24;
+    else if (in(n, 121, 172) || in(n, 319, 378)) r.min_height = 10;
+    if (in(n, 0, 16) || in(n, 173, 178)) {
+        r.width = 32;
+        r.height = 16;
+    } else if (in(n, 17, 19) || n == 37 || n == 38) {
+        r.width = 16;
+        r.height = 12;
+    } else if (in(n, 20, 36)) {
+        r.width = 96;
+        r.height = 72;
+    } else if (in(n, 121, 172) || in(n, 319, 378)) {
+        r.width = 64;
+        r.height = 48;
+    } else if (in(n, 385, 512)) {
+        r.width = 64;
+        r.height = 80;
+    } else {
+        r.width = 24;
+        r.height = 24;
+    }
+    return r;
+}
+
+static bool is_file(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string gui_image_path(int n) {
+    ImageRow r = gui_image_row(n);
+    if (!r.name) return {};
+    std::string file = r.name;
+    if (file.find('.') == std::string::npos) file += ".png";
+    std::string images = path_progdir() + "/images/";
+    if (r.aiss && is_file(images + "aiss/" + file)) return images + "aiss/" + file;
+    return images + file;
+}
+
+void gui_load_image(int first, int last, int) {
+    if (first < 0) first = 0;
+    if (last >= GUI_IMAGES) last = GUI_IMAGES - 1;
+    for (int n = first; n <= last; ++n) {
+        if (gui_images[n]) continue;
+        ImageRow r = gui_image_row(n);
+        int h = r.height < r.min_height ? r.min_height : r.height;
+        bool missing = false;
+        gui_images[n] = gui_image_load(gui_image_path(n).c_str(), r.width, h, &missing);
+        gui_image_missing[n] = missing;
+        if (n == 37 || n == 38) {
+            int w = 0, ih = 0;
+            gui_image_size(gui_images[n], &w, &ih);
+            if (ih + 12 > gui_button_height) gui_button_height = ih + 12;
+        }
+    }
+}
+
+void gui_load_images_progress(int first, int last, int, int) { gui_load_image(first, last, 1); }
+
+int gui_image(int n) {
+    if (n < 0 || n >= GUI_IMAGES) return 0;
+    if (!gui_images[n]) gui_load_image(n, n, 0);
+    return gui_images[n];
+}
+
+void gui_free_images() {
+    for (int n = 0; n < GUI_IMAGES; ++n) {
+        if (gui_images[n]) gui_image_free(gui_images[n]);
+        gui_images[n] = 0;
+        gui_image_missing[n] = false;
+    }
+    gui_button_height = 0;
+}
+
+int games_machine_label_id(int game, int memmap) {
+    // The games database names no pictures of its own yet: every game shows
+    // its memory map's machine.
+    (void)game;
+    if (memmap < 0 || memmap > 30) return 0;
+    return gui_machine_picture_by_memmap[memmap];
+}

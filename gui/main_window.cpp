@@ -1,0 +1,294 @@
+// Building, opening and closing the main window.
+#include "gui/main_window.h"
+
+#include "core/frame.h"
+#include "core/machine_table.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "gui/images.h"
+#include "gui/seams.h"
+#include "gui/window_titles.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+int main_window = 0;
+u8 gui_main_window_open = 0;
+char g_dbg_line[DBG_LINE_SIZE] = {};
+int opened_height = 0;
+int display_rect[4] = {};
+
+// Speedbar pictures (image rows) and hints (catalog numbers and texts).
+struct BarButton {
+    int image;
+    int image_on; // toggles: the picture while selected (unused by the host layer)
+    int cat;
+    const char* hint;
+};
+static const BarButton bar1[8] = {
+    {39, 39, 125, "Reset to game (F5, Alt-R)"},
+    {42, 42, 126, "Open (Amiga-O)"},
+    {43, 43, 127, "Save state (Amiga-S)"},
+    {44, 44, 128, "Save screenshot as IFF ILBM (Amiga-_)"},
+    {45, 45, 332, "Copy screenshot (Amiga-C)"},
+    {46, 46, 129, "Run ARexx script (Amiga-.)"},
+    {47, 47, 243, "Quickload state (Amiga-(, Alt-L)"},
+    {48, 48, 244, "Quicksave state (Amiga-), Alt-S)"},
+};
+static const BarButton bar2[10] = {
+    {57, 64, 130, "Left autofire? (Amiga-B)"},
+    {58, 65, 962, "Right autofire? (Amiga-Z)"},
+    {59, 66, 131, "Controllers swapped? (Amiga-J, Alt-J)"},
+    {67, 60, 135, "Sound? (Amiga-U)"},
+    {61, 68, 132, "Paused? (P, Play/Pause)"},
+    {62, 69, 133, "Turbo speed? (Amiga-T, Fast Forward, Alt-W)"},
+    {70, 63, 134, "Collisions? (Amiga-L)"},
+    {71, 71, 451, "Start recording (Amiga-{)"},
+    {72, 72, 695, "Restart playback"},
+    {73, 73, 696, "Stop recording/playback (Amiga-})"},
+};
+static const int console_key_images[4] = {74, 75, 76, 77};
+
+static bool toggle_state(int index) {
+    switch (index) {
+    case 1: return autofire_left;
+    case 2: return autofire_right;
+    case 3: return swapped;
+    case 4: return snd_enabled;
+    case 5: return emu_paused;
+    case 6: return turbo;
+    case 7: return collisions;
+    default: return false;
+    }
+}
+
+static GuiNode node(GuiKind kind, int gid = 0) {
+    GuiNode n;
+    n.kind = kind;
+    n.gid = gid;
+    return n;
+}
+
+static GuiNode speedbar1() {
+    GuiNode n = node(GK_SPEEDBAR, GID_SPEEDBAR_1);
+    for (const BarButton& b : bar1) {
+        GuiBarButton x;
+        x.image = gui_image(b.image);
+        x.hint = cat_str(b.cat, b.hint);
+        n.bar.push_back(x);
+    }
+    return n;
+}
+
+static GuiNode speedbar2() {
+    GuiNode n = node(GK_SPEEDBAR, GID_SPEEDBAR_2);
+    for (int i = 0; i < 10; ++i) {
+        GuiBarButton x;
+        x.image = gui_image(bar2[i].image);
+        x.hint = cat_str(bar2[i].cat, bar2[i].hint);
+        x.toggle = i < 7;
+        x.selected = toggle_state(i + 1);
+        n.bar.push_back(x);
+    }
+    const MachineDesc& m = machine_table[machine < MACHINES ? machine : 0];
+    for (int k = 0; k < 4; ++k) {
+        GuiBarButton x;
+        int row = m.console_images[k] > 0 ? m.console_images[k] : console_key_images[k];
+        x.image = gui_image(row);
+        const char* label = m.console_labels[k] ? m.console_labels[k] : "-";
+        char hint[41];
+        std::snprintf(hint, sizeof hint, "%s (F%d)", label, k + 1);
+        x.hint = hint;
+        x.disabled = std::strcmp(label, "-") == 0;
+        n.bar.push_back(x);
+    }
+    return n;
+}
+
+static const char* status_label_text() {
+    switch (viewspeedas) {
+    case 1: return cat_str(494, "Speed:");
+    case 2: return cat_str(621, "kHz:");
+    default: return cat_str(140, "FPS:");
+    }
+}
+
+static GuiNode build_tree() {
+    const u32 mode = display_mode;
+    GuiNode root = node(GK_VGROUP, GID_MAIN_ROOT);
+
+    GuiNode top = node(GK_HGROUP);
+    top.weight = 1;
+    GuiNode column = node(GK_VGROUP);
+    column.weight = 1;
+    if (view_toolbar[mode]) {
+        column.children.push_back(speedbar1());
+        column.children.push_back(speedbar2());
+    }
+    GuiNode display_group = node(GK_VGROUP);
+    display_group.weight = 1;
+    GuiNode display = node(GK_DISPLAY, GID_DISPLAY);
+    gui_display_size(&display.min_w, &display.min_h);
+    display.weight = 1;
+    display_group.children.push_back(display);
+    if (view_debugger[mode]) {
+        GuiNode cmd = node(GK_STRING, GID_COMMAND);
+        cmd.label = ">";
+        cmd.max_chars = DBG_LINE_SIZE - 1;
+        cmd.text = g_dbg_line;
+        cmd.weight = 1;
+        display_group.children.push_back(cmd);
+    }
+    column.children.push_back(display_group);
+    top.children.push_back(column);
+    if (view_gamelist[mode]) {
+        GuiNode list = node(GK_LIST, GID_GAME_LIST);
+        list.min_w = game_list_width > 128 ? game_list_width : 128;
+        list.value = -1;
+        top.children.push_back(list);
+    }
+    root.children.push_back(top);
+
+    if (view_statusbar[mode]) {
+        GuiNode bar = node(GK_HGROUP);
+        GuiNode pic = node(GK_IMAGE, GID_MACHINE_PICTURE);
+        pic.image = gui_image(games_machine_label_id(-1, static_cast<int>(memmap)));
+        bar.children.push_back(pic);
+        GuiNode text = node(GK_STRING, GID_STATUS_TEXT);
+        text.readonly = true;
+        text.weight = 1;
+        bar.children.push_back(text);
+        GuiNode label = node(GK_BUTTON, GID_STATUS_LABEL);
+        label.text = status_label_text();
+        bar.children.push_back(label);
+        GuiNode value = node(GK_STRING, GID_STATUS_VALUE);
+        value.readonly = true;
+        value.text = viewspeedas == 1 ? "0%" : "0";
+        char sample[64];
+        std::snprintf(sample, sizeof sample, "####%% %s #####.###", cat_str(552, "of"));
+        value.min_w = 7 * static_cast<int>(std::strlen(sample));
+        bar.children.push_back(value);
+        const int drives = machine_table[machine < MACHINES ? machine : 0].drives;
+        for (int d = 0; d < 4; ++d) {
+            GuiNode b = node(GK_BUTTON, GID_DRIVE_0 + d);
+            b.text = "--";
+            b.min_w = 28;
+            b.disabled = d >= drives;
+            bar.children.push_back(b);
+        }
+        GuiNode caps = node(GK_STRING, GID_CAPS);
+        caps.readonly = true;
+        caps.min_w = 8 * static_cast<int>(std::strlen(cat_str(618, "CAPS"))) + 12;
+        bar.children.push_back(caps);
+        root.children.push_back(bar);
+    }
+    return root;
+}
+
+bool gui_main_window_is_open() { return main_window != 0; }
+
+void gui_screen_setup() {
+    // One desktop: the window goes on the default screen, full screen by a flag.
+}
+
+bool gui_lock_pubscreen(int) { return true; }
+void gui_unlock_pubscreen() {}
+
+void gui_close_display(int) {}
+
+void gui_forget_subwindow_positions() {
+    // The tool windows keep their positions in their own records (none open yet).
+}
+
+void gui_open_main_window(int reopen_tools) {
+    if (main_window) return;
+    gui_screen_setup();
+    GuiWindowDesc d;
+    d.title = view_titlebar[display_mode] ? gui_window_title(machine) : "";
+    d.icon_title = "Brindlemox";
+    d.title_bar = view_titlebar[display_mode] != 0;
+    d.size_gadget = view_gamelist[display_mode] != 0;
+    d.borderless = display_mode == 1;
+    d.full_screen = display_mode == 1;
+    d.accept_drops = true;
+    if (display_mode == 0 && main_window_pos[0] != -1 && main_window_pos[1] != -1) {
+        d.left = static_cast<u16>(main_window_pos[0]);
+        d.top = static_cast<u16>(main_window_pos[1]);
+    }
+    d.root = build_tree();
+    main_window = gui_window_open(d);
+    if (!main_window) gui_fatal(cat_str(156, "Can't open window!"));
+    gui_main_window_open = 1;
+    display_blit();
+    GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
+    display_rect[0] = r.left;
+    display_rect[1] = r.top;
+    display_rect[2] = r.right;
+    display_rect[3] = r.bottom;
+    gui_window_position(main_window, nullptr, nullptr, nullptr, &opened_height);
+    if (reopen_tools) gui_reopen_subwindows();
+    gui_speedbar_update();
+    gui_update_main_title();
+    gui_set_status_text();
+    gui_status_bar_update();
+    gui_update_pointer(1, 1);
+    gui_flush_main_port();
+}
+
+void gui_close_main_window() {
+    if (!main_window) return;
+    if (display_mode == 0) {
+        int left = 0, top = 0, width = 0;
+        gui_window_position(main_window, &left, &top, &width, nullptr);
+        main_window_pos[0] = static_cast<std::int16_t>(left);
+        main_window_pos[1] = static_cast<std::int16_t>(top);
+        if (view_gamelist[0]) {
+            GuiRect r = gui_gadget_rect(main_window, GID_GAME_LIST);
+            if (r.right >= r.left) game_list_width = r.right - r.left + 1;
+        }
+    }
+    gui_window_close(main_window);
+    main_window = 0;
+    gui_main_window_open = 0;
+}
+
+void gui_set_scale(int scale, int) {
+    if (scale < 1 || scale > 6) return;
+    int w = 0, h = 0;
+    gui_display_size(&w, &h);
+    const bool same = static_cast<u32>(scale) == display_scale && main_window &&
+                      gui_gadget_rect(main_window, GID_DISPLAY).right -
+                              gui_gadget_rect(main_window, GID_DISPLAY).left + 1 == w;
+    if (same) return;
+    display_scale = static_cast<u32>(scale);
+    if (main_window) {
+        gui_close_main_window();
+        gui_open_main_window(0);
+    }
+}
+
+void gui_prefill_command(const char* text) {
+    if (!view_debugger[display_mode]) {
+        view_debugger[display_mode] = 1;
+        gui_close_main_window();
+        gui_open_main_window(0);
+    }
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text);
+    if (main_window) {
+        gui_set_text(main_window, GID_COMMAND, g_dbg_line);
+        gui_activate_gadget(main_window, GID_COMMAND);
+    }
+}
+
+void gui_run_command(const char* text) {
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text);
+    con_printf(0, ">%s\n", g_dbg_line);
+    dbg_run_command_line(g_dbg_line);
+    g_dbg_line[0] = '\0';
+}

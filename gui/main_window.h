@@ -1,0 +1,77 @@
+// The main window: the guest display, two toolbars, the game list, the
+// debugger's command line and the status bar, built whole by
+// gui_open_main_window and torn down whole by gui_close_main_window. Every
+// change of its shape is made by closing and reopening it at a frame boundary.
+#pragma once
+
+#include "core/settings_vars.h"
+#include "cpu/cpu.h"
+
+#include <cstddef>
+
+// Gadget ids of the main window.
+enum MainGadget : int {
+    GID_MAIN_ROOT = 0,
+    GID_DISPLAY = 1,
+    GID_STATUS_TEXT = 2,
+    GID_STATUS_VALUE = 3,
+    GID_CAPS = 4,
+    GID_COMMAND = 5,
+    GID_MACHINE_PICTURE = 6,
+    GID_STATUS_LABEL = 7,
+    GID_DRIVE_0 = 8, // 8..11: floppy drives 0..3
+    GID_GAME_LIST = 12,
+    GID_SPEEDBAR_1 = 13,
+    GID_SPEEDBAR_2 = 14,
+};
+
+constexpr int DBG_LINE_SIZE = 593;
+
+// display_mode (0 a window on the desktop, 1 full screen) is in core/settings_vars.h.
+extern int main_window;             // window handle, 0 while closed
+extern u8 gui_main_window_open;
+extern char g_dbg_line[DBG_LINE_SIZE];
+extern int opened_height;           // the window's height right after opening
+extern int display_rect[4];         // left, top, right, bottom of the picture
+extern char gui_status_message[256]; // shown in preference to everything else
+extern u8 gui_menu_hint_shown;
+extern int current_pointer;         // 0 normal, 1 aiming, 2 invisible
+extern u8 gui_mouse_left, gui_mouse_middle, gui_mouse_right, gui_window_left;
+
+void gui_open_main_window(int reopen_tools);
+void gui_close_main_window();
+bool gui_main_window_is_open();
+void gui_screen_setup();
+void gui_close_display(int mode);
+bool gui_lock_pubscreen(int report);
+void gui_unlock_pubscreen();
+void gui_forget_subwindow_positions();
+void gui_set_scale(int scale, int flag);
+void gui_prefill_command(const char* text);
+void gui_run_command(const char* text);
+
+// The event pass (main_window_events.cpp).
+void gui_main_window_events();
+
+// Visible state (main_window_state.cpp).
+void gui_update_main_title();
+void gui_set_status_text();
+void gui_set_status_text_plain(const char* text);
+void gui_speedbar_update();
+void gui_speedbar_set_button(int index, bool enabled, bool selected);
+void gui_update_pointer(int force, int unused);
+void gui_pointer_busy();
+void gui_pointer_restore();
+void gui_activate_window();
+void gui_flush_main_port();
+void gui_flush_and_clear_keys();
+bool gui_status_bar_shown();
+void gui_status_speed_label(const char* text);
+void gui_status_speed_text(const char* text);
+void gui_toolbar_set_pause(bool paused);
+void gui_beep();
+// The title text the last gui_update_main_title built.
+const char* gui_main_title();
+
+// The host picture of the guest frame shown in the display gadget.
+void gui_display_size(int* width, int* height);

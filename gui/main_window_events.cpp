@@ -1,0 +1,191 @@
+// The event pass of the main loop: CTRL-C first, then the main window's
+// queue (dropped files, keys, mouse, menus, gadgets), then the tool windows.
+#include "gui/main_window.h"
+
+#include "core/frame.h"
+#include "core/machine_table.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "gui/seams.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+#include <cstdio>
+#include <string>
+
+u8 gui_mouse_left = 0, gui_mouse_middle = 0, gui_mouse_right = 0, gui_window_left = 0;
+
+constexpr int CHECKABLE_MENU_BASE = 1000; // menu ids of the checkable items start here
+
+static bool inside_display(int x, int y) {
+    return x >= display_rect[0] && x <= display_rect[2] && y >= display_rect[1] &&
+           y <= display_rect[3];
+}
+
+static void dropped(const GuiEvent& e) {
+    if (e.code != 1 || e.text.empty()) {
+        gui_beep();
+        return;
+    }
+    if (g_paused_mid_frame) {
+        gui_warning("You can only do this between frames!");
+        return;
+    }
+    if (file_load_by_name(e.text.c_str(), 0) == 0) gui_beep();
+}
+
+static void new_size(const GuiEvent& e) {
+    const int growth = e.y - opened_height;
+    const int guest_height = machine_table[machine < MACHINES ? machine : 0].height;
+    u32 scale = display_scale;
+    if (guest_height > 0 && growth >= guest_height && scale <= 5) {
+        scale += static_cast<u32>(growth / guest_height);
+        if (scale > 6) scale = 6;
+    }
+    if (scale != display_scale) {
+        display_scale = scale;
+        pending_actions |= PA_SCALE_1 << (scale - 1);
+    } else if (e.y != opened_height) {
+        int w = 0;
+        gui_window_position(main_window, nullptr, nullptr, &w, nullptr);
+        gui_window_resize(main_window, w, opened_height);
+    } else {
+        display_blit();
+    }
+}
+
+static void status_label_clicked(u16 qualifier) {
+    if (qualifier & QUAL_SHIFT) viewspeedas = (viewspeedas + 1) % 3;
+    else viewspeedas = viewspeedas == 0 ? 2 : viewspeedas - 1;
+    gui_status_bar_update();
+}
+
+static void command_line(const GuiEvent& e) {
+    std::string text = gui_get_text(main_window, GID_COMMAND);
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text.c_str());
+    if (!g_dbg_line[0] || e.code == 9) return; // label completion comes with the debugger
+    if (e.code == 69) return;
+    gui_run_command(g_dbg_line);
+    if (main_window) {
+        gui_set_text(main_window, GID_COMMAND, "");
+        gui_activate_gadget(main_window, GID_COMMAND);
+    }
+}
+
+static void gadget(const GuiEvent& e) {
+    switch (e.gid) {
+    case GID_COMMAND:
+        command_line(e);
+        break;
+    case GID_STATUS_LABEL:
+        status_label_clicked(e.qualifier);
+        break;
+    case GID_DRIVE_0:
+    case GID_DRIVE_0 + 1:
+    case GID_DRIVE_0 + 2:
+    case GID_DRIVE_0 + 3:
+        gui_floppy_window_toggle();
+        break;
+    case GID_SPEEDBAR_1:
+        if (view_toolbar[display_mode]) gui_toolbar_command(1, e.code, false);
+        break;
+    case GID_SPEEDBAR_2:
+        if (!view_toolbar[display_mode]) break;
+        if (e.code == 5) {
+            if (gui_bar_selected(main_window, GID_SPEEDBAR_2, 5)) emu_pause();
+            else emu_unpause();
+        } else {
+            gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
+        }
+        break;
+    default: // the machine picture and the game list (filled by a later part)
+        break;
+    }
+}
+
+static void mouse_button(const GuiEvent& e) {
+    const bool up = e.code >= RAWKEY_UP;
+    const int b = up ? e.code - RAWKEY_UP : e.code;
+    if (!inside_display(e.x, e.y)) {
+        gui_mouse_left = gui_mouse_middle = gui_mouse_right = 0;
+    } else if (b == 1) {
+        if (up) gui_mouse_left = 0;
+        else if (!gui_window_left) gui_mouse_left = 1;
+    } else if (b == 2) {
+        gui_mouse_middle = up ? 0 : 1;
+    } else {
+        gui_mouse_right = up ? 0 : 1;
+    }
+    gui_window_left = 0;
+}
+
+static void mouse_move(const GuiEvent& e) {
+    if (!(e.qualifier & QUAL_LEFTBUTTON)) gui_mouse_left = 0;
+    if (!(e.qualifier & QUAL_MIDBUTTON)) gui_mouse_middle = 0;
+    if (!(e.qualifier & QUAL_RBUTTON)) gui_mouse_right = 0;
+    gui_update_pointer(0, 0);
+}
+
+static void one_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_DROP:
+        dropped(e);
+        break;
+    case GE_RAWKEY:
+        if (e.code < RAWKEY_UP) input_host_key_press(e.code, e.qualifier);
+        else input_host_key_release(e.code & 0x7F);
+        break;
+    case GE_NEWSIZE:
+        new_size(e);
+        break;
+    case GE_ICONIFY:
+        if (display_mode == 0) gui_iconify();
+        break;
+    case GE_MOVED:
+        emu_restart_timing();
+        break;
+    case GE_MENU:
+        emu_restart_timing();
+        gui_update_pointer(1, 1);
+        if (e.code >= CHECKABLE_MENU_BASE) gui_menu_command_b(e.code - CHECKABLE_MENU_BASE);
+        else if (e.code >= 0) gui_menu_command_a(e.code);
+        break;
+    case GE_INACTIVE:
+        gui_window_left = 1;
+        break;
+    case GE_ACTIVE:
+        input_clear_key_matrix();
+        break;
+    case GE_CLOSE:
+        if (gui_confirm_quit()) pending_actions |= PA_QUIT;
+        break;
+    case GE_GADGET:
+        gadget(e);
+        break;
+    case GE_MOUSEBUTTON:
+        mouse_button(e);
+        break;
+    case GE_MOUSEMOVE:
+        mouse_move(e);
+        break;
+    case GE_WHEEL:
+        if (view_gamelist[display_mode] && !g_paused_mid_frame && (e.qualifier & QUAL_CONTROL))
+            pending_actions |= e.code < 0 ? PA_PREV_GAME : PA_NEXT_GAME;
+        break;
+    default:
+        break;
+    }
+}
+
+void gui_main_window_events() {
+    app_check_break();
+    if (app_exiting) return;
+    gui_host_pump();
+    GuiEvent e;
+    // A handler may close the window (a reopen for a new scale): stop then.
+    while (main_window && gui_window_next_event(main_window, &e)) one_event(e);
+    gui_subwindows_input();
+}

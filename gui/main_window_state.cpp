@@ -1,0 +1,122 @@
+// The main window's visible state kept in step with the emulation: title,
+// status text and fields, toolbar buttons, pointer shape; and the requesters.
+// Each does nothing while the window is closed or the element is hidden.
+#include "gui/main_window.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/mainloop.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "gui/seams.h"
+#include "gui/window_titles.h"
+#include "platform/gui.h"
+
+#include <cstdio>
+#include <cstring>
+
+char gui_status_message[256] = {};
+u8 gui_menu_hint_shown = 0;
+int current_pointer = -1;
+static char title_buffer[700];
+
+const char* gui_main_title() { return title_buffer; }
+
+void gui_update_main_title() {
+    if (!main_window || !view_titlebar[display_mode]) return;
+    std::snprintf(title_buffer, sizeof title_buffer, "%s", gui_window_title(machine));
+    gui_title_state(title_buffer, sizeof title_buffer);
+    gui_window_set_title(main_window, title_buffer);
+}
+
+bool gui_status_bar_shown() { return main_window && view_statusbar[display_mode]; }
+
+void gui_set_status_text_plain(const char* text) {
+    if (gui_status_bar_shown()) gui_set_text(main_window, GID_STATUS_TEXT, text);
+}
+
+void gui_set_status_text() {
+    if (!gui_status_bar_shown()) return;
+    // The loaded game's information line comes with the loader; until then
+    // the status shows the message alone.
+    gui_set_text(main_window, GID_STATUS_TEXT, gui_status_message);
+}
+
+void gui_status_speed_label(const char* text) {
+    if (gui_status_bar_shown()) gui_set_text(main_window, GID_STATUS_LABEL, text);
+}
+
+void gui_status_speed_text(const char* text) {
+    if (gui_status_bar_shown()) gui_set_text(main_window, GID_STATUS_VALUE, text);
+}
+
+void gui_speedbar_update() {
+    if (!main_window) return;
+    if (view_toolbar[display_mode]) {
+        static const int boundary_buttons[] = {1, 2, 3, 7, 8};
+        for (int b : boundary_buttons)
+            gui_bar_set(main_window, GID_SPEEDBAR_1, b, !g_paused_mid_frame, false);
+    }
+    if (view_gamelist[display_mode])
+        gui_set_disabled(main_window, GID_GAME_LIST, g_paused_mid_frame);
+}
+
+void gui_speedbar_set_button(int index, bool enabled, bool selected) {
+    if (main_window && view_toolbar[display_mode])
+        gui_bar_set(main_window, GID_SPEEDBAR_2, index + 1, enabled, selected);
+}
+
+void gui_toolbar_set_pause(bool paused) {
+    if (main_window && view_toolbar[display_mode])
+        gui_bar_set(main_window, GID_SPEEDBAR_2, 5, true, paused);
+}
+
+void gui_update_pointer(int force, int) {
+    if (!main_window) return;
+    int kind = 0;
+    if (!view_pointer[display_mode] && !emu_paused) kind = 2;
+    if (!force && kind == current_pointer) return;
+    gui_window_set_pointer(main_window, kind == 1 ? 6 : kind);
+    current_pointer = kind;
+}
+
+void gui_pointer_busy() {
+    if (main_window) gui_window_set_pointer(main_window, 1);
+}
+void gui_pointer_restore() { gui_update_pointer(1, 1); }
+
+void gui_activate_window() {
+    if (!main_window) return;
+    gui_window_activate(main_window);
+    if (view_debugger[display_mode]) gui_activate_gadget(main_window, GID_COMMAND);
+    gui_window_left = 0;
+}
+
+void gui_flush_main_port() {
+    if (main_window) gui_window_flush_events(main_window);
+}
+
+void gui_flush_and_clear_keys() {
+    gui_flush_main_port();
+    input_clear_key_matrix();
+}
+
+void gui_beep() { gui_host_beep(); }
+
+// ---- requesters ----------------------------------------------------------------
+void gui_fatal(const char* text) {
+    if (app_acquired.host_gui) gui_host_requester("Fatal Error", text, "Quit", 3);
+    else std::printf("%s\n", text);
+    app_clean_exit(1);
+}
+
+void gui_warning(const char* text) {
+    if (app_acquired.host_gui) gui_host_requester("Warning", text, "OK", 2);
+    else std::printf("%s\n", text);
+}
+
+int gui_confirm_quit() {
+    if (!confirmquit) return 1;
+    return gui_host_requester("Brindlemox", "Really quit?", "Yes|No", 1) == 1;
+}

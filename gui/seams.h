@@ -1,0 +1,47 @@
+// Services that start-up, the main loop and the main window call on but that
+// later parts of the program provide. The definitions in gui/seams_*.cpp are
+// weak stand-ins with the least behaviour; each owner's own definition
+// replaces them at link time.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// ---- Loading and batch jobs ---------------------------------------------------
+// Loads a file by path; 0 failed, 1 game/program/state, 2 handed to a medium.
+// `form` 0 normal, 1 the autosave state. The stand-in reports that loading is
+// not available yet and fails.
+int file_load_by_name(const char* path, int form);
+// Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.
+int asm_assemble_startup(const char* path);
+// Loads the SYM symbol file.
+void sym_load_startup(const char* path);
+// Runs the STARTUP script.
+void rexx_run_script(int a, int b);
+
+// ---- Stored data -----------------------------------------------------------------
+void hiscore_load();
+void hiscore_save();
+void autosave_on_exit();
+
+// ---- Game list, iconify, menus, commands -------------------------------------------
+void games_browse_prev(int flag);
+void games_browse_next(int flag);
+void gui_iconify();
+void gui_menu_command_a(int id);
+void gui_menu_command_b(int id);
+void gui_tip_of_the_day();
+int gui_confirm_quit();
+void gui_floppy_window_toggle();
+// Debugger: runs one command line; keeps the command history.
+void dbg_run_command_line(const char* line);
+// Speedbar commands: button `index` of toolbar 1 or 2 was pressed.
+void gui_toolbar_command(int bar, int index, bool selected);
+
+// ---- Input -----------------------------------------------------------------------
+void input_host_key_press(int code, u16 qualifier);
+void input_host_key_release(int code);
+void input_clear_key_matrix();
+
+// ---- Requesters --------------------------------------------------------------------
+[[noreturn]] void gui_fatal(const char* text);
+void gui_warning(const char* text);

@@ -1,0 +1,201 @@
+// The host window layer: windows described as trees of layout groups and
+// gadgets, gadgets read and set by (window, gadget id), and one event queue
+// per window that its input handler drains once per main-loop pass.
+//
+// Toolkit-free: platform/qt draws it with Qt Widgets, platform/headless keeps
+// it in memory for tests and for runs without a display. Host events are only
+// taken in by gui_host_pump and the two waits, so nothing reaches a window's
+// queue behind the main loop's back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Raw key qualifiers as the core keeps them.
+constexpr std::uint16_t QUAL_LSHIFT = 0x0001;
+constexpr std::uint16_t QUAL_RSHIFT = 0x0002;
+constexpr std::uint16_t QUAL_CAPSLOCK = 0x0004;
+constexpr std::uint16_t QUAL_CONTROL = 0x0008;
+constexpr std::uint16_t QUAL_LALT = 0x0010;
+constexpr std::uint16_t QUAL_RALT = 0x0020;
+constexpr std::uint16_t QUAL_LCOMMAND = 0x0040;
+constexpr std::uint16_t QUAL_RCOMMAND = 0x0080;
+constexpr std::uint16_t QUAL_NUMERICPAD = 0x0100;
+constexpr std::uint16_t QUAL_REPEAT = 0x0200;
+constexpr std::uint16_t QUAL_MIDBUTTON = 0x1000;
+constexpr std::uint16_t QUAL_RBUTTON = 0x2000;
+constexpr std::uint16_t QUAL_LEFTBUTTON = 0x4000;
+constexpr std::uint16_t QUAL_SHIFT = QUAL_LSHIFT | QUAL_RSHIFT;
+constexpr std::uint16_t QUAL_ALT = QUAL_LALT | QUAL_RALT;
+
+// A raw key code at or above this is the release of code - RAWKEY_UP.
+constexpr int RAWKEY_UP = 0x80;
+
+enum GuiKind : std::uint8_t {
+    GK_VGROUP,    // children top to bottom
+    GK_HGROUP,    // children left to right
+    GK_DISPLAY,   // painted host pixel buffer (the guest display)
+    GK_BUTTON,    // push button; `toggle` makes it keep a selected state
+    GK_IMAGE,     // read-only button showing an image
+    GK_STRING,    // one-line text entry; `readonly` for a text field
+    GK_INTEGER,   // number entry between `min` and `max`
+    GK_CHECKBOX,  // labelled check box
+    GK_CHOOSER,   // pop-up choice of `items`
+    GK_LIST,      // list of `items`, one row selectable
+    GK_SPEEDBAR,  // row of image buttons (`bar`), numbered from 1
+    GK_LABEL,     // fixed text
+    GK_SPACE,     // empty stretchable space
+};
+
+struct GuiBarButton {
+    int image = 0;           // gui_image_load handle, 0 none
+    std::string hint;        // tool tip
+    bool toggle = false;     // keeps a selected state
+    bool selected = false;
+    bool disabled = false;
+};
+
+struct GuiNode {
+    GuiKind kind = GK_VGROUP;
+    int gid = 0;             // gadget id, 0 for none
+    std::string text;        // button and label text, entry contents, group frame title
+    std::string label;       // text shown before an entry ("" none)
+    std::string hint;        // tool tip
+    int min_w = 0, min_h = 0;
+    int weight = 0;          // share of spare room; 0 keeps the minimum size
+    bool disabled = false;
+    bool readonly = false;
+    bool toggle = false;
+    bool selected = false;
+    bool framed = false;     // groups: drawn with a frame
+    bool centred = false;    // the gadget keeps its size, centred in its cell
+    int max_chars = 0;       // entries: length limit, 0 none
+    int value = 0;           // checkbox, chooser, integer, list selection (-1 none)
+    int min = 0, max = 0;    // integer range
+    int image = 0;           // GK_IMAGE
+    std::vector<std::string> items;
+    std::vector<GuiBarButton> bar;
+    std::vector<GuiNode> children;
+};
+
+struct GuiMenuItem {
+    int id = -1;             // id delivered by GE_MENU; -1 for a title or a bar
+    std::string text;        // "" is a separator bar
+    std::string shortcut;    // shown beside the text ("Ctrl+O")
+    bool checkable = false;
+    bool checked = false;
+    bool disabled = false;
+    std::vector<GuiMenuItem> sub; // a menu title or a sub-menu holds items
+};
+
+struct GuiWindowDesc {
+    std::string title;       // "" with a hidden title bar
+    std::string icon_title;
+    int left = -1, top = -1; // -1 each: centred on the screen
+    bool title_bar = true;   // drag bar, depth and close gadgets
+    bool size_gadget = false;
+    bool borderless = false;
+    bool full_screen = false;
+    bool accept_drops = false;
+    bool activate = true;
+    GuiNode root;
+};
+
+enum GuiEventType : std::uint8_t {
+    GE_NONE,
+    GE_GADGET,     // gid, code: button number, entry end key (13, 9, 69), chooser/list choice
+    GE_EDITKEY,    // gid of an entry, code raw key, qualifier: cursor up/down inside it
+    GE_RAWKEY,     // code 0..127 press, RAWKEY_UP + n release; qualifier
+    GE_CLOSE,      // close gadget
+    GE_MOVED,      // window moved or resized by the user
+    GE_NEWSIZE,    // window height changed; x, y = new width, height
+    GE_MENU,       // code = menu item id
+    GE_ACTIVE,     // window became active
+    GE_INACTIVE,   // window lost activation
+    GE_MOUSEBUTTON,// code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window
+    GE_MOUSEMOVE,  // x, y in window; qualifier holds buttons
+    GE_WHEEL,      // code: -1 up, 1 down; qualifier
+    GE_DROP,       // text = dropped path (file or drawer); code = number of paths
+    GE_ICONIFY,    // the window was minimised by the user
+};
+
+struct GuiEvent {
+    GuiEventType type = GE_NONE;
+    int gid = 0;
+    int code = 0;
+    std::uint16_t qualifier = 0;
+    int x = 0, y = 0;
+    std::string text;
+};
+
+struct GuiRect {
+    int left = 0, top = 0, right = -1, bottom = -1; // right and bottom inclusive
+};
+
+// --- The host ---------------------------------------------------------------
+// Connects to the display; false when there is none (the caller reports it).
+bool gui_host_init(int argc, char** argv);
+void gui_host_shutdown();
+// Takes in every host event that is waiting, without blocking.
+void gui_host_pump();
+// Serves host events until the microsecond clock reaches `due`.
+void gui_host_wait_until(std::uint32_t due);
+// Blocks until some host event arrives (or `timeout_ms` passes when >= 0).
+void gui_host_wait_events(int timeout_ms);
+void gui_host_beep();
+// Modal message box; `buttons` separated by "|". Returns the chosen button
+// counted from 1, the last button giving 0. kind: 1 information, 2 warning, 3 error.
+int gui_host_requester(const char* title, const char* body, const char* buttons, int kind);
+// Screen size available to windows.
+void gui_host_screen_size(int* width, int* height);
+
+// --- Images -------------------------------------------------------------------
+// Loads a picture file; a missing or unreadable file gives an empty frame of
+// `width` x `height`. Returns a handle above 0. *missing reports which it was.
+int gui_image_load(const char* path, int width, int height, bool* missing);
+void gui_image_free(int image);
+void gui_image_size(int image, int* width, int* height);
+
+// --- Windows ------------------------------------------------------------------
+// Returns a window handle above 0, or 0 when the window cannot be made.
+int gui_window_open(const GuiWindowDesc& desc);
+void gui_window_close(int win);
+bool gui_window_is_open(int win);
+void gui_window_set_title(int win, const char* title);
+void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
+void gui_menu_set_state(int win, int id, bool enabled, bool checked);
+void gui_window_activate(int win);
+void gui_window_position(int win, int* left, int* top, int* width, int* height);
+void gui_window_resize(int win, int width, int height);
+// 0 normal, 1 busy, 2 invisible, 6 aiming
+void gui_window_set_pointer(int win, int kind);
+// Takes the next event of the window's queue; false when it is empty.
+bool gui_window_next_event(int win, GuiEvent* event);
+void gui_window_flush_events(int win);
+
+// --- Gadgets ------------------------------------------------------------------
+void gui_set_text(int win, int gid, const char* text);
+std::string gui_get_text(int win, int gid);
+void gui_set_value(int win, int gid, int value);
+int gui_get_value(int win, int gid);
+void gui_set_disabled(int win, int gid, bool disabled);
+bool gui_get_disabled(int win, int gid);
+void gui_set_selected(int win, int gid, bool selected);
+bool gui_get_selected(int win, int gid);
+void gui_set_items(int win, int gid, const std::vector<std::string>& items);
+void gui_set_image(int win, int gid, int image);
+void gui_activate_gadget(int win, int gid);
+// Speedbar button `index` counted from 1.
+void gui_bar_set(int win, int gid, int index, bool enabled, bool selected);
+bool gui_bar_selected(int win, int gid, int index);
+bool gui_bar_enabled(int win, int gid, int index);
+GuiRect gui_gadget_rect(int win, int gid);
+
+// The display gadget shows `width` x `height` colour indices (row-major,
+// `stride` bytes a row) through the 0x00RRGGBB colour table of `colours` entries.
+// The buffer stays owned by the caller and must live until replaced.
+void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width, int height,
+                        int stride, const std::uint32_t* table, int colours);
+// Shows the buffer's current contents (on the next host pump).
+void gui_display_refresh(int win, int gid);

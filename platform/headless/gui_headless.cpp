@@ -1,0 +1,354 @@
+// The window layer kept in memory: what the Qt layer would draw is recorded,
+// and events come only from gui_headless_post.
+#include "platform/headless/gui_headless.h"
+
+#include "platform/clock.h"
+
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+struct Gadget {
+    GuiKind kind = GK_SPACE;
+    std::string text;
+    int value = 0;
+    bool disabled = false;
+    bool selected = false;
+    int image = 0;
+    std::vector<std::string> items;
+    std::vector<GuiBarButton> bar;
+    GuiRect rect;
+    // display
+    const std::uint8_t* pixels = nullptr;
+    int width = 0, height = 0, stride = 0;
+    const std::uint32_t* table = nullptr;
+    int colours = 0;
+    std::vector<std::uint32_t> shown;
+};
+
+struct Window {
+    GuiWindowDesc desc;
+    std::string title;
+    std::vector<GuiMenuItem> menus;
+    std::map<int, Gadget> gadgets;
+    std::deque<GuiEvent> queue;
+    int pointer = 0;
+    int width = 0, height = 0;
+};
+
+struct Image {
+    std::string path;
+    int width = 0, height = 0;
+};
+
+std::map<int, Window> windows;
+std::map<int, Image> images;
+int next_window = 1;
+int next_image = 1;
+std::deque<int> answers;
+std::vector<std::string> requesters;
+int beeps = 0;
+void (*wait_hook)() = nullptr;
+int wait_events_count = 0;
+int wait_until_count = 0;
+
+Window* find(int win) {
+    auto it = windows.find(win);
+    return it == windows.end() ? nullptr : &it->second;
+}
+
+Gadget* gadget(int win, int gid) {
+    Window* w = find(win);
+    if (!w) return nullptr;
+    auto it = w->gadgets.find(gid);
+    return it == w->gadgets.end() ? nullptr : &it->second;
+}
+
+// Lays the tree out the simple way (groups stack their children) so that
+// gadget rectangles are plausible; returns the node's size.
+void layout(Window& w, const GuiNode& n, int x, int y, int* out_w, int* out_h) {
+    int cw = n.min_w, ch = n.min_h;
+    if (n.kind == GK_VGROUP || n.kind == GK_HGROUP) {
+        int px = x, py = y, sw = 0, sh = 0;
+        for (const GuiNode& c : n.children) {
+            int ew = 0, eh = 0;
+            layout(w, c, px, py, &ew, &eh);
+            if (n.kind == GK_VGROUP) {
+                py += eh;
+                sh += eh;
+                if (ew > sw) sw = ew;
+            } else {
+                px += ew;
+                sw += ew;
+                if (eh > sh) sh = eh;
+            }
+        }
+        if (sw > cw) cw = sw;
+        if (sh > ch) ch = sh;
+    } else {
+        if (cw == 0) cw = 8 * static_cast<int>(n.text.size() + 2);
+        if (ch == 0) ch = 20;
+    }
+    if (n.gid) {
+        Gadget& g = w.gadgets[n.gid];
+        g.rect = GuiRect{x, y, x + cw - 1, y + ch - 1};
+    }
+    *out_w = cw;
+    *out_h = ch;
+}
+
+void record(Window& w, const GuiNode& n) {
+    if (n.gid) {
+        Gadget& g = w.gadgets[n.gid];
+        g.kind = n.kind;
+        g.text = n.text;
+        g.value = n.value;
+        g.disabled = n.disabled;
+        g.selected = n.selected;
+        g.image = n.image;
+        g.items = n.items;
+        g.bar = n.bar;
+    }
+    for (const GuiNode& c : n.children) record(w, c);
+}
+
+GuiMenuItem* find_menu(std::vector<GuiMenuItem>& items, int id) {
+    for (GuiMenuItem& m : items) {
+        if (m.id == id) return &m;
+        if (GuiMenuItem* s = find_menu(m.sub, id)) return s;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// --- host -------------------------------------------------------------------
+bool gui_host_init(int, char**) { return true; }
+void gui_host_shutdown() { windows.clear(); }
+void gui_host_pump() {}
+void gui_host_wait_until(std::uint32_t due) {
+    ++wait_until_count;
+    clock_wait_until(due);
+}
+void gui_host_wait_events(int) {
+    ++wait_events_count;
+    if (wait_hook) wait_hook();
+}
+void gui_host_beep() { ++beeps; }
+int gui_host_requester(const char* title, const char* body, const char* buttons, int) {
+    requesters.push_back(std::string(title) + "|" + body + "|" + buttons);
+    if (answers.empty()) return 0;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+}
+void gui_host_screen_size(int* width, int* height) {
+    *width = 1280;
+    *height = 1024;
+}
+
+// --- images -----------------------------------------------------------------
+int gui_image_load(const char* path, int width, int height, bool* missing) {
+    struct stat st;
+    bool there = ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+    if (missing) *missing = !there;
+    int h = next_image++;
+    images[h] = Image{path, width, height};
+    return h;
+}
+void gui_image_free(int image) { images.erase(image); }
+void gui_image_size(int image, int* width, int* height) {
+    auto it = images.find(image);
+    *width = it == images.end() ? 0 : it->second.width;
+    *height = it == images.end() ? 0 : it->second.height;
+}
+
+// --- windows ----------------------------------------------------------------
+int gui_window_open(const GuiWindowDesc& desc) {
+    int h = next_window++;
+    Window& w = windows[h];
+    w.desc = desc;
+    w.title = desc.title;
+    record(w, desc.root);
+    layout(w, desc.root, 0, 0, &w.width, &w.height);
+    return h;
+}
+void gui_window_close(int win) { windows.erase(win); }
+bool gui_window_is_open(int win) { return find(win) != nullptr; }
+void gui_window_set_title(int win, const char* title) {
+    if (Window* w = find(win)) w->title = title;
+}
+void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
+    if (Window* w = find(win)) w->menus = strip;
+}
+void gui_menu_set_state(int win, int id, bool enabled, bool checked) {
+    Window* w = find(win);
+    if (!w) return;
+    if (GuiMenuItem* m = find_menu(w->menus, id)) {
+        m->disabled = !enabled;
+        m->checked = checked;
+    }
+}
+void gui_window_activate(int) {}
+void gui_window_position(int win, int* left, int* top, int* width, int* height) {
+    Window* w = find(win);
+    if (left) *left = w ? w->desc.left : 0;
+    if (top) *top = w ? w->desc.top : 0;
+    if (width) *width = w ? w->width : 0;
+    if (height) *height = w ? w->height : 0;
+}
+void gui_window_resize(int win, int width, int height) {
+    if (Window* w = find(win)) {
+        w->width = width;
+        w->height = height;
+    }
+}
+void gui_window_set_pointer(int win, int kind) {
+    if (Window* w = find(win)) w->pointer = kind;
+}
+bool gui_window_next_event(int win, GuiEvent* event) {
+    Window* w = find(win);
+    if (!w || w->queue.empty()) return false;
+    *event = w->queue.front();
+    w->queue.pop_front();
+    return true;
+}
+void gui_window_flush_events(int win) {
+    if (Window* w = find(win)) w->queue.clear();
+}
+
+// --- gadgets ----------------------------------------------------------------
+void gui_set_text(int win, int gid, const char* text) {
+    if (Gadget* g = gadget(win, gid)) g->text = text;
+}
+std::string gui_get_text(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->text : std::string();
+}
+void gui_set_value(int win, int gid, int value) {
+    if (Gadget* g = gadget(win, gid)) g->value = value;
+}
+int gui_get_value(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->value : 0;
+}
+void gui_set_disabled(int win, int gid, bool disabled) {
+    if (Gadget* g = gadget(win, gid)) g->disabled = disabled;
+}
+bool gui_get_disabled(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g && g->disabled;
+}
+void gui_set_selected(int win, int gid, bool selected) {
+    if (Gadget* g = gadget(win, gid)) g->selected = selected;
+}
+bool gui_get_selected(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g && g->selected;
+}
+void gui_set_items(int win, int gid, const std::vector<std::string>& items) {
+    if (Gadget* g = gadget(win, gid)) g->items = items;
+}
+void gui_set_image(int win, int gid, int image) {
+    if (Gadget* g = gadget(win, gid)) g->image = image;
+}
+void gui_activate_gadget(int, int) {}
+void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
+    Gadget* g = gadget(win, gid);
+    if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
+    g->bar[index - 1].disabled = !enabled;
+    g->bar[index - 1].selected = selected;
+}
+bool gui_bar_selected(int win, int gid, int index) {
+    Gadget* g = gadget(win, gid);
+    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
+           g->bar[index - 1].selected;
+}
+bool gui_bar_enabled(int win, int gid, int index) {
+    Gadget* g = gadget(win, gid);
+    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
+           !g->bar[index - 1].disabled;
+}
+GuiRect gui_gadget_rect(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->rect : GuiRect{};
+}
+void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width, int height,
+                        int stride, const std::uint32_t* table, int colours) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    g->pixels = pixels;
+    g->width = width;
+    g->height = height;
+    g->stride = stride;
+    g->table = table;
+    g->colours = colours;
+}
+void gui_display_refresh(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (!g || !g->pixels) return;
+    g->shown.assign(static_cast<std::size_t>(g->width) * g->height, 0);
+    for (int y = 0; y < g->height; ++y)
+        for (int x = 0; x < g->width; ++x) {
+            int c = g->pixels[y * g->stride + x];
+            g->shown[static_cast<std::size_t>(y) * g->width + x] = c < g->colours ? g->table[c] : 0;
+        }
+}
+
+// --- test access ------------------------------------------------------------
+void gui_headless_reset() {
+    windows.clear();
+    images.clear();
+    answers.clear();
+    requesters.clear();
+    beeps = 0;
+    wait_hook = nullptr;
+    wait_events_count = 0;
+    wait_until_count = 0;
+}
+void gui_headless_post(int win, const GuiEvent& event) {
+    if (Window* w = find(win)) w->queue.push_back(event);
+}
+int gui_headless_find_window(const char* prefix) {
+    std::string p = prefix;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (it->second.title.compare(0, p.size(), p) == 0) return it->first;
+    return 0;
+}
+int gui_headless_open_count() { return static_cast<int>(windows.size()); }
+const GuiWindowDesc* gui_headless_desc(int win) {
+    Window* w = find(win);
+    return w ? &w->desc : nullptr;
+}
+std::string gui_headless_title(int win) {
+    Window* w = find(win);
+    return w ? w->title : std::string();
+}
+int gui_headless_pointer(int win) {
+    Window* w = find(win);
+    return w ? w->pointer : -1;
+}
+const std::vector<GuiMenuItem>* gui_headless_menus(int win) {
+    Window* w = find(win);
+    return w ? &w->menus : nullptr;
+}
+void gui_headless_answer_requesters(const std::vector<int>& a) { answers.assign(a.begin(), a.end()); }
+const std::vector<std::string>& gui_headless_requesters() { return requesters; }
+int gui_headless_beeps() { return beeps; }
+void gui_headless_on_wait_events(void (*hook)()) { wait_hook = hook; }
+int gui_headless_wait_events_count() { return wait_events_count; }
+int gui_headless_wait_until_count() { return wait_until_count; }
+std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, int* height) {
+    Gadget* g = gadget(win, gid);
+    if (width) *width = g ? g->width : 0;
+    if (height) *height = g ? g->height : 0;
+    return g ? g->shown : std::vector<std::uint32_t>();
+}
+std::string gui_headless_image_path(int image) {
+    auto it = images.find(image);
+    return it == images.end() ? std::string() : it->second.path;
+}
+int gui_headless_image_count() { return static_cast<int>(images.size()); }

@@ -1,0 +1,40 @@
+// The window layer without a display: windows and gadgets live in memory so
+// that tests can set gadgets, post events and read back what was drawn.
+#pragma once
+
+#include "platform/gui.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Closes every window, forgets images, requesters, beeps and hooks.
+void gui_headless_reset();
+// Queues an event on a window as if the user had caused it.
+void gui_headless_post(int win, const GuiEvent& event);
+// The newest open window whose title starts with `prefix` ("" any), else 0.
+int gui_headless_find_window(const char* prefix);
+int gui_headless_open_count();
+// The description a window was opened with (nullptr when not open).
+const GuiWindowDesc* gui_headless_desc(int win);
+std::string gui_headless_title(int win);
+int gui_headless_pointer(int win);
+const std::vector<GuiMenuItem>* gui_headless_menus(int win);
+
+// Requesters are answered with the queued answers in turn, then with 0.
+void gui_headless_answer_requesters(const std::vector<int>& answers);
+// Every requester shown so far as "title|body|buttons".
+const std::vector<std::string>& gui_headless_requesters();
+int gui_headless_beeps();
+
+// Called each time the layer is asked to wait for host events, so a test can
+// post the event that a user would cause meanwhile.
+void gui_headless_on_wait_events(void (*hook)());
+int gui_headless_wait_events_count();
+int gui_headless_wait_until_count();
+
+// The display as last refreshed: 0x00RRGGBB per pixel, row-major.
+std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, int* height);
+// Path an image was loaded from ("" for an unknown handle).
+std::string gui_headless_image_path(int image);
+int gui_headless_image_count();

@@ -1,0 +1,849 @@
+// The window layer drawn with Qt Widgets. Qt's own event loop is never
+// entered: gui_host_pump and the two waits process host events, and the
+// widgets turn what the user does into events on their window's queue.
+#include "platform/qt/gui_qt.h"
+
+#include "platform/clock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <deque>
+#include <map>
+
+namespace {
+
+QApplication* app = nullptr;
+int app_argc = 1;
+char app_name[] = "brindlemox";
+char* app_argv[] = {app_name, nullptr};
+
+struct QtWindow;
+std::map<int, QtWindow*> windows;
+std::map<int, QPixmap> images;
+int next_window = 1;
+int next_image = 1;
+
+void post(QtWindow* w, GuiEvent e);
+
+// The guest display: a host pixel buffer of colour indices shown through
+// a colour table, drawn 1:1 and centred.
+class DisplayWidget : public QWidget {
+public:
+    DisplayWidget(QtWindow* owner, int gid) : owner_(owner), gid_(gid) {
+        setFocusPolicy(Qt::StrongFocus);
+        setMouseTracking(true);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    void attach(const std::uint8_t* p, int w, int h, int stride, const std::uint32_t* t, int n) {
+        pixels_ = p;
+        width_ = w;
+        height_ = h;
+        stride_ = stride;
+        colours_ = t;
+        count_ = n < 256 ? n : 256;
+        setMinimumSize(w, h);
+        update();
+    }
+    QRect picture() const {
+        return QRect((width() - width_) / 2, (height() - height_) / 2, width_, height_);
+    }
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::black);
+        if (!pixels_ || width_ <= 0 || height_ <= 0) return;
+        QImage img(pixels_, width_, height_, stride_, QImage::Format_Indexed8);
+        QList<QRgb> table(256, 0xFF000000u);
+        for (int i = 0; i < count_; ++i) table[i] = 0xFF000000u | colours_[i];
+        img.setColorTable(table);
+        p.drawImage(picture().topLeft(), img);
+    }
+    void mousePressEvent(QMouseEvent* e) override { button(e, false); }
+    void mouseReleaseEvent(QMouseEvent* e) override { button(e, true); }
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+
+private:
+    void button(QMouseEvent* e, bool up);
+    QtWindow* owner_;
+    int gid_;
+    const std::uint8_t* pixels_ = nullptr;
+    int width_ = 0, height_ = 0, stride_ = 0;
+    const std::uint32_t* colours_ = nullptr;
+    int count_ = 0;
+};
+
+// The command line and other entries: Return, Tab and Esc end an edit with
+// that code; cursor up and down go to the owner (history).
+class EntryWidget : public QLineEdit {
+public:
+    EntryWidget(QtWindow* owner, int gid) : owner_(owner), gid_(gid) {}
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            int code = -1;
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) code = 13;
+            else if (k->key() == Qt::Key_Tab) code = 9;
+            else if (k->key() == Qt::Key_Escape) code = 69;
+            if (code >= 0) {
+                GuiEvent g;
+                g.type = GE_GADGET;
+                g.gid = gid_;
+                g.code = code;
+                post(owner_, g);
+                return true;
+            }
+            if (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down) {
+                GuiEvent g;
+                g.type = GE_EDITKEY;
+                g.gid = gid_;
+                g.code = k->key() == Qt::Key_Up ? 0x4C : 0x4D;
+                g.qualifier = qt_qualifiers(k->modifiers(), Qt::NoButton, g.code, false);
+                post(owner_, g);
+                return true;
+            }
+        }
+        return QLineEdit::event(e);
+    }
+
+private:
+    QtWindow* owner_;
+    int gid_;
+};
+
+class HostWindow;
+
+struct Gadget {
+    GuiKind kind = GK_SPACE;
+    QWidget* widget = nullptr;
+    std::vector<QToolButton*> bar;
+    int value = 0;
+};
+
+struct QtWindow {
+    int handle = 0;
+    HostWindow* widget = nullptr;
+    std::map<int, Gadget> gadgets;
+    std::deque<GuiEvent> queue;
+    std::map<int, QAction*> actions;
+    QMenuBar* menubar = nullptr;
+    bool ready = false;
+    int last_height = 0;
+};
+
+void post(QtWindow* w, GuiEvent e) {
+    if (w && w->ready) w->queue.push_back(std::move(e));
+}
+
+class HostWindow : public QWidget {
+public:
+    explicit HostWindow(QtWindow* owner) : owner_(owner) {}
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        GuiEvent g;
+        g.type = GE_CLOSE;
+        post(owner_, g);
+    }
+    void moveEvent(QMoveEvent*) override {
+        GuiEvent g;
+        g.type = GE_MOVED;
+        post(owner_, g);
+    }
+    void resizeEvent(QResizeEvent*) override {
+        if (!owner_->ready) return;
+        GuiEvent g;
+        g.type = height() != owner_->last_height ? GE_NEWSIZE : GE_MOVED;
+        g.x = width();
+        g.y = height();
+        owner_->last_height = height();
+        post(owner_, g);
+    }
+    void keyPressEvent(QKeyEvent* e) override { key(e); }
+    void keyReleaseEvent(QKeyEvent* e) override { key(e); }
+    void changeEvent(QEvent* e) override {
+        GuiEvent g;
+        if (e->type() == QEvent::ActivationChange) {
+            g.type = isActiveWindow() ? GE_ACTIVE : GE_INACTIVE;
+            post(owner_, g);
+        } else if (e->type() == QEvent::WindowStateChange && isMinimized()) {
+            g.type = GE_ICONIFY;
+            post(owner_, g);
+        }
+        QWidget::changeEvent(e);
+    }
+    void dragEnterEvent(QDragEnterEvent* e) override {
+        if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* e) override {
+        const QList<QUrl> urls = e->mimeData()->urls();
+        GuiEvent g;
+        g.type = GE_DROP;
+        g.code = static_cast<int>(urls.size());
+        if (!urls.isEmpty() && urls.first().isLocalFile())
+            g.text = urls.first().toLocalFile().toStdString();
+        post(owner_, g);
+        e->acceptProposedAction();
+    }
+
+public:
+    void key(QKeyEvent* e) {
+        int raw = qt_raw_key(e);
+        if (raw < 0) return;
+        GuiEvent g;
+        g.type = GE_RAWKEY;
+        g.code = e->type() == QEvent::KeyRelease ? raw + RAWKEY_UP : raw;
+        if (e->isAutoRepeat() && e->type() == QEvent::KeyRelease) return;
+        g.qualifier = qt_qualifiers(e->modifiers(), QApplication::mouseButtons(), raw,
+                                    e->isAutoRepeat());
+        post(owner_, g);
+    }
+
+private:
+    QtWindow* owner_;
+};
+
+bool DisplayWidget::event(QEvent* e) {
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+        owner_->widget->key(static_cast<QKeyEvent*>(e));
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void DisplayWidget::button(QMouseEvent* e, bool up) {
+    GuiEvent g;
+    g.type = GE_MOUSEBUTTON;
+    g.gid = gid_;
+    int b = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::MiddleButton ? 2 : 3;
+    g.code = up ? b + RAWKEY_UP : b;
+    QPoint at = mapTo(owner_->widget, e->position().toPoint());
+    g.x = at.x();
+    g.y = at.y();
+    g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
+    post(owner_, g);
+}
+
+void DisplayWidget::mouseMoveEvent(QMouseEvent* e) {
+    GuiEvent g;
+    g.type = GE_MOUSEMOVE;
+    g.gid = gid_;
+    QPoint at = mapTo(owner_->widget, e->position().toPoint());
+    g.x = at.x();
+    g.y = at.y();
+    g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
+    post(owner_, g);
+}
+
+void DisplayWidget::wheelEvent(QWheelEvent* e) {
+    int dy = e->angleDelta().y();
+    if (dy == 0) return;
+    GuiEvent g;
+    g.type = GE_WHEEL;
+    g.gid = gid_;
+    g.code = dy > 0 ? -1 : 1;
+    g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
+    post(owner_, g);
+}
+
+QtWindow* find(int win) {
+    auto it = windows.find(win);
+    return it == windows.end() ? nullptr : it->second;
+}
+
+Gadget* gadget(int win, int gid) {
+    QtWindow* w = find(win);
+    if (!w) return nullptr;
+    auto it = w->gadgets.find(gid);
+    return it == w->gadgets.end() ? nullptr : &it->second;
+}
+
+QIcon icon_of(int image) {
+    auto it = images.find(image);
+    return it == images.end() ? QIcon() : QIcon(it->second);
+}
+
+void gadget_event(QtWindow* w, int gid, int code) {
+    GuiEvent g;
+    g.type = GE_GADGET;
+    g.gid = gid;
+    g.code = code;
+    post(w, g);
+}
+
+QWidget* build(QtWindow* w, const GuiNode& n);
+
+QWidget* build_group(QtWindow* w, const GuiNode& n) {
+    QWidget* box;
+    if (n.framed || !n.text.empty()) box = new QGroupBox(QString::fromStdString(n.text));
+    else box = new QWidget;
+    QBoxLayout* lay = n.kind == GK_HGROUP ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
+                                          : static_cast<QBoxLayout*>(new QVBoxLayout(box));
+    lay->setContentsMargins(n.framed ? 4 : 0, n.framed ? 4 : 0, n.framed ? 4 : 0,
+                            n.framed ? 4 : 0);
+    lay->setSpacing(2);
+    for (const GuiNode& c : n.children) {
+        if (c.kind == GK_SPACE && c.gid == 0) {
+            lay->addStretch(c.weight ? c.weight : 1);
+            continue;
+        }
+        QWidget* cw = build(w, c);
+        if (c.centred) lay->addWidget(cw, c.weight, Qt::AlignCenter);
+        else lay->addWidget(cw, c.weight);
+    }
+    return box;
+}
+
+QWidget* build(QtWindow* w, const GuiNode& n) {
+    QWidget* out = nullptr;
+    Gadget g;
+    g.kind = n.kind;
+    g.value = n.value;
+    const int gid = n.gid;
+    switch (n.kind) {
+    case GK_VGROUP:
+    case GK_HGROUP:
+        out = build_group(w, n);
+        break;
+    case GK_DISPLAY:
+        out = new DisplayWidget(w, gid);
+        out->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        break;
+    case GK_BUTTON: {
+        auto* b = new QPushButton(QString::fromStdString(n.text));
+        b->setCheckable(n.toggle);
+        b->setChecked(n.selected);
+        b->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(b, &QPushButton::clicked,
+                         [w, gid](bool checked) { gadget_event(w, gid, checked ? 1 : 0); });
+        out = b;
+        break;
+    }
+    case GK_IMAGE: {
+        auto* l = new QLabel;
+        l->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        auto it = images.find(n.image);
+        if (it != images.end()) l->setPixmap(it->second);
+        out = l;
+        break;
+    }
+    case GK_STRING: {
+        QLineEdit* e;
+        if (n.readonly) {
+            e = new QLineEdit;
+            e->setReadOnly(true);
+            e->setFocusPolicy(Qt::NoFocus);
+        } else {
+            e = new EntryWidget(w, gid);
+        }
+        e->setText(QString::fromStdString(n.text));
+        if (n.max_chars > 0) e->setMaxLength(n.max_chars);
+        out = e;
+        break;
+    }
+    case GK_INTEGER: {
+        auto* s = new QSpinBox;
+        s->setRange(n.min, n.max);
+        s->setValue(n.value);
+        QObject::connect(s, &QSpinBox::editingFinished,
+                         [w, gid, s] { gadget_event(w, gid, s->value()); });
+        out = s;
+        break;
+    }
+    case GK_CHECKBOX: {
+        auto* c = new QCheckBox(QString::fromStdString(n.text));
+        c->setChecked(n.value != 0);
+        QObject::connect(c, &QCheckBox::toggled, [w, gid](bool on) { gadget_event(w, gid, on); });
+        out = c;
+        break;
+    }
+    case GK_CHOOSER: {
+        auto* c = new QComboBox;
+        for (const std::string& s : n.items) c->addItem(QString::fromStdString(s));
+        c->setCurrentIndex(n.value);
+        QObject::connect(c, &QComboBox::activated, [w, gid](int i) { gadget_event(w, gid, i); });
+        out = c;
+        break;
+    }
+    case GK_LIST: {
+        auto* l = new QListWidget;
+        for (const std::string& s : n.items) l->addItem(QString::fromStdString(s));
+        if (n.value >= 0) l->setCurrentRow(n.value);
+        QObject::connect(l, &QListWidget::itemClicked,
+                         [w, gid, l](QListWidgetItem* it) { gadget_event(w, gid, l->row(it)); });
+        out = l;
+        break;
+    }
+    case GK_SPEEDBAR: {
+        auto* bar = new QWidget;
+        auto* lay = new QHBoxLayout(bar);
+        lay->setContentsMargins(0, 0, 0, 0);
+        lay->setSpacing(1);
+        for (std::size_t i = 0; i < n.bar.size(); ++i) {
+            const GuiBarButton& b = n.bar[i];
+            auto* t = new QToolButton;
+            t->setIcon(icon_of(b.image));
+            auto it = images.find(b.image);
+            if (it != images.end()) t->setIconSize(it->second.size());
+            t->setToolTip(QString::fromStdString(b.hint));
+            t->setCheckable(b.toggle);
+            t->setChecked(b.selected);
+            t->setEnabled(!b.disabled);
+            t->setAutoRaise(true);
+            t->setFocusPolicy(Qt::NoFocus);
+            int index = static_cast<int>(i) + 1;
+            QObject::connect(t, &QToolButton::clicked,
+                             [w, gid, index] { gadget_event(w, gid, index); });
+            lay->addWidget(t);
+            g.bar.push_back(t);
+        }
+        lay->addStretch(1);
+        out = bar;
+        break;
+    }
+    case GK_LABEL:
+        out = new QLabel(QString::fromStdString(n.text));
+        break;
+    case GK_SPACE:
+        out = new QWidget;
+        break;
+    }
+    if (n.min_w || n.min_h) out->setMinimumSize(n.min_w, n.min_h);
+    if (!n.hint.empty()) out->setToolTip(QString::fromStdString(n.hint));
+    if (n.disabled) out->setEnabled(false);
+    if (n.kind == GK_STRING && n.weight == 0) out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    if (gid) {
+        g.widget = out;
+        w->gadgets[gid] = g;
+    }
+    if (!n.label.empty()) {
+        auto* row = new QWidget;
+        auto* lay = new QHBoxLayout(row);
+        lay->setContentsMargins(0, 0, 0, 0);
+        lay->setSpacing(4);
+        lay->addWidget(new QLabel(QString::fromStdString(n.label)));
+        lay->addWidget(out, 1);
+        return row;
+    }
+    return out;
+}
+
+void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items) {
+    for (const GuiMenuItem& m : items) {
+        if (!m.sub.empty()) {
+            build_menu(w, menu->addMenu(QString::fromStdString(m.text)), m.sub);
+        } else if (m.text.empty()) {
+            menu->addSeparator();
+        } else {
+            QAction* a = menu->addAction(QString::fromStdString(m.text));
+            if (!m.shortcut.empty()) a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
+            a->setCheckable(m.checkable);
+            a->setChecked(m.checked);
+            a->setEnabled(!m.disabled);
+            int id = m.id;
+            QObject::connect(a, &QAction::triggered, [w, id] {
+                GuiEvent g;
+                g.type = GE_MENU;
+                g.code = id;
+                post(w, g);
+            });
+            if (id >= 0) w->actions[id] = a;
+        }
+    }
+}
+
+} // namespace
+
+// --- host -------------------------------------------------------------------
+bool gui_host_init(int argc, char** argv) {
+    if (app) return true;
+    if (argc > 0 && argv && argv[0]) app_argv[0] = argv[0];
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    app = new QApplication(app_argc, app_argv);
+    QApplication::setApplicationName("Brindlemox");
+    QApplication::setQuitOnLastWindowClosed(false);
+    return true;
+}
+
+void gui_host_shutdown() {
+    for (auto& [h, w] : windows) {
+        delete w->widget;
+        delete w;
+    }
+    windows.clear();
+    images.clear();
+    delete app;
+    app = nullptr;
+}
+
+void gui_host_pump() {
+    if (app) QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void gui_host_wait_until(std::uint32_t due) {
+    if (!app) {
+        clock_wait_until(due);
+        return;
+    }
+    QApplication::processEvents(QEventLoop::AllEvents);
+    for (;;) {
+        std::int32_t left = static_cast<std::int32_t>(due - clock_micros());
+        if (left <= 0) return;
+        if (left <= 1500) break; // the last stretch is slept exactly
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.setTimerType(Qt::PreciseTimer);
+        wake.start((left - 1000) / 1000);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        wake.stop();
+    }
+    clock_wait_until(due);
+}
+
+void gui_host_wait_events(int timeout_ms) {
+    if (!app) return;
+    QTimer wake;
+    if (timeout_ms >= 0) {
+        wake.setSingleShot(true);
+        wake.start(timeout_ms);
+    }
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void gui_host_beep() {
+    if (app) QApplication::beep();
+}
+
+int gui_host_requester(const char* title, const char* body, const char* buttons, int kind) {
+    if (!app) return 0;
+    QMessageBox box;
+    box.setWindowTitle(QString::fromUtf8(title));
+    box.setText(QString::fromUtf8(body));
+    box.setIcon(kind == 3 ? QMessageBox::Critical
+                : kind == 2 ? QMessageBox::Warning
+                            : QMessageBox::Information);
+    QStringList names = QString::fromUtf8(buttons).split('|');
+    std::vector<QAbstractButton*> made;
+    for (const QString& s : names) made.push_back(box.addButton(s, QMessageBox::AcceptRole));
+    box.exec();
+    QAbstractButton* chosen = box.clickedButton();
+    for (std::size_t i = 0; i < made.size(); ++i)
+        if (made[i] == chosen) return i + 1 == made.size() ? 0 : static_cast<int>(i) + 1;
+    return 0;
+}
+
+void gui_host_screen_size(int* width, int* height) {
+    QScreen* s = app ? QGuiApplication::primaryScreen() : nullptr;
+    *width = s ? s->availableGeometry().width() : 640;
+    *height = s ? s->availableGeometry().height() : 480;
+}
+
+// --- images -----------------------------------------------------------------
+int gui_image_load(const char* path, int width, int height, bool* missing) {
+    QPixmap pm;
+    bool ok = app && pm.load(QString::fromUtf8(path));
+    if (!ok) {
+        pm = QPixmap(width > 0 ? width : 16, height > 0 ? height : 16);
+        pm.fill(Qt::transparent);
+        if (app) {
+            QPainter p(&pm);
+            p.setPen(QColor(128, 128, 128));
+            p.drawRect(0, 0, pm.width() - 1, pm.height() - 1);
+        }
+    }
+    if (missing) *missing = !ok;
+    int h = next_image++;
+    images[h] = pm;
+    return h;
+}
+void gui_image_free(int image) { images.erase(image); }
+void gui_image_size(int image, int* width, int* height) {
+    auto it = images.find(image);
+    *width = it == images.end() ? 0 : it->second.width();
+    *height = it == images.end() ? 0 : it->second.height();
+}
+
+// --- windows ----------------------------------------------------------------
+int gui_window_open(const GuiWindowDesc& d) {
+    if (!app) return 0;
+    auto* w = new QtWindow;
+    w->handle = next_window++;
+    w->widget = new HostWindow(w);
+    HostWindow* hw = w->widget;
+    auto* lay = new QVBoxLayout(hw);
+    lay->setContentsMargins(2, 2, 2, 2);
+    lay->setSpacing(0);
+    lay->addWidget(build(w, d.root), 1);
+    w->menubar = new QMenuBar;
+    w->menubar->setNativeMenuBar(false);
+    lay->setMenuBar(w->menubar);
+    w->menubar->hide();
+    lay->setSizeConstraint(d.size_gadget ? QLayout::SetMinimumSize : QLayout::SetFixedSize);
+    hw->setWindowTitle(QString::fromStdString(d.title));
+    hw->setWindowIconText(QString::fromStdString(d.icon_title));
+    if (!d.title_bar || d.borderless) hw->setWindowFlag(Qt::FramelessWindowHint, true);
+    hw->setAcceptDrops(d.accept_drops);
+    hw->adjustSize();
+    if (d.full_screen) {
+        hw->showFullScreen();
+    } else {
+        if (d.left >= 0 && d.top >= 0) {
+            hw->move(d.left, d.top);
+        } else if (QScreen* s = QGuiApplication::primaryScreen()) {
+            QRect a = s->availableGeometry();
+            hw->move(a.x() + (a.width() - hw->width()) / 2, a.y() + (a.height() - hw->height()) / 2);
+        }
+        hw->show();
+    }
+    if (d.activate) {
+        hw->raise();
+        hw->activateWindow();
+    }
+    for (auto& [gid, g] : w->gadgets)
+        if (g.kind == GK_DISPLAY) g.widget->setFocus();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    w->last_height = hw->height();
+    w->ready = true;
+    windows[w->handle] = w;
+    return w->handle;
+}
+
+void gui_window_close(int win) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    windows.erase(win);
+    w->ready = false;
+    w->widget->hide();
+    w->widget->deleteLater();
+    delete w;
+    if (app) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool gui_window_is_open(int win) { return find(win) != nullptr; }
+
+void gui_window_set_title(int win, const char* title) {
+    if (QtWindow* w = find(win)) w->widget->setWindowTitle(QString::fromUtf8(title));
+}
+
+void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    w->menubar->clear();
+    w->actions.clear();
+    for (const GuiMenuItem& title : strip)
+        build_menu(w, w->menubar->addMenu(QString::fromStdString(title.text)), title.sub);
+    w->menubar->setVisible(!strip.empty());
+}
+
+void gui_menu_set_state(int win, int id, bool enabled, bool checked) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    auto it = w->actions.find(id);
+    if (it == w->actions.end()) return;
+    it->second->setEnabled(enabled);
+    if (it->second->isCheckable()) it->second->setChecked(checked);
+}
+
+void gui_window_activate(int win) {
+    if (QtWindow* w = find(win)) {
+        w->widget->raise();
+        w->widget->activateWindow();
+    }
+}
+
+void gui_window_position(int win, int* left, int* top, int* width, int* height) {
+    QtWindow* w = find(win);
+    if (left) *left = w ? w->widget->x() : 0;
+    if (top) *top = w ? w->widget->y() : 0;
+    if (width) *width = w ? w->widget->width() : 0;
+    if (height) *height = w ? w->widget->height() : 0;
+}
+
+void gui_window_resize(int win, int width, int height) {
+    if (QtWindow* w = find(win)) {
+        w->widget->resize(width, height);
+        w->last_height = w->widget->height();
+    }
+}
+
+void gui_window_set_pointer(int win, int kind) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    Qt::CursorShape shape = kind == 1 ? Qt::WaitCursor
+                            : kind == 2 ? Qt::BlankCursor
+                            : kind == 6 ? Qt::CrossCursor
+                                        : Qt::ArrowCursor;
+    for (auto& [gid, g] : w->gadgets)
+        if (g.kind == GK_DISPLAY) g.widget->setCursor(shape);
+    if (kind == 1) w->widget->setCursor(shape);
+    else w->widget->unsetCursor();
+}
+
+bool gui_window_next_event(int win, GuiEvent* event) {
+    QtWindow* w = find(win);
+    if (!w || w->queue.empty()) return false;
+    *event = std::move(w->queue.front());
+    w->queue.pop_front();
+    return true;
+}
+
+void gui_window_flush_events(int win) {
+    if (QtWindow* w = find(win)) w->queue.clear();
+}
+
+// --- gadgets ----------------------------------------------------------------
+void gui_set_text(int win, int gid, const char* text) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    QString s = QString::fromUtf8(text);
+    if (auto* e = dynamic_cast<QLineEdit*>(g->widget)) {
+        if (e->text() != s) e->setText(s);
+    } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) {
+        b->setText(s);
+    } else if (auto* l = dynamic_cast<QLabel*>(g->widget)) {
+        l->setText(s);
+    }
+}
+
+std::string gui_get_text(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return {};
+    if (auto* e = dynamic_cast<QLineEdit*>(g->widget)) return e->text().toStdString();
+    if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) return b->text().toStdString();
+    if (auto* l = dynamic_cast<QLabel*>(g->widget)) return l->text().toStdString();
+    return {};
+}
+
+void gui_set_value(int win, int gid, int value) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    QSignalBlocker block(g->widget);
+    g->value = value;
+    if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) s->setValue(value);
+    else if (auto* c = dynamic_cast<QComboBox*>(g->widget)) c->setCurrentIndex(value);
+    else if (auto* l = dynamic_cast<QListWidget*>(g->widget)) {
+        l->setCurrentRow(value);
+        if (value >= 0 && l->item(value)) l->scrollToItem(l->item(value));
+    } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) b->setChecked(value != 0);
+}
+
+int gui_get_value(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return 0;
+    if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) return s->value();
+    if (auto* c = dynamic_cast<QComboBox*>(g->widget)) return c->currentIndex();
+    if (auto* l = dynamic_cast<QListWidget*>(g->widget)) return l->currentRow();
+    if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) return b->isChecked();
+    return g->value;
+}
+
+void gui_set_disabled(int win, int gid, bool disabled) {
+    if (Gadget* g = gadget(win, gid)) g->widget->setEnabled(!disabled);
+}
+bool gui_get_disabled(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g && !g->widget->isEnabled();
+}
+void gui_set_selected(int win, int gid, bool selected) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    QSignalBlocker block(g->widget);
+    if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) b->setChecked(selected);
+}
+bool gui_get_selected(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    auto* b = g ? dynamic_cast<QAbstractButton*>(g->widget) : nullptr;
+    return b && b->isChecked();
+}
+void gui_set_items(int win, int gid, const std::vector<std::string>& items) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    QSignalBlocker block(g->widget);
+    if (auto* c = dynamic_cast<QComboBox*>(g->widget)) {
+        c->clear();
+        for (const std::string& s : items) c->addItem(QString::fromStdString(s));
+    } else if (auto* l = dynamic_cast<QListWidget*>(g->widget)) {
+        l->clear();
+        for (const std::string& s : items) l->addItem(QString::fromStdString(s));
+    }
+}
+void gui_set_image(int win, int gid, int image) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    auto it = images.find(image);
+    if (auto* l = dynamic_cast<QLabel*>(g->widget)) {
+        if (it != images.end()) l->setPixmap(it->second);
+        else l->clear();
+    }
+}
+void gui_activate_gadget(int win, int gid) {
+    if (Gadget* g = gadget(win, gid)) g->widget->setFocus();
+}
+void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
+    Gadget* g = gadget(win, gid);
+    if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
+    QToolButton* t = g->bar[index - 1];
+    QSignalBlocker block(t);
+    t->setEnabled(enabled);
+    if (t->isCheckable()) t->setChecked(selected);
+}
+bool gui_bar_selected(int win, int gid, int index) {
+    Gadget* g = gadget(win, gid);
+    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
+           g->bar[index - 1]->isChecked();
+}
+bool gui_bar_enabled(int win, int gid, int index) {
+    Gadget* g = gadget(win, gid);
+    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
+           g->bar[index - 1]->isEnabled();
+}
+GuiRect gui_gadget_rect(int win, int gid) {
+    QtWindow* w = find(win);
+    Gadget* g = gadget(win, gid);
+    if (!w || !g) return GuiRect{};
+    QRect r(g->widget->mapTo(w->widget, QPoint(0, 0)), g->widget->size());
+    if (auto* d = dynamic_cast<DisplayWidget*>(g->widget))
+        r = QRect(d->mapTo(w->widget, d->picture().topLeft()), d->picture().size());
+    return GuiRect{r.left(), r.top(), r.right(), r.bottom()};
+}
+void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width, int height,
+                        int stride, const std::uint32_t* table, int colours) {
+    Gadget* g = gadget(win, gid);
+    if (auto* d = g ? dynamic_cast<DisplayWidget*>(g->widget) : nullptr)
+        d->attach(pixels, width, height, stride, table, colours);
+}
+void gui_display_refresh(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (g) g->widget->update();
+}
