@@ -1,0 +1,443 @@
+#include "core/frame.h"
+
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/message_seams.h"
+#include "core/recording.h"
+#include "core/helpers_seams.h"
+#include "core/seams_games.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "debugger/debugger.h"
+#include "platform/catalog.h"
+#include "platform/clock.h"
+
+#include <cstdio>
+#include <cstring>
+
+const int speed_percent[SPEED_STEPS] = {25, 50, 75, 100, 125, 150, 200, 400, 800};
+
+u32 frame_period_scaled_us;
+u32 frame_due_us;
+u32 frame_now_us;
+u32 late_frame_count;
+u32 speed_measure_start_us;
+u32 speed_last_count;
+u32 refresh_due_us;
+bool g_paused_mid_frame;
+u32 frame_counter;
+u8 in_frame;
+char speed_text[SPEED_TEXT_SIZE];
+
+static constexpr u32 ONE_SECOND_US = 1000000;
+static constexpr u32 WAIT_SLEEP_US = 990; // one sleep of the wait loop
+static constexpr u32 WAIT_POLL_US = 1000; // the last stretch before the due time
+
+// Wrapping time comparisons: a strictly before / after b.
+static bool time_before(u32 a, u32 b) {
+    return static_cast<i32>(a - b) < 0;
+}
+static bool time_after(u32 a, u32 b) {
+    return static_cast<i32>(a - b) > 0;
+}
+
+// Machines that count frames instead of processor cycles.
+static bool counts_frames() {
+    return machine == PONG || machine == TYPERIGHT;
+}
+
+// Ctrl + raw key $2A: one frame per second.
+static bool slow_keys_held() {
+    return host_ctrl_down() && host_key_down(RAW_KEY_SLOW);
+}
+
+static int speed_step() {
+    return g_speed >= 0 && g_speed < SPEED_STEPS ? g_speed : SPEED_NORMAL;
+}
+
+u32 frame_period_for_step(u32 p, int step) {
+    switch (step) {
+    case 0:
+        return p * 4;
+    case 1:
+        return p * 2;
+    case 2:
+        return (p * 4) / 3;
+    case 4:
+        return (p * 4) / 5;
+    case 5:
+        return (p * 2) / 3;
+    case 6:
+        return p >> 1;
+    case 7:
+        return p >> 2;
+    case 8:
+        return p >> 3;
+    default:
+        return p;
+    }
+}
+
+void emu_schedule_frame() {
+    frame_now_us = clock_micros();
+    if (turbo) return;
+    const u32 period = slow_keys_held()
+                           ? ONE_SECOND_US
+                           : frame_period_for_step(frame_period_us[g_region & 1], speed_step());
+    frame_period_scaled_us = period;
+    frame_due_us += period;
+    // A late frame restarts the schedule from now: no burst of catch-up frames.
+    if (time_before(frame_due_us, frame_now_us)) frame_due_us = frame_now_us + period;
+}
+
+void emu_wait_frame() {
+    frame_now_us = clock_micros();
+    if (!turbo) {
+        if (auto_frame_skip && frame_skip <= FRAME_SKIP_AUTO_MAX - 1 &&
+            time_after(frame_now_us, frame_due_us)) {
+            if (++late_frame_count >= LATE_FRAMES_PER_SKIP) {
+                late_frame_count = 0;
+                frame_skip++;
+                if (gui_speed_window_open()) {
+                    char level[16];
+                    std::snprintf(level, sizeof level, "%d%%", speed_percent[speed_step()]);
+                    gui_speed_window_show(g_speed, level, frame_skip);
+                }
+            }
+        } else {
+            late_frame_count = 0;
+        }
+        // Sleep in short steps; the last stretch is one precise wait.
+        while (time_before(frame_now_us, frame_due_us)) {
+            if (time_before(frame_now_us + WAIT_POLL_US, frame_due_us))
+                clock_wait_until(frame_now_us + WAIT_SLEEP_US);
+            else
+                clock_wait_until(frame_due_us);
+            frame_now_us = clock_micros();
+        }
+    }
+    if (frame_now_us - speed_measure_start_us > ONE_SECOND_US - 1) emu_measure_speed();
+}
+
+// The nominal frames per second of the current machine and standard.
+static double nominal_refresh() {
+    const u32 standard = g_region & 1;
+    if (exactspeed) return standard == 0 ? 60.0 : 50.0;
+    return machine_table[machine].refresh_rate[standard];
+}
+
+// Line length scaling of the raster machines (their rows assume 227 clocks a line).
+static double line_scale() {
+    return machine <= ELEKTOR ? line_clocks / 227.0 : 1.0;
+}
+
+static u32 to_unsigned(double v) {
+    return v >= 4294967295.0 ? 0xFFFFFFFFu : v > 0 ? static_cast<u32>(v) : 0;
+}
+
+void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
+    const double refresh = nominal_refresh();
+    const double clocks = machine_table[machine].clocks_per_frame;
+    const double nominal_rate = clocks * refresh * line_scale();
+    char measured[40];
+    if (count == 0 || elapsed_us == 0 || nominal_rate <= 0.0) {
+        std::snprintf(measured, sizeof measured, "-");
+    } else {
+        const double rate = count / (elapsed_us / 1000000.0);
+        switch (viewspeedas) {
+        case 0: {
+            u32 fps = to_unsigned(rate / nominal_rate * refresh + 0.5);
+            if (fps > 99999)
+                std::snprintf(measured, sizeof measured, "#####");
+            else
+                std::snprintf(measured, sizeof measured, "%u", fps);
+            break;
+        }
+        case 1: {
+            u32 percent = to_unsigned(rate / nominal_rate * 100.0 + 0.5);
+            if (percent > 9999)
+                std::snprintf(measured, sizeof measured, "####%%");
+            else
+                std::snprintf(measured, sizeof measured, "%u%%", percent);
+            break;
+        }
+        default: {
+            u32 c = to_unsigned(rate);
+            if (counts_frames())
+                std::snprintf(measured, sizeof measured, "-");
+            else if (c > 999999999)
+                std::snprintf(measured, sizeof measured, ">= 1 GHz");
+            else if (c > 999999)
+                std::snprintf(measured, sizeof measured, "%u,%03u.%01u", c / 1000000,
+                              (c % 1000000) / 1000, (c % 1000) / 100);
+            else
+                std::snprintf(measured, sizeof measured, "%u.%03u", c / 1000, c % 1000);
+            break;
+        }
+        }
+    }
+
+    char target[40];
+    const bool held = slow_keys_held();
+    const int s = speed_percent[speed_step()];
+    if (turbo) {
+        std::snprintf(target, sizeof target, "%s", cat_str(619, "Turbo"));
+    } else if (viewspeedas == 0) {
+        if (held)
+            std::snprintf(target, sizeof target, "1");
+        else
+            std::snprintf(target, sizeof target, "%0.2f", refresh * s / 100.0);
+    } else if (viewspeedas == 1) {
+        if (held)
+            std::snprintf(target, sizeof target, "2%%");
+        else
+            std::snprintf(target, sizeof target, "%d%%", s);
+    } else if (machine <= ELEKTOR) {
+        double khz =
+            held ? clocks / 1000.0 * line_scale() : refresh * clocks / 100000.0 * s * line_scale();
+        std::snprintf(target, sizeof target, "%0.3f", khz);
+    } else {
+        double khz = held ? clocks / 1000.0 : refresh * clocks / 100000.0 * s;
+        std::snprintf(target, sizeof target, "%f", khz);
+    }
+    std::snprintf(out, size, "%s %s %s", measured, cat_str(552, "of"), target);
+}
+
+void emu_measure_speed() {
+    if (!gui_main_window_open || !gui_status_bar_shown()) return;
+    const u32 now = clock_micros();
+    const u32 current = counts_frames() ? frame_counter : cpu_cycles;
+    const u32 count = current - speed_last_count;
+    speed_last_count = current;
+    const u32 elapsed = now - speed_measure_start_us;
+    speed_measure_start_us = now;
+    emu_speed_text(count, elapsed, speed_text, sizeof speed_text);
+    gui_status_speed_text(speed_text);
+}
+
+void emu_restart_timing() {
+    const u32 now = clock_micros();
+    frame_now_us = speed_measure_start_us = frame_due_us = now;
+    speed_last_count = counts_frames() ? frame_counter : cpu_cycles;
+    late_frame_count = 0;
+    if (gui_main_window_open && gui_status_bar_shown()) {
+        std::snprintf(speed_text, sizeof speed_text, "-");
+        gui_status_speed_text(speed_text);
+    }
+}
+
+void gui_status_bar_update() {
+    snd_tone_reference = (g_region & 1) ? 7812.5f : exactspeed ? 7874.0f : 7884.5f;
+    if (!gui_main_window_open) return;
+    if (gui_speed_window_open()) {
+        char level[16];
+        std::snprintf(level, sizeof level, "%d%%", speed_percent[speed_step()]);
+        gui_speed_window_show(g_speed, level, frame_skip);
+    }
+    if (gui_status_bar_shown()) {
+        gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
+                               : viewspeedas == 1 ? cat_str(494, "Speed:")
+                                                  : cat_str(621, "kHz:"));
+        emu_measure_speed();
+    }
+    emu_restart_timing();
+}
+
+bool display_refresh_due() {
+    if (!limitrefreshes || (!turbo && g_speed <= SPEED_NORMAL)) return true;
+    const u32 now = clock_micros();
+    const u32 period = frame_period_us[g_region & 1];
+    if (time_before(now, refresh_due_us)) {
+        if (refresh_due_us - now > ONE_SECOND_US - 1) refresh_due_us = now + period; // clock reset
+        return false;
+    }
+    refresh_due_us = now + period;
+    return true;
+}
+
+void emu_pause() {
+    if (emu_paused) return;
+    emu_paused = true;
+    if (in_frame && !g_paused_mid_frame) emu_mark_paused_mid_frame();
+    dbg_clear_run_targets();
+    snd_close(0);
+    gui_toolbar_set_pause(true);
+    gui_update_menu_item(257);
+    gui_update_main_title();
+    gui_update_pointer(1, 1);
+    display_update_beam_marker(1);
+    display_redraw_all();
+}
+
+void emu_unpause() {
+    if (!emu_paused) return;
+    emu_paused = false;
+    snd_open(0);
+    gui_toolbar_set_pause(false);
+    gui_update_menu_item(257);
+    gui_update_main_title();
+    gui_update_pointer(1, 1);
+    display_update_beam_marker(0);
+    display_redraw_all();
+}
+
+static void paused_mid_frame_refresh() {
+    gui_refresh_menus();
+    gui_speedbar_update();
+    gui_refresh_toolbar();
+}
+
+void emu_mark_paused_mid_frame() {
+    g_paused_mid_frame = true;
+    paused_mid_frame_refresh();
+}
+
+void emu_clear_paused_mid_frame() {
+    g_paused_mid_frame = false;
+    paused_mid_frame_refresh();
+}
+
+static void append_word(char* title, std::size_t size, const char* word) {
+    std::size_t len = std::strlen(title);
+    if (len < size) std::snprintf(title + len, size - len, " (%s)", word);
+}
+
+void gui_title_state(char* title, std::size_t size) {
+    if (!title || size == 0) return;
+    if (g_net_mode == 2)
+        append_word(title, size, cat_str(241, "server"));
+    else if (g_net_mode == 1)
+        append_word(title, size, cat_str(242, "client"));
+    else if (g_net_mode == 3)
+        append_word(title, size, cat_str(711, "listening"));
+    if (g_recording_state == REC_RECORDING)
+        append_word(title, size, cat_str(708, "recording"));
+    else if (g_recording_state == REC_PLAYBACK)
+        append_word(title, size, cat_str(709, "playback"));
+    if (gui_screen_editing) append_word(title, size, cat_str(1050, "editing screen"));
+    if (emu_paused)
+        append_word(title, size,
+                    g_paused_mid_frame ? cat_str(1386, "paused during frame")
+                                       : cat_str(144, "paused"));
+    else if (turbo)
+        append_word(title, size, cat_str(510, "turbo"));
+    if (gui_modal_active) {
+        std::size_t len = std::strlen(title);
+        if (len < size)
+            std::snprintf(title + len, size - len, " %s", cat_str(777, "(close subwindow)"));
+    }
+}
+
+int hiscore_row_of_game() {
+    switch (machine) {
+    case ARCADIA: {
+        if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return -1;
+        const int slot = known_games_db[known_game_id].hiscore_slot;
+        return slot >= 0 && slot < machine_table[ARCADIA].hiscore_rows ? slot : -1;
+    }
+    case ZACCARIA:
+        return memmap >= 22 && memmap <= 25 ? static_cast<int>(memmap) + 30 : -1;
+    case MALZAK:
+        return memmap == 26 ? 56 : memmap == 27 ? 57 : -1;
+    case PONG:
+        switch (pong_variant) {
+        case 4:
+            return 58;
+        case 5:
+            return 59;
+        case 6:
+            return 60;
+        case 11:
+            return 61;
+        case 14:
+            return 62;
+        case 15:
+            return 63;
+        default:
+            return -1;
+        }
+    default:
+        return -1;
+    }
+}
+
+// The high score is scanned only at full speed or faster, without playback,
+// pause or (except on the ball-and-paddle machine) trainers.
+static bool hiscore_scan_allowed() {
+    if (machine != ARCADIA && machine != PONG && !machine_table[machine].coinop) return false;
+    if (!collisions || g_speed < SPEED_NORMAL) return false;
+    if (g_recording_state == REC_PLAYBACK || emu_paused) return false;
+    return machine == PONG || !(trainer_lives || trainer_time || trainer_invincibility);
+}
+
+// Voice requests of this frame: 1 start or retune, 3 the same for one frame
+// only (stops at the next frame end), 2 stop.
+static void serve_voice_requests() {
+    for (int v = 0; v < 16; v++) {
+        switch (snd_voice_request[v]) {
+        case 1:
+        case 3:
+            snd_voice_play(v, snd_voice_volume[v], snd_voice_frequency[v]);
+            snd_voice_request[v] = snd_voice_request[v] == 3 ? 2 : 0;
+            break;
+        case 2:
+            snd_voice_stop(v);
+            snd_voice_request[v] = 0;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void emu_end_of_frame(u32) {
+    const u32 skip = frame_skip > 0 ? static_cast<u32>(frame_skip) : 1;
+    if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % skip == 0) display_blit();
+    snd_expire_effects();
+    frame_counter++;
+
+    if ((tape_state == 2 || tape_state == 3) && frame_counter % 3 == 0)
+        tape_reel_phase = tape_reel_phase >= 5 ? 0 : tape_reel_phase + 1;
+
+    in_frame = 0;
+    if (g_paused_mid_frame) emu_clear_paused_mid_frame();
+
+    const int row = hiscore_row_of_game();
+    if (row >= 0) {
+        hiscore_add_play_time(row, (g_region & 1) ? 20000 : 16667);
+        if (hiscore_scan_allowed()) hiscore_scan(row);
+    }
+
+    if (autocoin && machine_table[machine].coinop) coinop_auto_coin();
+
+    if (g_recording_state == REC_PLAYBACK && g_filebuf_cursor >= rec_length) {
+        if (loop && g_filebuf_cursor > state_length)
+            rec_restart_playback();
+        else
+            rec_stop_all();
+    }
+
+    serve_voice_requests();
+
+    bool beeper_done = false;
+    for (i32& countdown : beeper_countdowns)
+        if (countdown > 0 && --countdown == 0) beeper_done = true;
+    if (beeper_done) snd_update_voices(0);
+
+    if (dbg_run_to_frame) {
+        dbg_clear_run_targets();
+        dbg_run_to_frame = 0;
+        con_printf(0, cat_str(200, "Reached next frame (%d).\n\n"),
+                   static_cast<int>(frame_counter));
+        emu_pause();
+    }
+
+    if (input_deferred_release != -1) {
+        input_host_key_release(input_deferred_release);
+        input_deferred_release = -1;
+    }
+
+    gui_refresh_windows(0);
+}

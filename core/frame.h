@@ -1,0 +1,62 @@
+// Frame pacing, pause, the speed display and the end of every guest frame.
+//
+// The main loop runs one guest frame per pass: emu_schedule_frame fixes when
+// the frame is due, the machine's frame routine runs and ends with
+// emu_end_of_frame, and emu_wait_frame waits for the due time, grows the frame
+// skip when the host falls behind and, once a second, measures the speed.
+//
+// Times are unsigned 32-bit microsecond counts of the platform clock; they are
+// only ever compared through their unsigned difference. The pacing settings
+// (g_speed, frame_skip, turbo, auto_frame_skip, exactspeed, limitrefreshes,
+// viewspeedas, g_region, emu_paused) live in core/settings_vars.h.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <cstddef>
+
+constexpr int SPEED_STEPS = 9;
+constexpr int SPEED_NORMAL = 3; // 100 %
+constexpr int FRAME_SKIP_NO_DRAW = 11;
+constexpr int FRAME_SKIP_AUTO_MAX = 10;
+constexpr u32 LATE_FRAMES_PER_SKIP = 50;
+constexpr int RAW_KEY_SLOW = 0x2A; // with Ctrl: one frame per second
+constexpr int SPEED_TEXT_SIZE = 80;
+
+extern const int speed_percent[SPEED_STEPS]; // 25 .. 800
+
+extern u32 frame_period_scaled_us;       // period of the current speed step
+extern u32 frame_due_us;                 // when the next frame is due
+extern u32 frame_now_us;                 // last clock reading of scheduling and waiting
+extern u32 late_frame_count;             // consecutive late frames
+extern u32 speed_measure_start_us;       // start of the current speed measurement
+extern u32 speed_last_count;             // cycles (or frames) at that start
+extern u32 refresh_due_us;               // earliest next display refresh when limited
+extern bool g_paused_mid_frame;          // paused while a frame was under way
+extern u32 frame_counter;                // frames since the last reset
+extern u8 in_frame;                      // a frame routine is running
+extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
+
+// The period of the current speed step (x4 .. /8) for a period at 100 %.
+u32 frame_period_for_step(u32 period, int step);
+
+void emu_schedule_frame();
+void emu_wait_frame();
+void emu_measure_speed();
+// The speed text for `count` cycles (frames on machines 11 and 14) measured
+// over `elapsed_us`: the measured value, " of ", and the target.
+void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size);
+void emu_restart_timing();
+void emu_pause();
+void emu_unpause();
+void emu_mark_paused_mid_frame();
+void emu_clear_paused_mid_frame();
+bool display_refresh_due();
+void gui_status_bar_update();
+// Appends the state words (" (paused)" ...) to the title text in `title`.
+void gui_title_state(char* title, std::size_t size);
+
+// The high-score row of the running game, or -1.
+int hiscore_row_of_game();
+// The common end of every machine's frame; `arg` is not used.
+void emu_end_of_frame(u32 arg);

@@ -1,0 +1,73 @@
+// Machine switching, new-game settings, reset and the per-machine frame
+// dispatch.
+//
+// Every change of machine or memory map, every game load and every reset goes
+// through here: machine_switch reconfigures the emulator for a machine and
+// memory map, game_apply_settings applies a known game's settings (or the
+// defaults), machine_reset returns the guest to power-on, and emu_run_frame
+// runs one frame of the current machine.
+//
+// The settings these read ("exactspeed", "stubprograms", the BIOS versions ...)
+// are the variables of core/settings_vars.h.
+#pragma once
+
+#include "core/emu.h"
+
+// Guest frame geometry: every machine draws into this many columns and rows.
+constexpr int GUEST_FRAME_COLUMNS = 904;
+constexpr int GUEST_FRAME_ROWS = 356;
+constexpr u8 GUEST_FRAME_FILL = 8; // colour index of a cleared frame
+
+extern u32 frame_period_us[2];             // frame period of video standard 0 and 1
+extern i32 known_game_id;                  // row of the loaded game in the database, -1 = none
+extern i32 current_overlay;                // keypad overlay in use
+extern i32 fire_button_assign[4];          // function of fire buttons 1-4
+extern i32 controls_layout;                // layout of the controls panel
+extern i32 line_clocks;                    // clock periods per raster line
+extern u32 cycles_per_line_table[4];       // processor cycles of four successive lines
+extern i32 overlay_mode;                   // visual overlay, 0 = off
+extern u8 display_rotated;                 // the guest picture is turned (coin-op maps only)
+extern u8 window_resize_pending;           // the main window must be resized for a new geometry
+extern u8 paddle_positions[6];             // the six analogue paddle positions
+extern i32 autofire_duty, autofire_period; // autofire timing in frames
+
+// Reconfigures the emulator for `new_machine` and `new_memmap`. `new_game`
+// forgets the loaded game and resets the machine, `force` redoes the
+// reconfiguration even for the current memory map, `keep_windows` leaves the
+// tool windows open. The empty memory maps (17, 18) and numbers out of range
+// are refused with a message and change nothing; the result is false then.
+bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
+
+// Applies the settings of the known game `known_game_id`, or the defaults of
+// the current machine when no game is known; switches the machine as needed.
+void game_apply_settings();
+
+// The known-game part of game_apply_settings for one games-database row;
+// `known_game_id` names the row.
+struct KnownGame;
+void game_apply_row(const KnownGame& row);
+
+// Returns the processor, the frame state and the machine to power-on.
+void machine_reset();
+
+// The user's reset: unless `keep_link`, the netplay link is closed first.
+void emu_reset_request(bool keep_link);
+
+// Runs one frame of the current machine.
+void emu_run_frame();
+
+// Clocks per raster line, spread over four successive lines' processor cycles.
+void video_set_line_length(int clocks);
+
+// Picks the controls-panel layout for the current machine and options.
+void gui_controls_size();
+
+// The frame period of a refresh rate: 1,000,000 us divided by it, truncated.
+u32 frame_period_of_rate(double rate);
+
+// The built-in state file of a memory map ("" when it has none).
+const char* memmap_state_file_name(u32 map);
+
+// The set-up that every machine starts from: guest memory cleared, attributes
+// cleared, both mirror maps the identity.
+void machine_setup_generic();

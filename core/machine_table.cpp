@@ -1,0 +1,201 @@
+#include "core/machine_table.h"
+
+#include <initializer_list>
+
+namespace {
+
+struct Span {
+    int lo, hi;
+};
+constexpr Span one(int n) {
+    return {n, n};
+}
+
+template <std::size_t N> constexpr std::array<u8, N> flag_set(std::initializer_list<Span> spans) {
+    std::array<u8, N> f{};
+    for (Span s : spans)
+        for (int i = s.lo; i <= s.hi; i++)
+            f[static_cast<std::size_t>(i)] = 1;
+    return f;
+}
+
+constexpr std::array<u8, GUEST_KEYS> keys(std::initializer_list<Span> spans) {
+    return flag_set<GUEST_KEYS>(spans);
+}
+
+// Tone voices as spans, then the sampled effects one by one.
+constexpr std::array<u8, SOUND_VOICES> sounds(std::initializer_list<Span> tones,
+                                              std::initializer_list<int> effects) {
+    auto f = flag_set<SOUND_VOICES>(tones);
+    for (int e : effects)
+        f[static_cast<std::size_t>(e)] = 1;
+    return f;
+}
+
+// Keypad labels. Key order: fire 1, the twelve keypad keys in reading order,
+// four extra keys, Up, Down, Left, Right, fires 2-4, then the four diagonals.
+#define DIRECTIONS "Up", "Dn", "Lt", "Rt", "2nd", "3rd", "4th", "UpLt", "UpRt", "DnLt", "DnRt"
+#define NO4 "-----", "-----", "-----", "-----"
+#define NO15 NO4, NO4, NO4, "-----", "-----", "-----"
+
+const char* const console_keypad[KEYPAD_KEYS] = {"1st", "1",  "2",  "3",  "4",  "5",
+                                                 "6",   "7",  "8",  "9",  "Cl", "0",
+                                                 "En",  "x1", "x2", "x3", "x4", DIRECTIONS};
+const char* const elektor_left[KEYPAD_KEYS] = {
+    "1st", "RCAS", "WCAS", "C", "BP", "REG", "8", "PC", "MEM", "4", "-", "+", "0", NO4, DIRECTIONS};
+const char* const elektor_right[KEYPAD_KEYS] = {"1st", "D", "E", "F", "9", "A", "B",       "5",
+                                                "6",   "7", "1", "2", "3", NO4, DIRECTIONS};
+const char* const no_keys[KEYPAD_KEYS] = {NO4, NO4, NO4, NO4, NO4, NO4, NO4};
+const char* const si50_left[KEYPAD_KEYS] = {"-----", "WCAS", "BKPT", "C",   "RCAS", "REG", "8",
+                                            "STEP",  "MEM",  "4",    "RUN", "NXT",  "0",   NO15};
+const char* const si50_right[KEYPAD_KEYS] = {"-----", "D", "E", "F", "9", "A", "B",
+                                             "5",     "6", "7", "1", "2", "3", NO15};
+const char* const phunsy_left[KEYPAD_KEYS] = {"-----", "0", "4", "8", "1", "5", "9",
+                                              "2",     "6", "A", "3", "7", "B", NO15};
+const char* const phunsy_right[KEYPAD_KEYS] = {"-----", "C",     "D->M",  "RESET", "D",
+                                               "M->D",  "HALT",  "E",     "GO TO", "DUMPC",
+                                               "F",     "CLEAR", "LOADC", NO15};
+const char* const selbst_left[KEYPAD_KEYS] = {"-----", "C", "D", "E", "8", "9", "A",
+                                              "4",     "5", "6", "0", "1", "2", NO15};
+const char* const selbst_right[KEYPAD_KEYS] = {"-----", "F",    "CMD", "FLAG", "B",   "RUN", "MON",
+                                               "7",     "GOTO", "PC",  "3",    "RST", "NXT", NO15};
+const char* const mikit_left[KEYPAD_KEYS] = {"-----", "BLANK", "R", "C", "+", "G", "8",
+                                             "H",     "P",     "4", "L", "S", "0", NO15};
+
+#undef DIRECTIONS
+#undef NO4
+#undef NO15
+
+#define NO_BUTTONS                                                                                 \
+    {"-", "-", "-", "-"}, {                                                                        \
+        74, 75, 76, 77                                                                             \
+    }
+
+} // namespace
+
+// clang-format off
+MachineDesc machine_table[MACHINES] = {
+    // keyword, w, h, memmap, region, rates, stretch, labels, controls keys, read-once, version,
+    // clocks, PVIs, pixels/clock, LEDs, paddle min/centre/max, PVI base, coin-op, comments,
+    // notes, console buttons, high scores, swappable, channel offset, disk bytes, drives, keypads
+    {"ARCADIA", 0, 0, 6, 0, {60.1867202475031, 50.0804105952784}, 2, 0, 29, 50, 255, 38,
+     0.0, 0, 4, 0, 1, 112, 254, 0, 0, -1, -1, 355, 382,
+     {"START", "A", "B", "-"}, {74, 75, 76, 77}, 0, 52, 1, 0, 0, 0, console_keypad, console_keypad},
+    {"INTERTON", 0, 0, 3, 1, {0.0, 50.0804105952784}, 2, 30, 37, 42, 0, 38,
+     0.0, 1, 4, 0, 1, 112, 225, 0x1F00, 0, -1, -1, 98, 120,
+     {"START", "SELECT", "-", "-"}, {74, 75, 76, 77}, -1, 0, 1, 0, 0, 0, console_keypad, console_keypad},
+    {"ELEKTOR", 0, 0, 5, 1, {0.0, 50.0804105952784}, 2, -1, -1, 36, 0, 38,
+     0.0, 1, 4, 0, 1, 111, 225, 0x1F00, 0, -1, -1, -1, -1,
+     {"START", "UC", "LC", "RESET"}, {74, 83, 84, 77}, -1, 0, 1, 0, 0, 0, elektor_left, elektor_right},
+    {"PIPBUG", 0, 0, 9, 1, {0.0, 50.0}, 1, -1, -1, 0, 0, 42,
+     20000.0, 0, 0, 4, 0, 128, 255, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 0, 1, 0, 0, nullptr, nullptr},
+    {"BINBUG", 0, 0, 11, 1, {0.0, 50.0}, 1, -1, -1, 16, 0, 44,
+     20000.0, 0, 0, 0, 0, 128, 255, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 1, 0, 102400, 2, no_keys, no_keys},
+    {"INSTRUCTOR", 280, 64, 15, 1, {0.0, 50.0}, 1, 530, 782, 32, 0, 36,
+     17900.0, 0, 0, 8, 0, 0, 0, 0, 0, 1922, 2692, 305, 354,
+     {"SENS", "INT", "MON", "RST"}, {74, 85, 86, 77}, -1, 0, 0, 0, 0, 0, si50_left, si50_right},
+    {"TWIN", 0, 0, 12, 0, {60.0, 0.0}, 1, -1, -1, 55, 0, 40,
+     20800.0, 0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 0, 0, 315392, 2, nullptr, nullptr},
+    {"CD2650", 0, 0, 16, 0, {59.4690265486726, 0.0}, 1, -1, -1, 0, 0, 44,
+     19888.0, 0, 12, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 0, 0, 80640, 4, nullptr, nullptr},
+    {"ZACCARIA", 240, 240, 22, 1, {60.0, 50.0}, 1, -1, -1, 0, 0, 34,
+     23608.0, 0, 0, 0, 0, 128, 255, 0x1500, 1, -1, -1, -1, -1,
+     {"1UP", "2UP", "Coin A", "Coin B"}, {78, 79, 80, 81}, 52, 6, 1, 0, 0, 0, nullptr, nullptr},
+    {"MALZAK", 240, 240, 26, 1, {60.0, 50.0}, 1, -1, -1, 11, 0, 34,
+     0.0, 2, 0, 0, 0, 128, 255, 0x1400, 1, -1, -1, 651, 680,
+     {"1UP", "2UP", "Coin", "Switch"}, {78, 79, 80, 82}, 52, 6, 1, 0, 0, 0, nullptr, nullptr},
+    {"PHUNSY", 0, 0, 19, 1, {0.0, 50.0}, 1, 846, 1298, 24, 0, 36,
+     20032.0, 0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 0, 0, 0, 0, phunsy_left, phunsy_right},
+    {"PONG", 0, 0, 28, 1, {60.0, 50.0}, 2, -1, -1, 15, 0, 33,
+     1.0, 0, 0, 0, 0, 128, 255, 0, 0, -1, -1, -1, -1,
+     {"Start", "Game", "Serve", "Bat size"}, {90, 89, 91, 87}, 58, 6, 1, 0, 0, 0, nullptr, nullptr},
+    {"SELBST", 512, 194, 20, 1, {60.0, 50.0}, 1, -1, -1, 24, 0, 39,
+     20000.0, 0, 0, 6, 0, 0, 0, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 0, 1, 0, 0, selbst_left, selbst_right},
+    {"MIKIT", 184, 64, 21, 1, {60.0, 50.0}, 1, -1, -1, 24, 0, 39,
+     20000.0, 0, 0, 6, 0, 0, 0, 0, 0, -1, -1, -1, -1,
+     NO_BUTTONS, -1, 0, 0, 0, 0, 0, mikit_left, no_keys},
+    {"TYPERIGHT", 128, 28, 30, 1, {0.0, 50.0}, 1, -1, -1, 52, 0, 33,
+     1.0, 0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1,
+     {"Class", "Game", "Speed", "Accuracy"}, {88, 89, 74, 75}, 64, 23, 0, 0, 0, 0, nullptr, nullptr},
+};
+
+namespace {
+constexpr auto KEYS_INTERTON = keys({{0, 1}, {12, 59}});
+constexpr auto KEYS_ELEKTOR = keys({{0, 3}, {12, 59}});
+constexpr auto KEYS_ARCADIA = keys({{0, 2}, {4, 59}});
+constexpr auto KEYS_SI50 = keys({{0, 3}, {36, 59}});
+constexpr auto KEYS_KEYPAD = keys({{36, 59}});
+constexpr auto KEYS_NONE = keys({});
+constexpr auto KEYS_ASTRO = keys({{0, 3}, one(12), one(16), {20, 21}, {28, 29}, one(37), one(49)});
+constexpr auto KEYS_LASER = keys({{0, 3}, {12, 15}, {20, 27}, one(40), {42, 44}});
+constexpr auto KEYS_MALZAK1 = keys({{0, 2}, one(12), one(16), {20, 35}, one(37), one(49)});
+constexpr auto KEYS_MALZAK2 = keys({{0, 3}, one(12), one(16), {20, 35}, one(37), one(49)});
+constexpr auto KEYS_8550 = keys({{0, 3}, {12, 15}, {17, 35}, one(37), one(43), one(46), one(55), one(58)});
+constexpr auto KEYS_8600 = keys({{0, 1}, one(3), one(12), one(16), {20, 35}, one(37), one(49)});
+
+constexpr auto SND_INTERTON = sounds({one(0), one(9)}, {SFX_EXPLODE, SFX_CLICK});
+constexpr auto SND_ELEKTOR = sounds({one(0), one(9)}, {});
+constexpr auto SND_ELEKTOR_X = sounds({one(0), {3, 15}}, {SFX_EXPLODE, SFX_CLICK});
+constexpr auto SND_TONE0 = sounds({one(0)}, {});
+constexpr auto SND_NONE = sounds({}, {});
+} // namespace
+
+MemmapDesc memmap_table[MEMMAPS] = {
+    {1, "Interton VC 4000, type \"A\" (2K ROM + 0K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, SND_INTERTON, 0},
+    {1, "Interton VC 4000, type \"B\" (4K ROM + 0K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, SND_INTERTON, 0},
+    {1, "Interton VC 4000, type \"C\" (4K ROM + 1K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, SND_INTERTON, 0},
+    {1, "Interton VC 4000, type \"D\" (6K ROM + 1K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, SND_INTERTON, 0},
+    {2, "Elektor TV Games Computer (basic)", 0, 1, "", KEYS_ELEKTOR, 0, 127, SND_ELEKTOR, 0},
+    {2, "Elektor TV Games Computer (expanded)", 0, 1, "", KEYS_ELEKTOR, 0, 127, SND_ELEKTOR_X, 0},
+    {0, "Emerson Arcadia 2001, type \"G\" (Emerson)", 0, 0, "", KEYS_ARCADIA, 0, 125, SND_ELEKTOR, 0},
+    {0, "Emerson Arcadia 2001, type \"H\" (Tele-Fever)", 0, 0, "", KEYS_ARCADIA, 0, 125, SND_ELEKTOR, 0},
+    {0, "Emerson Arcadia 2001, type \"I\" (Palladium)", 0, 0, "", KEYS_ARCADIA, 0, 125, SND_ELEKTOR, 0},
+    {3, "PIPBUG 1-based machine", 0, 3, "", KEYS_NONE, 0, 128,
+     sounds({{0, 1}}, {SFX_PRINTER, SFX_PUNCH}), 0},
+    {3, "PIPBUG 2-based machine (modified ABC1500)", 0, 3, "", KEYS_NONE, 0, 128,
+     sounds({one(1)}, {SFX_PRINTER, SFX_PUNCH}), 0},
+    {4, "BINBUG-based machine", 0, 202, "", KEYS_NONE, 0, 129,
+     sounds({one(1)}, {SFX_PRINTER, SFX_STEP, SFX_GRIND, SFX_PUNCH}), 0},
+    {6, "Signetics TWIN", 0, 3, "", KEYS_NONE, 0, 131,
+     sounds({{1, 2}}, {SFX_PRINTER, SFX_SPIN, SFX_STEP, SFX_GRIND, SFX_PUNCH}), 0},
+    {3, "Artemis", 0, 3, "", KEYS_NONE, 0, 128, sounds({one(1)}, {SFX_PRINTER, SFX_PUNCH}), 0},
+    {5, "Signetics Instructor 50 (basic)", 0, 2, "", KEYS_SI50, 0, 130, SND_TONE0, 0},
+    {5, "Signetics Instructor 50 (expanded)", 0, 2, "", KEYS_SI50, 0, 130, SND_TONE0, 0},
+    {7, "Central Data 2650", 0, 3, "", KEYS_NONE, 0, 132,
+     sounds({{0, 1}}, {SFX_PRINTER, SFX_STEP, SFX_GRIND}), 0},
+    {0, "", 0, 0, "", KEYS_NONE, 0, 0, SND_NONE, 0},
+    {0, "", 0, 0, "", KEYS_NONE, 0, 0, SND_NONE, 0},
+    {10, "PHUNSY", 0, 183, "", KEYS_KEYPAD, 0, 133, SND_TONE0, 0},
+    {12, "Selbstbaucomputer", 0, 203, "", KEYS_KEYPAD, 0, 134, SND_NONE, 0},
+    {13, "MIKIT 2650", 0, 209, "", KEYS_KEYPAD, 0, 135, SND_NONE, 0},
+    {8, "Coin-op (Astro Wars)", 12800, 160, "Zaccaria, 1980", KEYS_ASTRO, 1, 136,
+     sounds({one(0)}, {SFX_SHOOT, SFX_BANG, SFX_COIN}), 0},
+    {8, "Coin-op (Galaxia)", 12800, 231, "Zaccaria, 1979", KEYS_ASTRO, 1, 137,
+     sounds({{0, 4}}, {SFX_SHOOT, SFX_BANG, SFX_COIN}), 0},
+    {8, "Coin-op (Laser Battle)", 20480, 197, "Zaccaria, 1981", KEYS_LASER, 0, 138,
+     sounds({{0, 6}}, {SFX_COIN}), 0},
+    {8, "Coin-op (Lazarian)", 22528, 197, "Zaccaria/Midway, 1981", KEYS_LASER, 0, 139,
+     sounds({{0, 6}}, {SFX_COIN}), 0},
+    {9, "Coin-op (Malzak 1)", 8704, 161, "Kitronix, 1981?", KEYS_MALZAK1, 0, 140,
+     sounds({{0, 1}}, {SFX_COIN}), 0},
+    {9, "Coin-op (Malzak 2)", 8192, 173, "Kitronix, 1981?", KEYS_MALZAK2, 0, 141,
+     sounds({{0, 1}}, {SFX_COIN}), 0},
+    {11, "AY-3-8500/8550/8550-1 + AY-3-8515", 0, 195, "General Instrument, 1975?", KEYS_8550, 0, 142, SND_TONE0, 0},
+    {11, "AY-3-8600/AY-3-8600-1 + AY-3-8615", 0, 206, "General Instrument, 1976?", KEYS_8600, 0, 143, SND_TONE0, 0},
+    {14, "VTech Type-right", 0, 236, "VTech, 1985", keys({{0, 3}}), 0, 144, SND_TONE0, 0},
+};
+// clang-format on
+
+void memmap_count_sounds() {
+    for (MemmapDesc& row : memmap_table) {
+        row.sound_count = 0;
+        for (u8 f : row.sounds)
+            row.sound_count += f;
+    }
+}

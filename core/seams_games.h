@@ -1,0 +1,53 @@
+// The games-database row as the new-game settings read it, until the games
+// database is written. core/seams_games.cpp holds a weak, empty stand-in of the
+// table; the database's own definition replaces it at link time.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <cstdint>
+
+constexpr int KNOWN_GAMES = 860;
+
+struct KnownGame {
+    u8 machine;
+    u8 memmap;
+    u32 crc32;
+    u32 crc64_high, crc64_low;
+    u16 size;
+    std::int8_t reset_patch, reset_patch_step;
+    std::int8_t fire_assign[4];
+    std::int8_t paddle_keys[4];
+    std::int8_t analog;
+    u8 sensitivity;
+    u8 deflicker_sprites, deflicker_depth;
+    std::int8_t deflicker_second, deflicker_first, deflicker_last;
+    u8 swapped;
+    u32 option_word;
+    u8 autofire_duty, autofire_period;
+    std::int8_t key_remap[20]; // groups of 6, 4, 6 and 4
+    const char* help_anchor;
+    const char* name;
+    const char* credits;
+    const char* reference;
+    std::int16_t overlay;
+    std::int8_t hiscore_slot;
+    std::int16_t label_first, label_last;
+    std::int16_t comment_first, comment_last;
+    std::int16_t note_first, note_last;
+    u8 language;
+    u16 start_address;
+    u8 phunsy_banks;
+    u32 block1_address;
+    u16 block1_length;
+    u32 block2_address;
+    u16 block2_length;
+    u8 line_length;
+    u8 variant;
+    std::int16_t console_model;
+};
+
+extern const KnownGame known_games_db[KNOWN_GAMES];
+
+// The PHUNSY start address a known game sets (the loader jumps there).
+extern u16 game_start_address;

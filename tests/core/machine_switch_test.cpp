@@ -1,0 +1,415 @@
+#include "core/frame.h"
+#include "core/io_ports.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/recording.h"
+#include "core/seams_games.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "cpu/memory.h"
+#include "debugger/debugger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class MachineSwitch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        exactspeed = 0;
+        stubprograms = 0;
+        rotatescreen = 1;
+        pong_machine = 2;
+        g_region = 1;
+        known_game_id = -1;
+        std::strcpy(games_path, "/games");
+        ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    }
+};
+
+KnownGame row_for(u8 m, u8 map) {
+    KnownGame row{};
+    row.machine = m;
+    row.memmap = map;
+    row.sensitivity = 3;
+    return row;
+}
+
+} // namespace
+
+TEST_F(MachineSwitch, ArcadiaAndBallAndPaddleKeepTheUsersStandard) {
+    g_region = 0;
+    ASSERT_TRUE(machine_switch(ARCADIA, 7, false, true, false));
+    EXPECT_EQ(g_region, 0u);
+    EXPECT_EQ(display_aspect, 2u);
+    EXPECT_EQ(frame_period_us[0], 16614u);
+    EXPECT_EQ(frame_period_us[1], 19967u);
+
+    ASSERT_TRUE(machine_switch(INTERTON, 2, false, true, false));
+    EXPECT_EQ(g_region, 1u); // the Interton only runs at 50 Hz
+    EXPECT_EQ(frame_period_us[1], 19967u);
+
+    g_region = 0;
+    ASSERT_TRUE(machine_switch(PONG, 29, false, true, false));
+    EXPECT_EQ(g_region, 0u);
+    EXPECT_EQ(frame_period_us[0], 16666u);
+    EXPECT_EQ(frame_period_us[1], 20000u);
+
+    ASSERT_TRUE(machine_switch(CD2650, 16, false, true, false));
+    EXPECT_EQ(g_region, 0u);
+    EXPECT_EQ(display_aspect, 1u);
+    EXPECT_EQ(frame_period_us[0], 16815u);
+}
+
+TEST_F(MachineSwitch, ExactSpeedUsesRoundPeriods) {
+    exactspeed = 1;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, false, true, false));
+    EXPECT_EQ(frame_period_us[0], 16666u);
+    EXPECT_EQ(frame_period_us[1], 20000u);
+}
+
+TEST_F(MachineSwitch, AStandardWithoutARateGetsTheNominalPeriod) {
+    ASSERT_TRUE(machine_switch(TWIN, 12, false, true, false));
+    EXPECT_EQ(frame_period_us[0], 16666u);
+    EXPECT_EQ(frame_period_us[1], 20000u); // never zero, even if the standard is forced
+}
+
+TEST_F(MachineSwitch, EmptyAndForeignMemoryMapsAreRefused) {
+    ASSERT_TRUE(machine_switch(INTERTON, 1, false, true, false));
+    const u32 map = memmap; // a forced switch without a known game lands on the default map
+    EXPECT_EQ(map, 3u);
+    guest_memory[0x123] = 0x5A;
+    const u32 period0 = frame_period_us[0];
+    struct Case {
+        int m, map;
+        const char* says;
+    } cases[] = {{0, 17, "empty"},          {0, 18, "empty"},          {0, 31, "does not exist"},
+                 {0, -1, "does not exist"}, {15, 6, "does not exist"}, {0, 0, "does not belong"}};
+    for (const Case& c : cases) {
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(machine_switch(c.m, c.map, true, true, false));
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find(c.says), std::string::npos) << out;
+        EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+        EXPECT_EQ(memmap, map);
+        EXPECT_EQ(guest_memory[0x123], 0x5A);
+        EXPECT_EQ(frame_period_us[0], period0);
+    }
+}
+
+TEST_F(MachineSwitch, SameMapWithoutForceStillRebuilds) {
+    ASSERT_TRUE(machine_switch(INTERTON, 3, false, true, false));
+    g_region = 0; // as if the user changed it afterwards
+    display_aspect = 1;
+    port_usage[5] = 3;
+    guest_frame[1000] = 2;
+    guest_memory[0x1000] = 0x77;
+    mem_access[0x10] = ACC_READ;
+    ASSERT_TRUE(machine_switch(INTERTON, 3, false, false, false));
+    EXPECT_EQ(g_region, 0u);       // step 3 skipped
+    EXPECT_EQ(display_aspect, 1u); // stretch untouched too
+    EXPECT_EQ(port_usage[5], 0);
+    EXPECT_EQ(guest_frame[1000], GUEST_FRAME_FILL);
+    EXPECT_EQ(guest_memory[0x1000], 0); // the set-up ran again
+    EXPECT_EQ(mem_access[0x10], 0u);
+}
+
+TEST_F(MachineSwitch, NewGameNamesTheBuiltInStateFile) {
+    ASSERT_TRUE(machine_switch(ZACCARIA, 23, true, false, false));
+    EXPECT_EQ(memmap, 23u); // an unknown game on the coin-op board keeps its map
+    EXPECT_STREQ(game_file_name, "Galaxia.cos");
+    EXPECT_STREQ(file_name_buffer, "/games/Galaxia.cos");
+
+    ASSERT_TRUE(machine_switch(PONG, 28, true, false, false));
+    EXPECT_STREQ(game_file_name, "AY-3-8550.cos");
+    pong_machine = 0;
+    ASSERT_TRUE(machine_switch(PONG, 28, true, false, false));
+    EXPECT_STREQ(game_file_name, "AY-3-8500.cos");
+
+    ASSERT_TRUE(machine_switch(TYPERIGHT, 30, true, false, false));
+    EXPECT_STREQ(game_file_name, "Type-right.cos");
+    ASSERT_TRUE(machine_switch(ELEKTOR, 5, true, false, false));
+    EXPECT_STREQ(game_file_name, "");
+}
+
+TEST_F(MachineSwitch, RotationOnlyOnRotatableMaps) {
+    ASSERT_TRUE(machine_switch(ZACCARIA, 22, true, false, false));
+    EXPECT_EQ(display_rotated, 1);
+    rotatescreen = 0;
+    ASSERT_TRUE(machine_switch(ZACCARIA, 22, false, true, false));
+    EXPECT_EQ(display_rotated, 0);
+    rotatescreen = 1;
+    ASSERT_TRUE(machine_switch(ZACCARIA, 24, true, false, false));
+    EXPECT_EQ(display_rotated, 0);
+}
+
+TEST_F(MachineSwitch, ResetReturnsToPowerOn) {
+    ASSERT_TRUE(machine_switch(PIPBUG, 9, false, true, false));
+    for (u8& r : cpu_regs)
+        r = 0x11;
+    cpu_iar = 0x1234;
+    cpu_psu = 0x27;
+    cpu_psl = 0xFF;
+    cpu_ras[3] = 0x444;
+    cpu_cycles = 99999;
+    cpu_cycle_budget = -5;
+    cpu_irq_pending = 1;
+    cpu_irq_level = 2;
+    frame_counter = 77;
+    for (PortRecord& p : port_records)
+        p.last_value = 0x99;
+    std::memset(paddle_positions, 3, sizeof paddle_positions);
+
+    machine_reset();
+    for (u8 r : cpu_regs)
+        EXPECT_EQ(r, 0);
+    EXPECT_EQ(cpu_iar, 0);
+    EXPECT_EQ(cpu_psu, 0);
+    EXPECT_EQ(cpu_psl, 0);
+    EXPECT_EQ(cpu_ras[3], 0);
+    EXPECT_EQ(cpu_cycles, 0u);
+    EXPECT_EQ(cpu_cycle_budget, 0);
+    EXPECT_EQ(cpu_irq_pending, 0u);
+    EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
+    EXPECT_EQ(cpu_prev_iar, cpu_iar);
+    EXPECT_EQ(frame_counter, 0u);
+    EXPECT_EQ(port_records[16].last_value, 7); // the PIPBUG's idle teletype port
+    EXPECT_EQ(port_records[17].last_value, 0);
+    for (u8 p : paddle_positions)
+        EXPECT_EQ(p, 128);
+
+    ASSERT_TRUE(machine_switch(ELEKTOR, 4, false, true, false));
+    machine_reset();
+    EXPECT_EQ(port_records[16].last_value, 0);
+    for (u8 p : paddle_positions)
+        EXPECT_EQ(p, machine_table[ELEKTOR].paddle_centre);
+}
+
+TEST(VideoLineLength, FourLinesAddUpToTheLength) {
+    struct Case {
+        int clocks;
+        u32 lines[4];
+    } cases[] = {{227, {56, 57, 57, 57}}, {226, {56, 57, 56, 57}}, {228, {57, 57, 57, 57}},
+                 {225, {56, 56, 57, 56}}, {0, {0, 0, 0, 0}},       {-4, {0, 0, 0, 0}}};
+    for (const Case& c : cases) {
+        video_set_line_length(c.clocks);
+        u32 sum = 0;
+        for (int i = 0; i < 4; i++) {
+            EXPECT_EQ(cycles_per_line_table[i], c.lines[i]) << c.clocks << " line " << i;
+            sum += cycles_per_line_table[i];
+        }
+        EXPECT_EQ(static_cast<i32>(sum), c.clocks < 0 ? 0 : c.clocks);
+    }
+    video_set_line_length(227);
+}
+
+TEST_F(MachineSwitch, ControlsLayoutFollowsTheOptions) {
+    viewctrlsas_arcadia = 1;
+    bigcontrols_arcadia = 1;
+    gui_controls_size();
+    EXPECT_EQ(controls_layout, 4);
+    bigcontrols_arcadia = 0;
+    gui_controls_size();
+    EXPECT_EQ(controls_layout, 1);
+
+    bigcontrols_interton = 0;
+    ASSERT_TRUE(machine_switch(INTERTON, 3, false, true, false));
+    EXPECT_EQ(controls_layout, 16);
+    viewctrlsas_8550 = 1;
+    viewctrlsas_8600 = 0;
+    ASSERT_TRUE(machine_switch(PONG, 28, false, true, false));
+    EXPECT_EQ(controls_layout, 7);
+    ASSERT_TRUE(machine_switch(PONG, 29, false, true, false));
+    EXPECT_EQ(controls_layout, 8);
+    pipbug_vdu = 3;
+    ASSERT_TRUE(machine_switch(PIPBUG, 9, false, true, false));
+    EXPECT_EQ(controls_layout, 29);
+    pipbug_vdu = 2;
+    gui_controls_size();
+    EXPECT_EQ(controls_layout, 12);
+    viewctrlsas_arcadia = 1;
+    bigcontrols_arcadia = 1;
+    bigcontrols_interton = 1;
+}
+
+TEST_F(MachineSwitch, UnknownGameGetsTheDefaults) {
+    fire_button_assign[0] = 9;
+    sensitivity_left = 5;
+    autofire_duty = 1;
+    key_remap_six[1][2] = 7;
+    machine_table[INTERTON].paddle_min = 12;
+    ASSERT_TRUE(machine_switch(INTERTON, 0, true, false, false));
+    EXPECT_EQ(memmap, 3u); // a fresh Interton starts on its default map
+    EXPECT_EQ(fire_button_assign[0], 2);
+    EXPECT_EQ(fire_button_assign[3], 0);
+    EXPECT_EQ(sensitivity_left, 3);
+    EXPECT_EQ(autofire_duty, 4);
+    EXPECT_EQ(autofire_period, 16);
+    EXPECT_EQ(key_remap_six[1][2], 0);
+    EXPECT_EQ(machine_table[INTERTON].paddle_min, 1);
+    EXPECT_EQ(current_overlay, 15);
+    EXPECT_EQ(line_clocks, 227);
+
+    ASSERT_TRUE(machine_switch(ELEKTOR, 4, true, false, false));
+    EXPECT_EQ(memmap, 5u);
+    EXPECT_EQ(line_clocks, 226);
+    EXPECT_EQ(dbg_pixels_per_clock, 4u);
+
+    ASSERT_TRUE(machine_switch(MALZAK, 27, true, false, false));
+    EXPECT_EQ(memmap, 27u);
+    EXPECT_EQ(current_overlay, 173);
+}
+
+TEST_F(MachineSwitch, StubProgramsWithoutDatabaseRowsStayUnknown) {
+    stubprograms = 1;
+    ASSERT_TRUE(machine_switch(ARCADIA, 7, true, false, false));
+    EXPECT_EQ(known_game_id, 118); // the stub's row, empty until the database exists
+    EXPECT_EQ(memmap, 6u);         // applied as an unknown game: the default map
+    stubprograms = 0;
+}
+
+TEST_F(MachineSwitch, KnownInterntonRowSetsPaddlesDeflickerAndKeys) {
+    KnownGame row = row_for(INTERTON, 1);
+    row.deflicker_sprites = 0xA5;
+    row.deflicker_depth = 2;
+    row.deflicker_second = 1;
+    row.deflicker_first = 5;
+    row.deflicker_last = 9;
+    row.fire_assign[0] = 1;
+    row.fire_assign[1] = 2;
+    row.fire_assign[2] = 3;
+    row.fire_assign[3] = 4;
+    for (int i = 0; i < 20; i++)
+        row.key_remap[i] = static_cast<std::int8_t>(i + 1);
+    row.swapped = 1;
+    row.overlay = 42;
+    row.sensitivity = 2;
+    row.option_word = 0;
+    known_game_id = 207;
+    game_apply_row(row);
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    EXPECT_EQ(memmap, 1u);
+    EXPECT_EQ(machine_table[INTERTON].paddle_min, 12);
+    EXPECT_EQ(machine_table[INTERTON].paddle_centre, 52);
+    EXPECT_EQ(machine_table[INTERTON].paddle_max, 88);
+    // Sprites: inverted bits 3..0 of $A5; PVI flags: bits 7..4.
+    EXPECT_EQ(deflicker_settings.sprite[0], 1);
+    EXPECT_EQ(deflicker_settings.sprite[1], 0);
+    EXPECT_EQ(deflicker_settings.sprite[2], 1);
+    EXPECT_EQ(deflicker_settings.sprite[3], 0);
+    EXPECT_EQ(deflicker_settings.pvi[0], 1);
+    EXPECT_EQ(deflicker_settings.pvi[1], 0);
+    EXPECT_EQ(deflicker_settings.depth, 2);
+    EXPECT_EQ(deflicker_settings.range_start, 5);
+    EXPECT_EQ(deflicker_settings.range_end, 9);
+    EXPECT_EQ(fire_button_assign[3], 4);
+    EXPECT_EQ(key_remap_six[0][0], 1);
+    EXPECT_EQ(key_remap_four[0][0], 7);
+    EXPECT_EQ(key_remap_six[1][0], 11);
+    EXPECT_EQ(key_remap_four[1][3], 20);
+    EXPECT_EQ(swapped, 1u);
+    EXPECT_EQ(sensitivity_right, 2);
+    EXPECT_EQ(current_overlay, 42);
+    EXPECT_EQ(line_clocks, 227);
+    EXPECT_EQ(darkenbg, 0u);
+
+    // All three de-flicker bytes 0: only depth and second pass are cleared.
+    KnownGame plain = row_for(INTERTON, 1);
+    known_game_id = 10;
+    game_apply_row(plain);
+    EXPECT_EQ(deflicker_settings.depth, 0);
+    EXPECT_EQ(deflicker_settings.range_start, 5);
+    EXPECT_EQ(machine_table[INTERTON].paddle_min, 1);
+    EXPECT_EQ(machine_table[INTERTON].paddle_max, 225);
+    darkenbg = 1;
+}
+
+TEST_F(MachineSwitch, KnownRowsOfOtherMachines) {
+    KnownGame arcadia = row_for(ARCADIA, 8);
+    arcadia.variant = 0;
+    arcadia.option_word = 0;
+    arcadia.line_length = 230;
+    known_game_id = 5;
+    game_apply_row(arcadia);
+    EXPECT_EQ(g_region, 0u);
+    EXPECT_EQ(flagline, 0u);
+    EXPECT_EQ(line_clocks, 230);
+    arcadia.variant = 2; // keep the standard
+    g_region = 1;
+    game_apply_row(arcadia);
+    EXPECT_EQ(g_region, 1u);
+    flagline = 1;
+
+    KnownGame pipbug = row_for(PIPBUG, 10);
+    pipbug.variant = 1;
+    pipbug.swapped = 3; // baud rate by BIOS version
+    pipbug.option_word = 6;
+    pipbug.line_length = 200; // not a raster machine: ignored
+    pipbug_vdu = 4;
+    swapped = 0;
+    known_game_id = 462;
+    game_apply_row(pipbug);
+    EXPECT_EQ(pipbug_biosversion, 1);
+    EXPECT_EQ(pipbug_baudrate, 1);
+    EXPECT_EQ(pipbug_vdu, 4);
+    EXPECT_EQ(pipbug_peripheral, 2);
+    EXPECT_EQ(swapped, 0u); // on the PIPBUG the byte is the baud rate
+    EXPECT_EQ(line_clocks, 227);
+    pipbug.option_word = 1;
+    known_game_id = 851;
+    game_apply_row(pipbug);
+    EXPECT_EQ(pipbug_vdu, 1);
+    EXPECT_EQ(pipbug_peripheral, 3);
+    pipbug_vdu = 2;
+
+    KnownGame selbst = row_for(SELBST, 20);
+    selbst.option_word = 0;
+    known_game_id = 800;
+    game_apply_row(selbst);
+    EXPECT_EQ(fast_selbst, 1u);
+    EXPECT_EQ(machine_table[SELBST].clocks_per_frame, 20000.0);
+    selbst.option_word = 1;
+    game_apply_row(selbst);
+    EXPECT_EQ(fast_selbst, 0u);
+    EXPECT_EQ(machine_table[SELBST].clocks_per_frame, 0.02);
+    machine_table[SELBST].clocks_per_frame = 20000.0;
+    fast_selbst = 1;
+
+    KnownGame elektor = row_for(ELEKTOR, 5);
+    known_game_id = 409;
+    game_apply_row(elektor);
+    EXPECT_EQ(machine_table[ELEKTOR].paddle_min, 0);
+    EXPECT_EQ(machine_table[ELEKTOR].paddle_centre, 1);
+    known_game_id = 311;
+    game_apply_row(elektor);
+    EXPECT_EQ(machine_table[ELEKTOR].paddle_centre, 111);
+    EXPECT_EQ(dbg_pixels_per_clock, 2u);
+}
+
+TEST_F(MachineSwitch, FramesOfAMachineWithoutAProcessorOnlyCount) {
+    ASSERT_TRUE(machine_switch(PONG, 28, false, true, false));
+    const u32 frames = frame_counter;
+    emu_run_frame();
+    emu_run_frame();
+    EXPECT_EQ(frame_counter, frames + 2);
+    EXPECT_EQ(cpu_cycles, 0u);
+    EXPECT_EQ(in_frame, 0);
+}
+
+TEST_F(MachineSwitch, FramesRunTheProcessorForTheMachinesClocks) {
+    ASSERT_TRUE(machine_switch(MIKIT, 21, false, true, false));
+    // BCTA,UN $0000: an endless three-cycle loop.
+    guest_memory[0] = 0x1F;
+    guest_memory[1] = 0x00;
+    guest_memory[2] = 0x00;
+    emu_run_frame();
+    EXPECT_GE(cpu_cycles, 20000u);
+    EXPECT_LT(cpu_cycles, 20000u + 9);
+    EXPECT_EQ(frame_counter, 1u);
+    emu_run_frame();
+    EXPECT_GE(cpu_cycles, 40000u);
+    EXPECT_LT(cpu_cycles, 40000u + 9); // the overshoot is carried, not repeated
+}
