@@ -1,0 +1,407 @@
+// Disassembly of guest memory into an assembler source file: code discovery
+// from the entry points, invented labels for branch targets, data and
+// pointers, the equate sections of every label source, and the directives of
+// the chosen notation. Everything goes out through con_printf, which also
+// writes into the open asm_output_file.
+#include "cpu/disasm.h"
+
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/message_date.h"
+#include "core/seams_games.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "cpu/memory.h"
+#include "debugger/debugger.h"
+#include "debugger/symbols_seam.h"
+#include "gui/window_titles.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+u16 dis_addr_flags[GUEST_MEMORY_SIZE];
+static u16 worklist[GUEST_MEMORY_SIZE];
+static u32 worklist_size;
+
+// ---- Label sources -------------------------------------------------------------
+
+// Calls visit(row, address) for every used row of a run of built-in label rows.
+template <typename Visit>
+static void each_row(i32 first, i32 last, u32 base, Visit visit) {
+    if (first < 0) return;
+    for (i32 row = first; row <= last && row < LABEL_TABLE_ROWS; row++)
+        if (label_table[row].name[0]) visit(label_table[row], (base + label_table[row].address) & 0xFFFF);
+}
+
+static const KnownGame* current_game() {
+    if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return nullptr;
+    return &known_games_db[known_game_id];
+}
+
+// The rows of the machine, DOS, ACOS and game sources (those that seed the
+// code discovery).
+template <typename Visit> static void each_program_label(Visit visit) {
+    if (machine < MACHINES)
+        each_row(machine_table[machine].first_label_row, machine_table[machine].last_label_row, 0,
+                 visit);
+    if (machine == BINBUG) {
+        each_row(dos_label_first, dos_label_last, 0, visit);
+        each_row(LABEL_ACOS_FIRST, LABEL_ACOS_FIRST + LABEL_ACOS_ROWS - 1, 0, visit);
+    }
+    if (const KnownGame* game = current_game())
+        if (game->label_first >= 0)
+            each_row(LABEL_GAME_BASE + game->label_first, LABEL_GAME_BASE + game->label_last, 0,
+                     visit);
+}
+
+template <typename Visit> static void each_pvi_label(Visit visit) {
+    if (machine >= MACHINES) return;
+    const MachineDesc& m = machine_table[machine];
+    for (i32 pvi = 0; pvi < m.pvi_count; pvi++)
+        each_row(LABEL_PVI_FIRST + pvi * LABEL_PVI_ROWS,
+                 LABEL_PVI_FIRST + pvi * LABEL_PVI_ROWS + LABEL_PVI_ROWS - 1,
+                 static_cast<u32>(m.first_pvi_base), visit);
+}
+
+template <typename Visit> static void each_user_label(Visit visit) {
+    for (u32 i = 0; i < user_label_count && i < USER_LABEL_ROWS; i++)
+        visit(user_labels[i], user_labels[i].address);
+}
+
+void dis_write_equates(const char* equate_word) {
+    bool printed = false;
+    const char* header = nullptr;
+    bool with_notes = false;
+    auto row_out = [&](LabelRow& row, u32 address) {
+        if (row.hide) return;
+        if (!printed) con_printf(0, "%s", header);
+        printed = true;
+        con_printf(0, "%-17s %s $%04X ;%s\n", row.name, equate_word, address,
+                   dis_memory_type_name(row.kind));
+        if (with_notes) dis_address_notes(address, 0, nullptr, 0);
+    };
+    auto section = [&](const char* text, bool notes) {
+        header = text;
+        printed = false;
+        with_notes = notes;
+    };
+    section(";CPU Equates--------------------------------------------------------------\n", false);
+    each_row(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0, row_out);
+    section(";PVI Equates--------------------------------------------------------------\n", true);
+    each_pvi_label(row_out);
+    if (machine < MACHINES) {
+        section(";Machine Equates----------------------------------------------------------\n",
+                true);
+        each_row(machine_table[machine].first_label_row, machine_table[machine].last_label_row, 0,
+                 row_out);
+    }
+    if (machine == BINBUG) {
+        section(";DOS Equates--------------------------------------------------------------\n",
+                true);
+        each_row(dos_label_first, dos_label_last, 0, row_out);
+        section(";ACOS Equates-------------------------------------------------------------\n",
+                true);
+        each_row(LABEL_ACOS_FIRST, LABEL_ACOS_FIRST + LABEL_ACOS_ROWS - 1, 0, row_out);
+    }
+    if (const KnownGame* game = current_game()) {
+        section(";Game Equates-------------------------------------------------------------\n",
+                true);
+        if (game->label_first >= 0)
+            each_row(LABEL_GAME_BASE + game->label_first, LABEL_GAME_BASE + game->label_last, 0,
+                     row_out);
+    }
+    section(";User Equates-------------------------------------------------------------\n", false);
+    each_user_label(row_out);
+}
+
+// ---- Code discovery -------------------------------------------------------------
+
+// The machine's interrupt entry, or -1.
+static i32 interrupt_address() {
+    switch (machine) {
+    case INTERTON:
+    case ELEKTOR:
+    case MALZAK: return 0x0003;
+    case INSTRUCTOR: return 0x0007;
+    case ZACCARIA: return (memmap == 24 || memmap == 25) ? 0x000A : 0x0003;
+    case PHUNSY: return 0x001D;
+    default: return -1;
+    }
+}
+
+// Marks an entry point and queues it once.
+static void push_entry(u32 address) {
+    address &= 0x7FFF;
+    if (dis_addr_flags[address] & DIS_CODE_LABEL) return; // queued before
+    dis_addr_flags[address] |= DIS_CODE_LABEL;
+    if (worklist_size < GUEST_MEMORY_SIZE) worklist[worklist_size++] = static_cast<u16>(address);
+}
+
+static void mark_reference(u32 target, u8 b1) {
+    dis_addr_flags[target & 0x7FFF] |= (b1 & 0x80) ? DIS_POINTER_LABEL : DIS_DATA_LABEL;
+}
+
+// A branch whose operand the formatters have just resolved: a direct target is
+// an entry; an indirect one only when its pointer lies in memory that cannot change.
+static void follow_branch(u32 a, u8 b1, u32 pointer) {
+    if (!(b1 & 0x80)) {
+        push_entry(dis_ea);
+        return;
+    }
+    dis_addr_flags[a] |= DIS_INDIRECT;
+    u32 second = ((pointer + 1) & 0x1FFF) == 0 ? pointer - 0x1FFF : pointer + 1;
+    if ((mem_attributes[pointer & 0x7FFF] & MEM_UNWRITABLE) &&
+        (mem_attributes[second & 0x7FFF] & MEM_UNWRITABLE))
+        push_entry(dis_ea);
+}
+
+// Traces one flow from a until it ends or meets code already decoded.
+static void trace_from(u32 a) {
+    while (a <= 0x7FFF && !(dis_addr_flags[a] & DIS_CODE)) {
+        dis_addr_flags[a] |= DIS_CODE;
+        u8 opcode = guest_memory[a];
+        u8 b1 = guest_memory[page_add(static_cast<u16>(a), 1)];
+        u8 b2 = guest_memory[page_add(static_cast<u16>(a), 2)];
+        cpu_iar = static_cast<u16>(a);
+        cpu_opcode = opcode;
+        cpu_regsel = opcode & 3;
+        bool even = !(opcode & 0x10);
+        u8 slot = (opcode >> 2) & 3;
+        u8 low = opcode & 0x0F;
+        bool stop = false;
+
+        if (opcode == 0x00) {
+            dis_addr_flags[a] |= DIS_INDETERMINATE;
+        } else if (opcode == 0x90 || opcode == 0x91 || opcode == 0xB6 || opcode == 0xB7 ||
+                   (opcode >= 0xC4 && opcode <= 0xC7)) {
+            dis_addr_flags[a] |= DIS_ILLEGAL;
+            stop = true;
+        } else if (even && slot == 2) {
+            mark_reference((a & 0x6000) + ((a + 2 + rel_offset_table[b1]) & 0x1FFF), b1);
+        } else if (even && slot == 3) {
+            if (((b1 >> 5) & 3) == 0) mark_reference((a & 0x6000) + ((b1 & 0x1F) << 8) + b2, b1);
+        } else if (opcode == 0x10 || opcode == 0x11) {
+            if (cpu_type == CPU_2650) {
+                dis_addr_flags[a] |= DIS_ILLEGAL;
+                stop = true;
+            } else {
+                mark_reference(((b1 & 0x7F) << 8) + b2, b1);
+            }
+        } else if (opcode == 0x17 || opcode == 0x37 || opcode == 0x40) {
+            dis_addr_flags[a] |= DIS_FLOW_END;
+            stop = true;
+        } else if (opcode == 0x9F || opcode == 0xBF) {
+            if (b1 & 0x80) dis_addr_flags[a] |= DIS_INDIRECT;
+            dis_addr_flags[a] |= DIS_CALCULATED;
+            if (opcode == 0x9F) {
+                dis_addr_flags[a] |= DIS_FLOW_END;
+                stop = true;
+            }
+        } else if (opcode == 0x9B || opcode == 0xBB) {
+            dis_operand_zero_page(1);
+            follow_branch(a, b1, rel_offset_table[b1] & 0x1FFF);
+            if (opcode == 0x9B) {
+                dis_addr_flags[a] |= DIS_FLOW_END;
+                stop = true;
+            }
+        } else if (!even && low >= 0x8) {
+            // Branches and calls of the odd high nibbles: relative $x8-$xB, absolute $xC-$xF.
+            if (low < 0xC) {
+                dis_operand_relative();
+                follow_branch(a, b1, (a & 0x6000) + ((a + 2 + rel_offset_table[b1]) & 0x1FFF));
+            } else {
+                dis_operand_branch(1);
+                follow_branch(a, b1, ((b1 << 8) & 0x7F00) | b2);
+            }
+            if (opcode == 0x1B || opcode == 0x1F) {
+                dis_addr_flags[a] |= DIS_FLOW_END;
+                stop = true;
+            }
+        }
+        if (stop) return;
+        a += op_length[opcode];
+    }
+}
+
+// Names every marked address that has no label yet.
+static void invent_labels() {
+    i32 interrupt = interrupt_address();
+    for (u32 address = 0; address < GUEST_MEMORY_SIZE; address++) {
+        u16 flags = dis_addr_flags[address];
+        if (!(flags & (DIS_CODE_LABEL | DIS_DATA_LABEL | DIS_POINTER_LABEL))) continue;
+        char text[DBG_ADDRESS_TEXT_SIZE];
+        text[0] = 0;
+        if (dbg_format_address(address, text, 0, 0, 15, 0)) continue;
+        char name[16];
+        u8 kind;
+        if (flags & DIS_CODE_LABEL) {
+            kind = 'C';
+            if (address == 0 && machine != INSTRUCTOR)
+                std::snprintf(name, sizeof name, "BOOT");
+            else if (static_cast<i32>(address) == interrupt)
+                std::snprintf(name, sizeof name, "INTERRUPT");
+            else if (address == game_start_address)
+                std::snprintf(name, sizeof name, "GAME");
+            else
+                std::snprintf(name, sizeof name, "L%04X", address);
+        } else if (flags & DIS_DATA_LABEL) {
+            kind = 'D';
+            std::snprintf(name, sizeof name, "X%04X", address);
+        } else {
+            kind = 'P';
+            std::snprintf(name, sizeof name, "P%04X", address);
+        }
+        sym_add(name, address, kind);
+    }
+}
+
+// Labels defined in the body are not repeated among the equates.
+static void hide_body_labels(u32 first, u32 last) {
+    for (LabelRow& row : label_table) row.hide = 0;
+    for (LabelRow& row : user_labels) row.hide = 0;
+    auto hide = [&](LabelRow& row, u32 address) {
+        if (address >= first && address <= last && address < GUEST_MEMORY_SIZE &&
+            (dis_addr_flags[address] & (DIS_CODE_LABEL | DIS_DATA_LABEL)))
+            row.hide = 1;
+    };
+    each_row(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0, hide);
+    each_pvi_label(hide);
+    each_program_label(hide);
+    each_user_label(hide);
+}
+
+// ---- The source file --------------------------------------------------------------
+
+// name with its extension replaced by ".asm".
+static std::string asm_file_name(const char* filename) {
+    std::string name = filename;
+    size_t slash = name.find_last_of('/');
+    size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
+    return name + ".asm";
+}
+
+static void print_data_byte(u32 address) {
+    char label[DBG_ADDRESS_TEXT_SIZE];
+    label[0] = 0;
+    if (dbg_format_address(address, label, 0, 0, 15, 1)) con_printf(0, "%s: ;$%X\n", label, address);
+    u8 value = guest_memory[address];
+    u32 nt = dis_notation_index();
+    if (nt <= NOTATION_EXTENDED)
+        con_printf(0, "        DB      $%02X", value);
+    else if (nt <= NOTATION_NEW_CALM)
+        con_printf(0, "        .DATA    16'%02X", value);
+    else
+        con_printf(0, "        DATA   H'%02X", value);
+    if (verbosity == 2) {
+        if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM)
+            con_printf(0, "                                   ;  0,1 $%04X %02X\n", address, value);
+        else
+            con_printf(0, "                                      ;  0,1 $%04X %02X\n", address,
+                       value);
+        dis_print_address_comments(address);
+    } else {
+        con_printf(0, "\n");
+    }
+}
+
+void dis_to_file(u32 first, u32 last, const char* filename) {
+    first &= 0x7FFF;
+    last &= 0x7FFF;
+    u16 saved_iar = cpu_iar;
+    u8 saved_psl = cpu_psl;
+    std::memset(dis_addr_flags, 0, sizeof dis_addr_flags);
+    worklist_size = 0;
+
+    // Entry points.
+    i32 interrupt = interrupt_address();
+    push_entry(0x0000);
+    if (interrupt >= 0) push_entry(static_cast<u32>(interrupt));
+    if (machine == ELEKTOR) push_entry(0x0903);
+    if (game_start_address != 0) push_entry(game_start_address);
+    auto seed = [](LabelRow& row, u32 address) {
+        if (row.kind == 'C') push_entry(address);
+    };
+    each_user_label(seed);
+    each_program_label(seed);
+
+    dis_mode = DIS_FILE;
+    cpu_psl = 0;
+    while (worklist_size > 0) trace_from(worklist[--worklist_size]);
+
+    invent_labels();
+    hide_body_labels(first, last);
+
+    // The file: written under a temporary name and renamed when complete.
+    std::string final_name, temp_name;
+    bool drawer_entered = false;
+    if (filename && filename[0]) {
+        final_name = asm_file_name(filename);
+        temp_name = final_name + ".tmp";
+        dir_enter_projects();
+        drawer_entered = true;
+        asm_output_file = std::fopen(temp_name.c_str(), "w");
+        if (!asm_output_file) con_printf(0, "Can't open %s for output!\n", final_name.c_str());
+    }
+
+    if (asm_output_file) con_printf(0, ";%s\n", final_name.c_str());
+    con_printf(0, ";Disassembled by %s at %s\n", gui_window_title(machine), format_date_time_long());
+    con_printf(0, ";Platform: %s\n", memmap < MEMMAPS ? memmap_table[memmap].name : "");
+    con_printf(0, ";Size:     %d bytes ($%04X..$%04X)\n\n",
+               static_cast<int>(last) - static_cast<int>(first) + 1, first, last);
+
+    u32 nt = dis_notation_index();
+    if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM) {
+        dis_write_equates(".EQU");
+        con_printf(0, "\n        .LOC    $%X\n\n", first);
+    } else {
+        dis_write_equates("EQU");
+        con_printf(0, nt == NOTATION_IEEE ? "\n        ORG    $%X\n\n" : "\n        ORG   $%X\n\n",
+                   first);
+    }
+
+    u32 address = first;
+    for (;;) {
+        u16 flags = dis_addr_flags[address];
+        u32 length = 1;
+        if (flags & DIS_CODE) {
+            length = op_length[guest_memory[address]];
+            dis_list_range(address, address + length - 1, 0);
+            if (flags & DIS_INDETERMINATE) con_printf(0, ";Warning: indeterminate instruction!\n");
+            if (flags & DIS_ILLEGAL) con_printf(0, ";Warning: illegal instruction!\n");
+            if (flags & DIS_INDIRECT) con_printf(0, ";Warning: indirect branch!\n");
+            if (flags & DIS_CALCULATED) con_printf(0, ";Warning: calculated branch!\n");
+            if (flags & DIS_FLOW_END) con_printf(0, "\n");
+        } else {
+            print_data_byte(address);
+        }
+        address += length;
+        // The body ends at the last address or at the top of the address space.
+        if (address > last || address > 0x7FFF) break;
+    }
+
+    if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM)
+        con_printf(0, "\n        .END     $%04X\n", game_start_address);
+    else if (nt == NOTATION_IEEE)
+        con_printf(0, "\n        END    $%04X\n", game_start_address);
+    else
+        con_printf(0, "\n        END     $%04X\n", game_start_address);
+
+    if (asm_output_file) {
+        bool ok = std::fflush(asm_output_file) == 0 && !std::ferror(asm_output_file);
+        ok = std::fclose(asm_output_file) == 0 && ok;
+        asm_output_file = nullptr;
+        if (ok && std::rename(temp_name.c_str(), final_name.c_str()) == 0) {
+        } else {
+            std::remove(temp_name.c_str());
+            con_printf(0, "Can't write %s!\n", final_name.c_str());
+        }
+    }
+    if (drawer_entered) dir_restore();
+    dis_mode = DIS_INTERACTIVE;
+    cpu_iar = saved_iar;
+    cpu_psl = saved_psl;
+    con_printf(0, "\n");
+}

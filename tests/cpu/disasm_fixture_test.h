@@ -1,0 +1,80 @@
+// Shared set-up of the disassembler tests: a clean processor, memory, opcode
+// tables and disassembler state, and helpers that place and disassemble bytes.
+#pragma once
+
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/message.h"
+#include "core/seams_games.h"
+#include "core/settings_vars.h"
+#include "cpu/disasm.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "debugger/debugger.h"
+#include "debugger/symbols_seam.h"
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+inline void dis_test_reset(u32 notation = 0) {
+    cpu_reset_op_tables();
+    cpu_reset_state();
+    std::memset(guest_memory, 0, sizeof guest_memory);
+    std::memset(cpu_regs, 0, sizeof cpu_regs);
+    mem_reset_tables();
+    dis_reset();
+    dis_notation = notation;
+    cpu_type = CPU_2650B;
+    machine = ARCADIA;
+    memmap = 6;
+    verbosity = 0;
+    dbg_time_unit = 1;
+    dbg_pixels_per_clock = 1;
+    cpu_cycles = 0;
+    user_label_count = 0;
+    known_game_id = -1;
+    game_start_address = 0;
+}
+
+// Writes bytes from address on, wrapping inside its 8 KB page.
+inline void dis_test_poke(u16 address, std::initializer_list<u8> bytes) {
+    int n = 0;
+    for (u8 b : bytes) guest_memory[page_add(address, n++)] = b;
+}
+
+// Places bytes at address and disassembles them as the windows do (log 0).
+inline std::string dis_test_line(u16 address, std::initializer_list<u8> bytes) {
+    dis_test_poke(address, bytes);
+    cpu_iar = address;
+    dis_instruction(0, 1);
+    return dis_line;
+}
+
+// The same as a trace or listing does (log 1): comment columns appended.
+inline std::string dis_test_logged(u16 address, std::initializer_list<u8> bytes) {
+    dis_test_poke(address, bytes);
+    cpu_iar = address;
+    cpu_opcode = guest_memory[address];
+    dis_instruction(1, 1);
+    return dis_line;
+}
+
+// Captures everything con_printf prints while fn runs.
+template <typename Fn> std::string dis_test_capture(Fn fn) {
+    std::FILE* saved = asm_output_file;
+    std::FILE* capture = std::tmpfile();
+    asm_output_file = capture;
+    fn();
+    asm_output_file = saved;
+    std::string text;
+    if (!capture) return text;
+    std::fflush(capture);
+    std::rewind(capture);
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, capture)) > 0) text.append(chunk, n);
+    std::fclose(capture);
+    return text;
+}
