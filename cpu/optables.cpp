@@ -71,16 +71,11 @@ const char* const reg_names[REGNAME_ROWS][10] = {
     {"r6", "r6", "D'", "r6", ".6", "Register 6", "Register 6", "Register D'", "Register 6",
      "Register 6"},
 #define RAS_ROW(n)                                                                                 \
-    {"RAS" #n,                                                                                     \
-     "RAS" #n,                                                                                     \
-     "RAS" #n,                                                                                     \
-     "RAS" #n,                                                                                     \
-     ".RAS" #n,                                                                                    \
-     "Return Address Stack #" #n,                                                                  \
-     "Return Address Stack #" #n,                                                                  \
-     "Return Address Stack #" #n,                                                                  \
-     "Return Address Stack #" #n,                                                                  \
-     "Return Address Stack #" #n}
+    {                                                                                              \
+        "RAS" #n, "RAS" #n, "RAS" #n, "RAS" #n, ".RAS" #n, "Return Address Stack #" #n,            \
+            "Return Address Stack #" #n, "Return Address Stack #" #n, "Return Address Stack #" #n, \
+            "Return Address Stack #" #n                                                            \
+    }
     RAS_ROW(0),
     RAS_ROW(1),
     RAS_ROW(2),
@@ -132,7 +127,8 @@ const char* const register_names[REGISTER_ROWS][NOTATIONS] = {
     {"SP", "SP", "STACK", "SP", ".SP"},
     {"CC", "CC", "CC", "CC", ".CC"},
     {"IAR", "IAR", "PC", "PC", ".PC"},
-#define RAS_NAMES(n) {"RAS" #n, "RAS" #n, "RAS" #n, "RAS" #n, ".RAS" #n}
+#define RAS_NAMES(n)                                                                               \
+    { "RAS" #n, "RAS" #n, "RAS" #n, "RAS" #n, ".RAS" #n }
     RAS_NAMES(0),
     RAS_NAMES(1),
     RAS_NAMES(2),
@@ -145,7 +141,7 @@ const char* const register_names[REGISTER_ROWS][NOTATIONS] = {
 };
 
 const char ascii_control_names[32][4] = {
-    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS", "HT", "LF",
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
     "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",
 };
@@ -204,8 +200,8 @@ static const PsuTexts psu_2650b[NOTATIONS] = {
      "U &= ~(imm & %01111111);", "U |= imm & %01111111;", "U = (A & %01111111);"},
     {"INPUT, OUTPUT, IOF, UF1, UF2, SP", "OUTPUT, IOF, UF1, UF2, SP", "PSU &= ~(imm & %01111111);",
      "PSU |= imm & %01111111;", "PSU = (r0 & %01111111);"},
-    {"INPUT, OUTPUT, I, UF1, UF2, STACK", "OUTPUT, I, UF1, UF2, STACK",
-     ".U &= ~(imm & %01111111);", ".U |= imm & %01111111;", ".U = (.0 & %01111111);"},
+    {"INPUT, OUTPUT, I, UF1, UF2, STACK", "OUTPUT, I, UF1, UF2, STACK", ".U &= ~(imm & %01111111);",
+     ".U |= imm & %01111111;", ".U = (.0 & %01111111);"},
 };
 
 // LDPL ($10) and STPL ($11) exist on the 2650B only.
@@ -249,7 +245,8 @@ void cpu_reset_op_tables() {
     std::memcpy(op_length, fixed_length, sizeof op_length);
     std::memcpy(op_cycles, fixed_cycles, sizeof op_cycles);
     for (u32 n = 0; n < NOTATIONS; n++)
-        for (u32 op = 0; op < 256; op++) op_text[n][op] = fixed_rows[n][op];
+        for (u32 op = 0; op < 256; op++)
+            op_text[n][op] = fixed_rows[n][op];
 }
 
 // Start with the fixed contents before anything reads the tables.
@@ -258,7 +255,8 @@ static const bool op_tables_ready = (cpu_reset_op_tables(), true);
 // The register-zero forms: $x0-$x3 for every even high nibble x.
 static void set_register_zero_cycles(u32 periods) {
     for (u32 hi = 0x00; hi < 0x100; hi += 0x20)
-        for (u32 r = 0; r < 4; r++) op_cycles[hi + r] = periods;
+        for (u32 r = 0; r < 4; r++)
+            op_cycles[hi + r] = periods;
 }
 
 static void set_psu_texts(OpcodeText* rows, const PsuTexts& t) {

@@ -43,7 +43,7 @@ extern OpcodeText op_text[NOTATIONS][256];
 
 // Rows of reg_names. Columns 0..4 short name per notation, 5..9 long name.
 enum RegNameRow : u32 {
-    REGNAME_R0 = 0, // r0..r6 at rows 0..6
+    REGNAME_R0 = 0,   // r0..r6 at rows 0..6
     REGNAME_RAS0 = 7, // RAS0..RAS7 at rows 7..14
     REGNAME_S = 15,
     REGNAME_F = 16,

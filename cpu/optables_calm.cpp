@@ -87,7 +87,7 @@
 #define LN_NC_COM(r, x) "Compare " r " with " x
 
 #define FROW(N, F, mn, ops, r, x, lr, lx, n)                                                       \
-    {mn, ops, P_##F(r, x), LN_##N##_##F(lr, lx), RD_##F(n), WR_##F, CC_##F(r, x)}
+    { mn, ops, P_##F(r, x), LN_##N##_##F(lr, lx), RD_##F(n), WR_##F, CC_##F(r, x) }
 
 // Old CALM registers and family words.
 #define OC_0 "A"
@@ -144,7 +144,8 @@
 #define NC_SR(n) FROW(NC, STR, "MOVE " NC_##n ",R^rel", "", NC_##n, "*(rel)", NL_##n, "*rel", n)
 #define NC_SA(n) FROW(NC, STR, "MOVE " NC_##n ",U^abs", "", NC_##n, "*(abs)", NL_##n, "*abs", n)
 
-#define UNDEFINED {"--------", "", "?", "-", "None", "None", "Undefined"}
+#define UNDEFINED                                                                                  \
+    { "--------", "", "?", "-", "None", "None", "Undefined" }
 
 // Conditions: true prefixes for cc 0-2, false prefixes likewise.
 #define T_EQ "if CC == EQ then "
@@ -154,8 +155,10 @@
 #define F_GT "if CC != GT then "
 #define F_LT "if CC != LT then "
 
-#define JUMP_ROW(mn, ops, cond, x, ln, rd) {mn, ops, cond "goto " x ";", ln, rd, "None", "Unchanged"}
-#define CALL_ROW(mn, ops, cond, x, ln, rd) {mn, ops, cond "gosub " x ";", ln, rd, SP_WORD, "Unchanged"}
+#define JUMP_ROW(mn, ops, cond, x, ln, rd)                                                         \
+    { mn, ops, cond "goto " x ";", ln, rd, "None", "Unchanged" }
+#define CALL_ROW(mn, ops, cond, x, ln, rd)                                                         \
+    { mn, ops, cond "gosub " x ";", ln, rd, SP_WORD, "Unchanged" }
 
 // Rows shared by both CALM notations in shape; each table below spells its own.
 
@@ -165,64 +168,86 @@
 #define SP_WORD "STACK"
 #define SP_CC "STACK, CC"
 
-#define OC_RET(mn, cond, ln, rd) {mn, "", cond "return;", ln, rd, "STACK", "Unchanged"}
+#define OC_RET(mn, cond, ln, rd)                                                                   \
+    { mn, "", cond "return;", ln, rd, "STACK", "Unchanged" }
 #define OC_RETI(mn, cond, ln, rd)                                                                  \
-    {mn, "", cond "{ U &= ~IOF; return; }", ln, rd, "IOF, STACK", "Unchanged"}
-#define OC_ONE(mn, ops, ps, ln, rd, wr, cc) {mn, ops, ps, ln, rd, wr, cc}
+    { mn, "", cond "{ U &= ~IOF; return; }", ln, rd, "IOF, STACK", "Unchanged" }
+#define OC_ONE(mn, ops, ps, ln, rd, wr, cc)                                                        \
+    { mn, ops, ps, ln, rd, wr, cc }
 #define OC_X4N(M) M(0), M(1), M(2), M(3)
 
 #define OC_REDC(n)                                                                                 \
-    {"LOAD " OC_##n ",$CTRL", "", OC_##n " = IOPORT($CTRL);", "Load " OC_##n " with $CTRL",      \
-     RS_##n, "CC", SIGN_CC(OC_##n)}
+    {                                                                                              \
+        "LOAD " OC_##n ",$CTRL", "", OC_##n " = IOPORT($CTRL);", "Load " OC_##n " with $CTRL",     \
+            RS_##n, "CC", SIGN_CC(OC_##n)                                                          \
+    }
 #define OC_REDD(n)                                                                                 \
-    {"LOAD " OC_##n ",$DATA", "", OC_##n " = IOPORT($DATA);", "Load " OC_##n " with $DATA",      \
-     RS_##n, "CC", SIGN_CC(OC_##n)}
+    {                                                                                              \
+        "LOAD " OC_##n ",$DATA", "", OC_##n " = IOPORT($DATA);", "Load " OC_##n " with $DATA",     \
+            RS_##n, "CC", SIGN_CC(OC_##n)                                                          \
+    }
 #define OC_REDE(n)                                                                                 \
-    {"LOAD " OC_##n, ",$port", OC_##n " = IOPORT($port);", "Load " OC_##n " with $port", RS_##n, \
-     "CC", SIGN_CC(OC_##n)}
+    {                                                                                              \
+        "LOAD " OC_##n, ",$port", OC_##n " = IOPORT($port);", "Load " OC_##n " with $port",        \
+            RS_##n, "CC", SIGN_CC(OC_##n)                                                          \
+    }
 #define OC_WRTC(n)                                                                                 \
-    {"LOAD $CTRL," OC_##n, "", "IOPORT($CTRL) = " OC_##n ";", "Load $CTRL with " OC_##n, RS_##n, \
-     "None", "Unchanged"}
+    {                                                                                              \
+        "LOAD $CTRL," OC_##n, "", "IOPORT($CTRL) = " OC_##n ";", "Load $CTRL with " OC_##n,        \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 #define OC_WRTD(n)                                                                                 \
-    {"LOAD $DATA," OC_##n, "", "IOPORT($DATA) = " OC_##n ";", "Load $DATA with " OC_##n, RS_##n, \
-     "None", "Unchanged"}
+    {                                                                                              \
+        "LOAD $DATA," OC_##n, "", "IOPORT($DATA) = " OC_##n ";", "Load $DATA with " OC_##n,        \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 #define OC_WRTE(n)                                                                                 \
-    {"LOAD " OC_##n, "LOAD $port," OC_##n, "IOPORT($port) = " OC_##n ";",                        \
-     "Load $port with " OC_##n, RS_##n, "None", "Unchanged"}
+    {                                                                                              \
+        "LOAD " OC_##n, "LOAD $port," OC_##n, "IOPORT($port) = " OC_##n ";",                       \
+            "Load $port with " OC_##n, RS_##n, "None", "Unchanged"                                 \
+    }
 #define OC_RRR(n)                                                                                  \
-    {"RR " OC_##n,          "",           OC_##n " = (" OC_##n " >> 1) | (" OC_##n " << 7);",     \
-     "Rotate " OC_##n " right", RSWCC_##n, ARITH_WRITES, SIGN_CC(OC_##n)}
+    {                                                                                              \
+        "RR " OC_##n, "", OC_##n " = (" OC_##n " >> 1) | (" OC_##n " << 7);",                      \
+            "Rotate " OC_##n " right", RSWCC_##n, ARITH_WRITES, SIGN_CC(OC_##n)                    \
+    }
 #define OC_RRL(n)                                                                                  \
-    {"RL " OC_##n,         "",           OC_##n " = (" OC_##n " << 1) | (" OC_##n " >> 7);",      \
-     "Rotate " OC_##n " left", RSWCC_##n, ARITH_WRITES, SIGN_CC(OC_##n)}
+    {                                                                                              \
+        "RL " OC_##n, "", OC_##n " = (" OC_##n " << 1) | (" OC_##n " >> 7);",                      \
+            "Rotate " OC_##n " left", RSWCC_##n, ARITH_WRITES, SIGN_CC(OC_##n)                     \
+    }
 #define OC_DAR(n)                                                                                  \
-    {"DA " OC_##n, "", OC_##n " = BCD_ADJUST(" OC_##n ");", "Decimal adjust", RSDAR_##n, "CC",    \
-     "Meaningless"}
+    {                                                                                              \
+        "DA " OC_##n, "", OC_##n " = BCD_ADJUST(" OC_##n ");", "Decimal adjust", RSDAR_##n, "CC",  \
+            "Meaningless"                                                                          \
+    }
 #define OC_TMI(n)                                                                                  \
-    {"TEST " OC_##n, ",#imm", MASK_CC(OC_##n, "imm"), "Test bits", RS_##n, "CC",                 \
-     MASK_CC(OC_##n, "imm")}
+    {                                                                                              \
+        "TEST " OC_##n, ",#imm", MASK_CC(OC_##n, "imm"), "Test bits", RS_##n, "CC",                \
+            MASK_CC(OC_##n, "imm")                                                                 \
+    }
 #define OC_LOOP(mn, ops, test, act, ln, rd, wr, n)                                                 \
-    {mn, ops, "if (" test OC_##n " != 0) " act ";", ln, rd, wr, "Unchanged"}
+    { mn, ops, "if (" test OC_##n " != 0) " act ";", ln, rd, wr, "Unchanged" }
 #define OC_BRNR(n)                                                                                 \
-    OC_LOOP("JUMP," OC_##n "NE", " .+rel", "", "goto rel", "Jump if " OC_##n " not zero", RS_##n, \
+    OC_LOOP("JUMP," OC_##n "NE", " .+rel", "", "goto rel", "Jump if " OC_##n " not zero", RS_##n,  \
             "None", n)
 #define OC_BRNA(n)                                                                                 \
-    OC_LOOP("JUMP," OC_##n "NE", " abs", "", "goto abs", "Jump if " OC_##n " not zero", RS_##n,   \
+    OC_LOOP("JUMP," OC_##n "NE", " abs", "", "goto abs", "Jump if " OC_##n " not zero", RS_##n,    \
             "None", n)
 #define OC_BSNR(n)                                                                                 \
-    OC_LOOP("CALL," OC_##n "NE", " .+rel", "", "gosub rel", "Call if " OC_##n " not zero",        \
+    OC_LOOP("CALL," OC_##n "NE", " .+rel", "", "gosub rel", "Call if " OC_##n " not zero",         \
             OC_RSSP_##n, "STACK", n)
 #define OC_BSNA(n)                                                                                 \
-    OC_LOOP("CALL," OC_##n "NE", " abs", "", "gosub abs", "Call if " OC_##n " not zero",          \
+    OC_LOOP("CALL," OC_##n "NE", " abs", "", "gosub abs", "Call if " OC_##n " not zero",           \
             OC_RSSP_##n, "STACK", n)
 #define OC_BIRR(n)                                                                                 \
-    OC_LOOP("INCJ,NE " OC_##n, ",.+rel", "++", "goto rel",                                        \
+    OC_LOOP("INCJ,NE " OC_##n, ",.+rel", "++", "goto rel",                                         \
             "Increment " OC_##n ", jump if not zero", RS_##n, "None", n)
 #define OC_BIRA(n)                                                                                 \
     OC_LOOP("INCJ,NE " OC_##n, ",abs", "++", "goto abs", "Increment " OC_##n ", jump if not zero", \
             RS_##n, "None", n)
 #define OC_BDRR(n)                                                                                 \
-    OC_LOOP("DECJ,NE " OC_##n, ",.+rel", "--", "goto rel",                                        \
+    OC_LOOP("DECJ,NE " OC_##n, ",.+rel", "--", "goto rel",                                         \
             "Decrement " OC_##n ", jump if not zero", RS_##n, "None", n)
 #define OC_BDRA(n)                                                                                 \
     OC_LOOP("DECJ,NE " OC_##n, ",abs", "--", "goto abs", "Decrement " OC_##n ", jump if not zero", \
@@ -321,8 +346,7 @@ const OpcodeText op_text_old_calm[256] = {
     JUMP_ROW("JUMP,GE", " abs", F_LT, "abs", "Jump if GE true", "CC"),
     JUMP_ROW("JUMP (D)+", "abs", "", "abs + D", "Jump always, indexed by D", "B"),
     // $A
-    {"SUB A,A", "", "A = 0;", "Subtract A from A, result in A", "W, C", ARITH_WRITES,
-     SIGN_CC("A")},
+    {"SUB A,A", "", "A = 0;", "Subtract A from A, result in A", "W, C", ARITH_WRITES, SIGN_CC("A")},
     OC_Z(SUB, 1),
     OC_Z(SUB, 2),
     OC_Z(SUB, 3),
@@ -376,70 +400,91 @@ const OpcodeText op_text_old_calm[256] = {
 #define SP_WORD "SP"
 #define SP_CC "SP, CC"
 
-#define NC_RET(mn, cond, ln, rd) {mn, "", cond "return;", ln, rd, "SP", "Unchanged"}
+#define NC_RET(mn, cond, ln, rd)                                                                   \
+    { mn, "", cond "return;", ln, rd, "SP", "Unchanged" }
 #define NC_RETI(mn, cond, ln, rd)                                                                  \
-    {mn, "", cond "{ PSU &= ~IOF; return; }", ln, rd, "IOF, SP", "Unchanged"}
+    { mn, "", cond "{ PSU &= ~IOF; return; }", ln, rd, "IOF, SP", "Unchanged" }
 #define NC_X4N(M) M(0), M(1), M(2), M(3)
 
 #define NC_REDC(n)                                                                                 \
-    {"MOVE $CTRL," NC_##n, "", NC_##n " = IOPORT($CTRL);", "Move $CTRL into " NL_##n, RS_##n,    \
-     "CC", SIGN_CC(NC_##n)}
+    {                                                                                              \
+        "MOVE $CTRL," NC_##n, "", NC_##n " = IOPORT($CTRL);", "Move $CTRL into " NL_##n, RS_##n,   \
+            "CC", SIGN_CC(NC_##n)                                                                  \
+    }
 #define NC_REDD(n)                                                                                 \
-    {"MOVE $DATA," NC_##n, "", NC_##n " = IOPORT($DATA);", "Move $DATA into " NL_##n, RS_##n,    \
-     "CC", SIGN_CC(NC_##n)}
+    {                                                                                              \
+        "MOVE $DATA," NC_##n, "", NC_##n " = IOPORT($DATA);", "Move $DATA into " NL_##n, RS_##n,   \
+            "CC", SIGN_CC(NC_##n)                                                                  \
+    }
 #define NC_REDE(n)                                                                                 \
-    {"MOVE $port," NC_##n, "", NC_##n " = IOPORT($port);", "Move $port into " NL_##n, RS_##n,    \
-     "CC", SIGN_CC(NC_##n)}
+    {                                                                                              \
+        "MOVE $port," NC_##n, "", NC_##n " = IOPORT($port);", "Move $port into " NL_##n, RS_##n,   \
+            "CC", SIGN_CC(NC_##n)                                                                  \
+    }
 #define NC_WRTC(n)                                                                                 \
-    {"MOVE " NC_##n ",$CTRL", "", "IOPORT($CTRL) = " NC_##n ";", "Move " NL_##n " into $CTRL",   \
-     RS_##n, "None", "Unchanged"}
+    {                                                                                              \
+        "MOVE " NC_##n ",$CTRL", "", "IOPORT($CTRL) = " NC_##n ";", "Move " NL_##n " into $CTRL",  \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 #define NC_WRTD(n)                                                                                 \
-    {"MOVE " NC_##n ",$DATA", "", "IOPORT($DATA) = " NC_##n ";", "Move " NL_##n " into $DATA",   \
-     RS_##n, "None", "Unchanged"}
+    {                                                                                              \
+        "MOVE " NC_##n ",$DATA", "", "IOPORT($DATA) = " NC_##n ";", "Move " NL_##n " into $DATA",  \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 #define NC_WRTE(n)                                                                                 \
-    {"MOVE " NC_##n ",$port", "", "IOPORT($port) = " NC_##n ";", "Move " NL_##n " into $port",   \
-     RS_##n, "None", "Unchanged"}
+    {                                                                                              \
+        "MOVE " NC_##n ",$port", "", "IOPORT($port) = " NC_##n ";", "Move " NL_##n " into $port",  \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 #define NC_RRR(n)                                                                                  \
-    {"RR " NC_##n,          "",           NC_##n " = (" NC_##n " >> 1) | (" NC_##n " << 7);",     \
-     "Rotate " NL_##n " right", RSWCC_##n, ARITH_WRITES, SIGN_CC(NC_##n)}
+    {                                                                                              \
+        "RR " NC_##n, "", NC_##n " = (" NC_##n " >> 1) | (" NC_##n " << 7);",                      \
+            "Rotate " NL_##n " right", RSWCC_##n, ARITH_WRITES, SIGN_CC(NC_##n)                    \
+    }
 #define NC_RRL(n)                                                                                  \
-    {"RL " NC_##n,         "",           NC_##n " = (" NC_##n " << 1) | (" NC_##n " >> 7);",      \
-     "Rotate " NL_##n " left", RSWCC_##n, ARITH_WRITES, SIGN_CC(NC_##n)}
+    {                                                                                              \
+        "RL " NC_##n, "", NC_##n " = (" NC_##n " << 1) | (" NC_##n " >> 7);",                      \
+            "Rotate " NL_##n " left", RSWCC_##n, ARITH_WRITES, SIGN_CC(NC_##n)                     \
+    }
 #define NC_DAR(n)                                                                                  \
-    {"DAA " NC_##n, "", NC_##n " = BCD_ADJUST(" NC_##n ");", "Decimal adjust", RSDAR_##n, "CC",   \
-     "Meaningless"}
+    {                                                                                              \
+        "DAA " NC_##n, "", NC_##n " = BCD_ADJUST(" NC_##n ");", "Decimal adjust", RSDAR_##n, "CC", \
+            "Meaningless"                                                                          \
+    }
 #define NC_TMI(n)                                                                                  \
-    {"TEST " NC_##n ":#imm", "", MASK_CC(NC_##n, "imm"), "Test bits", RS_##n, "CC",              \
-     MASK_CC(NC_##n, "imm")}
+    {                                                                                              \
+        "TEST " NC_##n ":#imm", "", MASK_CC(NC_##n, "imm"), "Test bits", RS_##n, "CC",             \
+            MASK_CC(NC_##n, "imm")                                                                 \
+    }
 #define NC_LOOP(mn, test, act, ln, rd, wr, n)                                                      \
-    {mn, "", "if (" test NC_##n " != 0) " act ";", ln, rd, wr, "Unchanged"}
+    { mn, "", "if (" test NC_##n " != 0) " act ";", ln, rd, wr, "Unchanged" }
 #define NC_RSSP_0 "SP"
 #define NC_RSSP_1 "SP, B"
 #define NC_RSSP_2 "SP, B"
 #define NC_RSSP_3 "SP, B"
 #define NC_BRNR(n)                                                                                 \
-    NC_LOOP("JUMP,NE " NC_##n ",R^rel", "", "goto rel", "Jump if " NL_##n " not zero", RS_##n,   \
+    NC_LOOP("JUMP,NE " NC_##n ",R^rel", "", "goto rel", "Jump if " NL_##n " not zero", RS_##n,     \
             "None", n)
 #define NC_BRNA(n)                                                                                 \
-    NC_LOOP("JUMP,NE " NC_##n ",U^abs", "", "goto abs", "Jump if " NL_##n " not zero", RS_##n,   \
+    NC_LOOP("JUMP,NE " NC_##n ",U^abs", "", "goto abs", "Jump if " NL_##n " not zero", RS_##n,     \
             "None", n)
 #define NC_BSNR(n)                                                                                 \
-    NC_LOOP("CALL,NE " NC_##n ",R^rel", "", "gosub rel", "Call if " NL_##n " not zero",          \
+    NC_LOOP("CALL,NE " NC_##n ",R^rel", "", "gosub rel", "Call if " NL_##n " not zero",            \
             NC_RSSP_##n, "SP", n)
 #define NC_BSNA(n)                                                                                 \
-    NC_LOOP("CALL,NE " NC_##n ",U^abs", "", "gosub abs", "Call if " NL_##n " not zero",          \
+    NC_LOOP("CALL,NE " NC_##n ",U^abs", "", "gosub abs", "Call if " NL_##n " not zero",            \
             NC_RSSP_##n, "SP", n)
 #define NC_BIRR(n)                                                                                 \
-    NC_LOOP("IJ,NE " NC_##n ",R^rel", "++", "goto rel", "Increment " NL_##n ", jump if not zero", \
+    NC_LOOP("IJ,NE " NC_##n ",R^rel", "++", "goto rel", "Increment " NL_##n ", jump if not zero",  \
             RS_##n, "None", n)
 #define NC_BIRA(n)                                                                                 \
-    NC_LOOP("IJ,NE " NC_##n ",U^abs", "++", "goto abs", "Increment " NL_##n ", jump if not zero", \
+    NC_LOOP("IJ,NE " NC_##n ",U^abs", "++", "goto abs", "Increment " NL_##n ", jump if not zero",  \
             RS_##n, "None", n)
 #define NC_BDRR(n)                                                                                 \
-    NC_LOOP("DJ,NE " NC_##n ",R^rel", "--", "goto rel", "Decrement " NL_##n ", jump if not zero", \
+    NC_LOOP("DJ,NE " NC_##n ",R^rel", "--", "goto rel", "Decrement " NL_##n ", jump if not zero",  \
             RS_##n, "None", n)
 #define NC_BDRA(n)                                                                                 \
-    NC_LOOP("DJ,NE " NC_##n ",U^abs", "--", "goto abs", "Decrement " NL_##n ", jump if not zero", \
+    NC_LOOP("DJ,NE " NC_##n ",U^abs", "--", "goto abs", "Decrement " NL_##n ", jump if not zero",  \
             RS_##n, "None", n)
 #define NC_PSU "INPUT, OUTPUT, IOF, UF1, UF2, SP"
 
@@ -541,10 +586,8 @@ const OpcodeText op_text_new_calm[256] = {
     NC_IRA(SUB),
     // $B
     NC_X4N(NC_WRTC),
-    {"TEST PSU:#imm", "", MASK_CC("PSU", "imm"), "Test bits", NC_PSU, "CC",
-     MASK_CC("PSU", "imm")},
-    {"TEST PSL:#imm", "", MASK_CC("PSL", "imm"), "Test bits", PSL_ALL, "CC",
-     MASK_CC("PSL", "imm")},
+    {"TEST PSU:#imm", "", MASK_CC("PSU", "imm"), "Test bits", NC_PSU, "CC", MASK_CC("PSU", "imm")},
+    {"TEST PSL:#imm", "", MASK_CC("PSL", "imm"), "Test bits", PSL_ALL, "CC", MASK_CC("PSL", "imm")},
     UNDEFINED,
     UNDEFINED,
     CALL_ROW("CALL,NE R^rel", "", F_EQ, "rel", "Call if NE true", SP_CC),

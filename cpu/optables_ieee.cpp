@@ -34,8 +34,7 @@
 #define ARITH_WRITES "CC, H, V, C"
 
 #define SIGN_CC(r) "if (" r " & $80) .CC = LT; elif (" r " == 0) .CC = EQ; else .CC = GT;"
-#define CMP_CC(a, b)                                                                               \
-    "if (" a " > " b ") .CC = GT; elif (" a " < " b ") .CC = LT; else .CC = EQ;"
+#define CMP_CC(a, b) "if (" a " > " b ") .CC = GT; elif (" a " < " b ") .CC = LT; else .CC = EQ;"
 #define MASK_CC(v, m) "if ((" v " & " m ") == " m ") .CC = EQ; else .CC = LT;"
 
 // The eight families with register, immediate, relative and absolute forms.
@@ -98,7 +97,7 @@
 #define WM_STR "ST"
 
 #define FROW(F, mn, ops, r, x, n)                                                                  \
-    {mn, ops, P_##F(r, x), LN_##F(r, x), RD_##F(n), WR_##F, CC_##F(r, x)}
+    { mn, ops, P_##F(r, x), LN_##F(r, x), RD_##F(n), WR_##F, CC_##F(r, x) }
 #define Z_ROW(F, n) FROW(F, WZ_##F " .0,." #n, "", ".0", "." #n, n)
 #define I_ROW(F, n) FROW(F, WM_##F " ." #n, ",#imm", "." #n, "imm", n)
 #define R_ROW(F, n) FROW(F, WM_##F " ." #n, ",$rel", "." #n, "*(rel)", n)
@@ -109,39 +108,57 @@
 
 #define ALL4(M) M(0), M(1), M(2), M(3)
 #define REDC(n)                                                                                    \
-    {"IN ." #n ",CTRL", "", "." #n " = IOPORT(CTRL);", "Input ." #n " from CTRL", RS_##n, "CC",   \
-     SIGN_CC("." #n)}
+    {                                                                                              \
+        "IN ." #n ",CTRL", "", "." #n " = IOPORT(CTRL);", "Input ." #n " from CTRL", RS_##n, "CC", \
+            SIGN_CC("." #n)                                                                        \
+    }
 #define REDD(n)                                                                                    \
-    {"IN ." #n ",DATA", "", "." #n " = IOPORT(DATA);", "Input ." #n " from DATA", RS_##n, "CC",   \
-     SIGN_CC("." #n)}
+    {                                                                                              \
+        "IN ." #n ",DATA", "", "." #n " = IOPORT(DATA);", "Input ." #n " from DATA", RS_##n, "CC", \
+            SIGN_CC("." #n)                                                                        \
+    }
 #define REDE(n)                                                                                    \
-    {"LD ." #n, ",port", "." #n " = IOPORT(port);", "Load ." #n " with port", RS_##n, "CC",       \
-     SIGN_CC("." #n)}
+    {                                                                                              \
+        "LD ." #n, ",port", "." #n " = IOPORT(port);", "Load ." #n " with port", RS_##n, "CC",     \
+            SIGN_CC("." #n)                                                                        \
+    }
 #define WRTC(n)                                                                                    \
-    {"OUT ." #n ",CTRL", "", "IOPORT(CTRL) = ." #n ";", "Output ." #n " to CTRL", RS_##n, "None",  \
-     "Unchanged"}
+    {                                                                                              \
+        "OUT ." #n ",CTRL", "", "IOPORT(CTRL) = ." #n ";", "Output ." #n " to CTRL", RS_##n,       \
+            "None", "Unchanged"                                                                    \
+    }
 #define WRTD(n)                                                                                    \
-    {"OUT ." #n ",DATA", "", "IOPORT(DATA) = ." #n ";", "Output ." #n " to DATA", RS_##n, "None",  \
-     "Unchanged"}
+    {                                                                                              \
+        "OUT ." #n ",DATA", "", "IOPORT(DATA) = ." #n ";", "Output ." #n " to DATA", RS_##n,       \
+            "None", "Unchanged"                                                                    \
+    }
 #define WRTE(n)                                                                                    \
-    {"OUT ." #n, ",port", "IOPORT(port) = ." #n ";", "Output ." #n " to port", RS_##n, "None",     \
-     "Unchanged"}
+    {                                                                                              \
+        "OUT ." #n, ",port", "IOPORT(port) = ." #n ";", "Output ." #n " to port", RS_##n, "None",  \
+            "Unchanged"                                                                            \
+    }
 #define RRR(n)                                                                                     \
-    {"ROR ." #n,           "",           "." #n " = (." #n " >> 1) | (." #n " << 7);",             \
-     "Rotate ." #n " right", RSWCC_##n, ARITH_WRITES,                                              \
-     SIGN_CC("." #n)}
+    {                                                                                              \
+        "ROR ." #n, "", "." #n " = (." #n " >> 1) | (." #n " << 7);", "Rotate ." #n " right",      \
+            RSWCC_##n, ARITH_WRITES, SIGN_CC("." #n)                                               \
+    }
 #define RRL(n)                                                                                     \
-    {"ROL ." #n,          "",           "." #n " = (." #n " << 1) | (." #n " >> 7);",              \
-     "Rotate ." #n " left", RSWCC_##n, ARITH_WRITES,                                               \
-     SIGN_CC("." #n)}
+    {                                                                                              \
+        "ROL ." #n, "", "." #n " = (." #n " << 1) | (." #n " >> 7);", "Rotate ." #n " left",       \
+            RSWCC_##n, ARITH_WRITES, SIGN_CC("." #n)                                               \
+    }
 #define DAR(n)                                                                                     \
-    {"ADJ ." #n, "", "." #n " = BCD_ADJUST(." #n ");", "Decimal adjust", RSDAR_##n, "CC",         \
-     "Meaningless"}
+    {                                                                                              \
+        "ADJ ." #n, "", "." #n " = BCD_ADJUST(." #n ");", "Decimal adjust", RSDAR_##n, "CC",       \
+            "Meaningless"                                                                          \
+    }
 #define TMI(n)                                                                                     \
-    {"TEST ." #n, ",#imm", MASK_CC("." #n, "imm"), "Test bits", RS_##n, "CC",                     \
-     MASK_CC("." #n, "imm")}
+    {                                                                                              \
+        "TEST ." #n, ",#imm", MASK_CC("." #n, "imm"), "Test bits", RS_##n, "CC",                   \
+            MASK_CC("." #n, "imm")                                                                 \
+    }
 #define LOOP(mn, ops, test, act, ln, rd, wr, n)                                                    \
-    {mn, ops, "if (" test "." #n " != 0) " act ";", ln, rd, wr, "Unchanged"}
+    { mn, ops, "if (" test "." #n " != 0) " act ";", ln, rd, wr, "Unchanged" }
 #define BSNR(n)                                                                                    \
     LOOP("CALLNZ ." #n, ",$rel", "", "gosub rel", "Call if ." #n " not zero", RSSP_##n, "STACK", n)
 #define BSNA(n)                                                                                    \
@@ -160,13 +177,18 @@
          "None", n)
 // BRNR and BRNA put the register into the template: "BNZ" + ".1,$rel".
 #define BNZ_R(n)                                                                                   \
-    {"BNZ", "." #n ",$rel", "if (." #n " != 0) goto rel;", "Branch if ." #n " not zero", RS_##n,  \
-     "None", "Unchanged"}
+    {                                                                                              \
+        "BNZ", "." #n ",$rel", "if (." #n " != 0) goto rel;", "Branch if ." #n " not zero",        \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 #define BNZ_A(n)                                                                                   \
-    {"BNZ", "." #n ",/abs", "if (." #n " != 0) goto abs;", "Branch if ." #n " not zero", RS_##n,  \
-     "None", "Unchanged"}
+    {                                                                                              \
+        "BNZ", "." #n ",/abs", "if (." #n " != 0) goto abs;", "Branch if ." #n " not zero",        \
+            RS_##n, "None", "Unchanged"                                                            \
+    }
 
-#define UNDEFINED {"--------", "", "?", "-", "None", "None", "Undefined"}
+#define UNDEFINED                                                                                  \
+    { "--------", "", "?", "-", "None", "None", "Undefined" }
 
 #define T_EQ "if .CC == EQ then "
 #define T_GT "if .CC == GT then "
@@ -175,11 +197,14 @@
 #define F_GT "if .CC != GT then "
 #define F_LT "if .CC != LT then "
 
-#define RET_ROW(mn, cond, ln, rd) {mn, "", cond "return;", ln, rd, "STACK", "Unchanged"}
+#define RET_ROW(mn, cond, ln, rd)                                                                  \
+    { mn, "", cond "return;", ln, rd, "STACK", "Unchanged" }
 #define RETI_ROW(mn, cond, ln, rd)                                                                 \
-    {mn, "", cond "{ .U &= ~.I; return; }", ln, rd, "IOF, STACK", "Unchanged"}
-#define JUMP_ROW(mn, ops, cond, x, ln, rd) {mn, ops, cond "goto " x ";", ln, rd, "None", "Unchanged"}
-#define CALL_ROW(mn, ops, cond, x, ln, rd) {mn, ops, cond "gosub " x ";", ln, rd, "STACK", "Unchanged"}
+    { mn, "", cond "{ .U &= ~.I; return; }", ln, rd, "IOF, STACK", "Unchanged" }
+#define JUMP_ROW(mn, ops, cond, x, ln, rd)                                                         \
+    { mn, ops, cond "goto " x ";", ln, rd, "None", "Unchanged" }
+#define CALL_ROW(mn, ops, cond, x, ln, rd)                                                         \
+    { mn, ops, cond "gosub " x ";", ln, rd, "STACK", "Unchanged" }
 
 const OpcodeText op_text_ieee[256] = {
     // $0
@@ -239,8 +264,7 @@ const OpcodeText op_text_ieee[256] = {
     IRA(IOR),
     // $7
     ALL4(REDD),
-    {"AND .U", ",#~imm", ".U &= ~(imm & %01100111);", "Bit clear", "None", PSU_WRITES,
-     "Unchanged"},
+    {"AND .U", ",#~imm", ".U &= ~(imm & %01100111);", "Bit clear", "None", PSU_WRITES, "Unchanged"},
     {"AND .L", ",#~imm", ".L &= ~imm;", "Bit clear", "None", PSL_ALL,
      ".CC &= ~((imm & $C0) >> 6);"},
     {"OR .U", ",#imm", ".U |= imm & %01100111;", "Bit set", "None", PSU_WRITES, "Unchanged"},

@@ -72,49 +72,63 @@
 
 // One row of a form; F the family, mn its mnemonic stem, ln its long name stem.
 #define ROW_Z(F, mn, ln, n)                                                                        \
-    {mn "Z r" #n, "", P_##F("r0", "r" #n), ln, RD_##F(n), WR_##F, CC_##F("r0", "r" #n)}
+    { mn "Z r" #n, "", P_##F("r0", "r" #n), ln, RD_##F(n), WR_##F, CC_##F("r0", "r" #n) }
 #define ROW_I(F, mn, ln, n)                                                                        \
-    {mn "I,r" #n,          "$vv",  P_##F("r" #n, "$vv"), ln " Immediate", RD_##F(n), WR_##F,       \
-     CC_##F("r" #n, "$vv")}
+    {                                                                                              \
+        mn "I,r" #n, "$vv", P_##F("r" #n, "$vv"), ln " Immediate", RD_##F(n), WR_##F,              \
+            CC_##F("r" #n, "$vv")                                                                  \
+    }
 #define ROW_R(F, mn, ln, n)                                                                        \
-    {mn "R,r" #n,    "$aaaa", P_##F("r" #n, "*($aaaa)"), ln " Relative", RD_##F(n), WR_##F,        \
-     CC_##F("r" #n, "*($aaaa)")}
+    {                                                                                              \
+        mn "R,r" #n, "$aaaa", P_##F("r" #n, "*($aaaa)"), ln " Relative", RD_##F(n), WR_##F,        \
+            CC_##F("r" #n, "*($aaaa)")                                                             \
+    }
 #define ROW_A(F, mn, ln, n)                                                                        \
-    {mn "A,r" #n,    "$aaaa", P_##F("r" #n, "*($aaaa)"), ln " Absolute", RD_##F(n), WR_##F,        \
-     CC_##F("r" #n, "*($aaaa)")}
-#define X4(ROW, F, mn, ln) ROW(F, mn, ln, 0), ROW(F, mn, ln, 1), ROW(F, mn, ln, 2), ROW(F, mn, ln, 3)
+    {                                                                                              \
+        mn "A,r" #n, "$aaaa", P_##F("r" #n, "*($aaaa)"), ln " Absolute", RD_##F(n), WR_##F,        \
+            CC_##F("r" #n, "*($aaaa)")                                                             \
+    }
+#define X4(ROW, F, mn, ln)                                                                         \
+    ROW(F, mn, ln, 0), ROW(F, mn, ln, 1), ROW(F, mn, ln, 2), ROW(F, mn, ln, 3)
 #define FORMS_IRA(F, mn, ln) X4(ROW_I, F, mn, ln), X4(ROW_R, F, mn, ln), X4(ROW_A, F, mn, ln)
 #define FORMS_RA(F, mn, ln) X4(ROW_R, F, mn, ln), X4(ROW_A, F, mn, ln)
 
 // Families with one register operand.
 #define ALL4(M) M(0), M(1), M(2), M(3)
 #define REDC(n)                                                                                    \
-    {"REDC,r" #n, "", "r" #n " = IOPORT(CTRL);", "Read Control", RS_##n, "CC", SIGN_CC("r" #n)}
+    { "REDC,r" #n, "", "r" #n " = IOPORT(CTRL);", "Read Control", RS_##n, "CC", SIGN_CC("r" #n) }
 #define REDD(n)                                                                                    \
-    {"REDD,r" #n, "", "r" #n " = IOPORT(DATA);", "Read Data", RS_##n, "CC", SIGN_CC("r" #n)}
+    { "REDD,r" #n, "", "r" #n " = IOPORT(DATA);", "Read Data", RS_##n, "CC", SIGN_CC("r" #n) }
 #define REDE(n)                                                                                    \
-    {"REDE,r" #n, "$vv", "r" #n " = IOPORT($vv);", "Read Extended", RS_##n, "CC", SIGN_CC("r" #n)}
+    { "REDE,r" #n, "$vv", "r" #n " = IOPORT($vv);", "Read Extended", RS_##n, "CC", SIGN_CC("r" #n) }
 #define WRTC(n)                                                                                    \
-    {"WRTC,r" #n, "", "IOPORT(CTRL) = r" #n ";", "Write Control", RS_##n, "None", "Unchanged"}
-#define WRTD(n) {"WRTD,r" #n, "", "IOPORT(DATA) = r" #n ";", "Write Data", RS_##n, "None", "Unchanged"}
+    { "WRTC,r" #n, "", "IOPORT(CTRL) = r" #n ";", "Write Control", RS_##n, "None", "Unchanged" }
+#define WRTD(n)                                                                                    \
+    { "WRTD,r" #n, "", "IOPORT(DATA) = r" #n ";", "Write Data", RS_##n, "None", "Unchanged" }
 #define WRTE(n)                                                                                    \
-    {"WRTE,r" #n, "$vv", "IOPORT($vv) = r" #n ";", "Write Extended", RS_##n, "None", "Unchanged"}
+    { "WRTE,r" #n, "$vv", "IOPORT($vv) = r" #n ";", "Write Extended", RS_##n, "None", "Unchanged" }
 #define RRR(n)                                                                                     \
-    {"RRR,r" #n,           "",           "r" #n " = (r" #n " >> 1) | (r" #n " << 7);",             \
-     "Rotate Register Right", RSWCC_##n, ARITH_WRITES,                                             \
-     SIGN_CC("r" #n)}
+    {                                                                                              \
+        "RRR,r" #n, "", "r" #n " = (r" #n " >> 1) | (r" #n " << 7);", "Rotate Register Right",     \
+            RSWCC_##n, ARITH_WRITES, SIGN_CC("r" #n)                                               \
+    }
 #define RRL(n)                                                                                     \
-    {"RRL,r" #n,          "",           "r" #n " = (r" #n " << 1) | (r" #n " >> 7);",              \
-     "Rotate Register Left", RSWCC_##n, ARITH_WRITES,                                              \
-     SIGN_CC("r" #n)}
+    {                                                                                              \
+        "RRL,r" #n, "", "r" #n " = (r" #n " << 1) | (r" #n " >> 7);", "Rotate Register Left",      \
+            RSWCC_##n, ARITH_WRITES, SIGN_CC("r" #n)                                               \
+    }
 #define DAR(n)                                                                                     \
-    {"DAR,r" #n, "", "r" #n " = BCD_ADJUST(r" #n ");", "Decimal Adjust Register", RSDAR_##n, "CC", \
-     "Meaningless"}
+    {                                                                                              \
+        "DAR,r" #n, "", "r" #n " = BCD_ADJUST(r" #n ");", "Decimal Adjust Register", RSDAR_##n,    \
+            "CC", "Meaningless"                                                                    \
+    }
 #define TMI(n)                                                                                     \
-    {"TMI,r" #n,          "$vv",  MASK_CC("r" #n, "$vv"), "Test under Mask Immediate", RS_##n,     \
-     "CC", MASK_CC("r" #n, "$vv")}
+    {                                                                                              \
+        "TMI,r" #n, "$vv", MASK_CC("r" #n, "$vv"), "Test under Mask Immediate", RS_##n, "CC",      \
+            MASK_CC("r" #n, "$vv")                                                                 \
+    }
 #define LOOP(mn, test, act, ln, rd, wr, n)                                                         \
-    {mn ",r" #n, "$aaaa", "if (" test "r" #n " != 0) " act " $aaaa;", ln, rd, wr, "Unchanged"}
+    { mn ",r" #n, "$aaaa", "if (" test "r" #n " != 0) " act " $aaaa;", ln, rd, wr, "Unchanged" }
 #define BRNR(n) LOOP("BRNR", "", "goto", "Branch on Non-Zero Register, Relative", RS_##n, "None", n)
 #define BRNA(n) LOOP("BRNA", "", "goto", "Branch on Non-Zero Register, Absolute", RS_##n, "None", n)
 #define BSNR(n)                                                                                    \
@@ -132,7 +146,8 @@
 #define BDRA(n)                                                                                    \
     LOOP("BDRA", "--", "goto", "Branch on Decrementing Register, Absolute", RS_##n, "None", n)
 
-#define UNDEFINED {"-------", "", "?", "-", "None", "None", "Undefined"}
+#define UNDEFINED                                                                                  \
+    { "-------", "", "?", "-", "None", "None", "Undefined" }
 
 // Conditional returns, branches and calls. The condition prefixes of the two
 // notations: T for "condition true", F for "condition false".
@@ -151,10 +166,14 @@
 
 #define RETE_ACT "{ PSU &= ~PSU_II; return; }"
 
-#define RET_ROW(mn, cond, ln, rd) {mn, "", cond "return;", ln, rd, "SP", "Unchanged"}
-#define RETE_ROW(mn, cond, ln, rd) {mn, "", cond RETE_ACT, ln, rd, "II, SP", "Unchanged"}
-#define GOTO_ROW(mn, ops, cond, ln, rd) {mn, ops, cond "goto $aaaa;", ln, rd, "None", "Unchanged"}
-#define GOSUB_ROW(mn, cond, ln, rd) {mn, "$aaaa", cond "gosub $aaaa;", ln, rd, "SP", "Unchanged"}
+#define RET_ROW(mn, cond, ln, rd)                                                                  \
+    { mn, "", cond "return;", ln, rd, "SP", "Unchanged" }
+#define RETE_ROW(mn, cond, ln, rd)                                                                 \
+    { mn, "", cond RETE_ACT, ln, rd, "II, SP", "Unchanged" }
+#define GOTO_ROW(mn, ops, cond, ln, rd)                                                            \
+    { mn, ops, cond "goto $aaaa;", ln, rd, "None", "Unchanged" }
+#define GOSUB_ROW(mn, cond, ln, rd)                                                                \
+    { mn, "$aaaa", cond "gosub $aaaa;", ln, rd, "SP", "Unchanged" }
 
 // Rows $14-$17, $34-$37, $38-$3F and $B8-$BF: the same mnemonics in both
 // notations except the unconditional call (BSTR,un / BSR).
@@ -166,10 +185,10 @@
 #define RETE_GROUP(N)                                                                              \
     RETE_ROW("RETE,eq", N##_TEQ, "Return from Subroutine and Enable Interrupt, Conditional",       \
              "SP, CC"),                                                                            \
-        RETE_ROW("RETE,gt", N##_TGT,                                                               \
-                 "Return from Subroutine and Enable Interrupt, Conditional", "SP, CC"),            \
-        RETE_ROW("RETE,lt", N##_TLT,                                                               \
-                 "Return from Subroutine and Enable Interrupt, Conditional", "SP, CC"),            \
+        RETE_ROW("RETE,gt", N##_TGT, "Return from Subroutine and Enable Interrupt, Conditional",   \
+                 "SP, CC"),                                                                        \
+        RETE_ROW("RETE,lt", N##_TLT, "Return from Subroutine and Enable Interrupt, Conditional",   \
+                 "SP, CC"),                                                                        \
         RETE_ROW("RETE,un", "", "Return from Subroutine and Enable Interrupt", "SP")
 #define BST_GROUP(N, mn, m3, form)                                                                 \
     GOSUB_ROW(mn ",eq", N##_TEQ, "Branch to Subroutine on Condition True, " form, "SP, CC"),       \
@@ -183,16 +202,17 @@
 
 // $B0-$BF: identical mnemonics in both notations.
 #define B_LINE(N)                                                                                  \
-    ALL4(WRTC), {"TPSU", "$vv", MASK_CC("PSU", "$vv"), "Test Program Status, Upper", PSU_ALL, "CC", \
-                 MASK_CC("PSU", "$vv")},                                                           \
-        {"TPSL", "$vv", MASK_CC("PSL", "$vv"), "Test Program Status, Lower", PSL_ALL, "CC",        \
-         MASK_CC("PSL", "$vv")},                                                                   \
+    ALL4(WRTC), {"TPSU",  "$vv", MASK_CC("PSU", "$vv"), "Test Program Status, Upper",              \
+                 PSU_ALL, "CC",  MASK_CC("PSU", "$vv")},                                           \
+        {"TPSL",  "$vv", MASK_CC("PSL", "$vv"), "Test Program Status, Lower",                      \
+         PSL_ALL, "CC",  MASK_CC("PSL", "$vv")},                                                   \
         UNDEFINED, UNDEFINED, BSF_ROWS(N, "BSFR", "Relative"),                                     \
-        {"ZBSR", "$aaaa", "gosub $aaaa;", "Zero Branch to Subroutine, Relative", "SP", "SP",       \
-         "Unchanged"},                                                                             \
-        BSF_ROWS(N, "BSFA", "Absolute"),                                                           \
-        {"BSXA,r3", "BSXA $aaaa,r3", "gosub $aaaa + r3;", "Branch to Subroutine Indexed, Absolute",   \
-         "SP, RS", "SP", "Unchanged"}
+        {"ZBSR", "$aaaa", "gosub $aaaa;", "Zero Branch to Subroutine, Relative",                   \
+         "SP",   "SP",    "Unchanged"},                                                            \
+        BSF_ROWS(N, "BSFA", "Absolute"), {                                                         \
+        "BSXA,r3", "BSXA $aaaa,r3", "gosub $aaaa + r3;", "Branch to Subroutine Indexed, Absolute", \
+            "SP, RS", "SP", "Unchanged"                                                            \
+    }
 
 // Every row that is the same in both notations, as lines of 16 opcodes.
 #define LINE_0                                                                                     \
@@ -201,13 +221,19 @@
         ROW_Z(LOD, "LOD", "Load from Register Zero", 2),                                           \
         ROW_Z(LOD, "LOD", "Load from Register Zero", 3), FORMS_IRA(LOD, "LOD", "Load")
 #define LINE_1_START                                                                               \
-    {"LDPL", "$aaaa", "PSL = *($aaaa);", "Load Program Status, Lower, Absolute", "None", PSL_ALL,  \
+    {"LDPL",                                                                                       \
+     "$aaaa",                                                                                      \
+     "PSL = *($aaaa);",                                                                            \
+     "Load Program Status, Lower, Absolute",                                                       \
+     "None",                                                                                       \
+     PSL_ALL,                                                                                      \
      "CC = (*($aaaa) & $C0) >> 6;"},                                                               \
-        {"STPL", "$aaaa", "*($aaaa) = PSL;", "Store Program Status, Lower, Absolute", PSL_ALL,     \
-         "None", "Undefined"},                                                                     \
-        {"SPSU", "", "r0 = PSU;", "Store Program Status, Upper", PSU_ALL, "CC", SIGN_CC("r0")},    \
-        {"SPSL", "", "r0 = PSL;", "Store Program Status, Lower to Register Zero", PSL_ALL, "CC",   \
-         SIGN_CC("r0")}
+        {"STPL",  "$aaaa", "*($aaaa) = PSL;", "Store Program Status, Lower, Absolute",             \
+         PSL_ALL, "None",  "Undefined"},                                                           \
+        {"SPSU", "", "r0 = PSU;", "Store Program Status, Upper", PSU_ALL, "CC", SIGN_CC("r0")}, {  \
+        "SPSL", "", "r0 = PSL;", "Store Program Status, Lower to Register Zero", PSL_ALL, "CC",    \
+            SIGN_CC("r0")                                                                          \
+    }
 #define LINE_2                                                                                     \
     {"EORZ r0", "", "r0 = 0;", "Exclusive OR to Register Zero", "None", "CC", "CC = EQ;"},         \
         ROW_Z(EOR, "EOR", "Exclusive OR to Register Zero", 1),                                     \
@@ -216,36 +242,72 @@
         FORMS_IRA(EOR, "EOR", "Exclusive OR")
 #define LINE_4                                                                                     \
     {"HALT", "", "halt;", "Halt, Enter Wait State", "None", "None", "Unchanged"},                  \
-        ROW_Z(AND, "AND", "AND to Register Zero", 1), ROW_Z(AND, "AND", "AND to Register Zero", 2), \
+        ROW_Z(AND, "AND", "AND to Register Zero", 1),                                              \
+        ROW_Z(AND, "AND", "AND to Register Zero", 2),                                              \
         ROW_Z(AND, "AND", "AND to Register Zero", 3), FORMS_IRA(AND, "AND", "AND")
 #define LINE_5 ALL4(RRR), ALL4(REDE), ALL4(BRNR), ALL4(BRNA)
-#define LINE_6 X4(ROW_Z, IOR, "IOR", "Inclusive OR to Register Zero"), FORMS_IRA(IOR, "IOR", "Inclusive OR")
+#define LINE_6                                                                                     \
+    X4(ROW_Z, IOR, "IOR", "Inclusive OR to Register Zero"), FORMS_IRA(IOR, "IOR", "Inclusive OR")
 #define LINE_7                                                                                     \
     ALL4(REDD),                                                                                    \
-        {"CPSU", "$vv", "PSU &= ~($vv & %01100111);", "Clear Program Status, Upper", "None",       \
-         "F, II, UF1, UF2, SP", "Unchanged"},                                                      \
-        {"CPSL", "$vv", "PSL &= ~$vv;", "Clear Program Status, Lower", "None", PSL_ALL,            \
+        {"CPSU",                                                                                   \
+         "$vv",                                                                                    \
+         "PSU &= ~($vv & %01100111);",                                                             \
+         "Clear Program Status, Upper",                                                            \
+         "None",                                                                                   \
+         "F, II, UF1, UF2, SP",                                                                    \
+         "Unchanged"},                                                                             \
+        {"CPSL",                                                                                   \
+         "$vv",                                                                                    \
+         "PSL &= ~$vv;",                                                                           \
+         "Clear Program Status, Lower",                                                            \
+         "None",                                                                                   \
+         PSL_ALL,                                                                                  \
          "CC &= ~(($vv & $C0) >> 6);"},                                                            \
-        {"PPSU", "$vv", "PSU |= $vv & %01100111;", "Preset Program Status, Upper", "None",         \
-         "F, II, UF1, UF2, SP", "Unchanged"},                                                      \
-        {"PPSL", "$vv", "PSL |= $vv;", "Preset Program Status, Lower", "None", PSL_ALL,            \
+        {"PPSU",                                                                                   \
+         "$vv",                                                                                    \
+         "PSU |= $vv & %01100111;",                                                                \
+         "Preset Program Status, Upper",                                                           \
+         "None",                                                                                   \
+         "F, II, UF1, UF2, SP",                                                                    \
+         "Unchanged"},                                                                             \
+        {"PPSL",                                                                                   \
+         "$vv",                                                                                    \
+         "PSL |= $vv;",                                                                            \
+         "Preset Program Status, Lower",                                                           \
+         "None",                                                                                   \
+         PSL_ALL,                                                                                  \
          "CC |= ($vv & $C0) >> 6;"},                                                               \
         ALL4(BSNR), ALL4(BSNA)
 #define LINE_8 X4(ROW_Z, ADD, "ADD", "Add to Register Zero"), FORMS_IRA(ADD, "ADD", "Add")
 #define LINE_9_START                                                                               \
     UNDEFINED, UNDEFINED,                                                                          \
-        {"LPSU", "", "PSU &= %10000000; PSU |= (r0 & %01100111);", "Load Program Status, Upper",   \
-         "None", "F, II, UF1, UF2, SP", "Unchanged"},                                              \
-        {"LPSL", "", "PSL = r0;", "Load Program Status, Lower from Register Zero", "None",         \
-         PSL_ALL, "CC = (r0 & $C0) >> 6;"},                                                        \
+        {"LPSU",                                                                                   \
+         "",                                                                                       \
+         "PSU &= %10000000; PSU |= (r0 & %01100111);",                                             \
+         "Load Program Status, Upper",                                                             \
+         "None",                                                                                   \
+         "F, II, UF1, UF2, SP",                                                                    \
+         "Unchanged"},                                                                             \
+        {"LPSL",                                                                                   \
+         "",                                                                                       \
+         "PSL = r0;",                                                                              \
+         "Load Program Status, Lower from Register Zero",                                          \
+         "None",                                                                                   \
+         PSL_ALL,                                                                                  \
+         "CC = (r0 & $C0) >> 6;"},                                                                 \
         ALL4(DAR)
 #define BXA_ROW                                                                                    \
-    {"BXA,r3", "BXA $aaaa,r3", "goto $aaaa + r3;", "Branch Indexed, Absolute", "RS", "None",       \
-     "Unchanged"}
-#define ZBRR_ROW {"ZBRR", "$aaaa", "goto $aaaa;", "Zero Branch, Relative", "None", "None", "Unchanged"}
+    {                                                                                              \
+        "BXA,r3", "BXA $aaaa,r3", "goto $aaaa + r3;", "Branch Indexed, Absolute", "RS", "None",    \
+            "Unchanged"                                                                            \
+    }
+#define ZBRR_ROW                                                                                   \
+    { "ZBRR", "$aaaa", "goto $aaaa;", "Zero Branch, Relative", "None", "None", "Unchanged" }
 #define LINE_A                                                                                     \
-    {"SUBZ r0", "", "r0 = 0;", "Subtract from Register Zero", "WC, C", ARITH_WRITES,               \
-     SIGN_CC("r0")},                                                                               \
+    {                                                                                              \
+        "SUBZ r0", "",           "r0 = 0;",    "Subtract from Register Zero",                      \
+        "WC, C",   ARITH_WRITES, SIGN_CC("r0")},                                                   \
         ROW_Z(SUB, "SUB", "Subtract from Register Zero", 1),                                       \
         ROW_Z(SUB, "SUB", "Subtract from Register Zero", 2),                                       \
         ROW_Z(SUB, "SUB", "Subtract from Register Zero", 3), FORMS_IRA(SUB, "SUB", "Subtract")

@@ -1,0 +1,567 @@
+#include "cpu/optables.h"
+
+#include "core/emu.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Processor cycles of an opcode (three clock periods each).
+u32 cycles_of(u32 op) {
+    return op_cycles[op] / 3;
+}
+
+bool is_undefined_opcode(u32 op) {
+    return op == 0x90 || op == 0x91 || op == 0xB6 || op == 0xB7 || (op >= 0xC4 && op <= 0xC7);
+}
+
+bool same_text(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}
+
+bool contains(const char* text, const char* part) {
+    return std::strstr(text, part) != nullptr;
+}
+
+// Everything the adaptation may touch, for before/after comparisons.
+struct Snapshot {
+    std::vector<u32> length, cycles;
+    std::vector<std::string> texts;
+
+    static Snapshot take() {
+        Snapshot s;
+        s.length.assign(op_length, op_length + 256);
+        s.cycles.assign(op_cycles, op_cycles + 256);
+        for (u32 n = 0; n < NOTATIONS; n++)
+            for (u32 op = 0; op < 256; op++) {
+                const OpcodeText& t = op_text[n][op];
+                for (const char* f : {t.mnemonic, t.operands, t.pseudocode, t.long_name,
+                                      t.flags_read, t.flags_written, t.cc_effect})
+                    s.texts.push_back(f);
+            }
+        return s;
+    }
+    bool operator==(const Snapshot&) const = default;
+};
+
+class OpTables : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_notation = dis_notation;
+        saved_type = cpu_type;
+        saved_machine = machine;
+        saved_psu = cpu_psu;
+        dis_notation = NOTATION_SIGNETICS;
+        cpu_type = CPU_2650;
+        machine = ARCADIA;
+        cpu_reset_op_tables();
+    }
+    void TearDown() override {
+        dis_notation = saved_notation;
+        cpu_type = saved_type;
+        machine = saved_machine;
+        cpu_psu = saved_psu;
+        cpu_reset_op_tables();
+    }
+    void adapt(u32 type, u32 notation = NOTATION_SIGNETICS) {
+        cpu_type = type;
+        dis_notation = notation;
+        cpu_apply_type_tables();
+    }
+
+    u32 saved_notation = 0, saved_type = 0, saved_machine = 0;
+    u8 saved_psu = 0;
+};
+
+} // namespace
+
+// Instruction lengths of the published instruction set, by addressing mode.
+TEST_F(OpTables, LengthsFollowTheAddressingModes) {
+    adapt(CPU_2650B);
+    for (u32 op = 0; op < 256; op++) {
+        const u32 slot = op & 0x0F;
+        SCOPED_TRACE(op);
+        if (slot >= 0x0C) {
+            EXPECT_EQ(op_length[op], 3u) << "absolute forms and absolute branches";
+        } else if (slot >= 0x08) {
+            EXPECT_EQ(op_length[op], 2u) << "relative forms, relative and zero-page branches";
+        } else if ((op & 0x10) == 0 && slot >= 4) {
+            EXPECT_EQ(op_length[op], 2u) << "immediate forms";
+        } else if ((op & 0x10) == 0) {
+            EXPECT_EQ(op_length[op], 1u) << "register forms";
+        }
+    }
+    // The odd rows between register and relative slots.
+    for (u32 op : {0x12, 0x13, 0x14, 0x17, 0x30, 0x34, 0x37, 0x50, 0x70, 0x92, 0x93, 0x94, 0x97,
+                   0xB0, 0xD0, 0xF0, 0xF3})
+        EXPECT_EQ(op_length[op], 1u) << std::hex << op;
+    for (u32 op : {0x54, 0x57, 0x74, 0x75, 0x76, 0x77, 0xB4, 0xB5, 0xD4, 0xD7, 0xF4, 0xF7})
+        EXPECT_EQ(op_length[op], 2u) << std::hex << op;
+    EXPECT_EQ(op_length[0x10], 3u); // LDPL
+    EXPECT_EQ(op_length[0x11], 3u); // STPL
+}
+
+// Durations agree with the interpreter's timing in processor cycles.
+TEST_F(OpTables, CyclesPerInstructionGroup) {
+    adapt(CPU_2650);
+    for (u32 hi = 0x00; hi < 0x100; hi += 0x20) {
+        for (u32 r = 0; r < 4; r++) {
+            EXPECT_EQ(cycles_of(hi + r), 2u) << "register form " << std::hex << hi + r;
+            EXPECT_EQ(cycles_of(hi + 4 + r), 2u) << "immediate form " << std::hex << hi + 4 + r;
+            EXPECT_EQ(cycles_of(hi + 8 + r), 3u) << "relative form " << std::hex << hi + 8 + r;
+            EXPECT_EQ(cycles_of(hi + 12 + r), 4u) << "absolute form " << std::hex << hi + 12 + r;
+        }
+    }
+    // Every branch and call, relative or absolute, conditional or not: 3 cycles.
+    for (u32 hi = 0x10; hi < 0x100; hi += 0x20)
+        for (u32 slot = 8; slot < 16; slot++)
+            EXPECT_EQ(cycles_of(hi + slot), 3u) << std::hex << hi + slot;
+    for (u32 op : {0x12, 0x13, 0x92, 0x93, 0x50, 0xD0, 0x30, 0x70, 0xB0, 0xF0})
+        EXPECT_EQ(cycles_of(op), 2u) << std::hex << op; // SPSx LPSx RRR RRL REDC REDD WRTC WRTD
+    for (u32 op :
+         {0x54, 0xD4, 0x94, 0xF4, 0x74, 0x75, 0x76, 0x77, 0xB4, 0xB5, 0x14, 0x17, 0x34, 0x37})
+        EXPECT_EQ(cycles_of(op), 3u) << std::hex << op; // REDE WRTE DAR TMI xPSx RETC RETE
+}
+
+TEST_F(OpTables, FixedContentsBeforeAnyAdaptation) {
+    EXPECT_EQ(op_cycles[0x40], 3u); // HALT
+    EXPECT_EQ(op_cycles[0xC0], 6u); // NOP
+    EXPECT_EQ(op_cycles[0x81], 6u);
+    EXPECT_EQ(op_length[0x10], 3u);
+    EXPECT_EQ(op_cycles[0x10], 12u);
+    EXPECT_EQ(op_length[0xB6], 2u); // undefined opcodes keep their slot's values
+    EXPECT_EQ(op_cycles[0xB6], 6u);
+    EXPECT_EQ(op_length[0xC5], 2u);
+    EXPECT_EQ(op_cycles[0xC5], 6u);
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        EXPECT_TRUE(contains(op_text[n][0x12].flags_read, "UF1")) << n;
+        EXPECT_TRUE(contains(op_text[n][0x74].pseudocode, "%01100111")) << n;
+        EXPECT_TRUE(contains(op_text[n][0x92].pseudocode, "%10000000")) << n;
+        EXPECT_STRNE(op_text[n][0x10].mnemonic, "-------") << n;
+    }
+    EXPECT_STREQ(op_text[NOTATION_NEW_CALM][0x10].long_name, "Move *abs into PSL");
+    EXPECT_STREQ(op_text[NOTATION_IEEE][0x11].long_name, "Store .L in *(abs)");
+}
+
+TEST_F(OpTables, Plain2650HasNoLdplStplAndSlowerRegisterForms) {
+    cpu_psu = 0xFF;
+    adapt(CPU_2650);
+    EXPECT_EQ(cpu_psu, 0xE7) << "UF1 and UF2 cleared, other PSU bits kept";
+    for (u32 op : {0x10, 0x11}) {
+        EXPECT_EQ(op_length[op], 1u);
+        EXPECT_EQ(op_cycles[op], 6u);
+        const OpcodeText& t = op_text[NOTATION_SIGNETICS][op];
+        EXPECT_STREQ(t.mnemonic, "-------");
+        EXPECT_STREQ(t.operands, "");
+        EXPECT_STREQ(t.pseudocode, "?");
+        EXPECT_STREQ(t.long_name, "-");
+    }
+    EXPECT_STREQ(op_text[0][0x10].flags_written, "None");
+    EXPECT_STREQ(op_text[0][0x10].cc_effect, "Undefined");
+    EXPECT_STREQ(op_text[0][0x11].flags_read, "None");
+    EXPECT_EQ(op_cycles[0x40], 6u);
+    EXPECT_EQ(op_cycles[0xC0], 6u);
+
+    // The Interton VC 4000 treats $10 as three bytes long.
+    machine = INTERTON;
+    adapt(CPU_2650);
+    EXPECT_EQ(op_length[0x10], 3u);
+    EXPECT_EQ(op_length[0x11], 1u);
+}
+
+TEST_F(OpTables, Model2650BHasLdplStplAndFastRegisterForms) {
+    cpu_psu = 0x18;
+    adapt(CPU_2650B);
+    EXPECT_EQ(cpu_psu, 0x18) << "the 2650B keeps its user flags";
+    for (u32 op : {0x00, 0x40, 0x81, 0xC0, 0xE3, 0x22})
+        EXPECT_EQ(op_cycles[op], 3u) << std::hex << op;
+    EXPECT_EQ(op_cycles[0x84], 6u) << "immediate forms are not affected";
+    for (u32 op : {0x10, 0x11}) {
+        EXPECT_EQ(op_length[op], 3u);
+        EXPECT_EQ(op_cycles[op], 12u);
+    }
+    EXPECT_STREQ(op_text[0][0x10].mnemonic, "LDPL");
+    EXPECT_STREQ(op_text[0][0x11].mnemonic, "STPL");
+    EXPECT_STREQ(op_text[0][0x10].cc_effect, "CC = (*($aaaa) & $C0) >> 6;");
+    EXPECT_STREQ(op_text[0][0x74].pseudocode, "PSU &= ~($vv & %01111111);");
+    EXPECT_STREQ(op_text[0][0x92].pseudocode, "PSU = (r0 & %01111111);");
+}
+
+TEST_F(OpTables, PsuTextsFollowTheVariantInEveryNotation) {
+    const u32 psu_rows[] = {0x12, 0xB4};
+    const u32 writers[] = {0x74, 0x76, 0x92};
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        SCOPED_TRACE(n);
+        adapt(CPU_2650, n);
+        for (u32 op : psu_rows)
+            EXPECT_FALSE(contains(op_text[n][op].flags_read, "UF"));
+        for (u32 op : writers) {
+            EXPECT_FALSE(contains(op_text[n][op].flags_written, "UF"));
+            EXPECT_TRUE(contains(op_text[n][op].pseudocode, "%01100111"));
+        }
+        adapt(CPU_2650B, n);
+        for (u32 op : psu_rows)
+            EXPECT_TRUE(contains(op_text[n][op].flags_read, "UF1, UF2"));
+        for (u32 op : writers) {
+            EXPECT_TRUE(contains(op_text[n][op].flags_written, "UF1, UF2"));
+            EXPECT_TRUE(contains(op_text[n][op].pseudocode, "%01111111"));
+        }
+        EXPECT_STRNE(op_text[n][0x10].mnemonic, "-------");
+    }
+}
+
+// Switching the variant back and forth returns the tables exactly.
+TEST_F(OpTables, AdaptationTogglesBothWaysWithoutDrift) {
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        SCOPED_TRACE(n);
+        adapt(CPU_2650, n);
+        const Snapshot plain = Snapshot::take();
+        adapt(CPU_2650B, n);
+        const Snapshot model_b = Snapshot::take();
+        EXPECT_FALSE(plain == model_b);
+        adapt(CPU_2650, n);
+        EXPECT_TRUE(Snapshot::take() == plain);
+        adapt(CPU_2650B, n);
+        EXPECT_TRUE(Snapshot::take() == model_b);
+    }
+}
+
+TEST_F(OpTables, AdaptationChangesOnlyTheVariantEntries) {
+    adapt(CPU_2650);
+    const Snapshot plain = Snapshot::take();
+    adapt(CPU_2650B);
+    const Snapshot model_b = Snapshot::take();
+    std::set<u32> length_changes, cycle_changes, text_changes;
+    for (u32 op = 0; op < 256; op++) {
+        if (plain.length[op] != model_b.length[op]) length_changes.insert(op);
+        if (plain.cycles[op] != model_b.cycles[op]) cycle_changes.insert(op);
+    }
+    for (size_t i = 0; i < plain.texts.size(); i++)
+        if (plain.texts[i] != model_b.texts[i]) text_changes.insert(static_cast<u32>(i / 7));
+    EXPECT_EQ(length_changes, (std::set<u32>{0x10, 0x11}));
+    std::set<u32> expect_cycles{0x10, 0x11};
+    for (u32 hi = 0; hi < 0x100; hi += 0x20)
+        for (u32 r = 0; r < 4; r++)
+            expect_cycles.insert(hi + r);
+    EXPECT_EQ(cycle_changes, expect_cycles);
+    // Rows of notation 0 only (row index = notation * 256 + opcode).
+    EXPECT_EQ(text_changes, (std::set<u32>{0x10, 0x11, 0x12, 0x74, 0x76, 0x92, 0xB4}));
+}
+
+TEST_F(OpTables, AdaptationRewritesOnlyTheCurrentNotation) {
+    adapt(CPU_2650, NOTATION_OLD_CALM);
+    EXPECT_STREQ(op_text[NOTATION_OLD_CALM][0x10].mnemonic, "-------");
+    EXPECT_STREQ(op_text[NOTATION_SIGNETICS][0x10].mnemonic, "LDPL");
+    EXPECT_STREQ(op_text[NOTATION_IEEE][0x11].mnemonic, "ST .L");
+    // A notation number out of range is treated as the first notation.
+    adapt(CPU_2650, 7);
+    EXPECT_STREQ(op_text[NOTATION_SIGNETICS][0x10].mnemonic, "-------");
+}
+
+TEST_F(OpTables, EveryOpcodeHasTextsInEveryNotation) {
+    for (u32 type : {CPU_2650, CPU_2650B}) {
+        for (u32 n = 0; n < NOTATIONS; n++) {
+            adapt(type, n);
+            for (u32 op = 0; op < 256; op++) {
+                const OpcodeText& t = op_text[n][op];
+                SCOPED_TRACE(testing::Message() << "notation " << n << " opcode " << op);
+                ASSERT_NE(t.mnemonic, nullptr);
+                for (const char* f : {t.operands, t.pseudocode, t.long_name, t.flags_read,
+                                      t.flags_written, t.cc_effect})
+                    ASSERT_NE(f, nullptr);
+                EXPECT_GT(std::strlen(t.mnemonic), 0u);
+                EXPECT_GT(std::strlen(t.pseudocode), 0u);
+                EXPECT_GT(std::strlen(t.long_name), 0u);
+                EXPECT_GT(std::strlen(t.flags_read), 0u);
+                EXPECT_GT(std::strlen(t.flags_written), 0u);
+                EXPECT_GT(std::strlen(t.cc_effect), 0u);
+                const bool dashes = t.mnemonic[0] == '-';
+                const bool undefined =
+                    is_undefined_opcode(op) || (type == CPU_2650 && (op == 0x10 || op == 0x11));
+                EXPECT_EQ(dashes, undefined);
+                if (undefined) {
+                    const bool adapted = op == 0x10 || op == 0x11;
+                    EXPECT_STREQ(t.mnemonic, (n <= 1 || adapted) ? "-------" : "--------");
+                    EXPECT_STREQ(t.pseudocode, "?");
+                    EXPECT_STREQ(t.cc_effect, "Undefined");
+                }
+            }
+        }
+    }
+}
+
+// In the Signetics notation the operand template matches the length.
+TEST_F(OpTables, SigneticsTemplatesMatchInstructionLengths) {
+    adapt(CPU_2650B);
+    for (u32 op = 0; op < 256; op++) {
+        if (is_undefined_opcode(op)) continue;
+        const OpcodeText& t = op_text[NOTATION_SIGNETICS][op];
+        SCOPED_TRACE(testing::Message() << std::hex << op << " " << t.mnemonic);
+        switch (op_length[op]) {
+        case 1:
+            EXPECT_STREQ(t.operands, "");
+            break;
+        case 2:
+            EXPECT_TRUE(same_text(t.operands, "$vv") || same_text(t.operands, "$aaaa"));
+            EXPECT_EQ(same_text(t.operands, "$aaaa"), (op & 0x0F) >= 8);
+            break;
+        case 3:
+            EXPECT_TRUE(contains(t.operands, "$aaaa"));
+            break;
+        default:
+            ADD_FAILURE() << "length " << op_length[op];
+        }
+    }
+}
+
+TEST_F(OpTables, ExtendedSigneticsDiffersOnlyInBranchAndReturnMnemonics) {
+    std::set<u32> differ;
+    for (u32 op = 0; op < 256; op++)
+        if (!same_text(op_text[0][op].mnemonic, op_text[1][op].mnemonic)) differ.insert(op);
+    const std::set<u32> expected{0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F,
+                                 0x3B, 0x3F, 0x98, 0x99, 0x9A, 0x9C, 0x9D, 0x9E};
+    EXPECT_EQ(differ, expected);
+    EXPECT_STREQ(op_text[0][0x1B].mnemonic, "BCTR,un");
+    EXPECT_STREQ(op_text[1][0x1B].mnemonic, "BR");
+    EXPECT_STREQ(op_text[0][0x17].mnemonic, "RETC,un");
+    EXPECT_STREQ(op_text[1][0x17].mnemonic, "RET");
+    EXPECT_STREQ(op_text[0][0x37].mnemonic, "RETE,un");
+    EXPECT_STREQ(op_text[1][0x37].mnemonic, "RETE,un");
+    EXPECT_STREQ(op_text[1][0x99].pseudocode, "if <= goto $aaaa;");
+    EXPECT_STREQ(op_text[1][0x14].pseudocode, "if == return;");
+    // Each extended alternative is on a line of its own, ending in the form.
+    for (u32 op : {0x18u, 0x19u, 0x1Au, 0x98u, 0x99u, 0x9Au, 0x1Cu, 0x1Du, 0x1Eu, 0x9Cu}) {
+        const std::string name = op_text[1][op].long_name;
+        const std::string form = (op & 0x0F) < 0x0C ? ", Relative" : ", Absolute";
+        size_t start = 0, lines = 0;
+        while (start <= name.size()) {
+            size_t end = name.find('\n', start);
+            if (end == std::string::npos) end = name.size();
+            const std::string line = name.substr(start, end - start);
+            EXPECT_TRUE(line.size() > form.size() &&
+                        line.compare(line.size() - form.size(), form.size(), form) == 0)
+                << line;
+            lines++;
+            start = end + 1;
+        }
+        EXPECT_GE(lines, 2u) << std::hex << op;
+    }
+}
+
+TEST_F(OpTables, SigneticsRowsReadAsTheManualSpellsThem) {
+    const OpcodeText* s = op_text[NOTATION_SIGNETICS];
+    EXPECT_STREQ(s[0x00].mnemonic, "LODZ r0");
+    EXPECT_STREQ(s[0x00].long_name, "Load from Register Zero");
+    EXPECT_STREQ(s[0x20].pseudocode, "r0 = 0;");
+    EXPECT_STREQ(s[0x20].cc_effect, "CC = EQ;");
+    EXPECT_STREQ(s[0xC1].pseudocode, "r1 = r0;");
+    EXPECT_STREQ(s[0xC1].flags_read, "RS");
+    EXPECT_STREQ(s[0x34].pseudocode, "if CC == EQ then { PSU &= ~PSU_II; return; }");
+    EXPECT_STREQ(s[0x34].flags_written, "II, SP");
+    EXPECT_STREQ(s[0xD8].pseudocode, "if (++r0 != 0) goto $aaaa;");
+    EXPECT_STREQ(s[0x30].long_name, "Read Control");
+    EXPECT_STREQ(s[0x84].cc_effect, "if (r0 & $80) CC = LT; elif (r0 == 0) CC = EQ; else CC = GT;");
+    EXPECT_STREQ(s[0xE4].cc_effect,
+                 "if (r0 > $vv) CC = GT; elif (r0 < $vv) CC = LT; else CC = EQ;");
+    EXPECT_STREQ(s[0x9F].operands, "BXA $aaaa,r3");
+    EXPECT_STREQ(s[0x94].cc_effect, "Meaningless");
+    // Register forms name the register of the two low opcode bits.
+    char expect[16];
+    for (u32 r = 0; r < 4; r++) {
+        std::snprintf(expect, sizeof expect, "LODI,r%u", r);
+        EXPECT_STREQ(s[0x04 + r].mnemonic, expect);
+        std::snprintf(expect, sizeof expect, "ADDZ r%u", r);
+        EXPECT_STREQ(s[0x80 + r].mnemonic, expect);
+        std::snprintf(expect, sizeof expect, "BDRA,r%u", r);
+        EXPECT_STREQ(s[0xFC + r].mnemonic, expect);
+    }
+}
+
+TEST_F(OpTables, OtherNotationsSpellTheirOwnMnemonics) {
+    EXPECT_STREQ(op_text[NOTATION_OLD_CALM][0x00].mnemonic, "LOAD A,A");
+    EXPECT_STREQ(op_text[NOTATION_OLD_CALM][0x07].mnemonic, "LOAD D");
+    EXPECT_STREQ(op_text[NOTATION_OLD_CALM][0x07].operands, ",#imm");
+    EXPECT_STREQ(op_text[NOTATION_OLD_CALM][0xCA].operands, "LOAD .+rel,C");
+    EXPECT_STREQ(op_text[NOTATION_OLD_CALM][0x9B].operands, " 0+zero");
+    EXPECT_STREQ(op_text[NOTATION_NEW_CALM][0x2D].mnemonic, "XOR r1^abs,r1");
+    EXPECT_STREQ(op_text[NOTATION_NEW_CALM][0xBF].mnemonic, "CALL U^{r3}+abs");
+    EXPECT_STREQ(op_text[NOTATION_IEEE][0x5A].mnemonic, "BNZ");
+    EXPECT_STREQ(op_text[NOTATION_IEEE][0x5A].operands, ".2,$rel");
+    EXPECT_STREQ(op_text[NOTATION_IEEE][0x74].operands, ",#~imm");
+    const OpcodeText& bsxa = op_text[NOTATION_IEEE][0xBF];
+    EXPECT_STREQ(bsxa.mnemonic, "CALL /abs(.3)");
+    EXPECT_STREQ(bsxa.operands, "");
+    EXPECT_STREQ(bsxa.pseudocode, "gosub abs + .3;");
+    EXPECT_STREQ(bsxa.long_name, "Call always");
+    EXPECT_STREQ(bsxa.flags_read, "STACK, B");
+    EXPECT_STREQ(bsxa.flags_written, "STACK");
+    EXPECT_STREQ(bsxa.cc_effect, "Unchanged");
+}
+
+TEST(OpTablesNames, NumberPrefixesPerNotation) {
+    const char* hex[] = {"$", "$", "16'", "16'", "H'"};
+    const char* bin[] = {"%", "%", "2'", "2'", "B'"};
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        EXPECT_STREQ(dis_hex_prefix[n], hex[n]);
+        EXPECT_STREQ(dis_binary_prefix[n], bin[n]);
+    }
+}
+
+TEST(OpTablesNames, StatusFieldRowsFollowTheBitOrder) {
+    // PSU from bit 7 down, then PSL from bit 7 down, as the manual names them.
+    const char* psu[] = {"S", "F", "II", "UF1", "UF2", "SP"};
+    const char* psl[] = {"CC", "IDC", "RS", "WC", "OVF", "COM", "C"};
+    for (u32 i = 0; i < 6; i++)
+        EXPECT_STREQ(reg_names[REGNAME_S + i][0], psu[i]);
+    for (u32 i = 0; i < 7; i++)
+        EXPECT_STREQ(reg_names[REGNAME_CC + i][0], psl[i]);
+    EXPECT_STREQ(reg_names[REGNAME_WC][NOTATION_SIGNETICS + REGNAME_LONG], "With Carry");
+    EXPECT_STREQ(reg_names[REGNAME_IAR][NOTATION_OLD_CALM], "PC");
+    for (u32 row = 0; row < REGNAME_ROWS; row++)
+        for (u32 col = 0; col < 10; col++)
+            EXPECT_GT(std::strlen(reg_names[row][col]), 0u);
+}
+
+TEST(OpTablesNames, RegisterOperandNamesAgreeWithRegisterNames) {
+    char buf[32];
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        SCOPED_TRACE(n);
+        for (u32 r = 0; r < 7; r++) {
+            // Same spelling as the disassembler's registers, in upper case.
+            std::string upper = reg_names[REGNAME_R0 + r][n];
+            for (char& c : upper)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            EXPECT_EQ(upper, register_names[REGISTER_R0 + r][n]);
+        }
+        for (u32 i = 0; i < 8; i++) {
+            std::snprintf(buf, sizeof buf, "%sRAS%u", n == NOTATION_IEEE ? "." : "", i);
+            EXPECT_STREQ(register_names[REGISTER_RAS0 + i][n], buf);
+            EXPECT_STREQ(reg_names[REGNAME_RAS0 + i][n], buf);
+            std::snprintf(buf, sizeof buf, "Return Address Stack #%u", i);
+            EXPECT_STREQ(reg_names[REGNAME_RAS0 + i][n + REGNAME_LONG], buf);
+        }
+        EXPECT_STREQ(register_names[REGISTER_SP][n], reg_names[REGNAME_SP][n]);
+        EXPECT_STREQ(register_names[REGISTER_CC][n], reg_names[REGNAME_CC][n]);
+        EXPECT_STREQ(register_names[REGISTER_IAR][n], reg_names[REGNAME_IAR][n]);
+    }
+    EXPECT_STREQ(register_names[REGISTER_PSU][NOTATION_OLD_CALM], "U");
+    EXPECT_STREQ(register_names[REGISTER_PSL][NOTATION_IEEE], ".L");
+    EXPECT_STREQ(register_names[4][NOTATION_OLD_CALM], "B'");
+}
+
+TEST(OpTablesNames, AsciiControlNames) {
+    EXPECT_STREQ(ascii_control_names[0], "NUL");
+    EXPECT_STREQ(ascii_control_names[7], "BEL");
+    EXPECT_STREQ(ascii_control_names[10], "LF");
+    EXPECT_STREQ(ascii_control_names[13], "CR");
+    EXPECT_STREQ(ascii_control_names[27], "ESC");
+    EXPECT_STREQ(ascii_control_names[31], "US");
+    for (const auto& name : ascii_control_names) {
+        EXPECT_GE(std::strlen(name), 2u);
+        EXPECT_LE(std::strlen(name), 3u);
+    }
+}
+
+TEST(OpTablesNames, RelativeOffsets) {
+    EXPECT_EQ(rel_offset_table[0x00], 0);
+    EXPECT_EQ(rel_offset_table[0x3F], 63);
+    EXPECT_EQ(rel_offset_table[0x40], -64);
+    EXPECT_EQ(rel_offset_table[0x7F], -1);
+    EXPECT_EQ(rel_offset_table[0x80], 0);
+    EXPECT_EQ(rel_offset_table[0xC1], -63);
+    for (u32 b = 0; b < 256; b++) {
+        EXPECT_EQ(rel_offset_table[b], rel_offset_table[b ^ 0x80]) << "indirect bit ignored";
+        EXPECT_GE(rel_offset_table[b], -64);
+        EXPECT_LE(rel_offset_table[b], 63);
+        EXPECT_EQ(static_cast<u32>(rel_offset_table[b]) & 0x7F, b & 0x7F);
+    }
+}
+
+namespace {
+
+std::vector<std::string> flag_list(const char* text) {
+    std::vector<std::string> items;
+    std::string s = text;
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t end = s.find(", ", start);
+        if (end == std::string::npos) end = s.size();
+        items.push_back(s.substr(start, end - start));
+        start = end + 2;
+    }
+    return items;
+}
+
+bool lists(const char* text, const char* flag) {
+    for (const std::string& item : flag_list(text))
+        if (item == flag) return true;
+    return false;
+}
+
+// Opcodes whose two low bits select a register (r0 is never banked).
+bool has_register_field(u32 op) {
+    if ((op & 0x10) == 0) return op != 0x40 && op != 0xC0 && !is_undefined_opcode(op);
+    const u32 hi = op & 0xF0, slot = op & 0x0F;
+    switch (hi) {
+    case 0x30:
+    case 0x70:
+    case 0xB0:
+        return slot < 4 || (hi == 0x70 && slot >= 8);
+    case 0x50:
+    case 0xD0:
+    case 0xF0:
+        return true;
+    case 0x90:
+        return slot >= 4 && slot < 8;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TEST_F(OpTables, FlagListsAgreeWithTheOperationInEveryNotation) {
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        adapt(CPU_2650B, n);
+        const char* bank = n <= NOTATION_EXTENDED ? "RS" : "B";
+        const char* stack = (n == NOTATION_OLD_CALM || n == NOTATION_IEEE) ? "STACK" : "SP";
+        for (u32 op = 0; op < 256; op++) {
+            const OpcodeText& t = op_text[n][op];
+            SCOPED_TRACE(testing::Message() << "notation " << n << " opcode " << std::hex << op);
+            const bool writes_cc = lists(t.flags_written, "CC");
+            EXPECT_EQ(writes_cc,
+                      !same_text(t.cc_effect, "Unchanged") && !same_text(t.cc_effect, "Undefined"));
+            if (has_register_field(op)) {
+                EXPECT_EQ(lists(t.flags_read, bank), (op & 3) != 0);
+            }
+        }
+        // Calls and returns move the stack pointer; plain branches write nothing.
+        for (u32 op : {0x14, 0x17, 0x34, 0x37, 0x38, 0x3F, 0x7A, 0x7D, 0xB8, 0xBB, 0xBF}) {
+            EXPECT_TRUE(lists(op_text[n][op].flags_written, stack)) << std::hex << op;
+            EXPECT_TRUE(lists(op_text[n][op].flags_read, stack)) << std::hex << op;
+        }
+        for (u32 op : {0x18, 0x1F, 0x59, 0x5E, 0x98, 0x9B, 0x9F, 0xDA, 0xFC})
+            EXPECT_STREQ(op_text[n][op].flags_written, "None") << std::hex << op;
+    }
+}
+
+TEST_F(OpTables, ConditionalRowsTestTheConditionCode) {
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        for (u32 base : {0x14u, 0x18u, 0x1Cu, 0x34u, 0x38u, 0x3Cu, 0x98u, 0x9Cu, 0xB8u, 0xBCu}) {
+            for (u32 cc = 0; cc < 4; cc++) {
+                const OpcodeText& t = op_text[n][base + cc];
+                SCOPED_TRACE(testing::Message()
+                             << "notation " << n << " opcode " << std::hex << base + cc);
+                const bool conditional = cc != 3;
+                EXPECT_EQ(lists(t.flags_read, "CC"), conditional);
+                EXPECT_EQ(std::strncmp(t.pseudocode, "if ", 3) == 0, conditional);
+            }
+        }
+    }
+}
