@@ -1,0 +1,174 @@
+#include "core/cmdline.h"
+#include "core/recording.h"
+#include "core/settings.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<const char*> line(std::initializer_list<const char*> args) {
+    std::vector<const char*> v{"brindlemox"};
+    v.insert(v.end(), args);
+    return v;
+}
+
+bool parse(const char* tmpl, std::initializer_list<const char*> args, std::vector<CmdArg>& out,
+           std::string* why = nullptr) {
+    auto v = line(args);
+    return cmdline_parse(tmpl, static_cast<int>(v.size()), v.data(), out, why);
+}
+
+// Runs cmdline_take and returns its result with what it printed.
+int take(std::initializer_list<const char*> args, std::string* printed) {
+    startup_reset_state();
+    auto v = line(args);
+    testing::internal::CaptureStdout();
+    int rc = cmdline_take(static_cast<int>(v.size()), v.data());
+    *printed = testing::internal::GetCapturedStdout();
+    return rc;
+}
+
+} // namespace
+
+TEST(CmdlineParser, KeywordsTakeTheirValueEitherWayAndIgnoreCase) {
+    std::vector<CmdArg> a;
+    ASSERT_TRUE(parse("FILE,ASM/K,PRI/K/N,QUIET/S", {"asm", "x.2650", "Pri=-3"}, a));
+    EXPECT_FALSE(a[0].given);
+    EXPECT_TRUE(a[1].given);
+    EXPECT_EQ(a[1].text, "x.2650");
+    EXPECT_TRUE(a[2].given);
+    EXPECT_EQ(a[2].number, -3);
+    EXPECT_FALSE(a[3].given);
+}
+
+TEST(CmdlineParser, PositionalValuesFillTheFreeItemsInOrder) {
+    std::vector<CmdArg> a;
+    ASSERT_TRUE(parse("FILE,ASM/K,QUIET/S", {"QUIET", "game.bin"}, a));
+    EXPECT_TRUE(a[0].given);
+    EXPECT_EQ(a[0].text, "game.bin");
+    EXPECT_TRUE(a[2].given);
+    // A value with '=' whose left side is no keyword is a positional value.
+    ASSERT_TRUE(parse("FILE,ASM/K", {"a=b.bin"}, a));
+    EXPECT_EQ(a[0].text, "a=b.bin");
+}
+
+TEST(CmdlineParser, MalformedLinesAreRefusedWithAReason) {
+    std::vector<CmdArg> a;
+    std::string why;
+    EXPECT_FALSE(parse("FILE,PRI/K/N", {"PRI", "fast"}, a, &why));
+    EXPECT_EQ(why, "bad number");
+    EXPECT_FALSE(parse("FILE,PRI/K/N", {"PRI", "12x"}, a, &why));
+    EXPECT_FALSE(parse("FILE,PRI/K/N", {"PRI"}, a, &why));
+    EXPECT_EQ(why, "value after keyword missing");
+    EXPECT_FALSE(parse("FILE,PRI/K/N", {"one", "two"}, a, &why));
+    EXPECT_EQ(why, "wrong number of arguments");
+    EXPECT_FALSE(parse("FILE/A,PRI/K/N", {"PRI", "1"}, a, &why));
+    EXPECT_EQ(why, "required argument missing");
+    // A switch takes no value.
+    EXPECT_FALSE(parse("LOCKCONFIG/S", {"LOCKCONFIG=1"}, a, &why));
+}
+
+TEST(CmdlineParser, AliasesNameTheSameItem) {
+    std::vector<CmdArg> a;
+    ASSERT_TRUE(parse("FILE=NAME,ASM/K", {"name", "x"}, a));
+    EXPECT_EQ(a[0].text, "x");
+}
+
+TEST(CmdlineTake, ABadLinePrintsTheUsage) {
+    std::string out;
+    EXPECT_EQ(take({"PRI"}, &out), 1);
+    EXPECT_EQ(out.rfind("brindlemox: Usage\n[[FILE] <file>|ASM <file>|DISGAME <file>]\n", 0), 0u);
+    EXPECT_NE(out.find("[SYM       <file>]\n"), std::string::npos);
+}
+
+TEST(CmdlineTake, NumberRangesAcceptTheirEndsAndRefuseBeyond) {
+    std::string out;
+    EXPECT_EQ(take({"CLIPUNIT", "255"}, &out), 0);
+    EXPECT_EQ(clip_unit, 255u);
+    EXPECT_EQ(take({"CLIPUNIT", "256"}, &out), 1);
+    EXPECT_EQ(out, "brindlemox: Clipboard unit number range is 0 to 255!\n");
+    EXPECT_EQ(take({"CLIPUNIT", "-1"}, &out), 1);
+
+    EXPECT_EQ(take({"PORT", "65535"}, &out), 0);
+    EXPECT_EQ(cmdline_net_port, 65535);
+    EXPECT_EQ(take({"PORT=65536"}, &out), 1);
+    EXPECT_EQ(out, "brindlemox: Port number range is 0 to 65535!\n");
+    EXPECT_EQ(take({"PORT", "-5"}, &out), 1);
+
+    EXPECT_EQ(take({"PRI", "-128"}, &out), 0);
+    EXPECT_EQ(task_priority, -128);
+    EXPECT_EQ(task_priority_given, 1);
+    EXPECT_EQ(take({"PRI", "5"}, &out), 0);
+    EXPECT_EQ(take({"PRI", "6"}, &out), 1);
+    EXPECT_EQ(out, "brindlemox: Priority range is -128 to 5!\n");
+    EXPECT_EQ(take({"PRI", "-129"}, &out), 1);
+}
+
+TEST(CmdlineTake, FullscreenIsOnOrOffInAnyCase) {
+    std::string out;
+    EXPECT_EQ(take({"FULLSCREEN", "oN"}, &out), 0);
+    EXPECT_TRUE(cmdline_fullscreen_given);
+    EXPECT_EQ(cmdline_fullscreen, 1);
+    EXPECT_EQ(take({"fullscreen=Off"}, &out), 0);
+    EXPECT_EQ(cmdline_fullscreen, 0);
+    EXPECT_EQ(take({"FULLSCREEN", "yes"}, &out), 1);
+    EXPECT_EQ(out, "brindlemox: FULLSCREEN must be ON or OFF!\n");
+}
+
+TEST(CmdlineTake, BatchJobsAndFilesFollowTheirPrecedence) {
+    std::string out;
+    ASSERT_EQ(take({"ASM", "a.2650", "DISGAME", "g.bin"}, &out), 0);
+    EXPECT_EQ(startup_mode, 1u);
+    EXPECT_STREQ(asm_source_path, "a.2650");
+    EXPECT_STREQ(file_name_buffer, "");
+
+    ASSERT_EQ(take({"DISGAME", "g.bin", "f.bin"}, &out), 0);
+    EXPECT_EQ(startup_mode, 2u);
+    EXPECT_STREQ(file_name_buffer, "f.bin"); // FILE replaces DISGAME's name
+    EXPECT_TRUE(cmdline_file_named);
+
+    ASSERT_EQ(take({"SETTINGS", "mine.ini", "STARTUP", "s.rexx", "SYM", "x.sym", "PORTNAME",
+                    "BMX2", "PUBSCREEN", "Work", "NOLOWLEVEL", "LOCKCONFIG"},
+                   &out),
+              0);
+    EXPECT_STREQ(settings_path, "PROGDIR:Configs/mine.ini");
+    EXPECT_TRUE(cmdline_settings_given);
+    EXPECT_STREQ(rexx_script_path, "s.rexx");
+    EXPECT_STREQ(startup_sym_path, "x.sym");
+    EXPECT_STREQ(rexx_port_name, "BMX2");
+    EXPECT_STREQ(gui_pubscreen_name[0], "Work");
+    EXPECT_EQ(use_lowlevel, 0);
+    EXPECT_EQ(lock_config, 1);
+    EXPECT_FALSE(cmdline_file_named);
+}
+
+TEST(CmdlineTake, UpgradeWithLockconfigIsRefusedWithTheShortUsage) {
+    std::string out;
+    EXPECT_EQ(take({"LOCKCONFIG", "UPGRADE"}, &out), 1);
+    EXPECT_EQ(out.rfind("brindlemox: Usage\n[[FILE]    <file>]\n[LOCKCONFIG|UPGRADE]\n", 0), 0u);
+    EXPECT_FALSE(cmdline_upgrade);
+    EXPECT_EQ(take({"UPGRADE"}, &out), 0);
+    EXPECT_TRUE(cmdline_upgrade);
+    lock_config = 0;
+}
+
+TEST(CmdlineTake, RelativePathsAreMadeAbsoluteAgainstTheStartDirectory) {
+    char saved[STARTUP_PATH_LEN];
+    std::snprintf(saved, sizeof saved, "%s", startup_dir);
+    std::snprintf(startup_dir, sizeof startup_dir, "/home/user/games");
+    char p[64] = "pack/game.bin";
+    startup_absolute_path(p, sizeof p);
+    EXPECT_STREQ(p, "/home/user/games/pack/game.bin");
+    char abs[64] = "/tmp/x.bin";
+    startup_absolute_path(abs, sizeof abs);
+    EXPECT_STREQ(abs, "/tmp/x.bin");
+    char tiny[20] = "a-rather-long.bin";
+    startup_absolute_path(tiny, sizeof tiny); // does not fit: left as typed
+    EXPECT_STREQ(tiny, "a-rather-long.bin");
+    std::snprintf(startup_dir, sizeof startup_dir, "%s", saved);
+}
