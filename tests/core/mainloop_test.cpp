@@ -1,0 +1,241 @@
+#include "core/frame.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "gui/main_window.h"
+#include "platform/headless/fake_clock.h"
+#include "platform/headless/gui_headless.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+struct Exited {
+    int code;
+};
+[[noreturn]] void throw_exit(int code) { throw Exited{code}; }
+
+int frames_run = 0;
+int event_passes = 0;
+u32 set_in_pass = 0; // bits the next event pass sets
+int set_after_passes = 1;
+
+void count_frame() { ++frames_run; }
+void fake_events() {
+    ++event_passes;
+    if (event_passes >= set_after_passes) pending_actions |= set_in_pass;
+}
+const MainLoopHooks test_hooks = {count_frame, fake_events};
+
+class MainLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/bmx-loop-XXXXXX";
+        home_ = mkdtemp(dir);
+        setenv("BRINDLEMOX_HOME", home_.c_str(), 1);
+        gui_headless_reset();
+        fake_clock_install(1000);
+        app_exit_reset();
+        app_exit_process = throw_exit;
+        app_set_loop_hooks(&test_hooks);
+        frames_run = event_passes = 0;
+        set_in_pass = 0;
+        set_after_passes = 1;
+        emu_paused = false;
+        turbo = 1; // no pacing: nothing to wait for
+        display_mode = 0;
+        display_scale = 2;
+        display_aspect = 1;
+        view_gamelist[0] = 0;
+        saved_confirm_ = confirmquit;
+    }
+    void TearDown() override {
+        gui_close_main_window();
+        app_set_loop_hooks(nullptr);
+        app_exit_reset();
+        fake_clock_remove();
+        gui_headless_reset();
+        emu_paused = false;
+        confirmquit = saved_confirm_;
+        std::filesystem::remove_all(home_);
+    }
+    std::string home_;
+    u32 saved_confirm_ = 0;
+};
+
+} // namespace
+
+TEST_F(MainLoop, DeferredActionsWaitForTheEndOfThePassThatSetThem) {
+    gui_open_main_window(0);
+    const int first_window = main_window;
+    set_in_pass = PA_SCALE_1 << 2;
+    set_after_passes = 3;
+    app_outer_cycle();
+    EXPECT_EQ(frames_run, 3);  // the pass that set the bit still ran its frame
+    EXPECT_EQ(event_passes, 3);
+    EXPECT_EQ(display_scale, 3u);
+    EXPECT_TRUE(gui_main_window_is_open());
+    EXPECT_NE(main_window, first_window); // closed and opened again
+}
+
+TEST_F(MainLoop, TheLowestScaleBitWinsAndStretchAndGameListFollow) {
+    gui_open_main_window(0);
+    pending_actions = (PA_SCALE_1 << 2) | (PA_SCALE_1 << 4) | PA_STRETCH_2 | PA_SHOW_GAMELIST;
+    app_frame_boundary();
+    EXPECT_EQ(display_scale, 3u);
+    EXPECT_EQ(display_aspect, 2u);
+    EXPECT_EQ(view_gamelist[0], 1u);
+}
+
+TEST_F(MainLoop, StepsThroughTheGameListInPlaceOnlyOnePerCycle) {
+    gui_open_main_window(0);
+    const int w = main_window;
+    pending_actions = PA_NEXT_GAME;
+    app_frame_boundary();
+    EXPECT_EQ(main_window, w); // no rebuild for a step alone
+    pending_actions = PA_PREV_GAME | PA_NEXT_GAME;
+    app_frame_boundary();
+    EXPECT_NE(main_window, w); // the next-game bit is left: the window is rebuilt
+}
+
+TEST_F(MainLoop, IconifyOnTheOwnScreenIsDroppedWithoutARebuild) {
+    display_mode = 1;
+    gui_open_main_window(0);
+    const int w = main_window;
+    pending_actions = PA_ICONIFY;
+    app_frame_boundary();
+    EXPECT_EQ(main_window, w);
+    EXPECT_EQ(pending_actions, 0u);
+}
+
+TEST_F(MainLoop, QuitAppliesTheScaleFirstAndClosesTheWindowBeforeTheExit) {
+    gui_open_main_window(0);
+    pending_actions = PA_QUIT | (PA_SCALE_1 << 3);
+    try {
+        app_frame_boundary();
+        FAIL() << "the quit bit did not exit";
+    } catch (const Exited& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+    EXPECT_EQ(display_scale, 4u);
+    EXPECT_FALSE(gui_main_window_is_open());
+}
+
+TEST_F(MainLoop, PausedPassesRunNoFrameAndWaitForEvents) {
+    gui_open_main_window(0);
+    emu_paused = true;
+    set_in_pass = PA_REBUILD;
+    set_after_passes = 4;
+    app_outer_cycle();
+    EXPECT_EQ(frames_run, 0);
+    EXPECT_EQ(event_passes, 4);
+    EXPECT_EQ(gui_headless_wait_events_count(), 4);
+}
+
+TEST_F(MainLoop, CtrlCIsHandledBeforeAnyWindowEvent) {
+    app_set_loop_hooks(nullptr); // the real event pass
+    gui_open_main_window(0);
+    GuiEvent wheel;
+    wheel.type = GE_WHEEL;
+    wheel.code = 1;
+    wheel.qualifier = QUAL_CONTROL;
+    view_gamelist[0] = 1;
+    gui_headless_post(main_window, wheel);
+    pending_actions = 0;
+    app_signal_break();
+    testing::internal::CaptureStdout();
+    try {
+        gui_main_window_events();
+        FAIL() << "CTRL-C did not exit";
+    } catch (const Exited& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Brindlemox: User break!\n"), std::string::npos);
+    EXPECT_NE(out.find("Quitting.\n"), std::string::npos);
+    EXPECT_EQ(pending_actions, 0u); // the queued wheel event was never taken
+}
+
+TEST_F(MainLoop, TheExitPathSkipsWhatWasNeverAcquired) {
+    try {
+        app_clean_exit(1);
+    } catch (const Exited& e) {
+        EXPECT_EQ(e.code, 1);
+    }
+    for (const char* never : {"autosave", "settings", "high scores", "display", "images"})
+        EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), never), 0) << never;
+    ASSERT_FALSE(app_exit_steps.empty());
+    EXPECT_EQ(app_exit_steps.back(), "end");
+}
+
+TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
+    gui_open_main_window(0);
+    app_acquired.machine_ready = true;
+    app_acquired.hiscores_read = true;
+    app_acquired.images_loaded = true;
+    u8 saved_lock = lock_config;
+    lock_config = 1; // LOCKCONFIG: the settings stay, the high scores are written
+    app_acquired.settings_read = true;
+    try {
+        app_clean_exit(10);
+    } catch (const Exited& e) {
+        EXPECT_EQ(e.code, 10);
+    }
+    lock_config = saved_lock;
+    auto at = [](const char* s) {
+        return std::find(app_exit_steps.begin(), app_exit_steps.end(), s) - app_exit_steps.begin();
+    };
+    const long n = static_cast<long>(app_exit_steps.size());
+    EXPECT_LT(at("recorders"), at("autosave"));
+    EXPECT_LT(at("autosave"), at("main window"));
+    EXPECT_LT(at("main window"), at("images"));
+    EXPECT_LT(at("images"), at("high scores"));
+    EXPECT_LT(at("high scores"), n);
+    EXPECT_EQ(at("settings"), n);
+    EXPECT_FALSE(gui_main_window_is_open());
+}
+
+TEST_F(MainLoop, AnUpgradeRunWritesNothing) {
+    app_acquired.machine_ready = app_acquired.settings_read = app_acquired.hiscores_read = true;
+    upgrade_mode = 1;
+    try {
+        app_clean_exit(0);
+    } catch (const Exited&) {
+    }
+    upgrade_mode = 0;
+    for (const char* never : {"autosave", "settings", "high scores"})
+        EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), never), 0) << never;
+}
+
+TEST_F(MainLoop, ToolWindowsCloseForReopeningAndReopenInTheirOrder) {
+    static std::string log;
+    static bool open[20];
+    log.clear();
+    for (int id : {4, 0, 17, 15}) open[id] = true;
+    gui_subwin_ops[0] = {[] { log += "o0 "; }, [] { log += "c0 "; }, nullptr, [] { return open[0]; }};
+    gui_subwin_ops[4] = {[] { log += "o4 "; }, [] { log += "c4 "; }, nullptr, [] { return open[4]; }};
+    gui_subwin_ops[15] = {[] { log += "o15 "; }, [] { log += "c15 "; }, nullptr, [] { return open[15]; }};
+    gui_subwin_ops[17] = {[] { log += "o17 "; }, [] { log += "c17 "; }, nullptr, [] { return open[17]; }};
+    gui_close_all_subwindows();
+    EXPECT_EQ(log, "c0 c4 c17 "); // window 15 stays
+    log.clear();
+    gui_reopen_subwindows(); // the main window is closed: nothing
+    EXPECT_EQ(log, "");
+    gui_open_main_window(1);
+    EXPECT_EQ(log, "o0 o17 o4 ");
+    for (SubwindowOps& ops : gui_subwin_ops) ops = SubwindowOps{};
+    for (u8& f : gui_subwin_reopen) f = 0;
+}
+
+TEST_F(MainLoop, TheTimedWaitServesTheHostUntilTheDueTime) {
+    u32 before = timer_now_us();
+    timer_wait_us(20000);
+    EXPECT_EQ(timer_now_us() - before, 20000u);
+    EXPECT_EQ(gui_headless_wait_until_count(), 1);
+}
