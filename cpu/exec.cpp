@@ -1,0 +1,1061 @@
+// The 2650 interpreter's hot path: fetch, decode by one switch on the opcode
+// byte, effective addresses, semantics, branches and the return-address stack,
+// and the run loops. Diagnostics and advice sit behind plain tests of their
+// switches and live in the cold files (exec_diag.cpp, advice.cpp, interrupt.cpp).
+//
+// Timing is in processor cycles per instruction (three clock periods each):
+//   register forms                                  2 (2650B: 1)
+//   immediate, RRR, RRL, SPSU, SPSL, LPSU, LPSL,
+//   REDC, REDD, WRTC, WRTD, undefined opcodes       2
+//   relative memory forms                           3, indirect 5
+//   absolute memory forms, LDPL, STPL               4, indirect 6
+//   REDE, WRTE, DAR, TMI, CPSU, CPSL, PPSU, PPSL,
+//   TPSU, TPSL, RETC, RETE, branches not taken      3
+//   branches and calls taken                        3, indirect 5
+// Indirection costs the 2650 two extra cycles for the pointer fetch, on
+// relative memory forms as everywhere else. Indexing adds nothing.
+#include "cpu/exec.h"
+
+#include "core/emu.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/exec_internal.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "cpu/seams_exec.h"
+#include "debugger/debugger.h"
+
+u32 cpu_pointer_addr;
+u8 cpu_halt_reported;
+u32 cpu_slice_start;
+
+// ---- small helpers -----------------------------------------------------------
+
+static constexpr u8 cc_of(u8 v) {
+    return v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
+}
+
+static inline u8 operand1() { return guest_memory[page_add(cpu_iar, 1)]; }
+static inline u8 operand2() { return guest_memory[page_add(cpu_iar, 2)]; }
+
+// Register-form time: 2 cycles on the 2650, 1 on the 2650B.
+static inline u32 z_cycles() { return cpu_type == CPU_2650B ? 1 : 2; }
+
+static inline void charge(u32 cycles) {
+    cpu_op_cycles = cycles;
+    cpu_cycles += 3 * cycles;
+}
+
+// Sequential advance inside the page; the wrap report looks at cpu_prev_iar.
+static inline void advance(int length) {
+    const u16 old = cpu_iar;
+    cpu_prev_iar = old;
+    cpu_iar = page_add(old, length);
+    if (logillegal && cpu_iar < old)
+        cpu_log_iar_wrapped();
+}
+
+static inline void finish(int length, u32 cycles) {
+    advance(length);
+    charge(cycles);
+}
+
+static inline bool condition_true(u8 opcode) {
+    const u8 field = opcode & 3;
+    return field == 3 || field == (cpu_psl >> 6);
+}
+
+static inline bool condition_false(u8 opcode) { return (opcode & 3) != (cpu_psl >> 6); }
+
+// ---- flags and ALU -----------------------------------------------------------
+
+void cpu_set_cc(u8 value) { cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value)); }
+
+u8 cpu_add(u8 a, u8 b) {
+    const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
+    const u32 sum = a + b + carry;
+    const u8 result = static_cast<u8>(sum);
+    u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
+    if (sum > 0xFF)
+        psl |= PSL_C;
+    if ((a & 0x0F) + (b & 0x0F) + carry > 0x0F)
+        psl |= PSL_IDC;
+    if (~(a ^ b) & (a ^ result) & 0x80)
+        psl |= PSL_OVF;
+    cpu_psl = psl | cc_of(result);
+    return result;
+}
+
+u8 cpu_subtract(u8 a, u8 b) {
+    const int borrow = (cpu_psl & (PSL_WC | PSL_C)) == PSL_WC ? 1 : 0;
+    const int diff = a - b - borrow;
+    const u8 result = static_cast<u8>(diff);
+    u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
+    if (diff >= 0)
+        psl |= PSL_C;
+    if (((a & 0x0F) - (b & 0x0F) - borrow) >= 0)
+        psl |= PSL_IDC;
+    if ((a ^ b) & (a ^ result) & 0x80)
+        psl |= PSL_OVF;
+    cpu_psl = psl | cc_of(result);
+    return result;
+}
+
+void cpu_compare(u8 a, u8 b) {
+    u8 psl = cpu_psl & static_cast<u8>(~PSL_CC);
+    const int x = (cpu_psl & PSL_COM) ? a : static_cast<int8_t>(a);
+    const int y = (cpu_psl & PSL_COM) ? b : static_cast<int8_t>(b);
+    if (x < y)
+        psl |= CC_NEGATIVE;
+    else if (x > y)
+        psl |= CC_POSITIVE;
+    cpu_psl = psl;
+}
+
+// Rotates. With WC the carry takes part and C, IDC, OVF follow the result.
+static u8 rotate(u8 old, bool left) {
+    u8 out;
+    u8 shifted_out;
+    if (left) {
+        shifted_out = old >> 7;
+        const u8 in = (cpu_psl & PSL_WC) ? (cpu_psl & PSL_C) : shifted_out;
+        out = static_cast<u8>((old << 1) | in);
+    } else {
+        shifted_out = old & 1;
+        const u8 in = (cpu_psl & PSL_WC) ? (cpu_psl & PSL_C) : shifted_out;
+        out = static_cast<u8>((old >> 1) | (in << 7));
+    }
+    u8 psl = cpu_psl & static_cast<u8>(~PSL_CC);
+    if (cpu_psl & PSL_WC) {
+        psl &= static_cast<u8>(~(PSL_IDC | PSL_OVF | PSL_C));
+        psl |= shifted_out;
+        if (out & 0x20)
+            psl |= PSL_IDC;
+        if (!(old & 0x80) && (out & 0x80))
+            psl |= PSL_OVF;
+    }
+    cpu_psl = psl | cc_of(out);
+    return out;
+}
+
+// ---- effective addresses -------------------------------------------------------
+
+// Reads the two-byte pointer at cpu_ea (second byte inside the page) into cpu_ea;
+// the DOS vector report runs first, with cpu_ea the pointer's address.
+static void indirect_reported() {
+    cpu_pointer_addr = cpu_ea;
+    mem_access[cpu_ea] |= ACC_INDIRECT;
+    cpu_report_dos_vector_call();
+    const u16 first = static_cast<u16>(cpu_pointer_addr);
+    const u8 hi = guest_memory[first];
+    const u16 second = page_add(first, 1);
+    cpu_pointer_addr = second;
+    mem_access[second] |= ACC_INDIRECT;
+    cpu_ea = ((hi << 8) | guest_memory[second]) & 0x7FFF;
+}
+
+void cpu_ea_relative() {
+    const u8 b1 = operand1();
+    cpu_ea = page_add(cpu_iar, 2 + rel_offset_table[b1]);
+    if (b1 & 0x80)
+        indirect_reported();
+}
+
+void cpu_ea_zero_page() {
+    const u8 b1 = operand1();
+    cpu_ea = static_cast<u32>(rel_offset_table[b1]) & 0x1FFF;
+    if (b1 & 0x80)
+        indirect_reported();
+}
+
+void cpu_ea_absolute() {
+    const u8 b1 = operand1();
+    cpu_regsel = cpu_reg_index(cpu_opcode);
+    cpu_ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
+    if (loginefficient && !(b1 & 0x60))
+        cpu_advise_absolute(static_cast<u16>(cpu_ea));
+    if (b1 & 0x80) {
+        const u16 first = mem_read_mirror[cpu_ea];
+        const u16 second = page_add(first, 1);
+        cpu_pointer_addr = second;
+        mem_access[first] |= ACC_INDIRECT;
+        mem_access[second] |= ACC_INDIRECT;
+        cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
+    }
+    switch (b1 & 0x60) {
+    case 0x00:
+        return;
+    case 0x20:
+        ++cpu_regs[cpu_regsel];
+        break;
+    case 0x40:
+        --cpu_regs[cpu_regsel];
+        break;
+    default:
+        break;
+    }
+    cpu_ea = (cpu_ea & 0x6000) | ((cpu_ea + cpu_regs[cpu_regsel]) & 0x1FFF);
+    cpu_regsel = 0;
+}
+
+void cpu_ea_branch() {
+    const u8 b1 = operand1();
+    const u16 target = static_cast<u16>(((b1 << 8) | operand2()) & 0x7FFF);
+    cpu_ea = mem_read_mirror[target];
+    if (loginefficient)
+        cpu_advise_absolute_branch(target);
+    if (b1 & 0x80) {
+        indirect_reported();
+        cpu_ea = mem_read_mirror[cpu_ea];
+    }
+}
+
+// ---- branches, calls, returns ------------------------------------------------------
+
+static void push_return(int length) {
+    const u8 sp = cpu_psu & PSU_SP;
+    cpu_ras[sp] = page_add(cpu_iar, length);
+    if (logsubroutines) {
+        for (u8 i = 0; i < sp; ++i)
+            con_printf(0, " ");
+        con_printf(0, "Calling subroutine %s from $%X...\n\n", cpu_address_text(cpu_ea, 0),
+                   cpu_iar);
+        dbg_request_pause(PAUSE_LOG);
+    }
+    if (sp == 7) {
+        cpu_psu &= static_cast<u8>(~PSU_SP);
+        if (logillegal || logsubroutines) {
+            con_printf(0, "Stack overflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
+            dbg_request_pause(PAUSE_LOG);
+        }
+    } else {
+        ++cpu_psu;
+    }
+}
+
+void cpu_call_subroutine() { push_return(static_cast<int>(op_length[cpu_opcode])); }
+
+void cpu_return() {
+    u8 sp = cpu_psu & PSU_SP;
+    if (sp == 0) {
+        sp = 7;
+        if (logillegal || logsubroutines) {
+            con_printf(0, "Stack underflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
+            dbg_request_pause(PAUSE_LOG);
+        }
+    } else {
+        --sp;
+    }
+    cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | sp);
+    if (logsubroutines) {
+        for (u8 i = 0; i < sp; ++i)
+            con_printf(0, " ");
+        con_printf(0, "Returning to %s from subroutine or interrupt at %s.\n\n",
+                   cpu_address_text(cpu_ras[sp], 0), cpu_address_text(cpu_iar, 1));
+        dbg_request_pause(PAUSE_LOG);
+    }
+    cpu_prev_iar = cpu_iar;
+    cpu_iar = cpu_ras[sp];
+    if (sp == cpu_irq_level)
+        cpu_irq_level = CPU_NO_IRQ_LEVEL;
+}
+
+enum Transfer { BRANCH, CALL, LOOP };
+
+// A taken transfer to cpu_ea: push for calls, jump and charge (with the BIOS-call
+// report when "logbios" is on), then mark the target in the access history.
+static void take(Transfer kind, int length, bool indirect) {
+    if (kind == CALL)
+        push_return(length);
+    cpu_prev_iar = cpu_iar;
+    if (logbios) {
+        cpu_report_bios_call(indirect);
+    } else {
+        cpu_iar = static_cast<u16>(cpu_ea);
+        charge(indirect ? 5 : 3);
+    }
+    u32& target = mem_access[cpu_ea & 0x7FFF];
+    if (cpu_irq_level <= 7) {
+        target |= kind == CALL ? ACC_CALL_IRQ : ACC_BRANCH_IRQ;
+    } else if (kind == CALL) {
+        target = (target & ~ACC_DEPTH_MASK) | ACC_CALL |
+                 (static_cast<u32>(cpu_psu & PSU_SP) << ACC_DEPTH_SHIFT);
+    } else {
+        target |= ACC_BRANCH;
+    }
+    if (kind == LOOP) {
+        target |= ACC_LOOP_TARGET;
+        mem_access[cpu_prev_iar] |= ACC_LOOP_SOURCE;
+    }
+}
+
+static inline void not_taken(int length) { finish(length, 3); }
+
+static inline void loop_not_taken(int length) {
+    finish(length, 3);
+    if (dbg_run_to_loop_end)
+        cpu_log_end_of_loop();
+}
+
+// Relative target, resolved through the read mirror.
+static inline bool relative_target() {
+    const bool indirect = operand1() & 0x80;
+    cpu_ea_relative();
+    cpu_ea = mem_read_mirror[cpu_ea];
+    return indirect;
+}
+
+static inline bool branch_target() {
+    const bool indirect = operand1() & 0x80;
+    cpu_ea_branch();
+    return indirect;
+}
+
+static inline u8 index_register() { return cpu_regs[(cpu_psl & PSL_RS) ? 6 : 3]; }
+
+static inline void voice_update_at(i32 game, u16 address) {
+    if (known_game_id == game && cpu_iar == address)
+        snd_update_voices(0);
+}
+
+// ---- instruction families ----------------------------------------------------
+
+// Memory operand of an I, R or A form (opcode bits 2-3: 01, 10, 11).
+struct Operand {
+    u8 value;
+    u8 length;
+    u8 cycles;
+    bool plain; // not indirect, not indexed
+};
+
+static inline Operand fetch_operand() {
+    const u8 b1 = operand1();
+    switch (cpu_opcode & 0x0C) {
+    case 0x04:
+        return {b1, 2, 2, true};
+    case 0x08:
+        cpu_ea_relative();
+        return {cpu_read_checked(cpu_ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80)};
+    default:
+        if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60))
+            cpu_report_operand_and_index();
+        cpu_ea_absolute();
+        return {cpu_read_checked(cpu_ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0)};
+    }
+}
+
+// Effective address of STRR / STRA; returns {length, cycles}.
+static inline Operand store_address() {
+    const u8 b1 = operand1();
+    if (!(cpu_opcode & 0x04)) {
+        cpu_ea_relative();
+        return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false};
+    }
+    if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60))
+        cpu_report_operand_and_index();
+    cpu_ea_absolute();
+    return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false};
+}
+
+// LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
+// r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
+template <bool SET_CC, typename F> static inline void memory_op(F op) {
+    cpu_regsel = cpu_reg_index(cpu_opcode);
+    const Operand o = fetch_operand();
+    const u8 r = cpu_regsel;
+    const u8 result = op(cpu_regs[r], o.value);
+    cpu_write_register(r, result);
+    if (SET_CC)
+        cpu_set_cc(result);
+    if (loginefficient)
+        cpu_advise_immediate_or_load(o.length, o.plain, o.value);
+    finish(o.length, o.cycles);
+}
+
+static inline void psu_write(u8 new_psu) {
+    const u8 old = cpu_psu;
+    if (logillegal || loginterrupts)
+        cpu_report_psu_change(old, new_psu);
+    if ((new_psu & PSU_II) && !(old & PSU_II))
+        cpu_irq_pending = 0;
+    cpu_psu = new_psu;
+}
+
+// CPSU and LPSU: on the PIPBUG, FLAG low with an idle transmitter starts a
+// character on the serial line (one and a half bit times to the middle of bit 0).
+static inline void flag_start_bit() {
+    if (machine == PIPBUG && teletype_tx_state == 0 && !(cpu_psu & PSU_F)) {
+        teletype_tx_state = 1;
+        teletype_tx_byte = 0;
+        teletype_tx_due = cpu_cycles + serial_bit_cycles + serial_bit_cycles / 2;
+    }
+}
+
+static inline u8 psu_mask() { return cpu_type == CPU_2650B ? 0x7F : 0x67; }
+
+static inline void port_in(u32 port, int length, u32 cycles) {
+    if (logillegal && machine == ARCADIA)
+        cpu_report_strange_opcode();
+    cpu_regsel = cpu_reg_index(cpu_opcode);
+    const u8 v = io_read_port(port);
+    cpu_write_register(cpu_regsel, v);
+    cpu_set_cc(v);
+    finish(length, cycles);
+}
+
+static inline void port_out(u32 port, int length, u32 cycles) {
+    if (logillegal && machine == ARCADIA)
+        cpu_report_strange_opcode();
+    cpu_regsel = cpu_reg_index(cpu_opcode);
+    io_write_port(port, cpu_read_register(cpu_regsel));
+    finish(length, cycles);
+}
+
+// ---- the dispatch ----------------------------------------------------------------
+
+#define CASE4(n) \
+    case (n):    \
+    case (n) + 1: \
+    case (n) + 2: \
+    case (n) + 3
+#define CASE12(n) \
+    CASE4(n):     \
+    CASE4((n) + 4): \
+    CASE4((n) + 8)
+
+void cpu_execute_instruction() {
+    const u8 op = cpu_opcode;
+    switch (op) {
+    // ---- register forms: r0 with rn ----
+    case 0x00: {
+        cpu_regsel = 0;
+        cpu_set_cc(cpu_read_register(0));
+        if (logillegal || loginefficient)
+            cpu_report_lodz_r0();
+        finish(1, z_cycles());
+        return;
+    }
+    case 0x01:
+    case 0x02:
+    case 0x03: {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = cpu_regs[cpu_regsel];
+        cpu_write_register(0, v);
+        cpu_set_cc(v);
+        finish(1, z_cycles());
+        return;
+    }
+    case 0x20:
+        cpu_regsel = 0;
+        cpu_write_register(0, 0);
+        cpu_set_cc(0);
+        finish(1, z_cycles());
+        return;
+    case 0x21:
+    case 0x22:
+    case 0x23: {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = cpu_regs[0] ^ cpu_read_register(cpu_regsel);
+        cpu_write_register(0, v);
+        cpu_set_cc(v);
+        finish(1, z_cycles());
+        return;
+    }
+    case 0x40:
+        cpu_regsel = 0;
+        if (logillegal && !cpu_halt_reported)
+            cpu_report_halt();
+        cpu_prev_iar = cpu_iar;
+        charge(z_cycles());
+        if (machine == TWIN && !twin_slave_active)
+            twin_switch_to_slave();
+        return;
+    case 0x41:
+    case 0x42:
+    case 0x43: {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = cpu_regs[0] & cpu_read_register(cpu_regsel);
+        cpu_write_register(0, v);
+        cpu_set_cc(v);
+        finish(1, z_cycles());
+        return;
+    }
+    case 0x60:
+        cpu_regsel = 0;
+        cpu_set_cc(cpu_read_register(0));
+        finish(1, z_cycles());
+        return;
+    case 0x61:
+    case 0x62:
+    case 0x63: {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = cpu_regs[0] | cpu_read_register(cpu_regsel);
+        cpu_write_register(0, v);
+        cpu_set_cc(v);
+        finish(1, z_cycles());
+        return;
+    }
+    CASE4(0x80) : {
+        cpu_regsel = cpu_reg_index(op);
+        cpu_write_register(0, cpu_add(cpu_regs[0], cpu_read_register(cpu_regsel)));
+        finish(1, z_cycles());
+        return;
+    }
+    CASE4(0xA0) : {
+        cpu_regsel = cpu_reg_index(op);
+        cpu_write_register(0, cpu_subtract(cpu_regs[0], cpu_regs[cpu_regsel]));
+        finish(1, z_cycles());
+        return;
+    }
+    case 0xC0:
+        cpu_regsel = 0;
+        if (loginefficient)
+            cpu_report_lodz_r0();
+        finish(1, z_cycles());
+        return;
+    case 0xC1:
+    case 0xC2:
+    case 0xC3: {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = cpu_read_register(0);
+        cpu_write_register(cpu_regsel, v);
+        cpu_set_cc(v);
+        if (op == 0xC3 && known_game_id >= 0) {
+            voice_update_at(616, 0x001F);
+            voice_update_at(654, 0x1819);
+        }
+        finish(1, z_cycles());
+        return;
+    }
+    case 0xE0:
+        cpu_regsel = 0;
+        cpu_psl &= static_cast<u8>(~PSL_CC);
+        finish(1, z_cycles());
+        return;
+    case 0xE1:
+    case 0xE2:
+    case 0xE3:
+        cpu_regsel = cpu_reg_index(op);
+        cpu_compare(cpu_read_register(0), cpu_read_register(cpu_regsel));
+        finish(1, z_cycles());
+        return;
+
+    // ---- immediate, relative and absolute memory forms ----
+    CASE12(0x04) : {
+        if (op == 0x06 && known_game_id == 457 && (cpu_iar == 0x04AC || cpu_iar == 0x049B))
+            snd_update_voices(0);
+        if (op == 0x05 && known_game_id == 655 && cpu_iar == 0x1816)
+            snd_update_voices(0);
+        if (op == 0x0C && machine == ELEKTOR && tape_verbose && cpu_iar == 0x079E)
+            con_printf(0, "Found start of block.\n");
+        if (op == 0x0D && machine == BINBUG && binbug_biosversion == 2 && binbug_baudrate == 3 &&
+            cpu_iar == 0x0369) {
+            // The fast serial input of this monitor: the bit loop is skipped.
+            cpu_regsel = cpu_reg_index(op);
+            const u8 r2 = cpu_regs[2];
+            if (r2 == 2 || r2 == 1) {
+                const u8 v = r2 == 2 ? 0x0A : 0x0C;
+                cpu_write_register(0, v);
+                cpu_set_cc(v);
+            }
+            const u8 b1 = operand1();
+            finish(3, b1 & 0x80 ? 6 : 4);
+            return;
+        }
+        memory_op<true>([](u8, u8 v) { return v; });
+        return;
+    }
+    CASE12(0x24) : {
+        memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
+        return;
+    }
+    CASE12(0x44) : {
+        memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r & v); });
+        return;
+    }
+    CASE12(0x64) : {
+        memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r | v); });
+        return;
+    }
+    CASE12(0x84) : {
+        memory_op<false>([](u8 r, u8 v) { return cpu_add(r, v); });
+        return;
+    }
+    CASE12(0xA4) : {
+        memory_op<false>([](u8 r, u8 v) { return cpu_subtract(r, v); });
+        return;
+    }
+    CASE12(0xE4) : {
+        cpu_regsel = cpu_reg_index(op);
+        const Operand o = fetch_operand();
+        cpu_compare(cpu_read_register(cpu_regsel), o.value);
+        finish(o.length, o.cycles);
+        return;
+    }
+    case 0xC8:
+    case 0xC9:
+    case 0xCA:
+    case 0xCB:
+    CASE4(0xCC) : {
+        cpu_regsel = cpu_reg_index(op);
+        const Operand o = store_address();
+        cpu_write_checked(cpu_ea, cpu_read_register(cpu_regsel));
+        finish(o.length, o.cycles);
+        return;
+    }
+
+    // ---- rotates, decimal adjust, test under mask ----
+    CASE4(0x50) : {
+        cpu_regsel = cpu_reg_index(op);
+        cpu_write_register(cpu_regsel, rotate(cpu_regs[cpu_regsel], false));
+        finish(1, 2);
+        return;
+    }
+    CASE4(0xD0) : {
+        if (op == 0xD0 && machine == PHUNSY && known_game_id >= 0 &&
+            ((known_game_id == 652 && cpu_iar == 0x182A) ||
+             (known_game_id == 653 && cpu_iar == 0x303A)))
+            snd_update_voices(0);
+        cpu_regsel = cpu_reg_index(op);
+        cpu_write_register(cpu_regsel, rotate(cpu_regs[cpu_regsel], true));
+        finish(1, 2);
+        return;
+    }
+    CASE4(0x94) : {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 r = cpu_regsel;
+        if (!(cpu_psl & PSL_C)) {
+            cpu_write_register(r, static_cast<u8>(cpu_regs[r] + 0xA0));
+            cpu_set_cc(cpu_regs[r]);
+        }
+        if (!(cpu_psl & PSL_IDC)) {
+            const u8 v = cpu_regs[r];
+            cpu_write_register(r, static_cast<u8>((v & 0xF0) | ((v + 0x0A) & 0x0F)));
+            cpu_set_cc(cpu_regs[r]);
+        }
+        finish(1, 3);
+        return;
+    }
+    CASE4(0xF4) : {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 mask = operand1();
+        cpu_psl &= static_cast<u8>(~PSL_CC);
+        if ((cpu_regs[cpu_regsel] & mask) != mask)
+            cpu_psl |= CC_NEGATIVE;
+        finish(2, 3);
+        return;
+    }
+
+    // ---- program status ----
+    case 0x10:
+    case 0x11:
+        cpu_regsel = 0;
+        if (cpu_type == CPU_2650B) {
+            const bool indirect = branch_target();
+            if (op == 0x10) {
+                cpu_psl = cpu_read_checked(cpu_ea);
+                if (logillegal && (cpu_psl & PSL_CC) == PSL_CC)
+                    cpu_report_cc_un();
+            } else {
+                cpu_write_checked(cpu_ea, cpu_psl);
+            }
+            finish(3, indirect ? 6 : 4);
+            return;
+        }
+        if (logillegal)
+            cpu_report_undefined(false);
+        finish(op == 0x10 && machine == INTERTON ? 3 : 1, 2);
+        return;
+    case 0x12:
+        cpu_regsel = 0;
+        cpu_write_register(0, cpu_psu);
+        cpu_set_cc(cpu_regs[0]);
+        finish(1, 2);
+        return;
+    case 0x13:
+        cpu_regsel = 0;
+        cpu_write_register(0, cpu_psl);
+        cpu_set_cc(cpu_regs[0]);
+        finish(1, 2);
+        return;
+    case 0x92:
+        cpu_regsel = 0;
+        psu_write(static_cast<u8>((cpu_psu & PSU_S) | (cpu_regs[0] & psu_mask())));
+        finish(1, 2);
+        flag_start_bit();
+        cpu_interrupt();
+        return;
+    case 0x93:
+        cpu_regsel = 0;
+        cpu_psl = cpu_regs[0];
+        if (logillegal && (cpu_psl & PSL_CC) == PSL_CC)
+            cpu_report_cc_un();
+        finish(1, 2);
+        return;
+    case 0x74: {
+        cpu_regsel = 0;
+        const u8 m = operand1();
+        if (loginefficient)
+            cpu_advise_mask(m);
+        psu_write(cpu_psu & static_cast<u8>(~(m & psu_mask())));
+        finish(2, 3);
+        flag_start_bit();
+        cpu_interrupt();
+        return;
+    }
+    case 0x76: {
+        cpu_regsel = 0;
+        const u8 m = operand1();
+        if (loginefficient)
+            cpu_advise_mask(m);
+        psu_write(cpu_psu | (m & psu_mask()));
+        finish(2, 3);
+        return;
+    }
+    case 0x75: {
+        cpu_regsel = 0;
+        const u8 m = operand1();
+        if (loginefficient)
+            cpu_advise_mask(m);
+        cpu_psl &= static_cast<u8>(~m);
+        finish(2, 3);
+        return;
+    }
+    case 0x77: {
+        cpu_regsel = 0;
+        const u8 m = operand1();
+        if (loginefficient)
+            cpu_advise_mask(m);
+        cpu_psl |= m;
+        if (logillegal && (cpu_psl & PSL_CC) == PSL_CC)
+            cpu_report_cc_un();
+        finish(2, 3);
+        return;
+    }
+    case 0xB4: {
+        cpu_regsel = 0;
+        const u8 m = operand1();
+        cpu_psl &= static_cast<u8>(~PSL_CC);
+        if ((cpu_psu & m) != m)
+            cpu_psl |= CC_NEGATIVE;
+        finish(2, 3);
+        return;
+    }
+    case 0xB5: {
+        cpu_regsel = 0;
+        const u8 m = operand1();
+        cpu_psl &= static_cast<u8>(~PSL_CC);
+        if ((cpu_psl & m) != m)
+            cpu_psl |= CC_NEGATIVE;
+        finish(2, 3);
+        return;
+    }
+
+    // ---- input and output ----
+    CASE4(0x30) : port_in(256, 1, 2); return;
+    CASE4(0x70) : port_in(257, 1, 2); return;
+    CASE4(0x54) : port_in(operand1(), 2, 3); return;
+    CASE4(0xB0) : {
+        port_out(256, 1, 2);
+        if (machine == INSTRUCTOR) {
+            // The board's WRTC hands control to the monitor at $1800, leaving the
+            // return address in the last values of extended ports $FC and $FD.
+            port_records[0xFC].last_value = static_cast<u8>(cpu_iar);
+            port_records[0xFD].last_value = static_cast<u8>(cpu_iar >> 8);
+            cpu_iar = 0x1800;
+        }
+        return;
+    }
+    CASE4(0xF0) : port_out(257, 1, 2); return;
+    CASE4(0xD4) : port_out(operand1(), 2, 3); return;
+
+    // ---- undefined ----
+    case 0x90:
+    case 0x91:
+        cpu_regsel = 0;
+        if (logillegal)
+            cpu_report_undefined(true);
+        finish(1, 2);
+        return;
+    case 0xB6:
+    case 0xB7:
+    case 0xC4:
+    case 0xC5:
+    case 0xC6:
+    case 0xC7:
+        cpu_regsel = 0;
+        if (logillegal)
+            cpu_report_undefined(true);
+        finish(2, 2);
+        return;
+
+    // ---- returns ----
+    CASE4(0x14) : {
+        cpu_regsel = 0;
+        if (condition_true(op)) {
+            cpu_return();
+            charge(3);
+        } else {
+            not_taken(1);
+        }
+        return;
+    }
+    CASE4(0x34) : {
+        cpu_regsel = 0;
+        if (!condition_true(op)) {
+            not_taken(1);
+            return;
+        }
+        if (logillegal && machine == ARCADIA)
+            cpu_report_strange_opcode();
+        if (loginterrupts && (cpu_psu & PSU_II))
+            cpu_report_ii_enabled();
+        cpu_psu &= static_cast<u8>(~PSU_II);
+        cpu_return();
+        if (loginterrupts)
+            cpu_check_restored_context();
+        charge(3);
+        cpu_interrupt();
+        return;
+    }
+
+    // ---- branches on condition ----
+    CASE4(0x18) : {
+        cpu_regsel = 0;
+        if (!condition_true(op))
+            return not_taken(2);
+        const bool indirect = relative_target();
+        if (loginefficient)
+            cpu_advise_branch_rel();
+        take(BRANCH, 2, indirect);
+        return;
+    }
+    CASE4(0x1C) : {
+        cpu_regsel = 0;
+        if (!condition_true(op))
+            return not_taken(3);
+        if (op == 0x1E && (known_game_id == 479 || known_game_id == 488) && cpu_iar == 0x04A5)
+            snd_update_voices(0);
+        const bool indirect = branch_target();
+        if (loginefficient)
+            cpu_advise_branch_abs();
+        take(BRANCH, 3, indirect);
+        return;
+    }
+    case 0x98:
+    case 0x99:
+    case 0x9A: {
+        cpu_regsel = 0;
+        if (!condition_false(op))
+            return not_taken(2);
+        const bool indirect = relative_target();
+        if (loginefficient && cpu_ea == page_add(cpu_iar, 2))
+            cpu_advise_omit_here();
+        take(BRANCH, 2, indirect);
+        return;
+    }
+    case 0x9C:
+    case 0x9D:
+    case 0x9E: {
+        cpu_regsel = 0;
+        if (!condition_false(op))
+            return not_taken(3);
+        const bool indirect = branch_target();
+        if (loginefficient && cpu_ea == page_add(cpu_iar, 3))
+            cpu_advise_omit_here();
+        take(BRANCH, 3, indirect);
+        return;
+    }
+    case 0x9B: {
+        cpu_regsel = 0;
+        const bool indirect = operand1() & 0x80;
+        cpu_ea_zero_page();
+        if (loginefficient)
+            cpu_advise_branch_rel();
+        take(BRANCH, 2, indirect);
+        return;
+    }
+    case 0x9F: {
+        cpu_regsel = 0;
+        const bool indirect = branch_target();
+        cpu_ea = (cpu_ea + index_register()) & 0x7FFF;
+        take(BRANCH, 3, indirect);
+        return;
+    }
+
+    // ---- calls ----
+    CASE4(0x38) : {
+        cpu_regsel = 0;
+        if (!condition_true(op))
+            return not_taken(2);
+        const bool indirect = relative_target();
+        if (loginefficient && op == 0x3B)
+            cpu_advise_call_return(2);
+        take(CALL, 2, indirect);
+        return;
+    }
+    CASE4(0x3C) : {
+        cpu_regsel = 0;
+        if (!condition_true(op))
+            return not_taken(3);
+        if (op == 0x3F && known_game_id == 820 && cpu_iar >= 0x0528 && cpu_iar <= 0x0560)
+            snd_update_voices(0);
+        const bool indirect = branch_target();
+        if (loginefficient && op == 0x3F)
+            cpu_advise_call_return(3);
+        take(CALL, 3, indirect);
+        return;
+    }
+    case 0xB8:
+    case 0xB9:
+    case 0xBA: {
+        cpu_regsel = 0;
+        if (!condition_false(op))
+            return not_taken(2);
+        take(CALL, 2, relative_target());
+        return;
+    }
+    case 0xBC:
+    case 0xBD:
+    case 0xBE: {
+        cpu_regsel = 0;
+        if (!condition_false(op))
+            return not_taken(3);
+        take(CALL, 3, branch_target());
+        return;
+    }
+    case 0xBB: {
+        cpu_regsel = 0;
+        if (known_game_id == 555 && cpu_iar == 0x1771)
+            con_printf(0, "%c", cpu_regs[0]);
+        const bool indirect = operand1() & 0x80;
+        cpu_ea_zero_page();
+        take(CALL, 2, indirect);
+        return;
+    }
+    case 0xBF: {
+        cpu_regsel = 0;
+        const bool indirect = branch_target();
+        cpu_ea = (cpu_ea + index_register()) & 0x7FFF;
+        take(CALL, 3, indirect);
+        return;
+    }
+
+    // ---- register-testing and counting branches ----
+    CASE4(0x58) : {
+        cpu_regsel = cpu_reg_index(op);
+        if (!cpu_read_register(cpu_regsel))
+            return loop_not_taken(2);
+        take(LOOP, 2, relative_target());
+        return;
+    }
+    CASE4(0x5C) : {
+        cpu_regsel = cpu_reg_index(op);
+        if (!cpu_read_register(cpu_regsel))
+            return loop_not_taken(3);
+        take(LOOP, 3, branch_target());
+        return;
+    }
+    CASE4(0x78) : {
+        cpu_regsel = cpu_reg_index(op);
+        if (!cpu_read_register(cpu_regsel))
+            return not_taken(2);
+        take(CALL, 2, relative_target());
+        return;
+    }
+    CASE4(0x7C) : {
+        cpu_regsel = cpu_reg_index(op);
+        if (!cpu_read_register(cpu_regsel))
+            return not_taken(3);
+        take(CALL, 3, branch_target());
+        return;
+    }
+    CASE4(0xD8) : {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
+        cpu_write_register(cpu_regsel, v);
+        if (!v)
+            return loop_not_taken(2);
+        take(LOOP, 2, relative_target());
+        return;
+    }
+    CASE4(0xDC) : {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
+        cpu_write_register(cpu_regsel, v);
+        if (!v)
+            return loop_not_taken(3);
+        take(LOOP, 3, branch_target());
+        return;
+    }
+    CASE4(0xF8) : {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
+        cpu_write_register(cpu_regsel, v);
+        if (!v)
+            return loop_not_taken(2);
+        take(LOOP, 2, relative_target());
+        return;
+    }
+    CASE4(0xFC) : {
+        cpu_regsel = cpu_reg_index(op);
+        const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
+        cpu_write_register(cpu_regsel, v);
+        if (!v)
+            return loop_not_taken(3);
+        take(LOOP, 3, branch_target());
+        return;
+    }
+    }
+}
+
+// ---- one instruction -------------------------------------------------------------
+
+void cpu_execute_one() {
+    cpu_iar &= 0x7FFF;
+    const u16 iar = cpu_iar;
+    cpu_opcode = guest_memory[iar];
+    const u32 old_bits = mem_access[iar];
+    mem_access[iar] = old_bits | ACC_OPCODE;
+    if (logillegal) {
+        cpu_fetch_logged(old_bits);
+    } else {
+        const u32 length = op_length[cpu_opcode];
+        if (length > 1) {
+            mem_access[page_add(iar, 1)] |= ACC_OPERAND;
+            if (length > 2)
+                mem_access[page_add(iar, 2)] |= ACC_OPERAND;
+        }
+    }
+    if (cpu_tracing | dbg_single_step)
+        cpu_trace_execute();
+    else
+        cpu_execute_instruction();
+    if (pause_pending)
+        dbg_pause_loop();
+}
+
+// ---- run loops ---------------------------------------------------------------------
+
+// Every instruction runs to completion, so the budget ends at zero or below and
+// its magnitude is the overshoot of the last instruction. The loop measures the
+// clock periods run since the slice began, so the counter passing $FFFFFFFF
+// (even inside the last instruction of a slice) never stalls or skips it.
+template <bool POLLED> static inline void run_budget() {
+    if (cpu_cycle_budget <= 0)
+        return;
+    const u32 length = static_cast<u32>(cpu_cycle_budget);
+    cpu_slice_start = cpu_cycles;
+    while (cpu_cycles - cpu_slice_start < length) {
+        cpu_check_breakpoint();
+        if constexpr (POLLED)
+            tape_sample_tick();
+        cpu_execute_one();
+    }
+    cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
+}
+
+void cpu_run_cycles() { run_budget<false>(); }
+
+void cpu_run_cycles_polled() { run_budget<true>(); }

@@ -1,0 +1,72 @@
+// The 2650 interpreter: instruction decode and semantics, effective addresses,
+// branches and the return-address stack, interrupt acceptance, the run loops
+// with their clock budget, and the inline code advice.
+//
+// Usage: fill guest_memory, set cpu_iar, add clock periods to cpu_cycle_budget
+// and call cpu_run_cycles(); or call cpu_execute_one() from a machine's own loop
+// (after cpu_check_breakpoint()). Machines raise an interrupt by setting
+// cpu_irq_pending = 1 and calling cpu_interrupt() between instructions.
+//
+// All times are clock periods; one processor cycle is three of them.
+// cpu_op_cycles holds the processor cycles of the last instruction.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// Per-instruction state beyond cpu.h.
+extern u32 cpu_pointer_addr;  // address of the indirect pointer being read
+extern u8 cpu_halt_reported;  // a HALT has been reported; cleared by interrupt acceptance
+extern u32 cpu_slice_start;   // cpu_cycles when the current slice (or instruction) began
+
+// Register context saved at each interrupt acceptance, checked on RETE.
+struct CpuContext {
+    u8 psl;
+    u8 psu;
+    u8 regs[7];
+};
+extern CpuContext cpu_saved_context;
+
+// TWIN interrupt priorities: the one accepted last (32 = none) and their names.
+extern i32 twin_irq_current;
+extern const char* const twin_irq_names[32];
+
+// Execute exactly one instruction at cpu_iar, with access history, diagnostics,
+// trace and single step, and the debugger pause afterwards.
+void cpu_execute_one();
+// Interpret the instruction whose opcode is already in cpu_opcode.
+void cpu_execute_instruction();
+
+// Effective addresses of the instruction at cpu_iar, into cpu_ea.
+void cpu_ea_relative();
+void cpu_ea_zero_page();
+void cpu_ea_absolute(); // also sets cpu_regsel (0 when indexed)
+void cpu_ea_branch();
+
+// Return-address stack: push the return address of the current instruction,
+// pop into cpu_iar.
+void cpu_call_subroutine();
+void cpu_return();
+
+// Condition code from a byte; flag-setting add, subtract and compare.
+void cpu_set_cc(u8 value);
+u8 cpu_add(u8 a, u8 b);
+u8 cpu_subtract(u8 a, u8 b);
+void cpu_compare(u8 a, u8 b);
+
+// Run whole instructions until cpu_cycle_budget is used; the overshoot stays in
+// the budget (zero or negative) for the next slice. The polled loop calls
+// tape_sample_tick() before every instruction.
+void cpu_run_cycles();
+void cpu_run_cycles_polled();
+
+// Interrupt acceptance (callers set cpu_irq_pending first), and the check on
+// RETE that an interrupt routine restored the context it found.
+void cpu_interrupt();
+void cpu_check_restored_context();
+
+// Code advice ("loginefficient"): the relative form of an absolute non-branch
+// address (target in the instruction's page, before indirection), and advice on
+// the target of a taken BCTA, or of a taken BCTR or ZBRR.
+void cpu_advise_absolute(u16 target);
+void cpu_advise_branch_abs();
+void cpu_advise_branch_rel();

@@ -1,0 +1,111 @@
+// Shared set-up of the interpreter tests: a clean processor, plain RAM, no
+// diagnostics, and helpers that load tiny programs and run them through the
+// budgeted run loop.
+#pragma once
+
+#include "core/emu.h"
+#include "core/settings_vars.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "cpu/seams_exec.h"
+#include "debugger/debugger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+class ExecTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        machine = MIKIT;
+        memmap = 21;
+        cpu_type = CPU_2650;
+        dis_notation = 0;
+        cpu_reset_op_tables();
+        mem_reset_tables();
+        dbg_hooks_reset();
+        dbg_conditions_reset();
+        std::memset(guest_memory, 0, sizeof guest_memory);
+        std::memset(cpu_regs, 0, sizeof cpu_regs);
+        cpu_reset_state();
+        cpu_cycles = 0;
+        cpu_cycle_budget = 0;
+        cpu_slice_start = 0;
+        cpu_irq_pending = 0;
+        cpu_halt_reported = 0;
+        cpu_prev_iar = 0;
+        known_game_id = -1;
+        std::memset(twin_irq_pending, 0, sizeof twin_irq_pending);
+        twin_irq_current = 32;
+        phunsy_irq_select = 0;
+        si50_interrupts = 0;
+        phunsy_biosversion = 1;
+    }
+    void TearDown() override {
+        cpu_type = CPU_2650;
+        cpu_reset_op_tables();
+        dbg_hooks_reset();
+        machine = ARCADIA;
+    }
+
+    static void use_2650b() {
+        cpu_type = CPU_2650B;
+        cpu_apply_type_tables();
+    }
+
+    static void load(u16 at, std::initializer_list<u8> bytes) {
+        for (u8 b : bytes) {
+            guest_memory[at] = b;
+            at = page_add(at, 1);
+        }
+    }
+
+    // Runs exactly one instruction through the run loop (a budget of one clock
+    // period) and returns the clock periods it took.
+    static u32 step() {
+        const u32 before = cpu_cycles;
+        cpu_cycle_budget = 1;
+        cpu_run_cycles();
+        cpu_cycle_budget = 0;
+        return cpu_cycles - before;
+    }
+
+    static u32 steps(int n) {
+        u32 total = 0;
+        for (int i = 0; i < n; ++i)
+            total += step();
+        return total;
+    }
+
+    static u8 cc() { return cpu_psl & PSL_CC; }
+};
+
+// Captures what the interpreter prints while it is alive.
+class ConsoleCapture {
+  public:
+    ConsoleCapture() { ::testing::internal::CaptureStdout(); }
+    std::string text() {
+        if (!done_) {
+            text_ = ::testing::internal::GetCapturedStdout();
+            done_ = true;
+        }
+        return text_;
+    }
+    ~ConsoleCapture() { text(); }
+
+  private:
+    std::string text_;
+    bool done_ = false;
+};
+
+inline int count_of(const std::string& haystack, const std::string& needle) {
+    int n = 0;
+    for (size_t at = haystack.find(needle); at != std::string::npos;
+         at = haystack.find(needle, at + 1))
+        ++n;
+    return n;
+}

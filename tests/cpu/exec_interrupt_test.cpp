@@ -1,0 +1,215 @@
+// Interrupt acceptance: vectors per machine, inhibit, RETE, the TWIN's
+// priorities, the charge, stack overflow and the restored-context check.
+#include "exec_fixture.h"
+
+class ExecInterrupt : public ExecTest {
+  protected:
+    void SetUp() override {
+        ExecTest::SetUp();
+        machine = INTERTON;
+        memmap = 0;
+        std::memset(port_records, 0, sizeof port_records);
+    }
+    static void request() {
+        cpu_irq_pending = 1;
+        cpu_interrupt();
+    }
+};
+
+TEST_F(ExecInterrupt, AcceptanceIsAZeroPageCallToTheVector) {
+    cpu_iar = 0x0123;
+    cpu_psu = 0x02;
+    cpu_psl = 0x5A;
+    cpu_regs[3] = 0x33;
+    cpu_cycles = 100;
+    request();
+    EXPECT_EQ(cpu_iar, 0x0003);
+    EXPECT_EQ(cpu_ras[2], 0x0123);
+    EXPECT_EQ(cpu_psu, PSU_II | 0x03);
+    EXPECT_EQ(cpu_irq_level, 2);
+    EXPECT_EQ(cpu_irq_pending, 0u);
+    EXPECT_EQ(cpu_cycles, 109u);
+    EXPECT_EQ(cpu_op_cycles, 3u);
+    EXPECT_EQ(cpu_saved_context.psl, 0x5A);
+    EXPECT_EQ(cpu_saved_context.psu, 0x02);
+    EXPECT_EQ(cpu_saved_context.regs[3], 0x33);
+}
+
+TEST_F(ExecInterrupt, InhibitKeepsTheRequestPendingUntilRete) {
+    load(0x0003, {0x37}); // RETE,un
+    cpu_iar = 0x0100;
+    request();
+    cpu_irq_pending = 1; // a second request while the first is serviced
+    cpu_interrupt();
+    EXPECT_EQ(cpu_iar, 0x0003);
+    EXPECT_EQ(cpu_psu & PSU_SP, 1);
+    EXPECT_EQ(cpu_irq_pending, 1u);
+
+    // RETE returns and takes the pending request at once: 9 + 9 clock periods.
+    EXPECT_EQ(step(), 18u);
+    EXPECT_EQ(cpu_iar, 0x0003);
+    EXPECT_EQ(cpu_ras[0], 0x0100);
+    EXPECT_EQ(cpu_psu, PSU_II | 1);
+    EXPECT_EQ(cpu_irq_pending, 0u);
+}
+
+TEST_F(ExecInterrupt, ReteWithFalseConditionFallsThrough) {
+    load(0x0003, {0x35, 0x37}); // RETE,gt ; RETE,un
+    cpu_iar = 0x0100;
+    request();
+    cpu_psl = CC_ZERO;
+    EXPECT_EQ(step(), 9u);
+    EXPECT_EQ(cpu_iar, 0x0004);
+    EXPECT_TRUE(cpu_psu & PSU_II);
+    step();
+    EXPECT_EQ(cpu_iar, 0x0100);
+    EXPECT_FALSE(cpu_psu & PSU_II);
+    EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
+}
+
+TEST_F(ExecInterrupt, ClearingInhibitLetsAPendingRequestIn) {
+    load(0x0200, {0x74, 0x20, 0x00, 0x92});
+    cpu_iar = 0x0200;
+    cpu_psu = PSU_II;
+    cpu_irq_pending = 1;
+    EXPECT_EQ(step(), 18u); // CPSU $20, then the acceptance
+    EXPECT_EQ(cpu_iar, 0x0003);
+    EXPECT_EQ(cpu_ras[0], 0x0202);
+
+    cpu_iar = 0x0203; // LPSU with r0 = 0 clears II too
+    cpu_psu = PSU_II;
+    cpu_regs[0] = 0;
+    cpu_irq_pending = 1;
+    EXPECT_EQ(step(), 15u);
+    EXPECT_EQ(cpu_iar, 0x0003);
+    EXPECT_EQ(cpu_ras[0], 0x0204);
+}
+
+TEST_F(ExecInterrupt, VectorsOfTheMachines) {
+    machine = ZACCARIA;
+    memmap = 24;
+    request();
+    EXPECT_EQ(cpu_iar, 0x000A);
+
+    cpu_reset_state();
+    machine = MIKIT; // no vector of its own
+    cpu_iar = 0x0400;
+    request();
+    EXPECT_EQ(cpu_iar, 0x0000);
+
+    cpu_reset_state();
+    machine = PHUNSY;
+    phunsy_biosversion = 0;
+    phunsy_irq_select = 6; // bit 1 wins over bit 2
+    request();
+    EXPECT_EQ(cpu_iar, 0x1FEC);
+
+    cpu_reset_state();
+    phunsy_irq_select = 0; // pointer at $1FF4, high byte masked to 13 bits
+    load(0x1FF4, {0xF2, 0x34});
+    request();
+    EXPECT_EQ(cpu_iar, 0x1234);
+
+    cpu_reset_state();
+    phunsy_biosversion = 1;
+    request();
+    EXPECT_EQ(cpu_iar, 0x001D);
+}
+
+TEST_F(ExecInterrupt, InstructorIndirectVectorCostsFiveCycles) {
+    machine = INSTRUCTOR;
+    memmap = 14;
+    si50_interrupts = 1;
+    load(0x0007, {0x8A, 0x34});
+    request();
+    EXPECT_EQ(cpu_iar, 0x0A34);
+    EXPECT_EQ(cpu_cycles, 15u);
+    EXPECT_EQ(cpu_op_cycles, 5u);
+    EXPECT_TRUE(mem_access[0x0007] & ACC_INDIRECT);
+
+    cpu_reset_state();
+    si50_interrupts = 0;
+    request();
+    EXPECT_EQ(cpu_iar, 0x0007);
+    EXPECT_EQ(cpu_cycles, 24u);
+}
+
+TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
+    machine = TWIN;
+    memmap = 12;
+    twin_irq_pending[11] = 1; // floppy disk, not enabled by port $EA bit 4
+    twin_irq_pending[14] = 1;
+    request();
+    EXPECT_EQ(twin_irq_current, 14);
+    EXPECT_EQ(cpu_iar, 0x001C);
+    EXPECT_EQ(twin_irq_pending[14], 0);
+    EXPECT_EQ(twin_irq_pending[11], 1);
+
+    cpu_reset_state();
+    cpu_iar = 0x0500;
+    request(); // nothing eligible: no acceptance
+    EXPECT_EQ(twin_irq_current, 32);
+    EXPECT_EQ(cpu_irq_pending, 1u);
+    EXPECT_EQ(cpu_iar, 0x0500);
+
+    port_records[0xEA].last_value = 0x10;
+    cpu_interrupt();
+    EXPECT_EQ(twin_irq_current, 11);
+    EXPECT_EQ(cpu_iar, 0x0016);
+}
+
+TEST_F(ExecInterrupt, StackOverflowAtAcceptance) {
+    cpu_psu = 0x07;
+    cpu_iar = 0x0321;
+    loginterrupts = 1;
+    ConsoleCapture out;
+    request();
+    EXPECT_EQ(cpu_ras[7], 0x0321);
+    EXPECT_EQ(cpu_psu, PSU_II);
+    EXPECT_EQ(cpu_irq_level, 7);
+    const std::string text = out.text();
+    EXPECT_EQ(count_of(text, "Interrupt has caused a stack overflow!"), 1);
+    EXPECT_EQ(count_of(text, "Handling interrupt at rastline"), 1);
+}
+
+TEST_F(ExecInterrupt, RestoredContextCheckNamesChangedRegisters) {
+    load(0x0003, {0x06, 0x99, 0x37}); // LODI r2,$99 ; RETE,un
+    cpu_iar = 0x0100;
+    cpu_regs[2] = 0x11;
+    loginterrupts = 1;
+    ConsoleCapture out;
+    request();
+    steps(2);
+    const std::string text = out.text();
+    EXPECT_EQ(count_of(text, "R2 has not been restored correctly at $100 (old $11 vs. new $99)!\n\n"),
+              1);
+    EXPECT_EQ(count_of(text, "has not been restored correctly"), 2); // R2, and PSL's CC
+    EXPECT_NE(text.find("PSL has not been restored correctly"), std::string::npos);
+    EXPECT_NE(text.find(" CC (Condition Code) is different.\n"), std::string::npos);
+}
+
+TEST_F(ExecInterrupt, SenseInputChangesAreNotReported) {
+    load(0x0003, {0x37});
+    cpu_iar = 0x0100;
+    loginterrupts = 1;
+    ConsoleCapture out;
+    request();
+    cpu_psu |= PSU_S; // the sense line changed meanwhile
+    step();
+    EXPECT_EQ(count_of(out.text(), "not been restored"), 0);
+}
+
+TEST_F(ExecInterrupt, HaltWaitsForAnInterrupt) {
+    load(0x0100, {0x40});
+    load(0x0003, {0x37});
+    cpu_iar = 0x0100;
+    logillegal = 1;
+    ConsoleCapture out;
+    steps(2);
+    EXPECT_EQ(cpu_iar, 0x0100);
+    request(); // resumes after the HALT on return
+    EXPECT_EQ(cpu_ras[0], 0x0100);
+    step();
+    step(); // HALT is reported again after an acceptance
+    EXPECT_EQ(count_of(out.text(), "executed HALT opcode!"), 2);
+}
