@@ -107,9 +107,10 @@ void dis_operand_absolute() {
 
     if (indirect) read_pointer(address);
     if (index) {
-        int v = cpu_regs[cpu_regsel];
-        if (index == 1) v += 1;
-        if (index == 2) v -= 1;
+        // The register counts modulo 256 before it is added, as the processor does.
+        u8 v = cpu_regs[cpu_regsel];
+        if (index == 1) v = static_cast<u8>(v + 1);
+        if (index == 2) v = static_cast<u8>(v - 1);
         dis_ea = (dis_ea & 0x6000) + ((dis_ea + v) & 0x1FFF);
     }
     if (dis_mode == DIS_INTERACTIVE && (b1 & 0xE0)) annotate_ea();

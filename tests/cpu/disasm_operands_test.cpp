@@ -1,0 +1,161 @@
+// Operand formatters: page wrap of operand and pointer bytes, effective
+// addresses of indirect and indexed operands, the spelling of each addressing
+// mode in the five notations, when annotations appear, and the number texts.
+#include "disasm_fixture_test.h"
+
+#include "cpu/exec.h"
+
+#include <gtest/gtest.h>
+
+TEST(DisasmOperands, IndirectAbsoluteInEachNotationAnnotatedOnlyInteractively) {
+    // LODA,r1 *$2000 at $2100 (page 1); the pointer at $2000 holds $3456.
+    const char* expected[NOTATIONS] = {"LODA,r1 *$2000 [$3456]", "LODA,r1 *$2000 [$3456]",
+                                       "LOAD     B,@16'2000 [16'3456]",
+                                       "MOVE     U^{16'2000} [16'3456],r1",
+                                       "LD     .1,/@H'2000 [H'3456]"};
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        dis_test_reset(n);
+        dis_test_poke(0x2000, {0x34, 0x56});
+        EXPECT_EQ(dis_test_line(0x2100, {0x0D, 0x80, 0x00}), expected[n]);
+        EXPECT_EQ(dis_ea, 0x3456u);
+        EXPECT_STREQ(dis_pseudo_operand, "*$2000 [$3456]");
+        dis_mode = DIS_LISTING;
+        dis_test_line(0x2100, {0x0D, 0x80, 0x00});
+        EXPECT_EQ(std::strchr(dis_operand_text, '['), nullptr) << n;
+        EXPECT_STREQ(dis_pseudo_operand, "*$2000");
+    }
+}
+
+TEST(DisasmOperands, IndexedAbsoluteWorksOnR0AndNamesTheIndex) {
+    dis_test_reset(NOTATION_SIGNETICS);
+    cpu_regs[2] = 0x10;
+    // LODA,r2 $1234,r2+ : b1 = $32 (auto-increment), b2 = $34.
+    EXPECT_EQ(dis_test_line(0x0000, {0x0E, 0x32, 0x34}), "LODA,r0 $1234,r2+ [$1245]");
+    EXPECT_STREQ(dis_pseudo_operand, "$1234 + ++r2 [$1245]");
+    EXPECT_STREQ(dis_reg_name, "r0");
+    EXPECT_EQ(cpu_regs[2], 0x10); // the register itself is not changed
+    dis_notation = NOTATION_OLD_CALM;
+    EXPECT_EQ(dis_test_line(0x0000, {0x0E, 0x32, 0x34}), "LOAD     A,(+C)+16'1234 [16'1245]");
+    dis_notation = NOTATION_NEW_CALM;
+    EXPECT_EQ(dis_test_line(0x0000, {0x0E, 0x52, 0x34}), "MOVE     U^{-r2}+16'1234 [16'1243],r0");
+    dis_notation = NOTATION_IEEE;
+    EXPECT_EQ(dis_test_line(0x0000, {0x0E, 0x72, 0x34}), "LD     .0,/H'1234(.2) [H'1244]");
+    // With RS set the register field names r4..r6; r0 stays r0.
+    dis_notation = NOTATION_SIGNETICS;
+    cpu_psl = PSL_RS;
+    cpu_regs[5] = 1;
+    EXPECT_EQ(dis_test_line(0x0000, {0x0D, 0x00, 0x10}), "LODA,r4 $10");
+    EXPECT_EQ(dis_test_line(0x0000, {0x0E, 0x72, 0x34}), "LODA,r0 $1234,r5 [$1235]");
+    EXPECT_EQ(dis_test_line(0x0000, {0x00}), "LODZ    r0");
+}
+
+TEST(DisasmOperands, IndexWrapsLikeTheProcessor) {
+    dis_test_reset();
+    // The index is the register after its 8-bit step: $FF + 1 is 0, 0 - 1 is $FF.
+    cpu_regs[1] = 0xFF;
+    dis_test_line(0x2000, {0x0D, 0x3F, 0xF0});
+    EXPECT_EQ(dis_ea, 0x3FF0u);
+    cpu_regs[1] = 0;
+    dis_test_line(0x2000, {0x0D, 0x40, 0x00});
+    EXPECT_EQ(dis_ea, 0x20FFu);
+    // The sum wraps inside the page of the address.
+    cpu_regs[1] = 0x20;
+    dis_test_line(0x2000, {0x0D, 0x7F, 0xF0});
+    EXPECT_EQ(dis_ea, 0x2010u);
+}
+
+TEST(DisasmOperands, OperandAndPointerBytesWrapInsideTheirPage) {
+    dis_test_reset();
+    // An instruction at $1FFF takes its operand byte from $0000.
+    guest_memory[0x0000] = 0x05;
+    guest_memory[0x1FFF] = 0x04;
+    cpu_iar = 0x1FFF;
+    dis_instruction(0, 1);
+    EXPECT_STREQ(dis_line, "LODI,r0 5");
+    // A three-byte instruction at $3FFE takes its third byte from $2000.
+    guest_memory[0x3FFE] = 0x1F;
+    guest_memory[0x3FFF] = 0x01;
+    guest_memory[0x2000] = 0x23;
+    cpu_iar = 0x3FFE;
+    dis_instruction(0, 1);
+    EXPECT_STREQ(dis_line, "BCTA,un $123");
+    // A pointer at $3FFF takes its second byte from $2000.
+    dis_test_poke(0x3FFF, {0x12});
+    guest_memory[0x2000] = 0x34;
+    dis_test_line(0x2100, {0x0C, 0x9F, 0xFF});
+    EXPECT_EQ(dis_ea, 0x1234u);
+    EXPECT_EQ(cpu_pointer_addr, 0x2000u);
+}
+
+TEST(DisasmOperands, RelativeAndZeroPageTargets) {
+    dis_test_reset();
+    EXPECT_EQ(dis_test_line(0x2000, {0x08, 0x40}), "LODR,r0 $3FC2"); // -64 wraps in page 1
+    EXPECT_EQ(dis_test_line(0x2000, {0x08, 0x3F}), "LODR,r0 $2041"); // +63
+    EXPECT_EQ(dis_test_line(0x4567, {0x9B, 0x7F}), "ZBRR    $1FFF");  // page 0 whatever the page
+    EXPECT_EQ(dis_test_line(0x4567, {0x9B, 0x3F}), "ZBRR    $3F");
+    EXPECT_EQ(dis_test_line(0x6000, {0xBB, 0x40}), "ZBSR    $1FC0");
+}
+
+TEST(DisasmOperands, RelativePointersAreAnnotatedInEveryMode) {
+    dis_test_reset();
+    dis_test_poke(0x0104, {0x45, 0x67});
+    dis_mode = DIS_FILE;
+    EXPECT_EQ(dis_test_line(0x0100, {0x08, 0x82}), "LODR,r0 *$104 [$4567]");
+    EXPECT_EQ(dis_ea, 0x4567u);
+    dis_notation = NOTATION_NEW_CALM;
+    EXPECT_EQ(dis_test_line(0x0100, {0x08, 0x82}), "MOVE     R^{16'104} [16'4567],r0");
+    dis_notation = NOTATION_IEEE;
+    EXPECT_EQ(dis_test_line(0x0100, {0x08, 0x82}), "LD     .0,$@H'104 [H'4567]");
+}
+
+TEST(DisasmOperands, BranchPointersAreAnnotatedExceptForIndexedBranches) {
+    dis_test_reset(NOTATION_NEW_CALM);
+    dis_test_poke(0x1234, {0x05, 0x00});
+    EXPECT_EQ(dis_test_line(0x0000, {0x1F, 0x92, 0x34}), "JUMP     U^{16'1234} [16'500]");
+    EXPECT_EQ(dis_test_line(0x0000, {0x9F, 0x92, 0x34}), "JUMP     U^{r3}+{16'1234}");
+    EXPECT_EQ(dis_test_line(0x0000, {0x9F, 0x12, 0x34}), "JUMP     U^{r3}+16'1234");
+    dis_notation = NOTATION_OLD_CALM;
+    EXPECT_EQ(dis_test_line(0x0000, {0x9B, 0x80 | 0x12}), "JUMP     0+@16'12 [16'0]");
+    dis_notation = NOTATION_IEEE;
+    EXPECT_EQ(dis_test_line(0x0000, {0xBF, 0x12, 0x34}), "CALL   /H'1234(.3)");
+    cpu_psl = PSL_RS;
+    EXPECT_EQ(dis_test_line(0x0000, {0x9F, 0x12, 0x34}), "BR     /H'1234(.6)");
+}
+
+TEST(DisasmOperands, NumberTexts) {
+    const char* hex_ten[NOTATIONS] = {"$A", "$A", "16'A", "16'A", "H'A"};
+    const char* binary[NOTATIONS] = {"%10100101", "%10100101", "2'10100101", "2'10100101",
+                                     "B'10100101"};
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        dis_notation = n;
+        dis_format_hex(9);
+        EXPECT_STREQ(dis_number_text, "9");
+        EXPECT_STREQ(dis_number_plain_text, "9");
+        dis_format_hex(10);
+        EXPECT_STREQ(dis_number_text, hex_ten[n]);
+        EXPECT_STREQ(dis_number_plain_text, "$A");
+        dis_format_binary(0xA5);
+        EXPECT_STREQ(dis_number_text, binary[n]);
+        EXPECT_STREQ(dis_number_plain_text, "%10100101");
+    }
+    dis_test_reset();
+}
+
+TEST(DisasmOperands, TheDisassemblerOnlyReadsTheGuest) {
+    dis_test_reset();
+    dis_test_poke(0x0100, {0x0F, 0xF0, 0x10});
+    dis_test_poke(0x0010, {0x01, 0x02});
+    cpu_regs[3] = 7;
+    u8 before[GUEST_MEMORY_SIZE];
+    std::memcpy(before, guest_memory, sizeof before);
+    u32 access_before = mem_access[0x0010];
+    cpu_iar = 0x0100;
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        dis_notation = n;
+        dis_instruction(0, 1);
+    }
+    EXPECT_EQ(std::memcmp(before, guest_memory, sizeof before), 0);
+    EXPECT_EQ(cpu_regs[3], 7);
+    EXPECT_EQ(mem_access[0x0010], access_before);
+    EXPECT_EQ(cpu_iar, 0x0100);
+}
