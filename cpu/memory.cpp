@@ -3,6 +3,7 @@
 #include "cpu/memory.h"
 
 #include "core/emu.h"
+#include "core/machine_table.h"
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/seams.h"

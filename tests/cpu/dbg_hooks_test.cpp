@@ -1,6 +1,8 @@
 // Pause requests, the breakpoint and step-out check, register watches through
 // the accessors, branch completion and the texts of the run-time reports.
 #include "core/emu.h"
+#include "core/frame.h"
+#include "core/mainloop.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
@@ -14,9 +16,32 @@
 
 namespace {
 
+// A tool window whose input handler continues the emulation, as the debugger's
+// "go" would: it ends the pause loop on its first event pass.
+int event_passes;
+void continue_input() {
+    event_passes++;
+    emu_unpause();
+}
+bool always_open() {
+    return true;
+}
+constexpr int CONTINUE_SLOT = 19;
+
 class DbgHooksTest : public ::testing::Test {
   protected:
-    void SetUp() override { use(MALZAK); }
+    void SetUp() override {
+        use(MALZAK);
+        saved_ops_ = gui_subwin_ops[CONTINUE_SLOT];
+        gui_subwin_ops[CONTINUE_SLOT] = SubwindowOps{nullptr, nullptr, continue_input, always_open};
+        event_passes = 0;
+        emu_paused = false;
+    }
+    void TearDown() override {
+        gui_subwin_ops[CONTINUE_SLOT] = saved_ops_;
+        emu_paused = false;
+    }
+    SubwindowOps saved_ops_;
 
     void use(u32 m) {
         machine = m;
@@ -76,17 +101,22 @@ TEST_F(DbgHooksTest, PauseRequestsAreGatedByTheirSwitch) {
     EXPECT_EQ(pause_pending, 0);
 }
 
-TEST_F(DbgHooksTest, PauseLoopServesTheRequest) {
+TEST_F(DbgHooksTest, PauseLoopRunsEventPassesUntilContinued) {
     dbg_run_to_loop_end = 1;
     pause_pending = 1;
     dbg_pause_loop();
     EXPECT_EQ(pause_pending, 0);
-    EXPECT_FALSE(emu_paused); // the loop only returns once the emulation continues
+    EXPECT_EQ(event_passes, 1);
+    EXPECT_FALSE(emu_paused);
+    EXPECT_EQ(dbg_run_to_loop_end, 0u); // pausing ends the run targets
 }
 
 TEST_F(DbgHooksTest, NoMarkNoOutput) {
     EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }), "");
     EXPECT_EQ(pause_pending, 0);
+    pause_pending = 1; // an earlier report's request waits for the next pause point
+    cpu_check_breakpoint();
+    EXPECT_EQ(event_passes, 0);
 }
 
 TEST_F(DbgHooksTest, StepOutAndBreakpointOnOneAddress) {
@@ -99,6 +129,7 @@ TEST_F(DbgHooksTest, StepOutAndBreakpointOnOneAddress) {
               "Hit code breakpoint at $1234! Previous IAR/PC was $1230.\n\n");
     EXPECT_EQ(mem_attributes[0x1234], MEM_BREAKPOINT); // marker gone, breakpoint kept
     EXPECT_EQ(pause_pending, 0);                       // served by the pause loop
+    EXPECT_EQ(event_passes, 1);                        // one pause for both
     // The marker fires once; the breakpoint keeps firing.
     EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
               "Hit code breakpoint at $1234! Previous IAR/PC was $1230.\n\n");
@@ -122,6 +153,10 @@ TEST_F(DbgHooksTest, BreakpointConditions) {
     cpu_regs[0] = 0x10;
     EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
               "Hit code breakpoint at $200! Previous IAR/PC was $FE.\n\n");
+    EXPECT_EQ(event_passes, 0); // "pausebreak" off
+    pausebreak = 1;
+    output_of([] { cpu_check_breakpoint(); });
+    EXPECT_EQ(event_passes, 1); // paused before the instruction runs
 }
 
 TEST_F(DbgHooksTest, RegisterAccessorsWithoutWatch) {
@@ -192,6 +227,7 @@ TEST_F(DbgHooksTest, RegisterWatchAnnotationPerMachine) {
 class BiosCallTest : public DbgHooksTest {
   protected:
     void SetUp() override {
+        DbgHooksTest::SetUp();
         use(PIPBUG);
         for (u32 a = 0; a < 0x400; a++)
             mem_attributes[a] |= MEM_BIOS;

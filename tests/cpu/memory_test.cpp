@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -366,6 +367,36 @@ TEST_F(MemoryTest, ElektorRandomByteCannotBeWritten) {
     guest_memory[0x1E7F] = 0x12;
     cpu_write_checked(0x1E7F, 0x99);
     EXPECT_EQ(guest_memory[0x1E7F], 0x12);
+}
+
+TEST_F(MemoryTest, ElektorRandomByteIsRecordedAndPlayedBack) {
+    use(ELEKTOR, 4);
+    mem_attributes[0x1E7F] = MEM_ROUTED;
+    rec_file = std::tmpfile();
+    ASSERT_NE(rec_file, nullptr);
+    g_recording_state = REC_RECORDING;
+    const u8 first = cpu_read_checked(0x1E7F);
+    const u8 second = cpu_read_checked(0x1E7F);
+    g_recording_state = REC_IDLE;
+    std::rewind(rec_file);
+    EXPECT_EQ(std::fgetc(rec_file), first);
+    EXPECT_EQ(std::fgetc(rec_file), second);
+    EXPECT_EQ(std::fgetc(rec_file), EOF);
+    std::fclose(rec_file);
+    rec_file = nullptr;
+
+    ASSERT_TRUE(filebuf_alloc(3));
+    g_filebuf[0] = 0x11;
+    g_filebuf[1] = 0x22;
+    g_filebuf[2] = 0x33;
+    rec_length = 3;
+    g_recording_state = REC_PLAYBACK;
+    EXPECT_EQ(cpu_read_checked(0x1E7F), 0x11);
+    EXPECT_EQ(cpu_read_checked(0x1E7F), 0x22);
+    EXPECT_EQ(g_filebuf_cursor, 2u);
+    g_recording_state = REC_IDLE;
+    rec_length = 0;
+    filebuf_free();
 }
 
 TEST_F(MemoryTest, SoundRegisterWriteIsStored) {
