@@ -17,6 +17,8 @@
 #include "cpu/exec.h"
 
 #include "core/emu.h"
+#include "core/io_ports.h"
+#include "core/machine.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"

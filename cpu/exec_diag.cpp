@@ -1,6 +1,10 @@
 // Cold paths of the interpreter: fetch diagnostics, the tracer and the reports
 // that single instructions give under "logillegal" and "loginterrupts".
 #include "core/emu.h"
+#include "core/frame.h"
+#include "cpu/disasm.h"
+#include "gui/main_window.h"
+#include "core/seams_services.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"

@@ -1,7 +1,8 @@
-// Services of other subsystems that the interpreter calls: guest I/O ports,
-// machine state read at single instructions (raster line, TWIN and PHUNSY
-// interrupt sources, the PIPBUG serial transmitter), sound and tape hooks, and
-// the tracer's disassembly and window refresh.
+// Services of other subsystems that the interpreter calls and that no owner
+// provides yet: machine state read at single instructions (raster line, TWIN
+// and PHUNSY interrupt sources, the PIPBUG serial transmitter), the sound and
+// tape hooks, and the debugger's single step, processor view and display hooks
+// of the tracer.
 //
 // seams_exec.cpp holds weak stand-ins with the least behaviour each service
 // needs; the owning subsystem's own definitions replace them at link time.
@@ -9,14 +10,8 @@
 
 #include "cpu/cpu.h"
 
-// Guest I/O ports: 0..255 extended, 256 control port, 257 data port.
-u8 io_read_port(u32 port);
-void io_write_port(u32 port, u8 value);
-
 // Video: the raster line now being drawn.
 extern i32 raster_line;
-// Games database: row of the loaded game, -1 when unknown.
-extern i32 known_game_id;
 // Sound: derive the voices from the sound registers now (argument 0).
 void snd_update_voices(int arg);
 // Cassette: advance the sample clock before an instruction.
@@ -38,16 +33,9 @@ extern u32 teletype_tx_due;
 extern u8 teletype_tx_byte;
 extern u32 serial_bit_cycles;
 
-// Tracer: disassembly of the instruction at cpu_iar, its line end, register
-// columns, processor view, next-instruction line; window refresh and redraw.
-extern u32 dbg_single_step; // stop after the next instruction
-void dis_instruction(int log, int no_label);
-void dis_region_comment();
-void trace_log_registers();
+// Debugger: stop after the next instruction; print the processor view.
+extern u32 dbg_single_step;
 void dbg_view_cpu(int arg);
-void dis_log_next_instruction();
-void gui_refresh_windows(int arg);
-void display_update_beam_marker(int arg);
-void display_blit();
-void emu_pause();
-void gui_main_window_events();
+// Tracer's redraws and window refresh.
+void display_update_beam_marker(int on);
+void gui_refresh_windows(int force);

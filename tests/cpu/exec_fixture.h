@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/emu.h"
+#include "core/machine.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
