@@ -94,13 +94,18 @@ static bool text_machine() {
     }
 }
 
-// " [NUL]" .. " [US]", " [DEL]", else the character between quotes.
+// " [NUL]" .. " [US]", the few named codes above, else the character between quotes.
 static void annotate_ascii_name(u8 value) {
-    if (value < 32)
-        std::snprintf(watch_annotation, sizeof watch_annotation, " [%s]",
-                      ascii_control_names[value]);
-    else if (value == 127)
-        std::snprintf(watch_annotation, sizeof watch_annotation, " [DEL]");
+    static constexpr struct {
+        u8 code;
+        const char* name;
+    } named[] = {{127, "DEL"}, {128, "NC"}, {129, "Brk"}, {130, "HI"},
+                 {149, "MW"},  {164, "CQ"}, {165, "ELL"}};
+    const char* name = value < 32 ? ascii_control_names[value] : nullptr;
+    for (const auto& n : named)
+        if (n.code == value) name = n.name;
+    if (name)
+        std::snprintf(watch_annotation, sizeof watch_annotation, " [%s]", name);
     else
         std::snprintf(watch_annotation, sizeof watch_annotation, " ['%c']",
                       static_cast<char>(value));

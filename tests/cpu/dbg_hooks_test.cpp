@@ -216,6 +216,12 @@ TEST_F(DbgHooksTest, RegisterWatchAnnotationPerMachine) {
     EXPECT_EQ(output_of([] { cpu_write_register(0, 0x0D); }),
               "Instruction at $100 (raster 0) is writing $D [CR] to R0! "
               "Previous IAR/PC was $FE.\n\n");
+    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x7F); }),
+              "Instruction at $100 (raster 0) is writing $7F [DEL] to R0! "
+              "Previous IAR/PC was $FE.\n\n");
+    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x81); }),
+              "Instruction at $100 (raster 0) is writing $81 [Brk] to R0! "
+              "Previous IAR/PC was $FE.\n\n");
     use(PHUNSY);
     phunsy_biosversion = 0; // not a text machine with this BIOS
     watch_register(0);
