@@ -1,0 +1,57 @@
+// Speed of whole guest frames, headless and unthrottled: the machine switch
+// and reset, then one frame per iteration through the frame dispatch and the
+// end of frame, with and without the pacing calls of the main loop (in turbo,
+// so nothing waits). The counter reports guest frames per host second; real
+// time is 50 or 60 of them.
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/settings_vars.h"
+
+#include <benchmark/benchmark.h>
+
+// A counting loop that stores to RAM: LODI r1,$00; loop: ADDI r0,$01;
+// STRA r0,$0400; BDRR r1,loop; BCTA,UN $0000.
+static void load_loop_program() {
+    static const u8 program[] = {0x05, 0x00, 0x84, 0x01, 0xCC, 0x04,
+                                 0x00, 0xF9, 0x79, 0x1F, 0x00, 0x00};
+    for (unsigned i = 0; i < sizeof program; i++)
+        guest_memory[i] = program[i];
+}
+
+static void start_machine(int m, int map) {
+    turbo = 1;
+    machine_switch(m, map, true, true, false);
+    load_loop_program();
+    machine_reset();
+}
+
+static void BM_ProcessorFrames(benchmark::State& state) {
+    start_machine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state)
+        emu_run_frame();
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProcessorFrames)->Args({MIKIT, 21})->Args({TWIN, 12})->Args({PIPBUG, 9});
+
+static void BM_PacedTurboFrames(benchmark::State& state) {
+    start_machine(MIKIT, 21);
+    emu_restart_timing();
+    for (auto _ : state) {
+        emu_schedule_frame();
+        emu_run_frame();
+        emu_wait_frame();
+    }
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PacedTurboFrames);
+
+static void BM_FramesWithoutProcessor(benchmark::State& state) {
+    start_machine(PONG, 28);
+    for (auto _ : state)
+        emu_run_frame();
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FramesWithoutProcessor);
