@@ -2,7 +2,6 @@
 // the computers subsystem replaces them.
 #include "cpu/seams.h"
 
-__attribute__((weak)) u8 lamp_latch;
 __attribute__((weak)) u32 pipbug_bios;
 __attribute__((weak)) u32 phunsy_biosversion;
 __attribute__((weak)) u32 selbst_biosversion;
