@@ -13,6 +13,7 @@ const char* dbg_unit_label = "CPU cycles";
 u32 cpu_tracing;
 u32 dbg_run_to_interrupt;
 u32 dbg_run_to_loop_end;
+u32 dbg_run_to_frame;
 
 // The value a condition compares: a port's last value, a register or a memory byte.
 static u32 current_value(u32 target, int port_mode) {
@@ -78,6 +79,7 @@ u32 dbg_clocks_to_units(u32 clocks) {
 void dbg_clear_run_targets() {
     dbg_run_to_interrupt = 0;
     dbg_run_to_loop_end = 0;
+    dbg_run_to_frame = 0;
 }
 
 void dbg_conditions_reset() {

@@ -62,6 +62,8 @@ u32 dbg_clocks_to_units(u32 clocks);
 extern u32 cpu_tracing;          // "CPU tracing"
 extern u32 dbg_run_to_interrupt; // "R I"
 extern u32 dbg_run_to_loop_end;  // "R L"
+extern u32 dbg_run_to_frame;     // step to the next frame
+// Clears the run targets and the frame-step request.
 void dbg_clear_run_targets();
 
 // Printable host character (Latin-1) for a guest character code on the current machine.

@@ -103,7 +103,9 @@ TEST_F(ConditionsTest, ClocksToUnits) {
 TEST_F(ConditionsTest, ClearRunTargets) {
     dbg_run_to_interrupt = 1;
     dbg_run_to_loop_end = 1;
+    dbg_run_to_frame = 1;
     dbg_clear_run_targets();
+    EXPECT_EQ(dbg_run_to_frame, 0u);
     EXPECT_EQ(dbg_run_to_interrupt, 0u);
     EXPECT_EQ(dbg_run_to_loop_end, 0u);
 }
