@@ -413,3 +413,20 @@ TEST_F(MachineSwitch, FramesRunTheProcessorForTheMachinesClocks) {
     EXPECT_GE(cpu_cycles, 40000u);
     EXPECT_LT(cpu_cycles, 40000u + 9); // the overshoot is carried, not repeated
 }
+
+TEST_F(MachineSwitch, FramePeriodsOfEveryMachineInBothStandards) {
+    // 60 Hz / 50 Hz periods; a standard a machine never runs in gets 16666 / 20000.
+    const u32 expected[MACHINES][2] = {
+        {16614, 19967}, {16666, 19967}, {16666, 19967}, {16666, 20000}, {16666, 20000},
+        {16666, 20000}, {16666, 20000}, {16815, 20000}, {16666, 20000}, {16666, 20000},
+        {16666, 20000}, {16666, 20000}, {16666, 20000}, {16666, 20000}, {16666, 20000}};
+    for (u32 m = 0; m < MACHINES; m++) {
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, false,
+                                   true, false));
+        EXPECT_EQ(frame_period_us[0], expected[m][0]) << machine_table[m].keyword;
+        EXPECT_EQ(frame_period_us[1], expected[m][1]) << machine_table[m].keyword;
+        if (m != ARCADIA && m != PONG) {
+            EXPECT_EQ(g_region, static_cast<u32>(machine_table[m].default_region));
+        }
+    }
+}
