@@ -337,6 +337,8 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     // The file: written under a temporary name and renamed when complete.
     std::string final_name, temp_name;
     bool drawer_entered = false;
+    std::FILE* previous_output = asm_output_file;
+    asm_output_file = nullptr;
     if (filename && filename[0]) {
         final_name = asm_file_name(filename);
         temp_name = final_name + ".tmp";
@@ -392,13 +394,14 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     if (asm_output_file) {
         bool ok = std::fflush(asm_output_file) == 0 && !std::ferror(asm_output_file);
         ok = std::fclose(asm_output_file) == 0 && ok;
-        asm_output_file = nullptr;
+        asm_output_file = previous_output;
         if (ok && std::rename(temp_name.c_str(), final_name.c_str()) == 0) {
         } else {
             std::remove(temp_name.c_str());
             con_printf(0, "Can't write %s!\n", final_name.c_str());
         }
     }
+    asm_output_file = previous_output;
     if (drawer_entered) dir_restore();
     dis_mode = DIS_INTERACTIVE;
     cpu_iar = saved_iar;
