@@ -1,0 +1,135 @@
+// What the interpreter shows the debugger (register watches see exactly the
+// operands that go through the register accessors; breakpoints stop before the
+// instruction) and the machine-specific behaviour built into single
+// instructions.
+#include "exec_fixture.h"
+
+#include "core/message.h"
+
+using ExecHooks = ExecTest;
+
+TEST_F(ExecHooks, RegisterReadWatchSeesOnlyTheWatchedOperands) {
+    pausebreak = 0;
+    watchreads = 1;
+    watchwrites = 0;
+    mem_attributes[MEM_REG_BASE + 1] |= MEM_WATCH;
+    // EORZ r1, COMZ r1, STRR r1 read through the watch;
+    // LODZ r1, SUBZ r1, ADDI r1, BDRR r1 read r1 directly.
+    load(0, {0x21, 0xE1, 0xC9, 0x10, 0x01, 0xA1, 0x85, 0x01, 0xF9, 0x00});
+    cpu_regs[1] = 0x22;
+    ConsoleCapture out;
+    steps(7);
+    const std::string text = out.text();
+    EXPECT_EQ(count_of(text, "is reading $22"), 3);
+    EXPECT_EQ(count_of(text, "is reading"), 3);
+    EXPECT_EQ(count_of(text, "Instruction at $0 (raster 0) is reading $22"), 1);
+    EXPECT_EQ(count_of(text, "Instruction at $2 (raster 0) is reading $22"), 1);
+}
+
+TEST_F(ExecHooks, RegisterWriteWatchSkipsIndexUpdates) {
+    pausebreak = 0;
+    watchwrites = 2;
+    mem_attributes[MEM_REG_BASE + 1] |= MEM_WATCH;
+    load(0, {0x05, 0x07, 0x0D, 0x21, 0x00}); // LODI r1,7 ; LODA r0,$0100,r1,+
+    ConsoleCapture out;
+    steps(2);
+    EXPECT_EQ(cpu_regs[1], 8);
+    EXPECT_EQ(count_of(out.text(), "is writing $7"), 1);
+    EXPECT_EQ(count_of(out.text(), "is writing"), 1);
+}
+
+static u32 cycles_at_message = 0xFFFFFFFF;
+static void note_cycles() {
+    if (cycles_at_message == 0xFFFFFFFF)
+        cycles_at_message = cpu_cycles;
+}
+
+TEST_F(ExecHooks, BreakpointIsCheckedBeforeTheInstruction) {
+    pausebreak = 0;
+    load(0x0100, {0x04, 0x11});
+    mem_attributes[0x0100] |= MEM_BREAKPOINT;
+    cpu_iar = 0x0100;
+    cycles_at_message = 0xFFFFFFFF;
+    con_event_hook = note_cycles;
+    ConsoleCapture out;
+    cpu_cycle_budget = 6;
+    cpu_run_cycles();
+    con_event_hook = nullptr;
+    EXPECT_NE(out.text().find("Hit code breakpoint at $100!"), std::string::npos);
+    EXPECT_EQ(cycles_at_message, 0u);
+    EXPECT_EQ(cpu_regs[0], 0x11);
+}
+
+TEST_F(ExecHooks, InstructorWrtcEntersTheMonitor) {
+    machine = INSTRUCTOR;
+    memmap = 14;
+    load(0x0200, {0xB0});
+    cpu_iar = 0x0200;
+    EXPECT_EQ(step(), 6u);
+    EXPECT_EQ(cpu_iar, 0x1800);
+    EXPECT_EQ(port_records[0xFC].last_value, 0x01);
+    EXPECT_EQ(port_records[0xFD].last_value, 0x02);
+}
+
+TEST_F(ExecHooks, PipbugFlagLowStartsTheSerialTransmitter) {
+    machine = PIPBUG;
+    memmap = 9;
+    serial_bit_cycles = 208;
+    teletype_tx_state = 0;
+    load(0, {0x76, 0x40, 0x74, 0x40});
+    steps(1); // PPSU $40: FLAG high, nothing starts
+    EXPECT_EQ(teletype_tx_state, 0);
+    steps(1); // CPSU $40: the start bit
+    EXPECT_EQ(teletype_tx_state, 1);
+    EXPECT_EQ(teletype_tx_due, 18u + 208u + 104u);
+    teletype_tx_state = 0;
+}
+
+TEST_F(ExecHooks, BinbugFastSerialInputSkipsTheLoad) {
+    machine = BINBUG;
+    binbug_biosversion = 2;
+    binbug_baudrate = 3;
+    load(0x0369, {0x0D, 0x05, 0x00, 0x0D, 0x05, 0x00});
+    guest_memory[0x0500] = 0x77;
+    cpu_iar = 0x0369;
+    cpu_regs[2] = 2;
+    EXPECT_EQ(step(), 12u);
+    EXPECT_EQ(cpu_regs[0], 0x0A);
+    EXPECT_EQ(cpu_regs[1], 0x00);
+    cpu_iar = 0x0369;
+    cpu_regs[2] = 5; // nothing loaded, CC kept
+    cpu_psl = CC_NEGATIVE;
+    step();
+    EXPECT_EQ(cpu_regs[0], 0x0A);
+    EXPECT_EQ(cc(), CC_NEGATIVE);
+    binbug_baudrate = 0; // elsewhere the normal load
+    step();
+    EXPECT_EQ(cpu_regs[1], 0x77);
+}
+
+TEST_F(ExecHooks, InterruptLogNamesTheTwinPriority) {
+    machine = TWIN;
+    memmap = 12;
+    loginterrupts = 1;
+    cpu_psu = 2;
+    twin_irq_pending[9] = 1;
+    ConsoleCapture out;
+    cpu_irq_pending = 1;
+    cpu_interrupt();
+    EXPECT_EQ(cpu_iar, 0x0012);
+    EXPECT_NE(out.text().find("Generated interrupt of priority 9 (interval timer) at 0 CPU cycles.\n"),
+              std::string::npos);
+}
+
+TEST_F(ExecHooks, PendingRequestDroppedByLpsuIsReported) {
+    loginterrupts = 1;
+    load(0, {0x92});
+    cpu_regs[0] = PSU_II;
+    cpu_irq_pending = 1;
+    ConsoleCapture out;
+    step();
+    EXPECT_EQ(cpu_irq_pending, 0u);
+    const std::string text = out.text();
+    EXPECT_NE(text.find("Cleared pending interrupt!\n"), std::string::npos);
+    EXPECT_NE(text.find(": interrupts are now inhibited (disabled).\n\n"), std::string::npos);
+}
