@@ -50,10 +50,14 @@ static void pseudo(const char* format, ...) {
 static const char* pick(const char* signetics, const char* old_calm, const char* new_calm,
                         const char* ieee) {
     switch (nt) {
-    case NOTATION_OLD_CALM: return old_calm;
-    case NOTATION_NEW_CALM: return new_calm;
-    case NOTATION_IEEE: return ieee;
-    default: return signetics;
+    case NOTATION_OLD_CALM:
+        return old_calm;
+    case NOTATION_NEW_CALM:
+        return new_calm;
+    case NOTATION_IEEE:
+        return ieee;
+    default:
+        return signetics;
     }
 }
 
@@ -338,9 +342,15 @@ static void immediate_family(u8 opcode, u8 b1, const char* r) {
         pseudo("%s = %s", r, plain);
         immediate_annotation(b1, true);
         break;
-    case 1: pseudo("%s ^= %s;", r, plain); break;
-    case 2: pseudo("%s &= %s;", r, plain); break;
-    case 3: pseudo("%s |= %s;", r, plain); break;
+    case 1:
+        pseudo("%s ^= %s;", r, plain);
+        break;
+    case 2:
+        pseudo("%s &= %s;", r, plain);
+        break;
+    case 3:
+        pseudo("%s |= %s;", r, plain);
+        break;
     case 4:
         if (b1 == 1)
             pseudo("%s++;", r);
@@ -370,7 +380,8 @@ static void memory_family(u8 opcode) {
     const char* r = dis_reg_name;
     const char* o = dis_operand_text;
     const char* p = dis_pseudo_operand;
-    static const char* const signetics[8] = {"LOD", "EOR", "AND", "IOR", "ADD", "SUB", "STR", "COM"};
+    static const char* const signetics[8] = {"LOD", "EOR", "AND", "IOR",
+                                             "ADD", "SUB", "STR", "COM"};
     static const char* const old_calm[8] = {"LOAD     ", "XOR      ", "AND      ", "OR       ",
                                             "ADD      ", "SUB      ", "LOAD     ", "COMP     "};
     static const char* const new_calm[8] = {"MOVE     ", "XOR      ", "AND      ", "OR       ",
@@ -388,7 +399,8 @@ static void memory_family(u8 opcode) {
     case NOTATION_IEEE:
         word = family == 4 && wc ? "ADDC   " : family == 5 && wc ? "SUBC   " : ieee[family];
         break;
-    default: break;
+    default:
+        break;
     }
     if (nt <= NOTATION_EXTENDED)
         line("%s%c,%s %s", signetics[family], absolute ? 'A' : 'R', r, o);
@@ -522,8 +534,8 @@ static void return_family(u8 opcode) {
         pseudo("%sreturn;", taken_prefix(cc));
         return;
     }
-    const char* body = pick_pseudo("PSU &= ~PSU_II; return;", "U &= ~U_IOF; return;",
-                                   ".U &= ~.U_II; return;");
+    const char* body =
+        pick_pseudo("PSU &= ~PSU_II; return;", "U &= ~U_IOF; return;", ".U &= ~.U_II; return;");
     if (nt == NOTATION_NEW_CALM) body = "PSU &= ~PSU_IOF; return;";
     if (cc == 3) {
         line("%s", pick("RETE,un", "RETION", "RETI", "RETI"));
@@ -657,8 +669,8 @@ static void branch_family(u8 opcode) {
         bool inc = (opcode & 0xF0) == 0xD0;
         u8 b1 = guest_memory[page_add(cpu_iar, 1)];
         if (nt <= NOTATION_EXTENDED) {
-            line("%s,%s %s", inc ? (absolute ? "BIRA" : "BIRR") : (absolute ? "BDRA" : "BDRR"),
-                 r, o);
+            line("%s,%s %s", inc ? (absolute ? "BIRA" : "BIRR") : (absolute ? "BDRA" : "BDRR"), r,
+                 o);
         } else if (!absolute && b1 == 0) {
             line(inc ? pick("", "INC      %s", "INC      %s", "INC    %s")
                      : pick("", "DEC      %s", "DEC      %s", "DEC    %s"),
@@ -674,7 +686,8 @@ static void branch_family(u8 opcode) {
             pseudo(inc ? "if (++%s != 0) goto %s;" : "if (--%s != 0) goto %s;", r, p);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -693,8 +706,12 @@ static void instruction_text(u8 opcode) {
     }
     if (even) {
         switch (slot) {
-        case 0: register_family(opcode, r); return;
-        case 1: immediate_family(opcode, b1, r); return;
+        case 0:
+            register_family(opcode, r);
+            return;
+        case 1:
+            immediate_family(opcode, b1, r);
+            return;
         case 2:
             dis_operand_relative();
             memory_family(opcode);
@@ -711,18 +728,32 @@ static void instruction_text(u8 opcode) {
     }
     switch (opcode & 0xFC) {
     case 0x14:
-    case 0x34: return_family(opcode); return;
+    case 0x34:
+        return_family(opcode);
+        return;
     case 0x30:
     case 0x70:
     case 0xB0:
-    case 0xF0: io_register(opcode, r); return;
+    case 0xF0:
+        io_register(opcode, r);
+        return;
     case 0x50:
-    case 0xD0: rotate(opcode, r); return;
+    case 0xD0:
+        rotate(opcode, r);
+        return;
     case 0x54:
-    case 0xD4: io_extended(opcode, b1, r); return;
-    case 0x94: decimal_adjust(r); return;
-    case 0xF4: test_under_mask(b1, r); return;
-    default: data_byte(opcode); return; // not reached: every other slot is handled above
+    case 0xD4:
+        io_extended(opcode, b1, r);
+        return;
+    case 0x94:
+        decimal_adjust(r);
+        return;
+    case 0xF4:
+        test_under_mask(b1, r);
+        return;
+    default:
+        data_byte(opcode);
+        return; // not reached: every other slot is handled above
     }
 }
 
@@ -753,7 +784,9 @@ static void trace_line(u8 opcode) {
                              : opcode <= 0xCF ? "STR"
                                               : "COM";
         used += std::snprintf(out + used, size - used, "%sA,r0 r%d%c", family, opcode & 3,
-                              index == 1 ? '+' : index == 2 ? '-' : '.');
+                              index == 1   ? '+'
+                              : index == 2 ? '-'
+                                           : '.');
     } else {
         const char* mnemonic = op_text[nt][opcode].mnemonic;
         used += std::snprintf(out + used, size - used, "%-7s    ", mnemonic ? mnemonic : "");
@@ -808,7 +841,8 @@ static void grouped_number(u32 value, char* out) {
     }
     text[len] = 0;
     int pad = 13 - len;
-    for (int i = 0; i < 13; i++) out[i] = i < pad ? ' ' : text[i - pad];
+    for (int i = 0; i < 13; i++)
+        out[i] = i < pad ? ' ' : text[i - pad];
     out[13] = 0;
 }
 
@@ -819,9 +853,8 @@ static void comment_columns(u8 opcode) {
     dis_cycles = op_cycles[opcode];
     dis_taken_extra = 0;
     if ((opcode & 0x0F) > 7 && (b1 & 0x80)) {
-        bool unconditional = opcode == 0x1B || opcode == 0x1F || opcode == 0x3B ||
-                             opcode == 0x3F || opcode == 0x9B || opcode == 0x9F ||
-                             opcode == 0xBB || opcode == 0xBF;
+        bool unconditional = opcode == 0x1B || opcode == 0x1F || opcode == 0x3B || opcode == 0x3F ||
+                             opcode == 0x9B || opcode == 0x9F || opcode == 0xBB || opcode == 0xBF;
         if (!(opcode & 0x10) || unconditional)
             dis_cycles += 6;
         else
@@ -831,11 +864,13 @@ static void comment_columns(u8 opcode) {
     char* out = dis_line;
     int len = static_cast<int>(std::strlen(out));
     if (dis_mode != DIS_INTERACTIVE || verbosity == 0) {
-        for (; len < 49; len++) out[len] = ' ';
+        for (; len < 49; len++)
+            out[len] = ' ';
         out[49] = ';';
         len = 50;
     } else {
-        for (; len < 35; len++) out[len] = ' ';
+        for (; len < 35; len++)
+            out[len] = ' ';
         out[35] = ';';
         char clock[16];
         grouped_number(dbg_clocks_to_units(cpu_cycles), clock);
@@ -851,8 +886,8 @@ static void comment_columns(u8 opcode) {
     switch (dbg_time_unit) {
     case 0:
         len += std::snprintf(out + len, size - len,
-                             dis_taken_extra ? "2+%d,%d $%04X " : "  %d,%d $%04X ",
-                             dis_cycles / 3, length, cpu_iar);
+                             dis_taken_extra ? "2+%d,%d $%04X " : "  %d,%d $%04X ", dis_cycles / 3,
+                             length, cpu_iar);
         break;
     case 1:
         len += std::snprintf(out + len, size - len,
@@ -869,7 +904,8 @@ static void comment_columns(u8 opcode) {
                                  machine == CD2650 ? "   %3d,%d $%04X " : "   %2d,%d $%04X ",
                                  dis_cycles * p, length, cpu_iar);
         break;
-    default: break;
+    default:
+        break;
     }
     if (len > size - 1) len = size - 1;
     if (length >= 3)

@@ -42,19 +42,21 @@ constexpr u16 DIS_DATA_LABEL = 0x080;    // target of a direct memory reference
 constexpr u16 DIS_POINTER_LABEL = 0x100; // target of an indirect memory reference
 
 // The notation as an index 0..4 (an out-of-range setting reads as notation 0).
-inline u32 dis_notation_index() { return dis_notation < NOTATIONS ? dis_notation : 0; }
+inline u32 dis_notation_index() {
+    return dis_notation < NOTATIONS ? dis_notation : 0;
+}
 
 // Outputs of dis_instruction.
-extern char dis_line[DIS_LINE_SIZE];                 // instruction text (+ comment columns)
-extern char dis_pseudo_line[DIS_LINE_SIZE];          // pseudo-code statement
+extern char dis_line[DIS_LINE_SIZE];                   // instruction text (+ comment columns)
+extern char dis_pseudo_line[DIS_LINE_SIZE];            // pseudo-code statement
 extern char dis_flag_comments[DIS_FLAG_COMMENTS_SIZE]; // ";..." lines, each ending in "\n"
-extern char dis_trace_line[DIS_LINE_SIZE];           // compact trace line (verbosity 1)
-extern char dis_reg_name[4];                         // the instruction's register
-extern u32 dis_cc_context;                           // DisContext, kept between calls
-extern u32 dis_ea;                                   // target/effective address or DIS_EA_NONE
-extern u32 dis_mode;                                 // DisMode
-extern u32 dis_cycles;                               // duration in clock periods
-extern u8 dis_taken_extra;                           // conditional branch with indirect operand
+extern char dis_trace_line[DIS_LINE_SIZE];             // compact trace line (verbosity 1)
+extern char dis_reg_name[4];                           // the instruction's register
+extern u32 dis_cc_context;                             // DisContext, kept between calls
+extern u32 dis_ea;                                     // target/effective address or DIS_EA_NONE
+extern u32 dis_mode;                                   // DisMode
+extern u32 dis_cycles;                                 // duration in clock periods
+extern u8 dis_taken_extra;                             // conditional branch with indirect operand
 
 // Outputs of the operand formatters.
 extern char dis_operand_text[DIS_OPERAND_SIZE];   // in the current notation

@@ -28,11 +28,11 @@ static u32 worklist_size;
 // ---- Label sources -------------------------------------------------------------
 
 // Calls visit(row, address) for every used row of a run of built-in label rows.
-template <typename Visit>
-static void each_row(i32 first, i32 last, u32 base, Visit visit) {
+template <typename Visit> static void each_row(i32 first, i32 last, u32 base, Visit visit) {
     if (first < 0) return;
     for (i32 row = first; row <= last && row < LABEL_TABLE_ROWS; row++)
-        if (label_table[row].name[0]) visit(label_table[row], (base + label_table[row].address) & 0xFFFF);
+        if (label_table[row].name[0])
+            visit(label_table[row], (base + label_table[row].address) & 0xFFFF);
 }
 
 static const KnownGame* current_game() {
@@ -123,11 +123,16 @@ static i32 interrupt_address() {
     switch (machine) {
     case INTERTON:
     case ELEKTOR:
-    case MALZAK: return 0x0003;
-    case INSTRUCTOR: return 0x0007;
-    case ZACCARIA: return (memmap == 24 || memmap == 25) ? 0x000A : 0x0003;
-    case PHUNSY: return 0x001D;
-    default: return -1;
+    case MALZAK:
+        return 0x0003;
+    case INSTRUCTOR:
+        return 0x0007;
+    case ZACCARIA:
+        return (memmap == 24 || memmap == 25) ? 0x000A : 0x0003;
+    case PHUNSY:
+        return 0x001D;
+    default:
+        return -1;
     }
 }
 
@@ -259,8 +264,10 @@ static void invent_labels() {
 
 // Labels defined in the body are not repeated among the equates.
 static void hide_body_labels(u32 first, u32 last) {
-    for (LabelRow& row : label_table) row.hide = 0;
-    for (LabelRow& row : user_labels) row.hide = 0;
+    for (LabelRow& row : label_table)
+        row.hide = 0;
+    for (LabelRow& row : user_labels)
+        row.hide = 0;
     auto hide = [&](LabelRow& row, u32 address) {
         if (address >= first && address <= last && address < GUEST_MEMORY_SIZE &&
             (dis_addr_flags[address] & (DIS_CODE_LABEL | DIS_DATA_LABEL)))
@@ -286,7 +293,8 @@ static std::string asm_file_name(const char* filename) {
 static void print_data_byte(u32 address) {
     char label[DBG_ADDRESS_TEXT_SIZE];
     label[0] = 0;
-    if (dbg_format_address(address, label, 0, 0, 15, 1)) con_printf(0, "%s: ;$%X\n", label, address);
+    if (dbg_format_address(address, label, 0, 0, 15, 1))
+        con_printf(0, "%s: ;$%X\n", label, address);
     u8 value = guest_memory[address];
     u32 nt = dis_notation_index();
     if (nt <= NOTATION_EXTENDED)
@@ -329,7 +337,8 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
 
     dis_mode = DIS_FILE;
     cpu_psl = 0;
-    while (worklist_size > 0) trace_from(worklist[--worklist_size]);
+    while (worklist_size > 0)
+        trace_from(worklist[--worklist_size]);
 
     invent_labels();
     hide_body_labels(first, last);
@@ -349,7 +358,8 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     }
 
     if (asm_output_file) con_printf(0, ";%s\n", final_name.c_str());
-    con_printf(0, ";Disassembled by %s at %s\n", gui_window_title(machine), format_date_time_long());
+    con_printf(0, ";Disassembled by %s at %s\n", gui_window_title(machine),
+               format_date_time_long());
     con_printf(0, ";Platform: %s\n", memmap < MEMMAPS ? memmap_table[memmap].name : "");
     con_printf(0, ";Size:     %d bytes ($%04X..$%04X)\n\n",
                static_cast<int>(last) - static_cast<int>(first) + 1, first, last);

@@ -104,17 +104,21 @@ void dis_region_comment() {
 }
 
 void trace_log_registers() {
-    con_printf(0, "    %02X %02X %02X %02X %02X %02X %02X %02X %02X %04X\n", cpu_regs[0], cpu_regs[1],
-               cpu_regs[2], cpu_regs[3], cpu_regs[4], cpu_regs[5], cpu_regs[6], cpu_psu, cpu_psl,
-               cpu_iar);
+    con_printf(0, "    %02X %02X %02X %02X %02X %02X %02X %02X %02X %04X\n", cpu_regs[0],
+               cpu_regs[1], cpu_regs[2], cpu_regs[3], cpu_regs[4], cpu_regs[5], cpu_regs[6],
+               cpu_psu, cpu_psl, cpu_iar);
 }
 
 const char* dis_memory_type_name(int kind) {
     switch (kind) {
-    case 'C': return cat_str(1005, "code");
-    case 'D': return cat_str(1006, "data");
-    case 'P': return cat_str(1007, "pointer");
-    default: return cat_str(1008, "unknown");
+    case 'C':
+        return cat_str(1005, "code");
+    case 'D':
+        return cat_str(1006, "data");
+    case 'P':
+        return cat_str(1007, "pointer");
+    default:
+        return cat_str(1008, "unknown");
     }
 }
 
@@ -151,16 +155,27 @@ void dis_print_address_comments(u32 address) {
     address &= 0x7FFF;
     dis_print_table_comments(address);
     switch (machine) {
-    case ELEKTOR: elektor_bios_notes(address); break;
+    case ELEKTOR:
+        elektor_bios_notes(address);
+        break;
     case PIPBUG:
-    case BINBUG: pipbug_bios_notes(address); break;
-    case TWIN: twin_api_notes(address); break;
-    case CD2650: cd2650_bios_notes(address); break;
-    case PHUNSY: phunsy_rom_comment(address); break;
+    case BINBUG:
+        pipbug_bios_notes(address);
+        break;
+    case TWIN:
+        twin_api_notes(address);
+        break;
+    case CD2650:
+        cd2650_bios_notes(address);
+        break;
+    case PHUNSY:
+        phunsy_rom_comment(address);
+        break;
     case SELBST:
         selbst_rom_comment((guest_memory[address] << 8) | guest_memory[page_add(address, 1)]);
         break;
-    default: break;
+    default:
+        break;
     }
     dis_address_notes(address, 0, nullptr, 0);
 }
@@ -177,9 +192,9 @@ int dis_print_note(int row, u32 address, int mode, int first, char* buffer, int 
     if (!mem_notes || row < 0 || row >= mem_note_rows || !mem_notes[row].text) return first;
     const MemNote& note = mem_notes[row];
     i32 a = static_cast<i32>(address);
-    bool covers = a >= note.first && ((note.last >= 0 && a <= note.last) ||
-                                      (note.last == -1 && a == note.first) ||
-                                      (note.last == -2 && a <= note.first + 1));
+    bool covers = a >= note.first &&
+                  ((note.last >= 0 && a <= note.last) || (note.last == -1 && a == note.first) ||
+                   (note.last == -2 && a <= note.first + 1));
     if (mode == 0) {
         if (a != note.first) return first;
         const char* text = note.text;
@@ -229,6 +244,6 @@ void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size) {
     }
     if (const KnownGame* game = current_game())
         if (game->note_first >= 0)
-            note_range(NOTE_GAME_BASE + game->note_first, NOTE_GAME_BASE + game->note_last,
-                       address, mode, 0, buffer, buffer_size);
+            note_range(NOTE_GAME_BASE + game->note_first, NOTE_GAME_BASE + game->note_last, address,
+                       mode, 0, buffer, buffer_size);
 }

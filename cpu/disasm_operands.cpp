@@ -17,7 +17,9 @@ char dis_number_text[DIS_NUMBER_SIZE];
 char dis_number_plain_text[DIS_NUMBER_SIZE];
 
 // The byte n after the opcode, wrapping inside the instruction's page.
-static u8 operand_byte(int n) { return guest_memory[page_add(cpu_iar, n)]; }
+static u8 operand_byte(int n) {
+    return guest_memory[page_add(cpu_iar, n)];
+}
 
 // Label or hexadecimal form of an address: notation style or pseudo-code style.
 static void label_text(u32 address, char* out, int plain) {
@@ -78,8 +80,8 @@ void dis_operand_absolute() {
     case NOTATION_OLD_CALM: {
         static const char* const pre[4] = {"", "(+%s)+", "(-%s)+", "(%s)+"};
         std::snprintf(index_text, sizeof index_text, pre[index], r);
-        std::snprintf(dis_operand_text, DIS_OPERAND_SIZE, "%s%s%s", index_text,
-                      indirect ? "@" : "", label);
+        std::snprintf(dis_operand_text, DIS_OPERAND_SIZE, "%s%s%s", index_text, indirect ? "@" : "",
+                      label);
         break;
     }
     case NOTATION_NEW_CALM: {
@@ -125,8 +127,7 @@ static void target_texts(u32 target, bool indirect, const char* direct_prefix,
     label_text(target, label, 0);
     label_text(target, plain, 1);
     std::snprintf(dis_operand_text, DIS_OPERAND_SIZE, "%s%s%s",
-                  indirect ? indirect_prefix : direct_prefix, label,
-                  indirect && braces ? "}" : "");
+                  indirect ? indirect_prefix : direct_prefix, label, indirect && braces ? "}" : "");
     std::snprintf(dis_pseudo_operand, DIS_OPERAND_SIZE, "%s%s", indirect ? "*" : "", plain);
 }
 
@@ -188,9 +189,10 @@ void dis_format_hex(u32 value) {
 
 void dis_format_binary(u32 value) {
     char bits[9];
-    for (int i = 0; i < 8; i++) bits[i] = (value & (0x80 >> i)) ? '1' : '0';
+    for (int i = 0; i < 8; i++)
+        bits[i] = (value & (0x80 >> i)) ? '1' : '0';
     bits[8] = 0;
-    std::snprintf(dis_number_text, DIS_NUMBER_SIZE, "%s%s",
-                  dis_binary_prefix[dis_notation_index()], bits);
+    std::snprintf(dis_number_text, DIS_NUMBER_SIZE, "%s%s", dis_binary_prefix[dis_notation_index()],
+                  bits);
     std::snprintf(dis_number_plain_text, DIS_NUMBER_SIZE, "%%%s", bits);
 }

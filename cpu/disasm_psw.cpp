@@ -13,10 +13,14 @@ static u32 nt; // notation of the current call
 static const char* pick(const char* signetics, const char* old_calm, const char* new_calm,
                         const char* ieee) {
     switch (nt) {
-    case NOTATION_OLD_CALM: return old_calm;
-    case NOTATION_NEW_CALM: return new_calm;
-    case NOTATION_IEEE: return ieee;
-    default: return signetics;
+    case NOTATION_OLD_CALM:
+        return old_calm;
+    case NOTATION_NEW_CALM:
+        return new_calm;
+    case NOTATION_IEEE:
+        return ieee;
+    default:
+        return signetics;
     }
 }
 
@@ -24,8 +28,12 @@ static const char* pick_pseudo(const char* common, const char* old_calm, const c
     return nt == NOTATION_OLD_CALM ? old_calm : nt == NOTATION_IEEE ? ieee : common;
 }
 
-static const char* short_name(u32 row) { return reg_names[row][nt]; }
-static const char* long_name(u32 row) { return reg_names[row][nt + REGNAME_LONG]; }
+static const char* short_name(u32 row) {
+    return reg_names[row][nt];
+}
+static const char* long_name(u32 row) {
+    return reg_names[row][nt + REGNAME_LONG];
+}
 
 static void comment(const char* format, ...) __attribute__((format(printf, 1, 2)));
 static void comment(const char* format, ...) {
@@ -217,11 +225,11 @@ static void status_copy(u8 opcode) {
         set_line(pick("LPSU", "LOAD     U,A", "MOVE     r0,PSU", "MOV    .U,.0"));
         bool b = cpu_type != CPU_2650;
         set_pseudo("%s", b ? pick_pseudo("PSU &= %10000000; PSU |= (r0 & %01111111);",
-                                   "U &= %10000000; U |= (A & %01111111);",
-                                   ".U &= %10000000; .U |= (.0 & %01111111);")
-                     : pick_pseudo("PSU &= %10000000; PSU |= (r0 & %01100111);",
-                                   "U &= %10000000; U |= (A & %01100111);",
-                                   ".U &= %10000000; .U |= (.0 & %01100111);"));
+                                         "U &= %10000000; U |= (A & %01111111);",
+                                         ".U &= %10000000; .U |= (.0 & %01111111);")
+                           : pick_pseudo("PSU &= %10000000; PSU |= (r0 & %01100111);",
+                                         "U &= %10000000; U |= (A & %01100111);",
+                                         ".U &= %10000000; .U |= (.0 & %01100111);"));
         if (dis_mode == DIS_INTERACTIVE) psu_load_comments(cpu_regs[0]);
     } else {
         set_line(pick("LPSL", "LOAD     L,A", "MOVE     r0,PSL", "MOV    .L,.0"));
@@ -294,9 +302,7 @@ static void status_upper_mask(u8 opcode, u8 m) {
         psu_mask_comments(m, MASK_SET);
     } else { // TPSU
         if (calm && (m == 0x20 || m == 0x40 || m == 0x80))
-            set_line(m == 0x20   ? "TEST     IOF"
-                     : m == 0x40 ? "TEST     OUTPUT"
-                                 : "TEST     INPUT");
+            set_line(m == 0x20 ? "TEST     IOF" : m == 0x40 ? "TEST     OUTPUT" : "TEST     INPUT");
         else if (nt == NOTATION_OLD_CALM)
             set_line("TEST     U,#%s", num);
         else if (nt == NOTATION_NEW_CALM)
@@ -390,13 +396,20 @@ bool dis_status_instruction(u8 opcode, u8 b1) {
     case 0x12:
     case 0x13:
     case 0x92:
-    case 0x93: status_copy(opcode); return true;
+    case 0x93:
+        status_copy(opcode);
+        return true;
     case 0x74:
     case 0x76:
-    case 0xB4: status_upper_mask(opcode, b1); return true;
+    case 0xB4:
+        status_upper_mask(opcode, b1);
+        return true;
     case 0x75:
     case 0x77:
-    case 0xB5: status_lower_mask(opcode, b1); return true;
-    default: return false;
+    case 0xB5:
+        status_lower_mask(opcode, b1);
+        return true;
+    default:
+        return false;
     }
 }

@@ -99,12 +99,18 @@ TEST(DisasmContext, TheContextValueFollowsEachFamily) {
         std::initializer_list<u8> bytes;
         u32 context;
     } cases[] = {
-        {{0x01}, DIS_CTX_VALUE},          {{0x0C, 0x12, 0x34}, DIS_CTX_VALUE},
-        {{0xE4, 0x01}, DIS_CTX_COMPARE},  {{0xEC, 0x12, 0x34}, DIS_CTX_COMPARE},
-        {{0xF4, 0x01}, DIS_CTX_TEST},     {{0xB4, 0x01}, DIS_CTX_TEST},
-        {{0x94}, DIS_CTX_UNKNOWN},        {{0x75, 0x01}, DIS_CTX_UNKNOWN},
-        {{0x77, 0x01}, DIS_CTX_UNKNOWN},  {{0x12}, DIS_CTX_VALUE},
-        {{0x30}, DIS_CTX_VALUE},          {{0x50}, DIS_CTX_VALUE},
+        {{0x01}, DIS_CTX_VALUE},
+        {{0x0C, 0x12, 0x34}, DIS_CTX_VALUE},
+        {{0xE4, 0x01}, DIS_CTX_COMPARE},
+        {{0xEC, 0x12, 0x34}, DIS_CTX_COMPARE},
+        {{0xF4, 0x01}, DIS_CTX_TEST},
+        {{0xB4, 0x01}, DIS_CTX_TEST},
+        {{0x94}, DIS_CTX_UNKNOWN},
+        {{0x75, 0x01}, DIS_CTX_UNKNOWN},
+        {{0x77, 0x01}, DIS_CTX_UNKNOWN},
+        {{0x12}, DIS_CTX_VALUE},
+        {{0x30}, DIS_CTX_VALUE},
+        {{0x50}, DIS_CTX_VALUE},
         {{0x10, 0x12, 0x34}, DIS_CTX_UNKNOWN},
     };
     for (const Case& c : cases) {
@@ -113,8 +119,15 @@ TEST(DisasmContext, TheContextValueFollowsEachFamily) {
         EXPECT_EQ(dis_cc_context, c.context) << dis_line;
     }
     // These leave it unchanged.
-    for (auto bytes : {std::initializer_list<u8>{0x40}, {0xC0}, {0xB0}, {0xC8, 0x01},
-                       {0x18, 0x01}, {0x74, 0x01}, {0x76, 0x01}, {0x92}, {0xB5, 0x01}}) {
+    for (auto bytes : {std::initializer_list<u8>{0x40},
+                       {0xC0},
+                       {0xB0},
+                       {0xC8, 0x01},
+                       {0x18, 0x01},
+                       {0x74, 0x01},
+                       {0x76, 0x01},
+                       {0x92},
+                       {0xB5, 0x01}}) {
         dis_cc_context = DIS_CTX_COMPARE;
         dis_test_line(0x0300, bytes);
         EXPECT_EQ(dis_cc_context, static_cast<u32>(DIS_CTX_COMPARE)) << dis_line;

@@ -83,17 +83,17 @@ bool contains(const std::string& text, const std::string& part) {
 
 // A small program for the Interton (interrupt entry $0003).
 void load_program() {
-    dis_test_poke(0x0000, {0x1F, 0x00, 0x10});       // BCTA,un $0010
-    dis_test_poke(0x0003, {0x37});                   // RETE,un (the interrupt entry)
-    dis_test_poke(0x0004, {0xAA});                   // never reached: data
-    dis_test_poke(0x0010, {0x0C, 0x00, 0x40});       // LODA,r0 $0040
-    dis_test_poke(0x0013, {0xC8, 0x05});             // STRR,r0 $001A
-    dis_test_poke(0x0015, {0x3F, 0x00, 0x30});       // BSTA,un $0030
-    dis_test_poke(0x0018, {0x1F, 0x80, 0x50});       // BCTA,un *$0050 (pointer in RAM)
-    dis_test_poke(0x0030, {0x0D, 0x60, 0x41});       // LODA,r1 $0041,r1: indexed
-    dis_test_poke(0x0033, {0x9F, 0x00, 0x60});       // BXA $0060,r3
-    dis_test_poke(0x0050, {0x00, 0x60});             // the pointer
-    dis_test_poke(0x0070, {0x00, 0x40});             // LODZ r0, HALT
+    dis_test_poke(0x0000, {0x1F, 0x00, 0x10}); // BCTA,un $0010
+    dis_test_poke(0x0003, {0x37});             // RETE,un (the interrupt entry)
+    dis_test_poke(0x0004, {0xAA});             // never reached: data
+    dis_test_poke(0x0010, {0x0C, 0x00, 0x40}); // LODA,r0 $0040
+    dis_test_poke(0x0013, {0xC8, 0x05});       // STRR,r0 $001A
+    dis_test_poke(0x0015, {0x3F, 0x00, 0x30}); // BSTA,un $0030
+    dis_test_poke(0x0018, {0x1F, 0x80, 0x50}); // BCTA,un *$0050 (pointer in RAM)
+    dis_test_poke(0x0030, {0x0D, 0x60, 0x41}); // LODA,r1 $0041,r1: indexed
+    dis_test_poke(0x0033, {0x9F, 0x00, 0x60}); // BXA $0060,r3
+    dis_test_poke(0x0050, {0x00, 0x60});       // the pointer
+    dis_test_poke(0x0070, {0x00, 0x40});       // LODZ r0, HALT
 }
 
 } // namespace
@@ -130,8 +130,9 @@ TEST_F(DisasmFile, DiscoversCodeNamesTargetsAndReportsBranches) {
 
     // Header.
     std::string title = gui_window_title(INTERTON);
-    EXPECT_EQ(text.rfind(";" + (dir / "prog.asm").string() + "\n;Disassembled by " + title + " at ", 0),
-              0u)
+    EXPECT_EQ(
+        text.rfind(";" + (dir / "prog.asm").string() + "\n;Disassembled by " + title + " at ", 0),
+        0u)
         << text.substr(0, 200);
     EXPECT_TRUE(contains(text, std::string(";Platform: ") + memmap_table[0].name + "\n"));
     EXPECT_TRUE(contains(text, ";Size:     128 bytes ($0000..$007F)\n\n"));
@@ -188,12 +189,14 @@ TEST_F(DisasmFile, DataBytesCarryAddressCommentsAtVerbosityTwo) {
     verbosity = 2;
     dis_test_poke(0x0000, {0x40, 0x12, 0x34});
     std::string text = run(0x0000, 0x0002);
-    EXPECT_TRUE(contains(text, "        DB      $12                                      ;  0,1 $0001 12\n"
-                               "        DB      $34                                      ;  0,1 $0002 34\n"))
+    EXPECT_TRUE(contains(
+        text, "        DB      $12                                      ;  0,1 $0001 12\n"
+              "        DB      $34                                      ;  0,1 $0002 34\n"))
         << text;
     dis_notation = NOTATION_NEW_CALM;
     text = run(0x0000, 0x0002);
-    EXPECT_TRUE(contains(text, "        .DATA    16'12                                   ;  0,1 $0001 12\n"))
+    EXPECT_TRUE(contains(
+        text, "        .DATA    16'12                                   ;  0,1 $0001 12\n"))
         << text;
     // The instruction line of a file has the semicolon in column 49 after the indent.
     size_t at = text.find("        WAIT");

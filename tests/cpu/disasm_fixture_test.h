@@ -41,7 +41,8 @@ inline void dis_test_reset(u32 notation = 0) {
 // Writes bytes from address on, wrapping inside its 8 KB page.
 inline void dis_test_poke(u16 address, std::initializer_list<u8> bytes) {
     int n = 0;
-    for (u8 b : bytes) guest_memory[page_add(address, n++)] = b;
+    for (u8 b : bytes)
+        guest_memory[page_add(address, n++)] = b;
 }
 
 // Places bytes at address and disassembles them as the windows do (log 0).
@@ -74,7 +75,8 @@ template <typename Fn> std::string dis_test_capture(Fn fn) {
     std::rewind(capture);
     char chunk[4096];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, capture)) > 0) text.append(chunk, n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, capture)) > 0)
+        text.append(chunk, n);
     std::fclose(capture);
     return text;
 }

@@ -9,10 +9,9 @@
 
 TEST(DisasmOperands, IndirectAbsoluteInEachNotationAnnotatedOnlyInteractively) {
     // LODA,r1 *$2000 at $2100 (page 1); the pointer at $2000 holds $3456.
-    const char* expected[NOTATIONS] = {"LODA,r1 *$2000 [$3456]", "LODA,r1 *$2000 [$3456]",
-                                       "LOAD     B,@16'2000 [16'3456]",
-                                       "MOVE     U^{16'2000} [16'3456],r1",
-                                       "LD     .1,/@H'2000 [H'3456]"};
+    const char* expected[NOTATIONS] = {
+        "LODA,r1 *$2000 [$3456]", "LODA,r1 *$2000 [$3456]", "LOAD     B,@16'2000 [16'3456]",
+        "MOVE     U^{16'2000} [16'3456],r1", "LD     .1,/@H'2000 [H'3456]"};
     for (u32 n = 0; n < NOTATIONS; n++) {
         dis_test_reset(n);
         dis_test_poke(0x2000, {0x34, 0x56});
@@ -91,7 +90,7 @@ TEST(DisasmOperands, RelativeAndZeroPageTargets) {
     dis_test_reset();
     EXPECT_EQ(dis_test_line(0x2000, {0x08, 0x40}), "LODR,r0 $3FC2"); // -64 wraps in page 1
     EXPECT_EQ(dis_test_line(0x2000, {0x08, 0x3F}), "LODR,r0 $2041"); // +63
-    EXPECT_EQ(dis_test_line(0x4567, {0x9B, 0x7F}), "ZBRR    $1FFF");  // page 0 whatever the page
+    EXPECT_EQ(dis_test_line(0x4567, {0x9B, 0x7F}), "ZBRR    $1FFF"); // page 0 whatever the page
     EXPECT_EQ(dis_test_line(0x4567, {0x9B, 0x3F}), "ZBRR    $3F");
     EXPECT_EQ(dis_test_line(0x6000, {0xBB, 0x40}), "ZBSR    $1FC0");
 }

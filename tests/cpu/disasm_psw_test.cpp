@@ -9,7 +9,8 @@
 namespace {
 
 int comment_lines() {
-    return static_cast<int>(std::count(dis_flag_comments, dis_flag_comments + std::strlen(dis_flag_comments), '\n'));
+    return static_cast<int>(
+        std::count(dis_flag_comments, dis_flag_comments + std::strlen(dis_flag_comments), '\n'));
 }
 
 } // namespace
@@ -40,12 +41,11 @@ TEST(DisasmStatus, LdplAndStplExistOnlyOnThe2650B) {
 TEST(DisasmStatus, ClearingInterruptInhibitInEveryNotation) {
     const char* expected[NOTATIONS] = {"CPSU    II", "CPSU    II", "CLR      IOF", "CLR      IOF",
                                        "EI"};
-    const char* comment[NOTATIONS] = {
-        ";Clear Interrupt Inhibit (II) bit (now disinhibited)\n",
-        ";Clear Interrupt Inhibit (II) bit (now disinhibited)\n",
-        ";Clear Interrupt Off (IOF) bit (now disinhibited)\n",
-        ";Clear Interrupt Off (IOF) bit (now disinhibited)\n",
-        ";Clear Interrupt Inhibit (.I) bit (now disinhibited)\n"};
+    const char* comment[NOTATIONS] = {";Clear Interrupt Inhibit (II) bit (now disinhibited)\n",
+                                      ";Clear Interrupt Inhibit (II) bit (now disinhibited)\n",
+                                      ";Clear Interrupt Off (IOF) bit (now disinhibited)\n",
+                                      ";Clear Interrupt Off (IOF) bit (now disinhibited)\n",
+                                      ";Clear Interrupt Inhibit (.I) bit (now disinhibited)\n"};
     for (u32 n = 0; n < NOTATIONS; n++) {
         dis_test_reset(n);
         EXPECT_EQ(dis_test_line(0x0100, {0x74, 0x20}), expected[n]);

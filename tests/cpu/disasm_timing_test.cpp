@@ -121,9 +121,9 @@ TEST(DisasmListing, ListsARangeAndRestoresTheProcessor) {
     cpu_psl = 0x5A;
     cpu_cycles = 777;
     std::string out = dis_test_capture([] { dis_list_range(0x0100, 0x0103, 0); });
-    EXPECT_EQ(out, "        " + pad_to("LODI,r0 $12", 49) + ";  6,2 $0100 04 12   \n" +
-                       "        " + pad_to("NOP", 49) + ";  6,1 $0102 C0      \n" +
-                       "        " + pad_to("BCTA,un $100", 49) + ";  9,3 $0103 1F 01 00\n");
+    EXPECT_EQ(out, "        " + pad_to("LODI,r0 $12", 49) + ";  6,2 $0100 04 12   \n" + "        " +
+                       pad_to("NOP", 49) + ";  6,1 $0102 C0      \n" + "        " +
+                       pad_to("BCTA,un $100", 49) + ";  9,3 $0103 1F 01 00\n");
     EXPECT_EQ(dis_next_address, 0x0106u);
     EXPECT_EQ(cpu_iar, 0x4444);
     EXPECT_EQ(cpu_psl, 0x5A);
@@ -168,16 +168,17 @@ TEST(DisasmListing, VerbosityTwoNamesTheMemoryTouched) {
     mem_attributes[0x1234] = MEM_UNWRITABLE | MEM_BIOS;
     // With a file open the pseudo-code follows on the same line.
     std::string out = dis_test_capture([] { dis_list_range(0x0100, 0x0105, 0); });
-    EXPECT_NE(out.find("0C 12 34 r0 = *($1234); // $1234 is BIOS ROM\n"), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("0C 12 34 r0 = *($1234); // $1234 is BIOS ROM\n"), std::string::npos) << out;
     EXPECT_NE(out.find("C0       ;\n"), std::string::npos) << out;
     EXPECT_NE(out.find("77 01    PSL |= %00000001;\n;Set Carry (C) bit\n"), std::string::npos)
         << out;
     struct Kind {
         u16 attributes;
         const char* text;
-    } kinds[] = {{MEM_HW_REGISTER, "hardware register"}, {MEM_UNWRITABLE, "game ROM"},
-                 {MEM_UNREADABLE, "write-only"},         {MEM_BIOS, "BIOS RAM"},
+    } kinds[] = {{MEM_HW_REGISTER, "hardware register"},
+                 {MEM_UNWRITABLE, "game ROM"},
+                 {MEM_UNREADABLE, "write-only"},
+                 {MEM_BIOS, "BIOS RAM"},
                  {0, "user RAM"}};
     for (const Kind& k : kinds) {
         mem_attributes[0x1234] = k.attributes;
@@ -195,8 +196,10 @@ TEST(DisasmListing, NextInstructionMessageAndRegisterColumns) {
     dis_test_poke(0x0300, {0x0D, 0x00, 0x00});
     cpu_iar = 0x0300;
     std::string out = dis_test_capture([] { dis_log_next_instruction(); });
-    EXPECT_EQ(out, std::string("Next instruction is ") + op_text[2][0x0D].mnemonic + " at $300.\n\n");
-    for (int i = 0; i < 7; i++) cpu_regs[i] = static_cast<u8>(0x10 * i + 1);
+    EXPECT_EQ(out,
+              std::string("Next instruction is ") + op_text[2][0x0D].mnemonic + " at $300.\n\n");
+    for (int i = 0; i < 7; i++)
+        cpu_regs[i] = static_cast<u8>(0x10 * i + 1);
     cpu_psu = 0xA0;
     cpu_psl = 0x0B;
     out = dis_test_capture([] { trace_log_registers(); });
