@@ -67,27 +67,13 @@ void machine_setup_generic() {
 }
 
 void video_set_line_length(int clocks) {
+    // The remainder of clocks / 4 is spread over the four lines.
+    static constexpr u32 extra[4][4] = {{0, 0, 0, 0}, {0, 0, 1, 0}, {0, 1, 0, 1}, {0, 1, 1, 1}};
     if (clocks < 0) clocks = 0;
     line_clocks = clocks;
-    u32 q = static_cast<u32>(clocks) / 4;
-    switch (clocks % 4) {
-    case 0:
-        cycles_per_line_table[0] = q, cycles_per_line_table[1] = q, cycles_per_line_table[2] = q,
-        cycles_per_line_table[3] = q;
-        break;
-    case 1:
-        cycles_per_line_table[0] = q, cycles_per_line_table[1] = q,
-        cycles_per_line_table[2] = q + 1, cycles_per_line_table[3] = q;
-        break;
-    case 2:
-        cycles_per_line_table[0] = q, cycles_per_line_table[1] = q + 1,
-        cycles_per_line_table[2] = q, cycles_per_line_table[3] = q + 1;
-        break;
-    default:
-        cycles_per_line_table[0] = q, cycles_per_line_table[1] = q + 1,
-        cycles_per_line_table[2] = q + 1, cycles_per_line_table[3] = q + 1;
-        break;
-    }
+    const u32 q = static_cast<u32>(clocks) / 4;
+    for (int i = 0; i < 4; i++)
+        cycles_per_line_table[i] = q + extra[clocks % 4][i];
 }
 
 void gui_controls_size() {
