@@ -363,9 +363,7 @@ int hiscore_row_of_game() {
     }
 }
 
-// The high score is scanned only at full speed or faster, without playback,
-// pause or (except on the ball-and-paddle machine) trainers.
-static bool hiscore_scan_allowed() {
+bool hiscore_scan_allowed() {
     if (machine != ARCADIA && machine != PONG && !machine_table[machine].coinop) return false;
     if (!collisions || g_speed < SPEED_NORMAL) return false;
     if (g_recording_state == REC_PLAYBACK || emu_paused) return false;

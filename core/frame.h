@@ -58,5 +58,10 @@ void gui_title_state(char* title, std::size_t size);
 
 // The high-score row of the running game, or -1.
 int hiscore_row_of_game();
+// Whether the end of frame scans the running game's score: on the Arcadia, the
+// coin-op boards and the ball-and-paddle machine, with "collisions" on, at full
+// speed or faster, without playback or pause, and (except on the ball-and-paddle
+// machine) without trainers.
+bool hiscore_scan_allowed();
 // The common end of every machine's frame; `arg` is not used.
 void emu_end_of_frame(u32 arg);

@@ -265,6 +265,36 @@ TEST_F(Frame, HighScoreRowsOfTheRunningGame) {
     EXPECT_EQ(hiscore_row_of_game(), -1);
 }
 
+TEST_F(Frame, HighScoresAreScannedOnlyInFairPlay) {
+    collisions = 1;
+    EXPECT_FALSE(hiscore_scan_allowed()); // the Interton has no scores
+    ASSERT_TRUE(machine_switch(ZACCARIA, 23, false, true, false));
+    EXPECT_TRUE(hiscore_scan_allowed());
+    for (int step = 0; step < SPEED_STEPS; step++) {
+        g_speed = step;
+        EXPECT_EQ(hiscore_scan_allowed(), step >= SPEED_NORMAL) << step;
+    }
+    g_speed = SPEED_NORMAL;
+    collisions = 0;
+    EXPECT_FALSE(hiscore_scan_allowed());
+    collisions = 1;
+    g_recording_state = REC_PLAYBACK;
+    EXPECT_FALSE(hiscore_scan_allowed());
+    g_recording_state = REC_RECORDING;
+    EXPECT_TRUE(hiscore_scan_allowed());
+    g_recording_state = REC_IDLE;
+    emu_pause();
+    EXPECT_FALSE(hiscore_scan_allowed());
+    emu_unpause();
+    trainer_time = 1;
+    EXPECT_FALSE(hiscore_scan_allowed());
+    ASSERT_TRUE(machine_switch(PONG, 28, false, true, false));
+    EXPECT_TRUE(hiscore_scan_allowed()); // trainers do not matter on the ball-and-paddle machine
+    trainer_time = 0;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, false, true, false));
+    EXPECT_TRUE(hiscore_scan_allowed());
+}
+
 TEST_F(Frame, PlayTimeAccumulatesAtEverySpeed) {
     ASSERT_TRUE(machine_switch(ZACCARIA, 22, false, true, false));
     g_speed = 0; // too slow for the score scan, but the time still counts
