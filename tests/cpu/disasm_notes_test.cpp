@@ -1,0 +1,159 @@
+// Equate sections of the label sources, and the notes and comments that the
+// disassembler prints for an address.
+#include "disasm_fixture_test.h"
+
+#include "core/machine_table.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Saves and restores the parts of the machine row a test rewrites.
+class DisasmSources : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dis_test_reset();
+        machine = INTERTON;
+        saved = machine_table[INTERTON];
+        std::memset(label_table, 0, sizeof label_table);
+        std::memset(user_labels, 0, sizeof user_labels);
+        saved_notes = mem_notes;
+        saved_note_rows = mem_note_rows;
+        saved_comments = mem_comments;
+        saved_comment_rows = mem_comment_rows;
+    }
+    void TearDown() override {
+        machine_table[INTERTON] = saved;
+        std::memset(label_table, 0, sizeof label_table);
+        mem_notes = saved_notes;
+        mem_note_rows = saved_note_rows;
+        mem_comments = saved_comments;
+        mem_comment_rows = saved_comment_rows;
+        user_label_count = 0;
+        dis_test_reset();
+    }
+    static void row(int index, const char* name, u16 address, u8 kind) {
+        LabelRow& r = label_table[index];
+        std::snprintf(r.name, sizeof r.name, "%s", name);
+        r.address = address;
+        r.kind = kind;
+        r.hide = 0;
+    }
+    MachineDesc saved;
+    const MemNote* saved_notes;
+    int saved_note_rows;
+    const MemComment* saved_comments;
+    int saved_comment_rows;
+};
+
+const char* const CPU_HEADER =
+    ";CPU Equates--------------------------------------------------------------\n";
+const char* const PVI_HEADER =
+    ";PVI Equates--------------------------------------------------------------\n";
+const char* const MACHINE_HEADER =
+    ";Machine Equates----------------------------------------------------------\n";
+const char* const USER_HEADER =
+    ";User Equates-------------------------------------------------------------\n";
+
+} // namespace
+
+TEST_F(DisasmSources, EquateSectionsInOrderWithHiddenRowsLeftOut) {
+    row(LABEL_CPU_FIRST, "C", 0x01, 'D');
+    row(LABEL_CPU_FIRST + 1, "CAR", 0x01, 'D');
+    machine_table[INTERTON].pvi_count = 1;
+    machine_table[INTERTON].first_pvi_base = 0x1F00;
+    row(LABEL_PVI_FIRST, "OBJ1", 0x00C0, 'D');
+    machine_table[INTERTON].first_label_row = 100;
+    machine_table[INTERTON].last_label_row = 101;
+    row(100, "RESET", 0x0000, 'C');
+    row(101, "SERVICE", 0x0300, 'U');
+    label_table[101].hide = 1;
+    sym_add("SCORE", 0x1F80, 'P');
+    std::string out = dis_test_capture([] { dis_write_equates("EQU"); });
+    EXPECT_EQ(out, std::string(CPU_HEADER) + "C                 EQU $0001 ;data\n" +
+                       "CAR               EQU $0001 ;data\n" + PVI_HEADER +
+                       "OBJ1              EQU $1FC0 ;data\n" + MACHINE_HEADER +
+                       "RESET             EQU $0000 ;code\n" + USER_HEADER +
+                       "SCORE             EQU $1F80 ;pointer\n");
+    // A source whose rows are all hidden prints no header.
+    label_table[100].hide = 1;
+    out = dis_test_capture([] { dis_write_equates(".EQU"); });
+    EXPECT_EQ(out.find(MACHINE_HEADER), std::string::npos);
+    EXPECT_NE(out.find("SCORE             .EQU $1F80 ;pointer\n"), std::string::npos);
+    EXPECT_STREQ(dis_memory_type_name('X'), "unknown");
+}
+
+TEST_F(DisasmSources, CodeLabelsSeedTheDiscoveryAndBodyLabelsAreHidden) {
+    machine_table[INTERTON].first_label_row = 100;
+    machine_table[INTERTON].last_label_row = 101;
+    row(100, "START", 0x0020, 'C');
+    row(101, "FAR", 0x1000, 'C');
+    guest_memory[0x0000] = 0x40; // HALT
+    guest_memory[0x0003] = 0x40;
+    guest_memory[0x0020] = 0xC0; // NOP, then HALT
+    guest_memory[0x0021] = 0x40;
+    ::testing::internal::CaptureStdout();
+    dis_to_file(0x0000, 0x00FF, "");
+    std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(dis_addr_flags[0x0020] & DIS_CODE);
+    EXPECT_TRUE(dis_addr_flags[0x1000] & DIS_CODE); // seeded, though outside the range
+    EXPECT_EQ(label_table[100].hide, 1);            // defined in the body
+    EXPECT_EQ(label_table[101].hide, 0);            // outside the range
+    EXPECT_NE(out.find("FAR               EQU $1000 ;code\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("START             EQU"), std::string::npos);
+    // Console only: no file header line naming a file.
+    EXPECT_EQ(out.rfind(";Disassembled by ", 0), 0u);
+}
+
+TEST_F(DisasmSources, NotesCoverTheirAddresses) {
+    static const MemNote notes[] = {{0x1800, 0x18CF, "Upper display"},
+                                    {0x1A00, 0x1ACF, "Lower display"},
+                                    {0x1F00, -1, "Object 1\nsize"},
+                                    {0x1F10, -2, "Pair"}};
+    mem_notes = notes;
+    mem_note_rows = 4;
+    machine_table[INTERTON].first_note_row = 0;
+    machine_table[INTERTON].last_note_row = 3;
+    // Mode 1: label lines, the first with its screen position.
+    std::string out = dis_test_capture([] { dis_address_notes(0x1823, 1, nullptr, 0); });
+    EXPECT_EQ(out, "Upper display (X=3,Y=2)\n");
+    out = dis_test_capture([] { dis_address_notes(0x1A15, 1, nullptr, 0); });
+    EXPECT_EQ(out, "Lower display (X=5,Y=14)\n");
+    // -1 covers the first address only, -2 the first and the next.
+    char buffer[64] = "";
+    dis_address_notes(0x1F00, 2, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "\nObject 1\nsize");
+    buffer[0] = 0;
+    dis_address_notes(0x1F01, 2, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "");
+    dis_address_notes(0x1F11, 2, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "\nPair");
+    dis_address_notes(0x1F12, 2, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "\nPair");
+    // A small buffer is never overrun.
+    char small[4] = "";
+    dis_address_notes(0x1F00, 2, small, sizeof small);
+    EXPECT_STREQ(small, "\nOb");
+    // Mode 0: a comment block, only at the first address.
+    out = dis_test_capture([] { dis_address_notes(0x1F00, 0, nullptr, 0); });
+    EXPECT_EQ(out, ";Object 1\n;size\n");
+    out = dis_test_capture([] { dis_address_notes(0x1823, 0, nullptr, 0); });
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(DisasmSources, AddressCommentsFollowTheInstruction) {
+    static const MemComment comments[] = {{0x0100, "Main loop"}, {0x0200, "Elsewhere"}};
+    mem_comments = comments;
+    mem_comment_rows = 2;
+    machine_table[INTERTON].first_comment_row = 0;
+    machine_table[INTERTON].last_comment_row = 1;
+    verbosity = 2;
+    mem_attributes[0x0100] = MEM_COMMENT;
+    guest_memory[0x0100] = 0xC0;
+    ::testing::internal::CaptureStdout();
+    dis_list_range(0x0100, 0x0100, 0);
+    std::string out = ::testing::internal::GetCapturedStdout();
+    // Without a file the pseudo-code goes on a comment line of its own.
+    EXPECT_NE(out.find("C0      \n;;\n;Main loop\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Elsewhere"), std::string::npos);
+}
