@@ -110,7 +110,9 @@ void cpu_interrupt() {
     cpu_halt_reported = 0;
     const u8 sp = cpu_psu & PSU_SP;
     cpu_irq_level = sp;
-    cpu_ras[sp] = cpu_iar;
+    // A processor halted by HALT (which re-executes in place) resumes after it.
+    const bool halted = cpu_prev_iar == cpu_iar && guest_memory[cpu_iar & 0x7FFF] == 0x40;
+    cpu_ras[sp] = halted ? page_add(cpu_iar, 1) : cpu_iar;
 
     bool indirect = false;
     switch (machine) {

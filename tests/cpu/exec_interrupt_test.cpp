@@ -199,17 +199,26 @@ TEST_F(ExecInterrupt, SenseInputChangesAreNotReported) {
     EXPECT_EQ(count_of(out.text(), "not been restored"), 0);
 }
 
-TEST_F(ExecInterrupt, HaltWaitsForAnInterrupt) {
-    load(0x0100, {0x40});
+TEST_F(ExecInterrupt, HaltWaitsForAnInterruptAndResumesAfterIt) {
+    load(0x0100, {0x40, 0x04, 0x77, 0x40});
     load(0x0003, {0x37});
     cpu_iar = 0x0100;
     logillegal = 1;
     ConsoleCapture out;
-    steps(2);
+    EXPECT_EQ(steps(2), 12u);
     EXPECT_EQ(cpu_iar, 0x0100);
-    request(); // resumes after the HALT on return
-    EXPECT_EQ(cpu_ras[0], 0x0100);
-    step();
-    step(); // HALT is reported again after an acceptance
+    request();
+    EXPECT_EQ(cpu_ras[0], 0x0101);
+    steps(3); // RETE, LODI r0,$77, HALT
+    EXPECT_EQ(cpu_regs[0], 0x77);
+    EXPECT_EQ(cpu_iar, 0x0103);
+    // HALT is reported again after an acceptance.
     EXPECT_EQ(count_of(out.text(), "executed HALT opcode!"), 2);
+
+    // An interrupt arriving when the IAR merely points at a HALT returns to it.
+    cpu_reset_state();
+    cpu_iar = 0x0100;
+    cpu_prev_iar = 0x00F0;
+    request();
+    EXPECT_EQ(cpu_ras[0], 0x0100);
 }
