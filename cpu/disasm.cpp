@@ -920,7 +920,8 @@ void dis_instruction(int log, int no_label) {
     nt = dis_notation_index();
     if (!log) {
         cpu_opcode = guest_memory[cpu_iar & 0x7FFF];
-    } else if (!no_label && verbosity != 0) {
+    } else if (!no_label && (verbosity != 0 || dis_mode == DIS_FILE)) {
+        // A source file always defines its code labels, so that it assembles again.
         char label[DBG_ADDRESS_TEXT_SIZE];
         label[0] = 0;
         if (dbg_format_address(cpu_iar, label, 0, 0, 15, 1))
