@@ -247,7 +247,7 @@ static void invent_labels() {
                 std::snprintf(name, sizeof name, "BOOT");
             else if (static_cast<i32>(address) == interrupt)
                 std::snprintf(name, sizeof name, "INTERRUPT");
-            else if (address == game_start_address)
+            else if (game_start_address != 0 && address == game_start_address)
                 std::snprintf(name, sizeof name, "GAME");
             else
                 std::snprintf(name, sizeof name, "L%04X", address);

@@ -240,6 +240,25 @@ TEST_F(DisasmFile, UndefinedOpcodesAndThe2650StopAFlow) {
     EXPECT_TRUE(contains(text, "        LDPL    "));
 }
 
+TEST_F(DisasmFile, TheProgramStartIsAnEntryNamedGame) {
+    game_start_address = 0x0200;
+    dis_test_poke(0x0000, {0x40});
+    dis_test_poke(0x0200, {0xC0, 0x40});
+    run(0x0000, 0x0000);
+    EXPECT_TRUE(dis_addr_flags[0x0201] & DIS_CODE);
+    ASSERT_NE(user_label("GAME"), nullptr);
+    EXPECT_EQ(user_label("GAME")->address, 0x0200);
+    // On the Instructor 50 address 0 is no boot entry, and a start address of 0 names nothing.
+    user_label_count = 0;
+    machine = INSTRUCTOR;
+    game_start_address = 0;
+    run(0x0000, 0x0000);
+    EXPECT_EQ(user_label("BOOT"), nullptr);
+    EXPECT_EQ(user_label("GAME"), nullptr);
+    EXPECT_NE(user_label("L0000"), nullptr);
+    EXPECT_NE(user_label("INTERRUPT"), nullptr); // $0007 on the Instructor 50
+}
+
 TEST_F(DisasmFile, IndirectBranchesThroughRomAreFollowed) {
     dis_test_poke(0x0000, {0x1F, 0x80, 0x40}); // BCTA,un *$0040
     dis_test_poke(0x0040, {0x00, 0x50});
