@@ -51,10 +51,10 @@ static void run_loop(benchmark::State& state) {
     // The loop body runs five instructions in 6 + 6 + 12 + 6 + 9 = 39 clock periods
     // (the outer LODI and BCTA once per 256 passes are left out of the count).
     instructions = clocks * 5 / 39;
-    state.counters["clocks/s"] = benchmark::Counter(static_cast<double>(clocks),
-                                                    benchmark::Counter::kIsRate);
-    state.counters["instr/s"] = benchmark::Counter(static_cast<double>(instructions),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["clocks/s"] =
+        benchmark::Counter(static_cast<double>(clocks), benchmark::Counter::kIsRate);
+    state.counters["instr/s"] =
+        benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
 }
 
 static void BM_InterpreterLoop(benchmark::State& state) {

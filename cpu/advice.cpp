@@ -26,7 +26,9 @@ static void omit(u8 opcode, u16 address) {
     dbg_request_pause(PAUSE_LOG);
 }
 
-void cpu_advise_omit_here() { omit(cpu_opcode, cpu_iar); }
+void cpu_advise_omit_here() {
+    omit(cpu_opcode, cpu_iar);
+}
 
 // A two-byte relative form at cpu_iar reaches cpu_iar - 62 .. cpu_iar + 65 (its
 // displacement counts from cpu_iar + 2). Where that range wraps round the page
@@ -46,14 +48,13 @@ void cpu_advise_absolute(u16 target) {
 
 void cpu_advise_absolute_branch(u16 target) {
     const u8 op = cpu_opcode;
-    if (op == 0x9F || op == 0xBF || op == 0x10 || op == 0x11)
-        return;
-    if ((op == 0x1F || op == 0x3F) && (target <= 0x003F || (target >= 0x1FC0 && target <= 0x1FFF))) {
+    if (op == 0x9F || op == 0xBF || op == 0x10 || op == 0x11) return;
+    if ((op == 0x1F || op == 0x3F) &&
+        (target <= 0x003F || (target >= 0x1FC0 && target <= 0x1FFF))) {
         replace(op, op == 0x1F ? 0x9B : 0xBB, cpu_iar);
         return;
     }
-    if (within_relative_reach(target))
-        replace(op, static_cast<u8>(op - 4), cpu_iar);
+    if (within_relative_reach(target)) replace(op, static_cast<u8>(op - 4), cpu_iar);
 }
 
 void cpu_advise_branch_abs() {
@@ -73,8 +74,7 @@ void cpu_advise_branch_rel() {
     if (cpu_ea == page_add(cpu_iar, 2)) {
         omit(op, cpu_iar);
     } else if (op == 0x9B) {
-        if (at_target == 0x17 || at_target == 0x37)
-            replace(op, at_target, cpu_iar);
+        if (at_target == 0x17 || at_target == 0x37) replace(op, at_target, cpu_iar);
     } else if (at_target == op - 4 || at_target == 0x17) {
         replace(op, static_cast<u8>(op - 4), cpu_iar);
     } else if (at_target == op + 28) {
@@ -115,14 +115,16 @@ void cpu_advise_immediate_or_load(u32 length, bool plain, u8 value) {
         const u8 following = guest_memory[next];
         if (following == 0x98 || following == 0x9C) {
             const u8 counting = family == 0x80 ? 0xD8 : 0xF8;
-            replace_pair(op, following, static_cast<u8>(counting | (following == 0x9C ? 4 : 0) | field));
+            replace_pair(op, following,
+                         static_cast<u8>(counting | (following == 0x9C ? 4 : 0) | field));
         }
     }
 }
 
 void cpu_advise_call_return(u32 length) {
     const u8 op = cpu_opcode;
-    if ((op == 0x3B || op == 0x3F) && guest_memory[page_add(cpu_iar, static_cast<int>(length))] == 0x17)
+    if ((op == 0x3B || op == 0x3F) &&
+        guest_memory[page_add(cpu_iar, static_cast<int>(length))] == 0x17)
         replace_pair(op, 0x17, op == 0x3B ? 0x1B : 0x1F);
 }
 
@@ -130,8 +132,7 @@ void cpu_advise_mask(u8 mask) {
     const u8 op = cpu_opcode;
     const u8 writable = cpu_type == CPU_2650B ? 0x7F : 0x67;
     if (op == 0x74 || op == 0x76) {
-        if (!(mask & writable))
-            omit(op, cpu_iar);
+        if (!(mask & writable)) omit(op, cpu_iar);
     } else if (mask == 0) {
         omit(op, cpu_iar);
     } else if (op == 0x75 && mask == 0xC0) {

@@ -38,11 +38,17 @@ static constexpr u8 cc_of(u8 v) {
     return v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
 }
 
-static inline u8 operand1() { return guest_memory[page_add(cpu_iar, 1)]; }
-static inline u8 operand2() { return guest_memory[page_add(cpu_iar, 2)]; }
+static inline u8 operand1() {
+    return guest_memory[page_add(cpu_iar, 1)];
+}
+static inline u8 operand2() {
+    return guest_memory[page_add(cpu_iar, 2)];
+}
 
 // Register-form time: 2 cycles on the 2650, 1 on the 2650B.
-static inline u32 z_cycles() { return cpu_type == CPU_2650B ? 1 : 2; }
+static inline u32 z_cycles() {
+    return cpu_type == CPU_2650B ? 1 : 2;
+}
 
 static inline void charge(u32 cycles) {
     cpu_op_cycles = cycles;
@@ -54,8 +60,7 @@ static inline void advance(int length) {
     const u16 old = cpu_iar;
     cpu_prev_iar = old;
     cpu_iar = page_add(old, length);
-    if (logillegal && cpu_iar < old)
-        cpu_log_iar_wrapped();
+    if (logillegal && cpu_iar < old) cpu_log_iar_wrapped();
 }
 
 static inline void finish(int length, u32 cycles) {
@@ -68,23 +73,24 @@ static inline bool condition_true(u8 opcode) {
     return field == 3 || field == (cpu_psl >> 6);
 }
 
-static inline bool condition_false(u8 opcode) { return (opcode & 3) != (cpu_psl >> 6); }
+static inline bool condition_false(u8 opcode) {
+    return (opcode & 3) != (cpu_psl >> 6);
+}
 
 // ---- flags and ALU -----------------------------------------------------------
 
-void cpu_set_cc(u8 value) { cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value)); }
+void cpu_set_cc(u8 value) {
+    cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value));
+}
 
 u8 cpu_add(u8 a, u8 b) {
     const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
     const u32 sum = a + b + carry;
     const u8 result = static_cast<u8>(sum);
     u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
-    if (sum > 0xFF)
-        psl |= PSL_C;
-    if ((a & 0x0F) + (b & 0x0F) + carry > 0x0F)
-        psl |= PSL_IDC;
-    if (~(a ^ b) & (a ^ result) & 0x80)
-        psl |= PSL_OVF;
+    if (sum > 0xFF) psl |= PSL_C;
+    if ((a & 0x0F) + (b & 0x0F) + carry > 0x0F) psl |= PSL_IDC;
+    if (~(a ^ b) & (a ^ result) & 0x80) psl |= PSL_OVF;
     cpu_psl = psl | cc_of(result);
     return result;
 }
@@ -94,12 +100,9 @@ u8 cpu_subtract(u8 a, u8 b) {
     const int diff = a - b - borrow;
     const u8 result = static_cast<u8>(diff);
     u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
-    if (diff >= 0)
-        psl |= PSL_C;
-    if (((a & 0x0F) - (b & 0x0F) - borrow) >= 0)
-        psl |= PSL_IDC;
-    if ((a ^ b) & (a ^ result) & 0x80)
-        psl |= PSL_OVF;
+    if (diff >= 0) psl |= PSL_C;
+    if (((a & 0x0F) - (b & 0x0F) - borrow) >= 0) psl |= PSL_IDC;
+    if ((a ^ b) & (a ^ result) & 0x80) psl |= PSL_OVF;
     cpu_psl = psl | cc_of(result);
     return result;
 }
@@ -132,10 +135,8 @@ static u8 rotate(u8 old, bool left) {
     if (cpu_psl & PSL_WC) {
         psl &= static_cast<u8>(~(PSL_IDC | PSL_OVF | PSL_C));
         psl |= shifted_out;
-        if (out & 0x20)
-            psl |= PSL_IDC;
-        if (!(old & 0x80) && (out & 0x80))
-            psl |= PSL_OVF;
+        if (out & 0x20) psl |= PSL_IDC;
+        if (!(old & 0x80) && (out & 0x80)) psl |= PSL_OVF;
     }
     cpu_psl = psl | cc_of(out);
     return out;
@@ -160,23 +161,20 @@ static void indirect_reported() {
 void cpu_ea_relative() {
     const u8 b1 = operand1();
     cpu_ea = page_add(cpu_iar, 2 + rel_offset_table[b1]);
-    if (b1 & 0x80)
-        indirect_reported();
+    if (b1 & 0x80) indirect_reported();
 }
 
 void cpu_ea_zero_page() {
     const u8 b1 = operand1();
     cpu_ea = static_cast<u32>(rel_offset_table[b1]) & 0x1FFF;
-    if (b1 & 0x80)
-        indirect_reported();
+    if (b1 & 0x80) indirect_reported();
 }
 
 void cpu_ea_absolute() {
     const u8 b1 = operand1();
     cpu_regsel = cpu_reg_index(cpu_opcode);
     cpu_ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
-    if (loginefficient && !(b1 & 0x60))
-        cpu_advise_absolute(static_cast<u16>(cpu_ea));
+    if (loginefficient && !(b1 & 0x60)) cpu_advise_absolute(static_cast<u16>(cpu_ea));
     if (b1 & 0x80) {
         const u16 first = mem_read_mirror[cpu_ea];
         const u16 second = page_add(first, 1);
@@ -205,8 +203,7 @@ void cpu_ea_branch() {
     const u8 b1 = operand1();
     const u16 target = static_cast<u16>(((b1 << 8) | operand2()) & 0x7FFF);
     cpu_ea = mem_read_mirror[target];
-    if (loginefficient)
-        cpu_advise_absolute_branch(target);
+    if (loginefficient) cpu_advise_absolute_branch(target);
     if (b1 & 0x80) {
         indirect_reported();
         cpu_ea = mem_read_mirror[cpu_ea];
@@ -236,7 +233,9 @@ static void push_return(int length) {
     }
 }
 
-void cpu_call_subroutine() { push_return(static_cast<int>(op_length[cpu_opcode])); }
+void cpu_call_subroutine() {
+    push_return(static_cast<int>(op_length[cpu_opcode]));
+}
 
 void cpu_return() {
     u8 sp = cpu_psu & PSU_SP;
@@ -259,8 +258,7 @@ void cpu_return() {
     }
     cpu_prev_iar = cpu_iar;
     cpu_iar = cpu_ras[sp];
-    if (sp == cpu_irq_level)
-        cpu_irq_level = CPU_NO_IRQ_LEVEL;
+    if (sp == cpu_irq_level) cpu_irq_level = CPU_NO_IRQ_LEVEL;
 }
 
 enum Transfer { BRANCH, CALL, LOOP };
@@ -268,8 +266,7 @@ enum Transfer { BRANCH, CALL, LOOP };
 // A taken transfer to cpu_ea: push for calls, jump and charge (with the BIOS-call
 // report when "logbios" is on), then mark the target in the access history.
 static void take(Transfer kind, int length, bool indirect) {
-    if (kind == CALL)
-        push_return(length);
+    if (kind == CALL) push_return(length);
     cpu_prev_iar = cpu_iar;
     if (logbios) {
         cpu_report_bios_call(indirect);
@@ -292,12 +289,13 @@ static void take(Transfer kind, int length, bool indirect) {
     }
 }
 
-static inline void not_taken(int length) { finish(length, 3); }
+static inline void not_taken(int length) {
+    finish(length, 3);
+}
 
 static inline void loop_not_taken(int length) {
     finish(length, 3);
-    if (dbg_run_to_loop_end)
-        cpu_log_end_of_loop();
+    if (dbg_run_to_loop_end) cpu_log_end_of_loop();
 }
 
 // Relative target, resolved through the read mirror.
@@ -314,11 +312,12 @@ static inline bool branch_target() {
     return indirect;
 }
 
-static inline u8 index_register() { return cpu_regs[(cpu_psl & PSL_RS) ? 6 : 3]; }
+static inline u8 index_register() {
+    return cpu_regs[(cpu_psl & PSL_RS) ? 6 : 3];
+}
 
 static inline void voice_update_at(i32 game, u16 address) {
-    if (known_game_id == game && cpu_iar == address)
-        snd_update_voices(0);
+    if (known_game_id == game && cpu_iar == address) snd_update_voices(0);
 }
 
 // ---- instruction families ----------------------------------------------------
@@ -340,8 +339,7 @@ static inline Operand fetch_operand() {
         cpu_ea_relative();
         return {cpu_read_checked(cpu_ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80)};
     default:
-        if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60))
-            cpu_report_operand_and_index();
+        if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
         cpu_ea_absolute();
         return {cpu_read_checked(cpu_ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0)};
     }
@@ -354,8 +352,7 @@ static inline Operand store_address() {
         cpu_ea_relative();
         return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false};
     }
-    if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60))
-        cpu_report_operand_and_index();
+    if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
     cpu_ea_absolute();
     return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false};
 }
@@ -368,19 +365,15 @@ template <bool SET_CC, typename F> static inline void memory_op(F op) {
     const u8 r = cpu_regsel;
     const u8 result = op(cpu_regs[r], o.value);
     cpu_write_register(r, result);
-    if (SET_CC)
-        cpu_set_cc(result);
-    if (loginefficient)
-        cpu_advise_immediate_or_load(o.length, o.plain, o.value);
+    if (SET_CC) cpu_set_cc(result);
+    if (loginefficient) cpu_advise_immediate_or_load(o.length, o.plain, o.value);
     finish(o.length, o.cycles);
 }
 
 static inline void psu_write(u8 new_psu) {
     const u8 old = cpu_psu;
-    if (logillegal || loginterrupts)
-        cpu_report_psu_change(old, new_psu);
-    if ((new_psu & PSU_II) && !(old & PSU_II))
-        cpu_irq_pending = 0;
+    if (logillegal || loginterrupts) cpu_report_psu_change(old, new_psu);
+    if ((new_psu & PSU_II) && !(old & PSU_II)) cpu_irq_pending = 0;
     cpu_psu = new_psu;
 }
 
@@ -394,11 +387,12 @@ static inline void flag_start_bit() {
     }
 }
 
-static inline u8 psu_mask() { return cpu_type == CPU_2650B ? 0x7F : 0x67; }
+static inline u8 psu_mask() {
+    return cpu_type == CPU_2650B ? 0x7F : 0x67;
+}
 
 static inline void port_in(u32 port, int length, u32 cycles) {
-    if (logillegal && machine == ARCADIA)
-        cpu_report_strange_opcode();
+    if (logillegal && machine == ARCADIA) cpu_report_strange_opcode();
     cpu_regsel = cpu_reg_index(cpu_opcode);
     const u8 v = io_read_port(port);
     cpu_write_register(cpu_regsel, v);
@@ -407,24 +401,13 @@ static inline void port_in(u32 port, int length, u32 cycles) {
 }
 
 static inline void port_out(u32 port, int length, u32 cycles) {
-    if (logillegal && machine == ARCADIA)
-        cpu_report_strange_opcode();
+    if (logillegal && machine == ARCADIA) cpu_report_strange_opcode();
     cpu_regsel = cpu_reg_index(cpu_opcode);
     io_write_port(port, cpu_read_register(cpu_regsel));
     finish(length, cycles);
 }
 
 // ---- the dispatch ----------------------------------------------------------------
-
-#define CASE4(n) \
-    case (n):    \
-    case (n) + 1: \
-    case (n) + 2: \
-    case (n) + 3
-#define CASE12(n) \
-    CASE4(n):     \
-    CASE4((n) + 4): \
-    CASE4((n) + 8)
 
 void cpu_execute_instruction() {
     const u8 op = cpu_opcode;
@@ -433,14 +416,11 @@ void cpu_execute_instruction() {
     case 0x00: {
         cpu_regsel = 0;
         cpu_set_cc(cpu_read_register(0));
-        if (logillegal || loginefficient)
-            cpu_report_lodz_r0();
+        if (logillegal || loginefficient) cpu_report_lodz_r0();
         finish(1, z_cycles());
         return;
     }
-    case 0x01:
-    case 0x02:
-    case 0x03: {
+    case 0x01 ... 0x03: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[cpu_regsel];
         cpu_write_register(0, v);
@@ -454,9 +434,7 @@ void cpu_execute_instruction() {
         cpu_set_cc(0);
         finish(1, z_cycles());
         return;
-    case 0x21:
-    case 0x22:
-    case 0x23: {
+    case 0x21 ... 0x23: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] ^ cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
@@ -466,16 +444,12 @@ void cpu_execute_instruction() {
     }
     case 0x40:
         cpu_regsel = 0;
-        if (logillegal && !cpu_halt_reported)
-            cpu_report_halt();
+        if (logillegal && !cpu_halt_reported) cpu_report_halt();
         cpu_prev_iar = cpu_iar;
         charge(z_cycles());
-        if (machine == TWIN && !twin_slave_active)
-            twin_switch_to_slave();
+        if (machine == TWIN && !twin_slave_active) twin_switch_to_slave();
         return;
-    case 0x41:
-    case 0x42:
-    case 0x43: {
+    case 0x41 ... 0x43: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] & cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
@@ -488,9 +462,7 @@ void cpu_execute_instruction() {
         cpu_set_cc(cpu_read_register(0));
         finish(1, z_cycles());
         return;
-    case 0x61:
-    case 0x62:
-    case 0x63: {
+    case 0x61 ... 0x63: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] | cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
@@ -498,13 +470,13 @@ void cpu_execute_instruction() {
         finish(1, z_cycles());
         return;
     }
-    CASE4(0x80) : {
+    case 0x80 ... 0x83: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(0, cpu_add(cpu_regs[0], cpu_read_register(cpu_regsel)));
         finish(1, z_cycles());
         return;
     }
-    CASE4(0xA0) : {
+    case 0xA0 ... 0xA3: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(0, cpu_subtract(cpu_regs[0], cpu_regs[cpu_regsel]));
         finish(1, z_cycles());
@@ -512,13 +484,10 @@ void cpu_execute_instruction() {
     }
     case 0xC0:
         cpu_regsel = 0;
-        if (loginefficient)
-            cpu_report_lodz_r0();
+        if (loginefficient) cpu_report_lodz_r0();
         finish(1, z_cycles());
         return;
-    case 0xC1:
-    case 0xC2:
-    case 0xC3: {
+    case 0xC1 ... 0xC3: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_read_register(0);
         cpu_write_register(cpu_regsel, v);
@@ -535,20 +504,17 @@ void cpu_execute_instruction() {
         cpu_psl &= static_cast<u8>(~PSL_CC);
         finish(1, z_cycles());
         return;
-    case 0xE1:
-    case 0xE2:
-    case 0xE3:
+    case 0xE1 ... 0xE3:
         cpu_regsel = cpu_reg_index(op);
         cpu_compare(cpu_read_register(0), cpu_read_register(cpu_regsel));
         finish(1, z_cycles());
         return;
 
     // ---- immediate, relative and absolute memory forms ----
-    CASE12(0x04) : {
+    case 0x04 ... 0x0F: {
         if (op == 0x06 && known_game_id == 457 && (cpu_iar == 0x04AC || cpu_iar == 0x049B))
             snd_update_voices(0);
-        if (op == 0x05 && known_game_id == 655 && cpu_iar == 0x1816)
-            snd_update_voices(0);
+        if (op == 0x05 && known_game_id == 655 && cpu_iar == 0x1816) snd_update_voices(0);
         if (op == 0x0C && machine == ELEKTOR && tape_verbose && cpu_iar == 0x079E)
             con_printf(0, "Found start of block.\n");
         if (op == 0x0D && machine == BINBUG && binbug_biosversion == 2 && binbug_baudrate == 3 &&
@@ -568,38 +534,34 @@ void cpu_execute_instruction() {
         memory_op<true>([](u8, u8 v) { return v; });
         return;
     }
-    CASE12(0x24) : {
+    case 0x24 ... 0x2F: {
         memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
         return;
     }
-    CASE12(0x44) : {
+    case 0x44 ... 0x4F: {
         memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r & v); });
         return;
     }
-    CASE12(0x64) : {
+    case 0x64 ... 0x6F: {
         memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r | v); });
         return;
     }
-    CASE12(0x84) : {
+    case 0x84 ... 0x8F: {
         memory_op<false>([](u8 r, u8 v) { return cpu_add(r, v); });
         return;
     }
-    CASE12(0xA4) : {
+    case 0xA4 ... 0xAF: {
         memory_op<false>([](u8 r, u8 v) { return cpu_subtract(r, v); });
         return;
     }
-    CASE12(0xE4) : {
+    case 0xE4 ... 0xEF: {
         cpu_regsel = cpu_reg_index(op);
         const Operand o = fetch_operand();
         cpu_compare(cpu_read_register(cpu_regsel), o.value);
         finish(o.length, o.cycles);
         return;
     }
-    case 0xC8:
-    case 0xC9:
-    case 0xCA:
-    case 0xCB:
-    CASE4(0xCC) : {
+    case 0xC8 ... 0xCF: {
         cpu_regsel = cpu_reg_index(op);
         const Operand o = store_address();
         cpu_write_checked(cpu_ea, cpu_read_register(cpu_regsel));
@@ -608,13 +570,13 @@ void cpu_execute_instruction() {
     }
 
     // ---- rotates, decimal adjust, test under mask ----
-    CASE4(0x50) : {
+    case 0x50 ... 0x53: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(cpu_regsel, rotate(cpu_regs[cpu_regsel], false));
         finish(1, 2);
         return;
     }
-    CASE4(0xD0) : {
+    case 0xD0 ... 0xD3: {
         if (op == 0xD0 && machine == PHUNSY && known_game_id >= 0 &&
             ((known_game_id == 652 && cpu_iar == 0x182A) ||
              (known_game_id == 653 && cpu_iar == 0x303A)))
@@ -624,7 +586,7 @@ void cpu_execute_instruction() {
         finish(1, 2);
         return;
     }
-    CASE4(0x94) : {
+    case 0x94 ... 0x97: {
         cpu_regsel = cpu_reg_index(op);
         const u8 r = cpu_regsel;
         if (!(cpu_psl & PSL_C)) {
@@ -639,12 +601,11 @@ void cpu_execute_instruction() {
         finish(1, 3);
         return;
     }
-    CASE4(0xF4) : {
+    case 0xF4 ... 0xF7: {
         cpu_regsel = cpu_reg_index(op);
         const u8 mask = operand1();
         cpu_psl &= static_cast<u8>(~PSL_CC);
-        if ((cpu_regs[cpu_regsel] & mask) != mask)
-            cpu_psl |= CC_NEGATIVE;
+        if ((cpu_regs[cpu_regsel] & mask) != mask) cpu_psl |= CC_NEGATIVE;
         finish(2, 3);
         return;
     }
@@ -657,16 +618,14 @@ void cpu_execute_instruction() {
             const bool indirect = branch_target();
             if (op == 0x10) {
                 cpu_psl = cpu_read_checked(cpu_ea);
-                if (logillegal && (cpu_psl & PSL_CC) == PSL_CC)
-                    cpu_report_cc_un();
+                if (logillegal && (cpu_psl & PSL_CC) == PSL_CC) cpu_report_cc_un();
             } else {
                 cpu_write_checked(cpu_ea, cpu_psl);
             }
             finish(3, indirect ? 6 : 4);
             return;
         }
-        if (logillegal)
-            cpu_report_undefined(false);
+        if (logillegal) cpu_report_undefined(false);
         finish(op == 0x10 && machine == INTERTON ? 3 : 1, 2);
         return;
     case 0x12:
@@ -691,15 +650,13 @@ void cpu_execute_instruction() {
     case 0x93:
         cpu_regsel = 0;
         cpu_psl = cpu_regs[0];
-        if (logillegal && (cpu_psl & PSL_CC) == PSL_CC)
-            cpu_report_cc_un();
+        if (logillegal && (cpu_psl & PSL_CC) == PSL_CC) cpu_report_cc_un();
         finish(1, 2);
         return;
     case 0x74: {
         cpu_regsel = 0;
         const u8 m = operand1();
-        if (loginefficient)
-            cpu_advise_mask(m);
+        if (loginefficient) cpu_advise_mask(m);
         psu_write(cpu_psu & static_cast<u8>(~(m & psu_mask())));
         finish(2, 3);
         flag_start_bit();
@@ -709,8 +666,7 @@ void cpu_execute_instruction() {
     case 0x76: {
         cpu_regsel = 0;
         const u8 m = operand1();
-        if (loginefficient)
-            cpu_advise_mask(m);
+        if (loginefficient) cpu_advise_mask(m);
         psu_write(cpu_psu | (m & psu_mask()));
         finish(2, 3);
         return;
@@ -718,8 +674,7 @@ void cpu_execute_instruction() {
     case 0x75: {
         cpu_regsel = 0;
         const u8 m = operand1();
-        if (loginefficient)
-            cpu_advise_mask(m);
+        if (loginefficient) cpu_advise_mask(m);
         cpu_psl &= static_cast<u8>(~m);
         finish(2, 3);
         return;
@@ -727,11 +682,9 @@ void cpu_execute_instruction() {
     case 0x77: {
         cpu_regsel = 0;
         const u8 m = operand1();
-        if (loginefficient)
-            cpu_advise_mask(m);
+        if (loginefficient) cpu_advise_mask(m);
         cpu_psl |= m;
-        if (logillegal && (cpu_psl & PSL_CC) == PSL_CC)
-            cpu_report_cc_un();
+        if (logillegal && (cpu_psl & PSL_CC) == PSL_CC) cpu_report_cc_un();
         finish(2, 3);
         return;
     }
@@ -739,8 +692,7 @@ void cpu_execute_instruction() {
         cpu_regsel = 0;
         const u8 m = operand1();
         cpu_psl &= static_cast<u8>(~PSL_CC);
-        if ((cpu_psu & m) != m)
-            cpu_psl |= CC_NEGATIVE;
+        if ((cpu_psu & m) != m) cpu_psl |= CC_NEGATIVE;
         finish(2, 3);
         return;
     }
@@ -748,17 +700,22 @@ void cpu_execute_instruction() {
         cpu_regsel = 0;
         const u8 m = operand1();
         cpu_psl &= static_cast<u8>(~PSL_CC);
-        if ((cpu_psl & m) != m)
-            cpu_psl |= CC_NEGATIVE;
+        if ((cpu_psl & m) != m) cpu_psl |= CC_NEGATIVE;
         finish(2, 3);
         return;
     }
 
     // ---- input and output ----
-    CASE4(0x30) : port_in(256, 1, 2); return;
-    CASE4(0x70) : port_in(257, 1, 2); return;
-    CASE4(0x54) : port_in(operand1(), 2, 3); return;
-    CASE4(0xB0) : {
+    case 0x30 ... 0x33:
+        port_in(256, 1, 2);
+        return;
+    case 0x70 ... 0x73:
+        port_in(257, 1, 2);
+        return;
+    case 0x54 ... 0x57:
+        port_in(operand1(), 2, 3);
+        return;
+    case 0xB0 ... 0xB3: {
         port_out(256, 1, 2);
         if (machine == INSTRUCTOR) {
             // The board's WRTC hands control to the monitor at $1800, leaving the
@@ -769,31 +726,30 @@ void cpu_execute_instruction() {
         }
         return;
     }
-    CASE4(0xF0) : port_out(257, 1, 2); return;
-    CASE4(0xD4) : port_out(operand1(), 2, 3); return;
+    case 0xF0 ... 0xF3:
+        port_out(257, 1, 2);
+        return;
+    case 0xD4 ... 0xD7:
+        port_out(operand1(), 2, 3);
+        return;
 
     // ---- undefined ----
     case 0x90:
     case 0x91:
         cpu_regsel = 0;
-        if (logillegal)
-            cpu_report_undefined(true);
+        if (logillegal) cpu_report_undefined(true);
         finish(1, 2);
         return;
     case 0xB6:
     case 0xB7:
-    case 0xC4:
-    case 0xC5:
-    case 0xC6:
-    case 0xC7:
+    case 0xC4 ... 0xC7:
         cpu_regsel = 0;
-        if (logillegal)
-            cpu_report_undefined(true);
+        if (logillegal) cpu_report_undefined(true);
         finish(2, 2);
         return;
 
     // ---- returns ----
-    CASE4(0x14) : {
+    case 0x14 ... 0x17: {
         cpu_regsel = 0;
         if (condition_true(op)) {
             cpu_return();
@@ -803,69 +759,54 @@ void cpu_execute_instruction() {
         }
         return;
     }
-    CASE4(0x34) : {
+    case 0x34 ... 0x37: {
         cpu_regsel = 0;
         if (!condition_true(op)) {
             not_taken(1);
             return;
         }
-        if (logillegal && machine == ARCADIA)
-            cpu_report_strange_opcode();
-        if (loginterrupts && (cpu_psu & PSU_II))
-            cpu_report_ii_enabled();
+        if (logillegal && machine == ARCADIA) cpu_report_strange_opcode();
+        if (loginterrupts && (cpu_psu & PSU_II)) cpu_report_ii_enabled();
         cpu_psu &= static_cast<u8>(~PSU_II);
         cpu_return();
-        if (loginterrupts)
-            cpu_check_restored_context();
+        if (loginterrupts) cpu_check_restored_context();
         charge(3);
         cpu_interrupt();
         return;
     }
 
     // ---- branches on condition ----
-    CASE4(0x18) : {
+    case 0x18 ... 0x1B: {
         cpu_regsel = 0;
-        if (!condition_true(op))
-            return not_taken(2);
+        if (!condition_true(op)) return not_taken(2);
         const bool indirect = relative_target();
-        if (loginefficient)
-            cpu_advise_branch_rel();
+        if (loginefficient) cpu_advise_branch_rel();
         take(BRANCH, 2, indirect);
         return;
     }
-    CASE4(0x1C) : {
+    case 0x1C ... 0x1F: {
         cpu_regsel = 0;
-        if (!condition_true(op))
-            return not_taken(3);
+        if (!condition_true(op)) return not_taken(3);
         if (op == 0x1E && (known_game_id == 479 || known_game_id == 488) && cpu_iar == 0x04A5)
             snd_update_voices(0);
         const bool indirect = branch_target();
-        if (loginefficient)
-            cpu_advise_branch_abs();
+        if (loginefficient) cpu_advise_branch_abs();
         take(BRANCH, 3, indirect);
         return;
     }
-    case 0x98:
-    case 0x99:
-    case 0x9A: {
+    case 0x98 ... 0x9A: {
         cpu_regsel = 0;
-        if (!condition_false(op))
-            return not_taken(2);
+        if (!condition_false(op)) return not_taken(2);
         const bool indirect = relative_target();
-        if (loginefficient && cpu_ea == page_add(cpu_iar, 2))
-            cpu_advise_omit_here();
+        if (loginefficient && cpu_ea == page_add(cpu_iar, 2)) cpu_advise_omit_here();
         take(BRANCH, 2, indirect);
         return;
     }
-    case 0x9C:
-    case 0x9D:
-    case 0x9E: {
+    case 0x9C ... 0x9E: {
         cpu_regsel = 0;
-        if (!condition_false(op))
-            return not_taken(3);
+        if (!condition_false(op)) return not_taken(3);
         const bool indirect = branch_target();
-        if (loginefficient && cpu_ea == page_add(cpu_iar, 3))
-            cpu_advise_omit_here();
+        if (loginefficient && cpu_ea == page_add(cpu_iar, 3)) cpu_advise_omit_here();
         take(BRANCH, 3, indirect);
         return;
     }
@@ -873,8 +814,7 @@ void cpu_execute_instruction() {
         cpu_regsel = 0;
         const bool indirect = operand1() & 0x80;
         cpu_ea_zero_page();
-        if (loginefficient)
-            cpu_advise_branch_rel();
+        if (loginefficient) cpu_advise_branch_rel();
         take(BRANCH, 2, indirect);
         return;
     }
@@ -887,50 +827,39 @@ void cpu_execute_instruction() {
     }
 
     // ---- calls ----
-    CASE4(0x38) : {
+    case 0x38 ... 0x3B: {
         cpu_regsel = 0;
-        if (!condition_true(op))
-            return not_taken(2);
+        if (!condition_true(op)) return not_taken(2);
         const bool indirect = relative_target();
-        if (loginefficient && op == 0x3B)
-            cpu_advise_call_return(2);
+        if (loginefficient && op == 0x3B) cpu_advise_call_return(2);
         take(CALL, 2, indirect);
         return;
     }
-    CASE4(0x3C) : {
+    case 0x3C ... 0x3F: {
         cpu_regsel = 0;
-        if (!condition_true(op))
-            return not_taken(3);
+        if (!condition_true(op)) return not_taken(3);
         if (op == 0x3F && known_game_id == 820 && cpu_iar >= 0x0528 && cpu_iar <= 0x0560)
             snd_update_voices(0);
         const bool indirect = branch_target();
-        if (loginefficient && op == 0x3F)
-            cpu_advise_call_return(3);
+        if (loginefficient && op == 0x3F) cpu_advise_call_return(3);
         take(CALL, 3, indirect);
         return;
     }
-    case 0xB8:
-    case 0xB9:
-    case 0xBA: {
+    case 0xB8 ... 0xBA: {
         cpu_regsel = 0;
-        if (!condition_false(op))
-            return not_taken(2);
+        if (!condition_false(op)) return not_taken(2);
         take(CALL, 2, relative_target());
         return;
     }
-    case 0xBC:
-    case 0xBD:
-    case 0xBE: {
+    case 0xBC ... 0xBE: {
         cpu_regsel = 0;
-        if (!condition_false(op))
-            return not_taken(3);
+        if (!condition_false(op)) return not_taken(3);
         take(CALL, 3, branch_target());
         return;
     }
     case 0xBB: {
         cpu_regsel = 0;
-        if (known_game_id == 555 && cpu_iar == 0x1771)
-            con_printf(0, "%c", cpu_regs[0]);
+        if (known_game_id == 555 && cpu_iar == 0x1771) con_printf(0, "%c", cpu_regs[0]);
         const bool indirect = operand1() & 0x80;
         cpu_ea_zero_page();
         take(CALL, 2, indirect);
@@ -945,67 +874,59 @@ void cpu_execute_instruction() {
     }
 
     // ---- register-testing and counting branches ----
-    CASE4(0x58) : {
+    case 0x58 ... 0x5B: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel))
-            return loop_not_taken(2);
+        if (!cpu_read_register(cpu_regsel)) return loop_not_taken(2);
         take(LOOP, 2, relative_target());
         return;
     }
-    CASE4(0x5C) : {
+    case 0x5C ... 0x5F: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel))
-            return loop_not_taken(3);
+        if (!cpu_read_register(cpu_regsel)) return loop_not_taken(3);
         take(LOOP, 3, branch_target());
         return;
     }
-    CASE4(0x78) : {
+    case 0x78 ... 0x7B: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel))
-            return not_taken(2);
+        if (!cpu_read_register(cpu_regsel)) return not_taken(2);
         take(CALL, 2, relative_target());
         return;
     }
-    CASE4(0x7C) : {
+    case 0x7C ... 0x7F: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel))
-            return not_taken(3);
+        if (!cpu_read_register(cpu_regsel)) return not_taken(3);
         take(CALL, 3, branch_target());
         return;
     }
-    CASE4(0xD8) : {
+    case 0xD8 ... 0xDB: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v)
-            return loop_not_taken(2);
+        if (!v) return loop_not_taken(2);
         take(LOOP, 2, relative_target());
         return;
     }
-    CASE4(0xDC) : {
+    case 0xDC ... 0xDF: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v)
-            return loop_not_taken(3);
+        if (!v) return loop_not_taken(3);
         take(LOOP, 3, branch_target());
         return;
     }
-    CASE4(0xF8) : {
+    case 0xF8 ... 0xFB: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v)
-            return loop_not_taken(2);
+        if (!v) return loop_not_taken(2);
         take(LOOP, 2, relative_target());
         return;
     }
-    CASE4(0xFC) : {
+    case 0xFC ... 0xFF: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v)
-            return loop_not_taken(3);
+        if (!v) return loop_not_taken(3);
         take(LOOP, 3, branch_target());
         return;
     }
@@ -1026,16 +947,14 @@ void cpu_execute_one() {
         const u32 length = op_length[cpu_opcode];
         if (length > 1) {
             mem_access[page_add(iar, 1)] |= ACC_OPERAND;
-            if (length > 2)
-                mem_access[page_add(iar, 2)] |= ACC_OPERAND;
+            if (length > 2) mem_access[page_add(iar, 2)] |= ACC_OPERAND;
         }
     }
     if (cpu_tracing | dbg_single_step)
         cpu_trace_execute();
     else
         cpu_execute_instruction();
-    if (pause_pending)
-        dbg_pause_loop();
+    if (pause_pending) dbg_pause_loop();
 }
 
 // ---- run loops ---------------------------------------------------------------------
@@ -1045,19 +964,21 @@ void cpu_execute_one() {
 // clock periods run since the slice began, so the counter passing $FFFFFFFF
 // (even inside the last instruction of a slice) never stalls or skips it.
 template <bool POLLED> static inline void run_budget() {
-    if (cpu_cycle_budget <= 0)
-        return;
+    if (cpu_cycle_budget <= 0) return;
     const u32 length = static_cast<u32>(cpu_cycle_budget);
     cpu_slice_start = cpu_cycles;
     while (cpu_cycles - cpu_slice_start < length) {
         cpu_check_breakpoint();
-        if constexpr (POLLED)
-            tape_sample_tick();
+        if constexpr (POLLED) tape_sample_tick();
         cpu_execute_one();
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
 }
 
-void cpu_run_cycles() { run_budget<false>(); }
+void cpu_run_cycles() {
+    run_budget<false>();
+}
 
-void cpu_run_cycles_polled() { run_budget<true>(); }
+void cpu_run_cycles_polled() {
+    run_budget<true>();
+}

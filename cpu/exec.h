@@ -14,9 +14,9 @@
 #include "cpu/cpu.h"
 
 // Per-instruction state beyond cpu.h.
-extern u32 cpu_pointer_addr;  // address of the indirect pointer being read
-extern u8 cpu_halt_reported;  // a HALT has been reported; cleared by interrupt acceptance
-extern u32 cpu_slice_start;   // cpu_cycles when the current slice (or instruction) began
+extern u32 cpu_pointer_addr; // address of the indirect pointer being read
+extern u8 cpu_halt_reported; // a HALT has been reported; cleared by interrupt acceptance
+extern u32 cpu_slice_start;  // cpu_cycles when the current slice (or instruction) began
 
 // Register context saved at each interrupt acceptance, checked on RETE.
 struct CpuContext {

@@ -38,8 +38,9 @@ static void check_operand_byte(u16 address, const char* ordinal) {
     const u32 old = mem_access[address];
     mem_access[address] = old | ACC_OPERAND;
     if (old & ACC_OPCODE) {
-        con_printf(0, "The byte at %s, now the %s byte of an operand, has previously been an opcode!\n\n",
-                   cpu_address_text(address, 0), ordinal);
+        con_printf(
+            0, "The byte at %s, now the %s byte of an operand, has previously been an opcode!\n\n",
+            cpu_address_text(address, 0), ordinal);
         dbg_request_pause(PAUSE_LOG);
     }
     if (unusual_region(address))
@@ -57,10 +58,8 @@ void cpu_fetch_logged(u32 old_bits) {
     if (unusual_region(iar))
         con_printf(0, "Opcode at %s is in an unusual memory region!\n\n", cpu_address_text(iar, 0));
     const u32 length = op_length[cpu_opcode];
-    if (length > 1)
-        check_operand_byte(page_add(iar, 1), "1st");
-    if (length > 2)
-        check_operand_byte(page_add(iar, 2), "2nd");
+    if (length > 1) check_operand_byte(page_add(iar, 1), "1st");
+    if (length > 2) check_operand_byte(page_add(iar, 2), "2nd");
 }
 
 void cpu_trace_execute() {
@@ -72,8 +71,7 @@ void cpu_trace_execute() {
         trace_log_registers();
     else if (verbosity == 2)
         dbg_view_cpu(0);
-    if (verbosity > 0 && dbg_single_step)
-        dis_log_next_instruction();
+    if (verbosity > 0 && dbg_single_step) dis_log_next_instruction();
     gui_refresh_windows(0);
     if (cpu_tracing && !dbg_single_step && guidepixel) {
         display_update_beam_marker(0);
@@ -87,8 +85,7 @@ void cpu_trace_execute() {
     } else {
         display_blit();
     }
-    if (pause_pending)
-        return;
+    if (pause_pending) return;
     do
         gui_main_window_events();
     while (emu_paused);
@@ -126,8 +123,7 @@ void cpu_report_strange_opcode() {
 void cpu_report_undefined(bool pause) {
     con_printf(0, "Instruction at %s executed undefined opcode $%02X!\n\n",
                cpu_address_text(cpu_iar, 0), cpu_opcode);
-    if (pause)
-        dbg_request_pause(PAUSE_LOG);
+    if (pause) dbg_request_pause(PAUSE_LOG);
 }
 
 void cpu_report_halt() {
@@ -145,10 +141,13 @@ void cpu_report_cc_un() {
 static void report_enabled() {
     con_printf(0, "%s at %s (rastline %d): interrupts are now disinhibited (enabled).",
                cpu_mnemonic(cpu_opcode), cpu_address_text(cpu_iar, 0), raster_line);
-    con_printf(0, cpu_irq_pending ? "An interrupt is pending!\n\n" : "No interrupt is pending.\n\n");
+    con_printf(0,
+               cpu_irq_pending ? "An interrupt is pending!\n\n" : "No interrupt is pending.\n\n");
 }
 
-void cpu_report_ii_enabled() { report_enabled(); }
+void cpu_report_ii_enabled() {
+    report_enabled();
+}
 
 void cpu_report_psu_change(u8 old_psu, u8 new_psu) {
     const u8 op = cpu_opcode;
@@ -168,13 +167,11 @@ void cpu_report_psu_change(u8 old_psu, u8 new_psu) {
             dbg_request_pause(PAUSE_LOG);
         }
     }
-    if (!loginterrupts)
-        return;
+    if (!loginterrupts) return;
     if ((old_psu & PSU_II) && !(new_psu & PSU_II)) {
         report_enabled();
     } else if (!(old_psu & PSU_II) && (new_psu & PSU_II)) {
-        if (op == 0x92 && cpu_irq_pending)
-            con_printf(0, "Cleared pending interrupt!\n");
+        if (op == 0x92 && cpu_irq_pending) con_printf(0, "Cleared pending interrupt!\n");
         con_printf(0, "%s at %s (rastline %d): interrupts are now inhibited (disabled).\n\n",
                    cpu_mnemonic(op), cpu_address_text(cpu_iar, 0), raster_line);
     }

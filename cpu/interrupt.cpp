@@ -17,14 +17,38 @@ CpuContext cpu_saved_context;
 i32 twin_irq_current = 32;
 
 const char* const twin_irq_names[32] = {
-    "reset",           "master RAM parity error", "paper tape reader", "slave RAM parity error",
-    "teletype in",     "teletype out",            "RS-232 in",         "RS-232 out",
-    "not assigned",    "interval timer",          "printer",           "floppy disk",
-    "not assigned",    "PROM program #1",         "PROM program #2",   "not assigned",
-    "slave SVC #1",    "slave SVC #2",            "slave SVC #3",      "slave SVC #4",
-    "slave SVC #5",    "slave SVC #6",            "debug SVC #1",      "debug SVC #2",
-    "breakpoint #1",   "breakpoint #2",           "single cycle",      "halt",
-    "diagnostic control", "not assigned",         "not assigned",      "not assigned",
+    "reset",
+    "master RAM parity error",
+    "paper tape reader",
+    "slave RAM parity error",
+    "teletype in",
+    "teletype out",
+    "RS-232 in",
+    "RS-232 out",
+    "not assigned",
+    "interval timer",
+    "printer",
+    "floppy disk",
+    "not assigned",
+    "PROM program #1",
+    "PROM program #2",
+    "not assigned",
+    "slave SVC #1",
+    "slave SVC #2",
+    "slave SVC #3",
+    "slave SVC #4",
+    "slave SVC #5",
+    "slave SVC #6",
+    "debug SVC #1",
+    "debug SVC #2",
+    "breakpoint #1",
+    "breakpoint #2",
+    "single cycle",
+    "halt",
+    "diagnostic control",
+    "not assigned",
+    "not assigned",
+    "not assigned",
 };
 
 constexpr u32 TWIN_INTERRUPT_PORT = 0xEA; // bit 5 enables the printer, bit 4 the floppy disk
@@ -33,12 +57,9 @@ constexpr u32 TWIN_INTERRUPT_PORT = 0xEA; // bit 5 enables the printer, bit 4 th
 static int twin_select_priority() {
     const u8 enables = port_records[TWIN_INTERRUPT_PORT].last_value;
     for (int p = 0; p < 32; ++p) {
-        if (!twin_irq_pending[p])
-            continue;
-        if (p == 10 && !(enables & 0x20))
-            continue;
-        if (p == 11 && !(enables & 0x10))
-            continue;
+        if (!twin_irq_pending[p]) continue;
+        if (p == 10 && !(enables & 0x20)) continue;
+        if (p == 11 && !(enables & 0x10)) continue;
         return p;
     }
     return 32;
@@ -50,17 +71,12 @@ static u32 page_zero_pointer(u16 address) {
 }
 
 static u32 phunsy_vector() {
-    if (phunsy_biosversion == 1)
-        return 0x001D;
+    if (phunsy_biosversion == 1) return 0x001D;
     const u8 select = phunsy_irq_select;
-    if (select & 1)
-        return 0x0000;
-    if (select & 2)
-        return 0x1FEC;
-    if (select & 4)
-        return page_zero_pointer(0x1FF8);
-    if (select & 8)
-        return page_zero_pointer(0x1FF6);
+    if (select & 1) return 0x0000;
+    if (select & 2) return 0x1FEC;
+    if (select & 4) return page_zero_pointer(0x1FF8);
+    if (select & 8) return page_zero_pointer(0x1FF6);
     return page_zero_pointer(0x1FF4);
 }
 
@@ -68,8 +84,7 @@ static void log_acceptance() {
     if (logsubroutines)
         for (u8 i = 0; i < (cpu_psu & PSU_SP); ++i)
             con_printf(0, " ");
-    if (logsubroutines || loginterrupts)
-        dbg_request_pause(PAUSE_LOG);
+    if (logsubroutines || loginterrupts) dbg_request_pause(PAUSE_LOG);
     if (machine == TWIN) {
         con_printf(0, "Generated interrupt of priority %d (%s) at %u %s.\n", twin_irq_current,
                    twin_irq_names[twin_irq_current], dbg_clocks_to_units(cpu_cycles),
@@ -79,25 +94,20 @@ static void log_acceptance() {
                    "Handling interrupt at rastline %d (%u %s). Interrupts are now inhibited "
                    "(disabled).\n",
                    raster_line, dbg_clocks_to_units(cpu_cycles), dbg_unit_label);
-        if (!loginterrupts)
-            con_printf(0, "\n");
+        if (!loginterrupts) con_printf(0, "\n");
     }
-    if (dbg_run_to_interrupt)
-        dbg_request_pause(PAUSE_ALWAYS);
+    if (dbg_run_to_interrupt) dbg_request_pause(PAUSE_ALWAYS);
 }
 
 void cpu_interrupt() {
-    if (!cpu_irq_pending || (cpu_psu & PSU_II))
-        return;
+    if (!cpu_irq_pending || (cpu_psu & PSU_II)) return;
     if (machine == TWIN) {
         const int priority = twin_select_priority();
         twin_irq_current = priority;
-        if (priority == 32)
-            return;
+        if (priority == 32) return;
         twin_irq_pending[priority] = 0;
     }
-    if (cpu_tracing || dbg_run_to_interrupt || logsubroutines || loginterrupts)
-        log_acceptance();
+    if (cpu_tracing || dbg_run_to_interrupt || logsubroutines || loginterrupts) log_acceptance();
     if (machine == TWIN && logbios && twin_irq_current >= 16 && twin_irq_current <= 21)
         twin_describe_svc(twin_irq_current - 15);
 
@@ -197,8 +207,7 @@ void cpu_check_restored_context() {
         con_printf(0, "PSU has not been restored correctly at %s (old $%02X vs. new $%02X):\n",
                    cpu_address_text(cpu_iar, 0), old_psu, cpu_psu);
         for (const auto& f : psu_fields)
-            if ((old_psu ^ cpu_psu) & f.mask)
-                con_printf(0, "%s", f.text);
+            if ((old_psu ^ cpu_psu) & f.mask) con_printf(0, "%s", f.text);
     }
     const u8 old_psl = cpu_saved_context.psl;
     if (old_psl != cpu_psl) {
@@ -206,8 +215,7 @@ void cpu_check_restored_context() {
         con_printf(0, "PSL has not been restored correctly at %s (old $%02X vs. new $%02X):\n",
                    cpu_address_text(cpu_iar, 0), old_psl, cpu_psl);
         for (const auto& f : psl_fields)
-            if ((old_psl ^ cpu_psl) & f.mask)
-                con_printf(0, "%s", f.text);
+            if ((old_psl ^ cpu_psl) & f.mask) con_printf(0, "%s", f.text);
     }
     for (int i = 0; i < 7; ++i) {
         if (cpu_saved_context.regs[i] != cpu_regs[i]) {

@@ -155,7 +155,7 @@ TEST_F(ExecAlu, RotatesWithCarryMoveCarryAndSetFlags) {
 
     cpu_regs[2] = 0x01;
     cpu_psl = PSL_IDC | PSL_OVF; // without WC only CC changes
-    step(); // RRR r2: $01 -> $80
+    step();                      // RRR r2: $01 -> $80
     EXPECT_EQ(cpu_regs[2], 0x80);
     EXPECT_EQ(cpu_psl, PSL_IDC | PSL_OVF | CC_NEGATIVE);
 }

@@ -40,8 +40,7 @@ TEST_F(ExecHooks, RegisterWriteWatchSkipsIndexUpdates) {
 
 static u32 cycles_at_message = 0xFFFFFFFF;
 static void note_cycles() {
-    if (cycles_at_message == 0xFFFFFFFF)
-        cycles_at_message = cpu_cycles;
+    if (cycles_at_message == 0xFFFFFFFF) cycles_at_message = cpu_cycles;
 }
 
 TEST_F(ExecHooks, BreakpointIsCheckedBeforeTheInstruction) {
@@ -117,8 +116,9 @@ TEST_F(ExecHooks, InterruptLogNamesTheTwinPriority) {
     cpu_irq_pending = 1;
     cpu_interrupt();
     EXPECT_EQ(cpu_iar, 0x0012);
-    EXPECT_NE(out.text().find("Generated interrupt of priority 9 (interval timer) at 0 CPU cycles.\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.text().find("Generated interrupt of priority 9 (interval timer) at 0 CPU cycles.\n"),
+        std::string::npos);
 }
 
 TEST_F(ExecHooks, PendingRequestDroppedByLpsuIsReported) {

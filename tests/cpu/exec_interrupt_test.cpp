@@ -181,8 +181,8 @@ TEST_F(ExecInterrupt, RestoredContextCheckNamesChangedRegisters) {
     request();
     steps(2);
     const std::string text = out.text();
-    EXPECT_EQ(count_of(text, "R2 has not been restored correctly at $100 (old $11 vs. new $99)!\n\n"),
-              1);
+    EXPECT_EQ(
+        count_of(text, "R2 has not been restored correctly at $100 (old $11 vs. new $99)!\n\n"), 1);
     EXPECT_EQ(count_of(text, "has not been restored correctly"), 2); // R2, and PSL's CC
     EXPECT_NE(text.find("PSL has not been restored correctly"), std::string::npos);
     EXPECT_NE(text.find(" CC (Condition Code) is different.\n"), std::string::npos);

@@ -185,8 +185,8 @@ TEST_F(ExecModes, ExecutingAnOperandByteIsReportedEachTime) {
     logillegal = 1;
     ConsoleCapture out;
     steps(5); // LODI, BCTR, NOP at $0001, BCTR, NOP
-    EXPECT_EQ(count_of(out.text(), "The byte at $1, now an opcode, has previously been an operand!"),
-              2);
+    EXPECT_EQ(
+        count_of(out.text(), "The byte at $1, now an opcode, has previously been an operand!"), 2);
 }
 
 TEST_F(ExecModes, MirroredDataAccessesUseTheCanonicalAddress) {

@@ -21,7 +21,7 @@ TEST_F(ExecPsw, LoadPsuKeepsSenseAndUserFlagsOnlyOn2650B) {
     load(0, {0x92, 0x92});
     cpu_psu = PSU_S;
     cpu_regs[0] = 0xFF;
-    EXPECT_EQ(step(), 6u); // LPSU
+    EXPECT_EQ(step(), 6u);    // LPSU
     EXPECT_EQ(cpu_psu, 0xE7); // S kept, F II SP loaded, UF1 UF2 not
     cpu_regs[0] = 0x00;
     step();
