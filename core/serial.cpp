@@ -1,0 +1,278 @@
+// The serialisation walker's buffer, its field operations and safe file writes.
+#include "core/serial.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+u32 g_serial_dir = SERIAL_WRITE;
+
+static u8* buf_data = nullptr;
+static u32 buf_size = 0;
+static u32 buf_pos = 0;
+static bool buf_overrun = false;
+static bool buf_dry = false;
+static const char* buf_bad = nullptr;
+
+void serial_attach(u8* data, u32 size, u32 cursor) {
+    buf_data = data;
+    buf_size = data ? size : 0;
+    buf_pos = cursor;
+    buf_overrun = false;
+    buf_bad = nullptr;
+}
+
+void serial_detach() { serial_attach(nullptr, 0, 0); }
+u32 serial_cursor() { return buf_pos; }
+void serial_seek(u32 position) { buf_pos = position; }
+u32 serial_size() { return buf_size; }
+bool serial_overrun() { return buf_overrun; }
+
+void serial_mark_bad(const char* why) {
+    if (!buf_bad)
+        buf_bad = why;
+}
+
+const char* serial_bad_reason() { return buf_bad; }
+void serial_set_dry(bool dry) { buf_dry = dry; }
+bool serial_dry() { return buf_dry; }
+
+// True when `n` bytes fit at the cursor; otherwise marks the overrun and moves
+// the cursor to the end so that every later field fails too.
+static bool fits(u32 n) {
+    if (buf_pos <= buf_size && buf_size - buf_pos >= n)
+        return true;
+    buf_overrun = true;
+    buf_pos = buf_size;
+    return false;
+}
+
+void state_put_u8(u32 value) {
+    if (fits(1))
+        buf_data[buf_pos++] = static_cast<u8>(value);
+}
+
+void state_put_u16(u32 value) {
+    state_put_u8(value >> 8);
+    state_put_u8(value);
+}
+
+void state_put_u32(u32 value) {
+    state_put_u16(value >> 16);
+    state_put_u16(value);
+}
+
+u8 state_get_u8() {
+    if (!fits(1))
+        return 0;
+    return buf_data[buf_pos++];
+}
+
+u16 state_get_u16() {
+    if (!fits(2))
+        return 0;
+    u16 v = static_cast<u16>(buf_data[buf_pos] << 8 | buf_data[buf_pos + 1]);
+    buf_pos += 2;
+    return v;
+}
+
+u32 state_get_u32() {
+    if (!fits(4))
+        return 0;
+    const u8* p = buf_data + buf_pos;
+    buf_pos += 4;
+    return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3];
+}
+
+u8 state_get_u8_at(u32 position) {
+    buf_pos = position;
+    return state_get_u8();
+}
+
+u16 state_get_u16_at(u32 position) {
+    buf_pos = position;
+    return state_get_u16();
+}
+
+// On reading, stores only when the field was really there and the read is not dry.
+static bool may_store() { return !buf_overrun && !buf_dry; }
+
+u8 state_field_u8(u8* variable) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        state_put_u8(*variable);
+        return *variable;
+    }
+    u8 v = state_get_u8();
+    if (may_store())
+        *variable = v;
+    return v;
+}
+
+u16 state_field_u16(u16* variable) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        state_put_u16(*variable);
+        return *variable;
+    }
+    u16 v = state_get_u16();
+    if (may_store())
+        *variable = v;
+    return v;
+}
+
+u32 state_field_u32_full(u32* variable) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        state_put_u32(*variable);
+        return *variable;
+    }
+    u32 v = state_get_u32();
+    if (may_store())
+        *variable = v;
+    return v;
+}
+
+i32 state_field_u32_full(i32* variable) {
+    u32 v = static_cast<u32>(*variable);
+    v = state_field_u32_full(&v);
+    if (g_serial_dir != SERIAL_WRITE && may_store())
+        *variable = static_cast<i32>(v);
+    return static_cast<i32>(v);
+}
+
+u32 state_field_u32(u32* variable) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        state_put_u8(*variable);
+        return *variable & 0xFF;
+    }
+    u32 v = state_get_u8();
+    if (may_store())
+        *variable = v;
+    return v;
+}
+
+u32 state_field_u32(i32* variable) {
+    u32 v = static_cast<u32>(*variable);
+    v = state_field_u32(&v);
+    if (g_serial_dir != SERIAL_WRITE && may_store())
+        *variable = static_cast<i32>(v);
+    return v;
+}
+
+i32 state_field_word_or_none(i32* variable) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        state_put_u16(static_cast<u32>(*variable));
+        return static_cast<i32>(*variable & 0xFFFF) == 0xFFFF ? -1 : *variable & 0xFFFF;
+    }
+    u32 raw = state_get_u16();
+    i32 v = raw == 0xFFFF ? -1 : static_cast<i32>(raw);
+    if (may_store())
+        *variable = v;
+    return v;
+}
+
+i32 state_field_word_or_none(u32* variable) {
+    i32 v = static_cast<i32>(*variable);
+    v = state_field_word_or_none(&v);
+    if (g_serial_dir != SERIAL_WRITE && may_store())
+        *variable = static_cast<u32>(v);
+    return v;
+}
+
+void state_field_bytes(u8* first, u32 count) {
+    for (u32 i = 0; i < count; i++)
+        state_field_u8(first + i);
+}
+
+void state_field_memory(u32 first, u32 last) {
+    if (first > last || last >= GUEST_MEMORY_SIZE)
+        return;
+    state_field_bytes(guest_memory + first, last - first + 1);
+}
+
+void state_field_skip(u32 count) {
+    for (u32 i = 0; i < count; i++) {
+        if (g_serial_dir == SERIAL_WRITE)
+            state_put_u8(0);
+        else
+            state_get_u8();
+    }
+}
+
+// ---- Files -----------------------------------------------------------------------
+
+static void set_error(std::string* error, const std::string& text) {
+    if (error)
+        *error = text;
+}
+
+bool file_write_replace(const std::string& path, const void* data, size_t size,
+                        std::string* error) {
+    std::string tmp = path + ".tmp-XXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0) {
+        set_error(error, std::string("can't create a file beside ") + path + ": " +
+                             std::strerror(errno));
+        return false;
+    }
+    const u8* p = static_cast<const u8*>(data);
+    size_t left = size;
+    bool ok = true;
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (ok && fsync(fd) != 0)
+        ok = false;
+    int saved = errno;
+    // mkstemp makes the file private; give it the usual permissions.
+    if (ok)
+        fchmod(fd, 0644);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    if (!ok) {
+        std::remove(tmp.c_str());
+        set_error(error, std::string("can't write ") + path + ": " + std::strerror(saved));
+    }
+    return ok;
+}
+
+bool file_read_whole(const std::string& path, std::string* out, size_t limit) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    out->clear();
+    char chunk[65536];
+    bool ok = true;
+    for (;;) {
+        size_t n = std::fread(chunk, 1, sizeof chunk, f);
+        if (n > 0) {
+            if (out->size() + n > limit) {
+                ok = false;
+                break;
+            }
+            out->append(chunk, n);
+        }
+        if (n < sizeof chunk) {
+            if (std::ferror(f))
+                ok = false;
+            break;
+        }
+    }
+    std::fclose(f);
+    return ok;
+}

@@ -1,0 +1,75 @@
+// The serialisation walker's buffer and field operations: one walk both writes
+// and reads a save state (or the settings), and the direction flag tells every
+// field operation whether to append its field or take it from the buffer.
+// All multi-byte fields are big-endian.
+//
+// Reading never runs past the end of the buffer: a field that does not fit
+// reads as 0, is not stored, and marks the walk as overrun. A dry read (used to
+// validate a file before anything is switched) checks lengths the same way but
+// stores nothing. Writing never runs past the buffer's capacity either.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <string>
+
+constexpr u32 SERIAL_WRITE = 1;
+constexpr u32 SERIAL_READ = 0;
+
+extern u32 g_serial_dir; // 1 write (save), 0 read (load)
+
+// ---- The buffer the walk works on ------------------------------------------
+// Attaches `size` bytes at `data` with the cursor at `cursor`. Reading takes
+// bytes below `size`; writing appends while the cursor stays below `size`.
+void serial_attach(u8* data, u32 size, u32 cursor = 0);
+void serial_detach();
+u32 serial_cursor();
+void serial_seek(u32 position);
+u32 serial_size();
+// A field ran past the end of the buffer since the last attach.
+bool serial_overrun();
+// A walk found a value it cannot accept (set by the walk, read by the loader).
+void serial_mark_bad(const char* why);
+const char* serial_bad_reason(); // null while nothing was marked
+// Dry reads: fields are checked and returned but never stored.
+void serial_set_dry(bool dry);
+bool serial_dry();
+
+// ---- Buffer primitives (no direction flag; all advance the cursor) --------------
+void state_put_u8(u32 value);
+void state_put_u16(u32 value);
+void state_put_u32(u32 value);
+u8 state_get_u8();
+u16 state_get_u16();
+u32 state_get_u32();
+u8 state_get_u8_at(u32 position);
+u16 state_get_u16_at(u32 position);
+
+// ---- Field operations: write the variable (direction 1) or read into it -------
+// Each returns the value moved.
+u8 state_field_u8(u8* variable);
+u16 state_field_u16(u16* variable);
+u32 state_field_u32_full(u32* variable);
+i32 state_field_u32_full(i32* variable);
+// One byte: the low 8 bits on writing, zero-extended into 32 bits on reading.
+u32 state_field_u32(u32* variable);
+u32 state_field_u32(i32* variable);
+// Two bytes: the low 16 bits on writing; on reading zero-extended, $FFFF = -1.
+i32 state_field_word_or_none(i32* variable);
+i32 state_field_word_or_none(u32* variable);
+// `count` bytes, one state_field_u8 each, ascending.
+void state_field_bytes(u8* first, u32 count);
+// Guest memory from `first` to `last` inclusive.
+void state_field_memory(u32 first, u32 last);
+// Moves the cursor over `count` bytes in both directions (written as zeros).
+void state_field_skip(u32 count);
+
+// ---- Files --------------------------------------------------------------------
+// Writes `size` bytes to `path` through a temporary file in the same folder that
+// replaces the old file only when the whole write succeeded. On failure the old
+// file is kept and `error` (when given) tells why.
+bool file_write_replace(const std::string& path, const void* data, size_t size,
+                        std::string* error = nullptr);
+// Reads a whole file of at most `limit` bytes. False when it cannot be opened or
+// read, or is larger than `limit`.
+bool file_read_whole(const std::string& path, std::string* out, size_t limit);

@@ -1,0 +1,385 @@
+// The settings file: its typed field operations, load, save and UPGRADE.
+// The walk over all keys (ini_process) is in settings_table.cpp.
+#include "core/settings.h"
+
+#include "core/message.h"
+#include "core/serial.h"
+#include "core/serial_seams.h"
+#include "core/settings_vars.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <vector>
+
+char settings_path[INI_PATH_LEN] = "PROGDIR:Configs/Brindlemox.ini";
+u8 ini_loaded = 0;
+u8 ini_load_ran = 0;
+
+// A settings file larger than this is not a settings file.
+constexpr size_t INI_FILE_LIMIT = 1 << 20;
+
+// The text being read or written (built on first use, so that the walk also
+// works during static initialisation) and the cursor.
+static std::string& text_buffer() {
+    static std::string text;
+    return text;
+}
+#define ini_buf (text_buffer())
+static size_t ini_pos = 0;
+
+void ini_begin(const std::string& text) {
+    ini_buf = text;
+    ini_pos = 0;
+}
+
+const std::string& ini_text() { return ini_buf; }
+
+// ---- Cursor helpers (reading) -----------------------------------------------------
+
+static bool is_eol(char c) { return c == '\r' || c == '\n'; }
+
+// Moves the cursor to the next CR or LF and past the whole run of them.
+static void skip_line() {
+    while (ini_pos < ini_buf.size() && !is_eol(ini_buf[ini_pos]))
+        ini_pos++;
+    while (ini_pos < ini_buf.size() && is_eol(ini_buf[ini_pos]))
+        ini_pos++;
+}
+
+// End of the line under the cursor (its CR/LF or the end of the text).
+static size_t line_end() {
+    size_t e = ini_pos;
+    while (e < ini_buf.size() && !is_eol(ini_buf[e]))
+        e++;
+    return e;
+}
+
+// The key and "=" at the cursor; `exact` compares case too. Returns the position
+// of the value, or npos.
+static size_t match_key(const char* key, bool exact) {
+    size_t n = std::strlen(key);
+    size_t end = line_end();
+    if (end - ini_pos < n + 1)
+        return std::string::npos;
+    for (size_t i = 0; i < n; i++) {
+        char a = ini_buf[ini_pos + i], b = key[i];
+        if (exact ? a != b
+                  : std::tolower(static_cast<unsigned char>(a)) !=
+                        std::tolower(static_cast<unsigned char>(b)))
+            return std::string::npos;
+    }
+    if (ini_buf[ini_pos + n] != '=')
+        return std::string::npos;
+    return ini_pos + n + 1;
+}
+
+// A decimal number at `p` within the current line, as "%d" reads it: blanks,
+// an optional sign, at least one digit. Values beyond 32 bits saturate.
+static bool parse_decimal(size_t p, size_t end, long long* out) {
+    while (p < end && (ini_buf[p] == ' ' || ini_buf[p] == '\t'))
+        p++;
+    bool neg = false;
+    if (p < end && (ini_buf[p] == '+' || ini_buf[p] == '-'))
+        neg = ini_buf[p++] == '-';
+    if (p >= end || !std::isdigit(static_cast<unsigned char>(ini_buf[p])))
+        return false;
+    long long v = 0;
+    while (p < end && std::isdigit(static_cast<unsigned char>(ini_buf[p]))) {
+        if (v < (1LL << 40))
+            v = v * 10 + (ini_buf[p] - '0');
+        p++;
+    }
+    *out = neg ? -v : v;
+    return true;
+}
+
+static int as_int(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+// ---- Writing --------------------------------------------------------------------
+
+static void put_line(const char* key, const std::string& value) {
+    ini_buf += key;
+    ini_buf += '=';
+    ini_buf += value;
+    ini_buf += '\n';
+}
+
+// ---- Field operations -----------------------------------------------------------
+
+void ini_field_text(const char* key, char* buffer, int size) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        put_line(key, std::string(buffer, strnlen(buffer, static_cast<size_t>(size))));
+        return;
+    }
+    size_t v = match_key(key, false);
+    if (v == std::string::npos)
+        return;
+    size_t end = line_end();
+    size_t n = std::min(end - v, static_cast<size_t>(size - 1));
+    std::memcpy(buffer, ini_buf.data() + v, n);
+    buffer[n] = 0;
+    ini_pos = end;
+    skip_line();
+}
+
+static bool word_at(size_t p, size_t end, const char* word) {
+    size_t n = std::strlen(word);
+    if (end - p < n)
+        return false;
+    for (size_t i = 0; i < n; i++)
+        if (std::tolower(static_cast<unsigned char>(ini_buf[p + i])) != word[i])
+            return false;
+    return true;
+}
+
+void ini_field_bool(const char* key, u32* setting) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        put_line(key, *setting ? "true" : "false");
+        return;
+    }
+    size_t v = match_key(key, false);
+    if (v == std::string::npos)
+        return;
+    size_t end = line_end();
+    if (word_at(v, end, "true"))
+        *setting = 1;
+    else if (word_at(v, end, "false"))
+        *setting = 0;
+    else
+        con_printf(0, "%s: invalid boolean!\n", key);
+    skip_line();
+}
+
+void ini_field_bool(const char* key, bool* setting) {
+    u32 v = *setting ? 1 : 0;
+    ini_field_bool(key, &v);
+    *setting = v != 0;
+}
+
+// The integer family: key compared exactly, one line consumed whatever happens.
+static bool read_number(const char* key, long long* value) {
+    size_t v = match_key(key, true);
+    bool ok = v != std::string::npos && parse_decimal(v, line_end(), value);
+    skip_line();
+    return ok;
+}
+
+void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        put_line(key, std::to_string(*setting));
+        return;
+    }
+    long long v;
+    if (!read_number(key, &v))
+        return;
+    if (v >= min && v <= max)
+        *setting = static_cast<i32>(v);
+    else
+        con_printf(0, "%s: integer value of %d is out of range! (Range is %d..%d.)\n", key,
+                   as_int(v), min, max);
+}
+
+void ini_field_word(const char* key, u16* setting, i32 min, i32 max) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        put_line(key, std::to_string(*setting));
+        return;
+    }
+    long long v;
+    if (!read_number(key, &v))
+        return;
+    if (v >= min && v <= max)
+        *setting = static_cast<u16>(v);
+    else
+        con_printf(0, "%s: unsigned word value of %d is out of range! (Range is %d..%d.)\n",
+                   key, as_int(v), min, max);
+}
+
+void ini_field_byte(const char* key, u8* setting) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        put_line(key, std::to_string(*setting));
+        return;
+    }
+    long long v;
+    if (!read_number(key, &v))
+        return;
+    if (v >= 0 && v <= 255)
+        *setting = static_cast<u8>(v);
+    else
+        con_printf(0, "%s: unsigned byte value of %d is out of range!\n", key, as_int(v));
+}
+
+static int hex_digit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
+    if (g_serial_dir == SERIAL_WRITE) {
+        char text[8];
+        std::snprintf(text, sizeof text, "$%02X%02X%02X", *red, *green, *blue);
+        put_line(key, text);
+        return;
+    }
+    if (ini_pos >= ini_buf.size())
+        return; // past the end of the file: the colour keeps its value
+    *red = *green = *blue = 0;
+    size_t v = match_key(key, true);
+    size_t end = line_end();
+    if (v != std::string::npos && v < end && ini_buf[v] == '$') {
+        u8* parts[3] = {red, green, blue};
+        size_t p = v + 1;
+        for (u8* part : parts) {
+            int hi = p < end ? hex_digit(ini_buf[p]) : -1;
+            if (hi < 0)
+                break;
+            int value = hi;
+            p++;
+            int lo = p < end ? hex_digit(ini_buf[p]) : -1;
+            if (lo >= 0) {
+                value = value * 16 + lo;
+                p++;
+            }
+            *part = static_cast<u8>(value);
+        }
+    }
+    skip_line();
+}
+
+std::string ini_write_text() {
+    u32 saved_dir = g_serial_dir;
+    g_serial_dir = SERIAL_WRITE;
+    ini_begin("");
+    ini_process();
+    g_serial_dir = saved_dir;
+    std::string text;
+    text.swap(ini_buf);
+    ini_pos = 0;
+    return text;
+}
+
+bool ini_read_text(const std::string& text) {
+    u32 saved_dir = g_serial_dir;
+    g_serial_dir = SERIAL_READ;
+    ini_begin(text);
+    bool accepted = ini_process();
+    ini_begin("");
+    g_serial_dir = saved_dir;
+    return accepted;
+}
+
+// ---- Load, save, upgrade -----------------------------------------------------------
+
+// Reads the settings file. Returns false when a file was there but refused by the
+// walk (wrong version or foreign host).
+static bool ini_load_file() {
+    std::string host = path_to_host(settings_path);
+    std::string text;
+    FILE* probe = std::fopen(host.c_str(), "rb");
+    if (!probe) {
+        ini_load_ran = errno == ENOENT ? 1 : 0;
+        return true;
+    }
+    std::fclose(probe);
+    if (!file_read_whole(host, &text, INI_FILE_LIMIT)) {
+        ini_load_ran = 0; // keep a file we could not read
+        con_printf(0, "Can't read settings file \"%s\"!\n", host.c_str());
+        return false;
+    }
+    ini_load_ran = 1;
+    if (text.empty())
+        return true;
+    bool accepted = true;
+    g_serial_dir = SERIAL_READ;
+    bool old_binary = text.size() >= 2 && static_cast<u8>(text[0]) == 0xC6 &&
+                      static_cast<u8>(text[1]) == 0x02;
+    if (!old_binary)
+        accepted = ini_read_text(text);
+    snd_audio_filter_setting();
+    ini_loaded = 1;
+    return accepted;
+}
+
+void ini_load() { ini_load_file(); }
+
+bool ini_save() {
+    std::string text = ini_write_text();
+    std::string host = path_to_host(settings_path);
+    size_t slash = host.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        path_make_dirs(host.substr(0, slash));
+    std::string error;
+    bool ok = file_write_replace(host, text.data(), text.size(), &error);
+    if (!ok)
+        con_printf(0, "Settings not saved: %s!\n", error.c_str());
+    return ok;
+}
+
+void ini_save_at_exit() {
+    if (upgrade_mode || lock_config || !ini_load_ran)
+        return;
+    ini_save();
+}
+
+int ini_upgrade_all() {
+    upgrade_mode = 1;
+    std::string dir = path_to_host("PROGDIR:Configs");
+    DIR* d = opendir(dir.c_str());
+    if (!d) {
+        std::printf("Can't lock PROGDIR:Configs!\n");
+        return 1;
+    }
+    std::vector<std::string> names;
+    for (;;) {
+        errno = 0;
+        dirent* e = readdir(d);
+        if (!e) {
+            if (errno != 0) {
+                closedir(d);
+                std::printf("Can't examine path!\n");
+                return 1;
+            }
+            break;
+        }
+        std::string name = e->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        size_t n = name.size();
+        bool ini = n > 4 && strcasecmp(name.c_str() + n - 4, ".ini") == 0;
+        if (!ini) {
+            std::printf("Ignoring %s.\n", name.c_str());
+            continue;
+        }
+        std::string path = std::string("PROGDIR:Configs/") + name;
+        if (path.size() >= INI_PATH_LEN) {
+            std::printf("error!\n");
+            continue;
+        }
+        std::snprintf(settings_path, sizeof settings_path, "%s", path.c_str());
+        std::printf("Upgrading %s...", name.c_str());
+        std::fflush(stdout);
+        if (!ini_load_file() || !ini_load_ran) {
+            std::printf("not upgraded, file kept.\n");
+            continue;
+        }
+        if (ini_save())
+            std::printf("done.\n");
+        else
+            std::printf("failed, file kept.\n");
+    }
+    std::printf("All done.\n");
+    return 0;
+}

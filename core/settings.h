@@ -1,0 +1,61 @@
+// The settings file: key=value lines in one fixed order, written and read by
+// one walk (ini_process) whose direction is g_serial_dir. Reading is
+// positional: each field operation looks only at the line under the cursor.
+//
+// Usage: ini_load() at start-up, ini_save_at_exit() at shut-down,
+// ini_upgrade_all() for the UPGRADE switch.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <string>
+
+constexpr const char* INI_VERSION = "36.21";
+constexpr int INI_PATH_LEN = 513;
+
+extern char settings_path[INI_PATH_LEN]; // "PROGDIR:Configs/Brindlemox.ini"
+extern u8 ini_loaded;   // a settings file was read (also one starting with $C6 $02)
+// Start-up ran ini_load and the user's file may be replaced at exit: set when
+// the file was read or does not exist, clear when it exists but could not be read.
+extern u8 ini_load_ran;
+
+void ini_load();
+// Writes the settings. False (with a message) when the file could not be written;
+// the old file is then kept.
+bool ini_save();
+// The shut-down step: writes the settings unless UPGRADE or LOCKCONFIG is in
+// effect or start-up never read them.
+void ini_save_at_exit();
+// UPGRADE: rewrites every "*.ini" of PROGDIR:Configs and returns the process
+// return code (0, or 1 when the drawer cannot be read); the caller exits with it.
+int ini_upgrade_all();
+
+// The walk over all settings, in the direction g_serial_dir, on the text given to
+// ini_begin. Returns false when the walk stopped at a wrong version or host.
+bool ini_process();
+
+// The whole settings text as ini_save writes it, and the same text read back
+// (false when the walk refused it). Used by ini_load/ini_save and by tests.
+std::string ini_write_text();
+bool ini_read_text(const std::string& text);
+
+// ---- The walk's text ----------------------------------------------------------
+// Reading: the walk reads `text`. Writing: it appends to an internal text.
+void ini_begin(const std::string& text);
+const std::string& ini_text();
+
+// ---- Field operations ------------------------------------------------------------
+void ini_field_text(const char* key, char* buffer, int size);
+void ini_field_bool(const char* key, u32* setting);
+void ini_field_bool(const char* key, bool* setting);
+void ini_field_int(const char* key, i32* setting, i32 min, i32 max);
+void ini_field_word(const char* key, u16* setting, i32 min, i32 max);
+void ini_field_byte(const char* key, u8* setting);
+void ini_field_colour(const char* key, u8* red, u8* green, u8* blue);
+
+// For settings whose variable is unsigned 32-bit.
+inline void ini_field_int(const char* key, u32* setting, i32 min, i32 max) {
+    i32 v = static_cast<i32>(*setting);
+    ini_field_int(key, &v, min, max);
+    *setting = static_cast<u32>(v);
+}

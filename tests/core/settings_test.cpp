@@ -1,0 +1,608 @@
+#include "core/emu.h"
+#include "core/message.h"
+#include "core/serial.h"
+#include "core/serial_seams.h"
+#include "core/settings.h"
+#include "core/settings_vars.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/optables.h"
+#include "debugger/debugger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The settings as the program starts with them, taken before any test runs.
+const std::string g_defaults = ini_write_text();
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::stringstream s(text);
+    std::string line;
+    while (std::getline(s, line))
+        lines.push_back(line);
+    return lines;
+}
+
+// `text` with the line of `key` replaced by `line` ("" removes it).
+std::string with_line(const std::string& text, const std::string& key, const std::string& line) {
+    std::string out;
+    bool found = false;
+    for (const std::string& l : lines_of(text)) {
+        if (!found && l.compare(0, key.size() + 1, key + "=") == 0) {
+            found = true;
+            if (!line.empty())
+                out += line + "\n";
+            continue;
+        }
+        out += l + "\n";
+    }
+    EXPECT_TRUE(found) << key;
+    return out;
+}
+
+std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
+    testing::internal::CaptureStdout();
+    bool ok = ini_read_text(text);
+    if (accepted)
+        *accepted = ok;
+    return testing::internal::GetCapturedStdout();
+}
+
+// Each test runs in a temporary program home and runtime folder, starting from
+// the default settings.
+class Settings : public ::testing::Test {
+  protected:
+    fs::path home;
+    fs::path configs;
+    std::string saved_home, saved_runtime;
+
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("brindlemox-settings-" + std::to_string(getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home / "run");
+        configs = home / "Configs";
+        if (const char* v = std::getenv("BRINDLEMOX_HOME"))
+            saved_home = v;
+        if (const char* v = std::getenv("XDG_RUNTIME_DIR"))
+            saved_runtime = v;
+        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        log_mode = LOG_OFF;
+        std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Brindlemox.ini");
+        ini_loaded = 0;
+        ini_load_ran = 0;
+        upgrade_mode = 0;
+        lock_config = 0;
+        display_mode = 0;
+    }
+
+    void TearDown() override {
+        ini_read_text(g_defaults);
+        log_mode = LOG_OFF;
+        if (log_file)
+            log_file_close();
+        std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Brindlemox.ini");
+        upgrade_mode = 0;
+        display_mode = 0;
+        if (saved_home.empty())
+            unsetenv("BRINDLEMOX_HOME");
+        else
+            setenv("BRINDLEMOX_HOME", saved_home.c_str(), 1);
+        if (saved_runtime.empty())
+            unsetenv("XDG_RUNTIME_DIR");
+        else
+            setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
+        fs::remove_all(home);
+    }
+};
+
+// ---- Writing ------------------------------------------------------------------------
+
+TEST_F(Settings, DefaultFileMatchesTheGoldenFile) {
+    // Palettes and host keys are tables of other subsystems: zero them so that
+    // the file pins this walk's keys, order and formats.
+    for (int p = 0; p < 6; p++)
+        for (int c = 0; c < 24; c++) {
+            palette_set_red_grey(p, c, 0);
+            palette_set_green_grey(p, c, 0);
+            palette_set_blue_grey(p, c, 0);
+        }
+    for (auto& pad : player_keys)
+        for (u16& k : pad)
+            k = 0;
+    for (u16& k : console_keys)
+        k = 0;
+    dbg_time_unit = 1; // the debugger's time unit starts at clock periods
+    std::string text = ini_write_text();
+    fs::path golden = fs::path(BRINDLEMOX_TEST_DATA) / "settings" / "default.ini";
+    std::string expected = read_file(golden);
+    if (text != expected)
+        write_file(fs::temp_directory_path() / "brindlemox-default.ini.actual", text);
+    EXPECT_EQ(text, expected) << "actual text written to /tmp/brindlemox-default.ini.actual";
+    EXPECT_EQ(lines_of(text).size(), 453u);
+}
+
+TEST_F(Settings, WrittenFileHasOneLineOfEachKindPerEntry) {
+    std::vector<std::string> lines = lines_of(ini_write_text());
+    ASSERT_EQ(lines.size(), 453u);
+    EXPECT_EQ(lines[0], "version=36.21");
+    EXPECT_EQ(lines[1], "host=0");
+    int booleans = 0, colours = 0;
+    for (const std::string& l : lines) {
+        size_t eq = l.find('=');
+        ASSERT_NE(eq, std::string::npos) << l;
+        std::string v = l.substr(eq + 1);
+        if (v == "true" || v == "false")
+            booleans++;
+        if (v.size() == 7 && v[0] == '$')
+            colours++;
+    }
+    EXPECT_EQ(booleans, 112);
+    EXPECT_EQ(colours, 144);
+    EXPECT_EQ(lines[2], "2650b=false");
+    EXPECT_EQ(lines.back(), "rightbutton_3=4");
+}
+
+TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
+    cpu_type = 1;
+    frame_skip = 7;
+    g_net_port = 1234;
+    dips_galaxia = 7;
+    speech_voicing = -32;
+    main_window_pos[0] = -200;
+    player_keys[1][27] = 127;
+    palette_set_red_grey(5, 23, 0xAB);
+    palette_set_green_grey(5, 23, 0x01);
+    palette_set_blue_grey(5, 23, 0xFE);
+    std::snprintf(games_path, sizeof games_path, "%s", "/home/user/My Games");
+    std::snprintf(recent_files[2], sizeof recent_files[2], "%s", "/x/y.bin");
+    recent_memmaps[2] = 22;
+    recent_games[2] = 859;
+    std::string text = ini_write_text();
+    EXPECT_NE(text.find("colour_23_5=$AB01FE\n"), std::string::npos);
+
+    ASSERT_TRUE(ini_read_text(g_defaults));
+    EXPECT_EQ(frame_skip, 1);
+    ASSERT_TRUE(ini_read_text(text));
+    EXPECT_EQ(cpu_type, 1u);
+    EXPECT_EQ(frame_skip, 7);
+    EXPECT_EQ(g_net_port, 1234);
+    EXPECT_EQ(dips_galaxia, 7);
+    EXPECT_EQ(speech_voicing, -32);
+    EXPECT_EQ(main_window_pos[0], -200);
+    EXPECT_EQ(player_keys[1][27], 127);
+    EXPECT_EQ(palette_get_red(5, 23), 0xAB);
+    EXPECT_EQ(palette_get_blue(5, 23), 0xFE);
+    EXPECT_STREQ(games_path, "/home/user/My Games");
+    EXPECT_EQ(recent_count, 3);
+    EXPECT_EQ(recent_games[2], 859);
+    EXPECT_EQ(ini_write_text(), text);
+}
+
+TEST_F(Settings, FullScreenWritesTheWindowedSizeKeptAside) {
+    display_scale = 4;
+    display_aspect = 2;
+    windowed_scale = 2;
+    windowed_width = 1;
+    display_mode = 1;
+    std::string text = ini_write_text();
+    EXPECT_NE(text.find("\nsize=2\n"), std::string::npos);
+    EXPECT_NE(text.find("\nwidth=1\n"), std::string::npos);
+    display_mode = 0;
+    text = ini_write_text();
+    EXPECT_NE(text.find("\nsize=4\n"), std::string::npos);
+    EXPECT_NE(text.find("\nwidth=2\n"), std::string::npos);
+    // Reading always sets the current values.
+    ASSERT_TRUE(ini_read_text(with_line(text, "size", "size=5")));
+    EXPECT_EQ(display_scale, 5u);
+    EXPECT_EQ(windowed_scale, 2u);
+}
+
+// ---- Version and host ----------------------------------------------------------------
+
+TEST_F(Settings, VersionsAcceptedAndRefused) {
+    std::string changed = with_line(g_defaults, "frameskipping", "frameskipping=5");
+    for (const char* v : {"36.21", "36.2", "36.1"}) {
+        frame_skip = 1;
+        bool ok = false;
+        EXPECT_EQ(read_capturing(with_line(changed, "version", std::string("version=") + v), &ok),
+                  "");
+        EXPECT_TRUE(ok) << v;
+        EXPECT_EQ(frame_skip, 5) << v;
+    }
+    for (const char* v : {"36.20", "36.3", "", "36.21 "}) {
+        frame_skip = 1;
+        bool ok = true;
+        EXPECT_EQ(read_capturing(with_line(changed, "version", std::string("version=") + v), &ok),
+                  "Wrong INI file version (obsolete/future)!\n");
+        EXPECT_FALSE(ok) << v;
+        EXPECT_EQ(frame_skip, 1) << "no setting changes after a refused version";
+    }
+}
+
+TEST_F(Settings, VersionKeyIgnoresCaseButHostKeyDoesNot) {
+    std::string text = with_line(g_defaults, "version", "VERSION=36.21");
+    text = with_line(text, "host", "Host=1");
+    text = with_line(text, "2650b", "2650b=true");
+    bool ok = false;
+    EXPECT_EQ(read_capturing(text, &ok), "");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(cpu_type, 1u) << "the walk went on after the unmatched host line";
+}
+
+TEST_F(Settings, ForeignHostStopsTheWalk) {
+    std::string text = with_line(g_defaults, "host", "host=1");
+    text = with_line(text, "2650b", "2650b=true");
+    bool ok = true;
+    EXPECT_EQ(read_capturing(text, &ok), "Foreign host INI file format!\n");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(cpu_type, 0u);
+}
+
+// ---- Reading rules per field type -------------------------------------------------------
+
+TEST_F(Settings, BooleanValues) {
+    std::string text = with_line(g_defaults, "analog", "ANALOG=TRUE");
+    text = with_line(text, "artefacts", "artefacts=trueish");
+    text = with_line(text, "autocoin", "autocoin=False");
+    text = with_line(text, "autofire_left", "autofire_left=yes");
+    autofire_left = 1;
+    EXPECT_EQ(read_capturing(text), "autofire_left: invalid boolean!\n");
+    EXPECT_EQ(analog, 1u);
+    EXPECT_EQ(artefacts, 1u) << "a value that begins with true reads as true";
+    EXPECT_EQ(autocoin, 0u);
+    EXPECT_EQ(autofire_left, 1u) << "an invalid boolean keeps the value";
+}
+
+TEST_F(Settings, InvalidBooleanDoesNotShiftTheFollowingLines) {
+    std::string text = with_line(g_defaults, "autofire_left", "autofire_left=1");
+    text = with_line(text, "autofire_right", "autofire_right=true");
+    read_capturing(text);
+    EXPECT_EQ(autofire_right, 1u);
+}
+
+TEST_F(Settings, MissingBooleanLineIsOfferedToTheNextKey) {
+    std::string text = with_line(g_defaults, "analog", "");
+    text = with_line(text, "artefacts", "artefacts=true");
+    analog = 0;
+    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(analog, 0u);
+    EXPECT_EQ(artefacts, 1u);
+}
+
+TEST_F(Settings, MissingIntegerLineCostsTheNextKeyItsValue) {
+    // Without "binbug_baudrate", its reader consumes the "binbug_biosversion" line.
+    std::string text = with_line(g_defaults, "binbug_baudrate", "");
+    text = with_line(text, "binbug_biosversion", "binbug_biosversion=4");
+    text = with_line(text, "binbug_dosversion", "binbug_dosversion=2");
+    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(binbug_biosversion, 2) << "keeps its value";
+    EXPECT_EQ(binbug_dosversion, 1) << "its line went to the reader before it";
+}
+
+TEST_F(Settings, IntegerKeyComparesCase) {
+    std::string text = with_line(g_defaults, "frameskipping", "FrameSkipping=4");
+    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(frame_skip, 1);
+    EXPECT_EQ(g_speed, 3) << "the line was consumed, the walk stays in step";
+}
+
+TEST_F(Settings, IntegerRangeMessages) {
+    frame_skip = 2;
+    std::string text = with_line(g_defaults, "frameskipping", "frameskipping=0");
+    text = with_line(text, "speech_frication", "speech_frication=-33");
+    text = with_line(text, "winleftx", "winleftx=99999999999");
+    EXPECT_EQ(read_capturing(text),
+              "frameskipping: integer value of 0 is out of range! (Range is 1..11.)\n"
+              "speech_frication: integer value of -33 is out of range! (Range is -32..31.)\n"
+              "winleftx: integer value of 2147483647 is out of range! (Range is "
+              "-32768..32767.)\n");
+    EXPECT_EQ(frame_skip, 2);
+    EXPECT_EQ(speech_frication, 0);
+    EXPECT_EQ(main_window_pos[0], -1);
+}
+
+TEST_F(Settings, IntegerBoundsAreInclusive) {
+    std::string text = with_line(g_defaults, "speech_frication", "speech_frication=-32");
+    text = with_line(text, "samplerate", "samplerate=22050");
+    text = with_line(text, "regionstart", "regionstart= 32511");
+    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(speech_frication, -32);
+    EXPECT_EQ(snd_record_rate, 22050);
+    EXPECT_EQ(memedit_base, 32511);
+}
+
+TEST_F(Settings, WordAndByteMessages) {
+    std::string text = with_line(g_defaults, "netport", "netport=65536");
+    text = with_line(text, "dips_galaxia", "dips_galaxia=-1");
+    text = with_line(text, "dips_laserbattle", "dips_laserbattle=256");
+    text = with_line(text, "left_03", "left_03=128");
+    text = with_line(text, "leftbutton_0", "leftbutton_0=255");
+    EXPECT_EQ(read_capturing(text),
+              "dips_galaxia: unsigned byte value of -1 is out of range!\n"
+              "dips_laserbattle: unsigned byte value of 256 is out of range!\n"
+              "netport: unsigned word value of 65536 is out of range! (Range is 0..65535.)\n"
+              "left_03: unsigned word value of 128 is out of range! (Range is 0..127.)\n");
+    EXPECT_EQ(g_net_port, 6666);
+    EXPECT_EQ(dips_galaxia, 143);
+    EXPECT_EQ(dips_laserbattle, 191);
+    EXPECT_EQ(leftbutton[0], 255);
+}
+
+TEST_F(Settings, NumberWithoutDigitsIsIgnoredSilently) {
+    std::string text = with_line(g_defaults, "speed", "speed=fast");
+    text = with_line(text, "tapeskewage", "tapeskewage=");
+    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(g_speed, 3);
+    EXPECT_EQ(tapeskewage, 128);
+}
+
+TEST_F(Settings, FixUps) {
+    std::string text = with_line(g_defaults, "demultiplex", "demultiplex=1");
+    text = with_line(text, "filter", "filter=1");
+    read_capturing(text);
+    EXPECT_EQ(demultiplex, 2);
+    EXPECT_EQ(display_filter, 3);
+    // On writing the fix-up runs right after the line.
+    demultiplex = 1;
+    display_filter = 0;
+    std::string written = ini_write_text();
+    EXPECT_NE(written.find("\ndemultiplex=1\n"), std::string::npos);
+    EXPECT_NE(written.find("\nfilter=0\n"), std::string::npos);
+    EXPECT_EQ(demultiplex, 2);
+    EXPECT_EQ(display_filter, 3);
+    read_capturing(with_line(g_defaults, "filter", "filter=2"));
+    EXPECT_EQ(display_filter, 2);
+}
+
+TEST_F(Settings, BlinkAndPipbugBlinkShareOneSetting) {
+    std::string text = with_line(g_defaults, "blink", "blink=false");
+    read_capturing(text);
+    EXPECT_EQ(pipbug_blink, 1u) << "the later key wins";
+    text = with_line(text, "pipbug_blink", "pipbug_blink=false");
+    read_capturing(text);
+    EXPECT_EQ(pipbug_blink, 0u);
+    std::string written = ini_write_text();
+    EXPECT_NE(written.find("\nblink=false\n"), std::string::npos);
+    EXPECT_NE(written.find("\npipbug_blink=false\n"), std::string::npos);
+}
+
+TEST_F(Settings, ColourLines) {
+    palette_set_red_grey(1, 0, 9);
+    palette_set_red_grey(2, 0, 9);
+    std::string text = with_line(g_defaults, "colour_00_0", "colour_00_0=$a0b1c2");
+    text = with_line(text, "colour_00_1", "colour_00_1=junk");
+    text = with_line(text, "colour_00_2", "colour_00_2=$12");
+    read_capturing(text);
+    EXPECT_EQ(palette_get_red(0, 0), 0xA0);
+    EXPECT_EQ(palette_get_green(0, 0), 0xB1);
+    EXPECT_EQ(palette_get_blue(0, 0), 0xC2);
+    EXPECT_EQ(palette_get_red(1, 0), 0) << "an unmatched colour line gives black";
+    EXPECT_EQ(palette_get_red(2, 0), 0x12);
+    EXPECT_EQ(palette_get_green(2, 0), 0);
+}
+
+TEST_F(Settings, TextValues) {
+    std::string long_path(600, 'x');
+    std::string text = with_line(g_defaults, "path_games", "PATH_GAMES=" + long_path);
+    text = with_line(text, "path_disks", "path_disks=");
+    read_capturing(text);
+    EXPECT_EQ(std::string(games_path), std::string(512, 'x'));
+    EXPECT_STREQ(disks_path, "");
+}
+
+TEST_F(Settings, RecentCountIsTheLastNonEmptyEntry) {
+    std::string text = with_line(g_defaults, "recent_4", "recent_4=/a/b.bin");
+    read_capturing(text);
+    EXPECT_EQ(recent_count, 5);
+    read_capturing(g_defaults);
+    EXPECT_EQ(recent_count, 0);
+}
+
+TEST_F(Settings, MemoryMapSelectsItsMachine) {
+    read_capturing(with_line(g_defaults, "memorymap", "memorymap=22"));
+    EXPECT_EQ(memmap, 22u);
+    EXPECT_EQ(machine, static_cast<u32>(ZACCARIA));
+    read_capturing(with_line(g_defaults, "memorymap", "memorymap=9"));
+    EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
+    EXPECT_EQ(read_capturing(with_line(g_defaults, "memorymap", "memorymap=17")),
+              "memorymap: memory map 17 is empty!\n");
+    EXPECT_EQ(memmap, 9u);
+    EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
+}
+
+TEST_F(Settings, LineEndsAndBlankLines) {
+    std::string lf = with_line(g_defaults, "frameskipping", "frameskipping=6");
+    lf = with_line(lf, "analog", "analog=true");
+    std::string crlf;
+    for (const std::string& l : lines_of(lf))
+        crlf += l + "\r\n\r\n\n";
+    read_capturing(crlf);
+    EXPECT_EQ(frame_skip, 6);
+    EXPECT_EQ(analog, 1u);
+    EXPECT_EQ(ini_write_text(), lf);
+}
+
+TEST_F(Settings, TruncatedFileKeepsTheRest) {
+    std::string text = with_line(g_defaults, "2650b", "2650b=true");
+    // Cut in the middle of the last line read: "frameskipping=1" becomes "frameskipping=1"
+    // without its line end, and nothing after it exists.
+    text = with_line(text, "frameskipping", "frameskipping=9");
+    size_t at = text.find("frameskipping=9\n");
+    ASSERT_NE(at, std::string::npos);
+    std::string cut = text.substr(0, at + 15);
+    palette_set_red_grey(0, 0, 77);
+    g_speed = 6;
+    EXPECT_EQ(read_capturing(cut), "");
+    EXPECT_EQ(cpu_type, 1u);
+    EXPECT_EQ(frame_skip, 9);
+    EXPECT_EQ(g_speed, 6) << "keys after the end keep their values";
+    EXPECT_EQ(palette_get_red(0, 0), 0) << "colour lines before the end were read";
+}
+
+TEST_F(Settings, GarbageNeverCrashes) {
+    std::mt19937 rng(2650);
+    std::string base = g_defaults;
+    for (int round = 0; round < 300; round++) {
+        std::string text = base;
+        int edits = 1 + static_cast<int>(rng() % 40);
+        for (int e = 0; e < edits; e++) {
+            size_t at = rng() % text.size();
+            switch (rng() % 3) {
+            case 0: text[at] = static_cast<char>(rng()); break;
+            case 1: text.erase(at, rng() % 20); break;
+            default: text.insert(at, 1, static_cast<char>(rng())); break;
+            }
+            if (text.empty())
+                text = "x";
+        }
+        if (round % 10 == 0)
+            text = text.substr(0, rng() % text.size());
+        testing::internal::CaptureStdout();
+        ini_read_text(text);
+        testing::internal::GetCapturedStdout();
+        // Whatever was read, every setting is still within its range.
+        EXPECT_GE(frame_skip, 1);
+        EXPECT_LE(frame_skip, 11);
+        EXPECT_LE(g_speed, 8);
+        EXPECT_LT(memmap, 31u);
+        EXPECT_FALSE(memmap == 17 || memmap == 18);
+        EXPECT_LE(std::strlen(games_path), 512u);
+        ASSERT_TRUE(ini_read_text(g_defaults));
+    }
+}
+
+// ---- Files -------------------------------------------------------------------------------
+
+TEST_F(Settings, SaveThenLoad) {
+    frame_skip = 8;
+    ASSERT_TRUE(ini_save());
+    fs::path file = configs / "Brindlemox.ini";
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_EQ(lines_of(read_file(file)).size(), 453u);
+    for (const auto& e : fs::directory_iterator(configs))
+        EXPECT_EQ(e.path().filename(), "Brindlemox.ini") << "no temporary file is left";
+    frame_skip = 1;
+    ini_load();
+    EXPECT_EQ(frame_skip, 8);
+    EXPECT_EQ(ini_loaded, 1);
+    EXPECT_EQ(ini_load_ran, 1);
+}
+
+TEST_F(Settings, NoFileChangesNothingButAllowsTheExitSave) {
+    ini_load();
+    EXPECT_EQ(ini_loaded, 0);
+    EXPECT_EQ(ini_load_ran, 1);
+    ini_save_at_exit();
+    EXPECT_TRUE(fs::exists(configs / "Brindlemox.ini"));
+}
+
+TEST_F(Settings, OldBinaryFileIsNotParsedButCountsAsLoaded) {
+    fs::create_directories(configs);
+    write_file(configs / "Brindlemox.ini", std::string("\xC6\x02", 2) + "frameskipping=9\n");
+    ini_load();
+    EXPECT_EQ(frame_skip, 1);
+    EXPECT_EQ(ini_loaded, 1);
+}
+
+TEST_F(Settings, ExitSaveOnlyAfterStartUpReadTheSettings) {
+    fs::create_directories(configs);
+    write_file(configs / "Brindlemox.ini", "user file");
+    ini_save_at_exit();
+    EXPECT_EQ(read_file(configs / "Brindlemox.ini"), "user file") << "start-up never read it";
+    ini_load_ran = 1;
+    lock_config = 1;
+    ini_save_at_exit();
+    EXPECT_EQ(read_file(configs / "Brindlemox.ini"), "user file") << "LOCKCONFIG";
+    lock_config = 0;
+    upgrade_mode = 1;
+    ini_save_at_exit();
+    EXPECT_EQ(read_file(configs / "Brindlemox.ini"), "user file") << "UPGRADE";
+    upgrade_mode = 0;
+    ini_save_at_exit();
+    EXPECT_EQ(read_file(configs / "Brindlemox.ini").substr(0, 14), "version=36.21\n");
+}
+
+TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {
+    // The name is taken by a folder: the new file cannot replace it.
+    fs::create_directories(configs / "Blocked.ini");
+    write_file(configs / "Blocked.ini" / "keep", "old contents");
+    std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Blocked.ini");
+    testing::internal::CaptureStdout();
+    bool ok = ini_save();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(ok);
+    EXPECT_NE(out.find("Settings not saved"), std::string::npos) << out;
+    EXPECT_EQ(read_file(configs / "Blocked.ini" / "keep"), "old contents");
+    int entries = 0;
+    for (const auto& e : fs::directory_iterator(configs)) {
+        (void)e;
+        entries++;
+    }
+    EXPECT_EQ(entries, 1) << "no temporary file is left behind";
+}
+
+TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
+    fs::create_directories(configs);
+    std::string old = with_line(g_defaults, "version", "version=36.1");
+    old = with_line(old, "frameskipping", "frameskipping=4");
+    old = with_line(old, "analog", ""); // an older file without one key
+    write_file(configs / "a.ini", old);
+    write_file(configs / "b.INI", "version=99.0\nhost=0\n");
+    write_file(configs / "notes.txt", "x");
+    write_file(configs / ".ini", "x");
+    testing::internal::CaptureStdout();
+    int rc = ini_upgrade_all();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(out, "Ignoring .ini.\n"
+                   "Upgrading a.ini...done.\n"
+                   "Upgrading b.INI...Wrong INI file version (obsolete/future)!\n"
+                   "not upgraded, file kept.\n"
+                   "Ignoring notes.txt.\n"
+                   "All done.\n");
+    std::string a = read_file(configs / "a.ini");
+    EXPECT_EQ(a.substr(0, 14), "version=36.21\n");
+    EXPECT_NE(a.find("\nframeskipping=4\n"), std::string::npos);
+    EXPECT_NE(a.find("\nanalog=false\n"), std::string::npos);
+    EXPECT_EQ(read_file(configs / "b.INI"), "version=99.0\nhost=0\n");
+    EXPECT_EQ(read_file(configs / "notes.txt"), "x");
+    EXPECT_EQ(upgrade_mode, 1);
+}
+
+TEST_F(Settings, UpgradeWithoutConfigsDrawer) {
+    testing::internal::CaptureStdout();
+    int rc = ini_upgrade_all();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't lock PROGDIR:Configs!\n");
+    EXPECT_EQ(rc, 1);
+}
+
+} // namespace
