@@ -1,6 +1,8 @@
 // The serialisation walker's buffer, its field operations and safe file writes.
 #include "core/serial.h"
 
+#include "core/recording.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,25 +12,53 @@
 
 u32 g_serial_dir = SERIAL_WRITE;
 
-static u8* buf_data = nullptr;
-static u32 buf_size = 0;
-static u32 buf_pos = 0;
+// An attached view, or (when none is attached) the shared file buffer with its
+// cursor: bytes below cart_size are read, bytes below its size written.
+static bool attached = false;
+static u8* view_data = nullptr;
+static u32 view_size = 0;
+static u32 view_pos = 0;
 static bool buf_overrun = false;
 static bool buf_dry = false;
 static const char* buf_bad = nullptr;
 
+static u8* data_ptr() { return attached ? view_data : g_filebuf; }
+
+static u32 limit() {
+    if (attached)
+        return view_size;
+    if (!g_filebuf)
+        return 0;
+    if (g_serial_dir == SERIAL_WRITE)
+        return g_filebuf_size;
+    return cart_size < g_filebuf_size ? cart_size : g_filebuf_size;
+}
+
+static u32& pos() { return attached ? view_pos : g_filebuf_cursor; }
+
 void serial_attach(u8* data, u32 size, u32 cursor) {
-    buf_data = data;
-    buf_size = data ? size : 0;
-    buf_pos = cursor;
+    attached = data != nullptr;
+    view_data = data;
+    view_size = data ? size : 0;
+    view_pos = cursor;
+    serial_clear_status();
+}
+
+void serial_detach() {
+    attached = false;
+    view_data = nullptr;
+    view_size = 0;
+    view_pos = 0;
+}
+
+void serial_clear_status() {
     buf_overrun = false;
     buf_bad = nullptr;
 }
 
-void serial_detach() { serial_attach(nullptr, 0, 0); }
-u32 serial_cursor() { return buf_pos; }
-void serial_seek(u32 position) { buf_pos = position; }
-u32 serial_size() { return buf_size; }
+u32 serial_cursor() { return pos(); }
+void serial_seek(u32 position) { pos() = position; }
+u32 serial_size() { return limit(); }
 bool serial_overrun() { return buf_overrun; }
 
 void serial_mark_bad(const char* why) {
@@ -43,16 +73,19 @@ bool serial_dry() { return buf_dry; }
 // True when `n` bytes fit at the cursor; otherwise marks the overrun and moves
 // the cursor to the end so that every later field fails too.
 static bool fits(u32 n) {
-    if (buf_pos <= buf_size && buf_size - buf_pos >= n)
+    u32 size = limit();
+    u32& p = pos();
+    if (data_ptr() && p <= size && size - p >= n)
         return true;
     buf_overrun = true;
-    buf_pos = buf_size;
+    if (p > size)
+        p = size;
     return false;
 }
 
 void state_put_u8(u32 value) {
     if (fits(1))
-        buf_data[buf_pos++] = static_cast<u8>(value);
+        data_ptr()[pos()++] = static_cast<u8>(value);
 }
 
 void state_put_u16(u32 value) {
@@ -68,32 +101,32 @@ void state_put_u32(u32 value) {
 u8 state_get_u8() {
     if (!fits(1))
         return 0;
-    return buf_data[buf_pos++];
+    return data_ptr()[pos()++];
 }
 
 u16 state_get_u16() {
     if (!fits(2))
         return 0;
-    u16 v = static_cast<u16>(buf_data[buf_pos] << 8 | buf_data[buf_pos + 1]);
-    buf_pos += 2;
-    return v;
+    const u8* p = data_ptr() + pos();
+    pos() += 2;
+    return static_cast<u16>(p[0] << 8 | p[1]);
 }
 
 u32 state_get_u32() {
     if (!fits(4))
         return 0;
-    const u8* p = buf_data + buf_pos;
-    buf_pos += 4;
+    const u8* p = data_ptr() + pos();
+    pos() += 4;
     return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3];
 }
 
 u8 state_get_u8_at(u32 position) {
-    buf_pos = position;
+    pos() = position;
     return state_get_u8();
 }
 
 u16 state_get_u16_at(u32 position) {
-    buf_pos = position;
+    pos() = position;
     return state_get_u16();
 }
 

@@ -19,10 +19,14 @@ constexpr u32 SERIAL_READ = 0;
 extern u32 g_serial_dir; // 1 write (save), 0 read (load)
 
 // ---- The buffer the walk works on ------------------------------------------
+// Without an attached view the field operations work on the shared file buffer
+// (core/recording.h) at its cursor: reading takes bytes below cart_size, writing
+// fills the allocated buffer.
 // Attaches `size` bytes at `data` with the cursor at `cursor`. Reading takes
 // bytes below `size`; writing appends while the cursor stays below `size`.
 void serial_attach(u8* data, u32 size, u32 cursor = 0);
-void serial_detach();
+void serial_detach(); // back to the shared file buffer
+void serial_clear_status(); // forgets an overrun and a bad value
 u32 serial_cursor();
 void serial_seek(u32 position);
 u32 serial_size();
@@ -31,7 +35,9 @@ bool serial_overrun();
 // A walk found a value it cannot accept (set by the walk, read by the loader).
 void serial_mark_bad(const char* why);
 const char* serial_bad_reason(); // null while nothing was marked
-// Dry reads: fields are checked and returned but never stored.
+// Dry reads: fields are checked and returned but never stored. A machine's own
+// field list must not act on values (apply a geometry, select banks ...) while
+// serial_dry() is set.
 void serial_set_dry(bool dry);
 bool serial_dry();
 

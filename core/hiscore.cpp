@@ -1,0 +1,349 @@
+// High scores: the score descriptors, the screen scan, the 4786-byte file and
+// the exit-time autosave.
+#include "core/hiscore.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/savestate.h"
+#include "core/savestate_seams.h"
+#include "core/serial.h"
+#include "core/serial_seams.h"
+#include "core/settings_vars.h"
+#include "platform/catalog.h"
+#include "platform/paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+HiScoreRecord g_hiscores[HISCORE_SLOTS];
+
+// Where each game shows its scores: addresses (0 ends), digits, stride.
+struct ScoreDescriptor {
+    u16 address[4];
+    u8 digits;
+    std::int8_t stride;
+};
+
+static const ScoreDescriptor descriptors[58] = {
+    {{0x1800}, 5, 1},                         // 0
+    {{0x1802, 0x180C}, 2, 1},                 // 1
+    {{0x1825}, 2, 1},                         // 2
+    {{0x1816, 0x181D}, 3, 1},                 // 3
+    {{0x1805, 0x180A}, 2, 1},                 // 4
+    {{0x1800, 0x180A}, 6, 1},                 // 5
+    {{0x1810, 0x181E}, 2, 1},                 // 6: two characters, see score_of_two
+    {{0x1831, 0x1839}, 4, 1},                 // 7
+    {{0x1814, 0x1819}, 3, 1},                 // 8
+    {{0x1811, 0x1816, 0x1800, 0x180B}, 4, 1}, // 9
+    {{0x1800, 0x180E, 0x1860, 0x186E}, 2, 1}, // 10
+    {{0x1800, 0x1809}, 6, 1},                 // 11
+    {{0x1805, 0x180B}, 5, 1},                 // 12
+    {{0x1826, 0x1856, 0x1896}, 5, 1},         // 13
+    {{0x1810, 0x1819}, 6, 1},                 // 14
+    {{0x1801}, 5, 1},                         // 15
+    {{0x1801, 0x180B}, 5, 1},                 // 16
+    {{0x1800, 0x180B}, 5, 1},                 // 17
+    {{0x18CB}, 5, 1},                         // 18
+    {{0x1810, 0x181A}, 6, 1},                 // 19
+    {{0x1800, 0x180A}, 6, 1},                 // 20
+    {{0x1810, 0x181B}, 5, 1},                 // 21
+    {{0x1802}, 6, 1},                         // 22
+    {{0x1801, 0x180B}, 4, 1},                 // 23
+    {{0x1810, 0x181B}, 5, 1},                 // 24
+    {{0x1800, 0x180B}, 5, 1},                 // 25
+    {{0x1800, 0x1807}, 6, 1},                 // 26
+    {{0x1800, 0x180B}, 5, 1},                 // 27
+    {{0x1801, 0x180A}, 6, 1},                 // 28
+    {{0x1AC1, 0x1ACC}, 2, 1},                 // 29
+    {{0x1800, 0x1809}, 6, 1},                 // 30
+    {{0x1819, 0x188B}, 5, 1},                 // 31
+    {{0x1800, 0x180B}, 5, 1},                 // 32
+    {{0x1800, 0x180B}, 5, 1},                 // 33
+    {{0x1802, 0x1809}, 5, 1},                 // 34
+    {{0x1800, 0x180B}, 5, 1},                 // 35
+    {{0x1801, 0x1807}, 5, 1},                 // 36
+    {{0x1812, 0x181C}, 2, 1},                 // 37
+    {{0x1800, 0x180A}, 6, 1},                 // 38
+    {{0x1806}, 4, 1},                         // 39
+    {{0x180A, 0x1879}, 4, 1},                 // 40
+    {{0x1800, 0x180C}, 4, 1},                 // 41
+    {{0x1800, 0x180C}, 4, 1},                 // 42
+    {{0x1AB0, 0x1ABC}, 4, 1},                 // 43
+    {{0x1810, 0x181B}, 5, 1},                 // 44
+    {{0x1807}, 6, 1},                         // 45
+    {{0x1807}, 6, 1},                         // 46
+    {{0x1800, 0x180A}, 5, 1},                 // 47
+    {{0x1A07, 0x1A08}, 4, 16},                // 48
+    {{0x1A2B}, 5, 1},                         // 49
+    {{0x1810, 0x181B}, 5, 1},                 // 50
+    {{0x1800, 0x180A}, 5, 1},                 // 51
+    {{0x1B81, 0x1A61, 0x1921}, 5, -32},       // 52 Astro Wars
+    {{0x1B81, 0x1A41, 0x1901}, 5, -32},       // 53 Galaxia
+    {{0x1841, 0x1852, 0x1858}, 5, 1},         // 54 Laser Battle
+    {{0x1841, 0x1852, 0x1858}, 5, 1},         // 55 Lazarian
+    {{0x1843, 0x1850, 0x185D}, 6, 1},         // 56 Malzak 1
+    {{0x1843, 0x1850, 0x185D}, 6, 1},         // 57 Malzak 2
+};
+
+// The Arcadia slot whose score is one or two characters (the second database row's).
+constexpr int TWO_CHARACTER_SLOT = 6;
+
+// The file as last read or written; the unused last byte of each record keeps
+// what was read.
+static u8 file_image[HISCORE_FILE_SIZE];
+
+static void set_text(char* field, size_t size, const char* text) {
+    std::snprintf(field, size, "%s", text);
+}
+
+void hiscore_reset() {
+    for (int s = 0; s < HISCORE_SLOTS; s++) {
+        HiScoreRecord& r = g_hiscores[s];
+        r = HiScoreRecord{};
+        if (s < 58) {
+            std::memcpy(r.address, descriptors[s].address, sizeof r.address);
+            r.digits = descriptors[s].digits;
+            r.stride = descriptors[s].stride;
+        }
+        set_text(r.when, sizeof r.when, "-");
+        set_text(r.who, sizeof r.who, "-");
+    }
+    std::memset(file_image, 0, sizeof file_image);
+}
+
+namespace {
+struct Init {
+    Init() { hiscore_reset(); }
+} init_table;
+} // namespace
+
+static bool slot_ok(int slot) { return slot >= 0 && slot < HISCORE_SLOTS; }
+
+// ---- Scanning -----------------------------------------------------------------------------
+
+// The digit a screen character shows on the current machine, or -1.
+static int digit_of(u8 c) {
+    int d = -1;
+    if (machine == ARCADIA)
+        d = (c & 0x3F) - 0x10;
+    else if (machine == MALZAK)
+        d = c - '0';
+    else if (machine == ZACCARIA && memmap == 23)
+        d = (c & 0x7F) - 0x60;
+    else if (machine == ZACCARIA)
+        d = c - 0xB0;
+    return d >= 0 && d <= 9 ? d : -1;
+}
+
+static u8 screen_byte(i32 address) { return guest_memory[address & (GUEST_MEMORY_SIZE - 1)]; }
+
+static u32 score_at(const HiScoreRecord& r, u16 address) {
+    u32 place = 1;
+    for (int i = 1; i < r.digits; i++)
+        place *= 10;
+    u32 value = 0;
+    i32 a = address;
+    for (int i = 0; i < r.digits; i++, a += r.stride) {
+        int d = digit_of(screen_byte(a));
+        if (d > 0)
+            value += static_cast<u32>(d) * place;
+        place /= 10;
+    }
+    return value;
+}
+
+// One digit, or two when the character after it is a digit too.
+static u32 score_of_two(u16 address) {
+    int first = digit_of(screen_byte(address));
+    int second = digit_of(screen_byte(address + 1));
+    if (first < 0)
+        first = 0;
+    return second >= 0 ? static_cast<u32>(first * 10 + second) : static_cast<u32>(first);
+}
+
+static void raise_record(HiScoreRecord& r, u32 value, bool set_who) {
+    r.score = value;
+    format_date_time_short(r.when);
+    r.when[15] = 0;
+    if (set_who)
+        set_text(r.who, sizeof r.who, user_name);
+}
+
+void hiscore_scan(int slot) {
+    if (!slot_ok(slot))
+        return;
+    HiScoreRecord& r = g_hiscores[slot];
+    u32 value = 0;
+    if (machine == PONG) {
+        if (pong_variant == 5 || pong_variant == 6 || pong_variant == 14)
+            value = static_cast<u32>(pong_score[0]);
+        else if (pong_variant == 4 || pong_variant == 11 || pong_variant == 15)
+            value = static_cast<u32>(pong_score[1]);
+    } else {
+        for (int i = 0; i < 4 && r.address[i] != 0; i++) {
+            u32 v = machine == ARCADIA && slot == TWO_CHARACTER_SLOT ? score_of_two(r.address[i])
+                                                                     : score_at(r, r.address[i]);
+            if (v > value)
+                value = v;
+        }
+    }
+    if (static_cast<i32>(value) > static_cast<i32>(r.score))
+        raise_record(r, value, true);
+}
+
+void hiscore_raise(int slot, u32 value) {
+    if (!slot_ok(slot) || g_speed < 3 || g_recording_state == REC_PLAYBACK)
+        return;
+    HiScoreRecord& r = g_hiscores[slot];
+    if (static_cast<i32>(value) > static_cast<i32>(r.score))
+        raise_record(r, value, false);
+}
+
+// The current machine's range of slots; false when it has none.
+static bool machine_range(int* first, int* count) {
+    if (machine >= MACHINES)
+        return false;
+    *first = machine_table[machine].first_hiscore_row;
+    *count = machine_table[machine].hiscore_rows;
+    if (*first < 0 || *count <= 0)
+        return false;
+    if (*first + *count > HISCORE_SLOTS)
+        *count = HISCORE_SLOTS - *first;
+    return *count > 0;
+}
+
+int hiscore_count() {
+    int first, count;
+    if (!machine_range(&first, &count))
+        return 0;
+    for (int s = first; s < first + count; s++)
+        if (g_hiscores[s].score != 0)
+            return 1;
+    return 0;
+}
+
+void hiscore_clear() {
+    int first, count;
+    if (!machine_range(&first, &count))
+        return;
+    for (int s = first; s < first + count; s++) {
+        HiScoreRecord& r = g_hiscores[s];
+        r.score = r.play_seconds = r.play_micros = 0;
+        set_text(r.when, sizeof r.when, "-");
+        set_text(r.who, sizeof r.who, "-");
+    }
+}
+
+void hiscore_add_play_time(int slot, u32 micros) {
+    if (!slot_ok(slot))
+        return;
+    HiScoreRecord& r = g_hiscores[slot];
+    r.play_micros += micros;
+    while (r.play_micros > 999999) {
+        r.play_micros -= 1000000;
+        r.play_seconds++;
+    }
+}
+
+u32 hiscore_play_seconds(int slot) { return slot_ok(slot) ? g_hiscores[slot].play_seconds : 0; }
+u32 hiscore_play_micros(int slot) { return slot_ok(slot) ? g_hiscores[slot].play_micros : 0; }
+
+// ---- The file -------------------------------------------------------------------------------
+
+static u32 get24(const u8* p) { return u32(p[0]) << 16 | u32(p[1]) << 8 | p[2]; }
+
+static void put24(u8* p, u32 v) {
+    p[0] = static_cast<u8>(v >> 16);
+    p[1] = static_cast<u8>(v >> 8);
+    p[2] = static_cast<u8>(v);
+}
+
+static void unpack(int record, int slot) {
+    const u8* p = file_image + 1 + HISCORE_RECORD_SIZE * record;
+    HiScoreRecord& r = g_hiscores[slot];
+    r.score = get24(p);
+    std::memcpy(r.when, p + 3, 15);
+    r.when[15] = 0;
+    r.play_seconds = get24(p + 18);
+    r.play_micros = get24(p + 21);
+    // A part of a second beyond 999999 is carried into the seconds.
+    r.play_seconds += r.play_micros / 1000000;
+    r.play_micros %= 1000000;
+    std::memcpy(r.who, p + 24, 30);
+    r.who[30] = 0;
+}
+
+static void pack(int slot) {
+    u8* p = file_image + 1 + HISCORE_RECORD_SIZE * slot;
+    const HiScoreRecord& r = g_hiscores[slot];
+    put24(p, r.score);
+    std::memcpy(p + 3, r.when, 15);
+    put24(p + 18, r.play_seconds);
+    put24(p + 21, r.play_micros);
+    std::memcpy(p + 24, r.who, 30);
+}
+
+void hiscore_load() {
+    std::string data;
+    if (!file_read_whole(path_to_host(HISCORE_FILE_NAME), &data, HISCORE_FILE_SIZE) ||
+        data.size() != static_cast<size_t>(HISCORE_FILE_SIZE))
+        return;
+    u8 version = static_cast<u8>(data[0]);
+    if (version != 16 && version != 15) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      cat_str(893, "Unsupported %s version (obsolete/future version)!"), "HGH");
+        gui_warning(text);
+        return;
+    }
+    std::memcpy(file_image, data.data(), HISCORE_FILE_SIZE);
+    if (version == 16) {
+        for (int n = 0; n < HISCORE_SLOTS; n++)
+            unpack(n, n);
+    } else {
+        // The older file has no slot 26: its records 26-85 are slots 27-86.
+        for (int n = 0; n < 26; n++)
+            unpack(n, n);
+        for (int n = 26; n < HISCORE_SLOTS - 1; n++)
+            unpack(n, n + 1);
+    }
+}
+
+bool hiscore_write_file() {
+    file_image[0] = HISCORE_VERSION;
+    for (int s = 0; s < HISCORE_SLOTS; s++)
+        pack(s);
+    std::string host = path_to_host(HISCORE_FILE_NAME);
+    size_t slash = host.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        path_make_dirs(host.substr(0, slash));
+    std::string error;
+    if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error))
+        return true;
+    con_printf(0, "High scores not saved: %s!\n", error.c_str());
+    return false;
+}
+
+void hiscore_save() { hiscore_write_file(); }
+
+// ---- Exit-time autosave ----------------------------------------------------------------------
+
+void autosave_on_exit() {
+    if (upgrade_mode)
+        return;
+    if (autosave && !g_paused_mid_frame) {
+        std::string path = games_path;
+        if (!path.empty() && path.back() != '/' && path.back() != ':')
+            path += '/';
+        path += "AUTOSAVE.COS";
+        if (path.size() < FILE_NAME_SIZE) {
+            std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
+            state_save_file(FILE_KIND_COS, 0);
+        }
+    }
+    malzak_save_nvram();
+}

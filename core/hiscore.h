@@ -1,0 +1,57 @@
+// High scores: one record per known game (52 Arcadia games, the six coin-op
+// games, six ball-and-paddle games and 23 Type-right records), read off the
+// guest's screen memory once per frame, kept in "PROGDIR:Configs/Brindlemox.hgh"
+// (4786 bytes), and the autosave state written at exit.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <cstdint>
+
+constexpr int HISCORE_SLOTS = 87;
+constexpr int HISCORE_FILE_SIZE = 4786;
+constexpr int HISCORE_RECORD_SIZE = 55;
+constexpr u8 HISCORE_VERSION = 16;
+constexpr const char* HISCORE_FILE_NAME = "PROGDIR:Configs/Brindlemox.hgh";
+
+struct HiScoreRecord {
+    u16 address[4]; // score displays, one per player; 0 ends the list (static)
+    u8 digits;      // 1..6 (static)
+    std::int8_t stride;      // from one digit to the next, most significant first (static)
+    u32 score;      // 0 = none
+    char when[16];  // date and time the score was set
+    u32 play_seconds;
+    u32 play_micros; // 0..999999
+    char who[31];    // the user who set it
+};
+
+extern HiScoreRecord g_hiscores[HISCORE_SLOTS];
+
+// Gives every record no score, no play time and "-" as its texts.
+void hiscore_reset();
+
+// Reads the file into the table (start-up). A file of the wrong size is ignored;
+// a wrong version gives one warning.
+void hiscore_load();
+// Writes the table to the file (exit). When it cannot be written, a message
+// says so and the old file is kept.
+void hiscore_save();
+bool hiscore_write_file(); // the same, telling whether it worked
+
+// Reads the running game's score off the screen and raises its record.
+void hiscore_scan(int slot);
+// Raises a record to `value` (the Type-right's own records); `who` stays.
+void hiscore_raise(int slot, u32 value);
+// 1 when any record of the current machine's range has a score.
+int hiscore_count();
+// Clears every record of the current machine's range.
+void hiscore_clear();
+
+// Play time of a record: whole seconds carry out of the microseconds.
+void hiscore_add_play_time(int slot, u32 micros);
+u32 hiscore_play_seconds(int slot);
+u32 hiscore_play_micros(int slot);
+
+// The exit-time autosave: "AUTOSAVE.COS" in the games drawer when "autosave" is
+// on and no frame is half run, and the Malzak 2 NVRAM; nothing in UPGRADE mode.
+void autosave_on_exit();

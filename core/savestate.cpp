@@ -1,0 +1,297 @@
+// Save states: the header, the common part, saving and the checked load.
+#include "core/savestate.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/savestate_internal.h"
+#include "core/savestate_seams.h"
+#include "core/seams_games.h"
+#include "core/serial.h"
+#include "core/serial_seams.h"
+#include "cpu/exec.h"
+#include "cpu/seams.h"
+#include "platform/catalog.h"
+#include "platform/paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+u8 state_guest_version = 0;
+u32 state_length = 0;
+
+static constexpr u8 KIND_COS = 0;
+static constexpr u8 KIND_COR = 1;
+static constexpr u8 KIND_FOREIGN = 2;
+static constexpr i32 LAST_GAME_ROW = 859;
+
+u8 state_version_of(u32 machine_number) {
+    return machine_number < MACHINES ? machine_table[machine_number].state_version : 0;
+}
+
+bool state_version_accepted(u32 map, u8 version) {
+    if (map >= MEMMAPS || memmap_is_empty(map))
+        return false;
+    u32 m = static_cast<u32>(memmap_table[map].machine);
+    if (version == state_version_of(m))
+        return true;
+    switch (m) {
+    case PIPBUG: return version == 41;
+    case BINBUG:
+    case CD2650: return version > 41;
+    case TWIN: return version == 39;
+    default: return false;
+    }
+}
+
+static bool reading() { return g_serial_dir != SERIAL_WRITE; }
+
+// ---- The walk -----------------------------------------------------------------------------
+
+static void common_part(u32 m) {
+    state_field_u32(&paddle_x[0]);
+    state_field_u32(&paddle_y[0]);
+    state_field_u32(&paddle_x[1]);
+    state_field_u32(&paddle_y[1]);
+    state_field_u16(&cpu_iar);
+    if (reading() && cpu_iar >= GUEST_MEMORY_SIZE)
+        serial_mark_bad("instruction address");
+    state_field_u8(&cpu_psu);
+    state_field_u8(&cpu_psl);
+    for (u16& entry : cpu_ras)
+        state_field_u16(&entry);
+    for (u8& r : cpu_regs)
+        state_field_u8(&r);
+    state_field_u32(&cpu_irq_pending);
+    i32 game = state_field_word_or_none(&known_game_id);
+    if (reading() && game > LAST_GAME_ROW)
+        serial_mark_bad("games database index");
+    state_field_skip(2);
+
+    if (!reading() && !file_loaded) {
+        if (m == INSTRUCTOR)
+            game_start_address = 0x1800;
+        else if (m == MIKIT)
+            game_start_address = 0x0000;
+    }
+    u8 high = static_cast<u8>(game_start_address >> 8), low = static_cast<u8>(game_start_address);
+    state_field_u8(&high);
+    state_field_u8(&low);
+    if (reading() && !serial_dry() && !serial_overrun())
+        game_start_address = static_cast<u16>(high << 8 | low);
+
+    state_field_u32_full(&frame_counter);
+    state_field_u32_full(&cpu_cycles);
+    state_field_u32_full(&cpu_slice_start);
+    state_field_word_or_none(&cpu_beam_clock);
+    state_field_u8(&cpu_halt_reported);
+    u8 level = state_field_u8(&cpu_irq_level);
+    if (reading() && level > CPU_NO_IRQ_LEVEL)
+        serial_mark_bad("interrupt level");
+    state_field_u32_full(&cpu_cycle_budget);
+    state_field_u32(&vdu_cursor_col);
+    state_field_u32(&vdu_cursor_row);
+    state_field_u8(&lamp_latch);
+    state_field_bytes(led_digits, m == PIPBUG ? 13 : 8);
+}
+
+// The walk for machine `m` and memory map `map`, from the cursor at 4.
+static void walk(u32 m, u32 map) {
+    serial_seek(STATE_HEADER_SIZE);
+    if (!reading())
+        state_guest_version = state_version_of(m);
+    if (m != PONG && m != TYPERIGHT)
+        common_part(m);
+    state_machine_tail(m, map);
+    state_length = serial_cursor();
+}
+
+void state_serialise() { walk(machine, memmap); }
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+bool state_save_file(int kind, int refresh_title) {
+    if (g_recording_state == REC_PLAYBACK)
+        rec_stop_all();
+    std::vector<u8> buffer(STATE_BUFFER_SIZE);
+    u32 saved_dir = g_serial_dir;
+    g_serial_dir = SERIAL_WRITE;
+    serial_attach(buffer.data(), STATE_BUFFER_SIZE, 0);
+    state_put_u8(STATE_MAGIC);
+    state_put_u8(state_version_of(machine));
+    state_put_u8(kind == FILE_KIND_COS ? KIND_COS : KIND_COR);
+    state_put_u8(memmap);
+    if (machine == PHUNSY) {
+        phunsy_ubank_save(phunsy_bank >> 4);
+        phunsy_qbank_save(phunsy_bank & 15);
+    }
+    state_serialise();
+    bool overrun = serial_overrun();
+    u32 length = serial_cursor();
+    serial_detach();
+    g_serial_dir = saved_dir;
+
+    std::string path = path_to_host(file_name_buffer);
+    std::string error;
+    if (overrun) {
+        con_printf(0, "State not saved: it does not fit the state buffer!\n");
+        gui_beep();
+        return false;
+    }
+    if (!file_write_replace(path, buffer.data(), length, &error)) {
+        con_printf(0, "State not saved: %s!\n", error.c_str());
+        gui_beep();
+        return false;
+    }
+    file_write_icon(kind, file_name_buffer);
+    file_loaded = 1;
+
+    if (kind == FILE_KIND_COR) {
+        rec_file = std::fopen(path.c_str(), "a+b");
+        if (!rec_file) {
+            gui_beep();
+        } else {
+            g_recording_state = REC_RECORDING;
+            gui_update_main_title();
+        }
+    } else if (refresh_title) {
+        gui_update_main_title();
+    }
+    return true;
+}
+
+// ---- Loading ----------------------------------------------------------------------------------
+
+static std::string message_with(int number, const char* english, const char* format_name) {
+    char text[200];
+    std::snprintf(text, sizeof text, cat_str(number, english), format_name);
+    return text;
+}
+
+static std::string corrupt() { return message_with(895, "Corrupt %s file!", "COS/COR"); }
+
+// Header rules; on success *m and *map are the state's machine and memory map.
+static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string* error) {
+    if (size < STATE_HEADER_SIZE || data[0] != STATE_MAGIC) {
+        *error = corrupt();
+        return false;
+    }
+    *map = data[3];
+    if (*map >= MEMMAPS) {
+        *error = message_with(892, "Unsupported %s version (future guest?)!", "COS/COR");
+        return false;
+    }
+    if (memmap_is_empty(*map)) {
+        *error = corrupt();
+        return false;
+    }
+    if (!state_version_accepted(*map, data[1])) {
+        *error = message_with(893, "Unsupported %s version (obsolete/future version)!", "COS/COR");
+        return false;
+    }
+    if (data[2] == KIND_FOREIGN) {
+        *error = "Quillfrondex COS files are not supported!";
+        return false;
+    }
+    if (data[2] != KIND_COS && data[2] != KIND_COR) {
+        *error = corrupt();
+        return false;
+    }
+    *m = static_cast<u32>(memmap_table[*map].machine);
+    return true;
+}
+
+// Runs the walk of machine m / map over the data in the reading direction;
+// `dry` stores nothing. Returns false with the corrupt-file message when a field
+// is missing or a value cannot be accepted.
+static bool read_walk(const u8* data, u32 size, u32 m, u32 map, bool dry, std::string* error) {
+    u32 saved_dir = g_serial_dir;
+    g_serial_dir = SERIAL_READ;
+    serial_attach(const_cast<u8*>(data), size, STATE_HEADER_SIZE);
+    serial_set_dry(dry);
+    walk(m, map);
+    bool overrun = serial_overrun();
+    const char* bad = serial_bad_reason();
+    serial_set_dry(false);
+    serial_detach();
+    g_serial_dir = saved_dir;
+    if (overrun || bad) {
+        *error = corrupt();
+        return false;
+    }
+    return true;
+}
+
+bool state_check(const u8* data, u32 size, std::string* error) {
+    error->clear();
+    u32 m, map;
+    if (!data || !check_header(data, size, &m, &map, error))
+        return false;
+    u32 saved_length = state_length;
+    u8 saved_version = state_guest_version;
+    bool ok = read_walk(data, size, m, map, true, error);
+    u32 length = state_length;
+    state_length = saved_length;
+    state_guest_version = saved_version;
+    if (!ok)
+        return false;
+    // A plain state is exactly its walk; a recording follows a COR state.
+    if (data[2] == KIND_COS && length != size) {
+        *error = corrupt();
+        return false;
+    }
+    return true;
+}
+
+bool state_load(const u8* data, u32 size, bool restart, std::string* error) {
+    if (!state_check(data, size, error))
+        return false;
+    u32 map = data[3];
+    int m = memmap_table[map].machine;
+    bool cor = data[2] == KIND_COR;
+    state_guest_version = data[1];
+
+    // A COR state plays its recording back from the shared file buffer.
+    if (cor && data != g_filebuf) {
+        if (!filebuf_alloc(size)) {
+            *error = corrupt();
+            return false;
+        }
+        std::memcpy(g_filebuf, data, size);
+        data = g_filebuf;
+    }
+    if (data == g_filebuf)
+        cart_size = size;
+
+    machine_switch(m, static_cast<int>(map), false, false, restart);
+    if (!restart) {
+        known_game_id = -1;
+        if (m <= static_cast<int>(INSTRUCTOR) || m == CD2650 || m == PHUNSY || m == SELBST ||
+            m == MIKIT) {
+            u32 row = static_cast<u32>(data[36] << 8 | data[37]);
+            known_game_id = row <= static_cast<u32>(LAST_GAME_ROW) ? static_cast<i32>(row) : -1;
+        }
+        game_apply_settings();
+        // The state's own memory map wins over the game's default.
+        if (machine != static_cast<u32>(m) || memmap != map)
+            machine_switch(m, static_cast<int>(map), false, false, restart);
+    }
+    file_loaded = 1;
+    if (!read_walk(data, size, static_cast<u32>(m), map, false, error))
+        return false;
+    if (machine == PHUNSY) {
+        phunsy_ubank_select(phunsy_bank >> 4);
+        phunsy_qbank_select(phunsy_bank & 15);
+    }
+    if (data == g_filebuf)
+        g_filebuf_cursor = state_length;
+    if (cor) {
+        rec_length = size;
+        g_recording_state = REC_PLAYBACK;
+    }
+    return true;
+}

@@ -1,0 +1,47 @@
+// Save states: the whole running machine in one file, ".cos", or ".cor" with an
+// input recording appended. One walk (state_serialise) writes and reads them;
+// the direction flag g_serial_dir tells the field operations which way.
+//
+// Header: $BF, the machine's state version, the kind (0 COS, 1 COR; 2 is a
+// foreign product's state and refused) and the memory map. Then the common part
+// (processor, frame timing, input latches; absent on the two machines without a
+// processor) and the machine's own tail.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <string>
+
+constexpr u8 STATE_MAGIC = 0xBF;
+constexpr u32 STATE_BUFFER_SIZE = 683008; // room for the largest state
+constexpr u32 STATE_HEADER_SIZE = 4;
+constexpr int FILE_KIND_COS = 8;
+constexpr int FILE_KIND_COR = 9;
+
+extern u8 state_guest_version; // saving: the machine's version; loading: byte 1
+extern u32 state_length;       // the cursor after the last field of the last walk
+
+// The save-state version a machine writes, and whether a file's version byte is
+// accepted for the machine of memory map `map`.
+u8 state_version_of(u32 machine_number);
+bool state_version_accepted(u32 map, u8 version);
+
+// The walk over the current machine's state (cursor from 4 on).
+void state_serialise();
+
+// Saves the current machine to file_name_buffer; kind 8 COS, 9 COR. A COR save
+// leaves the file open for the recording. False when the file was not written
+// (it beeps, and an old file of that name is kept).
+bool state_save_file(int kind, int refresh_title);
+
+// Loading, for the file loader: checks the header and the whole state of
+// `size` bytes at `data` without changing anything. On refusal the message is
+// returned in *error (empty when accepted).
+bool state_check(const u8* data, u32 size, std::string* error);
+// Loads a state: checks it first (a refused state changes nothing), then
+// switches to its machine and memory map, identifies its game (unless
+// `restart`, the restart of a COR playback) and reads the walk. A COR state is
+// kept in the shared file buffer, whose cursor is left at state_length, and its
+// recording starts playing back. The interface refreshes after a load are the
+// loader's.
+bool state_load(const u8* data, u32 size, bool restart, std::string* error);

@@ -1,0 +1,7 @@
+// Shared between the save-state walk and its per-machine tails.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// The tail of machine `m` with memory map `map`, at the cursor.
+void state_machine_tail(u32 m, u32 map);

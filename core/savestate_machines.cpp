@@ -1,0 +1,171 @@
+// The per-machine tails of the save-state walk, in file order. Values that
+// size or select later fields are taken from the field operation's result, so
+// that a dry read (which stores nothing) follows the same path as a real one.
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/savestate.h"
+#include "core/savestate_internal.h"
+#include "core/savestate_seams.h"
+#include "core/seams_services.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "cpu/seams.h"
+
+static bool reading() { return g_serial_dir != SERIAL_WRITE; }
+static bool applying() { return reading() && !serial_dry() && !serial_overrun(); }
+
+// A one-byte setting with a range: out-of-range values mark the state bad.
+static void setting_byte(u32* variable, u32 max, const char* what) {
+    u32 v = state_field_u32(variable);
+    if (reading() && v > max)
+        serial_mark_bad(what);
+}
+
+static void setting_byte(i32* variable, u32 max, const char* what) {
+    u32 v = state_field_u32(variable);
+    if (reading() && v > max)
+        serial_mark_bad(what);
+}
+
+static void line_length_field() {
+    i32 clocks = state_field_u32_full(&line_clocks);
+    if (reading() && (clocks <= 0 || clocks > 0xFFFF))
+        serial_mark_bad("line length");
+    else if (applying())
+        video_set_line_length(clocks);
+}
+
+static void interton_tail() {
+    state_field_u32_full(&loaded_image_size);
+    state_field_memory(0x0000, 0x7FFF);
+    state_field_u32_full(&cpu_beam_clock);
+    line_length_field();
+}
+
+static void elektor_tail() {
+    state_field_memory(0x0800, 0x1FFF);
+    state_field_u32_full(&cpu_beam_clock);
+    line_length_field();
+    setting_byte(&elektor_biosversion, 1, "Elektor BIOS version");
+    u32 n = state_field_u32_full(&tvc_copy_length);
+    if (reading() && n > TVC_COPY_SIZE) {
+        serial_mark_bad("program copy length");
+        return;
+    }
+    state_field_bytes(tvc_copy, n);
+}
+
+static void instructor_tail() {
+    state_field_memory(0x0000, 0x17FF);
+    state_field_memory(0x2000, 0x7FFF);
+    state_field_u32(&si50_toggles); // one byte
+    setting_byte(&si50_parallelio, 2, "Instructor 50 parallel I/O");
+    setting_byte(&si50_interrupts, 1, "Instructor 50 interrupts");
+    setting_byte(&si50_intselector, 1, "Instructor 50 interrupt selector");
+    state_field_bytes(si50_io_state, sizeof si50_io_state);
+}
+
+static void zaccaria_tail(u32 map) {
+    coinop_save_inputs();
+    if (map == 22 || map == 23) {
+        state_field_memory(0x1400, 0x1FFF);
+        state_field_bytes(coinop_colour_ram, sizeof coinop_colour_ram);
+        state_field_bytes(coinop_palette_ram, sizeof coinop_palette_ram);
+        state_field_bytes(coinop_video_state, sizeof coinop_video_state);
+        if (map == 22) {
+            state_field_u8(&dips_astrowars);
+            state_field_u8(&dips_astrowars_2);
+        } else {
+            state_field_u8(&dips_galaxia);
+        }
+        return;
+    }
+    if (map == 25) {
+        state_field_u8(&dips_lazarian_2);
+        state_field_u8(&dips_lazarian_3);
+    } else {
+        state_field_u8(&dips_laserbattle);
+        state_field_skip(1);
+    }
+    state_field_bytes(laserbattle_state, sizeof laserbattle_state);
+    state_field_u32_full(&laserbattle_word);
+    state_field_memory(0x1500, 0x1FFF);
+    state_field_u8(&laserbattle_byte);
+    state_field_bytes(coinop_effect_ram, sizeof coinop_effect_ram);
+    state_field_bytes(laserbattle_tail, sizeof laserbattle_tail);
+}
+
+static void malzak_tail() {
+    coinop_save_inputs();
+    state_field_memory(0x1000, 0x1FFF);
+    state_field_bytes(malzak_playfield, sizeof malzak_playfield);
+    for (i32& reg : malzak_video_regs)
+        state_field_u32(&reg);
+}
+
+static void phunsy_tail() {
+    u32 version = state_field_u32(&phunsy_biosversion);
+    if (reading() && version > 1) {
+        serial_mark_bad("PHUNSY BIOS version");
+        return;
+    }
+    if (version == 0) {
+        state_field_memory(0x0000, 0x1DFF);
+    } else {
+        state_field_memory(0x0800, 0x17FF);
+        state_field_bytes(phunsy_ubank_store[0], 2048);
+        for (int b = 4; b < 16; b++)
+            state_field_bytes(phunsy_ubank_store[b], 2048);
+        for (int b = 1; b < 16; b++)
+            state_field_bytes(phunsy_qbank_store[b], 16384);
+        state_field_memory(0x2000, 0x3FFF);
+        for (int b = 1; b < 4; b++)
+            state_field_bytes(phunsy_ubank_store[b], 2048);
+        state_field_bytes(phunsy_qbank_store[0], 16384);
+    }
+    state_field_u8(&phunsy_bank);
+    state_field_bytes(phunsy_io_state, sizeof phunsy_io_state);
+    state_field_u32_full(&cpu_beam_clock);
+    state_field_bytes(phunsy_latches, sizeof phunsy_latches);
+}
+
+static void selbst_tail() {
+    state_field_memory(0x0800, 0x1FFF);
+    // Rows 0-15 of the screen, 64 columns each, row by row (vdu_text is column-major).
+    for (int row = 0; row < 16; row++)
+        for (int col = 0; col < 64; col++)
+            state_field_u8(&vdu_text[col * VDU_ROWS + row]);
+    setting_byte(&selbst_biosversion, 3, "Selbstbaucomputer BIOS version");
+    state_field_u8(&selbst_io_state);
+}
+
+void state_machine_tail(u32 m, u32 map) {
+    switch (m) {
+    case ARCADIA:
+        state_field_u32_full(&uvi_line_slice);
+        setting_byte(&g_region, 1, "video standard");
+        interton_tail();
+        break;
+    case INTERTON: interton_tail(); break;
+    case ELEKTOR: elektor_tail(); break;
+    case PIPBUG: pipbug_serialise(); break;
+    case BINBUG: binbug_serialise(); break;
+    case INSTRUCTOR: instructor_tail(); break;
+    case TWIN:
+        if (applying()) {
+            floppy_clear_watch_bits(0);
+            floppy_clear_watch_bits(1);
+        }
+        twin_serialise();
+        break;
+    case CD2650: cd2650_serialise(); break;
+    case ZACCARIA: zaccaria_tail(map); break;
+    case MALZAK: malzak_tail(); break;
+    case PHUNSY: phunsy_tail(); break;
+    case PONG: pong_save_state(); break;
+    case SELBST: selbst_tail(); break;
+    case MIKIT: state_field_memory(0x0400, 0x07FF); break;
+    case TYPERIGHT: typeright_save_state(); break;
+    default: serial_mark_bad("machine"); break;
+    }
+}

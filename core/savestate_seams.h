@@ -1,0 +1,53 @@
+// State that save states carry but other subsystems own, and their own field
+// lists. Until those subsystems exist, savestate_seams.cpp gives each a weak
+// definition; the owner's definition replaces it at link time. Bytes the state
+// names only by their role are plain byte arrays here, in file order.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// ---- Processor and frame ---------------------------------------------------------
+extern i32 cpu_beam_clock; // clock periods into the current line, -1 = none
+
+// ---- Input --------------------------------------------------------------------------
+extern i32 paddle_x[2], paddle_y[2]; // first and second axis of each player, 0..255
+
+// ---- Computers ------------------------------------------------------------------------
+extern i32 vdu_cursor_col, vdu_cursor_row; // terminal cursor
+extern u8 led_digits[13];                  // segment patterns of the LED digits
+extern u8 si50_io_state[3];                // Instructor 50 I/O latches
+extern u8 phunsy_bank;                     // U bank (high nibble), Q bank (low nibble)
+extern u8 phunsy_io_state[2];              // the PHUNSY's other I/O latches
+extern u8 phunsy_latches[4];               // the PHUNSY's peripheral latches
+extern u8 phunsy_ubank_store[16][2048];
+extern u8 phunsy_qbank_store[16][16384];
+extern u8 selbst_io_state;
+void phunsy_ubank_save(int bank);
+void phunsy_qbank_save(int bank);
+void phunsy_ubank_select(int bank);
+void phunsy_qbank_select(int bank);
+void floppy_clear_watch_bits(int drive); // the drive's per-byte watch bitmap
+void pipbug_serialise();
+void binbug_serialise();
+void twin_serialise();
+void cd2650_serialise();
+
+// ---- Video-game machines --------------------------------------------------------------
+extern u32 uvi_line_slice;
+extern u8 coinop_video_state[3];    // Astro Wars, Galaxia
+extern u8 laserbattle_state[8];     // Laser Battle, Lazarian: video and sound latches
+extern u32 laserbattle_word;
+extern u8 laserbattle_byte;
+extern u8 laserbattle_tail[5];
+extern i32 malzak_video_regs[4];
+extern i32 pong_score[2]; // left and right side
+void coinop_save_inputs();
+void pong_save_state();
+void typeright_save_state();
+
+// ---- File loader -------------------------------------------------------------------------
+constexpr u32 TVC_COPY_SIZE = 5 + 0x8000; // header and at most the whole address space
+extern u8 tvc_copy[TVC_COPY_SIZE];       // the last Elektor program file loaded
+extern u32 tvc_copy_length;
+extern u32 loaded_image_size;            // bytes of the game image loaded
+extern u8 file_loaded;
