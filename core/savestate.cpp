@@ -52,11 +52,16 @@ static bool reading() { return g_serial_dir != SERIAL_WRITE; }
 
 // ---- The walk -----------------------------------------------------------------------------
 
-static void common_part(u32 m) {
+// The paddle positions: the only common fields of the machines without a 2650.
+static void paddles() {
     state_field_u32(&paddle_x[0]);
     state_field_u32(&paddle_y[0]);
     state_field_u32(&paddle_x[1]);
     state_field_u32(&paddle_y[1]);
+}
+
+// The processor, frame timing and machine latches of the machines with a 2650.
+static void processor_part(u32 m) {
     state_field_u16(&cpu_iar);
     if (reading() && cpu_iar >= GUEST_MEMORY_SIZE)
         serial_mark_bad("instruction address");
@@ -104,8 +109,9 @@ static void walk(u32 m, u32 map) {
     serial_seek(STATE_HEADER_SIZE);
     if (!reading())
         state_guest_version = state_version_of(m);
+    paddles();
     if (m != PONG && m != TYPERIGHT)
-        common_part(m);
+        processor_part(m);
     state_machine_tail(m, map);
     state_length = serial_cursor();
 }

@@ -1,0 +1,378 @@
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/hiscore.h"
+#include "core/recording.h"
+#include "core/savestate_seams.h"
+#include "core/serial_seams.h"
+#include "core/settings_vars.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Writes `digits` Arcadia digit characters (blank $00 for ' ') from `address`.
+void arcadia_text(u16 address, const char* text) {
+    for (int i = 0; text[i]; i++)
+        guest_memory[address + i] = text[i] == ' ' ? 0x00 : static_cast<u8>(0x10 + text[i] - '0');
+}
+
+class HiScores : public ::testing::Test {
+  protected:
+    fs::path home;
+    fs::path file;
+    u32 saved_machine = 0, saved_memmap = 0;
+
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("brindlemox-hiscore-" + std::to_string(getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+        file = home / "Configs" / "Brindlemox.hgh";
+        hiscore_reset();
+        saved_machine = machine;
+        saved_memmap = memmap;
+        std::memset(guest_memory, 0, sizeof guest_memory);
+        g_speed = 3;
+        g_recording_state = REC_IDLE;
+    }
+
+    void TearDown() override {
+        hiscore_reset();
+        machine = saved_machine;
+        memmap = saved_memmap;
+        std::memset(guest_memory, 0, sizeof guest_memory);
+        pong_variant = 4;
+        pong_score[0] = pong_score[1] = 0;
+        autosave = 1;
+        g_paused_mid_frame = false;
+        upgrade_mode = 0;
+        std::snprintf(games_path, sizeof games_path, "%s", "PROGDIR:Games");
+        unsetenv("BRINDLEMOX_HOME");
+        fs::remove_all(home);
+    }
+
+    void on(u32 m, u32 map) {
+        machine = m;
+        memmap = map;
+    }
+};
+
+// ---- The file -------------------------------------------------------------------------------
+
+TEST_F(HiScores, FileIsExactly4786BytesAndRoundTrips) {
+    g_hiscores[0].score = 12345;
+    std::snprintf(g_hiscores[0].when, sizeof g_hiscores[0].when, "%s", "9:05 1/2/26");
+    std::snprintf(g_hiscores[0].who, sizeof g_hiscores[0].who, "%s",
+                  "A name of exactly thirty chars");
+    g_hiscores[86].play_seconds = 654321;
+    g_hiscores[86].play_micros = 999999;
+    g_hiscores[40].score = 16777216 + 5; // only the low 24 bits are kept
+    ASSERT_TRUE(hiscore_write_file());
+    std::string data = read_file(file);
+    ASSERT_EQ(data.size(), 4786u);
+    EXPECT_EQ(static_cast<u8>(data[0]), 16);
+    // Record 0: score 12345 = $003039, 24-bit big-endian at offset 1.
+    EXPECT_EQ(static_cast<u8>(data[1]), 0x00);
+    EXPECT_EQ(static_cast<u8>(data[2]), 0x30);
+    EXPECT_EQ(static_cast<u8>(data[3]), 0x39);
+    EXPECT_EQ(data.substr(1 + 3, 11), "9:05 1/2/26");
+    EXPECT_EQ(data.substr(1 + 24, 30), "A name of exactly thirty chars");
+
+    hiscore_reset();
+    hiscore_load();
+    EXPECT_EQ(g_hiscores[0].score, 12345u);
+    EXPECT_STREQ(g_hiscores[0].when, "9:05 1/2/26");
+    EXPECT_STREQ(g_hiscores[0].who, "A name of exactly thirty chars");
+    EXPECT_EQ(g_hiscores[86].play_seconds, 654321u);
+    EXPECT_EQ(g_hiscores[86].play_micros, 999999u);
+    EXPECT_EQ(g_hiscores[40].score, 5u);
+    EXPECT_STREQ(g_hiscores[1].who, "-");
+}
+
+TEST_F(HiScores, FifteenCharacterDateIsReadWithItsEnd) {
+    std::string data(4786, '\0');
+    data[0] = 16;
+    std::memcpy(&data[1 + 3], "12:59 31/12/991", 15); // 15 characters, no NUL
+    std::memset(&data[1 + 24], 'x', 30);
+    data[1 + 55] = 'y'; // first byte of the next record
+    write_file(file, data);
+    hiscore_load();
+    EXPECT_STREQ(g_hiscores[0].when, "12:59 31/12/991");
+    EXPECT_EQ(std::string(g_hiscores[0].who), std::string(30, 'x'));
+}
+
+TEST_F(HiScores, UnusedByteOfEachRecordIsKept) {
+    std::string data(4786, '\0');
+    data[0] = 16;
+    data[1 + 55 * 3 + 54] = '\x5A';
+    write_file(file, data);
+    hiscore_load();
+    g_hiscores[3].score = 7;
+    ASSERT_TRUE(hiscore_write_file());
+    std::string out = read_file(file);
+    EXPECT_EQ(static_cast<u8>(out[1 + 55 * 3 + 54]), 0x5A);
+    EXPECT_EQ(static_cast<u8>(out[1 + 55 * 3 + 2]), 7);
+}
+
+TEST_F(HiScores, VersionFifteenHasNoSlot26) {
+    std::string data(4786, '\0');
+    data[0] = 15;
+    for (int n = 0; n < 87; n++)
+        data[1 + 55 * n + 2] = static_cast<char>(n + 1); // record n has score n + 1
+    write_file(file, data);
+    g_hiscores[26].score = 999;
+    hiscore_load();
+    EXPECT_EQ(g_hiscores[25].score, 26u);
+    EXPECT_EQ(g_hiscores[26].score, 999u) << "slot 26 keeps its value";
+    EXPECT_EQ(g_hiscores[27].score, 27u) << "record 26 fills slot 27";
+    EXPECT_EQ(g_hiscores[86].score, 86u) << "record 85 fills slot 86; record 86 is ignored";
+}
+
+TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
+    g_hiscores[5].score = 42;
+    std::string data(4785, '\x10');
+    write_file(file, data);
+    hiscore_load();
+    EXPECT_EQ(g_hiscores[5].score, 42u);
+    write_file(file, data + "\x10\x10");
+    hiscore_load();
+    EXPECT_EQ(g_hiscores[5].score, 42u);
+    data = std::string(4786, '\x01');
+    data[0] = 17;
+    write_file(file, data);
+    testing::internal::CaptureStdout();
+    hiscore_load();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(g_hiscores[5].score, 42u);
+}
+
+TEST_F(HiScores, PlayTimeAboveASecondIsCarried) {
+    std::string data(4786, '\0');
+    data[0] = 16;
+    // play microseconds $FFFFFF = 16777215 -> 16 s and 777215 us.
+    data[1 + 21] = data[1 + 22] = data[1 + 23] = '\xFF';
+    write_file(file, data);
+    hiscore_load();
+    EXPECT_EQ(g_hiscores[0].play_seconds, 16u);
+    EXPECT_EQ(g_hiscores[0].play_micros, 777215u);
+}
+
+TEST_F(HiScores, RandomFilesNeverBreakTheTable) {
+    std::mt19937 rng(4786);
+    for (int round = 0; round < 50; round++) {
+        std::string data(4786, '\0');
+        for (char& c : data)
+            c = static_cast<char>(rng());
+        data[0] = round % 2 ? 16 : 15;
+        write_file(file, data);
+        hiscore_load();
+        for (const HiScoreRecord& r : g_hiscores) {
+            EXPECT_LT(std::strlen(r.when), 16u);
+            EXPECT_LT(std::strlen(r.who), 31u);
+            EXPECT_LT(r.play_micros, 1000000u);
+            EXPECT_LT(r.score, 1u << 24);
+        }
+    }
+}
+
+TEST_F(HiScores, FailedWriteKeepsTheOldFile) {
+    write_file(file, "old");
+    fs::remove(file);
+    fs::create_directories(file / "blocker"); // the name is taken by a folder
+    testing::internal::CaptureStdout();
+    bool ok = hiscore_write_file();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(ok);
+    EXPECT_NE(out.find("High scores not saved"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(file / "blocker"));
+}
+
+// ---- Scanning -------------------------------------------------------------------------------
+
+TEST_F(HiScores, ArcadiaTakesTheLargerPlayer) {
+    on(ARCADIA, 6);
+    arcadia_text(0x1800, "00120"); // slot 17: 1800 and 180B, five digits
+    arcadia_text(0x180B, "00300");
+    hiscore_scan(17);
+    EXPECT_EQ(g_hiscores[17].score, 300u);
+    EXPECT_STREQ(g_hiscores[17].who, user_name);
+    EXPECT_STRNE(g_hiscores[17].when, "-");
+}
+
+TEST_F(HiScores, LeadingBlanksReadAsZeros) {
+    on(ARCADIA, 6);
+    arcadia_text(0x1800, "   45"); // slot 0: one display of five digits
+    hiscore_scan(0);
+    EXPECT_EQ(g_hiscores[0].score, 45u);
+    // The Arcadia digit code ignores the top two bits.
+    guest_memory[0x1800] = 0xD1;
+    hiscore_scan(0);
+    EXPECT_EQ(g_hiscores[0].score, 10045u);
+}
+
+TEST_F(HiScores, SlotSixReadsOneOrTwoCharacters) {
+    on(ARCADIA, 6);
+    arcadia_text(0x1810, "7 ");
+    hiscore_scan(6);
+    EXPECT_EQ(g_hiscores[6].score, 7u);
+    arcadia_text(0x181E, "42");
+    hiscore_scan(6);
+    EXPECT_EQ(g_hiscores[6].score, 42u);
+}
+
+TEST_F(HiScores, ScoreOnlyRises) {
+    on(ARCADIA, 6);
+    arcadia_text(0x1800, "00500");
+    hiscore_scan(0);
+    std::snprintf(g_hiscores[0].who, sizeof g_hiscores[0].who, "%s", "first");
+    arcadia_text(0x1800, "00400");
+    hiscore_scan(0);
+    EXPECT_EQ(g_hiscores[0].score, 500u);
+    EXPECT_STREQ(g_hiscores[0].who, "first");
+}
+
+TEST_F(HiScores, CoinOpDigitCodes) {
+    on(ZACCARIA, 23); // Galaxia: low seven bits $60-$69, stride -32
+    guest_memory[0x1B81] = 0xE1;
+    guest_memory[0x1B81 - 32] = 0x62;
+    guest_memory[0x1B81 - 64] = 0x63;
+    guest_memory[0x1B81 - 96] = 0x64;
+    guest_memory[0x1B81 - 128] = 0x65;
+    hiscore_scan(53);
+    EXPECT_EQ(g_hiscores[53].score, 12345u);
+
+    on(ZACCARIA, 24); // Laser Battle: $B0-$B9
+    const u8 lb[5] = {0xB0, 0xB0, 0xB9, 0xB8, 0x20};
+    std::memcpy(&guest_memory[0x1852], lb, 5);
+    hiscore_scan(54);
+    EXPECT_EQ(g_hiscores[54].score, 980u);
+
+    on(MALZAK, 26); // ASCII digits, six of them
+    std::memcpy(&guest_memory[0x185D], "001234", 6);
+    hiscore_scan(56);
+    EXPECT_EQ(g_hiscores[56].score, 1234u);
+}
+
+TEST_F(HiScores, StrideOfSixteen) {
+    on(ARCADIA, 6);
+    for (int i = 0; i < 4; i++)
+        guest_memory[0x1A08 + 16 * i] = static_cast<u8>(0x11 + i); // 1, 2, 3, 4
+    hiscore_scan(48);
+    EXPECT_EQ(g_hiscores[48].score, 1234u);
+}
+
+TEST_F(HiScores, BallAndPaddleCounters) {
+    on(PONG, 28);
+    pong_score[0] = 9;
+    pong_score[1] = 4;
+    pong_variant = 5; // first counter
+    hiscore_scan(59);
+    EXPECT_EQ(g_hiscores[59].score, 9u);
+    pong_variant = 11; // second counter
+    hiscore_scan(61);
+    EXPECT_EQ(g_hiscores[61].score, 4u);
+    pong_variant = 7; // no scored game
+    hiscore_scan(60);
+    EXPECT_EQ(g_hiscores[60].score, 0u);
+}
+
+TEST_F(HiScores, RaiseNeedsFullSpeedAndNoPlayback) {
+    std::snprintf(g_hiscores[64].who, sizeof g_hiscores[64].who, "%s", "typist");
+    g_speed = 2;
+    hiscore_raise(64, 50);
+    EXPECT_EQ(g_hiscores[64].score, 0u);
+    g_speed = 3;
+    g_recording_state = REC_PLAYBACK;
+    hiscore_raise(64, 50);
+    EXPECT_EQ(g_hiscores[64].score, 0u);
+    g_recording_state = REC_IDLE;
+    g_speed = 8;
+    hiscore_raise(64, 50);
+    EXPECT_EQ(g_hiscores[64].score, 50u);
+    EXPECT_STREQ(g_hiscores[64].who, "typist") << "raising keeps the name";
+    hiscore_raise(64, 40);
+    EXPECT_EQ(g_hiscores[64].score, 50u);
+    hiscore_raise(-1, 5);
+    hiscore_raise(87, 5);
+}
+
+TEST_F(HiScores, CountAndClearWorkOnTheMachinesRange) {
+    on(ZACCARIA, 22);
+    EXPECT_EQ(hiscore_count(), 0);
+    g_hiscores[57].score = 3; // Malzak 2 shares the coin-op range
+    g_hiscores[57].play_seconds = 10;
+    g_hiscores[51].score = 8;
+    EXPECT_EQ(hiscore_count(), 1);
+    hiscore_clear();
+    EXPECT_EQ(g_hiscores[57].score, 0u);
+    EXPECT_EQ(g_hiscores[57].play_seconds, 0u);
+    EXPECT_STREQ(g_hiscores[57].who, "-");
+    EXPECT_EQ(g_hiscores[51].score, 8u) << "the Arcadia range is not touched";
+    on(PIPBUG, 9);
+    EXPECT_EQ(hiscore_count(), 0);
+    hiscore_clear();
+    EXPECT_EQ(g_hiscores[51].score, 8u);
+}
+
+TEST_F(HiScores, PlayTimeCarriesIntoSeconds) {
+    for (int i = 0; i < 60; i++)
+        hiscore_add_play_time(0, 16667);
+    EXPECT_EQ(hiscore_play_seconds(0), 1u);
+    EXPECT_EQ(hiscore_play_micros(0), 60u * 16667u - 1000000u);
+    hiscore_add_play_time(99, 5);
+    EXPECT_EQ(hiscore_play_seconds(99), 0u);
+}
+
+// ---- Autosave at exit --------------------------------------------------------------------------
+
+TEST_F(HiScores, AutosaveWritesTheStateIntoTheGamesDrawer) {
+    fs::create_directories(home / "Games");
+    on(MIKIT, 21);
+    autosave = 1;
+    autosave_on_exit();
+    fs::path state = home / "Games" / "AUTOSAVE.COS";
+    ASSERT_TRUE(fs::exists(state));
+    std::string data = read_file(state);
+    EXPECT_EQ(static_cast<u8>(data[0]), 0xBF);
+    EXPECT_EQ(static_cast<u8>(data[3]), 21);
+    fs::remove(state);
+
+    g_paused_mid_frame = true;
+    autosave_on_exit();
+    EXPECT_FALSE(fs::exists(state)) << "not while a frame is half run";
+    g_paused_mid_frame = false;
+    autosave = 0;
+    autosave_on_exit();
+    EXPECT_FALSE(fs::exists(state));
+    autosave = 1;
+    upgrade_mode = 1;
+    autosave_on_exit();
+    EXPECT_FALSE(fs::exists(state)) << "not in UPGRADE mode";
+}
+
+} // namespace
