@@ -1,0 +1,120 @@
+#include "gui/images.h"
+#include "platform/headless/gui_headless.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Images : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/bmx-img-XXXXXX";
+        home_ = mkdtemp(dir);
+        setenv("BRINDLEMOX_HOME", home_.c_str(), 1);
+        gui_headless_reset();
+        gui_free_images();
+    }
+    void TearDown() override {
+        gui_free_images();
+        gui_headless_reset();
+        fs::remove_all(home_);
+    }
+    void touch(const std::string& rel) {
+        fs::path p = fs::path(home_) / rel;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p) << "png";
+    }
+    std::string home_;
+};
+
+} // namespace
+
+TEST_F(Images, TheTableKeepsItsRowsAndFlags) {
+    EXPECT_STREQ(gui_image_row(0).name, "sml-arcadia");
+    EXPECT_STREQ(gui_image_row(16).name, "sml-tr");
+    EXPECT_STREQ(gui_image_row(17).name, "drawer");
+    EXPECT_STREQ(gui_image_row(20).name, "big-arcadia");
+    EXPECT_STREQ(gui_image_row(37).name, "ok");
+    EXPECT_STREQ(gui_image_row(319).name, "games/3dattack.gif");
+    EXPECT_STREQ(gui_image_row(385).name, "boxes/box-3DATTACK.gif");
+    EXPECT_STREQ(gui_image_row(523).name, "circulararrowrightfilled");
+    EXPECT_EQ(gui_image_row(524).name, nullptr);
+    EXPECT_EQ(gui_image_row(-1).name, nullptr);
+
+    int transparent = 0, aiss = 0;
+    for (int n = 0; n < GUI_IMAGES; ++n) {
+        transparent += gui_image_row(n).transparent;
+        aiss += gui_image_row(n).aiss;
+    }
+    EXPECT_EQ(aiss, 113);
+    EXPECT_EQ(transparent, 122);
+    for (int n : {17, 18, 19, 37, 38, 95, 179, 203, 204}) EXPECT_TRUE(gui_image_row(n).transparent) << n;
+
+    EXPECT_EQ(gui_image_row(5).min_height, 11);
+    EXPECT_EQ(gui_image_row(175).min_height, 11);
+    EXPECT_EQ(gui_image_row(38).min_height, 9);
+    EXPECT_EQ(gui_image_row(40).min_height, 24);
+    EXPECT_EQ(gui_image_row(130).min_height, 10);
+    EXPECT_EQ(gui_image_row(378).min_height, 10);
+    EXPECT_EQ(gui_image_row(379).min_height, 0);
+}
+
+TEST_F(Images, AMissingPictureIsAnEmptyFrameOfTheRowsSize) {
+    gui_load_image(39, 40, 0);
+    ASSERT_NE(gui_images[39], 0);
+    EXPECT_TRUE(gui_image_missing[39]);
+    int w = 0, h = 0;
+    gui_image_size(gui_images[39], &w, &h);
+    EXPECT_EQ(w, gui_image_row(39).width);
+    EXPECT_EQ(h, 24);
+    // A game picture keeps its ".gif" name; the interface pictures are PNGs.
+    EXPECT_EQ(gui_image_path(319), home_ + "/images/games/3dattack.gif");
+    EXPECT_EQ(gui_image_path(37), home_ + "/images/ok.png");
+}
+
+TEST_F(Images, PicturesLoadOnceAndPreferTheAissDrawer) {
+    touch("images/ok.png");
+    touch("images/reset.png");
+    touch("images/aiss/reset.png");
+    int handle = gui_image(37);
+    EXPECT_FALSE(gui_image_missing[37]);
+    EXPECT_EQ(gui_image(37), handle); // loaded on first use only
+    EXPECT_EQ(gui_headless_image_path(handle), home_ + "/images/ok.png");
+    EXPECT_GT(gui_button_height, 12);
+
+    gui_image(39);
+    EXPECT_EQ(gui_headless_image_path(gui_images[39]), home_ + "/images/aiss/reset.png");
+    // "ok" is no AISS row: its own drawer only.
+    touch("images/aiss/ok.png");
+    EXPECT_EQ(gui_image_path(37), home_ + "/images/ok.png");
+    EXPECT_EQ(gui_image(600), 0);
+}
+
+TEST_F(Images, EveryMemoryMapShowsItsMachinesPicture) {
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 0)).name, "sml-interton");
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 6)).name, "sml-arcadia");
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 11)).name, "sml-binbug");
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 19)).name, "sml-phunsy");
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 23)).name, "sml-galaxia");
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 27)).name, "sml-malzak");
+    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 30)).name, "sml-tr");
+    EXPECT_EQ(games_machine_label_id(-1, 31), 0);
+}
+
+TEST_F(Images, TheShippedPicturesCoverEveryInterfaceRow) {
+    const fs::path shipped = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() /
+                             "resources" / "images";
+    ASSERT_TRUE(fs::is_directory(shipped));
+    for (int n = 0; n < GUI_IMAGES; ++n) {
+        std::string name = gui_image_row(n).name;
+        if (name.find('.') != std::string::npos) continue; // games and boxes are not ours
+        EXPECT_TRUE(fs::is_regular_file(shipped / (name + ".png"))) << name;
+    }
+}

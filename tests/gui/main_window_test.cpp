@@ -1,0 +1,280 @@
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/machine_table.h"
+#include "core/mainloop.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "gui/main_window.h"
+#include "gui/window_titles.h"
+#include "platform/headless/fake_clock.h"
+#include "platform/headless/gui_headless.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace {
+
+void collect_ids(const GuiNode& n, std::set<int>& ids) {
+    if (n.gid) ids.insert(n.gid);
+    for (const GuiNode& c : n.children) collect_ids(c, ids);
+}
+
+std::set<int> gadget_ids() {
+    std::set<int> ids;
+    collect_ids(gui_headless_desc(main_window)->root, ids);
+    return ids;
+}
+
+GuiEvent event(GuiEventType type, int gid = 0, int code = 0, u16 qualifier = 0) {
+    GuiEvent e;
+    e.type = type;
+    e.gid = gid;
+    e.code = code;
+    e.qualifier = qualifier;
+    return e;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/bmx-win-XXXXXX";
+        home_ = mkdtemp(dir);
+        setenv("BRINDLEMOX_HOME", home_.c_str(), 1);
+        gui_headless_reset();
+        fake_clock_install(5000);
+        app_exit_reset();
+        saved_machine_ = machine;
+        saved_memmap_ = memmap;
+        saved_height_ = machine_table[ARCADIA].height;
+        machine = ARCADIA;
+        memmap = 6;
+        display_mode = 0;
+        display_scale = 2;
+        display_aspect = 1;
+        viewspeedas = 0;
+        emu_paused = false;
+        set_views(1);
+        pending_actions = 0;
+    }
+    void TearDown() override {
+        gui_close_main_window();
+        machine = saved_machine_;
+        memmap = saved_memmap_;
+        machine_table[ARCADIA].height = saved_height_;
+        emu_paused = false;
+        pending_actions = 0;
+        fake_clock_remove();
+        gui_headless_reset();
+        std::filesystem::remove_all(home_);
+    }
+    static void set_views(u32 on) {
+        view_debugger[0] = view_gamelist[0] = view_statusbar[0] = on;
+        view_titlebar[0] = view_toolbar[0] = on;
+    }
+    void post(const GuiEvent& e) {
+        gui_headless_post(main_window, e);
+        gui_main_window_events();
+    }
+    std::string home_;
+    u32 saved_machine_ = 0, saved_memmap_ = 0;
+    i32 saved_height_ = 0;
+};
+
+} // namespace
+
+TEST_F(MainWindow, ViewOptionsChooseTheGadgets) {
+    gui_open_main_window(0);
+    EXPECT_EQ(gadget_ids(), (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_LABEL), "FPS:");
+    gui_close_main_window();
+
+    set_views(0);
+    gui_open_main_window(0);
+    EXPECT_EQ(gadget_ids(), (std::set<int>{GID_DISPLAY}));
+    EXPECT_FALSE(gui_headless_desc(main_window)->title_bar);
+    EXPECT_FALSE(gui_headless_desc(main_window)->size_gadget);
+}
+
+TEST_F(MainWindow, DriveButtonsFollowTheMachinesDrives) {
+    for (u32 m = 0; m < MACHINES; ++m) {
+        machine = m;
+        gui_open_main_window(0);
+        for (int d = 0; d < 4; ++d)
+            EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), d >= machine_table[m].drives)
+                << "machine " << m << " drive " << d;
+        gui_close_main_window();
+    }
+}
+
+TEST_F(MainWindow, TheWindowReopensWhereTheUserLeftIt) {
+    main_window_pos[0] = 40;
+    main_window_pos[1] = 60;
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_headless_desc(main_window)->left, 40);
+    EXPECT_EQ(gui_headless_desc(main_window)->top, 60);
+    gui_close_main_window();
+    display_mode = 1;
+    view_titlebar[1] = 0;
+    gui_open_main_window(0);
+    EXPECT_TRUE(gui_headless_desc(main_window)->borderless);
+    EXPECT_EQ(gui_headless_desc(main_window)->left, -1); // centred
+    display_mode = 0;
+}
+
+TEST_F(MainWindow, TheCloseGadgetAsksBeforeQuitting) {
+    confirmquit = 1;
+    gui_open_main_window(0);
+    gui_headless_answer_requesters({0}); // "No"
+    post(event(GE_CLOSE));
+    EXPECT_EQ(pending_actions, 0u);
+    gui_headless_answer_requesters({1}); // "Yes"
+    post(event(GE_CLOSE));
+    EXPECT_EQ(pending_actions, PA_QUIT);
+    ASSERT_EQ(gui_headless_requesters().size(), 2u);
+    EXPECT_EQ(gui_headless_requesters()[0], "Brindlemox|Really quit?|Yes|No");
+}
+
+TEST_F(MainWindow, GrowingByWholeGuestHeightsRaisesTheScale) {
+    machine_table[ARCADIA].height = 100;
+    gui_open_main_window(0);
+    GuiEvent e = event(GE_NEWSIZE);
+    e.y = opened_height + 150; // one whole guest height: scale 2 -> 3
+    post(e);
+    EXPECT_EQ(display_scale, 3u);
+    EXPECT_EQ(pending_actions, PA_SCALE_1 << 2);
+
+    pending_actions = 0;
+    e.y = opened_height + 50; // half a height: sized back, scale kept
+    post(e);
+    EXPECT_EQ(display_scale, 3u);
+    EXPECT_EQ(pending_actions, 0u);
+    int h = 0;
+    gui_window_position(main_window, nullptr, nullptr, nullptr, &h);
+    EXPECT_EQ(h, opened_height);
+
+    e.y = opened_height - 80; // shrinking never lowers the scale
+    post(e);
+    EXPECT_EQ(display_scale, 3u);
+    EXPECT_EQ(pending_actions, 0u);
+}
+
+TEST_F(MainWindow, TheStatusLabelCyclesTheFieldMode) {
+    gui_open_main_window(0);
+    int seen[3];
+    for (int& s : seen) {
+        post(event(GE_GADGET, GID_STATUS_LABEL));
+        s = viewspeedas;
+    }
+    EXPECT_EQ(seen[0], 2);
+    EXPECT_EQ(seen[1], 1);
+    EXPECT_EQ(seen[2], 0);
+    for (int& s : seen) {
+        post(event(GE_GADGET, GID_STATUS_LABEL, 0, QUAL_LSHIFT));
+        s = viewspeedas;
+    }
+    EXPECT_EQ(seen[0], 1);
+    EXPECT_EQ(seen[1], 2);
+    EXPECT_EQ(seen[2], 0);
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_LABEL), "FPS:");
+}
+
+TEST_F(MainWindow, ControlAndTheWheelStepThroughTheGameList) {
+    gui_open_main_window(0);
+    post(event(GE_WHEEL, GID_DISPLAY, 1)); // without Control: nothing
+    EXPECT_EQ(pending_actions, 0u);
+    post(event(GE_WHEEL, GID_DISPLAY, -1, QUAL_CONTROL));
+    EXPECT_EQ(pending_actions, PA_PREV_GAME);
+    pending_actions = 0;
+    post(event(GE_WHEEL, GID_DISPLAY, 1, QUAL_CONTROL));
+    EXPECT_EQ(pending_actions, PA_NEXT_GAME);
+}
+
+TEST_F(MainWindow, DroppedFilesThatCannotLoadBeep) {
+    gui_open_main_window(0);
+    GuiEvent two = event(GE_DROP, 0, 2);
+    two.text = "/tmp/a.bin";
+    post(two);
+    EXPECT_EQ(gui_headless_beeps(), 1);
+    GuiEvent one = event(GE_DROP, 0, 1);
+    one.text = home_ + "/missing.bin";
+    testing::internal::CaptureStdout();
+    post(one);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(gui_headless_beeps(), 2);
+}
+
+TEST_F(MainWindow, ThePauseButtonPausesAndToolbarsIgnoreEventsWhileHidden) {
+    gui_open_main_window(0);
+    gui_bar_set(main_window, GID_SPEEDBAR_2, 5, true, true);
+    post(event(GE_GADGET, GID_SPEEDBAR_2, 5));
+    EXPECT_TRUE(emu_paused);
+    gui_bar_set(main_window, GID_SPEEDBAR_2, 5, true, false);
+    post(event(GE_GADGET, GID_SPEEDBAR_2, 5));
+    EXPECT_FALSE(emu_paused);
+
+    view_toolbar[0] = 0;
+    post(event(GE_GADGET, GID_SPEEDBAR_2, 5)); // a stale event of a hidden toolbar
+    EXPECT_FALSE(emu_paused);
+}
+
+TEST_F(MainWindow, TheFrameBoundaryButtonsAreDisabledWhileAFrameIsHalfRun) {
+    gui_open_main_window(0);
+    g_paused_mid_frame = true;
+    gui_speedbar_update();
+    for (int b : {1, 2, 3, 7, 8}) EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
+    EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4));
+    EXPECT_TRUE(gui_get_disabled(main_window, GID_GAME_LIST));
+    g_paused_mid_frame = false;
+    gui_speedbar_update();
+    for (int b : {1, 2, 3, 7, 8}) EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
+}
+
+TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
+    machine = PIPBUG;
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_headless_title(main_window), gui_window_title(PIPBUG));
+    gui_close_main_window();
+    view_titlebar[0] = 0;
+    gui_open_main_window(0);
+    gui_update_main_title();
+    EXPECT_EQ(gui_headless_title(main_window), "");
+}
+
+TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
+    machine_table[ARCADIA].height = 100;
+    display_scale = 2;
+    display_aspect = 2;
+    std::fill(std::begin(guest_frame), std::end(guest_frame), 7); // black
+    guest_frame[3 * 356 + 5] = 3;                                   // red at column 3, line 5
+    gui_open_main_window(0);
+    int w = 0, h = 0;
+    std::vector<std::uint32_t> shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);
+    ASSERT_EQ(h, 200);
+    ASSERT_EQ(static_cast<int>(shown.size()), w * h);
+    // Column 3 covers host columns 12..15 (scale 2, stretch 2), line 5 rows 10..11.
+    EXPECT_EQ(shown[10 * w + 12], 0xFF0000u);
+    EXPECT_EQ(shown[11 * w + 15], 0xFF0000u);
+    EXPECT_EQ(shown[10 * w + 16], 0x000000u);
+    EXPECT_EQ(shown[12 * w + 12], 0x000000u);
+}
+
+TEST_F(MainWindow, RawKeysAndClicksInsideTheDisplayReachTheInputFlags) {
+    gui_open_main_window(0);
+    GuiEvent down = event(GE_MOUSEBUTTON, GID_DISPLAY, 1);
+    down.x = display_rect[0] + 1;
+    down.y = display_rect[1] + 1;
+    post(down);
+    EXPECT_EQ(gui_mouse_left, 1);
+    GuiEvent outside = down;
+    outside.x = display_rect[2] + 10;
+    post(outside);
+    EXPECT_EQ(gui_mouse_left, 0);
+    post(event(GE_INACTIVE));
+    post(down); // the click that activates the window again is no fire button
+    EXPECT_EQ(gui_mouse_left, 0);
+}
