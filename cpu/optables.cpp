@@ -250,7 +250,7 @@ void cpu_reset_op_tables() {
 }
 
 // Start with the fixed contents before anything reads the tables.
-static const bool op_tables_ready = (cpu_reset_op_tables(), true);
+[[maybe_unused]] static const bool op_tables_ready = (cpu_reset_op_tables(), true);
 
 // The register-zero forms: $x0-$x3 for every even high nibble x.
 static void set_register_zero_cycles(u32 periods) {
@@ -271,7 +271,6 @@ static void set_psu_texts(OpcodeText* rows, const PsuTexts& t) {
 }
 
 void cpu_apply_type_tables() {
-    (void)op_tables_ready;
     const u32 n = dis_notation < NOTATIONS ? dis_notation : NOTATION_SIGNETICS;
     OpcodeText* rows = op_text[n];
     OpcodeText& ldpl = rows[0x10];
