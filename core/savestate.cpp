@@ -62,8 +62,8 @@ static void paddles() {
 
 // The processor, frame timing and machine latches of the machines with a 2650.
 static void processor_part(u32 m) {
-    state_field_u16(&cpu_iar);
-    if (reading() && cpu_iar >= GUEST_MEMORY_SIZE)
+    u16 iar = state_field_u16(&cpu_iar);
+    if (reading() && iar >= GUEST_MEMORY_SIZE)
         serial_mark_bad("instruction address");
     state_field_u8(&cpu_psu);
     state_field_u8(&cpu_psl);

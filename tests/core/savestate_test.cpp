@@ -1,0 +1,577 @@
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/recording.h"
+#include "core/savestate.h"
+#include "core/savestate_seams.h"
+#include "core/seams_games.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "cpu/exec.h"
+#include "cpu/seams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<u8>;
+
+Bytes read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    std::string t = s.str();
+    return Bytes(t.begin(), t.end());
+}
+
+u32 be32(const Bytes& b, size_t at) {
+    return u32(b[at]) << 24 | u32(b[at + 1]) << 16 | u32(b[at + 2]) << 8 | b[at + 3];
+}
+
+u16 be16(const Bytes& b, size_t at) { return static_cast<u16>(b[at] << 8 | b[at + 1]); }
+
+// Everything the walk of the current machine covers, as the walk writes it.
+Bytes snapshot() {
+    Bytes buf(STATE_BUFFER_SIZE);
+    u32 dir = g_serial_dir;
+    g_serial_dir = SERIAL_WRITE;
+    serial_attach(buf.data(), STATE_BUFFER_SIZE, 0);
+    state_serialise();
+    u32 length = serial_cursor();
+    serial_detach();
+    g_serial_dir = dir;
+    buf.resize(length);
+    return buf;
+}
+
+// Puts random but acceptable values into everything a state holds.
+void scramble(std::mt19937& rng) {
+    for (u8& b : guest_memory)
+        b = static_cast<u8>(rng());
+    cpu_iar = static_cast<u16>(rng() & 0x7FFF);
+    cpu_psu = static_cast<u8>(rng());
+    cpu_psl = static_cast<u8>(rng());
+    for (u16& e : cpu_ras)
+        e = static_cast<u16>(rng());
+    for (u8& r : cpu_regs)
+        r = static_cast<u8>(rng());
+    cpu_irq_pending = rng() & 1;
+    known_game_id = static_cast<i32>(rng() % 860);
+    frame_counter = rng();
+    cpu_cycles = rng();
+    cpu_slice_start = rng();
+    cpu_beam_clock = static_cast<i32>(rng() % 300);
+    cpu_halt_reported = rng() & 1;
+    cpu_irq_level = static_cast<u8>(rng() % 9);
+    cpu_cycle_budget = static_cast<i32>(rng());
+    vdu_cursor_col = static_cast<i32>(rng() & 0x3F);
+    vdu_cursor_row = static_cast<i32>(rng() & 0x0F);
+    lamp_latch = static_cast<u8>(rng());
+    for (u8& d : led_digits)
+        d = static_cast<u8>(rng());
+    for (int p = 0; p < 2; p++) {
+        paddle_x[p] = static_cast<i32>(rng() & 0xFF);
+        paddle_y[p] = static_cast<i32>(rng() & 0xFF);
+    }
+    uvi_line_slice = rng();
+    loaded_image_size = rng() & 0x7FFF;
+    tvc_copy_length = rng() % 300;
+    for (u32 i = 0; i < tvc_copy_length; i++)
+        tvc_copy[i] = static_cast<u8>(rng());
+    si50_toggles = rng() & 0xFF;
+    si50_parallelio = rng() % 3;
+    si50_interrupts = static_cast<i32>(rng() % 2);
+    for (u8& b : coinop_colour_ram)
+        b = static_cast<u8>(rng());
+    for (u8& b : coinop_effect_ram)
+        b = static_cast<u8>(rng());
+    for (u8& b : malzak_playfield)
+        b = static_cast<u8>(rng());
+    for (i32& r : malzak_video_regs)
+        r = static_cast<i32>(rng() & 0xFF);
+    dips_galaxia = static_cast<u8>(rng());
+    dips_laserbattle = static_cast<u8>(rng());
+    laserbattle_word = rng();
+    for (int b = 0; b < 16; b++) {
+        phunsy_ubank_store[b][rng() % 2048] = static_cast<u8>(rng());
+        phunsy_qbank_store[b][rng() % 16384] = static_cast<u8>(rng());
+    }
+    phunsy_bank = static_cast<u8>(rng());
+    for (u8& b : phunsy_latches)
+        b = static_cast<u8>(rng());
+    selbst_io_state = static_cast<u8>(rng());
+}
+
+struct Running {
+    u32 machine, memmap;
+    Bytes state;
+};
+
+Running running() { return {machine, memmap, snapshot()}; }
+
+class SaveStates : public ::testing::Test {
+  protected:
+    fs::path home;
+    std::mt19937 rng{2650};
+
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("brindlemox-state-" + std::to_string(getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+        stubprograms = 0;
+        file_loaded = 0;
+        g_recording_state = REC_IDLE;
+        ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    }
+
+    void TearDown() override {
+        if (rec_file) {
+            std::fclose(rec_file);
+            rec_file = nullptr;
+        }
+        g_recording_state = REC_IDLE;
+        filebuf_free();
+        cart_size = 0;
+        phunsy_biosversion = 1;
+        elektor_biosversion = 0;
+        stubprograms = 1;
+        file_loaded = 0;
+        known_game_id = -1;
+        machine_switch(ARCADIA, 6, true, true, false);
+        unsetenv("BRINDLEMOX_HOME");
+        fs::remove_all(home);
+    }
+
+    // Saves the current machine as `name` in the temporary home; returns the file.
+    Bytes save(const char* name, int kind = FILE_KIND_COS) {
+        std::snprintf(file_name_buffer, FILE_NAME_SIZE, "PROGDIR:%s", name);
+        EXPECT_TRUE(state_save_file(kind, 0));
+        return read_file(home / name);
+    }
+
+    void go(u32 m, u32 map) {
+        ASSERT_TRUE(machine_switch(m, map, false, false, false));
+        ASSERT_EQ(memmap, map);
+    }
+};
+
+// ---- Layout -----------------------------------------------------------------------------------
+
+TEST_F(SaveStates, HeaderAndCommonPartOffsets) {
+    go(ARCADIA, 7);
+    paddle_x[0] = 1;
+    paddle_y[0] = 2;
+    paddle_x[1] = 3;
+    paddle_y[1] = 0x1FF; // a paddle byte keeps the low 8 bits
+    cpu_iar = 0x1234;
+    cpu_psu = 0x65;
+    cpu_psl = 0xC3;
+    for (int i = 0; i < 8; i++)
+        cpu_ras[i] = static_cast<u16>(0x1000 + i);
+    for (int i = 0; i < 7; i++)
+        cpu_regs[i] = static_cast<u8>(0x10 + i);
+    cpu_irq_pending = 1;
+    known_game_id = 300;
+    game_start_address = 0xABCD;
+    frame_counter = 0x01020304;
+    cpu_cycles = 0x05060708;
+    cpu_slice_start = 0x090A0B0C;
+    cpu_beam_clock = -1;
+    cpu_halt_reported = 1;
+    cpu_irq_level = 3;
+    cpu_cycle_budget = -5;
+    vdu_cursor_col = 7;
+    vdu_cursor_row = 9;
+    lamp_latch = 0x5A;
+    for (int i = 0; i < 13; i++)
+        led_digits[i] = static_cast<u8>(0x80 + i);
+    uvi_line_slice = 0xCAFEF00D;
+    g_region = 1;
+    loaded_image_size = 4096;
+    guest_memory[0] = 0x77;
+    guest_memory[0x7FFF] = 0x88;
+
+    Bytes b = save("a.cos");
+    ASSERT_EQ(b.size(), 73u + 4 + 1 + 4 + 32768 + 4 + 4);
+    EXPECT_EQ(b[0], 0xBF);
+    EXPECT_EQ(b[1], 38);
+    EXPECT_EQ(b[2], 0);
+    EXPECT_EQ(b[3], 7);
+    EXPECT_EQ(b[4], 1);
+    EXPECT_EQ(b[5], 2);
+    EXPECT_EQ(b[6], 3);
+    EXPECT_EQ(b[7], 0xFF);
+    EXPECT_EQ(be16(b, 8), 0x1234);
+    EXPECT_EQ(b[10], 0x65);
+    EXPECT_EQ(b[11], 0xC3);
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(be16(b, 12 + 2 * i), 0x1000 + i);
+    for (int i = 0; i < 7; i++)
+        EXPECT_EQ(b[28 + i], 0x10 + i);
+    EXPECT_EQ(b[35], 1);
+    EXPECT_EQ(be16(b, 36), 300);
+    EXPECT_EQ(b[40], 0xAB);
+    EXPECT_EQ(b[41], 0xCD);
+    EXPECT_EQ(be32(b, 42), 0x01020304u);
+    EXPECT_EQ(be32(b, 46), 0x05060708u);
+    EXPECT_EQ(be32(b, 50), 0x090A0B0Cu);
+    EXPECT_EQ(be16(b, 54), 0xFFFF);
+    EXPECT_EQ(b[56], 1);
+    EXPECT_EQ(b[57], 3);
+    EXPECT_EQ(be32(b, 58), 0xFFFFFFFBu);
+    EXPECT_EQ(b[62], 7);
+    EXPECT_EQ(b[63], 9);
+    EXPECT_EQ(b[64], 0x5A);
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(b[65 + i], 0x80 + i);
+    // The Arcadia tail: UVI slice counter and region before the memory image.
+    EXPECT_EQ(be32(b, 73), 0xCAFEF00Du);
+    EXPECT_EQ(b[77], 1);
+    EXPECT_EQ(be32(b, 78), 4096u);
+    EXPECT_EQ(b[82], 0x77);
+    EXPECT_EQ(b[82 + 0x7FFF], 0x88);
+    EXPECT_EQ(state_length, b.size());
+    EXPECT_EQ(file_loaded, 1);
+}
+
+TEST_F(SaveStates, PipbugCarriesThirteenLedDigits) {
+    go(PIPBUG, 9);
+    for (int i = 0; i < 13; i++)
+        led_digits[i] = static_cast<u8>(0x40 + i);
+    Bytes b = save("p.cos");
+    EXPECT_EQ(b[1], 42);
+    for (int i = 0; i < 13; i++)
+        EXPECT_EQ(b[65 + i], 0x40 + i);
+    ASSERT_GE(b.size(), 78u);
+}
+
+TEST_F(SaveStates, MachinesWithoutProcessorHaveOnlyThePaddles) {
+    for (u32 map : {28u, 30u}) {
+        go(static_cast<u32>(memmap_table[map].machine), map);
+        paddle_x[0] = 0x21;
+        paddle_y[1] = 0x24;
+        cpu_iar = 0x100;
+        Bytes a = snapshot();
+        cpu_iar = 0x200;
+        cpu_cycles += 12345;
+        Bytes b = snapshot();
+        EXPECT_EQ(a, b) << "no processor field in machine " << machine;
+        ASSERT_GE(a.size(), 8u);
+        EXPECT_EQ(a[4], 0x21);
+        EXPECT_EQ(a[7], 0x24);
+        EXPECT_EQ(state_length, a.size());
+    }
+}
+
+TEST_F(SaveStates, InstructorAndMikitStartAddressBeforeAnyLoad) {
+    go(INSTRUCTOR, 15);
+    game_start_address = 0x4242;
+    file_loaded = 0;
+    Bytes b = save("i.cos");
+    EXPECT_EQ(be16(b, 40), 0x1800);
+    go(MIKIT, 21);
+    game_start_address = 0x4242;
+    file_loaded = 0;
+    b = save("m.cos");
+    EXPECT_EQ(be16(b, 40), 0x0000);
+    game_start_address = 0x4242;
+    b = save("m2.cos"); // file_loaded is now 1
+    EXPECT_EQ(be16(b, 40), 0x4242);
+}
+
+// ---- Field operations ---------------------------------------------------------------------------
+
+TEST_F(SaveStates, SignedAndNoneFieldsRoundTrip) {
+    u8 buf[16] = {};
+    g_serial_dir = SERIAL_WRITE;
+    serial_attach(buf, sizeof buf, 0);
+    i32 budget = -123456;
+    i32 beam = -1;
+    i32 beam_max = 65535;
+    u32 wide = 0x1234ABCD;
+    state_field_u32_full(&budget);
+    state_field_word_or_none(&beam);
+    state_field_word_or_none(&beam_max);
+    state_field_u32(&wide);
+    EXPECT_EQ(serial_cursor(), 9u);
+    EXPECT_EQ(buf[4], 0xFF);
+    EXPECT_EQ(buf[5], 0xFF);
+    EXPECT_EQ(buf[8], 0xCD);
+
+    g_serial_dir = SERIAL_READ;
+    serial_attach(buf, 9, 0);
+    budget = beam = beam_max = 0;
+    wide = 0xFFFFFFFF;
+    state_field_u32_full(&budget);
+    EXPECT_EQ(state_field_word_or_none(&beam), -1);
+    state_field_word_or_none(&beam_max);
+    state_field_u32(&wide);
+    EXPECT_EQ(budget, -123456);
+    EXPECT_EQ(beam, -1);
+    EXPECT_EQ(beam_max, -1) << "a stored 65535 comes back as -1";
+    EXPECT_EQ(wide, 0xCDu) << "one byte, zero-extended";
+    EXPECT_FALSE(serial_overrun());
+
+    // Past the end: 0, nothing stored, the overrun noted.
+    u8 kept = 9;
+    EXPECT_EQ(state_field_u8(&kept), 0);
+    EXPECT_EQ(kept, 9);
+    EXPECT_TRUE(serial_overrun());
+    serial_detach();
+}
+
+// ---- Versions and header refusals ----------------------------------------------------------------
+
+TEST_F(SaveStates, VersionAcceptanceMatrix) {
+    EXPECT_TRUE(state_version_accepted(6, 38));
+    EXPECT_FALSE(state_version_accepted(6, 37));
+    EXPECT_FALSE(state_version_accepted(6, 39));
+    EXPECT_TRUE(state_version_accepted(9, 42));
+    EXPECT_TRUE(state_version_accepted(13, 41));
+    EXPECT_FALSE(state_version_accepted(10, 40));
+    EXPECT_FALSE(state_version_accepted(10, 43));
+    for (int v = 42; v <= 255; v++) {
+        EXPECT_TRUE(state_version_accepted(11, static_cast<u8>(v))) << v; // BINBUG
+        EXPECT_TRUE(state_version_accepted(16, static_cast<u8>(v))) << v; // CD2650
+    }
+    EXPECT_FALSE(state_version_accepted(11, 41));
+    EXPECT_FALSE(state_version_accepted(16, 41));
+    EXPECT_TRUE(state_version_accepted(12, 40));
+    EXPECT_TRUE(state_version_accepted(12, 39));
+    EXPECT_FALSE(state_version_accepted(12, 38));
+    EXPECT_TRUE(state_version_accepted(30, 33));
+    EXPECT_TRUE(state_version_accepted(27, 34));
+    EXPECT_FALSE(state_version_accepted(17, 38));
+    EXPECT_FALSE(state_version_accepted(18, 0));
+    EXPECT_FALSE(state_version_accepted(31, 38));
+}
+
+TEST_F(SaveStates, HeaderRefusals) {
+    go(ARCADIA, 6);
+    Bytes good = save("g.cos");
+    std::string error;
+    ASSERT_TRUE(state_check(good.data(), static_cast<u32>(good.size()), &error)) << error;
+
+    auto refused = [&](size_t at, u8 value) {
+        Bytes b = good;
+        b[at] = value;
+        std::string e;
+        EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+        return e;
+    };
+    EXPECT_EQ(refused(3, 31), "Unsupported COS/COR version (future guest?)!");
+    EXPECT_EQ(refused(3, 255), "Unsupported COS/COR version (future guest?)!");
+    EXPECT_EQ(refused(1, 37), "Unsupported COS/COR version (obsolete/future version)!");
+    EXPECT_EQ(refused(2, 2), "Quillfrondex COS files are not supported!");
+    EXPECT_EQ(refused(2, 3), "Corrupt COS/COR file!");
+    EXPECT_EQ(refused(3, 17), "Corrupt COS/COR file!");
+    EXPECT_EQ(refused(3, 18), "Corrupt COS/COR file!");
+    EXPECT_EQ(refused(0, 0xBE), "Corrupt COS/COR file!");
+    // A memory map of another machine: that machine's version decides.
+    EXPECT_EQ(refused(3, 9), "Unsupported COS/COR version (obsolete/future version)!");
+    // The same Arcadia state under another Arcadia memory map is accepted.
+    Bytes other = good;
+    other[3] = 8;
+    EXPECT_TRUE(state_check(other.data(), static_cast<u32>(other.size()), &error));
+}
+
+TEST_F(SaveStates, ValuesOutsideTheirRangeAreRefused) {
+    go(ARCADIA, 6);
+    Bytes good = save("g.cos");
+    std::string e;
+    Bytes b = good;
+    b[36] = 0x03; // games database row 900
+    b[37] = 0x84;
+    EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+    EXPECT_EQ(e, "Corrupt COS/COR file!");
+    b = good;
+    b[36] = b[37] = 0xFF; // no known game
+    EXPECT_TRUE(state_check(b.data(), static_cast<u32>(b.size()), &e)) << e;
+    b = good;
+    b[57] = 9; // interrupt level
+    EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+    b = good;
+    b[8] = 0x80; // instruction address $8000
+    EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+}
+
+TEST_F(SaveStates, TailLengthsTakenFromTheFileAreChecked) {
+    go(ELEKTOR, 5);
+    tvc_copy_length = 10;
+    Bytes b = save("e.cos");
+    size_t n_at = b.size() - 10 - 4;
+    ASSERT_EQ(be32(b, n_at), 10u);
+    std::string e;
+    EXPECT_TRUE(state_check(b.data(), static_cast<u32>(b.size()), &e)) << e;
+    b[n_at] = 0x7F; // a huge program copy
+    EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+    b[n_at] = 0;
+    b[n_at + 3] = 11; // one byte more than the file holds
+    EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+
+    go(PHUNSY, 19);
+    phunsy_biosversion = 0;
+    b = save("p.cos");
+    EXPECT_EQ(b.size(), 73u + 1 + 0x1E00 + 1 + 2 + 4 + 4);
+    b[73] = 2;
+    EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+    phunsy_biosversion = 1;
+    b = save("p1.cos");
+    EXPECT_EQ(b.size(), 73u + 1 + 0x1000 + 13 * 2048 + 15 * 16384 + 0x2000 + 3 * 2048 + 16384 +
+                            1 + 2 + 4 + 4);
+}
+
+TEST_F(SaveStates, TruncatedAndOversizedStates) {
+    go(MIKIT, 21);
+    Bytes b = save("m.cos");
+    std::string e;
+    for (size_t n = 0; n < b.size(); n++) {
+        EXPECT_FALSE(state_check(b.data(), static_cast<u32>(n), &e)) << n;
+        EXPECT_EQ(e, n < 4 ? "Corrupt COS/COR file!" : "Corrupt COS/COR file!");
+    }
+    Bytes longer = b;
+    longer.push_back(0);
+    EXPECT_FALSE(state_check(longer.data(), static_cast<u32>(longer.size()), &e));
+    longer[2] = 1; // as a COR state, the extra byte is the recording
+    EXPECT_TRUE(state_check(longer.data(), static_cast<u32>(longer.size()), &e)) << e;
+}
+
+// ---- Loading -------------------------------------------------------------------------------------
+
+TEST_F(SaveStates, SavedMachinesLoadBackIdentically) {
+    for (u32 map : {0u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 16u, 19u, 20u, 21u, 22u, 23u, 24u,
+                    25u, 26u, 27u, 28u, 29u, 30u}) {
+        u32 m = static_cast<u32>(memmap_table[map].machine);
+        go(m, map);
+        scramble(rng);
+        Bytes before = snapshot();
+        Bytes file = save("s.cos");
+
+        // Run another machine in between, then load.
+        go(map == 6 ? INTERTON : ARCADIA, map == 6 ? 2 : 6);
+        scramble(rng);
+        std::string error;
+        ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), false, &error))
+            << "memory map " << map << ": " << error;
+        EXPECT_EQ(machine, m);
+        EXPECT_EQ(memmap, map);
+        EXPECT_EQ(snapshot(), before) << "memory map " << map;
+        EXPECT_EQ(state_guest_version, machine_table[m].state_version);
+    }
+}
+
+TEST_F(SaveStates, RefusedLoadsLeaveTheMachineAlone) {
+    go(ELEKTOR, 5);
+    scramble(rng);
+    Bytes file = save("e.cos");
+    go(ARCADIA, 8);
+    scramble(rng);
+    Running was = running();
+    std::string error;
+    for (size_t n : {size_t(0), size_t(3), size_t(4), size_t(40), size_t(73), file.size() - 1})
+        EXPECT_FALSE(state_load(file.data(), static_cast<u32>(n), false, &error)) << n;
+    std::mt19937 flip(95);
+    int refused = 0;
+    for (int round = 0; round < 200; round++) {
+        Bytes b = file;
+        for (int k = 0; k < 3; k++)
+            b[flip() % 80] ^= static_cast<u8>(1 + flip() % 255);
+        if (!state_check(b.data(), static_cast<u32>(b.size()), &error)) {
+            refused++;
+            EXPECT_FALSE(state_load(b.data(), static_cast<u32>(b.size()), false, &error));
+            ASSERT_EQ(machine, was.machine);
+            ASSERT_EQ(memmap, was.memmap);
+            ASSERT_EQ(snapshot(), was.state) << "round " << round;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+TEST_F(SaveStates, RandomBytesNeverCrashTheLoader) {
+    std::mt19937 junk(7);
+    std::string error;
+    for (int round = 0; round < 300; round++) {
+        Bytes b(junk() % 300);
+        for (u8& x : b)
+            x = static_cast<u8>(junk());
+        if (b.size() >= 4 && round % 2) {
+            b[0] = 0xBF;
+            b[3] = static_cast<u8>(junk() % 31);
+            b[1] = state_version_of(static_cast<u32>(memmap_table[b[3]].machine));
+            b[2] = static_cast<u8>(junk() % 2);
+        }
+        state_check(b.data(), static_cast<u32>(b.size()), &error);
+    }
+    EXPECT_EQ(machine, static_cast<u32>(ARCADIA));
+}
+
+TEST_F(SaveStates, CorStateStartsPlaybackFromTheFileBuffer) {
+    go(MIKIT, 21);
+    scramble(rng);
+    Bytes before = snapshot();
+    Bytes file = save("r.cos");
+    file[2] = 1;
+    file.push_back(0x11); // two recorded input bytes
+    file.push_back(0x22);
+    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
+    std::memcpy(g_filebuf, file.data(), file.size());
+    cart_size = static_cast<u32>(file.size());
+    go(ARCADIA, 6);
+    std::string error;
+    ASSERT_TRUE(state_load(g_filebuf, cart_size, false, &error)) << error;
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(g_recording_state, REC_PLAYBACK);
+    EXPECT_EQ(rec_length, file.size());
+    EXPECT_EQ(g_filebuf_cursor, state_length);
+    EXPECT_EQ(rec_read_byte(), 0x11);
+    EXPECT_EQ(rec_read_byte(), 0x22);
+}
+
+TEST_F(SaveStates, CorSaveKeepsTheFileOpenForTheRecording) {
+    go(MIKIT, 21);
+    Bytes b = save("rec.cor", FILE_KIND_COR);
+    EXPECT_EQ(b[2], 1);
+    ASSERT_NE(rec_file, nullptr);
+    EXPECT_EQ(g_recording_state, REC_RECORDING);
+    rec_write_byte(0x5C);
+    std::fflush(rec_file);
+    Bytes after = read_file(home / "rec.cor");
+    ASSERT_EQ(after.size(), b.size() + 1);
+    EXPECT_EQ(after.back(), 0x5C);
+}
+
+TEST_F(SaveStates, FailedSaveKeepsTheOldFileAndChangesNothing) {
+    go(MIKIT, 21);
+    fs::create_directories(home / "busy.cos" / "inside"); // the name is taken by a folder
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "PROGDIR:busy.cos");
+    file_loaded = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(state_save_file(FILE_KIND_COS, 0));
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("State not saved"), std::string::npos);
+    EXPECT_EQ(file_loaded, 0);
+    EXPECT_TRUE(fs::is_directory(home / "busy.cos" / "inside"));
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "PROGDIR:no/such/drawer/x.cos");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(state_save_file(FILE_KIND_COR, 0));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rec_file, nullptr);
+    EXPECT_EQ(g_recording_state, REC_IDLE);
+}
+
+} // namespace
