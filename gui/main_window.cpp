@@ -23,6 +23,7 @@ u8 gui_main_window_open = 0;
 char g_dbg_line[DBG_LINE_SIZE] = {};
 int opened_height = 0;
 int display_rect[4] = {};
+std::vector<GuiMenuItem> gui_menu_strip;
 
 // Speedbar pictures (image rows) and hints (catalog numbers and texts).
 struct BarButton {
@@ -225,6 +226,7 @@ void gui_open_main_window(int reopen_tools) {
     main_window = gui_window_open(d);
     if (!main_window) gui_fatal(cat_str(156, "Can't open window!"));
     gui_main_window_open = 1;
+    if (!gui_menu_strip.empty()) gui_window_set_menus(main_window, gui_menu_strip);
     display_blit();
     GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
     display_rect[0] = r.left;

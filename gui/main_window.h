@@ -6,8 +6,10 @@
 
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "platform/gui.h"
 
 #include <cstddef>
+#include <vector>
 
 // Gadget ids of the main window.
 enum MainGadget : int {
@@ -26,6 +28,8 @@ enum MainGadget : int {
 };
 
 constexpr int DBG_LINE_SIZE = 593;
+// Menu item ids: plain command n is id n, checkable command n is this + n.
+constexpr int CHECKABLE_MENU_BASE = 1000;
 
 // display_mode (0 a window on the desktop, 1 full screen) is in core/settings_vars.h.
 extern int main_window;             // window handle, 0 while closed
@@ -36,6 +40,8 @@ extern int display_rect[4];         // left, top, right, bottom of the picture
 extern char gui_status_message[256]; // shown in preference to everything else
 extern u8 gui_menu_hint_shown;
 extern int current_pointer;         // 0 normal, 1 aiming, 2 invisible
+// The menu strip: filled by the command layer, attached each time the window opens.
+extern std::vector<GuiMenuItem> gui_menu_strip;
 extern u8 gui_mouse_left, gui_mouse_middle, gui_mouse_right, gui_window_left;
 
 void gui_open_main_window(int reopen_tools);

@@ -18,8 +18,6 @@
 
 u8 gui_mouse_left = 0, gui_mouse_middle = 0, gui_mouse_right = 0, gui_window_left = 0;
 
-constexpr int CHECKABLE_MENU_BASE = 1000; // menu ids of the checkable items start here
-
 static bool inside_display(int x, int y) {
     return x >= display_rect[0] && x <= display_rect[2] && y >= display_rect[1] &&
            y <= display_rect[3];

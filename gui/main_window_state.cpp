@@ -7,6 +7,8 @@
 #include "core/frame.h"
 #include "core/mainloop.h"
 #include "core/recording.h"
+#include "core/savestate_seams.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/seams.h"
@@ -25,7 +27,11 @@ const char* gui_main_title() { return title_buffer; }
 
 void gui_update_main_title() {
     if (!main_window || !view_titlebar[display_mode]) return;
-    std::snprintf(title_buffer, sizeof title_buffer, "%s", gui_window_title(machine));
+    if (file_loaded && game_file_name[0])
+        std::snprintf(title_buffer, sizeof title_buffer, "%s: %s", gui_window_title(machine),
+                      game_file_name);
+    else
+        std::snprintf(title_buffer, sizeof title_buffer, "%s", gui_window_title(machine));
     gui_title_state(title_buffer, sizeof title_buffer);
     gui_window_set_title(main_window, title_buffer);
 }

@@ -62,6 +62,7 @@ protected:
         fake_clock_remove();
         gui_headless_reset();
         emu_paused = false;
+        turbo = 0;
         confirmquit = saved_confirm_;
         std::filesystem::remove_all(home_);
     }

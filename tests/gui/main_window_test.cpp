@@ -58,6 +58,7 @@ protected:
         display_aspect = 1;
         viewspeedas = 0;
         emu_paused = false;
+        turbo = 0;
         set_views(1);
         pending_actions = 0;
     }
@@ -277,4 +278,22 @@ TEST_F(MainWindow, RawKeysAndClicksInsideTheDisplayReachTheInputFlags) {
     post(event(GE_INACTIVE));
     post(down); // the click that activates the window again is no fire button
     EXPECT_EQ(gui_mouse_left, 0);
+}
+
+TEST_F(MainWindow, TheMenuStripIsAttachedAtEveryOpening) {
+    GuiMenuItem project;
+    project.text = "Project";
+    GuiMenuItem quit;
+    quit.id = 7;
+    quit.text = "Quit";
+    project.sub.push_back(quit);
+    gui_menu_strip = {project};
+    gui_open_main_window(0);
+    gui_close_main_window();
+    gui_open_main_window(0);
+    const std::vector<GuiMenuItem>* menus = gui_headless_menus(main_window);
+    ASSERT_NE(menus, nullptr);
+    ASSERT_EQ(menus->size(), 1u);
+    EXPECT_EQ((*menus)[0].sub[0].id, 7);
+    gui_menu_strip.clear();
 }
