@@ -10,6 +10,7 @@
 #include "core/savestate_internal.h"
 #include "core/savestate_seams.h"
 #include "core/seams_games.h"
+#include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "cpu/exec.h"
@@ -28,6 +29,10 @@ static constexpr u8 KIND_COS = 0;
 static constexpr u8 KIND_COR = 1;
 static constexpr u8 KIND_FOREIGN = 2;
 static constexpr i32 LAST_GAME_ROW = 859;
+
+// The file of the input recording being made, so that a state saved during the
+// recording gives the title its name back.
+static char recording_file_name[FILE_NAME_SIZE];
 
 u8 state_version_of(u32 machine_number) {
     return machine_number < MACHINES ? machine_table[machine_number].state_version : 0;
@@ -162,10 +167,15 @@ bool state_save_file(int kind, int refresh_title) {
             gui_beep();
         } else {
             g_recording_state = REC_RECORDING;
+            std::memcpy(recording_file_name, file_name_buffer, FILE_NAME_SIZE);
             gui_update_main_title();
+            gui_refresh_toolbar();
         }
-    } else if (refresh_title) {
-        gui_update_main_title();
+    } else {
+        if (g_recording_state == REC_RECORDING)
+            std::memcpy(file_name_buffer, recording_file_name, FILE_NAME_SIZE);
+        if (refresh_title)
+            gui_update_main_title();
     }
     return true;
 }

@@ -553,6 +553,11 @@ TEST_F(SaveStates, CorSaveKeepsTheFileOpenForTheRecording) {
     Bytes after = read_file(home / "rec.cor");
     ASSERT_EQ(after.size(), b.size() + 1);
     EXPECT_EQ(after.back(), 0x5C);
+
+    // A quick save during the recording gives the recording's name back.
+    save("quick.cos");
+    EXPECT_STREQ(file_name_buffer, "PROGDIR:rec.cor");
+    EXPECT_TRUE(fs::exists(home / "quick.cos"));
 }
 
 TEST_F(SaveStates, FailedSaveKeepsTheOldFileAndChangesNothing) {
