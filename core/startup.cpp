@@ -17,7 +17,9 @@
 #include "platform/gui.h"
 #include "platform/paths.h"
 
+#include <cctype>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -37,6 +39,9 @@ u8 task_priority_given = 0;
 int task_priority_at_start = 0;
 char startup_dir[STARTUP_PATH_LEN] = {};
 u32 games_rescan_pending = 0;
+char locale_decimal_point = '.';
+char locale_group_separator = ',';
+u8 locale_latin1 = 1;
 
 void startup_reset_state() {
     startup_mode = 0;
@@ -94,6 +99,22 @@ static void seed_progdir() {
     }
 }
 
+// Separators from the C locale the user's environment names; text other than
+// UTF-8 or Latin-1 (ISO 8859-1/-15) cannot show the Latin-1 characters.
+static void read_locale() {
+    const char* name = std::setlocale(LC_ALL, "");
+    if (const std::lconv* lc = std::localeconv()) {
+        if (lc->decimal_point && lc->decimal_point[0]) locale_decimal_point = lc->decimal_point[0];
+        if (lc->thousands_sep && lc->thousands_sep[0]) locale_group_separator = lc->thousands_sep[0];
+    }
+    std::string codeset = name ? name : "";
+    for (char& c : codeset) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    locale_latin1 = codeset.find('.') == std::string::npos || codeset.find("UTF-8") != std::string::npos ||
+                    codeset.find("UTF8") != std::string::npos || codeset.find("8859-1") != std::string::npos ||
+                    codeset.find("8859-15") != std::string::npos;
+    std::setlocale(LC_ALL, "C"); // the program formats its own numbers
+}
+
 void app_main(int argc, char** argv) {
     // 1-2: names, the program's home as the current directory.
     startup_reset_state();
@@ -102,9 +123,14 @@ void app_main(int argc, char** argv) {
         std::printf("Can't create the program's home folder \"%s\"!\n", path_progdir().c_str());
         app_clean_exit(1);
     }
-    path_make_dirs(path_to_host("PROGDIR:Configs"));
+    for (const char* drawer : {"PROGDIR:Configs", "PROGDIR:Disks", "PROGDIR:Games", "PROGDIR:Projects",
+                               "PROGDIR:Screenshots", "PROGDIR:ARexx", "PROGDIR:Tapes"})
+        path_make_dirs(path_to_host(drawer));
     seed_progdir();
     if (chdir(path_progdir().c_str()) == 0) app_acquired.progdir_entered = true;
+
+    // 13: the user's locale.
+    read_locale();
 
     // 4: the guest frame starts cleared.
     std::memset(guest_frame, 8, sizeof guest_frame);
@@ -163,7 +189,8 @@ void app_main(int argc, char** argv) {
     gui_load_images_progress(0, 91, -1, -1);
     app_acquired.images_loaded = true;
 
-    // 39: the configured machine.
+    // 39: the configured machine (which names its own files in the shared buffer).
+    const std::string named_file = file_name_buffer;
     machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, true, true);
     app_acquired.machine_ready = true;
 
@@ -174,9 +201,10 @@ void app_main(int argc, char** argv) {
         app_clean_exit(result < 0 ? 1 : result);
     }
     if (startup_mode == 2 || cmdline_file_named) {
+        std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", named_file.c_str());
         if (!file_load_by_name(file_name_buffer, 0)) emu_reset_request(false);
         if (startup_mode == 2) {
-            std::string out = file_name_buffer;
+            std::string out = named_file;
             std::size_t dot = out.find_last_of('.');
             std::size_t slash = out.find_last_of('/');
             if (dot != std::string::npos && (slash == std::string::npos || dot > slash))

@@ -22,6 +22,9 @@ extern u8 task_priority_given;
 extern int task_priority_at_start;
 extern char startup_dir[STARTUP_PATH_LEN]; // the directory the program was started in
 extern u32 games_rescan_pending;
+// The user's locale: number separators, and whether the host text is Latin-1.
+extern char locale_decimal_point, locale_group_separator;
+extern u8 locale_latin1;
 
 // The program's entry after main(): never returns.
 [[noreturn]] void app_main(int argc, char** argv);
