@@ -15,7 +15,9 @@
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <cstring>
 #include <string>
 
@@ -287,11 +289,28 @@ static void pack(int slot) {
     std::memcpy(p + 24, r.who, 30);
 }
 
+u8 hiscore_load_ran = 0;
+
 void hiscore_load() {
+    std::string host = path_to_host(HISCORE_FILE_NAME);
     std::string data;
-    if (!file_read_whole(path_to_host(HISCORE_FILE_NAME), &data, HISCORE_FILE_SIZE) ||
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0) {
+        hiscore_load_ran = errno == ENOENT;
+        return;
+    }
+    // A file that is there but cannot be read is kept at exit.
+    hiscore_load_ran = 0;
+    if (!S_ISREG(st.st_mode))
+        return;
+    if (st.st_size != HISCORE_FILE_SIZE) {
+        hiscore_load_ran = 1; // ignored, and replaced at exit
+        return;
+    }
+    if (!file_read_whole(host, &data, HISCORE_FILE_SIZE) ||
         data.size() != static_cast<size_t>(HISCORE_FILE_SIZE))
         return;
+    hiscore_load_ran = 1;
     u8 version = static_cast<u8>(data[0]);
     if (version != 16 && version != 15) {
         char text[160];
@@ -328,7 +347,10 @@ bool hiscore_write_file() {
     return false;
 }
 
-void hiscore_save() { hiscore_write_file(); }
+void hiscore_save() {
+    if (hiscore_load_ran)
+        hiscore_write_file();
+}
 
 // ---- Exit-time autosave ----------------------------------------------------------------------
 

@@ -33,8 +33,14 @@ void hiscore_reset();
 // Reads the file into the table (start-up). A file of the wrong size is ignored;
 // a wrong version gives one warning.
 void hiscore_load();
-// Writes the table to the file (exit). When it cannot be written, a message
-// says so and the old file is kept.
+// Start-up ran hiscore_load and the file may be replaced at exit: set when the
+// file was read, ignored for its size, or does not exist; clear when it could
+// not be read.
+extern u8 hiscore_load_ran;
+
+// Writes the table to the file (exit), unless start-up could not read the file
+// that is there. When it cannot be written, a message says so and the old file
+// is kept.
 void hiscore_save();
 bool hiscore_write_file(); // the same, telling whether it worked
 

@@ -263,51 +263,24 @@ bool state_check(const u8* data, u32 size, std::string* error) {
     return true;
 }
 
-bool state_load(const u8* data, u32 size, bool restart, std::string* error) {
+bool state_load(const u8* data, u32 size, std::string* error) {
     if (!state_check(data, size, error))
         return false;
     u32 map = data[3];
     int m = memmap_table[map].machine;
-    bool cor = data[2] == KIND_COR;
-    state_guest_version = data[1];
-
-    // A COR state plays its recording back from the shared file buffer.
-    if (cor && data != g_filebuf) {
-        if (!filebuf_alloc(size)) {
+    // The caller has switched to the state's machine; new-game settings may have
+    // chosen another memory map of it, and the state's own one wins.
+    if (machine != static_cast<u32>(m) || memmap != map) {
+        if (!machine_switch(m, static_cast<int>(map), false, false, false)) {
             *error = corrupt();
             return false;
         }
-        std::memcpy(g_filebuf, data, size);
-        data = g_filebuf;
     }
-    if (data == g_filebuf)
-        cart_size = size;
-
-    machine_switch(m, static_cast<int>(map), false, false, restart);
-    if (!restart) {
-        known_game_id = -1;
-        if (m <= static_cast<int>(INSTRUCTOR) || m == CD2650 || m == PHUNSY || m == SELBST ||
-            m == MIKIT) {
-            u32 row = static_cast<u32>(data[36] << 8 | data[37]);
-            known_game_id = row <= static_cast<u32>(LAST_GAME_ROW) ? static_cast<i32>(row) : -1;
-        }
-        game_apply_settings();
-        // The state's own memory map wins over the game's default.
-        if (machine != static_cast<u32>(m) || memmap != map)
-            machine_switch(m, static_cast<int>(map), false, false, restart);
-    }
+    state_guest_version = data[1];
     file_loaded = 1;
     if (!read_walk(data, size, static_cast<u32>(m), map, false, error))
         return false;
-    if (machine == PHUNSY) {
-        phunsy_ubank_select(phunsy_bank >> 4);
-        phunsy_qbank_select(phunsy_bank & 15);
-    }
     if (data == g_filebuf)
         g_filebuf_cursor = state_length;
-    if (cor) {
-        rec_length = size;
-        g_recording_state = REC_PLAYBACK;
-    }
     return true;
 }

@@ -38,10 +38,10 @@ bool state_save_file(int kind, int refresh_title);
 // `size` bytes at `data` without changing anything. On refusal the message is
 // returned in *error (empty when accepted).
 bool state_check(const u8* data, u32 size, std::string* error);
-// Loads a state: checks it first (a refused state changes nothing), then
-// switches to its machine and memory map, identifies its game (unless
-// `restart`, the restart of a COR playback) and reads the walk. A COR state is
-// kept in the shared file buffer, whose cursor is left at state_length, and its
-// recording starts playing back. The interface refreshes after a load are the
-// loader's.
-bool state_load(const u8* data, u32 size, bool restart, std::string* error);
+// Loads a state into the machine: checks it first (a refused state changes
+// nothing), switches to the state's machine and memory map when they are not
+// current, and reads the walk. The caller (the file loader) identifies the game
+// beforehand and refreshes the interface, the PHUNSY banks and a COR playback
+// afterwards. When `data` is the shared file buffer, its cursor is left at
+// state_length, where a COR file's recording begins.
+bool state_load(const u8* data, u32 size, std::string* error);

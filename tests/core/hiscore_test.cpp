@@ -14,6 +14,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -169,6 +170,28 @@ TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
     hiscore_load();
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(g_hiscores[5].score, 42u);
+}
+
+TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
+    write_file(file, std::string(4786, '\x10'));
+    chmod(file.c_str(), 0);
+    std::ifstream probe(file);
+    bool readable = probe.good(); // root reads it anyway
+    probe.close();
+    hiscore_load();
+    g_hiscores[0].score = 1;
+    hiscore_save();
+    chmod(file.c_str(), 0644);
+    if (!readable) {
+        EXPECT_EQ(hiscore_load_ran, 0);
+        EXPECT_EQ(read_file(file), std::string(4786, '\x10'));
+    }
+    // No file at all: the table is written at exit.
+    fs::remove(file);
+    hiscore_load();
+    EXPECT_EQ(hiscore_load_ran, 1);
+    hiscore_save();
+    EXPECT_EQ(fs::file_size(file), 4786u);
 }
 
 TEST_F(HiScores, PlayTimeAboveASecondIsCarried) {
