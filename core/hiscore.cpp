@@ -123,7 +123,9 @@ struct Init {
 } init_table;
 } // namespace
 
-static bool slot_ok(int slot) { return slot >= 0 && slot < HISCORE_SLOTS; }
+static bool slot_ok(int slot) {
+    return slot >= 0 && slot < HISCORE_SLOTS;
+}
 
 // ---- Scanning -----------------------------------------------------------------------------
 
@@ -141,7 +143,9 @@ static int digit_of(u8 c) {
     return d >= 0 && d <= 9 ? d : -1;
 }
 
-static u8 screen_byte(i32 address) { return guest_memory[address & (GUEST_MEMORY_SIZE - 1)]; }
+static u8 screen_byte(i32 address) {
+    return guest_memory[address & (GUEST_MEMORY_SIZE - 1)];
+}
 
 static u32 score_at(const HiScoreRecord& r, u16 address) {
     u32 place = 1;
@@ -151,8 +155,7 @@ static u32 score_at(const HiScoreRecord& r, u16 address) {
     i32 a = address;
     for (int i = 0; i < r.digits; i++, a += r.stride) {
         int d = digit_of(screen_byte(a));
-        if (d > 0)
-            value += static_cast<u32>(d) * place;
+        if (d > 0) value += static_cast<u32>(d) * place;
         place /= 10;
     }
     return value;
@@ -162,8 +165,7 @@ static u32 score_at(const HiScoreRecord& r, u16 address) {
 static u32 score_of_two(u16 address) {
     int first = digit_of(screen_byte(address));
     int second = digit_of(screen_byte(address + 1));
-    if (first < 0)
-        first = 0;
+    if (first < 0) first = 0;
     return second >= 0 ? static_cast<u32>(first * 10 + second) : static_cast<u32>(first);
 }
 
@@ -171,13 +173,11 @@ static void raise_record(HiScoreRecord& r, u32 value, bool set_who) {
     r.score = value;
     format_date_time_short(r.when);
     r.when[15] = 0;
-    if (set_who)
-        set_text(r.who, sizeof r.who, user_name);
+    if (set_who) set_text(r.who, sizeof r.who, user_name);
 }
 
 void hiscore_scan(int slot) {
-    if (!slot_ok(slot))
-        return;
+    if (!slot_ok(slot)) return;
     HiScoreRecord& r = g_hiscores[slot];
     u32 value = 0;
     if (machine == PONG) {
@@ -189,49 +189,39 @@ void hiscore_scan(int slot) {
         for (int i = 0; i < 4 && r.address[i] != 0; i++) {
             u32 v = machine == ARCADIA && slot == TWO_CHARACTER_SLOT ? score_of_two(r.address[i])
                                                                      : score_at(r, r.address[i]);
-            if (v > value)
-                value = v;
+            if (v > value) value = v;
         }
     }
-    if (static_cast<i32>(value) > static_cast<i32>(r.score))
-        raise_record(r, value, true);
+    if (static_cast<i32>(value) > static_cast<i32>(r.score)) raise_record(r, value, true);
 }
 
 void hiscore_raise(int slot, u32 value) {
-    if (!slot_ok(slot) || g_speed < 3 || g_recording_state == REC_PLAYBACK)
-        return;
+    if (!slot_ok(slot) || g_speed < 3 || g_recording_state == REC_PLAYBACK) return;
     HiScoreRecord& r = g_hiscores[slot];
-    if (static_cast<i32>(value) > static_cast<i32>(r.score))
-        raise_record(r, value, false);
+    if (static_cast<i32>(value) > static_cast<i32>(r.score)) raise_record(r, value, false);
 }
 
 // The current machine's range of slots; false when it has none.
 static bool machine_range(int* first, int* count) {
-    if (machine >= MACHINES)
-        return false;
+    if (machine >= MACHINES) return false;
     *first = machine_table[machine].first_hiscore_row;
     *count = machine_table[machine].hiscore_rows;
-    if (*first < 0 || *count <= 0)
-        return false;
-    if (*first + *count > HISCORE_SLOTS)
-        *count = HISCORE_SLOTS - *first;
+    if (*first < 0 || *count <= 0) return false;
+    if (*first + *count > HISCORE_SLOTS) *count = HISCORE_SLOTS - *first;
     return *count > 0;
 }
 
 int hiscore_count() {
     int first, count;
-    if (!machine_range(&first, &count))
-        return 0;
+    if (!machine_range(&first, &count)) return 0;
     for (int s = first; s < first + count; s++)
-        if (g_hiscores[s].score != 0)
-            return 1;
+        if (g_hiscores[s].score != 0) return 1;
     return 0;
 }
 
 void hiscore_clear() {
     int first, count;
-    if (!machine_range(&first, &count))
-        return;
+    if (!machine_range(&first, &count)) return;
     for (int s = first; s < first + count; s++) {
         HiScoreRecord& r = g_hiscores[s];
         r.score = r.play_seconds = r.play_micros = 0;
@@ -241,8 +231,7 @@ void hiscore_clear() {
 }
 
 void hiscore_add_play_time(int slot, u32 micros) {
-    if (!slot_ok(slot))
-        return;
+    if (!slot_ok(slot)) return;
     HiScoreRecord& r = g_hiscores[slot];
     r.play_micros += micros;
     while (r.play_micros > 999999) {
@@ -251,12 +240,18 @@ void hiscore_add_play_time(int slot, u32 micros) {
     }
 }
 
-u32 hiscore_play_seconds(int slot) { return slot_ok(slot) ? g_hiscores[slot].play_seconds : 0; }
-u32 hiscore_play_micros(int slot) { return slot_ok(slot) ? g_hiscores[slot].play_micros : 0; }
+u32 hiscore_play_seconds(int slot) {
+    return slot_ok(slot) ? g_hiscores[slot].play_seconds : 0;
+}
+u32 hiscore_play_micros(int slot) {
+    return slot_ok(slot) ? g_hiscores[slot].play_micros : 0;
+}
 
 // ---- The file -------------------------------------------------------------------------------
 
-static u32 get24(const u8* p) { return u32(p[0]) << 16 | u32(p[1]) << 8 | p[2]; }
+static u32 get24(const u8* p) {
+    return u32(p[0]) << 16 | u32(p[1]) << 8 | p[2];
+}
 
 static void put24(u8* p, u32 v) {
     p[0] = static_cast<u8>(v >> 16);
@@ -301,8 +296,7 @@ void hiscore_load() {
     }
     // A file that is there but cannot be read is kept at exit.
     hiscore_load_ran = 0;
-    if (!S_ISREG(st.st_mode))
-        return;
+    if (!S_ISREG(st.st_mode)) return;
     if (st.st_size != HISCORE_FILE_SIZE) {
         hiscore_load_ran = 1; // ignored, and replaced at exit
         return;
@@ -338,29 +332,24 @@ bool hiscore_write_file() {
         pack(s);
     std::string host = path_to_host(HISCORE_FILE_NAME);
     size_t slash = host.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        path_make_dirs(host.substr(0, slash));
+    if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
     std::string error;
-    if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error))
-        return true;
+    if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error)) return true;
     con_printf(0, "High scores not saved: %s!\n", error.c_str());
     return false;
 }
 
 void hiscore_save() {
-    if (hiscore_load_ran)
-        hiscore_write_file();
+    if (hiscore_load_ran) hiscore_write_file();
 }
 
 // ---- Exit-time autosave ----------------------------------------------------------------------
 
 void autosave_on_exit() {
-    if (upgrade_mode)
-        return;
+    if (upgrade_mode) return;
     if (autosave && !g_paused_mid_frame) {
         std::string path = games_path;
-        if (!path.empty() && path.back() != '/' && path.back() != ':')
-            path += '/';
+        if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
         path += "AUTOSAVE.COS";
         if (path.size() < FILE_NAME_SIZE) {
             std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());

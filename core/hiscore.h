@@ -15,11 +15,11 @@ constexpr u8 HISCORE_VERSION = 16;
 constexpr const char* HISCORE_FILE_NAME = "PROGDIR:Configs/Brindlemox.hgh";
 
 struct HiScoreRecord {
-    u16 address[4]; // score displays, one per player; 0 ends the list (static)
-    u8 digits;      // 1..6 (static)
-    std::int8_t stride;      // from one digit to the next, most significant first (static)
-    u32 score;      // 0 = none
-    char when[16];  // date and time the score was set
+    u16 address[4];     // score displays, one per player; 0 ends the list (static)
+    u8 digits;          // 1..6 (static)
+    std::int8_t stride; // from one digit to the next, most significant first (static)
+    u32 score;          // 0 = none
+    char when[16];      // date and time the score was set
     u32 play_seconds;
     u32 play_micros; // 0..999999
     char who[31];    // the user who set it

@@ -39,21 +39,25 @@ u8 state_version_of(u32 machine_number) {
 }
 
 bool state_version_accepted(u32 map, u8 version) {
-    if (map >= MEMMAPS || memmap_is_empty(map))
-        return false;
+    if (map >= MEMMAPS || memmap_is_empty(map)) return false;
     u32 m = static_cast<u32>(memmap_table[map].machine);
-    if (version == state_version_of(m))
-        return true;
+    if (version == state_version_of(m)) return true;
     switch (m) {
-    case PIPBUG: return version == 41;
+    case PIPBUG:
+        return version == 41;
     case BINBUG:
-    case CD2650: return version > 41;
-    case TWIN: return version == 39;
-    default: return false;
+    case CD2650:
+        return version > 41;
+    case TWIN:
+        return version == 39;
+    default:
+        return false;
     }
 }
 
-static bool reading() { return g_serial_dir != SERIAL_WRITE; }
+static bool reading() {
+    return g_serial_dir != SERIAL_WRITE;
+}
 
 // ---- The walk -----------------------------------------------------------------------------
 
@@ -68,8 +72,7 @@ static void paddles() {
 // The processor, frame timing and machine latches of the machines with a 2650.
 static void processor_part(u32 m) {
     u16 iar = state_field_u16(&cpu_iar);
-    if (reading() && iar >= GUEST_MEMORY_SIZE)
-        serial_mark_bad("instruction address");
+    if (reading() && iar >= GUEST_MEMORY_SIZE) serial_mark_bad("instruction address");
     state_field_u8(&cpu_psu);
     state_field_u8(&cpu_psl);
     for (u16& entry : cpu_ras)
@@ -78,8 +81,7 @@ static void processor_part(u32 m) {
         state_field_u8(&r);
     state_field_u32(&cpu_irq_pending);
     i32 game = state_field_word_or_none(&known_game_id);
-    if (reading() && game > LAST_GAME_ROW)
-        serial_mark_bad("games database index");
+    if (reading() && game > LAST_GAME_ROW) serial_mark_bad("games database index");
     state_field_skip(2);
 
     if (!reading() && !file_loaded) {
@@ -100,8 +102,7 @@ static void processor_part(u32 m) {
     state_field_word_or_none(&cpu_beam_clock);
     state_field_u8(&cpu_halt_reported);
     u8 level = state_field_u8(&cpu_irq_level);
-    if (reading() && level > CPU_NO_IRQ_LEVEL)
-        serial_mark_bad("interrupt level");
+    if (reading() && level > CPU_NO_IRQ_LEVEL) serial_mark_bad("interrupt level");
     state_field_u32_full(&cpu_cycle_budget);
     state_field_u32(&vdu_cursor_col);
     state_field_u32(&vdu_cursor_row);
@@ -112,22 +113,21 @@ static void processor_part(u32 m) {
 // The walk for machine `m` and memory map `map`, from the cursor at 4.
 static void walk(u32 m, u32 map) {
     serial_seek(STATE_HEADER_SIZE);
-    if (!reading())
-        state_guest_version = state_version_of(m);
+    if (!reading()) state_guest_version = state_version_of(m);
     paddles();
-    if (m != PONG && m != TYPERIGHT)
-        processor_part(m);
+    if (m != PONG && m != TYPERIGHT) processor_part(m);
     state_machine_tail(m, map);
     state_length = serial_cursor();
 }
 
-void state_serialise() { walk(machine, memmap); }
+void state_serialise() {
+    walk(machine, memmap);
+}
 
 // ---- Saving ---------------------------------------------------------------------------------
 
 bool state_save_file(int kind, int refresh_title) {
-    if (g_recording_state == REC_PLAYBACK)
-        rec_stop_all();
+    if (g_recording_state == REC_PLAYBACK) rec_stop_all();
     std::vector<u8> buffer(STATE_BUFFER_SIZE);
     u32 saved_dir = g_serial_dir;
     g_serial_dir = SERIAL_WRITE;
@@ -174,8 +174,7 @@ bool state_save_file(int kind, int refresh_title) {
     } else {
         if (g_recording_state == REC_RECORDING)
             std::memcpy(file_name_buffer, recording_file_name, FILE_NAME_SIZE);
-        if (refresh_title)
-            gui_update_main_title();
+        if (refresh_title) gui_update_main_title();
     }
     return true;
 }
@@ -188,7 +187,9 @@ static std::string message_with(int number, const char* english, const char* for
     return text;
 }
 
-static std::string corrupt() { return message_with(895, "Corrupt %s file!", "COS/COR"); }
+static std::string corrupt() {
+    return message_with(895, "Corrupt %s file!", "COS/COR");
+}
 
 // Header rules; on success *m and *map are the state's machine and memory map.
 static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string* error) {
@@ -245,16 +246,14 @@ static bool read_walk(const u8* data, u32 size, u32 m, u32 map, bool dry, std::s
 bool state_check(const u8* data, u32 size, std::string* error) {
     error->clear();
     u32 m, map;
-    if (!data || !check_header(data, size, &m, &map, error))
-        return false;
+    if (!data || !check_header(data, size, &m, &map, error)) return false;
     u32 saved_length = state_length;
     u8 saved_version = state_guest_version;
     bool ok = read_walk(data, size, m, map, true, error);
     u32 length = state_length;
     state_length = saved_length;
     state_guest_version = saved_version;
-    if (!ok)
-        return false;
+    if (!ok) return false;
     // A plain state is exactly its walk; a recording follows a COR state.
     if (data[2] == KIND_COS && length != size) {
         *error = corrupt();
@@ -264,8 +263,7 @@ bool state_check(const u8* data, u32 size, std::string* error) {
 }
 
 bool state_load(const u8* data, u32 size, std::string* error) {
-    if (!state_check(data, size, error))
-        return false;
+    if (!state_check(data, size, error)) return false;
     u32 map = data[3];
     int m = memmap_table[map].machine;
     // The caller has switched to the state's machine; new-game settings may have
@@ -278,9 +276,7 @@ bool state_load(const u8* data, u32 size, std::string* error) {
     }
     state_guest_version = data[1];
     file_loaded = 1;
-    if (!read_walk(data, size, static_cast<u32>(m), map, false, error))
-        return false;
-    if (data == g_filebuf)
-        g_filebuf_cursor = state_length;
+    if (!read_walk(data, size, static_cast<u32>(m), map, false, error)) return false;
+    if (data == g_filebuf) g_filebuf_cursor = state_length;
     return true;
 }

@@ -11,20 +11,22 @@
 #include "core/settings_vars.h"
 #include "cpu/seams.h"
 
-static bool reading() { return g_serial_dir != SERIAL_WRITE; }
-static bool applying() { return reading() && !serial_dry() && !serial_overrun(); }
+static bool reading() {
+    return g_serial_dir != SERIAL_WRITE;
+}
+static bool applying() {
+    return reading() && !serial_dry() && !serial_overrun();
+}
 
 // A one-byte setting with a range: out-of-range values mark the state bad.
 static void setting_byte(u32* variable, u32 max, const char* what) {
     u32 v = state_field_u32(variable);
-    if (reading() && v > max)
-        serial_mark_bad(what);
+    if (reading() && v > max) serial_mark_bad(what);
 }
 
 static void setting_byte(i32* variable, u32 max, const char* what) {
     u32 v = state_field_u32(variable);
-    if (reading() && v > max)
-        serial_mark_bad(what);
+    if (reading() && v > max) serial_mark_bad(what);
 }
 
 static void line_length_field() {
@@ -146,11 +148,21 @@ void state_machine_tail(u32 m, u32 map) {
         setting_byte(&g_region, 1, "video standard");
         interton_tail();
         break;
-    case INTERTON: interton_tail(); break;
-    case ELEKTOR: elektor_tail(); break;
-    case PIPBUG: pipbug_serialise(); break;
-    case BINBUG: binbug_serialise(); break;
-    case INSTRUCTOR: instructor_tail(); break;
+    case INTERTON:
+        interton_tail();
+        break;
+    case ELEKTOR:
+        elektor_tail();
+        break;
+    case PIPBUG:
+        pipbug_serialise();
+        break;
+    case BINBUG:
+        binbug_serialise();
+        break;
+    case INSTRUCTOR:
+        instructor_tail();
+        break;
     case TWIN:
         if (applying()) {
             floppy_clear_watch_bits(0);
@@ -158,14 +170,32 @@ void state_machine_tail(u32 m, u32 map) {
         }
         twin_serialise();
         break;
-    case CD2650: cd2650_serialise(); break;
-    case ZACCARIA: zaccaria_tail(map); break;
-    case MALZAK: malzak_tail(); break;
-    case PHUNSY: phunsy_tail(); break;
-    case PONG: pong_save_state(); break;
-    case SELBST: selbst_tail(); break;
-    case MIKIT: state_field_memory(0x0400, 0x07FF); break;
-    case TYPERIGHT: typeright_save_state(); break;
-    default: serial_mark_bad("machine"); break;
+    case CD2650:
+        cd2650_serialise();
+        break;
+    case ZACCARIA:
+        zaccaria_tail(map);
+        break;
+    case MALZAK:
+        malzak_tail();
+        break;
+    case PHUNSY:
+        phunsy_tail();
+        break;
+    case PONG:
+        pong_save_state();
+        break;
+    case SELBST:
+        selbst_tail();
+        break;
+    case MIKIT:
+        state_field_memory(0x0400, 0x07FF);
+        break;
+    case TYPERIGHT:
+        typeright_save_state();
+        break;
+    default:
+        serial_mark_bad("machine");
+        break;
     }
 }

@@ -34,8 +34,8 @@ void cd2650_serialise();
 
 // ---- Video-game machines --------------------------------------------------------------
 extern u32 uvi_line_slice;
-extern u8 coinop_video_state[3];    // Astro Wars, Galaxia
-extern u8 laserbattle_state[8];     // Laser Battle, Lazarian: video and sound latches
+extern u8 coinop_video_state[3]; // Astro Wars, Galaxia
+extern u8 laserbattle_state[8];  // Laser Battle, Lazarian: video and sound latches
 extern u32 laserbattle_word;
 extern u8 laserbattle_byte;
 extern u8 laserbattle_tail[5];
@@ -47,7 +47,7 @@ void typeright_save_state();
 
 // ---- File loader -------------------------------------------------------------------------
 constexpr u32 TVC_COPY_SIZE = 5 + 0x8000; // header and at most the whole address space
-extern u8 tvc_copy[TVC_COPY_SIZE];       // the last Elektor program file loaded
+extern u8 tvc_copy[TVC_COPY_SIZE];        // the last Elektor program file loaded
 extern u32 tvc_copy_length;
-extern u32 loaded_image_size;            // bytes of the game image loaded
+extern u32 loaded_image_size; // bytes of the game image loaded
 extern u8 file_loaded;

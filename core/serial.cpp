@@ -22,19 +22,20 @@ static bool buf_overrun = false;
 static bool buf_dry = false;
 static const char* buf_bad = nullptr;
 
-static u8* data_ptr() { return attached ? view_data : g_filebuf; }
+static u8* data_ptr() {
+    return attached ? view_data : g_filebuf;
+}
 
 static u32 limit() {
-    if (attached)
-        return view_size;
-    if (!g_filebuf)
-        return 0;
-    if (g_serial_dir == SERIAL_WRITE)
-        return g_filebuf_size;
+    if (attached) return view_size;
+    if (!g_filebuf) return 0;
+    if (g_serial_dir == SERIAL_WRITE) return g_filebuf_size;
     return cart_size < g_filebuf_size ? cart_size : g_filebuf_size;
 }
 
-static u32& pos() { return attached ? view_pos : g_filebuf_cursor; }
+static u32& pos() {
+    return attached ? view_pos : g_filebuf_cursor;
+}
 
 void serial_attach(u8* data, u32 size, u32 cursor) {
     attached = data != nullptr;
@@ -56,36 +57,46 @@ void serial_clear_status() {
     buf_bad = nullptr;
 }
 
-u32 serial_cursor() { return pos(); }
-void serial_seek(u32 position) { pos() = position; }
-u32 serial_size() { return limit(); }
-bool serial_overrun() { return buf_overrun; }
-
-void serial_mark_bad(const char* why) {
-    if (!buf_bad)
-        buf_bad = why;
+u32 serial_cursor() {
+    return pos();
+}
+void serial_seek(u32 position) {
+    pos() = position;
+}
+u32 serial_size() {
+    return limit();
+}
+bool serial_overrun() {
+    return buf_overrun;
 }
 
-const char* serial_bad_reason() { return buf_bad; }
-void serial_set_dry(bool dry) { buf_dry = dry; }
-bool serial_dry() { return buf_dry; }
+void serial_mark_bad(const char* why) {
+    if (!buf_bad) buf_bad = why;
+}
+
+const char* serial_bad_reason() {
+    return buf_bad;
+}
+void serial_set_dry(bool dry) {
+    buf_dry = dry;
+}
+bool serial_dry() {
+    return buf_dry;
+}
 
 // True when `n` bytes fit at the cursor; otherwise marks the overrun and moves
 // the cursor to the end so that every later field fails too.
 static bool fits(u32 n) {
     u32 size = limit();
     u32& p = pos();
-    if (data_ptr() && p <= size && size - p >= n)
-        return true;
+    if (data_ptr() && p <= size && size - p >= n) return true;
     buf_overrun = true;
-    if (p > size)
-        p = size;
+    if (p > size) p = size;
     return false;
 }
 
 void state_put_u8(u32 value) {
-    if (fits(1))
-        data_ptr()[pos()++] = static_cast<u8>(value);
+    if (fits(1)) data_ptr()[pos()++] = static_cast<u8>(value);
 }
 
 void state_put_u16(u32 value) {
@@ -99,22 +110,19 @@ void state_put_u32(u32 value) {
 }
 
 u8 state_get_u8() {
-    if (!fits(1))
-        return 0;
+    if (!fits(1)) return 0;
     return data_ptr()[pos()++];
 }
 
 u16 state_get_u16() {
-    if (!fits(2))
-        return 0;
+    if (!fits(2)) return 0;
     const u8* p = data_ptr() + pos();
     pos() += 2;
     return static_cast<u16>(p[0] << 8 | p[1]);
 }
 
 u32 state_get_u32() {
-    if (!fits(4))
-        return 0;
+    if (!fits(4)) return 0;
     const u8* p = data_ptr() + pos();
     pos() += 4;
     return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3];
@@ -131,7 +139,9 @@ u16 state_get_u16_at(u32 position) {
 }
 
 // On reading, stores only when the field was really there and the read is not dry.
-static bool may_store() { return !buf_overrun && !buf_dry; }
+static bool may_store() {
+    return !buf_overrun && !buf_dry;
+}
 
 u8 state_field_u8(u8* variable) {
     if (g_serial_dir == SERIAL_WRITE) {
@@ -139,8 +149,7 @@ u8 state_field_u8(u8* variable) {
         return *variable;
     }
     u8 v = state_get_u8();
-    if (may_store())
-        *variable = v;
+    if (may_store()) *variable = v;
     return v;
 }
 
@@ -150,8 +159,7 @@ u16 state_field_u16(u16* variable) {
         return *variable;
     }
     u16 v = state_get_u16();
-    if (may_store())
-        *variable = v;
+    if (may_store()) *variable = v;
     return v;
 }
 
@@ -161,16 +169,14 @@ u32 state_field_u32_full(u32* variable) {
         return *variable;
     }
     u32 v = state_get_u32();
-    if (may_store())
-        *variable = v;
+    if (may_store()) *variable = v;
     return v;
 }
 
 i32 state_field_u32_full(i32* variable) {
     u32 v = static_cast<u32>(*variable);
     v = state_field_u32_full(&v);
-    if (g_serial_dir != SERIAL_WRITE && may_store())
-        *variable = static_cast<i32>(v);
+    if (g_serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<i32>(v);
     return static_cast<i32>(v);
 }
 
@@ -180,16 +186,14 @@ u32 state_field_u32(u32* variable) {
         return *variable & 0xFF;
     }
     u32 v = state_get_u8();
-    if (may_store())
-        *variable = v;
+    if (may_store()) *variable = v;
     return v;
 }
 
 u32 state_field_u32(i32* variable) {
     u32 v = static_cast<u32>(*variable);
     v = state_field_u32(&v);
-    if (g_serial_dir != SERIAL_WRITE && may_store())
-        *variable = static_cast<i32>(v);
+    if (g_serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<i32>(v);
     return v;
 }
 
@@ -200,16 +204,14 @@ i32 state_field_word_or_none(i32* variable) {
     }
     u32 raw = state_get_u16();
     i32 v = raw == 0xFFFF ? -1 : static_cast<i32>(raw);
-    if (may_store())
-        *variable = v;
+    if (may_store()) *variable = v;
     return v;
 }
 
 i32 state_field_word_or_none(u32* variable) {
     i32 v = static_cast<i32>(*variable);
     v = state_field_word_or_none(&v);
-    if (g_serial_dir != SERIAL_WRITE && may_store())
-        *variable = static_cast<u32>(v);
+    if (g_serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<u32>(v);
     return v;
 }
 
@@ -219,8 +221,7 @@ void state_field_bytes(u8* first, u32 count) {
 }
 
 void state_field_memory(u32 first, u32 last) {
-    if (first > last || last >= GUEST_MEMORY_SIZE)
-        return;
+    if (first > last || last >= GUEST_MEMORY_SIZE) return;
     state_field_bytes(guest_memory + first, last - first + 1);
 }
 
@@ -236,8 +237,7 @@ void state_field_skip(u32 count) {
 // ---- Files -----------------------------------------------------------------------
 
 static void set_error(std::string* error, const std::string& text) {
-    if (error)
-        *error = text;
+    if (error) *error = text;
 }
 
 bool file_write_replace(const std::string& path, const void* data, size_t size,
@@ -245,8 +245,8 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
     std::string tmp = path + ".tmp-XXXXXX";
     int fd = mkstemp(tmp.data());
     if (fd < 0) {
-        set_error(error, std::string("can't create a file beside ") + path + ": " +
-                             std::strerror(errno));
+        set_error(error,
+                  std::string("can't create a file beside ") + path + ": " + std::strerror(errno));
         return false;
     }
     const u8* p = static_cast<const u8*>(data);
@@ -254,8 +254,7 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
     bool ok = true;
     while (left > 0) {
         ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             ok = false;
             break;
@@ -263,12 +262,10 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (ok && fsync(fd) != 0)
-        ok = false;
+    if (ok && fsync(fd) != 0) ok = false;
     int saved = errno;
     // mkstemp makes the file private; give it the usual permissions.
-    if (ok)
-        fchmod(fd, 0644);
+    if (ok) fchmod(fd, 0644);
     if (close(fd) != 0 && ok) {
         ok = false;
         saved = errno;
@@ -286,8 +283,7 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
 
 bool file_read_whole(const std::string& path, std::string* out, size_t limit) {
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     out->clear();
     char chunk[65536];
     bool ok = true;
@@ -301,8 +297,7 @@ bool file_read_whole(const std::string& path, std::string* out, size_t limit) {
             out->append(chunk, n);
         }
         if (n < sizeof chunk) {
-            if (std::ferror(f))
-                ok = false;
+            if (std::ferror(f)) ok = false;
             break;
         }
     }

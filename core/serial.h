@@ -25,7 +25,7 @@ extern u32 g_serial_dir; // 1 write (save), 0 read (load)
 // Attaches `size` bytes at `data` with the cursor at `cursor`. Reading takes
 // bytes below `size`; writing appends while the cursor stays below `size`.
 void serial_attach(u8* data, u32 size, u32 cursor = 0);
-void serial_detach(); // back to the shared file buffer
+void serial_detach();       // back to the shared file buffer
 void serial_clear_status(); // forgets an overrun and a bad value
 u32 serial_cursor();
 void serial_seek(u32 position);

@@ -12,32 +12,39 @@
 // Palettes: a plain store, so that the settings round-trip.
 static u8 seam_palette[6][24][3];
 
-static bool palette_ok(int p, int c) { return p >= 0 && p < 6 && c >= 0 && c < 24; }
+static bool palette_ok(int p, int c) {
+    return p >= 0 && p < 6 && c >= 0 && c < 24;
+}
 
-WEAK u8 palette_get_red(int p, int c) { return palette_ok(p, c) ? seam_palette[p][c][0] : 0; }
-WEAK u8 palette_get_green(int p, int c) { return palette_ok(p, c) ? seam_palette[p][c][1] : 0; }
-WEAK u8 palette_get_blue(int p, int c) { return palette_ok(p, c) ? seam_palette[p][c][2] : 0; }
+WEAK u8 palette_get_red(int p, int c) {
+    return palette_ok(p, c) ? seam_palette[p][c][0] : 0;
+}
+WEAK u8 palette_get_green(int p, int c) {
+    return palette_ok(p, c) ? seam_palette[p][c][1] : 0;
+}
+WEAK u8 palette_get_blue(int p, int c) {
+    return palette_ok(p, c) ? seam_palette[p][c][2] : 0;
+}
 
 WEAK void palette_set_red_grey(int p, int c, u8 v) {
-    if (palette_ok(p, c))
-        seam_palette[p][c][0] = v;
+    if (palette_ok(p, c)) seam_palette[p][c][0] = v;
 }
 
 WEAK void palette_set_green_grey(int p, int c, u8 v) {
-    if (palette_ok(p, c))
-        seam_palette[p][c][1] = v;
+    if (palette_ok(p, c)) seam_palette[p][c][1] = v;
 }
 
 WEAK void palette_set_blue_grey(int p, int c, u8 v) {
-    if (palette_ok(p, c))
-        seam_palette[p][c][2] = v;
+    if (palette_ok(p, c)) seam_palette[p][c][2] = v;
 }
 
 WEAK void snd_audio_filter_setting() {}
 WEAK void rec_stop_all() {}
 
 WEAK void gui_beep() {}
-WEAK void gui_warning(const char* text) { con_printf(0, "%s\n", text); }
+WEAK void gui_warning(const char* text) {
+    con_printf(0, "%s\n", text);
+}
 WEAK void gui_update_main_title() {}
 WEAK void file_write_icon(int, const char*) {}
 
@@ -46,8 +53,8 @@ WEAK void format_date_time_short(char* out) {
     std::tm t{};
     localtime_r(&now, &t);
     char text[64];
-    std::snprintf(text, sizeof text, "%d%s%02d %d%s%d%s%02d", t.tm_hour, ":", t.tm_min,
-                  t.tm_mday, "/", t.tm_mon + 1, "/", t.tm_year % 100);
+    std::snprintf(text, sizeof text, "%d%s%02d %d%s%d%s%02d", t.tm_hour, ":", t.tm_min, t.tm_mday,
+                  "/", t.tm_mon + 1, "/", t.tm_year % 100);
     std::snprintf(out, 16, "%.15s", text);
 }
 

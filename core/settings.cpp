@@ -38,11 +38,15 @@ void ini_begin(const std::string& text) {
     ini_pos = 0;
 }
 
-const std::string& ini_text() { return ini_buf; }
+const std::string& ini_text() {
+    return ini_buf;
+}
 
 // ---- Cursor helpers (reading) -----------------------------------------------------
 
-static bool is_eol(char c) { return c == '\r' || c == '\n'; }
+static bool is_eol(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Moves the cursor to the next CR or LF and past the whole run of them.
 static void skip_line() {
@@ -65,8 +69,7 @@ static size_t line_end() {
 static size_t match_key(const char* key, bool exact) {
     size_t n = std::strlen(key);
     size_t end = line_end();
-    if (end - ini_pos < n + 1)
-        return std::string::npos;
+    if (end - ini_pos < n + 1) return std::string::npos;
     for (size_t i = 0; i < n; i++) {
         char a = ini_buf[ini_pos + i], b = key[i];
         if (exact ? a != b
@@ -74,8 +77,7 @@ static size_t match_key(const char* key, bool exact) {
                         std::tolower(static_cast<unsigned char>(b)))
             return std::string::npos;
     }
-    if (ini_buf[ini_pos + n] != '=')
-        return std::string::npos;
+    if (ini_buf[ini_pos + n] != '=') return std::string::npos;
     return ini_pos + n + 1;
 }
 
@@ -85,14 +87,11 @@ static bool parse_decimal(size_t p, size_t end, long long* out) {
     while (p < end && (ini_buf[p] == ' ' || ini_buf[p] == '\t'))
         p++;
     bool neg = false;
-    if (p < end && (ini_buf[p] == '+' || ini_buf[p] == '-'))
-        neg = ini_buf[p++] == '-';
-    if (p >= end || !std::isdigit(static_cast<unsigned char>(ini_buf[p])))
-        return false;
+    if (p < end && (ini_buf[p] == '+' || ini_buf[p] == '-')) neg = ini_buf[p++] == '-';
+    if (p >= end || !std::isdigit(static_cast<unsigned char>(ini_buf[p]))) return false;
     long long v = 0;
     while (p < end && std::isdigit(static_cast<unsigned char>(ini_buf[p]))) {
-        if (v < (1LL << 40))
-            v = v * 10 + (ini_buf[p] - '0');
+        if (v < (1LL << 40)) v = v * 10 + (ini_buf[p] - '0');
         p++;
     }
     *out = neg ? -v : v;
@@ -120,8 +119,7 @@ void ini_field_text(const char* key, char* buffer, int size) {
         return;
     }
     size_t v = match_key(key, false);
-    if (v == std::string::npos)
-        return;
+    if (v == std::string::npos) return;
     size_t end = line_end();
     size_t n = std::min(end - v, static_cast<size_t>(size - 1));
     std::memcpy(buffer, ini_buf.data() + v, n);
@@ -132,11 +130,9 @@ void ini_field_text(const char* key, char* buffer, int size) {
 
 static bool word_at(size_t p, size_t end, const char* word) {
     size_t n = std::strlen(word);
-    if (end - p < n)
-        return false;
+    if (end - p < n) return false;
     for (size_t i = 0; i < n; i++)
-        if (std::tolower(static_cast<unsigned char>(ini_buf[p + i])) != word[i])
-            return false;
+        if (std::tolower(static_cast<unsigned char>(ini_buf[p + i])) != word[i]) return false;
     return true;
 }
 
@@ -146,8 +142,7 @@ void ini_field_bool(const char* key, u32* setting) {
         return;
     }
     size_t v = match_key(key, false);
-    if (v == std::string::npos)
-        return;
+    if (v == std::string::npos) return;
     size_t end = line_end();
     if (word_at(v, end, "true"))
         *setting = 1;
@@ -178,8 +173,7 @@ void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
         return;
     }
     long long v;
-    if (!read_number(key, &v))
-        return;
+    if (!read_number(key, &v)) return;
     if (v >= min && v <= max)
         *setting = static_cast<i32>(v);
     else
@@ -193,13 +187,12 @@ void ini_field_word(const char* key, u16* setting, i32 min, i32 max) {
         return;
     }
     long long v;
-    if (!read_number(key, &v))
-        return;
+    if (!read_number(key, &v)) return;
     if (v >= min && v <= max)
         *setting = static_cast<u16>(v);
     else
-        con_printf(0, "%s: unsigned word value of %d is out of range! (Range is %d..%d.)\n",
-                   key, as_int(v), min, max);
+        con_printf(0, "%s: unsigned word value of %d is out of range! (Range is %d..%d.)\n", key,
+                   as_int(v), min, max);
 }
 
 void ini_field_byte(const char* key, u8* setting) {
@@ -208,8 +201,7 @@ void ini_field_byte(const char* key, u8* setting) {
         return;
     }
     long long v;
-    if (!read_number(key, &v))
-        return;
+    if (!read_number(key, &v)) return;
     if (v >= 0 && v <= 255)
         *setting = static_cast<u8>(v);
     else
@@ -217,8 +209,7 @@ void ini_field_byte(const char* key, u8* setting) {
 }
 
 static int hex_digit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
+    if (c >= '0' && c <= '9') return c - '0';
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
@@ -230,8 +221,7 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
         put_line(key, text);
         return;
     }
-    if (ini_pos >= ini_buf.size())
-        return; // past the end of the file: the colour keeps its value
+    if (ini_pos >= ini_buf.size()) return; // past the end of the file: the colour keeps its value
     *red = *green = *blue = 0;
     size_t v = match_key(key, true);
     size_t end = line_end();
@@ -240,8 +230,7 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
         size_t p = v + 1;
         for (u8* part : parts) {
             int hi = p < end ? hex_digit(ini_buf[p]) : -1;
-            if (hi < 0)
-                break;
+            if (hi < 0) break;
             int value = hi;
             p++;
             int lo = p < end ? hex_digit(ini_buf[p]) : -1;
@@ -296,37 +285,34 @@ static bool ini_load_file() {
         return false;
     }
     ini_load_ran = 1;
-    if (text.empty())
-        return true;
+    if (text.empty()) return true;
     bool accepted = true;
     g_serial_dir = SERIAL_READ;
-    bool old_binary = text.size() >= 2 && static_cast<u8>(text[0]) == 0xC6 &&
-                      static_cast<u8>(text[1]) == 0x02;
-    if (!old_binary)
-        accepted = ini_read_text(text);
+    bool old_binary =
+        text.size() >= 2 && static_cast<u8>(text[0]) == 0xC6 && static_cast<u8>(text[1]) == 0x02;
+    if (!old_binary) accepted = ini_read_text(text);
     snd_audio_filter_setting();
     ini_loaded = 1;
     return accepted;
 }
 
-void ini_load() { ini_load_file(); }
+void ini_load() {
+    ini_load_file();
+}
 
 bool ini_save() {
     std::string text = ini_write_text();
     std::string host = path_to_host(settings_path);
     size_t slash = host.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        path_make_dirs(host.substr(0, slash));
+    if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
     std::string error;
     bool ok = file_write_replace(host, text.data(), text.size(), &error);
-    if (!ok)
-        con_printf(0, "Settings not saved: %s!\n", error.c_str());
+    if (!ok) con_printf(0, "Settings not saved: %s!\n", error.c_str());
     return ok;
 }
 
 void ini_save_at_exit() {
-    if (upgrade_mode || lock_config || !ini_load_ran)
-        return;
+    if (upgrade_mode || lock_config || !ini_load_ran) return;
     ini_save();
 }
 
@@ -351,8 +337,7 @@ int ini_upgrade_all() {
             break;
         }
         std::string name = e->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
+        if (name != "." && name != "..") names.push_back(name);
     }
     closedir(d);
     std::sort(names.begin(), names.end());

@@ -14,7 +14,7 @@ constexpr const char* INI_VERSION = "36.21";
 constexpr int INI_PATH_LEN = 513;
 
 extern char settings_path[INI_PATH_LEN]; // "PROGDIR:Configs/Brindlemox.ini"
-extern u8 ini_loaded;   // a settings file was read (also one starting with $C6 $02)
+extern u8 ini_loaded; // a settings file was read (also one starting with $C6 $02)
 // Start-up ran ini_load and the user's file may be replaced at exit: set when
 // the file was read or does not exist, clear when it exists but could not be read.
 extern u8 ini_load_ran;

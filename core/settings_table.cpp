@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstring>
 
-static bool reading() { return g_serial_dir != SERIAL_WRITE; }
+static bool reading() {
+    return g_serial_dir != SERIAL_WRITE;
+}
 
 static void path_field(const char* key, char* buffer) {
     ini_field_text(key, buffer, SETTINGS_PATH_LEN);
@@ -171,8 +173,7 @@ static void views_and_colours() {
     if (reading()) {
         recent_count = 0;
         for (int i = 0; i < 8; i++)
-            if (recent_files[i][0])
-                recent_count = i + 1;
+            if (recent_files[i][0]) recent_count = i + 1;
     }
 }
 
@@ -193,8 +194,7 @@ static void integers_a() {
     ini_field_int("controller_right", &controller_right, 0, 8);
     ini_field_int("debugger_drive", &debugger_drive, 0, 1);
     ini_field_int("demultiplex", &demultiplex, 0, 2);
-    if (demultiplex == 1)
-        demultiplex = 2;
+    if (demultiplex == 1) demultiplex = 2;
 
     ini_field_byte("dips_astrowars", &dips_astrowars);
     ini_field_byte("dips_astrowars_2", &dips_astrowars_2);
@@ -205,8 +205,7 @@ static void integers_a() {
 
     ini_field_int("elektor_biosversion", &elektor_biosversion, 0, 1);
     ini_field_int("filter", &display_filter, 0, 3);
-    if (display_filter < 2)
-        display_filter = 3;
+    if (display_filter < 2) display_filter = 3;
     ini_field_int("frameskipping", &frame_skip, 1, 11);
     ini_field_int("logtofile", &log_mode, 0, 2);
     ini_field_int("keyboardtype", &keyboardtype, 0, 2);
@@ -270,8 +269,7 @@ static void integers_b() {
     bool own_screen = !reading() && display_mode == 1;
     u32 scale = own_screen ? windowed_scale : display_scale;
     ini_field_int("size", &scale, 1, 6);
-    if (reading())
-        display_scale = scale;
+    if (reading()) display_scale = scale;
     ini_field_int("sortby", &games_sort_by, 0, 1);
     ini_field_int("soundoutput", &snd_output_mode, 0, 1);
     ini_field_int("speech_pitch", &speech_pitch, 65, 320);
@@ -316,8 +314,7 @@ static void integers_c() {
     bool own_screen = !reading() && display_mode == 1;
     u32 width = own_screen ? windowed_width : display_aspect;
     ini_field_int("width", &width, 1, 2);
-    if (reading())
-        display_aspect = width;
+    if (reading()) display_aspect = width;
     ini_field_int("winleftx", &main_window_pos[0], -32768, 32767);
     ini_field_int("wintopy", &main_window_pos[1], -32768, 32767);
 

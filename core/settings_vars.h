@@ -10,11 +10,10 @@
 #include "cpu/cpu.h"
 
 constexpr int SETTINGS_PATH_LEN = 513;
-using i16 = std::int16_t;
 
 // ---- Start-up and exit ----------------------------------------------------
-extern u8 upgrade_mode; // the UPGRADE run: no high-score load, no writes at exit
-extern u8 lock_config;  // LOCKCONFIG: settings are not written at exit
+extern u8 upgrade_mode;                    // the UPGRADE run: no high-score load, no writes at exit
+extern u8 lock_config;                     // LOCKCONFIG: settings are not written at exit
 extern u32 windowed_scale, windowed_width; // "size"/"width" kept aside for full screen
 
 // ---- Debugger and disassembler ------------------------------------------
@@ -74,7 +73,7 @@ extern i32 sensitivity_left, sensitivity_right; // 1..5
 extern i32 robot_left, robot_right;             // 0..4
 extern i32 keyboardtype, keymap;                // 0..2
 extern u16 g_net_port;                          // "netport"
-extern u16 console_keys[4];  // "console_start", "console_a", "console_b", "console_reset"
+extern u16 console_keys[4];    // "console_start", "console_a", "console_b", "console_reset"
 extern u16 player_keys[2][28]; // "left_%02d", "right_%02d": host raw key codes
 extern u8 leftbutton[4], rightbutton[4]; // gamepad button assignments
 
@@ -82,7 +81,7 @@ extern u8 leftbutton[4], rightbutton[4]; // gamepad button assignments
 extern i32 binbug_baudrate, binbug_biosversion, binbug_dosversion, binbug_interface;
 extern i32 binbug_userdrives, cd2650_userdrives;
 extern u32 cd2650_biosversion, cd2650_dosversion, phunsy_biosversion, selbst_biosversion;
-extern u32 pipbug_bios; // "pipbug_biosversion"
+extern u32 pipbug_bios;                       // "pipbug_biosversion"
 inline u32& pipbug_biosversion = pipbug_bios; // the same setting under its key name
 extern i32 cd2650_vdu, elektor_biosversion, pipbug_baudrate, pipbug_peripheral, pipbug_vdu;
 extern i32 si50_intselector, si50_interrupts;
@@ -94,9 +93,9 @@ extern i32 narrowprinter;
 extern u8 tapeskewage;
 extern u32 fast_binbug, fast_cd2650, fast_pipbug, fast_selbst;
 extern u32 declinate, eachpage, echoconsole, erasedeleted, tape_invert, tape_verbose;
-extern u32 verbose_log; // "verbosedisk"
-extern u32 write_protect[2];   // "writeprotect", "writeprotect2": floppy drives 0 and 1
-extern u32 tape_write_protect; // "writeprotect3"
+extern u32 verbose_log;             // "verbosedisk"
+extern u32 write_protect[2];        // "writeprotect", "writeprotect2": floppy drives 0 and 1
+extern u32 tape_write_protect;      // "writeprotect3"
 extern u32 papertape_write_protect; // "writeprotect4"
 
 // ---- Video-game machines -----------------------------------------------------
@@ -112,16 +111,16 @@ extern u32 bigcontrols_mikit, bigcontrols_si50, confirmquit, createicons;
 extern u32 palladium_gameinfo, palladium_redefinekeys, show_tips, startupupdates;
 extern u32 view_debugger[2], view_pointer[2], view_titlebar[2], view_toolbar[2];
 extern u32 view_gamelist[2], view_statusbar[2]; // [0] windowed mode, [1] own screen
-extern u32 clip_unit;         // "clipunit" 0..255
-extern i32 next_tip;          // "nexttip" 0..25
-extern i32 games_sort_by;     // "sortby" 0..1
-extern i32 memedit_base;      // "regionstart" 0..32511
-extern i32 memedit_view_as;   // "viewmemoryas" 0..1
-extern i32 memedit_map_view;  // "viewmemorymapas" 0..2
+extern u32 clip_unit;                           // "clipunit" 0..255
+extern i32 next_tip;                            // "nexttip" 0..25
+extern i32 games_sort_by;                       // "sortby" 0..1
+extern i32 memedit_base;                        // "regionstart" 0..32511
+extern i32 memedit_view_as;                     // "viewmemoryas" 0..1
+extern i32 memedit_map_view;                    // "viewmemorymapas" 0..2
 extern i32 viewctrlsas_arcadia, viewctrlsas_8550, viewctrlsas_8600, viewdiskas;
 extern i32 viewkybdas, viewpadsas, viewpadsas2, viewspeedas;
 // "logtofile" is log_mode (core/message.h).
-extern i32 game_list_width;   // "sidebarwidth" 0..65535
+extern i32 game_list_width;    // "sidebarwidth" 0..65535
 extern i32 main_window_pos[2]; // "winleftx", "wintopy"; -1 = system default
 
 // ---- Drawers and recent files ---------------------------------------------------

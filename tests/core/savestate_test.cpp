@@ -40,7 +40,9 @@ u32 be32(const Bytes& b, size_t at) {
     return u32(b[at]) << 24 | u32(b[at + 1]) << 16 | u32(b[at + 2]) << 8 | b[at + 3];
 }
 
-u16 be16(const Bytes& b, size_t at) { return static_cast<u16>(b[at] << 8 | b[at + 1]); }
+u16 be16(const Bytes& b, size_t at) {
+    return static_cast<u16>(b[at] << 8 | b[at + 1]);
+}
 
 // Everything the walk of the current machine covers, as the walk writes it.
 Bytes snapshot() {
@@ -119,7 +121,9 @@ struct Running {
     Bytes state;
 };
 
-Running running() { return {machine, memmap, snapshot()}; }
+Running running() {
+    return {machine, memmap, snapshot()};
+}
 
 class SaveStates : public ::testing::Test {
   protected:
@@ -335,7 +339,8 @@ TEST_F(SaveStates, SignedAndNoneFieldsRoundTrip) {
     serial_detach();
 }
 
-// ---- Versions and header refusals ----------------------------------------------------------------
+// ---- Versions and header refusals
+// ----------------------------------------------------------------
 
 TEST_F(SaveStates, VersionAcceptanceMatrix) {
     EXPECT_TRUE(state_version_accepted(6, 38));
@@ -432,8 +437,8 @@ TEST_F(SaveStates, TailLengthsTakenFromTheFileAreChecked) {
     EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
     phunsy_biosversion = 1;
     b = save("p1.cos");
-    EXPECT_EQ(b.size(), 73u + 1 + 0x1000 + 13 * 2048 + 15 * 16384 + 0x2000 + 3 * 2048 + 16384 +
-                            1 + 2 + 4 + 4);
+    EXPECT_EQ(b.size(), 73u + 1 + 0x1000 + 13 * 2048 + 15 * 16384 + 0x2000 + 3 * 2048 + 16384 + 1 +
+                            2 + 4 + 4);
 }
 
 TEST_F(SaveStates, TruncatedAndOversizedStates) {
@@ -451,11 +456,12 @@ TEST_F(SaveStates, TruncatedAndOversizedStates) {
     EXPECT_TRUE(state_check(longer.data(), static_cast<u32>(longer.size()), &e)) << e;
 }
 
-// ---- Loading -------------------------------------------------------------------------------------
+// ---- Loading
+// -------------------------------------------------------------------------------------
 
 TEST_F(SaveStates, SavedMachinesLoadBackIdentically) {
-    for (u32 map : {0u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 16u, 19u, 20u, 21u, 22u, 23u, 24u,
-                    25u, 26u, 27u, 28u, 29u, 30u}) {
+    for (u32 map : {0u,  3u,  5u,  6u,  8u,  9u,  11u, 12u, 14u, 15u, 16u, 19u,
+                    20u, 21u, 22u, 23u, 24u, 25u, 26u, 27u, 28u, 29u, 30u}) {
         u32 m = static_cast<u32>(memmap_table[map].machine);
         go(m, map);
         scramble(rng);

@@ -55,8 +55,7 @@ std::string with_line(const std::string& text, const std::string& key, const std
     for (const std::string& l : lines_of(text)) {
         if (!found && l.compare(0, key.size() + 1, key + "=") == 0) {
             found = true;
-            if (!line.empty())
-                out += line + "\n";
+            if (!line.empty()) out += line + "\n";
             continue;
         }
         out += l + "\n";
@@ -68,8 +67,7 @@ std::string with_line(const std::string& text, const std::string& key, const std
 std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
     testing::internal::CaptureStdout();
     bool ok = ini_read_text(text);
-    if (accepted)
-        *accepted = ok;
+    if (accepted) *accepted = ok;
     return testing::internal::GetCapturedStdout();
 }
 
@@ -88,10 +86,8 @@ class Settings : public ::testing::Test {
         fs::remove_all(home);
         fs::create_directories(home / "run");
         configs = home / "Configs";
-        if (const char* v = std::getenv("BRINDLEMOX_HOME"))
-            saved_home = v;
-        if (const char* v = std::getenv("XDG_RUNTIME_DIR"))
-            saved_runtime = v;
+        if (const char* v = std::getenv("BRINDLEMOX_HOME")) saved_home = v;
+        if (const char* v = std::getenv("XDG_RUNTIME_DIR")) saved_runtime = v;
         setenv("BRINDLEMOX_HOME", home.c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
         ASSERT_TRUE(ini_read_text(g_defaults));
@@ -107,8 +103,7 @@ class Settings : public ::testing::Test {
     void TearDown() override {
         ini_read_text(g_defaults);
         log_mode = LOG_OFF;
-        if (log_file)
-            log_file_close();
+        if (log_file) log_file_close();
         std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Brindlemox.ini");
         upgrade_mode = 0;
         display_mode = 0;
@@ -160,10 +155,8 @@ TEST_F(Settings, WrittenFileHasOneLineOfEachKindPerEntry) {
         size_t eq = l.find('=');
         ASSERT_NE(eq, std::string::npos) << l;
         std::string v = l.substr(eq + 1);
-        if (v == "true" || v == "false")
-            booleans++;
-        if (v.size() == 7 && v[0] == '$')
-            colours++;
+        if (v == "true" || v == "false") booleans++;
+        if (v.size() == 7 && v[0] == '$') colours++;
     }
     EXPECT_EQ(booleans, 112);
     EXPECT_EQ(colours, 144);
@@ -477,15 +470,19 @@ TEST_F(Settings, GarbageNeverCrashes) {
         for (int e = 0; e < edits; e++) {
             size_t at = rng() % text.size();
             switch (rng() % 3) {
-            case 0: text[at] = static_cast<char>(rng()); break;
-            case 1: text.erase(at, rng() % 20); break;
-            default: text.insert(at, 1, static_cast<char>(rng())); break;
+            case 0:
+                text[at] = static_cast<char>(rng());
+                break;
+            case 1:
+                text.erase(at, rng() % 20);
+                break;
+            default:
+                text.insert(at, 1, static_cast<char>(rng()));
+                break;
             }
-            if (text.empty())
-                text = "x";
+            if (text.empty()) text = "x";
         }
-        if (round % 10 == 0)
-            text = text.substr(0, rng() % text.size());
+        if (round % 10 == 0) text = text.substr(0, rng() % text.size());
         testing::internal::CaptureStdout();
         ini_read_text(text);
         testing::internal::GetCapturedStdout();
