@@ -31,7 +31,8 @@ struct Item {
 };
 
 std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -41,24 +42,35 @@ std::vector<Item> read_template(const char* tmpl) {
     std::size_t pos = 0;
     while (pos <= all.size()) {
         std::size_t comma = all.find(',', pos);
-        std::string part = all.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        std::string part =
+            all.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
         Item it;
         std::size_t slash = part.find('/');
         std::string names = part.substr(0, slash);
         for (std::size_t i = slash; i != std::string::npos && i + 1 < part.size();
              i = part.find('/', i + 1)) {
             switch (std::toupper(static_cast<unsigned char>(part[i + 1]))) {
-            case 'K': it.keyword = true; break;
-            case 'S': it.sw = true; break;
-            case 'N': it.number = true; break;
-            case 'A': it.required = true; break;
-            default: break;
+            case 'K':
+                it.keyword = true;
+                break;
+            case 'S':
+                it.sw = true;
+                break;
+            case 'N':
+                it.number = true;
+                break;
+            case 'A':
+                it.required = true;
+                break;
+            default:
+                break;
             }
         }
         std::size_t p = 0;
         while (p <= names.size()) {
             std::size_t eq = names.find('=', p);
-            it.names.push_back(upper(names.substr(p, eq == std::string::npos ? std::string::npos : eq - p)));
+            it.names.push_back(
+                upper(names.substr(p, eq == std::string::npos ? std::string::npos : eq - p)));
             if (eq == std::string::npos) break;
             p = eq + 1;
         }
@@ -83,7 +95,8 @@ bool set_value(const Item& it, CmdArg& arg, const std::string& value, std::strin
         char* end = nullptr;
         errno = 0;
         long n = std::strtol(s, &end, 10);
-        if (value.empty() || *end != '\0' || errno == ERANGE || std::isspace(static_cast<unsigned char>(*s))) {
+        if (value.empty() || *end != '\0' || errno == ERANGE ||
+            std::isspace(static_cast<unsigned char>(*s))) {
             if (why) *why = "bad number";
             return false;
         }
@@ -187,9 +200,12 @@ int cmdline_take(int argc, const char* const* argv) {
     }
     if (arg[ARG_FULLSCREEN].given) {
         std::string v = arg[ARG_FULLSCREEN].text;
-        for (char& c : v) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (v == "ON") cmdline_fullscreen = 1;
-        else if (v == "OFF") cmdline_fullscreen = 0;
+        for (char& c : v)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (v == "ON")
+            cmdline_fullscreen = 1;
+        else if (v == "OFF")
+            cmdline_fullscreen = 0;
         else {
             std::printf("%s: FULLSCREEN must be ON or OFF!\n", me);
             return 1;
@@ -235,8 +251,7 @@ int cmdline_take(int argc, const char* const* argv) {
     }
     if (arg[ARG_STARTUP].given)
         copy_to(rexx_script_path, sizeof rexx_script_path, arg[ARG_STARTUP].text);
-    if (arg[ARG_SYM].given)
-        copy_to(startup_sym_path, sizeof startup_sym_path, arg[ARG_SYM].text);
+    if (arg[ARG_SYM].given) copy_to(startup_sym_path, sizeof startup_sym_path, arg[ARG_SYM].text);
     if (arg[ARG_FILE].given) {
         copy_to(file_name_buffer, sizeof file_name_buffer, arg[ARG_FILE].text);
         cmdline_file_named = true;

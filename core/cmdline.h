@@ -25,8 +25,21 @@ bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vec
 // The program's template and its item indices.
 extern const char* const cmdline_template;
 enum CmdItem {
-    ARG_FILE, ARG_ASM, ARG_CLIPUNIT, ARG_DISGAME, ARG_FULLSCREEN, ARG_LOCKCONFIG, ARG_NOLOWLEVEL,
-    ARG_PORT, ARG_PORTNAME, ARG_PRI, ARG_PUBSCREEN, ARG_SETTINGS, ARG_STARTUP, ARG_SYM, ARG_UPGRADE,
+    ARG_FILE,
+    ARG_ASM,
+    ARG_CLIPUNIT,
+    ARG_DISGAME,
+    ARG_FULLSCREEN,
+    ARG_LOCKCONFIG,
+    ARG_NOLOWLEVEL,
+    ARG_PORT,
+    ARG_PORTNAME,
+    ARG_PRI,
+    ARG_PUBSCREEN,
+    ARG_SETTINGS,
+    ARG_STARTUP,
+    ARG_SYM,
+    ARG_UPGRADE,
     ARG_COUNT
 };
 
@@ -34,9 +47,9 @@ enum CmdItem {
 // its message on standard output and returns the exit code (1); success returns 0.
 // An UPGRADE run without LOCKCONFIG sets `cmdline_upgrade` and returns 0.
 int cmdline_take(int argc, const char* const* argv);
-extern bool cmdline_upgrade;      // UPGRADE given (the caller runs the upgrade and exits)
-extern bool cmdline_file_named;   // FILE or DISGAME named a file
+extern bool cmdline_upgrade;    // UPGRADE given (the caller runs the upgrade and exits)
+extern bool cmdline_file_named; // FILE or DISGAME named a file
 extern bool cmdline_settings_given;
 extern bool cmdline_fullscreen_given;
-extern int cmdline_fullscreen;    // 0 OFF, 1 ON when given
-extern long cmdline_net_port;     // PORT when given, else -1
+extern int cmdline_fullscreen; // 0 OFF, 1 ON when given
+extern long cmdline_net_port;  // PORT when given, else -1

@@ -20,13 +20,19 @@ SubwindowOps gui_subwin_ops[20];
 
 static volatile std::sig_atomic_t break_signal = 0;
 
-static void real_events() { gui_main_window_events(); }
+static void real_events() {
+    gui_main_window_events();
+}
 static const MainLoopHooks real_hooks = {emu_run_frame, real_events};
 static const MainLoopHooks* hooks = &real_hooks;
 
-void app_set_loop_hooks(const MainLoopHooks* h) { hooks = h ? h : &real_hooks; }
+void app_set_loop_hooks(const MainLoopHooks* h) {
+    hooks = h ? h : &real_hooks;
+}
 
-u32 timer_now_us() { return clock_micros(); }
+u32 timer_now_us() {
+    return clock_micros();
+}
 
 void timer_wait_us(i32 us) {
     if (us < 0) us = 0;
@@ -35,9 +41,13 @@ void timer_wait_us(i32 us) {
 
 // While paused the wait ends at least every 100 ms so that a CTRL-C typed in
 // the shell is seen even when the window gets no events.
-void app_wait_events() { gui_host_wait_events(100); }
+void app_wait_events() {
+    gui_host_wait_events(100);
+}
 
-static void on_sigint(int) { break_signal = 1; }
+static void on_sigint(int) {
+    break_signal = 1;
+}
 
 void app_install_break_handler() {
     struct sigaction sa = {};
@@ -47,7 +57,9 @@ void app_install_break_handler() {
     app_acquired.sigint_handler = true;
 }
 
-void app_signal_break() { break_signal = 1; }
+void app_signal_break() {
+    break_signal = 1;
+}
 
 void app_check_break() {
     if (!break_signal || app_exiting) return;
@@ -81,7 +93,8 @@ void gui_reopen_subwindows() {
     if (!gui_main_window_is_open()) return;
     for (int id : order)
         if (gui_subwin_reopen[id] && gui_subwin_ops[id].open) gui_subwin_ops[id].open();
-    for (u8& f : gui_subwin_reopen) f = 0;
+    for (u8& f : gui_subwin_reopen)
+        f = 0;
     gui_activate_window();
 }
 
@@ -105,8 +118,10 @@ void app_inner_pass() {
         hooks->run_frame();
     }
     hooks->events();
-    if (emu_paused) app_wait_events();
-    else emu_wait_frame();
+    if (emu_paused)
+        app_wait_events();
+    else
+        emu_wait_frame();
 }
 
 void app_frame_boundary() {
@@ -142,10 +157,14 @@ void app_frame_boundary() {
             display_scale = static_cast<u32>(s + 1);
             break;
         }
-    if (pending_actions & PA_STRETCH_1) display_aspect = 1;
-    else if (pending_actions & PA_STRETCH_2) display_aspect = 2;
-    if (pending_actions & PA_SHOW_GAMELIST) view_gamelist[display_mode] = 1;
-    else if (pending_actions & PA_HIDE_GAMELIST) view_gamelist[display_mode] = 0;
+    if (pending_actions & PA_STRETCH_1)
+        display_aspect = 1;
+    else if (pending_actions & PA_STRETCH_2)
+        display_aspect = 2;
+    if (pending_actions & PA_SHOW_GAMELIST)
+        view_gamelist[display_mode] = 1;
+    else if (pending_actions & PA_HIDE_GAMELIST)
+        view_gamelist[display_mode] = 0;
     if (pending_actions & PA_QUIT) app_clean_exit(0);
     gui_open_main_window(1);
 }
@@ -153,10 +172,12 @@ void app_frame_boundary() {
 void app_outer_cycle() {
     pending_actions = 0;
     gui_update_pointer(1, 1);
-    while (!pending_actions) app_inner_pass();
+    while (!pending_actions)
+        app_inner_pass();
     app_frame_boundary();
 }
 
 void app_main_loop() {
-    for (;;) app_outer_cycle();
+    for (;;)
+        app_outer_cycle();
 }

@@ -1,6 +1,7 @@
 #include "core/shutdown.h"
 
 #include "core/frame.h"
+#include "core/hiscore.h"
 #include "core/mainloop.h"
 #include "core/message.h"
 #include "core/settings.h"
@@ -33,7 +34,9 @@ void app_exit_reset() {
     app_exit_steps.clear();
 }
 
-static void step(const char* name) { app_exit_steps.emplace_back(name); }
+static void step(const char* name) {
+    app_exit_steps.emplace_back(name);
+}
 
 void app_clean_exit(int code) {
     if (app_exiting) {

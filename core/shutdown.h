@@ -12,13 +12,13 @@
 // What start-up has acquired or loaded; the exit path releases or writes only
 // what is marked here.
 struct AppAcquired {
-    bool host_gui = false;      // the display connection
+    bool host_gui = false;        // the display connection
     bool progdir_entered = false; // the program's home is the current directory
-    bool priority_set = false;  // the process priority was changed
-    bool settings_read = false; // ini_load ran: the settings may be written at exit
-    bool hiscores_read = false; // the high scores were loaded: they may be written
-    bool machine_ready = false; // the machine was set up: the autosave state may be written
-    bool images_loaded = false; // interface images exist
+    bool priority_set = false;    // the process priority was changed
+    bool settings_read = false;   // ini_load ran: the settings may be written at exit
+    bool hiscores_read = false;   // the high scores were loaded: they may be written
+    bool machine_ready = false;   // the machine was set up: the autosave state may be written
+    bool images_loaded = false;   // interface images exist
     bool sigint_handler = false;
 };
 extern AppAcquired app_acquired;

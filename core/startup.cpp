@@ -2,6 +2,8 @@
 
 #include "core/cmdline.h"
 #include "core/frame.h"
+#include "core/loader.h"
+#include "core/hiscore.h"
 #include "core/machine.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -67,9 +69,15 @@ static void enter(const std::string& dir) {
     std::string host = path_to_host(dir);
     if (chdir(host.c_str()) != 0) dir_restore();
 }
-void dir_enter_configs() { enter("PROGDIR:Configs"); }
-void dir_enter_projects() { enter(projects_path); }
-void dir_enter_screenshots() { enter(screenshots_path); }
+void dir_enter_configs() {
+    enter("PROGDIR:Configs");
+}
+void dir_enter_projects() {
+    enter(projects_path);
+}
+void dir_enter_screenshots() {
+    enter(screenshots_path);
+}
 void dir_restore() {
     if (chdir(path_progdir().c_str()) != 0) {
         // The home folder vanished: stay where we are.
@@ -94,8 +102,10 @@ static void seed_progdir() {
     for (auto it = fs::recursive_directory_iterator(source, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         fs::path target = home / fs::relative(it->path(), source, ec);
-        if (it->is_directory(ec)) fs::create_directories(target, ec);
-        else if (!fs::exists(target, ec)) fs::copy_file(it->path(), target, ec);
+        if (it->is_directory(ec))
+            fs::create_directories(target, ec);
+        else if (!fs::exists(target, ec))
+            fs::copy_file(it->path(), target, ec);
     }
 }
 
@@ -105,13 +115,16 @@ static void read_locale() {
     const char* name = std::setlocale(LC_ALL, "");
     if (const std::lconv* lc = std::localeconv()) {
         if (lc->decimal_point && lc->decimal_point[0]) locale_decimal_point = lc->decimal_point[0];
-        if (lc->thousands_sep && lc->thousands_sep[0]) locale_group_separator = lc->thousands_sep[0];
+        if (lc->thousands_sep && lc->thousands_sep[0])
+            locale_group_separator = lc->thousands_sep[0];
     }
     std::string codeset = name ? name : "";
-    for (char& c : codeset) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    locale_latin1 = codeset.find('.') == std::string::npos || codeset.find("UTF-8") != std::string::npos ||
-                    codeset.find("UTF8") != std::string::npos || codeset.find("8859-1") != std::string::npos ||
-                    codeset.find("8859-15") != std::string::npos;
+    for (char& c : codeset)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    locale_latin1 =
+        codeset.find('.') == std::string::npos || codeset.find("UTF-8") != std::string::npos ||
+        codeset.find("UTF8") != std::string::npos || codeset.find("8859-1") != std::string::npos ||
+        codeset.find("8859-15") != std::string::npos;
     std::setlocale(LC_ALL, "C"); // the program formats its own numbers
 }
 
@@ -123,8 +136,9 @@ void app_main(int argc, char** argv) {
         std::printf("Can't create the program's home folder \"%s\"!\n", path_progdir().c_str());
         app_clean_exit(1);
     }
-    for (const char* drawer : {"PROGDIR:Configs", "PROGDIR:Disks", "PROGDIR:Games", "PROGDIR:Projects",
-                               "PROGDIR:Screenshots", "PROGDIR:ARexx", "PROGDIR:Tapes"})
+    for (const char* drawer :
+         {"PROGDIR:Configs", "PROGDIR:Disks", "PROGDIR:Games", "PROGDIR:Projects",
+          "PROGDIR:Screenshots", "PROGDIR:ARexx", "PROGDIR:Tapes"})
         path_make_dirs(path_to_host(drawer));
     seed_progdir();
     if (chdir(path_progdir().c_str()) == 0) app_acquired.progdir_entered = true;
@@ -142,6 +156,7 @@ void app_main(int argc, char** argv) {
     }
     app_acquired.host_gui = true;
     app_install_break_handler();
+    con_event_hook = gui_main_window_events; // every message keeps the interface alive
 
     // 15-16: settings.
     ini_load();
@@ -227,8 +242,10 @@ void app_main(int argc, char** argv) {
     // 42-47: the main window, the script or the tip, then the loop.
     games_rescan_pending = 1;
     gui_open_main_window(0);
-    if (rexx_script_path[0]) rexx_run_script(0, 1);
-    else if (show_tips) gui_tip_of_the_day();
+    if (rexx_script_path[0])
+        rexx_run_script(0, 1);
+    else if (show_tips)
+        gui_tip_of_the_day();
     emu_restart_timing();
     app_main_loop();
 }

@@ -15,10 +15,13 @@ int gui_button_height = 0;
 // basic and expanded, CD2650, two empty maps, PHUNSY, Selbstbaucomputer, MIKIT,
 // the four Zaccaria games, Malzak 1 and 2, the ball-and-paddle machines, Type-right.
 const int gui_machine_picture_by_memmap[31] = {
-    1, 1, 1, 1, 2, 2, 0, 0, 0, 3, 3, 4, 6, 3, 5, 5, 7, 0, 0, 12, 14, 15, 8, 9, 10, 10, 11, 11, 13, 13, 16,
+    1, 1, 1, 1,  2,  2,  0, 0, 0,  3,  3,  4,  6,  3,  5,  5,
+    7, 0, 0, 12, 14, 15, 8, 9, 10, 10, 11, 11, 13, 13, 16,
 };
 
-static bool in(int n, int a, int b) { return n >= a && n <= b; }
+static bool in(int n, int a, int b) {
+    return n >= a && n <= b;
+}
 
 ImageRow gui_image_row(int n) {
     ImageRow r{};
@@ -28,10 +31,14 @@ ImageRow gui_image_row(int n) {
     r.aiss = in(n, 39, 78) || in(n, 207, 279);
     r.transparent = r.aiss || in(n, 17, 19) || n == 37 || n == 38 || n == 95 || n == 179 ||
                     n == 203 || n == 204;
-    if (in(n, 0, 19) || in(n, 173, 178)) r.min_height = 11;
-    else if (n == 37 || n == 38) r.min_height = 9;
-    else if (n == 39 || n == 40) r.min_height = 24;
-    else if (in(n, 121, 172) || in(n, 319, 378)) r.min_height = 10;
+    if (in(n, 0, 19) || in(n, 173, 178))
+        r.min_height = 11;
+    else if (n == 37 || n == 38)
+        r.min_height = 9;
+    else if (n == 39 || n == 40)
+        r.min_height = 24;
+    else if (in(n, 121, 172) || in(n, 319, 378))
+        r.min_height = 10;
     if (in(n, 0, 16) || in(n, 173, 178)) {
         r.width = 32;
         r.height = 16;
@@ -87,7 +94,9 @@ void gui_load_image(int first, int last, int) {
     }
 }
 
-void gui_load_images_progress(int first, int last, int, int) { gui_load_image(first, last, 1); }
+void gui_load_images_progress(int first, int last, int, int) {
+    gui_load_image(first, last, 1);
+}
 
 int gui_image(int n) {
     if (n < 0 || n >= GUI_IMAGES) return 0;
@@ -111,3 +120,7 @@ int games_machine_label_id(int game, int memmap) {
     if (memmap < 0 || memmap > 30) return 0;
     return gui_machine_picture_by_memmap[memmap];
 }
+
+// Icons beside saved files: Linux file managers keep no sidecar icons, so the
+// "createicons" option has nothing to write.
+void file_write_icon(int, const char*) {}

@@ -13,14 +13,14 @@ constexpr int GUI_IMAGES = 524;
 
 struct ImageRow {
     const char* name;
-    bool transparent; // drawn through its transparent colour
-    bool aiss;        // looked up in images/aiss/ first
-    int min_height;   // 0 = none
+    bool transparent;  // drawn through its transparent colour
+    bool aiss;         // looked up in images/aiss/ first
+    int min_height;    // 0 = none
     int width, height; // the picture's size, also of the frame of a missing one
 };
 
 extern const char* const gui_image_names[GUI_IMAGES];
-extern int gui_images[GUI_IMAGES];       // platform image handles, 0 until loaded
+extern int gui_images[GUI_IMAGES]; // platform image handles, 0 until loaded
 extern bool gui_image_missing[GUI_IMAGES];
 extern const int gui_machine_picture_by_memmap[31];
 extern int gui_button_height;
@@ -35,5 +35,7 @@ void gui_load_images_progress(int first, int last, int a, int b);
 // The handle of row n, loading it on first use (0 for a row out of range).
 int gui_image(int n);
 void gui_free_images();
+// Writes the icon of a saved file of file kind `kind`: nothing on Linux.
+void file_write_icon(int kind, const char* path);
 // The picture number for the status bar and the game list.
 int games_machine_label_id(int game, int memmap);

@@ -58,14 +58,22 @@ static const int console_key_images[4] = {74, 75, 76, 77};
 
 static bool toggle_state(int index) {
     switch (index) {
-    case 1: return autofire_left;
-    case 2: return autofire_right;
-    case 3: return swapped;
-    case 4: return snd_enabled;
-    case 5: return emu_paused;
-    case 6: return turbo;
-    case 7: return collisions;
-    default: return false;
+    case 1:
+        return autofire_left;
+    case 2:
+        return autofire_right;
+    case 3:
+        return swapped;
+    case 4:
+        return snd_enabled;
+    case 5:
+        return emu_paused;
+    case 6:
+        return turbo;
+    case 7:
+        return collisions;
+    default:
+        return false;
     }
 }
 
@@ -114,9 +122,12 @@ static GuiNode speedbar2() {
 
 static const char* status_label_text() {
     switch (viewspeedas) {
-    case 1: return cat_str(494, "Speed:");
-    case 2: return cat_str(621, "kHz:");
-    default: return cat_str(140, "FPS:");
+    case 1:
+        return cat_str(494, "Speed:");
+    case 2:
+        return cat_str(621, "kHz:");
+    default:
+        return cat_str(140, "FPS:");
     }
 }
 
@@ -192,13 +203,17 @@ static GuiNode build_tree() {
     return root;
 }
 
-bool gui_main_window_is_open() { return main_window != 0; }
+bool gui_main_window_is_open() {
+    return main_window != 0;
+}
 
 void gui_screen_setup() {
     // One desktop: the window goes on the default screen, full screen by a flag.
 }
 
-bool gui_lock_pubscreen(int) { return true; }
+bool gui_lock_pubscreen(int) {
+    return true;
+}
 void gui_unlock_pubscreen() {}
 
 void gui_close_display(int) {}
@@ -266,7 +281,8 @@ void gui_set_scale(int scale, int) {
     gui_display_size(&w, &h);
     const bool same = static_cast<u32>(scale) == display_scale && main_window &&
                       gui_gadget_rect(main_window, GID_DISPLAY).right -
-                              gui_gadget_rect(main_window, GID_DISPLAY).left + 1 == w;
+                              gui_gadget_rect(main_window, GID_DISPLAY).left + 1 ==
+                          w;
     if (same) return;
     display_scale = static_cast<u32>(scale);
     if (main_window) {

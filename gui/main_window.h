@@ -32,14 +32,14 @@ constexpr int DBG_LINE_SIZE = 593;
 constexpr int CHECKABLE_MENU_BASE = 1000;
 
 // display_mode (0 a window on the desktop, 1 full screen) is in core/settings_vars.h.
-extern int main_window;             // window handle, 0 while closed
+extern int main_window; // window handle, 0 while closed
 extern u8 gui_main_window_open;
 extern char g_dbg_line[DBG_LINE_SIZE];
-extern int opened_height;           // the window's height right after opening
-extern int display_rect[4];         // left, top, right, bottom of the picture
+extern int opened_height;            // the window's height right after opening
+extern int display_rect[4];          // left, top, right, bottom of the picture
 extern char gui_status_message[256]; // shown in preference to everything else
 extern u8 gui_menu_hint_shown;
-extern int current_pointer;         // 0 normal, 1 aiming, 2 invisible
+extern int current_pointer; // 0 normal, 1 aiming, 2 invisible
 // The menu strip: filled by the command layer, attached each time the window opens.
 extern std::vector<GuiMenuItem> gui_menu_strip;
 extern u8 gui_mouse_left, gui_mouse_middle, gui_mouse_right, gui_window_left;

@@ -3,6 +3,7 @@
 #include "gui/main_window.h"
 
 #include "core/frame.h"
+#include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -56,8 +57,10 @@ static void new_size(const GuiEvent& e) {
 }
 
 static void status_label_clicked(u16 qualifier) {
-    if (qualifier & QUAL_SHIFT) viewspeedas = (viewspeedas + 1) % 3;
-    else viewspeedas = viewspeedas == 0 ? 2 : viewspeedas - 1;
+    if (qualifier & QUAL_SHIFT)
+        viewspeedas = (viewspeedas + 1) % 3;
+    else
+        viewspeedas = viewspeedas == 0 ? 2 : viewspeedas - 1;
     gui_status_bar_update();
 }
 
@@ -93,8 +96,10 @@ static void gadget(const GuiEvent& e) {
     case GID_SPEEDBAR_2:
         if (!view_toolbar[display_mode]) break;
         if (e.code == 5) {
-            if (gui_bar_selected(main_window, GID_SPEEDBAR_2, 5)) emu_pause();
-            else emu_unpause();
+            if (gui_bar_selected(main_window, GID_SPEEDBAR_2, 5))
+                emu_pause();
+            else
+                emu_unpause();
         } else {
             gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
         }
@@ -110,8 +115,10 @@ static void mouse_button(const GuiEvent& e) {
     if (!inside_display(e.x, e.y)) {
         gui_mouse_left = gui_mouse_middle = gui_mouse_right = 0;
     } else if (b == 1) {
-        if (up) gui_mouse_left = 0;
-        else if (!gui_window_left) gui_mouse_left = 1;
+        if (up)
+            gui_mouse_left = 0;
+        else if (!gui_window_left)
+            gui_mouse_left = 1;
     } else if (b == 2) {
         gui_mouse_middle = up ? 0 : 1;
     } else {
@@ -133,8 +140,10 @@ static void one_event(const GuiEvent& e) {
         dropped(e);
         break;
     case GE_RAWKEY:
-        if (e.code < RAWKEY_UP) input_host_key_press(e.code, e.qualifier);
-        else input_host_key_release(e.code & 0x7F);
+        if (e.code < RAWKEY_UP)
+            input_host_key_press(e.code, e.qualifier);
+        else
+            input_host_key_release(e.code & 0x7F);
         break;
     case GE_NEWSIZE:
         new_size(e);
@@ -148,8 +157,10 @@ static void one_event(const GuiEvent& e) {
     case GE_MENU:
         emu_restart_timing();
         gui_update_pointer(1, 1);
-        if (e.code >= CHECKABLE_MENU_BASE) gui_menu_command_b(e.code - CHECKABLE_MENU_BASE);
-        else if (e.code >= 0) gui_menu_command_a(e.code);
+        if (e.code >= CHECKABLE_MENU_BASE)
+            gui_menu_command_b(e.code - CHECKABLE_MENU_BASE);
+        else if (e.code >= 0)
+            gui_menu_command_a(e.code);
         break;
     case GE_INACTIVE:
         gui_window_left = 1;
@@ -184,6 +195,7 @@ void gui_main_window_events() {
     gui_host_pump();
     GuiEvent e;
     // A handler may close the window (a reopen for a new scale): stop then.
-    while (main_window && gui_window_next_event(main_window, &e)) one_event(e);
+    while (main_window && gui_window_next_event(main_window, &e))
+        one_event(e);
     gui_subwindows_input();
 }

@@ -23,7 +23,9 @@ u8 gui_menu_hint_shown = 0;
 int current_pointer = -1;
 static char title_buffer[700];
 
-const char* gui_main_title() { return title_buffer; }
+const char* gui_main_title() {
+    return title_buffer;
+}
 
 void gui_update_main_title() {
     if (!main_window || !view_titlebar[display_mode]) return;
@@ -36,7 +38,9 @@ void gui_update_main_title() {
     gui_window_set_title(main_window, title_buffer);
 }
 
-bool gui_status_bar_shown() { return main_window && view_statusbar[display_mode]; }
+bool gui_status_bar_shown() {
+    return main_window && view_statusbar[display_mode];
+}
 
 void gui_set_status_text_plain(const char* text) {
     if (gui_status_bar_shown()) gui_set_text(main_window, GID_STATUS_TEXT, text);
@@ -90,7 +94,9 @@ void gui_update_pointer(int force, int) {
 void gui_pointer_busy() {
     if (main_window) gui_window_set_pointer(main_window, 1);
 }
-void gui_pointer_restore() { gui_update_pointer(1, 1); }
+void gui_pointer_restore() {
+    gui_update_pointer(1, 1);
+}
 
 void gui_activate_window() {
     if (!main_window) return;
@@ -108,18 +114,24 @@ void gui_flush_and_clear_keys() {
     input_clear_key_matrix();
 }
 
-void gui_beep() { gui_host_beep(); }
+void gui_beep() {
+    gui_host_beep();
+}
 
 // ---- requesters ----------------------------------------------------------------
 void gui_fatal(const char* text) {
-    if (app_acquired.host_gui) gui_host_requester("Fatal Error", text, "Quit", 3);
-    else std::printf("%s\n", text);
+    if (app_acquired.host_gui)
+        gui_host_requester("Fatal Error", text, "Quit", 3);
+    else
+        std::printf("%s\n", text);
     app_clean_exit(1);
 }
 
 void gui_warning(const char* text) {
-    if (app_acquired.host_gui) gui_host_requester("Warning", text, "OK", 2);
-    else std::printf("%s\n", text);
+    if (app_acquired.host_gui)
+        gui_host_requester("Warning", text, "OK", 2);
+    else
+        std::printf("%s\n", text);
 }
 
 int gui_confirm_quit() {

@@ -7,21 +7,12 @@
 #include "cpu/cpu.h"
 
 // ---- Loading and batch jobs ---------------------------------------------------
-// Loads a file by path; 0 failed, 1 game/program/state, 2 handed to a medium.
-// `form` 0 normal, 1 the autosave state. The stand-in reports that loading is
-// not available yet and fails.
-int file_load_by_name(const char* path, int form);
 // Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.
 int asm_assemble_startup(const char* path);
 // Loads the SYM symbol file.
 void sym_load_startup(const char* path);
 // Runs the STARTUP script.
 void rexx_run_script(int a, int b);
-
-// ---- Stored data -----------------------------------------------------------------
-void hiscore_load();
-void hiscore_save();
-void autosave_on_exit();
 
 // ---- Game list, iconify, menus, commands -------------------------------------------
 void games_browse_prev(int flag);

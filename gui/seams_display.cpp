@@ -32,8 +32,12 @@ void guest_size(int* w, int* h) {
     if (*h > 356) *h = 356;
 }
 
-int scale() { return display_scale >= 1 && display_scale <= 6 ? static_cast<int>(display_scale) : 2; }
-int stretch() { return display_aspect == 2 ? 2 : 1; }
+int scale() {
+    return display_scale >= 1 && display_scale <= 6 ? static_cast<int>(display_scale) : 2;
+}
+int stretch() {
+    return display_aspect == 2 ? 2 : 1;
+}
 
 } // namespace
 
@@ -68,4 +72,6 @@ void display_blit() {
     gui_display_refresh(main_window, GID_DISPLAY);
 }
 
-void display_redraw_all() { display_blit(); }
+void display_redraw_all() {
+    display_blit();
+}

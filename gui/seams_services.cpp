@@ -6,10 +6,6 @@
 
 #define WEAK __attribute__((weak))
 
-WEAK int file_load_by_name(const char* path, int form) {
-    if (form == 0) con_printf(0, "Can't load \"%s\": loading files is not available yet.\n", path);
-    return 0;
-}
 WEAK int asm_assemble_startup(const char* path) {
     con_printf(0, "Can't assemble \"%s\": the assembler is not available yet.\n", path);
     return -1;
@@ -20,10 +16,6 @@ WEAK void sym_load_startup(const char* path) {
 WEAK void rexx_run_script(int, int) {
     con_printf(0, "Can't run the startup script: scripts are not available yet.\n");
 }
-
-WEAK void hiscore_load() {}
-WEAK void hiscore_save() {}
-WEAK void autosave_on_exit() {}
 
 WEAK void games_browse_prev(int) {}
 WEAK void games_browse_next(int) {}

@@ -33,56 +33,56 @@ constexpr std::uint16_t QUAL_ALT = QUAL_LALT | QUAL_RALT;
 constexpr int RAWKEY_UP = 0x80;
 
 enum GuiKind : std::uint8_t {
-    GK_VGROUP,    // children top to bottom
-    GK_HGROUP,    // children left to right
-    GK_DISPLAY,   // painted host pixel buffer (the guest display)
-    GK_BUTTON,    // push button; `toggle` makes it keep a selected state
-    GK_IMAGE,     // read-only button showing an image
-    GK_STRING,    // one-line text entry; `readonly` for a text field
-    GK_INTEGER,   // number entry between `min` and `max`
-    GK_CHECKBOX,  // labelled check box
-    GK_CHOOSER,   // pop-up choice of `items`
-    GK_LIST,      // list of `items`, one row selectable
-    GK_SPEEDBAR,  // row of image buttons (`bar`), numbered from 1
-    GK_LABEL,     // fixed text
-    GK_SPACE,     // empty stretchable space
+    GK_VGROUP,   // children top to bottom
+    GK_HGROUP,   // children left to right
+    GK_DISPLAY,  // painted host pixel buffer (the guest display)
+    GK_BUTTON,   // push button; `toggle` makes it keep a selected state
+    GK_IMAGE,    // read-only button showing an image
+    GK_STRING,   // one-line text entry; `readonly` for a text field
+    GK_INTEGER,  // number entry between `min` and `max`
+    GK_CHECKBOX, // labelled check box
+    GK_CHOOSER,  // pop-up choice of `items`
+    GK_LIST,     // list of `items`, one row selectable
+    GK_SPEEDBAR, // row of image buttons (`bar`), numbered from 1
+    GK_LABEL,    // fixed text
+    GK_SPACE,    // empty stretchable space
 };
 
 struct GuiBarButton {
-    int image = 0;           // gui_image_load handle, 0 none
-    std::string hint;        // tool tip
-    bool toggle = false;     // keeps a selected state
+    int image = 0;       // gui_image_load handle, 0 none
+    std::string hint;    // tool tip
+    bool toggle = false; // keeps a selected state
     bool selected = false;
     bool disabled = false;
 };
 
 struct GuiNode {
     GuiKind kind = GK_VGROUP;
-    int gid = 0;             // gadget id, 0 for none
-    std::string text;        // button and label text, entry contents, group frame title
-    std::string label;       // text shown before an entry ("" none)
-    std::string hint;        // tool tip
+    int gid = 0;       // gadget id, 0 for none
+    std::string text;  // button and label text, entry contents, group frame title
+    std::string label; // text shown before an entry ("" none)
+    std::string hint;  // tool tip
     int min_w = 0, min_h = 0;
-    int weight = 0;          // share of spare room; 0 keeps the minimum size
+    int weight = 0; // share of spare room; 0 keeps the minimum size
     bool disabled = false;
     bool readonly = false;
     bool toggle = false;
     bool selected = false;
-    bool framed = false;     // groups: drawn with a frame
-    bool centred = false;    // the gadget keeps its size, centred in its cell
-    int max_chars = 0;       // entries: length limit, 0 none
-    int value = 0;           // checkbox, chooser, integer, list selection (-1 none)
-    int min = 0, max = 0;    // integer range
-    int image = 0;           // GK_IMAGE
+    bool framed = false;  // groups: drawn with a frame
+    bool centred = false; // the gadget keeps its size, centred in its cell
+    int max_chars = 0;    // entries: length limit, 0 none
+    int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
+    int min = 0, max = 0; // integer range
+    int image = 0;        // GK_IMAGE
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
     std::vector<GuiNode> children;
 };
 
 struct GuiMenuItem {
-    int id = -1;             // id delivered by GE_MENU; -1 for a title or a bar
-    std::string text;        // "" is a separator bar
-    std::string shortcut;    // shown beside the text ("Ctrl+O")
+    int id = -1;          // id delivered by GE_MENU; -1 for a title or a bar
+    std::string text;     // "" is a separator bar
+    std::string shortcut; // shown beside the text ("Ctrl+O")
     bool checkable = false;
     bool checked = false;
     bool disabled = false;
@@ -90,7 +90,7 @@ struct GuiMenuItem {
 };
 
 struct GuiWindowDesc {
-    std::string title;       // "" with a hidden title bar
+    std::string title; // "" with a hidden title bar
     std::string icon_title;
     int left = -1, top = -1; // -1 each: centred on the screen
     bool title_bar = true;   // drag bar, depth and close gadgets
@@ -104,20 +104,20 @@ struct GuiWindowDesc {
 
 enum GuiEventType : std::uint8_t {
     GE_NONE,
-    GE_GADGET,     // gid, code: button number, entry end key (13, 9, 69), chooser/list choice
-    GE_EDITKEY,    // gid of an entry, code raw key, qualifier: cursor up/down inside it
-    GE_RAWKEY,     // code 0..127 press, RAWKEY_UP + n release; qualifier
-    GE_CLOSE,      // close gadget
-    GE_MOVED,      // window moved or resized by the user
-    GE_NEWSIZE,    // window height changed; x, y = new width, height
-    GE_MENU,       // code = menu item id
-    GE_ACTIVE,     // window became active
-    GE_INACTIVE,   // window lost activation
-    GE_MOUSEBUTTON,// code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window
-    GE_MOUSEMOVE,  // x, y in window; qualifier holds buttons
-    GE_WHEEL,      // code: -1 up, 1 down; qualifier
-    GE_DROP,       // text = dropped path (file or drawer); code = number of paths
-    GE_ICONIFY,    // the window was minimised by the user
+    GE_GADGET,      // gid, code: button number, entry end key (13, 9, 69), chooser/list choice
+    GE_EDITKEY,     // gid of an entry, code raw key, qualifier: cursor up/down inside it
+    GE_RAWKEY,      // code 0..127 press, RAWKEY_UP + n release; qualifier
+    GE_CLOSE,       // close gadget
+    GE_MOVED,       // window moved or resized by the user
+    GE_NEWSIZE,     // window height changed; x, y = new width, height
+    GE_MENU,        // code = menu item id
+    GE_ACTIVE,      // window became active
+    GE_INACTIVE,    // window lost activation
+    GE_MOUSEBUTTON, // code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window
+    GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons
+    GE_WHEEL,       // code: -1 up, 1 down; qualifier
+    GE_DROP,        // text = dropped path (file or drawer); code = number of paths
+    GE_ICONIFY,     // the window was minimised by the user
 };
 
 struct GuiEvent {

@@ -112,7 +112,8 @@ void record(Window& w, const GuiNode& n) {
         g.items = n.items;
         g.bar = n.bar;
     }
-    for (const GuiNode& c : n.children) record(w, c);
+    for (const GuiNode& c : n.children)
+        record(w, c);
 }
 
 GuiMenuItem* find_menu(std::vector<GuiMenuItem>& items, int id) {
@@ -126,8 +127,12 @@ GuiMenuItem* find_menu(std::vector<GuiMenuItem>& items, int id) {
 } // namespace
 
 // --- host -------------------------------------------------------------------
-bool gui_host_init(int, char**) { return true; }
-void gui_host_shutdown() { windows.clear(); }
+bool gui_host_init(int, char**) {
+    return true;
+}
+void gui_host_shutdown() {
+    windows.clear();
+}
 void gui_host_pump() {}
 void gui_host_wait_until(std::uint32_t due) {
     ++wait_until_count;
@@ -137,7 +142,9 @@ void gui_host_wait_events(int) {
     ++wait_events_count;
     if (wait_hook) wait_hook();
 }
-void gui_host_beep() { ++beeps; }
+void gui_host_beep() {
+    ++beeps;
+}
 int gui_host_requester(const char* title, const char* body, const char* buttons, int) {
     requesters.push_back(std::string(title) + "|" + body + "|" + buttons);
     if (answers.empty()) return 0;
@@ -159,7 +166,9 @@ int gui_image_load(const char* path, int width, int height, bool* missing) {
     images[h] = Image{path, width, height};
     return h;
 }
-void gui_image_free(int image) { images.erase(image); }
+void gui_image_free(int image) {
+    images.erase(image);
+}
 void gui_image_size(int image, int* width, int* height) {
     auto it = images.find(image);
     *width = it == images.end() ? 0 : it->second.width;
@@ -176,8 +185,12 @@ int gui_window_open(const GuiWindowDesc& desc) {
     layout(w, desc.root, 0, 0, &w.width, &w.height);
     return h;
 }
-void gui_window_close(int win) { windows.erase(win); }
-bool gui_window_is_open(int win) { return find(win) != nullptr; }
+void gui_window_close(int win) {
+    windows.erase(win);
+}
+bool gui_window_is_open(int win) {
+    return find(win) != nullptr;
+}
 void gui_window_set_title(int win, const char* title) {
     if (Window* w = find(win)) w->title = title;
 }
@@ -318,7 +331,9 @@ int gui_headless_find_window(const char* prefix) {
         if (it->second.title.compare(0, p.size(), p) == 0) return it->first;
     return 0;
 }
-int gui_headless_open_count() { return static_cast<int>(windows.size()); }
+int gui_headless_open_count() {
+    return static_cast<int>(windows.size());
+}
 const GuiWindowDesc* gui_headless_desc(int win) {
     Window* w = find(win);
     return w ? &w->desc : nullptr;
@@ -335,12 +350,24 @@ const std::vector<GuiMenuItem>* gui_headless_menus(int win) {
     Window* w = find(win);
     return w ? &w->menus : nullptr;
 }
-void gui_headless_answer_requesters(const std::vector<int>& a) { answers.assign(a.begin(), a.end()); }
-const std::vector<std::string>& gui_headless_requesters() { return requesters; }
-int gui_headless_beeps() { return beeps; }
-void gui_headless_on_wait_events(void (*hook)()) { wait_hook = hook; }
-int gui_headless_wait_events_count() { return wait_events_count; }
-int gui_headless_wait_until_count() { return wait_until_count; }
+void gui_headless_answer_requesters(const std::vector<int>& a) {
+    answers.assign(a.begin(), a.end());
+}
+const std::vector<std::string>& gui_headless_requesters() {
+    return requesters;
+}
+int gui_headless_beeps() {
+    return beeps;
+}
+void gui_headless_on_wait_events(void (*hook)()) {
+    wait_hook = hook;
+}
+int gui_headless_wait_events_count() {
+    return wait_events_count;
+}
+int gui_headless_wait_until_count() {
+    return wait_until_count;
+}
 std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, int* height) {
     Gadget* g = gadget(win, gid);
     if (width) *width = g ? g->width : 0;
@@ -351,4 +378,6 @@ std::string gui_headless_image_path(int image) {
     auto it = images.find(image);
     return it == images.end() ? std::string() : it->second.path;
 }
-int gui_headless_image_count() { return static_cast<int>(images.size()); }
+int gui_headless_image_count() {
+    return static_cast<int>(images.size());
+}

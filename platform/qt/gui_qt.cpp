@@ -52,7 +52,7 @@ void post(QtWindow* w, GuiEvent e);
 // The guest display: a host pixel buffer of colour indices shown through
 // a colour table, drawn 1:1 and centred.
 class DisplayWidget : public QWidget {
-public:
+  public:
     DisplayWidget(QtWindow* owner, int gid) : owner_(owner), gid_(gid) {
         setFocusPolicy(Qt::StrongFocus);
         setMouseTracking(true);
@@ -72,7 +72,7 @@ public:
         return QRect((width() - width_) / 2, (height() - height_) / 2, width_, height_);
     }
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -80,7 +80,8 @@ protected:
         if (!pixels_ || width_ <= 0 || height_ <= 0) return;
         QImage img(pixels_, width_, height_, stride_, QImage::Format_Indexed8);
         QList<QRgb> table(256, 0xFF000000u);
-        for (int i = 0; i < count_; ++i) table[i] = 0xFF000000u | colours_[i];
+        for (int i = 0; i < count_; ++i)
+            table[i] = 0xFF000000u | colours_[i];
         img.setColorTable(table);
         p.drawImage(picture().topLeft(), img);
     }
@@ -89,7 +90,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
 
-private:
+  private:
     void button(QMouseEvent* e, bool up);
     QtWindow* owner_;
     int gid_;
@@ -102,17 +103,20 @@ private:
 // The command line and other entries: Return, Tab and Esc end an edit with
 // that code; cursor up and down go to the owner (history).
 class EntryWidget : public QLineEdit {
-public:
+  public:
     EntryWidget(QtWindow* owner, int gid) : owner_(owner), gid_(gid) {}
 
-protected:
+  protected:
     bool event(QEvent* e) override {
         if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
             int code = -1;
-            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) code = 13;
-            else if (k->key() == Qt::Key_Tab) code = 9;
-            else if (k->key() == Qt::Key_Escape) code = 69;
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+                code = 13;
+            else if (k->key() == Qt::Key_Tab)
+                code = 9;
+            else if (k->key() == Qt::Key_Escape)
+                code = 69;
             if (code >= 0) {
                 GuiEvent g;
                 g.type = GE_GADGET;
@@ -134,7 +138,7 @@ protected:
         return QLineEdit::event(e);
     }
 
-private:
+  private:
     QtWindow* owner_;
     int gid_;
 };
@@ -164,10 +168,10 @@ void post(QtWindow* w, GuiEvent e) {
 }
 
 class HostWindow : public QWidget {
-public:
+  public:
     explicit HostWindow(QtWindow* owner) : owner_(owner) {}
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
         GuiEvent g;
@@ -215,7 +219,7 @@ protected:
         e->acceptProposedAction();
     }
 
-public:
+  public:
     void key(QKeyEvent* e) {
         int raw = qt_raw_key(e);
         if (raw < 0) return;
@@ -223,12 +227,12 @@ public:
         g.type = GE_RAWKEY;
         g.code = e->type() == QEvent::KeyRelease ? raw + RAWKEY_UP : raw;
         if (e->isAutoRepeat() && e->type() == QEvent::KeyRelease) return;
-        g.qualifier = qt_qualifiers(e->modifiers(), QApplication::mouseButtons(), raw,
-                                    e->isAutoRepeat());
+        g.qualifier =
+            qt_qualifiers(e->modifiers(), QApplication::mouseButtons(), raw, e->isAutoRepeat());
         post(owner_, g);
     }
 
-private:
+  private:
     QtWindow* owner_;
 };
 
@@ -304,12 +308,13 @@ QWidget* build(QtWindow* w, const GuiNode& n);
 
 QWidget* build_group(QtWindow* w, const GuiNode& n) {
     QWidget* box;
-    if (n.framed || !n.text.empty()) box = new QGroupBox(QString::fromStdString(n.text));
-    else box = new QWidget;
+    if (n.framed || !n.text.empty())
+        box = new QGroupBox(QString::fromStdString(n.text));
+    else
+        box = new QWidget;
     QBoxLayout* lay = n.kind == GK_HGROUP ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
                                           : static_cast<QBoxLayout*>(new QVBoxLayout(box));
-    lay->setContentsMargins(n.framed ? 4 : 0, n.framed ? 4 : 0, n.framed ? 4 : 0,
-                            n.framed ? 4 : 0);
+    lay->setContentsMargins(n.framed ? 4 : 0, n.framed ? 4 : 0, n.framed ? 4 : 0, n.framed ? 4 : 0);
     lay->setSpacing(2);
     for (const GuiNode& c : n.children) {
         if (c.kind == GK_SPACE && c.gid == 0) {
@@ -317,8 +322,10 @@ QWidget* build_group(QtWindow* w, const GuiNode& n) {
             continue;
         }
         QWidget* cw = build(w, c);
-        if (c.centred) lay->addWidget(cw, c.weight, Qt::AlignCenter);
-        else lay->addWidget(cw, c.weight);
+        if (c.centred)
+            lay->addWidget(cw, c.weight, Qt::AlignCenter);
+        else
+            lay->addWidget(cw, c.weight);
     }
     return box;
 }
@@ -388,7 +395,8 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     }
     case GK_CHOOSER: {
         auto* c = new QComboBox;
-        for (const std::string& s : n.items) c->addItem(QString::fromStdString(s));
+        for (const std::string& s : n.items)
+            c->addItem(QString::fromStdString(s));
         c->setCurrentIndex(n.value);
         QObject::connect(c, &QComboBox::activated, [w, gid](int i) { gadget_event(w, gid, i); });
         out = c;
@@ -396,7 +404,8 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     }
     case GK_LIST: {
         auto* l = new QListWidget;
-        for (const std::string& s : n.items) l->addItem(QString::fromStdString(s));
+        for (const std::string& s : n.items)
+            l->addItem(QString::fromStdString(s));
         if (n.value >= 0) l->setCurrentRow(n.value);
         QObject::connect(l, &QListWidget::itemClicked,
                          [w, gid, l](QListWidgetItem* it) { gadget_event(w, gid, l->row(it)); });
@@ -440,7 +449,8 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     if (n.min_w || n.min_h) out->setMinimumSize(n.min_w, n.min_h);
     if (!n.hint.empty()) out->setToolTip(QString::fromStdString(n.hint));
     if (n.disabled) out->setEnabled(false);
-    if (n.kind == GK_STRING && n.weight == 0) out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    if (n.kind == GK_STRING && n.weight == 0)
+        out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     if (gid) {
         g.widget = out;
         w->gadgets[gid] = g;
@@ -465,7 +475,8 @@ void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items)
             menu->addSeparator();
         } else {
             QAction* a = menu->addAction(QString::fromStdString(m.text));
-            if (!m.shortcut.empty()) a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
+            if (!m.shortcut.empty())
+                a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
             a->setCheckable(m.checkable);
             a->setChecked(m.checked);
             a->setEnabled(!m.disabled);
@@ -550,12 +561,13 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     QMessageBox box;
     box.setWindowTitle(QString::fromUtf8(title));
     box.setText(QString::fromUtf8(body));
-    box.setIcon(kind == 3 ? QMessageBox::Critical
+    box.setIcon(kind == 3   ? QMessageBox::Critical
                 : kind == 2 ? QMessageBox::Warning
                             : QMessageBox::Information);
     QStringList names = QString::fromUtf8(buttons).split('|');
     std::vector<QAbstractButton*> made;
-    for (const QString& s : names) made.push_back(box.addButton(s, QMessageBox::AcceptRole));
+    for (const QString& s : names)
+        made.push_back(box.addButton(s, QMessageBox::AcceptRole));
     box.exec();
     QAbstractButton* chosen = box.clickedButton();
     for (std::size_t i = 0; i < made.size(); ++i)
@@ -587,7 +599,9 @@ int gui_image_load(const char* path, int width, int height, bool* missing) {
     images[h] = pm;
     return h;
 }
-void gui_image_free(int image) { images.erase(image); }
+void gui_image_free(int image) {
+    images.erase(image);
+}
 void gui_image_size(int image, int* width, int* height) {
     auto it = images.find(image);
     *width = it == images.end() ? 0 : it->second.width();
@@ -622,7 +636,8 @@ int gui_window_open(const GuiWindowDesc& d) {
             hw->move(d.left, d.top);
         } else if (QScreen* s = QGuiApplication::primaryScreen()) {
             QRect a = s->availableGeometry();
-            hw->move(a.x() + (a.width() - hw->width()) / 2, a.y() + (a.height() - hw->height()) / 2);
+            hw->move(a.x() + (a.width() - hw->width()) / 2,
+                     a.y() + (a.height() - hw->height()) / 2);
         }
         hw->show();
     }
@@ -650,7 +665,9 @@ void gui_window_close(int win) {
     if (app) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-bool gui_window_is_open(int win) { return find(win) != nullptr; }
+bool gui_window_is_open(int win) {
+    return find(win) != nullptr;
+}
 
 void gui_window_set_title(int win, const char* title) {
     if (QtWindow* w = find(win)) w->widget->setWindowTitle(QString::fromUtf8(title));
@@ -700,14 +717,16 @@ void gui_window_resize(int win, int width, int height) {
 void gui_window_set_pointer(int win, int kind) {
     QtWindow* w = find(win);
     if (!w) return;
-    Qt::CursorShape shape = kind == 1 ? Qt::WaitCursor
+    Qt::CursorShape shape = kind == 1   ? Qt::WaitCursor
                             : kind == 2 ? Qt::BlankCursor
                             : kind == 6 ? Qt::CrossCursor
                                         : Qt::ArrowCursor;
     for (auto& [gid, g] : w->gadgets)
         if (g.kind == GK_DISPLAY) g.widget->setCursor(shape);
-    if (kind == 1) w->widget->setCursor(shape);
-    else w->widget->unsetCursor();
+    if (kind == 1)
+        w->widget->setCursor(shape);
+    else
+        w->widget->unsetCursor();
 }
 
 bool gui_window_next_event(int win, GuiEvent* event) {
@@ -750,12 +769,15 @@ void gui_set_value(int win, int gid, int value) {
     if (!g) return;
     QSignalBlocker block(g->widget);
     g->value = value;
-    if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) s->setValue(value);
-    else if (auto* c = dynamic_cast<QComboBox*>(g->widget)) c->setCurrentIndex(value);
+    if (auto* s = dynamic_cast<QSpinBox*>(g->widget))
+        s->setValue(value);
+    else if (auto* c = dynamic_cast<QComboBox*>(g->widget))
+        c->setCurrentIndex(value);
     else if (auto* l = dynamic_cast<QListWidget*>(g->widget)) {
         l->setCurrentRow(value);
         if (value >= 0 && l->item(value)) l->scrollToItem(l->item(value));
-    } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) b->setChecked(value != 0);
+    } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget))
+        b->setChecked(value != 0);
 }
 
 int gui_get_value(int win, int gid) {
@@ -792,10 +814,12 @@ void gui_set_items(int win, int gid, const std::vector<std::string>& items) {
     QSignalBlocker block(g->widget);
     if (auto* c = dynamic_cast<QComboBox*>(g->widget)) {
         c->clear();
-        for (const std::string& s : items) c->addItem(QString::fromStdString(s));
+        for (const std::string& s : items)
+            c->addItem(QString::fromStdString(s));
     } else if (auto* l = dynamic_cast<QListWidget*>(g->widget)) {
         l->clear();
-        for (const std::string& s : items) l->addItem(QString::fromStdString(s));
+        for (const std::string& s : items)
+            l->addItem(QString::fromStdString(s));
     }
 }
 void gui_set_image(int win, int gid, int image) {
@@ -803,8 +827,10 @@ void gui_set_image(int win, int gid, int image) {
     if (!g) return;
     auto it = images.find(image);
     if (auto* l = dynamic_cast<QLabel*>(g->widget)) {
-        if (it != images.end()) l->setPixmap(it->second);
-        else l->clear();
+        if (it != images.end())
+            l->setPixmap(it->second);
+        else
+            l->clear();
     }
 }
 void gui_activate_gadget(int win, int gid) {

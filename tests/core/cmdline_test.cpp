@@ -132,8 +132,8 @@ TEST(CmdlineTake, BatchJobsAndFilesFollowTheirPrecedence) {
     EXPECT_STREQ(file_name_buffer, "f.bin"); // FILE replaces DISGAME's name
     EXPECT_TRUE(cmdline_file_named);
 
-    ASSERT_EQ(take({"SETTINGS", "mine.ini", "STARTUP", "s.rexx", "SYM", "x.sym", "PORTNAME",
-                    "BMX2", "PUBSCREEN", "Work", "NOLOWLEVEL", "LOCKCONFIG"},
+    ASSERT_EQ(take({"SETTINGS", "mine.ini", "STARTUP", "s.rexx", "SYM", "x.sym", "PORTNAME", "BMX2",
+                    "PUBSCREEN", "Work", "NOLOWLEVEL", "LOCKCONFIG"},
                    &out),
               0);
     EXPECT_STREQ(settings_path, "PROGDIR:Configs/mine.ini");

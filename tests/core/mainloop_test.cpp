@@ -19,14 +19,18 @@ namespace {
 struct Exited {
     int code;
 };
-[[noreturn]] void throw_exit(int code) { throw Exited{code}; }
+[[noreturn]] void throw_exit(int code) {
+    throw Exited{code};
+}
 
 int frames_run = 0;
 int event_passes = 0;
 u32 set_in_pass = 0; // bits the next event pass sets
 int set_after_passes = 1;
 
-void count_frame() { ++frames_run; }
+void count_frame() {
+    ++frames_run;
+}
 void fake_events() {
     ++event_passes;
     if (event_passes >= set_after_passes) pending_actions |= set_in_pass;
@@ -34,7 +38,7 @@ void fake_events() {
 const MainLoopHooks test_hooks = {count_frame, fake_events};
 
 class MainLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char dir[] = "/tmp/bmx-loop-XXXXXX";
         home_ = mkdtemp(dir);
@@ -78,7 +82,7 @@ TEST_F(MainLoop, DeferredActionsWaitForTheEndOfThePassThatSetThem) {
     set_in_pass = PA_SCALE_1 << 2;
     set_after_passes = 3;
     app_outer_cycle();
-    EXPECT_EQ(frames_run, 3);  // the pass that set the bit still ran its frame
+    EXPECT_EQ(frames_run, 3); // the pass that set the bit still ran its frame
     EXPECT_EQ(event_passes, 3);
     EXPECT_EQ(display_scale, 3u);
     EXPECT_TRUE(gui_main_window_is_open());
@@ -218,11 +222,16 @@ TEST_F(MainLoop, ToolWindowsCloseForReopeningAndReopenInTheirOrder) {
     static std::string log;
     static bool open[20];
     log.clear();
-    for (int id : {4, 0, 17, 15}) open[id] = true;
-    gui_subwin_ops[0] = {[] { log += "o0 "; }, [] { log += "c0 "; }, nullptr, [] { return open[0]; }};
-    gui_subwin_ops[4] = {[] { log += "o4 "; }, [] { log += "c4 "; }, nullptr, [] { return open[4]; }};
-    gui_subwin_ops[15] = {[] { log += "o15 "; }, [] { log += "c15 "; }, nullptr, [] { return open[15]; }};
-    gui_subwin_ops[17] = {[] { log += "o17 "; }, [] { log += "c17 "; }, nullptr, [] { return open[17]; }};
+    for (int id : {4, 0, 17, 15})
+        open[id] = true;
+    gui_subwin_ops[0] = {[] { log += "o0 "; }, [] { log += "c0 "; }, nullptr,
+                         [] { return open[0]; }};
+    gui_subwin_ops[4] = {[] { log += "o4 "; }, [] { log += "c4 "; }, nullptr,
+                         [] { return open[4]; }};
+    gui_subwin_ops[15] = {[] { log += "o15 "; }, [] { log += "c15 "; }, nullptr,
+                          [] { return open[15]; }};
+    gui_subwin_ops[17] = {[] { log += "o17 "; }, [] { log += "c17 "; }, nullptr,
+                          [] { return open[17]; }};
     gui_close_all_subwindows();
     EXPECT_EQ(log, "c0 c4 c17 "); // window 15 stays
     log.clear();
@@ -230,8 +239,10 @@ TEST_F(MainLoop, ToolWindowsCloseForReopeningAndReopenInTheirOrder) {
     EXPECT_EQ(log, "");
     gui_open_main_window(1);
     EXPECT_EQ(log, "o0 o17 o4 ");
-    for (SubwindowOps& ops : gui_subwin_ops) ops = SubwindowOps{};
-    for (u8& f : gui_subwin_reopen) f = 0;
+    for (SubwindowOps& ops : gui_subwin_ops)
+        ops = SubwindowOps{};
+    for (u8& f : gui_subwin_reopen)
+        f = 0;
 }
 
 TEST_F(MainLoop, TheTimedWaitServesTheHostUntilTheDueTime) {

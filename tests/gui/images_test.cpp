@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class Images : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char dir[] = "/tmp/bmx-img-XXXXXX";
         home_ = mkdtemp(dir);
@@ -55,7 +55,8 @@ TEST_F(Images, TheTableKeepsItsRowsAndFlags) {
     }
     EXPECT_EQ(aiss, 113);
     EXPECT_EQ(transparent, 122);
-    for (int n : {17, 18, 19, 37, 38, 95, 179, 203, 204}) EXPECT_TRUE(gui_image_row(n).transparent) << n;
+    for (int n : {17, 18, 19, 37, 38, 95, 179, 203, 204})
+        EXPECT_TRUE(gui_image_row(n).transparent) << n;
 
     EXPECT_EQ(gui_image_row(5).min_height, 11);
     EXPECT_EQ(gui_image_row(175).min_height, 11);
@@ -109,8 +110,8 @@ TEST_F(Images, EveryMemoryMapShowsItsMachinesPicture) {
 }
 
 TEST_F(Images, TheShippedPicturesCoverEveryInterfaceRow) {
-    const fs::path shipped = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() /
-                             "resources" / "images";
+    const fs::path shipped =
+        fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" / "images";
     ASSERT_TRUE(fs::is_directory(shipped));
     for (int n = 0; n < GUI_IMAGES; ++n) {
         std::string name = gui_image_row(n).name;

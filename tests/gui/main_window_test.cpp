@@ -21,7 +21,8 @@ namespace {
 
 void collect_ids(const GuiNode& n, std::set<int>& ids) {
     if (n.gid) ids.insert(n.gid);
-    for (const GuiNode& c : n.children) collect_ids(c, ids);
+    for (const GuiNode& c : n.children)
+        collect_ids(c, ids);
 }
 
 std::set<int> gadget_ids() {
@@ -40,7 +41,7 @@ GuiEvent event(GuiEventType type, int gid = 0, int code = 0, u16 qualifier = 0) 
 }
 
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char dir[] = "/tmp/bmx-win-XXXXXX";
         home_ = mkdtemp(dir);
@@ -227,12 +228,14 @@ TEST_F(MainWindow, TheFrameBoundaryButtonsAreDisabledWhileAFrameIsHalfRun) {
     gui_open_main_window(0);
     g_paused_mid_frame = true;
     gui_speedbar_update();
-    for (int b : {1, 2, 3, 7, 8}) EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
+    for (int b : {1, 2, 3, 7, 8})
+        EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
     EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4));
     EXPECT_TRUE(gui_get_disabled(main_window, GID_GAME_LIST));
     g_paused_mid_frame = false;
     gui_speedbar_update();
-    for (int b : {1, 2, 3, 7, 8}) EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
+    for (int b : {1, 2, 3, 7, 8})
+        EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
 }
 
 TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
@@ -251,7 +254,7 @@ TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
     display_scale = 2;
     display_aspect = 2;
     std::fill(std::begin(guest_frame), std::end(guest_frame), 7); // black
-    guest_frame[3 * 356 + 5] = 3;                                   // red at column 3, line 5
+    guest_frame[3 * 356 + 5] = 3;                                 // red at column 3, line 5
     gui_open_main_window(0);
     int w = 0, h = 0;
     std::vector<std::uint32_t> shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);
