@@ -1,0 +1,158 @@
+#include "core/filekinds.h"
+
+#include "core/emu.h"
+#include "platform/catalog.h"
+
+#include <cstring>
+#include <strings.h>
+
+// Rows in kind order; the save titles are filled from the catalog at start-up.
+FileKind file_kinds[FILE_KINDS] = {
+    {".ilbm", ".lbm", "#?.(ILBM|LBM)", "PROGDIR:icons/icon_iff", ""},
+    {".acbm", nullptr, "#?.ACBM", "PROGDIR:icons/icon_iff", ""},
+    {".bmp", nullptr, "#?.BMP", "PROGDIR:icons/icon_bmp", ""},
+    {".pcx", nullptr, "#?.PCX", "PROGDIR:icons/icon_pcx", ""},
+    {".gif", nullptr, "#?.GIF", "PROGDIR:icons/icon_gif", ""},
+    {".tiff", ".tif", "#?.(TIFF|TIF)", "PROGDIR:icons/icon_tiff", ""},
+    {".png", ".apng", "#?.(PNG|APNG)", "PROGDIR:icons/icon_png", ""},
+    {".bin", ".rom", "#?.(BIN|ROM)", "PROGDIR:icons/icon_bin", ""},
+    {".cos", nullptr, "#?.COS", "PROGDIR:icons/icon_cos", ""},
+    {".cor", nullptr, "#?.COR", "PROGDIR:icons/icon_cor", ""},
+    {".anim", nullptr, "#?.ANIM", "PROGDIR:icons/icon_iff", ""},
+    {".zip", nullptr, "#?.ZIP", nullptr, ""},
+    {".aof", ".obj", "#?.(AOF|OBJ)", "PROGDIR:icons/icon_aof", ""},
+    {".eof", nullptr, "#?.EOF", nullptr, ""},
+    {".hex", nullptr, "#?.HEX", nullptr, ""},
+    {".wav", nullptr, "#?.(WAV|WAVE)", "PROGDIR:icons/icon_wav", ""},
+    {".psg", nullptr, "#?.PSG", nullptr, ""},
+    {".ym", nullptr, "#?.YM", nullptr, ""},
+    {".asm", ".2650", "#?.ASM", nullptr, ""},
+    {".8svx", ".8sv", "#?.(8SVX|8SV)", "PROGDIR:icons/icon_iff", ""},
+    {".aiff", ".aif", "#?.(AIFF|AIF)", "PROGDIR:icons/icon_iff", ""},
+    {".mng", nullptr, "#?.MNG", "PROGDIR:icons/icon_mng", ""},
+    {".mid", ".midi", "#?.(MID|MIDI)", nullptr, ""},
+    {".smus", nullptr, "#?.SMUS", "PROGDIR:icons/icon_iff", ""},
+    {".txt", nullptr, "#?.TXT", nullptr, ""},
+    {".tvc", nullptr, "#?.TVC", "PROGDIR:icons/icon_tvc", ""},
+    {".mdcr", nullptr, "#?.MDCR", nullptr, ""},
+    {".raw", nullptr, "#?.RAW", nullptr, ""},
+    {".cmd", nullptr, "#?.CMD", nullptr, ""},
+    {".img", nullptr, "#?.IMG", nullptr, ""},
+    {".twin", nullptr, "#?.TWIN", nullptr, ""},
+    {".mod", nullptr, "#?.MOD", nullptr, ""},
+    {".sym", nullptr, "#?.SYM", nullptr, ""},
+    {".imag", nullptr, "#?.IMAG", nullptr, ""},
+    {".info", ".ico", "#?.(INFO|ICO)", nullptr, ""},
+    {".16sv", nullptr, "#?.16SV", "PROGDIR:icons/icon_iff", ""},
+    {".bpnf", ".bnpf", "#?.(BPNF|BNPF)", nullptr, ""},
+    {".sms", nullptr, "#?.SMS", nullptr, ""},
+    {".pap", nullptr, "#?.PAP", nullptr, ""},
+};
+
+const char* const OPEN_REQUESTER_PATTERN =
+    "#?.(2650|8SV|8SVX|AIF|AIFF|AOF|ASM|BIN|BPNF|BNPF|CMD|COR|COS|EOF|HEX|IMAG|IMG|MDCR|MOD|OBJ|"
+    "RAW|SMS|TVC|TWIN|WAV|ZIP)";
+
+void file_kinds_load_titles() {
+    struct Title {
+        int kind, id;
+        const char* text;
+    };
+    static constexpr Title titles[] = {
+        {KIND_ILBM, 111, "Save Screenshot as IFF ILBM"},
+        {KIND_ACBM, 112, "Save Screenshot as IFF ACBM"},
+        {KIND_BMP, 113, "Save Screenshot as BMP"},
+        {KIND_PCX, 327, "Save Screenshot as PCX"},
+        {KIND_GIF, 760, "Save Screenshot as GIF"},
+        {KIND_TIFF, 771, "Save Screenshot as TIFF"},
+        {KIND_PNG, 772, "Save Screenshot as PNG"},
+        {KIND_BIN, 114, "Save Game ROM"},
+        {KIND_COS, 426, "Save State"},
+        {KIND_COR, 427, "Start Recording"},
+        {KIND_WAV, 807, "Create WAV Tape"},
+        {KIND_ASM, 1052, "Save Assembler Source Code"},
+        {KIND_8SVX, 805, "Create IFF 8SVX Tape"},
+        {KIND_AIFF, 818, "Create IFF AIFF Tape"},
+        {KIND_TXT, 869, "Save as ASCII Text"},
+        {KIND_TVC, 929, "Save Program (TVC)"},
+        {KIND_MDCR, 998, "Create MDCR Tape"},
+        {KIND_RAW, 999, "Save BINBUG Floppy Disk"},
+    };
+    for (const Title& t : titles)
+        file_kinds[t.kind].save_title = cat_str(t.id, t.text);
+}
+
+static bool ends_with(const char* name, std::size_t len, const char* suffix) {
+    const std::size_t n = std::strlen(suffix);
+    return len >= n && strcasecmp(name + len - n, suffix) == 0;
+}
+
+int file_type_from_name(const char* name) {
+    const std::size_t len = std::strlen(name);
+    for (int k = 0; k < FILE_KINDS; k++) {
+        if (ends_with(name, len, file_kinds[k].extension)) return k;
+        if (file_kinds[k].alt_extension && ends_with(name, len, file_kinds[k].alt_extension))
+            return k;
+    }
+    return KIND_NONE;
+}
+
+// Kinds the loader takes: a save must never keep one of their suffixes for a
+// file of another kind, or it would overwrite the image it was named after.
+static bool kind_is_loadable(int kind) {
+    switch (kind) {
+    case KIND_BIN: case KIND_COS: case KIND_COR: case KIND_ZIP: case KIND_AOF:
+    case KIND_EOF: case KIND_HEX: case KIND_WAV: case KIND_ASM: case KIND_8SVX:
+    case KIND_AIFF: case KIND_TVC: case KIND_MDCR: case KIND_RAW: case KIND_CMD:
+    case KIND_IMG: case KIND_TWIN: case KIND_MOD: case KIND_SYM: case KIND_IMAG:
+    case KIND_BPNF: case KIND_SMS: case KIND_PAP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
+                        const char* infix) {
+    std::size_t len = std::strlen(name);
+    if (mode == 0) {
+        for (int k = 0; k < FILE_KINDS; k++) {
+            const char* primary = file_kinds[k].extension;
+            const bool own = strcasecmp(primary, ext) == 0;
+            if (!own && kind_is_loadable(k)) continue;
+            if (len > std::strlen(primary) && ends_with(name, len, primary)) return true;
+        }
+        // A name ending in a suffix of no kind's own (such as the caller's
+        // own suffix outside the table) also stays.
+        if (len > std::strlen(ext) && ends_with(name, len, ext)) return true;
+        if (len + std::strlen(ext) + 1 > size) return false;
+        std::strcat(name, ext);
+        return true;
+    }
+    // Only a dot in the file part counts: a drawer name may hold one too.
+    const char* dot = std::strrchr(name, '.');
+    const char* sep = std::strrchr(name, '/');
+    const char* vol = std::strrchr(name, ':');
+    if (dot && ((sep && dot < sep) || (vol && dot < vol))) dot = nullptr;
+    const std::size_t keep = dot ? static_cast<std::size_t>(dot - name) : len;
+    if (keep + std::strlen(infix) + std::strlen(ext) + 1 > size) return false;
+    name[keep] = 0;
+    std::strcat(name, infix);
+    std::strcat(name, ext);
+    return true;
+}
+
+const char* file_default_suffix(unsigned machine_number) {
+    switch (machine_number) {
+    case ELEKTOR:
+        return ".tvc";
+    case PIPBUG:
+    case BINBUG:
+    case CD2650:
+    case SELBST:
+    case MIKIT:
+        return ".aof";
+    default:
+        return ".bin";
+    }
+}

@@ -1,0 +1,87 @@
+// The games database and the game list: identification of game images by
+// length, CRC-32 and CRC-64; the game information texts; and the entries of
+// the game list that a drawer scan builds, with its report and sort order.
+#pragma once
+
+#include "core/seams_games.h"
+#include "cpu/cpu.h"
+
+#include <cstddef>
+
+extern i32 known_game_id;                    // row of the loaded game, -1 = none
+constexpr u32 GAME_IDENTIFY_MAX_SIZE = 59796; // larger files are never known
+
+// ---- CRCs ---------------------------------------------------------------------------
+extern u32 crc32_table[256];
+extern u32 crc64_high, crc64_low; // halves of the last CRC-64
+
+void crc32_build_table();
+// CRC-32 (ISO-HDLC, as zlib): 0 for a length of 0 or less.
+u32 crc32(const u8* buffer, i32 length);
+// Continues a CRC-32; a length of 0 or less returns `previous`.
+u32 crc32_update(const u8* buffer, i32 length, u32 previous);
+// CRC-64/WE; the result goes to crc64_high and crc64_low.
+void crc64(const u8* buffer, i32 length);
+
+// Identifies the file buffer (`cart_size` bytes): 1 known, 0 not; sets known_game_id.
+int game_identify();
+// The row matching `size` bytes at `data`, -1 when none.
+int game_identify_data(const u8* data, u32 size);
+
+// ---- Game information ---------------------------------------------------------------
+constexpr int GAME_INFO_FIELDS = 8; // name, credits, reference, memory map, size,
+                                    // checksums, language, start address
+extern char game_info_fields[GAME_INFO_FIELDS][81];
+extern u8 locale_latin1; // the host shows Latin-1 fractions
+// Text of a `language` value.
+const char* game_language_text(int language);
+// The game information shown for the loaded game.
+void game_info_text();
+// The size text of the game information: "%d bytes", or kilobytes.
+void game_size_text(u32 size, char* out, std::size_t out_size);
+
+// ---- Game list --------------------------------------------------------------------------
+constexpr int GAMES_MAX = 870;
+
+struct GameEntry {
+    char path[513];     // full path; empty for built-in boards and navigation
+    char label[97];     // what the list shows
+    std::int16_t game_row;
+    u32 picture;
+    std::int8_t entry_machine; // -1 directory and navigation entries
+    std::int8_t entry_memmap;  // -2 navigation, -1 directory
+};
+
+enum GameCounter : int {
+    GC_KNOWN,
+    GC_UNKNOWN_PROGRAMS,
+    GC_STATES,
+    GC_OTHER_PROGRAMS,
+    GC_DISKS,
+    GC_TAPES,
+    GC_MEDIA,
+    GC_ICONS,
+    GC_UNKNOWN_FILES,
+    GC_DIRECTORIES,
+    GC_COUNTERS
+};
+
+extern GameEntry games_found[GAMES_MAX];
+extern int games_count;
+extern u32 games_sort_index[GAMES_MAX];
+extern int game_list_sel;
+extern int games_counters[GC_COUNTERS];
+
+// Clears the counters and makes the navigation (and built-in board) entries.
+void games_list_entries();
+// Classifies one file of the drawer being audited; `size` is the size the
+// audit found.
+void games_scan_file(const char* path, u32 size, int verbose);
+// The drawer report of the last scan into `buffer`.
+void games_dir_report(char* buffer, std::size_t size);
+void games_list_sort();
+void games_sort_swap(int i, int j);
+
+// Picture of a game-list entry: the model picture of a known game's console,
+// else the memory map's default.
+u32 key_image_index(int game_row, int map);

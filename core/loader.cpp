@@ -1,0 +1,621 @@
+#include "core/loader.h"
+
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/mainloop.h"
+#include "core/objfile.h"
+#include "core/recording.h"
+#include "core/savestate.h"
+#include "core/savestate_seams.h"
+#include "core/seams_services.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/trainers.h"
+#include "core/zipfile.h"
+#include "cpu/memory.h"
+#include "gui/seams.h"
+#include "platform/catalog.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+u8 file_loaded;
+char game_file_name[513];
+u16 game_start_address;
+u8 tvc_copy[TVC_COPY_BYTES];
+u32 tvc_copy_length;
+int zip_member_kind = -1;
+
+namespace {
+
+const char* const kind_names[FILE_KINDS] = {
+    "ILBM", "ACBM", "BMP",  "PCX",  "GIF",  "TIFF", "PNG",  "BIN", "COS",  "COR",
+    "ANIM", "ZIP",  "AOF",  "EOF",  "HEX",  "WAV",  "PSG",  "YM",  "ASM",  "8SVX",
+    "AIFF", "MNG",  "MIDI", "SMUS", "TXT",  "TVC",  "MDCR", "RAW", "CMD",  "IMG",
+    "TWIN", "MOD",  "SYM",  "IMAG", "INFO", "16SV", "BPNF", "SMS", "PAP"};
+
+void warn_corrupt(const char* name) {
+    char text[96];
+    std::snprintf(text, sizeof text, cat_str(895, "Corrupt %s file!"), name);
+    gui_warning(text);
+}
+
+void warn_wrong_guest() {
+    gui_warning(cat_str(712, "This file format is not supported for this guest!"));
+}
+
+bool machine_in(std::initializer_list<u32> list) {
+    for (u32 m : list)
+        if (machine == m) return true;
+    return false;
+}
+
+u16 be16(u32 offset) {
+    return static_cast<u16>(g_filebuf[offset] << 8 | g_filebuf[offset + 1]);
+}
+
+void paste(u8 byte, int count = 1) {
+    for (int i = 0; i < count && paste_queue_length < PASTE_QUEUE_SIZE; i++)
+        paste_queue[paste_queue_length++] = byte;
+}
+
+void paste_text(const char* text) {
+    for (const char* p = text; *p; p++)
+        paste(static_cast<u8>(*p));
+}
+
+// Step 3 of a game image: identification and the acceptance of an unknown
+// game by the current machine. False (after the warning) when refused.
+bool identify_and_accept(int kind, int restart) {
+    if (restart) return true;
+    known_game_id = -1;
+    if (sensegame) game_identify();
+    if (known_game_id >= 0) return true;
+    bool accepted = true;
+    if (kind == KIND_BIN) accepted = machine_in({ARCADIA, INTERTON, INSTRUCTOR, PHUNSY});
+    if (kind == KIND_AOF) accepted = machine_in({PIPBUG, BINBUG, INSTRUCTOR, CD2650, SELBST, MIKIT});
+    if (!accepted) warn_wrong_guest();
+    return accepted;
+}
+
+// Step 5 of a game image, object program or state.
+int finish_game(int result) {
+    game_info_text();
+    gui_refresh_menus();
+    gui_refresh_toolbar();
+    trainer_apply();
+    return result;
+}
+
+// ---- PHUNSY placement --------------------------------------------------------------------
+
+constexpr u32 PHUNSY_U_STORE = sizeof phunsy_ubank_store; // 16 x 2 KB
+constexpr u32 PHUNSY_Q_STORE = sizeof phunsy_qbank_store; // 16 x 16 KB
+
+// Whether `length` bytes fit at a PHUNSY block address.
+bool phunsy_block_fits(u32 address, u32 length) {
+    if (address >= 0x10000 && address <= 0x4FFFF) return address - 0x10000 + length <= PHUNSY_Q_STORE;
+    if (address >= 0x8000 && address <= 0xFFFF) return address - 0x8000 + length <= PHUNSY_U_STORE;
+    return address < GUEST_MEMORY_SIZE && address + length <= GUEST_MEMORY_SIZE;
+}
+
+void phunsy_place(u32 address, const u8* bytes, u32 length) {
+    u8* target;
+    if (address >= 0x10000)
+        target = &phunsy_qbank_store[0][0] + (address - 0x10000);
+    else if (address >= 0x8000)
+        target = &phunsy_ubank_store[0][0] + (address - 0x8000);
+    else
+        target = guest_memory + address;
+    std::memcpy(target, bytes, length);
+}
+
+// The blocks of a known PHUNSY game: false when they do not fit the file or
+// their place.
+bool phunsy_blocks(const KnownGame& g, u32& length1, u32& length2) {
+    length1 = g.block1_length ? g.block1_length : cart_size;
+    length2 = g.block2_length;
+    if (length1 > cart_size || length2 > cart_size - length1) return false;
+    return phunsy_block_fits(g.block1_address, length1) &&
+           (length2 == 0 || phunsy_block_fits(g.block2_address, length2));
+}
+
+void phunsy_load_bin(bool known) {
+    if (known) {
+        const KnownGame& g = known_games_db[known_game_id];
+        u32 length1, length2;
+        phunsy_blocks(g, length1, length2); // checked before anything changed
+        phunsy_bank = g.phunsy_banks;
+        game_start_address = g.start_address;
+        phunsy_place(g.block1_address, g_filebuf, length1);
+        if (length2) phunsy_place(g.block2_address, g_filebuf + length1, length2);
+    } else {
+        phunsy_bank = 0;
+        const u32 address = phunsy_biosversion == 1 ? 0x2000 : 0x0000;
+        const u32 length = cart_size < 8192 ? cart_size : 8192;
+        std::memcpy(guest_memory + address, g_filebuf, length);
+        game_start_address = static_cast<u16>(address);
+    }
+    static constexpr std::pair<u16, u8> monitor_vars[] = {
+        {0x0EE8, 5},    {0x0EE9, 0xFA}, {0x0EEA, 5},    {0x0EEB, 0xE6}, {0x0EEC, 5},
+        {0x0EED, 0xE0}, {0x0EEE, 0xFE}, {0x0EEF, 0x20}, {0x0EF2, 0x1F}, {0x0EF3, 0x3F},
+        {0x0EF4, 0x10}, {0x0EF5, 0x41}, {0x0F01, 0x0D}};
+    for (const auto& [address, value] : monitor_vars)
+        guest_memory[address] = value;
+    guest_memory[0x0EF7] = phunsy_bank;
+    cpu_ras[0] = 0x023E;
+    cpu_psu = 1;
+    phunsy_ubank_select(phunsy_bank >> 4);
+    phunsy_qbank_select(phunsy_bank & 15);
+}
+
+// ---- Game images, object programs, Elektor programs ----------------------------------------
+
+int load_bin(int restart) {
+    if (cart_size > BIN_MAX_SIZE) {
+        gui_warning(cat_str(313, "File is too large or corrupt!"));
+        return LOAD_FAILED;
+    }
+    if (!identify_and_accept(KIND_BIN, restart)) return LOAD_FAILED;
+    const bool known = known_game_id >= 0 && known_game_id < KNOWN_GAMES;
+    if (known && known_games_db[known_game_id].machine == PHUNSY) {
+        u32 length1, length2;
+        if (!phunsy_blocks(known_games_db[known_game_id], length1, length2)) {
+            gui_warning("The load blocks of this PHUNSY game do not fit the file!");
+            known_game_id = -1;
+            return LOAD_FAILED;
+        }
+    }
+    tvc_copy_length = cart_size;
+    if (!restart) game_apply_settings();
+    file_loaded = 1;
+    switch (machine) {
+    case ARCADIA:
+        arcadia_map_cartridge();
+        break;
+    case INTERTON:
+    case INSTRUCTOR:
+        std::memcpy(guest_memory, g_filebuf, cart_size);
+        break;
+    case PHUNSY:
+        phunsy_load_bin(known && known_games_db[known_game_id].machine == PHUNSY);
+        break;
+    default:
+        break;
+    }
+    machine_reset();
+    if (machine == PHUNSY && known && known_games_db[known_game_id].language == 3) {
+        paste_text("OLD");
+        paste('\r');
+        paste_text("RUN");
+        paste('\r');
+    }
+    return finish_game(LOAD_GAME);
+}
+
+void aof_auto_run() {
+    if (known_game_id == 520 || known_game_id == 525) {
+        paste('\r');
+        return;
+    }
+    if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return;
+    const bool teletype = machine == PIPBUG || machine == BINBUG;
+    switch (known_games_db[known_game_id].language) {
+    case 3:
+        if (!teletype) break;
+        paste(128, 13);
+        paste('O');
+        paste('\r');
+        paste(128, machine == PIPBUG ? 13 : 30);
+        paste_text("RUN");
+        break;
+    case 7:
+        if (!teletype) break;
+        paste(255, 2);
+        paste_text("G1");
+        teletype_holdoff = cpu_cycles + 1000000;
+        break;
+    case 10:
+        if (!teletype) break;
+        paste_text("RUN");
+        teletype_holdoff = cpu_cycles + 1000000;
+        break;
+    case 9:
+        if (machine != CD2650) break;
+        paste_text("!R");
+        paste(255);
+        paste('\r');
+        paste('\n');
+        paste(255);
+        paste('R');
+        break;
+    default:
+        break;
+    }
+}
+
+int load_aof(int restart) {
+    if (cart_size == 0 || g_filebuf[0] != ':') {
+        warn_corrupt("AOF");
+        return LOAD_FAILED;
+    }
+    // The records are read and checked before the machine is touched.
+    if (objfile_parse(cart_size, OBJ_AOF) == 0) {
+        file_loaded = 0;
+        warn_corrupt("AOF");
+        return LOAD_FAILED;
+    }
+    if (!identify_and_accept(KIND_AOF, restart)) return LOAD_FAILED;
+    if (!restart) game_apply_settings();
+    file_loaded = 1;
+    objfile_commit();
+    machine_reset();
+    aof_auto_run();
+    return finish_game(LOAD_GAME);
+}
+
+int load_tvc(int restart) {
+    if (cart_size < TVC_HEADER_SIZE || g_filebuf[0] != 2 ||
+        be16(1) + (cart_size - TVC_HEADER_SIZE) > GUEST_MEMORY_SIZE) {
+        warn_corrupt("TVC");
+        return LOAD_FAILED;
+    }
+    if (!machine_switch(ELEKTOR, 5, false, false, restart != 0)) return LOAD_FAILED;
+    game_start_address = be16(3);
+    std::memcpy(tvc_copy, g_filebuf, cart_size);
+    tvc_copy_length = cart_size;
+    identify_and_accept(KIND_TVC, restart);
+    if (!restart) game_apply_settings();
+    file_loaded = 1;
+    u32 address = be16(1);
+    for (u32 i = TVC_HEADER_SIZE; i < cart_size; i++, address++)
+        if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = g_filebuf[i];
+    machine_reset();
+    const u32 from = elektor_biosversion == 1 ? 0x057E : 0x0177;
+    std::memmove(guest_memory + 0x1FC0, guest_memory + from, 10);
+    for (u16 a : {0x1F0B, 0x1F0D, 0x1F1B, 0x1F1D, 0x1F2B, 0x1F2D, 0x1F4B, 0x1F4D})
+        guest_memory[a] = 0xFE;
+    return finish_game(LOAD_GAME);
+}
+
+// ---- Save states ------------------------------------------------------------------------
+
+int load_state(int kind, int restart) {
+    std::string error;
+    if (!state_check(g_filebuf, cart_size, &error) || cart_size < STATE_HEADER_SIZE ||
+        g_filebuf[3] >= MEMMAPS) {
+        gui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
+        return LOAD_FAILED;
+    }
+    const u32 map = g_filebuf[3];
+    const u32 m = static_cast<u32>(memmap_table[map].machine);
+    if (!restart) {
+        known_game_id = -1;
+        const bool has_row = m <= INSTRUCTOR || m == CD2650 || m == PHUNSY || m == SELBST || m == MIKIT;
+        if (has_row && cart_size >= 38 && be16(36) < KNOWN_GAMES) known_game_id = be16(36);
+    }
+    if (!machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, restart != 0))
+        return LOAD_FAILED;
+    if (!restart) game_apply_settings();
+    file_loaded = 1;
+    if (!state_load(g_filebuf, cart_size, &error)) {
+        gui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
+        return LOAD_FAILED;
+    }
+    if (machine == PHUNSY) {
+        phunsy_ubank_select(phunsy_bank >> 4);
+        phunsy_qbank_select(phunsy_bank & 15);
+    }
+    display_setup_geometry();
+    display_reset_frame();
+    snd_reset_latches();
+    dbg_clear_coverage();
+    arcadia_deflicker_history[0] = arcadia_deflicker_history[1] = 0;
+    emu_restart_timing();
+    if (kind == KIND_COR) {
+        rec_length = cart_size;
+        g_recording_state = REC_PLAYBACK;
+        gui_io_window_refresh(0);
+        if (generate) rec_start_generating();
+    }
+    return finish_game(kind == KIND_COR ? LOAD_PLAYBACK : LOAD_GAME);
+}
+
+// ---- Program files of other subsystems --------------------------------------------------------
+
+int load_program_file(int kind) {
+    int m, map;
+    switch (kind) {
+    case KIND_EOF:
+        m = ELEKTOR;
+        map = machine == ELEKTOR ? static_cast<int>(memmap) : 5;
+        break;
+    case KIND_CMD:
+        m = BINBUG;
+        map = 11;
+        break;
+    case KIND_MOD:
+        m = TWIN;
+        map = 12;
+        break;
+    default:
+        m = CD2650;
+        map = 16;
+        break;
+    }
+    if (kind != KIND_EOF || machine != ELEKTOR)
+        if (!machine_switch(m, map, false, false, false)) return LOAD_FAILED;
+    int ok;
+    switch (kind) {
+    case KIND_EOF:
+        ok = elektor_load_eof(cart_size);
+        break;
+    case KIND_CMD:
+        ok = binbug_load_cmd(cart_size);
+        break;
+    case KIND_MOD:
+        ok = twin_load_mod(cart_size);
+        break;
+    default:
+        ok = cd2650_load_imag(cart_size);
+        break;
+    }
+    if (!ok) {
+        warn_corrupt(kind_names[kind]);
+        return LOAD_FAILED;
+    }
+    machine_reset();
+    return LOAD_MEDIUM;
+}
+
+int load_hex() {
+    if (cart_size == 0 || g_filebuf[0] != ':' || objfile_load(cart_size, OBJ_HEX) == 0) {
+        warn_corrupt("HEX");
+        return LOAD_FAILED;
+    }
+    machine_reset();
+    return LOAD_MEDIUM;
+}
+
+int load_bpnf() {
+    if (cart_size == 0 || g_filebuf[0] != 'B') {
+        warn_corrupt("BPNF");
+        return LOAD_FAILED;
+    }
+    if (!gui_choose_load_address()) return LOAD_FAILED;
+    const u32 address = dbg_parse_register_operand(gui_load_address_text, 0x7FFF, 0);
+    if (address == 0x10014) return LOAD_FAILED;
+    if (!file_load_bpnf(cart_size, address)) {
+        warn_corrupt("BPNF");
+        return LOAD_FAILED;
+    }
+    machine_reset();
+    return LOAD_MEDIUM;
+}
+
+int load_sms() {
+    if (cart_size == 0 || g_filebuf[0] != 18 || !file_load_sms(cart_size)) {
+        warn_corrupt("SMS");
+        return LOAD_FAILED;
+    }
+    machine_reset();
+    return LOAD_MEDIUM;
+}
+
+void copy_path(char* to) {
+    std::snprintf(to, 513, "%s", file_name_buffer);
+}
+
+void open_window_if_closed(int id) {
+    const SubwindowOps& ops = gui_subwin_ops[id];
+    if (ops.open && !(ops.is_open && ops.is_open())) ops.open();
+}
+
+int load_medium(int kind) {
+    switch (kind) {
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+        if (!machine_in({ELEKTOR, PIPBUG, BINBUG, INSTRUCTOR, CD2650, PHUNSY, SELBST})) break;
+        rec_stop_all();
+        copy_path(tape_file_name);
+        tape_load_sample_file(0);
+        open_window_if_closed(7);
+        return LOAD_MEDIUM;
+    case KIND_MDCR:
+        if (machine != PHUNSY) break;
+        rec_stop_all();
+        copy_path(mdcr_file_name);
+        mdcr_load_image(0);
+        open_window_if_closed(7);
+        return LOAD_MEDIUM;
+    case KIND_RAW: {
+        if (!machine_in({BINBUG, CD2650})) break;
+        rec_stop_all();
+        int drive = 0;
+        for (int d = 0; d < machine_table[machine].drives && d < 4; d++) {
+            if (!drive_has_disk(d)) {
+                drive = d;
+                break;
+            }
+        }
+        copy_path(drive_file_name[drive]);
+        disk_read_dispatch(0, drive, 1);
+        return LOAD_MEDIUM;
+    }
+    case KIND_IMG:
+    case KIND_TWIN: {
+        if (machine != TWIN) break;
+        rec_stop_all();
+        const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
+        copy_path(drive_file_name[drive]);
+        disk_read_dispatch(0, drive, 1);
+        return LOAD_MEDIUM;
+    }
+    case KIND_PAP: {
+        if (!machine_in({PIPBUG, BINBUG, TWIN})) break;
+        rec_stop_all();
+        int unit = 0;
+        if (machine == TWIN && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
+        copy_path(papertape_file_name[unit]);
+        papertape_load(0, unit);
+        if (machine != TWIN) open_window_if_closed(18);
+        return LOAD_MEDIUM;
+    }
+    default:
+        break;
+    }
+    warn_wrong_guest();
+    return LOAD_FAILED;
+}
+
+} // namespace
+
+int file_load(int restart) {
+    g_recording_state = REC_IDLE;
+    g_serial_dir = 0;
+    g_filebuf_cursor = 0;
+    const int kind = zip_member_kind >= 0 ? zip_member_kind : file_type_from_name(file_name_buffer);
+    if (kind < FILE_KINDS && loader_reader_missing(kind)) {
+        char text[128];
+        std::snprintf(text, sizeof text, "%s files cannot be loaded yet!", kind_names[kind]);
+        gui_warning(text);
+        return LOAD_FAILED;
+    }
+    switch (kind) {
+    case KIND_BIN:
+        return load_bin(restart);
+    case KIND_COS:
+    case KIND_COR:
+        return load_state(kind, restart);
+    case KIND_AOF:
+        return load_aof(restart);
+    case KIND_TVC:
+        return load_tvc(restart);
+    case KIND_EOF:
+    case KIND_CMD:
+    case KIND_MOD:
+    case KIND_IMAG:
+        return load_program_file(kind);
+    case KIND_HEX:
+        return load_hex();
+    case KIND_BPNF:
+        return load_bpnf();
+    case KIND_SMS:
+        return load_sms();
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+    case KIND_MDCR:
+    case KIND_RAW:
+    case KIND_IMG:
+    case KIND_TWIN:
+    case KIND_PAP:
+        return load_medium(kind);
+    case KIND_ASM:
+        copy_path(asm_source_path);
+        asm_assemble_file();
+        return LOAD_MEDIUM;
+    case KIND_SYM: {
+        const std::string text(reinterpret_cast<const char*>(g_filebuf), cart_size);
+        sym_parse_file(text.c_str());
+        return LOAD_MEDIUM;
+    }
+    default:
+        gui_warning(cat_str(1219, "This file format is not supported for loading!"));
+        return LOAD_FAILED;
+    }
+}
+
+// Reads the whole plain file; false when it cannot be opened or read whole.
+static bool read_file(const char* path, std::vector<u8>& data) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(f) : -1;
+    ok = ok && size > 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        data.resize(static_cast<std::size_t>(size));
+        ok = std::fread(data.data(), 1, data.size(), f) == data.size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+int file_load_by_name(const char* path, int quiet) {
+    if (!path) return LOAD_FAILED;
+    if (path != file_name_buffer) {
+        if (std::strlen(path) >= FILE_NAME_SIZE) return LOAD_FAILED;
+        std::memmove(file_name_buffer, path, std::strlen(path) + 1);
+    }
+    std::vector<u8> data;
+    int member_kind = -1;
+    if (zip_is_archive(file_name_buffer)) {
+        ZipMember member;
+        if (!zip_extract_first(file_name_buffer, false, quiet != 0, member)) return LOAD_FAILED;
+        data = std::move(member.data);
+        member_kind = member.kind;
+    } else if (!read_file(file_name_buffer, data)) {
+        return LOAD_FAILED;
+    }
+    if (data.empty() || data.size() > 0xFFFFFFFFu || !filebuf_alloc(static_cast<u32>(data.size())))
+        return LOAD_FAILED;
+    std::memcpy(g_filebuf, data.data(), data.size());
+    cart_size = static_cast<u32>(data.size());
+    zip_member_kind = member_kind;
+    const u32 old_region = g_region;
+
+    const int result = file_load(0);
+    if (result != LOAD_PLAYBACK) filebuf_free();
+    if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
+
+    gui_speedbar_update();
+    const SubwindowOps& dips = gui_subwin_ops[1];
+    if (dips.is_open && dips.is_open()) {
+        switch (machine) {
+        case INSTRUCTOR:
+            instructor_update_switch_gadgets(0);
+            break;
+        case ZACCARIA:
+            coinop_dips_to_gadgets();
+            break;
+        case MALZAK:
+            malzak_sync_dip_gadgets();
+            break;
+        case PONG:
+            pong_gui_sync();
+            break;
+        default:
+            break;
+        }
+    }
+    gui_update_main_title();
+    if ((machine == ARCADIA || machine == PONG) && g_region != old_region && gui_main_window_open)
+        gui_menu_command_c(262);
+    else
+        display_setup_geometry();
+    display_redraw_all();
+    snd_close(0);
+    snd_open(0);
+    gui_reopen_subwindows();
+    return LOAD_GAME;
+}
+
+int file_open_chosen(int quiet) {
+    const char* file = file_name_buffer;
+    for (const char* p = file_name_buffer; *p; p++)
+        if (*p == '/' || *p == ':') file = p + 1;
+    if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
+    if (!file_set_extension(file_default_suffix(machine), file_name_buffer, FILE_NAME_SIZE, 0, ""))
+        return LOAD_FAILED;
+    const int result = file_load_by_name(file_name_buffer, quiet);
+    if (result != LOAD_FAILED) return result;
+    if (!file_set_extension(".zip", file_name_buffer, FILE_NAME_SIZE, 1, "")) return LOAD_FAILED;
+    return file_load_by_name(file_name_buffer, quiet);
+}

@@ -1,0 +1,88 @@
+// The file loader: the one entry for loading a file by path. It reads the
+// file (or the first loadable member of a ZIP archive) into the shared file
+// buffer, takes its kind from the name, and either hands it to the subsystem
+// that owns the medium or, for game images, object programs and save states,
+// switches the machine, identifies the game, writes guest memory and resets.
+//
+// Every check that can refuse a file runs before anything is changed: a
+// refused file leaves the machine as it was.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// Load results of file_load.
+enum LoadResult : int {
+    LOAD_FAILED = 0,
+    LOAD_GAME = 1,   // a game image, object program or COS state is in the guest
+    LOAD_MEDIUM = 2, // handed to a medium, the assembler, the symbols, a program reader
+    LOAD_PLAYBACK = 3 // a COR state whose recording plays back from the file buffer
+};
+
+constexpr u32 BIN_MAX_SIZE = 32768;
+constexpr u32 TVC_HEADER_SIZE = 5;
+constexpr u32 TVC_COPY_BYTES = TVC_HEADER_SIZE + 0x8000;
+
+extern u8 file_loaded;            // a game, program or state is loaded
+extern char game_file_name[513];  // file part of the last file opened
+extern u16 game_start_address;    // start address of the loaded program
+extern u8 tvc_copy[];             // the whole last TVC file (TVC_COPY_BYTES)
+extern u32 tvc_copy_length;
+extern int zip_member_kind;       // kind of the last ZIP member loaded, -1 = not a ZIP
+
+// Loads `path` (copied into file_name_buffer): 0 failed, 1 a game, program or
+// state was loaded, 2 the file went to a medium or a program reader. `quiet`
+// silences the warnings of the ZIP reader only.
+int file_load_by_name(const char* path, int quiet);
+
+// Loads the file already in the file buffer (`cart_size` bytes); its kind is
+// that of file_name_buffer, or of the ZIP member. `restart` 1 runs a kept COR
+// recording again without asking the games database. Returns a LoadResult.
+int file_load(int restart);
+
+// The "Open..." requester's handling of a chosen name: a name whose file part
+// has no "." gets the machine's default suffix, and, when that fails, ".zip".
+int file_open_chosen(int quiet);
+
+// ---- Services of other subsystems the loader hands files to ------------------------
+// Weak stand-ins in core/seams_loader.cpp report that the kind cannot be loaded
+// yet; loader_reader_missing tells the loader so before it changes anything.
+int elektor_load_eof(u32 size); // nonzero on success
+int binbug_load_cmd(u32 size);
+int twin_load_mod(u32 size);
+int cd2650_load_imag(u32 size);
+int file_load_bpnf(u32 size, u32 address);
+int file_load_sms(u32 size);
+void tape_load_sample_file(int flag);         // the file named in tape_file_name
+void mdcr_load_image(int flag);               // the file named in mdcr_file_name
+void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive]
+void papertape_load(int flag, int unit);      // papertape_file_name[unit]
+void asm_assemble_file();                     // asm_source_path
+void sym_parse_file(const char* text);
+void arcadia_map_cartridge();
+int gui_choose_load_address();                // nonzero: text in gui_load_address_text
+u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
+bool loader_reader_missing(int kind);
+
+extern char tape_file_name[513];
+extern char mdcr_file_name[513];
+extern char drive_file_name[4][513];
+extern char papertape_file_name[2][513];
+extern u8 papertape_state[2]; // 0 empty, 1 stopped, 2 or 3 running
+extern char asm_source_path[513];
+extern char gui_load_address_text[81];
+bool drive_has_disk(int drive);
+
+constexpr u32 PASTE_QUEUE_SIZE = 4096;
+extern u8 paste_queue[PASTE_QUEUE_SIZE]; // keys typed into the guest, 128 = no key
+extern u32 paste_queue_length;
+extern u32 teletype_holdoff; // cycle count before which teletype input is held
+
+extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
+void dbg_clear_coverage();
+void rec_start_generating();
+void gui_io_window_refresh(int flag);
+void gui_menu_command_c(int id);
+void malzak_sync_dip_gadgets();
+void coinop_dips_to_gadgets();
+void pong_gui_sync();
+void instructor_update_switch_gadgets(int flag);

@@ -1,0 +1,42 @@
+// Object-file readers: Signetics absolute object format (AOF, ".aof" and
+// ".obj") and Intel HEX (".hex"), both ASCII records of hexadecimal digit
+// pairs, read from the shared file buffer.
+//
+// A walk never writes guest memory record by record: the records go into a
+// staging image first, and only a walk that succeeded is committed. So a
+// faulty file changes nothing, and the loader can check a file before it
+// switches the machine.
+#pragma once
+
+#include "cpu/cpu.h"
+
+enum ObjFormat : int { OBJ_AOF = 0, OBJ_HEX = 1 };
+
+extern u32 objfile_cursor; // read position of the walk in the file buffer
+
+// Walks the `size` bytes of the file buffer in `format` and, unless it failed,
+// writes the loaded bytes (and for AOF the start address) into the guest.
+// 0 failed, 1 loaded without an end record, 2 loaded up to an end record.
+int objfile_load(u32 size, int format);
+
+// The walk alone: messages are printed, the result is kept in the staging
+// image, nothing in the guest changes. Same results as objfile_load.
+int objfile_parse(u32 size, int format);
+// Writes the staged bytes of the last walk into guest memory, and the AOF
+// start address into game_start_address when an end record gave one.
+void objfile_commit();
+
+// One record at the cursor: -2 a data record was staged (the cursor stands on
+// the next record), -1 the end record was reached, 0 the cursor already stood
+// at the end, 1 an error (its message printed).
+int objfile_read_aof_record(u32 size);
+int objfile_read_hex_record(u32 size);
+
+// Value of a hexadecimal digit; any other character gives 0.
+int hex_char_value(char c);
+// True when every file-buffer character from `first` to `last` inclusive is a
+// hexadecimal digit (also when first > last).
+bool objfile_hex_digits_ok(u32 first, u32 last);
+
+// The AOF check byte of `n` bytes: c = (c XOR b) rotated left by one, from 0.
+u8 aof_check_byte(const u8* bytes, u32 n);

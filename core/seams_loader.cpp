@@ -1,0 +1,130 @@
+// Weak stand-ins for the services the file loader hands files to, until the
+// subsystems that own them are written. Each reader stand-in is a weak alias of
+// a local function, so that loader_reader_missing can tell whether the real
+// reader has replaced it: while it has not, the loader refuses that kind of
+// file with a message before it changes anything.
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/filekinds.h"
+#include "core/machine_table.h"
+#include "core/recording.h"
+
+#include <string>
+
+#define WEAK __attribute__((weak))
+
+#define STAND_IN(ret, name, params, local, body)                                                  \
+    extern "C" ret local params body                                                              \
+    ret name params __attribute__((weak, alias(#local)));
+
+STAND_IN(int, elektor_load_eof, (u32), loader_stand_in_eof, { return 0; })
+STAND_IN(int, binbug_load_cmd, (u32), loader_stand_in_cmd, { return 0; })
+STAND_IN(int, twin_load_mod, (u32), loader_stand_in_mod, { return 0; })
+STAND_IN(int, cd2650_load_imag, (u32), loader_stand_in_imag, { return 0; })
+STAND_IN(int, file_load_bpnf, (u32, u32), loader_stand_in_bpnf, { return 0; })
+STAND_IN(int, file_load_sms, (u32), loader_stand_in_sms, { return 0; })
+STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
+STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
+STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
+STAND_IN(void, papertape_load, (int, int), loader_stand_in_papertape, {})
+STAND_IN(void, asm_assemble_file, (), loader_stand_in_asm, {})
+STAND_IN(void, sym_parse_file, (const char*), loader_stand_in_sym, {})
+STAND_IN(bool, state_check, (const u8*, u32, std::string*), loader_stand_in_state_check,
+         { return false; })
+STAND_IN(bool, state_load, (const u8*, u32, std::string*), loader_stand_in_state_load,
+         { return false; })
+
+template <typename F, typename G> static bool same(F* a, G* b) {
+    return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
+}
+
+bool loader_reader_missing(int kind) {
+    switch (kind) {
+    case KIND_EOF:
+        return same(&elektor_load_eof, &loader_stand_in_eof);
+    case KIND_CMD:
+        return same(&binbug_load_cmd, &loader_stand_in_cmd);
+    case KIND_MOD:
+        return same(&twin_load_mod, &loader_stand_in_mod);
+    case KIND_IMAG:
+        return same(&cd2650_load_imag, &loader_stand_in_imag);
+    case KIND_BPNF:
+        return same(&file_load_bpnf, &loader_stand_in_bpnf);
+    case KIND_SMS:
+        return same(&file_load_sms, &loader_stand_in_sms);
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+        return same(&tape_load_sample_file, &loader_stand_in_tape);
+    case KIND_MDCR:
+        return same(&mdcr_load_image, &loader_stand_in_mdcr);
+    case KIND_RAW:
+    case KIND_IMG:
+    case KIND_TWIN:
+        return same(&disk_read_dispatch, &loader_stand_in_disk);
+    case KIND_PAP:
+        return same(&papertape_load, &loader_stand_in_papertape);
+    case KIND_ASM:
+        return same(&asm_assemble_file, &loader_stand_in_asm);
+    case KIND_SYM:
+        return same(&sym_parse_file, &loader_stand_in_sym);
+    case KIND_COS:
+    case KIND_COR:
+        return same(&state_load, &loader_stand_in_state_load) ||
+               same(&state_check, &loader_stand_in_state_check);
+    default:
+        return false;
+    }
+}
+
+// ---- Media records and prompts ------------------------------------------------------------
+WEAK char tape_file_name[513];
+WEAK char mdcr_file_name[513];
+WEAK char drive_file_name[4][513];
+WEAK char papertape_file_name[2][513];
+WEAK u8 papertape_state[2];
+WEAK char asm_source_path[513];
+WEAK char gui_load_address_text[81];
+WEAK bool drive_has_disk(int drive) {
+    return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
+}
+WEAK int gui_choose_load_address() {
+    return 0; // no prompt yet: as if cancelled
+}
+WEAK u32 dbg_parse_register_operand(const char*, u32, int) {
+    return 0x10014;
+}
+
+// ---- Machines, input and recorders ---------------------------------------------------------
+// The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
+WEAK void arcadia_map_cartridge() {
+    for (u32 i = 0; i < cart_size && i < 0x2000; i++)
+        guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = g_filebuf[i];
+}
+WEAK u8 paste_queue[PASTE_QUEUE_SIZE];
+WEAK u32 paste_queue_length;
+WEAK u32 teletype_holdoff;
+WEAK i32 arcadia_deflicker_history[2];
+WEAK void dbg_clear_coverage() {}
+WEAK void rec_start_generating() {}
+WEAK void gui_io_window_refresh(int) {}
+WEAK void gui_menu_command_c(int) {}
+WEAK void malzak_sync_dip_gadgets() {}
+WEAK void coinop_dips_to_gadgets() {}
+WEAK void pong_gui_sync() {}
+WEAK void instructor_update_switch_gadgets(int) {}
+
+// ---- Game list ----------------------------------------------------------------
+// A known game's console model picture, else the small picture of the map's machine.
+WEAK u32 key_image_index(int game_row, int map) {
+    if (game_row >= 0 && game_row < KNOWN_GAMES) {
+        const i32 model = known_games_db[game_row].console_model;
+        if (model >= 0 && model <= 59) return static_cast<u32>(319 + model);
+    }
+    if (map >= 22 && map <= 25) return map == 25 ? 10u : static_cast<u32>(map - 14);
+    if (map >= 0 && map < static_cast<int>(MEMMAPS)) {
+        static constexpr u32 by_machine[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16};
+        return by_machine[memmap_table[map].machine];
+    }
+    return 0;
+}

@@ -1,0 +1,112 @@
+#include "core/emu.h"
+#include "core/filekinds.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string with_extension(const char* name, const char* ext, int mode, const char* infix = "") {
+    char buffer[64];
+    std::strcpy(buffer, name);
+    EXPECT_TRUE(file_set_extension(ext, buffer, sizeof buffer, mode, infix));
+    return buffer;
+}
+
+} // namespace
+
+TEST(FileKinds, SuffixDecidesTheKindIgnoringCase) {
+    EXPECT_EQ(file_type_from_name("GAME.BIN"), KIND_BIN);
+    EXPECT_EQ(file_type_from_name("game.Bin"), KIND_BIN);
+    EXPECT_EQ(file_type_from_name("x.tar.bin"), KIND_BIN);
+    EXPECT_EQ(file_type_from_name(".bin"), KIND_BIN);
+    EXPECT_EQ(file_type_from_name("game.bin.txt"), KIND_TXT);
+    EXPECT_EQ(file_type_from_name("demo.ROM"), KIND_BIN);
+    EXPECT_EQ(file_type_from_name("song.MIDI"), KIND_MIDI);
+    EXPECT_EQ(file_type_from_name("notes.ico"), KIND_INFO);
+    EXPECT_EQ(file_type_from_name("tape.wave"), KIND_NONE);
+    EXPECT_EQ(file_type_from_name("README"), KIND_NONE);
+    EXPECT_EQ(file_type_from_name(""), KIND_NONE);
+    EXPECT_EQ(file_type_from_name("prog.2650"), KIND_ASM);
+    EXPECT_EQ(file_type_from_name("prog.obj"), KIND_AOF);
+    EXPECT_EQ(file_type_from_name("x.bnpf"), KIND_BPNF);
+    EXPECT_EQ(file_type_from_name("x.bpnf"), KIND_BPNF);
+    EXPECT_EQ(file_type_from_name("a.tif"), KIND_TIFF);
+    EXPECT_EQ(file_type_from_name("pic.lbm"), KIND_ILBM);
+    EXPECT_EQ(file_type_from_name("x.16sv"), KIND_16SV);
+    EXPECT_EQ(file_type_from_name("x.pap"), KIND_PAP);
+}
+
+TEST(FileKinds, EveryRowIsFoundByItsOwnSuffixes) {
+    for (int k = 0; k < FILE_KINDS; k++) {
+        std::string name = std::string("file") + file_kinds[k].extension;
+        EXPECT_EQ(file_type_from_name(name.c_str()), k) << name;
+        if (file_kinds[k].alt_extension) {
+            name = std::string("FILE") + file_kinds[k].alt_extension;
+            for (char& c : name)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            EXPECT_EQ(file_type_from_name(name.c_str()), k) << name;
+        }
+    }
+}
+
+TEST(FileKinds, AddingASuffix) {
+    EXPECT_EQ(with_extension("prog", ".aof", 0), "prog.aof");
+    EXPECT_EQ(with_extension("prog.AOF", ".aof", 0), "prog.AOF");
+    EXPECT_EQ(with_extension("prog.obj", ".aof", 0), "prog.obj.aof");
+    EXPECT_EQ(with_extension(".aof", ".aof", 0), ".aof.aof"); // the name must be longer
+    // A suffix of a kind that is never loaded stays, as the user typed it.
+    EXPECT_EQ(with_extension("shot.gif", ".png", 0), "shot.gif");
+}
+
+TEST(FileKinds, ASaveNeverKeepsTheSuffixOfALoadableImage) {
+    // A screenshot or state named after the game gets its own suffix instead
+    // of overwriting the game image.
+    EXPECT_EQ(with_extension("game.bin", ".png", 0), "game.bin.png");
+    EXPECT_EQ(with_extension("game.tvc", ".cos", 0), "game.tvc.cos");
+    EXPECT_EQ(with_extension("prog.aof", ".txt", 0), "prog.aof.txt");
+    EXPECT_EQ(with_extension("save.COS", ".cos", 0), "save.COS");
+}
+
+TEST(FileKinds, ReplacingASuffix) {
+    EXPECT_EQ(with_extension("a.b.c", ".zip", 1), "a.b.zip");
+    EXPECT_EQ(with_extension("game", ".zip", 1), "game.zip");
+    EXPECT_EQ(with_extension("shot.bin", ".png", 1, "_1"), "shot_1.png");
+    // A dot in a drawer name is not the file's suffix.
+    EXPECT_EQ(with_extension("/home/me/v1.2/game", ".zip", 1), "/home/me/v1.2/game.zip");
+    EXPECT_EQ(with_extension("Work:old.games/tank", ".bin", 2), "Work:old.games/tank.bin");
+}
+
+TEST(FileKinds, ANameThatWouldNotFitIsLeftAlone) {
+    char buffer[8] = "abcdef";
+    EXPECT_FALSE(file_set_extension(".aof", buffer, sizeof buffer, 0, ""));
+    EXPECT_STREQ(buffer, "abcdef");
+    EXPECT_FALSE(file_set_extension(".zip", buffer, sizeof buffer, 1, "xy"));
+    EXPECT_STREQ(buffer, "abcdef");
+    char exact[10] = "abc";
+    EXPECT_TRUE(file_set_extension(".zip", exact, sizeof exact, 1, "_1"));
+    EXPECT_STREQ(exact, "abc_1.zip");
+}
+
+TEST(FileKinds, DefaultSuffixOfTheOpenRequester) {
+    EXPECT_STREQ(file_default_suffix(ELEKTOR), ".tvc");
+    for (u32 m : {PIPBUG, BINBUG, CD2650, SELBST, MIKIT})
+        EXPECT_STREQ(file_default_suffix(m), ".aof") << m;
+    for (u32 m : {ARCADIA, INTERTON, INSTRUCTOR, TWIN, PHUNSY, TYPERIGHT})
+        EXPECT_STREQ(file_default_suffix(m), ".bin") << m;
+}
+
+TEST(FileKinds, TitlesComeFromTheCatalogForSavedKindsOnly) {
+    file_kinds_load_titles();
+    EXPECT_STREQ(file_kinds[KIND_TVC].save_title, "Save Program (TVC)");
+    EXPECT_STREQ(file_kinds[KIND_RAW].save_title, "Save BINBUG Floppy Disk");
+    EXPECT_STREQ(file_kinds[KIND_ZIP].save_title, "");
+    EXPECT_EQ(file_kinds[KIND_ZIP].icon, nullptr);
+    EXPECT_STREQ(file_kinds[KIND_COR].icon, "PROGDIR:icons/icon_cor");
+    // The requester offers .wave and not .2650, as the kinds' patterns do.
+    EXPECT_NE(std::strstr(file_kinds[KIND_WAV].pattern, "WAVE"), nullptr);
+    EXPECT_EQ(std::strstr(OPEN_REQUESTER_PATTERN, "WAVE"), nullptr);
+    EXPECT_NE(std::strstr(OPEN_REQUESTER_PATTERN, "(2650|"), nullptr);
+}
