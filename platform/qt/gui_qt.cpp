@@ -457,6 +457,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     }
     if (!n.label.empty()) {
         auto* row = new QWidget;
+        row->setSizePolicy(QSizePolicy::Preferred, out->sizePolicy().verticalPolicy());
         auto* lay = new QHBoxLayout(row);
         lay->setContentsMargins(0, 0, 0, 0);
         lay->setSpacing(4);
@@ -630,6 +631,9 @@ int gui_window_open(const GuiWindowDesc& d) {
     hw->setAcceptDrops(d.accept_drops);
     hw->adjustSize();
     if (d.full_screen) {
+        // Without a window manager the full-screen state alone does not size the window.
+        lay->setSizeConstraint(QLayout::SetDefaultConstraint);
+        if (QScreen* s = QGuiApplication::primaryScreen()) hw->setGeometry(s->geometry());
         hw->showFullScreen();
     } else {
         if (d.left >= 0 && d.top >= 0) {
