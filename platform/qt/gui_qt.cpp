@@ -31,8 +31,10 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <chrono>
 #include <deque>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -493,6 +495,33 @@ void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items)
     }
 }
 
+std::uint32_t host_now() {
+    using namespace std::chrono;
+    return static_cast<std::uint32_t>(
+        duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Every timed wait of the program (the frame pacing too) serves host events
+// while it waits; only the last stretch is slept exactly.
+void host_wait_until(std::uint32_t due) {
+    if (app) QApplication::processEvents(QEventLoop::AllEvents);
+    for (;;) {
+        std::int32_t left = static_cast<std::int32_t>(due - host_now());
+        if (left <= 0) return;
+        if (!app || left <= 1500) {
+            std::this_thread::sleep_for(std::chrono::microseconds(left));
+            return;
+        }
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.setTimerType(Qt::PreciseTimer);
+        wake.start((left - 1000) / 1000);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+const ClockSource host_clock = {host_now, host_wait_until};
+
 } // namespace
 
 // --- host -------------------------------------------------------------------
@@ -505,6 +534,7 @@ bool gui_host_init(int argc, char** argv) {
     app = new QApplication(app_argc, app_argv);
     QApplication::setApplicationName("Brindlemox");
     QApplication::setQuitOnLastWindowClosed(false);
+    clock_set_source(&host_clock);
     return true;
 }
 
@@ -515,6 +545,7 @@ void gui_host_shutdown() {
     }
     windows.clear();
     images.clear();
+    clock_set_source(nullptr);
     delete app;
     app = nullptr;
 }
@@ -523,25 +554,7 @@ void gui_host_pump() {
     if (app) QApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void gui_host_wait_until(std::uint32_t due) {
-    if (!app) {
-        clock_wait_until(due);
-        return;
-    }
-    QApplication::processEvents(QEventLoop::AllEvents);
-    for (;;) {
-        std::int32_t left = static_cast<std::int32_t>(due - clock_micros());
-        if (left <= 0) return;
-        if (left <= 1500) break; // the last stretch is slept exactly
-        QTimer wake;
-        wake.setSingleShot(true);
-        wake.setTimerType(Qt::PreciseTimer);
-        wake.start((left - 1000) / 1000);
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        wake.stop();
-    }
-    clock_wait_until(due);
-}
+void gui_host_wait_until(std::uint32_t due) { clock_wait_until(due); }
 
 void gui_host_wait_events(int timeout_ms) {
     if (!app) return;
