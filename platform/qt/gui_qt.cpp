@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImage>
@@ -525,12 +526,25 @@ const ClockSource host_clock = {host_now, host_wait_until};
 } // namespace
 
 // --- host -------------------------------------------------------------------
+// Qt ends the process when it cannot reach the display, so a local X display
+// whose socket is missing is refused here first.
+static bool display_reachable() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    QByteArray d = qgetenv("DISPLAY");
+    if (d.isEmpty()) return false;
+    if (!d.startsWith(':')) return true; // a remote display: Qt will tell
+    QByteArray number = d.mid(1);
+    int dot = number.indexOf('.');
+    if (dot >= 0) number.truncate(dot);
+    return QFileInfo::exists(QString("/tmp/.X11-unix/X") + QString::fromLatin1(number));
+}
+
 bool gui_host_init(int argc, char** argv) {
     if (app) return true;
     if (argc > 0 && argv && argv[0]) app_argv[0] = argv[0];
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return false;
+    if (!display_reachable()) return false;
     app = new QApplication(app_argc, app_argv);
     QApplication::setApplicationName("Brindlemox");
     QApplication::setQuitOnLastWindowClosed(false);
