@@ -50,6 +50,7 @@ void serial_detach() {
     view_data = nullptr;
     view_size = 0;
     view_pos = 0;
+    serial_clear_status();
 }
 
 void serial_clear_status() {
@@ -109,20 +110,26 @@ void state_put_u32(u32 value) {
     state_put_u16(value);
 }
 
+// The last get found its bytes (a field is stored only then).
+static bool last_ok = false;
+
 u8 state_get_u8() {
-    if (!fits(1)) return 0;
+    last_ok = fits(1);
+    if (!last_ok) return 0;
     return data_ptr()[pos()++];
 }
 
 u16 state_get_u16() {
-    if (!fits(2)) return 0;
+    last_ok = fits(2);
+    if (!last_ok) return 0;
     const u8* p = data_ptr() + pos();
     pos() += 2;
     return static_cast<u16>(p[0] << 8 | p[1]);
 }
 
 u32 state_get_u32() {
-    if (!fits(4)) return 0;
+    last_ok = fits(4);
+    if (!last_ok) return 0;
     const u8* p = data_ptr() + pos();
     pos() += 4;
     return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3];
@@ -140,7 +147,7 @@ u16 state_get_u16_at(u32 position) {
 
 // On reading, stores only when the field was really there and the read is not dry.
 static bool may_store() {
-    return !buf_overrun && !buf_dry;
+    return last_ok && !buf_dry;
 }
 
 u8 state_field_u8(u8* variable) {

@@ -337,6 +337,30 @@ TEST_F(SaveStates, SignedAndNoneFieldsRoundTrip) {
     EXPECT_EQ(kept, 9);
     EXPECT_TRUE(serial_overrun());
     serial_detach();
+    EXPECT_FALSE(serial_overrun());
+}
+
+TEST_F(SaveStates, FieldReadsOnTheSharedFileBufferAfterAFailedWalk) {
+    // A refused state must not stop the next reader of the file buffer (a game
+    // image read byte by byte) from storing its bytes.
+    std::string error;
+    u8 junk[6] = {0xBF, 38, 0, 6, 1, 2};
+    EXPECT_FALSE(state_check(junk, sizeof junk, &error));
+    ASSERT_TRUE(filebuf_alloc(3));
+    g_filebuf[0] = 0xA1;
+    g_filebuf[1] = 0xA2;
+    g_filebuf[2] = 0xA3;
+    cart_size = 2; // only the loaded bytes are read
+    g_filebuf_cursor = 0;
+    g_serial_dir = SERIAL_READ;
+    u8 out[3] = {0, 0, 0x55};
+    state_field_bytes(out, 3);
+    EXPECT_EQ(out[0], 0xA1);
+    EXPECT_EQ(out[1], 0xA2);
+    EXPECT_EQ(out[2], 0x55);
+    EXPECT_EQ(g_filebuf_cursor, 2u);
+    EXPECT_TRUE(serial_overrun());
+    serial_clear_status();
 }
 
 // ---- Versions and header refusals
