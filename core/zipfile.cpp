@@ -31,6 +31,17 @@ void warn_corrupt(bool quiet) {
     warn(quiet, text);
 }
 
+// An archive of nothing but its end record.
+bool is_empty_archive(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    u8 head[4];
+    const bool empty = std::fread(head, 1, 4, f) == 4 && head[0] == 'P' && head[1] == 'K' &&
+                       head[2] == 5 && head[3] == 6;
+    std::fclose(f);
+    return empty;
+}
+
 // The kind a member's name selects, or -1.
 int member_kind(const char* name, bool games_only) {
     const char* dot = std::strchr(name, '.');
@@ -53,7 +64,10 @@ int member_kind(const char* name, bool games_only) {
 int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member) {
     unzFile zip = unzOpen64(path);
     if (!zip) {
-        warn(quiet, cat_str(883, "Can't open ZIP archive!"));
+        // The unzip interface refuses an archive without members; it holds
+        // nothing to load rather than being unreadable.
+        warn(quiet, is_empty_archive(path) ? cat_str(884, "No Signetics files found in ZIP archive!")
+                                           : cat_str(883, "Can't open ZIP archive!"));
         return 0;
     }
     unz_global_info64 global;

@@ -1,0 +1,416 @@
+#include "core/emu.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+
+#include <gtest/gtest.h>
+
+#include <minizip/zip.h>
+
+#include <bitset>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace loading_test {
+
+// The three CRC words of an image: CRC-32, CRC-64 high, CRC-64 low.
+static std::bitset<96> crc_bits(const std::vector<u8>& data) {
+    const u32 c32 = crc32(data.data(), static_cast<i32>(data.size()));
+    crc64(data.data(), static_cast<i32>(data.size()));
+    std::bitset<96> b;
+    for (int i = 0; i < 32; i++) {
+        b[i] = (c32 >> i) & 1;
+        b[32 + i] = (crc64_low >> i) & 1;
+        b[64 + i] = (crc64_high >> i) & 1;
+    }
+    return b;
+}
+
+// An image of `size` bytes whose CRC-32 and CRC-64 are the given ones: the
+// last 16 bytes are solved for, since both CRCs are linear in the data bits.
+std::vector<u8> forge_image(u32 size, u32 want32, u32 want_high, u32 want_low) {
+    std::vector<u8> data(size);
+    std::mt19937 rng(size);
+    for (u8& b : data)
+        b = static_cast<u8>(rng());
+    const u32 first = size - 16;
+    std::fill(data.begin() + first, data.end(), 0);
+    const std::bitset<96> base = crc_bits(data);
+    std::bitset<96> want;
+    for (int i = 0; i < 32; i++) {
+        want[i] = (want32 >> i) & 1;
+        want[32 + i] = (want_low >> i) & 1;
+        want[64 + i] = (want_high >> i) & 1;
+    }
+    // Row r of the system: bit r of each free bit's effect, and the target bit.
+    std::vector<std::bitset<129>> rows(96);
+    for (int j = 0; j < 128; j++) {
+        data[first + j / 8] ^= static_cast<u8>(1 << (j % 8));
+        const std::bitset<96> effect = crc_bits(data) ^ base;
+        data[first + j / 8] ^= static_cast<u8>(1 << (j % 8));
+        for (int r = 0; r < 96; r++)
+            rows[r][j] = effect[r];
+    }
+    const std::bitset<96> target = want ^ base;
+    for (int r = 0; r < 96; r++)
+        rows[r][128] = target[r];
+    std::vector<int> pivot_of_row;
+    int row = 0;
+    for (int col = 0; col < 128 && row < 96; col++) {
+        int p = row;
+        while (p < 96 && !rows[p][col])
+            p++;
+        if (p == 96) continue;
+        std::swap(rows[p], rows[row]);
+        for (int r = 0; r < 96; r++)
+            if (r != row && rows[r][col]) rows[r] ^= rows[row];
+        pivot_of_row.push_back(col);
+        row++;
+    }
+    for (int r = 0; r < row; r++)
+        if (rows[r][128]) {
+            data[first + pivot_of_row[r] / 8] ^= static_cast<u8>(1 << (pivot_of_row[r] % 8));
+        }
+    return data;
+}
+
+std::vector<u8> forge_row(int r) {
+    const KnownGame& g = known_games_db[r];
+    return forge_image(g.size, g.crc32, g.crc64_high, g.crc64_low);
+}
+
+void write_file(const fs::path& path, const std::vector<u8>& data) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), static_cast<long>(data.size()));
+}
+
+// A ZIP archive of the given members, deflated.
+void write_zip(const fs::path& path, const std::vector<std::pair<std::string, std::vector<u8>>>& members) {
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    ASSERT_NE(zip, nullptr);
+    for (const auto& [name, data] : members) {
+        zip_fileinfo info{};
+        ASSERT_EQ(zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                        Z_DEFLATED, 6, 0),
+                  ZIP_OK);
+        if (!data.empty()) {
+            ASSERT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())),
+                      ZIP_OK);
+        }
+        ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+    }
+    ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+}
+
+} // namespace loading_test
+
+using loading_test::forge_row;
+
+namespace {
+
+std::vector<u8> bytes(const char* text) {
+    return std::vector<u8>(text, text + std::strlen(text));
+}
+
+u32 crc_of(const char* text) {
+    return crc32(reinterpret_cast<const u8*>(text), static_cast<i32>(std::strlen(text)));
+}
+
+u64 crc64_of(const char* text) {
+    crc64(reinterpret_cast<const u8*>(text), static_cast<i32>(std::strlen(text)));
+    return static_cast<u64>(crc64_high) << 32 | crc64_low;
+}
+
+} // namespace
+
+TEST(GamesDbCrc, PublishedCheckValues) {
+    crc32_build_table();
+    EXPECT_EQ(crc_of("123456789"), 0xCBF43926u);
+    EXPECT_EQ(crc_of("abc"), 0x352441C2u);
+    EXPECT_EQ(crc_of(""), 0u);
+    const std::vector<u8> digits = bytes("123456789");
+    EXPECT_EQ(crc32_update(digits.data() + 3, 6, crc32(digits.data(), 3)), 0xCBF43926u);
+    EXPECT_EQ(crc32_update(digits.data(), 0, 0x12345678u), 0x12345678u);
+    EXPECT_EQ(crc32_update(digits.data(), -1, 0x12345678u), 0x12345678u);
+
+    EXPECT_EQ(crc64_of("123456789"), 0x62EC59E3F1A4F00Aull);
+    EXPECT_EQ(crc64_of("abc"), 0x048B813AF9F49702ull);
+    EXPECT_EQ(crc64_of(""), 0ull);
+}
+
+TEST(GamesDbRows, FixedRowsAndMachineRanges) {
+    const KnownGame& baseball = known_games_db[1];
+    EXPECT_STREQ(baseball.name, "Baseball");
+    EXPECT_STREQ(baseball.reference, "Emerson #15 (#1004)");
+    EXPECT_EQ(baseball.crc32, 0x1CF08155u);
+    EXPECT_EQ(baseball.size, 4096);
+    EXPECT_EQ(baseball.console_model, 6);
+    EXPECT_STREQ(known_games_db[130].name, "Shoot Out");
+    EXPECT_EQ(known_games_db[130].crc64_low, 0x68067F4Cu);
+    EXPECT_STREQ(known_games_db[650].name, "PHCSRD");
+    EXPECT_EQ(known_games_db[650].memmap, 19);
+    EXPECT_STREQ(known_games_db[142].name, "Kaboom 1.1 beta (new)");
+    EXPECT_STREQ(known_games_db[655].name, "PIANO");
+
+    // Every row that names a game lies in its machine's range, and its memory
+    // map belongs to that machine; every other row is empty.
+    struct Range {
+        int first, machine;
+    } ranges[] = {{0, 0},   {130, 1}, {236, 2}, {452, 3},  {569, 4},  {591, 5},
+                  {617, 7}, {650, 10}, {790, 12}, {820, 13}, {830, -1}};
+    int named = 0;
+    for (int r = 0; r < KNOWN_GAMES; r++) {
+        const KnownGame& g = known_games_db[r];
+        if (!g.name) {
+            EXPECT_EQ(g.size, 0) << r;
+            continue;
+        }
+        named++;
+        int expected = -1;
+        for (const Range& range : ranges)
+            if (r >= range.first) expected = range.machine;
+        if (expected >= 0) {
+            EXPECT_EQ(g.machine, expected) << r;
+        }
+        EXPECT_EQ(memmap_table[g.memmap].machine, g.machine) << r;
+        EXPECT_EQ(g.sensitivity, 3) << r;
+    }
+    EXPECT_GE(named, 3);
+}
+
+TEST(GamesDbIdentify, ByLengthAndBothChecksums) {
+    std::vector<u8> image = forge_row(1);
+    ASSERT_EQ(crc32(image.data(), 4096), 0x1CF08155u);
+    filebuf_alloc(static_cast<u32>(image.size() + 1));
+    std::memcpy(g_filebuf, image.data(), image.size());
+    cart_size = 4096;
+    EXPECT_EQ(game_identify(), 1);
+    EXPECT_EQ(known_game_id, 1);
+    cart_size = 4097; // one more byte
+    EXPECT_EQ(game_identify(), 0);
+    EXPECT_EQ(known_game_id, -1);
+    cart_size = 0;
+    EXPECT_EQ(game_identify(), 0);
+    filebuf_free();
+
+    // A row with the right CRC-32 but another CRC-64 is not the game.
+    std::vector<u8> other = loading_test::forge_image(4096, 0x1CF08155u, 1, 2);
+    EXPECT_EQ(game_identify_data(other.data(), 4096), -1);
+    std::vector<u8> huge(GAME_IDENTIFY_MAX_SIZE + 1);
+    EXPECT_EQ(game_identify_data(huge.data(), static_cast<u32>(huge.size())), -1);
+}
+
+TEST(GamesDbInfo, SizeTexts) {
+    char text[32];
+    const u8 saved = locale_latin1;
+    locale_latin1 = 0;
+    for (auto [size, shown] : {std::pair<u32, const char*>{4096, "4K"},
+                               {1280, "1.25K"},
+                               {512, ".5K"},
+                               {768, ".75K"},
+                               {1851, "1851 bytes"},
+                               {0, "0K"}}) {
+        game_size_text(size, text, sizeof text);
+        EXPECT_STREQ(text, shown) << size;
+    }
+    locale_latin1 = 1;
+    game_size_text(1280, text, sizeof text);
+    EXPECT_STREQ(text, "1\xC2\xBCK");
+    game_size_text(512, text, sizeof text);
+    EXPECT_STREQ(text, "\xC2\xBDK");
+    locale_latin1 = saved;
+    EXPECT_STREQ(game_language_text(1), "Machine code");
+    EXPECT_STREQ(game_language_text(10), "TCT BASIC");
+    EXPECT_STREQ(game_language_text(4), "?");
+    EXPECT_STREQ(game_language_text(11), "?");
+}
+
+TEST(GamesDbInfo, FieldsOfKnownUnknownAndCoinOp) {
+    stubprograms = 0;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    known_game_id = 1;
+    game_start_address = 0;
+    locale_latin1 = 0;
+    game_info_text();
+    EXPECT_STREQ(game_info_fields[0], "Baseball");
+    EXPECT_STREQ(game_info_fields[2], "Emerson #15 (#1004)");
+    EXPECT_STREQ(game_info_fields[3], "Emerson Arcadia 2001, type \"G\" (Emerson)");
+    EXPECT_STREQ(game_info_fields[4], "4K");
+    EXPECT_STREQ(game_info_fields[5], "$1CF08155/$0F01871A6174B8CF");
+    EXPECT_STREQ(game_info_fields[6], "Machine code");
+    EXPECT_STREQ(game_info_fields[7], "$0");
+
+    known_game_id = -1;
+    game_info_text();
+    EXPECT_STREQ(game_info_fields[0], "-");
+    for (int f : {1, 2, 4, 5, 6})
+        EXPECT_STREQ(game_info_fields[f], "?") << f;
+
+    ASSERT_TRUE(machine_switch(ZACCARIA, 23, true, true, false));
+    known_game_id = 5;
+    game_info_text();
+    EXPECT_EQ(known_game_id, -1);
+    EXPECT_STREQ(game_info_fields[0], memmap_table[23].name);
+    EXPECT_STREQ(game_info_fields[2], "-");
+    EXPECT_STREQ(game_info_fields[5], "n/a");
+    EXPECT_STREQ(game_info_fields[6], "Machine code");
+
+    ASSERT_TRUE(machine_switch(PONG, 28, true, true, false));
+    game_info_text();
+    EXPECT_STREQ(game_info_fields[6], "Microcode");
+    EXPECT_STREQ(game_info_fields[4], "n/a");
+    EXPECT_STREQ(game_info_fields[7], "n/a");
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+}
+
+class GameList : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("brindlemox-list-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        std::memcpy(saved_path, games_path, sizeof saved_path);
+        std::snprintf(games_path, sizeof games_path, "%s", dir.c_str());
+        viewbuiltin = 0;
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        std::memcpy(games_path, saved_path, sizeof saved_path);
+    }
+    char saved_path[SETTINGS_PATH_LEN];
+    std::string put(const char* name, const std::vector<u8>& data) {
+        loading_test::write_file(dir / name, data);
+        return (dir / name).string();
+    }
+    void scan(const std::string& path, int verbose = 1) {
+        games_scan_file(path.c_str(), static_cast<u32>(fs::file_size(path)), verbose);
+    }
+    fs::path dir;
+};
+
+TEST_F(GameList, NavigationAndBuiltInEntries) {
+    games_list_entries();
+    EXPECT_EQ(games_count, 2);
+    EXPECT_STREQ(games_found[0].label, ": (root)");
+    EXPECT_STREQ(games_found[1].label, "/ (parent)");
+    EXPECT_EQ(games_found[1].entry_memmap, -2);
+    viewbuiltin = 1;
+    games_list_entries();
+    EXPECT_EQ(games_count, 10);
+    EXPECT_STREQ(games_found[4].label, "Laser Battle");
+    EXPECT_EQ(games_found[9].entry_memmap, 29);
+    EXPECT_EQ(games_found[9].entry_machine, 11);
+    EXPECT_EQ(games_found[9].path[0], 0);
+    EXPECT_EQ(games_sort_index[9], 9u);
+}
+
+TEST_F(GameList, DrawerScanClassifiesAndReports) {
+    games_list_entries();
+    std::vector<u8> state(64, 0);
+    state[0] = 0xBF;
+    state[3] = 7; // Arcadia type "H"
+    state[37] = 1;
+    std::vector<u8> pong_state(64, 0);
+    pong_state[3] = 28;
+    pong_state[37] = 1;
+    std::vector<u8> bad_state(64, 0);
+    bad_state[3] = 40;
+
+    ::testing::internal::CaptureStdout();
+    scan(put("baseball.bin", forge_row(1)));
+    scan(put("mine.bin", bytes("not a game")));
+    scan(put("prog.aof", bytes(":000000")));
+    scan(put("my_game_1.cos", state));
+    scan(put("pong.cor", pong_state));
+    scan(put("odd.cos", bad_state));
+    scan(put("x.hex", bytes(":00000001FF")));
+    scan(put("x.sym", bytes("A=1")));
+    scan(put("disk.raw", bytes("d")));
+    scan(put("tape.wav", bytes("w")));
+    scan(put("tape.pap", bytes("p")));
+    scan(put("shot.png", bytes("p")));
+    scan(put("notes.txt", bytes("t")));
+    scan(put("icon.info", bytes("i")));
+    scan(put("README", bytes("r")));
+    scan(put("empty.bin", {}));
+    scan(put("fake.zip", bytes("no archive")));
+    loading_test::write_zip(dir / "packed.zip", {{"readme.txt", bytes("x")}, {"BB.ROM", forge_row(1)}});
+    scan((dir / "packed.zip").string());
+    loading_test::write_zip(dir / "prog.zip", {{"prog.aof", bytes(":000000")}});
+    scan((dir / "prog.zip").string()); // the scan takes games only: ignored
+    const std::string out = ::testing::internal::GetCapturedStdout();
+
+    EXPECT_NE(out.find((dir / "mine.bin").string() + " is an unknown AOF/BIN/TVC.\n"), std::string::npos);
+    EXPECT_NE(out.find((dir / "README").string() + " is unknown.\n"), std::string::npos);
+    EXPECT_NE(out.find((dir / "empty.bin").string() + " is unknown.\n"), std::string::npos);
+
+    ASSERT_EQ(games_count, 6);
+    const GameEntry& known = games_found[2];
+    EXPECT_STREQ(known.label, "Baseball");
+    EXPECT_EQ(known.game_row, 1);
+    EXPECT_EQ(known.entry_machine, 0);
+    EXPECT_EQ(known.entry_memmap, 6);
+    EXPECT_EQ(known.picture, 325u); // the console model's picture
+    const GameEntry& saved = games_found[3];
+    EXPECT_STREQ(saved.label, "my__game_1.cos");
+    EXPECT_EQ(saved.path, (dir / "my_game_1.cos").string()); // the path keeps its case
+    EXPECT_EQ(saved.entry_memmap, 7);
+    EXPECT_EQ(saved.game_row, 1);
+    EXPECT_EQ(games_found[4].game_row, -1); // the ball-and-paddle machine has no rows
+    EXPECT_EQ(games_found[4].entry_machine, 11);
+    EXPECT_STREQ(games_found[4].label, "pong.cor");
+    EXPECT_STREQ(games_found[5].label, "Baseball"); // from the archive
+    EXPECT_EQ(games_found[5].path, (dir / "packed.zip").string());
+
+    char report[1024];
+    games_counters[GC_DIRECTORIES] = 2; // counted by the drawer audit
+    games_dir_report(report, sizeof report);
+    const std::string expected = "In directory \"" + dir.string() + "\":\n\n"
+                                 "2 known AOF/BIN/TVC file(s).\n"
+                                 "2 unknown AOF/BIN/TVC file(s).\n"
+                                 "2 state(s)/recording(s).\n"
+                                 "2 ASM/BPNF/CMD/EOF/HEX/IMAG/MOD/SMS/SYM file(s).\n"
+                                 "1 IMG/RAW/TWIN file(s).\n"
+                                 "2 8SVX/16SV/AIFF/MDCR/WAV file(s).\n"
+                                 "2 screenshot/animation/MIDI/PSG/SMUS/TXT/YM file(s).\n"
+                                 "1 icon(s).\n"
+                                 "3 unknown file(s).\n"
+                                 "2 directory/ies.\n";
+    EXPECT_EQ(report, expected);
+}
+
+TEST_F(GameList, SortKeepsNavigationFirst) {
+    games_list_entries();
+    auto add = [](const char* label, int m) {
+        GameEntry& e = games_found[games_count];
+        std::snprintf(e.label, sizeof e.label, "%s", label);
+        e.entry_machine = static_cast<std::int8_t>(m);
+        games_sort_index[games_count] = static_cast<u32>(games_count);
+        games_count++;
+    };
+    add("zebra", 0);
+    add("Apple", 1);
+    add("mango", 0);
+    add("banana", 1);
+    auto order = [] {
+        std::string s;
+        for (int i = 0; i < games_count; i++)
+            s += std::string(games_found[games_sort_index[i]].label).substr(0, 2) + " ";
+        return s;
+    };
+    games_sort_by = 1;
+    games_list_sort();
+    EXPECT_EQ(order(), ":  /  ma ze Ap ba ");
+    games_sort_by = 0;
+    games_list_sort();
+    EXPECT_EQ(order(), ":  /  Ap ba ma ze ");
+    games_sort_swap(2, 3);
+    EXPECT_EQ(order(), ":  /  ba Ap ma ze ");
+}

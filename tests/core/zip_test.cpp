@@ -1,0 +1,158 @@
+#include "core/filekinds.h"
+#include "core/zipfile.h"
+
+#include <gtest/gtest.h>
+
+#include <minizip/zip.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace loading_test {
+void write_file(const fs::path& path, const std::vector<u8>& data);
+void write_zip(const fs::path& path,
+               const std::vector<std::pair<std::string, std::vector<u8>>>& members);
+} // namespace loading_test
+
+namespace {
+
+std::vector<u8> bytes(const std::string& text) {
+    return std::vector<u8>(text.begin(), text.end());
+}
+
+// One stored member whose header claims `claimed` bytes and the CRC of the
+// true data, with `data` as its contents.
+void write_lying_zip(const fs::path& path, const std::vector<u8>& data, u32 claimed) {
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    ASSERT_NE(zip, nullptr);
+    zip_fileinfo info{};
+    ASSERT_EQ(zipOpenNewFileInZip2_64(zip, "game.bin", &info, nullptr, 0, nullptr, 0, nullptr, 0,
+                                      0, 1, 0),
+              ZIP_OK);
+    ASSERT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())), ZIP_OK);
+    const uLong crc = ::crc32(0L, data.data(), static_cast<uInt>(data.size()));
+    ASSERT_EQ(zipCloseFileInZipRaw64(zip, claimed, crc), ZIP_OK);
+    ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+}
+
+class Zip : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("brindlemox-zip-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Extracts from `name` in the temporary drawer; the warning goes to `output`.
+    int extract(const char* name, bool games_only = false, bool quiet = false) {
+        member = ZipMember{};
+        ::testing::internal::CaptureStdout();
+        const int result = zip_extract_first((dir / name).c_str(), games_only, quiet, member);
+        output = ::testing::internal::GetCapturedStdout();
+        return result;
+    }
+    fs::path dir;
+    ZipMember member;
+    std::string output;
+};
+
+} // namespace
+
+TEST_F(Zip, RecognisedByItsFirstTwoBytes) {
+    loading_test::write_file(dir / "pk.bin", bytes("PK"));
+    loading_test::write_file(dir / "p.zip", bytes("P"));
+    loading_test::write_file(dir / "text.zip", bytes("Hello"));
+    EXPECT_TRUE(zip_is_archive((dir / "pk.bin").c_str()));
+    EXPECT_FALSE(zip_is_archive((dir / "p.zip").c_str()));
+    EXPECT_FALSE(zip_is_archive((dir / "text.zip").c_str()));
+    EXPECT_FALSE(zip_is_archive((dir / "missing.zip").c_str()));
+}
+
+TEST_F(Zip, FirstLoadableMemberIsTaken) {
+    loading_test::write_zip(dir / "a.zip", {{"notes.txt", bytes("read me")},
+                                            {"a.b.bin", bytes("not taken")},
+                                            {"game.bin", bytes("the game")},
+                                            {"other.bin", bytes("later")}});
+    ASSERT_EQ(extract("a.zip"), 1);
+    EXPECT_EQ(member.name, "game.bin");
+    EXPECT_EQ(member.kind, KIND_BIN);
+    EXPECT_EQ(member.data, bytes("the game"));
+    EXPECT_EQ(output, "");
+
+    loading_test::write_zip(dir / "b.zip", {{"GAME.ROM", bytes("rom")}});
+    ASSERT_EQ(extract("b.zip"), 1);
+    EXPECT_EQ(member.kind, KIND_BIN);
+
+    // Only the three characters after the first dot count.
+    loading_test::write_zip(dir / "c.zip", {{"prog.tvcx", bytes("\2")}, {"x.bin", bytes("b")}});
+    ASSERT_EQ(extract("c.zip"), 1);
+    EXPECT_EQ(member.kind, KIND_TVC);
+}
+
+TEST_F(Zip, ProgramsAndStatesUnlessGamesOnly) {
+    loading_test::write_zip(dir / "p.zip", {{"prog.aof", bytes(":000000")},
+                                            {"save.cos", bytes("s")},
+                                            {"tape.tvc", bytes("\2")}});
+    ASSERT_EQ(extract("p.zip"), 1);
+    EXPECT_EQ(member.kind, KIND_AOF);
+    ASSERT_EQ(extract("p.zip", true), 1);
+    EXPECT_EQ(member.kind, KIND_TVC);
+    EXPECT_EQ(member.name, "tape.tvc");
+
+    loading_test::write_zip(dir / "s.zip", {{"rec.COR", bytes("r")}, {"old.eof", bytes("e")}});
+    ASSERT_EQ(extract("s.zip"), 1);
+    EXPECT_EQ(member.kind, KIND_COR);
+    EXPECT_EQ(extract("s.zip", true, true), 0);
+    EXPECT_EQ(output, ""); // quiet
+}
+
+TEST_F(Zip, MembersWithoutADotArePassedOver) {
+    loading_test::write_zip(dir / "d.zip", {{"README", bytes("r")},
+                                            {"games/", {}},
+                                            {"games/pong.bin", bytes("pong")}});
+    ASSERT_EQ(extract("d.zip"), 1);
+    EXPECT_EQ(member.name, "games/pong.bin");
+    EXPECT_EQ(member.data, bytes("pong"));
+}
+
+TEST_F(Zip, FailuresAreReported) {
+    loading_test::write_zip(dir / "empty.zip", {});
+    EXPECT_EQ(extract("empty.zip"), 0);
+    EXPECT_EQ(output, "No Signetics files found in ZIP archive!\n");
+
+    loading_test::write_zip(dir / "none.zip", {{"notes.txt", bytes("x")}, {"pic.png", bytes("y")}});
+    EXPECT_EQ(extract("none.zip"), 0);
+    EXPECT_EQ(output, "No Signetics files found in ZIP archive!\n");
+
+    loading_test::write_file(dir / "junk.zip", bytes("PK but nothing more"));
+    EXPECT_EQ(extract("junk.zip"), 0);
+    EXPECT_EQ(output, "Can't open ZIP archive!\n");
+    EXPECT_EQ(extract("missing.zip"), 0);
+    EXPECT_EQ(output, "Can't open ZIP archive!\n");
+    EXPECT_EQ(extract("missing.zip", false, true), 0);
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(Zip, AMemberWhoseHeaderSizeLiesIsRefused) {
+    const std::vector<u8> data = bytes("ABCDEFGH");
+    write_lying_zip(dir / "long.zip", data, 100);
+    EXPECT_EQ(extract("long.zip"), 0);
+    EXPECT_EQ(output, "Corrupt ZIP file!\n");
+    EXPECT_TRUE(member.data.empty());
+
+    write_lying_zip(dir / "short.zip", data, 4);
+    EXPECT_EQ(extract("short.zip"), 0);
+    EXPECT_EQ(output, "Corrupt ZIP file!\n");
+
+    write_lying_zip(dir / "huge.zip", data, 0xF0000000u);
+    EXPECT_EQ(extract("huge.zip"), 0);
+    EXPECT_EQ(output, "Corrupt ZIP file!\n");
+
+    write_lying_zip(dir / "true.zip", data, 8);
+    ASSERT_EQ(extract("true.zip"), 1);
+    EXPECT_EQ(member.data, data);
+}
