@@ -68,7 +68,6 @@ static void command_line(const GuiEvent& e) {
     std::string text = gui_get_text(main_window, GID_COMMAND);
     std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text.c_str());
     if (!g_dbg_line[0] || e.code == 9) return; // label completion comes with the debugger
-    if (e.code == 69) return;
     gui_run_command(g_dbg_line);
     if (main_window) {
         gui_set_text(main_window, GID_COMMAND, "");

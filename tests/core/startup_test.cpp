@@ -1,0 +1,132 @@
+#include "core/emu.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "core/startup.h"
+#include "gui/main_window.h"
+#include "platform/headless/fake_clock.h"
+#include "platform/headless/gui_headless.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Exited {
+    int code;
+};
+[[noreturn]] void throw_exit(int code) { throw Exited{code}; }
+
+int passes = 0;
+bool window_seen = false;
+void no_frame() {}
+void quit_after_two() {
+    window_seen = window_seen || gui_main_window_is_open();
+    if (++passes == 2) pending_actions |= PA_QUIT;
+}
+const MainLoopHooks quitting = {no_frame, quit_after_two};
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/bmx-start-XXXXXX";
+        home_ = mkdtemp(dir);
+        setenv("BRINDLEMOX_HOME", (home_ + "/home").c_str(), 1);
+        cwd_ = fs::current_path();
+        fs::current_path(home_);
+        gui_headless_reset();
+        fake_clock_install(1000);
+        app_exit_reset();
+        app_exit_process = throw_exit;
+        app_set_loop_hooks(&quitting);
+        passes = 0;
+        window_seen = false;
+        saved_machine_ = machine;
+        saved_memmap_ = memmap;
+    }
+    void TearDown() override {
+        gui_close_main_window();
+        app_set_loop_hooks(nullptr);
+        app_exit_reset();
+        con_event_hook = nullptr;
+        fake_clock_remove();
+        gui_headless_reset();
+        machine = saved_machine_;
+        memmap = saved_memmap_;
+        emu_paused = false;
+        lock_config = 0;
+        fs::current_path(cwd_);
+        fs::remove_all(home_);
+    }
+    // Runs app_main with the arguments; returns the exit code, output in *out.
+    int run(std::vector<std::string> args, std::string* out = nullptr) {
+        args.insert(args.begin(), "brindlemox");
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        testing::internal::CaptureStdout();
+        int code = -1;
+        try {
+            app_main(static_cast<int>(args.size()), argv.data());
+        } catch (const Exited& e) {
+            code = e.code;
+        }
+        std::string printed = testing::internal::GetCapturedStdout();
+        if (out) *out = printed;
+        return code;
+    }
+    std::string home_;
+    fs::path cwd_;
+    u32 saved_machine_ = 0, saved_memmap_ = 0;
+};
+
+} // namespace
+
+TEST_F(Startup, ANormalStartOpensTheWindowRunsTheLoopAndQuitsWithZero) {
+    EXPECT_EQ(run({}), 0);
+    EXPECT_TRUE(window_seen);
+    EXPECT_EQ(passes, 2);
+    EXPECT_FALSE(gui_main_window_is_open());
+    const fs::path home = home_ + "/home";
+    EXPECT_TRUE(fs::is_regular_file(home / "Configs" / "Brindlemox.ini"));
+    EXPECT_TRUE(fs::is_directory(home / "Games"));
+    EXPECT_EQ(fs::current_path(), fs::path(home_)); // the start directory again
+    EXPECT_EQ(app_exit_steps.back(), "end");
+}
+
+TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {
+    std::string out;
+    EXPECT_EQ(run({"PRI", "9"}, &out), 1);
+    EXPECT_NE(out.find("brindlemox: Priority range is -128 to 5!\n"), std::string::npos);
+    EXPECT_FALSE(window_seen);
+    EXPECT_EQ(passes, 0);
+    EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), "autosave"), 0);
+    EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), "high scores"), 0);
+}
+
+TEST_F(Startup, DisgameWritesTheDisassemblyBesideTheNamedFileAndEnds) {
+    { std::ofstream(home_ + "/game.bin", std::ios::binary) << std::string(64, '\0'); }
+    std::string out;
+    EXPECT_EQ(run({"DISGAME", "game.bin"}, &out), 0); // relative to the start directory
+    EXPECT_FALSE(window_seen);
+    EXPECT_TRUE(fs::is_regular_file(home_ + "/game.asm"));
+    EXPECT_EQ(startup_mode, 2u);
+}
+
+TEST_F(Startup, FullscreenOnTheCommandLineChoosesTheDisplayMode) {
+    EXPECT_EQ(run({"FULLSCREEN", "on", "LOCKCONFIG"}), 0);
+    EXPECT_EQ(display_mode, 1u);
+    // LOCKCONFIG: the settings file is not written at exit.
+    EXPECT_FALSE(fs::exists(home_ + "/home/Configs/Brindlemox.ini"));
+    display_mode = 0;
+    fullscreen = 0;
+}
