@@ -5,6 +5,8 @@
 
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
@@ -17,6 +19,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 char gui_status_message[256] = {};
 u8 gui_menu_hint_shown = 0;
@@ -48,9 +51,20 @@ void gui_set_status_text_plain(const char* text) {
 
 void gui_set_status_text() {
     if (!gui_status_bar_shown()) return;
-    // The loaded game's information line comes with the loader; until then
-    // the status shows the message alone.
-    gui_set_text(main_window, GID_STATUS_TEXT, gui_status_message);
+    if (gui_status_message[0]) {
+        gui_set_text(main_window, GID_STATUS_TEXT, gui_status_message);
+        return;
+    }
+    // The game information line: the game's name and credits, else the memory map.
+    std::string line;
+    for (int field : {0, 1}) {
+        const char* t = game_info_fields[field];
+        if (!t[0] || std::strcmp(t, "-") == 0) continue;
+        if (!line.empty()) line += ", ";
+        line += t;
+    }
+    if (line.empty() && memmap < MEMMAPS) line = memmap_table[memmap].name;
+    gui_set_text(main_window, GID_STATUS_TEXT, line.c_str());
 }
 
 void gui_status_speed_label(const char* text) {

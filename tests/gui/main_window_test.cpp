@@ -1,5 +1,6 @@
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/seams_services.h"
@@ -299,4 +300,22 @@ TEST_F(MainWindow, TheMenuStripIsAttachedAtEveryOpening) {
     ASSERT_EQ(menus->size(), 1u);
     EXPECT_EQ((*menus)[0].sub[0].id, 7);
     gui_menu_strip.clear();
+}
+
+TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
+    for (auto& f : game_info_fields) f[0] = '\0';
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), memmap_table[memmap].name);
+    std::snprintf(game_info_fields[0], sizeof game_info_fields[0], "Space Raiders");
+    std::snprintf(game_info_fields[1], sizeof game_info_fields[1], "-");
+    gui_set_status_text();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Space Raiders");
+    std::snprintf(gui_status_message, sizeof gui_status_message, "Chat: hello");
+    gui_set_status_text();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
+    gui_status_message[0] = '\0';
+    for (auto& f : game_info_fields) f[0] = '\0';
+    view_statusbar[0] = 0; // hidden in this mode: never touched
+    gui_set_status_text_plain("x");
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
 }
