@@ -69,6 +69,10 @@ void gui_update_pointer(int force, int unused);
 void gui_pointer_busy();
 void gui_pointer_restore();
 void gui_activate_window();
+// While scripts or netplay hold the interface: the menu items 283 to 288, 290
+// and 291, the game list and both toolbars cannot be used.
+void gui_lock_menus();
+void gui_unlock_menus();
 void gui_flush_main_port();
 void gui_flush_and_clear_keys();
 bool gui_status_bar_shown();

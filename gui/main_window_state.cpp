@@ -105,6 +105,23 @@ void gui_update_pointer(int force, int) {
     current_pointer = kind;
 }
 
+static void set_locked(bool locked) {
+    if (!main_window) return;
+    for (int id : {283, 284, 285, 286, 287, 288, 290, 291})
+        gui_menu_set_enabled(main_window, id, !locked);
+    if (view_gamelist[display_mode]) gui_set_disabled(main_window, GID_GAME_LIST, locked);
+    if (view_toolbar[display_mode]) {
+        for (int b = 1; b <= 8; ++b) gui_bar_set(main_window, GID_SPEEDBAR_1, b, !locked, false);
+        for (int b = 1; b <= 14; ++b)
+            gui_bar_set(main_window, GID_SPEEDBAR_2, b, !locked,
+                        gui_bar_selected(main_window, GID_SPEEDBAR_2, b));
+    }
+    if (!locked) gui_speedbar_update(); // what needs a frame boundary stays disabled
+}
+
+void gui_lock_menus() { set_locked(true); }
+void gui_unlock_menus() { set_locked(false); }
+
 void gui_pointer_busy() {
     if (main_window) gui_window_set_pointer(main_window, 1);
 }

@@ -165,6 +165,7 @@ bool gui_window_is_open(int win);
 void gui_window_set_title(int win, const char* title);
 void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
+void gui_menu_set_enabled(int win, int id, bool enabled);
 void gui_window_activate(int win);
 void gui_window_position(int win, int* left, int* top, int* width, int* height);
 void gui_window_resize(int win, int width, int height);

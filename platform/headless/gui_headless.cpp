@@ -205,6 +205,11 @@ void gui_menu_set_state(int win, int id, bool enabled, bool checked) {
         m->checked = checked;
     }
 }
+void gui_menu_set_enabled(int win, int id, bool enabled) {
+    Window* w = find(win);
+    if (!w) return;
+    if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
+}
 void gui_window_activate(int) {}
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     Window* w = find(win);

@@ -723,6 +723,13 @@ void gui_menu_set_state(int win, int id, bool enabled, bool checked) {
     if (it->second->isCheckable()) it->second->setChecked(checked);
 }
 
+void gui_menu_set_enabled(int win, int id, bool enabled) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    auto it = w->actions.find(id);
+    if (it != w->actions.end()) it->second->setEnabled(enabled);
+}
+
 void gui_window_activate(int win) {
     if (QtWindow* w = find(win)) {
         w->widget->raise();

@@ -319,3 +319,35 @@ TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
     gui_set_status_text_plain("x");
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
 }
+
+TEST_F(MainWindow, LockingTheInterfaceDisablesMenusListAndToolbars) {
+    GuiMenuItem game;
+    game.text = "Game";
+    for (int id : {283, 289, 291}) {
+        GuiMenuItem item;
+        item.id = id;
+        item.text = "item";
+        game.sub.push_back(item);
+    }
+    gui_menu_strip = {game};
+    gui_open_main_window(0);
+    gui_bar_set(main_window, GID_SPEEDBAR_2, 4, true, true); // sound on
+    gui_lock_menus();
+    const auto& items = (*gui_headless_menus(main_window))[0].sub;
+    EXPECT_TRUE(items[0].disabled);
+    EXPECT_FALSE(items[1].disabled); // 289 is not one of them
+    EXPECT_TRUE(items[2].disabled);
+    EXPECT_TRUE(gui_get_disabled(main_window, GID_GAME_LIST));
+    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4));
+    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_2, 4));
+    EXPECT_TRUE(gui_bar_selected(main_window, GID_SPEEDBAR_2, 4)); // states are kept
+
+    g_paused_mid_frame = true;
+    gui_unlock_menus();
+    EXPECT_FALSE(items[0].disabled);
+    EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4));
+    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 1)); // reset waits for the frame end
+    EXPECT_TRUE(gui_get_disabled(main_window, GID_GAME_LIST));
+    g_paused_mid_frame = false;
+    gui_menu_strip.clear();
+}
