@@ -55,11 +55,12 @@ void gui_set_status_text() {
         gui_set_text(main_window, GID_STATUS_TEXT, gui_status_message);
         return;
     }
-    // The game information line: the game's name and credits, else the memory map.
+    // The game information line: the game's name and credits, else (nothing known
+    // about the game) the memory map.
     std::string line;
     for (int field : {0, 1}) {
         const char* t = game_info_fields[field];
-        if (!t[0] || std::strcmp(t, "-") == 0) continue;
+        if (!t[0] || std::strcmp(t, "-") == 0 || std::strcmp(t, "?") == 0) continue;
         if (!line.empty()) line += ", ";
         line += t;
     }
