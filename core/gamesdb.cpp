@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "core/zipfile.h"
 #include "platform/catalog.h"
+#include "platform/paths.h"
 
 #include <cctype>
 #include <cstdio>
@@ -239,7 +240,7 @@ void games_list_entries() {
 }
 
 static bool read_whole(const char* path, std::vector<u8>& data) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
     if (!f) return false;
     u8 chunk[4096];
     std::size_t n;

@@ -19,6 +19,7 @@
 #include "cpu/memory.h"
 #include "gui/seams.h"
 #include "platform/catalog.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -118,10 +119,10 @@ void phunsy_place(u32 address, const u8* bytes, u32 length) {
 
 // The blocks of a known PHUNSY game: false when they do not fit the file or
 // their place.
-bool phunsy_blocks(const KnownGame& g, u32& length1, u32& length2) {
-    length1 = g.block1_length ? g.block1_length : cart_size;
+bool phunsy_blocks(const KnownGame& g, u32 size, u32& length1, u32& length2) {
+    length1 = g.block1_length ? g.block1_length : size;
     length2 = g.block2_length;
-    if (length1 > cart_size || length2 > cart_size - length1) return false;
+    if (length1 > size || length2 > size - length1) return false;
     return phunsy_block_fits(g.block1_address, length1) &&
            (length2 == 0 || phunsy_block_fits(g.block2_address, length2));
 }
@@ -130,7 +131,7 @@ void phunsy_load_bin(bool known) {
     if (known) {
         const KnownGame& g = known_games_db[known_game_id];
         u32 length1, length2;
-        phunsy_blocks(g, length1, length2); // checked before anything changed
+        phunsy_blocks(g, cart_size, length1, length2); // checked before anything changed
         phunsy_bank = g.phunsy_banks;
         game_start_address = g.start_address;
         phunsy_place(g.block1_address, g_filebuf, length1);
@@ -166,7 +167,7 @@ int load_bin(int restart) {
     const bool known = known_game_id >= 0 && known_game_id < KNOWN_GAMES;
     if (known && known_games_db[known_game_id].machine == PHUNSY) {
         u32 length1, length2;
-        if (!phunsy_blocks(known_games_db[known_game_id], length1, length2)) {
+        if (!phunsy_blocks(known_games_db[known_game_id], cart_size, length1, length2)) {
             gui_warning("The load blocks of this PHUNSY game do not fit the file!");
             known_game_id = -1;
             return LOAD_FAILED;
@@ -477,6 +478,11 @@ int load_medium(int kind) {
 
 } // namespace
 
+bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
+    u32 length1, length2;
+    return phunsy_blocks(game, size, length1, length2);
+}
+
 int file_load(int restart) {
     g_recording_state = REC_IDLE;
     g_serial_dir = 0;
@@ -535,7 +541,7 @@ int file_load(int restart) {
 
 // Reads the whole plain file; false when it cannot be opened or read whole.
 static bool read_file(const char* path, std::vector<u8>& data) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
     if (!f) return false;
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     const long size = ok ? std::ftell(f) : -1;

@@ -3,6 +3,7 @@
 #include "core/filekinds.h"
 #include "gui/seams.h"
 #include "platform/catalog.h"
+#include "platform/paths.h"
 
 #include <minizip/unzip.h>
 
@@ -11,7 +12,7 @@
 #include <cstring>
 
 bool zip_is_archive(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
     if (!f) return false;
     char magic[2];
     const bool ok = std::fread(magic, 1, 2, f) == 2 && magic[0] == 'P' && magic[1] == 'K';
@@ -33,7 +34,7 @@ void warn_corrupt(bool quiet) {
 
 // An archive of nothing but its end record.
 bool is_empty_archive(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
     if (!f) return false;
     u8 head[4];
     const bool empty = std::fread(head, 1, 4, f) == 4 && head[0] == 'P' && head[1] == 'K' &&
@@ -62,7 +63,7 @@ int member_kind(const char* name, bool games_only) {
 } // namespace
 
 int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member) {
-    unzFile zip = unzOpen64(path);
+    unzFile zip = unzOpen64(path_to_host(path).c_str());
     if (!zip) {
         // The unzip interface refuses an archive without members; it holds
         // nothing to load rather than being unreadable.

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config make
   zlib1g-dev libminizip-dev
   qt6-base-dev libsdl2-dev libregina3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev binutils
   ccache
 )
 

@@ -1,0 +1,397 @@
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/objfile.h"
+#include "core/machine.h"
+#include "core/recording.h"
+#include "core/savestate.h"
+#include "core/savestate_seams.h"
+#include "core/settings_vars.h"
+#include "cpu/memory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace loading_test {
+std::vector<u8> forge_row(int r);
+void write_file(const fs::path& path, const std::vector<u8>& data);
+void write_zip(const fs::path& path,
+               const std::vector<std::pair<std::string, std::vector<u8>>>& members);
+} // namespace loading_test
+
+using loading_test::forge_row;
+
+namespace {
+
+std::vector<u8> bytes(const std::string& text) {
+    return std::vector<u8>(text.begin(), text.end());
+}
+
+std::vector<u8> pattern(std::size_t size, u8 seed) {
+    std::vector<u8> data(size);
+    for (std::size_t i = 0; i < size; i++)
+        data[i] = static_cast<u8>(seed + i * 7);
+    return data;
+}
+
+std::vector<u8> tvc(u16 load, u16 start, const std::vector<u8>& program) {
+    std::vector<u8> file(5 + program.size());
+    file[0] = 2;
+    file[1] = static_cast<u8>(load >> 8);
+    file[2] = static_cast<u8>(load);
+    file[3] = static_cast<u8>(start >> 8);
+    file[4] = static_cast<u8>(start);
+    for (std::size_t i = 0; i < program.size(); i++)
+        file[5 + i] = program[i];
+    return file;
+}
+
+std::string hex2(u32 v) {
+    char b[3];
+    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
+    return b;
+}
+
+std::string aof(u16 address, const std::vector<u8>& data, u16 start) {
+    const u8 header[3] = {static_cast<u8>(address >> 8), static_cast<u8>(address),
+                          static_cast<u8>(data.size())};
+    std::string r = ":" + hex2(address >> 8) + hex2(address) + hex2(static_cast<u32>(data.size())) +
+                    hex2(aof_check_byte(header, 3));
+    for (u8 b : data)
+        r += hex2(b);
+    r += hex2(aof_check_byte(data.data(), static_cast<u32>(data.size()))) + "\r\n";
+    return r + ":" + hex2(start >> 8) + hex2(start) + "00\r\n";
+}
+
+// Every test runs in a program home and a games drawer of its own.
+class Loader : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("brindlemox-load-" + std::to_string(getpid()));
+        fs::create_directories(dir / "home");
+        const char* home = std::getenv("BRINDLEMOX_HOME");
+        old_home = home ? std::optional<std::string>(home) : std::nullopt;
+        setenv("BRINDLEMOX_HOME", (dir / "home").c_str(), 1);
+        stubprograms = 0;
+        sensegame = 1;
+        phunsy_biosversion = 1;
+        elektor_biosversion = 0;
+        paste_queue_length = 0;
+        switch_to(ARCADIA, 6);
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        if (old_home)
+            setenv("BRINDLEMOX_HOME", old_home->c_str(), 1);
+        else
+            unsetenv("BRINDLEMOX_HOME");
+        known_game_id = -1;
+        file_loaded = 0;
+        file_name_buffer[0] = 0;
+    }
+    void switch_to(u32 m, u32 map) {
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), static_cast<int>(map), true, true, false));
+        std::memset(guest_memory, 0x5A, sizeof guest_memory);
+    }
+    std::string put(const std::string& name, const std::vector<u8>& data) {
+        loading_test::write_file(dir / name, data);
+        return (dir / name).string();
+    }
+    std::string zip(const std::string& name, const std::string& member, const std::vector<u8>& data) {
+        loading_test::write_zip(dir / name, {{"readme.txt", bytes("hello")}, {member, data}});
+        return (dir / name).string();
+    }
+    // Loads by name; the warnings shown go to `output`.
+    int load(const std::string& path) {
+        ::testing::internal::CaptureStdout();
+        const int result = file_load_by_name(path.c_str(), 0);
+        output = ::testing::internal::GetCapturedStdout();
+        return result;
+    }
+    bool memory_untouched() const {
+        for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+            if (guest_memory[a] != 0x5A) return false;
+        return true;
+    }
+    void expect_refused(const std::string& path, const std::string& warning, u32 m, u32 map) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(load(path), LOAD_FAILED);
+        EXPECT_EQ(output, warning);
+        EXPECT_EQ(machine, m);
+        EXPECT_EQ(memmap, map);
+        EXPECT_TRUE(memory_untouched());
+    }
+    fs::path dir;
+    std::optional<std::string> old_home;
+    std::string output;
+};
+
+} // namespace
+
+TEST_F(Loader, KnownImagesSwitchToTheirMachineAndMap) {
+    switch_to(PIPBUG, 9);
+    const std::vector<u8> shoot_out = forge_row(130);
+    ASSERT_EQ(load(put("shoot.bin", shoot_out)), LOAD_GAME);
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    EXPECT_EQ(memmap, 0u);
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_EQ(file_loaded, 1);
+    EXPECT_EQ(std::memcmp(guest_memory, shoot_out.data(), shoot_out.size()), 0);
+    EXPECT_STREQ(game_info_fields[0], "Shoot Out");
+    EXPECT_EQ(tvc_copy_length, 2048u);
+    EXPECT_EQ(g_filebuf, nullptr); // the buffer is freed after the load
+
+    switch_to(PIPBUG, 9);
+    ASSERT_EQ(load(put("baseball.bin", forge_row(1))), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(ARCADIA));
+    EXPECT_EQ(memmap, 6u);
+    EXPECT_EQ(known_game_id, 1);
+
+    // With "sensegame" off nothing is identified, and the PIPBUG refuses an unknown image.
+    sensegame = 0;
+    switch_to(PIPBUG, 9);
+    expect_refused((dir / "baseball.bin").string(),
+                   "This file format is not supported for this guest!\n", PIPBUG, 9);
+}
+
+TEST_F(Loader, UnknownImagesGoOnlyToMachinesThatTakeThem) {
+    const std::string path = put("mine.bin", pattern(300, 1));
+    switch_to(PIPBUG, 9);
+    expect_refused(path, "This file format is not supported for this guest!\n", PIPBUG, 9);
+    EXPECT_EQ(known_game_id, -1);
+
+    switch_to(INSTRUCTOR, 15);
+    ASSERT_EQ(load(path), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(INSTRUCTOR));
+    EXPECT_EQ(memmap, 15u);
+    EXPECT_EQ(std::memcmp(guest_memory, pattern(300, 1).data(), 300), 0);
+    EXPECT_STREQ(game_info_fields[0], "-");
+}
+
+TEST_F(Loader, BinOfAtMost32KB) {
+    switch_to(INSTRUCTOR, 15);
+    ASSERT_EQ(load(put("full.bin", pattern(32768, 3))), LOAD_GAME);
+    EXPECT_EQ(guest_memory[32767], pattern(32768, 3)[32767]);
+    switch_to(INSTRUCTOR, 15);
+    expect_refused(put("over.bin", pattern(32769, 3)), "File is too large or corrupt!\n", INSTRUCTOR,
+                   15);
+}
+
+TEST_F(Loader, TvcProgramsRunOnTheExpandedElektor) {
+    const std::vector<u8> program = pattern(40, 9);
+    const std::vector<u8> file = tvc(0x0170, 0x0172, program);
+    ASSERT_EQ(load(put("prog.tvc", file)), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(ELEKTOR));
+    EXPECT_EQ(memmap, 5u);
+    EXPECT_EQ(game_start_address, 0x0172);
+    EXPECT_EQ(std::memcmp(guest_memory + 0x0170, program.data(), program.size()), 0);
+    EXPECT_EQ(tvc_copy_length, file.size());
+    EXPECT_EQ(std::memcmp(tvc_copy, file.data(), file.size()), 0);
+    // The ten bytes of the monitor's table from $0177 reach $1FC0.
+    EXPECT_EQ(std::memcmp(guest_memory + 0x1FC0, program.data() + 7, 10), 0);
+    for (u16 a : {0x1F0B, 0x1F0D, 0x1F1B, 0x1F1D, 0x1F2B, 0x1F2D, 0x1F4B, 0x1F4D})
+        EXPECT_EQ(guest_memory[a], 0xFE) << a;
+}
+
+TEST_F(Loader, TvcRefusalsChangeNothing) {
+    std::vector<u8> wrong = tvc(0x0900, 0x0900, {1, 2, 3});
+    wrong[0] = 3;
+    expect_refused(put("wrong.tvc", wrong), "Corrupt TVC file!\n", ARCADIA, 6);
+    expect_refused(put("short.tvc", {2, 9, 0, 9}), "Corrupt TVC file!\n", ARCADIA, 6);
+    expect_refused(put("past.tvc", tvc(0x7FFE, 0, {1, 2, 3})), "Corrupt TVC file!\n", ARCADIA, 6);
+    ASSERT_EQ(load(put("edge.tvc", tvc(0x7FFD, 0, {1, 2, 3}))), LOAD_GAME);
+    EXPECT_EQ(guest_memory[0x7FFF], 3);
+}
+
+TEST_F(Loader, AofProgramsOnTheMonitorComputers) {
+    const std::string path = put("prog.aof", bytes(aof(0x0440, {0x07, 0x08, 0x09}, 0x0441)));
+    expect_refused(path, "This file format is not supported for this guest!\n", ARCADIA, 6);
+
+    switch_to(PIPBUG, 9);
+    ASSERT_EQ(load(path), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
+    EXPECT_EQ(guest_memory[0x0440], 0x07);
+    EXPECT_EQ(guest_memory[0x0442], 0x09);
+    EXPECT_EQ(game_start_address, 0x0441);
+    EXPECT_EQ(file_loaded, 1);
+    EXPECT_EQ(paste_queue_length, 0u); // no auto-run for an unknown program
+
+    // A faulty record refuses the whole file before anything changes.
+    std::string text = aof(0x0500, {1, 2, 3, 4}, 0x0500);
+    text[12] = text[12] == '0' ? '1' : '0';
+    switch_to(PIPBUG, 9);
+    expect_refused(put("bad.aof", bytes(text)),
+                   "Error: BCC is incorrect!\nFailed to load AOF file!\n\nCorrupt AOF file!\n", PIPBUG,
+                   9);
+    EXPECT_EQ(file_loaded, 0);
+    expect_refused(put("notaof.obj", bytes("hello")), "Corrupt AOF file!\n", PIPBUG, 9);
+}
+
+TEST_F(Loader, IntelHexLoadsIntoTheCurrentMachine) {
+    const fs::path bin = dir / "image.bin";
+    const std::vector<u8> image = pattern(700, 11);
+    loading_test::write_file(bin, image);
+    ASSERT_EQ(std::system(("objcopy -I binary -O ihex " + bin.string() + " " + (dir / "image.hex").string())
+                              .c_str()),
+              0);
+    switch_to(CD2650, 16);
+    ASSERT_EQ(load((dir / "image.hex").string()), LOAD_MEDIUM);
+    EXPECT_EQ(machine, static_cast<u32>(CD2650));
+    EXPECT_EQ(std::memcmp(guest_memory, image.data(), image.size()), 0);
+    EXPECT_NE(output.find("Successfully loaded Intel HEX file."), std::string::npos);
+
+    switch_to(CD2650, 16);
+    expect_refused(put("ext.hex", bytes(":020000040000FA\r\n:0100100042AD\r\n:00000001FF\r\n")),
+                   "Unrecognized block type $04!\nFailed to load Intel HEX file!\n\n"
+                   "Corrupt HEX file!\n",
+                   CD2650, 16);
+    expect_refused(put("text.hex", bytes("hello")), "Corrupt HEX file!\n", CD2650, 16);
+}
+
+TEST_F(Loader, GamesAndProgramsFromZipArchives) {
+    switch_to(PIPBUG, 9);
+    const std::vector<u8> shoot_out = forge_row(130);
+    ASSERT_EQ(load(zip("shoot.zip", "GAME.ROM", shoot_out)), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_EQ(std::memcmp(guest_memory, shoot_out.data(), shoot_out.size()), 0);
+
+    ASSERT_EQ(load(zip("prog.zip", "prog.tvc", tvc(0x0800, 0x0800, {0x1F, 0x08, 0x00}))), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(ELEKTOR));
+    EXPECT_EQ(guest_memory[0x0800], 0x1F);
+
+    switch_to(BINBUG, 11);
+    ASSERT_EQ(load(zip("obj.zip", "x.aof", bytes(aof(0x0600, {0xAA}, 0x0600)))), LOAD_GAME);
+    EXPECT_EQ(guest_memory[0x0600], 0xAA);
+
+    switch_to(BINBUG, 11);
+    expect_refused(zip("hex.zip", "x.hex", bytes(":00000001FF")),
+                   "No Signetics files found in ZIP archive!\n", BINBUG, 11);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(file_load_by_name((dir / "hex.zip").c_str(), 1), LOAD_FAILED);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), ""); // quiet
+}
+
+TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
+    expect_refused(put("tape.eof", bytes("data")), "EOF files cannot be loaded yet!\n", ARCADIA, 6);
+    expect_refused(put("prog.cmd", bytes("data")), "CMD files cannot be loaded yet!\n", ARCADIA, 6);
+    switch_to(ELEKTOR, 5);
+    expect_refused(put("tape.wav", bytes("RIFF")), "WAV files cannot be loaded yet!\n", ELEKTOR, 5);
+    expect_refused(put("disk.raw", bytes("disk")), "RAW files cannot be loaded yet!\n", ELEKTOR, 5);
+    expect_refused(put("labels.sym", bytes("A=1")), "SYM files cannot be loaded yet!\n", ELEKTOR, 5);
+    expect_refused(put("notes.txt", bytes("text")), "This file format is not supported for loading!\n",
+                   ELEKTOR, 5);
+    expect_refused(put("README", bytes("text")), "This file format is not supported for loading!\n",
+                   ELEKTOR, 5);
+    EXPECT_TRUE(loader_reader_missing(KIND_MOD));
+    EXPECT_FALSE(loader_reader_missing(KIND_BIN));
+}
+
+TEST_F(Loader, UnreadableFilesFailSilently) {
+    expect_refused((dir / "missing.bin").string(), "", ARCADIA, 6);
+    expect_refused(put("empty.bin", {}), "", ARCADIA, 6);
+    expect_refused(put("empty.zip", {}), "", ARCADIA, 6);
+    const std::string long_name(600, 'x');
+    expect_refused(long_name, "", ARCADIA, 6);
+}
+
+TEST_F(Loader, PhunsyPlacement) {
+    switch_to(PHUNSY, 19);
+    const std::vector<u8> program = pattern(9000, 5);
+    ASSERT_EQ(load(put("big.bin", program)), LOAD_GAME);
+    EXPECT_EQ(game_start_address, 0x2000);
+    EXPECT_EQ(std::memcmp(guest_memory + 0x2000, program.data(), 8192), 0); // at most 8 KB
+    EXPECT_EQ(phunsy_bank, 0);
+    EXPECT_EQ(guest_memory[0x0EE8], 5);
+    EXPECT_EQ(guest_memory[0x0EEF], 0x20);
+    EXPECT_EQ(guest_memory[0x0F01], 0x0D);
+
+    phunsy_biosversion = 0;
+    switch_to(PHUNSY, 19);
+    ASSERT_EQ(load(put("small.bin", pattern(100, 6))), LOAD_GAME);
+    EXPECT_EQ(game_start_address, 0x0000);
+    EXPECT_EQ(guest_memory[99], pattern(100, 6)[99]);
+
+    // A known game: its row's blocks (here the whole file at $0000).
+    switch_to(ARCADIA, 6);
+    const std::vector<u8> phcsrd = forge_row(650);
+    ASSERT_EQ(load(put("phcsrd.bin", phcsrd)), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(PHUNSY));
+    EXPECT_EQ(known_game_id, 650);
+    EXPECT_EQ(std::memcmp(guest_memory, phcsrd.data(), 512), 0);
+}
+
+TEST_F(Loader, PhunsyBlocksMustFitTheFileAndTheirPlace) {
+    KnownGame g{};
+    g.block1_address = 0x0400;
+    EXPECT_TRUE(phunsy_blocks_fit(g, 0x7C00));
+    EXPECT_FALSE(phunsy_blocks_fit(g, 0x7C01)); // past $7FFF
+    g.block1_length = 100;
+    g.block2_length = 50;
+    g.block2_address = 0x8000 + 32768 - 50; // the end of the U-bank store
+    EXPECT_TRUE(phunsy_blocks_fit(g, 150));
+    EXPECT_FALSE(phunsy_blocks_fit(g, 149)); // the second block is longer than the file
+    EXPECT_FALSE(phunsy_blocks_fit(g, 99));
+    g.block2_address = 0x8000 + 32768 - 49;
+    EXPECT_FALSE(phunsy_blocks_fit(g, 150));
+    g.block2_address = 0x10000 + 16 * 16384 - 50; // the end of the Q-bank store
+    EXPECT_TRUE(phunsy_blocks_fit(g, 150));
+    g.block2_address = 0x50000;
+    EXPECT_FALSE(phunsy_blocks_fit(g, 150));
+}
+
+TEST_F(Loader, OpenRequesterAddsTheDefaultSuffixThenZip) {
+    switch_to(ELEKTOR, 5);
+    loading_test::write_zip(dir / "game.zip", {{"game.tvc", tvc(0x0900, 0x0900, {0x42})}});
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "game").c_str());
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(file_open_chosen(0), LOAD_GAME);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::string(file_name_buffer), (dir / "game.zip").string());
+    EXPECT_EQ(guest_memory[0x0900], 0x42);
+
+    switch_to(INTERTON, 3);
+    put("cart.bin", pattern(2048, 4));
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "cart").c_str());
+    EXPECT_EQ(file_open_chosen(0), LOAD_GAME);
+    EXPECT_EQ(std::string(file_name_buffer), (dir / "cart.bin").string());
+    EXPECT_EQ(guest_memory[2047], pattern(2048, 4)[2047]);
+}
+
+TEST_F(Loader, SaveStatesComeBackWithTheirGame) {
+    switch_to(INTERTON, 0); // a new game: the Interton's default map, type "D"
+    ASSERT_EQ(memmap, 3u);
+    known_game_id = 130;
+    guest_memory[0x1234] = 0x77;
+    const std::string path = (dir / "snap.cos").string();
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
+    ::testing::internal::CaptureStdout();
+    ASSERT_TRUE(state_save_file(FILE_KIND_COS, 0));
+    ::testing::internal::GetCapturedStdout();
+
+    switch_to(PIPBUG, 9);
+    known_game_id = -1;
+    ASSERT_EQ(load(path), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    EXPECT_EQ(memmap, 3u); // the state's own map wins over its game's
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_EQ(guest_memory[0x1234], 0x77);
+    EXPECT_EQ(file_loaded, 1);
+
+    switch_to(PIPBUG, 9);
+    std::vector<u8> bad = {0x12, 0x34, 0, 0};
+    EXPECT_EQ(load(put("bad.cos", bad)), LOAD_FAILED);
+    EXPECT_NE(output, "");
+    EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
+    EXPECT_TRUE(memory_untouched());
+}
