@@ -1,6 +1,7 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/seams_services.h"
@@ -241,8 +242,16 @@ TEST_F(MainWindow, TheFrameBoundaryButtonsAreDisabledWhileAFrameIsHalfRun) {
 
 TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
     machine = PIPBUG;
+    const u8 saved_loaded = file_loaded;
+    file_loaded = 0;
     gui_open_main_window(0);
     EXPECT_EQ(gui_headless_title(main_window), gui_window_title(PIPBUG));
+    file_loaded = 1;
+    std::snprintf(game_file_name, sizeof game_file_name, "%s", "hello.aof");
+    gui_update_main_title();
+    EXPECT_EQ(gui_headless_title(main_window), std::string(gui_window_title(PIPBUG)) + ": hello.aof");
+    file_loaded = saved_loaded;
+    game_file_name[0] = '\0';
     gui_close_main_window();
     view_titlebar[0] = 0;
     gui_open_main_window(0);
