@@ -2,11 +2,16 @@
 
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/zipfile.h"
+#include "gui/images.h"
+#include "gui/main_window.h"
+#include "platform/gui.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -201,6 +206,11 @@ void game_info_text() {
     }
     if (size_known) game_size_text(size, game_info_fields[4], sizeof game_info_fields[4]);
     std::snprintf(game_info_fields[7], sizeof game_info_fields[7], "$%X", game_start_address);
+    if (gui_main_window_open && gui_status_bar_shown()) {
+        gui_set_image(main_window, GID_MACHINE_PICTURE,
+                      gui_image(games_machine_label_id(known_game_id, static_cast<int>(memmap))));
+        gui_set_status_text();
+    }
 }
 
 // ---- Game list ---------------------------------------------------------------------------
@@ -416,4 +426,84 @@ void games_list_sort() {
         bubble_pass(false);
         bubble_pass(true);
     }
+}
+
+// ---- Opening an entry --------------------------------------------------------------------------
+
+static bool is_separator(char c) {
+    return c == '/' || c == ':';
+}
+
+void games_parent_path(char* path, std::size_t size) {
+    std::size_t n = std::strlen(path);
+    if (n == 0 || (n == 1 && path[0] == '/')) {
+        std::snprintf(path, size, "/");
+        return;
+    }
+    if (path[n - 1] != '/') {
+        if (n + 2 > size) return;
+        path[n++] = '/';
+        path[n] = 0;
+    }
+    if (n >= 2 && is_separator(path[n - 2])) {
+        path[n - 1] = 0; // "Work:/" and "//": only the final "/" goes
+        return;
+    }
+    for (std::size_t i = n - 1; i-- > 0;) {
+        if (is_separator(path[i])) {
+            path[i + 1] = 0;
+            return;
+        }
+    }
+    path[0] = 0;
+}
+
+void games_add_part(char* path, std::size_t size, const char* part) {
+    const std::size_t n = std::strlen(path);
+    const bool needs = n && !is_separator(path[n - 1]);
+    if (n + (needs ? 1 : 0) + std::strlen(part) + 1 > size) return; // does not fit: unchanged
+    if (needs) std::strcat(path, "/");
+    std::strcat(path, part);
+}
+
+void games_split_path(const char* path) {
+    const char* file = path;
+    for (const char* p = path; *p; p++)
+        if (is_separator(*p)) file = p + 1;
+    std::size_t drawer = static_cast<std::size_t>(file - path);
+    // The drawer keeps a volume's ":" and a lone root "/", not a trailing "/".
+    if (drawer > 1 && path[drawer - 1] == '/') drawer--;
+    if (drawer >= sizeof games_path) return;
+    std::snprintf(game_file_name, 513, "%s", file);
+    std::memcpy(games_path, path, drawer);
+    games_path[drawer] = 0;
+}
+
+void games_open_entry() {
+    if (game_list_sel < 0 || game_list_sel >= games_count) return;
+    const GameEntry& e = games_found[games_sort_index[game_list_sel]];
+    if (e.entry_memmap == -2) {
+        if (games_sort_index[game_list_sel] == 0)
+            std::snprintf(games_path, sizeof games_path, "/"); // the host's root drawer
+        else
+            games_parent_path(games_path, sizeof games_path);
+        games_audit_drawer(0);
+        games_find_loaded();
+    } else if (e.entry_memmap == -1) {
+        games_add_part(games_path, sizeof games_path, e.path);
+        games_audit_drawer(0);
+        games_find_loaded();
+    } else if (e.path[0]) {
+        std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", e.path);
+        games_split_path(file_name_buffer);
+        if (file_load_by_name(file_name_buffer, 0))
+            gui_rebuild_menus();
+        else
+            gui_beep();
+    } else if (static_cast<u32>(e.entry_memmap) == memmap) {
+        gui_menu_command_c(2);
+    } else {
+        gui_set_memory_map(e.entry_machine, e.entry_memmap);
+    }
+    games_select_loaded();
 }

@@ -82,6 +82,23 @@ void games_dir_report(char* buffer, std::size_t size);
 void games_list_sort();
 void games_sort_swap(int i, int j);
 
+// Opens the entry at game_list_sel: a navigation or drawer entry changes the
+// games drawer, a file entry is loaded, a built-in board is switched to.
+void games_open_entry();
+// The games drawer one level up: "a/b/c" gives "a/b/", "Work:games" gives
+// "Work:"; an empty drawer or "/" gives "/".
+void games_parent_path(char* path, std::size_t size);
+// Appends `part` to the drawer `path` as one more path part.
+void games_add_part(char* path, std::size_t size, const char* part);
+// Splits a full file path into games_path (its drawer) and game_file_name.
+void games_split_path(const char* path);
+
+// Services of the game-list window that opening an entry calls on.
+void games_audit_drawer(int flag); // reads games_path into the game list
+void games_select_loaded();        // selects the loaded game's entry in the list
+void gui_rebuild_menus();          // the recent-file list
+void gui_set_memory_map(int new_machine, int new_memmap);
+
 // Picture of a game-list entry: the model picture of a known game's console,
 // else the memory map's default.
 u32 key_image_index(int game_row, int map);

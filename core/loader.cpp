@@ -17,11 +17,13 @@
 #include "core/trainers.h"
 #include "core/zipfile.h"
 #include "cpu/memory.h"
+#include "gui/main_window.h"
 #include "gui/seams.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
 #include <cstdio>
+#include <strings.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -409,6 +411,15 @@ int load_sms() {
     return LOAD_MEDIUM;
 }
 
+// Input playback stops; a recording being written is closed as it stands.
+void stop_input_recording() {
+    if (rec_file) {
+        std::fclose(rec_file);
+        rec_file = nullptr;
+    }
+    g_recording_state = REC_IDLE;
+}
+
 void copy_path(char* to) {
     std::snprintf(to, 513, "%s", file_name_buffer);
 }
@@ -484,7 +495,7 @@ bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
 }
 
 int file_load(int restart) {
-    g_recording_state = REC_IDLE;
+    stop_input_recording();
     g_serial_dir = 0;
     g_filebuf_cursor = 0;
     const int kind = zip_member_kind >= 0 ? zip_member_kind : file_type_from_name(file_name_buffer);
@@ -624,4 +635,41 @@ int file_open_chosen(int quiet) {
     if (result != LOAD_FAILED) return result;
     if (!file_set_extension(".zip", file_name_buffer, FILE_NAME_SIZE, 1, "")) return LOAD_FAILED;
     return file_load_by_name(file_name_buffer, quiet);
+}
+
+int file_open_answer(int answer, const char* previous_games_path) {
+    if (answer == 5) {
+        games_audit_drawer(0);
+        return LOAD_FAILED;
+    }
+    if (answer != 0) return LOAD_FAILED;
+    const int result = file_open_chosen(0);
+    if (result == LOAD_FAILED) {
+        gui_beep();
+        return result;
+    }
+    if (result == LOAD_GAME) {
+        games_split_path(file_name_buffer);
+        gui_rebuild_menus();
+    }
+    if (strcasecmp(games_path, previous_games_path) != 0)
+        games_audit_drawer(0);
+    else if (view_gamelist[display_mode])
+        game_list_sel = -1;
+    games_find_loaded();
+    snd_close(0);
+    snd_open(0);
+    return result;
+}
+
+void gui_open_file_dialog() {
+    if (g_paused_mid_frame) return;
+    stop_input_recording();
+    rec_stop_all();
+    char previous[sizeof games_path];
+    std::memcpy(previous, games_path, sizeof previous);
+    const int answer = gui_file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
+                                        OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
+                                        file_name_buffer);
+    file_open_answer(answer, previous);
 }

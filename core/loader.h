@@ -48,6 +48,14 @@ bool phunsy_blocks_fit(const KnownGame& game, u32 size);
 // has no "." gets the machine's default suffix, and, when that fails, ".zip".
 int file_open_chosen(int quiet);
 
+// The "Open..." command: shows the load requester in the games drawer and
+// loads the chosen file; a confirmation without a file name audits the drawer.
+void gui_open_file_dialog();
+// What the command does with the requester's answer (0 a file was chosen into
+// file_name_buffer, 5 confirmed without a name, else cancelled), given the
+// games drawer from before the requester. Returns the load result.
+int file_open_answer(int answer, const char* previous_games_path);
+
 // ---- Services of other subsystems the loader hands files to ------------------------
 // Weak stand-ins in core/seams_loader.cpp report that the kind cannot be loaded
 // yet; loader_reader_missing tells the loader so before it changes anything.
@@ -64,7 +72,11 @@ void papertape_load(int flag, int unit);      // papertape_file_name[unit]
 void asm_assemble_file();                     // asm_source_path
 void sym_parse_file(const char* text);
 void arcadia_map_cartridge();
-int gui_choose_load_address();                // nonzero: text in gui_load_address_text
+int gui_choose_load_address();
+// The file requester: 0 a file was chosen (its path joined into `path`, 513
+// bytes), 5 confirmed without a file name, 1 cancelled.
+int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+                     const char* file, char* path);                // nonzero: text in gui_load_address_text
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
 bool loader_reader_missing(int kind);
 

@@ -7,7 +7,13 @@
 #include "core/loader.h"
 #include "core/filekinds.h"
 #include "core/machine_table.h"
+#include "core/machine.h"
 #include "core/recording.h"
+#include "core/settings_vars.h"
+#include "platform/paths.h"
+
+#include <cstdio>
+#include <filesystem>
 
 #include <string>
 
@@ -88,6 +94,9 @@ WEAK char gui_load_address_text[81];
 WEAK bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
 }
+WEAK int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
+    return 1; // no requester yet: as if cancelled
+}
 WEAK int gui_choose_load_address() {
     return 0; // no prompt yet: as if cancelled
 }
@@ -108,13 +117,52 @@ WEAK i32 arcadia_deflicker_history[2];
 WEAK void dbg_clear_coverage() {}
 WEAK void rec_start_generating() {}
 WEAK void gui_io_window_refresh(int) {}
-WEAK void gui_menu_command_c(int) {}
+// Command 2 resets to the game: the current machine and memory map as a new game.
+WEAK void gui_menu_command_c(int id) {
+    if (id == 2) machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
+}
 WEAK void malzak_sync_dip_gadgets() {}
 WEAK void coinop_dips_to_gadgets() {}
 WEAK void pong_gui_sync() {}
 WEAK void instructor_update_switch_gadgets(int) {}
 
-// ---- Game list ----------------------------------------------------------------
+// ---- Game list ----------------------------------------------------------------------------
+// The drawer audit without its window: the list entries, every file of the
+// drawer scanned, the directories counted and listed, the list sorted.
+WEAK void games_audit_drawer(int) {
+    namespace fs = std::filesystem;
+    games_list_entries();
+    std::error_code ec;
+    const std::string host = path_to_host(games_path[0] ? games_path : ".");
+    for (const fs::directory_entry& d : fs::directory_iterator(host, ec)) {
+        const std::string name = d.path().filename().string();
+        if (d.is_directory(ec)) {
+            games_counters[GC_DIRECTORIES]++;
+            if (games_count >= GAMES_MAX) continue;
+            GameEntry& e = games_found[games_count];
+            std::snprintf(e.path, sizeof e.path, "%s", name.c_str());
+            std::snprintf(e.label, sizeof e.label, "%s", name.c_str());
+            e.game_row = -1;
+            e.picture = 17; // the drawer picture
+            e.entry_machine = -1;
+            e.entry_memmap = -1;
+            games_sort_index[games_count] = static_cast<u32>(games_count);
+            games_count++;
+        } else {
+            char path[513] = "";
+            std::snprintf(path, sizeof path, "%s", games_path);
+            games_add_part(path, sizeof path, name.c_str());
+            games_scan_file(path, static_cast<u32>(d.file_size(ec)), 0);
+        }
+    }
+    games_list_sort();
+}
+WEAK void games_select_loaded() {}
+WEAK void gui_rebuild_menus() {}
+WEAK void gui_set_memory_map(int new_machine, int new_memmap) {
+    if (static_cast<u32>(new_memmap) != memmap) machine_switch(new_machine, new_memmap, true, false, false);
+}
+
 // A known game's console model picture, else the small picture of the map's machine.
 WEAK u32 key_image_index(int game_row, int map) {
     if (game_row >= 0 && game_row < KNOWN_GAMES) {

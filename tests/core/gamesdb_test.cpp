@@ -1,5 +1,6 @@
 #include "core/emu.h"
 #include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
@@ -278,13 +279,16 @@ class GameList : public ::testing::Test {
         fs::create_directories(dir);
         std::memcpy(saved_path, games_path, sizeof saved_path);
         std::snprintf(games_path, sizeof games_path, "%s", dir.c_str());
+        saved_builtin = viewbuiltin;
         viewbuiltin = 0;
     }
     void TearDown() override {
         fs::remove_all(dir);
         std::memcpy(games_path, saved_path, sizeof saved_path);
+        viewbuiltin = saved_builtin;
     }
     char saved_path[SETTINGS_PATH_LEN];
+    u32 saved_builtin = 0;
     std::string put(const char* name, const std::vector<u8>& data) {
         loading_test::write_file(dir / name, data);
         return (dir / name).string();
@@ -413,4 +417,88 @@ TEST_F(GameList, SortKeepsNavigationFirst) {
     EXPECT_EQ(order(), ":  /  Ap ba ma ze ");
     games_sort_swap(2, 3);
     EXPECT_EQ(order(), ":  /  ba Ap ma ze ");
+}
+
+TEST(GameListPaths, ParentPartsAndSplit) {
+    struct Case {
+        const char* from;
+        const char* parent;
+    } parents[] = {{"/home/me/games", "/home/me/"}, {"/home/me/games/", "/home/me/"},
+                   {"PROGDIR:Games", "PROGDIR:"},   {"Work:/", "Work:"},
+                   {"games", ""},                   {"", "/"},
+                   {"/", "/"},                      {"/home/", "/"},
+                   {"a//", "a/"}};
+    for (const Case& c : parents) {
+        char path[64];
+        std::snprintf(path, sizeof path, "%s", c.from);
+        games_parent_path(path, sizeof path);
+        EXPECT_STREQ(path, c.parent) << c.from;
+    }
+    char path[16] = "PROGDIR:";
+    games_add_part(path, sizeof path, "Games");
+    EXPECT_STREQ(path, "PROGDIR:Games");
+    games_add_part(path, sizeof path, "x");
+    EXPECT_STREQ(path, "PROGDIR:Games/x");
+    games_add_part(path, sizeof path, "more"); // would not fit
+    EXPECT_STREQ(path, "PROGDIR:Games/x");
+
+    char saved[SETTINGS_PATH_LEN];
+    std::memcpy(saved, games_path, sizeof saved);
+    struct Split {
+        const char* path;
+        const char* drawer;
+        const char* file;
+    } splits[] = {{"/home/me/games/x.bin", "/home/me/games", "x.bin"},
+                  {"PROGDIR:x.bin", "PROGDIR:", "x.bin"},
+                  {"/x.bin", "/", "x.bin"},
+                  {"x.bin", "", "x.bin"}};
+    for (const Split& s : splits) {
+        games_split_path(s.path);
+        EXPECT_STREQ(games_path, s.drawer) << s.path;
+        EXPECT_STREQ(game_file_name, s.file) << s.path;
+    }
+    std::memcpy(games_path, saved, sizeof saved);
+}
+
+TEST_F(GameList, OpeningEntries) {
+    stubprograms = 0;
+    ASSERT_TRUE(machine_switch(PIPBUG, 9, true, true, false));
+    fs::create_directories(dir / "sub");
+    loading_test::write_file(dir / "sub" / "shoot.bin", forge_row(130));
+    auto select = [](const char* label) {
+        for (int i = 0; i < games_count; i++) {
+            if (std::strcmp(games_found[games_sort_index[i]].label, label) == 0) {
+                game_list_sel = i;
+                return true;
+            }
+        }
+        return false;
+    };
+    games_audit_drawer(0);
+    EXPECT_EQ(games_counters[GC_DIRECTORIES], 1);
+    ASSERT_TRUE(select("sub"));
+    games_open_entry(); // into the drawer
+    EXPECT_EQ(std::string(games_path), (dir / "sub").string());
+    ASSERT_TRUE(select("Shoot Out"));
+    ::testing::internal::CaptureStdout();
+    games_open_entry(); // load the game
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_STREQ(game_file_name, "shoot.bin");
+    EXPECT_EQ(std::string(games_path), (dir / "sub").string());
+
+    ASSERT_TRUE(select("/ (parent)"));
+    games_open_entry();
+    EXPECT_EQ(std::string(games_path), dir.string() + "/");
+    EXPECT_TRUE(select("sub"));
+
+    viewbuiltin = 1;
+    games_audit_drawer(0);
+    ASSERT_TRUE(select("Galaxia"));
+    games_open_entry(); // a built-in board
+    EXPECT_EQ(machine, static_cast<u32>(ZACCARIA));
+    EXPECT_EQ(memmap, 23u);
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    file_loaded = 0;
 }

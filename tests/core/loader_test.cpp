@@ -395,3 +395,34 @@ TEST_F(Loader, SaveStatesComeBackWithTheirGame) {
     EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
     EXPECT_TRUE(memory_untouched());
 }
+
+TEST_F(Loader, OpenCommandHandlesTheRequestersAnswer) {
+    char saved[SETTINGS_PATH_LEN];
+    std::memcpy(saved, games_path, sizeof saved);
+    std::snprintf(games_path, sizeof games_path, "%s", (dir / "elsewhere").c_str());
+    const u32 saved_builtin = viewbuiltin;
+    viewbuiltin = 0;
+
+    put("shot.bin", forge_row(130));
+    games_count = 0;
+    EXPECT_EQ(file_open_answer(5, games_path), LOAD_FAILED); // confirmed without a name
+    EXPECT_EQ(games_count, 2); // the drawer was audited again (it is empty)
+    EXPECT_EQ(file_open_answer(1, games_path), LOAD_FAILED);
+
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "shot").c_str());
+    const std::string previous = games_path;
+    EXPECT_EQ(file_open_answer(0, previous.c_str()), LOAD_GAME);
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    EXPECT_EQ(std::string(games_path), dir.string());
+    EXPECT_STREQ(game_file_name, "shot.bin");
+    bool listed = false; // the new drawer was audited into the list
+    for (int i = 0; i < games_count; i++)
+        listed |= games_found[i].game_row == 130;
+    EXPECT_TRUE(listed);
+
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "none").c_str());
+    EXPECT_EQ(file_open_answer(0, games_path), LOAD_FAILED);
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
+    std::memcpy(games_path, saved, sizeof saved);
+    viewbuiltin = saved_builtin;
+}
