@@ -202,6 +202,8 @@ int load_bin(int restart) {
     return finish_game(LOAD_GAME);
 }
 
+} // namespace
+
 void aof_auto_run() {
     if (known_game_id == 520 || known_game_id == 525) {
         paste('\r');
@@ -242,6 +244,8 @@ void aof_auto_run() {
         break;
     }
 }
+
+namespace {
 
 int load_aof(int restart) {
     if (cart_size == 0 || g_filebuf[0] != ':') {
@@ -488,6 +492,18 @@ int load_medium(int kind) {
 }
 
 } // namespace
+
+void snd_reset_latches() {
+    const bool follows = machine == ARCADIA || machine == INTERTON || memmap == 5;
+    if (follows && (guest_memory[0x1E80] & 0x10)) {
+        snd_effect_latch.triggered = 1;
+        snd_effect_latch.set_cycle = cpu_cycles;
+    } else {
+        snd_effect_latch.triggered = 0;
+    }
+    for (u8& latch : snd_effect_latch.latches)
+        latch = 0;
+}
 
 bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
     u32 length1, length2;

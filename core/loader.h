@@ -56,6 +56,15 @@ void gui_open_file_dialog();
 // games drawer from before the requester. Returns the load result.
 int file_open_answer(int answer, const char* previous_games_path);
 
+// The noise latch of the voice update follows bit 4 of guest $1E80 on the
+// Arcadia, the Interton and memory map 5, and is cleared elsewhere; the three
+// other latches are cleared. After a state load and at every machine reset.
+void snd_reset_latches();
+
+// The AOF auto-run: the keys a known program needs typed to start, queued
+// into paste_queue after it was loaded.
+void aof_auto_run();
+
 // ---- Services of other subsystems the loader hands files to ------------------------
 // Weak stand-ins in core/seams_loader.cpp report that the kind cannot be loaded
 // yet; loader_reader_missing tells the loader so before it changes anything.
@@ -94,6 +103,14 @@ extern u8 paste_queue[PASTE_QUEUE_SIZE]; // keys typed into the guest, 128 = no 
 extern u32 paste_queue_length;
 extern u32 teletype_holdoff; // cycle count before which teletype input is held
 
+// The sound-effect trigger of the voice update: set while bit 4 of $1E80 is,
+// with the cycle at which it was set, and three further latches.
+struct SoundEffectLatch {
+    u8 triggered;
+    u32 set_cycle;
+    u8 latches[3];
+};
+extern SoundEffectLatch snd_effect_latch;
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
 void dbg_clear_coverage();
 void rec_start_generating();

@@ -114,6 +114,7 @@ WEAK u8 paste_queue[PASTE_QUEUE_SIZE];
 WEAK u32 paste_queue_length;
 WEAK u32 teletype_holdoff;
 WEAK i32 arcadia_deflicker_history[2];
+WEAK SoundEffectLatch snd_effect_latch;
 WEAK void dbg_clear_coverage() {}
 WEAK void rec_start_generating() {}
 WEAK void gui_io_window_refresh(int) {}

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -425,4 +426,40 @@ TEST_F(Loader, OpenCommandHandlesTheRequestersAnswer) {
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
     std::memcpy(games_path, saved, sizeof saved);
     viewbuiltin = saved_builtin;
+}
+
+TEST_F(Loader, SoundLatchesFollowTheNoiseBitOnTheVideoConsoles) {
+    for (auto [m, map, follows] : {std::tuple<u32, u32, bool>{ARCADIA, 6, true},
+                                   {INTERTON, 3, true},
+                                   {ELEKTOR, 5, true},
+                                   {ELEKTOR, 4, false},
+                                   {PIPBUG, 9, false}}) {
+        SCOPED_TRACE(map);
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, false));
+        ASSERT_EQ(memmap, map);
+        snd_effect_latch = SoundEffectLatch{0, 0, {1, 2, 3}};
+        guest_memory[0x1E80] = 0x10;
+        cpu_cycles = 1234;
+        snd_reset_latches();
+        EXPECT_EQ(snd_effect_latch.triggered, follows ? 1 : 0);
+        EXPECT_EQ(snd_effect_latch.set_cycle, follows ? 1234u : 0u);
+        EXPECT_EQ(snd_effect_latch.latches[2], 0);
+        guest_memory[0x1E80] = 0xEF;
+        snd_reset_latches();
+        EXPECT_EQ(snd_effect_latch.triggered, 0);
+    }
+}
+
+TEST_F(Loader, AutoRunKeysOfKnownPrograms) {
+    switch_to(PIPBUG, 9);
+    known_game_id = 520;
+    aof_auto_run();
+    ASSERT_EQ(paste_queue_length, 1u);
+    EXPECT_EQ(paste_queue[0], '\r');
+    paste_queue_length = 0;
+    for (int row : {-1, 457, 859}) {
+        known_game_id = row;
+        aof_auto_run();
+    }
+    EXPECT_EQ(paste_queue_length, 0u);
 }
