@@ -101,11 +101,29 @@ int file_type_from_name(const char* name) {
 // file of another kind, or it would overwrite the image it was named after.
 static bool kind_is_loadable(int kind) {
     switch (kind) {
-    case KIND_BIN: case KIND_COS: case KIND_COR: case KIND_ZIP: case KIND_AOF:
-    case KIND_EOF: case KIND_HEX: case KIND_WAV: case KIND_ASM: case KIND_8SVX:
-    case KIND_AIFF: case KIND_TVC: case KIND_MDCR: case KIND_RAW: case KIND_CMD:
-    case KIND_IMG: case KIND_TWIN: case KIND_MOD: case KIND_SYM: case KIND_IMAG:
-    case KIND_BPNF: case KIND_SMS: case KIND_PAP:
+    case KIND_BIN:
+    case KIND_COS:
+    case KIND_COR:
+    case KIND_ZIP:
+    case KIND_AOF:
+    case KIND_EOF:
+    case KIND_HEX:
+    case KIND_WAV:
+    case KIND_ASM:
+    case KIND_8SVX:
+    case KIND_AIFF:
+    case KIND_TVC:
+    case KIND_MDCR:
+    case KIND_RAW:
+    case KIND_CMD:
+    case KIND_IMG:
+    case KIND_TWIN:
+    case KIND_MOD:
+    case KIND_SYM:
+    case KIND_IMAG:
+    case KIND_BPNF:
+    case KIND_SMS:
+    case KIND_PAP:
         return true;
     default:
         return false;

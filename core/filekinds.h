@@ -46,8 +46,8 @@ enum FileKindId : int {
     KIND_BPNF,
     KIND_SMS,
     KIND_PAP,
-    FILE_KINDS,       // 39 rows
-    KIND_NONE = 40    // a name that matches no row
+    FILE_KINDS,    // 39 rows
+    KIND_NONE = 40 // a name that matches no row
 };
 
 struct FileKind {
@@ -76,8 +76,7 @@ int file_type_from_name(const char* name);
 // cannot be loaded; any other mode removes the last "." and what follows and
 // appends `infix` and `ext`. False when the result would not fit (the name is
 // then unchanged).
-bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
-                        const char* infix);
+bool file_set_extension(const char* ext, char* name, std::size_t size, int mode, const char* infix);
 
 // The suffix the "Open..." requester adds to a name without a dot on the
 // current machine: ".tvc" on the Elektor, ".aof" on the monitor computers

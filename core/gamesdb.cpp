@@ -239,8 +239,8 @@ void games_list_entries() {
             u32 picture;
         };
         static constexpr Board boards[8] = {
-            {"Astro Wars", 8, 22, 8}, {"Galaxia", 8, 23, 9},   {"Laser Battle", 8, 24, 10},
-            {"Lazarian", 8, 25, 10},  {"Malzak 1", 9, 26, 11}, {"Malzak 2", 9, 27, 11},
+            {"Astro Wars", 8, 22, 8},       {"Galaxia", 8, 23, 9},    {"Laser Battle", 8, 24, 10},
+            {"Lazarian", 8, 25, 10},        {"Malzak 1", 9, 26, 11},  {"Malzak 2", 9, 27, 11},
             {"AY-3-8500/8550", 11, 28, 13}, {"AY-3-8600", 11, 29, 13}};
         for (const Board& b : boards)
             make(games_count++, b.name, b.picture, b.m, b.map);
@@ -358,14 +358,27 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         games_counters[GC_STATES]++;
         break;
     }
-    case KIND_EOF: case KIND_HEX: case KIND_ASM: case KIND_CMD: case KIND_MOD:
-    case KIND_SYM: case KIND_IMAG: case KIND_BPNF: case KIND_SMS:
+    case KIND_EOF:
+    case KIND_HEX:
+    case KIND_ASM:
+    case KIND_CMD:
+    case KIND_MOD:
+    case KIND_SYM:
+    case KIND_IMAG:
+    case KIND_BPNF:
+    case KIND_SMS:
         games_counters[GC_OTHER_PROGRAMS]++;
         break;
-    case KIND_RAW: case KIND_IMG: case KIND_TWIN:
+    case KIND_RAW:
+    case KIND_IMG:
+    case KIND_TWIN:
         games_counters[GC_DISKS]++;
         break;
-    case KIND_WAV: case KIND_8SVX: case KIND_AIFF: case KIND_MDCR: case KIND_16SV:
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+    case KIND_MDCR:
+    case KIND_16SV:
     case KIND_PAP:
         games_counters[GC_TAPES]++;
         break;
@@ -411,8 +424,8 @@ static void bubble_pass(bool by_label) {
         for (int j = 2; j < count - r - 1; j++) {
             const GameEntry& a = games_found[games_sort_index[j]];
             const GameEntry& b = games_found[games_sort_index[j + 1]];
-            const bool greater = by_label ? strcasecmp(a.label, b.label) > 0
-                                          : a.entry_machine > b.entry_machine;
+            const bool greater =
+                by_label ? strcasecmp(a.label, b.label) > 0 : a.entry_machine > b.entry_machine;
             if (greater) games_sort_swap(j, j + 1);
         }
     }

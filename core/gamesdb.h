@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-extern i32 known_game_id;                    // row of the loaded game, -1 = none
+extern i32 known_game_id;                     // row of the loaded game, -1 = none
 constexpr u32 GAME_IDENTIFY_MAX_SIZE = 59796; // larger files are never known
 
 // ---- CRCs ---------------------------------------------------------------------------
@@ -44,8 +44,8 @@ void game_size_text(u32 size, char* out, std::size_t out_size);
 constexpr int GAMES_MAX = 870;
 
 struct GameEntry {
-    char path[513];     // full path; empty for built-in boards and navigation
-    char label[97];     // what the list shows
+    char path[513]; // full path; empty for built-in boards and navigation
+    char label[97]; // what the list shows
     std::int16_t game_row;
     u32 picture;
     std::int8_t entry_machine; // -1 directory and navigation entries

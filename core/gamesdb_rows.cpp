@@ -57,10 +57,12 @@ constexpr KnownGame game(u8 machine, u8 memmap, u32 crc, u32 crc_high, u32 crc_l
 
 } // namespace
 
+// clang-format off
 const KnownGame known_games_db[KNOWN_GAMES] = {
     // ---- Arcadia (from row 0) ----
     /*   0 */ {},
-    /*   1 */ game(0, 6, 0x1CF08155, 0x0F01871A, 0x6174B8CF, 4096, "Baseball", "Emerson #15 (#1004)", 1, 6, 0),
+    /*   1 */ game(0, 6, 0x1CF08155, 0x0F01871A, 0x6174B8CF, 4096, "Baseball",
+                   "Emerson #15 (#1004)", 1, 6, 0),
     /*   2 */ {},
     /*   3 */ {},
     /*   4 */ {},
@@ -190,7 +192,8 @@ const KnownGame known_games_db[KNOWN_GAMES] = {
     /* 128 */ {},
     /* 129 */ {},
     // ---- Interton (from row 130) ----
-    /* 130 */ game(1, 0, 0xB589F093, 0x7E5D3B76, 0x68067F4C, 2048, "Shoot Out", "Fountain #29", 1, 92, 15),
+    /* 130 */ game(1, 0, 0xB589F093, 0x7E5D3B76, 0x68067F4C, 2048, "Shoot Out", "Fountain #29",
+                   1, 92, 15),
     /* 131 */ {},
     /* 132 */ {},
     /* 133 */ {},
@@ -930,3 +933,4 @@ const KnownGame known_games_db[KNOWN_GAMES] = {
     /* 858 */ {},
     /* 859 */ {},
 };
+// clang-format on

@@ -38,9 +38,9 @@ int zip_member_kind = -1;
 namespace {
 
 const char* const kind_names[FILE_KINDS] = {
-    "ILBM", "ACBM", "BMP",  "PCX",  "GIF",  "TIFF", "PNG",  "BIN", "COS",  "COR",
-    "ANIM", "ZIP",  "AOF",  "EOF",  "HEX",  "WAV",  "PSG",  "YM",  "ASM",  "8SVX",
-    "AIFF", "MNG",  "MIDI", "SMUS", "TXT",  "TVC",  "MDCR", "RAW", "CMD",  "IMG",
+    "ILBM", "ACBM", "BMP",  "PCX",  "GIF",  "TIFF", "PNG",  "BIN", "COS", "COR",
+    "ANIM", "ZIP",  "AOF",  "EOF",  "HEX",  "WAV",  "PSG",  "YM",  "ASM", "8SVX",
+    "AIFF", "MNG",  "MIDI", "SMUS", "TXT",  "TVC",  "MDCR", "RAW", "CMD", "IMG",
     "TWIN", "MOD",  "SYM",  "IMAG", "INFO", "16SV", "BPNF", "SMS", "PAP"};
 
 void warn_corrupt(const char* name) {
@@ -82,7 +82,8 @@ bool identify_and_accept(int kind, int restart) {
     if (known_game_id >= 0) return true;
     bool accepted = true;
     if (kind == KIND_BIN) accepted = machine_in({ARCADIA, INTERTON, INSTRUCTOR, PHUNSY});
-    if (kind == KIND_AOF) accepted = machine_in({PIPBUG, BINBUG, INSTRUCTOR, CD2650, SELBST, MIKIT});
+    if (kind == KIND_AOF)
+        accepted = machine_in({PIPBUG, BINBUG, INSTRUCTOR, CD2650, SELBST, MIKIT});
     if (!accepted) warn_wrong_guest();
     return accepted;
 }
@@ -103,7 +104,8 @@ constexpr u32 PHUNSY_Q_STORE = sizeof phunsy_qbank_store; // 16 x 16 KB
 
 // Whether `length` bytes fit at a PHUNSY block address.
 bool phunsy_block_fits(u32 address, u32 length) {
-    if (address >= 0x10000 && address <= 0x4FFFF) return address - 0x10000 + length <= PHUNSY_Q_STORE;
+    if (address >= 0x10000 && address <= 0x4FFFF)
+        return address - 0x10000 + length <= PHUNSY_Q_STORE;
     if (address >= 0x8000 && address <= 0xFFFF) return address - 0x8000 + length <= PHUNSY_U_STORE;
     return address < GUEST_MEMORY_SIZE && address + length <= GUEST_MEMORY_SIZE;
 }
@@ -304,7 +306,8 @@ int load_state(int kind, int restart) {
     const u32 m = static_cast<u32>(memmap_table[map].machine);
     if (!restart) {
         known_game_id = -1;
-        const bool has_row = m <= INSTRUCTOR || m == CD2650 || m == PHUNSY || m == SELBST || m == MIKIT;
+        const bool has_row =
+            m <= INSTRUCTOR || m == CD2650 || m == PHUNSY || m == SELBST || m == MIKIT;
         if (has_row && cart_size >= 38 && be16(36) < KNOWN_GAMES) known_game_id = be16(36);
     }
     if (!machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, restart != 0))
@@ -684,8 +687,8 @@ void gui_open_file_dialog() {
     rec_stop_all();
     char previous[sizeof games_path];
     std::memcpy(previous, games_path, sizeof previous);
-    const int answer = gui_file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
-                                        OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
-                                        file_name_buffer);
+    const int answer =
+        gui_file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
+                         OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name, file_name_buffer);
     file_open_answer(answer, previous);
 }

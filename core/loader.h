@@ -13,8 +13,8 @@
 // Load results of file_load.
 enum LoadResult : int {
     LOAD_FAILED = 0,
-    LOAD_GAME = 1,   // a game image, object program or COS state is in the guest
-    LOAD_MEDIUM = 2, // handed to a medium, the assembler, the symbols, a program reader
+    LOAD_GAME = 1,    // a game image, object program or COS state is in the guest
+    LOAD_MEDIUM = 2,  // handed to a medium, the assembler, the symbols, a program reader
     LOAD_PLAYBACK = 3 // a COR state whose recording plays back from the file buffer
 };
 
@@ -22,12 +22,12 @@ constexpr u32 BIN_MAX_SIZE = 32768;
 constexpr u32 TVC_HEADER_SIZE = 5;
 constexpr u32 TVC_COPY_BYTES = TVC_HEADER_SIZE + 0x8000;
 
-extern u8 file_loaded;            // a game, program or state is loaded
-extern char game_file_name[513];  // file part of the last file opened
-extern u16 game_start_address;    // start address of the loaded program
-extern u8 tvc_copy[];             // the whole last TVC file (TVC_COPY_BYTES)
+extern u8 file_loaded;           // a game, program or state is loaded
+extern char game_file_name[513]; // file part of the last file opened
+extern u16 game_start_address;   // start address of the loaded program
+extern u8 tvc_copy[];            // the whole last TVC file (TVC_COPY_BYTES)
 extern u32 tvc_copy_length;
-extern int zip_member_kind;       // kind of the last ZIP member loaded, -1 = not a ZIP
+extern int zip_member_kind; // kind of the last ZIP member loaded, -1 = not a ZIP
 
 // Loads `path` (copied into file_name_buffer): 0 failed, 1 a game, program or
 // state was loaded, 2 the file went to a medium or a program reader. `quiet`
@@ -74,18 +74,18 @@ int twin_load_mod(u32 size);
 int cd2650_load_imag(u32 size);
 int file_load_bpnf(u32 size, u32 address);
 int file_load_sms(u32 size);
-void tape_load_sample_file(int flag);         // the file named in tape_file_name
-void mdcr_load_image(int flag);               // the file named in mdcr_file_name
+void tape_load_sample_file(int flag);                   // the file named in tape_file_name
+void mdcr_load_image(int flag);                         // the file named in mdcr_file_name
 void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive]
-void papertape_load(int flag, int unit);      // papertape_file_name[unit]
-void asm_assemble_file();                     // asm_source_path
+void papertape_load(int flag, int unit);                // papertape_file_name[unit]
+void asm_assemble_file();                               // asm_source_path
 void sym_parse_file(const char* text);
 void arcadia_map_cartridge();
 int gui_choose_load_address();
 // The file requester: 0 a file was chosen (its path joined into `path`, 513
 // bytes), 5 confirmed without a file name, 1 cancelled.
 int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
-                     const char* file, char* path);                // nonzero: text in gui_load_address_text
+                     const char* file, char* path); // nonzero: text in gui_load_address_text
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
 bool loader_reader_missing(int kind);
 

@@ -19,9 +19,8 @@
 
 #define WEAK __attribute__((weak))
 
-#define STAND_IN(ret, name, params, local, body)                                                  \
-    extern "C" ret local params body                                                              \
-    ret name params __attribute__((weak, alias(#local)));
+#define STAND_IN(ret, name, params, local, body)                                                   \
+    extern "C" ret local params body ret name params __attribute__((weak, alias(#local)));
 
 STAND_IN(int, elektor_load_eof, (u32), loader_stand_in_eof, { return 0; })
 STAND_IN(int, binbug_load_cmd, (u32), loader_stand_in_cmd, { return 0; })
@@ -120,7 +119,8 @@ WEAK void rec_start_generating() {}
 WEAK void gui_io_window_refresh(int) {}
 // Command 2 resets to the game: the current machine and memory map as a new game.
 WEAK void gui_menu_command_c(int id) {
-    if (id == 2) machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
+    if (id == 2)
+        machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }
 WEAK void malzak_sync_dip_gadgets() {}
 WEAK void coinop_dips_to_gadgets() {}
@@ -161,7 +161,8 @@ WEAK void games_audit_drawer(int) {
 WEAK void games_select_loaded() {}
 WEAK void gui_rebuild_menus() {}
 WEAK void gui_set_memory_map(int new_machine, int new_memmap) {
-    if (static_cast<u32>(new_memmap) != memmap) machine_switch(new_machine, new_memmap, true, false, false);
+    if (static_cast<u32>(new_memmap) != memmap)
+        machine_switch(new_machine, new_memmap, true, false, false);
 }
 
 // A known game's console model picture, else the small picture of the map's machine.

@@ -26,15 +26,14 @@ using PatchList = std::span<const Patch>;
 
 // ---- Coin-op boards --------------------------------------------------------------------------
 constexpr Patch astro_wars[] = {
-    {0x0198, POST, "84", "04"},      {0x0199, POST, "01", "55"},
+    {0x0198, POST, "84", "04"},       {0x0199, POST, "01", "55"},
     {0x093B, INVINCIBLE, "00", "22"}, {0x11A4, INVINCIBLE, "00", "22"},
     {0x2548, INVINCIBLE, "00", "22"}, {0x0EB2, LIVES, "00", "01"},
     {0x25FF, TIME, "00", "02"},
 };
 constexpr Patch galaxia[] = {
-    {0x0179, POST, "84", "04"},       {0x017A, POST, "01", "55"},
-    {0x06F1, LIVES, "00", "01"},      {0x27BB, TIME, "C0", "16"},
-    {0x284F, INVINCIBLE, "00", "26"}, {0x2934, INVINCIBLE, "1B", "98"},
+    {0x0179, POST, "84", "04"}, {0x017A, POST, "01", "55"},       {0x06F1, LIVES, "00", "01"},
+    {0x27BB, TIME, "C0", "16"}, {0x284F, INVINCIBLE, "00", "26"}, {0x2934, INVINCIBLE, "1B", "98"},
 };
 constexpr Patch laser_battle[] = {
     {0x0269, POST, "84", "04"},         {0x026A, POST, "01", "55"},
@@ -44,15 +43,13 @@ constexpr Patch laser_battle[] = {
     {0x50DD, INVINCIBLE, "17", "1C"},   {0x520D, LIVES, "00", "01"},
 };
 constexpr Patch lazarian[] = {
-    {0x0281, POST, "84", "04"},       {0x0282, POST, "01", "55"},
-    {0x30A2, INVINCIBLE, "20", "0D"}, {0x30A3, INVINCIBLE, "17", "1C"},
-    {0x31A8, LIVES, "00", "01"},      {0x4094, TIME, "00", "01"},
+    {0x0281, POST, "84", "04"},       {0x0282, POST, "01", "55"},  {0x30A2, INVINCIBLE, "20", "0D"},
+    {0x30A3, INVINCIBLE, "17", "1C"}, {0x31A8, LIVES, "00", "01"}, {0x4094, TIME, "00", "01"},
     {0x46E2, TIME, "00", "02"},
 };
 constexpr Patch malzak1[] = {
-    {0x0052, POST, "CC", "1F"},       {0x0053, POST, "18", "00"},
-    {0x0054, POST, "00", "A0"},       {0x24AD, LIVES, "00", "01"},
-    {0x27A5, TIME, "00", "02"},       {0x41FD, INVINCIBLE, "42", "24"},
+    {0x0052, POST, "CC", "1F"},       {0x0053, POST, "18", "00"}, {0x0054, POST, "00", "A0"},
+    {0x24AD, LIVES, "00", "01"},      {0x27A5, TIME, "00", "02"}, {0x41FD, INVINCIBLE, "42", "24"},
     {0x41FE, INVINCIBLE, "09", "00"},
 };
 constexpr Patch malzak2[] = {

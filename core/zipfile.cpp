@@ -67,8 +67,9 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
     if (!zip) {
         // The unzip interface refuses an archive without members; it holds
         // nothing to load rather than being unreadable.
-        warn(quiet, is_empty_archive(path) ? cat_str(884, "No Signetics files found in ZIP archive!")
-                                           : cat_str(883, "Can't open ZIP archive!"));
+        warn(quiet, is_empty_archive(path)
+                        ? cat_str(884, "No Signetics files found in ZIP archive!")
+                        : cat_str(883, "Can't open ZIP archive!"));
         return 0;
     }
     unz_global_info64 global;
@@ -106,8 +107,8 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
     std::vector<u8> data(static_cast<std::size_t>(info.uncompressed_size));
     std::size_t got = 0;
     while (got < data.size()) {
-        const int n = unzReadCurrentFile(zip, data.data() + got,
-                                         static_cast<unsigned>(data.size() - got));
+        const int n =
+            unzReadCurrentFile(zip, data.data() + got, static_cast<unsigned>(data.size() - got));
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }

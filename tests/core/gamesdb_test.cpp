@@ -94,7 +94,8 @@ void write_file(const fs::path& path, const std::vector<u8>& data) {
 }
 
 // A ZIP archive of the given members, deflated.
-void write_zip(const fs::path& path, const std::vector<std::pair<std::string, std::vector<u8>>>& members) {
+void write_zip(const fs::path& path,
+               const std::vector<std::pair<std::string, std::vector<u8>>>& members) {
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     ASSERT_NE(zip, nullptr);
     for (const auto& [name, data] : members) {
@@ -165,7 +166,7 @@ TEST(GamesDbRows, FixedRowsAndMachineRanges) {
     // map belongs to that machine; every other row is empty.
     struct Range {
         int first, machine;
-    } ranges[] = {{0, 0},   {130, 1}, {236, 2}, {452, 3},  {569, 4},  {591, 5},
+    } ranges[] = {{0, 0},   {130, 1},  {236, 2},  {452, 3},  {569, 4}, {591, 5},
                   {617, 7}, {650, 10}, {790, 12}, {820, 13}, {830, -1}};
     int named = 0;
     for (int r = 0; r < KNOWN_GAMES; r++) {
@@ -345,13 +346,15 @@ TEST_F(GameList, DrawerScanClassifiesAndReports) {
     scan(put("README", bytes("r")));
     scan(put("empty.bin", {}));
     scan(put("fake.zip", bytes("no archive")));
-    loading_test::write_zip(dir / "packed.zip", {{"readme.txt", bytes("x")}, {"BB.ROM", forge_row(1)}});
+    loading_test::write_zip(dir / "packed.zip",
+                            {{"readme.txt", bytes("x")}, {"BB.ROM", forge_row(1)}});
     scan((dir / "packed.zip").string());
     loading_test::write_zip(dir / "prog.zip", {{"prog.aof", bytes(":000000")}});
     scan((dir / "prog.zip").string()); // the scan takes games only: ignored
     const std::string out = ::testing::internal::GetCapturedStdout();
 
-    EXPECT_NE(out.find((dir / "mine.bin").string() + " is an unknown AOF/BIN/TVC.\n"), std::string::npos);
+    EXPECT_NE(out.find((dir / "mine.bin").string() + " is an unknown AOF/BIN/TVC.\n"),
+              std::string::npos);
     EXPECT_NE(out.find((dir / "README").string() + " is unknown.\n"), std::string::npos);
     EXPECT_NE(out.find((dir / "empty.bin").string() + " is unknown.\n"), std::string::npos);
 
@@ -376,7 +379,8 @@ TEST_F(GameList, DrawerScanClassifiesAndReports) {
     char report[1024];
     games_counters[GC_DIRECTORIES] = 2; // counted by the drawer audit
     games_dir_report(report, sizeof report);
-    const std::string expected = "In directory \"" + dir.string() + "\":\n\n"
+    const std::string expected = "In directory \"" + dir.string() +
+                                 "\":\n\n"
                                  "2 known AOF/BIN/TVC file(s).\n"
                                  "2 unknown AOF/BIN/TVC file(s).\n"
                                  "2 state(s)/recording(s).\n"
@@ -423,10 +427,14 @@ TEST(GameListPaths, ParentPartsAndSplit) {
     struct Case {
         const char* from;
         const char* parent;
-    } parents[] = {{"/home/me/games", "/home/me/"}, {"/home/me/games/", "/home/me/"},
-                   {"PROGDIR:Games", "PROGDIR:"},   {"Work:/", "Work:"},
-                   {"games", ""},                   {"", "/"},
-                   {"/", "/"},                      {"/home/", "/"},
+    } parents[] = {{"/home/me/games", "/home/me/"},
+                   {"/home/me/games/", "/home/me/"},
+                   {"PROGDIR:Games", "PROGDIR:"},
+                   {"Work:/", "Work:"},
+                   {"games", ""},
+                   {"", "/"},
+                   {"/", "/"},
+                   {"/home/", "/"},
                    {"a//", "a/"}};
     for (const Case& c : parents) {
         char path[64];

@@ -107,7 +107,8 @@ class Loader : public ::testing::Test {
         loading_test::write_file(dir / name, data);
         return (dir / name).string();
     }
-    std::string zip(const std::string& name, const std::string& member, const std::vector<u8>& data) {
+    std::string zip(const std::string& name, const std::string& member,
+                    const std::vector<u8>& data) {
         loading_test::write_zip(dir / name, {{"readme.txt", bytes("hello")}, {member, data}});
         return (dir / name).string();
     }
@@ -184,8 +185,8 @@ TEST_F(Loader, BinOfAtMost32KB) {
     ASSERT_EQ(load(put("full.bin", pattern(32768, 3))), LOAD_GAME);
     EXPECT_EQ(guest_memory[32767], pattern(32768, 3)[32767]);
     switch_to(INSTRUCTOR, 15);
-    expect_refused(put("over.bin", pattern(32769, 3)), "File is too large or corrupt!\n", INSTRUCTOR,
-                   15);
+    expect_refused(put("over.bin", pattern(32769, 3)), "File is too large or corrupt!\n",
+                   INSTRUCTOR, 15);
 }
 
 TEST_F(Loader, TvcProgramsRunOnTheExpandedElektor) {
@@ -232,8 +233,8 @@ TEST_F(Loader, AofProgramsOnTheMonitorComputers) {
     text[12] = text[12] == '0' ? '1' : '0';
     switch_to(PIPBUG, 9);
     expect_refused(put("bad.aof", bytes(text)),
-                   "Error: BCC is incorrect!\nFailed to load AOF file!\n\nCorrupt AOF file!\n", PIPBUG,
-                   9);
+                   "Error: BCC is incorrect!\nFailed to load AOF file!\n\nCorrupt AOF file!\n",
+                   PIPBUG, 9);
     EXPECT_EQ(file_loaded, 0);
     expect_refused(put("notaof.obj", bytes("hello")), "Corrupt AOF file!\n", PIPBUG, 9);
 }
@@ -242,8 +243,9 @@ TEST_F(Loader, IntelHexLoadsIntoTheCurrentMachine) {
     const fs::path bin = dir / "image.bin";
     const std::vector<u8> image = pattern(700, 11);
     loading_test::write_file(bin, image);
-    ASSERT_EQ(std::system(("objcopy -I binary -O ihex " + bin.string() + " " + (dir / "image.hex").string())
-                              .c_str()),
+    ASSERT_EQ(std::system(
+                  ("objcopy -I binary -O ihex " + bin.string() + " " + (dir / "image.hex").string())
+                      .c_str()),
               0);
     switch_to(CD2650, 16);
     ASSERT_EQ(load((dir / "image.hex").string()), LOAD_MEDIUM);
@@ -267,7 +269,8 @@ TEST_F(Loader, GamesAndProgramsFromZipArchives) {
     EXPECT_EQ(known_game_id, 130);
     EXPECT_EQ(std::memcmp(guest_memory, shoot_out.data(), shoot_out.size()), 0);
 
-    ASSERT_EQ(load(zip("prog.zip", "prog.tvc", tvc(0x0800, 0x0800, {0x1F, 0x08, 0x00}))), LOAD_GAME);
+    ASSERT_EQ(load(zip("prog.zip", "prog.tvc", tvc(0x0800, 0x0800, {0x1F, 0x08, 0x00}))),
+              LOAD_GAME);
     EXPECT_EQ(machine, static_cast<u32>(ELEKTOR));
     EXPECT_EQ(guest_memory[0x0800], 0x1F);
 
@@ -289,9 +292,10 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
     switch_to(ELEKTOR, 5);
     expect_refused(put("tape.wav", bytes("RIFF")), "WAV files cannot be loaded yet!\n", ELEKTOR, 5);
     expect_refused(put("disk.raw", bytes("disk")), "RAW files cannot be loaded yet!\n", ELEKTOR, 5);
-    expect_refused(put("labels.sym", bytes("A=1")), "SYM files cannot be loaded yet!\n", ELEKTOR, 5);
-    expect_refused(put("notes.txt", bytes("text")), "This file format is not supported for loading!\n",
-                   ELEKTOR, 5);
+    expect_refused(put("labels.sym", bytes("A=1")), "SYM files cannot be loaded yet!\n", ELEKTOR,
+                   5);
+    expect_refused(put("notes.txt", bytes("text")),
+                   "This file format is not supported for loading!\n", ELEKTOR, 5);
     expect_refused(put("README", bytes("text")), "This file format is not supported for loading!\n",
                    ELEKTOR, 5);
     EXPECT_TRUE(loader_reader_missing(KIND_MOD));
@@ -435,7 +439,8 @@ TEST_F(Loader, SoundLatchesFollowTheNoiseBitOnTheVideoConsoles) {
                                    {ELEKTOR, 4, false},
                                    {PIPBUG, 9, false}}) {
         SCOPED_TRACE(map);
-        ASSERT_TRUE(machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, false));
+        ASSERT_TRUE(
+            machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, false));
         ASSERT_EQ(memmap, map);
         snd_effect_latch = SoundEffectLatch{0, 0, {1, 2, 3}};
         guest_memory[0x1E80] = 0x10;

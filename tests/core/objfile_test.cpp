@@ -89,7 +89,11 @@ TEST_F(ObjFile, AofEndRecordAloneSetsTheStartAddressSilently) {
     EXPECT_EQ(output, "");
     EXPECT_TRUE(memory_untouched());
     // The check byte behind an end record is never looked at.
-    EXPECT_EQ(load(":0900" "00" "ZZ", OBJ_AOF), 2);
+    EXPECT_EQ(load(":0900"
+                   "00"
+                   "ZZ",
+                   OBJ_AOF),
+              2);
     EXPECT_EQ(game_start_address, 0x0900);
 }
 
@@ -175,7 +179,8 @@ TEST_F(ObjFile, HexFromObjcopyLoadsByteExact) {
             EXPECT_EQ(guest_memory[size], 0xEE);
         }
         EXPECT_NE(output.find("Loading $0000..$000"), std::string::npos);
-        const std::string tail = "Found end-of-file block.\nSuccessfully loaded Intel HEX file.\n\n";
+        const std::string tail =
+            "Found end-of-file block.\nSuccessfully loaded Intel HEX file.\n\n";
         EXPECT_EQ(output.substr(output.size() - tail.size()), tail);
     }
     fs::remove_all(dir);
@@ -201,7 +206,7 @@ TEST_F(ObjFile, HexErrorsChangeNothing) {
         {":01001000", "Error: block is cut short in bytes 1..10!\n"},
         // Extended and start-address records have no place in a 32 KB space.
         {":0100100042AD\n:020000040000FA\n:00000001FF", "Loading $0010..$0010.\n"
-                                                       "Unrecognized block type $04!\n"},
+                                                        "Unrecognized block type $04!\n"},
         {":020000021000EC", "Unrecognized block type $02!\n"},
         {":04000003000001009C", "Unrecognized block type $03!\n"},
     };

@@ -30,8 +30,8 @@ void write_lying_zip(const fs::path& path, const std::vector<u8>& data, u32 clai
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     ASSERT_NE(zip, nullptr);
     zip_fileinfo info{};
-    ASSERT_EQ(zipOpenNewFileInZip2_64(zip, "game.bin", &info, nullptr, 0, nullptr, 0, nullptr, 0,
-                                      0, 1, 0),
+    ASSERT_EQ(zipOpenNewFileInZip2_64(zip, "game.bin", &info, nullptr, 0, nullptr, 0, nullptr, 0, 0,
+                                      1, 0),
               ZIP_OK);
     ASSERT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())), ZIP_OK);
     const uLong crc = ::crc32(0L, data.data(), static_cast<uInt>(data.size()));
@@ -94,9 +94,9 @@ TEST_F(Zip, FirstLoadableMemberIsTaken) {
 }
 
 TEST_F(Zip, ProgramsAndStatesUnlessGamesOnly) {
-    loading_test::write_zip(dir / "p.zip", {{"prog.aof", bytes(":000000")},
-                                            {"save.cos", bytes("s")},
-                                            {"tape.tvc", bytes("\2")}});
+    loading_test::write_zip(
+        dir / "p.zip",
+        {{"prog.aof", bytes(":000000")}, {"save.cos", bytes("s")}, {"tape.tvc", bytes("\2")}});
     ASSERT_EQ(extract("p.zip"), 1);
     EXPECT_EQ(member.kind, KIND_AOF);
     ASSERT_EQ(extract("p.zip", true), 1);
@@ -111,9 +111,8 @@ TEST_F(Zip, ProgramsAndStatesUnlessGamesOnly) {
 }
 
 TEST_F(Zip, MembersWithoutADotArePassedOver) {
-    loading_test::write_zip(dir / "d.zip", {{"README", bytes("r")},
-                                            {"games/", {}},
-                                            {"games/pong.bin", bytes("pong")}});
+    loading_test::write_zip(
+        dir / "d.zip", {{"README", bytes("r")}, {"games/", {}}, {"games/pong.bin", bytes("pong")}});
     ASSERT_EQ(extract("d.zip"), 1);
     EXPECT_EQ(member.name, "games/pong.bin");
     EXPECT_EQ(member.data, bytes("pong"));
