@@ -23,6 +23,7 @@
 #include "platform/paths.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <strings.h>
 #include <cstring>
 #include <string>
@@ -570,16 +571,18 @@ int file_load(int restart) {
 }
 
 // Reads the whole plain file; false when it cannot be opened or read whole.
+// Reads the whole plain file; false when it is not a readable file, is empty,
+// is larger than any file the loader takes, or cannot be read whole.
 static bool read_file(const char* path, std::vector<u8>& data) {
-    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
+    const std::string host = path_to_host(path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(host, ec)) return false;
+    const std::uintmax_t size = std::filesystem::file_size(host, ec);
+    if (ec || size == 0 || size > LOAD_MAX_SIZE) return false;
+    std::FILE* f = std::fopen(host.c_str(), "rb");
     if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size > 0 && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        data.resize(static_cast<std::size_t>(size));
-        ok = std::fread(data.data(), 1, data.size(), f) == data.size();
-    }
+    data.resize(static_cast<std::size_t>(size));
+    const bool ok = std::fread(data.data(), 1, data.size(), f) == data.size();
     std::fclose(f);
     return ok;
 }
@@ -600,7 +603,8 @@ int file_load_by_name(const char* path, int quiet) {
     } else if (!read_file(file_name_buffer, data)) {
         return LOAD_FAILED;
     }
-    if (data.empty() || data.size() > 0xFFFFFFFFu || !filebuf_alloc(static_cast<u32>(data.size())))
+    if (data.empty() || data.size() > LOAD_MAX_SIZE ||
+        !filebuf_alloc(static_cast<u32>(data.size())))
         return LOAD_FAILED;
     std::memcpy(g_filebuf, data.data(), data.size());
     cart_size = static_cast<u32>(data.size());

@@ -19,6 +19,7 @@ enum LoadResult : int {
 };
 
 constexpr u32 BIN_MAX_SIZE = 32768;
+constexpr u32 LOAD_MAX_SIZE = 1u << 30; // larger files are no file the loader takes
 constexpr u32 TVC_HEADER_SIZE = 5;
 constexpr u32 TVC_COPY_BYTES = TVC_HEADER_SIZE + 0x8000;
 

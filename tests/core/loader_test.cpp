@@ -306,6 +306,7 @@ TEST_F(Loader, UnreadableFilesFailSilently) {
     expect_refused((dir / "missing.bin").string(), "", ARCADIA, 6);
     expect_refused(put("empty.bin", {}), "", ARCADIA, 6);
     expect_refused(put("empty.zip", {}), "", ARCADIA, 6);
+    expect_refused(dir.string(), "", ARCADIA, 6); // a drawer
     const std::string long_name(600, 'x');
     expect_refused(long_name, "", ARCADIA, 6);
 }
