@@ -11,6 +11,8 @@
 #include <minizip/zip.h>
 
 #include <bitset>
+#include <cstdlib>
+#include <optional>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -278,6 +280,10 @@ class GameList : public ::testing::Test {
     void SetUp() override {
         dir = fs::temp_directory_path() / ("brindlemox-list-" + std::to_string(getpid()));
         fs::create_directories(dir);
+        fs::create_directories(dir.string() + "-home");
+        const char* home = std::getenv("BRINDLEMOX_HOME");
+        old_home = home ? std::optional<std::string>(home) : std::nullopt;
+        setenv("BRINDLEMOX_HOME", (dir.string() + "-home").c_str(), 1);
         std::memcpy(saved_path, games_path, sizeof saved_path);
         std::snprintf(games_path, sizeof games_path, "%s", dir.c_str());
         saved_builtin = viewbuiltin;
@@ -285,9 +291,15 @@ class GameList : public ::testing::Test {
     }
     void TearDown() override {
         fs::remove_all(dir);
+        fs::remove_all(dir.string() + "-home");
         std::memcpy(games_path, saved_path, sizeof saved_path);
         viewbuiltin = saved_builtin;
+        if (old_home)
+            setenv("BRINDLEMOX_HOME", old_home->c_str(), 1);
+        else
+            unsetenv("BRINDLEMOX_HOME");
     }
+    std::optional<std::string> old_home;
     char saved_path[SETTINGS_PATH_LEN];
     u32 saved_builtin = 0;
     std::string put(const char* name, const std::vector<u8>& data) {
