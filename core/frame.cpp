@@ -217,6 +217,20 @@ void emu_measure_speed() {
     gui_status_speed_text(speed_text);
 }
 
+void frame_reset() {
+    emu_paused = false;
+    turbo = 0;
+    auto_frame_skip = 0;
+    frame_skip = 1;
+    g_speed = SPEED_NORMAL;
+    frame_period_scaled_us = frame_due_us = frame_now_us = 0;
+    late_frame_count = speed_measure_start_us = speed_last_count = refresh_due_us = 0;
+    g_paused_mid_frame = false;
+    frame_counter = 0;
+    in_frame = 0;
+    speed_text[0] = '\0';
+}
+
 void emu_restart_timing() {
     const u32 now = clock_micros();
     frame_now_us = speed_measure_start_us = frame_due_us = now;

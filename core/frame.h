@@ -47,6 +47,9 @@ void emu_measure_speed();
 // over `elapsed_us`: the measured value, " of ", and the target.
 void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size);
 void emu_restart_timing();
+// Back to the start-up state: normal speed, no turbo, frame skip 1, not paused,
+// counters and timing cleared.
+void frame_reset();
 void emu_pause();
 void emu_unpause();
 void emu_mark_paused_mid_frame();

@@ -30,6 +30,16 @@ void app_set_loop_hooks(const MainLoopHooks* h) {
     hooks = h ? h : &real_hooks;
 }
 
+void app_loop_reset() {
+    hooks = &real_hooks;
+    pending_actions = 0;
+    break_signal = 0;
+    for (int id = 0; id < 20; id++) {
+        gui_subwin_ops[id] = SubwindowOps{};
+        gui_subwin_reopen[id] = 0;
+    }
+}
+
 u32 timer_now_us() {
     return clock_micros();
 }

@@ -69,3 +69,6 @@ struct MainLoopHooks {
     void (*events)();
 };
 void app_set_loop_hooks(const MainLoopHooks* hooks);
+// Back to the start-up state: real hooks, no pending action, break signal or
+// sub-window handlers.
+void app_loop_reset();

@@ -122,6 +122,17 @@ void log_file_close() {
     log_file = nullptr;
 }
 
+void message_reset() {
+    if (log_file) std::fclose(log_file);
+    log_file = nullptr;
+    log_mode = LOG_OFF;
+    asm_output_file = nullptr;
+    rexx_quiet = 0;
+    con_output_seen = 0;
+    con_event_hook = nullptr;
+    in_event_pass = false;
+}
+
 void log_mode_select(int mode) {
     if (mode < LOG_APPEND || mode > LOG_REPLACE || mode == log_mode) return;
     log_file_close();

@@ -40,3 +40,7 @@ void log_file_close();
 // the menu item is refreshed. Choosing the current mode, or no valid mode,
 // does nothing.
 void log_mode_select(int mode);
+
+// Back to the start-up state: log file closed without its closing line, logging
+// off, no output file, hook or quiet flag.
+void message_reset();

@@ -40,6 +40,16 @@ void rec_write_byte(u8 byte) {
     if (rec_file) std::fputc(byte, rec_file);
 }
 
+void rec_reset() {
+    if (rec_file) std::fclose(rec_file);
+    rec_file = nullptr;
+    g_recording_state = REC_IDLE;
+    rec_length = 0;
+    filebuf_free();
+    cart_size = 0;
+    file_name_buffer[0] = '\0';
+}
+
 u8 rng_byte(u32 n) {
     if (g_recording_state == REC_PLAYBACK) {
         u8 byte = rec_read_byte();

@@ -34,6 +34,10 @@ extern u32 rec_length;        // length of the loaded ".cor" file
 bool filebuf_alloc(u32 size);
 void filebuf_free();
 
+// Back to the start-up state: recording file closed, idle, file buffer freed,
+// no file name.
+void rec_reset();
+
 // The recorded byte at the cursor, which advances by one. At the end of the
 // recording (or of the buffer) it returns 0 and the cursor stays.
 u8 rec_read_byte();

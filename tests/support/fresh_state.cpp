@@ -1,0 +1,133 @@
+#include "tests/support/fresh_state.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/hiscore.h"
+#include "core/loader.h"
+#include "core/machine.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/settings.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "core/startup.h"
+#include "cpu/cpu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/disasm.h"
+#include "cpu/exec.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "debugger/debugger.h"
+#include "debugger/symbols_seam.h"
+#include "gui/main_window.h"
+#include "platform/headless/fake_clock.h"
+#include "platform/headless/gui_headless.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Taken during static initialisation, before any test has changed a setting.
+const std::string g_settings_defaults = ini_write_text();
+
+// One program home for the whole process, removed when it ends.
+const fs::path& scratch_home() {
+    static const fs::path home = [] {
+        fs::path p = fs::temp_directory_path() / ("brindlemox-tests-" + std::to_string(getpid()));
+        fs::remove_all(p);
+        fs::create_directories(p);
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(fs::temp_directory_path() /
+                               ("brindlemox-tests-" + std::to_string(getpid())),
+                           ec);
+        });
+        return p;
+    }();
+    return home;
+}
+
+} // namespace
+
+const std::string& fresh_settings_defaults() {
+    return g_settings_defaults;
+}
+
+void fresh_state() {
+    setenv("BRINDLEMOX_HOME", scratch_home().c_str(), 1);
+
+    // Interface and host layer.
+    gui_close_main_window();
+    gui_headless_reset();
+    fake_clock_remove();
+    app_exit_reset();
+    app_loop_reset();
+
+    // Messages, files and settings.
+    message_reset();
+    rec_reset();
+    ini_read_text(g_settings_defaults);
+    startup_reset_state();
+    frame_reset();
+    hiscore_reset();
+
+    // Processor, debugger and disassembler.
+    cpu_type = CPU_2650;
+    cpu_reset_op_tables();
+    std::memset(guest_memory, 0, sizeof guest_memory);
+    std::memset(cpu_regs, 0, sizeof cpu_regs);
+    cpu_reset_state();
+    cpu_cycles = 0;
+    cpu_cycle_budget = 0;
+    cpu_slice_start = 0;
+    cpu_halt_reported = 0;
+    cpu_prev_iar = 0;
+    dbg_hooks_reset();
+    dbg_conditions_reset();
+    dis_reset();
+    user_label_count = 0;
+
+    // No game; the default machine.
+    known_game_id = -1;
+    game_start_address = 0;
+    file_loaded = 0;
+    machine_switch(ARCADIA, 6, true, true, false);
+    mem_reset_tables();
+}
+
+TempHome::TempHome(const char* tag) {
+    path_ = fs::temp_directory_path() /
+            (std::string("brindlemox-") + tag + "-" + std::to_string(getpid()) + "-" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+    setenv("BRINDLEMOX_HOME", path_.c_str(), 1);
+}
+
+TempHome::~TempHome() {
+    setenv("BRINDLEMOX_HOME", scratch_home().c_str(), 1);
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string test_read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void test_write_file(const fs::path& path, const std::string& text) {
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}

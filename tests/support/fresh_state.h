@@ -1,0 +1,41 @@
+// Test support: puts the whole program's global state back to how it is at
+// start-up, so that every test starts clean whatever ran before it, and the
+// small file helpers many tests share.
+//
+//   void SetUp() override { fresh_state(); /* test-specific set-up */ }
+//
+// fresh_state() points the program home at a scratch folder of this process;
+// TempHome gives a test a program home of its own.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Processor, opcode tables, memory side tables, debugger hooks, run targets
+// and watches, messages and log, recording, frame pacing, settings, start-up
+// options, exit path, main-loop hooks, headless windows and the fake clock
+// back to their start-up values; then the default machine (Arcadia, map 6).
+void fresh_state();
+
+// The settings as the program starts with them (taken before any test runs).
+const std::string& fresh_settings_defaults();
+
+// A program home of its own for the running test: a new folder named after
+// `tag` and the test, set as BRINDLEMOX_HOME; removed (and the scratch home
+// set again) when it goes.
+class TempHome {
+  public:
+    explicit TempHome(const char* tag);
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// The whole of a file ("" when it cannot be read).
+std::string test_read_file(const std::filesystem::path& path);
+// Writes `text` to a file, creating its folder first.
+void test_write_file(const std::filesystem::path& path, const std::string& text);
