@@ -4,48 +4,21 @@
 // Placeholders in the templates: "#imm", "#~imm", "$rel", "/abs", "port",
 // "!zero", "/abs(.3)", "CTRL", "DATA". Pseudo-code names the operands imm,
 // rel, abs, port and zero.
-#include "cpu/optables.h"
+#include "cpu/optables_internal.h"
 
-// Flags read by a register operand: only .1-.3 depend on the bank bit.
-#define RS_0 "None"
-#define RS_1 "B"
-#define RS_2 "B"
-#define RS_3 "B"
-#define RSWCC_0 "W, C"
-#define RSWCC_1 "B, W, C"
-#define RSWCC_2 "B, W, C"
-#define RSWCC_3 "B, W, C"
-#define RSCOM_0 "LOGICOMP"
-#define RSCOM_1 "B, LOGICOMP"
-#define RSCOM_2 "B, LOGICOMP"
-#define RSCOM_3 "B, LOGICOMP"
-#define RSDAR_0 "H, C"
-#define RSDAR_1 "H, B, C"
-#define RSDAR_2 "H, B, C"
-#define RSDAR_3 "H, B, C"
-#define RSSP_0 "STACK"
-#define RSSP_1 "STACK, B"
-#define RSSP_2 "STACK, B"
-#define RSSP_3 "STACK, B"
+#define CC_NAME ".CC"
+#define FLAG_IDC "H"
+#define FLAG_RS "B"
+#define FLAG_WC "W"
+#define FLAG_OVF "V"
+#define FLAG_COM "LOGICOMP"
+#define FLAG_II "IOF"
+#define SP_WORD "STACK"
+#define RETI_ACT "{ .U &= ~.I; return; }"
 
 #define PSU_ALL "INPUT, OUTPUT, I, UF1, UF2, STACK"
 #define PSU_WRITES "OUTPUT, I, UF1, UF2, STACK"
-#define PSL_ALL "CC, H, B, W, V, LOGICOMP, C"
-#define ARITH_WRITES "CC, H, V, C"
 
-#define SIGN_CC(r) "if (" r " & $80) .CC = LT; elif (" r " == 0) .CC = EQ; else .CC = GT;"
-#define CMP_CC(a, b) "if (" a " > " b ") .CC = GT; elif (" a " < " b ") .CC = LT; else .CC = EQ;"
-#define MASK_CC(v, m) "if ((" v " & " m ") == " m ") .CC = EQ; else .CC = LT;"
-
-// The eight families with register, immediate, relative and absolute forms.
-#define P_LOD(r, x) r " = " x ";"
-#define P_EOR(r, x) r " ^= " x ";"
-#define P_AND(r, x) r " &= " x ";"
-#define P_IOR(r, x) r " |= " x ";"
-#define P_ADD(r, x) r " += " x ";"
-#define P_SUB(r, x) r " -= " x ";"
-#define P_STR(r, x) x " = " r ";"
-#define P_COM(r, x) "compare(" r ", " x ");"
 #define LN_LOD(r, x) "Load " r " with " x
 #define LN_EOR(r, x) "XOR " r " and " x ", result in " r
 #define LN_AND(r, x) "AND " r " and " x ", result in " r
@@ -54,30 +27,6 @@
 #define LN_SUB(r, x) "Subtract " x " from " r ", result in " r
 #define LN_STR(r, x) "Store " r " into " x
 #define LN_COM(r, x) "Compare " r " with " x
-#define RD_LOD(n) RS_##n
-#define RD_EOR(n) RS_##n
-#define RD_AND(n) RS_##n
-#define RD_IOR(n) RS_##n
-#define RD_ADD(n) RSWCC_##n
-#define RD_SUB(n) RSWCC_##n
-#define RD_STR(n) RS_##n
-#define RD_COM(n) RSCOM_##n
-#define WR_LOD "CC"
-#define WR_EOR "CC"
-#define WR_AND "CC"
-#define WR_IOR "CC"
-#define WR_ADD ARITH_WRITES
-#define WR_SUB ARITH_WRITES
-#define WR_STR "None"
-#define WR_COM "CC"
-#define CC_LOD(r, x) SIGN_CC(r)
-#define CC_EOR(r, x) SIGN_CC(r)
-#define CC_AND(r, x) SIGN_CC(r)
-#define CC_IOR(r, x) SIGN_CC(r)
-#define CC_ADD(r, x) SIGN_CC(r)
-#define CC_SUB(r, x) SIGN_CC(r)
-#define CC_STR(r, x) "Unchanged"
-#define CC_COM(r, x) CMP_CC(r, x)
 
 // Register forms use the family's register word, memory forms its load word.
 #define WZ_LOD "MOV"
@@ -96,69 +45,25 @@
 #define WM_COM "COMP"
 #define WM_STR "ST"
 
-#define FROW(F, mn, ops, r, x, n)                                                                  \
-    { mn, ops, P_##F(r, x), LN_##F(r, x), RD_##F(n), WR_##F, CC_##F(r, x) }
+#define FROW(F, mn, ops, r, x, n) FAMILY_ROW(F, mn, ops, r, x, LN_##F(r, x), n)
 #define Z_ROW(F, n) FROW(F, WZ_##F " .0,." #n, "", ".0", "." #n, n)
 #define I_ROW(F, n) FROW(F, WM_##F " ." #n, ",#imm", "." #n, "imm", n)
 #define R_ROW(F, n) FROW(F, WM_##F " ." #n, ",$rel", "." #n, "*(rel)", n)
 #define A_ROW(F, n) FROW(F, WM_##F " ." #n, ",/abs", "." #n, "*(abs)", n)
-#define X4(FORM, F) FORM(F, 0), FORM(F, 1), FORM(F, 2), FORM(F, 3)
 #define IRA(F) X4(I_ROW, F), X4(R_ROW, F), X4(A_ROW, F)
 #define STZ_ROW(n) FROW(STR, "MOV ." #n ",.0", "", ".0", "." #n, n)
 
-#define ALL4(M) M(0), M(1), M(2), M(3)
-#define REDC(n)                                                                                    \
-    {                                                                                              \
-        "IN ." #n ",CTRL", "", "." #n " = IOPORT(CTRL);", "Input ." #n " from CTRL", RS_##n, "CC", \
-            SIGN_CC("." #n)                                                                        \
-    }
-#define REDD(n)                                                                                    \
-    {                                                                                              \
-        "IN ." #n ",DATA", "", "." #n " = IOPORT(DATA);", "Input ." #n " from DATA", RS_##n, "CC", \
-            SIGN_CC("." #n)                                                                        \
-    }
-#define REDE(n)                                                                                    \
-    {                                                                                              \
-        "LD ." #n, ",port", "." #n " = IOPORT(port);", "Load ." #n " with port", RS_##n, "CC",     \
-            SIGN_CC("." #n)                                                                        \
-    }
-#define WRTC(n)                                                                                    \
-    {                                                                                              \
-        "OUT ." #n ",CTRL", "", "IOPORT(CTRL) = ." #n ";", "Output ." #n " to CTRL", RS_##n,       \
-            "None", "Unchanged"                                                                    \
-    }
-#define WRTD(n)                                                                                    \
-    {                                                                                              \
-        "OUT ." #n ",DATA", "", "IOPORT(DATA) = ." #n ";", "Output ." #n " to DATA", RS_##n,       \
-            "None", "Unchanged"                                                                    \
-    }
-#define WRTE(n)                                                                                    \
-    {                                                                                              \
-        "OUT ." #n, ",port", "IOPORT(port) = ." #n ";", "Output ." #n " to port", RS_##n, "None",  \
-            "Unchanged"                                                                            \
-    }
-#define RRR(n)                                                                                     \
-    {                                                                                              \
-        "ROR ." #n, "", "." #n " = (." #n " >> 1) | (." #n " << 7);", "Rotate ." #n " right",      \
-            RSWCC_##n, ARITH_WRITES, SIGN_CC("." #n)                                               \
-    }
-#define RRL(n)                                                                                     \
-    {                                                                                              \
-        "ROL ." #n, "", "." #n " = (." #n " << 1) | (." #n " >> 7);", "Rotate ." #n " left",       \
-            RSWCC_##n, ARITH_WRITES, SIGN_CC("." #n)                                               \
-    }
-#define DAR(n)                                                                                     \
-    {                                                                                              \
-        "ADJ ." #n, "", "." #n " = BCD_ADJUST(." #n ");", "Decimal adjust", RSDAR_##n, "CC",       \
-            "Meaningless"                                                                          \
-    }
-#define TMI(n)                                                                                     \
-    {                                                                                              \
-        "TEST ." #n, ",#imm", MASK_CC("." #n, "imm"), "Test bits", RS_##n, "CC",                   \
-            MASK_CC("." #n, "imm")                                                                 \
-    }
-#define LOOP(mn, ops, test, act, ln, rd, wr, n)                                                    \
-    { mn, ops, "if (" test "." #n " != 0) " act ";", ln, rd, wr, "Unchanged" }
+#define REDC(n) READ_ROW("IN ." #n ",CTRL", "", "." #n, "CTRL", "Input ." #n " from CTRL", n)
+#define REDD(n) READ_ROW("IN ." #n ",DATA", "", "." #n, "DATA", "Input ." #n " from DATA", n)
+#define REDE(n) READ_ROW("LD ." #n, ",port", "." #n, "port", "Load ." #n " with port", n)
+#define WRTC(n) WRITE_ROW("OUT ." #n ",CTRL", "", "." #n, "CTRL", "Output ." #n " to CTRL", n)
+#define WRTD(n) WRITE_ROW("OUT ." #n ",DATA", "", "." #n, "DATA", "Output ." #n " to DATA", n)
+#define WRTE(n) WRITE_ROW("OUT ." #n, ",port", "." #n, "port", "Output ." #n " to port", n)
+#define RRR(n) ROTATE_RIGHT_ROW("ROR ." #n, "." #n, "Rotate ." #n " right", n)
+#define RRL(n) ROTATE_LEFT_ROW("ROL ." #n, "." #n, "Rotate ." #n " left", n)
+#define DAR(n) DECIMAL_ADJUST_ROW("ADJ ." #n, "." #n, "Decimal adjust", n)
+#define TMI(n) TEST_MASK_ROW("TEST ." #n, ",#imm", "." #n, "imm", "Test bits", n)
+#define LOOP(mn, ops, test, act, ln, rd, wr, n) LOOP_ROW(mn, ops, test, "." #n, act, ln, rd, wr)
 #define BSNR(n)                                                                                    \
     LOOP("CALLNZ ." #n, ",$rel", "", "gosub rel", "Call if ." #n " not zero", RSSP_##n, "STACK", n)
 #define BSNA(n)                                                                                    \
@@ -177,34 +82,11 @@
          "None", n)
 // BRNR and BRNA put the register into the template: "BNZ" + ".1,$rel".
 #define BNZ_R(n)                                                                                   \
-    {                                                                                              \
-        "BNZ", "." #n ",$rel", "if (." #n " != 0) goto rel;", "Branch if ." #n " not zero",        \
-            RS_##n, "None", "Unchanged"                                                            \
-    }
+    LOOP("BNZ", "." #n ",$rel", "", "goto rel", "Branch if ." #n " not zero", RS_##n, "None", n)
 #define BNZ_A(n)                                                                                   \
-    {                                                                                              \
-        "BNZ", "." #n ",/abs", "if (." #n " != 0) goto abs;", "Branch if ." #n " not zero",        \
-            RS_##n, "None", "Unchanged"                                                            \
-    }
+    LOOP("BNZ", "." #n ",/abs", "", "goto abs", "Branch if ." #n " not zero", RS_##n, "None", n)
 
-#define UNDEFINED                                                                                  \
-    { "--------", "", "?", "-", "None", "None", "Undefined" }
-
-#define T_EQ "if .CC == EQ then "
-#define T_GT "if .CC == GT then "
-#define T_LT "if .CC == LT then "
-#define F_EQ "if .CC != EQ then "
-#define F_GT "if .CC != GT then "
-#define F_LT "if .CC != LT then "
-
-#define RET_ROW(mn, cond, ln, rd)                                                                  \
-    { mn, "", cond "return;", ln, rd, "STACK", "Unchanged" }
-#define RETI_ROW(mn, cond, ln, rd)                                                                 \
-    { mn, "", cond "{ .U &= ~.I; return; }", ln, rd, "IOF, STACK", "Unchanged" }
-#define JUMP_ROW(mn, ops, cond, x, ln, rd)                                                         \
-    { mn, ops, cond "goto " x ";", ln, rd, "None", "Unchanged" }
-#define CALL_ROW(mn, ops, cond, x, ln, rd)                                                         \
-    { mn, ops, cond "gosub " x ";", ln, rd, "STACK", "Unchanged" }
+#define UNDEFINED UNDEFINED_ROW("--------")
 
 const OpcodeText op_text_ieee[256] = {
     // $0

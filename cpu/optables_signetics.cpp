@@ -3,132 +3,43 @@
 // the shorter conditions of its pseudo-code ("if == goto $aaaa;").
 //
 // Placeholders: "$vv" an immediate value or port number, "$aaaa" an address.
-#include "cpu/optables.h"
+#include "cpu/optables_internal.h"
 
-// Flags read by a register operand: r0 is never banked, r1-r3 depend on RS.
-#define RS_0 "None"
-#define RS_1 "RS"
-#define RS_2 "RS"
-#define RS_3 "RS"
-#define RSWCC_0 "WC, C"
-#define RSWCC_1 "RS, WC, C"
-#define RSWCC_2 "RS, WC, C"
-#define RSWCC_3 "RS, WC, C"
-#define RSCOM_0 "COM"
-#define RSCOM_1 "RS, COM"
-#define RSCOM_2 "RS, COM"
-#define RSCOM_3 "RS, COM"
-#define RSSP_0 "SP"
-#define RSSP_1 "SP, RS"
-#define RSSP_2 "SP, RS"
-#define RSSP_3 "SP, RS"
-#define RSDAR_0 "IDC, C"
-#define RSDAR_1 "IDC, RS, C"
-#define RSDAR_2 "IDC, RS, C"
-#define RSDAR_3 "IDC, RS, C"
+#define CC_NAME "CC"
+#define FLAG_IDC "IDC"
+#define FLAG_RS "RS"
+#define FLAG_WC "WC"
+#define FLAG_OVF "OVF"
+#define FLAG_COM "COM"
+#define FLAG_II "II"
+#define SP_WORD "SP"
+#define RETI_ACT "{ PSU &= ~PSU_II; return; }"
 
 #define PSU_ALL "S, F, II, UF1, UF2, SP"
-#define PSL_ALL "CC, IDC, RS, WC, OVF, COM, C"
-#define ARITH_WRITES "CC, IDC, OVF, C"
-
-#define SIGN_CC(r) "if (" r " & $80) CC = LT; elif (" r " == 0) CC = EQ; else CC = GT;"
-#define CMP_CC(a, b) "if (" a " > " b ") CC = GT; elif (" a " < " b ") CC = LT; else CC = EQ;"
-#define MASK_CC(v, m) "if ((" v " & " m ") == " m ") CC = EQ; else CC = LT;"
-
-// The eight families with register, immediate, relative and absolute forms:
-// pseudo-code, flags read, flags written and condition code of each.
-#define P_LOD(r, x) r " = " x ";"
-#define P_EOR(r, x) r " ^= " x ";"
-#define P_AND(r, x) r " &= " x ";"
-#define P_IOR(r, x) r " |= " x ";"
-#define P_ADD(r, x) r " += " x ";"
-#define P_SUB(r, x) r " -= " x ";"
-#define P_STR(r, x) x " = " r ";"
-#define P_COM(r, x) "compare(" r ", " x ");"
-#define RD_LOD(n) RS_##n
-#define RD_EOR(n) RS_##n
-#define RD_AND(n) RS_##n
-#define RD_IOR(n) RS_##n
-#define RD_ADD(n) RSWCC_##n
-#define RD_SUB(n) RSWCC_##n
-#define RD_STR(n) RS_##n
-#define RD_COM(n) RSCOM_##n
-#define WR_LOD "CC"
-#define WR_EOR "CC"
-#define WR_AND "CC"
-#define WR_IOR "CC"
-#define WR_ADD ARITH_WRITES
-#define WR_SUB ARITH_WRITES
-#define WR_STR "None"
-#define WR_COM "CC"
-#define CC_LOD(r, x) SIGN_CC(r)
-#define CC_EOR(r, x) SIGN_CC(r)
-#define CC_AND(r, x) SIGN_CC(r)
-#define CC_IOR(r, x) SIGN_CC(r)
-#define CC_ADD(r, x) SIGN_CC(r)
-#define CC_SUB(r, x) SIGN_CC(r)
-#define CC_STR(r, x) "Unchanged"
-#define CC_COM(r, x) CMP_CC(r, x)
 
 // One row of a form; F the family, mn its mnemonic stem, ln its long name stem.
-#define ROW_Z(F, mn, ln, n)                                                                        \
-    { mn "Z r" #n, "", P_##F("r0", "r" #n), ln, RD_##F(n), WR_##F, CC_##F("r0", "r" #n) }
-#define ROW_I(F, mn, ln, n)                                                                        \
-    {                                                                                              \
-        mn "I,r" #n, "$vv", P_##F("r" #n, "$vv"), ln " Immediate", RD_##F(n), WR_##F,              \
-            CC_##F("r" #n, "$vv")                                                                  \
-    }
+#define ROW_Z(F, mn, ln, n) FAMILY_ROW(F, mn "Z r" #n, "", "r0", "r" #n, ln, n)
+#define ROW_I(F, mn, ln, n) FAMILY_ROW(F, mn "I,r" #n, "$vv", "r" #n, "$vv", ln " Immediate", n)
 #define ROW_R(F, mn, ln, n)                                                                        \
-    {                                                                                              \
-        mn "R,r" #n, "$aaaa", P_##F("r" #n, "*($aaaa)"), ln " Relative", RD_##F(n), WR_##F,        \
-            CC_##F("r" #n, "*($aaaa)")                                                             \
-    }
+    FAMILY_ROW(F, mn "R,r" #n, "$aaaa", "r" #n, "*($aaaa)", ln " Relative", n)
 #define ROW_A(F, mn, ln, n)                                                                        \
-    {                                                                                              \
-        mn "A,r" #n, "$aaaa", P_##F("r" #n, "*($aaaa)"), ln " Absolute", RD_##F(n), WR_##F,        \
-            CC_##F("r" #n, "*($aaaa)")                                                             \
-    }
-#define X4(ROW, F, mn, ln)                                                                         \
-    ROW(F, mn, ln, 0), ROW(F, mn, ln, 1), ROW(F, mn, ln, 2), ROW(F, mn, ln, 3)
+    FAMILY_ROW(F, mn "A,r" #n, "$aaaa", "r" #n, "*($aaaa)", ln " Absolute", n)
 #define FORMS_IRA(F, mn, ln) X4(ROW_I, F, mn, ln), X4(ROW_R, F, mn, ln), X4(ROW_A, F, mn, ln)
 #define FORMS_RA(F, mn, ln) X4(ROW_R, F, mn, ln), X4(ROW_A, F, mn, ln)
 
 // Families with one register operand.
-#define ALL4(M) M(0), M(1), M(2), M(3)
-#define REDC(n)                                                                                    \
-    { "REDC,r" #n, "", "r" #n " = IOPORT(CTRL);", "Read Control", RS_##n, "CC", SIGN_CC("r" #n) }
-#define REDD(n)                                                                                    \
-    { "REDD,r" #n, "", "r" #n " = IOPORT(DATA);", "Read Data", RS_##n, "CC", SIGN_CC("r" #n) }
-#define REDE(n)                                                                                    \
-    { "REDE,r" #n, "$vv", "r" #n " = IOPORT($vv);", "Read Extended", RS_##n, "CC", SIGN_CC("r" #n) }
-#define WRTC(n)                                                                                    \
-    { "WRTC,r" #n, "", "IOPORT(CTRL) = r" #n ";", "Write Control", RS_##n, "None", "Unchanged" }
-#define WRTD(n)                                                                                    \
-    { "WRTD,r" #n, "", "IOPORT(DATA) = r" #n ";", "Write Data", RS_##n, "None", "Unchanged" }
-#define WRTE(n)                                                                                    \
-    { "WRTE,r" #n, "$vv", "IOPORT($vv) = r" #n ";", "Write Extended", RS_##n, "None", "Unchanged" }
-#define RRR(n)                                                                                     \
-    {                                                                                              \
-        "RRR,r" #n, "", "r" #n " = (r" #n " >> 1) | (r" #n " << 7);", "Rotate Register Right",     \
-            RSWCC_##n, ARITH_WRITES, SIGN_CC("r" #n)                                               \
-    }
-#define RRL(n)                                                                                     \
-    {                                                                                              \
-        "RRL,r" #n, "", "r" #n " = (r" #n " << 1) | (r" #n " >> 7);", "Rotate Register Left",      \
-            RSWCC_##n, ARITH_WRITES, SIGN_CC("r" #n)                                               \
-    }
-#define DAR(n)                                                                                     \
-    {                                                                                              \
-        "DAR,r" #n, "", "r" #n " = BCD_ADJUST(r" #n ");", "Decimal Adjust Register", RSDAR_##n,    \
-            "CC", "Meaningless"                                                                    \
-    }
-#define TMI(n)                                                                                     \
-    {                                                                                              \
-        "TMI,r" #n, "$vv", MASK_CC("r" #n, "$vv"), "Test under Mask Immediate", RS_##n, "CC",      \
-            MASK_CC("r" #n, "$vv")                                                                 \
-    }
+#define REDC(n) READ_ROW("REDC,r" #n, "", "r" #n, "CTRL", "Read Control", n)
+#define REDD(n) READ_ROW("REDD,r" #n, "", "r" #n, "DATA", "Read Data", n)
+#define REDE(n) READ_ROW("REDE,r" #n, "$vv", "r" #n, "$vv", "Read Extended", n)
+#define WRTC(n) WRITE_ROW("WRTC,r" #n, "", "r" #n, "CTRL", "Write Control", n)
+#define WRTD(n) WRITE_ROW("WRTD,r" #n, "", "r" #n, "DATA", "Write Data", n)
+#define WRTE(n) WRITE_ROW("WRTE,r" #n, "$vv", "r" #n, "$vv", "Write Extended", n)
+#define RRR(n) ROTATE_RIGHT_ROW("RRR,r" #n, "r" #n, "Rotate Register Right", n)
+#define RRL(n) ROTATE_LEFT_ROW("RRL,r" #n, "r" #n, "Rotate Register Left", n)
+#define DAR(n) DECIMAL_ADJUST_ROW("DAR,r" #n, "r" #n, "Decimal Adjust Register", n)
+#define TMI(n) TEST_MASK_ROW("TMI,r" #n, "$vv", "r" #n, "$vv", "Test under Mask Immediate", n)
 #define LOOP(mn, test, act, ln, rd, wr, n)                                                         \
-    { mn ",r" #n, "$aaaa", "if (" test "r" #n " != 0) " act " $aaaa;", ln, rd, wr, "Unchanged" }
+    LOOP_ROW(mn ",r" #n, "$aaaa", test, "r" #n, act " $aaaa", ln, rd, wr)
 #define BRNR(n) LOOP("BRNR", "", "goto", "Branch on Non-Zero Register, Relative", RS_##n, "None", n)
 #define BRNA(n) LOOP("BRNA", "", "goto", "Branch on Non-Zero Register, Absolute", RS_##n, "None", n)
 #define BSNR(n)                                                                                    \
@@ -146,17 +57,16 @@
 #define BDRA(n)                                                                                    \
     LOOP("BDRA", "--", "goto", "Branch on Decrementing Register, Absolute", RS_##n, "None", n)
 
-#define UNDEFINED                                                                                  \
-    { "-------", "", "?", "-", "None", "None", "Undefined" }
+#define UNDEFINED UNDEFINED_ROW("-------")
 
 // Conditional returns, branches and calls. The condition prefixes of the two
 // notations: T for "condition true", F for "condition false".
-#define S0_TEQ "if CC == EQ then "
-#define S0_TGT "if CC == GT then "
-#define S0_TLT "if CC == LT then "
-#define S0_FEQ "if CC != EQ then "
-#define S0_FGT "if CC != GT then "
-#define S0_FLT "if CC != LT then "
+#define S0_TEQ T_EQ
+#define S0_TGT T_GT
+#define S0_TLT T_LT
+#define S0_FEQ F_EQ
+#define S0_FGT F_GT
+#define S0_FLT F_LT
 #define S1_TEQ "if == "
 #define S1_TGT "if > "
 #define S1_TLT "if < "
@@ -164,16 +74,9 @@
 #define S1_FGT "if <= "
 #define S1_FLT "if >= "
 
-#define RETE_ACT "{ PSU &= ~PSU_II; return; }"
-
-#define RET_ROW(mn, cond, ln, rd)                                                                  \
-    { mn, "", cond "return;", ln, rd, "SP", "Unchanged" }
-#define RETE_ROW(mn, cond, ln, rd)                                                                 \
-    { mn, "", cond RETE_ACT, ln, rd, "II, SP", "Unchanged" }
-#define GOTO_ROW(mn, ops, cond, ln, rd)                                                            \
-    { mn, ops, cond "goto $aaaa;", ln, rd, "None", "Unchanged" }
-#define GOSUB_ROW(mn, cond, ln, rd)                                                                \
-    { mn, "$aaaa", cond "gosub $aaaa;", ln, rd, "SP", "Unchanged" }
+#define RETE_ROW(mn, cond, ln, rd) RETI_ROW(mn, cond, ln, rd)
+#define GOTO_ROW(mn, ops, cond, ln, rd) JUMP_ROW(mn, ops, cond, "$aaaa", ln, rd)
+#define GOSUB_ROW(mn, cond, ln, rd) CALL_ROW(mn, "$aaaa", cond, "$aaaa", ln, rd)
 
 // Rows $14-$17, $34-$37, $38-$3F and $B8-$BF: the same mnemonics in both
 // notations except the unconditional call (BSTR,un / BSR).
