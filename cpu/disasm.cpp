@@ -6,6 +6,7 @@
 // the operand value, on the live status bytes (WC, C) and on what the previous
 // instruction made the condition code mean (dis_cc_context).
 #include "cpu/disasm.h"
+#include "cpu/disasm_internal.h"
 
 #include "core/emu.h"
 #include "core/message.h"
@@ -44,26 +45,6 @@ static void pseudo(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(dis_pseudo_line, DIS_LINE_SIZE, format, args);
     va_end(args);
-}
-
-// The text of the current notation: Signetics (0, 1), old CALM, new CALM, IEEE-694.
-static const char* pick(const char* signetics, const char* old_calm, const char* new_calm,
-                        const char* ieee) {
-    switch (nt) {
-    case NOTATION_OLD_CALM:
-        return old_calm;
-    case NOTATION_NEW_CALM:
-        return new_calm;
-    case NOTATION_IEEE:
-        return ieee;
-    default:
-        return signetics;
-    }
-}
-
-// Pseudo-code texts: Signetics and new CALM share the first.
-static const char* pick_pseudo(const char* common, const char* old_calm, const char* ieee) {
-    return nt == NOTATION_OLD_CALM ? old_calm : nt == NOTATION_IEEE ? ieee : common;
 }
 
 static const char* reg_spelling(u8 index) {
@@ -183,7 +164,8 @@ static void immediate_annotation(u8 value, bool load) {
 }
 
 static void data_byte(u8 opcode) {
-    line(pick("DB      $%02X", "DATA     16'%02X", "DATA     16'%02X", "DATA   H'%02X"), opcode);
+    line(dis_pick(nt, "DB      $%02X", "DATA     16'%02X", "DATA     16'%02X", "DATA   H'%02X"),
+         opcode);
     pseudo("?");
     dis_cc_context = DIS_CTX_UNKNOWN;
 }
@@ -195,59 +177,59 @@ static void register_family(u8 opcode, const char* r) {
     bool wc = cpu_psl & PSL_WC;
     switch (family) {
     case 0: // LODZ
-        line(pick("LODZ    %s", "LOAD     A,%s", "MOVE     %s,r0", "MOV    .0,%s"), r);
-        pseudo(pick_pseudo("r0 = %s;", "A = %s;", ".0 = %s;"), r);
+        line(dis_pick(nt, "LODZ    %s", "LOAD     A,%s", "MOVE     %s,r0", "MOV    .0,%s"), r);
+        pseudo(dis_pick_pseudo(nt, "r0 = %s;", "A = %s;", ".0 = %s;"), r);
         break;
     case 1: // EORZ
         if (field == 0) {
-            line("%s", pick("EORZ    r0", "CLR      A", "CLR      r0", "CLR    .0"));
-            pseudo("%s", pick_pseudo("r0 = 0;", "A = 0;", ".0 = 0;"));
+            line("%s", dis_pick(nt, "EORZ    r0", "CLR      A", "CLR      r0", "CLR    .0"));
+            pseudo("%s", dis_pick_pseudo(nt, "r0 = 0;", "A = 0;", ".0 = 0;"));
         } else {
-            line(pick("EORZ    %s", "XOR      A,%s", "XOR      %s,r0", "XOR    .0,%s"), r);
-            pseudo(pick_pseudo("r0 ^= %s;", "A ^= %s;", ".0 ^= %s;"), r);
+            line(dis_pick(nt, "EORZ    %s", "XOR      A,%s", "XOR      %s,r0", "XOR    .0,%s"), r);
+            pseudo(dis_pick_pseudo(nt, "r0 ^= %s;", "A ^= %s;", ".0 ^= %s;"), r);
         }
         break;
     case 2: // HALT, ANDZ
         if (field == 0) {
-            line("%s", pick("HALT", "WAIT", "WAIT", "HALT"));
+            line("%s", dis_pick(nt, "HALT", "WAIT", "WAIT", "HALT"));
             pseudo("for (;;);");
             return;
         }
-        line(pick("ANDZ    %s", "AND      A,%s", "AND      %s,r0", "AND    .0,%s"), r);
-        pseudo(pick_pseudo("r0 &= %s;", "A &= %s;", ".0 &= %s;"), r);
+        line(dis_pick(nt, "ANDZ    %s", "AND      A,%s", "AND      %s,r0", "AND    .0,%s"), r);
+        pseudo(dis_pick_pseudo(nt, "r0 &= %s;", "A &= %s;", ".0 &= %s;"), r);
         break;
     case 3: // IORZ
-        line(pick("IORZ    %s", "OR       A,%s", "OR       %s,r0", "OR     .0,%s"), r);
-        pseudo(pick_pseudo("r0 |= %s;", "A |= %s;", ".0 |= %s;"), r);
+        line(dis_pick(nt, "IORZ    %s", "OR       A,%s", "OR       %s,r0", "OR     .0,%s"), r);
+        pseudo(dis_pick_pseudo(nt, "r0 |= %s;", "A |= %s;", ".0 |= %s;"), r);
         break;
     case 4: // ADDZ
         if (field == 0) {
-            line("%s", pick("ADDZ    r0", wc ? "ADDC     A,A" : "ADD      A,A",
-                            wc ? "ADDC     r0,r0" : "ADD      r0,r0",
-                            wc ? "ADC    .0,.0" : "ADD    .0,.0"));
-            pseudo("%s", wc ? pick_pseudo("r0 += r0;", "A += A;", ".0 += .0;")
-                            : pick_pseudo("r0 *= 2;", "A *= 2;", ".0 *= 2;"));
+            line("%s", dis_pick(nt, "ADDZ    r0", wc ? "ADDC     A,A" : "ADD      A,A",
+                                wc ? "ADDC     r0,r0" : "ADD      r0,r0",
+                                wc ? "ADC    .0,.0" : "ADD    .0,.0"));
+            pseudo("%s", wc ? dis_pick_pseudo(nt, "r0 += r0;", "A += A;", ".0 += .0;")
+                            : dis_pick_pseudo(nt, "r0 *= 2;", "A *= 2;", ".0 *= 2;"));
         } else {
-            line(pick("ADDZ    %s", wc ? "ADDC     A,%s" : "ADD      A,%s",
-                      wc ? "ADDC     %s,r0" : "ADD      %s,r0",
-                      wc ? "ADDC   .0,%s" : "ADD    .0,%s"),
+            line(dis_pick(nt, "ADDZ    %s", wc ? "ADDC     A,%s" : "ADD      A,%s",
+                          wc ? "ADDC     %s,r0" : "ADD      %s,r0",
+                          wc ? "ADDC   .0,%s" : "ADD    .0,%s"),
                  r);
-            pseudo(pick_pseudo("r0 += %s;", "A += %s;", ".0 += %s;"), r);
+            pseudo(dis_pick_pseudo(nt, "r0 += %s;", "A += %s;", ".0 += %s;"), r);
         }
         break;
     case 5: // SUBZ
         if (field == 0) {
-            line("%s", pick("SUBZ    r0", wc ? "SUBB     A,A" : "SUB      A,A",
-                            wc ? "SUBC     r0,r0" : "SUB      r0,r0",
-                            wc ? "SUBC   .0,.0" : "SUB    .0,.0"));
-            pseudo("%s", wc ? pick_pseudo("r0 -= r0;", "A -= A;", ".0 -= .0;")
-                            : pick_pseudo("r0 = 0;", "A = 0;", ".0 = 0;"));
+            line("%s", dis_pick(nt, "SUBZ    r0", wc ? "SUBB     A,A" : "SUB      A,A",
+                                wc ? "SUBC     r0,r0" : "SUB      r0,r0",
+                                wc ? "SUBC   .0,.0" : "SUB    .0,.0"));
+            pseudo("%s", wc ? dis_pick_pseudo(nt, "r0 -= r0;", "A -= A;", ".0 -= .0;")
+                            : dis_pick_pseudo(nt, "r0 = 0;", "A = 0;", ".0 = 0;"));
         } else {
-            line(pick("SUBZ    %s", wc ? "SUBB     A,%s" : "SUB      A,%s",
-                      wc ? "SUBC     %s,r0" : "SUB      %s,r0",
-                      wc ? "SUBC   .0,%s" : "SUB    .0,%s"),
+            line(dis_pick(nt, "SUBZ    %s", wc ? "SUBB     A,%s" : "SUB      A,%s",
+                          wc ? "SUBC     %s,r0" : "SUB      %s,r0",
+                          wc ? "SUBC   .0,%s" : "SUB    .0,%s"),
                  r);
-            pseudo(pick_pseudo("r0 -= %s;", "A -= %s;", ".0 -= %s;"), r);
+            pseudo(dis_pick_pseudo(nt, "r0 -= %s;", "A -= %s;", ".0 -= %s;"), r);
         }
         break;
     case 6: // NOP, STRZ
@@ -256,13 +238,13 @@ static void register_family(u8 opcode, const char* r) {
             pseudo(";");
             return;
         }
-        line(pick("STRZ    %s", "LOAD     %s,A", "MOVE     r0,%s", "MOV    %s,.0"), r);
-        pseudo(pick_pseudo("%s = r0;", "%s = A;", "%s = .0;"), r);
+        line(dis_pick(nt, "STRZ    %s", "LOAD     %s,A", "MOVE     r0,%s", "MOV    %s,.0"), r);
+        pseudo(dis_pick_pseudo(nt, "%s = r0;", "%s = A;", "%s = .0;"), r);
         break;
     default: // COMZ
-        line(pick("COMZ    %s", "COMP     A,%s", "COMP     %s,r0", "CMP    .0,%s"), r);
-        pseudo(pick_pseudo("compare r0 against %s;", "compare A against %s;",
-                           "compare .0 against %s;"),
+        line(dis_pick(nt, "COMZ    %s", "COMP     A,%s", "COMP     %s,r0", "CMP    .0,%s"), r);
+        pseudo(dis_pick_pseudo(nt, "compare r0 against %s;", "compare A against %s;",
+                               "compare .0 against %s;"),
                r);
         dis_cc_context = DIS_CTX_COMPARE;
         return;
@@ -501,7 +483,7 @@ static void io_extended(u8 opcode, u8 b1, const char* r) {
 
 static void test_under_mask(u8 b1, const char* r) {
     dis_format_binary(b1);
-    line(pick("TMI,%s  %s", "TEST     %s,#%s", "TEST     %s:#%s", "TEST   %s,#%s"), r,
+    line(dis_pick(nt, "TMI,%s  %s", "TEST     %s,#%s", "TEST     %s:#%s", "TEST   %s,#%s"), r,
          dis_number_text);
     pseudo(nt == NOTATION_IEEE ? ".CC = (%s & %s == %s) ? EQ : LT;"
                                : "CC = (%s & %s == %s) ? EQ : LT;",
@@ -510,7 +492,7 @@ static void test_under_mask(u8 b1, const char* r) {
 }
 
 static void decimal_adjust(const char* r) {
-    line(pick("DAR,%s", "DA       %s", "DAA      %s", "ADJ    %s"), r);
+    line(dis_pick(nt, "DAR,%s", "DA       %s", "DAA      %s", "ADJ    %s"), r);
     pseudo("%s = BCD(%s);", r, r);
     dis_cc_context = DIS_CTX_UNKNOWN;
 }
@@ -534,11 +516,11 @@ static void return_family(u8 opcode) {
         pseudo("%sreturn;", taken_prefix(cc));
         return;
     }
-    const char* body =
-        pick_pseudo("PSU &= ~PSU_II; return;", "U &= ~U_IOF; return;", ".U &= ~.U_II; return;");
+    const char* body = dis_pick_pseudo(nt, "PSU &= ~PSU_II; return;", "U &= ~U_IOF; return;",
+                                       ".U &= ~.U_II; return;");
     if (nt == NOTATION_NEW_CALM) body = "PSU &= ~PSU_IOF; return;";
     if (cc == 3) {
-        line("%s", pick("RETE,un", "RETION", "RETI", "RETI"));
+        line("%s", dis_pick(nt, "RETE,un", "RETION", "RETI", "RETI"));
         pseudo("%s", body);
         return;
     }
@@ -608,19 +590,19 @@ static void branch_family(u8 opcode) {
         if (nt <= NOTATION_EXTENDED)
             line("%s,%s %s", absolute ? "BRNA" : "BRNR", r, o);
         else
-            line(pick("", "JUMP,%sNE %s", "JUMP,NE  %s,%s", "BNZ    %s,%s"), r, o);
+            line(dis_pick(nt, "", "JUMP,%sNE %s", "JUMP,NE  %s,%s", "BNZ    %s,%s"), r, o);
         pseudo("if (%s != 0) goto %s;", r, p);
         break;
     case 0x70: // BSNR, BSNA
         if (nt <= NOTATION_EXTENDED)
             line("%s,%s %s", absolute ? "BSNA" : "BSNR", r, o);
         else
-            line(pick("", "CALL,%sNE %s", "CALL,NE  %s,%s", "CALLNZ %s,%s"), r, o);
+            line(dis_pick(nt, "", "CALL,%sNE %s", "CALL,NE  %s,%s", "CALLNZ %s,%s"), r, o);
         pseudo("if (%s != 0) gosub %s;", r, p);
         break;
     case 0x90: // BCFR, BCFA, ZBRR, BXA
         if (opcode == 0x9B) {
-            line(pick("ZBRR    %s", "JUMP     %s", "JUMP     %s", "BR     %s"), o);
+            line(dis_pick(nt, "ZBRR    %s", "JUMP     %s", "JUMP     %s", "BR     %s"), o);
             pseudo("goto %s;", p);
         } else if (opcode == 0x9F) {
             if (nt <= NOTATION_EXTENDED)
@@ -639,7 +621,7 @@ static void branch_family(u8 opcode) {
         break;
     case 0xB0: // BSFR, BSFA, ZBSR, BSXA
         if (opcode == 0xBB) {
-            line(pick("ZBSR    %s", "CALL     %s", "CALL     %s", "CALL   %s"), o);
+            line(dis_pick(nt, "ZBSR    %s", "CALL     %s", "CALL     %s", "CALL   %s"), o);
             pseudo("gosub %s;", p);
         } else if (opcode == 0xBF) {
             if (nt <= NOTATION_EXTENDED)
@@ -672,12 +654,12 @@ static void branch_family(u8 opcode) {
             line("%s,%s %s", inc ? (absolute ? "BIRA" : "BIRR") : (absolute ? "BDRA" : "BDRR"), r,
                  o);
         } else if (!absolute && b1 == 0) {
-            line(inc ? pick("", "INC      %s", "INC      %s", "INC    %s")
-                     : pick("", "DEC      %s", "DEC      %s", "DEC    %s"),
+            line(inc ? dis_pick(nt, "", "INC      %s", "INC      %s", "INC    %s")
+                     : dis_pick(nt, "", "DEC      %s", "DEC      %s", "DEC    %s"),
                  r);
         } else {
-            line(inc ? pick("", "INCJ,NE  %s,%s", "IJ,NE    %s,%s", "IBNZ   %s,%s")
-                     : pick("", "DECJ,NE  %s,%s", "DJ,NE    %s,%s", "DBNZ   %s,%s"),
+            line(inc ? dis_pick(nt, "", "INCJ,NE  %s,%s", "IJ,NE    %s,%s", "IBNZ   %s,%s")
+                     : dis_pick(nt, "", "DECJ,NE  %s,%s", "DJ,NE    %s,%s", "DBNZ   %s,%s"),
                  r, o);
         }
         if (!absolute && b1 == 0)

@@ -3,30 +3,13 @@
 // comment line per status bit the instruction touches, in the words of the
 // current notation's flag names.
 #include "cpu/disasm.h"
+#include "cpu/disasm_internal.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 static u32 nt; // notation of the current call
-
-static const char* pick(const char* signetics, const char* old_calm, const char* new_calm,
-                        const char* ieee) {
-    switch (nt) {
-    case NOTATION_OLD_CALM:
-        return old_calm;
-    case NOTATION_NEW_CALM:
-        return new_calm;
-    case NOTATION_IEEE:
-        return ieee;
-    default:
-        return signetics;
-    }
-}
-
-static const char* pick_pseudo(const char* common, const char* old_calm, const char* ieee) {
-    return nt == NOTATION_OLD_CALM ? old_calm : nt == NOTATION_IEEE ? ieee : common;
-}
 
 static const char* short_name(u32 row) {
     return reg_names[row][nt];
@@ -212,28 +195,28 @@ static void psl_mask_comments(u8 m, MaskOp op) {
 
 static void status_copy(u8 opcode) {
     if (opcode == 0x12) {
-        set_line(pick("SPSU", "LOAD     A,U", "MOVE     PSU,r0", "MOV    .0,.U"));
-        set_pseudo(pick_pseudo("r0 = PSU;", "A = U;", ".0 = .U;"));
+        set_line(dis_pick(nt, "SPSU", "LOAD     A,U", "MOVE     PSU,r0", "MOV    .0,.U"));
+        set_pseudo(dis_pick_pseudo(nt, "r0 = PSU;", "A = U;", ".0 = .U;"));
         if (dis_mode == DIS_INTERACTIVE) psu_store_comments();
         dis_cc_context = DIS_CTX_VALUE;
     } else if (opcode == 0x13) {
-        set_line(pick("SPSL", "LOAD     A,L", "MOVE     PSL,r0", "MOV    .0,.L"));
-        set_pseudo(pick_pseudo("r0 = PSL;", "A = L;", ".0 = .L;"));
+        set_line(dis_pick(nt, "SPSL", "LOAD     A,L", "MOVE     PSL,r0", "MOV    .0,.L"));
+        set_pseudo(dis_pick_pseudo(nt, "r0 = PSL;", "A = L;", ".0 = .L;"));
         if (dis_mode == DIS_INTERACTIVE) psl_store_comments();
         dis_cc_context = DIS_CTX_VALUE;
     } else if (opcode == 0x92) {
-        set_line(pick("LPSU", "LOAD     U,A", "MOVE     r0,PSU", "MOV    .U,.0"));
+        set_line(dis_pick(nt, "LPSU", "LOAD     U,A", "MOVE     r0,PSU", "MOV    .U,.0"));
         bool b = cpu_type != CPU_2650;
-        set_pseudo("%s", b ? pick_pseudo("PSU &= %10000000; PSU |= (r0 & %01111111);",
-                                         "U &= %10000000; U |= (A & %01111111);",
-                                         ".U &= %10000000; .U |= (.0 & %01111111);")
-                           : pick_pseudo("PSU &= %10000000; PSU |= (r0 & %01100111);",
-                                         "U &= %10000000; U |= (A & %01100111);",
-                                         ".U &= %10000000; .U |= (.0 & %01100111);"));
+        set_pseudo("%s", b ? dis_pick_pseudo(nt, "PSU &= %10000000; PSU |= (r0 & %01111111);",
+                                             "U &= %10000000; U |= (A & %01111111);",
+                                             ".U &= %10000000; .U |= (.0 & %01111111);")
+                           : dis_pick_pseudo(nt, "PSU &= %10000000; PSU |= (r0 & %01100111);",
+                                             "U &= %10000000; U |= (A & %01100111);",
+                                             ".U &= %10000000; .U |= (.0 & %01100111);"));
         if (dis_mode == DIS_INTERACTIVE) psu_load_comments(cpu_regs[0]);
     } else {
-        set_line(pick("LPSL", "LOAD     L,A", "MOVE     r0,PSL", "MOV    .L,.0"));
-        set_pseudo(pick_pseudo("PSL = r0;", "L = A;", ".L = .0;"));
+        set_line(dis_pick(nt, "LPSL", "LOAD     L,A", "MOVE     r0,PSL", "MOV    .L,.0"));
+        set_pseudo(dis_pick_pseudo(nt, "PSL = r0;", "L = A;", ".L = .0;"));
         if (dis_mode == DIS_INTERACTIVE) psl_load_comments(cpu_regs[0]);
         dis_cc_context = DIS_CTX_UNKNOWN;
     }
@@ -245,12 +228,12 @@ static void status_memory(u8 opcode) {
     const char* o = dis_operand_text;
     const char* p = dis_pseudo_operand;
     if (opcode == 0x10) {
-        set_line(pick("LDPL    %s", "LOAD     L,%s", "MOVE     %s,PSL", "LD     .L,%s"), o);
-        set_pseudo(pick_pseudo("PSL = *(%s);", "L = *(%s);", ".L = *(%s);"), p);
+        set_line(dis_pick(nt, "LDPL    %s", "LOAD     L,%s", "MOVE     %s,PSL", "LD     .L,%s"), o);
+        set_pseudo(dis_pick_pseudo(nt, "PSL = *(%s);", "L = *(%s);", ".L = *(%s);"), p);
         if (dis_mode == DIS_INTERACTIVE) psl_load_comments(guest_memory[dis_ea & 0x7FFF]);
     } else {
-        set_line(pick("STPL    %s", "LOAD     %s,L", "MOVE     PSL,%s", "ST     .L,%s"), o);
-        set_pseudo(pick_pseudo("*(%s) = PSL;", "*(%s) = L;", "*(%s) = .L;"), p);
+        set_line(dis_pick(nt, "STPL    %s", "LOAD     %s,L", "MOVE     PSL,%s", "ST     .L,%s"), o);
+        set_pseudo(dis_pick_pseudo(nt, "*(%s) = PSL;", "*(%s) = L;", "*(%s) = .L;"), p);
         if (dis_mode == DIS_INTERACTIVE) psl_store_comments();
     }
     dis_cc_context = DIS_CTX_UNKNOWN;
@@ -276,10 +259,10 @@ static void status_upper_mask(u8 opcode, u8 m) {
             set_line(m == 0x20 ? "EI" : "AND    .U,#$FF-%s", num);
         else
             signetics_mask("CPSU", m, true);
-        set_pseudo(b ? pick_pseudo("PSU &= ~(%s & %%01111111);", "U &= ~(%s & %%01111111);",
-                                   ".U &= ~(%s & %%01111111);")
-                     : pick_pseudo("PSU &= ~(%s & %%01100111);", "U &= ~(%s & %%01100111);",
-                                   ".U &= ~(%s & %%01100111);"),
+        set_pseudo(b ? dis_pick_pseudo(nt, "PSU &= ~(%s & %%01111111);", "U &= ~(%s & %%01111111);",
+                                       ".U &= ~(%s & %%01111111);")
+                     : dis_pick_pseudo(nt, "PSU &= ~(%s & %%01100111);", "U &= ~(%s & %%01100111);",
+                                       ".U &= ~(%s & %%01100111);"),
                    plain);
         psu_mask_comments(m, MASK_CLEAR);
     } else if (opcode == 0x76) { // PPSU
@@ -311,8 +294,9 @@ static void status_upper_mask(u8 opcode, u8 m) {
             set_line("TEST   .U,#%s", num);
         else
             signetics_mask("TPSU", m, true);
-        set_pseudo(pick_pseudo("CC = (PSU & %s == %s) ? EQ : LT;", "CC = (U & %s == %s) ? EQ : LT;",
-                               ".CC = (.U & %s == %s) ? EQ : LT;"),
+        set_pseudo(dis_pick_pseudo(nt, "CC = (PSU & %s == %s) ? EQ : LT;",
+                                   "CC = (U & %s == %s) ? EQ : LT;",
+                                   ".CC = (.U & %s == %s) ? EQ : LT;"),
                    plain, plain);
         psu_mask_comments(m, MASK_TEST);
         dis_cc_context = DIS_CTX_TEST;
@@ -343,9 +327,9 @@ static void status_lower_mask(u8 opcode, u8 m) {
         else
             signetics_mask("CPSL", m, false);
         if (m == 0xFF)
-            set_pseudo(pick_pseudo("PSL = 0;", "L = 0;", ".L = 0;"));
+            set_pseudo(dis_pick_pseudo(nt, "PSL = 0;", "L = 0;", ".L = 0;"));
         else
-            set_pseudo(pick_pseudo("PSL &= ~(%s);", "L &= ~(%s);", ".L &= ~(%s);"), plain);
+            set_pseudo(dis_pick_pseudo(nt, "PSL &= ~(%s);", "L &= ~(%s);", ".L &= ~(%s);"), plain);
         psl_mask_comments(m, MASK_CLEAR);
         dis_cc_context = DIS_CTX_UNKNOWN;
     } else if (opcode == 0x77) { // PPSL
@@ -361,9 +345,9 @@ static void status_lower_mask(u8 opcode, u8 m) {
         else
             signetics_mask("PPSL", m, false);
         if (m == 0xFF)
-            set_pseudo(pick_pseudo("PSL = $FF;", "L = $FF;", ".L = $FF;"));
+            set_pseudo(dis_pick_pseudo(nt, "PSL = $FF;", "L = $FF;", ".L = $FF;"));
         else
-            set_pseudo(pick_pseudo("PSL |= %s;", "L |= %s;", ".L |= %s;"), plain);
+            set_pseudo(dis_pick_pseudo(nt, "PSL |= %s;", "L |= %s;", ".L |= %s;"), plain);
         psl_mask_comments(m, MASK_SET);
         dis_cc_context = DIS_CTX_UNKNOWN;
     } else { // TPSL
@@ -378,8 +362,9 @@ static void status_lower_mask(u8 opcode, u8 m) {
             set_line("TEST   .L,#%s", num);
         else
             signetics_mask("TPSL", m, false);
-        set_pseudo(pick_pseudo("CC = (PSL & %s == %s) ? EQ : LT;", "CC = (L & %s == %s) ? EQ : LT;",
-                               ".CC = (.L & %s == %s) ? EQ : LT;"),
+        set_pseudo(dis_pick_pseudo(nt, "CC = (PSL & %s == %s) ? EQ : LT;",
+                                   "CC = (L & %s == %s) ? EQ : LT;",
+                                   ".CC = (.L & %s == %s) ? EQ : LT;"),
                    plain, plain);
         psl_mask_comments(m, MASK_TEST);
     }
