@@ -167,7 +167,9 @@ static bool read_number(const char* key, long long* value) {
     return ok;
 }
 
-void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
+// A number kept in T within min..max; `kind` names T in the range message.
+template <typename T>
+static void field_in_range(const char* key, T* setting, i32 min, i32 max, const char* kind) {
     if (g_serial_dir == SERIAL_WRITE) {
         put_line(key, std::to_string(*setting));
         return;
@@ -175,24 +177,18 @@ void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
     long long v;
     if (!read_number(key, &v)) return;
     if (v >= min && v <= max)
-        *setting = static_cast<i32>(v);
+        *setting = static_cast<T>(v);
     else
-        con_printf(0, "%s: integer value of %d is out of range! (Range is %d..%d.)\n", key,
+        con_printf(0, "%s: %s value of %d is out of range! (Range is %d..%d.)\n", key, kind,
                    as_int(v), min, max);
 }
 
+void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
+    field_in_range(key, setting, min, max, "integer");
+}
+
 void ini_field_word(const char* key, u16* setting, i32 min, i32 max) {
-    if (g_serial_dir == SERIAL_WRITE) {
-        put_line(key, std::to_string(*setting));
-        return;
-    }
-    long long v;
-    if (!read_number(key, &v)) return;
-    if (v >= min && v <= max)
-        *setting = static_cast<u16>(v);
-    else
-        con_printf(0, "%s: unsigned word value of %d is out of range! (Range is %d..%d.)\n", key,
-                   as_int(v), min, max);
+    field_in_range(key, setting, min, max, "unsigned word");
 }
 
 void ini_field_byte(const char* key, u8* setting) {
