@@ -84,6 +84,18 @@ void cat_reload() {
     loaded = false;
 }
 
+// Skips the width or precision of a conversion: "*" takes an argument of its
+// own, digits do not.
+static void skip_count(const char*& f, std::string& sig) {
+    if (*f == '*') {
+        sig += "*,";
+        f++;
+    } else {
+        while (*f >= '0' && *f <= '9')
+            f++;
+    }
+}
+
 // The argument signature of a printf format: one token per consumed
 // argument. False for formats that cannot be checked ("%n", positional
 // arguments, unknown conversions).
@@ -95,23 +107,11 @@ static bool format_signature(const char* f, std::string& sig) {
         if (*f == '%') continue;
         while (*f && std::string_view("-+ #0'").find(*f) != std::string_view::npos)
             f++;
-        if (*f == '*') {
-            sig += "*,";
-            f++;
-        } else {
-            while (*f >= '0' && *f <= '9')
-                f++;
-        }
+        skip_count(f, sig);
         if (*f == '$') return false;
         if (*f == '.') {
             f++;
-            if (*f == '*') {
-                sig += "*,";
-                f++;
-            } else {
-                while (*f >= '0' && *f <= '9')
-                    f++;
-            }
+            skip_count(f, sig);
         }
         std::string len;
         while (*f && std::string_view("hlLqjzt").find(*f) != std::string_view::npos)
