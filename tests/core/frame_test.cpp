@@ -1,11 +1,15 @@
 #include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/hiscore.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "debugger/debugger.h"
 #include "platform/clock.h"
 #include "platform/headless/fake_clock.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -19,26 +23,15 @@ constexpr u32 START_US = 0xFFF00000u; // close to the wrap, so every comparison 
 class Frame : public ::testing::Test {
   protected:
     void SetUp() override {
+        fresh_state();
         fake_clock_install(START_US);
-        g_speed = SPEED_NORMAL;
-        turbo = 0;
-        auto_frame_skip = 0;
-        frame_skip = 1;
-        exactspeed = 0;
-        limitrefreshes = 1;
         viewspeedas = 1;
-        g_region = 1;
         ASSERT_TRUE(machine_switch(INTERTON, 3, false, true, false));
         emu_restart_timing();
     }
     void TearDown() override {
         emu_unpause();
-        turbo = 0;
-        g_speed = SPEED_NORMAL;
-        frame_skip = 1;
-        auto_frame_skip = 0;
-        viewspeedas = 1;
-        fake_clock_remove();
+        fresh_state();
     }
 
     // One pass of the main loop whose frame takes `work_us` of host time.

@@ -5,6 +5,8 @@
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
+#include "core/startup.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -278,30 +280,19 @@ TEST(GamesDbInfo, FieldsOfKnownUnknownAndCoinOp) {
 class GameList : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("brindlemox-list-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        fs::create_directories(dir.string() + "-home");
-        const char* home = std::getenv("BRINDLEMOX_HOME");
-        old_home = home ? std::optional<std::string>(home) : std::nullopt;
-        setenv("BRINDLEMOX_HOME", (dir.string() + "-home").c_str(), 1);
-        std::memcpy(saved_path, games_path, sizeof saved_path);
+        fresh_state();
+        drawer.emplace("list");
+        dir = drawer->path();
+        home.emplace("list-home"); // the program home beside the drawer
         std::snprintf(games_path, sizeof games_path, "%s", dir.c_str());
-        saved_builtin = viewbuiltin;
         viewbuiltin = 0;
     }
     void TearDown() override {
-        fs::remove_all(dir);
-        fs::remove_all(dir.string() + "-home");
-        std::memcpy(games_path, saved_path, sizeof saved_path);
-        viewbuiltin = saved_builtin;
-        if (old_home)
-            setenv("BRINDLEMOX_HOME", old_home->c_str(), 1);
-        else
-            unsetenv("BRINDLEMOX_HOME");
+        home.reset();
+        drawer.reset();
+        fresh_state();
     }
-    std::optional<std::string> old_home;
-    char saved_path[SETTINGS_PATH_LEN];
-    u32 saved_builtin = 0;
+    std::optional<TempHome> drawer, home;
     std::string put(const char* name, const std::vector<u8>& data) {
         loading_test::write_file(dir / name, data);
         return (dir / name).string();

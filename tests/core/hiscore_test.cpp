@@ -5,12 +5,14 @@
 #include "core/savestate_seams.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -21,19 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 // Writes `digits` Arcadia digit characters (blank $00 for ' ') from `address`.
 void arcadia_text(u16 address, const char* text) {
     for (int i = 0; text[i]; i++)
@@ -42,39 +31,21 @@ void arcadia_text(u16 address, const char* text) {
 
 class HiScores : public ::testing::Test {
   protected:
+    std::optional<TempHome> temp;
     fs::path home;
     fs::path file;
-    u32 saved_machine = 0, saved_memmap = 0;
 
     void SetUp() override {
-        home = fs::temp_directory_path() /
-               ("brindlemox-hiscore-" + std::to_string(getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
-        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+        fresh_state();
+        temp.emplace("hiscore");
+        home = temp->path();
         file = home / "Configs" / "Brindlemox.hgh";
-        hiscore_reset();
-        saved_machine = machine;
-        saved_memmap = memmap;
-        std::memset(guest_memory, 0, sizeof guest_memory);
-        g_speed = 3;
-        g_recording_state = REC_IDLE;
     }
 
     void TearDown() override {
-        hiscore_reset();
-        machine = saved_machine;
-        memmap = saved_memmap;
-        std::memset(guest_memory, 0, sizeof guest_memory);
-        pong_variant = 4;
         pong_score[0] = pong_score[1] = 0;
-        autosave = 1;
-        g_paused_mid_frame = false;
-        upgrade_mode = 0;
-        std::snprintf(games_path, sizeof games_path, "%s", "PROGDIR:Games");
-        unsetenv("BRINDLEMOX_HOME");
-        fs::remove_all(home);
+        temp.reset();
+        fresh_state();
     }
 
     void on(u32 m, u32 map) {
@@ -94,7 +65,7 @@ TEST_F(HiScores, FileIsExactly4786BytesAndRoundTrips) {
     g_hiscores[86].play_micros = 999999;
     g_hiscores[40].score = 16777216 + 5; // only the low 24 bits are kept
     ASSERT_TRUE(hiscore_write_file());
-    std::string data = read_file(file);
+    std::string data = test_read_file(file);
     ASSERT_EQ(data.size(), 4786u);
     EXPECT_EQ(static_cast<u8>(data[0]), 16);
     // Record 0: score 12345 = $003039, 24-bit big-endian at offset 1.
@@ -121,7 +92,7 @@ TEST_F(HiScores, FifteenCharacterDateIsReadWithItsEnd) {
     std::memcpy(&data[1 + 3], "12:59 31/12/991", 15); // 15 characters, no NUL
     std::memset(&data[1 + 24], 'x', 30);
     data[1 + 55] = 'y'; // first byte of the next record
-    write_file(file, data);
+    test_write_file(file, data);
     hiscore_load();
     EXPECT_STREQ(g_hiscores[0].when, "12:59 31/12/991");
     EXPECT_EQ(std::string(g_hiscores[0].who), std::string(30, 'x'));
@@ -131,11 +102,11 @@ TEST_F(HiScores, UnusedByteOfEachRecordIsKept) {
     std::string data(4786, '\0');
     data[0] = 16;
     data[1 + 55 * 3 + 54] = '\x5A';
-    write_file(file, data);
+    test_write_file(file, data);
     hiscore_load();
     g_hiscores[3].score = 7;
     ASSERT_TRUE(hiscore_write_file());
-    std::string out = read_file(file);
+    std::string out = test_read_file(file);
     EXPECT_EQ(static_cast<u8>(out[1 + 55 * 3 + 54]), 0x5A);
     EXPECT_EQ(static_cast<u8>(out[1 + 55 * 3 + 2]), 7);
 }
@@ -145,7 +116,7 @@ TEST_F(HiScores, VersionFifteenHasNoSlot26) {
     data[0] = 15;
     for (int n = 0; n < 87; n++)
         data[1 + 55 * n + 2] = static_cast<char>(n + 1); // record n has score n + 1
-    write_file(file, data);
+    test_write_file(file, data);
     g_hiscores[26].score = 999;
     hiscore_load();
     EXPECT_EQ(g_hiscores[25].score, 26u);
@@ -157,15 +128,15 @@ TEST_F(HiScores, VersionFifteenHasNoSlot26) {
 TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
     g_hiscores[5].score = 42;
     std::string data(4785, '\x10');
-    write_file(file, data);
+    test_write_file(file, data);
     hiscore_load();
     EXPECT_EQ(g_hiscores[5].score, 42u);
-    write_file(file, data + "\x10\x10");
+    test_write_file(file, data + "\x10\x10");
     hiscore_load();
     EXPECT_EQ(g_hiscores[5].score, 42u);
     data = std::string(4786, '\x01');
     data[0] = 17;
-    write_file(file, data);
+    test_write_file(file, data);
     testing::internal::CaptureStdout();
     hiscore_load();
     testing::internal::GetCapturedStdout();
@@ -173,7 +144,7 @@ TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
 }
 
 TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
-    write_file(file, std::string(4786, '\x10'));
+    test_write_file(file, std::string(4786, '\x10'));
     chmod(file.c_str(), 0);
     std::ifstream probe(file);
     bool readable = probe.good(); // root reads it anyway
@@ -184,7 +155,7 @@ TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
     chmod(file.c_str(), 0644);
     if (!readable) {
         EXPECT_EQ(hiscore_load_ran, 0);
-        EXPECT_EQ(read_file(file), std::string(4786, '\x10'));
+        EXPECT_EQ(test_read_file(file), std::string(4786, '\x10'));
     }
     // No file at all: the table is written at exit.
     fs::remove(file);
@@ -199,7 +170,7 @@ TEST_F(HiScores, PlayTimeAboveASecondIsCarried) {
     data[0] = 16;
     // play microseconds $FFFFFF = 16777215 -> 16 s and 777215 us.
     data[1 + 21] = data[1 + 22] = data[1 + 23] = '\xFF';
-    write_file(file, data);
+    test_write_file(file, data);
     hiscore_load();
     EXPECT_EQ(g_hiscores[0].play_seconds, 16u);
     EXPECT_EQ(g_hiscores[0].play_micros, 777215u);
@@ -212,7 +183,7 @@ TEST_F(HiScores, RandomFilesNeverBreakTheTable) {
         for (char& c : data)
             c = static_cast<char>(rng());
         data[0] = round % 2 ? 16 : 15;
-        write_file(file, data);
+        test_write_file(file, data);
         hiscore_load();
         for (const HiScoreRecord& r : g_hiscores) {
             EXPECT_LT(std::strlen(r.when), 16u);
@@ -224,7 +195,7 @@ TEST_F(HiScores, RandomFilesNeverBreakTheTable) {
 }
 
 TEST_F(HiScores, FailedWriteKeepsTheOldFile) {
-    write_file(file, "old");
+    test_write_file(file, "old");
     fs::remove(file);
     fs::create_directories(file / "blocker"); // the name is taken by a folder
     testing::internal::CaptureStdout();
@@ -380,7 +351,7 @@ TEST_F(HiScores, AutosaveWritesTheStateIntoTheGamesDrawer) {
     autosave_on_exit();
     fs::path state = home / "Games" / "AUTOSAVE.COS";
     ASSERT_TRUE(fs::exists(state));
-    std::string data = read_file(state);
+    std::string data = test_read_file(state);
     EXPECT_EQ(static_cast<u8>(data[0]), 0xBF);
     EXPECT_EQ(static_cast<u8>(data[3]), 21);
     fs::remove(state);

@@ -1,6 +1,7 @@
 #include "core/io_ports.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,11 @@ namespace {
 class IoPorts : public ::testing::Test {
   protected:
     void SetUp() override {
-        identifyemulator = 1;
+        fresh_state();
         ASSERT_TRUE(machine_switch(ARCADIA, 6, false, true, false));
         std::memset(port_usage, 0, sizeof port_usage);
     }
-    void TearDown() override { identifyemulator = 1; }
+    void TearDown() override { fresh_state(); }
 };
 
 } // namespace

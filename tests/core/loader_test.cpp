@@ -9,6 +9,7 @@
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -77,27 +78,18 @@ std::string aof(u16 address, const std::vector<u8>& data, u16 start) {
 class Loader : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("brindlemox-load-" + std::to_string(getpid()));
+        fresh_state();
+        temp.emplace("load");
+        dir = temp->path();
         fs::create_directories(dir / "home");
-        const char* home = std::getenv("BRINDLEMOX_HOME");
-        old_home = home ? std::optional<std::string>(home) : std::nullopt;
         setenv("BRINDLEMOX_HOME", (dir / "home").c_str(), 1);
         stubprograms = 0;
-        sensegame = 1;
-        phunsy_biosversion = 1;
-        elektor_biosversion = 0;
         paste_queue_length = 0;
         switch_to(ARCADIA, 6);
     }
     void TearDown() override {
-        fs::remove_all(dir);
-        if (old_home)
-            setenv("BRINDLEMOX_HOME", old_home->c_str(), 1);
-        else
-            unsetenv("BRINDLEMOX_HOME");
-        known_game_id = -1;
-        file_loaded = 0;
-        file_name_buffer[0] = 0;
+        temp.reset();
+        fresh_state();
     }
     void switch_to(u32 m, u32 map) {
         ASSERT_TRUE(machine_switch(static_cast<int>(m), static_cast<int>(map), true, true, false));
@@ -132,8 +124,8 @@ class Loader : public ::testing::Test {
         EXPECT_EQ(memmap, map);
         EXPECT_TRUE(memory_untouched());
     }
+    std::optional<TempHome> temp;
     fs::path dir;
-    std::optional<std::string> old_home;
     std::string output;
 };
 

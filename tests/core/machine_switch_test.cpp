@@ -1,5 +1,7 @@
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/io_ports.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
@@ -8,6 +10,7 @@
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +22,14 @@ namespace {
 class MachineSwitch : public ::testing::Test {
   protected:
     void SetUp() override {
-        exactspeed = 0;
+        fresh_state();
         stubprograms = 0;
         rotatescreen = 1;
         pong_machine = 2;
-        g_region = 1;
-        known_game_id = -1;
         std::strcpy(games_path, "/games");
         ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
     }
+    void TearDown() override { fresh_state(); }
 };
 
 KnownGame row_for(u8 m, u8 map) {

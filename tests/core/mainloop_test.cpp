@@ -6,12 +6,14 @@
 #include "gui/main_window.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
@@ -40,38 +42,24 @@ const MainLoopHooks test_hooks = {count_frame, fake_events};
 class MainLoop : public ::testing::Test {
   protected:
     void SetUp() override {
-        char dir[] = "/tmp/bmx-loop-XXXXXX";
-        home_ = mkdtemp(dir);
-        setenv("BRINDLEMOX_HOME", home_.c_str(), 1);
-        gui_headless_reset();
+        fresh_state();
+        temp_.emplace("loop");
         fake_clock_install(1000);
-        app_exit_reset();
         app_exit_process = throw_exit;
         app_set_loop_hooks(&test_hooks);
         frames_run = event_passes = 0;
         set_in_pass = 0;
         set_after_passes = 1;
-        emu_paused = false;
         turbo = 1; // no pacing: nothing to wait for
-        display_mode = 0;
         display_scale = 2;
         display_aspect = 1;
         view_gamelist[0] = 0;
-        saved_confirm_ = confirmquit;
     }
     void TearDown() override {
-        gui_close_main_window();
-        app_set_loop_hooks(nullptr);
-        app_exit_reset();
-        fake_clock_remove();
-        gui_headless_reset();
-        emu_paused = false;
-        turbo = 0;
-        confirmquit = saved_confirm_;
-        std::filesystem::remove_all(home_);
+        temp_.reset();
+        fresh_state();
     }
-    std::string home_;
-    u32 saved_confirm_ = 0;
+    std::optional<TempHome> temp_;
 };
 
 } // namespace

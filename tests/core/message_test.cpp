@@ -1,5 +1,6 @@
 #include "core/message.h"
 #include "core/message_date.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string read_stream(std::FILE* f) {
     std::fflush(f);
@@ -41,35 +35,19 @@ int hook_calls = 0;
 class Message : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "brindlemox-msg-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
-        const char* v = std::getenv("XDG_RUNTIME_DIR");
-        old_runtime = v ? std::optional<std::string>(v) : std::nullopt;
+        fresh_state();
+        temp.emplace("msg");
+        dir = temp->path().string();
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         log_path = dir + "/Brindlemox.log";
-        reset_state();
-    }
-    void TearDown() override {
-        if (log_file) std::fclose(log_file);
-        reset_state();
-        if (old_runtime)
-            setenv("XDG_RUNTIME_DIR", old_runtime->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-        fs::remove_all(dir);
-    }
-    static void reset_state() {
-        log_file = nullptr;
-        log_mode = LOG_OFF;
-        asm_output_file = nullptr;
-        rexx_quiet = 0;
-        con_output_seen = 0;
-        con_event_hook = nullptr;
         hook_calls = 0;
     }
+    void TearDown() override {
+        temp.reset();
+        fresh_state();
+    }
+    std::optional<TempHome> temp;
     std::string dir, log_path;
-    std::optional<std::string> old_runtime;
 };
 
 TEST_F(Message, ReplaceModeEmptiesTheLogAndStartsWithTheOpeningLine) {
@@ -82,7 +60,7 @@ TEST_F(Message, ReplaceModeEmptiesTheLogAndStartsWithTheOpeningLine) {
     std::string console = testing::internal::GetCapturedStdout();
     EXPECT_EQ(log_file, nullptr);
 
-    std::string log = read_file(log_path);
+    std::string log = test_read_file(log_path);
     EXPECT_TRUE(starts_with(log, "Opened RAM:Brindlemox.log for writing at ")) << log;
     EXPECT_EQ(log.find("earlier run"), std::string::npos);
     size_t body = log.find(".\n\nfirst 1\nsecond line\n");
@@ -103,7 +81,7 @@ TEST_F(Message, AppendModeKeepsEarlierRunsAndMarksEachRun) {
     log_file_close();
     testing::internal::GetCapturedStdout();
 
-    std::string log = read_file(log_path);
+    std::string log = test_read_file(log_path);
     EXPECT_TRUE(starts_with(log, "earlier run\nOpened RAM:Brindlemox.log for appending at "))
         << log;
     size_t one = log.find("run one\n");
@@ -124,7 +102,7 @@ TEST_F(Message, OpeningFromTheMenuPrintsTheLineAtOnce) {
     std::string console = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(starts_with(console, "Opened RAM:Brindlemox.log for writing at "));
     EXPECT_NE(console.find("\n\nClosed RAM:Brindlemox.log at "), std::string::npos);
-    EXPECT_TRUE(starts_with(read_file(log_path), "Opened RAM:Brindlemox.log for writing at "));
+    EXPECT_TRUE(starts_with(test_read_file(log_path), "Opened RAM:Brindlemox.log for writing at "));
 }
 
 TEST_F(Message, ChoosingALogModeReopensOnlyOnAChange) {
@@ -147,7 +125,7 @@ TEST_F(Message, ChoosingALogModeReopensOnlyOnAChange) {
     EXPECT_EQ(log_file, nullptr);
     EXPECT_EQ(log_mode, LOG_OFF);
 
-    std::string log = read_file(log_path);
+    std::string log = test_read_file(log_path);
     EXPECT_TRUE(starts_with(log, "Opened RAM:Brindlemox.log for writing at ")) << log;
     EXPECT_EQ(log.find("appending"), std::string::npos);
     EXPECT_NE(log.find(".\n\nkept\nClosed RAM:Brindlemox.log at "), std::string::npos) << log;
@@ -228,7 +206,7 @@ TEST_F(Message, OverlongMessagesAreCutToTheBuffer) {
     EXPECT_EQ(console.size(), static_cast<size_t>(CON_BUFFER_SIZE - 1));
     EXPECT_EQ(console.find("tail"), std::string::npos);
     EXPECT_TRUE(console.ends_with("xxxx"));
-    std::string log = read_file(log_path);
+    std::string log = test_read_file(log_path);
     EXPECT_TRUE(starts_with(log, console)); // then the closing line
     EXPECT_TRUE(log.ends_with(".\n\n"));
 }

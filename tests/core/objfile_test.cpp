@@ -1,6 +1,8 @@
+#include "core/loader.h"
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "core/seams_games.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +45,11 @@ std::string aof_end(u16 start) {
 class ObjFile : public ::testing::Test {
   protected:
     void SetUp() override {
+        fresh_state();
         std::memset(guest_memory, 0xEE, sizeof guest_memory);
         game_start_address = 0x1234;
     }
-    void TearDown() override { filebuf_free(); }
+    void TearDown() override { fresh_state(); }
 
     // Loads `text` from the file buffer; the console output goes to `output`.
     int load(const std::string& text, int format) {

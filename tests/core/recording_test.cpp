@@ -1,4 +1,5 @@
 #include "core/recording.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +11,8 @@ namespace {
 
 class Recording : public ::testing::Test {
   protected:
-    void SetUp() override { reset(); }
-    void TearDown() override {
-        if (rec_file) std::fclose(rec_file);
-        reset();
-    }
-    static void reset() {
-        filebuf_free();
-        rec_file = nullptr;
-        rec_length = 0;
-        g_recording_state = REC_IDLE;
-    }
+    void SetUp() override { fresh_state(); }
+    void TearDown() override { fresh_state(); }
     // Loads what was recorded into the file buffer behind `state_bytes` bytes
     // of save state, as the loader does for a ".cor" file, and starts playback.
     static void start_playback(std::FILE* f, u32 state_bytes) {

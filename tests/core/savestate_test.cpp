@@ -1,21 +1,26 @@
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/seams_games.h"
+#include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "cpu/exec.h"
 #include "cpu/seams.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -127,38 +132,21 @@ Running running() {
 
 class SaveStates : public ::testing::Test {
   protected:
+    std::optional<TempHome> temp;
     fs::path home;
     std::mt19937 rng{2650};
 
     void SetUp() override {
-        home = fs::temp_directory_path() /
-               ("brindlemox-state-" + std::to_string(getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
-        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+        fresh_state();
+        temp.emplace("state");
+        home = temp->path();
         stubprograms = 0;
-        file_loaded = 0;
-        g_recording_state = REC_IDLE;
         ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
     }
 
     void TearDown() override {
-        if (rec_file) {
-            std::fclose(rec_file);
-            rec_file = nullptr;
-        }
-        g_recording_state = REC_IDLE;
-        filebuf_free();
-        cart_size = 0;
-        phunsy_biosversion = 1;
-        elektor_biosversion = 0;
-        stubprograms = 1;
-        file_loaded = 0;
-        known_game_id = -1;
-        machine_switch(ARCADIA, 6, true, true, false);
-        unsetenv("BRINDLEMOX_HOME");
-        fs::remove_all(home);
+        temp.reset();
+        fresh_state();
     }
 
     // Saves the current machine as `name` in the temporary home; returns the file.

@@ -7,6 +7,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -25,19 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The settings as the program starts with them, taken before any test runs.
-const std::string g_defaults = ini_write_text();
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+const std::string& g_defaults = fresh_settings_defaults();
 
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
@@ -75,47 +65,23 @@ std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
 // the default settings.
 class Settings : public ::testing::Test {
   protected:
+    std::optional<TempHome> temp;
     fs::path home;
     fs::path configs;
-    std::string saved_home, saved_runtime;
 
     void SetUp() override {
-        home = fs::temp_directory_path() /
-               ("brindlemox-settings-" + std::to_string(getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
+        fresh_state();
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        temp.emplace("settings");
+        home = temp->path();
         fs::create_directories(home / "run");
         configs = home / "Configs";
-        if (const char* v = std::getenv("BRINDLEMOX_HOME")) saved_home = v;
-        if (const char* v = std::getenv("XDG_RUNTIME_DIR")) saved_runtime = v;
-        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
-        ASSERT_TRUE(ini_read_text(g_defaults));
-        log_mode = LOG_OFF;
-        std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Brindlemox.ini");
-        ini_loaded = 0;
-        ini_load_ran = 0;
-        upgrade_mode = 0;
-        lock_config = 0;
-        display_mode = 0;
     }
 
     void TearDown() override {
-        ini_read_text(g_defaults);
-        log_mode = LOG_OFF;
-        if (log_file) log_file_close();
-        std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Brindlemox.ini");
-        upgrade_mode = 0;
-        display_mode = 0;
-        if (saved_home.empty())
-            unsetenv("BRINDLEMOX_HOME");
-        else
-            setenv("BRINDLEMOX_HOME", saved_home.c_str(), 1);
-        if (saved_runtime.empty())
-            unsetenv("XDG_RUNTIME_DIR");
-        else
-            setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
-        fs::remove_all(home);
+        temp.reset();
+        fresh_state();
     }
 };
 
@@ -138,9 +104,9 @@ TEST_F(Settings, DefaultFileMatchesTheGoldenFile) {
     dbg_time_unit = 1; // the debugger's time unit starts at clock periods
     std::string text = ini_write_text();
     fs::path golden = fs::path(BRINDLEMOX_TEST_DATA) / "settings" / "default.ini";
-    std::string expected = read_file(golden);
+    std::string expected = test_read_file(golden);
     if (text != expected)
-        write_file(fs::temp_directory_path() / "brindlemox-default.ini.actual", text);
+        test_write_file(fs::temp_directory_path() / "brindlemox-default.ini.actual", text);
     EXPECT_EQ(text, expected) << "actual text written to /tmp/brindlemox-default.ini.actual";
     EXPECT_EQ(lines_of(text).size(), 453u);
 }
@@ -504,7 +470,7 @@ TEST_F(Settings, SaveThenLoad) {
     ASSERT_TRUE(ini_save());
     fs::path file = configs / "Brindlemox.ini";
     ASSERT_TRUE(fs::exists(file));
-    EXPECT_EQ(lines_of(read_file(file)).size(), 453u);
+    EXPECT_EQ(lines_of(test_read_file(file)).size(), 453u);
     for (const auto& e : fs::directory_iterator(configs))
         EXPECT_EQ(e.path().filename(), "Brindlemox.ini") << "no temporary file is left";
     frame_skip = 1;
@@ -524,7 +490,7 @@ TEST_F(Settings, NoFileChangesNothingButAllowsTheExitSave) {
 
 TEST_F(Settings, OldBinaryFileIsNotParsedButCountsAsLoaded) {
     fs::create_directories(configs);
-    write_file(configs / "Brindlemox.ini", std::string("\xC6\x02", 2) + "frameskipping=9\n");
+    test_write_file(configs / "Brindlemox.ini", std::string("\xC6\x02", 2) + "frameskipping=9\n");
     ini_load();
     EXPECT_EQ(frame_skip, 1);
     EXPECT_EQ(ini_loaded, 1);
@@ -532,33 +498,33 @@ TEST_F(Settings, OldBinaryFileIsNotParsedButCountsAsLoaded) {
 
 TEST_F(Settings, ExitSaveOnlyAfterStartUpReadTheSettings) {
     fs::create_directories(configs);
-    write_file(configs / "Brindlemox.ini", "user file");
+    test_write_file(configs / "Brindlemox.ini", "user file");
     ini_save_at_exit();
-    EXPECT_EQ(read_file(configs / "Brindlemox.ini"), "user file") << "start-up never read it";
+    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini"), "user file") << "start-up never read it";
     ini_load_ran = 1;
     lock_config = 1;
     ini_save_at_exit();
-    EXPECT_EQ(read_file(configs / "Brindlemox.ini"), "user file") << "LOCKCONFIG";
+    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini"), "user file") << "LOCKCONFIG";
     lock_config = 0;
     upgrade_mode = 1;
     ini_save_at_exit();
-    EXPECT_EQ(read_file(configs / "Brindlemox.ini"), "user file") << "UPGRADE";
+    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini"), "user file") << "UPGRADE";
     upgrade_mode = 0;
     ini_save_at_exit();
-    EXPECT_EQ(read_file(configs / "Brindlemox.ini").substr(0, 14), "version=36.21\n");
+    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini").substr(0, 14), "version=36.21\n");
 }
 
 TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {
     // The name is taken by a folder: the new file cannot replace it.
     fs::create_directories(configs / "Blocked.ini");
-    write_file(configs / "Blocked.ini" / "keep", "old contents");
+    test_write_file(configs / "Blocked.ini" / "keep", "old contents");
     std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Blocked.ini");
     testing::internal::CaptureStdout();
     bool ok = ini_save();
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(ok);
     EXPECT_NE(out.find("Settings not saved"), std::string::npos) << out;
-    EXPECT_EQ(read_file(configs / "Blocked.ini" / "keep"), "old contents");
+    EXPECT_EQ(test_read_file(configs / "Blocked.ini" / "keep"), "old contents");
     int entries = 0;
     for (const auto& e : fs::directory_iterator(configs)) {
         (void)e;
@@ -572,10 +538,10 @@ TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
     std::string old = with_line(g_defaults, "version", "version=36.1");
     old = with_line(old, "frameskipping", "frameskipping=4");
     old = with_line(old, "analog", ""); // an older file without one key
-    write_file(configs / "a.ini", old);
-    write_file(configs / "b.INI", "version=99.0\nhost=0\n");
-    write_file(configs / "notes.txt", "x");
-    write_file(configs / ".ini", "x");
+    test_write_file(configs / "a.ini", old);
+    test_write_file(configs / "b.INI", "version=99.0\nhost=0\n");
+    test_write_file(configs / "notes.txt", "x");
+    test_write_file(configs / ".ini", "x");
     testing::internal::CaptureStdout();
     int rc = ini_upgrade_all();
     std::string out = testing::internal::GetCapturedStdout();
@@ -586,12 +552,12 @@ TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
                    "not upgraded, file kept.\n"
                    "Ignoring notes.txt.\n"
                    "All done.\n");
-    std::string a = read_file(configs / "a.ini");
+    std::string a = test_read_file(configs / "a.ini");
     EXPECT_EQ(a.substr(0, 14), "version=36.21\n");
     EXPECT_NE(a.find("\nframeskipping=4\n"), std::string::npos);
     EXPECT_NE(a.find("\nanalog=false\n"), std::string::npos);
-    EXPECT_EQ(read_file(configs / "b.INI"), "version=99.0\nhost=0\n");
-    EXPECT_EQ(read_file(configs / "notes.txt"), "x");
+    EXPECT_EQ(test_read_file(configs / "b.INI"), "version=99.0\nhost=0\n");
+    EXPECT_EQ(test_read_file(configs / "notes.txt"), "x");
     EXPECT_EQ(upgrade_mode, 1);
 }
 

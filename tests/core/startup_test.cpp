@@ -7,6 +7,7 @@
 #include "gui/main_window.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,9 @@ namespace {
 struct Exited {
     int code;
 };
-[[noreturn]] void throw_exit(int code) { throw Exited{code}; }
+[[noreturn]] void throw_exit(int code) {
+    throw Exited{code};
+}
 
 int passes = 0;
 bool window_seen = false;
@@ -36,42 +40,30 @@ void quit_after_two() {
 const MainLoopHooks quitting = {no_frame, quit_after_two};
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        char dir[] = "/tmp/bmx-start-XXXXXX";
-        home_ = mkdtemp(dir);
+        fresh_state();
+        temp_.emplace("start");
+        home_ = temp_->path().string();
         setenv("BRINDLEMOX_HOME", (home_ + "/home").c_str(), 1);
-        cwd_ = fs::current_path();
         fs::current_path(home_);
-        gui_headless_reset();
         fake_clock_install(1000);
-        app_exit_reset();
         app_exit_process = throw_exit;
         app_set_loop_hooks(&quitting);
         passes = 0;
         window_seen = false;
-        saved_machine_ = machine;
-        saved_memmap_ = memmap;
     }
     void TearDown() override {
-        gui_close_main_window();
-        app_set_loop_hooks(nullptr);
-        app_exit_reset();
-        con_event_hook = nullptr;
-        fake_clock_remove();
-        gui_headless_reset();
-        machine = saved_machine_;
-        memmap = saved_memmap_;
-        emu_paused = false;
-        lock_config = 0;
-        fs::current_path(cwd_);
-        fs::remove_all(home_);
+        fresh_state(); // leaves the folder before it goes
+        temp_.reset();
     }
+    std::optional<TempHome> temp_;
     // Runs app_main with the arguments; returns the exit code, output in *out.
     int run(std::vector<std::string> args, std::string* out = nullptr) {
         args.insert(args.begin(), "brindlemox");
         std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         testing::internal::CaptureStdout();
         int code = -1;
@@ -85,8 +77,6 @@ protected:
         return code;
     }
     std::string home_;
-    fs::path cwd_;
-    u32 saved_machine_ = 0, saved_memmap_ = 0;
 };
 
 } // namespace

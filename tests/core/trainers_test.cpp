@@ -3,6 +3,7 @@
 #include "core/machine.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,13 @@ namespace {
 class Trainers : public ::testing::Test {
   protected:
     void SetUp() override {
+        fresh_state();
         stubprograms = 0;
         ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
         std::memset(guest_memory, 0x5A, sizeof guest_memory);
         set_options(0, 0, 0, 1);
     }
-    void TearDown() override {
-        set_options(0, 0, 0, 1);
-        known_game_id = -1;
-        machine_switch(ARCADIA, 6, true, true, false); // names no built-in state file
-    }
+    void TearDown() override { fresh_state(); }
     static void set_options(u32 lives, u32 time, u32 invincible, u32 self_test) {
         trainer_lives = lives;
         trainer_time = time;

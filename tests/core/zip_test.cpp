@@ -1,5 +1,6 @@
 #include "core/filekinds.h"
 #include "core/zipfile.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,10 +44,15 @@ void write_lying_zip(const fs::path& path, const std::vector<u8>& data, u32 clai
 class Zip : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("brindlemox-zip-" + std::to_string(getpid()));
-        fs::create_directories(dir);
+        fresh_state();
+        temp.emplace("zip");
+        dir = temp->path();
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override {
+        temp.reset();
+        fresh_state();
+    }
+    std::optional<TempHome> temp;
 
     // Extracts from `name` in the temporary drawer; the warning goes to `output`.
     int extract(const char* name, bool games_only = false, bool quiet = false) {

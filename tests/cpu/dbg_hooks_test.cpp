@@ -3,11 +3,14 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/mainloop.h"
+#include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "cpu/seams.h"
+#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -31,30 +34,17 @@ constexpr int CONTINUE_SLOT = 19;
 class DbgHooksTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        fresh_state();
         use(MALZAK);
-        saved_ops_ = gui_subwin_ops[CONTINUE_SLOT];
         gui_subwin_ops[CONTINUE_SLOT] = SubwindowOps{nullptr, nullptr, continue_input, always_open};
         event_passes = 0;
-        emu_paused = false;
     }
-    void TearDown() override {
-        gui_subwin_ops[CONTINUE_SLOT] = saved_ops_;
-        emu_paused = false;
-    }
-    SubwindowOps saved_ops_;
+    void TearDown() override { fresh_state(); }
 
     void use(u32 m) {
-        machine = m;
-        memmap = 0;
-        mem_reset_tables();
-        dbg_hooks_reset();
-        dbg_conditions_reset();
-        std::memset(guest_memory, 0, sizeof guest_memory);
-        std::memset(cpu_regs, 0, sizeof cpu_regs);
-        cpu_reset_state();
+        fresh_cpu(m, 0);
         cpu_iar = 0x0100;
         cpu_prev_iar = 0x00FE;
-        cpu_cycles = 0;
         raster_line = 0;
         dis_notation = 0;
         pipbug_bios = 0;

@@ -2,6 +2,7 @@
 // indirect and calculated branches reported, data between code, invented
 // labels, equates and the directives of each notation, and the end of the
 // address space.
+#include "core/loader.h"
 #include "disasm_fixture_test.h"
 
 #include "core/machine_table.h"
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -25,27 +27,15 @@ class DisasmFile : public ::testing::Test {
         dis_test_reset();
         machine = INTERTON;
         memmap = 0;
-        dir = fs::temp_directory_path() / ("disasm_file_test_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        char cwd[4096];
-        saved_cwd = getcwd(cwd, sizeof cwd) ? cwd : "/";
-        saved_home = std::getenv("BRINDLEMOX_HOME") ? std::getenv("BRINDLEMOX_HOME") : "";
-        setenv("BRINDLEMOX_HOME", dir.c_str(), 1);
+        home.emplace("disasm-file");
+        dir = home->path();
         std::snprintf(projects_path, sizeof projects_path, "%s", dir.c_str());
         std::memset(user_labels, 0, sizeof user_labels);
         std::memset(label_table, 0, sizeof label_table);
     }
     void TearDown() override {
-        if (chdir(saved_cwd.c_str()) != 0) ADD_FAILURE() << "cannot return to " << saved_cwd;
-        if (saved_home.empty())
-            unsetenv("BRINDLEMOX_HOME");
-        else
-            setenv("BRINDLEMOX_HOME", saved_home.c_str(), 1);
-        projects_path[0] = 0;
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-        user_label_count = 0;
-        dis_test_reset();
+        home.reset();
+        fresh_state();
     }
 
     // Runs dis_to_file into <dir>/name.bin (written as name.asm); returns the file.
@@ -73,8 +63,9 @@ class DisasmFile : public ::testing::Test {
         return nullptr;
     }
 
+    std::optional<TempHome> home;
     fs::path dir;
-    std::string saved_cwd, saved_home, console;
+    std::string console;
 };
 
 bool contains(const std::string& text, const std::string& part) {

@@ -12,30 +12,22 @@
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 #include "debugger/symbols_seam.h"
+#include "tests/support/fresh_state.h"
 
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 
+// Everything back to start-up, then the disassembler tests' own machine: an
+// Arcadia with a 2650B, no labels or game, plain texts.
 inline void dis_test_reset(u32 notation = 0) {
-    cpu_reset_op_tables();
-    cpu_reset_state();
-    std::memset(guest_memory, 0, sizeof guest_memory);
-    std::memset(cpu_regs, 0, sizeof cpu_regs);
-    mem_reset_tables();
-    dis_reset();
+    fresh_state();
     dis_notation = notation;
     cpu_type = CPU_2650B;
-    machine = ARCADIA;
-    memmap = 6;
     verbosity = 0;
     dbg_time_unit = 1;
     dbg_pixels_per_clock = 1;
-    cpu_cycles = 0;
-    user_label_count = 0;
-    known_game_id = -1;
-    game_start_address = 0;
 }
 
 // Writes bytes from address on, wrapping inside its 8 KB page.

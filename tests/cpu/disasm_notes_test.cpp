@@ -29,8 +29,7 @@ class DisasmSources : public ::testing::Test {
         mem_note_rows = saved_note_rows;
         mem_comments = saved_comments;
         mem_comment_rows = saved_comment_rows;
-        user_label_count = 0;
-        dis_test_reset();
+        fresh_state();
     }
     static void row(int index, const char* name, u16 address, u8 kind) {
         LabelRow& r = label_table[index];

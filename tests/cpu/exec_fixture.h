@@ -12,6 +12,7 @@
 #include "cpu/optables.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -22,36 +23,15 @@
 class ExecTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        machine = MIKIT;
-        memmap = 21;
-        cpu_type = CPU_2650;
-        dis_notation = 0;
-        cpu_reset_op_tables();
-        mem_reset_tables();
-        dbg_hooks_reset();
-        dbg_conditions_reset();
-        std::memset(guest_memory, 0, sizeof guest_memory);
-        std::memset(cpu_regs, 0, sizeof cpu_regs);
-        cpu_reset_state();
-        cpu_cycles = 0;
-        cpu_cycle_budget = 0;
-        cpu_slice_start = 0;
-        cpu_irq_pending = 0;
-        cpu_halt_reported = 0;
-        cpu_prev_iar = 0;
-        known_game_id = -1;
+        fresh_state();
+        fresh_cpu(MIKIT, 21);
         std::memset(twin_irq_pending, 0, sizeof twin_irq_pending);
         twin_irq_current = 32;
         phunsy_irq_select = 0;
         si50_interrupts = 0;
         phunsy_biosversion = 1;
     }
-    void TearDown() override {
-        cpu_type = CPU_2650;
-        cpu_reset_op_tables();
-        dbg_hooks_reset();
-        machine = ARCADIA;
-    }
+    void TearDown() override { fresh_state(); }
 
     static void use_2650b() {
         cpu_type = CPU_2650B;

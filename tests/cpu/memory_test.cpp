@@ -1,11 +1,15 @@
 // Checked data access: mirrors, special bytes, board routing, coverage, watches
 // and the texts of the access reports.
 #include "core/emu.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "cpu/seams.h"
+#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +21,15 @@ namespace {
 
 class MemoryTest : public ::testing::Test {
   protected:
-    void SetUp() override { use(ARCADIA, 6); }
+    void SetUp() override {
+        fresh_state();
+        use(ARCADIA, 6);
+    }
+    void TearDown() override { fresh_state(); }
 
     // Fresh tables and switches for a machine and memory map.
     void use(u32 m, u32 map) {
-        machine = m;
-        memmap = map;
-        mem_reset_tables();
-        dbg_hooks_reset();
-        dbg_conditions_reset();
-        std::memset(guest_memory, 0, sizeof guest_memory);
-        std::memset(cpu_regs, 0, sizeof cpu_regs);
-        cpu_reset_state();
+        fresh_cpu(m, map);
         cpu_iar = 0x0100;
         cpu_prev_iar = 0x00FE;
         raster_line = 0;

@@ -1,6 +1,7 @@
 #include "cpu/optables.h"
 
 #include "core/emu.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -53,30 +54,15 @@ struct Snapshot {
 class OpTables : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_notation = dis_notation;
-        saved_type = cpu_type;
-        saved_machine = machine;
-        saved_psu = cpu_psu;
+        fresh_state();
         dis_notation = NOTATION_SIGNETICS;
-        cpu_type = CPU_2650;
-        machine = ARCADIA;
-        cpu_reset_op_tables();
     }
-    void TearDown() override {
-        dis_notation = saved_notation;
-        cpu_type = saved_type;
-        machine = saved_machine;
-        cpu_psu = saved_psu;
-        cpu_reset_op_tables();
-    }
+    void TearDown() override { fresh_state(); }
     void adapt(u32 type, u32 notation = NOTATION_SIGNETICS) {
         cpu_type = type;
         dis_notation = notation;
         cpu_apply_type_tables();
     }
-
-    u32 saved_notation = 0, saved_type = 0, saved_machine = 0;
-    u8 saved_psu = 0;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,10 @@ namespace {
 class ConditionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        fresh_state();
         machine = PIPBUG;
-        dbg_conditions_reset();
-        std::memset(guest_memory, 0, sizeof guest_memory);
-        std::memset(cpu_regs, 0, sizeof cpu_regs);
-        cpu_reset_state();
-        dis_notation = 0;
     }
+    void TearDown() override { fresh_state(); }
 
     static int test(u32 target, u8 condition, u16 value) {
         return dbg_test_condition(WatchCondition{target, condition, value}, 0, 0, 0);

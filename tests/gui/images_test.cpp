@@ -1,11 +1,13 @@
 #include "gui/images.h"
 #include "platform/headless/gui_headless.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -15,17 +17,15 @@ namespace {
 class Images : public ::testing::Test {
   protected:
     void SetUp() override {
-        char dir[] = "/tmp/bmx-img-XXXXXX";
-        home_ = mkdtemp(dir);
-        setenv("BRINDLEMOX_HOME", home_.c_str(), 1);
-        gui_headless_reset();
-        gui_free_images();
+        fresh_state();
+        temp_.emplace("img");
+        home_ = temp_->path().string();
     }
     void TearDown() override {
-        gui_free_images();
-        gui_headless_reset();
-        fs::remove_all(home_);
+        temp_.reset();
+        fresh_state();
     }
+    std::optional<TempHome> temp_;
     void touch(const std::string& rel) {
         fs::path p = fs::path(home_) / rel;
         fs::create_directories(p.parent_path());

@@ -11,11 +11,13 @@
 #include "gui/window_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -45,36 +47,21 @@ GuiEvent event(GuiEventType type, int gid = 0, int code = 0, u16 qualifier = 0) 
 class MainWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        char dir[] = "/tmp/bmx-win-XXXXXX";
-        home_ = mkdtemp(dir);
-        setenv("BRINDLEMOX_HOME", home_.c_str(), 1);
-        gui_headless_reset();
+        fresh_state();
+        temp_.emplace("win");
+        home_ = temp_->path().string();
         fake_clock_install(5000);
-        app_exit_reset();
-        saved_machine_ = machine;
-        saved_memmap_ = memmap;
         saved_height_ = machine_table[ARCADIA].height;
-        machine = ARCADIA;
-        memmap = 6;
-        display_mode = 0;
         display_scale = 2;
         display_aspect = 1;
         viewspeedas = 0;
-        emu_paused = false;
-        turbo = 0;
         set_views(1);
-        pending_actions = 0;
     }
     void TearDown() override {
         gui_close_main_window();
-        machine = saved_machine_;
-        memmap = saved_memmap_;
         machine_table[ARCADIA].height = saved_height_;
-        emu_paused = false;
-        pending_actions = 0;
-        fake_clock_remove();
-        gui_headless_reset();
-        std::filesystem::remove_all(home_);
+        temp_.reset();
+        fresh_state();
     }
     static void set_views(u32 on) {
         view_debugger[0] = view_gamelist[0] = view_statusbar[0] = on;
@@ -84,8 +71,8 @@ class MainWindow : public ::testing::Test {
         gui_headless_post(main_window, e);
         gui_main_window_events();
     }
+    std::optional<TempHome> temp_;
     std::string home_;
-    u32 saved_machine_ = 0, saved_memmap_ = 0;
     i32 saved_height_ = 0;
 };
 
@@ -249,7 +236,8 @@ TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
     file_loaded = 1;
     std::snprintf(game_file_name, sizeof game_file_name, "%s", "hello.aof");
     gui_update_main_title();
-    EXPECT_EQ(gui_headless_title(main_window), std::string(gui_window_title(PIPBUG)) + ": hello.aof");
+    EXPECT_EQ(gui_headless_title(main_window),
+              std::string(gui_window_title(PIPBUG)) + ": hello.aof");
     file_loaded = saved_loaded;
     game_file_name[0] = '\0';
     gui_close_main_window();
@@ -312,7 +300,8 @@ TEST_F(MainWindow, TheMenuStripIsAttachedAtEveryOpening) {
 }
 
 TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
-    for (auto& f : game_info_fields) f[0] = '\0';
+    for (auto& f : game_info_fields)
+        f[0] = '\0';
     gui_open_main_window(0);
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), memmap_table[memmap].name);
     std::snprintf(game_info_fields[0], sizeof game_info_fields[0], "Space Raiders");
@@ -323,7 +312,8 @@ TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
     gui_set_status_text();
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
     gui_status_message[0] = '\0';
-    for (auto& f : game_info_fields) f[0] = '\0';
+    for (auto& f : game_info_fields)
+        f[0] = '\0';
     view_statusbar[0] = 0; // hidden in this mode: never touched
     gui_set_status_text_plain("x");
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");

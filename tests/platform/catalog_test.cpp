@@ -1,5 +1,6 @@
 #include "platform/catalog.h"
 #include "platform/catalog_file.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -16,37 +17,23 @@ namespace {
 class Catalog : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "brindlemox-cat-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
-        save("BRINDLEMOX_CATALOG", old_catalog);
-        save("BRINDLEMOX_HOME", old_home);
+        fresh_state();
+        temp.emplace("cat");
+        dir = temp->path().string();
         setenv("BRINDLEMOX_HOME", (dir + "/home").c_str(), 1);
         setenv("BRINDLEMOX_CATALOG", (dir + "/test.catalog").c_str(), 1);
         cat_reload();
     }
     void TearDown() override {
-        restore("BRINDLEMOX_CATALOG", old_catalog);
-        restore("BRINDLEMOX_HOME", old_home);
-        cat_reload();
-        fs::remove_all(dir);
-    }
-    static void save(const char* name, std::optional<std::string>& slot) {
-        const char* v = std::getenv(name);
-        slot = v ? std::optional<std::string>(v) : std::nullopt;
-    }
-    static void restore(const char* name, const std::optional<std::string>& slot) {
-        if (slot)
-            setenv(name, slot->c_str(), 1);
-        else
-            unsetenv(name);
+        temp.reset();
+        fresh_state();
     }
     void write(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
         cat_reload();
     }
+    std::optional<TempHome> temp;
     std::string dir;
-    std::optional<std::string> old_catalog, old_home;
 };
 
 TEST_F(Catalog, WithoutAFileEveryTextIsTheEnglishDefault) {

@@ -1,4 +1,5 @@
 #include "platform/paths.h"
+#include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
@@ -45,13 +46,17 @@ class EnvGuard {
 class Paths : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "brindlemox-paths-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
+        fresh_state();
+        temp.emplace("paths");
+        dir = temp->path().string();
         env.set("BRINDLEMOX_HOME", dir + "/home");
         env.set("XDG_RUNTIME_DIR", dir + "/run");
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override {
+        temp.reset();
+        fresh_state();
+    }
+    std::optional<TempHome> temp;
     std::string dir;
     EnvGuard env;
 };

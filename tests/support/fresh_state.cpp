@@ -2,6 +2,7 @@
 
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/hiscore.h"
 #include "core/loader.h"
 #include "core/machine.h"
@@ -20,7 +21,9 @@
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 #include "debugger/symbols_seam.h"
+#include "gui/images.h"
 #include "gui/main_window.h"
+#include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 
@@ -39,6 +42,17 @@ namespace {
 // Taken during static initialisation, before any test has changed a setting.
 const std::string g_settings_defaults = ini_write_text();
 
+// The working folder the tests started in (the program enters other folders).
+const fs::path g_start_dir = fs::current_path();
+
+// The runtime folder the tests started with (tests point it elsewhere).
+const char* const g_start_runtime = std::getenv("XDG_RUNTIME_DIR");
+const std::string g_start_runtime_dir = g_start_runtime ? g_start_runtime : "";
+
+// The catalog file the tests started with (catalog tests name their own).
+const char* const g_start_catalog = std::getenv("BRINDLEMOX_CATALOG");
+const std::string g_start_catalog_file = g_start_catalog ? g_start_catalog : "";
+
 // One program home for the whole process, removed when it ends.
 const fs::path& scratch_home() {
     static const fs::path home = [] {
@@ -47,9 +61,8 @@ const fs::path& scratch_home() {
         fs::create_directories(p);
         std::atexit([] {
             std::error_code ec;
-            fs::remove_all(fs::temp_directory_path() /
-                               ("brindlemox-tests-" + std::to_string(getpid())),
-                           ec);
+            fs::remove_all(
+                fs::temp_directory_path() / ("brindlemox-tests-" + std::to_string(getpid())), ec);
         });
         return p;
     }();
@@ -63,45 +76,69 @@ const std::string& fresh_settings_defaults() {
 }
 
 void fresh_state() {
+    std::error_code ec;
+    fs::current_path(g_start_dir, ec);
     setenv("BRINDLEMOX_HOME", scratch_home().c_str(), 1);
+    if (g_start_runtime)
+        setenv("XDG_RUNTIME_DIR", g_start_runtime_dir.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    if (g_start_catalog)
+        setenv("BRINDLEMOX_CATALOG", g_start_catalog_file.c_str(), 1);
+    else
+        unsetenv("BRINDLEMOX_CATALOG");
 
     // Interface and host layer.
     gui_close_main_window();
+    gui_free_images();
     gui_headless_reset();
     fake_clock_remove();
     app_exit_reset();
     app_loop_reset();
 
-    // Messages, files and settings.
+    // Catalog strings, messages, files and settings.
+    cat_reload();
     message_reset();
     rec_reset();
+    display_mode = 0; // windowed: the file's size and width are the display's
+    windowed_scale = windowed_width = 1;
     ini_read_text(g_settings_defaults);
+    ini_loaded = 0;
+    ini_load_ran = 0;
     startup_reset_state();
     frame_reset();
     hiscore_reset();
 
-    // Processor, debugger and disassembler.
+    // No game; the default machine.
+    known_game_id = -1;
+    game_start_address = 0;
+    file_loaded = 0;
+    paste_queue_length = 0;
+    machine_switch(ARCADIA, 6, true, true, false);
+
+    fresh_cpu(ARCADIA, 6);
+}
+
+void fresh_cpu(u32 m, u32 map) {
+    machine = m;
+    memmap = map;
     cpu_type = CPU_2650;
     cpu_reset_op_tables();
     std::memset(guest_memory, 0, sizeof guest_memory);
+    mem_reset_tables();
     std::memset(cpu_regs, 0, sizeof cpu_regs);
     cpu_reset_state();
     cpu_cycles = 0;
     cpu_cycle_budget = 0;
     cpu_slice_start = 0;
     cpu_halt_reported = 0;
+    cpu_irq_pending = 0;
     cpu_prev_iar = 0;
     dbg_hooks_reset();
     dbg_conditions_reset();
+    dbg_clear_run_targets();
     dis_reset();
     user_label_count = 0;
-
-    // No game; the default machine.
-    known_game_id = -1;
-    game_start_address = 0;
-    file_loaded = 0;
-    machine_switch(ARCADIA, 6, true, true, false);
-    mem_reset_tables();
 }
 
 TempHome::TempHome(const char* tag) {

@@ -4,18 +4,26 @@
 //
 //   void SetUp() override { fresh_state(); /* test-specific set-up */ }
 //
-// fresh_state() points the program home at a scratch folder of this process;
+// fresh_state() returns to the working folder, runtime folder and catalog
+// file the tests started with and points the program home at a scratch folder of this process;
 // TempHome gives a test a program home of its own.
 #pragma once
+
+#include "cpu/cpu.h"
 
 #include <filesystem>
 #include <string>
 
-// Processor, opcode tables, memory side tables, debugger hooks, run targets
-// and watches, messages and log, recording, frame pacing, settings, start-up
-// options, exit path, main-loop hooks, headless windows and the fake clock
-// back to their start-up values; then the default machine (Arcadia, map 6).
+// Working and runtime folders, catalog, headless windows and images, fake clock, exit path,
+// main-loop hooks, messages and log, recording, settings, start-up options and frame pacing back to
+// their start-up values; the default machine (Arcadia, map 6) with no game; then fresh_cpu.
 void fresh_state();
+
+// The processor part alone, for `machine` and `memmap` as given (without
+// switching machines): the 2650 with its own opcode tables, zeroed memory and
+// registers, the memory side tables of that map, debugger hooks, watches,
+// breakpoints, run targets and disassembler state.
+void fresh_cpu(u32 machine, u32 memmap);
 
 // The settings as the program starts with them (taken before any test runs).
 const std::string& fresh_settings_defaults();
