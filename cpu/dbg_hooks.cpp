@@ -3,10 +3,14 @@
 #include "cpu/dbg_hooks.h"
 
 #include "core/emu.h"
+#include "core/frame.h"
 #include "core/message.h"
+#include "core/settings_vars.h"
 #include "cpu/optables.h"
 #include "cpu/seams.h"
+#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "gui/main_window.h"
 #include "platform/catalog.h"
 
 #include <cstdio>

@@ -5,6 +5,8 @@
 // writes into the open asm_output_file.
 #include "cpu/disasm.h"
 
+#include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"

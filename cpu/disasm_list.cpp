@@ -4,26 +4,20 @@
 // and the comments and notes that belong to an address.
 #include "cpu/disasm.h"
 
+#include "core/gamesdb.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
+#include "cpu/seams.h"
 #include "debugger/debugger.h"
 #include "debugger/symbols_seam.h"
 #include "platform/catalog.h"
 
 #include <cstdio>
 #include <cstring>
-
-// The machines' monitor describers: comment lines for an address of their ROM.
-void elektor_bios_notes(u32 address);
-void pipbug_bios_notes(u32 address);
-void twin_api_notes(u32 address);
-void cd2650_bios_notes(u32 address);
-void phunsy_rom_comment(u32 address);
-void selbst_rom_comment(u32 address);
 
 u32 dis_next_address;
 

@@ -17,6 +17,7 @@
 #include "cpu/exec.h"
 
 #include "core/emu.h"
+#include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/machine.h"
 #include "core/message.h"

@@ -5,8 +5,11 @@
 #include "core/emu.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/seams.h"
+#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 #include "platform/catalog.h"
 

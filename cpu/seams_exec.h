@@ -4,8 +4,9 @@
 // tape hooks, and the debugger's single step, processor view and display hooks
 // of the tracer.
 //
-// seams_exec.cpp holds weak stand-ins with the least behaviour each service
-// needs; the owning subsystem's own definitions replace them at link time.
+// seams_exec.cpp holds one plain stand-in for each, with the least behaviour
+// the interpreter needs; the owner that writes the real service deletes the
+// stand-in and moves the declaration to its own header.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -36,6 +37,6 @@ extern u32 serial_bit_cycles;
 // Debugger: stop after the next instruction; print the processor view.
 extern u32 dbg_single_step;
 void dbg_view_cpu(int arg);
-// Tracer's redraws and window refresh.
+// Tracer's redraws and window refresh (also called by the frame pacing).
 void display_update_beam_marker(int on);
 void gui_refresh_windows(int force);

@@ -1,7 +1,9 @@
-// Weak stand-ins for the netplay link; the input subsystem replaces them.
+// Stand-ins for the netplay link until the input subsystem writes it: the real
+// ones send a byte to and receive a byte from the other side; these send
+// nothing and receive 0.
 #include "cpu/seams.h"
 
-__attribute__((weak)) void net_send_byte(u8) {}
-__attribute__((weak)) u8 net_recv_byte() {
+void net_send_byte(u8) {}
+u8 net_recv_byte() {
     return 0;
 }
