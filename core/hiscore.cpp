@@ -9,9 +9,11 @@
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
+#include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
+#include "gui/requesters.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 

@@ -1,7 +1,7 @@
 #include "core/zipfile.h"
 
 #include "core/filekinds.h"
-#include "gui/seams.h"
+#include "gui/requesters.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 

@@ -9,6 +9,7 @@
 #include "core/settings_vars.h"
 #include "core/startup.h"
 #include "gui/images.h"
+#include "gui/requesters.h"
 #include "gui/seams.h"
 #include "gui/window_titles.h"
 #include "platform/catalog.h"

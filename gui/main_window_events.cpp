@@ -10,6 +10,7 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "gui/requesters.h"
 #include "gui/seams.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"

@@ -1,7 +1,7 @@
 // Services that start-up, the main loop and the main window call on but that
-// later parts of the program provide. The definitions in gui/seams_*.cpp are
-// weak stand-ins with the least behaviour; each owner's own definition
-// replaces them at link time.
+// later parts of the program provide. gui/seams_services.cpp holds one plain
+// stand-in for each, with the least behaviour; the owner that writes the real
+// service deletes the stand-in and moves the declaration to its own header.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -21,7 +21,6 @@ void gui_iconify();
 void gui_menu_command_a(int id);
 void gui_menu_command_b(int id);
 void gui_tip_of_the_day();
-int gui_confirm_quit();
 void gui_floppy_window_toggle();
 // Debugger: runs one command line; keeps the command history.
 void dbg_run_command_line(const char* line);
@@ -32,7 +31,3 @@ void gui_toolbar_command(int bar, int index, bool selected);
 void input_host_key_press(int code, u16 qualifier);
 void input_host_key_release(int code);
 void input_clear_key_matrix();
-
-// ---- Requesters --------------------------------------------------------------------
-[[noreturn]] void gui_fatal(const char* text);
-void gui_warning(const char* text);

@@ -1,34 +1,36 @@
-// Weak stand-ins for services that later parts of the program provide: each
-// does the least its callers need and says so where the user would notice.
+// Stand-ins for services that later parts of the program provide: each does
+// the least its callers need and says so where the user would notice.
 #include "gui/seams.h"
 
 #include "core/message.h"
 
-#define WEAK __attribute__((weak))
-
-WEAK int asm_assemble_startup(const char* path) {
+// The real ones assemble the ASM source, load the SYM file and run the script.
+int asm_assemble_startup(const char* path) {
     con_printf(0, "Can't assemble \"%s\": the assembler is not available yet.\n", path);
     return -1;
 }
-WEAK void sym_load_startup(const char* path) {
+void sym_load_startup(const char* path) {
     con_printf(0, "Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
 }
-WEAK void rexx_run_script(int, int) {
+void rexx_run_script(int, int) {
     con_printf(0, "Can't run the startup script: scripts are not available yet.\n");
 }
 
-WEAK void games_browse_prev(int) {}
-WEAK void games_browse_next(int) {}
-WEAK void gui_iconify() {}
-WEAK void gui_menu_command_a(int) {}
-WEAK void gui_menu_command_b(int) {}
-WEAK void gui_tip_of_the_day() {}
-WEAK void gui_floppy_window_toggle() {}
-WEAK void dbg_run_command_line(const char*) {
+// The real ones browse the game list, iconify, run the menu commands, show a
+// tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
+void games_browse_prev(int) {}
+void games_browse_next(int) {}
+void gui_iconify() {}
+void gui_menu_command_a(int) {}
+void gui_menu_command_b(int) {}
+void gui_tip_of_the_day() {}
+void gui_floppy_window_toggle() {}
+void dbg_run_command_line(const char*) {
     con_printf(0, "The debugger is not available yet.\n");
 }
-WEAK void gui_toolbar_command(int, int, bool) {}
+void gui_toolbar_command(int, int, bool) {}
 
-WEAK void input_host_key_press(int, u16) {}
-WEAK void input_host_key_release(int) {}
-WEAK void input_clear_key_matrix() {}
+// The real ones press and release guest keys from host keys and clear them all.
+void input_host_key_press(int, u16) {}
+void input_host_key_release(int) {}
+void input_clear_key_matrix() {}
