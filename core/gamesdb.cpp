@@ -8,6 +8,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "core/startup.h"
 #include "core/zipfile.h"
 #include "gui/images.h"
 #include "gui/main_window.h"

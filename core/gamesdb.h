@@ -32,7 +32,6 @@ int game_identify_data(const u8* data, u32 size);
 constexpr int GAME_INFO_FIELDS = 8; // name, credits, reference, memory map, size,
                                     // checksums, language, start address
 extern char game_info_fields[GAME_INFO_FIELDS][81];
-extern u8 locale_latin1; // the host shows Latin-1 fractions
 // Text of a `language` value.
 const char* game_language_text(int language);
 // The game information shown for the loaded game.

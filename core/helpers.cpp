@@ -1,5 +1,7 @@
 #include "core/helpers.h"
 #include "core/helpers_seams.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
 
 #include <cerrno>
 #include <cstdio>

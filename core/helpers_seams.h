@@ -1,10 +1,8 @@
-// Services of the start-up and input layers that the helpers read. The
-// definitions in helpers_seams.cpp are weak stand-ins (comma separator, no
-// modifier held, "lowercase" off) that those layers' own definitions replace.
+// Services of the input layer that the helpers read and that no owner provides
+// yet. helpers_seams.cpp holds one plain stand-in for each (no modifier held);
+// the input layer that writes the real ones deletes them and moves these
+// declarations to its own header.
 #pragma once
-
-extern char locale_group_separator; // first character of the locale's group separator
-extern int lowercase;               // the "lowercase" setting
 
 int host_shift_down(); // nonzero while a host Shift key is held
 int host_ctrl_down();  // nonzero while a host Ctrl key is held

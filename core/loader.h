@@ -67,7 +67,7 @@ void snd_reset_latches();
 void aof_auto_run();
 
 // ---- Services of other subsystems the loader hands files to ------------------------
-// Weak stand-ins in core/seams_loader.cpp report that the kind cannot be loaded
+// Stand-ins in core/seams_loader.cpp report that the kind cannot be loaded
 // yet; loader_reader_missing tells the loader so before it changes anything.
 int elektor_load_eof(u32 size); // nonzero on success
 int binbug_load_cmd(u32 size);
@@ -95,7 +95,6 @@ extern char mdcr_file_name[513];
 extern char drive_file_name[4][513];
 extern char papertape_file_name[2][513];
 extern u8 papertape_state[2]; // 0 empty, 1 stopped, 2 or 3 running
-extern char asm_source_path[513];
 extern char gui_load_address_text[81];
 bool drive_has_disk(int drive);
 

@@ -1,8 +1,11 @@
 #include "core/machine.h"
 
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/io_ports.h"
+#include "core/loader.h"
 #include "core/machine_table.h"
+#include "core/mainloop.h"
 #include "core/message.h"
 #include "core/message_seams.h"
 #include "core/recording.h"
@@ -11,13 +14,14 @@
 #include "core/settings_vars.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
+#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "gui/main_window.h"
 
 #include <cstdio>
 #include <cstring>
 
 u32 frame_period_us[2] = {16666, 20000};
-__attribute__((weak)) i32 known_game_id = -1;
 i32 current_overlay;
 i32 fire_button_assign[4] = {2, 1, 3, 0};
 i32 controls_layout;

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <ctime>
 
-// Stand-in for the interface's date formatter (weak: the interface's own
-// definition, which also knows the date-order option, replaces it).
-__attribute__((weak)) const char* format_date_time_long() {
+// Stand-in for the interface's date formatter: the real one also follows the
+// date-order option; whoever writes it deletes this one.
+const char* format_date_time_long() {
     static char text[80];
     std::time_t now = std::time(nullptr);
     std::tm t{};

@@ -1,6 +1,7 @@
-// Services of the command layer that the message output calls. The definitions
-// in message_seams.cpp are weak stand-ins that do nothing; the command layer's
-// own definitions replace them at link time.
+// Services of the command layer that the message output calls and that no
+// owner provides yet. message_seams.cpp holds a plain stand-in that does
+// nothing; the command layer that writes the real one deletes it and moves the
+// declaration to its own header.
 #pragma once
 
 // Refreshes the state of one menu item (214 is the log-file setting).

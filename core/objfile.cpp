@@ -1,5 +1,6 @@
 #include "core/objfile.h"
 
+#include "core/loader.h"
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/seams_games.h"

@@ -3,6 +3,8 @@
 
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -15,6 +17,8 @@
 #include "core/serial_seams.h"
 #include "cpu/exec.h"
 #include "cpu/seams.h"
+#include "gui/images.h"
+#include "gui/main_window.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 

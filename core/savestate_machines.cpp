@@ -2,6 +2,7 @@
 // size or select later fields are taken from the field operation's result, so
 // that a dry read (which stores nothing) follows the same path as a real one.
 #include "core/emu.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/savestate.h"
 #include "core/savestate_internal.h"
@@ -50,7 +51,7 @@ static void elektor_tail() {
     line_length_field();
     setting_byte(&elektor_biosversion, 1, "Elektor BIOS version");
     u32 n = state_field_u32_full(&tvc_copy_length);
-    if (reading() && n > TVC_COPY_SIZE) {
+    if (reading() && n > TVC_COPY_BYTES) {
         serial_mark_bad("program copy length");
         return;
     }

@@ -1,7 +1,8 @@
 // State that save states carry but other subsystems own, and their own field
-// lists. Until those subsystems exist, savestate_seams.cpp gives each a weak
-// definition; the owner's definition replaces it at link time. Bytes the state
-// names only by their role are plain byte arrays here, in file order.
+// lists. Until those subsystems exist, savestate_seams.cpp holds one plain
+// stand-in for each; the owner that writes the real one deletes the stand-in
+// and moves the declaration to its own header. Bytes the state names only by
+// their role are plain byte arrays here, in file order.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -46,8 +47,4 @@ void pong_save_state();
 void typeright_save_state();
 
 // ---- File loader -------------------------------------------------------------------------
-constexpr u32 TVC_COPY_SIZE = 5 + 0x8000; // header and at most the whole address space
-extern u8 tvc_copy[TVC_COPY_SIZE];        // the last Elektor program file loaded
-extern u32 tvc_copy_length;
 extern u32 loaded_image_size; // bytes of the game image loaded
-extern u8 file_loaded;

@@ -1,6 +1,5 @@
-// The games-database row as the new-game settings read it, until the games
-// database is written. core/seams_games.cpp holds a weak, empty stand-in of the
-// table; the database's own definition replaces it at link time.
+// The games-database row as the new-game settings, the disassembler and the
+// loader read it, and the table itself (core/gamesdb_rows.cpp).
 #pragma once
 
 #include "cpu/cpu.h"
@@ -48,6 +47,3 @@ struct KnownGame {
 };
 
 extern const KnownGame known_games_db[KNOWN_GAMES];
-
-// The PHUNSY start address a known game sets (the loader jumps there).
-extern u16 game_start_address;

@@ -1,8 +1,10 @@
-// Weak stand-ins for the services the file loader hands files to, until the
-// subsystems that own them are written. Each reader stand-in is a weak alias of
-// a local function, so that loader_reader_missing can tell whether the real
-// reader has replaced it: while it has not, the loader refuses that kind of
-// file with a message before it changes anything.
+// Stand-ins for the services the file loader hands files to, until the
+// subsystems that own them are written. The real readers load each kind of
+// file into the machine, its drives or its recorders; each stand-in reader is
+// an alias of a local function that does nothing, so that
+// loader_reader_missing can tell that the reader is not written yet: the loader
+// then refuses that kind of file with a message before it changes anything.
+// Whoever writes a reader deletes its stand-in here and its case below.
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/filekinds.h"
@@ -17,10 +19,8 @@
 
 #include <string>
 
-#define WEAK __attribute__((weak))
-
 #define STAND_IN(ret, name, params, local, body)                                                   \
-    extern "C" ret local params body ret name params __attribute__((weak, alias(#local)));
+    extern "C" ret local params body ret name params __attribute__((alias(#local)));
 
 STAND_IN(int, elektor_load_eof, (u32), loader_stand_in_eof, { return 0; })
 STAND_IN(int, binbug_load_cmd, (u32), loader_stand_in_cmd, { return 0; })
@@ -34,10 +34,6 @@ STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
 STAND_IN(void, papertape_load, (int, int), loader_stand_in_papertape, {})
 STAND_IN(void, asm_assemble_file, (), loader_stand_in_asm, {})
 STAND_IN(void, sym_parse_file, (const char*), loader_stand_in_sym, {})
-STAND_IN(bool, state_check, (const u8*, u32, std::string*), loader_stand_in_state_check,
-         { return false; })
-STAND_IN(bool, state_load, (const u8*, u32, std::string*), loader_stand_in_state_load,
-         { return false; })
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -73,64 +69,64 @@ bool loader_reader_missing(int kind) {
         return same(&asm_assemble_file, &loader_stand_in_asm);
     case KIND_SYM:
         return same(&sym_parse_file, &loader_stand_in_sym);
-    case KIND_COS:
-    case KIND_COR:
-        return same(&state_load, &loader_stand_in_state_load) ||
-               same(&state_check, &loader_stand_in_state_check);
     default:
         return false;
     }
 }
 
 // ---- Media records and prompts ------------------------------------------------------------
-WEAK char tape_file_name[513];
-WEAK char mdcr_file_name[513];
-WEAK char drive_file_name[4][513];
-WEAK char papertape_file_name[2][513];
-WEAK u8 papertape_state[2];
-WEAK char asm_source_path[513];
-WEAK char gui_load_address_text[81];
-WEAK bool drive_has_disk(int drive) {
+// The real ones are the recorders' and drives' own records of their media, the
+// file requester, the load-address prompt and the debugger's operand parser.
+char tape_file_name[513];
+char mdcr_file_name[513];
+char drive_file_name[4][513];
+char papertape_file_name[2][513];
+u8 papertape_state[2];
+char gui_load_address_text[81];
+bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
 }
-WEAK int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
+int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
     return 1; // no requester yet: as if cancelled
 }
-WEAK int gui_choose_load_address() {
+int gui_choose_load_address() {
     return 0; // no prompt yet: as if cancelled
 }
-WEAK u32 dbg_parse_register_operand(const char*, u32, int) {
+u32 dbg_parse_register_operand(const char*, u32, int) {
     return 0x10014;
 }
 
 // ---- Machines, input and recorders ---------------------------------------------------------
+// The real ones belong to the machines, the paste queue, the debugger's
+// coverage, the recorders and the device windows; those below do nothing.
 // The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
-WEAK void arcadia_map_cartridge() {
+void arcadia_map_cartridge() {
     for (u32 i = 0; i < cart_size && i < 0x2000; i++)
         guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = g_filebuf[i];
 }
-WEAK u8 paste_queue[PASTE_QUEUE_SIZE];
-WEAK u32 paste_queue_length;
-WEAK u32 teletype_holdoff;
-WEAK i32 arcadia_deflicker_history[2];
-WEAK SoundEffectLatch snd_effect_latch;
-WEAK void dbg_clear_coverage() {}
-WEAK void rec_start_generating() {}
-WEAK void gui_io_window_refresh(int) {}
+u8 paste_queue[PASTE_QUEUE_SIZE];
+u32 paste_queue_length;
+u32 teletype_holdoff;
+i32 arcadia_deflicker_history[2];
+SoundEffectLatch snd_effect_latch;
+void dbg_clear_coverage() {}
+void rec_start_generating() {}
+void gui_io_window_refresh(int) {}
 // Command 2 resets to the game: the current machine and memory map as a new game.
-WEAK void gui_menu_command_c(int id) {
+void gui_menu_command_c(int id) {
     if (id == 2)
         machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }
-WEAK void malzak_sync_dip_gadgets() {}
-WEAK void coinop_dips_to_gadgets() {}
-WEAK void pong_gui_sync() {}
-WEAK void instructor_update_switch_gadgets(int) {}
+void malzak_sync_dip_gadgets() {}
+void coinop_dips_to_gadgets() {}
+void pong_gui_sync() {}
+void instructor_update_switch_gadgets(int) {}
 
 // ---- Game list ----------------------------------------------------------------------------
+// The real audit also shows its progress and the report in the game-list window.
 // The drawer audit without its window: the list entries, every file of the
 // drawer scanned, the directories counted and listed, the list sorted.
-WEAK void games_audit_drawer(int) {
+void games_audit_drawer(int) {
     namespace fs = std::filesystem;
     games_list_entries();
     std::error_code ec;
@@ -158,15 +154,18 @@ WEAK void games_audit_drawer(int) {
     }
     games_list_sort();
 }
-WEAK void games_select_loaded() {}
-WEAK void gui_rebuild_menus() {}
-WEAK void gui_set_memory_map(int new_machine, int new_memmap) {
+// The real ones select the loaded game in the list and rebuild the menus.
+void games_select_loaded() {}
+void gui_rebuild_menus() {}
+// The real one also updates the memory-map menu.
+void gui_set_memory_map(int new_machine, int new_memmap) {
     if (static_cast<u32>(new_memmap) != memmap)
         machine_switch(new_machine, new_memmap, true, false, false);
 }
 
-// A known game's console model picture, else the small picture of the map's machine.
-WEAK u32 key_image_index(int game_row, int map) {
+// The real one belongs to the interface images; this one picks a known game's
+// console model picture, else the small picture of the map's machine.
+u32 key_image_index(int game_row, int map) {
     if (game_row >= 0 && game_row < KNOWN_GAMES) {
         const i32 model = known_games_db[game_row].console_model;
         if (model >= 0 && model <= 59) return static_cast<u32>(319 + model);

@@ -1,21 +1,21 @@
-// Weak stand-ins for the port handlers of the machines that have ports, and for
-// the debugger's port tracer, until their owners define them. A machine
-// without its own handler yet answers like a machine without ports.
+// Stand-ins for the port handlers of the machines that have ports, and for the
+// debugger's port tracer, until their owners write them. The real handlers
+// drive each machine's I/O chips, the real tracer also logs and stops on
+// watched ports. A machine without its own handler yet answers like a machine
+// without ports; the tracer stand-in only marks the port used.
 #include "core/io_ports.h"
 #include "core/seams_services.h"
 
-#define WEAK __attribute__((weak))
-
-WEAK void dbg_trace_port_access(u32 port, u8, int is_write) {
+void dbg_trace_port_access(u32 port, u8, int is_write) {
     if (port < IO_PORTS) port_usage[port] |= is_write ? 1 : 2;
 }
 
 #define PORT_STAND_IN(name)                                                                        \
-    WEAK u8 name##_io_read(u32 port) {                                                             \
+    u8 name##_io_read(u32 port) {                                                                  \
         dbg_trace_port_access(port, 0, 0);                                                         \
         return 0;                                                                                  \
     }                                                                                              \
-    WEAK void name##_io_write(u32 port, u8 value) {                                                \
+    void name##_io_write(u32 port, u8 value) {                                                     \
         dbg_trace_port_access(port, value, 1);                                                     \
     }
 

@@ -1,10 +1,11 @@
 // Services of other subsystems that machine switching, reset, the frame
 // dispatch, the port dispatch and the end of frame call on.
 //
-// The definitions in core/seams_*.cpp are weak stand-ins with the least
-// behaviour (most do nothing); each owning subsystem's own definitions replace
-// them at link time. Where a stand-in keeps state, it is the state the owner
-// will keep.
+// No owner provides these yet: core/seams_*.cpp hold one plain stand-in for
+// each, with the least behaviour (most do nothing), and gui/seams_display.cpp
+// the display's blit. Where a stand-in keeps state, it is the state the owner
+// will keep. The owner that writes the real service deletes the stand-in and
+// moves the declaration to its own header.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -98,7 +99,6 @@ void display_apply_palette();
 void display_reset_frame();
 void display_blit();
 void display_redraw_all();
-void display_update_beam_marker(int on);
 void rec_stop_all();
 void rec_restart_playback();
 void snd_close(int flag);
@@ -106,8 +106,6 @@ void snd_open(int flag);
 void snd_expire_effects();
 void snd_voice_play(int voice, int volume, float frequency);
 void snd_voice_stop(int voice);
-void snd_update_voices(int arg);
-void snd_reset_latches();
 extern u32 snd_voice_request[16]; // 0 none, 1 start/retune, 2 stop, 3 one frame
 extern u8 snd_voice_volume[16];
 extern float snd_voice_frequency[16];
@@ -116,7 +114,6 @@ extern float snd_tone_reference;
 // ---- Input ----------------------------------------------------------------------
 void host_rumble_stop_all();
 bool host_key_down(int raw_code);
-void input_host_key_release(int code);
 extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none
 void music_restore_default_notes(); // D#4, D4, C#4, G3 of both musical-keyboard maps
 void net_command(int command);      // 0 ends a netplay connection
@@ -124,39 +121,15 @@ extern u32 g_net_mode;              // 0 off, 1 client, 2 server, 3 listening
 extern i32 key_remap_six[2][6];     // the game's guest-key remap pairs
 extern i32 key_remap_four[2][4];
 
-// ---- File loading ----------------------------------------------------------------
-extern char game_file_name[513]; // file part of the last file opened
-extern u32 state_length;         // bytes of the save state before a recording's input
-
 // ---- GUI framework and commands ---------------------------------------------------
-extern u8 gui_main_window_open;
 extern u8 gui_modal_active;
 extern u8 gui_screen_editing;
-void gui_close_all_subwindows();
-void gui_set_scale(int scale, int flag);
-void gui_update_pointer(int a, int b);
-void gui_update_main_title();
 void gui_refresh_menus();
 void gui_refresh_toolbar();
-void gui_speedbar_update();
-void gui_toolbar_set_pause(bool paused);
-bool gui_status_bar_shown();
-void gui_status_speed_label(const char* text);
-void gui_status_speed_text(const char* text);
 bool gui_speed_window_open();
 void gui_speed_window_show(int speed, const char* level, int frame_skip);
 void games_find_loaded();
-void game_info_text();
 void vdu_select_type(int menu_id);
-void gui_refresh_windows(int force);
 
 // ---- Debugger -------------------------------------------------------------------------
-extern u32 dbg_run_to_frame;       // a step to the next frame was requested
 int addr_comment_address(int row); // guest address of a comment row, -1 = none
-
-// ---- High scores -------------------------------------------------------------------
-void hiscore_scan(int slot);
-// Adds play time to a slot; whole seconds carry into its play seconds.
-void hiscore_add_play_time(int slot, u32 micros);
-u32 hiscore_play_seconds(int slot);
-u32 hiscore_play_micros(int slot);

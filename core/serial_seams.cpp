@@ -1,54 +1,45 @@
-// Weak stand-ins for the services the stored formats call in subsystems that do
+// Stand-ins for the services the stored formats call in subsystems that do
 // not exist yet; each does the least its caller relies on.
 #include "core/serial_seams.h"
-
-#include "core/message.h"
 
 #include <cstdio>
 #include <ctime>
 
-#define WEAK __attribute__((weak))
-
-// Palettes: a plain store, so that the settings round-trip.
+// Palettes: the real ones read and set the display's colours; this is a plain
+// store, so that the settings round-trip.
 static u8 seam_palette[6][24][3];
 
 static bool palette_ok(int p, int c) {
     return p >= 0 && p < 6 && c >= 0 && c < 24;
 }
 
-WEAK u8 palette_get_red(int p, int c) {
+u8 palette_get_red(int p, int c) {
     return palette_ok(p, c) ? seam_palette[p][c][0] : 0;
 }
-WEAK u8 palette_get_green(int p, int c) {
+u8 palette_get_green(int p, int c) {
     return palette_ok(p, c) ? seam_palette[p][c][1] : 0;
 }
-WEAK u8 palette_get_blue(int p, int c) {
+u8 palette_get_blue(int p, int c) {
     return palette_ok(p, c) ? seam_palette[p][c][2] : 0;
 }
 
-WEAK void palette_set_red_grey(int p, int c, u8 v) {
+void palette_set_red_grey(int p, int c, u8 v) {
     if (palette_ok(p, c)) seam_palette[p][c][0] = v;
 }
 
-WEAK void palette_set_green_grey(int p, int c, u8 v) {
+void palette_set_green_grey(int p, int c, u8 v) {
     if (palette_ok(p, c)) seam_palette[p][c][1] = v;
 }
 
-WEAK void palette_set_blue_grey(int p, int c, u8 v) {
+void palette_set_blue_grey(int p, int c, u8 v) {
     if (palette_ok(p, c)) seam_palette[p][c][2] = v;
 }
 
-WEAK void snd_audio_filter_setting() {}
-WEAK void rec_stop_all() {}
+// The real one switches the host's audio filter as "ledfilter" says.
+void snd_audio_filter_setting() {}
 
-WEAK void gui_beep() {}
-WEAK void gui_warning(const char* text) {
-    con_printf(0, "%s\n", text);
-}
-WEAK void gui_update_main_title() {}
-WEAK void file_write_icon(int, const char*) {}
-
-WEAK void format_date_time_short(char* out) {
+// The real one also follows the date-order option; this writes hours:minutes day/month/year.
+void format_date_time_short(char* out) {
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
@@ -58,6 +49,5 @@ WEAK void format_date_time_short(char* out) {
     std::snprintf(out, 16, "%.15s", text);
 }
 
-WEAK char user_name[31] = "Brindlemox User";
-
-WEAK void malzak_save_nvram() {}
+// The real one is the user's name from the settings.
+char user_name[31] = "Brindlemox User";

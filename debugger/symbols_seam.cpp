@@ -1,6 +1,8 @@
-// Weak stand-ins for the user label table, the built-in label rows and the
-// comment and note tables. sym_add here checks the name and the free space
-// and stores the label; the debugger's own definitions replace all of this.
+// Stand-ins for the user label table, the built-in label rows and the comment
+// and note tables, until the debugger and the machine data provide them: the
+// real tables hold the labels, comments and notes of the machines and games;
+// these are empty. sym_add here checks the name and the free space and stores
+// the label, as the debugger's own will.
 #include "debugger/symbols_seam.h"
 
 #include "core/message.h"
@@ -9,22 +11,22 @@
 #include <cstdio>
 #include <cstring>
 
-__attribute__((weak)) LabelRow user_labels[USER_LABEL_ROWS];
-__attribute__((weak)) u32 user_label_count = 0;
-__attribute__((weak)) LabelRow label_table[LABEL_TABLE_ROWS];
-__attribute__((weak)) i32 dos_label_first = -1;
-__attribute__((weak)) i32 dos_label_last = -1;
+LabelRow user_labels[USER_LABEL_ROWS];
+u32 user_label_count = 0;
+LabelRow label_table[LABEL_TABLE_ROWS];
+i32 dos_label_first = -1;
+i32 dos_label_last = -1;
 
-__attribute__((weak)) const MemNote* mem_notes = nullptr;
-__attribute__((weak)) int mem_note_rows = 0;
-__attribute__((weak)) const MemComment* mem_comments = nullptr;
-__attribute__((weak)) int mem_comment_rows = 0;
-__attribute__((weak)) i32 dos_comment_first = -1;
-__attribute__((weak)) i32 dos_comment_last = -1;
-__attribute__((weak)) i32 dos_note_first = -1;
-__attribute__((weak)) i32 dos_note_last = -1;
+const MemNote* mem_notes = nullptr;
+int mem_note_rows = 0;
+const MemComment* mem_comments = nullptr;
+int mem_comment_rows = 0;
+i32 dos_comment_first = -1;
+i32 dos_comment_last = -1;
+i32 dos_note_first = -1;
+i32 dos_note_last = -1;
 
-__attribute__((weak)) void sym_add(const char* name, u32 address, u8 kind) {
+void sym_add(const char* name, u32 address, u8 kind) {
     char upper[41];
     size_t length = std::strlen(name);
     if (length == 0) {

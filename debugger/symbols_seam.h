@@ -1,7 +1,8 @@
 // Stand-ins for the debugger's label sources and the address comment and note
-// tables, until the debugger and the machine data provide them. Every
-// definition in symbols_seam.cpp is weak: the real one replaces it at link
-// time. The shapes follow what the disassembler reads.
+// tables, until the debugger and the machine data provide them. symbols_seam.cpp
+// holds one plain definition of each; the owner that writes the real one
+// deletes it there and moves the declaration to its own header. The shapes
+// follow what the disassembler reads.
 #pragma once
 
 #include "cpu/cpu.h"

@@ -1,5 +1,6 @@
 #include "core/helpers.h"
 #include "core/helpers_seams.h"
+#include "core/startup.h"
 
 #include <gtest/gtest.h>
 
