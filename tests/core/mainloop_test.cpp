@@ -18,13 +18,6 @@
 
 namespace {
 
-struct Exited {
-    int code;
-};
-[[noreturn]] void throw_exit(int code) {
-    throw Exited{code};
-}
-
 int frames_run = 0;
 int event_passes = 0;
 u32 set_in_pass = 0; // bits the next event pass sets

@@ -15,11 +15,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -52,6 +54,14 @@ std::string with_line(const std::string& text, const std::string& key, const std
     }
     EXPECT_TRUE(found) << key;
     return out;
+}
+
+// `text` with several lines replaced, one after the other, as with_line does.
+std::string with_lines(std::string text,
+                       std::initializer_list<std::pair<std::string, std::string>> changes) {
+    for (const auto& [key, line] : changes)
+        text = with_line(text, key, line);
+    return text;
 }
 
 std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
@@ -208,9 +218,8 @@ TEST_F(Settings, VersionsAcceptedAndRefused) {
 }
 
 TEST_F(Settings, VersionKeyIgnoresCaseButHostKeyDoesNot) {
-    std::string text = with_line(g_defaults, "version", "VERSION=36.21");
-    text = with_line(text, "host", "Host=1");
-    text = with_line(text, "2650b", "2650b=true");
+    std::string text = with_lines(
+        g_defaults, {{"version", "VERSION=36.21"}, {"host", "Host=1"}, {"2650b", "2650b=true"}});
     bool ok = false;
     EXPECT_EQ(read_capturing(text, &ok), "");
     EXPECT_TRUE(ok);
@@ -218,8 +227,7 @@ TEST_F(Settings, VersionKeyIgnoresCaseButHostKeyDoesNot) {
 }
 
 TEST_F(Settings, ForeignHostStopsTheWalk) {
-    std::string text = with_line(g_defaults, "host", "host=1");
-    text = with_line(text, "2650b", "2650b=true");
+    std::string text = with_lines(g_defaults, {{"host", "host=1"}, {"2650b", "2650b=true"}});
     bool ok = true;
     EXPECT_EQ(read_capturing(text, &ok), "Foreign host INI file format!\n");
     EXPECT_FALSE(ok);
@@ -229,10 +237,10 @@ TEST_F(Settings, ForeignHostStopsTheWalk) {
 // ---- Reading rules per field type -------------------------------------------------------
 
 TEST_F(Settings, BooleanValues) {
-    std::string text = with_line(g_defaults, "analog", "ANALOG=TRUE");
-    text = with_line(text, "artefacts", "artefacts=trueish");
-    text = with_line(text, "autocoin", "autocoin=False");
-    text = with_line(text, "autofire_left", "autofire_left=yes");
+    std::string text = with_lines(g_defaults, {{"analog", "ANALOG=TRUE"},
+                                               {"artefacts", "artefacts=trueish"},
+                                               {"autocoin", "autocoin=False"},
+                                               {"autofire_left", "autofire_left=yes"}});
     autofire_left = 1;
     EXPECT_EQ(read_capturing(text), "autofire_left: invalid boolean!\n");
     EXPECT_EQ(analog, 1u);
@@ -242,15 +250,14 @@ TEST_F(Settings, BooleanValues) {
 }
 
 TEST_F(Settings, InvalidBooleanDoesNotShiftTheFollowingLines) {
-    std::string text = with_line(g_defaults, "autofire_left", "autofire_left=1");
-    text = with_line(text, "autofire_right", "autofire_right=true");
+    std::string text = with_lines(g_defaults, {{"autofire_left", "autofire_left=1"},
+                                               {"autofire_right", "autofire_right=true"}});
     read_capturing(text);
     EXPECT_EQ(autofire_right, 1u);
 }
 
 TEST_F(Settings, MissingBooleanLineIsOfferedToTheNextKey) {
-    std::string text = with_line(g_defaults, "analog", "");
-    text = with_line(text, "artefacts", "artefacts=true");
+    std::string text = with_lines(g_defaults, {{"analog", ""}, {"artefacts", "artefacts=true"}});
     analog = 0;
     EXPECT_EQ(read_capturing(text), "");
     EXPECT_EQ(analog, 0u);
@@ -259,9 +266,9 @@ TEST_F(Settings, MissingBooleanLineIsOfferedToTheNextKey) {
 
 TEST_F(Settings, MissingIntegerLineCostsTheNextKeyItsValue) {
     // Without "binbug_baudrate", its reader consumes the "binbug_biosversion" line.
-    std::string text = with_line(g_defaults, "binbug_baudrate", "");
-    text = with_line(text, "binbug_biosversion", "binbug_biosversion=4");
-    text = with_line(text, "binbug_dosversion", "binbug_dosversion=2");
+    std::string text = with_lines(g_defaults, {{"binbug_baudrate", ""},
+                                               {"binbug_biosversion", "binbug_biosversion=4"},
+                                               {"binbug_dosversion", "binbug_dosversion=2"}});
     EXPECT_EQ(read_capturing(text), "");
     EXPECT_EQ(binbug_biosversion, 2) << "keeps its value";
     EXPECT_EQ(binbug_dosversion, 1) << "its line went to the reader before it";
@@ -276,9 +283,9 @@ TEST_F(Settings, IntegerKeyComparesCase) {
 
 TEST_F(Settings, IntegerRangeMessages) {
     frame_skip = 2;
-    std::string text = with_line(g_defaults, "frameskipping", "frameskipping=0");
-    text = with_line(text, "speech_frication", "speech_frication=-33");
-    text = with_line(text, "winleftx", "winleftx=99999999999");
+    std::string text = with_lines(g_defaults, {{"frameskipping", "frameskipping=0"},
+                                               {"speech_frication", "speech_frication=-33"},
+                                               {"winleftx", "winleftx=99999999999"}});
     EXPECT_EQ(read_capturing(text),
               "frameskipping: integer value of 0 is out of range! (Range is 1..11.)\n"
               "speech_frication: integer value of -33 is out of range! (Range is -32..31.)\n"
@@ -290,9 +297,9 @@ TEST_F(Settings, IntegerRangeMessages) {
 }
 
 TEST_F(Settings, IntegerBoundsAreInclusive) {
-    std::string text = with_line(g_defaults, "speech_frication", "speech_frication=-32");
-    text = with_line(text, "samplerate", "samplerate=22050");
-    text = with_line(text, "regionstart", "regionstart= 32511");
+    std::string text = with_lines(g_defaults, {{"speech_frication", "speech_frication=-32"},
+                                               {"samplerate", "samplerate=22050"},
+                                               {"regionstart", "regionstart= 32511"}});
     EXPECT_EQ(read_capturing(text), "");
     EXPECT_EQ(speech_frication, -32);
     EXPECT_EQ(snd_record_rate, 22050);
@@ -300,11 +307,11 @@ TEST_F(Settings, IntegerBoundsAreInclusive) {
 }
 
 TEST_F(Settings, WordAndByteMessages) {
-    std::string text = with_line(g_defaults, "netport", "netport=65536");
-    text = with_line(text, "dips_galaxia", "dips_galaxia=-1");
-    text = with_line(text, "dips_laserbattle", "dips_laserbattle=256");
-    text = with_line(text, "left_03", "left_03=128");
-    text = with_line(text, "leftbutton_0", "leftbutton_0=255");
+    std::string text = with_lines(g_defaults, {{"netport", "netport=65536"},
+                                               {"dips_galaxia", "dips_galaxia=-1"},
+                                               {"dips_laserbattle", "dips_laserbattle=256"},
+                                               {"left_03", "left_03=128"},
+                                               {"leftbutton_0", "leftbutton_0=255"}});
     EXPECT_EQ(read_capturing(text),
               "dips_galaxia: unsigned byte value of -1 is out of range!\n"
               "dips_laserbattle: unsigned byte value of 256 is out of range!\n"
@@ -317,16 +324,16 @@ TEST_F(Settings, WordAndByteMessages) {
 }
 
 TEST_F(Settings, NumberWithoutDigitsIsIgnoredSilently) {
-    std::string text = with_line(g_defaults, "speed", "speed=fast");
-    text = with_line(text, "tapeskewage", "tapeskewage=");
+    std::string text =
+        with_lines(g_defaults, {{"speed", "speed=fast"}, {"tapeskewage", "tapeskewage="}});
     EXPECT_EQ(read_capturing(text), "");
     EXPECT_EQ(g_speed, 3);
     EXPECT_EQ(tapeskewage, 128);
 }
 
 TEST_F(Settings, FixUps) {
-    std::string text = with_line(g_defaults, "demultiplex", "demultiplex=1");
-    text = with_line(text, "filter", "filter=1");
+    std::string text =
+        with_lines(g_defaults, {{"demultiplex", "demultiplex=1"}, {"filter", "filter=1"}});
     read_capturing(text);
     EXPECT_EQ(demultiplex, 2);
     EXPECT_EQ(display_filter, 3);
@@ -357,9 +364,9 @@ TEST_F(Settings, BlinkAndPipbugBlinkShareOneSetting) {
 TEST_F(Settings, ColourLines) {
     palette_set_red_grey(1, 0, 9);
     palette_set_red_grey(2, 0, 9);
-    std::string text = with_line(g_defaults, "colour_00_0", "colour_00_0=$a0b1c2");
-    text = with_line(text, "colour_00_1", "colour_00_1=junk");
-    text = with_line(text, "colour_00_2", "colour_00_2=$12");
+    std::string text = with_lines(g_defaults, {{"colour_00_0", "colour_00_0=$a0b1c2"},
+                                               {"colour_00_1", "colour_00_1=junk"},
+                                               {"colour_00_2", "colour_00_2=$12"}});
     read_capturing(text);
     EXPECT_EQ(palette_get_red(0, 0), 0xA0);
     EXPECT_EQ(palette_get_green(0, 0), 0xB1);
@@ -371,8 +378,8 @@ TEST_F(Settings, ColourLines) {
 
 TEST_F(Settings, TextValues) {
     std::string long_path(600, 'x');
-    std::string text = with_line(g_defaults, "path_games", "PATH_GAMES=" + long_path);
-    text = with_line(text, "path_disks", "path_disks=");
+    std::string text = with_lines(
+        g_defaults, {{"path_games", "PATH_GAMES=" + long_path}, {"path_disks", "path_disks="}});
     read_capturing(text);
     EXPECT_EQ(std::string(games_path), std::string(512, 'x'));
     EXPECT_STREQ(disks_path, "");
@@ -399,8 +406,8 @@ TEST_F(Settings, MemoryMapSelectsItsMachine) {
 }
 
 TEST_F(Settings, LineEndsAndBlankLines) {
-    std::string lf = with_line(g_defaults, "frameskipping", "frameskipping=6");
-    lf = with_line(lf, "analog", "analog=true");
+    std::string lf =
+        with_lines(g_defaults, {{"frameskipping", "frameskipping=6"}, {"analog", "analog=true"}});
     std::string crlf;
     for (const std::string& l : lines_of(lf))
         crlf += l + "\r\n\r\n\n";
@@ -535,9 +542,11 @@ TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {
 
 TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
     fs::create_directories(configs);
-    std::string old = with_line(g_defaults, "version", "version=36.1");
-    old = with_line(old, "frameskipping", "frameskipping=4");
-    old = with_line(old, "analog", ""); // an older file without one key
+    std::string old = with_lines(g_defaults, {
+                                                 {"version", "version=36.1"},
+                                                 {"frameskipping", "frameskipping=4"},
+                                                 {"analog", ""} // an older file without one key
+                                             });
     test_write_file(configs / "a.ini", old);
     test_write_file(configs / "b.INI", "version=99.0\nhost=0\n");
     test_write_file(configs / "notes.txt", "x");

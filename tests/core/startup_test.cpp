@@ -23,13 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Exited {
-    int code;
-};
-[[noreturn]] void throw_exit(int code) {
-    throw Exited{code};
-}
-
 int passes = 0;
 bool window_seen = false;
 void no_frame() {}

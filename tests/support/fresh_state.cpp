@@ -6,6 +6,7 @@
 #include "core/hiscore.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
@@ -29,11 +30,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -109,7 +112,11 @@ void fresh_state() {
     frame_reset();
     hiscore_reset();
 
-    // No game; the default machine.
+    // The machine table as it was before the first test (machines and games
+    // rewrite some of its fields); no game; the default machine.
+    static const std::vector<MachineDesc> start_table(std::begin(machine_table),
+                                                      std::end(machine_table));
+    std::copy(start_table.begin(), start_table.end(), machine_table);
     known_game_id = -1;
     game_start_address = 0;
     file_loaded = 0;
@@ -167,4 +174,8 @@ void test_write_file(const fs::path& path, const std::string& text) {
     if (path.has_parent_path()) fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     out << text;
+}
+
+void throw_exit(int code) {
+    throw Exited{code};
 }

@@ -1,12 +1,12 @@
 // Test support: puts the whole program's global state back to how it is at
 // start-up, so that every test starts clean whatever ran before it, and the
-// small file helpers many tests share.
+// small helpers many tests share: program homes, file contents, the exit seam.
 //
 //   void SetUp() override { fresh_state(); /* test-specific set-up */ }
 //
-// fresh_state() returns to the working folder, runtime folder and catalog
-// file the tests started with and points the program home at a scratch folder of this process;
-// TempHome gives a test a program home of its own.
+// fresh_state() returns to the working folder, runtime folder and catalog file
+// the tests started with, and points the program home at a scratch folder of
+// this process; TempHome gives a test a program home of its own.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -47,3 +47,10 @@ class TempHome {
 std::string test_read_file(const std::filesystem::path& path);
 // Writes `text` to a file, creating its folder first.
 void test_write_file(const std::filesystem::path& path, const std::string& text);
+
+// Thrown by throw_exit, which tests that run the exit path set as
+// app_exit_process: the process's exit code.
+struct Exited {
+    int code;
+};
+[[noreturn]] void throw_exit(int code);
