@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include "core/cmdline.h"
+#include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/loader.h"
 #include "core/hiscore.h"
@@ -142,6 +143,9 @@ void app_main(int argc, char** argv) {
         path_make_dirs(path_to_host(drawer));
     seed_progdir();
     if (chdir(path_progdir().c_str()) == 0) app_acquired.progdir_entered = true;
+
+    // 11-12: the catalog's texts that live in tables.
+    file_kinds_load_titles();
 
     // 13: the user's locale.
     read_locale();
