@@ -6,6 +6,7 @@
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "loading_support.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -118,13 +119,10 @@ void write_zip(const fs::path& path,
 
 } // namespace loading_test
 
+using loading_test::bytes;
 using loading_test::forge_row;
 
 namespace {
-
-std::vector<u8> bytes(const char* text) {
-    return std::vector<u8>(text, text + std::strlen(text));
-}
 
 u32 crc_of(const char* text) {
     return crc32(reinterpret_cast<const u8*>(text), static_cast<i32>(std::strlen(text)));

@@ -9,6 +9,7 @@
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
+#include "loading_support.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -23,20 +24,10 @@
 
 namespace fs = std::filesystem;
 
-namespace loading_test {
-std::vector<u8> forge_row(int r);
-void write_file(const fs::path& path, const std::vector<u8>& data);
-void write_zip(const fs::path& path,
-               const std::vector<std::pair<std::string, std::vector<u8>>>& members);
-} // namespace loading_test
-
+using loading_test::bytes;
 using loading_test::forge_row;
 
 namespace {
-
-std::vector<u8> bytes(const std::string& text) {
-    return std::vector<u8>(text.begin(), text.end());
-}
 
 std::vector<u8> pattern(std::size_t size, u8 seed) {
     std::vector<u8> data(size);

@@ -1,5 +1,6 @@
 #include "core/filekinds.h"
 #include "core/zipfile.h"
+#include "loading_support.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -14,17 +15,9 @@
 
 namespace fs = std::filesystem;
 
-namespace loading_test {
-void write_file(const fs::path& path, const std::vector<u8>& data);
-void write_zip(const fs::path& path,
-               const std::vector<std::pair<std::string, std::vector<u8>>>& members);
-} // namespace loading_test
+using loading_test::bytes;
 
 namespace {
-
-std::vector<u8> bytes(const std::string& text) {
-    return std::vector<u8>(text.begin(), text.end());
-}
 
 // One stored member whose header claims `claimed` bytes and the CRC of the
 // true data, with `data` as its contents.
