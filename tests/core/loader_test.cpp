@@ -102,11 +102,7 @@ class Loader : public ::testing::Test {
         output = ::testing::internal::GetCapturedStdout();
         return result;
     }
-    bool memory_untouched() const {
-        for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
-            if (guest_memory[a] != 0x5A) return false;
-        return true;
-    }
+    bool memory_untouched() const { return guest_memory_all(0x5A); }
     void expect_refused(const std::string& path, const std::string& warning, u32 m, u32 map) {
         SCOPED_TRACE(path);
         EXPECT_EQ(load(path), LOAD_FAILED);

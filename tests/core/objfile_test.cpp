@@ -60,11 +60,7 @@ class ObjFile : public ::testing::Test {
         output = ::testing::internal::GetCapturedStdout();
         return result;
     }
-    bool memory_untouched() const {
-        for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
-            if (guest_memory[a] != 0xEE) return false;
-        return true;
-    }
+    bool memory_untouched() const { return guest_memory_all(0xEE); }
     std::string output;
 };
 

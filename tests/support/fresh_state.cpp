@@ -163,6 +163,11 @@ TempHome::~TempHome() {
     fs::remove_all(path_, ec);
 }
 
+bool guest_memory_all(u8 value) {
+    return std::all_of(std::begin(guest_memory), std::end(guest_memory),
+                       [value](u8 b) { return b == value; });
+}
+
 std::string test_read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

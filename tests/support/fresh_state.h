@@ -43,6 +43,9 @@ class TempHome {
     std::filesystem::path path_;
 };
 
+// Every byte of guest memory holds `value`.
+bool guest_memory_all(u8 value);
+
 // The whole of a file ("" when it cannot be read).
 std::string test_read_file(const std::filesystem::path& path);
 // Writes `text` to a file, creating its folder first.
