@@ -65,30 +65,25 @@ class DbgHooksTest : public ::testing::Test {
 };
 
 TEST_F(DbgHooksTest, PauseRequestsAreGatedByTheirSwitch) {
-    pauselog = 0;
-    dbg_request_pause(PAUSE_LOG);
-    EXPECT_EQ(pause_pending, 0);
-    pauselog = 1;
-    dbg_request_pause(PAUSE_LOG);
-    EXPECT_EQ(pause_pending, 1);
-
-    pause_pending = 0;
-    pausebreak = 0;
-    dbg_request_pause(PAUSE_BREAK);
-    EXPECT_EQ(pause_pending, 0);
-    pausebreak = 1;
-    dbg_request_pause(PAUSE_BREAK);
-    EXPECT_EQ(pause_pending, 1);
-
-    pause_pending = 0;
-    pauselog = 0;
-    pausebreak = 0;
+    struct Case {
+        int reason;
+        u32 log, brk;
+        u8 pending;
+    } cases[] = {
+        {PAUSE_LOG, 0, 1, 0},   {PAUSE_LOG, 1, 1, 1},    {PAUSE_BREAK, 1, 0, 0},
+        {PAUSE_BREAK, 1, 1, 1}, {PAUSE_ALWAYS, 0, 0, 1}, {7, 0, 0, 0}, // unknown: ignored
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        pause_pending = 0;
+        pauselog = c.log;
+        pausebreak = c.brk;
+        dbg_request_pause(c.reason);
+        EXPECT_EQ(pause_pending, c.pending) << "pauselog " << c.log << ", pausebreak " << c.brk;
+    }
     dbg_request_pause(PAUSE_ALWAYS);
+    dbg_request_pause(7); // an unknown reason leaves a request in place
     EXPECT_EQ(pause_pending, 1);
-    dbg_request_pause(7); // unknown reasons are ignored
-    pause_pending = 0;
-    dbg_request_pause(7);
-    EXPECT_EQ(pause_pending, 0);
 }
 
 TEST_F(DbgHooksTest, PauseLoopRunsEventPassesUntilContinued) {
