@@ -66,49 +66,42 @@ TEST_F(MemoryTest, PlainRamReadsAndWritesAndRecordsHistory) {
     EXPECT_EQ(mem_access[0x1234], ACC_WRITTEN | ACC_READ);
     // Addresses beyond 15 bits stay inside guest memory.
     EXPECT_EQ(cpu_read_checked(0x9234), 0x5A);
+    mem_attributes[0x19FD] = MEM_SOUND | MEM_HW_REGISTER; // sound registers store too
+    cpu_write_checked(0x19FD, 0x42);
+    EXPECT_EQ(guest_memory[0x19FD], 0x42);
 }
 
-TEST_F(MemoryTest, MirroredReadResolvesSilentlyAndMarksBothAddresses) {
+TEST_F(MemoryTest, MirrorsResolveToTheCanonicalAddress) {
     guest_memory[0x1800] = 0x42;
     mem_read_mirror[0x1A00] = 0x1800;
+    mem_write_mirror[0x1A00] = 0x1800;
     u8 v;
     EXPECT_EQ(read_out(0x1A00, &v), "");
     EXPECT_EQ(v, 0x42);
     EXPECT_TRUE(mem_access[0x1A00] & ACC_READ);
     EXPECT_TRUE(mem_access[0x1800] & ACC_READ);
-    EXPECT_EQ(pause_pending, 0);
-}
-
-TEST_F(MemoryTest, MirroredReadReportWithLogReadWrites) {
-    guest_memory[0x1800] = 0x42;
-    mem_read_mirror[0x1A00] = 0x1800;
-    logreadwrites = 1;
-    raster_line = 17;
-    u8 v;
-    EXPECT_EQ(read_out(0x1A00, &v), "Instruction at $100 (raster 17) read from mirrored address "
-                                    "$1A00 (resolves to $1800)!\n\n");
-    EXPECT_EQ(v, 0x42);
-    EXPECT_EQ(pause_pending, 0); // "pauselog" is off
-    pauselog = 1;
-    read_out(0x1A00, &v);
-    EXPECT_EQ(pause_pending, 1);
-}
-
-TEST_F(MemoryTest, MirroredWriteGoesToCanonicalAddress) {
-    mem_write_mirror[0x1A00] = 0x1800;
     EXPECT_EQ(write_out(0x1A00, 0x99), "");
     EXPECT_EQ(guest_memory[0x1800], 0x99);
     EXPECT_EQ(guest_memory[0x1A00], 0x00);
     EXPECT_TRUE(mem_access[0x1A00] & ACC_WRITTEN);
     EXPECT_TRUE(mem_access[0x1800] & ACC_WRITTEN);
+    EXPECT_EQ(pause_pending, 0);
 
     logreadwrites = 1;
+    raster_line = 17;
+    EXPECT_EQ(read_out(0x1A00, &v), "Instruction at $100 (raster 17) read from mirrored address "
+                                    "$1A00 (resolves to $1800)!\n\n");
+    EXPECT_EQ(v, 0x99);
+    EXPECT_EQ(pause_pending, 0); // "pauselog" is off
+    raster_line = 0;
     EXPECT_EQ(write_out(0x1A00, 0x07), "Instruction at $100 (raster 0) is writing $07 to mirrored "
                                        "address $1A00 (resolves to $1800)!\n\n");
     EXPECT_EQ(guest_memory[0x1800], 0x07);
-}
+    pauselog = 1;
+    read_out(0x1A00, &v);
+    EXPECT_EQ(pause_pending, 1);
 
-TEST_F(MemoryTest, ReadAndWriteMirrorsAreIndependent) {
+    // Read and write mirrors are independent.
     mem_read_mirror[0x0500] = 0x0100;
     mem_write_mirror[0x0500] = 0x0200;
     guest_memory[0x0100] = 0x11;
@@ -151,15 +144,7 @@ TEST_F(MemoryTest, UnreadableValuesPerMachine) {
         EXPECT_EQ(cpu_read_checked(c.address), c.value)
             << "machine " << c.machine << " address " << std::hex << c.address;
     }
-}
-
-TEST_F(MemoryTest, ElektorByteOutsideUnreadableRangeReadsMemory) {
-    use(ELEKTOR, 4);
-    guest_memory[0x1DBF] = 0x33; // no unreadable mark: plain memory
-    EXPECT_EQ(cpu_read_checked(0x1DBF), 0x33);
-}
-
-TEST_F(MemoryTest, UnreadableReadReport) {
+    use(ARCADIA, 6);
     mem_attributes[0x1900] = MEM_UNREADABLE;
     logreadwrites = 1;
     u8 v;
@@ -192,20 +177,16 @@ TEST_F(MemoryTest, UninitialisedByteReport) {
     EXPECT_EQ(read_out(0x1810, &v), "");
     mem_attributes[0x0020] = MEM_UNWRITABLE; // ROM is never uninitialised
     EXPECT_EQ(read_out(0x0020, &v), "");
+    // Written through a mirror counts for the canonical address.
+    mem_read_mirror[0x1A20] = 0x1820;
+    mem_write_mirror[0x1A20] = 0x1820;
+    cpu_write_checked(0x1A20, 1);
+    EXPECT_EQ(read_out(0x1A20, &v), "");
+    EXPECT_EQ(v, 1);
 
     use(PIPBUG, 9); // only the Arcadia and the Interton check
     logillegal = 1;
     EXPECT_EQ(read_out(0x0440, &v), "");
-}
-
-TEST_F(MemoryTest, UninitialisedCheckUsesCanonicalAddress) {
-    logillegal = 1;
-    mem_read_mirror[0x1A10] = 0x1810;
-    mem_write_mirror[0x1A10] = 0x1810;
-    cpu_write_checked(0x1A10, 1); // written through the mirror
-    u8 v;
-    EXPECT_EQ(read_out(0x1A10, &v), "");
-    EXPECT_EQ(v, 1);
 }
 
 TEST_F(MemoryTest, ChipCoverageBits) {
@@ -298,7 +279,7 @@ TEST_F(MemoryTest, MalzakWriteAlsoFillsThePlayfield) {
     EXPECT_EQ(malzak_playfield[(1 + 0xFFFFFFF0u) & 0xFF], 0x66);
 }
 
-TEST_F(MemoryTest, GalaxiaColourRamFollowsFlag) {
+TEST_F(MemoryTest, ZaccariaColourPaletteAndEffectRams) {
     use(ZACCARIA, 23);
     mem_attributes[0x1805] = MEM_ROUTED;
     std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
@@ -313,9 +294,7 @@ TEST_F(MemoryTest, GalaxiaColourRamFollowsFlag) {
     EXPECT_EQ(guest_memory[0x1805], 0x99);
     EXPECT_EQ(coinop_colour_ram[5], 0x3C);
     EXPECT_EQ(cpu_read_checked(0x1805), 0x99);
-}
 
-TEST_F(MemoryTest, ZaccariaPaletteRam) {
     use(ZACCARIA, 22); // Astro Wars: palette at $1C00
     mem_attributes[0x1C13] = MEM_ROUTED;
     std::memset(coinop_palette_ram, 0, sizeof coinop_palette_ram);
@@ -329,9 +308,7 @@ TEST_F(MemoryTest, ZaccariaPaletteRam) {
     mem_attributes[0x1402] = MEM_ROUTED;
     coinop_palette_ram[2] = 0x44;
     EXPECT_EQ(cpu_read_checked(0x1402), 0x44);
-}
 
-TEST_F(MemoryTest, LaserBattleEffectRam) {
     use(ZACCARIA, 24);
     mem_attributes[0x1A05] = MEM_ROUTED;
     coinop_effect_select = 1;
@@ -362,17 +339,12 @@ TEST_F(MemoryTest, InstructorParallelPortInMemory) {
     si50_parallelio = 0;
 }
 
-TEST_F(MemoryTest, ElektorRandomByteCannotBeWritten) {
+TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
     use(ELEKTOR, 4);
     mem_attributes[0x1E7F] = MEM_ROUTED;
     guest_memory[0x1E7F] = 0x12;
     cpu_write_checked(0x1E7F, 0x99);
     EXPECT_EQ(guest_memory[0x1E7F], 0x12);
-}
-
-TEST_F(MemoryTest, ElektorRandomByteIsRecordedAndPlayedBack) {
-    use(ELEKTOR, 4);
-    mem_attributes[0x1E7F] = MEM_ROUTED;
     rec_file = std::tmpfile();
     ASSERT_NE(rec_file, nullptr);
     g_recording_state = REC_RECORDING;
@@ -400,13 +372,7 @@ TEST_F(MemoryTest, ElektorRandomByteIsRecordedAndPlayedBack) {
     filebuf_free();
 }
 
-TEST_F(MemoryTest, SoundRegisterWriteIsStored) {
-    mem_attributes[0x19FD] = MEM_SOUND | MEM_HW_REGISTER;
-    cpu_write_checked(0x19FD, 0x42);
-    EXPECT_EQ(guest_memory[0x19FD], 0x42);
-}
-
-TEST_F(MemoryTest, WatchedReadReportsWithAnnotation) {
+TEST_F(MemoryTest, WatchedReadsReportsConditionsAndAnnotations) {
     use(PIPBUG, 9);
     watch(0x0440);
     guest_memory[0x0440] = 0x0D;
@@ -424,28 +390,21 @@ TEST_F(MemoryTest, WatchedReadReportsWithAnnotation) {
     EXPECT_EQ(pause_pending, 0);
     watchreads = 0;
     EXPECT_EQ(read_out(0x0440, &v), "");
-}
-
-TEST_F(MemoryTest, WatchAnnotationOnCharacterMachines) {
-    use(MALZAK, 26);
-    watch(0x1300);
-    guest_memory[0x1300] = 0xC1; // Malzak shows code AND 127
-    u8 v;
-    EXPECT_EQ(read_out(0x1300, &v), "Instruction at $100 (raster 0) is reading $C1 ['A'] from "
-                                    "$1300! Previous IAR/PC was $FE.\n\n");
-}
-
-TEST_F(MemoryTest, WatchedReadConditionJudgesStoredByte) {
-    use(PIPBUG, 9);
+    watchreads = 1; // a condition judges the stored byte
+    pausebreak = 1;
     watch(0x0500, COND_GT, 0x10);
-    u8 v;
     guest_memory[0x0500] = 0x10;
     EXPECT_EQ(read_out(0x0500, &v), "");
     guest_memory[0x0500] = 0x11;
     EXPECT_NE(read_out(0x0500, &v), "");
+    use(MALZAK, 26);
+    watch(0x1300);
+    guest_memory[0x1300] = 0xC1; // Malzak shows code AND 127
+    EXPECT_EQ(read_out(0x1300, &v), "Instruction at $100 (raster 0) is reading $C1 ['A'] from "
+                                    "$1300! Previous IAR/PC was $FE.\n\n");
 }
 
-TEST_F(MemoryTest, WatchedWriteModes) {
+TEST_F(MemoryTest, WatchedWriteModesAndConditions) {
     use(PIPBUG, 9);
     watch(0x0600);
     guest_memory[0x0600] = 0x20;
@@ -460,10 +419,7 @@ TEST_F(MemoryTest, WatchedWriteModes) {
     watchwrites = 0;
     EXPECT_EQ(write_out(0x0600, 0x21), "");
     EXPECT_EQ(guest_memory[0x0600], 0x21);
-}
 
-TEST_F(MemoryTest, WatchedWriteConditions) {
-    use(PIPBUG, 9);
     watchwrites = 2;
     guest_memory[0x0700] = 0x05;
     // Comparisons look at the byte before the write.

@@ -41,10 +41,7 @@ TEST_F(ConditionsTest, TheEightComparisonsOnAMemoryByte) {
     for (const Case& c : cases)
         EXPECT_EQ(test(0x0300, c.condition, c.value), c.expected)
             << "condition " << int(c.condition) << " value " << c.value;
-}
-
-TEST_F(ConditionsTest, ComparisonsAreUnsigned) {
-    guest_memory[0x0300] = 0xF0;
+    guest_memory[0x0300] = 0xF0; // comparisons are unsigned
     EXPECT_EQ(test(0x0300, COND_GT, 0x10), 1);
     EXPECT_EQ(test(0x0300, COND_LT, 0x100), 1); // a 16-bit value above every byte
 }
@@ -96,16 +93,6 @@ TEST_F(ConditionsTest, ClocksToUnits) {
     EXPECT_EQ(dbg_clocks_to_units(300), 600u);
     dbg_time_unit = 3;
     EXPECT_EQ(dbg_clocks_to_units(300), 0u);
-}
-
-TEST_F(ConditionsTest, ClearRunTargets) {
-    dbg_run_to_interrupt = 1;
-    dbg_run_to_loop_end = 1;
-    dbg_run_to_frame = 1;
-    dbg_clear_run_targets();
-    EXPECT_EQ(dbg_run_to_frame, 0u);
-    EXPECT_EQ(dbg_run_to_interrupt, 0u);
-    EXPECT_EQ(dbg_run_to_loop_end, 0u);
 }
 
 std::string format(u32 address, int plain) {
