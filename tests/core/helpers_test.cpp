@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -46,25 +47,24 @@ TEST(Helpers, DecimalTextsRoundTrip) {
 }
 
 TEST(Helpers, HexParseReportsCharactersUsed) {
-    u32 v = 1;
-    EXPECT_EQ(hex_parse("1aF", &v), 3);
-    EXPECT_EQ(v, 0x1AFu);
-    EXPECT_EQ(hex_parse("  ff,R1", &v), 4);
-    EXPECT_EQ(v, 0xFFu);
-    EXPECT_EQ(hex_parse("0x10", &v), 4);
-    EXPECT_EQ(v, 0x10u);
-    EXPECT_EQ(hex_parse("zz", &v), 0);
-    EXPECT_EQ(v, 0u);
-    EXPECT_EQ(hex_parse("-1", &v), 2);
-    EXPECT_EQ(v, 0xFFFFFFFFu);
-    EXPECT_EQ(hex_parse("-10", &v), 3);
-    EXPECT_EQ(v, 0xFFFFFFF0u);
-    EXPECT_EQ(hex_parse("FFFFFFFF", &v), 8);
-    EXPECT_EQ(v, 0xFFFFFFFFu);
-    EXPECT_EQ(hex_parse("100000000", &v), 9); // too large: saturates
-    EXPECT_EQ(v, 0xFFFFFFFFu);
-    EXPECT_EQ(hex_parse("123456789ABCDEF0123", &v), 19);
-    EXPECT_EQ(v, 0xFFFFFFFFu);
+    const struct {
+        const char* text;
+        int used;
+        u32 value;
+    } rows[] = {{"1aF", 3, 0x1AF},
+                {"  ff,R1", 4, 0xFF},
+                {"0x10", 4, 0x10},
+                {"zz", 0, 0},
+                {"-1", 2, 0xFFFFFFFF},
+                {"-10", 3, 0xFFFFFFF0},
+                {"FFFFFFFF", 8, 0xFFFFFFFF},
+                {"100000000", 9, 0xFFFFFFFF}, // too large: saturates
+                {"123456789ABCDEF0123", 19, 0xFFFFFFFF}};
+    for (const auto& r : rows) {
+        u32 v = 1;
+        EXPECT_EQ(hex_parse(r.text, &v), r.used) << r.text;
+        EXPECT_EQ(v, r.value) << r.text;
+    }
 }
 
 TEST(Helpers, BinaryDigitStrings) {
@@ -98,16 +98,14 @@ TEST(Helpers, GroupedNumbersAreThirteenCharacters) {
     std::memset(text, '*', sizeof text);
     format_number_grouped(1234567, text);
     EXPECT_EQ(std::string(text, 14), "    1,234,567*"); // no NUL written
-    format_number_grouped(4294967295u, text);
-    EXPECT_EQ(std::string(text, 13), "4,294,967,295");
-    format_number_grouped(0, text);
-    EXPECT_EQ(std::string(text, 13), "            0");
-    format_number_grouped(1000, text);
-    EXPECT_EQ(std::string(text, 13), "        1,000");
-    format_number_grouped(999, text);
-    EXPECT_EQ(std::string(text, 13), "          999");
-    format_number_grouped(1000000000, text);
-    EXPECT_EQ(std::string(text, 13), "1,000,000,000");
+    for (auto [n, shown] : {std::pair<u32, const char*>{4294967295u, "4,294,967,295"},
+                            {0, "            0"},
+                            {1000, "        1,000"},
+                            {999, "          999"},
+                            {1000000000, "1,000,000,000"}}) {
+        format_number_grouped(n, text);
+        EXPECT_EQ(std::string(text, 13), shown) << n;
+    }
 
     char saved = locale_group_separator;
     locale_group_separator = '.';

@@ -18,6 +18,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -208,35 +210,57 @@ TEST_F(HiScores, FailedWriteKeepsTheOldFile) {
 
 // ---- Scanning -------------------------------------------------------------------------------
 
-TEST_F(HiScores, ArcadiaTakesTheLargerPlayer) {
-    on(ARCADIA, 6);
-    arcadia_text(0x1800, "00120"); // slot 17: 1800 and 180B, five digits
-    arcadia_text(0x180B, "00300");
-    hiscore_scan(17);
-    EXPECT_EQ(g_hiscores[17].score, 300u);
+TEST_F(HiScores, ScoresAreReadFromTheGuestsDisplay) {
+    using Writes = std::vector<std::pair<u16, std::vector<u8>>>;
+    const struct {
+        u32 m, map;
+        int slot;
+        Writes writes;
+        u32 score;
+    } cases[] = {
+        // Arcadia digits $10-$19, blank $00. Slot 17: two players of five digits, the larger wins.
+        {ARCADIA,
+         6,
+         17,
+         {{0x1800, {0x10, 0x10, 0x11, 0x12, 0x10}}, {0x180B, {0x10, 0x10, 0x13, 0x10, 0x10}}},
+         300},
+        {ARCADIA,
+         6,
+         0,
+         {{0x1800, {0x00, 0x00, 0x00, 0x14, 0x15}}},
+         45}, // leading blanks read as zeros
+        {ARCADIA, 6, 0, {{0x1800, {0xD1, 0x00, 0x00, 0x14, 0x15}}}, 10045}, // top two bits ignored
+        {ARCADIA, 6, 6, {{0x1810, {0x17, 0x00}}}, 7}, // slot 6: one or two characters
+        {ARCADIA, 6, 6, {{0x1810, {0x17, 0x00}}, {0x181E, {0x14, 0x12}}}, 42},
+        {ARCADIA,
+         6,
+         48,
+         {{0x1A08, {0x11}}, {0x1A18, {0x12}}, {0x1A28, {0x13}}, {0x1A38, {0x14}}},
+         1234}, // stride 16
+        // Galaxia: low seven bits $60-$69, stride -32.
+        {ZACCARIA,
+         23,
+         53,
+         {{0x1B81, {0xE1}}, {0x1B61, {0x62}}, {0x1B41, {0x63}}, {0x1B21, {0x64}}, {0x1B01, {0x65}}},
+         12345},
+        {ZACCARIA,
+         24,
+         54,
+         {{0x1852, {0xB0, 0xB0, 0xB9, 0xB8, 0x20}}},
+         980},                                                              // Laser Battle: $B0-$B9
+        {MALZAK, 26, 56, {{0x185D, {'0', '0', '1', '2', '3', '4'}}}, 1234}, // ASCII, six digits
+    };
+    for (const auto& c : cases) {
+        on(c.m, c.map);
+        std::memset(guest_memory, 0, sizeof guest_memory);
+        for (const auto& [address, data] : c.writes)
+            std::memcpy(&guest_memory[address], data.data(), data.size());
+        g_hiscores[c.slot].score = 0;
+        hiscore_scan(c.slot);
+        EXPECT_EQ(g_hiscores[c.slot].score, c.score) << "slot " << c.slot;
+    }
     EXPECT_STREQ(g_hiscores[17].who, user_name);
     EXPECT_STRNE(g_hiscores[17].when, "-");
-}
-
-TEST_F(HiScores, LeadingBlanksReadAsZeros) {
-    on(ARCADIA, 6);
-    arcadia_text(0x1800, "   45"); // slot 0: one display of five digits
-    hiscore_scan(0);
-    EXPECT_EQ(g_hiscores[0].score, 45u);
-    // The Arcadia digit code ignores the top two bits.
-    guest_memory[0x1800] = 0xD1;
-    hiscore_scan(0);
-    EXPECT_EQ(g_hiscores[0].score, 10045u);
-}
-
-TEST_F(HiScores, SlotSixReadsOneOrTwoCharacters) {
-    on(ARCADIA, 6);
-    arcadia_text(0x1810, "7 ");
-    hiscore_scan(6);
-    EXPECT_EQ(g_hiscores[6].score, 7u);
-    arcadia_text(0x181E, "42");
-    hiscore_scan(6);
-    EXPECT_EQ(g_hiscores[6].score, 42u);
 }
 
 TEST_F(HiScores, ScoreOnlyRises) {
@@ -248,36 +272,6 @@ TEST_F(HiScores, ScoreOnlyRises) {
     hiscore_scan(0);
     EXPECT_EQ(g_hiscores[0].score, 500u);
     EXPECT_STREQ(g_hiscores[0].who, "first");
-}
-
-TEST_F(HiScores, CoinOpDigitCodes) {
-    on(ZACCARIA, 23); // Galaxia: low seven bits $60-$69, stride -32
-    guest_memory[0x1B81] = 0xE1;
-    guest_memory[0x1B81 - 32] = 0x62;
-    guest_memory[0x1B81 - 64] = 0x63;
-    guest_memory[0x1B81 - 96] = 0x64;
-    guest_memory[0x1B81 - 128] = 0x65;
-    hiscore_scan(53);
-    EXPECT_EQ(g_hiscores[53].score, 12345u);
-
-    on(ZACCARIA, 24); // Laser Battle: $B0-$B9
-    const u8 lb[5] = {0xB0, 0xB0, 0xB9, 0xB8, 0x20};
-    std::memcpy(&guest_memory[0x1852], lb, 5);
-    hiscore_scan(54);
-    EXPECT_EQ(g_hiscores[54].score, 980u);
-
-    on(MALZAK, 26); // ASCII digits, six of them
-    std::memcpy(&guest_memory[0x185D], "001234", 6);
-    hiscore_scan(56);
-    EXPECT_EQ(g_hiscores[56].score, 1234u);
-}
-
-TEST_F(HiScores, StrideOfSixteen) {
-    on(ARCADIA, 6);
-    for (int i = 0; i < 4; i++)
-        guest_memory[0x1A08 + 16 * i] = static_cast<u8>(0x11 + i); // 1, 2, 3, 4
-    hiscore_scan(48);
-    EXPECT_EQ(g_hiscores[48].score, 1234u);
 }
 
 TEST_F(HiScores, BallAndPaddleCounters) {

@@ -217,34 +217,6 @@ TEST_F(Settings, ForeignHostStopsTheWalk) {
 
 // ---- Reading rules per field type -------------------------------------------------------
 
-TEST_F(Settings, BooleanValues) {
-    std::string text = with_lines(g_defaults, {{"analog", "ANALOG=TRUE"},
-                                               {"artefacts", "artefacts=trueish"},
-                                               {"autocoin", "autocoin=False"},
-                                               {"autofire_left", "autofire_left=yes"}});
-    autofire_left = 1;
-    EXPECT_EQ(read_capturing(text), "autofire_left: invalid boolean!\n");
-    EXPECT_EQ(analog, 1u);
-    EXPECT_EQ(artefacts, 1u) << "a value that begins with true reads as true";
-    EXPECT_EQ(autocoin, 0u);
-    EXPECT_EQ(autofire_left, 1u) << "an invalid boolean keeps the value";
-}
-
-TEST_F(Settings, InvalidBooleanDoesNotShiftTheFollowingLines) {
-    std::string text = with_lines(g_defaults, {{"autofire_left", "autofire_left=1"},
-                                               {"autofire_right", "autofire_right=true"}});
-    read_capturing(text);
-    EXPECT_EQ(autofire_right, 1u);
-}
-
-TEST_F(Settings, MissingBooleanLineIsOfferedToTheNextKey) {
-    std::string text = with_lines(g_defaults, {{"analog", ""}, {"artefacts", "artefacts=true"}});
-    analog = 0;
-    EXPECT_EQ(read_capturing(text), "");
-    EXPECT_EQ(analog, 0u);
-    EXPECT_EQ(artefacts, 1u);
-}
-
 TEST_F(Settings, MissingIntegerLineCostsTheNextKeyItsValue) {
     // Without "binbug_baudrate", its reader consumes the "binbug_biosversion" line.
     std::string text = with_lines(g_defaults, {{"binbug_baudrate", ""},
@@ -255,61 +227,73 @@ TEST_F(Settings, MissingIntegerLineCostsTheNextKeyItsValue) {
     EXPECT_EQ(binbug_dosversion, 1) << "its line went to the reader before it";
 }
 
-TEST_F(Settings, IntegerKeyComparesCase) {
-    std::string text = with_line(g_defaults, "frameskipping", "FrameSkipping=4");
+// Lines that read without a word: bounds, unmatched keys, a missing boolean,
+// empty numbers, texts.
+TEST_F(Settings, LinesThatReadSilently) {
+    std::string text =
+        with_lines(g_defaults, {{"analog", ""}, // offered to the next key
+                                {"artefacts", "artefacts=true"},
+                                {"frameskipping", "FrameSkipping=4"},
+                                {"speech_frication", "speech_frication=-32"},
+                                {"samplerate", "samplerate=22050"},
+                                {"regionstart", "regionstart= 32511"},
+                                {"speed", "speed=fast"},
+                                {"tapeskewage", "tapeskewage="},
+                                {"path_games", "PATH_GAMES=" + std::string(600, 'x')},
+                                {"path_disks", "path_disks="}});
+    analog = 0;
     EXPECT_EQ(read_capturing(text), "");
-    EXPECT_EQ(frame_skip, 1);
-    EXPECT_EQ(g_speed, 3) << "the line was consumed, the walk stays in step";
-}
-
-TEST_F(Settings, IntegerRangeMessages) {
-    frame_skip = 2;
-    std::string text = with_lines(g_defaults, {{"frameskipping", "frameskipping=0"},
-                                               {"speech_frication", "speech_frication=-33"},
-                                               {"winleftx", "winleftx=99999999999"}});
-    EXPECT_EQ(read_capturing(text),
-              "frameskipping: integer value of 0 is out of range! (Range is 1..11.)\n"
-              "speech_frication: integer value of -33 is out of range! (Range is -32..31.)\n"
-              "winleftx: integer value of 2147483647 is out of range! (Range is "
-              "-32768..32767.)\n");
-    EXPECT_EQ(frame_skip, 2);
-    EXPECT_EQ(speech_frication, 0);
-    EXPECT_EQ(main_window_pos[0], -1);
-}
-
-TEST_F(Settings, IntegerBoundsAreInclusive) {
-    std::string text = with_lines(g_defaults, {{"speech_frication", "speech_frication=-32"},
-                                               {"samplerate", "samplerate=22050"},
-                                               {"regionstart", "regionstart= 32511"}});
-    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(analog, 0u);
+    EXPECT_EQ(artefacts, 1u);
+    EXPECT_EQ(frame_skip, 1) << "an integer key compares case";
     EXPECT_EQ(speech_frication, -32);
     EXPECT_EQ(snd_record_rate, 22050);
     EXPECT_EQ(memedit_base, 32511);
+    EXPECT_EQ(g_speed, 3);
+    EXPECT_EQ(tapeskewage, 128);
+    EXPECT_EQ(std::string(games_path), std::string(512, 'x'));
+    EXPECT_STREQ(disks_path, "");
 }
 
-TEST_F(Settings, WordAndByteMessages) {
-    std::string text = with_lines(g_defaults, {{"netport", "netport=65536"},
+// Booleans read by their first letters; values out of range keep the setting and say so.
+TEST_F(Settings, BooleanAndRangeMessages) {
+    std::string text = with_lines(g_defaults, {{"analog", "ANALOG=TRUE"},
+                                               {"artefacts", "artefacts=trueish"},
+                                               {"autocoin", "autocoin=False"},
+                                               {"autofire_left", "autofire_left=yes"},
+                                               {"autofire_right", "autofire_right=true"},
+                                               {"frameskipping", "frameskipping=0"},
+                                               {"speech_frication", "speech_frication=-33"},
+                                               {"winleftx", "winleftx=99999999999"},
+                                               {"netport", "netport=65536"},
                                                {"dips_galaxia", "dips_galaxia=-1"},
                                                {"dips_laserbattle", "dips_laserbattle=256"},
                                                {"left_03", "left_03=128"},
                                                {"leftbutton_0", "leftbutton_0=255"}});
+    autofire_left = 1;
+    frame_skip = 2;
     EXPECT_EQ(read_capturing(text),
+              "autofire_left: invalid boolean!\n"
               "dips_galaxia: unsigned byte value of -1 is out of range!\n"
               "dips_laserbattle: unsigned byte value of 256 is out of range!\n"
+              "frameskipping: integer value of 0 is out of range! (Range is 1..11.)\n"
               "netport: unsigned word value of 65536 is out of range! (Range is 0..65535.)\n"
+              "speech_frication: integer value of -33 is out of range! (Range is -32..31.)\n"
+              "winleftx: integer value of 2147483647 is out of range! (Range is "
+              "-32768..32767.)\n"
               "left_03: unsigned word value of 128 is out of range! (Range is 0..127.)\n");
+    EXPECT_EQ(analog, 1u);
+    EXPECT_EQ(artefacts, 1u) << "a value that begins with true reads as true";
+    EXPECT_EQ(autocoin, 0u);
+    EXPECT_EQ(autofire_left, 1u) << "an invalid boolean keeps the value";
+    EXPECT_EQ(autofire_right, 1u) << "and does not shift the following lines";
+    EXPECT_EQ(frame_skip, 2);
+    EXPECT_EQ(speech_frication, 0);
+    EXPECT_EQ(main_window_pos[0], -1);
     EXPECT_EQ(g_net_port, 6666);
     EXPECT_EQ(dips_galaxia, 143);
     EXPECT_EQ(dips_laserbattle, 191);
     EXPECT_EQ(leftbutton[0], 255);
-}
-
-TEST_F(Settings, NumberWithoutDigitsIsIgnoredSilently) {
-    std::string text =
-        with_lines(g_defaults, {{"speed", "speed=fast"}, {"tapeskewage", "tapeskewage="}});
-    EXPECT_EQ(read_capturing(text), "");
-    EXPECT_EQ(g_speed, 3);
-    EXPECT_EQ(tapeskewage, 128);
 }
 
 TEST_F(Settings, FixUps) {
@@ -355,15 +339,6 @@ TEST_F(Settings, ColourLines) {
     EXPECT_EQ(palette_get_red(1, 0), 0) << "an unmatched colour line gives black";
     EXPECT_EQ(palette_get_red(2, 0), 0x12);
     EXPECT_EQ(palette_get_green(2, 0), 0);
-}
-
-TEST_F(Settings, TextValues) {
-    std::string long_path(600, 'x');
-    std::string text = with_lines(
-        g_defaults, {{"path_games", "PATH_GAMES=" + long_path}, {"path_disks", "path_disks="}});
-    read_capturing(text);
-    EXPECT_EQ(std::string(games_path), std::string(512, 'x'));
-    EXPECT_STREQ(disks_path, "");
 }
 
 TEST_F(Settings, RecentCountIsTheLastNonEmptyEntry) {
