@@ -118,9 +118,7 @@ TEST_F(DbgHooksTest, StepOutAndBreakpointOnOneAddress) {
     // The marker fires once; the breakpoint keeps firing.
     EXPECT_EQ(output_of([] { cpu_check_breakpoint(); }),
               "Hit code breakpoint at $1234! Previous IAR/PC was $1230.\n\n");
-}
-
-TEST_F(DbgHooksTest, StepOutMessageIsHexEvenInOtherNotations) {
+    // The address is hex in every notation.
     dis_notation = NOTATION_IEEE;
     cpu_iar = 0x0ABC;
     mem_attributes[0x0ABC] = MEM_STEP_OUT;
@@ -144,13 +142,10 @@ TEST_F(DbgHooksTest, BreakpointConditions) {
     EXPECT_EQ(event_passes, 1); // paused before the instruction runs
 }
 
-TEST_F(DbgHooksTest, RegisterAccessorsWithoutWatch) {
-    cpu_write_register(4, 0x99);
+TEST_F(DbgHooksTest, RegisterWriteWatch) {
+    cpu_write_register(4, 0x99); // no watch: stored silently
     EXPECT_EQ(cpu_regs[4], 0x99);
     EXPECT_EQ(cpu_read_register(4), 0x99);
-}
-
-TEST_F(DbgHooksTest, RegisterWriteWatch) {
     watch_register(1);
     pausebreak = 1;
     cpu_regs[1] = 0x41;
@@ -165,9 +160,8 @@ TEST_F(DbgHooksTest, RegisterWriteWatch) {
     watchwrites = 0;
     EXPECT_EQ(output_of([] { cpu_write_register(1, 0x42); }), "");
     EXPECT_EQ(cpu_regs[1], 0x42); // stored in every case
-}
-
-TEST_F(DbgHooksTest, RegisterWriteWatchConditionSeven) {
+    // Condition 7: only writes that change a bit of the mask.
+    watchwrites = 2;
     watch_register(2, COND_CHANGED, 0x01);
     cpu_regs[2] = 0x10;
     EXPECT_EQ(output_of([] { cpu_write_register(2, 0x20); }), ""); // bit 0 unchanged
@@ -192,27 +186,24 @@ TEST_F(DbgHooksTest, RegisterReadWatch) {
 }
 
 TEST_F(DbgHooksTest, RegisterWatchAnnotationPerMachine) {
-    use(INTERTON);
-    watch_register(0);
-    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x0D); }),
-              "Instruction at $100 (raster 0) is writing $D to R0! Previous IAR/PC was $FE.\n\n");
-    use(BINBUG);
-    watch_register(0);
-    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x0D); }),
-              "Instruction at $100 (raster 0) is writing $D [CR] to R0! "
-              "Previous IAR/PC was $FE.\n\n");
-    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x7F); }),
-              "Instruction at $100 (raster 0) is writing $7F [DEL] to R0! "
-              "Previous IAR/PC was $FE.\n\n");
-    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x81); }),
-              "Instruction at $100 (raster 0) is writing $81 [Brk] to R0! "
-              "Previous IAR/PC was $FE.\n\n");
-    use(PHUNSY);
-    phunsy_biosversion = 0; // not a text machine with this BIOS
-    watch_register(0);
-    EXPECT_EQ(output_of([] { cpu_write_register(0, 0x41); }),
-              "Instruction at $100 (raster 0) is writing $41 ['A'] to R0! "
-              "Previous IAR/PC was $FE.\n\n");
+    const struct {
+        u32 machine;
+        u8 value;
+        const char* shown;
+    } rows[] = {{INTERTON, 0x0D, "$D"},
+                {BINBUG, 0x0D, "$D [CR]"},
+                {BINBUG, 0x7F, "$7F [DEL]"},
+                {BINBUG, 0x81, "$81 [Brk]"},
+                {PHUNSY, 0x41, "$41 ['A']"}};
+    for (const auto& r : rows) {
+        use(r.machine);
+        phunsy_biosversion = 0; // not a text machine with this BIOS
+        watch_register(0);
+        const u8 value = r.value;
+        EXPECT_EQ(output_of([value] { cpu_write_register(0, value); }),
+                  std::string("Instruction at $100 (raster 0) is writing ") + r.shown +
+                      " to R0! Previous IAR/PC was $FE.\n\n");
+    }
 }
 
 class BiosCallTest : public DbgHooksTest {
@@ -229,17 +220,17 @@ class BiosCallTest : public DbgHooksTest {
     }
 };
 
-TEST_F(BiosCallTest, GameCodeCallingBiosIsReported) {
+TEST_F(BiosCallTest, GameCodeCallingBiosIsReportedAndCharged) {
     EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }),
               "BIOS code at $100 was called by game code at $440.\n\n");
     EXPECT_EQ(pause_pending, 1);
     EXPECT_EQ(cpu_iar, 0x0100);
     EXPECT_EQ(cpu_op_cycles, 3u);
     EXPECT_EQ(cpu_cycles, 9u);
-}
-
-TEST_F(BiosCallTest, IndirectBranchCostsFifteenClocksReportedOrNot) {
+    // An indirect branch costs 15 clock periods, reported or not.
     logbios = 0;
+    cpu_iar = 0x0440;
+    cpu_cycles = 0;
     EXPECT_EQ(output_of([] { cpu_report_bios_call(1); }), "");
     EXPECT_EQ(cpu_iar, 0x0100);
     EXPECT_EQ(cpu_op_cycles, 5u);
@@ -307,15 +298,15 @@ TEST_F(BiosCallTest, DosVectorReport) {
     EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
 }
 
-TEST_F(DbgHooksTest, EndOfLoopAlwaysPauses) {
+TEST_F(DbgHooksTest, EndOfLoopAndIarWrapReports) {
     pausebreak = 0;
     pauselog = 0;
     cpu_iar = 0x0104;
     EXPECT_EQ(output_of([] { cpu_log_end_of_loop(); }), "Reached end of loop at $104.\n\n");
     EXPECT_EQ(pause_pending, 1);
-}
 
-TEST_F(DbgHooksTest, IarWrapReportUsesTimeUnit) {
+    // The wrap report never pauses and counts in the chosen time unit.
+    pause_pending = 0;
     pauselog = 1;
     cpu_prev_iar = 0x1FFF;
     cpu_cycles = 300;

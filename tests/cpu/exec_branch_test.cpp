@@ -3,7 +3,7 @@
 
 using ExecBranch = ExecTest;
 
-TEST_F(ExecBranch, ConditionalBranchesTakenAndNot) {
+TEST_F(ExecBranch, RelativeBranchesTakenNotTakenAndWrapped) {
     load(0x0100, {0x18, 0x10, 0x98, 0x10, 0x1A, 0x10, 0x99, 0x10});
     cpu_iar = 0x0100;
     cpu_psl = CC_ZERO;
@@ -17,6 +17,11 @@ TEST_F(ExecBranch, ConditionalBranchesTakenAndNot) {
     EXPECT_EQ(cpu_iar, 0x0106);
     step(); // BCFR,gt taken
     EXPECT_EQ(cpu_iar, 0x0118);
+
+    load(0x2000, {0x1B, 0x40}); // the target wraps inside the page
+    cpu_iar = 0x2000;
+    step();
+    EXPECT_EQ(cpu_iar, 0x3FC2);
 }
 
 TEST_F(ExecBranch, AbsoluteBranchesCrossPagesAndIndirectCostsMore) {
@@ -31,13 +36,6 @@ TEST_F(ExecBranch, AbsoluteBranchesCrossPagesAndIndirectCostsMore) {
     EXPECT_EQ(cpu_iar, 0x1234);
     EXPECT_TRUE(mem_access[0x4500] & ACC_BRANCH);
     EXPECT_TRUE(mem_access[0x1234] & ACC_BRANCH);
-}
-
-TEST_F(ExecBranch, RelativeBranchTargetWrapsInsideThePage) {
-    load(0x2000, {0x1B, 0x40});
-    cpu_iar = 0x2000;
-    step();
-    EXPECT_EQ(cpu_iar, 0x3FC2);
 }
 
 TEST_F(ExecBranch, CountingBranches) {
@@ -158,18 +156,7 @@ TEST_F(ExecBranch, EightNestedCallsAndTheirReturns) {
     EXPECT_EQ(count_of(text, "Stack underflow at $800!"), 1);
 }
 
-TEST_F(ExecBranch, ReturnFromTheInterruptSlotEndsTheLevel) {
-    load(0x0300, {0x17});
-    cpu_iar = 0x0300;
-    cpu_psu = 3;
-    cpu_ras[2] = 0x0444;
-    cpu_irq_level = 2;
-    step();
-    EXPECT_EQ(cpu_iar, 0x0444);
-    EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
-}
-
-TEST_F(ExecBranch, TargetsDuringAnInterruptAreMarkedApart) {
+TEST_F(ExecBranch, InterruptLevelMarksTargetsAndEndsOnItsReturn) {
     load(0x0100, {0x1B, 0x10, 0x00});
     load(0x0112, {0x3B, 0x10});
     cpu_iar = 0x0100;
@@ -179,6 +166,16 @@ TEST_F(ExecBranch, TargetsDuringAnInterruptAreMarkedApart) {
     EXPECT_TRUE(mem_access[0x0112] & ACC_BRANCH_IRQ);
     EXPECT_FALSE(mem_access[0x0112] & ACC_BRANCH);
     EXPECT_TRUE(mem_access[0x0124] & ACC_CALL_IRQ);
+
+    // A return from the interrupt's own slot ends the level.
+    load(0x0300, {0x17});
+    cpu_iar = 0x0300;
+    cpu_psu = 3;
+    cpu_ras[2] = 0x0444;
+    cpu_irq_level = 2;
+    step();
+    EXPECT_EQ(cpu_iar, 0x0444);
+    EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
 }
 
 TEST_F(ExecBranch, SubroutineLogIndentsByDepth) {

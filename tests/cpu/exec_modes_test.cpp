@@ -5,7 +5,7 @@
 
 using ExecModes = ExecTest;
 
-TEST_F(ExecModes, RelativeLoadsCountFromTheNextInstruction) {
+TEST_F(ExecModes, RelativeLoadsCountFromTheNextInstructionInsideThePage) {
     load(0x0100, {0x09, 0x05, 0x0A, 0x7E}); // LODR r1,$+7 ; LODR r2,$-2+2
     guest_memory[0x0107] = 0x11;
     guest_memory[0x0102] = 0x0A; // LODR r2 with -2 reads its own opcode byte
@@ -16,9 +16,7 @@ TEST_F(ExecModes, RelativeLoadsCountFromTheNextInstruction) {
     step();
     EXPECT_EQ(cpu_regs[2], 0x0A);
     EXPECT_EQ(cpu_ea, 0x0102u);
-}
 
-TEST_F(ExecModes, RelativeAddressWrapsInsideThePage) {
     load(0x2000, {0x08, 0x40}); // LODR r0,-64 from $2002 reaches $3FC2
     guest_memory[0x3FC2] = 0x5C;
     guest_memory[0x1FC2] = 0xEE;
@@ -46,7 +44,7 @@ TEST_F(ExecModes, RelativeIndirectCostsTwoMoreCycles) {
     EXPECT_TRUE(mem_access[0x1240] & ACC_WRITTEN);
 }
 
-TEST_F(ExecModes, AbsoluteAddressesStayInTheInstructionsPage) {
+TEST_F(ExecModes, AbsoluteAddressesAndPointersStayInTheirPage) {
     load(0x2100, {0x0C, 0x01, 0x50, 0xCD, 0x01, 0x51}); // LODA r0,$0150 ; STRA r1,$0151
     guest_memory[0x2150] = 0x99;
     guest_memory[0x0150] = 0x11;
@@ -57,22 +55,21 @@ TEST_F(ExecModes, AbsoluteAddressesStayInTheInstructionsPage) {
     EXPECT_EQ(step(), 12u);
     EXPECT_EQ(guest_memory[0x2151], 0x3C);
     EXPECT_EQ(guest_memory[0x0151], 0x00);
-}
 
-TEST_F(ExecModes, AbsoluteIndirectPointerWrapsInsideItsPage) {
-    load(0x2100, {0x0C, 0x9F, 0xFF}); // LODA r0,*$3FFF
+    // An indirect pointer at the page end takes its second byte from the page start.
+    load(0x2103, {0x0C, 0x9F, 0xFF}); // LODA r0,*$3FFF
     guest_memory[0x3FFF] = 0x05;
     guest_memory[0x2000] = 0x67; // low byte of the pointer, not $4000
     guest_memory[0x4000] = 0x01;
     guest_memory[0x0567] = 0xAB;
-    cpu_iar = 0x2100;
+    cpu_iar = 0x2103;
     EXPECT_EQ(step(), 18u);
     EXPECT_EQ(cpu_regs[0], 0xAB);
     EXPECT_TRUE(mem_access[0x3FFF] & ACC_INDIRECT);
     EXPECT_TRUE(mem_access[0x2000] & ACC_INDIRECT);
 }
 
-TEST_F(ExecModes, IndexedFormsOperateOnR0) {
+TEST_F(ExecModes, IndexedFormsAutoIncrementDecrementAndIndirection) {
     load(0, {0x0D, 0x61, 0x00}); // LODA r0,$0100,r1
     guest_memory[0x0105] = 0xAA;
     cpu_regs[1] = 0x05;
@@ -84,9 +81,8 @@ TEST_F(ExecModes, IndexedFormsOperateOnR0) {
     cpu_regs[2] = 0x07;
     step();
     EXPECT_EQ(guest_memory[0x0107], 0xAA);
-}
 
-TEST_F(ExecModes, AutoIncrementUsesTheSelectedBank) {
+    cpu_iar = 0;
     load(0, {0x0D, 0x21, 0x00}); // LODA r1,$0100,+ with RS = 1: r4 counts
     guest_memory[0x0110] = 0x5A;
     cpu_psl = PSL_RS;
@@ -96,9 +92,10 @@ TEST_F(ExecModes, AutoIncrementUsesTheSelectedBank) {
     EXPECT_EQ(cpu_regs[4], 0x10);
     EXPECT_EQ(cpu_regs[0], 0x5A);
     EXPECT_EQ(cpu_regs[1], 0x33);
-}
 
-TEST_F(ExecModes, AutoDecrementWrapsTheIndexAndTheAddress) {
+    cpu_iar = 0;
+    cpu_psl = 0;
+    cpu_regs[2] = 0;
     load(0, {0x0E, 0x41, 0x00}); // LODA r2,$0100,- with r2 = 0
     guest_memory[0x01FF] = 0x42;
     step();
@@ -113,9 +110,8 @@ TEST_F(ExecModes, AutoDecrementWrapsTheIndexAndTheAddress) {
     step();
     EXPECT_EQ(cpu_ea, 0x6001u);
     EXPECT_EQ(cpu_regs[0], 0x61);
-}
 
-TEST_F(ExecModes, IndexingAppliesAfterIndirection) {
+    cpu_iar = 0;
     load(0, {0x0D, 0xE1, 0x00}); // LODA r0,*$0100,r1
     load(0x0100, {0x03, 0x00});
     guest_memory[0x0304] = 0x4D;
@@ -124,7 +120,7 @@ TEST_F(ExecModes, IndexingAppliesAfterIndirection) {
     EXPECT_EQ(cpu_regs[0], 0x4D);
 }
 
-TEST_F(ExecModes, FetchWrapsAtThePageEnd) {
+TEST_F(ExecModes, FetchWrapsAtThePageEndAndIsReported) {
     load(0x1FFF, {0x04}); // LODI r0 with its operand at $0000
     guest_memory[0x0000] = 0x42;
     guest_memory[0x2000] = 0x24;
@@ -140,9 +136,8 @@ TEST_F(ExecModes, FetchWrapsAtThePageEnd) {
     EXPECT_EQ(cpu_regs[1], 0x17);
     EXPECT_EQ(cpu_iar, 0x6001);
     EXPECT_TRUE(mem_access[0x6000] & ACC_OPERAND);
-}
 
-TEST_F(ExecModes, IarWrapIsReportedWithLogIllegal) {
+    // With "logillegal" the wrap is reported once.
     load(0x1FFE, {0xC0, 0xC0});
     cpu_iar = 0x1FFE;
     logillegal = 1;

@@ -40,23 +40,27 @@ TEST_F(ExecRunLoop, OvershootIsCarriedIntoTheNextSlice) {
     EXPECT_EQ(cpu_cycle_budget, -3);
 }
 
-TEST_F(ExecRunLoop, CounterWrapDuringASlice) {
-    cpu_cycles = 0xFFFFFFF0;
-    cpu_cycle_budget = 100; // 17 NOPs = 102
-    cpu_run_cycles();
-    EXPECT_EQ(cpu_iar, 17);
-    EXPECT_EQ(cpu_cycles, 0xFFFFFFF0u + 102u);
-    EXPECT_EQ(cpu_cycle_budget, -2);
-}
-
-TEST_F(ExecRunLoop, CounterWrapInsideTheLastInstruction) {
-    // The slice ends below 2^32 but its last instruction carries the counter past it.
-    cpu_cycles = 0xFFFFFFFA;
-    cpu_cycle_budget = 5;
-    cpu_run_cycles();
-    EXPECT_EQ(cpu_iar, 1);
-    EXPECT_EQ(cpu_cycles, 0u);
-    EXPECT_EQ(cpu_cycle_budget, -1);
+TEST_F(ExecRunLoop, CounterPassesFFFFFFFF) {
+    const struct {
+        u32 cycles;
+        i32 budget;
+        u16 iar;
+        u32 cycles_after;
+        i32 budget_after;
+    } cases[] = {
+        {0xFFFFFFF0, 100, 17, 0xFFFFFFF0u + 102u, -2}, // 17 NOPs = 102 during the slice
+        // The slice ends below 2^32 but its last instruction carries the counter past it.
+        {0xFFFFFFFA, 5, 1, 0, -1},
+    };
+    for (const auto& c : cases) {
+        cpu_iar = 0;
+        cpu_cycles = c.cycles;
+        cpu_cycle_budget = c.budget;
+        cpu_run_cycles();
+        EXPECT_EQ(cpu_iar, c.iar);
+        EXPECT_EQ(cpu_cycles, c.cycles_after);
+        EXPECT_EQ(cpu_cycle_budget, c.budget_after);
+    }
 }
 
 TEST_F(ExecRunLoop, PolledLoopRunsTheSameInstructions) {
