@@ -295,10 +295,7 @@ TEST_F(GameList, NavigationAndBuiltInEntries) {
     viewbuiltin = 1;
     games_list_entries();
     EXPECT_EQ(games_count, 10);
-    EXPECT_STREQ(games_found[4].label, "Laser Battle");
-    EXPECT_EQ(games_found[9].entry_memmap, 29);
-    EXPECT_EQ(games_found[9].entry_machine, 11);
-    EXPECT_EQ(games_found[9].path[0], 0);
+    EXPECT_EQ(games_found[9].path[0], 0); // a built-in entry has no file
     EXPECT_EQ(games_sort_index[9], 9u);
 }
 
