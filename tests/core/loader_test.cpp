@@ -48,21 +48,8 @@ std::vector<u8> tvc(u16 load, u16 start, const std::vector<u8>& program) {
     return file;
 }
 
-std::string hex2(u32 v) {
-    char b[3];
-    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-    return b;
-}
-
 std::string aof(u16 address, const std::vector<u8>& data, u16 start) {
-    const u8 header[3] = {static_cast<u8>(address >> 8), static_cast<u8>(address),
-                          static_cast<u8>(data.size())};
-    std::string r = ":" + hex2(address >> 8) + hex2(address) + hex2(static_cast<u32>(data.size())) +
-                    hex2(aof_check_byte(header, 3));
-    for (u8 b : data)
-        r += hex2(b);
-    r += hex2(aof_check_byte(data.data(), static_cast<u32>(data.size()))) + "\r\n";
-    return r + ":" + hex2(start >> 8) + hex2(start) + "00\r\n";
+    return loading_test::aof_record(address, data) + "\r\n" + loading_test::aof_end(start) + "\r\n";
 }
 
 // Every test runs in a program home and a games drawer of its own.

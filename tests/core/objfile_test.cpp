@@ -2,6 +2,7 @@
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "core/seams_games.h"
+#include "loading_support.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -18,29 +19,10 @@
 
 namespace fs = std::filesystem;
 
+using loading_test::aof_end;
+using loading_test::aof_record;
+
 namespace {
-
-std::string hex2(u32 v) {
-    char b[3];
-    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-    return b;
-}
-
-// One AOF record for `data` at `address`, with correct check bytes.
-std::string aof_record(u16 address, const std::vector<u8>& data) {
-    const u8 header[3] = {static_cast<u8>(address >> 8), static_cast<u8>(address),
-                          static_cast<u8>(data.size())};
-    std::string r = ":" + hex2(address >> 8) + hex2(address) + hex2(static_cast<u32>(data.size()));
-    r += hex2(aof_check_byte(header, 3));
-    for (u8 b : data)
-        r += hex2(b);
-    r += hex2(aof_check_byte(data.data(), static_cast<u32>(data.size())));
-    return r;
-}
-
-std::string aof_end(u16 start) {
-    return ":" + hex2(start >> 8) + hex2(start) + "00";
-}
 
 class ObjFile : public ::testing::Test {
   protected:
