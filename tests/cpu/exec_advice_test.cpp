@@ -63,7 +63,7 @@ class ExecAdvice : public ExecTest {
     }
 };
 
-TEST_F(ExecAdvice, MessagesOfEachRule) {
+TEST_F(ExecAdvice, MessagesOfEachRuleOnlyWhenSwitchedOn) {
     for (const AdviceCase& c : advice_cases) {
         SCOPED_TRACE(c.what);
         std::memset(guest_memory, 0, sizeof guest_memory);
@@ -74,6 +74,9 @@ TEST_F(ExecAdvice, MessagesOfEachRule) {
         EXPECT_EQ(run_from(c.at, c.steps), c.expected);
         EXPECT_EQ(pause_pending, 0); // "pauselog" is off
     }
+    loginefficient = 0; // switched off: silent
+    load(0x0100, {0x1F, 0x01, 0x03, 0x75, 0xC0, 0xC0});
+    EXPECT_EQ(run_from(0x0100, 3), "");
 }
 
 TEST_F(ExecAdvice, BranchToAReturnSuggestsTheReturn) {
@@ -113,10 +116,4 @@ TEST_F(ExecAdvice, WritableUserFlagsMakeCpsuUsefulOn2650B) {
     EXPECT_EQ(run_from(0x0100), "Omit CPSU at $100.\n\n");
     use_2650b();
     EXPECT_EQ(run_from(0x0100), "");
-}
-
-TEST_F(ExecAdvice, SilentWhenSwitchedOff) {
-    loginefficient = 0;
-    load(0x0100, {0x1F, 0x01, 0x03, 0x75, 0xC0, 0xC0});
-    EXPECT_EQ(run_from(0x0100, 3), "");
 }

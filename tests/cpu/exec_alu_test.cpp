@@ -2,74 +2,58 @@
 // results and flags, with the clock periods each form costs.
 #include "exec_fixture.h"
 
-using ExecAlu = ExecTest;
+#include <iterator>
 
-TEST_F(ExecAlu, AddSetsCarryDigitCarryOverflowAndCondition) {
-    load(0, {0x84, 0x01}); // ADDI r0,$01
-    cpu_regs[0] = 0x7F;
-    EXPECT_EQ(step(), 6u);
-    EXPECT_EQ(cpu_regs[0], 0x80);
-    EXPECT_EQ(cpu_psl, CC_NEGATIVE | PSL_IDC | PSL_OVF); // no carry
+namespace {
+
+// One immediate or register-form instruction at $0000: the register it works on
+// and PSL before and after. Every row takes 6 clock periods on the 2650.
+struct AluCase {
+    const char* what;
+    u8 opcode, operand, reg, before, psl, after, psl_after;
+};
+
+} // namespace
+
+class ExecAlu : public ExecTest {
+  protected:
+    static void run_cases(const AluCase* cases, size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            const AluCase& c = cases[i];
+            SCOPED_TRACE(c.what);
+            cpu_iar = 0;
+            guest_memory[0] = c.opcode;
+            guest_memory[1] = c.operand;
+            cpu_regs[c.reg] = c.before;
+            cpu_psl = c.psl;
+            EXPECT_EQ(step(), 6u);
+            EXPECT_EQ(cpu_regs[c.reg], c.after);
+            EXPECT_EQ(cpu_psl, c.psl_after);
+        }
+    }
+};
+
+TEST_F(ExecAlu, AddAndSubtractWithAndWithoutCarry) {
+    const u8 WC = PSL_WC, C = PSL_C, IDC = PSL_IDC, OVF = PSL_OVF, KEPT = PSL_WC | PSL_COM | PSL_RS;
+    const AluCase cases[] = {
+        {"ADDI $7F+1: overflow, digit carry", 0x84, 0x01, 0, 0x7F, 0, 0x80,
+         CC_NEGATIVE | IDC | OVF},
+        {"ADDI $FF+1: carry out, zero", 0x85, 0x01, 1, 0xFF, 0, 0x00, CC_ZERO | IDC | C},
+        {"ADDI ignores C without WC", 0x84, 0x20, 0, 0x10, C, 0x30, CC_POSITIVE},
+        {"ADDI $FF+0+C with WC; RS WC COM kept", 0x84, 0x00, 0, 0xFF, KEPT | C, 0x00,
+         KEPT | C | IDC},
+        {"SUBI 0-1: borrow", 0xA4, 0x01, 0, 0x00, 0, 0xFF, CC_NEGATIVE},
+        {"SUBI -128-1 overflows to +127", 0xA4, 0x01, 0, 0x80, 0, 0x7F, CC_POSITIVE | OVF | C},
+        {"SUBI $35-1: no borrow anywhere", 0xA4, 0x01, 0, 0x35, 0, 0x34, CC_POSITIVE | C | IDC},
+        {"SUBI with WC, C clear: borrow taken", 0xA4, 0x00, 0, 0x00, WC, 0xFF, WC | CC_NEGATIVE},
+        {"SUBI with WC, C set: no borrow", 0xA4, 0x00, 0, 0x00, WC | C, 0x00,
+         WC | C | IDC | CC_ZERO},
+    };
+    run_cases(cases, std::size(cases));
+    cpu_iar = 0;
+    step();
     EXPECT_EQ(cpu_iar, 2);
     EXPECT_EQ(cpu_op_cycles, 2u);
-
-    // $FF + $01: carry out, digit carry, no overflow, zero.
-    load(2, {0x85, 0x01}); // ADDI r1,$01
-    cpu_regs[1] = 0xFF;
-    step();
-    EXPECT_EQ(cpu_regs[1], 0x00);
-    EXPECT_EQ(cpu_psl, CC_ZERO | PSL_IDC | PSL_C);
-}
-
-TEST_F(ExecAlu, AddTakesCarryInOnlyWithCarry) {
-    load(0, {0x84, 0x20, 0x84, 0x00});
-    cpu_regs[0] = 0x10;
-    cpu_psl = PSL_C; // carry set but WC clear: ignored
-    step();
-    EXPECT_EQ(cpu_regs[0], 0x30);
-    EXPECT_EQ(cpu_psl & PSL_C, 0);
-
-    cpu_regs[0] = 0xFF;
-    cpu_psl = PSL_WC | PSL_C | PSL_COM | PSL_RS; // RS, WC, COM are kept
-    cpu_regs[0] = 0xFF;
-    step(); // $FF + $00 + 1
-    EXPECT_EQ(cpu_regs[0], 0x00);
-    EXPECT_EQ(cpu_psl, PSL_WC | PSL_COM | PSL_RS | PSL_C | PSL_IDC);
-}
-
-TEST_F(ExecAlu, SubtractBorrowsAndSetsDigitBorrowAndOverflow) {
-    load(0, {0xA4, 0x01}); // SUBI r0,$01
-    cpu_regs[0] = 0x00;
-    EXPECT_EQ(step(), 6u);
-    EXPECT_EQ(cpu_regs[0], 0xFF);
-    EXPECT_EQ(cpu_psl, CC_NEGATIVE); // C = 0 (borrow), IDC = 0, OVF = 0
-
-    cpu_iar = 0;
-    cpu_regs[0] = 0x80; // -128 - 1 overflows to +127
-    step();
-    EXPECT_EQ(cpu_regs[0], 0x7F);
-    EXPECT_EQ(cpu_psl, CC_POSITIVE | PSL_OVF | PSL_C);
-
-    cpu_iar = 0;
-    cpu_regs[0] = 0x35; // no borrow anywhere
-    step();
-    EXPECT_EQ(cpu_regs[0], 0x34);
-    EXPECT_EQ(cpu_psl, CC_POSITIVE | PSL_C | PSL_IDC);
-}
-
-TEST_F(ExecAlu, SubtractWithCarryTakesBorrowWhenCarryClear) {
-    load(0, {0xA4, 0x00}); // SUBI r0,$00
-    cpu_psl = PSL_WC;      // C clear = borrow pending
-    step();
-    EXPECT_EQ(cpu_regs[0], 0xFF);
-    EXPECT_EQ(cpu_psl, PSL_WC | CC_NEGATIVE);
-
-    cpu_iar = 0;
-    cpu_regs[0] = 0;
-    cpu_psl = PSL_WC | PSL_C; // no borrow pending
-    step();
-    EXPECT_EQ(cpu_regs[0], 0x00);
-    EXPECT_EQ(cpu_psl, PSL_WC | PSL_C | PSL_IDC | CC_ZERO);
 }
 
 TEST_F(ExecAlu, RegisterFormsUseBankAndCostLessOn2650B) {
@@ -134,30 +118,18 @@ TEST_F(ExecAlu, LogicalOperationsAndTheirRegisterZeroForms) {
     EXPECT_EQ(cc(), CC_NEGATIVE);
 }
 
-TEST_F(ExecAlu, RotatesWithCarryMoveCarryAndSetFlags) {
-    load(0, {0xD0, 0x50, 0xD1, 0x52});
-    cpu_psl = PSL_WC | PSL_C;
-    cpu_regs[0] = 0x40;
-    EXPECT_EQ(step(), 6u); // RRL r0: $40 -> $81, carry in at bit 0
-    EXPECT_EQ(cpu_regs[0], 0x81);
-    EXPECT_EQ(cpu_psl, PSL_WC | PSL_OVF | CC_NEGATIVE);
-
-    cpu_regs[0] = 0x01;
-    step(); // RRR r0: bit 0 out to C, C (0) in at bit 7
-    EXPECT_EQ(cpu_regs[0], 0x00);
-    EXPECT_EQ(cpu_psl, PSL_WC | PSL_C | CC_ZERO);
-
-    cpu_regs[1] = 0x90;
-    cpu_psl = PSL_WC;
-    step(); // RRL r1: $90 -> $20, C = 1, IDC = bit 5, no overflow from 1 to 0
-    EXPECT_EQ(cpu_regs[1], 0x20);
-    EXPECT_EQ(cpu_psl, PSL_WC | PSL_C | PSL_IDC | CC_POSITIVE);
-
-    cpu_regs[2] = 0x01;
-    cpu_psl = PSL_IDC | PSL_OVF; // without WC only CC changes
-    step();                      // RRR r2: $01 -> $80
-    EXPECT_EQ(cpu_regs[2], 0x80);
-    EXPECT_EQ(cpu_psl, PSL_IDC | PSL_OVF | CC_NEGATIVE);
+TEST_F(ExecAlu, RotatesMoveCarryAndSetFlagsOnlyWithCarry) {
+    const u8 WC = PSL_WC, C = PSL_C, IDC = PSL_IDC, OVF = PSL_OVF;
+    const AluCase cases[] = {
+        {"RRL $40 with C in at bit 0", 0xD0, 0, 0, 0x40, WC | C, 0x81, WC | OVF | CC_NEGATIVE},
+        {"RRR $01: bit 0 to C, C in at bit 7", 0x50, 0, 0, 0x01, WC | OVF | CC_NEGATIVE, 0x00,
+         WC | C | CC_ZERO},
+        {"RRL $90: C = 1, IDC = bit 5, no overflow", 0xD1, 0, 1, 0x90, WC, 0x20,
+         WC | C | IDC | CC_POSITIVE},
+        {"RRR without WC changes only CC", 0x52, 0, 2, 0x01, IDC | OVF, 0x80,
+         IDC | OVF | CC_NEGATIVE},
+    };
+    run_cases(cases, std::size(cases));
 }
 
 TEST_F(ExecAlu, DecimalAddWithDar) {

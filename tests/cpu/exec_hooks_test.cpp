@@ -105,31 +105,3 @@ TEST_F(ExecHooks, BinbugFastSerialInputSkipsTheLoad) {
     step();
     EXPECT_EQ(cpu_regs[1], 0x77);
 }
-
-TEST_F(ExecHooks, InterruptLogNamesTheTwinPriority) {
-    machine = TWIN;
-    memmap = 12;
-    loginterrupts = 1;
-    cpu_psu = 2;
-    twin_irq_pending[9] = 1;
-    ConsoleCapture out;
-    cpu_irq_pending = 1;
-    cpu_interrupt();
-    EXPECT_EQ(cpu_iar, 0x0012);
-    EXPECT_NE(
-        out.text().find("Generated interrupt of priority 9 (interval timer) at 0 CPU cycles.\n"),
-        std::string::npos);
-}
-
-TEST_F(ExecHooks, PendingRequestDroppedByLpsuIsReported) {
-    loginterrupts = 1;
-    load(0, {0x92});
-    cpu_regs[0] = PSU_II;
-    cpu_irq_pending = 1;
-    ConsoleCapture out;
-    step();
-    EXPECT_EQ(cpu_irq_pending, 0u);
-    const std::string text = out.text();
-    EXPECT_NE(text.find("Cleared pending interrupt!\n"), std::string::npos);
-    EXPECT_NE(text.find(": interrupts are now inhibited (disabled).\n\n"), std::string::npos);
-}

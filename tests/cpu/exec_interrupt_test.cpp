@@ -134,7 +134,7 @@ TEST_F(ExecInterrupt, InstructorIndirectVectorCostsFiveCycles) {
     EXPECT_EQ(cpu_cycles, 24u);
 }
 
-TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
+TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriorityAndLogsIt) {
     machine = TWIN;
     memmap = 12;
     twin_irq_pending[11] = 1; // floppy disk, not enabled by port $EA bit 4
@@ -156,6 +156,22 @@ TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
     cpu_interrupt();
     EXPECT_EQ(twin_irq_current, 11);
     EXPECT_EQ(cpu_iar, 0x0016);
+
+    // The interrupt log names the priority.
+    cpu_reset_state();
+    cpu_cycles = 0;
+    twin_irq_current = 32;
+    port_records[0xEA].last_value = 0;
+    loginterrupts = 1;
+    cpu_psu = 2;
+    twin_irq_pending[9] = 1;
+    ConsoleCapture out;
+    cpu_irq_pending = 1;
+    cpu_interrupt();
+    EXPECT_EQ(cpu_iar, 0x0012);
+    EXPECT_NE(
+        out.text().find("Generated interrupt of priority 9 (interval timer) at 0 CPU cycles.\n"),
+        std::string::npos);
 }
 
 TEST_F(ExecInterrupt, StackOverflowAtAcceptance) {

@@ -17,41 +17,31 @@ TEST_F(ExecPsw, StoreStatusIntoR0) {
     EXPECT_EQ(cpu_psl, CC_POSITIVE | PSL_WC | PSL_C);
 }
 
-TEST_F(ExecPsw, LoadPsuKeepsSenseAndUserFlagsOnlyOn2650B) {
-    load(0, {0x92, 0x92});
-    cpu_psu = PSU_S;
-    cpu_regs[0] = 0xFF;
-    EXPECT_EQ(step(), 6u);    // LPSU
-    EXPECT_EQ(cpu_psu, 0xE7); // S kept, F II SP loaded, UF1 UF2 not
-    cpu_regs[0] = 0x00;
-    step();
-    EXPECT_EQ(cpu_psu, PSU_S);
-
-    use_2650b();
-    cpu_iar = 0;
-    cpu_psu = 0;
-    cpu_regs[0] = 0xFF;
-    step();
-    EXPECT_EQ(cpu_psu, 0x7F); // S is never written
-}
-
-TEST_F(ExecPsw, ClearAndPresetPsuByMask) {
-    load(0, {0x74, 0xFF, 0x76, 0xFF});
-    cpu_psu = 0xFF;
-    EXPECT_EQ(step(), 9u); // CPSU $FF
-    EXPECT_EQ(cpu_psu, 0x98);
-    cpu_psu = 0x00;
-    EXPECT_EQ(step(), 9u); // PPSU $FF
-    EXPECT_EQ(cpu_psu, 0x67);
-
-    use_2650b();
-    cpu_iar = 0;
-    cpu_psu = 0xFF;
-    step();
-    EXPECT_EQ(cpu_psu, 0x80);
-    cpu_psu = 0x00;
-    step();
-    EXPECT_EQ(cpu_psu, 0x7F);
+// S is an input and never written; the 2650 has no UF1 and UF2 either.
+TEST_F(ExecPsw, LoadClearAndPresetPsuFollowTheVariant) {
+    const struct {
+        bool model_b;
+        u8 opcode, operand, psu, r0, psu_after;
+        u32 clocks;
+    } cases[] = {
+        {false, 0x92, 0x00, PSU_S, 0xFF, 0xE7, 6},  // LPSU: F II SP loaded
+        {false, 0x92, 0x00, PSU_S, 0x00, PSU_S, 6}, // LPSU
+        {false, 0x74, 0xFF, 0xFF, 0x00, 0x98, 9},   // CPSU $FF
+        {false, 0x76, 0xFF, 0x00, 0x00, 0x67, 9},   // PPSU $FF
+        {true, 0x92, 0x00, 0x00, 0xFF, 0x7F, 6},    // LPSU
+        {true, 0x74, 0xFF, 0xFF, 0x00, 0x80, 9},    // CPSU $FF
+        {true, 0x76, 0xFF, 0x00, 0x00, 0x7F, 9},    // PPSU $FF
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(c.opcode) << " 2650B " << c.model_b);
+        if (c.model_b) use_2650b();
+        load(0, {c.opcode, c.operand});
+        cpu_iar = 0;
+        cpu_psu = c.psu;
+        cpu_regs[0] = c.r0;
+        EXPECT_EQ(step(), c.clocks);
+        EXPECT_EQ(cpu_psu, c.psu_after);
+    }
 }
 
 TEST_F(ExecPsw, PslLoadClearPresetAndTests) {
@@ -141,7 +131,7 @@ TEST_F(ExecPsw, HaltRepeatsAndReportsOnce) {
     EXPECT_EQ(step(), 3u);
 }
 
-TEST_F(ExecPsw, SettingInhibitDropsAPendingRequest) {
+TEST_F(ExecPsw, SettingInhibitDropsAPendingRequestAndLogsIt) {
     load(0, {0x76, 0x20, 0x74, 0x20});
     cpu_irq_pending = 1;
     step(); // PPSU $20
@@ -150,6 +140,19 @@ TEST_F(ExecPsw, SettingInhibitDropsAPendingRequest) {
     step(); // CPSU $20: nothing pending, nothing accepted
     EXPECT_EQ(cpu_iar, 4);
     EXPECT_FALSE(cpu_psu & PSU_II);
+
+    // LPSU drops it too, and the interrupt log says so.
+    cpu_iar = 0;
+    loginterrupts = 1;
+    load(0, {0x92});
+    cpu_regs[0] = PSU_II;
+    cpu_irq_pending = 1;
+    ConsoleCapture out;
+    step();
+    EXPECT_EQ(cpu_irq_pending, 0u);
+    const std::string text = out.text();
+    EXPECT_NE(text.find("Cleared pending interrupt!\n"), std::string::npos);
+    EXPECT_NE(text.find(": interrupts are now inhibited (disabled).\n\n"), std::string::npos);
 }
 
 TEST_F(ExecPsw, StackPointerChangesAreReported) {
