@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -97,7 +96,6 @@ TEST_F(DisasmFile, DiscoversCodeNamesTargetsAndReportsBranches) {
     bool entry_known = dbg_format_address(0x0070, entry, 0, 0, 15, 0) != 0;
     std::string text = run(0x0000, 0x007F);
     ASSERT_FALSE(text.empty());
-    if (std::getenv("DISASM_SHOW")) std::printf("%s", text.c_str());
     EXPECT_FALSE(fs::exists(dir / "prog.asm.tmp"));
 
     // Invented labels by kind.

@@ -27,10 +27,6 @@ TEST(DisasmTiming, ColumnsInEachTimeUnit) {
     EXPECT_EQ(dis_test_logged(0x0100, {0x04, 0x12}), lodi + "    18,2 $0100 04 12   ");
     dbg_time_unit = 7; // no such unit: no timing column
     EXPECT_EQ(dis_test_logged(0x0100, {0x04, 0x12}), lodi + "04 12   ");
-    dbg_time_unit = 1;
-    EXPECT_EQ(dis_test_logged(0x0200, {0xC0}), pad_to("NOP", 49) + ";  6,1 $0200 C0      ");
-    EXPECT_EQ(dis_test_logged(0x0200, {0x1F, 0x12, 0x34}),
-              pad_to("BCTA,un $1234", 49) + ";  9,3 $0200 1F 12 34");
 }
 
 TEST(DisasmTiming, IndirectOperandsAddSixClockPeriods) {
