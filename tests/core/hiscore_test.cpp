@@ -54,6 +54,13 @@ class HiScores : public ::testing::Test {
         machine = m;
         memmap = map;
     }
+
+    // A file of the right size and `version`, all records zero.
+    static std::string blank(char version) {
+        std::string data(4786, '\0');
+        data[0] = version;
+        return data;
+    }
 };
 
 // ---- The file -------------------------------------------------------------------------------
@@ -88,24 +95,19 @@ TEST_F(HiScores, FileIsExactly4786BytesAndRoundTrips) {
     EXPECT_STREQ(g_hiscores[1].who, "-");
 }
 
-TEST_F(HiScores, FifteenCharacterDateIsReadWithItsEnd) {
-    std::string data(4786, '\0');
-    data[0] = 16;
+TEST_F(HiScores, FieldsAreReadToTheirLimitsAndTheUnusedByteIsKept) {
+    std::string data = blank(16);
     std::memcpy(&data[1 + 3], "12:59 31/12/991", 15); // 15 characters, no NUL
     std::memset(&data[1 + 24], 'x', 30);
-    data[1 + 55] = 'y'; // first byte of the next record
+    data[1 + 21] = data[1 + 22] = data[1 + 23] = '\xFF'; // 16777215 us of play
+    data[1 + 55] = 'y';                                  // first byte of the next record
+    data[1 + 55 * 3 + 54] = '\x5A';
     test_write_file(file, data);
     hiscore_load();
     EXPECT_STREQ(g_hiscores[0].when, "12:59 31/12/991");
     EXPECT_EQ(std::string(g_hiscores[0].who), std::string(30, 'x'));
-}
-
-TEST_F(HiScores, UnusedByteOfEachRecordIsKept) {
-    std::string data(4786, '\0');
-    data[0] = 16;
-    data[1 + 55 * 3 + 54] = '\x5A';
-    test_write_file(file, data);
-    hiscore_load();
+    EXPECT_EQ(g_hiscores[0].play_seconds, 16u); // carried above a second
+    EXPECT_EQ(g_hiscores[0].play_micros, 777215u);
     g_hiscores[3].score = 7;
     ASSERT_TRUE(hiscore_write_file());
     std::string out = test_read_file(file);
@@ -114,8 +116,7 @@ TEST_F(HiScores, UnusedByteOfEachRecordIsKept) {
 }
 
 TEST_F(HiScores, VersionFifteenHasNoSlot26) {
-    std::string data(4786, '\0');
-    data[0] = 15;
+    std::string data = blank(15);
     for (int n = 0; n < 87; n++)
         data[1 + 55 * n + 2] = static_cast<char>(n + 1); // record n has score n + 1
     test_write_file(file, data);
@@ -167,17 +168,6 @@ TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
     EXPECT_EQ(fs::file_size(file), 4786u);
 }
 
-TEST_F(HiScores, PlayTimeAboveASecondIsCarried) {
-    std::string data(4786, '\0');
-    data[0] = 16;
-    // play microseconds $FFFFFF = 16777215 -> 16 s and 777215 us.
-    data[1 + 21] = data[1 + 22] = data[1 + 23] = '\xFF';
-    test_write_file(file, data);
-    hiscore_load();
-    EXPECT_EQ(g_hiscores[0].play_seconds, 16u);
-    EXPECT_EQ(g_hiscores[0].play_micros, 777215u);
-}
-
 TEST_F(HiScores, RandomFilesNeverBreakTheTable) {
     std::mt19937 rng(4786);
     for (int round = 0; round < 50; round++) {
@@ -218,37 +208,19 @@ TEST_F(HiScores, ScoresAreReadFromTheGuestsDisplay) {
         Writes writes;
         u32 score;
     } cases[] = {
+        // clang-format off
         // Arcadia digits $10-$19, blank $00. Slot 17: two players of five digits, the larger wins.
-        {ARCADIA,
-         6,
-         17,
-         {{0x1800, {0x10, 0x10, 0x11, 0x12, 0x10}}, {0x180B, {0x10, 0x10, 0x13, 0x10, 0x10}}},
-         300},
-        {ARCADIA,
-         6,
-         0,
-         {{0x1800, {0x00, 0x00, 0x00, 0x14, 0x15}}},
-         45}, // leading blanks read as zeros
+        {ARCADIA, 6, 17, {{0x1800, {0x10, 0x10, 0x11, 0x12, 0x10}}, {0x180B, {0x10, 0x10, 0x13, 0x10, 0x10}}}, 300},
+        {ARCADIA, 6, 0, {{0x1800, {0x00, 0x00, 0x00, 0x14, 0x15}}}, 45}, // leading blanks read as zeros
         {ARCADIA, 6, 0, {{0x1800, {0xD1, 0x00, 0x00, 0x14, 0x15}}}, 10045}, // top two bits ignored
         {ARCADIA, 6, 6, {{0x1810, {0x17, 0x00}}}, 7}, // slot 6: one or two characters
         {ARCADIA, 6, 6, {{0x1810, {0x17, 0x00}}, {0x181E, {0x14, 0x12}}}, 42},
-        {ARCADIA,
-         6,
-         48,
-         {{0x1A08, {0x11}}, {0x1A18, {0x12}}, {0x1A28, {0x13}}, {0x1A38, {0x14}}},
-         1234}, // stride 16
+        {ARCADIA, 6, 48, {{0x1A08, {0x11}}, {0x1A18, {0x12}}, {0x1A28, {0x13}}, {0x1A38, {0x14}}}, 1234}, // stride 16
         // Galaxia: low seven bits $60-$69, stride -32.
-        {ZACCARIA,
-         23,
-         53,
-         {{0x1B81, {0xE1}}, {0x1B61, {0x62}}, {0x1B41, {0x63}}, {0x1B21, {0x64}}, {0x1B01, {0x65}}},
-         12345},
-        {ZACCARIA,
-         24,
-         54,
-         {{0x1852, {0xB0, 0xB0, 0xB9, 0xB8, 0x20}}},
-         980},                                                              // Laser Battle: $B0-$B9
+        {ZACCARIA, 23, 53, {{0x1B81, {0xE1}}, {0x1B61, {0x62}}, {0x1B41, {0x63}}, {0x1B21, {0x64}}, {0x1B01, {0x65}}}, 12345},
+        {ZACCARIA, 24, 54, {{0x1852, {0xB0, 0xB0, 0xB9, 0xB8, 0x20}}}, 980}, // Laser Battle: $B0-$B9
         {MALZAK, 26, 56, {{0x185D, {'0', '0', '1', '2', '3', '4'}}}, 1234}, // ASCII, six digits
+        // clang-format on
     };
     for (const auto& c : cases) {
         on(c.m, c.map);
@@ -325,15 +297,6 @@ TEST_F(HiScores, CountAndClearWorkOnTheMachinesRange) {
     EXPECT_EQ(hiscore_count(), 0);
     hiscore_clear();
     EXPECT_EQ(g_hiscores[51].score, 8u);
-}
-
-TEST_F(HiScores, PlayTimeCarriesIntoSeconds) {
-    for (int i = 0; i < 60; i++)
-        hiscore_add_play_time(0, 16667);
-    EXPECT_EQ(hiscore_play_seconds(0), 1u);
-    EXPECT_EQ(hiscore_play_micros(0), 60u * 16667u - 1000000u);
-    hiscore_add_play_time(99, 5);
-    EXPECT_EQ(hiscore_play_seconds(99), 0u);
 }
 
 // ---- Autosave at exit --------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -141,19 +142,9 @@ TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
 
     ASSERT_TRUE(ini_read_text(g_defaults));
     EXPECT_EQ(frame_skip, 1);
-    ASSERT_TRUE(ini_read_text(text));
-    EXPECT_EQ(cpu_type, 1u);
+    ASSERT_TRUE(ini_read_text(text)); // every value back: the same text again
     EXPECT_EQ(frame_skip, 7);
-    EXPECT_EQ(g_net_port, 1234);
-    EXPECT_EQ(dips_galaxia, 7);
-    EXPECT_EQ(speech_voicing, -32);
-    EXPECT_EQ(main_window_pos[0], -200);
-    EXPECT_EQ(player_keys[1][27], 127);
-    EXPECT_EQ(palette_get_red(5, 23), 0xAB);
-    EXPECT_EQ(palette_get_blue(5, 23), 0xFE);
-    EXPECT_STREQ(games_path, "/home/user/My Games");
     EXPECT_EQ(recent_count, 3);
-    EXPECT_EQ(recent_games[2], 859);
     EXPECT_EQ(ini_write_text(), text);
 }
 
@@ -452,7 +443,6 @@ TEST_F(Settings, NoFileChangesNothingButAllowsTheExitSave) {
 }
 
 TEST_F(Settings, OldBinaryFileIsNotParsedButCountsAsLoaded) {
-    fs::create_directories(configs);
     test_write_file(configs / "Brindlemox.ini", std::string("\xC6\x02", 2) + "frameskipping=9\n");
     ini_load();
     EXPECT_EQ(frame_skip, 1);
@@ -460,20 +450,20 @@ TEST_F(Settings, OldBinaryFileIsNotParsedButCountsAsLoaded) {
 }
 
 TEST_F(Settings, ExitSaveOnlyAfterStartUpReadTheSettings) {
-    fs::create_directories(configs);
     test_write_file(configs / "Brindlemox.ini", "user file");
-    ini_save_at_exit();
-    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini"), "user file") << "start-up never read it";
+    auto exit_save_kept = [&] {
+        ini_save_at_exit();
+        return test_read_file(configs / "Brindlemox.ini") == "user file";
+    };
+    EXPECT_TRUE(exit_save_kept()) << "start-up never read it";
     ini_load_ran = 1;
     lock_config = 1;
-    ini_save_at_exit();
-    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini"), "user file") << "LOCKCONFIG";
+    EXPECT_TRUE(exit_save_kept()) << "LOCKCONFIG";
     lock_config = 0;
     upgrade_mode = 1;
-    ini_save_at_exit();
-    EXPECT_EQ(test_read_file(configs / "Brindlemox.ini"), "user file") << "UPGRADE";
+    EXPECT_TRUE(exit_save_kept()) << "UPGRADE";
     upgrade_mode = 0;
-    ini_save_at_exit();
+    EXPECT_FALSE(exit_save_kept());
     EXPECT_EQ(test_read_file(configs / "Brindlemox.ini").substr(0, 14), "version=36.21\n");
 }
 
@@ -488,21 +478,15 @@ TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {
     EXPECT_FALSE(ok);
     EXPECT_NE(out.find("Settings not saved"), std::string::npos) << out;
     EXPECT_EQ(test_read_file(configs / "Blocked.ini" / "keep"), "old contents");
-    int entries = 0;
-    for (const auto& e : fs::directory_iterator(configs)) {
-        (void)e;
-        entries++;
-    }
-    EXPECT_EQ(entries, 1) << "no temporary file is left behind";
+    EXPECT_EQ(std::distance(fs::directory_iterator(configs), fs::directory_iterator{}), 1)
+        << "no temporary file is left behind";
 }
 
 TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
-    fs::create_directories(configs);
-    std::string old = with_lines(g_defaults, {
-                                                 {"version", "version=36.1"},
-                                                 {"frameskipping", "frameskipping=4"},
-                                                 {"analog", ""} // an older file without one key
-                                             });
+    // An older file without one key.
+    std::string old = with_lines(
+        g_defaults,
+        {{"version", "version=36.1"}, {"frameskipping", "frameskipping=4"}, {"analog", ""}});
     test_write_file(configs / "a.ini", old);
     test_write_file(configs / "b.INI", "version=99.0\nhost=0\n");
     test_write_file(configs / "notes.txt", "x");
