@@ -80,14 +80,6 @@ TEST(FileKinds, ANameThatWouldNotFitIsLeftAlone) {
     EXPECT_STREQ(exact, "abc_1.zip");
 }
 
-TEST(FileKinds, DefaultSuffixOfTheOpenRequester) {
-    EXPECT_STREQ(file_default_suffix(ELEKTOR), ".tvc");
-    for (u32 m : {PIPBUG, BINBUG, CD2650, SELBST, MIKIT})
-        EXPECT_STREQ(file_default_suffix(m), ".aof") << m;
-    for (u32 m : {ARCADIA, INTERTON, INSTRUCTOR, TWIN, PHUNSY, TYPERIGHT})
-        EXPECT_STREQ(file_default_suffix(m), ".bin") << m;
-}
-
 TEST(FileKinds, TitlesComeFromTheCatalogForSavedKindsOnly) {
     file_kinds_load_titles();
     EXPECT_STREQ(file_kinds[KIND_TVC].save_title, "Save Program (TVC)");

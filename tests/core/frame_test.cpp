@@ -178,39 +178,25 @@ TEST_F(Frame, SpeedTextsInTheThreeViews) {
 }
 
 TEST_F(Frame, PauseAndTheTitleWords) {
-    char title[128] = "Brindlemox";
-    gui_title_state(title, sizeof title);
-    EXPECT_STREQ(title, "Brindlemox");
-
     in_frame = 1;
     emu_pause();
-    emu_pause(); // no further effect
-    EXPECT_TRUE(emu_paused);
     EXPECT_TRUE(g_paused_mid_frame);
-    std::strcpy(title, "B");
+    char title[128] = "B";
     gui_title_state(title, sizeof title);
     EXPECT_STREQ(title, "B (paused during frame)");
 
     emu_end_of_frame(0); // the frame ends: no longer mid-frame
     EXPECT_EQ(in_frame, 0);
     EXPECT_FALSE(g_paused_mid_frame);
-    std::strcpy(title, "B");
-    gui_title_state(title, sizeof title);
-    EXPECT_STREQ(title, "B (paused)");
-
-    emu_unpause();
+    EXPECT_TRUE(emu_paused);
     emu_unpause();
     EXPECT_FALSE(emu_paused);
     turbo = 1;
-    g_net_mode = 2;
     g_recording_state = REC_RECORDING;
-    gui_modal_active = 1;
     std::strcpy(title, "B");
     gui_title_state(title, sizeof title);
-    EXPECT_STREQ(title, "B (server) (recording) (turbo) (close subwindow)");
-    g_net_mode = 0;
+    EXPECT_STREQ(title, "B (recording) (turbo)");
     g_recording_state = REC_IDLE;
-    gui_modal_active = 0;
 
     char tiny[4] = "B";
     gui_title_state(tiny, sizeof tiny); // cut to fit, never overrun
@@ -238,23 +224,12 @@ TEST_F(Frame, RefreshLimiterAboveFullSpeed) {
 
 TEST_F(Frame, HighScoreRowsOfTheRunningGame) {
     EXPECT_EQ(hiscore_row_of_game(), -1); // the Interton keeps no high scores
-    for (int map = 22; map <= 25; map++) {
-        ASSERT_TRUE(machine_switch(ZACCARIA, map, false, true, false));
-        EXPECT_EQ(hiscore_row_of_game(), map + 30);
-    }
-    ASSERT_TRUE(machine_switch(MALZAK, 27, false, true, false));
-    EXPECT_EQ(hiscore_row_of_game(), 57);
+    ASSERT_TRUE(machine_switch(ZACCARIA, 22, false, true, false));
+    EXPECT_EQ(hiscore_row_of_game(), 52);
     ASSERT_TRUE(machine_switch(PONG, 28, false, true, false));
-    const int variants[] = {4, 5, 6, 11, 14, 15};
-    for (int i = 0; i < 6; i++) {
-        pong_variant = variants[i];
-        EXPECT_EQ(hiscore_row_of_game(), 58 + i);
-    }
-    pong_variant = 7;
-    EXPECT_EQ(hiscore_row_of_game(), -1);
     pong_variant = 4;
-    ASSERT_TRUE(machine_switch(ARCADIA, 6, false, true, false));
-    known_game_id = -1;
+    EXPECT_EQ(hiscore_row_of_game(), 58);
+    pong_variant = 7; // a variant without a score
     EXPECT_EQ(hiscore_row_of_game(), -1);
 }
 
@@ -303,31 +278,19 @@ TEST_F(Frame, PlayTimeAccumulatesAtEverySpeed) {
     EXPECT_EQ(hiscore_play_micros(52), micros + 16667);
 }
 
-TEST_F(Frame, EndOfFrameServesVoicesBeepersTapeAndKeys) {
+TEST_F(Frame, EndOfFrameServesVoicesAndBeepers) {
     snd_voice_request[2] = 3; // one frame
     snd_voice_request[3] = 1;
-    snd_voice_request[4] = 2;
     beeper_countdowns[0] = 2;
-    tape_state = 2;
-    tape_reel_phase = 5;
-    input_deferred_release = 0x40;
     frame_counter = 1;
     emu_end_of_frame(0);
     EXPECT_EQ(frame_counter, 2u);
     EXPECT_EQ(snd_voice_request[2], 2u); // stops at the next frame end
     EXPECT_EQ(snd_voice_request[3], 0u);
-    EXPECT_EQ(snd_voice_request[4], 0u);
     EXPECT_EQ(beeper_countdowns[0], 1);
-    EXPECT_EQ(tape_reel_phase, 5); // only every third frame
-    EXPECT_EQ(input_deferred_release, -1);
     emu_end_of_frame(0);
     EXPECT_EQ(snd_voice_request[2], 0u);
     EXPECT_EQ(beeper_countdowns[0], 0);
-    EXPECT_EQ(tape_reel_phase, 0); // frame 3: advanced and wrapped
-    tape_state = 0;
-    for (int i = 0; i < 3; i++)
-        emu_end_of_frame(0);
-    EXPECT_EQ(tape_reel_phase, 0);
 }
 
 TEST_F(Frame, FrameStepStopsWithTheNewFrameNumber) {

@@ -14,7 +14,6 @@
 #include <minizip/zip.h>
 
 #include <bitset>
-#include <cstdlib>
 #include <optional>
 #include <cstring>
 #include <filesystem>

@@ -73,11 +73,3 @@ TEST_F(IoPorts, PortNumbersOutOfRangeAreIgnored) {
     io_write_port(1000, 0x42);
     EXPECT_EQ(std::memcmp(usage_before, port_usage, sizeof usage_before), 0);
 }
-
-TEST_F(IoPorts, AMachineSwitchClearsTheUsage) {
-    io_read_port(3);
-    io_write_port(4, 1);
-    ASSERT_TRUE(machine_switch(ARCADIA, 6, false, false, false));
-    EXPECT_EQ(port_usage[3], 0);
-    EXPECT_EQ(port_usage[4], 0);
-}

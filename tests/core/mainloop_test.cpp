@@ -11,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -200,27 +198,27 @@ TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
     EXPECT_FALSE(gui_main_window_is_open());
 }
 
+static std::string tool_log;
+
+// Operations of tool window `N`, open from the start, that log what is done to them.
+template <int N> SubwindowOps logged_ops() {
+    return {[] { tool_log += "o" + std::to_string(N) + " "; },
+            [] { tool_log += "c" + std::to_string(N) + " "; }, nullptr, [] { return true; }};
+}
+
 TEST_F(MainLoop, ToolWindowsCloseForReopeningAndReopenInTheirOrder) {
-    static std::string log;
-    static bool open[20];
-    log.clear();
-    for (int id : {4, 0, 17, 15})
-        open[id] = true;
-    gui_subwin_ops[0] = {[] { log += "o0 "; }, [] { log += "c0 "; }, nullptr,
-                         [] { return open[0]; }};
-    gui_subwin_ops[4] = {[] { log += "o4 "; }, [] { log += "c4 "; }, nullptr,
-                         [] { return open[4]; }};
-    gui_subwin_ops[15] = {[] { log += "o15 "; }, [] { log += "c15 "; }, nullptr,
-                          [] { return open[15]; }};
-    gui_subwin_ops[17] = {[] { log += "o17 "; }, [] { log += "c17 "; }, nullptr,
-                          [] { return open[17]; }};
+    tool_log.clear();
+    gui_subwin_ops[0] = logged_ops<0>();
+    gui_subwin_ops[4] = logged_ops<4>();
+    gui_subwin_ops[15] = logged_ops<15>();
+    gui_subwin_ops[17] = logged_ops<17>();
     gui_close_all_subwindows();
-    EXPECT_EQ(log, "c0 c4 c17 "); // window 15 stays
-    log.clear();
+    EXPECT_EQ(tool_log, "c0 c4 c17 "); // window 15 stays
+    tool_log.clear();
     gui_reopen_subwindows(); // the main window is closed: nothing
-    EXPECT_EQ(log, "");
+    EXPECT_EQ(tool_log, "");
     gui_open_main_window(1);
-    EXPECT_EQ(log, "o0 o17 o4 ");
+    EXPECT_EQ(tool_log, "o0 o17 o4 ");
     for (SubwindowOps& ops : gui_subwin_ops)
         ops = SubwindowOps{};
     for (u8& f : gui_subwin_reopen)

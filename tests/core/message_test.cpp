@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -177,21 +176,6 @@ TEST_F(Message, QuietScriptCommandsOutputNothing) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(con_output_seen, 1);
     EXPECT_EQ(hook_calls, 1);
-}
-
-TEST_F(Message, EveryMessageAlsoLandsInTheListingFile) {
-    std::FILE* listing = std::tmpfile();
-    ASSERT_NE(listing, nullptr);
-    asm_output_file = listing;
-    testing::internal::CaptureStdout();
-    con_printf(0, "%04X LODI,R0 $%02X\n", 0x1234, 0x5A);
-    con_printf(0, "trace");
-    asm_output_file = nullptr;
-    con_printf(0, " not in the file\n");
-    std::string console = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(read_stream(listing), "1234 LODI,R0 $5A\ntrace");
-    EXPECT_EQ(console, "1234 LODI,R0 $5A\ntrace not in the file\n");
-    std::fclose(listing);
 }
 
 TEST_F(Message, OverlongMessagesAreCutToTheBuffer) {

@@ -22,7 +22,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;

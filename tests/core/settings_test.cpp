@@ -14,14 +14,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
