@@ -4,8 +4,7 @@
 using ExecBranch = ExecTest;
 
 TEST_F(ExecBranch, RelativeBranchesTakenNotTakenAndWrapped) {
-    load(0x0100, {0x18, 0x10, 0x98, 0x10, 0x1A, 0x10, 0x99, 0x10});
-    cpu_iar = 0x0100;
+    at(0x0100, {0x18, 0x10, 0x98, 0x10, 0x1A, 0x10, 0x99, 0x10});
     cpu_psl = CC_ZERO;
     EXPECT_EQ(step(), 9u); // BCTR,eq taken
     EXPECT_EQ(cpu_iar, 0x0112);
@@ -18,8 +17,7 @@ TEST_F(ExecBranch, RelativeBranchesTakenNotTakenAndWrapped) {
     step(); // BCFR,gt taken
     EXPECT_EQ(cpu_iar, 0x0118);
 
-    load(0x2000, {0x1B, 0x40}); // the target wraps inside the page
-    cpu_iar = 0x2000;
+    at(0x2000, {0x1B, 0x40}); // the target wraps inside the page
     step();
     EXPECT_EQ(cpu_iar, 0x3FC2);
 }
@@ -60,13 +58,11 @@ TEST_F(ExecBranch, CountingBranches) {
 }
 
 TEST_F(ExecBranch, ZeroPageBranchesReachBothEndsOfPageZero) {
-    load(0x6000, {0x9B, 0x7F});
-    cpu_iar = 0x6000;
+    at(0x6000, {0x9B, 0x7F});
     EXPECT_EQ(step(), 9u);
     EXPECT_EQ(cpu_iar, 0x1FFF);
 
-    load(0x6100, {0xBB, 0x7F}); // ZBSR from page 3
-    cpu_iar = 0x6100;
+    at(0x6100, {0xBB, 0x7F}); // ZBSR from page 3
     step();
     EXPECT_EQ(cpu_iar, 0x1FFF);
     EXPECT_EQ(cpu_ras[0], 0x6102);
@@ -80,14 +76,12 @@ TEST_F(ExecBranch, ZeroPageBranchesReachBothEndsOfPageZero) {
 }
 
 TEST_F(ExecBranch, IndexedBranchAddsR3OrR6) {
-    load(0x0100, {0x9F, 0x7F, 0xFF});
-    cpu_iar = 0x0100;
+    at(0x0100, {0x9F, 0x7F, 0xFF});
     cpu_regs[3] = 2;
     step();
     EXPECT_EQ(cpu_iar, 0x0001); // $7FFF + 2 wraps round the whole space
 
-    load(0x0200, {0xBF, 0x03, 0x00}); // BSXA $0300,r6 with RS set
-    cpu_iar = 0x0200;
+    at(0x0200, {0xBF, 0x03, 0x00}); // BSXA $0300,r6 with RS set
     cpu_psl = PSL_RS;
     cpu_regs[3] = 0x10;
     cpu_regs[6] = 0x20;
@@ -168,8 +162,7 @@ TEST_F(ExecBranch, InterruptLevelMarksTargetsAndEndsOnItsReturn) {
     EXPECT_TRUE(mem_access[0x0124] & ACC_CALL_IRQ);
 
     // A return from the interrupt's own slot ends the level.
-    load(0x0300, {0x17});
-    cpu_iar = 0x0300;
+    at(0x0300, {0x17});
     cpu_psu = 3;
     cpu_ras[2] = 0x0444;
     cpu_irq_level = 2;

@@ -55,6 +55,12 @@ class ExecTest : public ::testing::Test {
         return cpu_cycles - before;
     }
 
+    // Loads bytes and points the IAR at them.
+    static void at(u16 address, std::initializer_list<u8> bytes) {
+        load(address, bytes);
+        cpu_iar = address;
+    }
+
     static u32 steps(int n) {
         u32 total = 0;
         for (int i = 0; i < n; ++i)

@@ -62,8 +62,7 @@ TEST_F(ExecHooks, BreakpointIsCheckedBeforeTheInstruction) {
 TEST_F(ExecHooks, InstructorWrtcEntersTheMonitor) {
     machine = INSTRUCTOR;
     memmap = 14;
-    load(0x0200, {0xB0});
-    cpu_iar = 0x0200;
+    at(0x0200, {0xB0});
     EXPECT_EQ(step(), 6u);
     EXPECT_EQ(cpu_iar, 0x1800);
     EXPECT_EQ(port_records[0xFC].last_value, 0x01);

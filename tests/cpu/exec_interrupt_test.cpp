@@ -68,8 +68,7 @@ TEST_F(ExecInterrupt, ReteWithFalseConditionFallsThrough) {
 }
 
 TEST_F(ExecInterrupt, ClearingInhibitLetsAPendingRequestIn) {
-    load(0x0200, {0x74, 0x20, 0x00, 0x92});
-    cpu_iar = 0x0200;
+    at(0x0200, {0x74, 0x20, 0x00, 0x92});
     cpu_psu = PSU_II;
     cpu_irq_pending = 1;
     EXPECT_EQ(step(), 18u); // CPSU $20, then the acceptance

@@ -37,8 +37,7 @@ TEST_F(ExecModes, RelativeIndirectCostsTwoMoreCycles) {
     EXPECT_TRUE(mem_access[0x0205] & ACC_INDIRECT);
     EXPECT_TRUE(mem_access[0x1234] & ACC_READ);
 
-    load(0x0300, {0xC8, 0x82, 0x00, 0x00, 0x12, 0x40}); // STRR r0,*$0304
-    cpu_iar = 0x0300;
+    at(0x0300, {0xC8, 0x82, 0x00, 0x00, 0x12, 0x40}); // STRR r0,*$0304
     EXPECT_EQ(step(), 15u);
     EXPECT_EQ(guest_memory[0x1240], 0x77);
     EXPECT_TRUE(mem_access[0x1240] & ACC_WRITTEN);
@@ -138,8 +137,7 @@ TEST_F(ExecModes, FetchWrapsAtThePageEndAndIsReported) {
     EXPECT_TRUE(mem_access[0x6000] & ACC_OPERAND);
 
     // With "logillegal" the wrap is reported once.
-    load(0x1FFE, {0xC0, 0xC0});
-    cpu_iar = 0x1FFE;
+    at(0x1FFE, {0xC0, 0xC0});
     logillegal = 1;
     ConsoleCapture out;
     steps(2);

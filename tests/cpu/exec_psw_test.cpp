@@ -115,8 +115,7 @@ TEST_F(ExecPsw, UndefinedOpcodesAdvanceAndReport) {
 }
 
 TEST_F(ExecPsw, HaltRepeatsAndReportsOnce) {
-    load(0x0200, {0x40});
-    cpu_iar = 0x0200;
+    at(0x0200, {0x40});
     cpu_psu = PSU_II;
     logillegal = 1;
     ConsoleCapture out;

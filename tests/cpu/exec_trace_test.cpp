@@ -5,8 +5,7 @@
 using ExecTrace = ExecTest;
 
 TEST_F(ExecTrace, TracedInstructionIsListedAndExecuted) {
-    load(0x0100, {0x84, 0x01, 0x1B, 0x7E});
-    cpu_iar = 0x0100;
+    at(0x0100, {0x84, 0x01, 0x1B, 0x7E});
     cpu_regs[0] = 0x7F;
     cpu_tracing = 1;
     verbosity = 0;

