@@ -187,24 +187,17 @@ TEST(GamesDbIdentify, ByLengthAndBothChecksums) {
 
 TEST(GamesDbInfo, SizeTexts) {
     char text[32];
-    const u8 saved = locale_latin1;
-    locale_latin1 = 0;
-    for (auto [size, shown] : {std::pair<u32, const char*>{4096, "4K"},
-                               {1280, "1.25K"},
-                               {512, ".5K"},
-                               {768, ".75K"},
-                               {1851, "1851 bytes"},
-                               {0, "0K"}}) {
-        game_size_text(size, text, sizeof text);
-        EXPECT_STREQ(text, shown) << size;
+    // clang-format off
+    const struct { u8 latin1; u32 size; const char* shown; } rows[] = {
+        {0, 4096, "4K"}, {0, 1280, "1.25K"}, {0, 512, ".5K"}, {0, 768, ".75K"}, {0, 0, "0K"},
+        {0, 1851, "1851 bytes"}, {1, 1280, "1\xC2\xBCK"}, {1, 512, "\xC2\xBDK"}};
+    // clang-format on
+    for (const auto& r : rows) {
+        locale_latin1 = r.latin1;
+        game_size_text(r.size, text, sizeof text);
+        EXPECT_STREQ(text, r.shown) << r.size;
     }
-    locale_latin1 = 1;
-    game_size_text(1280, text, sizeof text);
-    EXPECT_STREQ(text, "1\xC2\xBCK");
-    game_size_text(512, text, sizeof text);
-    EXPECT_STREQ(text, "\xC2\xBDK");
-    locale_latin1 = saved;
-    EXPECT_STREQ(game_language_text(4), "?");
+    locale_latin1 = 0;
     EXPECT_STREQ(game_language_text(11), "?");
 }
 
@@ -361,19 +354,12 @@ TEST_F(GameList, SortByNameKeepsNavigationFirst) {
 }
 
 TEST(GameListPaths, ParentPartsAndSplit) {
-    struct Case {
-        const char* from;
-        const char* parent;
-    } parents[] = {{"/home/me/games", "/home/me/"},
-                   {"/home/me/games/", "/home/me/"},
-                   {"PROGDIR:Games", "PROGDIR:"},
-                   {"Work:/", "Work:"},
-                   {"games", ""},
-                   {"", "/"},
-                   {"/", "/"},
-                   {"/home/", "/"},
-                   {"a//", "a/"}};
-    for (const Case& c : parents) {
+    // clang-format off
+    const struct { const char *from, *parent; } parents[] = {
+        {"/home/me/games", "/home/me/"}, {"/home/me/games/", "/home/me/"}, {"PROGDIR:Games", "PROGDIR:"},
+        {"Work:/", "Work:"}, {"games", ""}, {"", "/"}, {"/", "/"}, {"/home/", "/"}, {"a//", "a/"}};
+    // clang-format on
+    for (const auto& c : parents) {
         char path[64];
         std::snprintf(path, sizeof path, "%s", c.from);
         games_parent_path(path, sizeof path);
@@ -387,13 +373,12 @@ TEST(GameListPaths, ParentPartsAndSplit) {
     games_add_part(path, sizeof path, "more"); // would not fit
     EXPECT_STREQ(path, "PROGDIR:Games/x");
 
-    struct Split {
-        const char *path, *drawer, *file;
-    } splits[] = {{"/home/me/games/x.bin", "/home/me/games", "x.bin"},
-                  {"PROGDIR:x.bin", "PROGDIR:", "x.bin"},
-                  {"/x.bin", "/", "x.bin"},
-                  {"x.bin", "", "x.bin"}};
-    for (const Split& s : splits) {
+    // clang-format off
+    const struct { const char *path, *drawer, *file; } splits[] = {
+        {"/home/me/games/x.bin", "/home/me/games", "x.bin"}, {"PROGDIR:x.bin", "PROGDIR:", "x.bin"},
+        {"/x.bin", "/", "x.bin"}, {"x.bin", "", "x.bin"}};
+    // clang-format on
+    for (const auto& s : splits) {
         games_split_path(s.path);
         EXPECT_STREQ(games_path, s.drawer) << s.path;
         EXPECT_STREQ(game_file_name, s.file) << s.path;

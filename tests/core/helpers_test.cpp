@@ -114,16 +114,6 @@ TEST(Helpers, GroupedNumbersAreThirteenCharacters) {
     locale_group_separator = saved;
 }
 
-TEST(Helpers, BoundedCopyPadsAndTerminates) {
-    char dest[8];
-    std::memset(dest, '*', sizeof dest);
-    str_copy_n(dest, "ab", 5);
-    EXPECT_EQ(std::string(dest, 7), std::string("ab\0\0\0\0*", 7));
-    std::memset(dest, '*', sizeof dest);
-    str_copy_n(dest, "abcdefgh", 5);
-    EXPECT_EQ(std::string(dest, 7), std::string("abcde\0*", 7));
-}
-
 TEST(Helpers, ShiftedKeysKToPBecomeBracketsUnlessLowercaseOrCtrl) {
     for (int k = 75; k <= 80; k++) {
         EXPECT_EQ(key_shift_remap(k, true, false, false), k + 16);

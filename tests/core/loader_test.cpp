@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -165,10 +164,6 @@ TEST_F(Loader, TvcProgramsRunOnTheExpandedElektor) {
     EXPECT_EQ(std::memcmp(guest_memory + 0x0170, program.data(), program.size()), 0);
     EXPECT_EQ(tvc_copy_length, file.size());
     EXPECT_EQ(std::memcmp(tvc_copy, file.data(), file.size()), 0);
-    // The ten bytes of the monitor's table from $0177 reach $1FC0.
-    EXPECT_EQ(std::memcmp(guest_memory + 0x1FC0, program.data() + 7, 10), 0);
-    for (u16 a : {0x1F0B, 0x1F0D, 0x1F1B, 0x1F1D, 0x1F2B, 0x1F2D, 0x1F4B, 0x1F4D})
-        EXPECT_EQ(guest_memory[a], 0xFE) << a;
 }
 
 TEST_F(Loader, TvcRefusalsChangeNothing) {
@@ -279,12 +274,6 @@ TEST_F(Loader, PhunsyPlacement) {
     EXPECT_EQ(std::memcmp(guest_memory + 0x2000, program.data(), 8192), 0); // at most 8 KB
     EXPECT_EQ(phunsy_bank, 0);
 
-    phunsy_biosversion = 0;
-    switch_to(PHUNSY, 19);
-    ASSERT_EQ(load(put("small.bin", pattern(100, 6))), LOAD_GAME);
-    EXPECT_EQ(game_start_address, 0x0000);
-    EXPECT_EQ(guest_memory[99], pattern(100, 6)[99]);
-
     // A known game: its row's blocks (here the whole file at $0000).
     switch_to(ARCADIA, 6);
     const std::vector<u8> phcsrd = forge_row(650);
@@ -383,30 +372,6 @@ TEST_F(Loader, OpenCommandHandlesTheRequestersAnswer) {
     std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "none").c_str());
     EXPECT_EQ(file_open_answer(0, games_path), LOAD_FAILED);
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
-}
-
-TEST_F(Loader, SoundLatchesFollowTheNoiseBitOnTheVideoConsoles) {
-    const std::tuple<u32, u32, bool> rows[] = {{ARCADIA, 6, true},
-                                               {INTERTON, 3, true},
-                                               {ELEKTOR, 5, true},
-                                               {ELEKTOR, 4, false},
-                                               {PIPBUG, 9, false}};
-    for (auto [m, map, follows] : rows) {
-        SCOPED_TRACE(map);
-        ASSERT_TRUE(
-            machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, false));
-        ASSERT_EQ(memmap, map);
-        snd_effect_latch = SoundEffectLatch{0, 0, {1, 2, 3}};
-        guest_memory[0x1E80] = 0x10;
-        cpu_cycles = 1234;
-        snd_reset_latches();
-        EXPECT_EQ(snd_effect_latch.triggered, follows ? 1 : 0);
-        EXPECT_EQ(snd_effect_latch.set_cycle, follows ? 1234u : 0u);
-        EXPECT_EQ(snd_effect_latch.latches[2], 0);
-        guest_memory[0x1E80] = 0xEF;
-        snd_reset_latches();
-        EXPECT_EQ(snd_effect_latch.triggered, 0);
-    }
 }
 
 TEST_F(Loader, AutoRunKeysOfKnownPrograms) {

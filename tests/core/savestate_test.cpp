@@ -22,6 +22,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -59,15 +60,16 @@ Bytes snapshot() {
 
 // Puts random but acceptable values into everything a state holds.
 void scramble(std::mt19937& rng) {
-    for (u8& b : guest_memory)
-        b = static_cast<u8>(rng());
+    auto fill = [&rng](auto& array) {
+        for (auto& x : array)
+            x = static_cast<std::remove_reference_t<decltype(x)>>(rng());
+    };
+    fill(guest_memory);
     cpu_iar = static_cast<u16>(rng() & 0x7FFF);
     cpu_psu = static_cast<u8>(rng());
     cpu_psl = static_cast<u8>(rng());
-    for (u16& e : cpu_ras)
-        e = static_cast<u16>(rng());
-    for (u8& r : cpu_regs)
-        r = static_cast<u8>(rng());
+    fill(cpu_ras);
+    fill(cpu_regs);
     cpu_irq_pending = rng() & 1;
     known_game_id = static_cast<i32>(rng() % 860);
     frame_counter = rng();
@@ -80,8 +82,7 @@ void scramble(std::mt19937& rng) {
     vdu_cursor_col = static_cast<i32>(rng() & 0x3F);
     vdu_cursor_row = static_cast<i32>(rng() & 0x0F);
     lamp_latch = static_cast<u8>(rng());
-    for (u8& d : led_digits)
-        d = static_cast<u8>(rng());
+    fill(led_digits);
     for (int p = 0; p < 2; p++) {
         paddle_x[p] = static_cast<i32>(rng() & 0xFF);
         paddle_y[p] = static_cast<i32>(rng() & 0xFF);
@@ -94,12 +95,9 @@ void scramble(std::mt19937& rng) {
     si50_toggles = rng() & 0xFF;
     si50_parallelio = rng() % 3;
     si50_interrupts = static_cast<i32>(rng() % 2);
-    for (u8& b : coinop_colour_ram)
-        b = static_cast<u8>(rng());
-    for (u8& b : coinop_effect_ram)
-        b = static_cast<u8>(rng());
-    for (u8& b : malzak_playfield)
-        b = static_cast<u8>(rng());
+    fill(coinop_colour_ram);
+    fill(coinop_effect_ram);
+    fill(malzak_playfield);
     for (i32& r : malzak_video_regs)
         r = static_cast<i32>(rng() & 0xFF);
     dips_galaxia = static_cast<u8>(rng());
@@ -110,8 +108,7 @@ void scramble(std::mt19937& rng) {
         phunsy_qbank_store[b][rng() % 16384] = static_cast<u8>(rng());
     }
     phunsy_bank = static_cast<u8>(rng());
-    for (u8& b : phunsy_latches)
-        b = static_cast<u8>(rng());
+    fill(phunsy_latches);
     selbst_io_state = static_cast<u8>(rng());
 }
 

@@ -88,23 +88,6 @@ TEST_F(Trainers, GameRowWithAnAddedRoutine) {
     EXPECT_EQ(at(0x2040, 22), std::vector<u8>(22, 0));
 }
 
-TEST_F(Trainers, SharedListsAndFixedBytes) {
-    for (int row : {0, 65, 122}) {
-        std::memset(guest_memory, 0x5A, sizeof guest_memory);
-        known_game_id = row;
-        trainer_time = 1;
-        trainer_apply();
-        EXPECT_EQ(guest_memory[0x0DC1], 0x00) << row;
-        trainer_time = 0;
-        trainer_apply();
-        EXPECT_EQ(guest_memory[0x0DC1], 0x01) << row;
-    }
-    known_game_id = 48;
-    guest_memory[0x01C5] = 0x5A;
-    trainer_apply();
-    EXPECT_EQ(guest_memory[0x01C5], 0x00); // whatever the options
-}
-
 TEST_F(Trainers, UnknownAndLastRowsAreNeverPatched) {
     const std::vector<u8> before = memory();
     set_options(1, 1, 1, 1);

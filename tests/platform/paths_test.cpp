@@ -97,14 +97,9 @@ TEST_F(Paths, VolumeNamesBecomeHostFolders) {
 }
 
 TEST_F(Paths, HostPathsAndUnknownVolumesStayUnchanged) {
-    EXPECT_EQ(path_to_host("/abs/PROGDIR:x"), "/abs/PROGDIR:x");
-    EXPECT_EQ(path_to_host("/usr/share/file.bin"), "/usr/share/file.bin");
-    EXPECT_EQ(path_to_host("games/a:b.bin"), "games/a:b.bin");
-    EXPECT_EQ(path_to_host("relative.cos"), "relative.cos");
-    EXPECT_EQ(path_to_host("WORK:games/x.bin"), "WORK:games/x.bin");
-    EXPECT_EQ(path_to_host("PROGDIRX:y"), "PROGDIRX:y");
-    EXPECT_EQ(path_to_host(":x"), ":x");
-    EXPECT_EQ(path_to_host(""), "");
+    for (const char* p : {"/abs/PROGDIR:x", "/usr/share/file.bin", "games/a:b.bin", "relative.cos",
+                          "WORK:games/x.bin", "PROGDIRX:y", ":x", ""})
+        EXPECT_EQ(path_to_host(p), p);
 }
 
 TEST_F(Paths, ProgramHomeIsCreatedWithItsParents) {
