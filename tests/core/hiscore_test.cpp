@@ -5,14 +5,13 @@
 #include "core/savestate_seams.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -29,23 +28,18 @@ void arcadia_text(u16 address, const char* text) {
         guest_memory[address + i] = text[i] == ' ' ? 0x00 : static_cast<u8>(0x10 + text[i] - '0');
 }
 
-class HiScores : public ::testing::Test {
+class HiScores : public HomeTest {
   protected:
-    std::optional<TempHome> temp;
-    fs::path home;
     fs::path file;
 
     void SetUp() override {
-        fresh_state();
-        temp.emplace("hiscore");
-        home = temp->path();
+        HomeTest::SetUp();
         file = home / "Configs" / "Brindlemox.hgh";
     }
 
     void TearDown() override {
         pong_score[0] = pong_score[1] = 0;
-        temp.reset();
-        fresh_state();
+        HomeTest::TearDown();
     }
 
     void on(u32 m, u32 map) {

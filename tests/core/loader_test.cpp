@@ -10,14 +10,13 @@
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "loading_support.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,34 +51,28 @@ std::string aof(u16 address, const std::vector<u8>& data, u16 start) {
 }
 
 // Every test runs in a program home and a games drawer of its own.
-class Loader : public ::testing::Test {
+class Loader : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        temp.emplace("load");
-        dir = temp->path();
-        fs::create_directories(dir / "home");
-        setenv("BRINDLEMOX_HOME", (dir / "home").c_str(), 1);
+        HomeTest::SetUp();
+        fs::create_directories(home / "home");
+        setenv("BRINDLEMOX_HOME", (home / "home").c_str(), 1);
         stubprograms = 0;
         paste_queue_length = 0;
         switch_to(ARCADIA, 6);
-    }
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
     }
     void switch_to(u32 m, u32 map) {
         ASSERT_TRUE(machine_switch(static_cast<int>(m), static_cast<int>(map), true, true, false));
         std::memset(guest_memory, 0x5A, sizeof guest_memory);
     }
     std::string put(const std::string& name, const std::vector<u8>& data) {
-        loading_test::write_file(dir / name, data);
-        return (dir / name).string();
+        loading_test::write_file(home / name, data);
+        return (home / name).string();
     }
     std::string zip(const std::string& name, const std::string& member,
                     const std::vector<u8>& data) {
-        loading_test::write_zip(dir / name, {{"readme.txt", bytes("hello")}, {member, data}});
-        return (dir / name).string();
+        loading_test::write_zip(home / name, {{"readme.txt", bytes("hello")}, {member, data}});
+        return (home / name).string();
     }
     // Loads by name; the warnings shown go to `output`.
     int load(const std::string& path) {
@@ -97,8 +90,6 @@ class Loader : public ::testing::Test {
         EXPECT_EQ(memmap, map);
         EXPECT_TRUE(memory_untouched());
     }
-    std::optional<TempHome> temp;
-    fs::path dir;
     std::string output;
 };
 
@@ -127,7 +118,7 @@ TEST_F(Loader, KnownImagesSwitchToTheirMachineAndMap) {
     // With "sensegame" off nothing is identified, and the PIPBUG refuses an unknown image.
     sensegame = 0;
     switch_to(PIPBUG, 9);
-    expect_refused((dir / "baseball.bin").string(),
+    expect_refused((home / "baseball.bin").string(),
                    "This file format is not supported for this guest!\n", PIPBUG, 9);
 }
 
@@ -238,7 +229,7 @@ TEST_F(Loader, GamesAndProgramsFromZipArchives) {
     expect_refused(zip("hex.zip", "x.hex", bytes(":00000001FF")),
                    "No Signetics files found in ZIP archive!\n", BINBUG, 11);
     ::testing::internal::CaptureStdout();
-    EXPECT_EQ(file_load_by_name((dir / "hex.zip").c_str(), 1), LOAD_FAILED);
+    EXPECT_EQ(file_load_by_name((home / "hex.zip").c_str(), 1), LOAD_FAILED);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), ""); // quiet
 }
 
@@ -258,10 +249,10 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
 }
 
 TEST_F(Loader, UnreadableFilesFailSilently) {
-    expect_refused((dir / "missing.bin").string(), "", ARCADIA, 6);
+    expect_refused((home / "missing.bin").string(), "", ARCADIA, 6);
     expect_refused(put("empty.bin", {}), "", ARCADIA, 6);
     expect_refused(put("empty.zip", {}), "", ARCADIA, 6);
-    expect_refused(dir.string(), "", ARCADIA, 6); // a drawer
+    expect_refused(home.string(), "", ARCADIA, 6); // a drawer
     const std::string long_name(600, 'x');
     expect_refused(long_name, "", ARCADIA, 6);
 }
@@ -304,19 +295,19 @@ TEST_F(Loader, PhunsyBlocksMustFitTheFileAndTheirPlace) {
 
 TEST_F(Loader, OpenRequesterAddsTheDefaultSuffixThenZip) {
     switch_to(ELEKTOR, 5);
-    loading_test::write_zip(dir / "game.zip", {{"game.tvc", tvc(0x0900, 0x0900, {0x42})}});
-    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "game").c_str());
+    loading_test::write_zip(home / "game.zip", {{"game.tvc", tvc(0x0900, 0x0900, {0x42})}});
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (home / "game").c_str());
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(file_open_chosen(0), LOAD_GAME);
     ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(std::string(file_name_buffer), (dir / "game.zip").string());
+    EXPECT_EQ(std::string(file_name_buffer), (home / "game.zip").string());
     EXPECT_EQ(guest_memory[0x0900], 0x42);
 
     switch_to(INTERTON, 3);
     put("cart.bin", pattern(2048, 4));
-    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "cart").c_str());
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (home / "cart").c_str());
     EXPECT_EQ(file_open_chosen(0), LOAD_GAME);
-    EXPECT_EQ(std::string(file_name_buffer), (dir / "cart.bin").string());
+    EXPECT_EQ(std::string(file_name_buffer), (home / "cart.bin").string());
     EXPECT_EQ(guest_memory[2047], pattern(2048, 4)[2047]);
 }
 
@@ -325,7 +316,7 @@ TEST_F(Loader, SaveStatesComeBackWithTheirGame) {
     ASSERT_EQ(memmap, 3u);
     known_game_id = 130;
     guest_memory[0x1234] = 0x77;
-    const std::string path = (dir / "snap.cos").string();
+    const std::string path = (home / "snap.cos").string();
     std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(state_save_file(FILE_KIND_COS, 0));
@@ -349,7 +340,7 @@ TEST_F(Loader, SaveStatesComeBackWithTheirGame) {
 }
 
 TEST_F(Loader, OpenCommandHandlesTheRequestersAnswer) {
-    std::snprintf(games_path, sizeof games_path, "%s", (dir / "elsewhere").c_str());
+    std::snprintf(games_path, sizeof games_path, "%s", (home / "elsewhere").c_str());
     viewbuiltin = 0;
 
     put("shot.bin", forge_row(130));
@@ -358,18 +349,18 @@ TEST_F(Loader, OpenCommandHandlesTheRequestersAnswer) {
     EXPECT_EQ(games_count, 2); // the drawer was audited again (it is empty)
     EXPECT_EQ(file_open_answer(1, games_path), LOAD_FAILED);
 
-    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "shot").c_str());
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (home / "shot").c_str());
     const std::string previous = games_path;
     EXPECT_EQ(file_open_answer(0, previous.c_str()), LOAD_GAME);
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
-    EXPECT_EQ(std::string(games_path), dir.string());
+    EXPECT_EQ(std::string(games_path), home.string());
     EXPECT_STREQ(game_file_name, "shot.bin");
     bool listed = false; // the new drawer was audited into the list
     for (int i = 0; i < games_count; i++)
         listed |= games_found[i].game_row == 130;
     EXPECT_TRUE(listed);
 
-    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (dir / "none").c_str());
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (home / "none").c_str());
     EXPECT_EQ(file_open_answer(0, games_path), LOAD_FAILED);
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
 }

@@ -6,12 +6,11 @@
 #include "gui/main_window.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 
 namespace {
@@ -30,11 +29,10 @@ void fake_events() {
 }
 const MainLoopHooks test_hooks = {count_frame, fake_events};
 
-class MainLoop : public ::testing::Test {
+class MainLoop : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        temp_.emplace("loop");
+        HomeTest::SetUp();
         fake_clock_install(1000);
         app_exit_process = throw_exit;
         app_set_loop_hooks(&test_hooks);
@@ -46,11 +44,6 @@ class MainLoop : public ::testing::Test {
         display_aspect = 1;
         view_gamelist[0] = 0;
     }
-    void TearDown() override {
-        temp_.reset();
-        fresh_state();
-    }
-    std::optional<TempHome> temp_;
 };
 
 } // namespace

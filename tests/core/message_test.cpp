@@ -1,13 +1,12 @@
 #include "core/message.h"
 #include "core/message_date.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -31,22 +30,15 @@ bool starts_with(const std::string& s, const std::string& prefix) {
 int hook_calls = 0;
 
 // The log goes to a temporary RAM: folder; nothing touches the user's files.
-class Message : public ::testing::Test {
+class Message : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        temp.emplace("msg");
-        dir = temp->path().string();
+        HomeTest::SetUp();
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         log_path = dir + "/Brindlemox.log";
         hook_calls = 0;
     }
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
-    }
-    std::optional<TempHome> temp;
-    std::string dir, log_path;
+    std::string log_path;
 };
 
 TEST_F(Message, ReplaceModeEmptiesTheLogAndStartsWithTheOpeningLine) {

@@ -13,13 +13,12 @@
 #include "core/settings_vars.h"
 #include "cpu/exec.h"
 #include "cpu/seams.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <string>
 #include <type_traits>
@@ -121,23 +120,14 @@ Running running() {
     return {machine, memmap, snapshot()};
 }
 
-class SaveStates : public ::testing::Test {
+class SaveStates : public HomeTest {
   protected:
-    std::optional<TempHome> temp;
-    fs::path home;
     std::mt19937 rng{2650};
 
     void SetUp() override {
-        fresh_state();
-        temp.emplace("state");
-        home = temp->path();
+        HomeTest::SetUp();
         stubprograms = 0;
         ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
-    }
-
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
     }
 
     // Saves the current machine as `name` in the temporary home; returns the file.

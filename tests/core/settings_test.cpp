@@ -7,7 +7,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
-#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -72,25 +71,16 @@ std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
 
 // Each test runs in a temporary program home and runtime folder, starting from
 // the default settings.
-class Settings : public ::testing::Test {
+class Settings : public HomeTest {
   protected:
-    std::optional<TempHome> temp;
-    fs::path home;
     fs::path configs;
 
     void SetUp() override {
-        fresh_state();
+        HomeTest::SetUp();
         ASSERT_TRUE(ini_read_text(g_defaults));
-        temp.emplace("settings");
-        home = temp->path();
         fs::create_directories(home / "run");
         configs = home / "Configs";
         setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
-    }
-
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
     }
 };
 
@@ -387,17 +377,13 @@ TEST_F(Settings, GarbageNeverCrashes) {
         int edits = 1 + static_cast<int>(rng() % 40);
         for (int e = 0; e < edits; e++) {
             size_t at = rng() % text.size();
-            switch (rng() % 3) {
-            case 0:
+            const u32 op = rng() % 3; // overwrite, cut or insert
+            if (op == 0)
                 text[at] = static_cast<char>(rng());
-                break;
-            case 1:
+            else if (op == 1)
                 text.erase(at, rng() % 20);
-                break;
-            default:
+            else
                 text.insert(at, 1, static_cast<char>(rng()));
-                break;
-            }
             if (text.empty()) text = "x";
         }
         if (round % 10 == 0) text = text.substr(0, rng() % text.size());

@@ -7,7 +7,7 @@
 #include "gui/main_window.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,25 +31,18 @@ void quit_after_two() {
 }
 const MainLoopHooks quitting = {no_frame, quit_after_two};
 
-class Startup : public ::testing::Test {
+class Startup : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        temp_.emplace("start");
-        home_ = temp_->path().string();
-        setenv("BRINDLEMOX_HOME", (home_ + "/home").c_str(), 1);
-        fs::current_path(home_);
+        HomeTest::SetUp();
+        setenv("BRINDLEMOX_HOME", (dir + "/home").c_str(), 1);
+        fs::current_path(dir);
         fake_clock_install(1000);
         app_exit_process = throw_exit;
         app_set_loop_hooks(&quitting);
         passes = 0;
         window_seen = false;
     }
-    void TearDown() override {
-        fresh_state(); // leaves the folder before it goes
-        temp_.reset();
-    }
-    std::optional<TempHome> temp_;
     // Runs app_main with the arguments; returns the exit code, output in *out.
     int run(std::vector<std::string> args, std::string* out = nullptr) {
         args.insert(args.begin(), "brindlemox");
@@ -69,7 +61,6 @@ class Startup : public ::testing::Test {
         if (out) *out = printed;
         return code;
     }
-    std::string home_;
 };
 
 } // namespace
@@ -79,10 +70,10 @@ TEST_F(Startup, ANormalStartOpensTheWindowRunsTheLoopAndQuitsWithZero) {
     EXPECT_TRUE(window_seen);
     EXPECT_EQ(passes, 2);
     EXPECT_FALSE(gui_main_window_is_open());
-    const fs::path home = home_ + "/home";
+    const fs::path home = dir + "/home";
     EXPECT_TRUE(fs::is_regular_file(home / "Configs" / "Brindlemox.ini"));
     EXPECT_TRUE(fs::is_directory(home / "Games"));
-    EXPECT_EQ(fs::current_path(), fs::path(home_)); // the start directory again
+    EXPECT_EQ(fs::current_path(), fs::path(dir)); // the start directory again
     EXPECT_EQ(app_exit_steps.back(), "end");
 }
 
@@ -97,11 +88,11 @@ TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {
 }
 
 TEST_F(Startup, DisgameWritesTheDisassemblyBesideTheNamedFileAndEnds) {
-    { std::ofstream(home_ + "/game.bin", std::ios::binary) << std::string(64, '\0'); }
+    { std::ofstream(dir + "/game.bin", std::ios::binary) << std::string(64, '\0'); }
     std::string out;
     EXPECT_EQ(run({"DISGAME", "game.bin"}, &out), 0); // relative to the start directory
     EXPECT_FALSE(window_seen);
-    EXPECT_TRUE(fs::is_regular_file(home_ + "/game.asm"));
+    EXPECT_TRUE(fs::is_regular_file(dir + "/game.asm"));
     EXPECT_EQ(startup_mode, 2u);
 }
 
@@ -109,7 +100,7 @@ TEST_F(Startup, FullscreenOnTheCommandLineChoosesTheDisplayMode) {
     EXPECT_EQ(run({"FULLSCREEN", "on", "LOCKCONFIG"}), 0);
     EXPECT_EQ(display_mode, 1u);
     // LOCKCONFIG: the settings file is not written at exit.
-    EXPECT_FALSE(fs::exists(home_ + "/home/Configs/Brindlemox.ini"));
+    EXPECT_FALSE(fs::exists(dir + "/home/Configs/Brindlemox.ini"));
     display_mode = 0;
     fullscreen = 0;
 }

@@ -1,7 +1,7 @@
 #include "core/filekinds.h"
 #include "core/zipfile.h"
 #include "loading_support.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <zlib.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,28 +34,16 @@ void write_lying_zip(const fs::path& path, const std::vector<u8>& data, u32 clai
     ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
 }
 
-class Zip : public ::testing::Test {
+class Zip : public HomeTest {
   protected:
-    void SetUp() override {
-        fresh_state();
-        temp.emplace("zip");
-        dir = temp->path();
-    }
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
-    }
-    std::optional<TempHome> temp;
-
     // Extracts from `name` in the temporary drawer; the warning goes to `output`.
     int extract(const char* name, bool games_only = false, bool quiet = false) {
         member = ZipMember{};
         ::testing::internal::CaptureStdout();
-        const int result = zip_extract_first((dir / name).c_str(), games_only, quiet, member);
+        const int result = zip_extract_first((home / name).c_str(), games_only, quiet, member);
         output = ::testing::internal::GetCapturedStdout();
         return result;
     }
-    fs::path dir;
     ZipMember member;
     std::string output;
 };
@@ -64,39 +51,39 @@ class Zip : public ::testing::Test {
 } // namespace
 
 TEST_F(Zip, RecognisedByItsFirstTwoBytes) {
-    loading_test::write_file(dir / "pk.bin", bytes("PK"));
-    loading_test::write_file(dir / "p.zip", bytes("P"));
-    loading_test::write_file(dir / "text.zip", bytes("Hello"));
-    EXPECT_TRUE(zip_is_archive((dir / "pk.bin").c_str()));
-    EXPECT_FALSE(zip_is_archive((dir / "p.zip").c_str()));
-    EXPECT_FALSE(zip_is_archive((dir / "text.zip").c_str()));
-    EXPECT_FALSE(zip_is_archive((dir / "missing.zip").c_str()));
+    loading_test::write_file(home / "pk.bin", bytes("PK"));
+    loading_test::write_file(home / "p.zip", bytes("P"));
+    loading_test::write_file(home / "text.zip", bytes("Hello"));
+    EXPECT_TRUE(zip_is_archive((home / "pk.bin").c_str()));
+    EXPECT_FALSE(zip_is_archive((home / "p.zip").c_str()));
+    EXPECT_FALSE(zip_is_archive((home / "text.zip").c_str()));
+    EXPECT_FALSE(zip_is_archive((home / "missing.zip").c_str()));
 }
 
 TEST_F(Zip, FirstLoadableMemberIsTaken) {
-    loading_test::write_zip(dir / "a.zip", {{"notes.txt", bytes("read me")},
-                                            {"a.b.bin", bytes("not taken")},
-                                            {"game.bin", bytes("the game")},
-                                            {"other.bin", bytes("later")}});
+    loading_test::write_zip(home / "a.zip", {{"notes.txt", bytes("read me")},
+                                             {"a.b.bin", bytes("not taken")},
+                                             {"game.bin", bytes("the game")},
+                                             {"other.bin", bytes("later")}});
     ASSERT_EQ(extract("a.zip"), 1);
     EXPECT_EQ(member.name, "game.bin");
     EXPECT_EQ(member.kind, KIND_BIN);
     EXPECT_EQ(member.data, bytes("the game"));
     EXPECT_EQ(output, "");
 
-    loading_test::write_zip(dir / "b.zip", {{"GAME.ROM", bytes("rom")}});
+    loading_test::write_zip(home / "b.zip", {{"GAME.ROM", bytes("rom")}});
     ASSERT_EQ(extract("b.zip"), 1);
     EXPECT_EQ(member.kind, KIND_BIN);
 
     // Only the three characters after the first dot count.
-    loading_test::write_zip(dir / "c.zip", {{"prog.tvcx", bytes("\2")}, {"x.bin", bytes("b")}});
+    loading_test::write_zip(home / "c.zip", {{"prog.tvcx", bytes("\2")}, {"x.bin", bytes("b")}});
     ASSERT_EQ(extract("c.zip"), 1);
     EXPECT_EQ(member.kind, KIND_TVC);
 }
 
 TEST_F(Zip, ProgramsAndStatesUnlessGamesOnly) {
     loading_test::write_zip(
-        dir / "p.zip",
+        home / "p.zip",
         {{"prog.aof", bytes(":000000")}, {"save.cos", bytes("s")}, {"tape.tvc", bytes("\2")}});
     ASSERT_EQ(extract("p.zip"), 1);
     EXPECT_EQ(member.kind, KIND_AOF);
@@ -104,7 +91,7 @@ TEST_F(Zip, ProgramsAndStatesUnlessGamesOnly) {
     EXPECT_EQ(member.kind, KIND_TVC);
     EXPECT_EQ(member.name, "tape.tvc");
 
-    loading_test::write_zip(dir / "s.zip", {{"rec.COR", bytes("r")}, {"old.eof", bytes("e")}});
+    loading_test::write_zip(home / "s.zip", {{"rec.COR", bytes("r")}, {"old.eof", bytes("e")}});
     ASSERT_EQ(extract("s.zip"), 1);
     EXPECT_EQ(member.kind, KIND_COR);
     EXPECT_EQ(extract("s.zip", true, true), 0);
@@ -113,16 +100,18 @@ TEST_F(Zip, ProgramsAndStatesUnlessGamesOnly) {
 
 TEST_F(Zip, MembersWithoutADotArePassedOver) {
     loading_test::write_zip(
-        dir / "d.zip", {{"README", bytes("r")}, {"games/", {}}, {"games/pong.bin", bytes("pong")}});
+        home / "d.zip",
+        {{"README", bytes("r")}, {"games/", {}}, {"games/pong.bin", bytes("pong")}});
     ASSERT_EQ(extract("d.zip"), 1);
     EXPECT_EQ(member.name, "games/pong.bin");
     EXPECT_EQ(member.data, bytes("pong"));
 }
 
 TEST_F(Zip, FailuresAreReported) {
-    loading_test::write_zip(dir / "empty.zip", {});
-    loading_test::write_zip(dir / "none.zip", {{"notes.txt", bytes("x")}, {"pic.png", bytes("y")}});
-    loading_test::write_file(dir / "junk.zip", bytes("PK but nothing more"));
+    loading_test::write_zip(home / "empty.zip", {});
+    loading_test::write_zip(home / "none.zip",
+                            {{"notes.txt", bytes("x")}, {"pic.png", bytes("y")}});
+    loading_test::write_file(home / "junk.zip", bytes("PK but nothing more"));
     const std::pair<const char*, const char*> cases[] = {
         {"empty.zip", "No Signetics files found in ZIP archive!\n"},
         {"none.zip", "No Signetics files found in ZIP archive!\n"},
@@ -139,12 +128,12 @@ TEST_F(Zip, FailuresAreReported) {
 TEST_F(Zip, AMemberWhoseHeaderSizeLiesIsRefused) {
     const std::vector<u8> data = bytes("ABCDEFGH");
     for (u32 claimed : {100u, 4u, 0xF0000000u}) {
-        write_lying_zip(dir / "lying.zip", data, claimed);
+        write_lying_zip(home / "lying.zip", data, claimed);
         EXPECT_EQ(extract("lying.zip"), 0) << claimed;
         EXPECT_EQ(output, "Corrupt ZIP file!\n");
         EXPECT_TRUE(member.data.empty());
     }
-    write_lying_zip(dir / "true.zip", data, 8);
+    write_lying_zip(home / "true.zip", data, 8);
     ASSERT_EQ(extract("true.zip"), 1);
     EXPECT_EQ(member.data, data);
 }

@@ -1,36 +1,23 @@
 #include "gui/images.h"
 #include "platform/headless/gui_headless.h"
-#include "tests/support/fresh_state.h"
+#include "tests/core/home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class Images : public ::testing::Test {
+class Images : public HomeTest {
   protected:
-    void SetUp() override {
-        fresh_state();
-        temp_.emplace("img");
-        home_ = temp_->path().string();
-    }
-    void TearDown() override {
-        temp_.reset();
-        fresh_state();
-    }
-    std::optional<TempHome> temp_;
     void touch(const std::string& rel) {
-        fs::path p = fs::path(home_) / rel;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p) << "png";
+        fs::create_directories((home / rel).parent_path());
+        std::ofstream(home / rel) << "png";
     }
-    std::string home_;
 };
 
 } // namespace
@@ -44,8 +31,8 @@ TEST_F(Images, AMissingPictureIsAnEmptyFrameOfTheRowsSize) {
     EXPECT_EQ(w, gui_image_row(39).width);
     EXPECT_EQ(h, 24);
     // A game picture keeps its ".gif" name; the interface pictures are PNGs.
-    EXPECT_EQ(gui_image_path(319), home_ + "/images/games/3dattack.gif");
-    EXPECT_EQ(gui_image_path(37), home_ + "/images/ok.png");
+    EXPECT_EQ(gui_image_path(319), dir + "/images/games/3dattack.gif");
+    EXPECT_EQ(gui_image_path(37), dir + "/images/ok.png");
 }
 
 TEST_F(Images, PicturesLoadOnceAndPreferTheAissDrawer) {
@@ -55,14 +42,14 @@ TEST_F(Images, PicturesLoadOnceAndPreferTheAissDrawer) {
     int handle = gui_image(37);
     EXPECT_FALSE(gui_image_missing[37]);
     EXPECT_EQ(gui_image(37), handle); // loaded on first use only
-    EXPECT_EQ(gui_headless_image_path(handle), home_ + "/images/ok.png");
+    EXPECT_EQ(gui_headless_image_path(handle), dir + "/images/ok.png");
     EXPECT_GT(gui_button_height, 12);
 
     gui_image(39);
-    EXPECT_EQ(gui_headless_image_path(gui_images[39]), home_ + "/images/aiss/reset.png");
+    EXPECT_EQ(gui_headless_image_path(gui_images[39]), dir + "/images/aiss/reset.png");
     // "ok" is no AISS row: its own drawer only.
     touch("images/aiss/ok.png");
-    EXPECT_EQ(gui_image_path(37), home_ + "/images/ok.png");
+    EXPECT_EQ(gui_image_path(37), dir + "/images/ok.png");
     EXPECT_EQ(gui_image(600), 0);
 }
 

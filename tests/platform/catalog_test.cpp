@@ -1,39 +1,30 @@
 #include "platform/catalog.h"
 #include "platform/catalog_file.h"
-#include "tests/support/fresh_state.h"
+#include "tests/core/home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class Catalog : public ::testing::Test {
+class Catalog : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        temp.emplace("cat");
-        dir = temp->path().string();
+        HomeTest::SetUp();
         setenv("BRINDLEMOX_HOME", (dir + "/home").c_str(), 1);
         setenv("BRINDLEMOX_CATALOG", (dir + "/test.catalog").c_str(), 1);
         cat_reload();
-    }
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
     }
     void write(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
         cat_reload();
     }
-    std::optional<TempHome> temp;
-    std::string dir;
 };
 
 TEST_F(Catalog, WithoutAFileEveryTextIsTheEnglishDefault) {

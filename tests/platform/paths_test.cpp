@@ -1,5 +1,5 @@
 #include "platform/paths.h"
-#include "tests/support/fresh_state.h"
+#include "tests/core/home_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -43,21 +43,13 @@ class EnvGuard {
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-class Paths : public ::testing::Test {
+class Paths : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        temp.emplace("paths");
-        dir = temp->path().string();
+        HomeTest::SetUp();
         env.set("BRINDLEMOX_HOME", dir + "/home");
         env.set("XDG_RUNTIME_DIR", dir + "/run");
     }
-    void TearDown() override {
-        temp.reset();
-        fresh_state();
-    }
-    std::optional<TempHome> temp;
-    std::string dir;
     EnvGuard env;
 };
 
