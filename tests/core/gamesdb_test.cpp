@@ -7,14 +7,13 @@
 #include "core/settings_vars.h"
 #include "core/startup.h"
 #include "loading_support.h"
-#include "tests/support/fresh_state.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <minizip/zip.h>
 
 #include <bitset>
-#include <optional>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -226,44 +225,24 @@ TEST(GamesDbInfo, FieldsOfKnownUnknownAndCoinOp) {
     ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
 }
 
-class GameList : public ::testing::Test {
+class GameList : public HomeTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        drawer.emplace("list");
-        dir = drawer->path();
-        home.emplace("list-home"); // the program home beside the drawer
-        std::snprintf(games_path, sizeof games_path, "%s", dir.c_str());
+        HomeTest::SetUp();
+        drawer = home / "games";
+        fs::create_directories(drawer);
+        std::snprintf(games_path, sizeof games_path, "%s", drawer.c_str());
         viewbuiltin = 0;
     }
-    void TearDown() override {
-        home.reset();
-        drawer.reset();
-        fresh_state();
-    }
-    std::optional<TempHome> drawer, home;
     std::string put(const char* name, const std::vector<u8>& data) {
-        loading_test::write_file(dir / name, data);
-        return (dir / name).string();
+        loading_test::write_file(drawer / name, data);
+        return (drawer / name).string();
     }
     void scan(const std::string& path, int verbose = 1) {
         games_scan_file(path.c_str(), static_cast<u32>(fs::file_size(path)), verbose);
     }
-    fs::path dir;
+    fs::path drawer;
 };
-
-TEST_F(GameList, NavigationAndBuiltInEntries) {
-    games_list_entries();
-    EXPECT_EQ(games_count, 2);
-    EXPECT_STREQ(games_found[0].label, ": (root)");
-    EXPECT_STREQ(games_found[1].label, "/ (parent)");
-    EXPECT_EQ(games_found[1].entry_memmap, -2);
-    viewbuiltin = 1;
-    games_list_entries();
-    EXPECT_EQ(games_count, 10);
-    EXPECT_EQ(games_found[9].path[0], 0); // a built-in entry has no file
-    EXPECT_EQ(games_sort_index[9], 9u);
-}
 
 TEST_F(GameList, DrawerScanClassifiesAndReports) {
     games_list_entries();
@@ -290,17 +269,17 @@ TEST_F(GameList, DrawerScanClassifiesAndReports) {
     ::testing::internal::CaptureStdout();
     for (const auto& [name, data] : files)
         scan(put(name, data));
-    loading_test::write_zip(dir / "packed.zip",
+    loading_test::write_zip(drawer / "packed.zip",
                             {{"readme.txt", bytes("x")}, {"BB.ROM", forge_row(1)}});
-    scan((dir / "packed.zip").string());
-    loading_test::write_zip(dir / "prog.zip", {{"prog.aof", bytes(":000000")}});
-    scan((dir / "prog.zip").string()); // the scan takes games only: ignored
+    scan((drawer / "packed.zip").string());
+    loading_test::write_zip(drawer / "prog.zip", {{"prog.aof", bytes(":000000")}});
+    scan((drawer / "prog.zip").string()); // the scan takes games only: ignored
     const std::string out = ::testing::internal::GetCapturedStdout();
 
-    EXPECT_NE(out.find((dir / "mine.bin").string() + " is an unknown AOF/BIN/TVC.\n"),
+    EXPECT_NE(out.find((drawer / "mine.bin").string() + " is an unknown AOF/BIN/TVC.\n"),
               std::string::npos);
-    EXPECT_NE(out.find((dir / "README").string() + " is unknown.\n"), std::string::npos);
-    EXPECT_NE(out.find((dir / "empty.bin").string() + " is unknown.\n"), std::string::npos);
+    EXPECT_NE(out.find((drawer / "README").string() + " is unknown.\n"), std::string::npos);
+    EXPECT_NE(out.find((drawer / "empty.bin").string() + " is unknown.\n"), std::string::npos);
 
     ASSERT_EQ(games_count, 6);
     const GameEntry& known = games_found[2];
@@ -311,19 +290,19 @@ TEST_F(GameList, DrawerScanClassifiesAndReports) {
     EXPECT_EQ(known.picture, 325u); // the console model's picture
     const GameEntry& saved = games_found[3];
     EXPECT_STREQ(saved.label, "my__game_1.cos");
-    EXPECT_EQ(saved.path, (dir / "my_game_1.cos").string()); // the path keeps its case
+    EXPECT_EQ(saved.path, (drawer / "my_game_1.cos").string()); // the path keeps its case
     EXPECT_EQ(saved.entry_memmap, 7);
     EXPECT_EQ(saved.game_row, 1);
     EXPECT_EQ(games_found[4].game_row, -1); // the ball-and-paddle machine has no rows
     EXPECT_EQ(games_found[4].entry_machine, 11);
     EXPECT_STREQ(games_found[4].label, "pong.cor");
     EXPECT_STREQ(games_found[5].label, "Baseball"); // from the archive
-    EXPECT_EQ(games_found[5].path, (dir / "packed.zip").string());
+    EXPECT_EQ(games_found[5].path, (drawer / "packed.zip").string());
 
     char report[1024];
     games_counters[GC_DIRECTORIES] = 2; // counted by the drawer audit
     games_dir_report(report, sizeof report);
-    const std::string expected = "In directory \"" + dir.string() +
+    const std::string expected = "In directory \"" + drawer.string() +
                                  "\":\n\n"
                                  "2 known AOF/BIN/TVC file(s).\n"
                                  "2 unknown AOF/BIN/TVC file(s).\n"
@@ -389,8 +368,8 @@ TEST(GameListPaths, ParentPartsAndSplit) {
 TEST_F(GameList, OpeningEntries) {
     stubprograms = 0;
     ASSERT_TRUE(machine_switch(PIPBUG, 9, true, true, false));
-    fs::create_directories(dir / "sub");
-    loading_test::write_file(dir / "sub" / "shoot.bin", forge_row(130));
+    fs::create_directories(drawer / "sub");
+    loading_test::write_file(drawer / "sub" / "shoot.bin", forge_row(130));
     auto select = [](const char* label) {
         for (int i = 0; i < games_count; i++) {
             if (std::strcmp(games_found[games_sort_index[i]].label, label) == 0) {
@@ -404,7 +383,7 @@ TEST_F(GameList, OpeningEntries) {
     EXPECT_EQ(games_counters[GC_DIRECTORIES], 1);
     ASSERT_TRUE(select("sub"));
     games_open_entry(); // into the drawer
-    EXPECT_EQ(std::string(games_path), (dir / "sub").string());
+    EXPECT_EQ(std::string(games_path), (drawer / "sub").string());
     ASSERT_TRUE(select("Shoot Out"));
     ::testing::internal::CaptureStdout();
     games_open_entry(); // load the game
@@ -412,11 +391,11 @@ TEST_F(GameList, OpeningEntries) {
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
     EXPECT_EQ(known_game_id, 130);
     EXPECT_STREQ(game_file_name, "shoot.bin");
-    EXPECT_EQ(std::string(games_path), (dir / "sub").string());
+    EXPECT_EQ(std::string(games_path), (drawer / "sub").string());
 
     ASSERT_TRUE(select("/ (parent)"));
     games_open_entry();
-    EXPECT_EQ(std::string(games_path), dir.string() + "/");
+    EXPECT_EQ(std::string(games_path), drawer.string() + "/");
     EXPECT_TRUE(select("sub"));
 
     viewbuiltin = 1;
@@ -425,6 +404,4 @@ TEST_F(GameList, OpeningEntries) {
     games_open_entry(); // a built-in board
     EXPECT_EQ(machine, static_cast<u32>(ZACCARIA));
     EXPECT_EQ(memmap, 23u);
-    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
-    file_loaded = 0;
 }

@@ -47,19 +47,12 @@ TEST(Helpers, DecimalTextsRoundTrip) {
 }
 
 TEST(Helpers, HexParseReportsCharactersUsed) {
-    const struct {
-        const char* text;
-        int used;
-        u32 value;
-    } rows[] = {{"1aF", 3, 0x1AF},
-                {"  ff,R1", 4, 0xFF},
-                {"0x10", 4, 0x10},
-                {"zz", 0, 0},
-                {"-1", 2, 0xFFFFFFFF},
-                {"-10", 3, 0xFFFFFFF0},
-                {"FFFFFFFF", 8, 0xFFFFFFFF},
-                {"100000000", 9, 0xFFFFFFFF}, // too large: saturates
-                {"123456789ABCDEF0123", 19, 0xFFFFFFFF}};
+    // clang-format off
+    const struct { const char* text; int used; u32 value; } rows[] = {
+        {"1aF", 3, 0x1AF}, {"  ff,R1", 4, 0xFF}, {"0x10", 4, 0x10}, {"zz", 0, 0}, {"-1", 2, 0xFFFFFFFF},
+        {"-10", 3, 0xFFFFFFF0}, {"FFFFFFFF", 8, 0xFFFFFFFF},
+        {"100000000", 9, 0xFFFFFFFF}, {"123456789ABCDEF0123", 19, 0xFFFFFFFF}}; // too large: saturates
+    // clang-format on
     for (const auto& r : rows) {
         u32 v = 1;
         EXPECT_EQ(hex_parse(r.text, &v), r.used) << r.text;
@@ -98,15 +91,14 @@ TEST(Helpers, GroupedNumbersAreThirteenCharacters) {
     std::memset(text, '*', sizeof text);
     format_number_grouped(1234567, text);
     EXPECT_EQ(std::string(text, 14), "    1,234,567*"); // no NUL written
-    for (auto [n, shown] : {std::pair<u32, const char*>{4294967295u, "4,294,967,295"},
-                            {0, "            0"},
-                            {1000, "        1,000"},
-                            {999, "          999"},
-                            {1000000000, "1,000,000,000"}}) {
+    // clang-format off
+    const std::pair<u32, const char*> rows[] = {{4294967295u, "4,294,967,295"}, {0, "            0"},
+        {1000, "        1,000"}, {999, "          999"}, {1000000000, "1,000,000,000"}};
+    // clang-format on
+    for (auto [n, shown] : rows) {
         format_number_grouped(n, text);
         EXPECT_EQ(std::string(text, 13), shown) << n;
     }
-
     char saved = locale_group_separator;
     locale_group_separator = '.';
     format_number_grouped(20500, text);

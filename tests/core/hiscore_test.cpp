@@ -255,21 +255,19 @@ TEST_F(HiScores, BallAndPaddleCounters) {
 
 TEST_F(HiScores, RaiseNeedsFullSpeedAndNoPlayback) {
     std::snprintf(g_hiscores[64].who, sizeof g_hiscores[64].who, "%s", "typist");
-    g_speed = 2;
-    hiscore_raise(64, 50);
-    EXPECT_EQ(g_hiscores[64].score, 0u);
-    g_speed = 3;
+    auto raise = [](int speed, u32 score) {
+        g_speed = speed;
+        hiscore_raise(64, score);
+        return g_hiscores[64].score;
+    };
+    EXPECT_EQ(raise(2, 50), 0u); // too slow
     g_recording_state = REC_PLAYBACK;
-    hiscore_raise(64, 50);
-    EXPECT_EQ(g_hiscores[64].score, 0u);
+    EXPECT_EQ(raise(3, 50), 0u);
     g_recording_state = REC_IDLE;
-    g_speed = 8;
-    hiscore_raise(64, 50);
-    EXPECT_EQ(g_hiscores[64].score, 50u);
+    EXPECT_EQ(raise(8, 50), 50u);
     EXPECT_STREQ(g_hiscores[64].who, "typist") << "raising keeps the name";
-    hiscore_raise(64, 40);
-    EXPECT_EQ(g_hiscores[64].score, 50u);
-    hiscore_raise(-1, 5);
+    EXPECT_EQ(raise(8, 40), 50u); // only rises
+    hiscore_raise(-1, 5);         // outside the table: ignored
     hiscore_raise(87, 5);
 }
 

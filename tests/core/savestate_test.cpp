@@ -19,6 +19,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <numeric>
 #include <random>
 #include <string>
 #include <type_traits>
@@ -154,10 +156,8 @@ TEST_F(SaveStates, HeaderAndCommonPartOffsets) {
     cpu_iar = 0x1234;
     cpu_psu = 0x65;
     cpu_psl = 0xC3;
-    for (int i = 0; i < 8; i++)
-        cpu_ras[i] = static_cast<u16>(0x1000 + i);
-    for (int i = 0; i < 7; i++)
-        cpu_regs[i] = static_cast<u8>(0x10 + i);
+    std::iota(std::begin(cpu_ras), std::end(cpu_ras), u16{0x1000});
+    std::iota(std::begin(cpu_regs), std::end(cpu_regs), u8{0x10});
     cpu_irq_pending = 1;
     known_game_id = 300;
     game_start_address = 0xABCD;
@@ -171,8 +171,7 @@ TEST_F(SaveStates, HeaderAndCommonPartOffsets) {
     vdu_cursor_col = 7;
     vdu_cursor_row = 9;
     lamp_latch = 0x5A;
-    for (int i = 0; i < 13; i++)
-        led_digits[i] = static_cast<u8>(0x80 + i);
+    std::iota(std::begin(led_digits), std::end(led_digits), u8{0x80});
     uvi_line_slice = 0xCAFEF00D;
     g_region = 1;
     loaded_image_size = 4096;
@@ -203,8 +202,7 @@ TEST_F(SaveStates, HeaderAndCommonPartOffsets) {
 
 TEST_F(SaveStates, PipbugCarriesThirteenLedDigits) {
     go(PIPBUG, 9);
-    for (int i = 0; i < 13; i++)
-        led_digits[i] = static_cast<u8>(0x40 + i);
+    std::iota(std::begin(led_digits), std::end(led_digits), u8{0x40});
     Bytes b = save("p.cos");
     EXPECT_EQ(b[1], 42);
     for (int i = 0; i < 13; i++)
