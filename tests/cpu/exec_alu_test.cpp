@@ -72,50 +72,27 @@ TEST_F(ExecAlu, RegisterFormsUseBankAndCostLessOn2650B) {
     EXPECT_EQ(cpu_regs[0], 0x08);
 }
 
-TEST_F(ExecAlu, CompareIsSignedOrLogicalByCom) {
-    load(0, {0xE4, 0x80}); // COMI r0,$80
-    cpu_regs[0] = 0x01;
-    cpu_psl = PSL_C | PSL_OVF;
-    EXPECT_EQ(step(), 6u);
-    EXPECT_EQ(cc(), CC_POSITIVE); // 1 > -128
-    EXPECT_EQ(cpu_psl & ~PSL_CC, PSL_C | PSL_OVF);
-    EXPECT_EQ(cpu_regs[0], 0x01);
-
-    cpu_iar = 0;
-    cpu_psl = PSL_COM;
-    step();
-    EXPECT_EQ(cc(), CC_NEGATIVE); // 1 < 128
-
-    load(2, {0xE1, 0xE0}); // COMZ r1, COMZ r0
-    cpu_regs[1] = 0x01;
-    step();
-    EXPECT_EQ(cc(), CC_ZERO);
-    cpu_psl = CC_NEGATIVE;
-    step();
-    EXPECT_EQ(cc(), CC_ZERO);
-}
-
-TEST_F(ExecAlu, LogicalOperationsAndTheirRegisterZeroForms) {
-    load(0, {0x45, 0x0F, 0x66, 0x80, 0x27, 0xFF, 0x20, 0x60});
-    cpu_regs[1] = 0xF3;
-    cpu_regs[2] = 0x01;
-    cpu_regs[3] = 0x0F;
-    cpu_regs[0] = 0x77;
-    step(); // ANDI r1,$0F
-    EXPECT_EQ(cpu_regs[1], 0x03);
-    EXPECT_EQ(cc(), CC_POSITIVE);
-    step(); // IORI r2,$80
-    EXPECT_EQ(cpu_regs[2], 0x81);
-    EXPECT_EQ(cc(), CC_NEGATIVE);
-    step(); // EORI r3,$FF
-    EXPECT_EQ(cpu_regs[3], 0xF0);
-    EXPECT_EQ(step(), 6u); // EORZ r0 clears r0
-    EXPECT_EQ(cpu_regs[0], 0x00);
-    EXPECT_EQ(cc(), CC_ZERO);
-    cpu_regs[0] = 0x90;
-    step(); // IORZ r0 only sets CC
-    EXPECT_EQ(cpu_regs[0], 0x90);
-    EXPECT_EQ(cc(), CC_NEGATIVE);
+TEST_F(ExecAlu, CompareLogicAndTestUnderMask) {
+    const u8 C = PSL_C, OVF = PSL_OVF;
+    // clang-format off
+    run_steps({
+        // COMI r0,$80: signed, 1 > -128, other flags kept; logical with COM, 1 < 128.
+        {0, {0xE4, 0x80}, {{R(0), 1}, {PSL, C | OVF}}, 6,
+         {{PSL, C | OVF | CC_POSITIVE}, {R(0), 1}}},
+        {0, {0xE4, 0x80}, {{PSL, PSL_COM}}, 6, {{CC, CC_NEGATIVE}}},
+        {2, {0xE1}, {{R(1), 1}}, 6, {{CC, CC_ZERO}}},          // COMZ r1
+        {3, {0xE0}, {{PSL, CC_NEGATIVE}}, 6, {{CC, CC_ZERO}}}, // COMZ r0
+        // ANDI r1,$0F ; IORI r2,$80 ; EORI r3,$FF ; EORZ r0 clears r0 ; IORZ r0 only sets CC
+        {0, {0x45, 0x0F}, {{R(1), 0xF3}}, 6, {{R(1), 0x03}, {CC, CC_POSITIVE}}},
+        {0, {0x66, 0x80}, {{R(2), 0x01}}, 6, {{R(2), 0x81}, {CC, CC_NEGATIVE}}},
+        {0, {0x27, 0xFF}, {{R(3), 0x0F}}, 6, {{R(3), 0xF0}}},
+        {0, {0x20}, {{R(0), 0x77}}, 6, {{R(0), 0x00}, {CC, CC_ZERO}}},
+        {0, {0x60}, {{R(0), 0x90}}, 6, {{R(0), 0x90}, {CC, CC_NEGATIVE}}},
+        // TMI r0,$81: all selected bits set gives eq, otherwise lt; C is kept.
+        {0, {0xF4, 0x81}, {{R(0), 0xC1}, {PSL, CC_NEGATIVE | C}}, 9, {{PSL, CC_ZERO | C}}},
+        {0, {0xF4, 0x81}, {{R(0), 0x41}}, 9, {{CC, CC_NEGATIVE}}},
+    });
+    // clang-format on
 }
 
 TEST_F(ExecAlu, RotatesMoveCarryAndSetFlagsOnlyWithCarry) {
@@ -150,15 +127,4 @@ TEST_F(ExecAlu, DecimalAddWithDar) {
     step();
     EXPECT_EQ(cpu_regs[2], 0x55);
     EXPECT_EQ(cpu_psl, PSL_C | PSL_IDC | CC_NEGATIVE);
-}
-
-TEST_F(ExecAlu, TestUnderMask) {
-    load(0, {0xF4, 0x81, 0xF4, 0x81});
-    cpu_regs[0] = 0xC1;
-    cpu_psl = CC_NEGATIVE | PSL_C;
-    EXPECT_EQ(step(), 9u);
-    EXPECT_EQ(cpu_psl, CC_ZERO | PSL_C);
-    cpu_regs[0] = 0x41;
-    step();
-    EXPECT_EQ(cc(), CC_NEGATIVE);
 }

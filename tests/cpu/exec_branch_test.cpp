@@ -3,91 +3,39 @@
 
 using ExecBranch = ExecTest;
 
-TEST_F(ExecBranch, RelativeBranchesTakenNotTakenAndWrapped) {
-    at(0x0100, {0x18, 0x10, 0x98, 0x10, 0x1A, 0x10, 0x99, 0x10});
-    cpu_psl = CC_ZERO;
-    EXPECT_EQ(step(), 9u); // BCTR,eq taken
-    EXPECT_EQ(cpu_iar, 0x0112);
-    EXPECT_EQ(cpu_prev_iar, 0x0100);
-    cpu_iar = 0x0102;
-    EXPECT_EQ(step(), 9u); // BCFR,eq not taken
-    EXPECT_EQ(cpu_iar, 0x0104);
-    step(); // BCTR,lt not taken with CC = eq
-    EXPECT_EQ(cpu_iar, 0x0106);
-    step(); // BCFR,gt taken
-    EXPECT_EQ(cpu_iar, 0x0118);
-
-    at(0x2000, {0x1B, 0x40}); // the target wraps inside the page
-    step();
-    EXPECT_EQ(cpu_iar, 0x3FC2);
-}
-
-TEST_F(ExecBranch, AbsoluteBranchesCrossPagesAndIndirectCostsMore) {
-    load(0x0100, {0x1F, 0x45, 0x00});
-    load(0x4500, {0x1F, 0x80, 0x50});
-    load(0x0050, {0x12, 0x34});
-    cpu_iar = 0x0100;
-    EXPECT_EQ(step(), 9u);
-    EXPECT_EQ(cpu_iar, 0x4500);
-    EXPECT_EQ(step(), 15u);
-    EXPECT_EQ(cpu_op_cycles, 5u);
-    EXPECT_EQ(cpu_iar, 0x1234);
-    EXPECT_TRUE(mem_access[0x4500] & ACC_BRANCH);
-    EXPECT_TRUE(mem_access[0x1234] & ACC_BRANCH);
-}
-
-TEST_F(ExecBranch, CountingBranches) {
-    load(0, {0xD9, 0x10, 0xF9, 0x10, 0xF9, 0x10, 0x5A, 0x10});
-    cpu_regs[1] = 0xFF;
-    step(); // BIRR r1: $FF -> 0, falls through
-    EXPECT_EQ(cpu_regs[1], 0x00);
-    EXPECT_EQ(cpu_iar, 2);
-    cpu_regs[1] = 0x01;
-    step(); // BDRR r1: 1 -> 0, falls through
-    EXPECT_EQ(cpu_regs[1], 0x00);
-    EXPECT_EQ(cpu_iar, 4);
-    EXPECT_EQ(step(), 9u); // BDRR r1: 0 -> $FF, taken
-    EXPECT_EQ(cpu_regs[1], 0xFF);
-    EXPECT_EQ(cpu_iar, 0x0016);
+TEST_F(ExecBranch, BranchesInEveryMode) {
+    // clang-format off
+    run_steps({
+        // Relative: BCTR,eq taken, BCFR,eq and BCTR,lt not taken, BCFR,gt taken, a wrapped target.
+        {0x0100, {0x18, 0x10}, {{PSL, CC_ZERO}}, 9, {{IAR, 0x0112}, {PREV_IAR, 0x0100}}},
+        {0x0102, {0x98, 0x10}, {}, 9, {{IAR, 0x0104}}},
+        {0x0104, {0x1A, 0x10}, {}, 9, {{IAR, 0x0106}}},
+        {0x0106, {0x99, 0x10}, {}, 9, {{IAR, 0x0118}}},
+        {0x2000, {0x1B, 0x40}, {}, 9, {{IAR, 0x3FC2}}},
+        // Absolute branches cross pages; the indirect one costs two more cycles.
+        {0x0100, {0x1F, 0x45, 0x00}, {}, 9, {{IAR, 0x4500}}},
+        {0x4500, {0x1F, 0x80, 0x50}, {{0x0050, 0x12}, {0x0051, 0x34}}, 15,
+                 {{IAR, 0x1234}, {OP_CYCLES, 5}}},
+        // Counting: BIRR r1 $FF->0 and BDRR r1 1->0 fall through, BDRR r1 0->$FF is taken,
+        // BRNR r2 with r2 = 0 falls through; none of them touches CC.
+        {0x0000, {0xD9, 0x10}, {{R(1), 0xFF}, {PSL, CC_NEGATIVE}}, 9, {{R(1), 0}, {IAR, 2}}},
+        {0x0002, {0xF9, 0x10}, {{R(1), 1}}, 9, {{R(1), 0}, {IAR, 4}}},
+        {0x0004, {0xF9, 0x10}, {}, 9, {{R(1), 0xFF}, {IAR, 0x0016}}},
+        {0x0006, {0x5A, 0x10}, {{R(2), 0}}, 9, {{IAR, 8}, {CC, CC_NEGATIVE}}},
+        // Zero-page branches (ZBRR, ZBSR, ZBRR indirect) reach both ends of page zero.
+        {0x6000, {0x9B, 0x7F}, {}, 9, {{IAR, 0x1FFF}}},
+        {0x6100, {0xBB, 0x7F}, {{PSU, 0}}, 9, {{IAR, 0x1FFF}, {RAS0, 0x6102}, {SP, 1}}},
+        {0x4000, {0x9B, 0x85}, {{0x0005, 0x23}, {0x0006, 0x45}}, 15, {{IAR, 0x2345}}},
+        // Indexed: BXA $7FFF,r3 wraps round the whole space; BSXA $0300,r6 with RS set.
+        {0x0100, {0x9F, 0x7F, 0xFF}, {{PSL, 0}, {R(3), 2}}, 9, {{IAR, 0x0001}}},
+        {0x0200, {0xBF, 0x03, 0x00}, {{PSL, PSL_RS}, {R(3), 0x10}, {R(6), 0x20}, {PSU, 0}}, 9,
+                 {{IAR, 0x0320}, {RAS0, 0x0203}}},
+    });
+    // clang-format on
+    for (u32 a : {0x4500, 0x1234})
+        EXPECT_TRUE(mem_access[a] & ACC_BRANCH) << std::hex << a;
     EXPECT_TRUE(mem_access[0x0016] & ACC_LOOP_TARGET);
     EXPECT_TRUE(mem_access[0x0004] & ACC_LOOP_SOURCE);
-    cpu_iar = 6;
-    step(); // BRNR r2 with r2 = 0 falls through
-    EXPECT_EQ(cpu_iar, 8);
-    EXPECT_FALSE(cpu_psl & PSL_CC); // counting leaves CC alone
-}
-
-TEST_F(ExecBranch, ZeroPageBranchesReachBothEndsOfPageZero) {
-    at(0x6000, {0x9B, 0x7F});
-    EXPECT_EQ(step(), 9u);
-    EXPECT_EQ(cpu_iar, 0x1FFF);
-
-    at(0x6100, {0xBB, 0x7F}); // ZBSR from page 3
-    step();
-    EXPECT_EQ(cpu_iar, 0x1FFF);
-    EXPECT_EQ(cpu_ras[0], 0x6102);
-    EXPECT_EQ(cpu_psu & PSU_SP, 1);
-
-    load(0x4000, {0x9B, 0x85}); // ZBRR *$0005
-    load(0x0005, {0x23, 0x45});
-    cpu_iar = 0x4000;
-    EXPECT_EQ(step(), 15u);
-    EXPECT_EQ(cpu_iar, 0x2345);
-}
-
-TEST_F(ExecBranch, IndexedBranchAddsR3OrR6) {
-    at(0x0100, {0x9F, 0x7F, 0xFF});
-    cpu_regs[3] = 2;
-    step();
-    EXPECT_EQ(cpu_iar, 0x0001); // $7FFF + 2 wraps round the whole space
-
-    at(0x0200, {0xBF, 0x03, 0x00}); // BSXA $0300,r6 with RS set
-    cpu_psl = PSL_RS;
-    cpu_regs[3] = 0x10;
-    cpu_regs[6] = 0x20;
-    EXPECT_EQ(step(), 9u);
-    EXPECT_EQ(cpu_iar, 0x0320);
-    EXPECT_EQ(cpu_ras[0], 0x0203);
 }
 
 TEST_F(ExecBranch, CallAndReturn) {

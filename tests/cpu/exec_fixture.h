@@ -19,6 +19,25 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <vector>
+
+// Places for the one-instruction tables: a guest address below $8000, or one of
+// these processor parts.
+enum : u32 { R0 = 0x10000, IAR = 0x20000, PREV_IAR, EA, CC, PSL, PSU, RAS0, OP_CYCLES, SP };
+constexpr u32 R(u32 n) {
+    return R0 + n;
+}
+struct Place {
+    u32 where, value;
+};
+// One instruction at `at`: what is set before, its clock periods, what holds after.
+struct StepCase {
+    u16 at;
+    std::vector<u8> code;
+    std::vector<Place> before;
+    u32 clocks;
+    std::vector<Place> after;
+};
 
 class ExecTest : public ::testing::Test {
   protected:
@@ -69,6 +88,38 @@ class ExecTest : public ::testing::Test {
     }
 
     static u8 cc() { return cpu_psl & PSL_CC; }
+
+    static u32 place(u32 where) {
+        if (where < R0) return guest_memory[where];
+        if (where < IAR) return cpu_regs[where - R0];
+        if (where == SP) return cpu_psu & PSU_SP;
+        const u32 parts[] = {cpu_iar, cpu_prev_iar, cpu_ea,     cc(),
+                             cpu_psl, cpu_psu,      cpu_ras[0], cpu_op_cycles};
+        return parts[where - IAR];
+    }
+    static void set_place(Place p) {
+        const u8 v = static_cast<u8>(p.value);
+        if (p.where < R0) guest_memory[p.where] = v;
+        if (p.where >= R0 && p.where < IAR) cpu_regs[p.where - R0] = v;
+        if (p.where == PSL) cpu_psl = v;
+        if (p.where == PSU) cpu_psu = v;
+    }
+
+    // Runs each case in turn; what a case does not set carries over from the last.
+    static void run_steps(const std::vector<StepCase>& cases) {
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const StepCase& c = cases[i];
+            SCOPED_TRACE(testing::Message() << "case " << i << " at $" << std::hex << c.at);
+            for (size_t n = 0; n < c.code.size(); ++n)
+                guest_memory[page_add(c.at, static_cast<int>(n))] = c.code[n];
+            cpu_iar = c.at;
+            for (Place p : c.before)
+                set_place(p);
+            EXPECT_EQ(step(), c.clocks);
+            for (Place p : c.after)
+                EXPECT_EQ(place(p.where), p.value) << "place " << std::hex << p.where;
+        }
+    }
 };
 
 // Captures what the interpreter prints while it is alive.

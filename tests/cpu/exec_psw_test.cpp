@@ -4,64 +4,37 @@
 
 using ExecPsw = ExecTest;
 
-TEST_F(ExecPsw, StoreStatusIntoR0) {
-    load(0, {0x12, 0x13});
-    cpu_psu = PSU_S | PSU_II | 0x05;
-    cpu_psl = CC_POSITIVE | PSL_WC;
-    EXPECT_EQ(step(), 6u); // SPSU
-    EXPECT_EQ(cpu_regs[0], 0xA5);
-    EXPECT_EQ(cc(), CC_NEGATIVE);
-    cpu_psl = CC_POSITIVE | PSL_WC | PSL_C;
-    EXPECT_EQ(step(), 6u); // SPSL: r0 = $49, CC from it (positive)
-    EXPECT_EQ(cpu_regs[0], 0x49);
-    EXPECT_EQ(cpu_psl, CC_POSITIVE | PSL_WC | PSL_C);
-}
-
 // S is an input and never written; the 2650 has no UF1 and UF2 either.
-TEST_F(ExecPsw, LoadClearAndPresetPsuFollowTheVariant) {
-    const struct {
-        bool model_b;
-        u8 opcode, operand, psu, r0, psu_after;
-        u32 clocks;
-    } cases[] = {
-        {false, 0x92, 0x00, PSU_S, 0xFF, 0xE7, 6},  // LPSU: F II SP loaded
-        {false, 0x92, 0x00, PSU_S, 0x00, PSU_S, 6}, // LPSU
-        {false, 0x74, 0xFF, 0xFF, 0x00, 0x98, 9},   // CPSU $FF
-        {false, 0x76, 0xFF, 0x00, 0x00, 0x67, 9},   // PPSU $FF
-        {true, 0x92, 0x00, 0x00, 0xFF, 0x7F, 6},    // LPSU
-        {true, 0x74, 0xFF, 0xFF, 0x00, 0x80, 9},    // CPSU $FF
-        {true, 0x76, 0xFF, 0x00, 0x00, 0x7F, 9},    // PPSU $FF
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(c.opcode) << " 2650B " << c.model_b);
-        if (c.model_b) use_2650b();
-        load(0, {c.opcode, c.operand});
-        cpu_iar = 0;
-        cpu_psu = c.psu;
-        cpu_regs[0] = c.r0;
-        EXPECT_EQ(step(), c.clocks);
-        EXPECT_EQ(cpu_psu, c.psu_after);
-    }
-}
-
-TEST_F(ExecPsw, PslLoadClearPresetAndTests) {
-    load(0, {0x93, 0x75, 0x0F, 0x77, 0x09, 0xB5, 0xC0, 0xB5, 0x09, 0xB4, 0x40, 0xB4, 0xC0});
-    cpu_regs[0] = 0xDF;
-    EXPECT_EQ(step(), 6u); // LPSL takes all eight bits
-    EXPECT_EQ(cpu_psl, 0xDF);
-    EXPECT_EQ(step(), 9u); // CPSL $0F
-    EXPECT_EQ(cpu_psl, 0xD0);
-    step(); // PPSL $09
-    EXPECT_EQ(cpu_psl, 0xD9);
-    EXPECT_EQ(step(), 9u); // TPSL $C0: CC is cleared before the test, so never all set
-    EXPECT_EQ(cpu_psl, 0x99);
-    step(); // TPSL $09: WC and C are set
-    EXPECT_EQ(cc(), CC_ZERO);
-    cpu_psu = PSU_F;
-    EXPECT_EQ(step(), 9u); // TPSU $40
-    EXPECT_EQ(cc(), CC_ZERO);
-    step(); // TPSU $C0: S is clear
-    EXPECT_EQ(cc(), CC_NEGATIVE);
+TEST_F(ExecPsw, StatusInstructionsOnBothVariants) {
+    const u8 WC = PSL_WC, C = PSL_C;
+    // clang-format off
+    run_steps({
+        // SPSU, SPSL: CC from the copy in r0.
+        {0, {0x12}, {{PSU, PSU_S | PSU_II | 5}, {PSL, CC_POSITIVE | WC}}, 6,
+         {{R(0), 0xA5}, {CC, CC_NEGATIVE}}},
+        {1, {0x13}, {{PSL, CC_POSITIVE | WC | C}}, 6, {{R(0), 0x49}, {PSL, CC_POSITIVE | WC | C}}},
+        // LPSL takes all eight bits; CPSL $0F; PPSL $09; TPSL $C0 (CC is cleared before the
+        // test, so never all set); TPSL $09 (WC and C set); TPSU $40 (F set); TPSU $C0 (S clear).
+        {0, {0x93}, {{R(0), 0xDF}}, 6, {{PSL, 0xDF}}},
+        {0, {0x75, 0x0F}, {}, 9, {{PSL, 0xD0}}},
+        {0, {0x77, 0x09}, {}, 9, {{PSL, 0xD9}}},
+        {0, {0xB5, 0xC0}, {}, 9, {{PSL, 0x99}}},
+        {0, {0xB5, 0x09}, {}, 9, {{CC, CC_ZERO}}},
+        {0, {0xB4, 0x40}, {{PSU, PSU_F}}, 9, {{CC, CC_ZERO}}},
+        {0, {0xB4, 0xC0}, {}, 9, {{CC, CC_NEGATIVE}}},
+        // 2650: LPSU loads F II SP only; CPSU and PPSU $FF leave S, UF1 and UF2 alone.
+        {0, {0x92}, {{PSU, PSU_S}, {R(0), 0xFF}}, 6, {{PSU, 0xE7}}},
+        {0, {0x92}, {{PSU, PSU_S}, {R(0), 0x00}}, 6, {{PSU, PSU_S}}},
+        {0, {0x74, 0xFF}, {{PSU, 0xFF}}, 9, {{PSU, 0x98}}},
+        {0, {0x76, 0xFF}, {{PSU, 0x00}}, 9, {{PSU, 0x67}}},
+    });
+    use_2650b();
+    run_steps({
+        {0, {0x92}, {{PSU, 0x00}, {R(0), 0xFF}}, 6, {{PSU, 0x7F}}},
+        {0, {0x74, 0xFF}, {{PSU, 0xFF}}, 9, {{PSU, 0x80}}},
+        {0, {0x76, 0xFF}, {{PSU, 0x00}}, 9, {{PSU, 0x7F}}},
+    });
+    // clang-format on
 }
 
 TEST_F(ExecPsw, LdplAndStplOn2650BAreUndefinedOn2650) {
@@ -152,15 +125,4 @@ TEST_F(ExecPsw, SettingInhibitDropsAPendingRequestAndLogsIt) {
     const std::string text = out.text();
     EXPECT_NE(text.find("Cleared pending interrupt!\n"), std::string::npos);
     EXPECT_NE(text.find(": interrupts are now inhibited (disabled).\n\n"), std::string::npos);
-}
-
-TEST_F(ExecPsw, StackPointerChangesAreReported) {
-    load(0, {0x76, 0x02, 0x74, 0x07, 0x74, 0x01});
-    logillegal = 1;
-    ConsoleCapture out;
-    step(); // PPSU $02 sets an SP bit
-    step(); // CPSU $07 resets the whole SP: no report
-    cpu_psu = 0x01;
-    step(); // CPSU $01 clears a set SP bit
-    EXPECT_EQ(count_of(out.text(), "is modifying the SP at"), 2);
 }
