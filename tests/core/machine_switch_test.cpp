@@ -202,8 +202,6 @@ TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     row.deflicker_sprites = 0xA5;
     row.deflicker_depth = 2;
     row.deflicker_first = 5;
-    for (int i = 0; i < 20; i++)
-        row.key_remap[i] = static_cast<std::int8_t>(i + 1);
     row.swapped = 1;
     row.overlay = 42;
     row.sensitivity = 2;
@@ -217,8 +215,6 @@ TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     EXPECT_EQ(deflicker_settings.sprite[1], 0);
     EXPECT_EQ(deflicker_settings.pvi[0], 1);
     EXPECT_EQ(deflicker_settings.depth, 2);
-    EXPECT_EQ(key_remap_four[0][0], 7); // six keys, then four, per player
-    EXPECT_EQ(key_remap_six[1][0], 11);
     EXPECT_EQ(swapped, 1u);
     EXPECT_EQ(current_overlay, 42);
 
