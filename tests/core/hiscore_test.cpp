@@ -139,19 +139,30 @@ TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
 }
 
 TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
+    // Something that is there but is no readable file (here a folder, which
+    // even root cannot read as a file) is left alone at exit.
+    fs::create_directories(file);
+    hiscore_load();
+    EXPECT_EQ(hiscore_load_ran, 0);
+    g_hiscores[0].score = 1;
+    hiscore_save();
+    EXPECT_TRUE(fs::is_directory(file));
+    fs::remove(file);
+
+    // A file without read permission, where permissions apply (not for root).
     test_write_file(file, std::string(4786, '\x10'));
     chmod(file.c_str(), 0);
     std::ifstream probe(file);
-    bool readable = probe.good(); // root reads it anyway
+    const bool readable = probe.good();
     probe.close();
     hiscore_load();
-    g_hiscores[0].score = 1;
     hiscore_save();
     chmod(file.c_str(), 0644);
     if (!readable) {
         EXPECT_EQ(hiscore_load_ran, 0);
         EXPECT_EQ(test_read_file(file), std::string(4786, '\x10'));
     }
+
     // No file at all: the table is written at exit.
     fs::remove(file);
     hiscore_load();
