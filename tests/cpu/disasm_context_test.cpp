@@ -95,41 +95,26 @@ TEST(DisasmContext, OldCalm_TestUnderMaskReadsAllOnesAndNotOnes) {
 
 TEST(DisasmContext, TheContextValueFollowsEachFamily) {
     dis_test_reset(NOTATION_SIGNETICS);
+    const u32 VALUE = DIS_CTX_VALUE, COMPARE = DIS_CTX_COMPARE, TEST = DIS_CTX_TEST,
+              UNKNOWN = DIS_CTX_UNKNOWN, KEPT = 99;
     struct Case {
         std::initializer_list<u8> bytes;
         u32 context;
-    } cases[] = {
-        {{0x01}, DIS_CTX_VALUE},
-        {{0x0C, 0x12, 0x34}, DIS_CTX_VALUE},
-        {{0xE4, 0x01}, DIS_CTX_COMPARE},
-        {{0xEC, 0x12, 0x34}, DIS_CTX_COMPARE},
-        {{0xF4, 0x01}, DIS_CTX_TEST},
-        {{0xB4, 0x01}, DIS_CTX_TEST},
-        {{0x94}, DIS_CTX_UNKNOWN},
-        {{0x75, 0x01}, DIS_CTX_UNKNOWN},
-        {{0x77, 0x01}, DIS_CTX_UNKNOWN},
-        {{0x12}, DIS_CTX_VALUE},
-        {{0x30}, DIS_CTX_VALUE},
-        {{0x50}, DIS_CTX_VALUE},
-        {{0x10, 0x12, 0x34}, DIS_CTX_UNKNOWN},
     };
+    // clang-format off
+    const Case cases[] = {
+        {{0x01}, VALUE}, {{0x0C, 0x12, 0x34}, VALUE}, {{0x12}, VALUE}, {{0x30}, VALUE},
+        {{0x50}, VALUE}, {{0xE4, 0x01}, COMPARE}, {{0xEC, 0x12, 0x34}, COMPARE},
+        {{0xF4, 0x01}, TEST}, {{0xB4, 0x01}, TEST}, {{0x94}, UNKNOWN}, {{0x75, 0x01}, UNKNOWN},
+        {{0x77, 0x01}, UNKNOWN}, {{0x10, 0x12, 0x34}, UNKNOWN},
+        // HALT, NOP, WRTC, STRR, BCTR, CPSU, PPSU, LPSU and TPSL leave it unchanged.
+        {{0x40}, KEPT}, {{0xC0}, KEPT}, {{0xB0}, KEPT}, {{0xC8, 0x01}, KEPT}, {{0x18, 0x01}, KEPT},
+        {{0x74, 0x01}, KEPT}, {{0x76, 0x01}, KEPT}, {{0x92}, KEPT}, {{0xB5, 0x01}, KEPT},
+    };
+    // clang-format on
     for (const Case& c : cases) {
-        dis_cc_context = 99; // anything the case must overwrite
+        dis_cc_context = KEPT; // anything a changing case must overwrite
         dis_test_line(0x0300, c.bytes);
         EXPECT_EQ(dis_cc_context, c.context) << dis_line;
-    }
-    // These leave it unchanged.
-    for (auto bytes : {std::initializer_list<u8>{0x40},
-                       {0xC0},
-                       {0xB0},
-                       {0xC8, 0x01},
-                       {0x18, 0x01},
-                       {0x74, 0x01},
-                       {0x76, 0x01},
-                       {0x92},
-                       {0xB5, 0x01}}) {
-        dis_cc_context = DIS_CTX_COMPARE;
-        dis_test_line(0x0300, bytes);
-        EXPECT_EQ(dis_cc_context, static_cast<u32>(DIS_CTX_COMPARE)) << dis_line;
     }
 }

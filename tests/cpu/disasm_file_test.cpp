@@ -261,10 +261,7 @@ TEST_F(DisasmFile, IndirectBranchesThroughRomAreFollowed) {
 
 TEST_F(DisasmFile, AFileThatCannotBeOpenedStillGoesToTheConsole) {
     dis_test_poke(0x0000, {0x40});
-    std::string path = (dir / "missing" / "prog.bin").string();
-    ::testing::internal::CaptureStdout();
-    dis_to_file(0x0000, 0x0000, path.c_str());
-    console = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(run(0x0000, 0x0000, "missing/prog.bin"), "");
     EXPECT_TRUE(contains(console, "Can't open " + (dir / "missing" / "prog.asm").string() +
                                       " for output!\n"));
     EXPECT_TRUE(contains(console, "        HALT"));

@@ -8,22 +8,17 @@
 
 namespace {
 
-// Saves and restores the parts of the machine row a test rewrites.
+// The machine row a test rewrites comes back with fresh_state; the note and
+// comment tables are put back here.
 class DisasmSources : public ::testing::Test {
   protected:
     void SetUp() override {
         dis_test_reset();
         machine = INTERTON;
-        saved = machine_table[INTERTON];
         std::memset(label_table, 0, sizeof label_table);
         std::memset(user_labels, 0, sizeof user_labels);
-        saved_notes = mem_notes;
-        saved_note_rows = mem_note_rows;
-        saved_comments = mem_comments;
-        saved_comment_rows = mem_comment_rows;
     }
     void TearDown() override {
-        machine_table[INTERTON] = saved;
         std::memset(label_table, 0, sizeof label_table);
         mem_notes = saved_notes;
         mem_note_rows = saved_note_rows;
@@ -38,11 +33,10 @@ class DisasmSources : public ::testing::Test {
         r.kind = kind;
         r.hide = 0;
     }
-    MachineDesc saved;
-    const MemNote* saved_notes;
-    int saved_note_rows;
-    const MemComment* saved_comments;
-    int saved_comment_rows;
+    const MemNote* saved_notes = mem_notes;
+    int saved_note_rows = mem_note_rows;
+    const MemComment* saved_comments = mem_comments;
+    int saved_comment_rows = mem_comment_rows;
 };
 
 // ";CPU Equates---...": a section header padded with dashes to 74 columns.

@@ -24,12 +24,12 @@ TEST_F(ExecBranch, BranchesInEveryMode) {
         {0x0006, {0x5A, 0x10}, {{R(2), 0}}, 9, {{IAR, 8}, {CC, CC_NEGATIVE}}},
         // Zero-page branches (ZBRR, ZBSR, ZBRR indirect) reach both ends of page zero.
         {0x6000, {0x9B, 0x7F}, {}, 9, {{IAR, 0x1FFF}}},
-        {0x6100, {0xBB, 0x7F}, {{PSU, 0}}, 9, {{IAR, 0x1FFF}, {RAS0, 0x6102}, {SP, 1}}},
+        {0x6100, {0xBB, 0x7F}, {{PSU, 0}}, 9, {{IAR, 0x1FFF}, {RAS(0), 0x6102}, {SP, 1}}},
         {0x4000, {0x9B, 0x85}, {{0x0005, 0x23}, {0x0006, 0x45}}, 15, {{IAR, 0x2345}}},
         // Indexed: BXA $7FFF,r3 wraps round the whole space; BSXA $0300,r6 with RS set.
         {0x0100, {0x9F, 0x7F, 0xFF}, {{PSL, 0}, {R(3), 2}}, 9, {{IAR, 0x0001}}},
         {0x0200, {0xBF, 0x03, 0x00}, {{PSL, PSL_RS}, {R(3), 0x10}, {R(6), 0x20}, {PSU, 0}}, 9,
-                 {{IAR, 0x0320}, {RAS0, 0x0203}}},
+                 {{IAR, 0x0320}, {RAS(0), 0x0203}}},
     });
     // clang-format on
     for (u32 a : {0x4500, 0x1234})
@@ -38,42 +38,27 @@ TEST_F(ExecBranch, BranchesInEveryMode) {
     EXPECT_TRUE(mem_access[0x0004] & ACC_LOOP_SOURCE);
 }
 
+// BSTA,un and BSTR,un push; RETC,lt is not taken with CC = eq, RETC,un returns
+// twice; a further RETC,eq underflows and SP wraps to 7.
 TEST_F(ExecBranch, CallAndReturn) {
-    load(0x0100, {0x3F, 0x05, 0x00, 0x14, 0x17});
-    load(0x0500, {0x3B, 0x10, 0x17});
-    load(0x0512, {0x16, 0x17});
-    cpu_iar = 0x0100;
-    EXPECT_EQ(step(), 9u); // BSTA,un $0500
-    EXPECT_EQ(cpu_iar, 0x0500);
-    EXPECT_EQ(cpu_ras[0], 0x0103);
+    // clang-format off
+    run_steps({
+        {0x0100, {0x3F, 0x05, 0x00}, {}, 9, {{IAR, 0x0500}, {RAS(0), 0x0103}}},
+        {0x0500, {0x3B, 0x10}, {}, 9, {{RAS(1), 0x0502}, {SP, 2}}},
+        {0x0512, {0x16}, {{PSL, CC_ZERO}}, 9, {{IAR, 0x0513}}},
+        {0x0513, {0x17}, {}, 9, {{IAR, 0x0502}}},
+        {0x0502, {0x17}, {}, 9, {{IAR, 0x0103}, {SP, 0}}},
+        {0x0103, {0x14}, {}, 9, {{SP, 7}}},
+    });
+    // clang-format on
     EXPECT_EQ(mem_access[0x0500] & (ACC_CALL | ACC_DEPTH_MASK), ACC_CALL | (1u << ACC_DEPTH_SHIFT));
-    step(); // BSTR,un $0512
-    EXPECT_EQ(cpu_ras[1], 0x0502);
-    EXPECT_EQ(cpu_psu & PSU_SP, 2);
-    cpu_psl = CC_ZERO;
-    EXPECT_EQ(step(), 9u); // RETC,lt not taken
-    EXPECT_EQ(cpu_iar, 0x0513);
-    EXPECT_EQ(step(), 9u); // RETC,un
-    EXPECT_EQ(cpu_iar, 0x0502);
-    step();
-    EXPECT_EQ(cpu_iar, 0x0103);
-    EXPECT_EQ(cpu_psu & PSU_SP, 0);
-    step(); // RETC,eq taken: underflow, SP wraps to 7
-    EXPECT_EQ(cpu_psu & PSU_SP, 7);
 }
 
+// BSNR r1 with r1 = 0 and BSFR,eq with CC = eq call nothing; BSNA r1 with r1 = 1 does.
 TEST_F(ExecBranch, ConditionalCallsOnRegisterAndCondition) {
-    load(0, {0x79, 0x10, 0xB8, 0x20, 0x7D, 0x01, 0x00});
-    cpu_regs[1] = 0;
-    cpu_psl = CC_ZERO;
-    step(); // BSNR r1 with r1 = 0: no call
-    EXPECT_EQ(cpu_iar, 2);
-    step(); // BSFR,eq with CC = eq: no call
-    EXPECT_EQ(cpu_iar, 4);
-    cpu_regs[1] = 1;
-    step(); // BSNA r1,$0100
-    EXPECT_EQ(cpu_iar, 0x0100);
-    EXPECT_EQ(cpu_ras[0], 0x0007);
+    run_steps({{0, {0x79, 0x10}, {{R(1), 0}, {PSL, CC_ZERO}}, 9, {{IAR, 2}}},
+               {2, {0xB8, 0x20}, {}, 9, {{IAR, 4}}},
+               {4, {0x7D, 0x01, 0x00}, {{R(1), 1}}, 9, {{IAR, 0x0100}, {RAS(0), 0x0007}}}});
 }
 
 // Eight nested calls fill the stack: the eighth reports an overflow although its
@@ -117,18 +102,4 @@ TEST_F(ExecBranch, InterruptLevelMarksTargetsAndEndsOnItsReturn) {
     step();
     EXPECT_EQ(cpu_iar, 0x0444);
     EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
-}
-
-TEST_F(ExecBranch, SubroutineLogIndentsByDepth) {
-    load(0, {0x3F, 0x01, 0x00});
-    load(0x0100, {0x17});
-    cpu_psu = 2;
-    cpu_iar = 0;
-    logsubroutines = 1;
-    ConsoleCapture out;
-    steps(2);
-    const std::string text = out.text();
-    EXPECT_NE(text.find("  Calling subroutine $100 from $0...\n\n"), std::string::npos);
-    EXPECT_NE(text.find("  Returning to $3 from subroutine or interrupt at $100.\n\n"),
-              std::string::npos);
 }

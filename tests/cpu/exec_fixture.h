@@ -23,9 +23,24 @@
 
 // Places for the one-instruction tables: a guest address below $8000, or one of
 // these processor parts.
-enum : u32 { R0 = 0x10000, IAR = 0x20000, PREV_IAR, EA, CC, PSL, PSU, RAS0, OP_CYCLES, SP };
+enum : u32 {
+    R0 = 0x10000,
+    RAS0 = 0x18000,
+    IAR = 0x20000,
+    PREV_IAR,
+    EA,
+    CC,
+    PSL,
+    PSU,
+    OP_CYCLES,
+    IRQ,
+    SP
+};
 constexpr u32 R(u32 n) {
     return R0 + n;
+}
+constexpr u32 RAS(u32 n) {
+    return RAS0 + n;
 }
 struct Place {
     u32 where, value;
@@ -91,18 +106,20 @@ class ExecTest : public ::testing::Test {
 
     static u32 place(u32 where) {
         if (where < R0) return guest_memory[where];
-        if (where < IAR) return cpu_regs[where - R0];
+        if (where < RAS0) return cpu_regs[where - R0];
+        if (where < IAR) return cpu_ras[where - RAS0];
         if (where == SP) return cpu_psu & PSU_SP;
-        const u32 parts[] = {cpu_iar, cpu_prev_iar, cpu_ea,     cc(),
-                             cpu_psl, cpu_psu,      cpu_ras[0], cpu_op_cycles};
+        const u32 parts[] = {cpu_iar, cpu_prev_iar, cpu_ea,        cc(),
+                             cpu_psl, cpu_psu,      cpu_op_cycles, cpu_irq_pending};
         return parts[where - IAR];
     }
     static void set_place(Place p) {
         const u8 v = static_cast<u8>(p.value);
         if (p.where < R0) guest_memory[p.where] = v;
-        if (p.where >= R0 && p.where < IAR) cpu_regs[p.where - R0] = v;
+        if (p.where >= R0 && p.where < RAS0) cpu_regs[p.where - R0] = v;
         if (p.where == PSL) cpu_psl = v;
         if (p.where == PSU) cpu_psu = v;
+        if (p.where == IRQ) cpu_irq_pending = v;
     }
 
     // Runs each case in turn; what a case does not set carries over from the last.

@@ -62,9 +62,7 @@ TEST_F(ExecHooks, BreakpointIsCheckedBeforeTheInstruction) {
 TEST_F(ExecHooks, InstructorWrtcEntersTheMonitor) {
     machine = INSTRUCTOR;
     memmap = 14;
-    at(0x0200, {0xB0});
-    EXPECT_EQ(step(), 6u);
-    EXPECT_EQ(cpu_iar, 0x1800);
+    run_steps({{0x0200, {0xB0}, {}, 6, {{IAR, 0x1800}}}});
     EXPECT_EQ(port_records[0xFC].last_value, 0x01);
     EXPECT_EQ(port_records[0xFD].last_value, 0x02);
 }
@@ -83,24 +81,16 @@ TEST_F(ExecHooks, PipbugFlagLowStartsTheSerialTransmitter) {
     teletype_tx_state = 0;
 }
 
+// With the fast serial input the BIOS's LODA at $0369 reads the whole character.
 TEST_F(ExecHooks, BinbugFastSerialInputSkipsTheLoad) {
     machine = BINBUG;
     binbug_biosversion = 2;
     binbug_baudrate = 3;
-    load(0x0369, {0x0D, 0x05, 0x00, 0x0D, 0x05, 0x00});
+    const std::vector<u8> loda = {0x0D, 0x05, 0x00}; // LODA r1,$0500
     guest_memory[0x0500] = 0x77;
-    cpu_iar = 0x0369;
-    cpu_regs[2] = 2;
-    EXPECT_EQ(step(), 12u);
-    EXPECT_EQ(cpu_regs[0], 0x0A);
-    EXPECT_EQ(cpu_regs[1], 0x00);
-    cpu_iar = 0x0369;
-    cpu_regs[2] = 5; // nothing loaded, CC kept
-    cpu_psl = CC_NEGATIVE;
-    step();
-    EXPECT_EQ(cpu_regs[0], 0x0A);
-    EXPECT_EQ(cc(), CC_NEGATIVE);
+    run_steps(
+        {{0x0369, loda, {{R(2), 2}}, 12, {{R(0), 0x0A}, {R(1), 0x00}}},
+         {0x0369, loda, {{R(2), 5}, {PSL, CC_NEGATIVE}}, 12, {{R(0), 0x0A}, {CC, CC_NEGATIVE}}}});
     binbug_baudrate = 0; // elsewhere the normal load
-    step();
-    EXPECT_EQ(cpu_regs[1], 0x77);
+    run_steps({{0x0369, loda, {}, 12, {{R(1), 0x77}}}});
 }

@@ -38,33 +38,20 @@ TEST_F(ExecPsw, StatusInstructionsOnBothVariants) {
 }
 
 TEST_F(ExecPsw, LdplAndStplOn2650BAreUndefinedOn2650) {
-    load(0x0100, {0x10, 0x05, 0x00, 0x11, 0x05, 0x01, 0x10, 0x85, 0x10});
-    load(0x0500, {0xA5, 0x00});
     load(0x0510, {0x05, 0x00}); // pointer of the indirect LDPL
     use_2650b();
-    cpu_iar = 0x0100;
-    EXPECT_EQ(step(), 12u); // LDPL $0500
-    EXPECT_EQ(cpu_psl, 0xA5);
-    EXPECT_EQ(cpu_iar, 0x0103);
-    EXPECT_EQ(step(), 12u); // STPL $0501
-    EXPECT_EQ(guest_memory[0x0501], 0xA5);
-    cpu_psl = 0;
-    EXPECT_EQ(step(), 18u); // LDPL *$0510
-    EXPECT_EQ(cpu_psl, 0xA5);
-
+    // clang-format off
+    run_steps({ // LDPL $0500, STPL $0501, LDPL *$0510
+        {0x0100, {0x10, 0x05, 0x00}, {{0x0500, 0xA5}}, 12, {{PSL, 0xA5}, {IAR, 0x0103}}},
+        {0x0103, {0x11, 0x05, 0x01}, {}, 12, {{0x0501, 0xA5}}},
+        {0x0106, {0x10, 0x85, 0x10}, {{PSL, 0}}, 18, {{PSL, 0xA5}}},
+    });
     cpu_type = CPU_2650;
     cpu_reset_op_tables();
-    cpu_iar = 0x0100;
-    cpu_psl = 0;
-    EXPECT_EQ(step(), 6u); // undefined: one byte
-    EXPECT_EQ(cpu_iar, 0x0101);
-    EXPECT_EQ(cpu_psl, 0);
-    machine = INTERTON;
-    cpu_iar = 0x0100;
-    step(); // the Interton skips three bytes for $10
-    EXPECT_EQ(cpu_iar, 0x0103);
-    step(); // $11: one byte
-    EXPECT_EQ(cpu_iar, 0x0104);
+    run_steps({{0x0100, {}, {{PSL, 0}}, 6, {{IAR, 0x0101}, {PSL, 0}}}}); // undefined: one byte
+    machine = INTERTON; // the Interton skips three bytes for $10, one for $11
+    run_steps({{0x0100, {}, {}, 6, {{IAR, 0x0103}}}, {0x0103, {}, {}, 6, {{IAR, 0x0104}}}});
+    // clang-format on
 }
 
 TEST_F(ExecPsw, UndefinedOpcodesAdvanceAndReport) {
@@ -104,14 +91,9 @@ TEST_F(ExecPsw, HaltRepeatsAndReportsOnce) {
 }
 
 TEST_F(ExecPsw, SettingInhibitDropsAPendingRequestAndLogsIt) {
-    load(0, {0x76, 0x20, 0x74, 0x20});
-    cpu_irq_pending = 1;
-    step(); // PPSU $20
-    EXPECT_EQ(cpu_irq_pending, 0u);
-    EXPECT_TRUE(cpu_psu & PSU_II);
-    step(); // CPSU $20: nothing pending, nothing accepted
-    EXPECT_EQ(cpu_iar, 4);
-    EXPECT_FALSE(cpu_psu & PSU_II);
+    // PPSU $20 drops the request; CPSU $20 then has nothing to let in.
+    run_steps({{0, {0x76, 0x20}, {{IRQ, 1}}, 9, {{IRQ, 0}, {PSU, PSU_II}}},
+               {2, {0x74, 0x20}, {}, 9, {{IAR, 4}, {PSU, 0}}}});
 
     // LPSU drops it too, and the interrupt log says so.
     cpu_iar = 0;
