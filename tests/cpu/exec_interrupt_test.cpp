@@ -36,7 +36,6 @@ TEST_F(ExecInterrupt, AcceptanceIsAZeroPageCallToTheVector) {
 }
 
 TEST_F(ExecInterrupt, InhibitKeepsTheRequestPendingUntilRete) {
-    load(0x0003, {0x37}); // RETE,un
     cpu_iar = 0x0100;
     request();
     cpu_irq_pending = 1; // a second request while the first is serviced
@@ -44,26 +43,16 @@ TEST_F(ExecInterrupt, InhibitKeepsTheRequestPendingUntilRete) {
     EXPECT_EQ(cpu_iar, 0x0003);
     EXPECT_EQ(cpu_psu & PSU_SP, 1);
     EXPECT_EQ(cpu_irq_pending, 1u);
-
-    // RETE returns and takes the pending request at once: 9 + 9 clock periods.
-    EXPECT_EQ(step(), 18u);
-    EXPECT_EQ(cpu_iar, 0x0003);
-    EXPECT_EQ(cpu_ras[0], 0x0100);
-    EXPECT_EQ(cpu_psu, PSU_II | 1);
-    EXPECT_EQ(cpu_irq_pending, 0u);
-}
-
-TEST_F(ExecInterrupt, ReteWithFalseConditionFallsThrough) {
-    load(0x0003, {0x35, 0x37}); // RETE,gt ; RETE,un
-    cpu_iar = 0x0100;
-    request();
-    cpu_psl = CC_ZERO;
-    EXPECT_EQ(step(), 9u);
-    EXPECT_EQ(cpu_iar, 0x0004);
-    EXPECT_TRUE(cpu_psu & PSU_II);
-    step();
-    EXPECT_EQ(cpu_iar, 0x0100);
-    EXPECT_FALSE(cpu_psu & PSU_II);
+    // RETE,gt with CC = eq falls through; RETE,un returns and takes the pending
+    // request at once (9 + 9 clock periods); the second time it ends the level.
+    // clang-format off
+    run_steps({
+        {0x0003, {0x35}, {{PSL, CC_ZERO}}, 9, {{IAR, 0x0004}, {PSU, PSU_II | 1}}},
+        {0x0004, {0x37}, {}, 18, {{IAR, 0x0003}, {RAS(0), 0x0100}, {PSU, PSU_II | 1}, {IRQ, 0}}},
+        {0x0003, {0x35}, {}, 9, {{IAR, 0x0004}}},
+        {0x0004, {0x37}, {}, 9, {{IAR, 0x0100}, {PSU, 0}}},
+    });
+    // clang-format on
     EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
 }
 
