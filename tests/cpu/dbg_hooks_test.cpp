@@ -195,6 +195,8 @@ TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
     cpu_iar = 0x0200;
     EXPECT_EQ(output_of([] { cpu_report_bios_call(1); }), "");
     EXPECT_EQ(cpu_cycles, 9u + 15u); // an indirect branch costs 15 clock periods
+    EXPECT_EQ(cpu_op_cycles, 5u);
+    EXPECT_EQ(cpu_iar, 0x0100);
 
     use(INSTRUCTOR);
     mem_attributes[0x0020] = MEM_BIOS;

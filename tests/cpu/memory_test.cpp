@@ -267,6 +267,7 @@ TEST_F(MemoryTest, MalzakWriteAlsoFillsThePlayfieldAndWrapsInIt) {
         EXPECT_EQ(guest_memory[r.address], r.value);
         EXPECT_EQ(malzak_playfield[r.cell], r.value) << r.scroll;
     }
+    EXPECT_EQ(cpu_read_checked(0x1610), 0x66);
 }
 
 TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
