@@ -24,8 +24,8 @@
 // Places for the one-instruction tables: a guest address below $8000, or one of
 // these processor parts.
 // clang-format off
-enum : u32 { R0 = 0x10000, RAS0 = 0x18000, IAR = 0x20000, PREV_IAR, EA, CC, PSL, PSU, OP_CYCLES, IRQ,
-             SP };
+enum : u32 { R0 = 0x10000, RAS0 = 0x18000, IAR = 0x20000, PREV_IAR, EA, CC, PSL, PSU,
+             OP_CYCLES, IRQ, SP };
 constexpr u32 R(u32 n) { return R0 + n; }     // register n as cpu_regs holds it
 constexpr u32 RAS(u32 n) { return RAS0 + n; } // return-address stack slot n
 // clang-format on
