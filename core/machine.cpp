@@ -482,13 +482,7 @@ void machine_reset() {
         p.last_value = 0;
     if (machine == PIPBUG) port_records[16].last_value = 7;
 
-    std::memset(cpu_regs, 0, sizeof cpu_regs);
-    cpu_reset_state();
-    cpu_irq_pending = 0;
-    cpu_halt_reported = 0;
-    cpu_cycle_budget = 0;
-    cpu_slice_start = 0;
-    cpu_cycles = 0;
+    cpu_reset();
 
     frame_counter = 0;
     beeper_countdowns[0] = beeper_countdowns[1] = 0;

@@ -16,6 +16,8 @@
 // relative memory forms as everywhere else. Indexing adds nothing.
 #include "cpu/exec.h"
 
+#include <cstring>
+
 #include "core/emu.h"
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
@@ -32,6 +34,16 @@
 u32 cpu_pointer_addr;
 u8 cpu_halt_reported;
 u32 cpu_slice_start;
+
+void cpu_reset() {
+    std::memset(cpu_regs, 0, sizeof cpu_regs);
+    cpu_reset_state();
+    cpu_irq_pending = 0;
+    cpu_halt_reported = 0;
+    cpu_cycle_budget = 0;
+    cpu_slice_start = 0;
+    cpu_cycles = 0;
+}
 
 // ---- small helpers -----------------------------------------------------------
 

@@ -30,6 +30,10 @@ extern CpuContext cpu_saved_context;
 extern i32 twin_irq_current;
 extern const char* const twin_irq_names[32];
 
+// Power-on state of the processor: the reset registers of cpu_reset_state(),
+// cleared general registers, no pending interrupt, and the clock counters at 0.
+void cpu_reset();
+
 // Execute exactly one instruction at cpu_iar, with access history, diagnostics,
 // trace and single step, and the debugger pause afterwards.
 void cpu_execute_one();

@@ -133,13 +133,7 @@ void fresh_cpu(u32 m, u32 map) {
     cpu_reset_op_tables();
     std::memset(guest_memory, 0, sizeof guest_memory);
     mem_reset_tables();
-    std::memset(cpu_regs, 0, sizeof cpu_regs);
-    cpu_reset_state();
-    cpu_cycles = 0;
-    cpu_cycle_budget = 0;
-    cpu_slice_start = 0;
-    cpu_halt_reported = 0;
-    cpu_irq_pending = 0;
+    cpu_reset();
     cpu_prev_iar = 0;
     dbg_hooks_reset();
     dbg_conditions_reset();
