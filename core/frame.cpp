@@ -32,7 +32,7 @@ u32 late_frame_count;
 u32 speed_measure_start_us;
 u32 speed_last_count;
 u32 refresh_due_us;
-bool g_paused_mid_frame;
+bool emu_paused_mid_frame;
 u32 frame_counter;
 u8 in_frame;
 char speed_text[SPEED_TEXT_SIZE];
@@ -60,7 +60,7 @@ static bool slow_keys_held() {
 }
 
 static int speed_step() {
-    return g_speed >= 0 && g_speed < SPEED_STEPS ? g_speed : SPEED_NORMAL;
+    return emu_speed >= 0 && emu_speed < SPEED_STEPS ? emu_speed : SPEED_NORMAL;
 }
 
 u32 frame_period_for_step(u32 p, int step) {
@@ -91,7 +91,7 @@ void emu_schedule_frame() {
     if (turbo) return;
     const u32 period = slow_keys_held()
                            ? ONE_SECOND_US
-                           : frame_period_for_step(frame_period_us[g_region & 1], speed_step());
+                           : frame_period_for_step(frame_period_us[emu_region & 1], speed_step());
     frame_period_scaled_us = period;
     frame_due_us += period;
     // A late frame restarts the schedule from now: no burst of catch-up frames.
@@ -109,7 +109,7 @@ void emu_wait_frame() {
                 if (gui_speed_window_open()) {
                     char level[16];
                     std::snprintf(level, sizeof level, "%d%%", speed_percent[speed_step()]);
-                    gui_speed_window_show(g_speed, level, frame_skip);
+                    gui_speed_window_show(emu_speed, level, frame_skip);
                 }
             }
         } else {
@@ -129,7 +129,7 @@ void emu_wait_frame() {
 
 // The nominal frames per second of the current machine and standard.
 static double nominal_refresh() {
-    const u32 standard = g_region & 1;
+    const u32 standard = emu_region & 1;
     if (exactspeed) return standard == 0 ? 60.0 : 50.0;
     return machine_table[machine].refresh_rate[standard];
 }
@@ -228,10 +228,10 @@ void frame_reset() {
     turbo = 0;
     auto_frame_skip = 0;
     frame_skip = 1;
-    g_speed = SPEED_NORMAL;
+    emu_speed = SPEED_NORMAL;
     frame_period_scaled_us = frame_due_us = frame_now_us = 0;
     late_frame_count = speed_measure_start_us = speed_last_count = refresh_due_us = 0;
-    g_paused_mid_frame = false;
+    emu_paused_mid_frame = false;
     frame_counter = 0;
     in_frame = 0;
     speed_text[0] = '\0';
@@ -249,12 +249,12 @@ void emu_restart_timing() {
 }
 
 void gui_status_bar_update() {
-    snd_tone_reference = (g_region & 1) ? 7812.5f : exactspeed ? 7874.0f : 7884.5f;
+    snd_tone_reference = (emu_region & 1) ? 7812.5f : exactspeed ? 7874.0f : 7884.5f;
     if (!gui_main_window_open) return;
     if (gui_speed_window_open()) {
         char level[16];
         std::snprintf(level, sizeof level, "%d%%", speed_percent[speed_step()]);
-        gui_speed_window_show(g_speed, level, frame_skip);
+        gui_speed_window_show(emu_speed, level, frame_skip);
     }
     if (gui_status_bar_shown()) {
         gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
@@ -266,9 +266,9 @@ void gui_status_bar_update() {
 }
 
 bool display_refresh_due() {
-    if (!limitrefreshes || (!turbo && g_speed <= SPEED_NORMAL)) return true;
+    if (!limitrefreshes || (!turbo && emu_speed <= SPEED_NORMAL)) return true;
     const u32 now = clock_micros();
-    const u32 period = frame_period_us[g_region & 1];
+    const u32 period = frame_period_us[emu_region & 1];
     if (time_before(now, refresh_due_us)) {
         if (refresh_due_us - now > ONE_SECOND_US - 1) refresh_due_us = now + period; // clock reset
         return false;
@@ -280,7 +280,7 @@ bool display_refresh_due() {
 void emu_pause() {
     if (emu_paused) return;
     emu_paused = true;
-    if (in_frame && !g_paused_mid_frame) emu_mark_paused_mid_frame();
+    if (in_frame && !emu_paused_mid_frame) emu_mark_paused_mid_frame();
     dbg_clear_run_targets();
     snd_close(0);
     gui_toolbar_set_pause(true);
@@ -310,12 +310,12 @@ static void paused_mid_frame_refresh() {
 }
 
 void emu_mark_paused_mid_frame() {
-    g_paused_mid_frame = true;
+    emu_paused_mid_frame = true;
     paused_mid_frame_refresh();
 }
 
 void emu_clear_paused_mid_frame() {
-    g_paused_mid_frame = false;
+    emu_paused_mid_frame = false;
     paused_mid_frame_refresh();
 }
 
@@ -326,21 +326,21 @@ static void append_word(char* title, std::size_t size, const char* word) {
 
 void gui_title_state(char* title, std::size_t size) {
     if (!title || size == 0) return;
-    if (g_net_mode == 2)
+    if (net_mode == 2)
         append_word(title, size, cat_str(241, "server"));
-    else if (g_net_mode == 1)
+    else if (net_mode == 1)
         append_word(title, size, cat_str(242, "client"));
-    else if (g_net_mode == 3)
+    else if (net_mode == 3)
         append_word(title, size, cat_str(711, "listening"));
-    if (g_recording_state == REC_RECORDING)
+    if (rec_state == REC_RECORDING)
         append_word(title, size, cat_str(708, "recording"));
-    else if (g_recording_state == REC_PLAYBACK)
+    else if (rec_state == REC_PLAYBACK)
         append_word(title, size, cat_str(709, "playback"));
     if (gui_screen_editing) append_word(title, size, cat_str(1050, "editing screen"));
     if (emu_paused)
         append_word(title, size,
-                    g_paused_mid_frame ? cat_str(1386, "paused during frame")
-                                       : cat_str(144, "paused"));
+                    emu_paused_mid_frame ? cat_str(1386, "paused during frame")
+                                         : cat_str(144, "paused"));
     else if (turbo)
         append_word(title, size, cat_str(510, "turbo"));
     if (gui_modal_active) {
@@ -385,8 +385,8 @@ int hiscore_row_of_game() {
 
 bool hiscore_scan_allowed() {
     if (machine != ARCADIA && machine != PONG && !machine_table[machine].coinop) return false;
-    if (!collisions || g_speed < SPEED_NORMAL) return false;
-    if (g_recording_state == REC_PLAYBACK || emu_paused) return false;
+    if (!collisions || emu_speed < SPEED_NORMAL) return false;
+    if (rec_state == REC_PLAYBACK || emu_paused) return false;
     return machine == PONG || !(trainer_lives || trainer_time || trainer_invincibility);
 }
 
@@ -420,18 +420,18 @@ void emu_end_of_frame(u32) {
         tape_reel_phase = tape_reel_phase >= 5 ? 0 : tape_reel_phase + 1;
 
     in_frame = 0;
-    if (g_paused_mid_frame) emu_clear_paused_mid_frame();
+    if (emu_paused_mid_frame) emu_clear_paused_mid_frame();
 
     const int row = hiscore_row_of_game();
     if (row >= 0) {
-        hiscore_add_play_time(row, (g_region & 1) ? 20000 : 16667);
+        hiscore_add_play_time(row, (emu_region & 1) ? 20000 : 16667);
         if (hiscore_scan_allowed()) hiscore_scan(row);
     }
 
     if (autocoin && machine_table[machine].coinop) coinop_auto_coin();
 
-    if (g_recording_state == REC_PLAYBACK && g_filebuf_cursor >= rec_length) {
-        if (loop && g_filebuf_cursor > state_length)
+    if (rec_state == REC_PLAYBACK && filebuf_cursor >= rec_length) {
+        if (loop && filebuf_cursor > state_length)
             rec_restart_playback();
         else
             rec_stop_all();
@@ -447,8 +447,7 @@ void emu_end_of_frame(u32) {
     if (dbg_run_to_frame) {
         dbg_clear_run_targets();
         dbg_run_to_frame = 0;
-        con_printf(0, cat_str(200, "Reached next frame (%d).\n\n"),
-                   static_cast<int>(frame_counter));
+        con_printf(cat_str(200, "Reached next frame (%d).\n\n"), static_cast<int>(frame_counter));
         emu_pause();
     }
 

@@ -7,8 +7,8 @@
 //
 // Times are unsigned 32-bit microsecond counts of the platform clock; they are
 // only ever compared through their unsigned difference. The pacing settings
-// (g_speed, frame_skip, turbo, auto_frame_skip, exactspeed, limitrefreshes,
-// viewspeedas, g_region, emu_paused) live in core/settings_vars.h.
+// (emu_speed, frame_skip, turbo, auto_frame_skip, exactspeed, limitrefreshes,
+// viewspeedas, emu_region, emu_paused) live in core/settings_vars.h.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -32,7 +32,7 @@ extern u32 late_frame_count;             // consecutive late frames
 extern u32 speed_measure_start_us;       // start of the current speed measurement
 extern u32 speed_last_count;             // cycles (or frames) at that start
 extern u32 refresh_due_us;               // earliest next display refresh when limited
-extern bool g_paused_mid_frame;          // paused while a frame was under way
+extern bool emu_paused_mid_frame;        // paused while a frame was under way
 extern u32 frame_counter;                // frames since the last reset
 extern u8 in_frame;                      // a frame routine is running
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target

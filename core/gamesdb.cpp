@@ -111,7 +111,7 @@ int game_identify_data(const u8* data, u32 size) {
 }
 
 int game_identify() {
-    known_game_id = game_identify_data(g_filebuf, cart_size);
+    known_game_id = game_identify_data(filebuf, cart_size);
     return known_game_id >= 0;
 }
 
@@ -291,7 +291,7 @@ static void state_label(const char* path, char* out, std::size_t size) {
 
 static void count_unknown(const char* path, int verbose) {
     games_counters[GC_UNKNOWN_FILES]++;
-    if (verbose) con_printf(0, "%s is unknown.\n", path);
+    if (verbose) con_printf("%s is unknown.\n", path);
 }
 
 void games_scan_file(const char* path, u32 size, int verbose) {
@@ -323,7 +323,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         const int row = game_identify_data(data.data(), static_cast<u32>(data.size()));
         if (row < 0) {
             games_counters[GC_UNKNOWN_PROGRAMS]++;
-            if (verbose) con_printf(0, "%s is an unknown AOF/BIN/TVC.\n", path);
+            if (verbose) con_printf("%s is an unknown AOF/BIN/TVC.\n", path);
             break;
         }
         const KnownGame& g = known_games_db[row];

@@ -23,7 +23,7 @@
 #include <cstring>
 #include <string>
 
-HiScoreRecord g_hiscores[HISCORE_SLOTS];
+HiScoreRecord hiscores[HISCORE_SLOTS];
 
 // Where each game shows its scores: addresses (0 ends), digits, stride.
 struct ScoreDescriptor {
@@ -106,7 +106,7 @@ static void set_text(char* field, size_t size, const char* text) {
 
 void hiscore_reset() {
     for (int s = 0; s < HISCORE_SLOTS; s++) {
-        HiScoreRecord& r = g_hiscores[s];
+        HiScoreRecord& r = hiscores[s];
         r = HiScoreRecord{};
         if (s < 58) {
             std::memcpy(r.address, descriptors[s].address, sizeof r.address);
@@ -180,7 +180,7 @@ static void raise_record(HiScoreRecord& r, u32 value, bool set_who) {
 
 void hiscore_scan(int slot) {
     if (!slot_ok(slot)) return;
-    HiScoreRecord& r = g_hiscores[slot];
+    HiScoreRecord& r = hiscores[slot];
     u32 value = 0;
     if (machine == PONG) {
         if (pong_variant == 5 || pong_variant == 6 || pong_variant == 14)
@@ -198,8 +198,8 @@ void hiscore_scan(int slot) {
 }
 
 void hiscore_raise(int slot, u32 value) {
-    if (!slot_ok(slot) || g_speed < 3 || g_recording_state == REC_PLAYBACK) return;
-    HiScoreRecord& r = g_hiscores[slot];
+    if (!slot_ok(slot) || emu_speed < 3 || rec_state == REC_PLAYBACK) return;
+    HiScoreRecord& r = hiscores[slot];
     if (static_cast<i32>(value) > static_cast<i32>(r.score)) raise_record(r, value, false);
 }
 
@@ -217,7 +217,7 @@ int hiscore_count() {
     int first, count;
     if (!machine_range(&first, &count)) return 0;
     for (int s = first; s < first + count; s++)
-        if (g_hiscores[s].score != 0) return 1;
+        if (hiscores[s].score != 0) return 1;
     return 0;
 }
 
@@ -225,7 +225,7 @@ void hiscore_clear() {
     int first, count;
     if (!machine_range(&first, &count)) return;
     for (int s = first; s < first + count; s++) {
-        HiScoreRecord& r = g_hiscores[s];
+        HiScoreRecord& r = hiscores[s];
         r.score = r.play_seconds = r.play_micros = 0;
         set_text(r.when, sizeof r.when, "-");
         set_text(r.who, sizeof r.who, "-");
@@ -234,7 +234,7 @@ void hiscore_clear() {
 
 void hiscore_add_play_time(int slot, u32 micros) {
     if (!slot_ok(slot)) return;
-    HiScoreRecord& r = g_hiscores[slot];
+    HiScoreRecord& r = hiscores[slot];
     r.play_micros += micros;
     while (r.play_micros > 999999) {
         r.play_micros -= 1000000;
@@ -243,10 +243,10 @@ void hiscore_add_play_time(int slot, u32 micros) {
 }
 
 u32 hiscore_play_seconds(int slot) {
-    return slot_ok(slot) ? g_hiscores[slot].play_seconds : 0;
+    return slot_ok(slot) ? hiscores[slot].play_seconds : 0;
 }
 u32 hiscore_play_micros(int slot) {
-    return slot_ok(slot) ? g_hiscores[slot].play_micros : 0;
+    return slot_ok(slot) ? hiscores[slot].play_micros : 0;
 }
 
 // ---- The file -------------------------------------------------------------------------------
@@ -263,7 +263,7 @@ static void put24(u8* p, u32 v) {
 
 static void unpack(int record, int slot) {
     const u8* p = file_image + 1 + HISCORE_RECORD_SIZE * record;
-    HiScoreRecord& r = g_hiscores[slot];
+    HiScoreRecord& r = hiscores[slot];
     r.score = get24(p);
     std::memcpy(r.when, p + 3, 15);
     r.when[15] = 0;
@@ -278,7 +278,7 @@ static void unpack(int record, int slot) {
 
 static void pack(int slot) {
     u8* p = file_image + 1 + HISCORE_RECORD_SIZE * slot;
-    const HiScoreRecord& r = g_hiscores[slot];
+    const HiScoreRecord& r = hiscores[slot];
     put24(p, r.score);
     std::memcpy(p + 3, r.when, 15);
     put24(p + 18, r.play_seconds);
@@ -337,7 +337,7 @@ bool hiscore_write_file() {
     if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
     std::string error;
     if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error)) return true;
-    con_printf(0, "High scores not saved: %s!\n", error.c_str());
+    con_printf("High scores not saved: %s!\n", error.c_str());
     return false;
 }
 
@@ -349,7 +349,7 @@ void hiscore_save() {
 
 void autosave_on_exit() {
     if (upgrade_mode) return;
-    if (autosave && !g_paused_mid_frame) {
+    if (autosave && !emu_paused_mid_frame) {
         std::string path = games_path;
         if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
         path += "AUTOSAVE.COS";

@@ -25,7 +25,7 @@ struct HiScoreRecord {
     char who[31];    // the user who set it
 };
 
-extern HiScoreRecord g_hiscores[HISCORE_SLOTS];
+extern HiScoreRecord hiscores[HISCORE_SLOTS];
 
 // Gives every record no score, no play time and "-" as its texts.
 void hiscore_reset();

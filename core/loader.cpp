@@ -63,7 +63,7 @@ bool machine_in(std::initializer_list<u32> list) {
 }
 
 u16 be16(u32 offset) {
-    return static_cast<u16>(g_filebuf[offset] << 8 | g_filebuf[offset + 1]);
+    return static_cast<u16>(filebuf[offset] << 8 | filebuf[offset + 1]);
 }
 
 void paste(u8 byte, int count = 1) {
@@ -141,13 +141,13 @@ void phunsy_load_bin(bool known) {
         phunsy_blocks(g, cart_size, length1, length2); // checked before anything changed
         phunsy_bank = g.phunsy_banks;
         game_start_address = g.start_address;
-        phunsy_place(g.block1_address, g_filebuf, length1);
-        if (length2) phunsy_place(g.block2_address, g_filebuf + length1, length2);
+        phunsy_place(g.block1_address, filebuf, length1);
+        if (length2) phunsy_place(g.block2_address, filebuf + length1, length2);
     } else {
         phunsy_bank = 0;
         const u32 address = phunsy_biosversion == 1 ? 0x2000 : 0x0000;
         const u32 length = cart_size < 8192 ? cart_size : 8192;
-        std::memcpy(guest_memory + address, g_filebuf, length);
+        std::memcpy(guest_memory + address, filebuf, length);
         game_start_address = static_cast<u16>(address);
     }
     static constexpr std::pair<u16, u8> monitor_vars[] = {
@@ -189,7 +189,7 @@ int load_bin(int restart) {
         break;
     case INTERTON:
     case INSTRUCTOR:
-        std::memcpy(guest_memory, g_filebuf, cart_size);
+        std::memcpy(guest_memory, filebuf, cart_size);
         break;
     case PHUNSY:
         phunsy_load_bin(known && known_games_db[known_game_id].machine == PHUNSY);
@@ -253,7 +253,7 @@ void aof_auto_run() {
 namespace {
 
 int load_aof(int restart) {
-    if (cart_size == 0 || g_filebuf[0] != ':') {
+    if (cart_size == 0 || filebuf[0] != ':') {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
@@ -273,21 +273,21 @@ int load_aof(int restart) {
 }
 
 int load_tvc(int restart) {
-    if (cart_size < TVC_HEADER_SIZE || g_filebuf[0] != 2 ||
+    if (cart_size < TVC_HEADER_SIZE || filebuf[0] != 2 ||
         be16(1) + (cart_size - TVC_HEADER_SIZE) > GUEST_MEMORY_SIZE) {
         warn_corrupt("TVC");
         return LOAD_FAILED;
     }
     if (!machine_switch(ELEKTOR, 5, false, false, restart != 0)) return LOAD_FAILED;
     game_start_address = be16(3);
-    std::memcpy(tvc_copy, g_filebuf, cart_size);
+    std::memcpy(tvc_copy, filebuf, cart_size);
     tvc_copy_length = cart_size;
     identify_and_accept(KIND_TVC, restart);
     if (!restart) game_apply_settings();
     file_loaded = 1;
     u32 address = be16(1);
     for (u32 i = TVC_HEADER_SIZE; i < cart_size; i++, address++)
-        if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = g_filebuf[i];
+        if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = filebuf[i];
     machine_reset();
     const u32 from = elektor_biosversion == 1 ? 0x057E : 0x0177;
     std::memmove(guest_memory + 0x1FC0, guest_memory + from, 10);
@@ -300,12 +300,12 @@ int load_tvc(int restart) {
 
 int load_state(int kind, int restart) {
     std::string error;
-    if (!state_check(g_filebuf, cart_size, &error) || cart_size < STATE_HEADER_SIZE ||
-        g_filebuf[3] >= MEMMAPS) {
+    if (!state_check(filebuf, cart_size, &error) || cart_size < STATE_HEADER_SIZE ||
+        filebuf[3] >= MEMMAPS) {
         gui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
-    const u32 map = g_filebuf[3];
+    const u32 map = filebuf[3];
     const u32 m = static_cast<u32>(memmap_table[map].machine);
     if (!restart) {
         known_game_id = -1;
@@ -317,7 +317,7 @@ int load_state(int kind, int restart) {
         return LOAD_FAILED;
     if (!restart) game_apply_settings();
     file_loaded = 1;
-    if (!state_load(g_filebuf, cart_size, &error)) {
+    if (!state_load(filebuf, cart_size, &error)) {
         gui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
@@ -333,7 +333,7 @@ int load_state(int kind, int restart) {
     emu_restart_timing();
     if (kind == KIND_COR) {
         rec_length = cart_size;
-        g_recording_state = REC_PLAYBACK;
+        rec_state = REC_PLAYBACK;
         gui_io_window_refresh(0);
         if (generate) rec_start_generating();
     }
@@ -388,7 +388,7 @@ int load_program_file(int kind) {
 }
 
 int load_hex() {
-    if (cart_size == 0 || g_filebuf[0] != ':' || objfile_load(cart_size, OBJ_HEX) == 0) {
+    if (cart_size == 0 || filebuf[0] != ':' || objfile_load(cart_size, OBJ_HEX) == 0) {
         warn_corrupt("HEX");
         return LOAD_FAILED;
     }
@@ -397,7 +397,7 @@ int load_hex() {
 }
 
 int load_bpnf() {
-    if (cart_size == 0 || g_filebuf[0] != 'B') {
+    if (cart_size == 0 || filebuf[0] != 'B') {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
@@ -413,7 +413,7 @@ int load_bpnf() {
 }
 
 int load_sms() {
-    if (cart_size == 0 || g_filebuf[0] != 18 || !file_load_sms(cart_size)) {
+    if (cart_size == 0 || filebuf[0] != 18 || !file_load_sms(cart_size)) {
         warn_corrupt("SMS");
         return LOAD_FAILED;
     }
@@ -427,7 +427,7 @@ void stop_input_recording() {
         std::fclose(rec_file);
         rec_file = nullptr;
     }
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
 }
 
 void copy_path(char* to) {
@@ -518,8 +518,8 @@ bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
 
 int file_load(int restart) {
     stop_input_recording();
-    g_serial_dir = 0;
-    g_filebuf_cursor = 0;
+    serial_dir = 0;
+    filebuf_cursor = 0;
     const int kind = zip_member_kind >= 0 ? zip_member_kind : file_type_from_name(file_name_buffer);
     if (kind < FILE_KINDS && loader_reader_missing(kind)) {
         char text[128];
@@ -562,7 +562,7 @@ int file_load(int restart) {
         asm_assemble_file();
         return LOAD_MEDIUM;
     case KIND_SYM: {
-        const std::string text(reinterpret_cast<const char*>(g_filebuf), cart_size);
+        const std::string text(reinterpret_cast<const char*>(filebuf), cart_size);
         sym_parse_file(text.c_str());
         return LOAD_MEDIUM;
     }
@@ -608,10 +608,10 @@ int file_load_by_name(const char* path, int quiet) {
     if (data.empty() || data.size() > LOAD_MAX_SIZE ||
         !filebuf_alloc(static_cast<u32>(data.size())))
         return LOAD_FAILED;
-    std::memcpy(g_filebuf, data.data(), data.size());
+    std::memcpy(filebuf, data.data(), data.size());
     cart_size = static_cast<u32>(data.size());
     zip_member_kind = member_kind;
-    const u32 old_region = g_region;
+    const u32 old_region = emu_region;
 
     const int result = file_load(0);
     if (result != LOAD_PLAYBACK) filebuf_free();
@@ -638,7 +638,7 @@ int file_load_by_name(const char* path, int quiet) {
         }
     }
     gui_update_main_title();
-    if ((machine == ARCADIA || machine == PONG) && g_region != old_region && gui_main_window_open)
+    if ((machine == ARCADIA || machine == PONG) && emu_region != old_region && gui_main_window_open)
         gui_menu_command_c(262);
     else
         display_setup_geometry();
@@ -688,7 +688,7 @@ int file_open_answer(int answer, const char* previous_games_path) {
 }
 
 void gui_open_file_dialog() {
-    if (g_paused_mid_frame) return;
+    if (emu_paused_mid_frame) return;
     stop_input_recording();
     rec_stop_all();
     char previous[sizeof games_path];

@@ -178,19 +178,19 @@ static void compute_frame_periods() {
 
 static bool switch_refused(int new_machine, int new_memmap) {
     if (new_machine < 0 || new_machine >= static_cast<int>(MACHINES)) {
-        con_printf(0, "Machine %d does not exist!\n", new_machine);
+        con_printf("Machine %d does not exist!\n", new_machine);
         return true;
     }
     if (new_memmap < 0 || new_memmap >= static_cast<int>(MEMMAPS)) {
-        con_printf(0, "Memory map %d does not exist!\n", new_memmap);
+        con_printf("Memory map %d does not exist!\n", new_memmap);
         return true;
     }
     if (memmap_is_empty(static_cast<u32>(new_memmap))) {
-        con_printf(0, "Memory map %d is empty and cannot be selected!\n", new_memmap);
+        con_printf("Memory map %d is empty and cannot be selected!\n", new_memmap);
         return true;
     }
     if (memmap_table[new_memmap].machine != new_machine) {
-        con_printf(0, "Memory map %d does not belong to machine %d!\n", new_memmap, new_machine);
+        con_printf("Memory map %d does not belong to machine %d!\n", new_memmap, new_machine);
         return true;
     }
     return false;
@@ -215,7 +215,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         memmap = static_cast<u32>(new_memmap);
         machine = static_cast<u32>(new_machine);
         if (machine != ARCADIA && machine != PONG)
-            g_region = static_cast<u32>(machine_table[machine].default_region);
+            emu_region = static_cast<u32>(machine_table[machine].default_region);
         display_aspect = static_cast<u32>(machine_table[machine].default_stretch);
         display_setup_geometry();
         if (machine_table[machine].width != old_width ||
@@ -333,7 +333,7 @@ static void apply_row_before_switch(const KnownGame& row) {
 static void apply_row_after_switch(const KnownGame& row) {
     switch (row.machine) {
     case ARCADIA:
-        if (row.variant != 2) g_region = row.variant & 1;
+        if (row.variant != 2) emu_region = row.variant & 1;
         flagline = row.option_word;
         break;
     case INTERTON:

@@ -74,7 +74,7 @@ void app_signal_break() {
 void app_check_break() {
     if (!break_signal || app_exiting) return;
     break_signal = 0;
-    con_printf(0, "Brindlemox: User break!\n");
+    con_printf("Brindlemox: User break!\n");
     app_clean_exit(0);
 }
 

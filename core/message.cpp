@@ -65,7 +65,7 @@ static void write_console(const char* text, size_t length) {
     }
 }
 
-void con_printf(int, const char* format, ...) {
+void con_printf(const char* format, ...) {
     if (rexx_quiet) return;
     con_output_seen = 1;
     TextBuf b{con_buffer, sizeof con_buffer, 0};
@@ -111,13 +111,13 @@ void log_file_open(int quiet) {
         line[0] = '\0';
         TextBuf b{line, sizeof line, 0};
         put_opening_line(b, mode);
-        con_printf(0, "%s", line);
+        con_printf("%s", line);
     }
 }
 
 void log_file_close() {
     if (!log_file) return;
-    con_printf(0, cat_str(462, "Closed %s at %s.\n\n"), LOG_FILE_NAME, format_date_time_long());
+    con_printf(cat_str(462, "Closed %s at %s.\n\n"), LOG_FILE_NAME, format_date_time_long());
     std::fclose(log_file);
     log_file = nullptr;
 }

@@ -25,8 +25,8 @@ extern int con_output_seen;        // set by every message that was output
 // A message printed from inside the pass does not start another one.
 extern void (*con_event_hook)();
 
-// `ignored` is not used; callers pass 0. Format and arguments as for printf.
-void con_printf(int ignored, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Format and arguments as for printf.
+void con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Opens the log file as `log_mode` says ("w" to replace, "a" to append). On
 // failure logging is switched off. Unless `quiet`, prints the opening line.

@@ -2,38 +2,38 @@
 
 #include <cstdlib>
 
-u8* g_filebuf = nullptr;
-u32 g_filebuf_cursor = 0;
-u32 g_filebuf_size = 0;
+u8* filebuf = nullptr;
+u32 filebuf_cursor = 0;
+u32 filebuf_size = 0;
 u32 cart_size = 0;
 char file_name_buffer[FILE_NAME_SIZE] = {};
 
-u32 g_recording_state = REC_IDLE;
+u32 rec_state = REC_IDLE;
 std::FILE* rec_file = nullptr;
 u32 rec_length = 0;
 
 void filebuf_free() {
-    std::free(g_filebuf);
-    g_filebuf = nullptr;
-    g_filebuf_size = 0;
-    g_filebuf_cursor = 0;
+    std::free(filebuf);
+    filebuf = nullptr;
+    filebuf_size = 0;
+    filebuf_cursor = 0;
 }
 
 bool filebuf_alloc(u32 size) {
     if (size == 0) return true;
     filebuf_free();
-    g_filebuf = static_cast<u8*>(std::calloc(size, 1));
-    if (!g_filebuf) return false;
-    g_filebuf_size = size;
+    filebuf = static_cast<u8*>(std::calloc(size, 1));
+    if (!filebuf) return false;
+    filebuf_size = size;
     return true;
 }
 
 u8 rec_read_byte() {
     // The end of playback is noticed once per frame; reads past it in the
     // meantime must stay inside the buffer.
-    u32 end = rec_length < g_filebuf_size ? rec_length : g_filebuf_size;
-    if (!g_filebuf || g_filebuf_cursor >= end) return 0;
-    return g_filebuf[g_filebuf_cursor++];
+    u32 end = rec_length < filebuf_size ? rec_length : filebuf_size;
+    if (!filebuf || filebuf_cursor >= end) return 0;
+    return filebuf[filebuf_cursor++];
 }
 
 void rec_write_byte(u8 byte) {
@@ -43,7 +43,7 @@ void rec_write_byte(u8 byte) {
 void rec_reset() {
     if (rec_file) std::fclose(rec_file);
     rec_file = nullptr;
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
     rec_length = 0;
     filebuf_free();
     cart_size = 0;
@@ -51,12 +51,12 @@ void rec_reset() {
 }
 
 u8 rng_byte(u32 n) {
-    if (g_recording_state == REC_PLAYBACK) {
+    if (rec_state == REC_PLAYBACK) {
         u8 byte = rec_read_byte();
         // A damaged recording must not hand out values the caller never asked for.
         return n ? static_cast<u8>(byte % n) : 0;
     }
     u8 byte = n ? static_cast<u8>(static_cast<u32>(std::rand()) % n) : 0;
-    if (g_recording_state == REC_RECORDING) rec_write_byte(byte);
+    if (rec_state == REC_RECORDING) rec_write_byte(byte);
     return byte;
 }

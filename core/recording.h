@@ -18,15 +18,15 @@ constexpr u32 REC_RECORDING = 1000000002;
 
 constexpr std::size_t FILE_NAME_SIZE = 513;
 
-extern u8* g_filebuf;                         // the one shared file buffer, or nullptr
-extern u32 g_filebuf_cursor;                  // read/write position in it
-extern u32 g_filebuf_size;                    // bytes allocated
+extern u8* filebuf;                           // the one shared file buffer, or nullptr
+extern u32 filebuf_cursor;                    // read/write position in it
+extern u32 filebuf_size;                      // bytes allocated
 extern u32 cart_size;                         // bytes of the loaded file in the buffer
 extern char file_name_buffer[FILE_NAME_SIZE]; // path of the file being loaded or saved
 
-extern u32 g_recording_state; // REC_IDLE, REC_PLAYBACK or REC_RECORDING
-extern std::FILE* rec_file;   // open recording file while recording
-extern u32 rec_length;        // length of the loaded ".cor" file
+extern u32 rec_state;       // REC_IDLE, REC_PLAYBACK or REC_RECORDING
+extern std::FILE* rec_file; // open recording file while recording
+extern u32 rec_length;      // length of the loaded ".cor" file
 
 // Frees the current buffer and allocates `size` zeroed bytes as the new one;
 // the cursor goes to 0. Size 0 does nothing. False when the allocation failed

@@ -60,7 +60,7 @@ bool state_version_accepted(u32 map, u8 version) {
 }
 
 static bool reading() {
-    return g_serial_dir != SERIAL_WRITE;
+    return serial_dir != SERIAL_WRITE;
 }
 
 // ---- The walk -----------------------------------------------------------------------------
@@ -131,10 +131,10 @@ void state_serialise() {
 // ---- Saving ---------------------------------------------------------------------------------
 
 bool state_save_file(int kind, int refresh_title) {
-    if (g_recording_state == REC_PLAYBACK) rec_stop_all();
+    if (rec_state == REC_PLAYBACK) rec_stop_all();
     std::vector<u8> buffer(STATE_BUFFER_SIZE);
-    u32 saved_dir = g_serial_dir;
-    g_serial_dir = SERIAL_WRITE;
+    u32 saved_dir = serial_dir;
+    serial_dir = SERIAL_WRITE;
     serial_attach(buffer.data(), STATE_BUFFER_SIZE, 0);
     state_put_u8(STATE_MAGIC);
     state_put_u8(state_version_of(machine));
@@ -148,17 +148,17 @@ bool state_save_file(int kind, int refresh_title) {
     bool overrun = serial_overrun();
     u32 length = serial_cursor();
     serial_detach();
-    g_serial_dir = saved_dir;
+    serial_dir = saved_dir;
 
     std::string path = path_to_host(file_name_buffer);
     std::string error;
     if (overrun) {
-        con_printf(0, "State not saved: it does not fit the state buffer!\n");
+        con_printf("State not saved: it does not fit the state buffer!\n");
         gui_beep();
         return false;
     }
     if (!file_write_replace(path, buffer.data(), length, &error)) {
-        con_printf(0, "State not saved: %s!\n", error.c_str());
+        con_printf("State not saved: %s!\n", error.c_str());
         gui_beep();
         return false;
     }
@@ -170,13 +170,13 @@ bool state_save_file(int kind, int refresh_title) {
         if (!rec_file) {
             gui_beep();
         } else {
-            g_recording_state = REC_RECORDING;
+            rec_state = REC_RECORDING;
             std::memcpy(recording_file_name, file_name_buffer, FILE_NAME_SIZE);
             gui_update_main_title();
             gui_refresh_toolbar();
         }
     } else {
-        if (g_recording_state == REC_RECORDING)
+        if (rec_state == REC_RECORDING)
             std::memcpy(file_name_buffer, recording_file_name, FILE_NAME_SIZE);
         if (refresh_title) gui_update_main_title();
     }
@@ -230,8 +230,8 @@ static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string
 // `dry` stores nothing. Returns false with the corrupt-file message when a field
 // is missing or a value cannot be accepted.
 static bool read_walk(const u8* data, u32 size, u32 m, u32 map, bool dry, std::string* error) {
-    u32 saved_dir = g_serial_dir;
-    g_serial_dir = SERIAL_READ;
+    u32 saved_dir = serial_dir;
+    serial_dir = SERIAL_READ;
     serial_attach(const_cast<u8*>(data), size, STATE_HEADER_SIZE);
     serial_set_dry(dry);
     walk(m, map);
@@ -239,7 +239,7 @@ static bool read_walk(const u8* data, u32 size, u32 m, u32 map, bool dry, std::s
     const char* bad = serial_bad_reason();
     serial_set_dry(false);
     serial_detach();
-    g_serial_dir = saved_dir;
+    serial_dir = saved_dir;
     if (overrun || bad) {
         *error = corrupt();
         return false;
@@ -281,6 +281,6 @@ bool state_load(const u8* data, u32 size, std::string* error) {
     state_guest_version = data[1];
     file_loaded = 1;
     if (!read_walk(data, size, static_cast<u32>(m), map, false, error)) return false;
-    if (data == g_filebuf) g_filebuf_cursor = state_length;
+    if (data == filebuf) filebuf_cursor = state_length;
     return true;
 }

@@ -1,6 +1,6 @@
 // Save states: the whole running machine in one file, ".cos", or ".cor" with an
 // input recording appended. One walk (state_serialise) writes and reads them;
-// the direction flag g_serial_dir tells the field operations which way.
+// the direction flag serial_dir tells the field operations which way.
 //
 // Header: $BF, the machine's state version, the kind (0 COS, 1 COR; 2 is a
 // foreign product's state and refused) and the memory map. Then the common part

@@ -13,7 +13,7 @@
 #include "cpu/seams.h"
 
 static bool reading() {
-    return g_serial_dir != SERIAL_WRITE;
+    return serial_dir != SERIAL_WRITE;
 }
 static bool applying() {
     return reading() && !serial_dry() && !serial_overrun();
@@ -146,7 +146,7 @@ void state_machine_tail(u32 m, u32 map) {
     switch (m) {
     case ARCADIA:
         state_field_u32_full(&uvi_line_slice);
-        setting_byte(&g_region, 1, "video standard");
+        setting_byte(&emu_region, 1, "video standard");
         interton_tail();
         break;
     case INTERTON:

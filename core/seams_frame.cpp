@@ -10,7 +10,8 @@
 u8 guest_frame[904 * 356];
 // The real one sizes the machine's screen and its clock periods per frame.
 void display_setup_geometry() {
-    if (machine <= ELEKTOR) machine_table[machine].clocks_per_frame = g_region ? 17706.0 : 14868.5;
+    if (machine <= ELEKTOR)
+        machine_table[machine].clocks_per_frame = emu_region ? 17706.0 : 14868.5;
 }
 // The real ones keep the edited screen inside the guest area, choose the pixel
 // plotter of the machine, set the host colours and start a new frame.
@@ -43,7 +44,7 @@ bool host_key_down(int) {
 i32 input_deferred_release = -1;
 void music_restore_default_notes() {}
 void net_command(int) {}
-u32 g_net_mode;
+u32 net_mode;
 i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 

@@ -102,7 +102,7 @@ u32 dbg_parse_register_operand(const char*, u32, int) {
 // The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
 void arcadia_map_cartridge() {
     for (u32 i = 0; i < cart_size && i < 0x2000; i++)
-        guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = g_filebuf[i];
+        guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = filebuf[i];
 }
 u8 paste_queue[PASTE_QUEUE_SIZE];
 u32 paste_queue_length;

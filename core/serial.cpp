@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-u32 g_serial_dir = SERIAL_WRITE;
+u32 serial_dir = SERIAL_WRITE;
 
 // An attached view, or (when none is attached) the shared file buffer with its
 // cursor: bytes below cart_size are read, bytes below its size written.
@@ -23,18 +23,18 @@ static bool buf_dry = false;
 static const char* buf_bad = nullptr;
 
 static u8* data_ptr() {
-    return attached ? view_data : g_filebuf;
+    return attached ? view_data : filebuf;
 }
 
 static u32 limit() {
     if (attached) return view_size;
-    if (!g_filebuf) return 0;
-    if (g_serial_dir == SERIAL_WRITE) return g_filebuf_size;
-    return cart_size < g_filebuf_size ? cart_size : g_filebuf_size;
+    if (!filebuf) return 0;
+    if (serial_dir == SERIAL_WRITE) return filebuf_size;
+    return cart_size < filebuf_size ? cart_size : filebuf_size;
 }
 
 static u32& pos() {
-    return attached ? view_pos : g_filebuf_cursor;
+    return attached ? view_pos : filebuf_cursor;
 }
 
 void serial_attach(u8* data, u32 size, u32 cursor) {
@@ -151,7 +151,7 @@ static bool may_store() {
 }
 
 u8 state_field_u8(u8* variable) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         state_put_u8(*variable);
         return *variable;
     }
@@ -161,7 +161,7 @@ u8 state_field_u8(u8* variable) {
 }
 
 u16 state_field_u16(u16* variable) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         state_put_u16(*variable);
         return *variable;
     }
@@ -171,7 +171,7 @@ u16 state_field_u16(u16* variable) {
 }
 
 u32 state_field_u32_full(u32* variable) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         state_put_u32(*variable);
         return *variable;
     }
@@ -183,12 +183,12 @@ u32 state_field_u32_full(u32* variable) {
 i32 state_field_u32_full(i32* variable) {
     u32 v = static_cast<u32>(*variable);
     v = state_field_u32_full(&v);
-    if (g_serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<i32>(v);
+    if (serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<i32>(v);
     return static_cast<i32>(v);
 }
 
 u32 state_field_u32(u32* variable) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         state_put_u8(*variable);
         return *variable & 0xFF;
     }
@@ -200,12 +200,12 @@ u32 state_field_u32(u32* variable) {
 u32 state_field_u32(i32* variable) {
     u32 v = static_cast<u32>(*variable);
     v = state_field_u32(&v);
-    if (g_serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<i32>(v);
+    if (serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<i32>(v);
     return v;
 }
 
 i32 state_field_word_or_none(i32* variable) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         state_put_u16(static_cast<u32>(*variable));
         return static_cast<i32>(*variable & 0xFFFF) == 0xFFFF ? -1 : *variable & 0xFFFF;
     }
@@ -218,7 +218,7 @@ i32 state_field_word_or_none(i32* variable) {
 i32 state_field_word_or_none(u32* variable) {
     i32 v = static_cast<i32>(*variable);
     v = state_field_word_or_none(&v);
-    if (g_serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<u32>(v);
+    if (serial_dir != SERIAL_WRITE && may_store()) *variable = static_cast<u32>(v);
     return v;
 }
 
@@ -234,7 +234,7 @@ void state_field_memory(u32 first, u32 last) {
 
 void state_field_skip(u32 count) {
     for (u32 i = 0; i < count; i++) {
-        if (g_serial_dir == SERIAL_WRITE)
+        if (serial_dir == SERIAL_WRITE)
             state_put_u8(0);
         else
             state_get_u8();

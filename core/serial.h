@@ -16,7 +16,7 @@
 constexpr u32 SERIAL_WRITE = 1;
 constexpr u32 SERIAL_READ = 0;
 
-extern u32 g_serial_dir; // 1 write (save), 0 read (load)
+extern u32 serial_dir; // 1 write (save), 0 read (load)
 
 // ---- The buffer the walk works on ------------------------------------------
 // Without an attached view the field operations work on the shared file buffer

@@ -114,7 +114,7 @@ static void put_line(const char* key, const std::string& value) {
 // ---- Field operations -----------------------------------------------------------
 
 void ini_field_text(const char* key, char* buffer, int size) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         put_line(key, std::string(buffer, strnlen(buffer, static_cast<size_t>(size))));
         return;
     }
@@ -137,7 +137,7 @@ static bool word_at(size_t p, size_t end, const char* word) {
 }
 
 void ini_field_bool(const char* key, u32* setting) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         put_line(key, *setting ? "true" : "false");
         return;
     }
@@ -149,7 +149,7 @@ void ini_field_bool(const char* key, u32* setting) {
     else if (word_at(v, end, "false"))
         *setting = 0;
     else
-        con_printf(0, "%s: invalid boolean!\n", key);
+        con_printf("%s: invalid boolean!\n", key);
     skip_line();
 }
 
@@ -170,7 +170,7 @@ static bool read_number(const char* key, long long* value) {
 // A number kept in T within min..max; `kind` names T in the range message.
 template <typename T>
 static void field_in_range(const char* key, T* setting, i32 min, i32 max, const char* kind) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         put_line(key, std::to_string(*setting));
         return;
     }
@@ -179,8 +179,8 @@ static void field_in_range(const char* key, T* setting, i32 min, i32 max, const 
     if (v >= min && v <= max)
         *setting = static_cast<T>(v);
     else
-        con_printf(0, "%s: %s value of %d is out of range! (Range is %d..%d.)\n", key, kind,
-                   as_int(v), min, max);
+        con_printf("%s: %s value of %d is out of range! (Range is %d..%d.)\n", key, kind, as_int(v),
+                   min, max);
 }
 
 void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
@@ -192,7 +192,7 @@ void ini_field_word(const char* key, u16* setting, i32 min, i32 max) {
 }
 
 void ini_field_byte(const char* key, u8* setting) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         put_line(key, std::to_string(*setting));
         return;
     }
@@ -201,7 +201,7 @@ void ini_field_byte(const char* key, u8* setting) {
     if (v >= 0 && v <= 255)
         *setting = static_cast<u8>(v);
     else
-        con_printf(0, "%s: unsigned byte value of %d is out of range!\n", key, as_int(v));
+        con_printf("%s: unsigned byte value of %d is out of range!\n", key, as_int(v));
 }
 
 static int hex_digit(char c) {
@@ -211,7 +211,7 @@ static int hex_digit(char c) {
 }
 
 void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
-    if (g_serial_dir == SERIAL_WRITE) {
+    if (serial_dir == SERIAL_WRITE) {
         char text[8];
         std::snprintf(text, sizeof text, "$%02X%02X%02X", *red, *green, *blue);
         put_line(key, text);
@@ -241,11 +241,11 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
 }
 
 std::string ini_write_text() {
-    u32 saved_dir = g_serial_dir;
-    g_serial_dir = SERIAL_WRITE;
+    u32 saved_dir = serial_dir;
+    serial_dir = SERIAL_WRITE;
     ini_begin("");
     ini_process();
-    g_serial_dir = saved_dir;
+    serial_dir = saved_dir;
     std::string text;
     text.swap(ini_buf);
     ini_pos = 0;
@@ -253,12 +253,12 @@ std::string ini_write_text() {
 }
 
 bool ini_read_text(const std::string& text) {
-    u32 saved_dir = g_serial_dir;
-    g_serial_dir = SERIAL_READ;
+    u32 saved_dir = serial_dir;
+    serial_dir = SERIAL_READ;
     ini_begin(text);
     bool accepted = ini_process();
     ini_begin("");
-    g_serial_dir = saved_dir;
+    serial_dir = saved_dir;
     return accepted;
 }
 
@@ -277,13 +277,13 @@ static bool ini_load_file() {
     std::fclose(probe);
     if (!file_read_whole(host, &text, INI_FILE_LIMIT)) {
         ini_load_ran = 0; // keep a file we could not read
-        con_printf(0, "Can't read settings file \"%s\"!\n", host.c_str());
+        con_printf("Can't read settings file \"%s\"!\n", host.c_str());
         return false;
     }
     ini_load_ran = 1;
     if (text.empty()) return true;
     bool accepted = true;
-    g_serial_dir = SERIAL_READ;
+    serial_dir = SERIAL_READ;
     bool old_binary =
         text.size() >= 2 && static_cast<u8>(text[0]) == 0xC6 && static_cast<u8>(text[1]) == 0x02;
     if (!old_binary) accepted = ini_read_text(text);
@@ -303,7 +303,7 @@ bool ini_save() {
     if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
     std::string error;
     bool ok = file_write_replace(host, text.data(), text.size(), &error);
-    if (!ok) con_printf(0, "Settings not saved: %s!\n", error.c_str());
+    if (!ok) con_printf("Settings not saved: %s!\n", error.c_str());
     return ok;
 }
 

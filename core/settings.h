@@ -1,5 +1,5 @@
 // The settings file: key=value lines in one fixed order, written and read by
-// one walk (ini_process) whose direction is g_serial_dir. Reading is
+// one walk (ini_process) whose direction is serial_dir. Reading is
 // positional: each field operation looks only at the line under the cursor.
 //
 // Usage: ini_load() at start-up, ini_save_at_exit() at shut-down,
@@ -30,7 +30,7 @@ void ini_save_at_exit();
 // return code (0, or 1 when the drawer cannot be read); the caller exits with it.
 int ini_upgrade_all();
 
-// The walk over all settings, in the direction g_serial_dir, on the text given to
+// The walk over all settings, in the direction serial_dir, on the text given to
 // ini_begin. Returns false when the walk stopped at a wrong version or host.
 bool ini_process();
 

@@ -1,5 +1,5 @@
 // The settings walk: every key in its fixed order, 227 entries, 453 lines in a
-// complete file. The same walk writes (g_serial_dir 1) and reads (0) the file.
+// complete file. The same walk writes (serial_dir 1) and reads (0) the file.
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/serial.h"
@@ -14,7 +14,7 @@
 #include <cstring>
 
 static bool reading() {
-    return g_serial_dir != SERIAL_WRITE;
+    return serial_dir != SERIAL_WRITE;
 }
 
 static void path_field(const char* key, char* buffer) {
@@ -215,14 +215,14 @@ static void integers_a() {
         ini_field_int("memorymap", &map, 0, 30);
         if (reading() && map != static_cast<i32>(memmap)) {
             if (memmap_is_empty(static_cast<u32>(map)))
-                con_printf(0, "memorymap: memory map %d is empty!\n", map);
+                con_printf("memorymap: memory map %d is empty!\n", map);
             else
                 memmap = static_cast<u32>(map);
         }
         if (reading() && !memmap_is_empty(memmap))
             machine = static_cast<u32>(memmap_table[memmap].machine);
     }
-    ini_field_word("netport", &g_net_port, 0, 65535);
+    ini_field_word("netport", &net_port, 0, 65535);
 }
 
 static void integers_b() {
@@ -247,7 +247,7 @@ static void integers_b() {
         std::snprintf(key, sizeof key, "recentgame_%d", i);
         ini_field_int(key, &recent_games[i], -1, 859);
     }
-    ini_field_int("region", &g_region, 0, 1);
+    ini_field_int("region", &emu_region, 0, 1);
     ini_field_int("regionstart", &memedit_base, 0, 32511);
     ini_field_int("robot_left", &robot_left, 0, 4);
     ini_field_int("robot_right", &robot_right, 0, 4);
@@ -283,7 +283,7 @@ static void integers_b() {
     ini_field_int("speech_frication", &speech_frication, -32, 31);
     ini_field_int("speech_perturbation", &speech_perturbation, 0, 255);
     ini_field_int("speech_voicing", &speech_voicing, -32, 31);
-    ini_field_int("speed", &g_speed, 0, 8);
+    ini_field_int("speed", &emu_speed, 0, 8);
     ini_field_byte("tapeskewage", &tapeskewage);
 }
 
@@ -346,13 +346,13 @@ bool ini_process() {
     ini_field_text("version", version, sizeof version);
     if (reading() && std::strcmp(version, "36.21") != 0 && std::strcmp(version, "36.2") != 0 &&
         std::strcmp(version, "36.1") != 0) {
-        con_printf(0, "Wrong INI file version (obsolete/future)!\n");
+        con_printf("Wrong INI file version (obsolete/future)!\n");
         return false;
     }
     i32 host = 0;
     ini_field_int("host", &host, 0, 1);
     if (reading() && host != 0) {
-        con_printf(0, "Foreign host INI file format!\n");
+        con_printf("Foreign host INI file format!\n");
         return false;
     }
     booleans_a();

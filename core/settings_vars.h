@@ -29,8 +29,8 @@ extern bool emu_paused;     // "paused"
 extern u32 turbo;           // "turbo"
 extern u32 auto_frame_skip; // "autoframeskip"
 extern i32 frame_skip;      // "frameskipping" 1..11
-extern i32 g_speed;         // "speed" 0..8
-extern u32 g_region;        // "region" 0..1
+extern i32 emu_speed;       // "speed" 0..8
+extern u32 emu_region;      // "region" 0..1
 extern u32 exactspeed, limitrefreshes, autopause, framebased, identifyemulator, post;
 extern u32 randomizememory, stubprograms, sensegame, viewbuiltin, autosave, collisions;
 extern u32 trainer_lives, trainer_time, trainer_invincibility, autocoin, loop;
@@ -72,7 +72,7 @@ extern i32 controller_left, controller_right;   // 0..8
 extern i32 sensitivity_left, sensitivity_right; // 1..5
 extern i32 robot_left, robot_right;             // 0..4
 extern i32 keyboardtype, keymap;                // 0..2
-extern u16 g_net_port;                          // "netport"
+extern u16 net_port;                            // "netport"
 extern u16 console_keys[4];    // "console_start", "console_a", "console_b", "console_reset"
 extern u16 player_keys[2][28]; // "left_%02d", "right_%02d": host raw key codes
 extern u8 leftbutton[4], rightbutton[4]; // gamepad button assignments

@@ -49,7 +49,7 @@ void app_clean_exit(int code) {
 
     if (con_output_seen) {
         step("quitting");
-        con_printf(0, "%s.\n", cat_str(147, "Quitting"));
+        con_printf("%s.\n", cat_str(147, "Quitting"));
     }
     gui_unlock_pubscreen();
     step("recorders");

@@ -182,7 +182,7 @@ void app_main(int argc, char** argv) {
         fullscreen = static_cast<u32>(cmdline_fullscreen);
         display_mode = static_cast<u32>(cmdline_fullscreen);
     }
-    if (cmdline_net_port >= 0) g_net_port = static_cast<u16>(cmdline_net_port);
+    if (cmdline_net_port >= 0) net_port = static_cast<u16>(cmdline_net_port);
     startup_absolute_path(file_name_buffer, sizeof file_name_buffer);
     startup_absolute_path(asm_source_path, sizeof asm_source_path);
     startup_absolute_path(startup_sym_path, sizeof startup_sym_path);

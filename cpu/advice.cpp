@@ -10,19 +10,19 @@
 #include "cpu/optables.h"
 
 static void replace(u8 opcode, u8 replacement, u16 address) {
-    con_printf(0, "Replace %s with %s at %s.\n\n", cpu_mnemonic(opcode), cpu_mnemonic(replacement),
+    con_printf("Replace %s with %s at %s.\n\n", cpu_mnemonic(opcode), cpu_mnemonic(replacement),
                cpu_address_text(address, 0));
     dbg_request_pause(PAUSE_LOG);
 }
 
 static void replace_pair(u8 first, u8 second, u8 replacement) {
-    con_printf(0, "Replace %s and %s with %s at %s.\n\n", cpu_mnemonic(first), cpu_mnemonic(second),
+    con_printf("Replace %s and %s with %s at %s.\n\n", cpu_mnemonic(first), cpu_mnemonic(second),
                cpu_mnemonic(replacement), cpu_address_text(cpu_iar, 0));
     dbg_request_pause(PAUSE_LOG);
 }
 
 static void omit(u8 opcode, u16 address) {
-    con_printf(0, "Omit %s at %s.\n\n", cpu_mnemonic(opcode), cpu_address_text(address, 0));
+    con_printf("Omit %s at %s.\n\n", cpu_mnemonic(opcode), cpu_address_text(address, 0));
     dbg_request_pause(PAUSE_LOG);
 }
 
@@ -105,7 +105,7 @@ void cpu_advise_immediate_or_load(u32 length, bool plain, u8 value) {
             char hex[16];
             std::snprintf(hex, sizeof hex, "%s%02X", dis_hex_prefix[dis_notation % NOTATIONS],
                           value);
-            con_printf(0, "Replace %s with %s %s at %s.\n\n", cpu_mnemonic(op),
+            con_printf("Replace %s with %s %s at %s.\n\n", cpu_mnemonic(op),
                        cpu_mnemonic(static_cast<u8>(0x04 | field)), hex,
                        cpu_address_text(cpu_iar, 0));
             dbg_request_pause(PAUSE_LOG);

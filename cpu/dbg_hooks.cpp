@@ -66,15 +66,14 @@ void cpu_check_breakpoint_slow() {
     const u32 iar = cpu_iar & ADDR_MASK;
     if (mem_attributes[iar] & MEM_STEP_OUT) {
         mem_attributes[iar] &= static_cast<u16>(~MEM_STEP_OUT);
-        con_printf(0,
-                   cat_str(274, "Reached end of subroutine or interrupt and returned to $%X.\n\n"),
+        con_printf(cat_str(274, "Reached end of subroutine or interrupt and returned to $%X.\n\n"),
                    iar);
         dbg_request_pause(PAUSE_ALWAYS);
     }
     if ((mem_attributes[iar] & MEM_BREAKPOINT) && dbg_test_condition(bp_conditions[iar], 0, 0, 0)) {
         AddrText at(iar), prev(cpu_prev_iar);
-        con_printf(0, cat_str(193, "Hit code breakpoint at %s! Previous IAR/PC was %s.\n\n"),
-                   at.text, prev.text);
+        con_printf(cat_str(193, "Hit code breakpoint at %s! Previous IAR/PC was %s.\n\n"), at.text,
+                   prev.text);
         dbg_request_pause(PAUSE_BREAK);
     }
     if (pause_pending) dbg_pause_loop();
@@ -149,11 +148,10 @@ u8 cpu_read_register_watched(u32 n) {
     if (watchreads && dbg_test_condition(watch_conditions[MEM_REG_BASE + n], 0, 0, 0)) {
         cpu_annotate_register_value(value);
         AddrText iar(cpu_iar), prev(cpu_prev_iar);
-        con_printf(0,
-                   cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! Previous "
+        con_printf(cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! Previous "
                                 "IAR/PC was %s.\n"),
                    iar.text, raster_line, value, watch_annotation, register_name(n), prev.text);
-        con_printf(0, "\n");
+        con_printf("\n");
         dbg_request_pause(PAUSE_BREAK);
     }
     return value;
@@ -164,8 +162,7 @@ void cpu_write_register_watched(u32 n, u8 value) {
         dbg_test_condition(watch_conditions[MEM_REG_BASE + n], value, 1, 0)) {
         cpu_annotate_register_value(value);
         AddrText iar(cpu_iar), prev(cpu_prev_iar);
-        con_printf(0,
-                   cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous "
+        con_printf(cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous "
                                 "IAR/PC was %s.\n\n"),
                    iar.text, raster_line, value, watch_annotation, register_name(n), prev.text);
         dbg_request_pause(PAUSE_BREAK);
@@ -190,7 +187,7 @@ void cpu_report_bios_call(u32 indirect) {
     if (bios_call_reported()) {
         const u32 target = cpu_ea & ADDR_MASK;
         AddrText to(target), from(cpu_iar);
-        con_printf(0, cat_str(240, "BIOS code at %s was called by game code at %s.\n"), to.text,
+        con_printf(cat_str(240, "BIOS code at %s was called by game code at %s.\n"), to.text,
                    from.text);
         switch (machine) {
         case ELEKTOR:
@@ -215,7 +212,7 @@ void cpu_report_bios_call(u32 indirect) {
         default:
             break;
         }
-        con_printf(0, "\n");
+        con_printf("\n");
         dbg_request_pause(PAUSE_LOG);
     }
     cpu_iar = static_cast<u16>(cpu_ea);
@@ -234,24 +231,24 @@ void cpu_report_dos_vector_call() {
     if ((mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS) || !(mem_attributes[pointer] & MEM_BIOS))
         return;
     AddrText at(pointer), from(cpu_iar);
-    con_printf(0, cat_str(1374, "%s vector at %s was called by game code at %s.\n"), "P1 DOS",
-               at.text, from.text);
+    con_printf(cat_str(1374, "%s vector at %s was called by game code at %s.\n"), "P1 DOS", at.text,
+               from.text);
     if (machine == INSTRUCTOR)
         instructor_monitor_notes(pointer);
     else
         cd2650_dos_call_notes(pointer);
-    con_printf(0, "\n");
+    con_printf("\n");
     dbg_request_pause(PAUSE_LOG);
 }
 
 void cpu_log_end_of_loop() {
     AddrText at(cpu_iar);
-    con_printf(0, cat_str(358, "Reached end of loop at %s.\n\n"), at.text);
+    con_printf(cat_str(358, "Reached end of loop at %s.\n\n"), at.text);
     dbg_request_pause(PAUSE_ALWAYS);
 }
 
 void cpu_log_iar_wrapped() {
     AddrText at(cpu_prev_iar);
-    con_printf(0, cat_str(634, "IAR has wrapped after instruction at %s (%u %s)!\n\n"), at.text,
+    con_printf(cat_str(634, "IAR has wrapped after instruction at %s (%u %s)!\n\n"), at.text,
                dbg_clocks_to_units(cpu_cycles), dbg_unit_label);
 }

@@ -907,7 +907,7 @@ void dis_instruction(int log, int no_label) {
         char label[DBG_ADDRESS_TEXT_SIZE];
         label[0] = 0;
         if (dbg_format_address(cpu_iar, label, 0, 0, 15, 1))
-            con_printf(0, "%s: ;$%X\n", label, cpu_iar);
+            con_printf("%s: ;$%X\n", label, cpu_iar);
     }
     u8 opcode = cpu_opcode;
     cpu_regsel = cpu_reg_index(opcode & 3);

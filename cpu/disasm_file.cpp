@@ -78,9 +78,9 @@ void dis_write_equates(const char* equate_word) {
     bool with_notes = false;
     auto row_out = [&](LabelRow& row, u32 address) {
         if (row.hide) return;
-        if (!printed) con_printf(0, "%s", header);
+        if (!printed) con_printf("%s", header);
         printed = true;
-        con_printf(0, "%-17s %s $%04X ;%s\n", row.name, equate_word, address,
+        con_printf("%-17s %s $%04X ;%s\n", row.name, equate_word, address,
                    dis_memory_type_name(row.kind));
         if (with_notes) dis_address_notes(address, 0, nullptr, 0);
     };
@@ -295,25 +295,23 @@ static std::string asm_file_name(const char* filename) {
 static void print_data_byte(u32 address) {
     char label[DBG_ADDRESS_TEXT_SIZE];
     label[0] = 0;
-    if (dbg_format_address(address, label, 0, 0, 15, 1))
-        con_printf(0, "%s: ;$%X\n", label, address);
+    if (dbg_format_address(address, label, 0, 0, 15, 1)) con_printf("%s: ;$%X\n", label, address);
     u8 value = guest_memory[address];
     u32 nt = dis_notation_index();
     if (nt <= NOTATION_EXTENDED)
-        con_printf(0, "        DB      $%02X", value);
+        con_printf("        DB      $%02X", value);
     else if (nt <= NOTATION_NEW_CALM)
-        con_printf(0, "        .DATA    16'%02X", value);
+        con_printf("        .DATA    16'%02X", value);
     else
-        con_printf(0, "        DATA   H'%02X", value);
+        con_printf("        DATA   H'%02X", value);
     if (verbosity == 2) {
         if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM)
-            con_printf(0, "                                   ;  0,1 $%04X %02X\n", address, value);
+            con_printf("                                   ;  0,1 $%04X %02X\n", address, value);
         else
-            con_printf(0, "                                      ;  0,1 $%04X %02X\n", address,
-                       value);
+            con_printf("                                      ;  0,1 $%04X %02X\n", address, value);
         dis_print_address_comments(address);
     } else {
-        con_printf(0, "\n");
+        con_printf("\n");
     }
 }
 
@@ -356,23 +354,22 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         dir_enter_projects();
         drawer_entered = true;
         asm_output_file = std::fopen(temp_name.c_str(), "w");
-        if (!asm_output_file) con_printf(0, "Can't open %s for output!\n", final_name.c_str());
+        if (!asm_output_file) con_printf("Can't open %s for output!\n", final_name.c_str());
     }
 
-    if (asm_output_file) con_printf(0, ";%s\n", final_name.c_str());
-    con_printf(0, ";Disassembled by %s at %s\n", gui_window_title(machine),
-               format_date_time_long());
-    con_printf(0, ";Platform: %s\n", memmap < MEMMAPS ? memmap_table[memmap].name : "");
-    con_printf(0, ";Size:     %d bytes ($%04X..$%04X)\n\n",
+    if (asm_output_file) con_printf(";%s\n", final_name.c_str());
+    con_printf(";Disassembled by %s at %s\n", gui_window_title(machine), format_date_time_long());
+    con_printf(";Platform: %s\n", memmap < MEMMAPS ? memmap_table[memmap].name : "");
+    con_printf(";Size:     %d bytes ($%04X..$%04X)\n\n",
                static_cast<int>(last) - static_cast<int>(first) + 1, first, last);
 
     u32 nt = dis_notation_index();
     if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM) {
         dis_write_equates(".EQU");
-        con_printf(0, "\n        .LOC    $%X\n\n", first);
+        con_printf("\n        .LOC    $%X\n\n", first);
     } else {
         dis_write_equates("EQU");
-        con_printf(0, nt == NOTATION_IEEE ? "\n        ORG    $%X\n\n" : "\n        ORG   $%X\n\n",
+        con_printf(nt == NOTATION_IEEE ? "\n        ORG    $%X\n\n" : "\n        ORG   $%X\n\n",
                    first);
     }
 
@@ -383,11 +380,11 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         if (flags & DIS_CODE) {
             length = op_length[guest_memory[address]];
             dis_list_range(address, address + length - 1, 0);
-            if (flags & DIS_INDETERMINATE) con_printf(0, ";Warning: indeterminate instruction!\n");
-            if (flags & DIS_ILLEGAL) con_printf(0, ";Warning: illegal instruction!\n");
-            if (flags & DIS_INDIRECT) con_printf(0, ";Warning: indirect branch!\n");
-            if (flags & DIS_CALCULATED) con_printf(0, ";Warning: calculated branch!\n");
-            if (flags & DIS_FLOW_END) con_printf(0, "\n");
+            if (flags & DIS_INDETERMINATE) con_printf(";Warning: indeterminate instruction!\n");
+            if (flags & DIS_ILLEGAL) con_printf(";Warning: illegal instruction!\n");
+            if (flags & DIS_INDIRECT) con_printf(";Warning: indirect branch!\n");
+            if (flags & DIS_CALCULATED) con_printf(";Warning: calculated branch!\n");
+            if (flags & DIS_FLOW_END) con_printf("\n");
         } else {
             print_data_byte(address);
         }
@@ -397,11 +394,11 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     }
 
     if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM)
-        con_printf(0, "\n        .END     $%04X\n", game_start_address);
+        con_printf("\n        .END     $%04X\n", game_start_address);
     else if (nt == NOTATION_IEEE)
-        con_printf(0, "\n        END    $%04X\n", game_start_address);
+        con_printf("\n        END    $%04X\n", game_start_address);
     else
-        con_printf(0, "\n        END     $%04X\n", game_start_address);
+        con_printf("\n        END     $%04X\n", game_start_address);
 
     if (asm_output_file) {
         bool ok = std::fflush(asm_output_file) == 0 && !std::ferror(asm_output_file);
@@ -410,7 +407,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         if (ok && std::rename(temp_name.c_str(), final_name.c_str()) == 0) {
         } else {
             std::remove(temp_name.c_str());
-            con_printf(0, "Can't write %s!\n", final_name.c_str());
+            con_printf("Can't write %s!\n", final_name.c_str());
         }
     }
     asm_output_file = previous_output;
@@ -418,5 +415,5 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     dis_mode = DIS_INTERACTIVE;
     cpu_iar = saved_iar;
     cpu_psl = saved_psl;
-    con_printf(0, "\n");
+    con_printf("\n");
 }

@@ -34,7 +34,7 @@ void dis_log_next_instruction() {
     address[0] = 0;
     dbg_format_address(cpu_iar, address, 1, 0, 15, 1);
     const char* mnemonic = op_text[dis_notation_index()][guest_memory[cpu_iar & 0x7FFF]].mnemonic;
-    con_printf(0, cat_str(687, "Next instruction is %s at %s.\n\n"), mnemonic ? mnemonic : "",
+    con_printf(cat_str(687, "Next instruction is %s at %s.\n\n"), mnemonic ? mnemonic : "",
                address);
 }
 
@@ -45,8 +45,8 @@ void dis_list_range(u32 first, u32 last, int quiet) {
     u32 saved_mode = dis_mode;
     if (dis_mode == DIS_INTERACTIVE) dis_mode = DIS_LISTING;
     if (verbosity == 1 && !quiet)
-        con_printf(0, "Loca InOpAd Mnemoni XRU  IAdd IV EAdd\n"
-                      "---- ------ ------- --- ----- -- ----\n");
+        con_printf("Loca InOpAd Mnemoni XRU  IAdd IV EAdd\n"
+                   "---- ------ ------- --- ----- -- ----\n");
     u32 address = first & 0x7FFF;
     cpu_psl = 0;
     cpu_cycles = 0;
@@ -82,25 +82,25 @@ static const char* memory_kind(u32 address) {
 
 void dis_region_comment() {
     if (verbosity == 1) {
-        con_printf(0, "%s%s", dis_trace_line, dis_mode != DIS_INTERACTIVE ? "\n" : "");
+        con_printf("%s%s", dis_trace_line, dis_mode != DIS_INTERACTIVE ? "\n" : "");
     } else if (verbosity == 0) {
-        con_printf(0, "        %s\n", dis_line);
+        con_printf("        %s\n", dis_line);
     } else {
-        con_printf(0, "        %s%s", dis_line, asm_output_file ? " " : "\n;");
+        con_printf("        %s%s", dis_line, asm_output_file ? " " : "\n;");
         if (dis_ea > 0x7FFF)
-            con_printf(0, "%s\n", dis_pseudo_line);
+            con_printf("%s\n", dis_pseudo_line);
         else
-            con_printf(0, "%s // $%X is %s\n", dis_pseudo_line, dis_ea, memory_kind(dis_ea));
-        if (dis_flag_comments[0]) con_printf(0, "%s", dis_flag_comments);
+            con_printf("%s // $%X is %s\n", dis_pseudo_line, dis_ea, memory_kind(dis_ea));
+        if (dis_flag_comments[0]) con_printf("%s", dis_flag_comments);
         if (mem_attributes[cpu_iar & 0x7FFF] & MEM_COMMENT) dis_print_address_comments(cpu_iar);
     }
     dis_ea = DIS_EA_NONE;
 }
 
 void trace_log_registers() {
-    con_printf(0, "    %02X %02X %02X %02X %02X %02X %02X %02X %02X %04X\n", cpu_regs[0],
-               cpu_regs[1], cpu_regs[2], cpu_regs[3], cpu_regs[4], cpu_regs[5], cpu_regs[6],
-               cpu_psu, cpu_psl, cpu_iar);
+    con_printf("    %02X %02X %02X %02X %02X %02X %02X %02X %02X %04X\n", cpu_regs[0], cpu_regs[1],
+               cpu_regs[2], cpu_regs[3], cpu_regs[4], cpu_regs[5], cpu_regs[6], cpu_psu, cpu_psl,
+               cpu_iar);
 }
 
 const char* dis_memory_type_name(int kind) {
@@ -128,7 +128,7 @@ static void print_comment_rows(i32 first, i32 last, u32 address, bool stop_at_fi
     for (i32 row = first; row <= last && row < mem_comment_rows; row++) {
         if (mem_comments[row].address != static_cast<i32>(address) || !mem_comments[row].text)
             continue;
-        con_printf(0, ";%s\n", mem_comments[row].text);
+        con_printf(";%s\n", mem_comments[row].text);
         if (stop_at_first) return;
     }
 }
@@ -195,7 +195,7 @@ int dis_print_note(int row, u32 address, int mode, int first, char* buffer, int 
         while (*text) {
             const char* end = std::strchr(text, '\n');
             int length = end ? static_cast<int>(end - text) : static_cast<int>(std::strlen(text));
-            con_printf(0, ";%.*s\n", length, text);
+            con_printf(";%.*s\n", length, text);
             text += length;
             if (*text == '\n') text++;
         }
@@ -212,7 +212,7 @@ int dis_print_note(int row, u32 address, int mode, int first, char* buffer, int 
                               (a - 0x1A00) / 16 + 13);
             first = 0;
         }
-        con_printf(0, "%s%s\n", note.text, position);
+        con_printf("%s%s\n", note.text, position);
         return first;
     }
     buffer_append(buffer, buffer_size, "\n");

@@ -230,15 +230,14 @@ static void push_return(int length) {
     cpu_ras[sp] = page_add(cpu_iar, length);
     if (logsubroutines) {
         for (u8 i = 0; i < sp; ++i)
-            con_printf(0, " ");
-        con_printf(0, "Calling subroutine %s from $%X...\n\n", cpu_address_text(cpu_ea, 0),
-                   cpu_iar);
+            con_printf(" ");
+        con_printf("Calling subroutine %s from $%X...\n\n", cpu_address_text(cpu_ea, 0), cpu_iar);
         dbg_request_pause(PAUSE_LOG);
     }
     if (sp == 7) {
         cpu_psu &= static_cast<u8>(~PSU_SP);
         if (logillegal || logsubroutines) {
-            con_printf(0, "Stack overflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
+            con_printf("Stack overflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
             dbg_request_pause(PAUSE_LOG);
         }
     } else {
@@ -255,7 +254,7 @@ void cpu_return() {
     if (sp == 0) {
         sp = 7;
         if (logillegal || logsubroutines) {
-            con_printf(0, "Stack underflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
+            con_printf("Stack underflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
             dbg_request_pause(PAUSE_LOG);
         }
     } else {
@@ -264,8 +263,8 @@ void cpu_return() {
     cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | sp);
     if (logsubroutines) {
         for (u8 i = 0; i < sp; ++i)
-            con_printf(0, " ");
-        con_printf(0, "Returning to %s from subroutine or interrupt at %s.\n\n",
+            con_printf(" ");
+        con_printf("Returning to %s from subroutine or interrupt at %s.\n\n",
                    cpu_address_text(cpu_ras[sp], 0), cpu_address_text(cpu_iar, 1));
         dbg_request_pause(PAUSE_LOG);
     }
@@ -529,7 +528,7 @@ void cpu_execute_instruction() {
             snd_update_voices(0);
         if (op == 0x05 && known_game_id == 655 && cpu_iar == 0x1816) snd_update_voices(0);
         if (op == 0x0C && machine == ELEKTOR && tape_verbose && cpu_iar == 0x079E)
-            con_printf(0, "Found start of block.\n");
+            con_printf("Found start of block.\n");
         if (op == 0x0D && machine == BINBUG && binbug_biosversion == 2 && binbug_baudrate == 3 &&
             cpu_iar == 0x0369) {
             // The fast serial input of this monitor: the bit loop is skipped.
@@ -872,7 +871,7 @@ void cpu_execute_instruction() {
     }
     case 0xBB: {
         cpu_regsel = 0;
-        if (known_game_id == 555 && cpu_iar == 0x1771) con_printf(0, "%c", cpu_regs[0]);
+        if (known_game_id == 555 && cpu_iar == 0x1771) con_printf("%c", cpu_regs[0]);
         const bool indirect = operand1() & 0x80;
         cpu_ea_zero_page();
         take(CALL, 2, indirect);

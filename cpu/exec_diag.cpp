@@ -39,24 +39,24 @@ static void check_operand_byte(u16 address, const char* ordinal) {
     mem_access[address] = old | ACC_OPERAND;
     if (old & ACC_OPCODE) {
         con_printf(
-            0, "The byte at %s, now the %s byte of an operand, has previously been an opcode!\n\n",
+            "The byte at %s, now the %s byte of an operand, has previously been an opcode!\n\n",
             cpu_address_text(address, 0), ordinal);
         dbg_request_pause(PAUSE_LOG);
     }
     if (unusual_region(address))
-        con_printf(0, "Operand at %s is in an unusual memory region!\n\n",
+        con_printf("Operand at %s is in an unusual memory region!\n\n",
                    cpu_address_text(address, 0));
 }
 
 void cpu_fetch_logged(u32 old_bits) {
     const u16 iar = cpu_iar;
     if (old_bits & ACC_OPERAND) {
-        con_printf(0, "The byte at %s, now an opcode, has previously been an operand!\n\n",
+        con_printf("The byte at %s, now an opcode, has previously been an operand!\n\n",
                    cpu_address_text(iar, 0));
         dbg_request_pause(PAUSE_LOG);
     }
     if (unusual_region(iar))
-        con_printf(0, "Opcode at %s is in an unusual memory region!\n\n", cpu_address_text(iar, 0));
+        con_printf("Opcode at %s is in an unusual memory region!\n\n", cpu_address_text(iar, 0));
     const u32 length = op_length[cpu_opcode];
     if (length > 1) check_operand_byte(page_add(iar, 1), "1st");
     if (length > 2) check_operand_byte(page_add(iar, 2), "2nd");
@@ -94,12 +94,12 @@ void cpu_trace_execute() {
 void cpu_report_lodz_r0() {
     if (cpu_opcode == 0x00) {
         if (logillegal) {
-            con_printf(0, "Instruction at %s executed indeterminate opcode $00 (LODZ r0)!\n\n",
+            con_printf("Instruction at %s executed indeterminate opcode $00 (LODZ r0)!\n\n",
                        cpu_address_text(cpu_iar, 0));
             dbg_request_pause(PAUSE_LOG);
         }
         if (loginefficient) {
-            con_printf(0, "Replace %s with %s at %s.\n\n", cpu_mnemonic(0x00), cpu_mnemonic(0x60),
+            con_printf("Replace %s with %s at %s.\n\n", cpu_mnemonic(0x00), cpu_mnemonic(0x60),
                        cpu_address_text(cpu_iar, 0));
             dbg_request_pause(PAUSE_LOG);
         }
@@ -109,40 +109,39 @@ void cpu_report_lodz_r0() {
 }
 
 void cpu_report_operand_and_index() {
-    con_printf(0, "%s is used as an operand and index for %s at %s.\n\n",
+    con_printf("%s is used as an operand and index for %s at %s.\n\n",
                reg_names[REGNAME_R0][dis_notation % NOTATIONS], cpu_mnemonic(cpu_opcode),
                cpu_address_text(cpu_iar, 0));
     dbg_request_pause(PAUSE_LOG);
 }
 
 void cpu_report_strange_opcode() {
-    con_printf(0, "Instruction at %s executed strange opcode %s!\n\n", cpu_address_text(cpu_iar, 0),
+    con_printf("Instruction at %s executed strange opcode %s!\n\n", cpu_address_text(cpu_iar, 0),
                cpu_mnemonic(cpu_opcode));
 }
 
 void cpu_report_undefined(bool pause) {
-    con_printf(0, "Instruction at %s executed undefined opcode $%02X!\n\n",
+    con_printf("Instruction at %s executed undefined opcode $%02X!\n\n",
                cpu_address_text(cpu_iar, 0), cpu_opcode);
     if (pause) dbg_request_pause(PAUSE_LOG);
 }
 
 void cpu_report_halt() {
-    con_printf(0, "Instruction at %s executed HALT opcode!\n", cpu_address_text(cpu_iar, 0));
-    con_printf(0, (cpu_psu & PSU_II) ? "Warning: interrupts are inhibited!\n\n" : "\n");
+    con_printf("Instruction at %s executed HALT opcode!\n", cpu_address_text(cpu_iar, 0));
+    con_printf((cpu_psu & PSU_II) ? "Warning: interrupts are inhibited!\n\n" : "\n");
     cpu_halt_reported = 1;
     dbg_request_pause(PAUSE_LOG);
 }
 
 void cpu_report_cc_un() {
-    con_printf(0, "%s instruction at %s is setting the Condition Code to %%11 (UN)!\n\n",
+    con_printf("%s instruction at %s is setting the Condition Code to %%11 (UN)!\n\n",
                cpu_mnemonic(cpu_opcode), cpu_address_text(cpu_iar, 0));
 }
 
 static void report_enabled() {
-    con_printf(0, "%s at %s (rastline %d): interrupts are now disinhibited (enabled).",
+    con_printf("%s at %s (rastline %d): interrupts are now disinhibited (enabled).",
                cpu_mnemonic(cpu_opcode), cpu_address_text(cpu_iar, 0), raster_line);
-    con_printf(0,
-               cpu_irq_pending ? "An interrupt is pending!\n\n" : "No interrupt is pending.\n\n");
+    con_printf(cpu_irq_pending ? "An interrupt is pending!\n\n" : "No interrupt is pending.\n\n");
 }
 
 void cpu_report_ii_enabled() {
@@ -162,7 +161,7 @@ void cpu_report_psu_change(u8 old_psu, u8 new_psu) {
             modifies = (new_psu & PSU_SP) && (new_psu & PSU_SP) != (old_psu & PSU_SP);
         }
         if (modifies) {
-            con_printf(0, "%s is modifying the SP at %s.\n\n", cpu_mnemonic(op),
+            con_printf("%s is modifying the SP at %s.\n\n", cpu_mnemonic(op),
                        cpu_address_text(cpu_iar, 0));
             dbg_request_pause(PAUSE_LOG);
         }
@@ -171,8 +170,8 @@ void cpu_report_psu_change(u8 old_psu, u8 new_psu) {
     if ((old_psu & PSU_II) && !(new_psu & PSU_II)) {
         report_enabled();
     } else if (!(old_psu & PSU_II) && (new_psu & PSU_II)) {
-        if (op == 0x92 && cpu_irq_pending) con_printf(0, "Cleared pending interrupt!\n");
-        con_printf(0, "%s at %s (rastline %d): interrupts are now inhibited (disabled).\n\n",
+        if (op == 0x92 && cpu_irq_pending) con_printf("Cleared pending interrupt!\n");
+        con_printf("%s at %s (rastline %d): interrupts are now inhibited (disabled).\n\n",
                    cpu_mnemonic(op), cpu_address_text(cpu_iar, 0), raster_line);
     }
 }

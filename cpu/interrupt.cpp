@@ -83,18 +83,17 @@ static u32 phunsy_vector() {
 static void log_acceptance() {
     if (logsubroutines)
         for (u8 i = 0; i < (cpu_psu & PSU_SP); ++i)
-            con_printf(0, " ");
+            con_printf(" ");
     if (logsubroutines || loginterrupts) dbg_request_pause(PAUSE_LOG);
     if (machine == TWIN) {
-        con_printf(0, "Generated interrupt of priority %d (%s) at %u %s.\n", twin_irq_current,
+        con_printf("Generated interrupt of priority %d (%s) at %u %s.\n", twin_irq_current,
                    twin_irq_names[twin_irq_current], dbg_clocks_to_units(cpu_cycles),
                    dbg_unit_label);
     } else {
-        con_printf(0,
-                   "Handling interrupt at rastline %d (%u %s). Interrupts are now inhibited "
+        con_printf("Handling interrupt at rastline %d (%u %s). Interrupts are now inhibited "
                    "(disabled).\n",
                    raster_line, dbg_clocks_to_units(cpu_cycles), dbg_unit_label);
-        if (!loginterrupts) con_printf(0, "\n");
+        if (!loginterrupts) con_printf("\n");
     }
     if (dbg_run_to_interrupt) dbg_request_pause(PAUSE_ALWAYS);
 }
@@ -160,7 +159,7 @@ void cpu_interrupt() {
     if (sp == 7) {
         cpu_psu &= static_cast<u8>(~PSU_SP);
         if (logillegal || loginterrupts) {
-            con_printf(0, "Interrupt has caused a stack overflow!\n\n");
+            con_printf("Interrupt has caused a stack overflow!\n\n");
             dbg_request_pause(PAUSE_LOG);
         }
     } else {
@@ -204,28 +203,28 @@ void cpu_check_restored_context() {
     const u8 old_psu = cpu_saved_context.psu;
     if ((old_psu ^ cpu_psu) & static_cast<u8>(~PSU_S)) {
         differs = true;
-        con_printf(0, "PSU has not been restored correctly at %s (old $%02X vs. new $%02X):\n",
+        con_printf("PSU has not been restored correctly at %s (old $%02X vs. new $%02X):\n",
                    cpu_address_text(cpu_iar, 0), old_psu, cpu_psu);
         for (const auto& f : psu_fields)
-            if ((old_psu ^ cpu_psu) & f.mask) con_printf(0, "%s", f.text);
+            if ((old_psu ^ cpu_psu) & f.mask) con_printf("%s", f.text);
     }
     const u8 old_psl = cpu_saved_context.psl;
     if (old_psl != cpu_psl) {
         differs = true;
-        con_printf(0, "PSL has not been restored correctly at %s (old $%02X vs. new $%02X):\n",
+        con_printf("PSL has not been restored correctly at %s (old $%02X vs. new $%02X):\n",
                    cpu_address_text(cpu_iar, 0), old_psl, cpu_psl);
         for (const auto& f : psl_fields)
-            if ((old_psl ^ cpu_psl) & f.mask) con_printf(0, "%s", f.text);
+            if ((old_psl ^ cpu_psl) & f.mask) con_printf("%s", f.text);
     }
     for (int i = 0; i < 7; ++i) {
         if (cpu_saved_context.regs[i] != cpu_regs[i]) {
             differs = true;
-            con_printf(0, "R%d has not been restored correctly at %s (old $%02X vs. new $%02X)!\n",
-                       i, cpu_address_text(cpu_iar, 0), cpu_saved_context.regs[i], cpu_regs[i]);
+            con_printf("R%d has not been restored correctly at %s (old $%02X vs. new $%02X)!\n", i,
+                       cpu_address_text(cpu_iar, 0), cpu_saved_context.regs[i], cpu_regs[i]);
         }
     }
     if (differs) {
-        con_printf(0, "\n");
+        con_printf("\n");
         dbg_request_pause(PAUSE_LOG);
     }
 }

@@ -107,17 +107,17 @@ static u8 unreadable_value(u32 a) {
 // The Elektor's board-routed byte: random, played back, or from the netplay peer.
 static u8 elektor_random_byte() {
     u8 v;
-    if (g_recording_state == REC_PLAYBACK) {
+    if (rec_state == REC_PLAYBACK) {
         v = rec_read_byte();
-    } else if (g_net_mode == 2) {
+    } else if (net_mode == 2) {
         v = static_cast<u8>(std::rand() % 256);
         net_send_byte(v);
-    } else if (g_net_mode == 1) {
+    } else if (net_mode == 1) {
         v = net_recv_byte();
     } else {
         v = static_cast<u8>(std::rand() % 256);
     }
-    if (g_recording_state == REC_RECORDING) rec_write_byte(v);
+    if (rec_state == REC_RECORDING) rec_write_byte(v);
     return v;
 }
 
@@ -186,7 +186,6 @@ static void report_redraw_read(u32 a) {
             ((mem_attributes[a] & MEM_HW_REGISTER) || in(a, 0x1980, 0x19BF))) {
             AddrText iar(cpu_iar), at(a);
             con_printf(
-                0,
                 cat_str(
                     966,
                     "Instruction at %s (raster %d) read from UVI address %s during redraw!\n\n"),
@@ -199,7 +198,6 @@ static void report_redraw_read(u32 a) {
             !(guest_memory[(base + 0xCB) & ADDR_MASK] & 0x40)) {
             AddrText iar(cpu_iar), at(a);
             con_printf(
-                0,
                 cat_str(
                     972,
                     "Instruction at %s (raster %d) read from PVI address %s during redraw!\n\n"),
@@ -216,8 +214,7 @@ u8 mem_read_slow(u32 address) {
     if (m != a) {
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a), to(m);
-            con_printf(0,
-                       cat_str(183, "Instruction at %s (raster %d) read from mirrored address %s "
+            con_printf(cat_str(183, "Instruction at %s (raster %d) read from mirrored address %s "
                                     "(resolves to %s)!\n\n"),
                        iar.text, raster_line, at.text, to.text);
             dbg_request_pause(PAUSE_LOG);
@@ -229,8 +226,7 @@ u8 mem_read_slow(u32 address) {
     if (logillegal && machine <= INTERTON && !(mem_access[a] & ACC_WRITTEN) &&
         !(mem_attributes[a] & MEM_UNWRITABLE)) {
         AddrText at(a), iar(cpu_iar);
-        con_printf(0, "Uninitialized byte at %s has been read by code at %s!\n\n", at.text,
-                   iar.text);
+        con_printf("Uninitialized byte at %s has been read by code at %s!\n\n", at.text, iar.text);
         dbg_request_pause(PAUSE_LOG);
     }
 
@@ -249,8 +245,7 @@ u8 mem_read_slow(u32 address) {
         value = unreadable_value(a);
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a);
-            con_printf(0,
-                       cat_str(168, "Instruction at %s (raster %d) is reading $%02X from "
+            con_printf(cat_str(168, "Instruction at %s (raster %d) is reading $%02X from "
                                     "unreadable address %s!\n\n"),
                        iar.text, raster_line, value, at.text);
             dbg_request_pause(PAUSE_LOG);
@@ -267,8 +262,7 @@ u8 mem_read_slow(u32 address) {
             dbg_test_condition(watch_conditions[a], 0, 0, 0)) {
             cpu_annotate_value(value, a);
             AddrText iar(cpu_iar), at(a), prev(cpu_prev_iar);
-            con_printf(0,
-                       cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! "
+            con_printf(cat_str(166, "Instruction at %s (raster %d) is reading $%X%s from %s! "
                                     "Previous IAR/PC was %s.\n"),
                        iar.text, raster_line, value, watch_annotation, at.text, prev.text);
             dbg_request_pause(PAUSE_BREAK);
@@ -278,12 +272,12 @@ u8 mem_read_slow(u32 address) {
         if ((attrs & MEM_READ_ONCE) && watchwrites && (watchwrites == 2 || value != reset) &&
             dbg_test_condition(watch_conditions[a], reset, 1, 0)) {
             AddrText at(a);
-            con_printf(0, cat_str(184, "Read-once register %s has been reset to $%X!\n"), at.text,
+            con_printf(cat_str(184, "Read-once register %s has been reset to $%X!\n"), at.text,
                        reset);
-            con_printf(0, "\n");
+            con_printf("\n");
             dbg_request_pause(PAUSE_BREAK);
         } else if (reported) {
-            con_printf(0, "\n");
+            con_printf("\n");
         }
     }
     return value;
@@ -296,8 +290,7 @@ void mem_write_slow(u32 address, u8 value) {
     if (m != a) {
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a), to(m);
-            con_printf(0,
-                       cat_str(199, "Instruction at %s (raster %d) is writing $%02X to mirrored "
+            con_printf(cat_str(199, "Instruction at %s (raster %d) is writing $%02X to mirrored "
                                     "address %s (resolves to %s)!\n\n"),
                        iar.text, raster_line, value, at.text, to.text);
             dbg_request_pause(PAUSE_LOG);
@@ -318,7 +311,6 @@ void mem_write_slow(u32 address, u8 value) {
         ((attrs & MEM_HW_REGISTER) || in(a, 0x1980, 0x19BF))) {
         AddrText iar(cpu_iar), at(a);
         con_printf(
-            0,
             cat_str(
                 967,
                 "Instruction at %s (raster %d) wrote $%02X to UVI address %s during redraw!\n\n"),
@@ -329,8 +321,7 @@ void mem_write_slow(u32 address, u8 value) {
     if (attrs & MEM_UNWRITABLE) {
         if (logreadwrites) {
             AddrText iar(cpu_iar), at(a);
-            con_printf(0,
-                       cat_str(195, "Instruction at %s (raster %d) is attempting to write $%02X to "
+            con_printf(cat_str(195, "Instruction at %s (raster %d) is attempting to write $%02X to "
                                     "unwritable address %s!\n\n"),
                        iar.text, raster_line, value, at.text);
             dbg_request_pause(PAUSE_LOG);
@@ -342,8 +333,7 @@ void mem_write_slow(u32 address, u8 value) {
         dbg_test_condition(watch_conditions[a], value, 1, 0)) {
         cpu_annotate_value(value, a);
         AddrText iar(cpu_iar), at(a), prev(cpu_prev_iar);
-        con_printf(0,
-                   cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous "
+        con_printf(cat_str(194, "Instruction at %s (raster %d) is writing $%X%s to %s! Previous "
                                 "IAR/PC was %s.\n\n"),
                    iar.text, raster_line, value, watch_annotation, at.text, prev.text);
         dbg_request_pause(PAUSE_BREAK);

@@ -30,11 +30,11 @@ void sym_add(const char* name, u32 address, u8 kind) {
     char upper[41];
     size_t length = std::strlen(name);
     if (length == 0) {
-        con_printf(0, "Error: %s\n", "symbol has zero-length name");
+        con_printf("Error: %s\n", "symbol has zero-length name");
         return;
     }
     if (length > 40) {
-        con_printf(0, "Error: %s\n", "symbol name is too long");
+        con_printf("Error: %s\n", "symbol name is too long");
         return;
     }
     for (size_t i = 0; i <= length; i++)
@@ -42,7 +42,7 @@ void sym_add(const char* name, u32 address, u8 kind) {
     for (size_t i = 0; i < length; i++) {
         char c = upper[i];
         if (!((c >= 'A' && c <= 'Z') || c == '_' || (i > 0 && c >= '0' && c <= '9'))) {
-            con_printf(0, "Error: illegal symbol name \"%s\"\n", upper);
+            con_printf("Error: illegal symbol name \"%s\"\n", upper);
             return;
         }
     }
@@ -50,14 +50,14 @@ void sym_add(const char* name, u32 address, u8 kind) {
         LabelRow& row = user_labels[i];
         if (std::strcmp(row.name, upper) != 0) continue;
         if (row.address == address && row.kind == kind) return;
-        con_printf(0, "Redefining user-defined label %s (was $%X (%c), now $%X (%c)).\n", upper,
+        con_printf("Redefining user-defined label %s (was $%X (%c), now $%X (%c)).\n", upper,
                    row.address, row.kind, address, kind);
         row.address = static_cast<u16>(address);
         row.kind = kind;
         return;
     }
     if (user_label_count >= USER_LABEL_ROWS) {
-        con_printf(0, "Error: %s\n", "too many user-defined symbols");
+        con_printf("Error: %s\n", "too many user-defined symbols");
         return;
     }
     LabelRow& row = user_labels[user_label_count++];

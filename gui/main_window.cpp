@@ -21,7 +21,7 @@
 
 int main_window = 0;
 u8 gui_main_window_open = 0;
-char g_dbg_line[DBG_LINE_SIZE] = {};
+char dbg_line[DBG_LINE_SIZE] = {};
 int opened_height = 0;
 int display_rect[4] = {};
 std::vector<GuiMenuItem> gui_menu_strip;
@@ -154,7 +154,7 @@ static GuiNode build_tree() {
         GuiNode cmd = node(GK_STRING, GID_COMMAND);
         cmd.label = ">";
         cmd.max_chars = DBG_LINE_SIZE - 1;
-        cmd.text = g_dbg_line;
+        cmd.text = dbg_line;
         cmd.weight = 1;
         display_group.children.push_back(cmd);
     }
@@ -298,16 +298,16 @@ void gui_prefill_command(const char* text) {
         gui_close_main_window();
         gui_open_main_window(0);
     }
-    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text);
+    std::snprintf(dbg_line, sizeof dbg_line, "%s", text);
     if (main_window) {
-        gui_set_text(main_window, GID_COMMAND, g_dbg_line);
+        gui_set_text(main_window, GID_COMMAND, dbg_line);
         gui_activate_gadget(main_window, GID_COMMAND);
     }
 }
 
 void gui_run_command(const char* text) {
-    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text);
-    con_printf(0, ">%s\n", g_dbg_line);
-    dbg_run_command_line(g_dbg_line);
-    g_dbg_line[0] = '\0';
+    std::snprintf(dbg_line, sizeof dbg_line, "%s", text);
+    con_printf(">%s\n", dbg_line);
+    dbg_run_command_line(dbg_line);
+    dbg_line[0] = '\0';
 }

@@ -34,7 +34,7 @@ constexpr int CHECKABLE_MENU_BASE = 1000;
 // display_mode (0 a window on the desktop, 1 full screen) is in core/settings_vars.h.
 extern int main_window; // window handle, 0 while closed
 extern u8 gui_main_window_open;
-extern char g_dbg_line[DBG_LINE_SIZE];
+extern char dbg_line[DBG_LINE_SIZE];
 extern int opened_height;            // the window's height right after opening
 extern int display_rect[4];          // left, top, right, bottom of the picture
 extern char gui_status_message[256]; // shown in preference to everything else

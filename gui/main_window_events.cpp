@@ -30,7 +30,7 @@ static void dropped(const GuiEvent& e) {
         gui_beep();
         return;
     }
-    if (g_paused_mid_frame) {
+    if (emu_paused_mid_frame) {
         gui_warning("You can only do this between frames!");
         return;
     }
@@ -67,9 +67,9 @@ static void status_label_clicked(u16 qualifier) {
 
 static void command_line(const GuiEvent& e) {
     std::string text = gui_get_text(main_window, GID_COMMAND);
-    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text.c_str());
-    if (!g_dbg_line[0] || e.code == 9) return; // label completion comes with the debugger
-    gui_run_command(g_dbg_line);
+    std::snprintf(dbg_line, sizeof dbg_line, "%s", text.c_str());
+    if (!dbg_line[0] || e.code == 9) return; // label completion comes with the debugger
+    gui_run_command(dbg_line);
     if (main_window) {
         gui_set_text(main_window, GID_COMMAND, "");
         gui_activate_gadget(main_window, GID_COMMAND);
@@ -181,7 +181,7 @@ static void one_event(const GuiEvent& e) {
         mouse_move(e);
         break;
     case GE_WHEEL:
-        if (view_gamelist[display_mode] && !g_paused_mid_frame && (e.qualifier & QUAL_CONTROL))
+        if (view_gamelist[display_mode] && !emu_paused_mid_frame && (e.qualifier & QUAL_CONTROL))
             pending_actions |= e.code < 0 ? PA_PREV_GAME : PA_NEXT_GAME;
         break;
     default:

@@ -83,10 +83,10 @@ void gui_speedbar_update() {
     if (view_toolbar[display_mode]) {
         static const int boundary_buttons[] = {1, 2, 3, 7, 8};
         for (int b : boundary_buttons)
-            gui_bar_set(main_window, GID_SPEEDBAR_1, b, !g_paused_mid_frame, false);
+            gui_bar_set(main_window, GID_SPEEDBAR_1, b, !emu_paused_mid_frame, false);
     }
     if (view_gamelist[display_mode])
-        gui_set_disabled(main_window, GID_GAME_LIST, g_paused_mid_frame);
+        gui_set_disabled(main_window, GID_GAME_LIST, emu_paused_mid_frame);
 }
 
 void gui_speedbar_set_button(int index, bool enabled, bool selected) {
@@ -114,7 +114,8 @@ static void set_locked(bool locked) {
         gui_menu_set_enabled(main_window, id, !locked);
     if (view_gamelist[display_mode]) gui_set_disabled(main_window, GID_GAME_LIST, locked);
     if (view_toolbar[display_mode]) {
-        for (int b = 1; b <= 8; ++b) gui_bar_set(main_window, GID_SPEEDBAR_1, b, !locked, false);
+        for (int b = 1; b <= 8; ++b)
+            gui_bar_set(main_window, GID_SPEEDBAR_1, b, !locked, false);
         for (int b = 1; b <= 14; ++b)
             gui_bar_set(main_window, GID_SPEEDBAR_2, b, !locked,
                         gui_bar_selected(main_window, GID_SPEEDBAR_2, b));
@@ -122,8 +123,12 @@ static void set_locked(bool locked) {
     if (!locked) gui_speedbar_update(); // what needs a frame boundary stays disabled
 }
 
-void gui_lock_menus() { set_locked(true); }
-void gui_unlock_menus() { set_locked(false); }
+void gui_lock_menus() {
+    set_locked(true);
+}
+void gui_unlock_menus() {
+    set_locked(false);
+}
 
 void gui_pointer_busy() {
     if (main_window) gui_window_set_pointer(main_window, 1);

@@ -6,14 +6,14 @@
 
 // The real ones assemble the ASM source, load the SYM file and run the script.
 int asm_assemble_startup(const char* path) {
-    con_printf(0, "Can't assemble \"%s\": the assembler is not available yet.\n", path);
+    con_printf("Can't assemble \"%s\": the assembler is not available yet.\n", path);
     return -1;
 }
 void sym_load_startup(const char* path) {
-    con_printf(0, "Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
+    con_printf("Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
 }
 void rexx_run_script(int, int) {
-    con_printf(0, "Can't run the startup script: scripts are not available yet.\n");
+    con_printf("Can't run the startup script: scripts are not available yet.\n");
 }
 
 // The real ones browse the game list, iconify, run the menu commands, show a
@@ -26,7 +26,7 @@ void gui_menu_command_b(int) {}
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
 void dbg_run_command_line(const char*) {
-    con_printf(0, "The debugger is not available yet.\n");
+    con_printf("The debugger is not available yet.\n");
 }
 void gui_toolbar_command(int, int, bool) {}
 

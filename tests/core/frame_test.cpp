@@ -60,7 +60,7 @@ TEST_F(Frame, SpeedStepsScaleThePeriod) {
 
 TEST_F(Frame, FramesAreDueOnePeriodApart) {
     for (int step : {3, 8}) {
-        g_speed = step;
+        emu_speed = step;
         emu_restart_timing();
         const u32 start = fake_clock_now();
         const u32 period = frame_period_for_step(19967, step);
@@ -74,12 +74,12 @@ TEST_F(Frame, FramesAreDueOnePeriodApart) {
 TEST_F(Frame, ExactSpeedPeriods) {
     exactspeed = 1;
     ASSERT_TRUE(machine_switch(ARCADIA, 6, false, true, false));
-    g_region = 0;
+    emu_region = 0;
     emu_restart_timing();
     const u32 start = fake_clock_now();
     pass(0);
     EXPECT_EQ(fake_clock_now() - start, 16666u);
-    g_region = 1;
+    emu_region = 1;
     pass(0);
     EXPECT_EQ(fake_clock_now() - start, 16666u + 20000u);
 }
@@ -150,9 +150,9 @@ TEST_F(Frame, SpeedTextsInTheThreeViews) {
     EXPECT_EQ(speed(0, 1000000), "- of 100%");
     EXPECT_EQ(speed(nominal, 0), "- of 100%");
     EXPECT_EQ(speed(0xFFFFFFFFu, 1), "####% of 100%");
-    g_speed = 6;
+    emu_speed = 6;
     EXPECT_EQ(speed(nominal * 2, 1000000), "200% of 200%");
-    g_speed = SPEED_NORMAL;
+    emu_speed = SPEED_NORMAL;
 
     viewspeedas = 0;
     EXPECT_EQ(speed(nominal, 1000000), "50 of 50.08");
@@ -179,23 +179,23 @@ TEST_F(Frame, SpeedTextsInTheThreeViews) {
 TEST_F(Frame, PauseAndTheTitleWords) {
     in_frame = 1;
     emu_pause();
-    EXPECT_TRUE(g_paused_mid_frame);
+    EXPECT_TRUE(emu_paused_mid_frame);
     char title[128] = "B";
     gui_title_state(title, sizeof title);
     EXPECT_STREQ(title, "B (paused during frame)");
 
     emu_end_of_frame(0); // the frame ends: no longer mid-frame
     EXPECT_EQ(in_frame, 0);
-    EXPECT_FALSE(g_paused_mid_frame);
+    EXPECT_FALSE(emu_paused_mid_frame);
     EXPECT_TRUE(emu_paused);
     emu_unpause();
     EXPECT_FALSE(emu_paused);
     turbo = 1;
-    g_recording_state = REC_RECORDING;
+    rec_state = REC_RECORDING;
     std::strcpy(title, "B");
     gui_title_state(title, sizeof title);
     EXPECT_STREQ(title, "B (recording) (turbo)");
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
 
     char tiny[4] = "B";
     gui_title_state(tiny, sizeof tiny); // cut to fit, never overrun
@@ -205,7 +205,7 @@ TEST_F(Frame, PauseAndTheTitleWords) {
 TEST_F(Frame, RefreshLimiterAboveFullSpeed) {
     EXPECT_TRUE(display_refresh_due());
     EXPECT_TRUE(display_refresh_due()); // at 100 % every refresh is allowed
-    g_speed = 7;
+    emu_speed = 7;
     refresh_due_us = fake_clock_now();
     EXPECT_TRUE(display_refresh_due());
     EXPECT_FALSE(display_refresh_due());
@@ -238,18 +238,18 @@ TEST_F(Frame, HighScoresAreScannedOnlyInFairPlay) {
     ASSERT_TRUE(machine_switch(ZACCARIA, 23, false, true, false));
     EXPECT_TRUE(hiscore_scan_allowed());
     for (int step = 0; step < SPEED_STEPS; step++) {
-        g_speed = step;
+        emu_speed = step;
         EXPECT_EQ(hiscore_scan_allowed(), step >= SPEED_NORMAL) << step;
     }
-    g_speed = SPEED_NORMAL;
+    emu_speed = SPEED_NORMAL;
     collisions = 0;
     EXPECT_FALSE(hiscore_scan_allowed());
     collisions = 1;
-    g_recording_state = REC_PLAYBACK;
+    rec_state = REC_PLAYBACK;
     EXPECT_FALSE(hiscore_scan_allowed());
-    g_recording_state = REC_RECORDING;
+    rec_state = REC_RECORDING;
     EXPECT_TRUE(hiscore_scan_allowed());
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
     emu_pause();
     EXPECT_FALSE(hiscore_scan_allowed());
     emu_unpause();
@@ -264,15 +264,15 @@ TEST_F(Frame, HighScoresAreScannedOnlyInFairPlay) {
 
 TEST_F(Frame, PlayTimeAccumulatesAtEverySpeed) {
     ASSERT_TRUE(machine_switch(ZACCARIA, 22, false, true, false));
-    g_speed = 0; // too slow for the score scan, but the time still counts
+    emu_speed = 0; // too slow for the score scan, but the time still counts
     const u32 seconds = hiscore_play_seconds(52);
     const u32 micros = hiscore_play_micros(52);
-    g_region = 1;
+    emu_region = 1;
     for (int i = 0; i < 50; i++)
         emu_end_of_frame(0);
     EXPECT_EQ(hiscore_play_seconds(52), seconds + 1);
     EXPECT_EQ(hiscore_play_micros(52), micros);
-    g_region = 0;
+    emu_region = 0;
     emu_end_of_frame(0);
     EXPECT_EQ(hiscore_play_micros(52), micros + 16667);
 }

@@ -166,7 +166,7 @@ TEST(GamesDbIdentify, ByLengthAndBothChecksums) {
     std::vector<u8> image = forge_row(1);
     ASSERT_EQ(crc32(image.data(), 4096), 0x1CF08155u);
     filebuf_alloc(static_cast<u32>(image.size() + 1));
-    std::memcpy(g_filebuf, image.data(), image.size());
+    std::memcpy(filebuf, image.data(), image.size());
     cart_size = 4096;
     EXPECT_EQ(game_identify(), 1);
     EXPECT_EQ(known_game_id, 1);

@@ -58,13 +58,12 @@ class HiScores : public HomeTest {
 // ---- The file -------------------------------------------------------------------------------
 
 TEST_F(HiScores, FileIsExactly4786BytesAndRoundTrips) {
-    g_hiscores[0].score = 12345;
-    std::snprintf(g_hiscores[0].when, sizeof g_hiscores[0].when, "%s", "9:05 1/2/26");
-    std::snprintf(g_hiscores[0].who, sizeof g_hiscores[0].who, "%s",
-                  "A name of exactly thirty chars");
-    g_hiscores[86].play_seconds = 654321;
-    g_hiscores[86].play_micros = 999999;
-    g_hiscores[40].score = 16777216 + 5; // only the low 24 bits are kept
+    hiscores[0].score = 12345;
+    std::snprintf(hiscores[0].when, sizeof hiscores[0].when, "%s", "9:05 1/2/26");
+    std::snprintf(hiscores[0].who, sizeof hiscores[0].who, "%s", "A name of exactly thirty chars");
+    hiscores[86].play_seconds = 654321;
+    hiscores[86].play_micros = 999999;
+    hiscores[40].score = 16777216 + 5; // only the low 24 bits are kept
     ASSERT_TRUE(hiscore_write_file());
     std::string data = test_read_file(file);
     ASSERT_EQ(data.size(), 4786u);
@@ -78,13 +77,13 @@ TEST_F(HiScores, FileIsExactly4786BytesAndRoundTrips) {
 
     hiscore_reset();
     hiscore_load();
-    EXPECT_EQ(g_hiscores[0].score, 12345u);
-    EXPECT_STREQ(g_hiscores[0].when, "9:05 1/2/26");
-    EXPECT_STREQ(g_hiscores[0].who, "A name of exactly thirty chars");
-    EXPECT_EQ(g_hiscores[86].play_seconds, 654321u);
-    EXPECT_EQ(g_hiscores[86].play_micros, 999999u);
-    EXPECT_EQ(g_hiscores[40].score, 5u);
-    EXPECT_STREQ(g_hiscores[1].who, "-");
+    EXPECT_EQ(hiscores[0].score, 12345u);
+    EXPECT_STREQ(hiscores[0].when, "9:05 1/2/26");
+    EXPECT_STREQ(hiscores[0].who, "A name of exactly thirty chars");
+    EXPECT_EQ(hiscores[86].play_seconds, 654321u);
+    EXPECT_EQ(hiscores[86].play_micros, 999999u);
+    EXPECT_EQ(hiscores[40].score, 5u);
+    EXPECT_STREQ(hiscores[1].who, "-");
 }
 
 TEST_F(HiScores, FieldsAreReadToTheirLimitsAndTheUnusedByteIsKept) {
@@ -96,11 +95,11 @@ TEST_F(HiScores, FieldsAreReadToTheirLimitsAndTheUnusedByteIsKept) {
     data[1 + 55 * 3 + 54] = '\x5A';
     test_write_file(file, data);
     hiscore_load();
-    EXPECT_STREQ(g_hiscores[0].when, "12:59 31/12/991");
-    EXPECT_EQ(std::string(g_hiscores[0].who), std::string(30, 'x'));
-    EXPECT_EQ(g_hiscores[0].play_seconds, 16u); // carried above a second
-    EXPECT_EQ(g_hiscores[0].play_micros, 777215u);
-    g_hiscores[3].score = 7;
+    EXPECT_STREQ(hiscores[0].when, "12:59 31/12/991");
+    EXPECT_EQ(std::string(hiscores[0].who), std::string(30, 'x'));
+    EXPECT_EQ(hiscores[0].play_seconds, 16u); // carried above a second
+    EXPECT_EQ(hiscores[0].play_micros, 777215u);
+    hiscores[3].score = 7;
     ASSERT_TRUE(hiscore_write_file());
     std::string out = test_read_file(file);
     EXPECT_EQ(static_cast<u8>(out[1 + 55 * 3 + 54]), 0x5A);
@@ -112,30 +111,30 @@ TEST_F(HiScores, VersionFifteenHasNoSlot26) {
     for (int n = 0; n < 87; n++)
         data[1 + 55 * n + 2] = static_cast<char>(n + 1); // record n has score n + 1
     test_write_file(file, data);
-    g_hiscores[26].score = 999;
+    hiscores[26].score = 999;
     hiscore_load();
-    EXPECT_EQ(g_hiscores[25].score, 26u);
-    EXPECT_EQ(g_hiscores[26].score, 999u) << "slot 26 keeps its value";
-    EXPECT_EQ(g_hiscores[27].score, 27u) << "record 26 fills slot 27";
-    EXPECT_EQ(g_hiscores[86].score, 86u) << "record 85 fills slot 86; record 86 is ignored";
+    EXPECT_EQ(hiscores[25].score, 26u);
+    EXPECT_EQ(hiscores[26].score, 999u) << "slot 26 keeps its value";
+    EXPECT_EQ(hiscores[27].score, 27u) << "record 26 fills slot 27";
+    EXPECT_EQ(hiscores[86].score, 86u) << "record 85 fills slot 86; record 86 is ignored";
 }
 
 TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
-    g_hiscores[5].score = 42;
+    hiscores[5].score = 42;
     std::string data(4785, '\x10');
     test_write_file(file, data);
     hiscore_load();
-    EXPECT_EQ(g_hiscores[5].score, 42u);
+    EXPECT_EQ(hiscores[5].score, 42u);
     test_write_file(file, data + "\x10\x10");
     hiscore_load();
-    EXPECT_EQ(g_hiscores[5].score, 42u);
+    EXPECT_EQ(hiscores[5].score, 42u);
     data = std::string(4786, '\x01');
     data[0] = 17;
     test_write_file(file, data);
     testing::internal::CaptureStdout();
     hiscore_load();
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(g_hiscores[5].score, 42u);
+    EXPECT_EQ(hiscores[5].score, 42u);
 }
 
 TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
@@ -144,7 +143,7 @@ TEST_F(HiScores, ExitSaveKeepsAFileThatCouldNotBeRead) {
     fs::create_directories(file);
     hiscore_load();
     EXPECT_EQ(hiscore_load_ran, 0);
-    g_hiscores[0].score = 1;
+    hiscores[0].score = 1;
     hiscore_save();
     EXPECT_TRUE(fs::is_directory(file));
     fs::remove(file);
@@ -180,7 +179,7 @@ TEST_F(HiScores, RandomFilesNeverBreakTheTable) {
         data[0] = round % 2 ? 16 : 15;
         test_write_file(file, data);
         hiscore_load();
-        for (const HiScoreRecord& r : g_hiscores) {
+        for (const HiScoreRecord& r : hiscores) {
             EXPECT_LT(std::strlen(r.when), 16u);
             EXPECT_LT(std::strlen(r.who), 31u);
             EXPECT_LT(r.play_micros, 1000000u);
@@ -228,23 +227,23 @@ TEST_F(HiScores, ScoresAreReadFromTheGuestsDisplay) {
         std::memset(guest_memory, 0, sizeof guest_memory);
         for (const auto& [address, data] : c.writes)
             std::memcpy(&guest_memory[address], data.data(), data.size());
-        g_hiscores[c.slot].score = 0;
+        hiscores[c.slot].score = 0;
         hiscore_scan(c.slot);
-        EXPECT_EQ(g_hiscores[c.slot].score, c.score) << "slot " << c.slot;
+        EXPECT_EQ(hiscores[c.slot].score, c.score) << "slot " << c.slot;
     }
-    EXPECT_STREQ(g_hiscores[17].who, user_name);
-    EXPECT_STRNE(g_hiscores[17].when, "-");
+    EXPECT_STREQ(hiscores[17].who, user_name);
+    EXPECT_STRNE(hiscores[17].when, "-");
 }
 
 TEST_F(HiScores, ScoreOnlyRises) {
     on(ARCADIA, 6);
     arcadia_text(0x1800, "00500");
     hiscore_scan(0);
-    std::snprintf(g_hiscores[0].who, sizeof g_hiscores[0].who, "%s", "first");
+    std::snprintf(hiscores[0].who, sizeof hiscores[0].who, "%s", "first");
     arcadia_text(0x1800, "00400");
     hiscore_scan(0);
-    EXPECT_EQ(g_hiscores[0].score, 500u);
-    EXPECT_STREQ(g_hiscores[0].who, "first");
+    EXPECT_EQ(hiscores[0].score, 500u);
+    EXPECT_STREQ(hiscores[0].who, "first");
 }
 
 TEST_F(HiScores, BallAndPaddleCounters) {
@@ -253,28 +252,28 @@ TEST_F(HiScores, BallAndPaddleCounters) {
     pong_score[1] = 4;
     pong_variant = 5; // first counter
     hiscore_scan(59);
-    EXPECT_EQ(g_hiscores[59].score, 9u);
+    EXPECT_EQ(hiscores[59].score, 9u);
     pong_variant = 11; // second counter
     hiscore_scan(61);
-    EXPECT_EQ(g_hiscores[61].score, 4u);
+    EXPECT_EQ(hiscores[61].score, 4u);
     pong_variant = 7; // no scored game
     hiscore_scan(60);
-    EXPECT_EQ(g_hiscores[60].score, 0u);
+    EXPECT_EQ(hiscores[60].score, 0u);
 }
 
 TEST_F(HiScores, RaiseNeedsFullSpeedAndNoPlayback) {
-    std::snprintf(g_hiscores[64].who, sizeof g_hiscores[64].who, "%s", "typist");
+    std::snprintf(hiscores[64].who, sizeof hiscores[64].who, "%s", "typist");
     auto raise = [](int speed, u32 score) {
-        g_speed = speed;
+        emu_speed = speed;
         hiscore_raise(64, score);
-        return g_hiscores[64].score;
+        return hiscores[64].score;
     };
     EXPECT_EQ(raise(2, 50), 0u); // too slow
-    g_recording_state = REC_PLAYBACK;
+    rec_state = REC_PLAYBACK;
     EXPECT_EQ(raise(3, 50), 0u);
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
     EXPECT_EQ(raise(8, 50), 50u);
-    EXPECT_STREQ(g_hiscores[64].who, "typist") << "raising keeps the name";
+    EXPECT_STREQ(hiscores[64].who, "typist") << "raising keeps the name";
     EXPECT_EQ(raise(8, 40), 50u); // only rises
     hiscore_raise(-1, 5);         // outside the table: ignored
     hiscore_raise(87, 5);
@@ -283,19 +282,19 @@ TEST_F(HiScores, RaiseNeedsFullSpeedAndNoPlayback) {
 TEST_F(HiScores, CountAndClearWorkOnTheMachinesRange) {
     on(ZACCARIA, 22);
     EXPECT_EQ(hiscore_count(), 0);
-    g_hiscores[57].score = 3; // Malzak 2 shares the coin-op range
-    g_hiscores[57].play_seconds = 10;
-    g_hiscores[51].score = 8;
+    hiscores[57].score = 3; // Malzak 2 shares the coin-op range
+    hiscores[57].play_seconds = 10;
+    hiscores[51].score = 8;
     EXPECT_EQ(hiscore_count(), 1);
     hiscore_clear();
-    EXPECT_EQ(g_hiscores[57].score, 0u);
-    EXPECT_EQ(g_hiscores[57].play_seconds, 0u);
-    EXPECT_STREQ(g_hiscores[57].who, "-");
-    EXPECT_EQ(g_hiscores[51].score, 8u) << "the Arcadia range is not touched";
+    EXPECT_EQ(hiscores[57].score, 0u);
+    EXPECT_EQ(hiscores[57].play_seconds, 0u);
+    EXPECT_STREQ(hiscores[57].who, "-");
+    EXPECT_EQ(hiscores[51].score, 8u) << "the Arcadia range is not touched";
     on(PIPBUG, 9);
     EXPECT_EQ(hiscore_count(), 0);
     hiscore_clear();
-    EXPECT_EQ(g_hiscores[51].score, 8u);
+    EXPECT_EQ(hiscores[51].score, 8u);
 }
 
 // ---- Autosave at exit --------------------------------------------------------------------------
@@ -312,10 +311,10 @@ TEST_F(HiScores, AutosaveWritesTheStateIntoTheGamesDrawer) {
     EXPECT_EQ(static_cast<u8>(data[3]), 21);
     fs::remove(state);
 
-    g_paused_mid_frame = true;
+    emu_paused_mid_frame = true;
     autosave_on_exit();
     EXPECT_FALSE(fs::exists(state)) << "not while a frame is half run";
-    g_paused_mid_frame = false;
+    emu_paused_mid_frame = false;
     autosave = 0;
     autosave_on_exit();
     EXPECT_FALSE(fs::exists(state));

@@ -107,7 +107,7 @@ TEST_F(Loader, KnownImagesSwitchToTheirMachineAndMap) {
     EXPECT_EQ(std::memcmp(guest_memory, shoot_out.data(), shoot_out.size()), 0);
     EXPECT_STREQ(game_info_fields[0], "Shoot Out");
     EXPECT_EQ(tvc_copy_length, 2048u);
-    EXPECT_EQ(g_filebuf, nullptr); // the buffer is freed after the load
+    EXPECT_EQ(filebuf, nullptr); // the buffer is freed after the load
 
     switch_to(PIPBUG, 9);
     ASSERT_EQ(load(put("baseball.bin", forge_row(1))), LOAD_GAME);

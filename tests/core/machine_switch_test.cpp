@@ -44,14 +44,14 @@ KnownGame row_for(u8 m, u8 map) {
 
 // Other machines take their own standard (checked with the frame periods below).
 TEST_F(MachineSwitch, ArcadiaAndBallAndPaddleKeepTheUsersStandard) {
-    g_region = 0;
+    emu_region = 0;
     ASSERT_TRUE(machine_switch(ARCADIA, 7, false, true, false));
-    EXPECT_EQ(g_region, 0u);
+    EXPECT_EQ(emu_region, 0u);
     ASSERT_TRUE(machine_switch(INTERTON, 2, false, true, false));
-    EXPECT_EQ(g_region, 1u); // the Interton only runs at 50 Hz
-    g_region = 0;
+    EXPECT_EQ(emu_region, 1u); // the Interton only runs at 50 Hz
+    emu_region = 0;
     ASSERT_TRUE(machine_switch(PONG, 29, false, true, false));
-    EXPECT_EQ(g_region, 0u);
+    EXPECT_EQ(emu_region, 0u);
 }
 
 TEST_F(MachineSwitch, EmptyAndForeignMemoryMapsAreRefused) {
@@ -79,14 +79,14 @@ TEST_F(MachineSwitch, EmptyAndForeignMemoryMapsAreRefused) {
 
 TEST_F(MachineSwitch, SameMapWithoutForceStillRebuilds) {
     ASSERT_TRUE(machine_switch(INTERTON, 3, false, true, false));
-    g_region = 0; // as if the user changed it afterwards
+    emu_region = 0; // as if the user changed it afterwards
     display_aspect = 1;
     port_usage[5] = 3;
     guest_frame[1000] = 2;
     guest_memory[0x1000] = 0x77;
     mem_access[0x10] = ACC_READ;
     ASSERT_TRUE(machine_switch(INTERTON, 3, false, false, false));
-    EXPECT_EQ(g_region, 0u);       // step 3 skipped
+    EXPECT_EQ(emu_region, 0u);     // step 3 skipped
     EXPECT_EQ(display_aspect, 1u); // stretch untouched too
     EXPECT_EQ(port_usage[5], 0);
     EXPECT_EQ(guest_frame[1000], GUEST_FRAME_FILL);
@@ -228,9 +228,9 @@ TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     KnownGame arcadia = row_for(ARCADIA, 8);
     arcadia.line_length = 230;
     arcadia.variant = 2; // keep the standard
-    g_region = 1;
+    emu_region = 1;
     game_apply_row(arcadia);
-    EXPECT_EQ(g_region, 1u);
+    EXPECT_EQ(emu_region, 1u);
     EXPECT_EQ(line_clocks, 230);
 
     KnownGame pipbug = row_for(PIPBUG, 10);
@@ -282,7 +282,7 @@ TEST_F(MachineSwitch, FramePeriodsOfEveryMachineInBothStandards) {
         EXPECT_EQ(frame_period_us[0], expected[m][0]) << machine_table[m].keyword;
         EXPECT_EQ(frame_period_us[1], expected[m][1]) << machine_table[m].keyword;
         if (m != ARCADIA && m != PONG) {
-            EXPECT_EQ(g_region, static_cast<u32>(machine_table[m].default_region));
+            EXPECT_EQ(emu_region, static_cast<u32>(machine_table[m].default_region));
         }
     }
 }

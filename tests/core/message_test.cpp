@@ -45,8 +45,8 @@ TEST_F(Message, ReplaceModeEmptiesTheLogAndStartsWithTheOpeningLine) {
     std::ofstream(log_path) << "text of an earlier run\n";
     log_mode = LOG_REPLACE;
     testing::internal::CaptureStdout();
-    con_printf(0, "first %d\n", 1);
-    con_printf(0, "second %s\n", "line");
+    con_printf("first %d\n", 1);
+    con_printf("second %s\n", "line");
     log_file_close();
     std::string console = testing::internal::GetCapturedStdout();
     EXPECT_EQ(log_file, nullptr);
@@ -66,9 +66,9 @@ TEST_F(Message, AppendModeKeepsEarlierRunsAndMarksEachRun) {
     std::ofstream(log_path) << "earlier run\n";
     log_mode = LOG_APPEND;
     testing::internal::CaptureStdout();
-    con_printf(0, "run one\n");
+    con_printf("run one\n");
     log_file_close();
-    con_printf(0, "run two\n"); // mode still append: reopens lazily
+    con_printf("run two\n"); // mode still append: reopens lazily
     log_file_close();
     testing::internal::GetCapturedStdout();
 
@@ -109,7 +109,7 @@ TEST_F(Message, ChoosingALogModeReopensOnlyOnAChange) {
     EXPECT_EQ(log_file, first);
     log_mode_select(LOG_REPLACE); // closed, then emptied and reopened
     EXPECT_EQ(log_mode, LOG_REPLACE);
-    con_printf(0, "kept\n");
+    con_printf("kept\n");
     log_mode_select(LOG_OFF);
     log_mode_select(7);
     std::string console = testing::internal::GetCapturedStdout();
@@ -130,8 +130,8 @@ TEST_F(Message, FailedOpenSwitchesLoggingOffAndSaysSoElsewhere) {
     asm_output_file = listing;
     log_mode = LOG_APPEND;
     testing::internal::CaptureStdout();
-    con_printf(0, "message %d\n", 7);
-    con_printf(0, "next\n"); // no second attempt
+    con_printf("message %d\n", 7);
+    con_printf("next\n"); // no second attempt
     std::string console = testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(log_mode, LOG_OFF);
@@ -155,7 +155,7 @@ TEST_F(Message, QuietScriptCommandsOutputNothing) {
     log_mode = LOG_REPLACE;
     rexx_quiet = 1;
     testing::internal::CaptureStdout();
-    con_printf(0, "hidden\n");
+    con_printf("hidden\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(con_output_seen, 0);
     EXPECT_EQ(hook_calls, 0);
@@ -164,7 +164,7 @@ TEST_F(Message, QuietScriptCommandsOutputNothing) {
 
     rexx_quiet = 0;
     testing::internal::CaptureStdout();
-    con_printf(0, "shown\n");
+    con_printf("shown\n");
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(con_output_seen, 1);
     EXPECT_EQ(hook_calls, 1);
@@ -174,7 +174,7 @@ TEST_F(Message, OverlongMessagesAreCutToTheBuffer) {
     std::string huge(40000, 'x');
     log_mode = LOG_REPLACE;
     testing::internal::CaptureStdout();
-    con_printf(0, "%s%s", huge.c_str(), "tail\n");
+    con_printf("%s%s", huge.c_str(), "tail\n");
     std::string console = testing::internal::GetCapturedStdout();
     testing::internal::CaptureStdout();
     log_file_close();
@@ -190,11 +190,11 @@ TEST_F(Message, OverlongMessagesAreCutToTheBuffer) {
 TEST_F(Message, MessagesFromInsideTheEventPassStartNoFurtherPass) {
     con_event_hook = [] {
         hook_calls++;
-        con_printf(0, "from a handler\n");
+        con_printf("from a handler\n");
     };
     testing::internal::CaptureStdout();
-    con_printf(0, "outer\n");
-    con_printf(0, "outer again\n");
+    con_printf("outer\n");
+    con_printf("outer again\n");
     std::string console = testing::internal::GetCapturedStdout();
     EXPECT_EQ(hook_calls, 2);
     EXPECT_EQ(console, "outer\nfrom a handler\nouter again\nfrom a handler\n");

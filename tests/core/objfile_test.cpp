@@ -35,7 +35,7 @@ class ObjFile : public ::testing::Test {
     // Loads `text` from the file buffer; the console output goes to `output`.
     int load(const std::string& text, int format) {
         filebuf_alloc(static_cast<u32>(text.size() ? text.size() : 1));
-        std::memcpy(g_filebuf, text.data(), text.size());
+        std::memcpy(filebuf, text.data(), text.size());
         ::testing::internal::CaptureStdout();
         const int result = objfile_load(static_cast<u32>(text.size()), format);
         output = ::testing::internal::GetCapturedStdout();

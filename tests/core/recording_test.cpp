@@ -21,37 +21,37 @@ class Recording : public ::testing::Test {
         ASSERT_GE(size, 0);
         ASSERT_TRUE(filebuf_alloc(state_bytes + static_cast<u32>(size)));
         std::rewind(f);
-        ASSERT_EQ(std::fread(g_filebuf + state_bytes, 1, size, f), static_cast<size_t>(size));
+        ASSERT_EQ(std::fread(filebuf + state_bytes, 1, size, f), static_cast<size_t>(size));
         rec_length = state_bytes + static_cast<u32>(size);
-        g_filebuf_cursor = state_bytes;
-        g_recording_state = REC_PLAYBACK;
+        filebuf_cursor = state_bytes;
+        rec_state = REC_PLAYBACK;
     }
 };
 
 TEST_F(Recording, FileBufferIsReplacedNotLeakedAndStartsZeroed) {
     ASSERT_TRUE(filebuf_alloc(16));
-    EXPECT_EQ(g_filebuf_size, 16u);
-    std::memset(g_filebuf, 0xAA, 16);
-    g_filebuf_cursor = 9;
+    EXPECT_EQ(filebuf_size, 16u);
+    std::memset(filebuf, 0xAA, 16);
+    filebuf_cursor = 9;
     EXPECT_TRUE(filebuf_alloc(0)); // size 0 keeps the current buffer
-    EXPECT_EQ(g_filebuf[15], 0xAA);
-    EXPECT_EQ(g_filebuf_cursor, 9u);
+    EXPECT_EQ(filebuf[15], 0xAA);
+    EXPECT_EQ(filebuf_cursor, 9u);
 
     ASSERT_TRUE(filebuf_alloc(683008));
-    EXPECT_EQ(g_filebuf_size, 683008u);
-    EXPECT_EQ(g_filebuf_cursor, 0u);
-    EXPECT_EQ(g_filebuf[0], 0);
-    EXPECT_EQ(g_filebuf[683007], 0);
+    EXPECT_EQ(filebuf_size, 683008u);
+    EXPECT_EQ(filebuf_cursor, 0u);
+    EXPECT_EQ(filebuf[0], 0);
+    EXPECT_EQ(filebuf[683007], 0);
     filebuf_free();
-    EXPECT_EQ(g_filebuf, nullptr);
-    EXPECT_EQ(g_filebuf_size, 0u);
+    EXPECT_EQ(filebuf, nullptr);
+    EXPECT_EQ(filebuf_size, 0u);
     filebuf_free(); // twice is harmless
 }
 
 TEST_F(Recording, RecordedInputPlaysBackIdentically) {
     rec_file = std::tmpfile();
     ASSERT_NE(rec_file, nullptr);
-    g_recording_state = REC_RECORDING;
+    rec_state = REC_RECORDING;
     std::vector<u8> written;
     for (int i = 0; i < 300; i++) {
         u8 b = static_cast<u8>(i * 37 + 5);
@@ -63,13 +63,13 @@ TEST_F(Recording, RecordedInputPlaysBackIdentically) {
     for (size_t i = 0; i < written.size(); i++)
         read.push_back(rec_read_byte());
     EXPECT_EQ(read, written);
-    EXPECT_EQ(g_filebuf_cursor, rec_length);
+    EXPECT_EQ(filebuf_cursor, rec_length);
 }
 
 TEST_F(Recording, RandomBytesReplayWithoutTheHostGenerator) {
     rec_file = std::tmpfile();
     ASSERT_NE(rec_file, nullptr);
-    g_recording_state = REC_RECORDING;
+    rec_state = REC_RECORDING;
     std::srand(12345);
     const u32 ranges[] = {2, 3, 7, 100, 255, 256, 1000, 1};
     std::vector<u8> recorded;
@@ -86,28 +86,28 @@ TEST_F(Recording, RandomBytesReplayWithoutTheHostGenerator) {
     start_playback(rec_file, 0);
     std::srand(999); // a different host sequence must not matter
     for (int i = 0; i < 200; i++) {
-        u32 before = g_filebuf_cursor;
+        u32 before = filebuf_cursor;
         EXPECT_EQ(rng_byte(ranges[i % 8]), recorded[i]) << i;
-        EXPECT_EQ(g_filebuf_cursor, before + 1); // one byte per call, whatever n is
+        EXPECT_EQ(filebuf_cursor, before + 1); // one byte per call, whatever n is
     }
 }
 
 TEST_F(Recording, PlaybackNeverReadsPastTheRecordingOrTheBuffer) {
     ASSERT_TRUE(filebuf_alloc(4));
     const u8 data[] = {10, 20, 30, 40};
-    std::memcpy(g_filebuf, data, 4);
+    std::memcpy(filebuf, data, 4);
     rec_length = 3;
-    g_recording_state = REC_PLAYBACK;
+    rec_state = REC_PLAYBACK;
     EXPECT_EQ(rec_read_byte(), 10);
     EXPECT_EQ(rec_read_byte(), 20);
     EXPECT_EQ(rec_read_byte(), 30);
     EXPECT_EQ(rec_read_byte(), 0); // past the end within a frame
-    EXPECT_EQ(g_filebuf_cursor, 3u);
+    EXPECT_EQ(filebuf_cursor, 3u);
 
     rec_length = 1000; // longer than the buffer
     EXPECT_EQ(rec_read_byte(), 40);
     EXPECT_EQ(rec_read_byte(), 0);
-    EXPECT_EQ(g_filebuf_cursor, 4u);
+    EXPECT_EQ(filebuf_cursor, 4u);
 
     filebuf_free();
     EXPECT_EQ(rec_read_byte(), 0);
@@ -116,15 +116,15 @@ TEST_F(Recording, PlaybackNeverReadsPastTheRecordingOrTheBuffer) {
 
 TEST_F(Recording, DamagedOrDegenerateRandomRequestsStayInRange) {
     ASSERT_TRUE(filebuf_alloc(2));
-    g_filebuf[0] = 250; // cannot come from rng_byte(6)
-    g_filebuf[1] = 9;
+    filebuf[0] = 250; // cannot come from rng_byte(6)
+    filebuf[1] = 9;
     rec_length = 2;
-    g_recording_state = REC_PLAYBACK;
+    rec_state = REC_PLAYBACK;
     EXPECT_LT(rng_byte(6), 6);
     EXPECT_EQ(rng_byte(0), 0);
-    EXPECT_EQ(g_filebuf_cursor, 2u);
+    EXPECT_EQ(filebuf_cursor, 2u);
 
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
     EXPECT_EQ(rng_byte(0), 0);
     EXPECT_EQ(rng_byte(1), 0);
     rec_write_byte(1); // no recording file: nothing happens

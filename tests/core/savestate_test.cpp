@@ -48,13 +48,13 @@ u16 be16(const Bytes& b, size_t at) {
 // Everything the walk of the current machine covers, as the walk writes it.
 Bytes snapshot() {
     Bytes buf(STATE_BUFFER_SIZE);
-    u32 dir = g_serial_dir;
-    g_serial_dir = SERIAL_WRITE;
+    u32 dir = serial_dir;
+    serial_dir = SERIAL_WRITE;
     serial_attach(buf.data(), STATE_BUFFER_SIZE, 0);
     state_serialise();
     u32 length = serial_cursor();
     serial_detach();
-    g_serial_dir = dir;
+    serial_dir = dir;
     buf.resize(length);
     return buf;
 }
@@ -173,7 +173,7 @@ TEST_F(SaveStates, HeaderAndCommonPartOffsets) {
     lamp_latch = 0x5A;
     std::iota(std::begin(led_digits), std::end(led_digits), u8{0x80});
     uvi_line_slice = 0xCAFEF00D;
-    g_region = 1;
+    emu_region = 1;
     loaded_image_size = 4096;
     guest_memory[0] = 0x77;
     guest_memory[0x7FFF] = 0x88;
@@ -248,7 +248,7 @@ TEST_F(SaveStates, InstructorAndMikitStartAddressBeforeAnyLoad) {
 
 TEST_F(SaveStates, SignedAndNoneFieldsRoundTrip) {
     u8 buf[16] = {};
-    g_serial_dir = SERIAL_WRITE;
+    serial_dir = SERIAL_WRITE;
     serial_attach(buf, sizeof buf, 0);
     i32 budget = -123456;
     i32 beam = -1;
@@ -263,7 +263,7 @@ TEST_F(SaveStates, SignedAndNoneFieldsRoundTrip) {
     EXPECT_EQ(buf[5], 0xFF);
     EXPECT_EQ(buf[8], 0xCD);
 
-    g_serial_dir = SERIAL_READ;
+    serial_dir = SERIAL_READ;
     serial_attach(buf, 9, 0);
     budget = beam = beam_max = 0;
     wide = 0xFFFFFFFF;
@@ -293,18 +293,18 @@ TEST_F(SaveStates, FieldReadsOnTheSharedFileBufferAfterAFailedWalk) {
     u8 junk[6] = {0xBF, 38, 0, 6, 1, 2};
     EXPECT_FALSE(state_check(junk, sizeof junk, &error));
     ASSERT_TRUE(filebuf_alloc(3));
-    g_filebuf[0] = 0xA1;
-    g_filebuf[1] = 0xA2;
-    g_filebuf[2] = 0xA3;
+    filebuf[0] = 0xA1;
+    filebuf[1] = 0xA2;
+    filebuf[2] = 0xA3;
     cart_size = 2; // only the loaded bytes are read
-    g_filebuf_cursor = 0;
-    g_serial_dir = SERIAL_READ;
+    filebuf_cursor = 0;
+    serial_dir = SERIAL_READ;
     u8 out[3] = {0, 0, 0x55};
     state_field_bytes(out, 3);
     EXPECT_EQ(out[0], 0xA1);
     EXPECT_EQ(out[1], 0xA2);
     EXPECT_EQ(out[2], 0x55);
-    EXPECT_EQ(g_filebuf_cursor, 2u);
+    EXPECT_EQ(filebuf_cursor, 2u);
     EXPECT_TRUE(serial_overrun());
     serial_clear_status();
 }
@@ -499,15 +499,15 @@ TEST_F(SaveStates, CorStateLeavesTheCursorAtItsRecording) {
     file.push_back(0x11); // two recorded input bytes
     file.push_back(0x22);
     ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
-    std::memcpy(g_filebuf, file.data(), file.size());
+    std::memcpy(filebuf, file.data(), file.size());
     cart_size = static_cast<u32>(file.size());
     go(ARCADIA, 6);
     std::string error;
-    ASSERT_TRUE(state_load(g_filebuf, cart_size, &error)) << error;
+    ASSERT_TRUE(state_load(filebuf, cart_size, &error)) << error;
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(g_filebuf_cursor, state_length);
+    EXPECT_EQ(filebuf_cursor, state_length);
     rec_length = cart_size;
-    g_recording_state = REC_PLAYBACK;
+    rec_state = REC_PLAYBACK;
     EXPECT_EQ(rec_read_byte(), 0x11);
     EXPECT_EQ(rec_read_byte(), 0x22);
 }
@@ -517,7 +517,7 @@ TEST_F(SaveStates, CorSaveKeepsTheFileOpenForTheRecording) {
     Bytes b = save("rec.cor", FILE_KIND_COR);
     EXPECT_EQ(b[2], 1);
     ASSERT_NE(rec_file, nullptr);
-    EXPECT_EQ(g_recording_state, REC_RECORDING);
+    EXPECT_EQ(rec_state, REC_RECORDING);
     rec_write_byte(0x5C);
     std::fflush(rec_file);
     Bytes after = read_file(home / "rec.cor");
@@ -546,7 +546,7 @@ TEST_F(SaveStates, FailedSaveKeepsTheOldFileAndChangesNothing) {
     EXPECT_FALSE(state_save_file(FILE_KIND_COR, 0));
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(rec_file, nullptr);
-    EXPECT_EQ(g_recording_state, REC_IDLE);
+    EXPECT_EQ(rec_state, REC_IDLE);
 }
 
 } // namespace

@@ -113,7 +113,7 @@ TEST_F(Settings, DefaultFileMatchesTheGoldenFile) {
 TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
     cpu_type = 1;
     frame_skip = 7;
-    g_net_port = 1234;
+    net_port = 1234;
     dips_galaxia = 7;
     speech_voicing = -32;
     main_window_pos[0] = -200;
@@ -228,7 +228,7 @@ TEST_F(Settings, LinesThatReadSilently) {
     EXPECT_EQ(speech_frication, -32);
     EXPECT_EQ(snd_record_rate, 22050);
     EXPECT_EQ(memedit_base, 32511);
-    EXPECT_EQ(g_speed, 3);
+    EXPECT_EQ(emu_speed, 3);
     EXPECT_EQ(tapeskewage, 128);
     EXPECT_EQ(std::string(games_path), std::string(512, 'x'));
     EXPECT_STREQ(disks_path, "");
@@ -269,7 +269,7 @@ TEST_F(Settings, BooleanAndRangeMessages) {
     EXPECT_EQ(frame_skip, 2);
     EXPECT_EQ(speech_frication, 0);
     EXPECT_EQ(main_window_pos[0], -1);
-    EXPECT_EQ(g_net_port, 6666);
+    EXPECT_EQ(net_port, 6666);
     EXPECT_EQ(dips_galaxia, 143);
     EXPECT_EQ(dips_laserbattle, 191);
     EXPECT_EQ(leftbutton[0], 255);
@@ -361,11 +361,11 @@ TEST_F(Settings, TruncatedFileKeepsTheRest) {
     ASSERT_NE(at, std::string::npos);
     std::string cut = text.substr(0, at + 15);
     palette_set_red_grey(0, 0, 77);
-    g_speed = 6;
+    emu_speed = 6;
     EXPECT_EQ(read_capturing(cut), "");
     EXPECT_EQ(cpu_type, 1u);
     EXPECT_EQ(frame_skip, 9);
-    EXPECT_EQ(g_speed, 6) << "keys after the end keep their values";
+    EXPECT_EQ(emu_speed, 6) << "keys after the end keep their values";
     EXPECT_EQ(palette_get_red(0, 0), 0) << "colour lines before the end were read";
 }
 
@@ -393,7 +393,7 @@ TEST_F(Settings, GarbageNeverCrashes) {
         // Whatever was read, every setting is still within its range.
         EXPECT_GE(frame_skip, 1);
         EXPECT_LE(frame_skip, 11);
-        EXPECT_LE(g_speed, 8);
+        EXPECT_LE(emu_speed, 8);
         EXPECT_LT(memmap, 31u);
         EXPECT_FALSE(memmap == 17 || memmap == 18);
         EXPECT_LE(std::strlen(games_path), 512u);

@@ -278,10 +278,10 @@ TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
     EXPECT_EQ(guest_memory[0x1E7F], 0x12);
     rec_file = std::tmpfile();
     ASSERT_NE(rec_file, nullptr);
-    g_recording_state = REC_RECORDING;
+    rec_state = REC_RECORDING;
     const u8 first = cpu_read_checked(0x1E7F);
     const u8 second = cpu_read_checked(0x1E7F);
-    g_recording_state = REC_IDLE;
+    rec_state = REC_IDLE;
     std::rewind(rec_file);
     EXPECT_EQ(std::fgetc(rec_file), first);
     EXPECT_EQ(std::fgetc(rec_file), second);
@@ -290,13 +290,13 @@ TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
     rec_file = nullptr;
 
     ASSERT_TRUE(filebuf_alloc(3));
-    std::memcpy(g_filebuf, "\x11\x22\x33", 3);
+    std::memcpy(filebuf, "\x11\x22\x33", 3);
     rec_length = 3;
-    g_recording_state = REC_PLAYBACK;
+    rec_state = REC_PLAYBACK;
     EXPECT_EQ(cpu_read_checked(0x1E7F), 0x11);
     EXPECT_EQ(cpu_read_checked(0x1E7F), 0x22);
-    EXPECT_EQ(g_filebuf_cursor, 2u);
-    g_recording_state = REC_IDLE;
+    EXPECT_EQ(filebuf_cursor, 2u);
+    rec_state = REC_IDLE;
     rec_length = 0;
     filebuf_free();
 }

@@ -286,13 +286,13 @@ TEST_F(MainWindow, LockingTheInterfaceDisablesMenusListAndToolbars) {
     EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_2, 4));
     EXPECT_TRUE(gui_bar_selected(main_window, GID_SPEEDBAR_2, 4)); // states are kept
 
-    g_paused_mid_frame = true;
+    emu_paused_mid_frame = true;
     gui_unlock_menus();
     EXPECT_FALSE(items[0].disabled);
     EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4));
     EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 1)); // reset waits for the frame end
     EXPECT_TRUE(gui_get_disabled(main_window, GID_GAME_LIST));
-    g_paused_mid_frame = false; // the frame ends
+    emu_paused_mid_frame = false; // the frame ends
     gui_speedbar_update();
     EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 1));
     gui_menu_strip.clear();
