@@ -6,13 +6,7 @@
 // Time is counted in clock periods: one processor cycle is three of them.
 #pragma once
 
-#include <cstdint>
-
-using u8 = std::uint8_t;
-using u16 = std::uint16_t;
-using u32 = std::uint32_t;
-using i32 = std::int32_t;
-using u64 = std::uint64_t;
+#include "core/types.h"
 
 constexpr u32 GUEST_MEMORY_SIZE = 0x8000;
 

@@ -1,5 +1,5 @@
 // Breakpoint and watch conditions, run targets and time units.
-#include "debugger/debugger.h"
+#include "cpu/debug_state.h"
 
 #include <cstring>
 

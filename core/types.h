@@ -1,0 +1,10 @@
+// The fixed-width integer names every layer uses.
+#pragma once
+
+#include <cstdint>
+
+using u8 = std::uint8_t;
+using u16 = std::uint16_t;
+using u32 = std::uint32_t;
+using i32 = std::int32_t;
+using u64 = std::uint64_t;

@@ -1,0 +1,103 @@
+// What the processor asks of the machine around it.
+//
+// The 2650 core knows no machine: every question whose answer depends on the
+// board it sits on goes through cpu_bus. A machine's set-up fills the hooks it
+// needs; cpu_bus_reset() leaves plain RAM, no ports, the vector $0000, no FLAG
+// or HALT wiring and nothing special for the debugger.
+//
+// Hot hooks are only reached from the slow paths: bytes whose attributes send
+// them there (MEM_ROUTED, MEM_UNREADABLE, MEM_READ_ONCE, MEM_SOUND,
+// MEM_HW_REGISTER), port instructions, interrupt acceptance, CPSU/LPSU, HALT,
+// and addresses marked as traps.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <cstddef>
+
+// The vector an interrupt acknowledge delivers: a zero-page address, or with
+// `indirect` the 13-bit pointer held there (high byte first, masked with $1F).
+struct CpuVector {
+    u16 address;
+    bool indirect;
+};
+
+// How a board's bytes read as characters.
+enum CpuCharStyle : u8 {
+    CHARS_GUEST, // through the board's own character set (guest_char)
+    CHARS_ASCII, // ASCII, control codes by name
+    CHARS_NONE,  // no character annotation at all
+};
+
+struct CpuBus {
+    // ---- memory ----
+    // A byte marked MEM_ROUTED: kept by the board outside guest_memory.
+    u8 (*read_routed)(u32 address);
+    void (*write_routed)(u32 address, u8 value);
+    // The value a read of an unreadable (write-only or unmapped) byte gives.
+    u8 (*unreadable)(u32 address);
+    // What a MEM_READ_ONCE byte holds after it has been read.
+    u8 read_once_value;
+    // Coverage bit of the chip register at `address`, as a mask; 0 for none.
+    u32 (*coverage_bit)(u32 address);
+    // A MEM_SOUND byte has been written.
+    void (*sound_written)(u32 address);
+
+    // ---- ports: 0-255 extended (REDE/WRTE), 256 control (REDC/WRTC), 257 data (REDD/WRTD) ----
+    u8 (*port_read)(u32 port);
+    void (*port_write)(u32 port, u8 value);
+
+    // ---- processor pins ----
+    // Interrupt acknowledge: fills the vector; false when no source is eligible
+    // (the request stays pending and nothing is accepted).
+    bool (*interrupt_vector)(CpuVector* vector);
+    // After CPSU and LPSU (the instructions that can take FLAG low) have been
+    // charged; `old_psu` is PSU before the instruction, cpu_psu after it.
+    void (*flag_written)(u8 old_psu);
+    // After HALT has been charged (the processor stays on the HALT).
+    void (*halt)();
+
+    // ---- what the debugger side of the processor asks (nullptr: nothing special) ----
+    // Checks an access made while the video chip draws ("logreadwrites"); reports it itself.
+    void (*redraw_access)(u32 address, u8 value, bool write);
+    // How guest bytes read as characters in annotations and listings.
+    CpuCharStyle (*char_style)();
+    // Printable host character for a guest character code, 0 for none (CHARS_GUEST).
+    u8 (*guest_char)(u8 code);
+    // Annotation of a watched value for reports (" [bit fields]"); `address` is a
+    // guest address or MEM_REG_BASE + n. nullptr: the value as a character.
+    void (*describe_value)(u8 value, u32 address, char* out, std::size_t size);
+    // Calls into MEM_BIOS code: true when the call from `caller` counts as game
+    // code calling the BIOS (nullptr: callers outside MEM_BIOS do).
+    bool (*bios_caller)(u16 caller);
+    // True when this board's monitor is called through vectors in RAM instead;
+    // such calls are reported as vector calls, never as BIOS calls.
+    bool (*calls_through_vectors)();
+    // Notes on the monitor routine at `address`, printed after a call report.
+    void (*bios_notes)(u32 address);
+    // Notes on the vector at `pointer`, printed after a vector-call report.
+    void (*vector_notes)(u32 pointer);
+    // "logillegal" reports reads of bytes never written on this board.
+    bool report_uninitialised;
+    // The opcode $10 (undefined on the 2650) takes three bytes on this board.
+    bool opcode_10_three_bytes;
+    // The disassembler's clock column needs three digits.
+    bool wide_clock_column;
+};
+
+extern CpuBus cpu_bus;
+
+// Plain RAM and no ports; every machine's set-up starts from this.
+void cpu_bus_reset();
+
+// ---- address traps ----
+// An action run before the instruction at `address` when its opcode is
+// `opcode`. Returning true means the action has executed the instruction itself
+// (advanced cpu_iar and charged its time); false lets it run as usual.
+using CpuTrapAction = bool (*)();
+
+// Installs a trap and marks its address. At most CPU_TRAPS are held; false when full.
+constexpr int CPU_TRAPS = 32;
+bool cpu_trap_add(u16 address, u8 opcode, CpuTrapAction action);
+// Removes every trap and its marks.
+void cpu_traps_clear();
