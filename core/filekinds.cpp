@@ -1,6 +1,7 @@
 #include "core/filekinds.h"
 
 #include "core/emu.h"
+#include "core/machine_ops.h"
 #include "platform/catalog.h"
 
 #include <cstring>
@@ -161,16 +162,5 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
 }
 
 const char* file_default_suffix(unsigned machine_number) {
-    switch (machine_number) {
-    case ELEKTOR:
-        return ".tvc";
-    case PIPBUG:
-    case BINBUG:
-    case CD2650:
-    case SELBST:
-    case MIKIT:
-        return ".aof";
-    default:
-        return ".bin";
-    }
+    return machine_number < MACHINES ? machine_ops(machine_number).save_suffix : ".bin";
 }

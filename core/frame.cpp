@@ -4,6 +4,8 @@
 #include "core/gamesdb.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
+#include "core/machine_parts.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/message_seams.h"
@@ -351,36 +353,29 @@ void gui_title_state(char* title, std::size_t size) {
 }
 
 int hiscore_row_of_game() {
-    switch (machine) {
-    case ARCADIA: {
-        if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return -1;
-        const int slot = known_games_db[known_game_id].hiscore_slot;
-        return slot >= 0 && slot < machine_table[ARCADIA].hiscore_rows ? slot : -1;
-    }
-    case ZACCARIA:
-        return memmap >= 22 && memmap <= 25 ? static_cast<int>(memmap) + 30 : -1;
-    case MALZAK:
-        return memmap == 26 ? 56 : memmap == 27 ? 57 : -1;
-    case PONG:
-        switch (pong_variant) {
-        case 4:
-            return 58;
-        case 5:
-            return 59;
-        case 6:
-            return 60;
-        case 11:
-            return 61;
-        case 14:
-            return 62;
-        case 15:
-            return 63;
-        default:
-            return -1;
-        }
-    default:
-        return -1;
-    }
+    return machine_row().hiscore_row ? machine_row().hiscore_row() : -1;
+}
+
+int arcadia_hiscore_row() {
+    if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return -1;
+    const int slot = known_games_db[known_game_id].hiscore_slot;
+    return slot >= 0 && slot < machine_table[ARCADIA].hiscore_rows ? slot : -1;
+}
+
+int zaccaria_hiscore_row() {
+    return memmap >= 22 && memmap <= 25 ? static_cast<int>(memmap) + 30 : -1;
+}
+
+int malzak_hiscore_row() {
+    return memmap == 26 ? 56 : memmap == 27 ? 57 : -1;
+}
+
+// The ball-and-paddle variants that keep scores: 4, 5, 6, 11, 14, 15.
+int pong_hiscore_row() {
+    static constexpr i32 variants[] = {4, 5, 6, 11, 14, 15};
+    for (int i = 0; i < 6; i++)
+        if (pong_variant == variants[i]) return 58 + i;
+    return -1;
 }
 
 bool hiscore_scan_allowed() {

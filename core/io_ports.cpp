@@ -1,6 +1,7 @@
 #include "core/io_ports.h"
 
 #include "core/emu.h"
+#include "core/machine_ops.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 
@@ -27,67 +28,14 @@ u8 io_read_port(u32 port) {
         dbg_trace_port_access(port, value, 0);
         return value;
     }
-    switch (machine) {
-    case PIPBUG:
-        return pipbug_io_read(port);
-    case BINBUG:
-        return binbug_io_read(port);
-    case INSTRUCTOR:
-        return instructor_io_read(port);
-    case TWIN:
-        return twin_io_read(port);
-    case CD2650:
-        return cd2650_io_read(port);
-    case ZACCARIA:
-        return coinop_io_read(port);
-    case MALZAK:
-        return malzak_io_read(port);
-    case PHUNSY:
-        return phunsy_io_read(port);
-    case SELBST:
-        return selbst_io_read(port);
-    case MIKIT:
-        return mikit_io_read(port);
-    default:
-        return default_read(port); // Arcadia, Interton, Elektor, ball-and-paddle, Type-right
-    }
+    if (machine_row().port_read) return machine_row().port_read(port);
+    return default_read(port);
 }
 
 void io_write_port(u32 port, u8 value) {
     if (port >= IO_PORTS) return; // no such port
-    switch (machine) {
-    case PIPBUG:
-        pipbug_io_write(port, value);
-        break;
-    case BINBUG:
-        binbug_io_write(port, value);
-        break;
-    case INSTRUCTOR:
-        instructor_io_write(port, value);
-        break;
-    case TWIN:
-        twin_io_write(port, value);
-        break;
-    case CD2650:
-        cd2650_io_write(port, value);
-        break;
-    case ZACCARIA:
-        coinop_io_write(port, value);
-        break;
-    case MALZAK:
-        malzak_io_write(port, value);
-        break;
-    case PHUNSY:
-        phunsy_io_write(port, value);
-        break;
-    case SELBST:
-        selbst_io_write(port, value);
-        break;
-    case MIKIT:
-        mikit_io_write(port, value);
-        break;
-    default:
+    if (machine_row().port_write)
+        machine_row().port_write(port, value);
+    else
         default_write(port, value);
-        break;
-    }
 }

@@ -5,6 +5,8 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
+#include "core/machine_parts.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/objfile.h"
@@ -134,7 +136,20 @@ bool phunsy_blocks(const KnownGame& g, u32 size, u32& length1, u32& length2) {
            (length2 == 0 || phunsy_block_fits(g.block2_address, length2));
 }
 
-void phunsy_load_bin(bool known) {
+} // namespace
+
+// The image as it stands from $0000 (Interton cartridges, Instructor 50 programs).
+void image_map_at_zero(bool) {
+    std::memcpy(guest_memory, filebuf, cart_size);
+}
+
+// The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
+void arcadia_map_image(bool) {
+    for (u32 i = 0; i < cart_size && i < 0x2000; i++)
+        guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = filebuf[i];
+}
+
+void phunsy_map_image(bool known) {
     if (known) {
         const KnownGame& g = known_games_db[known_game_id];
         u32 length1, length2;
@@ -163,6 +178,8 @@ void phunsy_load_bin(bool known) {
     phunsy_qbank_select(phunsy_bank & 15);
 }
 
+namespace {
+
 // ---- Game images, object programs, Elektor programs ----------------------------------------
 
 int load_bin(int restart) {
@@ -183,20 +200,8 @@ int load_bin(int restart) {
     tvc_copy_length = cart_size;
     if (!restart) game_apply_settings();
     file_loaded = 1;
-    switch (machine) {
-    case ARCADIA:
-        arcadia_map_cartridge();
-        break;
-    case INTERTON:
-    case INSTRUCTOR:
-        std::memcpy(guest_memory, filebuf, cart_size);
-        break;
-    case PHUNSY:
-        phunsy_load_bin(known && known_games_db[known_game_id].machine == PHUNSY);
-        break;
-    default:
-        break;
-    }
+    if (machine_row().map_image)
+        machine_row().map_image(known && known_games_db[known_game_id].machine == machine);
     machine_reset();
     if (machine == PHUNSY && known && known_games_db[known_game_id].language == 3) {
         paste_text("OLD");
@@ -619,24 +624,7 @@ int file_load_by_name(const char* path, int quiet) {
 
     gui_speedbar_update();
     const SubwindowOps& dips = gui_subwin_ops[1];
-    if (dips.is_open && dips.is_open()) {
-        switch (machine) {
-        case INSTRUCTOR:
-            instructor_update_switch_gadgets(0);
-            break;
-        case ZACCARIA:
-            coinop_dips_to_gadgets();
-            break;
-        case MALZAK:
-            malzak_sync_dip_gadgets();
-            break;
-        case PONG:
-            pong_gui_sync();
-            break;
-        default:
-            break;
-        }
-    }
+    if (dips.is_open && dips.is_open() && machine_row().sync_dips) machine_row().sync_dips();
     gui_update_main_title();
     if ((machine == ARCADIA || machine == PONG) && emu_region != old_region && gui_main_window_open)
         gui_menu_command_c(262);

@@ -81,7 +81,6 @@ void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive
 void papertape_load(int flag, int unit);                // papertape_file_name[unit]
 void asm_assemble_file();                               // asm_source_path
 void sym_parse_file(const char* text);
-void arcadia_map_cartridge();
 int gui_choose_load_address();
 // The file requester: 0 a file was chosen (its path joined into `path`, 513
 // bytes), 5 confirmed without a file name, 1 cancelled.
@@ -116,7 +115,3 @@ void dbg_clear_coverage();
 void rec_start_generating();
 void gui_io_window_refresh(int flag);
 void gui_menu_command_c(int id);
-void malzak_sync_dip_gadgets();
-void coinop_dips_to_gadgets();
-void pong_gui_sync();
-void instructor_update_switch_gadgets(int flag);

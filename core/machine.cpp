@@ -4,6 +4,8 @@
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
+#include "core/machine_ops.h"
+#include "core/machine_parts.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -12,6 +14,7 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/seams_exec.h"
@@ -68,6 +71,9 @@ const char* memmap_state_file_name(u32 map) {
 void machine_setup_generic() {
     std::memset(guest_memory, 0, sizeof guest_memory);
     mem_reset_tables();
+    cpu_bus_reset();
+    cpu_bus.port_read = io_read_port;
+    cpu_bus.port_write = io_write_port;
 }
 
 void video_set_line_length(int clocks) {
@@ -81,89 +87,35 @@ void video_set_line_length(int clocks) {
 }
 
 void gui_controls_size() {
-    switch (machine) {
-    case ARCADIA:
-        controls_layout = viewctrlsas_arcadia + (bigcontrols_arcadia ? 3 : 0);
-        break;
-    case INTERTON:
-        controls_layout = bigcontrols_interton ? 17 : 16;
-        break;
-    case ELEKTOR:
-        controls_layout = bigcontrols_elektor ? 27 : 18;
-        break;
-    case PIPBUG:
-        controls_layout = pipbug_vdu == 3 ? 29 : pipbug_vdu == 5 ? 28 : 12;
-        break;
-    case INSTRUCTOR:
-        controls_layout = bigcontrols_si50 ? 11 : 10;
-        break;
-    case PONG:
-        controls_layout = memmap == 28 ? 6 + viewctrlsas_8550 : 8 + viewctrlsas_8600;
-        break;
-    case MIKIT:
-        controls_layout = bigcontrols_mikit ? 15 : 14;
-        break;
-    default:
-        break; // set by the machine's own set-up
-    }
+    if (machine_row().controls_layout) controls_layout = machine_row().controls_layout();
 }
 
-// The machine's own memory-map set-up.
+i32 arcadia_controls_layout() {
+    return viewctrlsas_arcadia + (bigcontrols_arcadia ? 3 : 0);
+}
+i32 interton_controls_layout() {
+    return bigcontrols_interton ? 17 : 16;
+}
+i32 elektor_controls_layout() {
+    return bigcontrols_elektor ? 27 : 18;
+}
+i32 pipbug_controls_layout() {
+    return pipbug_vdu == 3 ? 29 : pipbug_vdu == 5 ? 28 : 12;
+}
+i32 instructor_controls_layout() {
+    return bigcontrols_si50 ? 11 : 10;
+}
+i32 pong_controls_layout() {
+    return memmap == 28 ? 6 + viewctrlsas_8550 : 8 + viewctrlsas_8600;
+}
+i32 mikit_controls_layout() {
+    return bigcontrols_mikit ? 15 : 14;
+}
+
+// The generic memory map, then the machine's own.
 static void machine_setup() {
-    switch (machine) {
-    case ARCADIA:
-        arcadia_setup();
-        break;
-    case INTERTON:
-        interton_setup();
-        break;
-    case ELEKTOR:
-        elektor_setup();
-        break;
-    case PIPBUG:
-        pipbug_setup();
-        break;
-    case BINBUG:
-        binbug_setup();
-        break;
-    case INSTRUCTOR:
-        instructor_setup();
-        break;
-    case TWIN:
-        twin_setup();
-        break;
-    case CD2650:
-        cd2650_setup();
-        break;
-    case ZACCARIA:
-        if (memmap == 22)
-            zaccaria_setup_astro_wars();
-        else if (memmap == 23)
-            zaccaria_setup_galaxia();
-        else if (memmap == 24 || memmap == 25)
-            zaccaria_setup_laser_battle();
-        break;
-    case MALZAK:
-        malzak_setup();
-        break;
-    case PHUNSY:
-        phunsy_machine_init();
-        break;
-    case PONG:
-        pong_machine_init();
-        break;
-    case SELBST:
-        selbst_machine_init();
-        break;
-    case MIKIT:
-        mikit_machine_init();
-        break;
-    case TYPERIGHT:
-        typeright_machine_init();
-        break;
-    default:
-        break;
-    }
+    machine_setup_generic();
+    if (machine_row().setup) machine_row().setup();
 }
 
 // A standard the machine never runs in has no rate; its period falls back to
@@ -287,77 +239,85 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
 }
 
 // The settings of a games-database row that are applied before switching.
-static void apply_row_before_switch(const KnownGame& row) {
-    switch (row.machine) {
-    case ELEKTOR:
-        elektor_biosversion = row.variant;
-        break;
-    case PIPBUG: {
-        pipbug_biosversion = row.variant;
-        static constexpr i32 baud_by_bios[4] = {2, 1, 0, 1};
-        pipbug_baudrate = row.swapped == 3 ? baud_by_bios[pipbug_biosversion & 3] : row.swapped;
-        if (row.option_word != 6 && row.option_word <= 5)
-            pipbug_vdu = static_cast<i32>(row.option_word);
-        vdu_select_type(155 + pipbug_vdu);
-        i32 id = known_game_id;
-        pipbug_peripheral = (id == 524 || id == 851 || id == 852) ? 3
-                            : id == 462                           ? 2
-                            : (id == 510 || id == 853)            ? 1
-                                                                  : 0;
-        break;
-    }
-    case BINBUG:
-        binbug_biosversion = row.variant;
-        if (row.swapped == 4) {
-            binbug_baudrate = binbug_biosversion == 2 ? 0 : 1;
-            binbug_serial_bit_time = binbug_biosversion == 2 ? 6667 : 3333;
-        } else {
-            binbug_baudrate = row.swapped;
-        }
-        break;
-    case CD2650:
-        cd2650_biosversion = row.variant;
-        cd2650_vdu = static_cast<i32>(row.option_word);
-        break;
-    case PHUNSY:
-        phunsy_biosversion = row.variant;
-        break;
-    case SELBST:
-        selbst_biosversion = row.variant;
-        break;
-    default:
-        break;
+void elektor_apply_row_before(const KnownGame& row) {
+    elektor_biosversion = row.variant;
+}
+
+void pipbug_apply_row_before(const KnownGame& row) {
+    pipbug_biosversion = row.variant;
+    static constexpr i32 baud_by_bios[4] = {2, 1, 0, 1};
+    const u8 baud = row_baud_selector(row);
+    pipbug_baudrate = baud == 3 ? baud_by_bios[pipbug_biosversion & 3] : baud;
+    if (row.option_word != 6 && row.option_word <= 5) pipbug_vdu = static_cast<i32>(row.option_word);
+    vdu_select_type(155 + pipbug_vdu);
+    i32 id = known_game_id;
+    pipbug_peripheral = (id == 524 || id == 851 || id == 852) ? 3
+                        : id == 462                           ? 2
+                        : (id == 510 || id == 853)            ? 1
+                                                              : 0;
+}
+
+void binbug_apply_row_before(const KnownGame& row) {
+    binbug_biosversion = row.variant;
+    const u8 baud = row_baud_selector(row);
+    if (baud == 4) {
+        binbug_baudrate = binbug_biosversion == 2 ? 0 : 1;
+        binbug_serial_bit_time = binbug_biosversion == 2 ? 6667 : 3333;
+    } else {
+        binbug_baudrate = baud;
     }
 }
 
+void cd2650_apply_row_before(const KnownGame& row) {
+    cd2650_biosversion = row.variant;
+    cd2650_vdu = static_cast<i32>(row.option_word);
+}
+
+void phunsy_apply_row_before(const KnownGame& row) {
+    phunsy_biosversion = row.variant;
+}
+
+void selbst_apply_row_before(const KnownGame& row) {
+    selbst_biosversion = row.variant;
+}
+
+static void apply_row_before_switch(const KnownGame& row) {
+    const MachineOps& ops = machine_ops(row.machine);
+    if (ops.apply_row_before) ops.apply_row_before(row);
+}
+
+void arcadia_apply_row_after(const KnownGame& row) {
+    if (row.variant != 2) emu_region = row.variant & 1;
+    flagline = row.option_word;
+}
+
+void interton_apply_row_after(const KnownGame& row) {
+    darkenbg = row.option_word;
+}
+
+void elektor_apply_row_after(const KnownGame& row) {
+    darkenbg = row.option_word;
+    if (known_game_id == 311) dbg_pixels_per_clock = 2;
+}
+
+void instructor_apply_row_after(const KnownGame& row) {
+    si50_interrupts = row_si50_interrupts(row);
+    si50_intselector = row_si50_interrupt_selector(row);
+    si50_parallelio = static_cast<i32>(row.option_word);
+}
+
+void phunsy_apply_row_after(const KnownGame& row) {
+    game_start_address = row.start_address;
+}
+
+void selbst_apply_row_after(const KnownGame& row) {
+    fast_selbst = row.option_word == 0;
+    machine_table[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
+}
+
 static void apply_row_after_switch(const KnownGame& row) {
-    switch (row.machine) {
-    case ARCADIA:
-        if (row.variant != 2) emu_region = row.variant & 1;
-        flagline = row.option_word;
-        break;
-    case INTERTON:
-        darkenbg = row.option_word;
-        break;
-    case ELEKTOR:
-        darkenbg = row.option_word;
-        if (known_game_id == 311) dbg_pixels_per_clock = 2;
-        break;
-    case INSTRUCTOR:
-        si50_interrupts = row.deflicker_depth;
-        si50_intselector = row.deflicker_second;
-        si50_parallelio = static_cast<i32>(row.option_word);
-        break;
-    case PHUNSY:
-        game_start_address = row.start_address;
-        break;
-    case SELBST:
-        fast_selbst = row.option_word == 0;
-        machine_table[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
-        break;
-    default:
-        break;
-    }
+    const MachineOps& ops = machine_ops(row.machine);
+    if (ops.apply_row_after) ops.apply_row_after(row);
 }
 
 static void apply_deflicker(const KnownGame& row) {
@@ -488,49 +448,7 @@ void machine_reset() {
     beeper_countdowns[0] = beeper_countdowns[1] = 0;
     term_reset_states();
 
-    switch (machine) {
-    case ARCADIA:
-        arcadia_reset();
-        break;
-    case INTERTON:
-        interton_reset();
-        break;
-    case ELEKTOR:
-        elektor_reset();
-        break;
-    case PIPBUG:
-        pipbug_reset();
-        break;
-    case BINBUG:
-        binbug_reset();
-        break;
-    case INSTRUCTOR:
-        instructor_reset();
-        break;
-    case TWIN:
-        twin_reset();
-        break;
-    case CD2650:
-        cd2650_reset();
-        break;
-    case PHUNSY:
-        phunsy_reset();
-        break;
-    case PONG:
-        pong_reset();
-        break;
-    case SELBST:
-        selbst_reset();
-        break;
-    case MIKIT:
-        mikit_reset();
-        break;
-    case TYPERIGHT:
-        typeright_reset();
-        break;
-    default:
-        break; // the coin-op boards have no reset of their own
-    }
+    if (machine_row().reset) machine_row().reset();
 
     cpu_prev_iar = cpu_iar;
     gui_refresh_windows(0);
@@ -547,9 +465,9 @@ void emu_reset_request(bool keep_link) {
     machine_reset();
 }
 
-// The frame of a machine whose own frame routine is not written yet: one
-// frame's clock periods of the processor, then the end of frame. Fractions of
-// a clock period per frame are carried to the next frame.
+// The frame of a machine whose row has no frame of its own: one frame's clock
+// periods of the processor, then the end of frame. Fractions of a clock
+// period per frame are carried to the next frame.
 static void run_processor_frame() {
     static double fraction;
     in_frame = 1;
@@ -563,33 +481,14 @@ static void run_processor_frame() {
     emu_end_of_frame(0);
 }
 
-// The machines without a processor, until their own frame routines exist.
-static void run_idle_frame() {
+void emu_idle_frame() {
     in_frame = 1;
     emu_end_of_frame(0);
 }
 
 void emu_run_frame() {
-    switch (machine) {
-    case ARCADIA:    // arcadia_run_frame
-    case INTERTON:   // pvi_run_frame
-    case ELEKTOR:    // pvi_run_frame
-    case PIPBUG:     // pipbug_run_frame
-    case BINBUG:     // binbug_run_frame
-    case INSTRUCTOR: // instructor_run_frame
-    case TWIN:       // twin_run_frame
-    case CD2650:     // cd2650_run_frame
-    case ZACCARIA:   // coinop_run_frame
-    case MALZAK:     // coinop_run_frame
-    case PHUNSY:     // phunsy_run_frame
-    case SELBST:     // selbst_run_frame
-    case MIKIT:      // mikit_run_frame
+    if (machine_row().run_frame)
+        machine_row().run_frame();
+    else
         run_processor_frame();
-        break;
-    case PONG:      // pong_run_frame
-    case TYPERIGHT: // typeright_run_frame
-    default:
-        run_idle_frame();
-        break;
-    }
 }

@@ -4,6 +4,8 @@
 #include "core/emu.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
+#include "core/machine_parts.h"
 #include "core/savestate.h"
 #include "core/savestate_internal.h"
 #include "core/savestate_seams.h"
@@ -38,14 +40,14 @@ static void line_length_field() {
         video_set_line_length(clocks);
 }
 
-static void interton_tail() {
+void interton_tail(u32) {
     state_field_u32_full(&loaded_image_size);
     state_field_memory(0x0000, 0x7FFF);
     state_field_u32_full(&cpu_beam_clock);
     line_length_field();
 }
 
-static void elektor_tail() {
+void elektor_tail(u32) {
     state_field_memory(0x0800, 0x1FFF);
     state_field_u32_full(&cpu_beam_clock);
     line_length_field();
@@ -58,7 +60,7 @@ static void elektor_tail() {
     state_field_bytes(tvc_copy, n);
 }
 
-static void instructor_tail() {
+void instructor_tail(u32) {
     state_field_memory(0x0000, 0x17FF);
     state_field_memory(0x2000, 0x7FFF);
     state_field_u32(&si50_toggles); // one byte
@@ -68,7 +70,7 @@ static void instructor_tail() {
     state_field_bytes(si50_io_state, sizeof si50_io_state);
 }
 
-static void zaccaria_tail(u32 map) {
+void zaccaria_tail(u32 map) {
     coinop_save_inputs();
     if (map == 22 || map == 23) {
         state_field_memory(0x1400, 0x1FFF);
@@ -98,7 +100,7 @@ static void zaccaria_tail(u32 map) {
     state_field_bytes(laserbattle_tail, sizeof laserbattle_tail);
 }
 
-static void malzak_tail() {
+void malzak_tail(u32) {
     coinop_save_inputs();
     state_field_memory(0x1000, 0x1FFF);
     state_field_bytes(malzak_playfield, sizeof malzak_playfield);
@@ -106,7 +108,7 @@ static void malzak_tail() {
         state_field_u32(&reg);
 }
 
-static void phunsy_tail() {
+void phunsy_tail(u32) {
     u32 version = state_field_u32(&phunsy_biosversion);
     if (reading() && version > 1) {
         serial_mark_bad("PHUNSY BIOS version");
@@ -132,7 +134,7 @@ static void phunsy_tail() {
     state_field_bytes(phunsy_latches, sizeof phunsy_latches);
 }
 
-static void selbst_tail() {
+void selbst_tail(u32) {
     state_field_memory(0x0800, 0x1FFF);
     // Rows 0-15 of the screen, 64 columns each, row by row (vdu_text is column-major).
     for (int row = 0; row < 16; row++)
@@ -142,61 +144,27 @@ static void selbst_tail() {
     state_field_u8(&selbst_io_state);
 }
 
-void state_machine_tail(u32 m, u32 map) {
-    switch (m) {
-    case ARCADIA:
-        state_field_u32_full(&uvi_line_slice);
-        setting_byte(&emu_region, 1, "video standard");
-        interton_tail();
-        break;
-    case INTERTON:
-        interton_tail();
-        break;
-    case ELEKTOR:
-        elektor_tail();
-        break;
-    case PIPBUG:
-        pipbug_serialise();
-        break;
-    case BINBUG:
-        binbug_serialise();
-        break;
-    case INSTRUCTOR:
-        instructor_tail();
-        break;
-    case TWIN:
-        if (applying()) {
-            floppy_clear_watch_bits(0);
-            floppy_clear_watch_bits(1);
-        }
-        twin_serialise();
-        break;
-    case CD2650:
-        cd2650_serialise();
-        break;
-    case ZACCARIA:
-        zaccaria_tail(map);
-        break;
-    case MALZAK:
-        malzak_tail();
-        break;
-    case PHUNSY:
-        phunsy_tail();
-        break;
-    case PONG:
-        pong_save_state();
-        break;
-    case SELBST:
-        selbst_tail();
-        break;
-    case MIKIT:
-        state_field_memory(0x0400, 0x07FF);
-        break;
-    case TYPERIGHT:
-        typeright_save_state();
-        break;
-    default:
-        serial_mark_bad("machine");
-        break;
+void arcadia_tail(u32 map) {
+    state_field_u32_full(&uvi_line_slice);
+    setting_byte(&emu_region, 1, "video standard");
+    interton_tail(map);
+}
+
+void twin_tail(u32) {
+    if (applying()) {
+        floppy_clear_watch_bits(0);
+        floppy_clear_watch_bits(1);
     }
+}
+
+void mikit_tail(u32) {
+    state_field_memory(0x0400, 0x07FF);
+}
+
+void state_machine_tail(u32 m, u32 map) {
+    if (m >= MACHINES) {
+        serial_mark_bad("machine");
+        return;
+    }
+    if (machine_ops(m).serialise) machine_ops(m).serialise(map);
 }

@@ -21,10 +21,6 @@ void phunsy_qbank_save(int) {}
 void phunsy_ubank_select(int) {}
 void phunsy_qbank_select(int) {}
 void floppy_clear_watch_bits(int) {}
-void pipbug_serialise() {}
-void binbug_serialise() {}
-void twin_serialise() {}
-void cd2650_serialise() {}
 
 u32 uvi_line_slice;
 u8 coinop_video_state[3];
@@ -35,7 +31,5 @@ u8 laserbattle_tail[5];
 i32 malzak_video_regs[4];
 i32 pong_score[2];
 void coinop_save_inputs() {}
-void pong_save_state() {}
-void typeright_save_state() {}
 
 u32 loaded_image_size;

@@ -28,10 +28,6 @@ void phunsy_qbank_save(int bank);
 void phunsy_ubank_select(int bank);
 void phunsy_qbank_select(int bank);
 void floppy_clear_watch_bits(int drive); // the drive's per-byte watch bitmap
-void pipbug_serialise();
-void binbug_serialise();
-void twin_serialise();
-void cd2650_serialise();
 
 // ---- Video-game machines --------------------------------------------------------------
 extern u32 uvi_line_slice;
@@ -43,8 +39,6 @@ extern u8 laserbattle_tail[5];
 extern i32 malzak_video_regs[4];
 extern i32 pong_score[2]; // left and right side
 void coinop_save_inputs();
-void pong_save_state();
-void typeright_save_state();
 
 // ---- File loader -------------------------------------------------------------------------
 extern u32 loaded_image_size; // bytes of the game image loaded

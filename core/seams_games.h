@@ -47,3 +47,17 @@ struct KnownGame {
 };
 
 extern const KnownGame known_games_db[KNOWN_GAMES];
+
+// Columns that some machines read for something else than their name says.
+// PIPBUG and BINBUG: the serial line's baud selector (3 on PIPBUG, 4 on BINBUG:
+// the monitor's own rate).
+inline u8 row_baud_selector(const KnownGame& row) {
+    return row.swapped;
+}
+// Instructor 50: interrupts direct (0) or indirect (1), and the interrupt selector.
+inline i32 row_si50_interrupts(const KnownGame& row) {
+    return row.deflicker_depth;
+}
+inline i32 row_si50_interrupt_selector(const KnownGame& row) {
+    return row.deflicker_second;
+}

@@ -99,11 +99,6 @@ u32 dbg_parse_register_operand(const char*, u32, int) {
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
-// The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
-void arcadia_map_cartridge() {
-    for (u32 i = 0; i < cart_size && i < 0x2000; i++)
-        guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = filebuf[i];
-}
 u8 paste_queue[PASTE_QUEUE_SIZE];
 u32 paste_queue_length;
 u32 teletype_holdoff;
@@ -117,10 +112,6 @@ void gui_menu_command_c(int id) {
     if (id == 2)
         machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }
-void malzak_sync_dip_gadgets() {}
-void coinop_dips_to_gadgets() {}
-void pong_gui_sync() {}
-void instructor_update_switch_gadgets(int) {}
 
 // ---- Game list ----------------------------------------------------------------------------
 // The real audit also shows its progress and the report in the game-list window.

@@ -12,26 +12,8 @@
 
 // ---- Video-game machines -----------------------------------------------------
 void malzak_save_nvram();
-void arcadia_setup();
-void interton_setup();
-void elektor_setup();
-void malzak_setup();
-void pong_machine_init();
-void typeright_machine_init();
-void zaccaria_setup_astro_wars();
-void zaccaria_setup_galaxia();
-void zaccaria_setup_laser_battle(); // Laser Battle and Lazarian
-void arcadia_reset();
-void interton_reset();
-void elektor_reset();
-void pong_reset();
-void typeright_reset();
 void coinop_auto_coin();
 void coinop_clear_latches(); // collision latch, the second board latch, automatic coin
-u8 coinop_io_read(u32 port);
-void coinop_io_write(u32 port, u8 value);
-u8 malzak_io_read(u32 port);
-void malzak_io_write(u32 port, u8 value);
 
 // Sprite de-flicker settings of the Arcadia and the PVI machines.
 struct DeflickerSettings {
@@ -45,38 +27,6 @@ struct DeflickerSettings {
 extern DeflickerSettings deflicker_settings;
 
 // ---- Computers and peripherals ----------------------------------------------
-void pipbug_setup();
-void binbug_setup();
-void instructor_setup();
-void twin_setup();
-void cd2650_setup();
-void phunsy_machine_init();
-void selbst_machine_init();
-void mikit_machine_init();
-void pipbug_reset();
-void binbug_reset();
-void instructor_reset();
-void twin_reset();
-void cd2650_reset();
-void phunsy_reset();
-void selbst_reset();
-void mikit_reset();
-u8 pipbug_io_read(u32 port);
-void pipbug_io_write(u32 port, u8 value);
-u8 binbug_io_read(u32 port);
-void binbug_io_write(u32 port, u8 value);
-u8 instructor_io_read(u32 port);
-void instructor_io_write(u32 port, u8 value);
-u8 twin_io_read(u32 port);
-void twin_io_write(u32 port, u8 value);
-u8 cd2650_io_read(u32 port);
-void cd2650_io_write(u32 port, u8 value);
-u8 phunsy_io_read(u32 port);
-void phunsy_io_write(u32 port, u8 value);
-u8 selbst_io_read(u32 port);
-void selbst_io_write(u32 port, u8 value);
-u8 mikit_io_read(u32 port);
-void mikit_io_write(u32 port, u8 value);
 void printer_flush(int unit);
 void printer_setup_geometry();
 void term_reset_states();   // character output and keyboard input state bytes := 1

@@ -1,0 +1,58 @@
+// One row of operations per machine: everything that differs between the
+// machines and that the framework calls, reached through machine_ops().
+//
+// A row is filled by the machine's own code; core/machine_registry.cpp alone
+// names every machine. An operation left nullptr takes the framework's default,
+// named at each field. Rows are indexed by the machine number.
+#pragma once
+
+#include "core/emu.h"
+
+struct KnownGame;
+
+struct MachineOps {
+    // Builds the memory map of the current `memmap` on top of the generic one
+    // (cleared memory, plain RAM, the framework's port dispatch on the bus):
+    // attributes, mirrors, ROMs, the bus hooks. nullptr: the generic map alone.
+    void (*setup)() = nullptr;
+    // Puts the machine's chips into their power-on state after the processor's
+    // reset. nullptr: nothing to reset.
+    void (*reset)() = nullptr;
+    // Runs one frame. nullptr: the processor for the frame's clock periods
+    // (machine_table's clocks_per_frame), then the end of frame.
+    void (*run_frame)() = nullptr;
+    // The machine's own fields of a save state, after the common part.
+    // nullptr: none.
+    void (*serialise)(u32 map) = nullptr;
+    // Writes the game image in the file buffer into the machine. `known`: the
+    // games database identified it. nullptr: nothing to copy (the machine's
+    // set-up reads its images itself).
+    void (*map_image)(bool known) = nullptr;
+    // Guest I/O ports 0-257, behind the framework's identification ports and
+    // port tracing. nullptr: reads give 0, writes are dropped.
+    u8 (*port_read)(u32 port) = nullptr;
+    void (*port_write)(u32 port, u8 value) = nullptr;
+    // Settings of a games-database row, applied before and after the machine
+    // switch it asks for. nullptr: none.
+    void (*apply_row_before)(const KnownGame& row) = nullptr;
+    void (*apply_row_after)(const KnownGame& row) = nullptr;
+    // The controls-panel layout for the current options. nullptr: the layout
+    // is left as the set-up chose it.
+    i32 (*controls_layout)() = nullptr;
+    // The high-score table of the running game, -1 for none. nullptr: none.
+    int (*hiscore_row)() = nullptr;
+    // Brings the DIP-switch window's gadgets in line with the machine's
+    // switches after a load. nullptr: the machine has no switches.
+    void (*sync_dips)() = nullptr;
+    // Suffix given to a file saved for this machine.
+    const char* save_suffix = ".bin";
+};
+
+// The row of machine `m` (the current machine's row when m is out of range is
+// never returned: out-of-range numbers get the row of defaults).
+const MachineOps& machine_ops(u32 m);
+
+// The row of the current machine.
+inline const MachineOps& machine_row() {
+    return machine_ops(machine);
+}

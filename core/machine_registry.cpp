@@ -1,0 +1,120 @@
+// The operations row of every machine, by machine number. This is the one
+// place that names every machine; the framework reaches them all through
+// machine_ops(). Fields follow MachineOps's order.
+#include "core/machine_ops.h"
+
+#include "core/machine_parts.h"
+
+namespace {
+
+// In machine-number order.
+constexpr MachineOps ROWS[MACHINES] = {
+    // ARCADIA
+    {
+        .serialise = arcadia_tail,
+        .map_image = arcadia_map_image,
+        .apply_row_after = arcadia_apply_row_after,
+        .controls_layout = arcadia_controls_layout,
+        .hiscore_row = arcadia_hiscore_row,
+        .save_suffix = ".bin",
+    },
+    // INTERTON
+    {
+        .serialise = interton_tail,
+        .map_image = image_map_at_zero,
+        .apply_row_after = interton_apply_row_after,
+        .controls_layout = interton_controls_layout,
+        .save_suffix = ".bin",
+    },
+    // ELEKTOR
+    {
+        .serialise = elektor_tail,
+        .apply_row_before = elektor_apply_row_before,
+        .apply_row_after = elektor_apply_row_after,
+        .controls_layout = elektor_controls_layout,
+        .save_suffix = ".tvc",
+    },
+    // PIPBUG
+    {
+        .apply_row_before = pipbug_apply_row_before,
+        .controls_layout = pipbug_controls_layout,
+        .save_suffix = ".aof",
+    },
+    // BINBUG
+    {
+        .apply_row_before = binbug_apply_row_before,
+        .save_suffix = ".aof",
+    },
+    // INSTRUCTOR
+    {
+        .serialise = instructor_tail,
+        .map_image = image_map_at_zero,
+        .apply_row_after = instructor_apply_row_after,
+        .controls_layout = instructor_controls_layout,
+        .save_suffix = ".bin",
+    },
+    // TWIN
+    {
+        .serialise = twin_tail,
+        .save_suffix = ".bin",
+    },
+    // CD2650
+    {
+        .apply_row_before = cd2650_apply_row_before,
+        .save_suffix = ".aof",
+    },
+    // ZACCARIA
+    {
+        .serialise = zaccaria_tail,
+        .hiscore_row = zaccaria_hiscore_row,
+        .save_suffix = ".bin",
+    },
+    // MALZAK
+    {
+        .serialise = malzak_tail,
+        .hiscore_row = malzak_hiscore_row,
+        .save_suffix = ".bin",
+    },
+    // PHUNSY
+    {
+        .serialise = phunsy_tail,
+        .map_image = phunsy_map_image,
+        .apply_row_before = phunsy_apply_row_before,
+        .apply_row_after = phunsy_apply_row_after,
+        .save_suffix = ".bin",
+    },
+    // PONG
+    {
+        .run_frame = emu_idle_frame,
+        .controls_layout = pong_controls_layout,
+        .hiscore_row = pong_hiscore_row,
+        .save_suffix = ".bin",
+    },
+    // SELBST
+    {
+        .serialise = selbst_tail,
+        .apply_row_before = selbst_apply_row_before,
+        .apply_row_after = selbst_apply_row_after,
+        .save_suffix = ".aof",
+    },
+    // MIKIT
+    {
+        .serialise = mikit_tail,
+        .controls_layout = mikit_controls_layout,
+        .save_suffix = ".aof",
+    },
+    // TYPERIGHT
+    {
+        .run_frame = emu_idle_frame,
+        .save_suffix = ".bin",
+    },
+};
+
+// A machine number out of range: every operation at its default.
+constexpr MachineOps NO_MACHINE = {.save_suffix = ".bin"};
+
+} // namespace
+
+const MachineOps& machine_ops(u32 m) {
+    return m < MACHINES ? ROWS[m] : NO_MACHINE;
+}
