@@ -44,6 +44,10 @@ struct MachineOps {
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;
+    // Older save-state versions still read, besides the machine's own:
+    // first..last, none when first is 0.
+    u8 old_states_first = 0;
+    u8 old_states_last = 0;
     // Suffix given to a file saved for this machine.
     const char* save_suffix = ".bin";
 };

@@ -38,11 +38,15 @@ constexpr MachineOps ROWS[MACHINES] = {
     {
         .apply_row_before = pipbug_apply_row_before,
         .controls_layout = pipbug_controls_layout,
+        .old_states_first = 41,
+        .old_states_last = 41,
         .save_suffix = ".aof",
     },
     // BINBUG
     {
         .apply_row_before = binbug_apply_row_before,
+        .old_states_first = 42,
+        .old_states_last = 255,
         .save_suffix = ".aof",
     },
     // INSTRUCTOR
@@ -56,11 +60,15 @@ constexpr MachineOps ROWS[MACHINES] = {
     // TWIN
     {
         .serialise = twin_tail,
+        .old_states_first = 39,
+        .old_states_last = 39,
         .save_suffix = ".bin",
     },
     // CD2650
     {
         .apply_row_before = cd2650_apply_row_before,
+        .old_states_first = 42,
+        .old_states_last = 255,
         .save_suffix = ".aof",
     },
     // ZACCARIA

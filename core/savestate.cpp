@@ -6,6 +6,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/recording.h"
@@ -46,17 +47,9 @@ bool state_version_accepted(u32 map, u8 version) {
     if (map >= MEMMAPS || memmap_is_empty(map)) return false;
     u32 m = static_cast<u32>(memmap_table[map].machine);
     if (version == state_version_of(m)) return true;
-    switch (m) {
-    case PIPBUG:
-        return version == 41;
-    case BINBUG:
-    case CD2650:
-        return version > 41;
-    case TWIN:
-        return version == 39;
-    default:
-        return false;
-    }
+    const MachineOps& ops = machine_ops(m);
+    return ops.old_states_first && version >= ops.old_states_first &&
+           version <= ops.old_states_last;
 }
 
 static bool reading() {
