@@ -1,0 +1,2 @@
+#include "core/emu.h"
+  #  include "gui/main_window.h"

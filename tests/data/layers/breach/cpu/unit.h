@@ -1,0 +1,2 @@
+#include "cpu/cpu.h"
+#include "core/emu.h"

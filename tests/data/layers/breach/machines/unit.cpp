@@ -1,0 +1,2 @@
+#include "cpu/bus.h"
+#include "debugger/debugger.h"

@@ -1,0 +1,1 @@
+#include "core/types.h"

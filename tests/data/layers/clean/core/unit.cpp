@@ -1,0 +1,3 @@
+#include "core/emu.h"
+#include "cpu/bus.h"
+#include "platform/paths.h"

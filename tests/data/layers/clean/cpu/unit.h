@@ -1,0 +1,5 @@
+#include "core/types.h"
+#include "core/message.h"
+#include "cpu/cpu.h"
+#include "platform/catalog.h"
+#include <cstdio>
