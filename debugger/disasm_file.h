@@ -21,9 +21,9 @@ constexpr u16 DIS_POINTER_LABEL = 0x100; // target of an indirect memory referen
 extern u16 dis_addr_flags[GUEST_MEMORY_SIZE];
 
 // Comments and notes of an address.
-void dis_print_table_comments(u32 address);
 void dis_print_address_comments(u32 address);
-int dis_print_note(int row, u32 address, int mode, int first, char* buffer, int buffer_size);
+// mode 0 prints the notes that start at address as comment lines, 1 prints the
+// notes covering it, 2 appends them to buffer (each after a newline).
 void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size);
 
 // The equate sections of every label source, with "EQU" or ".EQU".

@@ -29,7 +29,7 @@ static void print_comment_rows(i32 first, i32 last, u32 address, bool stop_at_fi
     }
 }
 
-void dis_print_table_comments(u32 address) {
+static void print_table_comments(u32 address) {
     if (machine >= MACHINES) return;
     const MachineDesc& m = machine_table[machine];
     print_comment_rows(m.first_comment_row, m.last_comment_row, address, false);
@@ -43,7 +43,7 @@ void dis_print_table_comments(u32 address) {
 
 void dis_print_address_comments(u32 address) {
     address &= 0x7FFF;
-    dis_print_table_comments(address);
+    print_table_comments(address);
     // The monitor notes of the board; one monitor names its routines by the
     // call word stored at the address.
     if (cpu_bus.bios_notes)
@@ -61,7 +61,7 @@ static void buffer_append(char* buffer, int size, const char* text) {
     std::snprintf(buffer + used, size - used, "%s", text);
 }
 
-int dis_print_note(int row, u32 address, int mode, int first, char* buffer, int buffer_size) {
+static int print_note(int row, u32 address, int mode, int first, char* buffer, int buffer_size) {
     if (!mem_notes || row < 0 || row >= mem_note_rows || !mem_notes[row].text) return first;
     const MemNote& note = mem_notes[row];
     i32 a = static_cast<i32>(address);
@@ -103,7 +103,7 @@ static int note_range(i32 first_row, i32 last_row, u32 address, int mode, int fi
                       int buffer_size) {
     if (first_row < 0) return first;
     for (i32 row = first_row; row <= last_row && row < mem_note_rows; row++)
-        first = dis_print_note(row, address, mode, first, buffer, buffer_size);
+        first = print_note(row, address, mode, first, buffer, buffer_size);
     return first;
 }
 
