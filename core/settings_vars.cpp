@@ -8,10 +8,9 @@ u8 lock_config = 0;
 u32 windowed_scale = 1, windowed_width = 1;
 
 // Debugger and disassembler
-i32 verbosity = 2;
 i32 dbg_base = 3;
 i32 debugger_drive = 0;
-u32 guidepixel = 1, warn = 1;
+u32 warn = 1;
 
 // Frame pacing, machine options
 bool emu_paused = false;

@@ -17,12 +17,11 @@ extern u8 lock_config;                     // LOCKCONFIG: settings are not writt
 extern u32 windowed_scale, windowed_width; // "size"/"width" kept aside for full screen
 
 // ---- Debugger and disassembler ------------------------------------------
-extern i32 verbosity;      // "verbosity" 0..2
 extern i32 dbg_base;       // "base" 0..3: number base of the debugger's output
 extern i32 debugger_drive; // "debugger_drive" 0..1
-extern u32 guidepixel, warn;
-// "timeunit" is dbg_time_unit (debugger/debugger.h); the log and watch switches
-// live in cpu/dbg_hooks.h.
+extern u32 warn;
+// "timeunit" is dbg_time_unit (cpu/debug_state.h); "verbosity", "guidepixel"
+// and the log and watch switches live in cpu/dbg_hooks.h.
 
 // ---- Frame pacing, machine options ----------------------------------------
 extern bool emu_paused;     // "paused"

@@ -13,7 +13,8 @@
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
-#include "cpu/disasm.h"
+#include "debugger/debugger.h"
+#include "debugger/disasm_file.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/seams.h"
@@ -161,6 +162,7 @@ void app_main(int argc, char** argv) {
     app_acquired.host_gui = true;
     app_install_break_handler();
     con_event_hook = gui_main_window_events; // every message keeps the interface alive
+    dbg_install_cpu_host(gui_main_window_events);
 
     // 15-16: settings.
     ini_load();

@@ -2,15 +2,11 @@
 // the run-time reports of branches into BIOS code, DOS vectors, loops and wraps.
 #include "cpu/dbg_hooks.h"
 
-#include "core/emu.h"
-#include "core/frame.h"
 #include "core/message.h"
-#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/debug_state.h"
 #include "cpu/optables.h"
-#include "cpu/seams.h"
 #include "cpu/seams_exec.h"
-#include "debugger/debugger.h"
-#include "gui/main_window.h"
 #include "platform/catalog.h"
 
 #include <cstdio>
@@ -26,7 +22,10 @@ u32 pausebreak = 1;
 u32 pauselog;
 u32 watchreads = 1;
 u32 watchwrites = 2;
+i32 verbosity = 2;
+u32 guidepixel = 1;
 char watch_annotation[WATCH_ANNOTATION_SIZE];
+CpuHost cpu_host;
 
 static constexpr u32 ADDR_MASK = GUEST_MEMORY_SIZE - 1;
 
@@ -40,12 +39,41 @@ void dbg_hooks_reset() {
     watch_annotation[0] = '\0';
 }
 
+char cpu_format_address(u32 address, char* out, int with_suffix, int collect, int kind, int plain) {
+    out[0] = '\0';
+    if (cpu_host.format_address)
+        return cpu_host.format_address(address, out, with_suffix, collect, kind, plain);
+    const u32 notation = dis_notation < NOTATIONS ? dis_notation : 0;
+    if (address >= MEM_REG_BASE && address < MEM_REG_BASE + MEM_REG_COUNT)
+        std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "%s",
+                      register_names[address - MEM_REG_BASE][notation]);
+    else if (plain)
+        std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "$%X", address);
+    else
+        std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "%s%X", dis_hex_prefix[notation], address);
+    return 0;
+}
+
+static constexpr u8 NO_CHAR = 183; // middle dot
+
+u8 cpu_guest_char(u8 code) {
+    if (cpu_bus.guest_char) {
+        const u8 shown = cpu_bus.guest_char(code);
+        return shown ? shown : NO_CHAR;
+    }
+    return code >= 32 && code < 127 ? code : NO_CHAR; // a board with plain ASCII
+}
+
 namespace {
 // Address text for reports: label or "$%X".
 struct AddrText {
-    char text[DBG_ADDRESS_TEXT_SIZE];
-    explicit AddrText(u32 address) { dbg_format_address(address, text, 1, 0, 15, 1); }
+    char text[CPU_ADDRESS_TEXT_SIZE];
+    explicit AddrText(u32 address) { cpu_format_address(address, text, 1, 0, 15, 1); }
 };
+
+CpuCharStyle char_style() {
+    return cpu_bus.char_style ? cpu_bus.char_style() : CHARS_GUEST;
+}
 } // namespace
 
 void dbg_request_pause(int reason) {
@@ -56,10 +84,11 @@ void dbg_request_pause(int reason) {
 
 void dbg_pause_loop() {
     pause_pending = 0;
-    emu_pause();
-    gui_refresh_windows(0);
-    while (emu_paused)
-        gui_main_window_events();
+    if (cpu_host.pause) cpu_host.pause();
+    if (cpu_host.refresh) cpu_host.refresh();
+    // Only the interface can continue: without an event pass nothing waits.
+    while (cpu_host.paused && cpu_host.event_pass && cpu_host.paused())
+        cpu_host.event_pass();
 }
 
 void cpu_check_breakpoint_slow() {
@@ -77,24 +106,6 @@ void cpu_check_breakpoint_slow() {
         dbg_request_pause(PAUSE_BREAK);
     }
     if (pause_pending) dbg_pause_loop();
-}
-
-// The machines that show bytes as ASCII text.
-static bool text_machine() {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case TWIN:
-    case CD2650:
-    case TYPERIGHT:
-        return true;
-    case PHUNSY:
-        return phunsy_biosversion == 1;
-    case SELBST:
-        return selbst_biosversion == 3;
-    default:
-        return false;
-    }
 }
 
 // " [NUL]" .. " [US]", the few named codes above, else the character between quotes.
@@ -116,24 +127,26 @@ static void annotate_ascii_name(u8 value) {
 
 static void annotate_char(u8 value) {
     std::snprintf(watch_annotation, sizeof watch_annotation, " ['%c']",
-                  static_cast<char>(dbg_guest_char_to_ascii(value)));
+                  static_cast<char>(cpu_guest_char(value)));
 }
 
 void cpu_annotate_value(u8 value, u32 address) {
-    if (text_machine())
+    const CpuCharStyle style = char_style();
+    if (style == CHARS_ASCII)
         annotate_ascii_name(value);
-    else if (machine == ARCADIA)
-        uvi_describe_bits(value, address);
-    else if (machine == INTERTON || machine == ELEKTOR)
-        hw_format_register_bits(value, address);
+    else if (cpu_bus.describe_value)
+        cpu_bus.describe_value(value, address, watch_annotation, sizeof watch_annotation);
+    else if (style == CHARS_NONE)
+        watch_annotation[0] = '\0';
     else
         annotate_char(value);
 }
 
 void cpu_annotate_register_value(u8 value) {
-    if (text_machine())
+    const CpuCharStyle style = char_style();
+    if (style == CHARS_ASCII)
         annotate_ascii_name(value);
-    else if (machine == INTERTON)
+    else if (style == CHARS_NONE)
         watch_annotation[0] = '\0';
     else
         annotate_char(value);
@@ -170,17 +183,16 @@ void cpu_write_register_watched(u32 n, u8 value) {
     cpu_regs[n] = value;
 }
 
-// The CD2650 with the P1 DOS and no BIOS calls the DOS through vectors.
-static bool cd2650_dos_vectors() {
-    return machine == CD2650 && cd2650_dosversion == 1 && cd2650_biosversion == 0;
+// Boards whose monitor is entered through vectors in RAM.
+static bool calls_through_vectors() {
+    return cpu_bus.calls_through_vectors && cpu_bus.calls_through_vectors();
 }
 
 static bool bios_call_reported() {
-    if (machine == INSTRUCTOR || cd2650_dos_vectors() || !logbios || cpu_tracing) return false;
+    if (calls_through_vectors() || !logbios || cpu_tracing) return false;
     if (!(mem_attributes[cpu_ea & ADDR_MASK] & MEM_BIOS)) return false;
-    if (!(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS)) return true;
-    // PIPBUG monitor 3 keeps game entry code at $0003-$0015 inside its ROM.
-    return machine == PIPBUG && pipbug_bios == 3 && cpu_iar >= 0x0003 && cpu_iar <= 0x0015;
+    if (cpu_bus.bios_caller) return cpu_bus.bios_caller(cpu_iar);
+    return !(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS);
 }
 
 void cpu_report_bios_call(u32 indirect) {
@@ -189,29 +201,7 @@ void cpu_report_bios_call(u32 indirect) {
         AddrText to(target), from(cpu_iar);
         con_printf(cat_str(240, "BIOS code at %s was called by game code at %s.\n"), to.text,
                    from.text);
-        switch (machine) {
-        case ELEKTOR:
-            elektor_bios_notes(target);
-            break;
-        case PIPBUG:
-        case BINBUG:
-            pipbug_bios_notes(target);
-            break;
-        case TWIN:
-            twin_api_notes(target);
-            break;
-        case CD2650:
-            cd2650_bios_notes(target);
-            break;
-        case PHUNSY:
-            phunsy_rom_comment(target);
-            break;
-        case SELBST:
-            selbst_rom_comment(target);
-            break;
-        default:
-            break;
-        }
+        if (cpu_bus.bios_notes) cpu_bus.bios_notes(target);
         con_printf("\n");
         dbg_request_pause(PAUSE_LOG);
     }
@@ -226,17 +216,14 @@ void cpu_report_bios_call(u32 indirect) {
 }
 
 void cpu_report_dos_vector_call() {
-    if (!(machine == INSTRUCTOR || cd2650_dos_vectors()) || !logbios) return;
+    if (!calls_through_vectors() || !logbios) return;
     const u32 pointer = cpu_ea & ADDR_MASK;
     if ((mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS) || !(mem_attributes[pointer] & MEM_BIOS))
         return;
     AddrText at(pointer), from(cpu_iar);
     con_printf(cat_str(1374, "%s vector at %s was called by game code at %s.\n"), "P1 DOS", at.text,
                from.text);
-    if (machine == INSTRUCTOR)
-        instructor_monitor_notes(pointer);
-    else
-        cd2650_dos_call_notes(pointer);
+    if (cpu_bus.vector_notes) cpu_bus.vector_notes(pointer);
     con_printf("\n");
     dbg_request_pause(PAUSE_LOG);
 }

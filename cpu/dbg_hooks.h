@@ -9,6 +9,11 @@
 // Pauses are requested, never taken on the spot: dbg_request_pause marks one,
 // and it is served before the next instruction (cpu_check_breakpoint) or after
 // the current one (the interpreter calls dbg_pause_loop when pause_pending).
+//
+// What the reports need from above the processor (label texts, the pause and
+// the interface's event pass, the tracer's redraws) is reached through
+// cpu_host, which the debugger fills once; what they need from the board
+// (character set, value descriptions, monitor notes) comes from cpu_bus.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -32,12 +37,41 @@ extern u32 pausebreak;     // pause at breakpoints and watchpoints (initially on
 extern u32 pauselog;       // pause at logged warnings
 extern u32 watchreads;     // read watches on (initially on)
 extern u32 watchwrites;    // 0 off, 1 writes that change the value, 2 every write (initially 2)
+extern i32 verbosity;      // trace detail: 0 instruction, 1 compact line, 2 full (initially 2)
+extern u32 guidepixel;     // tracing marks the beam position on the display (initially on)
+
+// Services of the layers above the processor. Every member may be nullptr:
+// addresses then read as hexadecimal, nothing pauses and nothing is redrawn.
+struct CpuHost {
+    // Text of a guest address or MEM_REG_BASE + n into out (CPU_ADDRESS_TEXT_SIZE
+    // bytes): a label, else hexadecimal ("$%X" when plain); with_suffix appends
+    // the value after a label. Returns the label's kind byte, 0 when none.
+    char (*format_address)(u32 address, char* out, int with_suffix, int collect, int kind,
+                           int plain);
+    // Prints the comments and notes of an address after a listed instruction.
+    void (*address_comments)(u32 address);
+    void (*pause)();             // stops the emulation (ends the run targets)
+    bool (*paused)();            // whether the emulation is stopped
+    void (*event_pass)();        // one pass over the interface's events
+    void (*refresh)();           // redraws the open tool windows
+    void (*view_cpu)();          // prints the processor view (trace verbosity 2)
+    void (*blit)();              // shows the display as drawn so far
+    void (*beam_marker)(int on); // draws (1) or removes (0) the beam position marker
+};
+extern CpuHost cpu_host;
+
+constexpr int CPU_ADDRESS_TEXT_SIZE = 96;
+// Address text through cpu_host.format_address, or hexadecimal without a host.
+char cpu_format_address(u32 address, char* out, int with_suffix, int collect, int kind, int plain);
+// Printable host character (Latin-1) of a guest character code on this board;
+// a middle dot for codes it cannot show.
+u8 cpu_guest_char(u8 code);
 
 // Watch annotation of the last reported value (" ['A']", " [CR]", chip bit fields...).
 constexpr int WATCH_ANNOTATION_SIZE = 128;
 extern char watch_annotation[WATCH_ANNOTATION_SIZE];
 
-// Resets pause_pending and the switches to their initial values.
+// Resets pause_pending and the switches to their initial values (cpu_host stays).
 void dbg_hooks_reset();
 
 void dbg_request_pause(int reason);

@@ -8,11 +8,11 @@
 #include "cpu/disasm.h"
 #include "cpu/disasm_internal.h"
 
-#include "core/emu.h"
 #include "core/message.h"
-#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "cpu/exec.h"
-#include "debugger/debugger.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -138,11 +138,8 @@ static const char* branch_false_mnemonic(u8 opcode) {
 // Pseudo-code annotation of an immediate byte (LODI, COMI).
 static void immediate_annotation(u8 value, bool load) {
     char text[48];
-    bool ascii_terminal = machine == PIPBUG || machine == BINBUG || machine == TWIN ||
-                          machine == CD2650 || machine == TYPERIGHT ||
-                          (machine == PHUNSY && phunsy_biosversion == 1) ||
-                          (machine == SELBST && selbst_biosversion == 3);
-    if (ascii_terminal) {
+    const CpuCharStyle style = cpu_bus.char_style ? cpu_bus.char_style() : CHARS_GUEST;
+    if (style == CHARS_ASCII) {
         char name[8];
         if (value < 32)
             std::snprintf(name, sizeof name, "%s", ascii_control_names[value]);
@@ -153,11 +150,10 @@ static void immediate_annotation(u8 value, bool load) {
         else
             std::snprintf(name, sizeof name, "$%02X", value);
         std::snprintf(text, sizeof text, load ? " [%s];" : " [%s]", name);
-    } else if (machine == INTERTON) {
+    } else if (style == CHARS_NONE) {
         std::snprintf(text, sizeof text, "%s", load ? ";" : "");
     } else {
-        std::snprintf(text, sizeof text, load ? " ['%c'];" : " ['%c']",
-                      dbg_guest_char_to_ascii(value));
+        std::snprintf(text, sizeof text, load ? " ['%c'];" : " ['%c']", cpu_guest_char(value));
     }
     size_t used = std::strlen(dis_pseudo_line);
     std::snprintf(dis_pseudo_line + used, DIS_LINE_SIZE - used, "%s", text);
@@ -878,13 +874,15 @@ static void comment_columns(u8 opcode) {
         break;
     case 2:
         if (dis_taken_extra)
-            len += std::snprintf(out + len, size - len,
-                                 machine == CD2650 ? "%2d+%3d,%d $%04X " : "%2d+%2d,%d $%04X ",
-                                 6 * p, dis_cycles * p, length, cpu_iar);
+            len +=
+                std::snprintf(out + len, size - len,
+                              cpu_bus.wide_clock_column ? "%2d+%3d,%d $%04X " : "%2d+%2d,%d $%04X ",
+                              6 * p, dis_cycles * p, length, cpu_iar);
         else
-            len += std::snprintf(out + len, size - len,
-                                 machine == CD2650 ? "   %3d,%d $%04X " : "   %2d,%d $%04X ",
-                                 dis_cycles * p, length, cpu_iar);
+            len +=
+                std::snprintf(out + len, size - len,
+                              cpu_bus.wide_clock_column ? "   %3d,%d $%04X " : "   %2d,%d $%04X ",
+                              dis_cycles * p, length, cpu_iar);
         break;
     default:
         break;
@@ -904,9 +902,8 @@ void dis_instruction(int log, int no_label) {
         cpu_opcode = guest_memory[cpu_iar & 0x7FFF];
     } else if (!no_label && (verbosity != 0 || dis_mode == DIS_FILE)) {
         // A source file always defines its code labels, so that it assembles again.
-        char label[DBG_ADDRESS_TEXT_SIZE];
-        label[0] = 0;
-        if (dbg_format_address(cpu_iar, label, 0, 0, 15, 1))
+        char label[CPU_ADDRESS_TEXT_SIZE];
+        if (cpu_format_address(cpu_iar, label, 0, 0, 15, 1))
             con_printf("%s: ;$%X\n", label, cpu_iar);
     }
     u8 opcode = cpu_opcode;

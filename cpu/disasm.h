@@ -1,8 +1,8 @@
 // The disassembler: one 2650 instruction as text in the five notations, with
 // its pseudo-code statement, flag comments, timing columns and compact trace
 // line; the operand formatters behind it; the range listing of the debugger;
-// the "Next instruction" message; and the disassembly of guest memory into an
-// assembler source file with code discovery, invented labels and equates.
+// and the "Next instruction" message. (The source-file writer and the address
+// comments are the debugger's: debugger/disasm_file.h.)
 //
 // One call of dis_instruction fills the text buffers below; callers print or
 // copy them before the next call. The disassembler only reads the guest: it
@@ -29,17 +29,6 @@ enum DisContext : u32 {
 
 // dis_mode
 enum DisMode : u32 { DIS_INTERACTIVE = 0, DIS_LISTING = 1, DIS_FILE = 2 };
-
-// Bits of dis_addr_flags, the code discovery of dis_to_file.
-constexpr u16 DIS_CODE = 0x001;          // decoded as an instruction
-constexpr u16 DIS_INDIRECT = 0x002;      // indirect branch
-constexpr u16 DIS_CALCULATED = 0x004;    // indexed branch
-constexpr u16 DIS_FLOW_END = 0x008;      // unconditional jump, return, HALT
-constexpr u16 DIS_ILLEGAL = 0x010;       // undefined opcode
-constexpr u16 DIS_INDETERMINATE = 0x020; // LODZ r0
-constexpr u16 DIS_CODE_LABEL = 0x040;    // entry point or branch target
-constexpr u16 DIS_DATA_LABEL = 0x080;    // target of a direct memory reference
-constexpr u16 DIS_POINTER_LABEL = 0x100; // target of an indirect memory reference
 
 // The notation as an index 0..4 (an out-of-range setting reads as notation 0).
 inline u32 dis_notation_index() {
@@ -68,7 +57,6 @@ extern char dis_number_plain_text[DIS_NUMBER_SIZE];
 
 // Listing state.
 extern u32 dis_next_address; // after the last range listed with output
-extern u16 dis_addr_flags[GUEST_MEMORY_SIZE];
 
 // Disassembles the instruction at cpu_iar. log nonzero: the caller has set
 // cpu_opcode and cpu_regsel and wants the comment columns; with no_label 0 the
@@ -102,19 +90,6 @@ void trace_log_registers();
 
 // "code", "data", "pointer" or "unknown".
 const char* dis_memory_type_name(int kind);
-
-// Comments and notes of an address.
-void dis_print_table_comments(u32 address);
-void dis_print_address_comments(u32 address);
-int dis_print_note(int row, u32 address, int mode, int first, char* buffer, int buffer_size);
-void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size);
-
-// The equate sections of every label source, with "EQU" or ".EQU".
-void dis_write_equates(const char* equate_word);
-
-// Disassembles guest memory first..last into a source file (empty name: the
-// console only).
-void dis_to_file(u32 first, u32 last, const char* filename);
 
 // Internal: the flag comments of the program-status instructions (disasm_psw.cpp).
 // Writes dis_line / dis_pseudo_line for opcodes $10-$13, $74-$77, $92, $93,

@@ -4,9 +4,9 @@
 // texts of the five notations.
 #include "cpu/disasm.h"
 
+#include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 #include "cpu/optables.h"
-#include "debugger/debugger.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,10 +23,9 @@ static u8 operand_byte(int n) {
 
 // Label or hexadecimal form of an address: notation style or pseudo-code style.
 static void label_text(u32 address, char* out, int plain) {
-    char text[DBG_ADDRESS_TEXT_SIZE];
-    text[0] = 0;
-    dbg_format_address(address, text, 0, 0, 15, plain);
-    std::snprintf(out, DBG_ADDRESS_TEXT_SIZE, "%s", text);
+    char text[CPU_ADDRESS_TEXT_SIZE];
+    cpu_format_address(address, text, 0, 0, 15, plain);
+    std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "%s", text);
 }
 
 // Appends printf-style text to a buffer of the given size, never past its end.
@@ -46,7 +45,7 @@ static void read_pointer(u32 p) {
 
 // " [label]" of dis_ea after both texts.
 static void annotate_ea() {
-    char label[DBG_ADDRESS_TEXT_SIZE];
+    char label[CPU_ADDRESS_TEXT_SIZE];
     label_text(dis_ea, label, 0);
     append(dis_operand_text, DIS_OPERAND_SIZE, " [%s]", label);
     label_text(dis_ea, label, 1);
@@ -65,7 +64,7 @@ void dis_operand_absolute() {
     u8 index = (b1 >> 5) & 3; // 0 none, 1 auto-increment, 2 auto-decrement, 3 indexed
     cpu_pointer_addr = dis_ea = address;
 
-    char label[DBG_ADDRESS_TEXT_SIZE], plain[DBG_ADDRESS_TEXT_SIZE];
+    char label[CPU_ADDRESS_TEXT_SIZE], plain[CPU_ADDRESS_TEXT_SIZE];
     label_text(address, label, 0);
     label_text(address, plain, 1);
     const char* r = dis_reg_name;
@@ -123,7 +122,7 @@ void dis_operand_absolute() {
 // Operand text of a target: prefix, label and suffix by directness.
 static void target_texts(u32 target, bool indirect, const char* direct_prefix,
                          const char* indirect_prefix, bool braces) {
-    char label[DBG_ADDRESS_TEXT_SIZE], plain[DBG_ADDRESS_TEXT_SIZE];
+    char label[CPU_ADDRESS_TEXT_SIZE], plain[CPU_ADDRESS_TEXT_SIZE];
     label_text(target, label, 0);
     label_text(target, plain, 1);
     std::snprintf(dis_operand_text, DIS_OPERAND_SIZE, "%s%s%s",

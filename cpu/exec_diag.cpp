@@ -1,19 +1,14 @@
 // Cold paths of the interpreter: fetch diagnostics, the tracer and the reports
 // that single instructions give under "logillegal" and "loginterrupts".
-#include "core/emu.h"
-#include "core/frame.h"
-#include "cpu/disasm.h"
-#include "gui/main_window.h"
-#include "core/seams_services.h"
 #include "core/message.h"
-#include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
+#include "cpu/disasm.h"
 #include "cpu/exec.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "cpu/seams_exec.h"
-#include "debugger/debugger.h"
 
 const char* cpu_mnemonic(u8 opcode) {
     const char* text = op_text[dis_notation % NOTATIONS][opcode].mnemonic;
@@ -21,10 +16,9 @@ const char* cpu_mnemonic(u8 opcode) {
 }
 
 const char* cpu_address_text(u32 address, int slot) {
-    static char buffers[4][DBG_ADDRESS_TEXT_SIZE];
+    static char buffers[4][CPU_ADDRESS_TEXT_SIZE];
     char* out = buffers[slot & 3];
-    out[0] = '\0';
-    dbg_format_address(address, out, 1, 0, 15, 1);
+    cpu_format_address(address, out, 1, 0, 15, 1);
     return out;
 }
 
@@ -69,26 +63,26 @@ void cpu_trace_execute() {
     cpu_execute_instruction();
     if (verbosity == 1)
         trace_log_registers();
-    else if (verbosity == 2)
-        dbg_view_cpu(0);
+    else if (verbosity == 2 && cpu_host.view_cpu)
+        cpu_host.view_cpu();
     if (verbosity > 0 && dbg_single_step) dis_log_next_instruction();
-    gui_refresh_windows(0);
+    if (cpu_host.refresh) cpu_host.refresh();
     if (cpu_tracing && !dbg_single_step && guidepixel) {
-        display_update_beam_marker(0);
-        display_blit();
-        display_update_beam_marker(1);
+        if (cpu_host.beam_marker) cpu_host.beam_marker(0);
+        if (cpu_host.blit) cpu_host.blit();
+        if (cpu_host.beam_marker) cpu_host.beam_marker(1);
     } else if (dbg_single_step) {
         // The step is over: tracing goes on only while CPU tracing is on.
         dbg_single_step = 0;
         mem_attributes[cpu_iar & 0x7FFF] &= static_cast<u16>(~MEM_STEP_OUT);
-        emu_pause();
-    } else {
-        display_blit();
+        if (cpu_host.pause) cpu_host.pause();
+    } else if (cpu_host.blit) {
+        cpu_host.blit();
     }
-    if (pause_pending) return;
+    if (pause_pending || !cpu_host.event_pass) return;
     do
-        gui_main_window_events();
-    while (emu_paused);
+        cpu_host.event_pass();
+    while (cpu_host.paused && cpu_host.paused());
 }
 
 void cpu_report_lodz_r0() {

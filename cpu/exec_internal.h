@@ -7,8 +7,9 @@
 
 // Mnemonic of an opcode in the current notation ("???" when the table has none).
 const char* cpu_mnemonic(u8 opcode);
-// Guest address through the debugger's formatter; slot 0..3 selects one of
-// four buffers so that a message can name several addresses.
+// Guest address as reports show it (label or "$%X", see cpu_format_address);
+// slot 0..3 selects one of four buffers so that a message can name several
+// addresses.
 const char* cpu_address_text(u32 address, int slot);
 
 // cpu_execute_one with "logillegal": access bits of the operand bytes with the

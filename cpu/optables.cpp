@@ -3,7 +3,7 @@
 // in optables_signetics.cpp, optables_calm.cpp and optables_ieee.cpp.
 #include "cpu/optables.h"
 
-#include "core/emu.h"
+#include "cpu/bus.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -301,8 +301,8 @@ void cpu_apply_type_tables() {
     set_register_zero_cycles(6);
     op_cycles[0x10] = op_cycles[0x11] = 6;
     op_length[0x11] = 1;
-    // The Interton VC 4000 treats $10 as a three-byte instruction.
-    op_length[0x10] = machine == INTERTON ? 3 : 1;
+    // Some boards treat $10 as a three-byte instruction.
+    op_length[0x10] = cpu_bus.opcode_10_three_bytes ? 3 : 1;
 
     for (OpcodeText* row : {&ldpl, &stpl}) {
         row->mnemonic = "-------";

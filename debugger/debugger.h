@@ -2,10 +2,11 @@
 // the guest character conversion.
 #pragma once
 
+#include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 
 // Room for one formatted address.
-constexpr int DBG_ADDRESS_TEXT_SIZE = 96;
+constexpr int DBG_ADDRESS_TEXT_SIZE = CPU_ADDRESS_TEXT_SIZE;
 
 // Writes the text of a guest address into out (DBG_ADDRESS_TEXT_SIZE bytes):
 // the label known for it, or hexadecimal, "$%X" when plain, else with the
@@ -15,3 +16,8 @@ char dbg_format_address(u32 address, char* out, int with_suffix, int collect, in
 
 // Printable host character (Latin-1) for a guest character code on the current machine.
 u8 dbg_guest_char_to_ascii(u8 code);
+
+// Fills cpu_host with the debugger's address texts and comments, the frame
+// pacing's pause, the tracer's redraws and `event_pass`, the interface's one
+// pass over its events (start-up gives the main window's).
+void dbg_install_cpu_host(void (*event_pass)());

@@ -1,9 +1,11 @@
 // Pause requests, the breakpoint and step-out check, register watches through
-// the accessors, branch completion and the texts of the run-time reports.
+// the accessors, branch completion and the texts of the run-time reports, and
+// what the reports ask of the board (cpu_bus) and of the layers above (cpu_host).
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/mainloop.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
@@ -15,9 +17,27 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
+
+std::vector<u32> notes_seen; // addresses the board's note hooks were given
+CpuCharStyle style_now;
+
+// Fake boards' rules: a monitor whose entry code at $0003-$0015 counts as game
+// code; a character set with lower-case letters at codes 1..25; a chip that
+// describes each value with its address.
+bool entry_code_is_game_code(u16 caller) {
+    return caller >= 3 && caller <= 0x15;
+}
+u8 letters_from_one(u8 code) {
+    return code >= 1 && code < 26 ? static_cast<u8>('a' + code - 1) : 0;
+}
+void describe_hex(u8 value, u32 address, char* out, std::size_t size) {
+    std::snprintf(out, size, " <%02X@%X>", value, address);
+}
 
 // A tool window whose input handler continues the emulation, as the debugger's
 // "go" would: it ends the pause loop on its first event pass.
@@ -41,15 +61,14 @@ class DbgHooksTest : public ::testing::Test {
     }
     void TearDown() override { fresh_state(); }
 
+    // A fresh processor on a bus with nothing special for the debugger.
     void use(u32 m) {
         fresh_cpu(m, 0);
+        cpu_bus_reset();
         cpu_iar = 0x0100;
         cpu_prev_iar = 0x00FE;
         raster_line = 0;
         dis_notation = 0;
-        pipbug_bios = 0;
-        cd2650_biosversion = 0;
-        cd2650_dosversion = 0;
     }
 
     template <typename F> std::string output_of(F f) {
@@ -180,6 +199,8 @@ TEST_F(DbgHooksTest, RegisterReadWatch) {
 // BIOS code calling itself is not reported. The P1 DOS vectors have their own report.
 TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
     use(PIPBUG);
+    notes_seen.clear();
+    cpu_bus.bios_notes = [](u32 a) { notes_seen.push_back(a); };
     for (u32 a = 0; a < 0x400; a++)
         mem_attributes[a] |= MEM_BIOS;
     logbios = 1;
@@ -197,8 +218,13 @@ TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
     EXPECT_EQ(cpu_cycles, 9u + 15u); // an indirect branch costs 15 clock periods
     EXPECT_EQ(cpu_op_cycles, 5u);
     EXPECT_EQ(cpu_iar, 0x0100);
+    EXPECT_EQ(notes_seen, std::vector<u32>{0x0100}); // notes of the reported call only
 
+    // A monitor entered through vectors: no BIOS-call reports, vector reports instead.
     use(INSTRUCTOR);
+    cpu_bus.calls_through_vectors = [] { return true; };
+    notes_seen.clear();
+    cpu_bus.vector_notes = [](u32 a) { notes_seen.push_back(a); };
     mem_attributes[0x0020] = MEM_BIOS;
     logbios = 1;
     pauselog = 0;
@@ -208,6 +234,116 @@ TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
               "P1 DOS vector at $20 was called by game code at $800.\n\n");
     cpu_ea = 0x0021; // pointer outside the BIOS
     EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
+    EXPECT_EQ(notes_seen, std::vector<u32>{0x0020});
+    cpu_ea = 0x0020;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+    EXPECT_EQ(cpu_iar, 0x0020);              // the branch is completed all the same
+    cpu_bus.calls_through_vectors = nullptr; // an ordinary board has no vector reports
+    cpu_iar = 0x0800;
+    EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
+}
+
+// Which callers count as game code is the board's to say; without a rule,
+// callers outside MEM_BIOS.
+TEST_F(DbgHooksTest, BiosCallerRuleOfTheBoard) {
+    for (u32 a = 0; a < 0x400; a++)
+        mem_attributes[a] |= MEM_BIOS;
+    logbios = 1;
+    struct Case {
+        bool rule;
+        u16 caller;
+        bool reported;
+    } cases[] = {
+        {false, 0x0440, true}, {false, 0x0010, false}, // caller outside / inside the BIOS
+        {true, 0x0010, true},  {true, 0x0016, false},  // the rule counts $0003-$0015 as game code
+        {true, 0x0440, false},                         // and decides for every caller
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caller);
+        cpu_bus.bios_caller = c.rule ? entry_code_is_game_code : nullptr;
+        cpu_iar = c.caller;
+        cpu_ea = 0x0100;
+        EXPECT_EQ(!output_of([] { cpu_report_bios_call(0); }).empty(), c.reported);
+    }
+    cpu_tracing = 1; // never while tracing
+    cpu_bus.bios_caller = nullptr;
+    cpu_iar = 0x0440;
+    cpu_ea = 0x0100;
+    EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
+    cpu_tracing = 0;
+}
+
+// Watch annotations follow the board's character style: ASCII names, the
+// board's own character set, nothing, or the board's description of a value.
+TEST_F(DbgHooksTest, AnnotationsFollowTheBoard) {
+    struct Case {
+        CpuCharStyle style;
+        bool own_chars, describes;
+        u8 value;
+        const char* memory;
+        const char* reg;
+    } cases[] = {
+        {CHARS_GUEST, false, false, 'A', " ['A']", " ['A']"},
+        {CHARS_GUEST, false, false, 0x0D, " ['\xB7']", " ['\xB7']"}, // no glyph: a middle dot
+        {CHARS_GUEST, true, false, 0x01, " ['a']", " ['a']"},
+        {CHARS_GUEST, true, false, 'A', " ['\xB7']", " ['\xB7']"},
+        {CHARS_ASCII, false, false, 0x0D, " [CR]", " [CR]"},
+        {CHARS_ASCII, false, false, 0x7F, " [DEL]", " [DEL]"},
+        {CHARS_ASCII, false, false, 0x81, " [Brk]", " [Brk]"},
+        {CHARS_ASCII, false, true, 'Z', " ['Z']", " ['Z']"}, // names win over descriptions
+        {CHARS_NONE, false, false, 'A', "", ""},
+        {CHARS_NONE, false, true, 0x12, " <12@1F0E>", ""},
+        {CHARS_GUEST, false, true, 'B', " <42@1F0E>", " ['B']"}, // registers are never described
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.style << " value " << int(c.value));
+        style_now = c.style;
+        cpu_bus.char_style = [] { return style_now; };
+        cpu_bus.guest_char = c.own_chars ? letters_from_one : nullptr;
+        cpu_bus.describe_value = c.describes ? describe_hex : nullptr;
+        cpu_annotate_value(c.value, 0x1F0E);
+        EXPECT_STREQ(watch_annotation, c.memory);
+        cpu_annotate_register_value(c.value);
+        EXPECT_STREQ(watch_annotation, c.reg);
+    }
+    cpu_bus.char_style = nullptr; // no style: the board's characters
+    cpu_annotate_register_value('Q');
+    EXPECT_STREQ(watch_annotation, " ['Q']");
+}
+
+// Without a host the reports still print hexadecimal addresses and nothing
+// waits; a host's formatter names the addresses of every report.
+TEST_F(DbgHooksTest, HostServicesAndTheirAbsence) {
+    cpu_host = CpuHost{};
+    char text[CPU_ADDRESS_TEXT_SIZE];
+    struct Case {
+        u32 address, notation;
+        int plain;
+        const char* shown;
+    } cases[] = {
+        {0x1234, NOTATION_SIGNETICS, 1, "$1234"},
+        {0x1234, NOTATION_OLD_CALM, 0, "16'1234"},
+        {0x1234, NOTATION_IEEE, 1, "$1234"},
+        {MEM_REG_BASE + 3, NOTATION_OLD_CALM, 1, "D"},
+        {MEM_REG_BASE + 0, NOTATION_SIGNETICS, 0, "R0"},
+    };
+    for (const Case& c : cases) {
+        dis_notation = c.notation;
+        EXPECT_EQ(cpu_format_address(c.address, text, 1, 0, 15, c.plain), 0);
+        EXPECT_STREQ(text, c.shown);
+    }
+    dis_notation = 0;
+    pause_pending = 1;
+    dbg_pause_loop(); // returns at once: no interface to continue from
+    EXPECT_EQ(pause_pending, 0);
+    EXPECT_EQ(event_passes, 0);
+
+    cpu_host.format_address = [](u32 address, char* out, int, int, int, int) -> char {
+        std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "L%X", address);
+        return 'C';
+    };
+    cpu_iar = 0x0104;
+    EXPECT_EQ(output_of([] { cpu_log_end_of_loop(); }), "Reached end of loop at L104.\n\n");
 }
 
 TEST_F(DbgHooksTest, EndOfLoopAndIarWrapReports) {

@@ -7,6 +7,8 @@
 #include "core/message.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
@@ -20,9 +22,11 @@
 #include <string>
 
 // Everything back to start-up, then the disassembler tests' own machine: an
-// Arcadia with a 2650B, no labels or game, plain texts.
+// Arcadia with a 2650B on a bus with nothing special for the debugger, no
+// labels or game, plain texts.
 inline void dis_test_reset(u32 notation = 0) {
     fresh_state();
+    cpu_bus_reset();
     dis_notation = notation;
     cpu_type = CPU_2650B;
     verbosity = 0;

@@ -26,10 +26,11 @@ void describe(std::string& out, std::initializer_list<u8> bytes) {
         out += "         " + comment + "\n";
 }
 
-// PIPBUG, registers and memory the samples read: r0..r6, a PSU with II, pointers.
+// A terminal board, registers and memory the samples read: r0..r6, a PSU with
+// II, pointers.
 void prepare() {
     dis_test_reset(dis_notation);
-    machine = PIPBUG; // immediate bytes are annotated with their ASCII names
+    cpu_bus.char_style = [] { return CHARS_ASCII; }; // immediates get their ASCII names
     cpu_regs[0] = 0x5A;
     for (int i = 1; i < 7; i++)
         cpu_regs[i] = static_cast<u8>(i);

@@ -114,3 +114,41 @@ TEST(DisasmOperands, TheDisassemblerOnlyReadsTheGuest) {
     EXPECT_EQ(mem_access[0x0010], access_before);
     EXPECT_EQ(cpu_iar, 0x0100);
 }
+
+namespace {
+CpuCharStyle immediate_style;
+u8 board_glyph(u8 code) {
+    return code == 0x12 ? '#' : 0;
+}
+} // namespace
+
+// The pseudo-code of LODI and COMI names the immediate byte as the board shows
+// characters: ASCII names on a terminal, the board's own glyph, or nothing.
+TEST(DisasmOperands, ImmediatesAreNamedInTheBoardsCharacters) {
+    struct Case {
+        CpuCharStyle style;
+        bool glyphs;
+        u8 opcode, value;
+        const char* pseudo;
+    } cases[] = {
+        {CHARS_ASCII, false, 0x04, 0x12, "r0 = $12 [DC2];"},
+        {CHARS_ASCII, false, 0x04, 0x7F, "r0 = $7F [DEL];"},
+        {CHARS_ASCII, false, 0xE4, 0x41, "compare r0 against $41; ['A']"},
+        {CHARS_NONE, false, 0xE4, 0x41, "compare r0 against $41;"},
+        {CHARS_ASCII, false, 0x04, 0xC1, "r0 = $C1 [$C1];"},
+        {CHARS_NONE, false, 0x04, 0x41, "r0 = $41;"},
+        {CHARS_GUEST, false, 0x04, 0x41, "r0 = $41 ['A'];"},
+        {CHARS_GUEST, false, 0x04, 0x12, "r0 = $12 ['\xB7'];"},
+        {CHARS_GUEST, true, 0x04, 0x12, "r0 = $12 ['#'];"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.style << " $" << std::hex << int(c.value));
+        dis_test_reset(NOTATION_SIGNETICS);
+        immediate_style = c.style;
+        cpu_bus.char_style = [] { return immediate_style; };
+        cpu_bus.guest_char = c.glyphs ? board_glyph : nullptr;
+        dis_test_line(0x0100, {c.opcode, c.value});
+        EXPECT_STREQ(dis_pseudo_line, c.pseudo);
+    }
+    dis_test_reset();
+}

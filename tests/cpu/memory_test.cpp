@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
@@ -303,6 +304,7 @@ TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
 
 TEST_F(MemoryTest, WatchedReadsReportsConditionsAndAnnotations) {
     use(PIPBUG, 9);
+    cpu_bus.char_style = [] { return CHARS_ASCII; }; // the terminal's character set
     watch(0x0440);
     guest_memory[0x0440] = 0x0D;
     u8 v;

@@ -1,6 +1,6 @@
 #include "cpu/optables.h"
 
-#include "core/emu.h"
+#include "cpu/bus.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -126,12 +126,14 @@ TEST_F(OpTables, VariantSwitchAdaptsPsuLdplStplAndRegisterForms) {
     }
     EXPECT_EQ(op_cycles[0x40], 6u);
     EXPECT_EQ(op_cycles[0xC0], 6u);
-    // The Interton VC 4000 treats $10 as three bytes long.
-    machine = INTERTON;
+    // A board that treats $10 as three bytes long.
+    cpu_bus.opcode_10_three_bytes = true;
     adapt(CPU_2650);
     EXPECT_EQ(op_length[0x10], 3u);
     EXPECT_EQ(op_length[0x11], 1u);
-    machine = ARCADIA;
+    cpu_bus.opcode_10_three_bytes = false;
+    adapt(CPU_2650);
+    EXPECT_EQ(op_length[0x10], 1u);
 
     cpu_psu = 0x18;
     adapt(CPU_2650B);

@@ -14,6 +14,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "core/startup.h"
+#include "cpu/bus.h"
 #include "cpu/cpu.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
@@ -127,6 +128,7 @@ void fresh_state() {
 }
 
 void fresh_cpu(u32 m, u32 map) {
+    cpu_bus_reset();
     machine = m;
     memmap = map;
     cpu_type = CPU_2650;
@@ -139,6 +141,7 @@ void fresh_cpu(u32 m, u32 map) {
     dbg_conditions_reset();
     dbg_clear_run_targets();
     dis_reset();
+    dbg_install_cpu_host(gui_main_window_events);
     user_label_count = 0;
 }
 

@@ -3,7 +3,8 @@
 // labels, equates and the directives of each notation, and the end of the
 // address space.
 #include "core/loader.h"
-#include "disasm_fixture_test.h"
+#include "debugger/disasm_file.h"
+#include "tests/cpu/disasm_fixture_test.h"
 
 #include "core/machine_table.h"
 #include "gui/window_titles.h"

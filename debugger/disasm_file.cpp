@@ -3,7 +3,7 @@
 // pointers, the equate sections of every label source, and the directives of
 // the chosen notation. Everything goes out through con_printf, which also
 // writes into the open asm_output_file.
-#include "cpu/disasm.h"
+#include "debugger/disasm_file.h"
 
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -14,6 +14,7 @@
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
 #include "debugger/symbols_seam.h"

@@ -1,6 +1,7 @@
 // Equate sections of the label sources, and the notes and comments that the
 // disassembler prints for an address.
-#include "disasm_fixture_test.h"
+#include "debugger/disasm_file.h"
+#include "tests/cpu/disasm_fixture_test.h"
 
 #include "core/machine_table.h"
 

@@ -1,0 +1,26 @@
+// What the processor's reports and tracer reach above cpu/: the debugger's
+// address texts and comments, the pause of the frame pacing, and the redraws.
+#include "debugger/debugger.h"
+
+#include "core/frame.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "cpu/seams_exec.h"
+#include "debugger/disasm_file.h"
+
+static bool emulation_paused() {
+    return emu_paused;
+}
+
+void dbg_install_cpu_host(void (*event_pass)()) {
+    cpu_host = CpuHost{};
+    cpu_host.format_address = dbg_format_address;
+    cpu_host.address_comments = dis_print_address_comments;
+    cpu_host.pause = emu_pause;
+    cpu_host.paused = emulation_paused;
+    cpu_host.event_pass = event_pass;
+    cpu_host.refresh = [] { gui_refresh_windows(0); };
+    cpu_host.view_cpu = [] { dbg_view_cpu(0); };
+    cpu_host.blit = display_blit;
+    cpu_host.beam_marker = display_update_beam_marker;
+}

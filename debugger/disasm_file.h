@@ -1,0 +1,34 @@
+// The debugger's side of the disassembler: the comments and notes of an
+// address from the machine, game and DOS tables, the equate sections of every
+// label source, and the disassembly of guest memory into an assembler source
+// file with code discovery and invented labels (DISGAME and the debugger's
+// source-file command).
+#pragma once
+
+#include "cpu/disasm.h"
+
+// Bits of dis_addr_flags, the code discovery of dis_to_file.
+constexpr u16 DIS_CODE = 0x001;          // decoded as an instruction
+constexpr u16 DIS_INDIRECT = 0x002;      // indirect branch
+constexpr u16 DIS_CALCULATED = 0x004;    // indexed branch
+constexpr u16 DIS_FLOW_END = 0x008;      // unconditional jump, return, HALT
+constexpr u16 DIS_ILLEGAL = 0x010;       // undefined opcode
+constexpr u16 DIS_INDETERMINATE = 0x020; // LODZ r0
+constexpr u16 DIS_CODE_LABEL = 0x040;    // entry point or branch target
+constexpr u16 DIS_DATA_LABEL = 0x080;    // target of a direct memory reference
+constexpr u16 DIS_POINTER_LABEL = 0x100; // target of an indirect memory reference
+
+extern u16 dis_addr_flags[GUEST_MEMORY_SIZE];
+
+// Comments and notes of an address.
+void dis_print_address_comments(u32 address);
+// mode 0 prints the notes that start at address as comment lines, 1 prints the
+// notes covering it, 2 appends them to buffer (each after a newline).
+void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size);
+
+// The equate sections of every label source, with "EQU" or ".EQU".
+void dis_write_equates(const char* equate_word);
+
+// Disassembles guest memory first..last into a source file (empty name: the
+// console only).
+void dis_to_file(u32 first, u32 last, const char* filename);

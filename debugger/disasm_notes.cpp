@@ -1,0 +1,122 @@
+// The comments and notes that belong to a guest address: the machine's and
+// the running game's comment and note rows, the BINBUG DOS rows, and the
+// board's monitor notes. Listings reach them through cpu_host.address_comments.
+#include "debugger/disasm_file.h"
+
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/seams_games.h"
+#include "cpu/bus.h"
+#include "debugger/symbols_seam.h"
+
+#include <cstdio>
+#include <cstring>
+
+static const KnownGame* current_game() {
+    if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return nullptr;
+    return &known_games_db[known_game_id];
+}
+
+static void print_comment_rows(i32 first, i32 last, u32 address, bool stop_at_first) {
+    if (first < 0 || !mem_comments) return;
+    for (i32 row = first; row <= last && row < mem_comment_rows; row++) {
+        if (mem_comments[row].address != static_cast<i32>(address) || !mem_comments[row].text)
+            continue;
+        con_printf(";%s\n", mem_comments[row].text);
+        if (stop_at_first) return;
+    }
+}
+
+static void print_table_comments(u32 address) {
+    if (machine >= MACHINES) return;
+    const MachineDesc& m = machine_table[machine];
+    print_comment_rows(m.first_comment_row, m.last_comment_row, address, false);
+    if (machine == BINBUG) {
+        print_comment_rows(dos_comment_first, dos_comment_last, address, false);
+        print_comment_rows(COMMENT_BINBUG_FIRST, COMMENT_BINBUG_LAST, address, false);
+    }
+    if (const KnownGame* game = current_game())
+        print_comment_rows(game->comment_first, game->comment_last, address, true);
+}
+
+void dis_print_address_comments(u32 address) {
+    address &= 0x7FFF;
+    print_table_comments(address);
+    // The monitor notes of the board; one monitor names its routines by the
+    // call word stored at the address.
+    if (cpu_bus.bios_notes)
+        cpu_bus.bios_notes(machine == SELBST
+                               ? (guest_memory[address] << 8) | guest_memory[page_add(address, 1)]
+                               : address);
+    dis_address_notes(address, 0, nullptr, 0);
+}
+
+// Appends text to a buffer of the given size, never past its end.
+static void buffer_append(char* buffer, int size, const char* text) {
+    if (!buffer || size <= 0) return;
+    size_t used = std::strlen(buffer);
+    if (used + 1 >= static_cast<size_t>(size)) return;
+    std::snprintf(buffer + used, size - used, "%s", text);
+}
+
+static int print_note(int row, u32 address, int mode, int first, char* buffer, int buffer_size) {
+    if (!mem_notes || row < 0 || row >= mem_note_rows || !mem_notes[row].text) return first;
+    const MemNote& note = mem_notes[row];
+    i32 a = static_cast<i32>(address);
+    bool covers = a >= note.first &&
+                  ((note.last >= 0 && a <= note.last) || (note.last == -1 && a == note.first) ||
+                   (note.last == -2 && a <= note.first + 1));
+    if (mode == 0) {
+        if (a != note.first) return first;
+        const char* text = note.text;
+        while (*text) {
+            const char* end = std::strchr(text, '\n');
+            int length = end ? static_cast<int>(end - text) : static_cast<int>(std::strlen(text));
+            con_printf(";%.*s\n", length, text);
+            text += length;
+            if (*text == '\n') text++;
+        }
+        return first;
+    }
+    if (!covers) return first;
+    if (mode == 1) {
+        char position[32] = "";
+        if (first) {
+            if (std::strcmp(note.text, "Upper display") == 0)
+                std::snprintf(position, sizeof position, " (X=%d,Y=%d)", a & 15, (a - 0x1800) / 16);
+            else if (std::strcmp(note.text, "Lower display") == 0)
+                std::snprintf(position, sizeof position, " (X=%d,Y=%d)", a & 15,
+                              (a - 0x1A00) / 16 + 13);
+            first = 0;
+        }
+        con_printf("%s%s\n", note.text, position);
+        return first;
+    }
+    buffer_append(buffer, buffer_size, "\n");
+    buffer_append(buffer, buffer_size, note.text);
+    return first;
+}
+
+static int note_range(i32 first_row, i32 last_row, u32 address, int mode, int first, char* buffer,
+                      int buffer_size) {
+    if (first_row < 0) return first;
+    for (i32 row = first_row; row <= last_row && row < mem_note_rows; row++)
+        first = print_note(row, address, mode, first, buffer, buffer_size);
+    return first;
+}
+
+void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size) {
+    if (machine >= MACHINES) return;
+    const MachineDesc& m = machine_table[machine];
+    note_range(m.first_note_row, m.last_note_row, address, mode, 1, buffer, buffer_size);
+    if (machine == BINBUG) {
+        note_range(dos_note_first, dos_note_last, address, mode, 0, buffer, buffer_size);
+        note_range(NOTE_BINBUG_FIRST, NOTE_BINBUG_LAST, address, mode, 0, buffer, buffer_size);
+    }
+    if (const KnownGame* game = current_game())
+        if (game->note_first >= 0)
+            note_range(NOTE_GAME_BASE + game->note_first, NOTE_GAME_BASE + game->note_last, address,
+                       mode, 0, buffer, buffer_size);
+}
