@@ -44,6 +44,9 @@ struct MachineOps {
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;
+    // Where the guest's interrupt routine starts, for the disassembler to
+    // follow; -1 for none. nullptr: none.
+    i32 (*interrupt_entry)() = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;

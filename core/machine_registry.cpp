@@ -24,6 +24,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .map_image = image_map_at_zero,
         .apply_row_after = interton_apply_row_after,
         .controls_layout = interton_controls_layout,
+        .interrupt_entry = [] { return i32{0x0003}; },
         .save_suffix = ".bin",
     },
     // ELEKTOR
@@ -32,6 +33,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_before = elektor_apply_row_before,
         .apply_row_after = elektor_apply_row_after,
         .controls_layout = elektor_controls_layout,
+        .interrupt_entry = [] { return i32{0x0003}; },
         .save_suffix = ".tvc",
     },
     // PIPBUG
@@ -55,6 +57,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .map_image = image_map_at_zero,
         .apply_row_after = instructor_apply_row_after,
         .controls_layout = instructor_controls_layout,
+        .interrupt_entry = [] { return i32{0x0007}; },
         .save_suffix = ".bin",
     },
     // TWIN
@@ -75,12 +78,15 @@ constexpr MachineOps ROWS[MACHINES] = {
     {
         .serialise = zaccaria_tail,
         .hiscore_row = zaccaria_hiscore_row,
+        // Laser Battle and Lazarian take their interrupts at $000A.
+        .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
         .save_suffix = ".bin",
     },
     // MALZAK
     {
         .serialise = malzak_tail,
         .hiscore_row = malzak_hiscore_row,
+        .interrupt_entry = [] { return i32{0x0003}; },
         .save_suffix = ".bin",
     },
     // PHUNSY
@@ -89,6 +95,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .map_image = phunsy_map_image,
         .apply_row_before = phunsy_apply_row_before,
         .apply_row_after = phunsy_apply_row_after,
+        .interrupt_entry = [] { return i32{0x001D}; },
         .save_suffix = ".bin",
     },
     // PONG

@@ -8,6 +8,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/message_date.h"
@@ -123,20 +124,8 @@ void dis_write_equates(const char* equate_word) {
 
 // The machine's interrupt entry, or -1.
 static i32 interrupt_address() {
-    switch (machine) {
-    case INTERTON:
-    case ELEKTOR:
-    case MALZAK:
-        return 0x0003;
-    case INSTRUCTOR:
-        return 0x0007;
-    case ZACCARIA:
-        return (memmap == 24 || memmap == 25) ? 0x000A : 0x0003;
-    case PHUNSY:
-        return 0x001D;
-    default:
-        return -1;
-    }
+    const MachineOps& ops = machine_row();
+    return ops.interrupt_entry ? ops.interrupt_entry() : -1;
 }
 
 // Marks an entry point and queues it once.
