@@ -174,3 +174,7 @@ const char* file_default_suffix(unsigned machine_number) {
         return ".bin";
     }
 }
+
+// Icons beside saved files: Linux file managers keep no sidecar icons, so the
+// "createicons" option has nothing to write.
+void file_write_icon(int, const char*) {}
