@@ -511,7 +511,7 @@ void games_open_entry() {
         else
             ui_beep();
     } else if (static_cast<u32>(e.entry_memmap) == memmap) {
-        gui_menu_command_c(2);
+        cmd_menu_command_c(2);
     } else {
         emu_set_memory_map(e.entry_machine, e.entry_memmap);
     }

@@ -601,7 +601,7 @@ int file_load_by_name(const char* path, int quiet) {
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
     if ((machine == ARCADIA || machine == PONG) && emu_region != old_region &&
         ui_host.main_window_open())
-        gui_menu_command_c(262);
+        cmd_menu_command_c(262);
     else
         display_setup_geometry();
     display_redraw_all();
@@ -675,8 +675,8 @@ void file_open_with_requester() {
     rec_stop_all();
     char previous[sizeof games_path];
     std::memcpy(previous, games_path, sizeof previous);
-    const int answer =
-        ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
-                         OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name, file_name_buffer);
+    const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
+                                            OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
+                                            file_name_buffer);
     file_open_answer(answer, previous);
 }

@@ -100,7 +100,7 @@ extern u32 teletype_holdoff; // cycle count before which teletype input is held
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
 void dbg_clear_coverage();
 void rec_start_generating();
-void gui_menu_command_c(int id);
+void cmd_menu_command_c(int id);
 void malzak_sync_dip_gadgets();
 void coinop_dips_to_gadgets();
 void pong_gui_sync();

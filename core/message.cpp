@@ -66,11 +66,6 @@ void con_console_sink(const char* text) {
     }
 }
 
-void con_stderr_sink(const char* text) {
-    std::fputs(text, stderr);
-    std::fflush(stderr);
-}
-
 bool con_push_sink(ConSink sink) {
     if (!sink || sink_count >= CON_SINKS_MAX) return false;
     sinks[sink_count++] = sink;

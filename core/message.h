@@ -44,8 +44,6 @@ void con_pop_sink();
 ConSink con_top_sink();
 // The console: standard output, flushed at every line end.
 void con_console_sink(const char* text);
-// Standard error, for batch runs that must not mix their reports into output.
-void con_stderr_sink(const char* text);
 
 // Format and arguments as for printf.
 void con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -105,7 +105,7 @@ i32 arcadia_deflicker_history[2];
 void dbg_clear_coverage() {}
 void rec_start_generating() {}
 // Command 2 resets to the game: the current machine and memory map as a new game.
-void gui_menu_command_c(int id) {
+void cmd_menu_command_c(int id) {
     if (id == 2)
         machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }

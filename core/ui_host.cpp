@@ -22,10 +22,9 @@ static int cancelled_prompt() {
 }
 
 static const UiHost batch_host = {
-    none_open,         none_open,        no_tool_open, warn_on_stderr, nothing,
-    cancelled_request, cancelled_prompt, nothing_int,  nothing,        nothing,
-    nothing,           nothing,          nothing,      nothing,        nothing,
-    nothing,           nothing,          nothing_int,
+    none_open,        none_open,   no_tool_open, warn_on_stderr, nothing, cancelled_request,
+    cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
+    nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
 };
 
 UiHost ui_host = batch_host;

@@ -2,7 +2,6 @@
 
 #include "gui/main_window.h"
 
-
 // clang-format off
 const ToolWindowRow tool_window_table[TOOL_WINDOWS] = {
     {TW_CONTROLS,      "guest controls",          0,  0},
