@@ -225,7 +225,7 @@ int cmdline_take(int argc, const char* const* argv) {
         return 0;
     }
     if (arg[ARG_PUBSCREEN].given)
-        copy_to(gui_pubscreen_name[0], sizeof gui_pubscreen_name[0], arg[ARG_PUBSCREEN].text);
+        copy_to(pubscreen_name[0], sizeof pubscreen_name[0], arg[ARG_PUBSCREEN].text);
     if (arg[ARG_PRI].given) {
         if (arg[ARG_PRI].number < -128 || arg[ARG_PRI].number > 5) {
             std::printf("%s: Priority range is -128 to 5!\n", me);

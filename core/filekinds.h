@@ -82,3 +82,6 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
 // current machine: ".tvc" on the Elektor, ".aof" on the monitor computers
 // that load object files, ".bin" elsewhere.
 const char* file_default_suffix(unsigned machine_number);
+
+// Writes the icon of a saved file of file kind `kind`: nothing on Linux.
+void file_write_icon(int kind, const char* path);

@@ -8,17 +8,16 @@
 #include "core/machine_parts.h"
 #include "core/machine_table.h"
 #include "core/message.h"
-#include "core/message_seams.h"
+#include "core/notify.h"
 #include "core/recording.h"
 #include "core/helpers_seams.h"
 #include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "core/ui_host.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
-#include "gui/main_window.h"
-#include "gui/seams.h"
 #include "platform/catalog.h"
 #include "platform/clock.h"
 
@@ -108,11 +107,7 @@ void emu_wait_frame() {
             if (++late_frame_count >= LATE_FRAMES_PER_SKIP) {
                 late_frame_count = 0;
                 frame_skip++;
-                if (gui_speed_window_open()) {
-                    char level[16];
-                    std::snprintf(level, sizeof level, "%d%%", speed_percent[speed_step()]);
-                    gui_speed_window_show(emu_speed, level, frame_skip);
-                }
+                ui_mark(UI_SPEED);
             }
         } else {
             late_frame_count = 0;
@@ -214,7 +209,7 @@ void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
 }
 
 void emu_measure_speed() {
-    if (!gui_main_window_open || !gui_status_bar_shown()) return;
+    if (!ui_host.status_bar_shown()) return;
     const u32 now = clock_micros();
     const u32 current = counts_frames() ? frame_counter : cpu_cycles;
     const u32 count = current - speed_last_count;
@@ -222,7 +217,7 @@ void emu_measure_speed() {
     const u32 elapsed = now - speed_measure_start_us;
     speed_measure_start_us = now;
     emu_speed_text(count, elapsed, speed_text, sizeof speed_text);
-    gui_status_speed_text(speed_text);
+    ui_mark(UI_SPEED);
 }
 
 void frame_reset() {
@@ -244,27 +239,18 @@ void emu_restart_timing() {
     frame_now_us = speed_measure_start_us = frame_due_us = now;
     speed_last_count = counts_frames() ? frame_counter : cpu_cycles;
     late_frame_count = 0;
-    if (gui_main_window_open && gui_status_bar_shown()) {
+    if (ui_host.status_bar_shown()) {
         std::snprintf(speed_text, sizeof speed_text, "-");
-        gui_status_speed_text(speed_text);
+        ui_mark(UI_SPEED);
     }
 }
 
-void gui_status_bar_update() {
+int emu_speed_percent() {
+    return speed_percent[speed_step()];
+}
+
+void snd_choose_tone_reference() {
     snd_tone_reference = (emu_region & 1) ? 7812.5f : exactspeed ? 7874.0f : 7884.5f;
-    if (!gui_main_window_open) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", speed_percent[speed_step()]);
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
-    if (gui_status_bar_shown()) {
-        gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
-                               : viewspeedas == 1 ? cat_str(494, "Speed:")
-                                                  : cat_str(621, "kHz:"));
-        emu_measure_speed();
-    }
-    emu_restart_timing();
 }
 
 bool display_refresh_due() {
@@ -285,10 +271,7 @@ void emu_pause() {
     if (in_frame && !emu_paused_mid_frame) emu_mark_paused_mid_frame();
     dbg_clear_run_targets();
     snd_close(0);
-    gui_toolbar_set_pause(true);
-    gui_update_menu_item(257);
-    gui_update_main_title();
-    gui_update_pointer(1, 1);
+    ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
     display_update_beam_marker(1);
     display_redraw_all();
 }
@@ -297,59 +280,20 @@ void emu_unpause() {
     if (!emu_paused) return;
     emu_paused = false;
     snd_open(0);
-    gui_toolbar_set_pause(false);
-    gui_update_menu_item(257);
-    gui_update_main_title();
-    gui_update_pointer(1, 1);
+    ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
     display_update_beam_marker(0);
     display_redraw_all();
 }
 
-static void paused_mid_frame_refresh() {
-    gui_refresh_menus();
-    gui_speedbar_update();
-    gui_refresh_toolbar();
-}
-
+// What can be chosen between frames only is ghosted while a frame is under way.
 void emu_mark_paused_mid_frame() {
     emu_paused_mid_frame = true;
-    paused_mid_frame_refresh();
+    ui_mark(UI_MENUS | UI_TOOLBAR);
 }
 
 void emu_clear_paused_mid_frame() {
     emu_paused_mid_frame = false;
-    paused_mid_frame_refresh();
-}
-
-static void append_word(char* title, std::size_t size, const char* word) {
-    std::size_t len = std::strlen(title);
-    if (len < size) std::snprintf(title + len, size - len, " (%s)", word);
-}
-
-void gui_title_state(char* title, std::size_t size) {
-    if (!title || size == 0) return;
-    if (net_mode == 2)
-        append_word(title, size, cat_str(241, "server"));
-    else if (net_mode == 1)
-        append_word(title, size, cat_str(242, "client"));
-    else if (net_mode == 3)
-        append_word(title, size, cat_str(711, "listening"));
-    if (rec_state == REC_RECORDING)
-        append_word(title, size, cat_str(708, "recording"));
-    else if (rec_state == REC_PLAYBACK)
-        append_word(title, size, cat_str(709, "playback"));
-    if (gui_screen_editing) append_word(title, size, cat_str(1050, "editing screen"));
-    if (emu_paused)
-        append_word(title, size,
-                    emu_paused_mid_frame ? cat_str(1386, "paused during frame")
-                                         : cat_str(144, "paused"));
-    else if (turbo)
-        append_word(title, size, cat_str(510, "turbo"));
-    if (gui_modal_active) {
-        std::size_t len = std::strlen(title);
-        if (len < size)
-            std::snprintf(title + len, size - len, " %s", cat_str(777, "(close subwindow)"));
-    }
+    ui_mark(UI_MENUS | UI_TOOLBAR);
 }
 
 int hiscore_row_of_game() {
@@ -405,7 +349,7 @@ static void serve_voice_requests() {
     }
 }
 
-void emu_end_of_frame(u32) {
+void emu_end_of_frame() {
     const u32 skip = frame_skip > 0 ? static_cast<u32>(frame_skip) : 1;
     if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % skip == 0) display_blit();
     snd_expire_effects();
@@ -451,5 +395,5 @@ void emu_end_of_frame(u32) {
         input_deferred_release = -1;
     }
 
-    gui_refresh_windows(0);
+    ui_mark(UI_REFRESH_WINDOWS);
 }

@@ -55,9 +55,11 @@ void emu_unpause();
 void emu_mark_paused_mid_frame();
 void emu_clear_paused_mid_frame();
 bool display_refresh_due();
-void gui_status_bar_update();
-// Appends the state words (" (paused)" ...) to the title text in `title`.
-void gui_title_state(char* title, std::size_t size);
+// The speed step's percentage (25 .. 800).
+int emu_speed_percent();
+// The reference of the tone voices: the video standard's, and the exact
+// or the nominal one at 60 Hz.
+void snd_choose_tone_reference();
 
 // The high-score row of the running game, or -1.
 int hiscore_row_of_game();
@@ -66,5 +68,5 @@ int hiscore_row_of_game();
 // speed or faster, without playback or pause, and (except on the ball-and-paddle
 // machine) without trainers.
 bool hiscore_scan_allowed();
-// The common end of every machine's frame; `arg` is not used.
-void emu_end_of_frame(u32 arg);
+// The common end of every machine's frame.
+void emu_end_of_frame();

@@ -5,13 +5,13 @@
 #include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/notify.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "core/ui_host.h"
 #include "core/zipfile.h"
-#include "gui/images.h"
-#include "gui/main_window.h"
 #include "platform/gui.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -207,11 +207,7 @@ void game_info_text() {
     }
     if (size_known) game_size_text(size, game_info_fields[4], sizeof game_info_fields[4]);
     std::snprintf(game_info_fields[7], sizeof game_info_fields[7], "$%X", game_start_address);
-    if (gui_main_window_open && gui_status_bar_shown()) {
-        gui_set_image(main_window, GID_MACHINE_PICTURE,
-                      gui_image(games_machine_label_id(known_game_id, static_cast<int>(memmap))));
-        gui_set_status_text();
-    }
+    ui_mark(UI_STATUS);
 }
 
 // ---- Game list ---------------------------------------------------------------------------
@@ -511,13 +507,13 @@ void games_open_entry() {
         std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", e.path);
         games_split_path(file_name_buffer);
         if (file_load_by_name(file_name_buffer, 0))
-            gui_rebuild_menus();
+            ui_mark(UI_MENUS); // the recent files
         else
-            gui_beep();
+            ui_beep();
     } else if (static_cast<u32>(e.entry_memmap) == memmap) {
-        gui_menu_command_c(2);
+        cmd_menu_command_c(2);
     } else {
-        gui_set_memory_map(e.entry_machine, e.entry_memmap);
+        emu_set_memory_map(e.entry_machine, e.entry_memmap);
     }
     games_select_loaded();
 }

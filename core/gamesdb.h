@@ -95,8 +95,7 @@ void games_split_path(const char* path);
 // Services of the game-list window that opening an entry calls on.
 void games_audit_drawer(int flag); // reads games_path into the game list
 void games_select_loaded();        // selects the loaded game's entry in the list
-void gui_rebuild_menus();          // the recent-file list
-void gui_set_memory_map(int new_machine, int new_memmap);
+void emu_set_memory_map(int new_machine, int new_memmap);
 
 // Picture of a game-list entry: the model picture of a known game's console,
 // else the memory map's default.

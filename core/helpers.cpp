@@ -100,11 +100,6 @@ void format_number_grouped(u32 value, char* text) {
     }
 }
 
-void str_copy_n(char* dest, const char* src, std::size_t n) {
-    std::strncpy(dest, src, n);
-    dest[n] = '\0';
-}
-
 int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on) {
     if (!lowercase_on && shift && !ctrl && raw_key >= 75 && raw_key <= 80) return raw_key + 16;
     return raw_key;
@@ -113,5 +108,3 @@ int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on) {
 int host_key_shift_remap(int raw_key) {
     return key_shift_remap(raw_key, host_shift_down() != 0, host_ctrl_down() != 0, lowercase != 0);
 }
-
-void noop_hook_input() {}

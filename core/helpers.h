@@ -32,15 +32,9 @@ i32 num_oct_value(const char* text);
 // 13 characters, no NUL: the value right-aligned with digit grouping, such as
 // "    1,234,567". Leading zeros and separators before the first digit are blanks.
 void format_number_grouped(u32 value, char* text);
-// Copies at most n characters, fills the rest of the n with NULs and puts a
-// NUL at position n (dest holds n + 1 bytes).
-void str_copy_n(char* dest, const char* src, std::size_t n);
 
 // The key a shifted host key types: unless "lowercase" is on, while Shift is
 // held and Ctrl is not, raw keys 75 to 80 become 91 to 96.
 int host_key_shift_remap(int raw_key);
 // The same rule with the modifier state given.
 int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on);
-
-// Called by the host key handlers; does nothing.
-void noop_hook_input();

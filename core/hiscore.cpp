@@ -13,7 +13,7 @@
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
-#include "gui/requesters.h"
+#include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -312,7 +312,7 @@ void hiscore_load() {
         char text[160];
         std::snprintf(text, sizeof text,
                       cat_str(893, "Unsupported %s version (obsolete/future version)!"), "HGH");
-        gui_warning(text);
+        ui_warning(text);
         return;
     }
     std::memcpy(file_image, data.data(), HISCORE_FILE_SIZE);

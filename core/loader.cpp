@@ -8,7 +8,7 @@
 #include "core/machine_ops.h"
 #include "core/machine_parts.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "core/notify.h"
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "core/savestate.h"
@@ -16,13 +16,12 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "core/sound_latches.h"
 #include "core/startup.h"
 #include "core/trainers.h"
+#include "core/ui_host.h"
 #include "core/zipfile.h"
 #include "cpu/memory.h"
-#include "gui/main_window.h"
-#include "gui/requesters.h"
-#include "gui/seams.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -51,11 +50,11 @@ const char* const kind_names[FILE_KINDS] = {
 void warn_corrupt(const char* name) {
     char text[96];
     std::snprintf(text, sizeof text, cat_str(895, "Corrupt %s file!"), name);
-    gui_warning(text);
+    ui_warning(text);
 }
 
 void warn_wrong_guest() {
-    gui_warning(cat_str(712, "This file format is not supported for this guest!"));
+    ui_warning(cat_str(712, "This file format is not supported for this guest!"));
 }
 
 bool machine_in(std::initializer_list<u32> list) {
@@ -96,8 +95,7 @@ bool identify_and_accept(int kind, int restart) {
 // Step 5 of a game image, object program or state.
 int finish_game(int result) {
     game_info_text();
-    gui_refresh_menus();
-    gui_refresh_toolbar();
+    ui_mark(UI_MENUS | UI_TOOLBAR);
     trainer_apply();
     return result;
 }
@@ -184,7 +182,7 @@ namespace {
 
 int load_bin(int restart) {
     if (cart_size > BIN_MAX_SIZE) {
-        gui_warning(cat_str(313, "File is too large or corrupt!"));
+        ui_warning(cat_str(313, "File is too large or corrupt!"));
         return LOAD_FAILED;
     }
     if (!identify_and_accept(KIND_BIN, restart)) return LOAD_FAILED;
@@ -192,7 +190,7 @@ int load_bin(int restart) {
     if (known && known_games_db[known_game_id].machine == PHUNSY) {
         u32 length1, length2;
         if (!phunsy_blocks(known_games_db[known_game_id], cart_size, length1, length2)) {
-            gui_warning("The load blocks of this PHUNSY game do not fit the file!");
+            ui_warning("The load blocks of this PHUNSY game do not fit the file!");
             known_game_id = -1;
             return LOAD_FAILED;
         }
@@ -307,7 +305,7 @@ int load_state(int kind, int restart) {
     std::string error;
     if (!state_check(filebuf, cart_size, &error) || cart_size < STATE_HEADER_SIZE ||
         filebuf[3] >= MEMMAPS) {
-        gui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
+        ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
     const u32 map = filebuf[3];
@@ -323,7 +321,7 @@ int load_state(int kind, int restart) {
     if (!restart) game_apply_settings();
     file_loaded = 1;
     if (!state_load(filebuf, cart_size, &error)) {
-        gui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
+        ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
     if (machine == PHUNSY) {
@@ -339,7 +337,7 @@ int load_state(int kind, int restart) {
     if (kind == KIND_COR) {
         rec_length = cart_size;
         rec_state = REC_PLAYBACK;
-        gui_io_window_refresh(0);
+        ui_mark(UI_REFRESH_WINDOWS);
         if (generate) rec_start_generating();
     }
     return finish_game(kind == KIND_COR ? LOAD_PLAYBACK : LOAD_GAME);
@@ -406,8 +404,8 @@ int load_bpnf() {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
-    if (!gui_choose_load_address()) return LOAD_FAILED;
-    const u32 address = dbg_parse_register_operand(gui_load_address_text, 0x7FFF, 0);
+    if (!ui_host.choose_load_address()) return LOAD_FAILED;
+    const u32 address = dbg_parse_register_operand(load_address_text, 0x7FFF, 0);
     if (address == 0x10014) return LOAD_FAILED;
     if (!file_load_bpnf(cart_size, address)) {
         warn_corrupt("BPNF");
@@ -439,11 +437,6 @@ void copy_path(char* to) {
     std::snprintf(to, 513, "%s", file_name_buffer);
 }
 
-void open_window_if_closed(int id) {
-    const SubwindowOps& ops = gui_subwin_ops[id];
-    if (ops.open && !(ops.is_open && ops.is_open())) ops.open();
-}
-
 int load_medium(int kind) {
     switch (kind) {
     case KIND_WAV:
@@ -453,14 +446,14 @@ int load_medium(int kind) {
         rec_stop_all();
         copy_path(tape_file_name);
         tape_load_sample_file(0);
-        open_window_if_closed(7);
+        ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_MDCR:
         if (machine != PHUNSY) break;
         rec_stop_all();
         copy_path(mdcr_file_name);
         mdcr_load_image(0);
-        open_window_if_closed(7);
+        ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_RAW: {
         if (!machine_in({BINBUG, CD2650})) break;
@@ -492,7 +485,7 @@ int load_medium(int kind) {
         if (machine == TWIN && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
         copy_path(papertape_file_name[unit]);
         papertape_load(0, unit);
-        if (machine != TWIN) open_window_if_closed(18);
+        if (machine != TWIN) ui_request_tool_window(TW_PAPERTAPE);
         return LOAD_MEDIUM;
     }
     default:
@@ -503,18 +496,6 @@ int load_medium(int kind) {
 }
 
 } // namespace
-
-void snd_reset_latches() {
-    const bool follows = machine == ARCADIA || machine == INTERTON || memmap == 5;
-    if (follows && (guest_memory[0x1E80] & 0x10)) {
-        snd_effect_latch.triggered = 1;
-        snd_effect_latch.set_cycle = cpu_cycles;
-    } else {
-        snd_effect_latch.triggered = 0;
-    }
-    for (u8& latch : snd_effect_latch.latches)
-        latch = 0;
-}
 
 bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
     u32 length1, length2;
@@ -529,7 +510,7 @@ int file_load(int restart) {
     if (kind < FILE_KINDS && loader_reader_missing(kind)) {
         char text[128];
         std::snprintf(text, sizeof text, "%s files cannot be loaded yet!", kind_names[kind]);
-        gui_warning(text);
+        ui_warning(text);
         return LOAD_FAILED;
     }
     switch (kind) {
@@ -572,7 +553,7 @@ int file_load(int restart) {
         return LOAD_MEDIUM;
     }
     default:
-        gui_warning(cat_str(1219, "This file format is not supported for loading!"));
+        ui_warning(cat_str(1219, "This file format is not supported for loading!"));
         return LOAD_FAILED;
     }
 }
@@ -622,19 +603,22 @@ int file_load_by_name(const char* path, int quiet) {
     if (result != LOAD_PLAYBACK) filebuf_free();
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
-    gui_speedbar_update();
-    const SubwindowOps& dips = gui_subwin_ops[1];
-    if (dips.is_open && dips.is_open() && machine_row().sync_dips) machine_row().sync_dips();
-    gui_update_main_title();
-    if ((machine == ARCADIA || machine == PONG) && emu_region != old_region && gui_main_window_open)
-        gui_menu_command_c(262);
+    ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
+    if ((machine == ARCADIA || machine == PONG) && emu_region != old_region &&
+        ui_host.main_window_open())
+        cmd_menu_command_c(262);
     else
         display_setup_geometry();
     display_redraw_all();
     snd_close(0);
     snd_open(0);
-    gui_reopen_subwindows();
+    ui_mark(UI_REOPEN_WINDOWS);
     return LOAD_GAME;
+}
+
+// The DIP-switch window shows the switches of the game just loaded.
+void game_sync_dip_gadgets() {
+    if (machine_row().sync_dips) machine_row().sync_dips();
 }
 
 int file_open_chosen(int quiet) {
@@ -658,12 +642,12 @@ int file_open_answer(int answer, const char* previous_games_path) {
     if (answer != 0) return LOAD_FAILED;
     const int result = file_open_chosen(0);
     if (result == LOAD_FAILED) {
-        gui_beep();
+        ui_beep();
         return result;
     }
     if (result == LOAD_GAME) {
         games_split_path(file_name_buffer);
-        gui_rebuild_menus();
+        ui_mark(UI_MENUS); // the recent files
     }
     if (strcasecmp(games_path, previous_games_path) != 0)
         games_audit_drawer(0);
@@ -675,14 +659,14 @@ int file_open_answer(int answer, const char* previous_games_path) {
     return result;
 }
 
-void gui_open_file_dialog() {
+void file_open_with_requester() {
     if (emu_paused_mid_frame) return;
     stop_input_recording();
     rec_stop_all();
     char previous[sizeof games_path];
     std::memcpy(previous, games_path, sizeof previous);
-    const int answer =
-        gui_file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
-                         OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name, file_name_buffer);
+    const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
+                                            OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
+                                            file_name_buffer);
     file_open_answer(answer, previous);
 }

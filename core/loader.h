@@ -51,16 +51,15 @@ int file_open_chosen(int quiet);
 
 // The "Open..." command: shows the load requester in the games drawer and
 // loads the chosen file; a confirmation without a file name audits the drawer.
-void gui_open_file_dialog();
+void file_open_with_requester();
 // What the command does with the requester's answer (0 a file was chosen into
 // file_name_buffer, 5 confirmed without a name, else cancelled), given the
 // games drawer from before the requester. Returns the load result.
 int file_open_answer(int answer, const char* previous_games_path);
 
-// The noise latch of the voice update follows bit 4 of guest $1E80 on the
-// Arcadia, the Interton and memory map 5, and is cleared elsewhere; the three
-// other latches are cleared. After a state load and at every machine reset.
-void snd_reset_latches();
+// Shows the just-loaded game's switches in the DIP-switch window (the event
+// pass calls it when the loader marked UI_DIP_GADGETS and the window is open).
+void game_sync_dip_gadgets();
 
 // The AOF auto-run: the keys a known program needs typed to start, queued
 // into paste_queue after it was loaded.
@@ -81,11 +80,6 @@ void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive
 void papertape_load(int flag, int unit);                // papertape_file_name[unit]
 void asm_assemble_file();                               // asm_source_path
 void sym_parse_file(const char* text);
-int gui_choose_load_address();
-// The file requester: 0 a file was chosen (its path joined into `path`, 513
-// bytes), 5 confirmed without a file name, 1 cancelled.
-int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
-                     const char* file, char* path); // nonzero: text in gui_load_address_text
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
 bool loader_reader_missing(int kind);
 
@@ -94,7 +88,7 @@ extern char mdcr_file_name[513];
 extern char drive_file_name[4][513];
 extern char papertape_file_name[2][513];
 extern u8 papertape_state[2]; // 0 empty, 1 stopped, 2 or 3 running
-extern char gui_load_address_text[81];
+extern char load_address_text[81]; // the load-address prompt's answer
 bool drive_has_disk(int drive);
 
 constexpr u32 PASTE_QUEUE_SIZE = 4096;
@@ -102,16 +96,7 @@ extern u8 paste_queue[PASTE_QUEUE_SIZE]; // keys typed into the guest, 128 = no 
 extern u32 paste_queue_length;
 extern u32 teletype_holdoff; // cycle count before which teletype input is held
 
-// The sound-effect trigger of the voice update: set while bit 4 of $1E80 is,
-// with the cycle at which it was set, and three further latches.
-struct SoundEffectLatch {
-    u8 triggered;
-    u32 set_cycle;
-    u8 latches[3];
-};
-extern SoundEffectLatch snd_effect_latch;
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
 void dbg_clear_coverage();
 void rec_start_generating();
-void gui_io_window_refresh(int flag);
-void gui_menu_command_c(int id);
+void cmd_menu_command_c(int id);

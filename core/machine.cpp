@@ -9,17 +9,18 @@
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
-#include "core/message_seams.h"
+#include "core/notify.h"
 #include "core/recording.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "core/sound_latches.h"
+#include "core/ui_host.h"
 #include "cpu/bus.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
-#include "gui/main_window.h"
 
 #include <cstdio>
 #include <cstring>
@@ -86,7 +87,7 @@ void video_set_line_length(int clocks) {
         cycles_per_line_table[i] = q + extra[clocks % 4][i];
 }
 
-void gui_controls_size() {
+void machine_controls_layout() {
     if (machine_row().controls_layout) controls_layout = machine_row().controls_layout();
 }
 
@@ -200,16 +201,16 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     display_select_plotter();
     music_restore_default_notes();
 
-    if (gui_main_window_open && !keep_windows) {
-        gui_close_all_subwindows();
+    if (ui_host.main_window_open() && !keep_windows) {
+        ui_mark(UI_TOOL_WINDOWS);
         if (window_resize_pending) {
             window_resize_pending = 0;
-            gui_set_scale(static_cast<int>(display_scale), 0);
+            ui_mark(UI_SCALE);
         }
     }
 
     machine_setup();
-    gui_controls_size();
+    machine_controls_layout();
     compute_frame_periods();
 
     if (new_game) {
@@ -223,7 +224,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
             file_name_buffer[0] = 0; // a path that does not fit names no file
     }
 
-    gui_update_pointer(1, 1);
+    ui_mark(UI_TITLE | UI_MENUS | UI_STATUS | UI_POINTER);
     games_find_loaded();
     std::memset(vdu_text, vdu_blank_char, sizeof vdu_text);
     display_apply_palette();
@@ -451,15 +452,14 @@ void machine_reset() {
     if (machine_row().reset) machine_row().reset();
 
     cpu_prev_iar = cpu_iar;
-    gui_refresh_windows(0);
+    ui_mark(UI_REFRESH_WINDOWS);
     emu_restart_timing();
 }
 
 void emu_reset_request(bool keep_link) {
     if (!keep_link) {
         net_command(0);
-        gui_update_menu_item(170);
-        gui_update_menu_item(171);
+        ui_mark(UI_MENUS); // the netplay items
     }
     rec_stop_all();
     machine_reset();
@@ -478,12 +478,12 @@ static void run_processor_frame() {
         cpu_cycle_budget += whole;
         cpu_run_cycles();
     }
-    emu_end_of_frame(0);
+    emu_end_of_frame();
 }
 
 void emu_idle_frame() {
     in_frame = 1;
-    emu_end_of_frame(0);
+    emu_end_of_frame();
 }
 
 void emu_run_frame() {

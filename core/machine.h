@@ -59,7 +59,7 @@ void emu_run_frame();
 void video_set_line_length(int clocks);
 
 // Picks the controls-panel layout for the current machine and options.
-void gui_controls_size();
+void machine_controls_layout();
 
 // The frame period of a refresh rate: 1,000,000 us divided by it, truncated.
 u32 frame_period_of_rate(double rate);

@@ -1,6 +1,9 @@
 #include "core/machine_table.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -198,4 +201,12 @@ void memmap_count_sounds() {
         for (u8 f : row.sounds)
             row.sound_count += f;
     }
+}
+
+// The table as the program starts with it (machines and games rewrite some fields).
+static const std::vector<MachineDesc> machine_table_at_start(std::begin(machine_table),
+                                                             std::end(machine_table));
+
+void machine_table_reset() {
+    std::copy(machine_table_at_start.begin(), machine_table_at_start.end(), machine_table);
 }

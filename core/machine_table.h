@@ -92,3 +92,6 @@ void memmap_count_sounds();
 inline bool memmap_is_empty(u32 map) {
     return map >= MEMMAPS || memmap_table[map].name[0] == 0;
 }
+
+// Every field of the machine table back to its start-up value.
+void machine_table_reset();

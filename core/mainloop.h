@@ -22,7 +22,6 @@ constexpr u32 PA_ICONIFY = 0x20000;
 constexpr u32 PA_UNICONIFY = 0x40000;
 
 extern u32 pending_actions;
-extern u8 gui_subwin_reopen[20];
 
 // Never returns: the program leaves through app_clean_exit.
 [[noreturn]] void app_main_loop();
@@ -48,27 +47,11 @@ void app_install_break_handler();
 void task_pri_low();
 void task_pri_restore();
 
-// Tool sub-windows: each later window registers how it opens, closes and
-// handles its input. The event pass runs the handlers in the fixed order.
-struct SubwindowOps {
-    void (*open)() = nullptr;
-    void (*close)() = nullptr;
-    void (*input)() = nullptr;
-    bool (*is_open)() = nullptr;
-};
-extern SubwindowOps gui_subwin_ops[20];
-void gui_close_all_subwindows();
-void gui_reopen_subwindows();
-void gui_rebuild_subwindow(int id);
-// Runs the input handler of every open tool sub-window in the fixed order.
-void gui_subwindows_input();
-
 // Test seam: the frame and the event pass the loop runs (nullptr restores them).
 struct MainLoopHooks {
     void (*run_frame)();
     void (*events)();
 };
 void app_set_loop_hooks(const MainLoopHooks* hooks);
-// Back to the start-up state: real hooks, no pending action, break signal or
-// sub-window handlers.
+// Back to the start-up state: real hooks, no pending action or break signal.
 void app_loop_reset();

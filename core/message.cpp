@@ -1,6 +1,6 @@
 #include "core/message.h"
 #include "core/message_date.h"
-#include "core/message_seams.h"
+#include "core/notify.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -14,8 +14,6 @@ std::FILE* asm_output_file = nullptr;
 int rexx_quiet = 0;
 int con_output_seen = 0;
 void (*con_event_hook)() = nullptr;
-
-constexpr int MENU_LOG_SETTING = 214;
 
 static char con_buffer[CON_BUFFER_SIZE];
 static bool in_event_pass = false;
@@ -58,11 +56,28 @@ static void put_opening_line(TextBuf& b, int opened_mode) {
     append(b, text, LOG_FILE_NAME, format_date_time_long());
 }
 
-static void write_console(const char* text, size_t length) {
-    for (size_t i = 0; i < length; i++) {
-        std::putchar(text[i]);
-        if (text[i] == '\n') std::fflush(stdout);
+static ConSink sinks[CON_SINKS_MAX] = {con_console_sink};
+static int sink_count = 1;
+
+void con_console_sink(const char* text) {
+    for (const char* p = text; *p; p++) {
+        std::putchar(*p);
+        if (*p == '\n') std::fflush(stdout);
     }
+}
+
+bool con_push_sink(ConSink sink) {
+    if (!sink || sink_count >= CON_SINKS_MAX) return false;
+    sinks[sink_count++] = sink;
+    return true;
+}
+
+void con_pop_sink() {
+    if (sink_count > 1) sink_count--;
+}
+
+ConSink con_top_sink() {
+    return sinks[sink_count - 1];
 }
 
 void con_printf(const char* format, ...) {
@@ -83,7 +98,7 @@ void con_printf(const char* format, ...) {
     }
     if (log_file) std::fwrite(con_buffer, 1, b.used, log_file);
     if (asm_output_file) std::fwrite(con_buffer, 1, b.used, asm_output_file);
-    write_console(con_buffer, b.used);
+    con_top_sink()(con_buffer);
 
     if (con_event_hook && !in_event_pass) {
         in_event_pass = true;
@@ -104,7 +119,7 @@ void log_file_open(int quiet) {
     log_file = std::fopen(path.c_str(), mode == LOG_REPLACE ? "w" : "a");
     if (!log_file) {
         log_mode = LOG_OFF;
-        gui_update_menu_item(MENU_LOG_SETTING);
+        ui_mark(UI_MENUS); // the log setting
     }
     if (!quiet) {
         char line[512];
@@ -131,6 +146,7 @@ void message_reset() {
     con_output_seen = 0;
     con_event_hook = nullptr;
     in_event_pass = false;
+    sink_count = 1;
 }
 
 void log_mode_select(int mode) {
@@ -138,5 +154,5 @@ void log_mode_select(int mode) {
     log_file_close();
     log_mode = mode;
     if (mode != LOG_OFF) log_file_open(0);
-    gui_update_menu_item(MENU_LOG_SETTING);
+    ui_mark(UI_MENUS); // the log setting
 }

@@ -1,6 +1,13 @@
 // Message output: the one printf-style channel of every diagnostic, trace and
 // reply, to standard output, the log file and an open disassembly file.
 //
+// Where the text goes besides the two files is a stack of sinks: the console
+// (standard output) is the bottom one and cannot be popped; a part of the
+// program that wants the text instead (a window showing replies, a script
+// port answering a command, a test) pushes its sink and pops it when done.
+// Only the top sink gets the text; the log file and the disassembly file get
+// it whichever sink is on top.
+//
 // The log file is "RAM:Brindlemox.log". It is opened lazily by the first
 // message while logging is on, and every message written to it also reaches
 // the console and the disassembly file being written.
@@ -25,6 +32,19 @@ extern int con_output_seen;        // set by every message that was output
 // A message printed from inside the pass does not start another one.
 extern void (*con_event_hook)();
 
+// A sink takes each finished message (NUL-terminated, cut to CON_BUFFER_SIZE).
+using ConSink = void (*)(const char* text);
+constexpr int CON_SINKS_MAX = 8; // the console and seven pushed sinks
+
+// Puts `sink` on top; false (nothing pushed) when the stack is full.
+bool con_push_sink(ConSink sink);
+// Takes the top sink off again; the console stays.
+void con_pop_sink();
+// The sink that gets the next message.
+ConSink con_top_sink();
+// The console: standard output, flushed at every line end.
+void con_console_sink(const char* text);
+
 // Format and arguments as for printf.
 void con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -42,5 +62,5 @@ void log_file_close();
 void log_mode_select(int mode);
 
 // Back to the start-up state: log file closed without its closing line, logging
-// off, no output file, hook or quiet flag.
+// off, no output file, hook or quiet flag, only the console sink.
 void message_reset();

@@ -9,6 +9,7 @@
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/notify.h"
 #include "core/recording.h"
 #include "core/savestate_internal.h"
 #include "core/savestate_seams.h"
@@ -16,16 +17,17 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/ui_host.h"
 #include "cpu/exec.h"
 #include "cpu/seams.h"
-#include "gui/images.h"
-#include "gui/main_window.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+void file_write_icon(int kind, const char* path); // core/filekinds.h
 
 u8 state_guest_version = 0;
 u32 state_length = 0;
@@ -147,12 +149,12 @@ bool state_save_file(int kind, int refresh_title) {
     std::string error;
     if (overrun) {
         con_printf("State not saved: it does not fit the state buffer!\n");
-        gui_beep();
+        ui_beep();
         return false;
     }
     if (!file_write_replace(path, buffer.data(), length, &error)) {
         con_printf("State not saved: %s!\n", error.c_str());
-        gui_beep();
+        ui_beep();
         return false;
     }
     file_write_icon(kind, file_name_buffer);
@@ -161,17 +163,16 @@ bool state_save_file(int kind, int refresh_title) {
     if (kind == FILE_KIND_COR) {
         rec_file = std::fopen(path.c_str(), "a+b");
         if (!rec_file) {
-            gui_beep();
+            ui_beep();
         } else {
             rec_state = REC_RECORDING;
             std::memcpy(recording_file_name, file_name_buffer, FILE_NAME_SIZE);
-            gui_update_main_title();
-            gui_refresh_toolbar();
+            ui_mark(UI_TITLE | UI_TOOLBAR);
         }
     } else {
         if (rec_state == REC_RECORDING)
             std::memcpy(file_name_buffer, recording_file_name, FILE_NAME_SIZE);
-        if (refresh_title) gui_update_main_title();
+        if (refresh_title) ui_mark(UI_TITLE);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "core/machine_table.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "core/message.h"
 
 // ---- Display, sound and recording ---------------------------------------------
 u8 guest_frame[904 * 356];
@@ -42,23 +43,18 @@ bool host_key_down(int) {
     return false;
 }
 i32 input_deferred_release = -1;
+// The real ones press and release guest keys from host keys and clear them all.
+void input_host_key_press(int, u16) {}
+void input_host_key_release(int) {}
+void input_clear_key_matrix() {}
 void music_restore_default_notes() {}
 void net_command(int) {}
 u32 net_mode;
 i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 
-// ---- GUI framework and commands -------------------------------------------------------
-u8 gui_modal_active;
-u8 gui_screen_editing;
-// The real ones update the menus' checkmarks and the toolbar, show the speed
-// window, select the loaded game in the game list and switch the VDU type.
-void gui_refresh_menus() {}
-void gui_refresh_toolbar() {}
-bool gui_speed_window_open() {
-    return false;
-}
-void gui_speed_window_show(int, const char*, int) {}
+// ---- Game list and commands ---------------------------------------------------------------
+// The real ones select the loaded game in the game list and switch the VDU type.
 void games_find_loaded() {}
 void vdu_select_type(int) {}
 
@@ -66,4 +62,17 @@ void vdu_select_type(int) {}
 // The real one reads the address of a row of the comment table; no rows yet.
 int addr_comment_address(int) {
     return -1;
+}
+
+// ---- Batch jobs -------------------------------------------------------------------------
+// The real ones assemble the ASM source, load the SYM file and run the script.
+int asm_assemble_startup(const char* path) {
+    con_printf("Can't assemble \"%s\": the assembler is not available yet.\n", path);
+    return -1;
+}
+void sym_load_startup(const char* path) {
+    con_printf("Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
+}
+void rexx_run_script(int, int) {
+    con_printf("Can't run the startup script: scripts are not available yet.\n");
 }

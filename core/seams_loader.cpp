@@ -82,15 +82,9 @@ char mdcr_file_name[513];
 char drive_file_name[4][513];
 char papertape_file_name[2][513];
 u8 papertape_state[2];
-char gui_load_address_text[81];
+char load_address_text[81];
 bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
-}
-int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
-    return 1; // no requester yet: as if cancelled
-}
-int gui_choose_load_address() {
-    return 0; // no prompt yet: as if cancelled
 }
 u32 dbg_parse_register_operand(const char*, u32, int) {
     return 0x10014;
@@ -103,12 +97,10 @@ u8 paste_queue[PASTE_QUEUE_SIZE];
 u32 paste_queue_length;
 u32 teletype_holdoff;
 i32 arcadia_deflicker_history[2];
-SoundEffectLatch snd_effect_latch;
 void dbg_clear_coverage() {}
 void rec_start_generating() {}
-void gui_io_window_refresh(int) {}
 // Command 2 resets to the game: the current machine and memory map as a new game.
-void gui_menu_command_c(int id) {
+void cmd_menu_command_c(int id) {
     if (id == 2)
         machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }
@@ -145,11 +137,10 @@ void games_audit_drawer(int) {
     }
     games_list_sort();
 }
-// The real ones select the loaded game in the list and rebuild the menus.
+// The real one selects the loaded game in the list.
 void games_select_loaded() {}
-void gui_rebuild_menus() {}
 // The real one also updates the memory-map menu.
-void gui_set_memory_map(int new_machine, int new_memmap) {
+void emu_set_memory_map(int new_machine, int new_memmap) {
     if (static_cast<u32>(new_memmap) != memmap)
         machine_switch(new_machine, new_memmap, true, false, false);
 }

@@ -61,7 +61,18 @@ extern u8 snd_voice_volume[16];
 extern float snd_voice_frequency[16];
 extern float snd_tone_reference;
 
+// ---- Batch jobs --------------------------------------------------------------------
+// Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.
+int asm_assemble_startup(const char* path);
+// Loads the SYM symbol file.
+void sym_load_startup(const char* path);
+// Runs the STARTUP script.
+void rexx_run_script(int a, int b);
+
 // ---- Input ----------------------------------------------------------------------
+void input_host_key_press(int code, u16 qualifier);
+void input_host_key_release(int code);
+void input_clear_key_matrix();
 void host_rumble_stop_all();
 bool host_key_down(int raw_code);
 extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none
@@ -71,13 +82,7 @@ extern u32 net_mode;                // 0 off, 1 client, 2 server, 3 listening
 extern i32 key_remap_six[2][6];     // the game's guest-key remap pairs
 extern i32 key_remap_four[2][4];
 
-// ---- GUI framework and commands ---------------------------------------------------
-extern u8 gui_modal_active;
-extern u8 gui_screen_editing;
-void gui_refresh_menus();
-void gui_refresh_toolbar();
-bool gui_speed_window_open();
-void gui_speed_window_show(int speed, const char* level, int frame_skip);
+// ---- Game list and commands --------------------------------------------------------
 void games_find_loaded();
 void vdu_select_type(int menu_id);
 

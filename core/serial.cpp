@@ -64,9 +64,6 @@ u32 serial_cursor() {
 void serial_seek(u32 position) {
     pos() = position;
 }
-u32 serial_size() {
-    return limit();
-}
 bool serial_overrun() {
     return buf_overrun;
 }
@@ -133,11 +130,6 @@ u32 state_get_u32() {
     const u8* p = data_ptr() + pos();
     pos() += 4;
     return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3];
-}
-
-u8 state_get_u8_at(u32 position) {
-    pos() = position;
-    return state_get_u8();
 }
 
 u16 state_get_u16_at(u32 position) {

@@ -29,7 +29,6 @@ void serial_detach();       // back to the shared file buffer
 void serial_clear_status(); // forgets an overrun and a bad value
 u32 serial_cursor();
 void serial_seek(u32 position);
-u32 serial_size();
 // A field ran past the end of the buffer since the last attach.
 bool serial_overrun();
 // A walk found a value it cannot accept (set by the walk, read by the loader).
@@ -48,7 +47,6 @@ void state_put_u32(u32 value);
 u8 state_get_u8();
 u16 state_get_u16();
 u32 state_get_u32();
-u8 state_get_u8_at(u32 position);
 u16 state_get_u16_at(u32 position);
 
 // ---- Field operations: write the variable (direction 1) or read into it -------

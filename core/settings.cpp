@@ -364,3 +364,8 @@ int ini_upgrade_all() {
     std::printf("All done.\n");
     return 0;
 }
+
+const std::string& ini_default_text() {
+    static const std::string text = ini_write_text();
+    return text;
+}

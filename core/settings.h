@@ -38,6 +38,9 @@ bool ini_process();
 // (false when the walk refused it). Used by ini_load/ini_save and by tests.
 std::string ini_write_text();
 bool ini_read_text(const std::string& text);
+// The settings text of the program's built-in defaults (taken by the first call,
+// which start-up makes before any setting is read).
+const std::string& ini_default_text();
 
 // ---- The walk's text ----------------------------------------------------------
 // Reading: the walk reads `text`. Writing: it appends to an internal text.

@@ -8,9 +8,7 @@
 #include "core/settings_vars.h"
 #include "core/seams_services.h"
 #include "core/startup.h"
-#include "gui/images.h"
-#include "gui/main_window.h"
-#include "gui/seams.h"
+#include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -51,7 +49,7 @@ void app_clean_exit(int code) {
         step("quitting");
         con_printf("%s.\n", cat_str(147, "Quitting"));
     }
-    gui_unlock_pubscreen();
+    ui_host.release_screen();
     step("recorders");
     rec_stop_all();
     step("netplay");
@@ -69,12 +67,12 @@ void app_clean_exit(int code) {
         step("log file");
         log_file_close();
     }
-    if (gui_main_window_is_open()) step("main window");
-    gui_close_all_subwindows();
-    gui_close_main_window();
+    if (ui_host.main_window_open()) step("main window");
+    ui_host.close_tool_windows();
+    ui_host.close_main_window();
     if (app_acquired.images_loaded) {
         step("images");
-        gui_free_images();
+        ui_host.free_images();
         app_acquired.images_loaded = false;
     }
     if (app_acquired.host_gui) {
@@ -91,8 +89,6 @@ void app_clean_exit(int code) {
             hiscore_save();
         }
     }
-    gui_close_display(0);
-    gui_close_display(1);
     if (app_acquired.host_gui) {
         step("display");
         gui_host_shutdown();

@@ -6,18 +6,20 @@
 #include "core/loader.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/mainloop.h"
+#include "core/notify.h"
 #include "core/message.h"
+#include "core/gamesdb.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "core/ui_host.h"
+#include "cpu/disasm.h"
 #include "debugger/debugger.h"
 #include "debugger/disasm_file.h"
-#include "gui/images.h"
-#include "gui/main_window.h"
-#include "gui/seams.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 
@@ -35,7 +37,7 @@ char asm_source_path[STARTUP_PATH_LEN] = {};
 char rexx_script_path[STARTUP_PATH_LEN] = {};
 char startup_sym_path[STARTUP_PATH_LEN] = {};
 char rexx_port_name[STARTUP_PATH_LEN] = {};
-char gui_pubscreen_name[2][PUBSCREEN_NAME_LEN] = {};
+char pubscreen_name[2][PUBSCREEN_NAME_LEN] = {};
 char program_path[512] = {};
 u8 use_lowlevel = 1;
 int task_priority = 0;
@@ -50,8 +52,8 @@ u8 locale_latin1 = 1;
 void startup_reset_state() {
     startup_mode = 0;
     asm_source_path[0] = rexx_script_path[0] = startup_sym_path[0] = rexx_port_name[0] = '\0';
-    gui_pubscreen_name[0][0] = '\0';
-    std::snprintf(gui_pubscreen_name[1], PUBSCREEN_NAME_LEN, "Brindlemox");
+    pubscreen_name[0][0] = '\0';
+    std::snprintf(pubscreen_name[1], PUBSCREEN_NAME_LEN, "Brindlemox");
     file_name_buffer[0] = '\0';
     std::snprintf(settings_path, sizeof settings_path, "PROGDIR:Configs/Brindlemox.ini");
     use_lowlevel = 1;
@@ -59,6 +61,26 @@ void startup_reset_state() {
     task_priority_given = 0;
     lock_config = 0;
     upgrade_mode = 0;
+}
+
+void emu_reset_all() {
+    app_exit_reset();
+    message_reset();
+    rec_reset();
+    ini_read_text(ini_default_text());
+    ini_loaded = 0;
+    ini_load_ran = 0;
+    display_mode = 0; // windowed: the file's size and width are the display's
+    windowed_scale = windowed_width = 1;
+    startup_reset_state();
+    frame_reset();
+    hiscore_reset();
+    ui_changes_reset();
+    machine_table_reset();
+    known_game_id = -1;
+    game_start_address = 0;
+    file_loaded = 0;
+    paste_queue_length = 0;
 }
 
 void startup_absolute_path(char* path, int size) {
@@ -132,7 +154,7 @@ static void read_locale() {
 
 void app_main(int argc, char** argv) {
     // 1-2: names, the program's home as the current directory.
-    startup_reset_state();
+    emu_reset_all();
     if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';
     if (!path_make_progdir()) {
         std::printf("Can't create the program's home folder \"%s\"!\n", path_progdir().c_str());
@@ -161,8 +183,10 @@ void app_main(int argc, char** argv) {
     }
     app_acquired.host_gui = true;
     app_install_break_handler();
-    con_event_hook = gui_main_window_events; // every message keeps the interface alive
-    dbg_install_cpu_host(gui_main_window_events);
+#include "core/ui_host.h"
+#include "cpu/disasm.h"
+#include "debugger/debugger.h"
+#include "debugger/disasm_file.h"
 
     // 15-16: settings.
     ini_load();
@@ -176,8 +200,11 @@ void app_main(int argc, char** argv) {
                   argc > 0 ? std::filesystem::path(argv[0]).filename().c_str() : "Brindlemox");
     int rc = cmdline_take(argc, argv);
     if (rc) app_clean_exit(rc);
+    // A batch job never waits for a user: its warnings go to standard error.
+    if (startup_mode == 1 || startup_mode == 2) ui_host_enter_batch();
     if (cmdline_upgrade) {
         upgrade_mode = 1;
+        ui_host_enter_batch();
         app_clean_exit(ini_upgrade_all());
     }
     if (cmdline_fullscreen_given) {
@@ -207,7 +234,7 @@ void app_main(int argc, char** argv) {
     }
 
     // 36: the interface images of the toolbars and status bar.
-    gui_load_images_progress(0, 91, -1, -1);
+    ui_host.load_images();
     app_acquired.images_loaded = true;
 
     // 39: the configured machine (which names its own files in the shared buffer).
@@ -247,11 +274,11 @@ void app_main(int argc, char** argv) {
 
     // 42-47: the main window, the script or the tip, then the loop.
     games_rescan_pending = 1;
-    gui_open_main_window(0);
+    ui_host.open_main_window(0);
     if (rexx_script_path[0])
         rexx_run_script(0, 1);
     else if (show_tips)
-        gui_tip_of_the_day();
+        ui_host.tip_of_the_day();
     emu_restart_timing();
     app_main_loop();
 }

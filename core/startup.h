@@ -14,7 +14,7 @@ extern char asm_source_path[STARTUP_PATH_LEN];
 extern char rexx_script_path[STARTUP_PATH_LEN];
 extern char startup_sym_path[STARTUP_PATH_LEN];
 extern char rexx_port_name[STARTUP_PATH_LEN];
-extern char gui_pubscreen_name[2][PUBSCREEN_NAME_LEN]; // [0] windowed, [1] own screen
+extern char pubscreen_name[2][PUBSCREEN_NAME_LEN]; // [0] windowed, [1] own screen
 extern char program_path[512];
 extern u8 use_lowlevel;
 extern int task_priority;
@@ -29,8 +29,13 @@ extern u8 locale_latin1;
 // The program's entry after main(): never returns.
 [[noreturn]] void app_main(int argc, char** argv);
 
-// Clears the start-up state as the first step of app_main (tests use it too).
+// Clears the start-up state (options named on the command line, paths).
 void startup_reset_state();
+// The whole program's state as it starts: exit path, messages, recording,
+// settings, start-up options, frame pacing, high scores, marks, the machine
+// table and the loaded game. The first step of app_main; the tests' fresh
+// state starts from it as well.
+void emu_reset_all();
 
 // A relative path named on the command line, made absolute against the
 // directory the program was started in (the program works in its own home).

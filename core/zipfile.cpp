@@ -1,7 +1,7 @@
 #include "core/zipfile.h"
 
 #include "core/filekinds.h"
-#include "gui/requesters.h"
+#include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -23,7 +23,7 @@ bool zip_is_archive(const char* path) {
 namespace {
 
 void warn(bool quiet, const char* text) {
-    if (!quiet) gui_warning(text);
+    if (!quiet) ui_warning(text);
 }
 
 void warn_corrupt(bool quiet) {

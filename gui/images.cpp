@@ -120,7 +120,3 @@ int games_machine_label_id(int game, int memmap) {
     if (memmap < 0 || memmap > 30) return 0;
     return gui_machine_picture_by_memmap[memmap];
 }
-
-// Icons beside saved files: Linux file managers keep no sidecar icons, so the
-// "createicons" option has nothing to write.
-void file_write_icon(int, const char*) {}

@@ -35,7 +35,5 @@ void gui_load_images_progress(int first, int last, int a, int b);
 // The handle of row n, loading it on first use (0 for a row out of range).
 int gui_image(int n);
 void gui_free_images();
-// Writes the icon of a saved file of file kind `kind`: nothing on Linux.
-void file_write_icon(int kind, const char* path);
 // The picture number for the status bar and the game list.
 int games_machine_label_id(int game, int memmap);

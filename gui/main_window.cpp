@@ -11,6 +11,8 @@
 #include "gui/images.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
+#include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
 #include "gui/window_titles.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -217,8 +219,6 @@ bool gui_lock_pubscreen(int) {
 }
 void gui_unlock_pubscreen() {}
 
-void gui_close_display(int) {}
-
 void gui_forget_subwindow_positions() {
     // The tool windows keep their positions in their own records (none open yet).
 }
@@ -255,7 +255,7 @@ void gui_open_main_window(int reopen_tools) {
     gui_update_main_title();
     gui_set_status_text();
     gui_status_bar_update();
-    gui_update_pointer(1, 1);
+    gui_update_pointer(1);
     gui_flush_main_port();
 }
 
@@ -276,7 +276,7 @@ void gui_close_main_window() {
     gui_main_window_open = 0;
 }
 
-void gui_set_scale(int scale, int) {
+void gui_set_scale(int scale) {
     if (scale < 1 || scale > 6) return;
     int w = 0, h = 0;
     gui_display_size(&w, &h);
@@ -289,19 +289,6 @@ void gui_set_scale(int scale, int) {
     if (main_window) {
         gui_close_main_window();
         gui_open_main_window(0);
-    }
-}
-
-void gui_prefill_command(const char* text) {
-    if (!view_debugger[display_mode]) {
-        view_debugger[display_mode] = 1;
-        gui_close_main_window();
-        gui_open_main_window(0);
-    }
-    std::snprintf(dbg_line, sizeof dbg_line, "%s", text);
-    if (main_window) {
-        gui_set_text(main_window, GID_COMMAND, dbg_line);
-        gui_activate_gadget(main_window, GID_COMMAND);
     }
 }
 

@@ -48,12 +48,11 @@ void gui_open_main_window(int reopen_tools);
 void gui_close_main_window();
 bool gui_main_window_is_open();
 void gui_screen_setup();
-void gui_close_display(int mode);
 bool gui_lock_pubscreen(int report);
 void gui_unlock_pubscreen();
 void gui_forget_subwindow_positions();
-void gui_set_scale(int scale, int flag);
-void gui_prefill_command(const char* text);
+// Resizes the window to `scale` (1-6) by reopening it; nothing when it has that size.
+void gui_set_scale(int scale);
 void gui_run_command(const char* text);
 
 // The event pass (main_window_events.cpp).
@@ -64,8 +63,7 @@ void gui_update_main_title();
 void gui_set_status_text();
 void gui_set_status_text_plain(const char* text);
 void gui_speedbar_update();
-void gui_speedbar_set_button(int index, bool enabled, bool selected);
-void gui_update_pointer(int force, int unused);
+void gui_update_pointer(int force);
 void gui_pointer_busy();
 void gui_pointer_restore();
 void gui_activate_window();

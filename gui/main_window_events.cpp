@@ -12,6 +12,8 @@
 #include "core/shutdown.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
+#include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -131,7 +133,7 @@ static void mouse_move(const GuiEvent& e) {
     if (!(e.qualifier & QUAL_LEFTBUTTON)) gui_mouse_left = 0;
     if (!(e.qualifier & QUAL_MIDBUTTON)) gui_mouse_middle = 0;
     if (!(e.qualifier & QUAL_RBUTTON)) gui_mouse_right = 0;
-    gui_update_pointer(0, 0);
+    gui_update_pointer(0);
 }
 
 static void one_event(const GuiEvent& e) {
@@ -156,7 +158,7 @@ static void one_event(const GuiEvent& e) {
         break;
     case GE_MENU:
         emu_restart_timing();
-        gui_update_pointer(1, 1);
+        gui_update_pointer(1);
         if (e.code >= CHECKABLE_MENU_BASE)
             gui_menu_command_b(e.code - CHECKABLE_MENU_BASE);
         else if (e.code >= 0)
@@ -198,4 +200,5 @@ void gui_main_window_events() {
     while (main_window && gui_window_next_event(main_window, &e))
         one_event(e);
     gui_subwindows_input();
+    gui_apply_changes();
 }

@@ -16,6 +16,8 @@
 #include "core/shutdown.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
+#include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
 #include "gui/window_titles.h"
 #include "platform/gui.h"
 
@@ -89,17 +91,12 @@ void gui_speedbar_update() {
         gui_set_disabled(main_window, GID_GAME_LIST, emu_paused_mid_frame);
 }
 
-void gui_speedbar_set_button(int index, bool enabled, bool selected) {
-    if (main_window && view_toolbar[display_mode])
-        gui_bar_set(main_window, GID_SPEEDBAR_2, index + 1, enabled, selected);
-}
-
 void gui_toolbar_set_pause(bool paused) {
     if (main_window && view_toolbar[display_mode])
         gui_bar_set(main_window, GID_SPEEDBAR_2, 5, true, paused);
 }
 
-void gui_update_pointer(int force, int) {
+void gui_update_pointer(int force) {
     if (!main_window) return;
     int kind = 0;
     if (!view_pointer[display_mode] && !emu_paused) kind = 2;
@@ -134,7 +131,7 @@ void gui_pointer_busy() {
     if (main_window) gui_window_set_pointer(main_window, 1);
 }
 void gui_pointer_restore() {
-    gui_update_pointer(1, 1);
+    gui_update_pointer(1);
 }
 
 void gui_activate_window() {

@@ -6,14 +6,6 @@
 
 #include "cpu/cpu.h"
 
-// ---- Loading and batch jobs ---------------------------------------------------
-// Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.
-int asm_assemble_startup(const char* path);
-// Loads the SYM symbol file.
-void sym_load_startup(const char* path);
-// Runs the STARTUP script.
-void rexx_run_script(int a, int b);
-
 // ---- Game list, iconify, menus, commands -------------------------------------------
 void games_browse_prev(int flag);
 void games_browse_next(int flag);
@@ -27,7 +19,16 @@ void dbg_run_command_line(const char* line);
 // Speedbar commands: button `index` of toolbar 1 or 2 was pressed.
 void gui_toolbar_command(int bar, int index, bool selected);
 
-// ---- Input -----------------------------------------------------------------------
-void input_host_key_press(int code, u16 qualifier);
-void input_host_key_release(int code);
-void input_clear_key_matrix();
+// ---- Windows not written yet ---------------------------------------------------------
+extern u8 gui_modal_active;   // a modal dialog is open
+extern u8 gui_screen_editing; // the guest screen is being edited
+void gui_refresh_menus();
+void gui_refresh_toolbar();
+bool gui_speed_window_open();
+void gui_speed_window_show(int speed, const char* level, int frame_skip);
+// The file requester: 0 a file was chosen (its path joined into `path`, 513
+// bytes), 5 confirmed without a file name, 1 cancelled.
+int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+                     const char* file, char* path);
+// The load-address prompt: nonzero when answered (the text in load_address_text).
+int gui_choose_load_address();

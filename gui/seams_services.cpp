@@ -3,18 +3,7 @@
 #include "gui/seams.h"
 
 #include "core/message.h"
-
-// The real ones assemble the ASM source, load the SYM file and run the script.
-int asm_assemble_startup(const char* path) {
-    con_printf("Can't assemble \"%s\": the assembler is not available yet.\n", path);
-    return -1;
-}
-void sym_load_startup(const char* path) {
-    con_printf("Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
-}
-void rexx_run_script(int, int) {
-    con_printf("Can't run the startup script: scripts are not available yet.\n");
-}
+#include "core/seams_services.h"
 
 // The real ones browse the game list, iconify, run the menu commands, show a
 // tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
@@ -30,7 +19,20 @@ void dbg_run_command_line(const char*) {
 }
 void gui_toolbar_command(int, int, bool) {}
 
-// The real ones press and release guest keys from host keys and clear them all.
-void input_host_key_press(int, u16) {}
-void input_host_key_release(int) {}
-void input_clear_key_matrix() {}
+// The real ones are the modal-dialog machinery, the screen editor, the menus'
+// checkmarks, the toolbar, the speed window, the file requester and the
+// load-address prompt.
+u8 gui_modal_active;
+u8 gui_screen_editing;
+void gui_refresh_menus() {}
+void gui_refresh_toolbar() {}
+bool gui_speed_window_open() {
+    return false;
+}
+void gui_speed_window_show(int, const char*, int) {}
+int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
+    return 1; // no requester yet: as if cancelled
+}
+int gui_choose_load_address() {
+    return 0; // no prompt yet: as if cancelled
+}

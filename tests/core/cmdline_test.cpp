@@ -141,7 +141,7 @@ TEST(CmdlineTake, BatchJobsAndFilesFollowTheirPrecedence) {
     EXPECT_STREQ(rexx_script_path, "s.rexx");
     EXPECT_STREQ(startup_sym_path, "x.sym");
     EXPECT_STREQ(rexx_port_name, "BMX2");
-    EXPECT_STREQ(gui_pubscreen_name[0], "Work");
+    EXPECT_STREQ(pubscreen_name[0], "Work");
     EXPECT_EQ(use_lowlevel, 0);
     EXPECT_EQ(lock_config, 1);
     EXPECT_FALSE(cmdline_file_named);

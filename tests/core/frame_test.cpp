@@ -1,4 +1,5 @@
 #include "core/frame.h"
+#include "gui/ui_pass.h"
 #include "core/gamesdb.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
@@ -184,7 +185,7 @@ TEST_F(Frame, PauseAndTheTitleWords) {
     gui_title_state(title, sizeof title);
     EXPECT_STREQ(title, "B (paused during frame)");
 
-    emu_end_of_frame(0); // the frame ends: no longer mid-frame
+    emu_end_of_frame(); // the frame ends: no longer mid-frame
     EXPECT_EQ(in_frame, 0);
     EXPECT_FALSE(emu_paused_mid_frame);
     EXPECT_TRUE(emu_paused);
@@ -269,11 +270,11 @@ TEST_F(Frame, PlayTimeAccumulatesAtEverySpeed) {
     const u32 micros = hiscore_play_micros(52);
     emu_region = 1;
     for (int i = 0; i < 50; i++)
-        emu_end_of_frame(0);
+        emu_end_of_frame();
     EXPECT_EQ(hiscore_play_seconds(52), seconds + 1);
     EXPECT_EQ(hiscore_play_micros(52), micros);
     emu_region = 0;
-    emu_end_of_frame(0);
+    emu_end_of_frame();
     EXPECT_EQ(hiscore_play_micros(52), micros + 16667);
 }
 
@@ -282,12 +283,12 @@ TEST_F(Frame, EndOfFrameServesVoicesAndBeepers) {
     snd_voice_request[3] = 1;
     beeper_countdowns[0] = 2;
     frame_counter = 1;
-    emu_end_of_frame(0);
+    emu_end_of_frame();
     EXPECT_EQ(frame_counter, 2u);
     EXPECT_EQ(snd_voice_request[2], 2u); // stops at the next frame end
     EXPECT_EQ(snd_voice_request[3], 0u);
     EXPECT_EQ(beeper_countdowns[0], 1);
-    emu_end_of_frame(0);
+    emu_end_of_frame();
     EXPECT_EQ(snd_voice_request[2], 0u);
     EXPECT_EQ(beeper_countdowns[0], 0);
 }
@@ -296,7 +297,7 @@ TEST_F(Frame, FrameStepStopsWithTheNewFrameNumber) {
     frame_counter = 41;
     dbg_run_to_frame = 1;
     testing::internal::CaptureStdout();
-    emu_end_of_frame(0);
+    emu_end_of_frame();
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Reached next frame (42)."), std::string::npos) << out;
     EXPECT_TRUE(emu_paused);

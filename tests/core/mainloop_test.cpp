@@ -1,5 +1,6 @@
 #include "core/frame.h"
 #include "core/mainloop.h"
+#include "gui/tool_windows.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
@@ -201,10 +202,10 @@ template <int N> SubwindowOps logged_ops() {
 
 TEST_F(MainLoop, ToolWindowsCloseForReopeningAndReopenInTheirOrder) {
     tool_log.clear();
-    gui_subwin_ops[0] = logged_ops<0>();
-    gui_subwin_ops[4] = logged_ops<4>();
-    gui_subwin_ops[15] = logged_ops<15>();
-    gui_subwin_ops[17] = logged_ops<17>();
+    gui_subwin_ops[TW_CONTROLS] = logged_ops<0>();
+    gui_subwin_ops[TW_CPU] = logged_ops<4>();
+    gui_subwin_ops[TW_NONE] = logged_ops<15>();
+    gui_subwin_ops[TW_FLOPPY] = logged_ops<17>();
     gui_close_all_subwindows();
     EXPECT_EQ(tool_log, "c0 c4 c17 "); // window 15 stays
     tool_log.clear();

@@ -215,3 +215,62 @@ TEST(MessageDate, LongFormHasTimeThenDate) {
 }
 
 } // namespace
+
+// ---- output sinks ----------------------------------------------------------------------
+namespace {
+std::string sink_a, sink_b;
+void into_a(const char* text) {
+    sink_a += text;
+}
+void into_b(const char* text) {
+    sink_b += text;
+}
+} // namespace
+
+TEST_F(Message, OnlyTheTopSinkGetsTheTextAndPoppingUncoversTheOneBelow) {
+    sink_a.clear();
+    sink_b.clear();
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(con_push_sink(into_a));
+    con_printf("to a %d\n", 1);
+    ASSERT_TRUE(con_push_sink(into_b));
+    EXPECT_EQ(con_top_sink(), into_b);
+    con_printf("to b\n");
+    con_pop_sink();
+    con_printf("to a again\n");
+    con_pop_sink();
+    con_printf("to the console\n");
+    con_pop_sink(); // the console is never popped
+    EXPECT_EQ(con_top_sink(), con_console_sink);
+    con_printf("still the console\n");
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sink_a, "to a 1\nto a again\n");
+    EXPECT_EQ(sink_b, "to b\n");
+    EXPECT_EQ(console, "to the console\nstill the console\n");
+}
+
+TEST_F(Message, TheStackHasRoomForItsDepthAndTheResetLeavesTheConsole) {
+    for (int i = 1; i < CON_SINKS_MAX; i++)
+        EXPECT_TRUE(con_push_sink(i % 2 ? into_a : into_b)) << i;
+    EXPECT_FALSE(con_push_sink(into_a)); // full: the top stays
+    EXPECT_EQ(con_top_sink(), (CON_SINKS_MAX - 1) % 2 ? into_a : into_b);
+    EXPECT_FALSE(con_push_sink(nullptr));
+    message_reset();
+    EXPECT_EQ(con_top_sink(), con_console_sink);
+}
+
+TEST_F(Message, TheLogFileGetsTheTextWhicheverSinkIsOnTop) {
+    sink_a.clear();
+    log_mode = LOG_REPLACE;
+    con_push_sink(into_a);
+    con_printf("captured %s\n", "line");
+    con_pop_sink();
+    testing::internal::CaptureStdout();
+    log_file_close();
+    testing::internal::GetCapturedStdout();
+    const std::string log = test_read_file(log_path);
+    EXPECT_NE(log.find("captured line\n"), std::string::npos) << log;
+    // The sink got the same text, the opening line included.
+    EXPECT_TRUE(starts_with(sink_a, "Opened RAM:Brindlemox.log for writing at ")) << sink_a;
+    EXPECT_NE(sink_a.find("captured line\n"), std::string::npos);
+}

@@ -1,4 +1,10 @@
 #include "core/emu.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/machine_table.h"
+#include "core/notify.h"
+#include "core/settings.h"
 #include "core/mainloop.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -43,22 +49,26 @@ class Startup : public HomeTest {
         passes = 0;
         window_seen = false;
     }
-    // Runs app_main with the arguments; returns the exit code, output in *out.
-    int run(std::vector<std::string> args, std::string* out = nullptr) {
+    // Runs app_main with the arguments; returns the exit code, output in *out
+    // and the standard error in *err.
+    int run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
         args.insert(args.begin(), "brindlemox");
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         int code = -1;
         try {
             app_main(static_cast<int>(args.size()), argv.data());
         } catch (const Exited& e) {
             code = e.code;
         }
+        std::string errors = testing::internal::GetCapturedStderr();
         std::string printed = testing::internal::GetCapturedStdout();
         if (out) *out = printed;
+        if (err) *err = errors;
         return code;
     }
 };
@@ -94,6 +104,36 @@ TEST_F(Startup, DisgameWritesTheDisassemblyBesideTheNamedFileAndEnds) {
     EXPECT_FALSE(window_seen);
     EXPECT_TRUE(fs::is_regular_file(dir + "/game.asm"));
     EXPECT_EQ(startup_mode, 2u);
+}
+
+TEST_F(Startup, ABatchDisassemblyOfACorruptFileWarnsOnStandardErrorAndEnds) {
+    // A state file whose header is wrong: the loader refuses it with a warning.
+    { std::ofstream(dir + "/broken.cos", std::ios::binary) << std::string(40, '\x7F'); }
+    std::string out, err;
+    EXPECT_EQ(run({"DISGAME", "broken.cos"}, &out, &err), 0);
+    EXPECT_NE(err.find("Corrupt COS/COR file!"), std::string::npos) << err;
+    EXPECT_EQ(out.find("Corrupt COS/COR file!"), std::string::npos);
+    EXPECT_TRUE(gui_headless_requesters().empty()); // no box waits for a user
+    EXPECT_FALSE(window_seen);
+    EXPECT_TRUE(fs::is_regular_file(dir + "/broken.asm"));
+}
+
+TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
+    emu_speed = 7;
+    turbo = 1;
+    machine_table[PIPBUG].clocks_per_frame = 1.0;
+    known_game_id = 3;
+    file_loaded = 1;
+    ui_mark(UI_TITLE | UI_SCALE);
+    emu_reset_all();
+    EXPECT_EQ(emu_speed, SPEED_NORMAL);
+    EXPECT_EQ(turbo, 0u);
+    EXPECT_NE(machine_table[PIPBUG].clocks_per_frame, 1.0);
+    EXPECT_EQ(known_game_id, -1);
+    EXPECT_EQ(file_loaded, 0);
+    EXPECT_EQ(ui_changes_pending(), 0u);
+    EXPECT_EQ(ini_write_text(), ini_default_text());
+    EXPECT_EQ(app_exit_steps.size(), 0u);
 }
 
 TEST_F(Startup, FullscreenOnTheCommandLineChoosesTheDisplayMode) {

@@ -12,6 +12,7 @@
 #include "cpu/seams.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "gui/tool_windows.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>

@@ -14,6 +14,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "core/startup.h"
+#include "core/ui_host.h"
 #include "cpu/bus.h"
 #include "cpu/cpu.h"
 #include "cpu/dbg_hooks.h"
@@ -25,6 +26,8 @@
 #include "debugger/symbols_seam.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
+#include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
@@ -44,7 +47,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Taken during static initialisation, before any test has changed a setting.
-const std::string g_settings_defaults = ini_write_text();
+const std::string g_settings_defaults = ini_default_text();
 
 // The working folder the tests started in (the program enters other folders).
 const fs::path g_start_dir = fs::current_path();
@@ -92,37 +95,23 @@ void fresh_state() {
     else
         unsetenv("BRINDLEMOX_CATALOG");
 
-    // Interface and host layer.
+    // Interface and host layer: the headless windows, closed, with the
+    // interface's services installed as the program's main() installs them.
     gui_close_main_window();
     gui_free_images();
     gui_headless_reset();
+    gui_tool_windows_reset();
+    ui_host_defaults();
+    gui_install_ui_host();
     fake_clock_remove();
-    app_exit_reset();
     app_loop_reset();
 
-    // Catalog strings, messages, files and settings.
+    // Catalog strings, then everything the program resets as it starts; the
+    // default machine.
     cat_reload();
-    message_reset();
-    rec_reset();
-    display_mode = 0; // windowed: the file's size and width are the display's
-    windowed_scale = windowed_width = 1;
-    ini_read_text(g_settings_defaults);
-    ini_loaded = 0;
-    ini_load_ran = 0;
-    startup_reset_state();
-    frame_reset();
-    hiscore_reset();
-
-    // The machine table as it was before the first test (machines and games
-    // rewrite some of its fields); no game; the default machine.
-    static const std::vector<MachineDesc> start_table(std::begin(machine_table),
-                                                      std::end(machine_table));
-    std::copy(start_table.begin(), start_table.end(), machine_table);
-    known_game_id = -1;
-    game_start_address = 0;
-    file_loaded = 0;
-    paste_queue_length = 0;
+    emu_reset_all();
     machine_switch(ARCADIA, 6, true, true, false);
+    ui_changes_reset();
 
     fresh_cpu(ARCADIA, 6);
 }

@@ -14,9 +14,10 @@
 #include <filesystem>
 #include <string>
 
-// Working and runtime folders, catalog, headless windows and images, fake clock, exit path,
-// main-loop hooks, messages and log, recording, settings, start-up options and frame pacing back to
-// their start-up values; the default machine (Arcadia, map 6) with no game; then fresh_cpu.
+// Working and runtime folders, catalog, headless windows, images and tool-window handlers, the
+// interface's services, fake clock and main-loop hooks back to their start-up values; then
+// emu_reset_all (the program's own start-up reset); the default machine (Arcadia, map 6) with no
+// game and nothing marked for the interface; then fresh_cpu.
 void fresh_state();
 
 // The processor part alone, for `machine` and `memmap` as given (without

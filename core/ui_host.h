@@ -1,0 +1,50 @@
+// The few things start-up, the main loop, exit and the loader need from the
+// interface: questions about its windows, answers from the user (warnings,
+// file requesters) and the main window's life. Everything else the emulation
+// tells the interface by marking it (core/notify.h).
+//
+// The interface fills ui_host with its own functions (gui_install_ui_host)
+// before app_main runs. Until then, and in batch runs, the defaults hold:
+// no window is open, warnings go to standard error, a requester is answered
+// as if cancelled, so a batch job never waits for a user.
+#pragma once
+
+struct UiHost {
+    // Questions.
+    bool (*main_window_open)();
+    bool (*status_bar_shown)();
+    bool (*tool_window_open)(int window);
+    // The user: a warning to acknowledge, a beep, a file requester (0 when a
+    // file was chosen, its path in `out`), the load-address prompt (0 cancelled).
+    void (*warning)(const char* text);
+    void (*beep)();
+    int (*file_request)(const char* title, const char* pattern, int flags, const char* drawer,
+                        const char* file, char* out);
+    int (*choose_load_address)();
+    // The session: the main window, its event pass, the images, the tools.
+    void (*open_main_window)(int reopen_tools);
+    void (*close_main_window)();
+    void (*close_tool_windows)();
+    void (*forget_window_positions)();
+    void (*events)();
+    void (*load_images)();
+    void (*free_images)();
+    void (*tip_of_the_day)();
+    void (*iconify)();
+    void (*release_screen)();
+    void (*browse_games)(int step); // -1 the game before the selected one, 1 the next
+};
+
+extern UiHost ui_host;
+
+// The batch-safe defaults for everything (what the tests' fresh state starts
+// from before the interface installs itself).
+void ui_host_defaults();
+// A batch job starts: warnings go to standard error, requesters and prompts
+// are answered as cancelled, no beep; the window functions stay.
+void ui_host_enter_batch();
+
+// Shorthands for the calls through ui_host.
+void ui_warning(const char* text);
+void ui_beep();
+void ui_events();

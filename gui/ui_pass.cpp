@@ -1,0 +1,153 @@
+// The interface's side of the notifications: what the emulation marked since
+// the last event pass is done here once, and the services the emulation asks
+// of the interface (core/ui_host.h) are this layer's functions.
+#include "gui/ui_pass.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/notify.h"
+#include "core/recording.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "cpu/seams_exec.h"
+#include "gui/images.h"
+#include "gui/main_window.h"
+#include "gui/requesters.h"
+#include "gui/seams.h"
+#include "gui/tool_windows.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+#include <cstdio>
+#include <cstring>
+
+static void append_word(char* title, std::size_t size, const char* word) {
+    std::size_t len = std::strlen(title);
+    if (len < size) std::snprintf(title + len, size - len, " (%s)", word);
+}
+
+void gui_title_state(char* title, std::size_t size) {
+    if (!title || size == 0) return;
+    if (net_mode == 2)
+        append_word(title, size, cat_str(241, "server"));
+    else if (net_mode == 1)
+        append_word(title, size, cat_str(242, "client"));
+    else if (net_mode == 3)
+        append_word(title, size, cat_str(711, "listening"));
+    if (rec_state == REC_RECORDING)
+        append_word(title, size, cat_str(708, "recording"));
+    else if (rec_state == REC_PLAYBACK)
+        append_word(title, size, cat_str(709, "playback"));
+    if (gui_screen_editing) append_word(title, size, cat_str(1050, "editing screen"));
+    if (emu_paused)
+        append_word(title, size,
+                    emu_paused_mid_frame ? cat_str(1386, "paused during frame")
+                                         : cat_str(144, "paused"));
+    else if (turbo)
+        append_word(title, size, cat_str(510, "turbo"));
+    if (gui_modal_active) {
+        std::size_t len = std::strlen(title);
+        if (len < size)
+            std::snprintf(title + len, size - len, " %s", cat_str(777, "(close subwindow)"));
+    }
+}
+// The machine picture of the status bar and its game information line.
+static void show_status() {
+    if (!gui_status_bar_shown()) return;
+    gui_set_image(main_window, GID_MACHINE_PICTURE,
+                  gui_image(games_machine_label_id(known_game_id, static_cast<int>(memmap))));
+    gui_set_status_text();
+}
+
+void gui_show_speed() {
+    if (!main_window) return;
+    if (gui_speed_window_open()) {
+        char level[16];
+        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
+        gui_speed_window_show(emu_speed, level, frame_skip);
+    }
+    gui_status_speed_text(speed_text);
+}
+
+void gui_status_bar_update() {
+    snd_choose_tone_reference();
+    if (!main_window) return;
+    if (gui_speed_window_open()) {
+        char level[16];
+        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
+        gui_speed_window_show(emu_speed, level, frame_skip);
+    }
+    if (gui_status_bar_shown()) {
+        gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
+                               : viewspeedas == 1 ? cat_str(494, "Speed:")
+                                                  : cat_str(621, "kHz:"));
+        emu_measure_speed();
+    }
+    emu_restart_timing();
+    gui_show_speed();
+}
+
+void gui_apply_changes() {
+    const u32 c = ui_take_changes();
+    const u32 wanted = ui_take_tool_window_requests();
+    // The windows first, so that what follows draws into the new ones.
+    if ((c & UI_TOOL_WINDOWS) && main_window) gui_close_all_subwindows();
+    if ((c & UI_SCALE) && main_window) gui_set_scale(static_cast<int>(display_scale));
+    if (c & UI_REOPEN_WINDOWS) gui_reopen_subwindows();
+    for (int w = 0; w < TOOL_WINDOWS; w++)
+        if (wanted & (1u << w)) gui_open_tool_window(static_cast<ToolWindow>(w));
+    if ((c & UI_DIP_GADGETS) && gui_tool_window_open(TW_DIPS)) game_sync_dip_gadgets();
+
+    if (c & UI_TITLE) gui_update_main_title();
+    if (c & UI_MENUS) gui_refresh_menus();
+    if (c & UI_TOOLBAR) {
+        gui_toolbar_set_pause(emu_paused);
+        gui_speedbar_update();
+        gui_refresh_toolbar();
+    }
+    if (c & UI_STATUS) show_status();
+    if (c & UI_SPEED) gui_show_speed();
+    if (c & UI_POINTER) gui_update_pointer(1);
+    if (c & UI_REFRESH_WINDOWS) gui_refresh_windows(0);
+}
+
+// ---- the services the emulation asks for -------------------------------------------------
+static bool window_open() {
+    return main_window != 0;
+}
+static bool tool_open(int w) {
+    return gui_tool_window_open(static_cast<ToolWindow>(w));
+}
+static void images() {
+    gui_load_images_progress(0, 91, -1, -1);
+}
+static void browse(int step) {
+    if (step < 0)
+        games_browse_prev(0);
+    else
+        games_browse_next(0);
+}
+
+void gui_install_ui_host() {
+    ui_host.main_window_open = window_open;
+    ui_host.status_bar_shown = gui_status_bar_shown;
+    ui_host.tool_window_open = tool_open;
+    ui_host.warning = gui_warning;
+    ui_host.beep = gui_beep;
+    ui_host.file_request = gui_file_request;
+    ui_host.choose_load_address = gui_choose_load_address;
+    ui_host.open_main_window = gui_open_main_window;
+    ui_host.close_main_window = gui_close_main_window;
+    ui_host.close_tool_windows = gui_close_all_subwindows;
+    ui_host.forget_window_positions = gui_forget_subwindow_positions;
+    ui_host.events = gui_main_window_events;
+    ui_host.load_images = images;
+    ui_host.free_images = gui_free_images;
+    ui_host.tip_of_the_day = gui_tip_of_the_day;
+    ui_host.iconify = gui_iconify;
+    ui_host.release_screen = gui_unlock_pubscreen;
+    ui_host.browse_games = browse;
+}
