@@ -19,7 +19,7 @@
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
 #include "debugger/symbols_seam.h"
-#include "gui/window_titles.h"
+#include "core/machine_titles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -348,7 +348,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     }
 
     if (asm_output_file) con_printf(";%s\n", final_name.c_str());
-    con_printf(";Disassembled by %s at %s\n", gui_window_title(machine), format_date_time_long());
+    con_printf(";Disassembled by %s at %s\n", machine_title(machine), format_date_time_long());
     con_printf(";Platform: %s\n", memmap < MEMMAPS ? memmap_table[memmap].name : "");
     con_printf(";Size:     %d bytes ($%04X..$%04X)\n\n",
                static_cast<int>(last) - static_cast<int>(first) + 1, first, last);

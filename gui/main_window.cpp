@@ -13,7 +13,7 @@
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
-#include "gui/window_titles.h"
+#include "core/machine_titles.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -227,7 +227,7 @@ void gui_open_main_window(int reopen_tools) {
     if (main_window) return;
     gui_screen_setup();
     GuiWindowDesc d;
-    d.title = view_titlebar[display_mode] ? gui_window_title(machine) : "";
+    d.title = view_titlebar[display_mode] ? machine_title(machine) : "";
     d.icon_title = "Brindlemox";
     d.title_bar = view_titlebar[display_mode] != 0;
     d.size_gadget = view_gamelist[display_mode] != 0;

@@ -18,7 +18,7 @@
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
-#include "gui/window_titles.h"
+#include "core/machine_titles.h"
 #include "platform/gui.h"
 
 #include <cstdio>
@@ -37,10 +37,10 @@ const char* gui_main_title() {
 void gui_update_main_title() {
     if (!main_window || !view_titlebar[display_mode]) return;
     if (file_loaded && game_file_name[0])
-        std::snprintf(title_buffer, sizeof title_buffer, "%s: %s", gui_window_title(machine),
+        std::snprintf(title_buffer, sizeof title_buffer, "%s: %s", machine_title(machine),
                       game_file_name);
     else
-        std::snprintf(title_buffer, sizeof title_buffer, "%s", gui_window_title(machine));
+        std::snprintf(title_buffer, sizeof title_buffer, "%s", machine_title(machine));
     gui_title_state(title_buffer, sizeof title_buffer);
     gui_window_set_title(main_window, title_buffer);
 }

@@ -7,7 +7,7 @@
 #include "tests/cpu/disasm_fixture_test.h"
 
 #include "core/machine_table.h"
-#include "gui/window_titles.h"
+#include "core/machine_titles.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +119,7 @@ TEST_F(DisasmFile, DiscoversCodeNamesTargetsAndReportsBranches) {
     EXPECT_EQ(user_label("L0070") == nullptr, entry_known);
 
     // Header.
-    std::string title = gui_window_title(INTERTON);
+    std::string title = machine_title(INTERTON);
     EXPECT_EQ(
         text.rfind(";" + (dir / "prog.asm").string() + "\n;Disassembled by " + title + " at ", 0),
         0u)

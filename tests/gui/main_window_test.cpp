@@ -8,7 +8,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/main_window.h"
-#include "gui/window_titles.h"
+#include "core/machine_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/core/home_fixture.h"
@@ -198,12 +198,11 @@ TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
     const u8 saved_loaded = file_loaded;
     file_loaded = 0;
     gui_open_main_window(0);
-    EXPECT_EQ(gui_headless_title(main_window), gui_window_title(PIPBUG));
+    EXPECT_EQ(gui_headless_title(main_window), machine_title(PIPBUG));
     file_loaded = 1;
     std::snprintf(game_file_name, sizeof game_file_name, "%s", "hello.aof");
     gui_update_main_title();
-    EXPECT_EQ(gui_headless_title(main_window),
-              std::string(gui_window_title(PIPBUG)) + ": hello.aof");
+    EXPECT_EQ(gui_headless_title(main_window), std::string(machine_title(PIPBUG)) + ": hello.aof");
     file_loaded = saved_loaded;
     game_file_name[0] = '\0';
     gui_close_main_window();

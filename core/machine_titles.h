@@ -1,4 +1,4 @@
-// The main window's title per guest machine ("Brindlemox PIPBUG 36.4" and so
+// The program title per guest machine ("Brindlemox PIPBUG 36.4" and so
 // on), also quoted by file headers such as the disassembler's.
 #pragma once
 
@@ -6,4 +6,4 @@
 
 // The display name of a machine (0..14); an unknown number gets the plain
 // program title.
-const char* gui_window_title(u32 machine_number);
+const char* machine_title(u32 machine_number);

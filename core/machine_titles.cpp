@@ -1,5 +1,5 @@
 // The window title table, indexed by machine.
-#include "gui/window_titles.h"
+#include "core/machine_titles.h"
 
 static const char* const window_titles[15] = {
     "Brindlemox 36.4",
@@ -19,6 +19,6 @@ static const char* const window_titles[15] = {
     "Brindlemox Type-right 36.4",
 };
 
-const char* gui_window_title(u32 machine_number) {
+const char* machine_title(u32 machine_number) {
     return machine_number < 15 ? window_titles[machine_number] : window_titles[0];
 }
