@@ -1,4 +1,5 @@
 #include "core/gamesdb.h"
+#include "core/helpers.h"
 
 #include "core/emu.h"
 #include "core/filekinds.h"
@@ -111,7 +112,7 @@ int game_identify_data(const u8* data, u32 size) {
 }
 
 int game_identify() {
-    known_game_id = game_identify_data(filebuf, cart_size);
+    known_game_id = game_identify_data(filebuf, filebuf_length);
     return known_game_id >= 0;
 }
 
@@ -246,19 +247,6 @@ void games_list_entries() {
         games_sort_index[i] = static_cast<u32>(i);
 }
 
-static bool read_whole(const char* path, std::vector<u8>& data) {
-    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
-    if (!f) return false;
-    u8 chunk[4096];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        data.insert(data.end(), chunk, chunk + n);
-        if (data.size() > GAME_IDENTIFY_MAX_SIZE) break; // too large to be known anyway
-    }
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
 
 static GameEntry& new_entry(const char* path) {
     GameEntry& e = games_found[games_count];
@@ -306,7 +294,16 @@ void games_scan_file(const char* path, u32 size, int verbose) {
             count_unknown(path, verbose);
             return;
         }
-        if (!read_whole(path, data)) return;
+        const int read = file_read_regular(path_to_host(path), GAME_IDENTIFY_MAX_SIZE,
+                                           [&data](std::size_t n) {
+                                               data.resize(n);
+                                               return data.data();
+                                           });
+        if (read == READ_TOO_LARGE) {
+            count_unknown(path, verbose);
+            return;
+        }
+        if (read != READ_OK) return;
     }
     if (data.empty() || data.size() > GAME_IDENTIFY_MAX_SIZE) {
         count_unknown(path, verbose);

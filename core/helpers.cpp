@@ -2,11 +2,13 @@
 #include "core/helpers_seams.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 static const char HEX_DIGITS[] = "0123456789ABCDEF";
 
@@ -107,4 +109,37 @@ int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on) {
 
 int host_key_shift_remap(int raw_key) {
     return key_shift_remap(raw_key, host_shift_down() != 0, host_ctrl_down() != 0, lowercase != 0);
+}
+
+int file_read_regular(const std::string& host, std::uint64_t limit,
+                      const std::function<u8*(std::size_t size)>& place) {
+    unsigned long long size = 0;
+    const int fd = path_open_regular(host, &size);
+    if (fd < 0) return READ_UNAVAILABLE;
+    if (size > limit || size > SIZE_MAX) {
+        ::close(fd);
+        return READ_TOO_LARGE;
+    }
+    u8* to = place(static_cast<std::size_t>(size));
+    if (!to && size) {
+        ::close(fd);
+        return READ_FAILED;
+    }
+    std::size_t got = 0;
+    bool ok = true;
+    while (got < size) {
+        const ssize_t n = ::read(fd, to + got, static_cast<std::size_t>(size) - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    u8 extra;
+    ssize_t more;
+    while ((more = ::read(fd, &extra, 1)) < 0 && errno == EINTR) {
+    }
+    ::close(fd);
+    return ok && more == 0 ? READ_OK : READ_FAILED;
 }

@@ -5,6 +5,9 @@
 #include "cpu/cpu.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
 
 constexpr i32 NUM_INVALID = 0x10014;         // result of a malformed binary or octal text
 constexpr std::size_t FORMAT_LONG_SIZE = 21; // room for any "%ld" text and its NUL
@@ -38,3 +41,18 @@ void format_number_grouped(u32 value, char* text);
 int host_key_shift_remap(int raw_key);
 // The same rule with the modifier state given.
 int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on);
+
+// Outcomes of file_read_regular.
+enum ReadWhole : int {
+    READ_OK = 0,
+    READ_UNAVAILABLE = 1, // missing, unreadable, or a folder, FIFO, device or socket
+    READ_TOO_LARGE = 2,   // larger than the limit; nothing was read
+    READ_FAILED = 3       // no room for it, or the read stopped short
+};
+
+// The one whole-file reader: reads the regular host file `host` of at most
+// `limit` bytes into the storage that `place(size)` returns (nullptr: no
+// room). Never blocks on a FIFO, and reads nothing before the size was
+// checked. A file that changed its length meanwhile fails.
+int file_read_regular(const std::string& host, std::uint64_t limit,
+                      const std::function<u8*(std::size_t size)>& place);

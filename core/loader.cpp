@@ -4,6 +4,8 @@
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/helpers.h"
+#include "core/message.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/machine_parts.h"
@@ -26,11 +28,11 @@
 #include "platform/paths.h"
 
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <strings.h>
 #include <cstring>
 #include <string>
-#include <vector>
+#include <unistd.h>
 
 u8 file_loaded;
 char game_file_name[513];
@@ -138,12 +140,12 @@ bool phunsy_blocks(const KnownGame& g, u32 size, u32& length1, u32& length2) {
 
 // The image as it stands from $0000 (Interton cartridges, Instructor 50 programs).
 void image_map_at_zero(bool) {
-    std::memcpy(guest_memory, filebuf, cart_size);
+    std::memcpy(guest_memory, filebuf, filebuf_length);
 }
 
 // The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
 void arcadia_map_image(bool) {
-    for (u32 i = 0; i < cart_size && i < 0x2000; i++)
+    for (u32 i = 0; i < filebuf_length && i < 0x2000; i++)
         guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = filebuf[i];
 }
 
@@ -151,7 +153,7 @@ void phunsy_map_image(bool known) {
     if (known) {
         const KnownGame& g = known_games_db[known_game_id];
         u32 length1, length2;
-        phunsy_blocks(g, cart_size, length1, length2); // checked before anything changed
+        phunsy_blocks(g, filebuf_length, length1, length2); // checked before anything changed
         phunsy_bank = g.phunsy_banks;
         game_start_address = g.start_address;
         phunsy_place(g.block1_address, filebuf, length1);
@@ -159,7 +161,7 @@ void phunsy_map_image(bool known) {
     } else {
         phunsy_bank = 0;
         const u32 address = phunsy_biosversion == 1 ? 0x2000 : 0x0000;
-        const u32 length = cart_size < 8192 ? cart_size : 8192;
+        const u32 length = filebuf_length < 8192 ? filebuf_length : 8192;
         std::memcpy(guest_memory + address, filebuf, length);
         game_start_address = static_cast<u16>(address);
     }
@@ -181,7 +183,7 @@ namespace {
 // ---- Game images, object programs, Elektor programs ----------------------------------------
 
 int load_bin(int restart) {
-    if (cart_size > BIN_MAX_SIZE) {
+    if (filebuf_length > BIN_MAX_SIZE) {
         ui_warning(cat_str(313, "File is too large or corrupt!"));
         return LOAD_FAILED;
     }
@@ -189,13 +191,13 @@ int load_bin(int restart) {
     const bool known = known_game_id >= 0 && known_game_id < KNOWN_GAMES;
     if (known && known_games_db[known_game_id].machine == PHUNSY) {
         u32 length1, length2;
-        if (!phunsy_blocks(known_games_db[known_game_id], cart_size, length1, length2)) {
+        if (!phunsy_blocks(known_games_db[known_game_id], filebuf_length, length1, length2)) {
             ui_warning("The load blocks of this PHUNSY game do not fit the file!");
             known_game_id = -1;
             return LOAD_FAILED;
         }
     }
-    tvc_copy_length = cart_size;
+    tvc_copy_length = filebuf_length;
     if (!restart) game_apply_settings();
     file_loaded = 1;
     if (machine_row().map_image)
@@ -256,12 +258,12 @@ void aof_auto_run() {
 namespace {
 
 int load_aof(int restart) {
-    if (cart_size == 0 || filebuf[0] != ':') {
+    if (filebuf_length == 0 || filebuf[0] != ':') {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
     // The records are read and checked before the machine is touched.
-    if (objfile_parse(cart_size, OBJ_AOF) == 0) {
+    if (objfile_parse(filebuf_length, OBJ_AOF) == 0) {
         file_loaded = 0;
         warn_corrupt("AOF");
         return LOAD_FAILED;
@@ -276,20 +278,20 @@ int load_aof(int restart) {
 }
 
 int load_tvc(int restart) {
-    if (cart_size < TVC_HEADER_SIZE || filebuf[0] != 2 ||
-        be16(1) + (cart_size - TVC_HEADER_SIZE) > GUEST_MEMORY_SIZE) {
+    if (filebuf_length < TVC_HEADER_SIZE || filebuf[0] != 2 ||
+        be16(1) + (filebuf_length - TVC_HEADER_SIZE) > GUEST_MEMORY_SIZE) {
         warn_corrupt("TVC");
         return LOAD_FAILED;
     }
     if (!machine_switch(ELEKTOR, 5, false, false, restart != 0)) return LOAD_FAILED;
     game_start_address = be16(3);
-    std::memcpy(tvc_copy, filebuf, cart_size);
-    tvc_copy_length = cart_size;
+    std::memcpy(tvc_copy, filebuf, filebuf_length);
+    tvc_copy_length = filebuf_length;
     identify_and_accept(KIND_TVC, restart);
     if (!restart) game_apply_settings();
     file_loaded = 1;
     u32 address = be16(1);
-    for (u32 i = TVC_HEADER_SIZE; i < cart_size; i++, address++)
+    for (u32 i = TVC_HEADER_SIZE; i < filebuf_length; i++, address++)
         if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = filebuf[i];
     machine_reset();
     const u32 from = elektor_biosversion == 1 ? 0x057E : 0x0177;
@@ -303,7 +305,7 @@ int load_tvc(int restart) {
 
 int load_state(int kind, int restart) {
     std::string error;
-    if (!state_check(filebuf, cart_size, &error) || cart_size < STATE_HEADER_SIZE ||
+    if (!state_check(filebuf, filebuf_length, &error) || filebuf_length < STATE_HEADER_SIZE ||
         filebuf[3] >= MEMMAPS) {
         ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
@@ -314,13 +316,13 @@ int load_state(int kind, int restart) {
         known_game_id = -1;
         const bool has_row =
             m <= INSTRUCTOR || m == CD2650 || m == PHUNSY || m == SELBST || m == MIKIT;
-        if (has_row && cart_size >= 38 && be16(36) < KNOWN_GAMES) known_game_id = be16(36);
+        if (has_row && filebuf_length >= 38 && be16(36) < KNOWN_GAMES) known_game_id = be16(36);
     }
     if (!machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, restart != 0))
         return LOAD_FAILED;
     if (!restart) game_apply_settings();
     file_loaded = 1;
-    if (!state_load(filebuf, cart_size, &error)) {
+    if (!state_load(filebuf, filebuf_length, &error)) {
         ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
@@ -335,7 +337,7 @@ int load_state(int kind, int restart) {
     arcadia_deflicker_history[0] = arcadia_deflicker_history[1] = 0;
     emu_restart_timing();
     if (kind == KIND_COR) {
-        rec_length = cart_size;
+        rec_length = filebuf_length;
         rec_state = REC_PLAYBACK;
         ui_mark(UI_REFRESH_WINDOWS);
         if (generate) rec_start_generating();
@@ -370,16 +372,16 @@ int load_program_file(int kind) {
     int ok;
     switch (kind) {
     case KIND_EOF:
-        ok = elektor_load_eof(cart_size);
+        ok = elektor_load_eof(filebuf_length);
         break;
     case KIND_CMD:
-        ok = binbug_load_cmd(cart_size);
+        ok = binbug_load_cmd(filebuf_length);
         break;
     case KIND_MOD:
-        ok = twin_load_mod(cart_size);
+        ok = twin_load_mod(filebuf_length);
         break;
     default:
-        ok = cd2650_load_imag(cart_size);
+        ok = cd2650_load_imag(filebuf_length);
         break;
     }
     if (!ok) {
@@ -391,7 +393,7 @@ int load_program_file(int kind) {
 }
 
 int load_hex() {
-    if (cart_size == 0 || filebuf[0] != ':' || objfile_load(cart_size, OBJ_HEX) == 0) {
+    if (filebuf_length == 0 || filebuf[0] != ':' || objfile_load(filebuf_length, OBJ_HEX) == 0) {
         warn_corrupt("HEX");
         return LOAD_FAILED;
     }
@@ -400,14 +402,14 @@ int load_hex() {
 }
 
 int load_bpnf() {
-    if (cart_size == 0 || filebuf[0] != 'B') {
+    if (filebuf_length == 0 || filebuf[0] != 'B') {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
     if (!ui_host.choose_load_address()) return LOAD_FAILED;
     const u32 address = dbg_parse_register_operand(load_address_text, 0x7FFF, 0);
     if (address == 0x10014) return LOAD_FAILED;
-    if (!file_load_bpnf(cart_size, address)) {
+    if (!file_load_bpnf(filebuf_length, address)) {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
@@ -416,7 +418,7 @@ int load_bpnf() {
 }
 
 int load_sms() {
-    if (cart_size == 0 || filebuf[0] != 18 || !file_load_sms(cart_size)) {
+    if (filebuf_length == 0 || filebuf[0] != 18 || !file_load_sms(filebuf_length)) {
         warn_corrupt("SMS");
         return LOAD_FAILED;
     }
@@ -548,7 +550,7 @@ int file_load(int restart) {
         asm_assemble_file();
         return LOAD_MEDIUM;
     case KIND_SYM: {
-        const std::string text(reinterpret_cast<const char*>(filebuf), cart_size);
+        const std::string text(reinterpret_cast<const char*>(filebuf), filebuf_length);
         sym_parse_file(text.c_str());
         return LOAD_MEDIUM;
     }
@@ -558,45 +560,115 @@ int file_load(int restart) {
     }
 }
 
-// Reads the whole plain file; false when it cannot be opened or read whole.
-// Reads the whole plain file; false when it is not a readable file, is empty,
-// is larger than any file the loader takes, or cannot be read whole.
-static bool read_file(const char* path, std::vector<u8>& data) {
-    const std::string host = path_to_host(path);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(host, ec)) return false;
-    const std::uintmax_t size = std::filesystem::file_size(host, ec);
-    if (ec || size == 0 || size > LOAD_MAX_SIZE) return false;
-    std::FILE* f = std::fopen(host.c_str(), "rb");
-    if (!f) return false;
-    data.resize(static_cast<std::size_t>(size));
-    const bool ok = std::fread(data.data(), 1, data.size(), f) == data.size();
-    std::fclose(f);
-    return ok;
+u32 load_kind_max_size(int kind) {
+    switch (kind) {
+    case KIND_BIN:
+        return BIN_MAX_SIZE;
+    case KIND_TVC:
+        return TVC_COPY_BYTES;
+    case KIND_COS:
+        return STATE_BUFFER_SIZE;
+    case KIND_COR:
+        return LOAD_MAX_SIZE; // a recording grows with the time played
+    case KIND_AOF:
+    case KIND_HEX:
+    case KIND_EOF:
+    case KIND_CMD:
+    case KIND_MOD:
+    case KIND_IMAG:
+    case KIND_BPNF:
+    case KIND_SMS:
+        return PROGRAM_FILE_MAX_SIZE;
+    case KIND_SYM:
+        return SYMBOL_FILE_MAX_SIZE;
+    default:
+        return 0; // read by its own subsystem, or not loadable at all
+    }
 }
 
-int file_load_by_name(const char* path, int quiet) {
+namespace {
+
+// A file buffer being filled: it replaces the current one only once the
+// whole file is in, so a failed read leaves a playing recording alone.
+struct PendingBuffer {
+    u8* bytes = nullptr;
+    u32 size = 0;
+    u32 limit = 0;
+    PendingBuffer() = default;
+    PendingBuffer(const PendingBuffer&) = delete;
+    PendingBuffer& operator=(const PendingBuffer&) = delete;
+    ~PendingBuffer() { std::free(bytes); }
+    u8* place(std::size_t n) {
+        if (n == 0 || n > limit) return nullptr;
+        bytes = static_cast<u8*>(std::malloc(n));
+        size = bytes ? static_cast<u32>(n) : 0;
+        return bytes;
+    }
+    void adopt() {
+        filebuf_free();
+        filebuf = bytes;
+        filebuf_size = size;
+        filebuf_length = size;
+        bytes = nullptr;
+    }
+};
+
+enum Fetch { FETCH_OK, FETCH_MISSING, FETCH_REFUSED, FETCH_REPORTED };
+
+// Reads the file named in file_name_buffer (or its first loadable ZIP member)
+// into the file buffer, refusing by the kind's size before reading anything.
+Fetch fetch_file(int quiet) {
+    PendingBuffer pending;
+    if (zip_is_archive(file_name_buffer)) {
+        ZipMember member;
+        const int ok = zip_extract_first(file_name_buffer, false, quiet != 0, member,
+                                         [&pending](int kind, std::size_t size) {
+                                             pending.limit = load_kind_max_size(kind);
+                                             return pending.place(size);
+                                         });
+        if (!ok) return member.too_large ? FETCH_REFUSED : FETCH_REPORTED;
+        pending.adopt();
+        zip_member_kind = member.kind;
+        return FETCH_OK;
+    }
+    const int kind = file_type_from_name(file_name_buffer);
+    const std::string host = path_to_host(file_name_buffer);
+    pending.limit = load_kind_max_size(kind);
+    if (pending.limit == 0) {
+        // The loader needs none of its bytes; the file must still be one.
+        unsigned long long size = 0;
+        const int fd = path_open_regular(host, &size);
+        if (fd < 0) return FETCH_MISSING;
+        ::close(fd);
+        if (size == 0 || size > LOAD_MAX_SIZE) return FETCH_REFUSED;
+        filebuf_free();
+        filebuf_length = 0;
+        zip_member_kind = -1;
+        return FETCH_OK;
+    }
+    const int read = file_read_regular(host, pending.limit,
+                                       [&pending](std::size_t n) { return pending.place(n); });
+    if (read == READ_UNAVAILABLE) return FETCH_MISSING;
+    if (read != READ_OK || pending.size == 0) return FETCH_REFUSED;
+    pending.adopt();
+    zip_member_kind = -1;
+    return FETCH_OK;
+}
+
+// `report_missing` false keeps quiet about a file that is not there (the
+// caller tries another name).
+int load_by_name(const char* path, int quiet, bool report_missing) {
     if (!path) return LOAD_FAILED;
     if (path != file_name_buffer) {
         if (std::strlen(path) >= FILE_NAME_SIZE) return LOAD_FAILED;
         std::memmove(file_name_buffer, path, std::strlen(path) + 1);
     }
-    std::vector<u8> data;
-    int member_kind = -1;
-    if (zip_is_archive(file_name_buffer)) {
-        ZipMember member;
-        if (!zip_extract_first(file_name_buffer, false, quiet != 0, member)) return LOAD_FAILED;
-        data = std::move(member.data);
-        member_kind = member.kind;
-    } else if (!read_file(file_name_buffer, data)) {
+    const Fetch fetched = fetch_file(quiet);
+    if (fetched != FETCH_OK) {
+        if (!quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
+            con_printf("%s \"%s\"!\n\n", cat_str(428, "Can't load"), file_name_buffer);
         return LOAD_FAILED;
     }
-    if (data.empty() || data.size() > LOAD_MAX_SIZE ||
-        !filebuf_alloc(static_cast<u32>(data.size())))
-        return LOAD_FAILED;
-    std::memcpy(filebuf, data.data(), data.size());
-    cart_size = static_cast<u32>(data.size());
-    zip_member_kind = member_kind;
     const u32 old_region = emu_region;
 
     const int result = file_load(0);
@@ -616,6 +688,12 @@ int file_load_by_name(const char* path, int quiet) {
     return LOAD_GAME;
 }
 
+} // namespace
+
+int file_load_by_name(const char* path, int quiet) {
+    return load_by_name(path, quiet, true);
+}
+
 // The DIP-switch window shows the switches of the game just loaded.
 void game_sync_dip_gadgets() {
     if (machine_row().sync_dips) machine_row().sync_dips();
@@ -628,7 +706,7 @@ int file_open_chosen(int quiet) {
     if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
     if (!file_set_extension(file_default_suffix(machine), file_name_buffer, FILE_NAME_SIZE, 0, ""))
         return LOAD_FAILED;
-    const int result = file_load_by_name(file_name_buffer, quiet);
+    const int result = load_by_name(file_name_buffer, quiet, false);
     if (result != LOAD_FAILED) return result;
     if (!file_set_extension(".zip", file_name_buffer, FILE_NAME_SIZE, 1, "")) return LOAD_FAILED;
     return file_load_by_name(file_name_buffer, quiet);

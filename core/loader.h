@@ -20,6 +20,10 @@ enum LoadResult : int {
 
 constexpr u32 BIN_MAX_SIZE = 32768;
 constexpr u32 LOAD_MAX_SIZE = 1u << 30; // larger files are no file the loader takes
+// Object and program files for a guest of at most 64 KB: room for every byte
+// in a record of its own.
+constexpr u32 PROGRAM_FILE_MAX_SIZE = 2u << 20;
+constexpr u32 SYMBOL_FILE_MAX_SIZE = 4u << 20;
 constexpr u32 TVC_HEADER_SIZE = 5;
 constexpr u32 TVC_COPY_BYTES = TVC_HEADER_SIZE + 0x8000;
 
@@ -31,11 +35,18 @@ extern u32 tvc_copy_length;
 extern int zip_member_kind; // kind of the last ZIP member loaded, -1 = not a ZIP
 
 // Loads `path` (copied into file_name_buffer): 0 failed, 1 a game, program or
-// state was loaded, 2 the file went to a medium or a program reader. `quiet`
-// silences the warnings of the ZIP reader only.
+// state was loaded, 2 the file went to a medium or a program reader. The kind
+// (by the name, or the ZIP member's) limits the size before anything is read.
+// A file that cannot be read (missing, no regular file, too large) gets
+// "Can't load" once. `quiet` silences that and the ZIP reader's warnings.
 int file_load_by_name(const char* path, int quiet);
 
-// Loads the file already in the file buffer (`cart_size` bytes); its kind is
+// The largest file of `kind` the loader reads into the file buffer; 0 for
+// kinds whose bytes it does not need (their subsystem reads them by name) or
+// does not load at all.
+u32 load_kind_max_size(int kind);
+
+// Loads the file already in the file buffer (`filebuf_length` bytes); its kind is
 // that of file_name_buffer, or of the ZIP member. `restart` 1 runs a kept COR
 // recording again without asking the games database. Returns a LoadResult.
 int file_load(int restart);

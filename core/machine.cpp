@@ -177,7 +177,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     }
 
     if (new_game || force) {
-        cart_size = 0;
+        filebuf_length = 0;
         known_game_id = -1;
         if (stubprograms && machine == ARCADIA) known_game_id = STUB_GAME_ARCADIA;
         if (stubprograms && machine == INTERTON) known_game_id = STUB_GAME_INTERTON;

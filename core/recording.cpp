@@ -5,7 +5,7 @@
 u8* filebuf = nullptr;
 u32 filebuf_cursor = 0;
 u32 filebuf_size = 0;
-u32 cart_size = 0;
+u32 filebuf_length = 0;
 char file_name_buffer[FILE_NAME_SIZE] = {};
 
 u32 rec_state = REC_IDLE;
@@ -46,7 +46,7 @@ void rec_reset() {
     rec_state = REC_IDLE;
     rec_length = 0;
     filebuf_free();
-    cart_size = 0;
+    filebuf_length = 0;
     file_name_buffer[0] = '\0';
 }
 

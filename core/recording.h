@@ -21,7 +21,7 @@ constexpr std::size_t FILE_NAME_SIZE = 513;
 extern u8* filebuf;                           // the one shared file buffer, or nullptr
 extern u32 filebuf_cursor;                    // read/write position in it
 extern u32 filebuf_size;                      // bytes allocated
-extern u32 cart_size;                         // bytes of the loaded file in the buffer
+extern u32 filebuf_length;                    // bytes of the loaded file in the buffer
 extern char file_name_buffer[FILE_NAME_SIZE]; // path of the file being loaded or saved
 
 extern u32 rec_state;       // REC_IDLE, REC_PLAYBACK or REC_RECORDING

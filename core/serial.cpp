@@ -1,6 +1,8 @@
 // The serialisation walker's buffer, its field operations and safe file writes.
 #include "core/serial.h"
 
+#include "core/helpers.h"
+
 #include "core/recording.h"
 
 #include <cerrno>
@@ -13,7 +15,7 @@
 u32 serial_dir = SERIAL_WRITE;
 
 // An attached view, or (when none is attached) the shared file buffer with its
-// cursor: bytes below cart_size are read, bytes below its size written.
+// cursor: bytes below filebuf_length are read, bytes below its size written.
 static bool attached = false;
 static u8* view_data = nullptr;
 static u32 view_size = 0;
@@ -30,7 +32,7 @@ static u32 limit() {
     if (attached) return view_size;
     if (!filebuf) return 0;
     if (serial_dir == SERIAL_WRITE) return filebuf_size;
-    return cart_size < filebuf_size ? cart_size : filebuf_size;
+    return filebuf_length < filebuf_size ? filebuf_length : filebuf_size;
 }
 
 static u32& pos() {
@@ -281,25 +283,9 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
 }
 
 bool file_read_whole(const std::string& path, std::string* out, size_t limit) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
     out->clear();
-    char chunk[65536];
-    bool ok = true;
-    for (;;) {
-        size_t n = std::fread(chunk, 1, sizeof chunk, f);
-        if (n > 0) {
-            if (out->size() + n > limit) {
-                ok = false;
-                break;
-            }
-            out->append(chunk, n);
-        }
-        if (n < sizeof chunk) {
-            if (std::ferror(f)) ok = false;
-            break;
-        }
-    }
-    std::fclose(f);
-    return ok;
+    return file_read_regular(path, limit, [out](std::size_t size) {
+               out->resize(size);
+               return reinterpret_cast<u8*>(out->data());
+           }) == READ_OK;
 }

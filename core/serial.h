@@ -20,7 +20,7 @@ extern u32 serial_dir; // 1 write (save), 0 read (load)
 
 // ---- The buffer the walk works on ------------------------------------------
 // Without an attached view the field operations work on the shared file buffer
-// (core/recording.h) at its cursor: reading takes bytes below cart_size, writing
+// (core/recording.h) at its cursor: reading takes bytes below filebuf_length, writing
 // fills the allocated buffer.
 // Attaches `size` bytes at `data` with the cursor at `cursor`. Reading takes
 // bytes below `size`; writing appends while the cursor stays below `size`.
@@ -74,6 +74,6 @@ void state_field_skip(u32 count);
 // file is kept and `error` (when given) tells why.
 bool file_write_replace(const std::string& path, const void* data, size_t size,
                         std::string* error = nullptr);
-// Reads a whole file of at most `limit` bytes. False when it cannot be opened or
-// read, or is larger than `limit`.
+// Reads a whole regular file of at most `limit` bytes (file_read_regular).
+// False when it is missing, no regular file, unreadable or larger than `limit`.
 bool file_read_whole(const std::string& path, std::string* out, size_t limit);

@@ -10,14 +10,30 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// The first `n` bytes of a regular file; false when there are fewer or it is
+// no regular file (a FIFO is not waited for).
+bool read_head(const char* path, u8* head, std::size_t n) {
+    const int fd = path_open_regular(path_to_host(path), nullptr);
+    if (fd < 0) return false;
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, head + got, n - got);
+        if (r <= 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    ::close(fd);
+    return got == n;
+}
+
+} // namespace
 
 bool zip_is_archive(const char* path) {
-    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
-    if (!f) return false;
-    char magic[2];
-    const bool ok = std::fread(magic, 1, 2, f) == 2 && magic[0] == 'P' && magic[1] == 'K';
-    std::fclose(f);
-    return ok;
+    u8 magic[2];
+    return read_head(path, magic, 2) && magic[0] == 'P' && magic[1] == 'K';
 }
 
 namespace {
@@ -34,13 +50,9 @@ void warn_corrupt(bool quiet) {
 
 // An archive of nothing but its end record.
 bool is_empty_archive(const char* path) {
-    std::FILE* f = std::fopen(path_to_host(path).c_str(), "rb");
-    if (!f) return false;
     u8 head[4];
-    const bool empty = std::fread(head, 1, 4, f) == 4 && head[0] == 'P' && head[1] == 'K' &&
-                       head[2] == 5 && head[3] == 6;
-    std::fclose(f);
-    return empty;
+    return read_head(path, head, 4) && head[0] == 'P' && head[1] == 'K' && head[2] == 5 &&
+           head[3] == 6;
 }
 
 // The kind a member's name selects, or -1.
@@ -62,8 +74,11 @@ int member_kind(const char* name, bool games_only) {
 
 } // namespace
 
-int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member) {
-    unzFile zip = unzOpen64(path_to_host(path).c_str());
+int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member,
+                      const ZipPlace& place) {
+    member = ZipMember{};
+    unzFile zip = nullptr;
+    if (zip_is_archive(path)) zip = unzOpen64(path_to_host(path).c_str());
     if (!zip) {
         // The unzip interface refuses an archive without members; it holds
         // nothing to load rather than being unreadable.
@@ -99,31 +114,47 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
         warn(quiet, cat_str(884, "No Signetics files found in ZIP archive!"));
         return 0;
     }
-    if (info.uncompressed_size > ZIP_MEMBER_MAX || unzOpenCurrentFile(zip) != UNZ_OK) {
+    member.name = name;
+    member.kind = kind;
+    // The size the directory gives is checked before a byte is inflated.
+    u8* to = nullptr;
+    if (info.uncompressed_size <= ZIP_MEMBER_MAX) {
+        const std::size_t size = static_cast<std::size_t>(info.uncompressed_size);
+        if (place) {
+            to = place(kind, size);
+            member.too_large = !to && size != 0;
+        } else {
+            member.data.resize(size);
+            to = member.data.data();
+        }
+    }
+    if (!to && info.uncompressed_size != 0) {
+        unzClose(zip);
+        if (!member.too_large) warn_corrupt(quiet);
+        return 0;
+    }
+    if (unzOpenCurrentFile(zip) != UNZ_OK) {
         unzClose(zip);
         warn_corrupt(quiet);
         return 0;
     }
-    std::vector<u8> data(static_cast<std::size_t>(info.uncompressed_size));
+    const std::size_t size = static_cast<std::size_t>(info.uncompressed_size);
     std::size_t got = 0;
-    while (got < data.size()) {
-        const int n =
-            unzReadCurrentFile(zip, data.data() + got, static_cast<unsigned>(data.size() - got));
+    while (got < size) {
+        const int n = unzReadCurrentFile(zip, to + got, static_cast<unsigned>(size - got));
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     // The header's size must be the member's true size: no byte may be left
     // over, and the CRC of the whole member must check.
     u8 extra;
-    const bool more = got == data.size() && unzReadCurrentFile(zip, &extra, 1) != 0;
+    const bool more = got == size && unzReadCurrentFile(zip, &extra, 1) != 0;
     const int closed = unzCloseCurrentFile(zip);
     unzClose(zip);
-    if (got < data.size() || more || closed != UNZ_OK) {
+    if (got < size || more || closed != UNZ_OK) {
+        member.data.clear();
         warn_corrupt(quiet);
         return 0;
     }
-    member.name = name;
-    member.kind = kind;
-    member.data = std::move(data);
     return 1;
 }

@@ -4,6 +4,8 @@
 
 #include "cpu/cpu.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,10 +13,15 @@
 constexpr u32 ZIP_MEMBER_MAX = 64u * 1024 * 1024;
 
 struct ZipMember {
-    std::string name;     // the member's name in the archive
-    int kind = -1;        // file kind by the suffix that selected it
-    std::vector<u8> data; // its uncompressed bytes
+    std::string name;       // the member's name in the archive
+    int kind = -1;          // file kind by the suffix that selected it
+    std::vector<u8> data;   // its uncompressed bytes (unless a place was given)
+    bool too_large = false; // refused by its size before anything was read
 };
+
+// Where a member of `kind` and `size` bytes is to be inflated; nullptr refuses
+// it as too large.
+using ZipPlace = std::function<u8*(int kind, std::size_t size)>;
 
 // True when the file's first two bytes are "PK".
 bool zip_is_archive(const char* path);
@@ -22,5 +29,8 @@ bool zip_is_archive(const char* path);
 // Extracts the first member whose three characters after the first "." are
 // BIN, ROM or TVC, or, unless `games_only`, AOF, COS, COR or EOF. Members
 // without a "." are passed over. 1 with the member filled in, 0 on failure
-// (a warning is shown unless `quiet`).
-int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member);
+// (a warning is shown unless `quiet`, but not for a member refused by its
+// size: `too_large` is then set). With `place`, the bytes go where it says
+// instead of into `data`; without it, members over ZIP_MEMBER_MAX are refused.
+int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member,
+                      const ZipPlace& place = {});

@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <deque>
 #include <string_view>
-#include <fstream>
+#include <sstream>
+#include <unistd.h>
 #include <string>
 #include <unordered_map>
 
 constexpr long CATALOG_MAX_NUMBER = 99999;
+constexpr unsigned long long CATALOG_MAX_BYTES = 16u << 20; // a larger file is no catalog
 
 // Every text ever loaded, kept for the program's life so that pointers handed
 // out by cat_str never dangle, even across a reload.
@@ -64,8 +66,24 @@ static void load_catalog() {
     const char* env = std::getenv("BRINDLEMOX_CATALOG");
     std::string path =
         env && env[0] ? path_to_host(env) : path_to_host("PROGDIR:catalogs/Brindlemox.catalog");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return;
+    // Only a regular file is read: a FIFO or device in the catalog's place
+    // must not hold up the program.
+    unsigned long long size = 0;
+    const int fd = path_open_regular(path, &size);
+    if (fd < 0) return;
+    std::string data;
+    if (size <= CATALOG_MAX_BYTES) {
+        data.resize(static_cast<size_t>(size));
+        size_t got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        data.resize(got);
+    }
+    ::close(fd);
+    std::istringstream in(data);
     std::string line, text;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

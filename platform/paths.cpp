@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,4 +90,20 @@ bool path_make_dirs(const std::string& dir) {
 
 bool path_make_progdir() {
     return path_make_dirs(path_progdir());
+}
+
+int path_open_regular(const std::string& host, unsigned long long* size) {
+    // O_NONBLOCK keeps the open of a FIFO without writer from waiting; only
+    // a regular file is kept, and its reads do not depend on the flag.
+    const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int saved = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        errno = saved;
+        return -1;
+    }
+    if (size) *size = static_cast<unsigned long long>(st.st_size);
+    return fd;
 }

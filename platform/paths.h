@@ -25,3 +25,9 @@ bool path_make_dirs(const std::string& dir);
 
 // Creates the program home when it is missing. True when it exists.
 bool path_make_progdir();
+
+// Opens the host file `host` for reading when it is a regular file: the
+// descriptor (close it with close()), with the file's size in `*size`. A
+// folder, FIFO, device or socket is refused without blocking: -1, with errno
+// set (EISDIR, EINVAL or that of the failed open).
+int path_open_regular(const std::string& host, unsigned long long* size);

@@ -167,13 +167,13 @@ TEST(GamesDbIdentify, ByLengthAndBothChecksums) {
     ASSERT_EQ(crc32(image.data(), 4096), 0x1CF08155u);
     filebuf_alloc(static_cast<u32>(image.size() + 1));
     std::memcpy(filebuf, image.data(), image.size());
-    cart_size = 4096;
+    filebuf_length = 4096;
     EXPECT_EQ(game_identify(), 1);
     EXPECT_EQ(known_game_id, 1);
-    cart_size = 4097; // one more byte
+    filebuf_length = 4097; // one more byte
     EXPECT_EQ(game_identify(), 0);
     EXPECT_EQ(known_game_id, -1);
-    cart_size = 0;
+    filebuf_length = 0;
     EXPECT_EQ(game_identify(), 0);
     filebuf_free();
 

@@ -1,12 +1,16 @@
 #include "core/helpers.h"
 #include "core/helpers_seams.h"
+#include "core/serial.h"
 #include "core/startup.h"
+#include "core/zipfile.h"
+#include "home_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -118,6 +122,57 @@ TEST(Helpers, ShiftedKeysKToPBecomeBracketsUnlessLowercaseOrCtrl) {
     // With no modifier held every key passes through.
     for (int k = 0; k < 128; k++)
         EXPECT_EQ(host_key_shift_remap(k), k);
+}
+
+} // namespace
+
+namespace {
+
+class WholeFiles : public HomeTest {};
+
+// Only regular files are read, a FIFO without a writer included (it must not
+// block), and nothing is placed for a file over the limit.
+TEST_F(WholeFiles, OnlyRegularFilesWithinTheLimitAreRead) {
+    const std::string fifo = (home / "pipe").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string file = (home / "file").string();
+    {
+        std::FILE* f = std::fopen(file.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("PK0123", f);
+        std::fclose(f);
+    }
+    struct Case {
+        std::string path;
+        std::uint64_t limit;
+        int result;
+    } cases[] = {{file, 6, READ_OK},
+                 {file, 5, READ_TOO_LARGE},
+                 {fifo, 100, READ_UNAVAILABLE},
+                 {home.string(), 100, READ_UNAVAILABLE},
+                 {"/dev/zero", 100, READ_UNAVAILABLE},
+                 {(home / "missing").string(), 100, READ_UNAVAILABLE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string data;
+        int placed = 0;
+        const int result = file_read_regular(c.path, c.limit, [&](std::size_t n) {
+            placed++;
+            data.resize(n);
+            return reinterpret_cast<u8*>(data.data());
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(placed, result == READ_OK ? 1 : 0);
+        if (result == READ_OK) {
+            EXPECT_EQ(data, "PK0123");
+        }
+    }
+    std::string text;
+    EXPECT_FALSE(file_read_whole(fifo, &text, 100)); // the settings and score files
+    EXPECT_TRUE(file_read_whole(file, &text, 100));
+    EXPECT_EQ(text, "PK0123");
+    EXPECT_FALSE(zip_is_archive(fifo.c_str()));
+    EXPECT_TRUE(zip_is_archive(file.c_str()));
 }
 
 } // namespace

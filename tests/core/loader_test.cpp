@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -141,8 +142,8 @@ TEST_F(Loader, BinOfAtMost32KB) {
     ASSERT_EQ(load(put("full.bin", pattern(32768, 3))), LOAD_GAME);
     EXPECT_EQ(guest_memory[32767], pattern(32768, 3)[32767]);
     switch_to(INSTRUCTOR, 15);
-    expect_refused(put("over.bin", pattern(32769, 3)), "File is too large or corrupt!\n",
-                   INSTRUCTOR, 15);
+    const std::string over = put("over.bin", pattern(32769, 3));
+    expect_refused(over, "Can't load \"" + over + "\"!\n\n", INSTRUCTOR, 15);
 }
 
 TEST_F(Loader, TvcProgramsRunOnTheExpandedElektor) {
@@ -248,13 +249,56 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
         expect_refused(put(name, bytes("data")), warning, ELEKTOR, 5);
 }
 
-TEST_F(Loader, UnreadableFilesFailSilently) {
-    expect_refused((home / "missing.bin").string(), "", ARCADIA, 6);
-    expect_refused(put("empty.bin", {}), "", ARCADIA, 6);
-    expect_refused(put("empty.zip", {}), "", ARCADIA, 6);
-    expect_refused(home.string(), "", ARCADIA, 6); // a drawer
+// What cannot be read is named once, nothing is read from it and nothing
+// changes; a FIFO without a writer must not hold the loader up.
+TEST_F(Loader, UnreadableFilesAreNamedOnce) {
+    const std::string fifo = (home / "pipe.bin").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = put("huge.bin", {});
+    fs::resize_file(huge, std::uintmax_t{1} << 30); // sparse: nothing is written
+    const std::string paths[] = {(home / "missing.bin").string(),
+                                 put("empty.bin", {}),
+                                 put("empty.zip", {}),
+                                 home.string(), // a drawer
+                                 fifo,
+                                 "/dev/zero",
+                                 huge,
+                                 put("big.tvc", std::vector<u8>(TVC_COPY_BYTES + 1, 2)),
+                                 put("big.aof", std::vector<u8>(PROGRAM_FILE_MAX_SIZE + 1, ':'))};
+    for (const std::string& path : paths)
+        expect_refused(path, "Can't load \"" + path + "\"!\n\n", ARCADIA, 6);
     const std::string long_name(600, 'x');
     expect_refused(long_name, "", ARCADIA, 6);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(file_load_by_name(fifo.c_str(), 1), LOAD_FAILED); // quiet, as for the autosave
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
+// A ZIP member larger than its kind allows is refused by the directory's
+// size before anything is inflated.
+TEST_F(Loader, OversizedZipMembersAreRefusedByTheirKind) {
+    const std::string big = zip("big.zip", "game.bin", std::vector<u8>(BIN_MAX_SIZE + 1, 7));
+    expect_refused(big, "Can't load \"" + big + "\"!\n\n", ARCADIA, 6);
+    switch_to(ELEKTOR, 5);
+    const std::string fits = zip("fits.zip", "game.tvc", tvc(0x0900, 0x0900, pattern(0x7000, 1)));
+    EXPECT_EQ(load(fits), LOAD_GAME) << output;
+    EXPECT_EQ(guest_memory[0x0900 + 0x6FFF], pattern(0x7000, 1)[0x6FFF]);
+}
+
+TEST(LoadKinds, EveryKindTheLoaderReadsHasALimitNoOtherHas) {
+    for (int kind = 0; kind < FILE_KINDS; kind++) {
+        SCOPED_TRACE(kind);
+        const u32 limit = load_kind_max_size(kind);
+        const bool read = kind == KIND_BIN || kind == KIND_TVC || kind == KIND_COS ||
+                          kind == KIND_COR || kind == KIND_AOF || kind == KIND_HEX ||
+                          kind == KIND_EOF || kind == KIND_CMD || kind == KIND_MOD ||
+                          kind == KIND_IMAG || kind == KIND_BPNF || kind == KIND_SMS ||
+                          kind == KIND_SYM;
+        EXPECT_EQ(limit != 0, read);
+        EXPECT_LE(limit, LOAD_MAX_SIZE);
+    }
+    EXPECT_EQ(load_kind_max_size(KIND_BIN), BIN_MAX_SIZE);
+    EXPECT_EQ(load_kind_max_size(KIND_COS), STATE_BUFFER_SIZE);
 }
 
 TEST_F(Loader, PhunsyPlacement) {

@@ -296,7 +296,7 @@ TEST_F(SaveStates, FieldReadsOnTheSharedFileBufferAfterAFailedWalk) {
     filebuf[0] = 0xA1;
     filebuf[1] = 0xA2;
     filebuf[2] = 0xA3;
-    cart_size = 2; // only the loaded bytes are read
+    filebuf_length = 2; // only the loaded bytes are read
     filebuf_cursor = 0;
     serial_dir = SERIAL_READ;
     u8 out[3] = {0, 0, 0x55};
@@ -500,13 +500,13 @@ TEST_F(SaveStates, CorStateLeavesTheCursorAtItsRecording) {
     file.push_back(0x22);
     ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
     std::memcpy(filebuf, file.data(), file.size());
-    cart_size = static_cast<u32>(file.size());
+    filebuf_length = static_cast<u32>(file.size());
     go(ARCADIA, 6);
     std::string error;
-    ASSERT_TRUE(state_load(filebuf, cart_size, &error)) << error;
+    ASSERT_TRUE(state_load(filebuf, filebuf_length, &error)) << error;
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(filebuf_cursor, state_length);
-    rec_length = cart_size;
+    rec_length = filebuf_length;
     rec_state = REC_PLAYBACK;
     EXPECT_EQ(rec_read_byte(), 0x11);
     EXPECT_EQ(rec_read_byte(), 0x22);
