@@ -152,6 +152,12 @@ static void read_locale() {
     std::setlocale(LC_ALL, "C"); // the program formats its own numbers
 }
 
+// The console during a batch disassembly: what goes to the listing file is
+// not echoed.
+static void listing_sink(const char* text) {
+    if (!asm_output_file) con_console_sink(text);
+}
+
 void app_main(int argc, char** argv) {
     // 1-2: names, the program's home as the current directory.
     emu_reset_all();
@@ -250,7 +256,10 @@ void app_main(int argc, char** argv) {
     }
     if (startup_mode == 2 || cmdline_file_named) {
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", named_file.c_str());
-        if (!file_load_by_name(file_name_buffer, 0)) emu_reset_request(false);
+        const int loaded = file_load_by_name(file_name_buffer, 0);
+        // A listing of a file that was never loaded would list nothing.
+        if (!loaded && startup_mode == 2) app_clean_exit(10);
+        if (!loaded) emu_reset_request(false);
         if (startup_mode == 2) {
             std::string out = named_file;
             std::size_t dot = out.find_last_of('.');
@@ -258,7 +267,11 @@ void app_main(int argc, char** argv) {
             if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
                 out.erase(dot);
             out += ".asm";
+            // The listing goes to its file; the console gets only the messages
+            // printed while no file is open (such as one that cannot be written).
+            con_push_sink(listing_sink);
             dis_to_file(0x0000, 0x7FFF, out.c_str());
+            con_pop_sink();
             app_clean_exit(0);
         }
     } else {

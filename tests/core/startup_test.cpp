@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -104,18 +106,38 @@ TEST_F(Startup, DisgameWritesTheDisassemblyBesideTheNamedFileAndEnds) {
     EXPECT_FALSE(window_seen);
     EXPECT_TRUE(fs::is_regular_file(dir + "/game.asm"));
     EXPECT_EQ(startup_mode, 2u);
+    EXPECT_EQ(out.find("END"), std::string::npos) << out; // the listing is not echoed
+    EXPECT_FALSE(fs::exists(dir + "/game.asm.tmp"));
 }
 
-TEST_F(Startup, ABatchDisassemblyOfACorruptFileWarnsOnStandardErrorAndEnds) {
+// A file that cannot be disassembled is named, nothing is written and the run
+// ends with 10.
+TEST_F(Startup, ABatchDisassemblyOfAFileThatWasNotLoadedWritesNothingAndEndsWithTen) {
+    fs::create_directory(dir + "/drawer.bin");
+    for (const char* name : {"missing.bin", "drawer.bin"}) {
+        SCOPED_TRACE(name);
+        std::string out;
+        EXPECT_EQ(run({"DISGAME", name}, &out), 10);
+        const std::string said = "Can't load \"" + dir + "/" + name + "\"!\n\n";
+        EXPECT_EQ(out.find(said), 0u) << out;
+        EXPECT_EQ(out.find("Can't load", 1), std::string::npos) << out; // once
+        EXPECT_FALSE(window_seen);
+        const std::string stem = dir + "/" + std::string(name, std::strlen(name) - 4);
+        EXPECT_FALSE(fs::exists(stem + ".asm"));
+        EXPECT_FALSE(fs::exists(stem + ".asm.tmp"));
+    }
+}
+
+TEST_F(Startup, ABatchDisassemblyOfACorruptFileWarnsOnStandardErrorAndEndsWithTen) {
     // A state file whose header is wrong: the loader refuses it with a warning.
     { std::ofstream(dir + "/broken.cos", std::ios::binary) << std::string(40, '\x7F'); }
     std::string out, err;
-    EXPECT_EQ(run({"DISGAME", "broken.cos"}, &out, &err), 0);
+    EXPECT_EQ(run({"DISGAME", "broken.cos"}, &out, &err), 10);
     EXPECT_NE(err.find("Corrupt COS/COR file!"), std::string::npos) << err;
     EXPECT_EQ(out.find("Corrupt COS/COR file!"), std::string::npos);
     EXPECT_TRUE(gui_headless_requesters().empty()); // no box waits for a user
     EXPECT_FALSE(window_seen);
-    EXPECT_TRUE(fs::is_regular_file(dir + "/broken.asm"));
+    EXPECT_FALSE(fs::exists(dir + "/broken.asm"));
 }
 
 TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
