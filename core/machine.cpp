@@ -1,6 +1,14 @@
 #include "core/machine.h"
 
+#include "computers/binbug.h"
+#include "computers/cd2650.h"
+#include "computers/instructor.h"
+#include "computers/phunsy.h"
+#include "computers/pipbug.h"
+#include "computers/selbst.h"
+#include "computers/twin.h"
 #include "core/frame.h"
+#include "core/game_traps.h"
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
@@ -12,11 +20,16 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 #include "gui/main_window.h"
+#include "machines/arcadia.h"
+#include "machines/coinop.h"
+#include "machines/no_processor.h"
+#include "machines/pvi_consoles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -164,6 +177,69 @@ static void machine_setup() {
     default:
         break;
     }
+    machine_bus_install();
+}
+
+static void sound_register_written(u32) {
+    snd_update_voices(0);
+}
+
+void machine_bus_install() {
+    cpu_bus_reset();
+    cpu_traps_clear();
+    cpu_bus.port_read = io_read_port;
+    cpu_bus.port_write = io_write_port;
+    cpu_bus.sound_written = sound_register_written;
+    switch (machine) {
+    case ARCADIA:
+        arcadia_bus_install();
+        break;
+    case INTERTON:
+        interton_bus_install();
+        break;
+    case ELEKTOR:
+        elektor_bus_install();
+        break;
+    case PIPBUG:
+        pipbug_bus_install();
+        break;
+    case BINBUG:
+        binbug_bus_install();
+        break;
+    case INSTRUCTOR:
+        instructor_bus_install();
+        break;
+    case TWIN:
+        twin_bus_install();
+        break;
+    case CD2650:
+        cd2650_bus_install();
+        break;
+    case ZACCARIA:
+        zaccaria_bus_install();
+        break;
+    case MALZAK:
+        malzak_bus_install();
+        break;
+    case PHUNSY:
+        phunsy_bus_install();
+        break;
+    case PONG:
+        pong_bus_install();
+        break;
+    case SELBST:
+        selbst_bus_install();
+        break;
+    case MIKIT:
+        mikit_bus_install();
+        break;
+    case TYPERIGHT:
+        typeright_bus_install();
+        break;
+    default:
+        break;
+    }
+    game_traps_install(known_game_id);
 }
 
 // A standard the machine never runs in has no rate; its period falls back to

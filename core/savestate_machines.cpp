@@ -11,6 +11,7 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "cpu/seams.h"
+#include "machines/coinop.h"
 
 static bool reading() {
     return serial_dir != SERIAL_WRITE;

@@ -2,6 +2,8 @@
 // the run-time reports of branches into BIOS code, DOS vectors, loops and wraps.
 #include "cpu/dbg_hooks.h"
 
+#include "cpu/bus.h"
+
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/message.h"
@@ -65,7 +67,7 @@ void dbg_pause_loop() {
 void cpu_check_breakpoint_slow() {
     const u32 iar = cpu_iar & ADDR_MASK;
     if (mem_attributes[iar] & MEM_STEP_OUT) {
-        mem_attributes[iar] &= static_cast<u16>(~MEM_STEP_OUT);
+        mem_attributes[iar] &= ~MEM_STEP_OUT;
         con_printf(cat_str(274, "Reached end of subroutine or interrupt and returned to $%X.\n\n"),
                    iar);
         dbg_request_pause(PAUSE_ALWAYS);
@@ -77,6 +79,7 @@ void cpu_check_breakpoint_slow() {
         dbg_request_pause(PAUSE_BREAK);
     }
     if (pause_pending) dbg_pause_loop();
+    if (mem_attributes[cpu_iar & ADDR_MASK] & MEM_TRAP) cpu_trap_arm();
 }
 
 // The machines that show bytes as ASCII text.

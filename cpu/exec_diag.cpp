@@ -80,7 +80,7 @@ void cpu_trace_execute() {
     } else if (dbg_single_step) {
         // The step is over: tracing goes on only while CPU tracing is on.
         dbg_single_step = 0;
-        mem_attributes[cpu_iar & 0x7FFF] &= static_cast<u16>(~MEM_STEP_OUT);
+        mem_attributes[cpu_iar & 0x7FFF] &= ~MEM_STEP_OUT;
         emu_pause();
     } else {
         display_blit();

@@ -8,13 +8,6 @@
 #include "cpu/cpu.h"
 
 // Video-game machines
-extern u32 pvi_base;               // guest address of the current PVI
-extern u8 coinop_colour_ram[1024]; // Zaccaria colour RAM
-extern u8 coinop_palette_ram[16];  // Zaccaria palette RAM
-extern u8 coinop_effect_ram[512];  // Laser Battle / Lazarian effect RAM
-extern u8 coinop_effect_select;    // 1: effect RAM selected
-extern u8 malzak_playfield[256];   // Malzak playfield
-extern i32 malzak_scroll;          // Malzak horizontal scroll
 // Write the bit fields of a UVI or PVI register value into watch_annotation.
 void uvi_describe_bits(u8 value, u32 address);
 void hw_format_register_bits(u8 value, u32 address);

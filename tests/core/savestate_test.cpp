@@ -13,6 +13,8 @@
 #include "core/settings_vars.h"
 #include "cpu/exec.h"
 #include "cpu/seams.h"
+#include "machines/coinop.h"
+#include "machines/pvi_consoles.h"
 #include "home_fixture.h"
 
 #include <gtest/gtest.h>
