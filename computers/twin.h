@@ -5,9 +5,9 @@
 
 #include "core/types.h"
 
-extern u8 twin_irq_pending[32];           // one request flag per priority
-extern u32 twin_slave_active;             // the slave board runs
-extern i32 twin_irq_current;              // the priority accepted last, 32 = none
+extern u8 twin_irq_pending[32]; // one request flag per priority
+extern u32 twin_slave_active;   // the slave board runs
+extern i32 twin_irq_current;    // the priority accepted last, 32 = none
 extern const char* const twin_irq_names[32];
 
 // The master's HALT hands over to the slave; supervisor-call description.

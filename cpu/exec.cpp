@@ -19,7 +19,6 @@
 #include <cstring>
 
 #include "core/message.h"
-#include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"

@@ -3,7 +3,6 @@
 // between instructions while PSU.II is clear. Also the check, on RETE, that the
 // interrupt routine put back the registers it found.
 #include "core/message.h"
-#include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"

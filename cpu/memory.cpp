@@ -3,7 +3,6 @@
 #include "cpu/memory.h"
 
 #include "core/message.h"
-#include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
@@ -77,7 +76,8 @@ u8 mem_read_slow(u32 address) {
     const u16 attrs = mem_attributes[a];
     if (!(attrs & MEM_READ_SLOW)) return guest_memory[a];
 
-    if (attrs & MEM_HW_REGISTER) coverage_read_flags[cpu_iar & ADDR_MASK] |= cpu_bus.coverage_bit(a);
+    if (attrs & MEM_HW_REGISTER)
+        coverage_read_flags[cpu_iar & ADDR_MASK] |= cpu_bus.coverage_bit(a);
 
     if (logreadwrites && cpu_bus.redraw_access) cpu_bus.redraw_access(a, guest_memory[a], false);
 

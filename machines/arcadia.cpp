@@ -35,8 +35,9 @@ static void redraw_access(u32 a, u8 value, bool write) {
     if (write) {
         if (line > 0xFC || !uvi_byte) return;
         con_printf(
-            cat_str(967,
-                    "Instruction at %s (raster %d) wrote $%02X to UVI address %s during redraw!\n\n"),
+            cat_str(
+                967,
+                "Instruction at %s (raster %d) wrote $%02X to UVI address %s during redraw!\n\n"),
             cpu_address_text(cpu_iar, 0), raster_line, value, cpu_address_text(a, 1));
         dbg_request_pause(PAUSE_LOG);
         return;
