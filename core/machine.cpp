@@ -1,6 +1,14 @@
 #include "core/machine.h"
 
+#include "computers/binbug.h"
+#include "computers/cd2650.h"
+#include "computers/instructor.h"
+#include "computers/phunsy.h"
+#include "computers/pipbug.h"
+#include "computers/selbst.h"
+#include "computers/twin.h"
 #include "core/frame.h"
+#include "core/game_traps.h"
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
@@ -72,9 +80,6 @@ const char* memmap_state_file_name(u32 map) {
 void machine_setup_generic() {
     std::memset(guest_memory, 0, sizeof guest_memory);
     mem_reset_tables();
-    cpu_bus_reset();
-    cpu_bus.port_read = io_read_port;
-    cpu_bus.port_write = io_write_port;
 }
 
 void video_set_line_length(int clocks) {
@@ -117,6 +122,24 @@ i32 mikit_controls_layout() {
 static void machine_setup() {
     machine_setup_generic();
     if (machine_row().setup) machine_row().setup();
+    machine_bus_install();
+}
+
+static void sound_register_written(u32) {
+    snd_update_voices(0);
+}
+
+// The bus of the current machine: plain RAM with the framework's port
+// dispatch and sound hook, the machine's own hooks, then the traps of the
+// loaded game.
+void machine_bus_install() {
+    cpu_bus_reset();
+    cpu_traps_clear();
+    cpu_bus.port_read = io_read_port;
+    cpu_bus.port_write = io_write_port;
+    cpu_bus.sound_written = sound_register_written;
+    if (machine_row().install_bus) machine_row().install_bus();
+    game_traps_install(known_game_id);
 }
 
 // A standard the machine never runs in has no rate; its period falls back to

@@ -70,3 +70,7 @@ const char* memmap_state_file_name(u32 map);
 // The set-up that every machine starts from: guest memory cleared, attributes
 // cleared, both mirror maps the identity.
 void machine_setup_generic();
+// Fills the processor bus for the current machine and memory map: plain RAM,
+// the I/O port dispatch and the sound hook, the machine's own hooks and
+// traps, then the traps of the loaded game (known_game_id).
+void machine_bus_install();

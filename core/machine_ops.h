@@ -15,6 +15,9 @@ struct MachineOps {
     // (cleared memory, plain RAM, the framework's port dispatch on the bus):
     // attributes, mirrors, ROMs, the bus hooks. nullptr: the generic map alone.
     void (*setup)() = nullptr;
+    // Fills the processor's bus with the machine's hooks, on top of plain RAM
+    // and the framework's port dispatch. nullptr: nothing of its own.
+    void (*install_bus)() = nullptr;
     // Puts the machine's chips into their power-on state after the processor's
     // reset. nullptr: nothing to reset.
     void (*reset)() = nullptr;

@@ -3,7 +3,18 @@
 // machine_ops(). Fields follow MachineOps's order.
 #include "core/machine_ops.h"
 
+#include "computers/binbug.h"
+#include "computers/cd2650.h"
+#include "computers/instructor.h"
+#include "computers/phunsy.h"
+#include "computers/pipbug.h"
+#include "computers/selbst.h"
+#include "computers/twin.h"
 #include "core/machine_parts.h"
+#include "machines/arcadia.h"
+#include "machines/coinop.h"
+#include "machines/no_processor.h"
+#include "machines/pvi_consoles.h"
 
 namespace {
 
@@ -11,6 +22,7 @@ namespace {
 constexpr MachineOps ROWS[MACHINES] = {
     // ARCADIA
     {
+        .install_bus = arcadia_bus_install,
         .serialise = arcadia_tail,
         .map_image = arcadia_map_image,
         .apply_row_after = arcadia_apply_row_after,
@@ -20,6 +32,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // INTERTON
     {
+        .install_bus = interton_bus_install,
         .serialise = interton_tail,
         .map_image = image_map_at_zero,
         .apply_row_after = interton_apply_row_after,
@@ -29,6 +42,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // ELEKTOR
     {
+        .install_bus = elektor_bus_install,
         .serialise = elektor_tail,
         .apply_row_before = elektor_apply_row_before,
         .apply_row_after = elektor_apply_row_after,
@@ -38,6 +52,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // PIPBUG
     {
+        .install_bus = pipbug_bus_install,
         .apply_row_before = pipbug_apply_row_before,
         .controls_layout = pipbug_controls_layout,
         .old_states_first = 41,
@@ -46,6 +61,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // BINBUG
     {
+        .install_bus = binbug_bus_install,
         .apply_row_before = binbug_apply_row_before,
         .old_states_first = 42,
         .old_states_last = 255,
@@ -53,6 +69,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // INSTRUCTOR
     {
+        .install_bus = instructor_bus_install,
         .serialise = instructor_tail,
         .map_image = image_map_at_zero,
         .apply_row_after = instructor_apply_row_after,
@@ -62,6 +79,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // TWIN
     {
+        .install_bus = twin_bus_install,
         .serialise = twin_tail,
         .old_states_first = 39,
         .old_states_last = 39,
@@ -69,6 +87,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // CD2650
     {
+        .install_bus = cd2650_bus_install,
         .apply_row_before = cd2650_apply_row_before,
         .old_states_first = 42,
         .old_states_last = 255,
@@ -76,6 +95,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // ZACCARIA
     {
+        .install_bus = zaccaria_bus_install,
         .serialise = zaccaria_tail,
         .hiscore_row = zaccaria_hiscore_row,
         // Laser Battle and Lazarian take their interrupts at $000A.
@@ -84,6 +104,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // MALZAK
     {
+        .install_bus = malzak_bus_install,
         .serialise = malzak_tail,
         .hiscore_row = malzak_hiscore_row,
         .interrupt_entry = [] { return i32{0x0003}; },
@@ -91,6 +112,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // PHUNSY
     {
+        .install_bus = phunsy_bus_install,
         .serialise = phunsy_tail,
         .map_image = phunsy_map_image,
         .apply_row_before = phunsy_apply_row_before,
@@ -100,6 +122,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // PONG
     {
+        .install_bus = pong_bus_install,
         .run_frame = emu_idle_frame,
         .controls_layout = pong_controls_layout,
         .hiscore_row = pong_hiscore_row,
@@ -107,6 +130,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // SELBST
     {
+        .install_bus = selbst_bus_install,
         .serialise = selbst_tail,
         .apply_row_before = selbst_apply_row_before,
         .apply_row_after = selbst_apply_row_after,
@@ -114,12 +138,14 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // MIKIT
     {
+        .install_bus = mikit_bus_install,
         .serialise = mikit_tail,
         .controls_layout = mikit_controls_layout,
         .save_suffix = ".aof",
     },
     // TYPERIGHT
     {
+        .install_bus = typeright_bus_install,
         .run_frame = emu_idle_frame,
         .save_suffix = ".bin",
     },

@@ -19,7 +19,7 @@
 #include "core/serial_seams.h"
 #include "core/ui_host.h"
 #include "cpu/exec.h"
-#include "cpu/seams.h"
+#include "machines/seams.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -70,15 +70,17 @@ static void paddles() {
 
 // The processor, frame timing and machine latches of the machines with a 2650.
 static void processor_part(u32 m) {
-    u16 iar = state_field_u16(&cpu_iar);
+    CpuState cpu{};
+    cpu_state_save(cpu);
+    u16 iar = state_field_u16(&cpu.iar);
     if (reading() && iar >= GUEST_MEMORY_SIZE) serial_mark_bad("instruction address");
-    state_field_u8(&cpu_psu);
-    state_field_u8(&cpu_psl);
-    for (u16& entry : cpu_ras)
+    state_field_u8(&cpu.psu);
+    state_field_u8(&cpu.psl);
+    for (u16& entry : cpu.ras)
         state_field_u16(&entry);
-    for (u8& r : cpu_regs)
+    for (u8& r : cpu.regs)
         state_field_u8(&r);
-    state_field_u32(&cpu_irq_pending);
+    state_field_u32(&cpu.irq_pending);
     i32 game = state_field_word_or_none(&known_game_id);
     if (reading() && game > LAST_GAME_ROW) serial_mark_bad("games database index");
     state_field_skip(2);
@@ -96,17 +98,18 @@ static void processor_part(u32 m) {
         game_start_address = static_cast<u16>(high << 8 | low);
 
     state_field_u32_full(&frame_counter);
-    state_field_u32_full(&cpu_cycles);
-    state_field_u32_full(&cpu_slice_start);
+    state_field_u32_full(&cpu.cycles);
+    state_field_u32_full(&cpu.slice_start);
     state_field_word_or_none(&cpu_beam_clock);
-    state_field_u8(&cpu_halt_reported);
-    u8 level = state_field_u8(&cpu_irq_level);
+    state_field_u8(&cpu.halt_reported);
+    u8 level = state_field_u8(&cpu.irq_level);
     if (reading() && level > CPU_NO_IRQ_LEVEL) serial_mark_bad("interrupt level");
-    state_field_u32_full(&cpu_cycle_budget);
+    state_field_u32_full(&cpu.cycle_budget);
     state_field_u32(&vdu_cursor_col);
     state_field_u32(&vdu_cursor_row);
     state_field_u8(&lamp_latch);
     state_field_bytes(led_digits, m == PIPBUG ? 13 : 8);
+    if (reading()) cpu_state_load(cpu);
 }
 
 // The walk for machine `m` and memory map `map`, from the cursor at 4.

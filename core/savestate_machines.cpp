@@ -12,7 +12,8 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
-#include "cpu/seams.h"
+#include "machines/seams.h"
+#include "machines/coinop.h"
 
 static bool reading() {
     return serial_dir != SERIAL_WRITE;

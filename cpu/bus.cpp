@@ -1,6 +1,8 @@
 // The bus of a board with nothing on it but RAM.
 #include "cpu/bus.h"
 
+#include "cpu/memory.h"
+
 CpuBus cpu_bus;
 
 static u8 plain_read(u32 address) {
@@ -30,4 +32,65 @@ void cpu_bus_reset() {
     cpu_bus.port_read = reads_zero;
     cpu_bus.port_write = no_write;
     cpu_bus.interrupt_vector = vector_zero;
+}
+
+// ---- address traps ----
+
+namespace {
+struct Trap {
+    u16 first, last;
+    u8 opcode;
+    CpuTrapAction action;
+};
+Trap traps[CPU_TRAPS];
+int trap_count;
+u16 armed_at;
+} // namespace
+
+u8 cpu_trap_armed;
+u32 cpu_redirect_pending = CPU_NO_REDIRECT;
+
+static void mark(const Trap& t) {
+    for (u32 a = t.first; a <= t.last; ++a)
+        mem_attributes[a & (GUEST_MEMORY_SIZE - 1)] |= MEM_TRAP;
+}
+
+bool cpu_trap_add_range(u16 first, u16 last, u8 opcode, CpuTrapAction action) {
+    if (trap_count >= CPU_TRAPS || !action || first > last) return false;
+    traps[trap_count] = {first, last, opcode, action};
+    mark(traps[trap_count++]);
+    return true;
+}
+
+bool cpu_trap_add(u16 address, u8 opcode, CpuTrapAction action) {
+    return cpu_trap_add_range(address, address, opcode, action);
+}
+
+void cpu_traps_clear() {
+    for (int i = 0; i < trap_count; ++i)
+        for (u32 a = traps[i].first; a <= traps[i].last; ++a)
+            mem_attributes[a & (GUEST_MEMORY_SIZE - 1)] &= ~MEM_TRAP;
+    trap_count = 0;
+    cpu_trap_armed = 0;
+}
+
+void cpu_traps_mark() {
+    for (int i = 0; i < trap_count; ++i)
+        mark(traps[i]);
+}
+
+void cpu_trap_arm() {
+    cpu_trap_armed = 1;
+    armed_at = cpu_iar;
+}
+
+bool cpu_trap_fire() {
+    cpu_trap_armed = 0;
+    const u16 at = cpu_iar;
+    if (at != armed_at) return false; // moved by the debugger after the check
+    for (int i = 0; i < trap_count; ++i) {
+        const Trap& t = traps[i];
+        if (at >= t.first && at <= t.last && t.opcode == cpu_opcode && t.action()) return true;
+    }
+    return false;
 }

@@ -56,6 +56,16 @@ struct CpuBus {
     void (*flag_written)(u8 old_psu);
     // After HALT has been charged (the processor stays on the HALT).
     void (*halt)();
+    // The acceptance line of the interrupt log (nullptr: the raster-line text).
+    void (*interrupt_log)();
+    // After the acceptance has been logged, before the context is saved.
+    void (*interrupt_taken)();
+    // Acceptance jumps to the vector as the board's own logic does (3 cycles,
+    // 5 when indirect) without reporting it as an entry into BIOS code.
+    bool interrupt_plain_jump;
+    // "logillegal" reports port instructions and RETE as strange: the board
+    // wires neither ports nor an interrupt source to the processor.
+    bool strange_ports;
 
     // ---- what the debugger side of the processor asks (nullptr: nothing special) ----
     // Checks an access made while the video chip draws ("logreadwrites"); reports it itself.
@@ -99,5 +109,27 @@ using CpuTrapAction = bool (*)();
 // Installs a trap and marks its address. At most CPU_TRAPS are held; false when full.
 constexpr int CPU_TRAPS = 32;
 bool cpu_trap_add(u16 address, u8 opcode, CpuTrapAction action);
+// One trap at every address of first..last; false when the table is full.
+bool cpu_trap_add_range(u16 first, u16 last, u8 opcode, CpuTrapAction action);
 // Removes every trap and its marks.
 void cpu_traps_clear();
+// Sets the marks of the installed traps again (after the attribute table was cleared).
+void cpu_traps_mark();
+
+// Set by the breakpoint check when the instruction at cpu_iar has a trap; the
+// interpreter then runs cpu_trap_fire() first.
+extern u8 cpu_trap_armed;
+void cpu_trap_arm();
+// Runs the actions of the traps at cpu_iar for cpu_opcode and disarms; true when
+// one of them executed the instruction.
+bool cpu_trap_fire();
+
+// ---- redirection ----
+// A hook that moves the processor elsewhere (a port write that hands control
+// to a monitor) asks for it here; the interpreter jumps to `address` once the
+// current instruction has been completed.
+constexpr u32 CPU_NO_REDIRECT = 0x10000;
+extern u32 cpu_redirect_pending;
+inline void cpu_redirect_after(u16 address) {
+    cpu_redirect_pending = address;
+}

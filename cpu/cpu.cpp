@@ -1,5 +1,7 @@
 #include "cpu/cpu.h"
 
+#include "cpu/exec.h"
+
 #include <cstring>
 
 u16 cpu_iar;
@@ -27,4 +29,38 @@ void cpu_reset_state() {
     cpu_psl = 0;
     std::memset(cpu_ras, 0, sizeof cpu_ras);
     cpu_irq_level = CPU_NO_IRQ_LEVEL;
+}
+
+void cpu_state_save(CpuState& state) {
+    state.iar = cpu_iar;
+    state.prev_iar = cpu_prev_iar;
+    std::memcpy(state.regs, cpu_regs, sizeof state.regs);
+    state.psu = cpu_psu;
+    state.psl = cpu_psl;
+    std::memcpy(state.ras, cpu_ras, sizeof state.ras);
+    state.irq_pending = cpu_irq_pending;
+    state.irq_level = cpu_irq_level;
+    state.halt_reported = cpu_halt_reported;
+    state.saved_context = cpu_saved_context;
+    state.cycles = cpu_cycles;
+    state.cycle_budget = cpu_cycle_budget;
+    state.op_cycles = cpu_op_cycles;
+    state.slice_start = cpu_slice_start;
+}
+
+void cpu_state_load(const CpuState& state) {
+    cpu_iar = state.iar;
+    cpu_prev_iar = state.prev_iar;
+    std::memcpy(cpu_regs, state.regs, sizeof cpu_regs);
+    cpu_psu = state.psu;
+    cpu_psl = state.psl;
+    std::memcpy(cpu_ras, state.ras, sizeof cpu_ras);
+    cpu_irq_pending = state.irq_pending;
+    cpu_irq_level = state.irq_level;
+    cpu_halt_reported = state.halt_reported;
+    cpu_saved_context = state.saved_context;
+    cpu_cycles = state.cycles;
+    cpu_cycle_budget = state.cycle_budget;
+    cpu_op_cycles = state.op_cycles;
+    cpu_slice_start = state.slice_start;
 }

@@ -69,3 +69,35 @@ inline u8 cpu_reg_index(u8 field) {
 
 // Register state as a machine reset leaves it: IAR 0, PSU 0, PSL 0, empty stack.
 void cpu_reset_state();
+
+// Register context saved at each interrupt acceptance, checked on RETE.
+struct CpuContext {
+    u8 psl;
+    u8 psu;
+    u8 regs[7];
+};
+
+// Everything one processor holds between two instructions: its registers,
+// program-status bytes, return-address stack, interrupt state and clock
+// counters. A machine with two processor boards keeps one per board; the
+// processor type belongs to the machine and is not part of it.
+struct CpuState {
+    u16 iar;
+    u16 prev_iar;
+    u8 regs[7];
+    u8 psu;
+    u8 psl;
+    u16 ras[8];
+    u32 irq_pending;
+    u8 irq_level;
+    u8 halt_reported;
+    CpuContext saved_context;
+    u32 cycles;
+    i32 cycle_budget;
+    u32 op_cycles;
+    u32 slice_start;
+};
+
+// Copies the processor's globals into `state`, and back.
+void cpu_state_save(CpuState& state);
+void cpu_state_load(const CpuState& state);

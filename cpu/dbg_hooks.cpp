@@ -94,7 +94,7 @@ void dbg_pause_loop() {
 void cpu_check_breakpoint_slow() {
     const u32 iar = cpu_iar & ADDR_MASK;
     if (mem_attributes[iar] & MEM_STEP_OUT) {
-        mem_attributes[iar] &= static_cast<u16>(~MEM_STEP_OUT);
+        mem_attributes[iar] &= ~MEM_STEP_OUT;
         con_printf(cat_str(274, "Reached end of subroutine or interrupt and returned to $%X.\n\n"),
                    iar);
         dbg_request_pause(PAUSE_ALWAYS);
@@ -106,6 +106,7 @@ void cpu_check_breakpoint_slow() {
         dbg_request_pause(PAUSE_BREAK);
     }
     if (pause_pending) dbg_pause_loop();
+    if (mem_attributes[cpu_iar & ADDR_MASK] & MEM_TRAP) cpu_trap_arm();
 }
 
 // " [NUL]" .. " [US]", the few named codes above, else the character between quotes.

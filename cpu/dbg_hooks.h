@@ -79,9 +79,10 @@ void dbg_request_pause(int reason);
 void dbg_pause_loop();
 
 void cpu_check_breakpoint_slow();
-// Before every instruction: step-out marker and code breakpoint at cpu_iar.
+// Before every instruction: step-out marker, code breakpoint and address trap at cpu_iar.
 inline void cpu_check_breakpoint() {
-    if (mem_attributes[cpu_iar & (GUEST_MEMORY_SIZE - 1)] & (MEM_STEP_OUT | MEM_BREAKPOINT))
+    if (mem_attributes[cpu_iar & (GUEST_MEMORY_SIZE - 1)] &
+        (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP))
         cpu_check_breakpoint_slow();
 }
 

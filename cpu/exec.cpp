@@ -18,18 +18,14 @@
 
 #include <cstring>
 
-#include "core/emu.h"
-#include "core/gamesdb.h"
-#include "core/io_ports.h"
-#include "core/machine.h"
 #include "core/message.h"
-#include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "cpu/seams_exec.h"
-#include "debugger/debugger.h"
 
 u32 cpu_pointer_addr;
 u8 cpu_halt_reported;
@@ -43,6 +39,8 @@ void cpu_reset() {
     cpu_cycle_budget = 0;
     cpu_slice_start = 0;
     cpu_cycles = 0;
+    cpu_trap_armed = 0;
+    cpu_redirect_pending = CPU_NO_REDIRECT;
 }
 
 // ---- small helpers -----------------------------------------------------------
@@ -245,10 +243,6 @@ static void push_return(int length) {
     }
 }
 
-void cpu_call_subroutine() {
-    push_return(static_cast<int>(op_length[cpu_opcode]));
-}
-
 void cpu_return() {
     u8 sp = cpu_psu & PSU_SP;
     if (sp == 0) {
@@ -328,10 +322,6 @@ static inline u8 index_register() {
     return cpu_regs[(cpu_psl & PSL_RS) ? 6 : 3];
 }
 
-static inline void voice_update_at(i32 game, u16 address) {
-    if (known_game_id == game && cpu_iar == address) snd_update_voices(0);
-}
-
 // ---- instruction families ----------------------------------------------------
 
 // Memory operand of an I, R or A form (opcode bits 2-3: 01, 10, 11).
@@ -389,13 +379,16 @@ static inline void psu_write(u8 new_psu) {
     cpu_psu = new_psu;
 }
 
-// CPSU and LPSU: on the PIPBUG, FLAG low with an idle transmitter starts a
-// character on the serial line (one and a half bit times to the middle of bit 0).
-static inline void flag_start_bit() {
-    if (machine == PIPBUG && teletype_tx_state == 0 && !(cpu_psu & PSU_F)) {
-        teletype_tx_state = 1;
-        teletype_tx_byte = 0;
-        teletype_tx_due = cpu_cycles + serial_bit_cycles + serial_bit_cycles / 2;
+// CPSU and LPSU, once charged: the board sees the FLAG output.
+static inline void flag_written(u8 old_psu) {
+    if (cpu_bus.flag_written) cpu_bus.flag_written(old_psu);
+}
+
+// A redirection a hook asked for, once the instruction is complete.
+static inline void apply_redirect() {
+    if (cpu_redirect_pending != CPU_NO_REDIRECT) {
+        cpu_iar = static_cast<u16>(cpu_redirect_pending);
+        cpu_redirect_pending = CPU_NO_REDIRECT;
     }
 }
 
@@ -404,24 +397,28 @@ static inline u8 psu_mask() {
 }
 
 static inline void port_in(u32 port, int length, u32 cycles) {
-    if (logillegal && machine == ARCADIA) cpu_report_strange_opcode();
+    if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
     cpu_regsel = cpu_reg_index(cpu_opcode);
-    const u8 v = io_read_port(port);
+    const u8 v = cpu_bus.port_read(port);
     cpu_write_register(cpu_regsel, v);
     cpu_set_cc(v);
     finish(length, cycles);
+    apply_redirect();
 }
 
 static inline void port_out(u32 port, int length, u32 cycles) {
-    if (logillegal && machine == ARCADIA) cpu_report_strange_opcode();
+    if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
     cpu_regsel = cpu_reg_index(cpu_opcode);
-    io_write_port(port, cpu_read_register(cpu_regsel));
+    cpu_bus.port_write(port, cpu_read_register(cpu_regsel));
     finish(length, cycles);
+    apply_redirect();
 }
 
 // ---- the dispatch ----------------------------------------------------------------
 
 void cpu_execute_instruction() {
+    if (cpu_trap_armed && cpu_trap_fire()) [[unlikely]]
+        return;
     const u8 op = cpu_opcode;
     switch (op) {
     // ---- register forms: r0 with rn ----
@@ -459,7 +456,7 @@ void cpu_execute_instruction() {
         if (logillegal && !cpu_halt_reported) cpu_report_halt();
         cpu_prev_iar = cpu_iar;
         charge(z_cycles());
-        if (machine == TWIN && !twin_slave_active) twin_switch_to_slave();
+        if (cpu_bus.halt) cpu_bus.halt();
         return;
     case 0x41 ... 0x43: {
         cpu_regsel = cpu_reg_index(op);
@@ -504,10 +501,6 @@ void cpu_execute_instruction() {
         const u8 v = cpu_read_register(0);
         cpu_write_register(cpu_regsel, v);
         cpu_set_cc(v);
-        if (op == 0xC3 && known_game_id >= 0) {
-            voice_update_at(616, 0x001F);
-            voice_update_at(654, 0x1819);
-        }
         finish(1, z_cycles());
         return;
     }
@@ -524,25 +517,6 @@ void cpu_execute_instruction() {
 
     // ---- immediate, relative and absolute memory forms ----
     case 0x04 ... 0x0F: {
-        if (op == 0x06 && known_game_id == 457 && (cpu_iar == 0x04AC || cpu_iar == 0x049B))
-            snd_update_voices(0);
-        if (op == 0x05 && known_game_id == 655 && cpu_iar == 0x1816) snd_update_voices(0);
-        if (op == 0x0C && machine == ELEKTOR && tape_verbose && cpu_iar == 0x079E)
-            con_printf("Found start of block.\n");
-        if (op == 0x0D && machine == BINBUG && binbug_biosversion == 2 && binbug_baudrate == 3 &&
-            cpu_iar == 0x0369) {
-            // The fast serial input of this monitor: the bit loop is skipped.
-            cpu_regsel = cpu_reg_index(op);
-            const u8 r2 = cpu_regs[2];
-            if (r2 == 2 || r2 == 1) {
-                const u8 v = r2 == 2 ? 0x0A : 0x0C;
-                cpu_write_register(0, v);
-                cpu_set_cc(v);
-            }
-            const u8 b1 = operand1();
-            finish(3, b1 & 0x80 ? 6 : 4);
-            return;
-        }
         memory_op<true>([](u8, u8 v) { return v; });
         return;
     }
@@ -589,10 +563,6 @@ void cpu_execute_instruction() {
         return;
     }
     case 0xD0 ... 0xD3: {
-        if (op == 0xD0 && machine == PHUNSY && known_game_id >= 0 &&
-            ((known_game_id == 652 && cpu_iar == 0x182A) ||
-             (known_game_id == 653 && cpu_iar == 0x303A)))
-            snd_update_voices(0);
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(cpu_regsel, rotate(cpu_regs[cpu_regsel], true));
         finish(1, 2);
@@ -638,7 +608,7 @@ void cpu_execute_instruction() {
             return;
         }
         if (logillegal) cpu_report_undefined(false);
-        finish(op == 0x10 && machine == INTERTON ? 3 : 1, 2);
+        finish(op == 0x10 && cpu_bus.opcode_10_three_bytes ? 3 : 1, 2);
         return;
     case 0x12:
         cpu_regsel = 0;
@@ -652,13 +622,15 @@ void cpu_execute_instruction() {
         cpu_set_cc(cpu_regs[0]);
         finish(1, 2);
         return;
-    case 0x92:
+    case 0x92: {
         cpu_regsel = 0;
+        const u8 old_psu = cpu_psu;
         psu_write(static_cast<u8>((cpu_psu & PSU_S) | (cpu_regs[0] & psu_mask())));
         finish(1, 2);
-        flag_start_bit();
+        flag_written(old_psu);
         cpu_interrupt();
         return;
+    }
     case 0x93:
         cpu_regsel = 0;
         cpu_psl = cpu_regs[0];
@@ -667,11 +639,12 @@ void cpu_execute_instruction() {
         return;
     case 0x74: {
         cpu_regsel = 0;
+        const u8 old_psu = cpu_psu;
         const u8 m = operand1();
         if (loginefficient) cpu_advise_mask(m);
         psu_write(cpu_psu & static_cast<u8>(~(m & psu_mask())));
         finish(2, 3);
-        flag_start_bit();
+        flag_written(old_psu);
         cpu_interrupt();
         return;
     }
@@ -727,17 +700,9 @@ void cpu_execute_instruction() {
     case 0x54 ... 0x57:
         port_in(operand1(), 2, 3);
         return;
-    case 0xB0 ... 0xB3: {
+    case 0xB0 ... 0xB3:
         port_out(256, 1, 2);
-        if (machine == INSTRUCTOR) {
-            // The board's WRTC hands control to the monitor at $1800, leaving the
-            // return address in the last values of extended ports $FC and $FD.
-            port_records[0xFC].last_value = static_cast<u8>(cpu_iar);
-            port_records[0xFD].last_value = static_cast<u8>(cpu_iar >> 8);
-            cpu_iar = 0x1800;
-        }
         return;
-    }
     case 0xF0 ... 0xF3:
         port_out(257, 1, 2);
         return;
@@ -777,7 +742,7 @@ void cpu_execute_instruction() {
             not_taken(1);
             return;
         }
-        if (logillegal && machine == ARCADIA) cpu_report_strange_opcode();
+        if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
         if (loginterrupts && (cpu_psu & PSU_II)) cpu_report_ii_enabled();
         cpu_psu &= static_cast<u8>(~PSU_II);
         cpu_return();
@@ -799,8 +764,6 @@ void cpu_execute_instruction() {
     case 0x1C ... 0x1F: {
         cpu_regsel = 0;
         if (!condition_true(op)) return not_taken(3);
-        if (op == 0x1E && (known_game_id == 479 || known_game_id == 488) && cpu_iar == 0x04A5)
-            snd_update_voices(0);
         const bool indirect = branch_target();
         if (loginefficient) cpu_advise_branch_abs();
         take(BRANCH, 3, indirect);
@@ -850,8 +813,6 @@ void cpu_execute_instruction() {
     case 0x3C ... 0x3F: {
         cpu_regsel = 0;
         if (!condition_true(op)) return not_taken(3);
-        if (op == 0x3F && known_game_id == 820 && cpu_iar >= 0x0528 && cpu_iar <= 0x0560)
-            snd_update_voices(0);
         const bool indirect = branch_target();
         if (loginefficient && op == 0x3F) cpu_advise_call_return(3);
         take(CALL, 3, indirect);
@@ -871,7 +832,6 @@ void cpu_execute_instruction() {
     }
     case 0xBB: {
         cpu_regsel = 0;
-        if (known_game_id == 555 && cpu_iar == 0x1771) con_printf("%c", cpu_regs[0]);
         const bool indirect = operand1() & 0x80;
         cpu_ea_zero_page();
         take(CALL, 2, indirect);

@@ -19,16 +19,7 @@ extern u8 cpu_halt_reported; // a HALT has been reported; cleared by interrupt a
 extern u32 cpu_slice_start;  // cpu_cycles when the current slice (or instruction) began
 
 // Register context saved at each interrupt acceptance, checked on RETE.
-struct CpuContext {
-    u8 psl;
-    u8 psu;
-    u8 regs[7];
-};
 extern CpuContext cpu_saved_context;
-
-// TWIN interrupt priorities: the one accepted last (32 = none) and their names.
-extern i32 twin_irq_current;
-extern const char* const twin_irq_names[32];
 
 // Power-on state of the processor: the reset registers of cpu_reset_state(),
 // cleared general registers, no pending interrupt, and the clock counters at 0.
@@ -46,9 +37,7 @@ void cpu_ea_zero_page();
 void cpu_ea_absolute(); // also sets cpu_regsel (0 when indexed)
 void cpu_ea_branch();
 
-// Return-address stack: push the return address of the current instruction,
-// pop into cpu_iar.
-void cpu_call_subroutine();
+// Return-address stack: pop into cpu_iar.
 void cpu_return();
 
 // Condition code from a byte; flag-setting add, subtract and compare.

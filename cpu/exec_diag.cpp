@@ -74,7 +74,7 @@ void cpu_trace_execute() {
     } else if (dbg_single_step) {
         // The step is over: tracing goes on only while CPU tracing is on.
         dbg_single_step = 0;
-        mem_attributes[cpu_iar & 0x7FFF] &= static_cast<u16>(~MEM_STEP_OUT);
+        mem_attributes[cpu_iar & 0x7FFF] &= ~MEM_STEP_OUT;
         if (cpu_host.pause) cpu_host.pause();
     } else if (cpu_host.blit) {
         cpu_host.blit();

@@ -15,26 +15,27 @@
 #include "cpu/cpu.h"
 
 // mem_attributes bits
-constexpr u16 MEM_HW_REGISTER = 0x0001; // chip or I/O register mapped into memory
-constexpr u16 MEM_UNREADABLE = 0x0002;  // write-only; with MEM_UNWRITABLE: unmapped
-constexpr u16 MEM_UNWRITABLE = 0x0004;  // ROM; with MEM_UNREADABLE: unmapped
-constexpr u16 MEM_READ_ONCE = 0x0008;   // a read resets the byte
-constexpr u16 MEM_WATCH = 0x0010;       // data watchpoint (register watch at MEM_REG_BASE + n)
-constexpr u16 MEM_COMMENT = 0x0020;     // has an address comment
-constexpr u16 MEM_BIOS = 0x0040;        // monitor ROM or its RAM
-constexpr u16 MEM_BREAKPOINT = 0x0080;  // code breakpoint
-constexpr u16 MEM_SOUND = 0x0100;       // sound register
-constexpr u16 MEM_STEP_OUT = 0x0200;    // step-out marker
-constexpr u16 MEM_DEVICE = 0x0400;      // screen or display RAM
-constexpr u16 MEM_TRAIN = 0x0800;       // candidate of the trainer search
-constexpr u16 MEM_PHUNSY_U = 0x1000;    // PHUNSY U-bank window
-constexpr u16 MEM_PHUNSY_Q = 0x2000;    // PHUNSY Q-bank window
-constexpr u16 MEM_PHUNSY_AREA = 0x4000; // PHUNSY monitor area
-constexpr u16 MEM_ROUTED = 0x8000;      // byte kept by the board outside guest_memory
+constexpr u32 MEM_HW_REGISTER = 0x0001; // chip or I/O register mapped into memory
+constexpr u32 MEM_UNREADABLE = 0x0002;  // write-only; with MEM_UNWRITABLE: unmapped
+constexpr u32 MEM_UNWRITABLE = 0x0004;  // ROM; with MEM_UNREADABLE: unmapped
+constexpr u32 MEM_READ_ONCE = 0x0008;   // a read resets the byte
+constexpr u32 MEM_WATCH = 0x0010;       // data watchpoint (register watch at MEM_REG_BASE + n)
+constexpr u32 MEM_COMMENT = 0x0020;     // has an address comment
+constexpr u32 MEM_BIOS = 0x0040;        // monitor ROM or its RAM
+constexpr u32 MEM_BREAKPOINT = 0x0080;  // code breakpoint
+constexpr u32 MEM_SOUND = 0x0100;       // sound register
+constexpr u32 MEM_STEP_OUT = 0x0200;    // step-out marker
+constexpr u32 MEM_DEVICE = 0x0400;      // screen or display RAM
+constexpr u32 MEM_TRAIN = 0x0800;       // candidate of the trainer search
+constexpr u32 MEM_PHUNSY_U = 0x1000;    // PHUNSY U-bank window
+constexpr u32 MEM_PHUNSY_Q = 0x2000;    // PHUNSY Q-bank window
+constexpr u32 MEM_PHUNSY_AREA = 0x4000; // PHUNSY monitor area
+constexpr u32 MEM_ROUTED = 0x8000;      // byte kept by the board outside guest_memory
+constexpr u32 MEM_TRAP = 0x10000;       // an address trap (cpu_trap_add) is set here
 
 // Attributes that send an access down the slow path.
-constexpr u16 MEM_READ_SLOW = 0x801B;
-constexpr u16 MEM_WRITE_SLOW = 0x8115;
+constexpr u32 MEM_READ_SLOW = 0x801B;
+constexpr u32 MEM_WRITE_SLOW = 0x8115;
 
 // mem_access bits
 constexpr u32 ACC_WRITTEN = 0x00000001;    // written by an instruction
@@ -57,19 +58,20 @@ constexpr u32 MEM_REG_BASE = 0x10000;
 constexpr u32 MEM_REG_COUNT = 20;
 constexpr u32 MEM_ATTR_SIZE = MEM_REG_BASE + MEM_REG_COUNT;
 
-extern u16 mem_attributes[MEM_ATTR_SIZE];
+extern u32 mem_attributes[MEM_ATTR_SIZE];
 extern u32 mem_access[GUEST_MEMORY_SIZE];
 extern u16 mem_read_mirror[GUEST_MEMORY_SIZE];
 extern u16 mem_write_mirror[GUEST_MEMORY_SIZE];
 extern u32 coverage_read_flags[GUEST_MEMORY_SIZE]; // chip registers read by the code at an address
 extern u32 coverage_flags[GUEST_MEMORY_SIZE];      // chip registers written by it
 
-// Every address plain RAM: attributes (guest range and register watches) cleared,
-// mirrors pointing at themselves, history and coverage cleared.
+// Every address plain RAM: attributes (guest range and register watches) cleared
+// except the marks of the installed address traps, mirrors pointing at
+// themselves, history and coverage cleared.
 void mem_reset_tables();
 // Clears mem_access, coverage_flags and coverage_read_flags.
 void mem_clear_access();
-// Value a read-once register holds after it has been read (255 on the Arcadia, else 0).
+// Value a read-once register holds after it has been read (the board's cpu_bus.read_once_value).
 u8 mem_read_once_value();
 
 // The slow paths, for mirrors, diagnostics and special bytes.

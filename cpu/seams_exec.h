@@ -1,8 +1,6 @@
 // Services of other subsystems that the interpreter calls and that no owner
-// provides yet: machine state read at single instructions (raster line, TWIN
-// and PHUNSY interrupt sources, the PIPBUG serial transmitter), the sound and
-// tape hooks, and the debugger's single step, processor view and display hooks
-// of the tracer.
+// provides yet: the raster line of the reports, the sound and tape hooks, and
+// the debugger's single step, processor view and display hooks of the tracer.
 //
 // seams_exec.cpp holds one plain stand-in for each, with the least behaviour
 // the interpreter needs; the owner that writes the real service deletes the
@@ -17,22 +15,6 @@ extern i32 raster_line;
 void snd_update_voices(int arg);
 // Cassette: advance the sample clock before an instruction.
 void tape_sample_tick();
-
-// TWIN: one request flag per interrupt priority; which processor board runs;
-// the master's HALT hands over to the slave; supervisor-call description.
-extern u8 twin_irq_pending[32];
-extern u32 twin_slave_active;
-void twin_switch_to_slave();
-void twin_describe_svc(int call);
-
-// PHUNSY: bits 0-3 choose the interrupt vector.
-extern u8 phunsy_irq_select;
-
-// PIPBUG serial transmit side (guest to terminal through FLAG).
-extern i32 teletype_tx_state;
-extern u32 teletype_tx_due;
-extern u8 teletype_tx_byte;
-extern u32 serial_bit_cycles;
 
 // Debugger: stop after the next instruction; print the processor view.
 extern u32 dbg_single_step;

@@ -2,6 +2,7 @@
 #include "debugger/debugger.h"
 
 #include "core/emu.h"
+#include "cpu/bus.h"
 #include "cpu/optables.h"
 
 #include <cstdio>
@@ -25,35 +26,11 @@ char dbg_format_address(u32 address, char* out, int, int, int, int plain) {
 
 static constexpr u8 NO_CHAR = 183; // middle dot
 
-// The CD2650 VDU character set: codes 0-31 and 64-95 are "@A..Z[ ]^_".
-static u8 cd2650_char(u8 code) {
-    code &= 127;
-    static const char upper[] = "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[ ]^_";
-    static const char lower[] = "@abcdefghijklmnopqrstuvwxyz[ ]^_";
-    if (code < 32) return static_cast<u8>(upper[code]);
-    if (code < 64) return code;
-    if (code < 96) return static_cast<u8>(upper[code - 64]);
-    return static_cast<u8>(lower[code - 96]);
-}
-
 u8 dbg_guest_char_to_ascii(u8 code) {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case TWIN:
-    case PHUNSY:
-    case SELBST:
-        return (code >= 32 && code <= 127) || code >= 160 ? code : NO_CHAR;
-    case CD2650:
-        return cd2650_char(code);
-    case MALZAK:
-        return (code & 127) < 32 ? ' ' : code & 127;
-    case INTERTON:
-    case PONG:
-    case MIKIT:
-    case TYPERIGHT:
-        return NO_CHAR;
-    default: // machines with character sets of their own: printable ASCII only so far
-        return code >= 32 && code < 127 ? code : NO_CHAR;
+    if (cpu_bus.guest_char) {
+        const u8 c = cpu_bus.guest_char(code);
+        return c ? c : NO_CHAR;
     }
+    // A board without a character set of its own: printable ASCII only.
+    return code >= 32 && code < 127 ? code : NO_CHAR;
 }

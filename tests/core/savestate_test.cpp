@@ -12,7 +12,9 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "cpu/exec.h"
-#include "cpu/seams.h"
+#include "machines/seams.h"
+#include "machines/coinop.h"
+#include "machines/pvi_consoles.h"
 #include "home_fixture.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "cpu/seams.h"
+#include "machines/seams.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 #include "gui/tool_windows.h"

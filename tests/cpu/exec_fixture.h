@@ -12,6 +12,10 @@
 #include "cpu/optables.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
+#include "computers/phunsy.h"
+#include "computers/pipbug.h"
+#include "computers/twin.h"
+#include "cpu/bus.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>

@@ -62,6 +62,7 @@ TEST_F(ExecHooks, BreakpointIsCheckedBeforeTheInstruction) {
 TEST_F(ExecHooks, InstructorWrtcEntersTheMonitor) {
     machine = INSTRUCTOR;
     memmap = 14;
+    machine_bus_install();
     run_steps({{0x0200, {0xB0}, {}, 6, {{IAR, 0x1800}}}});
     EXPECT_EQ(port_records[0xFC].last_value, 0x01);
     EXPECT_EQ(port_records[0xFD].last_value, 0x02);
@@ -70,6 +71,7 @@ TEST_F(ExecHooks, InstructorWrtcEntersTheMonitor) {
 TEST_F(ExecHooks, PipbugFlagLowStartsTheSerialTransmitter) {
     machine = PIPBUG;
     memmap = 9;
+    machine_bus_install();
     serial_bit_cycles = 208;
     teletype_tx_state = 0;
     load(0, {0x76, 0x40, 0x74, 0x40});
@@ -84,6 +86,7 @@ TEST_F(ExecHooks, PipbugFlagLowStartsTheSerialTransmitter) {
 // With the fast serial input the BIOS's LODA at $0369 reads the whole character.
 TEST_F(ExecHooks, BinbugFastSerialInputSkipsTheLoad) {
     machine = BINBUG;
+    machine_bus_install();
     binbug_biosversion = 2;
     binbug_baudrate = 3;
     const std::vector<u8> loda = {0x0D, 0x05, 0x00}; // LODA r1,$0500

@@ -8,6 +8,7 @@ class ExecInterrupt : public ExecTest {
         ExecTest::SetUp();
         machine = INTERTON;
         memmap = 0;
+        machine_bus_install();
         std::memset(port_records, 0, sizeof port_records);
     }
     static void request() {
@@ -77,6 +78,7 @@ TEST_F(ExecInterrupt, VectorsOfTheMachines) {
         cpu_reset_state();
         machine = r.machine;
         memmap = r.memmap;
+        machine_bus_install();
         phunsy_biosversion = r.phunsy_bios;
         phunsy_irq_select = r.phunsy_select;
         cpu_iar = 0x0400;
@@ -88,6 +90,7 @@ TEST_F(ExecInterrupt, VectorsOfTheMachines) {
 TEST_F(ExecInterrupt, InstructorIndirectVectorCostsFiveCycles) {
     machine = INSTRUCTOR;
     memmap = 14;
+    machine_bus_install();
     si50_interrupts = 1;
     load(0x0007, {0x8A, 0x34});
     request();
@@ -106,6 +109,7 @@ TEST_F(ExecInterrupt, InstructorIndirectVectorCostsFiveCycles) {
 TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
     machine = TWIN;
     memmap = 12;
+    machine_bus_install();
     twin_irq_pending[11] = 1; // floppy disk, not enabled by port $EA bit 4
     twin_irq_pending[14] = 1;
     request();

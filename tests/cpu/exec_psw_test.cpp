@@ -50,6 +50,7 @@ TEST_F(ExecPsw, LdplAndStplOn2650BAreUndefinedOn2650) {
     cpu_reset_op_tables();
     run_steps({{0x0100, {}, {{PSL, 0}}, 6, {{IAR, 0x0101}, {PSL, 0}}}}); // undefined: one byte
     machine = INTERTON; // the Interton skips three bytes for $10, one for $11
+    machine_bus_install();
     run_steps({{0x0100, {}, {}, 6, {{IAR, 0x0103}}}, {0x0103, {}, {}, 6, {{IAR, 0x0104}}}});
     // clang-format on
 }

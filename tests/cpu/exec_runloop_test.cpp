@@ -74,6 +74,7 @@ TEST_F(ExecRunLoop, PolledLoopRunsTheSameInstructions) {
 
 TEST_F(ExecRunLoop, InterruptChargeCountsAgainstTheSlice) {
     machine = INTERTON;
+    machine_bus_install();
     load(0, {0x74, 0x20}); // CPSU $20 lets the pending request in
     cpu_psu = PSU_II;
     cpu_irq_pending = 1;

@@ -75,7 +75,7 @@ TEST_F(ExecTrace, TracerUsesTheHostServices) {
         EXPECT_EQ(dbg_single_step, 0u);
         // A finished single step takes the step-out mark with it.
         EXPECT_EQ((mem_attributes[0x0102] & MEM_STEP_OUT) != 0, !c.single_step);
-        mem_attributes[0x0102] &= static_cast<u16>(~MEM_STEP_OUT);
+        mem_attributes[0x0102] &= ~MEM_STEP_OUT;
     }
     cpu_tracing = 0;
 }

@@ -1,13 +1,16 @@
 // Checked data access: mirrors, special bytes, board routing, coverage, watches
 // and the texts of the access reports.
 #include "core/emu.h"
+#include "core/machine.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "cpu/seams.h"
+#include "machines/seams.h"
+#include "machines/coinop.h"
+#include "machines/pvi_consoles.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 #include "tests/support/fresh_state.h"

@@ -1,6 +1,7 @@
 // Breakpoint and watch conditions, time units, the address formatter and the
 // guest character conversion.
 #include "core/emu.h"
+#include "core/machine.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 #include "tests/support/fresh_state.h"
@@ -17,6 +18,7 @@ class ConditionsTest : public ::testing::Test {
     void SetUp() override {
         fresh_state();
         machine = PIPBUG;
+        machine_bus_install();
     }
     void TearDown() override { fresh_state(); }
 
@@ -106,6 +108,7 @@ TEST_F(ConditionsTest, UnitsAddressesAndGuestCharacters) {
     dis_notation = NOTATION_SIGNETICS;
     EXPECT_EQ(format(MEM_REG_BASE + 11, 1), "IAR");
     machine = PONG; // no processor
+    machine_bus_install();
     EXPECT_EQ(format(0x1F00, 1), "");
 
     const struct {
@@ -120,6 +123,7 @@ TEST_F(ConditionsTest, UnitsAddressesAndGuestCharacters) {
     };
     for (const auto& c : chars) {
         machine = c.machine;
+        machine_bus_install();
         EXPECT_EQ(dbg_guest_char_to_ascii(c.code), c.shown) << c.machine << " " << int(c.code);
     }
 }

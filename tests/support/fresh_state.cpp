@@ -124,6 +124,7 @@ void fresh_cpu(u32 m, u32 map) {
     cpu_reset_op_tables();
     std::memset(guest_memory, 0, sizeof guest_memory);
     mem_reset_tables();
+    machine_bus_install();
     cpu_reset();
     cpu_prev_iar = 0;
     dbg_hooks_reset();

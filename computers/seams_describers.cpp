@@ -1,7 +1,7 @@
 // Stand-ins for the computers' routine describers until the computers
 // subsystem writes them: the real ones name the monitor or DOS routine at an
 // address in the disassembly; these know no routines yet and print nothing.
-#include "cpu/seams.h"
+#include "machines/seams.h"
 
 void pipbug_bios_notes(u32) {}
 void twin_api_notes(u32) {}

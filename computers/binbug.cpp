@@ -1,0 +1,34 @@
+#include "computers/binbug.h"
+
+#include "computers/pipbug.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
+#include "machines/seams.h"
+
+// The fast serial input of monitor 2: the LODA at $0369 that starts the bit
+// loop instead delivers the whole character (LF for r2 = 2, FF for r2 = 1).
+static bool fast_serial_input() {
+    if (binbug_biosversion != 2 || binbug_baudrate != 3) return false;
+    cpu_regsel = cpu_reg_index(cpu_opcode);
+    const u8 r2 = cpu_regs[2];
+    if (r2 == 2 || r2 == 1) {
+        const u8 v = r2 == 2 ? 0x0A : 0x0C;
+        cpu_write_register(0, v);
+        cpu_set_cc(v);
+    }
+    const u8 b1 = guest_memory[page_add(cpu_iar, 1)];
+    cpu_prev_iar = cpu_iar;
+    cpu_iar = page_add(cpu_iar, 3);
+    cpu_op_cycles = b1 & 0x80 ? 6 : 4;
+    cpu_cycles += 3 * cpu_op_cycles;
+    return true;
+}
+
+void binbug_bus_install() {
+    cpu_bus.char_style = ascii_chars;
+    cpu_bus.guest_char = serial_guest_char;
+    cpu_bus.bios_notes = pipbug_bios_notes;
+    cpu_trap_add(0x0369, 0x0D, fast_serial_input);
+}

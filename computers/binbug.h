@@ -1,0 +1,6 @@
+// The BINBUG's side of the processor bus: the fast serial input of monitor
+// 2 and how the monitor's text and calls are shown.
+#pragma once
+
+// Fills cpu_bus and the machine's address traps (after cpu_bus_reset()).
+void binbug_bus_install();

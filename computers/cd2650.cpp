@@ -1,0 +1,31 @@
+#include "computers/cd2650.h"
+
+#include "computers/pipbug.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "machines/seams.h"
+
+// The VDU character set: codes 0-31 and 64-95 are "@A..Z[ ]^_".
+static u8 vdu_char(u8 code) {
+    code &= 127;
+    static const char upper[] = "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[ ]^_";
+    static const char lower[] = "@abcdefghijklmnopqrstuvwxyz[ ]^_";
+    if (code < 32) return static_cast<u8>(upper[code]);
+    if (code < 64) return code;
+    if (code < 96) return static_cast<u8>(upper[code - 64]);
+    return static_cast<u8>(lower[code - 96]);
+}
+
+// The P1 DOS without a BIOS is called through vectors in RAM.
+static bool calls_through_vectors() {
+    return cd2650_dosversion == 1 && cd2650_biosversion == 0;
+}
+
+void cd2650_bus_install() {
+    cpu_bus.char_style = ascii_chars;
+    cpu_bus.guest_char = vdu_char;
+    cpu_bus.calls_through_vectors = calls_through_vectors;
+    cpu_bus.bios_notes = cd2650_bios_notes;
+    cpu_bus.vector_notes = cd2650_dos_call_notes;
+    cpu_bus.wide_clock_column = true;
+}

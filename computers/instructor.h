@@ -1,0 +1,7 @@
+// The Instructor 50's side of the processor bus: the parallel port's toggle
+// switches and lamps, the interrupt vector, the WRTC into the monitor, and
+// the monitor's vectors in the debugger's reports.
+#pragma once
+
+// Fills cpu_bus for the Instructor 50 (after cpu_bus_reset()).
+void instructor_bus_install();

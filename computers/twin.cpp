@@ -1,0 +1,96 @@
+#include "computers/twin.h"
+
+#include "computers/pipbug.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
+#include "machines/seams.h"
+
+u8 twin_irq_pending[32];
+u32 twin_slave_active;
+i32 twin_irq_current = 32;
+
+const char* const twin_irq_names[32] = {
+    "reset",
+    "master RAM parity error",
+    "paper tape reader",
+    "slave RAM parity error",
+    "teletype in",
+    "teletype out",
+    "RS-232 in",
+    "RS-232 out",
+    "not assigned",
+    "interval timer",
+    "printer",
+    "floppy disk",
+    "not assigned",
+    "PROM program #1",
+    "PROM program #2",
+    "not assigned",
+    "slave SVC #1",
+    "slave SVC #2",
+    "slave SVC #3",
+    "slave SVC #4",
+    "slave SVC #5",
+    "slave SVC #6",
+    "debug SVC #1",
+    "debug SVC #2",
+    "breakpoint #1",
+    "breakpoint #2",
+    "single cycle",
+    "halt",
+    "diagnostic control",
+    "not assigned",
+    "not assigned",
+    "not assigned",
+};
+
+constexpr u32 TWIN_INTERRUPT_PORT = 0xEA; // bit 5 enables the printer, bit 4 the floppy disk
+
+// The highest-priority (lowest-numbered) eligible source, or 32.
+static int select_priority() {
+    const u8 enables = port_records[TWIN_INTERRUPT_PORT].last_value;
+    for (int p = 0; p < 32; ++p) {
+        if (!twin_irq_pending[p]) continue;
+        if (p == 10 && !(enables & 0x20)) continue;
+        if (p == 11 && !(enables & 0x10)) continue;
+        return p;
+    }
+    return 32;
+}
+
+// Each priority has its two-byte vector at twice its number.
+static bool interrupt_vector(CpuVector* vector) {
+    const int priority = select_priority();
+    twin_irq_current = priority;
+    if (priority == 32) return false;
+    twin_irq_pending[priority] = 0;
+    *vector = {static_cast<u16>(2 * priority), false};
+    return true;
+}
+
+static void interrupt_log() {
+    con_printf("Generated interrupt of priority %d (%s) at %u %s.\n", twin_irq_current,
+               twin_irq_names[twin_irq_current], dbg_clocks_to_units(cpu_cycles), dbg_unit_label);
+}
+
+static void interrupt_taken() {
+    if (logbios && twin_irq_current >= 16 && twin_irq_current <= 21)
+        twin_describe_svc(twin_irq_current - 15);
+}
+
+static void halt() {
+    if (!twin_slave_active) twin_switch_to_slave();
+}
+
+void twin_bus_install() {
+    cpu_bus.interrupt_vector = interrupt_vector;
+    cpu_bus.interrupt_log = interrupt_log;
+    cpu_bus.interrupt_taken = interrupt_taken;
+    cpu_bus.halt = halt;
+    cpu_bus.char_style = ascii_chars;
+    cpu_bus.guest_char = serial_guest_char;
+    cpu_bus.bios_notes = twin_api_notes;
+}

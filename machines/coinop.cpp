@@ -1,0 +1,91 @@
+#include "machines/coinop.h"
+
+#include "core/emu.h"
+#include "cpu/bus.h"
+#include "machines/pvi_consoles.h"
+
+u8 coinop_colour_ram[1024];
+u8 coinop_palette_ram[16];
+u8 coinop_effect_ram[512];
+u8 coinop_effect_select;
+u8 malzak_playfield[256];
+i32 malzak_scroll;
+
+static bool in(u32 a, u32 lo, u32 hi) {
+    return a >= lo && a <= hi;
+}
+
+// The Zaccaria boards: with FLAG low the processor reads the colour RAM at
+// $1800-$1BFF and the palette (Astro Wars at $1C00, the others at $1400).
+static u8 zaccaria_read(u32 a) {
+    if (cpu_psu & PSU_F) return guest_memory[a];
+    if (in(a, 0x1800, 0x1BFF)) return coinop_colour_ram[a - 0x1800];
+    if (memmap == 22) return coinop_palette_ram[(a - 0x1C00) & 15];
+    return coinop_palette_ram[(a - 0x1400) & 15];
+}
+
+// Astro Wars and Galaxia: with FLAG low the writes reach the colour RAM, with
+// FLAG high Astro Wars's palette at $1C00-$1CFF.
+static void astro_galaxia_write(u32 a, u8 v) {
+    if (cpu_psu & PSU_F) {
+        if (memmap == 22 && in(a, 0x1C00, 0x1CFF))
+            coinop_palette_ram[(a - 0x1C00) & 15] = v;
+        else
+            guest_memory[a] = v;
+    } else if (in(a, 0x1800, 0x1BFF)) {
+        coinop_colour_ram[a - 0x1800] = v;
+    } else {
+        guest_memory[a] = v;
+    }
+}
+
+// Laser Battle and Lazarian: the effect RAM, when selected, takes the writes;
+// reads go as on the other Zaccaria boards.
+static void laser_battle_write(u32 a, u8 v) {
+    if (coinop_effect_select == 1)
+        coinop_effect_ram[(a - 0x1800) & 0x1FF] = v;
+    else
+        guest_memory[a] = v;
+}
+
+// Laser Battle and Lazarian take their interrupts at $000A.
+static bool laser_battle_vector(CpuVector* vector) {
+    *vector = {0x000A, false};
+    return true;
+}
+
+static u8 malzak_read(u32 a) {
+    return guest_memory[a];
+}
+
+// The playfield shadows $1600-$16FF, shifted by the scroll.
+static void malzak_write(u32 a, u8 v) {
+    guest_memory[a] = v;
+    const u32 index = ((a - 0x1600) >> 4) + static_cast<u32>(malzak_scroll & ~15);
+    malzak_playfield[index & 0xFF] = v;
+}
+
+// Malzak text: the low seven bits, control codes as spaces.
+static u8 malzak_char(u8 code) {
+    return (code & 127) < 32 ? ' ' : code & 127;
+}
+
+void zaccaria_bus_install() {
+    cpu_bus.coverage_bit = pvi_coverage_bit;
+    cpu_bus.read_routed = zaccaria_read;
+    if (memmap == 24 || memmap == 25) {
+        cpu_bus.write_routed = laser_battle_write;
+        cpu_bus.interrupt_vector = laser_battle_vector;
+    } else {
+        cpu_bus.write_routed = astro_galaxia_write;
+        cpu_bus.interrupt_vector = pvi_interrupt_vector;
+    }
+}
+
+void malzak_bus_install() {
+    cpu_bus.coverage_bit = pvi_coverage_bit;
+    cpu_bus.read_routed = malzak_read;
+    cpu_bus.write_routed = malzak_write;
+    cpu_bus.interrupt_vector = pvi_interrupt_vector;
+    cpu_bus.guest_char = malzak_char;
+}

@@ -1,0 +1,29 @@
+// Services that the machines' bus hooks call and that no owner provides yet:
+// the video chips' register describers, the monitor routine describers and the
+// netplay link. machines/seams_describers.cpp, computers/seams_describers.cpp
+// and input/seams_netplay.cpp hold one plain stand-in for each, with the least
+// behaviour; the owner that writes the real service deletes the stand-in and
+// moves the declaration to its header.
+#pragma once
+
+#include "core/recording.h"
+#include "cpu/cpu.h"
+
+// Video-game machines
+// Write the bit fields of a UVI or PVI register value into watch_annotation.
+void uvi_describe_bits(u8 value, u32 address);
+void hw_format_register_bits(u8 value, u32 address);
+void elektor_bios_notes(u32 address);
+
+// Input: netplay
+void net_send_byte(u8 value);
+u8 net_recv_byte();
+
+// Computers and peripherals: describers of the monitor and DOS routines
+void pipbug_bios_notes(u32 address);
+void twin_api_notes(u32 address);
+void cd2650_bios_notes(u32 address);
+void phunsy_rom_comment(u32 address);
+void selbst_rom_comment(u32 address);
+void instructor_monitor_notes(u32 address);
+void cd2650_dos_call_notes(u32 address);

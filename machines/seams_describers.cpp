@@ -1,0 +1,21 @@
+// Stand-ins for the video-game machines' register describers until the
+// machines' video chips are written: the real describers name each bit field
+// of a video register, these show the value alone.
+#include "machines/seams.h"
+
+#include "cpu/dbg_hooks.h"
+
+#include <cstdio>
+
+// The value as a character.
+void uvi_describe_bits(u8 value, u32) {
+    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%c']", cpu_guest_char(value));
+}
+
+// The value in decimal.
+void hw_format_register_bits(u8 value, u32) {
+    std::snprintf(watch_annotation, sizeof watch_annotation, " [%d]", value);
+}
+
+// The real one names the Elektor BIOS routine at an address; this prints nothing.
+void elektor_bios_notes(u32) {}
