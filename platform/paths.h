@@ -25,3 +25,14 @@ bool path_make_dirs(const std::string& dir);
 
 // Creates the program home when it is missing. True when it exists.
 bool path_make_progdir();
+
+// The folder of the files the program ships ("" when none is found): a
+// "resources" folder beside the binary (the build folder links the
+// checkout's), else the installed data folder "../share/brindlemox" seen from
+// the binary's folder, else the data folder the build was configured to
+// install into.
+std::string path_resources();
+
+// The same search from `exe_dir` with `data_dir` as the configured data
+// folder; path_resources() calls it with the running binary's folder.
+std::string path_find_resources(const std::string& exe_dir, const std::string& data_dir);
