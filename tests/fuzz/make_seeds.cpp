@@ -218,23 +218,22 @@ void texts() {
         text_bytes("# test\n0=Kaputte %s-Datei!\n1=%d von %d\n2=Stufe %u bei $%04X\n3=Keine\\n"
                    "Argumente\\t\\\\\n4=%c%s %ld%%\n5=%-10s|%5.2f\n895=Bad %s\n\n"));
     put("catalog", "mismatched.catalog", text_bytes("0=%d\n1=%s %s\n2=%n\n4=%c%s\n7=\\x\n=\n"));
-    const char* const lines[] = {
-        "game.bin",
-        "FILE=game.bin\0LOCKCONFIG",
-        "DISGAME\0prog.bin\0SETTINGS\0my.ini",
+    // Arguments are separated by NUL bytes, as the target splits them.
+    using namespace std::string_literals;
+    const std::string lines[] = {
+        "game.bin"s,
+        "FILE=game.bin\0LOCKCONFIG"s,
+        "DISGAME\0prog.bin\0SETTINGS\0my.ini"s,
         "PRI=-5\0CLIPUNIT\0"
-        "255\0FULLSCREEN=ON\0PORT=2650",
-        "ASM=source.asm\0SYM\0x.sym\0STARTUP\0s.rexx\0PORTNAME\0PORT1",
-        "UPGRADE\0NOLOWLEVEL\0PUBSCREEN=Work",
-        "?",
+        "255\0FULLSCREEN=ON\0PORT=2650"s,
+        "ASM=source.asm\0SYM\0x.sym\0STARTUP\0s.rexx\0PORTNAME\0PORT1"s,
+        "UPGRADE\0NOLOWLEVEL\0PUBSCREEN=Work"s,
+        "?"s,
         "PROGDIR:Games/x.bin\0COUNT=3\0QUIET\0ALL\0D\0"
-        "7",
+        "7"s,
     };
-    const std::size_t lengths[] = {8, 26, 34, 44, 55, 34, 1, 42};
     for (std::size_t i = 0; i < std::size(lines); i++)
-        put("cmdline", "line" + std::to_string(i),
-            Bytes(reinterpret_cast<const u8*>(lines[i]),
-                  reinterpret_cast<const u8*>(lines[i]) + lengths[i]));
+        put("cmdline", "line" + std::to_string(i), text_bytes(lines[i]));
 }
 
 // Every opcode with operand bytes after it, in each notation and variant.
