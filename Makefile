@@ -3,7 +3,8 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build test run bench clean
+.DEFAULT_GOAL := build
+.PHONY: deps configure build test run bench install clean
 
 deps:
 	./scripts/install-deps.sh
@@ -19,6 +20,11 @@ test: build
 
 run: build
 	./$(BUILD)/brindlemox $(ARGS)
+
+# PREFIX=/usr/local by default; the binary goes to bin/, the shipped files to share/brindlemox.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: build
 	./$(BUILD)/brindlemox_bench

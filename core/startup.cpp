@@ -108,20 +108,14 @@ void dir_restore() {
     }
 }
 
-// The files the program ships live in resources/ beside the build folder;
-// the first start copies the missing ones into the program home.
+// The files the program ships (see path_resources); the first start copies
+// the missing ones into the program home.
 static void seed_progdir() {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return;
-    fs::path source;
-    for (fs::path p = exe.parent_path(); !p.empty() && p != p.root_path(); p = p.parent_path())
-        if (fs::is_directory(p / "resources", ec)) {
-            source = p / "resources";
-            break;
-        }
-    if (source.empty()) return;
+    const std::string found = path_resources();
+    if (found.empty()) return;
+    const fs::path source = found;
     const fs::path home = path_progdir();
     for (auto it = fs::recursive_directory_iterator(source, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {

@@ -107,3 +107,33 @@ int path_open_regular(const std::string& host, unsigned long long* size) {
     if (size) *size = static_cast<unsigned long long>(st.st_size);
     return fd;
 }
+
+std::string path_find_resources(const std::string& exe_dir, const std::string& data_dir) {
+    if (!exe_dir.empty()) {
+        const std::string dir = strip_trailing_slashes(exe_dir);
+        if (is_dir(join(dir, "resources"))) return join(dir, "resources");
+        const size_t slash = dir.find_last_of('/');
+        if (slash != std::string::npos) {
+            const std::string installed = dir.substr(0, slash) + "/share/brindlemox";
+            if (is_dir(installed)) return installed;
+        }
+    }
+    if (!data_dir.empty() && is_dir(data_dir)) return strip_trailing_slashes(data_dir);
+    return "";
+}
+
+#ifndef BRINDLEMOX_DATA_DIR
+#define BRINDLEMOX_DATA_DIR ""
+#endif
+
+std::string path_resources() {
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string dir;
+    if (n > 0) {
+        dir.assign(exe, static_cast<size_t>(n));
+        const size_t slash = dir.find_last_of('/');
+        dir = slash == std::string::npos ? std::string() : dir.substr(0, slash ? slash : 1);
+    }
+    return path_find_resources(dir, BRINDLEMOX_DATA_DIR);
+}

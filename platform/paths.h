@@ -31,3 +31,14 @@ bool path_make_progdir();
 // folder, FIFO, device or socket is refused without blocking: -1, with errno
 // set (EISDIR, EINVAL or that of the failed open).
 int path_open_regular(const std::string& host, unsigned long long* size);
+
+// The folder of the files the program ships ("" when none is found): a
+// "resources" folder beside the binary (the build folder links the
+// checkout's), else the installed data folder "../share/brindlemox" seen from
+// the binary's folder, else the data folder the build was configured to
+// install into.
+std::string path_resources();
+
+// The same search from `exe_dir` with `data_dir` as the configured data
+// folder; path_resources() calls it with the running binary's folder.
+std::string path_find_resources(const std::string& exe_dir, const std::string& data_dir);

@@ -1,6 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build and the tests need, only those missing.
+# With BRINDLEMOX_FUZZ=1 in the environment, or the argument --fuzz, also clang
+# and its libFuzzer and sanitizer runtimes for the fuzz build.
 set -euo pipefail
+
+fuzz="${BRINDLEMOX_FUZZ:-0}"
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz) fuzz=1 ;;
+    *) echo "usage: $0 [--fuzz]" >&2; exit 2 ;;
+  esac
+done
 
 packages=(
   cmake ninja-build g++ pkg-config make
@@ -9,6 +19,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev binutils
   ccache
 )
+if [ "$fuzz" != "0" ] && [ -n "$fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

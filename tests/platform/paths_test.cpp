@@ -107,4 +107,40 @@ TEST_F(Paths, ProgramHomeIsCreatedWithItsParents) {
     EXPECT_FALSE(path_make_dirs(""));
 }
 
+// The shipped files are found beside the binary first, then in the installed
+// data folder next to the binary's folder, then in the configured data folder.
+TEST_F(Paths, ShippedFilesAreFoundBesideTheBinaryThenWhereInstalled) {
+    const std::string prefix = dir + "/usr";
+    const std::string bin = prefix + "/bin";
+    const std::string configured = dir + "/configured/brindlemox";
+    fs::create_directories(bin);
+    fs::create_directories(configured);
+    fs::create_directories(dir + "/resources"); // above the binary's folder: not taken
+    struct Case {
+        const char* make; // folder created before the search ("" none)
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"", configured},                                        // only the configured folder
+        {"/usr/share/brindlemox", prefix + "/share/brindlemox"}, // installed beside the binary
+        {"/usr/bin/resources", bin + "/resources"},              // beside the binary wins
+    };
+    for (const Case& c : cases) {
+        if (c.make[0]) fs::create_directories(dir + c.make);
+        EXPECT_EQ(path_find_resources(bin, configured), c.expected) << c.make;
+    }
+    EXPECT_EQ(path_find_resources(bin + "/", ""), bin + "/resources");
+    fs::remove_all(bin + "/resources");
+    fs::remove_all(prefix + "/share");
+    EXPECT_EQ(path_find_resources(bin, dir + "/missing"), "");
+    EXPECT_EQ(path_find_resources("", ""), "");
+}
+
+// The test program lives in a build folder, where the shipped images must be found.
+TEST_F(Paths, TheBuildFolderFindsTheShippedFiles) {
+    const std::string found = path_resources();
+    ASSERT_FALSE(found.empty());
+    EXPECT_TRUE(fs::is_directory(found + "/images")) << found;
+}
+
 } // namespace

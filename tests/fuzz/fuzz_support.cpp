@@ -1,0 +1,64 @@
+#include "tests/fuzz/fuzz_support.h"
+
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/startup.h"
+#include "core/ui_host.h"
+#include "gui/main_window.h"
+#include "gui/ui_pass.h"
+#include "platform/catalog_file.h"
+#include "platform/headless/gui_headless.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void swallow(const char*) {}
+
+} // namespace
+
+const std::string& fuzz_home() {
+    static const std::string home = [] {
+        fs::path p = fs::temp_directory_path() / ("brindlemox-fuzz-" + std::to_string(getpid()));
+        std::error_code ec;
+        fs::remove_all(p, ec);
+        fs::create_directories(p / "Configs", ec);
+        std::atexit([] {
+            std::error_code e;
+            fs::remove_all(
+                fs::temp_directory_path() / ("brindlemox-fuzz-" + std::to_string(getpid())), e);
+        });
+        setenv("BRINDLEMOX_HOME", p.c_str(), 1);
+        unsetenv("BRINDLEMOX_CATALOG");
+        ui_host_defaults();
+        gui_install_ui_host();
+        return p.string();
+    }();
+    return home;
+}
+
+void fuzz_reset() {
+    fuzz_home();
+    // The working folder stays: libFuzzer reads its corpus by relative names.
+    gui_close_main_window();
+    gui_headless_reset();
+    emu_reset_all(); // also frees the file buffer and resets the message channel
+    con_push_sink(swallow);
+    machine_switch(ARCADIA, 6, true, true, false);
+}
+
+std::string fuzz_write_file(const char* name, const std::uint8_t* data, std::size_t size) {
+    const std::string path = fuzz_home() + "/" + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+    std::fclose(f);
+    return path;
+}

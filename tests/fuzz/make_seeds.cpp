@@ -1,0 +1,278 @@
+// Writes the starting inputs of every fuzz target into <folder>/<target>/:
+// what the program itself writes (a save state of every memory map, its
+// settings and high-score files) and small files of every kind it reads.
+#include "core/hiscore.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/objfile.h"
+#include "core/recording.h"
+#include "core/savestate.h"
+#include "core/settings.h"
+#include "cpu/optables.h"
+#include "tests/fuzz/fuzz_support.h"
+
+#include <minizip/zip.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<u8>;
+
+fs::path out_root;
+int written = 0;
+
+void put(const char* target, const std::string& name, const Bytes& data) {
+    const fs::path dir = out_root / target;
+    fs::create_directories(dir);
+    std::ofstream out(dir / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+    if (!out) {
+        std::fprintf(stderr, "make_seeds: cannot write %s\n", (dir / name).c_str());
+        std::exit(1);
+    }
+    written++;
+}
+
+Bytes text_bytes(const std::string& t) {
+    return Bytes(t.begin(), t.end());
+}
+
+Bytes read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+Bytes with_prefix(u8 first, const Bytes& rest) {
+    Bytes b(rest.size() + 1, first);
+    std::copy(rest.begin(), rest.end(), b.begin() + 1);
+    return b;
+}
+
+std::string hex2(u32 v) {
+    char b[3];
+    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
+    return b;
+}
+
+// A small 2650 program: loads, stores, branches, a subroutine and HALT.
+const Bytes program = {0x04, 0x12, 0xCC, 0x18, 0x00, 0x3F, 0x00, 0x10, 0x1B, 0x7A,
+                       0xE4, 0x55, 0x98, 0x04, 0x0C, 0x18, 0x00, 0x84, 0x01, 0x17,
+                       0x77, 0x10, 0x75, 0xFF, 0xB4, 0x40, 0xC0, 0x40};
+
+std::string aof_record(u16 address, const Bytes& data) {
+    const u8 header[3] = {static_cast<u8>(address >> 8), static_cast<u8>(address),
+                          static_cast<u8>(data.size())};
+    std::string r = ":" + hex2(address >> 8) + hex2(address) + hex2(static_cast<u32>(data.size()));
+    r += hex2(aof_check_byte(header, 3));
+    for (u8 b : data)
+        r += hex2(b);
+    return r + hex2(aof_check_byte(data.data(), static_cast<u32>(data.size()))) + "\n";
+}
+
+std::string hex_record(u16 address, u8 type, const Bytes& data) {
+    u32 sum = static_cast<u32>(data.size()) + (address >> 8) + (address & 0xFF) + type;
+    std::string r =
+        ":" + hex2(static_cast<u32>(data.size())) + hex2(address >> 8) + hex2(address) + hex2(type);
+    for (u8 b : data) {
+        r += hex2(b);
+        sum += b;
+    }
+    return r + hex2((0x100 - (sum & 0xFF)) & 0xFF) + "\n";
+}
+
+Bytes aof_file(u16 start) {
+    return text_bytes(aof_record(start, program) + aof_record(start + 0x100, Bytes(16, 0xC0)) +
+                      ":" + hex2(start >> 8) + hex2(start) + "00\n");
+}
+
+Bytes hex_file(u16 start) {
+    return text_bytes(hex_record(start, 0, program) + hex_record(start + 0x40, 0, Bytes(8, 0x55)) +
+                      hex_record(0, 1, {}));
+}
+
+Bytes zip_of(const std::vector<std::pair<std::string, Bytes>>& members, int method) {
+    const std::string path = fuzz_home() + "/seed.zip";
+    fs::remove(path);
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    if (!zip) std::exit(1);
+    for (const auto& [name, data] : members) {
+        zip_fileinfo info{};
+        if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
+                                  method ? 6 : 0, 0) != ZIP_OK ||
+            (!data.empty() &&
+             zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())) != ZIP_OK) ||
+            zipCloseFileInZip(zip) != ZIP_OK)
+            std::exit(1);
+    }
+    if (zipClose(zip, nullptr) != ZIP_OK) std::exit(1);
+    return read_all(path);
+}
+
+// One state of every memory map, as the program saves it; COR files carry a
+// few recorded input bytes after the state.
+void states() {
+    for (u32 map = 0; map < MEMMAPS; map++) {
+        if (memmap_is_empty(map)) continue;
+        fuzz_reset();
+        if (!machine_switch(static_cast<int>(memmap_table[map].machine), static_cast<int>(map),
+                            true, true, false))
+            continue;
+        for (u32 i = 0; i < program.size(); i++)
+            guest_memory[0x100 + i] = program[i];
+        std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s/seed.cos", fuzz_home().c_str());
+        if (!state_save_file(FILE_KIND_COS, 0)) {
+            std::fprintf(stderr, "make_seeds: memory map %u was not saved\n", map);
+            std::exit(1);
+        }
+        const Bytes cos = read_all(file_name_buffer);
+        Bytes cor = cos;
+        cor[2] = 1;
+        cor.insert(cor.end(), {0x11, 0x22, 0x00, 0x80});
+        std::string error;
+        if (!state_check(cos.data(), static_cast<u32>(cos.size()), &error) ||
+            !state_check(cor.data(), static_cast<u32>(cor.size()), &error)) {
+            std::fprintf(stderr, "make_seeds: the state of map %u is refused: %s\n", map,
+                         error.c_str());
+            std::exit(1);
+        }
+        const std::string name = "map" + std::to_string(map);
+        put("savestate", name + ".cos", cos);
+        put("savestate", name + ".cor", cor);
+        put("loader", name + ".cos", with_prefix(6, cos));
+        put("loader", name + ".cor", with_prefix(7, cor));
+        put("zip", name + ".zip", zip_of({{"state.cos", cos}}, Z_DEFLATED));
+    }
+}
+
+void settings_and_scores() {
+    for (u32 map : {6u, 2u, 5u}) {
+        fuzz_reset();
+        machine_switch(static_cast<int>(memmap_table[map].machine), static_cast<int>(map), true,
+                       true, false);
+        put("settings", "map" + std::to_string(map) + ".ini", text_bytes(ini_write_text()));
+    }
+    fuzz_reset();
+    const std::string scores = fuzz_home() + "/Configs/Brindlemox.hgh";
+    if (!hiscore_write_file()) std::exit(1);
+    put("hiscore", "empty.hgh", read_all(scores));
+    for (int slot = 0; slot < HISCORE_SLOTS; slot += 5) {
+        hiscore_raise(slot, 1000u * static_cast<u32>(slot + 1));
+        hiscore_add_play_time(slot, 2500000u * static_cast<u32>(slot));
+    }
+    if (!hiscore_write_file()) std::exit(1);
+    put("hiscore", "played.hgh", read_all(scores));
+}
+
+// An object file the reader must take up to its end record, or the seeds mean nothing.
+void must_parse(const Bytes& file, int format) {
+    fuzz_reset();
+    if (!filebuf_alloc(static_cast<u32>(file.size()))) std::exit(1);
+    std::copy(file.begin(), file.end(), filebuf);
+    if (objfile_parse(static_cast<u32>(file.size()), format) != 2) {
+        std::fprintf(stderr, "make_seeds: an object file seed is refused\n");
+        std::exit(1);
+    }
+}
+
+void object_files_and_archives() {
+    for (u16 start : {u16(0x0000), u16(0x0900), u16(0x1F80), u16(0x7E00)}) {
+        const std::string at = std::to_string(start);
+        must_parse(aof_file(start), OBJ_AOF);
+        must_parse(hex_file(start), OBJ_HEX);
+        put("objfile_aof", at + ".aof", aof_file(start));
+        put("objfile_hex", at + ".hex", hex_file(start));
+        put("loader", at + ".aof", with_prefix(3, aof_file(start)));
+        put("loader", at + ".hex", with_prefix(5, hex_file(start)));
+    }
+    Bytes image(4096, 0);
+    for (u32 i = 0; i < image.size(); i++)
+        image[i] = program[i % program.size()];
+    put("loader", "image.bin", with_prefix(0, image));
+    put("loader", "image32k.bin", with_prefix(0x20, Bytes(32768, 0xC0)));
+    put("loader", "image.tvc", with_prefix(0x42, with_prefix(0, Bytes(600, 0x3F))));
+    const Bytes games = zip_of({{"readme.txt", text_bytes("x")}, {"GAME.BIN", image}}, Z_DEFLATED);
+    const Bytes stored = zip_of({{"dir/prog.aof", aof_file(0x900)}}, 0);
+    const Bytes mixed =
+        zip_of({{"noext", image}, {"a.hex", hex_file(0)}, {"b.rom", image}}, Z_DEFLATED);
+    put("zip", "games.zip", games);
+    put("zip", "stored.zip", stored);
+    put("zip", "mixed.zip", mixed);
+    put("zip", "empty.zip", zip_of({}, Z_DEFLATED));
+    put("loader", "games.zip", with_prefix(8, games));
+    put("loader", "stored.zip", with_prefix(8, stored));
+}
+
+void texts() {
+    put("catalog", "plain.catalog",
+        text_bytes("# test\n0=Kaputte %s-Datei!\n1=%d von %d\n2=Stufe %u bei $%04X\n3=Keine\\n"
+                   "Argumente\\t\\\\\n4=%c%s %ld%%\n5=%-10s|%5.2f\n895=Bad %s\n\n"));
+    put("catalog", "mismatched.catalog", text_bytes("0=%d\n1=%s %s\n2=%n\n4=%c%s\n7=\\x\n=\n"));
+    // Arguments are separated by NUL bytes, as the target splits them.
+    using namespace std::string_literals;
+    const std::string lines[] = {
+        "game.bin"s,
+        "FILE=game.bin\0LOCKCONFIG"s,
+        "DISGAME\0prog.bin\0SETTINGS\0my.ini"s,
+        "PRI=-5\0CLIPUNIT\0"
+        "255\0FULLSCREEN=ON\0PORT=2650"s,
+        "ASM=source.asm\0SYM\0x.sym\0STARTUP\0s.rexx\0PORTNAME\0PORT1"s,
+        "UPGRADE\0NOLOWLEVEL\0PUBSCREEN=Work"s,
+        "?"s,
+        "PROGDIR:Games/x.bin\0COUNT=3\0QUIET\0ALL\0D\0"
+        "7"s,
+    };
+    for (std::size_t i = 0; i < std::size(lines); i++)
+        put("cmdline", "line" + std::to_string(i), text_bytes(lines[i]));
+}
+
+// Every opcode with operand bytes after it, in each notation and variant.
+void listings() {
+    Bytes all;
+    for (int op = 0; op < 256; op++)
+        all.insert(all.end(),
+                   {static_cast<u8>(op), static_cast<u8>(op * 7 + 1), static_cast<u8>(0xFF - op)});
+    for (u8 notation = 0; notation < NOTATIONS; notation++)
+        for (u8 variant : {u8(0), u8(8)}) {
+            const u8 setup = static_cast<u8>(notation | variant | (notation % 3) << 4);
+            Bytes b(all.size() + 4);
+            b[0] = setup;
+            b[1] = static_cast<u8>(notation * 6);
+            b[2] = 0x01;
+            std::copy(all.begin(), all.end(), b.begin() + 4);
+            put("disasm", "ops" + std::to_string(notation) + "_" + std::to_string(variant), b);
+        }
+    Bytes prog(program.size() + 4);
+    prog[0] = 0x02;
+    prog[1] = 6;
+    std::copy(program.begin(), program.end(), prog.begin() + 4);
+    put("disasm", "program", prog);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_seeds <folder>\n");
+        return 2;
+    }
+    out_root = argv[1];
+    fs::remove_all(out_root);
+    states();
+    settings_and_scores();
+    object_files_and_archives();
+    texts();
+    listings();
+    std::printf("make_seeds: %d inputs\n", written);
+    return 0;
+}

@@ -1,0 +1,15 @@
+// The high-score file: loaded from the program home, and written back.
+#include "core/hiscore.h"
+#include "tests/fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz_reset();
+    fuzz_write_file("Configs/Brindlemox.hgh", data, size);
+    hiscore_load();
+    for (int slot = 0; slot < HISCORE_SLOTS; slot++) {
+        hiscore_add_play_time(slot, 1);
+        hiscore_play_seconds(slot);
+    }
+    hiscore_write_file();
+    return 0;
+}

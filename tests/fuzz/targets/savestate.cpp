@@ -1,0 +1,19 @@
+// Save states (COS and COR, any machine and memory map the header names): the
+// check alone, then the load, which must leave a refused machine unchanged.
+#include "core/machine.h"
+#include "core/savestate.h"
+#include "tests/fuzz/fuzz_support.h"
+
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz_reset();
+    if (size > STATE_BUFFER_SIZE * 2) return 0;
+    const u32 n = static_cast<u32>(size);
+    std::string error;
+    const bool accepted = state_check(data, n, &error);
+    if (accepted != state_load(data, n, &error)) std::abort(); // the two must agree
+    if (!accepted && (machine != ARCADIA || memmap != 6)) std::abort();
+    return 0;
+}
