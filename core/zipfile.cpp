@@ -105,8 +105,13 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
         if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
             UNZ_OK)
             break;
-        kind = member_kind(name, games_only);
-        if (kind >= 0) break;
+        // A name that does not fit the buffer arrives cut and unterminated:
+        // such a member names no file we could load, so it is passed over.
+        if (info.size_filename < sizeof name) {
+            name[info.size_filename] = 0;
+            kind = member_kind(name, games_only);
+            if (kind >= 0) break;
+        }
         if (unzGoToNextFile(zip) != UNZ_OK) break;
     }
     if (kind < 0) {

@@ -107,6 +107,29 @@ TEST_F(Zip, MembersWithoutADotArePassedOver) {
     EXPECT_EQ(member.data, bytes("pong"));
 }
 
+// Member names fill a fixed buffer: one that fits loads, longer ones are
+// passed over whole, even when their only dot lies beyond the buffer.
+TEST_F(Zip, MemberNamesTooLongForTheBufferArePassedOver) {
+    const std::string fits = std::string(251, 'a') + ".bin"; // 255 bytes
+    loading_test::write_zip(home / "fits.zip", {{fits, bytes("fits")}});
+    ASSERT_EQ(extract("fits.zip"), 1);
+    EXPECT_EQ(member.name, fits);
+    EXPECT_EQ(member.data, bytes("fits"));
+
+    const std::string at_limit = std::string(252, 'b') + ".bin";   // 256 bytes
+    const std::string dot_beyond = std::string(296, 'c') + ".bin"; // 300 bytes
+    for (const std::string& name : {at_limit, dot_beyond}) {
+        loading_test::write_zip(home / "long.zip", {{name, bytes("long")}});
+        EXPECT_EQ(extract("long.zip"), 0) << name.size();
+        EXPECT_EQ(output, "No Signetics files found in ZIP archive!\n");
+    }
+    // A long name does not hide the loadable member after it.
+    loading_test::write_zip(home / "both.zip",
+                            {{dot_beyond, bytes("long")}, {"x.bin", bytes("x")}});
+    ASSERT_EQ(extract("both.zip"), 1);
+    EXPECT_EQ(member.name, "x.bin");
+}
+
 TEST_F(Zip, FailuresAreReported) {
     loading_test::write_zip(home / "empty.zip", {});
     loading_test::write_zip(home / "none.zip",
