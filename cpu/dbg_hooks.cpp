@@ -43,6 +43,11 @@ char cpu_format_address(u32 address, char* out, int with_suffix, int collect, in
     out[0] = '\0';
     if (cpu_host.format_address)
         return cpu_host.format_address(address, out, with_suffix, collect, kind, plain);
+    cpu_format_address_plain(address, out, plain);
+    return 0;
+}
+
+void cpu_format_address_plain(u32 address, char* out, int plain) {
     const u32 notation = dis_notation < NOTATIONS ? dis_notation : 0;
     if (address >= MEM_REG_BASE && address < MEM_REG_BASE + MEM_REG_COUNT)
         std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "%s",
@@ -51,7 +56,6 @@ char cpu_format_address(u32 address, char* out, int with_suffix, int collect, in
         std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "$%X", address);
     else
         std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "%s%X", dis_hex_prefix[notation], address);
-    return 0;
 }
 
 static constexpr u8 NO_CHAR = 183; // middle dot

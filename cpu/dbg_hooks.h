@@ -63,6 +63,9 @@ extern CpuHost cpu_host;
 constexpr int CPU_ADDRESS_TEXT_SIZE = 96;
 // Address text through cpu_host.format_address, or hexadecimal without a host.
 char cpu_format_address(u32 address, char* out, int with_suffix, int collect, int kind, int plain);
+// Address text without labels: a register name, "$%X" when plain, else with the
+// notation's hexadecimal prefix.
+void cpu_format_address_plain(u32 address, char* out, int plain);
 // Printable host character (Latin-1) of a guest character code on this board;
 // a middle dot for codes it cannot show.
 u8 cpu_guest_char(u8 code);
