@@ -80,12 +80,14 @@ void paste_text(const char* text) {
 }
 
 // Step 3 of a game image: identification and the acceptance of an unknown
-// game by the current machine. False (after the warning) when refused.
-bool identify_and_accept(int kind, int restart) {
+// game by the current machine. *row gets the games-database row the file is
+// (-1 none; on a restart the current one). Changes nothing; false (after the
+// warning) when refused.
+bool identify_and_accept(int kind, int restart, i32* row) {
+    *row = known_game_id;
     if (restart) return true;
-    known_game_id = -1;
-    if (sensegame) game_identify();
-    if (known_game_id >= 0) return true;
+    *row = sensegame ? game_identify_data(filebuf, filebuf_length) : -1;
+    if (*row >= 0) return true;
     bool accepted = true;
     if (kind == KIND_BIN) accepted = machine_in({ARCADIA, INTERTON, INSTRUCTOR, PHUNSY});
     if (kind == KIND_AOF)
@@ -187,16 +189,17 @@ int load_bin(int restart) {
         ui_warning(cat_str(313, "File is too large or corrupt!"));
         return LOAD_FAILED;
     }
-    if (!identify_and_accept(KIND_BIN, restart)) return LOAD_FAILED;
-    const bool known = known_game_id >= 0 && known_game_id < KNOWN_GAMES;
-    if (known && known_games_db[known_game_id].machine == PHUNSY) {
+    i32 row;
+    if (!identify_and_accept(KIND_BIN, restart, &row)) return LOAD_FAILED;
+    const bool known = row >= 0 && row < KNOWN_GAMES;
+    if (known && known_games_db[row].machine == PHUNSY) {
         u32 length1, length2;
-        if (!phunsy_blocks(known_games_db[known_game_id], filebuf_length, length1, length2)) {
+        if (!phunsy_blocks(known_games_db[row], filebuf_length, length1, length2)) {
             ui_warning("The load blocks of this PHUNSY game do not fit the file!");
-            known_game_id = -1;
             return LOAD_FAILED;
         }
     }
+    known_game_id = row;
     tvc_copy_length = filebuf_length;
     if (!restart) game_apply_settings();
     file_loaded = 1;
@@ -264,11 +267,12 @@ int load_aof(int restart) {
     }
     // The records are read and checked before the machine is touched.
     if (objfile_parse(filebuf_length, OBJ_AOF) == 0) {
-        file_loaded = 0;
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
-    if (!identify_and_accept(KIND_AOF, restart)) return LOAD_FAILED;
+    i32 row;
+    if (!identify_and_accept(KIND_AOF, restart, &row)) return LOAD_FAILED;
+    known_game_id = row;
     if (!restart) game_apply_settings();
     file_loaded = 1;
     objfile_commit();
@@ -283,11 +287,13 @@ int load_tvc(int restart) {
         warn_corrupt("TVC");
         return LOAD_FAILED;
     }
+    i32 row;
+    identify_and_accept(KIND_TVC, restart, &row); // every machine takes it
     if (!machine_switch(ELEKTOR, 5, false, false, restart != 0)) return LOAD_FAILED;
+    known_game_id = row;
     game_start_address = be16(3);
     std::memcpy(tvc_copy, filebuf, filebuf_length);
     tvc_copy_length = filebuf_length;
-    identify_and_accept(KIND_TVC, restart);
     if (!restart) game_apply_settings();
     file_loaded = 1;
     u32 address = be16(1);
@@ -304,9 +310,10 @@ int load_tvc(int restart) {
 // ---- Save states ------------------------------------------------------------------------
 
 int load_state(int kind, int restart) {
+    // Everything the state can be refused for is checked here, before the
+    // machine is switched; what follows cannot fail.
     std::string error;
-    if (!state_check(filebuf, filebuf_length, &error) || filebuf_length < STATE_HEADER_SIZE ||
-        filebuf[3] >= MEMMAPS) {
+    if (!state_check(filebuf, filebuf_length, &error)) {
         ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
@@ -322,10 +329,7 @@ int load_state(int kind, int restart) {
         return LOAD_FAILED;
     if (!restart) game_apply_settings();
     file_loaded = 1;
-    if (!state_load(filebuf, filebuf_length, &error)) {
-        ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
-        return LOAD_FAILED;
-    }
+    state_commit(filebuf, filebuf_length);
     if (machine == PHUNSY) {
         phunsy_ubank_select(phunsy_bank >> 4);
         phunsy_qbank_select(phunsy_bank & 15);
@@ -347,7 +351,14 @@ int load_state(int kind, int restart) {
 
 // ---- Program files of other subsystems --------------------------------------------------------
 
+// Parses first, so that a refused file leaves the running machine alone;
+// only an accepted one switches to the machine it is for.
 int load_program_file(int kind) {
+    const ProgramReader* reader = loader_program_reader(kind);
+    if (!reader || !reader->parse(filebuf_length)) {
+        warn_corrupt(kind_names[kind]);
+        return LOAD_FAILED;
+    }
     int m, map;
     switch (kind) {
     case KIND_EOF:
@@ -369,34 +380,18 @@ int load_program_file(int kind) {
     }
     if (kind != KIND_EOF || machine != ELEKTOR)
         if (!machine_switch(m, map, false, false, false)) return LOAD_FAILED;
-    int ok;
-    switch (kind) {
-    case KIND_EOF:
-        ok = elektor_load_eof(filebuf_length);
-        break;
-    case KIND_CMD:
-        ok = binbug_load_cmd(filebuf_length);
-        break;
-    case KIND_MOD:
-        ok = twin_load_mod(filebuf_length);
-        break;
-    default:
-        ok = cd2650_load_imag(filebuf_length);
-        break;
-    }
-    if (!ok) {
-        warn_corrupt(kind_names[kind]);
-        return LOAD_FAILED;
-    }
+    reader->commit();
     machine_reset();
     return LOAD_MEDIUM;
 }
 
+// Object files load into the machine that runs.
 int load_hex() {
-    if (filebuf_length == 0 || filebuf[0] != ':' || objfile_load(filebuf_length, OBJ_HEX) == 0) {
+    if (filebuf_length == 0 || filebuf[0] != ':' || objfile_parse(filebuf_length, OBJ_HEX) == 0) {
         warn_corrupt("HEX");
         return LOAD_FAILED;
     }
+    objfile_commit();
     machine_reset();
     return LOAD_MEDIUM;
 }
@@ -409,19 +404,21 @@ int load_bpnf() {
     if (!ui_host.choose_load_address()) return LOAD_FAILED;
     const u32 address = dbg_parse_register_operand(load_address_text, 0x7FFF, 0);
     if (address == 0x10014) return LOAD_FAILED;
-    if (!file_load_bpnf(filebuf_length, address)) {
+    if (!file_parse_bpnf(filebuf_length, address)) {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
+    file_commit_bpnf();
     machine_reset();
     return LOAD_MEDIUM;
 }
 
 int load_sms() {
-    if (filebuf_length == 0 || filebuf[0] != 18 || !file_load_sms(filebuf_length)) {
+    if (filebuf_length == 0 || filebuf[0] != 18 || !file_parse_sms(filebuf_length)) {
         warn_corrupt("SMS");
         return LOAD_FAILED;
     }
+    file_commit_sms();
     machine_reset();
     return LOAD_MEDIUM;
 }
@@ -498,6 +495,25 @@ int load_medium(int kind) {
 }
 
 } // namespace
+
+ProgramReader* loader_program_reader(int kind) {
+    static ProgramReader eof{elektor_parse_eof, elektor_commit_eof};
+    static ProgramReader cmd{binbug_parse_cmd, binbug_commit_cmd};
+    static ProgramReader mod{twin_parse_mod, twin_commit_mod};
+    static ProgramReader imag{cd2650_parse_imag, cd2650_commit_imag};
+    switch (kind) {
+    case KIND_EOF:
+        return &eof;
+    case KIND_CMD:
+        return &cmd;
+    case KIND_MOD:
+        return &mod;
+    case KIND_IMAG:
+        return &imag;
+    default:
+        return nullptr;
+    }
+}
 
 bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
     u32 length1, length2;

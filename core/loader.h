@@ -77,14 +77,25 @@ void game_sync_dip_gadgets();
 void aof_auto_run();
 
 // ---- Services of other subsystems the loader hands files to ------------------------
+// Program readers come in two steps. `parse` reads the `size` bytes of the file
+// buffer, checks them and keeps what it would load, changing nothing else:
+// nonzero when the file is accepted. `commit` writes what the last accepted
+// parse kept into the machine; it cannot fail. The loader parses before it
+// switches the machine and commits after, so a refused file changes nothing.
 // Stand-ins in core/seams_loader.cpp report that the kind cannot be loaded
 // yet; loader_reader_missing tells the loader so before it changes anything.
-int elektor_load_eof(u32 size); // nonzero on success
-int binbug_load_cmd(u32 size);
-int twin_load_mod(u32 size);
-int cd2650_load_imag(u32 size);
-int file_load_bpnf(u32 size, u32 address);
-int file_load_sms(u32 size);
+int elektor_parse_eof(u32 size); // the Elektor's tape programs
+void elektor_commit_eof();
+int binbug_parse_cmd(u32 size);
+void binbug_commit_cmd();
+int twin_parse_mod(u32 size);
+void twin_commit_mod();
+int cd2650_parse_imag(u32 size);
+void cd2650_commit_imag();
+int file_parse_bpnf(u32 size, u32 address); // at the address the user gave
+void file_commit_bpnf();
+int file_parse_sms(u32 size);
+void file_commit_sms();
 void tape_load_sample_file(int flag);                   // the file named in tape_file_name
 void mdcr_load_image(int flag);                         // the file named in mdcr_file_name
 void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive]
@@ -94,11 +105,20 @@ void sym_parse_file(const char* text);
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
 bool loader_reader_missing(int kind);
 
+// The program reader of a kind the loader switches the machine for (EOF, CMD,
+// MOD, IMAG); null for other kinds. The entries start as the readers above; a test may put its own
+// in.
+struct ProgramReader {
+    int (*parse)(u32 size);
+    void (*commit)();
+};
+ProgramReader* loader_program_reader(int kind);
+
 extern char tape_file_name[513];
 extern char mdcr_file_name[513];
 extern char drive_file_name[4][513];
 extern char papertape_file_name[2][513];
-extern u8 papertape_state[2]; // 0 empty, 1 stopped, 2 or 3 running
+extern u8 papertape_state[2];      // 0 empty, 1 stopped, 2 or 3 running
 extern char load_address_text[81]; // the load-address prompt's answer
 bool drive_has_disk(int drive);
 

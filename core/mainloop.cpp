@@ -58,6 +58,7 @@ void app_install_break_handler() {
     sa.sa_handler = on_sigint;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr); // a polite kill ends the run the same way
     app_acquired.sigint_handler = true;
 }
 

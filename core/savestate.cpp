@@ -263,21 +263,28 @@ bool state_check(const u8* data, u32 size, std::string* error) {
     return true;
 }
 
-bool state_load(const u8* data, u32 size, std::string* error) {
-    if (!state_check(data, size, error)) return false;
-    u32 map = data[3];
-    int m = memmap_table[map].machine;
+bool state_commit(const u8* data, u32 size) {
+    u32 m, map;
+    std::string error;
+    if (!data || !check_header(data, size, &m, &map, &error)) return false;
     // The caller has switched to the state's machine; new-game settings may have
-    // chosen another memory map of it, and the state's own one wins.
-    if (machine != static_cast<u32>(m) || memmap != map) {
-        if (!machine_switch(m, static_cast<int>(map), false, false, false)) {
-            *error = corrupt();
-            return false;
-        }
-    }
+    // chosen another memory map of it, and the state's own one wins. The map
+    // was checked, so the switch cannot be refused.
+    if (machine != m || memmap != map)
+        machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, false);
     state_guest_version = data[1];
     file_loaded = 1;
-    if (!read_walk(data, size, static_cast<u32>(m), map, false, error)) return false;
+    // The checked walk reads the same fields the same way, so this one fits.
+    const bool ok = read_walk(data, size, m, map, false, &error);
     if (data == filebuf) filebuf_cursor = state_length;
+    return ok;
+}
+
+bool state_load(const u8* data, u32 size, std::string* error) {
+    if (!state_check(data, size, error)) return false;
+    if (!state_commit(data, size)) {
+        *error = corrupt();
+        return false;
+    }
     return true;
 }

@@ -38,10 +38,13 @@ bool state_save_file(int kind, int refresh_title);
 // `size` bytes at `data` without changing anything. On refusal the message is
 // returned in *error (empty when accepted).
 bool state_check(const u8* data, u32 size, std::string* error);
-// Loads a state into the machine: checks it first (a refused state changes
-// nothing), switches to the state's machine and memory map when they are not
-// current, and reads the walk. The caller (the file loader) identifies the game
-// beforehand and refreshes the interface, the PHUNSY banks and a COR playback
-// afterwards. When `data` is the shared file buffer, its cursor is left at
-// state_length, where a COR file's recording begins.
+// Loads a state into the machine: state_check, then state_commit. A refused
+// state changes nothing.
 bool state_load(const u8* data, u32 size, std::string* error);
+// Loads a state that state_check accepted: switches to the state's machine and
+// memory map when they are not current, and reads the walk. The caller (the
+// file loader) identifies the game beforehand and refreshes the interface, the
+// PHUNSY banks and a COR playback afterwards. When `data` is the shared file
+// buffer, its cursor is left at state_length, where a COR file's recording
+// begins. False only for a state that was not checked.
+bool state_commit(const u8* data, u32 size);

@@ -4,7 +4,8 @@
 // an alias of a local function that does nothing, so that
 // loader_reader_missing can tell that the reader is not written yet: the loader
 // then refuses that kind of file with a message before it changes anything.
-// Whoever writes a reader deletes its stand-in here and its case below.
+// Whoever writes a reader deletes its stand-in (both steps) here and its case
+// below.
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/filekinds.h"
@@ -22,12 +23,19 @@
 #define STAND_IN(ret, name, params, local, body)                                                   \
     extern "C" ret local params body ret name params __attribute__((alias(#local)));
 
-STAND_IN(int, elektor_load_eof, (u32), loader_stand_in_eof, { return 0; })
-STAND_IN(int, binbug_load_cmd, (u32), loader_stand_in_cmd, { return 0; })
-STAND_IN(int, twin_load_mod, (u32), loader_stand_in_mod, { return 0; })
-STAND_IN(int, cd2650_load_imag, (u32), loader_stand_in_imag, { return 0; })
-STAND_IN(int, file_load_bpnf, (u32, u32), loader_stand_in_bpnf, { return 0; })
-STAND_IN(int, file_load_sms, (u32), loader_stand_in_sms, { return 0; })
+STAND_IN(int, elektor_parse_eof, (u32), loader_stand_in_eof, { return 0; })
+STAND_IN(int, binbug_parse_cmd, (u32), loader_stand_in_cmd, { return 0; })
+STAND_IN(int, twin_parse_mod, (u32), loader_stand_in_mod, { return 0; })
+STAND_IN(int, cd2650_parse_imag, (u32), loader_stand_in_imag, { return 0; })
+STAND_IN(int, file_parse_bpnf, (u32, u32), loader_stand_in_bpnf, { return 0; })
+STAND_IN(int, file_parse_sms, (u32), loader_stand_in_sms, { return 0; })
+// Nothing is ever parsed by the stand-ins above, so there is nothing to commit.
+void elektor_commit_eof() {}
+void binbug_commit_cmd() {}
+void twin_commit_mod() {}
+void cd2650_commit_imag() {}
+void file_commit_bpnf() {}
+void file_commit_sms() {}
 STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
 STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
 STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
@@ -42,17 +50,17 @@ template <typename F, typename G> static bool same(F* a, G* b) {
 bool loader_reader_missing(int kind) {
     switch (kind) {
     case KIND_EOF:
-        return same(&elektor_load_eof, &loader_stand_in_eof);
+        return same(loader_program_reader(kind)->parse, &loader_stand_in_eof);
     case KIND_CMD:
-        return same(&binbug_load_cmd, &loader_stand_in_cmd);
+        return same(loader_program_reader(kind)->parse, &loader_stand_in_cmd);
     case KIND_MOD:
-        return same(&twin_load_mod, &loader_stand_in_mod);
+        return same(loader_program_reader(kind)->parse, &loader_stand_in_mod);
     case KIND_IMAG:
-        return same(&cd2650_load_imag, &loader_stand_in_imag);
+        return same(loader_program_reader(kind)->parse, &loader_stand_in_imag);
     case KIND_BPNF:
-        return same(&file_load_bpnf, &loader_stand_in_bpnf);
+        return same(&file_parse_bpnf, &loader_stand_in_bpnf);
     case KIND_SMS:
-        return same(&file_load_sms, &loader_stand_in_sms);
+        return same(&file_parse_sms, &loader_stand_in_sms);
     case KIND_WAV:
     case KIND_8SVX:
     case KIND_AIFF:

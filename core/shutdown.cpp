@@ -19,6 +19,26 @@
 AppAcquired app_acquired;
 bool app_exiting = false;
 std::vector<std::string> app_exit_steps;
+static std::vector<std::string> exit_removals;
+
+void app_exit_remove_file(const std::string& path) {
+    exit_removals.push_back(path);
+}
+
+void app_exit_forget_file(const std::string& path) {
+    for (auto it = exit_removals.begin(); it != exit_removals.end(); ++it) {
+        if (*it == path) {
+            exit_removals.erase(it);
+            return;
+        }
+    }
+}
+
+static void remove_temporary_files() {
+    for (const std::string& path : exit_removals)
+        ::unlink(path.c_str());
+    exit_removals.clear();
+}
 
 static void end_process(int code) {
     std::fflush(stdout);
@@ -30,6 +50,7 @@ void app_exit_reset() {
     app_acquired = AppAcquired{};
     app_exiting = false;
     app_exit_steps.clear();
+    exit_removals.clear();
 }
 
 static void step(const char* name) {
@@ -39,6 +60,7 @@ static void step(const char* name) {
 void app_clean_exit(int code) {
     if (app_exiting) {
         // Entered again from a step below (a fatal error while closing): end now.
+        remove_temporary_files();
         step("end");
         app_exit_process(code);
         std::abort();
@@ -58,6 +80,10 @@ void app_clean_exit(int code) {
         step("disassembly file");
         std::fclose(asm_output_file);
         asm_output_file = nullptr;
+    }
+    if (!exit_removals.empty()) {
+        step("temporary files");
+        remove_temporary_files();
     }
     if (!upgrade_mode && app_acquired.machine_ready) {
         step("autosave");

@@ -26,6 +26,13 @@ extern AppAcquired app_acquired;
 // Ends the program through the exit path with `code`; never returns.
 [[noreturn]] void app_clean_exit(int code);
 
+// Temporary files being written: the exit path removes every file still
+// registered, so that a run ended mid-write (CTRL-C, SIGTERM, a fatal error)
+// leaves none behind. The writer forgets its file once it has been renamed or
+// removed.
+void app_exit_remove_file(const std::string& path);
+void app_exit_forget_file(const std::string& path);
+
 // True from the first step of the exit path on.
 extern bool app_exiting;
 

@@ -20,10 +20,14 @@
 #include "debugger/debugger.h"
 #include "debugger/symbols_seam.h"
 #include "core/machine_titles.h"
+#include "core/mainloop.h"
+#include "core/shutdown.h"
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 u16 dis_addr_flags[GUEST_MEMORY_SIZE];
 static u16 worklist[GUEST_MEMORY_SIZE];
@@ -305,6 +309,71 @@ static void print_data_byte(u32 address) {
     }
 }
 
+bool dis_unnamed_temp_file = true;
+
+namespace {
+
+// The source file being written: it gets its name only once it is complete.
+struct SourceFile {
+    std::string final_name, temp_name;
+    bool named = false; // temp_name exists and the exit path would remove it
+};
+
+// Opens the file that becomes `final_name`, unnamed in its folder where the
+// file system allows it, else as the registered temporary name.
+std::FILE* open_source_file(SourceFile& out, const std::string& final_name) {
+    out.final_name = final_name;
+    out.temp_name = final_name + ".tmp";
+    out.named = false;
+    ::unlink(out.temp_name.c_str()); // left by a run that was killed
+    if (dis_unnamed_temp_file) {
+        const std::size_t slash = final_name.find_last_of('/');
+        const std::string folder =
+            slash == std::string::npos ? "." : final_name.substr(0, slash + 1);
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            if (std::FILE* file = ::fdopen(fd, "w")) return file;
+            ::close(fd);
+        }
+    }
+    app_exit_remove_file(out.temp_name);
+    std::FILE* file = std::fopen(out.temp_name.c_str(), "w");
+    if (file)
+        out.named = true;
+    else
+        app_exit_forget_file(out.temp_name);
+    return file;
+}
+
+// An unnamed file gets the temporary name, which is then renamed over the
+// final one (a link cannot replace an existing file).
+bool link_unnamed(SourceFile& out, std::FILE* file) {
+    app_exit_remove_file(out.temp_name);
+    char proc[40];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", ::fileno(file));
+    if (::linkat(AT_FDCWD, proc, AT_FDCWD, out.temp_name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+        ::linkat(::fileno(file), "", AT_FDCWD, out.temp_name.c_str(), AT_EMPTY_PATH) == 0) {
+        out.named = true;
+        return true;
+    }
+    app_exit_forget_file(out.temp_name);
+    return false;
+}
+
+// Completes the file under its final name; on any failure nothing of it is left.
+bool close_source_file(SourceFile& out, std::FILE* file) {
+    bool ok = std::fflush(file) == 0 && !std::ferror(file);
+    if (ok && !out.named) ok = link_unnamed(out, file);
+    ok = std::fclose(file) == 0 && ok;
+    if (ok) ok = std::rename(out.temp_name.c_str(), out.final_name.c_str()) == 0;
+    if (!ok && out.named) ::unlink(out.temp_name.c_str());
+    if (out.named) app_exit_forget_file(out.temp_name);
+    out.named = false;
+    return ok;
+}
+
+} // namespace
+
 void dis_to_file(u32 first, u32 last, const char* filename) {
     first &= 0x7FFF;
     last &= 0x7FFF;
@@ -333,17 +402,17 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     invent_labels();
     hide_body_labels(first, last);
 
-    // The file: written under a temporary name and renamed when complete.
-    std::string final_name, temp_name;
+    // The file gets its name only when it is complete.
+    SourceFile out;
+    std::string final_name;
     bool drawer_entered = false;
     std::FILE* previous_output = asm_output_file;
     asm_output_file = nullptr;
     if (filename && filename[0]) {
         final_name = asm_file_name(filename);
-        temp_name = final_name + ".tmp";
         dir_enter_projects();
         drawer_entered = true;
-        asm_output_file = std::fopen(temp_name.c_str(), "w");
+        asm_output_file = open_source_file(out, final_name);
         if (!asm_output_file) con_printf("Can't open %s for output!\n", final_name.c_str());
     }
 
@@ -379,6 +448,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
             print_data_byte(address);
         }
         address += length;
+        app_check_break();
         // The body ends at the last address or at the top of the address space.
         if (address > last || address > 0x7FFF) break;
     }
@@ -391,14 +461,9 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         con_printf("\n        END     $%04X\n", game_start_address);
 
     if (asm_output_file) {
-        bool ok = std::fflush(asm_output_file) == 0 && !std::ferror(asm_output_file);
-        ok = std::fclose(asm_output_file) == 0 && ok;
+        std::FILE* file = asm_output_file;
         asm_output_file = previous_output;
-        if (ok && std::rename(temp_name.c_str(), final_name.c_str()) == 0) {
-        } else {
-            std::remove(temp_name.c_str());
-            con_printf("Can't write %s!\n", final_name.c_str());
-        }
+        if (!close_source_file(out, file)) con_printf("Can't write %s!\n", final_name.c_str());
     }
     asm_output_file = previous_output;
     if (drawer_entered) dir_restore();

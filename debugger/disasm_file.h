@@ -30,5 +30,12 @@ void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size);
 void dis_write_equates(const char* equate_word);
 
 // Disassembles guest memory first..last into a source file (empty name: the
-// console only).
+// console only). The file is written without a name and linked in when
+// complete, or, where the file system cannot do that, as "<name>.asm.tmp",
+// which the exit path removes if the run ends before it is renamed. A stale
+// "<name>.asm.tmp" is removed first. A CTRL-C or SIGTERM ends the run at the
+// next line through the exit path.
 void dis_to_file(u32 first, u32 last, const char* filename);
+// False writes through the named temporary file even where an unnamed one
+// would do (tests of that way use it).
+extern bool dis_unnamed_temp_file;
