@@ -46,6 +46,13 @@ void game_apply_settings();
 struct KnownGame;
 void game_apply_row(const KnownGame& row);
 
+// Adapts the opcode tables to the processor variant, the notation and the
+// current machine's bus (cpu_apply_type_tables) and marks UI_OPCODES, so that
+// listings and the interpreter agree from here on. Called after every machine
+// switch, after the first file at start-up and whenever the notation or the
+// variant may have changed (settings loaded).
+void machine_adapt_opcode_tables();
+
 // Returns the processor, the frame state and the machine to power-on.
 void machine_reset();
 
