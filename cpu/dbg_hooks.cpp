@@ -87,8 +87,17 @@ void dbg_pause_loop() {
     if (cpu_host.pause) cpu_host.pause();
     if (cpu_host.refresh) cpu_host.refresh();
     // Only the interface can continue: without an event pass nothing waits.
-    while (cpu_host.paused && cpu_host.event_pass && cpu_host.paused())
+    if (cpu_host.paused && cpu_host.paused()) dbg_serve_events_while_paused();
+}
+
+void dbg_serve_events_while_paused() {
+    if (!cpu_host.event_pass) return;
+    for (;;) {
         cpu_host.event_pass();
+        if (!cpu_host.paused || !cpu_host.paused()) return;
+        if (cpu_host.quit_requested && cpu_host.quit_requested()) return;
+        if (cpu_host.wait_events) cpu_host.wait_events();
+    }
 }
 
 void cpu_check_breakpoint_slow() {
