@@ -13,11 +13,6 @@
 
 #include "core/emu.h"
 
-// Guest frame geometry: every machine draws into this many columns and rows.
-constexpr int GUEST_FRAME_COLUMNS = 904;
-constexpr int GUEST_FRAME_ROWS = 356;
-constexpr u8 GUEST_FRAME_FILL = 8; // colour index of a cleared frame
-
 extern u32 frame_period_us[2];             // frame period of video standard 0 and 1
 extern i32 current_overlay;                // keypad overlay in use
 extern i32 fire_button_assign[4];          // function of fire buttons 1-4

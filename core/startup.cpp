@@ -174,7 +174,7 @@ void app_main(int argc, char** argv) {
     read_locale();
 
     // 4: the guest frame starts cleared.
-    std::memset(guest_frame, 8, sizeof guest_frame);
+    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
 
     // 6-14: the display connection (the one "library" the program needs).
     if (!gui_host_init(argc, argv)) {
