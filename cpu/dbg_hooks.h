@@ -68,6 +68,8 @@ char cpu_format_address(u32 address, char* out, int with_suffix, int collect, in
 // Printable host character (Latin-1) of a guest character code on this board;
 // a middle dot for codes it cannot show.
 u8 cpu_guest_char(u8 code);
+// The same character as UTF-8 text in `out` (room for three bytes); returns out.
+const char* cpu_guest_char_text(u8 code, char* out);
 
 // Watch annotation of the last reported value (" ['A']", " [CR]", chip bit fields...).
 constexpr int WATCH_ANNOTATION_SIZE = 128;

@@ -342,9 +342,10 @@ TEST_F(DbgHooksTest, AnnotationsFollowTheBoard) {
         const char* reg;
     } cases[] = {
         {CHARS_GUEST, false, false, 'A', " ['A']", " ['A']"},
-        {CHARS_GUEST, false, false, 0x0D, " ['\xB7']", " ['\xB7']"}, // no glyph: a middle dot
+        {CHARS_GUEST, false, false, 0x0D, " ['\xC2\xB7']",
+         " ['\xC2\xB7']"}, // no glyph: a middle dot
         {CHARS_GUEST, true, false, 0x01, " ['a']", " ['a']"},
-        {CHARS_GUEST, true, false, 'A', " ['\xB7']", " ['\xB7']"},
+        {CHARS_GUEST, true, false, 'A', " ['\xC2\xB7']", " ['\xC2\xB7']"},
         {CHARS_ASCII, false, false, 0x0D, " [CR]", " [CR]"},
         {CHARS_ASCII, false, false, 0x7F, " [DEL]", " [DEL]"},
         {CHARS_ASCII, false, false, 0x81, " [Brk]", " [Brk]"},
