@@ -4,6 +4,11 @@
 
 #include "cpu/cpu.h"
 
+// Guest frame geometry: every machine draws into this many columns and rows.
+constexpr int GUEST_FRAME_COLUMNS = 904;
+constexpr int GUEST_FRAME_ROWS = 356;
+constexpr u8 GUEST_FRAME_FILL = 8; // colour index of a cleared frame
+
 enum Machine : u32 {
     ARCADIA = 0,
     INTERTON = 1,

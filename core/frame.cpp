@@ -44,10 +44,10 @@ static constexpr u32 WAIT_POLL_US = 1000; // the last stretch before the due tim
 
 // Wrapping time comparisons: a strictly before / after b.
 static bool time_before(u32 a, u32 b) {
-    return static_cast<i32>(a - b) < 0;
+    return !clock_reached(a, b);
 }
 static bool time_after(u32 a, u32 b) {
-    return static_cast<i32>(a - b) > 0;
+    return time_before(b, a);
 }
 
 // Machines that count frames instead of processor cycles.

@@ -27,6 +27,7 @@
 #include "cpu/bus.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
+#include "cpu/optables.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 
@@ -142,6 +143,11 @@ void machine_bus_install() {
     game_traps_install(known_game_id);
 }
 
+void machine_adapt_opcode_tables() {
+    cpu_apply_type_tables();
+    ui_mark(UI_OPCODES);
+}
+
 // A standard the machine never runs in has no rate; its period falls back to
 // the nominal one so that a forced standard still paces sensibly.
 static void compute_frame_periods() {
@@ -233,6 +239,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     }
 
     machine_setup();
+    machine_adapt_opcode_tables();
     machine_controls_layout();
     compute_frame_periods();
 
@@ -272,7 +279,8 @@ void pipbug_apply_row_before(const KnownGame& row) {
     static constexpr i32 baud_by_bios[4] = {2, 1, 0, 1};
     const u8 baud = row_baud_selector(row);
     pipbug_baudrate = baud == 3 ? baud_by_bios[pipbug_biosversion & 3] : baud;
-    if (row.option_word != 6 && row.option_word <= 5) pipbug_vdu = static_cast<i32>(row.option_word);
+    if (row.option_word != 6 && row.option_word <= 5)
+        pipbug_vdu = static_cast<i32>(row.option_word);
     vdu_select_type(155 + pipbug_vdu);
     i32 id = known_game_id;
     pipbug_peripheral = (id == 524 || id == 851 || id == 852) ? 3

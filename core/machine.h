@@ -13,11 +13,6 @@
 
 #include "core/emu.h"
 
-// Guest frame geometry: every machine draws into this many columns and rows.
-constexpr int GUEST_FRAME_COLUMNS = 904;
-constexpr int GUEST_FRAME_ROWS = 356;
-constexpr u8 GUEST_FRAME_FILL = 8; // colour index of a cleared frame
-
 extern u32 frame_period_us[2];             // frame period of video standard 0 and 1
 extern i32 current_overlay;                // keypad overlay in use
 extern i32 fire_button_assign[4];          // function of fire buttons 1-4
@@ -45,6 +40,13 @@ void game_apply_settings();
 // `known_game_id` names the row.
 struct KnownGame;
 void game_apply_row(const KnownGame& row);
+
+// Adapts the opcode tables to the processor variant, the notation and the
+// current machine's bus (cpu_apply_type_tables) and marks UI_OPCODES, so that
+// listings and the interpreter agree from here on. Called after every machine
+// switch, after the first file at start-up and whenever the notation or the
+// variant may have changed (settings loaded).
+void machine_adapt_opcode_tables();
 
 // Returns the processor, the frame state and the machine to power-on.
 void machine_reset();

@@ -16,6 +16,7 @@ int con_output_seen = 0;
 void (*con_event_hook)() = nullptr;
 
 static char con_buffer[CON_BUFFER_SIZE];
+static char con_utf8[CON_BUFFER_SIZE];
 static bool in_event_pass = false;
 
 // A text being built in a fixed buffer; what does not fit is cut off.
@@ -54,6 +55,65 @@ static void put_opening_line(TextBuf& b, int opened_mode) {
                            ? cat_str(762, "Opened %s for writing at %s.\n\n")
                            : cat_str(461, "Opened %s for appending at %s.\n\n");
     append(b, text, LOG_FILE_NAME, format_date_time_long());
+}
+
+// Length of the well-formed UTF-8 sequence at p (2..4), or 0 when there is none.
+static size_t utf8_sequence(const unsigned char* p) {
+    const unsigned char c = p[0];
+    size_t n;
+    unsigned char lo = 0x80, hi = 0xBF; // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (p[1] < lo || p[1] > hi) return 0;
+    for (size_t i = 2; i < n; i++)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+const char* latin1_char_utf8(unsigned char c, char* out) {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        out[1] = '\0';
+    } else {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        out[2] = '\0';
+    }
+    return out;
+}
+
+size_t text_to_utf8(const char* in, char* out, size_t out_size) {
+    if (!out || out_size == 0) return 0;
+    size_t used = 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(in ? in : "");
+    while (*p) {
+        char one[3];
+        size_t n = *p < 0x80 ? 1 : utf8_sequence(p);
+        const char* from = reinterpret_cast<const char*>(p);
+        size_t take = n;
+        if (n == 0) { // a Latin-1 byte
+            from = latin1_char_utf8(*p, one);
+            n = 2;
+            take = 1;
+        }
+        if (used + n >= out_size) break;
+        std::memcpy(out + used, from, n);
+        used += n;
+        p += take;
+    }
+    out[used] = '\0';
+    return used;
 }
 
 static ConSink sinks[CON_SINKS_MAX] = {con_console_sink};
@@ -96,9 +156,10 @@ void con_printf(const char* format, ...) {
         append_v(b, format, args);
         va_end(args);
     }
-    if (log_file) std::fwrite(con_buffer, 1, b.used, log_file);
-    if (asm_output_file) std::fwrite(con_buffer, 1, b.used, asm_output_file);
-    con_top_sink()(con_buffer);
+    const size_t length = text_to_utf8(con_buffer, con_utf8, sizeof con_utf8);
+    if (log_file) std::fwrite(con_utf8, 1, length, log_file);
+    if (asm_output_file) std::fwrite(con_utf8, 1, length, asm_output_file);
+    con_top_sink()(con_utf8);
 
     if (con_event_hook && !in_event_pass) {
         in_event_pass = true;

@@ -45,8 +45,18 @@ ConSink con_top_sink();
 // The console: standard output, flushed at every line end.
 void con_console_sink(const char* text);
 
-// Format and arguments as for printf.
+// Format and arguments as for printf. Every message leaves as UTF-8 (see
+// text_to_utf8), to the sinks and to both files alike.
 void con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Copies `in` to `out` as UTF-8: well-formed UTF-8 sequences stay as they are,
+// every other byte above $7F is read as a Latin-1 character and encoded in
+// two bytes. The copy is cut at a character boundary to fit `out_size` (with
+// its terminator); returns its length.
+size_t text_to_utf8(const char* in, char* out, size_t out_size);
+// One Latin-1 character as UTF-8 text (one or two bytes) in `out`, which has
+// room for three; returns `out`.
+const char* latin1_char_utf8(unsigned char c, char* out);
 
 // Opens the log file as `log_mode` says ("w" to replace, "a" to append). On
 // failure logging is switched off. Unless `quiet`, prints the opening line.

@@ -48,6 +48,7 @@ enum UiChange : u32 {
     UI_POINTER = 1u << 8,         // the mouse pointer over the display
     UI_SPEED = 1u << 9,           // the measured speed and the speed window
     UI_DIP_GADGETS = 1u << 10,    // the DIP-switch window shows the game's switches
+    UI_OPCODES = 1u << 11,        // opcode tables adapted: what shows opcodes is relabelled
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.

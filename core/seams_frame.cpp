@@ -8,7 +8,7 @@
 #include "core/message.h"
 
 // ---- Display, sound and recording ---------------------------------------------
-u8 guest_frame[904 * 356];
+u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 // The real one sizes the machine's screen and its clock periods per frame.
 void display_setup_geometry() {
     if (machine <= ELEKTOR)

@@ -8,6 +8,7 @@
 // moves the declaration to its own header.
 #pragma once
 
+#include "core/emu.h"
 #include "cpu/cpu.h"
 
 // ---- Video-game machines -----------------------------------------------------
@@ -41,7 +42,7 @@ extern u8 vdu_blank_char;
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------
-extern u8 guest_frame[904 * 356]; // column-major colour indices
+extern u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS]; // column-major colour indices
 void display_setup_geometry();
 void display_screen_edit_clamp();
 void display_select_plotter();

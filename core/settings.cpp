@@ -2,6 +2,7 @@
 // The walk over all keys (ini_process) is in settings_table.cpp.
 #include "core/settings.h"
 
+#include "core/machine.h"
 #include "core/message.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
@@ -294,6 +295,8 @@ static bool ini_load_file() {
 
 void ini_load() {
     ini_load_file();
+    // The variant and the notation may have changed.
+    machine_adapt_opcode_tables();
 }
 
 bool ini_save() {

@@ -174,7 +174,7 @@ void app_main(int argc, char** argv) {
     read_locale();
 
     // 4: the guest frame starts cleared.
-    std::memset(guest_frame, 8, sizeof guest_frame);
+    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
 
     // 6-14: the display connection (the one "library" the program needs).
     if (!gui_host_init(argc, argv)) {
@@ -183,10 +183,6 @@ void app_main(int argc, char** argv) {
     }
     app_acquired.host_gui = true;
     app_install_break_handler();
-#include "core/ui_host.h"
-#include "cpu/disasm.h"
-#include "debugger/debugger.h"
-#include "debugger/disasm_file.h"
 
     // 15-16: settings.
     ini_load();
@@ -251,6 +247,7 @@ void app_main(int argc, char** argv) {
     if (startup_mode == 2 || cmdline_file_named) {
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", named_file.c_str());
         const int loaded = file_load_by_name(file_name_buffer, 0);
+        machine_adapt_opcode_tables();
         // A listing of a file that was never loaded would list nothing.
         if (!loaded && startup_mode == 2) app_clean_exit(10);
         if (!loaded) emu_reset_request(false);
@@ -276,6 +273,7 @@ void app_main(int argc, char** argv) {
             std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", path.c_str());
             loaded = file_load_by_name(file_name_buffer, 1) != 0;
         }
+        machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);
     }
 

@@ -68,6 +68,10 @@ u8 cpu_guest_char(u8 code) {
     return code >= 32 && code < 127 ? code : NO_CHAR; // a board with plain ASCII
 }
 
+const char* cpu_guest_char_text(u8 code, char* out) {
+    return latin1_char_utf8(cpu_guest_char(code), out);
+}
+
 namespace {
 // Address text for reports: label or "$%X".
 struct AddrText {
@@ -91,8 +95,17 @@ void dbg_pause_loop() {
     if (cpu_host.pause) cpu_host.pause();
     if (cpu_host.refresh) cpu_host.refresh();
     // Only the interface can continue: without an event pass nothing waits.
-    while (cpu_host.paused && cpu_host.event_pass && cpu_host.paused())
+    if (cpu_host.paused && cpu_host.paused()) dbg_serve_events_while_paused();
+}
+
+void dbg_serve_events_while_paused() {
+    if (!cpu_host.event_pass) return;
+    for (;;) {
         cpu_host.event_pass();
+        if (!cpu_host.paused || !cpu_host.paused()) return;
+        if (cpu_host.quit_requested && cpu_host.quit_requested()) return;
+        if (cpu_host.wait_events) cpu_host.wait_events();
+    }
 }
 
 void cpu_check_breakpoint_slow() {
@@ -121,18 +134,20 @@ static void annotate_ascii_name(u8 value) {
     } named[] = {{127, "DEL"}, {128, "NC"}, {129, "Brk"}, {130, "HI"},
                  {149, "MW"},  {164, "CQ"}, {165, "ELL"}};
     const char* name = value < 32 ? ascii_control_names[value] : nullptr;
+    char shown[3];
     for (const auto& n : named)
         if (n.code == value) name = n.name;
     if (name)
         std::snprintf(watch_annotation, sizeof watch_annotation, " [%s]", name);
     else
-        std::snprintf(watch_annotation, sizeof watch_annotation, " ['%c']",
-                      static_cast<char>(value));
+        std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
+                      latin1_char_utf8(value, shown));
 }
 
 static void annotate_char(u8 value) {
-    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%c']",
-                  static_cast<char>(cpu_guest_char(value)));
+    char shown[3];
+    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
+                  cpu_guest_char_text(value, shown));
 }
 
 void cpu_annotate_value(u8 value, u32 address) {

@@ -53,6 +53,8 @@ struct CpuHost {
     void (*pause)();             // stops the emulation (ends the run targets)
     bool (*paused)();            // whether the emulation is stopped
     void (*event_pass)();        // one pass over the interface's events
+    void (*wait_events)();       // sleeps until a host event or a short time-out
+    bool (*quit_requested)();    // the user asked to quit (close gadget)
     void (*refresh)();           // redraws the open tool windows
     void (*view_cpu)();          // prints the processor view (trace verbosity 2)
     void (*blit)();              // shows the display as drawn so far
@@ -69,6 +71,8 @@ void cpu_format_address_plain(u32 address, char* out, int plain);
 // Printable host character (Latin-1) of a guest character code on this board;
 // a middle dot for codes it cannot show.
 u8 cpu_guest_char(u8 code);
+// The same character as UTF-8 text in `out` (room for three bytes); returns out.
+const char* cpu_guest_char_text(u8 code, char* out);
 
 // Watch annotation of the last reported value (" ['A']", " [CR]", chip bit fields...).
 constexpr int WATCH_ANNOTATION_SIZE = 128;
@@ -80,6 +84,10 @@ void dbg_hooks_reset();
 void dbg_request_pause(int reason);
 // Runs the GUI until the user continues; the interrupted run loop then goes on.
 void dbg_pause_loop();
+// One event pass, then, while the emulation stays paused, a wait for host
+// events and another pass, and so on: the loop sleeps between passes and ends
+// when the user continues or asks to quit. Without an event pass it returns.
+void dbg_serve_events_while_paused();
 
 void cpu_check_breakpoint_slow();
 // Before every instruction: step-out marker, code breakpoint and address trap at cpu_iar.

@@ -153,7 +153,9 @@ static void immediate_annotation(u8 value, bool load) {
     } else if (style == CHARS_NONE) {
         std::snprintf(text, sizeof text, "%s", load ? ";" : "");
     } else {
-        std::snprintf(text, sizeof text, load ? " ['%c'];" : " ['%c']", cpu_guest_char(value));
+        char shown[3];
+        std::snprintf(text, sizeof text, load ? " ['%s'];" : " ['%s']",
+                      cpu_guest_char_text(value, shown));
     }
     size_t used = std::strlen(dis_pseudo_line);
     std::snprintf(dis_pseudo_line + used, DIS_LINE_SIZE - used, "%s", text);

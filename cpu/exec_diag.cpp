@@ -79,10 +79,7 @@ void cpu_trace_execute() {
     } else if (cpu_host.blit) {
         cpu_host.blit();
     }
-    if (pause_pending || !cpu_host.event_pass) return;
-    do
-        cpu_host.event_pass();
-    while (cpu_host.paused && cpu_host.paused());
+    if (!pause_pending) dbg_serve_events_while_paused();
 }
 
 void cpu_report_lodz_r0() {

@@ -3,6 +3,7 @@
 #include "debugger/debugger.h"
 
 #include "core/frame.h"
+#include "core/mainloop.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/seams_exec.h"
@@ -19,6 +20,8 @@ void dbg_install_cpu_host(void (*event_pass)()) {
     cpu_host.pause = emu_pause;
     cpu_host.paused = emulation_paused;
     cpu_host.event_pass = event_pass;
+    cpu_host.wait_events = app_wait_events;
+    cpu_host.quit_requested = [] { return (pending_actions & PA_QUIT) != 0; };
     cpu_host.refresh = [] { gui_refresh_windows(0); };
     cpu_host.view_cpu = [] { dbg_view_cpu(0); };
     cpu_host.blit = display_blit;

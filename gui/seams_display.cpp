@@ -28,8 +28,8 @@ void guest_size(int* w, int* h) {
     // Until the display geometry sets the machine's size, show a console-sized area.
     *w = m.width > 0 ? m.width : 164;
     *h = m.height > 0 ? m.height : 226;
-    if (*w > 904) *w = 904;
-    if (*h > 356) *h = 356;
+    if (*w > GUEST_FRAME_COLUMNS) *w = GUEST_FRAME_COLUMNS;
+    if (*h > GUEST_FRAME_ROWS) *h = GUEST_FRAME_ROWS;
 }
 
 int scale() {
@@ -65,7 +65,7 @@ void display_blit() {
         std::uint8_t* row = &host[static_cast<std::size_t>(y) * w];
         const int gy = y / sy;
         for (int x = 0; x < w; ++x) {
-            std::uint8_t c = guest_frame[(x / sx) * 356 + gy];
+            std::uint8_t c = guest_frame[(x / sx) * GUEST_FRAME_ROWS + gy];
             row[x] = c < 24 ? c : 7;
         }
     }

@@ -12,6 +12,7 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "cpu/optables.h"
 #include "cpu/seams_exec.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
@@ -90,6 +91,10 @@ void gui_status_bar_update() {
     gui_show_speed();
 }
 
+void gui_relabel_opcodes() {
+    cpu_apply_type_tables();
+}
+
 void gui_apply_changes() {
     const u32 c = ui_take_changes();
     const u32 wanted = ui_take_tool_window_requests();
@@ -108,6 +113,7 @@ void gui_apply_changes() {
         gui_speedbar_update();
         gui_refresh_toolbar();
     }
+    if (c & UI_OPCODES) gui_relabel_opcodes();
     if (c & UI_STATUS) show_status();
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);

@@ -12,6 +12,11 @@ void gui_install_ui_host();
 // menus, toolbars, status bar, speed, pointer and the open windows' contents.
 void gui_apply_changes();
 
+// Brings everything that shows opcodes in line with the processor variant,
+// the notation and the machine: the opcode tables themselves
+// (cpu_apply_type_tables), then the labels of the open windows that list them.
+void gui_relabel_opcodes();
+
 // The status bar's speed label for the "viewspeedas" setting, the speed
 // measured anew and the timing restarted (after a speed or display change).
 void gui_status_bar_update();

@@ -76,20 +76,16 @@ static u8 elektor_unreadable(u32 a) {
     return 0x00;
 }
 
-// The Elektor's board-routed byte: random, played back, or from the netplay peer.
+// The Elektor's board-routed byte: random (recorded or played back like every
+// random byte), or from the netplay peer.
 static u8 elektor_random_byte(u32) {
-    u8 v;
-    if (rec_state == REC_PLAYBACK) {
-        v = rec_read_byte();
-    } else if (net_mode == 2) {
-        v = static_cast<u8>(std::rand() % 256);
-        net_send_byte(v);
-    } else if (net_mode == 1) {
-        v = net_recv_byte();
-    } else {
-        v = static_cast<u8>(std::rand() % 256);
+    if (net_mode == 1 && rec_state != REC_PLAYBACK) {
+        const u8 v = net_recv_byte();
+        if (rec_state == REC_RECORDING) rec_write_byte(v);
+        return v;
     }
-    if (rec_state == REC_RECORDING) rec_write_byte(v);
+    const u8 v = rng_byte(256);
+    if (net_mode == 2 && rec_state != REC_PLAYBACK) net_send_byte(v);
     return v;
 }
 

@@ -9,7 +9,9 @@
 
 // The value as a character.
 void uvi_describe_bits(u8 value, u32) {
-    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%c']", cpu_guest_char(value));
+    char shown[3];
+    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
+                  cpu_guest_char_text(value, shown));
 }
 
 // The value in decimal.

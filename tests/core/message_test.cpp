@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -273,4 +274,55 @@ TEST_F(Message, TheLogFileGetsTheTextWhicheverSinkIsOnTop) {
     // The sink got the same text, the opening line included.
     EXPECT_TRUE(starts_with(sink_a, "Opened RAM:Brindlemox.log for writing at ")) << sink_a;
     EXPECT_NE(sink_a.find("captured line\n"), std::string::npos);
+}
+
+// Text reaches the console, the log and the listing file as UTF-8: what already
+// is UTF-8 passes unchanged, stray Latin-1 bytes are encoded.
+TEST(TextToUtf8, KeepsUtf8AndEncodesLatin1Bytes) {
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"plain", "plain"},
+        {"\xB7", "\xC2\xB7"},                         // a Latin-1 middle dot
+        {"caf\xE9!", "caf\xC3\xA9!"},                 // Latin-1 e acute
+        {"caf\xC3\xA9", "caf\xC3\xA9"},               // already UTF-8
+        {"\xE2\x82\xAC 5", "\xE2\x82\xAC 5"},         // a three-byte sequence
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},     // a four-byte sequence
+        {"\xC0\x80", "\xC3\x80\xC2\x80"},             // overlong: two Latin-1 bytes
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"}, // a surrogate is not UTF-8
+        {"\xE2\x82", "\xC3\xA2\xC2\x82"},             // cut short at the end
+        {"\x80x", "\xC2\x80x"},                       // a lone continuation byte
+    };
+    for (const Case& c : cases) {
+        char out[64];
+        const size_t n = text_to_utf8(c.in, out, sizeof out);
+        EXPECT_STREQ(out, c.out) << c.in;
+        EXPECT_EQ(n, std::strlen(c.out));
+    }
+    // Cut to fit, never inside a character.
+    char small[4];
+    EXPECT_EQ(text_to_utf8("ab\xB7", small, sizeof small), 2u);
+    EXPECT_STREQ(small, "ab");
+    EXPECT_EQ(text_to_utf8("a\xB7", small, sizeof small), 3u);
+    EXPECT_STREQ(small, "a\xC2\xB7");
+}
+
+TEST_F(Message, LatinOneBytesLeaveAsUtf8Everywhere) {
+    log_mode = LOG_REPLACE;
+    std::FILE* listing = std::tmpfile();
+    ASSERT_NE(listing, nullptr);
+    asm_output_file = listing;
+    testing::internal::CaptureStdout();
+    con_printf("LODI,r0 $B7 ; ['%c']\n", 0xB7);
+    const std::string console = testing::internal::GetCapturedStdout();
+    asm_output_file = nullptr;
+    testing::internal::CaptureStdout();
+    log_file_close();
+    testing::internal::GetCapturedStdout();
+    const std::string line = "LODI,r0 $B7 ; ['\xC2\xB7']\n";
+    EXPECT_TRUE(console.ends_with("\n\n" + line)); // after the log's opening line
+    EXPECT_TRUE(read_stream(listing).ends_with("\n\n" + line));
+    EXPECT_NE(test_read_file(log_path).find(line), std::string::npos);
+    std::fclose(listing);
 }

@@ -1,5 +1,6 @@
 #include "core/emu.h"
 #include "core/message.h"
+#include "core/notify.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings.h"
@@ -416,6 +417,36 @@ TEST_F(Settings, SaveThenLoad) {
     EXPECT_EQ(frame_skip, 8);
     EXPECT_EQ(ini_loaded, 1);
     EXPECT_EQ(ini_load_ran, 1);
+}
+
+// Loaded settings may name another processor variant or notation: the opcode
+// tables follow at once, and the interface is told to relabel.
+TEST_F(Settings, LoadingAdaptsTheOpcodeTables) {
+    struct Row {
+        u32 type, notation;
+        u32 length_10, cycles_00;
+        const char* ldpl;
+    };
+    const Row rows[] = {
+        {CPU_2650B, NOTATION_SIGNETICS, 3, 3, "LDPL"},
+        {CPU_2650, NOTATION_SIGNETICS, 1, 6, "-------"},
+        {CPU_2650B, NOTATION_IEEE, 3, 3, "LD .L"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << "type " << r.type << " notation " << r.notation);
+        cpu_type = r.type;
+        dis_notation = r.notation;
+        ASSERT_TRUE(ini_save());
+        cpu_type = r.type ^ 1;
+        dis_notation = NOTATION_EXTENDED;
+        cpu_reset_op_tables();
+        ui_take_changes();
+        ini_load();
+        EXPECT_EQ(op_length[0x10], r.length_10);
+        EXPECT_EQ(op_cycles[0x00], r.cycles_00);
+        EXPECT_STREQ(op_text[r.notation][0x10].mnemonic, r.ldpl);
+        EXPECT_TRUE(ui_take_changes() & UI_OPCODES);
+    }
 }
 
 TEST_F(Settings, NoFileChangesNothingButAllowsTheExitSave) {

@@ -7,12 +7,14 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "machines/seams.h"
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 #include "gui/tool_windows.h"
+#include "platform/headless/gui_headless.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +116,61 @@ TEST_F(DbgHooksTest, PauseLoopRunsEventPassesUntilContinued) {
     EXPECT_EQ(event_passes, 1);
     EXPECT_FALSE(emu_paused);
     EXPECT_EQ(dbg_run_to_loop_end, 0u); // pausing ends the run targets
+}
+
+// Both ways of stopping (a pause request and a single step) wait for host
+// events between passes instead of spinning, and a quit request ends the wait
+// even though the emulation stays paused.
+int passes_until_continue; // the pass that continues; 0 = never
+bool quit_on_first_pass;
+void scripted_pass() {
+    event_passes++;
+    if (quit_on_first_pass && event_passes == 1) pending_actions |= PA_QUIT;
+    if (event_passes == passes_until_continue) emu_unpause();
+    if (event_passes > 50) emu_unpause(); // a loop that ignores quitting stops here
+}
+
+TEST_F(DbgHooksTest, PausedLoopsSleepBetweenPassesAndEndOnQuit) {
+    struct Case {
+        const char* what;
+        void (*stop)();
+        bool quit;
+        int continue_at;
+        int passes, waits;
+    };
+    auto pause_request = [] {
+        pause_pending = 1;
+        dbg_pause_loop();
+    };
+    auto single_step = [] {
+        cpu_host.pause = emu_pause;
+        guest_memory[cpu_iar] = 0x01; // LODZ r1
+        dbg_single_step = 1;
+        verbosity = 0;
+        testing::internal::CaptureStdout();
+        cpu_execute_one();
+        testing::internal::GetCapturedStdout();
+    };
+    const Case cases[] = {
+        {"pause, continued on the 4th pass", pause_request, false, 4, 4, 3},
+        {"pause, quit on the 1st pass", pause_request, true, 0, 1, 0},
+        {"single step, continued on the 3rd pass", single_step, false, 3, 3, 2},
+        {"single step, quit on the 1st pass", single_step, true, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dbg_install_cpu_host(scripted_pass);
+        event_passes = 0;
+        pending_actions = 0;
+        quit_on_first_pass = c.quit;
+        passes_until_continue = c.continue_at;
+        const int waits_before = gui_headless_wait_events_count();
+        c.stop();
+        EXPECT_EQ(event_passes, c.passes);
+        EXPECT_EQ(gui_headless_wait_events_count() - waits_before, c.waits);
+        emu_unpause();
+    }
+    pending_actions = 0;
 }
 
 TEST_F(DbgHooksTest, StepOutAndBreakpointOnOneAddress) {
@@ -285,9 +342,10 @@ TEST_F(DbgHooksTest, AnnotationsFollowTheBoard) {
         const char* reg;
     } cases[] = {
         {CHARS_GUEST, false, false, 'A', " ['A']", " ['A']"},
-        {CHARS_GUEST, false, false, 0x0D, " ['\xB7']", " ['\xB7']"}, // no glyph: a middle dot
+        {CHARS_GUEST, false, false, 0x0D, " ['\xC2\xB7']",
+         " ['\xC2\xB7']"}, // no glyph: a middle dot
         {CHARS_GUEST, true, false, 0x01, " ['a']", " ['a']"},
-        {CHARS_GUEST, true, false, 'A', " ['\xB7']", " ['\xB7']"},
+        {CHARS_GUEST, true, false, 'A', " ['\xC2\xB7']", " ['\xC2\xB7']"},
         {CHARS_ASCII, false, false, 0x0D, " [CR]", " [CR]"},
         {CHARS_ASCII, false, false, 0x7F, " [DEL]", " [DEL]"},
         {CHARS_ASCII, false, false, 0x81, " [Brk]", " [Brk]"},

@@ -138,7 +138,7 @@ TEST(DisasmOperands, ImmediatesAreNamedInTheBoardsCharacters) {
         {CHARS_ASCII, false, 0x04, 0xC1, "r0 = $C1 [$C1];"},
         {CHARS_NONE, false, 0x04, 0x41, "r0 = $41;"},
         {CHARS_GUEST, false, 0x04, 0x41, "r0 = $41 ['A'];"},
-        {CHARS_GUEST, false, 0x04, 0x12, "r0 = $12 ['\xB7'];"},
+        {CHARS_GUEST, false, 0x04, 0x12, "r0 = $12 ['\xC2\xB7'];"},
         {CHARS_GUEST, true, 0x04, 0x12, "r0 = $12 ['#'];"},
     };
     for (const Case& c : cases) {

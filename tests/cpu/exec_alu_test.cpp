@@ -109,6 +109,27 @@ TEST_F(ExecAlu, RotatesMoveCarryAndSetFlagsOnlyWithCarry) {
     run_cases(cases, std::size(cases));
 }
 
+// Decimal sums whose digits, once biased by $66, come to exactly $F: no carry
+// leaves that digit, so DAR must take the six back out of it.
+TEST_F(ExecAlu, DecimalAddWhereBiasedDigitsSumToExactlyF) {
+    struct Case {
+        u8 a, b, sum;
+    } cases[] = {
+        {0x14, 0x25, 0x39}, // low digits 4+6+5 = $F
+        {0x45, 0x54, 0x99}, // both digits $F
+        {0x30, 0x69, 0x99}, // high digits 3+6+6 = $F
+        {0x15, 0x25, 0x40}, // low digits one more: the carry is taken
+        {0x09, 0x00, 0x09},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(c.a) << " + " << int(c.b));
+        at(0x0200, {0x04, c.a, 0x84, 0x66, 0x84, c.b, 0x94}); // LODI ADDI ADDI DAR
+        cpu_psl = 0;
+        steps(4);
+        EXPECT_EQ(cpu_regs[0], c.sum);
+    }
+}
+
 TEST_F(ExecAlu, DecimalAddWithDar) {
     // 19 + 28 = 47 and 15 + 21 = 36: add $66 first, add, then adjust.
     load(0, {0x04, 0x19, 0x84, 0x66, 0x84, 0x28, 0x94, //

@@ -217,7 +217,7 @@ TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
     display_scale = 2;
     display_aspect = 2;
     std::fill(std::begin(guest_frame), std::end(guest_frame), 7); // black
-    guest_frame[3 * 356 + 5] = 3;                                 // red at column 3, line 5
+    guest_frame[3 * GUEST_FRAME_ROWS + 5] = 3;                    // red at column 3, line 5
     gui_open_main_window(0);
     int w = 0, h = 0;
     std::vector<std::uint32_t> shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);

@@ -6,6 +6,7 @@
 #include "core/machine_table.h"
 #include "core/notify.h"
 #include "core/settings_vars.h"
+#include "cpu/optables.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -136,6 +137,22 @@ TEST_F(UiPass, TheEventPassActsOnceOnMarksAndRequests) {
     gui_main_window_events();
     EXPECT_EQ(tool_log, "o0 o4 ");
     gui_tool_windows_reset();
+}
+
+// The relabelling mark adapts the opcode tables to the variant now in force.
+TEST_F(UiPass, TheOpcodeMarkRelabelsAtTheNextPass) {
+    gui_open_main_window(0);
+    ui_take_changes();
+    cpu_type = CPU_2650B;
+    cpu_reset_op_tables();
+    op_length[0x11] = 1;
+    gui_main_window_events(); // nothing marked: the tables stay
+    EXPECT_EQ(op_length[0x11], 1u);
+    ui_mark(UI_OPCODES);
+    gui_main_window_events();
+    EXPECT_EQ(op_length[0x11], 3u);
+    EXPECT_EQ(op_cycles[0x01], 3u);
+    EXPECT_STREQ(op_text[dis_notation][0x11].mnemonic, "STPL");
 }
 
 TEST_F(UiPass, TheTitleFollowsTheLoadedFileAtTheNextPass) {
