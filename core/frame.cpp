@@ -16,7 +16,6 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
-#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 #include "platform/catalog.h"
 #include "platform/clock.h"

@@ -2,7 +2,7 @@
 
 #include "core/message.h"
 #include "cpu/bus.h"
-#include "cpu/seams_exec.h"
+#include "core/seams_services.h"
 
 namespace {
 

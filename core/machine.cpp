@@ -28,7 +28,6 @@
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 
 #include <cstdio>

@@ -20,11 +20,15 @@ void display_screen_edit_clamp() {}
 void display_select_plotter() {}
 void display_apply_palette() {}
 void display_reset_frame() {}
+// The real one draws or removes the marker of the beam position.
+void display_update_beam_marker(int) {}
 // The real ones stop every recorder and player, and restart a playback.
 void rec_stop_all() {}
 void rec_restart_playback() {}
 // The real ones close and open the audio output, end the sound effects that
 // have run out, and start, retune and stop the waveform voices.
+// The real one retunes the voices from the machine's sound registers.
+void snd_update_voices(int) {}
 void snd_close(int) {}
 void snd_open(int) {}
 void snd_expire_effects() {}

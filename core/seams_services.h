@@ -50,8 +50,10 @@ void display_apply_palette();
 void display_reset_frame();
 void display_blit();
 void display_redraw_all();
+void display_update_beam_marker(int on); // the beam position marker on (1) or off (0)
 void rec_stop_all();
 void rec_restart_playback();
+void snd_update_voices(int arg); // derive the voices from the sound registers now (0)
 void snd_close(int flag);
 void snd_open(int flag);
 void snd_expire_effects();

@@ -4,6 +4,7 @@
 #include "cpu/memory.h"
 
 CpuBus cpu_bus;
+i32 raster_line;
 
 static u8 plain_read(u32 address) {
     return guest_memory[address & (GUEST_MEMORY_SIZE - 1)];

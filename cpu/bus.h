@@ -97,6 +97,9 @@ struct CpuBus {
 
 extern CpuBus cpu_bus;
 
+// The raster line the board is drawing, named in the processor's reports.
+extern i32 raster_line;
+
 // Plain RAM and no ports; every machine's set-up starts from this.
 void cpu_bus_reset();
 

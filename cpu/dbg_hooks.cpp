@@ -6,7 +6,6 @@
 #include "cpu/bus.h"
 #include "cpu/debug_state.h"
 #include "cpu/optables.h"
-#include "cpu/seams_exec.h"
 #include "platform/catalog.h"
 
 #include <cstdio>

@@ -10,6 +10,7 @@ PortRecord port_records[PORT_COUNT];
 u32 dbg_time_unit;
 u32 dbg_pixels_per_clock = 1;
 const char* dbg_unit_label = "CPU cycles";
+u32 dbg_single_step;
 u32 cpu_tracing;
 u32 dbg_run_to_interrupt;
 u32 dbg_run_to_loop_end;

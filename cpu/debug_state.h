@@ -49,6 +49,7 @@ extern const char* dbg_unit_label;
 u32 dbg_clocks_to_units(u32 clocks);
 
 // Run control state
+extern u32 dbg_single_step;      // stop after the next instruction
 extern u32 cpu_tracing;          // "CPU tracing"
 extern u32 dbg_run_to_interrupt; // "R I"
 extern u32 dbg_run_to_loop_end;  // "R L"

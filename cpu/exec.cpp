@@ -25,7 +25,6 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "cpu/seams_exec.h"
 
 u32 cpu_pointer_addr;
 u8 cpu_halt_reported;
@@ -935,13 +934,13 @@ void cpu_execute_one() {
 // its magnitude is the overshoot of the last instruction. The loop measures the
 // clock periods run since the slice began, so the counter passing $FFFFFFFF
 // (even inside the last instruction of a slice) never stalls or skips it.
-template <bool POLLED> static inline void run_budget() {
+template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     if (cpu_cycle_budget <= 0) return;
     const u32 length = static_cast<u32>(cpu_cycle_budget);
     cpu_slice_start = cpu_cycles;
     while (cpu_cycles - cpu_slice_start < length) {
         cpu_check_breakpoint();
-        if constexpr (POLLED) tape_sample_tick();
+        if constexpr (POLLED) tick();
         cpu_execute_one();
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
@@ -951,6 +950,6 @@ void cpu_run_cycles() {
     run_budget<false>();
 }
 
-void cpu_run_cycles_polled() {
-    run_budget<true>();
+void cpu_run_cycles_polled(void (*tick)()) {
+    run_budget<true>(tick);
 }

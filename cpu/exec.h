@@ -48,9 +48,9 @@ void cpu_compare(u8 a, u8 b);
 
 // Run whole instructions until cpu_cycle_budget is used; the overshoot stays in
 // the budget (zero or negative) for the next slice. The polled loop calls
-// tape_sample_tick() before every instruction.
+// `tick` before every instruction (a machine's cassette sampling).
 void cpu_run_cycles();
-void cpu_run_cycles_polled();
+void cpu_run_cycles_polled(void (*tick)());
 
 // Interrupt acceptance (callers set cpu_irq_pending first), and the check on
 // RETE that an interrupt routine restored the context it found.

@@ -8,7 +8,7 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "cpu/seams_exec.h"
+#include "cpu/bus.h"
 
 const char* cpu_mnemonic(u8 opcode) {
     const char* text = op_text[dis_notation % NOTATIONS][opcode].mnemonic;

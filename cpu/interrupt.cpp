@@ -9,7 +9,6 @@
 #include "cpu/exec.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
-#include "cpu/seams_exec.h"
 
 CpuContext cpu_saved_context;
 

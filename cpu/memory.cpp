@@ -7,7 +7,6 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/exec_internal.h"
-#include "cpu/seams_exec.h"
 #include "platform/catalog.h"
 
 #include <cstdlib>

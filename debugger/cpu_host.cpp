@@ -6,7 +6,7 @@
 #include "core/mainloop.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "cpu/seams_exec.h"
+#include "core/notify.h"
 #include "debugger/disasm_file.h"
 
 static bool emulation_paused() {
@@ -22,7 +22,7 @@ void dbg_install_cpu_host(void (*event_pass)()) {
     cpu_host.event_pass = event_pass;
     cpu_host.wait_events = app_wait_events;
     cpu_host.quit_requested = [] { return (pending_actions & PA_QUIT) != 0; };
-    cpu_host.refresh = [] { gui_refresh_windows(0); };
+    cpu_host.refresh = [] { ui_mark(UI_REFRESH_WINDOWS); };
     cpu_host.view_cpu = [] { dbg_view_cpu(0); };
     cpu_host.blit = display_blit;
     cpu_host.beam_marker = display_update_beam_marker;

@@ -14,6 +14,9 @@ constexpr int DBG_ADDRESS_TEXT_SIZE = CPU_ADDRESS_TEXT_SIZE;
 // Returns the label's kind byte, or 0 when none is known.
 char dbg_format_address(u32 address, char* out, int with_suffix, int collect, int kind, int plain);
 
+// Prints the processor view (registers, flags, stack).
+void dbg_view_cpu(int arg);
+
 // Printable host character (Latin-1) for a guest character code on the current machine.
 u8 dbg_guest_char_to_ascii(u8 code);
 

@@ -13,7 +13,6 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/optables.h"
-#include "cpu/seams_exec.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"

@@ -6,7 +6,6 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "machines/seams.h"
-#include "cpu/seams_exec.h"
 #include "platform/catalog.h"
 
 #include <cstdio>

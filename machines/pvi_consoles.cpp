@@ -8,7 +8,7 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "machines/seams.h"
-#include "cpu/seams_exec.h"
+#include "cpu/bus.h"
 #include "platform/catalog.h"
 
 #include <cstdio>

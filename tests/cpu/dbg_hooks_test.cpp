@@ -11,7 +11,7 @@
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "machines/seams.h"
-#include "cpu/seams_exec.h"
+#include "cpu/debug_state.h"
 #include "debugger/debugger.h"
 #include "gui/tool_windows.h"
 #include "platform/headless/gui_headless.h"

@@ -17,7 +17,7 @@ TEST_F(ExecRunLoop, ZeroOrNegativeBudgetRunsNothing) {
     EXPECT_EQ(cpu_cycle_budget, 0);
 
     cpu_cycle_budget = -5;
-    cpu_run_cycles_polled();
+    cpu_run_cycles_polled(+[] { ADD_FAILURE() << "ticked without a budget"; });
     EXPECT_EQ(cpu_iar, 0);
     EXPECT_EQ(cpu_cycle_budget, -5);
 
@@ -63,10 +63,22 @@ TEST_F(ExecRunLoop, CounterPassesFFFFFFFF) {
     }
 }
 
+// The polled loop ticks once before every instruction.
+static int ticks;
+static u16 tick_addresses[32];
+
 TEST_F(ExecRunLoop, PolledLoopRunsTheSameInstructions) {
     load(0, {0x04, 0x10, 0xF8, 0x7E}); // LODI r0,16 ; BDRR r0,$-2+2
     cpu_cycle_budget = 6 + 16 * 9;
-    cpu_run_cycles_polled();
+    ticks = 0;
+    cpu_run_cycles_polled(+[] {
+        if (ticks < 32) tick_addresses[ticks] = cpu_iar;
+        ticks++;
+    });
+    EXPECT_EQ(ticks, 17);
+    EXPECT_EQ(tick_addresses[0], 0);
+    EXPECT_EQ(tick_addresses[1], 2);
+    EXPECT_EQ(tick_addresses[16], 2);
     EXPECT_EQ(cpu_regs[0], 0);
     EXPECT_EQ(cpu_iar, 4);
     EXPECT_EQ(cpu_cycle_budget, 0);

@@ -11,7 +11,7 @@
 #include "machines/seams.h"
 #include "machines/coinop.h"
 #include "machines/pvi_consoles.h"
-#include "cpu/seams_exec.h"
+#include "cpu/debug_state.h"
 #include "debugger/debugger.h"
 #include "tests/support/fresh_state.h"
 

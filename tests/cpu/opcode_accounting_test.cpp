@@ -22,7 +22,7 @@
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "cpu/seams_exec.h"
+#include "cpu/debug_state.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
