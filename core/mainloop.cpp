@@ -73,13 +73,6 @@ void app_check_break() {
     app_clean_exit(0);
 }
 
-void task_pri_low() {
-    if (task_priority == 0) setpriority(PRIO_PROCESS, 0, 1);
-}
-void task_pri_restore() {
-    if (task_priority == 0) setpriority(PRIO_PROCESS, 0, task_priority_at_start);
-}
-
 // ---- the loop --------------------------------------------------------------------
 void app_inner_pass() {
     if (!emu_paused) {

@@ -44,8 +44,6 @@ void app_check_break();
 // Records a CTRL-C for the next check (the SIGINT handler and tests call it).
 void app_signal_break();
 void app_install_break_handler();
-void task_pri_low();
-void task_pri_restore();
 
 // Test seam: the frame and the event pass the loop runs (nullptr restores them).
 struct MainLoopHooks {

@@ -134,11 +134,6 @@ u32 state_get_u32() {
     return u32(p[0]) << 24 | u32(p[1]) << 16 | u32(p[2]) << 8 | p[3];
 }
 
-u16 state_get_u16_at(u32 position) {
-    pos() = position;
-    return state_get_u16();
-}
-
 // On reading, stores only when the field was really there and the read is not dry.
 static bool may_store() {
     return last_ok && !buf_dry;

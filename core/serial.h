@@ -47,7 +47,6 @@ void state_put_u32(u32 value);
 u8 state_get_u8();
 u16 state_get_u16();
 u32 state_get_u32();
-u16 state_get_u16_at(u32 position);
 
 // ---- Field operations: write the variable (direction 1) or read into it -------
 // Each returns the value moved.

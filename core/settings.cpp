@@ -39,10 +39,6 @@ void ini_begin(const std::string& text) {
     ini_pos = 0;
 }
 
-const std::string& ini_text() {
-    return ini_buf;
-}
-
 // ---- Cursor helpers (reading) -----------------------------------------------------
 
 static bool is_eol(char c) {

@@ -45,7 +45,6 @@ const std::string& ini_default_text();
 // ---- The walk's text ----------------------------------------------------------
 // Reading: the walk reads `text`. Writing: it appends to an internal text.
 void ini_begin(const std::string& text);
-const std::string& ini_text();
 
 // ---- Field operations ------------------------------------------------------------
 void ini_field_text(const char* key, char* buffer, int size);

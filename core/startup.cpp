@@ -93,14 +93,8 @@ static void enter(const std::string& dir) {
     std::string host = path_to_host(dir);
     if (chdir(host.c_str()) != 0) dir_restore();
 }
-void dir_enter_configs() {
-    enter("PROGDIR:Configs");
-}
 void dir_enter_projects() {
     enter(projects_path);
-}
-void dir_enter_screenshots() {
-    enter(screenshots_path);
 }
 void dir_restore() {
     if (chdir(path_progdir().c_str()) != 0) {

@@ -41,9 +41,6 @@ void emu_reset_all();
 // directory the program was started in (the program works in its own home).
 void startup_absolute_path(char* path, int size);
 
-// Drawer operations around one file operation; dir_restore returns to the
-// program's home.
-void dir_enter_configs();
 void dir_enter_projects();
-void dir_enter_screenshots();
+// Returns to the program's home after a drawer operation.
 void dir_restore();

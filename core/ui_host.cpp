@@ -47,7 +47,3 @@ void ui_warning(const char* text) {
 void ui_beep() {
     ui_host.beep();
 }
-
-void ui_events() {
-    ui_host.events();
-}

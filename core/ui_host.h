@@ -47,4 +47,3 @@ void ui_host_enter_batch();
 // Shorthands for the calls through ui_host.
 void ui_warning(const char* text);
 void ui_beep();
-void ui_events();

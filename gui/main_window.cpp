@@ -214,9 +214,6 @@ void gui_screen_setup() {
     // One desktop: the window goes on the default screen, full screen by a flag.
 }
 
-bool gui_lock_pubscreen(int) {
-    return true;
-}
 void gui_unlock_pubscreen() {}
 
 void gui_forget_subwindow_positions() {

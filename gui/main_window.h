@@ -48,7 +48,6 @@ void gui_open_main_window(int reopen_tools);
 void gui_close_main_window();
 bool gui_main_window_is_open();
 void gui_screen_setup();
-bool gui_lock_pubscreen(int report);
 void gui_unlock_pubscreen();
 void gui_forget_subwindow_positions();
 // Resizes the window to `scale` (1-6) by reopening it; nothing when it has that size.
@@ -64,22 +63,17 @@ void gui_set_status_text();
 void gui_set_status_text_plain(const char* text);
 void gui_speedbar_update();
 void gui_update_pointer(int force);
-void gui_pointer_busy();
-void gui_pointer_restore();
 void gui_activate_window();
 // While scripts or netplay hold the interface: the menu items 283 to 288, 290
 // and 291, the game list and both toolbars cannot be used.
 void gui_lock_menus();
 void gui_unlock_menus();
 void gui_flush_main_port();
-void gui_flush_and_clear_keys();
 bool gui_status_bar_shown();
 void gui_status_speed_label(const char* text);
 void gui_status_speed_text(const char* text);
 void gui_toolbar_set_pause(bool paused);
 void gui_beep();
-// The title text the last gui_update_main_title built.
-const char* gui_main_title();
 
 // The host picture of the guest frame shown in the display gadget.
 void gui_display_size(int* width, int* height);

@@ -30,10 +30,6 @@ u8 gui_menu_hint_shown = 0;
 int current_pointer = -1;
 static char title_buffer[700];
 
-const char* gui_main_title() {
-    return title_buffer;
-}
-
 void gui_update_main_title() {
     if (!main_window || !view_titlebar[display_mode]) return;
     if (file_loaded && game_file_name[0])
@@ -127,13 +123,6 @@ void gui_unlock_menus() {
     set_locked(false);
 }
 
-void gui_pointer_busy() {
-    if (main_window) gui_window_set_pointer(main_window, 1);
-}
-void gui_pointer_restore() {
-    gui_update_pointer(1);
-}
-
 void gui_activate_window() {
     if (!main_window) return;
     gui_window_activate(main_window);
@@ -143,11 +132,6 @@ void gui_activate_window() {
 
 void gui_flush_main_port() {
     if (main_window) gui_window_flush_events(main_window);
-}
-
-void gui_flush_and_clear_keys() {
-    gui_flush_main_port();
-    input_clear_key_matrix();
 }
 
 void gui_beep() {
