@@ -30,6 +30,7 @@
 #include "cpu/seams_exec.h"
 #include "debugger/debugger.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -272,7 +273,8 @@ void pipbug_apply_row_before(const KnownGame& row) {
     static constexpr i32 baud_by_bios[4] = {2, 1, 0, 1};
     const u8 baud = row_baud_selector(row);
     pipbug_baudrate = baud == 3 ? baud_by_bios[pipbug_biosversion & 3] : baud;
-    if (row.option_word != 6 && row.option_word <= 5) pipbug_vdu = static_cast<i32>(row.option_word);
+    if (row.option_word != 6 && row.option_word <= 5)
+        pipbug_vdu = static_cast<i32>(row.option_word);
     vdu_select_type(155 + pipbug_vdu);
     i32 id = known_game_id;
     pipbug_peripheral = (id == 524 || id == 851 || id == 852) ? 3
@@ -488,6 +490,13 @@ void emu_reset_request(bool keep_link) {
     machine_reset();
 }
 
+i32 emu_budget_add(i32 budget, std::int64_t clocks) {
+    const std::int64_t sum = static_cast<std::int64_t>(budget) + clocks;
+    if (sum > INT32_MAX) return INT32_MAX;
+    if (sum < INT32_MIN) return INT32_MIN;
+    return static_cast<i32>(sum);
+}
+
 // The frame of a machine whose row has no frame of its own: one frame's clock
 // periods of the processor, then the end of frame. Fractions of a clock
 // period per frame are carried to the next frame.
@@ -495,10 +504,11 @@ static void run_processor_frame() {
     static double fraction;
     in_frame = 1;
     double clocks = machine_table[machine].clocks_per_frame + fraction;
-    i32 whole = static_cast<i32>(clocks);
-    fraction = clocks - whole;
+    const std::int64_t whole =
+        clocks >= 2147483647.0 ? 2147483647 : static_cast<std::int64_t>(clocks);
+    fraction = clocks - static_cast<double>(whole);
     if (whole > 0) {
-        cpu_cycle_budget += whole;
+        cpu_cycle_budget = emu_budget_add(cpu_cycle_budget, whole);
         cpu_run_cycles();
     }
     emu_end_of_frame();
