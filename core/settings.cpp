@@ -102,6 +102,10 @@ static int as_int(long long v) {
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
+bool ini_at_key(const char* key) {
+    return match_key(key, false) != std::string::npos;
+}
+
 // ---- Writing --------------------------------------------------------------------
 
 static void put_line(const char* key, const std::string& value) {
@@ -271,8 +275,13 @@ static bool ini_load_file() {
     std::string text;
     FILE* probe = std::fopen(host.c_str(), "rb");
     if (!probe) {
-        ini_load_ran = errno == ENOENT ? 1 : 0;
-        return true;
+        if (errno == ENOENT) {
+            ini_load_ran = 1; // none yet: the exit writes the first
+            return true;
+        }
+        ini_load_ran = 0;
+        con_printf("Can't read settings file \"%s\" (%s)!\n", host.c_str(), std::strerror(errno));
+        return false;
     }
     std::fclose(probe);
     if (!file_read_whole(host, &text, INI_FILE_LIMIT)) {
@@ -289,11 +298,14 @@ static bool ini_load_file() {
     if (!old_binary) accepted = ini_read_text(text);
     snd_audio_filter_setting();
     ini_loaded = 1;
+    if (!accepted) ini_load_ran = 0; // a file this program does not understand is kept
     return accepted;
 }
 
 void ini_load() {
-    ini_load_file();
+    if (!ini_load_file())
+        con_printf("The settings will not be saved, so that \"%s\" is kept.\n",
+                   path_to_host(settings_path).c_str());
 }
 
 bool ini_save() {
