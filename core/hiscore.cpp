@@ -340,7 +340,11 @@ bool hiscore_write_file() {
         pack(s);
     std::string host = path_to_host(HISCORE_FILE_NAME);
     size_t slash = host.rfind('/');
-    if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
+    if (slash != std::string::npos && slash > 0 && !path_make_dirs(host.substr(0, slash))) {
+        con_printf("High scores not saved: can't create the folder %s: %s!\n",
+                   host.substr(0, slash).c_str(), std::strerror(errno));
+        return false;
+    }
     std::string error;
     if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error)) return true;
     con_printf("High scores not saved: %s!\n", error.c_str());

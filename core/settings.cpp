@@ -312,7 +312,11 @@ bool ini_save() {
     std::string text = ini_write_text();
     std::string host = path_to_host(settings_path);
     size_t slash = host.rfind('/');
-    if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
+    if (slash != std::string::npos && slash > 0 && !path_make_dirs(host.substr(0, slash))) {
+        con_printf("Settings not saved: can't create the folder %s: %s!\n",
+                   host.substr(0, slash).c_str(), std::strerror(errno));
+        return false;
+    }
     std::string error;
     bool ok = file_write_replace(host, text.data(), text.size(), &error);
     if (!ok) con_printf("Settings not saved: %s!\n", error.c_str());

@@ -2,6 +2,7 @@
 #include "core/message.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/hiscore.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
@@ -499,6 +500,26 @@ TEST_F(Settings, FilesThatAreRefusedOrUnreadableAreKeptAtExit) {
         else
             EXPECT_EQ(test_read_file(file), c.text) << c.what;
     }
+}
+
+// A folder that cannot be made is reported as such, with its reason, for the
+// settings and the high scores alike.
+TEST_F(Settings, AFolderThatCannotBeMadeIsReported) {
+    test_write_file(home / "Blocker", "a file where a folder should be");
+    std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Blocker/Sub/x.ini");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ini_save());
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Settings not saved: can't create the folder " +
+                       (home / "Blocker/Sub").string() + ": Not a directory!\n");
+
+    fs::remove_all(configs);
+    test_write_file(configs, "a file where the folder should be");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(hiscore_write_file());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "High scores not saved: can't create the folder " + configs.string() +
+                  ": File exists!\n");
 }
 
 TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {

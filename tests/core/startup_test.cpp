@@ -137,6 +137,18 @@ TEST_F(Startup, TerminationSignalsLeaveThroughTheExitPath) {
     }
 }
 
+TEST_F(Startup, AHomeThatCannotBeMadeIsReportedWithItsReason) {
+    std::ofstream(dir + "/plain") << "a file where a folder should be";
+    setenv("BRINDLEMOX_HOME", (dir + "/plain/home").c_str(), 1);
+    std::string out;
+    EXPECT_EQ(run({}, &out), 1);
+    EXPECT_NE(out.find("Can't create the program's home folder \"" + dir +
+                       "/plain/home\" (Not a directory)!\n"),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(window_seen);
+}
+
 TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {
     std::string out;
     EXPECT_EQ(run({"PRI", "9"}, &out), 1);
