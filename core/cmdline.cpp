@@ -182,6 +182,26 @@ int cmdline_take(int argc, const char* const* argv) {
                     me, cat_str(153, "Usage"));
         return 1;
     }
+    // A value cut to fit its buffer would name another file: refuse it.
+    static constexpr struct {
+        CmdItem item;
+        const char* key;
+        std::size_t room; // characters the value may have
+    } sized[] = {
+        {ARG_FILE, "FILE", FILE_NAME_SIZE - 1},
+        {ARG_ASM, "ASM", STARTUP_PATH_LEN - 1},
+        {ARG_DISGAME, "DISGAME", FILE_NAME_SIZE - 1},
+        {ARG_PORTNAME, "PORTNAME", STARTUP_PATH_LEN - 1},
+        {ARG_PUBSCREEN, "PUBSCREEN", PUBSCREEN_NAME_LEN - 1},
+        {ARG_SETTINGS, "SETTINGS", INI_PATH_LEN - sizeof "PROGDIR:Configs/"},
+        {ARG_STARTUP, "STARTUP", STARTUP_PATH_LEN - 1},
+        {ARG_SYM, "SYM", STARTUP_PATH_LEN - 1},
+    };
+    for (const auto& s : sized)
+        if (arg[s.item].given && arg[s.item].text.size() > s.room) {
+            std::printf("%s: %s is longer than %zu characters!\n", me, s.key, s.room);
+            return 1;
+        }
     if (arg[ARG_ASM].given) {
         copy_to(asm_source_path, sizeof asm_source_path, arg[ARG_ASM].text);
         startup_mode = 1;

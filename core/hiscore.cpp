@@ -232,14 +232,20 @@ void hiscore_clear() {
     }
 }
 
+// The file keeps the play time's seconds in 24 bits: it stops at the largest.
+static constexpr u32 PLAY_SECONDS_MAX = 0xFFFFFF;
+
+static u32 play_seconds_plus(u32 seconds, u64 more) {
+    const u64 sum = u64(seconds) + more;
+    return sum > PLAY_SECONDS_MAX ? PLAY_SECONDS_MAX : static_cast<u32>(sum);
+}
+
 void hiscore_add_play_time(int slot, u32 micros) {
     if (!slot_ok(slot)) return;
     HiScoreRecord& r = hiscores[slot];
-    r.play_micros += micros;
-    while (r.play_micros > 999999) {
-        r.play_micros -= 1000000;
-        r.play_seconds++;
-    }
+    const u64 total = u64(r.play_micros) + micros;
+    r.play_micros = static_cast<u32>(total % 1000000);
+    r.play_seconds = play_seconds_plus(r.play_seconds, total / 1000000);
 }
 
 u32 hiscore_play_seconds(int slot) {
@@ -270,7 +276,7 @@ static void unpack(int record, int slot) {
     r.play_seconds = get24(p + 18);
     r.play_micros = get24(p + 21);
     // A part of a second beyond 999999 is carried into the seconds.
-    r.play_seconds += r.play_micros / 1000000;
+    r.play_seconds = play_seconds_plus(r.play_seconds, r.play_micros / 1000000);
     r.play_micros %= 1000000;
     std::memcpy(r.who, p + 24, 30);
     r.who[30] = 0;
@@ -281,7 +287,7 @@ static void pack(int slot) {
     const HiScoreRecord& r = hiscores[slot];
     put24(p, r.score);
     std::memcpy(p + 3, r.when, 15);
-    put24(p + 18, r.play_seconds);
+    put24(p + 18, play_seconds_plus(r.play_seconds, 0));
     put24(p + 21, r.play_micros);
     std::memcpy(p + 24, r.who, 30);
 }
@@ -334,7 +340,11 @@ bool hiscore_write_file() {
         pack(s);
     std::string host = path_to_host(HISCORE_FILE_NAME);
     size_t slash = host.rfind('/');
-    if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
+    if (slash != std::string::npos && slash > 0 && !path_make_dirs(host.substr(0, slash))) {
+        con_printf("High scores not saved: can't create the folder %s: %s!\n",
+                   host.substr(0, slash).c_str(), std::strerror(errno));
+        return false;
+    }
     std::string error;
     if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error)) return true;
     con_printf("High scores not saved: %s!\n", error.c_str());

@@ -30,6 +30,7 @@
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -495,6 +496,13 @@ void emu_reset_request(bool keep_link) {
     machine_reset();
 }
 
+i32 emu_budget_add(i32 budget, std::int64_t clocks) {
+    const std::int64_t sum = static_cast<std::int64_t>(budget) + clocks;
+    if (sum > INT32_MAX) return INT32_MAX;
+    if (sum < INT32_MIN) return INT32_MIN;
+    return static_cast<i32>(sum);
+}
+
 // The frame of a machine whose row has no frame of its own: one frame's clock
 // periods of the processor, then the end of frame. Fractions of a clock
 // period per frame are carried to the next frame.
@@ -502,10 +510,11 @@ static void run_processor_frame() {
     static double fraction;
     in_frame = 1;
     double clocks = machine_table[machine].clocks_per_frame + fraction;
-    i32 whole = static_cast<i32>(clocks);
-    fraction = clocks - whole;
+    const std::int64_t whole =
+        clocks >= 2147483647.0 ? 2147483647 : static_cast<std::int64_t>(clocks);
+    fraction = clocks - static_cast<double>(whole);
     if (whole > 0) {
-        cpu_cycle_budget += whole;
+        cpu_cycle_budget = emu_budget_add(cpu_cycle_budget, whole);
         cpu_run_cycles();
     }
     emu_end_of_frame();

@@ -57,6 +57,10 @@ void emu_reset_request(bool keep_link);
 // Runs one frame of the current machine.
 void emu_run_frame();
 
+// A frame's processor budget after adding `clocks`: held at the ends of the
+// i32 range instead of wrapping.
+i32 emu_budget_add(i32 budget, std::int64_t clocks);
+
 // Clocks per raster line, spread over four successive lines' processor cycles.
 void video_set_line_length(int clocks);
 

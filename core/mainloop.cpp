@@ -49,16 +49,18 @@ void app_wait_events() {
     gui_host_wait_events(100);
 }
 
-static void on_sigint(int) {
+static void on_break(int) {
     break_signal = 1;
 }
 
+// CTRL-C, a kill and a closed terminal or session all leave through the exit
+// path, so that the settings, high scores and autosave are written.
 void app_install_break_handler() {
     struct sigaction sa = {};
-    sa.sa_handler = on_sigint;
+    sa.sa_handler = on_break;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr); // a polite kill ends the run the same way
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &sa, nullptr);
     app_acquired.sigint_handler = true;
 }
 

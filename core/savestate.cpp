@@ -23,6 +23,7 @@
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -58,6 +59,24 @@ static bool reading() {
     return serial_dir != SERIAL_WRITE;
 }
 
+// The clock periods of machine m's longest frame: its row's, which some set-ups
+// write only when the machine is set up and some modes shorten, and never less
+// than the longest frame the machine runs in any mode (the raster consoles' 50 Hz
+// frame, the coin-op boards' frame, SELBST's fast mode).
+i32 state_frame_limit(u32 m) {
+    double clocks = m < MACHINES ? machine_table[m].clocks_per_frame : 0.0;
+    double longest = 0.0;
+    if (m <= ELEKTOR)
+        longest = 17706.0;
+    else if (m == ZACCARIA || m == MALZAK)
+        longest = 23608.0;
+    else if (m == SELBST)
+        longest = 20000.0;
+    if (!(clocks > longest)) clocks = longest;
+    if (clocks >= 2147483647.0) return 2147483647;
+    return static_cast<i32>(std::ceil(clocks));
+}
+
 // ---- The walk -----------------------------------------------------------------------------
 
 // The paddle positions: the only common fields of the machines without a 2650.
@@ -76,8 +95,10 @@ static void processor_part(u32 m) {
     if (reading() && iar >= GUEST_MEMORY_SIZE) serial_mark_bad("instruction address");
     state_field_u8(&cpu.psu);
     state_field_u8(&cpu.psl);
-    for (u16& entry : cpu.ras)
-        state_field_u16(&entry);
+    for (u16& entry : cpu.ras) {
+        u16 address = state_field_u16(&entry);
+        if (reading() && address >= GUEST_MEMORY_SIZE) serial_mark_bad("return address");
+    }
     for (u8& r : cpu.regs)
         state_field_u8(&r);
     state_field_u32(&cpu.irq_pending);
@@ -100,11 +121,16 @@ static void processor_part(u32 m) {
     state_field_u32_full(&frame_counter);
     state_field_u32_full(&cpu.cycles);
     state_field_u32_full(&cpu.slice_start);
-    state_field_word_or_none(&cpu_beam_clock);
+    i32 beam = state_field_word_or_none(&cpu_beam_clock);
+    if (reading() && beam > state_frame_limit(m)) serial_mark_bad("beam position");
     state_field_u8(&cpu.halt_reported);
     u8 level = state_field_u8(&cpu.irq_level);
     if (reading() && level > CPU_NO_IRQ_LEVEL) serial_mark_bad("interrupt level");
-    state_field_u32_full(&cpu.cycle_budget);
+    // What a frame leaves is at most one step overdrawn; what it was given is
+    // at most one frame.
+    i32 budget = state_field_u32_full(&cpu.cycle_budget);
+    if (reading() && (budget < -CPU_LONGEST_STEP || budget > state_frame_limit(m)))
+        serial_mark_bad("cycle budget");
     state_field_u32(&vdu_cursor_col);
     state_field_u32(&vdu_cursor_row);
     state_field_u8(&lamp_latch);

@@ -33,9 +33,16 @@ static void setting_byte(i32* variable, u32 max, const char* what) {
     if (reading() && v > max) serial_mark_bad(what);
 }
 
-static void line_length_field() {
+// The beam's clock periods into its line, -1 when none is kept.
+static void beam_clock_field(u32 m) {
+    i32 clocks = state_field_u32_full(&cpu_beam_clock);
+    if (reading() && (clocks < -1 || clocks > state_frame_limit(m)))
+        serial_mark_bad("beam position");
+}
+
+static void line_length_field(u32 m) {
     i32 clocks = state_field_u32_full(&line_clocks);
-    if (reading() && (clocks <= 0 || clocks > 0xFFFF))
+    if (reading() && (clocks <= 0 || clocks > state_frame_limit(m)))
         serial_mark_bad("line length");
     else if (applying())
         video_set_line_length(clocks);
@@ -44,14 +51,14 @@ static void line_length_field() {
 void interton_tail(u32) {
     state_field_u32_full(&loaded_image_size);
     state_field_memory(0x0000, 0x7FFF);
-    state_field_u32_full(&cpu_beam_clock);
-    line_length_field();
+    beam_clock_field(INTERTON);
+    line_length_field(INTERTON);
 }
 
 void elektor_tail(u32) {
     state_field_memory(0x0800, 0x1FFF);
-    state_field_u32_full(&cpu_beam_clock);
-    line_length_field();
+    beam_clock_field(ELEKTOR);
+    line_length_field(ELEKTOR);
     setting_byte(&elektor_biosversion, 1, "Elektor BIOS version");
     u32 n = state_field_u32_full(&tvc_copy_length);
     if (reading() && n > TVC_COPY_BYTES) {
@@ -131,7 +138,7 @@ void phunsy_tail(u32) {
     }
     state_field_u8(&phunsy_bank);
     state_field_bytes(phunsy_io_state, sizeof phunsy_io_state);
-    state_field_u32_full(&cpu_beam_clock);
+    beam_clock_field(PHUNSY);
     state_field_bytes(phunsy_latches, sizeof phunsy_latches);
 }
 

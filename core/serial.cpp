@@ -6,6 +6,8 @@
 #include "core/recording.h"
 
 #include <cerrno>
+#include <dirent.h>
+#include <random>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -236,45 +238,136 @@ static void set_error(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-bool file_write_replace(const std::string& path, const void* data, size_t size,
-                        std::string* error) {
-    std::string tmp = path + ".tmp-XXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) {
-        set_error(error,
-                  std::string("can't create a file beside ") + path + ": " + std::strerror(errno));
-        return false;
-    }
+// The mode a newly created file gets: 0666 less the process's umask.
+static mode_t created_mode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+static bool write_all(int fd, const void* data, size_t size) {
     const u8* p = static_cast<const u8*>(data);
-    size_t left = size;
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
+    while (size > 0) {
+        ssize_t n = write(fd, p, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            ok = false;
-            break;
+            if (n == 0) errno = EIO;
+            return false;
         }
         p += n;
-        left -= static_cast<size_t>(n);
+        size -= static_cast<size_t>(n);
     }
-    if (ok && fsync(fd) != 0) ok = false;
+    return true;
+}
+
+static std::string folder_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+static const char TEMP_LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+// `<path>.tmp-` and six letters: the temporary names of this file.
+static bool is_temporary_of(const std::string& base, const char* name) {
+    const size_t n = base.size();
+    if (std::strncmp(name, base.c_str(), n) != 0 || std::strncmp(name + n, ".tmp-", 5) != 0)
+        return false;
+    const char* tail = name + n + 5;
+    for (int i = 0; i < 6; i++)
+        if (!tail[i] || !std::strchr(TEMP_LETTERS, tail[i])) return false;
+    return tail[6] == '\0';
+}
+
+// A write that was cut short (the program killed between creating and
+// renaming) leaves its temporary file behind; the next write of the same file
+// removes it.
+static void remove_stale_temporaries(const std::string& path) {
+    const std::string folder = folder_of(path);
+    const size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* d = opendir(folder.c_str());
+    if (!d) return;
+    while (const dirent* e = readdir(d))
+        if (is_temporary_of(base, e->d_name)) unlinkat(dirfd(d), e->d_name, 0);
+    closedir(d);
+}
+
+static std::string temporary_name(const std::string& path) {
+    static std::mt19937 pick(static_cast<u32>(std::random_device{}()) ^ static_cast<u32>(getpid()));
+    std::string name = path + ".tmp-";
+    for (int i = 0; i < 6; i++)
+        name += TEMP_LETTERS[pick() % (sizeof TEMP_LETTERS - 1)];
+    return name;
+}
+
+// Links the finished unnamed file `fd` in beside `path` under a fresh
+// temporary name, returned in *tmp.
+static bool link_unnamed(int fd, const std::string& path, std::string* tmp) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; attempt++) {
+        *tmp = temporary_name(path);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp->c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST) break;
+    }
+    tmp->clear();
+    return false;
+}
+
+// Writes and closes `fd`, then gives it its temporary name when it has none.
+// On failure errno tells why.
+static bool finish_temporary(int fd, bool unnamed, const void* data, size_t size,
+                             const std::string& path, std::string* tmp) {
+    bool ok =
+        write_all(fd, data, size) && fsync(fd) == 0 && (!unnamed || link_unnamed(fd, path, tmp));
+    const int saved = errno;
+    if (close(fd) != 0 && ok) return false;
+    errno = saved;
+    return ok;
+}
+
+bool file_write_replace(const std::string& path, const void* data, size_t size,
+                        std::string* error) {
+    remove_stale_temporaries(path);
+    const std::string folder = folder_of(path);
+    const mode_t mode = created_mode();
+    // An unnamed file leaves nothing behind when the program is killed while
+    // writing it. Where the file system has none, or it cannot be linked in
+    // (no /proc), a named one is written instead.
+    std::string tmp;
+    bool ok = false;
+    int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) ok = finish_temporary(fd, true, data, size, path, &tmp);
+    if (!ok && tmp.empty()) {
+        tmp = path + ".tmp-XXXXXX";
+        fd = mkostemp(tmp.data(), O_CLOEXEC);
+        if (fd < 0) {
+            set_error(error, std::string("can't create a file beside ") + path + ": " +
+                                 std::strerror(errno));
+            return false;
+        }
+        // mkstemp makes the file private; give it the mode a new file gets.
+        fchmod(fd, mode);
+        ok = finish_temporary(fd, false, data, size, path, &tmp);
+    }
     int saved = errno;
-    // mkstemp makes the file private; give it the usual permissions.
-    if (ok) fchmod(fd, 0644);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
         ok = false;
         saved = errno;
     }
     if (!ok) {
-        std::remove(tmp.c_str());
+        if (!tmp.empty()) std::remove(tmp.c_str());
         set_error(error, std::string("can't write ") + path + ": " + std::strerror(saved));
+        return false;
     }
-    return ok;
+    // The rename itself reaches the disk with the folder.
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
 }
 
 bool file_read_whole(const std::string& path, std::string* out, size_t limit) {

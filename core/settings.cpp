@@ -99,6 +99,10 @@ static int as_int(long long v) {
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
+bool ini_at_key(const char* key) {
+    return match_key(key, false) != std::string::npos;
+}
+
 // ---- Writing --------------------------------------------------------------------
 
 static void put_line(const char* key, const std::string& value) {
@@ -268,8 +272,13 @@ static bool ini_load_file() {
     std::string text;
     FILE* probe = std::fopen(host.c_str(), "rb");
     if (!probe) {
-        ini_load_ran = errno == ENOENT ? 1 : 0;
-        return true;
+        if (errno == ENOENT) {
+            ini_load_ran = 1; // none yet: the exit writes the first
+            return true;
+        }
+        ini_load_ran = 0;
+        con_printf("Can't read settings file \"%s\" (%s)!\n", host.c_str(), std::strerror(errno));
+        return false;
     }
     std::fclose(probe);
     if (!file_read_whole(host, &text, INI_FILE_LIMIT)) {
@@ -286,11 +295,14 @@ static bool ini_load_file() {
     if (!old_binary) accepted = ini_read_text(text);
     snd_audio_filter_setting();
     ini_loaded = 1;
+    if (!accepted) ini_load_ran = 0; // a file this program does not understand is kept
     return accepted;
 }
 
 void ini_load() {
-    ini_load_file();
+    if (!ini_load_file())
+        con_printf("The settings will not be saved, so that \"%s\" is kept.\n",
+                   path_to_host(settings_path).c_str());
     // The variant and the notation may have changed.
     machine_adapt_opcode_tables();
 }
@@ -299,7 +311,11 @@ bool ini_save() {
     std::string text = ini_write_text();
     std::string host = path_to_host(settings_path);
     size_t slash = host.rfind('/');
-    if (slash != std::string::npos && slash > 0) path_make_dirs(host.substr(0, slash));
+    if (slash != std::string::npos && slash > 0 && !path_make_dirs(host.substr(0, slash))) {
+        con_printf("Settings not saved: can't create the folder %s: %s!\n",
+                   host.substr(0, slash).c_str(), std::strerror(errno));
+        return false;
+    }
     std::string error;
     bool ok = file_write_replace(host, text.data(), text.size(), &error);
     if (!ok) con_printf("Settings not saved: %s!\n", error.c_str());

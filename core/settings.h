@@ -16,9 +16,12 @@ constexpr int INI_PATH_LEN = 513;
 extern char settings_path[INI_PATH_LEN]; // "PROGDIR:Configs/Brindlemox.ini"
 extern u8 ini_loaded; // a settings file was read (also one starting with $C6 $02)
 // Start-up ran ini_load and the user's file may be replaced at exit: set when
-// the file was read or does not exist, clear when it exists but could not be read.
+// the file was read or does not exist, clear when it exists but could not be
+// read, is no settings file or is refused (another version or host).
 extern u8 ini_load_ran;
 
+// Reads the settings file; one that is kept unchanged at exit (unreadable or
+// refused) is reported with the message that the settings will not be saved.
 void ini_load();
 // Writes the settings. False (with a message) when the file could not be written;
 // the old file is then kept.
@@ -45,6 +48,8 @@ const std::string& ini_default_text();
 // ---- The walk's text ----------------------------------------------------------
 // Reading: the walk reads `text`. Writing: it appends to an internal text.
 void ini_begin(const std::string& text);
+// The line at the cursor holds `key` and "=" (the key's case ignored).
+bool ini_at_key(const char* key);
 
 // ---- Field operations ------------------------------------------------------------
 void ini_field_text(const char* key, char* buffer, int size);

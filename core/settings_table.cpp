@@ -343,6 +343,11 @@ static void integers_c() {
 bool ini_process() {
     char version[16];
     std::snprintf(version, sizeof version, "%s", INI_VERSION);
+    // A settings file begins with its version line; other text is something else.
+    if (reading() && !ini_at_key("version")) {
+        con_printf("Not a settings file!\n");
+        return false;
+    }
     ini_field_text("version", version, sizeof version);
     if (reading() && std::strcmp(version, "36.21") != 0 && std::strcmp(version, "36.2") != 0 &&
         std::strcmp(version, "36.1") != 0) {

@@ -151,7 +151,8 @@ void app_main(int argc, char** argv) {
     emu_reset_all();
     if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';
     if (!path_make_progdir()) {
-        std::printf("Can't create the program's home folder \"%s\"!\n", path_progdir().c_str());
+        std::printf("Can't create the program's home folder \"%s\" (%s)!\n", path_progdir().c_str(),
+                    std::strerror(errno));
         app_clean_exit(1);
     }
     for (const char* drawer :

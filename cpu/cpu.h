@@ -34,6 +34,12 @@ constexpr u8 CC_NEGATIVE = 0x80;
 
 constexpr u8 CPU_NO_IRQ_LEVEL = 8;
 
+// The most clock periods one step of the run loop takes: a 3-cycle instruction
+// that lets an interrupt in (RETE, CPSU, LPSU) followed by the acceptance through
+// an indirect vector (5 cycles). It outlasts the slowest instruction (6 cycles), so
+// a budget left after a slice is never below minus this.
+constexpr i32 CPU_LONGEST_STEP = 3 * (3 + 5);
+
 enum CpuType : u32 { CPU_2650 = 0, CPU_2650B = 1 };
 
 extern u16 cpu_iar;

@@ -109,6 +109,39 @@ TEST(CmdlineTake, NumberRangesAcceptTheirEndsAndRefuseBeyond) {
     EXPECT_EQ(task_priority_given, 1);
 }
 
+// A value is never cut to fit: one character beyond its room is refused with
+// exit code 1, and the longest that fits is taken whole.
+TEST(CmdlineTake, ValuesLongerThanTheirRoomAreRefused) {
+    const struct {
+        const char* key;
+        std::size_t room;
+        const char* taken; // where the longest value lands
+    } items[] = {
+        {"FILE", 512, file_name_buffer},       {"ASM", 512, asm_source_path},
+        {"DISGAME", 512, file_name_buffer},    {"PORTNAME", 512, rexx_port_name},
+        {"PUBSCREEN", 138, pubscreen_name[0]}, {"SETTINGS", 496, nullptr},
+        {"STARTUP", 512, rexx_script_path},    {"SYM", 512, startup_sym_path},
+    };
+    std::string out;
+    for (const auto& it : items) {
+        // The only dot past the cut, as a path whose cut names another file.
+        const std::string longest = std::string(it.room - 4, 'a') + ".bin";
+        const std::string over = std::string(it.room - 3, 'a') + ".bin";
+        EXPECT_EQ(take({it.key, over.c_str()}, &out), 1) << it.key;
+        EXPECT_EQ(out, "brindlemox: " + std::string(it.key) + " is longer than " +
+                           std::to_string(it.room) + " characters!\n");
+        const std::string keyed = std::string(it.key) + "=" + over;
+        EXPECT_EQ(take({keyed.c_str()}, &out), 1) << it.key;
+        ASSERT_EQ(take({it.key, longest.c_str()}, &out), 0) << it.key << ": " << out;
+        if (it.taken)
+            EXPECT_EQ(std::string(it.taken), longest) << it.key;
+        else
+            EXPECT_EQ(std::string(settings_path), "PROGDIR:Configs/" + longest);
+    }
+    const std::string over = std::string(600, 'f');
+    EXPECT_EQ(take({over.c_str()}, &out), 1) << "a positional file name";
+}
+
 TEST(CmdlineTake, FullscreenIsOnOrOffInAnyCase) {
     std::string out;
     EXPECT_EQ(take({"FULLSCREEN", "oN"}, &out), 0);

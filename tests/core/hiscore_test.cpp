@@ -106,6 +106,33 @@ TEST_F(HiScores, FieldsAreReadToTheirLimitsAndTheUnusedByteIsKept) {
     EXPECT_EQ(static_cast<u8>(out[1 + 55 * 3 + 2]), 7);
 }
 
+// Play time stops at the largest count of seconds the file holds, whether the
+// excess comes from carried microseconds, from playing or from the table.
+TEST_F(HiScores, PlayTimeStopsAtTheLargestSecondsCount) {
+    std::string data = blank(16);
+    std::memset(&data[1 + 18], '\xFF', 6);      // 16777215 s and 16777215 us: 16,777,231 s
+    std::memset(&data[1 + 55 + 18], '\xFF', 3); // 16777215 s and 999999 us
+    data[1 + 55 + 21] = '\x0F';
+    data[1 + 55 + 22] = '\x42';
+    data[1 + 55 + 23] = '\x3F';
+    test_write_file(file, data);
+    hiscore_load();
+    EXPECT_EQ(hiscores[0].play_seconds, 0xFFFFFFu);
+    EXPECT_EQ(hiscores[0].play_micros, 777215u);
+    EXPECT_EQ(hiscores[1].play_micros, 999999u);
+    hiscore_add_play_time(1, 1); // a second more than the file holds
+    EXPECT_EQ(hiscores[1].play_seconds, 0xFFFFFFu);
+    hiscores[2].play_seconds = 0xFFFFFF - 1;
+    hiscore_add_play_time(2, 0xFFFFFFFFu); // 4294 s at once, near the limit
+    EXPECT_EQ(hiscores[2].play_seconds, 0xFFFFFFu);
+    EXPECT_EQ(hiscores[2].play_micros, 967295u);
+    hiscores[3].play_seconds = 0x1000000 + 15; // set past the limit in the table
+    ASSERT_TRUE(hiscore_write_file());
+    const std::string out = test_read_file(file);
+    for (int record = 0; record < 4; record++)
+        EXPECT_EQ(out.substr(1 + 55 * record + 18, 3), std::string(3, '\xFF')) << record;
+}
+
 TEST_F(HiScores, VersionFifteenHasNoSlot26) {
     std::string data = blank(15);
     for (int n = 0; n < 87; n++)

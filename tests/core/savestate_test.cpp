@@ -71,7 +71,8 @@ void scramble(std::mt19937& rng) {
     cpu_iar = static_cast<u16>(rng() & 0x7FFF);
     cpu_psu = static_cast<u8>(rng());
     cpu_psl = static_cast<u8>(rng());
-    fill(cpu_ras);
+    for (u16& entry : cpu_ras)
+        entry = static_cast<u16>(rng() & 0x7FFF);
     fill(cpu_regs);
     cpu_irq_pending = rng() & 1;
     known_game_id = static_cast<i32>(rng() % 860);
@@ -81,7 +82,7 @@ void scramble(std::mt19937& rng) {
     cpu_beam_clock = static_cast<i32>(rng() % 300);
     cpu_halt_reported = rng() & 1;
     cpu_irq_level = static_cast<u8>(rng() % 9);
-    cpu_cycle_budget = static_cast<i32>(rng());
+    cpu_cycle_budget = -static_cast<i32>(rng() % (CPU_LONGEST_STEP + 1));
     vdu_cursor_col = static_cast<i32>(rng() & 0x3F);
     vdu_cursor_row = static_cast<i32>(rng() & 0x0F);
     lamp_latch = static_cast<u8>(rng());
@@ -379,6 +380,93 @@ TEST_F(SaveStates, ValuesOutsideTheirRangeAreRefused) {
     b = good;
     b[8] = 0x80; // instruction address $8000
     EXPECT_FALSE(state_check(b.data(), static_cast<u32>(b.size()), &e));
+}
+
+void put_be32(Bytes& b, size_t at, u32 v) {
+    for (int i = 0; i < 4; i++)
+        b[at + i] = static_cast<u8>(v >> (24 - 8 * i));
+}
+
+// A budget, return address, beam position or line length the program could not
+// have saved is refused before anything changes; the edges of each range load.
+TEST_F(SaveStates, ClockFieldsOutsideAFrameAreRefused) {
+    struct Case {
+        u32 m, map;
+        size_t at; // offset of the field (from the end when `from_end`)
+        bool from_end;
+        int width; // 2 or 4 bytes
+        long long value;
+        bool accepted;
+    };
+    const long long step = CPU_LONGEST_STEP;
+    const Case cases[] = {
+        // cycle budget: one step overdrawn up to one frame
+        {PIPBUG, 9, 58, false, 4, 0x7FFFFFFF, false},
+        {PIPBUG, 9, 58, false, 4, -0x80000000LL, false},
+        {PIPBUG, 9, 58, false, 4, 0x7FFF0000, false},
+        {PIPBUG, 9, 58, false, 4, 20001, false},
+        {PIPBUG, 9, 58, false, 4, -step - 1, false},
+        {PIPBUG, 9, 58, false, 4, 20000, true},
+        {PIPBUG, 9, 58, false, 4, -step, true},
+        {ARCADIA, 6, 58, false, 4, 17707, false},
+        {ARCADIA, 6, 58, false, 4, 17706, true},
+        {INTERTON, 2, 58, false, 4, 0x40000000, false},
+        // return-address stack entries 0 and 7
+        {PIPBUG, 9, 12, false, 2, 0x8000, false},
+        {PIPBUG, 9, 26, false, 2, 0xFFFF, false},
+        {PIPBUG, 9, 26, false, 2, 0x7FFF, true},
+        // Interton's beam position and line length, the last two fields
+        {INTERTON, 2, 4, true, 4, 0x7FFFFFFF, false},
+        {INTERTON, 2, 4, true, 4, 17707, false},
+        {INTERTON, 2, 4, true, 4, 230, true},
+        {INTERTON, 2, 8, true, 4, -2, false},
+        {INTERTON, 2, 8, true, 4, 0x00FFFFFF, false},
+        {INTERTON, 2, 8, true, 4, -1, true},
+    };
+    for (const Case& c : cases) {
+        go(c.m, c.map);
+        cpu_beam_clock = 100;
+        Bytes b = save("c.cos");
+        const size_t at = c.from_end ? b.size() - c.at : c.at;
+        if (c.width == 4)
+            put_be32(b, at, static_cast<u32>(c.value));
+        else {
+            b[at] = static_cast<u8>(c.value >> 8);
+            b[at + 1] = static_cast<u8>(c.value);
+        }
+        go(ARCADIA, 8);
+        scramble(rng);
+        Running was = running();
+        std::string e;
+        const std::string where = std::string(machine_table[c.m].keyword) + " at " +
+                                  std::to_string(at) + " = " + std::to_string(c.value);
+        if (c.accepted) {
+            EXPECT_TRUE(state_load(b.data(), static_cast<u32>(b.size()), &e)) << where << ": " << e;
+            continue;
+        }
+        EXPECT_FALSE(state_load(b.data(), static_cast<u32>(b.size()), &e)) << where;
+        EXPECT_EQ(e, "Corrupt COS/COR file!") << where;
+        EXPECT_EQ(machine, was.machine) << where;
+        EXPECT_EQ(snapshot(), was.state) << where;
+    }
+}
+
+// A frame's budget addition holds at the ends of the range instead of wrapping.
+TEST(FrameBudget, AdditionNeverWraps) {
+    struct Case {
+        i32 budget;
+        long long clocks;
+        i32 expected;
+    } const cases[] = {
+        {-5, 20000, 19995},
+        {0x7FFFFFFF, 17706, 0x7FFFFFFF},
+        {0x7FFF0000, 0x10000, 0x7FFFFFFF},
+        {0x7FFF0000, 0xFFFF, 0x7FFFFFFF},
+        {-0x7FFFFFFF - 1, 17706, -0x7FFFFFFF - 1 + 17706},
+        {-10, -0x7FFFFFFF, -0x7FFFFFFF - 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(emu_budget_add(c.budget, c.clocks), c.expected) << c.budget << " + " << c.clocks;
 }
 
 TEST_F(SaveStates, TailLengthsTakenFromTheFileAreChecked) {

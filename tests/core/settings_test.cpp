@@ -3,6 +3,7 @@
 #include "core/notify.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/hiscore.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
@@ -480,6 +481,76 @@ TEST_F(Settings, ExitSaveOnlyAfterStartUpReadTheSettings) {
     upgrade_mode = 0;
     EXPECT_FALSE(exit_save_kept());
     EXPECT_EQ(test_read_file(configs / "Brindlemox.ini").substr(0, 14), "version=36.21\n");
+}
+
+// A file the program does not understand (no version line first, another
+// version, another host) or cannot read is reported, changes no setting and is
+// kept at exit; the user is told once that the settings will not be saved.
+TEST_F(Settings, FilesThatAreRefusedOrUnreadableAreKeptAtExit) {
+    const std::string changed = with_line(g_defaults, "frameskipping", "frameskipping=5");
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* message; // "" for a file that is read and replaced
+    } const cases[] = {
+        {"plain text", "user file\nframeskipping=5\n", "Not a settings file!\n"},
+        {"version line not first", "frameskipping=5\n" + changed, "Not a settings file!\n"},
+        {"blank line first", "\n" + changed, "Not a settings file!\n"},
+        {"future version", with_line(changed, "version", "version=37.0"),
+         "Wrong INI file version (obsolete/future)!\n"},
+        {"foreign host", with_line(changed, "host", "host=1"), "Foreign host INI file format!\n"},
+        {"a loop of links", "", "Can't read settings file"},
+        {"current", changed, ""},
+    };
+    const fs::path file = configs / "Brindlemox.ini";
+    for (const Case& c : cases) {
+        fs::remove(file);
+        if (std::string(c.what) == "a loop of links")
+            fs::create_symlink(file.filename(), file);
+        else
+            test_write_file(file, c.text);
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        testing::internal::CaptureStdout();
+        ini_load();
+        const std::string out = testing::internal::GetCapturedStdout();
+        ini_save_at_exit();
+        if (!*c.message) {
+            EXPECT_EQ(out, "") << c.what;
+            EXPECT_EQ(frame_skip, 5) << c.what;
+            EXPECT_EQ(test_read_file(file), changed) << c.what;
+            continue;
+        }
+        EXPECT_EQ(out.rfind(c.message, 0), 0u) << c.what << ": " << out;
+        const std::string once =
+            "The settings will not be saved, so that \"" + file.string() + "\" is kept.\n";
+        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), once.size())), once) << c.what;
+        EXPECT_EQ(out.find("will not be saved"), out.rfind("will not be saved")) << c.what;
+        EXPECT_EQ(frame_skip, 1) << c.what;
+        if (fs::is_symlink(file))
+            EXPECT_EQ(fs::read_symlink(file), file.filename()) << c.what;
+        else
+            EXPECT_EQ(test_read_file(file), c.text) << c.what;
+    }
+}
+
+// A folder that cannot be made is reported as such, with its reason, for the
+// settings and the high scores alike.
+TEST_F(Settings, AFolderThatCannotBeMadeIsReported) {
+    test_write_file(home / "Blocker", "a file where a folder should be");
+    std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Blocker/Sub/x.ini");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ini_save());
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Settings not saved: can't create the folder " +
+                       (home / "Blocker/Sub").string() + ": Not a directory!\n");
+
+    fs::remove_all(configs);
+    test_write_file(configs, "a file where the folder should be");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(hiscore_write_file());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "High scores not saved: can't create the folder " + configs.string() +
+                  ": File exists!\n");
 }
 
 TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {

@@ -20,11 +20,14 @@
 #include <cstring>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -38,6 +41,15 @@ void quit_after_two() {
     if (++passes == 2) pending_actions |= PA_QUIT;
 }
 const MainLoopHooks quitting = {no_frame, quit_after_two};
+
+// An event pass that gets a signal from outside, then checks for a break as the
+// window's event pass does.
+int signal_to_raise = 0;
+void signalled_events() {
+    std::raise(signal_to_raise);
+    app_check_break();
+}
+const MainLoopHooks signalled = {no_frame, signalled_events};
 
 class Startup : public HomeTest {
   protected:
@@ -87,6 +99,54 @@ TEST_F(Startup, ANormalStartOpensTheWindowRunsTheLoopAndQuitsWithZero) {
     EXPECT_TRUE(fs::is_directory(home / "Games"));
     EXPECT_EQ(fs::current_path(), fs::path(dir)); // the start directory again
     EXPECT_EQ(app_exit_steps.back(), "end");
+}
+
+// A kill or a closed terminal ends the program like CTRL-C: through the exit
+// path, which writes the settings, high scores and autosave, with code 0. The
+// run is in a child process, so that a signal that is not handled ends only it.
+TEST_F(Startup, TerminationSignalsLeaveThroughTheExitPath) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        const fs::path home = dir + "/home-" + std::to_string(sig);
+        setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            signal_to_raise = sig;
+            app_set_loop_hooks(&signalled);
+            int code = 99;
+            try {
+                char name[] = "brindlemox";
+                char* argv[] = {name, nullptr};
+                app_main(1, argv);
+            } catch (const Exited& e) {
+                code = e.code;
+            }
+            std::fflush(stdout);
+            _exit(code);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status)) << "signal " << sig << " ended the run";
+        if (WIFEXITED(status)) {
+            EXPECT_EQ(WEXITSTATUS(status), 0) << "signal " << sig;
+        }
+        // Written only at exit.
+        EXPECT_TRUE(fs::is_regular_file(home / "Configs" / "Brindlemox.ini")) << sig;
+        EXPECT_TRUE(fs::is_regular_file(home / "Configs" / "Brindlemox.hgh")) << sig;
+        EXPECT_TRUE(fs::is_regular_file(home / "Games" / "AUTOSAVE.COS")) << sig;
+    }
+}
+
+TEST_F(Startup, AHomeThatCannotBeMadeIsReportedWithItsReason) {
+    std::ofstream(dir + "/plain") << "a file where a folder should be";
+    setenv("BRINDLEMOX_HOME", (dir + "/plain/home").c_str(), 1);
+    std::string out;
+    EXPECT_EQ(run({}, &out), 1);
+    EXPECT_NE(out.find("Can't create the program's home folder \"" + dir +
+                       "/plain/home\" (Not a directory)!\n"),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(window_seen);
 }
 
 TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {

@@ -1,5 +1,7 @@
 // Save states (COS and COR, any machine and memory map the header names): the
-// check alone, then the load, which must leave a refused machine unchanged.
+// check alone, then the load, which must leave a refused machine unchanged;
+// an accepted state then runs a frame, which leaves its budget at most one
+// step overdrawn.
 #include "core/machine.h"
 #include "core/savestate.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -15,5 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool accepted = state_check(data, n, &error);
     if (accepted != state_load(data, n, &error)) std::abort(); // the two must agree
     if (!accepted && (machine != ARCADIA || memmap != 6)) std::abort();
+    if (accepted) {
+        emu_run_frame();
+        if (cpu_cycle_budget < -CPU_LONGEST_STEP) std::abort();
+    }
     return 0;
 }
