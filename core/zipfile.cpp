@@ -6,7 +6,9 @@
 #include "platform/paths.h"
 
 #include <minizip/unzip.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +72,59 @@ int member_kind(const char* name, bool games_only) {
     if (!std::strcmp(ext, "COR")) return KIND_COR;
     if (!std::strcmp(ext, "EOF")) return KIND_EOF;
     return -1;
+}
+
+// Reads the open member (opened raw) into `to`, which takes exactly `size`
+// bytes: a stored member must hold just those bytes, a deflated one must
+// inflate to just those bytes, and their CRC must be `crc`. A directory entry
+// that understates the size therefore fails even when its CRC was taken over
+// the shortened data.
+bool read_member(unzFile zip, int method, u8* to, std::size_t size, uLong crc) {
+    if (method != 0 && method != Z_DEFLATED) return false;
+    z_stream z{};
+    if (method == Z_DEFLATED && inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+    u8 chunk[16384];
+    u8 spill;
+    std::size_t got = 0;
+    bool ok = true, ended = method == 0;
+    for (;;) {
+        const int n = unzReadCurrentFile(zip, chunk, sizeof chunk);
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        if (method == 0) {
+            if (static_cast<std::size_t>(n) > size - got) {
+                ok = false;
+                break;
+            }
+            std::memcpy(to + got, chunk, static_cast<std::size_t>(n));
+            got += static_cast<std::size_t>(n);
+            continue;
+        }
+        z.next_in = chunk;
+        z.avail_in = static_cast<uInt>(n);
+        while (ok && !ended && z.avail_in > 0) {
+            // Past the expected size, one more byte of output is a lie found.
+            const bool full = got == size;
+            z.next_out = full ? &spill : to + got;
+            z.avail_out =
+                full ? 1u : static_cast<uInt>(std::min<std::size_t>(size - got, 1u << 30));
+            const uInt before = z.avail_out;
+            const int r = inflate(&z, Z_NO_FLUSH);
+            const std::size_t made = before - z.avail_out;
+            if (full && made > 0) ok = false;
+            if (!full) got += made;
+            if (r == Z_STREAM_END)
+                ended = true;
+            else if (r != Z_OK)
+                ok = false;
+        }
+        if (!ok || (ended && z.avail_in > 0)) {
+            ok = false;
+            break;
+        }
+    }
+    if (method == Z_DEFLATED) inflateEnd(&z);
+    return ok && ended && got == size && ::crc32(0L, to, static_cast<uInt>(size)) == crc;
 }
 
 } // namespace
@@ -138,25 +193,17 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
         if (!member.too_large) warn_corrupt(quiet);
         return 0;
     }
-    if (unzOpenCurrentFile(zip) != UNZ_OK) {
+    int method = 0, level = 0;
+    if (unzOpenCurrentFile2(zip, &method, &level, 1) != UNZ_OK) {
         unzClose(zip);
         warn_corrupt(quiet);
         return 0;
     }
     const std::size_t size = static_cast<std::size_t>(info.uncompressed_size);
-    std::size_t got = 0;
-    while (got < size) {
-        const int n = unzReadCurrentFile(zip, to + got, static_cast<unsigned>(size - got));
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    // The header's size must be the member's true size: no byte may be left
-    // over, and the CRC of the whole member must check.
-    u8 extra;
-    const bool more = got == size && unzReadCurrentFile(zip, &extra, 1) != 0;
+    const bool whole = read_member(zip, method, to, size, info.crc);
     const int closed = unzCloseCurrentFile(zip);
     unzClose(zip);
-    if (got < size || more || closed != UNZ_OK) {
+    if (!whole || closed != UNZ_OK) {
         member.data.clear();
         warn_corrupt(quiet);
         return 0;

@@ -194,14 +194,23 @@ TEST(CmdlineTake, RelativePathsAreMadeAbsoluteAgainstTheStartDirectory) {
     char saved[STARTUP_PATH_LEN];
     std::snprintf(saved, sizeof saved, "%s", startup_dir);
     std::snprintf(startup_dir, sizeof startup_dir, "/home/user/games");
-    char p[64] = "pack/game.bin";
-    startup_absolute_path(p, sizeof p);
-    EXPECT_STREQ(p, "/home/user/games/pack/game.bin");
-    char abs[64] = "/tmp/x.bin";
-    startup_absolute_path(abs, sizeof abs);
-    EXPECT_STREQ(abs, "/tmp/x.bin");
-    char tiny[20] = "a-rather-long.bin";
-    startup_absolute_path(tiny, sizeof tiny); // does not fit: left as typed
-    EXPECT_STREQ(tiny, "a-rather-long.bin");
+    const struct {
+        const char* typed;
+        std::size_t room; // the buffer's size
+        const char* made;
+    } cases[] = {
+        {"pack/game.bin", 64, "/home/user/games/pack/game.bin"},
+        {"/tmp/x.bin", 64, "/tmp/x.bin"},
+        {"PROGDIR:Games/x.bin", 64, "PROGDIR:Games/x.bin"}, // a volume name is a whole path
+        {"RAM:x.bin", 64, "RAM:x.bin"},
+        {"", 64, ""},
+        {"a-rather-long.bin", 20, "a-rather-long.bin"}, // does not fit: left as typed
+    };
+    for (const auto& c : cases) {
+        std::vector<char> p(c.room);
+        std::snprintf(p.data(), p.size(), "%s", c.typed);
+        startup_absolute_path(p.data(), static_cast<int>(p.size()));
+        EXPECT_STREQ(p.data(), c.made) << c.typed;
+    }
     std::snprintf(startup_dir, sizeof startup_dir, "%s", saved);
 }

@@ -262,15 +262,32 @@ TEST_F(HiScores, ScoresAreReadFromTheGuestsDisplay) {
     EXPECT_STRNE(hiscores[17].when, "-");
 }
 
-TEST_F(HiScores, ScoreOnlyRises) {
+TEST_F(HiScores, OnlyAHigherScoreRestampsTheRecord) {
+    const struct {
+        u32 before;        // the record's score (0: an empty slot)
+        const char* shown; // the guest's display
+        u32 after;
+        bool restamped; // who and when taken anew
+    } cases[] = {
+        {500, "00400", 500, false}, // lower
+        {500, "00500", 500, false}, // equal
+        {0, "00000", 0, false},     // empty slot, no points yet
+        {0, "     ", 0, false},     // empty slot, blank display
+        {500, "00501", 501, true},  // higher
+        {0, "00001", 1, true},      // first points into an empty slot
+    };
     on(ARCADIA, 6);
-    arcadia_text(0x1800, "00500");
-    hiscore_scan(0);
-    std::snprintf(hiscores[0].who, sizeof hiscores[0].who, "%s", "first");
-    arcadia_text(0x1800, "00400");
-    hiscore_scan(0);
-    EXPECT_EQ(hiscores[0].score, 500u);
-    EXPECT_STREQ(hiscores[0].who, "first");
+    for (const auto& c : cases) {
+        hiscores[0].score = c.before;
+        std::snprintf(hiscores[0].who, sizeof hiscores[0].who, "%s", "first");
+        std::snprintf(hiscores[0].when, sizeof hiscores[0].when, "%s", "then");
+        arcadia_text(0x1800, c.shown);
+        hiscore_scan(0);
+        SCOPED_TRACE(testing::Message() << c.before << " then \"" << c.shown << "\"");
+        EXPECT_EQ(hiscores[0].score, c.after);
+        EXPECT_EQ(std::string(hiscores[0].who) != "first", c.restamped);
+        EXPECT_EQ(std::string(hiscores[0].when) != "then", c.restamped);
+    }
 }
 
 TEST_F(HiScores, BallAndPaddleCounters) {

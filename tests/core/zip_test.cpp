@@ -19,17 +19,34 @@ using loading_test::bytes;
 
 namespace {
 
-// One stored member whose header claims `claimed` bytes and the CRC of the
-// true data, with `data` as its contents.
-void write_lying_zip(const fs::path& path, const std::vector<u8>& data, u32 claimed) {
+// One member whose directory entry claims `claimed` bytes and the CRC of the
+// first `crc_over` bytes (all when -1), with `data` as its contents, stored or
+// deflated.
+void write_lying_zip(const fs::path& path, const std::vector<u8>& data, u32 claimed,
+                     int crc_over = -1, bool deflated = false) {
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     ASSERT_NE(zip, nullptr);
     zip_fileinfo info{};
-    ASSERT_EQ(zipOpenNewFileInZip2_64(zip, "game.bin", &info, nullptr, 0, nullptr, 0, nullptr, 0, 0,
-                                      1, 0),
+    std::vector<u8> body = data;
+    if (deflated) {
+        uLongf length = compressBound(static_cast<uLong>(data.size()));
+        body.resize(length);
+        z_stream z{};
+        ASSERT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+        z.next_in = const_cast<Bytef*>(data.data());
+        z.avail_in = static_cast<uInt>(data.size());
+        z.next_out = body.data();
+        z.avail_out = static_cast<uInt>(body.size());
+        ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+        body.resize(z.total_out);
+        deflateEnd(&z);
+    }
+    ASSERT_EQ(zipOpenNewFileInZip2_64(zip, "game.bin", &info, nullptr, 0, nullptr, 0, nullptr,
+                                      deflated ? Z_DEFLATED : 0, 0, 1, 0),
               ZIP_OK);
-    ASSERT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())), ZIP_OK);
-    const uLong crc = ::crc32(0L, data.data(), static_cast<uInt>(data.size()));
+    ASSERT_EQ(zipWriteInFileInZip(zip, body.data(), static_cast<unsigned>(body.size())), ZIP_OK);
+    const uInt over = crc_over < 0 ? static_cast<uInt>(data.size()) : static_cast<uInt>(crc_over);
+    const uLong crc = ::crc32(0L, data.data(), over);
     ASSERT_EQ(zipCloseFileInZipRaw64(zip, claimed, crc), ZIP_OK);
     ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
 }
@@ -149,14 +166,28 @@ TEST_F(Zip, FailuresAreReported) {
 }
 
 TEST_F(Zip, AMemberWhoseHeaderSizeLiesIsRefused) {
-    const std::vector<u8> data = bytes("ABCDEFGH");
-    for (u32 claimed : {100u, 4u, 0xF0000000u}) {
-        write_lying_zip(home / "lying.zip", data, claimed);
-        EXPECT_EQ(extract("lying.zip"), 0) << claimed;
+    const std::vector<u8> data = bytes("ABCDEFGHABCDEFGHABCDEFGH");
+    const struct {
+        u32 claimed;
+        int crc_over; // bytes the stored CRC covers; -1 all
+        bool deflated;
+    } lies[] = {
+        {100, -1, false}, {4, -1, false}, {0xF0000000u, -1, false},
+        {4, 4, false}, // understated, with the CRC of what that size leaves
+        {100, -1, true},  {4, -1, true},  {4, 4, true},
+        {23, 23, true}, // one byte short
+    };
+    for (const auto& lie : lies) {
+        SCOPED_TRACE(testing::Message() << lie.claimed << " bytes claimed, CRC over "
+                                        << lie.crc_over << (lie.deflated ? ", deflated" : ""));
+        write_lying_zip(home / "lying.zip", data, lie.claimed, lie.crc_over, lie.deflated);
+        EXPECT_EQ(extract("lying.zip"), 0);
         EXPECT_EQ(output, "Corrupt ZIP file!\n");
         EXPECT_TRUE(member.data.empty());
     }
-    write_lying_zip(home / "true.zip", data, 8);
-    ASSERT_EQ(extract("true.zip"), 1);
-    EXPECT_EQ(member.data, data);
+    for (bool deflated : {false, true}) {
+        write_lying_zip(home / "true.zip", data, static_cast<u32>(data.size()), -1, deflated);
+        ASSERT_EQ(extract("true.zip"), 1) << deflated;
+        EXPECT_EQ(member.data, data);
+    }
 }

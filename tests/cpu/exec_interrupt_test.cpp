@@ -131,6 +131,32 @@ TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
     EXPECT_EQ(cpu_iar, 0x0016);
 }
 
+// Port $EA gates two sources: bit 5 the printer (priority 10), bit 4 the
+// floppy disk (priority 11); every other source is always eligible.
+TEST_F(ExecInterrupt, TwinPortEaEnablesThePrinterAndTheFloppy) {
+    const struct {
+        u8 enables;
+        int taken;
+    } cases[] = {
+        {0x00, 14}, {0x10, 11}, {0x20, 10}, {0x30, 10}, {0xCF, 14},
+    };
+    machine = TWIN;
+    memmap = 12;
+    machine_bus_install();
+    for (const auto& c : cases) {
+        cpu_reset_state();
+        for (int p : {10, 11, 14})
+            twin_irq_pending[p] = 1;
+        port_records[0xEA].last_value = c.enables;
+        request();
+        EXPECT_EQ(twin_irq_current, c.taken) << "enables $" << std::hex << int{c.enables};
+        EXPECT_EQ(cpu_iar, 2 * c.taken);
+        for (int p : {10, 11, 14})
+            twin_irq_pending[p] = 0;
+    }
+    port_records[0xEA].last_value = 0;
+}
+
 TEST_F(ExecInterrupt, StackOverflowAtAcceptance) {
     cpu_psu = 0x07;
     cpu_iar = 0x0321;
