@@ -45,10 +45,8 @@ struct Trap {
 };
 Trap traps[CPU_TRAPS];
 int trap_count;
-u16 armed_at;
 } // namespace
 
-u8 cpu_trap_armed;
 u32 cpu_redirect_pending = CPU_NO_REDIRECT;
 
 static void mark(const Trap& t) {
@@ -72,7 +70,6 @@ void cpu_traps_clear() {
         for (u32 a = traps[i].first; a <= traps[i].last; ++a)
             mem_attributes[a & (GUEST_MEMORY_SIZE - 1)] &= ~MEM_TRAP;
     trap_count = 0;
-    cpu_trap_armed = 0;
 }
 
 void cpu_traps_mark() {
@@ -80,15 +77,9 @@ void cpu_traps_mark() {
         mark(traps[i]);
 }
 
-void cpu_trap_arm() {
-    cpu_trap_armed = 1;
-    armed_at = cpu_iar;
-}
-
 bool cpu_trap_fire() {
-    cpu_trap_armed = 0;
-    const u16 at = cpu_iar;
-    if (at != armed_at) return false; // moved by the debugger after the check
+    const u16 at = cpu_iar & (GUEST_MEMORY_SIZE - 1);
+    cpu_opcode = guest_memory[at];
     for (int i = 0; i < trap_count; ++i) {
         const Trap& t = traps[i];
         if (at >= t.first && at <= t.last && t.opcode == cpu_opcode && t.action()) return true;

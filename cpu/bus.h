@@ -119,12 +119,9 @@ void cpu_traps_clear();
 // Sets the marks of the installed traps again (after the attribute table was cleared).
 void cpu_traps_mark();
 
-// Set by the breakpoint check when the instruction at cpu_iar has a trap; the
-// interpreter then runs cpu_trap_fire() first.
-extern u8 cpu_trap_armed;
-void cpu_trap_arm();
-// Runs the actions of the traps at cpu_iar for cpu_opcode and disarms; true when
-// one of them executed the instruction.
+// Runs the actions of the traps at cpu_iar for the opcode there (the breakpoint
+// check calls it for a marked address); true when one of them has executed
+// the instruction.
 bool cpu_trap_fire();
 
 // ---- redirection ----

@@ -107,7 +107,7 @@ void dbg_serve_events_while_paused() {
     }
 }
 
-void cpu_check_breakpoint_slow() {
+bool cpu_check_breakpoint_slow() {
     const u32 iar = cpu_iar & ADDR_MASK;
     if (mem_attributes[iar] & MEM_STEP_OUT) {
         mem_attributes[iar] &= ~MEM_STEP_OUT;
@@ -122,7 +122,7 @@ void cpu_check_breakpoint_slow() {
         dbg_request_pause(PAUSE_BREAK);
     }
     if (pause_pending) dbg_pause_loop();
-    if (mem_attributes[cpu_iar & ADDR_MASK] & MEM_TRAP) cpu_trap_arm();
+    return (mem_attributes[cpu_iar & ADDR_MASK] & MEM_TRAP) && cpu_trap_fire();
 }
 
 // " [NUL]" .. " [US]", the few named codes above, else the character between quotes.

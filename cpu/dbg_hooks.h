@@ -89,12 +89,15 @@ void dbg_pause_loop();
 // when the user continues or asks to quit. Without an event pass it returns.
 void dbg_serve_events_while_paused();
 
-void cpu_check_breakpoint_slow();
-// Before every instruction: step-out marker, code breakpoint and address trap at cpu_iar.
-inline void cpu_check_breakpoint() {
+bool cpu_check_breakpoint_slow();
+// Before every instruction: step-out marker, code breakpoint and address trap at
+// cpu_iar. True when a trap has executed the instruction itself: the caller
+// then does not execute it.
+inline bool cpu_check_breakpoint() {
     if (mem_attributes[cpu_iar & (GUEST_MEMORY_SIZE - 1)] &
-        (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP))
-        cpu_check_breakpoint_slow();
+        (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP)) [[unlikely]]
+        return cpu_check_breakpoint_slow();
+    return false;
 }
 
 u8 cpu_read_register_watched(u32 n);

@@ -38,7 +38,6 @@ void cpu_reset() {
     cpu_cycle_budget = 0;
     cpu_slice_start = 0;
     cpu_cycles = 0;
-    cpu_trap_armed = 0;
     cpu_redirect_pending = CPU_NO_REDIRECT;
 }
 
@@ -416,8 +415,6 @@ static inline void port_out(u32 port, int length, u32 cycles) {
 // ---- the dispatch ----------------------------------------------------------------
 
 void cpu_execute_instruction() {
-    if (cpu_trap_armed && cpu_trap_fire()) [[unlikely]]
-        return;
     const u8 op = cpu_opcode;
     switch (op) {
     // ---- register forms: r0 with rn ----
@@ -939,9 +936,9 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     const u32 length = static_cast<u32>(cpu_cycle_budget);
     cpu_slice_start = cpu_cycles;
     while (cpu_cycles - cpu_slice_start < length) {
-        cpu_check_breakpoint();
+        const bool trapped = cpu_check_breakpoint();
         if constexpr (POLLED) tick();
-        cpu_execute_one();
+        if (!trapped) cpu_execute_one();
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
 }
