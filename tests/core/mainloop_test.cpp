@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/frame.h"
 #include "core/mainloop.h"
 #include "gui/tool_windows.h"
@@ -127,14 +128,14 @@ TEST_F(MainLoop, CtrlCIsHandledBeforeAnyWindowEvent) {
     gui_headless_post(main_window, wheel);
     pending_actions = 0;
     app_signal_break();
-    testing::internal::CaptureStdout();
+    capture_output();
     try {
         gui_main_window_events();
         FAIL() << "CTRL-C did not exit";
     } catch (const Exited& e) {
         EXPECT_EQ(e.code, 0);
     }
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_NE(out.find("Brindlemox: User break!\n"), std::string::npos);
     EXPECT_NE(out.find("Quitting.\n"), std::string::npos);
     EXPECT_EQ(pending_actions, 0u); // the queued wheel event was never taken

@@ -1,4 +1,5 @@
 #include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
 
 #include "core/emu.h"
 #include "core/frame.h"
@@ -110,6 +111,7 @@ void fresh_state() {
     // default machine.
     cat_reload();
     emu_reset_all();
+    quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);
     ui_changes_reset();
 
