@@ -4,6 +4,7 @@
 #include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/notify.h"
+#include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -201,6 +202,45 @@ TEST_F(Startup, ABatchDisassemblyOfACorruptFileWarnsOnStandardErrorAndEndsWithTe
     EXPECT_TRUE(gui_headless_requesters().empty()); // no box waits for a user
     EXPECT_FALSE(window_seen);
     EXPECT_FALSE(fs::exists(dir + "/broken.asm"));
+}
+
+namespace {
+int assembler_result = 0;
+std::vector<std::string> assembled;
+int fake_assembler(const char* path) {
+    assembled.push_back(path);
+    return assembler_result;
+}
+} // namespace
+
+// ASM assembles the named source and ends with the assembler's result (10
+// errors, 5 warnings, 0 clean); an assembler that is not there ends it with 1.
+// No window opens either way.
+TEST_F(Startup, AnAssemblyRunEndsWithTheAssemblersResult) {
+    struct Case {
+        int result;
+        int code;
+    } cases[] = {{10, 10}, {5, 5}, {0, 0}, {-1, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        assembled.clear();
+        assembler_result = c.result;
+        asm_assemble_startup = fake_assembler;
+        EXPECT_EQ(run({"ASM", "game.asm"}), c.code);
+        EXPECT_EQ(assembled, std::vector<std::string>{dir + "/game.asm"});
+        EXPECT_EQ(startup_mode, 1u);
+        EXPECT_FALSE(window_seen);
+        EXPECT_EQ(passes, 0);
+        fs::current_path(dir);
+    }
+
+    // The assembler the program has today says that it has none.
+    asm_assemble_startup = asm_startup_unavailable;
+    std::string out;
+    EXPECT_EQ(run({"ASM", "game.asm"}, &out), 1);
+    EXPECT_NE(out.find("Can't assemble \"" + dir + "/game.asm\""), std::string::npos) << out;
+    EXPECT_FALSE(window_seen);
+    EXPECT_EQ(passes, 0);
 }
 
 TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {

@@ -11,6 +11,7 @@
 #include "core/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
@@ -106,6 +107,7 @@ void fresh_state() {
     gui_install_ui_host();
     fake_clock_remove();
     app_loop_reset();
+    asm_assemble_startup = asm_startup_unavailable;
 
     // Catalog strings, then everything the program resets as it starts; the
     // default machine.
