@@ -1,5 +1,6 @@
 #include "core/cmdline.h"
 
+#include "core/message.h"
 #include "core/recording.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
@@ -175,11 +176,11 @@ int cmdline_take(int argc, const char* const* argv) {
     cmdline_fullscreen_given = false;
     cmdline_net_port = -1;
     if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr)) {
-        std::printf("%s: %s\n[[FILE] <file>|ASM <file>|DISGAME <file>]\n[CLIPUNIT  <unit>]\n"
-                    "[FULLSCREEN ON|OFF]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n[PORT      <port>]\n"
-                    "[PORTNAME  <name>]\n[PRI       <priority>]\n[PUBSCREEN <screen>]\n"
-                    "[SETTINGS  <file>]\n[STARTUP   <file>]\n[SYM       <file>]\n",
-                    me, cat_str(153, "Usage"));
+        con_printf("%s: %s\n[[FILE] <file>|ASM <file>|DISGAME <file>]\n[CLIPUNIT  <unit>]\n"
+                   "[FULLSCREEN ON|OFF]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n[PORT      <port>]\n"
+                   "[PORTNAME  <name>]\n[PRI       <priority>]\n[PUBSCREEN <screen>]\n"
+                   "[SETTINGS  <file>]\n[STARTUP   <file>]\n[SYM       <file>]\n",
+                   me, cat_str(153, "Usage"));
         return 1;
     }
     // A value cut to fit its buffer would name another file: refuse it.
@@ -199,7 +200,7 @@ int cmdline_take(int argc, const char* const* argv) {
     };
     for (const auto& s : sized)
         if (arg[s.item].given && arg[s.item].text.size() > s.room) {
-            std::printf("%s: %s is longer than %zu characters!\n", me, s.key, s.room);
+            con_printf("%s: %s is longer than %zu characters!\n", me, s.key, s.room);
             return 1;
         }
     if (arg[ARG_ASM].given) {
@@ -213,7 +214,7 @@ int cmdline_take(int argc, const char* const* argv) {
     }
     if (arg[ARG_CLIPUNIT].given) {
         if (arg[ARG_CLIPUNIT].number < 0 || arg[ARG_CLIPUNIT].number > 255) {
-            std::printf("%s: Clipboard unit number range is 0 to 255!\n", me);
+            con_printf("%s: Clipboard unit number range is 0 to 255!\n", me);
             return 1;
         }
         clip_unit = static_cast<u32>(arg[ARG_CLIPUNIT].number);
@@ -227,7 +228,7 @@ int cmdline_take(int argc, const char* const* argv) {
         else if (v == "OFF")
             cmdline_fullscreen = 0;
         else {
-            std::printf("%s: FULLSCREEN must be ON or OFF!\n", me);
+            con_printf("%s: FULLSCREEN must be ON or OFF!\n", me);
             return 1;
         }
         cmdline_fullscreen_given = true;
@@ -235,10 +236,10 @@ int cmdline_take(int argc, const char* const* argv) {
     if (arg[ARG_LOCKCONFIG].given) lock_config = 1;
     if (arg[ARG_UPGRADE].given) {
         if (lock_config) {
-            std::printf("%s: %s\n[[FILE]    <file>]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n"
-                        "[PORT      <port>]\n[PORTNAME  <name>]\n[PRI       <priority>]\n"
-                        "[PUBSCREEN <screen>]\n[SETTINGS  <file>]\n[STARTUP   <file>]\n",
-                        me, cat_str(153, "Usage"));
+            con_printf("%s: %s\n[[FILE]    <file>]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n"
+                       "[PORT      <port>]\n[PORTNAME  <name>]\n[PRI       <priority>]\n"
+                       "[PUBSCREEN <screen>]\n[SETTINGS  <file>]\n[STARTUP   <file>]\n",
+                       me, cat_str(153, "Usage"));
             return 1;
         }
         cmdline_upgrade = true;
@@ -248,7 +249,7 @@ int cmdline_take(int argc, const char* const* argv) {
         copy_to(pubscreen_name[0], sizeof pubscreen_name[0], arg[ARG_PUBSCREEN].text);
     if (arg[ARG_PRI].given) {
         if (arg[ARG_PRI].number < -128 || arg[ARG_PRI].number > 5) {
-            std::printf("%s: Priority range is -128 to 5!\n", me);
+            con_printf("%s: Priority range is -128 to 5!\n", me);
             return 1;
         }
         task_priority = static_cast<int>(arg[ARG_PRI].number);
@@ -257,7 +258,7 @@ int cmdline_take(int argc, const char* const* argv) {
     if (arg[ARG_NOLOWLEVEL].given) use_lowlevel = 0;
     if (arg[ARG_PORT].given) {
         if (arg[ARG_PORT].number < 0 || arg[ARG_PORT].number > 65535) {
-            std::printf("%s: Port number range is 0 to 65535!\n", me);
+            con_printf("%s: Port number range is 0 to 65535!\n", me);
             return 1;
         }
         cmdline_net_port = arg[ARG_PORT].number;

@@ -66,7 +66,10 @@ extern float snd_tone_reference;
 
 // ---- Batch jobs --------------------------------------------------------------------
 // Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.
-int asm_assemble_startup(const char* path);
+// Points at asm_startup_unavailable until the assembler installs itself.
+extern int (*asm_assemble_startup)(const char* path);
+// Says that nothing can be assembled yet; -1.
+int asm_startup_unavailable(const char* path);
 // Loads the SYM symbol file.
 void sym_load_startup(const char* path);
 // Runs the STARTUP script.

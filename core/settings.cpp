@@ -332,7 +332,7 @@ int ini_upgrade_all() {
     std::string dir = path_to_host("PROGDIR:Configs");
     DIR* d = opendir(dir.c_str());
     if (!d) {
-        std::printf("Can't lock PROGDIR:Configs!\n");
+        con_printf("Can't lock PROGDIR:Configs!\n");
         return 1;
     }
     std::vector<std::string> names;
@@ -342,7 +342,7 @@ int ini_upgrade_all() {
         if (!e) {
             if (errno != 0) {
                 closedir(d);
-                std::printf("Can't examine path!\n");
+                con_printf("Can't examine path!\n");
                 return 1;
             }
             break;
@@ -356,27 +356,27 @@ int ini_upgrade_all() {
         size_t n = name.size();
         bool ini = n > 4 && strcasecmp(name.c_str() + n - 4, ".ini") == 0;
         if (!ini) {
-            std::printf("Ignoring %s.\n", name.c_str());
+            con_printf("Ignoring %s.\n", name.c_str());
             continue;
         }
         std::string path = std::string("PROGDIR:Configs/") + name;
         if (path.size() >= INI_PATH_LEN) {
-            std::printf("error!\n");
+            con_printf("error!\n");
             continue;
         }
         std::snprintf(settings_path, sizeof settings_path, "%s", path.c_str());
-        std::printf("Upgrading %s...", name.c_str());
+        con_printf("Upgrading %s...", name.c_str());
         std::fflush(stdout);
         if (!ini_load_file() || !ini_load_ran) {
-            std::printf("not upgraded, file kept.\n");
+            con_printf("not upgraded, file kept.\n");
             continue;
         }
         if (ini_save())
-            std::printf("done.\n");
+            con_printf("done.\n");
         else
-            std::printf("failed, file kept.\n");
+            con_printf("failed, file kept.\n");
     }
-    std::printf("All done.\n");
+    con_printf("All done.\n");
     return 0;
 }
 

@@ -151,8 +151,8 @@ void app_main(int argc, char** argv) {
     emu_reset_all();
     if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';
     if (!path_make_progdir()) {
-        std::printf("Can't create the program's home folder \"%s\" (%s)!\n", path_progdir().c_str(),
-                    std::strerror(errno));
+        con_printf("Can't create the program's home folder \"%s\" (%s)!\n", path_progdir().c_str(),
+                   std::strerror(errno));
         app_clean_exit(1);
     }
     for (const char* drawer :
@@ -173,7 +173,7 @@ void app_main(int argc, char** argv) {
 
     // 6-14: the display connection (the one "library" the program needs).
     if (!gui_host_init(argc, argv)) {
-        std::printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");
+        con_printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");
         app_clean_exit(1);
     }
     app_acquired.host_gui = true;

@@ -8,6 +8,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine_table.h"
+#include "core/message.h"
 #include "core/mainloop.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
@@ -143,7 +144,7 @@ void gui_fatal(const char* text) {
     if (app_acquired.host_gui)
         gui_host_requester("Fatal Error", text, "Quit", 3);
     else
-        std::printf("%s\n", text);
+        con_printf("%s\n", text);
     app_clean_exit(1);
 }
 
@@ -151,7 +152,7 @@ void gui_warning(const char* text) {
     if (app_acquired.host_gui)
         gui_host_requester("Warning", text, "OK", 2);
     else
-        std::printf("%s\n", text);
+        con_printf("%s\n", text);
 }
 
 int gui_confirm_quit() {

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/cmdline.h"
 #include "core/recording.h"
 #include "core/settings.h"
@@ -27,9 +28,9 @@ bool parse(const char* tmpl, std::initializer_list<const char*> args, std::vecto
 int take(std::initializer_list<const char*> args, std::string* printed) {
     startup_reset_state();
     auto v = line(args);
-    testing::internal::CaptureStdout();
+    capture_output();
     int rc = cmdline_take(static_cast<int>(v.size()), v.data());
-    *printed = testing::internal::GetCapturedStdout();
+    *printed = captured_output();
     return rc;
 }
 

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/frame.h"
 #include "gui/ui_pass.h"
 #include "core/gamesdb.h"
@@ -296,9 +297,9 @@ TEST_F(Frame, EndOfFrameServesVoicesAndBeepers) {
 TEST_F(Frame, FrameStepStopsWithTheNewFrameNumber) {
     frame_counter = 41;
     dbg_run_to_frame = 1;
-    testing::internal::CaptureStdout();
+    capture_output();
     emu_end_of_frame();
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_NE(out.find("Reached next frame (42)."), std::string::npos) << out;
     EXPECT_TRUE(emu_paused);
     EXPECT_EQ(dbg_run_to_frame, 0u);

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -266,7 +267,7 @@ TEST_F(GameList, DrawerScanClassifiesAndReports) {
         {"notes.txt", bytes("t")},        {"icon.info", bytes("i")},
         {"README", bytes("r")},           {"empty.bin", {}},
         {"fake.zip", bytes("no archive")}};
-    ::testing::internal::CaptureStdout();
+    capture_output();
     for (const auto& [name, data] : files)
         scan(put(name, data));
     loading_test::write_zip(drawer / "packed.zip",
@@ -274,7 +275,7 @@ TEST_F(GameList, DrawerScanClassifiesAndReports) {
     scan((drawer / "packed.zip").string());
     loading_test::write_zip(drawer / "prog.zip", {{"prog.aof", bytes(":000000")}});
     scan((drawer / "prog.zip").string()); // the scan takes games only: ignored
-    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string out = captured_output();
 
     EXPECT_NE(out.find((drawer / "mine.bin").string() + " is an unknown AOF/BIN/TVC.\n"),
               std::string::npos);
@@ -385,9 +386,9 @@ TEST_F(GameList, OpeningEntries) {
     games_open_entry(); // into the drawer
     EXPECT_EQ(std::string(games_path), (drawer / "sub").string());
     ASSERT_TRUE(select("Shoot Out"));
-    ::testing::internal::CaptureStdout();
+    capture_output();
     games_open_entry(); // load the game
-    ::testing::internal::GetCapturedStdout();
+    captured_output();
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
     EXPECT_EQ(known_game_id, 130);
     EXPECT_STREQ(game_file_name, "shoot.bin");

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/hiscore.h"
@@ -158,9 +159,9 @@ TEST_F(HiScores, WrongSizeOrVersionChangesNothing) {
     data = std::string(4786, '\x01');
     data[0] = 17;
     test_write_file(file, data);
-    testing::internal::CaptureStdout();
+    capture_output();
     hiscore_load();
-    testing::internal::GetCapturedStdout();
+    captured_output();
     EXPECT_EQ(hiscores[5].score, 42u);
 }
 
@@ -219,9 +220,9 @@ TEST_F(HiScores, FailedWriteKeepsTheOldFile) {
     test_write_file(file, "old");
     fs::remove(file);
     fs::create_directories(file / "blocker"); // the name is taken by a folder
-    testing::internal::CaptureStdout();
+    capture_output();
     bool ok = hiscore_write_file();
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_FALSE(ok);
     EXPECT_NE(out.find("High scores not saved"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(file / "blocker"));

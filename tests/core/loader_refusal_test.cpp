@@ -1,6 +1,7 @@
 // A file the loader refuses leaves the running machine as it was: machine,
 // memory map, guest memory, processor, the game it runs. Each kind of file is
 // refused here while a machine other than the file's own runs.
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
@@ -91,9 +92,9 @@ class LoaderRefusals : public HomeTest {
         return (home / name).string();
     }
     int load(const std::string& path) {
-        ::testing::internal::CaptureStdout();
+        capture_output();
         const int result = file_load_by_name(path.c_str(), 0);
-        output = ::testing::internal::GetCapturedStdout();
+        output = captured_output();
         return result;
     }
     // A save state of an Interton game, as a file.
@@ -101,9 +102,9 @@ class LoaderRefusals : public HomeTest {
         run_game(INTERTON, 3, 130);
         const std::string path = (home / "saved.cos").string();
         std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
-        ::testing::internal::CaptureStdout();
+        capture_output();
         EXPECT_TRUE(state_save_file(FILE_KIND_COS, 0));
-        ::testing::internal::GetCapturedStdout();
+        captured_output();
         std::vector<u8> file(std::filesystem::file_size(path));
         FILE* f = std::fopen(path.c_str(), "rb");
         EXPECT_TRUE(f && std::fread(file.data(), 1, file.size(), f) == file.size());

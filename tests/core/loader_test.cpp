@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
@@ -77,9 +78,9 @@ class Loader : public HomeTest {
     }
     // Loads by name; the warnings shown go to `output`.
     int load(const std::string& path) {
-        ::testing::internal::CaptureStdout();
+        capture_output();
         const int result = file_load_by_name(path.c_str(), 0);
-        output = ::testing::internal::GetCapturedStdout();
+        output = captured_output();
         return result;
     }
     bool memory_untouched() const { return guest_memory_all(0x5A); }
@@ -229,9 +230,9 @@ TEST_F(Loader, GamesAndProgramsFromZipArchives) {
     switch_to(BINBUG, 11);
     expect_refused(zip("hex.zip", "x.hex", bytes(":00000001FF")),
                    "No Signetics files found in ZIP archive!\n", BINBUG, 11);
-    ::testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_EQ(file_load_by_name((home / "hex.zip").c_str(), 1), LOAD_FAILED);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), ""); // quiet
+    EXPECT_EQ(captured_output(), ""); // quiet
 }
 
 TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
@@ -269,9 +270,9 @@ TEST_F(Loader, UnreadableFilesAreNamedOnce) {
         expect_refused(path, "Can't load \"" + path + "\"!\n\n", ARCADIA, 6);
     const std::string long_name(600, 'x');
     expect_refused(long_name, "", ARCADIA, 6);
-    ::testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_EQ(file_load_by_name(fifo.c_str(), 1), LOAD_FAILED); // quiet, as for the autosave
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(captured_output(), "");
 }
 
 // A ZIP member larger than its kind allows is refused by the directory's
@@ -341,9 +342,9 @@ TEST_F(Loader, OpenRequesterAddsTheDefaultSuffixThenZip) {
     switch_to(ELEKTOR, 5);
     loading_test::write_zip(home / "game.zip", {{"game.tvc", tvc(0x0900, 0x0900, {0x42})}});
     std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", (home / "game").c_str());
-    ::testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_EQ(file_open_chosen(0), LOAD_GAME);
-    ::testing::internal::GetCapturedStdout();
+    captured_output();
     EXPECT_EQ(std::string(file_name_buffer), (home / "game.zip").string());
     EXPECT_EQ(guest_memory[0x0900], 0x42);
 
@@ -362,9 +363,9 @@ TEST_F(Loader, SaveStatesComeBackWithTheirGame) {
     guest_memory[0x1234] = 0x77;
     const std::string path = (home / "snap.cos").string();
     std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
-    ::testing::internal::CaptureStdout();
+    capture_output();
     ASSERT_TRUE(state_save_file(FILE_KIND_COS, 0));
-    ::testing::internal::GetCapturedStdout();
+    captured_output();
 
     switch_to(PIPBUG, 9);
     known_game_id = -1;

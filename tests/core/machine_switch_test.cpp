@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
@@ -66,9 +67,9 @@ TEST_F(MachineSwitch, EmptyAndForeignMemoryMapsAreRefused) {
     } cases[] = {{0, 17, "empty"},          {0, 18, "empty"},          {0, 31, "does not exist"},
                  {0, -1, "does not exist"}, {15, 6, "does not exist"}, {0, 0, "does not belong"}};
     for (const Case& c : cases) {
-        testing::internal::CaptureStdout();
+        capture_output();
         EXPECT_FALSE(machine_switch(c.m, c.map, true, true, false));
-        std::string out = testing::internal::GetCapturedStdout();
+        std::string out = captured_output();
         EXPECT_NE(out.find(c.says), std::string::npos) << out;
         EXPECT_EQ(machine, static_cast<u32>(INTERTON));
         EXPECT_EQ(memmap, map);

@@ -1,7 +1,10 @@
+#include "tests/support/quiet_output.h"
 #include "core/frame.h"
+#include "core/hiscore.h"
 #include "core/mainloop.h"
 #include "gui/tool_windows.h"
 #include "core/message.h"
+#include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/main_window.h"
@@ -12,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -127,14 +131,14 @@ TEST_F(MainLoop, CtrlCIsHandledBeforeAnyWindowEvent) {
     gui_headless_post(main_window, wheel);
     pending_actions = 0;
     app_signal_break();
-    testing::internal::CaptureStdout();
+    capture_output();
     try {
         gui_main_window_events();
         FAIL() << "CTRL-C did not exit";
     } catch (const Exited& e) {
         EXPECT_EQ(e.code, 0);
     }
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_NE(out.find("Brindlemox: User break!\n"), std::string::npos);
     EXPECT_NE(out.find("Quitting.\n"), std::string::npos);
     EXPECT_EQ(pending_actions, 0u); // the queued wheel event was never taken
@@ -165,31 +169,59 @@ TEST_F(MainLoop, TheExitPathSkipsWhatWasNeverAcquiredOrMustNotBeWritten) {
     EXPECT_GT(app_exit_steps.size(), 1u) << "the exit path ran its steps";
 }
 
+// With everything acquired, the exit path writes before it lets go of the
+// display: the autosave while the window is open, the settings (unless under
+// LOCKCONFIG) and high scores after the sound is closed.
 TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
-    gui_open_main_window(0);
-    app_acquired.machine_ready = true;
-    app_acquired.hiscores_read = true;
-    app_acquired.images_loaded = true;
-    u8 saved_lock = lock_config;
-    lock_config = 1; // LOCKCONFIG: the settings stay, the high scores are written
-    app_acquired.settings_read = true;
-    try {
-        app_clean_exit(10);
-    } catch (const Exited& e) {
-        EXPECT_EQ(e.code, 10);
+    const std::filesystem::path configs = home / "Configs";
+    for (u8 locked : {0, 1}) {
+        SCOPED_TRACE(locked ? "LOCKCONFIG" : "settings written");
+        std::filesystem::remove_all(configs);
+        std::filesystem::create_directories(configs);
+        std::filesystem::remove_all(home / "Games");
+        std::filesystem::create_directories(home / "Games");
+        app_exit_reset();
+        gui_open_main_window(0);
+        app_acquired.host_gui = true;
+        app_acquired.machine_ready = true;
+        app_acquired.hiscores_read = true;
+        app_acquired.images_loaded = true;
+        app_acquired.settings_read = true;
+        ini_load_ran = 1;     // as after reading the settings at start-up
+        hiscore_load_ran = 1; // and the high scores
+        lock_config = locked;
+        try {
+            app_clean_exit(10);
+        } catch (const Exited& e) {
+            EXPECT_EQ(e.code, 10);
+        }
+        lock_config = 0;
+        auto at = [](const char* s) {
+            return std::find(app_exit_steps.begin(), app_exit_steps.end(), s) -
+                   app_exit_steps.begin();
+        };
+        const long n = static_cast<long>(app_exit_steps.size());
+        EXPECT_LT(at("recorders"), at("autosave"));
+        EXPECT_LT(at("autosave"), at("main window"));
+        EXPECT_LT(at("main window"), at("images"));
+        EXPECT_LT(at("images"), at("sound"));
+        EXPECT_LT(at("sound"), at("high scores"));
+        EXPECT_LT(at("high scores"), at("display"));
+        EXPECT_LT(at("display"), at("end"));
+        EXPECT_EQ(at("end"), n - 1);
+        EXPECT_FALSE(gui_main_window_is_open());
+        EXPECT_FALSE(app_acquired.host_gui);
+        EXPECT_TRUE(std::filesystem::is_regular_file(home / "Games" / "AUTOSAVE.COS"));
+        EXPECT_TRUE(std::filesystem::is_regular_file(configs / "Brindlemox.hgh"));
+        if (locked) {
+            EXPECT_EQ(at("settings"), n);
+            EXPECT_FALSE(std::filesystem::exists(configs / "Brindlemox.ini"));
+        } else {
+            EXPECT_LT(at("sound"), at("settings"));
+            EXPECT_LT(at("settings"), at("high scores"));
+            EXPECT_TRUE(std::filesystem::is_regular_file(configs / "Brindlemox.ini"));
+        }
     }
-    lock_config = saved_lock;
-    auto at = [](const char* s) {
-        return std::find(app_exit_steps.begin(), app_exit_steps.end(), s) - app_exit_steps.begin();
-    };
-    const long n = static_cast<long>(app_exit_steps.size());
-    EXPECT_LT(at("recorders"), at("autosave"));
-    EXPECT_LT(at("autosave"), at("main window"));
-    EXPECT_LT(at("main window"), at("images"));
-    EXPECT_LT(at("images"), at("high scores"));
-    EXPECT_LT(at("high scores"), n);
-    EXPECT_EQ(at("settings"), n);
-    EXPECT_FALSE(gui_main_window_is_open());
 }
 
 static std::string tool_log;

@@ -31,6 +31,7 @@ bool starts_with(const std::string& s, const std::string& prefix) {
 int hook_calls = 0;
 
 // The log goes to a temporary RAM: folder; nothing touches the user's files.
+// The console is the top sink, as when the program starts.
 class Message : public HomeTest {
   protected:
     void SetUp() override {
@@ -38,6 +39,7 @@ class Message : public HomeTest {
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         log_path = dir + "/Brindlemox.log";
         hook_calls = 0;
+        message_reset(); // these tests watch the console itself, on standard output
     }
     std::string log_path;
 };

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/loader.h"
 #include "core/objfile.h"
 #include "core/recording.h"
@@ -36,9 +37,9 @@ class ObjFile : public ::testing::Test {
     int load(const std::string& text, int format) {
         filebuf_alloc(static_cast<u32>(text.size() ? text.size() : 1));
         std::memcpy(filebuf, text.data(), text.size());
-        ::testing::internal::CaptureStdout();
+        capture_output();
         const int result = objfile_load(static_cast<u32>(text.size()), format);
-        output = ::testing::internal::GetCapturedStdout();
+        output = captured_output();
         return result;
     }
     bool memory_untouched() const { return guest_memory_all(0xEE); }

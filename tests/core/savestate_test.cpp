@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -631,16 +632,16 @@ TEST_F(SaveStates, FailedSaveKeepsTheOldFileAndChangesNothing) {
     fs::create_directories(home / "busy.cos" / "inside"); // the name is taken by a folder
     std::snprintf(file_name_buffer, FILE_NAME_SIZE, "PROGDIR:busy.cos");
     file_loaded = 0;
-    testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_FALSE(state_save_file(FILE_KIND_COS, 0));
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_NE(out.find("State not saved"), std::string::npos);
     EXPECT_EQ(file_loaded, 0);
     EXPECT_TRUE(fs::is_directory(home / "busy.cos" / "inside"));
     std::snprintf(file_name_buffer, FILE_NAME_SIZE, "PROGDIR:no/such/drawer/x.cos");
-    testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_FALSE(state_save_file(FILE_KIND_COR, 0));
-    testing::internal::GetCapturedStdout();
+    captured_output();
     EXPECT_EQ(rec_file, nullptr);
     EXPECT_EQ(rec_state, REC_IDLE);
 }

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/message.h"
 #include "core/notify.h"
@@ -65,10 +66,10 @@ std::string with_lines(std::string text,
 }
 
 std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
-    testing::internal::CaptureStdout();
+    capture_output();
     bool ok = ini_read_text(text);
     if (accepted) *accepted = ok;
-    return testing::internal::GetCapturedStdout();
+    return captured_output();
 }
 
 // Each test runs in a temporary program home and runtime folder, starting from
@@ -389,9 +390,9 @@ TEST_F(Settings, GarbageNeverCrashes) {
             if (text.empty()) text = "x";
         }
         if (round % 10 == 0) text = text.substr(0, rng() % text.size());
-        testing::internal::CaptureStdout();
+        capture_output();
         ini_read_text(text);
-        testing::internal::GetCapturedStdout();
+        captured_output();
         // Whatever was read, every setting is still within its range.
         EXPECT_GE(frame_skip, 1);
         EXPECT_LE(frame_skip, 11);
@@ -510,9 +511,9 @@ TEST_F(Settings, FilesThatAreRefusedOrUnreadableAreKeptAtExit) {
         else
             test_write_file(file, c.text);
         ASSERT_TRUE(ini_read_text(g_defaults));
-        testing::internal::CaptureStdout();
+        capture_output();
         ini_load();
-        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string out = captured_output();
         ini_save_at_exit();
         if (!*c.message) {
             EXPECT_EQ(out, "") << c.what;
@@ -538,19 +539,18 @@ TEST_F(Settings, FilesThatAreRefusedOrUnreadableAreKeptAtExit) {
 TEST_F(Settings, AFolderThatCannotBeMadeIsReported) {
     test_write_file(home / "Blocker", "a file where a folder should be");
     std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Blocker/Sub/x.ini");
-    testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_FALSE(ini_save());
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = captured_output();
     EXPECT_EQ(out, "Settings not saved: can't create the folder " +
                        (home / "Blocker/Sub").string() + ": Not a directory!\n");
 
     fs::remove_all(configs);
     test_write_file(configs, "a file where the folder should be");
-    testing::internal::CaptureStdout();
+    capture_output();
     EXPECT_FALSE(hiscore_write_file());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "High scores not saved: can't create the folder " + configs.string() +
-                  ": File exists!\n");
+    EXPECT_EQ(captured_output(), "High scores not saved: can't create the folder " +
+                                     configs.string() + ": File exists!\n");
 }
 
 TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {
@@ -558,9 +558,9 @@ TEST_F(Settings, FailedSaveReportsAndKeepsTheOldFile) {
     fs::create_directories(configs / "Blocked.ini");
     test_write_file(configs / "Blocked.ini" / "keep", "old contents");
     std::snprintf(settings_path, sizeof settings_path, "%s", "PROGDIR:Configs/Blocked.ini");
-    testing::internal::CaptureStdout();
+    capture_output();
     bool ok = ini_save();
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_FALSE(ok);
     EXPECT_NE(out.find("Settings not saved"), std::string::npos) << out;
     EXPECT_EQ(test_read_file(configs / "Blocked.ini" / "keep"), "old contents");
@@ -577,9 +577,9 @@ TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
     test_write_file(configs / "b.INI", "version=99.0\nhost=0\n");
     test_write_file(configs / "notes.txt", "x");
     test_write_file(configs / ".ini", "x");
-    testing::internal::CaptureStdout();
+    capture_output();
     int rc = ini_upgrade_all();
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(out, "Ignoring .ini.\n"
                    "Upgrading a.ini...done.\n"
@@ -597,9 +597,9 @@ TEST_F(Settings, UpgradeRewritesReadableFilesAndKeepsRefusedOnes) {
 }
 
 TEST_F(Settings, UpgradeWithoutConfigsDrawer) {
-    testing::internal::CaptureStdout();
+    capture_output();
     int rc = ini_upgrade_all();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't lock PROGDIR:Configs!\n");
+    EXPECT_EQ(captured_output(), "Can't lock PROGDIR:Configs!\n");
     EXPECT_EQ(rc, 1);
 }
 

@@ -4,6 +4,7 @@
 #include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/notify.h"
+#include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -64,7 +65,8 @@ class Startup : public HomeTest {
         window_seen = false;
     }
     // Runs app_main with the arguments; returns the exit code, output in *out
-    // and the standard error in *err.
+    // and the standard error in *err. The start-up's own reset leaves the
+    // console as the only sink, so what it prints is read on standard output.
     int run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
         args.insert(args.begin(), "brindlemox");
         std::vector<char*> argv;
@@ -111,6 +113,8 @@ TEST_F(Startup, TerminationSignalsLeaveThroughTheExitPath) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            // What the run prints ("User break!") is not looked at.
+            if (!std::freopen("/dev/null", "w", stdout)) _exit(98);
             signal_to_raise = sig;
             app_set_loop_hooks(&signalled);
             int code = 99;
@@ -198,6 +202,45 @@ TEST_F(Startup, ABatchDisassemblyOfACorruptFileWarnsOnStandardErrorAndEndsWithTe
     EXPECT_TRUE(gui_headless_requesters().empty()); // no box waits for a user
     EXPECT_FALSE(window_seen);
     EXPECT_FALSE(fs::exists(dir + "/broken.asm"));
+}
+
+namespace {
+int assembler_result = 0;
+std::vector<std::string> assembled;
+int fake_assembler(const char* path) {
+    assembled.push_back(path);
+    return assembler_result;
+}
+} // namespace
+
+// ASM assembles the named source and ends with the assembler's result (10
+// errors, 5 warnings, 0 clean); an assembler that is not there ends it with 1.
+// No window opens either way.
+TEST_F(Startup, AnAssemblyRunEndsWithTheAssemblersResult) {
+    struct Case {
+        int result;
+        int code;
+    } cases[] = {{10, 10}, {5, 5}, {0, 0}, {-1, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        assembled.clear();
+        assembler_result = c.result;
+        asm_assemble_startup = fake_assembler;
+        EXPECT_EQ(run({"ASM", "game.asm"}), c.code);
+        EXPECT_EQ(assembled, std::vector<std::string>{dir + "/game.asm"});
+        EXPECT_EQ(startup_mode, 1u);
+        EXPECT_FALSE(window_seen);
+        EXPECT_EQ(passes, 0);
+        fs::current_path(dir);
+    }
+
+    // The assembler the program has today says that it has none.
+    asm_assemble_startup = asm_startup_unavailable;
+    std::string out;
+    EXPECT_EQ(run({"ASM", "game.asm"}, &out), 1);
+    EXPECT_NE(out.find("Can't assemble \"" + dir + "/game.asm\""), std::string::npos) << out;
+    EXPECT_FALSE(window_seen);
+    EXPECT_EQ(passes, 0);
 }
 
 TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {

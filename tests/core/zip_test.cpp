@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/filekinds.h"
 #include "core/zipfile.h"
 #include "loading_support.h"
@@ -56,9 +57,9 @@ class Zip : public HomeTest {
     // Extracts from `name` in the temporary drawer; the warning goes to `output`.
     int extract(const char* name, bool games_only = false, bool quiet = false) {
         member = ZipMember{};
-        ::testing::internal::CaptureStdout();
+        capture_output();
         const int result = zip_extract_first((home / name).c_str(), games_only, quiet, member);
-        output = ::testing::internal::GetCapturedStdout();
+        output = captured_output();
         return result;
     }
     ZipMember member;

@@ -1,6 +1,7 @@
 // Pause requests, the breakpoint and step-out check, register watches through
 // the accessors, branch completion and the texts of the run-time reports, and
 // what the reports ask of the board (cpu_bus) and of the layers above (cpu_host).
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/mainloop.h"
@@ -75,9 +76,9 @@ class DbgHooksTest : public ::testing::Test {
     }
 
     template <typename F> std::string output_of(F f) {
-        testing::internal::CaptureStdout();
+        capture_output();
         f();
-        return testing::internal::GetCapturedStdout();
+        return captured_output();
     }
 
     void watch_register(u32 n, u8 condition = COND_ALWAYS, u16 value = 0) {
@@ -147,9 +148,9 @@ TEST_F(DbgHooksTest, PausedLoopsSleepBetweenPassesAndEndOnQuit) {
         guest_memory[cpu_iar] = 0x01; // LODZ r1
         dbg_single_step = 1;
         verbosity = 0;
-        testing::internal::CaptureStdout();
+        capture_output();
         cpu_execute_one();
-        testing::internal::GetCapturedStdout();
+        captured_output();
     };
     const Case cases[] = {
         {"pause, continued on the 4th pass", pause_request, false, 4, 4, 3},

@@ -3,6 +3,7 @@
 // budgeted run loop.
 #pragma once
 
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
@@ -134,19 +135,10 @@ class ExecTest : public ::testing::Test {
 // Captures what the interpreter prints while it is alive.
 class ConsoleCapture {
   public:
-    ConsoleCapture() { ::testing::internal::CaptureStdout(); }
-    std::string text() {
-        if (!done_) {
-            text_ = ::testing::internal::GetCapturedStdout();
-            done_ = true;
-        }
-        return text_;
-    }
-    ~ConsoleCapture() { text(); }
+    std::string text() const { return capture_.text(); }
 
   private:
-    std::string text_;
-    bool done_ = false;
+    OutputCapture capture_;
 };
 
 inline int count_of(const std::string& haystack, const std::string& needle) {

@@ -1,5 +1,6 @@
 // Checked data access: mirrors, special bytes, board routing, coverage, watches
 // and the texts of the access reports.
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/seams_services.h"
@@ -43,14 +44,14 @@ class MemoryTest : public ::testing::Test {
 
     // The output of one read, and its value in *value.
     std::string read_out(u32 a, u8* value) {
-        testing::internal::CaptureStdout();
+        capture_output();
         *value = cpu_read_checked(a);
-        return testing::internal::GetCapturedStdout();
+        return captured_output();
     }
     std::string write_out(u32 a, u8 v) {
-        testing::internal::CaptureStdout();
+        capture_output();
         cpu_write_checked(a, v);
-        return testing::internal::GetCapturedStdout();
+        return captured_output();
     }
 
     void watch(u32 a, u8 condition = COND_ALWAYS, u16 value = 0) {

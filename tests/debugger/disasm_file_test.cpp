@@ -2,6 +2,7 @@
 // indirect and calculated branches reported, data between code, invented
 // labels, equates and the directives of each notation, and the end of the
 // address space.
+#include "tests/support/quiet_output.h"
 #include "core/loader.h"
 #include "debugger/disasm_file.h"
 #include "tests/cpu/disasm_fixture_test.h"
@@ -41,9 +42,9 @@ class DisasmFile : public ::testing::Test {
     // Runs dis_to_file into <dir>/name.bin (written as name.asm); returns the file.
     std::string run(u32 first, u32 last, const char* name = "prog.bin") {
         std::string path = (dir / name).string();
-        ::testing::internal::CaptureStdout();
+        capture_output();
         dis_to_file(first, last, path.c_str());
-        console = ::testing::internal::GetCapturedStdout();
+        console = captured_output();
         std::ifstream in(dir / (fs::path(name).stem().string() + ".asm"));
         std::stringstream text;
         text << in.rdbuf();

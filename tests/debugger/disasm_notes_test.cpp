@@ -1,5 +1,6 @@
 // Equate sections of the label sources, and the notes and comments that the
 // disassembler prints for an address.
+#include "tests/support/quiet_output.h"
 #include "debugger/disasm_file.h"
 #include "tests/cpu/disasm_fixture_test.h"
 
@@ -116,9 +117,9 @@ TEST_F(DisasmSources, AddressCommentsFollowTheInstruction) {
     verbosity = 2;
     mem_attributes[0x0100] = MEM_COMMENT;
     guest_memory[0x0100] = 0xC0;
-    ::testing::internal::CaptureStdout();
+    capture_output();
     dis_list_range(0x0100, 0x0100, 0);
-    std::string out = ::testing::internal::GetCapturedStdout();
+    std::string out = captured_output();
     // Without a file the pseudo-code goes on a comment line of its own.
     EXPECT_NE(out.find("C0      \n;;\n;Main loop\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("Elsewhere"), std::string::npos);

@@ -1,3 +1,4 @@
+#include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -173,9 +174,9 @@ TEST_F(MainWindow, DroppedFilesThatCannotLoadBeep) {
     EXPECT_EQ(gui_headless_beeps(), 1);
     GuiEvent one = event(GE_DROP, 0, 1);
     one.text = dir + "/missing.bin";
-    testing::internal::CaptureStdout();
+    capture_output();
     post(one);
-    testing::internal::GetCapturedStdout();
+    captured_output();
     EXPECT_EQ(gui_headless_beeps(), 2);
 }
 

@@ -1,4 +1,5 @@
 #include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
 
 #include "core/emu.h"
 #include "core/frame.h"
@@ -10,6 +11,7 @@
 #include "core/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
@@ -105,11 +107,13 @@ void fresh_state() {
     gui_install_ui_host();
     fake_clock_remove();
     app_loop_reset();
+    asm_assemble_startup = asm_startup_unavailable;
 
     // Catalog strings, then everything the program resets as it starts; the
     // default machine.
     cat_reload();
     emu_reset_all();
+    quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);
     ui_changes_reset();
 

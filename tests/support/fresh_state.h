@@ -15,7 +15,8 @@
 #include <string>
 
 // Working and runtime folders, catalog, headless windows, images and tool-window handlers, the
-// interface's services, fake clock and main-loop hooks back to their start-up values; then
+// interface's services, fake clock, main-loop hooks and the start-up assembler back to their
+// start-up values; then
 // emu_reset_all (the program's own start-up reset); the default machine (Arcadia, map 6) with no
 // game and nothing marked for the interface; then fresh_cpu.
 void fresh_state();
