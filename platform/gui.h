@@ -146,7 +146,12 @@ void gui_host_wait_events(int timeout_ms);
 void gui_host_beep();
 // Modal message box; `buttons` separated by "|". Returns the chosen button
 // counted from 1, the last button giving 0. kind: 1 information, 2 warning, 3 error.
+// A break (CTRL-C, a kill) closes an open requester, answered with 0, so
+// that the program can leave through its exit path.
 int gui_host_requester(const char* title, const char* body, const char* buttons, int kind);
+// The program's break check, polled while a requester is open (nullptr: none).
+// Called outside any signal handler.
+void gui_host_set_break_poll(bool (*pending)());
 // Screen size available to windows.
 void gui_host_screen_size(int* width, int* height);
 

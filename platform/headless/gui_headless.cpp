@@ -52,6 +52,8 @@ std::deque<int> answers;
 std::vector<std::string> requesters;
 int beeps = 0;
 void (*wait_hook)() = nullptr;
+void (*requester_hook)() = nullptr;
+bool (*break_poll)() = nullptr;
 int wait_events_count = 0;
 int wait_until_count = 0;
 
@@ -147,10 +149,17 @@ void gui_host_beep() {
 }
 int gui_host_requester(const char* title, const char* body, const char* buttons, int) {
     requesters.push_back(std::string(title) + "|" + body + "|" + buttons);
+    // The time the user takes to answer; a break meanwhile closes the
+    // requester before the user's answer is taken.
+    if (requester_hook) requester_hook();
+    if (break_poll && break_poll()) return 0;
     if (answers.empty()) return 0;
     int a = answers.front();
     answers.pop_front();
     return a;
+}
+void gui_host_set_break_poll(bool (*pending)()) {
+    break_poll = pending;
 }
 void gui_host_screen_size(int* width, int* height) {
     *width = 1280;
@@ -324,6 +333,7 @@ void gui_headless_reset() {
     requesters.clear();
     beeps = 0;
     wait_hook = nullptr;
+    requester_hook = nullptr;
     wait_events_count = 0;
     wait_until_count = 0;
 }
@@ -358,6 +368,9 @@ const std::vector<GuiMenuItem>* gui_headless_menus(int win) {
 void gui_headless_answer_requesters(const std::vector<int>& a) {
     answers.assign(a.begin(), a.end());
 }
+int gui_headless_answers_left() {
+    return static_cast<int>(answers.size());
+}
 const std::vector<std::string>& gui_headless_requesters() {
     return requesters;
 }
@@ -366,6 +379,9 @@ int gui_headless_beeps() {
 }
 void gui_headless_on_wait_events(void (*hook)()) {
     wait_hook = hook;
+}
+void gui_headless_on_requester(void (*hook)()) {
+    requester_hook = hook;
 }
 int gui_headless_wait_events_count() {
     return wait_events_count;

@@ -21,8 +21,12 @@ std::string gui_headless_title(int win);
 int gui_headless_pointer(int win);
 const std::vector<GuiMenuItem>* gui_headless_menus(int win);
 
-// Requesters are answered with the queued answers in turn, then with 0.
+// Requesters are answered with the queued answers in turn, then with 0; a
+// break reported by the program's break poll answers 0 and takes no answer.
+// The break poll is the program's and outlives gui_headless_reset.
 void gui_headless_answer_requesters(const std::vector<int>& answers);
+// Queued answers not yet taken.
+int gui_headless_answers_left();
 // Every requester shown so far as "title|body|buttons".
 const std::vector<std::string>& gui_headless_requesters();
 int gui_headless_beeps();
@@ -30,6 +34,9 @@ int gui_headless_beeps();
 // Called each time the layer is asked to wait for host events, so a test can
 // post the event that a user would cause meanwhile.
 void gui_headless_on_wait_events(void (*hook)());
+// Called while each requester is open, before it is answered, so a test can
+// cause what happens while the user reads it.
+void gui_headless_on_requester(void (*hook)());
 int gui_headless_wait_events_count();
 int gui_headless_wait_until_count();
 

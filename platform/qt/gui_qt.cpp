@@ -40,6 +40,7 @@
 namespace {
 
 QApplication* app = nullptr;
+bool (*break_poll)() = nullptr;
 int app_argc = 1;
 char app_name[] = "brindlemox";
 char* app_argv[] = {app_name, nullptr};
@@ -568,7 +569,9 @@ void gui_host_pump() {
     if (app) QApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void gui_host_wait_until(std::uint32_t due) { clock_wait_until(due); }
+void gui_host_wait_until(std::uint32_t due) {
+    clock_wait_until(due);
+}
 
 void gui_host_wait_events(int timeout_ms) {
     if (!app) return;
@@ -596,11 +599,22 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     std::vector<QAbstractButton*> made;
     for (const QString& s : names)
         made.push_back(box.addButton(s, QMessageBox::AcceptRole));
-    box.exec();
+    // The box runs its own event loop; a break seen meanwhile ends it with no
+    // button chosen, which answers as the last button.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &box, [&box] {
+        if (break_poll && break_poll()) box.done(0);
+    });
+    watch.start(50);
+    if (!(break_poll && break_poll())) box.exec();
     QAbstractButton* chosen = box.clickedButton();
     for (std::size_t i = 0; i < made.size(); ++i)
         if (made[i] == chosen) return i + 1 == made.size() ? 0 : static_cast<int>(i) + 1;
     return 0;
+}
+
+void gui_host_set_break_poll(bool (*pending)()) {
+    break_poll = pending;
 }
 
 void gui_host_screen_size(int* width, int* height) {

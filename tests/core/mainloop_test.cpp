@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/main_window.h"
+#include "gui/requesters.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "home_fixture.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -256,4 +258,58 @@ TEST_F(MainLoop, TheTimedWaitServesTheHostUntilTheDueTime) {
     timer_wait_us(20000);
     EXPECT_EQ(timer_now_us() - before, 20000u);
     EXPECT_EQ(gui_headless_wait_until_count(), 1);
+}
+
+// A break closes an open requester as cancelled, whether it came before the
+// requester opened or while the user was reading it, and the next check then
+// leaves through the exit path with 0.
+TEST_F(MainLoop, ABreakClosesAnOpenRequesterAsCancelledAndTheProgramLeaves) {
+    struct Case {
+        const char* what;
+        void (*before)();     // before the requester opens
+        void (*while_open)(); // while it waits for the user
+    };
+    const Case cases[] = {
+        {"flag raised before", app_signal_break, nullptr},
+        {"SIGINT while open", nullptr, [] { std::raise(SIGINT); }},
+        {"SIGTERM while open", nullptr, [] { std::raise(SIGTERM); }},
+        {"SIGHUP before", [] { std::raise(SIGHUP); }, nullptr},
+    };
+    app_install_break_handler();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        app_loop_reset();
+        app_exit_reset();
+        app_exit_process = throw_exit;
+        gui_headless_reset();
+        gui_open_main_window(0);
+        confirmquit = 1;
+        gui_headless_answer_requesters({1}); // the user would confirm
+        gui_headless_on_requester(c.while_open);
+        if (c.before) c.before();
+        EXPECT_EQ(gui_confirm_quit(), 0);
+        EXPECT_EQ(gui_headless_requesters().size(), 1u);
+        EXPECT_EQ(gui_headless_answers_left(), 1); // the user's answer was never taken
+        capture_output();
+        int code = -1;
+        try {
+            gui_main_window_events();
+        } catch (const Exited& e) {
+            code = e.code;
+        }
+        std::string out = captured_output();
+        EXPECT_EQ(code, 0);
+        EXPECT_NE(out.find("Brindlemox: User break!\n"), std::string::npos);
+    }
+}
+
+// Without a break the requester waits for the user's answer as before.
+TEST_F(MainLoop, WithoutABreakARequesterTakesTheUsersAnswer) {
+    app_install_break_handler();
+    gui_open_main_window(0);
+    confirmquit = 1;
+    gui_headless_answer_requesters({1, 2});
+    EXPECT_EQ(gui_confirm_quit(), 1);
+    EXPECT_EQ(gui_confirm_quit(), 0);
+    EXPECT_EQ(gui_headless_answers_left(), 0);
 }

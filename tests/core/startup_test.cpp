@@ -52,6 +52,14 @@ void signalled_events() {
 }
 const MainLoopHooks signalled = {no_frame, signalled_events};
 
+// An event pass that checks for a break, then quits on the second pass.
+void checking_events() {
+    ++passes;
+    app_check_break();
+    if (passes == 2) pending_actions |= PA_QUIT;
+}
+const MainLoopHooks breaking = {no_frame, checking_events};
+
 class Startup : public HomeTest {
   protected:
     void SetUp() override {
@@ -241,6 +249,27 @@ TEST_F(Startup, AnAssemblyRunEndsWithTheAssemblersResult) {
     EXPECT_NE(out.find("Can't assemble \"" + dir + "/game.asm\""), std::string::npos) << out;
     EXPECT_FALSE(window_seen);
     EXPECT_EQ(passes, 0);
+}
+
+// CTRL-C while the start-up warning about a corrupt file is open: the warning
+// closes without the user's answer and the program leaves through the exit
+// path with 0, writing its settings.
+TEST_F(Startup, ABreakWhileAStartUpWarningIsOpenClosesItAndLeaves) {
+    { std::ofstream(dir + "/broken.cos", std::ios::binary) << std::string(40, '\x7F'); }
+    app_set_loop_hooks(&breaking);
+    gui_headless_answer_requesters({1});
+    gui_headless_on_requester([] { std::raise(SIGINT); });
+    std::string out;
+    EXPECT_EQ(run({"FILE=broken.cos"}, &out), 0);
+    ASSERT_EQ(gui_headless_requesters().size(), 1u);
+    EXPECT_EQ(gui_headless_requesters()[0].rfind("Warning|Corrupt COS/COR file!", 0), 0u)
+        << gui_headless_requesters()[0];
+    EXPECT_EQ(gui_headless_answers_left(), 1); // closed by the break, not answered
+    EXPECT_NE(out.find("Brindlemox: User break!\n"), std::string::npos) << out;
+    EXPECT_EQ(passes, 1); // the first check left
+    EXPECT_NE(std::find(app_exit_steps.begin(), app_exit_steps.end(), "settings"),
+              app_exit_steps.end());
+    EXPECT_EQ(app_exit_steps.back(), "end");
 }
 
 TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
