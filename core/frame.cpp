@@ -10,7 +10,8 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/recording.h"
-#include "core/helpers_seams.h"
+#include "input/key_events.h"
+#include "input/keys.h"
 #include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
@@ -390,7 +391,7 @@ void emu_end_of_frame() {
     }
 
     if (input_deferred_release != -1) {
-        input_host_key_release(input_deferred_release);
+        input_host_key_release(static_cast<u32>(input_deferred_release));
         input_deferred_release = -1;
     }
 

@@ -1,4 +1,5 @@
 #include "core/loader.h"
+#include "input/key_events.h"
 
 #include "core/emu.h"
 #include "core/filekinds.h"
@@ -70,13 +71,12 @@ u16 be16(u32 offset) {
 }
 
 void paste(u8 byte, int count = 1) {
-    for (int i = 0; i < count && paste_queue_length < PASTE_QUEUE_SIZE; i++)
-        paste_queue[paste_queue_length++] = byte;
+    for (int i = 0; i < count; i++)
+        guest_key_queue_append(&byte, 1);
 }
 
 void paste_text(const char* text) {
-    for (const char* p = text; *p; p++)
-        paste(static_cast<u8>(*p));
+    guest_key_queue_append_text(text);
 }
 
 // Step 3 of a game image: identification and the acceptance of an unknown

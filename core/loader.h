@@ -73,7 +73,7 @@ int file_open_answer(int answer, const char* previous_games_path);
 void game_sync_dip_gadgets();
 
 // The AOF auto-run: the keys a known program needs typed to start, queued
-// into paste_queue after it was loaded.
+// into the guest's type-ahead queue after it was loaded.
 void aof_auto_run();
 
 // ---- Services of other subsystems the loader hands files to ------------------------
@@ -122,9 +122,6 @@ extern u8 papertape_state[2];      // 0 empty, 1 stopped, 2 or 3 running
 extern char load_address_text[81]; // the load-address prompt's answer
 bool drive_has_disk(int drive);
 
-constexpr u32 PASTE_QUEUE_SIZE = 4096;
-extern u8 paste_queue[PASTE_QUEUE_SIZE]; // keys typed into the guest, 128 = no key
-extern u32 paste_queue_length;
 extern u32 teletype_holdoff; // cycle count before which teletype input is held
 
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames

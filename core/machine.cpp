@@ -24,6 +24,8 @@
 #include "core/settings_vars.h"
 #include "core/sound_latches.h"
 #include "core/ui_host.h"
+#include "input/joysticks.h"
+#include "input/paddles.h"
 #include "cpu/bus.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
@@ -43,7 +45,6 @@ u32 cycles_per_line_table[4] = {56, 57, 57, 57};
 i32 overlay_mode;
 u8 display_rotated;
 u8 window_resize_pending;
-u8 paddle_positions[6];
 i32 autofire_duty = 4, autofire_period = 16;
 
 // Games the "stubprograms" option starts on a fresh Arcadia and Interton.
@@ -464,8 +465,7 @@ void game_apply_settings() {
 }
 
 void machine_reset() {
-    const MachineDesc& row = machine_table[machine];
-    std::memset(paddle_positions, row.paddle_centre, sizeof paddle_positions);
+    input_centre_paddles();
     snd_reset_latches();
     coinop_clear_latches();
     dbg_clear_run_targets();

@@ -22,7 +22,6 @@ extern u32 cycles_per_line_table[4];       // processor cycles of four successiv
 extern i32 overlay_mode;                   // visual overlay, 0 = off
 extern u8 display_rotated;                 // the guest picture is turned (coin-op maps only)
 extern u8 window_resize_pending;           // the main window must be resized for a new geometry
-extern u8 paddle_positions[6];             // the six analogue paddle positions
 extern i32 autofire_duty, autofire_period; // autofire timing in frames
 
 // Reconfigures the emulator for `new_machine` and `new_memmap`. `new_game`

@@ -18,6 +18,7 @@
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/ui_host.h"
+#include "input/paddles.h"
 #include "cpu/exec.h"
 #include "machines/seams.h"
 #include "platform/catalog.h"

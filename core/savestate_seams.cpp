@@ -5,7 +5,6 @@
 #include "core/savestate_seams.h"
 
 i32 cpu_beam_clock = -1;
-i32 paddle_x[2], paddle_y[2];
 
 i32 vdu_cursor_col, vdu_cursor_row;
 u8 led_digits[13];

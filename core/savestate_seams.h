@@ -11,7 +11,6 @@
 extern i32 cpu_beam_clock; // clock periods into the current line, -1 = none
 
 // ---- Input --------------------------------------------------------------------------
-extern i32 paddle_x[2], paddle_y[2]; // first and second axis of each player, 0..255
 
 // ---- Computers ------------------------------------------------------------------------
 extern i32 vdu_cursor_col, vdu_cursor_row; // terminal cursor

@@ -40,17 +40,9 @@ float snd_voice_frequency[16];
 float snd_tone_reference = 7812.5f;
 
 // ---- Input ------------------------------------------------------------------------
-// The real ones stop the controllers' rumble, tell whether a host key is held,
-// restore the musical keyboard's notes and run the netplay link's commands.
-void host_rumble_stop_all() {}
-bool host_key_down(int) {
-    return false;
-}
+// The real ones restore the musical keyboard's notes and run the netplay
+// link's commands.
 i32 input_deferred_release = -1;
-// The real ones press and release guest keys from host keys and clear them all.
-void input_host_key_press(int, u16) {}
-void input_host_key_release(int) {}
-void input_clear_key_matrix() {}
 void music_restore_default_notes() {}
 void net_command(int) {}
 u32 net_mode;

@@ -101,8 +101,6 @@ u32 dbg_parse_register_operand(const char*, u32, int) {
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
-u8 paste_queue[PASTE_QUEUE_SIZE];
-u32 paste_queue_length;
 u32 teletype_holdoff;
 i32 arcadia_deflicker_history[2];
 void dbg_clear_coverage() {}

@@ -76,11 +76,6 @@ void sym_load_startup(const char* path);
 void rexx_run_script(int a, int b);
 
 // ---- Input ----------------------------------------------------------------------
-void input_host_key_press(int code, u16 qualifier);
-void input_host_key_release(int code);
-void input_clear_key_matrix();
-void host_rumble_stop_all();
-bool host_key_down(int raw_code);
 extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none
 void music_restore_default_notes(); // D#4, D4, C#4, G3 of both musical-keyboard maps
 void net_command(int command);      // 0 ends a netplay connection

@@ -21,6 +21,19 @@ static void path_field(const char* key, char* buffer) {
     ini_field_text(key, buffer, SETTINGS_PATH_LEN);
 }
 
+// A gamepad button's guest button, 1..4: anything else would press no button
+// the pad has, so it is refused and the setting kept.
+static void gamepad_button_field(const char* key, u8* setting) {
+    const u8 before = *setting;
+    ini_field_byte(key, setting);
+    if (reading() && (*setting < 1 || *setting > 4)) {
+        if (*setting != before)
+            con_printf("%s: gamepad button value of %d is out of range! (Range is 1..4.)\n", key,
+                       *setting);
+        *setting = before >= 1 && before <= 4 ? before : 1;
+    }
+}
+
 static void booleans_a() {
     ini_field_bool("2650b", &cpu_type);
     ini_field_bool("analog", &analog);
@@ -332,11 +345,11 @@ static void integers_c() {
     }
     for (int i = 0; i < 4; i++) {
         std::snprintf(key, sizeof key, "leftbutton_%d", i);
-        ini_field_byte(key, &leftbutton[i]);
+        gamepad_button_field(key, &leftbutton[i]);
     }
     for (int i = 0; i < 4; i++) {
         std::snprintf(key, sizeof key, "rightbutton_%d", i);
-        ini_field_byte(key, &rightbutton[i]);
+        gamepad_button_field(key, &rightbutton[i]);
     }
 }
 

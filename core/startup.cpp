@@ -6,6 +6,10 @@
 #include "core/loader.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
+#include "input/joysticks.h"
+#include "input/key_events.h"
+#include "input/keys.h"
+#include "input/paddles.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/notify.h"
@@ -80,7 +84,10 @@ void emu_reset_all() {
     known_game_id = -1;
     game_start_address = 0;
     file_loaded = 0;
-    paste_queue_length = 0;
+    input_keys_reset();
+    input_key_events_reset();
+    input_paddles_reset();
+    input_joysticks_reset();
 }
 
 void startup_absolute_path(char* path, int size) {

@@ -20,11 +20,15 @@ static int cancelled_request(const char*, const char*, int, const char*, const c
 static int cancelled_prompt() {
     return 0;
 }
+static int not_confirmed() {
+    return 0;
+}
 
 static const UiHost batch_host = {
     none_open,        none_open,   no_tool_open, warn_on_stderr, nothing, cancelled_request,
     cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
+    not_confirmed,    nothing,
 };
 
 UiHost ui_host = batch_host;

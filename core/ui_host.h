@@ -33,6 +33,10 @@ struct UiHost {
     void (*iconify)();
     void (*release_screen)();
     void (*browse_games)(int step); // -1 the game before the selected one, 1 the next
+    // The "Really quit?" question: nonzero when the user confirms.
+    int (*confirm_quit)();
+    // Activates the main window with the input focus in the debugger's command line.
+    void (*activate_command_line)();
 };
 
 extern UiHost ui_host;

@@ -11,6 +11,9 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/requesters.h"
+#include "input/key_events.h"
+#include "input/keys.h"
+#include "input/paddles.h"
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -130,6 +133,10 @@ static void mouse_button(const GuiEvent& e) {
 }
 
 static void mouse_move(const GuiEvent& e) {
+    pointer_x = e.x;
+    pointer_y = e.y;
+    for (int i = 0; i < 4; i++)
+        pointer_display[i] = display_rect[i];
     if (!(e.qualifier & QUAL_LEFTBUTTON)) gui_mouse_left = 0;
     if (!(e.qualifier & QUAL_MIDBUTTON)) gui_mouse_middle = 0;
     if (!(e.qualifier & QUAL_RBUTTON)) gui_mouse_right = 0;
@@ -143,9 +150,9 @@ static void one_event(const GuiEvent& e) {
         break;
     case GE_RAWKEY:
         if (e.code < RAWKEY_UP)
-            input_host_key_press(e.code, e.qualifier);
+            input_host_key_event(static_cast<u32>(e.code));
         else
-            input_host_key_release(e.code & 0x7F);
+            input_host_key_release(static_cast<u32>(e.code & 0x7F));
         break;
     case GE_NEWSIZE:
         new_size(e);
@@ -183,8 +190,15 @@ static void one_event(const GuiEvent& e) {
         mouse_move(e);
         break;
     case GE_WHEEL:
-        if (view_gamelist[display_mode] && !emu_paused_mid_frame && (e.qualifier & QUAL_CONTROL))
+        // The wheel is a pair of raw keys: turned down 122, up 123; with Ctrl
+        // it steps through the game list.
+        if (view_gamelist[display_mode] && !emu_paused_mid_frame && (e.qualifier & QUAL_CONTROL)) {
             pending_actions |= e.code < 0 ? PA_PREV_GAME : PA_NEXT_GAME;
+        } else {
+            const u32 raw = e.code < 0 ? RAW_WHEEL_UP : RAW_WHEEL_DOWN;
+            input_host_key_event(raw);
+            input_host_key_release(raw);
+        }
         break;
     default:
         break;

@@ -155,4 +155,6 @@ void gui_install_ui_host() {
     ui_host.iconify = gui_iconify;
     ui_host.release_screen = gui_unlock_pubscreen;
     ui_host.browse_games = browse;
+    ui_host.confirm_quit = gui_confirm_quit;
+    ui_host.activate_command_line = gui_activate_window;
 }

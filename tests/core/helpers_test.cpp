@@ -1,5 +1,5 @@
 #include "core/helpers.h"
-#include "core/helpers_seams.h"
+#include "input/keys.h"
 #include "core/serial.h"
 #include "core/startup.h"
 #include "core/zipfile.h"

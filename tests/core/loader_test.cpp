@@ -3,6 +3,7 @@
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
+#include "input/key_events.h"
 #include "core/objfile.h"
 #include "core/machine.h"
 #include "core/recording.h"
@@ -60,7 +61,7 @@ class Loader : public HomeTest {
         fs::create_directories(home / "home");
         setenv("BRINDLEMOX_HOME", (home / "home").c_str(), 1);
         stubprograms = 0;
-        paste_queue_length = 0;
+        guest_key_queue_len = 0;
         switch_to(ARCADIA, 6);
     }
     void switch_to(u32 m, u32 map) {
@@ -180,7 +181,7 @@ TEST_F(Loader, AofProgramsOnTheMonitorComputers) {
     EXPECT_EQ(guest_memory[0x0442], 0x09);
     EXPECT_EQ(game_start_address, 0x0441);
     EXPECT_EQ(file_loaded, 1);
-    EXPECT_EQ(paste_queue_length, 0u); // no auto-run for an unknown program
+    EXPECT_EQ(guest_key_queue_len, 0); // no auto-run for an unknown program
 
     // A faulty record refuses the whole file before anything changes.
     std::string text = aof(0x0500, {1, 2, 3, 4}, 0x0500);
@@ -414,12 +415,12 @@ TEST_F(Loader, AutoRunKeysOfKnownPrograms) {
     switch_to(PIPBUG, 9);
     known_game_id = 520;
     aof_auto_run();
-    ASSERT_EQ(paste_queue_length, 1u);
-    EXPECT_EQ(paste_queue[0], '\r');
-    paste_queue_length = 0;
+    ASSERT_EQ(guest_key_queue_len, 1);
+    EXPECT_EQ(guest_key_queue[0], '\r');
+    guest_key_queue_len = 0;
     for (int row : {-1, 457, 859}) {
         known_game_id = row;
         aof_auto_run();
     }
-    EXPECT_EQ(paste_queue_length, 0u);
+    EXPECT_EQ(guest_key_queue_len, 0);
 }

@@ -4,6 +4,7 @@
 #include "core/io_ports.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "input/paddles.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/seams_games.h"
@@ -130,7 +131,10 @@ TEST_F(MachineSwitch, ResetReturnsToPowerOn) {
     frame_counter = 77;
     for (PortRecord& p : port_records)
         p.last_value = 0x99;
-    std::memset(paddle_positions, 3, sizeof paddle_positions);
+    for (i32& x : paddle_x)
+        x = 3;
+    for (i32& y : paddle_y)
+        y = 3;
 
     machine_reset();
     for (u8 r : cpu_regs)
@@ -147,14 +151,16 @@ TEST_F(MachineSwitch, ResetReturnsToPowerOn) {
     EXPECT_EQ(frame_counter, 0u);
     EXPECT_EQ(port_records[16].last_value, 7); // the PIPBUG's idle teletype port
     EXPECT_EQ(port_records[17].last_value, 0);
-    for (u8 p : paddle_positions)
-        EXPECT_EQ(p, 128);
+    for (i32 x : paddle_x)
+        EXPECT_EQ(x, 128);
+    for (i32 y : paddle_y)
+        EXPECT_EQ(y, 128) << "the ball-and-paddle machine's second bats too";
 
     ASSERT_TRUE(machine_switch(ELEKTOR, 4, false, true, false));
     machine_reset();
     EXPECT_EQ(port_records[16].last_value, 0);
-    for (u8 p : paddle_positions)
-        EXPECT_EQ(p, machine_table[ELEKTOR].paddle_centre);
+    for (i32 x : paddle_x)
+        EXPECT_EQ(x, machine_table[ELEKTOR].paddle_centre);
 }
 
 TEST(VideoLineLength, FourLinesAddUpToTheLength) {

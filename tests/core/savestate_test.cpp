@@ -8,6 +8,7 @@
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
+#include "input/paddles.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/serial.h"

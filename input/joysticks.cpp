@@ -1,0 +1,131 @@
+#include "input/joysticks.h"
+
+#include "core/settings_vars.h"
+
+const PadDevice* pad_device;
+u32 joy_bits[2];
+i32 joy_dir_x[2], joy_dir_y[2];
+u8 joy_axis_x[2] = {128, 128}, joy_axis_y[2] = {128, 128};
+u32 joy_window_bits[2];
+u32 rumble_frames[2];
+
+void input_joysticks_reset() {
+    for (int p = 0; p < 2; p++) {
+        joy_bits[p] = joy_window_bits[p] = rumble_frames[p] = 0;
+        joy_dir_x[p] = joy_dir_y[p] = 0;
+        joy_axis_x[p] = joy_axis_y[p] = 128;
+    }
+}
+
+static bool either(i32 a, i32 b) {
+    return controller_left == a || controller_right == a || controller_left == b ||
+           controller_right == b;
+}
+static bool either(i32 a) {
+    return either(a, a);
+}
+static bool analog_host() {
+    return pad_device && pad_device->analog;
+}
+
+int controller_kind(int player) {
+    switch (player ? controller_right : controller_left) {
+    case 2:
+    case 7:
+        return 0;
+    case 3:
+    case 8:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+static u32 extra_buttons(u32 raw) {
+    return (raw & PAD_START ? JOY_START : 0) | (raw & PAD_REVERSE ? JOY_REVERSE : 0) |
+           (raw & PAD_FORWARD ? JOY_FORWARD : 0);
+}
+
+static constexpr u32 colour_bits[4] = {PAD_RED, PAD_BLUE, PAD_GREEN, PAD_YELLOW};
+
+void host_read_joysticks(int port) {
+    port &= 1;
+    joy_bits[port] = joy_window_bits[port];
+    joy_dir_x[port] = joy_dir_y[port] = 0;
+    joy_axis_x[port] = joy_axis_y[port] = 128;
+
+    const bool digital = port == 0 ? either(2, 5) : either(3, 6);
+    const bool analogue = !digital && analog_host() && (port == 0 ? either(7) : either(8));
+    if (digital) {
+        const u32 raw = pad_device ? pad_device->read_port(port) : 0;
+        const u8* map = port == 0 ? leftbutton : rightbutton;
+        for (int i = 0; i < 4; i++)
+            if ((raw & colour_bits[i]) && map[i] >= 1 && map[i] <= 4)
+                joy_bits[port] |= JOY_BUTTON1 << (map[i] - 1);
+        joy_bits[port] |= extra_buttons(raw);
+        if ((raw & 3) == PAD_LEFT) joy_dir_x[port] = -1;
+        if ((raw & 3) == PAD_RIGHT) joy_dir_x[port] = 1;
+        if ((raw & 12) == PAD_UP) joy_dir_y[port] = -1;
+        if ((raw & 12) == PAD_DOWN) joy_dir_y[port] = 1;
+    } else if (analogue) {
+        const u32 raw = pad_device->read_port(port);
+        const u32 axes = pad_device->read_analog(port);
+        joy_bits[port] = extra_buttons(raw);
+        for (int i = 0; i < 4; i++)
+            if (raw & colour_bits[i]) joy_bits[port] |= JOY_BUTTON1 << i;
+        if (axes & PAD_ANALOG_PRESENT) {
+            joy_axis_x[port] = static_cast<u8>(axes);
+            joy_axis_y[port] = static_cast<u8>(axes >> 8);
+        }
+    }
+    const u32 w = joy_window_bits[port];
+    if ((w & (JOY_WIN_LEFT | JOY_WIN_RIGHT)) == JOY_WIN_LEFT) joy_dir_x[port] = -1;
+    if ((w & (JOY_WIN_LEFT | JOY_WIN_RIGHT)) == JOY_WIN_RIGHT) joy_dir_x[port] = 1;
+    if ((w & (JOY_WIN_UP | JOY_WIN_DOWN)) == JOY_WIN_UP) joy_dir_y[port] = -1;
+    if ((w & (JOY_WIN_UP | JOY_WIN_DOWN)) == JOY_WIN_DOWN) joy_dir_y[port] = 1;
+}
+
+void host_set_joyport_types() {
+    if (!pad_device) return;
+    int type0 = PORT_AUTOSENSE, type1 = PORT_AUTOSENSE;
+    if (either(2))
+        type0 = PORT_JOYSTICK;
+    else if (either(5))
+        type0 = PORT_GAME_CONTROLLER;
+    else if (analog_host() && either(7))
+        type0 = PORT_ANALOG;
+    else if (either(1))
+        type0 = PORT_MOUSE;
+    if (either(3))
+        type1 = PORT_JOYSTICK;
+    else if (either(6))
+        type1 = PORT_GAME_CONTROLLER;
+    else if (analog_host() && either(8))
+        type1 = PORT_ANALOG;
+    pad_device->set_port_type(0, type0);
+    pad_device->set_port_type(1, type1);
+}
+
+// ---- Rumble ------------------------------------------------------------------------------
+
+void host_rumble_start(int port, u32 frames) {
+    port &= 1;
+    if (!analog_host() || rumble_frames[port] || !frames) return;
+    pad_device->rumble_start(port);
+    rumble_frames[port] = frames;
+}
+
+void host_rumble_tick(int port) {
+    port &= 1;
+    if (!analog_host() || !rumble_frames[port]) return;
+    if (--rumble_frames[port] == 0) pad_device->rumble_stop(port);
+}
+
+void host_rumble_stop_all() {
+    if (!analog_host()) return;
+    for (int port = 0; port < 2; port++)
+        if (rumble_frames[port]) {
+            rumble_frames[port] = 0;
+            pad_device->rumble_stop(port);
+        }
+}

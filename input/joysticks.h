@@ -1,0 +1,69 @@
+// Host joysticks and gamepads, and their rumble.
+//
+// Two host joyports (0 and 1) are read once per frame by every machine with
+// game controls: host_read_joysticks(0), then (1). Each guest player's
+// controller number ("controller_left", "controller_right") decides which port
+// is read and how:
+//   0 keyboard, 1 mouse: no port; 2 1st digital joystick, 5 1st digital gamepad:
+//   port 0 digital; 3 2nd digital joystick, 6 2nd digital gamepad: port 1
+//   digital; 7 1st analog gamepad: port 0 analogue; 8 2nd analog gamepad,
+//   4 analog joystick: port 1 analogue.
+// The host side is a PadDevice (platform/sdl on game controllers and
+// joysticks; a fake one in the tests). Without one every read is 0.
+#pragma once
+
+#include "core/types.h"
+
+// Port read-out bits, as a PadDevice returns them.
+constexpr u32 PAD_RIGHT = 0x1, PAD_LEFT = 0x2, PAD_DOWN = 0x4, PAD_UP = 0x8;
+constexpr u32 PAD_START = 0x20000, PAD_FORWARD = 0x40000, PAD_REVERSE = 0x80000;
+constexpr u32 PAD_GREEN = 0x100000, PAD_YELLOW = 0x200000, PAD_RED = 0x400000, PAD_BLUE = 0x800000;
+// Analogue read-out: X in bits 0-7, Y in bits 8-15; a device present sets one
+// of the top three bits.
+constexpr u32 PAD_ANALOG_PRESENT = 0xE0000000;
+
+// Port types sent to the device.
+enum PadPortType : int {
+    PORT_AUTOSENSE = 0,
+    PORT_GAME_CONTROLLER = 1,
+    PORT_MOUSE = 2,
+    PORT_JOYSTICK = 3,
+    PORT_ANALOG = 14,
+};
+
+struct PadDevice {
+    u32 (*read_port)(int port);   // the digital read-out bits above
+    u32 (*read_analog)(int port); // the analogue read-out
+    void (*set_port_type)(int port, int type);
+    void (*rumble_start)(int port); // full strength until stopped
+    void (*rumble_stop)(int port);
+    bool analog; // the device reads axes and rumbles
+};
+// The host's pads, nullptr when none (NOLOWLEVEL, or no device layer).
+extern const PadDevice* pad_device;
+
+// joy_bits: guest buttons 1-4 in 0x10000..0x80000, the extra buttons
+// Start/Reverse/Forward in 0x100000/0x200000/0x400000, and the directions the
+// Host Gamepads window holds in 0x1000 (up), 0x2000 (down), 0x4000 (left),
+// 0x8000 (right).
+constexpr u32 JOY_WIN_UP = 0x1000, JOY_WIN_DOWN = 0x2000, JOY_WIN_LEFT = 0x4000,
+              JOY_WIN_RIGHT = 0x8000;
+constexpr u32 JOY_BUTTON1 = 0x10000; // button n: JOY_BUTTON1 << (n - 1)
+constexpr u32 JOY_START = 0x100000, JOY_REVERSE = 0x200000, JOY_FORWARD = 0x400000;
+
+extern u32 joy_bits[2];
+extern i32 joy_dir_x[2], joy_dir_y[2];  // -1, 0, +1 (x: left/right, y: up/down)
+extern u8 joy_axis_x[2], joy_axis_y[2]; // 0..255, 128 when not read
+extern u32 joy_window_bits[2];          // held in the Host Gamepads window
+extern u32 rumble_frames[2];            // frames of rumble left per port
+
+void host_read_joysticks(int port);
+void host_set_joyport_types();
+// 0 for controllers 2 and 7, 1 for 3 and 8, else 2 (no rumble port).
+int controller_kind(int player);
+
+void host_rumble_start(int port, u32 frames);
+void host_rumble_tick(int port);
+void host_rumble_stop_all();
+
+void input_joysticks_reset();

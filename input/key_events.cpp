@@ -1,0 +1,398 @@
+#include "input/key_events.h"
+
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/machine_titles.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/notify.h"
+#include "core/recording.h"
+#include "core/loader.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "core/ui_host.h"
+#include "core/helpers.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
+#include "input/keys.h"
+#include "input/paddles.h"
+#include "platform/catalog.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+u8 guest_key_queue[GUEST_KEY_QUEUE_SIZE];
+int guest_key_queue_len;
+u8 guest_key_latch = 0x80;
+u16 guest_key_latch_code = 0xFFFF;
+u8 caps_lock_state;
+
+static bool queue_full_told; // the "queue full" message was given since it last emptied
+
+static InputDate host_today() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900};
+}
+InputDate (*input_today)() = host_today;
+
+void input_key_events_reset() {
+    guest_key_queue_len = 0;
+    guest_key_latch = 0x80;
+    guest_key_latch_code = 0xFFFF;
+    caps_lock_state = 0;
+    queue_full_told = false;
+    input_today = host_today;
+}
+
+// ---- The type-ahead queue ---------------------------------------------------------------
+
+bool guest_key_queue_append(const u8* chars, int count) {
+    if (count <= 0) return true;
+    if (count > GUEST_KEY_QUEUE_SIZE - guest_key_queue_len) {
+        if (!queue_full_told)
+            con_printf("The keyboard buffer is full: keys typed are dropped until the guest "
+                       "reads it.\n");
+        queue_full_told = true;
+        return false;
+    }
+    std::memcpy(guest_key_queue + guest_key_queue_len, chars, static_cast<size_t>(count));
+    guest_key_queue_len += count;
+    return true;
+}
+
+bool guest_key_queue_append_text(const char* text) {
+    return guest_key_queue_append(reinterpret_cast<const u8*>(text),
+                                  static_cast<int>(std::strlen(text)));
+}
+
+u8 guest_key_queue_take() {
+    if (guest_key_queue_len <= 0) return 0x80;
+    u8 ch = guest_key_queue[0];
+    guest_key_queue_len--;
+    std::memmove(guest_key_queue, guest_key_queue + 1, static_cast<size_t>(guest_key_queue_len));
+    if (guest_key_queue_len == 0) queue_full_told = false;
+    return ch;
+}
+
+void caps_lock_sync() {
+    ui_mark(UI_STATUS);
+}
+
+// ---- Typing ------------------------------------------------------------------------------
+
+void term_cursor_key(u32 code, u8 ch) {
+    if (machine == TWIN && code >= RAW_UP && code <= RAW_LEFT) {
+        static const char seq[] = "ABCD";
+        u8 pair[2] = {27, static_cast<u8>(seq[code - RAW_UP])};
+        guest_key_queue_append(pair, 2);
+        return;
+    }
+    const u32 presses = host_key_repeats[code & 127];
+    if (machine == TYPERIGHT) {
+        if (presses == 1 || !host_key_down(code)) guest_key_queue_append(&ch, 1);
+        return;
+    }
+    if (!queuekeystrokes) {
+        guest_key_latch = ch;
+        guest_key_latch_code = static_cast<u16>(code);
+        return;
+    }
+    if (presses == 1) {
+        guest_key_queue_append(&ch, 1);
+        return;
+    }
+    if (machine == TWIN && !repeat_latch) return;
+    if ((presses - 1) % 10 == 0) guest_key_queue_append(&ch, 1);
+}
+
+static bool debugger_shown() {
+    return view_debugger[display_mode & 1] != 0;
+}
+
+// The title or the date typed into the guest, ended by a carriage return.
+static void type_text(u16 what) {
+    if (machine != TYPERIGHT && !queuekeystrokes) {
+        queuekeystrokes = 1;
+        ui_mark(UI_MENUS);
+    }
+    char text[128];
+    if (what == KEY_TYPE_TITLE) {
+        std::snprintf(text, sizeof text, "%s\r", machine_title(machine));
+        if (machine == TWIN || !lowercase)
+            for (char* p = text; *p; p++)
+                *p = static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+    } else {
+        InputDate d = input_today();
+        std::snprintf(text, sizeof text, "%02d-%02d-%02d\r", d.month % 100, d.day % 100,
+                      d.year % 100);
+    }
+    guest_key_queue_append_text(text);
+}
+
+// Step 5: the character of a key on a keyboard machine. Returns true when the
+// key was used up (typed, swallowed, or a VDU scroll).
+static bool type_key(u32 code) {
+    host_key_set(code);
+    host_key_repeats[code]++;
+    const KeyTableRow& row = key_table[code];
+    const int k = keymap >= 0 && keymap <= 2 ? keymap : 0;
+    u16 ch;
+    if (machine == TYPERIGHT) {
+        if (host_ctrl_down())
+            ch = KEY_NO_CHAR;
+        else if (host_shift_down()) {
+            if (code == RAW_TAB && debugger_shown()) {
+                ui_host.activate_command_line();
+                return true;
+            }
+            ch = row.chars[k == 0 ? KC_SHIFT : KC_TR_SHIFT];
+        } else if (caps_lock_state)
+            ch = row.chars[k == 0 ? KC_CAPS : KC_TR_SHIFT];
+        else
+            ch = row.chars[k == 0 ? KC_PLAIN : KC_TR];
+        if (ch == 13) ch = 10;
+        if (ch == '^') ch = '-';
+    } else if (host_ctrl_down() && !(code >= RAW_UP && code <= RAW_LEFT)) {
+        ch = row.chars[host_shift_down() ? KC_CTRL_SHIFT : KC_CTRL];
+    } else if (host_shift_down()) {
+        if (code == RAW_TAB && debugger_shown()) {
+            ui_host.activate_command_line();
+            return true;
+        }
+        ch = row.chars[KC_SHIFT + k];
+        if (ch < 0x80) ch = static_cast<u16>(host_key_shift_remap(ch));
+    } else if (caps_lock_state || machine == TWIN || !lowercase) {
+        ch = row.chars[KC_CAPS + k];
+    } else if (machine == CD2650 && cd2650_biosversion == 0) {
+        ch = row.chars[KC_CAPS + k];
+        if (ch < 0x80) ch &= 63;
+    } else {
+        ch = row.chars[KC_PLAIN + k];
+    }
+    if (ch == KEY_SWALLOW) return true;
+    if (ch == 27 && machine == TYPERIGHT) return false;
+    if (ch == KEY_NO_CHAR) return false;
+    if (ch == KEY_TYPE_TITLE || ch == KEY_TYPE_DATE) {
+        type_text(ch);
+        return true;
+    }
+    term_cursor_key(code, static_cast<u8>(ch));
+    return true;
+}
+
+// ---- Commands ---------------------------------------------------------------------------
+
+static bool game_list_usable() {
+    return view_gamelist[display_mode & 1] && games_count > 0 && !emu_paused_mid_frame;
+}
+
+static void toggle_pause(bool type_right_too) {
+    if (emu_paused)
+        emu_unpause();
+    else if (type_right_too || machine != TYPERIGHT)
+        emu_pause();
+}
+
+static void change_speed(int step) {
+    int s = emu_speed + step;
+    if (s < 0 || s > 8) return;
+    emu_speed = s;
+    emu_restart_timing();
+    ui_mark(UI_STATUS | UI_SPEED);
+}
+
+static void set_memory_map(int m, int map) {
+    if (emu_paused_mid_frame || (machine == static_cast<u32>(m) && memmap == static_cast<u32>(map)))
+        return;
+    machine_switch(m, map, true, false, false);
+}
+
+static void quit_key() {
+    if (!ui_host.confirm_quit()) return;
+    if (emu_paused_mid_frame) app_clean_exit(0);
+    pending_actions |= PA_QUIT;
+}
+
+static void command_key(u32 code) {
+    const bool ctrl = host_ctrl_down(), shift = host_shift_down(), alt = host_alt_down();
+    switch (code) {
+    case 17: // W
+        if (alt) {
+            turbo = !turbo;
+            cmd_menu_command_c(261);
+        }
+        break;
+    case 19: // R
+        if (alt) emu_reset_request(false);
+        break;
+    case RAW_P:
+        toggle_pause(false);
+        break;
+    case 33: // S
+        if (alt) cmd_menu_command_c(16);
+        break;
+    case 38: // J
+        if (alt) {
+            swapped = !swapped;
+            cmd_menu_command_c(236);
+        }
+        break;
+    case 40: // L
+        if (alt) cmd_menu_command_c(5);
+        break;
+    case RAW_APOSTROPHE:
+        host_key_set(RAW_APOSTROPHE); // Ctrl + "'": slow motion
+        break;
+    case 51: // C
+        if (alt) {
+            input_centre_paddles();
+            ui_mark(UI_REFRESH_WINDOWS);
+        }
+        break;
+    case RAW_TAB:
+        if ((!input_keyboard_machine() || shift) && debugger_shown())
+            ui_host.activate_command_line();
+        break;
+    case RAW_ESC:
+        quit_key();
+        break;
+    case 74: // n-
+        if (ctrl && !shift) change_speed(-1);
+        break;
+    case 75: // F11
+        if (!ctrl && !shift) {
+            fullscreen = !fullscreen;
+            cmd_menu_command_c(227);
+        }
+        break;
+    case RAW_UP:
+    case RAW_LEFT:
+    case RAW_DOWN:
+    case RAW_RIGHT:
+        if (ctrl && game_list_usable() && ui_host.main_window_open())
+            pending_actions |= (code == RAW_UP || code == RAW_LEFT) ? PA_PREV_GAME : PA_NEXT_GAME;
+        break;
+    case 94: // n+
+        if (ctrl && !shift) change_speed(+1);
+        break;
+    case 114: // Stop
+        rec_stop_all();
+        break;
+    case 115: // Play
+        toggle_pause(true);
+        break;
+    case 116: // Prev
+    case 117: // Next
+        if (game_list_usable()) pending_actions |= code == 116 ? PA_PREV_GAME : PA_NEXT_GAME;
+        break;
+    case 118: // Rwnd
+        rec_restart_playback();
+        break;
+    case 119: // FFwd
+        turbo = !turbo;
+        cmd_menu_command_c(261);
+        break;
+    default:
+        break;
+    }
+    if (code >= RAW_F1 && code <= RAW_F1 + 9) {
+        const int n = static_cast<int>(code - RAW_F1);
+        if (ctrl && shift) {
+            static const u8 maps[10][2] = {{13, 21}, {8, 22}, {8, 23},  {8, 24},  {8, 25},
+                                           {9, 26},  {9, 27}, {11, 28}, {11, 29}, {14, 30}};
+            set_memory_map(maps[n][0], maps[n][1]);
+        } else if (ctrl && n < 6) {
+            if (display_scale != static_cast<u32>(n + 1)) pending_actions |= PA_SCALE_1 << n;
+        } else if (!ctrl && n == 4 && !emu_paused_mid_frame) {
+            emu_reset_request(false);
+        }
+    }
+}
+
+void input_host_key_event(u32 code) {
+    code &= 127;
+    if ((code == RAW_WHEEL_DOWN || code == RAW_WHEEL_UP) && host_ctrl_down() &&
+        game_list_usable()) {
+        pending_actions |= code == RAW_WHEEL_DOWN ? PA_PREV_GAME : PA_NEXT_GAME;
+        return;
+    }
+    if (code == RAW_CAPS) {
+        host_key_set(code);
+        caps_lock_state = 1;
+        caps_lock_sync();
+        return;
+    }
+    if (input_keyboard_machine() && !emu_paused && rec_state != REC_PLAYBACK &&
+        guest_key_queue_len < GUEST_KEY_QUEUE_SIZE && !host_alt_down()) {
+        if (type_key(code)) return;
+    }
+    const bool modifier = code == RAW_CTRL || code == RAW_LSHIFT || code == RAW_RSHIFT ||
+                          code == RAW_LALT || code == RAW_RALT;
+    if (modifier || !(host_alt_down() || (host_ctrl_down() && machine != TWIN))) {
+        host_key_set(code);
+        host_key_repeats[code]++;
+    }
+    command_key(code);
+}
+
+void input_host_key_release(u32 code) {
+    code &= 127;
+    host_key_clear(code);
+    host_key_repeats[code] = 0;
+    if (code == RAW_CAPS) {
+        caps_lock_state = 0;
+        caps_lock_sync();
+        return;
+    }
+    if (!queuekeystrokes && code == guest_key_latch_code && !host_alt_down()) {
+        guest_key_latch = 0x80;
+        guest_key_latch_code = 0xFFFF;
+    }
+}
+
+// ---- Monitor ROM input ----------------------------------------------------------------
+
+// A character as the BIOS report names it.
+static void char_text(u8 ch, char* out, size_t size) {
+    if (ch == 0x80)
+        std::snprintf(out, size, "none");
+    else if (ch >= 32 && ch < 127)
+        std::snprintf(out, size, "$%02X ('%c')", ch, ch);
+    else
+        std::snprintf(out, size, "$%02X", ch);
+}
+
+u8 bios_key_input() {
+    u8 result;
+    if (rec_state == REC_PLAYBACK)
+        result = rec_read_byte();
+    else if (queuekeystrokes)
+        result = guest_key_queue_take();
+    else
+        result = guest_key_latch;
+
+    const bool pipbug3 = machine == PIPBUG && pipbug_biosversion == 3;
+    if (machine == TWIN || pipbug3) {
+        if (result == 8) result = 127;
+    }
+    if (known_game_id == 501 || known_game_id == 523) {
+        if (result == 13) result = 12;
+    }
+    if ((logbios || cpu_tracing) && (machine != CD2650 || result != 0x80)) {
+        char name[24];
+        char_text(result, name, sizeof name);
+        con_printf(cat_str(269, "Returning from %s with input of %s.\n\n"),
+                   machine == CD2650 ? "KBIN" : "CHIN", name);
+    }
+    if (rec_state == REC_RECORDING) {
+        rec_write_byte(1);
+        rec_write_byte(result);
+    }
+    return result;
+}
