@@ -15,6 +15,9 @@
 #include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
+#include "sound/effects.h"
+#include "sound/sound_output.h"
+#include "sound/voice_update.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "debugger/debugger.h"
@@ -377,6 +380,7 @@ void emu_end_of_frame() {
     }
 
     serve_voice_requests();
+    snd_feed_output();
 
     bool beeper_done = false;
     for (i32& countdown : beeper_countdowns)

@@ -3,6 +3,9 @@
 #include "core/message.h"
 #include "cpu/bus.h"
 #include "core/seams_services.h"
+#include "sound/effects.h"
+#include "sound/sound_output.h"
+#include "sound/voice_update.h"
 
 namespace {
 

@@ -25,19 +25,6 @@ void display_update_beam_marker(int) {}
 // The real ones stop every recorder and player, and restart a playback.
 void rec_stop_all() {}
 void rec_restart_playback() {}
-// The real ones close and open the audio output, end the sound effects that
-// have run out, and start, retune and stop the waveform voices.
-// The real one retunes the voices from the machine's sound registers.
-void snd_update_voices(int) {}
-void snd_close(int) {}
-void snd_open(int) {}
-void snd_expire_effects() {}
-void snd_voice_play(int, int, float) {}
-void snd_voice_stop(int) {}
-u32 snd_voice_request[16];
-u8 snd_voice_volume[16];
-float snd_voice_frequency[16];
-float snd_tone_reference = 7812.5f;
 
 // ---- Input ------------------------------------------------------------------------
 // The real ones restore the musical keyboard's notes and run the netplay

@@ -22,7 +22,6 @@ u8 drive_present[4];
 u8 lamp_latch;
 i32 tape_state;
 i32 tape_reel_phase;
-i32 beeper_countdowns[2];
 u8 vdu_text[VDU_COLUMNS * VDU_ROWS];
 u8 vdu_blank_char = 0x20;
 i32 binbug_serial_bit_time = 3333;

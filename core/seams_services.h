@@ -35,7 +35,6 @@ extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
 extern i32 tape_state;      // 2 playing, 3 recording
 extern i32 tape_reel_phase; // 0-5
-extern i32 beeper_countdowns[2];
 constexpr int VDU_COLUMNS = 80, VDU_ROWS = 64;
 extern u8 vdu_text[VDU_COLUMNS * VDU_ROWS]; // column-major
 extern u8 vdu_blank_char;
@@ -53,16 +52,6 @@ void display_redraw_all();
 void display_update_beam_marker(int on); // the beam position marker on (1) or off (0)
 void rec_stop_all();
 void rec_restart_playback();
-void snd_update_voices(int arg); // derive the voices from the sound registers now (0)
-void snd_close(int flag);
-void snd_open(int flag);
-void snd_expire_effects();
-void snd_voice_play(int voice, int volume, float frequency);
-void snd_voice_stop(int voice);
-extern u32 snd_voice_request[16]; // 0 none, 1 start/retune, 2 stop, 3 one frame
-extern u8 snd_voice_volume[16];
-extern float snd_voice_frequency[16];
-extern float snd_tone_reference;
 
 // ---- Batch jobs --------------------------------------------------------------------
 // Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.

@@ -7,6 +7,9 @@
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/seams_services.h"
+#include "sound/effects.h"
+#include "sound/sound_output.h"
+#include "sound/voice_update.h"
 #include "core/startup.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
@@ -105,6 +108,12 @@ void app_clean_exit(int code) {
         step("sound");
         snd_close(0);
     }
+    if (app_acquired.audio_device) {
+        step("audio device");
+        snd_release_device();
+        app_acquired.audio_device = false;
+    }
+    snd_free_samples();
     if (!upgrade_mode) {
         if (app_acquired.settings_read && !lock_config) {
             step("settings");

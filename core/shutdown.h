@@ -20,6 +20,7 @@ struct AppAcquired {
     bool machine_ready = false;   // the machine was set up: the autosave state may be written
     bool images_loaded = false;   // interface images exist
     bool sigint_handler = false;
+    bool audio_device = false; // the host's audio device and audio system
 };
 extern AppAcquired app_acquired;
 

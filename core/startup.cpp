@@ -17,6 +17,9 @@
 #include "core/gamesdb.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
+#include "sound/effects.h"
+#include "sound/sound_output.h"
+#include "sound/voice_update.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
@@ -81,6 +84,9 @@ void emu_reset_all() {
     hiscore_reset();
     ui_changes_reset();
     machine_table_reset();
+    snd_output_reset();
+    snd_voice_update_reset();
+    snd_build_note_tables();
     known_game_id = -1;
     game_start_address = 0;
     file_loaded = 0;
@@ -230,6 +236,10 @@ void app_main(int argc, char** argv) {
     } else if (!task_priority_given) {
         task_priority = 0;
     }
+
+    // The sound output and its samples (the machine switch opens it).
+    snd_setup_audio();
+    snd_load_samples();
 
     // 36: the interface images of the toolbars and status bar.
     ui_host.load_images();

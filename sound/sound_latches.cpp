@@ -1,4 +1,4 @@
-#include "core/sound_latches.h"
+#include "sound/sound_latches.h"
 
 #include "core/emu.h"
 #include "cpu/cpu.h"

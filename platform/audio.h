@@ -1,0 +1,55 @@
+// The host's audio: four output channels, each replaying signed 8-bit sample
+// data at its own rate and volume (0-64), looping or once, mixed into one
+// signed 16-bit mono stream for the audio device.
+//
+// Toolkit-free. The mixer (platform/audio_mixer.cpp) keeps the channels and
+// renders them; the device is platform/sdl (the program) or platform/headless
+// (tests and runs without audio). Everything runs on the main thread: the
+// main loop tops up the device's queue once per frame with audio_device_feed,
+// and no device callback ever reads the channels.
+//
+//   audio_channel_play(0, wave, 65536, 880, 64, true); // a looping tone
+//   audio_device_feed();                               // once per frame
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr int AUDIO_CHANNELS = 4;
+constexpr int AUDIO_OUTPUT_RATE = 44100; // frames per second of the mixed stream
+constexpr int AUDIO_MAX_VOLUME = 64;
+
+struct AudioChannel {
+    const std::int8_t* data = nullptr; // the sample (not owned), nullptr: silent
+    std::uint32_t length = 0;          // bytes of `data`
+    std::uint32_t rate = 0;            // samples of `data` per second
+    int volume = 0;                    // 0..64
+    bool loop = false;                 // repeat for ever, else play once
+    std::uint64_t position = 0;        // read position, 32.32 fixed point
+};
+
+// Starts `data` on channel `ch` (0..3) from its beginning, replacing what the
+// channel played. Out-of-range channels, empty data and rate 0 are ignored;
+// the volume is clamped to 0..64.
+void audio_channel_play(int ch, const std::int8_t* data, std::uint32_t length, std::uint32_t rate,
+                        int volume, bool loop);
+// Silences channel `ch`.
+void audio_channel_stop(int ch);
+// The state of channel `ch` (0..3); a silent channel has data nullptr.
+const AudioChannel& audio_channel(int ch);
+// Silences every channel.
+void audio_mixer_reset();
+// Renders `frames` frames at `out_rate` frames per second into `out`,
+// advancing the channels; a channel that plays once falls silent at its end.
+void audio_mix(std::int16_t* out, int frames, int out_rate);
+
+// The audio device. audio_device_open starts it (once; later calls return the
+// first answer) and gives false with the reason in `why` when there is none;
+// the program then runs silent. audio_device_feed tops up the device's queue
+// from the mixer without waiting; audio_device_pause stops output and drops
+// what was queued (the channels keep their state); audio_device_shutdown
+// releases the device and the host's audio system at exit.
+bool audio_device_open(std::string& why);
+void audio_device_feed();
+void audio_device_pause();
+void audio_device_shutdown();

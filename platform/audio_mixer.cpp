@@ -1,0 +1,59 @@
+#include "platform/audio.h"
+
+#include <algorithm>
+
+static AudioChannel channels[AUDIO_CHANNELS];
+
+void audio_channel_play(int ch, const std::int8_t* data, std::uint32_t length, std::uint32_t rate,
+                        int volume, bool loop) {
+    if (ch < 0 || ch >= AUDIO_CHANNELS) return;
+    if (!data || !length || !rate) {
+        audio_channel_stop(ch);
+        return;
+    }
+    AudioChannel& c = channels[ch];
+    c.data = data;
+    c.length = length;
+    c.rate = rate;
+    c.volume = std::clamp(volume, 0, AUDIO_MAX_VOLUME);
+    c.loop = loop;
+    c.position = 0;
+}
+
+void audio_channel_stop(int ch) {
+    if (ch < 0 || ch >= AUDIO_CHANNELS) return;
+    channels[ch] = AudioChannel{};
+}
+
+const AudioChannel& audio_channel(int ch) {
+    static const AudioChannel none;
+    return ch >= 0 && ch < AUDIO_CHANNELS ? channels[ch] : none;
+}
+
+void audio_mixer_reset() {
+    for (int ch = 0; ch < AUDIO_CHANNELS; ch++)
+        audio_channel_stop(ch);
+}
+
+// Four channels at full volume reach 4 x 127 x 64 = 32512: no clipping.
+void audio_mix(std::int16_t* out, int frames, int out_rate) {
+    if (frames <= 0) return;
+    std::fill(out, out + frames, std::int16_t{0});
+    if (out_rate <= 0) return;
+    for (AudioChannel& c : channels) {
+        if (!c.data) continue;
+        const std::uint64_t step = (static_cast<std::uint64_t>(c.rate) << 32) / out_rate;
+        const std::uint64_t end = static_cast<std::uint64_t>(c.length) << 32;
+        for (int i = 0; i < frames; i++) {
+            if (c.position >= end) {
+                if (!c.loop) {
+                    c = AudioChannel{};
+                    break;
+                }
+                c.position %= end;
+            }
+            out[i] = static_cast<std::int16_t>(out[i] + c.data[c.position >> 32] * c.volume);
+            c.position += step;
+        }
+    }
+}

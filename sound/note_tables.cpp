@@ -1,0 +1,103 @@
+// The musical tables: equal-tempered notes from A0 (27.5 Hz), and for every
+// divider value of a PVI/UVI tone the note it sounds.
+#include "sound/voice_update.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+NoteInfo note_table[NOTES + 1];
+RetuneRow retune_table_60[256];
+RetuneRow retune_table_50[256];
+
+const float tone_unit_dividers[14] = {0,   478, 451, 426, 402, 379, 358,
+                                      338, 319, 301, 284, 268, 253, 239};
+
+namespace {
+// First divider value of each note's run of rows, with the note's index.
+struct RunStart {
+    u8 row, note;
+};
+constexpr RunStart RUNS_60[] = {
+    {1, 86},   {2, 79},   {3, 74},   {4, 70},   {5, 67},   {6, 64},   {7, 62},   {8, 60},
+    {9, 58},   {10, 56},  {11, 55},  {12, 54},  {13, 52},  {14, 51},  {15, 50},  {16, 49},
+    {17, 48},  {18, 47},  {19, 46},  {20, 45},  {21, 44},  {23, 43},  {24, 42},  {25, 41},
+    {27, 40},  {29, 39},  {30, 38},  {32, 37},  {34, 36},  {36, 35},  {39, 34},  {41, 33},
+    {43, 32},  {46, 31},  {48, 30},  {51, 29},  {55, 28},  {59, 27},  {62, 26},  {64, 25},
+    {69, 24},  {73, 23},  {78, 22},  {83, 21},  {87, 20},  {92, 19},  {98, 18},  {103, 17},
+    {110, 16}, {116, 15}, {123, 14}, {129, 13}, {138, 12}, {147, 11}, {155, 10}, {164, 9},
+    {174, 8},  {185, 7},  {196, 6},  {208, 5},  {221, 4},  {234, 3},  {248, 2}};
+constexpr RunStart RUNS_50[] = {
+    {1, 86},   {2, 79},   {3, 74},   {4, 70},   {5, 67},   {6, 64},   {7, 62},   {8, 60},
+    {9, 58},   {10, 56},  {11, 55},  {12, 54},  {13, 52},  {14, 51},  {15, 50},  {16, 49},
+    {17, 48},  {18, 47},  {19, 46},  {20, 45},  {21, 44},  {22, 43},  {24, 42},  {25, 41},
+    {27, 40},  {29, 39},  {30, 38},  {32, 37},  {34, 36},  {36, 35},  {39, 34},  {41, 33},
+    {43, 32},  {46, 31},  {48, 30},  {51, 29},  {54, 28},  {58, 27},  {62, 26},  {65, 25},
+    {69, 24},  {73, 23},  {77, 22},  {83, 21},  {86, 20},  {92, 19},  {98, 18},  {103, 17},
+    {109, 16}, {115, 15}, {123, 14}, {130, 13}, {137, 12}, {145, 11}, {154, 10}, {164, 9},
+    {173, 8},  {184, 7},  {195, 6},  {206, 5},  {218, 4},  {232, 3},  {245, 2}};
+
+constexpr const char* SEMITONES[12] = {"A",  "A#", "B", "C",  "C#", "D",
+                                       "D#", "E",  "F", "F#", "G",  "G#"};
+// Staff steps of the white notes from C: C D E F G A B.
+constexpr int WHITE_STEP[12] = {5, 5, 6, 0, 0, 1, 1, 2, 3, 3, 4, 4}; // by semitone from A
+
+template <std::size_t N>
+void build_retune(RetuneRow (&table)[256], const RunStart (&runs)[N], float clock, bool fifty) {
+    table[0] = RetuneRow{0.0f, "rest", NOTE_REST, 0};
+    std::size_t r = 0;
+    for (int p = 1; p < 256; p++) {
+        while (r + 1 < N && runs[r + 1].row <= p)
+            r++;
+        const u8 note = runs[r].note;
+        RetuneRow& row = table[p];
+        row.frequency = note_table[note].frequency;
+        row.note = note;
+        row.midi = static_cast<u8>(note + 21);
+        const bool first = runs[r].row == p;
+        std::snprintf(row.name, sizeof row.name, "%s", note_table[note].name);
+        if (!first)
+            for (char& c : row.name)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    // The pitch code of a note: the divider of its run that sounds closest to it.
+    for (int n = 0; n < NOTES; n++) {
+        int best = 0;
+        double best_error = 0.0;
+        for (int p = 1; p < 256; p++) {
+            if (table[p].note != n) continue;
+            const double error = std::fabs(clock / (p + 1) - note_table[n].frequency);
+            if (!best || error < best_error) {
+                best = p;
+                best_error = error;
+            }
+        }
+        (fifty ? note_table[n].code_50 : note_table[n].code_60) = static_cast<u8>(best);
+    }
+}
+} // namespace
+
+void snd_build_note_tables() {
+    for (int n = 0; n < NOTES; n++) {
+        NoteInfo& note = note_table[n];
+        note = NoteInfo{};
+        const int semitone = n % 12;
+        const int octave = (n + 9) / 12; // C starts each octave
+        std::snprintf(note.name, sizeof note.name, "%s%d", SEMITONES[semitone], octave);
+        note.frequency = static_cast<float>(440.0 * std::pow(2.0, (n - 48) / 12.0));
+        note.sharp = SEMITONES[semitone][1] == '#';
+        note.kind = note.sharp ? 9 : 8;
+        // White notes step by 5 on the staff; G3 is 40 and F5 105. Below G3 and
+        // above F5 each octave from G to F repeats 5-35 and 75-105.
+        const int from_c = WHITE_STEP[semitone];              // 0 C .. 6 B
+        const int step = (octave * 7 + from_c) - (3 * 7 + 4); // white steps above G3
+        int staff = 40 + 5 * step;
+        if (staff < 40) staff = 5 + 5 * (((from_c - 4) % 7 + 7) % 7);
+        if (staff > 105) staff = 75 + 5 * (((from_c - 4) % 7 + 7) % 7);
+        note.staff = static_cast<u8>(staff);
+    }
+    note_table[NOTE_REST] = NoteInfo{};
+    std::snprintf(note_table[NOTE_REST].name, sizeof note_table[NOTE_REST].name, "rest");
+    build_retune(retune_table_60, RUNS_60, 7884.5f, false);
+    build_retune(retune_table_50, RUNS_50, 7812.5f, true);
+}

@@ -1,0 +1,171 @@
+#include "sound/sound_output.h"
+
+#include "core/frame.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "platform/audio.h"
+#include "sound/effects.h"
+#include "sound/voice_update.h"
+
+#include <algorithm>
+#include <string>
+
+u8 snd_voice_active[SND_VOICES];
+i32 snd_voice_channel[SND_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+// The tone voices and the motor noises (spin, grind, punch) loop.
+const u8 snd_voice_loops[SND_VOICES] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                        1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1};
+u8 snd_channel_busy[SND_CHANNELS];
+
+// NTSC colour clock: the host has no display standard of its own.
+float snd_audio_clock = 3579545.0f;
+const u8 snd_volume_table[16] = {0, 4, 8, 13, 17, 21, 25, 29, 35, 39, 41, 47, 51, 57, 60, 64};
+const u8 snd_volume_table8[8] = {0, 9, 18, 27, 37, 46, 55, 64};
+
+u32 snd_voice_request[SND_TONE_VOICES];
+u8 snd_voice_volume[SND_TONE_VOICES];
+float snd_voice_frequency[SND_TONE_VOICES];
+
+static bool device_open = false;
+static bool silence_reported = false;
+
+void snd_setup_audio() {
+    snd_audio_clock = 3579545.0f;
+}
+
+void snd_output_reset() {
+    for (int v = 0; v < SND_VOICES; v++) {
+        snd_voice_active[v] = 0;
+        snd_voice_channel[v] = -1;
+    }
+    for (u8& busy : snd_channel_busy)
+        busy = 0;
+    for (int v = 0; v < SND_TONE_VOICES; v++) {
+        snd_voice_request[v] = 0;
+        snd_voice_volume[v] = 0;
+        snd_voice_frequency[v] = 0.0f;
+    }
+    audio_mixer_reset();
+}
+
+int snd_find_free_channel() {
+    const int start = machine_table[machine].sound_channel_offset ? 2 : 0;
+    const auto& flags = memmap_table[memmap < MEMMAPS ? memmap : 0].sounds;
+    const int n =
+        static_cast<int>(std::count_if(flags.begin(), flags.end(), [](u8 f) { return f; }));
+    const int end = n == 0 ? start : std::min(start + n - 1, SND_CHANNELS - 1);
+    for (int ch = start; ch <= end; ch++)
+        if (!snd_channel_busy[ch]) return ch;
+    return SND_NO_CHANNEL;
+}
+
+// Interton, Elektor and Malzak scale 4-bit guest volumes; every other machine
+// 3-bit ones (higher values play at full volume).
+static bool machine_has_4bit_volume() {
+    return machine == INTERTON || machine == ELEKTOR || machine == MALZAK;
+}
+
+int snd_tone_host_volume(int volume) {
+    const int master = std::clamp(snd_master_volume, 0, 8);
+    if (volume <= 0) return 0;
+    if (machine_has_4bit_volume()) return snd_volume_table[std::min(volume, 15)] * master / 8;
+    return snd_volume_table8[std::min(volume, 7)] * master / 8;
+}
+
+void snd_voice_play(int voice, int volume, float frequency) {
+    if (voice < 0 || voice >= SND_VOICES) return;
+    if (!snd_enabled || snd_master_volume <= 0) return;
+    const bool effect = voice >= SND_FIRST_EFFECT;
+    const SoundSample* sample = effect ? &snd_effect_table[voice - SND_FIRST_EFFECT] : nullptr;
+    if (effect && sample->data.empty()) return;
+    if (!effect && !(frequency > 0.0f)) return;
+
+    snd_voice_stop(voice);
+    const int ch = snd_find_free_channel();
+    if (ch == SND_NO_CHANNEL) return;
+
+    const int master = std::min(snd_master_volume, 8);
+    const int host_volume = effect ? 8 * master : snd_tone_host_volume(volume);
+    float rate =
+        effect ? static_cast<float>(sample->rate ? sample->rate : 11025) : 2.0f * frequency;
+
+    // The channel-per-voice route counts in periods of the host clock, 16 bits
+    // wide; the mixed route takes a whole number of samples per second.
+    u32 play_rate;
+    if (snd_output_mode == 1) {
+        const float period = std::clamp(snd_audio_clock / rate, 1.0f, 65535.0f);
+        play_rate =
+            static_cast<u32>(snd_audio_clock / static_cast<float>(static_cast<u16>(period)));
+    } else {
+        play_rate = rate >= 4.0e9f ? 4000000000u : static_cast<u32>(rate);
+    }
+    if (play_rate == 0) play_rate = 1;
+
+    if (effect) {
+        audio_channel_play(ch, sample->data.data(), static_cast<u32>(sample->data.size()),
+                           play_rate, host_volume, snd_voice_loops[voice] != 0);
+    } else {
+        const std::vector<std::int8_t>& wave = voice < 9 ? snd_square_buffer : snd_noise_buffer;
+        if (wave.empty()) return;
+        audio_channel_play(ch, wave.data(), static_cast<u32>(wave.size()), play_rate, host_volume,
+                           true);
+    }
+    snd_channel_busy[ch] = 1;
+    snd_voice_channel[voice] = ch;
+    snd_voice_active[voice] = 1;
+
+    if (effect) {
+        const u32 fps = (emu_region & 1) ? 50 : 60;
+        const u32 r = sample->rate ? sample->rate : 11025;
+        snd_effect_table[voice - SND_FIRST_EFFECT].end_frame =
+            frame_counter + static_cast<u32>(sample->data.size()) * fps / r;
+    }
+}
+
+void snd_voice_stop(int voice) {
+    if (voice < 0 || voice >= SND_VOICES) return;
+    if (!snd_voice_active[voice] || snd_voice_channel[voice] < 0) return;
+    const int ch = snd_voice_channel[voice];
+    audio_channel_stop(ch);
+    if (ch < SND_CHANNELS) snd_channel_busy[ch] = 0;
+    snd_voice_channel[voice] = -1;
+    snd_voice_active[voice] = 0;
+}
+
+void snd_close(int force) {
+    if (!force && !snd_enabled) return;
+    for (int v = 0; v < SND_VOICES; v++)
+        snd_voice_stop(v);
+    for (u8& busy : snd_channel_busy)
+        busy = 0;
+    if (device_open) audio_device_pause();
+}
+
+void snd_open(int restart) {
+    if (!snd_enabled) return;
+    if (restart) emu_restart_timing();
+    std::string why;
+    if (audio_device_open(why)) {
+        device_open = true;
+        app_acquired.audio_device = true;
+    } else if (!silence_reported) {
+        // The program runs on silent; the voices are still kept.
+        con_printf("No sound output (%s): running silent.\n", why.c_str());
+        silence_reported = true;
+    }
+    if (emu_paused) return;
+    if (teletypesounds && machine == TWIN) snd_play_effect(6);
+    snd_update_voices(1);
+}
+
+void snd_feed_output() {
+    if (snd_enabled && device_open) audio_device_feed();
+}
+
+void snd_release_device() {
+    audio_device_shutdown();
+    device_open = false;
+}

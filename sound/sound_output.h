@@ -1,0 +1,62 @@
+// Sound output: the 26 voices of the guest's sound (16 tone voices retuned
+// from the sound registers, 10 sampled effects) played on at most four host
+// channels of the audio layer (platform/audio.h).
+//
+// Voices 0-8 replay the square waveform, 9-15 the noise waveform, each at
+// twice the wanted frequency; voice 16 + n is effect n. The voice update
+// leaves a request per tone voice; the end of frame acts on it with
+// snd_voice_play and snd_voice_stop, and feeds the mixed sound to the device
+// with snd_feed_output.
+#pragma once
+
+#include "core/types.h"
+
+constexpr int SND_VOICES = 26;
+constexpr int SND_TONE_VOICES = 16;
+constexpr int SND_FIRST_EFFECT = 16;
+constexpr int SND_CHANNELS = 4;
+constexpr int SND_NO_CHANNEL = SND_CHANNELS; // snd_find_free_channel: none free
+
+extern u8 snd_voice_active[SND_VOICES];
+extern i32 snd_voice_channel[SND_VOICES]; // -1: none
+extern const u8 snd_voice_loops[SND_VOICES];
+extern u8 snd_channel_busy[SND_CHANNELS];
+
+// Host clock that periods are counted in (Hz).
+extern float snd_audio_clock;
+// Host volume (0-64) of a 4-bit and of a 3-bit guest volume.
+extern const u8 snd_volume_table[16];
+extern const u8 snd_volume_table8[8];
+
+// Requests the voice update leaves for the end of frame, per tone voice:
+// 0 none, 1 start or retune, 2 stop, 3 play for this frame and then stop.
+extern u32 snd_voice_request[SND_TONE_VOICES];
+extern u8 snd_voice_volume[SND_TONE_VOICES];
+extern float snd_voice_frequency[SND_TONE_VOICES];
+
+// Once at start-up: the host clock.
+void snd_setup_audio();
+// Starts the output (when sound is on): the device, the teletype's motor
+// noise, then every current tone voice at once. restart != 0 restarts the
+// frame timing first.
+void snd_open(int restart);
+// Stops all voices and the device's output. Only while sound is on, unless
+// force != 0.
+void snd_close(int force);
+// Starts voice 0-25, or restarts it at a new pitch, on a free channel.
+// volume: the guest volume (tone voices); frequency in Hz (tone voices).
+void snd_voice_play(int voice, int volume, float frequency);
+void snd_voice_stop(int voice);
+// The lowest free channel of the current machine's range, SND_NO_CHANNEL when
+// all are busy.
+int snd_find_free_channel();
+// The host volume (0-64) of a tone voice with guest volume `volume` on the
+// current machine at the current master volume.
+int snd_tone_host_volume(int volume);
+// Once per frame: tops up the device's queue with the mixed voices.
+void snd_feed_output();
+// At exit: releases the audio device.
+void snd_release_device();
+// Every voice silent and every channel free, without touching the device
+// (tests and the program's reset).
+void snd_output_reset();

@@ -1,0 +1,73 @@
+// The voice update: the current machine's sound registers reduced to sixteen
+// tone voices (a volume and a pitch each), turned into frequencies and left as
+// requests for the end of frame (sound/sound_output.h). It runs whenever the
+// sound can have changed: a sound-register write, a board's sound latch, a
+// beep ending, a known game reaching a known address.
+//
+// Also the musical tables: the 100 notes from A0 to C9 (and "rest"), and for
+// each divider value of a PVI or UVI the note it sounds in either region.
+#pragma once
+
+#include "core/types.h"
+
+extern u8 snd_cur_volume[16];
+extern u16 snd_cur_pitch[16];
+extern u8 snd_last_volume[16];
+extern u16 snd_last_pitch[16];
+
+// The divider clock of the PVI and UVI tones (Hz); kept by the speed code.
+extern float snd_tone_reference;
+
+// Frames left of the short (0) and the long (1) beep; counted down at the end
+// of frame, which updates the voices when one reaches 0.
+extern i32 beeper_countdowns[2];
+// long_beep 0: 5 frames on voice 1; else 120 frames on voice 2.
+void snd_start_beep(int long_beep);
+
+// Sound latches the boards keep: the computers' speaker, the tone units of
+// Laser Battle and Lazarian (bits 0-12 bass tones 1-13, bits 13-24 treble
+// tones 2-13), Galaxia's two tones and its sound latch, the ball-and-paddle
+// and Type-right tone in Hz.
+extern u8 speaker_latch;
+extern u32 tone_unit_word;
+extern u8 galaxia_tone_a;
+extern u32 galaxia_tone_b;
+extern u8 galaxia_sound_latch;
+extern u32 pong_tone_hz;
+
+// force 1: every sounding voice is requested again even if unchanged.
+void snd_update_voices(int force);
+// The frequency in Hz of tone voice `voice` at pitch value `p` on the current machine.
+float snd_voice_pitch_frequency(int voice, u16 p);
+// Every voice's current and last values, the requests and the beeps cleared.
+void snd_voice_update_reset();
+
+struct NoteInfo {
+    char name[5];    // "A0", "A#0" ... "C9"; "rest"
+    float frequency; // Hz
+    u16 outline[4];  // key outline on the musical-keyboard picture (drawn there)
+    u8 kind;         // 8 white key, 9 black key
+    u8 code_60;      // pitch code that sounds the note on a PVI/UVI, 0 none
+    u8 code_50;
+    u8 staff; // vertical place on the staff
+    u8 sharp; // 1 for black keys
+    u8 pressed;
+};
+constexpr int NOTES = 100;
+constexpr int NOTE_REST = 100;
+extern NoteInfo note_table[NOTES + 1];
+
+struct RetuneRow {
+    float frequency; // Hz, 0 in row 0
+    char name[5];    // capitals in the first row of a note's run, else lower case
+    u8 note;         // note_table index, NOTE_REST in row 0
+    u8 midi;         // note + 21, 0 in row 0
+};
+extern RetuneRow retune_table_60[256];
+extern RetuneRow retune_table_50[256];
+
+// Divider of each Laser Battle / Lazarian tone number 1-13.
+extern const float tone_unit_dividers[14];
+
+// Builds note_table and both retune tables in their initial content.
+void snd_build_note_tables();

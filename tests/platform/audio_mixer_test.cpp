@@ -1,0 +1,83 @@
+#include "platform/audio.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::vector<std::int8_t> square_wave() {
+    std::vector<std::int8_t> wave(65536);
+    for (std::size_t i = 0; i < wave.size(); i++)
+        wave[i] = (i & 1) ? -127 : 127;
+    return wave;
+}
+
+int sign_changes(const std::vector<std::int16_t>& out) {
+    int changes = 0;
+    for (std::size_t i = 1; i < out.size(); i++)
+        if ((out[i - 1] < 0) != (out[i] < 0)) changes++;
+    return changes;
+}
+
+class AudioMixer : public ::testing::Test {
+  protected:
+    void SetUp() override { audio_mixer_reset(); }
+    void TearDown() override { audio_mixer_reset(); }
+};
+
+// A square waveform replayed at twice the pitch sounds that pitch: one
+// second of output crosses zero twice per period.
+TEST_F(AudioMixer, ATonePlaysAtItsFrequencyAndVolume) {
+    const std::vector<std::int8_t> wave = square_wave();
+    struct Case {
+        float hz;
+        int volume;
+    };
+    for (const Case c : {Case{440.0f, 64}, Case{262.0f, 32}, Case{1000.0f, 8}, Case{55.0f, 1}}) {
+        audio_channel_play(1, wave.data(), 65536, static_cast<std::uint32_t>(2 * c.hz), c.volume,
+                           true);
+        std::vector<std::int16_t> out(AUDIO_OUTPUT_RATE);
+        audio_mix(out.data(), static_cast<int>(out.size()), AUDIO_OUTPUT_RATE);
+        EXPECT_NEAR(sign_changes(out), 2 * c.hz, 2) << c.hz;
+        int peak = 0;
+        for (std::int16_t s : out)
+            peak = std::max(peak, std::abs(static_cast<int>(s)));
+        EXPECT_EQ(peak, 127 * c.volume) << c.hz;
+    }
+}
+
+TEST_F(AudioMixer, ChannelsAddUpAndFourAtFullVolumeDoNotClip) {
+    const std::vector<std::int8_t> flat(100, 127);
+    for (int ch = 0; ch < AUDIO_CHANNELS; ch++)
+        audio_channel_play(ch, flat.data(), 100, 1000, 64, true);
+    std::int16_t out[10];
+    audio_mix(out, 10, AUDIO_OUTPUT_RATE);
+    for (std::int16_t s : out)
+        EXPECT_EQ(s, 4 * 127 * 64);
+}
+
+TEST_F(AudioMixer, ASampleThatPlaysOnceFallsSilentAtItsEnd) {
+    const std::vector<std::int8_t> burst(100, 100);
+    audio_channel_play(2, burst.data(), 100, AUDIO_OUTPUT_RATE, 64, false);
+    std::vector<std::int16_t> out(150);
+    audio_mix(out.data(), 150, AUDIO_OUTPUT_RATE);
+    EXPECT_EQ(out[99], 100 * 64);
+    EXPECT_EQ(out[100], 0);
+    EXPECT_EQ(audio_channel(2).data, nullptr);
+}
+
+TEST_F(AudioMixer, BadRequestsAreIgnored) {
+    const std::vector<std::int8_t> wave = square_wave();
+    audio_channel_play(4, wave.data(), 65536, 880, 64, true);
+    audio_channel_play(-1, wave.data(), 65536, 880, 64, true);
+    audio_channel_play(0, wave.data(), 65536, 0, 64, true);
+    audio_channel_play(1, nullptr, 65536, 880, 64, true);
+    audio_channel_play(3, wave.data(), 65536, 880, 900, true);
+    for (int ch = 0; ch < 3; ch++)
+        EXPECT_EQ(audio_channel(ch).data, nullptr) << ch;
+    EXPECT_EQ(audio_channel(3).volume, AUDIO_MAX_VOLUME);
+}
+
+} // namespace
