@@ -33,6 +33,8 @@ struct UiHost {
     void (*iconify)();
     void (*release_screen)();
     void (*browse_games)(int step); // -1 the game before the selected one, 1 the next
+    // The shared command road (plain command ids); nullptr in batch runs.
+    void (*command)(int id);
 };
 
 extern UiHost ui_host;
