@@ -32,8 +32,12 @@ const GuiMenuItem* find(const std::vector<GuiMenuItem>& items, int id) {
 TEST_F(MenuTable, EveryIdStandsOnOneRowAndItsNumberLeadsBackToIt) {
     std::set<int> plain, check;
     for (const MenuRow& r : menu_table) {
-        if (r.plain >= 0) EXPECT_TRUE(plain.insert(r.plain).second) << "p" << r.plain;
-        if (r.check >= 0) EXPECT_TRUE(check.insert(r.check).second) << "c" << r.check;
+        if (r.plain >= 0) {
+            EXPECT_TRUE(plain.insert(r.plain).second) << "p" << r.plain;
+        }
+        if (r.check >= 0) {
+            EXPECT_TRUE(check.insert(r.check).second) << "c" << r.check;
+        }
         EXPECT_FALSE(r.plain >= 0 && r.check >= 0);
     }
     for (int id = 0; id < MENU_PLAIN_IDS; id++) {
@@ -47,7 +51,9 @@ TEST_F(MenuTable, EveryIdStandsOnOneRowAndItsNumberLeadsBackToIt) {
     for (int id = 0; id < MENU_CHECK_IDS; id++) {
         const u32 n = menu_check_ids[id];
         EXPECT_EQ(n != MENU_NONE, check.count(id) == 1) << "c" << id;
-        if (n != MENU_NONE) EXPECT_EQ(menu_check_id_at(n), id) << "c" << id;
+        if (n != MENU_NONE) {
+            EXPECT_EQ(menu_check_id_at(n), id) << "c" << id;
+        }
     }
     // Ids without an item, and the places of a few that have one.
     for (int id : {18, 28, 40, 88, 144, 156, 172, 218, 282, 292, 293})
