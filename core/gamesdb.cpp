@@ -504,7 +504,7 @@ void games_open_entry() {
         std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", e.path);
         games_split_path(file_name_buffer);
         if (file_load_by_name(file_name_buffer, 0))
-            ui_mark(UI_MENUS); // the recent files
+            ui_note_recent(file_name_buffer);
         else
             ui_beep();
     } else if (static_cast<u32>(e.entry_memmap) == memmap) {

@@ -744,7 +744,7 @@ int file_open_answer(int answer, const char* previous_games_path) {
     }
     if (result == LOAD_GAME) {
         games_split_path(file_name_buffer);
-        ui_mark(UI_MENUS); // the recent files
+        ui_note_recent(file_name_buffer);
     }
     if (strcasecmp(games_path, previous_games_path) != 0)
         games_audit_drawer(0);

@@ -1,7 +1,10 @@
 #include "core/notify.h"
 
+#include <cstdio>
+
 static u32 changes;
 static u32 tool_window_requests;
+static char recent_path[513];
 
 void ui_mark(u32 c) {
     changes |= c;
@@ -27,7 +30,17 @@ u32 ui_take_tool_window_requests() {
     return taken;
 }
 
+void ui_note_recent(const char* path) {
+    std::snprintf(recent_path, sizeof recent_path, "%s", path ? path : "");
+    changes |= UI_RECENT | UI_MENUS;
+}
+
+const char* ui_recent_path() {
+    return recent_path;
+}
+
 void ui_changes_reset() {
+    recent_path[0] = 0;
     changes = 0;
     tool_window_requests = 0;
 }

@@ -49,6 +49,7 @@ enum UiChange : u32 {
     UI_SPEED = 1u << 9,           // the measured speed and the speed window
     UI_DIP_GADGETS = 1u << 10,    // the DIP-switch window shows the game's switches
     UI_OPCODES = 1u << 11,        // opcode tables adapted: what shows opcodes is relabelled
+    UI_RECENT = 1u << 12,         // a file was loaded by the user: it heads the recent files
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.
@@ -62,6 +63,12 @@ u32 ui_changes_pending();
 void ui_request_tool_window(ToolWindow window);
 // The requested windows (bit n for window n) since the last take, cleared.
 u32 ui_take_tool_window_requests();
+
+// The user loaded `path`: marks UI_RECENT and UI_MENUS and keeps the path for
+// the interface, which puts it at the head of the recent files.
+void ui_note_recent(const char* path);
+// The path noted last ("" none).
+const char* ui_recent_path();
 
 // Back to the start-up state: nothing marked, nothing requested.
 void ui_changes_reset();

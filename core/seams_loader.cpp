@@ -6,6 +6,7 @@
 // then refuses that kind of file with a message before it changes anything.
 // Whoever writes a reader deletes its stand-in (both steps) here and its case
 // below.
+#include "core/ui_host.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/filekinds.h"
@@ -105,9 +106,12 @@ u32 teletype_holdoff;
 i32 arcadia_deflicker_history[2];
 void dbg_clear_coverage() {}
 void rec_start_generating() {}
-// Command 2 resets to the game: the current machine and memory map as a new game.
+// The interface's command road; without one, command 2 still resets to the
+// game: the current machine and memory map as a new game.
 void cmd_menu_command_c(int id) {
-    if (id == 2)
+    if (ui_host.command)
+        ui_host.command(id);
+    else if (id == 2)
         machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }
 

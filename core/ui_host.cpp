@@ -28,7 +28,7 @@ static const UiHost batch_host = {
     none_open,        none_open,   no_tool_open, warn_on_stderr, nothing, cancelled_request,
     cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
-    not_confirmed,    nothing,
+    not_confirmed,    nothing,     nullptr,
 };
 
 UiHost ui_host = batch_host;

@@ -37,6 +37,8 @@ struct UiHost {
     int (*confirm_quit)();
     // Activates the main window with the input focus in the debugger's command line.
     void (*activate_command_line)();
+    // The shared command road (plain command ids); nullptr in batch runs.
+    void (*command)(int id);
 };
 
 extern UiHost ui_host;

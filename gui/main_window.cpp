@@ -1,6 +1,8 @@
 // Building, opening and closing the main window.
 #include "gui/main_window.h"
 
+#include "commands/menu_state.h"
+#include "commands/menus.h"
 #include "core/frame.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
@@ -239,7 +241,9 @@ void gui_open_main_window(int reopen_tools) {
     main_window = gui_window_open(d);
     if (!main_window) gui_fatal(cat_str(156, "Can't open window!"));
     gui_main_window_open = 1;
-    if (!gui_menu_strip.empty()) gui_window_set_menus(main_window, gui_menu_strip);
+    gui_menu_strip = menu_build_strip();
+    gui_window_set_menus(main_window, gui_menu_strip);
+    gui_refresh_menus();
     display_blit();
     GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
     display_rect[0] = r.left;
@@ -249,6 +253,7 @@ void gui_open_main_window(int reopen_tools) {
     gui_window_position(main_window, nullptr, nullptr, nullptr, &opened_height);
     if (reopen_tools) gui_reopen_subwindows();
     gui_speedbar_update();
+    gui_refresh_toolbar();
     gui_update_main_title();
     gui_set_status_text();
     gui_status_bar_update();

@@ -28,8 +28,6 @@ enum MainGadget : int {
 };
 
 constexpr int DBG_LINE_SIZE = 593;
-// Menu item ids: plain command n is id n, checkable command n is this + n.
-constexpr int CHECKABLE_MENU_BASE = 1000;
 
 // display_mode (0 a window on the desktop, 1 full screen) is in core/settings_vars.h.
 extern int main_window; // window handle, 0 while closed

@@ -2,6 +2,8 @@
 // queue (dropped files, keys, mouse, menus, gadgets), then the tool windows.
 #include "gui/main_window.h"
 
+#include "commands/dispatch.h"
+#include "commands/menus.h"
 #include "core/frame.h"
 #include "core/loader.h"
 #include "core/machine_table.h"
@@ -166,8 +168,8 @@ static void one_event(const GuiEvent& e) {
     case GE_MENU:
         emu_restart_timing();
         gui_update_pointer(1);
-        if (e.code >= CHECKABLE_MENU_BASE)
-            gui_menu_command_b(e.code - CHECKABLE_MENU_BASE);
+        if (e.code >= MENU_CHECK_BASE)
+            gui_menu_command_b(e.code - MENU_CHECK_BASE);
         else if (e.code >= 0)
             gui_menu_command_a(e.code);
         break;

@@ -3,6 +3,7 @@
 // Each does nothing while the window is closed or the element is hidden.
 #include "gui/main_window.h"
 
+#include "commands/menu_state.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"

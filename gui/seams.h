@@ -10,24 +10,18 @@
 // Refreshes the contents of the open tool windows.
 void gui_refresh_windows(int force);
 
-// ---- Game list, iconify, menus, commands -------------------------------------------
+// ---- Game list, iconify, tips, the debugger -------------------------------------------
 void games_browse_prev(int flag);
 void games_browse_next(int flag);
 void gui_iconify();
-void gui_menu_command_a(int id);
-void gui_menu_command_b(int id);
 void gui_tip_of_the_day();
 void gui_floppy_window_toggle();
 // Debugger: runs one command line; keeps the command history.
 void dbg_run_command_line(const char* line);
-// Speedbar commands: button `index` of toolbar 1 or 2 was pressed.
-void gui_toolbar_command(int bar, int index, bool selected);
 
 // ---- Windows not written yet ---------------------------------------------------------
 extern u8 gui_modal_active;   // a modal dialog is open
 extern u8 gui_screen_editing; // the guest screen is being edited
-void gui_refresh_menus();
-void gui_refresh_toolbar();
 bool gui_speed_window_open();
 void gui_speed_window_show(int speed, const char* level, int frame_skip);
 // The file requester: 0 a file was chosen (its path joined into `path`, 513

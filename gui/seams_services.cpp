@@ -12,22 +12,17 @@ void gui_refresh_windows(int) {}
 void games_browse_prev(int) {}
 void games_browse_next(int) {}
 void gui_iconify() {}
-void gui_menu_command_a(int) {}
-void gui_menu_command_b(int) {}
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
 void dbg_run_command_line(const char*) {
     con_printf("The debugger is not available yet.\n");
 }
-void gui_toolbar_command(int, int, bool) {}
 
 // The real ones are the modal-dialog machinery, the screen editor, the menus'
 // checkmarks, the toolbar, the speed window, the file requester and the
 // load-address prompt.
 u8 gui_modal_active;
 u8 gui_screen_editing;
-void gui_refresh_menus() {}
-void gui_refresh_toolbar() {}
 bool gui_speed_window_open() {
     return false;
 }

@@ -3,6 +3,9 @@
 // of the interface (core/ui_host.h) are this layer's functions.
 #include "gui/ui_pass.h"
 
+#include "commands/dispatch.h"
+#include "commands/menu_state.h"
+#include "commands/menus.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -106,6 +109,7 @@ void gui_apply_changes() {
     if ((c & UI_DIP_GADGETS) && gui_tool_window_open(TW_DIPS)) game_sync_dip_gadgets();
 
     if (c & UI_TITLE) gui_update_main_title();
+    if (c & UI_RECENT) gui_rebuild_menus(ui_recent_path());
     if (c & UI_MENUS) gui_refresh_menus();
     if (c & UI_TOOLBAR) {
         gui_toolbar_set_pause(emu_paused);
@@ -157,4 +161,5 @@ void gui_install_ui_host() {
     ui_host.browse_games = browse;
     ui_host.confirm_quit = gui_confirm_quit;
     ui_host.activate_command_line = gui_activate_window;
+    ui_host.command = gui_menu_command_c;
 }

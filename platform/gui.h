@@ -80,12 +80,14 @@ struct GuiNode {
 };
 
 struct GuiMenuItem {
-    int id = -1;          // id delivered by GE_MENU; -1 for a title or a bar
+    int id = -1;          // id delivered by GE_MENU; titles and sub-menus carry theirs
+                          // for ghosting; -1 for none or a bar
     std::string text;     // "" is a separator bar
     std::string shortcut; // shown beside the text ("Ctrl+O")
     bool checkable = false;
     bool checked = false;
     bool disabled = false;
+    int group = 0; // radio group: ticking one member unticks the others (0 none)
     std::vector<GuiMenuItem> sub; // a menu title or a sub-menu holds items
 };
 

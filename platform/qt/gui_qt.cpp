@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -162,6 +163,7 @@ struct QtWindow {
     std::map<int, Gadget> gadgets;
     std::deque<GuiEvent> queue;
     std::map<int, QAction*> actions;
+    std::map<int, QActionGroup*> groups; // exclusive radio groups by number
     QMenuBar* menubar = nullptr;
     bool ready = false;
     int last_height = 0;
@@ -475,7 +477,10 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
 void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items) {
     for (const GuiMenuItem& m : items) {
         if (!m.sub.empty()) {
-            build_menu(w, menu->addMenu(QString::fromStdString(m.text)), m.sub);
+            QMenu* sub = menu->addMenu(QString::fromStdString(m.text));
+            if (m.id >= 0) w->actions[m.id] = sub->menuAction();
+            sub->menuAction()->setEnabled(!m.disabled);
+            build_menu(w, sub, m.sub);
         } else if (m.text.empty()) {
             menu->addSeparator();
         } else {
@@ -485,6 +490,14 @@ void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items)
             a->setCheckable(m.checkable);
             a->setChecked(m.checked);
             a->setEnabled(!m.disabled);
+            if (m.group > 0) {
+                QActionGroup*& g = w->groups[m.group];
+                if (!g) {
+                    g = new QActionGroup(w->menubar);
+                    g->setExclusive(true);
+                }
+                g->addAction(a);
+            }
             int id = m.id;
             QObject::connect(a, &QAction::triggered, [w, id] {
                 GuiEvent g;
@@ -723,8 +736,15 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
     if (!w) return;
     w->menubar->clear();
     w->actions.clear();
-    for (const GuiMenuItem& title : strip)
-        build_menu(w, w->menubar->addMenu(QString::fromStdString(title.text)), title.sub);
+    for (auto& g : w->groups)
+        delete g.second;
+    w->groups.clear();
+    for (const GuiMenuItem& title : strip) {
+        QMenu* menu = w->menubar->addMenu(QString::fromStdString(title.text));
+        if (title.id >= 0) w->actions[title.id] = menu->menuAction();
+        menu->menuAction()->setEnabled(!title.disabled);
+        build_menu(w, menu, title.sub);
+    }
     w->menubar->setVisible(!strip.empty());
 }
 

@@ -1,0 +1,34 @@
+// When each menu item and toolbar button can be used and whether it is
+// ticked: pure functions of the machine, the memory map, the options, the
+// recorders and the open tool windows, and the calls that show them.
+#pragma once
+
+#include "core/notify.h"
+
+struct ItemState {
+    bool enabled = true;
+    int tick = -1; // -1 no tick, else 0 or 1
+};
+
+// Plain id 0..316 (the whole menus 283-291 and sub-menus 294-316 included).
+ItemState menu_plain_state(int id);
+// Checkable id 0..163: enabled by its group's rule, ticked when its value is set.
+ItemState menu_check_state(int id);
+// The tool window whose item is plain id `id`, TW_NONE for none.
+ToolWindow menu_tool_window(int id);
+// The plain id of the item that ticks while `window` is open, -1 none.
+int menu_tool_window_item(ToolWindow window);
+
+// Shows one item's state on the main window's strip (nothing without a window).
+void gui_update_menu_item(int id);
+// Every item, the whole menus and the sub-menus, and the recent files.
+void gui_refresh_menus();
+
+// Second-toolbar button 0..9 (shown as 1..10): enabled and selected.
+struct ButtonState {
+    bool enabled = true;
+    bool selected = false;
+};
+ButtonState toolbar_button_state(int index);
+void gui_update_toolbar_button(int index);
+void gui_refresh_toolbar();

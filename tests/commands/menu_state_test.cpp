@@ -1,0 +1,204 @@
+// The state rules of menu items and toolbar buttons over machines and
+// options, and the dispatchers reached by picks on the main window.
+#include "commands/dispatch.h"
+#include "commands/menu_state.h"
+#include "commands/menus.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/mainloop.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "gui/main_window.h"
+#include "gui/tool_windows.h"
+#include "platform/headless/gui_headless.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class MenuState : public ::testing::Test {
+  protected:
+    void SetUp() override { fresh_state(); }
+    void TearDown() override { fresh_state(); }
+};
+
+const GuiMenuItem* find(const std::vector<GuiMenuItem>& items, int id) {
+    for (const GuiMenuItem& m : items) {
+        if (m.id == id) return &m;
+        if (const GuiMenuItem* s = find(m.sub, id)) return s;
+    }
+    return nullptr;
+}
+
+struct RuleCase {
+    const char* what;
+    std::function<void()> set_up;
+    int id; // plain id, or MENU_CHECK_BASE + checkable id
+    bool enabled;
+    int tick;
+};
+
+ItemState state_of(int id) {
+    return id >= MENU_CHECK_BASE ? menu_check_state(id - MENU_CHECK_BASE) : menu_plain_state(id);
+}
+
+bool memory_open = false;
+
+} // namespace
+
+TEST_F(MenuState, RulesFollowMachineMapOptionsAndWindows) {
+    const auto on_machine = [](u32 m, u32 map) {
+        return [m, map] {
+            machine = m;
+            memmap = map;
+        };
+    };
+    const RuleCase cases[] = {
+        {"Arcadia has a processor", on_machine(0, 6), 110, true, -2},
+        {"the ball-and-paddle chips have none", on_machine(11, 28), 110, false, -2},
+        {"Type-right has none", on_machine(14, 30), 299, false, -1},
+        {"Debug graphics off on the Instructor", on_machine(5, 15), 307, false, -1},
+        {"Disk sub-menu needs drives", on_machine(0, 6), 298, false, -1},
+        {"BINBUG has drives", on_machine(4, 11), 298, true, -1},
+        {"Jump to BIOS on the Elektor", on_machine(2, 5), 1, true, -1},
+        {"no BIOS on the Arcadia", on_machine(0, 6), 1, false, -1},
+        {"reset waits for the frame end", [] { emu_paused_mid_frame = true; }, 0, false, -1},
+        {"Machine items wait too", [] { emu_paused_mid_frame = true; }, MENU_CHECK_BASE + 125,
+         false, 1},
+        {"the ticked machine", on_machine(1, 3), MENU_CHECK_BASE + 126, true, 1},
+        {"another machine is unticked", on_machine(1, 3), MENU_CHECK_BASE + 125, true, 0},
+        {"full screen ghosts the view toggles", [] { fullscreen = 1; }, 43, false, -2},
+        {"full screen ghosts the scales", [] { fullscreen = 1; }, MENU_CHECK_BASE + 107, false, -2},
+        {"the scale that is set", [] { display_scale = 3; }, MENU_CHECK_BASE + 109, true, 1},
+        {"Debugger? ticks by the display mode",
+         [] {
+             view_debugger[0] = 1;
+             view_debugger[1] = 0;
+             display_mode = 0;
+         },
+         39, true, 1},
+        {"the speed shown as kHz", [] { viewspeedas = 2; }, MENU_CHECK_BASE + 3, true, 1},
+        {"pixel-based emulation", [] { framebased = 0; }, MENU_CHECK_BASE + 96, true, 1},
+        {"Elektor BIOS idle", on_machine(2, 5), MENU_CHECK_BASE + 55, true, -2},
+        {"Elektor BIOS in playback",
+         [] {
+             machine = 2;
+             memmap = 5;
+             rec_state = REC_PLAYBACK;
+         },
+         MENU_CHECK_BASE + 55, false, -2},
+        {"playback can be restarted", [] { rec_state = REC_PLAYBACK; }, 48, true, -1},
+        {"nothing plays back", [] { rec_state = REC_IDLE; }, 48, false, -1},
+        {"collisions on the Arcadia", [] { collisions = 1; }, 264, true, 1},
+        {"the memory editor while open", [] { memory_open = true; }, 30, false, -1},
+        {"the memory editor while closed", [] { memory_open = false; }, 30, true, -1},
+        {"About is not in the program yet", [] {}, 281, false, -1},
+    };
+    for (const RuleCase& c : cases) {
+        fresh_state();
+        gui_subwin_ops[TW_MEMORY] = {[] {}, [] {}, nullptr, [] { return memory_open; }};
+        c.set_up();
+        const ItemState s = state_of(c.id);
+        EXPECT_EQ(s.enabled, c.enabled) << c.what;
+        if (c.tick != -2) {
+            EXPECT_EQ(s.tick, c.tick) << c.what;
+        }
+    }
+    memory_open = false;
+}
+
+TEST_F(MenuState, TheWindowShowsTheRulesAfterARefresh) {
+    gui_open_main_window(0);
+    const std::vector<GuiMenuItem>& strip = *gui_headless_menus(main_window);
+    ASSERT_TRUE(find(strip, 110));
+    EXPECT_FALSE(find(strip, 110)->disabled);
+    machine = 11;
+    memmap = 28;
+    gui_refresh_menus();
+    EXPECT_TRUE(find(strip, 110)->disabled);
+    EXPECT_TRUE(find(strip, 299)->disabled);
+    EXPECT_TRUE(find(strip, MENU_CHECK_BASE + 142)->checked);
+    EXPECT_FALSE(find(strip, MENU_CHECK_BASE + 125)->checked);
+    // The recent items beyond the list are ghosted.
+    recent_count = 1;
+    gui_refresh_menus();
+    EXPECT_FALSE(find(strip, 19)->disabled);
+    EXPECT_TRUE(find(strip, 20)->disabled);
+}
+
+TEST_F(MenuState, ToolbarButtonsFollowRecordingAndMachine) {
+    rec_state = REC_IDLE;
+    EXPECT_FALSE(toolbar_button_state(9).enabled); // stop with nothing to stop
+    EXPECT_TRUE(toolbar_button_state(9).selected);
+    rec_state = REC_PLAYBACK;
+    EXPECT_TRUE(toolbar_button_state(8).enabled);
+    EXPECT_TRUE(toolbar_button_state(8).selected);
+    emu_paused_mid_frame = true;
+    EXPECT_FALSE(toolbar_button_state(8).enabled);
+    EXPECT_FALSE(toolbar_button_state(8).selected);
+    emu_paused_mid_frame = false;
+    machine = 3; // PIPBUG: no sprites, no autofire
+    memmap = 9;
+    EXPECT_FALSE(toolbar_button_state(6).enabled);
+    EXPECT_FALSE(toolbar_button_state(0).enabled);
+    EXPECT_TRUE(toolbar_button_state(3).enabled);
+}
+
+TEST_F(MenuState, PicksReachTheDispatchers) {
+    gui_open_main_window(0);
+    const auto pick = [](int id) {
+        GuiEvent e;
+        e.type = GE_MENU;
+        e.code = id;
+        gui_headless_post(main_window, e);
+        gui_main_window_events();
+    };
+    viewspeedas = 0;
+    pick(MENU_CHECK_BASE + 4);
+    EXPECT_EQ(viewspeedas, 1); // percentage
+    pick(MENU_CHECK_BASE + 3);
+    EXPECT_EQ(viewspeedas, 2); // kHz
+    EXPECT_TRUE(find(*gui_headless_menus(main_window), MENU_CHECK_BASE + 3)->checked);
+
+    framebased = 1;
+    pick(MENU_CHECK_BASE + 96);
+    EXPECT_EQ(framebased, 0u);
+    pick(MENU_CHECK_BASE + 95);
+    EXPECT_EQ(framebased, 1u);
+
+    pending_actions = 0;
+    display_scale = 1;
+    pick(MENU_CHECK_BASE + 107); // the scale it has: nothing to do
+    EXPECT_EQ(pending_actions, 0u);
+    pick(MENU_CHECK_BASE + 108);
+    EXPECT_EQ(pending_actions, PA_SCALE_1 << 1);
+
+    const u32 sound = snd_enabled;
+    pick(250);
+    EXPECT_EQ(snd_enabled, sound ? 0u : 1u);
+    EXPECT_EQ(find(*gui_headless_menus(main_window), 250)->checked, snd_enabled != 0);
+
+    const u32 before = autosave;
+    pick(281); // About: not in the program yet, nothing happens
+    EXPECT_EQ(autosave, before);
+
+    pending_actions = 0;
+    confirmquit = 0;
+    pick(29);
+    EXPECT_TRUE(pending_actions & PA_QUIT);
+}
+
+TEST_F(MenuState, FrameBoundCommandsAreRefusedInsideAFrame) {
+    machine = 2;
+    memmap = 5;
+    cpu_iar = 0x1234;
+    emu_paused_mid_frame = true;
+    gui_toolbar_command(1, 7, false); // quickload
+    gui_menu_command_a(1);            // jump to BIOS needs no boundary
+    EXPECT_EQ(cpu_iar, 0x0023);
+    EXPECT_TRUE(cmd_needs_frame_boundary(5));
+    EXPECT_FALSE(cmd_needs_frame_boundary(1));
+}
