@@ -15,6 +15,8 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
+#include "display/frame.h"
+#include "display/host.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"

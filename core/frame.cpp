@@ -23,6 +23,8 @@
 #include "debugger/debugger.h"
 #include "platform/catalog.h"
 #include "platform/clock.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <cstdio>
 #include <cstring>
@@ -275,7 +277,7 @@ void emu_pause() {
     dbg_clear_run_targets();
     snd_close(0);
     ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
-    display_update_beam_marker(1);
+    display_update_beam_marker(0); // drawn at the beam
     display_redraw_all();
 }
 
@@ -284,7 +286,7 @@ void emu_unpause() {
     emu_paused = false;
     snd_open(0);
     ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
-    display_update_beam_marker(0);
+    display_update_beam_marker(1); // removed
     display_redraw_all();
 }
 

@@ -30,6 +30,8 @@
 #include "cpu/memory.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <cstdio>
 #include <cstdlib>

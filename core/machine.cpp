@@ -34,6 +34,8 @@
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <cstdint>
 #include <cstdio>

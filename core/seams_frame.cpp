@@ -1,27 +1,14 @@
 // Stand-ins for the display, sound, input, window and debugger services that
 // switching, pacing and the end of frame call, until their owners write them.
-// Most do nothing; the display geometry stand-in gives the raster machines
-// their clock periods per frame.
+// Most do nothing.
 #include "core/machine_table.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/message.h"
 
 // ---- Display, sound and recording ---------------------------------------------
-u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
-// The real one sizes the machine's screen and its clock periods per frame.
-void display_setup_geometry() {
-    if (machine <= ELEKTOR)
-        machine_table[machine].clocks_per_frame = emu_region ? 17706.0 : 14868.5;
-}
-// The real ones keep the edited screen inside the guest area, choose the pixel
-// plotter of the machine, set the host colours and start a new frame.
+// The real one keeps the edited screen inside the guest area.
 void display_screen_edit_clamp() {}
-void display_select_plotter() {}
-void display_apply_palette() {}
-void display_reset_frame() {}
-// The real one draws or removes the marker of the beam position.
-void display_update_beam_marker(int) {}
 // The real ones stop every recorder and player, and restart a playback.
 void rec_stop_all() {}
 void rec_restart_playback() {}

@@ -2,8 +2,7 @@
 // dispatch, the port dispatch and the end of frame call on.
 //
 // No owner provides these yet: core/seams_*.cpp hold one plain stand-in for
-// each, with the least behaviour (most do nothing), and gui/seams_display.cpp
-// the display's blit. Where a stand-in keeps state, it is the state the owner
+// each, with the least behaviour (most do nothing). Where a stand-in keeps state, it is the state the owner
 // will keep. The owner that writes the real service deletes the stand-in and
 // moves the declaration to its own header.
 #pragma once
@@ -41,15 +40,8 @@ extern u8 vdu_blank_char;
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------
-extern u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS]; // column-major colour indices
-void display_setup_geometry();
+// The guest frame, geometry, plotters and palettes are display/frame.h and display/host.h.
 void display_screen_edit_clamp();
-void display_select_plotter();
-void display_apply_palette();
-void display_reset_frame();
-void display_blit();
-void display_redraw_all();
-void display_update_beam_marker(int on); // the beam position marker on (1) or off (0)
 void rec_stop_all();
 void rec_restart_playback();
 

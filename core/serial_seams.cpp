@@ -5,36 +5,6 @@
 #include <cstdio>
 #include <ctime>
 
-// Palettes: the real ones read and set the display's colours; this is a plain
-// store, so that the settings round-trip.
-static u8 seam_palette[6][24][3];
-
-static bool palette_ok(int p, int c) {
-    return p >= 0 && p < 6 && c >= 0 && c < 24;
-}
-
-u8 palette_get_red(int p, int c) {
-    return palette_ok(p, c) ? seam_palette[p][c][0] : 0;
-}
-u8 palette_get_green(int p, int c) {
-    return palette_ok(p, c) ? seam_palette[p][c][1] : 0;
-}
-u8 palette_get_blue(int p, int c) {
-    return palette_ok(p, c) ? seam_palette[p][c][2] : 0;
-}
-
-void palette_set_red_grey(int p, int c, u8 v) {
-    if (palette_ok(p, c)) seam_palette[p][c][0] = v;
-}
-
-void palette_set_green_grey(int p, int c, u8 v) {
-    if (palette_ok(p, c)) seam_palette[p][c][1] = v;
-}
-
-void palette_set_blue_grey(int p, int c, u8 v) {
-    if (palette_ok(p, c)) seam_palette[p][c][2] = v;
-}
-
 // The real one switches the host's audio filter as "ledfilter" says.
 void snd_audio_filter_setting() {}
 

@@ -6,14 +6,6 @@
 
 #include "cpu/cpu.h"
 
-// ---- Display: the six editable palettes of 24 colours -----------------------------
-u8 palette_get_red(int palette, int colour);
-u8 palette_get_green(int palette, int colour);
-u8 palette_get_blue(int palette, int colour);
-void palette_set_red_grey(int palette, int colour, u8 component);
-void palette_set_green_grey(int palette, int colour, u8 component);
-void palette_set_blue_grey(int palette, int colour, u8 component);
-
 // ---- Sound -----------------------------------------------------------------------
 void snd_audio_filter_setting(); // applies "ledfilter" after the settings are read
 

@@ -6,6 +6,7 @@
 #include "core/serial_seams.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
+#include "display/host.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"

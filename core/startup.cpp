@@ -29,6 +29,9 @@
 #include "debugger/disasm_file.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
+#include "display/frame.h"
+#include "display/host.h"
+#include "display/led.h"
 
 #include <cctype>
 #include <cerrno>
@@ -72,6 +75,8 @@ void startup_reset_state() {
 
 void emu_reset_all() {
     app_exit_reset();
+    palette_reset();
+    display_beam_marker_reset();
     message_reset();
     rec_reset();
     ini_read_text(ini_default_text());
@@ -181,8 +186,12 @@ void app_main(int argc, char** argv) {
     // 13: the user's locale.
     read_locale();
 
-    // 4: the guest frame starts cleared.
+    // 4: the guest frame starts cleared, the palettes built-in; the fixed
+    // pictures of the blanking intervals and the LED panels are drawn once.
     std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
+    palette_reset();
+    display_build_blanking_pictures();
+    led_panel_background();
 
     // 6-14: the display connection (the one "library" the program needs).
     if (!gui_host_init(argc, argv)) {

@@ -58,7 +58,7 @@ struct CpuHost {
     void (*refresh)();           // redraws the open tool windows
     void (*view_cpu)();          // prints the processor view (trace verbosity 2)
     void (*blit)();              // shows the display as drawn so far
-    void (*beam_marker)(int on); // draws (1) or removes (0) the beam position marker
+    void (*beam_marker)(int erase); // moves the beam position marker to the beam (0), removes it (1)
 };
 extern CpuHost cpu_host;
 

@@ -8,6 +8,8 @@
 #include "core/settings_vars.h"
 #include "core/notify.h"
 #include "debugger/disasm_file.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 static bool emulation_paused() {
     return emu_paused;

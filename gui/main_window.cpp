@@ -18,6 +18,8 @@
 #include "core/machine_titles.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <cstdio>
 #include <cstring>
@@ -151,7 +153,9 @@ static GuiNode build_tree() {
     GuiNode display_group = node(GK_VGROUP);
     display_group.weight = 1;
     GuiNode display = node(GK_DISPLAY, GID_DISPLAY);
-    gui_display_size(&display.min_w, &display.min_h);
+    display_compute_layout();
+    display.min_w = display_host_width;
+    display.min_h = display_host_height;
     display.weight = 1;
     display_group.children.push_back(display);
     if (view_debugger[mode]) {
@@ -244,7 +248,9 @@ void gui_open_main_window(int reopen_tools) {
     gui_menu_strip = menu_build_strip();
     gui_window_set_menus(main_window, gui_menu_strip);
     gui_refresh_menus();
-    display_blit();
+    display_host_window = main_window;
+    display_host_gadget = GID_DISPLAY;
+    display_redraw_all();
     GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
     display_rect[0] = r.left;
     display_rect[1] = r.top;
@@ -273,6 +279,7 @@ void gui_close_main_window() {
             if (r.right >= r.left) game_list_width = r.right - r.left + 1;
         }
     }
+    display_host_window = 0;
     gui_window_close(main_window);
     main_window = 0;
     gui_main_window_open = 0;
@@ -280,8 +287,8 @@ void gui_close_main_window() {
 
 void gui_set_scale(int scale) {
     if (scale < 1 || scale > 6) return;
-    int w = 0, h = 0;
-    gui_display_size(&w, &h);
+    display_compute_layout();
+    const int w = display_host_width;
     const bool same = static_cast<u32>(scale) == display_scale && main_window &&
                       gui_gadget_rect(main_window, GID_DISPLAY).right -
                               gui_gadget_rect(main_window, GID_DISPLAY).left + 1 ==

@@ -72,6 +72,3 @@ void gui_status_speed_label(const char* text);
 void gui_status_speed_text(const char* text);
 void gui_toolbar_set_pause(bool paused);
 void gui_beep();
-
-// The host picture of the guest frame shown in the display gadget.
-void gui_display_size(int* width, int* height);

@@ -21,6 +21,8 @@
 #include "gui/ui_pass.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <cstdio>
 #include <string>

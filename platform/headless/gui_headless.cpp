@@ -25,6 +25,7 @@ struct Gadget {
     const std::uint8_t* pixels = nullptr;
     int width = 0, height = 0, stride = 0;
     const std::uint32_t* table = nullptr;
+    std::vector<std::uint32_t> own_table; // a table given by gui_display_set_colours
     int colours = 0;
     std::vector<std::uint32_t> shown;
 };
@@ -312,6 +313,13 @@ void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width,
     g->height = height;
     g->stride = stride;
     g->table = table;
+    g->colours = colours;
+}
+void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int colours) {
+    Gadget* g = gadget(win, gid);
+    if (!g || !table || colours <= 0) return;
+    g->own_table.assign(table, table + colours);
+    g->table = g->own_table.data();
     g->colours = colours;
 }
 void gui_display_refresh(int win, int gid) {

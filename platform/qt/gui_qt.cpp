@@ -73,6 +73,12 @@ class DisplayWidget : public QWidget {
         setMinimumSize(w, h);
         update();
     }
+    void recolour(const std::uint32_t* t, int n) {
+        own_.assign(t, t + (n < 256 ? n : 256));
+        colours_ = own_.data();
+        count_ = static_cast<int>(own_.size());
+        update();
+    }
     QRect picture() const {
         return QRect((width() - width_) / 2, (height() - height_) / 2, width_, height_);
     }
@@ -102,6 +108,7 @@ class DisplayWidget : public QWidget {
     const std::uint8_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0, stride_ = 0;
     const std::uint32_t* colours_ = nullptr;
+    std::vector<std::uint32_t> own_;
     int count_ = 0;
 };
 
@@ -940,6 +947,11 @@ void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width,
     Gadget* g = gadget(win, gid);
     if (auto* d = g ? dynamic_cast<DisplayWidget*>(g->widget) : nullptr)
         d->attach(pixels, width, height, stride, table, colours);
+}
+void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int colours) {
+    Gadget* g = gadget(win, gid);
+    if (!table || colours <= 0) return;
+    if (auto* d = g ? dynamic_cast<DisplayWidget*>(g->widget) : nullptr) d->recolour(table, colours);
 }
 void gui_display_refresh(int win, int gid) {
     Gadget* g = gadget(win, gid);

@@ -13,6 +13,8 @@
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
 #include "tests/support/fresh_state.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <gtest/gtest.h>
 

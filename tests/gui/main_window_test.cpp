@@ -13,6 +13,8 @@
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/core/home_fixture.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <gtest/gtest.h>
 
@@ -117,16 +119,17 @@ TEST_F(MainWindow, TheCloseGadgetAsksBeforeQuitting) {
 }
 
 TEST_F(MainWindow, GrowingByWholeGuestHeightsRaisesTheScale) {
-    machine_table[ARCADIA].height = 100;
     gui_open_main_window(0);
+    const int guest_height = machine_table[ARCADIA].height;
+    ASSERT_GT(guest_height, 0);
     GuiEvent e = event(GE_NEWSIZE);
-    e.y = opened_height + 150; // one whole guest height: scale 2 -> 3
+    e.y = opened_height + guest_height * 3 / 2; // one whole guest height: scale 2 -> 3
     post(e);
     EXPECT_EQ(display_scale, 3u);
     EXPECT_EQ(pending_actions, PA_SCALE_1 << 2);
 
     pending_actions = 0;
-    e.y = opened_height + 50; // half a height: sized back, scale kept
+    e.y = opened_height + guest_height / 2; // half a height: sized back, scale kept
     post(e);
     EXPECT_EQ(display_scale, 3u);
     EXPECT_EQ(pending_actions, 0u);
@@ -214,7 +217,8 @@ TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
 }
 
 TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
-    machine_table[ARCADIA].height = 100;
+    colourset = 3; // "Pure colours"
+    display_obtain_pens();
     display_scale = 2;
     display_aspect = 2;
     std::fill(std::begin(guest_frame), std::end(guest_frame), 7); // black
@@ -222,7 +226,7 @@ TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
     gui_open_main_window(0);
     int w = 0, h = 0;
     std::vector<std::uint32_t> shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);
-    ASSERT_EQ(h, 200);
+    ASSERT_EQ(h, 2 * machine_table[ARCADIA].height); // the Arcadia's lines, doubled
     ASSERT_EQ(static_cast<int>(shown.size()), w * h);
     // Column 3 covers host columns 12..15 (scale 2, stretch 2), line 5 rows 10..11.
     EXPECT_EQ(shown[10 * w + 12], 0xFF0000u);

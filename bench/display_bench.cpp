@@ -1,0 +1,70 @@
+// The cost of the host picture: a whole changed frame plotted pixel by pixel,
+// and the full redraw, at the largest scale.
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/settings_vars.h"
+#include "display/frame.h"
+#include "display/host.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void set_up(u32 scale, u32 stretch) {
+    machine = CD2650;
+    memmap = 16;
+    blankingareas = 1; // the widest frame: 904 x 264
+    display_setup_geometry();
+    display_scale = scale;
+    display_aspect = stretch;
+    display_filter = 3;
+    display_obtain_pens();
+    display_select_plotter();
+}
+
+void BM_PlotChangedFrame(benchmark::State& state) {
+    set_up(static_cast<u32>(state.range(0)), 2);
+    const u32 w = static_cast<u32>(machine_table[machine].width);
+    const u32 h = static_cast<u32>(machine_table[machine].height);
+    u32 colour = 0;
+    for (auto _ : state) {
+        colour = (colour + 1) % 24;
+        for (u32 x = 0; x < w; x++)
+            for (u32 y = 0; y < h; y++)
+                display_plot_pixel(x, y, colour);
+        benchmark::DoNotOptimize(display_buffer[0]);
+    }
+    state.SetItemsProcessed(state.iterations() * w * h);
+}
+BENCHMARK(BM_PlotChangedFrame)->Arg(1)->Arg(6)->Unit(benchmark::kMicrosecond);
+
+void BM_PlotStillFrame(benchmark::State& state) {
+    set_up(6, 2);
+    const u32 w = static_cast<u32>(machine_table[machine].width);
+    const u32 h = static_cast<u32>(machine_table[machine].height);
+    for (auto _ : state) {
+        for (u32 x = 0; x < w; x++)
+            for (u32 y = 0; y < h; y++)
+                display_plot_pixel(x, y, 5);
+        benchmark::DoNotOptimize(guest_frame[0]);
+    }
+}
+BENCHMARK(BM_PlotStillFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_FullRedrawLargestScale(benchmark::State& state) {
+    set_up(6, 2);
+    const u32 w = static_cast<u32>(machine_table[machine].width);
+    const u32 h = static_cast<u32>(machine_table[machine].height);
+    for (auto _ : state) {
+        // The redraw's work without a window: the scanline pass and every pixel.
+        display_scanline_prepass();
+        for (u32 x = 0; x < w; x++)
+            for (u32 y = 0; y < h; y++)
+                plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
+        benchmark::DoNotOptimize(display_buffer[0]);
+    }
+}
+BENCHMARK(BM_FullRedrawLargestScale)->Unit(benchmark::kMicrosecond);
+
+} // namespace

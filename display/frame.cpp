@@ -1,0 +1,170 @@
+// The guest frame, its raster plots and the display geometry of every machine.
+#include "display/frame.h"
+
+#include "core/machine_table.h"
+#include "core/savestate_seams.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+
+u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
+
+static void plot_nowhere(u32, u32, u32) {}
+DisplayPlotter plotter_fn = plot_nowhere;
+
+i32 lines_per_frame = 262, first_visible_line = 20, input_line = 141, border_clocks = 10;
+i32 vdu_columns = 64, vdu_visible_rows = 16, vdu_rows = 64;
+i32 vdu_cell_width = 8, vdu_cell_height = 12, vdu_glyph_width = 5, vdu_glyph_height = 8;
+i32 pong_field_left = 25, pong_field_right = 97;
+i32 display_window_left, display_window_top, display_window_right, display_window_bottom;
+i32 display_top_skip = 8;
+
+void display_plot_clipped(i32 x, i32 y, u32 colour) {
+    if (x < display_window_left || x > display_window_right || y < display_window_top ||
+        y > display_window_bottom)
+        return;
+    display_plot_pixel(static_cast<u32>(x - display_window_left),
+                       static_cast<u32>(y - display_window_top), colour);
+}
+
+void display_plot_beam(u32 colour) {
+    display_plot_clipped(cpu_beam_clock, raster_line, colour);
+}
+
+void display_plot_guest(i32 x, i32 y, u32 colour) {
+    display_plot_clipped(x + 49, y + first_visible_line, colour);
+}
+
+namespace {
+
+struct VduShape {
+    i32 columns, visible_rows, rows, cell_w, cell_h, glyph_w, glyph_h;
+};
+// PIPBUG VDU types: Elekterminal, Low Cost VDU 32 and 64 columns, Radio
+// Bulletin, SVT-100, VT100.
+constexpr VduShape pipbug_vdus[6] = {
+    {64, 16, 64, 8, 12, 5, 8}, {32, 16, 16, 6, 12, 5, 8}, {64, 16, 16, 6, 12, 5, 8},
+    {50, 16, 16, 7, 16, 5, 9}, {64, 16, 16, 6, 8, 5, 8},  {80, 24, 24, 8, 12, 8, 10},
+};
+
+void set_vdu(const VduShape& v) {
+    vdu_columns = v.columns;
+    vdu_visible_rows = v.visible_rows;
+    vdu_rows = v.rows;
+    vdu_cell_width = v.cell_w;
+    vdu_cell_height = v.cell_h;
+    vdu_glyph_width = v.glyph_w;
+    vdu_glyph_height = v.glyph_h;
+}
+
+void set_size(Machine m, i32 w, i32 h) {
+    machine_table[m].width = w;
+    machine_table[m].height = h;
+}
+
+void set_window(i32 left, i32 top, i32 right, i32 bottom) {
+    display_window_left = left;
+    display_window_top = top;
+    display_window_right = right;
+    display_window_bottom = bottom;
+}
+
+} // namespace
+
+void display_setup_geometry() {
+    const bool fifty = emu_region == 1;
+    const bool leds = showleds != 0;
+
+    // VDU text geometry.
+    const int vdu = pipbug_vdu >= 0 && pipbug_vdu <= 5 ? pipbug_vdu : 0;
+    if (machine == PIPBUG) {
+        set_vdu(pipbug_vdus[vdu]);
+    } else if (machine == TWIN) {
+        vdu_columns = 80;
+        vdu_visible_rows = vdu_rows = 25;
+    } else if (machine == SELBST) {
+        vdu_columns = 64;
+        vdu_visible_rows = vdu_rows = 16;
+    }
+
+    // The PIPBUG row, whatever the current machine: its own VDU's size.
+    {
+        const VduShape& v = pipbug_vdus[vdu];
+        i32 w = v.columns * v.cell_w, h = v.visible_rows * v.cell_h;
+        if (machine == PIPBUG && blankingareas && vdu == 3) {
+            w += 168;
+            h += 57;
+        }
+        if (leds) h += 43;
+        set_size(PIPBUG, w, h);
+    }
+
+    // Console raster timing.
+    if (machine <= ELEKTOR) {
+        machine_table[machine].clocks_per_frame = fifty ? 17706.0 : 14868.5;
+        first_visible_line = fifty ? 43 : 20;
+        input_line = fifty ? 177 : 141;
+        lines_per_frame = fifty ? 312 : 262;
+        border_clocks = fifty ? 6 : 10;
+    }
+
+    const bool wide_pong = memmap == 28 && pong_machine == 0;
+    pong_field_left = wide_pong ? 21 : 25;
+    pong_field_right = wide_pong ? 99 : 97;
+
+    // Frame sizes of every listed row.
+    const i32 selbst_h = leds ? 183 : 128;
+    if (!blankingareas) {
+        for (Machine m : {ARCADIA, INTERTON, ELEKTOR})
+            set_size(m, 164, fifty ? 269 : 226);
+        set_size(BINBUG, 576, leds ? 286 : 256);
+        set_size(TWIN, 560, 250);
+        set_size(CD2650, 640, 192);
+        set_size(PHUNSY, 384, leds ? 298 : 256);
+        set_size(PONG, wide_pong ? 164 : 152, fifty ? 242 : 202);
+        display_top_skip = fifty ? 0 : 8;
+    } else {
+        for (Machine m : {ARCADIA, INTERTON, ELEKTOR})
+            set_size(m, 228, fifty ? 312 : 262);
+        set_size(BINBUG, 768, leds ? 343 : 313);
+        set_size(TWIN, 700, 270);
+        set_size(CD2650, 904, 264);
+        set_size(PHUNSY, 512, leds ? 355 : 313);
+        set_size(PONG, 256, fifty ? 312 : 262);
+    }
+    machine_table[SELBST].width = 512;
+    machine_table[SELBST].height = selbst_h;
+
+    // The visible window of the current machine.
+    const i32 w = machine_table[machine].width, h = machine_table[machine].height;
+    if (blankingareas) {
+        if (machine == PIPBUG && vdu == 3)
+            set_window(84, 43, w + 83, h + 42);
+        else
+            set_window(0, 0, w - 1, h - 1);
+        return;
+    }
+    switch (machine) {
+    case ARCADIA:
+    case INTERTON:
+    case ELEKTOR: {
+        const i32 left = machine == ARCADIA ? 55 : 60;
+        const i32 top = display_top_skip + first_visible_line;
+        set_window(left, top, w + left - 1, top + h - 1);
+        break;
+    }
+    case ZACCARIA:
+    case MALZAK:
+        set_window(0, 0, 255, 255);
+        break;
+    case PHUNSY:
+        set_window(128, 0, w + 127, h - 1);
+        break;
+    case PONG:
+        set_window(27, fifty ? 44 : 42, w - 1, h - 1);
+        break;
+    default:
+        // The terminals, and the machines that plot only frame positions.
+        set_window(0, 0, w - 1, h - 1);
+        break;
+    }
+}

@@ -1,0 +1,61 @@
+// The guest frame and the display geometry.
+//
+// Every machine draws its picture as colour indices (0-23) into guest_frame,
+// 904 columns of 356 rows, column-major: pixel (x, y) is byte x * 356 + y.
+// display_plot_pixel stores a changed index and hands it to the current host
+// plotter (display/host.h), so the host picture follows the frame.
+//
+// display_setup_geometry sets the frame size of every machine row, the VDU text
+// geometry, the consoles' raster timing and the visible window from the
+// machine, the video standard and the display options; display_reset_frame
+// repaints the frame's fixed areas (text backgrounds, LED strips, blanking).
+// Neither touches the host picture: the caller has it redrawn.
+#pragma once
+
+#include "core/emu.h"
+
+extern u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
+
+// The host plotter of one guest pixel; never null (an empty one at first).
+using DisplayPlotter = void (*)(u32 x, u32 y, u32 colour);
+extern DisplayPlotter plotter_fn;
+
+// Stores the low byte of `colour` at (x, y) when it differs and then plots it.
+// No range test: the caller keeps (x, y) inside the machine's frame.
+inline void display_plot_pixel(u32 x, u32 y, u32 colour) {
+    u8& cell = guest_frame[x * GUEST_FRAME_ROWS + y];
+    if (cell == static_cast<u8>(colour)) return;
+    cell = static_cast<u8>(colour);
+    plotter_fn(x, y, colour);
+}
+
+// ---- Geometry ------------------------------------------------------------------
+// Console raster timing (machines 0-2).
+extern i32 lines_per_frame, first_visible_line, input_line, border_clocks;
+// VDU text geometry of the terminal-style machines.
+extern i32 vdu_columns, vdu_visible_rows, vdu_rows;
+extern i32 vdu_cell_width, vdu_cell_height, vdu_glyph_width, vdu_glyph_height;
+// First and last column of the ball-and-paddle playfield markings.
+extern i32 pong_field_left, pong_field_right;
+// Inclusive bounds of the visible window in the machine's raster positions,
+// and the lines between first_visible_line and frame row 0 on the consoles.
+extern i32 display_window_left, display_window_top, display_window_right, display_window_bottom;
+extern i32 display_top_skip;
+
+void display_setup_geometry();
+
+// Raster plots: through display_plot_pixel at (x - left, y - top) when (x, y)
+// lies inside the visible window, else nothing.
+void display_plot_clipped(i32 x, i32 y, u32 colour);
+void display_plot_beam(u32 colour);                // at (cpu_beam_clock, raster_line)
+void display_plot_guest(i32 x, i32 y, u32 colour); // PVI pixel (x, y)
+
+// ---- Fixed areas ------------------------------------------------------------------
+constexpr int BLANKING_CLOCKS = 227;
+extern u8 blanking_picture_50[312 * BLANKING_CLOCKS]; // row-major: line * 227 + clock
+extern u8 blanking_picture_60[262 * BLANKING_CLOCKS];
+void display_build_blanking_pictures(); // once at start-up
+void display_reset_frame();
+
+// Text colours of the terminal-style machines, set by display_apply_palette.
+extern u8 display_ink, display_paper;

@@ -1,0 +1,79 @@
+// The host picture: palettes and pens, the layout (scale, stretch, rotation,
+// scanlines, filter), the 44 pixel plotters writing pens into the 8-bit
+// chunky buffer, the full redraw, the copy to the main window's display
+// gadget, the Scale2x-family filters and the beam marker.
+//
+// The buffer is always the size the current machine and layout need: the
+// layout is recomputed by display_select_plotter and by the geometry, so a
+// plotter never writes outside it. Pens are colour-table entries of the
+// display gadget (every pen is owned); recolouring is a table update.
+#pragma once
+
+#include "core/emu.h"
+
+#include <cstdint>
+
+// ---- Palettes and pens -------------------------------------------------------------
+constexpr int PALETTE_SETS = 6, GUEST_COLOURS = 24, EXTRA_PENS = 18;
+constexpr int HOST_PENS = GUEST_COLOURS + EXTRA_PENS;
+extern const u32 palette_rgb[PALETTE_SETS][GUEST_COLOURS]; // 0x00RRGGBB
+
+void palette_set_colour(int set, int colour, bool apply); // back to the built-in value
+u8 palette_get_red(int set, int colour);
+u8 palette_get_green(int set, int colour);
+u8 palette_get_blue(int set, int colour);
+void palette_set_red_grey(int set, int colour, u8 value);
+void palette_set_green_grey(int set, int colour, u8 value);
+void palette_set_blue_grey(int set, int colour, u8 value);
+void palette_reset(); // every working colour back to the built-in sets
+
+extern u8 display_pens[GUEST_COLOURS];
+extern bool display_pens_owned[GUEST_COLOURS];
+extern bool display_own_pens;
+extern u8 display_extra_pens[EXTRA_PENS];
+extern u32 display_extra_pens_quad[EXTRA_PENS];
+// The plotter pen tables, by colour index (entries above 23 hold black).
+extern u8 pen_byte[256];
+extern u16 pen_double[256];
+extern u32 pen_quad[256];
+// 0x00RRGGBB of every host pen, as handed to the display gadget.
+extern u32 display_colour_table[HOST_PENS];
+
+void display_obtain_pens();
+void display_release_pens();
+void display_realloc_pens();
+void display_apply_palette();
+
+// ---- Layout and plotters ---------------------------------------------------------
+extern u32 display_layout;                     // (scale - 1) * 2 + (stretch - 1)
+extern u32 display_mirror;                     // guest width - 1 while rotated
+extern i32 display_host_width;                 // guest width * scale * stretch
+extern i32 display_host_height;                // guest height * scale
+extern i32 display_stride;                     // host width rounded up to 16
+extern u8* display_buffer;                     // stride * height pens
+extern u8* display_rows[6 * GUEST_FRAME_ROWS]; // start of every host row
+// The full-screen size the layout fits into (set by the interface).
+extern i32 display_screen_width, display_screen_height;
+// The window and gadget that show the picture; 0 while none is open.
+extern int display_host_window, display_host_gadget;
+
+void display_compute_layout();
+void display_select_plotter();
+void display_alloc_bitmap();
+void display_free_bitmap();
+// True when the empty plotter is chosen (the filter draws instead).
+bool display_filter_active();
+void display_scanline_prepass();
+void display_redraw_all();
+void display_blit();
+
+// ---- Filters -----------------------------------------------------------------------
+void display_scale2x();
+void display_scale3x();
+void display_scale4x();
+
+// ---- Beam marker --------------------------------------------------------------------
+// erase 0: move the marker to the beam; erase 1: remove it and forget it.
+void display_update_beam_marker(int erase);
+void display_draw_line(i32 x0, i32 y0, i32 x1, i32 y1, bool erase);
+void display_beam_marker_reset();

@@ -1,0 +1,259 @@
+// LED digits, dots and the panel cells.
+#include "display/led.h"
+
+#include "display/frame.h"
+
+#include "core/machine_table.h"
+#include "core/savestate_seams.h"
+#include "core/settings_vars.h"
+
+#include <cstring>
+
+const u8 led_font_pipbug[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07,
+                                0x7F, 0x67, 0,    0,    0,    0,    0,    0};
+const u8 led_font_mikit[16] = {0x5F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71, 0x3D,
+                               0x76, 0x06, 0x1E, 0x76, 0x38, 0x37, 0x37, 0x3F};
+u8 led_panel_cells[LED_PANEL_COLUMNS * LED_PANEL_ROWS];
+i32 led_panel_width, led_panel_rows, led_panel_left, led_panel_top;
+
+namespace {
+
+// The machines whose LED strip is part of the frame only with "showleds".
+bool strip_hidden() {
+    return !showleds &&
+           (machine == PIPBUG || machine == BINBUG || machine == PHUNSY || machine == SELBST);
+}
+
+struct Origin {
+    i32 x, y, e;
+};
+
+Origin digit_origin(int digit) {
+    switch (machine) {
+    case PIPBUG: {
+        const i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
+        i32 x = 21 * digit + (pipbug_vdu == 1 ? (w - 162) / 2 : (w - 330) / 2);
+        if (digit >= 4) x += 21;
+        if (digit >= 7) x += 21;
+        if (digit >= 10) x += 21;
+        return {x, h - 35, 0};
+    }
+    case INSTRUCTOR:
+        return {33 * digit + 10, 10, 6};
+    case SELBST:
+        return {21 * digit + 195, 136, 0};
+    case MIKIT:
+        return {21 * digit + (digit < 4 ? 21 : 42), 10, 0};
+    default:
+        return {0, 0, -1};
+    }
+}
+
+void frame_rect(i32 x0, i32 x1, i32 y0, i32 y1, u32 colour) {
+    for (i32 y = y0; y <= y1; y++)
+        for (i32 x = x0; x <= x1; x++)
+            display_plot_skewed(x, y, colour);
+}
+
+void cell_run(i32 x0, i32 x1, i32 y0, i32 y1, u32 colour) {
+    for (i32 y = y0; y <= y1; y++)
+        for (i32 x = x0; x <= x1; x++)
+            led_panel_set_cell(x, y, colour);
+}
+
+bool decimal_point_shown(int digit) {
+    return machine != SELBST && machine != MIKIT && !(machine == PIPBUG && digit >= 4);
+}
+
+} // namespace
+
+void led_panel_background() {
+    std::memset(led_panel_cells, LED_ERASED, sizeof led_panel_cells);
+}
+
+void led_draw_dot(i32 x, i32 y, u32 colour) {
+    if (strip_hidden()) return;
+    for (i32 r = 0; r < 6; r++) {
+        const bool edge = r == 0 || r == 5;
+        for (i32 c = edge ? 1 : 0; c <= (edge ? 4 : 5); c++)
+            display_plot_pixel(static_cast<u32>(x + c), static_cast<u32>(y + r), colour);
+    }
+}
+
+void display_plot_skewed(i32 x, i32 y, u32 colour) {
+    if (!showleds && (machine == PIPBUG || machine == BINBUG || machine == SELBST)) return;
+    if (machine == INSTRUCTOR) x += (39 - y) / 4;
+    if (x < 0 || y < 0 || x >= GUEST_FRAME_COLUMNS || y >= GUEST_FRAME_ROWS) return;
+    display_plot_pixel(static_cast<u32>(x), static_cast<u32>(y), colour);
+}
+
+void led_set_digit(int digit, int value) {
+    if (digit < 0 || digit >= 13) return;
+    if (machine == PIPBUG) led_digits[digit] = led_font_pipbug[value & 15];
+    if (machine == MIKIT) led_digits[digit] = led_font_mikit[value & 15];
+    led_draw_digit(digit);
+}
+
+void led_draw_digit(int digit) {
+    if (digit < 0 || digit >= 13) return;
+    for (int s = 0; s < 14; s++)
+        led_draw_segment(digit, s, LED_ERASED);
+    const u8 p = led_digits[digit];
+    if (drawcorners) {
+        static constexpr u8 corner_bits[6] = {0x21, 0x03, 0x70, 0x46, 0x18, 0x0C};
+        for (int k = 0; k < 6; k++) {
+            if (p & corner_bits[k])
+                led_draw_segment(digit, 8 + k, LED_LIT);
+            else if (drawunlit)
+                led_draw_segment(digit, 8 + k, LED_UNLIT);
+        }
+    }
+    for (int s = 0; s < 8; s++) {
+        if (s == 7 && !decimal_point_shown(digit)) continue;
+        if (p & (1u << s))
+            led_draw_segment(digit, s, LED_LIT);
+        else if (drawunlit)
+            led_draw_segment(digit, s, LED_UNLIT);
+    }
+}
+
+void led_draw_segment(int digit, int segment, u32 colour) {
+    const Origin o = digit_origin(digit);
+    if (o.e < 0 || segment < 0 || segment > 13) return;
+    const i32 X = o.x, Y = o.y, E = o.e, R = X + 11 + E; // R: the right-hand bars
+    const bool corners = drawcorners != 0;
+    const i32 K = 9 * digit;
+
+    // Horizontal bars a (0), g (6), d (3); vertical f (5), b (1), e (4), c (2).
+    auto hbar = [&](i32 top) {
+        if (corners) {
+            frame_rect(X + 3, X + 10 + E, top, top + 2, colour);
+        } else {
+            frame_rect(X + 3, X + 10 + E, top, top, colour);
+            frame_rect(X + 2, X + 11 + E, top + 1, top + 1, colour);
+            frame_rect(X + 3, X + 10 + E, top + 2, top + 2, colour);
+        }
+    };
+    auto vbar = [&](i32 left, i32 top, i32 bottom) {
+        if (corners) {
+            frame_rect(left, left + 2, top + 1, bottom - 1, colour);
+        } else {
+            frame_rect(left + 1, left + 1, top, top, colour);
+            frame_rect(left, left + 2, top + 1, bottom - 1, colour);
+            frame_rect(left + 1, left + 1, bottom, bottom, colour);
+        }
+    };
+    switch (segment) {
+    case 0:
+        hbar(Y);
+        cell_run(K + 1, K + 4, 0, 0, colour);
+        break;
+    case 1:
+        vbar(R, Y + 2, Y + 13);
+        cell_run(K + 5, K + 5, 1, 3, colour);
+        break;
+    case 2:
+        vbar(R, Y + 15, Y + 26);
+        cell_run(K + 5, K + 5, 5, 7, colour);
+        break;
+    case 3:
+        hbar(Y + 26);
+        cell_run(K + 1, K + 4, 8, 8, colour);
+        break;
+    case 4:
+        vbar(X, Y + 15, Y + 26);
+        cell_run(K, K, 5, 7, colour);
+        break;
+    case 5:
+        vbar(X, Y + 2, Y + 13);
+        cell_run(K, K, 1, 3, colour);
+        break;
+    case 6:
+        hbar(Y + 13);
+        cell_run(K + 1, K + 4, 4, 4, colour);
+        break;
+    case 7: {
+        const i32 dx = machine == INSTRUCTOR ? X + 25 : X + 16;
+        frame_rect(dx, dx + 2, Y + 26, Y + 28, colour);
+        cell_run(K + 7, K + 7, 8, 8, colour);
+        break;
+    }
+    default: {
+        // Corner blocks 8-13: upper, middle and lower, left then right.
+        const int k = segment - 8;
+        const i32 cx = (k & 1) ? R : X, cy = Y + 13 * (k / 2);
+        frame_rect(cx, cx + 2, cy, cy + 2, colour);
+        cell_run((k & 1) ? K + 5 : K, (k & 1) ? K + 5 : K, 4 * (k / 2), 4 * (k / 2), colour);
+        break;
+    }
+    }
+}
+
+void led_panel_set_cell(i32 x, i32 y, u32 colour) {
+    switch (machine) {
+    case INSTRUCTOR:
+        if (bigcontrols_si50) {
+            const i32 c0 = 2 * x + (17 - 2 * y) / 3, c1 = 2 * x + (16 - 2 * y) / 3;
+            led_panel_store(c0, 2 * y, colour);
+            led_panel_store(c0 + 1, 2 * y, colour);
+            led_panel_store(c1, 2 * y + 1, colour);
+            led_panel_store(c1 + 1, 2 * y + 1, colour);
+        } else {
+            led_panel_store(x + (8 - y) / 3, y, colour);
+        }
+        break;
+    case PHUNSY:
+    case SELBST:
+    case MIKIT: {
+        const i32 c = machine == PHUNSY ? 2 * x + 5 : 2 * x;
+        for (i32 dy = 0; dy < 2; dy++)
+            for (i32 dx = 0; dx < 2; dx++)
+                led_panel_store(c + dx, 2 * y + dy, colour);
+        break;
+    }
+    case TYPERIGHT:
+        led_panel_store(x, y, colour);
+        break;
+    default:
+        break;
+    }
+}
+
+void led_panel_store(i32 x, i32 y, u32 colour) {
+    if (x < 0 || y < 0 || x >= LED_PANEL_COLUMNS || y >= LED_PANEL_ROWS) return;
+    led_panel_cells[x * LED_PANEL_ROWS + y] = static_cast<u8>(colour);
+}
+
+void display_setup_panel_geometry() {
+    switch (machine) {
+    case PIPBUG:
+        machine_table[PIPBUG].controls_keys = pipbug_vdu == 3 ? 80 : pipbug_vdu == 5 ? 79 : 62;
+        return;
+    case INSTRUCTOR:
+        led_panel_width = bigcontrols_si50 ? 144 : 72;
+        led_panel_rows = bigcontrols_si50 ? 18 : 9;
+        led_panel_left = bigcontrols_si50 ? 524 : 301;
+        led_panel_top = bigcontrols_si50 ? 69 : 111;
+        break;
+    case PHUNSY:
+        led_panel_width = 112;
+        led_panel_rows = 18;
+        led_panel_left = 81;
+        led_panel_top = 17;
+        break;
+    case SELBST:
+    case MIKIT:
+        led_panel_width = 108;
+        led_panel_rows = 18;
+        break;
+    case TYPERIGHT:
+        led_panel_width = 64;
+        led_panel_rows = 14;
+        led_panel_left = 230;
+        led_panel_top = 41;
+        break;
+    default:
+        led_panel_width = led_panel_rows = led_panel_left = led_panel_top = 0;
+        break;
+    }
+}
