@@ -18,8 +18,6 @@ void gui_menu_command_a(int id);
 void gui_menu_command_b(int id);
 void gui_tip_of_the_day();
 void gui_floppy_window_toggle();
-// Debugger: runs one command line; keeps the command history.
-void dbg_run_command_line(const char* line);
 // Speedbar commands: button `index` of toolbar 1 or 2 was pressed.
 void gui_toolbar_command(int bar, int index, bool selected);
 

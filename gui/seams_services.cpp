@@ -16,9 +16,6 @@ void gui_menu_command_a(int) {}
 void gui_menu_command_b(int) {}
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
-void dbg_run_command_line(const char*) {
-    con_printf("The debugger is not available yet.\n");
-}
 void gui_toolbar_command(int, int, bool) {}
 
 // The real ones are the modal-dialog machinery, the screen editor, the menus'
