@@ -95,9 +95,6 @@ char load_address_text[81];
 bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
 }
-u32 dbg_parse_register_operand(const char*, u32, int) {
-    return 0x10014;
-}
 
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's

@@ -1,5 +1,6 @@
 // Building, opening and closing the main window.
 #include "gui/main_window.h"
+#include "debugger/commands.h"
 
 #include "commands/menu_state.h"
 #include "commands/menus.h"
@@ -302,8 +303,10 @@ void gui_set_scale(int scale) {
 }
 
 void gui_run_command(const char* text) {
-    std::snprintf(dbg_line, sizeof dbg_line, "%s", text);
-    con_printf(">%s\n", dbg_line);
-    dbg_run_command_line(dbg_line);
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text);
+    dbg_history_add();
+    con_printf(">%s\n", g_dbg_line);
+    dbg_execute();
+    g_dbg_line[0] = '\0';
     dbg_line[0] = '\0';
 }

@@ -16,8 +16,6 @@ void games_browse_next(int flag);
 void gui_iconify();
 void gui_tip_of_the_day();
 void gui_floppy_window_toggle();
-// Debugger: runs one command line; keeps the command history.
-void dbg_run_command_line(const char* line);
 
 // ---- Windows not written yet ---------------------------------------------------------
 extern u8 gui_modal_active;   // a modal dialog is open

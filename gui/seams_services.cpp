@@ -14,9 +14,6 @@ void games_browse_next(int) {}
 void gui_iconify() {}
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
-void dbg_run_command_line(const char*) {
-    con_printf("The debugger is not available yet.\n");
-}
 
 // The real ones are the modal-dialog machinery, the screen editor, the menus'
 // checkmarks, the toolbar, the speed window, the file requester and the

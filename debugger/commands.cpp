@@ -1,0 +1,819 @@
+// The command interpreter: split, dispatch through the one command table,
+// usage and help texts, history, and the run-control, switch and breakpoint
+// commands.
+#include "debugger/commands.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
+#include "cpu/disasm.h"
+#include "cpu/optables.h"
+#include "debugger/debugger.h"
+#include "debugger/literals.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+
+char g_dbg_line[DBG_LINE_LENGTH];
+char dbg_cmd[DBG_LINE_LENGTH];
+char dbg_arg1[DBG_LINE_LENGTH], dbg_arg2[DBG_LINE_LENGTH], dbg_arg3[DBG_LINE_LENGTH];
+char dbg_arg4[DBG_LINE_LENGTH], dbg_arg5[DBG_LINE_LENGTH], dbg_arg6[DBG_LINE_LENGTH];
+char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH];
+u8 dbg_mask = 0xFF;
+
+extern char** environ;
+
+// The host shell runs the command; its input and output go nowhere.
+static void shell_start(const char* command) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", 0, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+    char sh[] = "/bin/sh", dash_c[] = "-c";
+    char* argv[] = {sh, dash_c, const_cast<char*>(command), nullptr};
+    pid_t pid;
+    posix_spawn(&pid, sh, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+}
+void (*dbg_shell_start)(const char* command) = shell_start;
+
+static char* const args[6] = {dbg_arg1, dbg_arg2, dbg_arg3, dbg_arg4, dbg_arg5, dbg_arg6};
+
+static int arg_count() {
+    int n = 0;
+    while (n < 6 && args[n][0])
+        n++;
+    return n;
+}
+static bool nocase_equal(const char* a, const char* b) {
+    for (; *a && *b; a++, b++)
+        if (std::toupper(static_cast<unsigned char>(*a)) !=
+            std::toupper(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+static bool lone_question() {
+    return std::strcmp(dbg_arg1, "?") == 0 && !dbg_arg2[0];
+}
+static void ok() {
+    con_printf("%s.\n\n", "OK");
+}
+static void wrong_machine() {
+    con_printf("Wrong guest machine!\n\n");
+}
+static void range_message(u32 low, u32 high) {
+    con_printf("Valid range is $%X..$%X!\n\n", low, high);
+}
+
+bool dbg_machine_has_cpu(bool verbose) {
+    if (machine == PONG || machine == TYPERIGHT) {
+        if (verbose) wrong_machine();
+        return false;
+    }
+    return true;
+}
+
+// ---- Operands ----------------------------------------------------------------------
+
+u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
+    if (!dbg_machine_has_cpu(false)) return REG_NONE;
+    const size_t length = std::strlen(text);
+    if (length == 0 || length > 80) return REG_NONE;
+    char word[81];
+    std::memcpy(word, text, length + 1);
+    if (mask_allowed) dbg_mask = 0xFF;
+    if (char* colon = std::strchr(word, ':')) {
+        *colon = '\0';
+        if (colon[1]) {
+            const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
+            if (mask < 0 || mask > 0xFF)
+                con_printf("Mask is out of range!\n");
+            else if (!mask_allowed)
+                con_printf("Ignoring :%02X mask specifier.\n", mask);
+            else
+                dbg_mask = static_cast<u8>(mask);
+        }
+    }
+    for (u32 n = 0; n < REGISTER_ROWS; n++) {
+        if (!nocase_equal(word, register_names[n][dis_notation])) continue;
+        const u32 value = MEM_REG_BASE + n;
+        return value > limit ? REG_NONE : value;
+    }
+    const i32 value = num_parse_literal(word);
+    if (value == REG_NONE || value < 0 || value > static_cast<i32>(limit)) return REG_NONE;
+    return static_cast<u32>(value);
+}
+
+u8 dbg_parse_operator(const char* text) {
+    static const struct {
+        const char* word;
+        u8 code;
+    } words[] = {{"<", 1},  {"LT", 1}, {"<=", 2}, {"LE", 2}, {"=<", 2}, {"==", 3},
+                 {"EQ", 3}, {"IS", 3}, {"=", 3},  {"!=", 4}, {"NE", 4}, {"<>", 4},
+                 {">", 6},  {"GT", 6}, {">=", 5}, {"GE", 5}, {"=>", 5}};
+    for (const auto& w : words)
+        if (nocase_equal(text, w.word)) return w.code;
+    return 0;
+}
+
+static const char* const operator_texts[7] = {"", "<", "<=", "==", "!=", ">=", ">"};
+
+static void address_text(u32 address, char* out) {
+    dbg_format_address(address, out, 1, 0, 15, 1);
+}
+
+// ---- The command table -------------------------------------------------------------
+
+namespace {
+struct DbgCommand {
+    const char* names;       // aliases joined by '|', upper case
+    const char* arguments;   // as the usage line shows them; "" for none
+    bool frame_boundary;     // refused while paused inside a frame
+    void (*run)();           // the command's body
+    const char* hint;        // the Debug-menu hint printed above the usage
+    const char* usage;       // the usage line; nullptr for commands without one
+    int help;                // help category, -1 for none
+    const char* description; // the help text's one-line description
+};
+extern const DbgCommand commands[];
+extern const int command_count;
+const DbgCommand* current = nullptr;
+
+void usage() {
+    if (!current) return;
+    if (current->hint) con_printf("%s\n", current->hint);
+    if (current->usage) con_printf("%s", current->usage);
+}
+} // namespace
+
+// ---- History and help --------------------------------------------------------------
+
+void dbg_history_add() {
+    if (!g_dbg_line[0]) return;
+    std::memmove(cmd_history[1], cmd_history[0], sizeof cmd_history[0] * (DBG_HISTORY_ROWS - 1));
+    std::snprintf(cmd_history[0], DBG_LINE_LENGTH, "%s", g_dbg_line);
+    for (int row = 1; row < DBG_HISTORY_ROWS && cmd_history[row][0];) {
+        if (std::strcmp(cmd_history[row], cmd_history[0]) != 0) {
+            row++;
+            continue;
+        }
+        std::memmove(cmd_history[row], cmd_history[row + 1],
+                     sizeof cmd_history[0] * (DBG_HISTORY_ROWS - 1 - row));
+        cmd_history[DBG_HISTORY_ROWS - 1][0] = '\0';
+    }
+}
+
+static void cmd_history_list() {
+    for (int row = DBG_HISTORY_ROWS - 1; row >= 0; row--)
+        if (cmd_history[row][0]) con_printf("%s\n", cmd_history[row]);
+    con_printf("\n");
+}
+
+static const char* const help_headers[12] = {
+    "General:", "File:",        "Disk:",    "Edit:",  "View:",    "Log:",
+    "Run:",     "Breakpoints:", "Symbols:", "Tools:", "Options:", "Graphics:"};
+
+void dbg_help(int category) {
+    if (category < 0 || category > 11) return;
+    con_printf("%s\n", help_headers[category]);
+    for (int i = 0; i < command_count; i++) {
+        const DbgCommand& c = commands[i];
+        if (c.help != category) continue;
+        char syntax[160];
+        std::snprintf(syntax, sizeof syntax, "%s%s%s", c.names, c.arguments[0] ? " " : "",
+                      c.arguments);
+        if (std::strlen(syntax) < 32)
+            con_printf("%-32s%s\n", syntax, c.description);
+        else
+            con_printf("%s\n%32s%s\n", syntax, "", c.description);
+    }
+    con_printf("\n");
+}
+
+static void cmd_help() {
+    static const char* const selectors[12][2] = {{"0", "G"}, {"1", "F"}, {"2", "D"},  {"3", "E"},
+                                                 {"4", "V"}, {"5", "L"}, {"6", "R"},  {"7", "B"},
+                                                 {"8", "S"}, {"9", "T"}, {"10", "O"}, {"11", "A"}};
+    for (int c = 1; c < 12; c++)
+        if (std::strcmp(dbg_arg1, selectors[c][0]) == 0 ||
+            nocase_equal(dbg_arg1, selectors[c][1])) {
+            dbg_help(c);
+            return;
+        }
+    dbg_help(0);
+}
+
+// ---- Run control -------------------------------------------------------------------
+
+static u32 next_address(u32 address) {
+    return (address & 0x6000) | ((address + op_length[guest_memory[address & 0x7FFF]]) & 0x1FFF);
+}
+
+static void cmd_step() {
+    if (!dbg_machine_has_cpu(true)) return;
+    dbg_single_step = 1;
+    emu_unpause();
+}
+
+static void cmd_step_over() {
+    if (!dbg_machine_has_cpu(true)) return;
+    const u8 opcode = guest_memory[cpu_iar & 0x7FFF];
+    if ((opcode & 0x78) != 0x38) {
+        cmd_step();
+        return;
+    }
+    char where[DBG_ADDRESS_TEXT_SIZE];
+    dbg_format_address(cpu_iar, where, 0, 0, 15, 1);
+    con_printf("Stepping over subroutine call (%s) at %s.\n",
+               op_text[dis_notation][opcode].mnemonic, where);
+    if (verbosity == 0) con_printf("\n");
+    mem_attributes[next_address(cpu_iar)] |= MEM_STEP_OUT;
+    emu_unpause();
+}
+
+static void cmd_go() {
+    if (lone_question() || dbg_arg2[0]) {
+        usage();
+        return;
+    }
+    if (!dbg_arg1[0]) {
+        if (emu_paused) {
+            emu_unpause();
+            con_printf("Unpausing...\n\n");
+        } else {
+            emu_pause();
+            con_printf("Pausing...\n\n");
+        }
+        return;
+    }
+    if (!emu_paused) return;
+    const u32 address = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    if (address == static_cast<u32>(REG_NONE)) { // stays paused: no breakpoint to run to
+        range_message(0, 0x7FFF);
+        return;
+    }
+    bp_conditions[address] = WatchCondition{0, COND_ALWAYS, 0};
+    if (!(mem_attributes[address] & MEM_BREAKPOINT)) {
+        mem_attributes[address] |= MEM_BREAKPOINT;
+        char where[DBG_ADDRESS_TEXT_SIZE];
+        address_text(address, where);
+        con_printf("Added code breakpoint at %s.\n\n", where);
+    }
+    emu_unpause();
+    con_printf("Unpausing...\n\n");
+}
+
+static void cmd_jump() {
+    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+        usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const u32 address = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    if (address == static_cast<u32>(REG_NONE)) {
+        range_message(0, 0x7FFF);
+        return;
+    }
+    const u32 old = cpu_iar;
+    cpu_iar = static_cast<u16>(address);
+    con_printf("Changed IAR from $%X to $%X.\n\n", old, address);
+}
+
+static void cmd_ignore() {
+    if (!dbg_machine_has_cpu(true)) return;
+    const u8 opcode = guest_memory[cpu_iar & 0x7FFF];
+    char where[DBG_ADDRESS_TEXT_SIZE];
+    dbg_format_address(cpu_iar, where, 0, 0, 15, 1);
+    con_printf("Ignoring %s instruction at %s.\n", op_text[dis_notation][opcode].mnemonic, where);
+    cpu_iar = static_cast<u16>(next_address(cpu_iar));
+    if (verbosity > 0)
+        dis_log_next_instruction();
+    else
+        con_printf("\n");
+}
+
+static void switch_state(u32 on) {
+    con_printf(" %s.\n\n", on ? "on" : "off");
+}
+
+static void cmd_trace() {
+    if (!dbg_machine_has_cpu(true)) return;
+    cpu_tracing = !cpu_tracing;
+    con_printf("CPU tracing");
+    switch_state(cpu_tracing);
+    if (cpu_tracing && verbosity == 1)
+        con_printf("Loca InOpAd Mnemoni XRU  IAdd IV EAdd    R0 R1 R2 R3 R4 R5 R6 PU PL IAR\n"
+                   "---- ------ ------- --- ----- -- ----    -- -- -- -- -- -- -- -- -- ----\n");
+    if (!emu_paused) emu_paused_mid_frame = true;
+}
+
+// A single digit 0..top with nothing after it, else -1.
+static int digit_argument(int top) {
+    if (dbg_arg2[0] || std::strlen(dbg_arg1) != 1) return -1;
+    const int d = dbg_arg1[0] - '0';
+    return d >= 0 && d <= top ? d : -1;
+}
+
+static void cmd_verbosity() {
+    if (lone_question()) {
+        con_printf("VB|VERBOSE 0: %s\nVB|VERBOSE 1: %s\nVB|VERBOSE 2: %s\n",
+                   "Set verbosity to minimum", "Set table tracing mode",
+                   "Set verbosity to maximum");
+        con_printf("Usage: VB 0|1|2\n\n");
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const int d = digit_argument(2);
+    if (d < 0) {
+        con_printf("VB|VERBOSE 0: %s\nVB|VERBOSE 1: %s\nVB|VERBOSE 2: %s\n",
+                   "Set verbosity to minimum", "Set table tracing mode",
+                   "Set verbosity to maximum");
+        con_printf("Usage: VB 0|1|2\n\n");
+        return;
+    }
+    verbosity = d;
+    static const char* const said[3] = {"Minimum verbosity.\n\n", "Table tracing mode.\n\n",
+                                        "Maximum verbosity.\n\n"};
+    con_printf("%s", said[d]);
+}
+
+static void time_unit_usage() {
+    con_printf("TU 0: %s\nTU 1: %s\nTU 2: %s\n", "Set time unit to cycles",
+               "Set time unit to clocks", "Set time unit to pixels");
+    con_printf("Usage: TU 0|1|2\n\n");
+}
+
+static void cmd_time_unit() {
+    if (lone_question()) {
+        time_unit_usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const int d = digit_argument(2);
+    if (d < 0) {
+        time_unit_usage();
+        return;
+    }
+    dbg_time_unit = static_cast<u32>(d);
+    static const char* const names[3] = {"CPU cycles", "clock periods", "pixels"};
+    dbg_unit_label = names[d];
+    ok();
+}
+
+static void cmd_run_to() {
+    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+        usage();
+        return;
+    }
+    const char t = static_cast<char>(std::toupper(static_cast<unsigned char>(dbg_arg1[0])));
+    const bool letter = dbg_arg1[1] == '\0';
+    if (letter && t == 'F') {
+        dbg_clear_run_targets();
+        dbg_run_to_frame = 1;
+    } else if (letter && t == 'L') {
+        if (!dbg_machine_has_cpu(true)) return;
+        dbg_clear_run_targets();
+        dbg_run_to_loop_end = 1;
+    } else if (letter && t == 'I') {
+        if (!dbg_machine_has_cpu(true)) return;
+        dbg_clear_run_targets();
+        dbg_run_to_interrupt = 1;
+    } else if (letter && t == 'S') {
+        if (!dbg_machine_has_cpu(true)) return;
+        const u32 target = cpu_ras[((cpu_psu & 7) - 1) & 7] & 0x7FFF;
+        con_printf("Running to $%X.\n\n", target);
+        dbg_clear_run_targets();
+        mem_attributes[target] |= MEM_BREAKPOINT;
+    } else {
+        con_printf("Wrong guest machine!\n\n"); // raster targets need the raster timing
+        return;
+    }
+    emu_unpause();
+}
+
+// ---- Switches ----------------------------------------------------------------------
+
+static void toggle(u32& option) {
+    option = option ? 0 : 1;
+    switch_state(option);
+}
+
+static void cmd_log() {
+    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0] || dbg_arg1[1]) {
+        if (!lone_question() && !dbg_machine_has_cpu(true)) return;
+        con_printf("%s: L A|B|C|I|N|S\n\n", "Usage");
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    switch (std::toupper(static_cast<unsigned char>(dbg_arg1[0]))) {
+    case 'A':
+        con_printf("Log illegal reads/writes");
+        toggle(logreadwrites);
+        break;
+    case 'B':
+        if (!(machine >= 2 && machine <= 7) && machine != 10 && machine != 12) {
+            wrong_machine();
+            return;
+        }
+        con_printf("Log BIOS calls");
+        toggle(logbios);
+        break;
+    case 'C':
+        con_printf("Log inefficient instructions");
+        toggle(loginefficient);
+        break;
+    case 'I':
+        con_printf("Log illegal instructions");
+        toggle(logillegal);
+        break;
+    case 'N':
+        con_printf("Log interrupts");
+        toggle(loginterrupts);
+        break;
+    case 'S':
+        con_printf("Log subroutine calls/returns");
+        toggle(logsubroutines);
+        break;
+    default:
+        con_printf("%s: L A|B|C|I|N|S\n\n", "Usage");
+    }
+}
+
+static void cmd_pause_break() {
+    if (!dbg_machine_has_cpu(true)) return;
+    pausebreak = !pausebreak;
+    con_printf("Pause after breakpoints/watchpoints is now %s.\n\n", pausebreak ? "on" : "off");
+}
+
+static void cmd_pause_log() {
+    if (!dbg_machine_has_cpu(true)) return;
+    pauselog = !pauselog;
+    con_printf("Pause after logging is now %s.\n\n", pauselog ? "on" : "off");
+}
+
+static void cmd_warn() {
+    if (!dbg_machine_has_cpu(true)) return;
+    con_printf("Assembler warnings");
+    toggle(warn);
+}
+
+static void cmd_watch_reads() {
+    if (!dbg_machine_has_cpu(true)) return;
+    watchreads = !watchreads;
+    con_printf("Watch reads %s.\n\n", watchreads ? "on" : "off");
+}
+
+static void cmd_watch_writes() {
+    if (!dbg_machine_has_cpu(true)) return;
+    static const char* const words[3][4] = {
+        {"NONE", "N", "0", "OFF"}, {"SOME", "S", "1", nullptr}, {"ALL", "A", "2", nullptr}};
+    if (dbg_arg1[0] && !dbg_arg2[0])
+        for (u32 v = 0; v < 3; v++)
+            for (const char* w : words[v])
+                if (w && nocase_equal(dbg_arg1, w)) {
+                    watchwrites = v;
+                    ok();
+                    return;
+                }
+    con_printf("WW NONE: %s\nWW SOME: %s\nWW ALL:  %s\n", "Watch no writes", "Watch some writes",
+               "Watch all writes");
+    con_printf("%s: WW NONE|SOME|ALL\n", "Usage");
+    con_printf("Current setting is %s.\n\n", words[watchwrites > 2 ? 2 : watchwrites][0]);
+}
+
+static const char* const base_names[4] = {"binary", "octal", "decimal", "hexadecimal"};
+
+static void cmd_base() {
+    static const char* const words[4][2] = {{"2", "%"}, {"8", "@"}, {"10", "!"}, {"16", "$"}};
+    if (!dbg_arg1[0]) {
+        con_printf("Current default input base is");
+        con_printf(" %s.\n\n", base_names[dbg_base & 3]);
+        return;
+    }
+    if (!dbg_arg2[0])
+        for (int b = 0; b < 4; b++)
+            if (std::strcmp(dbg_arg1, words[b][0]) == 0 ||
+                std::strcmp(dbg_arg1, words[b][1]) == 0) {
+                dbg_base = b;
+                con_printf("%s %s.\n\n", "Set default input base to", base_names[b]);
+                return;
+            }
+    con_printf("BASE 2|%%: %s\nBASE 8|@: %s\nBASE 10|!: %s\nBASE 16|$: %s\n",
+               "Set default input base to binary", "Set default input base to octal",
+               "Set default input base to decimal", "Set default input base to hexadecimal");
+    con_printf("%s: BASE [2|8|10|16|%%|@|!|$]\n\n", "Usage");
+}
+
+static void cmd_notation() {
+    auto notation_usage = [] {
+        con_printf("N 0: %s\nN 1: %s\nN 2: %s\nN 3: %s\nN 4: %s\n",
+                   "Set notation to non-extended Signetics", "Set notation to extended Signetics",
+                   "Set notation to old CALM", "Set notation to new CALM",
+                   "Set notation to IEEE-694");
+        con_printf("%s: N 0|1|2|3|4\n\n", "Usage");
+    };
+    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+        notation_usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const int d = digit_argument(4);
+    if (d < 0) {
+        notation_usage();
+        return;
+    }
+    dis_notation = static_cast<u32>(d);
+    static const char* const names[5] = {"non-extended Signetics", "extended Signetics", "old CALM",
+                                         "new CALM", "IEEE-694"};
+    con_printf("Notation is now %s.\n\n", names[d]);
+}
+
+static void cmd_say() {
+    con_printf("Command is unavailable.\n\n"); // no speech facility on this host
+}
+
+static void cmd_cls() {
+    std::fputc(12, stdout);
+    std::fflush(stdout);
+}
+
+static void cmd_quit() {
+    app_clean_exit(0);
+}
+
+// ---- Code breakpoints --------------------------------------------------------------
+
+static void format_condition(const WatchCondition& c, char* target, char* value) {
+    if (c.target > 0xFFFF)
+        std::snprintf(target, DBG_ADDRESS_TEXT_SIZE, "%s",
+                      register_names[(c.target - MEM_REG_BASE) % REGISTER_ROWS][dis_notation]);
+    else
+        dbg_format_address(c.target, target, 1, 0, 0, 1);
+    dbg_format_address(c.value, value, 1, 0, 0, 1);
+}
+
+static int set_breakpoint(u32 address, u32 target, u8 condition, u32 value) {
+    if (address > 0x7FFF) {
+        range_message(0, 0x7FFF);
+        return 0;
+    }
+    const WatchCondition& old = bp_conditions[address];
+    if ((mem_attributes[address] & MEM_BREAKPOINT) && old.target == target &&
+        old.condition == condition && old.value == value) {
+        con_printf("Breakpoint is already set!\n\n");
+        return 0;
+    }
+    if (target == static_cast<u32>(REG_NONE)) {
+        con_printf("Conditional token is out of range!\n\n");
+        return 0;
+    }
+    if (value == static_cast<u32>(REG_NONE)) {
+        con_printf("Conditional value is out of range!\n\n");
+        return 0;
+    }
+    bp_conditions[address] = WatchCondition{target, condition, static_cast<u16>(value)};
+    mem_attributes[address] |= MEM_BREAKPOINT;
+    char where[DBG_ADDRESS_TEXT_SIZE];
+    address_text(address, where);
+    if (condition == COND_ALWAYS) {
+        con_printf("Added code breakpoint at %s.\n\n", where);
+    } else {
+        char t[DBG_ADDRESS_TEXT_SIZE], v[DBG_ADDRESS_TEXT_SIZE];
+        format_condition(bp_conditions[address], t, v);
+        con_printf("Added code breakpoint at %s when %s %s %s.\n\n", where, t,
+                   operator_texts[condition], v);
+    }
+    return 1;
+}
+
+static void cmd_breakpoint() {
+    const int n = arg_count();
+    if (n == 0 || n == 3 || n == 6 || lone_question()) {
+        usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const u32 none = static_cast<u32>(REG_NONE);
+    const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    if (n == 1) {
+        set_breakpoint(start, 0, COND_ALWAYS, 0);
+        return;
+    }
+    if (n == 4) {
+        const u8 op = dbg_parse_operator(dbg_arg3);
+        const u32 target = dbg_parse_register_operand(dbg_arg2, static_cast<u32>(REG_NONE), 0);
+        const u32 value = dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0);
+        if (start == none || op == 0) {
+            usage();
+            return;
+        }
+        set_breakpoint(start, target, op, value);
+        return;
+    }
+    const u32 end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
+    if (start == none || end == none || start > end) {
+        usage();
+        return;
+    }
+    WatchCondition c{0, COND_ALWAYS, 0};
+    if (n == 5) {
+        const u32 target = dbg_parse_register_operand(dbg_arg3, static_cast<u32>(REG_NONE), 0);
+        const u8 op = dbg_parse_operator(dbg_arg4);
+        const u32 value = dbg_parse_register_operand(dbg_arg5, 0xFF, 0);
+        if (target == none || op == 0 || value == none) {
+            usage();
+            return;
+        }
+        c = WatchCondition{target, op, static_cast<u16>(value)};
+    }
+    for (u32 a = start; a <= end; a++) {
+        if (n == 5)
+            bp_conditions[a] = c;
+        else
+            bp_conditions[a].condition = COND_ALWAYS;
+        mem_attributes[a] |= MEM_BREAKPOINT;
+    }
+    ok();
+}
+
+static void cmd_clear_breakpoints() {
+    const int n = arg_count();
+    if (n >= 3 || lone_question()) {
+        usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const u32 none = static_cast<u32>(REG_NONE);
+    if (n == 0) {
+        bool any = false;
+        for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+            if (mem_attributes[a] & MEM_BREAKPOINT) {
+                mem_attributes[a] &= ~MEM_BREAKPOINT;
+                any = true;
+            }
+        con_printf(any ? "Cleared all code breakpoints.\n\n" : "No breakpoints to clear!\n\n");
+        return;
+    }
+    const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    const u32 end = n == 2 ? dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0) : 0x7FFF;
+    if (start == none || end == none || start > end) {
+        range_message(0, 0x7FFF);
+        return;
+    }
+    if (n == 2) {
+        for (u32 a = start; a <= end; a++)
+            mem_attributes[a] &= ~MEM_BREAKPOINT;
+        ok();
+        return;
+    }
+    char where[DBG_ADDRESS_TEXT_SIZE];
+    address_text(start, where);
+    if (mem_attributes[start] & MEM_BREAKPOINT) {
+        mem_attributes[start] &= ~MEM_BREAKPOINT;
+        con_printf("Cleared code breakpoint at %s.\n\n", where);
+    } else {
+        con_printf("Breakpoint not found at %s!\n\n", where);
+    }
+}
+
+static void cmd_list_breakpoints() {
+    if (!dbg_machine_has_cpu(true)) return;
+    bool any = false;
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
+        if (!(mem_attributes[a] & MEM_BREAKPOINT)) continue;
+        any = true;
+        char where[DBG_ADDRESS_TEXT_SIZE];
+        address_text(a, where);
+        const WatchCondition& c = bp_conditions[a];
+        if (c.condition == COND_ALWAYS || c.condition > COND_GT) {
+            con_printf("%s\n", where);
+        } else {
+            char t[DBG_ADDRESS_TEXT_SIZE], v[DBG_ADDRESS_TEXT_SIZE];
+            format_condition(c, t, v);
+            con_printf("%s %s %s %s %s\n", where, "when", t, operator_texts[c.condition], v);
+        }
+    }
+    if (any)
+        con_printf("\n");
+    else
+        con_printf("%s.\n\n", "None");
+}
+
+// ---- The table and the dispatch ----------------------------------------------------
+
+namespace {
+const DbgCommand commands[] = {
+    {"SAY|SPEAK|SPK", "<message>", false, cmd_say, nullptr, nullptr, 0, "speak the message"},
+    {"S", "", false, cmd_step, nullptr, nullptr, 6, "execute one instruction, then pause"},
+    {"O", "", false, cmd_step_over, nullptr, nullptr, 6, "step over a subroutine call"},
+    {"BASE", "[2|8|10|16|%|@|!|$]", false, cmd_base, nullptr, nullptr, 10,
+     "show or set the default input base"},
+    {"BC|DB", "[<start-address> [<end-address>]]", false, cmd_clear_breakpoints,
+     "Clear code breakpoint(s)", "Usage: BC [<start-address> [<end-address>]]\n\n", 7,
+     "clear code breakpoints"},
+    {"BL|LB", "", false, cmd_list_breakpoints, nullptr, nullptr, 7, "list code breakpoints"},
+    {"BP|SB", "<start-addr> [<end-addr>] [<addr/reg> <condition> <value>]", false, cmd_breakpoint,
+     "Set code breakpoint(s)",
+     "Usage: BP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
+     "add code breakpoints"},
+    {"CLS", "", false, cmd_cls, nullptr, nullptr, 0, "clear the console"},
+    {"G|P|GO", "[<address>]", false, cmd_go, "Pause/unpause & optionally set breakpoint",
+     "Usage: G|P [<address>]\n\n", 6, "pause or resume; resume to a breakpoint"},
+    {"H|HELP|?", "[category]", false, cmd_help, nullptr, nullptr, 0, "help text"},
+    {"I", "", false, cmd_ignore, nullptr, nullptr, 6, "skip the next instruction"},
+    {"HISTORY", "", false, cmd_history_list, nullptr, nullptr, 4, "list the command history"},
+    {"J|JUMP", "<address>", false, cmd_jump, "Jump to address", "Usage: J|JUMP <address>\n\n", 6,
+     "set the instruction address"},
+    {"L", "A|B|C|I|N|S", false, cmd_log, nullptr, nullptr, 5, "logging switches"},
+    {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10, "notation"},
+    {"PB", "", false, cmd_pause_break, nullptr, nullptr, 7,
+     "pause after breakpoints/watchpoints on/off"},
+    {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
+    {"R", "F|I|L|S", false, cmd_run_to, "Run to rasterline number",
+     "Usage: R F|I|L|R|S|<number>\n\n", 6, "run to a target"},
+    {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
+    {"T|SS", "", false, cmd_trace, nullptr, nullptr, 5, "processor trace on/off"},
+    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "time unit"},
+    {"VB|VERBOSE", "0|1|2", false, cmd_verbosity, nullptr, nullptr, 10,
+     "verbosity of trace and step output"},
+    {"WARN", "", false, cmd_warn, nullptr, nullptr, 10, "assembler warnings on/off"},
+    {"WR", "", false, cmd_watch_reads, nullptr, nullptr, 7, "watch reads on/off"},
+    {"WW", "NONE|SOME|ALL", false, cmd_watch_writes, nullptr, nullptr, 7,
+     "which writes are watched"},
+};
+const int command_count = static_cast<int>(std::size(commands));
+
+bool names_match(const char* names, const char* word) {
+    const size_t length = std::strlen(word);
+    for (const char* p = names;;) {
+        const char* bar = std::strchr(p, '|');
+        const size_t n = bar ? static_cast<size_t>(bar - p) : std::strlen(p);
+        if (n == length) {
+            size_t i = 0;
+            while (i < n && std::toupper(static_cast<unsigned char>(word[i])) == p[i])
+                i++;
+            if (i == n) return true;
+        }
+        if (!bar) return false;
+        p = bar + 1;
+    }
+}
+} // namespace
+
+int dbg_execute() {
+    if (g_dbg_line[0] == '*') {
+        if (dbg_shell_start) dbg_shell_start(g_dbg_line + 1);
+        return 0;
+    }
+    char* const words[7] = {dbg_cmd, dbg_arg1, dbg_arg2, dbg_arg3, dbg_arg4, dbg_arg5, dbg_arg6};
+    for (char* w : words)
+        w[0] = '\0';
+    const char* p = g_dbg_line;
+    for (char* w : words) {
+        while (*p && std::isspace(static_cast<unsigned char>(*p)))
+            p++;
+        size_t n = 0;
+        while (p[n] && !std::isspace(static_cast<unsigned char>(p[n])))
+            n++;
+        std::memcpy(w, p, n);
+        w[n] = '\0';
+        p += n;
+    }
+    if (g_dbg_line[0] == '"') {
+        con_printf("Command is unavailable.\n\n"); // no netplay connection
+        return 0;
+    }
+    for (const DbgCommand& c : commands) {
+        if (!names_match(c.names, dbg_cmd)) continue;
+        if (c.frame_boundary && emu_paused_mid_frame) return 0;
+        current = &c;
+        c.run();
+        current = nullptr;
+        return 0;
+    }
+    char upper[DBG_LINE_LENGTH];
+    size_t i = 0;
+    for (; dbg_cmd[i]; i++)
+        upper[i] = (dbg_cmd[i] >= 'a' && dbg_cmd[i] <= 'z') ? static_cast<char>(dbg_cmd[i] - 32)
+                                                            : dbg_cmd[i];
+    upper[i] = '\0';
+    con_printf("Unknown command \"%s\" (\"H\" for help).\n\n", upper);
+    return 0;
+}
+
+void dbg_commands_reset() {
+    std::memset(cmd_history, 0, sizeof cmd_history);
+    g_dbg_line[0] = '\0';
+    for (char* w : {dbg_cmd, dbg_arg1, dbg_arg2, dbg_arg3, dbg_arg4, dbg_arg5, dbg_arg6})
+        w[0] = '\0';
+    dbg_mask = 0xFF;
+    dbg_shell_start = shell_start;
+}

@@ -1,0 +1,40 @@
+// The debugger's command interpreter: the line buffer, its split into a
+// command word and six arguments, the command table, usage and help texts,
+// and the command history. Every answer goes through con_printf.
+//
+//   std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", "BP 1000");
+//   dbg_execute();
+#pragma once
+
+#include "cpu/cpu.h"
+
+constexpr int DBG_LINE_LENGTH = 593; // 592 characters and the terminator
+constexpr int DBG_HISTORY_ROWS = 20;
+
+extern char g_dbg_line[DBG_LINE_LENGTH];
+extern char dbg_cmd[DBG_LINE_LENGTH];
+extern char dbg_arg1[DBG_LINE_LENGTH], dbg_arg2[DBG_LINE_LENGTH], dbg_arg3[DBG_LINE_LENGTH];
+extern char dbg_arg4[DBG_LINE_LENGTH], dbg_arg5[DBG_LINE_LENGTH], dbg_arg6[DBG_LINE_LENGTH];
+extern char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH]; // row 0 the newest
+
+// Runs the line in g_dbg_line; always 0.
+int dbg_execute();
+// Adds the line in g_dbg_line to the history (newest first, no line twice).
+void dbg_history_add();
+// Prints the help text of category 0..11; other values print nothing.
+void dbg_help(int category);
+// False (after "Wrong guest machine!" when verbose) on the machines without a 2650.
+bool dbg_machine_has_cpu(bool verbose);
+// Starts a host command through the shell, without input or output, not waited for.
+extern void (*dbg_shell_start)(const char* command);
+
+// The interpreter's own state back to start-up: empty history and buffers.
+void dbg_commands_reset();
+
+// Register or address operand: a register name of the current notation, a
+// label or a number literal; REG_NONE when unreadable, above `limit`, or the
+// machine has no processor. With mask_allowed a ":mask" suffix sets dbg_mask.
+u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed);
+extern u8 dbg_mask;
+// Condition operator words: 1 <, 2 <=, 3 ==, 4 !=, 5 >=, 6 >; 0 none.
+u8 dbg_parse_operator(const char* text);

@@ -1,0 +1,347 @@
+// Number literals and guest characters.
+#include "debugger/literals.h"
+
+#include "core/emu.h"
+#include "core/settings_vars.h"
+#include "cpu/optables.h"
+
+#include <cctype>
+#include <cstdlib>
+
+u32 num_last_base = NUM_HEX;
+
+static bool upper_is(char c, char letter) {
+    return std::toupper(static_cast<unsigned char>(c)) == letter;
+}
+
+i32 num_parse_hex(const char* text, int length) {
+    num_last_base = NUM_HEX;
+    if (length > 1 && upper_is(text[length - 1], 'H')) length--;
+    for (int i = 0; i < length; i++)
+        if (!std::isxdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') return REG_NONE;
+    bool negative = false;
+    int i = 0;
+    if (i < length && text[i] == '-') {
+        negative = true;
+        i++;
+    }
+    u32 value = 0;
+    for (; i < length && std::isxdigit(static_cast<unsigned char>(text[i])); i++) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+        value = (value << 4) | static_cast<u32>(c <= '9' ? c - '0' : c - 'A' + 10);
+    }
+    return static_cast<i32>(negative ? 0u - value : value);
+}
+
+i32 num_parse_dec(const char* text, int length) {
+    num_last_base = NUM_DECIMAL;
+    for (int i = 0; i < length; i++)
+        if (!std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') return REG_NONE;
+    if (length > 95) length = 95;
+    bool negative = false;
+    int i = 0;
+    if (i < length && text[i] == '-') {
+        negative = true;
+        i++;
+    }
+    u32 value = 0;
+    for (; i < length && std::isdigit(static_cast<unsigned char>(text[i])); i++)
+        value = value * 10 + static_cast<u32>(text[i] - '0');
+    return static_cast<i32>(negative ? 0u - value : value);
+}
+
+// Binary and octal read from the last character towards the first; a '-' is
+// allowed only in front and negates.
+static i32 parse_from_right(const char* text, int length, int bits_per_digit) {
+    u32 value = 0;
+    bool negative = false;
+    int position = 0;
+    for (int i = length - 1; i >= 0; i--) {
+        const char c = text[i];
+        if (c == '-') {
+            if (i != 0) return REG_NONE;
+            negative = true;
+            continue;
+        }
+        u32 digit;
+        if (bits_per_digit == 1) {
+            if (c == '1' || c == '#')
+                digit = 1;
+            else if (c == '0' || c == '.')
+                digit = 0;
+            else
+                return REG_NONE;
+        } else {
+            if (c < '0' || c > '7') return REG_NONE;
+            digit = static_cast<u32>(c - '0');
+        }
+        const int shift = position * bits_per_digit;
+        if (shift < 32) value |= digit << shift;
+        position++;
+    }
+    return static_cast<i32>(negative ? 0u - value : value);
+}
+
+i32 num_parse_bin(const char* text, int length) {
+    num_last_base = NUM_BINARY;
+    return parse_from_right(text, length, 1);
+}
+
+i32 num_parse_oct(const char* text, int length) {
+    num_last_base = NUM_OCTAL;
+    return parse_from_right(text, length, 3);
+}
+
+// ---- Guest character sets ----------------------------------------------------------
+
+namespace {
+// A run of printable entries from `first` on; every other entry is a middle dot.
+struct CharRun {
+    int first;
+    const char* text;
+};
+struct CharSet {
+    int entries;
+    int searched; // entries num_parse_char looks through
+    const CharRun* runs;
+    int run_count;
+};
+
+const CharRun arcadia_runs[] = {
+    {0, " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh"}};
+const CharRun elektor_runs[] = {{0, "0123456789AbCdEFGLInPr= +-:x"},
+                                {95, "?"},
+                                {138, "_"},
+                                {162, "!"},
+                                {170, "N"},
+                                {187, "lT"},
+                                {223, "i"},
+                                {230, ":"},
+                                {247, "."}};
+const CharRun instructor_runs[] = {{0, "0123456789AbCdEFPLUrHo= J-.YN"}, {230, ":"}};
+const CharRun astrowars_runs[] = {
+    {32, " "}, {176, "0123456789"}, {193, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}, {224, "0123456789"}};
+const CharRun galaxia_runs[] = {
+    {23, "123456"}, {46, "ps"},     {54, "nxrf^e12_ "}, {65, "ABCDEFGHI"},
+    {76, "LMNOP"},  {82, "RSTUVW"}, {89, "Y"},          {91, "emtfu0123456789"}};
+const CharRun laser_runs[] = {{26, "/\\"},
+                              {118, "()zcari98"},
+                              {128, "!"},
+                              {176, "0123456789"},
+                              {192, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+                              {239, "fe*"},
+                              {253, "F"},
+                              {255, " "}};
+
+template <int N> constexpr CharSet set_of(int entries, int searched, const CharRun (&runs)[N]) {
+    return CharSet{entries, searched, runs, N};
+}
+
+const CharSet arcadia_set = set_of(64, 64, arcadia_runs);
+const CharSet elektor_set = set_of(256, 256, elektor_runs);
+const CharSet instructor_set = set_of(256, 29, instructor_runs);
+const CharSet astrowars_set = set_of(256, 256, astrowars_runs);
+const CharSet galaxia_set = set_of(128, 128, galaxia_runs);
+const CharSet laser_set = set_of(256, 256, laser_runs);
+
+constexpr u8 NO_CHAR = 0xB7; // middle dot
+
+// The set of the current machine; *known is false on machine 8 with a memory
+// map that has none (a character literal then reads as nothing).
+const CharSet* current_set(bool* known) {
+    *known = true;
+    switch (machine) {
+    case ARCADIA:
+        return &arcadia_set;
+    case ELEKTOR:
+        return &elektor_set;
+    case INSTRUCTOR:
+        return &instructor_set;
+    case ZACCARIA:
+        switch (memmap) {
+        case 22:
+            return &astrowars_set;
+        case 23:
+            return &galaxia_set;
+        case 24:
+        case 25:
+            return &laser_set;
+        default:
+            *known = false;
+            return nullptr;
+        }
+    default:
+        return nullptr;
+    }
+}
+
+u8 set_char(const CharSet& set, int code) {
+    for (int r = 0; r < set.run_count; r++) {
+        const CharRun& run = set.runs[r];
+        const int offset = code - run.first;
+        if (offset < 0) continue;
+        int length = 0;
+        while (run.text[length])
+            length++;
+        if (offset < length) return static_cast<u8>(run.text[offset]);
+    }
+    return NO_CHAR;
+}
+} // namespace
+
+bool num_guest_table_char(u8 code, u8* out) {
+    bool known;
+    const CharSet* set = current_set(&known);
+    if (!set) return false;
+    *out = code < set->entries ? set_char(*set, code) : NO_CHAR;
+    return true;
+}
+
+i32 num_parse_char(char c) {
+    num_last_base = NUM_CHAR;
+    bool known;
+    const CharSet* set = current_set(&known);
+    if (!known) return REG_NONE;
+    if (!set) return static_cast<u8>(c);
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (set == &instructor_set && c == '.') return 26;
+    for (int i = 0; i < set->searched; i++)
+        if (set_char(*set, i) == static_cast<u8>(c)) return i;
+    return REG_NONE;
+}
+
+u8 num_ascii_to_ebcdic(u8 c) {
+    if (c == ' ') return 0x40;
+    if (c >= '0' && c <= '9') return static_cast<u8>(0xF0 + c - '0');
+    static const u8 upper[26] = {0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9,
+                                 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9,
+                                 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9};
+    if (c >= 'A' && c <= 'Z') return upper[c - 'A'];
+    if (c >= 'a' && c <= 'z') return static_cast<u8>(upper[c - 'a'] - 0x40);
+    static const struct {
+        char c;
+        u8 code;
+    } punct[] = {{'.', 0x4B}, {'<', 0x4C}, {'(', 0x4D}, {'+', 0x4E},  {'|', 0x4F}, {'&', 0x50},
+                 {'!', 0x5A}, {'$', 0x5B}, {'*', 0x5C}, {')', 0x5D},  {';', 0x5E}, {'-', 0x60},
+                 {'/', 0x61}, {',', 0x6B}, {'%', 0x6C}, {'_', 0x6D},  {'>', 0x6E}, {'?', 0x6F},
+                 {':', 0x7A}, {'#', 0x7B}, {'@', 0x7C}, {'\'', 0x7D}, {'=', 0x7E}, {'"', 0x7F}};
+    for (const auto& p : punct)
+        if (p.c == static_cast<char>(c)) return p.code;
+    return 0x3F;
+}
+
+// ---- The classifier ----------------------------------------------------------------
+
+namespace {
+// Base prefixes by notation family: hexadecimal, decimal, octal, binary.
+const char* const signetics_prefixes[4] = {"'H'", "'D'", "'O'", "'B'"};
+const char* const calm_prefixes[4] = {"16'", "10'", "8'", "2'"};
+const char* const ieee_prefixes[4] = {"H'", "D'", "Q'", "B'"};
+
+bool starts_with_nocase(const char* text, int length, const char* prefix) {
+    int i = 0;
+    for (; prefix[i]; i++)
+        if (i >= length || std::toupper(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
+}
+
+i32 read_in_base(u32 base, const char* text, int length) {
+    switch (base) {
+    case NUM_BINARY:
+        return num_parse_bin(text, length);
+    case NUM_OCTAL:
+        return num_parse_oct(text, length);
+    case NUM_DECIMAL:
+        return num_parse_dec(text, length);
+    default:
+        return num_parse_hex(text, length);
+    }
+}
+} // namespace
+
+i32 num_parse_literal(const char* text, int length) {
+    int n = 0;
+    while (n < length && text[n] && text[n] != ' ' && text[n] != '\t' && text[n] != ';')
+        n++;
+    length = n;
+
+    // Quote forms: letter, apostrophe, ..., apostrophe.
+    if (length >= 3 && text[1] == '\'' && text[length - 1] == '\'') {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        const char* inner = text + 2;
+        const int inner_length = length - 3;
+        switch (letter) {
+        case 'H':
+            return num_parse_hex(inner, inner_length);
+        case 'D':
+            return num_parse_dec(inner, inner_length);
+        case 'O':
+            return num_parse_oct(inner, inner_length);
+        case 'B':
+            return num_parse_bin(inner, inner_length);
+        case 'A':
+            if (length == 4) return static_cast<u8>(text[2]);
+            break;
+        case 'E':
+            if (inner_length >= 1) {
+                num_last_base = NUM_EBCDIC;
+                return num_ascii_to_ebcdic(static_cast<u8>(text[2]));
+            }
+            break;
+        case 'N':
+            if (length == 4) return num_parse_char(text[2]);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // "0" then a hexadecimal letter: 0FFH, 0A.
+    if (length >= 2 && text[0] == '0') {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[1])));
+        if (c >= 'A' && c <= 'F') return num_parse_hex(text + 1, length - 1);
+    }
+
+    const char* const* prefixes = dis_notation <= 1   ? signetics_prefixes
+                                  : dis_notation <= 3 ? calm_prefixes
+                                                      : ieee_prefixes;
+    static const u32 prefix_bases[4] = {NUM_HEX, NUM_DECIMAL, NUM_OCTAL, NUM_BINARY};
+    for (int p = 0; p < 4; p++) {
+        if (!starts_with_nocase(text, length, prefixes[p])) continue;
+        const int skip = static_cast<int>(std::strlen(prefixes[p]));
+        return read_in_base(prefix_bases[p], text + skip, length - skip);
+    }
+
+    if (length >= 2 && text[0] == '$') return num_parse_hex(text + 1, length - 1);
+    if (length >= 1) {
+        switch (text[0]) {
+        case '!':
+            return num_parse_dec(text + 1, length - 1);
+        case '@':
+            return num_parse_oct(text + 1, length - 1);
+        case '%':
+            return num_parse_bin(text + 1, length - 1);
+        case '\'':
+        case '"':
+            if (length >= 2) return num_parse_char(text[1]);
+            break;
+        default:
+            break;
+        }
+    }
+
+    if (length >= 2) {
+        const char last =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(text[length - 1])));
+        if (last == 'H') return num_parse_hex(text, length - 1);
+        if (last == 'O' || last == 'Q') return num_parse_oct(text, length - 1);
+        if (dbg_base != static_cast<i32>(NUM_HEX)) {
+            if (last == 'D') return num_parse_dec(text, length - 1);
+            if (last == 'B') return num_parse_bin(text, length - 1);
+        }
+    }
+
+    if (dbg_base < 0 || dbg_base > 3) return 0;
+    return read_in_base(static_cast<u32>(dbg_base), text, length);
+}

@@ -1,0 +1,49 @@
+// Number literals: the digit-string readers of every base, guest characters,
+// and the classifier that picks a reader from a token's prefix, quotes,
+// suffix, the notation and the default input base.
+//
+// Every reader returns the value or REG_NONE when the text is no literal of
+// its kind; none prints anything.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// The failure value of every number, operand and label reader (it is also the
+// register pseudo-address that names nothing).
+constexpr i32 REG_NONE = 0x10014;
+
+// Kinds of literal, as kept in num_last_base and as default input bases.
+constexpr u32 NUM_BINARY = 0;
+constexpr u32 NUM_OCTAL = 1;
+constexpr u32 NUM_DECIMAL = 2;
+constexpr u32 NUM_HEX = 3;
+constexpr u32 NUM_CHAR = 4;
+constexpr u32 NUM_EBCDIC = 5;
+constexpr u32 NUM_LABEL = 6;
+
+// The kind of literal the last reader tried.
+extern u32 num_last_base;
+
+// Each reads exactly `length` characters of `text` (which may go on after them).
+i32 num_parse_hex(const char* text, int length);
+i32 num_parse_dec(const char* text, int length);
+i32 num_parse_bin(const char* text, int length);
+i32 num_parse_oct(const char* text, int length);
+// Guest character code of host character c on the current machine and memory map.
+i32 num_parse_char(char c);
+// One literal token of up to `length` characters (cut at a blank, tab, ';' or NUL).
+i32 num_parse_literal(const char* text, int length);
+inline i32 num_parse_literal(const char* text);
+
+// The EBCDIC code of a host (Latin-1) character; 0x3F (SUB) when it has none.
+u8 num_ascii_to_ebcdic(u8 c);
+
+// Host (Latin-1) character shown for guest character `code` on the current
+// machine and memory map, from the same tables num_parse_char searches;
+// returns false when the machine has no character set of its own.
+bool num_guest_table_char(u8 code, u8* out);
+
+#include <cstring>
+inline i32 num_parse_literal(const char* text) {
+    return num_parse_literal(text, static_cast<int>(std::strlen(text)));
+}

@@ -1,0 +1,115 @@
+// Number literals in every base and notation, and guest characters.
+#include "core/emu.h"
+#include "core/settings_vars.h"
+#include "cpu/optables.h"
+#include "debugger/debugger.h"
+#include "debugger/literals.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LiteralsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        machine = PIPBUG;
+        dbg_base = 3;
+        dis_notation = 0;
+    }
+    void TearDown() override { fresh_state(); }
+};
+
+struct Case {
+    const char* text;
+    i32 value;
+};
+
+void expect_all(const Case* cases, size_t n, const char* context) {
+    for (size_t i = 0; i < n; i++)
+        EXPECT_EQ(num_parse_literal(cases[i].text), cases[i].value)
+            << context << ": \"" << cases[i].text << "\"";
+}
+
+TEST_F(LiteralsTest, PrefixesSuffixesAndQuoteFormsWithHexadecimalDefault) {
+    const Case cases[] = {
+        {"1FH", 31},   {"$1F", 31},         {"H'1F'", 31},    {"h'1f'", 31}, {"0x1F", REG_NONE},
+        {"0FFH", 255}, {"0A", 10},          {"101B", 0x101B}, {"17Q", 15},   {"17O", 15},
+        {"O'17'", 15}, {"D'99'", 99},       {"B'101'", 5},    {"!99", 99},   {"@17", 15},
+        {"%-101", -5}, {"%1-01", REG_NONE}, {"%", 0},         {"@", 0},      {"$", REG_NONE},
+        {"%1.#0", 10}, {"A'z'", 'z'},       {"E'A'", 0xC1},   {"'H'20", 32}, {"'D'20", 20},
+        {"'O'20", 16}, {"'B'11", 3},        {"7fff", 0x7FFF}, {"-1", -1},    {"12;c", 0x12},
+        {"1-2", 1},    {"G", REG_NONE},
+    };
+    expect_all(cases, std::size(cases), "hex default");
+}
+
+TEST_F(LiteralsTest, SuffixesDAndBCountOnlyWithoutHexadecimalDefault) {
+    dbg_base = 2;
+    const Case cases[] = {{"101B", 5}, {"12D", 12}, {"12", 12}, {"1F", REG_NONE}, {"1FH", 31}};
+    expect_all(cases, std::size(cases), "decimal default");
+    dbg_base = 0;
+    EXPECT_EQ(num_parse_literal("1101"), 13);
+    EXPECT_EQ(num_parse_literal("12"), REG_NONE);
+    dbg_base = 1;
+    EXPECT_EQ(num_parse_literal("777"), 511);
+}
+
+TEST_F(LiteralsTest, NotationPrefixes) {
+    dis_notation = 2;
+    const Case calm[] = {{"16'1F", 31}, {"10'31", 31}, {"8'37", 31}, {"2'11111", 31}};
+    expect_all(calm, std::size(calm), "CALM");
+    dis_notation = 4;
+    const Case ieee[] = {{"H'1F", 31}, {"D'31", 31}, {"Q'37", 31}, {"B'11111", 31}};
+    expect_all(ieee, std::size(ieee), "IEEE");
+    // Another notation's prefix is no prefix: a leading apostrophe reads a character.
+    EXPECT_EQ(num_parse_literal("'D'31"), 'D');
+}
+
+TEST_F(LiteralsTest, BaseReadersAndTheKindTheyRecord) {
+    EXPECT_EQ(num_parse_hex("12zz", 2), 0x12);
+    EXPECT_EQ(num_last_base, NUM_HEX);
+    EXPECT_EQ(num_parse_dec("", 0), 0);
+    EXPECT_EQ(num_last_base, NUM_DECIMAL);
+    EXPECT_EQ(num_parse_bin("111111111111111111111111111111111", 33), -1); // bit 32 dropped
+    EXPECT_EQ(num_last_base, NUM_BINARY);
+    EXPECT_EQ(num_parse_oct("8", 1), REG_NONE);
+    EXPECT_EQ(num_last_base, NUM_OCTAL);
+    EXPECT_EQ(num_parse_oct("-10", 3), -8);
+    EXPECT_EQ(num_parse_oct("1-0", 3), REG_NONE);
+}
+
+TEST_F(LiteralsTest, GuestCharactersPerMachine) {
+    struct CharCase {
+        u32 machine, memmap;
+        const char* text;
+        i32 value;
+    };
+    const CharCase cases[] = {
+        {PIPBUG, 0, "'A", 'A'},          {PIPBUG, 0, "'A'", 'A'},        {INTERTON, 0, "\"q", 'q'},
+        {ELEKTOR, 0, "'E", 14},          {ELEKTOR, 0, "'b", REG_NONE},   {ELEKTOR, 0, "N'?'", 95},
+        {ARCADIA, 0, "'a", 26},          {ARCADIA, 0, "'/", 1},          {INSTRUCTOR, 0, "'.", 26},
+        {INSTRUCTOR, 0, "':", REG_NONE}, {ZACCARIA, 22, "'0", 176},      {ZACCARIA, 23, "'Y", 89},
+        {ZACCARIA, 24, "'F", 197},       {ZACCARIA, 21, "'A", REG_NONE},
+    };
+    for (const auto& c : cases) {
+        machine = c.machine;
+        memmap = c.memmap;
+        EXPECT_EQ(num_parse_literal(c.text), c.value)
+            << "machine " << c.machine << " map " << c.memmap << " " << c.text;
+    }
+}
+
+TEST_F(LiteralsTest, GuestCharacterDisplayReadsTheSameTables) {
+    machine = ELEKTOR;
+    EXPECT_EQ(dbg_guest_char_to_ascii(14), 'E');
+    EXPECT_EQ(dbg_guest_char_to_ascii(11), 'b');
+    EXPECT_EQ(dbg_guest_char_to_ascii(40), 0xB7);
+    machine = ZACCARIA;
+    memmap = 22;
+    for (int code = 176; code < 186; code++)
+        EXPECT_EQ(dbg_guest_char_to_ascii(static_cast<u8>(code)), '0' + code - 176);
+}
+
+} // namespace
