@@ -6,6 +6,7 @@
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
+#include "machines/pong.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,3 +56,20 @@ static void BM_FramesWithoutProcessor(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FramesWithoutProcessor);
+
+// A ball-and-paddle game in play on each chip: playfield, collision map, bats
+// and ball every frame, with both bats played by the computer.
+static void BM_BallAndPaddleFrames(benchmark::State& state) {
+    turbo = 1;
+    robot_left = robot_right = 3;
+    pong_machine = 2;
+    pong_variant = static_cast<i32>(state.range(1));
+    machine_switch(PONG, static_cast<int>(state.range(0)), true, true, false);
+    pong_variant = static_cast<i32>(state.range(1));
+    machine_reset();
+    for (auto _ : state)
+        emu_run_frame();
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BallAndPaddleFrames)->Args({28, 0})->Args({29, 8})->Args({29, 12});

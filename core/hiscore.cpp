@@ -14,6 +14,7 @@
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "machines/pong.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 

@@ -14,6 +14,7 @@
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
 #include "machines/no_processor.h"
+#include "machines/pong.h"
 #include "machines/pvi_consoles.h"
 
 namespace {
@@ -122,8 +123,11 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // PONG
     {
+        .setup = pong_machine_init,
         .install_bus = pong_bus_install,
-        .run_frame = emu_idle_frame,
+        .reset = pong_reset,
+        .run_frame = pong_run_frame,
+        .serialise = pong_save_state,
         .controls_layout = pong_controls_layout,
         .hiscore_row = pong_hiscore_row,
         .save_suffix = ".bin",

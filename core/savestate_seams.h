@@ -36,7 +36,6 @@ extern u32 laserbattle_word;
 extern u8 laserbattle_byte;
 extern u8 laserbattle_tail[5];
 extern i32 malzak_video_regs[4];
-extern i32 pong_score[2]; // left and right side
 void coinop_save_inputs();
 
 // ---- File loader -------------------------------------------------------------------------

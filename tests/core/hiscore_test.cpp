@@ -7,6 +7,7 @@
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
 #include "home_fixture.h"
+#include "machines/pong.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,734 @@
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/recording.h"
+#include "core/savestate.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "input/keys.h"
+#include "input/paddles.h"
+#include "machines/pong.h"
+#include "sound/voice_update.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Pong : public testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        pong = PongState{};
+        collisions = 1;
+        retune = 0;
+        colourset = 0;
+        robot_left = robot_right = 0;
+    }
+    void TearDown() override {
+        rec_state = REC_IDLE;
+        filebuf_free();
+    }
+
+    // Switches to the chip of `map` (and `chip` on map 28) with game `variant`
+    // in the video standard `region`, and resets.
+    void start(int map, int variant, int chip = 2, u32 region = 0) {
+        pong_machine = chip;
+        emu_region = region;
+        pong_variant = variant;
+        ASSERT_TRUE(machine_switch(PONG, map, true, true, false));
+        pong_variant = variant;
+        machine_reset();
+    }
+
+    // The random numbers the game asks for next, in order.
+    void script_rng(const std::vector<u8>& bytes) {
+        ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        std::copy(bytes.begin(), bytes.end(), filebuf);
+        filebuf_length = rec_length = static_cast<u32>(bytes.size());
+        filebuf_cursor = 0;
+        rec_state = REC_PLAYBACK;
+    }
+    void end_script() { rec_state = REC_IDLE; }
+
+    // A ball in play at (x, y) moving (dx, dy).
+    static void ball(i32 x, i32 y, i32 dx, i32 dy) {
+        pong.in_play = 1;
+        pong.ball_x = x;
+        pong.ball_y = y;
+        pong.ball_dx = dx;
+        pong.ball_dy = dy;
+        pong.next_x = x + dx;
+        pong.next_y = y + dy;
+    }
+};
+
+u8 cell(i32 x, i32 y) {
+    return pong_field_map[x * PONG_MAP_LINES + y];
+}
+
+// ---- Layout table and field map -------------------------------------------------
+
+TEST_F(Pong, LayoutTableKeepsEveryBatOnItsChipsColumns) {
+    static const int counts[PONG_VARIANTS] = {2, 4, 5, 2, 1, 0, 0, 2, 4, 4, 2, 1, 0, 2, 1, 0, 0};
+    for (int v = 0; v < PONG_VARIANTS; v++) {
+        SCOPED_TRACE(v);
+        const PongLayout& row = pong_layouts[v];
+        EXPECT_EQ(row.count, counts[v]);
+        for (int i = 0; i < row.count; i++) {
+            const PongObject& o = row.objects[i];
+            EXPECT_TRUE(o.side == 0 || o.side == 1);
+            EXPECT_GE(o.kind, 0);
+            EXPECT_LE(o.kind, 4);
+            EXPECT_LE(o.leftmost, o.column);
+            EXPECT_LE(o.column, o.rightmost);
+            EXPECT_GE(o.leftmost, 25);
+            EXPECT_LE(o.rightmost, 97);
+            EXPECT_GT(o.divisor, 0);
+            if (v <= 6)
+                EXPECT_TRUE(o.column_1976 >= 21 && o.column_1976 <= 99);
+            else
+                EXPECT_EQ(o.column_1976, 0); // the 1976 chip has no such game
+        }
+    }
+}
+
+// What the ball meets at the left and right edge on the middle line and just
+// inside the top wall, for every game at 60 Hz.
+TEST_F(Pong, FieldMapOfEveryGame) {
+    struct Case {
+        int v;
+        u8 left, right, top;
+    } cases[] = {
+        {0, 1, 2, 4},  {1, 1, 2, 4},  {2, 1, 2, 4},  {3, 3, 2, 4},  {4, 3, 2, 4},  {5, 3, 3, 4},
+        {6, 0, 2, 4},  {7, 1, 2, 4},  {8, 3, 3, 4},  {9, 1, 2, 4},  {10, 3, 2, 4}, {11, 3, 2, 4},
+        {12, 1, 2, 4}, {13, 3, 3, 4}, {14, 3, 3, 4}, {15, 0, 2, 4}, {16, 0, 2, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.v);
+        start(c.v <= 6 ? 28 : 29, c.v);
+        emu_run_frame();
+        // Lines 138 (middle) and 139: the alternating ends have a wall on one.
+        const u8 l = cell(25, 138) ? cell(25, 138) : cell(25, 139);
+        EXPECT_EQ(l, c.left);
+        EXPECT_EQ(cell(97, 138), c.right);
+        EXPECT_EQ(cell(61, 42), c.top);
+        EXPECT_EQ(cell(61, 233), c.top);
+        EXPECT_EQ(cell(61, 100), 0) << "nothing in the open field";
+    }
+}
+
+TEST_F(Pong, DashedTopWallStopsTheBallBetweenDashes) {
+    start(28, 0);
+    emu_run_frame();
+    for (i32 x = 25; x < 97; x++)
+        EXPECT_EQ(cell(x, 42), PONG_WALL_H) << x;
+    // A ball rising into the gap between two plotted dashes bounces.
+    ball(26, 46, 1, -3);
+    pong_variant = 0;
+    emu_run_frame();
+    EXPECT_EQ(pong.ball_dy, 3);
+    EXPECT_EQ(pong_tone_hz, 488u);
+}
+
+TEST_F(Pong, MapTestIgnoresCellsOutsideTheMap) {
+    start(29, 7);
+    emu_run_frame();
+    EXPECT_EQ(pong_map_test(-40, -20, -50, -10), 0);
+    EXPECT_EQ(pong_map_test(PONG_MAP_COLUMNS + 5, PONG_MAP_COLUMNS + 9, 0, PONG_MAP_LINES + 40), 0);
+    // A ball far outside the field moves on and finds nothing.
+    ball(500, 900, 2, 5);
+    emu_run_frame();
+    EXPECT_EQ(pong.ball_x, 502);
+    EXPECT_EQ(pong.in_play, 1);
+}
+
+// ---- Serve, speed and angles ---------------------------------------------------
+
+TEST_F(Pong, ServeDirectionAndAngleComeFromTheRandomNumbers) {
+    struct Case {
+        int map, v, angles;
+        std::vector<u8> rng;
+        i32 x, y, dx, dy;
+    } cases[] = {
+        {28, 0, 1, {1, 0}, 61, 138, -1, -3},  // left, steepest up
+        {28, 0, 1, {0, 3}, 61, 138, 1, 3},    // right, steepest down
+        {28, 0, 1, {0, 2}, 61, 138, 1, 1},    // index 2 skips horizontal
+        {28, 0, 0, {0, 0}, 61, 138, 1, -1},   // "2" angles: 0 becomes 1
+        {28, 0, 0, {1, 3}, 61, 138, -1, 1},   // and 4 becomes 3
+        {28, 3, 1, {1}, 91, 138, -1, -1},     // squash from the right
+        {29, 7, 1, {0}, 30, 138, 1, -3},      // server 0 serves from the left
+        {28, 6, 1, {100, 0}, 30, 156, 1, -3}, // moving target
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.v);
+        pong_angles = c.angles;
+        pong_speed = 0;
+        start(c.map, c.v);
+        script_rng(c.rng);
+        pong_serve();
+        end_script();
+        EXPECT_EQ(pong.ball_x, c.x);
+        EXPECT_EQ(pong.ball_y, c.y);
+        EXPECT_EQ(pong.ball_dx, c.dx);
+        EXPECT_EQ(pong.ball_dy, c.dy);
+        EXPECT_EQ(pong.in_play, 1);
+    }
+}
+
+// A goal and the serve in one frame: the next frame's bat test must not see
+// the ball's step into the goal.
+TEST_F(Pong, ServeForgetsTheStepIntoTheGoal) {
+    pong_serving = 0;
+    for (unsigned seed = 1; seed <= 8; seed++) { // serves to either side
+        SCOPED_TRACE(seed);
+        std::srand(seed);
+        start(28, 0);
+        paddle_y[0] = 128;
+        emu_run_frame();
+        ball(26, pong.bat_top[0] + 4, -1, 0);
+        emu_run_frame(); // the goal, and at once the serve
+        EXPECT_EQ(pong_score[1], 1);
+        const i32 dx = pong.ball_dx;
+        emu_run_frame();
+        EXPECT_EQ(pong.hits, 0);
+        EXPECT_EQ(pong.ball_dx, dx);
+    }
+}
+
+TEST_F(Pong, TwoAnglesNeverServeSteepOrFlat) {
+    pong_angles = 0;
+    start(28, 0);
+    for (u8 r = 0; r < 8; r++) {
+        script_rng({0, r});
+        pong_serve();
+        end_script();
+        EXPECT_TRUE(pong.ball_dy == -1 || pong.ball_dy == 1) << int(r);
+    }
+}
+
+// A ball crossing the right bat of Tennis from the left, at the bat's middle.
+void hit_right_bat() {
+    pong.ball_dx = pong.ball_dx > 0 ? pong.ball_dx : -pong.ball_dx;
+    pong.ball_x = 95 - pong.ball_dx - 1;
+    pong.ball_y = pong.bat_top[1] + 7;
+    pong.next_x = pong.ball_x + pong.ball_dx;
+    pong.next_y = pong.ball_y;
+    pong.bat_x[1] = pong.bat_prev_x[1] = 95;
+    pong_test_bats();
+}
+
+TEST_F(Pong, EightySixHundredSpeedsUpOnlyAfterSixHits) {
+    pong_speed = 1;
+    start(29, 7);
+    pong_read_bats();
+    script_rng({0});
+    pong_serve();
+    end_script();
+    EXPECT_EQ(pong.ball_dx, 1);
+    for (int hit = 0; hit < 6; hit++) {
+        hit_right_bat();
+        EXPECT_EQ(pong.ball_dx, -1) << "hit " << hit;
+    }
+    EXPECT_EQ(pong.hits, 6);
+    hit_right_bat();
+    EXPECT_EQ(pong.ball_dx, -2);
+    EXPECT_EQ(pong.hits, 7);
+}
+
+TEST_F(Pong, GridballAndTargetsAreFastFromTheServe) {
+    for (int v : {12, 15}) {
+        pong_speed = 1;
+        start(29, v);
+        script_rng({0, 0, 0});
+        pong_serve();
+        end_script();
+        EXPECT_EQ(pong.ball_dx, 2) << v;
+    }
+}
+
+TEST_F(Pong, RandomSpeedPicksAnewAtEveryHitAndKeepsTheAngle) {
+    pong_speed = 2;
+    start(28, 0);
+    pong_read_bats();
+    script_rng({0, 0, 0, 1, 0});
+    pong_serve(); // slow, right, angle 0
+    EXPECT_EQ(pong.ball_dx, 1);
+    EXPECT_EQ(pong.ball_dy, -3);
+    pong.angle = 0;
+    pong_set_speed_mode(); // fast
+    pong_apply_speed();
+    pong_apply_angle();
+    EXPECT_EQ(pong.ball_dx, 2);
+    EXPECT_EQ(pong.ball_dy, -5);
+    pong_set_speed_mode(); // slow again
+    pong_apply_speed();
+    pong_apply_angle();
+    end_script();
+    EXPECT_EQ(pong.ball_dx, 1);
+    EXPECT_EQ(pong.ball_dy, -3);
+}
+
+// ---- Bats -------------------------------------------------------------------------
+
+TEST_F(Pong, BatAnglesByWhereTheBallMeetsTheBat) {
+    struct Case {
+        int map, angles, sizes;
+        i32 d;
+        int angle;
+    } cases[] = {
+        {28, 1, 1, 0, 0},  {28, 1, 1, 7, 1},  {28, 1, 1, 13, 1}, {28, 1, 1, 14, 3},
+        {28, 1, 1, 27, 4}, {28, 0, 1, 0, 1},  {28, 0, 1, 27, 3}, {28, 1, 0, 2, 0},
+        {28, 1, 0, 3, 1},  {28, 1, 0, 11, 4}, {29, 1, 0, 6, 2},  {29, 1, 1, 12, 2},
+        {29, 1, 1, 21, 4}, {29, 1, 0, -2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.map << " " << c.angles << " d " << c.d);
+        pong_angles = c.angles;
+        pong_batsizes = c.sizes;
+        start(c.map, c.map == 28 ? 0 : 7);
+        pong_batsizes = c.sizes;
+        pong_apply_bat_heights();
+        pong_read_bats();
+        pong.next_y = pong.bat_top[1] + c.d;
+        pong_bat_angle(1);
+        EXPECT_EQ(pong.angle, c.angle);
+    }
+}
+
+TEST_F(Pong, BatHitCountsTwoLinesAboveTheTop) {
+    start(29, 7);
+    pong_read_bats();
+    ball(93, pong.bat_top[1] - 2, 1, 0);
+    pong.bat_x[1] = pong.bat_prev_x[1] = 95;
+    pong_test_bats();
+    EXPECT_EQ(pong.ball_dx, -1);
+    EXPECT_EQ(pong_tone_hz, 976u);
+    EXPECT_EQ(rumble_request[1], 10u);
+
+    ball(93, pong.bat_top[1] - 3, 1, 0);
+    pong_test_bats();
+    EXPECT_EQ(pong.ball_dx, 1) << "three lines above misses";
+}
+
+TEST_F(Pong, BatsFollowTheirPaddlesWithinThePlayableLines) {
+    pong_batsizes = 1;
+    start(29, 7);
+    pong_batsizes = 1;
+    pong_apply_bat_heights();
+    struct Case {
+        i32 paddle, top;
+    } cases[] = {{128, 124}, {0, 44}, {255, 204}, {40, 44}};
+    for (const Case& c : cases) {
+        paddle_y[0] = c.paddle;
+        pong_read_bats();
+        EXPECT_EQ(pong.bat_top[0], c.top) << c.paddle;
+        EXPECT_EQ(pong.bat_bottom[0], c.top + 27);
+    }
+}
+
+TEST_F(Pong, AY8550BatsSlideTowardTheHorizontalControl) {
+    pong_lockhorizontal = 0;
+    start(28, 0, 2);
+    pong_lockhorizontal = 0;
+    paddle_x[0] = 255; // target 43 + 127 / 6 = 64, clamped to 60
+    pong.bat_prev_x[0] = 27;
+    for (int f = 0; f < 40; f++) {
+        pong_read_bats();
+        pong.bat_prev_x[0] = pong.bat_x[0];
+    }
+    EXPECT_EQ(pong.bat_x[0], 60);
+}
+
+TEST_F(Pong, RobotTracksTheBall) {
+    robot_right = 4;
+    start(29, 7);
+    ball(60, 150, 1, 0);
+    pong_read_inputs();
+    EXPECT_EQ(paddle_y[1], 142);
+    pong_read_bats();
+    // The bat's centre sits two lines below the ball.
+    EXPECT_EQ(pong.bat_top[1] + pong.bat_height[1] / 2, 152);
+
+    robot_right = 2;
+    paddle_y[1] = 100;
+    pong_read_bats();
+    pong_read_inputs();
+    EXPECT_EQ(paddle_y[1], 102);
+
+    pong.in_play = 0;
+    pong_read_inputs();
+    EXPECT_EQ(pong.fire[1], 1) << "asks for the serve between points";
+    EXPECT_EQ(pong.serve_request[1], 1);
+}
+
+// ---- Goals, scores, game end and tones -------------------------------------------
+
+// The ball runs into a goal: the scoring table.
+TEST_F(Pong, ScoringRows) {
+    struct Case {
+        int v, goal; // 1 left, 2 right
+        i32 turn, server, left0, right0;
+        i32 left, right, server_after;
+    } cases[] = {
+        {0, 1, 1, 0, 0, 0, 0, 1, 0},  {0, 2, 1, 0, 0, 0, 1, 0, 0},  {3, 2, 1, 0, 0, 0, 1, 0, 0},
+        {3, 2, 0, 0, 0, 0, 0, 1, 0},  {4, 2, 1, 0, 2, 7, 3, 0, 0},  {9, 1, 1, 1, 0, 0, 0, 1, 0},
+        {9, 2, 1, 0, 0, 0, 1, 0, 1},  {10, 2, 1, 1, 0, 0, 0, 0, 0}, {10, 2, 1, 0, 0, 0, 1, 0, 0},
+        {10, 2, 0, 1, 0, 0, 0, 1, 1}, {10, 2, 0, 0, 0, 0, 0, 0, 1}, {11, 2, 1, 0, 0, 4, 1, 0, 0},
+        {7, 2, 1, 0, 0, 0, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "variant " << c.v << " goal " << c.goal);
+        start(c.v <= 6 ? 28 : 29, c.v);
+        pong_serving = 1; // manual: nothing serves again in this frame
+        pong.turn = c.turn;
+        pong.server = c.server;
+        pong_score[0] = c.left0;
+        pong_score[1] = c.right0;
+        if (c.goal == 1)
+            ball(27, 138, -2, 0);
+        else
+            ball(95, 138, 2, 0);
+        // Keep the bats away from the ball.
+        paddle_y[0] = paddle_y[1] = paddle_y[2] = paddle_y[3] = 255;
+        pong.server = c.server;
+        emu_run_frame();
+        EXPECT_EQ(pong_score[0], c.left);
+        EXPECT_EQ(pong_score[1], c.right);
+        EXPECT_EQ(pong.server, c.server_after);
+        EXPECT_EQ(pong.in_play, 0);
+        EXPECT_EQ(pong_tone_hz, 1950u);
+    }
+}
+
+// The goals that are not at the ends: the hockey mouths and the basket.
+TEST_F(Pong, GoalsInsideTheField) {
+    start(29, 8);
+    pong_serving = 1;
+    paddle_y[0] = paddle_y[1] = 255;
+    ball(33, 138, -2, 0); // into the left mouth at column 31
+    emu_run_frame();
+    EXPECT_EQ(pong_score[1], 1);
+    EXPECT_EQ(pong.in_play, 0);
+    ball(33, 100, -2, 0); // beside the mouth: nothing stops it
+    emu_run_frame();
+    EXPECT_EQ(pong.in_play, 1);
+    EXPECT_EQ(pong_score[1], 1);
+
+    start(29, 14);
+    ball(28, 84, 0, -3); // up into the basket
+    emu_run_frame();
+    EXPECT_EQ(pong_score[0], 1);
+    EXPECT_EQ(pong_tone_hz, 1950u);
+    ball(28, 95, 0, 3); // down onto its floor
+    emu_run_frame();
+    EXPECT_EQ(pong.ball_dy, -3);
+    EXPECT_EQ(pong_score[0], 1);
+}
+
+TEST_F(Pong, FifteenPointsEndTheGameUntilReset) {
+    pong_serving = 0; // automatic
+    start(28, 0);
+    pong_score[1] = 14;
+    paddle_y[0] = paddle_y[1] = 255;
+    ball(27, 138, -2, 0);
+    emu_run_frame();
+    EXPECT_EQ(pong_score[1], 15);
+    EXPECT_EQ(pong.game_over, 1);
+    for (int f = 0; f < 20; f++)
+        emu_run_frame();
+    EXPECT_EQ(pong.in_play, 0);
+    EXPECT_EQ(pong.ball_x, 61);
+    EXPECT_EQ(pong.ball_y, 138);
+    machine_reset();
+    EXPECT_EQ(pong.game_over, 0);
+    EXPECT_EQ(pong_score[1], 0);
+    emu_run_frame();
+    EXPECT_EQ(pong.in_play, 1) << "automatic serving after the reset";
+}
+
+TEST_F(Pong, TennisOnTheEightySixHundredSwapsServerEveryFifthPoint) {
+    start(29, 7);
+    pong.server = 0;
+    for (int points = 1; points <= 10; points++) {
+        pong_score[points % 2] += 1;
+        pong_point_over();
+        const i32 want = points < 5 ? 0 : points < 10 ? 1 : 0;
+        EXPECT_EQ(pong.server, want) << points;
+    }
+}
+
+TEST_F(Pong, TonesAndTheirLength) {
+    for (u32 r : {0u, 1u}) {
+        retune = r;
+        start(29, 7);
+        pong_serving = 1;
+        ball(61, 46, 1, -3);
+        emu_run_frame();
+        EXPECT_EQ(pong_tone_hz, 488u) << "wall";
+        emu_run_frame();
+        EXPECT_EQ(pong_tone_hz, 488u) << "second frame";
+        emu_run_frame();
+        EXPECT_EQ(pong_tone_hz, 0u) << "silent after two frames";
+        paddle_y[0] = paddle_y[1] = 255;
+        ball(27, 138, -2, 0);
+        emu_run_frame();
+        EXPECT_EQ(pong_tone_hz, r ? 1952u : 1950u) << "goal";
+    }
+}
+
+TEST_F(Pong, PracticeMissClearsTheReturnsAndCountsAMiss) {
+    start(28, 4);
+    pong_serving = 1;
+    pong_read_bats();
+    // A return: the ball crosses the bat at column 79 from the left.
+    ball(77, pong.bat_top[0] + 5, 1, 0);
+    pong.bat_x[0] = pong.bat_prev_x[0] = 79;
+    pong.turn = 0;
+    pong_test_bats();
+    EXPECT_EQ(pong_score[1], 1);
+    EXPECT_EQ(pong.turn, 1);
+    paddle_y[0] = 255;
+    ball(95, 138, 2, 0);
+    emu_run_frame();
+    EXPECT_EQ(pong_score[1], 0);
+    EXPECT_EQ(pong_score[0], 1);
+}
+
+// ---- Guns ---------------------------------------------------------------------------
+
+TEST_F(Pong, RifleShotsAndHits) {
+    start(28, 6); // Rifle #2: one shot per serve
+    pong.ball_x = 50;
+    pong.ball_y = 100;
+    pong.ball_half_height = 7;
+    pong.in_play = 1;
+    pong.gun_x[0] = 50;
+    pong.gun_y[0] = 105;
+    pong.fire[0] = 0;
+    pong_gun_shot(0); // arms
+    pong.fire[0] = 1;
+    pong_gun_shot(0);
+    EXPECT_EQ(pong.shot_result[0], 2);
+    EXPECT_EQ(pong_score[0], 1) << "hit";
+    EXPECT_EQ(pong_score[1], 1) << "shots fired";
+    EXPECT_EQ(pong.hit_timer, 50);
+    pong.fire[0] = 0;
+    pong_gun_shot(0);
+    pong.fire[0] = 1;
+    pong_gun_shot(0);
+    EXPECT_EQ(pong_score[1], 1) << "no second shot in Rifle #2";
+
+    start(28, 5); // Rifle #1: any number, misses too
+    pong.ball_x = 50;
+    pong.ball_y = 100;
+    pong.ball_half_height = 7;
+    pong.gun_x[0] = 80;
+    pong.gun_y[0] = 100;
+    for (int shot = 0; shot < 3; shot++) {
+        pong.fire[0] = 0;
+        pong_gun_shot(0);
+        pong.fire[0] = 1;
+        pong_gun_shot(0);
+    }
+    EXPECT_EQ(pong_score[1], 3);
+    EXPECT_EQ(pong_score[0], 0);
+    EXPECT_EQ(pong.shot_result[0], 1);
+}
+
+// ---- Console buttons -----------------------------------------------------------------
+
+TEST_F(Pong, SelectWrapsWithinTheChipsGames) {
+    start(28, 6);
+    pong.armed_select = 1;
+    host_key_set(console_keys[1] & 127);
+    pong_read_inputs();
+    EXPECT_EQ(pong_variant, 0);
+    pong_read_inputs();
+    EXPECT_EQ(pong_variant, 0) << "held: one press";
+    host_key_clear(console_keys[1] & 127);
+    pong_read_inputs();
+    host_key_set(console_keys[1] & 127);
+    pong_read_inputs();
+    host_key_clear(console_keys[1] & 127);
+    EXPECT_EQ(pong_variant, 1);
+
+    start(29, 16);
+    pong.armed_select = 1;
+    host_key_set(console_keys[1] & 127);
+    pong_read_inputs();
+    host_key_clear(console_keys[1] & 127);
+    EXPECT_EQ(pong_variant, 7);
+}
+
+TEST_F(Pong, MachineSetUpKeepsTheOptionsInTheChipsRange) {
+    pong_variant = 3;
+    pong_speed = 2;
+    start(29, 3);
+    pong_variant = 3;
+    pong_machine_init();
+    EXPECT_EQ(pong_variant, 11);
+    EXPECT_EQ(pong_speed, 0);
+    pong_variant = 12;
+    pong_batsizes = 3;
+    ASSERT_TRUE(machine_switch(PONG, 28, true, true, false));
+    EXPECT_EQ(pong_variant, 4);
+    EXPECT_EQ(pong_batsizes, 1);
+    EXPECT_EQ(pong.bat_height[0], 28);
+}
+
+// ---- Gridball ------------------------------------------------------------------------
+
+// The grid scrolls by the same number of lines every frame, across the wrap
+// too, in both video standards.
+TEST_F(Pong, GridballScrollsSeamlessly) {
+    for (u32 region : {0u, 1u}) {
+        SCOPED_TRACE(region);
+        start(29, 12, 2, region);
+        const i32 first = region ? 46 : 44, period = region ? 228 : 188;
+        paddle_y[0] = 128 + 5 * 12; // 5 lines a frame
+        paddle_y[1] = 128;
+        auto column = [&] {
+            std::string s;
+            for (i32 l = first; l < first + period; l++)
+                s += cell(30, l) == PONG_WALL_V ? '#' : '.';
+            return s;
+        };
+        emu_run_frame();
+        std::string before = column();
+        for (int f = 0; f < 60; f++) {
+            paddle_y[0] = 128 + 5 * 12;
+            emu_run_frame();
+            const std::string now = column();
+            const std::string shifted = before.substr(static_cast<size_t>(period - 5)) +
+                                        before.substr(0, static_cast<size_t>(period - 5));
+            ASSERT_EQ(now, shifted) << "frame " << f;
+            before = now;
+        }
+    }
+}
+
+// ---- Save states and recordings -----------------------------------------------------
+
+std::vector<u8> save_state() {
+    std::vector<u8> buf(STATE_BUFFER_SIZE);
+    serial_dir = SERIAL_WRITE;
+    serial_attach(buf.data(), STATE_BUFFER_SIZE, 0);
+    state_put_u8(STATE_MAGIC);
+    state_put_u8(state_version_of(machine));
+    state_put_u8(0);
+    state_put_u8(memmap);
+    state_serialise();
+    buf.resize(serial_cursor());
+    serial_detach();
+    serial_dir = SERIAL_READ;
+    return buf;
+}
+
+TEST_F(Pong, SaveStateRoundTripMidGame) {
+    robot_left = robot_right = 4;
+    start(29, 9);
+    for (int f = 0; f < 30; f++)
+        emu_run_frame();
+    ASSERT_EQ(pong.in_play, 1);
+    pong_score[0] = 3;
+    pong_score[1] = 12;
+    pong.hits = 4;
+    paddle_y[2] = 77;
+    pong_pointer_x[1] = -1;
+    const PongState saved = pong;
+    const std::vector<u8> file = save_state();
+
+    pong_variant = 10;
+    pong = PongState{};
+    pong_score[0] = pong_score[1] = 0;
+    paddle_y[2] = 0;
+    std::string error;
+    ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    EXPECT_EQ(pong_variant, 9);
+    EXPECT_EQ(pong_score[0], 3);
+    EXPECT_EQ(pong_score[1], 12);
+    EXPECT_EQ(pong.ball_x, saved.ball_x);
+    EXPECT_EQ(pong.ball_y, saved.ball_y);
+    EXPECT_EQ(pong.ball_dx, saved.ball_dx);
+    EXPECT_EQ(pong.ball_dy, saved.ball_dy);
+    EXPECT_EQ(pong.hits, 4);
+    EXPECT_EQ(pong.in_play, 1);
+    EXPECT_EQ(pong.server, saved.server);
+    EXPECT_EQ(paddle_y[2], 77);
+    EXPECT_EQ(pong_pointer_x[1], -1);
+    // The game goes on exactly as before.
+    emu_run_frame();
+    EXPECT_EQ(pong.ball_x, saved.ball_x + saved.ball_dx);
+}
+
+TEST_F(Pong, DamagedStatesAreRefused) {
+    start(28, 0);
+    std::vector<u8> file = save_state();
+    std::string error;
+    std::vector<u8> bad = file;
+    bad[8] = 40; // left score, after the header and the paddles
+    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    bad = file;
+    bad[8 + 2 + 2 + 4 + 1] = 12; // an AY-3-8600 game on map 28
+    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    bad = file;
+    bad.resize(bad.size() - 3);
+    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+}
+
+// A game recorded with moving bats, a robot and random serves plays back the
+// same, frame for frame.
+TEST_F(Pong, RecordingReplaysAGameExactly) {
+    pong_serving = 0;
+    robot_right = 3;
+    start(28, 0);
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    rec_file = f;
+    rec_state = REC_RECORDING;
+    std::vector<i32> trail;
+    const u32 up = player_keys[0][GK_UP] & 127, down = player_keys[0][GK_DOWN] & 127;
+    for (int frame = 0; frame < 400; frame++) {
+        // The left player holds up or down in turns through the input pass.
+        host_key_clear(up);
+        host_key_clear(down);
+        host_key_set((frame / 25) % 2 ? up : down);
+        emu_run_frame();
+        trail.push_back(pong.ball_x * 1000 + pong.ball_y);
+        trail.push_back(pong_score[0] * 100 + pong_score[1]);
+    }
+    rec_state = REC_IDLE;
+    rec_file = nullptr;
+    host_key_clear(up);
+    host_key_clear(down);
+    const long size = std::ftell(f);
+    ASSERT_GT(size, 400 * 18);
+    std::vector<u8> bytes(static_cast<size_t>(size));
+    std::rewind(f);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+
+    start(28, 0);
+    script_rng(bytes);
+    std::vector<i32> replay;
+    for (int frame = 0; frame < 400; frame++) {
+        host_key_clear(up);
+        host_key_clear(down); // the host's keys do not matter in playback
+        emu_run_frame();
+        replay.push_back(pong.ball_x * 1000 + pong.ball_y);
+        replay.push_back(pong_score[0] * 100 + pong_score[1]);
+    }
+    ASSERT_EQ(replay.size(), trail.size());
+    for (size_t i = 0; i < trail.size(); i++)
+        ASSERT_EQ(replay[i], trail[i]) << "frame " << i / 2;
+    EXPECT_NE(trail.front(), trail.back());
+}
+
+} // namespace
