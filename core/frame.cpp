@@ -41,6 +41,8 @@ u32 refresh_due_us;
 bool emu_paused_mid_frame;
 u32 frame_counter;
 u8 in_frame;
+i32 raster_clock;
+i32 cpu_beam_clock = -1;
 char speed_text[SPEED_TEXT_SIZE];
 
 static constexpr u32 ONE_SECOND_US = 1000000;

@@ -35,6 +35,10 @@ extern u32 refresh_due_us;               // earliest next display refresh when l
 extern bool emu_paused_mid_frame;        // paused while a frame was under way
 extern u32 frame_counter;                // frames since the last reset
 extern u8 in_frame;                      // a frame routine is running
+// The beam of the raster machines: the pixel clock being drawn in raster_line
+// (cpu/bus.h), and the clock at which the processor's next instruction begins.
+extern i32 raster_clock;
+extern i32 cpu_beam_clock;
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 
 // The period of the current speed step (x4 .. /8) for a period at 100 %.

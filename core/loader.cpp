@@ -150,12 +150,6 @@ void image_map_at_zero(bool) {
     std::memcpy(guest_memory, filebuf, filebuf_length);
 }
 
-// The Arcadia maps a cartridge in 4 KB blocks: the first at $0000, the second at $2000.
-void arcadia_map_image(bool) {
-    for (u32 i = 0; i < filebuf_length && i < 0x2000; i++)
-        guest_memory[(i < 0x1000 ? 0 : 0x2000 - 0x1000) + i] = filebuf[i];
-}
-
 void phunsy_map_image(bool known) {
     if (known) {
         const KnownGame& g = known_games_db[known_game_id];

@@ -41,7 +41,6 @@ int pong_hiscore_row();
 
 // Game images (core/loader.cpp).
 void image_map_at_zero(bool known);
-void arcadia_map_image(bool known);
 void phunsy_map_image(bool known);
 
 // Save-state tails (core/savestate_machines.cpp).

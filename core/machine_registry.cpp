@@ -23,9 +23,12 @@ namespace {
 constexpr MachineOps ROWS[MACHINES] = {
     // ARCADIA
     {
+        .setup = arcadia_setup,
         .install_bus = arcadia_bus_install,
+        .reset = arcadia_reset,
+        .run_frame = arcadia_run_frame,
         .serialise = arcadia_tail,
-        .map_image = arcadia_map_image,
+        .map_image = arcadia_map_cartridge,
         .apply_row_after = arcadia_apply_row_after,
         .controls_layout = arcadia_controls_layout,
         .hiscore_row = arcadia_hiscore_row,

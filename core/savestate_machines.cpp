@@ -2,6 +2,7 @@
 // size or select later fields are taken from the field operation's result, so
 // that a dry read (which stores nothing) follows the same path as a real one.
 #include "core/emu.h"
+#include "core/frame.h"
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
@@ -14,6 +15,7 @@
 #include "core/settings_vars.h"
 #include "machines/seams.h"
 #include "machines/coinop.h"
+#include "machines/uvi2637.h"
 
 static bool reading() {
     return serial_dir != SERIAL_WRITE;

@@ -4,8 +4,6 @@
 // and out of its stores; these do nothing.
 #include "core/savestate_seams.h"
 
-i32 cpu_beam_clock = -1;
-
 i32 vdu_cursor_col, vdu_cursor_row;
 u8 led_digits[13];
 u8 si50_io_state[3];
@@ -21,7 +19,6 @@ void phunsy_ubank_select(int) {}
 void phunsy_qbank_select(int) {}
 void floppy_clear_watch_bits(int) {}
 
-u32 uvi_line_slice;
 u8 coinop_video_state[3];
 u8 laserbattle_state[8];
 u32 laserbattle_word;

@@ -7,9 +7,6 @@
 
 #include "cpu/cpu.h"
 
-// ---- Processor and frame ---------------------------------------------------------
-extern i32 cpu_beam_clock; // clock periods into the current line, -1 = none
-
 // ---- Input --------------------------------------------------------------------------
 
 // ---- Computers ------------------------------------------------------------------------
@@ -29,7 +26,6 @@ void phunsy_qbank_select(int bank);
 void floppy_clear_watch_bits(int drive); // the drive's per-byte watch bitmap
 
 // ---- Video-game machines --------------------------------------------------------------
-extern u32 uvi_line_slice;
 extern u8 coinop_video_state[3]; // Astro Wars, Galaxia
 extern u8 laserbattle_state[8];  // Laser Battle, Lazarian: video and sound latches
 extern u32 laserbattle_word;

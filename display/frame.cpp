@@ -1,6 +1,7 @@
 // The guest frame, its raster plots and the display geometry of every machine.
 #include "display/frame.h"
 
+#include "core/frame.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -27,7 +28,7 @@ void display_plot_clipped(i32 x, i32 y, u32 colour) {
 }
 
 void display_plot_beam(u32 colour) {
-    display_plot_clipped(cpu_beam_clock, raster_line, colour);
+    display_plot_clipped(raster_clock, raster_line, colour);
 }
 
 void display_plot_guest(i32 x, i32 y, u32 colour) {

@@ -47,7 +47,7 @@ void display_setup_geometry();
 // Raster plots: through display_plot_pixel at (x - left, y - top) when (x, y)
 // lies inside the visible window, else nothing.
 void display_plot_clipped(i32 x, i32 y, u32 colour);
-void display_plot_beam(u32 colour);                // at (cpu_beam_clock, raster_line)
+void display_plot_beam(u32 colour);                // at (raster_clock, raster_line)
 void display_plot_guest(i32 x, i32 y, u32 colour); // PVI pixel (x, y)
 
 // ---- Fixed areas ------------------------------------------------------------------

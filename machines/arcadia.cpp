@@ -1,14 +1,27 @@
 #include "machines/arcadia.h"
 
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
 #include "core/message.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
+#include "display/frame.h"
+#include "input/joysticks.h"
+#include "input/keys.h"
+#include "input/paddles.h"
 #include "machines/seams.h"
+#include "machines/uvi2637.h"
 #include "platform/catalog.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 static bool in(u32 a, u32 lo, u32 hi) {
     return a >= lo && a <= hi;
@@ -62,4 +75,399 @@ void arcadia_bus_install() {
     cpu_bus.describe_value = describe_value;
     cpu_bus.strange_ports = true;
     cpu_bus.report_uninitialised = true;
+    cpu_bus.guest_char = arcadia_guest_char;
+    cpu_bus.char_style = [] { return CHARS_GUEST; };
+}
+
+// ---- memory map, set-up, reset, cartridge ----------------------------------------------
+
+namespace {
+
+// The title-screen program the machine starts when no game is loaded. Source:
+// resources/stubs/arcadia.asm. It sets the character area, the colours and
+// prints EMERSON and ARCADIA on rows 5 and 7, then loops.
+constexpr u8 STUB_CODE[] = {
+    0x04,
+    0xEF, // 0000 LODI,R0 $EF     area starts 16 lines down
+    0xCC,
+    0x18,
+    0xFC, // 0002 STRA,R0 $18FC
+    0x04,
+    0x0E, // 0005 LODI,R0 $0E     16-line rows, foreground bit, blue
+    0xCC,
+    0x19,
+    0xF9, // 0007 STRA,R0 $19F9
+    0x04,
+    0x00, // 000A LODI,R0 0
+    0xCC,
+    0x19,
+    0xF8, // 000C STRA,R0 $19F8   13 rows, normal set
+    0xCC,
+    0x18,
+    0xFE, // 000F STRA,R0 $18FE   no scroll, silent
+    0xCC,
+    0x18,
+    0xFD, // 0012 STRA,R0 $18FD   character mode
+    0x07,
+    0x07, // 0015 LODI,R3 7
+    0x0F,
+    0x60,
+    0x26, // 0017 LODA,R0 $0026,R3
+    0xCF,
+    0x78,
+    0x53, // 001A STRA,R0 $1853,R3
+    0x0F,
+    0x60,
+    0x2D, // 001D LODA,R0 $002D,R3
+    0xCF,
+    0x78,
+    0x73, // 0020 STRA,R0 $1873,R3
+    0xFB,
+    0x72, // 0023 BDRR,R3 $0017
+    0x1B,
+    0x7E, // 0025 BCTR,UN $0025
+    // 0027 "EMERSON" in yellow
+    0x1E,
+    0x26,
+    0x1E,
+    0x2B,
+    0x2C,
+    0x28,
+    0x27,
+    // 002E "ARCADIA" in red
+    0x9A,
+    0xAB,
+    0x9C,
+    0x9A,
+    0x9D,
+    0xA2,
+    0x9A,
+};
+
+constexpr std::array<u8, ARCADIA_STUB_SIZE> build_stub() {
+    std::array<u8, ARCADIA_STUB_SIZE> stub{};
+    for (std::size_t i = 0; i < sizeof STUB_CODE; i++)
+        stub[i] = STUB_CODE[i];
+    return stub;
+}
+
+constexpr std::array<u8, ARCADIA_STUB_SIZE> STUB = build_stub();
+
+// The fold of address a onto its canonical address.
+u16 mirror_of(u32 a, u32 map) {
+    if (map == 8) return static_cast<u16>(in(a, 0x1B00, 0x1BFF) ? a - 0x200 : a);
+    if (!(a & 0x1000)) return static_cast<u16>((a & 0x5000) == 0x4000 ? a & 0x0FFF : a);
+    u32 m = a & 0x1FFF;
+    if (a & 0x0100) m = (a & 0x11FF) + 0x800;
+    if (in(m, 0x1400, 0x17FF) || m >= 0x1C00) m -= 0x400;
+    if (map == 6 && in(m, 0x1000, 0x13FF)) m += 0x800;
+    return static_cast<u16>(m);
+}
+
+u32 attributes_of(u32 a, u32 map) {
+    u32 f = 0;
+    if (in(a, 0x18F0, 0x18F7) || a == 0x18FC)
+        f = MEM_HW_REGISTER;
+    else if (in(a, 0x18FD, 0x18FE))
+        f = MEM_HW_REGISTER | MEM_SOUND;
+    else if (in(a, 0x18FF, 0x1908))
+        f = MEM_HW_REGISTER | MEM_UNWRITABLE;
+    else if (in(a, 0x1909, 0x190F) || in(a, 0x19C0, 0x19F7))
+        f = MEM_UNREADABLE | MEM_UNWRITABLE;
+    else if (in(a, 0x1910, 0x197F))
+        f = MEM_UNWRITABLE;
+    else if (in(a, 0x19F8, 0x19FB))
+        f = MEM_HW_REGISTER | MEM_UNREADABLE;
+    else if (in(a, 0x19FC, 0x19FF))
+        f = MEM_HW_REGISTER | MEM_UNWRITABLE | MEM_READ_ONCE;
+    else if (a < 0x1000 || a >= 0x1B00)
+        f = MEM_UNWRITABLE;
+    if (map == 8) {
+        f &= ~MEM_UNWRITABLE;
+        if (a < 0x1800 || a >= 0x1C00) f |= MEM_UNWRITABLE;
+    }
+    return f;
+}
+
+} // namespace
+
+const u8* const arcadia_stub_program = STUB.data();
+
+void arcadia_setup() {
+    if (randomizememory) {
+        for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+            guest_memory[a] = static_cast<u8>(std::rand());
+        for (u32 a = 0x1909; a <= 0x190F; a++)
+            guest_memory[a] = (std::rand() & 1) ? 0xC0 : 0x40;
+    } else {
+        std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
+        std::memset(guest_memory + 0x1909, 0x40, 7);
+    }
+    if (stubprograms) std::memcpy(guest_memory, STUB.data(), ARCADIA_STUB_SIZE);
+    std::memset(guest_memory + 0x19C0, 0xFF, 0x38);
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
+        mem_attributes[a] = attributes_of(a, memmap);
+        mem_read_mirror[a] = mem_write_mirror[a] = mirror_of(a, memmap);
+    }
+    cpu_traps_mark();
+    cpu_beam_clock = 0;
+    video_set_line_length(227);
+}
+
+void arcadia_reset() {
+    uvi_reset();
+    std::memset(guest_memory + 0x1800, 0, 0x800);
+    std::memset(guest_memory + 0x1909, 0xC0, 7);
+    std::memset(guest_memory + 0x19C0, 0xFF, 0x38);
+}
+
+// The blocks of a cartridge image, in image order.
+static constexpr u16 CART_BLOCKS[][2] = {
+    {0x0000, 0x1000}, {0x2000, 0x1000}, {0x4000, 0x1000},
+    {0x6000, 0x1000}, {0x3000, 0x1000}, {0x5000, 0x1000},
+    {0x7000, 0x1000}, {0x1000, 0x0800}, {0x1C00, 0x8000 - 0x1C00},
+};
+
+void arcadia_map_cartridge(bool) {
+    const u32 size = filebuf_length < ARCADIA_CART_MAX ? filebuf_length : ARCADIA_CART_MAX;
+    u32 placed = 0;
+    for (const auto& block : CART_BLOCKS) {
+        if (placed >= size) break;
+        const u32 length = size - placed < block[1] ? size - placed : block[1];
+        std::memcpy(guest_memory + block[0], filebuf + placed, length);
+        placed += length;
+    }
+    if (known_game_id == 0 || known_game_id == 122)
+        std::memcpy(guest_memory + 0x4000, guest_memory + 0x2000, 0x800);
+}
+
+// ---- inputs ---------------------------------------------------------------------------------
+
+namespace {
+
+// Register and bit of key rows 1-16 for the left player (the right player's
+// register is 4 higher).
+constexpr u8 KEY_ROWS[17][2] = {
+    {0, 0},    {0x00, 8}, {0x01, 8}, {0x02, 8}, {0x00, 4}, {0x01, 4},
+    {0x02, 4}, {0x00, 2}, {0x01, 2}, {0x02, 2}, {0x00, 1}, {0x01, 1},
+    {0x02, 1}, {0x03, 1}, {0x03, 2}, {0x03, 4}, {0x03, 8},
+};
+
+void press_row(u8 keys[4], i32 row) {
+    if (row >= 1 && row <= 16) keys[KEY_ROWS[row][0]] |= KEY_ROWS[row][1];
+}
+
+u32 port_bits_of(int player) {
+    const i32 kind = player == 0 ? controller_left : controller_right;
+    if (kind == 2 || kind == 5 || kind == 7) return joy_bits[0];
+    if (kind == 3 || kind == 4 || kind == 6 || kind == 8) return joy_bits[1];
+    return 0;
+}
+
+void write_paddle(int side, i32 x, i32 y) {
+    const i32 value = (uvi_bg_latch & 0x40) ? x : y;
+    uvi_write_register(0x19FF - static_cast<u32>(side), static_cast<u8>(value & 0xFF));
+}
+
+} // namespace
+
+void arcadia_read_side(int player, int side) {
+    const u32 base = 0x1900 + 4 * static_cast<u32>(side);
+    if (rec_state == REC_PLAYBACK) {
+        const u8 a = rec_read_byte(), b = rec_read_byte(), c = rec_read_byte();
+        uvi_write_register(0x19FF - static_cast<u32>(side), a);
+        (uvi_bg_latch & 0x40 ? paddle_x[side] : paddle_y[side]) = a;
+        uvi_write_register(base, b >> 4);
+        uvi_write_register(base + 1, b & 15);
+        uvi_write_register(base + 2, c >> 4);
+        uvi_write_register(base + 3, c & 15);
+        return;
+    }
+    const u32 port = port_bits_of(player);
+    const bool autofire = player == 0 ? autofire_left : autofire_right;
+    const bool need_button = player == 0 ? requirebutton_left : requirebutton_right;
+    u8 keys[4] = {0, 0, 0, 0};
+
+    i32 fire_row = fire_button_assign[0];
+    if (known_game_id == 105 && frame_counter % 30 >= 15) fire_row = fire_button_assign[1];
+    bool fire = (port & JOY_BUTTON1) != 0;
+    if (fire_row >= 1 && fire_row <= 12 && (port & (1u << (fire_row - 1)))) fire = true;
+    if (autofire) {
+        const u32 period = autofire_period > 0 ? static_cast<u32>(autofire_period) : 1;
+        const bool on = frame_counter % period < static_cast<u32>(autofire_duty);
+        fire = on && (fire || !need_button);
+    }
+    if (fire) press_row(keys, fire_row);
+    for (int b = 1; b < 4; b++)
+        if (port & (JOY_BUTTON1 << b)) press_row(keys, fire_button_assign[b]);
+
+    for (i32 row = 1; row <= 16; row++) {
+        if (autofire && row == fire_button_assign[0]) continue;
+        const u16 key = player_keys[player][row - 1];
+        const bool held =
+            (key < RAW_NONE && host_key_down(key)) || (row <= 12 && (port & (1u << (row - 1))));
+        if (held) press_row(keys, row);
+    }
+    for (u32 i = 0; i < 4; i++)
+        uvi_write_register(base + i, keys[i]);
+    input_update_paddle(player, side);
+    write_paddle(side, paddle_x[side], paddle_y[side]);
+}
+
+void arcadia_read_inputs() {
+    host_read_joysticks(0);
+    host_read_joysticks(1);
+    const int first = swapped ? 1 : 0;
+    arcadia_read_side(first, 0);
+    arcadia_read_side(1 - first, 1);
+    if (rec_state == REC_PLAYBACK) {
+        uvi_write_register(0x1908, rec_read_byte());
+        return;
+    }
+    u8 console = 0;
+    const u32 either = joy_bits[0] | joy_bits[1];
+    static constexpr u32 PAD_BITS[3] = {JOY_START, JOY_REVERSE, JOY_FORWARD};
+    for (int k = 0; k < 3; k++)
+        if ((console_keys[k] < RAW_NONE && host_key_down(console_keys[k])) ||
+            (either & PAD_BITS[k]))
+            console |= static_cast<u8>(1u << k);
+    uvi_write_register(0x1908, console);
+    if (rec_state == REC_RECORDING) {
+        for (u8 byte : arcadia_input_record())
+            rec_write_byte(byte);
+    }
+}
+
+std::array<u8, ARCADIA_RECORD_SIZE> arcadia_input_record() {
+    const u8* m = guest_memory;
+    return {m[0x19FF],
+            static_cast<u8>(m[0x1900] << 4 | (m[0x1901] & 15)),
+            static_cast<u8>(m[0x1902] << 4 | (m[0x1903] & 15)),
+            m[0x19FE],
+            static_cast<u8>(m[0x1904] << 4 | (m[0x1905] & 15)),
+            static_cast<u8>(m[0x1906] << 4 | (m[0x1907] & 15)),
+            m[0x1908]};
+}
+
+// ---- the frame ------------------------------------------------------------------------------
+
+namespace {
+
+// One instruction, with its beam clocks.
+inline void step_one() {
+    const u32 start = cpu_cycles;
+    if (!cpu_check_breakpoint()) cpu_execute_one();
+    cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+}
+
+void run_cpu_to_x(i32 target) {
+    raster_clock = cpu_beam_clock;
+    while (cpu_beam_clock < target) {
+        step_one();
+        raster_clock = cpu_beam_clock;
+    }
+    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+}
+
+inline void step_cpu_at_x() {
+    if (raster_clock != cpu_beam_clock) return;
+    step_one();
+    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+}
+
+void run_cpu_line() {
+    cpu_cycle_budget += static_cast<i32>(cycles_per_line_table[uvi_line_slice & 3]);
+    uvi_line_slice++;
+    const u32 start = cpu_cycles;
+    const u32 end = start + static_cast<u32>(cpu_cycle_budget > 0 ? cpu_cycle_budget : 0);
+    while (static_cast<i32>(cpu_cycles - end) < 0)
+        if (!cpu_check_breakpoint()) cpu_execute_one();
+    cpu_cycle_budget -= static_cast<i32>(cpu_cycles - start);
+}
+
+void set_vblank() {
+    cpu_psu |= PSU_S;
+    uvi_write_register(0x18FF, 0xFD);
+}
+
+void border(bool clear_cells) {
+    for (raster_clock = 0; raster_clock < border_clocks; raster_clock++) {
+        if (!dejitter) uvi_refresh_colour_row();
+        display_plot_beam(uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+        if (clear_cells) uvi_line_cells[raster_line * UVI_LINE_CLOCKS + raster_clock] = 0;
+        step_cpu_at_x();
+    }
+}
+
+void visible_pixels() {
+    for (raster_clock = 49; raster_clock < UVI_LINE_CLOCKS; raster_clock++) {
+        uvi_render_pixel();
+        step_cpu_at_x();
+    }
+}
+
+void beam_frame() {
+    raster_line = 0;
+    border(false);
+    set_vblank();
+    uvi_line_status[0] = guest_memory[0x18FF] & 15;
+    run_cpu_to_x(UVI_LINE_CLOCKS);
+    for (raster_line = 1; raster_line < first_visible_line; raster_line++) {
+        uvi_line_status[raster_line] = guest_memory[0x18FF] & 15;
+        run_cpu_to_x(UVI_LINE_CLOCKS);
+    }
+    run_cpu_to_x(border_clocks);
+    uvi_frame_latch();
+    uvi_refresh_colour_row();
+    uvi_bg_latch = guest_memory[0x19F9];
+    uvi_line_start();
+    run_cpu_to_x(49);
+    visible_pixels();
+    for (raster_line = first_visible_line + 1; raster_line < lines_per_frame; raster_line++) {
+        border(true);
+        if (raster_line == input_line) arcadia_read_inputs();
+        uvi_line_start();
+        run_cpu_to_x(49);
+        visible_pixels();
+    }
+}
+
+void line_frame() {
+    raster_line = 0;
+    set_vblank();
+    for (raster_clock = 0; raster_clock < border_clocks; raster_clock++)
+        display_plot_beam(uvi_bg_colour);
+    for (raster_line = 0; raster_line < first_visible_line; raster_line++) {
+        uvi_line_status[raster_line] = guest_memory[0x18FF] & 15;
+        run_cpu_line();
+    }
+    uvi_frame_latch();
+    for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
+        if (raster_line == input_line) arcadia_read_inputs();
+        uvi_line_start();
+        uvi_render_scanline();
+        run_cpu_line();
+    }
+    if (!uvi_sprites_done) uvi_draw_sprites();
+}
+
+} // namespace
+
+void arcadia_run_frame() {
+    in_frame = 1;
+    uvi_line_based = framebased ? 1 : 0;
+    uvi_frame_begin();
+    if (framebased)
+        line_frame();
+    else
+        beam_frame();
+    raster_line = lines_per_frame - 1;
+    std::memcpy(uvi_udg_history[uvi_row_slot], guest_memory + 0x1980, 64);
+    uvi_sprite_slot = 0; // the demultiplexer keeps no history yet
+    uvi_row_slot = 0;
+    emu_end_of_frame();
+}
+
+u8 arcadia_guest_char(u8 code) {
+    return static_cast<u8>(arcadia_char_codes[code & 63]);
 }

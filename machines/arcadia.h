@@ -1,10 +1,39 @@
-// The Arcadia's side of the processor bus: the UVI's registers and their
-// coverage bits, the unmapped bytes, and the redraw reports.
+// The Arcadia: its memory maps (6, 7, 8), set-up, reset, cartridge blocks,
+// the frame that steps the processor against the UVI's beam, the keypads,
+// paddles and console keys, and its side of the processor bus.
 #pragma once
 
 #include "core/types.h"
+
+#include <array>
+
+constexpr u32 ARCADIA_STUB_SIZE = 348;
+// The largest image the cartridge blocks hold: 30720 bytes below $1C00 and
+// the rest of guest memory from there.
+constexpr u32 ARCADIA_CART_MAX = 30720 + (0x8000 - 0x1C00);
+constexpr u32 ARCADIA_RECORD_SIZE = 7;
+
+// The title-screen program copied to $0000 when "stubprograms" is on.
+extern const u8* const arcadia_stub_program;
 
 // Fills cpu_bus for the Arcadia (after cpu_bus_reset()).
 void arcadia_bus_install();
 // Coverage bit of the UVI register at `address`, 0 for other addresses.
 u32 arcadia_coverage_bit(u32 address);
+
+void arcadia_setup();
+void arcadia_reset();
+// Lays the image in the file buffer into the cartridge blocks.
+void arcadia_map_cartridge(bool known);
+void arcadia_run_frame();
+
+// The input-line work: both sides, the console keys, recording and playback.
+void arcadia_read_inputs();
+// One guest side (0 left, 1 right) from host player `player`.
+void arcadia_read_side(int player, int side);
+// This frame's input record: left paddle, left keypad (2 bytes), right
+// paddle, right keypad (2 bytes), console keys.
+std::array<u8, ARCADIA_RECORD_SIZE> arcadia_input_record();
+
+// The host character of an Arcadia character code.
+u8 arcadia_guest_char(u8 code);

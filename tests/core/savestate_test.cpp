@@ -17,6 +17,7 @@
 #include "machines/seams.h"
 #include "machines/coinop.h"
 #include "machines/pvi_consoles.h"
+#include "machines/uvi2637.h"
 #include "home_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,456 @@
+// The 2637 UVI: latches, line and pixel rendering, sprites and collisions.
+#include "machines/uvi2637.h"
+
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/exec_internal.h"
+#include "cpu/debug_state.h"
+#include "cpu/memory.h"
+#include "display/frame.h"
+#include "machines/seams.h"
+#include "platform/catalog.h"
+
+#include <array>
+#include <cstring>
+
+const u8 uvi_colour_table[2][24] = {
+    {0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23},
+    {7, 6, 3, 2, 5, 4, 1, 0, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23},
+};
+
+const char arcadia_char_codes[65] =
+    " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh";
+
+const u8 uvi_digit_glyphs[4][8] = {
+    {0xFF, 0xE7, 0xDB, 0xDB, 0xDB, 0xDB, 0xE7, 0xFF},
+    {0xFF, 0xF7, 0xE7, 0xF7, 0xF7, 0xF7, 0xE3, 0xFF},
+    {0xFF, 0xE7, 0xDB, 0xFB, 0xE7, 0xDF, 0xC3, 0xFF},
+    {0xFF, 0xC7, 0xFB, 0xE7, 0xFB, 0xFB, 0xC7, 0xFF},
+};
+
+namespace {
+
+// The 64 glyphs of the normal set, in character-code order.
+constexpr u8 NORMAL_GLYPHS[64 * 8] = {
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, // 0 ' '
+    0x04, 0x08, 0x08, 0x10, 0x20, 0x20, 0x40, 0x00, // 1 '/'
+    0x40, 0x20, 0x20, 0x10, 0x08, 0x08, 0x04, 0x00, // 2 'backslash'
+    0x28, 0x28, 0x7C, 0x28, 0x7C, 0x28, 0x28, 0x00, // 3 '#'
+    0x10, 0x00, 0x30, 0x10, 0x10, 0x10, 0x38, 0x00, // 4 'i'
+    0x30, 0x10, 0x10, 0x10, 0x10, 0x10, 0x38, 0x00, // 5 'l'
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7C, 0x00, // 6 '_'
+    0x08, 0x00, 0x18, 0x08, 0x08, 0x48, 0x30, 0x00, // 7 'j'
+    0x00, 0x00, 0x44, 0x44, 0x54, 0x54, 0x28, 0x00, // 8 'w'
+    0x00, 0x00, 0x3C, 0x44, 0x3C, 0x04, 0x04, 0x00, // 9 'q'
+    0x00, 0x00, 0x38, 0x04, 0x3C, 0x44, 0x3C, 0x00, // 10 'a'
+    0x00, 0x00, 0x3C, 0x40, 0x38, 0x04, 0x78, 0x00, // 11 's'
+    0x00, 0x00, 0x58, 0x64, 0x40, 0x40, 0x40, 0x00, // 12 'r'
+    0x20, 0x20, 0x78, 0x20, 0x20, 0x24, 0x18, 0x00, // 13 't'
+    0x00, 0x00, 0x3C, 0x44, 0x3C, 0x04, 0x38, 0x00, // 14 'g'
+    0x18, 0x24, 0x20, 0x70, 0x20, 0x20, 0x20, 0x00, // 15 'f'
+    0x38, 0x44, 0x4C, 0x54, 0x64, 0x44, 0x38, 0x00, // 16 '0'
+    0x10, 0x30, 0x10, 0x10, 0x10, 0x10, 0x38, 0x00, // 17 '1'
+    0x38, 0x44, 0x04, 0x08, 0x10, 0x20, 0x7C, 0x00, // 18 '2'
+    0x7C, 0x08, 0x10, 0x08, 0x04, 0x44, 0x38, 0x00, // 19 '3'
+    0x08, 0x18, 0x28, 0x48, 0x7C, 0x08, 0x08, 0x00, // 20 '4'
+    0x7C, 0x40, 0x78, 0x04, 0x04, 0x44, 0x38, 0x00, // 21 '5'
+    0x18, 0x20, 0x40, 0x78, 0x44, 0x44, 0x38, 0x00, // 22 '6'
+    0x7C, 0x04, 0x08, 0x10, 0x20, 0x20, 0x20, 0x00, // 23 '7'
+    0x38, 0x44, 0x44, 0x38, 0x44, 0x44, 0x38, 0x00, // 24 '8'
+    0x38, 0x44, 0x44, 0x3C, 0x04, 0x08, 0x30, 0x00, // 25 '9'
+    0x38, 0x44, 0x44, 0x7C, 0x44, 0x44, 0x44, 0x00, // 26 'A'
+    0x78, 0x44, 0x44, 0x78, 0x44, 0x44, 0x78, 0x00, // 27 'B'
+    0x38, 0x44, 0x40, 0x40, 0x40, 0x44, 0x38, 0x00, // 28 'C'
+    0x78, 0x44, 0x44, 0x44, 0x44, 0x44, 0x78, 0x00, // 29 'D'
+    0x7C, 0x40, 0x40, 0x78, 0x40, 0x40, 0x7C, 0x00, // 30 'E'
+    0x7C, 0x40, 0x40, 0x78, 0x40, 0x40, 0x40, 0x00, // 31 'F'
+    0x38, 0x44, 0x40, 0x5C, 0x44, 0x44, 0x3C, 0x00, // 32 'G'
+    0x44, 0x44, 0x44, 0x7C, 0x44, 0x44, 0x44, 0x00, // 33 'H'
+    0x38, 0x10, 0x10, 0x10, 0x10, 0x10, 0x38, 0x00, // 34 'I'
+    0x1C, 0x08, 0x08, 0x08, 0x08, 0x48, 0x30, 0x00, // 35 'J'
+    0x44, 0x48, 0x50, 0x60, 0x50, 0x48, 0x44, 0x00, // 36 'K'
+    0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x7C, 0x00, // 37 'L'
+    0x44, 0x6C, 0x54, 0x54, 0x44, 0x44, 0x44, 0x00, // 38 'M'
+    0x44, 0x44, 0x64, 0x54, 0x4C, 0x44, 0x44, 0x00, // 39 'N'
+    0x38, 0x44, 0x44, 0x44, 0x44, 0x44, 0x38, 0x00, // 40 'O'
+    0x78, 0x44, 0x44, 0x78, 0x40, 0x40, 0x40, 0x00, // 41 'P'
+    0x38, 0x44, 0x44, 0x44, 0x54, 0x48, 0x34, 0x00, // 42 'Q'
+    0x78, 0x44, 0x44, 0x78, 0x50, 0x48, 0x44, 0x00, // 43 'R'
+    0x3C, 0x40, 0x40, 0x38, 0x04, 0x04, 0x78, 0x00, // 44 'S'
+    0x7C, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x00, // 45 'T'
+    0x44, 0x44, 0x44, 0x44, 0x44, 0x44, 0x38, 0x00, // 46 'U'
+    0x44, 0x44, 0x44, 0x44, 0x44, 0x28, 0x10, 0x00, // 47 'V'
+    0x44, 0x44, 0x44, 0x54, 0x54, 0x54, 0x28, 0x00, // 48 'W'
+    0x44, 0x44, 0x28, 0x10, 0x28, 0x44, 0x44, 0x00, // 49 'X'
+    0x44, 0x44, 0x28, 0x10, 0x10, 0x10, 0x10, 0x00, // 50 'Y'
+    0x7C, 0x04, 0x08, 0x10, 0x20, 0x40, 0x7C, 0x00, // 51 'Z'
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x00, // 52 '.'
+    0x00, 0x00, 0x00, 0x00, 0x30, 0x10, 0x20, 0x00, // 53 ','
+    0x00, 0x10, 0x10, 0x7C, 0x10, 0x10, 0x00, 0x00, // 54 '+'
+    0x10, 0x3C, 0x50, 0x38, 0x14, 0x78, 0x10, 0x00, // 55 '$'
+    0x00, 0x00, 0x7C, 0x08, 0x10, 0x20, 0x7C, 0x00, // 56 'z'
+    0x00, 0x00, 0x44, 0x28, 0x10, 0x28, 0x44, 0x00, // 57 'x'
+    0x00, 0x00, 0x38, 0x40, 0x40, 0x44, 0x38, 0x00, // 58 'c'
+    0x00, 0x00, 0x44, 0x44, 0x44, 0x28, 0x10, 0x00, // 59 'v'
+    0x40, 0x40, 0x58, 0x64, 0x44, 0x44, 0x78, 0x00, // 60 'b'
+    0x00, 0x00, 0x58, 0x64, 0x44, 0x44, 0x44, 0x00, // 61 'n'
+    0x00, 0x00, 0x68, 0x54, 0x54, 0x44, 0x44, 0x00, // 62 'm'
+    0x40, 0x40, 0x58, 0x64, 0x44, 0x44, 0x44, 0x00, // 63 'h'
+};
+
+// The screen editor's markers for the codes $C0 (on) and $40 (off).
+constexpr u8 MARKERS[2][8] = {
+    {0x00, 0x20, 0x50, 0x56, 0x55, 0x55, 0x25, 0x00},
+    {0x00, 0x49, 0xB2, 0xBB, 0xB2, 0xB2, 0x52, 0x00},
+};
+
+// A 3-bit block pattern: blocks of 3, 3 and 2 pixels from the left.
+constexpr u8 block_byte(u32 n) {
+    return static_cast<u8>(((n & 4) ? 0xE0 : 0) | ((n & 2) ? 0x1C : 0) | ((n & 1) ? 0x03 : 0));
+}
+
+constexpr std::array<u8, 2 * ARCADIA_CHAR_SET> build_char_rom() {
+    std::array<u8, 2 * ARCADIA_CHAR_SET> rom{};
+    for (u32 i = 0; i < 64 * 8; i++)
+        rom[i] = NORMAL_GLYPHS[i];
+    for (u32 c = 0; c < 64; c++)
+        for (u32 g = 0; g < 8; g++)
+            rom[ARCADIA_CHAR_SET + c * 8 + g] = block_byte(g < 4 ? c & 7 : (c >> 3) & 7);
+    for (u32 set = 0; set < 2; set++)
+        for (u32 m = 0; m < 2; m++)
+            for (u32 g = 0; g < 8; g++)
+                rom[set * ARCADIA_CHAR_SET + (64 + m) * 8 + g] = MARKERS[m][g];
+    return rom;
+}
+
+constexpr std::array<u8, 2 * ARCADIA_CHAR_SET> CHAR_ROM = build_char_rom();
+
+// Collision bit of each sprite pair in $19FD.
+constexpr u8 PAIR_BIT[4][4] = {
+    {0, 0x01, 0x02, 0x04},
+    {0x01, 0, 0x08, 0x10},
+    {0x02, 0x08, 0, 0x20},
+    {0x04, 0x10, 0x20, 0},
+};
+
+u8 pair_bits(u32 sprites) {
+    u8 p = 0;
+    for (u32 a = 0; a < 4; a++)
+        for (u32 b = a + 1; b < 4; b++)
+            if ((sprites >> a & 1) && (sprites >> b & 1)) p |= PAIR_BIT[a][b];
+    return p;
+}
+
+// The current row's latches.
+i32 row_number = -1;
+u8 row_x0 = 72, board_fg[2], board_bg[2];
+u8 board_mode, block_mode;
+u8 glyph_byte, glyph_code;
+
+u8 reg(u32 address) {
+    return guest_memory[address];
+}
+
+u8 colour_of(u32 number) {
+    return uvi_colour_table[uvi_colour_row][number & 31];
+}
+
+u8* cells_of(i32 line) {
+    return uvi_line_cells + static_cast<std::size_t>(line) * UVI_LINE_CLOCKS;
+}
+
+// The row and glyph line of the current raster line, false outside the area.
+bool area_line(i32* glyph_line) {
+    const i32 y = raster_line - first_visible_line;
+    const UviTextArea& t = uvi_text_area;
+    if (row_number < 0 || row_number >= t.rows || y < t.first || y >= t.end) return false;
+    const i32 a = y - t.first;
+    *glyph_line = t.height == 8 ? a & 7 : (a >> 1) & 7;
+    return true;
+}
+
+// The glyph byte of column c on glyph line g; also sets glyph_code.
+u8 fetch_glyph(i32 c, i32 g) {
+    if (c == 0) block_mode = reg(0x19F8) >> 7;
+    const u8 code = uvi_row_codes[uvi_row_slot][row_number][c];
+    glyph_code = code;
+    if (code == 0xC0) block_mode = 1;
+    if (code == 0x40) block_mode = 0;
+    const u32 glyph = code & 63;
+    if (!block_mode && glyph > 55) return reg(0x1980 + 8 * (glyph - 56) + static_cast<u32>(g));
+    return CHAR_ROM[ARCADIA_CHAR_SET * block_mode + 8 * glyph + static_cast<u32>(g)];
+}
+
+// Colour index and cell of one character pixel.
+void char_pixel(bool set, u8* colour, u8* cell) {
+    const u8 code = glyph_code;
+    if (board_mode) {
+        if (set) {
+            *colour = colour_of(board_fg[code >> 6 & 1]);
+            *cell = UVI_CELL_CHAR;
+        } else if (code & 0x80) {
+            *colour = colour_of(board_bg[1]);
+            *cell = UVI_CELL_CHAR;
+        } else {
+            *colour = colour_of(board_bg[0]);
+            *cell = 0;
+        }
+        return;
+    }
+    if (set) {
+        *colour = colour_of(((code >> 5) & 6) + ((uvi_bg_latch >> 3) & 1));
+        *cell = UVI_CELL_CHAR;
+    } else {
+        *colour = uvi_bg_colour;
+        *cell = 0;
+    }
+}
+
+void row_start(i32 r) {
+    const UviTextArea& t = uvi_text_area;
+    if (r >= t.rows) {
+        row_number = -1;
+        uvi_write_register(0x18FF, 0xFD);
+        if (uvi_line_based && !uvi_sprites_done) {
+            uvi_draw_sprites();
+            uvi_sprites_done = 1;
+        }
+        return;
+    }
+    row_number = r;
+    board_mode = reg(0x18FD) >> 7;
+    if (board_mode) {
+        board_fg[0] = (reg(0x19F8) >> 3) & 7;
+        board_fg[1] = (uvi_bg_latch >> 3) & 7;
+        board_bg[0] = reg(0x19F8) & 7;
+        board_bg[1] = uvi_bg_latch & 7;
+    }
+    const u32 base =
+        r < 13 ? 0x1800 + 16 * static_cast<u32>(r) : 0x1A00 + 16 * static_cast<u32>(r - 13);
+    std::memcpy(uvi_row_codes[uvi_row_slot][r], guest_memory + base, 16);
+    uvi_write_register(0x18FF, static_cast<u8>(0xF0 | (r % 13)));
+    const u8 scroll = reg(0x18FE) >> 5;
+    row_x0 = static_cast<u8>(scroll + 72);
+    uvi_row_x[uvi_row_slot][r] = static_cast<u8>(scroll + 23);
+}
+
+// Background from clock `from` up to `to`; pixels that already carry this
+// frame's sprites (drawn at the end of the character area) are kept.
+void plot_background(i32 from, i32 to) {
+    u8* cells = cells_of(raster_line);
+    for (i32 x = from; x < to; x++) {
+        if (cells[x] & 15) continue;
+        display_plot_clipped(x, raster_line, uvi_bg_colour);
+        cells[x] = 0;
+    }
+}
+
+} // namespace
+
+const u8* const arcadia_char_rom = CHAR_ROM.data();
+
+u8 uvi_colour_row, uvi_bg_latch, uvi_bg_colour;
+u8 uvi_line_status[UVI_MAX_LINES];
+u8 uvi_line_cells[UVI_MAX_LINES * UVI_LINE_CLOCKS];
+UviTextArea uvi_text_area = {999, 999, 16, 13};
+u32 uvi_line_slice, uvi_sprite_slot, uvi_row_slot;
+UviSpriteRecord uvi_sprites[UVI_HISTORY][4];
+u8 uvi_row_codes[UVI_HISTORY][UVI_ROWS][16];
+u8 uvi_row_x[UVI_HISTORY][UVI_ROWS];
+u8 uvi_udg_history[UVI_HISTORY][64];
+u8 uvi_sprite_line[4];
+u8 uvi_sprites_done;
+i32 sprite_mode = 2;
+u8 uvi_line_based = 1;
+
+void uvi_reset() {
+    uvi_sprite_slot = uvi_line_slice = uvi_row_slot = 0;
+    uvi_text_area = {999, 999, 16, 13};
+    row_number = -1;
+    uvi_sprites_done = 0;
+    std::memset(uvi_sprites, 0, sizeof uvi_sprites);
+    std::memset(uvi_row_codes, 0, sizeof uvi_row_codes);
+    std::memset(uvi_row_x, 0, sizeof uvi_row_x);
+    std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
+    std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
+    std::memset(uvi_line_status, 0, sizeof uvi_line_status);
+}
+
+void uvi_write_register(u32 address, u8 value) {
+    address &= GUEST_MEMORY_SIZE - 1;
+    if ((mem_attributes[address] & MEM_WATCH) && watchwrites) {
+        const bool same = guest_memory[address] == value;
+        if ((watchwrites == 2 || !same) &&
+            dbg_test_condition(watch_conditions[address], value, 1, 0)) {
+            uvi_describe_bits(value, address);
+            con_printf("UVI is writing $%X%s to %s at raster %ld!\n\n", value, watch_annotation,
+                       cpu_address_text(address, 1), static_cast<long>(raster_line));
+            dbg_request_pause(PAUSE_BREAK);
+        }
+    }
+    guest_memory[address] = value;
+}
+
+void uvi_refresh_colour_row() {
+    uvi_colour_row = flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
+}
+
+void uvi_frame_begin() {
+    std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
+    uvi_text_area.first = uvi_text_area.end = 999;
+    row_number = -1;
+    uvi_sprites_done = 0;
+    uvi_refresh_colour_row();
+    uvi_bg_latch = reg(0x19F9);
+    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+}
+
+void uvi_frame_latch() {
+    cpu_psu &= static_cast<u8>(~PSU_S);
+    uvi_write_register(0x18FF, 0xFF);
+    uvi_write_register(0x19FF, 0xFF);
+    uvi_write_register(0x19FE, 0xFF);
+    if (known_game_id != 48 && known_game_id != 49) {
+        uvi_write_register(0x19FC, 0xFF);
+        uvi_write_register(0x19FD, 0xFF);
+    }
+    UviTextArea& t = uvi_text_area;
+    t.first = 255 - reg(0x18FC);
+    t.rows = (reg(0x19F8) & 0x40) ? 26 : 13;
+    t.height = (reg(0x19F9) & 0x80) ? 8 : 16;
+    t.end = t.first + t.rows * t.height;
+
+    for (u32 s = 0; s < 4; s++) {
+        UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        r.x = reg(0x18F1 + 2 * s) + 29;
+        r.y = first_visible_line + 256 - reg(0x18F0 + 2 * s);
+        std::memcpy(r.image, guest_memory + 0x1980 + 8 * s, 8);
+        const u8 attr = reg(s < 2 ? 0x19FB : 0x19FA);
+        r.colour = (s & 1) ? attr & 7 : (attr >> 3) & 7;
+        r.tall = (attr & ((s & 1) ? 0x40 : 0x80)) ? 0 : 1;
+        if (known_game_id == 31 && r.colour == 6 &&
+            ((s == 2 && reg(0x18F4) > 191) || (s == 3 && reg(0x18F6) > 191)))
+            r.colour = 1;
+        r.right = r.x + 7;
+        r.bottom = r.y + (r.tall ? 15 : 7);
+    }
+}
+
+void uvi_line_start() {
+    const i32 y = raster_line - first_visible_line;
+    const UviTextArea& t = uvi_text_area;
+    const i32 a = y - t.first;
+    if (y >= t.first && y <= t.end && a % t.height == 0) row_start(a / t.height);
+    const u8 status = reg(0x18FF);
+    uvi_line_status[raster_line] = status & 15;
+    if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
+    if (!uvi_line_based) {
+        for (u32 s = 0; s < 4; s++) {
+            const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+            u8 byte = 0;
+            if (sprite_mode != 0 && raster_line >= r.y && raster_line <= r.bottom) {
+                const i32 line = (raster_line - r.y) >> r.tall;
+                byte = sprite_mode == 1 ? uvi_digit_glyphs[s][line] : r.image[line];
+            }
+            uvi_sprite_line[s] = byte;
+        }
+    }
+}
+
+void uvi_render_pixel() {
+    if (!dejitter) uvi_refresh_colour_row();
+    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+    const i32 clock = raster_clock;
+    u8* cells = cells_of(raster_line);
+    i32 g;
+    if (area_line(&g) && clock >= row_x0 && clock < row_x0 + 128) {
+        const i32 offset = clock - row_x0;
+        if ((offset & 7) == 0) glyph_byte = fetch_glyph(offset >> 3, g);
+        u8 colour, cell;
+        char_pixel(glyph_byte >> (7 - (offset & 7)) & 1, &colour, &cell);
+        display_plot_beam(colour);
+        cells[clock] = cell;
+    } else {
+        display_plot_beam(uvi_bg_colour);
+        cells[clock] = 0;
+    }
+
+    // Sprites over the pixel, their collisions and colour.
+    u32 hits = 0, colour_number = 0;
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        if (clock < r.x || clock > r.right || raster_line < r.y || raster_line > r.bottom) continue;
+        if (!(uvi_sprite_line[s] >> (7 - (clock - r.x)) & 1)) continue;
+        hits |= 1u << s;
+        colour_number |= r.colour;
+    }
+    if (!hits) return;
+    if (collisions) {
+        const u8 pairs = pair_bits(hits);
+        if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
+        if (cells[clock] & UVI_CELL_CHAR)
+            uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits));
+    }
+    cells[clock] |= static_cast<u8>(hits);
+    display_plot_beam(colour_of(colour_number));
+}
+
+void uvi_render_scanline() {
+    if (!dejitter) uvi_refresh_colour_row();
+    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+    if (raster_line != first_visible_line) plot_background(0, border_clocks);
+    i32 g;
+    if (!area_line(&g)) {
+        plot_background(49, UVI_LINE_CLOCKS);
+        return;
+    }
+    const i32 x0 = row_x0;
+    plot_background(49, x0);
+    u8* cells = cells_of(raster_line);
+    for (i32 c = 0; c < 16; c++) {
+        const u8 byte = fetch_glyph(c, g);
+        for (i32 b = 0; b < 8; b++) {
+            u8 colour, cell;
+            char_pixel(byte >> (7 - b) & 1, &colour, &cell);
+            const i32 x = x0 + 8 * c + b;
+            display_plot_clipped(x, raster_line, colour);
+            cells[x] = cell;
+        }
+    }
+    plot_background(x0 + 128, UVI_LINE_CLOCKS);
+}
+
+void uvi_draw_sprites() {
+    u8 background_hits = 0, pairs = 0;
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        for (i32 y = r.y; y <= r.bottom; y++) {
+            if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
+            const u8 byte = r.image[(y - r.y) >> r.tall];
+            u8* cells = cells_of(y);
+            for (i32 b = 0; b < 8; b++) {
+                const i32 x = r.x + b;
+                if (x >= UVI_LINE_CLOCKS) break;
+                if (!(byte >> (7 - b) & 1)) continue;
+                u8& cell = cells[x];
+                cell |= static_cast<u8>(1u << s);
+                if (collisions && y >= first_visible_line && x >= 49) {
+                    if (cell & UVI_CELL_CHAR) background_hits |= static_cast<u8>(1u << s);
+                    pairs |= pair_bits(cell & 15);
+                }
+                if (x > 54) {
+                    u32 colour_number = 0;
+                    for (u32 o = 0; o < 4; o++)
+                        if (cell >> o & 1) colour_number |= uvi_sprites[uvi_sprite_slot][o].colour;
+                    display_plot_clipped(x, y, colour_of(colour_number));
+                }
+            }
+        }
+    }
+    uvi_write_register(0x19FD, static_cast<u8>(~pairs));
+    uvi_write_register(0x19FC, static_cast<u8>(~background_hits));
+}

@@ -1,0 +1,87 @@
+// The 2637 UVI: character rows, block and board modes, user-defined
+// characters, four sprites, colours and collisions.
+//
+// The chip's registers live in guest memory ($1800-$1AFF); the chip reads
+// them there and changes its own (status, collisions, inputs) through
+// uvi_write_register. It knows no machine: the frame loop that owns the beam
+// (machines/arcadia.cpp) calls uvi_frame_latch once per frame, uvi_line_start
+// at clock 0 of each visible line, and then either uvi_render_scanline (a
+// whole line) or uvi_render_pixel per clock, and uvi_draw_sprites once per
+// frame in the line-based mode. Positions are beam clocks (0-226) and raster
+// lines; pixels go to the guest frame through the raster plots of display/.
+#pragma once
+
+#include "core/types.h"
+
+constexpr int UVI_LINE_CLOCKS = 227;
+constexpr int UVI_MAX_LINES = 312;
+constexpr int UVI_ROWS = 26;
+constexpr int UVI_HISTORY = 16;  // history slots kept for the demultiplexer
+constexpr u8 UVI_CELL_CHAR = 16; // uvi_line_cells: character foreground
+
+// UVI colour number (0-7) to guest colour index, per colour row (the Flag line).
+extern const u8 uvi_colour_table[2][24];
+// The character generator: the normal set, then the block set at byte 528;
+// 66 glyphs of 8 lines each (bit 7 leftmost).
+constexpr int ARCADIA_CHAR_SET = 528;
+extern const u8* const arcadia_char_rom;
+// The host character of each of the 64 character codes.
+extern const char arcadia_char_codes[65];
+// Inverted digits 0-3 drawn for numbered sprites.
+extern const u8 uvi_digit_glyphs[4][8];
+
+struct UviSpriteRecord {
+    i32 x, y;    // clock of the leftmost pixel, raster line of the top
+    u8 image[8]; // line 0 first
+    u8 colour;   // UVI colour number
+    u8 tall;     // 1: 16 lines, each image line twice
+    i32 right, bottom;
+};
+
+struct UviTextArea {
+    i32 first, end; // lines counted from first_visible_line
+    i32 height;     // 8 or 16
+    i32 rows;       // 13 or 26
+};
+
+// ---- state -------------------------------------------------------------------------------
+extern u8 uvi_colour_row; // 0 or 1
+extern u8 uvi_bg_latch;   // the copy of $19F9 in use
+extern u8 uvi_bg_colour;  // guest colour index of the background
+extern u8 uvi_line_status[UVI_MAX_LINES];
+extern u8 uvi_line_cells[UVI_MAX_LINES * UVI_LINE_CLOCKS];
+extern UviTextArea uvi_text_area;
+extern u32 uvi_line_slice; // lines run in the line-based mode (selects the slice length)
+extern u32 uvi_sprite_slot, uvi_row_slot;
+extern UviSpriteRecord uvi_sprites[UVI_HISTORY][4];
+extern u8 uvi_row_codes[UVI_HISTORY][UVI_ROWS][16];
+extern u8 uvi_row_x[UVI_HISTORY][UVI_ROWS];
+extern u8 uvi_udg_history[UVI_HISTORY][64];
+extern u8 uvi_sprite_line[4];
+extern u8 uvi_sprites_done;
+// Sprite shapes in the beam mode: 0 invisible, 1 numbered, 2 visible.
+extern i32 sprite_mode;
+// The line-based renderer is in use (sprites once per frame, at the row end).
+extern u8 uvi_line_based;
+
+// Back to the power-on state of the chip's latches and histories.
+void uvi_reset();
+
+// The UVI's own write of a guest register: honours write watchpoints.
+void uvi_write_register(u32 address, u8 value);
+
+// Colour row from the processor's Flag when "flagline" is on, else 0.
+void uvi_refresh_colour_row();
+// The frame's first latches: area before any row, colour row, $19F9.
+void uvi_frame_begin();
+// At the first visible line: status and paddle resets, area geometry, sprites.
+void uvi_frame_latch();
+// At clock 0 of each visible line: row start, line status, $19F9 latch,
+// sprite line bytes (beam mode), the dejitter refresh.
+void uvi_line_start();
+// One pixel at (raster_clock, raster_line) with its sprite collisions (beam mode).
+void uvi_render_pixel();
+// The whole current line (line-based mode).
+void uvi_render_scanline();
+// All sprites of the frame and the collision registers (line-based mode).
+void uvi_draw_sprites();

@@ -1,0 +1,306 @@
+#include "tests/support/quiet_output.h"
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
+#include "display/frame.h"
+#include "machines/arcadia.h"
+#include "machines/uvi2637.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class Arcadia : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        stubprograms = 0;
+        blankingareas = 1;
+        emu_region = 0;
+        ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    }
+    void TearDown() override { fresh_state(); }
+
+    // Puts a program at $0000 and restarts the processor there.
+    void load(const std::vector<u8>& code) {
+        std::memcpy(guest_memory, code.data(), code.size());
+        machine_reset();
+    }
+    // The guest-frame index at beam clock x, raster line y.
+    static u8 pixel(i32 x, i32 y) {
+        return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS + (y - display_window_top)];
+    }
+};
+
+// STRA,R0 addr after LODI,R0 value.
+void poke(std::vector<u8>& code, u16 address, u8 value) {
+    code.insert(code.end(), {0x04, value, 0xCC, static_cast<u8>(address >> 8),
+                             static_cast<u8>(address & 0xFF)});
+}
+void halt_loop(std::vector<u8>& code) {
+    code.insert(code.end(), {0x1B, 0x7E}); // BCTR,UN to itself
+}
+
+TEST_F(Arcadia, MirrorsAndAttributesPerMap) {
+    const struct {
+        u32 map, address, canonical;
+    } folds[] = {
+        {6, 0x1000, 0x1800}, {7, 0x1000, 0x1000}, {6, 0x1100, 0x1900}, {7, 0x1300, 0x1900},
+        {6, 0x1C00, 0x1800}, {6, 0x4123, 0x0123}, {7, 0x6FFF, 0x0FFF}, {6, 0x5000, 0x1800},
+        {8, 0x1B00, 0x1900}, {8, 0x1BFF, 0x19FF}, {8, 0x1000, 0x1000}, {6, 0x2000, 0x2000},
+    };
+    for (const auto& f : folds) {
+        ASSERT_TRUE(machine_switch(ARCADIA, static_cast<int>(f.map), false, false, false));
+        EXPECT_EQ(mem_read_mirror[f.address], f.canonical) << f.map << " " << std::hex << f.address;
+        EXPECT_EQ(mem_write_mirror[f.address], f.canonical);
+    }
+    const struct {
+        u32 map, address, flags;
+    } attributes[] = {
+        {6, 0x0000, MEM_UNWRITABLE},
+        {6, 0x18FD, MEM_HW_REGISTER | MEM_SOUND},
+        {6, 0x1900, MEM_HW_REGISTER | MEM_UNWRITABLE},
+        {6, 0x190A, MEM_UNREADABLE | MEM_UNWRITABLE},
+        {6, 0x19F9, MEM_HW_REGISTER | MEM_UNREADABLE},
+        {6, 0x19FC, MEM_HW_REGISTER | MEM_UNWRITABLE | MEM_READ_ONCE},
+        {6, 0x1A55, 0},
+        {6, 0x1B00, MEM_UNWRITABLE},
+        {8, 0x1900, MEM_HW_REGISTER},
+        {8, 0x1950, 0},
+        {8, 0x1000, MEM_UNWRITABLE},
+        {8, 0x19FC, MEM_HW_REGISTER | MEM_READ_ONCE},
+    };
+    for (const auto& a : attributes) {
+        ASSERT_TRUE(machine_switch(ARCADIA, static_cast<int>(a.map), false, false, false));
+        EXPECT_EQ(mem_attributes[a.address] & 0x1FF, a.flags)
+            << a.map << " " << std::hex << a.address;
+    }
+}
+
+TEST_F(Arcadia, ProcessorWritesFollowTheFolds) {
+    std::vector<u8> code;
+    poke(code, 0x1000, 0x5A); // lands in $1800 on map 6
+    halt_loop(code);
+    load(code);
+    emu_run_frame();
+    EXPECT_EQ(guest_memory[0x1800], 0x5A);
+    EXPECT_EQ(guest_memory[0x1000], 0);
+}
+
+TEST_F(Arcadia, RegistersAfterSetUpAndReset) {
+    arcadia_setup(); // set-up alone, as a switch to the map does before its reset
+    for (u32 a = 0x1909; a <= 0x190F; a++)
+        EXPECT_EQ(guest_memory[a], 0x40);
+    machine_reset();
+    for (u32 a = 0x1909; a <= 0x190F; a++)
+        EXPECT_EQ(guest_memory[a], 0xC0);
+    for (u32 a = 0x19C0; a <= 0x19F7; a++)
+        EXPECT_EQ(guest_memory[a], 0xFF);
+    EXPECT_EQ(guest_memory[0x18FC], 0);
+}
+
+TEST_F(Arcadia, CartridgeBlocksInOrder) {
+    // Image offset -> guest address of each block; a 6 KB image ends inside the second.
+    const struct {
+        u32 size, offset, address;
+    } cases[] = {
+        {6144, 0, 0x0000},      {6144, 4095, 0x0FFF},   {6144, 4096, 0x2000},
+        {6144, 6143, 0x27FF},   {20580, 8192, 0x4000},  {20580, 12288, 0x6000},
+        {20580, 16384, 0x3000}, {20580, 20480, 0x5000}, {20580, 20579, 0x5063},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(filebuf_alloc(c.size));
+        for (u32 i = 0; i < c.size; i++)
+            filebuf[i] = static_cast<u8>(i * 7 + (i >> 8) + 1);
+        filebuf_length = c.size;
+        std::memset(guest_memory, 0xEE, GUEST_MEMORY_SIZE);
+        arcadia_map_cartridge(false);
+        EXPECT_EQ(guest_memory[c.address], filebuf[c.offset]) << c.size << " " << c.offset;
+        if (c.size == 6144) {
+            EXPECT_EQ(guest_memory[0x2800], 0xEE); // the image ends here
+            EXPECT_EQ(guest_memory[0x4000], 0xEE);
+        } else {
+            EXPECT_EQ(guest_memory[0x5064], 0xEE);
+            EXPECT_EQ(guest_memory[0x7000], 0xEE);
+        }
+        filebuf_free();
+    }
+}
+
+TEST_F(Arcadia, ClockPeriodsPerFrameInBothModes) {
+    std::vector<u8> code;
+    halt_loop(code);
+    for (u32 mode : {1u, 0u}) {
+        framebased = mode;
+        load(code);
+        u32 before = cpu_cycles;
+        std::vector<u32> frames;
+        for (int f = 0; f < 8; f++) {
+            emu_run_frame();
+            frames.push_back(cpu_cycles - before);
+            before = cpu_cycles;
+            EXPECT_GE(cpu_beam_clock, 0);
+            EXPECT_LE(cpu_beam_clock, 226);
+        }
+        u32 total = 0;
+        for (u32 n : frames) {
+            total += n;
+            EXPECT_GE(n, 14868u - 9) << "mode " << mode;
+            EXPECT_LE(n, 14869u + 9) << "mode " << mode;
+        }
+        // 8 frames of 14868.5, give or take the last instruction's overshoot.
+        EXPECT_NEAR(static_cast<double>(total), 8 * 14868.5, 9.0) << "mode " << mode;
+    }
+}
+
+TEST_F(Arcadia, LineSlicesAreExact) {
+    std::vector<u8> code;
+    // A loop of 6-clock instructions never overshoots by more than a slice.
+    halt_loop(code);
+    framebased = 1;
+    load(code);
+    const u32 slice_before = uvi_line_slice;
+    emu_run_frame();
+    EXPECT_EQ(uvi_line_slice - slice_before, 262u);
+}
+
+// A row of characters, drawn in both modes, compared with the glyphs.
+TEST_F(Arcadia, CharacterRowMatchesTheGlyphs) {
+    for (u32 mode : {1u, 0u}) {
+        framebased = mode;
+        std::vector<u8> code;
+        poke(code, 0x18FC, 0xEF);            // area from line 16
+        poke(code, 0x19F9, 0x86);            // 8-line rows, blue background
+        poke(code, 0x1800 + 2, 0x1A);        // 'A' in column 2 of row 0
+        poke(code, 0x1800 + 5, 0x10 | 0x40); // '0' in colour number 2
+        halt_loop(code);
+        load(code);
+        emu_run_frame();
+        emu_run_frame();
+        const i32 top = first_visible_line + 16, left = 72;
+        for (i32 g = 0; g < 8; g++) {
+            for (i32 b = 0; b < 8; b++) {
+                const bool a_set = arcadia_char_rom[8 * 0x1A + g] >> (7 - b) & 1;
+                EXPECT_EQ(pixel(left + 16 + b, top + g), a_set ? uvi_colour_table[0][0] : 6)
+                    << "mode " << mode << " A " << g << "," << b;
+                const bool z_set = arcadia_char_rom[8 * 0x10 + g] >> (7 - b) & 1;
+                EXPECT_EQ(pixel(left + 40 + b, top + g), z_set ? uvi_colour_table[0][2] : 6)
+                    << "mode " << mode << " 0 " << g << "," << b;
+            }
+        }
+        EXPECT_EQ(pixel(left + 100, top + 3), 6); // a space
+    }
+}
+
+TEST_F(Arcadia, SpriteDrawsAndCollides) {
+    for (u32 mode : {1u, 0u}) {
+        framebased = mode;
+        collisions = 1;
+        std::vector<u8> code;
+        // Sprites 0 and 1 full 8x8 blocks, overlapping by 4 clocks.
+        for (u16 a = 0x1980; a < 0x1990; a++)
+            poke(code, a, 0xFF);
+        poke(code, 0x18F0, 156); // sprite 0: line first_visible + 100
+        poke(code, 0x18F1, 70);  // clock 99
+        poke(code, 0x18F2, 156);
+        poke(code, 0x18F3, 74);                  // clock 103
+        poke(code, 0x19FB, 0xC0 | (1 << 3) | 2); // short sprites, colours 1 and 2
+        halt_loop(code);
+        load(code);
+        emu_run_frame();
+        emu_run_frame();
+        const i32 y = first_visible_line + 100;
+        EXPECT_EQ(pixel(99, y), uvi_colour_table[0][1]) << "mode " << mode;
+        EXPECT_EQ(pixel(104, y + 3), uvi_colour_table[0][3]) << "mode " << mode;
+        EXPECT_EQ(pixel(110, y + 7), uvi_colour_table[0][2]) << "mode " << mode;
+        EXPECT_EQ(guest_memory[0x19FD] & 0x3F, 0x3E) << "mode " << mode; // sprites 0 and 1
+        EXPECT_EQ(guest_memory[0x19FC], 0xFF) << "mode " << mode;        // no characters
+    }
+}
+
+TEST_F(Arcadia, CollisionsOffLeavesTheRegisters) {
+    framebased = 1;
+    collisions = 0;
+    std::vector<u8> code;
+    for (u16 a = 0x1980; a < 0x1990; a++)
+        poke(code, a, 0xFF);
+    poke(code, 0x18F0, 156);
+    poke(code, 0x18F1, 70);
+    poke(code, 0x18F2, 156);
+    poke(code, 0x18F3, 72);
+    halt_loop(code);
+    load(code);
+    emu_run_frame();
+    emu_run_frame();
+    EXPECT_EQ(guest_memory[0x19FD], 0xFF);
+    EXPECT_EQ(guest_memory[0x19FC], 0xFF);
+}
+
+TEST_F(Arcadia, StubShowsItsTitle) {
+    stubprograms = 1;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    for (int f = 0; f < 3; f++)
+        emu_run_frame();
+    // Row 5 starts 16 + 5 * 16 lines into the area; column 4 holds 'E' in yellow.
+    const i32 top = first_visible_line + 16 + 5 * 16, left = 72 + 32;
+    int lit = 0;
+    for (i32 g = 0; g < 8; g++)
+        for (i32 b = 0; b < 8; b++) {
+            const bool set = arcadia_char_rom[8 * 0x1E + g] >> (7 - b) & 1;
+            EXPECT_EQ(pixel(left + b, top + 2 * g), set ? 1 : 6);
+            EXPECT_EQ(pixel(left + b, top + 2 * g + 1), set ? 1 : 6);
+            lit += set;
+        }
+    EXPECT_GT(lit, 10);
+    EXPECT_EQ(arcadia_guest_char(0x1E), 'E');
+}
+
+TEST_F(Arcadia, InputRecordRoundTrip) {
+    std::vector<u8> code;
+    halt_loop(code);
+    load(code);
+    const u8 record[7] = {0x80, 0x9A, 0x51, 0x22, 0x3C, 0xF0, 0x05};
+    ASSERT_TRUE(filebuf_alloc(7));
+    std::memcpy(filebuf, record, 7);
+    filebuf_length = 7;
+    filebuf_cursor = 0;
+    rec_length = 7;
+    rec_state = REC_PLAYBACK;
+    arcadia_read_inputs();
+    rec_state = REC_IDLE;
+    EXPECT_EQ(guest_memory[0x19FF], 0x80);
+    EXPECT_EQ(guest_memory[0x1900], 0x9);
+    EXPECT_EQ(guest_memory[0x1901], 0xA);
+    EXPECT_EQ(guest_memory[0x1903], 0x1);
+    EXPECT_EQ(guest_memory[0x1908], 0x05);
+    const auto again = arcadia_input_record();
+    for (int i = 0; i < 7; i++)
+        EXPECT_EQ(again[i], record[i]) << i;
+    filebuf_free();
+}
+
+TEST_F(Arcadia, AutofireHoldsFourFramesInSixteen) {
+    autofire_left = 1;
+    requirebutton_left = 0;
+    autofire_period = 16;
+    autofire_duty = 4;
+    fire_button_assign[0] = 2; // $1901 bit 3
+    int pressed = 0;
+    for (u32 f = 0; f < 32; f++) {
+        frame_counter = f;
+        arcadia_read_side(0, 0);
+        pressed += (guest_memory[0x1901] & 8) != 0;
+        EXPECT_EQ((guest_memory[0x1901] & 8) != 0, f % 16 < 4) << f;
+    }
+    EXPECT_EQ(pressed, 8);
+    autofire_left = 0;
+}
+
+} // namespace
