@@ -20,13 +20,8 @@ void gui_floppy_window_toggle();
 void dbg_run_command_line(const char* line);
 
 // ---- Windows not written yet ---------------------------------------------------------
-extern u8 gui_modal_active;   // a modal dialog is open
 extern u8 gui_screen_editing; // the guest screen is being edited
 bool gui_speed_window_open();
 void gui_speed_window_show(int speed, const char* level, int frame_skip);
-// The file requester: 0 a file was chosen (its path joined into `path`, 513
-// bytes), 5 confirmed without a file name, 1 cancelled.
-int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
-                     const char* file, char* path);
 // The load-address prompt: nonzero when answered (the text in load_address_text).
 int gui_choose_load_address();

@@ -18,18 +18,13 @@ void dbg_run_command_line(const char*) {
     con_printf("The debugger is not available yet.\n");
 }
 
-// The real ones are the modal-dialog machinery, the screen editor, the menus'
-// checkmarks, the toolbar, the speed window, the file requester and the
-// load-address prompt.
-u8 gui_modal_active;
+// The real ones are the screen editor, the speed window and the load-address
+// prompt.
 u8 gui_screen_editing;
 bool gui_speed_window_open() {
     return false;
 }
 void gui_speed_window_show(int, const char*, int) {}
-int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
-    return 1; // no requester yet: as if cancelled
-}
 int gui_choose_load_address() {
     return 0; // no prompt yet: as if cancelled
 }
