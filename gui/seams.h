@@ -6,10 +6,6 @@
 
 #include "cpu/cpu.h"
 
-// ---- Tool windows -------------------------------------------------------------------
-// Refreshes the contents of the open tool windows.
-void gui_refresh_windows(int force);
-
 // ---- Game list, iconify, tips, the debugger -------------------------------------------
 void games_browse_prev(int flag);
 void games_browse_next(int flag);

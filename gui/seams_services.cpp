@@ -7,8 +7,6 @@
 
 // The real ones browse the game list, iconify, run the menu commands, show a
 // tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
-// The real one redraws every open tool window from the state it shows.
-void gui_refresh_windows(int) {}
 void games_browse_prev(int) {}
 void games_browse_next(int) {}
 void gui_iconify() {}

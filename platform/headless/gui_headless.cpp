@@ -55,6 +55,7 @@ std::vector<std::string> requesters;
 std::deque<GuiFileAnswer> file_answers;
 std::vector<std::string> file_requests;
 Window last_closed;
+bool fail_next_open = false;
 bool have_last_closed = false;
 int beeps = 0;
 void (*wait_hook)() = nullptr;
@@ -239,6 +240,10 @@ void gui_image_size(int image, int* width, int* height) {
 
 // --- windows ----------------------------------------------------------------
 int gui_window_open(const GuiWindowDesc& desc) {
+    if (fail_next_open) {
+        fail_next_open = false;
+        return 0;
+    }
     int h = next_window++;
     Window& w = windows[h];
     w.desc = desc;
@@ -407,6 +412,7 @@ void gui_headless_reset() {
     file_requests.clear();
     last_closed = Window{};
     have_last_closed = false;
+    fail_next_open = false;
     beeps = 0;
     wait_hook = nullptr;
     requester_hook = nullptr;
@@ -449,6 +455,15 @@ int gui_headless_answers_left() {
 }
 const std::vector<std::string>& gui_headless_requesters() {
     return requesters;
+}
+void gui_headless_fail_next_open() {
+    fail_next_open = true;
+}
+void gui_headless_move(int win, int left, int top) {
+    if (Window* w = find(win)) {
+        w->desc.left = left;
+        w->desc.top = top;
+    }
 }
 void gui_headless_answer_file_requests(const std::vector<GuiFileAnswer>& a) {
     file_answers.assign(a.begin(), a.end());

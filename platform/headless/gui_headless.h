@@ -31,6 +31,11 @@ int gui_headless_answers_left();
 const std::vector<std::string>& gui_headless_requesters();
 int gui_headless_beeps();
 
+// The next gui_window_open fails (returns 0), as when the host refuses it.
+void gui_headless_fail_next_open();
+// The user drags window `win` to (left, top).
+void gui_headless_move(int win, int left, int top);
+
 // File requesters are answered with these in turn, then cancelled (1); a
 // break cancels one without taking an answer.
 struct GuiFileAnswer {
