@@ -22,6 +22,7 @@
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "sound/sound_output.h"
 #include "platform/catalog.h"
@@ -625,6 +626,15 @@ void gui_menu_command_b(int id) {
 }
 
 void gui_toolbar_command(int bar, int index, bool selected) {
+    if (bar == 2 && index >= 11 && index <= 14) {
+        // A console button: pressed for the guest unless the machine has none
+        // there, or an input recording plays back (it gives the buttons then).
+        const int k = index - 11;
+        const char* label = machine_table[machine < MACHINES ? machine : 0].console_labels[k];
+        if (!label || std::strcmp(label, "-") == 0 || rec_state == REC_PLAYBACK) return;
+        input_press_console_button(k);
+        return;
+    }
     static const int bar1_ids[9] = {-1, 0, 3, 6, 8, 34, 63, 5, 16};
     static const int bar2_ids[11] = {-1, 176, 180, 236, 250, 257, 261, 264, 47, 48, 49};
     int id = -1;

@@ -15,6 +15,7 @@ void gui_menu_command_b(int id);
 void gui_menu_command_c(int id);
 // Toolbar `bar` (1 or 2), button `index` counted from 1, `selected` its state
 // after the press. Refused between frames with the program's message.
+// Buttons 11 to 14 of the second toolbar press the four console buttons.
 void gui_toolbar_command(int bar, int index, bool selected);
 
 // Whether the action of a plain or checkable id, or of second-toolbar button

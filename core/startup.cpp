@@ -6,6 +6,7 @@
 #include "core/loader.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
+#include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -99,6 +100,7 @@ void emu_reset_all() {
     input_key_events_reset();
     input_paddles_reset();
     input_joysticks_reset();
+    input_console_buttons_reset();
 }
 
 void startup_absolute_path(char* path, int size) {

@@ -1,5 +1,8 @@
 #include "gui/images.h"
 
+#include "core/machine_titles.h"
+#include "core/shutdown.h"
+#include "platform/catalog.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 
@@ -9,6 +12,8 @@
 int gui_images[GUI_IMAGES] = {};
 bool gui_image_missing[GUI_IMAGES] = {};
 int gui_button_height = 0;
+int progress_window = 0;
+u32 progress_count = 0;
 
 // Small machine pictures by memory map: Interton A-D, Elektor basic and
 // expanded, Arcadia G-I, PIPBUG 1 and 2, BINBUG, TWIN, Artemis, Instructor 50
@@ -76,10 +81,18 @@ std::string gui_image_path(int n) {
     return images + file;
 }
 
-void gui_load_image(int first, int last, int) {
+void gui_load_image(int first, int last, int progress) {
     if (first < 0) first = 0;
     if (last >= GUI_IMAGES) last = GUI_IMAGES - 1;
     for (int n = first; n <= last; ++n) {
+        if (progress) {
+            ++progress_count;
+            if (progress_window) {
+                gui_set_value(progress_window, GID_PROGRESS_GAUGE,
+                              static_cast<int>(progress_count));
+                gui_host_pump();
+            }
+        }
         if (gui_images[n]) continue;
         ImageRow r = gui_image_row(n);
         int h = r.height < r.min_height ? r.min_height : r.height;
@@ -94,8 +107,31 @@ void gui_load_image(int first, int last, int) {
     }
 }
 
-void gui_load_images_progress(int first, int last, int, int) {
+static int range_size(int first, int last) {
+    return last >= first ? last - first + 1 : 0;
+}
+
+void gui_load_images_progress(int first, int last, int first2, int last2) {
+    const int total = range_size(first, last) + (first2 != -1 ? range_size(first2, last2) : 0);
+    if (app_acquired.host_gui) {
+        GuiWindowDesc d;
+        d.title = machine_title(0);
+        GuiNode gauge;
+        gauge.kind = GK_FUELGAUGE;
+        gauge.gid = GID_PROGRESS_GAUGE;
+        gauge.min = 0;
+        gauge.max = total;
+        gauge.text = cat_str(685, "Loading...");
+        gauge.min_w = 256;
+        d.root.kind = GK_VGROUP;
+        d.root.children.push_back(gauge);
+        progress_window = gui_window_open(d); // without it the images load all the same
+    }
+    progress_count = 0;
     gui_load_image(first, last, 1);
+    if (first2 != -1) gui_load_image(first2, last2, 1);
+    if (progress_window) gui_window_close(progress_window);
+    progress_window = 0;
 }
 
 int gui_image(int n) {

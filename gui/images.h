@@ -7,6 +7,8 @@
 // drawn as an empty frame of the row's size: never fatal.
 #pragma once
 
+#include "core/types.h"
+
 #include <string>
 
 constexpr int GUI_IMAGES = 524;
@@ -29,9 +31,15 @@ extern int gui_button_height;
 ImageRow gui_image_row(int n);
 // The file the row is loaded from (host path; the AISS drawer when it has the file).
 std::string gui_image_path(int n);
-// Loads rows first..last whose image is not loaded yet.
+// Loads rows first..last whose image is not loaded yet; with `progress` each
+// row counts one step of the "Loading..." gauge.
 void gui_load_image(int first, int last, int progress);
-void gui_load_images_progress(int first, int last, int a, int b);
+// Loads rows first..last and, unless first2 is -1, first2..last2, while a
+// window's gauge (gadget 366) counts them up to their number.
+void gui_load_images_progress(int first, int last, int first2, int last2);
+constexpr int GID_PROGRESS_GAUGE = 366;
+extern int progress_window; // the "Loading..." window, 0 while closed
+extern u32 progress_count;  // rows counted in the current run
 // The handle of row n, loading it on first use (0 for a row out of range).
 int gui_image(int n);
 void gui_free_images();

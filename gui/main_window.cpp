@@ -223,10 +223,6 @@ void gui_screen_setup() {
 
 void gui_unlock_pubscreen() {}
 
-void gui_forget_subwindow_positions() {
-    // The tool windows keep their positions in their own records (none open yet).
-}
-
 void gui_open_main_window(int reopen_tools) {
     if (main_window) return;
     gui_screen_setup();

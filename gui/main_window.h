@@ -47,7 +47,6 @@ void gui_close_main_window();
 bool gui_main_window_is_open();
 void gui_screen_setup();
 void gui_unlock_pubscreen();
-void gui_forget_subwindow_positions();
 // Resizes the window to `scale` (1-6) by reopening it; nothing when it has that size.
 void gui_set_scale(int scale);
 void gui_run_command(const char* text);

@@ -139,24 +139,3 @@ void gui_flush_main_port() {
 void gui_beep() {
     gui_host_beep();
 }
-
-// ---- requesters ----------------------------------------------------------------
-void gui_fatal(const char* text) {
-    if (app_acquired.host_gui)
-        gui_host_requester("Fatal Error", text, "Quit", 3);
-    else
-        con_printf("%s\n", text);
-    app_clean_exit(1);
-}
-
-void gui_warning(const char* text) {
-    if (app_acquired.host_gui)
-        gui_host_requester("Warning", text, "OK", 2);
-    else
-        con_printf("%s\n", text);
-}
-
-int gui_confirm_quit() {
-    if (!confirmquit) return 1;
-    return gui_host_requester("Brindlemox", "Really quit?", "Yes|No", 1) == 1;
-}

@@ -1,11 +1,42 @@
-// The requesters of the main window's layer (main_window_state.cpp): fatal
-// error, warning and the quit confirmation. A header of their own, so that
-// code far from the window can report without the window's other names.
+// The requesters and the modal bracket. Every part of the program reports and
+// asks through these: the general requester with its fixed forms (fatal
+// error, warning, message), the quit confirmation and the file requester.
+// While one is open no frame runs; the sound stops and the frame timing
+// restarts afterwards. Without a display (batch runs) the texts are printed
+// instead and nobody is asked.
 #pragma once
 
-// Shows `text` and ends the program.
+#include "core/types.h"
+
+#include <cstddef>
+
+// A modal dialog or requester is open: the main window's title says so.
+extern u8 gui_modal_active;
+
+// Around every modal dialog: stops the sound and marks the title; the end
+// restarts the timing and the sound and forgets keys and input that arrived
+// meanwhile. A plain flag, not a count: an inner bracket's end clears it.
+void gui_modal_begin();
+void gui_modal_end();
+
+// Shows `body` with the buttons of `buttons` ("OK|Open drawer & close
+// requester"); returns the button chosen, 1 for the first, 2 for the second
+// and so on, 0 for the last. image_kind: 1 information, 2 warning, 3 error.
+int gui_requester(const char* title, const char* body, const char* buttons, int image_kind);
+// Shows `text` and ends the program with return code 1.
 [[noreturn]] void gui_fatal(const char* text);
-// Shows `text` until the user answers OK; printed while there is no window.
-void gui_warning(const char* text);
+// "Warning" and "Message" with their one "OK" button; the requester's answer.
+int gui_warning(const char* text);
+int gui_message(const char* text);
 // 1 when the user confirms quitting (always, unless "confirmquit" is on).
 int gui_confirm_quit();
+
+// The file requester: 0 a file was chosen (drawer and file joined into
+// `path`, 513 bytes), 5 confirmed without a file name (`path` untouched), 1
+// cancelled, not shown, or the joined path does not fit (with a beep).
+int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+                     const char* file, char* path);
+// `drawer` and `file` joined as the requester joins them: a "/" between them
+// unless the drawer is empty or ends in ":" or "/". False when the result
+// with its end byte needs more than `size` bytes.
+bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* file);

@@ -6,10 +6,6 @@
 
 #include "cpu/cpu.h"
 
-// ---- Tool windows -------------------------------------------------------------------
-// Refreshes the contents of the open tool windows.
-void gui_refresh_windows(int force);
-
 // ---- Game list, iconify, tips, the debugger -------------------------------------------
 void games_browse_prev(int flag);
 void games_browse_next(int flag);
@@ -18,13 +14,8 @@ void gui_tip_of_the_day();
 void gui_floppy_window_toggle();
 
 // ---- Windows not written yet ---------------------------------------------------------
-extern u8 gui_modal_active;   // a modal dialog is open
 extern u8 gui_screen_editing; // the guest screen is being edited
 bool gui_speed_window_open();
 void gui_speed_window_show(int speed, const char* level, int frame_skip);
-// The file requester: 0 a file was chosen (its path joined into `path`, 513
-// bytes), 5 confirmed without a file name, 1 cancelled.
-int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
-                     const char* file, char* path);
 // The load-address prompt: nonzero when answered (the text in load_address_text).
 int gui_choose_load_address();

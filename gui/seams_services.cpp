@@ -7,26 +7,19 @@
 
 // The real ones browse the game list, iconify, run the menu commands, show a
 // tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
-// The real one redraws every open tool window from the state it shows.
-void gui_refresh_windows(int) {}
 void games_browse_prev(int) {}
 void games_browse_next(int) {}
 void gui_iconify() {}
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
 
-// The real ones are the modal-dialog machinery, the screen editor, the menus'
-// checkmarks, the toolbar, the speed window, the file requester and the
-// load-address prompt.
-u8 gui_modal_active;
+// The real ones are the screen editor, the speed window and the load-address
+// prompt.
 u8 gui_screen_editing;
 bool gui_speed_window_open() {
     return false;
 }
 void gui_speed_window_show(int, const char*, int) {}
-int gui_file_request(const char*, const char*, int, const char*, const char*, char*) {
-    return 1; // no requester yet: as if cancelled
-}
 int gui_choose_load_address() {
     return 0; // no prompt yet: as if cancelled
 }

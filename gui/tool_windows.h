@@ -1,17 +1,29 @@
 // The tool windows: one row per window (name, place in the event pass, place
-// when reopened after a close-all) and the handlers each window registers.
+// when reopened after a close-all), the handlers each window registers, and
+// the machinery they share.
 //
-// Each window registers how it opens, closes, tells whether it is open and
-// handles its input in gui_subwin_ops[its ToolWindow]. The event pass runs the
-// input handlers of the open windows in event order; a machine switch, iconify
-// or screen change closes them all and remembers which were open, and
-// gui_reopen_subwindows opens those again in reopen order.
+// Each window registers how it opens, closes and handles its input (and,
+// where it shows changing state, its refresher) in gui_subwin_ops[its
+// ToolWindow]. Its opener builds the window's description and hands it to
+// gui_open_subwindow, which places it where it was last closed, opens it and
+// updates its menu item; gui_close_subwindow remembers the place and closes
+// it. The event pass runs the input handlers of the open windows in event
+// order; a machine switch, iconify or screen change closes them all and
+// remembers which were open, and gui_reopen_subwindows opens those again in
+// reopen order.
+//
+// Gadgets have global ids (0..2005) shared by all windows; gui_gadgets tells
+// which window holds each, and the setters below change a gadget of an open
+// tool window by (ToolWindow, gadget id).
 #pragma once
 
 #include "core/notify.h"
 #include "core/types.h"
+#include "platform/gui.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 
 struct ToolWindowRow {
     ToolWindow id;
@@ -31,12 +43,72 @@ extern const ToolWindowOrder tool_window_reopen_order;
 
 struct SubwindowOps {
     void (*open)() = nullptr;
-    void (*close)() = nullptr;
+    void (*close)() = nullptr; // nullptr: gui_close_subwindow alone
     void (*input)() = nullptr;
-    bool (*is_open)() = nullptr;
+    bool (*is_open)() = nullptr;          // nullptr: open while it has a window
+    void (*refresh)(int force) = nullptr; // shows the state anew (gui_refresh_windows)
+    void (*release)() = nullptr;          // frees what the window kept, after it closed
 };
 extern SubwindowOps gui_subwin_ops[TOOL_WINDOWS];
 extern u8 gui_subwin_reopen[TOOL_WINDOWS];
+
+// The open window of each tool window (a platform handle, 0 while closed).
+extern int gui_subwin_window[TOOL_WINDOWS];
+// Where each was when it last closed (left, top); -1 = nowhere yet.
+extern std::int16_t gui_subwin_pos[TOOL_WINDOWS][2];
+// The plain menu id whose item follows each window (-1 none).
+extern const i32 gui_subwin_menu_id[TOOL_WINDOWS];
+
+// Global gadget ids and the window that holds each (0 none).
+constexpr int GUI_GADGETS = 2006;
+extern int gui_gadgets[GUI_GADGETS];
+// Where callers format a text for gui_set_string_shared and gui_set_text_shared.
+constexpr std::size_t GUI_TEXT_BUFFER = 260;
+extern char gui_text_buffer[GUI_TEXT_BUFFER];
+
+// Opens tool window `id` from `desc` at its remembered place: 1 when it is
+// open, 0 when it cannot be opened (after one "Can't open window!" warning).
+// Its gadgets are entered in gui_gadgets and its menu item is updated.
+int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc);
+// Remembers the window's place, closes it, runs its release handler and
+// updates its menu item; nothing when it is closed.
+void gui_close_subwindow(ToolWindow id);
+// Closes an open window and opens it again (new labels, a new layout).
+void gui_rebuild_subwindow(ToolWindow id);
+// Opens the real-time monitor `id` (TW_CPU, TW_VIDEO_CHIP, TW_PSG) unless it
+// is open; any other id does nothing.
+void gui_open_monitor(int id);
+// After a change of notation: relabels what shows opcodes and reopens an open
+// CPU monitor, so that its names follow.
+void gui_toggle_cpu_monitor();
+// 1 when (x, y) in its window lies inside gadget `gid` (both edges inside).
+int gui_point_in_gadget(int gid, int x, int y);
+// Runs the refresher of every open tool window in event order.
+void gui_refresh_windows(int force);
+// Every remembered place forgotten: windows open centred again.
+void gui_forget_subwindow_positions();
+
+// Setters of a gadget of an open tool window (nothing while it is closed).
+// A "flag" counts by its low 16 bits; an "enabled" value is zero for disabled.
+// Pass numbers, not bools: the first argument's type tells them from the
+// window layer's own (window handle, gadget) functions.
+void gui_set_selected_refresh(ToolWindow w, int gid, u32 flag);
+void gui_set_selected(ToolWindow w, int gid, u32 flag);
+void gui_set_disabled_refresh(ToolWindow w, int gid, u32 enabled);
+void gui_set_enabled_refresh(ToolWindow w, int gid, u32 enabled);
+void gui_set_enabled(ToolWindow w, int gid, u32 enabled);
+void gui_set_disabled(ToolWindow w, int gid, u32 flag);
+void gui_set_chooser(ToolWindow w, int gid, u32 value);
+void gui_set_chooser_b(ToolWindow w, int gid, u32 value);
+void gui_set_slider(ToolWindow w, int gid, u32 value);
+void gui_set_radio_refresh(ToolWindow w, int gid, u32 value);
+void gui_set_string(ToolWindow w, int gid, const char* text);
+void gui_set_text(ToolWindow w, int gid, const char* text);
+// gui_text_buffer into the entry or text (`unused` is not read).
+void gui_set_string_shared(ToolWindow w, int gid, u32 unused);
+void gui_set_text_shared(ToolWindow w, int gid, u32 unused);
+// Does nothing at all.
+void gui_nop_gadget(ToolWindow w, int gid, u32 value);
 
 bool gui_tool_window_open(ToolWindow window);
 // Opens `window` unless it is open.
@@ -48,5 +120,6 @@ void gui_close_all_subwindows();
 void gui_reopen_subwindows();
 // Runs the input handler of every open tool window in event order.
 void gui_subwindows_input();
-// No handlers registered, nothing remembered.
+// No handlers registered, nothing open (the windows are forgotten, not
+// closed), no places or gadgets remembered.
 void gui_tool_windows_reset();

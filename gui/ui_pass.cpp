@@ -133,6 +133,9 @@ static bool tool_open(int w) {
 static void images() {
     gui_load_images_progress(0, 91, -1, -1);
 }
+static void warn_user(const char* text) {
+    gui_warning(text);
+}
 static void browse(int step) {
     if (step < 0)
         games_browse_prev(0);
@@ -144,7 +147,7 @@ void gui_install_ui_host() {
     ui_host.main_window_open = window_open;
     ui_host.status_bar_shown = gui_status_bar_shown;
     ui_host.tool_window_open = tool_open;
-    ui_host.warning = gui_warning;
+    ui_host.warning = warn_user;
     ui_host.beep = gui_beep;
     ui_host.file_request = gui_file_request;
     ui_host.choose_load_address = gui_choose_load_address;

@@ -46,6 +46,12 @@ enum GuiKind : std::uint8_t {
     GK_SPEEDBAR, // row of image buttons (`bar`), numbered from 1
     GK_LABEL,    // fixed text
     GK_SPACE,    // empty stretchable space
+    GK_RADIO,    // one of `items` chosen (`value`); `vertical` stacks them
+    GK_SLIDER,   // level `value` between `min` and `max`; `vertical` stands it up
+    GK_SCROLLER, // top `value` of `max` lines of which `visible` show at once
+    GK_FUELGAUGE, // read-only level `value` between `min` and `max`, `text` over it
+    GK_TEXTEDIT, // multi-line text; `readonly` for a view
+    GK_PICTURE,  // painted pixel buffer (as the display) with mouse events
 };
 
 struct GuiBarButton {
@@ -72,7 +78,9 @@ struct GuiNode {
     bool centred = false; // the gadget keeps its size, centred in its cell
     int max_chars = 0;    // entries: length limit, 0 none
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
-    int min = 0, max = 0; // integer range
+    int min = 0, max = 0; // integer, slider and gauge range; scroller total
+    int visible = 0;      // scroller: lines shown at once
+    bool vertical = false; // radio buttons, slider, scroller
     int image = 0;        // GK_IMAGE
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
@@ -106,7 +114,8 @@ struct GuiWindowDesc {
 
 enum GuiEventType : std::uint8_t {
     GE_NONE,
-    GE_GADGET,      // gid, code: button number, entry end key (13, 9, 69), chooser/list choice
+    GE_GADGET,      // gid, code: button number, entry end key (13, 9, 69), chooser/list/radio
+                    // choice, slider level, scroller top
     GE_EDITKEY,     // gid of an entry, code raw key, qualifier: cursor up/down inside it
     GE_RAWKEY,      // code 0..127 press, RAWKEY_UP + n release; qualifier
     GE_CLOSE,       // close gadget
@@ -115,8 +124,9 @@ enum GuiEventType : std::uint8_t {
     GE_MENU,        // code = menu item id
     GE_ACTIVE,      // window became active
     GE_INACTIVE,    // window lost activation
-    GE_MOUSEBUTTON, // code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window
-    GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons
+    GE_MOUSEBUTTON, // code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window;
+                    // gid of the display or picture
+    GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons; gid as above
     GE_WHEEL,       // code: -1 up, 1 down; qualifier
     GE_DROP,        // text = dropped path (file or drawer); code = number of paths
     GE_ICONIFY,     // the window was minimised by the user
@@ -151,6 +161,13 @@ void gui_host_beep();
 // A break (CTRL-C, a kill) closes an open requester, answered with 0, so
 // that the program can leave through its exit path.
 int gui_host_requester(const char* title, const char* body, const char* buttons, int kind);
+// The file requester, starting in `drawer` with `file` and showing the names
+// that the AmigaDOS `pattern` matches (file_pattern.h); `save` for a save
+// requester. Returns 0 when confirmed (the drawer and the file name, which may
+// be empty, in *chosen_drawer and *chosen_file), 1 when cancelled (a break
+// cancels it as it closes a requester), -1 when it cannot be shown.
+int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
+                          const char* file, std::string* chosen_drawer, std::string* chosen_file);
 // The program's break check, polled while a requester is open (nullptr: none).
 // Called outside any signal handler.
 void gui_host_set_break_poll(bool (*pending)());
@@ -192,6 +209,9 @@ bool gui_get_disabled(int win, int gid);
 void gui_set_selected(int win, int gid, bool selected);
 bool gui_get_selected(int win, int gid);
 void gui_set_items(int win, int gid, const std::vector<std::string>& items);
+// New range of a slider, scroller, gauge or integer entry (`visible` for a
+// scroller); the value is kept inside it.
+void gui_set_range(int win, int gid, int min, int max, int visible);
 void gui_set_image(int win, int gid, int image);
 void gui_activate_gadget(int win, int gid);
 // Speedbar button `index` counted from 1.
@@ -200,7 +220,7 @@ bool gui_bar_selected(int win, int gid, int index);
 bool gui_bar_enabled(int win, int gid, int index);
 GuiRect gui_gadget_rect(int win, int gid);
 
-// The display gadget shows `width` x `height` colour indices (row-major,
+// The display and picture gadgets show `width` x `height` colour indices (row-major,
 // `stride` bytes a row) through the 0x00RRGGBB colour table of `colours` entries.
 // The buffer stays owned by the caller and must live until replaced.
 void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width, int height,

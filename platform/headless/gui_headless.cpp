@@ -15,6 +15,7 @@ struct Gadget {
     GuiKind kind = GK_SPACE;
     std::string text;
     int value = 0;
+    int min = 0, max = 0, visible = 0;
     bool disabled = false;
     bool selected = false;
     int image = 0;
@@ -51,6 +52,11 @@ int next_window = 1;
 int next_image = 1;
 std::deque<int> answers;
 std::vector<std::string> requesters;
+std::deque<GuiFileAnswer> file_answers;
+std::vector<std::string> file_requests;
+Window last_closed;
+bool fail_next_open = false;
+bool have_last_closed = false;
 int beeps = 0;
 void (*wait_hook)() = nullptr;
 void (*requester_hook)() = nullptr;
@@ -109,6 +115,9 @@ void record(Window& w, const GuiNode& n) {
         g.kind = n.kind;
         g.text = n.text;
         g.value = n.value;
+        g.min = n.min;
+        g.max = n.max;
+        g.visible = n.visible;
         g.disabled = n.disabled;
         g.selected = n.selected;
         g.image = n.image;
@@ -125,6 +134,35 @@ GuiMenuItem* find_menu(std::vector<GuiMenuItem>& items, int id) {
         if (GuiMenuItem* s = find_menu(m.sub, id)) return s;
     }
     return nullptr;
+}
+
+// The highest top a scroller can have: the last lines fill its view.
+int scroller_top_max(const Gadget& g) {
+    return g.max - g.visible > 0 ? g.max - g.visible : 0;
+}
+
+// Keeps a ranged gadget's value inside its range, as the drawn gadgets do.
+int clamped(const Gadget& g, int value) {
+    int lo = g.min, hi = g.max;
+    switch (g.kind) {
+    case GK_SCROLLER:
+        lo = 0;
+        hi = scroller_top_max(g);
+        break;
+    case GK_RADIO:
+        lo = 0;
+        hi = static_cast<int>(g.items.size()) - 1;
+        break;
+    case GK_SLIDER:
+    case GK_FUELGAUGE:
+    case GK_INTEGER:
+        break;
+    default:
+        return value;
+    }
+    if (value > hi) value = hi;
+    if (value < lo) value = lo;
+    return value;
 }
 
 } // namespace
@@ -159,6 +197,21 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     answers.pop_front();
     return a;
 }
+int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
+                          const char* file, std::string* chosen_drawer, std::string* chosen_file) {
+    file_requests.push_back(std::string(title) + "|" + pattern + "|" + (save ? "save" : "load") +
+                            "|" + drawer + "|" + file);
+    if (requester_hook) requester_hook();
+    if (break_poll && break_poll()) return 1;
+    if (file_answers.empty()) return 1;
+    GuiFileAnswer a = file_answers.front();
+    file_answers.pop_front();
+    if (a.result == 0) {
+        *chosen_drawer = a.drawer;
+        *chosen_file = a.file;
+    }
+    return a.result;
+}
 void gui_host_set_break_poll(bool (*pending)()) {
     break_poll = pending;
 }
@@ -187,6 +240,10 @@ void gui_image_size(int image, int* width, int* height) {
 
 // --- windows ----------------------------------------------------------------
 int gui_window_open(const GuiWindowDesc& desc) {
+    if (fail_next_open) {
+        fail_next_open = false;
+        return 0;
+    }
     int h = next_window++;
     Window& w = windows[h];
     w.desc = desc;
@@ -196,7 +253,11 @@ int gui_window_open(const GuiWindowDesc& desc) {
     return h;
 }
 void gui_window_close(int win) {
-    windows.erase(win);
+    auto it = windows.find(win);
+    if (it == windows.end()) return;
+    last_closed = std::move(it->second);
+    have_last_closed = true;
+    windows.erase(it);
 }
 bool gui_window_is_open(int win) {
     return find(win) != nullptr;
@@ -257,7 +318,7 @@ std::string gui_get_text(int win, int gid) {
     return g ? g->text : std::string();
 }
 void gui_set_value(int win, int gid, int value) {
-    if (Gadget* g = gadget(win, gid)) g->value = value;
+    if (Gadget* g = gadget(win, gid)) g->value = clamped(*g, value);
 }
 int gui_get_value(int win, int gid) {
     Gadget* g = gadget(win, gid);
@@ -279,6 +340,14 @@ bool gui_get_selected(int win, int gid) {
 }
 void gui_set_items(int win, int gid, const std::vector<std::string>& items) {
     if (Gadget* g = gadget(win, gid)) g->items = items;
+}
+void gui_set_range(int win, int gid, int min, int max, int visible) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    g->min = min;
+    g->max = max < min ? min : max;
+    g->visible = visible < 0 ? 0 : visible;
+    g->value = clamped(*g, g->value);
 }
 void gui_set_image(int win, int gid, int image) {
     if (Gadget* g = gadget(win, gid)) g->image = image;
@@ -339,6 +408,11 @@ void gui_headless_reset() {
     images.clear();
     answers.clear();
     requesters.clear();
+    file_answers.clear();
+    file_requests.clear();
+    last_closed = Window{};
+    have_last_closed = false;
+    fail_next_open = false;
     beeps = 0;
     wait_hook = nullptr;
     requester_hook = nullptr;
@@ -381,6 +455,34 @@ int gui_headless_answers_left() {
 }
 const std::vector<std::string>& gui_headless_requesters() {
     return requesters;
+}
+void gui_headless_fail_next_open() {
+    fail_next_open = true;
+}
+void gui_headless_move(int win, int left, int top) {
+    if (Window* w = find(win)) {
+        w->desc.left = left;
+        w->desc.top = top;
+    }
+}
+void gui_headless_answer_file_requests(const std::vector<GuiFileAnswer>& a) {
+    file_answers.assign(a.begin(), a.end());
+}
+const std::vector<std::string>& gui_headless_file_requests() {
+    return file_requests;
+}
+const GuiWindowDesc* gui_headless_last_closed_desc() {
+    return have_last_closed ? &last_closed.desc : nullptr;
+}
+int gui_headless_last_closed_value(int gid) {
+    auto it = last_closed.gadgets.find(gid);
+    return it == last_closed.gadgets.end() ? 0 : it->second.value;
+}
+void gui_headless_range(int win, int gid, int* min, int* max, int* visible) {
+    Gadget* g = gadget(win, gid);
+    if (min) *min = g ? g->min : 0;
+    if (max) *max = g ? g->max : 0;
+    if (visible) *visible = g ? g->visible : 0;
 }
 int gui_headless_beeps() {
     return beeps;

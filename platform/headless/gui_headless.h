@@ -31,10 +31,32 @@ int gui_headless_answers_left();
 const std::vector<std::string>& gui_headless_requesters();
 int gui_headless_beeps();
 
+// The next gui_window_open fails (returns 0), as when the host refuses it.
+void gui_headless_fail_next_open();
+// The user drags window `win` to (left, top).
+void gui_headless_move(int win, int left, int top);
+
+// File requesters are answered with these in turn, then cancelled (1); a
+// break cancels one without taking an answer.
+struct GuiFileAnswer {
+    int result = 1; // 0 confirmed, 1 cancelled, -1 the requester cannot be shown
+    std::string drawer, file;
+};
+void gui_headless_answer_file_requests(const std::vector<GuiFileAnswer>& answers);
+// Every file requester shown so far as "title|pattern|load or save|drawer|file".
+const std::vector<std::string>& gui_headless_file_requests();
+
+// The window closed last: its description and a gadget's value at the close
+// (nullptr and 0 when none was closed since the reset).
+const GuiWindowDesc* gui_headless_last_closed_desc();
+int gui_headless_last_closed_value(int gid);
+// The range of a slider, scroller, gauge or integer entry.
+void gui_headless_range(int win, int gid, int* min, int* max, int* visible);
+
 // Called each time the layer is asked to wait for host events, so a test can
 // post the event that a user would cause meanwhile.
 void gui_headless_on_wait_events(void (*hook)());
-// Called while each requester is open, before it is answered, so a test can
+// Called while each requester or file requester is open, before it is answered, so a test can
 // cause what happens while the user reads it.
 void gui_headless_on_requester(void (*hook)());
 int gui_headless_wait_events_count();

@@ -4,14 +4,18 @@
 #include "platform/qt/gui_qt.h"
 
 #include "platform/clock.h"
+#include "platform/file_pattern.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImage>
@@ -24,8 +28,13 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -55,11 +64,13 @@ int next_image = 1;
 void post(QtWindow* w, GuiEvent e);
 
 // The guest display: a host pixel buffer of colour indices shown through
-// a colour table, drawn 1:1 and centred.
+// a colour table, drawn 1:1 and centred. A picture area of a tool window is
+// the same, drawn from its top left corner and never taking the key focus.
 class DisplayWidget : public QWidget {
   public:
-    DisplayWidget(QtWindow* owner, int gid) : owner_(owner), gid_(gid) {
-        setFocusPolicy(Qt::StrongFocus);
+    DisplayWidget(QtWindow* owner, int gid, bool picture = false)
+        : owner_(owner), gid_(gid), picture_(picture) {
+        setFocusPolicy(picture ? Qt::NoFocus : Qt::StrongFocus);
         setMouseTracking(true);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -80,6 +91,7 @@ class DisplayWidget : public QWidget {
         update();
     }
     QRect picture() const {
+        if (picture_) return QRect(0, 0, width_, height_);
         return QRect((width() - width_) / 2, (height() - height_) / 2, width_, height_);
     }
 
@@ -105,6 +117,7 @@ class DisplayWidget : public QWidget {
     void button(QMouseEvent* e, bool up);
     QtWindow* owner_;
     int gid_;
+    bool picture_;
     const std::uint8_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0, stride_ = 0;
     const std::uint32_t* colours_ = nullptr;
@@ -161,8 +174,16 @@ struct Gadget {
     GuiKind kind = GK_SPACE;
     QWidget* widget = nullptr;
     std::vector<QToolButton*> bar;
+    QButtonGroup* radios = nullptr; // GK_RADIO: its buttons by choice number
+    int visible = 0;                // GK_SCROLLER: lines in view
     int value = 0;
 };
+
+// A scroller's range: its top goes from 0 to the last full view.
+void scroller_range(QScrollBar* b, int total, int visible) {
+    b->setRange(0, total - visible > 0 ? total - visible : 0);
+    b->setPageStep(visible > 0 ? visible : 1);
+}
 
 struct QtWindow {
     int handle = 0;
@@ -458,6 +479,69 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     case GK_SPACE:
         out = new QWidget;
         break;
+    case GK_RADIO: {
+        auto* box = new QWidget;
+        QBoxLayout* lay = n.vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(box))
+                                     : static_cast<QBoxLayout*>(new QHBoxLayout(box));
+        lay->setContentsMargins(0, 0, 0, 0);
+        auto* group = new QButtonGroup(box);
+        group->setExclusive(true);
+        for (std::size_t i = 0; i < n.items.size(); ++i) {
+            auto* r = new QRadioButton(QString::fromStdString(n.items[i]));
+            r->setFocusPolicy(Qt::NoFocus);
+            group->addButton(r, static_cast<int>(i));
+            lay->addWidget(r);
+        }
+        if (QAbstractButton* b = group->button(n.value)) b->setChecked(true);
+        QObject::connect(group, &QButtonGroup::idClicked,
+                         [w, gid](int i) { gadget_event(w, gid, i); });
+        g.radios = group;
+        out = box;
+        break;
+    }
+    case GK_SLIDER: {
+        auto* sl = new QSlider(n.vertical ? Qt::Vertical : Qt::Horizontal);
+        sl->setRange(n.min, n.max);
+        sl->setValue(n.value);
+        sl->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(sl, &QSlider::valueChanged, [w, gid](int v) { gadget_event(w, gid, v); });
+        out = sl;
+        break;
+    }
+    case GK_SCROLLER: {
+        auto* sb = new QScrollBar(n.vertical ? Qt::Vertical : Qt::Horizontal);
+        scroller_range(sb, n.max, n.visible);
+        sb->setValue(n.value);
+        sb->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(sb, &QScrollBar::valueChanged,
+                         [w, gid](int v) { gadget_event(w, gid, v); });
+        g.visible = n.visible;
+        out = sb;
+        break;
+    }
+    case GK_FUELGAUGE: {
+        auto* pb = new QProgressBar;
+        pb->setRange(n.min, n.max);
+        pb->setValue(n.value);
+        pb->setAlignment(Qt::AlignCenter);
+        pb->setTextVisible(!n.text.empty());
+        pb->setFormat(QString::fromStdString(n.text));
+        out = pb;
+        break;
+    }
+    case GK_TEXTEDIT: {
+        auto* te = new QPlainTextEdit;
+        te->setPlainText(QString::fromStdString(n.text));
+        te->setReadOnly(n.readonly);
+        te->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        if (n.readonly) te->setFocusPolicy(Qt::NoFocus);
+        out = te;
+        break;
+    }
+    case GK_PICTURE:
+        out = new DisplayWidget(w, gid, true);
+        if (n.min_w && n.min_h) out->setFixedSize(n.min_w, n.min_h);
+        break;
     }
     if (n.min_w || n.min_h) out->setMinimumSize(n.min_w, n.min_h);
     if (!n.hint.empty()) out->setToolTip(QString::fromStdString(n.hint));
@@ -630,6 +714,47 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     QAbstractButton* chosen = box.clickedButton();
     for (std::size_t i = 0; i < made.size(); ++i)
         if (made[i] == chosen) return i + 1 == made.size() ? 0 : static_cast<int>(i) + 1;
+    return 0;
+}
+
+int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
+                          const char* file, std::string* chosen_drawer, std::string* chosen_file) {
+    if (!app) return -1;
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setWindowTitle(QString::fromUtf8(title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QString globs = QString::fromStdString(file_pattern_filter_line(pattern));
+    QStringList filters;
+    filters << QString("%1 (%2)").arg(QString::fromUtf8(pattern), globs);
+    if (globs != "*") filters << "All files (*)";
+    dialog.setNameFilters(filters);
+    if (drawer && drawer[0] && QFileInfo(QString::fromUtf8(drawer)).isDir())
+        dialog.setDirectory(QString::fromUtf8(drawer));
+    if (file && file[0]) dialog.selectFile(QString::fromUtf8(file));
+    // As with the message box: a break closes the dialog as cancelled.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &dialog, [&dialog] {
+        if (break_poll && break_poll()) dialog.reject();
+    });
+    watch.start(50);
+    if (break_poll && break_poll()) return 1;
+    if (dialog.exec() != QDialog::Accepted) return 1;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) {
+        *chosen_drawer = dialog.directory().absolutePath().toStdString();
+        chosen_file->clear();
+        return 0;
+    }
+    QFileInfo info(chosen.first());
+    if (info.isDir()) {
+        *chosen_drawer = info.absoluteFilePath().toStdString();
+        chosen_file->clear();
+    } else {
+        *chosen_drawer = info.absolutePath().toStdString();
+        *chosen_file = info.fileName().toStdString();
+    }
     return 0;
 }
 
@@ -827,6 +952,11 @@ void gui_set_text(int win, int gid, const char* text) {
     QString s = QString::fromUtf8(text);
     if (auto* e = dynamic_cast<QLineEdit*>(g->widget)) {
         if (e->text() != s) e->setText(s);
+    } else if (auto* t = dynamic_cast<QPlainTextEdit*>(g->widget)) {
+        if (t->toPlainText() != s) t->setPlainText(s);
+    } else if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) {
+        p->setFormat(s);
+        p->setTextVisible(!s.isEmpty());
     } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) {
         b->setText(s);
     } else if (auto* l = dynamic_cast<QLabel*>(g->widget)) {
@@ -838,6 +968,8 @@ std::string gui_get_text(int win, int gid) {
     Gadget* g = gadget(win, gid);
     if (!g) return {};
     if (auto* e = dynamic_cast<QLineEdit*>(g->widget)) return e->text().toStdString();
+    if (auto* t = dynamic_cast<QPlainTextEdit*>(g->widget)) return t->toPlainText().toStdString();
+    if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) return p->format().toStdString();
     if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) return b->text().toStdString();
     if (auto* l = dynamic_cast<QLabel*>(g->widget)) return l->text().toStdString();
     return {};
@@ -848,7 +980,14 @@ void gui_set_value(int win, int gid, int value) {
     if (!g) return;
     QSignalBlocker block(g->widget);
     g->value = value;
-    if (auto* s = dynamic_cast<QSpinBox*>(g->widget))
+    if (g->radios) {
+        QSignalBlocker block_group(g->radios);
+        if (QAbstractButton* b = g->radios->button(value)) b->setChecked(true);
+    } else if (auto* a = dynamic_cast<QAbstractSlider*>(g->widget))
+        a->setValue(value);
+    else if (auto* p = dynamic_cast<QProgressBar*>(g->widget))
+        p->setValue(value < p->minimum() ? p->minimum() : value > p->maximum() ? p->maximum() : value);
+    else if (auto* s = dynamic_cast<QSpinBox*>(g->widget))
         s->setValue(value);
     else if (auto* c = dynamic_cast<QComboBox*>(g->widget))
         c->setCurrentIndex(value);
@@ -862,6 +1001,9 @@ void gui_set_value(int win, int gid, int value) {
 int gui_get_value(int win, int gid) {
     Gadget* g = gadget(win, gid);
     if (!g) return 0;
+    if (g->radios) return g->radios->checkedId();
+    if (auto* a = dynamic_cast<QAbstractSlider*>(g->widget)) return a->value();
+    if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) return p->value();
     if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) return s->value();
     if (auto* c = dynamic_cast<QComboBox*>(g->widget)) return c->currentIndex();
     if (auto* l = dynamic_cast<QListWidget*>(g->widget)) return l->currentRow();
@@ -899,6 +1041,22 @@ void gui_set_items(int win, int gid, const std::vector<std::string>& items) {
         l->clear();
         for (const std::string& s : items)
             l->addItem(QString::fromStdString(s));
+    }
+}
+void gui_set_range(int win, int gid, int min, int max, int visible) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    if (max < min) max = min;
+    QSignalBlocker block(g->widget);
+    if (auto* sb = dynamic_cast<QScrollBar*>(g->widget)) {
+        g->visible = visible;
+        scroller_range(sb, max, visible);
+    } else if (auto* a = dynamic_cast<QAbstractSlider*>(g->widget)) {
+        a->setRange(min, max);
+    } else if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) {
+        p->setRange(min, max);
+    } else if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) {
+        s->setRange(min, max);
     }
 }
 void gui_set_image(int win, int gid, int image) {

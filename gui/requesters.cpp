@@ -1,0 +1,104 @@
+#include "gui/requesters.h"
+
+#include "core/frame.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "gui/main_window.h"
+#include "input/keys.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+#include "platform/paths.h"
+#include "sound/sound_output.h"
+
+#include <cstring>
+#include <string>
+
+u8 gui_modal_active = 0;
+
+void gui_modal_begin() {
+    gui_modal_active = 1;
+    gui_update_main_title();
+    snd_close(0);
+}
+
+void gui_modal_end() {
+    emu_restart_timing();
+    gui_modal_active = 0;
+    gui_update_main_title();
+    snd_open(1);
+    gui_flush_main_port();
+    input_clear_key_matrix();
+}
+
+// The requester itself, always asked: the sound is off and the title marked
+// while it is open; afterwards the frame timing starts afresh.
+static int ask(const char* title, const char* body, const char* buttons, int image_kind) {
+    snd_close(0);
+    gui_modal_active = 1;
+    gui_update_main_title();
+    const int answer = gui_host_requester(title, body, buttons, image_kind);
+    snd_open(1);
+    gui_modal_active = 0;
+    gui_update_main_title();
+    emu_restart_timing();
+    return answer;
+}
+
+int gui_requester(const char* title, const char* body, const char* buttons, int image_kind) {
+    if (!app_acquired.host_gui) {
+        con_printf("%s\n", body);
+        return 0;
+    }
+    return ask(title, body, buttons, image_kind);
+}
+
+void gui_fatal(const char* text) {
+    gui_requester(cat_str(119, "Fatal Error"), text, cat_str(67, "Quit"), 3);
+    app_clean_exit(1);
+}
+
+int gui_warning(const char* text) {
+    return gui_requester(cat_str(124, "Warning"), text, cat_str(143, "OK"), 2);
+}
+
+int gui_message(const char* text) {
+    return gui_requester(cat_str(755, "Message"), text, cat_str(143, "OK"), 1);
+}
+
+int gui_confirm_quit() {
+    if (!confirmquit) return 1;
+    return ask("Brindlemox", cat_str(447, "Really quit?"), "Yes|No", 1) == 1;
+}
+
+bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* file) {
+    std::string joined = drawer ? drawer : "";
+    const char last = joined.empty() ? ':' : joined.back();
+    if (last != ':' && last != '/') joined += '/';
+    joined += file ? file : "";
+    if (!out || joined.size() + 1 > size) return false;
+    std::memcpy(out, joined.c_str(), joined.size() + 1);
+    return true;
+}
+
+int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+                     const char* file, char* path) {
+    constexpr std::size_t PATH_SIZE = 513;
+    snd_close(0);
+    std::string chosen_drawer, chosen_file;
+    const int answer = gui_host_file_request(
+        title ? title : "", pattern && pattern[0] ? pattern : "#?", save != 0,
+        path_to_host(drawer ? drawer : "").c_str(), file ? file : "", &chosen_drawer, &chosen_file);
+    snd_open(1);
+    if (answer < 0) {
+        gui_beep(); // the requester cannot be shown
+        return 1;
+    }
+    if (answer != 0) return 1;
+    if (chosen_file.empty()) return 5;
+    if (!gui_join_path(path, PATH_SIZE, chosen_drawer.c_str(), chosen_file.c_str())) {
+        gui_beep();
+        return 1;
+    }
+    return 0;
+}
