@@ -3,6 +3,7 @@
 // commands.
 #include "debugger/commands.h"
 
+#include "assembler/expr.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/message.h"
@@ -108,8 +109,7 @@ u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
         const u32 value = MEM_REG_BASE + n;
         return value > limit ? REG_NONE : value;
     }
-    i32 value = REG_NONE;
-    if (!sym_lookup(word, std::strlen(word), &value)) value = num_parse_literal(word);
+    const i32 value = asm_eval(word);
     if (value == REG_NONE || value < 0 || value > static_cast<i32>(limit)) return REG_NONE;
     return static_cast<u32>(value);
 }

@@ -2,6 +2,7 @@
 // the symbol commands, Tab completion and the name-clash audit.
 #include "debugger/labels.h"
 
+#include "assembler/expr.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
@@ -31,7 +32,6 @@ i32 dos_label_first = -1;
 i32 dos_label_last = -1;
 i32 label_match = -1;
 u32 label_list_count = 0;
-bool asm_in_progress = false;
 u32 sym_text_length = 0;
 
 // ---- The built-in rows that are known ---------------------------------------------
@@ -126,7 +126,7 @@ template <typename Visit> bool each_in(Source source, Visit visit) {
     return false;
 }
 
-bool ascii_terminal() {
+bool ascii_terminal_machine() {
     switch (machine) {
     case PIPBUG:
     case BINBUG:
@@ -179,6 +179,10 @@ void list_entry(const char* name, u8 kind, u32 address, int mode) {
 }
 } // namespace
 
+bool dbg_ascii_terminal() {
+    return ascii_terminal_machine();
+}
+
 // ---- The formatter ----------------------------------------------------------------
 
 char dbg_format_address(u32 addr, char* out, int with_value, int list_mode, int sources,
@@ -216,7 +220,7 @@ char dbg_format_address(u32 addr, char* out, int with_value, int list_mode, int 
     if (sources == 0 || sources == 15)
         for (Source s : {SRC_PVI, SRC_MACHINE, SRC_DOS, SRC_ACOS, SRC_GAME})
             if (rows(s)) return found;
-    if (sources == 0 && ascii_terminal() && addr <= 31 &&
+    if (sources == 0 && ascii_terminal_machine() && addr <= 31 &&
         take(ascii_control_names[addr], 'D', false, -1))
         return found;
     if (addr < MEM_REG_BASE)
@@ -315,7 +319,7 @@ bool sym_lookup(const char* name, size_t length, i32* value) {
                     std::toupper(static_cast<unsigned char>(name[i])))
                     return false;
             *value = static_cast<i32>(address);
-            if (asm_in_progress && match >= 1000000) user_labels[match - 1000000].used = 1;
+            if (asm_active && match >= 1000000) user_labels[match - 1000000].used = 1;
             return true;
         });
         if (found) return true;
@@ -330,7 +334,6 @@ void labels_reset() {
     dos_label_first = dos_label_last = -1;
     label_match = -1;
     label_list_count = 0;
-    asm_in_progress = false;
 }
 
 // ---- SYM text -----------------------------------------------------------------------
@@ -461,7 +464,7 @@ void sym_write_file(std::FILE* file) {
     if (user_label_count) {
         std::fprintf(file, ";User-defined:\n");
         each_in(SRC_USER, [&](const LabelRow& row, u32 address, i32) {
-            if (asm_in_progress && !row.used)
+            if (asm_active && !row.used)
                 std::fprintf(file, "%s          0x%04X  %-17s ;Unused\n",
                              dbg_label_type_word(row.kind), address, row.name);
             else
@@ -555,7 +558,7 @@ void dbg_audit_labels() {
                                  {"ACOS", "ACOS", collect(SRC_ACOS)},
                                  {"Game", "game", collect(SRC_GAME)}};
     const u32 notation = dis_notation < NOTATIONS ? dis_notation : 0;
-    if (ascii_terminal())
+    if (ascii_terminal_machine())
         for (u32 v = 0; v < 32; v++) {
             const char* ascii = ascii_control_names[v];
             for (u32 r = 0; r < REGISTER_ROWS; r++)

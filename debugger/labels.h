@@ -43,8 +43,6 @@ extern i32 dos_label_first, dos_label_last;    // BINBUG DOS rows, -1 = none
 extern i32 label_match;
 // Entries printed by the two-column list mode; the caller resets it.
 extern u32 label_list_count;
-// Set by the assembler while it runs: the SYM writer then marks unused user labels.
-extern bool asm_in_progress;
 
 // Adds or redefines a user label of kind 'C', 'D', 'P' or 'U'; reports its own
 // results and failures.
@@ -54,7 +52,7 @@ void sym_add_quiet(const char* name, u32 address, u8 kind);
 // Value of the label `name` (length characters, any case) from the user
 // labels, the processor flags, the PVIs, the machine, on BINBUG its DOS and
 // ACOS, and the loaded game, in that order; false when none has it. While an
-// assembly runs a user label found is marked used.
+// assembly runs (asm_active) a user label found is marked used.
 bool sym_lookup(const char* name, size_t length, i32* value);
 
 // Reads SYM text of sym_text_length bytes (it also ends at a NUL) into the user labels.
@@ -79,6 +77,9 @@ bool dbg_defsym();
 bool dbg_clearsym();
 bool dbg_loadsym();
 bool dbg_savesym();
+
+// Whether the current machine talks to an ASCII terminal (control names are values there).
+bool dbg_ascii_terminal();
 
 // Empties the user label table.
 void labels_reset();
