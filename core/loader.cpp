@@ -566,6 +566,7 @@ int file_load(int restart) {
         return LOAD_MEDIUM;
     case KIND_SYM: {
         const std::string text(reinterpret_cast<const char*>(filebuf), filebuf_length);
+        sym_text_length = static_cast<u32>(text.size());
         sym_parse_file(text.c_str());
         return LOAD_MEDIUM;
     }

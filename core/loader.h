@@ -101,7 +101,8 @@ void mdcr_load_image(int flag);                         // the file named in mdc
 void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive]
 void papertape_load(int flag, int unit);                // papertape_file_name[unit]
 void asm_assemble_file();                               // asm_source_path
-void sym_parse_file(const char* text);
+extern u32 sym_text_length;                             // length of the text sym_parse_file reads
+void sym_parse_file(const char* text);                  // SYM text into the user labels
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
 bool loader_reader_missing(int kind);
 

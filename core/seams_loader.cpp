@@ -42,7 +42,6 @@ STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
 STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
 STAND_IN(void, papertape_load, (int, int), loader_stand_in_papertape, {})
 STAND_IN(void, asm_assemble_file, (), loader_stand_in_asm, {})
-STAND_IN(void, sym_parse_file, (const char*), loader_stand_in_sym, {})
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -76,8 +75,6 @@ bool loader_reader_missing(int kind) {
         return same(&papertape_load, &loader_stand_in_papertape);
     case KIND_ASM:
         return same(&asm_assemble_file, &loader_stand_in_asm);
-    case KIND_SYM:
-        return same(&sym_parse_file, &loader_stand_in_sym);
     default:
         return false;
     }

@@ -3,6 +3,7 @@
 // commands.
 #include "debugger/commands.h"
 
+#include "assembler/expr.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/message.h"
@@ -13,6 +14,7 @@
 #include "cpu/disasm.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "debugger/labels.h"
 #include "debugger/literals.h"
 
 #include <cctype>
@@ -107,7 +109,7 @@ u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
         const u32 value = MEM_REG_BASE + n;
         return value > limit ? REG_NONE : value;
     }
-    const i32 value = num_parse_literal(word);
+    const i32 value = asm_eval(word);
     if (value == REG_NONE || value < 0 || value > static_cast<i32>(limit)) return REG_NONE;
     return static_cast<u32>(value);
 }
@@ -707,6 +709,21 @@ static void cmd_list_breakpoints() {
         con_printf("%s.\n\n", "None");
 }
 
+// ---- Symbols ----------------------------------------------------------------------
+
+static void cmd_defsym() {
+    if (!dbg_defsym()) usage();
+}
+static void cmd_clearsym() {
+    if (!dbg_clearsym()) usage();
+}
+static void cmd_loadsym() {
+    if (!dbg_loadsym()) usage();
+}
+static void cmd_savesym() {
+    if (!dbg_savesym()) usage();
+}
+
 // ---- The table and the dispatch ----------------------------------------------------
 
 namespace {
@@ -724,7 +741,11 @@ const DbgCommand commands[] = {
      "Set code breakpoint(s)",
      "Usage: BP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
      "add code breakpoints"},
+    {"CLEARSYM", "[<label>]", false, cmd_clearsym, "Clear symbol(s)",
+     "Usage: CLEARSYM [<label>]\n\n", 8, "clear one or all user labels"},
     {"CLS", "", false, cmd_cls, nullptr, nullptr, 0, "clear the console"},
+    {"DEFSYM", "<label> <address> [C|D|P|U]", false, cmd_defsym, "Define symbol",
+     "Usage: DEFSYM <label> <address> [C|D|P|U]\n\n", 8, "define a user label"},
     {"G|P|GO", "[<address>]", false, cmd_go, "Pause/unpause & optionally set breakpoint",
      "Usage: G|P [<address>]\n\n", 6, "pause or resume; resume to a breakpoint"},
     {"H|HELP|?", "[category]", false, cmd_help, nullptr, nullptr, 0, "help text"},
@@ -733,12 +754,16 @@ const DbgCommand commands[] = {
     {"J|JUMP", "<address>", false, cmd_jump, "Jump to address", "Usage: J|JUMP <address>\n\n", 6,
      "set the instruction address"},
     {"L", "A|B|C|I|N|S", false, cmd_log, nullptr, nullptr, 5, "logging switches"},
+    {"LOADSYM", "[<filename>]", false, cmd_loadsym, "Load symbol table from filename",
+     "Usage: LOADSYM [<filename>]\n\n", 8, "load a symbol file"},
     {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10, "notation"},
     {"PB", "", false, cmd_pause_break, nullptr, nullptr, 7,
      "pause after breakpoints/watchpoints on/off"},
     {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
     {"R", "F|I|L|S", false, cmd_run_to, "Run to rasterline number",
      "Usage: R F|I|L|R|S|<number>\n\n", 6, "run to a target"},
+    {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
+     "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
     {"T|SS", "", false, cmd_trace, nullptr, nullptr, 5, "processor trace on/off"},
     {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "time unit"},

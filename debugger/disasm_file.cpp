@@ -18,6 +18,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
+#include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
 #include "core/machine_titles.h"
 #include "core/mainloop.h"
@@ -89,6 +90,7 @@ void dis_write_equates(const char* equate_word) {
         con_printf("%-17s %s $%04X ;%s\n", row.name, equate_word, address,
                    dis_memory_type_name(row.kind));
         if (with_notes) dis_address_notes(address, 0, nullptr, 0);
+        app_check_break();
     };
     auto section = [&](const char* text, bool notes) {
         header = text;
@@ -254,7 +256,7 @@ static void invent_labels() {
             kind = 'P';
             std::snprintf(name, sizeof name, "P%04X", address);
         }
-        sym_add(name, address, kind);
+        sym_add_quiet(name, address, kind);
     }
 }
 

@@ -12,6 +12,8 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "debugger/commands.h"
+#include "debugger/labels.h"
 #include "gui/requesters.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -77,7 +79,17 @@ static void status_label_clicked(u16 qualifier) {
 static void command_line(const GuiEvent& e) {
     std::string text = gui_get_text(main_window, GID_COMMAND);
     std::snprintf(dbg_line, sizeof dbg_line, "%s", text.c_str());
-    if (!dbg_line[0] || e.code == 9) return; // label completion comes with the debugger
+    if (e.code == 9) { // Tab completes the label name being typed
+        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", text.c_str());
+        dbg_complete_label();
+        if (main_window) {
+            gui_set_text(main_window, GID_COMMAND, g_dbg_line);
+            gui_activate_gadget(main_window, GID_COMMAND);
+        }
+        g_dbg_line[0] = '\0';
+        return;
+    }
+    if (!dbg_line[0]) return;
     gui_run_command(dbg_line);
     if (main_window) {
         gui_set_text(main_window, GID_COMMAND, "");

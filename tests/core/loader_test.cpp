@@ -244,7 +244,6 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
         {"prog.cmd", "CMD files cannot be loaded yet!\n"},
         {"tape.wav", "WAV files cannot be loaded yet!\n"},
         {"disk.raw", "RAW files cannot be loaded yet!\n"},
-        {"labels.sym", "SYM files cannot be loaded yet!\n"},
         {"notes.txt", unsupported},
         {"README", unsupported}};
     for (const auto& [name, warning] : files)

@@ -13,6 +13,7 @@
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
 #include "tests/support/fresh_state.h"
 

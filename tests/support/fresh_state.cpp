@@ -25,6 +25,7 @@
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
@@ -136,7 +137,7 @@ void fresh_cpu(u32 m, u32 map) {
     dbg_clear_run_targets();
     dis_reset();
     dbg_install_cpu_host(gui_main_window_events);
-    user_label_count = 0;
+    labels_reset();
 }
 
 TempHome::TempHome(const char* tag) {

@@ -1,0 +1,469 @@
+// The expression evaluator: terms, tokens, labels, mnemonics and number
+// literals, with the operators applied from left to right.
+#include "assembler/expr.h"
+
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "cpu/disasm.h"
+#include "cpu/optables.h"
+#include "debugger/labels.h"
+#include "debugger/literals.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+bool asm_active = false;
+u32 asm_pass = 1;
+i32 asm_location = 0;
+bool asm_eval_equate = false;
+u32 asm_radix = NUM_DECIMAL;
+const char* asm_parse_pos = "";
+u32 asm_cursor = 0;
+u32 asm_error_count = 0;
+void (*asm_error_report)(const char* text) = nullptr;
+
+void asm_error(const char* text) {
+    if (!asm_active) {
+        con_printf("Error: %s!\n", text);
+        return;
+    }
+    if (asm_pass == 1) return; // pass 1 cannot know the labels further down
+    asm_error_count++;
+    if (asm_error_report)
+        asm_error_report(text);
+    else
+        con_printf("Error: %s!\n", text);
+}
+
+void asm_expr_reset() {
+    asm_active = false;
+    asm_pass = 1;
+    asm_location = 0;
+    asm_eval_equate = false;
+    asm_radix = NUM_DECIMAL;
+    asm_parse_pos = "";
+    asm_cursor = 0;
+    asm_error_count = 0;
+    asm_error_report = nullptr;
+}
+
+namespace {
+
+constexpr unsigned char TIMES = 0xD7;  // multiplication sign (Latin-1)
+constexpr unsigned char DIVIDE = 0xF7; // division sign (Latin-1)
+
+u32 notation() {
+    return dis_notation < NOTATIONS ? dis_notation : 0;
+}
+
+// The failure value of a token: 0 during an assembly, else ASM_NO_VALUE.
+i32 failed() {
+    return asm_active ? 0 : ASM_NO_VALUE;
+}
+
+bool is_operator(unsigned char c) {
+    return (c && std::strchr("+-*/^|&%<>~}", c)) || c == TIMES || c == DIVIDE;
+}
+
+bool equal_nocase(const char* text, int length, const char* word) {
+    const int n = static_cast<int>(std::strlen(word));
+    if (n != length) return false;
+    for (int i = 0; i < n; i++)
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(word[i])))
+            return false;
+    return true;
+}
+
+bool starts_nocase(const char* text, int length, const char* prefix) {
+    const int n = static_cast<int>(std::strlen(prefix));
+    if (n > length) return false;
+    for (int i = 0; i < n; i++)
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+const char* const location_symbols[3] = {"$", "APC", "*"};
+// Radix prefixes per notation family: hexadecimal, decimal, octal, binary.
+const char* const radix_prefixes[3][4] = {
+    {"'H'", "'D'", "'O'", "'B'"}, {"16'", "10'", "8'", "2'"}, {"H'", "D'", "Q'", "B'"}};
+const char* const radix_errors[4] = {"invalid hex number", "invalid decimal number",
+                                     "invalid octal number", "invalid binary number"};
+
+u32 family() {
+    const u32 n = notation();
+    return n <= 1 ? 0 : n <= 3 ? 1 : 2;
+}
+
+// Digits in radix index r (0 hex, 1 decimal, 2 octal, 3 binary); an error when bad.
+i32 digits(int r, const char* text, int length) {
+    if (length > 0 && text[length - 1] == '\'') length--; // H'1F' closes its quote
+    i32 v = REG_NONE;
+    if (length > 0) switch (r) {
+        case 0:
+            v = num_parse_hex(text, length);
+            break;
+        case 1:
+            v = num_parse_dec(text, length);
+            break;
+        case 2:
+            v = num_parse_oct(text, length);
+            break;
+        default:
+            v = num_parse_bin(text, length);
+            break;
+        }
+    if (v == REG_NONE) {
+        asm_error(radix_errors[r]);
+        return failed();
+    }
+    return v;
+}
+
+// A number literal without any error: REG_NONE when it is none.
+i32 number_or_none(const char* name, int length) {
+    int n = 0;
+    while (n < length && name[n] && name[n] != ' ' && name[n] != '\t' && name[n] != ';' &&
+           !(asm_active && notation() == NOTATION_IEEE && (name[n] == '(' || name[n] == ')')))
+        n++;
+    if (n >= 3 && (name[0] == 'E' || name[0] == 'e') && name[1] == '\'') {
+        num_last_base = NUM_EBCDIC;
+        return asm_to_ebcdic(name[2]);
+    }
+    const i32 saved = dbg_base;
+    if (asm_active) dbg_base = static_cast<i32>(asm_radix);
+    const i32 v = num_parse_literal(name, n);
+    dbg_base = saved;
+    return v;
+}
+
+const char* const base_words[7] = {"binary",    "octal",  "decimal", "hexadecimal",
+                                   "character", "EBCDIC", "label"};
+
+i32 not_found() {
+    char text[80];
+    std::snprintf(text, sizeof text, "invalid label or number (parsed as %s)",
+                  base_words[num_last_base < 7 ? num_last_base : 6]);
+    asm_error(text);
+    return failed();
+}
+
+// The value of a label or number after "^C", "^L" or "^M"; false after the error.
+bool label_or_number(const char* name, int length, const char* error, i32* value) {
+    *value = length > 0 ? asm_symbol_value(name, length, true) : REG_NONE;
+    if (*value != REG_NONE) return true;
+    asm_error(error);
+    return false;
+}
+
+} // namespace
+
+u8 asm_to_ebcdic(char c) {
+    num_last_base = NUM_EBCDIC;
+    if (c >= '0' && c <= '9') return static_cast<u8>(0xF0 + c - '0');
+    const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (u >= 'A' && u <= 'I') return static_cast<u8>(0xC1 + u - 'A');
+    if (u >= 'J' && u <= 'R') return static_cast<u8>(0xD1 + u - 'J');
+    if (u >= 'S' && u <= 'Z') return static_cast<u8>(0xE2 + u - 'S');
+    static const struct {
+        char c;
+        u8 code;
+    } others[] = {{' ', 0x40}, {'!', 0x5A},  {'"', 0x7F}, {'#', 0x7B}, {'$', 0x5B}, {'%', 0x6C},
+                  {'&', 0x50}, {'\'', 0x7D}, {'(', 0x4D}, {')', 0x5D}, {'*', 0x5C}, {'+', 0x4E},
+                  {',', 0x6B}, {'-', 0x60},  {'.', 0x4B}, {'/', 0x61}, {':', 0x7A}, {';', 0x5E},
+                  {'<', 0x4C}, {'=', 0x7E},  {'>', 0x6E}, {'?', 0x6F}, {'@', 0x7C}, {'_', 0x6D},
+                  {'|', 0x4F}, {'~', 0x5F}};
+    for (const auto& o : others)
+        if (o.c == c) return o.code;
+    return 0;
+}
+
+bool asm_term_end(char c) {
+    switch (c) {
+    case '\0':
+    case '\r':
+    case '\n':
+    case ' ':
+    case '\t':
+    case ';':
+    case ':':
+    case '.':
+    case '}':
+        return true;
+    case ',':
+        return asm_active;
+    default:
+        return false;
+    }
+}
+
+i32 asm_opcode_value(const char* name, int length) {
+    const u32 n = notation();
+    for (int op = 0; op < 256; op++) {
+        const char* m = op_text[n][op].mnemonic;
+        if (m && equal_nocase(name, length, m)) return op;
+    }
+    if (n <= NOTATION_EXTENDED) { // the register-to-r0 forms written with a comma
+        static const char* const families[8] = {"LODZ", "EORZ", "ANDZ", "IORZ",
+                                                "ADDZ", "SUBZ", "STRZ", "COMZ"};
+        static const u8 bases[8] = {0x00, 0x20, 0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0};
+        for (int f = 0; f < 8; f++)
+            for (int r = 0; r < 4; r++) {
+                char form[12];
+                std::snprintf(form, sizeof form, "%s,R%d", families[f], r);
+                if (equal_nocase(name, length, form)) return bases[f] + r;
+            }
+    }
+    return ASM_NO_VALUE;
+}
+
+i32 asm_number_value(const char* name, int length) {
+    const i32 v = number_or_none(name, length);
+    if (v != REG_NONE) return v;
+    if (asm_active && asm_pass == 2) {
+        const u32 b = num_last_base;
+        asm_error(b == NUM_BINARY    ? "invalid binary number"
+                  : b == NUM_OCTAL   ? "invalid octal number"
+                  : b == NUM_DECIMAL ? "invalid decimal number"
+                                     : "invalid hex number");
+    }
+    return failed();
+}
+
+i32 asm_symbol_value(const char* name, int length, bool fallback) {
+    i32 value;
+    if (length > 0 && sym_lookup(name, static_cast<size_t>(length), &value)) return value;
+    num_last_base = NUM_LABEL;
+    if (!fallback) return ASM_NO_VALUE;
+    const i32 op = asm_opcode_value(name, length);
+    if (op != ASM_NO_VALUE) return op;
+    return number_or_none(name, length);
+}
+
+i32 asm_token_value(const char* token, int length) {
+    if (length <= 0) return 0;
+    const u32 fam = family();
+    if (equal_nocase(token, length, location_symbols[fam]))
+        return asm_eval_equate ? asm_location : asm_location - 1;
+    for (int r = 0; r < 4; r++)
+        if (starts_nocase(token, length, radix_prefixes[fam][r])) {
+            const int skip = static_cast<int>(std::strlen(radix_prefixes[fam][r]));
+            return digits(r, token + skip, length - skip);
+        }
+    const char first = token[0];
+    switch (first) {
+    case '!':
+        if (fam == 2) {
+            asm_error("unexpected !");
+            return failed();
+        }
+        return digits(1, token + 1, length - 1);
+    case '\'':
+    case '"': {
+        const i32 v = length >= 2 ? num_parse_char(token[1]) : REG_NONE;
+        if (v == REG_NONE) return not_found();
+        return v;
+    }
+    case '$':
+        if (fam != 0) {
+            asm_error("unexpected $");
+            return failed();
+        }
+        return digits(0, token + 1, length - 1);
+    case '%':
+        return digits(3, token + 1, length - 1);
+    case '@':
+        if (fam != 0) {
+            asm_error("unexpected @");
+            return failed();
+        }
+        return digits(2, token + 1, length - 1);
+    case '^':
+        if (fam == 1) break; // the CALM notations look it up whole
+        if (length >= 2) {
+            const char* rest = token + 2;
+            const int n = length - 2;
+            switch (std::toupper(static_cast<unsigned char>(token[1]))) {
+            case 'B':
+                return digits(3, rest, n);
+            case 'D':
+                return digits(1, rest, n);
+            case 'H':
+                return digits(0, rest, n);
+            case 'O':
+                return digits(2, rest, n);
+            case 'C': {
+                i32 v;
+                if (!label_or_number(rest, n, "invalid label or number for ^C", &v))
+                    return failed();
+                return 65535 - v;
+            }
+            case 'L': {
+                i32 v;
+                if (!label_or_number(rest, n, "invalid label or number for ^L", &v))
+                    return failed();
+                return v - 256 * (v / 256);
+            }
+            case 'M': {
+                i32 v;
+                if (!label_or_number(rest, n, "invalid label or number for ^M", &v))
+                    return failed();
+                return v / 256;
+            }
+            default:
+                break;
+            }
+        }
+        asm_error("B/C/D/H/L/M/O expected");
+        return failed();
+    default:
+        break;
+    }
+    const i32 v = asm_symbol_value(token, length, true);
+    if (v != REG_NONE) return v;
+    const u32 tried = num_last_base;
+    if (dbg_ascii_terminal())
+        for (int c = 0; c < 32; c++)
+            if (equal_nocase(token, length, ascii_control_names[c])) return c;
+    num_last_base = tried;
+    return not_found();
+}
+
+i32 asm_eval_term() {
+    const char* p = asm_parse_pos;
+    if (*p == '(') {
+        asm_parse_pos = p + 1;
+        const i32 v = asm_eval_expr();
+        if (*asm_parse_pos != ')') {
+            asm_error(") expected");
+            return 0;
+        }
+        asm_parse_pos++;
+        return v;
+    }
+    const bool hi = starts_nocase(p, 3, "HI(");
+    const bool lo = starts_nocase(p, 3, "LO(");
+    if (hi || lo) {
+        asm_parse_pos = p + 3;
+        const i32 v = asm_eval_expr();
+        if (*asm_parse_pos != ')') {
+            asm_error(") expected");
+            return 0;
+        }
+        asm_parse_pos++;
+        return hi ? v / 256 : v - 256 * (v / 256);
+    }
+    if ((*p == '<' && p[1] != '<') || (*p == '>' && p[1] != '>')) {
+        asm_parse_pos = p + 1;
+        const i32 v = asm_eval_expr();
+        return *p == '<' ? v / 256 : v - 256 * (v / 256);
+    }
+    // A token: a quoted part first, then up to a term end or an operator. Its
+    // first character always belongs to it (the prefixes $, %, ^ and the
+    // location counter * of notation 4).
+    const char* q = p;
+    if (*q == '\'' || *q == '"') {
+        const char quote = *q++;
+        while (*q && *q != quote && *q != '\r' && *q != '\n')
+            q++;
+        if (*q == quote) q++;
+    } else if (*q && !asm_term_end(*q)) {
+        q++;
+    }
+    // A closing bracket ends a token too, or no bracketed expression could end.
+    while (!asm_term_end(*q) && *q != ')' && !is_operator(static_cast<unsigned char>(*q))) {
+        if (*q == '\'' && q[1] && q[2] == '\'') { // A'x', N'x', E'x': the character is quoted
+            q += 3;
+            continue;
+        }
+        q++;
+    }
+    asm_parse_pos = q;
+    return asm_token_value(p, static_cast<int>(q - p));
+}
+
+i32 asm_eval_expr() {
+    u32 sign = 1;
+    if (*asm_parse_pos == '+') {
+        asm_parse_pos++;
+    } else if (*asm_parse_pos == '-') {
+        sign = static_cast<u32>(-1);
+        asm_parse_pos++;
+    }
+    // Unsigned arithmetic: 32-bit values wrap without any check.
+    u32 value = static_cast<u32>(asm_eval_term()) * sign;
+    for (;;) {
+        const unsigned char op = static_cast<unsigned char>(*asm_parse_pos);
+        if (!op || op == '<' || op == '>' || op == '}' || !is_operator(op)) break;
+        asm_parse_pos++;
+        const i32 term = asm_eval_term();
+        const u32 t = static_cast<u32>(term);
+        switch (op) {
+        case '+':
+            value += t;
+            break;
+        case '-':
+            value -= t;
+            break;
+        case '*':
+        case TIMES:
+            value *= t;
+            break;
+        case '/':
+        case DIVIDE:
+            if (term == -1)
+                value = 0u - value;
+            else if (term == 0) { // no division: the error, and the value 0
+                asm_error("divide by zero");
+                value = 0;
+            } else
+                value = static_cast<u32>(static_cast<i32>(value) / term);
+            break;
+        case '%':
+            if (term == -1)
+                value = 0;
+            else if (term == 0) {
+                asm_error("divide by zero");
+                value = 0;
+            } else
+                value = static_cast<u32>(static_cast<i32>(value) % term);
+            break;
+        case '&':
+            value &= t;
+            break;
+        case '|':
+            value |= t;
+            break;
+        case '^':
+            value ^= t;
+            break;
+        case '~':
+            value = t ^ 255u;
+            break;
+        default:
+            break;
+        }
+    }
+    return static_cast<i32>(value);
+}
+
+i32 asm_eval(const char* text) {
+    asm_parse_pos = text;
+    if (!text[0]) {
+        asm_error("empty expression");
+        return 0;
+    }
+    i32 value = asm_eval_expr();
+    const char c = *asm_parse_pos;
+    if (c && !(asm_active && std::strchr(",\t ;+-.}", c))) {
+        char message[40];
+        std::snprintf(message, sizeof message, "invalid character '%c'", c);
+        asm_error(message);
+        value = 0;
+    }
+    if (asm_active) asm_cursor = static_cast<u32>(asm_parse_pos - text);
+    return value;
+}

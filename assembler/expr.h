@@ -1,0 +1,51 @@
+// The expression evaluator shared by the assembler and the debugger's operand
+// readers: numbers in every radix and notation, labels of every label source,
+// character constants (ASCII, EBCDIC, the guest's set), the location counter
+// and the operators + - * / % & | ^ ~, applied strictly from left to right.
+//
+//   asm_eval("HI($1234)+1");   // $13
+//
+// Outside an assembly (asm_active false) errors print as "Error: %s!" and a
+// token that is no label or number yields ASM_NO_VALUE; during one, errors go
+// to asm_error and leave the value 0.
+#pragma once
+
+#include "cpu/cpu.h"
+
+// The failure value outside an assembly (the same as the debugger's REG_NONE).
+constexpr i32 ASM_NO_VALUE = 0x10014;
+
+extern bool asm_active;           // an assembly runs
+extern u32 asm_pass;              // its pass, 1 or 2
+extern i32 asm_location;          // the location counter
+extern bool asm_eval_equate;      // the value of an EQU or SET is being evaluated
+extern u32 asm_radix;             // default radix while assembling (NUM_BINARY..NUM_HEX)
+extern const char* asm_parse_pos; // the evaluator's position in its text
+extern u32 asm_cursor;            // how far the last asm_eval moved, while assembling
+extern u32 asm_error_count;       // errors reported during the assembly
+
+// Where errors go during an assembly (the assembler's report with the source
+// line); without one they are counted and printed as "Error: %s!" in pass 2.
+extern void (*asm_error_report)(const char* text);
+void asm_error(const char* text);
+
+// Value of the expression in text (see the header comment for the errors).
+i32 asm_eval(const char* text);
+// The grammar's two levels, reading at asm_parse_pos.
+i32 asm_eval_expr();
+i32 asm_eval_term();
+// Value of one token of `length` characters.
+i32 asm_token_value(const char* token, int length);
+// A label of any source; with `fallback` then a mnemonic and a number.
+i32 asm_symbol_value(const char* name, int length, bool fallback);
+// The opcode whose mnemonic in the current notation is `name`, or ASM_NO_VALUE.
+i32 asm_opcode_value(const char* name, int length);
+// A number literal: the value; on failure 0 while assembling, else ASM_NO_VALUE.
+i32 asm_number_value(const char* name, int length);
+// EBCDIC code of a character, 0 for those without one.
+u8 asm_to_ebcdic(char c);
+// True for the characters that end a term.
+bool asm_term_end(char c);
+
+// Back to no assembly, radix and counters cleared.
+void asm_expr_reset();
