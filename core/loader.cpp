@@ -28,6 +28,7 @@
 #include "core/ui_host.h"
 #include "core/zipfile.h"
 #include "cpu/memory.h"
+#include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 #include "display/frame.h"

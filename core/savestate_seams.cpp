@@ -6,7 +6,6 @@
 
 i32 cpu_beam_clock = -1;
 
-i32 vdu_cursor_col, vdu_cursor_row;
 u8 led_digits[13];
 u8 si50_io_state[3];
 u8 phunsy_bank;

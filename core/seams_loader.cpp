@@ -40,7 +40,6 @@ void file_commit_sms() {}
 STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
 STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
 STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
-STAND_IN(void, papertape_load, (int, int), loader_stand_in_papertape, {})
 STAND_IN(void, asm_assemble_file, (), loader_stand_in_asm, {})
 STAND_IN(void, sym_parse_file, (const char*), loader_stand_in_sym, {})
 
@@ -72,8 +71,6 @@ bool loader_reader_missing(int kind) {
     case KIND_IMG:
     case KIND_TWIN:
         return same(&disk_read_dispatch, &loader_stand_in_disk);
-    case KIND_PAP:
-        return same(&papertape_load, &loader_stand_in_papertape);
     case KIND_ASM:
         return same(&asm_assemble_file, &loader_stand_in_asm);
     case KIND_SYM:
@@ -89,8 +86,6 @@ bool loader_reader_missing(int kind) {
 char tape_file_name[513];
 char mdcr_file_name[513];
 char drive_file_name[4][513];
-char papertape_file_name[2][513];
-u8 papertape_state[2];
 char load_address_text[81];
 bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
