@@ -1,4 +1,5 @@
 #include "core/loader.h"
+#include "computers/pipbug.h"
 #include "input/key_events.h"
 
 #include "core/emu.h"

@@ -119,7 +119,6 @@ extern char drive_file_name[4][513];
 extern char load_address_text[81]; // the load-address prompt's answer
 bool drive_has_disk(int drive);
 
-extern u32 teletype_holdoff; // cycle count before which teletype input is held
 
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
 void dbg_clear_coverage();

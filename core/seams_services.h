@@ -63,7 +63,6 @@ extern i32 key_remap_four[2][4];
 
 // ---- Game list and commands --------------------------------------------------------
 void games_find_loaded();
-void vdu_select_type(int menu_id);
 
 // ---- Debugger -------------------------------------------------------------------------
 int addr_comment_address(int row); // guest address of a comment row, -1 = none
