@@ -1,14 +1,55 @@
-// The PIPBUG's side of the processor bus: the teletype transmitter that FLAG
-// drives, and how the monitor's text and calls are shown.
+// The PIPBUG machine: a 2650 with a monitor ROM that talks to its terminal
+// over a bit-serial line. The guest reads the keyboard through SENSE and
+// sends characters by toggling FLAG, one bit at a time, with delay loops
+// timed for the chosen baud rate; the monitor's delay constants are patched
+// for that rate. Ports drive the LED strip, the printers and the laboratory
+// instruments (by "pipbug_peripheral").
+//
+// Monitor ROMs are read from PROGDIR:roms (pipbug_rom_names); a missing one is
+// reported once and its area stays empty.
 #pragma once
 
 #include "cpu/bus.h"
 
-// Serial transmit side (guest to terminal through FLAG).
-extern i32 teletype_tx_state; // 0 idle, else the bit being sent
+// Serial line, in clock periods of cpu_cycles.
+extern u32 serial_bit_cycles; // one bit: 9091 at 110 baud, 3333 at 300, 208 at 4800
+// Receive side, keyboard to guest through SENSE (set = mark).
+extern i32 teletype_rx_state; // 0 idle, 1..22 the bit time under way
+extern u32 teletype_rx_due;
+extern u8 teletype_rx_byte;
+extern u8 teletype_break_held;
+extern u8 teletype_last_key;
+// Transmit side, guest to terminal through FLAG.
+extern i32 teletype_tx_state; // 0 idle, else the bit being sampled next
 extern u32 teletype_tx_due;   // cpu_cycles when the next bit is sampled
 extern u8 teletype_tx_byte;   // the character being assembled
-extern u32 serial_bit_cycles; // clock periods per bit
+// Typed input is held until this clock count (a program's start-up), 0 = not held.
+extern u32 teletype_holdoff;
+extern u8 port_read_latch; // the value the last port read gave
+
+// Laboratory values the ports read and the save state carries.
+extern u8 lab_select;
+extern u16 lab_linear[4];       // linearization input X, Y, output X, Y
+extern u16 lab_magnetometer[5]; // the five magnetometer values
+extern u8 lab_furnace[5];       // rotor speed, pitch, yaw, wind speed, wind direction
+
+// The ROM file of each monitor (pipbug_bios 0-3), and the two blocks of map 9.
+extern const char* const pipbug_rom_names[4];
+extern const u32 pipbug_rom_sizes[4];
+constexpr const char* PIPBUG_BLOCK_3000 = "pipbug_3000.bin"; // 561 bytes at $3000
+constexpr const char* PIPBUG_BLOCK_3C00 = "pipbug_3c00.bin"; // 697 bytes at $3C00
+
+void pipbug_setup();
+void pipbug_load_monitor(int reconfigure);
+void pipbug_patch_monitor();
+void pipbug_run_frame();
+void pipbug_run_cpu_slice();
+void teletype_bit_timing();
+void pipbug_poll_teletype_key();
+u8 pipbug_io_read(u32 port);
+void pipbug_io_write(u32 port, u8 value);
+void pipbug_reset();
+void pipbug_serialise(u32 map);
 
 // Fills cpu_bus for the PIPBUG (after cpu_bus_reset()).
 void pipbug_bus_install();

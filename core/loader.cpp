@@ -1,4 +1,5 @@
 #include "core/loader.h"
+#include "computers/pipbug.h"
 #include "input/key_events.h"
 
 #include "core/emu.h"
@@ -28,6 +29,7 @@
 #include "core/ui_host.h"
 #include "core/zipfile.h"
 #include "cpu/memory.h"
+#include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 #include "display/frame.h"

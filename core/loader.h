@@ -99,7 +99,6 @@ void file_commit_sms();
 void tape_load_sample_file(int flag);                   // the file named in tape_file_name
 void mdcr_load_image(int flag);                         // the file named in mdcr_file_name
 void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive]
-void papertape_load(int flag, int unit);                // papertape_file_name[unit]
 void asm_assemble_file();                               // asm_source_path
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
 void sym_parse_file(const char* text);                  // SYM text into the user labels
@@ -118,12 +117,9 @@ ProgramReader* loader_program_reader(int kind);
 extern char tape_file_name[513];
 extern char mdcr_file_name[513];
 extern char drive_file_name[4][513];
-extern char papertape_file_name[2][513];
-extern u8 papertape_state[2];      // 0 empty, 1 stopped, 2 or 3 running
 extern char load_address_text[81]; // the load-address prompt's answer
 bool drive_has_disk(int drive);
 
-extern u32 teletype_holdoff; // cycle count before which teletype input is held
 
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
 void dbg_clear_coverage();

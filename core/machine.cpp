@@ -5,6 +5,7 @@
 #include "computers/instructor.h"
 #include "computers/phunsy.h"
 #include "computers/pipbug.h"
+#include "computers/pipbug_vdu.h"
 #include "computers/selbst.h"
 #include "computers/twin.h"
 #include "core/frame.h"

@@ -56,7 +56,13 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // PIPBUG
     {
+        .setup = pipbug_setup,
         .install_bus = pipbug_bus_install,
+        .reset = pipbug_reset,
+        .run_frame = pipbug_run_frame,
+        .serialise = pipbug_serialise,
+        .port_read = pipbug_io_read,
+        .port_write = pipbug_io_write,
         .apply_row_before = pipbug_apply_row_before,
         .controls_layout = pipbug_controls_layout,
         .old_states_first = 41,

@@ -184,10 +184,15 @@ int objfile_parse(u32 size, int format) {
     return 1;
 }
 
+u8 load_start_known;
+
 void objfile_commit() {
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
         if (stage_written[a]) guest_memory[a] = stage_data[a];
-    if (stage_has_start) game_start_address = stage_start;
+    if (stage_has_start) {
+        game_start_address = stage_start;
+        load_start_known = 1;
+    }
 }
 
 int objfile_load(u32 size, int format) {

@@ -13,6 +13,9 @@
 enum ObjFormat : int { OBJ_AOF = 0, OBJ_HEX = 1 };
 
 extern u32 objfile_cursor; // read position of the walk in the file buffer
+// A loaded program gave its start address (game_start_address); a machine's
+// set-up clears it.
+extern u8 load_start_known;
 
 // Walks the `size` bytes of the file buffer in `format` and, unless it failed,
 // writes the loaded bytes (and for AOF the start address) into the guest.

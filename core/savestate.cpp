@@ -277,6 +277,7 @@ bool state_check(const u8* data, u32 size, std::string* error) {
     if (!data || !check_header(data, size, &m, &map, error)) return false;
     u32 saved_length = state_length;
     u8 saved_version = state_guest_version;
+    state_guest_version = data[1]; // fields that depend on the version follow the file's
     bool ok = read_walk(data, size, m, map, true, error);
     u32 length = state_length;
     state_length = saved_length;

@@ -4,7 +4,6 @@
 // and out of its stores; these do nothing.
 #include "core/savestate_seams.h"
 
-i32 vdu_cursor_col, vdu_cursor_row;
 u8 led_digits[13];
 u8 si50_io_state[3];
 u8 phunsy_bank;

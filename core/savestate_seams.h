@@ -5,12 +5,12 @@
 // their role are plain byte arrays here, in file order.
 #pragma once
 
+#include "computers/terminal.h"
 #include "cpu/cpu.h"
 
 // ---- Input --------------------------------------------------------------------------
 
 // ---- Computers ------------------------------------------------------------------------
-extern i32 vdu_cursor_col, vdu_cursor_row; // terminal cursor
 extern u8 led_digits[13];                  // segment patterns of the LED digits
 extern u8 si50_io_state[3];                // Instructor 50 I/O latches
 extern u8 phunsy_bank;                     // U bank (high nibble), Q bank (low nibble)

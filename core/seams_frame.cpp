@@ -24,9 +24,8 @@ i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 
 // ---- Game list and commands ---------------------------------------------------------------
-// The real ones select the loaded game in the game list and switch the VDU type.
+// The real one selects the loaded game in the game list.
 void games_find_loaded() {}
-void vdu_select_type(int) {}
 
 // ---- Debugger ---------------------------------------------------------------------------
 // The real one reads the address of a row of the comment table; no rows yet.

@@ -40,7 +40,6 @@ void file_commit_sms() {}
 STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
 STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
 STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
-STAND_IN(void, papertape_load, (int, int), loader_stand_in_papertape, {})
 STAND_IN(void, asm_assemble_file, (), loader_stand_in_asm, {})
 
 template <typename F, typename G> static bool same(F* a, G* b) {
@@ -71,8 +70,6 @@ bool loader_reader_missing(int kind) {
     case KIND_IMG:
     case KIND_TWIN:
         return same(&disk_read_dispatch, &loader_stand_in_disk);
-    case KIND_PAP:
-        return same(&papertape_load, &loader_stand_in_papertape);
     case KIND_ASM:
         return same(&asm_assemble_file, &loader_stand_in_asm);
     default:
@@ -86,8 +83,6 @@ bool loader_reader_missing(int kind) {
 char tape_file_name[513];
 char mdcr_file_name[513];
 char drive_file_name[4][513];
-char papertape_file_name[2][513];
-u8 papertape_state[2];
 char load_address_text[81];
 bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
@@ -96,7 +91,6 @@ bool drive_has_disk(int drive) {
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
-u32 teletype_holdoff;
 i32 arcadia_deflicker_history[2];
 void dbg_clear_coverage() {}
 void rec_start_generating() {}

@@ -13,15 +13,11 @@ void coinop_clear_latches() {}
 DeflickerSettings deflicker_settings = {0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
 
 // ---- Computers and peripherals ---------------------------------------------------
-// The real ones print a printer's buffered line, size the printer's paper and
-// put the terminal's character input and output state bytes to 1.
+// The real ones print a printer's buffered line and size the printer's paper.
 void printer_flush(int) {}
 void printer_setup_geometry() {}
-void term_reset_states() {}
 u8 drive_present[4];
 u8 lamp_latch;
 i32 tape_state;
 i32 tape_reel_phase;
-u8 vdu_text[VDU_COLUMNS * VDU_ROWS];
-u8 vdu_blank_char = 0x20;
 i32 binbug_serial_bit_time = 3333;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/emu.h"
+#include "computers/terminal.h"
 #include "cpu/cpu.h"
 
 // ---- Video-game machines -----------------------------------------------------
@@ -29,14 +30,10 @@ extern DeflickerSettings deflicker_settings;
 // ---- Computers and peripherals ----------------------------------------------
 void printer_flush(int unit);
 void printer_setup_geometry();
-void term_reset_states();   // character output and keyboard input state bytes := 1
 extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
 extern i32 tape_state;      // 2 playing, 3 recording
 extern i32 tape_reel_phase; // 0-5
-constexpr int VDU_COLUMNS = 80, VDU_ROWS = 64;
-extern u8 vdu_text[VDU_COLUMNS * VDU_ROWS]; // column-major
-extern u8 vdu_blank_char;
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------
@@ -66,7 +63,6 @@ extern i32 key_remap_four[2][4];
 
 // ---- Game list and commands --------------------------------------------------------
 void games_find_loaded();
-void vdu_select_type(int menu_id);
 
 // ---- Debugger -------------------------------------------------------------------------
 int addr_comment_address(int row); // guest address of a comment row, -1 = none

@@ -1,0 +1,269 @@
+#include "computers/pipbug_vdu.h"
+
+#include "computers/terminal.h"
+#include "core/frame.h"
+#include "core/machine_table.h"
+#include "core/settings_vars.h"
+#include "core/machine.h"
+#include "core/notify.h"
+#include "display/frame.h"
+#include "display/host.h"
+
+#include <array>
+
+namespace {
+
+// Our 5 x 7 character set for $20-$5F, top row first, bits 4..0.
+constexpr u8 FONT5X7[64][7] = {
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04},
+    {0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x0A, 0x0A, 0x1F, 0x0A, 0x1F, 0x0A, 0x0A},
+    {0x04, 0x0F, 0x14, 0x0E, 0x05, 0x1E, 0x04}, {0x18, 0x19, 0x02, 0x04, 0x08, 0x13, 0x03},
+    {0x0C, 0x12, 0x14, 0x08, 0x15, 0x12, 0x0D}, {0x04, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00},
+    {0x02, 0x04, 0x08, 0x08, 0x08, 0x04, 0x02}, {0x08, 0x04, 0x02, 0x02, 0x02, 0x04, 0x08},
+    {0x00, 0x04, 0x15, 0x0E, 0x15, 0x04, 0x00}, {0x00, 0x04, 0x04, 0x1F, 0x04, 0x04, 0x00},
+    {0x00, 0x00, 0x00, 0x00, 0x0C, 0x04, 0x08}, {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}, {0x00, 0x01, 0x02, 0x04, 0x08, 0x10, 0x00},
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
+    {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}, {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x04, 0x08},
+    {0x02, 0x04, 0x08, 0x10, 0x08, 0x04, 0x02}, {0x00, 0x00, 0x1F, 0x00, 0x1F, 0x00, 0x00},
+    {0x08, 0x04, 0x02, 0x01, 0x02, 0x04, 0x08}, {0x0E, 0x11, 0x01, 0x02, 0x04, 0x00, 0x04},
+    {0x0E, 0x11, 0x01, 0x0D, 0x15, 0x15, 0x0E}, {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11},
+    {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}, {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E},
+    {0x1C, 0x12, 0x11, 0x11, 0x11, 0x12, 0x1C}, {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F},
+    {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10}, {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F},
+    {0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}, {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0C}, {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11},
+    {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}, {0x11, 0x1B, 0x15, 0x15, 0x11, 0x11, 0x11},
+    {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}, {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E},
+    {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10}, {0x0E, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0D},
+    {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}, {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E},
+    {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E},
+    {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}, {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A},
+    {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x0A, 0x04, 0x04, 0x04},
+    {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}, {0x0E, 0x08, 0x08, 0x08, 0x08, 0x08, 0x0E},
+    {0x00, 0x10, 0x08, 0x04, 0x02, 0x01, 0x00}, {0x0E, 0x02, 0x02, 0x02, 0x02, 0x02, 0x0E},
+    {0x04, 0x0A, 0x11, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x1F},
+};
+
+// The terminals' "A" has a pointed top.
+constexpr u8 POINTED_A[7] = {0x04, 0x0A, 0x11, 0x11, 0x1F, 0x11, 0x11};
+
+constexpr int FONT_ROWS[6] = {8, 8, 8, 9, 8, 10};
+constexpr int MAX_ROWS = 10;
+using Font = std::array<std::array<u8, MAX_ROWS>, 128>;
+
+// The 5 x 7 rows of a 7-bit code on these upper-case terminals: controls
+// (below 32) are empty cells, lower case shows as upper case, the rest of
+// $60-$7F as the nearest shapes, DEL as a block.
+const u8* terminal_rows(u8 ch) {
+    static constexpr u8 BLOCK[7] = {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
+    static constexpr u8 NONE[7] = {};
+    ch &= 0x7F;
+    if (ch < 0x20) return NONE;
+    if (ch == 'A' || (ch == 'a')) return POINTED_A;
+    if (ch == 0x7F) return BLOCK;
+    if (ch >= 0x61 && ch <= 0x7A) ch = static_cast<u8>(ch - 0x20);
+    switch (ch) {
+    case 0x60:
+        ch = '\'';
+        break;
+    case 0x7B:
+        ch = '(';
+        break;
+    case 0x7C:
+        ch = '!';
+        break;
+    case 0x7D:
+        ch = ')';
+        break;
+    case 0x7E:
+        ch = '-';
+        break;
+    default:
+        break;
+    }
+    return FONT5X7[ch - 0x20];
+}
+
+// Builds the font of each VDU type from the terminal rows: where the glyph
+// sits in the cell, and the VT100's 8-dot cell.
+Font build_font(int vdu) {
+    Font f{};
+    for (int ch = 0; ch < 128; ch++) {
+        const u8* rows = terminal_rows(static_cast<u8>(ch));
+        auto& g = f[static_cast<size_t>(ch)];
+        switch (vdu) {
+        case 0: // Elekterminal and SVT-100: one empty row on top
+        case 4:
+            for (int r = 0; r < 7; r++)
+                g[static_cast<size_t>(r + 1)] = rows[r];
+            break;
+        case 5: // VT100: 7 dots wide from bit 7, one empty row on top
+            for (int r = 0; r < 7; r++) {
+                u8 wide = 0;
+                for (int d = 0; d < 5; d++)
+                    if (rows[r] & (0x10 >> d)) {
+                        // Dots 0-4 spread over 0, 1-2, 3, 4-5, 6.
+                        static constexpr u8 SPREAD[5] = {0x80, 0x60, 0x10, 0x0C, 0x02};
+                        wide |= SPREAD[d];
+                    }
+                g[static_cast<size_t>(r + 1)] = wide;
+            }
+            break;
+        default: // Low Cost VDU and Radio Bulletin: from the top row
+            for (int r = 0; r < 7; r++)
+                g[static_cast<size_t>(r)] = rows[r];
+            break;
+        }
+    }
+    if (vdu == 5) { // the VT100's own "A"
+        static constexpr u8 A[10] = {0x00, 0x10, 0x28, 0x44, 0x82, 0xFE, 0x82, 0x82, 0x00, 0x00};
+        for (int r = 0; r < 10; r++)
+            f['A'][static_cast<size_t>(r)] = A[r];
+    }
+    return f;
+}
+
+const Font& font(int vdu) {
+    static const Font fonts[6] = {build_font(0), build_font(1), build_font(2),
+                                  build_font(3), build_font(4), build_font(5)};
+    return fonts[vdu];
+}
+
+int type() {
+    return pipbug_vdu >= 0 && pipbug_vdu <= 5 ? pipbug_vdu : 0;
+}
+
+} // namespace
+
+const u8* vdu_glyph(int vdu, u8 ch) {
+    return font(vdu < 0 || vdu > 5 ? 0 : vdu)[ch & 0x7F].data();
+}
+
+int vdu_font_rows(int vdu) {
+    return FONT_ROWS[vdu < 0 || vdu > 5 ? 0 : vdu];
+}
+
+const u8* font5x7_glyph(u8 code) {
+    return code >= 0x20 && code <= 0x5F ? FONT5X7[code - 0x20] : FONT5X7[0];
+}
+
+u32 vdu_cell_colour(u8 ch) {
+    const int t = type();
+    if (!pipbug_blink && (ch & 0x80) && t != 3 && t != 5) return 19;
+    return display_ink;
+}
+
+// Whether blinking things are in their shown phase on this frame.
+static bool blink_on_phase(int t) {
+    if (t == 4) return frame_counter % 25 <= 11;
+    if (t == 5) return frame_counter % 50 <= 24;
+    return (frame_counter & 31) < 16;
+}
+
+static void text_origin(i32& x, i32& y) {
+    x = y = 0;
+    if (type() == 3 && blankingareas) {
+        x = 84;
+        y = 43;
+    }
+    if (type() == 0) x += 2, y += 2;
+}
+
+void pipbug_draw_screen() {
+    const int t = type();
+    i32 ox = 0, oy = 0;
+    if (t == 3 && blankingareas) ox = 84, oy = 43;
+    // The text area in the background colour.
+    i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
+    if (showleds) h -= 43;
+    if (t == 3 && blankingareas) w -= 168, h -= 57;
+    for (i32 x = 0; x < w; x++)
+        for (i32 y = 0; y < h; y++)
+            display_plot_pixel(static_cast<u32>(ox + x), static_cast<u32>(oy + y), display_paper);
+    text_origin(ox, oy);
+
+    const int rows = vdu_font_rows(t) < vdu_glyph_height ? vdu_font_rows(t) : vdu_glyph_height;
+    const int width = vdu_glyph_width;
+    const u8 top_bit = static_cast<u8>(width > 5 ? 0x80 : 0x10);
+    const i32 picture_w = vdu_columns * vdu_cell_width;
+    const bool shown = blink_on_phase(t);
+    for (int c = 0; c < vdu_columns && c < VDU_COLUMNS; c++) {
+        for (int r = 0; r < vdu_visible_rows && r < VDU_ROWS; r++) {
+            const int buffer_row = t == 0 ? (vdu_scroll + r) % (vdu_rows > 0 ? vdu_rows : 1) : r;
+            u8 ch = vdu_cell(c, buffer_row);
+            if (ch == 0x80) ch = ' ';
+            u32 colour = vdu_cell_colour(ch);
+            const bool cursor = c == vdu_cursor_col &&
+                                (t == 0 ? vdu_cursor_row - vdu_scroll == r : vdu_cursor_row == r);
+            const u8* glyph = vdu_glyph(t, ch);
+            for (int g = 0; g < rows; g++) {
+                u8 bits = glyph[g];
+                if (cursor) {
+                    if (t == 3) {
+                        bits = 0x1F;
+                    } else if (!pipbug_blink) {
+                        colour = 19;
+                        if (t == 5)
+                            bits = g == 9 ? 0xFE : bits;
+                        else
+                            bits = 0x1F;
+                    } else if (t == 4) {
+                        bits = shown || g == 7 ? 0x1F : 0;
+                    } else if (t == 5) {
+                        bits = shown ? 0xFE : 0;
+                    } else {
+                        bits = shown ? 0x1F : 0;
+                    }
+                } else if ((ch & 0x7F) < 32) {
+                    bits = static_cast<u8>(~bits);
+                } else if ((ch & 0x80) && pipbug_blink) {
+                    const bool hidden = t <= 3 ? (frame_counter & 31) >= 16 : !shown;
+                    if (hidden) bits = 0;
+                }
+                for (int d = 0; d < width; d++) {
+                    if (!(bits & (top_bit >> d))) continue;
+                    const i32 x = c * vdu_cell_width + d;
+                    if (x >= picture_w) continue;
+                    display_plot_pixel(static_cast<u32>(ox + x),
+                                       static_cast<u32>(oy + r * vdu_cell_height + g), colour);
+                }
+            }
+        }
+    }
+}
+
+void pipbug_draw_cell_grid() {
+    i32 ox, oy;
+    text_origin(ox, oy);
+    for (int c = 0; c < vdu_columns; c++)
+        for (int r = 0; r < vdu_visible_rows; r++) {
+            const i32 x0 = ox + c * vdu_cell_width, y0 = oy + r * vdu_cell_height;
+            const i32 x1 = x0 + vdu_cell_width - 1, y1 = y0 + vdu_cell_height - 1;
+            for (i32 x = x0; x <= x1; x++) {
+                display_plot_pixel(static_cast<u32>(x), static_cast<u32>(y0), 8);
+                display_plot_pixel(static_cast<u32>(x), static_cast<u32>(y1), 8);
+            }
+            for (i32 y = y0; y <= y1; y++) {
+                display_plot_pixel(static_cast<u32>(x0), static_cast<u32>(y), 8);
+                display_plot_pixel(static_cast<u32>(x1), static_cast<u32>(y), 8);
+            }
+        }
+}
+
+void vdu_select_type(int menu_id) {
+    const int t = menu_id - 155;
+    if (t < 0 || t > 5) return;
+    pipbug_vdu = t;
+    if (t != 3) blankingareas = 0;
+    pipbug_vdu_clear(1);
+    if (machine != PIPBUG) return;
+    display_setup_geometry();
+    display_apply_palette();
+    window_resize_pending = 1;
+    ui_mark(UI_SCALE | UI_TOOL_WINDOWS | UI_REOPEN_WINDOWS);
+}

@@ -1,0 +1,220 @@
+#include "peripherals/papertape.h"
+
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/loader.h"
+#include "core/notify.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "platform/catalog.h"
+#include "platform/paths.h"
+#include "sound/effects.h"
+
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+#include <string>
+
+u32 papertape_state[PAPERTAPE_UNITS];
+u8 papertape_buffer[PAPERTAPE_UNITS][PAPERTAPE_SIZE];
+u32 papertape_length[PAPERTAPE_UNITS];
+u32 papertape_position[PAPERTAPE_UNITS];
+char papertape_file_name[PAPERTAPE_UNITS][PAPERTAPE_NAME_SIZE];
+u8 papertape_last_byte;
+
+static bool unit_ok(int u) {
+    return u >= 0 && u < PAPERTAPE_UNITS;
+}
+
+static void refresh() {
+    ui_mark(UI_REFRESH_WINDOWS | UI_TITLE);
+}
+
+void papertape_reset_all() {
+    for (int u = 0; u < PAPERTAPE_UNITS; u++) {
+        papertape_state[u] = TAPE_EMPTY;
+        papertape_length[u] = 0;
+        papertape_position[u] = 0;
+        papertape_file_name[u][0] = 0;
+    }
+    papertape_last_byte = 0;
+}
+
+int papertape_insert(int u, const char* path) {
+    if (!unit_ok(u) || !path || !path[0]) return 0;
+    const std::string host = path_to_host(path);
+    std::FILE* f = std::fopen(host.c_str(), "rb");
+    if (!f) {
+        ui_warning("Can't open file for input!");
+        return 0;
+    }
+    // Read one byte more than a tape holds: a longer file is refused whole.
+    static u8 incoming[PAPERTAPE_SIZE + 1];
+    const size_t got = std::fread(incoming, 1, sizeof incoming, f);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (got > PAPERTAPE_SIZE) {
+        ui_warning(cat_str(335, "File is too large!\n\n"));
+        return 0;
+    }
+    if (failed) {
+        ui_warning("Can't read from file!");
+        return 0;
+    }
+    // A tape already in the unit is closed first, so its punched frames are kept.
+    if (papertape_state[u] != TAPE_EMPTY && std::strcmp(papertape_file_name[u], path) != 0)
+        papertape_close(u);
+    std::memcpy(papertape_buffer[u], incoming, got);
+    std::snprintf(papertape_file_name[u], PAPERTAPE_NAME_SIZE, "%s", path);
+    papertape_length[u] = static_cast<u32>(got);
+    papertape_position[u] = 0;
+    papertape_state[u] = TAPE_STOPPED;
+    refresh();
+    return 1;
+}
+
+int papertape_load(int ask, int u) {
+    if (!unit_ok(u)) return 0;
+    char chosen[PAPERTAPE_NAME_SIZE] = "";
+    if (ask) {
+        if (ui_host.file_request(cat_str(1243, "Insert Papertape"), "#?", 0, tapes_path, "",
+                                 chosen) != 0)
+            return 0;
+    } else {
+        std::snprintf(chosen, sizeof chosen, "%s", papertape_file_name[u]);
+    }
+    return papertape_insert(u, chosen);
+}
+
+bool papertape_create_at(int u, const char* path) {
+    if (!unit_ok(u) || !path || !path[0]) return false;
+    std::string error;
+    if (!file_write_replace(path_to_host(path), "", 0, &error)) {
+        ui_warning("Can't create file!");
+        return false;
+    }
+    if (papertape_state[u] != TAPE_EMPTY) papertape_close(u);
+    std::snprintf(papertape_file_name[u], PAPERTAPE_NAME_SIZE, "%s", path);
+    papertape_length[u] = 0;
+    papertape_position[u] = 0;
+    papertape_state[u] = TAPE_STOPPED;
+    refresh();
+    return true;
+}
+
+void papertape_create(int u) {
+    if (!unit_ok(u)) return;
+    // The default name: the loaded program's, as a papertape.
+    char suggested[PAPERTAPE_NAME_SIZE] = "";
+    if (file_loaded && game_file_name[0]) {
+        std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
+        char* dot = std::strrchr(suggested, '.');
+        if (dot) *dot = 0;
+        std::strncat(suggested, ".pap", sizeof suggested - std::strlen(suggested) - 1);
+    }
+    char chosen[PAPERTAPE_NAME_SIZE] = "";
+    if (ui_host.file_request(file_kinds[KIND_PAP].save_title, "#?.PAP", 1, tapes_path, suggested,
+                             chosen) != 0)
+        return;
+    std::string name = chosen;
+    if (name.size() < 4 || strcasecmp(name.c_str() + name.size() - 4, ".pap") != 0) name += ".pap";
+    papertape_create_at(u, name.c_str());
+}
+
+void papertape_stop(int u) {
+    if (!unit_ok(u)) return;
+    if (papertape_state[u] == TAPE_READING || papertape_state[u] == TAPE_PUNCHING) {
+        papertape_state[u] = TAPE_STOPPED;
+        refresh();
+    }
+}
+
+bool papertape_close(int u) {
+    if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return true;
+    papertape_stop(u);
+    bool ok = true;
+    if (papertape_length[u] != 0) {
+        std::string error;
+        ok = file_write_replace(path_to_host(papertape_file_name[u]), papertape_buffer[u],
+                                papertape_length[u], &error);
+        if (!ok) {
+            const std::string text = "Can't write the papertape: " + error + "!";
+            ui_warning(text.c_str());
+        }
+    }
+    papertape_state[u] = TAPE_EMPTY;
+    papertape_length[u] = 0;
+    papertape_position[u] = 0;
+    refresh();
+    return ok;
+}
+
+void papertape_punch_run(int u) {
+    if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return;
+    papertape_state[u] = TAPE_PUNCHING;
+    refresh();
+}
+
+void papertape_read_run(int u) {
+    if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return;
+    papertape_state[u] = TAPE_READING;
+    refresh();
+}
+
+void papertape_punch(u8 c) {
+    if (papertape_state[0] != TAPE_PUNCHING) return;
+    u32& pos = papertape_position[0];
+    u32& len = papertape_length[0];
+    if (pos >= PAPERTAPE_SIZE) { // never written past the end
+        papertape_stop(0);
+        return;
+    }
+    if (papertape_write_protect) {
+        // The protected punch only runs blank tape out at the end.
+        papertape_last_byte = 0;
+        if (pos == len) papertape_buffer[0][pos] = 0;
+    } else {
+        papertape_last_byte = c;
+        papertape_buffer[0][pos] = c;
+        if (teletypesounds) snd_play_effect(9);
+    }
+    if (pos == len) len++;
+    pos++;
+    if (pos >= PAPERTAPE_SIZE)
+        papertape_stop(0);
+    else
+        ui_mark(UI_REFRESH_WINDOWS);
+}
+
+u8 papertape_read(int u) {
+    if (!unit_ok(u) || papertape_state[u] != TAPE_READING) return 0x80;
+    if (papertape_position[u] >= papertape_length[u]) {
+        papertape_stop(u);
+        return 0x80;
+    }
+    const u8 c = papertape_buffer[u][papertape_position[u]++];
+    if (papertape_position[u] >= papertape_length[u])
+        papertape_stop(u);
+    else
+        ui_mark(UI_REFRESH_WINDOWS);
+    return c;
+}
+
+void papertape_title(char* out, int size) {
+    if (!out || size <= 0) return;
+    const bool twin = machine == TWIN;
+    std::string title = twin ? cat_str(1245, "Papertape Units") : cat_str(1239, "Papertape Unit");
+    bool named0 = false;
+    for (int u = 0; u < (twin ? 2 : 1); u++) {
+        if (papertape_state[u] == TAPE_EMPTY) continue;
+        const char* name = papertape_file_name[u];
+        const char* part = name;
+        for (const char* p = name; *p; p++)
+            if (*p == '/' || *p == '\\' || *p == ':') part = p + 1;
+        title += (u == 1 && named0) ? " & " : ": ";
+        title += part;
+        if (u == 0 && part[0]) named0 = true;
+    }
+    std::snprintf(out, static_cast<size_t>(size), "%s", title.c_str());
+}

@@ -1,0 +1,55 @@
+// The two papertape units. Unit 0 is the teletype's reader and punch of the
+// PIPBUG, BINBUG and TWIN (the terminal punches what it prints while the
+// punch runs); unit 1 is the TWIN's high-speed reader.
+//
+// A tape is a ".pap" file of at most 32768 bytes, one byte per frame, held
+// whole in papertape_buffer while it is in a unit and written back over its
+// file (through a temporary file, so a failed write keeps the old one) when
+// the unit is closed.
+#pragma once
+
+#include "core/types.h"
+
+constexpr int PAPERTAPE_UNITS = 2;
+constexpr u32 PAPERTAPE_SIZE = 32768;
+constexpr int PAPERTAPE_NAME_SIZE = 513;
+
+enum PapertapeState : u32 {
+    TAPE_EMPTY = 0,
+    TAPE_STOPPED = 1,
+    TAPE_READING = 2,
+    TAPE_PUNCHING = 3,
+};
+
+extern u32 papertape_state[PAPERTAPE_UNITS];
+extern u8 papertape_buffer[PAPERTAPE_UNITS][PAPERTAPE_SIZE];
+extern u32 papertape_length[PAPERTAPE_UNITS];
+extern u32 papertape_position[PAPERTAPE_UNITS];
+extern char papertape_file_name[PAPERTAPE_UNITS][PAPERTAPE_NAME_SIZE]; // host path
+extern u8 papertape_last_byte;                                         // the frame punched last
+
+// Inserts the tape named by papertape_file_name[u] (with `ask`, the one the
+// user chooses). 1 on success; otherwise a warning and the unit unchanged.
+int papertape_load(int ask, int u);
+// Inserts the file at `path` (no requester); 1 on success.
+int papertape_insert(int u, const char* path);
+// A new, empty tape under a name the user chooses; papertape_create_at with a
+// name already chosen. The file exists (empty) from then on.
+void papertape_create(int u);
+bool papertape_create_at(int u, const char* path);
+void papertape_stop(int u);
+// Writes the image back over its file and empties the unit. False (with a
+// warning) when the write failed; the old file is then left as it was.
+bool papertape_close(int u);
+void papertape_punch_run(int u);
+void papertape_read_run(int u);
+// One frame through the punch of unit 0 (the terminal's copy): honours
+// "writeprotect4" and stops the unit at the end of the tape.
+void papertape_punch(u8 c);
+// The next frame from a reading unit, advancing; 128 when the unit is not
+// reading. Reaching the end of the tape stops the unit.
+u8 papertape_read(int u);
+// The window title: "Papertape Unit(s)" and the tapes' file names.
+void papertape_title(char* out, int size);
+// Both units empty (no file written).
+void papertape_reset_all();

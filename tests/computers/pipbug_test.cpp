@@ -1,0 +1,315 @@
+// The PIPBUG machine: its serial line at every baud rate, the monitor patches,
+// the ports and the VDU picture.
+#include "computers/pipbug.h"
+
+#include "computers/pipbug_vdu.h"
+#include "computers/terminal.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/objfile.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/savestate_seams.h"
+#include "display/led.h"
+#include "core/roms.h"
+#include "core/settings_vars.h"
+#include "cpu/debug_state.h"
+#include "core/frame.h"
+#include "display/frame.h"
+#include "input/key_events.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A small assembler for the echo program: bytes with backward branch targets.
+struct Code {
+    std::vector<u8> bytes;
+    u16 origin;
+    u16 here() const { return static_cast<u16>(origin + bytes.size()); }
+    void op(std::initializer_list<u8> b) { bytes.insert(bytes.end(), b); }
+    // A relative branch to `target` (opcode then 7-bit displacement).
+    void rel(u8 opcode, u16 target) {
+        const int d = target - (here() + 2);
+        op({opcode, static_cast<u8>(d & 0x7F)});
+    }
+    // A delay of `n` turns of a loop of (9 + 6 * pad) clock periods, in r3.
+    void delay(int n, int pad) {
+        op({0x07, static_cast<u8>(n)}); // LODI,r3 n
+        const u16 loop = here();
+        for (int i = 0; i < pad; i++)
+            op({0xC0});  // NOP
+        rel(0xFB, loop); // BDRR,r3 loop
+    }
+};
+
+// Our echo program: waits for a start bit on SENSE, samples eight bits in the
+// middle of each bit time, then sends the byte back through FLAG, least
+// significant bit first, with two stop bits. Its delays are set for one bit
+// time of `bit` clock periods.
+std::vector<u8> echo_program(u16 origin, u32 bit) {
+    const int pad = bit > 5000 ? 5 : bit > 1000 ? 1 : 0;
+    const int turn = 9 + 6 * pad;
+    auto turns = [&](int clocks) { return clocks / turn < 1 ? 1 : (clocks + turn / 2) / turn; };
+    Code c{{}, origin};
+    c.op({0x76, 0x40}); // PPSU $40: the line marks
+    const u16 wait = c.here();
+    c.op({0xB4, 0x80}); // TPSU $80
+    c.rel(0x18, wait);  // BCTR,eq wait: still marking
+    c.op({0x20});       // EORZ r0
+    c.op({0x05, 0x08}); // LODI,r1 8
+    c.delay(turns(static_cast<int>(bit / 2) - 30), pad);
+    const u16 bits = c.here();
+    c.delay(turns(static_cast<int>(bit) - 45), pad);
+    c.op({0x50});       // RRR,r0
+    c.op({0xB4, 0x80}); // TPSU $80
+    c.op({0x98, 0x02}); // BCFR,eq: a space
+    c.op({0x64, 0x80}); // IORI,r0 $80
+    c.rel(0xF9, bits);  // BDRR,r1 bits
+    c.op({0xC1});       // STRZ r1
+    c.op({0x06, 0x08}); // LODI,r2 8
+    c.op({0x74, 0x40}); // CPSU $40: the start bit
+    c.delay(turns(static_cast<int>(bit) - 12), pad);
+    const u16 send = c.here();
+    c.op({0xF5, 0x01}); // TMI,r1 $01
+    c.op({0x98, 0x04}); // BCFR,eq: a zero
+    c.op({0x76, 0x40}); // PPSU $40
+    c.op({0x1B, 0x02}); // BCTR,un
+    c.op({0x74, 0x40}); // CPSU $40
+    c.op({0x51});       // RRR,r1
+    c.delay(turns(static_cast<int>(bit) - 50), pad);
+    c.rel(0xFA, send);  // BDRR,r2 send
+    c.op({0x76, 0x40}); // PPSU $40: stop bits
+    c.delay(turns(static_cast<int>(bit)), pad);
+    c.delay(turns(static_cast<int>(bit)), pad);
+    c.op({0x1F, static_cast<u8>(wait >> 8), static_cast<u8>(wait)}); // BCTA,un wait
+    return c.bytes;
+}
+
+class Pipbug : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        rom_reset_warnings();
+        queuekeystrokes = 1;
+        pipbug_bios = 2;
+        pipbug_vdu = 2;
+        pipbug_peripheral = 0;
+    }
+    void start(u32 bios, i32 baud, i32 vdu) {
+        pipbug_bios = bios;
+        pipbug_baudrate = baud;
+        pipbug_vdu = vdu;
+        ASSERT_TRUE(machine_switch(PIPBUG, bios == 3 ? 10 : 9, false, true, false));
+    }
+    // The text on the cursor's starting row.
+    std::string line(int row) {
+        std::string out;
+        for (int c = 0; c < vdu_columns && vdu_cell(c, row) != vdu_blank_char; c++)
+            out += static_cast<char>(vdu_cell(c, row));
+        return out;
+    }
+};
+
+TEST_F(Pipbug, BitTimeAndMonitorPatchesPerBaudRate) {
+    struct Case {
+        u32 bios;
+        i32 baud, want_baud;
+        u32 bit;
+        std::vector<std::pair<u16, u8>> bytes;
+    } const cases[] = {
+        {2,
+         0,
+         0,
+         9091,
+         {{0x02A8, 0x20},
+          {0x02A9, 0xF8},
+          {0x02AA, 0x7E},
+          {0x02AD, 0xF8},
+          {0x02AE, 0x7E},
+          {0x02B0, 0xE5}}},
+        {2, 1, 1, 3333, {{0x02A8, 0x20}, {0x02A9, 0xA4}, {0x02AD, 0xA4}}},
+        {2,
+         2,
+         2,
+         208,
+         {{0x02A8, 0xC0},
+          {0x02A9, 0x04},
+          {0x02AA, 0x07},
+          {0x02AD, 0xC0},
+          {0x02AE, 0xC0},
+          {0x02B0, 0x07}}},
+        {3, 0, 0, 9091, {{0x0816, 0xF9}}},
+        {3, 2, 1, 3333, {{0x0816, 0x59}}}, // PIPBUG 2 has no 4800 baud
+        {1, 0, 1, 3333, {}},               // HYBUG always runs at 300 baud
+        {0, 0, 2, 208, {}},                // Artemis always at 4800
+    };
+    for (const Case& c : cases) {
+        start(c.bios, c.baud, 2);
+        EXPECT_EQ(pipbug_baudrate, c.want_baud) << c.bios << "/" << c.baud;
+        EXPECT_EQ(serial_bit_cycles, c.bit) << c.bios << "/" << c.baud;
+        for (const auto& [address, value] : c.bytes)
+            EXPECT_EQ(guest_memory[address], value) << std::hex << address;
+    }
+}
+
+TEST_F(Pipbug, ReceivedCharacterTakesTwentyTwoBitTimesLeastSignificantBitFirst) {
+    start(2, 2, 2);
+    guest_key_queue_append_text("\xA5");
+    cpu_cycles = 1000;
+    pipbug_poll_teletype_key();
+    EXPECT_EQ(teletype_rx_state, 1);
+    EXPECT_FALSE(cpu_psu & PSU_S); // the start bit
+    std::string line_states;
+    for (int t = 1; t <= 22; t++) {
+        cpu_cycles = 1000 + 208 * t - 1;
+        teletype_bit_timing();
+        EXPECT_EQ(teletype_rx_state, t) << "not before its due time, bit " << t;
+        cpu_cycles++;
+        teletype_bit_timing();
+        line_states += (cpu_psu & PSU_S) ? '1' : '0';
+    }
+    // $A5 least significant bit first, two stop bits, then the line idles marking.
+    EXPECT_EQ(line_states.substr(0, 10), "1010010111");
+    EXPECT_EQ(teletype_rx_state, 0);
+    EXPECT_TRUE(cpu_psu & PSU_S);
+}
+
+TEST_F(Pipbug, TransmitterSamplesFlagInTheMiddleOfEachBit) {
+    start(2, 1, 2);
+    vdu_cursor_col = vdu_cursor_row = 0;
+    cpu_cycles = 5000;
+    cpu_psu &= static_cast<u8>(~PSU_F);
+    cpu_bus.flag_written(PSU_F);
+    EXPECT_EQ(teletype_tx_due, 5000u + 3333u + 1666u);
+    const u8 sent = 'K'; // 0x4B
+    for (int b = 0; b < 8; b++) {
+        if (sent & (1 << b))
+            cpu_psu |= PSU_F;
+        else
+            cpu_psu &= static_cast<u8>(~PSU_F);
+        cpu_cycles = teletype_tx_due;
+        teletype_bit_timing();
+    }
+    EXPECT_EQ(teletype_tx_state, 0);
+    EXPECT_EQ(vdu_cell(0, 0), 'K');
+}
+
+// The echo program receives what is typed and sends it back, at each baud
+// rate; the terminal shows it on every VDU type.
+TEST_F(Pipbug, EchoProgramAtEveryBaudRateOnEveryVdu) {
+    for (i32 baud = 0; baud <= 2; baud++) {
+        for (i32 vdu = 0; vdu <= 5; vdu++) {
+            start(2, baud, vdu);
+            const std::vector<u8> program = echo_program(0x0500, serial_bit_cycles);
+            std::copy(program.begin(), program.end(), guest_memory + 0x0500);
+            load_start_known = 1;
+            game_start_address = 0x0500;
+            machine_reset();
+            const int row = vdu_cursor_row;
+            guest_key_queue_append_text("HELLO, 2650!");
+            for (int f = 0; f < 200 && guest_key_queue_len + teletype_rx_state > 0; f++)
+                pipbug_run_frame();
+            for (int f = 0; f < 20; f++)
+                pipbug_run_frame();
+            EXPECT_EQ(line(row), "HELLO, 2650!") << "baud " << baud << " vdu " << vdu;
+        }
+    }
+}
+
+TEST_F(Pipbug, MissingMonitorWarnsOnceAndStillSetsUp) {
+    start(2, 1, 2);
+    EXPECT_EQ(machine, PIPBUG);
+    EXPECT_EQ(memmap, 9u);
+    EXPECT_EQ(vdu_blank_char, 0x80);
+    EXPECT_EQ(guest_memory[0x0100], 0); // the monitor's area stays empty
+    // Memory map 9: the monitor is ROM.
+    EXPECT_TRUE(mem_attributes[0x0000] & MEM_UNWRITABLE);
+    EXPECT_FALSE(mem_attributes[0x0400] & MEM_UNWRITABLE);
+}
+
+TEST_F(Pipbug, PortsDriveTheLedDigitsAndLatchTheirReads) {
+    start(2, 1, 2);
+    pipbug_io_write(1, 0xFA); // digit 4 = low nibble of 255 - value = 5
+    EXPECT_EQ(led_digits[4], led_font_pipbug[5]);
+    pipbug_io_write(2, 0x5A); // digits 5 and 6: 255 - $5A = $A5
+    EXPECT_EQ(led_digits[5], led_font_pipbug[0xA]);
+    EXPECT_EQ(led_digits[6], led_font_pipbug[0x5]);
+    std::fill(std::begin(led_digits), std::end(led_digits), u8{0});
+    pipbug_io_write(257, 0x93); // bits 7 and 4: digits 0 and 3 show 3
+    EXPECT_EQ(led_digits[0], led_font_pipbug[3]);
+    EXPECT_EQ(led_digits[1], 0);
+    EXPECT_EQ(led_digits[2], 0);
+    EXPECT_EQ(led_digits[3], led_font_pipbug[3]);
+    EXPECT_EQ(pipbug_io_read(25), 0x80);
+    EXPECT_EQ(pipbug_io_read(6), 0x80); // peripheral 0: the previous read's value
+    EXPECT_EQ(pipbug_io_read(257), 0x80);
+    EXPECT_EQ(pipbug_io_read(0), 0);
+    known_game_id = 555; // RYTMON: port 257 lights nothing
+    std::fill(std::begin(led_digits), std::end(led_digits), u8{0});
+    pipbug_io_write(257, 0xF7);
+    EXPECT_EQ(led_digits[0], 0);
+}
+
+// The letter "A" as each VDU type draws it: the glyph rows of its font at the
+// cell's place in the picture, in the text colour.
+TEST_F(Pipbug, EveryVduDrawsItsOwnLetterA) {
+    struct Case {
+        int vdu;
+        std::vector<u8> rows;
+        int dx, dy, width; // text origin and glyph width
+    } const cases[] = {
+        {0, {0x00, 0x04, 0x0A, 0x11, 0x11, 0x1F, 0x11, 0x11}, 2, 2, 5},
+        {1, {0x04, 0x0A, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x00}, 0, 0, 5},
+        {2, {0x04, 0x0A, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x00}, 0, 0, 5},
+        {3, {0x04, 0x0A, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x00, 0x00}, 0, 0, 5},
+        {4, {0x00, 0x04, 0x0A, 0x11, 0x11, 0x1F, 0x11, 0x11}, 0, 0, 5},
+        {5, {0x00, 0x10, 0x28, 0x44, 0x82, 0xFE, 0x82, 0x82, 0x00, 0x00}, 0, 0, 8},
+    };
+    for (const Case& c : cases) {
+        start(2, 1, c.vdu);
+        frame_counter = 0;
+        const int row = c.vdu == 0 ? vdu_scroll : 0;
+        vdu_cursor_col = 10; // away from the cell
+        vdu_cell(1, row) = 'A';
+        pipbug_draw_screen();
+        for (size_t g = 0; g < c.rows.size(); g++)
+            for (int d = 0; d < c.width; d++) {
+                const bool set = c.rows[g] & ((c.width == 8 ? 0x80 : 0x10) >> d);
+                const u32 x = static_cast<u32>(c.dx + vdu_cell_width + d);
+                const u32 y = static_cast<u32>(c.dy) + static_cast<u32>(g);
+                EXPECT_EQ(guest_frame[x * GUEST_FRAME_ROWS + y], set ? display_ink : display_paper)
+                    << "vdu " << c.vdu << " row " << g << " dot " << d;
+            }
+    }
+}
+
+// Bit 7 without blinking shows in the highlight colour, except on the Radio
+// Bulletin and the VT100; with blinking it disappears in the off phase.
+TEST_F(Pipbug, HighlightedAndBlinkingCharacters) {
+    for (int vdu : {2, 3, 5}) {
+        start(2, 1, vdu);
+        pipbug_blink = 0;
+        EXPECT_EQ(vdu_cell_colour(0xC1), vdu == 2 ? 19u : u32{display_ink}) << vdu;
+        EXPECT_EQ(vdu_cell_colour(0x41), u32{display_ink});
+    }
+    start(2, 1, 5);
+    pipbug_blink = 1;
+    vdu_cursor_col = 10;
+    vdu_cell(0, 0) = 0xC1;
+    const u32 x = 1, y = 3; // a dot of the VT100 "A" ($44 on glyph row 3)
+    for (u32 f : {0u, 24u, 25u, 49u, 50u}) {
+        frame_counter = f;
+        pipbug_draw_screen();
+        const bool visible = f % 50 <= 24;
+        EXPECT_EQ(guest_frame[x * GUEST_FRAME_ROWS + y], visible ? display_ink : display_paper)
+            << "frame " << f;
+    }
+    pipbug_blink = 0;
+}
+
+} // namespace
