@@ -73,3 +73,18 @@ static void BM_BallAndPaddleFrames(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BallAndPaddleFrames)->Args({28, 0})->Args({29, 8})->Args({29, 12});
+
+// The Type-right in its idle blink after power-on: the state step and the
+// LCD's 64 x 14 dots every frame.
+static void BM_TyperightFrames(benchmark::State& state) {
+    turbo = 1;
+    machine_switch(TYPERIGHT, 30, true, true, false);
+    machine_reset();
+    for (int i = 0; i < 41; i++)
+        emu_run_frame();
+    for (auto _ : state)
+        emu_run_frame();
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TyperightFrames);

@@ -111,6 +111,10 @@ int host_key_shift_remap(int raw_key) {
     return key_shift_remap(raw_key, host_shift_down() != 0, host_ctrl_down() != 0, lowercase != 0);
 }
 
+std::string file_host_path(const std::string& name) {
+    return path_to_host(name);
+}
+
 int file_read_regular(const std::string& host, std::uint64_t limit,
                       const std::function<u8*(std::size_t size)>& place) {
     unsigned long long size = 0;

@@ -56,3 +56,5 @@ enum ReadWhole : int {
 // checked. A file that changed its length meanwhile fails.
 int file_read_regular(const std::string& host, std::uint64_t limit,
                       const std::function<u8*(std::size_t size)>& place);
+// The host path of a program name ("PROGDIR:typeright/lesson6_1.txt").
+std::string file_host_path(const std::string& name);

@@ -526,11 +526,6 @@ static void run_processor_frame() {
     emu_end_of_frame();
 }
 
-void emu_idle_frame() {
-    in_frame = 1;
-    emu_end_of_frame();
-}
-
 void emu_run_frame() {
     if (machine_row().run_frame)
         machine_row().run_frame();

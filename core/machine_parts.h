@@ -30,9 +30,6 @@ i32 instructor_controls_layout();
 i32 pong_controls_layout();
 i32 mikit_controls_layout();
 
-// The frame of a machine without a processor: the end of frame alone (core/machine.cpp).
-void emu_idle_frame();
-
 // High-score tables (core/frame.cpp).
 int arcadia_hiscore_row();
 int zaccaria_hiscore_row();

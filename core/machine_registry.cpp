@@ -16,6 +16,7 @@
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
+#include "machines/typeright.h"
 
 namespace {
 
@@ -158,8 +159,11 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // TYPERIGHT
     {
+        .setup = typeright_machine_init,
         .install_bus = typeright_bus_install,
-        .run_frame = emu_idle_frame,
+        .reset = typeright_reset,
+        .run_frame = typeright_run_frame,
+        .serialise = typeright_save_state,
         .save_suffix = ".bin",
     },
 };
