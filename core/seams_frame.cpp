@@ -24,8 +24,7 @@ i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 
 // ---- Game list and commands ---------------------------------------------------------------
-// The real ones select the loaded game in the game list and switch the VDU type.
-void games_find_loaded() {}
+// The real one switches the VDU type.
 void vdu_select_type(int) {}
 
 // ---- Debugger ---------------------------------------------------------------------------

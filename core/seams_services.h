@@ -65,7 +65,6 @@ extern i32 key_remap_six[2][6];     // the game's guest-key remap pairs
 extern i32 key_remap_four[2][4];
 
 // ---- Game list and commands --------------------------------------------------------
-void games_find_loaded();
 void vdu_select_type(int menu_id);
 
 // ---- Debugger -------------------------------------------------------------------------
