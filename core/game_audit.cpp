@@ -20,7 +20,7 @@
 #include <string>
 #include <strings.h>
 
-u8 audit_due = 0;
+u8 audit_due = 1; // nothing audited yet: the first opening with the list audits
 char game_hint_texts[GAMES_MAX][GAME_HINT_SIZE];
 char games_report_text[GAMES_REPORT_SIZE];
 u8 games_report_pending = 0;
@@ -181,7 +181,7 @@ bool games_step_selection(int step) {
 void games_list_reset() {
     games_count = 0;
     game_list_sel = -1;
-    audit_due = 0;
+    audit_due = 1;
     games_report_pending = 0;
     games_report_text[0] = 0;
 }

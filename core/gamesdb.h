@@ -95,7 +95,7 @@ void games_split_path(const char* path);
 // ---- The audit (game_audit.cpp) ------------------------------------------------------
 constexpr std::size_t GAME_HINT_SIZE = 257;
 constexpr std::size_t GAMES_REPORT_SIZE = 1200;
-extern u8 audit_due; // an audit was asked for while the list was hidden
+extern u8 audit_due; // an audit is owed to the list (none made yet, or asked for while hidden)
 extern char game_hint_texts[GAMES_MAX][GAME_HINT_SIZE]; // per record
 extern char games_report_text[GAMES_REPORT_SIZE];       // the last audit's report
 extern u8 games_report_pending;                         // the interface is to show it
@@ -117,7 +117,7 @@ void games_select_loaded();
 // row or to row 2, the first game; it stops at row 0 and at the last row.
 // False when the selection did not change.
 bool games_step_selection(int step);
-// No records, nothing selected, nothing due or pending.
+// No records, nothing selected, an audit due, no report pending.
 void games_list_reset();
 void emu_set_memory_map(int new_machine, int new_memmap);
 

@@ -164,6 +164,7 @@ TEST_F(GameListWindow, AuditWhileHiddenWaitsForTheList) {
     put("shoot.bin", forge_row(SHOOT_OUT));
     view_gamelist[0] = 0;
     games_count = 0;
+    audit_due = 0;
     games_audit_drawer(0);
     EXPECT_EQ(audit_due, 1);
     EXPECT_EQ(games_count, 0);
@@ -184,6 +185,17 @@ TEST_F(GameListWindow, AuditWhileHiddenWaitsForTheList) {
     captured_output();
     EXPECT_EQ(audit_due, 0);
     EXPECT_EQ(games_report_pending, 1);
+}
+
+TEST_F(GameListWindow, TheFirstOpeningAudits) {
+    put("shoot.bin", forge_row(SHOOT_OUT));
+    gui_open_main_window(0);
+    EXPECT_EQ(games_count, 3);
+    EXPECT_EQ(rows().size(), 3u);
+    gui_close_main_window();
+    fs::remove(drawer / "shoot.bin");
+    gui_open_main_window(0); // audited once: reopening keeps the rows
+    EXPECT_EQ(rows().size(), 3u);
 }
 
 TEST_F(GameListWindow, ClickingLoadsAndTheLoadedGameIsSelected) {
