@@ -13,6 +13,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/game_list.h"
+#include "gui/iconify.h"
 #include "gui/requesters.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -187,6 +188,7 @@ static void one_event(const GuiEvent& e) {
         break;
     case GE_INACTIVE:
         gui_window_left = 1;
+        gui_autopause_check();
         break;
     case GE_ACTIVE:
         input_clear_key_matrix();

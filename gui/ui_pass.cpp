@@ -17,6 +17,7 @@
 #include "core/ui_host.h"
 #include "cpu/optables.h"
 #include "gui/game_list.h"
+#include "gui/iconify.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"

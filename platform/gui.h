@@ -208,6 +208,11 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
 void gui_window_activate(int win);
+// Minimises the window to the desktop's icon or task bar, or restores it.
+void gui_window_minimise(int win, bool minimised);
+bool gui_window_minimised(int win);
+// The window of ours that is active, 0 when a window of another program is.
+int gui_host_active_window();
 void gui_window_position(int win, int* left, int* top, int* width, int* height);
 void gui_window_resize(int win, int width, int height);
 // 0 normal, 1 busy, 2 invisible, 6 aiming

@@ -42,6 +42,7 @@ struct Window {
     std::deque<GuiEvent> queue;
     int pointer = 0;
     int width = 0, height = 0;
+    bool minimised = false;
 };
 
 struct Image {
@@ -65,6 +66,7 @@ void (*wait_hook)() = nullptr;
 void (*requester_hook)() = nullptr;
 bool (*break_poll)() = nullptr;
 int wait_events_count = 0;
+int active_window = 0;
 int wait_until_count = 0;
 
 Window* find(int win) {
@@ -301,7 +303,19 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (!w) return;
     if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
 }
-void gui_window_activate(int) {}
+void gui_window_activate(int win) {
+    if (find(win)) active_window = win;
+}
+void gui_window_minimise(int win, bool minimised) {
+    if (Window* w = find(win)) w->minimised = minimised;
+}
+bool gui_window_minimised(int win) {
+    Window* w = find(win);
+    return w && w->minimised;
+}
+int gui_host_active_window() {
+    return find(active_window) ? active_window : 0;
+}
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     Window* w = find(win);
     if (left) *left = w ? w->desc.left : 0;
@@ -469,6 +483,7 @@ void gui_headless_reset() {
     requester_hook = nullptr;
     wait_events_count = 0;
     wait_until_count = 0;
+    active_window = 0;
 }
 void gui_headless_post(int win, const GuiEvent& event) {
     if (Window* w = find(win)) w->queue.push_back(event);
@@ -566,4 +581,7 @@ int gui_headless_image_count() {
 const std::vector<GuiListRow>* gui_headless_rows(int win, int gid) {
     Gadget* g = gadget(win, gid);
     return g ? &g->rows : nullptr;
+}
+void gui_headless_set_active(int win) {
+    active_window = win;
 }

@@ -963,6 +963,32 @@ void gui_window_activate(int win) {
     }
 }
 
+void gui_window_minimise(int win, bool minimised) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    if (minimised) {
+        w->widget->showMinimized();
+    } else {
+        w->widget->showNormal();
+        w->widget->raise();
+        w->widget->activateWindow();
+    }
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool gui_window_minimised(int win) {
+    QtWindow* w = find(win);
+    return w && w->widget->isMinimized();
+}
+
+int gui_host_active_window() {
+    if (!app) return 0;
+    QWidget* active = QApplication::activeWindow();
+    for (auto& [handle, w] : windows)
+        if (w->widget == active) return handle;
+    return 0;
+}
+
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     QtWindow* w = find(win);
     if (left) *left = w ? w->widget->x() : 0;
