@@ -17,6 +17,7 @@
 #include "core/trainers.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
@@ -234,7 +235,6 @@ bool cmd_plain_available(int id) {
     switch (id) {
     case 6: case 7: case 8: case 9: case 10: case 11: case 12: case 13: // recorder pictures
     case 14: case 15:                       // screen text and source export
-    case 27:                                // iconify
     case 34: case 35: case 36: case 37:     // clipboard
     case 38:                                // high scores
     case 47:                                // input recorder
@@ -397,6 +397,9 @@ void gui_menu_command_a(int id) {
             std::memcpy(path, recent_files[id - 19], sizeof path);
             file_load_by_name(path, 0);
         }
+        break;
+    case 27:
+        if (display_mode == 0) gui_iconify();
         break;
     case 29:
         if (gui_confirm_quit()) pending_actions |= PA_QUIT;

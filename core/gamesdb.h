@@ -92,9 +92,33 @@ void games_add_part(char* path, std::size_t size, const char* part);
 // Splits a full file path into games_path (its drawer) and game_file_name.
 void games_split_path(const char* path);
 
-// Services of the game-list window that opening an entry calls on.
-void games_audit_drawer(int flag); // reads games_path into the game list
-void games_select_loaded();        // selects the loaded game's entry in the list
+// ---- The audit (game_audit.cpp) ------------------------------------------------------
+constexpr std::size_t GAME_HINT_SIZE = 257;
+constexpr std::size_t GAMES_REPORT_SIZE = 1200;
+extern u8 audit_due; // an audit is owed to the list (none made yet, or asked for while hidden)
+extern char game_hint_texts[GAMES_MAX][GAME_HINT_SIZE]; // per record
+extern char games_report_text[GAMES_REPORT_SIZE];       // the last audit's report
+extern u8 games_report_pending;                         // the interface is to show it
+
+// Reads games_path into the game list: the leading entries, a record per
+// drawer and per identified file, sorted, with hints; marks UI_GAME_LIST.
+// With the list hidden and `report` 0 it only sets audit_due. With `report`
+// the scan names what it cannot identify and the report is left pending.
+// A drawer that cannot be read gets "Can't lock directory!".
+void games_audit_drawer(int report);
+// Writes every record's hint text.
+void games_build_hints();
+// Selects the row of the loaded file (its path, case ignored), else the
+// built-in board of the current memory map, else none; marks UI_GAME_SELECT.
+void games_find_loaded();
+// Shows the selected row anew (marks UI_GAME_SELECT).
+void games_select_loaded();
+// Moves game_list_sel one row back (step < 0) or on: from none to the last
+// row or to row 2, the first game; it stops at row 0 and at the last row.
+// False when the selection did not change.
+bool games_step_selection(int step);
+// No records, nothing selected, an audit due, no report pending.
+void games_list_reset();
 void emu_set_memory_map(int new_machine, int new_memmap);
 
 // Picture of a game-list entry: the model picture of a known game's console,

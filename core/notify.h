@@ -50,6 +50,8 @@ enum UiChange : u32 {
     UI_DIP_GADGETS = 1u << 10,    // the DIP-switch window shows the game's switches
     UI_OPCODES = 1u << 11,        // opcode tables adapted: what shows opcodes is relabelled
     UI_RECENT = 1u << 12,         // a file was loaded by the user: it heads the recent files
+    UI_GAME_LIST = 1u << 13,      // the game list shows the audited records anew
+    UI_GAME_SELECT = 1u << 14,    // the game list selects game_list_sel
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.

@@ -23,10 +23,6 @@ u32 net_mode;
 i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 
-// ---- Game list and commands ---------------------------------------------------------------
-// The real one selects the loaded game in the game list.
-void games_find_loaded() {}
-
 // ---- Debugger ---------------------------------------------------------------------------
 // The real one reads the address of a row of the comment table; no rows yet.
 int addr_comment_address(int) {

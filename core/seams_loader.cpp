@@ -104,39 +104,6 @@ void cmd_menu_command_c(int id) {
 }
 
 // ---- Game list ----------------------------------------------------------------------------
-// The real audit also shows its progress and the report in the game-list window.
-// The drawer audit without its window: the list entries, every file of the
-// drawer scanned, the directories counted and listed, the list sorted.
-void games_audit_drawer(int) {
-    namespace fs = std::filesystem;
-    games_list_entries();
-    std::error_code ec;
-    const std::string host = path_to_host(games_path[0] ? games_path : ".");
-    for (const fs::directory_entry& d : fs::directory_iterator(host, ec)) {
-        const std::string name = d.path().filename().string();
-        if (d.is_directory(ec)) {
-            games_counters[GC_DIRECTORIES]++;
-            if (games_count >= GAMES_MAX) continue;
-            GameEntry& e = games_found[games_count];
-            std::snprintf(e.path, sizeof e.path, "%s", name.c_str());
-            std::snprintf(e.label, sizeof e.label, "%s", name.c_str());
-            e.game_row = -1;
-            e.picture = 17; // the drawer picture
-            e.entry_machine = -1;
-            e.entry_memmap = -1;
-            games_sort_index[games_count] = static_cast<u32>(games_count);
-            games_count++;
-        } else {
-            char path[513] = "";
-            std::snprintf(path, sizeof path, "%s", games_path);
-            games_add_part(path, sizeof path, name.c_str());
-            games_scan_file(path, static_cast<u32>(d.file_size(ec)), 0);
-        }
-    }
-    games_list_sort();
-}
-// The real one selects the loaded game in the list.
-void games_select_loaded() {}
 // The real one also updates the memory-map menu.
 void emu_set_memory_map(int new_machine, int new_memmap) {
     if (static_cast<u32>(new_memmap) != memmap)

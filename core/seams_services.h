@@ -61,8 +61,5 @@ extern u32 net_mode;                // 0 off, 1 client, 2 server, 3 listening
 extern i32 key_remap_six[2][6];     // the game's guest-key remap pairs
 extern i32 key_remap_four[2][4];
 
-// ---- Game list and commands --------------------------------------------------------
-void games_find_loaded();
-
 // ---- Debugger -------------------------------------------------------------------------
 int addr_comment_address(int row); // guest address of a comment row, -1 = none

@@ -94,6 +94,7 @@ void emu_reset_all() {
     snd_voice_update_reset();
     snd_build_note_tables();
     known_game_id = -1;
+    games_list_reset();
     game_start_address = 0;
     file_loaded = 0;
     input_keys_reset();

@@ -11,7 +11,9 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "gui/game_list.h"
 #include "gui/images.h"
+#include "core/gamesdb.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
@@ -172,7 +174,10 @@ static GuiNode build_tree() {
     if (view_gamelist[mode]) {
         GuiNode list = node(GK_LIST, GID_GAME_LIST);
         list.min_w = game_list_width > 128 ? game_list_width : 128;
-        list.value = -1;
+        list.columns = {""};
+        list.rows = gui_game_list_rows();
+        list.hint = cat_str(761, "Click on a game to load it.");
+        list.value = game_list_sel < static_cast<int>(list.rows.size()) ? game_list_sel : -1;
         top.children.push_back(list);
     }
     root.children.push_back(top);
@@ -254,6 +259,11 @@ void gui_open_main_window(int reopen_tools) {
     display_rect[2] = r.right;
     display_rect[3] = r.bottom;
     gui_window_position(main_window, nullptr, nullptr, nullptr, &opened_height);
+    if (view_gamelist[display_mode] && audit_due) {
+        games_audit_drawer(0);
+        games_find_loaded();
+        gui_game_list_show();
+    }
     if (reopen_tools) gui_reopen_subwindows();
     gui_speedbar_update();
     gui_refresh_toolbar();

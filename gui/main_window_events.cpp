@@ -14,6 +14,8 @@
 #include "core/shutdown.h"
 #include "debugger/commands.h"
 #include "debugger/labels.h"
+#include "gui/game_list.h"
+#include "gui/iconify.h"
 #include "gui/requesters.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -27,6 +29,7 @@
 #include "display/host.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 u8 gui_mouse_left = 0, gui_mouse_middle = 0, gui_mouse_right = 0, gui_window_left = 0;
@@ -39,6 +42,11 @@ static bool inside_display(int x, int y) {
 static void dropped(const GuiEvent& e) {
     if (e.code != 1 || e.text.empty()) {
         gui_beep();
+        return;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(e.text, ec)) {
+        gui_game_list_drop_drawer(e.text.c_str());
         return;
     }
     if (emu_paused_mid_frame) {
@@ -125,7 +133,10 @@ static void gadget(const GuiEvent& e) {
             gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
         }
         break;
-    default: // the machine picture and the game list (filled by a later part)
+    case GID_GAME_LIST:
+        gui_game_list_clicked(e.code);
+        break;
+    default: // the machine picture
         break;
     }
 }
@@ -189,6 +200,7 @@ static void one_event(const GuiEvent& e) {
         break;
     case GE_INACTIVE:
         gui_window_left = 1;
+        gui_autopause_check();
         break;
     case GE_ACTIVE:
         input_clear_key_matrix();

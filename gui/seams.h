@@ -7,9 +7,6 @@
 #include "cpu/cpu.h"
 
 // ---- Game list, iconify, tips, the debugger -------------------------------------------
-void games_browse_prev(int flag);
-void games_browse_next(int flag);
-void gui_iconify();
 void gui_tip_of_the_day();
 void gui_floppy_window_toggle();
 

@@ -7,9 +7,6 @@
 
 // The real ones browse the game list, iconify, run the menu commands, show a
 // tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
-void games_browse_prev(int) {}
-void games_browse_next(int) {}
-void gui_iconify() {}
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
 

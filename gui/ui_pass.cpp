@@ -16,6 +16,8 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/optables.h"
+#include "gui/game_list.h"
+#include "gui/iconify.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -121,6 +123,10 @@ void gui_apply_changes() {
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);
     if (c & UI_REFRESH_WINDOWS) gui_refresh_windows(0);
+    if (c & UI_GAME_LIST)
+        gui_game_list_show();
+    else if (c & UI_GAME_SELECT)
+        gui_game_list_select();
 }
 
 // ---- the services the emulation asks for -------------------------------------------------

@@ -42,7 +42,7 @@ enum GuiKind : std::uint8_t {
     GK_INTEGER,  // number entry between `min` and `max`
     GK_CHECKBOX, // labelled check box
     GK_CHOOSER,  // pop-up choice of `items`
-    GK_LIST,     // list of `items`, one row selectable
+    GK_LIST,     // list of `items`, one row selectable; with `columns`, a list of `rows`
     GK_SPEEDBAR, // row of image buttons (`bar`), numbered from 1
     GK_LABEL,    // fixed text
     GK_SPACE,    // empty stretchable space
@@ -60,6 +60,19 @@ struct GuiBarButton {
     bool toggle = false; // keeps a selected state
     bool selected = false;
     bool disabled = false;
+};
+
+// One cell of a list with columns: a picture (gui_image_load handle, 0
+// none) before the text, which may be right-aligned.
+struct GuiListCell {
+    std::string text;
+    int image = 0;
+    bool right = false;
+};
+// One row of a list with columns, with its own tool tip ("" none).
+struct GuiListRow {
+    std::vector<GuiListCell> cells;
+    std::string hint;
 };
 
 struct GuiNode {
@@ -84,6 +97,10 @@ struct GuiNode {
     int image = 0;        // GK_IMAGE
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
+    // GK_LIST with columns: one title per column (all "" hides the titles)
+    // and the rows; `visible` is the rows in view at least (0 any).
+    std::vector<std::string> columns;
+    std::vector<GuiListRow> rows;
     std::vector<GuiNode> children;
 };
 
@@ -191,6 +208,11 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
 void gui_window_activate(int win);
+// Minimises the window to the desktop's icon or task bar, or restores it.
+void gui_window_minimise(int win, bool minimised);
+bool gui_window_minimised(int win);
+// The window of ours that is active, 0 when a window of another program is.
+int gui_host_active_window();
 void gui_window_position(int win, int* left, int* top, int* width, int* height);
 void gui_window_resize(int win, int width, int height);
 // 0 normal, 1 busy, 2 invisible, 6 aiming
@@ -213,6 +235,14 @@ void gui_set_items(int win, int gid, const std::vector<std::string>& items);
 // scroller); the value is kept inside it.
 void gui_set_range(int win, int gid, int min, int max, int visible);
 void gui_set_image(int win, int gid, int image);
+// New rows of a list with columns; the selection is cleared (-1).
+void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows);
+// Moves the view of a list: 1 a line up, 2 a line down, 3 a page up, 4 a page
+// down, 5 to the first row, 6 to the last. Selecting a row (gui_set_value)
+// also scrolls it into view.
+void gui_list_scroll(int win, int gid, int command);
+// The first row in view of a list.
+int gui_list_top(int win, int gid);
 void gui_activate_gadget(int win, int gid);
 // Speedbar button `index` counted from 1.
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected);

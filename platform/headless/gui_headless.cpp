@@ -21,6 +21,9 @@ struct Gadget {
     int image = 0;
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
+    std::vector<std::string> columns;
+    std::vector<GuiListRow> rows;
+    int top = 0; // lists: first row in view
     GuiRect rect;
     // display
     const std::uint8_t* pixels = nullptr;
@@ -39,6 +42,7 @@ struct Window {
     std::deque<GuiEvent> queue;
     int pointer = 0;
     int width = 0, height = 0;
+    bool minimised = false;
 };
 
 struct Image {
@@ -62,6 +66,7 @@ void (*wait_hook)() = nullptr;
 void (*requester_hook)() = nullptr;
 bool (*break_poll)() = nullptr;
 int wait_events_count = 0;
+int active_window = 0;
 int wait_until_count = 0;
 
 Window* find(int win) {
@@ -123,6 +128,9 @@ void record(Window& w, const GuiNode& n) {
         g.image = n.image;
         g.items = n.items;
         g.bar = n.bar;
+        g.columns = n.columns;
+        g.rows = n.rows;
+        g.top = 0;
     }
     for (const GuiNode& c : n.children)
         record(w, c);
@@ -163,6 +171,20 @@ int clamped(const Gadget& g, int value) {
     if (value > hi) value = hi;
     if (value < lo) value = lo;
     return value;
+}
+
+// Rows of a list in view at once (its `visible`, else ten).
+int list_page(const Gadget& g) {
+    return g.visible > 0 ? g.visible : 10;
+}
+int list_length(const Gadget& g) {
+    return static_cast<int>(g.columns.empty() ? g.items.size() : g.rows.size());
+}
+void list_set_top(Gadget& g, int top) {
+    const int last = list_length(g) - list_page(g);
+    if (top > last) top = last;
+    if (top < 0) top = 0;
+    g.top = top;
 }
 
 } // namespace
@@ -281,7 +303,19 @@ void gui_menu_set_enabled(int win, int id, bool enabled) {
     if (!w) return;
     if (GuiMenuItem* m = find_menu(w->menus, id)) m->disabled = !enabled;
 }
-void gui_window_activate(int) {}
+void gui_window_activate(int win) {
+    if (find(win)) active_window = win;
+}
+void gui_window_minimise(int win, bool minimised) {
+    if (Window* w = find(win)) w->minimised = minimised;
+}
+bool gui_window_minimised(int win) {
+    Window* w = find(win);
+    return w && w->minimised;
+}
+int gui_host_active_window() {
+    return find(active_window) ? active_window : 0;
+}
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     Window* w = find(win);
     if (left) *left = w ? w->desc.left : 0;
@@ -318,7 +352,13 @@ std::string gui_get_text(int win, int gid) {
     return g ? g->text : std::string();
 }
 void gui_set_value(int win, int gid, int value) {
-    if (Gadget* g = gadget(win, gid)) g->value = clamped(*g, value);
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    g->value = clamped(*g, value);
+    if (g->kind == GK_LIST && value >= 0) { // scrolled into view
+        if (value < g->top) list_set_top(*g, value);
+        if (value >= g->top + list_page(*g)) list_set_top(*g, value - list_page(*g) + 1);
+    }
 }
 int gui_get_value(int win, int gid) {
     Gadget* g = gadget(win, gid);
@@ -351,6 +391,31 @@ void gui_set_range(int win, int gid, int min, int max, int visible) {
 }
 void gui_set_image(int win, int gid, int image) {
     if (Gadget* g = gadget(win, gid)) g->image = image;
+}
+void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    g->rows = rows;
+    g->value = -1;
+    g->top = 0;
+}
+void gui_list_scroll(int win, int gid, int command) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    const int page = list_page(*g);
+    switch (command) {
+    case 1: list_set_top(*g, g->top - 1); break;
+    case 2: list_set_top(*g, g->top + 1); break;
+    case 3: list_set_top(*g, g->top - page); break;
+    case 4: list_set_top(*g, g->top + page); break;
+    case 5: list_set_top(*g, 0); break;
+    case 6: list_set_top(*g, list_length(*g)); break;
+    default: break;
+    }
+}
+int gui_list_top(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->top : 0;
 }
 void gui_activate_gadget(int, int) {}
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
@@ -418,6 +483,7 @@ void gui_headless_reset() {
     requester_hook = nullptr;
     wait_events_count = 0;
     wait_until_count = 0;
+    active_window = 0;
 }
 void gui_headless_post(int win, const GuiEvent& event) {
     if (Window* w = find(win)) w->queue.push_back(event);
@@ -511,4 +577,11 @@ std::string gui_headless_image_path(int image) {
 }
 int gui_headless_image_count() {
     return static_cast<int>(images.size());
+}
+const std::vector<GuiListRow>* gui_headless_rows(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? &g->rows : nullptr;
+}
+void gui_headless_set_active(int win) {
+    active_window = win;
 }

@@ -67,3 +67,7 @@ std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, in
 // Path an image was loaded from ("" for an unknown handle).
 std::string gui_headless_image_path(int image);
 int gui_headless_image_count();
+// The rows a list with columns shows (nullptr when there is no such gadget).
+const std::vector<GuiListRow>* gui_headless_rows(int win, int gid);
+// The user activates window `win` (0: a window of another program).
+void gui_headless_set_active(int win);

@@ -38,6 +38,8 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QHeaderView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -340,6 +342,60 @@ void gadget_event(QtWindow* w, int gid, int code) {
 
 QWidget* build(QtWindow* w, const GuiNode& n);
 
+// The rows of a list with columns, pictures first in their cells.
+void fill_rows(QTreeWidget* t, const std::vector<GuiListRow>& rows) {
+    t->clear();
+    QSize icon(0, 0);
+    for (const GuiListRow& r : rows) {
+        auto* item = new QTreeWidgetItem;
+        for (std::size_t c = 0; c < r.cells.size(); ++c) {
+            const GuiListCell& cell = r.cells[c];
+            const int col = static_cast<int>(c);
+            item->setText(col, QString::fromStdString(cell.text));
+            if (cell.right) item->setTextAlignment(col, Qt::AlignRight | Qt::AlignVCenter);
+            auto it = images.find(cell.image);
+            if (it != images.end()) {
+                item->setIcon(col, QIcon(it->second));
+                icon = icon.expandedTo(it->second.size());
+            }
+            if (!r.hint.empty()) item->setToolTip(col, QString::fromStdString(r.hint));
+        }
+        t->addTopLevelItem(item);
+    }
+    if (icon.width() > 0) t->setIconSize(icon);
+    for (int c = 0; c < t->columnCount(); ++c)
+        t->resizeColumnToContents(c);
+}
+
+QWidget* build_table(QtWindow* w, const GuiNode& n) {
+    auto* t = new QTreeWidget;
+    const int gid = n.gid;
+    t->setColumnCount(static_cast<int>(n.columns.size()));
+    QStringList titles;
+    bool any = false;
+    for (const std::string& c : n.columns) {
+        titles << QString::fromStdString(c);
+        any = any || !c.empty();
+    }
+    t->setHeaderLabels(titles);
+    t->setHeaderHidden(!any);
+    t->setRootIsDecorated(false);
+    t->setUniformRowHeights(false);
+    t->setSelectionMode(n.readonly ? QAbstractItemView::NoSelection
+                                   : QAbstractItemView::SingleSelection);
+    t->setFocusPolicy(Qt::NoFocus);
+    fill_rows(t, n.rows);
+    if (n.value >= 0 && t->topLevelItem(n.value)) t->setCurrentItem(t->topLevelItem(n.value));
+    QObject::connect(t, &QTreeWidget::itemClicked, [w, gid, t](QTreeWidgetItem* it, int) {
+        gadget_event(w, gid, t->indexOfTopLevelItem(it));
+    });
+    if (n.visible > 0) {
+        const int row = t->fontMetrics().height() + 4;
+        t->setMinimumHeight(row * (n.visible + (any ? 1 : 0)));
+    }
+    return t;
+}
+
 QWidget* build_group(QtWindow* w, const GuiNode& n) {
     QWidget* box;
     if (n.framed || !n.text.empty())
@@ -437,6 +493,10 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         break;
     }
     case GK_LIST: {
+        if (!n.columns.empty()) {
+            out = build_table(w, n);
+            break;
+        }
         auto* l = new QListWidget;
         for (const std::string& s : n.items)
             l->addItem(QString::fromStdString(s));
@@ -903,6 +963,32 @@ void gui_window_activate(int win) {
     }
 }
 
+void gui_window_minimise(int win, bool minimised) {
+    QtWindow* w = find(win);
+    if (!w) return;
+    if (minimised) {
+        w->widget->showMinimized();
+    } else {
+        w->widget->showNormal();
+        w->widget->raise();
+        w->widget->activateWindow();
+    }
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool gui_window_minimised(int win) {
+    QtWindow* w = find(win);
+    return w && w->widget->isMinimized();
+}
+
+int gui_host_active_window() {
+    if (!app) return 0;
+    QWidget* active = QApplication::activeWindow();
+    for (auto& [handle, w] : windows)
+        if (w->widget == active) return handle;
+    return 0;
+}
+
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     QtWindow* w = find(win);
     if (left) *left = w ? w->widget->x() : 0;
@@ -994,6 +1080,15 @@ void gui_set_value(int win, int gid, int value) {
     else if (auto* l = dynamic_cast<QListWidget*>(g->widget)) {
         l->setCurrentRow(value);
         if (value >= 0 && l->item(value)) l->scrollToItem(l->item(value));
+    } else if (auto* t = dynamic_cast<QTreeWidget*>(g->widget)) {
+        QTreeWidgetItem* it = value >= 0 ? t->topLevelItem(value) : nullptr;
+        if (it) {
+            t->setCurrentItem(it);
+            t->scrollToItem(it);
+        } else {
+            t->setCurrentItem(nullptr);
+            t->clearSelection();
+        }
     } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget))
         b->setChecked(value != 0);
 }
@@ -1007,6 +1102,8 @@ int gui_get_value(int win, int gid) {
     if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) return s->value();
     if (auto* c = dynamic_cast<QComboBox*>(g->widget)) return c->currentIndex();
     if (auto* l = dynamic_cast<QListWidget*>(g->widget)) return l->currentRow();
+    if (auto* t = dynamic_cast<QTreeWidget*>(g->widget))
+        return t->currentItem() ? t->indexOfTopLevelItem(t->currentItem()) : -1;
     if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) return b->isChecked();
     return g->value;
 }
@@ -1069,6 +1166,32 @@ void gui_set_image(int win, int gid, int image) {
         else
             l->clear();
     }
+}
+void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
+    Gadget* g = gadget(win, gid);
+    auto* t = g ? dynamic_cast<QTreeWidget*>(g->widget) : nullptr;
+    if (!t) return;
+    QSignalBlocker block(t);
+    fill_rows(t, rows);
+    t->setCurrentItem(nullptr);
+}
+void gui_list_scroll(int win, int gid, int command) {
+    Gadget* g = gadget(win, gid);
+    auto* v = g ? dynamic_cast<QAbstractItemView*>(g->widget) : nullptr;
+    if (!v) return;
+    QScrollBar* b = v->verticalScrollBar();
+    static const QAbstractSlider::SliderAction actions[] = {
+        QAbstractSlider::SliderSingleStepSub, QAbstractSlider::SliderSingleStepAdd,
+        QAbstractSlider::SliderPageStepSub,   QAbstractSlider::SliderPageStepAdd,
+        QAbstractSlider::SliderToMinimum,     QAbstractSlider::SliderToMaximum};
+    if (command >= 1 && command <= 6) b->triggerAction(actions[command - 1]);
+}
+int gui_list_top(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    auto* v = g ? dynamic_cast<QAbstractItemView*>(g->widget) : nullptr;
+    if (!v) return 0;
+    const QModelIndex i = v->indexAt(QPoint(1, 1));
+    return i.isValid() ? i.row() : 0;
 }
 void gui_activate_gadget(int win, int gid) {
     if (Gadget* g = gadget(win, gid)) g->widget->setFocus();

@@ -1,0 +1,84 @@
+#include "gui/iconify.h"
+
+#include "core/frame.h"
+#include "core/loader.h"
+#include "core/mainloop.h"
+#include "core/settings_vars.h"
+#include "display/host.h"
+#include "gui/game_list.h"
+#include "gui/main_window.h"
+#include "gui/requesters.h"
+#include "gui/tool_windows.h"
+#include "platform/gui.h"
+#include "sound/sound_output.h"
+
+#include <filesystem>
+
+u8 gui_iconified = 0;
+void (*gui_iconified_service)() = nullptr;
+
+// A file or drawer dropped on the minimised window.
+static void dropped(const GuiEvent& e) {
+    if (e.code != 1 || e.text.empty()) {
+        gui_uniconify(); // as a double-click on the icon
+        return;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(e.text, ec)) {
+        gui_game_list_drop_drawer(e.text.c_str());
+        return;
+    }
+    if (emu_paused_mid_frame) {
+        gui_warning("You can only do this between frames!");
+        return;
+    }
+    if (file_load_by_name(e.text.c_str(), 0))
+        gui_uniconify();
+    else
+        gui_beep();
+}
+
+void gui_iconify() {
+    if (!main_window || gui_iconified) return;
+    snd_close(0);
+    gui_close_all_subwindows();
+    gui_window_minimise(main_window, true);
+    gui_iconified = 1;
+    while (gui_iconified && main_window) {
+        gui_host_wait_events(100);
+        app_check_break();
+        GuiEvent e;
+        while (gui_iconified && main_window && gui_window_next_event(main_window, &e)) {
+            if (e.type == GE_DROP) dropped(e);
+        }
+        if (!gui_iconified) break;
+        if (gui_iconified_service) gui_iconified_service();
+        if (pending_actions & PA_UNICONIFY) {
+            pending_actions &= ~PA_UNICONIFY;
+            gui_uniconify();
+        } else if (!gui_window_minimised(main_window)) {
+            gui_uniconify(); // restored by the user
+        }
+    }
+    gui_iconified = 0;
+}
+
+void gui_uniconify() {
+    if (!main_window) return;
+    gui_iconified = 0;
+    if (gui_window_minimised(main_window)) gui_window_minimise(main_window, false);
+    gui_flush_main_port();
+    gui_update_pointer(1);
+    display_redraw_all();
+    gui_update_main_title();
+    gui_reopen_subwindows();
+    snd_open(0);
+    emu_restart_timing();
+}
+
+void gui_autopause_check() {
+    if (!autopause || emu_paused_mid_frame || emu_paused) return;
+    const int active = gui_host_active_window();
+    if (active && (active == main_window || gui_window_is_open(active))) return;
+    emu_pause();
+}
