@@ -13,6 +13,7 @@
 #include "core/machine_parts.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
+#include "machines/interton.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
@@ -36,9 +37,12 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // INTERTON
     {
+        .setup = interton_setup,
         .install_bus = interton_bus_install,
+        .reset = interton_reset,
+        .run_frame = pvi_run_frame,
         .serialise = interton_tail,
-        .map_image = image_map_at_zero,
+        .map_image = interton_load_cartridge,
         .apply_row_after = interton_apply_row_after,
         .controls_layout = interton_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
