@@ -13,6 +13,7 @@
 #include "core/machine_parts.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
+#include "machines/elektor.h"
 #include "machines/interton.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
@@ -50,7 +51,10 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // ELEKTOR
     {
+        .setup = elektor_setup,
         .install_bus = elektor_bus_install,
+        .reset = elektor_reset,
+        .run_frame = pvi_run_frame,
         .serialise = elektor_tail,
         .apply_row_before = elektor_apply_row_before,
         .apply_row_after = elektor_apply_row_after,

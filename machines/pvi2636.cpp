@@ -58,9 +58,22 @@ bool inverted() {
 
 // Score digits: three columns by five rows of 4 x 4 blocks, bit 2 the left column.
 constexpr u8 SCORE_FONT[16][5] = {
-    {7, 5, 5, 5, 7}, {1, 1, 1, 1, 1}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7},
-    {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
-    {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {}, {}, {}, {}, {}, {},
+    {7, 5, 5, 5, 7},
+    {1, 1, 1, 1, 1},
+    {7, 1, 7, 4, 7},
+    {7, 1, 7, 1, 7},
+    {5, 5, 7, 1, 1},
+    {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7},
+    {7, 1, 1, 1, 1},
+    {7, 5, 7, 5, 7},
+    {7, 5, 7, 1, 7},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
 };
 
 // Shapes shown with sprite mode 1: originals, then duplicates.
@@ -435,14 +448,14 @@ void hw_format_register_bits(u8 v, u32 a) {
         std::snprintf(out, size, " [%%-,%c%c%c,%c,%c%c%c]", b[6], b[5], b[4], b[3], b[2], b[1],
                       b[0]);
     else if (a == 0x1FC8 || a == 0x1FC9)
-        std::snprintf(out, size, " [%%%c%c%c%c,%c%c%c%c]", b[7], b[6], b[5], b[4], b[3], b[2],
-                      b[1], b[0]);
+        std::snprintf(out, size, " [%%%c%c%c%c,%c%c%c%c]", b[7], b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
     else if (a == 0x1FCA)
-        std::snprintf(out, size, " [%%%c,%c,%c,%c,%c,%c,%c,%c]", b[7], b[6], b[5], b[4], b[3],
-                      b[2], b[1], b[0]);
-    else if (a == 0x1FCB)
-        std::snprintf(out, size, " [%%-,%c,%c,%c,%c,%c,%c,%c]", b[6], b[5], b[4], b[3], b[2],
+        std::snprintf(out, size, " [%%%c,%c,%c,%c,%c,%c,%c,%c]", b[7], b[6], b[5], b[4], b[3], b[2],
                       b[1], b[0]);
+    else if (a == 0x1FCB)
+        std::snprintf(out, size, " [%%-,%c,%c,%c,%c,%c,%c,%c]", b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
     else if (machine != INTERTON) {
         char shown[3];
         std::snprintf(out, size, " ['%s']", cpu_guest_char_text(v, shown));

@@ -37,11 +37,11 @@ struct PviObject {
 
 extern u32 pvi_base; // guest address of the PVI being served
 extern PviObject pvi_objects[4];
-extern i32 pvi_line;                   // the PVI's line, 0 at first_visible_line
-extern u32 pvi_background_colour;      // colour index of the screen background
-extern u8 pvi_score_line;              // 20 (top) or 200 (bottom)
-extern u8 pvi_score_colour;            // 0-7
-extern u8 pvi_line_background;         // BGCOLOUR latched for the line
+extern i32 pvi_line;                                  // the PVI's line, 0 at first_visible_line
+extern u32 pvi_background_colour;                     // colour index of the screen background
+extern u8 pvi_score_line;                             // 20 (top) or 200 (bottom)
+extern u8 pvi_score_colour;                           // 0-7
+extern u8 pvi_line_background;                        // BGCOLOUR latched for the line
 extern u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH]; // colours | grid 8 | objects 16 << n
 extern u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 extern i32 pvi_overlay_mode; // 3 read table, 4 write table: the access map is kept

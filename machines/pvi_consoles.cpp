@@ -323,11 +323,7 @@ void pvi_read_inputs() {
 std::array<u8, PVI_RECORD_SIZE> pvi_input_record() {
     const u8* m = guest_memory;
     const u32 p = pvi_base & ADDR_MASK;
-    return {m[p + 0xCC],
-            static_cast<u8>((m[0x1E88] & 0xF0) | (m[0x1E89] >> 4)),
-            m[0x1E8A],
-            m[p + 0xCD],
-            static_cast<u8>((m[0x1E8C] & 0xF0) | (m[0x1E8D] >> 4)),
-            m[0x1E8E],
+    return {m[p + 0xCC], static_cast<u8>((m[0x1E88] & 0xF0) | (m[0x1E89] >> 4)), m[0x1E8A],
+            m[p + 0xCD], static_cast<u8>((m[0x1E8C] & 0xF0) | (m[0x1E8D] >> 4)), m[0x1E8E],
             m[0x1E8B]};
 }
