@@ -45,6 +45,7 @@
 u8 file_loaded;
 char game_file_name[513];
 u16 game_start_address;
+u8 program_loaded;
 u8 tvc_copy[TVC_COPY_BYTES];
 u32 tvc_copy_length;
 int zip_member_kind = -1;
@@ -293,6 +294,7 @@ int load_tvc(int restart) {
     if (!machine_switch(ELEKTOR, 5, false, false, restart != 0)) return LOAD_FAILED;
     known_game_id = row;
     game_start_address = be16(3);
+    program_loaded = 1;
     std::memcpy(tvc_copy, filebuf, filebuf_length);
     tvc_copy_length = filebuf_length;
     if (!restart) game_apply_settings();

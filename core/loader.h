@@ -30,6 +30,7 @@ constexpr u32 TVC_COPY_BYTES = TVC_HEADER_SIZE + 0x8000;
 extern u8 file_loaded;           // a game, program or state is loaded
 extern char game_file_name[513]; // file part of the last file opened
 extern u16 game_start_address;   // start address of the loaded program
+extern u8 program_loaded;        // game_start_address is that of a loaded program
 extern u8 tvc_copy[];            // the whole last TVC file (TVC_COPY_BYTES)
 extern u32 tvc_copy_length;
 extern int zip_member_kind; // kind of the last ZIP member loaded, -1 = not a ZIP

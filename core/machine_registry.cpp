@@ -13,6 +13,8 @@
 #include "core/machine_parts.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
+#include "machines/elektor.h"
+#include "machines/interton.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
@@ -37,9 +39,12 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // INTERTON
     {
+        .setup = interton_setup,
         .install_bus = interton_bus_install,
+        .reset = interton_reset,
+        .run_frame = pvi_run_frame,
         .serialise = interton_tail,
-        .map_image = image_map_at_zero,
+        .map_image = interton_load_cartridge,
         .apply_row_after = interton_apply_row_after,
         .controls_layout = interton_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
@@ -47,7 +52,10 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // ELEKTOR
     {
+        .setup = elektor_setup,
         .install_bus = elektor_bus_install,
+        .reset = elektor_reset,
+        .run_frame = pvi_run_frame,
         .serialise = elektor_tail,
         .apply_row_before = elektor_apply_row_before,
         .apply_row_after = elektor_apply_row_after,

@@ -24,14 +24,12 @@
 #define STAND_IN(ret, name, params, local, body)                                                   \
     extern "C" ret local params body ret name params __attribute__((alias(#local)));
 
-STAND_IN(int, elektor_parse_eof, (u32), loader_stand_in_eof, { return 0; })
 STAND_IN(int, binbug_parse_cmd, (u32), loader_stand_in_cmd, { return 0; })
 STAND_IN(int, twin_parse_mod, (u32), loader_stand_in_mod, { return 0; })
 STAND_IN(int, cd2650_parse_imag, (u32), loader_stand_in_imag, { return 0; })
 STAND_IN(int, file_parse_bpnf, (u32, u32), loader_stand_in_bpnf, { return 0; })
 STAND_IN(int, file_parse_sms, (u32), loader_stand_in_sms, { return 0; })
 // Nothing is ever parsed by the stand-ins above, so there is nothing to commit.
-void elektor_commit_eof() {}
 void binbug_commit_cmd() {}
 void twin_commit_mod() {}
 void cd2650_commit_imag() {}
@@ -48,8 +46,6 @@ template <typename F, typename G> static bool same(F* a, G* b) {
 
 bool loader_reader_missing(int kind) {
     switch (kind) {
-    case KIND_EOF:
-        return same(loader_program_reader(kind)->parse, &loader_stand_in_eof);
     case KIND_CMD:
         return same(loader_program_reader(kind)->parse, &loader_stand_in_cmd);
     case KIND_MOD:

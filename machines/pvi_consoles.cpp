@@ -8,13 +8,19 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "machines/seams.h"
-#include "cpu/bus.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "cpu/exec.h"
+#include "display/frame.h"
+#include "input/console_buttons.h"
+#include "input/joysticks.h"
+#include "input/keys.h"
+#include "input/paddles.h"
 #include "platform/catalog.h"
 
 #include <cstdio>
 #include <cstdlib>
-
-u32 pvi_base = 0x1F00;
 
 static constexpr u32 ADDR_MASK = GUEST_MEMORY_SIZE - 1;
 
@@ -130,4 +136,194 @@ void elektor_bus_install() {
     cpu_bus.describe_value = describe_register;
     cpu_bus.bios_notes = elektor_bios_notes;
     cpu_trap_add(0x079E, 0x0C, elektor_block_found);
+}
+
+// ---- the frame -----------------------------------------------------------------------
+
+namespace {
+
+constexpr i32 LAST_CLOCK = PVI_BEAM_CLOCKS - 1;
+
+// One instruction and its beam clocks (four per clock period).
+inline void step_one() {
+    const u32 start = cpu_cycles;
+    if (!cpu_check_breakpoint()) cpu_execute_one();
+    cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+}
+
+// Interrupt acceptance; the cycles it takes move the processor's beam clock on.
+void accept_interrupt() {
+    const u32 start = cpu_cycles;
+    cpu_interrupt();
+    cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+}
+
+void border() {
+    for (raster_clock = 0; raster_clock < border_clocks; raster_clock++) {
+        display_plot_beam(pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+        cpu_step_at_beam();
+    }
+}
+
+} // namespace
+
+void cpu_run_to_clock(i32 limit) {
+    raster_clock = cpu_beam_clock;
+    while (cpu_beam_clock < limit) {
+        step_one();
+        raster_clock = cpu_beam_clock;
+    }
+    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+}
+
+void cpu_step_at_beam() {
+    if (raster_clock != cpu_beam_clock) return;
+    step_one();
+    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+}
+
+void pvi_run_frame() {
+    in_frame = 1;
+    pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;
+    pvi_frame_begin();
+    raster_line = 0;
+    border();
+    pvi_vblank();
+    accept_interrupt();
+    cpu_run_to_clock(PVI_BEAM_CLOCKS);
+    for (raster_line = 1; raster_line < first_visible_line; raster_line++)
+        cpu_run_to_clock(PVI_BEAM_CLOCKS);
+    for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
+        if (raster_line == first_visible_line) {
+            cpu_run_to_clock(border_clocks);
+            pvi_frame_start();
+        } else {
+            border();
+            if (raster_line == input_line) pvi_read_inputs();
+        }
+        pvi_line_start();
+        cpu_run_to_clock(12);
+        pvi_object_line_step();
+        accept_interrupt();
+        cpu_run_to_clock(49);
+        for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++) {
+            pvi_render_pixel();
+            cpu_step_at_beam();
+        }
+        pvi_line_end();
+    }
+    raster_line = lines_per_frame - 1;
+    emu_end_of_frame();
+}
+
+// ---- inputs --------------------------------------------------------------------------
+
+namespace {
+
+constexpr u32 KEYPAD_BYTES = 0x1E88, CONSOLE_BYTE = 0x1E8B;
+
+// Keypad key k (1-12) of keypad g: its byte and bit.
+u32 key_byte(int g, i32 k) {
+    return KEYPAD_BYTES + 4 * static_cast<u32>(g) + static_cast<u32>((k - 1) % 3);
+}
+u8 key_bit(i32 k) {
+    return static_cast<u8>(0x80u >> ((k - 1) / 3));
+}
+
+void press(u8 keys[3], i32 k) {
+    if (k >= 1 && k <= 12) keys[(k - 1) % 3] |= key_bit(k);
+}
+
+u32 port_bits_of(int player) {
+    const i32 kind = player == 0 ? controller_left : controller_right;
+    if (kind == 2 || kind == 5 || kind == 7) return joy_bits[0];
+    if (kind == 3 || kind == 4 || kind == 6 || kind == 8) return joy_bits[1];
+    return 0;
+}
+
+bool flag_selects_first_axis() {
+    return (cpu_psu & PSU_F) != 0;
+}
+
+} // namespace
+
+void pvi_read_keypad(int player, int g) {
+    const u32 analogue = 0xCC + static_cast<u32>(g);
+    if (rec_state == REC_PLAYBACK) {
+        const u8 a = rec_read_byte(), b = rec_read_byte(), c = rec_read_byte();
+        pvi_write_register(analogue, a, true);
+        (flag_selects_first_axis() ? paddle_x[g] : paddle_y[g]) = a;
+        pvi_write_register(key_byte(g, 1), static_cast<u8>((b & 0xF0) | 0x0F), false);
+        pvi_write_register(key_byte(g, 2), static_cast<u8>(((b << 4) & 0xF0) | 0x0F), false);
+        pvi_write_register(key_byte(g, 3), c, false);
+        return;
+    }
+    u8 keys[3] = {0x0F, 0x0F, 0x0F};
+    const u32 port = port_bits_of(player);
+    const bool autofire = player == 0 ? autofire_left : autofire_right;
+    const bool need_button = player == 0 ? requirebutton_left : requirebutton_right;
+
+    const i32 fire_key = fire_button_assign[0];
+    bool fire = (port & JOY_BUTTON1) != 0;
+    if (autofire) {
+        const u32 period = autofire_period > 0 ? static_cast<u32>(autofire_period) : 1;
+        const bool on = frame_counter % period < static_cast<u32>(autofire_duty);
+        fire = on && (fire || !need_button);
+    }
+    if (fire) press(keys, fire_key);
+    for (int b = 1; b < 4; b++)
+        if (port & (JOY_BUTTON1 << b)) press(keys, fire_button_assign[b]);
+    for (i32 k = 1; k <= 12; k++) {
+        const u16 key = player_keys[player][GK_KEYPAD1 + k - 1];
+        const bool pad = (port & (1u << (k - 1))) && !(autofire && k == fire_key);
+        if ((key < RAW_NONE && host_key_down(key)) || pad) press(keys, k);
+    }
+    if (known_game_id >= 0 && known_game_id < KNOWN_GAMES) {
+        const KnownGame& row = known_games_db[known_game_id];
+        const i32 axes[2] = {paddle_x[g], paddle_y[g]};
+        for (int axis = 0; axis < 2; axis++) {
+            if (axes[axis] <= 64) press(keys, row.paddle_keys[2 * axis]);
+            if (axes[axis] >= 192) press(keys, row.paddle_keys[2 * axis + 1]);
+        }
+    }
+    for (i32 k = 1; k <= 3; k++)
+        pvi_write_register(key_byte(g, k), keys[k - 1], false);
+    input_update_paddle(player, g);
+    const i32 value = flag_selects_first_axis() ? paddle_x[g] : paddle_y[g];
+    pvi_write_register(analogue, static_cast<u8>(value & 0xFF), true);
+}
+
+void pvi_read_inputs() {
+    host_read_joysticks(0);
+    host_read_joysticks(1);
+    const int first = swapped ? 1 : 0;
+    pvi_read_keypad(first, 0);
+    pvi_read_keypad(1 - first, 1);
+    if (rec_state == REC_PLAYBACK) {
+        pvi_write_register(CONSOLE_BYTE, rec_read_byte(), false);
+    } else {
+        const u32 either = joy_bits[0] | joy_bits[1];
+        static constexpr struct {
+            u32 pad;
+            u8 bit;
+        } BUTTONS[4] = {{JOY_START, 0x40}, {JOY_REVERSE, 0x80}, {JOY_FORWARD, 0x20}, {0, 0x10}};
+        u8 console = 0x0F;
+        const int buttons = machine == ELEKTOR ? 4 : 2;
+        for (int k = 0; k < buttons; k++)
+            if (input_console_button_held(k) || (either & BUTTONS[k].pad))
+                console |= BUTTONS[k].bit;
+        pvi_write_register(CONSOLE_BYTE, console, false);
+        if (rec_state == REC_RECORDING)
+            for (u8 byte : pvi_input_record())
+                rec_write_byte(byte);
+    }
+    input_console_buttons_tick();
+}
+
+std::array<u8, PVI_RECORD_SIZE> pvi_input_record() {
+    const u8* m = guest_memory;
+    const u32 p = pvi_base & ADDR_MASK;
+    return {m[p + 0xCC], static_cast<u8>((m[0x1E88] & 0xF0) | (m[0x1E89] >> 4)), m[0x1E8A],
+            m[p + 0xCD], static_cast<u8>((m[0x1E8C] & 0xF0) | (m[0x1E8D] >> 4)), m[0x1E8E],
+            m[0x1E8B]};
 }

@@ -5,8 +5,11 @@
 #pragma once
 
 #include "cpu/bus.h"
+#include "machines/pvi2636.h"
 
-extern u32 pvi_base; // guest address of the current PVI
+#include <array>
+
+constexpr u32 PVI_RECORD_SIZE = 7;
 
 // Fill cpu_bus for the Interton and the Elektor (after cpu_bus_reset()).
 void interton_bus_install();
@@ -19,3 +22,19 @@ u32 pvi_coverage_bit(u32 address);
 void pvi_redraw_access(u32 address, u8 value, bool write);
 // The PVI boards' interrupt vector: $0003.
 bool pvi_interrupt_vector(CpuVector* vector);
+
+// ---- the frame, shared by both consoles -----------------------------------------------
+// Runs the processor until its beam clock reaches `limit`; raster_clock
+// follows it. A clock past 226 then starts the next line late by the overshoot.
+void cpu_run_to_clock(i32 limit);
+// One instruction when the beam has reached the processor's clock.
+void cpu_step_at_beam();
+void pvi_run_frame();
+
+// ---- inputs --------------------------------------------------------------------------
+void pvi_read_inputs();
+// Guest keypad `keypad` (0, 1) from host player `player`.
+void pvi_read_keypad(int player, int keypad);
+// This frame's input record: keypad 0's analogue value, its three key bytes
+// packed into two, then the same for keypad 1, then the console buttons.
+std::array<u8, PVI_RECORD_SIZE> pvi_input_record();

@@ -14,10 +14,5 @@ void uvi_describe_bits(u8 value, u32) {
                   cpu_guest_char_text(value, shown));
 }
 
-// The value in decimal.
-void hw_format_register_bits(u8 value, u32) {
-    std::snprintf(watch_annotation, sizeof watch_annotation, " [%d]", value);
-}
-
 // The real one names the Elektor BIOS routine at an address; this prints nothing.
 void elektor_bios_notes(u32) {}

@@ -158,7 +158,7 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         {"past.tvc", tvc(2, 0x7FFE, 3), PIPBUG, 9, "Corrupt TVC file!"},
         {"head.tvc", {2, 9, 0, 9}, INTERTON, 3, "Corrupt TVC file!"},
         // Kinds whose readers are not written yet.
-        {"tape.eof", bytes("data"), ARCADIA, 6, "EOF files cannot be loaded yet!"},
+        {"tape.eof", bytes("data"), ARCADIA, 6, "Corrupt EOF file!"},
         {"prog.cmd", bytes("data"), ELEKTOR, 5, "CMD files cannot be loaded yet!"},
         {"prog.mod", bytes("data"), PIPBUG, 9, "MOD files cannot be loaded yet!"},
         {"prog.imag", bytes("data"), ARCADIA, 6, "IMAG files cannot be loaded yet!"},

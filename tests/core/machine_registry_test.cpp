@@ -77,8 +77,10 @@ TEST(MachineRegistry, EachMachineRunsItsOwnFrame) {
         } else {
             // Two frames' worth; an instruction may run over the end of a frame
             // and a half clock period is carried between frames.
-            EXPECT_GE(run, static_cast<u32>(2 * c.clocks) - 1);
-            EXPECT_LT(run, static_cast<u32>(2 * c.clocks) + 9);
+            // The Elektor's processor runs 226 of the 227 beam clocks per line.
+            const double clocks = c.m == ELEKTOR ? 312 * 226 / 4.0 : c.clocks;
+            EXPECT_GE(run, static_cast<u32>(2 * clocks) - 1);
+            EXPECT_LT(run, static_cast<u32>(2 * clocks) + 9);
         }
     }
     EXPECT_EQ(seen.size(), MACHINES - 1); // all but the Malzak board

@@ -1,0 +1,331 @@
+#include "machines/elektor.h"
+
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "core/guest_roms.h"
+#include "cpu/bus.h"
+#include "cpu/memory.h"
+#include "machines/pvi2636.h"
+#include "sound/sound_latches.h"
+#include "sound/voice_update.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+const char* const elektor_rom_names[3] = {"elektor_philips.bin", "elektor_hobby.bin",
+                                          "elektor_expansion.bin"};
+
+namespace {
+
+bool in(u32 a, u32 lo, u32 hi) {
+    return a >= lo && a <= hi;
+}
+
+struct Range {
+    u16 lo, hi;
+};
+
+bool in_any(u32 a, std::initializer_list<Range> ranges) {
+    for (const Range& r : ranges)
+        if (in(a, r.lo, r.hi)) return true;
+    return false;
+}
+
+u32 flags_of(u32 a, bool expanded) {
+    u32 f = 0;
+    if (!expanded) {
+        if (in_any(a, {{0x1000, 0x1DBE},
+                       {0x1DC0, 0x1E87},
+                       {0x1E8F, 0x1EFF},
+                       {0x1F2E, 0x1F3F},
+                       {0x1F6E, 0x1F7F},
+                       {0x1FAE, 0x1FC9},
+                       {0x1FCE, 0x1FD9},
+                       {0x1FDC, 0x1FE9},
+                       {0x1FEC, 0x1FF9},
+                       {0x1FFC, 0x7FFF}}))
+            f |= MEM_UNREADABLE;
+        if (in_any(a, {{0x0000, 0x07FF},
+                       {0x1000, 0x1DFE},
+                       {0x1E00, 0x1E7F},
+                       {0x1E81, 0x1EFF},
+                       {0x1F2E, 0x1F3F},
+                       {0x1F6E, 0x1F7F},
+                       {0x1FAE, 0x1FBF},
+                       {0x1FC4, 0x1FC5},
+                       {0x1FCA, 0x7FFF}}))
+            f |= MEM_UNWRITABLE;
+    } else {
+        if (in_any(a, {{0x1C80, 0x1CFF},
+                       {0x1D21, 0x1DBE},
+                       {0x1DC0, 0x1DFF},
+                       {0x1E80, 0x1E87},
+                       {0x1E8F, 0x1EFF},
+                       {0x1F2E, 0x1F3F},
+                       {0x1F6E, 0x1F7F},
+                       {0x1FAE, 0x1FAE},
+                       {0x1FB0, 0x1FC9},
+                       {0x1FCE, 0x1FD9},
+                       {0x1FDC, 0x1FE9},
+                       {0x1FEC, 0x1FF9},
+                       {0x1FFC, 0x1FFE}}))
+            f |= MEM_UNREADABLE;
+        if (in_any(a, {{0x0000, 0x07FF},
+                       {0x1C00, 0x1CFF},
+                       {0x1D0F, 0x1D0F},
+                       {0x1D1E, 0x1DFE},
+                       {0x1E00, 0x1E7F},
+                       {0x1E81, 0x1EFF},
+                       {0x1F2E, 0x1F3F},
+                       {0x1F6E, 0x1F7F},
+                       {0x1FAE, 0x1FBF},
+                       {0x1FC4, 0x1FC5},
+                       {0x1FCA, 0x7FFF}}))
+            f |= MEM_UNWRITABLE;
+        if (a == 0x1D20 || a == 0x1FAF || a == 0x1FFF) f |= MEM_ROUTED;
+        if (in(a, 0x1D00, 0x1D1F)) f |= MEM_SOUND;
+    }
+    if (in_any(a, {{0x1FCA, 0x1FCB}, {0x1FDA, 0x1FDB}, {0x1FEA, 0x1FEB}, {0x1FFA, 0x1FFB}}))
+        f |= MEM_READ_ONCE;
+    if (a == 0x1E80 || a == 0x1FC7) f |= MEM_SOUND;
+    return f;
+}
+
+u32 fold(u32 e, bool expanded) {
+    if (!expanded) {
+        if (e > 0x1FFF) e &= 0x1FFF;
+        if (in(e, 0x1600, 0x17FF))
+            e += 0x800;
+        else if (in(e, 0x1800, 0x1CFF))
+            e = (e & 0xF8FF) | 0x0500;
+    }
+    if (in_any(e, {{0x1FD0, 0x1FD9}, {0x1FDC, 0x1FE9}, {0x1FEC, 0x1FF9}, {0x1FFC, 0x1FFE}}))
+        e &= 0xFFCF;
+    if (in(e, 0x1C80, 0x1CFF)) e += 0x100;
+    return e;
+}
+
+} // namespace
+
+void elektor_setup() {
+    const bool expanded = memmap == 5;
+    program_loaded = 0;
+    snd_effect_latch.triggered = 0;
+    pvi_base = 0x1F00;
+    const i32 version = elektor_biosversion == 1 ? 1 : 0;
+    // Unused memory is 0 on this machine; a missing BIOS leaves it so.
+    std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
+    guest_rom_read(elektor_rom_names[version], guest_memory, ELEKTOR_BIOS_SIZE);
+    MachineDesc& row = machine_table[ELEKTOR];
+    row.first_label_row = version ? 1707 : 30;
+    row.last_label_row = version ? 1716 : 324;
+    row.first_comment_row = version ? -1 : 67;
+    row.last_comment_row = version ? -1 : 527;
+    row.first_note_row = version ? 74 : 0;
+    row.last_note_row = 120;
+    std::memset(guest_memory + 0x1000, expanded ? 0x00 : 0xFF, 0x600);
+    guest_memory[0x1FCC] = guest_memory[0x1FCD] = row.paddle_centre;
+    if (expanded) {
+        guest_rom_read(elektor_rom_names[2], guest_memory + 0x2000, ELEKTOR_EXPANSION_SIZE);
+        std::memset(guest_memory + 0x2200, 0xFF, 0x8000 - 0x2200);
+    }
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
+        mem_attributes[a] = flags_of(a, expanded);
+        mem_read_mirror[a] = mem_write_mirror[a] = static_cast<u16>(fold(a, expanded));
+        pvi_mark_register_attributes(a);
+        const u32 r = mem_read_mirror[a], w = mem_write_mirror[a];
+        if (in(r, 0x1D80, 0x1D9F)) mem_read_mirror[a] = static_cast<u16>(0x1D9C + (r & 3));
+        if (in(r, 0x1DA0, 0x1DBF)) mem_read_mirror[a] = static_cast<u16>(0x1DBC + (r & 3));
+        if (in(w, 0x1DC0, 0x1DDF)) mem_write_mirror[a] = static_cast<u16>(0x1DDC + (w & 3));
+        if (in(w, 0x1DE0, 0x1DFF)) mem_write_mirror[a] = static_cast<u16>(0x1DFC + (w & 3));
+    }
+    if (guest_memory[0x073E] == 0x19)
+        for (u32 i = 0; i < 4; i++) {
+            mem_read_mirror[0x199C + i] = mem_write_mirror[0x199C + i] =
+                static_cast<u16>(0x1D9C + i);
+            mem_read_mirror[0x19BC + i] = mem_write_mirror[0x19BC + i] =
+                static_cast<u16>(0x1DBC + i);
+        }
+    for (u32 a = 0; a <= 0x07FF; a++)
+        mem_attributes[a] |= MEM_BIOS;
+    mem_attributes[0x1E80] |= MEM_HW_REGISTER;
+    for (u32 a = 0x1E88; a <= 0x1E8E; a++)
+        mem_attributes[a] |= MEM_HW_REGISTER;
+    cpu_traps_mark();
+    cpu_beam_clock = 0;
+    video_set_line_length(226);
+    pvi_patch_pitch_tables();
+}
+
+void elektor_reset() {
+    if (program_loaded) {
+        guest_memory[0x08B9] = 9;
+        guest_memory[0x08BA] = 3;
+        guest_memory[0x08BD] = 0x1F; // BCTA,UN to the start address
+        guest_memory[0x08BE] = static_cast<u8>(game_start_address >> 8);
+        guest_memory[0x08BF] = static_cast<u8>(game_start_address & 0xFF);
+        cpu_iar = 0x08BD;
+    } else {
+        cpu_iar = 0x0023;
+    }
+    std::memset(guest_memory + 0x1D00, 0, 0x20);
+    if (known_game_id == 304) cpu_psl |= PSL_COM; // "Omega Landing" compares logically
+    snd_update_voices(0);
+}
+
+// ---- ".eof" files --------------------------------------------------------------------
+
+namespace {
+
+constexpr u8 BLOCK_MARK = 'L';
+
+struct EofBlock {
+    u32 address;
+    std::vector<u8> data;
+};
+std::vector<EofBlock> eof_blocks; // what the last accepted parse keeps
+bool eof_has_start;
+u16 eof_start;
+u32 eof_cursor;
+
+// -1 end block, -2 data block kept, 0 end of file, 1 error (reported).
+int parse_block(u32 length) {
+    if (eof_cursor == length) return 0;
+    const u8* p = filebuf + eof_cursor;
+    if (length - eof_cursor < 6) {
+        con_printf("Error: incorrect length!\n");
+        return 1;
+    }
+    if (p[0] != BLOCK_MARK) {
+        con_printf("Error: block header not found at offset %d!\n", static_cast<int>(eof_cursor));
+        return 1;
+    }
+    if (p[1] == 0 || p[1] > 15) {
+        con_printf("Error: file number is out of range!\n");
+        return 1;
+    }
+    const u32 address = static_cast<u32>(p[2]) << 8 | p[3];
+    if (address > 0x7FFF) {
+        con_printf("Error: address is out of range!\n");
+        return 1;
+    }
+    const u32 n = p[4];
+    if (n == 0) {
+        eof_has_start = true;
+        eof_start = static_cast<u16>(address);
+        con_printf("Found end-of-file block. Start address is $%04X.\n", address);
+        return -1;
+    }
+    if (length - eof_cursor < 7 + n) {
+        con_printf("Error: incorrect length!\n");
+        return 1;
+    }
+    if (eof_block_checksum(0, 4, p) != p[5] ||
+        eof_block_checksum(6, static_cast<i32>(5 + n), p) != p[6 + n]) {
+        con_printf("Error: BCC is incorrect!\n");
+        return 1;
+    }
+    const u32 end = address + n - 1;
+    if (end > 0x7FFF) {
+        con_printf("Error: address is out of range!\n");
+        return 1;
+    }
+    con_printf("Loading $%04X..$%04X.\n", address, end);
+    if ((address & 0x6000) != (end & 0x6000))
+        con_printf("Warning: Block $%04X..$%04X crosses a page boundary!\n", address, end);
+    eof_blocks.push_back({address, std::vector<u8>(p + 6, p + 6 + n)});
+    eof_cursor += 7 + n;
+    return -2;
+}
+
+} // namespace
+
+u8 eof_block_checksum(i32 first, i32 last, const u8* buffer) {
+    u8 c = 0;
+    for (i32 i = first; i <= last; i++) {
+        c ^= buffer[i];
+        c = static_cast<u8>(c << 1 | c >> 7);
+    }
+    return c;
+}
+
+int elektor_parse_eof(u32 length) {
+    eof_blocks.clear();
+    eof_has_start = false;
+    eof_cursor = 0;
+    int result = 1;
+    while (eof_cursor < length) {
+        result = parse_block(length);
+        if (result != -2) break;
+    }
+    if (result > 0 || !filebuf) {
+        con_printf("Failed to load EOF file!\n\n");
+        eof_blocks.clear();
+        return 0;
+    }
+    con_printf("Successfully loaded EOF file.\n\n");
+    if (eof_has_start) return 2;
+    con_printf("Warning: no end-of-file block found.\n");
+    return 1;
+}
+
+void elektor_commit_eof() {
+    for (const EofBlock& b : eof_blocks)
+        std::memcpy(guest_memory + b.address, b.data.data(), b.data.size());
+    if (eof_has_start) game_start_address = eof_start;
+    eof_blocks.clear();
+}
+
+int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u32 block_size) {
+    const std::string temporary = name + ".part";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) {
+        con_printf("Can't open \"%s\" for writing!\n", name.c_str());
+        return 0;
+    }
+    bool ok = true;
+    u8 block[262];
+    u32 cur = first;
+    do {
+        u32 n = last - cur + 1 <= block_size ? last - cur + 1 : block_size;
+        u32 end = cur + n - 1;
+        if ((cur & 0x6000) != (end & 0x6000)) {
+            end = (cur & 0x6000) | 0x1FFF;
+            n = end - cur + 1;
+        }
+        block[0] = BLOCK_MARK;
+        block[1] = 1;
+        block[2] = static_cast<u8>(cur >> 8);
+        block[3] = static_cast<u8>(cur & 0xFF);
+        block[4] = static_cast<u8>(n);
+        block[5] = eof_block_checksum(0, 4, block);
+        std::memcpy(block + 6, guest_memory + cur, n);
+        block[6 + n] = eof_block_checksum(6, static_cast<i32>(5 + n), block);
+        ok = ok && std::fwrite(block, 1, 7 + n, file) == 7 + n;
+        cur += n;
+    } while (cur <= last);
+    block[0] = BLOCK_MARK;
+    block[1] = 1;
+    block[2] = static_cast<u8>(start >> 8);
+    block[3] = static_cast<u8>(start & 0xFF);
+    block[4] = 0;
+    block[5] = eof_block_checksum(0, 4, block);
+    ok = ok && std::fwrite(block, 1, 6, file) == 6;
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok || std::rename(temporary.c_str(), name.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        con_printf("Can't open \"%s\" for writing!\n", name.c_str());
+        return 0;
+    }
+    return 1;
+}

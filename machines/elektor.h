@@ -1,0 +1,27 @@
+// The Elektor TV Games Computer: memory maps 4 (basic) and 5 (expanded),
+// its monitor ROM in two versions and the expansion ROM (read from the
+// program home's roms/ drawer), set-up, reset, and ".eof" cassette-block
+// files. Its frame and inputs are the PVI consoles' (machines/pvi_consoles.h).
+#pragma once
+
+#include "core/types.h"
+
+#include <string>
+
+constexpr u32 ELEKTOR_BIOS_SIZE = 2048, ELEKTOR_EXPANSION_SIZE = 512;
+// File names in the roms/ drawer: BIOS version 0, version 1, expansion ROM.
+extern const char* const elektor_rom_names[3];
+
+void elektor_setup();
+void elektor_reset();
+
+// ---- ".eof" files --------------------------------------------------------------------
+// The block check character of buffer[first..last]; 0 when first > last.
+u8 eof_block_checksum(i32 first, i32 last, const u8* buffer);
+// Writes guest memory first..last as blocks of at most `block_size` bytes
+// (never across an 8 KB page) and an end block with `start`: 1 written, 0 not.
+int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u32 block_size);
+// The loader's two steps: parse checks the file buffer and keeps its blocks
+// (nonzero: accepted), commit writes them into guest memory.
+int elektor_parse_eof(u32 size);
+void elektor_commit_eof();

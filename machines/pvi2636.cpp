@@ -1,0 +1,487 @@
+#include "machines/pvi2636.h"
+
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/debug_state.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
+#include "cpu/exec_internal.h"
+#include "cpu/memory.h"
+#include "display/frame.h"
+#include "machines/uvi2637.h"
+#include "sound/voice_update.h"
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+u32 pvi_base = 0x1F00;
+PviObject pvi_objects[4];
+i32 pvi_line;
+u32 pvi_background_colour;
+u8 pvi_score_line = 20;
+u8 pvi_score_colour;
+u8 pvi_line_background;
+u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH];
+u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
+i32 pvi_overlay_mode;
+const u8* pvi_invert_register;
+u8 pvi_late_starts;
+
+namespace {
+
+constexpr u32 ADDR_MASK = GUEST_MEMORY_SIZE - 1;
+
+bool in(u32 a, u32 lo, u32 hi) {
+    return a >= lo && a <= hi;
+}
+
+u8 reg(u32 offset) {
+    return guest_memory[(pvi_base + offset) & ADDR_MASK];
+}
+
+// Sets bits in a status register and its three copies ($10, $20 and $30 higher).
+void set_status(u32 offset, u8 bits) {
+    for (u32 copy = 0; copy < 4; copy++) {
+        const u32 o = offset + 0x10 * copy;
+        pvi_write_register(o, static_cast<u8>(reg(o) | bits), true);
+    }
+}
+
+bool inverted() {
+    return pvi_invert_register && (*pvi_invert_register & 0x20);
+}
+
+// Score digits: three columns by five rows of 4 x 4 blocks, bit 2 the left column.
+constexpr u8 SCORE_FONT[16][5] = {
+    {7, 5, 5, 5, 7},
+    {1, 1, 1, 1, 1},
+    {7, 1, 7, 4, 7},
+    {7, 1, 7, 1, 7},
+    {5, 5, 7, 1, 1},
+    {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7},
+    {7, 1, 1, 1, 1},
+    {7, 5, 7, 5, 7},
+    {7, 5, 7, 1, 7},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+};
+
+// Shapes shown with sprite mode 1: originals, then duplicates.
+constexpr u8 NUMBERED[2][4][10] = {
+    {{0xFF, 0xFF, 0xE7, 0xDB, 0xDB, 0xDB, 0xDB, 0xE7, 0xFF, 0xFF},
+     {0xFF, 0xFF, 0xF7, 0xE7, 0xF7, 0xF7, 0xF7, 0xE3, 0xFF, 0xFF},
+     {0xFF, 0xFF, 0xE7, 0xDB, 0xFB, 0xE7, 0xDF, 0xC3, 0xFF, 0xFF},
+     {0xFF, 0xFF, 0xC7, 0xFB, 0xE7, 0xFB, 0xFB, 0xC7, 0xFF, 0xFF}},
+    {{0xFF, 0x81, 0x99, 0xA5, 0xA5, 0xA5, 0xA5, 0x99, 0x81, 0xFF},
+     {0xFF, 0x81, 0x89, 0x99, 0x89, 0x89, 0x89, 0x9D, 0x81, 0xFF},
+     {0xFF, 0x81, 0x99, 0xA5, 0x85, 0x99, 0xA1, 0xBD, 0x81, 0xFF},
+     {0xFF, 0x81, 0xB9, 0x85, 0x99, 0x85, 0x85, 0xB9, 0x81, 0xFF}},
+};
+
+// Bar width by bits 7-6 of a width byte.
+constexpr i32 BAR_WIDTH[4] = {1, 2, 1, 4};
+
+// Collision pairs: the two object bits of a cell and the SPRITECOLLIDE bit.
+constexpr struct {
+    u8 mask, bit;
+} PAIRS[6] = {{0x30, 0x20}, {0x50, 0x10}, {0x90, 0x08}, {0x60, 0x04}, {0xA0, 0x02}, {0xC0, 0x01}};
+
+// The line group bit (0-5) of a grid line y (20-219) within its pair of bands.
+int line_group(i32 y) {
+    const i32 r = (y - 20) % 40;
+    if (r < 2) return 0;
+    if (r < 11) return 1;
+    if (r < 20) return 2;
+    if (r < 22) return 3;
+    if (r < 31) return 4;
+    return 5;
+}
+
+bool grid_bit(u32 bar_offset, i32 x) {
+    const u32 byte = bar_offset + (x >= 96 ? 1 : 0);
+    const i32 column = ((x - 32) % 64) / 8;
+    return (reg(byte) >> (7 - column)) & 1;
+}
+
+} // namespace
+
+// ---- register page -------------------------------------------------------------------
+
+void pvi_init_register_attributes() {
+    for (u32 o = 0; o < 256; o++) {
+        const u32 a = (pvi_base + o) & ADDR_MASK;
+        u32 f = 0;
+        if (in(o, 0x0A, 0x0D) || in(o, 0x1A, 0x1D) || in(o, 0x2A, 0x2D) || in(o, 0x4A, 0x4D) ||
+            in(o, 0xC0, 0xCD))
+            f |= MEM_HW_REGISTER;
+        if (in(o, 0x2E, 0x3F) || in(o, 0x6E, 0x7F) || in(o, 0xAE, 0xBF) || in(o, 0xC4, 0xC5) ||
+            o > 0xC9)
+            f |= MEM_UNWRITABLE;
+        if (in(o, 0x2E, 0x3F) || in(o, 0x6E, 0x7F) || in(o, 0xAE, 0xC9) || in(o, 0xCE, 0xD9) ||
+            in(o, 0xDC, 0xE9) || in(o, 0xEC, 0xF9) || in(o, 0xFC, 0xFF))
+            f |= MEM_UNREADABLE;
+        if (in(o, 0xCA, 0xCB) || in(o, 0xDA, 0xDB) || in(o, 0xEA, 0xEB) || in(o, 0xFA, 0xFB))
+            f |= MEM_READ_ONCE;
+        if (o == 0xC7) f |= MEM_SOUND;
+        mem_attributes[a] = f;
+        mem_read_mirror[a] = mem_write_mirror[a] = static_cast<u16>(a);
+    }
+}
+
+void pvi_mark_register_attributes(u32 a) {
+    if (in(mem_write_mirror[a], 0x1E81, 0x1EFF)) mem_write_mirror[a] = 0x1E80;
+    if (a == 0x1E80) mem_attributes[a] |= MEM_UNREADABLE;
+    const u32 r = mem_read_mirror[a];
+    if (r < 0x1E81 || r > 0x1EFF) return;
+    // Within each 16 addresses from $1E98: four keypad images, then not
+    // writable; from $1EA8: seven images, then not writable.
+    if (r <= 0x1E97) {
+        mem_attributes[a] |= MEM_UNWRITABLE;
+        return;
+    }
+    const u32 block = (r - 0x1E98) / 16, in_block = (r - 0x1E98) % 16;
+    const u32 images = block % 2 == 0 ? 4 : 7;
+    if (in_block < images)
+        mem_read_mirror[a] = static_cast<u16>(r - 16 * (block + 1));
+    else
+        mem_attributes[a] |= MEM_UNWRITABLE;
+}
+
+u8 pvi_access_class(u32 a) {
+    if (in(a, 0x1F00, 0x1F0D) || in(a, 0x1F10, 0x1F1D) || in(a, 0x1F20, 0x1F2D) ||
+        in(a, 0x1F40, 0x1F4D) || in(a, 0x1FC0, 0x1FC2) || a == 0x1FCA)
+        return 2;
+    if (in(a, 0x1F80, 0x1FAC)) return 23;
+    if (a == 0x1FC3 || a == 0x1FC8 || a == 0x1FC9) return 5;
+    if (a == 0x1E80 || a == 0x1FC7) return 1;
+    if (in(a, 0x1E88, 0x1E8E) || in(a, 0x1FCC, 0x1FFF)) return 22;
+    return 8;
+}
+
+static void mark_access(u32 a) {
+    if (raster_line < 0 || raster_line >= PVI_BEAM_LINES || raster_clock < 0 ||
+        raster_clock >= PVI_BEAM_CLOCKS)
+        return;
+    u8& cell = pvi_access_map[raster_line * PVI_BEAM_CLOCKS + raster_clock];
+    cell = cell == 7 ? pvi_access_class(a) : 0;
+}
+
+void pvi_write_register(u32 offset, u8 value, bool relative) {
+    const u32 a = (offset + (relative ? pvi_base : 0)) & ADDR_MASK;
+    if (pvi_overlay_mode == 4) mark_access(a);
+    if ((mem_attributes[a] & MEM_WATCH) && watchwrites) {
+        const bool same = guest_memory[a] == value;
+        if ((watchwrites == 2 || !same) && dbg_test_condition(watch_conditions[a], value, 1, 0)) {
+            if (machine == INTERTON || machine == ELEKTOR)
+                hw_format_register_bits(value, a);
+            else
+                watch_annotation[0] = '\0';
+            con_printf("PVI is writing $%X%s to %s at raster %ld!\n\n", value, watch_annotation,
+                       cpu_address_text(a, 1), static_cast<long>(raster_line));
+            dbg_request_pause(PAUSE_BREAK);
+        }
+    }
+    guest_memory[a] = value;
+}
+
+u8 pvi_read_register(u32 offset) {
+    const u32 a = (pvi_base + offset) & ADDR_MASK;
+    if (pvi_overlay_mode == 3) mark_access(a);
+    return guest_memory[a];
+}
+
+// ---- colours -------------------------------------------------------------------------
+
+u32 pvi_border_colour(u8 c) {
+    if (inverted()) return (c & 8) ? (c & 7u) : 0u;
+    if (c & 8) return darkenbg ? 15u - (c & 7u) : 7u - (c & 7u);
+    return 7;
+}
+
+u32 pvi_grid_colour(u8 c) {
+    const u32 g = (c >> 4) & 7u;
+    if (inverted()) return g;
+    return darkenbg ? 15u - g : 7u - g;
+}
+
+u8 pvi_get_object_colour(int n) {
+    const u32 p = (pvi_base + 256 * static_cast<u32>(n / 4)) & ADDR_MASK;
+    const u8 c1 = guest_memory[(p + 0xC1) & ADDR_MASK], c2 = guest_memory[(p + 0xC2) & ADDR_MASK];
+    switch (n % 4) {
+    case 0:
+        return (c1 >> 3) & 7;
+    case 1:
+        return c1 & 7;
+    case 2:
+        return (c2 >> 3) & 7;
+    default:
+        return c2 & 7;
+    }
+}
+
+// ---- status and interrupts -----------------------------------------------------------
+
+void pvi_vblank() {
+    set_status(PVI_SPRITECOLLIDE, 0x40);
+    cpu_psu |= PSU_S;
+    if (known_game_id == 354) guest_memory[0x08CA] = 0; // "Queen" waits on this byte
+    cpu_irq_pending = 1;
+    if (loginterrupts)
+        con_printf((cpu_psu & PSU_II) ? "Pended vblank interrupt at rastline %d.\n"
+                                      : "Generated vblank interrupt at rastline %d.\n",
+                   static_cast<int>(raster_line));
+}
+
+void pvi_frame_start() {
+    for (u32 copy = 0; copy < 4; copy++) {
+        pvi_write_register(PVI_SPRITECOLLIDE + 0x10 * copy, 0, true);
+        pvi_write_register(PVI_BGCOLLIDE + 0x10 * copy, 0, true);
+    }
+    cpu_irq_pending = 0;
+    cpu_psu &= static_cast<u8>(~PSU_S);
+    for (int n = 0; n < 4; n++) {
+        PviObject& o = pvi_objects[n];
+        o.start_line = (reg(pvi_object_block[n] + 0x0C) + 1) % 256;
+        o.active = o.duplicate = o.completed = 0;
+    }
+}
+
+void pvi_frame_begin() {
+    std::memset(pvi_pixel_cells, 0, sizeof pvi_pixel_cells);
+    std::memset(pvi_access_map, 7, sizeof pvi_access_map);
+}
+
+// ---- per line ------------------------------------------------------------------------
+
+void pvi_line_start() {
+    pvi_line = raster_line - first_visible_line;
+    pvi_score_line = (reg(PVI_SCORECTRL) & 1) ? 200 : 20;
+    const u8 bg = reg(PVI_BGCOLOUR);
+    if (pvi_line == pvi_score_line) pvi_score_colour = (bg & 8) ? (bg >> 4) & 7 : 0;
+    if (dejitter) {
+        pvi_line_background = bg;
+        pvi_background_colour = pvi_border_colour(pvi_line_background);
+    }
+}
+
+void pvi_object_line_step() {
+    const u8 sizes = reg(PVI_SIZES);
+    for (int n = 0; n < 4; n++) {
+        PviObject& o = pvi_objects[n];
+        const u32 block = pvi_object_block[n];
+        if (pvi_line == o.start_line && (pvi_line <= 252 || pvi_late_starts)) {
+            o.sub_line = -1;
+            o.row = 0;
+            o.active = 1;
+        }
+        if (!o.active) continue;
+        const u8 code = (sizes >> (2 * n)) & 3;
+        o.scale = static_cast<u8>(1u << code);
+        o.colour = pvi_get_object_colour(n);
+        if (++o.sub_line >= o.scale) {
+            o.sub_line = 0;
+            o.row++;
+        }
+        o.x_start = reg(block + (o.duplicate ? 0x0B : 0x0A)) + 1;
+        o.x_end = o.x_start + 8 * o.scale;
+        const i32 row = o.row < 10 ? o.row : 9;
+        if (sprite_mode == 0)
+            o.row_bits = 0;
+        else if (sprite_mode == 1)
+            o.row_bits = NUMBERED[o.duplicate][n][row];
+        else
+            o.row_bits = pvi_read_register(block + static_cast<u32>(row));
+    }
+    for (int n = 0; n < 4; n++) {
+        const PviObject& o = pvi_objects[n];
+        if (o.active && !o.completed && o.row == 9 && o.sub_line == o.scale - 1)
+            pvi_object_complete(n);
+    }
+}
+
+void pvi_object_complete(int n) {
+    PviObject& o = pvi_objects[n];
+    set_status(PVI_BGCOLLIDE, static_cast<u8>(1u << (3 - n)));
+    const char* kind = o.duplicate ? "duplicate" : "original";
+    if (!cpu_irq_pending) {
+        cpu_irq_pending = 1;
+        if (loginterrupts)
+            con_printf((cpu_psu & PSU_II)
+                           ? "Pended %s sprite #%d display complete interrupt at rastline %d.\n"
+                           : "Generated %s sprite #%d display complete interrupt at rastline %d.\n",
+                       kind, n, static_cast<int>(raster_line));
+    } else if (loginterrupts) {
+        con_printf("%s sprite #%d display is complete at rastline %d. An interrupt is already "
+                   "pended.\n",
+                   o.duplicate ? "Duplicate" : "Original", n, static_cast<int>(raster_line));
+    }
+    const u8 vcb = reg(pvi_object_block[n] + 0x0D);
+    o.next_start = vcb == 255 ? pvi_line + 1 : pvi_line + vcb + 2;
+    o.completed = 1;
+}
+
+void pvi_line_end() {
+    for (PviObject& o : pvi_objects) {
+        if (!o.completed) continue;
+        o.active = o.completed = 0;
+        o.start_line = o.next_start;
+        o.duplicate = 1;
+    }
+}
+
+bool pvi_score_pixel(u32 digit, i32 x, i32 y) {
+    if (digit > 15 || x < 0 || x > 11 || y < 0 || y > 19) return false;
+    return (SCORE_FONT[digit][y / 4] >> (2 - x / 4)) & 1;
+}
+
+void pvi_render_pixel() {
+    const i32 x = raster_clock - 49, y = pvi_line;
+    if (!dejitter) {
+        pvi_line_background = reg(PVI_BGCOLOUR);
+        pvi_background_colour = pvi_border_colour(pvi_line_background);
+    }
+    u32 pixel = pvi_background_colour;
+    u8 dummy = 0;
+    u8& cell = (y >= 0 && y < PVI_MAX_LINES && x >= 0 && x < PVI_WIDTH)
+                   ? pvi_pixel_cells[y * PVI_WIDTH + x]
+                   : dummy;
+
+    // Grid.
+    if ((pvi_line_background & 8) && y >= 20 && y <= 219 && x >= 32 && x <= 159) {
+        const i32 band = (y - 20) / 20;
+        const bool thin = (y - 20) % 20 < 2;
+        const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
+        if (grid_bit(bars, x)) {
+            const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
+            const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
+            if (x % 8 < width) {
+                cell |= 8;
+                pixel = pvi_grid_colour(pvi_line_background);
+            }
+        } else if (drawcorners && thin && x % 8 == 0) {
+            const bool above = band > 0 && grid_bit(0x80 + 4 * static_cast<u32>(band - 1) + 2, x);
+            if (above || grid_bit(0x80 + 4 * static_cast<u32>(band) + 2, x))
+                pixel = pvi_grid_colour(pvi_line_background);
+        }
+    }
+
+    // Score.
+    if (y >= pvi_score_line && y <= pvi_score_line + 19) {
+        const u8 ctrl = reg(PVI_SCORECTRL);
+        const i32 starts[4] = {60, 76, (ctrl & 2) ? 92 : 108, (ctrl & 2) ? 108 : 124};
+        const u8 lt = reg(PVI_SCORELT), rt = reg(PVI_SCORERT);
+        const u32 digits[4] = {static_cast<u32>(lt >> 4), lt & 15u, static_cast<u32>(rt >> 4),
+                               rt & 15u};
+        for (int d = 0; d < 4; d++)
+            if (x >= starts[d] && x < starts[d] + 12 &&
+                pvi_score_pixel(digits[d], x - starts[d], y - pvi_score_line))
+                pixel = pvi_score_colour;
+    }
+
+    // Objects.
+    for (int n = 0; n < 4; n++) {
+        const PviObject& o = pvi_objects[n];
+        if (!o.active || x < o.x_start || x >= o.x_end) continue;
+        const i32 code = o.scale == 1 ? 0 : o.scale == 2 ? 1 : o.scale == 4 ? 2 : 3;
+        const i32 i = (x - o.x_start) >> code;
+        if ((o.row_bits >> (7 - i)) & 1) {
+            cell |= static_cast<u8>(o.colour | (16u << n));
+            pixel = cell & 7u;
+        }
+    }
+
+    // Collisions.
+    if (collisions && (cell & 0xF0)) {
+        u8 pairs = 0;
+        for (const auto& p : PAIRS)
+            if ((cell & p.mask) == p.mask) pairs |= p.bit;
+        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+        if (cell & 8) {
+            u8 grid = 0;
+            for (int n = 0; n < 4; n++)
+                if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
+            set_status(PVI_BGCOLLIDE, grid);
+        }
+    }
+    display_plot_beam(pixel);
+}
+
+bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h) {
+    return x1 + w - 1 >= x2 && x1 <= x2 + w - 1 && y1 + h - 1 >= y2 && y1 <= y2 + h - 1;
+}
+
+// ---- texts ---------------------------------------------------------------------------
+
+void hw_format_register_bits(u8 v, u32 a) {
+    char b[8];
+    for (int i = 0; i < 8; i++)
+        b[i] = (v >> i) & 1 ? '1' : '0';
+    char* out = watch_annotation;
+    const std::size_t size = sizeof watch_annotation;
+    if (a == 0x1E80)
+        std::snprintf(out, size, " [%%%c%c,%c,%c,%c,%c,--]", b[7], b[6], b[5], b[4], b[3], b[2]);
+    else if (in(a, 0x1E88, 0x1E8A) || in(a, 0x1E8C, 0x1E8E))
+        std::snprintf(out, size, " [%%%c,%c,%c,%c,----]", b[7], b[6], b[5], b[4]);
+    else if (a == 0x1E8B)
+        std::snprintf(out, size, " [%%%c,%c,------]", b[7], b[6]);
+    else if (in(a, 0x1F0A, 0x1F0D) || in(a, 0x1F1A, 0x1F1D) || in(a, 0x1F2A, 0x1F2D) ||
+             in(a, 0x1F4A, 0x1F4D) || a == 0x1FC7 || a == 0x1FCC || a == 0x1FCD)
+        std::snprintf(out, size, " [%d]", v);
+    else if (a == 0x1FC0)
+        std::snprintf(out, size, " [%%%c%c,%c%c,%c%c,%c%c]", b[7], b[6], b[5], b[4], b[3], b[2],
+                      b[1], b[0]);
+    else if (a == 0x1FC1 || a == 0x1FC2)
+        std::snprintf(out, size, " [%%--,%c%c%c,%c%c%c]", b[5], b[4], b[3], b[2], b[1], b[0]);
+    else if (a == 0x1FC3)
+        std::snprintf(out, size, " [%%------,%c,%c]", b[1], b[0]);
+    else if (a == 0x1FC6)
+        std::snprintf(out, size, " [%%-,%c%c%c,%c,%c%c%c]", b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
+    else if (a == 0x1FC8 || a == 0x1FC9)
+        std::snprintf(out, size, " [%%%c%c%c%c,%c%c%c%c]", b[7], b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
+    else if (a == 0x1FCA)
+        std::snprintf(out, size, " [%%%c,%c,%c,%c,%c,%c,%c,%c]", b[7], b[6], b[5], b[4], b[3], b[2],
+                      b[1], b[0]);
+    else if (a == 0x1FCB)
+        std::snprintf(out, size, " [%%-,%c,%c,%c,%c,%c,%c,%c]", b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
+    else if (machine != INTERTON) {
+        char shown[3];
+        std::snprintf(out, size, " ['%s']", cpu_guest_char_text(v, shown));
+    } else
+        out[0] = '\0';
+}
+
+void pvi_patch_pitch_tables() {
+    struct Row {
+        int row;
+        float frequency;
+        const char* name;
+        u8 note, midi;
+    };
+    static constexpr Row ROWS[] = {{24, 329.628f, "e4", 43, 64},
+                                   {25, 311.127f, "d#4", 42, 63},
+                                   {27, 293.665f, "d4", 41, 62},
+                                   {40, 184.997f, "f#3", 33, 54}};
+    for (RetuneRow* table : {retune_table_60, retune_table_50})
+        for (const Row& r : ROWS) {
+            RetuneRow& t = table[r.row];
+            t.frequency = r.frequency;
+            std::snprintf(t.name, sizeof t.name, "%s", r.name);
+            t.note = r.note;
+            t.midi = r.midi;
+        }
+    note_table[40].code_60 = note_table[40].code_50 = 28;
+    note_table[42].code_60 = note_table[42].code_50 = 25;
+}

@@ -1,0 +1,91 @@
+// The 2636 PVI: four objects with duplicates, the background grid, four score
+// digits, colours, a tone register, collision and completion status.
+//
+// The chip's 256 registers are guest memory at pvi_base; the guest reads and
+// writes them through the processor, the chip reads them when it draws and
+// writes its status through pvi_write_register. It knows no machine: the frame
+// loop that owns the beam calls pvi_vblank on line 0, pvi_frame_start on the
+// first visible line, and per visible line pvi_line_start, pvi_object_line_step
+// (at clock 12) and pvi_render_pixel for clocks 49-226. The PVI's own picture
+// coordinates are x = raster_clock - 49 (0-177), y = raster_line -
+// first_visible_line.
+#pragma once
+
+#include "core/types.h"
+
+constexpr int PVI_WIDTH = 178;
+constexpr int PVI_MAX_LINES = 269;
+constexpr int PVI_BEAM_LINES = 312;
+constexpr int PVI_BEAM_CLOCKS = 227;
+
+// Register offsets.
+constexpr u32 PVI_SIZES = 0xC0, PVI_SPR01COLOURS = 0xC1, PVI_SPR23COLOURS = 0xC2,
+              PVI_SCORECTRL = 0xC3, PVI_BGCOLOUR = 0xC6, PVI_PITCH = 0xC7, PVI_SCORELT = 0xC8,
+              PVI_SCORERT = 0xC9, PVI_BGCOLLIDE = 0xCA, PVI_SPRITECOLLIDE = 0xCB;
+// Offset of each object's block (ten rows, HC, HCB, VC, VCB).
+constexpr u32 pvi_object_block[4] = {0x00, 0x10, 0x20, 0x40};
+
+struct PviObject {
+    i32 row;        // shape row being drawn, 0-9
+    i32 sub_line;   // line within the row, -1 before the first
+    i32 next_start; // start line of the next duplicate
+    i32 x_start, x_end;
+    i32 start_line; // line on which the original or the next duplicate starts
+    u8 active, duplicate, completed;
+    u8 colour, row_bits, scale;
+};
+
+extern u32 pvi_base; // guest address of the PVI being served
+extern PviObject pvi_objects[4];
+extern i32 pvi_line;                                  // the PVI's line, 0 at first_visible_line
+extern u32 pvi_background_colour;                     // colour index of the screen background
+extern u8 pvi_score_line;                             // 20 (top) or 200 (bottom)
+extern u8 pvi_score_colour;                           // 0-7
+extern u8 pvi_line_background;                        // BGCOLOUR latched for the line
+extern u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH]; // colours | grid 8 | objects 16 << n
+extern u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
+extern i32 pvi_overlay_mode; // 3 read table, 4 write table: the access map is kept
+// The board's control register whose bit 5 inverts grid and background
+// colours; nullptr where the board has none.
+extern const u8* pvi_invert_register;
+// Objects may start below line 252 (a few games rely on it).
+extern u8 pvi_late_starts;
+
+// Attributes and mirrors of the 256 addresses at pvi_base.
+void pvi_init_register_attributes();
+// Folds the console I/O area ($1E80-$1EFF) for address a.
+void pvi_mark_register_attributes(u32 address);
+// The chip's own write (honours write watchpoints and the access map) and read.
+void pvi_write_register(u32 offset, u8 value, bool relative);
+u8 pvi_read_register(u32 offset);
+// Access-map class of an absolute console address.
+u8 pvi_access_class(u32 address);
+
+// The border and background colour of a BGCOLOUR byte, and the grid colour.
+u32 pvi_border_colour(u8 bgcolour);
+u32 pvi_grid_colour(u8 bgcolour);
+
+// Line 0: vertical-blank status, sense and the interrupt request (the caller
+// then lets the processor accept it).
+void pvi_vblank();
+// First visible line: status cleared, objects restarted from VC.
+void pvi_frame_start();
+// A new frame's cells and access map.
+void pvi_frame_begin();
+
+void pvi_line_start();
+void pvi_object_line_step();
+void pvi_object_complete(int n);
+void pvi_render_pixel();
+// End of a visible line: completed objects hand over to their duplicates.
+void pvi_line_end();
+
+u8 pvi_get_object_colour(int n);
+bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h);
+// The score font: whether the pixel (x 0-11, y 0-19) of digit d is lit.
+bool pvi_score_pixel(u32 digit, i32 x, i32 y);
+
+// The bit fields of a value at a console register into watch_annotation.
+void hw_format_register_bits(u8 value, u32 address);
+// Rows of the retune tables and note_table the consoles' pitches hit.
+void pvi_patch_pitch_tables();

@@ -1,0 +1,326 @@
+#include "core/frame.h"
+#include "core/machine.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "cpu/cpu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/memory.h"
+#include "display/frame.h"
+#include "input/console_buttons.h"
+#include "input/keys.h"
+#include "machines/interton.h"
+#include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
+#include "machines/uvi2637.h"
+#include "tests/support/fresh_state.h"
+#include "tests/support/png_frame.h"
+#include "tests/support/quiet_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class Interton : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        stubprograms = 0;
+        randomizememory = 0;
+        blankingareas = 1;
+        ASSERT_TRUE(machine_switch(INTERTON, 3, true, true, false));
+    }
+    void TearDown() override { fresh_state(); }
+
+    // A processor write as the guest makes it (mirrors and attributes).
+    static void guest_write(u32 a, u8 v) {
+        if (!(mem_attributes[a] & MEM_UNWRITABLE)) guest_memory[mem_write_mirror[a]] = v;
+    }
+    static u8 pvi(u32 offset) { return guest_memory[0x1F00 + offset]; }
+    static void set_pvi(u32 offset, u8 v) { guest_memory[0x1F00 + offset] = v; }
+    // Runs the chip's line work for PVI lines 0..last, as the frame does.
+    static void run_lines(i32 last, bool pixels) {
+        pvi_frame_begin();
+        pvi_frame_start();
+        for (i32 y = 0; y <= last; y++) {
+            raster_line = first_visible_line + y;
+            pvi_line_start();
+            pvi_object_line_step();
+            if (pixels)
+                for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++)
+                    pvi_render_pixel();
+            pvi_line_end();
+        }
+    }
+    // A processor halted in a loop at $0000 (interrupts inhibited).
+    static void idle_program() {
+        const u8 code[] = {0x76, 0x20, 0x1B, 0x7E};
+        std::memcpy(guest_memory, code, sizeof code);
+        machine_reset();
+    }
+};
+
+TEST_F(Interton, MemoryMapsFoldAsTheTypesWire) {
+    const struct {
+        int map;
+        u32 address, write_lands, read_from;
+    } cases[] = {
+        {3, 0x17D0, 0x1FC0, 0x1FC0}, {3, 0x1FD0, 0x1FD0, 0x1FD0}, {2, 0x1C05, 0x1005, 0x1005},
+        {2, 0x1405, 0x1005, 0x1005}, {2, 0x1805, 0x1005, 0x1005}, {3, 0x1C00, 0x1800, 0x1800},
+        {3, 0x1E85, 0x1E80, 0x1E85}, {3, 0x1EF0, 0x1E80, 0x1EF0}, {3, 0x1EA8, 0x1E80, 0x1E88},
+        {3, 0x1E98, 0x1E80, 0x1E88}, {3, 0x1EAE, 0x1E80, 0x1E8E}, {3, 0x1EF8, 0x1E80, 0x1E88},
+        {3, 0x3E80, 0x1E80, 0x1E80}, {3, 0x3600, 0x1E00, 0x1E00}, {0, 0x2123, 0x0123, 0x0123},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(machine_switch(INTERTON, c.map, false, false, false));
+        SCOPED_TRACE(testing::Message() << "type " << c.map << " $" << std::hex << c.address);
+        EXPECT_EQ(mem_write_mirror[c.address], c.write_lands);
+        EXPECT_EQ(mem_read_mirror[c.address], c.read_from);
+    }
+    const struct {
+        int map;
+        u32 address, flags;
+    } attributes[] = {
+        {0, 0x0800, MEM_UNREADABLE | MEM_UNWRITABLE},
+        {1, 0x0800, MEM_UNWRITABLE},
+        {2, 0x1000, 0},
+        {3, 0x1000, MEM_UNWRITABLE},
+        {3, 0x1E80, MEM_UNREADABLE | MEM_SOUND | MEM_HW_REGISTER},
+        {3, 0x1E88, MEM_HW_REGISTER | MEM_UNWRITABLE},
+        {3, 0x1E9C, MEM_UNREADABLE | MEM_UNWRITABLE},
+        {3, 0x1FC7, MEM_HW_REGISTER | MEM_UNREADABLE | MEM_SOUND},
+        {3, 0x1FCA, MEM_HW_REGISTER | MEM_UNWRITABLE | MEM_READ_ONCE},
+        {3, 0x1FDB, MEM_UNWRITABLE | MEM_READ_ONCE},
+        {3, 0x1F30, MEM_UNREADABLE | MEM_UNWRITABLE},
+        {3, 0x4000, MEM_UNREADABLE | MEM_UNWRITABLE},
+    };
+    for (const auto& a : attributes) {
+        ASSERT_TRUE(machine_switch(INTERTON, a.map, false, false, false));
+        EXPECT_EQ(mem_attributes[a.address] & 0x1FF, a.flags)
+            << "type " << a.map << " $" << std::hex << a.address;
+    }
+}
+
+TEST_F(Interton, SetUpClearsAllButTheSoundAndPaddleBytesAndResetKeepsRam) {
+    interton_setup();
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
+        const u8 expected = a == 0x1E80 ? 4 : (a == 0x1FCC || a == 0x1FCD) ? 0x70 : 0;
+        ASSERT_EQ(guest_memory[a], expected) << std::hex << a;
+    }
+    ASSERT_TRUE(machine_switch(INTERTON, 2, false, false, false));
+    guest_write(0x1C05, 0x5A);
+    guest_memory[0x1E80] = 0xC0;
+    guest_memory[0x1F10] = 0x33;
+    machine_reset();
+    EXPECT_EQ(guest_memory[0x1005], 0x5A);
+    EXPECT_EQ(guest_memory[0x1E80], 4);
+    EXPECT_EQ(guest_memory[0x1F10], 0);
+}
+
+TEST_F(Interton, BeamWrapStartsTheNextLineLate) {
+    idle_program();
+    for (int machine_no : {INTERTON, ELEKTOR}) {
+        ASSERT_TRUE(machine_switch(machine_no, machine_no == INTERTON ? 3 : 5, false, true, false));
+        guest_memory[0x0000] = 0x1F;
+        guest_memory[0x0001] = 0x00;
+        guest_memory[0x0002] = 0x00;
+        cpu_iar = 0;
+        cpu_beam_clock = 193; // BCTA,UN $0000: 9 clock periods, 36 beam clocks
+        cpu_run_to_clock(227);
+        EXPECT_EQ(raster_clock, 229);
+        EXPECT_EQ(cpu_beam_clock, machine_no == INTERTON ? 2 : 3);
+    }
+}
+
+TEST_F(Interton, ObjectsStartCompleteAndDuplicate) {
+    // VC 255: the original starts on line 0; scale 8 completes on its 80th line.
+    set_pvi(0x0C, 255);
+    set_pvi(0x0D, 5);
+    set_pvi(PVI_SIZES, 3);
+    pvi_frame_begin();
+    pvi_frame_start();
+    int completed_on = -1;
+    for (i32 y = 0; y < 100 && completed_on < 0; y++) {
+        raster_line = first_visible_line + y;
+        pvi_line_start();
+        pvi_object_line_step();
+        if (y == 0) {
+            EXPECT_EQ(pvi_objects[0].active, 1);
+        }
+        if (pvi(PVI_BGCOLLIDE) & 0x08) completed_on = y;
+        pvi_line_end();
+    }
+    EXPECT_EQ(completed_on, 79);
+    EXPECT_EQ(pvi(0xDA) & 0x08, 0x08); // the copies too
+    EXPECT_EQ(pvi_objects[0].duplicate, 1);
+    EXPECT_EQ(pvi_objects[0].start_line, 79 + 5 + 2); // VCB blank lines plus one
+    // VCB 255 joins the duplicate without a gap.
+    set_pvi(0x0D, 255);
+    set_pvi(PVI_SIZES, 0);
+    set_pvi(0x0C, 9);
+    run_lines(19, false);
+    EXPECT_EQ(pvi_objects[0].start_line, 20);
+}
+
+TEST_F(Interton, OverlappingObjectsMixColoursAndCollide) {
+    for (u32 r = 0; r < 10; r++) {
+        set_pvi(0x00 + r, 0xFF);
+        set_pvi(0x10 + r, 0xFF);
+    }
+    set_pvi(0x0A, 40); // x 41-48
+    set_pvi(0x1A, 44); // x 45-52
+    set_pvi(0x0C, 49); // lines 50-59
+    set_pvi(0x1C, 49);
+    set_pvi(0x0D, 250);
+    set_pvi(0x1D, 250);
+    set_pvi(PVI_SPR01COLOURS, 1 << 3 | 4);
+    collisions = 1;
+    run_lines(60, true);
+    const auto at = [](i32 x, i32 y) {
+        return guest_frame[(x + 49 - display_window_left) * GUEST_FRAME_ROWS +
+                           (y + first_visible_line - display_window_top)];
+    };
+    EXPECT_EQ(at(42, 52), 1);
+    EXPECT_EQ(at(46, 52), 5);
+    EXPECT_EQ(at(50, 52), 4);
+    EXPECT_EQ(pvi(PVI_SPRITECOLLIDE) & 0x3F, 0x20);
+    EXPECT_EQ(pvi(0xFB) & 0x20, 0x20);
+    // Sprite mode 0: nothing drawn, no collision, but completion still comes.
+    sprite_mode = 0;
+    run_lines(60, true);
+    EXPECT_EQ(pvi(PVI_SPRITECOLLIDE), 0);
+    EXPECT_EQ(pvi(PVI_BGCOLLIDE) & 0x0C, 0x0C);
+    sprite_mode = 2;
+}
+
+TEST_F(Interton, GridBarWidthsAndObjectGridCollision) {
+    // Band 1's thick row, left half, bit 7: x 32-39 on lines 42-59.
+    set_pvi(PVI_BGCOLOUR, 0x08);
+    set_pvi(0x86, 0x80);
+    const struct {
+        u8 widths;
+        i32 width;
+    } cases[] = {{0x00, 1}, {0x40, 2}, {0x80, 1}, {0xC0, 4}, {0x10, 8}, {0x04, 1}};
+    for (const auto& c : cases) {
+        set_pvi(0xA8, c.widths);
+        run_lines(50, true);
+        i32 lit = 0;
+        for (i32 x = 32; x < 40; x++)
+            lit += (pvi_pixel_cells[50 * PVI_WIDTH + x] & 8) != 0;
+        EXPECT_EQ(lit, c.width) << std::hex << int(c.widths);
+        EXPECT_EQ(pvi_pixel_cells[41 * PVI_WIDTH + 32] & 8, 0); // the thin row has no bar
+    }
+    // An object over the bar sets its grid bit.
+    for (u32 r = 0; r < 10; r++)
+        set_pvi(0x40 + r, 0xFF);
+    set_pvi(0x4A, 30);
+    set_pvi(0x4C, 44);
+    set_pvi(0x4D, 250);
+    collisions = 1;
+    run_lines(50, true);
+    EXPECT_EQ(pvi(PVI_BGCOLLIDE) & 0xF0, 0x10);
+}
+
+TEST_F(Interton, BorderColourRule) {
+    const struct {
+        int map;
+        u8 control, bg;
+        u32 darken, colour;
+    } cases[] = {
+        {3, 0x00, 0x0A, 0, 5}, {3, 0x00, 0x0A, 1, 13}, {3, 0x00, 0x02, 0, 7},
+        {3, 0x20, 0x0A, 0, 2}, {3, 0x20, 0x02, 0, 0},  {4, 0x20, 0x0A, 0, 5},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(machine_switch(c.map == 4 ? ELEKTOR : INTERTON, c.map, false, false, false));
+        pvi_invert_register = c.map == 4 ? nullptr : guest_memory + 0x1E80;
+        guest_memory[0x1E80] = c.control;
+        darkenbg = c.darken;
+        EXPECT_EQ(pvi_border_colour(c.bg), c.colour)
+            << c.map << " " << int(c.control) << " " << int(c.bg) << " " << c.darken;
+    }
+    darkenbg = 0;
+}
+
+TEST_F(Interton, VerticalBlankRaisesSenseAndInterrupts) {
+    idle_program();
+    cpu_irq_pending = 1;
+    pvi_vblank();
+    EXPECT_EQ(cpu_irq_pending, 1u);
+    EXPECT_TRUE(cpu_psu & PSU_S);
+    for (u32 o : {0xCBu, 0xDBu, 0xEBu, 0xFBu})
+        EXPECT_EQ(pvi(o), 0x40);
+    pvi_frame_start();
+    EXPECT_EQ(cpu_irq_pending, 0u);
+    EXPECT_FALSE(cpu_psu & PSU_S);
+    EXPECT_EQ(pvi(0xEB), 0);
+}
+
+TEST_F(Interton, RegisterBitTexts) {
+    const struct {
+        u32 address;
+        u8 value;
+        const char* text;
+    } cases[] = {
+        {0x1E80, 0xC4, " [%11,0,0,0,1,--]"},   {0x1E89, 0xA0, " [%1,0,1,0,----]"},
+        {0x1E8B, 0x40, " [%0,1,------]"},      {0x1F1A, 200, " [200]"},
+        {0x1FC0, 0x1B, " [%00,01,10,11]"},     {0x1FC1, 0x2A, " [%--,101,010]"},
+        {0x1FC3, 0x02, " [%------,1,0]"},      {0x1FC6, 0x5B, " [%-,101,1,011]"},
+        {0x1FC8, 0x93, " [%1001,0011]"},       {0x1FCA, 0xA5, " [%1,0,1,0,0,1,0,1]"},
+        {0x1FCB, 0x7F, " [%-,1,1,1,1,1,1,1]"}, {0x1F00, 0x41, ""},
+    };
+    for (const auto& c : cases) {
+        hw_format_register_bits(c.value, c.address);
+        EXPECT_STREQ(watch_annotation, c.text) << std::hex << c.address;
+    }
+}
+
+TEST_F(Interton, InputsRecordAndPlayBack) {
+    idle_program();
+    for (auto& key : player_keys[0])
+        key = RAW_NONE;
+    player_keys[0][GK_KEYPAD1 + 4] = 0x20; // key 5: $1E89 bit 6
+    host_key_set(0x20);
+    input_press_console_button(0);
+    pvi_read_inputs();
+    host_key_clear(0x20);
+    EXPECT_EQ(guest_memory[0x1E89], 0x4F);
+    EXPECT_EQ(guest_memory[0x1E88], 0x0F);
+    EXPECT_EQ(guest_memory[0x1E8B], 0x4F);
+    const auto record = pvi_input_record();
+    EXPECT_EQ(record[1], 0x04);
+    EXPECT_EQ(record[6], 0x4F);
+
+    const u8 played[7] = {0x80, 0x9A, 0x5F, 0x22, 0x3C, 0xFF, 0xCF};
+    ASSERT_TRUE(filebuf_alloc(7));
+    std::memcpy(filebuf, played, 7);
+    filebuf_length = 7;
+    filebuf_cursor = 0;
+    rec_length = 7;
+    rec_state = REC_PLAYBACK;
+    pvi_read_inputs();
+    rec_state = REC_IDLE;
+    EXPECT_EQ(guest_memory[0x1E88], 0x9F);
+    EXPECT_EQ(guest_memory[0x1E89], 0xAF);
+    EXPECT_EQ(guest_memory[0x1E8D], 0xCF);
+    const auto again = pvi_input_record();
+    for (int i = 0; i < 7; i++)
+        EXPECT_EQ(again[i], played[i]) << i;
+    filebuf_free();
+}
+
+TEST_F(Interton, TitleProgramGoldenFramesOnEveryType) {
+    stubprograms = 1;
+    for (int map = 0; map <= 3; map++) {
+        ASSERT_TRUE(machine_switch(INTERTON, map, true, true, false));
+        for (int f = 0; f < 3; f++)
+            emu_run_frame();
+        // The same picture on every type: the program only needs $0000-$00D7.
+        EXPECT_EQ(check_golden_frame("interton_title"), "") << "type " << map;
+        // The ball's original and its duplicates completed; nothing collided
+        // with the grid during the picture (the registers hold the last frame).
+        EXPECT_EQ(guest_memory[0x1FCA] & 0x02, 0x02);
+    }
+}
+
+} // namespace
