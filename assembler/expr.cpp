@@ -21,6 +21,7 @@ u32 asm_radix = NUM_DECIMAL;
 const char* asm_parse_pos = "";
 u32 asm_cursor = 0;
 u32 asm_error_count = 0;
+bool asm_report_in_pass1 = false;
 void (*asm_error_report)(const char* text) = nullptr;
 
 void asm_error(const char* text) {
@@ -28,7 +29,9 @@ void asm_error(const char* text) {
         con_printf("Error: %s!\n", text);
         return;
     }
-    if (asm_pass == 1) return; // pass 1 cannot know the labels further down
+    // Pass 1 cannot know the labels further down; it reports only what must
+    // show at once (the include directives).
+    if (asm_pass == 1 && !asm_report_in_pass1) return;
     asm_error_count++;
     if (asm_error_report)
         asm_error_report(text);
@@ -45,6 +48,7 @@ void asm_expr_reset() {
     asm_parse_pos = "";
     asm_cursor = 0;
     asm_error_count = 0;
+    asm_report_in_pass1 = false;
     asm_error_report = nullptr;
 }
 

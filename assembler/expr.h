@@ -23,6 +23,7 @@ extern u32 asm_radix;             // default radix while assembling (NUM_BINARY.
 extern const char* asm_parse_pos; // the evaluator's position in its text
 extern u32 asm_cursor;            // how far the last asm_eval moved, while assembling
 extern u32 asm_error_count;       // errors reported during the assembly
+extern bool asm_report_in_pass1;  // pass 1 reports errors too (include directives)
 
 // Where errors go during an assembly (the assembler's report with the source
 // line); without one they are counted and printed as "Error: %s!" in pass 2.

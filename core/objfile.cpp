@@ -1,12 +1,16 @@
 #include "core/objfile.h"
 
+#include "core/filekinds.h"
 #include "core/loader.h"
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/seams_games.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 u32 objfile_cursor;
 
@@ -199,4 +203,240 @@ int objfile_load(u32 size, int format) {
     const int result = objfile_parse(size, format);
     if (result) objfile_commit();
     return result;
+}
+
+// ---- Writers --------------------------------------------------------------------------
+
+namespace {
+
+void put_hex_pair(std::string& out, u8 b) {
+    static const char digits[] = "0123456789ABCDEF";
+    out += digits[b >> 4];
+    out += digits[b & 15];
+}
+
+// Writes `data` through a temporary file renamed over `name`, so that a failed
+// write leaves no half file; false after the message.
+bool write_file(const char* name, const std::string& data) {
+    const std::string temp = std::string(name) + ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (f) {
+        ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+        ok = std::fclose(f) == 0 && ok;
+        ok = ok && std::rename(temp.c_str(), name) == 0;
+        if (!ok) std::remove(temp.c_str());
+    }
+    if (!ok) con_printf("Can't open \"%s\" for writing!\n", name);
+    return ok;
+}
+
+// The range first..last cut to guest memory; false when nothing is left.
+bool clamp_range(u32& first, u32& last) {
+    if (last >= GUEST_MEMORY_SIZE) last = GUEST_MEMORY_SIZE - 1;
+    return first <= last;
+}
+
+} // namespace
+
+std::string objfile_aof_text(u32 first, u32 last, u32 start, u32 block_size) {
+    std::string out;
+    if (block_size < 1) block_size = 1;
+    if (block_size > 255) block_size = 255;
+    if (clamp_range(first, last))
+        for (u32 a = first; a <= last;) {
+            u32 count = std::min(last - a + 1, block_size);
+            if ((a & 0x6000) != ((a + count - 1) & 0x6000)) count = (a | 0x1FFF) - a + 1;
+            const u8 header[3] = {static_cast<u8>(a >> 8), static_cast<u8>(a),
+                                  static_cast<u8>(count)};
+            out += ':';
+            for (u8 b : header)
+                put_hex_pair(out, b);
+            put_hex_pair(out, aof_check_byte(header, 3));
+            for (u32 i = 0; i < count; i++)
+                put_hex_pair(out, guest_memory[a + i]);
+            put_hex_pair(out, aof_check_byte(guest_memory + a, count));
+            out += "\r\n";
+            a += count;
+        }
+    out += ':';
+    put_hex_pair(out, static_cast<u8>(start >> 8));
+    put_hex_pair(out, static_cast<u8>(start));
+    out += "00\r\n";
+    return out;
+}
+
+std::string objfile_hex_text(u32 first, u32 last) {
+    std::string out;
+    if (clamp_range(first, last))
+        for (u32 a = first; a <= last;) {
+            const u32 count = std::min(last - a + 1, 16u);
+            u32 sum = count + (a >> 8) + (a & 0xFF);
+            out += ':';
+            put_hex_pair(out, static_cast<u8>(count));
+            put_hex_pair(out, static_cast<u8>(a >> 8));
+            put_hex_pair(out, static_cast<u8>(a));
+            out += "00";
+            for (u32 i = 0; i < count; i++) {
+                put_hex_pair(out, guest_memory[a + i]);
+                sum += guest_memory[a + i];
+            }
+            put_hex_pair(out, static_cast<u8>(-sum));
+            out += "\r\n";
+            a += count;
+        }
+    out += ":00000001FF\r\n";
+    return out;
+}
+
+int objfile_save_aof(const char* name, u32 first, u32 last, u32 start, u32 block_size) {
+    if (!write_file(name, objfile_aof_text(first, last, start, block_size))) return 0;
+    file_write_icon(KIND_AOF, name);
+    return 1;
+}
+
+int objfile_save_hex(const char* name, u32 first, u32 last) {
+    return write_file(name, objfile_hex_text(first, last)) ? 1 : 0;
+}
+
+int file_save_sms(const char* name, i32 last) {
+    std::string out = "\x12";
+    if (last >= static_cast<i32>(GUEST_MEMORY_SIZE)) last = GUEST_MEMORY_SIZE - 1;
+    for (i32 a = 0; a <= last; a++) {
+        const u8 b = guest_memory[a];
+        if (b < 16)
+            out += "0123456789ABCDEF"[b];
+        else
+            put_hex_pair(out, b);
+        out += '\'';
+    }
+    out += '\x14';
+    return write_file(name, out) ? 1 : 0;
+}
+
+int file_save_bpnf(const char* name, u32 first, u32 last) {
+    std::string out;
+    if (clamp_range(first, last))
+        for (u32 a = first; a <= last; a++) {
+            if (a != first) out += ' ';
+            out += 'B';
+            for (int bit = 7; bit >= 0; bit--)
+                out += (guest_memory[a] >> bit & 1) ? 'P' : 'N';
+            out += 'F';
+        }
+    return write_file(name, out) ? 1 : 0;
+}
+
+// ---- Hex-tape readers -------------------------------------------------------------------
+
+namespace {
+bool hex_digit(u8 c) {
+    return std::isxdigit(c) != 0;
+}
+bool tape_space(u8 c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\v' || c == '\f';
+}
+bool stage_tape_byte(u32 address, u8 value) {
+    if (address >= GUEST_MEMORY_SIZE) {
+        con_printf("The tape reaches past $7FFF!\n\n");
+        return false;
+    }
+    stage_data[address] = value;
+    stage_written[address] = 1;
+    return true;
+}
+} // namespace
+
+int file_parse_sms(u32 size) {
+    std::memset(stage_written, 0, sizeof stage_written);
+    stage_has_start = false;
+    if (!filebuf || size == 0 || filebuf[0] != 18) {
+        con_printf("Invalid header!\n\n");
+        return 0;
+    }
+    u32 pos = 1, address = 0;
+    while (size >= 1 && pos < size - 1) {
+        u32 digits;
+        if (filebuf[pos + 1] == '\'')
+            digits = 1;
+        else if (size >= 2 && pos < size - 2 && filebuf[pos + 2] == '\'')
+            digits = 2;
+        else {
+            con_printf("No byte end marker found!\n\n");
+            return 0;
+        }
+        u32 value = 0;
+        for (u32 i = 0; i < digits; i++) {
+            if (!hex_digit(filebuf[pos + i])) {
+                con_printf("Unexpected character!\n\n");
+                return 0;
+            }
+            value =
+                value << 4 | static_cast<u32>(hex_char_value(static_cast<char>(filebuf[pos + i])));
+        }
+        if (!stage_tape_byte(address++, static_cast<u8>(value))) return 0;
+        pos += digits + 1;
+    }
+    if (pos >= size || filebuf[pos] != 20) {
+        con_printf("Invalid footer!\n\n");
+        return 0;
+    }
+    if (address == 0)
+        con_printf("The SMS file holds no bytes.\n\n");
+    else
+        con_printf("Successfully loaded SMS file from $0..$%X.\n\n", address - 1);
+    return 1;
+}
+
+int file_parse_bpnf(u32 size, u32 address) {
+    std::memset(stage_written, 0, sizeof stage_written);
+    stage_has_start = false;
+    const u32 first = address;
+    u32 pos = 0;
+    if (!filebuf) size = 0;
+    for (;;) {
+        if (size < 10 || pos > size - 10) {
+            con_printf("File is corrupt or truncated!\n\n");
+            return 0;
+        }
+        if (filebuf[pos] != 'B') {
+            con_printf("Unexpected character (expected 'B')!\n\n");
+            return 0;
+        }
+        u8 value = 0;
+        for (u32 i = 1; i <= 8; i++) {
+            const u8 c = filebuf[pos + i];
+            if (c != 'P' && c != 'N') {
+                con_printf("Unexpected character (expected 'P' or 'N')!\n\n");
+                return 0;
+            }
+            value = static_cast<u8>(value << 1 | (c == 'P'));
+        }
+        if (filebuf[pos + 9] != 'F') {
+            con_printf("Unexpected character (expected 'F')!\n\n");
+            return 0;
+        }
+        if (!stage_tape_byte(address++, value)) return 0;
+        pos += 10;
+        if (pos == size) break;
+        if (!tape_space(filebuf[pos])) {
+            con_printf("Unexpected character (expected whitespace)!\n\n");
+            return 0;
+        }
+        while (pos < size && tape_space(filebuf[pos]))
+            pos++;
+        if (pos == size) {
+            con_printf("Warning: extraneous whitespace at end of file.\n\n");
+            break;
+        }
+    }
+    con_printf("Successfully loaded BPNF file from $%X..$%X.\n\n", first, address - 1);
+    return 1;
+}
+
+void file_commit_sms() {
+    objfile_commit();
+}
+void file_commit_bpnf() {
+    objfile_commit();
 }

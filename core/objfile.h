@@ -1,6 +1,7 @@
-// Object-file readers: Signetics absolute object format (AOF, ".aof" and
-// ".obj") and Intel HEX (".hex"), both ASCII records of hexadecimal digit
-// pairs, read from the shared file buffer.
+// Object files and hex tapes, both directions: the Signetics absolute object
+// format (AOF, ".aof" and ".obj") and Intel HEX (".hex"), both ASCII records
+// of hexadecimal digit pairs, and the SMS and BPNF hex tapes. The readers take
+// the shared file buffer; the writers take guest memory.
 //
 // A walk never writes guest memory record by record: the records go into a
 // staging image first, and only a walk that succeeded is committed. So a
@@ -9,6 +10,8 @@
 #pragma once
 
 #include "cpu/cpu.h"
+
+#include <string>
 
 enum ObjFormat : int { OBJ_AOF = 0, OBJ_HEX = 1 };
 
@@ -43,3 +46,18 @@ bool objfile_hex_digits_ok(u32 first, u32 last);
 
 // The AOF check byte of `n` bytes: c = (c XOR b) rotated left by one, from 0.
 u8 aof_check_byte(const u8* bytes, u32 n);
+
+// ---- Writers (each writes through a temporary file; 0 after the message
+// "Can't open "name" for writing!", else 1) -----------------------------------------
+// AOF data records of at most block_size bytes (never across an 8 KB page),
+// then the end record with the start address.
+int objfile_save_aof(const char* name, u32 first, u32 last, u32 start, u32 block_size);
+// Intel HEX data records of at most 16 bytes, then ":00000001FF".
+int objfile_save_hex(const char* name, u32 first, u32 last);
+// The texts the two writers write.
+std::string objfile_aof_text(u32 first, u32 last, u32 start, u32 block_size);
+std::string objfile_hex_text(u32 first, u32 last);
+// SMS tape of $0000..last: DC2, each byte in hex with an apostrophe, DC4.
+int file_save_sms(const char* name, i32 last);
+// BPNF tape of first..last: "B", bits 7..0 as P or N, "F", blank-separated.
+int file_save_bpnf(const char* name, u32 first, u32 last);

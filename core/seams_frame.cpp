@@ -30,12 +30,8 @@ int addr_comment_address(int) {
 }
 
 // ---- Batch jobs -------------------------------------------------------------------------
-// The real ones assemble the ASM source, load the SYM file and run the script.
-int asm_startup_unavailable(const char* path) {
-    con_printf("Can't assemble \"%s\": the assembler is not available yet.\n", path);
-    return -1;
-}
-int (*asm_assemble_startup)(const char* path) = asm_startup_unavailable;
+// The real ones load the SYM file and run the script.
+int (*asm_assemble_startup)(const char* path) = asm_assemble_batch;
 void sym_load_startup(const char* path) {
     con_printf("Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
 }

@@ -27,18 +27,13 @@
 STAND_IN(int, binbug_parse_cmd, (u32), loader_stand_in_cmd, { return 0; })
 STAND_IN(int, twin_parse_mod, (u32), loader_stand_in_mod, { return 0; })
 STAND_IN(int, cd2650_parse_imag, (u32), loader_stand_in_imag, { return 0; })
-STAND_IN(int, file_parse_bpnf, (u32, u32), loader_stand_in_bpnf, { return 0; })
-STAND_IN(int, file_parse_sms, (u32), loader_stand_in_sms, { return 0; })
 // Nothing is ever parsed by the stand-ins above, so there is nothing to commit.
 void binbug_commit_cmd() {}
 void twin_commit_mod() {}
 void cd2650_commit_imag() {}
-void file_commit_bpnf() {}
-void file_commit_sms() {}
 STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
 STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
 STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
-STAND_IN(void, asm_assemble_file, (), loader_stand_in_asm, {})
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -52,10 +47,6 @@ bool loader_reader_missing(int kind) {
         return same(loader_program_reader(kind)->parse, &loader_stand_in_mod);
     case KIND_IMAG:
         return same(loader_program_reader(kind)->parse, &loader_stand_in_imag);
-    case KIND_BPNF:
-        return same(&file_parse_bpnf, &loader_stand_in_bpnf);
-    case KIND_SMS:
-        return same(&file_parse_sms, &loader_stand_in_sms);
     case KIND_WAV:
     case KIND_8SVX:
     case KIND_AIFF:
@@ -66,8 +57,6 @@ bool loader_reader_missing(int kind) {
     case KIND_IMG:
     case KIND_TWIN:
         return same(&disk_read_dispatch, &loader_stand_in_disk);
-    case KIND_ASM:
-        return same(&asm_assemble_file, &loader_stand_in_asm);
     default:
         return false;
     }

@@ -43,11 +43,11 @@ void rec_stop_all();
 void rec_restart_playback();
 
 // ---- Batch jobs --------------------------------------------------------------------
-// Assembles the ASM source: 0 clean, 5 warnings, 10 errors, -1 not available.
-// Points at asm_startup_unavailable until the assembler installs itself.
+// Assembles the ASM source: 0 clean, 5 warnings, 10 errors (-1 would mean no
+// assembler). Points at the assembler's batch run; tests put their own in.
 extern int (*asm_assemble_startup)(const char* path);
-// Says that nothing can be assembled yet; -1.
-int asm_startup_unavailable(const char* path);
+// The assembler's batch run (assembler/asm.h), messages on stderr.
+int asm_assemble_batch(const char* path);
 // Loads the SYM symbol file.
 void sym_load_startup(const char* path);
 // Runs the STARTUP script.

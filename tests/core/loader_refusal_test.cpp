@@ -157,13 +157,12 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         {"type.tvc", tvc(3, 0x0900, 8), ARCADIA, 6, "Corrupt TVC file!"},
         {"past.tvc", tvc(2, 0x7FFE, 3), PIPBUG, 9, "Corrupt TVC file!"},
         {"head.tvc", {2, 9, 0, 9}, INTERTON, 3, "Corrupt TVC file!"},
+        {"tape.sms", {18, 1, 2}, ARCADIA, 6, "Corrupt SMS file!"},
         // Kinds whose readers are not written yet.
         {"tape.eof", bytes("data"), ARCADIA, 6, "Corrupt EOF file!"},
         {"prog.cmd", bytes("data"), ELEKTOR, 5, "CMD files cannot be loaded yet!"},
         {"prog.mod", bytes("data"), PIPBUG, 9, "MOD files cannot be loaded yet!"},
         {"prog.imag", bytes("data"), ARCADIA, 6, "IMAG files cannot be loaded yet!"},
-        {"tape.bpnf", bytes("Bdata"), ARCADIA, 6, "BPNF files cannot be loaded yet!"},
-        {"tape.sms", {18, 1, 2}, ARCADIA, 6, "SMS files cannot be loaded yet!"},
         {"tape.wav", bytes("data"), ARCADIA, 6, "WAV files cannot be loaded yet!"},
         {"disk.img", bytes("data"), ARCADIA, 6, "IMG files cannot be loaded yet!"},
     };

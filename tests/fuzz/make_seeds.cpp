@@ -259,6 +259,26 @@ void listings() {
     put("disasm", "program", prog);
 }
 
+// Assembler sources: the first byte is the notation (and bit 3 the 2650B).
+void sources() {
+    const std::string programs[] = {
+        "        ORG $100\nSTART:  LODI,r1 -1\n        LODA,r0 TAB,r2,+\n"
+        "        BCTR,un START\n        ZBRR $1FF0\nX       EQU LATER-START\n"
+        "TAB     DB 1,'AB',H'1,2F',A\"z\"\n        DW $1234\n        DBX \".#.#.#.#\"\n"
+        "LATER   RES 4\n        ORGF $200,$FF\n        END START\n",
+        "        ORG $7FFE\n        DB 1,2,3\n        LODI,r0 5/0\n        ORG -1\n"
+        "        INCLUDE \"nothere.asm\"\n",
+        "  * comment\r\nL BR L\r\n        LDPL $1234\r\n        .PROC S2650B\r\n",
+    };
+    for (std::size_t i = 0; i < std::size(programs); i++)
+        for (u8 setup : {u8(0), u8(1), u8(9)}) {
+            Bytes b(programs[i].size() + 1);
+            b[0] = setup;
+            std::copy(programs[i].begin(), programs[i].end(), b.begin() + 1);
+            put("assembler", "src" + std::to_string(i) + "_" + std::to_string(setup), b);
+        }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -273,6 +293,7 @@ int main(int argc, char** argv) {
     object_files_and_archives();
     texts();
     listings();
+    sources();
     std::printf("make_seeds: %d inputs\n", written);
     return 0;
 }

@@ -108,7 +108,7 @@ void fresh_state() {
     gui_install_ui_host();
     fake_clock_remove();
     app_loop_reset();
-    asm_assemble_startup = asm_startup_unavailable;
+    asm_assemble_startup = asm_assemble_batch;
 
     // Catalog strings, then everything the program resets as it starts; the
     // default machine.

@@ -1,0 +1,612 @@
+// The assembler's driver: finds and reads the source, splits it into lines,
+// runs the two passes, keeps the emitter's bookkeeping, writes the listing and
+// the object file, and reports errors and warnings with their line.
+#include "assembler/asm.h"
+
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/loader.h"
+#include "core/message.h"
+#include "core/message_date.h"
+#include "core/objfile.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "cpu/disasm.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "debugger/labels.h"
+#include "debugger/literals.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+char asm_source_name[ASM_NAME_SIZE];
+std::string asm_source;
+i32 asm_read_index;
+i32 asm_line_start;
+char asm_line[ASM_LINE_SIZE];
+i32 asm_line_number = 1;
+i32 asm_line_location;
+u8 asm_line_code[3];
+i32 asm_line_code_count;
+i32 asm_low_address = 0x7FFF, asm_high_address = 0;
+bool asm_origin_set, asm_end_seen, asm_start_set, asm_in_text_block;
+i32 asm_start_address;
+i32 asm_include_depth;
+std::string asm_include_tree;
+char asm_include_name[ASM_NAME_SIZE];
+u32 asm_warning_count;
+std::FILE* asm_listing_file;
+char asm_label[ASM_LABEL_SIZE];
+std::string asm_object_name;
+
+namespace {
+
+int include_count;     // text includes expanded in pass 1
+bool origin_warned;    // "origin not set" was given in this pass
+bool line_too_long;    // the current line was cut to fit asm_line
+std::string listing;   // the listing text, written out at the end
+std::string list_name; // its file name
+
+const char* const notation_names[NOTATIONS] = {"non-extended Signetics", "extended Signetics",
+                                               "old CALM", "new CALM", "IEEE-694"};
+
+bool exists(const std::string& name) {
+    struct stat st;
+    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The name with its last extension (after the last '.' of the last part) replaced.
+std::string with_extension(const std::string& name, const char* ext) {
+    const size_t slash = name.find_last_of('/');
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        return name.substr(0, dot) + ext;
+    return name + ext;
+}
+
+bool has_known_extension(const std::string& name) {
+    for (int k = 0; k < FILE_KINDS; k++) {
+        const char* ext = file_kinds[k].extension;
+        if (!ext || !*ext) continue;
+        const size_t n = std::strlen(ext);
+        if (name.size() >= n && strncasecmp(name.c_str() + name.size() - n, ext, n) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::string find_source(std::string name) {
+    if (exists(name)) return name;
+    if (!has_known_extension(name)) name += ".asm";
+    if (exists(name)) return name;
+    name = with_extension(name, ".2650");
+    if (exists(name)) return name;
+    return with_extension(name, ".asm");
+}
+
+void list(const std::string& text) {
+    if (asm_pass == 2 || asm_report_in_pass1) listing += text;
+}
+
+// The caret line under a message: the line, then the cursor's column marked.
+void caret(bool tabs_as_blanks) {
+    std::string line = asm_line;
+    if (tabs_as_blanks)
+        for (char& c : line)
+            if (c == '\t') c = ' ';
+    con_printf("$%04X: %s\n       %s^\n", static_cast<unsigned>(asm_location & 0xFFFF),
+               line.c_str(), std::string(asm_cursor, ' ').c_str());
+}
+
+void report_error(const char* text) {
+    char head[400];
+    std::snprintf(head, sizeof head, "Error at line %d: %s!\n", asm_line_number, text);
+    listing += "*** ";
+    listing += head;
+    con_printf("%s", head);
+    caret(true);
+}
+
+void end_pass_state(u32 pass) {
+    asm_location = 0;
+    asm_line_number = 1;
+    asm_read_index = 0;
+    asm_end_seen = false;
+    asm_origin_set = false;
+    asm_in_text_block = false;
+    asm_pass = pass;
+    origin_warned = false;
+    for (LabelRow& row : user_labels)
+        row.used = 0; // pass 2 marks the labels it reads
+}
+
+i32 default_start() {
+    switch (machine) {
+    case 2:
+    case 12:
+        return 0x0900;
+    case 3:
+    case 4:
+        return 0x0440;
+    case 7:
+        return 0x1510;
+    case 10:
+        return 0x0800;
+    case 13:
+        return 0x0500;
+    default:
+        return 0x0000;
+    }
+}
+
+const char* object_extension() {
+    switch (machine) {
+    case 2:
+        return ".tvc";
+    case 3:
+    case 4:
+    case 6:
+    case 7:
+    case 12:
+    case 13:
+        return ".aof";
+    default:
+        return ".bin";
+    }
+}
+
+// Writes `data` to `name` through a temporary file renamed over it.
+bool write_whole(const std::string& name, const std::string& data, bool binary) {
+    const std::string temp = name + ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), binary ? "wb" : "w");
+    if (!f) {
+        con_printf("Can't open %s for output!\n", name.c_str());
+        return false;
+    }
+    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (std::fclose(f) != 0 || !ok || std::rename(temp.c_str(), name.c_str()) != 0) {
+        std::remove(temp.c_str());
+        con_printf("Can't open %s for output!\n", name.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Copies the current raw line into asm_line (comment cut) and advances the
+// splitter to its LF; in pass 2 an include end marker lowers the depth.
+void split_line() {
+    int n = 0;
+    bool comment = false;
+    line_too_long = false;
+    const i32 length = static_cast<i32>(asm_source.size());
+    while (asm_read_index < length && asm_source[asm_read_index] != '\n') {
+        const char c = asm_source[asm_read_index];
+        if (c == ';' && !comment) {
+            comment = true;
+            if (asm_pass == 2 && asm_source.compare(asm_read_index, 13, ";END INCLUDE ") == 0 &&
+                asm_read_index + 13 < length) {
+                if (asm_include_depth > 0)
+                    asm_include_depth--;
+                else
+                    asm_error("unexpected end of include");
+            }
+        }
+        if (!comment) {
+            if (n < ASM_LINE_SIZE - 1)
+                asm_line[n++] = c;
+            else
+                line_too_long = true;
+        }
+        asm_read_index++;
+    }
+    asm_line[n] = 0;
+}
+
+std::string raw_line() {
+    size_t end = asm_source.find('\n', static_cast<size_t>(asm_line_start));
+    if (end == std::string::npos) end = asm_source.size();
+    return asm_source.substr(static_cast<size_t>(asm_line_start),
+                             end - static_cast<size_t>(asm_line_start));
+}
+
+// One pass over the text; false when it ended early (END or a given-up line).
+bool run_pass() {
+    const i32 length = static_cast<i32>(asm_source.size());
+    while (asm_read_index < static_cast<i32>(asm_source.size())) {
+        asm_line_start = asm_read_index;
+        while (asm_read_index < length &&
+               (asm_source[asm_read_index] == ' ' || asm_source[asm_read_index] == '\t'))
+            asm_read_index++;
+        if (asm_read_index < static_cast<i32>(asm_source.size()) &&
+            asm_source[asm_read_index] == '*') {
+            const size_t lf = asm_source.find('\n', static_cast<size_t>(asm_read_index));
+            asm_read_index = lf == std::string::npos ? static_cast<i32>(asm_source.size())
+                                                     : static_cast<i32>(lf);
+            list("              :" + raw_line() + "\n");
+        } else {
+            split_line();
+            const bool at_end = asm_read_index >= static_cast<i32>(asm_source.size());
+            if (!at_end || asm_line[0]) {
+                if (line_too_long) asm_error("line too long (cut to 259 characters)");
+                if (!asm_assemble_line()) return false;
+            }
+        }
+        if (asm_read_index < static_cast<i32>(asm_source.size())) asm_read_index++; // the LF
+        asm_line_number++;
+    }
+    return true;
+}
+
+void normalise() {
+    if (asm_source.size() >= 3 && static_cast<u8>(asm_source[0]) == 0xEF &&
+        static_cast<u8>(asm_source[1]) == 0xBB && static_cast<u8>(asm_source[2]) == 0xBF)
+        asm_source.erase(0, 3);
+    std::string out;
+    out.reserve(asm_source.size());
+    for (size_t i = 0; i < asm_source.size(); i++) {
+        if (asm_source[i] == '\r') {
+            out += '\n';
+            if (i + 1 < asm_source.size() && asm_source[i + 1] == '\n') i++;
+        } else {
+            out += asm_source[i];
+        }
+    }
+    asm_source.swap(out);
+}
+
+std::string object_data(const std::string& ext, i32 start) {
+    std::string data;
+    if (ext == ".tvc") {
+        data += '\x02';
+        data += static_cast<char>(asm_low_address >> 8);
+        data += static_cast<char>(asm_low_address & 0xFF);
+        data += static_cast<char>((start >> 8) & 0xFF);
+        data += static_cast<char>(start & 0xFF);
+        data.append(reinterpret_cast<const char*>(guest_memory) + asm_low_address,
+                    static_cast<size_t>(asm_high_address - asm_low_address + 1));
+        return data;
+    }
+    const i32 end = std::min(std::max(asm_location, 0), static_cast<i32>(GUEST_MEMORY_SIZE));
+    const char* mem = reinterpret_cast<const char*>(guest_memory);
+    if (machine == 0 && end > 0x2000) {
+        data.append(mem, 0x1000);
+        data.append(mem + 0x2000, static_cast<size_t>(end - 0x2000));
+    } else {
+        data.append(mem, static_cast<size_t>(end));
+    }
+    return data;
+}
+
+void finish(bool completed_pass2) {
+    const u32 n = dis_notation_index();
+    // Only a pass that ran out of text misses its END.
+    if (completed_pass2)
+        asm_warning(n == 2 || n == 3 ? "missing .END directive"
+                    : n == 4         ? "missing END directive"
+                                     : "missing END/.END directive");
+    listing += "\nSymbol Table" + std::string(62, '-') + "\n\n";
+    {
+        char* buffer = nullptr;
+        size_t size = 0;
+        std::FILE* mem = open_memstream(&buffer, &size);
+        if (mem) {
+            sym_write_file(mem);
+            std::fclose(mem);
+            listing.append(buffer, size);
+            std::free(buffer);
+        }
+    }
+    if (!asm_include_tree.empty())
+        listing += "\nInclude Tree Graph" + std::string(56, '-') + "\n\n" + asm_include_tree + "\n";
+    char summary[160];
+    std::snprintf(summary, sizeof summary, "Assembled %d line(s) (%u warning(s), %u error(s)).\n",
+                  asm_line_number - 1, asm_warning_count, asm_error_count);
+    con_printf("%s", summary);
+    listing += summary;
+    const i32 start = asm_start_address & 0x7FFF;
+    cpu_iar = static_cast<u16>(start);
+    game_start_address = static_cast<u16>(start);
+    if (!asm_start_set)
+        con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
+    write_whole(list_name, listing, false);
+
+    const std::string ext = object_extension();
+    asm_object_name = with_extension(list_name, ext.c_str());
+    if (asm_low_address > asm_high_address) {
+        con_printf("No code or data was produced: no object file written.\n");
+        asm_object_name.clear();
+    } else if (ext == ".aof") {
+        if (!objfile_save_aof(asm_object_name.c_str(), static_cast<u32>(asm_low_address),
+                              static_cast<u32>(asm_high_address), static_cast<u32>(start), 30))
+            asm_object_name.clear();
+    } else if (!write_whole(asm_object_name, object_data(ext, start), true)) {
+        asm_object_name.clear();
+    }
+    con_printf("%s.\n\n", "OK");
+}
+
+} // namespace
+
+void asm_warning(const char* text) {
+    if (asm_pass != 2 && !asm_report_in_pass1) return;
+    asm_warning_count++;
+    if (!warn) return;
+    char head[400];
+    std::snprintf(head, sizeof head, "Warning at line %d: %s!\n", asm_line_number, text);
+    listing += "*** ";
+    listing += head;
+    con_printf("%s", head);
+    caret(false);
+}
+
+void asm_emit(u8 byte) {
+    if (asm_location >= 0x8000 || asm_location < 0) {
+        asm_error("attempted to emit code/data beyond 32K");
+        return;
+    }
+    if (((asm_location ^ (asm_location + 1)) & 0x6000) != 0)
+        asm_warning("about to cross 8K page boundary");
+    if (machine <= 1) {
+        const u32 attr = mem_attributes[asm_location];
+        if (!(attr & MEM_UNWRITABLE) || (attr & MEM_UNREADABLE))
+            asm_warning("code or data in non-ROM area");
+    }
+    if (asm_location < asm_low_address) asm_low_address = asm_location;
+    if (asm_location > asm_high_address) asm_high_address = asm_location;
+    if (asm_pass == 2 && !asm_origin_set && !origin_warned) {
+        origin_warned = true;
+        char text[48];
+        std::snprintf(text, sizeof text, "origin not set (assuming $%X)",
+                      static_cast<unsigned>(asm_location));
+        asm_warning(text);
+    }
+    guest_memory[asm_location++] = byte;
+    if (asm_line_code_count < 3) asm_line_code[asm_line_code_count++] = byte;
+}
+
+bool asm_set_location(i32 value, i32 limit) {
+    if (value < 0 || value > limit) {
+        char text[64];
+        std::snprintf(text, sizeof text, "location $%X outside guest memory",
+                      static_cast<unsigned>(value));
+        asm_error(text);
+        return false;
+    }
+    asm_location = value;
+    return true;
+}
+
+bool asm_assemble_line() {
+    asm_line_code_count = 0;
+    asm_line_location = asm_location;
+    size_t n = std::strlen(asm_line);
+    while (n > 0 && (asm_line[n - 1] == ' ' || asm_line[n - 1] == '\t'))
+        asm_line[--n] = 0;
+    asm_cursor = 0;
+    while (asm_line[asm_cursor] == ' ' || asm_line[asm_cursor] == '\t')
+        asm_cursor++;
+    const bool go_on = asm_line_signetics();
+    if (asm_pass == 2) {
+        const std::string raw = raw_line();
+        char head[32];
+        if (asm_location > asm_line_location) {
+            std::snprintf(head, sizeof head, "%04X  ", static_cast<unsigned>(asm_line_location));
+            listing += head;
+            switch (asm_line_code_count) {
+            case 0:
+                listing += "        :";
+                break;
+            case 1:
+                std::snprintf(head, sizeof head, "%02X      :", asm_line_code[0]);
+                listing += head;
+                break;
+            case 2:
+                std::snprintf(head, sizeof head, "%02X%02X    :", asm_line_code[0],
+                              asm_line_code[1]);
+                listing += head;
+                break;
+            default:
+                std::snprintf(head, sizeof head, "%02X%02X%02X  :", asm_line_code[0],
+                              asm_line_code[1], asm_line_code[2]);
+                listing += head;
+                break;
+            }
+            listing += raw;
+        } else if (!raw.empty()) {
+            listing += "              :" + raw;
+        }
+        listing += "\n";
+    }
+    return go_on;
+}
+
+bool asm_include() {
+    if (asm_pass == 2) {
+        if (asm_include_tree.empty())
+            asm_include_tree = "$0000 " + std::string(asm_source_name) + "\n";
+        asm_include_depth++;
+        char entry[ASM_NAME_SIZE + 80];
+        std::snprintf(
+            entry, sizeof entry, "%s$%04X %s\n",
+            std::string(static_cast<size_t>(std::min(asm_include_depth, 64)), ' ').c_str(),
+            static_cast<unsigned>(asm_location & 0xFFFF), asm_include_name);
+        if (asm_include_tree.size() + std::strlen(entry) < ASM_INCLUDE_TREE_SIZE)
+            asm_include_tree += entry;
+        return true;
+    }
+    asm_report_in_pass1 = true;
+    std::ifstream in(asm_include_name, std::ios::binary);
+    if (!in) {
+        asm_error("can't open include file for reading");
+        asm_report_in_pass1 = false;
+        return false;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        asm_error("can't read from include file");
+        asm_report_in_pass1 = false;
+        return false;
+    }
+    std::string insert = "\n";
+    for (char c : text)
+        if (c != '\r') insert += c;
+    insert += "\n;END INCLUDE ";
+    insert += asm_include_name;
+    insert += "\n";
+    // A file that includes itself would grow the text without end.
+    if (++include_count > ASM_INCLUDES_MAX || asm_source.size() + insert.size() > ASM_SOURCE_MAX) {
+        asm_error(include_count > ASM_INCLUDES_MAX ? "too many includes" : "out of memory");
+        asm_report_in_pass1 = false;
+        return false;
+    }
+    asm_source.insert(static_cast<size_t>(asm_read_index), insert);
+    asm_report_in_pass1 = false;
+    return true;
+}
+
+bool asm_incbin() {
+    if (asm_pass == 1) asm_report_in_pass1 = true;
+    std::ifstream in(asm_include_name, std::ios::binary);
+    if (!in) {
+        asm_error("can't open include file for reading");
+        asm_report_in_pass1 = false;
+        return false;
+    }
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    asm_report_in_pass1 = false;
+    if (asm_pass == 2) {
+        if (asm_include_tree.empty())
+            asm_include_tree = "$0000 " + std::string(asm_source_name) + "\n";
+        char entry[ASM_NAME_SIZE + 80];
+        std::snprintf(
+            entry, sizeof entry, "%s$%04X %s\n",
+            std::string(static_cast<size_t>(std::min(asm_include_depth + 1, 64)), ' ').c_str(),
+            static_cast<unsigned>(asm_location & 0xFFFF), asm_include_name);
+        if (asm_include_tree.size() + std::strlen(entry) < ASM_INCLUDE_TREE_SIZE)
+            asm_include_tree += entry;
+    }
+    for (char c : data) {
+        if (asm_location >= 0x8000) {
+            asm_error("attempted to emit code/data beyond 32K");
+            break;
+        }
+        asm_emit(static_cast<u8>(c));
+    }
+    return true;
+}
+
+void asm_assemble_file() {
+    dir_enter_projects();
+    const std::string name = find_source(asm_source_name);
+    std::snprintf(asm_source_name, sizeof asm_source_name, "%s", name.c_str());
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        con_printf("Can't open %s for reading!\n\n", name.c_str());
+        dir_restore();
+        return;
+    }
+    asm_source.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad() || asm_source.size() > ASM_SOURCE_MAX) {
+        con_printf("Failed!\n\n");
+        asm_source.clear();
+        dir_restore();
+        return;
+    }
+    list_name = with_extension(name, ".lst");
+    const u32 n = dis_notation_index();
+    con_printf("Assembling %s as %s...\n", name.c_str(), notation_names[n]);
+
+    // Every label of earlier sources, symbol files and commands goes.
+    std::memset(user_labels, 0, sizeof user_labels);
+    user_label_count = 0;
+    asm_radix = NUM_DECIMAL;
+    asm_low_address = 0x7FFF;
+    asm_high_address = 0;
+    asm_start_set = false;
+    asm_active = true;
+    asm_error_count = 0;
+    asm_warning_count = 0;
+    asm_include_tree.clear();
+    asm_include_depth = 0;
+    include_count = 0;
+    asm_report_in_pass1 = false;
+    asm_start_address = default_start();
+    asm_error_report = report_error;
+    asm_object_name.clear();
+    listing = "Assembled by Brindlemox 36.4 at ";
+    listing += format_date_time_long();
+    if (listing.size() < 74) listing += std::string(74 - listing.size(), '-');
+    listing += "\n\n";
+
+    normalise();
+    if (n >= NOTATION_OLD_CALM) {
+        // The CALM and IEEE-694 front ends are not written yet.
+        con_printf("Only the Signetics notations can be assembled so far.\n");
+        asm_error_count = 1;
+        asm_active = false;
+        asm_error_report = nullptr;
+        asm_source.clear();
+        listing.clear();
+        dir_restore();
+        return;
+    }
+    end_pass_state(1);
+    run_pass();
+    end_pass_state(2);
+    const bool ran_out = run_pass();
+    finish(ran_out);
+
+    asm_active = false;
+    asm_error_report = nullptr;
+    asm_source.clear();
+    asm_source.shrink_to_fit();
+    listing.clear();
+    dir_restore();
+    file_loaded = 1;
+}
+
+namespace {
+void stderr_sink(const char* text) {
+    std::fputs(text, stderr);
+}
+} // namespace
+
+int asm_assemble_batch(const char* path) {
+    std::snprintf(asm_source_name, sizeof asm_source_name, "%s", path);
+    const bool pushed = con_push_sink(stderr_sink);
+    // A source that cannot be read leaves the counts alone: count it as the error.
+    asm_error_count = 1;
+    asm_warning_count = 0;
+    asm_assemble_file();
+    if (pushed) con_pop_sink();
+    if (asm_error_count) return 10;
+    return asm_warning_count ? 5 : 0;
+}
+
+void asm_reset() {
+    asm_expr_reset();
+    asm_source_name[0] = 0;
+    asm_source.clear();
+    asm_read_index = asm_line_start = 0;
+    asm_line[0] = 0;
+    asm_line_number = 1;
+    asm_line_code_count = 0;
+    asm_low_address = 0x7FFF;
+    asm_high_address = 0;
+    asm_origin_set = asm_end_seen = asm_start_set = asm_in_text_block = false;
+    asm_start_address = 0;
+    asm_include_depth = 0;
+    asm_include_tree.clear();
+    asm_include_name[0] = 0;
+    asm_report_in_pass1 = false;
+    asm_warning_count = 0;
+    asm_listing_file = nullptr;
+    asm_label[0] = 0;
+    asm_object_name.clear();
+}

@@ -1,0 +1,343 @@
+// The assembler: operand forms and their range errors, directives, labels and
+// equates, the listing, line ends, the object files per machine, the batch
+// results, the shipped stub source, and the round trip through the
+// disassembler's source files.
+#include "assembler/asm.h"
+
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "cpu/disasm.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+#include "debugger/disasm_file.h"
+#include "debugger/labels.h"
+#include "machines/arcadia.h"
+#include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Assembler : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        machine = 3; // a monitor computer: object files are ".aof"
+        cpu_type = CPU_2650;
+        warn = 1;
+        home.emplace("assembler");
+        dir = home->path();
+        std::snprintf(projects_path, sizeof projects_path, "%s", dir.c_str());
+    }
+    void TearDown() override {
+        home.reset();
+        fresh_state();
+    }
+
+    // Assembles `source` as <dir>/name; returns the bytes from `first` on.
+    std::vector<u8> assemble(const std::string& source, u32 first = 0, u32 count = 0,
+                             const char* name = "prog.asm") {
+        test_write_file(dir / name, source);
+        std::snprintf(asm_source_name, sizeof asm_source_name, "%s", (dir / name).c_str());
+        asm_assemble_file();
+        return std::vector<u8>(guest_memory + first, guest_memory + first + count);
+    }
+    std::string listing(const char* name = "prog.lst") { return test_read_file(dir / name); }
+
+    std::optional<TempHome> home;
+    fs::path dir;
+};
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+struct LineCase {
+    const char* source; // assembled after "        ORG $100" (and an origin label)
+    std::vector<u8> bytes;
+    const char* message; // expected error or warning text, "" none
+};
+
+TEST_F(Assembler, OperandFormsGiveTheirBytesAndRangeErrors) {
+    const LineCase cases[] = {
+        {"        LODI,r1 -1", {0x05, 0xFF}, ""},
+        {"        LODI,r1 256", {0x05, 0x00}, "immediate value out of range"},
+        {"        LODI,r2 $FF80", {0x06, 0x80}, ""},
+        {"        LODA,r0 TAB,r2,+", {0x0E, 0x21, 0x23}, ""},
+        {"        LODA,r1 TAB,r2", {0x0E, 0x61, 0x23}, "r0 is required as first register"},
+        {"        ADDA TAB,r1", {0x8D, 0x61, 0x23}, ""},
+        {"        STRA,r3 *TAB,-", {0xCF, 0xC1, 0x23}, ""},
+        {"        ZBRR $1FF0", {0x9B, 0x70}, ""},
+        {"        ZBSR *$12", {0xBB, 0x92}, ""},
+        {"        ZBRR $80", {0x9B, 0x00}, "zero page address out of range"},
+        {"        BCTA,gt *$1234", {0x1D, 0x92, 0x34}, ""},
+        {"        BCTR,un $100+2+63", {0x1B, 0x3F}, ""},
+        {"        BCTR,un $100+2+64", {0x1B, 0x00}, "relative address out of range (too far)"},
+        {"        BCTR,un $100+2-64", {0x1B, 0x40}, ""},
+        {"        BCTR,un $100+2-65", {0x1B, 0x00}, "relative address out of range (too far)"},
+        {"        BCTR,eq $2000", {0x18, 0x00}, "relative address out of range (wrong page)"},
+        {"        BCFR,un $100", {0x98, 0x7E}, "un is not allowed for this opcode"},
+        {"        BXA     $1234,r3", {0x9F, 0x12, 0x34}, ""},
+        {"        BSXA    $1234,r1", {0xBF, 0x12, 0x34}, "r1 is not allowed for this opcode"},
+        {"        STRZ    r0", {}, "r0 is not allowed for this opcode"},
+        {"        ANDZ    r0", {}, "r0 is not allowed for this opcode"},
+        {"        LODZ    r0", {0x00}, "r0 is not allowed for this opcode"},
+        {"        LODZ    r6", {0x03}, ""},
+        {"        RETC,lt", {0x16}, ""},
+        {"        RETE", {0x37}, ""},
+        {"        CPSU    %00100000", {0x74, 0x20}, ""},
+        {"        LDPL    $1234", {0x10, 0x12, 0x34}, "2650B only"},
+        {"        DB      1,'AB',H'1,2F',A\"z\"", {0x01, 0x41, 0x42, 0x01, 0x2F, 0x7A}, ""},
+        {"        DW      $1234,-1", {0x12, 0x34, 0xFF, 0xFF}, ""},
+        {"        .ADDR   $1234", {0x34, 0x12}, "wrong endianness"},
+        {"        DBX     \".#.#.#.#\"", {0x55}, ""},
+        {"        ASCI    /hi/", {0x68, 0x69}, ""},
+        {"        DB      'AB", {0x41, 0x42}, "string not terminated"},
+        {"        LODI,r0 5/0", {0x04, 0x00}, "divide by zero"},
+        {"        TITL    Whatever", {}, "ignoring directive TITL"},
+    };
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.source);
+        const std::string source = std::string("        ORG $100\n") + c.source +
+                                   "\n        ORG $123\nTAB     DB 0\n        END\n";
+        std::memset(guest_memory + 0x100, 0xEE, 8);
+        const auto bytes = assemble(source, 0x100, c.bytes.size() + 1);
+        EXPECT_EQ(std::vector<u8>(bytes.begin(), bytes.end() - 1), c.bytes);
+        EXPECT_EQ(bytes.back(), 0xEE); // nothing more was emitted
+        const std::string lst = listing();
+        if (*c.message)
+            EXPECT_TRUE(has(lst, std::string(": ") + c.message + "!\n")) << lst;
+        else
+            EXPECT_EQ(asm_error_count + asm_warning_count, 0u) << lst;
+    }
+}
+
+TEST_F(Assembler, LabelsEquatesAndDirectives) {
+    const std::string source = "        ORG $200\n"
+                               "START:  BCTR,un NEXT\n"
+                               "SIZE    EQU LAST-START\n"
+                               "NEXT    LODI,r0 SIZE\n"
+                               "        RES 2\n"
+                               "        ORGF $20A,$99\n"
+                               "LAST    HALT\n"
+                               "        END START\n";
+    const auto bytes = assemble(source, 0x200, 11);
+    // SIZE refers to a later label: it holds its real value, not 0.
+    EXPECT_EQ(bytes, (std::vector<u8>{0x1B, 0x00, 0x04, 0x0A, 0, 0, 0x99, 0x99, 0x99, 0x99, 0x40}));
+    EXPECT_EQ(asm_error_count, 0u) << listing();
+    EXPECT_EQ(cpu_iar, 0x200);
+    EXPECT_TRUE(asm_start_set);
+
+    // A syntax error (BR is no mnemonic in the plain notation) ends the pass.
+    dis_notation = NOTATION_SIGNETICS;
+    assemble("        ORG 0\n        BR $10\n        HALT\n        END\n");
+    EXPECT_EQ(asm_error_count, 1u);
+    EXPECT_TRUE(has(listing(), "Error at line 2: syntax error!"));
+    EXPECT_TRUE(has(listing(), "Assembled 1 line(s)"));
+    dis_notation = NOTATION_EXTENDED; // there it is the unconditional branch
+    const auto br = assemble("        ORG 0\n        BR $10\n        END\n", 0, 2);
+    EXPECT_EQ(br, (std::vector<u8>{0x1B, 0x0E}));
+
+    // A label of 40 characters is kept; 41 are too long.
+    const std::string l40(40, 'L');
+    assemble("        ORG 0\n" + l40 + " HALT\n        END\n");
+    EXPECT_EQ(asm_error_count, 0u);
+    assemble("        ORG 0\n" + l40 + "X HALT\n        END\n");
+    EXPECT_TRUE(has(listing(), "label too long"));
+
+    // Labels of an earlier symbol file are gone after an assembly.
+    sym_add_quiet("OLDLABEL", 0x1234, 'C');
+    assemble("        ORG 0\n        HALT\n        END\n");
+    i32 value;
+    EXPECT_FALSE(sym_lookup("OLDLABEL", 8, &value));
+}
+
+TEST_F(Assembler, LocationsOutsideGuestMemoryAreErrors) {
+    guest_memory[0x7FFF] = 0x11;
+    assemble("        ORG $7FFF\n        DB 1,2\n        ORG -1\n        RES $9000\n        END\n");
+    EXPECT_EQ(guest_memory[0x7FFF], 1);
+    const std::string lst = listing();
+    EXPECT_TRUE(has(lst, "Error at line 2: attempted to emit code/data beyond 32K!")) << lst;
+    EXPECT_TRUE(has(lst, "Error at line 3: location $FFFFFFFF outside guest memory!")) << lst;
+    EXPECT_TRUE(has(lst, "Error at line 4: location")) << lst;
+    EXPECT_EQ(asm_error_count, 3u);
+
+    // A line longer than the buffer is cut and reported.
+    assemble("        ORG 0\n        DB 1 ;" + std::string(400, 'x') + "\n" + "        DB " +
+             std::string(300, '1') + "\n        END\n");
+    EXPECT_TRUE(has(listing(), "Error at line 3: line too long")) << listing();
+}
+
+TEST_F(Assembler, ListingShowsCodeColumnsCommentsAndSummary) {
+    warn = 0; // warnings are counted without being shown
+    const std::string source = "; a program\n"
+                               "  * a comment line\n"
+                               "\n"
+                               "        ORG $100\n"
+                               "X       EQU 5\n"
+                               "        DB 1,2,3,4 ; four bytes\n"
+                               "        LODI,r1 X\n"
+                               "        HALT\n";
+    assemble(source);
+    const std::string lst = listing();
+    EXPECT_TRUE(lst.rfind("Assembled by Brindlemox 36.4 at ", 0) == 0) << lst;
+    EXPECT_EQ(lst.find('\n'), 74u);
+    EXPECT_TRUE(has(lst, "\n              :; a program\n"));
+    EXPECT_TRUE(has(lst, "\n              :  * a comment line\n"));
+    EXPECT_TRUE(has(lst, "\n\n0000          :        ORG $100\n"));
+    EXPECT_TRUE(has(lst, "\n              :X       EQU 5\n"));
+    EXPECT_TRUE(has(lst, "\n0100  010203  :        DB 1,2,3,4 ; four bytes\n"));
+    EXPECT_TRUE(has(lst, "\n0104  0505    :        LODI,r1 X\n"));
+    EXPECT_TRUE(has(lst, "\n0106  40      :        HALT\n"));
+    EXPECT_TRUE(has(lst, "\nSymbol Table" + std::string(62, '-') + "\n\n"));
+    EXPECT_FALSE(has(lst, "Warning at line"));
+    EXPECT_TRUE(has(lst, "Assembled 8 line(s) (1 warning(s), 0 error(s)).\n")) << lst;
+    EXPECT_EQ(asm_warning_count, 1u); // missing END
+}
+
+TEST_F(Assembler, LineEndsAndByteOrderMarkDoNotMatter) {
+    const std::string lines[] = {"        ORG $10", "L       BCTR,un L", "        DB 'x'",
+                                 "        END"};
+    std::string outputs[4];
+    const char* ends[] = {"\n", "\r\n", "\r", "\r\n"};
+    for (int v = 0; v < 4; v++) {
+        std::string text = v == 3 ? "\xEF\xBB\xBF" : "";
+        for (const std::string& l : lines)
+            text += l + ends[v];
+        const auto bytes = assemble(text, 0x10, 3);
+        EXPECT_EQ(bytes, (std::vector<u8>{0x1B, 0x7E, 0x78})) << v;
+        std::string lst = listing();
+        outputs[v] = lst.substr(lst.find('\n')); // the header holds the time
+    }
+    for (int v = 1; v < 4; v++)
+        EXPECT_EQ(outputs[v], outputs[0]) << v;
+}
+
+TEST_F(Assembler, SourceNameIsSearchedWithTheUsualExtensions) {
+    test_write_file(dir / "prog.2650", "        ORG 0\n        DB 7\n        END\n");
+    std::snprintf(asm_source_name, sizeof asm_source_name, "%s", (dir / "prog").c_str());
+    asm_assemble_file();
+    EXPECT_EQ(std::string(asm_source_name), (dir / "prog.2650").string());
+    EXPECT_EQ(guest_memory[0], 7);
+    EXPECT_TRUE(fs::exists(dir / "prog.lst"));
+}
+
+TEST_F(Assembler, ObjectFileFollowsTheMachine) {
+    const std::string source = "        ORG $900\n        DB 1,2\n        END\n";
+    machine = 3;
+    assemble(source);
+    EXPECT_EQ(test_read_file(dir / "prog.aof"), ":0900024C010200\r\n:044000\r\n");
+    EXPECT_TRUE(has(quiet_output_text(), "Assuming start address of $0440."));
+    EXPECT_EQ(cpu_iar, 0x0440);
+
+    machine = 2;
+    assemble(source);
+    EXPECT_EQ(test_read_file(dir / "prog.tvc"), std::string("\x02\x09\x00\x09\x00\x01\x02", 7));
+
+    machine = 0;
+    assemble("        ORG $2000\n        DB 1\n        ORG $2800\n        END\n");
+    const std::string bin = test_read_file(dir / "prog.bin");
+    ASSERT_EQ(bin.size(), 6144u);
+    EXPECT_EQ(bin[0x1000], 1);
+
+    // No bytes at all: no object file.
+    machine = 3;
+    fs::remove(dir / "prog.aof");
+    assemble("X EQU 1\n        END\n");
+    EXPECT_FALSE(fs::exists(dir / "prog.aof"));
+    EXPECT_TRUE(has(quiet_output_text(), "no object file written"));
+}
+
+TEST_F(Assembler, IncludesExpandAndAreListedInTheTree) {
+    test_write_file(dir / "inner.asm", "        DB 3\n");
+    test_write_file(dir / "middle.asm", "        DB 2\n        INCLUDE inner.asm\n");
+    test_write_file(dir / "blob.bin", std::string("\x09\x08", 2));
+    const auto bytes = assemble("        ORG 0\n        DB 1\n        INCLUDE \"middle.asm\"\n"
+                                "        INCBIN blob.bin\n        DB 4\n        END\n",
+                                0, 6);
+    EXPECT_EQ(bytes, (std::vector<u8>{1, 2, 3, 9, 8, 4}));
+    const std::string lst = listing();
+    EXPECT_TRUE(has(lst, "$0000 " + (dir / "prog.asm").string() +
+                             "\n $0001 middle.asm\n  $0002 inner.asm\n $0003 blob.bin\n"))
+        << lst;
+    EXPECT_EQ(asm_error_count, 0u) << lst;
+
+    // A missing include is reported and ends the pass; including itself stops.
+    assemble("        ORG 0\n        INCLUDE nothere.asm\n        END\n");
+    EXPECT_TRUE(has(listing(), "can't open include file for reading"));
+    assemble("        ORG 0\n        DB 1\n        INCLUDE prog.asm\n        END\n");
+    EXPECT_GE(asm_error_count, 1u);
+}
+
+TEST_F(Assembler, BatchResultsAreTenFiveAndZero) {
+    test_write_file(dir / "clean.asm", "        ORG 0\n        HALT\n        END\n");
+    test_write_file(dir / "warns.asm", "        ORG 0\n        HALT\n");
+    test_write_file(dir / "fails.asm", "        ORG 0\n        LODI,r0 300\n        END\n");
+    EXPECT_EQ(asm_assemble_batch((dir / "clean.asm").c_str()), 0);
+    EXPECT_EQ(asm_assemble_batch((dir / "warns.asm").c_str()), 5);
+    EXPECT_EQ(asm_assemble_batch((dir / "fails.asm").c_str()), 10);
+    EXPECT_EQ(asm_assemble_batch((dir / "none.asm").c_str()), 10);
+}
+
+TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
+    machine = 0;
+    const fs::path stub = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+                          "stubs" / "arcadia.asm";
+    const std::string text = test_read_file(stub);
+    ASSERT_FALSE(text.empty());
+    // The padding is reserved, not written: it keeps the zeros of a fresh machine.
+    std::memset(guest_memory, 0, sizeof guest_memory);
+    assemble(text, 0, 0, "arcadia.asm");
+    EXPECT_EQ(asm_error_count, 0u) << listing("arcadia.lst");
+    EXPECT_EQ(test_read_file(dir / "arcadia.bin"),
+              std::string(reinterpret_cast<const char*>(arcadia_stub_program), ARCADIA_STUB_SIZE));
+}
+
+// Every opcode with operand bytes, disassembled into a source file by the
+// debugger and assembled again, gives the same bytes, in both Signetics notations.
+TEST_F(Assembler, DisassembledSourceAssemblesToTheSameBytes) {
+    for (u32 notation : {NOTATION_SIGNETICS, NOTATION_EXTENDED}) {
+        for (u32 type : {CPU_2650, CPU_2650B}) {
+            SCOPED_TRACE(notation * 10 + type);
+            fresh_state();
+            machine = 3;
+            cpu_type = type;
+            machine_adapt_opcode_tables();
+            dis_notation = notation;
+            std::snprintf(projects_path, sizeof projects_path, "%s", dir.c_str());
+            std::memset(guest_memory, 0, sizeof guest_memory);
+            u32 a = 0x0100;
+            for (int op = 0; op < 256; op++) {
+                guest_memory[a] = static_cast<u8>(op);
+                guest_memory[a + 1] = static_cast<u8>((op * 7 + 3) & 0x7F);
+                guest_memory[a + 2] = static_cast<u8>(op * 13);
+                a += op_length[op];
+            }
+            std::vector<u8> before(guest_memory, guest_memory + 0x2000);
+            dis_to_file(0x0000, 0x1FFF, (dir / "round.bin").c_str());
+            std::memset(guest_memory, 0x55, sizeof guest_memory);
+            std::snprintf(asm_source_name, sizeof asm_source_name, "%s",
+                          (dir / "round.asm").c_str());
+            asm_assemble_file();
+            EXPECT_EQ(asm_error_count, 0u) << listing("round.lst");
+            for (u32 i = 0; i < 0x2000; i++)
+                if (guest_memory[i] != before[i]) {
+                    ADD_FAILURE() << std::hex << "first difference at $" << i;
+                    break;
+                }
+        }
+    }
+}
+
+} // namespace
