@@ -67,3 +67,9 @@ std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, in
 // Path an image was loaded from ("" for an unknown handle).
 std::string gui_headless_image_path(int image);
 int gui_headless_image_count();
+
+// Clipboard: another program puts plain text on `unit`; every clipboard call
+// fails while `failing`; every unit empty again.
+void gui_headless_clip_put_text(int unit, const std::string& text);
+void gui_headless_clip_fail(bool failing);
+void gui_headless_clip_reset();
