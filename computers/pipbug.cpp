@@ -1,4 +1,5 @@
 #include "computers/pipbug.h"
+#include "computers/pipbug_notes.h"
 
 #include "computers/pipbug_vdu.h"
 #include "computers/terminal.h"
