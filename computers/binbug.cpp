@@ -1,6 +1,7 @@
 #include "computers/binbug.h"
 
 #include "computers/pipbug.h"
+#include "computers/pipbug_notes.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"

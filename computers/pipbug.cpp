@@ -1,4 +1,5 @@
 #include "computers/pipbug.h"
+#include "computers/pipbug_notes.h"
 
 #include "computers/pipbug_vdu.h"
 #include "computers/terminal.h"
@@ -26,6 +27,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "machines/seams.h"
+#include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
 #include <cstring>
@@ -349,6 +351,9 @@ void pipbug_io_write(u32 port, u8 value) {
     case 8:
         if (p == 2) two_digits(11, value);
         break;
+    case 25:
+        printer_write_byte(value, 1);
+        break;
     case 16:
         if (p == 2) {
             led_draw_segment(7, 6, value == 3 || value == 8 ? LED_LIT : LED_UNLIT);
@@ -361,6 +366,7 @@ void pipbug_io_write(u32 port, u8 value) {
             break;
         }
         if (bios() == BIOS_PIPLA || known_game_id == GAME_RYTMON) break;
+        if (p == 0) printer_write_byte(value, 0);
         for (int d = 0; d < 4; d++)
             if (value & (0x80 >> d)) led_set_digit(d, value & 15);
         break;

@@ -22,6 +22,7 @@
 #include "core/recording.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
+#include "peripherals/printer.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"

@@ -13,9 +13,6 @@ void coinop_clear_latches() {}
 DeflickerSettings deflicker_settings = {0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
 
 // ---- Computers and peripherals ---------------------------------------------------
-// The real ones print a printer's buffered line and size the printer's paper.
-void printer_flush(int) {}
-void printer_setup_geometry() {}
 u8 drive_present[4];
 u8 lamp_latch;
 i32 tape_state;

@@ -28,8 +28,6 @@ struct DeflickerSettings {
 extern DeflickerSettings deflicker_settings;
 
 // ---- Computers and peripherals ----------------------------------------------
-void printer_flush(int unit);
-void printer_setup_geometry();
 extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
 extern i32 tape_state;      // 2 playing, 3 recording

@@ -260,3 +260,14 @@ void gui_display_refresh(int win, int gid);
 // New colours for the attached buffer's pens (the table is copied): the picture
 // is recoloured without a new buffer.
 void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int colours);
+
+// --- Clipboard ----------------------------------------------------------------
+// The system clipboard, numbered by unit (0 the desktop's own; the others kept
+// by the program). A clip is the raw bytes of an IFF form; text is offered to
+// other programs beside them as plain text. False when the clipboard cannot be
+// written (the caller reports it).
+bool gui_clip_write(int unit, const std::vector<std::uint8_t>& iff, const std::string& text);
+// The clip of `unit`: its IFF bytes when it holds a clip of ours, else the
+// plain text another program put there (`iff` then empty). False when the
+// clipboard cannot be read; an empty clipboard reads as true with both empty.
+bool gui_clip_read(int unit, std::vector<std::uint8_t>* iff, std::string* text);

@@ -469,6 +469,7 @@ void gui_display_refresh(int win, int gid) {
 
 // --- test access ------------------------------------------------------------
 void gui_headless_reset() {
+    gui_headless_clip_reset();
     windows.clear();
     images.clear();
     answers.clear();

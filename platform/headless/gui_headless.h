@@ -71,3 +71,9 @@ int gui_headless_image_count();
 const std::vector<GuiListRow>* gui_headless_rows(int win, int gid);
 // The user activates window `win` (0: a window of another program).
 void gui_headless_set_active(int win);
+
+// Clipboard: another program puts plain text on `unit`; every clipboard call
+// fails while `failing`; every unit empty again.
+void gui_headless_clip_put_text(int unit, const std::string& text);
+void gui_headless_clip_fail(bool failing);
+void gui_headless_clip_reset();

@@ -1,0 +1,368 @@
+#include "peripherals/printer.h"
+
+#include "computers/pipbug_vdu.h"
+#include "core/emu.h"
+#include "core/settings_vars.h"
+#include "peripherals/printer_export.h"
+#include "sound/effects.h"
+#include "sound/voice_update.h"
+
+#include <cstring>
+#include <string>
+
+PrinterUnit printer_units[PRINTER_UNITS];
+PrinterGeometry printer_geometry = {228, 384, 32, 32, 2, 12, 228, 384, 0};
+u32 printer_view_serial;
+
+constexpr int EFFECT_PRINTER = 4;
+constexpr u8 LF = 10, CR = 13;
+// The EA and 7-bit printers' head and paper strip.
+constexpr u32 EA_WIDTH = 228, EA_HEAD_TOP = 374, EA_STRIP_TOP = 372, EA_LAST_ROW = 383;
+// The TWIN's line printer.
+constexpr u32 TWIN_STRIP_TOP = 1276, TWIN_LAST_ROW = 1286, TWIN_HEAD_TOP = 1278;
+constexpr u32 TWIN_CARRIAGE_LIMIT = 928, TWIN_MARGIN = 29, TWIN_BUFFER_LIMIT = 132;
+constexpr u8 RIBBON_INK[4] = {7, 3, 13, 6};
+
+static const PrinterGeometry TWIN_GEOMETRY = {982, 1287, 132, 117, 4, 11, 512, 462, 825};
+static const PrinterGeometry EA_GEOMETRY = {228, 384, 32, 32, 2, 12, 228, 384, 0};
+
+// The pica font: every dot of the 5 x 7 glyph at twice its column, so a
+// character is drawn with half-step dots across nine columns; the middle dots
+// between two set neighbours are set too, as the head overlaps them.
+static u16 pica_font[64][7];
+static bool pica_ready;
+
+const u16* printer_pica_glyph(u8 code) {
+    if (!pica_ready) {
+        for (int c = 0; c < 64; c++) {
+            const u8* g = font5x7_glyph(static_cast<u8>(0x20 + c));
+            for (int r = 0; r < 7; r++) {
+                u16 w = 0;
+                for (int d = 0; d < 5; d++)
+                    if (g[r] & (0x10 >> d)) w |= static_cast<u16>(0x100 >> (2 * d));
+                for (int d = 0; d < 4; d++)
+                    if ((g[r] & (0x10 >> d)) && (g[r] & (0x08 >> d)))
+                        w |= static_cast<u16>(0x80 >> (2 * d));
+                pica_font[c][r] = w;
+            }
+        }
+        pica_ready = true;
+    }
+    return code >= 0x20 && code <= 0x5F ? pica_font[code - 0x20] : pica_font[0];
+}
+
+static u32 current_unit() {
+    return twin_printerunit == 1 ? 1 : 0;
+}
+
+static void view_changed() {
+    printer_view_serial++;
+}
+
+static void end_text_line(PrinterUnit& p, bool twin) {
+    u8* line = p.text[p.text_line];
+    u32 c = p.column;
+    if (c + 3 > PRINTER_TEXT_WIDTH) c = PRINTER_TEXT_WIDTH - 3;
+    line[c++] = LF;
+    if (twin) line[c++] = CR;
+    line[c] = 0;
+    p.column = 0;
+}
+
+// Keeps the current text line terminated after a character went into it.
+static void put_text(PrinterUnit& p, u8 code) {
+    if (p.column + 3 >= PRINTER_TEXT_WIDTH) return;
+    u8* line = p.text[p.text_line];
+    line[p.column++] = code;
+    line[p.column] = LF;
+    line[p.column + 1] = 0;
+}
+
+void printer_plot_dot(int unit, u32 x, u32 y, u8 colour) {
+    if (unit < 0 || unit >= PRINTER_UNITS) return;
+    const PrinterGeometry& g = printer_geometry;
+    if (x >= g.page_width || y >= g.page_height) return;
+    printer_units[unit].page[x + y * g.page_width] = colour;
+}
+
+static void fill_rows(int unit, u32 first, u32 last, u8 colour) {
+    const u32 w = printer_geometry.page_width;
+    std::memset(printer_units[unit].page + first * w, colour, (last - first + 1) * w);
+}
+
+void printer_end_marks() {
+    if (printer_units[0].lines_fed != 31) return;
+    for (u32 x = 0; x < EA_WIDTH; x += 2)
+        printer_plot_dot(0, x, EA_LAST_ROW, PRINTER_INK);
+}
+
+void twin_paper_marks(int unit) {
+    const PrinterUnit& p = printer_units[unit];
+    if (p.lines_fed == 116)
+        for (u32 x = 0; x < printer_geometry.page_width; x += 2)
+            printer_plot_dot(unit, x, TWIN_LAST_ROW, PRINTER_PAPER);
+    for (u32 y = TWIN_STRIP_TOP + (p.lines_fed & 1); y <= TWIN_LAST_ROW; y += 2) {
+        printer_plot_dot(unit, 30, y, PRINTER_PAPER);
+        printer_plot_dot(unit, 952, y, PRINTER_PAPER);
+    }
+    if (p.lines_fed % 3 == 1) {
+        static constexpr int WIDTHS[11] = {3, 7, 9, 9, 11, 11, 11, 9, 9, 7, 3};
+        for (u32 left : {10u, 961u})
+            for (int r = 0; r < 11; r++)
+                for (int d = 0; d < WIDTHS[r]; d++)
+                    printer_plot_dot(unit, left + 5 - WIDTHS[r] / 2 + d, TWIN_STRIP_TOP + r,
+                                     PRINTER_PAPER);
+    }
+}
+
+void printer_flush(int unit) {
+    if (!eachpage || unit < 0 || unit >= PRINTER_UNITS) return;
+    if (machine != TWIN &&
+        !(unit == 0 && (machine == PIPBUG || machine == BINBUG || machine == CD2650)))
+        return;
+    const PrinterUnit& p = printer_units[unit];
+    if (p.column == 0 && p.lines_fed == 0) return;
+    printer_page_out.save_page(0, 0, 0, unit);
+    printer_page_out.export_text(0, 0, unit, 1);
+}
+
+static void clear_text(PrinterUnit& p) {
+    for (auto& line : p.text) {
+        line[0] = LF;
+        line[1] = 0;
+    }
+}
+
+void printer_new_page(int unit) {
+    if (unit < 0 || unit >= PRINTER_UNITS) return;
+    printer_flush(unit);
+    const PrinterGeometry& g = printer_geometry;
+    PrinterUnit& p = printer_units[unit];
+    p.page_number++;
+    p.lines_fed = 0;
+    p.empty_lines = p.text_line = g.lines_per_page - 1;
+    // A fresh sheet starts with the head at the left of an empty line.
+    p.column = 0;
+    p.carriage = g.carriage_start;
+    if (machine == TWIN) {
+        fill_rows(unit, 0, TWIN_STRIP_TOP - 1, PRINTER_INK);
+        fill_rows(unit, TWIN_STRIP_TOP, TWIN_LAST_ROW, TWIN_PAPER);
+        twin_paper_marks(unit);
+    } else {
+        fill_rows(unit, 0, EA_STRIP_TOP - 1, PRINTER_INK);
+        fill_rows(unit, EA_STRIP_TOP, EA_LAST_ROW, PRINTER_PAPER);
+        if (unit == 0) printer_end_marks();
+    }
+    clear_text(p);
+    view_changed();
+}
+
+void printer_line_feed() {
+    const int unit = static_cast<int>(current_unit());
+    const PrinterGeometry& g = printer_geometry;
+    PrinterUnit& p = printer_units[unit];
+    if (p.lines_fed == g.lines_per_page - 1) {
+        if (eachpage) {
+            printer_page_out.save_page(0, 0, 0, unit);
+            printer_page_out.export_text(0, 0, unit, 0);
+        }
+        p.page_number++;
+        p.lines_fed = 0;
+    } else {
+        p.lines_fed++;
+    }
+    const u32 w = g.page_width;
+    std::memmove(p.page, p.page + g.line_step * w, (g.page_height - g.line_step) * w);
+    if (machine == TWIN) {
+        fill_rows(unit, TWIN_STRIP_TOP, TWIN_LAST_ROW, TWIN_PAPER);
+        twin_paper_marks(unit);
+    } else {
+        fill_rows(unit, EA_STRIP_TOP, EA_LAST_ROW, PRINTER_PAPER);
+        if (unit == 0) printer_end_marks();
+    }
+    for (u32 i = 0; i + 1 < g.lines_per_page; i++)
+        std::memcpy(p.text[i], p.text[i + 1], g.line_length + 3);
+    p.text[p.text_line][0] = LF;
+    p.text[p.text_line][1] = 0;
+    if (p.empty_lines > 0) p.empty_lines--;
+    view_changed();
+}
+
+// The EA code of a byte, or -1 when the EA printer ignores it.
+static int ea_code(u8 byte) {
+    if (byte < 0x20) return byte;
+    if (byte >= 0x60 && byte <= 0x9F) return byte - 0x40;
+    return -1;
+}
+
+// The 7-bit printer has glyphs only for $20-$5F: $60-$7E print as their
+// upper-case counterparts, DEL is a control.
+static int ascii_code(u8 byte) {
+    const int code = byte & 0x7F;
+    if (code == 0x7F) return 0;
+    return code >= 0x60 ? code - 0x20 : code;
+}
+
+void printer_write_byte(u8 byte, int seven_bit) {
+    if (byte == 0 || byte == 0x40) return;
+    const int code = seven_bit ? ascii_code(byte) : ea_code(byte);
+    if (code < 0) return;
+    PrinterUnit& p = printer_units[0];
+    const u32 advance = narrowprinter ? 7 : 14;
+    if (code == LF || p.carriage + advance >= EA_WIDTH) {
+        p.carriage = printer_geometry.carriage_start;
+        end_text_line(p, false);
+        if (p.text_line < 31) p.text_line++;
+        printer_line_feed();
+    }
+    if (code < 0x20) return;
+    put_text(p, static_cast<u8>(code));
+    const u8* glyph = font5x7_glyph(static_cast<u8>(code));
+    for (u32 r = 0; r < 7; r++)
+        for (u32 d = 0; d < 5; d++) {
+            const bool set = glyph[r] & (0x10 >> d);
+            const u32 y = EA_HEAD_TOP + r;
+            if (narrowprinter) {
+                const u32 x = p.carriage + d;
+                printer_plot_dot(0, x, y, set && x < EA_WIDTH ? PRINTER_INK : PRINTER_PAPER);
+            } else {
+                const u32 x = p.carriage + 2 * d;
+                const u8 c = set && x + 1 < EA_WIDTH ? PRINTER_INK : PRINTER_PAPER;
+                printer_plot_dot(0, x, y, c);
+                printer_plot_dot(0, x + 1, y, c);
+            }
+        }
+    p.carriage += advance;
+    if (teletypesounds && code != ' ') snd_play_effect(EFFECT_PRINTER);
+    view_changed();
+}
+
+// Draws one TWIN glyph at the head.
+static void twin_glyph(int unit, u32 x0, u8 code, bool condensed, bool elongated, u8 ink) {
+    const u8* small = font5x7_glyph(code);
+    const u16* pica = printer_pica_glyph(code);
+    const u32 dots = condensed ? 5 : 9;
+    for (u32 r = 0; r < 7; r++)
+        for (u32 d = 0; d < dots; d++) {
+            const bool set = condensed ? (small[r] & (0x10 >> d)) : (pica[r] & (0x100 >> d));
+            const u8 c = set ? ink : TWIN_PAPER;
+            const u32 y = TWIN_HEAD_TOP + r;
+            if (elongated) {
+                printer_plot_dot(unit, x0 + 2 * d, y, c);
+                printer_plot_dot(unit, x0 + 2 * d + 1, y, c);
+            } else {
+                printer_plot_dot(unit, x0 + d, y, c);
+            }
+        }
+}
+
+void twin_print_line() {
+    const int unit = static_cast<int>(current_unit());
+    PrinterUnit& p = printer_units[unit];
+    const u8 ink = RIBBON_INK[p.ribbon & 3];
+    bool condensed = p.condensed != 0, elongate_rest = false, bell = false;
+    u32 normal = 0, elongated_count = 0;
+    const u32 count =
+        p.line_buffer_count > TWIN_BUFFER_LIMIT ? TWIN_BUFFER_LIMIT : p.line_buffer_count;
+    for (u32 i = 0; i < count; i++) {
+        u8 ch = p.line_buffer[i];
+        bool elongated = elongate_rest;
+        if (ch & 0x80) {
+            ch &= 0x7F;
+            p.line_buffer[i] = ch;
+            elongated = true;
+        }
+        if (ch < 0x20) {
+            if (ch == 7) bell = true;
+            if (ch == 14) elongate_rest = true;
+            if (ch == 18) condensed = !condensed;
+            continue;
+        }
+        if (ch >= 0x60) ch = static_cast<u8>(ch - 0x20);
+        const u32 advance = (condensed ? 7u : 11u) * (elongated ? 2u : 1u);
+        if (p.carriage + advance > TWIN_CARRIAGE_LIMIT) {
+            end_text_line(p, true);
+            p.carriage = printer_geometry.carriage_start;
+            printer_line_feed();
+        }
+        put_text(p, ch); // on the line the character is printed on
+        twin_glyph(unit, p.carriage + TWIN_MARGIN, ch, condensed, elongated, ink);
+        p.carriage += advance;
+        if (!condensed) {
+            bool extra = false;
+            if (elongated) {
+                elongated_count++;
+                extra = true;
+            } else if (++normal % 2 == 1) {
+                extra = true;
+            }
+            if (extra) {
+                p.carriage++;
+                if ((2 * normal + elongated_count) % 10 == 0) p.carriage++;
+            }
+        }
+    }
+    if (p.carriage > printer_geometry.carriage_start) {
+        end_text_line(p, true);
+        p.carriage = printer_geometry.carriage_start;
+        printer_line_feed();
+    }
+    if (teletypesounds) snd_play_effect(EFFECT_PRINTER);
+    if (bell) snd_start_beep(1);
+    p.column = 0;
+    if (p.text_line <= 115) p.text_line++;
+    p.line_buffer_count = 0;
+    view_changed();
+}
+
+void printer_test_line() {
+    for (const char* s = "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG.\r\n"; *s; s++)
+        printer_write_byte(static_cast<u8>(*s), 1);
+}
+
+void printer_test_page() {
+    std::string charset;
+    for (int c = 0x20; c <= 0x39; c++)
+        charset += static_cast<char>(c);
+    charset += '0';
+    for (int c = 0x3A; c <= 0x5F; c++)
+        charset += static_cast<char>(c);
+    const std::string lines[8] = {
+        "DEFAULT CONDENSATION, UNELONGATED:",
+        charset,
+        "\x0E"
+        "DEFAULT CONDENSATION, ELONGATED:",
+        "\x0E" + charset,
+        "\x12"
+        "ALTERNATE CONDENSATION, UNELONGATED:",
+        "\x12" + charset,
+        "\x12\x0E"
+        "ALTERNATE CONDENSATION, ELONGATED:",
+        "\x12\x0E" + charset,
+    };
+    PrinterUnit& p = printer_units[current_unit()];
+    for (const std::string& line : lines) {
+        const std::string buffered = line + "\r";
+        u32 n = 0;
+        for (char c : buffered)
+            if (n < TWIN_BUFFER_LIMIT) p.line_buffer[n++] = static_cast<u8>(c);
+        p.line_buffer[n] = 0;
+        p.line_buffer_count = n;
+        twin_print_line();
+    }
+}
+
+void printer_setup_geometry() {
+    printer_geometry = machine == TWIN ? TWIN_GEOMETRY : EA_GEOMETRY;
+    if (machine != TWIN) twin_printerunit = 0;
+    for (int u = 0; u < PRINTER_UNITS; u++) {
+        PrinterUnit& p = printer_units[u];
+        p.page_number = p.column = p.line_buffer_count = 0;
+        p.carriage = printer_geometry.carriage_start;
+        p.line_step = printer_geometry.line_step;
+        p.ribbon = static_cast<u32>(twin_ribbon[u] & 3);
+        p.condensed = twin_condensed[u] ? 1 : 0;
+    }
+    for (int u = 0; u < PRINTER_UNITS; u++)
+        printer_new_page(u);
+}

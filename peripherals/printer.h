@@ -1,0 +1,87 @@
+// The emulated dot-matrix printers of the monitor-ROM computers.
+//
+// Two printer units keep their paper as a picture (one colour index per dot)
+// and as text. Three kinds of printer feed them: the EA printer (a byte
+// printer with its own 64-character code) and the 7-bit ASCII printer always
+// print on unit 0 of a 228-dot paper; the TWIN's line printer prints a whole
+// buffered line at once on the unit "twin_printerunit" chooses, 982 dots wide,
+// with condensed and elongated characters.
+//
+// The print head sits at the bottom of the page picture: a line feed moves
+// every row up by the line step and clears a fresh strip at the bottom.
+//
+//   printer_setup_geometry();            // at every machine set-up
+//   printer_write_byte(0x81, 0);         // an "A" on the EA printer
+//   printer_write_byte('\n', 1);         // a line feed on the 7-bit printer
+#pragma once
+
+#include "core/types.h"
+
+constexpr int PRINTER_UNITS = 2;
+constexpr int PRINTER_MAX_WIDTH = 982, PRINTER_MAX_HEIGHT = 1287;
+constexpr int PRINTER_TEXT_LINES = 117, PRINTER_TEXT_WIDTH = 135;
+constexpr int PRINTER_LINE_BUFFER = 133; // TWIN: at most 132 characters and a zero
+
+// Colour indices on the paper.
+constexpr u8 PRINTER_INK = 7;   // EA and 7-bit ink; the sheet above the paper
+constexpr u8 PRINTER_PAPER = 8; // EA and 7-bit paper; TWIN margin marks and perforation
+constexpr u8 TWIN_PAPER = 0;
+
+struct PrinterUnit {
+    u32 condensed;         // TWIN: alternate condensation at the start of each line
+    u32 page_number;       // rises at every new page and whenever a page fills
+    u32 column;            // characters in the current text line
+    u32 text_line;         // index of the current text line
+    u32 line_buffer_count; // TWIN: characters waiting in the line buffer
+    u32 ribbon;            // TWIN: ribbon colour 0..3
+    u32 lines_fed;         // line feeds on this page
+    u32 empty_lines;       // text lines still empty since the page began
+    u32 carriage;          // x of the print head in dots
+    u32 line_step;         // rows the paper moves per line feed
+    u8 text[PRINTER_TEXT_LINES][PRINTER_TEXT_WIDTH]; // each line ends in LF and a zero
+    u8 line_buffer[PRINTER_LINE_BUFFER];
+    u8 page[PRINTER_MAX_WIDTH * PRINTER_MAX_HEIGHT]; // dot x, y at x + y * page_width
+};
+extern PrinterUnit printer_units[PRINTER_UNITS];
+
+// The paper of the current machine (printer_setup_geometry).
+struct PrinterGeometry {
+    u32 page_width, page_height; // dots, rows
+    u32 line_length;             // characters per text line
+    u32 lines_per_page;
+    u32 carriage_start;
+    u32 line_step;
+    u32 view_width, view_height, view_top; // the part of the page the window shows
+};
+extern PrinterGeometry printer_geometry;
+
+// Bumped whenever the part of a page the printer window shows may have
+// changed; the window redraws when it differs from what it drew last.
+extern u32 printer_view_serial;
+
+// A byte from the guest: seven_bit 0 = EA printer, 1 = 7-bit printer.
+void printer_write_byte(u8 byte, int seven_bit);
+// Feeds the current unit (twin_printerunit) by one line.
+void printer_line_feed();
+// Ejects and starts a fresh page (the page number rises).
+void printer_new_page(int unit);
+// With "eachpage" on, saves the page as picture and text when it holds anything.
+void printer_flush(int unit);
+// The paper of the current machine on both units, each starting a fresh page.
+void printer_setup_geometry();
+// Stores a colour index in the page (dots outside the page are ignored).
+void printer_plot_dot(int unit, u32 x, u32 y, u8 colour);
+// Prints the TWIN line buffer of the current unit.
+void twin_print_line();
+// The "Demonstrate" button: a test line on the 7-bit printer, or a test page
+// through the TWIN line printer.
+void printer_test_line();
+void printer_test_page();
+// The TWIN's tractor-feed marks on the fresh paper row.
+void twin_paper_marks(int unit);
+// The EA paper's perforation on the last line.
+void printer_end_marks();
+
+// The glyph of code $20-$5F in the TWIN's 9 x 7 pica font: one word per row,
+// bit 8 the leftmost dot.
+const u16* printer_pica_glyph(u8 code);
