@@ -1,5 +1,6 @@
 #include "tests/support/quiet_output.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
@@ -260,6 +261,18 @@ TEST_F(Arcadia, StubShowsItsTitle) {
         }
     EXPECT_GT(lit, 10);
     EXPECT_EQ(arcadia_guest_char(0x1E), 'E');
+}
+
+// The stub's own bytes identify as its database row, so a saved copy of the
+// title program gets the stub's settings back.
+TEST_F(Arcadia, StubIdentifiesAsItsDatabaseRow) {
+    crc32_build_table();
+    crc64(arcadia_stub_program, ARCADIA_STUB_SIZE);
+    const u32 c = crc32(arcadia_stub_program, ARCADIA_STUB_SIZE);
+    EXPECT_EQ(game_identify_data(arcadia_stub_program, ARCADIA_STUB_SIZE), 118)
+        << std::hex << c << " " << crc64_high << " " << crc64_low;
+    EXPECT_EQ(known_games_db[118].size, ARCADIA_STUB_SIZE);
+    EXPECT_EQ(known_games_db[118].memmap, 6);
 }
 
 TEST_F(Arcadia, InputRecordRoundTrip) {
