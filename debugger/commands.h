@@ -36,5 +36,7 @@ void dbg_commands_reset();
 // machine has no processor. With mask_allowed a ":mask" suffix sets dbg_mask.
 u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed);
 extern u8 dbg_mask;
+// Set by the operand readers when a ":mask" suffix was no byte.
+extern bool dbg_mask_refused;
 // Condition operator words: 1 <, 2 <=, 3 ==, 4 !=, 5 >=, 6 >; 0 none.
 u8 dbg_parse_operator(const char* text);

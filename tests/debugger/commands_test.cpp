@@ -59,8 +59,9 @@ TEST_F(CommandsTest, UsageTextsAndUnknownWords) {
         {"G ?", "Pause/unpause & optionally set breakpoint\nUsage: G|P [<address>]\n\n"},
         {"L", "Usage: L A|B|C|I|N|S\n\n"},
         {"L X", "Usage: L A|B|C|I|N|S\n\n"},
-        {"BC ?", "Clear code breakpoint(s)\nUsage: BC [<start-address> [<end-address>]]\n\n"},
-        {"BP 1 2 3", "Set code breakpoint(s)\nUsage: BP <start-addr> [<end-addr>] "
+        {"BC ?", "Clear code breakpoints from address range\nUsage: BC [<start-address> "
+                 "[<end-address>]]\n\n"},
+        {"BP 1 2 3", "Add code breakpoints to address range\nUsage: BP <start-addr> [<end-addr>] "
                      "[<addr/reg> <condition> <value>]\n"},
         {"TU 3", "TU 0: Set time unit to cycles\nTU 1: Set time unit to clocks\nTU 2: Set "
                  "time unit to pixels\nUsage: TU 0|1|2\n\n"},
