@@ -752,6 +752,7 @@ namespace {
 const DbgCommand commands[] = {
     {"SAY|SPEAK|SPK", "<message>", false, cmd_say, nullptr, nullptr, 0, "speak the message"},
     {"S", "", false, cmd_step, nullptr, nullptr, 6, "execute one instruction, then pause"},
+    {"SPR", "0|1|2", false, dbg_cmd_sprite_mode, nullptr, nullptr, 10, "sprite display mode"},
     {"O", "", false, cmd_step_over, nullptr, nullptr, 6, "step over a subroutine call"},
     {"BASE", "[2|8|10|16|%|@|!|$]", false, cmd_base, nullptr, nullptr, 10,
      "show or set the default input base"},
@@ -763,13 +764,23 @@ const DbgCommand commands[] = {
      "Add code breakpoints to address range",
      "Usage: BP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
      "add code breakpoints"},
+    {"V|VIEW", "BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI", false, dbg_cmd_view, nullptr, nullptr, 4,
+     "dump a part of the machine"},
     {"CLEARSYM", "[<label>]", false, cmd_clearsym, "Clear symbol(s)",
      "Usage: CLEARSYM [<label>]\n\n", 8, "clear one or all user labels"},
     {"CLS", "", false, cmd_cls, nullptr, nullptr, 0, "clear the console"},
+    {"CPU", "0|1", false, dbg_cmd_cpu_type, nullptr, nullptr, 10,
+     "processor variant 2650/2650A or 2650B"},
     {"DEFSYM", "<label> <address> [C|D|P|U]", false, cmd_defsym, "Define symbol",
      "Usage: DEFSYM <label> <address> [C|D|P|U]\n\n", 8, "define a user label"},
+    {"DR", "", false, dbg_cmd_view_cpu, nullptr, nullptr, -1,
+     "show the processor status (as VIEW CPU)"},
+    {"ED|EDIT", "<filename>", false, dbg_cmd_edit, "Edit source code",
+     "Usage: ED|EDIT <filename>\n\n", 1, "edit a source file with the host editor"},
     {"G|P|GO", "[<address>]", false, cmd_go, "Pause/unpause & optionally set breakpoint",
      "Usage: G|P [<address>]\n\n", 6, "pause or resume; resume to a breakpoint"},
+    {"GI", "", false, dbg_cmd_interrupt, nullptr, nullptr, 6, "raise an interrupt"},
+    {"GR", "", false, dbg_cmd_guide_pixel, nullptr, nullptr, 10, "guide pixel on/off"},
     {"H|HELP|?", "[category]", false, cmd_help, nullptr, nullptr, 0, "help text"},
     {"I", "", false, cmd_ignore, nullptr, nullptr, 6, "skip the next instruction"},
     {"IC", "[<start-port> [<end-port>]]", false, dbg_cmd_clear_port_traps,
@@ -879,4 +890,5 @@ void dbg_commands_reset() {
         w[0] = '\0';
     dbg_mask = 0xFF;
     dbg_shell_start = shell_start;
+    dbg_editor_reset();
 }

@@ -36,3 +36,10 @@ void dbg_cmd_clear_port_traps();  // IC
 void dbg_cmd_list_port_traps();   // IL
 void dbg_cmd_view();              // V|VIEW
 void dbg_cmd_view_cpu();          // DR
+void dbg_cmd_interrupt();         // GI
+void dbg_cmd_cpu_type();          // CPU
+void dbg_cmd_guide_pixel();       // GR
+void dbg_cmd_sprite_mode();       // SPR
+void dbg_cmd_edit();              // ED|EDIT
+// dbg_editor_start back to the host editor.
+void dbg_editor_reset();
