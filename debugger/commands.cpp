@@ -186,27 +186,6 @@ static void cmd_history_list() {
     con_printf("\n");
 }
 
-static const char* const help_headers[12] = {
-    "General:", "File:",        "Disk:",    "Edit:",  "View:",    "Log:",
-    "Run:",     "Breakpoints:", "Symbols:", "Tools:", "Options:", "Graphics:"};
-
-void dbg_help(int category) {
-    if (category < 0 || category > 11) return;
-    con_printf("%s\n", help_headers[category]);
-    for (int i = 0; i < command_count; i++) {
-        const DbgCommand& c = commands[i];
-        if (c.help != category) continue;
-        char syntax[160];
-        std::snprintf(syntax, sizeof syntax, "%s%s%s", c.names, c.arguments[0] ? " " : "",
-                      c.arguments);
-        if (std::strlen(syntax) < 32)
-            con_printf("%-32s%s\n", syntax, c.description);
-        else
-            con_printf("%s\n%32s%s\n", syntax, "", c.description);
-    }
-    con_printf("\n");
-}
-
 static void cmd_help() {
     static const char* const selectors[12][2] = {{"0", "G"}, {"1", "F"}, {"2", "D"},  {"3", "E"},
                                                  {"4", "V"}, {"5", "L"}, {"6", "R"},  {"7", "B"},
@@ -797,7 +776,8 @@ const DbgCommand commands[] = {
     {"L", "A|B|C|I|N|S", false, cmd_log, nullptr, nullptr, 5, "logging switches"},
     {"LOADSYM", "[<filename>]", false, cmd_loadsym, "Load symbol table from filename",
      "Usage: LOADSYM [<filename>]\n\n", 8, "load a symbol file"},
-    {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10, "notation"},
+    {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10,
+     "notation of disassembly and registers"},
     {"PB", "", false, cmd_pause_break, nullptr, nullptr, 7,
      "pause after breakpoints/watchpoints on/off"},
     {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
@@ -807,7 +787,7 @@ const DbgCommand commands[] = {
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
     {"T|SS", "", false, cmd_trace, nullptr, nullptr, 5, "processor trace on/off"},
-    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "time unit"},
+    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "unit of the times shown"},
     {"VB|VERBOSE", "0|1|2", false, cmd_verbosity, nullptr, nullptr, 10,
      "verbosity of trace and step output"},
     {"WARN", "", false, cmd_warn, nullptr, nullptr, 10, "assembler warnings on/off"},
@@ -841,6 +821,12 @@ bool names_match(const char* names, const char* word) {
     }
 }
 } // namespace
+
+const char* dbg_command_description(const char* word) {
+    for (const DbgCommand& c : commands)
+        if (names_match(c.names, word)) return c.description;
+    return nullptr;
+}
 
 int dbg_execute() {
     if (g_dbg_line[0] == '*') {

@@ -27,6 +27,10 @@ void dbg_address_text(u32 address, char* out);
 // Target and value texts of a condition (DBG_ADDRESS_TEXT_SIZE bytes each).
 void dbg_format_condition(const WatchCondition& c, char* target, char* value);
 
+// The help text's description of the command named by `word` (any alias,
+// any case); nullptr when no command has that name.
+const char* dbg_command_description(const char* word);
+
 // Command bodies defined outside commands.cpp.
 void dbg_cmd_watchpoint();        // WP|ST
 void dbg_cmd_clear_watchpoints(); // WC|DT
