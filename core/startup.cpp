@@ -26,6 +26,7 @@
 #include "core/shutdown.h"
 #include "core/ui_host.h"
 #include "cpu/disasm.h"
+#include "debugger/commands.h"
 #include "debugger/debugger.h"
 #include "debugger/disasm_file.h"
 #include "platform/gui.h"
@@ -102,6 +103,7 @@ void emu_reset_all() {
     input_paddles_reset();
     input_joysticks_reset();
     input_console_buttons_reset();
+    dbg_commands_reset();
 }
 
 void startup_absolute_path(char* path, int size) {

@@ -1,6 +1,10 @@
 // Breakpoint and watch conditions, run targets and time units.
 #include "cpu/debug_state.h"
 
+#include "core/message.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
+
 #include <cstring>
 
 WatchCondition bp_conditions[GUEST_MEMORY_SIZE];
@@ -15,6 +19,7 @@ u32 cpu_tracing;
 u32 dbg_run_to_interrupt;
 u32 dbg_run_to_loop_end;
 u32 dbg_run_to_frame;
+i32 raster_break_line = RASTER_NO_BREAK;
 
 // The value a condition compares: a port's last value, a register or a memory byte.
 static u32 current_value(u32 target, int port_mode) {
@@ -81,6 +86,14 @@ void dbg_clear_run_targets() {
     dbg_run_to_interrupt = 0;
     dbg_run_to_loop_end = 0;
     dbg_run_to_frame = 0;
+    raster_break_line = RASTER_NO_BREAK;
+}
+
+void dbg_check_raster_breakpoint() {
+    if (raster_line != raster_break_line) return;
+    con_printf("Reached raster line %ld.\n\n", static_cast<long>(raster_line));
+    dbg_request_pause(PAUSE_ALWAYS);
+    dbg_pause_loop(); // between instructions: the line's first one waits
 }
 
 void dbg_conditions_reset() {

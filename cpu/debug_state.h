@@ -54,8 +54,13 @@ extern u32 cpu_tracing;          // "CPU tracing"
 extern u32 dbg_run_to_interrupt; // "R I"
 extern u32 dbg_run_to_loop_end;  // "R L"
 extern u32 dbg_run_to_frame;     // step to the next frame
-// Clears the run targets and the frame-step request.
+extern i32 raster_break_line;    // "R R" and "R <line>": the line to stop at, RASTER_NO_BREAK none
+constexpr i32 RASTER_NO_BREAK = -99;
+// Clears the run targets (the raster line too) and the frame-step request.
 void dbg_clear_run_targets();
+// Called by the raster machines once per line, after the line counter has
+// advanced: reports and pauses when the line is the one asked for.
+void dbg_check_raster_breakpoint();
 
 // Clears the conditions, run targets and time-unit state.
 void dbg_conditions_reset();

@@ -2,13 +2,16 @@
 // usage and help texts, history, and the run-control, switch and breakpoint
 // commands.
 #include "debugger/commands.h"
+#include "debugger/commands_internal.h"
 
 #include "assembler/expr.h"
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/machine_table.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/disasm.h"
@@ -16,6 +19,7 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/literals.h"
+#include "debugger/watch.h"
 
 #include <cctype>
 #include <cstdio>
@@ -29,6 +33,7 @@ char dbg_arg1[DBG_LINE_LENGTH], dbg_arg2[DBG_LINE_LENGTH], dbg_arg3[DBG_LINE_LEN
 char dbg_arg4[DBG_LINE_LENGTH], dbg_arg5[DBG_LINE_LENGTH], dbg_arg6[DBG_LINE_LENGTH];
 char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH];
 u8 dbg_mask = 0xFF;
+bool dbg_mask_refused;
 
 extern char** environ;
 
@@ -49,35 +54,35 @@ void (*dbg_shell_start)(const char* command) = shell_start;
 
 static char* const args[6] = {dbg_arg1, dbg_arg2, dbg_arg3, dbg_arg4, dbg_arg5, dbg_arg6};
 
-static int arg_count() {
+int dbg_arg_count() {
     int n = 0;
     while (n < 6 && args[n][0])
         n++;
     return n;
 }
-static bool nocase_equal(const char* a, const char* b) {
+bool dbg_nocase_equal(const char* a, const char* b) {
     for (; *a && *b; a++, b++)
         if (std::toupper(static_cast<unsigned char>(*a)) !=
             std::toupper(static_cast<unsigned char>(*b)))
             return false;
     return *a == *b;
 }
-static bool lone_question() {
+bool dbg_lone_question() {
     return std::strcmp(dbg_arg1, "?") == 0 && !dbg_arg2[0];
 }
-static void ok() {
+void dbg_ok() {
     con_printf("%s.\n\n", "OK");
 }
-static void wrong_machine() {
+void dbg_wrong_machine() {
     con_printf("Wrong guest machine!\n\n");
 }
-static void range_message(u32 low, u32 high) {
+void dbg_range_message(u32 low, u32 high) {
     con_printf("Valid range is $%X..$%X!\n\n", low, high);
 }
 
 bool dbg_machine_has_cpu(bool verbose) {
     if (machine == PONG || machine == TYPERIGHT) {
-        if (verbose) wrong_machine();
+        if (verbose) dbg_wrong_machine();
         return false;
     }
     return true;
@@ -91,21 +96,23 @@ u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
     if (length == 0 || length > 80) return REG_NONE;
     char word[81];
     std::memcpy(word, text, length + 1);
+    dbg_mask_refused = false;
     if (mask_allowed) dbg_mask = 0xFF;
     if (char* colon = std::strchr(word, ':')) {
         *colon = '\0';
         if (colon[1]) {
             const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
-            if (mask < 0 || mask > 0xFF)
+            if (mask < 0 || mask > 0xFF) {
                 con_printf("Mask is out of range!\n");
-            else if (!mask_allowed)
+                dbg_mask_refused = true;
+            } else if (!mask_allowed)
                 con_printf("Ignoring :%02X mask specifier.\n", mask);
             else
                 dbg_mask = static_cast<u8>(mask);
         }
     }
     for (u32 n = 0; n < REGISTER_ROWS; n++) {
-        if (!nocase_equal(word, register_names[n][dis_notation])) continue;
+        if (!dbg_nocase_equal(word, register_names[n][dis_notation])) continue;
         const u32 value = MEM_REG_BASE + n;
         return value > limit ? REG_NONE : value;
     }
@@ -122,13 +129,13 @@ u8 dbg_parse_operator(const char* text) {
                  {"EQ", 3}, {"IS", 3}, {"=", 3},  {"!=", 4}, {"NE", 4}, {"<>", 4},
                  {">", 6},  {"GT", 6}, {">=", 5}, {"GE", 5}, {"=>", 5}};
     for (const auto& w : words)
-        if (nocase_equal(text, w.word)) return w.code;
+        if (dbg_nocase_equal(text, w.word)) return w.code;
     return 0;
 }
 
-static const char* const operator_texts[7] = {"", "<", "<=", "==", "!=", ">=", ">"};
+const char* const dbg_operator_texts[7] = {"", "<", "<=", "==", "!=", ">=", ">"};
 
-static void address_text(u32 address, char* out) {
+void dbg_address_text(u32 address, char* out) {
     dbg_format_address(address, out, 1, 0, 15, 1);
 }
 
@@ -148,13 +155,13 @@ struct DbgCommand {
 extern const DbgCommand commands[];
 extern const int command_count;
 const DbgCommand* current = nullptr;
+} // namespace
 
-void usage() {
+void dbg_usage() {
     if (!current) return;
     if (current->hint) con_printf("%s\n", current->hint);
     if (current->usage) con_printf("%s", current->usage);
 }
-} // namespace
 
 // ---- History and help --------------------------------------------------------------
 
@@ -179,34 +186,13 @@ static void cmd_history_list() {
     con_printf("\n");
 }
 
-static const char* const help_headers[12] = {
-    "General:", "File:",        "Disk:",    "Edit:",  "View:",    "Log:",
-    "Run:",     "Breakpoints:", "Symbols:", "Tools:", "Options:", "Graphics:"};
-
-void dbg_help(int category) {
-    if (category < 0 || category > 11) return;
-    con_printf("%s\n", help_headers[category]);
-    for (int i = 0; i < command_count; i++) {
-        const DbgCommand& c = commands[i];
-        if (c.help != category) continue;
-        char syntax[160];
-        std::snprintf(syntax, sizeof syntax, "%s%s%s", c.names, c.arguments[0] ? " " : "",
-                      c.arguments);
-        if (std::strlen(syntax) < 32)
-            con_printf("%-32s%s\n", syntax, c.description);
-        else
-            con_printf("%s\n%32s%s\n", syntax, "", c.description);
-    }
-    con_printf("\n");
-}
-
 static void cmd_help() {
     static const char* const selectors[12][2] = {{"0", "G"}, {"1", "F"}, {"2", "D"},  {"3", "E"},
                                                  {"4", "V"}, {"5", "L"}, {"6", "R"},  {"7", "B"},
                                                  {"8", "S"}, {"9", "T"}, {"10", "O"}, {"11", "A"}};
     for (int c = 1; c < 12; c++)
         if (std::strcmp(dbg_arg1, selectors[c][0]) == 0 ||
-            nocase_equal(dbg_arg1, selectors[c][1])) {
+            dbg_nocase_equal(dbg_arg1, selectors[c][1])) {
             dbg_help(c);
             return;
         }
@@ -242,8 +228,8 @@ static void cmd_step_over() {
 }
 
 static void cmd_go() {
-    if (lone_question() || dbg_arg2[0]) {
-        usage();
+    if (dbg_lone_question() || dbg_arg2[0]) {
+        dbg_usage();
         return;
     }
     if (!dbg_arg1[0]) {
@@ -259,14 +245,14 @@ static void cmd_go() {
     if (!emu_paused) return;
     const u32 address = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     if (address == static_cast<u32>(REG_NONE)) { // stays paused: no breakpoint to run to
-        range_message(0, 0x7FFF);
+        dbg_range_message(0, 0x7FFF);
         return;
     }
     bp_conditions[address] = WatchCondition{0, COND_ALWAYS, 0};
     if (!(mem_attributes[address] & MEM_BREAKPOINT)) {
         mem_attributes[address] |= MEM_BREAKPOINT;
         char where[DBG_ADDRESS_TEXT_SIZE];
-        address_text(address, where);
+        dbg_address_text(address, where);
         con_printf("Added code breakpoint at %s.\n\n", where);
     }
     emu_unpause();
@@ -274,14 +260,14 @@ static void cmd_go() {
 }
 
 static void cmd_jump() {
-    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
-        usage();
+    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
     const u32 address = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     if (address == static_cast<u32>(REG_NONE)) {
-        range_message(0, 0x7FFF);
+        dbg_range_message(0, 0x7FFF);
         return;
     }
     const u32 old = cpu_iar;
@@ -325,7 +311,7 @@ static int digit_argument(int top) {
 }
 
 static void cmd_verbosity() {
-    if (lone_question()) {
+    if (dbg_lone_question()) {
         con_printf("VB|VERBOSE 0: %s\nVB|VERBOSE 1: %s\nVB|VERBOSE 2: %s\n",
                    "Set verbosity to minimum", "Set table tracing mode",
                    "Set verbosity to maximum");
@@ -354,7 +340,7 @@ static void time_unit_usage() {
 }
 
 static void cmd_time_unit() {
-    if (lone_question()) {
+    if (dbg_lone_question()) {
         time_unit_usage();
         return;
     }
@@ -367,12 +353,12 @@ static void cmd_time_unit() {
     dbg_time_unit = static_cast<u32>(d);
     static const char* const names[3] = {"CPU cycles", "clock periods", "pixels"};
     dbg_unit_label = names[d];
-    ok();
+    dbg_ok();
 }
 
 static void cmd_run_to() {
-    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
-        usage();
+    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+        dbg_usage();
         return;
     }
     const char t = static_cast<char>(std::toupper(static_cast<unsigned char>(dbg_arg1[0])));
@@ -385,7 +371,11 @@ static void cmd_run_to() {
         dbg_clear_run_targets();
         dbg_run_to_loop_end = 1;
     } else if (letter && t == 'I') {
-        if (!dbg_machine_has_cpu(true)) return;
+        if (machine_table[machine].pvi_count == 0 && machine != BINBUG && machine != INSTRUCTOR &&
+            machine != TWIN && machine != PHUNSY) {
+            dbg_wrong_machine();
+            return;
+        }
         dbg_clear_run_targets();
         dbg_run_to_interrupt = 1;
     } else if (letter && t == 'S') {
@@ -395,8 +385,19 @@ static void cmd_run_to() {
         dbg_clear_run_targets();
         mem_attributes[target] |= MEM_BREAKPOINT;
     } else {
-        con_printf("Wrong guest machine!\n\n"); // raster targets need the raster timing
-        return;
+        // R R and R <line>; a word that is no number resumes with no target.
+        if (!dbg_machine_has_raster()) {
+            dbg_wrong_machine();
+            return;
+        }
+        dbg_clear_run_targets();
+        if (letter && t == 'R') {
+            raster_break_line = raster_line + 1 > 311 ? 0 : raster_line + 1;
+        } else {
+            char* end = nullptr;
+            const long line = std::strtol(dbg_arg1, &end, 10);
+            if (end != dbg_arg1) raster_break_line = static_cast<i32>(line);
+        }
     }
     emu_unpause();
 }
@@ -409,8 +410,8 @@ static void toggle(u32& option) {
 }
 
 static void cmd_log() {
-    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0] || dbg_arg1[1]) {
-        if (!lone_question() && !dbg_machine_has_cpu(true)) return;
+    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0] || dbg_arg1[1]) {
+        if (!dbg_lone_question() && !dbg_machine_has_cpu(true)) return;
         con_printf("%s: L A|B|C|I|N|S\n\n", "Usage");
         return;
     }
@@ -422,7 +423,7 @@ static void cmd_log() {
         break;
     case 'B':
         if (!(machine >= 2 && machine <= 7) && machine != 10 && machine != 12) {
-            wrong_machine();
+            dbg_wrong_machine();
             return;
         }
         con_printf("Log BIOS calls");
@@ -480,9 +481,9 @@ static void cmd_watch_writes() {
     if (dbg_arg1[0] && !dbg_arg2[0])
         for (u32 v = 0; v < 3; v++)
             for (const char* w : words[v])
-                if (w && nocase_equal(dbg_arg1, w)) {
+                if (w && dbg_nocase_equal(dbg_arg1, w)) {
                     watchwrites = v;
-                    ok();
+                    dbg_ok();
                     return;
                 }
     con_printf("WW NONE: %s\nWW SOME: %s\nWW ALL:  %s\n", "Watch no writes", "Watch some writes",
@@ -522,7 +523,7 @@ static void cmd_notation() {
                    "Set notation to IEEE-694");
         con_printf("%s: N 0|1|2|3|4\n\n", "Usage");
     };
-    if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
         notation_usage();
         return;
     }
@@ -553,7 +554,7 @@ static void cmd_quit() {
 
 // ---- Code breakpoints --------------------------------------------------------------
 
-static void format_condition(const WatchCondition& c, char* target, char* value) {
+void dbg_format_condition(const WatchCondition& c, char* target, char* value) {
     if (c.target > 0xFFFF)
         std::snprintf(target, DBG_ADDRESS_TEXT_SIZE, "%s",
                       register_names[(c.target - MEM_REG_BASE) % REGISTER_ROWS][dis_notation]);
@@ -564,7 +565,7 @@ static void format_condition(const WatchCondition& c, char* target, char* value)
 
 static int set_breakpoint(u32 address, u32 target, u8 condition, u32 value) {
     if (address > 0x7FFF) {
-        range_message(0, 0x7FFF);
+        dbg_range_message(0, 0x7FFF);
         return 0;
     }
     const WatchCondition& old = bp_conditions[address];
@@ -584,22 +585,22 @@ static int set_breakpoint(u32 address, u32 target, u8 condition, u32 value) {
     bp_conditions[address] = WatchCondition{target, condition, static_cast<u16>(value)};
     mem_attributes[address] |= MEM_BREAKPOINT;
     char where[DBG_ADDRESS_TEXT_SIZE];
-    address_text(address, where);
+    dbg_address_text(address, where);
     if (condition == COND_ALWAYS) {
         con_printf("Added code breakpoint at %s.\n\n", where);
     } else {
         char t[DBG_ADDRESS_TEXT_SIZE], v[DBG_ADDRESS_TEXT_SIZE];
-        format_condition(bp_conditions[address], t, v);
+        dbg_format_condition(bp_conditions[address], t, v);
         con_printf("Added code breakpoint at %s when %s %s %s.\n\n", where, t,
-                   operator_texts[condition], v);
+                   dbg_operator_texts[condition], v);
     }
     return 1;
 }
 
 static void cmd_breakpoint() {
-    const int n = arg_count();
-    if (n == 0 || n == 3 || n == 6 || lone_question()) {
-        usage();
+    const int n = dbg_arg_count();
+    if (n == 0 || n == 3 || n == 6 || dbg_lone_question()) {
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
@@ -614,7 +615,7 @@ static void cmd_breakpoint() {
         const u32 target = dbg_parse_register_operand(dbg_arg2, static_cast<u32>(REG_NONE), 0);
         const u32 value = dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0);
         if (start == none || op == 0) {
-            usage();
+            dbg_usage();
             return;
         }
         set_breakpoint(start, target, op, value);
@@ -622,7 +623,7 @@ static void cmd_breakpoint() {
     }
     const u32 end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
     if (start == none || end == none || start > end) {
-        usage();
+        dbg_usage();
         return;
     }
     WatchCondition c{0, COND_ALWAYS, 0};
@@ -631,7 +632,7 @@ static void cmd_breakpoint() {
         const u8 op = dbg_parse_operator(dbg_arg4);
         const u32 value = dbg_parse_register_operand(dbg_arg5, 0xFF, 0);
         if (target == none || op == 0 || value == none) {
-            usage();
+            dbg_usage();
             return;
         }
         c = WatchCondition{target, op, static_cast<u16>(value)};
@@ -643,13 +644,13 @@ static void cmd_breakpoint() {
             bp_conditions[a].condition = COND_ALWAYS;
         mem_attributes[a] |= MEM_BREAKPOINT;
     }
-    ok();
+    dbg_ok();
 }
 
 static void cmd_clear_breakpoints() {
-    const int n = arg_count();
-    if (n >= 3 || lone_question()) {
-        usage();
+    const int n = dbg_arg_count();
+    if (n >= 3 || dbg_lone_question()) {
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
@@ -667,17 +668,17 @@ static void cmd_clear_breakpoints() {
     const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     const u32 end = n == 2 ? dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0) : 0x7FFF;
     if (start == none || end == none || start > end) {
-        range_message(0, 0x7FFF);
+        dbg_range_message(0, 0x7FFF);
         return;
     }
     if (n == 2) {
         for (u32 a = start; a <= end; a++)
             mem_attributes[a] &= ~MEM_BREAKPOINT;
-        ok();
+        dbg_ok();
         return;
     }
     char where[DBG_ADDRESS_TEXT_SIZE];
-    address_text(start, where);
+    dbg_address_text(start, where);
     if (mem_attributes[start] & MEM_BREAKPOINT) {
         mem_attributes[start] &= ~MEM_BREAKPOINT;
         con_printf("Cleared code breakpoint at %s.\n\n", where);
@@ -693,14 +694,14 @@ static void cmd_list_breakpoints() {
         if (!(mem_attributes[a] & MEM_BREAKPOINT)) continue;
         any = true;
         char where[DBG_ADDRESS_TEXT_SIZE];
-        address_text(a, where);
+        dbg_address_text(a, where);
         const WatchCondition& c = bp_conditions[a];
         if (c.condition == COND_ALWAYS || c.condition > COND_GT) {
             con_printf("%s\n", where);
         } else {
             char t[DBG_ADDRESS_TEXT_SIZE], v[DBG_ADDRESS_TEXT_SIZE];
-            format_condition(c, t, v);
-            con_printf("%s %s %s %s %s\n", where, "when", t, operator_texts[c.condition], v);
+            dbg_format_condition(c, t, v);
+            con_printf("%s %s %s %s %s\n", where, "when", t, dbg_operator_texts[c.condition], v);
         }
     }
     if (any)
@@ -712,16 +713,16 @@ static void cmd_list_breakpoints() {
 // ---- Symbols ----------------------------------------------------------------------
 
 static void cmd_defsym() {
-    if (!dbg_defsym()) usage();
+    if (!dbg_defsym()) dbg_usage();
 }
 static void cmd_clearsym() {
-    if (!dbg_clearsym()) usage();
+    if (!dbg_clearsym()) dbg_usage();
 }
 static void cmd_loadsym() {
-    if (!dbg_loadsym()) usage();
+    if (!dbg_loadsym()) dbg_usage();
 }
 static void cmd_savesym() {
-    if (!dbg_savesym()) usage();
+    if (!dbg_savesym()) dbg_usage();
 }
 
 // ---- The table and the dispatch ----------------------------------------------------
@@ -730,46 +731,74 @@ namespace {
 const DbgCommand commands[] = {
     {"SAY|SPEAK|SPK", "<message>", false, cmd_say, nullptr, nullptr, 0, "speak the message"},
     {"S", "", false, cmd_step, nullptr, nullptr, 6, "execute one instruction, then pause"},
+    {"SPR", "0|1|2", false, dbg_cmd_sprite_mode, nullptr, nullptr, 10, "sprite display mode"},
     {"O", "", false, cmd_step_over, nullptr, nullptr, 6, "step over a subroutine call"},
     {"BASE", "[2|8|10|16|%|@|!|$]", false, cmd_base, nullptr, nullptr, 10,
      "show or set the default input base"},
     {"BC|DB", "[<start-address> [<end-address>]]", false, cmd_clear_breakpoints,
-     "Clear code breakpoint(s)", "Usage: BC [<start-address> [<end-address>]]\n\n", 7,
-     "clear code breakpoints"},
+     "Clear code breakpoints from address range", "Usage: BC [<start-address> [<end-address>]]\n\n",
+     7, "clear code breakpoints"},
     {"BL|LB", "", false, cmd_list_breakpoints, nullptr, nullptr, 7, "list code breakpoints"},
     {"BP|SB", "<start-addr> [<end-addr>] [<addr/reg> <condition> <value>]", false, cmd_breakpoint,
-     "Set code breakpoint(s)",
+     "Add code breakpoints to address range",
      "Usage: BP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
      "add code breakpoints"},
+    {"V|VIEW", "BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI", false, dbg_cmd_view, nullptr, nullptr, 4,
+     "dump a part of the machine"},
     {"CLEARSYM", "[<label>]", false, cmd_clearsym, "Clear symbol(s)",
      "Usage: CLEARSYM [<label>]\n\n", 8, "clear one or all user labels"},
     {"CLS", "", false, cmd_cls, nullptr, nullptr, 0, "clear the console"},
+    {"CPU", "0|1", false, dbg_cmd_cpu_type, nullptr, nullptr, 10,
+     "processor variant 2650/2650A or 2650B"},
     {"DEFSYM", "<label> <address> [C|D|P|U]", false, cmd_defsym, "Define symbol",
      "Usage: DEFSYM <label> <address> [C|D|P|U]\n\n", 8, "define a user label"},
+    {"DR", "", false, dbg_cmd_view_cpu, nullptr, nullptr, -1,
+     "show the processor status (as VIEW CPU)"},
+    {"ED|EDIT", "<filename>", false, dbg_cmd_edit, "Edit source code",
+     "Usage: ED|EDIT <filename>\n\n", 1, "edit a source file with the host editor"},
     {"G|P|GO", "[<address>]", false, cmd_go, "Pause/unpause & optionally set breakpoint",
      "Usage: G|P [<address>]\n\n", 6, "pause or resume; resume to a breakpoint"},
+    {"GI", "", false, dbg_cmd_interrupt, nullptr, nullptr, 6, "raise an interrupt"},
+    {"GR", "", false, dbg_cmd_guide_pixel, nullptr, nullptr, 10, "guide pixel on/off"},
     {"H|HELP|?", "[category]", false, cmd_help, nullptr, nullptr, 0, "help text"},
     {"I", "", false, cmd_ignore, nullptr, nullptr, 6, "skip the next instruction"},
+    {"IC", "[<start-port> [<end-port>]]", false, dbg_cmd_clear_port_traps,
+     "Clear I/O port watchpoints from port range", "Usage: IC [<start-port> [<end-port>]]\n\n", 7,
+     "clear I/O port watchpoints"},
+    {"IL", "", false, dbg_cmd_list_port_traps, nullptr, nullptr, 7, "list I/O port watchpoints"},
     {"HISTORY", "", false, cmd_history_list, nullptr, nullptr, 4, "list the command history"},
+    {"IP", "[<start-port> [<end-port>] [<addr/reg> <condition> <value>]]", false, dbg_cmd_port_trap,
+     "Add I/O port watchpoints to port range",
+     "Usage: IP [<start-port> [<end-port>] [<addr/reg> <condition> <value>]]\n\n", 7,
+     "add I/O port watchpoints"},
     {"J|JUMP", "<address>", false, cmd_jump, "Jump to address", "Usage: J|JUMP <address>\n\n", 6,
      "set the instruction address"},
     {"L", "A|B|C|I|N|S", false, cmd_log, nullptr, nullptr, 5, "logging switches"},
     {"LOADSYM", "[<filename>]", false, cmd_loadsym, "Load symbol table from filename",
      "Usage: LOADSYM [<filename>]\n\n", 8, "load a symbol file"},
-    {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10, "notation"},
+    {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10,
+     "notation of disassembly and registers"},
     {"PB", "", false, cmd_pause_break, nullptr, nullptr, 7,
      "pause after breakpoints/watchpoints on/off"},
     {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
-    {"R", "F|I|L|S", false, cmd_run_to, "Run to rasterline number",
+    {"R", "F|I|L|R|S|<number>", false, cmd_run_to, "Run to rasterline number",
      "Usage: R F|I|L|R|S|<number>\n\n", 6, "run to a target"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
     {"T|SS", "", false, cmd_trace, nullptr, nullptr, 5, "processor trace on/off"},
-    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "time unit"},
+    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "unit of the times shown"},
     {"VB|VERBOSE", "0|1|2", false, cmd_verbosity, nullptr, nullptr, 10,
      "verbosity of trace and step output"},
     {"WARN", "", false, cmd_warn, nullptr, nullptr, 10, "assembler warnings on/off"},
+    {"WC|DT", "[<start-address> [<end-address>]]", false, dbg_cmd_clear_watchpoints,
+     "Clear data watchpoints from address range", "Usage: WC [<start-address> [<end-address>]]\n\n",
+     7, "clear data watchpoints"},
+    {"WL|LT", "", false, dbg_cmd_list_watchpoints, nullptr, nullptr, 7, "list data watchpoints"},
+    {"WP|ST", "<start-addr> [<end-addr>] [<addr/reg> <condition> <value>]", false,
+     dbg_cmd_watchpoint, "Add data watchpoints to address range",
+     "Usage: WP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
+     "add data watchpoints"},
     {"WR", "", false, cmd_watch_reads, nullptr, nullptr, 7, "watch reads on/off"},
     {"WW", "NONE|SOME|ALL", false, cmd_watch_writes, nullptr, nullptr, 7,
      "which writes are watched"},
@@ -792,6 +821,12 @@ bool names_match(const char* names, const char* word) {
     }
 }
 } // namespace
+
+const char* dbg_command_description(const char* word) {
+    for (const DbgCommand& c : commands)
+        if (names_match(c.names, word)) return c.description;
+    return nullptr;
+}
 
 int dbg_execute() {
     if (g_dbg_line[0] == '*') {
@@ -841,4 +876,5 @@ void dbg_commands_reset() {
         w[0] = '\0';
     dbg_mask = 0xFF;
     dbg_shell_start = shell_start;
+    dbg_editor_reset();
 }

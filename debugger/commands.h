@@ -27,6 +27,9 @@ void dbg_help(int category);
 bool dbg_machine_has_cpu(bool verbose);
 // Starts a host command through the shell, without input or output, not waited for.
 extern void (*dbg_shell_start)(const char* command);
+// Starts the host editor with argv (the editor's words, then the file name) as
+// its argument vector, without input or output, not waited for.
+extern void (*dbg_editor_start)(char* const* argv);
 
 // The interpreter's own state back to start-up: empty history and buffers.
 void dbg_commands_reset();
@@ -36,5 +39,7 @@ void dbg_commands_reset();
 // machine has no processor. With mask_allowed a ":mask" suffix sets dbg_mask.
 u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed);
 extern u8 dbg_mask;
+// Set by the operand readers when a ":mask" suffix was no byte.
+extern bool dbg_mask_refused;
 // Condition operator words: 1 <, 2 <=, 3 ==, 4 !=, 5 >=, 6 >; 0 none.
 u8 dbg_parse_operator(const char* text);

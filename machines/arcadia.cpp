@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "cpu/exec.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
@@ -408,14 +409,17 @@ void visible_pixels() {
 
 void beam_frame() {
     raster_line = 0;
+    dbg_check_raster_breakpoint();
     border(false);
     set_vblank();
     uvi_line_status[0] = guest_memory[0x18FF] & 15;
     run_cpu_to_x(UVI_LINE_CLOCKS);
     for (raster_line = 1; raster_line < first_visible_line; raster_line++) {
+        dbg_check_raster_breakpoint();
         uvi_line_status[raster_line] = guest_memory[0x18FF] & 15;
         run_cpu_to_x(UVI_LINE_CLOCKS);
     }
+    dbg_check_raster_breakpoint();
     run_cpu_to_x(border_clocks);
     uvi_frame_latch();
     uvi_refresh_colour_row();
@@ -424,6 +428,7 @@ void beam_frame() {
     run_cpu_to_x(49);
     visible_pixels();
     for (raster_line = first_visible_line + 1; raster_line < lines_per_frame; raster_line++) {
+        dbg_check_raster_breakpoint();
         border(true);
         if (raster_line == input_line) arcadia_read_inputs();
         uvi_line_start();
@@ -438,11 +443,13 @@ void line_frame() {
     for (raster_clock = 0; raster_clock < border_clocks; raster_clock++)
         display_plot_beam(uvi_bg_colour);
     for (raster_line = 0; raster_line < first_visible_line; raster_line++) {
+        dbg_check_raster_breakpoint();
         uvi_line_status[raster_line] = guest_memory[0x18FF] & 15;
         run_cpu_line();
     }
     uvi_frame_latch();
     for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
+        dbg_check_raster_breakpoint();
         if (raster_line == input_line) arcadia_read_inputs();
         uvi_line_start();
         uvi_render_scanline();

@@ -1,0 +1,49 @@
+// What the command bodies share across the debugger's files: the argument
+// helpers, the common answers, the condition texts, and the bodies that the
+// command table in commands.cpp names but other files define.
+#pragma once
+
+#include "cpu/cpu.h"
+#include "cpu/debug_state.h"
+
+// Number of non-empty argument words (0..6).
+int dbg_arg_count();
+// The first argument is "?" and no second one follows.
+bool dbg_lone_question();
+bool dbg_nocase_equal(const char* a, const char* b);
+// "OK." and a blank line.
+void dbg_ok();
+// "Wrong guest machine!" and a blank line.
+void dbg_wrong_machine();
+// "Valid range is $low..$high!" and a blank line.
+void dbg_range_message(u32 low, u32 high);
+// The hint and usage line of the command being run.
+void dbg_usage();
+
+// Operator texts of conditions 1..6 ("<" .. ">"); 0 is "".
+extern const char* const dbg_operator_texts[7];
+// An address as the lists show it: the label with the address in brackets, or "$%X".
+void dbg_address_text(u32 address, char* out);
+// Target and value texts of a condition (DBG_ADDRESS_TEXT_SIZE bytes each).
+void dbg_format_condition(const WatchCondition& c, char* target, char* value);
+
+// The help text's description of the command named by `word` (any alias,
+// any case); nullptr when no command has that name.
+const char* dbg_command_description(const char* word);
+
+// Command bodies defined outside commands.cpp.
+void dbg_cmd_watchpoint();        // WP|ST
+void dbg_cmd_clear_watchpoints(); // WC|DT
+void dbg_cmd_list_watchpoints();  // WL|LT
+void dbg_cmd_port_trap();         // IP
+void dbg_cmd_clear_port_traps();  // IC
+void dbg_cmd_list_port_traps();   // IL
+void dbg_cmd_view();              // V|VIEW
+void dbg_cmd_view_cpu();          // DR
+void dbg_cmd_interrupt();         // GI
+void dbg_cmd_cpu_type();          // CPU
+void dbg_cmd_guide_pixel();       // GR
+void dbg_cmd_sprite_mode();       // SPR
+void dbg_cmd_edit();              // ED|EDIT
+// dbg_editor_start back to the host editor.
+void dbg_editor_reset();

@@ -1,0 +1,158 @@
+// Commands about the guest machine and the host: GI, CPU, GR, SPR and ED.
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/notify.h"
+#include "core/settings_vars.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
+#include "cpu/optables.h"
+#include "debugger/commands.h"
+#include "debugger/commands_internal.h"
+#include "machines/uvi2637.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+extern char** environ;
+
+static bool has_pvi() {
+    return machine_table[machine].pvi_count > 0;
+}
+
+// GI: raise the processor's interrupt request and let it be accepted at once
+// unless interrupts are inhibited.
+void dbg_cmd_interrupt() {
+    if (!has_pvi() && machine != INSTRUCTOR && machine != PHUNSY) {
+        dbg_wrong_machine();
+        return;
+    }
+    cpu_irq_pending = 1;
+    if (cpu_psu & PSU_II)
+        con_printf("Queued user-requested interrupt.\n\n");
+    else
+        con_printf("Generated user-requested interrupt.\n\n");
+    cpu_interrupt();
+}
+
+void dbg_cmd_cpu_type() {
+    const bool known =
+        !dbg_arg2[0] && (std::strcmp(dbg_arg1, "0") == 0 || std::strcmp(dbg_arg1, "1") == 0);
+    if (dbg_lone_question() || !known) {
+        con_printf("CPU 0: %s\nCPU 1: %s\n", "Set CPU to 2650/2650A", "Set CPU to 2650B");
+        con_printf("%s: CPU 0|1\n\n", "Usage");
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    cpu_type = dbg_arg1[0] == '1' ? CPU_2650B : CPU_2650;
+    cpu_apply_type_tables();
+    ui_mark(UI_MENUS | UI_OPCODES);
+    con_printf("CPU is now %s.\n\n", cpu_type == CPU_2650B ? "2650B" : "2650/2650A");
+}
+
+void dbg_cmd_guide_pixel() {
+    if (machine != ARCADIA && !has_pvi() && machine != BINBUG && machine != CD2650 &&
+        machine != PHUNSY) {
+        dbg_wrong_machine();
+        return;
+    }
+    guidepixel = guidepixel ? 0 : 1;
+    con_printf("Use guide pixel %s.\n\n", guidepixel ? "on" : "off");
+    if (guidepixel && cpu_host.beam_marker) cpu_host.beam_marker(emu_paused ? 0 : 1);
+    if (cpu_host.blit) cpu_host.blit();
+}
+
+void dbg_cmd_sprite_mode() {
+    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+        con_printf("SPR 0: %s\nSPR 1: %s\nSPR 2: %s\n", "Set sprite mode to invisible",
+                   "Set sprite mode to visible", "Set sprite mode to numbered");
+        con_printf("%s: SPR 0|1|2\n\n", "Usage");
+        return;
+    }
+    if (machine != ARCADIA && !has_pvi() && machine != PONG) {
+        dbg_wrong_machine();
+        return;
+    }
+    for (i32 mode = 0; mode < 3; mode++) {
+        const char word[2] = {static_cast<char>('0' + mode), '\0'};
+        if (std::strcmp(dbg_arg1, word) == 0) {
+            sprite_mode = mode;
+            dbg_ok();
+            return;
+        }
+    }
+    con_printf("SPR 0: %s\nSPR 1: %s\nSPR 2: %s\n", "Set sprite mode to invisible",
+               "Set sprite mode to visible", "Set sprite mode to numbered");
+    con_printf("%s: SPR 0|1|2\n\n", "Usage");
+}
+
+// ---- ED ------------------------------------------------------------------------------
+
+// The host editor runs with the file as its own argument: no shell sees the name.
+static void editor_start(char* const* argv) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", 0, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+    pid_t pid;
+    posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+}
+void (*dbg_editor_start)(char* const* argv) = editor_start;
+void dbg_editor_reset() {
+    dbg_editor_start = editor_start;
+}
+
+constexpr size_t ED_PATH_MAX = 512;
+
+// The editor command's words: $VISUAL, else $EDITOR, else the desktop's opener,
+// split at blanks (an editor may be given with its own options).
+static std::vector<std::string> editor_words() {
+    const char* editor = std::getenv("VISUAL");
+    if (!editor || !*editor) editor = std::getenv("EDITOR");
+    if (!editor || !*editor) editor = "xdg-open";
+    std::vector<std::string> words;
+    std::string word;
+    for (const char* p = editor;; p++) {
+        if (*p == ' ' || *p == '\t' || *p == '\0') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+            if (!*p) break;
+        } else {
+            word += *p;
+        }
+    }
+    return words;
+}
+
+void dbg_cmd_edit() {
+    if (dbg_lone_question() || !dbg_arg1[0]) {
+        dbg_usage();
+        return;
+    }
+    if (std::strlen(dbg_arg1) > ED_PATH_MAX) {
+        con_printf("Pathname is too long!\n\n");
+        return;
+    }
+    char name[ED_PATH_MAX + 8];
+    std::snprintf(name, sizeof name, "%s", dbg_arg1);
+    struct stat st;
+    if (stat(name, &st) != 0 && !file_set_extension(".asm", name, sizeof name, 1, "")) {
+        con_printf("Pathname is too long!\n\n");
+        return;
+    }
+    std::vector<std::string> words = editor_words();
+    words.push_back(name);
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    if (dbg_editor_start) dbg_editor_start(argv.data());
+}

@@ -1,0 +1,201 @@
+// The processor view and the machine commands (VIEW, DR, GI, CPU, GR, SPR, ED)
+// driven through the command interpreter.
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
+#include "cpu/optables.h"
+#include "debugger/commands.h"
+#include "machines/uvi2637.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string captured;
+void capture(const char* text) {
+    captured += text;
+}
+
+class ViewsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        fresh_cpu(PIPBUG, 0);
+        machine = PIPBUG;
+        dbg_commands_reset();
+        con_push_sink(capture);
+        captured.clear();
+    }
+    void TearDown() override {
+        con_pop_sink();
+        fresh_state();
+    }
+    static std::string run(const char* line) {
+        captured.clear();
+        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
+        dbg_execute();
+        return captured;
+    }
+    static void set_registers() {
+        for (int i = 0; i < 7; i++)
+            cpu_regs[i] = static_cast<u8>(i + 1);
+        for (int i = 0; i < 8; i++)
+            cpu_ras[i] = static_cast<u16>(i + 1);
+        cpu_psu = 0x53; // flag, user flag 1, SP 3
+        cpu_psl = 0xA9; // CC 2, inter-digit carry, with carry, carry
+        cpu_iar = 0x1234;
+        cpu_cycles = 1234567;
+        dbg_time_unit = 1;
+    }
+};
+
+TEST_F(ViewsTest, ProcessorViewInEachNotation) {
+    set_registers();
+    struct Case {
+        u32 notation;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, "Clock:          1,234,567 R0: $01 R1: $02 R2: $03 R3: $04 PSU: sFi1.  SP: 3\n"
+            "    X:   -         Y:   -         R4: $05 R5: $06 R6: $07 PSL: DrWomC CC: lt\n"
+            "    RAS: $0001 $0002 $0003 $0004 $0005 $0006 $0007 $0008  IAR: $1234\n\n"},
+        {2, "Clock:          1,234,567  A: $01  B: $02  C: $03  D: $04   U: iOf1.  SP: 3\n"
+            "    X:   -         Y:   -         B': $05 C': $06 D': $07   L: HbWvlC CC: ,LT\n"
+            "    RAS: $0001 $0002 $0003 $0004 $0005 $0006 $0007 $0008   PC: $1234\n\n"},
+        {3, "Clock:          1,234,567 R0: $01 R1: $02 R2: $03 R3: $04 PSU: iOf1.  SP: 3\n"
+            "    X:   -         Y:   -         R4: $05 R5: $06 R6: $07 PSL: HbWvlC CC: ,LT\n"
+            "    RAS: $0001 $0002 $0003 $0004 $0005 $0006 $0007 $0008  PC:  $1234\n\n"},
+        {4, "Clock:          1,234,567 .0: $01 .1: $02 .2: $03 .3: $04  .U: sFi1.  .SP: 3\n"
+            "    X:   -         Y:   -         .4: $05 .5: $06 .6: $07  .L: DrWomC .CC: LT\n"
+            "   .RAS: $0001 $0002 $0003 $0004 $0005 $0006 $0007 $0008  .PC: $1234\n\n"},
+    };
+    for (const Case& c : cases) {
+        dis_notation = c.notation;
+        EXPECT_EQ(run("VIEW CPU"), c.text) << "notation " << c.notation;
+        EXPECT_EQ(run("dr"), c.text) << "notation " << c.notation;
+    }
+}
+
+TEST_F(ViewsTest, ProcessorViewShowsTheBeamAndTheChosenUnit) {
+    set_registers();
+    machine = ARCADIA;
+    raster_line = 42;
+    raster_clock = 7;
+    dbg_time_unit = 0;
+    const std::string said = run("v cpu");
+    EXPECT_EQ(said.substr(0, 26), "CPU Cycle:        411,522 ") << said;
+    EXPECT_NE(said.find("    X:   7         Y:  42 "), std::string::npos) << said;
+}
+
+TEST_F(ViewsTest, ViewWordsAndMachines) {
+    const std::string usage = "Usage: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n";
+    EXPECT_EQ(run("V"), usage);
+    EXPECT_EQ(run("VIEW ?"), usage);
+    EXPECT_EQ(run("VIEW FOO"), usage);
+    EXPECT_EQ(run("VIEW RAM"), "Command is unavailable.\n\n");
+    machine = PONG;
+    EXPECT_EQ(run("VIEW CPU"), "Wrong guest machine!\n\n");
+    EXPECT_EQ(run("DR"), "Wrong guest machine!\n\n");
+}
+
+TEST_F(ViewsTest, InterruptRequestedByTheUser) {
+    machine = ARCADIA;
+    EXPECT_EQ(run("GI"), "Wrong guest machine!\n\n");
+    machine = INTERTON;
+    cpu_bus.interrupt_vector = [](CpuVector* v) {
+        *v = CpuVector{0x0003, false};
+        return true;
+    };
+    cpu_iar = 0x0200;
+    cpu_psu = PSU_II;
+    EXPECT_EQ(run("GI"), "Queued user-requested interrupt.\n\n");
+    EXPECT_EQ(cpu_irq_pending, 1u);
+    EXPECT_EQ(cpu_iar, 0x0200);
+    cpu_psu = 0;
+    EXPECT_EQ(run("gi"), "Generated user-requested interrupt.\n\n");
+    EXPECT_EQ(cpu_iar, 0x0003) << "accepted at once";
+    EXPECT_EQ(cpu_ras[0], 0x0200);
+}
+
+TEST_F(ViewsTest, ProcessorVariantGuidePixelAndSpriteMode) {
+    const std::string cpu_usage =
+        "CPU 0: Set CPU to 2650/2650A\nCPU 1: Set CPU to 2650B\nUsage: CPU 0|1\n\n";
+    EXPECT_EQ(run("CPU 2"), cpu_usage);
+    EXPECT_EQ(run("CPU"), cpu_usage);
+    EXPECT_EQ(run("CPU 1"), "CPU is now 2650B.\n\n");
+    EXPECT_EQ(cpu_type, static_cast<u32>(CPU_2650B));
+    EXPECT_EQ(run("CPU 0"), "CPU is now 2650/2650A.\n\n");
+    EXPECT_EQ(cpu_type, static_cast<u32>(CPU_2650));
+
+    EXPECT_EQ(run("GR"), "Wrong guest machine!\n\n") << "PIPBUG draws no beam";
+    machine = ARCADIA;
+    guidepixel = 1;
+    EXPECT_EQ(run("GR"), "Use guide pixel off.\n\n");
+    EXPECT_EQ(run("GR"), "Use guide pixel on.\n\n");
+    EXPECT_EQ(guidepixel, 1u);
+
+    machine = PIPBUG;
+    EXPECT_EQ(run("SPR 1"), "Wrong guest machine!\n\n");
+    machine = PONG;
+    EXPECT_EQ(run("SPR 1"), "OK.\n\n");
+    EXPECT_EQ(sprite_mode, 1);
+    EXPECT_EQ(run("SPR 3").substr(0, 6), "SPR 0:");
+    EXPECT_EQ(sprite_mode, 1);
+}
+
+std::vector<std::string> editor_argv;
+void fake_editor(char* const* argv) {
+    editor_argv.clear();
+    for (; *argv; argv++)
+        editor_argv.push_back(*argv);
+}
+
+TEST_F(ViewsTest, EditorGetsTheFileNameAsOneArgument) {
+    TempHome home("editor");
+    setenv("VISUAL", "myedit --wait", 1);
+    dbg_editor_start = fake_editor;
+    const std::string existing = (home.path() / "game.txt").string();
+    test_write_file(existing, "x");
+    struct Case {
+        std::string line;
+        std::vector<std::string> argv;
+    };
+    const Case cases[] = {
+        {"ED " + existing, {"myedit", "--wait", existing}},
+        {"edit " + (home.path() / "prog").string(),
+         {"myedit", "--wait", (home.path() / "prog.asm").string()}},
+        {"ED " + (home.path() / "a;rm").string(),
+         {"myedit", "--wait", (home.path() / "a;rm.asm").string()}},
+    };
+    for (const Case& c : cases) {
+        editor_argv.clear();
+        EXPECT_EQ(run(c.line.c_str()), "") << c.line;
+        EXPECT_EQ(editor_argv, c.argv) << c.line;
+    }
+    EXPECT_EQ(run("ED"), "Edit source code\nUsage: ED|EDIT <filename>\n\n");
+    editor_argv.clear();
+    EXPECT_EQ(run(("ED " + std::string(513, 'n')).c_str()), "Pathname is too long!\n\n");
+    EXPECT_TRUE(editor_argv.empty());
+    unsetenv("VISUAL");
+}
+
+TEST_F(ViewsTest, ProgramResetEmptiesTheHistory) {
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "BP 100");
+    dbg_history_add();
+    emu_reset_all();
+    con_push_sink(capture); // the reset left only the console
+    EXPECT_STREQ(cmd_history[0], "");
+}
+
+} // namespace
