@@ -15,6 +15,7 @@
 #include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
+#include "machines/coinop.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"

@@ -23,9 +23,15 @@ bool guest_rom_read(const char* name, u8* out, u32 size) {
     }
     if (warned.insert(name).second) {
         char text[700];
-        std::snprintf(text, sizeof text,
-                      "The ROM image \"%s\" (%u bytes) is missing from the drawer \"%s\".", name,
-                      size, drawer.c_str());
+        if (file.is_open())
+            std::snprintf(text, sizeof text,
+                          "The ROM image \"%s\" in the drawer \"%s\" has the wrong size: it must "
+                          "be %u bytes. It was not used.",
+                          name, drawer.c_str(), size);
+        else
+            std::snprintf(text, sizeof text,
+                          "The ROM image \"%s\" (%u bytes) is missing from the drawer \"%s\".",
+                          name, size, drawer.c_str());
         ui_warning(text);
     }
     return false;

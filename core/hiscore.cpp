@@ -10,6 +10,8 @@
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
+#include "machines/coinop.h"
+#include "machines/malzak.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"

@@ -22,6 +22,8 @@
 #include "core/recording.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
+#include "machines/coinop.h"
+#include "machines/malzak.h"
 #include "peripherals/printer.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -88,6 +90,7 @@ const char* memmap_state_file_name(u32 map) {
 
 void machine_setup_generic() {
     std::memset(guest_memory, 0, sizeof guest_memory);
+    malzak_nvram_live = false;
     mem_reset_tables();
 }
 

@@ -13,6 +13,8 @@
 #include "core/machine_parts.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
+#include "machines/malzak.h"
+#include "machines/zaccaria.h"
 #include "machines/elektor.h"
 #include "machines/interton.h"
 #include "machines/no_processor.h"
@@ -114,8 +116,19 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // ZACCARIA
     {
+        .setup =
+            [] {
+                if (memmap == 22)
+                    zaccaria_setup_astro_wars();
+                else if (memmap == 23)
+                    zaccaria_setup_galaxia();
+                else
+                    zaccaria_setup_laser_battle();
+            },
         .install_bus = zaccaria_bus_install,
         .serialise = zaccaria_tail,
+        .port_read = coinop_io_read,
+        .port_write = coinop_io_write,
         .hiscore_row = zaccaria_hiscore_row,
         // Laser Battle and Lazarian take their interrupts at $000A.
         .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
@@ -123,8 +136,11 @@ constexpr MachineOps ROWS[MACHINES] = {
     },
     // MALZAK
     {
+        .setup = malzak_setup,
         .install_bus = malzak_bus_install,
         .serialise = malzak_tail,
+        .port_read = malzak_io_read,
+        .port_write = malzak_io_write,
         .hiscore_row = malzak_hiscore_row,
         .interrupt_entry = [] { return i32{0x0003}; },
         .save_suffix = ".bin",

@@ -5,11 +5,6 @@
 #include "core/seams_services.h"
 
 // ---- Video-game machines -------------------------------------------------------
-// The real one writes the Malzak's non-volatile RAM to its file.
-void malzak_save_nvram() {}
-// The real ones drop a coin when "autocoin" is on, and clear the coin-ops' latches.
-void coinop_auto_coin() {}
-void coinop_clear_latches() {}
 DeflickerSettings deflicker_settings = {0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
 
 // ---- Computers and peripherals ---------------------------------------------------

@@ -12,9 +12,6 @@
 #include "cpu/cpu.h"
 
 // ---- Video-game machines -----------------------------------------------------
-void malzak_save_nvram();
-void coinop_auto_coin();
-void coinop_clear_latches(); // collision latch, the second board latch, automatic coin
 
 // Sprite de-flicker settings of the Arcadia and the PVI machines.
 struct DeflickerSettings {

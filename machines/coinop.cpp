@@ -2,7 +2,9 @@
 
 #include "core/emu.h"
 #include "cpu/bus.h"
+#include "input/console_buttons.h"
 #include "machines/pvi_consoles.h"
+#include "machines/zaccaria.h"
 
 u8 coinop_colour_ram[1024];
 u8 coinop_palette_ram[16];
@@ -88,4 +90,40 @@ void malzak_bus_install() {
     cpu_bus.write_routed = malzak_write;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
     cpu_bus.guest_char = malzak_char;
+}
+
+u32 coinop_credits() {
+    switch (memmap) {
+    case 22:
+        return guest_memory[0x150E];
+    case 23:
+        return guest_memory[0x1D22];
+    case 24:
+        return guest_memory[0x1C7D];
+    case 25:
+        return guest_memory[0x1F00];
+    default: {
+        const auto digit = [](u8 c) { return c ? static_cast<u32>(static_cast<u8>(c - '0')) : 0u; };
+        return digit(guest_memory[0x101C]) * 10 + digit(guest_memory[0x101D]);
+    }
+    }
+}
+
+void coinop_auto_coin() {
+    if (memmap < 22 || memmap > 27) return;
+    if (memmap == 27 && guest_memory[0x14CC] != 0xF0 && guest_memory[0x14CC] != 0x90) return;
+    if (coinop_autocoin_countdown != 0) {
+        coinop_autocoin_countdown--;
+        return;
+    }
+    if (console_hold[2] != 0) return;
+    if (coinop_credits() > 1) return;
+    console_hold[2] = 5;
+    coinop_autocoin_countdown = memmap <= 23 ? 100 : 10;
+}
+
+void coinop_clear_latches() {
+    coinop_collision_latch = 0;
+    galaxia_shot_counter = galaxia_cycle_counter = 0;
+    coinop_autocoin_countdown = 0;
 }

@@ -15,3 +15,13 @@ extern i32 malzak_scroll;          // Malzak horizontal scroll
 // Fill cpu_bus for the board of the current memory map (after cpu_bus_reset()).
 void zaccaria_bus_install();
 void malzak_bus_install();
+
+// At the end of every frame with "autocoin" on: when the game is out of
+// credits, holds coin A for 5 frames, then waits 100 (Astro Wars, Galaxia) or
+// 10 frames before looking again.
+void coinop_auto_coin();
+// The collision latch, the Galaxia sound counters and the auto-coin countdown
+// cleared (machine reset).
+void coinop_clear_latches();
+// Credits the running game shows (its own RAM byte or, on Malzak, two digits).
+u32 coinop_credits();

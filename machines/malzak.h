@@ -1,0 +1,29 @@
+// The Malzak coin-op boards (map 26 Malzak 1, 27 Malzak 2): set-up from the ROM
+// files in roms/, the Malzak 2 ROM banks and its non-volatile RAM file, and
+// the board's ports (inputs, scroll latches, bank select).
+#pragma once
+
+#include "core/types.h"
+
+constexpr u32 MALZAK_NVRAM_SIZE = 257;
+extern const char* const malzak_nvram_name; // "Malzak2.nvr", in the configuration drawer
+
+extern u8 malzak_banks[6144]; // Malzak 2: bank region A 2 x 1 KB, then region B 2 x 2 KB
+extern u8 malzak_tiles[8192]; // 256 tiles of 16 rows x 2 bytes
+extern u8 malzak_bank_a, malzak_bank_b;
+extern u8 malzak_v_scroll;       // vertical scroll latch (port 192)
+extern u8 malzak_collision_flag; // object-on-playfield bits of both PVIs, taken each frame
+extern i32 malzak_last_x, malzak_last_line; // last object-on-playfield position
+
+void malzak_setup();
+// Region 1: bank A into $0C00-$0FFF; region 2: bank B into $4400-$49FF.
+void malzak_switch_rom_bank(int region);
+// Whether guest memory holds a set-up Malzak 2's RAM; cleared with the memory
+// by every machine's set-up, so that a switch that has already changed the
+// memory map saves nothing of another machine's memory.
+extern bool malzak_nvram_live;
+// Malzak 2: $1700-$17FF and the test switch into the file, atomically.
+void malzak_save_nvram();
+
+u8 malzak_io_read(u32 port);
+void malzak_io_write(u32 port, u8 value);
