@@ -304,12 +304,13 @@ TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
               std::string(reinterpret_cast<const char*>(arcadia_stub_program), ARCADIA_STUB_SIZE));
 }
 
-// Every opcode with operand bytes, disassembled into a source file by the
-// debugger and assembled again, gives the same bytes, in both Signetics notations.
+// Every opcode, each one made an entry point of the disassembler so that it is
+// decoded as an instruction, written into a source file by the debugger and
+// assembled again, gives the same bytes, in every notation on both processors.
 TEST_F(Assembler, DisassembledSourceAssemblesToTheSameBytes) {
-    for (u32 notation : {NOTATION_SIGNETICS, NOTATION_EXTENDED}) {
+    for (u32 notation = 0; notation < NOTATIONS; notation++) {
         for (u32 type : {CPU_2650, CPU_2650B}) {
-            SCOPED_TRACE(notation * 10 + type);
+            SCOPED_TRACE(testing::Message() << "notation " << notation << ", cpu " << type);
             fresh_state();
             machine = 3;
             cpu_type = type;
@@ -317,12 +318,23 @@ TEST_F(Assembler, DisassembledSourceAssemblesToTheSameBytes) {
             dis_notation = notation;
             std::snprintf(projects_path, sizeof projects_path, "%s", dir.c_str());
             std::memset(guest_memory, 0, sizeof guest_memory);
-            u32 a = 0x0100;
             for (int op = 0; op < 256; op++) {
+                const u32 a = 0x0100 + static_cast<u32>(op) * 4;
                 guest_memory[a] = static_cast<u8>(op);
-                guest_memory[a + 1] = static_cast<u8>((op * 7 + 3) & 0x7F);
-                guest_memory[a + 2] = static_cast<u8>(op * 13);
-                a += op_length[op];
+                // Every operand points at the next opcode: a relative or
+                // zero-page byte of 2, else the address itself.
+                const bool even = !(op & 0x10), odd_branch = !even && (op & 0x0F) >= 8;
+                const bool relative = (even && ((op >> 2) & 3) == 2) ||
+                                      (odd_branch && (op & 0x0F) < 0xC) || op == 0x9B || op == 0xBB;
+                const u8 operands[3] = {static_cast<u8>(relative ? 2 : (a + 4) >> 8),
+                                        static_cast<u8>(a + 4), 0xC0};
+                // The bytes the opcode does not use are NOPs, so that the
+                // flow falls through to the next opcode.
+                for (u32 i = 1; i < 4; i++)
+                    guest_memory[a + i] = i < op_length[op] ? operands[i - 1] : 0xC0;
+                char name[8];
+                std::snprintf(name, sizeof name, "OP%02X", op);
+                sym_add_quiet(name, a, 'C');
             }
             std::vector<u8> before(guest_memory, guest_memory + 0x2000);
             dis_to_file(0x0000, 0x1FFF, (dir / "round.bin").c_str());
