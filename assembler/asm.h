@@ -101,6 +101,9 @@ int asm_signetics_directive();
 
 // ---- Front ends ------------------------------------------------------------------------
 bool asm_line_signetics();
+bool asm_line_old_calm();
+bool asm_line_new_calm();
+bool asm_line_ieee();
 
 // Back to the start-up state (no assembly, counts 0).
 void asm_reset();

@@ -391,7 +391,21 @@ bool asm_assemble_line() {
     asm_cursor = 0;
     while (asm_line[asm_cursor] == ' ' || asm_line[asm_cursor] == '\t')
         asm_cursor++;
-    const bool go_on = asm_line_signetics();
+    bool go_on;
+    switch (dis_notation_index()) {
+    case NOTATION_OLD_CALM:
+        go_on = asm_line_old_calm();
+        break;
+    case NOTATION_NEW_CALM:
+        go_on = asm_line_new_calm();
+        break;
+    case NOTATION_IEEE:
+        go_on = asm_line_ieee();
+        break;
+    default:
+        go_on = asm_line_signetics();
+        break;
+    }
     if (asm_pass == 2) {
         const std::string raw = raw_line();
         char head[32];
@@ -545,17 +559,6 @@ void asm_assemble_file() {
     listing += "\n\n";
 
     normalise();
-    if (n >= NOTATION_OLD_CALM) {
-        // The CALM and IEEE-694 front ends are not written yet.
-        con_printf("Only the Signetics notations can be assembled so far.\n");
-        asm_error_count = 1;
-        asm_active = false;
-        asm_error_report = nullptr;
-        asm_source.clear();
-        listing.clear();
-        dir_restore();
-        return;
-    }
     end_pass_state(1);
     run_pass();
     end_pass_state(2);

@@ -346,6 +346,9 @@ bool asm_data_bytes() {
             kind = c;
             skip = 1;
         }
+        // H'1F with no closing quote is a hexadecimal number where H' is the
+        // radix prefix; with one it is a hex string.
+        if (kind == 'H' && at(1) == '\'' && !std::strchr(asm_line + asm_cursor + 2, '\'')) kind = 0;
         if (kind == 'H' && at(1) == '\'') {
             asm_cursor += 2;
             for (;;) {

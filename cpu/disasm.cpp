@@ -162,7 +162,7 @@ static void immediate_annotation(u8 value, bool load) {
 }
 
 static void data_byte(u8 opcode) {
-    line(dis_pick(nt, "DB      $%02X", "DATA     16'%02X", "DATA     16'%02X", "DATA   H'%02X"),
+    line(dis_pick(nt, "DB      $%02X", ".DATA    16'%02X", ".DATA    16'%02X", "DATA   H'%02X"),
          opcode);
     pseudo("?");
     dis_cc_context = DIS_CTX_UNKNOWN;

@@ -256,7 +256,7 @@ static void status_upper_mask(u8 opcode, u8 m) {
         else if (nt == NOTATION_NEW_CALM)
             set_line("BIC      #%s,PSU", num);
         else if (nt == NOTATION_IEEE)
-            set_line(m == 0x20 ? "EI" : "AND    .U,#$FF-%s", num);
+            set_line(m == 0x20 ? "EI" : "AND    .U,#H'FF-%s", num);
         else
             signetics_mask("CPSU", m, true);
         set_pseudo(b ? dis_pick_pseudo(nt, "PSU &= ~(%s & %%01111111);", "U &= ~(%s & %%01111111);",
@@ -323,7 +323,7 @@ static void status_lower_mask(u8 opcode, u8 m) {
         else if (nt == NOTATION_NEW_CALM)
             set_line("BIC      #%s,PSL", num);
         else if (nt == NOTATION_IEEE)
-            set_line(m == 0x01 ? "CLRC" : m == 0x04 ? "CLRV" : "AND    .L,#$FF-%s", num);
+            set_line(m == 0x01 ? "CLRC" : m == 0x04 ? "CLRV" : "AND    .L,#H'FF-%s", num);
         else
             signetics_mask("CPSL", m, false);
         if (m == 0xFF)

@@ -87,8 +87,8 @@ void dis_write_equates(const char* equate_word) {
         if (row.hide) return;
         if (!printed) con_printf("%s", header);
         printed = true;
-        con_printf("%-17s %s $%04X ;%s\n", row.name, equate_word, address,
-                   dis_memory_type_name(row.kind));
+        con_printf("%-17s %s %s%04X ;%s\n", row.name, equate_word,
+                   dis_hex_prefix[dis_notation_index()], address, dis_memory_type_name(row.kind));
         if (with_notes) dis_address_notes(address, 0, nullptr, 0);
         app_check_break();
     };
@@ -427,11 +427,11 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     u32 nt = dis_notation_index();
     if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM) {
         dis_write_equates(".EQU");
-        con_printf("\n        .LOC    $%X\n\n", first);
+        con_printf("\n        .LOC    %s%X\n\n", dis_hex_prefix[nt], first);
     } else {
         dis_write_equates("EQU");
-        con_printf(nt == NOTATION_IEEE ? "\n        ORG    $%X\n\n" : "\n        ORG   $%X\n\n",
-                   first);
+        con_printf(nt == NOTATION_IEEE ? "\n        ORG    %s%X\n\n" : "\n        ORG   %s%X\n\n",
+                   dis_hex_prefix[nt], first);
     }
 
     u32 address = first;
@@ -439,7 +439,9 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         u16 flags = dis_addr_flags[address];
         u32 length = 1;
         if (flags & DIS_CODE) {
-            length = op_length[guest_memory[address]];
+            // An undefined opcode is written as one data byte: the bytes
+            // after it follow as data of their own.
+            length = (flags & DIS_ILLEGAL) ? 1 : op_length[guest_memory[address]];
             dis_list_range(address, address + length - 1, 0);
             if (flags & DIS_INDETERMINATE) con_printf(";Warning: indeterminate instruction!\n");
             if (flags & DIS_ILLEGAL) con_printf(";Warning: illegal instruction!\n");
@@ -456,9 +458,9 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     }
 
     if (nt == NOTATION_OLD_CALM || nt == NOTATION_NEW_CALM)
-        con_printf("\n        .END     $%04X\n", game_start_address);
+        con_printf("\n        .END     %s%04X\n", dis_hex_prefix[nt], game_start_address);
     else if (nt == NOTATION_IEEE)
-        con_printf("\n        END    $%04X\n", game_start_address);
+        con_printf("\n        END    %s%04X\n", dis_hex_prefix[nt], game_start_address);
     else
         con_printf("\n        END     $%04X\n", game_start_address);
 

@@ -123,6 +123,131 @@ TEST_F(Assembler, OperandFormsGiveTheirBytesAndRangeErrors) {
     }
 }
 
+struct NotationCase {
+    u32 notation;
+    const char* source; // assembled at $100, with TAB at $123 and LOOP at $100
+    std::vector<u8> bytes;
+    const char* message; // expected error or warning text, "" none
+};
+
+TEST_F(Assembler, CalmAndIeeeFrontEndsGiveTheirBytesAndMessages) {
+    cpu_type = CPU_2650;
+    const u32 O = NOTATION_OLD_CALM, N = NOTATION_NEW_CALM, I = NOTATION_IEEE;
+    const NotationCase cases[] = {
+        {O, "        LOAD    A,#5", {0x04, 0x05}, ""},
+        {O, "        LOAD    B,A", {0xC1}, ""},
+        {O, "        LOAD    A,B", {0x01}, ""},
+        {O, "        LOAD    A,A", {0x00}, "indeterminate opcode"},
+        {O, "        LOAD    B,C", {}, "one register must be A"},
+        {O, "        OR      A,B", {0x61}, ""},
+        {O, "        XOR     A,C", {0x22}, ""},
+        {O, "        LOAD    A,(B)+TAB", {0x0D, 0x61, 0x23}, ""},
+        {O, "        LOAD    A,(-C)+@TAB", {0x0E, 0xC1, 0x23}, ""},
+        {O, "        LOAD    TAB,L", {0x11, 0x01, 0x23}, "2650B only"},
+        {O, "        LOAD    .+LOOP,C", {0xCA, 0x7E}, ""},
+        {O, "        LOAD    $DATA,B", {0xF1}, ""},
+        {O, "        LOAD    D,$16'9C", {0x57, 0x9C}, ""},
+        {O, "        JUMP,EQ .+LOOP", {0x18, 0x7E}, ""},
+        {O, "        JUMP,ANE TAB", {0x5C, 0x01, 0x23}, ""},
+        {O, "        JUMP,XX TAB", {}, "condition code expected"},
+        {O, "        CALL    (D)+TAB", {0xBF, 0x01, 0x23}, ""},
+        {O, "        JUMP    0+16'1FF0", {0x9B, 0x70}, ""},
+        {O, "        INCJ,NE C,.+LOOP", {0xDA, 0x7E}, ""},
+        {O, "        RETION,GT", {0x35}, ""},
+        {O, "        CLR     CARRY", {0x75, 0x01}, ""},
+        {O, "        SET     IOF", {0x76, 0x20}, ""},
+        {O, "        TEST    HALFCARRY", {0xB5, 0x20}, ""},
+        {O, "        SET     NOTHING", {0x76, 0x00}, "bad operand"},
+        {O, "        BIC     U,#16'80", {0x74, 0x80}, ""},
+        {O, "        TEST    B,#3", {0xF5, 0x03}, ""},
+        {O, "        NOT     D", {0x27, 0xFF}, ""},
+        {N, "        MOVE    #5,r1", {0x05, 0x05}, ""},
+        {N, "        MOVE    r1,R^LOOP", {0xC9, 0x7E}, ""},
+        {N, "        MOVE    r0,r2", {0xC2}, ""},
+        {N, "        MOVE    r1,r2", {}, "one register must be r0"},
+        {N, "        MOVE    U^{r2}+TAB,r0", {0x0E, 0x61, 0x23}, ""},
+        {N, "        MOVE    r3,U^{TAB}", {0xCF, 0x81, 0x23}, ""},
+        {N, "        MOVE    PSL,r0", {0x13}, ""},
+        {N, "        XOR     r2,r0", {0x22}, ""},
+        {N, "        AND     r0,r0", {}, "r1 or r2 or r3 expected"},
+        {N, "        ADD     U^{r1}+TAB,r0", {0x8D, 0x61, 0x23}, ""},
+        {N, "        ADD     U^{r1}+TAB,r2", {0x8D, 0x61, 0x23}, ",r0 expected"},
+        {N, "        COMP    #7,r3", {0xE7, 0x07}, ""},
+        {N, "        BIC     #16'80,PSU", {0x74, 0x80}, ""},
+        {N, "        BIC     #1,r0", {0x00, 0x01}, "PSU or PSL expected"},
+        {N, "        TEST    r2:#16'0F", {0xF6, 0x0F}, ""},
+        {N, "        TEST    PSL:#1", {0xB5, 0x01}, ""},
+        {N, "        JUMP,NE r2,R^LOOP", {0x5A, 0x7E}, ""},
+        {N, "        JUMP,GT TAB", {}, "R^ or U^ expected"},
+        {N, "        CALL    U^{r3}+TAB", {0xBF, 0x01, 0x23}, ""},
+        {N, "        DJ,NE   r1,U^TAB", {0xFD, 0x01, 0x23}, ""},
+        {N, "        JUMP    TAB", {}, "0+ or R^ or U^ expected"},
+        {N, "        CLR     SP", {0x74, 0x07}, ""},
+        {I, "        BEQ     $LOOP", {0x18, 0x7E}, ""},
+        {I, "        BGT     /TAB", {0x1D, 0x01, 0x23}, ""},
+        {I, "        LD      .1,#20H", {0x05, 0x20}, ""},
+        {I, "        LD      .0,/TAB(+.2)", {0x0E, 0x21, 0x23}, ""},
+        {I, "        LD      .1,/TAB(.2)", {0x0E, 0x61, 0x23}, ".0 is required as first register"},
+        {I, "        LD      .1,TAB", {}, "#, $ or / expected"},
+        {I, "        MOV     .0,.3", {0x03}, ""},
+        {I, "        MOV     .2,.0", {0xC2}, ""},
+        {I, "        MOV     .1,.2", {}, "unsupported operation"},
+        {I, "        AND     .L,#0F7H", {0x75, 0x08}, ""},
+        {I, "        AND     .0,.0", {}, "unsupported operation"},
+        {I, "        BR      /TAB(.3)", {0x9F, 0x01, 0x23}, ""},
+        {I, "        CALL    !1FF0H", {0xBB, 0x70}, ""},
+        {I, "        BR      TAB", {}, "$, ! or / expected"},
+        {I, "        IBNZ    .2,$LOOP", {0xDA, 0x7E}, ""},
+        {I, "        OUT     .1,12H", {0xD5, 0x12}, ""},
+        {I, "        TEST    .3,#1", {0xF7, 0x01}, ""},
+        {I, "        ST      .L,/TAB", {0x11, 0x01, 0x23}, "2650B only"},
+        {I, "        DATA    H'24,1", {0x24, 0x01}, ""},
+    };
+    for (const NotationCase& c : cases) {
+        SCOPED_TRACE(c.source);
+        dis_notation = c.notation;
+        const bool calm = c.notation != NOTATION_IEEE;
+        const std::string org = calm ? "        .LOC    256\n" : "        ORG     256\n";
+        const std::string table = calm ? "        .LOC    16'123\nTAB:    .DATA   0\n        .END\n"
+                                       : "        ORG     123H\nTAB:    DATA    0\n        END\n";
+        const std::string source = org + "LOOP:\n" + c.source + "\n" + table;
+        std::memset(guest_memory + 0x100, 0xEE, 8);
+        const auto bytes = assemble(source, 0x100, c.bytes.size() + 1);
+        EXPECT_EQ(std::vector<u8>(bytes.begin(), bytes.end() - 1), c.bytes);
+        EXPECT_EQ(bytes.back(), 0xEE); // nothing more was emitted
+        const std::string lst = listing();
+        if (*c.message)
+            EXPECT_TRUE(has(lst, std::string(": ") + c.message + "!\n")) << lst;
+        else
+            EXPECT_EQ(asm_error_count + asm_warning_count, 0u) << lst;
+    }
+}
+
+// One program written in all five notations gives the same bytes.
+TEST_F(Assembler, OneProgramInEveryNotationGivesTheSameBytes) {
+    const char* const sources[NOTATIONS] = {
+        "        ORG $100\nLOOP    LODI,r1 5\n        STRA,r1 TAB\n        BDRR,r1 LOOP\n"
+        "        BCTA,un LOOP\nTAB     DB 0\n        END\n",
+        "        ORG $100\nLOOP    LODI,r1 5\n        STRA,r1 TAB\n        BDRR,r1 LOOP\n"
+        "        BA LOOP\nTAB     DB 0\n        END\n",
+        "        .LOC 256\nLOOP:   LOAD B,#5\n        LOAD TAB,B\n        DECJ,NE B,.+LOOP\n"
+        "        JUMP LOOP\nTAB:    .DATA 0\n        .END\n",
+        "        .LOC 256\nLOOP:   MOVE #5,r1\n        MOVE r1,U^TAB\n        DJ,NE r1,R^LOOP\n"
+        "        JUMP U^LOOP\nTAB:    .DATA 0\n        .END\n",
+        "        ORG 100H\nLOOP:   LD .1,#5\n        ST .1,/TAB\n        DBNZ .1,$LOOP\n"
+        "        BR /LOOP\nTAB:    DATA 0\n        END\n",
+    };
+    const std::vector<u8> expected = {0x05, 0x05, 0xCD, 0x01, 0x0A, 0xF9,
+                                      0x79, 0x1F, 0x01, 0x00, 0x00};
+    for (u32 n = 0; n < NOTATIONS; n++) {
+        SCOPED_TRACE(n);
+        dis_notation = n;
+        std::memset(guest_memory + 0x100, 0xEE, 16);
+        EXPECT_EQ(assemble(sources[n], 0x100, expected.size()), expected);
+        EXPECT_EQ(asm_error_count + asm_warning_count, 0u) << listing();
+    }
+}
+
 TEST_F(Assembler, LabelsEquatesAndDirectives) {
     const std::string source = "        ORG $200\n"
                                "START:  BCTR,un NEXT\n"
@@ -304,12 +429,13 @@ TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
               std::string(reinterpret_cast<const char*>(arcadia_stub_program), ARCADIA_STUB_SIZE));
 }
 
-// Every opcode with operand bytes, disassembled into a source file by the
-// debugger and assembled again, gives the same bytes, in both Signetics notations.
+// Every opcode, each one made an entry point of the disassembler so that it is
+// decoded as an instruction, written into a source file by the debugger and
+// assembled again, gives the same bytes, in every notation on both processors.
 TEST_F(Assembler, DisassembledSourceAssemblesToTheSameBytes) {
-    for (u32 notation : {NOTATION_SIGNETICS, NOTATION_EXTENDED}) {
+    for (u32 notation = 0; notation < NOTATIONS; notation++) {
         for (u32 type : {CPU_2650, CPU_2650B}) {
-            SCOPED_TRACE(notation * 10 + type);
+            SCOPED_TRACE(testing::Message() << "notation " << notation << ", cpu " << type);
             fresh_state();
             machine = 3;
             cpu_type = type;
@@ -317,12 +443,23 @@ TEST_F(Assembler, DisassembledSourceAssemblesToTheSameBytes) {
             dis_notation = notation;
             std::snprintf(projects_path, sizeof projects_path, "%s", dir.c_str());
             std::memset(guest_memory, 0, sizeof guest_memory);
-            u32 a = 0x0100;
             for (int op = 0; op < 256; op++) {
+                const u32 a = 0x0100 + static_cast<u32>(op) * 4;
                 guest_memory[a] = static_cast<u8>(op);
-                guest_memory[a + 1] = static_cast<u8>((op * 7 + 3) & 0x7F);
-                guest_memory[a + 2] = static_cast<u8>(op * 13);
-                a += op_length[op];
+                // Every operand points at the next opcode: a relative or
+                // zero-page byte of 2, else the address itself.
+                const bool even = !(op & 0x10), odd_branch = !even && (op & 0x0F) >= 8;
+                const bool relative = (even && ((op >> 2) & 3) == 2) ||
+                                      (odd_branch && (op & 0x0F) < 0xC) || op == 0x9B || op == 0xBB;
+                const u8 operands[3] = {static_cast<u8>(relative ? 2 : (a + 4) >> 8),
+                                        static_cast<u8>(a + 4), 0xC0};
+                // The bytes the opcode does not use are NOPs, so that the
+                // flow falls through to the next opcode.
+                for (u32 i = 1; i < 4; i++)
+                    guest_memory[a + i] = i < op_length[op] ? operands[i - 1] : 0xC0;
+                char name[8];
+                std::snprintf(name, sizeof name, "OP%02X", op);
+                sym_add_quiet(name, a, 'C');
             }
             std::vector<u8> before(guest_memory, guest_memory + 0x2000);
             dis_to_file(0x0000, 0x1FFF, (dir / "round.bin").c_str());
