@@ -55,6 +55,15 @@ constexpr KnownGame game(u8 machine, u8 memmap, u32 crc, u32 crc_high, u32 crc_l
     return g;
 }
 
+// The Interton's built-in title program (machines/interton.cpp, source in
+// resources/stubs/interton.asm), shown with the background darkened.
+constexpr KnownGame interton_title() {
+    KnownGame g = game(1, 3, 0xD4E24339, 0xF317FB43, 0xCEEA39F0, 287, "Title program", "-", 4, -1,
+                       15);
+    g.option_word = 1;
+    return g;
+}
+
 } // namespace
 
 // clang-format off
@@ -195,7 +204,7 @@ const KnownGame known_games_db[KNOWN_GAMES] = {
     /* 130 */ game(1, 0, 0xB589F093, 0x7E5D3B76, 0x68067F4C, 2048, "Shoot Out", "Fountain #29",
                    1, 92, 15),
     /* 131 */ {},
-    /* 132 */ {},
+    /* 132 */ interton_title(),
     /* 133 */ {},
     /* 134 */ {},
     /* 135 */ {},

@@ -54,6 +54,10 @@ extern const KnownGame known_games_db[KNOWN_GAMES];
 inline u8 row_baud_selector(const KnownGame& row) {
     return row.swapped;
 }
+// Elektor: 1 when the game starts with interrupts inhibited.
+inline bool row_start_inhibited(const KnownGame& row) {
+    return row.hiscore_slot == 1;
+}
 // Instructor 50: interrupts direct (0) or indirect (1), and the interrupt selector.
 inline i32 row_si50_interrupts(const KnownGame& row) {
     return row.deflicker_depth;

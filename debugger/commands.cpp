@@ -6,12 +6,16 @@
 
 #include "assembler/expr.h"
 #include "core/emu.h"
+#include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/machine_table.h"
+#include "core/loader.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
+#include "core/objfile.h"
 #include "core/shutdown.h"
 #include "cpu/bus.h"
+#include "core/startup.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/disasm.h"
@@ -20,6 +24,7 @@
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
+#include "machines/elektor.h"
 
 #include <cctype>
 #include <cstdio>
@@ -725,6 +730,49 @@ static void cmd_savesym() {
     if (!dbg_savesym()) dbg_usage();
 }
 
+// ---- Saving memory -----------------------------------------------------------------
+
+// SAVEAOF and SAVEEOF: the Elektor writes its cassette blocks (".eof"), every
+// other machine a Signetics absolute object file (".aof").
+static void cmd_save_object() {
+    const int n = dbg_arg_count();
+    if (n < 2 || dbg_lone_question()) {
+        dbg_usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const u32 none = static_cast<u32>(REG_NONE);
+    const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    const u32 end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
+    const u32 game_start =
+        n >= 4 ? dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0) : game_start_address;
+    if (start == none || end == none || game_start == none || start > end) {
+        dbg_range_message(0, 0x7FFF);
+        return;
+    }
+    const bool elektor = machine == ELEKTOR;
+    u32 block_size = elektor ? 16 : 30;
+    if (n >= 5) {
+        block_size = dbg_parse_register_operand(dbg_arg5, 0xFF, 0);
+        if (block_size == none || block_size == 0) {
+            dbg_range_message(1, 0xFF);
+            return;
+        }
+    }
+    char name[1024];
+    std::snprintf(name, sizeof name, "%s",
+                  n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
+    file_set_extension(elektor ? ".eof" : ".aof", name, sizeof name, 0, "");
+    dir_enter_projects();
+    const int written = elektor ? elektor_save_eof(name, start, end, game_start, block_size)
+                                : objfile_save_aof(name, start, end, game_start, block_size);
+    dir_restore();
+    if (written)
+        dbg_ok();
+    else
+        con_printf("Failed!\n\n");
+}
+
 // ---- The table and the dispatch ----------------------------------------------------
 
 namespace {
@@ -783,6 +831,11 @@ const DbgCommand commands[] = {
     {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
     {"R", "F|I|L|R|S|<number>", false, cmd_run_to, "Run to rasterline number",
      "Usage: R F|I|L|R|S|<number>\n\n", 6, "run to a target"},
+    {"SAVEAOF|SAVEEOF", "<start-address> <end-address> [<filename> [<game-start> [<block-size>]]]",
+     false, cmd_save_object, "Save address range as filename (AOF/EOF)",
+     "Usage: SAVEAOF|SAVEEOF <start-address> <end-address> [<filename> [<game-start> "
+     "[<block-size>]]]\n\n",
+     1, "save as object records"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},

@@ -11,6 +11,7 @@
 #include "core/guest_roms.h"
 #include "cpu/bus.h"
 #include "cpu/memory.h"
+#include "machines/ay8910.h"
 #include "machines/pvi2636.h"
 #include "sound/sound_latches.h"
 #include "sound/voice_update.h"
@@ -167,6 +168,17 @@ void elektor_setup() {
     pvi_patch_pitch_tables();
 }
 
+// No known game in the database needs a patch yet.
+const std::span<const ElektorResetPatch> elektor_reset_patches{};
+
+bool elektor_apply_reset_patch(std::span<const ElektorResetPatch> table, int row, int step) {
+    if (row < 0 || static_cast<std::size_t>(row) >= table.size()) return false;
+    const i32 address = table[static_cast<std::size_t>(row)].address + 4 * step;
+    if (address < 0 || address >= static_cast<i32>(GUEST_MEMORY_SIZE)) return false;
+    guest_memory[address] |= table[static_cast<std::size_t>(row)].mask;
+    return true;
+}
+
 void elektor_reset() {
     if (program_loaded) {
         guest_memory[0x08B9] = 9;
@@ -178,7 +190,13 @@ void elektor_reset() {
     } else {
         cpu_iar = 0x0023;
     }
-    std::memset(guest_memory + 0x1D00, 0, 0x20);
+    ay8910_reset(guest_memory + 0x1D00); // both PSGs silent
+    ay8910_reset(guest_memory + 0x1D10);
+    if (known_game_id >= 0 && known_game_id < KNOWN_GAMES) {
+        const KnownGame& row = known_games_db[known_game_id];
+        elektor_apply_reset_patch(elektor_reset_patches, row.reset_patch, row.reset_patch_step);
+        if (row_start_inhibited(row)) cpu_psu |= PSU_II;
+    }
     if (known_game_id == 304) cpu_psl |= PSL_COM; // "Omega Landing" compares logically
     snd_update_voices(0);
 }

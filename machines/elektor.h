@@ -6,6 +6,7 @@
 
 #include "core/types.h"
 
+#include <span>
 #include <string>
 
 constexpr u32 ELEKTOR_BIOS_SIZE = 2048, ELEKTOR_EXPANSION_SIZE = 512;
@@ -14,6 +15,18 @@ extern const char* const elektor_rom_names[3];
 
 void elektor_setup();
 void elektor_reset();
+
+// Known games that need a byte of the monitor's RAM set before they start:
+// at reset the row named by the game's reset_patch ORs `mask` into the byte
+// at address + 4 x reset_patch_step.
+struct ElektorResetPatch {
+    u16 address;
+    u8 mask;
+};
+extern const std::span<const ElektorResetPatch> elektor_reset_patches;
+// Applies row `row` of `table` with `step`; false (nothing written) when the
+// row is -1 or not in the table, or the byte lies outside guest memory.
+bool elektor_apply_reset_patch(std::span<const ElektorResetPatch> table, int row, int step);
 
 // ---- ".eof" files --------------------------------------------------------------------
 // The block check character of buffer[first..last]; 0 when first > last.

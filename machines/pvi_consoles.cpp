@@ -7,6 +7,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
+#include "machines/elektor_texts.h"
 #include "machines/seams.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"

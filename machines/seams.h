@@ -12,7 +12,6 @@
 // Video-game machines
 // Write the bit fields of a UVI or PVI register value into watch_annotation.
 void uvi_describe_bits(u8 value, u32 address);
-void elektor_bios_notes(u32 address);
 
 // Input: netplay
 void net_send_byte(u8 value);

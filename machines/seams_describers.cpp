@@ -13,6 +13,3 @@ void uvi_describe_bits(u8 value, u32) {
     std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
                   cpu_guest_char_text(value, shown));
 }
-
-// The real one names the Elektor BIOS routine at an address; this prints nothing.
-void elektor_bios_notes(u32) {}

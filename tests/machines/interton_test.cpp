@@ -1,4 +1,6 @@
 #include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine_table.h"
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
@@ -321,6 +323,24 @@ TEST_F(Interton, TitleProgramGoldenFramesOnEveryType) {
         // with the grid during the picture (the registers hold the last frame).
         EXPECT_EQ(guest_memory[0x1FCA] & 0x02, 0x02);
     }
+}
+
+TEST_F(Interton, TitleProgramIsItsOwnKnownGame) {
+    // The database row identifies the program's bytes and nothing else.
+    EXPECT_EQ(game_identify_data(interton_stub_program, INTERTON_STUB_SIZE), 132);
+    u8 changed[INTERTON_STUB_SIZE];
+    std::memcpy(changed, interton_stub_program, INTERTON_STUB_SIZE);
+    changed[INTERTON_STUB_SIZE - 1] ^= 1;
+    EXPECT_EQ(game_identify_data(changed, INTERTON_STUB_SIZE), -1);
+    EXPECT_EQ(game_identify_data(interton_stub_program, INTERTON_STUB_SIZE - 1), -1);
+
+    stubprograms = 1;
+    ASSERT_TRUE(machine_switch(INTERTON, 1, true, true, false));
+    EXPECT_EQ(known_game_id, 132);
+    EXPECT_EQ(memmap, static_cast<u32>(machine_table[INTERTON].default_memmap));
+    game_info_text();
+    EXPECT_STREQ(game_info_fields[0], "Title program");
+    EXPECT_STREQ(game_info_fields[4], "287 bytes");
 }
 
 } // namespace
