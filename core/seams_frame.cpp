@@ -34,7 +34,7 @@ int addr_comment_address(int) {
 }
 
 // ---- Batch jobs -------------------------------------------------------------------------
-// The real ones assemble the ASM source, load the SYM file and run the script.
+// The real ones assemble the ASM source and load the SYM file.
 int asm_startup_unavailable(const char* path) {
     con_printf("Can't assemble \"%s\": the assembler is not available yet.\n", path);
     return -1;
@@ -42,7 +42,4 @@ int asm_startup_unavailable(const char* path) {
 int (*asm_assemble_startup)(const char* path) = asm_startup_unavailable;
 void sym_load_startup(const char* path) {
     con_printf("Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
-}
-void rexx_run_script(int, int) {
-    con_printf("Can't run the startup script: scripts are not available yet.\n");
 }

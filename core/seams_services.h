@@ -50,8 +50,6 @@ extern int (*asm_assemble_startup)(const char* path);
 int asm_startup_unavailable(const char* path);
 // Loads the SYM symbol file.
 void sym_load_startup(const char* path);
-// Runs the STARTUP script.
-void rexx_run_script(int a, int b);
 
 // ---- Input ----------------------------------------------------------------------
 extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none

@@ -17,6 +17,7 @@
 #include "core/message.h"
 #include "core/gamesdb.h"
 #include "core/recording.h"
+#include "core/rexx_host.h"
 #include "core/seams_services.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -231,6 +232,9 @@ void app_main(int argc, char** argv) {
     startup_absolute_path(asm_source_path, sizeof asm_source_path);
     startup_absolute_path(startup_sym_path, sizeof startup_sym_path);
     startup_absolute_path(rexx_script_path, sizeof rexx_script_path);
+
+    // The scripting port, before the machine is set up (not for batch jobs).
+    if (startup_mode == 0) rexx_open_port();
 
     // 23: settings named by SETTINGS; the display mode stays as set above.
     if (cmdline_settings_given) ini_load();
