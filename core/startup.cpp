@@ -231,7 +231,6 @@ void app_main(int argc, char** argv) {
     startup_absolute_path(file_name_buffer, sizeof file_name_buffer);
     startup_absolute_path(asm_source_path, sizeof asm_source_path);
     startup_absolute_path(startup_sym_path, sizeof startup_sym_path);
-    startup_absolute_path(rexx_script_path, sizeof rexx_script_path);
 
     // The scripting port, before the machine is set up (not for batch jobs).
     if (startup_mode == 0) rexx_open_port();

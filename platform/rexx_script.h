@@ -11,8 +11,9 @@
 bool rexx_script_start(const char* path, const char* host);
 // Whether a script is running.
 bool rexx_script_running();
-// Asks the running script to stop: it ends with the HALT condition at its next
-// clause, and a command waiting for its reply gives up.
+// Asks the running script to stop: a command waiting for its reply gives up,
+// and the script ends in the interpreter at its next command. (A loop that
+// sends no commands runs on until it ends; it holds only its own thread.)
 void rexx_script_halt();
 // Waits up to `timeout_ms` for the running script to end; true when none runs.
 bool rexx_script_wait(int timeout_ms);

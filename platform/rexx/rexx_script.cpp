@@ -5,7 +5,6 @@
 #define INCL_RXSHV
 #define INCL_RXSUBCOM
 #define INCL_RXSYSEXIT
-#define INCL_RXARI
 #include <rexxsaa.h>
 
 #include <atomic>
@@ -14,15 +13,15 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
 
 std::atomic<bool> running{false};
 std::atomic<bool> halt_requested{false};
-std::string script_host;         // written before the thread starts, read only by it
-int script_fd = -1;              // the script's connection to the port (its thread only)
-std::atomic<long> script_tid{0}; // the script thread's id, for the interpreter's halt
+std::string script_host; // written before the thread starts, read only by it
+int script_fd = -1;      // the script's connection to the port (its thread only)
 
 bool give_up() {
     return halt_requested.load();
@@ -45,6 +44,8 @@ void set_variable(const char* name, const std::string* value) {
 
 // One command of the script: sent to the port, answered there.
 APIRET APIENTRY send_command(PRXSTRING command, PUSHORT flags, PRXSTRING retstr) {
+    // A script told to stop fails in the interpreter at its next command.
+    if (halt_requested.load()) return 1;
     const std::string line(command->strptr ? command->strptr : "", command->strlength);
     std::string result;
     int rc = rexx_port_send(script_host.c_str(), line.c_str(), &result, &script_fd, give_up);
@@ -72,7 +73,6 @@ APIRET APIENTRY send_command(PRXSTRING command, PUSHORT flags, PRXSTRING retstr)
 void run(std::string path) {
     RexxRegisterSubcomExe(script_host.c_str(), reinterpret_cast<RexxSubcomHandler*>(send_command),
                           nullptr);
-    script_tid = static_cast<long>(gettid());
     short rc = 0;
     RXSTRING result;
     MAKERXSTRING(result, nullptr, 0);
@@ -108,10 +108,7 @@ bool rexx_script_running() {
 }
 
 void rexx_script_halt() {
-    if (!running.load()) return;
-    halt_requested = true;
-    // The interpreter raises HALT at the script's next clause.
-    if (script_tid.load()) RexxSetHalt(static_cast<LONG>(getpid()), script_tid.load());
+    if (running.load()) halt_requested = true;
 }
 
 bool rexx_script_wait(int timeout_ms) {
