@@ -12,6 +12,7 @@
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/savestate.h"
+#include "core/rexx_host.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
@@ -31,7 +32,6 @@
 #include <cstdio>
 #include <cstring>
 
-char cmd_last_script[513] = "";
 i32 cmd_draw_mode = 0;
 i32 cmd_sprite_mode = 1;
 

@@ -29,7 +29,6 @@ bool cmd_needs_frame_boundary(int id);
 // Puts `text` into the main window's command line for the user to finish.
 void gui_prefill_command(const char* text);
 
-extern char cmd_last_script[513]; // the script run last ("" none)
 extern i32 cmd_draw_mode;         // the debugger's draw mode 0..4
 extern i32 cmd_sprite_mode;       // the debugger's sprite mode 0..2
 // Whether the network services can be used (netplay, update check).

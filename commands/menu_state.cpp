@@ -12,6 +12,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "core/startup.h"
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
@@ -132,7 +133,7 @@ ItemState rule(int id) {
     case 60: return ticked(idle() && memmap_has_sound_files(), generatewav);
     case 59: return ticked(idle() && map() == 5, generatepsg);
     case 61: return ticked(idle() && map() == 5, generateym);
-    case 64: return on(cmd_last_script[0] != 0);
+    case 64: return on(rexx_script_path[0] != 0);
     case 65: return on(net_mode == 1 || net_mode == 2);
     case 69: return on(snd_enabled && speech);
     case 79: case 83: case 84: case 85: case 86: case 87: case 133: case 134: case 135:

@@ -28,7 +28,7 @@ namespace {
 
 struct Item {
     std::vector<std::string> names; // upper case
-    bool keyword = false, sw = false, number = false, required = false;
+    bool keyword = false, sw = false, number = false, required = false, rest = false;
 };
 
 std::string upper(std::string s) {
@@ -62,6 +62,9 @@ std::vector<Item> read_template(const char* tmpl) {
                 break;
             case 'A':
                 it.required = true;
+                break;
+            case 'F':
+                it.rest = true;
                 break;
             default:
                 break;
@@ -110,8 +113,20 @@ bool set_value(const Item& it, CmdArg& arg, const std::string& value, std::strin
 
 } // namespace
 
+// The rest of the line from word `a` on: its raw text when the caller has the
+// line, else the words joined by blanks.
+static std::string rest_from(int a, int argc, const char* const* argv, const char* const* rest) {
+    if (rest) return rest[a] ? rest[a] : "";
+    std::string joined;
+    for (int i = a; i < argc; ++i) {
+        if (i > a) joined += ' ';
+        joined += argv[i] ? argv[i] : "";
+    }
+    return joined;
+}
+
 bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vector<CmdArg>& out,
-                   std::string* why) {
+                   std::string* why, const char* const* rest) {
     const std::vector<Item> items = read_template(tmpl);
     out.assign(items.size(), CmdArg{});
     for (int a = 1; a < argc; ++a) {
@@ -132,6 +147,14 @@ bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vec
                 continue;
             }
             std::string value;
+            if (it.rest && !has_inline) {
+                if (a + 1 >= argc) {
+                    if (why) *why = "value after keyword missing";
+                    return false;
+                }
+                if (!set_value(it, out[k], rest_from(a + 1, argc, argv, rest), why)) return false;
+                break;
+            }
             if (has_inline) {
                 value = inline_value;
             } else {
@@ -155,6 +178,11 @@ bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vec
             if (why) *why = "wrong number of arguments";
             return false;
         }
+        if (items[slot].rest) {
+            if (!set_value(items[slot], out[slot], rest_from(a, argc, argv, rest), why))
+                return false;
+            break;
+        }
         if (!set_value(items[slot], out[slot], word, why)) return false;
     }
     for (std::size_t i = 0; i < items.size(); ++i)
@@ -163,6 +191,69 @@ bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vec
             return false;
         }
     return true;
+}
+
+bool cmdline_split_line(const char* line, std::vector<std::string>& words,
+                        std::vector<std::string>& rests, std::string* why) {
+    words.clear();
+    rests.clear();
+    const std::string text = line ? line : "";
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    for (;;) {
+        while (i < n && blank(text[i]))
+            ++i;
+        if (i >= n) break;
+        // The raw rest runs to the end of the line, without trailing blanks.
+        std::size_t end = n;
+        while (end > i && blank(text[end - 1]))
+            --end;
+        rests.push_back(text.substr(i, end - i));
+        std::string word;
+        bool quoted = false;
+        while (i < n && (quoted || !blank(text[i]))) {
+            const char c = text[i++];
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (quoted && c == '*' && i < n) {
+                const char e = text[i++];
+                switch (e) {
+                case 'N':
+                case 'n':
+                    word += '\n';
+                    break;
+                case 'E':
+                case 'e':
+                    word += '\x1b';
+                    break;
+                default:
+                    word += e;
+                    break; // *" and **
+                }
+            } else {
+                word += c;
+            }
+        }
+        if (quoted) {
+            if (why) *why = "unmatched quotes";
+            return false;
+        }
+        words.push_back(word);
+    }
+    return true;
+}
+
+bool cmdline_parse_line(const char* tmpl, const char* line, std::vector<CmdArg>& out,
+                        std::string* why) {
+    std::vector<std::string> words, rests;
+    if (!cmdline_split_line(line, words, rests, why)) return false;
+    std::vector<const char*> argv{""}, rest{""};
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        argv.push_back(words[w].c_str());
+        rest.push_back(rests[w].c_str());
+    }
+    return cmdline_parse(tmpl, static_cast<int>(argv.size()), argv.data(), out, why, rest.data());
 }
 
 static void copy_to(char* dst, std::size_t size, const std::string& s) {

@@ -4,7 +4,8 @@
 // Template items are separated by commas; "NAME=ALIAS" gives a second name.
 // /K: the value must follow the keyword ("KEY value" or "KEY=value");
 // /S: a switch, set by its keyword alone; /N: the value is a decimal number;
-// /A: required. Items without /K or /S also take values by position.
+// /A: required; /F: the rest of the line, from this value on, as one text.
+// Items without /K or /S also take values by position.
 // Keywords match without regard to case.
 #pragma once
 
@@ -19,8 +20,21 @@ struct CmdArg {
 
 // Parses argv[1..argc-1] against `tmpl` into one CmdArg per template item.
 // Returns false when the line does not fit the template; `why` then says how.
+// `rest`, when given, holds for each argv index the raw text of the line from
+// that word on (what a /F item takes); without it /F joins the words by blanks.
 bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vector<CmdArg>& out,
-                   std::string* why);
+                   std::string* why, const char* const* rest = nullptr);
+
+// Splits a command line into words: blanks separate them; double quotes
+// enclose blanks (also after "KEY="), inside them *" is a quote, ** a star,
+// *N a line feed and *E an escape. `rests` gets the raw line from each word
+// on. False ("unmatched quotes") when a quote is left open.
+bool cmdline_split_line(const char* line, std::vector<std::string>& words,
+                        std::vector<std::string>& rests, std::string* why);
+// Splits `line` and parses its words against `tmpl` (all of them: the command
+// word is the caller's to take off first).
+bool cmdline_parse_line(const char* tmpl, const char* line, std::vector<CmdArg>& out,
+                        std::string* why);
 
 // The program's template and its item indices.
 extern const char* const cmdline_template;

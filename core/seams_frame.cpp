@@ -30,11 +30,5 @@ int addr_comment_address(int) {
 }
 
 // ---- Batch jobs -------------------------------------------------------------------------
-// The real ones load the SYM file and run the script.
+// The assembler's batch run.
 int (*asm_assemble_startup)(const char* path) = asm_assemble_batch;
-void sym_load_startup(const char* path) {
-    con_printf("Can't load symbols from \"%s\": symbol files are not available yet.\n", path);
-}
-void rexx_run_script(int, int) {
-    con_printf("Can't run the startup script: scripts are not available yet.\n");
-}

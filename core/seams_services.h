@@ -43,10 +43,6 @@ void rec_restart_playback();
 extern int (*asm_assemble_startup)(const char* path);
 // The assembler's batch run (assembler/asm.h), messages on stderr.
 int asm_assemble_batch(const char* path);
-// Loads the SYM symbol file.
-void sym_load_startup(const char* path);
-// Runs the STARTUP script.
-void rexx_run_script(int a, int b);
 
 // ---- Input ----------------------------------------------------------------------
 extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none

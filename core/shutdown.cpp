@@ -4,6 +4,7 @@
 #include "core/hiscore.h"
 #include "core/mainloop.h"
 #include "core/message.h"
+#include "core/rexx_host.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/seams_services.h"
@@ -75,6 +76,12 @@ void app_clean_exit(int code) {
         con_printf("%s.\n", cat_str(147, "Quitting"));
     }
     ui_host.release_screen();
+    if (app_acquired.rexx_port) {
+        // No request is served from here on; a running script is told to stop.
+        step("scripting port");
+        rexx_close_port();
+        app_acquired.rexx_port = false;
+    }
     step("recorders");
     rec_stop_all();
     step("netplay");

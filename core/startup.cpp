@@ -17,6 +17,7 @@
 #include "core/message.h"
 #include "core/gamesdb.h"
 #include "core/recording.h"
+#include "core/rexx_host.h"
 #include "core/seams_services.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -29,6 +30,7 @@
 #include "debugger/commands.h"
 #include "debugger/debugger.h"
 #include "debugger/disasm_file.h"
+#include "debugger/labels.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 #include "display/frame.h"
@@ -233,7 +235,9 @@ void app_main(int argc, char** argv) {
     startup_absolute_path(file_name_buffer, sizeof file_name_buffer);
     startup_absolute_path(asm_source_path, sizeof asm_source_path);
     startup_absolute_path(startup_sym_path, sizeof startup_sym_path);
-    startup_absolute_path(rexx_script_path, sizeof rexx_script_path);
+
+    // The scripting port, before the machine is set up (not for batch jobs).
+    if (startup_mode == 0) rexx_open_port();
 
     // 23: settings named by SETTINGS; the display mode stays as set above.
     if (cmdline_settings_given) ini_load();
@@ -265,7 +269,7 @@ void app_main(int argc, char** argv) {
     app_acquired.machine_ready = true;
 
     // 40-41: symbols, batch jobs, the first file.
-    if (startup_sym_path[0]) sym_load_startup(startup_sym_path);
+    if (startup_sym_path[0]) dbg_load_symbols(startup_sym_path);
     if (startup_mode == 1) {
         int result = asm_assemble_startup(asm_source_path);
         app_clean_exit(result < 0 ? 1 : result);

@@ -1,5 +1,6 @@
 // Labels: the user and built-in label tables, the address formatter, SYM text,
 // the symbol commands, Tab completion and the name-clash audit.
+#include "core/helpers.h"
 #include "debugger/labels.h"
 
 #include "assembler/expr.h"
@@ -481,22 +482,13 @@ void dbg_load_symbols(const char* filename) {
     struct stat st;
     if (stat(name, &st) != 0 || st.st_size == 0)
         file_set_extension(".sym", name, sizeof name, 0, "");
-    std::FILE* f = std::fopen(name, "rb");
+    // The symbol file limit of the loader: 4 MiB.
     std::vector<char> text;
-    bool ok = f != nullptr;
-    if (ok && std::fseek(f, 0, SEEK_END) == 0) {
-        const long size = std::ftell(f);
-        ok = size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-        if (ok) {
-            text.resize(static_cast<size_t>(size) + 1);
-            ok = std::fread(text.data(), 1, static_cast<size_t>(size), f) ==
-                 static_cast<size_t>(size);
-            text[static_cast<size_t>(size)] = '\0';
-        }
-    } else {
-        ok = false;
-    }
-    if (f) std::fclose(f);
+    const bool ok = file_read_regular(name, 4u << 20, [&](std::size_t size) {
+                        text.resize(size + 1);
+                        return reinterpret_cast<u8*>(text.data());
+                    }) == READ_OK;
+    if (ok) text.back() = '\0';
     if (!ok) {
         con_printf("Failed!\n\n");
     } else {

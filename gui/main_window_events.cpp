@@ -1,5 +1,6 @@
-// The event pass of the main loop: CTRL-C first, then the main window's
-// queue (dropped files, keys, mouse, menus, gadgets), then the tool windows.
+// The event pass of the main loop: CTRL-C first, then the host's events, the
+// scripting port, the main window's queue (dropped files, keys, mouse, menus,
+// gadgets), then the tool windows.
 #include "gui/main_window.h"
 
 #include "commands/dispatch.h"
@@ -9,6 +10,7 @@
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
+#include "core/rexx_host.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
@@ -237,6 +239,7 @@ void gui_main_window_events() {
     app_check_break();
     if (app_exiting) return;
     gui_host_pump();
+    rexx_serve_port();
     GuiEvent e;
     // A handler may close the window (a reopen for a new scale): stop then.
     while (main_window && gui_window_next_event(main_window, &e))

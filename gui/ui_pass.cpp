@@ -3,6 +3,9 @@
 // of the interface (core/ui_host.h) are this layer's functions.
 #include "gui/ui_pass.h"
 
+#include "commands/arexx.h"
+#include "core/rexx_host.h"
+
 #include "commands/dispatch.h"
 #include "commands/menu_state.h"
 #include "commands/menus.h"
@@ -171,4 +174,5 @@ void gui_install_ui_host() {
     ui_host.confirm_quit = gui_confirm_quit;
     ui_host.activate_command_line = gui_activate_window;
     ui_host.command = gui_menu_command_c;
+    rexx_command = arexx_execute;
 }

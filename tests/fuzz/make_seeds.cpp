@@ -236,6 +236,22 @@ void texts() {
         put("cmdline", "line" + std::to_string(i), text_bytes(lines[i]));
 }
 
+// Requests of the scripting port: every template kind, quotes and their escapes.
+void port_requests() {
+    const char* const lines[] = {
+        "GETVERSION INTEGER",
+        "PEEK 32767",
+        "MOVEWINDOW LEFTEDGE=-1 TOPEDGE 20",
+        "DEBUGGER QUIET D 0",
+        "REQUESTNOTIFY TITLE=\"A *\"quoted*\" title\" PROMPT \"line*Nbreak\"",
+        "STATUS the rest of the line",
+        "CMDSHELL OPEN",
+        "SETMACHINE \"unclosed",
+    };
+    for (std::size_t i = 0; i < std::size(lines); i++)
+        put("rexx_request", "line" + std::to_string(i), text_bytes(lines[i]));
+}
+
 // Every opcode with operand bytes after it, in each notation and variant.
 void listings() {
     Bytes all;
@@ -292,6 +308,7 @@ int main(int argc, char** argv) {
     settings_and_scores();
     object_files_and_archives();
     texts();
+    port_requests();
     listings();
     sources();
     std::printf("make_seeds: %d inputs\n", written);

@@ -1,0 +1,590 @@
+#include "commands/arexx.h"
+
+#include "commands/dispatch.h"
+#include "commands/menu_state.h"
+#include "commands/menu_table.h"
+#include "core/emu.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/machine_table.h"
+#include "core/machine.h"
+#include "core/mainloop.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/rexx_host.h"
+#include "core/savestate.h"
+#include "core/seams_services.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "core/startup.h"
+#include "debugger/commands.h"
+#include "gui/main_window.h"
+#include "gui/requesters.h"
+#include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
+#include "platform/gui.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+bool same(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+void reply(ArexxCall& call, int rc, const char* text) {
+    call.rc = rc;
+    call.result = text;
+}
+
+// What a command answers while the part of the program it drives is missing.
+void not_yet(ArexxCall& call) {
+    call.rc = 20;
+    call.result = std::string(call.row->name) + ": function is not available yet\n";
+}
+
+// The guards: true (with the reply set) when the command must not run.
+bool refused_in_frame(ArexxCall& call, const char* text) {
+    if (!emu_paused_mid_frame) return false;
+    reply(call, 10, text);
+    return true;
+}
+bool refused_iconified(ArexxCall& call, const char* text) {
+    if (main_window) return false;
+    reply(call, 20, text);
+    return true;
+}
+
+std::string arg_text(const ArexxCall& call, std::size_t i) {
+    return i < call.args.size() && call.args[i].given ? call.args[i].text : std::string();
+}
+bool arg_given(const ArexxCall& call, std::size_t i) {
+    return i < call.args.size() && call.args[i].given;
+}
+
+const char* const machine_names[MACHINES] = {
+    "ARCADIA",  "INTERTON", "ELEKTOR", "PIPBUG", "BINBUG", "INSTRUCTOR", "TWIN",     "CD2650",
+    "ZACCARIA", "MALZAK",   "PHUNSY",  "PONG",   "SELBST", "MIKIT",      "TYPERIGHT"};
+
+// ---- windows and the program ----------------------------------------------------------
+void cmd_activate(ArexxCall& call) {
+    if (main_window) {
+        reply(call, 20, "ACTIVATE/SHOW: command is only available while iconified\n");
+        return;
+    }
+    pending_actions |= PA_UNICONIFY;
+}
+void cmd_activatewindow(ArexxCall&) {
+    if (main_window) gui_activate_window();
+}
+void cmd_deactivate(ArexxCall& call) {
+    if (refused_iconified(call, "DEACTIVATE/HIDE: command is unavailable while iconified\n"))
+        return;
+    not_yet(call); // the program cannot iconify yet
+}
+void cmd_lockgui(ArexxCall& call) {
+    if (refused_iconified(call, "LOCKGUI: command is unavailable while iconified\n")) return;
+    gui_lock_menus();
+}
+void cmd_unlockgui(ArexxCall& call) {
+    if (refused_iconified(call, "UNLOCKGUI: command is unavailable while iconified\n")) return;
+    gui_unlock_menus();
+}
+void cmd_movewindow(ArexxCall& call) {
+    if (refused_iconified(call, "MOVEWINDOW: command is unavailable while iconified\n")) return;
+    not_yet(call);
+}
+void cmd_windowtoback(ArexxCall& call) {
+    if (refused_iconified(call, "WINDOWTOBACK: command is unavailable while iconified\n")) return;
+    not_yet(call);
+}
+void cmd_windowtofront(ArexxCall& call) {
+    if (refused_iconified(call, "WINDOWTOFRONT: command is unavailable while iconified\n")) return;
+    gui_window_activate(main_window);
+}
+void cmd_quit(ArexxCall&) {
+    rexx_quit_requested = true; // after the reply is written
+}
+void cmd_status(ArexxCall& call) {
+    gui_set_status_text_plain(arg_text(call, 0).c_str());
+}
+void cmd_cmdshell(ArexxCall& call) {
+    const std::string word = arg_text(call, 0);
+    if (same(word, "OPEN"))
+        view_debugger[display_mode] = 1;
+    else if (same(word, "CLOSE"))
+        view_debugger[display_mode] = 0;
+    else
+        return;
+    gui_menu_command_c(39);
+}
+
+// ---- tool windows ------------------------------------------------------------------------
+void close_windows(std::initializer_list<ToolWindow> windows) {
+    for (ToolWindow w : windows)
+        gui_close_subwindow(w);
+}
+// Opens each window that the program has; false when it has none of them.
+bool open_windows(std::initializer_list<ToolWindow> windows) {
+    bool any = false;
+    for (ToolWindow w : windows)
+        if (gui_subwin_ops[w].open) {
+            gui_open_tool_window(w);
+            any = true;
+        }
+    return any;
+}
+template <ToolWindow W> void cmd_close(ArexxCall&) {
+    close_windows({W});
+}
+template <ToolWindow W> void cmd_open(ArexxCall& call) {
+    if (!open_windows({W})) not_yet(call);
+}
+void cmd_closemonitor(ArexxCall&) {
+    close_windows({TW_CPU, TW_VIDEO_CHIP, TW_PSG});
+}
+void cmd_openmonitor(ArexxCall& call) {
+    if (!open_windows({TW_CPU, TW_VIDEO_CHIP, TW_PSG})) not_yet(call);
+}
+void cmd_opengameinfo(ArexxCall& call) {
+    if (!file_loaded || !game_info_fields[0][0]) {
+        reply(call, 20, "OPENGAMEINFO: no game loaded or unknown game\n");
+        return;
+    }
+    if (!open_windows({TW_GAMEINFO})) not_yet(call);
+}
+
+// ---- the emulation -----------------------------------------------------------------------
+void cmd_clear(ArexxCall& call) {
+    if (refused_in_frame(call, "CLEAR is unavailable during the frame\n")) return;
+    emu_reset_request(false);
+}
+void cmd_new(ArexxCall& call) {
+    if (refused_in_frame(call, "NEW is unavailable during the frame\n")) return;
+    emu_reset_request(false);
+    call.result = rexx_host_name;
+}
+void cmd_pause(ArexxCall&) {
+    emu_pause();
+}
+void cmd_unpause(ArexxCall&) {
+    emu_unpause();
+}
+void cmd_jumptomonitor(ArexxCall& call) {
+    static const u32 allowed[] = {2, 3, 4, 5, 6, 7, 10, 12, 13};
+    bool ok = false;
+    for (u32 m : allowed)
+        ok = ok || machine == m;
+    if (!ok) {
+        reply(call, 10, "JUMPTOMONITOR: wrong guest machine\n");
+        return;
+    }
+    if (refused_in_frame(call, "JUMPTOMONITOR: command is unavailable during the frame\n")) return;
+    gui_menu_command_c(1);
+}
+void cmd_setmachine(ArexxCall& call) {
+    const std::string word = arg_text(call, 0);
+    for (int m = 0; m < static_cast<int>(MACHINES); ++m)
+        if (same(word, machine_names[m])) {
+            const i32 map = machine_table[m].default_memmap;
+            machine_switch(m, map, true, true, true);
+            return;
+        }
+    reply(call, 10, "SETMACHINE: invalid guest machine\n");
+}
+void cmd_setspeed(ArexxCall& call) {
+    static const long percents[] = {25, 50, 75, 100, 125, 150, 200, 400, 800};
+    for (int step = 0; step < 9; ++step)
+        if (call.args[0].number == percents[step]) {
+            emu_speed = step;
+            gui_status_bar_update();
+            return;
+        }
+    reply(call, 10, "SETSPEED: invalid speed\n");
+}
+void cmd_turbo(ArexxCall& call) {
+    const std::string word = arg_text(call, 0);
+    if (same(word, "ON"))
+        turbo = 1;
+    else if (same(word, "OFF"))
+        turbo = 0;
+    else {
+        reply(call, 10, "Usage: TURBO ON|OFF\n");
+        return;
+    }
+    gui_update_menu_item(261);
+    gui_update_toolbar_button(5);
+}
+void cmd_peek(ArexxCall& call) {
+    const long address = call.args[0].number;
+    if (address < 0 || address > 0x7FFF) {
+        reply(call, 10, "PEEK: address must be 0..32767\n");
+        return;
+    }
+    call.result = std::to_string(guest_memory[address]);
+}
+
+// The text that con_printf prints while a scripted debugger command runs.
+std::string* captured = nullptr;
+void capture_sink(const char* text) {
+    if (captured) *captured += text;
+}
+void cmd_debugger(ArexxCall& call) {
+    std::string line = arg_text(call, 1);
+    for (std::size_t i = 2; i <= 7; ++i)
+        if (arg_given(call, i)) line += " " + arg_text(call, i);
+    if (line.size() >= sizeof g_dbg_line) {
+        reply(call, 10, "DEBUGGER: command line too long\n");
+        return;
+    }
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line.c_str());
+    rexx_quiet = arg_given(call, 0) ? 1 : 0;
+    std::string text;
+    captured = &text;
+    const bool pushed = con_push_sink(capture_sink);
+    struct Restore {
+        bool pushed;
+        ~Restore() {
+            if (pushed) con_pop_sink();
+            captured = nullptr;
+            rexx_quiet = 0;
+        }
+    } restore{pushed};
+    dbg_execute();
+    call.result = text;
+}
+
+// ---- files -----------------------------------------------------------------------------------
+void cmd_open_file(ArexxCall& call) {
+    if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
+    const std::string name = arg_text(call, 0);
+    if (name.empty()) {
+        not_yet(call); // the Open requester road
+        return;
+    }
+    if (name.size() >= FILE_NAME_SIZE) {
+        reply(call, 10, "OPEN: there was a problem opening the file\n");
+        return;
+    }
+    rec_stop_all();
+    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
+    if (!file_load_by_name(file_name_buffer, 0))
+        reply(call, 10, "OPEN: there was a problem opening the file\n");
+}
+void cmd_reload(ArexxCall& call) {
+    if (refused_in_frame(call, "RELOAD|REVERT is unavailable during the frame\n")) return;
+    rec_stop_all();
+    char path[FILE_NAME_SIZE];
+    std::memcpy(path, file_name_buffer, sizeof path);
+    if (!path[0] || !file_load_by_name(path, 0))
+        reply(call, 10, "RELOAD|REVERT: there was a problem opening the file\n");
+}
+void cmd_saveas(ArexxCall& call) {
+    if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;
+    const std::string name = arg_text(call, 0);
+    if (name.empty()) {
+        not_yet(call); // the save-as requester road
+        return;
+    }
+    if (name.size() >= FILE_NAME_SIZE) {
+        reply(call, 10, "SAVEAS: file name too long\n");
+        return;
+    }
+    rec_stop_all();
+    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
+    if (!state_save_file(8, 1)) reply(call, 10, "SAVEAS: can't save the state\n");
+}
+void cmd_help(ArexxCall& call) {
+    call.result = arexx_help_text;
+    const std::string name = arg_text(call, 0);
+    if (name.empty()) return;
+    // Written under a temporary name first: never a half-written file.
+    const std::string temporary = name + ".tmp";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (f) {
+        ok = std::fwrite(call.result.data(), 1, call.result.size(), f) == call.result.size();
+        ok = std::fclose(f) == 0 && ok;
+    }
+    if (ok) ok = std::rename(temporary.c_str(), name.c_str()) == 0;
+    if (!ok) {
+        if (f) std::remove(temporary.c_str());
+        reply(call, 10, "HELP: can't open specified output file\n");
+    }
+}
+
+// ---- requesters --------------------------------------------------------------------------
+void cmd_requestfile(ArexxCall& call) {
+    const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: File Requester";
+    const std::string pattern = arg_given(call, 3) ? arg_text(call, 3) : "~(#?.info)";
+    const std::string drawer = arg_given(call, 1) ? arg_text(call, 1) : games_path;
+    char path[FILE_NAME_SIZE] = "";
+    const int answer = gui_file_request(title.c_str(), pattern.c_str(), 0, drawer.c_str(),
+                                        arg_text(call, 2).c_str(), path);
+    if (answer == 0)
+        call.result = path;
+    else if (answer == 5)
+        reply(call, 5, "REQUESTFILE: warning!\n");
+    else
+        reply(call, 5, "REQUESTFILE: cancelled\n");
+}
+void cmd_requestnotify(ArexxCall& call) {
+    const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: Message";
+    gui_requester(title.c_str(), arg_text(call, 1).c_str(), "OK", 1);
+}
+void cmd_requestresponse(ArexxCall& call) {
+    const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: Verification";
+    // The question kind is not one of the requester's images: information.
+    if (gui_requester(title.c_str(), arg_text(call, 1).c_str(), "OK|Cancel", 1) != 1) call.rc = 5;
+}
+
+// ---- questions -----------------------------------------------------------------------------
+void cmd_getattr(ArexxCall& call) {
+    const std::string name = arg_text(call, 0);
+    if (same(name, "APPLICATION.PORT"))
+        call.result = std::to_string(net_port);
+    else if (same(name, "APPLICATION.SCREEN"))
+        call.result = pubscreen_name[display_mode ? 1 : 0];
+    else if (same(name, "APPLICATION.VERSION"))
+        call.result = "36.4";
+}
+const KnownGame* loaded_game() {
+    return known_game_id >= 0 && known_game_id < KNOWN_GAMES ? &known_games_db[known_game_id]
+                                                             : nullptr;
+}
+void cmd_getcredits(ArexxCall& call) {
+    const KnownGame* g = loaded_game();
+    call.result = g && g->credits ? g->credits : "?";
+}
+void cmd_getname(ArexxCall& call) {
+    const KnownGame* g = loaded_game();
+    call.result = g && g->name ? g->name : "?";
+}
+void cmd_getreference(ArexxCall& call) {
+    const KnownGame* g = loaded_game();
+    call.result = g && g->reference ? g->reference : "?";
+}
+void cmd_getmachine(ArexxCall& call) {
+    call.result = machine < MACHINES ? machine_names[machine] : "?";
+}
+void cmd_getmemmap(ArexxCall& call) {
+    call.result = std::string(1, static_cast<char>(65 + memmap));
+}
+void cmd_getport(ArexxCall& call) {
+    call.result = std::to_string(net_port);
+}
+void cmd_getscreen(ArexxCall& call) {
+    call.result = pubscreen_name[display_mode ? 1 : 0];
+}
+void cmd_getversion(ArexxCall& call) {
+    const std::string word = arg_text(call, 0);
+    if (word.empty() || same(word, "DECIMAL"))
+        call.result = "36.4";
+    else if (same(word, "INTEGER"))
+        call.result = "36.40";
+    else
+        reply(call, 10, "Usage: GETVERSION [DECIMAL|INTEGER]\n");
+}
+void cmd_menu(ArexxCall& call) {
+    const std::string name = arg_text(call, 0);
+    for (int id = 0; id < MENU_PLAIN_IDS; ++id)
+        if (menu_plain_names[id].name[0] && same(name, menu_plain_names[id].name)) {
+            gui_menu_command_a(id);
+            return;
+        }
+    for (int id = 0; id < MENU_CHECK_IDS; ++id)
+        if (menu_check_names[id].name[0] && same(name, menu_check_names[id].name)) {
+            gui_menu_command_b(id);
+            return;
+        }
+}
+
+// ---- netplay ---------------------------------------------------------------------------------
+bool netplay_refused(ArexxCall& call, const char* wrong, const char* frame) {
+    if (machine > 2) {
+        reply(call, 10, wrong);
+        return true;
+    }
+    return refused_in_frame(call, frame);
+}
+void cmd_client(ArexxCall& call) {
+    if (netplay_refused(call, "CLIENT: wrong guest machine\n",
+                        "CLIENT: command is unavailable during the frame\n"))
+        return;
+    not_yet(call);
+}
+void cmd_server(ArexxCall& call) {
+    if (netplay_refused(call, "SERVER: wrong guest machine\n",
+                        "SERVER: command is unavailable during the frame\n"))
+        return;
+    not_yet(call);
+}
+void cmd_setport(ArexxCall& call) {
+    const long port = call.args[0].number;
+    if (port < 0 || port > 65535) {
+        reply(call, 10, "SETPORT: port number must be 0..65535\n");
+        return;
+    }
+    net_port = static_cast<u16>(port);
+}
+
+} // namespace
+
+// The commands whose part of the program is missing answer not_yet.
+const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
+    {"ACTIVATE", 1, cmd_activate, nullptr},
+    {"SHOW", 1, cmd_activate, nullptr},
+    {"ACTIVATEWINDOW", 2, cmd_activatewindow, nullptr},
+    {"CLEAR", 3, cmd_clear, nullptr},
+    {"CLIENT", 4, cmd_client, "FOO"},
+    {"CLOSECONTROLS", 5, cmd_close<TW_CONTROLS>, nullptr},
+    {"CLOSEDIPS", 6, cmd_close<TW_DIPS>, nullptr},
+    {"CLOSEDISKDRIVE", 7, cmd_close<TW_FLOPPY>, nullptr},
+    {"CLOSEGAMEINFO", 8, cmd_close<TW_GAMEINFO>, nullptr},
+    {"CLOSEGAMEPADS", 9, cmd_close<TW_HOST_PADS>, nullptr},
+    {"CLOSEKEYBOARD", 10, cmd_close<TW_HOST_KEYBOARD>, nullptr},
+    {"CLOSEMEMORY", 11, cmd_close<TW_MEMORY>, nullptr},
+    {"CLOSEMONITOR", 12, cmd_closemonitor, nullptr},
+    {"CLOSEMUSIC", 13, cmd_close<TW_MUSIC>, nullptr},
+    {"CLOSEOPCODES", 14, cmd_close<TW_OPCODES>, nullptr},
+    {"CLOSEPALETTE", 15, cmd_close<TW_PALETTE>, nullptr},
+    {"CLOSESPRITES", 16, cmd_close<TW_SPRITES>, nullptr},
+    {"CLOSETAPEDECK", 17, cmd_close<TW_TAPE>, nullptr},
+    {"CMDSHELL", 18, cmd_cmdshell, "FOO/A/F"},
+    {"COPY", 19, not_yet, nullptr},
+    {"COPYTEXT", 20, not_yet, nullptr},
+    {"DEACTIVATE", 21, cmd_deactivate, nullptr},
+    {"HIDE", 21, cmd_deactivate, nullptr},
+    {"DEBUGGER", 22, cmd_debugger, "QUIET/S,COMMAND/A,ARG1,ARG2,ARG3,ARG4,ARG5,ARG6"},
+    {"GETATTR", 23, cmd_getattr, "FOO/A"},
+    {"GETCREDITS", 24, cmd_getcredits, nullptr},
+    {"GETHOSTNAME", 25, not_yet, nullptr},
+    {"GETMACHINE", 26, cmd_getmachine, nullptr},
+    {"GETMEMMAP", 27, cmd_getmemmap, nullptr},
+    {"GETNAME", 28, cmd_getname, nullptr},
+    {"GETPORT", 29, cmd_getport, nullptr},
+    {"GETREFERENCE", 30, cmd_getreference, nullptr},
+    {"GETSCREEN", 31, cmd_getscreen, nullptr},
+    {"GETVERSION", 32, cmd_getversion, "FOO"},
+    {"HELP", 33, cmd_help, "FOO"},
+    {"JUMPSCREEN", 34, not_yet, "FOO/A"},
+    {"JUMPTOMONITOR", 35, cmd_jumptomonitor, nullptr},
+    {"LOCKGUI", 36, cmd_lockgui, nullptr},
+    {"MENU", 37, cmd_menu, "FOO/A"},
+    {"MOVEWINDOW", 38, cmd_movewindow, "LEFTEDGE/N/A,TOPEDGE/N/A"},
+    {"NEW", 39, cmd_new, nullptr},
+    {"OPEN", 40, cmd_open_file, "FOO"},
+    {"OPENCONTROLS", 41, cmd_open<TW_CONTROLS>, nullptr},
+    {"OPENDIPS", 42, cmd_open<TW_DIPS>, nullptr},
+    {"OPENDISKDRIVE", 43, cmd_open<TW_FLOPPY>, nullptr},
+    {"OPENGAMEINFO", 44, cmd_opengameinfo, nullptr},
+    {"OPENGAMEPADS", 45, cmd_open<TW_HOST_PADS>, nullptr},
+    {"OPENKEYBOARD", 46, cmd_open<TW_HOST_KEYBOARD>, nullptr},
+    {"OPENMEMORY", 47, cmd_open<TW_MEMORY>, nullptr},
+    {"OPENMONITOR", 48, cmd_openmonitor, nullptr},
+    {"OPENMUSIC", 49, cmd_open<TW_MUSIC>, nullptr},
+    {"OPENOPCODES", 50, cmd_open<TW_OPCODES>, nullptr},
+    {"OPENPALETTE", 51, cmd_open<TW_PALETTE>, nullptr},
+    {"OPENSPRITES", 52, cmd_open<TW_SPRITES>, nullptr},
+    {"OPENTAPEDECK", 53, cmd_open<TW_TAPE>, nullptr},
+    {"PASTE", 54, not_yet, nullptr},
+    {"PAUSE", 55, cmd_pause, nullptr},
+    {"PEEK", 56, cmd_peek, "FOO/A/N"},
+    {"RELOAD", 57, cmd_reload, nullptr},
+    {"REVERT", 57, cmd_reload, nullptr},
+    {"REQUESTFILE", 58, cmd_requestfile, "TITLE/K,PATH/K,FILE/K,PATTERN/K"},
+    {"REQUESTNOTIFY", 59, cmd_requestnotify, "TITLE/K,PROMPT/A"},
+    {"REQUESTRESPONSE", 60, cmd_requestresponse, "TITLE/K,PROMPT/A"},
+    {"QUIT", 61, cmd_quit, nullptr},
+    {"SAVEACBM", 62, not_yet, "FOO"},
+    {"SAVEAS", 63, cmd_saveas, "FOO"},
+    {"SAVEBMP", 64, not_yet, "FOO"},
+    {"SAVEGIF", 65, not_yet, "FOO"},
+    {"SAVEILBM", 66, not_yet, "FOO"},
+    {"SAVEPCX", 67, not_yet, "FOO"},
+    {"SAVEPNG", 68, not_yet, "FOO"},
+    {"SAVETIFF", 69, not_yet, "FOO"},
+    {"SCREENTOBACK", 70, not_yet, nullptr},
+    {"SCREENTOFRONT", 71, not_yet, nullptr},
+    {"SERVER", 72, cmd_server, nullptr},
+    {"SETMACHINE", 73, cmd_setmachine, "FOO/A"},
+    {"SETPORT", 74, cmd_setport, "FOO/A/N"},
+    {"SETSPEED", 75, cmd_setspeed, "FOO/A/N"},
+    {"STATUS", 76, cmd_status, "FOO/F"},
+    {"TURBO", 77, cmd_turbo, "FOO/A"},
+    {"UNLOCKGUI", 78, cmd_unlockgui, nullptr},
+    {"UNPAUSE", 79, cmd_unpause, nullptr},
+    {"VIEWHIGHSCORES", 80, not_yet, nullptr},
+    {"WINDOWTOBACK", 81, cmd_windowtoback, nullptr},
+    {"WINDOWTOFRONT", 82, cmd_windowtofront, nullptr},
+    {nullptr, 0, nullptr, nullptr},
+};
+
+const char* const arexx_help_text =
+    "ACTIVATE|SHOW\nACTIVATEWINDOW\nCLEAR\nCLIENT\nCLOSECONTROLS\nCLOSEDIPS\nCLOSEGAMEINFO\n"
+    "CLOSEGAMEPADS\nCLOSEKEYBOARD\nCLOSEMEMORY\nCLOSEMUSIC\nCLOSEMONITOR\nCLOSEOPCODES\n"
+    "CLOSEPALETTE\nCLOSESPRITES\nCLOSETAPEDECK\nCMDSHELL\nCOPY\nCOPYTEXT\nDEACTIVATE|HIDE\n"
+    "DEBUGGER\nGETATTR\nGETCREDITS\nGETHOSTNAME\nGETMACHINE\nGETMEMMAP\nGETNAME\nGETPORT\n"
+    "GETREFERENCE\nGETSCREEN\nGETVERSION\nHELP\nJUMPTOMONITOR\nJUMPSCREEN\nLOCKGUI\nMENU\n"
+    "MOVEWINDOW\nNEW\nOPEN\nOPENCONTROLS\nOPENDIPS\nOPENGAMEINFO\nOPENGAMEPADS\nOPENKEYBOARD\n"
+    "OPENMEMORY\nOPENMONITOR\nOPENMUSIC\nOPENOPCODES\nOPENPALETTE\nOPENSPRITES\nOPENTAPEDECK\n"
+    "PASTE\nPAUSE\nPEEK\nQUIT\nRELOAD|REVERT\nREQUESTFILE\nREQUESTNOTIFY\nREQUESTRESPONSE\n"
+    "SAVEACBM\nSAVEAS\nSAVEBMP\nSAVEGIF\nSAVEILBM\nSAVEPCX\nSAVEPNG\nSAVETIFF\nSCREENTOBACK\n"
+    "SCREENTOFRONT\nSERVER\nSETMACHINE\nSETPORT\nSETSPEED\nTURBO\nUNLOCKGUI\nUNPAUSE\n"
+    "VIEWHIGHSCORES\nWINDOWTOBACK\nWINDOWTOFRONT\nWRITE\n";
+
+const ArexxCmd* arexx_find(const char* word) {
+    for (const ArexxCmd* row = g_arexx_commands; row->name; ++row)
+        if (strcasecmp(row->name, word) == 0) return row;
+    return nullptr;
+}
+
+bool arexx_parse(const char* line, ArexxCall* call, std::string* why) {
+    std::vector<std::string> words, rests;
+    std::string split_why;
+    if (!cmdline_split_line(line, words, rests, &split_why)) {
+        *why = "Malformed command line (" + split_why + ")\n";
+        return false;
+    }
+    if (words.empty()) {
+        *why = "Empty command line\n";
+        return false;
+    }
+    const ArexxCmd* row = arexx_find(words[0].c_str());
+    if (!row) {
+        *why = "Unknown command\n";
+        return false;
+    }
+    call->row = row;
+    call->args.clear();
+    const std::string rest = rests.size() > 1 ? rests[1] : std::string();
+    if (!row->tmpl) {
+        if (words.size() > 1) {
+            *why = std::string(row->name) + ": wrong number of arguments\n";
+            return false;
+        }
+        return true;
+    }
+    std::string parse_why;
+    if (!cmdline_parse_line(row->tmpl, rest.c_str(), call->args, &parse_why)) {
+        *why = std::string(row->name) + ": " + parse_why + "\n";
+        return false;
+    }
+    return true;
+}
+
+int arexx_execute(const char* line, std::string* result) {
+    ArexxCall call;
+    std::string why;
+    if (!arexx_parse(line, &call, &why)) {
+        *result = why;
+        return 10;
+    }
+    call.row->handler(call);
+    *result = call.result;
+    return call.rc;
+}

@@ -1,0 +1,114 @@
+#include "core/rexx_host.h"
+
+#include "core/message.h"
+#include "core/notify.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "core/ui_host.h"
+#include "platform/catalog.h"
+#include "platform/paths.h"
+#include "platform/rexx_port.h"
+#include "platform/rexx_script.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+char rexx_host_name[STARTUP_PATH_LEN] = "";
+
+static int commands_not_available(const char*, std::string* result) {
+    *result = "Commands are not available yet\n";
+    return 20;
+}
+int (*rexx_command)(const char* line, std::string* result) = commands_not_available;
+
+void rexx_open_port() {
+    const bool exact = rexx_port_name[0] != '\0';
+    std::string chosen;
+    const int error = rexx_port_open(exact ? rexx_port_name : "BRINDLEMOX", exact, &chosen);
+    if (error) {
+        const char* why;
+        switch (error) {
+        case REXX_PORT_NO_NAME:
+            why = "no host base name was provided";
+            break;
+        case REXX_PORT_NOT_UNIQUE:
+            why = "unable to create unique name";
+            break;
+        case REXX_PORT_NO_MEMORY:
+            why = "out of memory";
+            break;
+        default:
+            why = "unknown error";
+            break;
+        }
+        char text[120];
+        std::snprintf(text, sizeof text, "Can't create ARexx object (%s)!", why);
+        con_printf("%s\n", text);
+        ui_warning(text);
+        app_clean_exit(1);
+    }
+    std::snprintf(rexx_host_name, sizeof rexx_host_name, "%s", chosen.c_str());
+    app_acquired.rexx_port = true;
+}
+
+void rexx_close_port() {
+    rexx_script_halt();
+    rexx_port_close();
+    rexx_host_name[0] = '\0';
+}
+
+bool rexx_quit_requested = false;
+
+void rexx_serve_port() {
+    rexx_port_serve(rexx_command);
+    if (rexx_quit_requested) {
+        rexx_quit_requested = false;
+        app_clean_exit(0);
+    }
+}
+
+void rexx_run_script(int ask, int relative) {
+    char path[STARTUP_PATH_LEN];
+    if (relative) {
+        // A name relative to the program's home; an absolute one stands as it is.
+        const std::string named = path_to_host(rexx_script_path);
+        const std::string full =
+            !named.empty() && named[0] == '/' ? named : path_progdir() + "/" + named;
+        std::snprintf(path, sizeof path, "%s", full.c_str());
+    } else {
+        std::snprintf(path, sizeof path, "%s", rexx_script_path);
+    }
+    if (ask) {
+        const std::string drawer = path_to_host(scripts_path);
+        char chosen[STARTUP_PATH_LEN] = "";
+        if (ui_host.file_request(cat_str(116, "Run REXX Script"), "#?.rexx", 0, drawer.c_str(), "",
+                                 chosen) != 0)
+            return;
+        std::snprintf(path, sizeof path, "%s", chosen);
+    }
+    if (!relative) {
+        // The script's drawer is where the requester opens next time.
+        std::string p = path;
+        const std::size_t slash = p.find_last_of('/');
+        if (slash != std::string::npos)
+            std::snprintf(scripts_path, sizeof scripts_path, "%s", p.substr(0, slash).c_str());
+    }
+    const std::string host = path_to_host(path);
+    char full[PATH_MAX];
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !realpath(host.c_str(), full) ||
+        std::strlen(full) >= sizeof rexx_script_path) {
+        std::printf("Can't lock file \"%s\"!\n\n", path);
+        std::fflush(stdout);
+        return;
+    }
+    std::memcpy(rexx_script_path, full, std::strlen(full) + 1);
+    if (!rexx_host_name[0] || !rexx_script_start(rexx_script_path, rexx_host_name))
+        con_printf("Can't run \"%s\": %s.\n", rexx_script_path,
+                   rexx_host_name[0] ? "another script is still running" : "the port is closed");
+    ui_mark(UI_MENUS);
+}

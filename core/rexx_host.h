@@ -1,0 +1,34 @@
+// The scripting port and the scripts of the program: the port is made at
+// start-up under the PORTNAME argument exactly, or as "BRINDLEMOX" with the
+// first free slot number ("BRINDLEMOX.1"); the event pass serves it; the exit
+// path closes it. Scripts run with the port's name as their command
+// environment, so their commands take the same road as any other program's.
+#pragma once
+
+#include "core/startup.h"
+
+#include <string>
+
+extern char rexx_host_name[STARTUP_PATH_LEN]; // the port's name ("" until made)
+
+// Runs one command line of the port: the return code (0, 5, 10 or 20) and the
+// result text. The command layer installs its table here; until then every
+// line is answered 20, "Commands are not available yet\n".
+extern int (*rexx_command)(const char* line, std::string* result);
+
+// Makes the port. A port that cannot be made ends the program after a
+// warning that says why ("Can't create ARexx object (...)!").
+void rexx_open_port();
+// Closes the port and stops a running script.
+void rexx_close_port();
+// Answers the requests that arrived (once per event pass; never blocks).
+// After a request that asked to quit, the program ends through the exit path
+// once the replies are written.
+void rexx_serve_port();
+extern bool rexx_quit_requested;
+
+// Runs a script. `ask`: show the script requester first (drawer
+// scripts_path); `relative`: rexx_script_path is relative to the program's
+// home. A script that cannot be found prints 'Can't lock file "%s"!' on
+// standard output and nothing runs.
+void rexx_run_script(int ask, int relative);

@@ -1,0 +1,309 @@
+#include "platform/rexx_port.h"
+
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Client {
+    int fd = -1;
+    std::string in;          // bytes of the request being read
+    std::string out;         // reply bytes not yet written
+    bool discarding = false; // inside an over-long line: drop up to its line feed
+};
+
+int listen_fd = -1;
+std::string socket_file;
+std::vector<Client> clients;
+bool serving = false;
+
+bool set_nonblocking(int fd) {
+    const int flags = fcntl(fd, F_GETFL, 0);
+    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+bool fill_address(const std::string& path, sockaddr_un* addr) {
+    std::memset(addr, 0, sizeof *addr);
+    addr->sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof addr->sun_path) return false;
+    std::memcpy(addr->sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// True when a program answers on the socket at `path`.
+bool in_use(const std::string& path) {
+    sockaddr_un addr;
+    if (!fill_address(path, &addr)) return false;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool answered = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return answered;
+}
+
+// Binds and listens at `path`; a socket file nobody answers on is removed first.
+// -1 taken, -2 failed, else the descriptor.
+int bind_at(const std::string& path) {
+    sockaddr_un addr;
+    if (!fill_address(path, &addr)) return -2;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0) {
+        if (!S_ISSOCK(st.st_mode) || in_use(path)) return -1;
+        unlink(path.c_str());
+    }
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -2;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        const int err = errno;
+        close(fd);
+        return err == EADDRINUSE ? -1 : -2;
+    }
+    if (listen(fd, REXX_CLIENTS_MAX) != 0 || !set_nonblocking(fd)) {
+        close(fd);
+        unlink(path.c_str());
+        return -2;
+    }
+    return fd;
+}
+
+void queue_reply(Client& c, int rc, const std::string& result) {
+    char head[40];
+    std::snprintf(head, sizeof head, "%d %zu\n", rc, result.size());
+    c.out += head;
+    c.out += result;
+}
+
+// Writes what the socket takes now; false when the connection is gone.
+bool flush(Client& c) {
+    while (!c.out.empty()) {
+        const ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            c.out.erase(0, static_cast<std::size_t>(n));
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return true;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Answers the complete requests in the client's buffer.
+void answer(Client& c, RexxPortHandler handler) {
+    for (;;) {
+        const std::size_t lf = c.in.find('\n');
+        if (c.discarding) {
+            if (lf == std::string::npos) {
+                c.in.clear();
+                return;
+            }
+            c.in.erase(0, lf + 1);
+            c.discarding = false;
+            continue;
+        }
+        if (lf == std::string::npos) {
+            if (c.in.size() > REXX_LINE_MAX) {
+                queue_reply(c, 10, "Command line too long\n");
+                c.in.clear();
+                c.discarding = true;
+            }
+            return;
+        }
+        std::string line = c.in.substr(0, lf);
+        c.in.erase(0, lf + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > REXX_LINE_MAX) {
+            queue_reply(c, 10, "Command line too long\n");
+        } else if (line.find('\0') != std::string::npos) {
+            queue_reply(c, 10, "Malformed command line\n");
+        } else {
+            std::string result;
+            const int rc = handler ? handler(line.c_str(), &result) : 20;
+            queue_reply(c, rc, result);
+        }
+    }
+}
+
+} // namespace
+
+std::string rexx_port_socket_path(const char* name) {
+    if (!name || !*name) return "";
+    for (const char* p = name; *p; ++p)
+        if (*p == '/' || static_cast<unsigned char>(*p) < 0x20) return "";
+    if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) return "";
+    std::string path = path_ram() + "/" + name;
+    if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return "";
+    return path;
+}
+
+int rexx_port_open(const char* name, bool exact, std::string* chosen) {
+    rexx_port_close();
+    try {
+        if (exact) {
+            const std::string path = rexx_port_socket_path(name);
+            if (path.empty()) return REXX_PORT_NO_NAME;
+            const int fd = bind_at(path);
+            if (fd == -1) return REXX_PORT_NOT_UNIQUE;
+            if (fd < 0) return REXX_PORT_FAILED;
+            listen_fd = fd;
+            socket_file = path;
+            if (chosen) *chosen = name;
+            return REXX_PORT_OK;
+        }
+        if (!name || !*name) return REXX_PORT_NO_NAME;
+        for (int slot = 1; slot <= 99; ++slot) {
+            const std::string numbered = std::string(name) + "." + std::to_string(slot);
+            const std::string path = rexx_port_socket_path(numbered.c_str());
+            if (path.empty()) return REXX_PORT_NO_NAME;
+            const int fd = bind_at(path);
+            if (fd == -1) continue;
+            if (fd < 0) return REXX_PORT_FAILED;
+            listen_fd = fd;
+            socket_file = path;
+            if (chosen) *chosen = numbered;
+            return REXX_PORT_OK;
+        }
+        return REXX_PORT_NOT_UNIQUE;
+    } catch (const std::bad_alloc&) {
+        return REXX_PORT_NO_MEMORY;
+    }
+}
+
+void rexx_port_close() {
+    for (Client& c : clients)
+        close(c.fd);
+    clients.clear();
+    if (listen_fd >= 0) {
+        close(listen_fd);
+        listen_fd = -1;
+        unlink(socket_file.c_str());
+    }
+    socket_file.clear();
+}
+
+bool rexx_port_is_open() {
+    return listen_fd >= 0;
+}
+
+void rexx_port_serve(RexxPortHandler handler) {
+    if (listen_fd < 0 || serving) return;
+    // A handler may leave by an exception (a test's exit): the flag is reset all the same.
+    struct Serving {
+        Serving() { serving = true; }
+        ~Serving() { serving = false; }
+    } guard;
+    for (;;) {
+        const int fd = accept4(listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) break;
+        if (static_cast<int>(clients.size()) >= REXX_CLIENTS_MAX) {
+            close(fd);
+            continue;
+        }
+        clients.push_back(Client{fd, {}, {}, false});
+    }
+    // A handler may end the program or close the port: walk by index.
+    for (std::size_t i = 0; i < clients.size();) {
+        bool gone = false;
+        char buffer[4096];
+        for (int reads = 0; reads < 64; ++reads) {
+            const ssize_t n = recv(clients[i].fd, buffer, sizeof buffer, 0);
+            if (n > 0) {
+                clients[i].in.append(buffer, static_cast<std::size_t>(n));
+                // Keep at most one over-long line's worth while reading.
+                if (clients[i].in.size() > 4 * REXX_LINE_MAX &&
+                    clients[i].in.find('\n') == std::string::npos) {
+                    answer(clients[i], handler);
+                }
+                continue;
+            }
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) gone = true;
+            break;
+        }
+        if (i < clients.size()) answer(clients[i], handler);
+        if (listen_fd < 0) break; // closed by a handler
+        if (i < clients.size() && (gone || !flush(clients[i]))) {
+            close(clients[i].fd);
+            clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        ++i;
+    }
+}
+
+int rexx_port_send(const char* name, const char* line, std::string* result, int* fd_io,
+                   bool (*give_up)()) {
+    if (result) result->clear();
+    int fd = fd_io ? *fd_io : -1;
+    if (fd < 0) {
+        sockaddr_un addr;
+        if (!fill_address(rexx_port_socket_path(name), &addr)) return -1;
+        fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return -1;
+        if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            close(fd);
+            return -1;
+        }
+        if (fd_io) *fd_io = fd;
+    }
+    auto fail = [&]() {
+        close(fd);
+        if (fd_io) *fd_io = -1;
+        return -1;
+    };
+    std::string request = line ? line : "";
+    request += '\n';
+    for (std::size_t sent = 0; sent < request.size();) {
+        const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail();
+        sent += static_cast<std::size_t>(n);
+    }
+    // The header line, then the counted result.
+    std::string got;
+    long rc = 0;
+    std::size_t length = 0, body = std::string::npos;
+    for (;;) {
+        if (body == std::string::npos) {
+            const std::size_t lf = got.find('\n');
+            if (lf != std::string::npos) {
+                char* end = nullptr;
+                rc = std::strtol(got.c_str(), &end, 10);
+                const unsigned long long len = std::strtoull(end, nullptr, 10);
+                if (len > (1u << 30)) return fail();
+                length = static_cast<std::size_t>(len);
+                body = lf + 1;
+            } else if (got.size() > 64) {
+                return fail();
+            }
+        }
+        if (body != std::string::npos && got.size() >= body + length) break;
+        pollfd p = {fd, POLLIN, 0};
+        const int ready = poll(&p, 1, 100);
+        if (ready < 0 && errno != EINTR) return fail();
+        if (ready <= 0) {
+            if (give_up && give_up()) return fail();
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail();
+        got.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (result) result->assign(got, body, length);
+    if (!fd_io) close(fd);
+    return static_cast<int>(rc);
+}

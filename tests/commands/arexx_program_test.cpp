@@ -1,0 +1,116 @@
+// The running program driven from outside: through its port by a client, and
+// by a STARTUP script through the interpreter. The program runs offscreen in
+// a program home and runtime folder of the test's own.
+#include "platform/rexx_port.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+class ArexxProgram : public ::testing::Test {
+  protected:
+    void SetUp() override { fresh_state(); }
+    void TearDown() override {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        fresh_state();
+    }
+    // Starts the program with `args`; false when it cannot be started.
+    bool start(std::vector<std::string> args) {
+        setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        args.insert(args.begin(), BRINDLEMOX_PROGRAM);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string log = (home.path() / "program.log").string();
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const int err =
+            posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        return err == 0;
+    }
+    // Waits for the program to end: its exit code, or -1 after 30 seconds.
+    int wait_exit() {
+        for (int i = 0; i < 3000; ++i) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+    int send(const char* line, std::string* result) {
+        return rexx_port_send("E2E", line, result, &fd, nullptr);
+    }
+    TempHome home{"arexx_program"};
+    pid_t pid = -1;
+    int fd = -1;
+};
+
+TEST_F(ArexxProgram, AClientDrivesTheRunningProgramThroughItsPort) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    std::string result;
+    int rc = -1;
+    for (int i = 0; i < 1000 && rc < 0; ++i) { // until the port is up
+        rc = send("GETVERSION INTEGER", &result);
+        if (rc < 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(result, "36.40");
+    EXPECT_EQ(send("SETMACHINE PIPBUG", &result), 0);
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "PIPBUG");
+    EXPECT_EQ(send("PAUSE", &result), 0);
+    EXPECT_EQ(send("UNPAUSE", &result), 0);
+    EXPECT_EQ(send("PEEK 32768", &result), 10);
+    EXPECT_EQ(send("DEBUGGER BASE", &result), 0);
+    EXPECT_FALSE(result.empty());
+    EXPECT_EQ(send("NEW", &result), 0);
+    EXPECT_EQ(result, "E2E");
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_EQ(access((home.path() / "E2E").c_str(), F_OK), -1); // the socket is gone
+}
+
+TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
+    const std::string out = (home.path() / "answers.txt").string();
+    std::ofstream(home.path() / "drive.rexx") << "/* drive the program */\n"
+                                              << "'SETMACHINE INTERTON'\n"
+                                              << "'GETMACHINE'; m = result\n"
+                                              << "'SETSPEED 101'; s = rc\n"
+                                              << "'NEW'; n = result\n"
+                                              << "call lineout '" << out << "', m s n\n"
+                                              << "call lineout '" << out << "'\n"
+                                              << "'QUIT'\n";
+    // A plain name: the script is looked for in the program's home.
+    ASSERT_TRUE(start({"STARTUP", "drive.rexx"}));
+    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
+}
+
+} // namespace

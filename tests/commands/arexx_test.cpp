@@ -1,0 +1,237 @@
+// The scripting port's commands: the table, template parsing of every row,
+// the guards, and the replies of the handlers.
+#include "commands/arexx.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/message.h"
+#include "core/rexx_host.h"
+#include "core/settings_vars.h"
+#include "core/shutdown.h"
+#include "gui/main_window.h"
+#include "platform/headless/gui_headless.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+namespace {
+
+class Arexx : public ::testing::Test {
+  protected:
+    void SetUp() override { fresh_state(); }
+    void TearDown() override { fresh_state(); }
+    int run(const char* line) { return arexx_execute(line, &result); }
+    std::string result;
+};
+
+TEST(ArexxTable, EightyFiveNamesForEightyTwoIds) {
+    std::set<int> ids;
+    int rows = 0;
+    for (const ArexxCmd* row = g_arexx_commands; row->name; ++row, ++rows) {
+        EXPECT_NE(row->handler, nullptr) << row->name;
+        ids.insert(row->id);
+        EXPECT_EQ(arexx_find(row->name)->id, row->id) << row->name;
+    }
+    EXPECT_EQ(rows, AREXX_COMMANDS);
+    EXPECT_EQ(ids.size(), 82u);
+    EXPECT_EQ(*ids.begin(), 1);
+    EXPECT_EQ(*ids.rbegin(), 82);
+    EXPECT_EQ(arexx_find("show")->id, arexx_find("ACTIVATE")->id);
+    EXPECT_EQ(arexx_find("Hide")->id, 21);
+    EXPECT_EQ(arexx_find("REVERT")->id, 57);
+    EXPECT_EQ(arexx_find("POKE"), nullptr);
+}
+
+TEST(ArexxTable, HelpListsEightyWords) {
+    std::istringstream in(arexx_help_text);
+    std::string word, last;
+    int count = 0;
+    while (std::getline(in, word)) {
+        ++count;
+        last = word;
+    }
+    EXPECT_EQ(count, 80);
+    EXPECT_EQ(last, "WRITE");
+}
+
+struct ParseCase {
+    const char* line;
+    bool ok;
+    int item;         // the argument checked (-1 none)
+    const char* text; // its text
+    long number;      // its number (for /N)
+};
+
+TEST(ArexxParse, TemplatesOfTheRows) {
+    const ParseCase cases[] = {
+        {"PEEK 100", true, 0, "100", 100},
+        {"peek -5", true, 0, "-5", -5},
+        {"PEEK", false, -1, "", 0},      // required
+        {"PEEK ten", false, -1, "", 0},  // not a number
+        {"PEEK 1 2", false, -1, "", 0},  // too many
+        {"PAUSE now", false, -1, "", 0}, // no arguments taken
+        {"MOVEWINDOW 10 20", true, 1, "20", 20},
+        {"MOVEWINDOW TOPEDGE=-1 LEFTEDGE 5", true, 0, "5", 5},
+        {"DEBUGGER QUIET D 0", true, 1, "D", 0},
+        {"DEBUGGER D 0", true, 2, "0", 0},
+        {"DEBUGGER", false, -1, "", 0},
+        {"REQUESTNOTIFY TITLE=\"Big news\" \"all is well\"", true, 0, "Big news", 0},
+        {"REQUESTNOTIFY TITLE Hello", false, -1, "", 0}, // PROMPT missing
+        {"STATUS  three words here  ", true, 0, "three words here", 0},
+        {"STATUS", true, -1, "", 0},
+        {"CMDSHELL open the shell", true, 0, "open the shell", 0},
+        {"SETMACHINE \"PIP*\"BUG\"", true, 0, "PIP\"BUG", 0},
+        {"SETMACHINE \"open", false, -1, "", 0}, // unmatched quotes
+        {"NOSUCHCOMMAND", false, -1, "", 0},
+        {"", false, -1, "", 0},
+    };
+    for (const ParseCase& c : cases) {
+        ArexxCall call;
+        std::string why;
+        EXPECT_EQ(arexx_parse(c.line, &call, &why), c.ok) << c.line << ": " << why;
+        if (!c.ok || c.item < 0) continue;
+        ASSERT_LT(static_cast<std::size_t>(c.item), call.args.size()) << c.line;
+        EXPECT_TRUE(call.args[c.item].given) << c.line;
+        EXPECT_EQ(call.args[c.item].text, c.text) << c.line;
+        EXPECT_EQ(call.args[c.item].number, c.number) << c.line;
+    }
+    ArexxCall call;
+    std::string why;
+    ASSERT_TRUE(arexx_parse("DEBUGGER QUIET D 0", &call, &why));
+    EXPECT_TRUE(call.args[0].given);
+    ASSERT_TRUE(arexx_parse("DEBUGGER D 0", &call, &why));
+    EXPECT_FALSE(call.args[0].given);
+}
+
+TEST_F(Arexx, AnswersOfTheQuestions) {
+    known_game_id = -1; // no game known: the game questions answer "?"
+    struct Case {
+        const char* line;
+        int rc;
+        const char* result;
+    } const cases[] = {
+        {"GETVERSION", 0, "36.4"},
+        {"GETVERSION integer", 0, "36.40"},
+        {"GETVERSION HEX", 10, "Usage: GETVERSION [DECIMAL|INTEGER]\n"},
+        {"GETATTR application.version", 0, "36.4"},
+        {"GETATTR NOTHING.HERE", 0, ""},
+        {"GETMACHINE", 0, "ARCADIA"},
+        {"GETCREDITS", 0, "?"},
+        {"GETNAME", 0, "?"},
+        {"GETREFERENCE", 0, "?"},
+        {"SETSPEED 101", 10, "SETSPEED: invalid speed\n"},
+        {"SETPORT 65536", 10, "SETPORT: port number must be 0..65535\n"},
+        {"SETPORT -1", 10, "SETPORT: port number must be 0..65535\n"},
+        {"PEEK 32768", 10, "PEEK: address must be 0..32767\n"},
+        {"PEEK -1", 10, "PEEK: address must be 0..32767\n"},
+        {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
+        {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
+        {"MENU NO.SUCH.ITEM", 0, ""},
+        {"COPY", 20, "COPY: function is not available yet\n"},
+        {"SAVEPNG x.png", 20, "SAVEPNG: function is not available yet\n"},
+        {"frobnicate", 10, "Unknown command\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(c.line), c.rc) << c.line;
+        EXPECT_EQ(result, c.result) << c.line;
+    }
+}
+
+TEST_F(Arexx, HandlersChangeWhatTheySay) {
+    memmap = 26;
+    EXPECT_EQ(run("GETMEMMAP"), 0);
+    EXPECT_EQ(result, "[");
+    EXPECT_EQ(run("SETSPEED 100"), 0);
+    EXPECT_EQ(emu_speed, 3);
+    EXPECT_EQ(run("SETSPEED 800"), 0);
+    EXPECT_EQ(emu_speed, 8);
+    EXPECT_EQ(run("SETPORT 65535"), 0);
+    EXPECT_EQ(net_port, 65535);
+    EXPECT_EQ(run("GETPORT"), 0);
+    EXPECT_EQ(result, "65535");
+    guest_memory[0x7FFF] = 201;
+    EXPECT_EQ(run("PEEK 32767"), 0);
+    EXPECT_EQ(result, "201");
+    EXPECT_EQ(run("TURBO on"), 0);
+    EXPECT_EQ(turbo, 1u);
+    EXPECT_EQ(run("TURBO OFF"), 0);
+    EXPECT_EQ(turbo, 0u);
+    EXPECT_EQ(run("PAUSE"), 0);
+    EXPECT_TRUE(emu_paused);
+    EXPECT_EQ(run("UNPAUSE"), 0);
+    EXPECT_FALSE(emu_paused);
+    EXPECT_EQ(run("SETMACHINE pipbug"), 0);
+    EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
+    EXPECT_EQ(run("GETMACHINE"), 0);
+    EXPECT_EQ(result, "PIPBUG");
+    EXPECT_EQ(run("OPEN /no/such/file.bin"), 10);
+    EXPECT_EQ(result, "OPEN: there was a problem opening the file\n");
+}
+
+TEST_F(Arexx, DebuggerRepliesWithItsOwnTextUnlessQuiet) {
+    EXPECT_EQ(run("DEBUGGER BASE"), 0);
+    EXPECT_FALSE(result.empty());
+    EXPECT_EQ(run("DEBUGGER QUIET BASE"), 0);
+    EXPECT_EQ(result, "");
+    EXPECT_EQ(rexx_quiet, 0); // off again afterwards
+}
+
+TEST_F(Arexx, GuardsRefuseAndChangeNothing) {
+    // During a frame paused by a breakpoint.
+    emu_paused_mid_frame = true;
+    for (const char* line : {"CLEAR", "NEW", "OPEN x.bin", "RELOAD", "SAVEAS s.cos"}) {
+        EXPECT_EQ(run(line), 10) << line;
+        EXPECT_NE(result.find("during the frame"), std::string::npos) << line;
+    }
+    emu_paused_mid_frame = false;
+    // Netplay on a machine without it, and the monitor jump on one without a monitor.
+    machine = PIPBUG;
+    EXPECT_EQ(run("CLIENT somehost"), 10);
+    EXPECT_EQ(result, "CLIENT: wrong guest machine\n");
+    EXPECT_EQ(run("SERVER"), 10);
+    machine = ARCADIA;
+    EXPECT_EQ(run("JUMPTOMONITOR"), 10);
+    EXPECT_EQ(result, "JUMPTOMONITOR: wrong guest machine\n");
+    // While iconified (no main window), and SHOW while the window is open.
+    ASSERT_EQ(main_window, 0);
+    for (const char* line : {"LOCKGUI", "UNLOCKGUI", "HIDE", "WINDOWTOFRONT", "MOVEWINDOW 1 2"}) {
+        EXPECT_EQ(run(line), 20) << line;
+        EXPECT_NE(result.find("while iconified"), std::string::npos) << line;
+    }
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    EXPECT_EQ(run("SHOW"), 20);
+    EXPECT_EQ(result, "ACTIVATE/SHOW: command is only available while iconified\n");
+}
+
+TEST_F(Arexx, RequestersAnswerWithinTheReturnCodes) {
+    app_acquired.host_gui = true; // requesters are shown (the headless layer answers them)
+    gui_headless_answer_requesters({1, 0});
+    EXPECT_EQ(run("REQUESTRESPONSE PROMPT \"Go on?\""), 0);
+    EXPECT_EQ(run("REQUESTRESPONSE TITLE=Q PROMPT=\"Go on?\""), 5);
+    ASSERT_EQ(gui_headless_requesters().size(), 2u);
+    EXPECT_EQ(gui_headless_requesters()[1], "Q|Go on?|OK|Cancel");
+    EXPECT_EQ(run("REQUESTFILE"), 5); // cancelled
+    EXPECT_EQ(result, "REQUESTFILE: cancelled\n");
+}
+
+TEST_F(Arexx, HelpWritesItsListWhole) {
+    TempHome home("arexx_help");
+    const std::string path = (home.path() / "commands.txt").string();
+    EXPECT_EQ(run(("HELP " + path).c_str()), 0);
+    EXPECT_EQ(test_read_file(path), arexx_help_text);
+    EXPECT_EQ(run("HELP /no/such/drawer/list.txt"), 10);
+    EXPECT_EQ(result, "HELP: can't open specified output file\n");
+}
+
+TEST_F(Arexx, QuitWaitsForItsReply) {
+    rexx_quit_requested = false;
+    EXPECT_EQ(run("QUIT"), 0);
+    EXPECT_TRUE(rexx_quit_requested);
+    rexx_quit_requested = false;
+}
+
+} // namespace

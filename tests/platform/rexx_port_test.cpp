@@ -1,0 +1,197 @@
+// The scripting port's socket: naming, serving, replies, and robustness
+// against clients that misbehave; then one script through the interpreter.
+#include "platform/rexx_port.h"
+#include "platform/rexx_script.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Answers "ECHO <text>" with 0 and the text, "FAIL" with 10, anything else 20.
+std::atomic<int> handled{0};
+int echo_handler(const char* line, std::string* result) {
+    ++handled;
+    const std::string text = line;
+    if (text.rfind("ECHO ", 0) == 0) {
+        *result = text.substr(5);
+        return 0;
+    }
+    if (text == "FAIL") {
+        *result = "FAIL: as asked\n";
+        return 10;
+    }
+    *result = "unknown\n";
+    return 20;
+}
+
+class RexxPort : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+        handled = 0;
+    }
+    void TearDown() override {
+        rexx_port_close();
+        fresh_state();
+    }
+    int raw_connect() {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = {};
+        addr.sun_family = AF_UNIX;
+        const std::string path = rexx_port_socket_path(name.c_str());
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        return fd;
+    }
+    // Sends `line` from another thread while this one serves the port.
+    int request(const std::string& line, std::string* result) {
+        std::atomic<bool> done{false};
+        int rc = -2;
+        std::thread client([&] {
+            rc = rexx_port_send(name.c_str(), line.c_str(), result, nullptr, nullptr);
+            done = true;
+        });
+        serve_until(done);
+        client.join();
+        return rc;
+    }
+    void serve_until(std::atomic<bool>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done && std::chrono::steady_clock::now() < end) {
+            rexx_port_serve(echo_handler);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    TempHome home{"rexx_port"};
+    std::string name;
+};
+
+TEST_F(RexxPort, NamesTakeTheFirstFreeSlotOrStandExactly) {
+    ASSERT_EQ(rexx_port_open("BRINDLEMOX", false, &name), REXX_PORT_OK);
+    EXPECT_EQ(name, "BRINDLEMOX.1");
+    // A second program would get slot 2: the socket of slot 1 answers.
+    const int fd = raw_connect();
+    close(fd);
+    EXPECT_EQ(rexx_port_socket_path("a/b"), "");
+    EXPECT_EQ(rexx_port_socket_path(""), "");
+    EXPECT_EQ(rexx_port_socket_path(std::string(200, 'x').c_str()), "");
+    rexx_port_close();
+    EXPECT_EQ(access((home.path() / "BRINDLEMOX.1").c_str(), F_OK), -1); // removed
+    ASSERT_EQ(rexx_port_open("MYPORT", true, &name), REXX_PORT_OK);
+    EXPECT_EQ(name, "MYPORT");
+    EXPECT_EQ(rexx_port_open("bad/name", true, &name), REXX_PORT_NO_NAME);
+}
+
+TEST_F(RexxPort, ATakenExactNameIsRefusedAndALeftOverOneReused) {
+    ASSERT_EQ(rexx_port_open("TAKEN", true, &name), REXX_PORT_OK);
+    // Another listener on a second name, to test the taken one from outside.
+    const std::string path = rexx_port_socket_path("TAKEN");
+    const int other = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+    EXPECT_NE(bind(other, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    close(other);
+    rexx_port_close();
+    // A socket file nobody listens on (a program that was killed).
+    const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    close(stale);
+    EXPECT_EQ(rexx_port_open("TAKEN", true, &name), REXX_PORT_OK);
+}
+
+TEST_F(RexxPort, RepliesCarryCodeAndResult) {
+    ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
+    std::string result;
+    EXPECT_EQ(request("ECHO two\nlines", &result), 0); // the line ends at the line feed
+    EXPECT_EQ(result, "two");
+    EXPECT_EQ(request("FAIL", &result), 10);
+    EXPECT_EQ(result, "FAIL: as asked\n");
+    EXPECT_EQ(request("ECHO ", &result), 0);
+    EXPECT_EQ(result, "");
+}
+
+TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
+    ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
+    // A client that sends half a line and goes away.
+    int fd = raw_connect();
+    ASSERT_EQ(write(fd, "ECHO half", 9), 9);
+    rexx_port_serve(echo_handler);
+    close(fd);
+    for (int i = 0; i < 3; ++i)
+        rexx_port_serve(echo_handler);
+    EXPECT_EQ(handled, 0);
+
+    // Garbage bytes with a NUL: answered 10, nothing handled.
+    fd = raw_connect();
+    const char garbage[] = {'\x01', '\xff', '\0', 'Q', '\n'};
+    ASSERT_EQ(write(fd, garbage, sizeof garbage), static_cast<ssize_t>(sizeof garbage));
+    std::string reply;
+    char buffer[256];
+    for (int i = 0; i < 200 && reply.find('\n') == std::string::npos; ++i) {
+        rexx_port_serve(echo_handler);
+        const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) reply.append(buffer, static_cast<std::size_t>(n));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(reply.substr(0, 3), "10 ");
+    EXPECT_EQ(handled, 0);
+    close(fd);
+
+    // A 100 KB line: one refusal, and the port keeps serving.
+    std::string result;
+    EXPECT_EQ(request(std::string(100 * 1024, 'A'), &result), 10);
+    EXPECT_EQ(result, "Command line too long\n");
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(request("ECHO still here", &result), 0);
+    EXPECT_EQ(result, "still here");
+}
+
+TEST_F(RexxPort, ScriptCommandsReachThePortWithRcAndResult) {
+    ASSERT_EQ(rexx_port_open("SCRIPTED", true, &name), REXX_PORT_OK);
+    const std::string out = (home.path() / "out.txt").string();
+    const std::string script = (home.path() / "s.rexx").string();
+    std::ofstream(script) << "/* test */\n"
+                          << "'ECHO hello'\n"
+                          << "a = rc result\n"
+                          << "'FAIL'\n"
+                          << "b = rc\n"
+                          << "call lineout '" << out << "', a b\n"
+                          << "call lineout '" << out << "'\n"
+                          << "address SCRIPTED 'ECHO done'\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "SCRIPTED"));
+    EXPECT_FALSE(rexx_script_start(script.c_str(), "SCRIPTED")); // one at a time
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (rexx_script_running() && std::chrono::steady_clock::now() < end) {
+        rexx_port_serve(echo_handler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(rexx_script_running());
+    EXPECT_EQ(test_read_file(out), "0 hello 10\n");
+    EXPECT_EQ(handled, 3);
+}
+
+TEST_F(RexxPort, AScriptToldToStopGivesUpWaiting) {
+    ASSERT_EQ(rexx_port_open("BUSY", true, &name), REXX_PORT_OK);
+    const std::string script = (home.path() / "wait.rexx").string();
+    std::ofstream(script) << "/* nobody serves */\n'ECHO one'\n'ECHO two'\n'ECHO three'\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "BUSY"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(rexx_script_running()); // waiting for its first reply
+    rexx_script_halt();
+    EXPECT_TRUE(rexx_script_wait(5000));
+    EXPECT_EQ(handled, 0);
+}
+
+} // namespace
