@@ -43,11 +43,14 @@ static void read_pointer(u32 p) {
     dis_ea = ((hi << 8) + lo) & 0x7FFF;
 }
 
-// " [label]" of dis_ea after both texts.
+// " [label]" of dis_ea after both texts. A source file keeps it out of the
+// operand, which must assemble again: there it is left to the comment.
 static void annotate_ea() {
     char label[CPU_ADDRESS_TEXT_SIZE];
-    label_text(dis_ea, label, 0);
-    append(dis_operand_text, DIS_OPERAND_SIZE, " [%s]", label);
+    if (dis_mode != DIS_FILE) {
+        label_text(dis_ea, label, 0);
+        append(dis_operand_text, DIS_OPERAND_SIZE, " [%s]", label);
+    }
     label_text(dis_ea, label, 1);
     append(dis_pseudo_operand, DIS_OPERAND_SIZE, " [%s]", label);
 }

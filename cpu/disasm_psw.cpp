@@ -40,7 +40,10 @@ static void signetics_mask(const char* mnemonic, u8 mask, bool upper) {
     static const char* const psu_names[3] = {"S", "F", "II"};
     static const char* const psl_names[6] = {"IDC", "RS", "WC", "OVF", "COM", "C"};
     char text[64];
+    // An empty mask has no names to join: a source file, which must assemble
+    // again, gets its number.
     bool named = upper ? (mask & 0x1F) == 0 : (mask & 0xC0) == 0;
+    if (mask == 0 && dis_mode == DIS_FILE) named = false;
     if (!named) {
         std::snprintf(dis_line, DIS_LINE_SIZE, "%s    %s", mnemonic, dis_number_text);
         return;

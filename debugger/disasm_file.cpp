@@ -228,12 +228,35 @@ static void trace_from(u32 a) {
     }
 }
 
-// Names every marked address that has no label yet.
-static void invent_labels() {
+// The length of the body's line at address: an instruction, or one data byte
+// (an undefined opcode is written as a data byte, the bytes after it as data
+// of their own).
+static u32 item_length(u32 address) {
+    u16 flags = dis_addr_flags[address];
+    if (!(flags & DIS_CODE) || (flags & DIS_ILLEGAL)) return 1;
+    return op_length[guest_memory[address]];
+}
+
+// Marks the addresses from first to last at which the body starts a line:
+// only there can it define a label.
+static void mark_item_starts(u32 first, u32 last) {
+    for (u32 address = first; address <= last && address <= 0x7FFF; address += item_length(address))
+        dis_addr_flags[address] |= DIS_ITEM_START;
+}
+
+static bool inside_body_item(u32 address, u32 first, u32 last) {
+    return address >= first && address <= last && !(dis_addr_flags[address] & DIS_ITEM_START);
+}
+
+// Names every marked address that has no label yet. An address inside the
+// bytes of a line of the body gets no name, as nothing could define it: its
+// operands are written as the address.
+static void invent_labels(u32 first, u32 last) {
     i32 interrupt = interrupt_address();
     for (u32 address = 0; address < GUEST_MEMORY_SIZE; address++) {
         u16 flags = dis_addr_flags[address];
         if (!(flags & (DIS_CODE_LABEL | DIS_DATA_LABEL | DIS_POINTER_LABEL))) continue;
+        if (inside_body_item(address, first, last)) continue;
         char text[DBG_ADDRESS_TEXT_SIZE];
         text[0] = 0;
         if (dbg_format_address(address, text, 0, 0, 15, 0)) continue;
@@ -260,15 +283,21 @@ static void invent_labels() {
     }
 }
 
-// Labels defined in the body are not repeated among the equates.
+// Labels defined in the body are not repeated among the equates. The body
+// defines the one name shown at the start of each of its lines; any other
+// label, such as one inside an instruction's bytes, stays an equate.
 static void hide_body_labels(u32 first, u32 last) {
     for (LabelRow& row : label_table)
         row.hide = 0;
     for (LabelRow& row : user_labels)
         row.hide = 0;
     auto hide = [&](LabelRow& row, u32 address) {
-        if (address >= first && address <= last && address < GUEST_MEMORY_SIZE &&
-            (dis_addr_flags[address] & (DIS_CODE_LABEL | DIS_DATA_LABEL)))
+        if (address < first || address > last || address >= GUEST_MEMORY_SIZE ||
+            !(dis_addr_flags[address] & DIS_ITEM_START))
+            return;
+        char shown[DBG_ADDRESS_TEXT_SIZE];
+        shown[0] = 0;
+        if (dbg_format_address(address, shown, 0, 0, 15, 1) && std::strcmp(shown, row.name) == 0)
             row.hide = 1;
     };
     each_row(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0, hide);
@@ -401,7 +430,8 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     while (worklist_size > 0)
         trace_from(worklist[--worklist_size]);
 
-    invent_labels();
+    mark_item_starts(first, last);
+    invent_labels(first, last);
     hide_body_labels(first, last);
 
     // The file gets its name only when it is complete.
@@ -439,9 +469,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         u16 flags = dis_addr_flags[address];
         u32 length = 1;
         if (flags & DIS_CODE) {
-            // An undefined opcode is written as one data byte: the bytes
-            // after it follow as data of their own.
-            length = (flags & DIS_ILLEGAL) ? 1 : op_length[guest_memory[address]];
+            length = item_length(address);
             dis_list_range(address, address + length - 1, 0);
             if (flags & DIS_INDETERMINATE) con_printf(";Warning: indeterminate instruction!\n");
             if (flags & DIS_ILLEGAL) con_printf(";Warning: illegal instruction!\n");

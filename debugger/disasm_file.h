@@ -17,6 +17,7 @@ constexpr u16 DIS_INDETERMINATE = 0x020; // LODZ r0
 constexpr u16 DIS_CODE_LABEL = 0x040;    // entry point or branch target
 constexpr u16 DIS_DATA_LABEL = 0x080;    // target of a direct memory reference
 constexpr u16 DIS_POINTER_LABEL = 0x100; // target of an indirect memory reference
+constexpr u16 DIS_ITEM_START = 0x200;    // the body writes a line (and a label) here
 
 extern u16 dis_addr_flags[GUEST_MEMORY_SIZE];
 

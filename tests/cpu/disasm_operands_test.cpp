@@ -88,11 +88,16 @@ TEST(DisasmOperands, RelativeAndZeroPageTargets) {
     EXPECT_EQ(dis_test_line(0x6000, {0xBB, 0x40}), "ZBSR    $1FC0");
 }
 
-TEST(DisasmOperands, RelativePointersAreAnnotatedInFiles) {
+// The pointer's value is noted in every mode: a source file keeps it out of
+// the operand, in the pseudo-code of the comment.
+TEST(DisasmOperands, RelativePointersAreNotedInEveryMode) {
     dis_test_reset();
     dis_test_poke(0x0104, {0x45, 0x67});
-    dis_mode = DIS_FILE;
+    dis_mode = DIS_LISTING;
     EXPECT_EQ(dis_test_line(0x0100, {0x08, 0x82}), "LODR,r0 *$104 [$4567]");
+    dis_mode = DIS_FILE;
+    EXPECT_EQ(dis_test_line(0x0100, {0x08, 0x82}), "LODR,r0 *$104");
+    EXPECT_STREQ(dis_pseudo_operand, "*$104 [$4567]");
     EXPECT_EQ(dis_ea, 0x4567u);
 }
 
