@@ -19,16 +19,48 @@ i32 pong_field_left = 25, pong_field_right = 97;
 i32 display_window_left, display_window_top, display_window_right, display_window_bottom;
 i32 display_top_skip = 8;
 
-void display_plot_clipped(i32 x, i32 y, u32 colour) {
-    if (x < display_window_left || x > display_window_right || y < display_window_top ||
-        y > display_window_bottom)
-        return;
-    display_plot_pixel(static_cast<u32>(x - display_window_left),
-                       static_cast<u32>(y - display_window_top), colour);
-}
-
 void display_plot_beam(u32 colour) {
     display_plot_clipped(raster_clock, raster_line, colour);
+}
+
+namespace {
+
+// The part [*first, *last] of the run from x of n pixels on line y that lies
+// inside the window; false when none does.
+bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
+    if (n <= 0 || y < display_window_top || y > display_window_bottom) return false;
+    *first = x > display_window_left ? x : display_window_left;
+    *last = x + n - 1 < display_window_right ? x + n - 1 : display_window_right;
+    return *first <= *last;
+}
+
+} // namespace
+
+void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
+    i32 first, last;
+    if (!clip_row(x, y, n, &first, &last)) return;
+    const u32 row = static_cast<u32>(y - display_window_top);
+    u32 column = static_cast<u32>(first - display_window_left);
+    u8* cell = guest_frame + column * GUEST_FRAME_ROWS + row;
+    for (i32 i = first - x; i <= last - x; i++, column++, cell += GUEST_FRAME_ROWS) {
+        if (*cell == colours[i]) continue;
+        *cell = colours[i];
+        plotter_fn(column, row, colours[i]);
+    }
+}
+
+void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
+    i32 first, last;
+    if (!clip_row(x, y, n, &first, &last)) return;
+    const u32 row = static_cast<u32>(y - display_window_top);
+    const u8 c = static_cast<u8>(colour);
+    u32 column = static_cast<u32>(first - display_window_left);
+    u8* cell = guest_frame + column * GUEST_FRAME_ROWS + row;
+    for (i32 i = first; i <= last; i++, column++, cell += GUEST_FRAME_ROWS) {
+        if (*cell == c) continue;
+        *cell = c;
+        plotter_fn(column, row, colour);
+    }
 }
 
 void display_plot_guest(i32 x, i32 y, u32 colour) {

@@ -185,29 +185,21 @@ u8 fetch_glyph(i32 c, i32 g) {
     return CHAR_ROM[ARCADIA_CHAR_SET * block_mode + 8 * glyph + static_cast<u32>(g)];
 }
 
-// Colour index and cell of one character pixel.
-void char_pixel(bool set, u8* colour, u8* cell) {
+// Colour index and cell of a character pixel of the current glyph_code:
+// [0] for a clear glyph bit, [1] for a set one.
+struct CharPixels {
+    u8 colour[2], cell[2];
+};
+
+CharPixels char_pixels() {
     const u8 code = glyph_code;
     if (board_mode) {
-        if (set) {
-            *colour = colour_of(board_fg[code >> 6 & 1]);
-            *cell = UVI_CELL_CHAR;
-        } else if (code & 0x80) {
-            *colour = colour_of(board_bg[1]);
-            *cell = UVI_CELL_CHAR;
-        } else {
-            *colour = colour_of(board_bg[0]);
-            *cell = 0;
-        }
-        return;
+        const bool lit_bg = (code & 0x80) != 0;
+        return {{colour_of(board_bg[lit_bg ? 1 : 0]), colour_of(board_fg[code >> 6 & 1])},
+                {lit_bg ? UVI_CELL_CHAR : u8{0}, UVI_CELL_CHAR}};
     }
-    if (set) {
-        *colour = colour_of(((code >> 5) & 6) + ((uvi_bg_latch >> 3) & 1));
-        *cell = UVI_CELL_CHAR;
-    } else {
-        *colour = uvi_bg_colour;
-        *cell = 0;
-    }
+    return {{uvi_bg_colour, colour_of(((code >> 5) & 6) + ((uvi_bg_latch >> 3) & 1))},
+            {0, UVI_CELL_CHAR}};
 }
 
 void row_start(i32 r) {
@@ -242,10 +234,51 @@ void row_start(i32 r) {
 // frame's sprites (drawn at the end of the character area) are kept.
 void plot_background(i32 from, i32 to) {
     u8* cells = cells_of(raster_line);
-    for (i32 x = from; x < to; x++) {
-        if (cells[x] & 15) continue;
-        display_plot_clipped(x, raster_line, uvi_bg_colour);
-        cells[x] = 0;
+    i32 x = from;
+    while (x < to) {
+        if (cells[x] & 15) {
+            x++;
+            continue;
+        }
+        const i32 run = x;
+        for (; x < to && !(cells[x] & 15); x++)
+            cells[x] = 0;
+        display_fill_row(run, raster_line, x - run, uvi_bg_colour);
+    }
+}
+
+// Sprites over the clocks [from, to) of the current line (beam mode): their
+// colours into `colours` (indexed from `from`), their bits into the cells and,
+// pixel by pixel from the left, their collisions.
+void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
+    u8 hits[UVI_LINE_CLOCKS] = {};
+    u8 numbers[UVI_LINE_CLOCKS] = {};
+    i32 lo = to, hi = from;
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        const u8 byte = uvi_sprite_line[s];
+        if (!byte || raster_line < r.y || raster_line > r.bottom) continue;
+        const i32 left = r.x > from ? r.x : from;
+        const i32 right = r.right < to - 1 ? r.right : to - 1;
+        for (i32 x = left; x <= right; x++) {
+            if (!(byte >> (7 - (x - r.x)) & 1)) continue;
+            hits[x] |= static_cast<u8>(1u << s);
+            numbers[x] |= r.colour;
+            if (x < lo) lo = x;
+            if (x > hi) hi = x;
+        }
+    }
+    for (i32 x = lo; x <= hi; x++) {
+        if (!hits[x]) continue;
+        if (collisions) {
+            raster_clock = x;
+            const u8 pairs = pair_bits(hits[x]);
+            if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
+            if (cells[x] & UVI_CELL_CHAR)
+                uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits[x]));
+        }
+        cells[x] |= hits[x];
+        colours[x - from] = colour_of(numbers[x]);
     }
 }
 
@@ -361,42 +394,41 @@ void uvi_line_start() {
     }
 }
 
-void uvi_render_pixel() {
+void uvi_render_span(i32 from, i32 to) {
+    if (from >= to) return;
     if (!dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
-    const i32 clock = raster_clock;
     u8* cells = cells_of(raster_line);
-    i32 g;
-    if (area_line(&g) && clock >= row_x0 && clock < row_x0 + 128) {
-        const i32 offset = clock - row_x0;
-        if ((offset & 7) == 0) glyph_byte = fetch_glyph(offset >> 3, g);
-        u8 colour, cell;
-        char_pixel(glyph_byte >> (7 - (offset & 7)) & 1, &colour, &cell);
-        display_plot_beam(colour);
-        cells[clock] = cell;
-    } else {
-        display_plot_beam(uvi_bg_colour);
-        cells[clock] = 0;
+    u8 colours[UVI_LINE_CLOCKS];
+    i32 g = 0;
+    const bool area = area_line(&g);
+    const i32 x0 = row_x0;
+    const i32 chars_from = area ? (from > x0 ? from : x0) : to;
+    const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
+    i32 x = from;
+    for (; x < to && x < chars_from; x++) {
+        colours[x - from] = uvi_bg_colour;
+        cells[x] = 0;
     }
-
-    // Sprites over the pixel, their collisions and colour.
-    u32 hits = 0, colour_number = 0;
-    for (u32 s = 0; s < 4; s++) {
-        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
-        if (clock < r.x || clock > r.right || raster_line < r.y || raster_line > r.bottom) continue;
-        if (!(uvi_sprite_line[s] >> (7 - (clock - r.x)) & 1)) continue;
-        hits |= 1u << s;
-        colour_number |= r.colour;
+    if (x < chars_to) {
+        CharPixels pixels = char_pixels();
+        for (; x < chars_to; x++) {
+            const i32 offset = x - x0;
+            if ((offset & 7) == 0) {
+                glyph_byte = fetch_glyph(offset >> 3, g);
+                pixels = char_pixels();
+            }
+            const u32 bit = glyph_byte >> (7 - (offset & 7)) & 1;
+            colours[x - from] = pixels.colour[bit];
+            cells[x] = pixels.cell[bit];
+        }
     }
-    if (!hits) return;
-    if (collisions) {
-        const u8 pairs = pair_bits(hits);
-        if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
-        if (cells[clock] & UVI_CELL_CHAR)
-            uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits));
+    for (; x < to; x++) {
+        colours[x - from] = uvi_bg_colour;
+        cells[x] = 0;
     }
-    cells[clock] |= static_cast<u8>(hits);
-    display_plot_beam(colour_of(colour_number));
+    overlay_sprites(from, to, colours, cells);
+    display_plot_row(from, raster_line, colours, to - from);
 }
 
 void uvi_render_scanline() {
@@ -410,17 +442,18 @@ void uvi_render_scanline() {
     }
     const i32 x0 = row_x0;
     plot_background(49, x0);
-    u8* cells = cells_of(raster_line);
+    u8* cells = cells_of(raster_line) + x0;
+    u8 colours[128];
     for (i32 c = 0; c < 16; c++) {
         const u8 byte = fetch_glyph(c, g);
+        const CharPixels pixels = char_pixels();
         for (i32 b = 0; b < 8; b++) {
-            u8 colour, cell;
-            char_pixel(byte >> (7 - b) & 1, &colour, &cell);
-            const i32 x = x0 + 8 * c + b;
-            display_plot_clipped(x, raster_line, colour);
-            cells[x] = cell;
+            const u32 bit = byte >> (7 - b) & 1;
+            colours[8 * c + b] = pixels.colour[bit];
+            cells[8 * c + b] = pixels.cell[bit];
         }
     }
+    display_plot_row(x0, raster_line, colours, 128);
     plot_background(x0 + 128, UVI_LINE_CLOCKS);
 }
 
