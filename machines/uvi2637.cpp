@@ -15,6 +15,7 @@
 #include "platform/catalog.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 const u8 uvi_colour_table[2][24] = {
@@ -174,7 +175,7 @@ bool area_line(i32* glyph_line) {
 }
 
 // The glyph byte of column c on glyph line g; also sets glyph_code.
-u8 fetch_glyph(i32 c, i32 g) {
+[[gnu::always_inline]] inline u8 fetch_glyph(i32 c, i32 g) {
     if (c == 0) block_mode = reg(0x19F8) >> 7;
     const u8 code = uvi_row_codes[uvi_row_slot][row_number][c];
     glyph_code = code;
@@ -191,7 +192,7 @@ struct CharPixels {
     u8 colour[2], cell[2];
 };
 
-CharPixels char_pixels() {
+[[gnu::always_inline]] inline CharPixels char_pixels() {
     const u8 code = glyph_code;
     if (board_mode) {
         const bool lit_bg = (code & 0x80) != 0;
@@ -200,6 +201,35 @@ CharPixels char_pixels() {
     }
     return {{uvi_bg_colour, colour_of(((code >> 5) & 6) + ((uvi_bg_latch >> 3) & 1))},
             {0, UVI_CELL_CHAR}};
+}
+
+// For each glyph byte, eight bytes in pixel order (leftmost first in memory):
+// $FF where the glyph bit is set, else 0.
+constexpr std::array<u64, 256> build_pixel_masks() {
+    std::array<u64, 256> masks{};
+    for (u32 byte = 0; byte < 256; byte++)
+        for (u32 b = 0; b < 8; b++) {
+            if (!(byte >> (7 - b) & 1)) continue;
+            const u32 shift = std::endian::native == std::endian::little ? 8 * b : 8 * (7 - b);
+            masks[byte] |= u64{0xFF} << shift;
+        }
+    return masks;
+}
+
+constexpr std::array<u64, 256> PIXEL_MASKS = build_pixel_masks();
+
+// The eight colours and cells of one character column.
+struct ColumnPixels {
+    u8 colours[8], cells[8];
+};
+
+[[gnu::always_inline]] inline void expand_column(u8 byte, const CharPixels& p, ColumnPixels* out) {
+    constexpr u64 ONES = 0x0101010101010101;
+    const u64 mask = PIXEL_MASKS[byte];
+    const u64 colours = (mask & (ONES * p.colour[1])) | (~mask & (ONES * p.colour[0]));
+    const u64 cells = (mask & (ONES * p.cell[1])) | (~mask & (ONES * p.cell[0]));
+    std::memcpy(out->colours, &colours, 8);
+    std::memcpy(out->cells, &cells, 8);
 }
 
 void row_start(i32 r) {
@@ -233,17 +263,24 @@ void row_start(i32 r) {
 // Background from clock `from` up to `to`; pixels that already carry this
 // frame's sprites (drawn at the end of the character area) are kept.
 void plot_background(i32 from, i32 to) {
+    constexpr u64 SPRITE_BITS = 0x0F0F0F0F0F0F0F0F;
     u8* cells = cells_of(raster_line);
     i32 x = from;
     while (x < to) {
-        if (cells[x] & 15) {
-            x++;
+        i32 end = x;
+        for (u64 eight; end + 8 <= to; end += 8) {
+            std::memcpy(&eight, cells + end, 8);
+            if (eight & SPRITE_BITS) break;
+        }
+        while (end < to && !(cells[end] & 15))
+            end++;
+        if (end == x) {
+            x++; // a sprite pixel
             continue;
         }
-        const i32 run = x;
-        for (; x < to && !(cells[x] & 15); x++)
-            cells[x] = 0;
-        display_fill_row(run, raster_line, x - run, uvi_bg_colour);
+        std::memset(cells + x, 0, static_cast<std::size_t>(end - x));
+        display_fill_row(x, raster_line, end - x, uvi_bg_colour);
+        x = end;
     }
 }
 
@@ -251,15 +288,19 @@ void plot_background(i32 from, i32 to) {
 // colours into `colours` (indexed from `from`), their bits into the cells and,
 // pixel by pixel from the left, their collisions.
 void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
-    u8 hits[UVI_LINE_CLOCKS] = {};
-    u8 numbers[UVI_LINE_CLOCKS] = {};
-    i32 lo = to, hi = from;
+    u8 hits[UVI_LINE_CLOCKS], numbers[UVI_LINE_CLOCKS];
+    i32 lo = to, hi = from - 1;
     for (u32 s = 0; s < 4; s++) {
         const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
         const u8 byte = uvi_sprite_line[s];
         if (!byte || raster_line < r.y || raster_line > r.bottom) continue;
         const i32 left = r.x > from ? r.x : from;
         const i32 right = r.right < to - 1 ? r.right : to - 1;
+        if (left > right) continue;
+        if (lo > hi) {
+            std::memset(hits + from, 0, static_cast<std::size_t>(to - from));
+            std::memset(numbers + from, 0, static_cast<std::size_t>(to - from));
+        }
         for (i32 x = left; x <= right; x++) {
             if (!(byte >> (7 - (x - r.x)) & 1)) continue;
             hits[x] |= static_cast<u8>(1u << s);
@@ -406,26 +447,32 @@ void uvi_render_span(i32 from, i32 to) {
     const i32 chars_from = area ? (from > x0 ? from : x0) : to;
     const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
     i32 x = from;
-    for (; x < to && x < chars_from; x++) {
-        colours[x - from] = uvi_bg_colour;
-        cells[x] = 0;
+    if (x < chars_from) {
+        const i32 n = (to < chars_from ? to : chars_from) - x;
+        std::memset(colours, uvi_bg_colour, static_cast<std::size_t>(n));
+        std::memset(cells + x, 0, static_cast<std::size_t>(n));
+        x += n;
     }
     if (x < chars_to) {
-        CharPixels pixels = char_pixels();
-        for (; x < chars_to; x++) {
-            const i32 offset = x - x0;
-            if ((offset & 7) == 0) {
-                glyph_byte = fetch_glyph(offset >> 3, g);
-                pixels = char_pixels();
+        // A span that begins inside a column goes on with its glyph byte, in
+        // the colours of this span.
+        ColumnPixels column;
+        if ((x - x0) & 7) expand_column(glyph_byte, char_pixels(), &column);
+        while (x < chars_to) {
+            const i32 b = (x - x0) & 7;
+            if (b == 0) {
+                glyph_byte = fetch_glyph((x - x0) >> 3, g);
+                expand_column(glyph_byte, char_pixels(), &column);
             }
-            const u32 bit = glyph_byte >> (7 - (offset & 7)) & 1;
-            colours[x - from] = pixels.colour[bit];
-            cells[x] = pixels.cell[bit];
+            const i32 n = chars_to - x < 8 - b ? chars_to - x : 8 - b;
+            std::memcpy(colours + (x - from), column.colours + b, static_cast<std::size_t>(n));
+            std::memcpy(cells + x, column.cells + b, static_cast<std::size_t>(n));
+            x += n;
         }
     }
-    for (; x < to; x++) {
-        colours[x - from] = uvi_bg_colour;
-        cells[x] = 0;
+    if (x < to) {
+        std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
+        std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
     overlay_sprites(from, to, colours, cells);
     display_plot_row(from, raster_line, colours, to - from);
@@ -443,16 +490,15 @@ void uvi_render_scanline() {
     const i32 x0 = row_x0;
     plot_background(49, x0);
     u8* cells = cells_of(raster_line) + x0;
-    u8 colours[128];
+    ColumnPixels columns[16];
     for (i32 c = 0; c < 16; c++) {
         const u8 byte = fetch_glyph(c, g);
-        const CharPixels pixels = char_pixels();
-        for (i32 b = 0; b < 8; b++) {
-            const u32 bit = byte >> (7 - b) & 1;
-            colours[8 * c + b] = pixels.colour[bit];
-            cells[8 * c + b] = pixels.cell[bit];
-        }
+        expand_column(byte, char_pixels(), &columns[c]);
+        std::memcpy(cells + 8 * c, columns[c].cells, 8);
     }
+    u8 colours[128];
+    for (i32 c = 0; c < 16; c++)
+        std::memcpy(colours + 8 * c, columns[c].colours, 8);
     display_plot_row(x0, raster_line, colours, 128);
     plot_background(x0 + 128, UVI_LINE_CLOCKS);
 }
