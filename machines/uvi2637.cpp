@@ -474,7 +474,9 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
-    overlay_sprites(from, to, colours, cells);
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    if (sprite_bytes) overlay_sprites(from, to, colours, cells);
     display_plot_row(from, raster_line, colours, to - from);
 }
 
