@@ -19,20 +19,73 @@ i32 pong_field_left = 25, pong_field_right = 97;
 i32 display_window_left, display_window_top, display_window_right, display_window_bottom;
 i32 display_top_skip = 8;
 
-void display_plot_clipped(i32 x, i32 y, u32 colour) {
-    if (x < display_window_left || x > display_window_right || y < display_window_top ||
-        y > display_window_bottom)
-        return;
-    display_plot_pixel(static_cast<u32>(x - display_window_left),
-                       static_cast<u32>(y - display_window_top), colour);
-}
-
 void display_plot_beam(u32 colour) {
     display_plot_clipped(raster_clock, raster_line, colour);
 }
 
-void display_plot_guest(i32 x, i32 y, u32 colour) {
-    display_plot_clipped(x + 49, y + first_visible_line, colour);
+namespace {
+
+// The part [*first, *last] of the run from x of n pixels on line y that lies
+// inside the window; false when none does.
+bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
+    if (n <= 0 || y < display_window_top || y > display_window_bottom) return false;
+    *first = x > display_window_left ? x : display_window_left;
+    *last = x + n - 1 < display_window_right ? x + n - 1 : display_window_right;
+    return *first <= *last;
+}
+
+} // namespace
+
+void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
+    i32 first, last;
+    if (!clip_row(x, y, n, &first, &last)) return;
+    const u32 row = static_cast<u32>(y - display_window_top);
+    const u32 left = static_cast<u32>(first - display_window_left);
+    const u32 count = static_cast<u32>(last - first + 1);
+    const u8* from = colours + (first - x);
+    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
+    // Most pixels are as they were: four at a time are compared with one test.
+    for (u32 i = 0; i < count; i += 4) {
+        if (i + 4 <= count) {
+            const u8* c = cells + i * GUEST_FRAME_ROWS;
+            if (!((c[0] ^ from[i]) | (c[GUEST_FRAME_ROWS] ^ from[i + 1]) |
+                  (c[2 * GUEST_FRAME_ROWS] ^ from[i + 2]) |
+                  (c[3 * GUEST_FRAME_ROWS] ^ from[i + 3])))
+                continue;
+        }
+        const u32 end = i + 4 < count ? i + 4 : count;
+        for (u32 j = i; j < end; j++) {
+            u8& cell = cells[j * GUEST_FRAME_ROWS];
+            if (cell == from[j]) continue;
+            cell = from[j];
+            plotter_fn(left + j, row, from[j]);
+        }
+    }
+}
+
+void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
+    i32 first, last;
+    if (!clip_row(x, y, n, &first, &last)) return;
+    const u32 row = static_cast<u32>(y - display_window_top);
+    const u32 left = static_cast<u32>(first - display_window_left);
+    const u32 count = static_cast<u32>(last - first + 1);
+    const u8 c = static_cast<u8>(colour);
+    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
+    for (u32 i = 0; i < count; i += 4) {
+        if (i + 4 <= count) {
+            const u8* p = cells + i * GUEST_FRAME_ROWS;
+            if (!((p[0] ^ c) | (p[GUEST_FRAME_ROWS] ^ c) | (p[2 * GUEST_FRAME_ROWS] ^ c) |
+                  (p[3 * GUEST_FRAME_ROWS] ^ c)))
+                continue;
+        }
+        const u32 end = i + 4 < count ? i + 4 : count;
+        for (u32 j = i; j < end; j++) {
+            u8& cell = cells[j * GUEST_FRAME_ROWS];
+            if (cell == c) continue;
+            cell = c;
+            plotter_fn(left + j, row, colour);
+        }
+    }
 }
 
 namespace {

@@ -46,9 +46,20 @@ void display_setup_geometry();
 
 // Raster plots: through display_plot_pixel at (x - left, y - top) when (x, y)
 // lies inside the visible window, else nothing.
-void display_plot_clipped(i32 x, i32 y, u32 colour);
+inline void display_plot_clipped(i32 x, i32 y, u32 colour) {
+    if (x < display_window_left || x > display_window_right || y < display_window_top ||
+        y > display_window_bottom)
+        return;
+    display_plot_pixel(static_cast<u32>(x - display_window_left),
+                       static_cast<u32>(y - display_window_top), colour);
+}
 void display_plot_beam(u32 colour);                // at (raster_clock, raster_line)
 void display_plot_guest(i32 x, i32 y, u32 colour); // PVI pixel (x, y)
+// A run of raster pixels on line y from clock x rightwards: colours[0..n) or
+// n times one colour. Each pixel goes as display_plot_clipped would take it;
+// the window is tested once for the run.
+void display_plot_row(i32 x, i32 y, const u8* colours, i32 n);
+void display_fill_row(i32 x, i32 y, i32 n, u32 colour);
 
 // ---- Fixed areas ------------------------------------------------------------------
 constexpr int BLANKING_CLOCKS = 227;

@@ -370,8 +370,14 @@ void run_cpu_to_x(i32 target) {
     if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
 }
 
-inline void step_cpu_at_x() {
-    if (raster_clock != cpu_beam_clock) return;
+// The processor's instruction at its beam clock when that lies in [x, end):
+// that clock, or `end` when the processor does not start one there.
+inline i32 next_step(i32 x, i32 end) {
+    return cpu_beam_clock >= x && cpu_beam_clock < end ? cpu_beam_clock : end;
+}
+
+// The instruction that begins at raster_clock.
+inline void step_at_beam() {
     step_one();
     if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
 }
@@ -391,20 +397,42 @@ void set_vblank() {
     uvi_write_register(0x18FF, 0xFD);
 }
 
+// The clocks before the visible part of the line, drawn up to each
+// instruction the processor begins there; the instruction follows its clock.
 void border(bool clear_cells) {
-    for (raster_clock = 0; raster_clock < border_clocks; raster_clock++) {
+    i32 x = 0;
+    while (x < border_clocks) {
+        const i32 step = next_step(x, border_clocks);
+        const i32 end = step < border_clocks ? step + 1 : border_clocks;
         if (!dejitter) uvi_refresh_colour_row();
-        display_plot_beam(uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
-        if (clear_cells) uvi_line_cells[raster_line * UVI_LINE_CLOCKS + raster_clock] = 0;
-        step_cpu_at_x();
+        display_fill_row(x, raster_line, end - x,
+                         uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+        if (clear_cells)
+            std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
+                        static_cast<std::size_t>(end - x));
+        x = end;
+        if (step < border_clocks) {
+            raster_clock = step;
+            step_at_beam();
+        }
     }
+    raster_clock = x;
 }
 
+// The visible clocks of the line in the same way, through the UVI.
 void visible_pixels() {
-    for (raster_clock = 49; raster_clock < UVI_LINE_CLOCKS; raster_clock++) {
-        uvi_render_pixel();
-        step_cpu_at_x();
+    i32 x = 49;
+    while (x < UVI_LINE_CLOCKS) {
+        const i32 step = next_step(x, UVI_LINE_CLOCKS);
+        const i32 end = step < UVI_LINE_CLOCKS ? step + 1 : UVI_LINE_CLOCKS;
+        uvi_render_span(x, end);
+        x = end;
+        if (step < UVI_LINE_CLOCKS) {
+            raster_clock = step;
+            step_at_beam();
+        }
     }
+    raster_clock = x;
 }
 
 void beam_frame() {

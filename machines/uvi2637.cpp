@@ -15,6 +15,7 @@
 #include "platform/catalog.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 const u8 uvi_colour_table[2][24] = {
@@ -174,7 +175,7 @@ bool area_line(i32* glyph_line) {
 }
 
 // The glyph byte of column c on glyph line g; also sets glyph_code.
-u8 fetch_glyph(i32 c, i32 g) {
+[[gnu::always_inline]] inline u8 fetch_glyph(i32 c, i32 g) {
     if (c == 0) block_mode = reg(0x19F8) >> 7;
     const u8 code = uvi_row_codes[uvi_row_slot][row_number][c];
     glyph_code = code;
@@ -185,29 +186,50 @@ u8 fetch_glyph(i32 c, i32 g) {
     return CHAR_ROM[ARCADIA_CHAR_SET * block_mode + 8 * glyph + static_cast<u32>(g)];
 }
 
-// Colour index and cell of one character pixel.
-void char_pixel(bool set, u8* colour, u8* cell) {
+// Colour index and cell of a character pixel of the current glyph_code:
+// [0] for a clear glyph bit, [1] for a set one.
+struct CharPixels {
+    u8 colour[2], cell[2];
+};
+
+[[gnu::always_inline]] inline CharPixels char_pixels() {
     const u8 code = glyph_code;
     if (board_mode) {
-        if (set) {
-            *colour = colour_of(board_fg[code >> 6 & 1]);
-            *cell = UVI_CELL_CHAR;
-        } else if (code & 0x80) {
-            *colour = colour_of(board_bg[1]);
-            *cell = UVI_CELL_CHAR;
-        } else {
-            *colour = colour_of(board_bg[0]);
-            *cell = 0;
+        const bool lit_bg = (code & 0x80) != 0;
+        return {{colour_of(board_bg[lit_bg ? 1 : 0]), colour_of(board_fg[code >> 6 & 1])},
+                {lit_bg ? UVI_CELL_CHAR : u8{0}, UVI_CELL_CHAR}};
+    }
+    return {{uvi_bg_colour, colour_of(((code >> 5) & 6) + ((uvi_bg_latch >> 3) & 1))},
+            {0, UVI_CELL_CHAR}};
+}
+
+// For each glyph byte, eight bytes in pixel order (leftmost first in memory):
+// $FF where the glyph bit is set, else 0.
+constexpr std::array<u64, 256> build_pixel_masks() {
+    std::array<u64, 256> masks{};
+    for (u32 byte = 0; byte < 256; byte++)
+        for (u32 b = 0; b < 8; b++) {
+            if (!(byte >> (7 - b) & 1)) continue;
+            const u32 shift = std::endian::native == std::endian::little ? 8 * b : 8 * (7 - b);
+            masks[byte] |= u64{0xFF} << shift;
         }
-        return;
-    }
-    if (set) {
-        *colour = colour_of(((code >> 5) & 6) + ((uvi_bg_latch >> 3) & 1));
-        *cell = UVI_CELL_CHAR;
-    } else {
-        *colour = uvi_bg_colour;
-        *cell = 0;
-    }
+    return masks;
+}
+
+constexpr std::array<u64, 256> PIXEL_MASKS = build_pixel_masks();
+
+// The eight colours and cells of one character column.
+struct ColumnPixels {
+    u8 colours[8], cells[8];
+};
+
+[[gnu::always_inline]] inline void expand_column(u8 byte, const CharPixels& p, ColumnPixels* out) {
+    constexpr u64 ONES = 0x0101010101010101;
+    const u64 mask = PIXEL_MASKS[byte];
+    const u64 colours = (mask & (ONES * p.colour[1])) | (~mask & (ONES * p.colour[0]));
+    const u64 cells = (mask & (ONES * p.cell[1])) | (~mask & (ONES * p.cell[0]));
+    std::memcpy(out->colours, &colours, 8);
+    std::memcpy(out->cells, &cells, 8);
 }
 
 void row_start(i32 r) {
@@ -241,11 +263,63 @@ void row_start(i32 r) {
 // Background from clock `from` up to `to`; pixels that already carry this
 // frame's sprites (drawn at the end of the character area) are kept.
 void plot_background(i32 from, i32 to) {
+    constexpr u64 SPRITE_BITS = 0x0F0F0F0F0F0F0F0F;
     u8* cells = cells_of(raster_line);
-    for (i32 x = from; x < to; x++) {
-        if (cells[x] & 15) continue;
-        display_plot_clipped(x, raster_line, uvi_bg_colour);
-        cells[x] = 0;
+    i32 x = from;
+    while (x < to) {
+        i32 end = x;
+        for (u64 eight; end + 8 <= to; end += 8) {
+            std::memcpy(&eight, cells + end, 8);
+            if (eight & SPRITE_BITS) break;
+        }
+        while (end < to && !(cells[end] & 15))
+            end++;
+        if (end == x) {
+            x++; // a sprite pixel
+            continue;
+        }
+        std::memset(cells + x, 0, static_cast<std::size_t>(end - x));
+        display_fill_row(x, raster_line, end - x, uvi_bg_colour);
+        x = end;
+    }
+}
+
+// Sprites over the clocks [from, to) of the current line (beam mode): their
+// colours into `colours` (indexed from `from`), their bits into the cells and,
+// pixel by pixel from the left, their collisions.
+void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
+    u8 hits[UVI_LINE_CLOCKS], numbers[UVI_LINE_CLOCKS];
+    i32 lo = to, hi = from - 1;
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        const u8 byte = uvi_sprite_line[s];
+        if (!byte || raster_line < r.y || raster_line > r.bottom) continue;
+        const i32 left = r.x > from ? r.x : from;
+        const i32 right = r.right < to - 1 ? r.right : to - 1;
+        if (left > right) continue;
+        if (lo > hi) {
+            std::memset(hits + from, 0, static_cast<std::size_t>(to - from));
+            std::memset(numbers + from, 0, static_cast<std::size_t>(to - from));
+        }
+        for (i32 x = left; x <= right; x++) {
+            if (!(byte >> (7 - (x - r.x)) & 1)) continue;
+            hits[x] |= static_cast<u8>(1u << s);
+            numbers[x] |= r.colour;
+            if (x < lo) lo = x;
+            if (x > hi) hi = x;
+        }
+    }
+    for (i32 x = lo; x <= hi; x++) {
+        if (!hits[x]) continue;
+        if (collisions) {
+            raster_clock = x;
+            const u8 pairs = pair_bits(hits[x]);
+            if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
+            if (cells[x] & UVI_CELL_CHAR)
+                uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits[x]));
+        }
+        cells[x] |= hits[x];
+        colours[x - from] = colour_of(numbers[x]);
     }
 }
 
@@ -361,42 +435,49 @@ void uvi_line_start() {
     }
 }
 
-void uvi_render_pixel() {
+void uvi_render_span(i32 from, i32 to) {
+    if (from >= to) return;
     if (!dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
-    const i32 clock = raster_clock;
     u8* cells = cells_of(raster_line);
-    i32 g;
-    if (area_line(&g) && clock >= row_x0 && clock < row_x0 + 128) {
-        const i32 offset = clock - row_x0;
-        if ((offset & 7) == 0) glyph_byte = fetch_glyph(offset >> 3, g);
-        u8 colour, cell;
-        char_pixel(glyph_byte >> (7 - (offset & 7)) & 1, &colour, &cell);
-        display_plot_beam(colour);
-        cells[clock] = cell;
-    } else {
-        display_plot_beam(uvi_bg_colour);
-        cells[clock] = 0;
+    u8 colours[UVI_LINE_CLOCKS];
+    i32 g = 0;
+    const bool area = area_line(&g);
+    const i32 x0 = row_x0;
+    const i32 chars_from = area ? (from > x0 ? from : x0) : to;
+    const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
+    i32 x = from;
+    if (x < chars_from) {
+        const i32 n = (to < chars_from ? to : chars_from) - x;
+        std::memset(colours, uvi_bg_colour, static_cast<std::size_t>(n));
+        std::memset(cells + x, 0, static_cast<std::size_t>(n));
+        x += n;
     }
-
-    // Sprites over the pixel, their collisions and colour.
-    u32 hits = 0, colour_number = 0;
-    for (u32 s = 0; s < 4; s++) {
-        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
-        if (clock < r.x || clock > r.right || raster_line < r.y || raster_line > r.bottom) continue;
-        if (!(uvi_sprite_line[s] >> (7 - (clock - r.x)) & 1)) continue;
-        hits |= 1u << s;
-        colour_number |= r.colour;
+    if (x < chars_to) {
+        // A span that begins inside a column goes on with its glyph byte, in
+        // the colours of this span.
+        ColumnPixels column;
+        if ((x - x0) & 7) expand_column(glyph_byte, char_pixels(), &column);
+        while (x < chars_to) {
+            const i32 b = (x - x0) & 7;
+            if (b == 0) {
+                glyph_byte = fetch_glyph((x - x0) >> 3, g);
+                expand_column(glyph_byte, char_pixels(), &column);
+            }
+            const i32 n = chars_to - x < 8 - b ? chars_to - x : 8 - b;
+            std::memcpy(colours + (x - from), column.colours + b, static_cast<std::size_t>(n));
+            std::memcpy(cells + x, column.cells + b, static_cast<std::size_t>(n));
+            x += n;
+        }
     }
-    if (!hits) return;
-    if (collisions) {
-        const u8 pairs = pair_bits(hits);
-        if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
-        if (cells[clock] & UVI_CELL_CHAR)
-            uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits));
+    if (x < to) {
+        std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
+        std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
-    cells[clock] |= static_cast<u8>(hits);
-    display_plot_beam(colour_of(colour_number));
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    if (sprite_bytes) overlay_sprites(from, to, colours, cells);
+    display_plot_row(from, raster_line, colours, to - from);
 }
 
 void uvi_render_scanline() {
@@ -410,17 +491,17 @@ void uvi_render_scanline() {
     }
     const i32 x0 = row_x0;
     plot_background(49, x0);
-    u8* cells = cells_of(raster_line);
+    u8* cells = cells_of(raster_line) + x0;
+    ColumnPixels columns[16];
     for (i32 c = 0; c < 16; c++) {
         const u8 byte = fetch_glyph(c, g);
-        for (i32 b = 0; b < 8; b++) {
-            u8 colour, cell;
-            char_pixel(byte >> (7 - b) & 1, &colour, &cell);
-            const i32 x = x0 + 8 * c + b;
-            display_plot_clipped(x, raster_line, colour);
-            cells[x] = cell;
-        }
+        expand_column(byte, char_pixels(), &columns[c]);
+        std::memcpy(cells + 8 * c, columns[c].cells, 8);
     }
+    u8 colours[128];
+    for (i32 c = 0; c < 16; c++)
+        std::memcpy(colours + 8 * c, columns[c].colours, 8);
+    display_plot_row(x0, raster_line, colours, 128);
     plot_background(x0 + 128, UVI_LINE_CLOCKS);
 }
 

@@ -6,7 +6,7 @@
 // uvi_write_register. It knows no machine: the frame loop that owns the beam
 // (machines/arcadia.cpp) calls uvi_frame_latch once per frame, uvi_line_start
 // at clock 0 of each visible line, and then either uvi_render_scanline (a
-// whole line) or uvi_render_pixel per clock, and uvi_draw_sprites once per
+// whole line) or uvi_render_span between processor steps, and uvi_draw_sprites once per
 // frame in the line-based mode. Positions are beam clocks (0-226) and raster
 // lines; pixels go to the guest frame through the raster plots of display/.
 #pragma once
@@ -79,8 +79,9 @@ void uvi_frame_latch();
 // At clock 0 of each visible line: row start, line status, $19F9 latch,
 // sprite line bytes (beam mode), the dejitter refresh.
 void uvi_line_start();
-// One pixel at (raster_clock, raster_line) with its sprite collisions (beam mode).
-void uvi_render_pixel();
+// The clocks [from, to) of the current line with their sprite collisions (beam
+// mode); the processor does not run in between.
+void uvi_render_span(i32 from, i32 to);
 // The whole current line (line-based mode).
 void uvi_render_scanline();
 // All sprites of the frame and the collision registers (line-based mode).

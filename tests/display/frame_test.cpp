@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -70,6 +72,56 @@ TEST_F(GuestFrame, RasterPlotsClipToTheVisibleWindow) {
     ASSERT_EQ(plotted.size(), 2u);
     EXPECT_EQ(plotted[0], (std::array<u32, 3>{0, 0, 2}));
     EXPECT_EQ(plotted[1], (std::array<u32, 3>{163, 225, 2}));
+}
+
+// Runs of one line: the same cells and plotter calls, in the same order, as
+// plotting each pixel of the run through display_plot_clipped. The Arcadia
+// window is clocks 55-218 and lines 28-253.
+TEST_F(GuestFrame, RowPlotsMatchPixelByPixelPlots) {
+    use(ARCADIA, 6, 0);
+    struct Run {
+        const char* what;
+        i32 x, y, n;
+    };
+    const Run runs[] = {
+        {"inside", 60, 100, 37},
+        {"across the left edge", 49, 100, 178},
+        {"across the right edge", 200, 28, 27},
+        {"wider than the window", 0, 253, 227},
+        {"left of the window", 0, 100, 55},
+        {"right of the window", 219, 100, 8},
+        {"above the window", 60, 27, 20},
+        {"below the window", 60, 254, 20},
+        {"one pixel", 55, 28, 1},
+        {"empty", 60, 100, 0},
+    };
+    u8 colours[227];
+    for (int i = 0; i < 227; i++)
+        colours[i] = static_cast<u8>((i * 7) % 24);
+    for (const Run& r : runs) {
+        for (bool fill : {false, true}) {
+            SCOPED_TRACE(std::string(r.what) + (fill ? ", one colour" : ", colours"));
+            // Some cells already hold the colour that arrives, so those are skipped.
+            for (std::size_t i = 0; i < sizeof guest_frame; i++)
+                guest_frame[i] = static_cast<u8>((i * 5) % 24);
+            const std::vector<u8> before(guest_frame, guest_frame + sizeof guest_frame);
+            plotted.clear();
+            plotter_fn = recording_plotter;
+            for (i32 i = 0; i < r.n; i++)
+                display_plot_clipped(r.x + i, r.y, fill ? 9 : colours[i]);
+            const std::vector<u8> want(guest_frame, guest_frame + sizeof guest_frame);
+            const auto want_plots = plotted;
+
+            std::memcpy(guest_frame, before.data(), before.size());
+            plotted.clear();
+            if (fill)
+                display_fill_row(r.x, r.y, r.n, 9);
+            else
+                display_plot_row(r.x, r.y, colours, r.n);
+            EXPECT_TRUE(std::equal(want.begin(), want.end(), guest_frame));
+            EXPECT_EQ(plotted, want_plots);
+        }
+    }
 }
 
 struct GeometryCase {
