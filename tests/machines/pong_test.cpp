@@ -1,5 +1,6 @@
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/savestate.h"
@@ -16,6 +17,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -607,6 +610,31 @@ TEST_F(Pong, ToolbarServesByHand) {
     emu_run_frame();
     emu_run_frame();
     EXPECT_EQ(pong.in_play, 1);
+}
+
+// The game information describes the game chosen, and follows the select
+// button; other machines have no such text.
+TEST_F(Pong, GameInformationDescribesTheGameChosen) {
+    std::set<std::string> seen;
+    for (int v = 0; v < PONG_VARIANTS; v++) {
+        start(v < 7 ? 28 : 29, v);
+        game_info_text();
+        EXPECT_STREQ(game_overlay_text, pong_game_texts[v]) << v;
+        EXPECT_GT(std::strlen(game_overlay_text), 20u) << v;
+        seen.insert(game_overlay_text);
+    }
+    EXPECT_EQ(seen.size(), static_cast<size_t>(PONG_VARIANTS)) << "one text per game";
+
+    start(29, 16);
+    pong.armed_select = 1;
+    input_press_console_button(1);
+    pong_read_inputs();
+    EXPECT_EQ(pong_variant, 7);
+    EXPECT_STREQ(game_overlay_text, pong_game_texts[7]);
+
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    game_info_text();
+    EXPECT_STREQ(game_overlay_text, "");
 }
 
 TEST_F(Pong, MachineSetUpKeepsTheOptionsInTheChipsRange) {
