@@ -4,6 +4,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
@@ -29,6 +30,7 @@ u32 crc32_table[256];
 u32 crc64_high, crc64_low;
 
 char game_info_fields[GAME_INFO_FIELDS][81];
+char game_overlay_text[512];
 
 GameEntry games_found[GAMES_MAX];
 int games_count;
@@ -169,6 +171,8 @@ void game_info_text() {
     auto set = [](int field, const char* text) {
         std::snprintf(game_info_fields[field], sizeof game_info_fields[field], "%s", text);
     };
+    const char* game = machine_row().game_text ? machine_row().game_text() : nullptr;
+    std::snprintf(game_overlay_text, sizeof game_overlay_text, "%s", game ? game : "");
     const MemmapDesc& map = memmap_table[memmap < MEMMAPS ? memmap : 0];
     set(3, map.name);
     bool size_known = false;

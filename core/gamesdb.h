@@ -32,6 +32,9 @@ int game_identify_data(const u8* data, u32 size);
 constexpr int GAME_INFO_FIELDS = 8; // name, credits, reference, memory map, size,
                                     // checksums, language, start address
 extern char game_info_fields[GAME_INFO_FIELDS][81];
+// The longer text beside the fields: on a machine that chooses its game
+// itself, the description of the game chosen.
+extern char game_overlay_text[512];
 // Text of a `language` value.
 const char* game_language_text(int language);
 // The game information shown for the loaded game.

@@ -44,6 +44,9 @@ struct MachineOps {
     i32 (*controls_layout)() = nullptr;
     // The high-score table of the running game, -1 for none. nullptr: none.
     int (*hiscore_row)() = nullptr;
+    // The description of the game chosen on the machine itself, shown with
+    // the game information. nullptr: none.
+    const char* (*game_text)() = nullptr;
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;

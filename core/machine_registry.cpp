@@ -164,6 +164,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .serialise = pong_save_state,
         .controls_layout = pong_controls_layout,
         .hiscore_row = pong_hiscore_row,
+        .game_text = pong_game_text,
         .save_suffix = ".bin",
     },
     // SELBST

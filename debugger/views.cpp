@@ -11,6 +11,7 @@
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
 #include "debugger/debugger.h"
+#include "machines/typeright.h"
 
 #include <cstdio>
 
@@ -118,9 +119,14 @@ void dbg_cmd_view() {
             dbg_cmd_view_cpu();
             return;
         }
+        if (machine == TYPERIGHT && dbg_nocase_equal(dbg_arg1, "SCRN")) {
+            typeright_dump_lcd();
+            return;
+        }
         for (const char* word : other_views)
             if (dbg_nocase_equal(dbg_arg1, word)) {
-                // The memory and chip dumps are not part of this program yet.
+                // The other memory and chip dumps are not part of this
+                // program yet.
                 con_printf("Command is unavailable.\n\n");
                 return;
             }

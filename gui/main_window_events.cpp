@@ -22,6 +22,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "machines/pong.h"
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -143,6 +144,14 @@ static void gadget(const GuiEvent& e) {
     }
 }
 
+// The mouse buttons fire for each player whose controller is the mouse; the
+// right one only while it belongs to the guest.
+static void mouse_to_players() {
+    const u8 held = gui_mouse_left || (guestrmb && gui_mouse_right);
+    pong_mouse_held[0] = controller_left == 1 ? held : 0;
+    pong_mouse_held[1] = controller_right == 1 ? held : 0;
+}
+
 static void mouse_button(const GuiEvent& e) {
     const bool up = e.code >= RAWKEY_UP;
     const int b = up ? e.code - RAWKEY_UP : e.code;
@@ -159,6 +168,7 @@ static void mouse_button(const GuiEvent& e) {
         gui_mouse_right = up ? 0 : 1;
     }
     gui_window_left = 0;
+    mouse_to_players();
 }
 
 static void mouse_move(const GuiEvent& e) {
@@ -169,6 +179,7 @@ static void mouse_move(const GuiEvent& e) {
     if (!(e.qualifier & QUAL_LEFTBUTTON)) gui_mouse_left = 0;
     if (!(e.qualifier & QUAL_MIDBUTTON)) gui_mouse_middle = 0;
     if (!(e.qualifier & QUAL_RBUTTON)) gui_mouse_right = 0;
+    mouse_to_players();
     gui_update_pointer(0);
 }
 

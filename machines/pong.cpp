@@ -382,3 +382,49 @@ void pong_run_frame() {
     // No processor: the speed display counts frames, and cpu_cycles stays.
     emu_end_of_frame();
 }
+
+// ---- Game descriptions -----------------------------------------------------------
+
+const char* const pong_game_texts[PONG_VARIANTS] = {
+    // The AY-3-8500 and AY-3-8550.
+    "Tennis: one bat each. Hit the ball past the other player's bat; a point\n"
+    "for every ball that gets through. The first to 15 wins.",
+    "Soccer/Hockey: each player has a goalkeeper and a forward. The ends are\n"
+    "walls with a goal mouth in the middle; score through the other goal.",
+    "Handicap: like Soccer, but the right player has a third bat, to even\n"
+    "out a game against a stronger player on the left.",
+    "Squash/Handball: both bats face the wall on the left and take turns to\n"
+    "hit it. Miss on your turn and the other player scores.",
+    "Practice: one player returns the ball against the wall on the left. The\n"
+    "right score counts the returns, the left one the misses.",
+    "Rifle #1: a still target in the middle. Shoot it with the light gun as\n"
+    "often as you like; the left score counts hits, the right one shots.",
+    "Rifle #2: a target crosses the screen. One shot per target: the left\n"
+    "score counts hits, the right one shots.",
+    // The AY-3-8600.
+    "Tennis: one bat each. The serve changes sides every five points; on\n"
+    "Fast the ball speeds up once a rally is seven hits long.",
+    "Hockey: a goalkeeper and a forward each, two goals in the middle of the\n"
+    "field and walls at both ends.",
+    "Soccer: a goalkeeper and a forward each. The goals are gaps in the end\n"
+    "walls; the side that lets one in serves next.",
+    "Squash: both bats play against the wall on the left in turns. Only the\n"
+    "server wins points; losing a rally passes the serve.",
+    "Practice: one player returns the ball against the wall on the left;\n"
+    "the right score counts the returns, the left one the misses.",
+    "Gridball: no bats. Each player scrolls a grid of walls up or down to\n"
+    "steer the ball into the other player's goal.",
+    "Basketball: each player has a bat under a basket. Drop the ball into\n"
+    "the other side's basket from above to score.",
+    "Basketball Practice: one player, one bat, one basket. Every ball that\n"
+    "drops into the basket is a point.",
+    "1-Player Target: a target crosses the screen. Hit it with the light gun\n"
+    "for a point; one that gets away scores for the machine.",
+    "2-Player Target: a target crosses the screen and both players shoot at\n"
+    "it, one gun each. A hit is a point for the one who shot.",
+};
+
+const char* pong_game_text() {
+    return pong_variant >= 0 && pong_variant < PONG_VARIANTS ? pong_game_texts[pong_variant]
+                                                             : nullptr;
+}

@@ -44,6 +44,11 @@ struct PongLayout {
     PongObject objects[PONG_OBJECTS];
 };
 extern const PongLayout pong_layouts[PONG_VARIANTS];
+// A few lines on each game, for the game information: how it is played and
+// how it scores.
+extern const char* const pong_game_texts[PONG_VARIANTS];
+// The description of the game chosen, nullptr when the choice is out of range.
+const char* pong_game_text();
 
 // The running game.
 struct PongState {

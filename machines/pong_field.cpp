@@ -12,6 +12,7 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "display/frame.h"
+#include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
@@ -669,9 +670,11 @@ static u8 press(bool held, u8* armed) {
     return 1;
 }
 
+// Held by its host key, a toolbar click, the controls picture or (all but
+// the bat-size button) a gamepad's console bit.
 static bool console_held(int i) {
     static constexpr u32 joy_button[4] = {0x100000, 0x200000, 0x400000, 0};
-    if (host_key_down(console_keys[i] & 127)) return true;
+    if (input_console_button_held(i) || virtual_key == i) return true;
     return joy_button[i] && ((joy_bits[0] | joy_bits[1]) & joy_button[i]);
 }
 
@@ -763,6 +766,7 @@ void pong_read_inputs() {
         rec_write_byte(b16);
         rec_write_byte(b17);
     }
+    input_console_buttons_tick();
 }
 
 // ---- Machine glue --------------------------------------------------------------

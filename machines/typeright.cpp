@@ -11,8 +11,10 @@
 #include "core/settings_vars.h"
 #include "display/frame.h"
 #include "display/led.h"
+#include "input/console_buttons.h"
 #include "input/key_events.h"
 #include "input/keys.h"
+#include "input/paddles.h"
 #include "sound/voice_update.h"
 
 #include <cstdio>
@@ -29,7 +31,6 @@ u8 typeright_target;
 i32 typeright_score, typeright_errors, typeright_lives = 3, typeright_round = 1, typeright_game = 1;
 i32 typeright_text_pos, typeright_column, typeright_word_len;
 i32 typeright_wpm, typeright_accuracy;
-u8 typeright_buttons[4];
 
 namespace {
 
@@ -107,11 +108,13 @@ void blink() {
 // Input K of the frame: a console button 1..4, a typed character or 0.
 u8 read_key() {
     if (rec_state == REC_PLAYBACK) return rec_read_byte();
-    for (int b = 0; b < 4; b++)
-        if (host_key_down(console_keys[b] & 127)) typeright_buttons[b] = 2;
+    // A button held by its host key or on the controls picture counts on for
+    // two frames after it is let go, as a toolbar click does.
+    for (int b = 0; b < CONSOLE_BUTTONS; b++)
+        if (host_key_down(console_keys[b] & 127) || virtual_key == b) console_hold[b] = 2;
     u8 k = 0;
-    for (int b = 0; b < 4 && !k; b++)
-        if (typeright_buttons[b]) k = static_cast<u8>(b + 1);
+    for (int b = 0; b < CONSOLE_BUTTONS && !k; b++)
+        if (input_console_button_held(b)) k = static_cast<u8>(b + 1);
     if (!k) {
         const u8 ch = guest_key_queue_take();
         if (ch != 128) k = ch;
@@ -580,10 +583,6 @@ void typeright_results(i32 chars, i32 frames, i32 errors, i32* wpm, i32* accurac
     *accuracy = a < 0 ? 0 : a;
 }
 
-void typeright_press_button(int b) {
-    if (b >= 0 && b < 4) typeright_buttons[b] = 2;
-}
-
 void typeright_update_caps() {
     typeright_indicators[3] = caps_lock_state ? 1 : 0;
 }
@@ -605,8 +604,7 @@ void typeright_run_frame() {
     snd_update_voices(0);
     // No processor: the speed display counts frames, and cpu_cycles stays.
     emu_end_of_frame();
-    for (u8& b : typeright_buttons)
-        if (b) b--;
+    input_console_buttons_tick();
 }
 
 void typeright_reset() {
@@ -615,7 +613,7 @@ void typeright_reset() {
     marks(0);
     typeright_indicators[0] = typeright_indicators[1] = 0;
     typeright_update_caps();
-    std::memset(typeright_buttons, 0, sizeof typeright_buttons);
+    input_console_buttons_reset();
     // A fresh start counts nothing from before.
     typeright_target = 0;
     typeright_score = typeright_errors = 0;

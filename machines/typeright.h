@@ -50,8 +50,6 @@ extern u8 typeright_target;
 extern i32 typeright_score, typeright_errors, typeright_lives, typeright_round, typeright_game;
 extern i32 typeright_text_pos, typeright_column, typeright_word_len;
 extern i32 typeright_wpm, typeright_accuracy;
-// Frames left of each console button's press (Class, Game, Speed, Accuracy).
-extern u8 typeright_buttons[4];
 
 // The LCD font: 7 rows of 5 dots per character from the space to "~"; bit 7
 // of a row is the leftmost dot.
@@ -77,8 +75,6 @@ void typeright_reset();
 void typeright_update_caps();
 void typeright_save_state(u32 map);
 void typeright_dump_lcd();
-// A click on the on-screen console button `b` (0..3).
-void typeright_press_button(int b);
 // Words per minute and accuracy of `chars` characters typed in `frames`
 // frames with `errors` errors.
 void typeright_results(i32 chars, i32 frames, i32 errors, i32* wpm, i32* accuracy);

@@ -2,6 +2,7 @@
 // driven through the command interpreter.
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/machine.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
@@ -10,12 +11,14 @@
 #include "cpu/debug_state.h"
 #include "cpu/optables.h"
 #include "debugger/commands.h"
+#include "machines/typeright.h"
 #include "machines/uvi2637.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -107,6 +110,22 @@ TEST_F(ViewsTest, ViewWordsAndMachines) {
     machine = PONG;
     EXPECT_EQ(run("VIEW CPU"), "Wrong guest machine!\n\n");
     EXPECT_EQ(run("DR"), "Wrong guest machine!\n\n");
+}
+
+// The Type-right has no memory to look at: its screen view is the LCD line,
+// marked when an indicator is lit, and the cursor marks under it.
+TEST_F(ViewsTest, TypeRightScreenIsItsLcd) {
+    ASSERT_TRUE(machine_switch(TYPERIGHT, 30, true, true, false));
+    machine_reset();
+    std::snprintf(typeright_lcd, sizeof typeright_lcd, "%s", "LESSON 7");
+    std::memset(typeright_cursor, 0, sizeof typeright_cursor);
+    std::memset(typeright_indicators, 0, sizeof typeright_indicators);
+    typeright_cursor[0] = typeright_cursor[7] = 1;
+    EXPECT_EQ(run("VIEW SCRN"), " LESSON 7\n _      _\n\n");
+    typeright_indicators[2] = 1;
+    typeright_cursor[0] = 0;
+    EXPECT_EQ(run("v scrn"), "<LESSON 7\n        _\n\n");
+    EXPECT_EQ(run("VIEW RAM"), "Command is unavailable.\n\n");
 }
 
 TEST_F(ViewsTest, InterruptRequestedByTheUser) {

@@ -9,6 +9,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "gui/main_window.h"
+#include "machines/pong.h"
 #include "core/machine_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
@@ -249,6 +250,50 @@ TEST_F(MainWindow, RawKeysAndClicksInsideTheDisplayReachTheInputFlags) {
     post(event(GE_INACTIVE));
     post(down); // the click that activates the window again is no fire button
     EXPECT_EQ(gui_mouse_left, 0);
+}
+
+// The ball-and-paddle guns and serves fire from the mouse buttons, for the
+// players who play with the mouse only.
+TEST_F(MainWindow, MouseButtonsFireForThePlayersWhoUseTheMouse) {
+    gui_open_main_window(0);
+    struct Case {
+        i32 left_controller, right_controller;
+        int button; // 1 left, 3 right
+        u32 guest_rmb;
+        u8 left_held, right_held;
+    };
+    const Case cases[] = {
+        {1, 2, 1, 0, 1, 0}, {0, 1, 1, 0, 0, 1}, {1, 1, 1, 0, 1, 1},
+        {2, 3, 1, 0, 0, 0}, {1, 0, 3, 0, 0, 0}, {1, 0, 3, 1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        controller_left = c.left_controller;
+        controller_right = c.right_controller;
+        guestrmb = c.guest_rmb;
+        GuiEvent down = event(GE_MOUSEBUTTON, GID_DISPLAY, c.button);
+        down.x = display_rect[0] + 1;
+        down.y = display_rect[1] + 1;
+        post(down);
+        EXPECT_EQ(pong_mouse_held[0], c.left_held) << c.left_controller << " " << c.button;
+        EXPECT_EQ(pong_mouse_held[1], c.right_held) << c.right_controller << " " << c.button;
+        GuiEvent up = down;
+        up.code = RAWKEY_UP + c.button;
+        post(up);
+        EXPECT_EQ(pong_mouse_held[0], 0);
+        EXPECT_EQ(pong_mouse_held[1], 0);
+    }
+    // Held, then moved with the button let go elsewhere: released.
+    controller_left = 1;
+    GuiEvent down = event(GE_MOUSEBUTTON, GID_DISPLAY, 1);
+    down.x = display_rect[0] + 1;
+    down.y = display_rect[1] + 1;
+    post(down);
+    EXPECT_EQ(pong_mouse_held[0], 1);
+    GuiEvent move = event(GE_MOUSEMOVE, GID_DISPLAY, 0, 0);
+    move.x = down.x + 1;
+    move.y = down.y;
+    post(move);
+    EXPECT_EQ(pong_mouse_held[0], 0);
 }
 
 TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {

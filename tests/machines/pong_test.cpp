@@ -1,10 +1,12 @@
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "input/console_buttons.h"
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "machines/pong.h"
@@ -15,6 +17,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -564,6 +568,73 @@ TEST_F(Pong, SelectWrapsWithinTheChipsGames) {
     pong_read_inputs();
     host_key_clear(console_keys[1] & 127);
     EXPECT_EQ(pong_variant, 7);
+}
+
+// A click holds a console button for several frames: still one press. The
+// controls picture holds it for as long as the mouse button is down.
+TEST_F(Pong, ToolbarAndControlsPictureButtonsArePresses) {
+    start(28, 0);
+    pong_batsizes = 0;
+    pong_score[0] = 7;
+    pong.armed_select = pong.armed_batsize = pong.armed_reset = 1;
+    input_press_console_button(1);
+    input_press_console_button(2);
+    for (int f = 0; f < input_console_click_frames(1) + 1; f++)
+        pong_read_inputs();
+    EXPECT_FALSE(input_console_button_held(1)) << "the click's hold runs out";
+    EXPECT_EQ(pong_variant, 1);
+    EXPECT_EQ(pong_batsizes, 1);
+    EXPECT_EQ(pong_score[0], 7);
+
+    virtual_key = 1;
+    pong_read_inputs();
+    pong_read_inputs();
+    virtual_key = -1;
+    pong_read_inputs();
+    EXPECT_EQ(pong_variant, 2);
+
+    virtual_key = 3;
+    pong_read_inputs();
+    virtual_key = -1;
+    EXPECT_EQ(pong_score[0], 0) << "reset";
+}
+
+// With manual serving the serve button starts the rally, from the toolbar too.
+TEST_F(Pong, ToolbarServesByHand) {
+    start(28, 0);
+    pong_serving = 1;
+    pong.armed_serve = 1;
+    emu_run_frame();
+    EXPECT_EQ(pong.in_play, 0);
+    input_press_console_button(0);
+    emu_run_frame();
+    emu_run_frame();
+    EXPECT_EQ(pong.in_play, 1);
+}
+
+// The game information describes the game chosen, and follows the select
+// button; other machines have no such text.
+TEST_F(Pong, GameInformationDescribesTheGameChosen) {
+    std::set<std::string> seen;
+    for (int v = 0; v < PONG_VARIANTS; v++) {
+        start(v < 7 ? 28 : 29, v);
+        game_info_text();
+        EXPECT_STREQ(game_overlay_text, pong_game_texts[v]) << v;
+        EXPECT_GT(std::strlen(game_overlay_text), 20u) << v;
+        seen.insert(game_overlay_text);
+    }
+    EXPECT_EQ(seen.size(), static_cast<size_t>(PONG_VARIANTS)) << "one text per game";
+
+    start(29, 16);
+    pong.armed_select = 1;
+    input_press_console_button(1);
+    pong_read_inputs();
+    EXPECT_EQ(pong_variant, 7);
+    EXPECT_STREQ(game_overlay_text, pong_game_texts[7]);
+
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    game_info_text();
+    EXPECT_STREQ(game_overlay_text, "");
 }
 
 TEST_F(Pong, MachineSetUpKeepsTheOptionsInTheChipsRange) {

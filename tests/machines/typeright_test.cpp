@@ -6,7 +6,10 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "display/frame.h"
+#include "input/console_buttons.h"
 #include "input/key_events.h"
+#include "input/keys.h"
+#include "input/paddles.h"
 #include "machines/typeright.h"
 #include "sound/voice_update.h"
 #include "tests/support/fresh_state.h"
@@ -50,7 +53,7 @@ class TypeRight : public testing::Test {
         }
     }
     static void button(int b) {
-        typeright_press_button(b);
+        input_press_console_button(b);
         emu_run_frame();
         frames(2); // the press lasts two frames
     }
@@ -86,9 +89,33 @@ TEST_F(TypeRight, PowerOnCountsAsterisksWithTonesThenIdles) {
     EXPECT_EQ(typeright_state, TR_IDLE);
     // Keys do nothing until power-on is over.
     machine_reset();
-    typeright_press_button(0);
+    input_press_console_button(0);
     emu_run_frame();
     EXPECT_EQ(typeright_state, TR_POWER_ON);
+}
+
+// The host console keys and the controls picture reach the buttons too; a
+// press shortly held goes on counting two frames after it is let go.
+TEST_F(TypeRight, ConsoleKeysAndControlsPictureReachTheButtons) {
+    frames(41);
+    const u32 game_key = console_keys[1];
+    ASSERT_LT(game_key, RAW_KEYS);
+    host_key_set(game_key);
+    emu_run_frame();
+    host_key_clear(game_key);
+    EXPECT_EQ(typeright_state, TR_CHOOSE_GAME);
+    EXPECT_EQ(lcd(), " 1 - 2  ");
+    EXPECT_TRUE(input_console_button_held(1)) << "still counting after the release";
+    frames(2);
+    EXPECT_FALSE(input_console_button_held(1));
+
+    virtual_key = 0;
+    emu_run_frame();
+    virtual_key = -1;
+    EXPECT_EQ(typeright_state, TR_CHOOSE_LESSON);
+    frames(2);
+    type("3");
+    EXPECT_EQ(lcd(), "LESSON 3") << "the button let go, typing goes on";
 }
 
 TEST_F(TypeRight, DrillLastsItsFramesAndShowsTheScoreRightAligned) {
@@ -137,7 +164,7 @@ TEST_F(TypeRight, ClassAbandonsADrillAtOnce) {
     type("3");
     frames(50);
     ASSERT_EQ(typeright_state, TR_DRILL);
-    typeright_press_button(0);
+    input_press_console_button(0);
     emu_run_frame();
     EXPECT_EQ(typeright_state, TR_CHOOSE_LESSON);
     EXPECT_EQ(lcd(), " 1 - 9  ");
