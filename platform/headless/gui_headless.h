@@ -71,3 +71,8 @@ int gui_headless_image_count();
 const std::vector<GuiListRow>* gui_headless_rows(int win, int gid);
 // The user activates window `win` (0: a window of another program).
 void gui_headless_set_active(int win);
+
+// The toolkit version the layer reports (0, 0 after a reset).
+void gui_headless_set_toolkit_version(int version, int revision);
+// Every address opened so far.
+const std::vector<std::string>& gui_headless_opened_urls();
