@@ -18,6 +18,8 @@
 #include "core/trainers.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "gui/about_windows.h"
+#include "gui/hiscore_window.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -236,13 +238,11 @@ bool cmd_plain_available(int id) {
     case 6: case 7: case 8: case 9: case 10: case 11: case 12: case 13: // recorder pictures
     case 14: case 15:                       // screen text and source export
     case 34: case 35: case 36: case 37:     // clipboard
-    case 38:                                // high scores
     case 47:                                // input recorder
     case 170: case 171:                     // netplay
     case 215: case 238: case 239: case 240: case 251: // settings dialogs
     case 269:                               // skip level
     case 276: case 277: case 278: case 279: // web pages, help, update check
-    case 280: case 281:                     // About windows
         return false;
     default:
         return true;
@@ -404,6 +404,9 @@ void gui_menu_command_a(int id) {
     case 29:
         if (gui_confirm_quit()) pending_actions |= PA_QUIT;
         break;
+    case 38: gui_high_scores_window(); break;
+    case 280: gui_open_about_reaction_window(); break;
+    case 281: gui_open_about_window(); break;
     case 39: take_checked(&view_debugger[display_mode], id, true); break;
     case 41: take_checked(&view_pointer[display_mode], id, true); break;
     case 42: take_checked(&view_gamelist[display_mode], id, true); break;

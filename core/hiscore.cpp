@@ -6,6 +6,7 @@
 #include "core/frame.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/message_date.h"
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/savestate_seams.h"

@@ -50,6 +50,8 @@ u8 tvc_copy[TVC_COPY_BYTES];
 u32 tvc_copy_length;
 int zip_member_kind = -1;
 
+char load_address_text[LOAD_ADDRESS_SIZE] = "$0";
+
 namespace {
 
 const char* const kind_names[FILE_KINDS] = {

@@ -118,8 +118,12 @@ ProgramReader* loader_program_reader(int kind);
 extern char tape_file_name[513];
 extern char mdcr_file_name[513];
 extern char drive_file_name[4][513];
-extern char load_address_text[81]; // the load-address prompt's answer
 bool drive_has_disk(int drive);
+
+// The load-address prompt's last accepted answer (at most 40 characters),
+// "$0" until the first one: the loader evaluates it for a BPNF tape.
+constexpr int LOAD_ADDRESS_SIZE = 44;
+extern char load_address_text[LOAD_ADDRESS_SIZE];
 
 
 extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames

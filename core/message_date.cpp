@@ -2,6 +2,7 @@
 #include "platform/catalog.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 // Stand-in for the interface's date formatter: the real one also follows the
@@ -15,4 +16,13 @@ const char* format_date_time_long() {
                   t.tm_sec, cat_str(178, "on"), t.tm_mday, "/", t.tm_mon + 1, "/",
                   t.tm_year + 1900);
     return text;
+}
+
+char user_name[USER_NAME_SIZE] = "Brindlemox User";
+
+void user_name_read() {
+    const char* name = std::getenv("username");
+    if (!name || !name[0]) name = std::getenv("USER");
+    if (!name || !name[0]) name = "Brindlemox User";
+    std::snprintf(user_name, sizeof user_name, "%s", name);
 }

@@ -64,11 +64,10 @@ bool loader_reader_missing(int kind) {
 
 // ---- Media records and prompts ------------------------------------------------------------
 // The real ones are the recorders' and drives' own records of their media, the
-// file requester, the load-address prompt and the debugger's operand parser.
+// file requester and the debugger's operand parser.
 char tape_file_name[513];
 char mdcr_file_name[513];
 char drive_file_name[4][513];
-char load_address_text[81];
 bool drive_has_disk(int drive) {
     return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
 }

@@ -19,5 +19,3 @@ void format_date_time_short(char* out) {
     std::snprintf(out, 16, "%.15s", text);
 }
 
-// The real one is the user's name from the settings.
-char user_name[31] = "Brindlemox User";

@@ -15,6 +15,7 @@
 #include "core/mainloop.h"
 #include "core/notify.h"
 #include "core/message.h"
+#include "core/message_date.h"
 #include "core/gamesdb.h"
 #include "core/recording.h"
 #include "core/rexx_host.h"
@@ -242,7 +243,8 @@ void app_main(int argc, char** argv) {
     // 23: settings named by SETTINGS; the display mode stays as set above.
     if (cmdline_settings_given) ini_load();
 
-    // 25-26: high scores, priority.
+    // 25-26: high scores (and who sets them), priority.
+    user_name_read();
     hiscore_load();
     app_acquired.hiscores_read = true;
     errno = 0;

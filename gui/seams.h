@@ -14,5 +14,3 @@ void gui_floppy_window_toggle();
 extern u8 gui_screen_editing; // the guest screen is being edited
 bool gui_speed_window_open();
 void gui_speed_window_show(int speed, const char* level, int frame_skip);
-// The load-address prompt: nonzero when answered (the text in load_address_text).
-int gui_choose_load_address();

@@ -10,13 +10,9 @@
 void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
 
-// The real ones are the screen editor, the speed window and the load-address
-// prompt.
+// The real ones are the screen editor and the speed window.
 u8 gui_screen_editing;
 bool gui_speed_window_open() {
     return false;
 }
 void gui_speed_window_show(int, const char*, int) {}
-int gui_choose_load_address() {
-    return 0; // no prompt yet: as if cancelled
-}

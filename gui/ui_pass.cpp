@@ -22,6 +22,7 @@
 #include "gui/game_list.h"
 #include "gui/iconify.h"
 #include "gui/images.h"
+#include "gui/prompts.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"

@@ -94,7 +94,7 @@ struct GuiNode {
     int min = 0, max = 0; // integer, slider and gauge range; scroller total
     int visible = 0;      // scroller: lines shown at once
     bool vertical = false; // radio buttons, slider, scroller
-    int image = 0;        // GK_IMAGE
+    int image = 0;        // GK_IMAGE; a picture beside a GK_BUTTON's text
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
     // GK_LIST with columns: one title per column (all "" hides the titles)
@@ -190,6 +190,10 @@ int gui_host_file_request(const char* title, const char* pattern, bool save, con
 void gui_host_set_break_poll(bool (*pending)());
 // Screen size available to windows.
 void gui_host_screen_size(int* width, int* height);
+// The toolkit that draws the windows: its version and revision (0, 0 none).
+void gui_host_toolkit_version(int* version, int* revision);
+// Opens `address` with the desktop's handler; false when that cannot be done.
+bool gui_host_open_url(const char* address);
 
 // --- Images -------------------------------------------------------------------
 // Loads a picture file; a missing or unreadable file gives an empty frame of

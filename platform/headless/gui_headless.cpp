@@ -242,6 +242,24 @@ void gui_host_screen_size(int* width, int* height) {
     *height = 1024;
 }
 
+static int toolkit_version = 0, toolkit_revision = 0;
+static std::vector<std::string> opened_urls;
+void gui_host_toolkit_version(int* version, int* revision) {
+    *version = toolkit_version;
+    *revision = toolkit_revision;
+}
+bool gui_host_open_url(const char* address) {
+    opened_urls.push_back(address ? address : "");
+    return true;
+}
+void gui_headless_set_toolkit_version(int version, int revision) {
+    toolkit_version = version;
+    toolkit_revision = revision;
+}
+const std::vector<std::string>& gui_headless_opened_urls() {
+    return opened_urls;
+}
+
 // --- images -----------------------------------------------------------------
 int gui_image_load(const char* path, int width, int height, bool* missing) {
     struct stat st;
@@ -485,6 +503,8 @@ void gui_headless_reset() {
     wait_events_count = 0;
     wait_until_count = 0;
     active_window = 0;
+    toolkit_version = toolkit_revision = 0;
+    opened_urls.clear();
 }
 void gui_headless_post(int win, const GuiEvent& event) {
     if (Window* w = find(win)) w->queue.push_back(event);

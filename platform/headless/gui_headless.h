@@ -77,3 +77,7 @@ void gui_headless_set_active(int win);
 void gui_headless_clip_put_text(int unit, const std::string& text);
 void gui_headless_clip_fail(bool failing);
 void gui_headless_clip_reset();
+// The toolkit version the layer reports (0, 0 after a reset).
+void gui_headless_set_toolkit_version(int version, int revision);
+// Every address opened so far.
+const std::vector<std::string>& gui_headless_opened_urls();

@@ -13,11 +13,13 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -440,6 +442,8 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
         b->setFocusPolicy(Qt::NoFocus);
+        if (auto it = images.find(n.image); n.image && it != images.end())
+            b->setIcon(QIcon(it->second));
         QObject::connect(b, &QPushButton::clicked,
                          [w, gid](bool checked) { gadget_event(w, gid, checked ? 1 : 0); });
         out = b;
@@ -826,6 +830,21 @@ void gui_host_screen_size(int* width, int* height) {
     QScreen* s = app ? QGuiApplication::primaryScreen() : nullptr;
     *width = s ? s->availableGeometry().width() : 640;
     *height = s ? s->availableGeometry().height() : 480;
+}
+
+void gui_host_toolkit_version(int* version, int* revision) {
+    const QStringList parts = QString::fromLatin1(qVersion()).split('.');
+    *version = parts.size() > 0 ? parts[0].toInt() : 0;
+    *revision = parts.size() > 1 ? parts[1].toInt() : 0;
+}
+
+bool gui_host_open_url(const char* address) {
+    if (!app || !address) return false;
+    const QString text = QString::fromUtf8(address);
+    const QUrl url = text.contains(QLatin1String("://")) || text.startsWith(QLatin1String("mailto:"))
+                         ? QUrl(text)
+                         : QUrl::fromLocalFile(text);
+    return QDesktopServices::openUrl(url);
 }
 
 // --- images -----------------------------------------------------------------

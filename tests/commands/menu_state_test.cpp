@@ -95,7 +95,9 @@ TEST_F(MenuState, RulesFollowMachineMapOptionsAndWindows) {
         {"collisions on the Arcadia", [] { collisions = 1; }, 264, true, 1},
         {"the memory editor while open", [] { memory_open = true; }, 30, false, -1},
         {"the memory editor while closed", [] { memory_open = false; }, 30, true, -1},
-        {"About is not in the program yet", [] {}, 281, false, -1},
+        {"About is there", [] {}, 281, true, -1},
+        {"About the toolkit is there", [] {}, 280, true, -1},
+        {"the Sound dialog is not in the program yet", [] {}, 251, false, -1},
     };
     for (const RuleCase& c : cases) {
         fresh_state();
@@ -182,7 +184,7 @@ TEST_F(MenuState, PicksReachTheDispatchers) {
     EXPECT_EQ(find(*gui_headless_menus(main_window), 250)->checked, snd_enabled != 0);
 
     const u32 before = autosave;
-    pick(281); // About: not in the program yet, nothing happens
+    pick(251); // Adjust Sound: not in the program yet, nothing happens
     EXPECT_EQ(autosave, before);
 
     pending_actions = 0;

@@ -2,6 +2,7 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/hiscore.h"
+#include "core/message_date.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "core/serial_seams.h"

@@ -1,0 +1,289 @@
+#include "gui/about_windows.h"
+
+#include "core/mainloop.h"
+#include "core/shutdown.h"
+#include "core/settings_vars.h"
+#include "core/startup.h"
+#include "gui/images.h"
+#include "gui/main_window.h"
+#include "gui/requesters.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+#include "platform/paths.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+#include <vector>
+
+int about_window = 0;
+
+const AboutClass about_classes[ABOUT_CLASSES] = {
+    {"arexx.class", 180},           {"bevel.image", 181},        {"bitmap.image", 182},
+    {"boingball.image", 180},       {"button.gadget", 183},      {"checkbox.gadget", 184},
+    {"chooser.gadget", 185},        {"colorwheel.gadget", 187},  {"fuelgauge.gadget", 188},
+    {"gradientslider.gadget", 189}, {"integer.gadget", 190},     {"label.image", 191},
+    {"layout.gadget", 192},         {"led.image", 193},          {"listbrowser.gadget", 194},
+    {"palette.gadget", 195},        {"radiobutton.gadget", 196}, {"requester.class", 180},
+    {"scroller.gadget", 197},       {"slider.gadget", 198},      {"space.gadget", 199},
+    {"speedbar.gadget", 200},       {"string.gadget", 201},      {"texteditor.gadget", 202},
+    {"window.class", 180},
+};
+
+namespace {
+
+constexpr const char* PRODUCT = "Brindlemox 36.4";
+constexpr int CLASS_PICTURE_GID = 358;
+
+GuiNode text_node(GuiKind kind, const std::string& text, int gid = 0) {
+    GuiNode n;
+    n.kind = kind;
+    n.text = text;
+    n.gid = gid;
+    return n;
+}
+
+GuiNode pair(const char* label, GuiNode value) {
+    GuiNode row;
+    row.kind = GK_HGROUP;
+    GuiNode l = text_node(GK_LABEL, label);
+    l.min_w = 20;
+    value.weight = 1;
+    row.children = {l, value};
+    return row;
+}
+
+std::string host_system() {
+    struct utsname u {};
+    if (uname(&u) != 0) return "?";
+    return std::string(u.sysname) + " " + u.release + " (" + u.machine + ")";
+}
+
+GuiNode link(int gid, int picture, const std::string& address) {
+    GuiNode b = text_node(GK_BUTTON, " " + address, gid);
+    b.image = gui_image(picture);
+    return b;
+}
+
+bool about_handle(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_CLOSE:
+        return true;
+    case GE_RAWKEY:
+        return e.code < RAWKEY_UP && e.code != 0x7A && e.code != 0x7B;
+    case GE_GADGET:
+        switch (e.gid) {
+        case GID_ABOUT_RELEASES:
+        case GID_ABOUT_WEB:
+        case GID_ABOUT_PICTURE:
+        case GID_ABOUT_MAIL:
+            if (!gui_host_open_url(about_link_address().c_str())) gui_beep();
+            break;
+        case GID_ABOUT_PRIORITY:
+            task_priority =
+                static_cast<std::int8_t>(gui_get_value(about_window, GID_ABOUT_PRIORITY) & 0xFF);
+            app_apply_task_priority();
+            break;
+        case GID_ABOUT_CLIPUNIT: {
+            const int unit = gui_get_value(about_window, GID_ABOUT_CLIPUNIT);
+            if (unit >= 0 && unit <= 255) clip_unit = static_cast<u32>(unit);
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+// Runs `win` until `handle` says it is done (or the host closed it).
+template <typename Handler> void run_modal(int win, Handler handle) {
+    bool done = false;
+    while (!done) {
+        gui_host_wait_events(100);
+        app_check_break();
+        if (!gui_window_is_open(win)) break;
+        GuiEvent e;
+        while (!done && gui_window_next_event(win, &e))
+            done = handle(e);
+    }
+}
+
+} // namespace
+
+void app_apply_task_priority() {
+    // The host's niceness runs the other way: more priority is less niceness.
+    int nice = task_priority_at_start - task_priority;
+    if (nice < -20) nice = -20;
+    if (nice > 19) nice = 19;
+    setpriority(PRIO_PROCESS, 0, nice); // may be refused without privileges
+}
+
+std::string about_link_address() {
+    return path_to_host("PROGDIR:README.md");
+}
+
+void gui_open_about_window() {
+    if (about_window || !app_acquired.host_gui) return;
+    app_apply_task_priority();
+    const std::string address = about_link_address();
+
+    GuiWindowDesc d;
+    d.title = cat_str(115, "About Brindlemox");
+    d.root.kind = GK_VGROUP;
+    GuiNode header;
+    header.kind = GK_HGROUP;
+    GuiNode picture = text_node(GK_BUTTON, "", GID_ABOUT_PICTURE);
+    picture.image = gui_image(94);
+    GuiNode left, right;
+    left.kind = right.kind = GK_IMAGE;
+    left.image = gui_image(93);
+    right.image = gui_image(95);
+    GuiNode heading;
+    heading.kind = GK_VGROUP;
+    heading.weight = 1;
+    heading.children = {
+        text_node(GK_LABEL, PRODUCT), text_node(GK_LABEL, ""),
+        text_node(GK_LABEL, cat_str(356, "An emulator of Signetics-based machines"))};
+    header.children = {left, picture, heading, right};
+    d.root.children.push_back(header);
+
+    GuiNode facts;
+    facts.kind = GK_VGROUP;
+    facts.framed = true;
+    facts.children.push_back(pair(cat_str(454, "Compiled for:"), text_node(GK_LABEL, "Linux")));
+    facts.children.push_back(
+        pair(cat_str(512, "Compiled with:"), text_node(GK_LABEL, "GCC " __VERSION__)));
+    facts.children.push_back(pair(cat_str(445, "Running on:"), text_node(GK_LABEL, host_system())));
+    facts.children.push_back(
+        pair(cat_str(145, "ARexx port name:"),
+             text_node(GK_LABEL, rexx_port_name[0] ? rexx_port_name : cat_str(142, "None"))));
+    GuiNode clip = text_node(GK_INTEGER, "", GID_ABOUT_CLIPUNIT);
+    clip.min = 0;
+    clip.max = 255;
+    clip.value = static_cast<int>(clip_unit);
+    clip.min_w = 5;
+    facts.children.push_back(pair(cat_str(715, "Clipboard unit:"), clip));
+    GuiNode priority = text_node(GK_INTEGER, "", GID_ABOUT_PRIORITY);
+    priority.min = -128;
+    priority.max = task_priority > 5 ? task_priority : 5;
+    priority.value = task_priority;
+    priority.min_w = 5;
+    facts.children.push_back(pair(cat_str(440, "Priority:"), priority));
+    facts.children.push_back(
+        pair(cat_str(369, "Process number:"), text_node(GK_LABEL, std::to_string(getpid()))));
+    d.root.children.push_back(facts);
+    d.root.children.push_back(link(GID_ABOUT_RELEASES, 513, address));
+    d.root.children.push_back(link(GID_ABOUT_WEB, 513, address));
+
+    gui_modal_begin();
+    about_window = gui_window_open(d);
+    if (!about_window) {
+        gui_warning(cat_str(156, "Can't open window!"));
+        gui_modal_end();
+        return;
+    }
+    run_modal(about_window, about_handle);
+    gui_window_close(about_window);
+    about_window = 0;
+    gui_modal_end();
+}
+
+// ---- The interface classes ---------------------------------------------------------
+
+std::string about_class_version(int row) {
+    if (row < 0 || row >= ABOUT_CLASSES) return "";
+    // No boing ball is drawn, and the multi-line text view is the toolkit's own.
+    if (row == 3 || row == 23) return "  -";
+    int version = 0, revision = 0;
+    gui_host_toolkit_version(&version, &revision);
+    if (version <= 0) return "  -";
+    char text[12];
+    std::snprintf(text, sizeof text, "%2d.%d", version % 100, revision % 1000);
+    return text;
+}
+
+int about_class_key(int selected, int key, u32 qualifier) {
+    const bool shifted = qualifier & QUAL_SHIFT;
+    if (key == 0x4C || key == 0x7A) {
+        if (selected == 0) return 0;
+        if (selected < 0 || shifted) return 0;
+        return selected - 1;
+    }
+    if (key == 0x4D || key == 0x7B) {
+        if (selected == ABOUT_CLASSES - 1) return selected;
+        if (selected < 0 || shifted) return ABOUT_CLASSES - 1;
+        return selected + 1;
+    }
+    return qualifier & 0x3B ? selected : -2;
+}
+
+void gui_open_about_reaction_window() {
+    if (about_window || !app_acquired.host_gui) return;
+    GuiWindowDesc d;
+    d.title = cat_str(757, "About ReAction");
+    d.root.kind = GK_VGROUP;
+    d.root.children.push_back(text_node(GK_LABEL, cat_str(758, "ReAction GUI")));
+    GuiNode body;
+    body.kind = GK_HGROUP;
+    GuiNode list;
+    list.kind = GK_LIST;
+    list.gid = GID_ABOUT_CLASSES;
+    list.value = -1;
+    list.weight = 1;
+    list.visible = 12;
+    list.columns = {cat_str(1003, "Class"), cat_str(1004, "Version")};
+    for (int r = 0; r < ABOUT_CLASSES; r++) {
+        GuiListRow row;
+        row.cells = {{about_classes[r].name, 0, false}, {about_class_version(r), 0, true}};
+        list.rows.push_back(row);
+    }
+    GuiNode picture;
+    picture.kind = GK_IMAGE;
+    picture.gid = CLASS_PICTURE_GID;
+    picture.image = gui_image(179);
+    body.children = {list, picture};
+    d.root.children.push_back(body);
+
+    gui_modal_begin();
+    gui_load_images_progress(179, 202, -1, -1); // loads only what is not loaded yet
+    about_window = gui_window_open(d);
+    if (!about_window) {
+        gui_warning(cat_str(156, "Can't open window!"));
+        gui_modal_end();
+        return;
+    }
+    auto show = [](int row) {
+        gui_set_value(about_window, GID_ABOUT_CLASSES, row);
+        if (row >= 0)
+            gui_set_image(about_window, CLASS_PICTURE_GID, gui_image(about_classes[row].picture));
+    };
+    run_modal(about_window, [&](const GuiEvent& e) {
+        switch (e.type) {
+        case GE_CLOSE:
+            return true;
+        case GE_GADGET:
+            if (e.gid == GID_ABOUT_CLASSES && e.code >= 0 && e.code < ABOUT_CLASSES) show(e.code);
+            return false;
+        case GE_WHEEL:
+        case GE_RAWKEY: {
+            if (e.type == GE_RAWKEY && e.code >= RAWKEY_UP) return false;
+            const int key = e.type == GE_WHEEL ? (e.code < 0 ? 0x7A : 0x7B) : e.code;
+            const int selected = gui_get_value(about_window, GID_ABOUT_CLASSES);
+            const int next = about_class_key(selected, key, e.qualifier);
+            if (next == -2) return true;
+            if (next != selected) show(next);
+            return false;
+        }
+        default:
+            return false;
+        }
+    });
+    gui_window_close(about_window);
+    about_window = 0;
+    gui_modal_end();
+}

@@ -1,0 +1,90 @@
+#include "gui/prompts.h"
+
+#include "core/loader.h"
+#include "core/mainloop.h"
+#include "core/shutdown.h"
+#include "gui/requesters.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+#include <cstdio>
+#include <string>
+
+int prompt_window = 0;
+
+namespace {
+
+enum Decision { UNDECIDED, ACCEPTED, CANCELLED };
+
+Decision decide(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_CLOSE:
+        return ACCEPTED;
+    case GE_GADGET:
+        if (e.gid != GID_PROMPT_FIELD) return UNDECIDED;
+        if (e.code == 13) return ACCEPTED;
+        if (e.code == 69) return CANCELLED; // Esc inside the field
+        if (e.code == 9) gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
+        return UNDECIDED;
+    case GE_RAWKEY:
+        switch (e.code) {
+        case 0x45:
+            return CANCELLED;
+        case 0x43:
+        case 0x44:
+            return ACCEPTED;
+        case 0x42:
+            gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
+            return UNDECIDED;
+        default:
+            return UNDECIDED;
+        }
+    default:
+        return UNDECIDED;
+    }
+}
+
+} // namespace
+
+int gui_choose_load_address() {
+    if (prompt_window || !app_acquired.host_gui) return 0; // no display: as if cancelled
+    GuiWindowDesc d;
+    d.title = cat_str(1232, "Choose Load Address");
+    d.root.kind = GK_VGROUP;
+    d.root.gid = GID_PROMPT_GROUP;
+    GuiNode field;
+    field.kind = GK_STRING;
+    field.gid = GID_PROMPT_FIELD;
+    field.label = cat_str(995, "Address:");
+    field.text = load_address_text;
+    field.max_chars = PROMPT_FIELD_CHARS;
+    field.min_w = PROMPT_FIELD_CHARS;
+    d.root.children.push_back(field);
+
+    gui_modal_begin();
+    prompt_window = gui_window_open(d);
+    if (!prompt_window) {
+        gui_warning(cat_str(156, "Can't open window!"));
+        gui_modal_end();
+        return 0;
+    }
+    gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
+    Decision decision = UNDECIDED;
+    while (decision == UNDECIDED) {
+        gui_host_wait_events(100);
+        app_check_break();
+        if (!gui_window_is_open(prompt_window)) break; // gone without a word: cancelled
+        GuiEvent e;
+        while (decision == UNDECIDED && gui_window_next_event(prompt_window, &e))
+            decision = decide(e);
+    }
+    if (decision == ACCEPTED) {
+        const std::string text = gui_get_text(prompt_window, GID_PROMPT_FIELD);
+        std::snprintf(load_address_text, sizeof load_address_text, "%.*s", PROMPT_FIELD_CHARS,
+                      text.c_str());
+    }
+    gui_window_close(prompt_window);
+    prompt_window = 0;
+    gui_modal_end();
+    return decision == ACCEPTED;
+}

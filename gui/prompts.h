@@ -1,0 +1,15 @@
+// One-field prompts: small modal windows without buttons that ask for one
+// value. Return (or the close gadget) accepts, Esc cancels.
+#pragma once
+
+constexpr int GID_PROMPT_GROUP = 360;
+constexpr int GID_PROMPT_FIELD = 361;
+constexpr int PROMPT_FIELD_CHARS = 40;
+
+// The prompt while it is open, 0 otherwise.
+extern int prompt_window;
+
+// "Choose Load Address": starts with load_address_text and stores the entry
+// there when accepted. Nonzero when accepted; 0 when cancelled or the window
+// could not be opened (the text is then kept).
+int gui_choose_load_address();
