@@ -11,6 +11,7 @@
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
 #include "debugger/debugger.h"
+#include "machines/elektor_texts.h"
 #include "machines/typeright.h"
 
 #include <cstdio>
@@ -117,6 +118,13 @@ void dbg_cmd_view() {
     if (dbg_arg1[0] && !dbg_lone_question()) {
         if (dbg_nocase_equal(dbg_arg1, "CPU")) {
             dbg_cmd_view_cpu();
+            return;
+        }
+        if (dbg_nocase_equal(dbg_arg1, "PSG") && memmap != 24 && memmap != 25) {
+            if (machine == ELEKTOR && memmap == 5)
+                elektor_view_psg_registers(); // both PSGs of the expanded Elektor
+            else
+                dbg_wrong_machine();
             return;
         }
         if (machine == TYPERIGHT && dbg_nocase_equal(dbg_arg1, "SCRN")) {

@@ -112,6 +112,20 @@ TEST_F(ViewsTest, ViewWordsAndMachines) {
     EXPECT_EQ(run("DR"), "Wrong guest machine!\n\n");
 }
 
+// The PSG view belongs to the expanded Elektor; the basic Elektor and the
+// other machines have no PSG.
+TEST_F(ViewsTest, PsgViewOnlyOnTheExpandedElektor) {
+    ASSERT_TRUE(machine_switch(ELEKTOR, 5, true, true, false));
+    const std::string view = run("VIEW PSG");
+    EXPECT_EQ(view.rfind("---------------PSG #1---------------- ---------------PSG #2", 0), 0u)
+        << view;
+    ASSERT_TRUE(machine_switch(ELEKTOR, 4, false, false, false));
+    ASSERT_EQ(memmap, 4u);
+    EXPECT_EQ(run("VIEW PSG"), "Wrong guest machine!\n\n");
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    EXPECT_EQ(run("view psg"), "Wrong guest machine!\n\n");
+}
+
 // The Type-right has no memory to look at: its screen view is the LCD line,
 // marked when an indicator is lit, and the cursor marks under it.
 TEST_F(ViewsTest, TypeRightScreenIsItsLcd) {
