@@ -4,6 +4,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "cpu/debug_state.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
@@ -188,13 +189,17 @@ void pvi_run_frame() {
     pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;
     pvi_frame_begin();
     raster_line = 0;
+    dbg_check_raster_breakpoint();
     border();
     pvi_vblank();
     accept_interrupt();
     cpu_run_to_clock(PVI_BEAM_CLOCKS);
-    for (raster_line = 1; raster_line < first_visible_line; raster_line++)
+    for (raster_line = 1; raster_line < first_visible_line; raster_line++) {
+        dbg_check_raster_breakpoint();
         cpu_run_to_clock(PVI_BEAM_CLOCKS);
+    }
     for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
+        dbg_check_raster_breakpoint();
         if (raster_line == first_visible_line) {
             cpu_run_to_clock(border_clocks);
             pvi_frame_start();

@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/io_ports.h"
+#include "core/machine.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
@@ -242,6 +243,23 @@ TEST_F(WatchTest, RasterLineStop) {
     EXPECT_EQ(captured, "Reached raster line 100.\n\n");
     EXPECT_TRUE(emu_paused);
     EXPECT_EQ(raster_break_line, RASTER_NO_BREAK) << "a pause clears the run targets";
+}
+
+// The frames of the raster machines check the stop line by line.
+TEST_F(WatchTest, RasterMachinesStopAtTheLine) {
+    const struct { u32 machine, map; } boards[] = {{ARCADIA, 6}, {INTERTON, 3}, {ELEKTOR, 5}};
+    for (const auto& b : boards) {
+        ASSERT_TRUE(machine_switch(static_cast<int>(b.machine), static_cast<int>(b.map), false,
+                                   false, false))
+            << b.machine;
+        emu_paused = false;
+        raster_break_line = 100;
+        captured.clear();
+        emu_run_frame();
+        EXPECT_EQ(captured, "Reached raster line 100.\n\n") << b.machine;
+        EXPECT_TRUE(emu_paused) << b.machine;
+        EXPECT_EQ(raster_break_line, RASTER_NO_BREAK) << b.machine;
+    }
 }
 
 TEST_F(WatchTest, CharacterNamesOfTrappedValues) {
