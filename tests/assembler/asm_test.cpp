@@ -14,6 +14,7 @@
 #include "debugger/disasm_file.h"
 #include "debugger/labels.h"
 #include "machines/arcadia.h"
+#include "machines/interton.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
@@ -428,6 +429,21 @@ TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
     EXPECT_EQ(asm_error_count, 0u) << listing("arcadia.lst");
     EXPECT_EQ(test_read_file(dir / "arcadia.bin"),
               std::string(reinterpret_cast<const char*>(arcadia_stub_program), ARCADIA_STUB_SIZE));
+}
+
+TEST_F(Assembler, TheIntertonStubSourceGivesTheStubBytes) {
+    machine = INTERTON;
+    const fs::path stub = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+                          "stubs" / "interton.asm";
+    const std::string text = test_read_file(stub);
+    ASSERT_FALSE(text.empty());
+    // The padding is reserved, not written: it keeps the zeros of a fresh machine.
+    std::memset(guest_memory, 0, sizeof guest_memory);
+    assemble(text, 0, 0, "interton.asm");
+    EXPECT_EQ(asm_error_count, 0u) << listing("interton.lst");
+    EXPECT_EQ(
+        test_read_file(dir / "interton.bin"),
+        std::string(reinterpret_cast<const char*>(interton_stub_program), INTERTON_STUB_SIZE));
 }
 
 // Every opcode, each one made an entry point of the disassembler so that it is
