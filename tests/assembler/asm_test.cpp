@@ -14,11 +14,13 @@
 #include "debugger/disasm_file.h"
 #include "debugger/labels.h"
 #include "machines/arcadia.h"
+#include "machines/interton.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -332,6 +334,38 @@ TEST_F(Assembler, ListingShowsCodeColumnsCommentsAndSummary) {
     EXPECT_EQ(asm_warning_count, 1u); // missing END
 }
 
+// A small program's whole listing against the reviewed file, line by line;
+// BRINDLEMOX_UPDATE_GOLDEN=1 rewrites it from the current output. The time in
+// the header and the folder of the source vary and are left out.
+TEST_F(Assembler, ListingMatchesTheReviewedFile) {
+    const fs::path data = fs::path(BRINDLEMOX_TEST_DATA) / "assembler";
+    test_write_file(dir / "listing_part.asm", test_read_file(data / "listing_part.asm"));
+    assemble(test_read_file(data / "listing.asm"), 0, 0, "listing.asm");
+    EXPECT_EQ(asm_error_count, 1u);
+    EXPECT_EQ(asm_warning_count, 1u);
+    std::string fresh = listing("listing.lst");
+    const std::string header = "Assembled by Brindlemox 36.4 at ";
+    ASSERT_EQ(fresh.rfind(header, 0), 0u) << fresh;
+    fresh = fresh.substr(fresh.find('\n') + 1);
+    for (std::size_t at; (at = fresh.find(dir.string() + "/")) != std::string::npos;)
+        fresh.replace(at, dir.string().size() + 1, "");
+    const fs::path golden = data / "listing.lst";
+    if (std::getenv("BRINDLEMOX_UPDATE_GOLDEN")) {
+        test_write_file(golden, fresh);
+        return;
+    }
+    const std::string expected = test_read_file(golden);
+    ASSERT_FALSE(expected.empty()) << golden;
+    std::istringstream a(expected), b(fresh);
+    std::string want, got;
+    for (int number = 2;; number++) {
+        const bool more_a = static_cast<bool>(std::getline(a, want));
+        const bool more_b = static_cast<bool>(std::getline(b, got));
+        if (!more_a && !more_b) break;
+        ASSERT_EQ(want, got) << "line " << number << " of\n" << fresh;
+    }
+}
+
 TEST_F(Assembler, LineEndsAndByteOrderMarkDoNotMatter) {
     const std::string lines[] = {"        ORG $10", "L       BCTR,un L", "        DB 'x'",
                                  "        END"};
@@ -428,6 +462,21 @@ TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {
     EXPECT_EQ(asm_error_count, 0u) << listing("arcadia.lst");
     EXPECT_EQ(test_read_file(dir / "arcadia.bin"),
               std::string(reinterpret_cast<const char*>(arcadia_stub_program), ARCADIA_STUB_SIZE));
+}
+
+TEST_F(Assembler, TheIntertonStubSourceGivesTheStubBytes) {
+    machine = INTERTON;
+    const fs::path stub = fs::path(BRINDLEMOX_TEST_DATA).parent_path().parent_path() / "resources" /
+                          "stubs" / "interton.asm";
+    const std::string text = test_read_file(stub);
+    ASSERT_FALSE(text.empty());
+    // The padding is reserved, not written: it keeps the zeros of a fresh machine.
+    std::memset(guest_memory, 0, sizeof guest_memory);
+    assemble(text, 0, 0, "interton.asm");
+    EXPECT_EQ(asm_error_count, 0u) << listing("interton.lst");
+    EXPECT_EQ(
+        test_read_file(dir / "interton.bin"),
+        std::string(reinterpret_cast<const char*>(interton_stub_program), INTERTON_STUB_SIZE));
 }
 
 // Every opcode, each one made an entry point of the disassembler so that it is

@@ -1,0 +1,2 @@
+        DB      'AB'          ; from the included file
+        DW      TABLE
