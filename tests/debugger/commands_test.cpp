@@ -8,6 +8,7 @@
 #include "cpu/debug_state.h"
 #include "cpu/optables.h"
 #include "debugger/commands.h"
+#include "tests/debugger/debugger_fixture.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -20,32 +21,7 @@
 
 namespace {
 
-std::string captured;
-void capture(const char* text) {
-    captured += text;
-}
-
-class CommandsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fresh_state();
-        fresh_cpu(PIPBUG, 0);
-        machine = PIPBUG;
-        dbg_commands_reset();
-        con_push_sink(capture);
-        captured.clear();
-    }
-    void TearDown() override {
-        con_pop_sink();
-        fresh_state();
-    }
-    static std::string run(const char* line) {
-        captured.clear();
-        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
-        dbg_execute();
-        return captured;
-    }
-};
+class CommandsTest : public DebuggerTest {};
 
 TEST_F(CommandsTest, UsageTextsAndUnknownWords) {
     struct Case {

@@ -12,6 +12,7 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/literals.h"
+#include "tests/debugger/debugger_fixture.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -25,32 +26,15 @@
 
 namespace {
 
-std::string captured;
-void capture(const char* text) {
-    captured += text;
-}
-
-class LabelsTest : public ::testing::Test {
+class LabelsTest : public DebuggerTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        fresh_cpu(PIPBUG, 0);
-        machine = PIPBUG;
-        dbg_commands_reset();
+        DebuggerTest::SetUp();
         saved_elektor = machine_table[ELEKTOR];
-        con_push_sink(capture);
-        captured.clear();
     }
     void TearDown() override {
-        con_pop_sink();
         machine_table[ELEKTOR] = saved_elektor;
-        fresh_state();
-    }
-    static std::string run(const char* line) {
-        captured.clear();
-        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
-        dbg_execute();
-        return captured;
+        DebuggerTest::TearDown();
     }
     static std::string format(u32 address, int sources, int with_value = 0, char* kind = nullptr) {
         char out[DBG_ADDRESS_TEXT_SIZE];

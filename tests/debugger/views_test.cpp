@@ -13,6 +13,7 @@
 #include "debugger/commands.h"
 #include "machines/typeright.h"
 #include "machines/uvi2637.h"
+#include "tests/debugger/debugger_fixture.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -25,31 +26,8 @@
 
 namespace {
 
-std::string captured;
-void capture(const char* text) {
-    captured += text;
-}
-
-class ViewsTest : public ::testing::Test {
+class ViewsTest : public DebuggerTest {
   protected:
-    void SetUp() override {
-        fresh_state();
-        fresh_cpu(PIPBUG, 0);
-        machine = PIPBUG;
-        dbg_commands_reset();
-        con_push_sink(capture);
-        captured.clear();
-    }
-    void TearDown() override {
-        con_pop_sink();
-        fresh_state();
-    }
-    static std::string run(const char* line) {
-        captured.clear();
-        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
-        dbg_execute();
-        return captured;
-    }
     static void set_registers() {
         for (int i = 0; i < 7; i++)
             cpu_regs[i] = static_cast<u8>(i + 1);

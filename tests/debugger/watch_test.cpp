@@ -13,6 +13,7 @@
 #include "cpu/optables.h"
 #include "debugger/commands.h"
 #include "debugger/watch.h"
+#include "tests/debugger/debugger_fixture.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -23,32 +24,12 @@
 
 namespace {
 
-std::string captured;
-void capture(const char* text) {
-    captured += text;
-}
-
-class WatchTest : public ::testing::Test {
+class WatchTest : public DebuggerTest {
   protected:
     void SetUp() override {
-        fresh_state();
-        fresh_cpu(PIPBUG, 0);
-        machine = PIPBUG;
-        dbg_commands_reset();
+        DebuggerTest::SetUp();
         pausebreak = 1;
         cpu_host.event_pass = nullptr; // a stop pauses without waiting for the user
-        con_push_sink(capture);
-        captured.clear();
-    }
-    void TearDown() override {
-        con_pop_sink();
-        fresh_state();
-    }
-    static std::string run(const char* line) {
-        captured.clear();
-        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
-        dbg_execute();
-        return captured;
     }
     // Places the program at $0100 and runs `count` instructions from there;
     // returns what they printed.
