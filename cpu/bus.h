@@ -97,6 +97,11 @@ struct CpuBus {
 
 extern CpuBus cpu_bus;
 
+// How the current board's bytes read as characters.
+inline CpuCharStyle cpu_char_style() {
+    return cpu_bus.char_style ? cpu_bus.char_style() : CHARS_GUEST;
+}
+
 // The raster line the board is drawing, named in the processor's reports.
 extern i32 raster_line;
 

@@ -77,10 +77,6 @@ struct AddrText {
     char text[CPU_ADDRESS_TEXT_SIZE];
     explicit AddrText(u32 address) { cpu_format_address(address, text, 1, 0, 15, 1); }
 };
-
-CpuCharStyle char_style() {
-    return cpu_bus.char_style ? cpu_bus.char_style() : CHARS_GUEST;
-}
 } // namespace
 
 void dbg_request_pause(int reason) {
@@ -150,7 +146,7 @@ static void annotate_char(u8 value) {
 }
 
 void cpu_annotate_value(u8 value, u32 address) {
-    const CpuCharStyle style = char_style();
+    const CpuCharStyle style = cpu_char_style();
     if (style == CHARS_ASCII)
         annotate_ascii_name(value);
     else if (cpu_bus.describe_value)
@@ -162,7 +158,7 @@ void cpu_annotate_value(u8 value, u32 address) {
 }
 
 void cpu_annotate_register_value(u8 value) {
-    const CpuCharStyle style = char_style();
+    const CpuCharStyle style = cpu_char_style();
     if (style == CHARS_ASCII)
         annotate_ascii_name(value);
     else if (style == CHARS_NONE)

@@ -138,7 +138,7 @@ static const char* branch_false_mnemonic(u8 opcode) {
 // Pseudo-code annotation of an immediate byte (LODI, COMI).
 static void immediate_annotation(u8 value, bool load) {
     char text[48];
-    const CpuCharStyle style = cpu_bus.char_style ? cpu_bus.char_style() : CHARS_GUEST;
+    const CpuCharStyle style = cpu_char_style();
     if (style == CHARS_ASCII) {
         char name[8];
         if (value < 32)

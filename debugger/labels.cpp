@@ -12,6 +12,7 @@
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
@@ -127,21 +128,9 @@ template <typename Visit> bool each_in(Source source, Visit visit) {
     return false;
 }
 
+// The boards whose bytes are ASCII text (their control codes have names).
 bool ascii_terminal_machine() {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case TWIN:
-    case CD2650:
-    case TYPERIGHT:
-        return true;
-    case PHUNSY:
-        return phunsy_biosversion == 1;
-    case SELBST:
-        return selbst_biosversion == 3;
-    default:
-        return false;
-    }
+    return cpu_char_style() == CHARS_ASCII;
 }
 
 bool same_name(const char* a, const char* b) {

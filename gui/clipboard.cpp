@@ -1,5 +1,6 @@
 #include "gui/clipboard.h"
 
+#include "cpu/bus.h"
 #include "core/emu.h"
 #include "core/notify.h"
 #include "core/recording.h"
@@ -112,20 +113,7 @@ void clip_empty() {
 }
 
 bool clip_guest_takes_text() {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case TWIN:
-    case CD2650:
-    case TYPERIGHT:
-        return true;
-    case PHUNSY:
-        return phunsy_biosversion == 1;
-    case SELBST:
-        return selbst_biosversion == 3;
-    default:
-        return false;
-    }
+    return cpu_char_style() == CHARS_ASCII; // the boards that read ASCII text
 }
 
 void clip_queue_piece(const u8* bytes, u32 count) {

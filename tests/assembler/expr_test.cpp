@@ -2,6 +2,7 @@
 // radixes and notations, character constants, labels and mnemonics, the
 // location counter, and the errors inside and outside an assembly.
 #include "assembler/expr.h"
+#include "core/machine.h"
 #include "core/emu.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -29,6 +30,7 @@ class ExprTest : public ::testing::Test {
         fresh_state();
         fresh_cpu(PIPBUG, 0);
         machine = PIPBUG;
+        machine_bus_install();
         asm_expr_reset();
         con_push_sink(capture);
         captured.clear();
@@ -135,6 +137,7 @@ TEST_F(ExprTest, CharacterConstantsLabelsAndMnemonics) {
     EXPECT_EQ(user_labels[0].used, 1) << "a reference during an assembly marks the label";
 
     machine = ARCADIA; // no terminal: CR is no value there
+    machine_bus_install();
     sym_add_quiet("CR", 0, 'D');
     labels_reset();
     captured.clear();

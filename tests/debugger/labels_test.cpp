@@ -1,5 +1,6 @@
 // Labels: the formatter's sources and their order, user label validation, SYM
 // text read and written, the symbol commands, Tab completion and the audit.
+#include "core/machine.h"
 #include "core/emu.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -45,6 +46,7 @@ class LabelsTest : public DebuggerTest {
     // The Elektor with its second BIOS: ten machine label rows.
     static void elektor_with_labels() {
         machine = ELEKTOR;
+        machine_bus_install();
         machine_table[ELEKTOR].first_label_row = 1707;
         machine_table[ELEKTOR].last_label_row = 1716;
     }
@@ -71,6 +73,7 @@ TEST_F(LabelsTest, FormatterTriesTheSourcesInOrder) {
     EXPECT_EQ(kind, 'D');
     EXPECT_EQ(format(0x0D, 15), "$D");
     machine = ARCADIA;
+    machine_bus_install();
     EXPECT_EQ(format(0x0D, 0), "$D");
     // Register pseudo-addresses name the register, without a value suffix.
     EXPECT_EQ(format(MEM_REG_BASE + 1, 0, 1, &kind), "R1");
@@ -97,6 +100,7 @@ TEST_F(LabelsTest, FormatterTriesTheSourcesInOrder) {
     EXPECT_EQ(format(1, 0), "ONE");
     // No processor, no text.
     machine = PONG;
+    machine_bus_install();
     EXPECT_EQ(dbg_format_address(0x0575, out, 1, 0, 0, 1), 0);
 }
 
@@ -285,6 +289,7 @@ TEST_F(LabelsTest, SymbolCommands) {
                           "LOADSYM [<filename>]            load a symbol file\n"
                           "SAVESYM <filename>              save the user labels\n\n");
     machine = PONG;
+    machine_bus_install();
     EXPECT_EQ(run("DEFSYM A 1"), "Wrong guest machine!\n\n");
 }
 
@@ -343,6 +348,7 @@ TEST_F(LabelsTest, AuditNamesEveryClash) {
     EXPECT_EQ(captured, "Built-in token R1 matches user-defined label!\n"
                         "User-defined label KEYSCN ($20) matches machine label KEYSCN ($14E)!\n");
     machine = PIPBUG;
+    machine_bus_install();
     sym_add_quiet("CR", 0x30, 'D');
     captured.clear();
     dbg_audit_labels();

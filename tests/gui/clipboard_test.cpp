@@ -2,6 +2,7 @@
 // guest's key queue with each machine's conversions.
 #include "gui/clipboard.h"
 
+#include "core/machine.h"
 #include "core/emu.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
@@ -49,6 +50,7 @@ class Clipboard : public ::testing::Test {
     // Puts `text` on the clipboard as our own FTXT clip and pastes it on `m`.
     static std::string paste_on(u32 m, const std::string& text) {
         machine = m;
+        machine_bus_install();
         guest_key_queue_len = 0;
         clip_text = text;
         clip_write_text();
@@ -178,6 +180,7 @@ TEST_F(Clipboard, PastingSwitchesKeyQueueingOnExceptOnTheTyperight) {
 
 TEST_F(Clipboard, APasteThatDoesNotFitIsCutAtTheFirstByteWithoutRoom) {
     machine = PIPBUG;
+    machine_bus_install();
     const std::string filler(GUEST_KEY_QUEUE_SIZE - 16, 'F');
     ASSERT_TRUE(guest_key_queue_append_text(filler.c_str()));
     clip_text = "AB\nCD";
@@ -198,6 +201,7 @@ TEST_F(Clipboard, APasteThatDoesNotFitIsCutAtTheFirstByteWithoutRoom) {
 
 TEST_F(Clipboard, LongTextIsQueuedPieceByPiece) {
     machine = TWIN;
+    machine_bus_install();
     std::string text;
     for (u32 i = 0; i < CLIP_READ_PIECE + 7; i++)
         text += static_cast<char>('A' + i % 26);
@@ -206,6 +210,7 @@ TEST_F(Clipboard, LongTextIsQueuedPieceByPiece) {
 
 TEST_F(Clipboard, TheClipboardUnitIsHonouredAndOtherProgramsTextPastes) {
     machine = BINBUG;
+    machine_bus_install();
     clip_unit = 3;
     clip_text = "ON THREE";
     clip_write_text();
@@ -231,6 +236,7 @@ TEST_F(Clipboard, TheClipboardUnitIsHonouredAndOtherProgramsTextPastes) {
 
 TEST_F(Clipboard, AFailingClipboardBeepsAndChangesNothing) {
     machine = PIPBUG;
+    machine_bus_install();
     gui_headless_clip_fail(true);
     const int beeps = gui_headless_beeps();
     clip_text = "X";
