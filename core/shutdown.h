@@ -21,6 +21,7 @@ struct AppAcquired {
     bool images_loaded = false;   // interface images exist
     bool sigint_handler = false;
     bool audio_device = false; // the host's audio device and audio system
+    bool pads = false;         // the host's game controllers
 };
 extern AppAcquired app_acquired;
 
