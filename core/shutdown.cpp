@@ -14,6 +14,7 @@
 #include "core/startup.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
+#include "input/joysticks.h"
 #include "platform/gui.h"
 
 #include <cstdlib>
@@ -119,6 +120,11 @@ void app_clean_exit(int code) {
         step("audio device");
         snd_release_device();
         app_acquired.audio_device = false;
+    }
+    if (app_acquired.pads) {
+        step("pads");
+        input_pads_close();
+        app_acquired.pads = false;
     }
     snd_free_samples();
     if (!upgrade_mode) {

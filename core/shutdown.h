@@ -22,6 +22,7 @@ struct AppAcquired {
     bool sigint_handler = false;
     bool audio_device = false; // the host's audio device and audio system
     bool rexx_port = false;    // the scripting port
+    bool pads = false;         // the host's game controllers
 };
 extern AppAcquired app_acquired;
 

@@ -257,6 +257,9 @@ void app_main(int argc, char** argv) {
         task_priority = 0;
     }
 
+    // The game controllers (not under NOLOWLEVEL) and their port types.
+    if (input_pads_open(use_lowlevel != 0)) app_acquired.pads = true;
+
     // The sound output and its samples (the machine switch opens it).
     snd_setup_audio();
     snd_load_samples();

@@ -1,5 +1,6 @@
 #include "input/joysticks.h"
 
+#include "core/message.h"
 #include "core/settings_vars.h"
 
 const PadDevice* pad_device;
@@ -128,4 +129,32 @@ void host_rumble_stop_all() {
             rumble_frames[port] = 0;
             pad_device->rumble_stop(port);
         }
+}
+
+// ---- The pad layer -----------------------------------------------------------------------
+
+PadLayer pad_layer;
+
+bool input_pads_open(bool wanted) {
+    bool held = false;
+    if (wanted && pad_layer.open && !pad_device) {
+        std::string why;
+        pad_device = pad_layer.open(why);
+        if (pad_device)
+            held = true;
+        else
+            con_printf("Can't open the game controllers (%s)!\n",
+                       why.empty() ? "no controller layer" : why.c_str());
+    }
+    host_set_joyport_types();
+    return held;
+}
+
+void input_pads_close() {
+    if (!pad_device) return;
+    host_rumble_stop_all();
+    pad_device->set_port_type(0, PORT_AUTOSENSE);
+    pad_device->set_port_type(1, PORT_AUTOSENSE);
+    pad_device = nullptr;
+    if (pad_layer.close) pad_layer.close();
 }

@@ -13,34 +13,31 @@
 #pragma once
 
 #include "core/types.h"
+#include "platform/pads.h"
 
-// Port read-out bits, as a PadDevice returns them.
-constexpr u32 PAD_RIGHT = 0x1, PAD_LEFT = 0x2, PAD_DOWN = 0x4, PAD_UP = 0x8;
-constexpr u32 PAD_START = 0x20000, PAD_FORWARD = 0x40000, PAD_REVERSE = 0x80000;
-constexpr u32 PAD_GREEN = 0x100000, PAD_YELLOW = 0x200000, PAD_RED = 0x400000, PAD_BLUE = 0x800000;
-// Analogue read-out: X in bits 0-7, Y in bits 8-15; a device present sets one
-// of the top three bits.
-constexpr u32 PAD_ANALOG_PRESENT = 0xE0000000;
+#include <string>
 
-// Port types sent to the device.
-enum PadPortType : int {
-    PORT_AUTOSENSE = 0,
-    PORT_GAME_CONTROLLER = 1,
-    PORT_MOUSE = 2,
-    PORT_JOYSTICK = 3,
-    PORT_ANALOG = 14,
-};
-
-struct PadDevice {
-    u32 (*read_port)(int port);   // the digital read-out bits above
-    u32 (*read_analog)(int port); // the analogue read-out
-    void (*set_port_type)(int port, int type);
-    void (*rumble_start)(int port); // full strength until stopped
-    void (*rumble_stop)(int port);
-    bool analog; // the device reads axes and rumbles
-};
 // The host's pads, nullptr when none (NOLOWLEVEL, or no device layer).
 extern const PadDevice* pad_device;
+
+// The program's pad layer, installed by the program before start-up (tests
+// leave it empty and put a fake device in pad_device). open starts the layer
+// and returns its device, or nullptr with the reason in `why`; close lets go
+// of it. Both are reference-counted by the layer.
+struct PadLayer {
+    const PadDevice* (*open)(std::string& why);
+    void (*close)();
+};
+extern PadLayer pad_layer;
+
+// Start-up: unless `wanted` is false (NOLOWLEVEL), opens the pad layer (a
+// layer that cannot start is reported and the program goes on without pads),
+// then sends the port types. True when the layer is held and
+// input_pads_close must let go of it.
+bool input_pads_open(bool wanted);
+// The exit path: stops the motors, returns both ports to autosense and closes
+// the layer.
+void input_pads_close();
 
 // joy_bits: guest buttons 1-4 in 0x10000..0x80000, the extra buttons
 // Start/Reverse/Forward in 0x100000/0x200000/0x400000, and the directions the

@@ -12,6 +12,7 @@
 #include "core/shutdown.h"
 #include "core/startup.h"
 #include "gui/main_window.h"
+#include "input/joysticks.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "home_fixture.h"
@@ -296,3 +297,56 @@ TEST_F(Startup, FullscreenOnTheCommandLineChoosesTheDisplayMode) {
     display_mode = 0;
     fullscreen = 0;
 }
+
+namespace {
+int pad_layer_opens = 0, pad_layer_closes = 0;
+std::vector<std::string> pad_types;
+u32 no_buttons(int) {
+    return 0;
+}
+void note_type(int port, int type) {
+    pad_types.push_back(std::to_string(port) + ":" + std::to_string(type));
+}
+void no_rumble(int) {}
+const PadDevice quiet_pads = {no_buttons, no_buttons, note_type, no_rumble, no_rumble, true};
+const PadDevice* open_quiet_pads(std::string&) {
+    ++pad_layer_opens;
+    return &quiet_pads;
+}
+void close_quiet_pads() {
+    ++pad_layer_closes;
+}
+} // namespace
+
+// The game controllers are opened at start-up unless NOLOWLEVEL is given, get
+// their port types from the settings, and are closed by the exit path.
+class StartupPads : public Startup, public testing::WithParamInterface<bool> {};
+
+TEST_P(StartupPads, GameControllersOpenUnlessNoLowLevelAndCloseAtExit) {
+    pad_layer = {open_quiet_pads, close_quiet_pads};
+    {
+        const bool nolowlevel = GetParam();
+        SCOPED_TRACE(nolowlevel ? "NOLOWLEVEL" : "controllers wanted");
+        pad_layer_opens = pad_layer_closes = 0;
+        pad_types.clear();
+        std::vector<std::string> args;
+        if (nolowlevel) args.push_back("NOLOWLEVEL");
+        EXPECT_EQ(run(args), 0);
+        const long pads_steps = std::count(app_exit_steps.begin(), app_exit_steps.end(), "pads");
+        EXPECT_EQ(pad_device, nullptr);
+        if (nolowlevel) {
+            EXPECT_EQ(pad_layer_opens, 0);
+            EXPECT_EQ(pads_steps, 0);
+            EXPECT_TRUE(pad_types.empty());
+        } else {
+            EXPECT_EQ(pad_layer_opens, 1);
+            EXPECT_EQ(pad_layer_closes, 1);
+            EXPECT_EQ(pads_steps, 1);
+            // Sent once at start-up (controller_right defaults to the 2nd
+            // digital joystick), then both ports back to autosense at exit.
+            EXPECT_EQ(pad_types, (std::vector<std::string>{"0:0", "1:3", "0:0", "1:0"}));
+        }
+    }
+    pad_layer = {};
+}
+INSTANTIATE_TEST_SUITE_P(NoLowLevel, StartupPads, testing::Bool());

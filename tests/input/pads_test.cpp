@@ -5,6 +5,7 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
 
@@ -308,3 +309,70 @@ TEST_F(Paddles, ZeroWidthDisplayLeavesThePaddle) {
 }
 
 } // namespace
+
+// ---- The pad layer ------------------------------------------------------------------------
+
+namespace {
+int layer_opens = 0, layer_closes = 0;
+bool layer_fails = false;
+const PadDevice* fake_layer_open(std::string& why) {
+    ++layer_opens;
+    if (layer_fails) {
+        why = "no joystick support";
+        return nullptr;
+    }
+    return &fake_device;
+}
+void fake_layer_close() {
+    ++layer_closes;
+}
+} // namespace
+
+class PadLayerTest : public Pads {
+  protected:
+    void SetUp() override {
+        Pads::SetUp();
+        pad_device = nullptr;
+        pad_layer = {fake_layer_open, fake_layer_close};
+        layer_opens = layer_closes = 0;
+        layer_fails = false;
+    }
+    void TearDown() override {
+        pad_layer = {};
+        Pads::TearDown();
+    }
+};
+
+TEST_F(PadLayerTest, OpeningSendsThePortTypesAndClosingLetsGoInOrder) {
+    controller_left = 2;
+    controller_right = 6;
+    ASSERT_TRUE(input_pads_open(true));
+    EXPECT_EQ(pad_device, &fake_device);
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"type 0 3", "type 1 1"}));
+    host_rumble_start(1, 9);
+    fake.calls.clear();
+    input_pads_close();
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"stop 1", "type 0 0", "type 1 0"}));
+    EXPECT_EQ(rumble_frames[1], 0u);
+    EXPECT_EQ(pad_device, nullptr);
+    EXPECT_EQ(layer_opens, 1);
+    EXPECT_EQ(layer_closes, 1);
+    input_pads_close(); // nothing left to close
+    EXPECT_EQ(layer_closes, 1);
+}
+
+TEST_F(PadLayerTest, NotWantedOrFailingLeavesTheProgramWithoutPads) {
+    controller_left = 2;
+    EXPECT_FALSE(input_pads_open(false));
+    EXPECT_EQ(layer_opens, 0);
+    EXPECT_EQ(pad_device, nullptr);
+
+    layer_fails = true;
+    OutputCapture out;
+    EXPECT_FALSE(input_pads_open(true));
+    EXPECT_EQ(out.text(), "Can't open the game controllers (no joystick support)!\n");
+    EXPECT_EQ(pad_device, nullptr);
+    EXPECT_TRUE(fake.calls.empty());
+    host_read_joysticks(0);
+    EXPECT_EQ(joy_bits[0], 0u);
+}

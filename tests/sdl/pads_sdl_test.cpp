@@ -1,0 +1,98 @@
+// The SDL pad device against SDL's virtual joysticks: no hardware needed.
+#include "platform/sdl/pads_sdl.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class PadsSdl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string why;
+        pads = pads_sdl_open(why);
+        ASSERT_NE(pads, nullptr) << why;
+    }
+    void TearDown() override {
+        if (index >= 0) SDL_JoystickDetachVirtual(index);
+        pads_sdl_close();
+    }
+    // A plain joystick: two axes, seven buttons, one hat.
+    void attach_stick() {
+        index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 7, 1);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        ASSERT_FALSE(SDL_IsGameController(index));
+        pads->read_port(0); // the device is found on the next read
+        stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+        ASSERT_NE(stick, nullptr);
+    }
+    // Sets the stick's state; SDL takes it over at the next read.
+    void set(int button_mask, Uint8 hat, Sint16 x, Sint16 y) {
+        for (int b = 0; b < 7; b++)
+            SDL_JoystickSetVirtualButton(stick, b, (button_mask >> b) & 1);
+        SDL_JoystickSetVirtualHat(stick, 0, hat);
+        SDL_JoystickSetVirtualAxis(stick, 0, x);
+        SDL_JoystickSetVirtualAxis(stick, 1, y);
+    }
+    const PadDevice* pads = nullptr;
+    int index = -1;
+    SDL_Joystick* stick = nullptr;
+};
+
+TEST_F(PadsSdl, AJoysticksButtonsHatAndAxesBecomePortBits) {
+    attach_stick();
+    const struct {
+        int buttons;
+        Uint8 hat;
+        Sint16 x, y;
+        std::uint32_t bits;
+    } cases[] = {
+        {0, SDL_HAT_CENTERED, 0, 0, 0},
+        {1 << 0, SDL_HAT_CENTERED, 0, 0, PAD_RED},
+        {1 << 1 | 1 << 3, SDL_HAT_CENTERED, 0, 0, PAD_BLUE | PAD_YELLOW},
+        {1 << 2, SDL_HAT_CENTERED, 0, 0, PAD_GREEN},
+        {1 << 4 | 1 << 5 | 1 << 6, SDL_HAT_CENTERED, 0, 0, PAD_REVERSE | PAD_FORWARD | PAD_START},
+        {0, SDL_HAT_LEFTUP, 0, 0, PAD_LEFT | PAD_UP},
+        {0, SDL_HAT_RIGHTDOWN, 0, 0, PAD_RIGHT | PAD_DOWN},
+        {0, SDL_HAT_CENTERED, -32768, 32767, PAD_LEFT | PAD_DOWN},
+        {0, SDL_HAT_CENTERED, 20000, -20000, PAD_RIGHT | PAD_UP},
+        {0, SDL_HAT_CENTERED, 5000, -5000, 0}, // inside the dead zone
+    };
+    for (const auto& c : cases) {
+        set(c.buttons, c.hat, c.x, c.y);
+        EXPECT_EQ(pads->read_port(0), c.bits) << c.buttons << " " << int(c.hat) << " " << c.x;
+    }
+    EXPECT_EQ(pads->read_port(1), 0u) << "nothing on the second port";
+    EXPECT_EQ(pads->read_analog(1), 0u);
+}
+
+TEST_F(PadsSdl, TheAnalogueReadOutCarriesBothAxesAndThePresenceBit) {
+    attach_stick();
+    set(0, SDL_HAT_CENTERED, -32768, 32767);
+    const std::uint32_t a = pads->read_analog(0);
+    EXPECT_NE(a & PAD_ANALOG_PRESENT, 0u);
+    EXPECT_EQ(a & 0xFF, 0u);
+    EXPECT_EQ((a >> 8) & 0xFF, 255u);
+    set(0, SDL_HAT_CENTERED, 0, 0);
+    EXPECT_EQ(pads->read_analog(0) & 0xFFFF, 0x8080u);
+}
+
+TEST_F(PadsSdl, AnUnpluggedDeviceReadsNothingAndTheOpensAreCounted) {
+    attach_stick();
+    set(1, SDL_HAT_CENTERED, 0, 0);
+    ASSERT_EQ(pads->read_port(0), PAD_RED);
+    // A second user of the layer: closing it once keeps the device working.
+    std::string why;
+    ASSERT_EQ(pads_sdl_open(why), pads);
+    pads_sdl_close();
+    EXPECT_EQ(pads->read_port(0), PAD_RED);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    index = -1;
+    EXPECT_EQ(pads->read_port(0), 0u);
+    pads->rumble_start(0); // no device: nothing happens
+    pads->rumble_stop(0);
+}
+
+} // namespace
