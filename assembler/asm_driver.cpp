@@ -6,6 +6,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
+#include "core/machine_ops.h"
 #include "core/message.h"
 #include "core/message_date.h"
 #include "core/objfile.h"
@@ -146,19 +147,7 @@ i32 default_start() {
 }
 
 const char* object_extension() {
-    switch (machine) {
-    case 2:
-        return ".tvc";
-    case 3:
-    case 4:
-    case 6:
-    case 7:
-    case 12:
-    case 13:
-        return ".aof";
-    default:
-        return ".bin";
-    }
+    return machine_row().object_suffix;
 }
 
 // Writes `data` to `name` through a temporary file renamed over it.

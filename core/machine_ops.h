@@ -59,6 +59,8 @@ struct MachineOps {
     u8 old_states_last = 0;
     // Suffix given to a file saved for this machine.
     const char* save_suffix = ".bin";
+    // Suffix of the object file the assembler writes for this machine.
+    const char* object_suffix = ".bin";
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -64,6 +64,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = elektor_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
         .save_suffix = ".tvc",
+        .object_suffix = ".tvc",
     },
     // PIPBUG
     {
@@ -79,6 +80,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_first = 41,
         .old_states_last = 41,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
     },
     // BINBUG
     {
@@ -87,6 +89,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_first = 42,
         .old_states_last = 255,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
     },
     // INSTRUCTOR
     {
@@ -105,6 +108,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_first = 39,
         .old_states_last = 39,
         .save_suffix = ".bin",
+        .object_suffix = ".aof",
     },
     // CD2650
     {
@@ -113,6 +117,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_first = 42,
         .old_states_last = 255,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
     },
     // ZACCARIA
     {
@@ -174,6 +179,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_before = selbst_apply_row_before,
         .apply_row_after = selbst_apply_row_after,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
     },
     // MIKIT
     {
@@ -181,6 +187,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .serialise = mikit_tail,
         .controls_layout = mikit_controls_layout,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
     },
     // TYPERIGHT
     {
