@@ -128,22 +128,7 @@ void end_pass_state(u32 pass) {
 }
 
 i32 default_start() {
-    switch (machine) {
-    case 2:
-    case 12:
-        return 0x0900;
-    case 3:
-    case 4:
-        return 0x0440;
-    case 7:
-        return 0x1510;
-    case 10:
-        return 0x0800;
-    case 13:
-        return 0x0500;
-    default:
-        return 0x0000;
-    }
+    return machine_row().asm_start;
 }
 
 const char* object_extension() {

@@ -61,6 +61,9 @@ struct MachineOps {
     const char* save_suffix = ".bin";
     // Suffix of the object file the assembler writes for this machine.
     const char* object_suffix = ".bin";
+    // The start address the assembler gives an object file whose source
+    // names none.
+    u16 asm_start = 0x0000;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -65,6 +65,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
+        .asm_start = 0x0900,
     },
     // PIPBUG
     {
@@ -81,6 +82,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_last = 41,
         .save_suffix = ".aof",
         .object_suffix = ".aof",
+        .asm_start = 0x0440,
     },
     // BINBUG
     {
@@ -90,6 +92,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_last = 255,
         .save_suffix = ".aof",
         .object_suffix = ".aof",
+        .asm_start = 0x0440,
     },
     // INSTRUCTOR
     {
@@ -118,6 +121,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_last = 255,
         .save_suffix = ".aof",
         .object_suffix = ".aof",
+        .asm_start = 0x1510,
     },
     // ZACCARIA
     {
@@ -159,6 +163,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = phunsy_apply_row_after,
         .interrupt_entry = [] { return i32{0x001D}; },
         .save_suffix = ".bin",
+        .asm_start = 0x0800,
     },
     // PONG
     {
@@ -180,6 +185,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = selbst_apply_row_after,
         .save_suffix = ".aof",
         .object_suffix = ".aof",
+        .asm_start = 0x0900,
     },
     // MIKIT
     {
@@ -188,6 +194,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = mikit_controls_layout,
         .save_suffix = ".aof",
         .object_suffix = ".aof",
+        .asm_start = 0x0500,
     },
     // TYPERIGHT
     {
