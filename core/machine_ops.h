@@ -53,6 +53,9 @@ struct MachineOps {
     // Where the guest's interrupt routine starts, for the disassembler to
     // follow; -1 for none. nullptr: none.
     i32 (*interrupt_entry)() = nullptr;
+    // Where the machine's monitor program starts, for the command that jumps
+    // there. nullptr: the processor stays where it is.
+    i32 (*bios_entry)() = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;
