@@ -47,3 +47,7 @@ void phunsy_bus_install() {
 i32 phunsy_bios_entry() {
     return phunsy_biosversion == 1 ? 0x0000 : 0x1FEC;
 }
+
+bool phunsy_typed_keyboard() {
+    return phunsy_biosversion == 1;
+}

@@ -11,3 +11,6 @@ void phunsy_bus_install();
 
 // Where the chosen monitor program starts.
 i32 phunsy_bios_entry();
+
+// Whether the chosen monitor program reads a typewriter keyboard.
+bool phunsy_typed_keyboard();

@@ -23,3 +23,7 @@ void selbst_bus_install() {
 void mikit_bus_install() {
     cpu_bus.guest_char = no_text;
 }
+
+bool selbst_typed_keyboard() {
+    return selbst_biosversion == 3;
+}

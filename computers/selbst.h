@@ -5,3 +5,6 @@
 // Fill cpu_bus (after cpu_bus_reset()).
 void selbst_bus_install();
 void mikit_bus_install();
+
+// Whether the chosen monitor program reads a typewriter keyboard.
+bool selbst_typed_keyboard();

@@ -56,6 +56,9 @@ struct MachineOps {
     // Where the machine's monitor program starts, for the command that jumps
     // there. nullptr: the processor stays where it is.
     i32 (*bios_entry)() = nullptr;
+    // Whether the guest reads the host keyboard as its own typewriter
+    // keyboard, with the current options. nullptr: it does not.
+    bool (*typed_keyboard)() = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;

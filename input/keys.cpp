@@ -1,6 +1,7 @@
 #include "input/keys.h"
 
 #include "core/emu.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "platform/catalog.h"
@@ -284,20 +285,8 @@ int key_valid_for_machine(int k) {
 }
 
 int input_keyboard_machine() {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case TWIN:
-    case CD2650:
-    case TYPERIGHT:
-        return 1;
-    case PHUNSY:
-        return phunsy_biosversion == 1;
-    case SELBST:
-        return selbst_biosversion == 3;
-    default:
-        return 0;
-    }
+    const auto keyboard = machine_row().typed_keyboard;
+    return keyboard && keyboard();
 }
 
 int input_find_guest_key(int code) {
