@@ -10,6 +10,14 @@
 
 struct KnownGame;
 
+// Which keys of the game keypad the machine's controllers have.
+enum class KeypadKeys : u8 {
+    NONE,           // no game keypad
+    ALL,            // every key, the extra ones included
+    NO_EXTRAS,      // all but the extra keys
+    STICK_AND_FIRE, // the stick's directions and the fire buttons
+};
+
 struct MachineOps {
     // Builds the memory map of the current `memmap` on top of the generic one
     // (cleared memory, plain RAM, the framework's port dispatch on the bus):
@@ -59,6 +67,9 @@ struct MachineOps {
     // Whether the guest reads the host keyboard as its own typewriter
     // keyboard, with the current options. nullptr: it does not.
     bool (*typed_keyboard)() = nullptr;
+    // The game keypad's keys for the current memory map (the keypad's digit
+    // keys always count). nullptr: none.
+    KeypadKeys (*keypad_keys)() = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;

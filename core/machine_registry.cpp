@@ -37,6 +37,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = arcadia_apply_row_after,
         .controls_layout = arcadia_controls_layout,
         .hiscore_row = arcadia_hiscore_row,
+        .keypad_keys = [] { return KeypadKeys::ALL; },
         .save_suffix = ".bin",
     },
     // INTERTON
@@ -50,6 +51,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = interton_apply_row_after,
         .controls_layout = interton_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
     },
     // ELEKTOR
@@ -64,6 +66,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = elektor_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
         .bios_entry = [] { return i32{0x0023}; },
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
@@ -151,6 +154,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .hiscore_row = zaccaria_hiscore_row,
         // Laser Battle and Lazarian take their interrupts at $000A.
         .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
+        .keypad_keys =
+            [] {
+                // Laser Battle and Lazarian: all but the extra keys; the others a stick.
+                return memmap == 24 || memmap == 25 ? KeypadKeys::NO_EXTRAS
+                                                    : KeypadKeys::STICK_AND_FIRE;
+            },
         .save_suffix = ".bin",
     },
     // MALZAK
@@ -162,6 +171,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .port_write = malzak_io_write,
         .hiscore_row = malzak_hiscore_row,
         .interrupt_entry = [] { return i32{0x0003}; },
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
     },
     // PHUNSY
@@ -187,6 +197,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = pong_controls_layout,
         .hiscore_row = pong_hiscore_row,
         .game_text = pong_game_text,
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
     },
     // SELBST

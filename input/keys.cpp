@@ -268,20 +268,18 @@ int key_valid_for_machine(int k) {
     if (k >= GK_KEYPAD1 && k < GK_EXTRA1) return 1;
     if (k < 0 || k >= KEYPAD_KEYS) return 0;
     const bool extra = k >= GK_EXTRA1 && k <= 16;
-    switch (machine) {
-    case ARCADIA:
+    const auto keys = machine_row().keypad_keys;
+    switch (keys ? keys() : KeypadKeys::NONE) {
+    case KeypadKeys::ALL:
         return 1;
-    case INTERTON:
-    case ELEKTOR:
-    case MALZAK:
-    case PONG:
+    case KeypadKeys::NO_EXTRAS:
         return !extra;
-    case ZACCARIA:
-        if (memmap == 24 || memmap == 25) return !extra;
+    case KeypadKeys::STICK_AND_FIRE:
         return k == GK_FIRE1 || (k >= GK_LEFT && k <= GK_FIRE4);
-    default:
-        return 0;
+    case KeypadKeys::NONE:
+        break;
     }
+    return 0;
 }
 
 int input_keyboard_machine() {
