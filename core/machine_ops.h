@@ -18,6 +18,18 @@ enum class KeypadKeys : u8 {
     STICK_AND_FIRE, // the stick's directions and the fire buttons
 };
 
+// The character code the guest's text is written in.
+enum class GuestChars : u8 {
+    ASCII,   // plain ASCII
+    MISSING, // a memory map without a known character table
+    ARCADIA,
+    ELEKTOR,
+    INSTRUCTOR,
+    ASTRO_WARS,
+    GALAXIA,
+    LASER_BATTLE,
+};
+
 struct MachineOps {
     // Builds the memory map of the current `memmap` on top of the generic one
     // (cleared memory, plain RAM, the framework's port dispatch on the bus):
@@ -70,6 +82,9 @@ struct MachineOps {
     // The game keypad's keys for the current memory map (the keypad's digit
     // keys always count). nullptr: none.
     KeypadKeys (*keypad_keys)() = nullptr;
+    // The character code of the guest's text for the current memory map, for
+    // the debugger's character literals and tables. nullptr: ASCII.
+    GuestChars (*guest_chars)() = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;

@@ -38,6 +38,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = arcadia_controls_layout,
         .hiscore_row = arcadia_hiscore_row,
         .keypad_keys = [] { return KeypadKeys::ALL; },
+        .guest_chars = [] { return GuestChars::ARCADIA; },
         .save_suffix = ".bin",
     },
     // INTERTON
@@ -67,6 +68,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .bios_entry = [] { return i32{0x0023}; },
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+        .guest_chars = [] { return GuestChars::ELEKTOR; },
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
@@ -111,6 +113,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = instructor_controls_layout,
         .interrupt_entry = [] { return i32{0x0007}; },
         .bios_entry = [] { return i32{0x1800}; },
+        .guest_chars = [] { return GuestChars::INSTRUCTOR; },
         .save_suffix = ".bin",
     },
     // TWIN
@@ -159,6 +162,20 @@ constexpr MachineOps ROWS[MACHINES] = {
                 // Laser Battle and Lazarian: all but the extra keys; the others a stick.
                 return memmap == 24 || memmap == 25 ? KeypadKeys::NO_EXTRAS
                                                     : KeypadKeys::STICK_AND_FIRE;
+            },
+        .guest_chars =
+            [] {
+                switch (memmap) {
+                case 22:
+                    return GuestChars::ASTRO_WARS;
+                case 23:
+                    return GuestChars::GALAXIA;
+                case 24:
+                case 25:
+                    return GuestChars::LASER_BATTLE;
+                default:
+                    return GuestChars::MISSING;
+                }
             },
         .save_suffix = ".bin",
     },
