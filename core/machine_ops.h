@@ -18,6 +18,12 @@ enum class KeypadKeys : u8 {
     STICK_AND_FIRE, // the stick's directions and the fire buttons
 };
 
+// Where one digit of the machine's LED display is drawn in the frame: the
+// digit's top left corner and how far its segments are stretched.
+struct LedDigitPlace {
+    i32 x, y, stretch;
+};
+
 // The character code the guest's text is written in.
 enum class GuestChars : u8 {
     ASCII,   // plain ASCII
@@ -85,6 +91,9 @@ struct MachineOps {
     // The character code of the guest's text for the current memory map, for
     // the debugger's character literals and tables. nullptr: ASCII.
     GuestChars (*guest_chars)() = nullptr;
+    // Where LED digit `digit` is drawn in the frame. nullptr: the machine
+    // draws no LED digits into the frame.
+    LedDigitPlace (*led_digit_place)(int digit) = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;
