@@ -6,6 +6,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
+#include "core/machine_ops.h"
 #include "core/message.h"
 #include "core/message_date.h"
 #include "core/objfile.h"
@@ -127,38 +128,11 @@ void end_pass_state(u32 pass) {
 }
 
 i32 default_start() {
-    switch (machine) {
-    case 2:
-    case 12:
-        return 0x0900;
-    case 3:
-    case 4:
-        return 0x0440;
-    case 7:
-        return 0x1510;
-    case 10:
-        return 0x0800;
-    case 13:
-        return 0x0500;
-    default:
-        return 0x0000;
-    }
+    return machine_row().asm_start;
 }
 
 const char* object_extension() {
-    switch (machine) {
-    case 2:
-        return ".tvc";
-    case 3:
-    case 4:
-    case 6:
-    case 7:
-    case 12:
-    case 13:
-        return ".aof";
-    default:
-        return ".bin";
-    }
+    return machine_row().object_suffix;
 }
 
 // Writes `data` to `name` through a temporary file renamed over it.

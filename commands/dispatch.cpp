@@ -7,6 +7,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -163,14 +164,7 @@ void quicksave() {
 }
 
 void jump_to_bios() {
-    switch (machine) {
-    case 2: cpu_iar = 0x0023; break;
-    case 3: case 4: case 7: case 12: case 13: cpu_iar = 0x0000; break;
-    case 5: cpu_iar = 0x1800; break;
-    case 6: cpu_iar = 0x0100; break;
-    case 10: cpu_iar = phunsy_biosversion == 1 ? 0x0000 : 0x1FEC; break;
-    default: break;
-    }
+    if (const auto entry = machine_row().bios_entry) cpu_iar = static_cast<u16>(entry());
     net_command(0);
     gui_update_menu_item(170);
     gui_update_menu_item(171);

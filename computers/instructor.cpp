@@ -52,3 +52,7 @@ void instructor_bus_install() {
     cpu_bus.calls_through_vectors = calls_through_vectors;
     cpu_bus.vector_notes = instructor_monitor_notes;
 }
+
+LedDigitPlace instructor_led_digit_place(int digit) {
+    return {33 * digit + 10, 10, 6};
+}

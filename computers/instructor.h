@@ -3,5 +3,10 @@
 // the monitor's vectors in the debugger's reports.
 #pragma once
 
+#include "core/machine_ops.h"
+
 // Fills cpu_bus for the Instructor 50 (after cpu_bus_reset()).
 void instructor_bus_install();
+
+// Where LED digit `digit` is drawn in the frame.
+LedDigitPlace instructor_led_digit_place(int digit);

@@ -43,3 +43,11 @@ void phunsy_bus_install() {
     cpu_bus.guest_char = serial_guest_char;
     cpu_bus.bios_notes = phunsy_rom_comment;
 }
+
+i32 phunsy_bios_entry() {
+    return phunsy_biosversion == 1 ? 0x0000 : 0x1FEC;
+}
+
+bool phunsy_typed_keyboard() {
+    return phunsy_biosversion == 1;
+}

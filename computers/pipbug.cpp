@@ -464,3 +464,12 @@ void pipbug_bus_install() {
     };
     cpu_bus.bios_notes = pipbug_bios_notes;
 }
+
+LedDigitPlace pipbug_led_digit_place(int digit) {
+    const i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
+    i32 x = 21 * digit + (pipbug_vdu == 1 ? (w - 162) / 2 : (w - 330) / 2);
+    if (digit >= 4) x += 21;
+    if (digit >= 7) x += 21;
+    if (digit >= 10) x += 21;
+    return {x, h - 35, 0};
+}

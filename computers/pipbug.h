@@ -9,6 +9,8 @@
 // reported once and its area stays empty.
 #pragma once
 
+#include "core/machine_ops.h"
+
 #include "cpu/bus.h"
 
 // Serial line, in clock periods of cpu_cycles.
@@ -57,3 +59,6 @@ void pipbug_bus_install();
 // The serial computers' text: printable ASCII and the codes from 160 up.
 u8 serial_guest_char(u8 code);
 CpuCharStyle ascii_chars();
+
+// Where LED digit `digit` is drawn in the frame.
+LedDigitPlace pipbug_led_digit_place(int digit);

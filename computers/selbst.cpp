@@ -23,3 +23,15 @@ void selbst_bus_install() {
 void mikit_bus_install() {
     cpu_bus.guest_char = no_text;
 }
+
+bool selbst_typed_keyboard() {
+    return selbst_biosversion == 3;
+}
+
+LedDigitPlace selbst_led_digit_place(int digit) {
+    return {21 * digit + 195, 136, 0};
+}
+
+LedDigitPlace mikit_led_digit_place(int digit) {
+    return {21 * digit + (digit < 4 ? 21 : 42), 10, 0};
+}

@@ -2,6 +2,15 @@
 // text and monitor routines are shown.
 #pragma once
 
+#include "core/machine_ops.h"
+
 // Fill cpu_bus (after cpu_bus_reset()).
 void selbst_bus_install();
 void mikit_bus_install();
+
+// Whether the chosen monitor program reads a typewriter keyboard.
+bool selbst_typed_keyboard();
+
+// Where LED digit `digit` is drawn in the frame.
+LedDigitPlace selbst_led_digit_place(int digit);
+LedDigitPlace mikit_led_digit_place(int digit);

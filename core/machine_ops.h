@@ -10,6 +10,32 @@
 
 struct KnownGame;
 
+// Which keys of the game keypad the machine's controllers have.
+enum class KeypadKeys : u8 {
+    NONE,           // no game keypad
+    ALL,            // every key, the extra ones included
+    NO_EXTRAS,      // all but the extra keys
+    STICK_AND_FIRE, // the stick's directions and the fire buttons
+};
+
+// Where one digit of the machine's LED display is drawn in the frame: the
+// digit's top left corner and how far its segments are stretched.
+struct LedDigitPlace {
+    i32 x, y, stretch;
+};
+
+// The character code the guest's text is written in.
+enum class GuestChars : u8 {
+    ASCII,   // plain ASCII
+    MISSING, // a memory map without a known character table
+    ARCADIA,
+    ELEKTOR,
+    INSTRUCTOR,
+    ASTRO_WARS,
+    GALAXIA,
+    LASER_BATTLE,
+};
+
 struct MachineOps {
     // Builds the memory map of the current `memmap` on top of the generic one
     // (cleared memory, plain RAM, the framework's port dispatch on the bus):
@@ -53,12 +79,32 @@ struct MachineOps {
     // Where the guest's interrupt routine starts, for the disassembler to
     // follow; -1 for none. nullptr: none.
     i32 (*interrupt_entry)() = nullptr;
+    // Where the machine's monitor program starts, for the command that jumps
+    // there. nullptr: the processor stays where it is.
+    i32 (*bios_entry)() = nullptr;
+    // Whether the guest reads the host keyboard as its own typewriter
+    // keyboard, with the current options. nullptr: it does not.
+    bool (*typed_keyboard)() = nullptr;
+    // The game keypad's keys for the current memory map (the keypad's digit
+    // keys always count). nullptr: none.
+    KeypadKeys (*keypad_keys)() = nullptr;
+    // The character code of the guest's text for the current memory map, for
+    // the debugger's character literals and tables. nullptr: ASCII.
+    GuestChars (*guest_chars)() = nullptr;
+    // Where LED digit `digit` is drawn in the frame. nullptr: the machine
+    // draws no LED digits into the frame.
+    LedDigitPlace (*led_digit_place)(int digit) = nullptr;
     // Older save-state versions still read, besides the machine's own:
     // first..last, none when first is 0.
     u8 old_states_first = 0;
     u8 old_states_last = 0;
     // Suffix given to a file saved for this machine.
     const char* save_suffix = ".bin";
+    // Suffix of the object file the assembler writes for this machine.
+    const char* object_suffix = ".bin";
+    // The start address the assembler gives an object file whose source
+    // names none.
+    u16 asm_start = 0x0000;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -37,6 +37,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = arcadia_apply_row_after,
         .controls_layout = arcadia_controls_layout,
         .hiscore_row = arcadia_hiscore_row,
+        .keypad_keys = [] { return KeypadKeys::ALL; },
+        .guest_chars = [] { return GuestChars::ARCADIA; },
         .save_suffix = ".bin",
     },
     // INTERTON
@@ -50,6 +52,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = interton_apply_row_after,
         .controls_layout = interton_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
     },
     // ELEKTOR
@@ -63,7 +66,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = elektor_apply_row_after,
         .controls_layout = elektor_controls_layout,
         .interrupt_entry = [] { return i32{0x0003}; },
+        .bios_entry = [] { return i32{0x0023}; },
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+        .guest_chars = [] { return GuestChars::ELEKTOR; },
         .save_suffix = ".tvc",
+        .object_suffix = ".tvc",
+        .asm_start = 0x0900,
     },
     // PIPBUG
     {
@@ -76,17 +84,26 @@ constexpr MachineOps ROWS[MACHINES] = {
         .port_write = pipbug_io_write,
         .apply_row_before = pipbug_apply_row_before,
         .controls_layout = pipbug_controls_layout,
+        .bios_entry = [] { return i32{0x0000}; },
+        .typed_keyboard = [] { return true; },
+        .led_digit_place = pipbug_led_digit_place,
         .old_states_first = 41,
         .old_states_last = 41,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
+        .asm_start = 0x0440,
     },
     // BINBUG
     {
         .install_bus = binbug_bus_install,
         .apply_row_before = binbug_apply_row_before,
+        .bios_entry = [] { return i32{0x0000}; },
+        .typed_keyboard = [] { return true; },
         .old_states_first = 42,
         .old_states_last = 255,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
+        .asm_start = 0x0440,
     },
     // INSTRUCTOR
     {
@@ -96,23 +113,33 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_after = instructor_apply_row_after,
         .controls_layout = instructor_controls_layout,
         .interrupt_entry = [] { return i32{0x0007}; },
+        .bios_entry = [] { return i32{0x1800}; },
+        .guest_chars = [] { return GuestChars::INSTRUCTOR; },
+        .led_digit_place = instructor_led_digit_place,
         .save_suffix = ".bin",
     },
     // TWIN
     {
         .install_bus = twin_bus_install,
         .serialise = twin_tail,
+        .bios_entry = [] { return i32{0x0100}; },
+        .typed_keyboard = [] { return true; },
         .old_states_first = 39,
         .old_states_last = 39,
         .save_suffix = ".bin",
+        .object_suffix = ".aof",
     },
     // CD2650
     {
         .install_bus = cd2650_bus_install,
         .apply_row_before = cd2650_apply_row_before,
+        .bios_entry = [] { return i32{0x0000}; },
+        .typed_keyboard = [] { return true; },
         .old_states_first = 42,
         .old_states_last = 255,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
+        .asm_start = 0x1510,
     },
     // ZACCARIA
     {
@@ -132,6 +159,26 @@ constexpr MachineOps ROWS[MACHINES] = {
         .hiscore_row = zaccaria_hiscore_row,
         // Laser Battle and Lazarian take their interrupts at $000A.
         .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
+        .keypad_keys =
+            [] {
+                // Laser Battle and Lazarian: all but the extra keys; the others a stick.
+                return memmap == 24 || memmap == 25 ? KeypadKeys::NO_EXTRAS
+                                                    : KeypadKeys::STICK_AND_FIRE;
+            },
+        .guest_chars =
+            [] {
+                switch (memmap) {
+                case 22:
+                    return GuestChars::ASTRO_WARS;
+                case 23:
+                    return GuestChars::GALAXIA;
+                case 24:
+                case 25:
+                    return GuestChars::LASER_BATTLE;
+                default:
+                    return GuestChars::MISSING;
+                }
+            },
         .save_suffix = ".bin",
     },
     // MALZAK
@@ -143,6 +190,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .port_write = malzak_io_write,
         .hiscore_row = malzak_hiscore_row,
         .interrupt_entry = [] { return i32{0x0003}; },
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
     },
     // PHUNSY
@@ -153,7 +201,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .apply_row_before = phunsy_apply_row_before,
         .apply_row_after = phunsy_apply_row_after,
         .interrupt_entry = [] { return i32{0x001D}; },
+        .bios_entry = phunsy_bios_entry,
+        .typed_keyboard = phunsy_typed_keyboard,
         .save_suffix = ".bin",
+        .asm_start = 0x0800,
     },
     // PONG
     {
@@ -165,6 +216,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .controls_layout = pong_controls_layout,
         .hiscore_row = pong_hiscore_row,
         .game_text = pong_game_text,
+        .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
     },
     // SELBST
@@ -173,14 +225,23 @@ constexpr MachineOps ROWS[MACHINES] = {
         .serialise = selbst_tail,
         .apply_row_before = selbst_apply_row_before,
         .apply_row_after = selbst_apply_row_after,
+        .bios_entry = [] { return i32{0x0000}; },
+        .typed_keyboard = selbst_typed_keyboard,
+        .led_digit_place = selbst_led_digit_place,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
+        .asm_start = 0x0900,
     },
     // MIKIT
     {
         .install_bus = mikit_bus_install,
         .serialise = mikit_tail,
         .controls_layout = mikit_controls_layout,
+        .bios_entry = [] { return i32{0x0000}; },
+        .led_digit_place = mikit_led_digit_place,
         .save_suffix = ".aof",
+        .object_suffix = ".aof",
+        .asm_start = 0x0500,
     },
     // TYPERIGHT
     {
@@ -189,6 +250,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .reset = typeright_reset,
         .run_frame = typeright_run_frame,
         .serialise = typeright_save_state,
+        .typed_keyboard = [] { return true; },
         .save_suffix = ".bin",
     },
 };

@@ -2,6 +2,7 @@
 #include "debugger/literals.h"
 
 #include "core/emu.h"
+#include "core/machine_ops.h"
 #include "core/settings_vars.h"
 #include "cpu/optables.h"
 
@@ -146,33 +147,30 @@ const CharSet laser_set = set_of(256, 256, laser_runs);
 
 constexpr u8 NO_CHAR = 0xB7; // middle dot
 
-// The set of the current machine; *known is false on machine 8 with a memory
-// map that has none (a character literal then reads as nothing).
+// The set of the current machine; *known is false on a memory map whose set
+// is missing (a character literal then reads as nothing).
 const CharSet* current_set(bool* known) {
-    *known = true;
-    switch (machine) {
-    case ARCADIA:
+    const auto chars = machine_row().guest_chars;
+    const GuestChars which = chars ? chars() : GuestChars::ASCII;
+    *known = which != GuestChars::MISSING;
+    switch (which) {
+    case GuestChars::ARCADIA:
         return &arcadia_set;
-    case ELEKTOR:
+    case GuestChars::ELEKTOR:
         return &elektor_set;
-    case INSTRUCTOR:
+    case GuestChars::INSTRUCTOR:
         return &instructor_set;
-    case ZACCARIA:
-        switch (memmap) {
-        case 22:
-            return &astrowars_set;
-        case 23:
-            return &galaxia_set;
-        case 24:
-        case 25:
-            return &laser_set;
-        default:
-            *known = false;
-            return nullptr;
-        }
-    default:
-        return nullptr;
+    case GuestChars::ASTRO_WARS:
+        return &astrowars_set;
+    case GuestChars::GALAXIA:
+        return &galaxia_set;
+    case GuestChars::LASER_BATTLE:
+        return &laser_set;
+    case GuestChars::ASCII:
+    case GuestChars::MISSING:
+        break;
     }
+    return nullptr;
 }
 
 u8 set_char(const CharSet& set, int code) {

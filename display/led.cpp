@@ -3,6 +3,7 @@
 
 #include "display/frame.h"
 
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -24,29 +25,10 @@ bool strip_hidden() {
            (machine == PIPBUG || machine == BINBUG || machine == PHUNSY || machine == SELBST);
 }
 
-struct Origin {
-    i32 x, y, e;
-};
-
-Origin digit_origin(int digit) {
-    switch (machine) {
-    case PIPBUG: {
-        const i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
-        i32 x = 21 * digit + (pipbug_vdu == 1 ? (w - 162) / 2 : (w - 330) / 2);
-        if (digit >= 4) x += 21;
-        if (digit >= 7) x += 21;
-        if (digit >= 10) x += 21;
-        return {x, h - 35, 0};
-    }
-    case INSTRUCTOR:
-        return {33 * digit + 10, 10, 6};
-    case SELBST:
-        return {21 * digit + 195, 136, 0};
-    case MIKIT:
-        return {21 * digit + (digit < 4 ? 21 : 42), 10, 0};
-    default:
-        return {0, 0, -1};
-    }
+// Where digit `digit` goes; stretch < 0: the machine draws no digits.
+LedDigitPlace digit_origin(int digit) {
+    const auto place = machine_row().led_digit_place;
+    return place ? place(digit) : LedDigitPlace{0, 0, -1};
 }
 
 void frame_rect(i32 x0, i32 x1, i32 y0, i32 y1, u32 colour) {
@@ -118,9 +100,9 @@ void led_draw_digit(int digit) {
 }
 
 void led_draw_segment(int digit, int segment, u32 colour) {
-    const Origin o = digit_origin(digit);
-    if (o.e < 0 || segment < 0 || segment > 13) return;
-    const i32 X = o.x, Y = o.y, E = o.e, R = X + 11 + E; // R: the right-hand bars
+    const LedDigitPlace o = digit_origin(digit);
+    if (o.stretch < 0 || segment < 0 || segment > 13) return;
+    const i32 X = o.x, Y = o.y, E = o.stretch, R = X + 11 + E; // R: the right-hand bars
     const bool corners = drawcorners != 0;
     const i32 K = 9 * digit;
 

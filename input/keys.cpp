@@ -1,6 +1,7 @@
 #include "input/keys.h"
 
 #include "core/emu.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "platform/catalog.h"
@@ -267,37 +268,23 @@ int key_valid_for_machine(int k) {
     if (k >= GK_KEYPAD1 && k < GK_EXTRA1) return 1;
     if (k < 0 || k >= KEYPAD_KEYS) return 0;
     const bool extra = k >= GK_EXTRA1 && k <= 16;
-    switch (machine) {
-    case ARCADIA:
+    const auto keys = machine_row().keypad_keys;
+    switch (keys ? keys() : KeypadKeys::NONE) {
+    case KeypadKeys::ALL:
         return 1;
-    case INTERTON:
-    case ELEKTOR:
-    case MALZAK:
-    case PONG:
+    case KeypadKeys::NO_EXTRAS:
         return !extra;
-    case ZACCARIA:
-        if (memmap == 24 || memmap == 25) return !extra;
+    case KeypadKeys::STICK_AND_FIRE:
         return k == GK_FIRE1 || (k >= GK_LEFT && k <= GK_FIRE4);
-    default:
-        return 0;
+    case KeypadKeys::NONE:
+        break;
     }
+    return 0;
 }
 
 int input_keyboard_machine() {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case TWIN:
-    case CD2650:
-    case TYPERIGHT:
-        return 1;
-    case PHUNSY:
-        return phunsy_biosversion == 1;
-    case SELBST:
-        return selbst_biosversion == 3;
-    default:
-        return 0;
-    }
+    const auto keyboard = machine_row().typed_keyboard;
+    return keyboard && keyboard();
 }
 
 int input_find_guest_key(int code) {
