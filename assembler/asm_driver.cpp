@@ -3,6 +3,7 @@
 // the object file, and reports errors and warnings with their line.
 #include "assembler/asm.h"
 
+#include "core/helpers.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
@@ -22,9 +23,16 @@
 #include <cstring>
 #include <strings.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
+
+// A whole regular file of at most `limit` bytes into `out` (READ_OK and the
+// other outcomes of file_read_regular).
+static int read_text(const std::string& name, std::uint64_t limit, std::string* out) {
+    return file_read_regular(name, limit, [&](std::size_t n) {
+        out->assign(n, '\0');
+        return reinterpret_cast<u8*>(out->data());
+    });
+}
 
 char asm_source_name[ASM_NAME_SIZE];
 std::string asm_source;
@@ -429,15 +437,15 @@ bool asm_include() {
         return true;
     }
     asm_report_in_pass1 = true;
-    std::ifstream in(asm_include_name, std::ios::binary);
-    if (!in) {
+    std::string text;
+    const int read = read_text(asm_include_name, ASM_SOURCE_MAX, &text);
+    if (read == READ_UNAVAILABLE) {
         asm_error("can't open include file for reading");
         asm_report_in_pass1 = false;
         return false;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        asm_error("can't read from include file");
+    if (read != READ_OK) {
+        asm_error(read == READ_TOO_LARGE ? "out of memory" : "can't read from include file");
         asm_report_in_pass1 = false;
         return false;
     }
@@ -460,13 +468,15 @@ bool asm_include() {
 
 bool asm_incbin() {
     if (asm_pass == 1) asm_report_in_pass1 = true;
-    std::ifstream in(asm_include_name, std::ios::binary);
-    if (!in) {
-        asm_error("can't open include file for reading");
+    // More than the address space holds is cut by the emitter's 32K check.
+    std::string data;
+    const int read = read_text(asm_include_name, 0x10000, &data);
+    if (read != READ_OK) {
+        asm_error(read == READ_TOO_LARGE ? "attempted to emit code/data beyond 32K"
+                                         : "can't open include file for reading");
         asm_report_in_pass1 = false;
         return false;
     }
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     asm_report_in_pass1 = false;
     if (asm_pass == 2) {
         if (asm_include_tree.empty())
@@ -493,14 +503,13 @@ void asm_assemble_file() {
     dir_enter_projects();
     const std::string name = find_source(asm_source_name);
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", name.c_str());
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
+    const int read = read_text(name, ASM_SOURCE_MAX, &asm_source);
+    if (read == READ_UNAVAILABLE) {
         con_printf("Can't open %s for reading!\n\n", name.c_str());
         dir_restore();
         return;
     }
-    asm_source.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || asm_source.size() > ASM_SOURCE_MAX) {
+    if (read != READ_OK) {
         con_printf("Failed!\n\n");
         asm_source.clear();
         dir_restore();

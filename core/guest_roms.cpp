@@ -1,11 +1,11 @@
 #include "core/guest_roms.h"
 
+#include "core/helpers.h"
 #include "core/ui_host.h"
 #include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,16 +14,20 @@ static std::set<std::string> warned;
 
 bool guest_rom_read(const char* name, u8* out, u32 size) {
     const std::string drawer = path_progdir() + "/roms";
-    std::ifstream file(drawer + "/" + name, std::ios::binary);
-    std::vector<char> bytes(size + 1);
-    if (file) file.read(bytes.data(), size + 1);
-    if (file.gcount() == static_cast<std::streamsize>(size)) {
+    std::size_t length = 0;
+    std::vector<u8> bytes;
+    const int read = file_read_regular(drawer + "/" + name, size, [&](std::size_t n) {
+        length = n;
+        bytes.resize(n);
+        return bytes.data();
+    });
+    if (read == READ_OK && length == size) {
         std::memcpy(out, bytes.data(), size);
         return true;
     }
     if (warned.insert(name).second) {
         char text[700];
-        if (file.is_open())
+        if (read != READ_UNAVAILABLE)
             std::snprintf(text, sizeof text,
                           "The ROM image \"%s\" in the drawer \"%s\" has the wrong size: it must "
                           "be %u bytes. It was not used.",

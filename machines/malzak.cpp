@@ -48,14 +48,18 @@ void nvram_defaults() {
 }
 
 void nvram_load() {
-    std::FILE* f = std::fopen(nvram_path().c_str(), "rb");
-    if (!f) {
+    // Only the first MALZAK_NVRAM_SIZE bytes of a longer file count.
+    std::vector<u8> file;
+    if (file_read_regular(nvram_path(), 1u << 20, [&](std::size_t n) {
+            file.resize(n);
+            return file.data();
+        }) != READ_OK) {
         nvram_defaults();
         return;
     }
     u8 bytes[MALZAK_NVRAM_SIZE] = {};
-    const std::size_t got = std::fread(bytes, 1, sizeof bytes, f);
-    std::fclose(f);
+    const std::size_t got = std::min<std::size_t>(file.size(), MALZAK_NVRAM_SIZE);
+    std::memcpy(bytes, file.data(), got);
     // A short file leaves the rest as cleared.
     std::memcpy(guest_memory + 0x1700, bytes, got < 256 ? got : 256);
     if (got == MALZAK_NVRAM_SIZE) guest_memory[0x14CC] = bytes[256];

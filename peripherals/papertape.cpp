@@ -1,5 +1,6 @@
 #include "peripherals/papertape.h"
 
+#include "core/helpers.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
@@ -44,21 +45,22 @@ void papertape_reset_all() {
 int papertape_insert(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return 0;
     const std::string host = path_to_host(path);
-    std::FILE* f = std::fopen(host.c_str(), "rb");
-    if (!f) {
+    // A file longer than a tape holds is refused whole, before it is read.
+    static u8 incoming[PAPERTAPE_SIZE];
+    size_t got = 0;
+    const int read = file_read_regular(host, PAPERTAPE_SIZE, [&](std::size_t n) {
+        got = n;
+        return incoming;
+    });
+    if (read == READ_UNAVAILABLE) {
         ui_warning("Can't open file for input!");
         return 0;
     }
-    // Read one byte more than a tape holds: a longer file is refused whole.
-    static u8 incoming[PAPERTAPE_SIZE + 1];
-    const size_t got = std::fread(incoming, 1, sizeof incoming, f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (got > PAPERTAPE_SIZE) {
+    if (read == READ_TOO_LARGE) {
         ui_warning(cat_str(335, "File is too large!\n\n"));
         return 0;
     }
-    if (failed) {
+    if (read != READ_OK) {
         ui_warning("Can't read from file!");
         return 0;
     }
