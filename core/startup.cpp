@@ -257,12 +257,16 @@ void app_main(int argc, char** argv) {
         task_priority = 0;
     }
 
-    // The game controllers (not under NOLOWLEVEL) and their port types.
-    if (input_pads_open(use_lowlevel != 0)) app_acquired.pads = true;
-
-    // The sound output and its samples (the machine switch opens it).
+    // The game controllers (not under NOLOWLEVEL) and their port types, the
+    // sound output and its samples (the machine switch opens it): a batch job
+    // plays nothing and reads no controller.
     snd_setup_audio();
-    snd_load_samples();
+    if (startup_mode == 0) {
+        if (input_pads_open(use_lowlevel != 0)) app_acquired.pads = true;
+        snd_load_samples();
+    } else {
+        snd_host_output = false;
+    }
 
     // 36: the interface images of the toolbars and status bar.
     ui_host.load_images();

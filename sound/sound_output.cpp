@@ -30,6 +30,7 @@ u8 snd_voice_volume[SND_TONE_VOICES];
 float snd_voice_frequency[SND_TONE_VOICES];
 
 static bool device_open = false;
+bool snd_host_output = true;
 static bool silence_reported = false;
 
 void snd_setup_audio() {
@@ -37,6 +38,7 @@ void snd_setup_audio() {
 }
 
 void snd_output_reset() {
+    snd_host_output = true;
     for (int v = 0; v < SND_VOICES; v++) {
         snd_voice_active[v] = 0;
         snd_voice_channel[v] = -1;
@@ -145,7 +147,7 @@ void snd_close(int force) {
 }
 
 void snd_open(int restart) {
-    if (!snd_enabled) return;
+    if (!snd_enabled || !snd_host_output) return;
     if (restart) emu_restart_timing();
     std::string why;
     if (audio_device_open(why)) {

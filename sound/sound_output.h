@@ -34,6 +34,9 @@ extern u32 snd_voice_request[SND_TONE_VOICES];
 extern u8 snd_voice_volume[SND_TONE_VOICES];
 extern float snd_voice_frequency[SND_TONE_VOICES];
 
+// False in batch runs: the voices are kept but never reach the host audio.
+extern bool snd_host_output;
+
 // Once at start-up: the host clock.
 void snd_setup_audio();
 // Starts the output (when sound is on): the device, the teletype's motor
