@@ -7,6 +7,7 @@
 #include "core/notify.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "computers/pipbug_vdu.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -219,4 +220,96 @@ void papertape_title(char* out, int size) {
         if (u == 0 && part[0]) named0 = true;
     }
     std::snprintf(out, static_cast<size_t>(size), "%s", title.c_str());
+}
+
+// ---- The picture ---------------------------------------------------------------
+
+u8 papertape_picture[PAPERTAPE_UNITS][PAPERTAPE_PICTURE_WIDTH * PAPERTAPE_PICTURE_HEIGHT];
+
+namespace {
+
+// '#' outline, '-' inside (filled only for a punched bit).
+constexpr const char* DATA_HOLE[10] = {"....##....", "..##--##..", ".#------#.", ".#------#.",
+                                       "#--------#", "#--------#", ".#------#.", ".#------#.",
+                                       "..##--##..", "....##...."};
+constexpr const char* FEED_HOLE[6] = {"..##..", ".####.", "######", "######", ".####.", "..##.."};
+constexpr const char* ARROW[10] = {"##........", "####......", "######....", "########..",
+                                   "##########", "##########", "########..", "######....",
+                                   "####......", "##........"};
+
+constexpr u8 HOLE_INK = 9, UNPUNCHED_INK = 7;
+
+struct Canvas {
+    u8* px;
+    void dot(int x, int y, u8 colour) const {
+        if (x >= 0 && x < PAPERTAPE_PICTURE_WIDTH && y >= 0 && y < PAPERTAPE_PICTURE_HEIGHT)
+            px[y * PAPERTAPE_PICTURE_WIDTH + x] = colour;
+    }
+    template <size_t N>
+    void pattern(const char* const (&rows)[N], int x0, int y0, u8 outline, int fill) const {
+        for (size_t r = 0; r < N; r++)
+            for (int c = 0; rows[r][c]; c++) {
+                if (rows[r][c] == '#')
+                    dot(x0 + c, static_cast<int>(y0 + r), outline);
+                else if (rows[r][c] == '-' && fill >= 0)
+                    dot(x0 + c, static_cast<int>(y0 + r), static_cast<u8>(fill));
+            }
+    }
+    void dotted_line(int y) const {
+        for (int x = 0; x < PAPERTAPE_PICTURE_WIDTH; x += 2)
+            dot(x, y, HOLE_INK);
+    }
+};
+
+u8 background(int u) {
+    switch (papertape_state[u]) {
+    case TAPE_EMPTY:
+        return 8;
+    case TAPE_READING:
+        return 6;
+    case TAPE_PUNCHING:
+        return u == 0 && papertape_write_protect ? 3 : 0;
+    default:
+        return 2;
+    }
+}
+
+// The frame's character at double size. The font has glyphs for $20-$5F:
+// lower case shows as upper case, and anything unprintable as a solid block.
+void draw_char(const Canvas& cv, u8 frame, int x0, int y0) {
+    const u8 code = frame & 0x7F;
+    const bool printable = code >= 32 && code <= 122;
+    const u8* glyph = font5x7_glyph(code >= 0x60 ? static_cast<u8>(code - 0x20) : code);
+    for (int r = 0; r < 7; r++)
+        for (int c = 0; c < 5; c++) {
+            if (printable && !(glyph[r] & (0x10 >> c))) continue;
+            for (int dy = 0; dy < 2; dy++)
+                for (int dx = 0; dx < 2; dx++)
+                    cv.dot(x0 + 2 * c + dx, y0 + 2 * r + dy, HOLE_INK);
+        }
+}
+
+} // namespace
+
+void papertape_draw_holes(int u) {
+    if (!unit_ok(u)) return;
+    const Canvas cv{papertape_picture[u]};
+    std::memset(cv.px, background(u), sizeof papertape_picture[u]);
+    const std::int64_t position = papertape_position[u], length = papertape_length[u];
+    for (int row = 0; row < 9; row++) {
+        const std::int64_t f = position - 4 + row;
+        if (f < 0 || f >= length) continue;
+        const u8 frame = papertape_buffer[u][f];
+        for (int i = 0; i < 8; i++) {
+            const bool punched = frame & (0x80 >> i);
+            const int x = (i < 5 ? 26 : 46) + 20 * i;
+            cv.pattern(DATA_HOLE, x, row * 20 + 6, punched ? HOLE_INK : UNPUNCHED_INK,
+                       punched ? HOLE_INK : -1);
+        }
+        cv.pattern(FEED_HOLE, 128, row * 20 + 8, HOLE_INK, -1);
+        draw_char(cv, frame, 208, row * 20 + 4);
+    }
+    cv.pattern(ARROW, 8, 86, HOLE_INK, -1);
+    if (position < 4) cv.dotted_line(static_cast<int>((4 - position) * 20 + 1));
+    if (position + 4 >= length) cv.dotted_line(static_cast<int>((length - position + 4) * 20 + 1));
 }

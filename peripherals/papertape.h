@@ -51,5 +51,13 @@ void papertape_punch(u8 c);
 u8 papertape_read(int u);
 // The window title: "Papertape Unit(s)" and the tapes' file names.
 void papertape_title(char* out, int size);
+// The unit's picture, 228 x 180 colour indices (row-major), as the
+// papertape window shows it: the nine frames around the position with
+// their holes and characters, the arrow at the current frame and dotted
+// lines at the ends of the tape.
+constexpr int PAPERTAPE_PICTURE_WIDTH = 228, PAPERTAPE_PICTURE_HEIGHT = 180;
+extern u8 papertape_picture[PAPERTAPE_UNITS][PAPERTAPE_PICTURE_WIDTH * PAPERTAPE_PICTURE_HEIGHT];
+// Draws unit u's picture (the papertape window shows it when refreshed).
+void papertape_draw_holes(int u);
 // Both units empty (no file written).
 void papertape_reset_all();

@@ -6,6 +6,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "tests/core/home_fixture.h"
+#include "tests/support/png_frame.h"
 
 #include <filesystem>
 #include <string>
@@ -163,3 +164,70 @@ TEST_F(Papertape, TitleNamesTheTapes) {
 }
 
 } // namespace
+
+// ---- The unit's picture ---------------------------------------------------------
+
+namespace {
+
+IndexedPicture tape_picture(int u) {
+    IndexedPicture p;
+    p.width = PAPERTAPE_PICTURE_WIDTH;
+    p.height = PAPERTAPE_PICTURE_HEIGHT;
+    p.pixels.assign(papertape_picture[u], papertape_picture[u] + p.width * p.height);
+    return p;
+}
+
+u8 at(int u, int x, int y) {
+    return papertape_picture[u][y * PAPERTAPE_PICTURE_WIDTH + x];
+}
+
+} // namespace
+
+TEST_F(Papertape, PictureShowsTheFramesAroundThePosition) {
+    ASSERT_TRUE(papertape_create_at(0, file("pic.pap").c_str()));
+    papertape_punch_run(0);
+    for (u8 c : {u8{'H'}, u8{'i'}, u8{0x07}, u8{0xFF}, u8{0x00}})
+        papertape_punch(c);
+    ASSERT_TRUE(papertape_close(0));
+    ASSERT_EQ(papertape_insert(0, file("pic.pap").c_str()), 1);
+    papertape_read_run(0);
+    papertape_read(0);
+    papertape_read(0); // position 2: 'H' and 'i' above, BEL in the middle row
+    papertape_draw_holes(0);
+    EXPECT_EQ(check_golden_picture("papertape_reading", tape_picture(0)), "");
+
+    // Middle row (80..99) holds BEL = $07: bits 7..3 unpunched (outline only,
+    // background inside), bits 2..0 punched (filled).
+    const u8 bg = 6;                           // reading
+    EXPECT_EQ(at(0, 26 + 4, 86), 7);           // bit 7 outline, top
+    EXPECT_EQ(at(0, 26 + 4, 86 + 4), bg);      // bit 7 inside
+    EXPECT_EQ(at(0, 26 + 80 + 4, 86 + 4), bg); // bit 3 (hole 4) inside
+    EXPECT_EQ(at(0, 46 + 100 + 4, 86 + 4), 9); // bit 2 (hole 5, past the gap) filled
+    EXPECT_EQ(at(0, 46 + 140 + 4, 86 + 4), 9); // bit 0 (hole 7) filled
+    EXPECT_EQ(at(0, 128 + 2, 88), 9);          // feed hole
+    EXPECT_EQ(at(0, 208, 84), 9);              // BEL draws the solid block
+    EXPECT_EQ(at(0, 8, 86), 9);                // the arrow
+    // Two frames before the start: the start line at y = 41, every second dot.
+    EXPECT_EQ(at(0, 0, 41), 9);
+    EXPECT_EQ(at(0, 1, 41), bg);
+    // Length 5, position 2: the end line under the last frame, y = 141.
+    EXPECT_EQ(at(0, 0, 141), 9);
+    // Rows before the start and after the end stay background.
+    EXPECT_EQ(at(0, 26 + 4, 6 + 4), bg);
+    EXPECT_EQ(at(0, 26 + 4, 166), bg);
+}
+
+TEST_F(Papertape, PictureBackgroundFollowsTheUnitState) {
+    papertape_draw_holes(0);
+    EXPECT_EQ(at(0, 100, 2), 8); // empty
+    ASSERT_TRUE(papertape_create_at(0, file("bg.pap").c_str()));
+    papertape_draw_holes(0);
+    EXPECT_EQ(at(0, 100, 2), 2); // stopped
+    papertape_punch_run(0);
+    papertape_draw_holes(0);
+    EXPECT_EQ(at(0, 100, 2), 0); // punching
+    papertape_write_protect = 1;
+    papertape_draw_holes(0);
+    EXPECT_EQ(at(0, 100, 2), 3); // punching onto a protected tape
+    papertape_write_protect = 0;
+}

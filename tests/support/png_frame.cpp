@@ -50,8 +50,11 @@ std::string compare_pictures(const IndexedPicture& want, const IndexedPicture& g
 }
 
 std::string check_golden_frame(const std::string& name) {
+    return check_golden_picture(name, capture_guest_frame());
+}
+
+std::string check_golden_picture(const std::string& name, const IndexedPicture& got) {
     const std::string path = std::string(BRINDLEMOX_TEST_DATA) + "/frames/" + name + ".png";
-    const IndexedPicture got = capture_guest_frame();
     if (std::getenv("BRINDLEMOX_WRITE_FRAMES")) {
         IndexedPicture shown = got;
         shown.palette = review_palette();
