@@ -95,27 +95,31 @@ bool dbg_machine_has_cpu(bool verbose) {
 
 // ---- Operands ----------------------------------------------------------------------
 
-u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
-    if (!dbg_machine_has_cpu(false)) return REG_NONE;
+bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed) {
     const size_t length = std::strlen(text);
-    if (length == 0 || length > 80) return REG_NONE;
-    char word[81];
+    if (length == 0 || length > 80) return false;
     std::memcpy(word, text, length + 1);
     dbg_mask_refused = false;
     if (mask_allowed) dbg_mask = 0xFF;
-    if (char* colon = std::strchr(word, ':')) {
-        *colon = '\0';
-        if (colon[1]) {
-            const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
-            if (mask < 0 || mask > 0xFF) {
-                con_printf("Mask is out of range!\n");
-                dbg_mask_refused = true;
-            } else if (!mask_allowed)
-                con_printf("Ignoring :%02X mask specifier.\n", mask);
-            else
-                dbg_mask = static_cast<u8>(mask);
-        }
-    }
+    char* colon = std::strchr(word, ':');
+    if (!colon) return true;
+    *colon = '\0';
+    if (!colon[1]) return true;
+    const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
+    if (mask < 0 || mask > 0xFF) {
+        con_printf("Mask is out of range!\n");
+        dbg_mask_refused = true;
+    } else if (!mask_allowed)
+        con_printf("Ignoring :%02X mask specifier.\n", mask);
+    else
+        dbg_mask = static_cast<u8>(mask);
+    return true;
+}
+
+u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
+    if (!dbg_machine_has_cpu(false)) return REG_NONE;
+    char word[81];
+    if (!dbg_split_mask(text, word, mask_allowed)) return REG_NONE;
     for (u32 n = 0; n < REGISTER_ROWS; n++) {
         if (!dbg_nocase_equal(word, register_names[n][dis_notation])) continue;
         const u32 value = MEM_REG_BASE + n;

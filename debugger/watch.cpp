@@ -318,27 +318,10 @@ int dbg_set_ioport_watch(u32 port, u32 target, u8 condition, u32 value, u8 mask,
 // Opcode or literal value of a port or byte operand, negative literals as read;
 // REG_NONE when unreadable.
 static i32 address_operand_signed(const char* text, int mask_allowed) {
-    const size_t length = std::strlen(text);
-    if (length == 0 || length > 80) return REG_NONE;
     char word[81];
-    for (size_t i = 0; i <= length; i++)
-        word[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
-    dbg_mask_refused = false;
-    if (mask_allowed) dbg_mask = 0xFF;
-    if (char* colon = std::strchr(word, ':')) {
-        *colon = '\0';
-        if (colon[1]) {
-            const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
-            if (mask < 0 || mask > 0xFF) {
-                con_printf("Mask is out of range!\n");
-                dbg_mask_refused = true;
-            } else if (!mask_allowed) {
-                con_printf("Ignoring :%02X mask specifier.\n", mask);
-            } else {
-                dbg_mask = static_cast<u8>(mask);
-            }
-        }
-    }
+    if (!dbg_split_mask(text, word, mask_allowed)) return REG_NONE;
+    for (char* c = word; *c; c++)
+        *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
     const int word_length = static_cast<int>(std::strlen(word));
     if (word_length == 0) return REG_NONE;
     const i32 opcode = asm_opcode_value(word, word_length);
