@@ -155,25 +155,32 @@ void state_serialise() {
 
 // ---- Saving ---------------------------------------------------------------------------------
 
-bool state_save_file(int kind, int refresh_title) {
-    if (rec_state == REC_PLAYBACK) rec_stop_all();
-    std::vector<u8> buffer(STATE_BUFFER_SIZE);
-    u32 saved_dir = serial_dir;
+bool state_write_buffer(u8 kind, std::vector<u8>* out) {
+    out->assign(STATE_BUFFER_SIZE, 0);
+    const u32 saved_dir = serial_dir;
     serial_dir = SERIAL_WRITE;
-    serial_attach(buffer.data(), STATE_BUFFER_SIZE, 0);
+    serial_attach(out->data(), STATE_BUFFER_SIZE, 0);
     state_put_u8(STATE_MAGIC);
     state_put_u8(state_version_of(machine));
-    state_put_u8(kind == FILE_KIND_COS ? KIND_COS : KIND_COR);
+    state_put_u8(kind);
     state_put_u8(memmap);
     if (machine == PHUNSY) {
         phunsy_ubank_save(phunsy_bank >> 4);
         phunsy_qbank_save(phunsy_bank & 15);
     }
     state_serialise();
-    bool overrun = serial_overrun();
-    u32 length = serial_cursor();
+    const bool overrun = serial_overrun();
+    out->resize(serial_cursor());
     serial_detach();
     serial_dir = saved_dir;
+    return !overrun;
+}
+
+bool state_save_file(int kind, int refresh_title) {
+    if (rec_state == REC_PLAYBACK) rec_stop_all();
+    std::vector<u8> buffer;
+    const bool overrun = !state_write_buffer(kind == FILE_KIND_COS ? KIND_COS : KIND_COR, &buffer);
+    const u32 length = static_cast<u32>(buffer.size());
 
     std::string path = path_to_host(file_name_buffer);
     std::string error;

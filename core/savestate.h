@@ -11,6 +11,7 @@
 #include "cpu/cpu.h"
 
 #include <string>
+#include <vector>
 
 constexpr u8 STATE_MAGIC = 0xBF;
 constexpr u32 STATE_BUFFER_SIZE = 683008; // room for the largest state
@@ -33,6 +34,9 @@ void state_serialise();
 // leaves the file open for the recording. False when the file was not written
 // (it beeps, and an old file of that name is kept).
 bool state_save_file(int kind, int refresh_title);
+// The running machine's state as the bytes of a state file of header kind
+// `kind` (0 COS, 1 COR). False when it overran the state buffer.
+bool state_write_buffer(u8 kind, std::vector<u8>* out);
 
 // Loading, for the file loader: checks the header and the whole state of
 // `size` bytes at `data` without changing anything. On refusal the message is

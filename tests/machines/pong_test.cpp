@@ -687,17 +687,8 @@ TEST_F(Pong, GridballScrollsSeamlessly) {
 // ---- Save states and recordings -----------------------------------------------------
 
 std::vector<u8> save_state() {
-    std::vector<u8> buf(STATE_BUFFER_SIZE);
-    serial_dir = SERIAL_WRITE;
-    serial_attach(buf.data(), STATE_BUFFER_SIZE, 0);
-    state_put_u8(STATE_MAGIC);
-    state_put_u8(state_version_of(machine));
-    state_put_u8(0);
-    state_put_u8(memmap);
-    state_serialise();
-    buf.resize(serial_cursor());
-    serial_detach();
-    serial_dir = SERIAL_READ;
+    std::vector<u8> buf;
+    EXPECT_TRUE(state_write_buffer(0, &buf));
     return buf;
 }
 
