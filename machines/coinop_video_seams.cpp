@@ -6,5 +6,3 @@ u8 coinop_collision_planes[3][COINOP_PLANE_SIZE];
 u8 malzak_collision_flag_frame;
 i32 malzak_x_offset;
 void coinop_run_frame() {}
-void coinop_poll_inputs() {}
-void malzak_poll_inputs() {}
