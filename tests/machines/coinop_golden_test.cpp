@@ -63,6 +63,7 @@ TEST_F(CoinopGolden, GalaxiaTilesScrollShellsAndStars) {
         }
     write_rom(home, "galaxia_chars.bin", chars);
     ASSERT_TRUE(machine_switch(ZACCARIA, 23, true, true, false));
+    std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram); // the set-up leaves it
     // The upper half of the map: codes across both palette sets.
     for (u32 r = 2; r < 16; r++)
         for (u32 c = 0; c < 30; c++) {

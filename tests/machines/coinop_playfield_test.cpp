@@ -54,6 +54,9 @@ class Playfield : public ::testing::Test {
     static void go(u32 map) {
         ASSERT_TRUE(machine_switch(map <= 25 ? ZACCARIA : MALZAK, map, true, true, false));
         std::memset(zaccaria_chars, 0, sizeof zaccaria_chars);
+        // The set-ups leave the colour and effect RAMs as they were.
+        std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
+        std::memset(coinop_effect_ram, 0, sizeof coinop_effect_ram);
         std::memset(coinop_collision_planes, 0, sizeof coinop_collision_planes);
         coinop_star_count = 0;
         collisions = 1;
