@@ -40,6 +40,7 @@ class CoinopInputsTest : public ::testing::Test {
         ASSERT_TRUE(machine_switch(map <= 25 ? ZACCARIA : MALZAK, map, true, true, false));
         controller_left = controller_right = 0; // keyboards
         autofire_left = autofire_right = 0;
+        requirebutton_left = requirebutton_right = 0;
         swapped = 0;
     }
     static void hold(u16 key, bool down) { down ? host_key_set(key) : host_key_clear(key); }
@@ -252,35 +253,25 @@ TEST_F(CoinopInputsTest, PlayersKeysGiveEachBoardItsFlags) {
 }
 
 TEST_F(CoinopInputsTest, AutofireFiresInItsDutyFrames) {
+    auto shots = [](u32 CoinopInputs::*flag) {
+        u32 n = 0;
+        for (frame_counter = 0; frame_counter < 12; frame_counter++) {
+            coinop_poll_inputs();
+            n += coinop_inputs.*flag;
+        }
+        return n;
+    };
     go(22);
     autofire_left = 1;
-    requirebutton_left = 0;
     autofire_period = 4;
     autofire_duty = 1;
-    u32 shots = 0;
-    for (frame_counter = 0; frame_counter < 12; frame_counter++) {
-        coinop_poll_inputs();
-        shots += coinop_inputs.button1;
-    }
-    EXPECT_EQ(shots, 3u);
-    // Needing the button: nothing without it.
-    requirebutton_left = 1;
-    shots = 0;
-    for (frame_counter = 0; frame_counter < 12; frame_counter++) {
-        coinop_poll_inputs();
-        shots += coinop_inputs.button1;
-    }
-    EXPECT_EQ(shots, 0u);
-    // Laser Battle: button 4 on every other frame.
-    go(24);
+    EXPECT_EQ(shots(&CoinopInputs::button1), 3u);
+    requirebutton_left = 1; // nothing without the button
+    EXPECT_EQ(shots(&CoinopInputs::button1), 0u);
+    go(24); // Laser Battle: button 4 on every other frame
     autofire_left = 1;
     requirebutton_left = 0;
-    shots = 0;
-    for (frame_counter = 0; frame_counter < 12; frame_counter++) {
-        coinop_poll_inputs();
-        shots += coinop_inputs.button4;
-    }
-    EXPECT_EQ(shots, 6u);
+    EXPECT_EQ(shots(&CoinopInputs::button4), 6u);
 }
 
 TEST_F(CoinopInputsTest, InputRecordPacksEveryFlag) {
@@ -364,14 +355,6 @@ TEST_F(CoinopInputsTest, RecordingPlaysBackFlagsAndDipSwitches) {
         rec_reset();
     }
     std::remove(path.c_str());
-}
-
-TEST_F(CoinopInputsTest, GalaxiaKeepsItsInputByteAt7214) {
-    go(23);
-    hold(console_keys[1], true);
-    hold(player_keys[0][GK_FIRE1], true);
-    coinop_poll_inputs();
-    EXPECT_EQ(guest_memory[0x7214], 0x22); // button 1 and start 2
 }
 
 TEST_F(CoinopInputsTest, SaveStateFieldsRoundTrip) {
