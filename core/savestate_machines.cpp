@@ -15,6 +15,7 @@
 #include "core/settings_vars.h"
 #include "machines/seams.h"
 #include "machines/coinop.h"
+#include "machines/coinop_inputs.h"
 #include "machines/uvi2637.h"
 
 static bool reading() {

@@ -24,6 +24,5 @@ u32 laserbattle_word;
 u8 laserbattle_byte;
 u8 laserbattle_tail[5];
 i32 malzak_video_regs[4];
-void coinop_save_inputs() {}
 
 u32 loaded_image_size;

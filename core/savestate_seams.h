@@ -32,7 +32,6 @@ extern u32 laserbattle_word;
 extern u8 laserbattle_byte;
 extern u8 laserbattle_tail[5];
 extern i32 malzak_video_regs[4];
-void coinop_save_inputs();
 
 // ---- File loader -------------------------------------------------------------------------
 extern u32 loaded_image_size; // bytes of the game image loaded

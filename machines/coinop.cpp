@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "cpu/bus.h"
 #include "input/console_buttons.h"
+#include "machines/coinop_inputs.h"
 #include "machines/pvi_consoles.h"
 #include "machines/zaccaria.h"
 
@@ -126,4 +127,5 @@ void coinop_clear_latches() {
     coinop_collision_latch = 0;
     galaxia_shot_counter = galaxia_cycle_counter = 0;
     coinop_autocoin_countdown = 0;
+    coinop_inputs_reset();
 }

@@ -8,6 +8,7 @@
 #include "core/trainers.h"
 #include "cpu/memory.h"
 #include "machines/coinop.h"
+#include "machines/coinop_playfield.h"
 #include "machines/pvi2636.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
@@ -152,6 +153,7 @@ void zaccaria_setup_astro_wars() {
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 24;
     board_timing();
+    coinop_build_starfield();
 }
 
 void zaccaria_setup_galaxia() {
@@ -164,8 +166,9 @@ void zaccaria_setup_galaxia() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 25;
-    galaxia_shot_counter = galaxia_cycle_counter = 0;
     board_timing();
+    coinop_build_starfield();
+    galaxia_shot_counter = galaxia_cycle_counter = 0;
 }
 
 void zaccaria_setup_laser_battle() {
