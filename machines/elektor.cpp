@@ -13,6 +13,7 @@
 #include "cpu/memory.h"
 #include "machines/ay8910.h"
 #include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
 #include "sound/sound_latches.h"
 #include "sound/voice_update.h"
 
@@ -198,6 +199,7 @@ void elektor_reset() {
         if (row_start_inhibited(row)) cpu_psu |= PSU_II;
     }
     if (known_game_id == 304) cpu_psl |= PSL_COM; // "Omega Landing" compares logically
+    pvi_consoles_apply_game();
     snd_update_voices(0);
 }
 

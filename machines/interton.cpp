@@ -7,6 +7,7 @@
 #include "cpu/bus.h"
 #include "cpu/memory.h"
 #include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "sound/sound_latches.h"
@@ -352,4 +353,5 @@ void interton_load_cartridge(bool) {
 void interton_reset() {
     std::memset(guest_memory + 0x1800, 0, 0x800);
     guest_memory[0x1E80] = 4;
+    pvi_consoles_apply_game();
 }

@@ -31,6 +31,16 @@ u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 i32 pvi_overlay_mode;
 const u8* pvi_invert_register;
 u8 pvi_late_starts;
+u8 pvi_object3_artefacts;
+PviBackgroundPatch pvi_bg_patch;
+PviHistoryRecord pvi_history[PVI_HISTORY_MAX_FRAMES + 1][4][PVI_HISTORY_RECORDS];
+u8 pvi_history_count[PVI_HISTORY_MAX_FRAMES + 1][4];
+u8 pvi_demultiplex_drawn[4][PVI_HISTORY_RECORDS];
+u32 pvi_history_slot;
+u32 pvi_history_frames;
+u8 pvi_demux_object_off[4];
+u8 pvi_demux_redraw_always[4];
+u8 pvi_demux_no_overlap_test;
 
 namespace {
 
@@ -50,6 +60,13 @@ void set_status(u32 offset, u8 bits) {
         const u32 o = offset + 0x10 * copy;
         pvi_write_register(o, static_cast<u8>(reg(o) | bits), true);
     }
+}
+
+// The slot this frame's objects are recorded in.
+u32 history_current;
+
+PviHistoryRecord& current_record(int n) {
+    return pvi_history[history_current][n][pvi_history_count[history_current][n]];
 }
 
 bool inverted() {
@@ -86,6 +103,12 @@ constexpr u8 NUMBERED[2][4][10] = {
      {0xFF, 0x81, 0x89, 0x99, 0x89, 0x89, 0x89, 0x9D, 0x81, 0xFF},
      {0xFF, 0x81, 0x99, 0xA5, 0x85, 0x99, 0xA1, 0xBD, 0x81, 0xFF},
      {0xFF, 0x81, 0xB9, 0x85, 0x99, 0x85, 0x85, 0xB9, 0x81, 0xFF}},
+};
+
+// Object 3's colours with "artefacts", 7 x 6 pixels from its top left.
+constexpr u8 ARTEFACTS[6][7] = {
+    {0, 0, 0, 2, 0, 0, 0},   {0, 0, 6, 4, 6, 0, 0},   {0, 22, 8, 1, 8, 2, 0},
+    {5, 5, 11, 1, 11, 4, 4}, {0, 5, 22, 8, 22, 1, 0}, {0, 0, 1, 5, 5, 0, 0},
 };
 
 // Bar width by bits 7-6 of a width byte.
@@ -194,6 +217,17 @@ void pvi_write_register(u32 offset, u8 value, bool relative) {
     guest_memory[a] = value;
 }
 
+void pvi_draw_overlay() {
+    if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
+    // Without the blanking areas only the picture's clocks are of interest;
+    // the plot keeps to the visible window either way.
+    const i32 first = blankingareas ? 0 : 60, last = blankingareas ? PVI_BEAM_CLOCKS - 1 : 223;
+    const i32 lines = lines_per_frame < PVI_BEAM_LINES ? lines_per_frame : PVI_BEAM_LINES;
+    for (i32 y = 0; y < lines; y++)
+        for (i32 x = first; x <= last; x++)
+            display_plot_clipped(x, y, pvi_access_map[y * PVI_BEAM_CLOCKS + x]);
+}
+
 u8 pvi_read_register(u32 offset) {
     const u32 a = (pvi_base + offset) & ADDR_MASK;
     if (pvi_overlay_mode == 3) mark_access(a);
@@ -270,6 +304,15 @@ void pvi_line_start() {
     if (pvi_line == pvi_score_line) pvi_score_colour = (bg & 8) ? (bg >> 4) & 7 : 0;
     if (dejitter) {
         pvi_line_background = bg;
+        if (pvi_bg_patch.line && pvi_line == pvi_bg_patch.line) {
+            const u8 shown = bg & 7;
+            for (int i = 0; i < 2; i++)
+                if (shown == ((7 - pvi_bg_patch.from[i]) & 7)) {
+                    pvi_line_background =
+                        static_cast<u8>((bg & ~7u) | ((7u - pvi_bg_patch.to[i]) & 7));
+                    break;
+                }
+        }
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
 }
@@ -301,6 +344,17 @@ void pvi_object_line_step() {
             o.row_bits = NUMBERED[o.duplicate][n][row];
         else
             o.row_bits = pvi_read_register(block + static_cast<u32>(row));
+        if (demultiplex && pvi_history_count[history_current][n] < PVI_HISTORY_RECORDS) {
+            PviHistoryRecord& r = current_record(n);
+            if (pvi_line == o.start_line) {
+                r.valid = 1;
+                r.line = pvi_line;
+                r.colour = o.colour;
+                r.x = o.x_start;
+                r.scale = o.scale;
+            }
+            if (r.valid) r.rows[row] = o.row_bits;
+        }
     }
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
@@ -331,11 +385,75 @@ void pvi_object_complete(int n) {
 }
 
 void pvi_line_end() {
-    for (PviObject& o : pvi_objects) {
+    for (int n = 0; n < 4; n++) {
+        PviObject& o = pvi_objects[n];
         if (!o.completed) continue;
         o.active = o.completed = 0;
         o.start_line = o.next_start;
         o.duplicate = 1;
+        u8& count = pvi_history_count[history_current][n];
+        if (count < PVI_HISTORY_RECORDS && current_record(n).valid) count++;
+    }
+}
+
+// ---- demultiplex history -------------------------------------------------------------
+
+void pvi_demultiplex_configure(u32 frames, const u8 off[4], const u8 always[4]) {
+    pvi_history_frames = frames < PVI_HISTORY_MAX_FRAMES ? frames : PVI_HISTORY_MAX_FRAMES;
+    for (int n = 0; n < 4; n++) {
+        pvi_demux_object_off[n] = off[n] ? 1 : 0;
+        pvi_demux_redraw_always[n] = always[n] ? 1 : 0;
+    }
+    std::memset(pvi_history, 0, sizeof pvi_history);
+    std::memset(pvi_history_count, 0, sizeof pvi_history_count);
+    std::memset(pvi_demultiplex_drawn, 0, sizeof pvi_demultiplex_drawn);
+    pvi_history_slot = 0;
+}
+
+void pvi_history_frame_begin() {
+    history_current = pvi_history_slot % (pvi_history_frames + 1);
+    for (int n = 0; n < 4; n++) {
+        pvi_history_count[history_current][n] = 0;
+        for (PviHistoryRecord& r : pvi_history[history_current][n])
+            r.valid = 0;
+    }
+}
+
+void pvi_history_frame_end() {
+    const u32 slots = pvi_history_frames + 1;
+    if (demultiplex && frame_counter >= pvi_history_frames && sprite_mode != 0) {
+        std::memset(pvi_demultiplex_drawn, 0, sizeof pvi_demultiplex_drawn);
+        for (u32 k = pvi_history_frames; k >= 1; k--)
+            pvi_demultiplex_redraw((history_current + k) % slots);
+    }
+    pvi_history_slot = history_current == pvi_history_frames ? 0 : history_current + 1;
+}
+
+void pvi_demultiplex_redraw(u32 slot) {
+    for (int o = 0; o < 4; o++) {
+        if (pvi_demux_object_off[o]) continue;
+        for (int r = 0; r < PVI_HISTORY_RECORDS; r++) {
+            if (pvi_demultiplex_drawn[o][r] && !pvi_demux_redraw_always[o]) continue;
+            const PviHistoryRecord& rec = pvi_history[slot][o][r];
+            if (!rec.valid) continue;
+            const i32 s = rec.scale;
+            // What this frame drew in that place (its record as it stands,
+            // even one left from the slot's earlier use) is not drawn over.
+            const PviHistoryRecord& now = pvi_history[history_current][o][r];
+            if (!pvi_demux_no_overlap_test &&
+                pvi_boxes_overlap(rec.x, now.x, rec.line, now.line, 8 * s, 10 * s))
+                continue;
+            pvi_demultiplex_drawn[o][r] = 1;
+            for (i32 i = 0; i < 10; i++)
+                for (i32 b = 0; b < 8; b++) {
+                    if (!((rec.rows[i] >> (7 - b)) & 1)) continue;
+                    for (i32 j = 0; j < s; j++)
+                        for (i32 k = 0; k < s; k++)
+                            display_plot_clipped(rec.x + b * s + k + 49,
+                                                 rec.line + i * s + j + first_visible_line,
+                                                 static_cast<u32>(rec.colour));
+                }
+        }
     }
 }
 
@@ -397,6 +515,11 @@ void pvi_render_pixel() {
         if ((o.row_bits >> (7 - i)) & 1) {
             cell |= static_cast<u8>(o.colour | (16u << n));
             pixel = cell & 7u;
+            if (n == 3 && pvi_object3_artefacts && artefacts) {
+                // Outside the pattern's box the object keeps its own colours.
+                const i32 col = x - o.x_start, row = y - o.start_line;
+                if (col < 7 && row >= 0 && row < 6) pixel = ARTEFACTS[row][col];
+            }
         }
     }
 
