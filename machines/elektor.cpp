@@ -7,6 +7,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/guest_roms.h"
 #include "cpu/bus.h"
@@ -157,6 +158,12 @@ void elektor_setup() {
                 static_cast<u16>(0x1D9C + i);
             mem_read_mirror[0x19BC + i] = mem_write_mirror[0x19BC + i] =
                 static_cast<u16>(0x1DBC + i);
+        }
+    if (row.first_comment_row >= 0)
+        for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
+            const int address = addr_comment_address(r);
+            if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
+                mem_attributes[address] |= MEM_COMMENT;
         }
     for (u32 a = 0; a <= 0x07FF; a++)
         mem_attributes[a] |= MEM_BIOS;

@@ -6,6 +6,7 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/memory.h"
+#include "core/loader.h"
 #include "machines/pvi2636.h"
 #include "machines/pvi_consoles.h"
 #include "core/recording.h"
@@ -315,6 +316,7 @@ u32 type_flags(u32 a, u32 map) {
 const u8* const interton_stub_program = STUB.data();
 
 void interton_setup() {
+    program_loaded = 0;
     snd_effect_latch.triggered = 0;
     pvi_base = 0x1F00;
     if (randomizememory) {

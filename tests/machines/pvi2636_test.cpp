@@ -2,6 +2,7 @@
 // on the Interton (type D) with the chip's line work run without a processor.
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -347,6 +348,14 @@ TEST_F(Pvi, GamesKeysWithStartAndWithoutAutofire) {
         EXPECT_EQ(guest_memory[0x1E89], 0x0F); // keypad 0's player has no autofire
     }
     autofire_right = 0;
+}
+
+TEST_F(Pvi, SetUpsForgetAProgramsStartAddress) {
+    for (int map : {3, 5}) {
+        program_loaded = 1;
+        ASSERT_TRUE(machine_switch(map == 3 ? INTERTON : ELEKTOR, map, false, true, false));
+        EXPECT_EQ(program_loaded, 0) << map;
+    }
 }
 
 } // namespace
