@@ -130,10 +130,12 @@ int line_group(i32 y) {
     return 5;
 }
 
-bool grid_bit(u32 bar_offset, i32 x) {
-    const u32 byte = bar_offset + (x >= 96 ? 1 : 0);
-    const i32 column = ((x - 32) % 64) / 8;
-    return (reg(byte) >> (7 - column)) & 1;
+// BGCOLLIDE's bits for the objects of a cell: object n -> $80 >> n.
+u8 grid_collision_bits(u8 cell) {
+    u8 grid = 0;
+    for (int n = 0; n < 4; n++)
+        if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
+    return grid;
 }
 
 } // namespace
@@ -463,80 +465,115 @@ bool pvi_score_pixel(u32 digit, i32 x, i32 y) {
 }
 
 void pvi_render_pixel() {
-    const i32 x = raster_clock - 49, y = pvi_line;
+    pvi_render_span(raster_clock, raster_clock);
+}
+
+void pvi_render_span(i32 first, i32 last) {
+    if (first < 49) first = 49;
+    if (last > PVI_BEAM_CLOCKS - 1) last = PVI_BEAM_CLOCKS - 1;
+    if (first > last) return;
+    const i32 y = pvi_line, x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
     if (!dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    u32 pixel = pvi_background_colour;
-    u8 dummy = 0;
-    u8& cell = (y >= 0 && y < PVI_MAX_LINES && x >= 0 && x < PVI_WIDTH)
-                   ? pvi_pixel_cells[y * PVI_WIDTH + x]
-                   : dummy;
+    u8 colours[PVI_WIDTH];
+    std::memset(colours + x0, static_cast<u8>(pvi_background_colour),
+                static_cast<std::size_t>(x1 - x0));
+    static u8 spare_row[PVI_WIDTH];
+    u8* const cells = y >= 0 && y < PVI_MAX_LINES ? pvi_pixel_cells + y * PVI_WIDTH : spare_row;
+    if (cells == spare_row) std::memset(spare_row, 0, sizeof spare_row);
 
-    // Grid.
-    if ((pvi_line_background & 8) && y >= 20 && y <= 219 && x >= 32 && x <= 159) {
+    // Grid: sixteen columns of eight pixels from x 32, their bar bytes and
+    // the bar width of this line.
+    if ((pvi_line_background & 8) && y >= 20 && y <= 219 && x0 <= 159 && x1 > 32) {
         const i32 band = (y - 20) / 20;
         const bool thin = (y - 20) % 20 < 2;
         const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
-        if (grid_bit(bars, x)) {
-            const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
-            const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
-            if (x % 8 < width) {
-                cell |= 8;
-                pixel = pvi_grid_colour(pvi_line_background);
+        const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
+        const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
+        const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
+        u32 corners = 0;
+        if (drawcorners && thin) {
+            const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
+            corners = static_cast<u32>(reg(same)) << 8 | reg(same + 1);
+            if (band > 0) corners |= static_cast<u32>(reg(same - 4)) << 8 | reg(same - 3);
+            corners &= ~lit;
+        }
+        if (lit | corners) {
+            const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
+            const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
+            for (i32 x = from; x < to; x++) {
+                const u32 bit = 0x8000u >> ((x - 32) >> 3);
+                if (lit & bit) {
+                    if ((x & 7) < width) {
+                        cells[x] |= 8;
+                        colours[x] = colour;
+                    }
+                } else if ((corners & bit) && (x & 7) == 0) {
+                    colours[x] = colour;
+                }
             }
-        } else if (drawcorners && thin && x % 8 == 0) {
-            const bool above = band > 0 && grid_bit(0x80 + 4 * static_cast<u32>(band - 1) + 2, x);
-            if (above || grid_bit(0x80 + 4 * static_cast<u32>(band) + 2, x))
-                pixel = pvi_grid_colour(pvi_line_background);
         }
     }
 
-    // Score.
+    // Score digits.
     if (y >= pvi_score_line && y <= pvi_score_line + 19) {
         const u8 ctrl = reg(PVI_SCORECTRL);
         const i32 starts[4] = {60, 76, (ctrl & 2) ? 92 : 108, (ctrl & 2) ? 108 : 124};
         const u8 lt = reg(PVI_SCORELT), rt = reg(PVI_SCORERT);
         const u32 digits[4] = {static_cast<u32>(lt >> 4), lt & 15u, static_cast<u32>(rt >> 4),
                                rt & 15u};
-        for (int d = 0; d < 4; d++)
-            if (x >= starts[d] && x < starts[d] + 12 &&
-                pvi_score_pixel(digits[d], x - starts[d], y - pvi_score_line))
-                pixel = pvi_score_colour;
+        const u8 colour = pvi_score_colour;
+        for (int d = 0; d < 4; d++) {
+            const i32 s = starts[d];
+            if (s + 12 <= x0 || s >= x1) continue;
+            const u8 row = SCORE_FONT[digits[d]][(y - pvi_score_line) / 4];
+            if (!row) continue;
+            const i32 from = x0 > s ? x0 : s, to = x1 < s + 12 ? x1 : s + 12;
+            for (i32 x = from; x < to; x++)
+                if ((row >> (2 - (x - s) / 4)) & 1) colours[x] = colour;
+        }
     }
 
-    // Objects.
+    // Objects, in order: where they overlap, a pixel shows the OR of their colours.
+    i32 touched_from = x1, touched_to = x0;
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
-        if (!o.active || x < o.x_start || x >= o.x_end) continue;
+        if (!o.active || !o.row_bits || o.x_start >= x1 || o.x_end <= x0) continue;
         const i32 code = o.scale == 1 ? 0 : o.scale == 2 ? 1 : o.scale == 4 ? 2 : 3;
-        const i32 i = (x - o.x_start) >> code;
-        if ((o.row_bits >> (7 - i)) & 1) {
-            cell |= static_cast<u8>(o.colour | (16u << n));
-            pixel = cell & 7u;
-            if (n == 3 && pvi_object3_artefacts && artefacts) {
+        const i32 from = x0 > o.x_start ? x0 : o.x_start, to = x1 < o.x_end ? x1 : o.x_end;
+        const u8 mark = static_cast<u8>(o.colour | (16u << n));
+        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
+        for (i32 x = from; x < to; x++) {
+            if (!((o.row_bits >> (7 - ((x - o.x_start) >> code))) & 1)) continue;
+            cells[x] |= mark;
+            colours[x] = cells[x] & 7u;
+            if (artefact) {
                 // Outside the pattern's box the object keeps its own colours.
                 const i32 col = x - o.x_start, row = y - o.start_line;
-                if (col < 7 && row >= 0 && row < 6) pixel = ARTEFACTS[row][col];
+                if (col < 7 && row >= 0 && row < 6) colours[x] = ARTEFACTS[row][col];
             }
+            if (x < touched_from) touched_from = x;
+            if (x + 1 > touched_to) touched_to = x + 1;
         }
     }
 
-    // Collisions.
-    if (collisions && (cell & 0xF0)) {
-        u8 pairs = 0;
-        for (const auto& p : PAIRS)
-            if ((cell & p.mask) == p.mask) pairs |= p.bit;
-        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
-        if (cell & 8) {
-            u8 grid = 0;
-            for (int n = 0; n < 4; n++)
-                if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
-            set_status(PVI_BGCOLLIDE, grid);
+    // Collisions, pixel by pixel as the beam meets them, each status write at
+    // its own beam position.
+    if (collisions)
+        for (i32 x = touched_from; x < touched_to; x++) {
+            const u8 cell = cells[x];
+            if (!(cell & 0xF0)) continue;
+            raster_clock = x + 49;
+            u8 pairs = 0;
+            for (const auto& p : PAIRS)
+                if ((cell & p.mask) == p.mask) pairs |= p.bit;
+            if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+            if (cell & 8) set_status(PVI_BGCOLLIDE, grid_collision_bits(cell));
         }
-    }
-    display_plot_beam(pixel);
+    raster_clock = last;
+    display_plot_row(first, raster_line, colours + x0, x1 - x0);
 }
 
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h) {

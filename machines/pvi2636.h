@@ -129,6 +129,10 @@ void pvi_line_start();
 void pvi_object_line_step();
 void pvi_object_complete(int n);
 void pvi_render_pixel();
+// The pixels of beam clocks first..last (49-226) of the current line, as
+// pvi_render_pixel would draw them one by one while the processor does not
+// run; raster_clock ends at last.
+void pvi_render_span(i32 first, i32 last);
 // End of a visible line: completed objects hand over to their duplicates.
 void pvi_line_end();
 

@@ -189,10 +189,35 @@ void accept_interrupt() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
+// The beam clock up to which the beam can run before the processor is due:
+// the processor's clock when it falls in [from, to], else `to`.
+i32 next_stop(i32 from, i32 to) {
+    return cpu_beam_clock >= from && cpu_beam_clock < to ? cpu_beam_clock : to;
+}
+
+// Clocks 0 to border_clocks - 1 in the border colour, which the processor
+// may change between its instructions.
 void border() {
-    for (raster_clock = 0; raster_clock < border_clocks; raster_clock++) {
-        display_plot_beam(pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+    raster_clock = 0;
+    while (raster_clock < border_clocks) {
+        const i32 last = next_stop(raster_clock, border_clocks - 1);
+        display_fill_row(raster_clock, raster_line, last - raster_clock + 1,
+                         pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+        raster_clock = last;
         cpu_step_at_beam();
+        raster_clock = last + 1;
+    }
+}
+
+// Clocks 49 to 226: the picture, drawn in runs between the processor's
+// instructions (nothing the picture reads changes within a run).
+void picture() {
+    raster_clock = 49;
+    while (raster_clock < PVI_BEAM_CLOCKS) {
+        const i32 last = next_stop(raster_clock, LAST_CLOCK);
+        pvi_render_span(raster_clock, last);
+        cpu_step_at_beam();
+        raster_clock = last + 1;
     }
 }
 
@@ -242,10 +267,7 @@ void pvi_run_frame() {
         pvi_object_line_step();
         accept_interrupt();
         cpu_run_to_clock(49);
-        for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++) {
-            pvi_render_pixel();
-            cpu_step_at_beam();
-        }
+        picture();
         pvi_line_end();
     }
     raster_line = lines_per_frame - 1;

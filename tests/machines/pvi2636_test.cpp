@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -356,6 +358,64 @@ TEST_F(Pvi, SetUpsForgetAProgramsStartAddress) {
         ASSERT_TRUE(machine_switch(map == 3 ? INTERTON : ELEKTOR, map, false, true, false));
         EXPECT_EQ(program_loaded, 0) << map;
     }
+}
+
+TEST_F(Pvi, RunsBetweenInstructionsDrawAsSinglePixelsDo) {
+    // Random registers (objects, grid, score, colours); each line drawn once
+    // pixel by pixel and once in runs of random lengths must leave the same
+    // picture, cells and status bits.
+    collisions = 1;
+    for (u32 seed = 1; seed <= 40; seed++) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        drawcorners = seed & 1;
+        dejitter = (seed >> 1) & 1;
+        pvi_object3_artefacts = artefacts = (seed >> 2) & 1;
+        for (u32 o = 0; o < 0xCA; o++)
+            set_pvi(o, static_cast<u8>(random()));
+        for (int n = 0; n < 4; n++) {
+            set_pvi(pvi_object_block[n] + 0x0A, static_cast<u8>(random() % 180));
+            set_pvi(pvi_object_block[n] + 0x0B, static_cast<u8>(random() % 180));
+            set_pvi(pvi_object_block[n] + 0x0C, static_cast<u8>(random() % 200));
+        }
+        set_pvi(PVI_BGCOLOUR, static_cast<u8>(random() | 8));
+        struct Result {
+            std::vector<u8> frame, cells;
+            u8 status[8];
+        } results[2];
+        for (int way = 0; way < 2; way++) {
+            std::memset(guest_frame, 0, GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS);
+            pvi_frame_begin();
+            pvi_frame_start();
+            std::mt19937 cuts(seed);
+            for (i32 y = 0; y < 230; y++) {
+                raster_line = first_visible_line + y;
+                pvi_line_start();
+                pvi_object_line_step();
+                for (i32 clock = 49; clock < PVI_BEAM_CLOCKS;) {
+                    const i32 last = way == 0 ? clock
+                                              : std::min<i32>(clock + static_cast<i32>(cuts() % 40),
+                                                              PVI_BEAM_CLOCKS - 1);
+                    pvi_render_span(clock, last);
+                    EXPECT_EQ(raster_clock, last);
+                    clock = last + 1;
+                }
+                pvi_line_end();
+            }
+            results[way].frame.assign(guest_frame,
+                                      guest_frame + GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS);
+            results[way].cells.assign(pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells);
+            for (u32 c = 0; c < 4; c++) {
+                results[way].status[2 * c] = pvi(PVI_BGCOLLIDE + 0x10 * c);
+                results[way].status[2 * c + 1] = pvi(PVI_SPRITECOLLIDE + 0x10 * c);
+            }
+        }
+        EXPECT_TRUE(results[0].frame == results[1].frame);
+        EXPECT_TRUE(results[0].cells == results[1].cells);
+        EXPECT_EQ(std::memcmp(results[0].status, results[1].status, 8), 0);
+    }
+    dejitter = 0;
+    artefacts = 0;
 }
 
 } // namespace
