@@ -193,12 +193,17 @@ u8 pvi_access_class(u32 a) {
     return 8;
 }
 
+// Whether anything has been marked since the map was last filled with 7:
+// only the access overlays mark it, so most frames need not fill it again.
+static bool access_map_marked = true;
+
 static void mark_access(u32 a) {
     if (raster_line < 0 || raster_line >= PVI_BEAM_LINES || raster_clock < 0 ||
         raster_clock >= PVI_BEAM_CLOCKS)
         return;
     u8& cell = pvi_access_map[raster_line * PVI_BEAM_CLOCKS + raster_clock];
     cell = cell == 7 ? pvi_access_class(a) : 0;
+    access_map_marked = true;
 }
 
 void pvi_write_register(u32 offset, u8 value, bool relative) {
@@ -294,7 +299,8 @@ void pvi_frame_start() {
 
 void pvi_frame_begin() {
     std::memset(pvi_pixel_cells, 0, sizeof pvi_pixel_cells);
-    std::memset(pvi_access_map, 7, sizeof pvi_access_map);
+    if (access_map_marked) std::memset(pvi_access_map, 7, sizeof pvi_access_map);
+    access_map_marked = false;
 }
 
 // ---- per line ------------------------------------------------------------------------
@@ -472,12 +478,17 @@ void pvi_render_span(i32 first, i32 last) {
     if (first < 49) first = 49;
     if (last > PVI_BEAM_CLOCKS - 1) last = PVI_BEAM_CLOCKS - 1;
     if (first > last) return;
+    u8 colours[PVI_WIDTH];
+    pvi_render_run(first, last, colours);
+    display_plot_row(first, raster_line, colours + (first - 49), last - first + 1);
+}
+
+void pvi_render_run(i32 first, i32 last, u8* colours) {
     const i32 y = pvi_line, x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
     if (!dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    u8 colours[PVI_WIDTH];
     std::memset(colours + x0, static_cast<u8>(pvi_background_colour),
                 static_cast<std::size_t>(x1 - x0));
     static u8 spare_row[PVI_WIDTH];
@@ -503,15 +514,18 @@ void pvi_render_span(i32 first, i32 last) {
         if (lit | corners) {
             const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
             const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
-            for (i32 x = from; x < to; x++) {
-                const u32 bit = 0x8000u >> ((x - 32) >> 3);
+            for (i32 c = (from - 32) >> 3, end = ((to - 1 - 32) >> 3); c <= end; c++) {
+                const u32 bit = 0x8000u >> c;
+                const i32 bx = 32 + 8 * c;
                 if (lit & bit) {
-                    if ((x & 7) < width) {
+                    const i32 a = bx > from ? bx : from;
+                    const i32 b = bx + width < to ? bx + width : to;
+                    for (i32 x = a; x < b; x++) {
                         cells[x] |= 8;
                         colours[x] = colour;
                     }
-                } else if ((corners & bit) && (x & 7) == 0) {
-                    colours[x] = colour;
+                } else if ((corners & bit) && bx >= from) {
+                    colours[bx] = colour;
                 }
             }
         }
@@ -573,7 +587,6 @@ void pvi_render_span(i32 first, i32 last) {
             if (cell & 8) set_status(PVI_BGCOLLIDE, grid_collision_bits(cell));
         }
     raster_clock = last;
-    display_plot_row(first, raster_line, colours + x0, x1 - x0);
 }
 
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h) {

@@ -43,6 +43,7 @@ extern u8 pvi_score_line;                             // 20 (top) or 200 (bottom
 extern u8 pvi_score_colour;                           // 0-7
 extern u8 pvi_line_background;                        // BGCOLOUR latched for the line
 extern u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH]; // colours | grid 8 | objects 16 << n
+// Written only by the chip's own marked accesses (pvi_write_register, pvi_read_register).
 extern u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 extern i32 pvi_overlay_mode; // 3 read table, 4 write table: the access map is kept
 // The board's control register whose bit 5 inverts grid and background
@@ -133,6 +134,9 @@ void pvi_render_pixel();
 // pvi_render_pixel would draw them one by one while the processor does not
 // run; raster_clock ends at last.
 void pvi_render_span(i32 first, i32 last);
+// The same into colours[x] (x = clock - 49) without plotting them, for a
+// caller that plots the whole line at once; first and last lie in 49-226.
+void pvi_render_run(i32 first, i32 last, u8* colours);
 // End of a visible line: completed objects hand over to their duplicates.
 void pvi_line_end();
 

@@ -211,14 +211,17 @@ void border() {
 
 // Clocks 49 to 226: the picture, drawn in runs between the processor's
 // instructions (nothing the picture reads changes within a run).
+// The line goes to the guest frame when it is complete.
 void picture() {
+    u8 colours[PVI_WIDTH];
     raster_clock = 49;
     while (raster_clock < PVI_BEAM_CLOCKS) {
         const i32 last = next_stop(raster_clock, LAST_CLOCK);
-        pvi_render_span(raster_clock, last);
+        pvi_render_run(raster_clock, last, colours);
         cpu_step_at_beam();
         raster_clock = last + 1;
     }
+    display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
 } // namespace
