@@ -6,6 +6,7 @@
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
+#include "display/frame.h"
 #include "machines/pong.h"
 
 #include <benchmark/benchmark.h>
@@ -105,3 +106,22 @@ static void BM_ArcadiaFrames(benchmark::State& state) {
     state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ArcadiaFrames)->Arg(0)->Arg(1);
+
+// The PVI consoles' whole frame: the Interton running its title program
+// (objects, duplicates, grid and score on every line) and the Elektor on its
+// expanded map (its monitor when the ROM is present, else empty memory). The
+// processor interleaves with the beam clock by clock. "x real time" divides
+// the frame rate by the machine's own frame rate.
+static void BM_PviConsoleFrames(benchmark::State& state) {
+    turbo = 1;
+    stubprograms = 1;
+    const int m = static_cast<int>(state.range(0));
+    machine_switch(m, m == INTERTON ? 3 : 5, true, true, false);
+    const double rate = lines_per_frame == 312 ? 50.0 : 60.0;
+    for (auto _ : state)
+        emu_run_frame();
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["x real time"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PviConsoleFrames)->Arg(INTERTON)->Arg(ELEKTOR);

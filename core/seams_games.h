@@ -44,6 +44,14 @@ struct KnownGame {
     u8 line_length;
     u8 variant;
     std::int16_t console_model;
+    // PVI consoles: the keypad key (1-12) pressed together with START, -1 none.
+    std::int8_t start_key = -1;
+    // PVI consoles with "dejitter": on PVI line `line` (0 none) a background
+    // colour `from` becomes `to`, for the first pair that matches.
+    struct BackgroundPatch {
+        u8 line;
+        u8 from[2], to[2];
+    } bg_patch = {};
 };
 
 extern const KnownGame known_games_db[KNOWN_GAMES];

@@ -7,12 +7,14 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/guest_roms.h"
 #include "cpu/bus.h"
 #include "cpu/memory.h"
 #include "machines/ay8910.h"
 #include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
 #include "sound/sound_latches.h"
 #include "sound/voice_update.h"
 
@@ -157,6 +159,12 @@ void elektor_setup() {
             mem_read_mirror[0x19BC + i] = mem_write_mirror[0x19BC + i] =
                 static_cast<u16>(0x1DBC + i);
         }
+    if (row.first_comment_row >= 0)
+        for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
+            const int address = addr_comment_address(r);
+            if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
+                mem_attributes[address] |= MEM_COMMENT;
+        }
     for (u32 a = 0; a <= 0x07FF; a++)
         mem_attributes[a] |= MEM_BIOS;
     mem_attributes[0x1E80] |= MEM_HW_REGISTER;
@@ -198,6 +206,7 @@ void elektor_reset() {
         if (row_start_inhibited(row)) cpu_psu |= PSU_II;
     }
     if (known_game_id == 304) cpu_psl |= PSL_COM; // "Omega Landing" compares logically
+    pvi_consoles_apply_game();
     snd_update_voices(0);
 }
 

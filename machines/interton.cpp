@@ -6,7 +6,9 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/memory.h"
+#include "core/loader.h"
 #include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "sound/sound_latches.h"
@@ -314,6 +316,7 @@ u32 type_flags(u32 a, u32 map) {
 const u8* const interton_stub_program = STUB.data();
 
 void interton_setup() {
+    program_loaded = 0;
     snd_effect_latch.triggered = 0;
     pvi_base = 0x1F00;
     if (randomizememory) {
@@ -352,4 +355,5 @@ void interton_load_cartridge(bool) {
 void interton_reset() {
     std::memset(guest_memory + 0x1800, 0, 0x800);
     guest_memory[0x1E80] = 4;
+    pvi_consoles_apply_game();
 }

@@ -31,6 +31,16 @@ u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 i32 pvi_overlay_mode;
 const u8* pvi_invert_register;
 u8 pvi_late_starts;
+u8 pvi_object3_artefacts;
+PviBackgroundPatch pvi_bg_patch;
+PviHistoryRecord pvi_history[PVI_HISTORY_MAX_FRAMES + 1][4][PVI_HISTORY_RECORDS];
+u8 pvi_history_count[PVI_HISTORY_MAX_FRAMES + 1][4];
+u8 pvi_demultiplex_drawn[4][PVI_HISTORY_RECORDS];
+u32 pvi_history_slot;
+u32 pvi_history_frames;
+u8 pvi_demux_object_off[4];
+u8 pvi_demux_redraw_always[4];
+u8 pvi_demux_no_overlap_test;
 
 namespace {
 
@@ -50,6 +60,13 @@ void set_status(u32 offset, u8 bits) {
         const u32 o = offset + 0x10 * copy;
         pvi_write_register(o, static_cast<u8>(reg(o) | bits), true);
     }
+}
+
+// The slot this frame's objects are recorded in.
+u32 history_current;
+
+PviHistoryRecord& current_record(int n) {
+    return pvi_history[history_current][n][pvi_history_count[history_current][n]];
 }
 
 bool inverted() {
@@ -88,6 +105,12 @@ constexpr u8 NUMBERED[2][4][10] = {
      {0xFF, 0x81, 0xB9, 0x85, 0x99, 0x85, 0x85, 0xB9, 0x81, 0xFF}},
 };
 
+// Object 3's colours with "artefacts", 7 x 6 pixels from its top left.
+constexpr u8 ARTEFACTS[6][7] = {
+    {0, 0, 0, 2, 0, 0, 0},   {0, 0, 6, 4, 6, 0, 0},   {0, 22, 8, 1, 8, 2, 0},
+    {5, 5, 11, 1, 11, 4, 4}, {0, 5, 22, 8, 22, 1, 0}, {0, 0, 1, 5, 5, 0, 0},
+};
+
 // Bar width by bits 7-6 of a width byte.
 constexpr i32 BAR_WIDTH[4] = {1, 2, 1, 4};
 
@@ -107,10 +130,12 @@ int line_group(i32 y) {
     return 5;
 }
 
-bool grid_bit(u32 bar_offset, i32 x) {
-    const u32 byte = bar_offset + (x >= 96 ? 1 : 0);
-    const i32 column = ((x - 32) % 64) / 8;
-    return (reg(byte) >> (7 - column)) & 1;
+// BGCOLLIDE's bits for the objects of a cell: object n -> $80 >> n.
+u8 grid_collision_bits(u8 cell) {
+    u8 grid = 0;
+    for (int n = 0; n < 4; n++)
+        if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
+    return grid;
 }
 
 } // namespace
@@ -168,12 +193,17 @@ u8 pvi_access_class(u32 a) {
     return 8;
 }
 
+// Whether anything has been marked since the map was last filled with 7:
+// only the access overlays mark it, so most frames need not fill it again.
+static bool access_map_marked = true;
+
 static void mark_access(u32 a) {
     if (raster_line < 0 || raster_line >= PVI_BEAM_LINES || raster_clock < 0 ||
         raster_clock >= PVI_BEAM_CLOCKS)
         return;
     u8& cell = pvi_access_map[raster_line * PVI_BEAM_CLOCKS + raster_clock];
     cell = cell == 7 ? pvi_access_class(a) : 0;
+    access_map_marked = true;
 }
 
 void pvi_write_register(u32 offset, u8 value, bool relative) {
@@ -192,6 +222,17 @@ void pvi_write_register(u32 offset, u8 value, bool relative) {
         }
     }
     guest_memory[a] = value;
+}
+
+void pvi_draw_overlay() {
+    if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
+    // Without the blanking areas only the picture's clocks are of interest;
+    // the plot keeps to the visible window either way.
+    const i32 first = blankingareas ? 0 : 60, last = blankingareas ? PVI_BEAM_CLOCKS - 1 : 223;
+    const i32 lines = lines_per_frame < PVI_BEAM_LINES ? lines_per_frame : PVI_BEAM_LINES;
+    for (i32 y = 0; y < lines; y++)
+        for (i32 x = first; x <= last; x++)
+            display_plot_clipped(x, y, pvi_access_map[y * PVI_BEAM_CLOCKS + x]);
 }
 
 u8 pvi_read_register(u32 offset) {
@@ -258,7 +299,8 @@ void pvi_frame_start() {
 
 void pvi_frame_begin() {
     std::memset(pvi_pixel_cells, 0, sizeof pvi_pixel_cells);
-    std::memset(pvi_access_map, 7, sizeof pvi_access_map);
+    if (access_map_marked) std::memset(pvi_access_map, 7, sizeof pvi_access_map);
+    access_map_marked = false;
 }
 
 // ---- per line ------------------------------------------------------------------------
@@ -270,6 +312,15 @@ void pvi_line_start() {
     if (pvi_line == pvi_score_line) pvi_score_colour = (bg & 8) ? (bg >> 4) & 7 : 0;
     if (dejitter) {
         pvi_line_background = bg;
+        if (pvi_bg_patch.line && pvi_line == pvi_bg_patch.line) {
+            const u8 shown = bg & 7;
+            for (int i = 0; i < 2; i++)
+                if (shown == ((7 - pvi_bg_patch.from[i]) & 7)) {
+                    pvi_line_background =
+                        static_cast<u8>((bg & ~7u) | ((7u - pvi_bg_patch.to[i]) & 7));
+                    break;
+                }
+        }
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
 }
@@ -301,6 +352,17 @@ void pvi_object_line_step() {
             o.row_bits = NUMBERED[o.duplicate][n][row];
         else
             o.row_bits = pvi_read_register(block + static_cast<u32>(row));
+        if (demultiplex && pvi_history_count[history_current][n] < PVI_HISTORY_RECORDS) {
+            PviHistoryRecord& r = current_record(n);
+            if (pvi_line == o.start_line) {
+                r.valid = 1;
+                r.line = pvi_line;
+                r.colour = o.colour;
+                r.x = o.x_start;
+                r.scale = o.scale;
+            }
+            if (r.valid) r.rows[row] = o.row_bits;
+        }
     }
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
@@ -331,11 +393,75 @@ void pvi_object_complete(int n) {
 }
 
 void pvi_line_end() {
-    for (PviObject& o : pvi_objects) {
+    for (int n = 0; n < 4; n++) {
+        PviObject& o = pvi_objects[n];
         if (!o.completed) continue;
         o.active = o.completed = 0;
         o.start_line = o.next_start;
         o.duplicate = 1;
+        u8& count = pvi_history_count[history_current][n];
+        if (count < PVI_HISTORY_RECORDS && current_record(n).valid) count++;
+    }
+}
+
+// ---- demultiplex history -------------------------------------------------------------
+
+void pvi_demultiplex_configure(u32 frames, const u8 off[4], const u8 always[4]) {
+    pvi_history_frames = frames < PVI_HISTORY_MAX_FRAMES ? frames : PVI_HISTORY_MAX_FRAMES;
+    for (int n = 0; n < 4; n++) {
+        pvi_demux_object_off[n] = off[n] ? 1 : 0;
+        pvi_demux_redraw_always[n] = always[n] ? 1 : 0;
+    }
+    std::memset(pvi_history, 0, sizeof pvi_history);
+    std::memset(pvi_history_count, 0, sizeof pvi_history_count);
+    std::memset(pvi_demultiplex_drawn, 0, sizeof pvi_demultiplex_drawn);
+    pvi_history_slot = 0;
+}
+
+void pvi_history_frame_begin() {
+    history_current = pvi_history_slot % (pvi_history_frames + 1);
+    for (int n = 0; n < 4; n++) {
+        pvi_history_count[history_current][n] = 0;
+        for (PviHistoryRecord& r : pvi_history[history_current][n])
+            r.valid = 0;
+    }
+}
+
+void pvi_history_frame_end() {
+    const u32 slots = pvi_history_frames + 1;
+    if (demultiplex && frame_counter >= pvi_history_frames && sprite_mode != 0) {
+        std::memset(pvi_demultiplex_drawn, 0, sizeof pvi_demultiplex_drawn);
+        for (u32 k = pvi_history_frames; k >= 1; k--)
+            pvi_demultiplex_redraw((history_current + k) % slots);
+    }
+    pvi_history_slot = history_current == pvi_history_frames ? 0 : history_current + 1;
+}
+
+void pvi_demultiplex_redraw(u32 slot) {
+    for (int o = 0; o < 4; o++) {
+        if (pvi_demux_object_off[o]) continue;
+        for (int r = 0; r < PVI_HISTORY_RECORDS; r++) {
+            if (pvi_demultiplex_drawn[o][r] && !pvi_demux_redraw_always[o]) continue;
+            const PviHistoryRecord& rec = pvi_history[slot][o][r];
+            if (!rec.valid) continue;
+            const i32 s = rec.scale;
+            // What this frame drew in that place (its record as it stands,
+            // even one left from the slot's earlier use) is not drawn over.
+            const PviHistoryRecord& now = pvi_history[history_current][o][r];
+            if (!pvi_demux_no_overlap_test &&
+                pvi_boxes_overlap(rec.x, now.x, rec.line, now.line, 8 * s, 10 * s))
+                continue;
+            pvi_demultiplex_drawn[o][r] = 1;
+            for (i32 i = 0; i < 10; i++)
+                for (i32 b = 0; b < 8; b++) {
+                    if (!((rec.rows[i] >> (7 - b)) & 1)) continue;
+                    for (i32 j = 0; j < s; j++)
+                        for (i32 k = 0; k < s; k++)
+                            display_plot_clipped(rec.x + b * s + k + 49,
+                                                 rec.line + i * s + j + first_visible_line,
+                                                 static_cast<u32>(rec.colour));
+                }
+        }
     }
 }
 
@@ -345,75 +471,122 @@ bool pvi_score_pixel(u32 digit, i32 x, i32 y) {
 }
 
 void pvi_render_pixel() {
-    const i32 x = raster_clock - 49, y = pvi_line;
+    pvi_render_span(raster_clock, raster_clock);
+}
+
+void pvi_render_span(i32 first, i32 last) {
+    if (first < 49) first = 49;
+    if (last > PVI_BEAM_CLOCKS - 1) last = PVI_BEAM_CLOCKS - 1;
+    if (first > last) return;
+    u8 colours[PVI_WIDTH];
+    pvi_render_run(first, last, colours);
+    display_plot_row(first, raster_line, colours + (first - 49), last - first + 1);
+}
+
+void pvi_render_run(i32 first, i32 last, u8* colours) {
+    const i32 y = pvi_line, x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
     if (!dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    u32 pixel = pvi_background_colour;
-    u8 dummy = 0;
-    u8& cell = (y >= 0 && y < PVI_MAX_LINES && x >= 0 && x < PVI_WIDTH)
-                   ? pvi_pixel_cells[y * PVI_WIDTH + x]
-                   : dummy;
+    std::memset(colours + x0, static_cast<u8>(pvi_background_colour),
+                static_cast<std::size_t>(x1 - x0));
+    static u8 spare_row[PVI_WIDTH];
+    u8* const cells = y >= 0 && y < PVI_MAX_LINES ? pvi_pixel_cells + y * PVI_WIDTH : spare_row;
+    if (cells == spare_row) std::memset(spare_row, 0, sizeof spare_row);
 
-    // Grid.
-    if ((pvi_line_background & 8) && y >= 20 && y <= 219 && x >= 32 && x <= 159) {
+    // Grid: sixteen columns of eight pixels from x 32, their bar bytes and
+    // the bar width of this line.
+    if ((pvi_line_background & 8) && y >= 20 && y <= 219 && x0 <= 159 && x1 > 32) {
         const i32 band = (y - 20) / 20;
         const bool thin = (y - 20) % 20 < 2;
         const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
-        if (grid_bit(bars, x)) {
-            const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
-            const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
-            if (x % 8 < width) {
-                cell |= 8;
-                pixel = pvi_grid_colour(pvi_line_background);
+        const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
+        const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
+        const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
+        u32 corners = 0;
+        if (drawcorners && thin) {
+            const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
+            corners = static_cast<u32>(reg(same)) << 8 | reg(same + 1);
+            if (band > 0) corners |= static_cast<u32>(reg(same - 4)) << 8 | reg(same - 3);
+            corners &= ~lit;
+        }
+        if (lit | corners) {
+            const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
+            const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
+            for (i32 c = (from - 32) >> 3, end = ((to - 1 - 32) >> 3); c <= end; c++) {
+                const u32 bit = 0x8000u >> c;
+                const i32 bx = 32 + 8 * c;
+                if (lit & bit) {
+                    const i32 a = bx > from ? bx : from;
+                    const i32 b = bx + width < to ? bx + width : to;
+                    for (i32 x = a; x < b; x++) {
+                        cells[x] |= 8;
+                        colours[x] = colour;
+                    }
+                } else if ((corners & bit) && bx >= from) {
+                    colours[bx] = colour;
+                }
             }
-        } else if (drawcorners && thin && x % 8 == 0) {
-            const bool above = band > 0 && grid_bit(0x80 + 4 * static_cast<u32>(band - 1) + 2, x);
-            if (above || grid_bit(0x80 + 4 * static_cast<u32>(band) + 2, x))
-                pixel = pvi_grid_colour(pvi_line_background);
         }
     }
 
-    // Score.
+    // Score digits.
     if (y >= pvi_score_line && y <= pvi_score_line + 19) {
         const u8 ctrl = reg(PVI_SCORECTRL);
         const i32 starts[4] = {60, 76, (ctrl & 2) ? 92 : 108, (ctrl & 2) ? 108 : 124};
         const u8 lt = reg(PVI_SCORELT), rt = reg(PVI_SCORERT);
         const u32 digits[4] = {static_cast<u32>(lt >> 4), lt & 15u, static_cast<u32>(rt >> 4),
                                rt & 15u};
-        for (int d = 0; d < 4; d++)
-            if (x >= starts[d] && x < starts[d] + 12 &&
-                pvi_score_pixel(digits[d], x - starts[d], y - pvi_score_line))
-                pixel = pvi_score_colour;
+        const u8 colour = pvi_score_colour;
+        for (int d = 0; d < 4; d++) {
+            const i32 s = starts[d];
+            if (s + 12 <= x0 || s >= x1) continue;
+            const u8 row = SCORE_FONT[digits[d]][(y - pvi_score_line) / 4];
+            if (!row) continue;
+            const i32 from = x0 > s ? x0 : s, to = x1 < s + 12 ? x1 : s + 12;
+            for (i32 x = from; x < to; x++)
+                if ((row >> (2 - (x - s) / 4)) & 1) colours[x] = colour;
+        }
     }
 
-    // Objects.
+    // Objects, in order: where they overlap, a pixel shows the OR of their colours.
+    i32 touched_from = x1, touched_to = x0;
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
-        if (!o.active || x < o.x_start || x >= o.x_end) continue;
+        if (!o.active || !o.row_bits || o.x_start >= x1 || o.x_end <= x0) continue;
         const i32 code = o.scale == 1 ? 0 : o.scale == 2 ? 1 : o.scale == 4 ? 2 : 3;
-        const i32 i = (x - o.x_start) >> code;
-        if ((o.row_bits >> (7 - i)) & 1) {
-            cell |= static_cast<u8>(o.colour | (16u << n));
-            pixel = cell & 7u;
+        const i32 from = x0 > o.x_start ? x0 : o.x_start, to = x1 < o.x_end ? x1 : o.x_end;
+        const u8 mark = static_cast<u8>(o.colour | (16u << n));
+        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
+        for (i32 x = from; x < to; x++) {
+            if (!((o.row_bits >> (7 - ((x - o.x_start) >> code))) & 1)) continue;
+            cells[x] |= mark;
+            colours[x] = cells[x] & 7u;
+            if (artefact) {
+                // Outside the pattern's box the object keeps its own colours.
+                const i32 col = x - o.x_start, row = y - o.start_line;
+                if (col < 7 && row >= 0 && row < 6) colours[x] = ARTEFACTS[row][col];
+            }
+            if (x < touched_from) touched_from = x;
+            if (x + 1 > touched_to) touched_to = x + 1;
         }
     }
 
-    // Collisions.
-    if (collisions && (cell & 0xF0)) {
-        u8 pairs = 0;
-        for (const auto& p : PAIRS)
-            if ((cell & p.mask) == p.mask) pairs |= p.bit;
-        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
-        if (cell & 8) {
-            u8 grid = 0;
-            for (int n = 0; n < 4; n++)
-                if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
-            set_status(PVI_BGCOLLIDE, grid);
+    // Collisions, pixel by pixel as the beam meets them, each status write at
+    // its own beam position.
+    if (collisions)
+        for (i32 x = touched_from; x < touched_to; x++) {
+            const u8 cell = cells[x];
+            if (!(cell & 0xF0)) continue;
+            raster_clock = x + 49;
+            u8 pairs = 0;
+            for (const auto& p : PAIRS)
+                if ((cell & p.mask) == p.mask) pairs |= p.bit;
+            if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+            if (cell & 8) set_status(PVI_BGCOLLIDE, grid_collision_bits(cell));
         }
-    }
-    display_plot_beam(pixel);
+    raster_clock = last;
 }
 
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h) {

@@ -43,6 +43,7 @@ extern u8 pvi_score_line;                             // 20 (top) or 200 (bottom
 extern u8 pvi_score_colour;                           // 0-7
 extern u8 pvi_line_background;                        // BGCOLOUR latched for the line
 extern u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH]; // colours | grid 8 | objects 16 << n
+// Written only by the chip's own marked accesses (pvi_write_register, pvi_read_register).
 extern u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 extern i32 pvi_overlay_mode; // 3 read table, 4 write table: the access map is kept
 // The board's control register whose bit 5 inverts grid and background
@@ -50,6 +51,54 @@ extern i32 pvi_overlay_mode; // 3 read table, 4 write table: the access map is k
 extern const u8* pvi_invert_register;
 // Objects may start below line 252 (a few games rely on it).
 extern u8 pvi_late_starts;
+// Object 3 drawn in the colour pattern of a colour television's artefacts
+// (with the setting "artefacts"), for the one game that relies on them.
+extern u8 pvi_object3_artefacts;
+// With "dejitter": on PVI line `line` (0 none), a background whose colour
+// is from[i] shows to[i] instead (the first pair that matches).
+struct PviBackgroundPatch {
+    u8 line;
+    u8 from[2], to[2];
+};
+extern PviBackgroundPatch pvi_bg_patch;
+
+// ---- demultiplex history -----------------------------------------------------------
+// Games that show some objects only every second or third frame get them drawn
+// again in the frames between from what the earlier frames drew. Each frame has
+// a slot of up to 56 records per object, one per appearance (original or
+// duplicate), kept for pvi_history_frames frames.
+constexpr int PVI_HISTORY_RECORDS = 56;
+constexpr u32 PVI_HISTORY_MAX_FRAMES = 15; // earlier frames kept at most
+
+struct PviHistoryRecord {
+    i32 x;      // x start
+    i32 line;   // start line
+    i32 scale;  // 1, 2, 4 or 8
+    i32 colour; // 0-7
+    u8 valid;   // filled in the slot's frame
+    u8 rows[10];
+};
+
+extern PviHistoryRecord pvi_history[PVI_HISTORY_MAX_FRAMES + 1][4][PVI_HISTORY_RECORDS];
+extern u8 pvi_history_count[PVI_HISTORY_MAX_FRAMES + 1][4];
+extern u8 pvi_demultiplex_drawn[4][PVI_HISTORY_RECORDS];
+extern u32 pvi_history_slot;          // slot of the current frame
+extern u32 pvi_history_frames;        // earlier frames kept, 0 = none
+extern u8 pvi_demux_object_off[4];    // the object's records are never redrawn
+extern u8 pvi_demux_redraw_always[4]; // redraw even where a later frame drew that record
+extern u8 pvi_demux_no_overlap_test;  // redraw records over this frame's objects too
+
+// The loaded game's demultiplexing: frames kept (clamped to
+// PVI_HISTORY_MAX_FRAMES), objects left out, objects always redrawn. Empties
+// the history.
+void pvi_demultiplex_configure(u32 frames, const u8 off[4], const u8 always[4]);
+// The slot of this frame: its counts and valid flags cleared.
+void pvi_history_frame_begin();
+// After the last line: with "demultiplex" on and enough frames seen, the
+// earlier frames' records drawn over this one; then the next slot.
+void pvi_history_frame_end();
+// Draws the records of one earlier slot that this frame does not cover.
+void pvi_demultiplex_redraw(u32 slot);
 
 // Attributes and mirrors of the 256 addresses at pvi_base.
 void pvi_init_register_attributes();
@@ -60,6 +109,10 @@ void pvi_write_register(u32 offset, u8 value, bool relative);
 u8 pvi_read_register(u32 offset);
 // Access-map class of an absolute console address.
 u8 pvi_access_class(u32 address);
+// The debugging overlay over the finished picture. Modes 3 and 4 show the
+// access map: each beam position in the colour of the register group the
+// chip read (3) or wrote (4) there, 0 where it did so more than once.
+void pvi_draw_overlay();
 
 // The border and background colour of a BGCOLOUR byte, and the grid colour.
 u32 pvi_border_colour(u8 bgcolour);
@@ -77,6 +130,13 @@ void pvi_line_start();
 void pvi_object_line_step();
 void pvi_object_complete(int n);
 void pvi_render_pixel();
+// The pixels of beam clocks first..last (49-226) of the current line, as
+// pvi_render_pixel would draw them one by one while the processor does not
+// run; raster_clock ends at last.
+void pvi_render_span(i32 first, i32 last);
+// The same into colours[x] (x = clock - 49) without plotting them, for a
+// caller that plots the whole line at once; first and last lie in 49-226.
+void pvi_render_run(i32 first, i32 last, u8* colours);
 // End of a visible line: completed objects hand over to their duplicates.
 void pvi_line_end();
 

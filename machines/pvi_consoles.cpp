@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 static constexpr u32 ADDR_MASK = GUEST_MEMORY_SIZE - 1;
 
@@ -140,6 +141,34 @@ void elektor_bus_install() {
     cpu_trap_add(0x079E, 0x0C, elektor_block_found);
 }
 
+i32 pvi_start_key = -1;
+u8 pvi_keypad1_no_autofire;
+
+bool pvi_loaded_game_is(const char* name) {
+    return known_game_id >= 0 && known_game_id < KNOWN_GAMES &&
+           std::strcmp(known_games_db[known_game_id].name ? known_games_db[known_game_id].name : "",
+                       name) == 0;
+}
+
+void pvi_consoles_apply_game() {
+    const DeflickerSettings& d = deflicker_settings;
+    pvi_demultiplex_configure(d.depth > 0 ? static_cast<u32>(d.depth) : 0, d.sprite, d.pvi);
+    pvi_demux_no_overlap_test = pvi_loaded_game_is("Asteroids");
+    pvi_late_starts = pvi_loaded_game_is("Moonlanding for 1 (Mondflug)") ||
+                      pvi_loaded_game_is("Moonlanding for 2 (Mondflug)");
+    pvi_object3_artefacts = pvi_loaded_game_is("Super-Space");
+    // "Rocket Shooting" reads keypad 1's fire key as held down, never as pulses.
+    pvi_keypad1_no_autofire = pvi_loaded_game_is("Rocket Shooting");
+    pvi_bg_patch = {};
+    pvi_start_key = -1;
+    if (known_game_id >= 0 && known_game_id < KNOWN_GAMES) {
+        const KnownGame& row = known_games_db[known_game_id];
+        const KnownGame::BackgroundPatch& p = row.bg_patch;
+        pvi_bg_patch = {p.line, {p.from[0], p.from[1]}, {p.to[0], p.to[1]}};
+        pvi_start_key = row.start_key;
+    }
+}
+
 // ---- the frame -----------------------------------------------------------------------
 
 namespace {
@@ -160,11 +189,39 @@ void accept_interrupt() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
+// The beam clock up to which the beam can run before the processor is due:
+// the processor's clock when it falls in [from, to], else `to`.
+i32 next_stop(i32 from, i32 to) {
+    return cpu_beam_clock >= from && cpu_beam_clock < to ? cpu_beam_clock : to;
+}
+
+// Clocks 0 to border_clocks - 1 in the border colour, which the processor
+// may change between its instructions.
 void border() {
-    for (raster_clock = 0; raster_clock < border_clocks; raster_clock++) {
-        display_plot_beam(pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+    raster_clock = 0;
+    while (raster_clock < border_clocks) {
+        const i32 last = next_stop(raster_clock, border_clocks - 1);
+        display_fill_row(raster_clock, raster_line, last - raster_clock + 1,
+                         pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+        raster_clock = last;
         cpu_step_at_beam();
+        raster_clock = last + 1;
     }
+}
+
+// Clocks 49 to 226: the picture, drawn in runs between the processor's
+// instructions (nothing the picture reads changes within a run).
+// The line goes to the guest frame when it is complete.
+void picture() {
+    u8 colours[PVI_WIDTH];
+    raster_clock = 49;
+    while (raster_clock < PVI_BEAM_CLOCKS) {
+        const i32 last = next_stop(raster_clock, LAST_CLOCK);
+        pvi_render_run(raster_clock, last, colours);
+        cpu_step_at_beam();
+        raster_clock = last + 1;
+    }
+    display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
 } // namespace
@@ -186,6 +243,7 @@ void cpu_step_at_beam() {
 
 void pvi_run_frame() {
     in_frame = 1;
+    pvi_history_frame_begin();
     pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;
     pvi_frame_begin();
     raster_line = 0;
@@ -212,13 +270,12 @@ void pvi_run_frame() {
         pvi_object_line_step();
         accept_interrupt();
         cpu_run_to_clock(49);
-        for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++) {
-            pvi_render_pixel();
-            cpu_step_at_beam();
-        }
+        picture();
         pvi_line_end();
     }
     raster_line = lines_per_frame - 1;
+    pvi_history_frame_end();
+    if (pvi_overlay_mode) pvi_draw_overlay();
     emu_end_of_frame();
 }
 
@@ -266,7 +323,8 @@ void pvi_read_keypad(int player, int g) {
     }
     u8 keys[3] = {0x0F, 0x0F, 0x0F};
     const u32 port = port_bits_of(player);
-    const bool autofire = player == 0 ? autofire_left : autofire_right;
+    const bool autofire =
+        (player == 0 ? autofire_left : autofire_right) && !(g == 1 && pvi_keypad1_no_autofire);
     const bool need_button = player == 0 ? requirebutton_left : requirebutton_right;
 
     const i32 fire_key = fire_button_assign[0];
@@ -318,6 +376,10 @@ void pvi_read_inputs() {
         for (int k = 0; k < buttons; k++)
             if (input_console_button_held(k) || (either & BUTTONS[k].pad))
                 console |= BUTTONS[k].bit;
+        if ((console & 0x40) && pvi_start_key >= 1 && pvi_start_key <= 12) {
+            const u32 a = key_byte(0, pvi_start_key);
+            pvi_write_register(a, static_cast<u8>(guest_memory[a] | key_bit(pvi_start_key)), false);
+        }
         pvi_write_register(CONSOLE_BYTE, console, false);
         if (rec_state == REC_RECORDING)
             for (u8 byte : pvi_input_record())

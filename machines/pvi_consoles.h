@@ -23,6 +23,16 @@ void pvi_redraw_access(u32 address, u8 value, bool write);
 // The PVI boards' interrupt vector: $0003.
 bool pvi_interrupt_vector(CpuVector* vector);
 
+// What the loaded game needs of the PVI (demultiplexing, objects starting
+// late); the consoles' resets call it after the game's row was applied.
+void pvi_consoles_apply_game();
+// Taken from the loaded game by pvi_consoles_apply_game: the keypad key (1-12,
+// keypad 0) pressed together with START, -1 none; keypad 1 without autofire.
+extern i32 pvi_start_key;
+extern u8 pvi_keypad1_no_autofire;
+// Whether the loaded game's database row has this name.
+bool pvi_loaded_game_is(const char* name);
+
 // ---- the frame, shared by both consoles -----------------------------------------------
 // Runs the processor until its beam clock reaches `limit`; raster_clock
 // follows it. A clock past 226 then starts the next line late by the overshoot.
