@@ -2,10 +2,6 @@
 // the definitions it writes.
 #include "machines/coinop_video.h"
 
-u8 coinop_collision_planes[3][COINOP_PLANE_SIZE];
-u8 malzak_collision_flag_frame;
-i32 malzak_x_offset;
-void coinop_run_frame() {}
 void zaccaria_draw_playfield() {}
 void malzak_draw_picture() {}
 void coinop_poll_inputs() {}
