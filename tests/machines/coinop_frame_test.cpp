@@ -151,15 +151,22 @@ class CoinopFrame : public ::testing::Test {
 
 // ---- where sprites go ---------------------------------------------------------------
 
+// A Galaxia sprite at HC 255 (x 256) is never drawn but still completes.
 TEST_F(CoinopFrame, EachBoardPlacesASpriteFromItsHcAndVc) {
     const struct {
         int map;
         u8 hc, vc, offset_byte;
-        int line, x;
+        std::vector<Cell> cells;
     } cases[] = {
-        {22, 40, 255, 0, 2, 41 * 4 / 3}, {22, 40, 99, 0, 102, 41 * 4 / 3}, {23, 40, 255, 0, 2, 29},
-        {23, 12, 99, 0, 102, 1},         {24, 40, 255, 0, 0, 36},          {25, 40, 99, 0, 100, 36},
-        {26, 40, 99, 0, 100, 37},        {26, 40, 99, 6, 100, 105},
+        {22, 40, 255, 0, {{2, 41 * 4 / 3}}},
+        {22, 40, 99, 0, {{102, 41 * 4 / 3}}},
+        {23, 40, 255, 0, {{2, 29}}},
+        {23, 12, 99, 0, {{102, 1}}},
+        {23, 255, 99, 0, {}},
+        {24, 40, 255, 0, {{0, 36}}},
+        {25, 40, 99, 0, {{100, 36}}},
+        {26, 40, 99, 0, {{100, 37}}},
+        {26, 40, 99, 6, {{100, 105}}},
     };
     const u8 dot[10] = {0x80};
     for (const auto& c : cases) {
@@ -167,8 +174,10 @@ TEST_F(CoinopFrame, EachBoardPlacesASpriteFromItsHcAndVc) {
         put_sprite(0, 0, dot, c.hc, c.vc);
         guest_memory[0x100A] = c.offset_byte;
         emu_run_frame();
-        EXPECT_EQ(marked(0, 0x10), std::vector<Cell>({{c.line, c.x}}))
-            << "map " << c.map << " HC " << int(c.hc) << " VC " << int(c.vc);
+        const std::string where = "map " + std::to_string(c.map) + " HC " + std::to_string(c.hc) +
+                                  " VC " + std::to_string(c.vc);
+        EXPECT_EQ(marked(0, 0x10), c.cells) << where;
+        EXPECT_EQ(status(0, PVI_BGCOLLIDE) & 0x08, 0x08) << where;
     }
 }
 
@@ -239,15 +248,6 @@ TEST_F(CoinopFrame, AstroWarsRowsCoverTenColumns) {
         EXPECT_EQ(cells, c.cells) << "row $" << std::hex << int(c.row);
         EXPECT_EQ(columns, c.columns) << "row $" << std::hex << int(c.row);
     }
-}
-
-// A Galaxia sprite at HC 255 is never drawn but still completes.
-TEST_F(CoinopFrame, GalaxiaSpriteAtTheRightEdgeCompletesUndrawn) {
-    boot(23);
-    put_sprite(1, 2, FULL, 255, 30);
-    emu_run_frame();
-    EXPECT_TRUE(marked(1, 0x40).empty());
-    EXPECT_EQ(status(1, PVI_BGCOLLIDE) & 0x02, 0x02);
 }
 
 // ---- collisions ------------------------------------------------------------------
@@ -437,8 +437,8 @@ TEST_F(CoinopFrame, FrameBudgetAndVerticalBlank) {
         }
 }
 
-// Sense is set by the vertical blank; on Astro Wars and Galaxia only with bit
-// 7 of the DIP byte.
+// The vertical blank sets every PVI's status bit 6, and Sense; on Astro Wars
+// and Galaxia Sense only with bit 7 of the DIP byte.
 TEST_F(CoinopFrame, SenseFollowsTheDipSwitchOnAstroWarsAndGalaxia) {
     const struct {
         int map;
@@ -451,7 +451,8 @@ TEST_F(CoinopFrame, SenseFollowsTheDipSwitchOnAstroWarsAndGalaxia) {
         dips_astrowars = dips_galaxia = c.dips;
         emu_run_frame();
         EXPECT_EQ((cpu_psu & PSU_S) != 0, c.sense) << "map " << c.map << " dips " << int(c.dips);
-        EXPECT_EQ(status(0, PVI_SPRITECOLLIDE) & 0x40, 0x40);
+        for (u32 p = 0; p < coinop_pvi_count(); p++) // every PVI's vertical-blank bit
+            EXPECT_EQ(status(p, PVI_SPRITECOLLIDE) & 0x40, 0x40) << "map " << c.map << " PVI " << p;
     }
 }
 
