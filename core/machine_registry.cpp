@@ -13,6 +13,7 @@
 #include "core/machine_parts.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
+#include "machines/coinop_video.h"
 #include "machines/malzak.h"
 #include "machines/zaccaria.h"
 #include "machines/elektor.h"
@@ -153,6 +154,7 @@ constexpr MachineOps ROWS[MACHINES] = {
                     zaccaria_setup_laser_battle();
             },
         .install_bus = zaccaria_bus_install,
+        .run_frame = coinop_run_frame,
         .serialise = zaccaria_tail,
         .port_read = coinop_io_read,
         .port_write = coinop_io_write,
@@ -185,6 +187,7 @@ constexpr MachineOps ROWS[MACHINES] = {
     {
         .setup = malzak_setup,
         .install_bus = malzak_bus_install,
+        .run_frame = coinop_run_frame,
         .serialise = malzak_tail,
         .port_read = malzak_io_read,
         .port_write = malzak_io_write,

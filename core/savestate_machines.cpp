@@ -16,6 +16,9 @@
 #include "machines/seams.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
+#include "machines/malzak.h"
+#include "machines/zaccaria.h"
+#include "sound/voice_update.h"
 #include "machines/uvi2637.h"
 
 static bool reading() {
@@ -81,13 +84,29 @@ void instructor_tail(u32) {
     state_field_bytes(si50_io_state, sizeof si50_io_state);
 }
 
+// A board latch of one byte that holds 0..max; larger values mark the state bad.
+static void latch_byte(u8* latch, u32 max, const char* what) {
+    const u8 v = state_field_u8(latch);
+    if (reading() && v > max) serial_mark_bad(what);
+}
+
+// A latch kept in a wider variable, stored as one byte.
+template <typename T> static void latch_byte_of(T* latch, u32 max, const char* what) {
+    u8 v = static_cast<u8>(*latch);
+    latch_byte(&v, max, what);
+    if (applying()) *latch = static_cast<T>(v);
+}
+
 void zaccaria_tail(u32 map) {
     coinop_save_inputs();
     if (map == 22 || map == 23) {
         state_field_memory(0x1400, 0x1FFF);
         state_field_bytes(coinop_colour_ram, sizeof coinop_colour_ram);
         state_field_bytes(coinop_palette_ram, sizeof coinop_palette_ram);
-        state_field_bytes(coinop_video_state, sizeof coinop_video_state);
+        // The video latches: scroll, collision latch, the sound-trigger port.
+        latch_byte_of(&coinop_scroll, 255, "scroll");
+        state_field_u8(&coinop_collision_latch);
+        state_field_u8(&galaxia_sound_latch);
         if (map == 22) {
             state_field_u8(&dips_astrowars);
             state_field_u8(&dips_astrowars_2);
@@ -103,20 +122,34 @@ void zaccaria_tail(u32 map) {
         state_field_u8(&dips_laserbattle);
         state_field_skip(1);
     }
-    state_field_bytes(laserbattle_state, sizeof laserbattle_state);
-    state_field_u32_full(&laserbattle_word);
+    LaserBattleLatches& l = laserbattle;
+    latch_byte(&l.sprite_code, 7, "sprite code");
+    latch_byte_of(&coinop_effect_select, 1, "effect RAM select");
+    latch_byte(&l.two_bits, 3, "port 1 latch");
+    latch_byte(&l.sprite_enable, 1, "sprite enable");
+    state_field_u8(&l.tone_data);
+    state_field_u8(&l.sprite_x);
+    state_field_u8(&l.sprite_y);
+    latch_byte(&l.input_mux, 3, "input multiplexer");
+    const u32 keys = state_field_u32_full(&tone_unit_word);
+    if (reading() && keys >> 25) serial_mark_bad("tone keys");
     state_field_memory(0x1500, 0x1FFF);
-    state_field_u8(&laserbattle_byte);
+    latch_byte(&l.colour_mode, 3, "colour mode");
     state_field_bytes(coinop_effect_ram, sizeof coinop_effect_ram);
-    state_field_bytes(laserbattle_tail, sizeof laserbattle_tail);
+    for (u8* flag : {&l.right_line, &l.left_line, &l.single_point, &l.invert_right, &l.invert_left})
+        latch_byte(flag, 1, "line effect");
 }
 
-void malzak_tail(u32) {
+void malzak_tail(u32 map) {
     coinop_save_inputs();
     state_field_memory(0x1000, 0x1FFF);
     state_field_bytes(malzak_playfield, sizeof malzak_playfield);
-    for (i32& reg : malzak_video_regs)
-        state_field_u32(&reg);
+    // The video registers: both scroll latches, the ROM bank, the collision flag.
+    latch_byte_of(&malzak_scroll, 255, "horizontal scroll");
+    latch_byte_of(&malzak_v_scroll, 255, "vertical scroll");
+    latch_byte_of(&malzak_bank_a, 1, "ROM bank");
+    latch_byte_of(&malzak_collision_flag, 255, "collision flag");
+    if (applying() && map == 27) malzak_switch_rom_bank(1);
 }
 
 void phunsy_tail(u32) {

@@ -18,11 +18,5 @@ void phunsy_ubank_select(int) {}
 void phunsy_qbank_select(int) {}
 void floppy_clear_watch_bits(int) {}
 
-u8 coinop_video_state[3];
-u8 laserbattle_state[8];
-u32 laserbattle_word;
-u8 laserbattle_byte;
-u8 laserbattle_tail[5];
-i32 malzak_video_regs[4];
 
 u32 loaded_image_size;

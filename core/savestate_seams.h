@@ -11,11 +11,11 @@
 // ---- Input --------------------------------------------------------------------------
 
 // ---- Computers ------------------------------------------------------------------------
-extern u8 led_digits[13];                  // segment patterns of the LED digits
-extern u8 si50_io_state[3];                // Instructor 50 I/O latches
-extern u8 phunsy_bank;                     // U bank (high nibble), Q bank (low nibble)
-extern u8 phunsy_io_state[2];              // the PHUNSY's other I/O latches
-extern u8 phunsy_latches[4];               // the PHUNSY's peripheral latches
+extern u8 led_digits[13];     // segment patterns of the LED digits
+extern u8 si50_io_state[3];   // Instructor 50 I/O latches
+extern u8 phunsy_bank;        // U bank (high nibble), Q bank (low nibble)
+extern u8 phunsy_io_state[2]; // the PHUNSY's other I/O latches
+extern u8 phunsy_latches[4];  // the PHUNSY's peripheral latches
 extern u8 phunsy_ubank_store[16][2048];
 extern u8 phunsy_qbank_store[16][16384];
 extern u8 selbst_io_state;
@@ -26,12 +26,6 @@ void phunsy_qbank_select(int bank);
 void floppy_clear_watch_bits(int drive); // the drive's per-byte watch bitmap
 
 // ---- Video-game machines --------------------------------------------------------------
-extern u8 coinop_video_state[3]; // Astro Wars, Galaxia
-extern u8 laserbattle_state[8];  // Laser Battle, Lazarian: video and sound latches
-extern u32 laserbattle_word;
-extern u8 laserbattle_byte;
-extern u8 laserbattle_tail[5];
-extern i32 malzak_video_regs[4];
 
 // ---- File loader -------------------------------------------------------------------------
 extern u32 loaded_image_size; // bytes of the game image loaded

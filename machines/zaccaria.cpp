@@ -114,6 +114,7 @@ void fill_tables(u32 map) {
 }
 
 void place_pvis(u32 count) {
+    machine_table[ZACCARIA].pvi_count = static_cast<i32>(count);
     for (u32 i = 0; i < count; i++) {
         pvi_base = 0x1500 + 0x100 * i;
         pvi_init_register_attributes();

@@ -17,6 +17,9 @@
 #include "cpu/exec.h"
 #include "machines/seams.h"
 #include "machines/coinop.h"
+#include "machines/malzak.h"
+#include "machines/zaccaria.h"
+#include "sound/voice_update.h"
 #include "machines/pvi_consoles.h"
 #include "machines/uvi2637.h"
 #include "home_fixture.h"
@@ -106,11 +109,15 @@ void scramble(std::mt19937& rng) {
     fill(coinop_colour_ram);
     fill(coinop_effect_ram);
     fill(malzak_playfield);
-    for (i32& r : malzak_video_regs)
-        r = static_cast<i32>(rng() & 0xFF);
+    malzak_scroll = static_cast<i32>(rng() & 0xFF);
+    malzak_v_scroll = static_cast<u8>(rng());
+    malzak_bank_a = static_cast<u8>(rng() & 1);
+    malzak_collision_flag = static_cast<u8>(rng());
     dips_galaxia = static_cast<u8>(rng());
     dips_laserbattle = static_cast<u8>(rng());
-    laserbattle_word = rng();
+    tone_unit_word = rng() & 0x1FFFFFF;
+    laserbattle.sprite_x = static_cast<u8>(rng());
+    laserbattle.colour_mode = static_cast<u8>(rng() & 3);
     for (int b = 0; b < 16; b++) {
         phunsy_ubank_store[b][rng() % 2048] = static_cast<u8>(rng());
         phunsy_qbank_store[b][rng() % 16384] = static_cast<u8>(rng());
