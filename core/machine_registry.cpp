@@ -21,6 +21,7 @@
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
 #include "machines/typeright.h"
+#include "sound/machine_voices.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .keypad_keys = [] { return KeypadKeys::ALL; },
         .guest_chars = [] { return GuestChars::ARCADIA; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_arcadia,
     },
     // INTERTON
     {
@@ -54,6 +56,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_pvi_console,
     },
     // ELEKTOR
     {
@@ -72,6 +75,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
+        .sound_voices = snd_voices_pvi_console,
     },
     // PIPBUG
     {
@@ -92,6 +96,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0440,
+        .sound_voices = snd_voices_pipbug,
+        .tone_frequency = snd_tone_note_code,
     },
     // BINBUG
     {
@@ -117,6 +123,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guest_chars = [] { return GuestChars::INSTRUCTOR; },
         .led_digit_place = instructor_led_digit_place,
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_instructor,
+        .tone_frequency = snd_tone_instructor,
     },
     // TWIN
     {
@@ -140,6 +148,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x1510,
+        .sound_voices = snd_voices_speaker,
+        .tone_frequency = snd_tone_note_code,
     },
     // ZACCARIA
     {
@@ -180,6 +190,7 @@ constexpr MachineOps ROWS[MACHINES] = {
                 }
             },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_zaccaria,
     },
     // MALZAK
     {
@@ -205,6 +216,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .typed_keyboard = phunsy_typed_keyboard,
         .save_suffix = ".bin",
         .asm_start = 0x0800,
+        .sound_voices = snd_voices_phunsy,
+        .tone_frequency = snd_tone_phunsy,
     },
     // PONG
     {
@@ -218,6 +231,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .game_text = pong_game_text,
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_tone_hz,
+        .tone_frequency = snd_tone_hz,
     },
     // SELBST
     {
@@ -231,6 +246,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0900,
+        .sound_voices = snd_voices_speaker,
+        .tone_frequency = snd_tone_note_code,
     },
     // MIKIT
     {
@@ -242,6 +259,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0500,
+        .sound_voices = snd_voices_mikit,
+        .tone_frequency = snd_tone_mikit,
     },
     // TYPERIGHT
     {
@@ -252,6 +271,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .serialise = typeright_save_state,
         .typed_keyboard = [] { return true; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_tone_hz,
+        .tone_frequency = snd_tone_hz,
     },
 };
 

@@ -42,6 +42,17 @@ float snd_voice_pitch_frequency(int voice, u16 p);
 // Every voice's current and last values, the requests and the beeps cleared.
 void snd_voice_update_reset();
 
+// For the machines' own voices during an update: sets voice `voice`'s volume
+// and pitch, or keeps the values of the previous update.
+void snd_set_voice(int voice, u8 volume, u16 pitch);
+void snd_keep_voice(int voice);
+// Silences a voice that keeps its previous values (a machine's reset), so
+// that the next update does not bring its last note back.
+void snd_silence_voice(int voice);
+// Voice 0 of a PVI or UVI at divider value p: the retune table's note with
+// "retune" on, else the tone clock divided by p + 1.
+float snd_pvi_frequency(u16 p);
+
 struct NoteInfo {
     char name[5];    // "A0", "A#0" ... "C9"; "rest"
     float frequency; // Hz
