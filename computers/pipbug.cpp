@@ -390,6 +390,7 @@ void pipbug_reset() {
     // PIPBUG 2 measures the baud rate from a "U" typed at start-up.
     if (bios() == BIOS_PIPLA && !post) guest_key_queue_append_text("U");
     std::memset(led_digits, 0, sizeof led_digits);
+    snd_silence_voice(0); // the music programs' note would otherwise be held
     snd_update_voices(0);
     cpu_iar = load_start_known ? static_cast<u16>(game_start_address & 0x7FFF) : 0;
 }

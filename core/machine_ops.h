@@ -105,6 +105,12 @@ struct MachineOps {
     // The start address the assembler gives an object file whose source
     // names none.
     u16 asm_start = 0x0000;
+    // The machine's own sound voices in a voice update, after its PVIs'.
+    // nullptr: none beyond the PVIs' and the beeps.
+    void (*sound_voices)() = nullptr;
+    // Voice 0's frequency in Hz at pitch value p. nullptr: a PVI's divider
+    // (the retune table's note with "retune" on).
+    float (*tone_frequency)(u16 p) = nullptr;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

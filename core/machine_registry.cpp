@@ -22,6 +22,7 @@
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
 #include "machines/typeright.h"
+#include "sound/machine_voices.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .keypad_keys = [] { return KeypadKeys::ALL; },
         .guest_chars = [] { return GuestChars::ARCADIA; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_arcadia,
     },
     // INTERTON
     {
@@ -55,6 +57,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_pvi_console,
     },
     // ELEKTOR
     {
@@ -73,6 +76,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
+        .sound_voices = snd_voices_pvi_console,
     },
     // PIPBUG
     {
@@ -93,6 +97,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0440,
+        .sound_voices = snd_voices_pipbug,
+        .tone_frequency = snd_tone_note_code,
     },
     // BINBUG
     {
@@ -118,6 +124,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guest_chars = [] { return GuestChars::INSTRUCTOR; },
         .led_digit_place = instructor_led_digit_place,
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_instructor,
+        .tone_frequency = snd_tone_instructor,
     },
     // TWIN
     {
@@ -141,6 +149,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x1510,
+        .sound_voices = snd_voices_speaker,
+        .tone_frequency = snd_tone_note_code,
     },
     // ZACCARIA
     {
@@ -182,6 +192,7 @@ constexpr MachineOps ROWS[MACHINES] = {
                 }
             },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_zaccaria,
     },
     // MALZAK
     {
@@ -208,6 +219,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .typed_keyboard = phunsy_typed_keyboard,
         .save_suffix = ".bin",
         .asm_start = 0x0800,
+        .sound_voices = snd_voices_phunsy,
+        .tone_frequency = snd_tone_phunsy,
     },
     // PONG
     {
@@ -221,6 +234,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .game_text = pong_game_text,
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_tone_hz,
+        .tone_frequency = snd_tone_hz,
     },
     // SELBST
     {
@@ -234,6 +249,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0900,
+        .sound_voices = snd_voices_speaker,
+        .tone_frequency = snd_tone_note_code,
     },
     // MIKIT
     {
@@ -245,6 +262,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0500,
+        .sound_voices = snd_voices_mikit,
+        .tone_frequency = snd_tone_mikit,
     },
     // TYPERIGHT
     {
@@ -255,6 +274,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .serialise = typeright_save_state,
         .typed_keyboard = [] { return true; },
         .save_suffix = ".bin",
+        .sound_voices = snd_voices_tone_hz,
+        .tone_frequency = snd_tone_hz,
     },
 };
 

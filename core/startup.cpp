@@ -7,6 +7,7 @@
 #include "core/hiscore.h"
 #include "core/machine.h"
 #include "input/console_buttons.h"
+#include "input/controls_help.h"
 #include "input/joysticks.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -190,6 +191,8 @@ void app_main(int argc, char** argv) {
 
     // 11-12: the catalog's texts that live in tables.
     file_kinds_load_titles();
+    key_table_localise();
+    controls_names_localise();
 
     // 13: the user's locale.
     read_locale();

@@ -1,5 +1,6 @@
 #include "input/key_events.h"
 
+#include "computers/terminal.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/machine.h"
@@ -18,6 +19,7 @@
 #include "cpu/debug_state.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "peripherals/papertape.h"
 #include "platform/catalog.h"
 
 #include <cctype>
@@ -368,22 +370,58 @@ static void char_text(u8 ch, char* out, size_t size) {
         std::snprintf(out, size, "$%02X", ch);
 }
 
+namespace {
+// The games-database rows whose programs need their input translated or echoed.
+constexpr i32 GAME_MASTERMIND = 501, GAME_MASTERMIND_REVISED = 523;
+constexpr i32 GAME_MINI_DISASSEMBLER = 460, GAME_MINI_DISASSEMBLER_2 = 461;
+
+// The teletype's reader feeds the console: port 256 bit 7 on the PIPBUG and
+// BINBUG, the reader switched on by DC1, and a tape reading in unit 0.
+bool console_reads_papertape() {
+    if (machine != PIPBUG && machine != BINBUG) return false;
+    return (port_records[256].last_value & 0x80) && tty_reader_on &&
+           papertape_state[0] == TAPE_READING;
+}
+
+// The TWIN's monitors that erase a deleted character on the screen name
+// themselves at $3FFE-$3FFF.
+bool twin_erases_deleted() {
+    const char a = static_cast<char>(guest_memory[0x3FFE]);
+    const char b = static_cast<char>(guest_memory[0x3FFF]);
+    return (a == '1' && b == '6') || (a == '2' && b == '0') || (a == '4' && b == '0');
+}
+} // namespace
+
 u8 bios_key_input() {
     u8 result;
-    if (rec_state == REC_PLAYBACK)
+    if (rec_state == REC_PLAYBACK) {
         result = rec_read_byte();
-    else if (queuekeystrokes)
+    } else if (console_reads_papertape()) {
+        result = papertape_read(0);
+        papertape_last_byte = result;
+    } else if (queuekeystrokes) {
         result = guest_key_queue_take();
-    else
+    } else {
         result = guest_key_latch;
+    }
 
     const bool pipbug3 = machine == PIPBUG && pipbug_biosversion == 3;
     if (machine == TWIN || pipbug3) {
         if (result == 8) result = 127;
+        if (result == 127 && erasedeleted && (pipbug3 || twin_erases_deleted())) {
+            term_output_char(127);
+            term_skip_next = 1; // the guest's own echo of the DEL is swallowed
+        }
     }
-    if (known_game_id == 501 || known_game_id == 523) {
+    if (known_game_id == GAME_MASTERMIND || known_game_id == GAME_MASTERMIND_REVISED) {
         if (result == 13) result = 12;
+    } else if (machine == TWIN && result == 27) {
+        term_escape_pending = 1;
+        result = 0x80;
     }
+    if (result != 0x80 &&
+        (known_game_id == GAME_MINI_DISASSEMBLER || known_game_id == GAME_MINI_DISASSEMBLER_2))
+        term_output_char(result);
     if ((logbios || cpu_tracing) && (machine != CD2650 || result != 0x80)) {
         char name[24];
         char_text(result, name, sizeof name);

@@ -10,6 +10,10 @@ NoteInfo note_table[NOTES + 1];
 RetuneRow retune_table_60[256];
 RetuneRow retune_table_50[256];
 
+ToneUnitNote tone_unit_notes[15];
+SoundLevel snd_levels_8[8];
+SoundLevel snd_levels_16[16];
+
 const float tone_unit_dividers[14] = {0,   478, 451, 426, 402, 379, 358,
                                       338, 319, 301, 284, 268, 253, 239};
 
@@ -77,7 +81,35 @@ void build_retune(RetuneRow (&table)[256], const RunStart (&runs)[N], float cloc
 }
 } // namespace
 
+namespace {
+SoundLevel level(int amplitude) {
+    const int step = amplitude >> 8;
+    return SoundLevel{static_cast<std::int16_t>(amplitude), static_cast<u8>(128 + step),
+                      static_cast<u8>(128 - step)};
+}
+
+void build_tone_units_and_levels() {
+    constexpr int C4 = 39; // note_table index
+    for (int t = 0; t < 15; t++) {
+        ToneUnitNote& row = tone_unit_notes[t];
+        if (t < 1 || t > 13) {
+            row = ToneUnitNote{NOTE_REST, 0, NOTE_REST, 0};
+            continue;
+        }
+        const int bass = C4 - 1 + t, treble = bass + 12;
+        row = ToneUnitNote{static_cast<u32>(bass), static_cast<u8>(bass + 21),
+                           static_cast<u32>(treble), static_cast<u8>(treble + 21)};
+    }
+    // Full scale (32767) at the top volume of each table.
+    for (int v = 0; v < 8; v++)
+        snd_levels_8[v] = level(4681 * v);
+    for (int v = 0; v < 16; v++)
+        snd_levels_16[v] = level(4369 * v / 2);
+}
+} // namespace
+
 void snd_build_note_tables() {
+    build_tone_units_and_levels();
     for (int n = 0; n < NOTES; n++) {
         NoteInfo& note = note_table[n];
         note = NoteInfo{};

@@ -2,6 +2,7 @@
 
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -24,29 +25,20 @@ u8 galaxia_sound_latch;
 u32 pong_tone_hz;
 
 namespace {
-constexpr int EFFECT_EXPLODE = 0;
+constexpr u32 ELEKTOR_EXPANDED = 5;
+constexpr u32 LASER_BATTLE = 24, LAZARIAN = 25, GALAXIA = 23;
+constexpr int GAME_KABOOM_OLD = 141, GAME_KABOOM_NEW = 142;
 constexpr int EFFECT_CLICK = 5;
-// Noise burst: bit 4 of $1E80 held this long or less clicks, longer explodes.
-constexpr u32 CLICK_CLOCKS = 7499;
-constexpr int GAME_KABOOM_OLD = 141, GAME_KABOOM_NEW = 142, GAME_MUSIC_THEME = 616;
-constexpr u32 LASER_BATTLE = 24, LAZARIAN = 25, GALAXIA = 23, ELEKTOR_EXPANDED = 5;
-constexpr u32 ELEKTOR_BASIC = 4;
 
-// Volume of the PVI sound register's bits 7-6: for the tone and for the noise.
+// Volume of the PVI sound register's bits 7-6 for the tone.
 constexpr u8 TONE_LEVELS[4] = {15, 12, 6, 4};
-constexpr u8 NOISE_LEVELS[4] = {15, 12, 8, 4};
-
-void set(int voice, u8 volume, u16 pitch) {
-    snd_cur_volume[voice] = volume;
-    snd_cur_pitch[voice] = pitch;
-}
-
-void keep_previous(int voice) {
-    set(voice, snd_last_volume[voice], snd_last_pitch[voice]);
-}
 
 int pvi_count() {
     return machine_table[machine].pvi_count;
+}
+
+bool has_pvi() {
+    return pvi_count() > 0 && machine_table[machine].first_pvi_base != 0;
 }
 
 void pvi_voices() {
@@ -65,54 +57,10 @@ void pvi_voices() {
     else
         snd_cur_volume[0] = (reg & 0x04) ? TONE_LEVELS[reg >> 6] : 0;
 
-    if (pvi_count() >= 2) set(1, 15, guest_memory[(base + 0x1C7) & (GUEST_MEMORY_SIZE - 1)]);
-    if (pvi_count() >= 3) set(2, 15, guest_memory[(base + 0x2C7) & (GUEST_MEMORY_SIZE - 1)]);
-}
-
-void arcadia_voices() {
-    const u8 control = guest_memory[0x18FE];
-    const u8 volume = control & 7;
-    const u8 pitch = guest_memory[0x18FD] & 127;
-    if (control & 0x08) set(0, volume, pitch);
-    if (control & 0x10) set(9, volume, pitch);
-}
-
-// The noise burst (explode or click) and the noise voice of the PVI consoles.
-void console_noise() {
-    const u8 reg = guest_memory[0x1E80];
-    SoundEffectLatch& latch = snd_effect_latch;
-    if (latch.triggered && !(reg & 0x10)) {
-        latch.triggered = 0;
-        if (cpu_cycles - latch.set_cycle <= CLICK_CLOCKS) {
-            snd_voice_stop(SND_FIRST_EFFECT + EFFECT_EXPLODE);
-            snd_play_effect(EFFECT_CLICK);
-        } else {
-            snd_play_effect(EFFECT_EXPLODE);
-        }
-    }
-    if (!latch.triggered && (reg & 0x10)) {
-        latch.triggered = 1;
-        latch.set_cycle = cpu_cycles;
-    }
-    const u32 base = static_cast<u32>(machine_table[machine].first_pvi_base);
-    const u8 pitch = guest_memory[(base + 0xC7) & (GUEST_MEMORY_SIZE - 1)];
-    if ((reg & 0x08) && pitch) set(9, NOISE_LEVELS[reg >> 6], pitch);
-}
-
-void tone_unit_voices() {
-    int bass = 0, treble = 0;
-    for (int t = 1; t <= 13; t++) {
-        if (bass < 2 && (tone_unit_word >> (t - 1) & 1)) set(3 + bass++, 15, static_cast<u16>(t));
-        if (t >= 2 && treble < 2 && (tone_unit_word >> (11 + t) & 1))
-            set(5 + treble++, 15, static_cast<u16>(t));
-    }
-    for (int v = 3; v <= 6; v++)
-        snd_cur_volume[v] = 15;
-}
-
-void galaxia_voices() {
-    set(3, galaxia_tone_a ? 6 : 0, galaxia_tone_a);
-    if (galaxia_sound_latch & 0x08) set(4, 4, static_cast<u16>(galaxia_tone_b & 0xFFFF));
+    if (pvi_count() >= 2)
+        snd_set_voice(1, 15, guest_memory[(base + 0x1C7) & (GUEST_MEMORY_SIZE - 1)]);
+    if (pvi_count() >= 3)
+        snd_set_voice(2, 15, guest_memory[(base + 0x2C7) & (GUEST_MEMORY_SIZE - 1)]);
 }
 
 // The two AY-3-8910s of the expanded Elektor at $1D00 and $1D10.
@@ -127,22 +75,33 @@ void psg_voices() {
                 if (psg == 0 && c == 0 && tone == 0) tone = 1;
             }
             const u16 noise = (r[7] >> (3 + c) & 1) ? 0 : (r[6] & 31);
-            set(3 + 3 * psg + c, volume, tone);
-            set(10 + 3 * psg + c, volume, noise);
+            snd_set_voice(3 + 3 * psg + c, volume, tone);
+            snd_set_voice(10 + 3 * psg + c, volume, noise);
         }
     }
 }
+} // namespace
 
-bool has_pvi() {
-    return pvi_count() > 0 && machine_table[machine].first_pvi_base != 0;
+void snd_set_voice(int voice, u8 volume, u16 pitch) {
+    snd_cur_volume[voice] = volume;
+    snd_cur_pitch[voice] = pitch;
 }
 
-float pvi_frequency(u16 p) {
+void snd_keep_voice(int voice) {
+    snd_set_voice(voice, snd_last_volume[voice], snd_last_pitch[voice]);
+}
+
+void snd_silence_voice(int voice) {
+    snd_set_voice(voice, 0, 0);
+    snd_last_volume[voice] = 0;
+    snd_last_pitch[voice] = 0;
+}
+
+float snd_pvi_frequency(u16 p) {
     const RetuneRow* table = (emu_region & 1) ? retune_table_50 : retune_table_60;
     if (retune) return table[p & 255].frequency;
     return snd_tone_reference / (static_cast<float>(p) + 1.0f);
 }
-} // namespace
 
 float snd_voice_pitch_frequency(int voice, u16 p) {
     const float k = snd_tone_reference;
@@ -150,19 +109,12 @@ float snd_voice_pitch_frequency(int voice, u16 p) {
     const float psg_clock = 110837.0f;
     switch (voice) {
     case 0:
-        switch (machine) {
-        case INSTRUCTOR:
-            return k * 1.5f / static_cast<float>(p);
-        case PONG:
-        case TYPERIGHT:
-            return static_cast<float>(pong_tone_hz);
-        default:
-            return pvi_frequency(p);
-        }
+        if (const auto tone = machine_row().tone_frequency) return tone(p);
+        return snd_pvi_frequency(p);
     case 1:
     case 2:
         if (!has_pvi()) return voice == 1 ? 800.0f : 2000.0f;
-        return pvi_frequency(p);
+        return snd_pvi_frequency(p);
     case 3:
     case 4:
         if (tone_units && p <= 13) return 62500.0f / tone_unit_dividers[p];
@@ -186,39 +138,13 @@ float snd_voice_pitch_frequency(int voice, u16 p) {
 void snd_update_voices(int force) {
     if (!snd_enabled) return;
     for (int v = 0; v < 16; v++)
-        set(v, 0, 0);
+        snd_set_voice(v, 0, 0);
 
     if (has_pvi()) pvi_voices();
-    switch (machine) {
-    case ARCADIA:
-        arcadia_voices();
-        break;
-    case INTERTON:
-    case ELEKTOR:
-        if (memmap != ELEKTOR_BASIC) console_noise();
-        break;
-    case INSTRUCTOR:
-        if (known_game_id == GAME_MUSIC_THEME) {
-            if (cpu_iar == 0x001F)
-                set(0, 7, static_cast<u16>(cpu_regs[3] + 1));
-            else
-                keep_previous(0);
-        }
-        break;
-    case ZACCARIA:
-        if (memmap == LASER_BATTLE || memmap == LAZARIAN) tone_unit_voices();
-        if (memmap == GALAXIA) galaxia_voices();
-        break;
-    case PONG:
-    case TYPERIGHT:
-        if (pong_tone_hz) set(0, 7, static_cast<u16>(pong_tone_hz & 0xFFFF));
-        break;
-    default:
-        break;
-    }
+    if (const auto own = machine_row().sound_voices) own();
 
-    if (beeper_countdowns[0] > 0) set(1, 7, 1);
-    if (beeper_countdowns[1] > 0) set(2, 7, 1);
+    if (beeper_countdowns[0] > 0) snd_set_voice(1, 7, 1);
+    if (beeper_countdowns[1] > 0) snd_set_voice(2, 7, 1);
     if (memmap == ELEKTOR_EXPANDED) psg_voices();
 
     for (int v = 0; v < 16; v++) {

@@ -10,6 +10,8 @@
 
 #include "core/types.h"
 
+#include <cstdint>
+
 extern u8 snd_cur_volume[16];
 extern u16 snd_cur_pitch[16];
 extern u8 snd_last_volume[16];
@@ -42,6 +44,17 @@ float snd_voice_pitch_frequency(int voice, u16 p);
 // Every voice's current and last values, the requests and the beeps cleared.
 void snd_voice_update_reset();
 
+// For the machines' own voices during an update: sets voice `voice`'s volume
+// and pitch, or keeps the values of the previous update.
+void snd_set_voice(int voice, u8 volume, u16 pitch);
+void snd_keep_voice(int voice);
+// Silences a voice that keeps its previous values (a machine's reset), so
+// that the next update does not bring its last note back.
+void snd_silence_voice(int voice);
+// Voice 0 of a PVI or UVI at divider value p: the retune table's note with
+// "retune" on, else the tone clock divided by p + 1.
+float snd_pvi_frequency(u16 p);
+
 struct NoteInfo {
     char name[5];    // "A0", "A#0" ... "C9"; "rest"
     float frequency; // Hz
@@ -68,6 +81,25 @@ extern RetuneRow retune_table_50[256];
 
 // Divider of each Laser Battle / Lazarian tone number 1-13.
 extern const float tone_unit_dividers[14];
+
+// The notes of the Laser Battle / Lazarian tone numbers (rows 1-13; the other
+// rows hold NOTE_REST): bass tone t is C4 + t - 1, treble tone t an octave up.
+struct ToneUnitNote {
+    u32 bass_note; // note_table index
+    u8 bass_midi;
+    u32 treble_note;
+    u8 treble_midi;
+};
+extern ToneUnitNote tone_unit_notes[15];
+
+// The amplitude of each guest volume, for sample levels and note velocities:
+// the i16 amplitude, then the high and the low sample byte (128 +- A >> 8).
+struct SoundLevel {
+    std::int16_t amplitude;
+    u8 high, low;
+};
+extern SoundLevel snd_levels_8[8];   // volumes 0-7
+extern SoundLevel snd_levels_16[16]; // volumes 0-15
 
 // Builds note_table and both retune tables in their initial content.
 void snd_build_note_tables();

@@ -1,17 +1,23 @@
+#include "computers/terminal.h"
 #include "core/frame.h"
+#include "core/gamesdb.h"
 #include "core/machine.h"
 #include "core/mainloop.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "peripherals/papertape.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include <string>
 
@@ -300,6 +306,79 @@ TEST_F(KeyEvents, TwinTurnsBackspaceIntoDelete) {
     machine = TWIN;
     guest_key_queue_append_text("\b");
     EXPECT_EQ(bios_key_input(), 127);
+}
+
+TEST_F(KeyEvents, BiosInputReadsTheTeletypeTapeWhenTheReaderFeedsTheConsole) {
+    struct Case {
+        u32 machine;
+        u8 port256;
+        u8 reader_on;
+        bool from_tape;
+    };
+    for (const Case c :
+         {Case{PIPBUG, 0x80, 1, true}, Case{BINBUG, 0x81, 1, true}, Case{PIPBUG, 0x7F, 1, false},
+          Case{PIPBUG, 0x80, 0, false}, Case{CD2650, 0x80, 1, false}}) {
+        fresh_state();
+        machine = c.machine;
+        port_records[256].last_value = c.port256;
+        tty_reader_on = c.reader_on;
+        std::memcpy(papertape_buffer[0], "HI", 2);
+        papertape_length[0] = 2;
+        papertape_position[0] = 0;
+        papertape_state[0] = TAPE_READING;
+        guest_key_queue_append_text("Q");
+        std::string got;
+        for (int n = 0; n < 3; n++)
+            got += static_cast<char>(bios_key_input());
+        EXPECT_EQ(got, c.from_tape ? "HIQ" : std::string("Q\x80\x80")) << c.machine;
+        if (c.from_tape) {
+            EXPECT_EQ(papertape_last_byte, 'I');
+            EXPECT_EQ(papertape_state[0], TAPE_STOPPED) << "stopped at the end of the tape";
+        }
+    }
+}
+
+TEST_F(KeyEvents, BiosInputEscapesErasesAndEchoesForTheMonitors) {
+    // The TWIN keeps an Esc for its terminal and gives the guest nothing.
+    machine = TWIN;
+    guest_key_queue_append_text("\x1b");
+    EXPECT_EQ(bios_key_input(), 0x80);
+    EXPECT_EQ(term_escape_pending, 1);
+
+    // A delete is erased on the screen by the monitors that expect it.
+    struct Case {
+        u32 machine;
+        u32 bios;
+        const char* signature;
+        u32 erase;
+        u8 skip;
+    };
+    for (const Case c :
+         {Case{TWIN, 0, "20", 1, 1}, Case{TWIN, 0, "40", 1, 1}, Case{TWIN, 0, "30", 1, 0},
+          Case{TWIN, 0, "16", 0, 0}, Case{PIPBUG, 3, "", 1, 1}, Case{PIPBUG, 0, "", 1, 0}}) {
+        fresh_state();
+        machine = c.machine;
+        pipbug_biosversion = c.bios;
+        erasedeleted = c.erase;
+        if (c.signature[0]) std::memcpy(guest_memory + 0x3FFE, c.signature, 2);
+        guest_key_queue_append_text("\b");
+        EXPECT_EQ(bios_key_input(), c.machine == TWIN || c.bios == 3 ? 127 : 8);
+        EXPECT_EQ(term_skip_next, c.skip) << c.machine << " " << c.signature;
+    }
+
+    // The Mini-Disassembler expects its input echoed; no key is not echoed.
+    for (const i32 game : {460, 461, 12}) {
+        fresh_state();
+        machine = PIPBUG;
+        known_game_id = game;
+        tty_punch_on = 1;
+        papertape_state[0] = TAPE_PUNCHING;
+        papertape_position[0] = 0;
+        guest_key_queue_append_text("K");
+        EXPECT_EQ(bios_key_input(), 'K');
+        EXPECT_EQ(bios_key_input(), 0x80);
+        EXPECT_EQ(papertape_position[0], game == 12 ? 0u : 1u) << game;
+    }
 }
 
 } // namespace

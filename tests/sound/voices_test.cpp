@@ -277,3 +277,44 @@ TEST_F(Voices, TheNoteTablesHoldEveryNote) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SoundTables, ToneUnitNotesAndLevels) {
+    fresh_state();
+    struct Case {
+        int tone;
+        u32 bass;
+        u8 bass_midi;
+        u32 treble;
+        u8 treble_midi;
+    };
+    for (const Case c : {Case{0, NOTE_REST, 0, NOTE_REST, 0}, Case{1, 39, 60, 51, 72},
+                         Case{13, 51, 72, 63, 84}, Case{14, NOTE_REST, 0, NOTE_REST, 0}}) {
+        const ToneUnitNote& row = tone_unit_notes[c.tone];
+        EXPECT_EQ(row.bass_note, c.bass) << c.tone;
+        EXPECT_EQ(row.bass_midi, c.bass_midi) << c.tone;
+        EXPECT_EQ(row.treble_note, c.treble) << c.tone;
+        EXPECT_EQ(row.treble_midi, c.treble_midi) << c.tone;
+    }
+    EXPECT_STREQ(note_table[tone_unit_notes[1].bass_note].name, "C4");
+    EXPECT_STREQ(note_table[tone_unit_notes[13].bass_note].name, "C5");
+
+    const int steps_8[8] = {0, 18, 36, 54, 73, 91, 109, 127};
+    for (int v = 0; v < 8; v++) {
+        EXPECT_EQ(snd_levels_8[v].amplitude >> 8, steps_8[v]) << v;
+        EXPECT_EQ(snd_levels_8[v].high, 128 + steps_8[v]) << v;
+        EXPECT_EQ(snd_levels_8[v].low, 128 - steps_8[v]) << v;
+    }
+    const int steps_16[16] = {0, 8, 17, 25, 34, 42, 51, 59, 68, 76, 85, 93, 102, 110, 119, 127};
+    for (int v = 0; v < 16; v++) {
+        EXPECT_EQ(snd_levels_16[v].amplitude >> 8, steps_16[v]) << v;
+        EXPECT_EQ(snd_levels_16[v].high, 128 + steps_16[v]) << v;
+        EXPECT_EQ(snd_levels_16[v].low, 128 - steps_16[v]) << v;
+    }
+    EXPECT_EQ(snd_levels_8[7].amplitude, 32767);
+    EXPECT_EQ(snd_levels_16[1].amplitude, 2184);
+    EXPECT_EQ(snd_levels_16[15].amplitude, 32767);
+}
+
+} // namespace
