@@ -57,6 +57,20 @@ TEST_F(Images, EveryMemoryMapShowsItsMachinesPicture) {
     EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 0)).name, "sml-interton");
     EXPECT_STREQ(gui_image_row(games_machine_label_id(-1, 23)).name, "sml-galaxia");
     EXPECT_EQ(games_machine_label_id(-1, 31), 0);
+    // The big picture of the high-score window shows the same machine as the
+    // small one; the maps without a machine of their own (Artemis, the two
+    // empty maps) show the small Arcadia picture in both places.
+    for (int m = 0; m < 31; m++) {
+        const std::string small = gui_image_row(games_machine_label_id(-1, m)).name;
+        const std::string big = gui_image_row(gui_machine_picture_by_memmap[m]).name;
+        if (m == 13 || m == 17 || m == 18) {
+            EXPECT_EQ(small, "sml-arcadia") << m;
+            EXPECT_EQ(big, "sml-arcadia") << m;
+        } else {
+            ASSERT_EQ(big.rfind("big-", 0), 0u) << m << " " << big;
+            EXPECT_EQ(small, "sml-" + big.substr(4)) << m;
+        }
+    }
     EXPECT_EQ(gui_image_row(GUI_IMAGES).name, nullptr);
     EXPECT_EQ(gui_image_row(-1).name, nullptr);
 }
