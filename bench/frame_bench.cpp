@@ -5,6 +5,7 @@
 // time is 50 or 60 of them.
 #include "core/frame.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "machines/pong.h"
 
@@ -105,3 +106,21 @@ static void BM_ArcadiaFrames(benchmark::State& state) {
     state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ArcadiaFrames)->Arg(0)->Arg(1);
+
+// The PVI consoles' whole frame: the Interton running its title program and
+// the Elektor its monitor, in each one's own video standard. "x real time"
+// divides the frame rate by the guest's frame rate.
+static void BM_PviFrames(benchmark::State& state) {
+    const int m = static_cast<int>(state.range(0));
+    turbo = 1;
+    stubprograms = 1;
+    emu_region = static_cast<u32>(machine_table[m].default_region);
+    machine_switch(m, static_cast<int>(state.range(1)), true, true, false);
+    for (auto _ : state)
+        emu_run_frame();
+    const double frames = static_cast<double>(state.iterations());
+    const double rate = machine_table[m].refresh_rate[emu_region];
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["x real time"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PviFrames)->Args({INTERTON, 3})->Args({ELEKTOR, 5});
