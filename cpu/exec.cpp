@@ -329,18 +329,20 @@ template <Transfer KIND> CPU_HOT static void take(int length, bool indirect) {
         cpu_iar = static_cast<u16>(cpu_ea);
         charge(indirect ? 5 : 3);
     }
-    u32& target = mem_access[cpu_ea & 0x7FFF];
+    const u32 target = cpu_ea & 0x7FFF;
     if (cpu_irq_level <= 7) {
-        target |= KIND == CALL ? ACC_CALL_IRQ : ACC_BRANCH_IRQ;
+        mem_mark(target, KIND == CALL ? ACC_CALL_IRQ : ACC_BRANCH_IRQ);
     } else if (KIND == CALL) {
-        target = (target & ~ACC_DEPTH_MASK) | ACC_CALL |
-                 (static_cast<u32>(cpu_psu & PSU_SP) << ACC_DEPTH_SHIFT);
+        const u32 old = mem_access[target];
+        const u32 bits = (old & ~ACC_DEPTH_MASK) | ACC_CALL |
+                         (static_cast<u32>(cpu_psu & PSU_SP) << ACC_DEPTH_SHIFT);
+        if (bits != old) mem_access[target] = bits;
     } else {
-        target |= ACC_BRANCH;
+        mem_mark(target, ACC_BRANCH);
     }
     if (KIND == LOOP) {
-        target |= ACC_LOOP_TARGET;
-        mem_access[cpu_prev_iar] |= ACC_LOOP_SOURCE;
+        mem_mark(target, ACC_LOOP_TARGET);
+        mem_mark(cpu_prev_iar, ACC_LOOP_SOURCE);
     }
 }
 
@@ -971,18 +973,19 @@ void cpu_execute_instruction() {
 // ---- one instruction -------------------------------------------------------------
 
 void cpu_execute_one() {
-    cpu_iar &= 0x7FFF;
-    const u16 iar = cpu_iar;
+    const u16 iar = cpu_iar & 0x7FFF;
+    if (iar != cpu_iar) [[unlikely]]
+        cpu_iar = iar;
     cpu_opcode = guest_memory[iar];
     const u32 old_bits = mem_access[iar];
-    mem_access[iar] = old_bits | ACC_OPCODE;
+    if (!(old_bits & ACC_OPCODE)) mem_access[iar] = old_bits | ACC_OPCODE;
     if (logillegal) {
         cpu_fetch_logged(old_bits);
     } else {
         const u32 length = op_length[cpu_opcode];
         if (length > 1) {
-            mem_access[page_add(iar, 1)] |= ACC_OPERAND;
-            if (length > 2) mem_access[page_add(iar, 2)] |= ACC_OPERAND;
+            mem_mark(page_add(iar, 1), ACC_OPERAND);
+            if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
         }
     }
     if (cpu_tracing | dbg_single_step)
