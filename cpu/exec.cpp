@@ -972,7 +972,7 @@ void cpu_execute_instruction() {
 
 // ---- one instruction -------------------------------------------------------------
 
-void cpu_execute_one() {
+CPU_HOT static void execute_one() {
     const u16 iar = cpu_iar & 0x7FFF;
     if (iar != cpu_iar) [[unlikely]]
         cpu_iar = iar;
@@ -995,6 +995,10 @@ void cpu_execute_one() {
     if (pause_pending) dbg_pause_loop();
 }
 
+void cpu_execute_one() {
+    execute_one();
+}
+
 // ---- run loops ---------------------------------------------------------------------
 
 // Every instruction runs to completion, so the budget ends at zero or below and
@@ -1008,7 +1012,7 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     while (cpu_cycles - cpu_slice_start < length) {
         const bool trapped = cpu_check_breakpoint();
         if constexpr (POLLED) tick();
-        if (!trapped) cpu_execute_one();
+        if (!trapped) execute_one();
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
 }
