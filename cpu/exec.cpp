@@ -178,6 +178,16 @@ CPU_HOT static u8 rotate(u8 old, bool left) {
 
 // ---- effective addresses -------------------------------------------------------
 
+// Bits 0-6 of a relative operand, sign-extended from bit 6 (bit 7 is the
+// indirect flag); worked out in place rather than looked up, as it sits on the
+// path from one instruction's address to the next.
+CPU_HOT static constexpr i32 displacement(u8 b1) {
+    return static_cast<i32>(static_cast<int8_t>(static_cast<u8>(b1 << 1))) >> 1;
+}
+static_assert(displacement(0x00) == 0 && displacement(0x3F) == 63 && displacement(0x40) == -64 &&
+              displacement(0x7F) == -1 && displacement(0x80) == 0 && displacement(0xBF) == 63 &&
+              displacement(0xC0) == -64 && displacement(0xFF) == -1);
+
 // Reads the two-byte pointer at cpu_ea (second byte inside the page) into cpu_ea;
 // the DOS vector report runs first, with cpu_ea the pointer's address.
 static void indirect_reported() {
@@ -194,13 +204,13 @@ static void indirect_reported() {
 
 CPU_HOT static void ea_relative() {
     const u8 b1 = operand1();
-    cpu_ea = page_add(cpu_iar, 2 + rel_offset_table[b1]);
+    cpu_ea = page_add(cpu_iar, 2 + displacement(b1));
     if (b1 & 0x80) indirect_reported();
 }
 
 CPU_HOT static void ea_zero_page() {
     const u8 b1 = operand1();
-    cpu_ea = static_cast<u32>(rel_offset_table[b1]) & 0x1FFF;
+    cpu_ea = static_cast<u32>(displacement(b1)) & 0x1FFF;
     if (b1 & 0x80) indirect_reported();
 }
 
@@ -321,15 +331,17 @@ enum Transfer { BRANCH, CALL, LOOP };
 // A taken transfer to cpu_ea: push for calls, jump and charge (with the BIOS-call
 // report when "logbios" is on), then mark the target in the access history.
 template <Transfer KIND> CPU_HOT static void take(int length, bool indirect) {
+    u32 ea = cpu_ea;
     if (KIND == CALL) push_return(length);
     cpu_prev_iar = cpu_iar;
     if (logbios) {
         cpu_report_bios_call(indirect);
+        ea = cpu_ea;
     } else {
-        cpu_iar = static_cast<u16>(cpu_ea);
+        cpu_iar = static_cast<u16>(ea);
         charge(indirect ? 5 : 3);
     }
-    const u32 target = cpu_ea & 0x7FFF;
+    const u32 target = ea & 0x7FFF;
     if (cpu_irq_level <= 7) {
         mem_mark(target, KIND == CALL ? ACC_CALL_IRQ : ACC_BRANCH_IRQ);
     } else if (KIND == CALL) {
