@@ -5,6 +5,7 @@
 // time is 50 or 60 of them.
 #include "core/frame.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "display/frame.h"
 #include "machines/pong.h"

@@ -16,7 +16,9 @@
 // relative memory forms as everywhere else. Indexing adds nothing.
 #include "cpu/exec.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 #include "core/message.h"
 #include "cpu/bus.h"
@@ -43,56 +45,63 @@ void cpu_reset() {
 
 // ---- small helpers -----------------------------------------------------------
 
+// The helpers of the hot path are forced inline: each opcode gets its own
+// handler (see the dispatch), and inlining lets the opcode's fields fold into
+// constants there.
+#define CPU_HOT [[gnu::always_inline]] inline
+#define CPU_COLD [[gnu::noinline, gnu::cold]]
+
 static constexpr u8 cc_of(u8 v) {
     return v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
 }
 
-static inline u8 operand1() {
+CPU_HOT static u8 operand1() {
     return guest_memory[page_add(cpu_iar, 1)];
 }
-static inline u8 operand2() {
+CPU_HOT static u8 operand2() {
     return guest_memory[page_add(cpu_iar, 2)];
 }
 
 // Register-form time: 2 cycles on the 2650, 1 on the 2650B.
-static inline u32 z_cycles() {
+CPU_HOT static u32 z_cycles() {
     return cpu_type == CPU_2650B ? 1 : 2;
 }
 
-static inline void charge(u32 cycles) {
+CPU_HOT static void charge(u32 cycles) {
     cpu_op_cycles = cycles;
     cpu_cycles += 3 * cycles;
 }
 
 // Sequential advance inside the page; the wrap report looks at cpu_prev_iar.
-static inline void advance(int length) {
+CPU_HOT static void advance(int length) {
     const u16 old = cpu_iar;
     cpu_prev_iar = old;
     cpu_iar = page_add(old, length);
-    if (logillegal && cpu_iar < old) cpu_log_iar_wrapped();
+    if (logillegal && cpu_iar < old) [[unlikely]]
+        cpu_log_iar_wrapped();
 }
 
-static inline void finish(int length, u32 cycles) {
+CPU_HOT static void finish(int length, u32 cycles) {
     advance(length);
     charge(cycles);
 }
 
-static inline bool condition_true(u8 opcode) {
+CPU_HOT static bool condition_true(u8 opcode) {
     const u8 field = opcode & 3;
     return field == 3 || field == (cpu_psl >> 6);
 }
 
-static inline bool condition_false(u8 opcode) {
+CPU_HOT static bool condition_false(u8 opcode) {
     return (opcode & 3) != (cpu_psl >> 6);
 }
 
 // ---- flags and ALU -----------------------------------------------------------
 
-void cpu_set_cc(u8 value) {
+CPU_HOT static void set_cc(u8 value) {
     cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value));
 }
 
-u8 cpu_add(u8 a, u8 b) {
+CPU_HOT static u8 add8(u8 a, u8 b) {
     const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
     const u32 sum = a + b + carry;
     const u8 result = static_cast<u8>(sum);
@@ -104,7 +113,7 @@ u8 cpu_add(u8 a, u8 b) {
     return result;
 }
 
-u8 cpu_subtract(u8 a, u8 b) {
+CPU_HOT static u8 subtract8(u8 a, u8 b) {
     const int borrow = (cpu_psl & (PSL_WC | PSL_C)) == PSL_WC ? 1 : 0;
     const int diff = a - b - borrow;
     const u8 result = static_cast<u8>(diff);
@@ -116,7 +125,7 @@ u8 cpu_subtract(u8 a, u8 b) {
     return result;
 }
 
-void cpu_compare(u8 a, u8 b) {
+CPU_HOT static void compare8(u8 a, u8 b) {
     u8 psl = cpu_psl & static_cast<u8>(~PSL_CC);
     const int x = (cpu_psl & PSL_COM) ? a : static_cast<int8_t>(a);
     const int y = (cpu_psl & PSL_COM) ? b : static_cast<int8_t>(b);
@@ -127,8 +136,24 @@ void cpu_compare(u8 a, u8 b) {
     cpu_psl = psl;
 }
 
+void cpu_set_cc(u8 value) {
+    set_cc(value);
+}
+
+u8 cpu_add(u8 a, u8 b) {
+    return add8(a, b);
+}
+
+u8 cpu_subtract(u8 a, u8 b) {
+    return subtract8(a, b);
+}
+
+void cpu_compare(u8 a, u8 b) {
+    compare8(a, b);
+}
+
 // Rotates. With WC the carry takes part and C, IDC, OVF follow the result.
-static u8 rotate(u8 old, bool left) {
+CPU_HOT static u8 rotate(u8 old, bool left) {
     u8 out;
     u8 shifted_out;
     if (left) {
@@ -153,6 +178,16 @@ static u8 rotate(u8 old, bool left) {
 
 // ---- effective addresses -------------------------------------------------------
 
+// Bits 0-6 of a relative operand, sign-extended from bit 6 (bit 7 is the
+// indirect flag); worked out in place rather than looked up, as it sits on the
+// path from one instruction's address to the next.
+CPU_HOT static constexpr i32 displacement(u8 b1) {
+    return static_cast<i32>(static_cast<int8_t>(static_cast<u8>(b1 << 1))) >> 1;
+}
+static_assert(displacement(0x00) == 0 && displacement(0x3F) == 63 && displacement(0x40) == -64 &&
+              displacement(0x7F) == -1 && displacement(0x80) == 0 && displacement(0xBF) == 63 &&
+              displacement(0xC0) == -64 && displacement(0xFF) == -1);
+
 // Reads the two-byte pointer at cpu_ea (second byte inside the page) into cpu_ea;
 // the DOS vector report runs first, with cpu_ea the pointer's address.
 static void indirect_reported() {
@@ -167,31 +202,34 @@ static void indirect_reported() {
     cpu_ea = ((hi << 8) | guest_memory[second]) & 0x7FFF;
 }
 
-void cpu_ea_relative() {
+CPU_HOT static void ea_relative() {
     const u8 b1 = operand1();
-    cpu_ea = page_add(cpu_iar, 2 + rel_offset_table[b1]);
+    cpu_ea = page_add(cpu_iar, 2 + displacement(b1));
     if (b1 & 0x80) indirect_reported();
 }
 
-void cpu_ea_zero_page() {
+CPU_HOT static void ea_zero_page() {
     const u8 b1 = operand1();
-    cpu_ea = static_cast<u32>(rel_offset_table[b1]) & 0x1FFF;
+    cpu_ea = static_cast<u32>(displacement(b1)) & 0x1FFF;
     if (b1 & 0x80) indirect_reported();
 }
 
-void cpu_ea_absolute() {
+// The pointer of an indirect absolute operand at cpu_ea, through the read mirror.
+static void indirect_absolute() {
+    const u16 first = mem_read_mirror[cpu_ea];
+    const u16 second = page_add(first, 1);
+    cpu_pointer_addr = second;
+    mem_access[first] |= ACC_INDIRECT;
+    mem_access[second] |= ACC_INDIRECT;
+    cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
+}
+
+CPU_HOT static void ea_absolute(u8 opcode) {
     const u8 b1 = operand1();
-    cpu_regsel = cpu_reg_index(cpu_opcode);
+    cpu_regsel = cpu_reg_index(opcode);
     cpu_ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
     if (loginefficient && !(b1 & 0x60)) cpu_advise_absolute(static_cast<u16>(cpu_ea));
-    if (b1 & 0x80) {
-        const u16 first = mem_read_mirror[cpu_ea];
-        const u16 second = page_add(first, 1);
-        cpu_pointer_addr = second;
-        mem_access[first] |= ACC_INDIRECT;
-        mem_access[second] |= ACC_INDIRECT;
-        cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
-    }
+    if (b1 & 0x80) indirect_absolute();
     switch (b1 & 0x60) {
     case 0x00:
         return;
@@ -208,7 +246,7 @@ void cpu_ea_absolute() {
     cpu_regsel = 0;
 }
 
-void cpu_ea_branch() {
+CPU_HOT static void ea_branch() {
     const u8 b1 = operand1();
     const u16 target = static_cast<u16>(((b1 << 8) | operand2()) & 0x7FFF);
     cpu_ea = mem_read_mirror[target];
@@ -219,104 +257,131 @@ void cpu_ea_branch() {
     }
 }
 
+void cpu_ea_relative() {
+    ea_relative();
+}
+
+void cpu_ea_zero_page() {
+    ea_zero_page();
+}
+
+void cpu_ea_absolute() {
+    ea_absolute(cpu_opcode);
+}
+
+void cpu_ea_branch() {
+    ea_branch();
+}
+
 // ---- branches, calls, returns ------------------------------------------------------
 
-static void push_return(int length) {
+CPU_COLD static void report_call(u8 sp) {
+    for (u8 i = 0; i < sp; ++i)
+        con_printf(" ");
+    con_printf("Calling subroutine %s from $%X...\n\n", cpu_address_text(cpu_ea, 0), cpu_iar);
+    dbg_request_pause(PAUSE_LOG);
+}
+
+CPU_COLD static void report_stack(const char* format) {
+    con_printf(format, cpu_address_text(cpu_iar, 0));
+    dbg_request_pause(PAUSE_LOG);
+}
+
+CPU_COLD static void report_return(u8 sp) {
+    for (u8 i = 0; i < sp; ++i)
+        con_printf(" ");
+    con_printf("Returning to %s from subroutine or interrupt at %s.\n\n",
+               cpu_address_text(cpu_ras[sp], 0), cpu_address_text(cpu_iar, 1));
+    dbg_request_pause(PAUSE_LOG);
+}
+
+CPU_HOT static void push_return(int length) {
     const u8 sp = cpu_psu & PSU_SP;
     cpu_ras[sp] = page_add(cpu_iar, length);
-    if (logsubroutines) {
-        for (u8 i = 0; i < sp; ++i)
-            con_printf(" ");
-        con_printf("Calling subroutine %s from $%X...\n\n", cpu_address_text(cpu_ea, 0), cpu_iar);
-        dbg_request_pause(PAUSE_LOG);
-    }
+    if (logsubroutines) report_call(sp);
     if (sp == 7) {
         cpu_psu &= static_cast<u8>(~PSU_SP);
-        if (logillegal || logsubroutines) {
-            con_printf("Stack overflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
-            dbg_request_pause(PAUSE_LOG);
-        }
+        if (logillegal || logsubroutines) report_stack("Stack overflow at %s!\n\n");
     } else {
         ++cpu_psu;
     }
 }
 
-void cpu_return() {
+CPU_HOT static void return_from() {
     u8 sp = cpu_psu & PSU_SP;
     if (sp == 0) {
         sp = 7;
-        if (logillegal || logsubroutines) {
-            con_printf("Stack underflow at %s!\n\n", cpu_address_text(cpu_iar, 0));
-            dbg_request_pause(PAUSE_LOG);
-        }
+        if (logillegal || logsubroutines) report_stack("Stack underflow at %s!\n\n");
     } else {
         --sp;
     }
     cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | sp);
-    if (logsubroutines) {
-        for (u8 i = 0; i < sp; ++i)
-            con_printf(" ");
-        con_printf("Returning to %s from subroutine or interrupt at %s.\n\n",
-                   cpu_address_text(cpu_ras[sp], 0), cpu_address_text(cpu_iar, 1));
-        dbg_request_pause(PAUSE_LOG);
-    }
+    if (logsubroutines) report_return(sp);
     cpu_prev_iar = cpu_iar;
     cpu_iar = cpu_ras[sp];
     if (sp == cpu_irq_level) cpu_irq_level = CPU_NO_IRQ_LEVEL;
+}
+
+void cpu_return() {
+    return_from();
 }
 
 enum Transfer { BRANCH, CALL, LOOP };
 
 // A taken transfer to cpu_ea: push for calls, jump and charge (with the BIOS-call
 // report when "logbios" is on), then mark the target in the access history.
-static void take(Transfer kind, int length, bool indirect) {
-    if (kind == CALL) push_return(length);
+template <Transfer KIND> CPU_HOT static void take(int length, bool indirect) {
+    u32 ea = cpu_ea;
+    if (KIND == CALL) push_return(length);
     cpu_prev_iar = cpu_iar;
     if (logbios) {
         cpu_report_bios_call(indirect);
+        ea = cpu_ea;
     } else {
-        cpu_iar = static_cast<u16>(cpu_ea);
+        cpu_iar = static_cast<u16>(ea);
         charge(indirect ? 5 : 3);
     }
-    u32& target = mem_access[cpu_ea & 0x7FFF];
+    const u32 target = ea & 0x7FFF;
     if (cpu_irq_level <= 7) {
-        target |= kind == CALL ? ACC_CALL_IRQ : ACC_BRANCH_IRQ;
-    } else if (kind == CALL) {
-        target = (target & ~ACC_DEPTH_MASK) | ACC_CALL |
-                 (static_cast<u32>(cpu_psu & PSU_SP) << ACC_DEPTH_SHIFT);
+        mem_mark(target, KIND == CALL ? ACC_CALL_IRQ : ACC_BRANCH_IRQ);
+    } else if (KIND == CALL) {
+        const u32 old = mem_access[target];
+        const u32 bits = (old & ~ACC_DEPTH_MASK) | ACC_CALL |
+                         (static_cast<u32>(cpu_psu & PSU_SP) << ACC_DEPTH_SHIFT);
+        if (bits != old) mem_access[target] = bits;
     } else {
-        target |= ACC_BRANCH;
+        mem_mark(target, ACC_BRANCH);
     }
-    if (kind == LOOP) {
-        target |= ACC_LOOP_TARGET;
-        mem_access[cpu_prev_iar] |= ACC_LOOP_SOURCE;
+    if (KIND == LOOP) {
+        mem_mark(target, ACC_LOOP_TARGET);
+        mem_mark(cpu_prev_iar, ACC_LOOP_SOURCE);
     }
 }
 
-static inline void not_taken(int length) {
+CPU_HOT static void not_taken(int length) {
     finish(length, 3);
 }
 
-static inline void loop_not_taken(int length) {
+CPU_HOT static void loop_not_taken(int length) {
     finish(length, 3);
     if (dbg_run_to_loop_end) cpu_log_end_of_loop();
 }
 
 // Relative target, resolved through the read mirror.
-static inline bool relative_target() {
+CPU_HOT static bool relative_target() {
     const bool indirect = operand1() & 0x80;
-    cpu_ea_relative();
+    ea_relative();
     cpu_ea = mem_read_mirror[cpu_ea];
     return indirect;
 }
 
-static inline bool branch_target() {
+CPU_HOT static bool branch_target() {
     const bool indirect = operand1() & 0x80;
-    cpu_ea_branch();
+    ea_branch();
     return indirect;
 }
 
-static inline u8 index_register() {
+CPU_HOT static u8 index_register() {
     return cpu_regs[(cpu_psl & PSL_RS) ? 6 : 3];
 }
 
@@ -330,47 +395,47 @@ struct Operand {
     bool plain; // not indirect, not indexed
 };
 
-static inline Operand fetch_operand() {
+CPU_HOT static Operand fetch_operand(u8 opcode) {
     const u8 b1 = operand1();
-    switch (cpu_opcode & 0x0C) {
+    switch (opcode & 0x0C) {
     case 0x04:
         return {b1, 2, 2, true};
     case 0x08:
-        cpu_ea_relative();
+        ea_relative();
         return {cpu_read_checked(cpu_ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80)};
     default:
-        if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-        cpu_ea_absolute();
+        if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
+        ea_absolute(opcode);
         return {cpu_read_checked(cpu_ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0)};
     }
 }
 
 // Effective address of STRR / STRA; returns {length, cycles}.
-static inline Operand store_address() {
+CPU_HOT static Operand store_address(u8 opcode) {
     const u8 b1 = operand1();
-    if (!(cpu_opcode & 0x04)) {
-        cpu_ea_relative();
+    if (!(opcode & 0x04)) {
+        ea_relative();
         return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false};
     }
-    if (logillegal && (cpu_opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-    cpu_ea_absolute();
+    if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
+    ea_absolute(opcode);
     return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false};
 }
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
 // r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
-template <bool SET_CC, typename F> static inline void memory_op(F op) {
-    cpu_regsel = cpu_reg_index(cpu_opcode);
-    const Operand o = fetch_operand();
+template <bool SET_CC, typename F> CPU_HOT static void memory_op(u8 opcode, F op) {
+    cpu_regsel = cpu_reg_index(opcode);
+    const Operand o = fetch_operand(opcode);
     const u8 r = cpu_regsel;
     const u8 result = op(cpu_regs[r], o.value);
     cpu_write_register(r, result);
-    if (SET_CC) cpu_set_cc(result);
+    if (SET_CC) set_cc(result);
     if (loginefficient) cpu_advise_immediate_or_load(o.length, o.plain, o.value);
     finish(o.length, o.cycles);
 }
 
-static inline void psu_write(u8 new_psu) {
+CPU_HOT static void psu_write(u8 new_psu) {
     const u8 old = cpu_psu;
     if (logillegal || loginterrupts) cpu_report_psu_change(old, new_psu);
     if ((new_psu & PSU_II) && !(old & PSU_II)) cpu_irq_pending = 0;
@@ -378,35 +443,35 @@ static inline void psu_write(u8 new_psu) {
 }
 
 // CPSU and LPSU, once charged: the board sees the FLAG output.
-static inline void flag_written(u8 old_psu) {
+CPU_HOT static void flag_written(u8 old_psu) {
     if (cpu_bus.flag_written) cpu_bus.flag_written(old_psu);
 }
 
 // A redirection a hook asked for, once the instruction is complete.
-static inline void apply_redirect() {
+CPU_HOT static void apply_redirect() {
     if (cpu_redirect_pending != CPU_NO_REDIRECT) {
         cpu_iar = static_cast<u16>(cpu_redirect_pending);
         cpu_redirect_pending = CPU_NO_REDIRECT;
     }
 }
 
-static inline u8 psu_mask() {
+CPU_HOT static u8 psu_mask() {
     return cpu_type == CPU_2650B ? 0x7F : 0x67;
 }
 
-static inline void port_in(u32 port, int length, u32 cycles) {
+CPU_HOT static void port_in(u8 opcode, u32 port, int length, u32 cycles) {
     if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
-    cpu_regsel = cpu_reg_index(cpu_opcode);
+    cpu_regsel = cpu_reg_index(opcode);
     const u8 v = cpu_bus.port_read(port);
     cpu_write_register(cpu_regsel, v);
-    cpu_set_cc(v);
+    set_cc(v);
     finish(length, cycles);
     apply_redirect();
 }
 
-static inline void port_out(u32 port, int length, u32 cycles) {
+CPU_HOT static void port_out(u8 opcode, u32 port, int length, u32 cycles) {
     if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
-    cpu_regsel = cpu_reg_index(cpu_opcode);
+    cpu_regsel = cpu_reg_index(opcode);
     cpu_bus.port_write(port, cpu_read_register(cpu_regsel));
     finish(length, cycles);
     apply_redirect();
@@ -414,13 +479,13 @@ static inline void port_out(u32 port, int length, u32 cycles) {
 
 // ---- the dispatch ----------------------------------------------------------------
 
-void cpu_execute_instruction() {
-    const u8 op = cpu_opcode;
+template <unsigned OPCODE> static void execute_opcode() {
+    constexpr u8 op = OPCODE;
     switch (op) {
     // ---- register forms: r0 with rn ----
     case 0x00: {
         cpu_regsel = 0;
-        cpu_set_cc(cpu_read_register(0));
+        set_cc(cpu_read_register(0));
         if (logillegal || loginefficient) cpu_report_lodz_r0();
         finish(1, z_cycles());
         return;
@@ -429,21 +494,21 @@ void cpu_execute_instruction() {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[cpu_regsel];
         cpu_write_register(0, v);
-        cpu_set_cc(v);
+        set_cc(v);
         finish(1, z_cycles());
         return;
     }
     case 0x20:
         cpu_regsel = 0;
         cpu_write_register(0, 0);
-        cpu_set_cc(0);
+        set_cc(0);
         finish(1, z_cycles());
         return;
     case 0x21 ... 0x23: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] ^ cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
-        cpu_set_cc(v);
+        set_cc(v);
         finish(1, z_cycles());
         return;
     }
@@ -458,32 +523,32 @@ void cpu_execute_instruction() {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] & cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
-        cpu_set_cc(v);
+        set_cc(v);
         finish(1, z_cycles());
         return;
     }
     case 0x60:
         cpu_regsel = 0;
-        cpu_set_cc(cpu_read_register(0));
+        set_cc(cpu_read_register(0));
         finish(1, z_cycles());
         return;
     case 0x61 ... 0x63: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] | cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
-        cpu_set_cc(v);
+        set_cc(v);
         finish(1, z_cycles());
         return;
     }
     case 0x80 ... 0x83: {
         cpu_regsel = cpu_reg_index(op);
-        cpu_write_register(0, cpu_add(cpu_regs[0], cpu_read_register(cpu_regsel)));
+        cpu_write_register(0, add8(cpu_regs[0], cpu_read_register(cpu_regsel)));
         finish(1, z_cycles());
         return;
     }
     case 0xA0 ... 0xA3: {
         cpu_regsel = cpu_reg_index(op);
-        cpu_write_register(0, cpu_subtract(cpu_regs[0], cpu_regs[cpu_regsel]));
+        cpu_write_register(0, subtract8(cpu_regs[0], cpu_regs[cpu_regsel]));
         finish(1, z_cycles());
         return;
     }
@@ -496,7 +561,7 @@ void cpu_execute_instruction() {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_read_register(0);
         cpu_write_register(cpu_regsel, v);
-        cpu_set_cc(v);
+        set_cc(v);
         finish(1, z_cycles());
         return;
     }
@@ -507,45 +572,45 @@ void cpu_execute_instruction() {
         return;
     case 0xE1 ... 0xE3:
         cpu_regsel = cpu_reg_index(op);
-        cpu_compare(cpu_read_register(0), cpu_read_register(cpu_regsel));
+        compare8(cpu_read_register(0), cpu_read_register(cpu_regsel));
         finish(1, z_cycles());
         return;
 
     // ---- immediate, relative and absolute memory forms ----
     case 0x04 ... 0x0F: {
-        memory_op<true>([](u8, u8 v) { return v; });
+        memory_op<true>(op, [](u8, u8 v) { return v; });
         return;
     }
     case 0x24 ... 0x2F: {
-        memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
+        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
         return;
     }
     case 0x44 ... 0x4F: {
-        memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r & v); });
+        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
         return;
     }
     case 0x64 ... 0x6F: {
-        memory_op<true>([](u8 r, u8 v) { return static_cast<u8>(r | v); });
+        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
         return;
     }
     case 0x84 ... 0x8F: {
-        memory_op<false>([](u8 r, u8 v) { return cpu_add(r, v); });
+        memory_op<false>(op, [](u8 r, u8 v) { return add8(r, v); });
         return;
     }
     case 0xA4 ... 0xAF: {
-        memory_op<false>([](u8 r, u8 v) { return cpu_subtract(r, v); });
+        memory_op<false>(op, [](u8 r, u8 v) { return subtract8(r, v); });
         return;
     }
     case 0xE4 ... 0xEF: {
         cpu_regsel = cpu_reg_index(op);
-        const Operand o = fetch_operand();
-        cpu_compare(cpu_read_register(cpu_regsel), o.value);
+        const Operand o = fetch_operand(op);
+        compare8(cpu_read_register(cpu_regsel), o.value);
         finish(o.length, o.cycles);
         return;
     }
     case 0xC8 ... 0xCF: {
         cpu_regsel = cpu_reg_index(op);
-        const Operand o = store_address();
+        const Operand o = store_address(op);
         cpu_write_checked(cpu_ea, cpu_read_register(cpu_regsel));
         finish(o.length, o.cycles);
         return;
@@ -569,12 +634,12 @@ void cpu_execute_instruction() {
         const u8 r = cpu_regsel;
         if (!(cpu_psl & PSL_C)) {
             cpu_write_register(r, static_cast<u8>(cpu_regs[r] + 0xA0));
-            cpu_set_cc(cpu_regs[r]);
+            set_cc(cpu_regs[r]);
         }
         if (!(cpu_psl & PSL_IDC)) {
             const u8 v = cpu_regs[r];
             cpu_write_register(r, static_cast<u8>((v & 0xF0) | ((v + 0x0A) & 0x0F)));
-            cpu_set_cc(cpu_regs[r]);
+            set_cc(cpu_regs[r]);
         }
         finish(1, 3);
         return;
@@ -609,13 +674,13 @@ void cpu_execute_instruction() {
     case 0x12:
         cpu_regsel = 0;
         cpu_write_register(0, cpu_psu);
-        cpu_set_cc(cpu_regs[0]);
+        set_cc(cpu_regs[0]);
         finish(1, 2);
         return;
     case 0x13:
         cpu_regsel = 0;
         cpu_write_register(0, cpu_psl);
-        cpu_set_cc(cpu_regs[0]);
+        set_cc(cpu_regs[0]);
         finish(1, 2);
         return;
     case 0x92: {
@@ -688,22 +753,22 @@ void cpu_execute_instruction() {
 
     // ---- input and output ----
     case 0x30 ... 0x33:
-        port_in(256, 1, 2);
+        port_in(op, 256, 1, 2);
         return;
     case 0x70 ... 0x73:
-        port_in(257, 1, 2);
+        port_in(op, 257, 1, 2);
         return;
     case 0x54 ... 0x57:
-        port_in(operand1(), 2, 3);
+        port_in(op, operand1(), 2, 3);
         return;
     case 0xB0 ... 0xB3:
-        port_out(256, 1, 2);
+        port_out(op, 256, 1, 2);
         return;
     case 0xF0 ... 0xF3:
-        port_out(257, 1, 2);
+        port_out(op, 257, 1, 2);
         return;
     case 0xD4 ... 0xD7:
-        port_out(operand1(), 2, 3);
+        port_out(op, operand1(), 2, 3);
         return;
 
     // ---- undefined ----
@@ -725,7 +790,7 @@ void cpu_execute_instruction() {
     case 0x14 ... 0x17: {
         cpu_regsel = 0;
         if (condition_true(op)) {
-            cpu_return();
+            return_from();
             charge(3);
         } else {
             not_taken(1);
@@ -741,7 +806,7 @@ void cpu_execute_instruction() {
         if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
         if (loginterrupts && (cpu_psu & PSU_II)) cpu_report_ii_enabled();
         cpu_psu &= static_cast<u8>(~PSU_II);
-        cpu_return();
+        return_from();
         if (loginterrupts) cpu_check_restored_context();
         charge(3);
         cpu_interrupt();
@@ -754,7 +819,7 @@ void cpu_execute_instruction() {
         if (!condition_true(op)) return not_taken(2);
         const bool indirect = relative_target();
         if (loginefficient) cpu_advise_branch_rel();
-        take(BRANCH, 2, indirect);
+        take<BRANCH>(2, indirect);
         return;
     }
     case 0x1C ... 0x1F: {
@@ -762,7 +827,7 @@ void cpu_execute_instruction() {
         if (!condition_true(op)) return not_taken(3);
         const bool indirect = branch_target();
         if (loginefficient) cpu_advise_branch_abs();
-        take(BRANCH, 3, indirect);
+        take<BRANCH>(3, indirect);
         return;
     }
     case 0x98 ... 0x9A: {
@@ -770,7 +835,7 @@ void cpu_execute_instruction() {
         if (!condition_false(op)) return not_taken(2);
         const bool indirect = relative_target();
         if (loginefficient && cpu_ea == page_add(cpu_iar, 2)) cpu_advise_omit_here();
-        take(BRANCH, 2, indirect);
+        take<BRANCH>(2, indirect);
         return;
     }
     case 0x9C ... 0x9E: {
@@ -778,22 +843,22 @@ void cpu_execute_instruction() {
         if (!condition_false(op)) return not_taken(3);
         const bool indirect = branch_target();
         if (loginefficient && cpu_ea == page_add(cpu_iar, 3)) cpu_advise_omit_here();
-        take(BRANCH, 3, indirect);
+        take<BRANCH>(3, indirect);
         return;
     }
     case 0x9B: {
         cpu_regsel = 0;
         const bool indirect = operand1() & 0x80;
-        cpu_ea_zero_page();
+        ea_zero_page();
         if (loginefficient) cpu_advise_branch_rel();
-        take(BRANCH, 2, indirect);
+        take<BRANCH>(2, indirect);
         return;
     }
     case 0x9F: {
         cpu_regsel = 0;
         const bool indirect = branch_target();
         cpu_ea = (cpu_ea + index_register()) & 0x7FFF;
-        take(BRANCH, 3, indirect);
+        take<BRANCH>(3, indirect);
         return;
     }
 
@@ -803,7 +868,7 @@ void cpu_execute_instruction() {
         if (!condition_true(op)) return not_taken(2);
         const bool indirect = relative_target();
         if (loginefficient && op == 0x3B) cpu_advise_call_return(2);
-        take(CALL, 2, indirect);
+        take<CALL>(2, indirect);
         return;
     }
     case 0x3C ... 0x3F: {
@@ -811,33 +876,33 @@ void cpu_execute_instruction() {
         if (!condition_true(op)) return not_taken(3);
         const bool indirect = branch_target();
         if (loginefficient && op == 0x3F) cpu_advise_call_return(3);
-        take(CALL, 3, indirect);
+        take<CALL>(3, indirect);
         return;
     }
     case 0xB8 ... 0xBA: {
         cpu_regsel = 0;
         if (!condition_false(op)) return not_taken(2);
-        take(CALL, 2, relative_target());
+        take<CALL>(2, relative_target());
         return;
     }
     case 0xBC ... 0xBE: {
         cpu_regsel = 0;
         if (!condition_false(op)) return not_taken(3);
-        take(CALL, 3, branch_target());
+        take<CALL>(3, branch_target());
         return;
     }
     case 0xBB: {
         cpu_regsel = 0;
         const bool indirect = operand1() & 0x80;
-        cpu_ea_zero_page();
-        take(CALL, 2, indirect);
+        ea_zero_page();
+        take<CALL>(2, indirect);
         return;
     }
     case 0xBF: {
         cpu_regsel = 0;
         const bool indirect = branch_target();
         cpu_ea = (cpu_ea + index_register()) & 0x7FFF;
-        take(CALL, 3, indirect);
+        take<CALL>(3, indirect);
         return;
     }
 
@@ -845,25 +910,25 @@ void cpu_execute_instruction() {
     case 0x58 ... 0x5B: {
         cpu_regsel = cpu_reg_index(op);
         if (!cpu_read_register(cpu_regsel)) return loop_not_taken(2);
-        take(LOOP, 2, relative_target());
+        take<LOOP>(2, relative_target());
         return;
     }
     case 0x5C ... 0x5F: {
         cpu_regsel = cpu_reg_index(op);
         if (!cpu_read_register(cpu_regsel)) return loop_not_taken(3);
-        take(LOOP, 3, branch_target());
+        take<LOOP>(3, branch_target());
         return;
     }
     case 0x78 ... 0x7B: {
         cpu_regsel = cpu_reg_index(op);
         if (!cpu_read_register(cpu_regsel)) return not_taken(2);
-        take(CALL, 2, relative_target());
+        take<CALL>(2, relative_target());
         return;
     }
     case 0x7C ... 0x7F: {
         cpu_regsel = cpu_reg_index(op);
         if (!cpu_read_register(cpu_regsel)) return not_taken(3);
-        take(CALL, 3, branch_target());
+        take<CALL>(3, branch_target());
         return;
     }
     case 0xD8 ... 0xDB: {
@@ -871,7 +936,7 @@ void cpu_execute_instruction() {
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
         if (!v) return loop_not_taken(2);
-        take(LOOP, 2, relative_target());
+        take<LOOP>(2, relative_target());
         return;
     }
     case 0xDC ... 0xDF: {
@@ -879,7 +944,7 @@ void cpu_execute_instruction() {
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
         if (!v) return loop_not_taken(3);
-        take(LOOP, 3, branch_target());
+        take<LOOP>(3, branch_target());
         return;
     }
     case 0xF8 ... 0xFB: {
@@ -887,7 +952,7 @@ void cpu_execute_instruction() {
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
         if (!v) return loop_not_taken(2);
-        take(LOOP, 2, relative_target());
+        take<LOOP>(2, relative_target());
         return;
     }
     case 0xFC ... 0xFF: {
@@ -895,34 +960,55 @@ void cpu_execute_instruction() {
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
         if (!v) return loop_not_taken(3);
-        take(LOOP, 3, branch_target());
+        take<LOOP>(3, branch_target());
         return;
     }
     }
 }
 
+// One handler per opcode: each is the dispatch specialised for its opcode byte,
+// so register fields, addressing modes and conditions are constants in it.
+using OpcodeHandler = void (*)();
+
+template <std::size_t... N>
+static constexpr std::array<OpcodeHandler, 256> opcode_handlers(std::index_sequence<N...>) {
+    return {&execute_opcode<N>...};
+}
+
+static constexpr std::array<OpcodeHandler, 256> handlers =
+    opcode_handlers(std::make_index_sequence<256>{});
+
+void cpu_execute_instruction() {
+    handlers[cpu_opcode]();
+}
+
 // ---- one instruction -------------------------------------------------------------
 
-void cpu_execute_one() {
-    cpu_iar &= 0x7FFF;
-    const u16 iar = cpu_iar;
+CPU_HOT static void execute_one() {
+    const u16 iar = cpu_iar & 0x7FFF;
+    if (iar != cpu_iar) [[unlikely]]
+        cpu_iar = iar;
     cpu_opcode = guest_memory[iar];
     const u32 old_bits = mem_access[iar];
-    mem_access[iar] = old_bits | ACC_OPCODE;
+    if (!(old_bits & ACC_OPCODE)) mem_access[iar] = old_bits | ACC_OPCODE;
     if (logillegal) {
         cpu_fetch_logged(old_bits);
     } else {
         const u32 length = op_length[cpu_opcode];
         if (length > 1) {
-            mem_access[page_add(iar, 1)] |= ACC_OPERAND;
-            if (length > 2) mem_access[page_add(iar, 2)] |= ACC_OPERAND;
+            mem_mark(page_add(iar, 1), ACC_OPERAND);
+            if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
         }
     }
     if (cpu_tracing | dbg_single_step)
         cpu_trace_execute();
     else
-        cpu_execute_instruction();
+        handlers[cpu_opcode]();
     if (pause_pending) dbg_pause_loop();
+}
+
+void cpu_execute_one() {
+    execute_one();
 }
 
 // ---- run loops ---------------------------------------------------------------------
@@ -938,7 +1024,7 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     while (cpu_cycles - cpu_slice_start < length) {
         const bool trapped = cpu_check_breakpoint();
         if constexpr (POLLED) tick();
-        if (!trapped) cpu_execute_one();
+        if (!trapped) execute_one();
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
 }

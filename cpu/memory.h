@@ -82,10 +82,18 @@ void mem_write_slow(u32 address, u8 value);
 extern u32 logillegal;
 extern u32 logreadwrites;
 
+// Sets access bits of `address`, storing the word only when a bit is new. Code
+// runs over the same bytes again and again: the usual case then only reads the
+// history, and one instruction does not wait on the last one's store to it.
+inline void mem_mark(u32 address, u32 bits) {
+    u32& word = mem_access[address];
+    if ((word & bits) != bits) word |= bits;
+}
+
 // The byte an instruction reads from a 15-bit guest address.
 inline u8 cpu_read_checked(u32 address) {
     address &= GUEST_MEMORY_SIZE - 1;
-    mem_access[address] |= ACC_READ;
+    mem_mark(address, ACC_READ);
     if (mem_read_mirror[address] != address || (mem_attributes[address] & MEM_READ_SLOW) ||
         logillegal)
         return mem_read_slow(address);
@@ -95,7 +103,7 @@ inline u8 cpu_read_checked(u32 address) {
 // A byte an instruction writes to a 15-bit guest address.
 inline void cpu_write_checked(u32 address, u8 value) {
     address &= GUEST_MEMORY_SIZE - 1;
-    mem_access[address] |= ACC_WRITTEN;
+    mem_mark(address, ACC_WRITTEN);
     if (mem_write_mirror[address] != address || (mem_attributes[address] & MEM_WRITE_SLOW)) {
         mem_write_slow(address, value);
         return;

@@ -54,6 +54,25 @@ TEST_F(ExecBranch, CallAndReturn) {
     EXPECT_EQ(mem_access[0x0500] & (ACC_CALL | ACC_DEPTH_MASK), ACC_CALL | (1u << ACC_DEPTH_SHIFT));
 }
 
+// The call history of a routine holds the stack depth of its latest call,
+// shallower or deeper than the one before; its other bits stay.
+TEST_F(ExecBranch, CallDepthFollowsTheLatestCall) {
+    struct Call {
+        u8 sp_before;
+        u32 depth_after;
+    };
+    mem_access[0x0500] = ACC_READ;
+    for (const Call c : {Call{0, 1}, Call{2, 3}, Call{2, 3}, Call{0, 1}, Call{6, 7}, Call{7, 0}}) {
+        cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | c.sp_before);
+        at(0x0100, {0x3F, 0x05, 0x00}); // BSTA,un $0500
+        step();
+        ASSERT_EQ(cpu_iar, 0x0500);
+        EXPECT_EQ(mem_access[0x0500] & ~ACC_READ, ACC_CALL | (c.depth_after << ACC_DEPTH_SHIFT))
+            << "call from depth " << int(c.sp_before);
+        EXPECT_TRUE(mem_access[0x0500] & ACC_READ);
+    }
+}
+
 // BSNR r1 with r1 = 0 and BSFR,eq with CC = eq call nothing; BSNA r1 with r1 = 1 does.
 TEST_F(ExecBranch, ConditionalCallsOnRegisterAndCondition) {
     run_steps({{0, {0x79, 0x10}, {{R(1), 0}, {PSL, CC_ZERO}}, 9, {{IAR, 2}}},
