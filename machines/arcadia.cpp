@@ -211,6 +211,7 @@ void arcadia_setup() {
         mem_read_mirror[a] = mem_write_mirror[a] = mirror_of(a, memmap);
     }
     cpu_traps_mark();
+    uvi_demux_configure(0, 0, 0, 0, -1); // a known game's row sets its own
     cpu_beam_clock = 0;
     video_set_line_length(227);
 }
@@ -497,9 +498,7 @@ void arcadia_run_frame() {
     else
         beam_frame();
     raster_line = lines_per_frame - 1;
-    std::memcpy(uvi_udg_history[uvi_row_slot], guest_memory + 0x1980, 64);
-    uvi_sprite_slot = 0; // the demultiplexer keeps no history yet
-    uvi_row_slot = 0;
+    uvi_frame_end();
     emu_end_of_frame();
 }
 

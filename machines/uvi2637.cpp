@@ -375,6 +375,8 @@ void uvi_refresh_colour_row() {
 
 void uvi_frame_begin() {
     std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
+    // Rows the frame never starts leave nothing in the history.
+    std::memset(uvi_row_codes[uvi_row_slot], 0, sizeof uvi_row_codes[0]);
     uvi_text_area.first = uvi_text_area.end = 999;
     row_number = -1;
     uvi_sprites_done = 0;
@@ -534,4 +536,158 @@ void uvi_draw_sprites() {
     }
     uvi_write_register(0x19FD, static_cast<u8>(~pairs));
     uvi_write_register(0x19FC, static_cast<u8>(~background_hits));
+}
+
+// ---- the demultiplexer ---------------------------------------------------------------------
+
+UviDemux uvi_demux = {0, 0, 0, -1, {0, 0, 0, 0}};
+
+namespace {
+
+i32 clamp_depth(i32 depth) {
+    return depth < 0 ? 0 : depth > UVI_HISTORY - 1 ? UVI_HISTORY - 1 : depth;
+}
+
+// The guest frame's index at beam clock x, raster line y; -1 outside the window.
+i32 frame_at(i32 x, i32 y) {
+    if (x < display_window_left || x > display_window_right || y < display_window_top ||
+        y > display_window_bottom)
+        return -1;
+    return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS + (y - display_window_top)];
+}
+
+u8 demux_colour_row() {
+    return flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
+}
+
+// A saved sprite whose place this frame's own sprite s (nearly) takes again.
+bool sprite_stays(const UviSpriteRecord& saved, u32 s) {
+    if (known_game_id != 1 && known_game_id != 3) return false;
+    const UviSpriteRecord& now = uvi_sprites[uvi_sprite_slot][s];
+    const i32 dx = now.x - saved.x, dy = now.y - saved.y;
+    return dx > -8 && dx < 8 && dy > -16 && dy < 16;
+}
+
+void redraw_sprite(const UviSpriteRecord& r, u8 colour) {
+    const i32 lines = r.tall ? 16 : 8;
+    for (i32 l = 0; l < lines; l++) {
+        const i32 y = r.y + l;
+        if (y < first_visible_line || y >= lines_per_frame) continue;
+        const u8 byte = r.image[l >> r.tall];
+        for (i32 b = 0; b < 8; b++) {
+            const i32 x = r.x + b;
+            if (x >= 49 && x < UVI_LINE_CLOCKS && (byte >> (7 - b) & 1))
+                display_plot_clipped(x, y, colour);
+        }
+    }
+}
+
+// A 40 x 8 bitmap that two games keep at $1A30-$1A57 in five columns of
+// eight lines, shown in white at double height.
+void redraw_bitmap() {
+    const i32 left = uvi_row_x[uvi_row_slot][0] + 40 + 49;
+    const i32 top = uvi_text_area.first + first_visible_line;
+    for (i32 l = 0; l < 8; l++)
+        for (i32 i = 0; i < 40; i++) {
+            if (!(guest_memory[0x1A30 + 8 * (i / 8) + l] >> (7 - i % 8) & 1)) continue;
+            display_plot_clipped(left + i, top + 2 * l, 7);
+            display_plot_clipped(left + i, top + 2 * l + 1, 7);
+        }
+}
+
+} // namespace
+
+void uvi_demux_configure(u8 flags, i32 sprite_depth, i32 row_depth, i32 first_row, i32 last_row) {
+    UviDemux& d = uvi_demux;
+    if (flags == 0 && sprite_depth == 0 && row_depth == 0) {
+        d = {0, 0, 0, -1, {0, 0, 0, 0}};
+    } else {
+        d.sprite_depth = clamp_depth(sprite_depth);
+        d.row_depth = clamp_depth(row_depth);
+        d.first_row = first_row < 0 ? 0 : first_row;
+        d.last_row = last_row > UVI_ROWS - 1 ? UVI_ROWS - 1 : last_row;
+        for (u32 s = 0; s < 4; s++)
+            d.excluded[s] = flags >> (3 - s) & 1;
+    }
+    uvi_demux_forget();
+}
+
+void uvi_demux_forget() {
+    uvi_sprite_slot = uvi_row_slot = 0;
+    std::memset(uvi_sprites, 0, sizeof uvi_sprites);
+    std::memset(uvi_row_codes, 0, sizeof uvi_row_codes);
+    std::memset(uvi_row_x, 0, sizeof uvi_row_x);
+    std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
+}
+
+void uvi_deflicker_sprites() {
+    const i32 depth = uvi_demux.sprite_depth;
+    if (depth <= 0 || demultiplex == 0 || frame_counter < static_cast<u32>(depth) ||
+        sprite_mode == 0)
+        return;
+    const u8 row = demux_colour_row();
+    for (i32 k = demultiplex == 1 ? 0 : 1; k <= depth; k++) {
+        const u32 slot = (uvi_sprite_slot + static_cast<u32>(k)) % static_cast<u32>(depth + 1);
+        for (u32 s = 0; s < 4; s++) {
+            if (uvi_demux.excluded[s]) continue;
+            const UviSpriteRecord& r = uvi_sprites[slot][s];
+            if (slot != uvi_sprite_slot && sprite_stays(r, s)) continue;
+            redraw_sprite(r, uvi_colour_table[row][r.colour & 7]);
+        }
+    }
+}
+
+void uvi_deflicker_pass_b() {
+    const i32 depth = uvi_demux.row_depth;
+    if (depth <= 0 || demultiplex == 0 || frame_counter < static_cast<u32>(depth)) return;
+    const u8 row = demux_colour_row();
+    if (known_game_id == 6 || known_game_id == 7) redraw_bitmap();
+    const UviTextArea& t = uvi_text_area;
+    const i32 visible_lines = lines_per_frame - first_visible_line;
+    const u8 fg_bit = (reg(0x19F9) >> 3) & 1;
+    for (i32 k = 1; k <= depth; k++) {
+        const u32 slot = (uvi_row_slot + static_cast<u32>(k)) % static_cast<u32>(depth + 1);
+        if (slot == uvi_row_slot) continue;
+        for (i32 r = uvi_demux.first_row; r <= uvi_demux.last_row; r++) {
+            for (i32 c = 0; c < 16; c++) {
+                const u8 code = uvi_row_codes[slot][r][c];
+                const u32 glyph = code & 63;
+                const u8* lines = glyph > 55 ? uvi_udg_history[slot] + 8 * (glyph - 56)
+                                             : CHAR_ROM.data() + 8 * glyph;
+                const u8 colour = uvi_colour_table[row][((code >> 5) & 6) + fg_bit];
+                const i32 x0 = uvi_row_x[slot][r] + 8 * c + 49;
+                // Lines of the glyph that fall on the visible picture.
+                i32 ys[8];
+                bool present = false, any = false;
+                for (i32 l = 0; l < 8; l++) {
+                    ys[l] = t.first + (t.height == 16 ? 16 * r + 2 * l : 8 * r + l);
+                    if (ys[l] >= visible_lines || !lines[l]) continue;
+                    for (i32 b = 0; b < 8 && !present; b++)
+                        if (lines[l] >> (7 - b) & 1) {
+                            any = true;
+                            present = frame_at(x0 + b, ys[l] + first_visible_line) == colour;
+                        }
+                }
+                if (present || !any) continue;
+                for (i32 l = 0; l < 8; l++) {
+                    if (ys[l] >= visible_lines) continue;
+                    for (i32 b = 0; b < 8; b++) {
+                        if (!(lines[l] >> (7 - b) & 1)) continue;
+                        display_plot_clipped(x0 + b, ys[l] + first_visible_line, colour);
+                        if (t.height == 16 && ys[l] + 1 < visible_lines)
+                            display_plot_clipped(x0 + b, ys[l] + 1 + first_visible_line, colour);
+                    }
+                }
+            }
+        }
+    }
+}
+
+void uvi_frame_end() {
+    std::memcpy(uvi_udg_history[uvi_row_slot], guest_memory + 0x1980, 64);
+    uvi_deflicker_sprites();
+    uvi_sprite_slot =
+        static_cast<i32>(uvi_sprite_slot) >= uvi_demux.sprite_depth ? 0 : uvi_sprite_slot + 1;
+    uvi_deflicker_pass_b();
+    uvi_row_slot = static_cast<i32>(uvi_row_slot) >= uvi_demux.row_depth ? 0 : uvi_row_slot + 1;
 }
