@@ -24,7 +24,7 @@
 #include "core/seams_services.h"
 #include "machines/coinop.h"
 #include "machines/malzak.h"
-#include "machines/uvi2637.h"
+#include "machines/arcadia.h"
 #include "peripherals/printer.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -333,8 +333,7 @@ static void apply_row_before_switch(const KnownGame& row) {
 void arcadia_apply_row_after(const KnownGame& row) {
     if (row.variant != 2) emu_region = row.variant & 1;
     flagline = row.option_word;
-    uvi_demux_configure(row.deflicker_sprites, row.deflicker_depth, row.deflicker_second,
-                        row.deflicker_first, row.deflicker_last);
+    arcadia_take_row(row);
 }
 
 void interton_apply_row_after(const KnownGame& row) {

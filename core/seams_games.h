@@ -44,6 +44,13 @@ struct KnownGame {
     u8 line_length;
     u8 variant;
     std::int16_t console_model;
+    // Arcadia: the key row (1-16) pressed together with START, -1 none, and
+    // the side (0 left, 1 right) whose keypad it is on.
+    std::int8_t start_key_row = -1;
+    u8 start_key_side = 0;
+    // Arcadia with "dejitter": the two raster lines per video standard (60 Hz,
+    // 50 Hz) on which the colour row follows the Flag again; 0 for none.
+    u16 dejitter_lines[2][2] = {};
 };
 
 extern const KnownGame known_games_db[KNOWN_GAMES];

@@ -232,6 +232,39 @@ struct ColumnPixels {
     std::memcpy(out->cells, &cells, 8);
 }
 
+// Two games draw their character 63 in colours that the real picture shows
+// as colour fringes: guest colour indices per glyph line and pixel, game 5
+// first, then game 2.
+constexpr u8 ARTEFACT_GLYPHS[2][8][8] = {
+    {{1, 7, 6, 7, 1, 7, 6, 7},
+     {7, 5, 7, 3, 7, 5, 7, 3},
+     {6, 7, 1, 7, 6, 7, 1, 7},
+     {7, 3, 7, 5, 7, 3, 7, 5},
+     {1, 7, 6, 7, 1, 7, 6, 7},
+     {7, 5, 7, 3, 7, 5, 7, 3},
+     {6, 7, 1, 7, 6, 7, 1, 7},
+     {7, 3, 7, 5, 7, 3, 7, 5}},
+    {{5, 7, 6, 7, 5, 7, 6, 7},
+     {7, 3, 7, 2, 7, 3, 7, 2},
+     {6, 7, 5, 7, 6, 7, 6, 7},
+     {7, 2, 1, 3, 1, 2, 1, 7},
+     {5, 7, 6, 7, 5, 7, 6, 7},
+     {7, 3, 7, 2, 7, 3, 7, 2},
+     {6, 7, 5, 7, 6, 7, 5, 7},
+     {7, 2, 7, 3, 7, 2, 7, 3}},
+};
+
+// The column of the current glyph_code, its artefact colours included.
+[[gnu::always_inline]] inline void column_of(u8 byte, i32 g, ColumnPixels* out) {
+    expand_column(byte, char_pixels(), out);
+    if (glyph_code != 63 || !artefacts || board_mode || uvi_colour_row != 0) [[likely]]
+        return;
+    if (known_game_id != 2 && known_game_id != 5) return;
+    const u8* colours = ARTEFACT_GLYPHS[known_game_id == 2 ? 1 : 0][g & 7];
+    for (i32 b = 0; b < 8; b++)
+        if (byte >> (7 - b) & 1) out->colours[b] = colours[b];
+}
+
 void row_start(i32 r) {
     const UviTextArea& t = uvi_text_area;
     if (r >= t.rows) {
@@ -339,6 +372,7 @@ u8 uvi_udg_history[UVI_HISTORY][64];
 u8 uvi_sprite_line[4];
 u8 uvi_sprites_done;
 i32 sprite_mode = 2;
+u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
 
 void uvi_reset() {
@@ -424,6 +458,10 @@ void uvi_line_start() {
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
     if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
+    if (dejitter && known_game_id != -1) {
+        const u16* lines = uvi_dejitter_lines[emu_region & 1];
+        if (raster_line == lines[0] || raster_line == lines[1]) uvi_refresh_colour_row();
+    }
     if (!uvi_line_based) {
         for (u32 s = 0; s < 4; s++) {
             const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
@@ -459,12 +497,12 @@ void uvi_render_span(i32 from, i32 to) {
         // A span that begins inside a column goes on with its glyph byte, in
         // the colours of this span.
         ColumnPixels column;
-        if ((x - x0) & 7) expand_column(glyph_byte, char_pixels(), &column);
+        if ((x - x0) & 7) column_of(glyph_byte, g, &column);
         while (x < chars_to) {
             const i32 b = (x - x0) & 7;
             if (b == 0) {
                 glyph_byte = fetch_glyph((x - x0) >> 3, g);
-                expand_column(glyph_byte, char_pixels(), &column);
+                column_of(glyph_byte, g, &column);
             }
             const i32 n = chars_to - x < 8 - b ? chars_to - x : 8 - b;
             std::memcpy(colours + (x - from), column.colours + b, static_cast<std::size_t>(n));
@@ -497,7 +535,7 @@ void uvi_render_scanline() {
     ColumnPixels columns[16];
     for (i32 c = 0; c < 16; c++) {
         const u8 byte = fetch_glyph(c, g);
-        expand_column(byte, char_pixels(), &columns[c]);
+        column_of(byte, g, &columns[c]);
         std::memcpy(cells + 8 * c, columns[c].cells, 8);
     }
     u8 colours[128];

@@ -61,6 +61,9 @@ extern u8 uvi_sprite_line[4];
 extern u8 uvi_sprites_done;
 // Sprite shapes in the beam mode: 0 invisible, 1 numbered, 2 visible.
 extern i32 sprite_mode;
+// With "dejitter": the raster lines per video standard (0 60 Hz, 1 50 Hz) on
+// which the colour row follows the Flag again (0: none); the game's row sets them.
+extern u16 uvi_dejitter_lines[2][2];
 // The line-based renderer is in use (sprites once per frame, at the row end).
 extern u8 uvi_line_based;
 
