@@ -152,6 +152,15 @@ u8 row_x0 = 72, board_fg[2], board_bg[2];
 u8 board_mode, block_mode;
 u8 glyph_byte, glyph_code;
 
+// Lines whose cells carry bits of the sprites drawn whole (line-based mode),
+// this frame's so far; the next frame start clears those lines' cells. Every
+// other cell a frame marks is one its lines draw over again.
+i32 sprite_lines_first = 0, sprite_lines_last = -1;
+
+bool line_has_sprite_cells(i32 line) {
+    return line >= sprite_lines_first && line <= sprite_lines_last;
+}
+
 u8 reg(u32 address) {
     return guest_memory[address];
 }
@@ -298,6 +307,12 @@ void row_start(i32 r) {
 void plot_background(i32 from, i32 to) {
     constexpr u64 SPRITE_BITS = 0x0F0F0F0F0F0F0F0F;
     u8* cells = cells_of(raster_line);
+    if (!line_has_sprite_cells(raster_line)) {
+        if (from >= to) return;
+        std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
+        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        return;
+    }
     i32 x = from;
     while (x < to) {
         i32 end = x;
@@ -386,6 +401,8 @@ void uvi_reset() {
     std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
     std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
     std::memset(uvi_line_status, 0, sizeof uvi_line_status);
+    sprite_lines_first = 0;
+    sprite_lines_last = -1;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -408,7 +425,12 @@ void uvi_refresh_colour_row() {
 }
 
 void uvi_frame_begin() {
-    std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
+    if (sprite_lines_first <= sprite_lines_last)
+        std::memset(cells_of(sprite_lines_first), 0,
+                    static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
+                        UVI_LINE_CLOCKS);
+    sprite_lines_first = 0;
+    sprite_lines_last = -1;
     // Rows the frame never starts leave nothing in the history.
     std::memset(uvi_row_codes[uvi_row_slot], 0, sizeof uvi_row_codes[0]);
     uvi_text_area.first = uvi_text_area.end = 999;
@@ -520,29 +542,114 @@ void uvi_render_span(i32 from, i32 to) {
     display_plot_row(from, raster_line, colours, to - from);
 }
 
+namespace {
+
+// What one glyph line of a character row is drawn from, besides the glyph
+// line itself and the character generator: equal keys draw equal clocks.
+// Rows with any of the codes 56-63 (user-defined characters, read live from
+// memory, and the artefact character 63) are not keyed.
+struct CharLineKey {
+    u8 codes[16];
+    u8 bg_colour, colour_row, fg_bit, block;
+    u8 board, board_fg[2], board_bg[2];
+};
+
+// The clocks last drawn for each glyph line of each row (line-based mode):
+// rows whose inputs stay the same, most of them from frame to frame, are
+// copied instead of drawn again.
+struct CharLine {
+    CharLineKey key;
+    bool valid;
+    u8 colours[128], cells[128];
+};
+CharLine char_lines[UVI_ROWS][8];
+
+// The key of the current row; false for a row with user-defined characters.
+bool char_line_key(CharLineKey* k) {
+    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+    u8 udg = 0;
+    for (i32 c = 0; c < 16; c++)
+        udg |= static_cast<u8>((codes[c] & 63) > 55);
+    if (udg) return false;
+    std::memset(k, 0, sizeof *k);
+    std::memcpy(k->codes, codes, 16);
+    k->bg_colour = uvi_bg_colour;
+    k->colour_row = uvi_colour_row;
+    k->fg_bit = (uvi_bg_latch >> 3) & 1;
+    k->block = reg(0x19F8) >> 7;
+    k->board = board_mode;
+    if (board_mode) {
+        std::memcpy(k->board_fg, board_fg, 2);
+        std::memcpy(k->board_bg, board_bg, 2);
+    }
+    return true;
+}
+
+// The 128 clocks of glyph line g of the current row. Leaves the glyph
+// fetch's latches as they were: only the beam mode, whose lines start with a
+// fetch of their own, reads them.
+void draw_char_line(i32 g, u8* colours, u8* cells) {
+    CharLineKey key;
+    const bool keyed = char_line_key(&key);
+    CharLine& line = char_lines[row_number][g & 7];
+    if (keyed && line.valid && std::memcmp(&key, &line.key, sizeof key) == 0) {
+        std::memcpy(colours, line.colours, 128);
+        std::memcpy(cells, line.cells, 128);
+        return;
+    }
+    ColumnPixels column;
+    for (i32 c = 0; c < 16; c++) {
+        const u8 byte = fetch_glyph(c, g);
+        column_of(byte, g, &column);
+        std::memcpy(colours + 8 * c, column.colours, 8);
+        std::memcpy(cells + 8 * c, column.cells, 8);
+    }
+    line.valid = keyed;
+    if (keyed) {
+        line.key = key;
+        std::memcpy(line.colours, colours, 128);
+        std::memcpy(line.cells, cells, 128);
+    }
+}
+
+} // namespace
+
 void uvi_render_scanline() {
     if (!dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     if (raster_line != first_visible_line) plot_background(0, border_clocks);
     i32 g;
-    if (!area_line(&g)) {
-        plot_background(49, UVI_LINE_CLOCKS);
+    const bool area = area_line(&g);
+    if (line_has_sprite_cells(raster_line)) {
+        // Sprites already drawn on this line keep their pixels.
+        if (!area) {
+            plot_background(49, UVI_LINE_CLOCKS);
+            return;
+        }
+        const i32 x0 = row_x0;
+        plot_background(49, x0);
+        u8 colours[128];
+        draw_char_line(g, colours, cells_of(raster_line) + x0);
+        display_plot_row(x0, raster_line, colours, 128);
+        plot_background(x0 + 128, UVI_LINE_CLOCKS);
         return;
     }
-    const i32 x0 = row_x0;
-    plot_background(49, x0);
-    u8* cells = cells_of(raster_line) + x0;
-    ColumnPixels columns[16];
-    for (i32 c = 0; c < 16; c++) {
-        const u8 byte = fetch_glyph(c, g);
-        column_of(byte, g, &columns[c]);
-        std::memcpy(cells + 8 * c, columns[c].cells, 8);
+    u8* cells = cells_of(raster_line);
+    if (!area) {
+        std::memset(cells + 49, 0, UVI_LINE_CLOCKS - 49);
+        display_fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
+        return;
     }
-    u8 colours[128];
-    for (i32 c = 0; c < 16; c++)
-        std::memcpy(colours + 8 * c, columns[c].colours, 8);
-    display_plot_row(x0, raster_line, colours, 128);
-    plot_background(x0 + 128, UVI_LINE_CLOCKS);
+    // The whole visible line at once: background, 16 characters, background.
+    const i32 x0 = row_x0;
+    u8 colours[UVI_LINE_CLOCKS];
+    std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
+    std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
+    draw_char_line(g, colours + x0, cells + x0);
+    const i32 right = x0 + 128;
+    std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    display_plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
 }
 
 void uvi_draw_sprites() {
@@ -553,6 +660,9 @@ void uvi_draw_sprites() {
             if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
             const u8 byte = r.image[(y - r.y) >> r.tall];
             u8* cells = cells_of(y);
+            if (sprite_lines_first > sprite_lines_last) sprite_lines_first = sprite_lines_last = y;
+            if (y < sprite_lines_first) sprite_lines_first = y;
+            if (y > sprite_lines_last) sprite_lines_last = y;
             for (i32 b = 0; b < 8; b++) {
                 const i32 x = r.x + b;
                 if (x >= UVI_LINE_CLOCKS) break;

@@ -1,0 +1,124 @@
+// The line-based renderer copies the character lines that it drew in an
+// earlier frame when nothing they come from has changed. Whatever changes
+// between frames, its picture must stay the one the beam renderer (which
+// draws every pixel afresh) gives for the same registers.
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/settings_vars.h"
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
+#include "display/frame.h"
+#include "machines/arcadia.h"
+#include "machines/uvi2637.h"
+#include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+class UviLineCache : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        stubprograms = 0;
+        emu_region = 0;
+        flagline = 1;
+    }
+    void TearDown() override { fresh_state(); }
+
+    // A looping program over a screen with text in every colour and a block
+    // row; `change` then alters one input.
+    static void scene() {
+        guest_memory[0] = 0x1B; // BCTR,UN to itself
+        guest_memory[1] = 0x7E;
+        machine_reset();
+        guest_memory[0x18FC] = 0xEF;
+        guest_memory[0x19F9] = 0x0E;
+        guest_memory[0x19F8] = 0x1A;
+        for (int c = 0; c < 16; c++) {
+            guest_memory[0x1800 + 16 * 2 + c] = static_cast<u8>(0x1A + c + (c & 3) * 0x40);
+            guest_memory[0x1800 + 16 * 4 + c] = static_cast<u8>(c * 3 + (c & 1) * 0x80);
+        }
+        guest_memory[0x1800 + 16 * 6] = 63;
+    }
+    static std::vector<u8> picture() {
+        std::vector<u8> p;
+        for (i32 x = 49; x < 227; x++)
+            for (i32 y = first_visible_line; y < lines_per_frame; y++)
+                p.push_back(guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
+                                        (y - display_window_top)]);
+        return p;
+    }
+    // The picture after `change`, drawn by one renderer over frames that
+    // showed the scene before.
+    static std::vector<u8> after(u32 mode, const std::function<void()>& change) {
+        framebased = mode;
+        EXPECT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+        scene();
+        emu_run_frame();
+        emu_run_frame();
+        change();
+        emu_run_frame();
+        emu_run_frame();
+        return picture();
+    }
+};
+
+TEST_F(UviLineCache, LinesFollowEveryInputOfTheirPicture) {
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } cases[] = {
+        {"nothing", [] {}},
+        {"background colour", [] { guest_memory[0x19F9] = 0x0B; }},
+        {"foreground bit", [] { guest_memory[0x19F9] = 0x06; }},
+        {"colour row from the Flag", [] { cpu_psu |= PSU_F; }},
+        // The same background colour index through the other colour row.
+        {"colour row alone",
+         [] {
+             cpu_psu |= PSU_F;
+             guest_memory[0x19F9] = 0x09;
+         }},
+        {"block set", [] { guest_memory[0x19F8] |= 0x80; }},
+        {"board mode", [] { guest_memory[0x18FD] = 0x80; }},
+        {"board colours",
+         [] {
+             guest_memory[0x18FD] = 0x80;
+             guest_memory[0x19F8] = 0x2C;
+         }},
+        {"a code", [] { guest_memory[0x1800 + 16 * 2 + 5] = 0x33; }},
+        {"a user character",
+         [] {
+             guest_memory[0x1800 + 16 * 2 + 5] = 0x38;
+             guest_memory[0x1980] = 0xAA;
+         }},
+        {"8-line rows", [] { guest_memory[0x19F9] |= 0x80; }},
+        {"scrolling", [] { guest_memory[0x18FE] = 0xA0; }},
+        {"artefacts of game 5",
+         [] {
+             artefacts = 1;
+             known_game_id = 5;
+         }},
+        {"artefacts of game 2",
+         [] {
+             artefacts = 1;
+             known_game_id = 2;
+         }},
+    };
+    for (const auto& c : cases) {
+        const auto lines = after(1, c.change);
+        artefacts = 0;
+        known_game_id = -1;
+        const auto beam = after(0, c.change);
+        artefacts = 0;
+        known_game_id = -1;
+        EXPECT_TRUE(lines == beam) << c.what;
+    }
+}
+
+} // namespace
