@@ -157,6 +157,21 @@ u8 glyph_byte, glyph_code;
 // other cell a frame marks is one its lines draw over again.
 i32 sprite_lines_first = 0, sprite_lines_last = -1;
 
+// The current row has none of the codes 56-63 (user-defined characters, read
+// live from memory, and the artefact character 63): its lines depend only on
+// latches and can be drawn ahead and kept.
+bool row_plain;
+
+// Beam mode: the current line's 16 characters, drawn as column 0 begins and
+// again whenever the colour row changes; the spans copy from it.
+struct BeamLine {
+    bool valid;
+    u8 colour_row, block0;
+    u8 colours[128], cells[128];
+} beam_line;
+
+void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
+
 bool line_has_sprite_cells(i32 line) {
     return line >= sprite_lines_first && line <= sprite_lines_last;
 }
@@ -184,8 +199,9 @@ bool area_line(i32* glyph_line) {
 }
 
 // The glyph byte of column c on glyph line g; also sets glyph_code.
-[[gnu::always_inline]] inline u8 fetch_glyph(i32 c, i32 g) {
-    if (c == 0) block_mode = reg(0x19F8) >> 7;
+// `block0`: the block-set bit of $19F8 as column 0 begins.
+[[gnu::always_inline]] inline u8 fetch_glyph(i32 c, i32 g, u8 block0) {
+    if (c == 0) block_mode = block0;
     const u8 code = uvi_row_codes[uvi_row_slot][row_number][c];
     glyph_code = code;
     if (code == 0xC0) block_mode = 1;
@@ -296,6 +312,10 @@ void row_start(i32 r) {
     const u32 base =
         r < 13 ? 0x1800 + 16 * static_cast<u32>(r) : 0x1A00 + 16 * static_cast<u32>(r - 13);
     std::memcpy(uvi_row_codes[uvi_row_slot][r], guest_memory + base, 16);
+    u8 special = 0;
+    for (u32 c = 0; c < 16; c++)
+        special |= static_cast<u8>((guest_memory[base + c] & 63) > 55);
+    row_plain = !special;
     uvi_write_register(0x18FF, static_cast<u8>(0xF0 | (r % 13)));
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
@@ -473,6 +493,7 @@ void uvi_frame_latch() {
 }
 
 void uvi_line_start() {
+    beam_line.valid = false;
     const i32 y = raster_line - first_visible_line;
     const UviTextArea& t = uvi_text_area;
     const i32 a = y - t.first;
@@ -515,6 +536,21 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(cells + x, 0, static_cast<std::size_t>(n));
         x += n;
     }
+    if (x < chars_to && row_plain) {
+        if (chars_from == x0) {
+            beam_line.block0 = reg(0x19F8) >> 7;
+            beam_line.valid = false;
+        }
+        if (!beam_line.valid || beam_line.colour_row != uvi_colour_row) {
+            draw_char_line(g, beam_line.block0, beam_line.colours, beam_line.cells);
+            beam_line.colour_row = uvi_colour_row;
+            beam_line.valid = true;
+        }
+        const std::size_t n = static_cast<std::size_t>(chars_to - x);
+        std::memcpy(colours + (x - from), beam_line.colours + (x - x0), n);
+        std::memcpy(cells + x, beam_line.cells + (x - x0), n);
+        x = chars_to;
+    }
     if (x < chars_to) {
         // A span that begins inside a column goes on with its glyph byte, in
         // the colours of this span.
@@ -523,7 +559,7 @@ void uvi_render_span(i32 from, i32 to) {
         while (x < chars_to) {
             const i32 b = (x - x0) & 7;
             if (b == 0) {
-                glyph_byte = fetch_glyph((x - x0) >> 3, g);
+                glyph_byte = fetch_glyph((x - x0) >> 3, g, reg(0x19F8) >> 7);
                 column_of(glyph_byte, g, &column);
             }
             const i32 n = chars_to - x < 8 - b ? chars_to - x : 8 - b;
@@ -565,18 +601,15 @@ struct CharLine {
 CharLine char_lines[UVI_ROWS][8];
 
 // The key of the current row; false for a row with user-defined characters.
-bool char_line_key(CharLineKey* k) {
+bool char_line_key(u8 block0, CharLineKey* k) {
+    if (!row_plain) return false;
     const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
-    u8 udg = 0;
-    for (i32 c = 0; c < 16; c++)
-        udg |= static_cast<u8>((codes[c] & 63) > 55);
-    if (udg) return false;
     std::memset(k, 0, sizeof *k);
     std::memcpy(k->codes, codes, 16);
     k->bg_colour = uvi_bg_colour;
     k->colour_row = uvi_colour_row;
     k->fg_bit = (uvi_bg_latch >> 3) & 1;
-    k->block = reg(0x19F8) >> 7;
+    k->block = block0;
     k->board = board_mode;
     if (board_mode) {
         std::memcpy(k->board_fg, board_fg, 2);
@@ -588,9 +621,10 @@ bool char_line_key(CharLineKey* k) {
 // The 128 clocks of glyph line g of the current row. Leaves the glyph
 // fetch's latches as they were: only the beam mode, whose lines start with a
 // fetch of their own, reads them.
-void draw_char_line(i32 g, u8* colours, u8* cells) {
+void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
     CharLineKey key;
-    const bool keyed = char_line_key(&key);
+    const bool keyed = char_line_key(block0, &key);
+    key.block = block0;
     CharLine& line = char_lines[row_number][g & 7];
     if (keyed && line.valid && std::memcmp(&key, &line.key, sizeof key) == 0) {
         std::memcpy(colours, line.colours, 128);
@@ -599,7 +633,7 @@ void draw_char_line(i32 g, u8* colours, u8* cells) {
     }
     ColumnPixels column;
     for (i32 c = 0; c < 16; c++) {
-        const u8 byte = fetch_glyph(c, g);
+        const u8 byte = fetch_glyph(c, g, key.block);
         column_of(byte, g, &column);
         std::memcpy(colours + 8 * c, column.colours, 8);
         std::memcpy(cells + 8 * c, column.cells, 8);
@@ -629,7 +663,7 @@ void uvi_render_scanline() {
         const i32 x0 = row_x0;
         plot_background(49, x0);
         u8 colours[128];
-        draw_char_line(g, colours, cells_of(raster_line) + x0);
+        draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
         display_plot_row(x0, raster_line, colours, 128);
         plot_background(x0 + 128, UVI_LINE_CLOCKS);
         return;
@@ -645,7 +679,7 @@ void uvi_render_scanline() {
     u8 colours[UVI_LINE_CLOCKS];
     std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
     std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
-    draw_char_line(g, colours + x0, cells + x0);
+    draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
     const i32 right = x0 + 128;
     std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
     std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));

@@ -6,6 +6,7 @@
 #include "core/gamesdb.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
@@ -119,6 +120,67 @@ TEST_F(UviLineCache, LinesFollowEveryInputOfTheirPicture) {
         known_game_id = -1;
         EXPECT_TRUE(lines == beam) << c.what;
     }
+}
+
+// The beam renderer draws a line ahead in spans; the colour row still
+// changes at the clock where the Flag changes, and the block set is still
+// chosen as column 0 begins.
+TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
+    framebased = 0;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    machine_reset();
+    guest_memory[0x18FC] = 0xEF; // area from line 16
+    guest_memory[0x19F9] = 0x0E; // 16-line rows, foreground bit, background 6
+    guest_memory[0x19F8] = 0x00;
+    u8 codes[16];
+    for (int c = 0; c < 16; c++) {
+        codes[c] = static_cast<u8>(0x1A + c + ((c & 3) << 6));
+        guest_memory[0x1800 + c] = codes[c];
+    }
+    uvi_line_based = 0;
+    cpu_psu &= static_cast<u8>(~PSU_F);
+    uvi_frame_begin();
+    raster_line = first_visible_line;
+    uvi_frame_latch();
+    raster_line = first_visible_line + 16; // row 0 begins
+    uvi_line_start();
+    // The pixel at clock x of glyph line g, for a colour row and set.
+    auto expected = [&](i32 x, i32 g, u8 row, u32 set) {
+        const i32 c = (x - 72) / 8, b = (x - 72) % 8;
+        const u8 glyph = arcadia_char_rom[set * ARCADIA_CHAR_SET + 8 * (codes[c] & 63) + g];
+        return glyph >> (7 - b) & 1 ? uvi_colour_table[row][((codes[c] >> 5) & 6) + 1]
+                                    : uvi_colour_table[row][6];
+    };
+    auto at = [](i32 x) {
+        return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
+                           (raster_line - display_window_top)];
+    };
+
+    // Glyph line 3: the Flag goes up at clock 131, inside column 7.
+    raster_line = first_visible_line + 16 + 6;
+    uvi_line_start();
+    uvi_render_span(49, 131);
+    cpu_psu |= PSU_F;
+    uvi_render_span(131, 227);
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 3, x < 131 ? 0 : 1, 0)) << "clock " << x;
+
+    // The block set turned on after column 0 began, with the Flag: the normal
+    // set to the end of the line, the block set from the next line.
+    cpu_psu &= static_cast<u8>(~PSU_F);
+    raster_line++;
+    uvi_line_start();
+    uvi_render_span(49, 90);
+    guest_memory[0x19F8] = 0x80;
+    cpu_psu |= PSU_F;
+    uvi_render_span(90, 227);
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 3, x < 90 ? 0 : 1, 0)) << "clock " << x;
+    raster_line++;
+    uvi_line_start();
+    uvi_render_span(49, 227);
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 4, 1, 1)) << "clock " << x;
 }
 
 } // namespace
