@@ -8,6 +8,8 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/cpu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
 #include "input/console_buttons.h"
@@ -206,6 +208,37 @@ TEST_F(ArcadiaInput, ArtefactColoursOfCode63) {
         }
     artefacts = 0;
     known_game_id = -1;
+}
+
+// The UVI's own writes of its registers meet the write watches: a changed
+// value always, an unchanged one only in the mode that watches every write.
+TEST_F(ArcadiaInput, UviWritesMeetTheWriteWatches) {
+    const struct {
+        u32 mode;
+        u8 before, value;
+        bool reported;
+    } cases[] = {
+        {1, 0xFF, 0xFE, true},
+        {1, 0xFE, 0xFE, false},
+        {2, 0xFE, 0xFE, true},
+        {0, 0xFF, 0x00, false},
+    };
+    mem_attributes[0x19FD] |= MEM_WATCH;
+    watch_conditions[0x19FD] = WatchCondition{0, COND_ALWAYS, 0};
+    pausebreak = 1;
+    for (const auto& c : cases) {
+        watchwrites = c.mode;
+        guest_memory[0x19FD] = c.before;
+        pause_pending = 0;
+        OutputCapture out;
+        raster_line = 77;
+        uvi_write_register(0x19FD, c.value);
+        EXPECT_EQ(guest_memory[0x19FD], c.value);
+        EXPECT_EQ(out.text().find("UVI is writing $") == 0, c.reported) << out.text();
+        EXPECT_EQ(out.text().find("at raster 77!") != std::string::npos, c.reported);
+        EXPECT_EQ(pause_pending != 0, c.reported) << c.mode << " " << int(c.value);
+    }
+    pause_pending = 0;
 }
 
 } // namespace
