@@ -529,6 +529,25 @@ void uvi_render_span(i32 from, i32 to) {
     const i32 x0 = row_x0;
     const i32 chars_from = area ? (from > x0 ? from : x0) : to;
     const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    if (!sprite_bytes && (chars_from >= to || chars_to <= from)) {
+        // Background alone.
+        std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
+        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        return;
+    }
+    if (!sprite_bytes && row_plain && beam_line.valid && from > x0 && to <= x0 + 128) {
+        // Inside the characters of a line drawn ahead.
+        if (beam_line.colour_row != uvi_colour_row) {
+            draw_char_line(g, beam_line.block0, beam_line.colours, beam_line.cells);
+            beam_line.colour_row = uvi_colour_row;
+        }
+        std::memcpy(cells + from, beam_line.cells + (from - x0),
+                    static_cast<std::size_t>(to - from));
+        display_plot_row(from, raster_line, beam_line.colours + (from - x0), to - from);
+        return;
+    }
     i32 x = from;
     if (x < chars_from) {
         const i32 n = (to < chars_from ? to : chars_from) - x;
@@ -572,8 +591,6 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
-    u32 sprite_bytes;
-    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     if (sprite_bytes) overlay_sprites(from, to, colours, cells);
     display_plot_row(from, raster_line, colours, to - from);
 }

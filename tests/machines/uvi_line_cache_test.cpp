@@ -156,14 +156,16 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
                            (raster_line - display_window_top)];
     };
 
-    // Glyph line 3: the Flag goes up at clock 131, inside column 7.
+    // Glyph line 3: the Flag goes up at clock 101, inside column 3, in a
+    // span that lies wholly inside the characters.
     raster_line = first_visible_line + 16 + 6;
     uvi_line_start();
-    uvi_render_span(49, 131);
+    uvi_render_span(49, 101);
     cpu_psu |= PSU_F;
+    uvi_render_span(101, 131);
     uvi_render_span(131, 227);
     for (i32 x = 72; x < 200; x++)
-        EXPECT_EQ(at(x), expected(x, 3, x < 131 ? 0 : 1, 0)) << "clock " << x;
+        EXPECT_EQ(at(x), expected(x, 3, x < 101 ? 0 : 1, 0)) << "clock " << x;
 
     // The block set turned on after column 0 began, with the Flag: the normal
     // set to the end of the line, the block set from the next line.
