@@ -607,9 +607,9 @@ struct CharLineKey {
     u8 board, board_fg[2], board_bg[2];
 };
 
-// The clocks last drawn for each glyph line of each row (line-based mode):
-// rows whose inputs stay the same, most of them from frame to frame, are
-// copied instead of drawn again.
+// The clocks last drawn for each glyph line of each row: rows whose inputs
+// stay the same, most of them from frame to frame, are copied instead of
+// drawn again.
 struct CharLine {
     CharLineKey key;
     bool valid;
@@ -635,9 +635,10 @@ bool char_line_key(u8 block0, CharLineKey* k) {
     return true;
 }
 
-// The 128 clocks of glyph line g of the current row. Leaves the glyph
-// fetch's latches as they were: only the beam mode, whose lines start with a
-// fetch of their own, reads them.
+// The 128 clocks of glyph line g of the current row, with the block-set bit
+// that column 0 began with. The glyph fetch's latches are left as they come:
+// only the beam mode's column-by-column drawing reads them, which serves the
+// rows that are not keyed and fetches column 0 itself.
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
     CharLineKey key;
     const bool keyed = char_line_key(block0, &key);
