@@ -424,11 +424,8 @@ inline void step_at_beam() {
 void run_cpu_line() {
     cpu_cycle_budget += static_cast<i32>(cycles_per_line_table[uvi_line_slice & 3]);
     uvi_line_slice++;
-    const u32 start = cpu_cycles;
-    const u32 end = start + static_cast<u32>(cpu_cycle_budget > 0 ? cpu_cycle_budget : 0);
-    while (static_cast<i32>(cpu_cycles - end) < 0)
-        if (!cpu_check_breakpoint()) cpu_execute_one();
-    cpu_cycle_budget -= static_cast<i32>(cpu_cycles - start);
+    // The processor's own slice runner: the overshoot stays in the budget.
+    cpu_run_cycles();
 }
 
 void set_vblank() {
