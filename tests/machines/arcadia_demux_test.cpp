@@ -187,16 +187,4 @@ TEST_F(ArcadiaDemux, DatabaseRowChoosesDepthsRowsAndExclusions) {
     EXPECT_EQ(uvi_demux.row_depth, 0);
 }
 
-// The slots run round the ring of depth + 1 frames.
-TEST_F(ArcadiaDemux, HistorySlotsWrapAfterTheDepth) {
-    start(1);
-    uvi_demux_configure(0, 2, 1, 0, 12);
-    const u32 sprite_slots[] = {1, 2, 0, 1}, row_slots[] = {1, 0, 1, 0};
-    for (int f = 0; f < 4; f++) {
-        emu_run_frame();
-        EXPECT_EQ(uvi_sprite_slot, sprite_slots[f]) << f;
-        EXPECT_EQ(uvi_row_slot, row_slots[f]) << f;
-    }
-}
-
 } // namespace
