@@ -2,6 +2,7 @@
 
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/message.h"
 #include "core/recording.h"
@@ -210,6 +211,7 @@ void arcadia_take_row(const KnownGame& row) {
 }
 
 void arcadia_setup() {
+    program_loaded = 0;
     if (randomizememory) {
         for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
             guest_memory[a] = static_cast<u8>(std::rand());

@@ -1,6 +1,7 @@
 #include "tests/support/quiet_output.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
@@ -96,7 +97,9 @@ TEST_F(Arcadia, ProcessorWritesFollowTheFolds) {
 }
 
 TEST_F(Arcadia, RegistersAfterSetUpAndReset) {
+    program_loaded = 1;
     arcadia_setup(); // set-up alone, as a switch to the map does before its reset
+    EXPECT_EQ(program_loaded, 0); // no loaded program's start address any more
     for (u32 a = 0x1909; a <= 0x190F; a++)
         EXPECT_EQ(guest_memory[a], 0x40);
     machine_reset();
