@@ -94,6 +94,52 @@ TEST_F(ArcadiaInput, HostKeysPressTheirKeyRows) {
     EXPECT_EQ(keypad(0), 0u);
 }
 
+// Fire button 1 with and without autofire, held or not: autofire presses in
+// the first `duty` frames of every `period`, and only while held when the
+// button is required; game 105 takes fire button 2's key row every other 15
+// frames.
+TEST_F(ArcadiaInput, FireButtonOneWithAutofire) {
+    const struct {
+        u32 autofire, require;
+        bool held;
+        i32 game;
+        int pressed_in_32; // frames with the key row down
+    } cases[] = {
+        {0, 0, true, -1, 32}, {0, 0, false, -1, 0}, {1, 0, false, -1, 8},
+        {1, 1, false, -1, 0}, {1, 1, true, -1, 8},  {0, 0, true, 105, 32},
+    };
+    const u16 host = 0x22;
+    player_keys[0][GK_FIRE1] = host;
+    autofire_period = 16;
+    autofire_duty = 4;
+    fire_button_assign[0] = 2; // '2': $1901 bit 3
+    fire_button_assign[1] = 5; // '5': $1901 bit 2
+    for (const auto& c : cases) {
+        autofire_left = c.autofire;
+        requirebutton_left = c.require;
+        known_game_id = c.game;
+        if (c.held)
+            host_key_set(host);
+        else
+            host_key_clear(host);
+        int pressed = 0;
+        for (u32 f = 0; f < 32; f++) {
+            frame_counter = f;
+            arcadia_read_side(0, 0);
+            const bool alternate = c.game == 105 && f % 30 >= 15;
+            const u32 row = alternate ? key(1, 4) : key(1, 8);
+            pressed += keypad(0) == row;
+            if (c.autofire) {
+                EXPECT_EQ(keypad(0) != 0, c.pressed_in_32 && f % 16 < 4) << f;
+            }
+        }
+        EXPECT_EQ(pressed, c.pressed_in_32) << "autofire " << c.autofire << " require " << c.require
+                                            << " held " << c.held << " game " << c.game;
+    }
+    autofire_left = 0;
+    known_game_id = -1;
+}
+
 // A click holds a console button for its frames; a known game's start key
 // goes down with START on the side the game names.
 TEST_F(ArcadiaInput, ConsoleButtonsHoldAndPressTheStartKey) {
