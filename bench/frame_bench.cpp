@@ -7,6 +7,7 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "cpu/memory.h"
 #include "display/frame.h"
 #include "machines/pong.h"
 
@@ -107,6 +108,38 @@ static void BM_ArcadiaFrames(benchmark::State& state) {
     state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ArcadiaFrames)->Arg(0)->Arg(1);
+
+// The Arcadia with all four sprites over a screen of text, in both frame
+// modes: the sprite latch, drawing and collisions every frame on top of the
+// character rows.
+static void BM_ArcadiaSpriteFrames(benchmark::State& state) {
+    turbo = 1;
+    stubprograms = 0;
+    framebased = static_cast<u32>(state.range(0));
+    emu_region = 0;
+    machine_switch(ARCADIA, 6, true, true, false);
+    guest_memory[0] = 0x1B; // BCTR,UN to itself
+    guest_memory[1] = 0x7E;
+    machine_reset();
+    guest_memory[0x18FC] = 0xEF; // 13 rows of 16 lines from line 16
+    guest_memory[0x19F9] = 0x0E;
+    for (u32 i = 0; i < 13 * 16; i++)
+        guest_memory[0x1800 + i] = static_cast<u8>(0x1A + i % 26 + (i % 4) * 0x40);
+    for (u32 s = 0; s < 4; s++) {
+        for (u32 l = 0; l < 8; l++)
+            guest_memory[0x1980 + 8 * s + l] = static_cast<u8>(0x3C ^ (l * 0x11));
+        guest_memory[0x18F0 + 2 * s] = static_cast<u8>(200 - 30 * s); // vertical
+        guest_memory[0x18F1 + 2 * s] = static_cast<u8>(40 + 25 * s);  // horizontal
+    }
+    guest_memory[0x19FA] = (4 << 3) | 5;
+    guest_memory[0x19FB] = 0xC0 | (1 << 3) | 2;
+    for (auto _ : state)
+        emu_run_frame();
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ArcadiaSpriteFrames)->Arg(0)->Arg(1);
 
 // The PVI consoles' whole frame: the Interton running its title program
 // (objects, duplicates, grid and score on every line) and the Elektor on its

@@ -28,6 +28,7 @@
 #include "core/trainers.h"
 #include "core/ui_host.h"
 #include "core/zipfile.h"
+#include "machines/uvi2637.h"
 #include "cpu/memory.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
@@ -343,7 +344,7 @@ int load_state(int kind, int restart) {
     display_reset_frame();
     snd_reset_latches();
     dbg_clear_coverage();
-    arcadia_deflicker_history[0] = arcadia_deflicker_history[1] = 0;
+    uvi_demux_forget();
     emu_restart_timing();
     if (kind == KIND_COR) {
         rec_length = filebuf_length;

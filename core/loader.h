@@ -126,7 +126,6 @@ constexpr int LOAD_ADDRESS_SIZE = 44;
 extern char load_address_text[LOAD_ADDRESS_SIZE];
 
 
-extern i32 arcadia_deflicker_history[2]; // slot index and remembered frames
 void dbg_clear_coverage();
 void rec_start_generating();
 void cmd_menu_command_c(int id);

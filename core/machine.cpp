@@ -24,6 +24,7 @@
 #include "core/seams_services.h"
 #include "machines/coinop.h"
 #include "machines/malzak.h"
+#include "machines/arcadia.h"
 #include "peripherals/printer.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -332,6 +333,7 @@ static void apply_row_before_switch(const KnownGame& row) {
 void arcadia_apply_row_after(const KnownGame& row) {
     if (row.variant != 2) emu_region = row.variant & 1;
     flagline = row.option_word;
+    arcadia_take_row(row);
 }
 
 void interton_apply_row_after(const KnownGame& row) {
@@ -364,7 +366,8 @@ static void apply_row_after_switch(const KnownGame& row) {
 }
 
 static void apply_deflicker(const KnownGame& row) {
-    if (row.machine == PIPBUG || row.machine == INSTRUCTOR) return;
+    // The Arcadia's demultiplexer takes its row itself (arcadia_apply_row_after).
+    if (row.machine == PIPBUG || row.machine == INSTRUCTOR || row.machine == ARCADIA) return;
     DeflickerSettings& d = deflicker_settings;
     if (row.deflicker_sprites == 0 && row.deflicker_depth == 0 && row.deflicker_second == 0) {
         d.second_pass = 0;
@@ -378,9 +381,7 @@ static void apply_deflicker(const KnownGame& row) {
     const u8 bits = row.deflicker_sprites;
     for (int s = 0; s < 4; s++) {
         const u8 sprite_bit = (bits >> (3 - s)) & 1;
-        if (row.machine == ARCADIA) {
-            d.sprite[s] = sprite_bit;
-        } else if (row.machine == INTERTON || row.machine == ELEKTOR) {
+        if (row.machine == INTERTON || row.machine == ELEKTOR) {
             d.sprite[s] = sprite_bit ^ 1;
             d.pvi[s] = (bits >> (7 - s)) & 1;
         }

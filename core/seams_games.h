@@ -44,8 +44,14 @@ struct KnownGame {
     u8 line_length;
     u8 variant;
     std::int16_t console_model;
-    // PVI consoles: the keypad key (1-12) pressed together with START, -1 none.
-    std::int8_t start_key = -1;
+    // The key pressed together with START, -1 none: on the Arcadia a key row
+    // (1-16) on the side `start_key_side` (0 left, 1 right); on the PVI
+    // consoles a keypad key (1-12) of the left keypad.
+    std::int8_t start_key_row = -1;
+    u8 start_key_side = 0;
+    // Arcadia with "dejitter": the two raster lines per video standard (60 Hz,
+    // 50 Hz) on which the colour row follows the Flag again; 0 for none.
+    u16 dejitter_lines[2][2] = {};
     // PVI consoles with "dejitter": on PVI line `line` (0 none) a background
     // colour `from` becomes `to`, for the first pair that matches.
     struct BackgroundPatch {

@@ -75,7 +75,6 @@ bool drive_has_disk(int drive) {
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
-i32 arcadia_deflicker_history[2];
 void dbg_clear_coverage() {}
 void rec_start_generating() {}
 // The interface's command road; without one, command 2 still resets to the

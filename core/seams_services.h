@@ -13,7 +13,7 @@
 
 // ---- Video-game machines -----------------------------------------------------
 
-// Sprite de-flicker settings of the Arcadia and the PVI machines.
+// Sprite de-flicker settings of the PVI machines (the Arcadia keeps its own).
 struct DeflickerSettings {
     i32 depth;
     i32 range_start;

@@ -2,9 +2,11 @@
 
 #include "core/frame.h"
 #include "core/gamesdb.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
@@ -13,6 +15,7 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
+#include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
@@ -194,7 +197,21 @@ u32 attributes_of(u32 a, u32 map) {
 
 const u8* const arcadia_stub_program = STUB.data();
 
+static constexpr ArcadiaGameKeys NO_GAME_KEYS = {-1, 0, {-1, -1, -1, -1}};
+ArcadiaGameKeys arcadia_game_keys = NO_GAME_KEYS;
+
+void arcadia_take_row(const KnownGame& row) {
+    arcadia_game_keys.start_row = row.start_key_row;
+    arcadia_game_keys.start_side = row.start_key_side ? 1 : 0;
+    for (int i = 0; i < 4; i++)
+        arcadia_game_keys.axis[i] = row.paddle_keys[i];
+    std::memcpy(uvi_dejitter_lines, row.dejitter_lines, sizeof uvi_dejitter_lines);
+    uvi_demux_configure(row.deflicker_sprites, row.deflicker_depth, row.deflicker_second,
+                        row.deflicker_first, row.deflicker_last);
+}
+
 void arcadia_setup() {
+    program_loaded = 0;
     if (randomizememory) {
         for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
             guest_memory[a] = static_cast<u8>(std::rand());
@@ -211,6 +228,10 @@ void arcadia_setup() {
         mem_read_mirror[a] = mem_write_mirror[a] = mirror_of(a, memmap);
     }
     cpu_traps_mark();
+    // A known game's row sets its own.
+    uvi_demux_configure(0, 0, 0, 0, -1);
+    std::memset(uvi_dejitter_lines, 0, sizeof uvi_dejitter_lines);
+    arcadia_game_keys = NO_GAME_KEYS;
     cpu_beam_clock = 0;
     video_set_line_length(227);
 }
@@ -265,6 +286,10 @@ u32 port_bits_of(int player) {
     return 0;
 }
 
+bool held(u16 key) {
+    return key < RAW_NONE && host_key_down(key);
+}
+
 void write_paddle(int side, i32 x, i32 y) {
     const i32 value = (uvi_bg_latch & 0x40) ? x : y;
     uvi_write_register(0x19FF - static_cast<u32>(side), static_cast<u8>(value & 0xFF));
@@ -284,14 +309,17 @@ void arcadia_read_side(int player, int side) {
         uvi_write_register(base + 3, c & 15);
         return;
     }
+    // Over a netplay link the peer's side comes from the peer.
+    if ((net_mode == 1 && side == 0) || (net_mode == 2 && side == 1)) return;
     const u32 port = port_bits_of(player);
+    const u16* host = player_keys[player];
     const bool autofire = player == 0 ? autofire_left : autofire_right;
     const bool need_button = player == 0 ? requirebutton_left : requirebutton_right;
     u8 keys[4] = {0, 0, 0, 0};
 
     i32 fire_row = fire_button_assign[0];
     if (known_game_id == 105 && frame_counter % 30 >= 15) fire_row = fire_button_assign[1];
-    bool fire = (port & JOY_BUTTON1) != 0;
+    bool fire = (port & JOY_BUTTON1) != 0 || held(host[GK_FIRE1]);
     if (fire_row >= 1 && fire_row <= 12 && (port & (1u << (fire_row - 1)))) fire = true;
     if (autofire) {
         const u32 period = autofire_period > 0 ? static_cast<u32>(autofire_period) : 1;
@@ -299,19 +327,26 @@ void arcadia_read_side(int player, int side) {
         fire = on && (fire || !need_button);
     }
     if (fire) press_row(keys, fire_row);
+    static constexpr int FIRE_KEYS[3] = {GK_FIRE2, GK_FIRE3, GK_FIRE4};
     for (int b = 1; b < 4; b++)
-        if (port & (JOY_BUTTON1 << b)) press_row(keys, fire_button_assign[b]);
+        if ((port & (JOY_BUTTON1 << b)) || held(host[FIRE_KEYS[b - 1]]))
+            press_row(keys, fire_button_assign[b]);
 
     for (i32 row = 1; row <= 16; row++) {
         if (autofire && row == fire_button_assign[0]) continue;
-        const u16 key = player_keys[player][row - 1];
-        const bool held =
-            (key < RAW_NONE && host_key_down(key)) || (row <= 12 && (port & (1u << (row - 1))));
-        if (held) press_row(keys, row);
+        const bool pad = row <= 12 && (port & (1u << (row - 1)));
+        if (pad || held(host[GK_KEYPAD1 + row - 1])) press_row(keys, row);
+    }
+    input_update_paddle(player, side);
+    // Games steered by keys read a paddle at either end as those keys.
+    const std::int8_t* axis = arcadia_game_keys.axis;
+    const i32 values[2] = {paddle_y[side], paddle_x[side]};
+    for (int a = 0; a < 2; a++) {
+        if (values[a] <= 64) press_row(keys, axis[2 * a]);
+        if (values[a] >= 192) press_row(keys, axis[2 * a + 1]);
     }
     for (u32 i = 0; i < 4; i++)
         uvi_write_register(base + i, keys[i]);
-    input_update_paddle(player, side);
     write_paddle(side, paddle_x[side], paddle_y[side]);
 }
 
@@ -321,22 +356,28 @@ void arcadia_read_inputs() {
     const int first = swapped ? 1 : 0;
     arcadia_read_side(first, 0);
     arcadia_read_side(1 - first, 1);
+    rumble_request[0] = rumble_request[1] = 0;
     if (rec_state == REC_PLAYBACK) {
         uvi_write_register(0x1908, rec_read_byte());
-        return;
+    } else {
+        u8 console = 0;
+        const u32 either = joy_bits[0] | joy_bits[1];
+        static constexpr u32 PAD_BITS[3] = {JOY_START, JOY_REVERSE, JOY_FORWARD};
+        for (int k = 0; k < 3; k++)
+            if (input_console_button_held(k) || (either & PAD_BITS[k]))
+                console |= static_cast<u8>(1u << k);
+        const i32 start_row = arcadia_game_keys.start_row;
+        if ((console & 1) && start_row >= 1 && start_row <= 16) {
+            const u32 address = 0x1900 + 4u * arcadia_game_keys.start_side + KEY_ROWS[start_row][0];
+            uvi_write_register(address, guest_memory[address] | KEY_ROWS[start_row][1]);
+        }
+        uvi_write_register(0x1908, console);
+        if (rec_state == REC_RECORDING) {
+            for (u8 byte : arcadia_input_record())
+                rec_write_byte(byte);
+        }
     }
-    u8 console = 0;
-    const u32 either = joy_bits[0] | joy_bits[1];
-    static constexpr u32 PAD_BITS[3] = {JOY_START, JOY_REVERSE, JOY_FORWARD};
-    for (int k = 0; k < 3; k++)
-        if ((console_keys[k] < RAW_NONE && host_key_down(console_keys[k])) ||
-            (either & PAD_BITS[k]))
-            console |= static_cast<u8>(1u << k);
-    uvi_write_register(0x1908, console);
-    if (rec_state == REC_RECORDING) {
-        for (u8 byte : arcadia_input_record())
-            rec_write_byte(byte);
-    }
+    input_console_buttons_tick();
 }
 
 std::array<u8, ARCADIA_RECORD_SIZE> arcadia_input_record() {
@@ -385,11 +426,8 @@ inline void step_at_beam() {
 void run_cpu_line() {
     cpu_cycle_budget += static_cast<i32>(cycles_per_line_table[uvi_line_slice & 3]);
     uvi_line_slice++;
-    const u32 start = cpu_cycles;
-    const u32 end = start + static_cast<u32>(cpu_cycle_budget > 0 ? cpu_cycle_budget : 0);
-    while (static_cast<i32>(cpu_cycles - end) < 0)
-        if (!cpu_check_breakpoint()) cpu_execute_one();
-    cpu_cycle_budget -= static_cast<i32>(cpu_cycles - start);
+    // The processor's own slice runner: the overshoot stays in the budget.
+    cpu_run_cycles();
 }
 
 void set_vblank() {
@@ -497,9 +535,7 @@ void arcadia_run_frame() {
     else
         beam_frame();
     raster_line = lines_per_frame - 1;
-    std::memcpy(uvi_udg_history[uvi_row_slot], guest_memory + 0x1980, 64);
-    uvi_sprite_slot = 0; // the demultiplexer keeps no history yet
-    uvi_row_slot = 0;
+    uvi_frame_end();
     emu_end_of_frame();
 }
 

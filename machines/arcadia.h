@@ -6,6 +6,9 @@
 #include "core/types.h"
 
 #include <array>
+#include <cstdint>
+
+struct KnownGame;
 
 constexpr u32 ARCADIA_STUB_SIZE = 348;
 // The largest image the cartridge blocks hold: 30720 bytes below $1C00 and
@@ -20,6 +23,21 @@ extern const u8* const arcadia_stub_program;
 void arcadia_bus_install();
 // Coverage bit of the UVI register at `address`, 0 for other addresses.
 u32 arcadia_coverage_bit(u32 address);
+
+// What a known game's database row asks of the keypads, besides the common
+// settings: the key row (1-16, -1 none) pressed with START and its side, and
+// the key rows that a paddle at either end presses (vertical low, vertical
+// high, horizontal low, horizontal high; -1 none).
+struct ArcadiaGameKeys {
+    std::int8_t start_row;
+    u8 start_side;
+    std::int8_t axis[4];
+};
+extern ArcadiaGameKeys arcadia_game_keys;
+
+// The Arcadia's share of a known game's row: the keys above, the
+// demultiplexer and the dejitter lines. The set-up clears them all.
+void arcadia_take_row(const KnownGame& row);
 
 void arcadia_setup();
 void arcadia_reset();

@@ -165,7 +165,7 @@ void pvi_consoles_apply_game() {
         const KnownGame& row = known_games_db[known_game_id];
         const KnownGame::BackgroundPatch& p = row.bg_patch;
         pvi_bg_patch = {p.line, {p.from[0], p.from[1]}, {p.to[0], p.to[1]}};
-        pvi_start_key = row.start_key;
+        pvi_start_key = row.start_key_row;
     }
 }
 

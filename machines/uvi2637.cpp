@@ -152,6 +152,30 @@ u8 row_x0 = 72, board_fg[2], board_bg[2];
 u8 board_mode, block_mode;
 u8 glyph_byte, glyph_code;
 
+// Lines whose cells carry bits of the sprites drawn whole (line-based mode),
+// this frame's so far; the next frame start clears those lines' cells. Every
+// other cell a frame marks is one its lines draw over again.
+i32 sprite_lines_first = 0, sprite_lines_last = -1;
+
+// The current row has none of the codes 56-63 (user-defined characters, read
+// live from memory, and the artefact character 63): its lines depend only on
+// latches and can be drawn ahead and kept.
+bool row_plain;
+
+// Beam mode: the current line's 16 characters, drawn as column 0 begins and
+// again whenever the colour row changes; the spans copy from it.
+struct BeamLine {
+    bool valid;
+    u8 colour_row, block0;
+    u8 colours[128], cells[128];
+} beam_line;
+
+void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
+
+bool line_has_sprite_cells(i32 line) {
+    return line >= sprite_lines_first && line <= sprite_lines_last;
+}
+
 u8 reg(u32 address) {
     return guest_memory[address];
 }
@@ -175,8 +199,9 @@ bool area_line(i32* glyph_line) {
 }
 
 // The glyph byte of column c on glyph line g; also sets glyph_code.
-[[gnu::always_inline]] inline u8 fetch_glyph(i32 c, i32 g) {
-    if (c == 0) block_mode = reg(0x19F8) >> 7;
+// `block0`: the block-set bit of $19F8 as column 0 begins.
+[[gnu::always_inline]] inline u8 fetch_glyph(i32 c, i32 g, u8 block0) {
+    if (c == 0) block_mode = block0;
     const u8 code = uvi_row_codes[uvi_row_slot][row_number][c];
     glyph_code = code;
     if (code == 0xC0) block_mode = 1;
@@ -232,6 +257,39 @@ struct ColumnPixels {
     std::memcpy(out->cells, &cells, 8);
 }
 
+// Two games draw their character 63 in colours that the real picture shows
+// as colour fringes: guest colour indices per glyph line and pixel, game 5
+// first, then game 2.
+constexpr u8 ARTEFACT_GLYPHS[2][8][8] = {
+    {{1, 7, 6, 7, 1, 7, 6, 7},
+     {7, 5, 7, 3, 7, 5, 7, 3},
+     {6, 7, 1, 7, 6, 7, 1, 7},
+     {7, 3, 7, 5, 7, 3, 7, 5},
+     {1, 7, 6, 7, 1, 7, 6, 7},
+     {7, 5, 7, 3, 7, 5, 7, 3},
+     {6, 7, 1, 7, 6, 7, 1, 7},
+     {7, 3, 7, 5, 7, 3, 7, 5}},
+    {{5, 7, 6, 7, 5, 7, 6, 7},
+     {7, 3, 7, 2, 7, 3, 7, 2},
+     {6, 7, 5, 7, 6, 7, 6, 7},
+     {7, 2, 1, 3, 1, 2, 1, 7},
+     {5, 7, 6, 7, 5, 7, 6, 7},
+     {7, 3, 7, 2, 7, 3, 7, 2},
+     {6, 7, 5, 7, 6, 7, 5, 7},
+     {7, 2, 7, 3, 7, 2, 7, 3}},
+};
+
+// The column of the current glyph_code, its artefact colours included.
+[[gnu::always_inline]] inline void column_of(u8 byte, i32 g, ColumnPixels* out) {
+    expand_column(byte, char_pixels(), out);
+    if (glyph_code != 63 || !artefacts || board_mode || uvi_colour_row != 0) [[likely]]
+        return;
+    if (known_game_id != 2 && known_game_id != 5) return;
+    const u8* colours = ARTEFACT_GLYPHS[known_game_id == 2 ? 1 : 0][g & 7];
+    for (i32 b = 0; b < 8; b++)
+        if (byte >> (7 - b) & 1) out->colours[b] = colours[b];
+}
+
 void row_start(i32 r) {
     const UviTextArea& t = uvi_text_area;
     if (r >= t.rows) {
@@ -254,6 +312,10 @@ void row_start(i32 r) {
     const u32 base =
         r < 13 ? 0x1800 + 16 * static_cast<u32>(r) : 0x1A00 + 16 * static_cast<u32>(r - 13);
     std::memcpy(uvi_row_codes[uvi_row_slot][r], guest_memory + base, 16);
+    u8 special = 0;
+    for (u32 c = 0; c < 16; c++)
+        special |= static_cast<u8>((guest_memory[base + c] & 63) > 55);
+    row_plain = !special;
     uvi_write_register(0x18FF, static_cast<u8>(0xF0 | (r % 13)));
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
@@ -265,6 +327,12 @@ void row_start(i32 r) {
 void plot_background(i32 from, i32 to) {
     constexpr u64 SPRITE_BITS = 0x0F0F0F0F0F0F0F0F;
     u8* cells = cells_of(raster_line);
+    if (!line_has_sprite_cells(raster_line)) {
+        if (from >= to) return;
+        std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
+        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        return;
+    }
     i32 x = from;
     while (x < to) {
         i32 end = x;
@@ -339,6 +407,7 @@ u8 uvi_udg_history[UVI_HISTORY][64];
 u8 uvi_sprite_line[4];
 u8 uvi_sprites_done;
 i32 sprite_mode = 2;
+u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
 
 void uvi_reset() {
@@ -352,6 +421,8 @@ void uvi_reset() {
     std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
     std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
     std::memset(uvi_line_status, 0, sizeof uvi_line_status);
+    sprite_lines_first = 0;
+    sprite_lines_last = -1;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -374,7 +445,14 @@ void uvi_refresh_colour_row() {
 }
 
 void uvi_frame_begin() {
-    std::memset(uvi_line_cells, 0, sizeof uvi_line_cells);
+    if (sprite_lines_first <= sprite_lines_last)
+        std::memset(cells_of(sprite_lines_first), 0,
+                    static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
+                        UVI_LINE_CLOCKS);
+    sprite_lines_first = 0;
+    sprite_lines_last = -1;
+    // Rows the frame never starts leave nothing in the history.
+    std::memset(uvi_row_codes[uvi_row_slot], 0, sizeof uvi_row_codes[0]);
     uvi_text_area.first = uvi_text_area.end = 999;
     row_number = -1;
     uvi_sprites_done = 0;
@@ -415,6 +493,7 @@ void uvi_frame_latch() {
 }
 
 void uvi_line_start() {
+    beam_line.valid = false;
     const i32 y = raster_line - first_visible_line;
     const UviTextArea& t = uvi_text_area;
     const i32 a = y - t.first;
@@ -422,6 +501,10 @@ void uvi_line_start() {
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
     if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
+    if (dejitter && known_game_id != -1) {
+        const u16* lines = uvi_dejitter_lines[emu_region & 1];
+        if (raster_line == lines[0] || raster_line == lines[1]) uvi_refresh_colour_row();
+    }
     if (!uvi_line_based) {
         for (u32 s = 0; s < 4; s++) {
             const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
@@ -446,6 +529,25 @@ void uvi_render_span(i32 from, i32 to) {
     const i32 x0 = row_x0;
     const i32 chars_from = area ? (from > x0 ? from : x0) : to;
     const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    if (!sprite_bytes && (chars_from >= to || chars_to <= from)) {
+        // Background alone.
+        std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
+        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        return;
+    }
+    if (!sprite_bytes && row_plain && beam_line.valid && from > x0 && to <= x0 + 128) {
+        // Inside the characters of a line drawn ahead.
+        if (beam_line.colour_row != uvi_colour_row) {
+            draw_char_line(g, beam_line.block0, beam_line.colours, beam_line.cells);
+            beam_line.colour_row = uvi_colour_row;
+        }
+        std::memcpy(cells + from, beam_line.cells + (from - x0),
+                    static_cast<std::size_t>(to - from));
+        display_plot_row(from, raster_line, beam_line.colours + (from - x0), to - from);
+        return;
+    }
     i32 x = from;
     if (x < chars_from) {
         const i32 n = (to < chars_from ? to : chars_from) - x;
@@ -453,16 +555,31 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(cells + x, 0, static_cast<std::size_t>(n));
         x += n;
     }
+    if (x < chars_to && row_plain) {
+        if (chars_from == x0) {
+            beam_line.block0 = reg(0x19F8) >> 7;
+            beam_line.valid = false;
+        }
+        if (!beam_line.valid || beam_line.colour_row != uvi_colour_row) {
+            draw_char_line(g, beam_line.block0, beam_line.colours, beam_line.cells);
+            beam_line.colour_row = uvi_colour_row;
+            beam_line.valid = true;
+        }
+        const std::size_t n = static_cast<std::size_t>(chars_to - x);
+        std::memcpy(colours + (x - from), beam_line.colours + (x - x0), n);
+        std::memcpy(cells + x, beam_line.cells + (x - x0), n);
+        x = chars_to;
+    }
     if (x < chars_to) {
         // A span that begins inside a column goes on with its glyph byte, in
         // the colours of this span.
         ColumnPixels column;
-        if ((x - x0) & 7) expand_column(glyph_byte, char_pixels(), &column);
+        if ((x - x0) & 7) column_of(glyph_byte, g, &column);
         while (x < chars_to) {
             const i32 b = (x - x0) & 7;
             if (b == 0) {
-                glyph_byte = fetch_glyph((x - x0) >> 3, g);
-                expand_column(glyph_byte, char_pixels(), &column);
+                glyph_byte = fetch_glyph((x - x0) >> 3, g, reg(0x19F8) >> 7);
+                column_of(glyph_byte, g, &column);
             }
             const i32 n = chars_to - x < 8 - b ? chars_to - x : 8 - b;
             std::memcpy(colours + (x - from), column.colours + b, static_cast<std::size_t>(n));
@@ -474,35 +591,117 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
-    u32 sprite_bytes;
-    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     if (sprite_bytes) overlay_sprites(from, to, colours, cells);
     display_plot_row(from, raster_line, colours, to - from);
 }
+
+namespace {
+
+// What one glyph line of a character row is drawn from, besides the glyph
+// line itself and the character generator: equal keys draw equal clocks.
+// Rows with any of the codes 56-63 (user-defined characters, read live from
+// memory, and the artefact character 63) are not keyed.
+struct CharLineKey {
+    u8 codes[16];
+    u8 bg_colour, colour_row, fg_bit, block;
+    u8 board, board_fg[2], board_bg[2];
+};
+
+// The clocks last drawn for each glyph line of each row: rows whose inputs
+// stay the same, most of them from frame to frame, are copied instead of
+// drawn again.
+struct CharLine {
+    CharLineKey key;
+    bool valid;
+    u8 colours[128], cells[128];
+};
+CharLine char_lines[UVI_ROWS][8];
+
+// The key of the current row; false for a row with user-defined characters.
+bool char_line_key(u8 block0, CharLineKey* k) {
+    if (!row_plain) return false;
+    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+    std::memset(k, 0, sizeof *k);
+    std::memcpy(k->codes, codes, 16);
+    k->bg_colour = uvi_bg_colour;
+    k->colour_row = uvi_colour_row;
+    k->fg_bit = (uvi_bg_latch >> 3) & 1;
+    k->block = block0;
+    k->board = board_mode;
+    if (board_mode) {
+        std::memcpy(k->board_fg, board_fg, 2);
+        std::memcpy(k->board_bg, board_bg, 2);
+    }
+    return true;
+}
+
+// The 128 clocks of glyph line g of the current row, with the block-set bit
+// that column 0 began with. The glyph fetch's latches are left as they come:
+// only the beam mode's column-by-column drawing reads them, which serves the
+// rows that are not keyed and fetches column 0 itself.
+void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
+    CharLineKey key;
+    const bool keyed = char_line_key(block0, &key);
+    key.block = block0;
+    CharLine& line = char_lines[row_number][g & 7];
+    if (keyed && line.valid && std::memcmp(&key, &line.key, sizeof key) == 0) {
+        std::memcpy(colours, line.colours, 128);
+        std::memcpy(cells, line.cells, 128);
+        return;
+    }
+    ColumnPixels column;
+    for (i32 c = 0; c < 16; c++) {
+        const u8 byte = fetch_glyph(c, g, key.block);
+        column_of(byte, g, &column);
+        std::memcpy(colours + 8 * c, column.colours, 8);
+        std::memcpy(cells + 8 * c, column.cells, 8);
+    }
+    line.valid = keyed;
+    if (keyed) {
+        line.key = key;
+        std::memcpy(line.colours, colours, 128);
+        std::memcpy(line.cells, cells, 128);
+    }
+}
+
+} // namespace
 
 void uvi_render_scanline() {
     if (!dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     if (raster_line != first_visible_line) plot_background(0, border_clocks);
     i32 g;
-    if (!area_line(&g)) {
-        plot_background(49, UVI_LINE_CLOCKS);
+    const bool area = area_line(&g);
+    if (line_has_sprite_cells(raster_line)) {
+        // Sprites already drawn on this line keep their pixels.
+        if (!area) {
+            plot_background(49, UVI_LINE_CLOCKS);
+            return;
+        }
+        const i32 x0 = row_x0;
+        plot_background(49, x0);
+        u8 colours[128];
+        draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
+        display_plot_row(x0, raster_line, colours, 128);
+        plot_background(x0 + 128, UVI_LINE_CLOCKS);
         return;
     }
-    const i32 x0 = row_x0;
-    plot_background(49, x0);
-    u8* cells = cells_of(raster_line) + x0;
-    ColumnPixels columns[16];
-    for (i32 c = 0; c < 16; c++) {
-        const u8 byte = fetch_glyph(c, g);
-        expand_column(byte, char_pixels(), &columns[c]);
-        std::memcpy(cells + 8 * c, columns[c].cells, 8);
+    u8* cells = cells_of(raster_line);
+    if (!area) {
+        std::memset(cells + 49, 0, UVI_LINE_CLOCKS - 49);
+        display_fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
+        return;
     }
-    u8 colours[128];
-    for (i32 c = 0; c < 16; c++)
-        std::memcpy(colours + 8 * c, columns[c].colours, 8);
-    display_plot_row(x0, raster_line, colours, 128);
-    plot_background(x0 + 128, UVI_LINE_CLOCKS);
+    // The whole visible line at once: background, 16 characters, background.
+    const i32 x0 = row_x0;
+    u8 colours[UVI_LINE_CLOCKS];
+    std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
+    std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
+    draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
+    const i32 right = x0 + 128;
+    std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    display_plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
 }
 
 void uvi_draw_sprites() {
@@ -513,6 +712,9 @@ void uvi_draw_sprites() {
             if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
             const u8 byte = r.image[(y - r.y) >> r.tall];
             u8* cells = cells_of(y);
+            if (sprite_lines_first > sprite_lines_last) sprite_lines_first = sprite_lines_last = y;
+            if (y < sprite_lines_first) sprite_lines_first = y;
+            if (y > sprite_lines_last) sprite_lines_last = y;
             for (i32 b = 0; b < 8; b++) {
                 const i32 x = r.x + b;
                 if (x >= UVI_LINE_CLOCKS) break;
@@ -534,4 +736,158 @@ void uvi_draw_sprites() {
     }
     uvi_write_register(0x19FD, static_cast<u8>(~pairs));
     uvi_write_register(0x19FC, static_cast<u8>(~background_hits));
+}
+
+// ---- the demultiplexer ---------------------------------------------------------------------
+
+UviDemux uvi_demux = {0, 0, 0, -1, {0, 0, 0, 0}};
+
+namespace {
+
+i32 clamp_depth(i32 depth) {
+    return depth < 0 ? 0 : depth > UVI_HISTORY - 1 ? UVI_HISTORY - 1 : depth;
+}
+
+// The guest frame's index at beam clock x, raster line y; -1 outside the window.
+i32 frame_at(i32 x, i32 y) {
+    if (x < display_window_left || x > display_window_right || y < display_window_top ||
+        y > display_window_bottom)
+        return -1;
+    return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS + (y - display_window_top)];
+}
+
+u8 demux_colour_row() {
+    return flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
+}
+
+// A saved sprite whose place this frame's own sprite s (nearly) takes again.
+bool sprite_stays(const UviSpriteRecord& saved, u32 s) {
+    if (known_game_id != 1 && known_game_id != 3) return false;
+    const UviSpriteRecord& now = uvi_sprites[uvi_sprite_slot][s];
+    const i32 dx = now.x - saved.x, dy = now.y - saved.y;
+    return dx > -8 && dx < 8 && dy > -16 && dy < 16;
+}
+
+void redraw_sprite(const UviSpriteRecord& r, u8 colour) {
+    const i32 lines = r.tall ? 16 : 8;
+    for (i32 l = 0; l < lines; l++) {
+        const i32 y = r.y + l;
+        if (y < first_visible_line || y >= lines_per_frame) continue;
+        const u8 byte = r.image[l >> r.tall];
+        for (i32 b = 0; b < 8; b++) {
+            const i32 x = r.x + b;
+            if (x >= 49 && x < UVI_LINE_CLOCKS && (byte >> (7 - b) & 1))
+                display_plot_clipped(x, y, colour);
+        }
+    }
+}
+
+// A 40 x 8 bitmap that two games keep at $1A30-$1A57 in five columns of
+// eight lines, shown in white at double height.
+void redraw_bitmap() {
+    const i32 left = uvi_row_x[uvi_row_slot][0] + 40 + 49;
+    const i32 top = uvi_text_area.first + first_visible_line;
+    for (i32 l = 0; l < 8; l++)
+        for (i32 i = 0; i < 40; i++) {
+            if (!(guest_memory[0x1A30 + 8 * (i / 8) + l] >> (7 - i % 8) & 1)) continue;
+            display_plot_clipped(left + i, top + 2 * l, 7);
+            display_plot_clipped(left + i, top + 2 * l + 1, 7);
+        }
+}
+
+} // namespace
+
+void uvi_demux_configure(u8 flags, i32 sprite_depth, i32 row_depth, i32 first_row, i32 last_row) {
+    UviDemux& d = uvi_demux;
+    if (flags == 0 && sprite_depth == 0 && row_depth == 0) {
+        d = {0, 0, 0, -1, {0, 0, 0, 0}};
+    } else {
+        d.sprite_depth = clamp_depth(sprite_depth);
+        d.row_depth = clamp_depth(row_depth);
+        d.first_row = first_row < 0 ? 0 : first_row;
+        d.last_row = last_row > UVI_ROWS - 1 ? UVI_ROWS - 1 : last_row;
+        for (u32 s = 0; s < 4; s++)
+            d.excluded[s] = flags >> (3 - s) & 1;
+    }
+    uvi_demux_forget();
+}
+
+void uvi_demux_forget() {
+    uvi_sprite_slot = uvi_row_slot = 0;
+    std::memset(uvi_sprites, 0, sizeof uvi_sprites);
+    std::memset(uvi_row_codes, 0, sizeof uvi_row_codes);
+    std::memset(uvi_row_x, 0, sizeof uvi_row_x);
+    std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
+}
+
+void uvi_deflicker_sprites() {
+    const i32 depth = uvi_demux.sprite_depth;
+    if (depth <= 0 || demultiplex == 0 || frame_counter < static_cast<u32>(depth) ||
+        sprite_mode == 0)
+        return;
+    const u8 row = demux_colour_row();
+    for (i32 k = demultiplex == 1 ? 0 : 1; k <= depth; k++) {
+        const u32 slot = (uvi_sprite_slot + static_cast<u32>(k)) % static_cast<u32>(depth + 1);
+        for (u32 s = 0; s < 4; s++) {
+            if (uvi_demux.excluded[s]) continue;
+            const UviSpriteRecord& r = uvi_sprites[slot][s];
+            if (slot != uvi_sprite_slot && sprite_stays(r, s)) continue;
+            redraw_sprite(r, uvi_colour_table[row][r.colour & 7]);
+        }
+    }
+}
+
+void uvi_deflicker_pass_b() {
+    const i32 depth = uvi_demux.row_depth;
+    if (depth <= 0 || demultiplex == 0 || frame_counter < static_cast<u32>(depth)) return;
+    const u8 row = demux_colour_row();
+    if (known_game_id == 6 || known_game_id == 7) redraw_bitmap();
+    const UviTextArea& t = uvi_text_area;
+    const i32 visible_lines = lines_per_frame - first_visible_line;
+    const u8 fg_bit = (reg(0x19F9) >> 3) & 1;
+    for (i32 k = 1; k <= depth; k++) {
+        const u32 slot = (uvi_row_slot + static_cast<u32>(k)) % static_cast<u32>(depth + 1);
+        if (slot == uvi_row_slot) continue;
+        for (i32 r = uvi_demux.first_row; r <= uvi_demux.last_row; r++) {
+            for (i32 c = 0; c < 16; c++) {
+                const u8 code = uvi_row_codes[slot][r][c];
+                const u32 glyph = code & 63;
+                const u8* lines = glyph > 55 ? uvi_udg_history[slot] + 8 * (glyph - 56)
+                                             : CHAR_ROM.data() + 8 * glyph;
+                const u8 colour = uvi_colour_table[row][((code >> 5) & 6) + fg_bit];
+                const i32 x0 = uvi_row_x[slot][r] + 8 * c + 49;
+                // Lines of the glyph that fall on the visible picture.
+                i32 ys[8];
+                bool present = false, any = false;
+                for (i32 l = 0; l < 8; l++) {
+                    ys[l] = t.first + (t.height == 16 ? 16 * r + 2 * l : 8 * r + l);
+                    if (ys[l] >= visible_lines || !lines[l]) continue;
+                    for (i32 b = 0; b < 8 && !present; b++)
+                        if (lines[l] >> (7 - b) & 1) {
+                            any = true;
+                            present = frame_at(x0 + b, ys[l] + first_visible_line) == colour;
+                        }
+                }
+                if (present || !any) continue;
+                for (i32 l = 0; l < 8; l++) {
+                    if (ys[l] >= visible_lines) continue;
+                    for (i32 b = 0; b < 8; b++) {
+                        if (!(lines[l] >> (7 - b) & 1)) continue;
+                        display_plot_clipped(x0 + b, ys[l] + first_visible_line, colour);
+                        if (t.height == 16 && ys[l] + 1 < visible_lines)
+                            display_plot_clipped(x0 + b, ys[l] + 1 + first_visible_line, colour);
+                    }
+                }
+            }
+        }
+    }
+}
+
+void uvi_frame_end() {
+    std::memcpy(uvi_udg_history[uvi_row_slot], guest_memory + 0x1980, 64);
+    uvi_deflicker_sprites();
+    uvi_sprite_slot =
+        static_cast<i32>(uvi_sprite_slot) >= uvi_demux.sprite_depth ? 0 : uvi_sprite_slot + 1;
+    uvi_deflicker_pass_b();
+    uvi_row_slot = static_cast<i32>(uvi_row_slot) >= uvi_demux.row_depth ? 0 : uvi_row_slot + 1;
 }

@@ -61,6 +61,9 @@ extern u8 uvi_sprite_line[4];
 extern u8 uvi_sprites_done;
 // Sprite shapes in the beam mode: 0 invisible, 1 numbered, 2 visible.
 extern i32 sprite_mode;
+// With "dejitter": the raster lines per video standard (0 60 Hz, 1 50 Hz) on
+// which the colour row follows the Flag again (0: none); the game's row sets them.
+extern u16 uvi_dejitter_lines[2][2];
 // The line-based renderer is in use (sprites once per frame, at the row end).
 extern u8 uvi_line_based;
 
@@ -86,3 +89,29 @@ void uvi_render_span(i32 from, i32 to);
 void uvi_render_scanline();
 // All sprites of the frame and the collision registers (line-based mode).
 void uvi_draw_sprites();
+
+// ---- the demultiplexer -------------------------------------------------------------------
+// A game that shows more objects than there are sprites draws them on
+// alternate frames. The demultiplexer draws the sprites and character rows of
+// the last few frames again over the finished picture, as far as the current
+// frame does not show them already; it touches no register, cell or collision.
+struct UviDemux {
+    i32 sprite_depth; // earlier frames of sprites redrawn (0: none)
+    i32 row_depth;    // earlier frames of character rows redrawn (0: none)
+    i32 first_row, last_row;
+    u8 excluded[4]; // sprites never redrawn
+};
+extern UviDemux uvi_demux;
+
+// The game's demultiplexer from its database columns: sprite flags (bit 3
+// excludes sprite 0 ... bit 0 sprite 3), the two depths and the row range.
+// All of flags and depths 0: no demultiplexing.
+void uvi_demux_configure(u8 flags, i32 sprite_depth, i32 row_depth, i32 first_row, i32 last_row);
+// Forgets the history (after a state is loaded: the frames before it are gone).
+void uvi_demux_forget();
+// The sprite pass and the character pass over the finished frame.
+void uvi_deflicker_sprites();
+void uvi_deflicker_pass_b();
+// After the frame's last line: the user-defined characters into the history,
+// both passes, then both history slots move on.
+void uvi_frame_end();

@@ -1,0 +1,188 @@
+// The line-based renderer copies the character lines that it drew in an
+// earlier frame when nothing they come from has changed. Whatever changes
+// between frames, its picture must stay the one the beam renderer (which
+// draws every pixel afresh) gives for the same registers.
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine.h"
+#include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
+#include "display/frame.h"
+#include "machines/arcadia.h"
+#include "machines/uvi2637.h"
+#include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+class UviLineCache : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        stubprograms = 0;
+        emu_region = 0;
+        flagline = 1;
+    }
+    void TearDown() override { fresh_state(); }
+
+    // A looping program over a screen with text in every colour and a block
+    // row; `change` then alters one input.
+    static void scene() {
+        guest_memory[0] = 0x1B; // BCTR,UN to itself
+        guest_memory[1] = 0x7E;
+        machine_reset();
+        guest_memory[0x18FC] = 0xEF;
+        guest_memory[0x19F9] = 0x0E;
+        guest_memory[0x19F8] = 0x1A;
+        for (int c = 0; c < 16; c++) {
+            guest_memory[0x1800 + 16 * 2 + c] = static_cast<u8>(0x1A + c + (c & 3) * 0x40);
+            guest_memory[0x1800 + 16 * 4 + c] = static_cast<u8>(c * 3 + (c & 1) * 0x80);
+        }
+        guest_memory[0x1800 + 16 * 6] = 63;
+    }
+    static std::vector<u8> picture() {
+        std::vector<u8> p;
+        for (i32 x = 49; x < 227; x++)
+            for (i32 y = first_visible_line; y < lines_per_frame; y++)
+                p.push_back(guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
+                                        (y - display_window_top)]);
+        return p;
+    }
+    // The picture after `change`, drawn by one renderer over frames that
+    // showed the scene before.
+    static std::vector<u8> after(u32 mode, const std::function<void()>& change) {
+        framebased = mode;
+        EXPECT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+        scene();
+        emu_run_frame();
+        emu_run_frame();
+        change();
+        emu_run_frame();
+        emu_run_frame();
+        return picture();
+    }
+};
+
+TEST_F(UviLineCache, LinesFollowEveryInputOfTheirPicture) {
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } cases[] = {
+        {"nothing", [] {}},
+        {"background colour", [] { guest_memory[0x19F9] = 0x0B; }},
+        {"foreground bit", [] { guest_memory[0x19F9] = 0x06; }},
+        {"colour row from the Flag", [] { cpu_psu |= PSU_F; }},
+        // The same background colour index through the other colour row.
+        {"colour row alone",
+         [] {
+             cpu_psu |= PSU_F;
+             guest_memory[0x19F9] = 0x09;
+         }},
+        {"block set", [] { guest_memory[0x19F8] |= 0x80; }},
+        {"board mode", [] { guest_memory[0x18FD] = 0x80; }},
+        {"board colours",
+         [] {
+             guest_memory[0x18FD] = 0x80;
+             guest_memory[0x19F8] = 0x2C;
+         }},
+        {"a code", [] { guest_memory[0x1800 + 16 * 2 + 5] = 0x33; }},
+        {"a user character",
+         [] {
+             guest_memory[0x1800 + 16 * 2 + 5] = 0x38;
+             guest_memory[0x1980] = 0xAA;
+         }},
+        {"8-line rows", [] { guest_memory[0x19F9] |= 0x80; }},
+        {"scrolling", [] { guest_memory[0x18FE] = 0xA0; }},
+        {"artefacts of game 5",
+         [] {
+             artefacts = 1;
+             known_game_id = 5;
+         }},
+        {"artefacts of game 2",
+         [] {
+             artefacts = 1;
+             known_game_id = 2;
+         }},
+    };
+    for (const auto& c : cases) {
+        const auto lines = after(1, c.change);
+        artefacts = 0;
+        known_game_id = -1;
+        const auto beam = after(0, c.change);
+        artefacts = 0;
+        known_game_id = -1;
+        EXPECT_TRUE(lines == beam) << c.what;
+    }
+}
+
+// The beam renderer draws a line ahead in spans; the colour row still
+// changes at the clock where the Flag changes, and the block set is still
+// chosen as column 0 begins.
+TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
+    framebased = 0;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    machine_reset();
+    guest_memory[0x18FC] = 0xEF; // area from line 16
+    guest_memory[0x19F9] = 0x0E; // 16-line rows, foreground bit, background 6
+    guest_memory[0x19F8] = 0x00;
+    u8 codes[16];
+    for (int c = 0; c < 16; c++) {
+        codes[c] = static_cast<u8>(0x1A + c + ((c & 3) << 6));
+        guest_memory[0x1800 + c] = codes[c];
+    }
+    uvi_line_based = 0;
+    cpu_psu &= static_cast<u8>(~PSU_F);
+    uvi_frame_begin();
+    raster_line = first_visible_line;
+    uvi_frame_latch();
+    raster_line = first_visible_line + 16; // row 0 begins
+    uvi_line_start();
+    // The pixel at clock x of glyph line g, for a colour row and set.
+    auto expected = [&](i32 x, i32 g, u8 row, u32 set) {
+        const i32 c = (x - 72) / 8, b = (x - 72) % 8;
+        const u8 glyph = arcadia_char_rom[set * ARCADIA_CHAR_SET + 8 * (codes[c] & 63) + g];
+        return glyph >> (7 - b) & 1 ? uvi_colour_table[row][((codes[c] >> 5) & 6) + 1]
+                                    : uvi_colour_table[row][6];
+    };
+    auto at = [](i32 x) {
+        return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
+                           (raster_line - display_window_top)];
+    };
+
+    // Glyph line 3: the Flag goes up at clock 101, inside column 3, in a
+    // span that lies wholly inside the characters.
+    raster_line = first_visible_line + 16 + 6;
+    uvi_line_start();
+    uvi_render_span(49, 101);
+    cpu_psu |= PSU_F;
+    uvi_render_span(101, 131);
+    uvi_render_span(131, 227);
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 3, x < 101 ? 0 : 1, 0)) << "clock " << x;
+
+    // The block set turned on after column 0 began, with the Flag: the normal
+    // set to the end of the line, the block set from the next line.
+    cpu_psu &= static_cast<u8>(~PSU_F);
+    raster_line++;
+    uvi_line_start();
+    uvi_render_span(49, 90);
+    guest_memory[0x19F8] = 0x80;
+    cpu_psu |= PSU_F;
+    uvi_render_span(90, 227);
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 3, x < 90 ? 0 : 1, 0)) << "clock " << x;
+    raster_line++;
+    uvi_line_start();
+    uvi_render_span(49, 227);
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 4, 1, 1)) << "clock " << x;
+}
+
+} // namespace
