@@ -216,6 +216,10 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
 void gui_window_activate(int win);
+// Moves the window to (left, top) keeping its size; -1 keeps that coordinate.
+void gui_window_move(int win, int left, int top);
+// Sends the window behind the other windows of the desktop.
+void gui_window_to_back(int win);
 // Minimises the window to the desktop's icon or task bar, or restores it.
 void gui_window_minimise(int win, bool minimised);
 bool gui_window_minimised(int win);

@@ -43,6 +43,7 @@ struct Window {
     int pointer = 0;
     int width = 0, height = 0;
     bool minimised = false;
+    int to_back = 0;
 };
 
 struct Image {
@@ -418,6 +419,19 @@ void gui_window_position(int win, int* left, int* top, int* width, int* height) 
     if (top) *top = w ? w->desc.top : 0;
     if (width) *width = w ? w->width : 0;
     if (height) *height = w ? w->height : 0;
+}
+void gui_window_move(int win, int left, int top) {
+    if (Window* w = find(win)) {
+        if (left >= 0) w->desc.left = left;
+        if (top >= 0) w->desc.top = top;
+    }
+}
+void gui_window_to_back(int win) {
+    if (Window* w = find(win)) ++w->to_back;
+}
+int gui_headless_to_back_count(int win) {
+    Window* w = find(win);
+    return w ? w->to_back : 0;
 }
 void gui_window_resize(int win, int width, int height) {
     if (Window* w = find(win)) {

@@ -33,6 +33,8 @@ int gui_headless_beeps();
 
 // The next gui_window_open fails (returns 0), as when the host refuses it.
 void gui_headless_fail_next_open();
+// How many times window `win` was sent to the back.
+int gui_headless_to_back_count(int win);
 // The user drags window `win` to (left, top).
 void gui_headless_move(int win, int left, int top);
 

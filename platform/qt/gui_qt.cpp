@@ -1053,6 +1053,15 @@ int gui_host_active_window() {
     return 0;
 }
 
+void gui_window_move(int win, int left, int top) {
+    if (QtWindow* w = find(win))
+        w->widget->move(left >= 0 ? left : w->widget->x(), top >= 0 ? top : w->widget->y());
+}
+
+void gui_window_to_back(int win) {
+    if (QtWindow* w = find(win)) w->widget->lower();
+}
+
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     QtWindow* w = find(win);
     if (left) *left = w ? w->widget->x() : 0;
