@@ -1,6 +1,8 @@
 #include "commands/help_links.h"
 
 #include "core/frame.h"
+#include "core/notify.h"
+#include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
@@ -47,6 +49,48 @@ void help_show_node(const char* node) {
 
 void help_show(int context) {
     help_show_node(help_node_of(context));
+}
+
+const char* help_window_node(int window, int m) {
+    switch (window) {
+    case TW_DIPS:
+        return m == 5    ? "si50-dips"
+               : m == 8  ? "zaccaria-dips"
+               : m == 9  ? "malzak2-dips"
+               : m == 11 ? "pong-dips"
+                         : "";
+    case TW_GAMEINFO:
+        return "gameinfo";
+    case TW_MEMORY:
+        return "memory";
+    case TW_OPCODES:
+        return "opcodes";
+    case TW_TAPE:
+        return m == 10 ? "phunsy-tapedeck" : "tapedeck";
+    case TW_SPRITES:
+        return m == 0                                 ? "arcadia-sprites"
+               : m == 1 || m == 2 || m == 8 || m == 9 ? "pvi-sprites"
+               : m == 4 || m == 7 || m == 10          ? "binbug-sprites"
+                                                      : "";
+    case TW_SPEED:
+        return "speed";
+    case TW_MUSIC:
+        return "music";
+    case TW_PRINTER:
+        return m == 6 ? "twin-printer" : "printer";
+    case TW_FLOPPY:
+        return m == 6 ? "floppydrives" : "floppydrive";
+    case TW_PAPERTAPE:
+        return m == 6 ? "papertape-twin" : "papertape";
+    case TW_INSTRUMENTS: {
+        static const char* const instruments[4] = {"eaprinter", "linearization", "magnetometer",
+                                                   "furnace"};
+        return pipbug_peripheral >= 0 && pipbug_peripheral < 4 ? instruments[pipbug_peripheral]
+                                                               : "";
+    }
+    default:
+        return "";
+    }
 }
 
 void help_install() {

@@ -20,6 +20,9 @@ bool help_available();
 void help_show(int context);
 // The same at a named node (the Help key in a tool window).
 void help_show_node(const char* node);
+// The node of tool window `window` (a ToolWindow) on machine `m`, as its Help
+// key opens it ("" none: the window has no section of its own).
+const char* help_window_node(int window, int m);
 // Hands the Help key of the tool windows to help_show_node.
 void help_install();
 

@@ -9,6 +9,7 @@
 #include "core/rexx_host.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "gui/tool_windows.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_script.h"
 #include "tests/support/fresh_state.h"
@@ -88,17 +89,20 @@ TEST_F(HelpLinks, WithoutTheDocumentNothingOpensAndTheManualIsGhosted) {
 
 TEST_F(HelpLinks, TheHelpKeyInAWindowOpensItsNode) {
     ship_help();
-    GuiWindowDesc with;
-    with.title = "Memory Editor";
-    with.help_node = "memory";
+    // A tool window takes its node from the machine when its opener names none.
+    machine = 10;
+    GuiWindowDesc tape;
+    tape.title = "Tape Deck";
+    ASSERT_EQ(gui_open_subwindow(TW_TAPE, tape), 1);
+    const int a = gui_subwin_window[TW_TAPE];
     GuiWindowDesc without;
     without.title = "Plain";
-    const int a = gui_window_open(with), b = gui_window_open(without);
+    const int b = gui_window_open(without);
     gui_headless_press_help(a);
     EXPECT_TRUE(gui_headless_help_shown().empty()); // answered in the host pump
     gui_host_pump();
     ASSERT_EQ(gui_headless_help_shown().size(), 1u);
-    EXPECT_EQ(gui_headless_help_shown()[0], help_document() + "#memory");
+    EXPECT_EQ(gui_headless_help_shown()[0], help_document() + "#phunsy-tapedeck");
     // A window without a node gets the key itself.
     gui_headless_press_help(b);
     gui_host_pump();
@@ -116,13 +120,12 @@ TEST_F(HelpLinks, TheShippedDocumentHasEveryNodeAndName) {
     const std::string html = shipped_help();
     ASSERT_FALSE(html.empty());
     const std::set<std::string> anchors = anchors_of(html);
-    std::set<std::string> nodes = {
-        "speed",         "memory",         "opcodes",      "arcadia-sprites",
-        "pvi-sprites",   "binbug-sprites", "tapedeck",     "phunsy-tapedeck",
-        "papertape",     "papertape-twin", "floppydrives", "floppydrive",
-        "printer",       "twin-printer",   "furnace",      "linearization",
-        "eaprinter",     "magnetometer",   "si50-dips",    "malzak2-dips",
-        "zaccaria-dips", "pong-dips",      "gameinfo",     "music"};
+    std::set<std::string> nodes;
+    for (int m = 0; m < 15; ++m)
+        for (int w = 0; w < TOOL_WINDOWS; ++w)
+            for (pipbug_peripheral = 0; pipbug_peripheral < 4; ++pipbug_peripheral)
+                if (help_window_node(w, m)[0]) nodes.insert(help_window_node(w, m));
+    EXPECT_EQ(nodes.size(), 24u); // every window section the document has
     for (int context = -1; context <= 9; ++context)
         nodes.insert(help_node_of(context));
     // The nodes the windows of the program name in their descriptions.
