@@ -9,6 +9,7 @@
 #include "core/rexx_host.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_script.h"
@@ -111,6 +112,39 @@ TEST_F(HelpLinks, TheHelpKeyInAWindowOpensItsNode) {
     ASSERT_TRUE(gui_window_next_event(b, &e));
     EXPECT_EQ(e.type, GE_RAWKEY);
     EXPECT_EQ(e.code, 0x5F);
+}
+
+// The Help key over an open menu: the item's hint in the status bar where it
+// has one and the bar is shown, else the menu's node.
+TEST_F(HelpLinks, TheHelpKeyOverAMenuShowsAHintOrTheMenusNode) {
+    ship_help();
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    int hinted = -1;
+    for (int id = 0; id < MENU_PLAIN_IDS && hinted < 0; ++id)
+        if (menu_hint(id)) hinted = id;
+    ASSERT_GE(hinted, 0);
+    GuiEvent e;
+    e.type = GE_MENUHELP;
+    e.code = hinted;
+    e.x = 6;
+    view_statusbar[display_mode] = 1;
+    gui_headless_post(main_window, e);
+    gui_main_window_events();
+    EXPECT_TRUE(gui_headless_help_shown().empty());
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), menu_hint(hinted));
+    view_statusbar[display_mode] = 0; // no bar: the document, at the Peripherals menu
+    gui_headless_post(main_window, e);
+    gui_main_window_events();
+    ASSERT_EQ(gui_headless_help_shown().size(), 1u);
+    EXPECT_EQ(gui_headless_help_shown()[0], help_document() + "#Peri");
+    e.code = -1; // no item under the pointer
+    e.x = 4;
+    view_statusbar[display_mode] = 1;
+    gui_headless_post(main_window, e);
+    gui_main_window_events();
+    ASSERT_EQ(gui_headless_help_shown().size(), 2u);
+    EXPECT_EQ(gui_headless_help_shown()[1], help_document() + "#DebM");
 }
 
 // Every node a window or menu opens has its anchor in the shipped document,
