@@ -164,7 +164,11 @@ APIRET APIENTRY send_command(PRXSTRING command, PUSHORT flags, PRXSTRING retstr)
     std::string result;
     int rc = rexx_port_send(script_host.c_str(), line.c_str(), &result, &script_fd, give_up);
     if (rc < 0) {
-        std::fprintf(stderr, "REXX: port \"%s\" did not answer\n", script_host.c_str());
+        // Told to stop, the script gave up waiting: no need to say so.
+        if (!halt_requested.load()) {
+            const std::string text = "REXX: port \"" + script_host + "\" did not answer";
+            add_output(text.data(), text.size());
+        }
         rc = 20;
         result.clear();
     }

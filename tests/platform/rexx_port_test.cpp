@@ -263,4 +263,23 @@ TEST_F(RexxPort, ScriptOutputIsKeptAndTerminalInputIsEmpty) {
     EXPECT_FALSE(rexx_script_take_output(&none));
 }
 
+TEST_F(RexxPort, ACommandWithoutAPortFailsAndSaysSo) {
+    const std::string script = (home.path() / "alone.rexx").string();
+    std::ofstream(script) << "/* nobody there */\n'ECHO hello'\nsay 'rc' rc\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
+    ASSERT_TRUE(rexx_script_wait(5000));
+    // The interpreter traces the failed command after our line.
+    const std::string said = output_until("", 50);
+    EXPECT_EQ(said.rfind("REXX: port \"NOBODY\" did not answer\n", 0), 0u) << said;
+    EXPECT_EQ(said.substr(said.size() - 6), "rc 20\n") << said;
+    // Told to stop while waiting for a reply, it gives up without a word.
+    ASSERT_EQ(rexx_port_open("SILENT", true, &name), REXX_PORT_OK);
+    std::ofstream(script) << "/* wait */\n'ECHO one'\nsay 'after'\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "SILENT"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    rexx_script_halt();
+    EXPECT_TRUE(rexx_script_wait(1000));
+    EXPECT_EQ(output_until("", 50).find("did not answer"), std::string::npos);
+}
+
 } // namespace
