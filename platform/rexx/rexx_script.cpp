@@ -33,6 +33,9 @@ struct sigaction program_handler[3];     // before the first script
 struct sigaction interpreter_handler[3]; // what the interpreter installed
 std::atomic<bool> interpreter_known[3];
 std::atomic<bool> in_interpreter{false};
+// Held while the script's thread enters or leaves the interpreter and while a
+// halt signal is sent, so that no signal goes to a thread that has ended.
+std::mutex thread_mutex;
 pthread_t script_thread;
 std::mutex signal_mutex;
 
@@ -196,11 +199,17 @@ void run(std::string path) {
     short rc = 0;
     RXSTRING result;
     MAKERXSTRING(result, nullptr, 0);
-    in_interpreter = true;
+    {
+        std::lock_guard<std::mutex> lock(thread_mutex);
+        in_interpreter = true;
+    }
     if (!halt_requested.load())
         RexxStart(0, nullptr, path.c_str(), nullptr, script_host.c_str(), RXCOMMAND, exits, &rc,
                   &result);
-    in_interpreter = false;
+    {
+        std::lock_guard<std::mutex> lock(thread_mutex);
+        in_interpreter = false;
+    }
     restore_signals();
     if (result.strptr) RexxFreeMemory(result.strptr);
     std::fflush(stdout);
@@ -249,6 +258,7 @@ void rexx_script_halt() {
     if (!running.load()) return;
     halt_requested = true;
     reclaim_signals();
+    std::lock_guard<std::mutex> lock(thread_mutex);
     if (in_interpreter.load() && interpreter_known[2].load()) pthread_kill(script_thread, SIGHUP);
 }
 
