@@ -19,6 +19,9 @@
 #include "core/shutdown.h"
 #include "core/startup.h"
 #include "debugger/commands.h"
+#include "gui/clipboard.h"
+#include "gui/hiscore_window.h"
+#include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
@@ -53,8 +56,12 @@ bool refused_in_frame(ArexxCall& call, const char* text) {
     reply(call, 10, text);
     return true;
 }
+// Iconified: the main window is closed, or minimised inside the iconified wait.
+bool iconified() {
+    return !main_window || gui_iconified;
+}
 bool refused_iconified(ArexxCall& call, const char* text) {
-    if (main_window) return false;
+    if (!iconified()) return false;
     reply(call, 20, text);
     return true;
 }
@@ -72,19 +79,19 @@ const char* const machine_names[MACHINES] = {
 
 // ---- windows and the program ----------------------------------------------------------
 void cmd_activate(ArexxCall& call) {
-    if (main_window) {
+    if (!iconified()) {
         reply(call, 20, "ACTIVATE/SHOW: command is only available while iconified\n");
         return;
     }
     pending_actions |= PA_UNICONIFY;
 }
 void cmd_activatewindow(ArexxCall&) {
-    if (main_window) gui_activate_window();
+    if (!iconified()) gui_activate_window();
 }
 void cmd_deactivate(ArexxCall& call) {
     if (refused_iconified(call, "DEACTIVATE/HIDE: command is unavailable while iconified\n"))
         return;
-    not_yet(call); // the program cannot iconify yet
+    pending_actions |= PA_ICONIFY; // at the next frame boundary
 }
 void cmd_lockgui(ArexxCall& call) {
     if (refused_iconified(call, "LOCKGUI: command is unavailable while iconified\n")) return;
@@ -96,11 +103,14 @@ void cmd_unlockgui(ArexxCall& call) {
 }
 void cmd_movewindow(ArexxCall& call) {
     if (refused_iconified(call, "MOVEWINDOW: command is unavailable while iconified\n")) return;
-    not_yet(call);
+    const auto coordinate = [](long n) {
+        return n < 0 ? -1 : n > 32767 ? 32767 : static_cast<int>(n);
+    };
+    gui_window_move(main_window, coordinate(call.args[0].number), coordinate(call.args[1].number));
 }
 void cmd_windowtoback(ArexxCall& call) {
     if (refused_iconified(call, "WINDOWTOBACK: command is unavailable while iconified\n")) return;
-    not_yet(call);
+    gui_window_to_back(main_window);
 }
 void cmd_windowtofront(ArexxCall& call) {
     if (refused_iconified(call, "WINDOWTOFRONT: command is unavailable while iconified\n")) return;
@@ -263,7 +273,7 @@ void cmd_open_file(ArexxCall& call) {
     if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
     if (name.empty()) {
-        not_yet(call); // the Open requester road
+        file_open_with_requester(); // its own failures are reported there
         return;
     }
     if (name.size() >= FILE_NAME_SIZE) {
@@ -318,6 +328,33 @@ void cmd_help(ArexxCall& call) {
 }
 
 // ---- requesters --------------------------------------------------------------------------
+// The program's windows stand for its screen: there are no public screens to
+// move between on this host.
+void cmd_jumpscreen(ArexxCall& call) {
+    reply(call, 10, "JUMPSCREEN: Can't find specified public screen\n");
+}
+void program_windows_to(ArexxCall& call, bool front, const char* failure) {
+    if (iconified()) {
+        reply(call, 20, failure);
+        return;
+    }
+    for (int w : gui_subwin_window)
+        if (w) front ? gui_window_activate(w) : gui_window_to_back(w);
+    front ? gui_window_activate(main_window) : gui_window_to_back(main_window);
+}
+void cmd_screentoback(ArexxCall& call) {
+    program_windows_to(call, false, "SCREENTOBACK: can't lock screen\n");
+}
+void cmd_screentofront(ArexxCall& call) {
+    program_windows_to(call, true, "SCREENTOFRONT: can't lock screen\n");
+}
+void cmd_paste(ArexxCall&) {
+    clip_paste_text();
+}
+void cmd_viewhighscores(ArexxCall&) {
+    gui_high_scores_window();
+}
+
 void cmd_requestfile(ArexxCall& call) {
     const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: File Requester";
     const std::string pattern = arg_given(call, 3) ? arg_text(call, 3) : "~(#?.info)";
@@ -471,7 +508,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"GETSCREEN", 31, cmd_getscreen, nullptr},
     {"GETVERSION", 32, cmd_getversion, "FOO"},
     {"HELP", 33, cmd_help, "FOO"},
-    {"JUMPSCREEN", 34, not_yet, "FOO/A"},
+    {"JUMPSCREEN", 34, cmd_jumpscreen, "FOO/A"},
     {"JUMPTOMONITOR", 35, cmd_jumptomonitor, nullptr},
     {"LOCKGUI", 36, cmd_lockgui, nullptr},
     {"MENU", 37, cmd_menu, "FOO/A"},
@@ -491,7 +528,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"OPENPALETTE", 51, cmd_open<TW_PALETTE>, nullptr},
     {"OPENSPRITES", 52, cmd_open<TW_SPRITES>, nullptr},
     {"OPENTAPEDECK", 53, cmd_open<TW_TAPE>, nullptr},
-    {"PASTE", 54, not_yet, nullptr},
+    {"PASTE", 54, cmd_paste, nullptr},
     {"PAUSE", 55, cmd_pause, nullptr},
     {"PEEK", 56, cmd_peek, "FOO/A/N"},
     {"RELOAD", 57, cmd_reload, nullptr},
@@ -508,8 +545,8 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"SAVEPCX", 67, not_yet, "FOO"},
     {"SAVEPNG", 68, not_yet, "FOO"},
     {"SAVETIFF", 69, not_yet, "FOO"},
-    {"SCREENTOBACK", 70, not_yet, nullptr},
-    {"SCREENTOFRONT", 71, not_yet, nullptr},
+    {"SCREENTOBACK", 70, cmd_screentoback, nullptr},
+    {"SCREENTOFRONT", 71, cmd_screentofront, nullptr},
     {"SERVER", 72, cmd_server, nullptr},
     {"SETMACHINE", 73, cmd_setmachine, "FOO/A"},
     {"SETPORT", 74, cmd_setport, "FOO/A/N"},
@@ -518,7 +555,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"TURBO", 77, cmd_turbo, "FOO/A"},
     {"UNLOCKGUI", 78, cmd_unlockgui, nullptr},
     {"UNPAUSE", 79, cmd_unpause, nullptr},
-    {"VIEWHIGHSCORES", 80, not_yet, nullptr},
+    {"VIEWHIGHSCORES", 80, cmd_viewhighscores, nullptr},
     {"WINDOWTOBACK", 81, cmd_windowtoback, nullptr},
     {"WINDOWTOFRONT", 82, cmd_windowtofront, nullptr},
     {nullptr, 0, nullptr, nullptr},

@@ -1,5 +1,7 @@
 #include "commands/dispatch.h"
 
+#include "commands/help_links.h"
+
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
@@ -236,8 +238,11 @@ bool cmd_plain_available(int id) {
     case 170: case 171:                     // netplay
     case 215: case 238: case 239: case 240: case 251: // settings dialogs
     case 269:                               // skip level
-    case 276: case 277: case 278: case 279: // web pages, help, update check
+    case 279: // the update check
         return false;
+    case 276: return coding_guide_section(static_cast<int>(machine))[0] != '\0';
+    case 277: return gaming_guide_section(static_cast<int>(machine))[0] != '\0';
+    case 278: return help_available();
     default:
         return true;
     }
@@ -399,6 +404,13 @@ void gui_menu_command_a(int id) {
         if (gui_confirm_quit()) pending_actions |= PA_QUIT;
         break;
     case 38: gui_high_scores_window(); break;
+    case 276:
+        open_url(readme_address(coding_guide_section(static_cast<int>(machine))).c_str());
+        break;
+    case 277:
+        open_url(readme_address(gaming_guide_section(static_cast<int>(machine))).c_str());
+        break;
+    case 278: help_show(-1); break;
     case 280: gui_open_about_reaction_window(); break;
     case 281: gui_open_about_window(); break;
     case 39: take_checked(&view_debugger[display_mode], id, true); break;

@@ -6,6 +6,7 @@
 #include "core/shutdown.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
+#include "platform/gui.h"
 #include "platform/paths.h"
 #include "platform/rexx_port.h"
 #include "platform/rexx_script.h"
@@ -55,8 +56,27 @@ void rexx_open_port() {
     app_acquired.rexx_port = true;
 }
 
+// What the scripts wrote goes to the console window; its Stop control halts
+// the running script (asked again each pass until the script has ended).
+static bool stop_asked = false;
+static void serve_console() {
+    rexx_script_poll();
+    std::string text;
+    if (rexx_script_take_output(&text)) gui_console_write(text.c_str());
+    const bool running = rexx_script_running();
+    if (gui_console_take_stop()) stop_asked = running;
+    if (stop_asked && running) rexx_script_halt();
+    if (!running) stop_asked = false;
+    gui_console_set_running(running);
+}
+
 void rexx_close_port() {
     rexx_script_halt();
+    rexx_script_wait(1000);
+    std::string text;
+    if (rexx_script_take_output(&text)) gui_console_write(text.c_str());
+    gui_console_close();
+    stop_asked = false;
     rexx_port_close();
     rexx_host_name[0] = '\0';
 }
@@ -64,6 +84,7 @@ void rexx_close_port() {
 bool rexx_quit_requested = false;
 
 void rexx_serve_port() {
+    serve_console();
     rexx_port_serve(rexx_command);
     if (rexx_quit_requested) {
         rexx_quit_requested = false;

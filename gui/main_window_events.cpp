@@ -4,6 +4,8 @@
 #include "gui/main_window.h"
 
 #include "commands/dispatch.h"
+#include "commands/help_links.h"
+#include "commands/menu_table.h"
 #include "commands/menus.h"
 #include "core/frame.h"
 #include "core/loader.h"
@@ -210,6 +212,14 @@ static void one_event(const GuiEvent& e) {
             gui_menu_command_b(e.code - MENU_CHECK_BASE);
         else if (e.code >= 0)
             gui_menu_command_a(e.code);
+        break;
+    case GE_MENUHELP:
+        // The item's hint in the status bar where it has one, else the help
+        // document at the node of the menu.
+        if (const char* hint = e.code >= 0 && gui_status_bar_shown() ? menu_hint(e.code) : nullptr)
+            gui_set_status_text_plain(hint);
+        else
+            help_show(e.x & 31);
         break;
     case GE_INACTIVE:
         gui_window_left = 1;

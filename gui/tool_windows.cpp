@@ -1,6 +1,8 @@
 #include "gui/tool_windows.h"
 
+#include "commands/help_links.h"
 #include "commands/menu_state.h"
+#include "core/machine.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/ui_pass.h"
@@ -92,6 +94,7 @@ static void enter_gadgets(const GuiNode& n, int win) {
 int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc) {
     if (!valid(id)) return 0;
     if (gui_subwin_window[id]) return 1;
+    if (desc.help_node.empty()) desc.help_node = help_window_node(id, static_cast<int>(machine));
     if (gui_subwin_pos[id][0] != -1) {
         desc.left = gui_subwin_pos[id][0];
         desc.top = gui_subwin_pos[id][1];

@@ -4,6 +4,7 @@
 #include "gui/ui_pass.h"
 
 #include "commands/arexx.h"
+#include "commands/help_links.h"
 #include "core/rexx_host.h"
 
 #include "commands/dispatch.h"
@@ -176,4 +177,6 @@ void gui_install_ui_host() {
     ui_host.activate_command_line = gui_activate_window;
     ui_host.command = gui_menu_command_c;
     rexx_command = arexx_execute;
+    gui_iconified_service = rexx_serve_port;
+    help_install();
 }

@@ -127,6 +127,8 @@ struct GuiWindowDesc {
     bool accept_drops = false;
     bool activate = true;
     GuiNode root;
+    // The help document's node that the Help key opens in this window ("" none).
+    std::string help_node;
 };
 
 enum GuiEventType : std::uint8_t {
@@ -147,6 +149,8 @@ enum GuiEventType : std::uint8_t {
     GE_WHEEL,       // code: -1 up, 1 down; qualifier
     GE_DROP,        // text = dropped path (file or drawer); code = number of paths
     GE_ICONIFY,     // the window was minimised by the user
+    GE_MENUHELP,    // the Help key over an open menu: code = item id under the pointer
+                    // (-1 none, checkable ones as GE_MENU gives them), x = menu number
 };
 
 struct GuiEvent {
@@ -212,6 +216,10 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip);
 void gui_menu_set_state(int win, int id, bool enabled, bool checked);
 void gui_menu_set_enabled(int win, int id, bool enabled);
 void gui_window_activate(int win);
+// Moves the window to (left, top) keeping its size; -1 keeps that coordinate.
+void gui_window_move(int win, int left, int top);
+// Sends the window behind the other windows of the desktop.
+void gui_window_to_back(int win);
 // Minimises the window to the desktop's icon or task bar, or restores it.
 void gui_window_minimise(int win, bool minimised);
 bool gui_window_minimised(int win);
@@ -275,3 +283,26 @@ bool gui_clip_write(int unit, const std::vector<std::uint8_t>& iff, const std::s
 // plain text another program put there (`iff` then empty). False when the
 // clipboard cannot be read; an empty clipboard reads as true with both empty.
 bool gui_clip_read(int unit, std::vector<std::uint8_t>* iff, std::string* text);
+
+// --- Help viewer ----------------------------------------------------------------
+// Shows the HTML document `file` at the anchor `node` ("" its top) in the help
+// viewer, a window of its own that opens on first use and is raised after.
+// False (nothing shown) when the file cannot be read.
+bool gui_help_show(const char* file, const char* node);
+void gui_help_close();
+bool gui_help_is_open();
+// The program's answer to the Help key pressed in a window that names a help
+// node: called with that node from gui_host_pump (nullptr: none).
+void gui_host_set_help_handler(void (*show)(const char* node));
+
+// --- Script console ---------------------------------------------------------------
+// The console window that shows what scripts write, with a Stop control. It
+// opens on the first output without taking the input focus and stays until
+// the user closes it or gui_console_close. Without a display the text goes to
+// standard output.
+void gui_console_write(const char* text);
+// Whether a script runs: the Stop control is usable only then.
+void gui_console_set_running(bool running);
+// True once after the user chose Stop.
+bool gui_console_take_stop();
+void gui_console_close();

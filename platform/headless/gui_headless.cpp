@@ -43,6 +43,7 @@ struct Window {
     int pointer = 0;
     int width = 0, height = 0;
     bool minimised = false;
+    int to_back = 0;
 };
 
 struct Image {
@@ -196,7 +197,85 @@ bool gui_host_init(int, char**) {
 void gui_host_shutdown() {
     windows.clear();
 }
-void gui_host_pump() {}
+// Help and the script console.
+namespace {
+void (*help_handler)(const char*) = nullptr;
+std::vector<std::string> help_shown;
+bool help_open = false;
+std::deque<std::string> help_keys; // nodes of Help keys pressed since the last pump
+std::string console_text;
+bool console_open = false, console_running = false, console_stop = false;
+} // namespace
+
+void gui_host_pump() {
+    while (!help_keys.empty()) {
+        const std::string node = help_keys.front();
+        help_keys.pop_front();
+        if (help_handler) help_handler(node.c_str());
+    }
+}
+bool gui_help_show(const char* file, const char* node) {
+    struct stat st;
+    if (!file || ::stat(file, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    help_shown.push_back(std::string(file) + "#" + (node ? node : ""));
+    help_open = true;
+    return true;
+}
+void gui_help_close() {
+    help_open = false;
+}
+bool gui_help_is_open() {
+    return help_open;
+}
+void gui_host_set_help_handler(void (*show)(const char* node)) {
+    help_handler = show;
+}
+const std::vector<std::string>& gui_headless_help_shown() {
+    return help_shown;
+}
+void gui_headless_press_help(int win) {
+    const GuiWindowDesc* d = gui_headless_desc(win);
+    if (!d) return;
+    if (!d->help_node.empty()) {
+        help_keys.push_back(d->help_node);
+        return;
+    }
+    GuiEvent e;
+    e.type = GE_RAWKEY;
+    e.code = 0x5F;
+    gui_headless_post(win, e);
+}
+void gui_console_write(const char* text) {
+    if (!text || !*text) return;
+    console_open = true;
+    console_text += text;
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+void gui_console_set_running(bool running) {
+    console_running = running;
+}
+bool gui_console_take_stop() {
+    const bool stop = console_stop;
+    console_stop = false;
+    return stop;
+}
+void gui_console_close() {
+    console_open = false;
+    console_running = false;
+}
+const std::string& gui_headless_console_text() {
+    return console_text;
+}
+bool gui_headless_console_open() {
+    return console_open;
+}
+bool gui_headless_console_running() {
+    return console_running;
+}
+void gui_headless_console_stop() {
+    if (console_open && console_running) console_stop = true;
+}
 void gui_host_wait_until(std::uint32_t due) {
     ++wait_until_count;
     clock_wait_until(due);
@@ -340,6 +419,19 @@ void gui_window_position(int win, int* left, int* top, int* width, int* height) 
     if (top) *top = w ? w->desc.top : 0;
     if (width) *width = w ? w->width : 0;
     if (height) *height = w ? w->height : 0;
+}
+void gui_window_move(int win, int left, int top) {
+    if (Window* w = find(win)) {
+        if (left >= 0) w->desc.left = left;
+        if (top >= 0) w->desc.top = top;
+    }
+}
+void gui_window_to_back(int win) {
+    if (Window* w = find(win)) ++w->to_back;
+}
+int gui_headless_to_back_count(int win) {
+    Window* w = find(win);
+    return w ? w->to_back : 0;
 }
 void gui_window_resize(int win, int width, int height) {
     if (Window* w = find(win)) {
@@ -505,6 +597,11 @@ void gui_headless_reset() {
     active_window = 0;
     toolkit_version = toolkit_revision = 0;
     opened_urls.clear();
+    help_shown.clear();
+    help_keys.clear();
+    help_open = false;
+    console_text.clear();
+    console_open = console_running = console_stop = false;
 }
 void gui_headless_post(int win, const GuiEvent& event) {
     if (Window* w = find(win)) w->queue.push_back(event);

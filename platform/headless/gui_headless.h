@@ -33,6 +33,8 @@ int gui_headless_beeps();
 
 // The next gui_window_open fails (returns 0), as when the host refuses it.
 void gui_headless_fail_next_open();
+// How many times window `win` was sent to the back.
+int gui_headless_to_back_count(int win);
 // The user drags window `win` to (left, top).
 void gui_headless_move(int win, int left, int top);
 
@@ -81,3 +83,15 @@ void gui_headless_clip_reset();
 void gui_headless_set_toolkit_version(int version, int revision);
 // Every address opened so far.
 const std::vector<std::string>& gui_headless_opened_urls();
+
+// Help: every document shown as "file#node", in order; the user presses the
+// Help key in window `win` (its help node goes to the program's handler at
+// the next pump; a window without one gets the raw key 95).
+const std::vector<std::string>& gui_headless_help_shown();
+void gui_headless_press_help(int win);
+// The script console: everything written to it (also printed on standard
+// output), whether it is open, and the user choosing Stop.
+const std::string& gui_headless_console_text();
+bool gui_headless_console_open();
+bool gui_headless_console_running();
+void gui_headless_console_stop();

@@ -199,6 +199,7 @@ struct QtWindow {
     QMenuBar* menubar = nullptr;
     bool ready = false;
     int last_height = 0;
+    std::string help_node; // what the Help key opens here ("" none)
 };
 
 void post(QtWindow* w, GuiEvent e) {
@@ -261,6 +262,11 @@ class HostWindow : public QWidget {
     void key(QKeyEvent* e) {
         int raw = qt_raw_key(e);
         if (raw < 0) return;
+        if (raw == QT_RAW_HELP && !owner_->help_node.empty()) {
+            if (e->type() == QEvent::KeyPress && !e->isAutoRepeat())
+                qt_help_key(owner_->help_node);
+            return;
+        }
         GuiEvent g;
         g.type = GE_RAWKEY;
         g.code = e->type() == QEvent::KeyRelease ? raw + RAWKEY_UP : raw;
@@ -629,13 +635,47 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     return out;
 }
 
-void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items) {
+// The Help key (or F1) over an open menu asks for help on the item under the
+// pointer: the menu closes and the window gets GE_MENUHELP.
+class MenuHelpFilter : public QObject {
+  public:
+    MenuHelpFilter(QtWindow* w, int number, QObject* parent)
+        : QObject(parent), window_(w), number_(number) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress) return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() != Qt::Key_Help && k->key() != Qt::Key_F1) return false;
+        auto* menu = qobject_cast<QMenu*>(watched);
+        GuiEvent g;
+        g.type = GE_MENUHELP;
+        g.code = -1;
+        g.x = number_;
+        if (menu && menu->activeAction()) {
+            for (const auto& [id, action] : window_->actions)
+                if (action == menu->activeAction()) g.code = id;
+        }
+        for (QWidget* open = QApplication::activePopupWidget(); open;
+             open = QApplication::activePopupWidget())
+            open->close();
+        post(window_, g);
+        return true;
+    }
+
+  private:
+    QtWindow* window_;
+    int number_;
+};
+
+void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items, int number) {
+    menu->installEventFilter(new MenuHelpFilter(w, number, menu));
     for (const GuiMenuItem& m : items) {
         if (!m.sub.empty()) {
             QMenu* sub = menu->addMenu(QString::fromStdString(m.text));
             if (m.id >= 0) w->actions[m.id] = sub->menuAction();
             sub->menuAction()->setEnabled(!m.disabled);
-            build_menu(w, sub, m.sub);
+            build_menu(w, sub, m.sub, number);
         } else if (m.text.empty()) {
             menu->addSeparator();
         } else {
@@ -722,6 +762,8 @@ bool gui_host_init(int argc, char** argv) {
 }
 
 void gui_host_shutdown() {
+    gui_help_close();
+    gui_console_close();
     for (auto& [h, w] : windows) {
         delete w->widget;
         delete w;
@@ -735,6 +777,7 @@ void gui_host_shutdown() {
 
 void gui_host_pump() {
     if (app) QApplication::processEvents(QEventLoop::AllEvents);
+    qt_help_keys_run();
 }
 
 void gui_host_wait_until(std::uint32_t due) {
@@ -894,6 +937,7 @@ int gui_window_open(const GuiWindowDesc& d) {
     hw->setWindowIconText(QString::fromStdString(d.icon_title));
     if (!d.title_bar || d.borderless) hw->setWindowFlag(Qt::FramelessWindowHint, true);
     hw->setAcceptDrops(d.accept_drops);
+    w->help_node = d.help_node;
     hw->adjustSize();
     if (d.full_screen) {
         // Without a window manager the full-screen state alone does not size the window.
@@ -950,11 +994,12 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
     for (auto& g : w->groups)
         delete g.second;
     w->groups.clear();
+    int number = 0;
     for (const GuiMenuItem& title : strip) {
         QMenu* menu = w->menubar->addMenu(QString::fromStdString(title.text));
         if (title.id >= 0) w->actions[title.id] = menu->menuAction();
         menu->menuAction()->setEnabled(!title.disabled);
-        build_menu(w, menu, title.sub);
+        build_menu(w, menu, title.sub, number++);
     }
     w->menubar->setVisible(!strip.empty());
 }
@@ -1006,6 +1051,15 @@ int gui_host_active_window() {
     for (auto& [handle, w] : windows)
         if (w->widget == active) return handle;
     return 0;
+}
+
+void gui_window_move(int win, int left, int top) {
+    if (QtWindow* w = find(win))
+        w->widget->move(left >= 0 ? left : w->widget->x(), top >= 0 ? top : w->widget->y());
+}
+
+void gui_window_to_back(int win) {
+    if (QtWindow* w = find(win)) w->widget->lower();
 }
 
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {

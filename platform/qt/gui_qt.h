@@ -5,6 +5,8 @@
 
 #include <Qt>
 
+#include <string>
+
 class QKeyEvent;
 
 // The raw key code (0..127) of a host key event, or -1 when it has none.
@@ -12,3 +14,10 @@ int qt_raw_key(const QKeyEvent* event);
 // The raw qualifiers for the host modifier and button state.
 std::uint16_t qt_qualifiers(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons, int raw,
                             bool repeat);
+
+// The raw code of the Help key.
+constexpr int QT_RAW_HELP = 0x5F;
+// The Help key was pressed in a window whose help node is `node`: the
+// program's handler hears of it at the end of the next host pump.
+void qt_help_key(const std::string& node);
+void qt_help_keys_run();

@@ -113,4 +113,30 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
     EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
 }
 
+// A script caught in a loop that sends no commands does not hold the program:
+// QUIT from another client and a kill both end it through the exit path.
+TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {
+    std::ofstream(home.path() / "spin.rexx") << "/* spin */\nsay 'spinning'\ndo forever; end\n";
+    for (const bool by_signal : {false, true}) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E", "STARTUP", "spin.rexx"}));
+        std::string result;
+        int rc = -1;
+        for (int i = 0; i < 1000 && rc < 0; ++i) {
+            rc = send("GETVERSION", &result);
+            if (rc < 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_EQ(rc, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the script spins
+        if (by_signal)
+            kill(pid, SIGTERM);
+        else
+            EXPECT_EQ(send("QUIT", &result), 0);
+        const auto asked = std::chrono::steady_clock::now();
+        EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5)) << by_signal;
+        close(fd);
+        fd = -1;
+    }
+}
+
 } // namespace

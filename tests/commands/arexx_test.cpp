@@ -8,7 +8,10 @@
 #include "core/rexx_host.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "core/mainloop.h"
+#include "gui/iconify.h"
 #include "gui/main_window.h"
+#include "gui/tool_windows.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/support/fresh_state.h"
 
@@ -232,6 +235,65 @@ TEST_F(Arexx, QuitWaitsForItsReply) {
     EXPECT_EQ(run("QUIT"), 0);
     EXPECT_TRUE(rexx_quit_requested);
     rexx_quit_requested = false;
+}
+
+// Commands sent while the program waits iconified: the wait serves them.
+std::vector<std::pair<int, std::string>> iconified_replies;
+int iconified_passes = 0;
+void serve_while_iconified() {
+    ++iconified_passes;
+    if (iconified_passes == 1) {
+        for (const char* line : {"HIDE", "LOCKGUI", "MOVEWINDOW 1 2", "SCREENTOFRONT", "SHOW"}) {
+            std::string result;
+            const int rc = arexx_execute(line, &result);
+            iconified_replies.emplace_back(rc, result);
+        }
+    }
+    if (iconified_passes > 20) pending_actions |= PA_UNICONIFY; // never wait for good
+}
+
+TEST_F(Arexx, TheIconifiedWaitAnswersAndShowEndsIt) {
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    iconified_replies.clear();
+    iconified_passes = 0;
+    gui_iconified_service = serve_while_iconified;
+    gui_iconify();
+    gui_iconified_service = nullptr;
+    EXPECT_EQ(iconified_passes, 1); // SHOW ended the wait at once
+    ASSERT_EQ(iconified_replies.size(), 5u);
+    EXPECT_EQ(iconified_replies[0],
+              std::make_pair(20, std::string("DEACTIVATE/HIDE: command is unavailable while "
+                                             "iconified\n")));
+    EXPECT_EQ(iconified_replies[1].first, 20);
+    EXPECT_EQ(iconified_replies[2].first, 20);
+    EXPECT_EQ(iconified_replies[3],
+              std::make_pair(20, std::string("SCREENTOFRONT: can't lock screen\n")));
+    EXPECT_EQ(iconified_replies[4], std::make_pair(0, std::string()));
+    EXPECT_FALSE(gui_window_minimised(main_window));
+    // Open again: HIDE asks for the iconified state at the next frame boundary.
+    pending_actions = 0;
+    EXPECT_EQ(run("HIDE"), 0);
+    EXPECT_TRUE(pending_actions & PA_ICONIFY);
+    pending_actions = 0;
+}
+
+TEST_F(Arexx, TheMainWindowMovesAndGoesBack) {
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    int left = 0, top = 0;
+    EXPECT_EQ(run("MOVEWINDOW 30 40"), 0);
+    gui_window_position(main_window, &left, &top, nullptr, nullptr);
+    EXPECT_EQ(std::make_pair(left, top), std::make_pair(30, 40));
+    EXPECT_EQ(run("MOVEWINDOW -1 50"), 0); // -1 keeps the left edge
+    gui_window_position(main_window, &left, &top, nullptr, nullptr);
+    EXPECT_EQ(std::make_pair(left, top), std::make_pair(30, 50));
+    EXPECT_EQ(run("WINDOWTOBACK"), 0);
+    EXPECT_EQ(gui_headless_to_back_count(main_window), 1);
+    EXPECT_EQ(run("SCREENTOBACK"), 0);
+    EXPECT_EQ(gui_headless_to_back_count(main_window), 2);
+    EXPECT_EQ(run("JUMPSCREEN Workbench"), 10);
+    EXPECT_EQ(result, "JUMPSCREEN: Can't find specified public screen\n");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sys/socket.h>
@@ -192,6 +193,93 @@ TEST_F(RexxPort, AScriptToldToStopGivesUpWaiting) {
     rexx_script_halt();
     EXPECT_TRUE(rexx_script_wait(5000));
     EXPECT_EQ(handled, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Collects what the scripts wrote until `want` shows up or `ms` pass.
+std::string output_until(const std::string& want, int ms) {
+    std::string all, part;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (rexx_script_take_output(&part)) all += part;
+        if (!want.empty() && all.find(want) != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return all;
+}
+
+std::atomic<int> breaks{0};
+void count_break(int) {
+    ++breaks;
+}
+
+TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
+    // The program's break handler answers CTRL-C while the script runs and
+    // is its own again afterwards.
+    struct sigaction mine = {}, before;
+    mine.sa_handler = count_break;
+    sigemptyset(&mine.sa_mask);
+    sigaction(SIGINT, &mine, &before);
+    breaks = 0;
+    ASSERT_EQ(rexx_port_open("LOOPING", true, &name), REXX_PORT_OK);
+    const std::string script = (home.path() / "loop.rexx").string();
+    std::ofstream(script) << "/* spin */\nsay 'spinning'\ndo forever; end\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "LOOPING"));
+    EXPECT_NE(output_until("spinning", 5000).find("spinning\n"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(rexx_script_running());
+    rexx_script_poll();
+    raise(SIGINT);
+    EXPECT_EQ(breaks, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(rexx_script_running()); // a break of the program is not a halt
+    const auto asked = std::chrono::steady_clock::now();
+    rexx_script_halt();
+    EXPECT_TRUE(rexx_script_wait(1000));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    EXPECT_EQ(handled, 0);
+    struct sigaction now;
+    sigaction(SIGINT, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, count_break);
+    sigaction(SIGINT, &before, nullptr);
+    // A new script runs after a halted one, and is not halted itself.
+    std::ofstream(script) << "/* again */\nsay 'again'\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "LOOPING"));
+    EXPECT_TRUE(rexx_script_wait(5000));
+    EXPECT_NE(output_until("again", 1000).find("again\n"), std::string::npos);
+}
+
+TEST_F(RexxPort, ScriptOutputIsKeptAndTerminalInputIsEmpty) {
+    ASSERT_EQ(rexx_port_open("TALKING", true, &name), REXX_PORT_OK);
+    const std::string script = (home.path() / "talk.rexx").string();
+    std::ofstream(script) << "/* talk */\nsay 'one'\nparse pull answer\nsay 'two['answer']'\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "TALKING"));
+    ASSERT_TRUE(rexx_script_wait(5000)); // a PULL does not wait for a keyboard
+    EXPECT_EQ(output_until("", 50), "one\ntwo[]\n");
+    std::string none;
+    EXPECT_FALSE(rexx_script_take_output(&none));
+}
+
+TEST_F(RexxPort, ACommandWithoutAPortFailsAndSaysSo) {
+    const std::string script = (home.path() / "alone.rexx").string();
+    std::ofstream(script) << "/* nobody there */\n'ECHO hello'\nsay 'rc' rc\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
+    ASSERT_TRUE(rexx_script_wait(5000));
+    // The interpreter traces the failed command after our line.
+    const std::string said = output_until("", 50);
+    EXPECT_EQ(said.rfind("REXX: port \"NOBODY\" did not answer\n", 0), 0u) << said;
+    EXPECT_EQ(said.substr(said.size() - 6), "rc 20\n") << said;
+    // Told to stop while waiting for a reply, it gives up without a word.
+    ASSERT_EQ(rexx_port_open("SILENT", true, &name), REXX_PORT_OK);
+    std::ofstream(script) << "/* wait */\n'ECHO one'\nsay 'after'\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "SILENT"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    rexx_script_halt();
+    EXPECT_TRUE(rexx_script_wait(1000));
+    EXPECT_EQ(output_until("", 50).find("did not answer"), std::string::npos);
 }
 
 } // namespace
