@@ -141,9 +141,12 @@ void fresh_cpu(u32 m, u32 map) {
 }
 
 TempHome::TempHome(const char* tag) {
+    // A parameterised test's name holds a '/': one folder per test, not a
+    // parent left behind with the instance's folder inside.
+    std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(test.begin(), test.end(), '/', '_');
     path_ = fs::temp_directory_path() /
-            (std::string("brindlemox-") + tag + "-" + std::to_string(getpid()) + "-" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
+            (std::string("brindlemox-") + tag + "-" + std::to_string(getpid()) + "-" + test);
     fs::remove_all(path_);
     fs::create_directories(path_);
     setenv("BRINDLEMOX_HOME", path_.c_str(), 1);
