@@ -150,6 +150,7 @@ void coinop_draw_shells_and_stars() {
 
 void coinop_build_starfield() {
     coinop_star_count = 0;
+    coinop_star_scroll = 0; // a new game's stars start where the field begins
     u32 r = 0;
     for (i32 y = 255; y >= 0; y--)
         for (i32 x = 511; x >= 0; x--) {
