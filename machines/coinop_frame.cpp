@@ -291,7 +291,7 @@ void coinop_check_collisions() {
             const u8 sprites = cell & 0xF0;
             if (!sprites) continue;
             if (shells && (base & COINOP_PLANE_SHELL)) coinop_collision_latch |= 0x08;
-            for (int pair = 0; pair < 6; pair++) {
+            for (int pair = 0; (sprites & (sprites - 1)) && pair < 6; pair++) {
                 if ((cell & PAIRS[pair].mask) != PAIRS[pair].mask) continue;
                 pending_sprites[p] |= PAIRS[pair].bit;
                 const CoinopFeedback& f = coinop_feedback_pair(pair);

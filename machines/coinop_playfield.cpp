@@ -388,6 +388,28 @@ constexpr u8 TEXT_PALETTE[8] = {7, 3, 5, 1, 6, 2, 4, 0};
 
 } // namespace
 
+namespace {
+
+// The columns of every glyph: bit 9 - row of COLUMNS[set][code][px] is pixel
+// px of the row (set 0 alphanumeric, 1 mosaic).
+struct GlyphColumns {
+    u16 bits[2][128][SAA5050_COLUMNS];
+    GlyphColumns() : bits{} {
+        for (u32 code = 32; code < 128; code++)
+            for (int row = 0; row < SAA5050_ROWS; row++) {
+                const u8 alpha = saa5050_alpha_row(static_cast<u8>(code), row);
+                const u8 blocks = saa5050_mosaic_row(static_cast<u8>(code), row);
+                for (int px = 0; px < SAA5050_COLUMNS; px++) {
+                    const u16 bit = static_cast<u16>(1u << (9 - row));
+                    if (alpha & (0x20 >> px)) bits[0][code][px] |= bit;
+                    if (blocks & (0x20 >> px)) bits[1][code][px] |= bit;
+                }
+            }
+    }
+};
+
+} // namespace
+
 void malzak_draw_text_char(i32 x, i32 y, u8 ch, u32 fg, u32 bg, bool mosaic, bool double_height) {
     const i32 size = static_cast<i32>(PICTURE);
     if (x >= size || y >= size) return;
@@ -402,14 +424,19 @@ void malzak_draw_text_char(i32 x, i32 y, u8 ch, u32 fg, u32 bg, bool mosaic, boo
         bits = mosaic_rows;
     }
     const bool whole = y >= 0 && y + SAA5050_ROWS * scale <= size;
+    static const GlyphColumns glyphs;
+    const u16* columns = glyphs.bits[blocks ? 1 : 0][ch & 127];
     for (int px = 0; px < SAA5050_COLUMNS; px++) {
         const i32 cx = x + px;
         if (cx < 0 || cx >= size) continue;
         u8* column = coinop_picture + static_cast<u32>(cx) * PICTURE;
-        if (whole && scale == 1) {
-            const u8 mask = static_cast<u8>(0x20 >> px);
-            for (int row = 0; row < SAA5050_ROWS; row++)
-                column[y + row] = bits[row] & mask ? ink : paper;
+        if (whole && scale == 1 && ch >= 32 && ch < 128) {
+            // Rows 0-7 at once, then rows 8 and 9.
+            const u16 lit = columns[px];
+            const u64 eight = (paper * ONES) ^ (SPREAD[lit >> 2] * static_cast<u64>(ink ^ paper));
+            std::memcpy(column + y, &eight, 8);
+            column[y + 8] = lit & 2 ? ink : paper;
+            column[y + 9] = lit & 1 ? ink : paper;
             continue;
         }
         for (int row = 0; row < SAA5050_ROWS; row++) {
