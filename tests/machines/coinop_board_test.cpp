@@ -244,36 +244,45 @@ TEST_F(CoinopBoard, LaserBattleReadsItsScreenRamBack) {
     }
 }
 
-// A Galaxia program that plants a one-pixel sprite of each PVI on a playfield
-// pixel, a shell and nothing, and reads the latch back through port 256 in
-// the vertical blank, then clears it through port 257.
-TEST_F(CoinopBoard, GalaxiaProgramSeesItsSpritesHitThePlayfieldAndShells) {
+// Programs that plant a one-pixel sprite of one PVI on a playfield pixel, on
+// a shell or on nothing, and read the latch back through port 256 in the
+// vertical blank (having cleared it through port 257 a frame before).
+TEST_F(CoinopBoard, ProgramsSeeTheirSpritesHitThePlayfieldAndShells) {
     std::vector<u8> chars(2048);
     for (u32 line = 0; line < 8; line++)
-        chars[8 * 20 + line] = 0xFF; // code 20: solid, colour 6 in group 0
+        chars[8 * 20 + line] = 0xFF; // code 20: solid (Galaxia: colour 6 in group 0)
     write_rom(home(), "galaxia_chars.bin", chars);
+    write_rom(home(), "astrowars_chars.bin", chars);
+    // Tile row 12, column 15: picture (120-127, 80-87), raster lines 96-103,
+    // board x 136-143. The shell of row 150 at s = 100: picture (145-148,
+    // 150), raster line 166. Galaxia: x = HC - 11; Astro Wars: x = (HC + 1)
+    // x 4 / 3; both start on line VC + 3.
     const struct {
         const char* what;
+        int map;
         u32 pvi;
         u8 hc, vc;
         u8 latch; // what the program reads after the second frame
     } cases[] = {
-        // Tile row 12, column 15: picture (120-127, 80-87), raster lines
-        // 96-103, board x 136-143; HC = x + 11, VC = line - 3.
-        {"PVI 1 on the playfield", 1, 150, 95, 0x20},
-        {"PVI 2 on the playfield", 2, 150, 95, 0x40},
-        {"PVI 0 on the playfield", 0, 150, 95, 0x00},
-        // The shell of row 150 at s = 100: picture (145-148, 150), line 166.
-        {"PVI 0 on a shell", 0, 172, 163, 0x08},
-        {"nothing under the sprite", 1, 150, 40, 0x00},
-        {"beside the tile", 1, 146, 95, 0x00},
+        {"Galaxia PVI 1 on the playfield", 23, 1, 150, 95, 0x20},
+        {"Galaxia PVI 2 on the playfield", 23, 2, 150, 95, 0x40},
+        {"Galaxia PVI 0 on the playfield", 23, 0, 150, 95, 0x00},
+        {"Galaxia PVI 0 on a shell", 23, 0, 172, 163, 0x08},
+        {"Galaxia sprite on nothing", 23, 1, 150, 40, 0x00},
+        {"Galaxia sprite beside the tile", 23, 1, 146, 95, 0x00},
+        // Astro Wars: bit 1 for the shell drawn over blank (not colour 0).
+        {"Astro Wars on the playfield", 22, 0, 102, 95, 0x03},
+        {"Astro Wars on a shell", 22, 0, 120, 163, 0x0A},
+        {"Astro Wars sprite on nothing", 22, 0, 102, 40, 0x02},
     };
     for (const auto& c : cases) {
+        const bool galaxia = c.map == 23;
         Asm a;
-        a.ppsu(0x60); // interrupts inhibited, FLAG set: the screen RAM
+        a.ppsu(0x20); // interrupts inhibited, FLAG low: Astro Wars's shells
+        a.store((galaxia ? 0x1400 : 0x1C00) + 158, 100);
+        a.ppsu(0x40); // FLAG high: the screen RAM
         a.store(0x1800 + 32 * 12 + 15, 20);
-        a.store(0x1400 + 158, 100);
-        for (u32 p = 0; p < 3; p++)
+        for (u32 p = 0; p < (galaxia ? 3u : 1u); p++)
             for (int n = 0; n < 4; n++)
                 a.store(0x1500 + 0x100 * p + pvi_object_block[n] + 12, 250); // off
         a.sprite(0x1500 + 0x100 * c.pvi, 0, DOT, c.hc, c.vc);
@@ -282,12 +291,12 @@ TEST_F(CoinopBoard, GalaxiaProgramSeesItsSpritesHitThePlayfieldAndShells) {
         a.wait_frame();
         a.wait_blank();
         a.redc(0);
-        a.stra(0, 0x1C80);
+        a.stra(0, 0x14FF);
         const u32 end = a.here();
         a.bcta(Asm::UN, end);
-        write_rom(home(), "galaxia.bin", a.image(10240));
-        run(23, 3, -1);
-        EXPECT_EQ(guest_memory[0x1C80], c.latch) << c.what;
+        write_rom(home(), galaxia ? "galaxia.bin" : "astrowars.bin", a.image(10240));
+        run(c.map, 3, -1);
+        EXPECT_EQ(guest_memory[0x14FF], c.latch) << c.what;
     }
 }
 
