@@ -262,7 +262,8 @@ void coinop_check_collisions() {
     if (line_last < 9) return;
     const u32 pvis = coinop_pvi_count(), first = coinop_first_pvi();
     const u32 line = static_cast<u32>(raster_line) * 256;
-    const bool shells = astro_wars() || galaxia();
+    const bool is_astro_wars = astro_wars(), is_galaxia = galaxia();
+    const bool shells = is_astro_wars || is_galaxia;
     u8 pending_sprites[3] = {}, pending_background[3] = {};
     for (u32 x = from; x <= to; x++) {
         if ((x & 7) == 0 && x + 8 <= 256) {
@@ -278,16 +279,27 @@ void coinop_check_collisions() {
                 continue;
             }
         }
-        const u8 base = coinop_collision_planes[0][line + x];
-        if (galaxia()) {
-            const u8 s0 = base & 0xF0, s1 = coinop_collision_planes[1][line + x] & 0xF0,
-                     s2 = coinop_collision_planes[2][line + x] & 0xF0;
+        u8 cells[3] = {};
+        u32 holding = 0; // PVIs with a sprite in this cell
+        for (u32 p = 0; p < pvis; p++) {
+            cells[p] = coinop_collision_planes[p][line + x];
+            if (cells[p] & 0xF0) holding++;
+        }
+        const u8 base = cells[0];
+        // One sprite alone over nothing of the playfield: nothing happens.
+        if (holding == 0) continue;
+        if (holding == 1 && !(base & (COINOP_PLANE_SHELL | COINOP_PLANE_PLAYFIELD))) {
+            const u8 sprites = (cells[0] | cells[1] | cells[2]) & 0xF0;
+            if (!(sprites & (sprites - 1))) continue;
+        }
+        if (is_galaxia) {
+            const u8 s0 = cells[0] & 0xF0, s1 = cells[1] & 0xF0, s2 = cells[2] & 0xF0;
             if (s0 && s1) coinop_collision_latch |= 0x01;
             if (s2 && s1) coinop_collision_latch |= 0x02;
             if (s2 && s0) coinop_collision_latch |= 0x04;
         }
         for (u32 p = 0; p < pvis; p++) {
-            const u8 cell = coinop_collision_planes[p][line + x];
+            const u8 cell = cells[p];
             const u8 sprites = cell & 0xF0;
             if (!sprites) continue;
             if (shells && (base & COINOP_PLANE_SHELL)) coinop_collision_latch |= 0x08;
@@ -299,9 +311,9 @@ void coinop_check_collisions() {
                 if (f.second) rumble_request[1] = f.second;
             }
             if (!(base & COINOP_PLANE_PLAYFIELD)) continue;
-            if (astro_wars())
+            if (is_astro_wars)
                 coinop_collision_latch |= 0x01;
-            else if (galaxia() && p > 0)
+            else if (is_galaxia && p > 0)
                 coinop_collision_latch |= static_cast<u8>(1u << (4 + p));
             for (int n = 0; n < 4; n++) {
                 if (!(cell & (0x10u << n))) continue;
