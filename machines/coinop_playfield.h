@@ -1,6 +1,7 @@
 // The coin-op boards' playfields, drawn once at the start of every frame into
-// the 240 x 240 guest frame (guest colours 0-7, 7 the blank colour), with the
-// pixels that the sprites collide with marked in the first collision plane:
+// a 240 x 240 picture of their own (guest colours 0-7, 7 the blank colour)
+// whose changed pixels then go to the guest frame, with the pixels that the
+// sprites collide with marked in the first collision plane:
 //
 // - Astro Wars and Galaxia: a 30 x 30 map of 8 x 8 tiles at $1800 with a
 //   colour attribute per tile (coinop_colour_ram), Galaxia's scrolling band
