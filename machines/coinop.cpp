@@ -18,13 +18,13 @@ static bool in(u32 a, u32 lo, u32 hi) {
     return a >= lo && a <= hi;
 }
 
-// The Zaccaria boards: with FLAG low the processor reads the colour RAM at
-// $1800-$1BFF and the palette (Astro Wars at $1C00, the others at $1400).
-static u8 zaccaria_read(u32 a) {
+// Astro Wars and Galaxia: with FLAG low the processor reads the colour RAM at
+// $1800-$1BFF and Astro Wars's palette at $1C00-$1CFF.
+static u8 astro_galaxia_read(u32 a) {
     if (cpu_psu & PSU_F) return guest_memory[a];
     if (in(a, 0x1800, 0x1BFF)) return coinop_colour_ram[a - 0x1800];
-    if (memmap == 22) return coinop_palette_ram[(a - 0x1C00) & 15];
-    return coinop_palette_ram[(a - 0x1400) & 15];
+    if (memmap == 22 && in(a, 0x1C00, 0x1CFF)) return coinop_palette_ram[(a - 0x1C00) & 15];
+    return guest_memory[a];
 }
 
 // Astro Wars and Galaxia: with FLAG low the writes reach the colour RAM, with
@@ -43,12 +43,16 @@ static void astro_galaxia_write(u32 a, u8 v) {
 }
 
 // Laser Battle and Lazarian: the effect RAM, when selected, takes the writes;
-// reads go as on the other Zaccaria boards.
+// the processor always reads the screen RAM.
 static void laser_battle_write(u32 a, u8 v) {
     if (coinop_effect_select == 1)
         coinop_effect_ram[(a - 0x1800) & 0x1FF] = v;
     else
         guest_memory[a] = v;
+}
+
+static u8 laser_battle_read(u32 a) {
+    return guest_memory[a];
 }
 
 // Laser Battle and Lazarian take their interrupts at $000A.
@@ -75,11 +79,12 @@ static u8 malzak_char(u8 code) {
 
 void zaccaria_bus_install() {
     cpu_bus.coverage_bit = pvi_coverage_bit;
-    cpu_bus.read_routed = zaccaria_read;
     if (memmap == 24 || memmap == 25) {
+        cpu_bus.read_routed = laser_battle_read;
         cpu_bus.write_routed = laser_battle_write;
         cpu_bus.interrupt_vector = laser_battle_vector;
     } else {
+        cpu_bus.read_routed = astro_galaxia_read;
         cpu_bus.write_routed = astro_galaxia_write;
         cpu_bus.interrupt_vector = pvi_interrupt_vector;
     }

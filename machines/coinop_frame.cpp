@@ -22,6 +22,7 @@
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
 
+#include <algorithm>
 #include <cstring>
 
 u8 coinop_collision_planes[3][COINOP_PLANE_SIZE];
@@ -64,9 +65,9 @@ constexpr CoinopFeedback NO_FEEDBACK{0, 0};
 // player's ship) touches the playfield.
 constexpr CoinopFeedback MALZAK_SHIP_HIT{1, 0};
 
-// Planes marked on the current line: the collision pass has nothing to find
-// on a line where no sprite drew.
-bool line_marked;
+// The board columns the sprites marked on the current line (first > last
+// when none): the collision pass finds nothing outside them.
+i32 line_first = 256, line_last = -1;
 
 // The processor takes a pending interrupt; the clock periods it spends doing
 // so come out of the line's slice, so a frame stays 23608 clock periods.
@@ -94,13 +95,20 @@ void clear_status(u32 offset) {
         pvi_write_register(offset + 0x10 * copy, 0, true);
 }
 
-// One sprite pixel at board x and the current line, unless the picture
-// position, the colour already there, the sprite mode or (Malzak) the first
-// lines say no.
-void plot(i32 x, u8 colour) {
-    const i32 column = x - 16, row = coinop_picture_row(raster_line);
-    if (column < 0 || column > 239 || row < 0 || row > 239 || sprite_mode == 0) return;
-    if (malzak() && raster_line <= 10) return;
+// Picture row of the current line when sprites show on it, else -1: not
+// with sprite mode 0, outside the picture, or (Malzak) on the first lines.
+i32 visible_row() {
+    const i32 row = coinop_picture_row(raster_line);
+    if (row < 0 || row > 239 || sprite_mode == 0) return -1;
+    if (malzak() && raster_line <= 10) return -1;
+    return row;
+}
+
+// One sprite pixel at board x on picture row `row` (from visible_row),
+// unless the column or the colour already there says no.
+void plot(i32 x, i32 row, u8 colour) {
+    const i32 column = x - 16;
+    if (row < 0 || column < 0 || column > 239) return;
     display_plot_pixel(static_cast<u32>(column), static_cast<u32>(row), colour);
 }
 
@@ -199,6 +207,7 @@ void coinop_sprite_draw_line(int pvi, int n) {
     u8* plane = coinop_collision_planes[pvi] + static_cast<u32>(raster_line) * 256;
     const u8 mark = static_cast<u8>(0x10u << n);
     const u8 colour = coinop_colour(s.colour);
+    const i32 row = visible_row();
     // Astro Wars's sprites are stretched: every third pixel is drawn twice.
     i32 x = astro_wars() ? s.x * 4 / 3 : s.x;
     for (int b = 0; b < 8; b++) {
@@ -208,14 +217,15 @@ void coinop_sprite_draw_line(int pvi, int n) {
                 if (x > 255) return;
                 if (x < 0) continue;
                 plane[x] |= mark;
-                line_marked = true;
-                plot(x, colour);
+                line_first = std::min(line_first, x);
+                line_last = std::max(line_last, x);
+                plot(x, row, colour);
             }
         } else {
             x += s.scale;
         }
         if (astro_wars() && (b == 2 || b == 5)) {
-            if (set) plot(x, colour);
+            if (set) plot(x, row, colour);
             x++;
         }
     }
@@ -248,26 +258,52 @@ void coinop_sprite_complete(int pvi, int n) {
 // ---- collisions ----------------------------------------------------------------------
 
 void coinop_check_collisions() {
-    if (!line_marked) return;
+    const u32 from = static_cast<u32>(std::max(line_first, 9)), to = static_cast<u32>(line_last);
+    if (line_last < 9) return;
     const u32 pvis = coinop_pvi_count(), first = coinop_first_pvi();
     const u32 line = static_cast<u32>(raster_line) * 256;
-    const bool shells = astro_wars() || galaxia();
+    const bool is_astro_wars = astro_wars(), is_galaxia = galaxia();
+    const bool shells = is_astro_wars || is_galaxia;
     u8 pending_sprites[3] = {}, pending_background[3] = {};
-    for (u32 x = 9; x < 256; x++) {
-        const u8 base = coinop_collision_planes[0][line + x];
-        if (galaxia()) {
-            const u8 s0 = base & 0xF0, s1 = coinop_collision_planes[1][line + x] & 0xF0,
-                     s2 = coinop_collision_planes[2][line + x] & 0xF0;
+    for (u32 x = from; x <= to; x++) {
+        if ((x & 7) == 0 && x + 8 <= 256) {
+            // Eight columns at a time where no plane has a sprite bit.
+            u64 any = 0;
+            for (u32 p = 0; p < pvis; p++) {
+                u64 cells;
+                std::memcpy(&cells, &coinop_collision_planes[p][line + x], 8);
+                any |= cells;
+            }
+            if ((any & 0xF0F0F0F0F0F0F0F0ull) == 0) {
+                x += 7;
+                continue;
+            }
+        }
+        u8 cells[3] = {};
+        u32 holding = 0; // PVIs with a sprite in this cell
+        for (u32 p = 0; p < pvis; p++) {
+            cells[p] = coinop_collision_planes[p][line + x];
+            if (cells[p] & 0xF0) holding++;
+        }
+        const u8 base = cells[0];
+        // One sprite alone over nothing of the playfield: nothing happens.
+        if (holding == 0) continue;
+        if (holding == 1 && !(base & (COINOP_PLANE_SHELL | COINOP_PLANE_PLAYFIELD))) {
+            const u8 sprites = (cells[0] | cells[1] | cells[2]) & 0xF0;
+            if (!(sprites & (sprites - 1))) continue;
+        }
+        if (is_galaxia) {
+            const u8 s0 = cells[0] & 0xF0, s1 = cells[1] & 0xF0, s2 = cells[2] & 0xF0;
             if (s0 && s1) coinop_collision_latch |= 0x01;
             if (s2 && s1) coinop_collision_latch |= 0x02;
             if (s2 && s0) coinop_collision_latch |= 0x04;
         }
         for (u32 p = 0; p < pvis; p++) {
-            const u8 cell = coinop_collision_planes[p][line + x];
+            const u8 cell = cells[p];
             const u8 sprites = cell & 0xF0;
             if (!sprites) continue;
             if (shells && (base & COINOP_PLANE_SHELL)) coinop_collision_latch |= 0x08;
-            for (int pair = 0; pair < 6; pair++) {
+            for (int pair = 0; (sprites & (sprites - 1)) && pair < 6; pair++) {
                 if ((cell & PAIRS[pair].mask) != PAIRS[pair].mask) continue;
                 pending_sprites[p] |= PAIRS[pair].bit;
                 const CoinopFeedback& f = coinop_feedback_pair(pair);
@@ -275,9 +311,9 @@ void coinop_check_collisions() {
                 if (f.second) rumble_request[1] = f.second;
             }
             if (!(base & COINOP_PLANE_PLAYFIELD)) continue;
-            if (astro_wars())
+            if (is_astro_wars)
                 coinop_collision_latch |= 0x01;
-            else if (galaxia() && p > 0)
+            else if (is_galaxia && p > 0)
                 coinop_collision_latch |= static_cast<u8>(1u << (4 + p));
             for (int n = 0; n < 4; n++) {
                 if (!(cell & (0x10u << n))) continue;
@@ -303,7 +339,8 @@ void coinop_check_collisions() {
 
 void coinop_sprites_line() {
     const u32 pvis = coinop_pvi_count(), first = coinop_first_pvi();
-    line_marked = false;
+    line_first = 256;
+    line_last = -1;
     for (u32 p = 0; p < pvis; p++) {
         pvi_base = first + 256 * p;
         for (int n = 0; n < 4; n++) {

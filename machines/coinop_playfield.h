@@ -1,6 +1,7 @@
 // The coin-op boards' playfields, drawn once at the start of every frame into
-// the 240 x 240 guest frame (guest colours 0-7, 7 the blank colour), with the
-// pixels that the sprites collide with marked in the first collision plane:
+// a 240 x 240 picture of their own (guest colours 0-7, 7 the blank colour)
+// whose changed pixels then go to the guest frame, with the pixels that the
+// sprites collide with marked in the first collision plane:
 //
 // - Astro Wars and Galaxia: a 30 x 30 map of 8 x 8 tiles at $1800 with a
 //   colour attribute per tile (coinop_colour_ram), Galaxia's scrolling band
@@ -25,6 +26,12 @@ extern u32 coinop_star_count;
 extern u32 coinop_star_scroll;
 void coinop_build_starfield();
 
+// The playfield being drawn, column-major (pixel (x, y) at x * 240 + y);
+// each board's pass ends by handing the pixels that changed to the guest
+// frame (coinop_commit_picture).
+extern u8 coinop_picture[240 * 240];
+void coinop_commit_picture();
+
 void coinop_render_a();              // Astro Wars
 void coinop_render_b();              // Galaxia
 void coinop_draw_shells_and_stars(); // end of both passes above
@@ -33,9 +40,6 @@ void zaccaria_render_laser_battle(); // Laser Battle and Lazarian
 // Galaxia: the colour of pixel value v (0-3) of tile `code` under the colour
 // attribute `attribute` (its low two bits choose the group).
 u8 galaxia_tile_colour(u8 code, u8 attribute, u32 v);
-// Laser Battle/Lazarian: the colour of the effect lines at picture column
-// x (0-239) of picture row y, or -1 where no line shows.
-int laserbattle_line_colour(u32 x, u32 y);
 
 void malzak_render_screen();
 void malzak_render_text();

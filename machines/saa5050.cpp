@@ -127,6 +127,11 @@ constexpr auto ALPHA_ROWS = build_alpha();
 
 } // namespace
 
+const u8* saa5050_alpha_rows(u8 code) {
+    static constexpr u8 NONE[SAA5050_ROWS] = {};
+    return code < 32 || code > 127 ? NONE : ALPHA_ROWS[code - 32].data();
+}
+
 u8 saa5050_alpha_row(u8 code, int row) {
     if (code < 32 || code > 127 || row < 0 || row >= SAA5050_ROWS) return 0;
     return ALPHA_ROWS[code - 32][row];

@@ -26,5 +26,7 @@ constexpr int SAA5050_ROWS = 10;
 
 // Row 0-9 of the alphanumeric glyph of `code` (32-127; other codes are blank).
 u8 saa5050_alpha_row(u8 code, int row);
+// All ten rows of it at once.
+const u8* saa5050_alpha_rows(u8 code);
 // Row 0-9 of the contiguous mosaic glyph of `code` (its bits 0-4 and 6).
 u8 saa5050_mosaic_row(u8 code, int row);

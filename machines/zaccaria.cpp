@@ -134,6 +134,12 @@ void board_timing() {
 void common_setup(u32 map) {
     program_loaded = 0;
     std::memset(guest_memory + 0x1400, 0, 0x8000 - 0x1400);
+    // The board RAM beside guest memory is cleared with it: a game never
+    // starts with another game's colours, palette or lines, nor scrolled.
+    std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
+    std::memset(coinop_palette_ram, 0, sizeof coinop_palette_ram);
+    std::memset(coinop_effect_ram, 0, sizeof coinop_effect_ram);
+    coinop_scroll = 0;
     coinop_collision_latch = 0;
     galaxia_sound_latch = 0;
     read_graphics(map);

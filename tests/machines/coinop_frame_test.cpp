@@ -1,7 +1,7 @@
 // The coin-op frame: where the sprite engine puts the PVIs' sprites (plane
 // cells and picture pixels), the collision latch and PVI status bits, the
 // completion and vertical-blank interrupts, the processor's time per frame,
-// the save-state latches, and golden frames of two small programs of ours.
+// and the save-state latches.
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/recording.h"
@@ -20,7 +20,6 @@
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
 #include "tests/support/fresh_state.h"
-#include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
@@ -78,37 +77,6 @@ u8 status(u32 p, u32 offset) {
             << "PVI " << p << " copy " << copy << " of $" << std::hex << offset;
     return v;
 }
-
-// A program of stores (LODI,R0 value; STRA,R0 address) from $0400, clear of
-// the bytes the boards' trainer options patch, entered from $0000, with RETE
-// at both interrupt vectors ($0003, $000A); it ends in a loop.
-struct Program {
-    std::vector<u8> code = std::vector<u8>(0x400, 0);
-    Program() {
-        code[0] = 0x1F; // BCTA,UN $0400
-        code[1] = 0x04;
-        code[3] = code[10] = 0x37; // RETE,UN
-    }
-    void store(u32 address, u8 value) {
-        for (u8 b : {u8{0x04}, value, u8{0xCC}, static_cast<u8>(address >> 8),
-                     static_cast<u8>(address & 0xFF)})
-            code.push_back(b);
-    }
-    void sprite(u32 base, int n, const u8 rows[10], u8 hc, u8 vc) {
-        const u32 block = base + pvi_object_block[n];
-        for (u32 r = 0; r < 10; r++)
-            store(block + r, rows[r]);
-        store(block + 10, hc);
-        store(block + 12, vc);
-    }
-    std::vector<u8> image(u32 size) {
-        std::vector<u8> bytes = code;
-        bytes.push_back(0x1B); // BCTR,UN to itself
-        bytes.push_back(0x7E);
-        bytes.resize(size, 0);
-        return bytes;
-    }
-};
 
 void write_rom(const fs::path& home, const char* name, const std::vector<u8>& bytes) {
     fs::create_directories(home / "roms");
@@ -565,74 +533,6 @@ TEST_F(CoinopStates, MalzakBankComesBackWithTheState) {
     EXPECT_EQ(malzak_collision_flag, 0x90);
     state[state.size() - 2] = 2; // the bank
     EXPECT_FALSE(state_load(state.data(), static_cast<u32>(state.size()), &error));
-}
-
-// ---- golden frames -----------------------------------------------------------------
-
-// Laser Battle: three PVIs, sprites of every size and colour, two of them
-// overlapping, written by a program from its ROM.
-Program laser_battle_sprites() {
-    static const u8 ship[10] = {0x18, 0x18, 0x3C, 0x7E, 0xFF, 0xFF, 0xDB, 0x99, 0x18, 0x3C};
-    static const u8 ring[10] = {0x3C, 0x42, 0x81, 0x81, 0x81, 0x81, 0x81, 0x81, 0x42, 0x3C};
-    static const u8 cross[10] = {0x18, 0x18, 0x18, 0xFF, 0xFF, 0x18, 0x18, 0x18, 0x18, 0x18};
-    static const u8 check[10] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
-    const u8* shapes[4] = {ship, ring, cross, check};
-    Program p;
-    for (u32 k = 0; k < 3; k++) {
-        const u32 base = 0x1500 + 0x100 * k;
-        for (int n = 0; n < 4; n++)
-            p.sprite(base, n, shapes[n], static_cast<u8>(24 + 60 * n + 8 * k),
-                     static_cast<u8>(30 + 70 * k + 6 * n));
-        p.store(base + PVI_SIZES, static_cast<u8>(k == 0 ? 0x00 : k == 1 ? 0x55 : 0xE4));
-        p.store(base + PVI_SPR01COLOURS, static_cast<u8>((k * 2) << 3 | (k * 2 + 1)));
-        p.store(base + PVI_SPR23COLOURS, static_cast<u8>(((k + 4) & 7) << 3 | ((k + 5) % 7)));
-    }
-    return p;
-}
-
-// Malzak: two PVIs, the x offset of $100A = 6, a sprite partly in the hidden
-// first lines and one partly off the right edge.
-Program malzak_sprites() {
-    static const u8 block[10] = {0xFF, 0x81, 0xBD, 0xA5, 0xA5, 0xA5, 0xA5, 0xBD, 0x81, 0xFF};
-    static const u8 arrow[10] = {0x10, 0x30, 0x7F, 0xFF, 0x7F, 0x30, 0x10, 0x00, 0x00, 0x00};
-    Program p;
-    p.store(0x100A, 6);
-    p.sprite(0x1400, 0, block, 0, 230);   // lines 231-240, cut by the bottom edge
-    p.sprite(0x1400, 1, arrow, 100, 60);  // with the offset: x 165
-    p.sprite(0x1400, 2, block, 160, 120); // runs off the right edge
-    p.sprite(0x1500, 0, arrow, 20, 200);
-    p.sprite(0x1500, 3, block, 60, 4); // lines 5-84, hidden above line 11
-    p.store(0x1400 + PVI_SIZES, 0x24);
-    p.store(0x1500 + PVI_SIZES, 0xC1);
-    p.store(0x1400 + PVI_SPR01COLOURS, 0x13);
-    p.store(0x1400 + PVI_SPR23COLOURS, 0x25);
-    p.store(0x1500 + PVI_SPR01COLOURS, 0x30);
-    p.store(0x1500 + PVI_SPR23COLOURS, 0x3A);
-    return p;
-}
-
-TEST_F(CoinopFrame, GoldenFrames) {
-    const struct {
-        const char* name;
-        int map;
-        const char* rom;
-        u32 size;
-        Program (*build)();
-    } scenes[] = {
-        {"coinop_laserbattle_sprites", 24, "laserbattle.bin", 20480, laser_battle_sprites},
-        {"coinop_malzak_sprites", 26, "malzak1.bin", 8704, malzak_sprites},
-    };
-    for (const auto& s : scenes) {
-        TempHome home("coinop_golden");
-        write_rom(home.path(), s.rom, s.build().image(s.size));
-        go(s.map);
-        machine_reset();
-        emu_run_frame(); // the program sets the sprites up
-        // What the board's own picture would leave: blank everywhere.
-        std::memset(guest_frame, 7, sizeof guest_frame);
-        emu_run_frame();
-        EXPECT_EQ(check_golden_frame(s.name), "") << s.name;
-    }
 }
 
 } // namespace

@@ -37,6 +37,11 @@ u8 malzak_mark(u32 x, u32 y) {
     return coinop_collision_planes[0][y * 256 + x + 16];
 }
 
+// The playfield being drawn, before it reaches the guest frame.
+u8 picture(u32 x, u32 y) {
+    return coinop_picture[x * 240 + y];
+}
+
 void fill_frame(u8 colour) {
     for (u32 x = 0; x < 240; x++)
         for (u32 y = 0; y < 240; y++)
@@ -54,9 +59,6 @@ class Playfield : public ::testing::Test {
     static void go(u32 map) {
         ASSERT_TRUE(machine_switch(map <= 25 ? ZACCARIA : MALZAK, map, true, true, false));
         std::memset(zaccaria_chars, 0, sizeof zaccaria_chars);
-        // The set-ups leave the colour and effect RAMs as they were.
-        std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
-        std::memset(coinop_effect_ram, 0, sizeof coinop_effect_ram);
         std::memset(coinop_collision_planes, 0, sizeof coinop_collision_planes);
         coinop_star_count = 0;
         collisions = 1;
@@ -463,23 +465,23 @@ TEST_F(Playfield, MalzakTilesByCodeOverTheText) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "code " << int(c.code));
-        fill_frame(2);
+        std::memset(coinop_picture, 2, sizeof coinop_picture);
         std::memset(coinop_collision_planes, 0, sizeof coinop_collision_planes);
         malzak_draw_tile(c.code, 100, 50);
         for (u32 x = 0; x < 8; x++) {
             const bool lit = c.colour >= 0 && (((c.glyph >> x) & 1) != 0) != c.inverted;
-            EXPECT_EQ(px(100 + x, 50), lit ? c.colour : 2) << "column " << x;
+            EXPECT_EQ(picture(100 + x, 50), lit ? c.colour : 2) << "column " << x;
             EXPECT_EQ(malzak_mark(100 + x, 50) != 0, lit) << "column " << x;
         }
-        EXPECT_EQ(px(100, 51), c.inverted ? c.colour : 2);
-        EXPECT_EQ(px(99, 50), 2);
-        EXPECT_EQ(px(116, 50), 2);
+        EXPECT_EQ(picture(100, 51), c.inverted ? c.colour : 2);
+        EXPECT_EQ(picture(99, 50), 2);
+        EXPECT_EQ(picture(116, 50), 2);
     }
     // Clipped at the picture's edges.
-    fill_frame(2);
+    std::memset(coinop_picture, 2, sizeof coinop_picture);
     malzak_draw_tile(37, 232, -8);
-    EXPECT_EQ(px(239, 0), 5);
-    EXPECT_EQ(px(232, 7), 5);
+    EXPECT_EQ(picture(239, 0), 5);
+    EXPECT_EQ(picture(232, 7), 5);
 }
 
 TEST_F(Playfield, MalzakScrollPlacesTheTileMap) {
