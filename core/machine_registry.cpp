@@ -11,6 +11,7 @@
 #include "computers/selbst.h"
 #include "computers/twin.h"
 #include "core/machine_parts.h"
+#include "display/machine_display.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
 #include "machines/malzak.h"
@@ -40,6 +41,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .keypad_keys = [] { return KeypadKeys::ALL; },
         .guest_chars = [] { return GuestChars::ARCADIA; },
         .save_suffix = ".bin",
+        .display_window = display_window_arcadia,
+        .reset_frame = display_reset_console,
+        .beam_marker = beam_marker_console,
     },
     // INTERTON
     {
@@ -54,6 +58,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .display_window = display_window_pvi,
+        .reset_frame = display_reset_console,
+        .beam_marker = beam_marker_console,
     },
     // ELEKTOR
     {
@@ -72,6 +79,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
+        .display_window = display_window_pvi,
+        .reset_frame = display_reset_console,
+        .beam_marker = beam_marker_console,
     },
     // PIPBUG
     {
@@ -92,6 +102,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0440,
+        .text_colours = display_pipbug_colours,
+        .display_window = display_window_pipbug,
+        .reset_frame = display_reset_pipbug,
+        .led_panel_geometry = led_geometry_pipbug,
     },
     // BINBUG
     {
@@ -104,6 +118,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0440,
+        .text_colours = display_terminal_colours,
+        .reset_frame = display_reset_binbug,
+        .beam_marker = beam_marker_binbug,
     },
     // INSTRUCTOR
     {
@@ -117,6 +134,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guest_chars = [] { return GuestChars::INSTRUCTOR; },
         .led_digit_place = instructor_led_digit_place,
         .save_suffix = ".bin",
+        .text_colours = display_panel_colours,
+        .frame_takes_paper = true,
+        .led_panel_cell = led_cell_instructor,
+        .led_panel_geometry = led_geometry_instructor,
     },
     // TWIN
     {
@@ -128,6 +149,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_last = 39,
         .save_suffix = ".bin",
         .object_suffix = ".aof",
+        .reset_frame = display_reset_twin,
     },
     // CD2650
     {
@@ -140,6 +162,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x1510,
+        .text_colours = display_terminal_colours,
+        .frame_takes_paper = true,
+        .reset_frame = display_reset_cd2650,
+        .beam_marker = beam_marker_cd2650,
     },
     // ZACCARIA
     {
@@ -180,6 +206,8 @@ constexpr MachineOps ROWS[MACHINES] = {
                 }
             },
         .save_suffix = ".bin",
+        .display_window = display_window_coinop,
+        .beam_marker = beam_marker_coinop,
     },
     // MALZAK
     {
@@ -192,6 +220,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .display_window = display_window_coinop,
+        .beam_marker = beam_marker_coinop,
     },
     // PHUNSY
     {
@@ -205,6 +235,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .typed_keyboard = phunsy_typed_keyboard,
         .save_suffix = ".bin",
         .asm_start = 0x0800,
+        .text_colours = display_terminal_colours,
+        .display_window = display_window_phunsy,
+        .reset_frame = display_reset_phunsy,
+        .led_panel_cell = led_cell_phunsy,
+        .led_panel_geometry = led_geometry_phunsy,
+        .beam_marker = beam_marker_phunsy,
     },
     // PONG
     {
@@ -218,6 +254,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .game_text = pong_game_text,
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .display_window = display_window_pong,
+        .reset_frame = display_reset_pong,
     },
     // SELBST
     {
@@ -231,6 +269,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0900,
+        .text_colours = display_terminal_colours,
+        .reset_frame = display_reset_selbst,
+        .led_panel_cell = led_cell_double,
+        .led_panel_geometry = led_geometry_selbst,
     },
     // MIKIT
     {
@@ -242,6 +284,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0500,
+        .text_colours = display_panel_colours,
+        .frame_takes_paper = true,
+        .led_panel_cell = led_cell_double,
+        .led_panel_geometry = led_geometry_mikit,
     },
     // TYPERIGHT
     {
@@ -252,6 +298,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .serialise = typeright_save_state,
         .typed_keyboard = [] { return true; },
         .save_suffix = ".bin",
+        .text_colours = display_typeright_colours,
+        .led_panel_cell = led_cell_typeright,
+        .led_panel_geometry = led_geometry_typeright,
     },
 };
 

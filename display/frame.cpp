@@ -1,7 +1,9 @@
 // The guest frame, its raster plots and the display geometry of every machine.
 #include "display/frame.h"
+#include "display/machine_display.h"
 
 #include "core/frame.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -124,6 +126,43 @@ void set_window(i32 left, i32 top, i32 right, i32 bottom) {
 
 } // namespace
 
+// The consoles show a window of the raster that starts `left` clocks into a
+// line; with blanking areas the whole raster.
+static DisplayWindow console_window(i32 left, i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    const i32 top = display_top_skip + first_visible_line;
+    return {left, top, w + left - 1, top + h - 1};
+}
+
+DisplayWindow display_window_arcadia(i32 w, i32 h) {
+    return console_window(55, w, h);
+}
+
+DisplayWindow display_window_pvi(i32 w, i32 h) {
+    return console_window(60, w, h);
+}
+
+// The "Radio Bulletin" text sits 84 columns and 43 rows into the larger frame.
+DisplayWindow display_window_pipbug(i32 w, i32 h) {
+    if (blankingareas && pipbug_vdu == 3) return {84, 43, w + 83, h + 42};
+    return {0, 0, w - 1, h - 1};
+}
+
+DisplayWindow display_window_coinop(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {0, 0, 255, 255};
+}
+
+DisplayWindow display_window_phunsy(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {128, 0, w + 127, h - 1};
+}
+
+DisplayWindow display_window_pong(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {27, emu_region == 1 ? 44 : 42, w - 1, h - 1};
+}
+
 void display_setup_geometry() {
     const bool fifty = emu_region == 1;
     const bool leds = showleds != 0;
@@ -190,35 +229,7 @@ void display_setup_geometry() {
 
     // The visible window of the current machine.
     const i32 w = machine_table[machine].width, h = machine_table[machine].height;
-    if (blankingareas) {
-        if (machine == PIPBUG && vdu == 3)
-            set_window(84, 43, w + 83, h + 42);
-        else
-            set_window(0, 0, w - 1, h - 1);
-        return;
-    }
-    switch (machine) {
-    case ARCADIA:
-    case INTERTON:
-    case ELEKTOR: {
-        const i32 left = machine == ARCADIA ? 55 : 60;
-        const i32 top = display_top_skip + first_visible_line;
-        set_window(left, top, w + left - 1, top + h - 1);
-        break;
-    }
-    case ZACCARIA:
-    case MALZAK:
-        set_window(0, 0, 255, 255);
-        break;
-    case PHUNSY:
-        set_window(128, 0, w + 127, h - 1);
-        break;
-    case PONG:
-        set_window(27, fifty ? 44 : 42, w - 1, h - 1);
-        break;
-    default:
-        // The terminals, and the machines that plot only frame positions.
-        set_window(0, 0, w - 1, h - 1);
-        break;
-    }
+    const auto window = machine_row().display_window;
+    const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
+    set_window(v.left, v.top, v.right, v.bottom);
 }

@@ -83,6 +83,37 @@ TEST_F(HostPicture, EveryLayoutPaintsItsBlockPlainAndRotated) {
                 }
 }
 
+TEST_F(HostPicture, WholeFrameRedrawWritesWhatThePlottersWrite) {
+    // Every kind of every layout: the buffer after the row-wise redraw equals
+    // the buffer after plotting each pixel, padding and gap rows included.
+    for (u32 s = 1; s <= 6; s++)
+        for (u32 t = 1; t <= 2; t++)
+            for (int rot = 0; rot < 2; rot++)
+                for (int scan = 0; scan < 2; scan++) {
+                    SCOPED_TRACE("scale " + std::to_string(s) + " stretch " + std::to_string(t) +
+                                 (rot ? " rotated" : "") + (scan ? " scanlines" : ""));
+                    scanlines = static_cast<u32>(scan);
+                    layout(ZACCARIA, 22, s, t, rot != 0);
+                    u32 seed = 12345;
+                    for (u32 x = 0; x < 240; x++)
+                        for (u32 y = 0; y < 240; y++) {
+                            seed = seed * 1103515245u + 12345u;
+                            guest_frame[x * GUEST_FRAME_ROWS + y] =
+                                static_cast<u8>((seed >> 16) % 24);
+                        }
+                    const std::size_t size = static_cast<std::size_t>(display_stride) *
+                                             static_cast<std::size_t>(display_host_height);
+                    display_scanline_prepass();
+                    for (u32 x = 0; x < 240; x++)
+                        for (u32 y = 0; y < 240; y++)
+                            plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
+                    const std::vector<u8> by_pixel(display_buffer, display_buffer + size);
+                    std::memset(display_buffer, 0xEE, size);
+                    display_redraw_picture();
+                    ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), by_pixel);
+                }
+}
+
 TEST_F(HostPicture, RotationPutsTheFirstPixelTopRight) {
     layout(ZACCARIA, 22, 2, 1, true);
     display_plot_pixel(0, 0, 3);
