@@ -13,6 +13,8 @@ u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 
 static void plot_nowhere(u32, u32, u32) {}
 DisplayPlotter plotter_fn = plot_nowhere;
+DisplayRunPlotter run_plotter_fn;
+DisplayPlotter run_plotter_owner;
 
 i32 lines_per_frame = 262, first_visible_line = 20, input_line = 141, border_clocks = 10;
 i32 vdu_columns = 64, vdu_visible_rows = 16, vdu_rows = 64;
@@ -38,56 +40,69 @@ bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
 
 } // namespace
 
-void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
-    i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
-    const u32 row = static_cast<u32>(y - display_window_top);
-    const u32 left = static_cast<u32>(first - display_window_left);
-    const u32 count = static_cast<u32>(last - first + 1);
-    const u8* from = colours + (first - x);
+namespace {
+
+// Stores the run's changed pixels and hands them on: as runs to the run
+// plotter when it goes with the current plotter, else one by one.
+// `colours` null: every pixel takes `colour`.
+void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
     u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
+    const bool runs = run_plotter_fn && plotter_fn == run_plotter_owner;
+    const u8 fill = static_cast<u8>(colour);
+    u32 start = 0, length = 0;
+    const auto flush = [&] {
+        if (length == 0) return;
+        run_plotter_fn(left + start, row, colours ? colours + start : nullptr, colour, length);
+        length = 0;
+    };
     // Most pixels are as they were: four at a time are compared with one test.
     for (u32 i = 0; i < count; i += 4) {
         if (i + 4 <= count) {
             const u8* c = cells + i * GUEST_FRAME_ROWS;
-            if (!((c[0] ^ from[i]) | (c[GUEST_FRAME_ROWS] ^ from[i + 1]) |
-                  (c[2 * GUEST_FRAME_ROWS] ^ from[i + 2]) |
-                  (c[3 * GUEST_FRAME_ROWS] ^ from[i + 3])))
+            const u8 a0 = colours ? colours[i] : fill, a1 = colours ? colours[i + 1] : fill;
+            const u8 a2 = colours ? colours[i + 2] : fill, a3 = colours ? colours[i + 3] : fill;
+            if (!((c[0] ^ a0) | (c[GUEST_FRAME_ROWS] ^ a1) | (c[2 * GUEST_FRAME_ROWS] ^ a2) |
+                  (c[3 * GUEST_FRAME_ROWS] ^ a3))) {
+                flush();
                 continue;
+            }
         }
         const u32 end = i + 4 < count ? i + 4 : count;
         for (u32 j = i; j < end; j++) {
             u8& cell = cells[j * GUEST_FRAME_ROWS];
-            if (cell == from[j]) continue;
-            cell = from[j];
-            plotter_fn(left + j, row, from[j]);
+            const u8 c = colours ? colours[j] : fill;
+            if (cell == c) {
+                flush();
+                continue;
+            }
+            cell = c;
+            if (!runs) {
+                plotter_fn(left + j, row, colours ? colours[j] : colour);
+            } else {
+                if (length == 0) start = j;
+                length++;
+            }
         }
     }
+    flush();
+}
+
+} // namespace
+
+void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
+    i32 first, last;
+    if (!clip_row(x, y, n, &first, &last)) return;
+    plot_run(static_cast<u32>(first - display_window_left),
+             static_cast<u32>(y - display_window_top), colours + (first - x), 0,
+             static_cast<u32>(last - first + 1));
 }
 
 void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
     i32 first, last;
     if (!clip_row(x, y, n, &first, &last)) return;
-    const u32 row = static_cast<u32>(y - display_window_top);
-    const u32 left = static_cast<u32>(first - display_window_left);
-    const u32 count = static_cast<u32>(last - first + 1);
-    const u8 c = static_cast<u8>(colour);
-    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
-    for (u32 i = 0; i < count; i += 4) {
-        if (i + 4 <= count) {
-            const u8* p = cells + i * GUEST_FRAME_ROWS;
-            if (!((p[0] ^ c) | (p[GUEST_FRAME_ROWS] ^ c) | (p[2 * GUEST_FRAME_ROWS] ^ c) |
-                  (p[3 * GUEST_FRAME_ROWS] ^ c)))
-                continue;
-        }
-        const u32 end = i + 4 < count ? i + 4 : count;
-        for (u32 j = i; j < end; j++) {
-            u8& cell = cells[j * GUEST_FRAME_ROWS];
-            if (cell == c) continue;
-            cell = c;
-            plotter_fn(left + j, row, colour);
-        }
-    }
+    plot_run(static_cast<u32>(first - display_window_left),
+             static_cast<u32>(y - display_window_top), nullptr, colour,
+             static_cast<u32>(last - first + 1));
 }
 
 namespace {

@@ -105,6 +105,30 @@ template <u32 S, u32 T, bool ROT, bool SCAN> void plot(u32 x, u32 y, u32 colour)
         put_pens<S * T>(p, v);
 }
 
+// A run of pixels on guest row y: the first written host row of the block
+// row is built from the run's pens (or filled with one pen), the others are
+// copies. Turned, every pixel of the run lies on its own host rows.
+template <u32 S, u32 T, bool ROT, bool SCAN>
+void plot_run(u32 x, u32 y, const u8* colours, u32 colour, u32 n) {
+    if constexpr (ROT) {
+        for (u32 i = 0; i < n; i++)
+            plot<S, T, ROT, SCAN>(x + i, y, colours ? colours[i] : colour);
+    } else {
+        constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
+        constexpr u32 B = S * T;
+        const std::size_t bytes = static_cast<std::size_t>(n) * B;
+        u8* dst = display_rows[S * y] + B * x;
+        if (colours) {
+            for (u32 i = 0; i < n; i++)
+                put_pens<B>(dst + B * i, pen_oct[colours[i]]);
+        } else {
+            std::memset(dst, pen_byte[colour], bytes);
+        }
+        for (u32 r = 1; r < rows; r++)
+            std::memcpy(display_rows[S * y + r] + B * x, dst, bytes);
+    }
+}
+
 // The whole frame at once, host row by host row: the first written row of a
 // block row is built from the guest pixels, the others are copies of it. The
 // bytes are those the plotter of the same kind writes pixel by pixel.
@@ -143,9 +167,10 @@ using Redraw = void (*)(u32 w, u32 h);
 struct Kind {
     DisplayPlotter plot;
     Redraw redraw;
+    DisplayRunPlotter run;
 };
 template <u32 S, u32 T, bool ROT, bool SCAN>
-constexpr Kind kind = {plot<S, T, ROT, SCAN>, redraw<S, T, ROT, SCAN>};
+constexpr Kind kind = {plot<S, T, ROT, SCAN>, redraw<S, T, ROT, SCAN>, plot_run<S, T, ROT, SCAN>};
 template <u32 S, u32 T>
 constexpr Kind family[4] = {kind<S, T, false, false>, kind<S, T, false, true>,
                             kind<S, T, true, false>, kind<S, T, true, true>};
@@ -171,7 +196,7 @@ constexpr Kind kinds[12][4] = {
 
 // The chosen kind; its whole-frame redraw stands for its plotter only while
 // plotter_fn is that plotter.
-Kind chosen = {plot_empty, nullptr};
+Kind chosen = {plot_empty, nullptr, nullptr};
 
 // The derived sizes of the current machine and layout; the buffer follows.
 void fit_buffer() {
@@ -205,7 +230,8 @@ void display_free_bitmap() {
     display_buffer = nullptr;
     display_host_width = display_host_height = display_stride = 0;
     plotter_fn = plot_empty;
-    chosen = {plot_empty, nullptr};
+    chosen = {plot_empty, nullptr, nullptr};
+    run_plotter_fn = nullptr;
 }
 
 bool display_filter_active() {
@@ -235,13 +261,16 @@ void display_select_plotter() {
     const u32 s = scale();
     filter_active = display_filter == 2 && s >= 2 && s <= 4;
     if (filter_active) {
-        chosen = {plot_empty, nullptr};
+        chosen = {plot_empty, nullptr, nullptr};
         plotter_fn = plot_empty;
+        run_plotter_fn = nullptr;
         return;
     }
     if (display_layout > 11) return;
     chosen = kinds[display_layout][(display_rotated ? 2 : 0) + (scanlines_apply() ? 1 : 0)];
     plotter_fn = chosen.plot;
+    run_plotter_fn = chosen.run;
+    run_plotter_owner = chosen.plot;
 }
 
 void display_scanline_prepass() {
