@@ -145,6 +145,7 @@ void display_blit() {
         attached_h = display_host_height;
     }
     gui_display_refresh(display_host_window, display_host_gadget);
+    display_monitor_leds();
     display_panel_copy();
     display_recording_hooks();
 }

@@ -34,6 +34,19 @@ int display_panel_patches(const PanelPatch** patches);
 // open and the machine has a panel.
 void display_panel_copy();
 
+// ---- The CPU monitor's LED image ------------------------------------------------
+// The values of the current machine's LED digits for the image, one per pair
+// of digits (even digit first); returns the number of pairs. `raw`: the image
+// takes segment patterns (each pair's value holds the two reordered patterns,
+// the even digit in the high byte); otherwise the pair's value is the decimal
+// number its two digits show, a digit that shows no number counting nothing.
+int display_led_values(u16* values, int max_pairs, bool raw);
+// The image's background: colour 14 with "drawunlit", else 7.
+u8 display_led_background();
+// Marks the LED image for the CPU monitor when it is open and the machine
+// has LED digits.
+void display_monitor_leds();
+
 // ---- Recording step ----------------------------------------------------------------
 // What a recording or playback feeds once per frame counter value: the picture
 // recorders (each when its setting is on), then the sound register loggers.
