@@ -6,12 +6,14 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "core/shutdown.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
+#include "platform/catalog.h"
 #include "platform/gui.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <cstring>
 
 #include <sys/mman.h>
@@ -26,6 +28,16 @@ int display_host_window, display_host_gadget;
 
 namespace {
 
+// No memory for the picture: the program cannot go on.
+[[noreturn]] void out_of_memory() {
+    const char* text = "Out of memory (error code 4)!";
+    if (app_acquired.host_gui)
+        gui_host_requester(cat_str(119, "Fatal Error"), text, cat_str(67, "Quit"), 3);
+    else
+        std::fprintf(stderr, "%s\n", text);
+    app_clean_exit(1);
+}
+
 // The chunky buffer. A picture at the larger scales spans thousands of 4 KiB
 // pages, and a plotter writes its block's rows on as many pages: the block
 // is backed by 2 MiB pages where the system gives them, so the page table
@@ -39,7 +51,7 @@ struct Buffer {
         if (bytes == 0) return;
         const std::size_t rounded = (bytes + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
         data = static_cast<u8*>(std::aligned_alloc(LARGE_PAGE, rounded));
-        if (!data) throw std::bad_alloc();
+        if (!data) out_of_memory();
         size = rounded;
 #ifdef MADV_HUGEPAGE
         madvise(data, rounded, MADV_HUGEPAGE);
