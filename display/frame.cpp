@@ -1,5 +1,6 @@
 // The guest frame, its raster plots and the display geometry of every machine.
 #include "display/frame.h"
+#include "display/led.h"
 #include "display/machine_display.h"
 
 #include "core/frame.h"
@@ -25,6 +26,12 @@ i32 display_top_skip = 8;
 
 void display_plot_beam(u32 colour) {
     display_plot_clipped(raster_clock, raster_line, colour);
+}
+
+// PVI pixel (x, y) lies 49 clocks into the line, y lines below the first
+// visible one.
+void display_plot_guest(i32 x, i32 y, u32 colour) {
+    display_plot_clipped(x + 49, y + first_visible_line, colour);
 }
 
 namespace {
@@ -247,4 +254,7 @@ void display_setup_geometry() {
     const auto window = machine_row().display_window;
     const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
     set_window(v.left, v.top, v.right, v.bottom);
+
+    // The LED panel of the controls window follows the machine and its options.
+    display_setup_panel_geometry();
 }

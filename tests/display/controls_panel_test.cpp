@@ -49,8 +49,7 @@ class ControlsPanel : public ::testing::Test {
     static void use(Machine m, u32 map) {
         machine = m;
         memmap = map;
-        display_setup_geometry();
-        display_setup_panel_geometry();
+        display_setup_geometry(); // the panel's geometry follows
     }
 };
 
