@@ -2,9 +2,9 @@
 // dispatch, the port dispatch and the end of frame call on.
 //
 // No owner provides these yet: core/seams_*.cpp hold one plain stand-in for
-// each, with the least behaviour (most do nothing). Where a stand-in keeps state, it is the state
-// the owner will keep. The owner that writes the real service deletes the stand-in and moves the
-// declaration to its own header.
+// each, with the least behaviour (most do nothing). Where a stand-in keeps state, it is the state the owner
+// will keep. The owner that writes the real service deletes the stand-in and
+// moves the declaration to its own header.
 #pragma once
 
 #include "core/emu.h"
@@ -27,8 +27,8 @@ extern DeflickerSettings deflicker_settings;
 // ---- Computers and peripherals ----------------------------------------------
 extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
-extern i32 tape_state;             // 2 playing, 3 recording
-extern i32 tape_reel_phase;        // 0-5
+extern i32 tape_state;      // 2 playing, 3 recording
+extern i32 tape_reel_phase; // 0-5
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------
