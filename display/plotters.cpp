@@ -49,12 +49,15 @@ struct Buffer {
     void assign(std::size_t bytes) {
         release();
         if (bytes == 0) return;
-        const std::size_t rounded = (bytes + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
-        data = static_cast<u8*>(std::aligned_alloc(LARGE_PAGE, rounded));
+        // Pictures smaller than a large page stay on ordinary pages.
+        const bool large = bytes >= LARGE_PAGE;
+        const std::size_t align = large ? LARGE_PAGE : 64;
+        const std::size_t rounded = (bytes + align - 1) / align * align;
+        data = static_cast<u8*>(std::aligned_alloc(align, rounded));
         if (!data) out_of_memory();
         size = rounded;
 #ifdef MADV_HUGEPAGE
-        madvise(data, rounded, MADV_HUGEPAGE);
+        if (large) madvise(data, rounded, MADV_HUGEPAGE);
 #endif
         std::memset(data, 0, rounded);
     }
