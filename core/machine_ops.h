@@ -24,6 +24,18 @@ struct LedDigitPlace {
     i32 x, y, stretch;
 };
 
+// Inclusive bounds of the visible window in the machine's raster positions.
+struct DisplayWindow {
+    i32 left, top, right, bottom;
+};
+
+// The beam marker's line (from x0, y0 to x1, y1, in raster positions) and
+// the beam position tested for the start of a frame.
+struct BeamLine {
+    i32 x0, y0, x1, y1;
+    i32 start_clock, start_line;
+};
+
 // The character code the guest's text is written in.
 enum class GuestChars : u8 {
     ASCII,   // plain ASCII
@@ -111,6 +123,25 @@ struct MachineOps {
     // Voice 0's frequency in Hz at pitch value p. nullptr: a PVI's divider
     // (the retune table's note with "retune" on).
     float (*tone_frequency)(u16 p) = nullptr;
+    // The terminal's ink and paper colours for the current options.
+    // nullptr: paper 8, the ink as it was.
+    void (*text_colours)(u8* ink, u8* paper) = nullptr;
+    // Whether the whole frame takes the paper colour when the palette changes.
+    bool frame_takes_paper = false;
+    // The visible window of a w x h frame with the current options.
+    // nullptr: the whole frame, from raster position (0, 0).
+    DisplayWindow (*display_window)(i32 w, i32 h) = nullptr;
+    // Repaints the fixed areas of the w x h frame (text background, LED
+    // strip, blanking). nullptr: the machine has none.
+    void (*reset_frame)(i32 w, i32 h) = nullptr;
+    // Maps a cell of the LED digits to the panel cells. nullptr: no panel.
+    void (*led_panel_cell)(i32 x, i32 y, u32 colour) = nullptr;
+    // Sets the LED panel's size and place in the controls window.
+    // nullptr: no panel (size and place 0).
+    void (*led_panel_geometry)() = nullptr;
+    // The beam marker for the beam at (clock, line); false: none now.
+    // nullptr: the machine has no beam marker.
+    bool (*beam_marker)(i32 clock, i32 line, bool tracing, BeamLine* out) = nullptr;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -11,6 +11,7 @@
 #include "computers/selbst.h"
 #include "computers/twin.h"
 #include "core/machine_parts.h"
+#include "display/machine_display.h"
 #include "machines/arcadia.h"
 #include "machines/coinop.h"
 #include "machines/coinop_video.h"
@@ -43,6 +44,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guest_chars = [] { return GuestChars::ARCADIA; },
         .save_suffix = ".bin",
         .sound_voices = snd_voices_arcadia,
+        .display_window = display_window_arcadia,
+        .reset_frame = display_reset_console,
+        .beam_marker = beam_marker_console,
     },
     // INTERTON
     {
@@ -58,6 +62,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
         .sound_voices = snd_voices_pvi_console,
+        .display_window = display_window_pvi,
+        .reset_frame = display_reset_console,
+        .beam_marker = beam_marker_console,
     },
     // ELEKTOR
     {
@@ -77,6 +84,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
         .sound_voices = snd_voices_pvi_console,
+        .display_window = display_window_pvi,
+        .reset_frame = display_reset_console,
+        .beam_marker = beam_marker_console,
     },
     // PIPBUG
     {
@@ -99,6 +109,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .asm_start = 0x0440,
         .sound_voices = snd_voices_pipbug,
         .tone_frequency = snd_tone_note_code,
+        .text_colours = display_pipbug_colours,
+        .display_window = display_window_pipbug,
+        .reset_frame = display_reset_pipbug,
+        .led_panel_geometry = led_geometry_pipbug,
     },
     // BINBUG
     {
@@ -111,6 +125,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".aof",
         .object_suffix = ".aof",
         .asm_start = 0x0440,
+        .text_colours = display_terminal_colours,
+        .reset_frame = display_reset_binbug,
+        .beam_marker = beam_marker_binbug,
     },
     // INSTRUCTOR
     {
@@ -126,6 +143,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .sound_voices = snd_voices_instructor,
         .tone_frequency = snd_tone_instructor,
+        .text_colours = display_panel_colours,
+        .frame_takes_paper = true,
+        .led_panel_cell = led_cell_instructor,
+        .led_panel_geometry = led_geometry_instructor,
     },
     // TWIN
     {
@@ -137,6 +158,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .old_states_last = 39,
         .save_suffix = ".bin",
         .object_suffix = ".aof",
+        .reset_frame = display_reset_twin,
     },
     // CD2650
     {
@@ -151,6 +173,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .asm_start = 0x1510,
         .sound_voices = snd_voices_speaker,
         .tone_frequency = snd_tone_note_code,
+        .text_colours = display_terminal_colours,
+        .frame_takes_paper = true,
+        .reset_frame = display_reset_cd2650,
+        .beam_marker = beam_marker_cd2650,
     },
     // ZACCARIA
     {
@@ -193,6 +219,8 @@ constexpr MachineOps ROWS[MACHINES] = {
             },
         .save_suffix = ".bin",
         .sound_voices = snd_voices_zaccaria,
+        .display_window = display_window_coinop,
+        .beam_marker = beam_marker_coinop,
     },
     // MALZAK
     {
@@ -206,6 +234,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .interrupt_entry = [] { return i32{0x0003}; },
         .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
         .save_suffix = ".bin",
+        .display_window = display_window_coinop,
+        .beam_marker = beam_marker_coinop,
     },
     // PHUNSY
     {
@@ -221,6 +251,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .asm_start = 0x0800,
         .sound_voices = snd_voices_phunsy,
         .tone_frequency = snd_tone_phunsy,
+        .text_colours = display_terminal_colours,
+        .display_window = display_window_phunsy,
+        .reset_frame = display_reset_phunsy,
+        .led_panel_cell = led_cell_phunsy,
+        .led_panel_geometry = led_geometry_phunsy,
+        .beam_marker = beam_marker_phunsy,
     },
     // PONG
     {
@@ -236,6 +272,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .sound_voices = snd_voices_tone_hz,
         .tone_frequency = snd_tone_hz,
+        .display_window = display_window_pong,
+        .reset_frame = display_reset_pong,
     },
     // SELBST
     {
@@ -251,6 +289,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .asm_start = 0x0900,
         .sound_voices = snd_voices_speaker,
         .tone_frequency = snd_tone_note_code,
+        .text_colours = display_terminal_colours,
+        .reset_frame = display_reset_selbst,
+        .led_panel_cell = led_cell_double,
+        .led_panel_geometry = led_geometry_selbst,
     },
     // MIKIT
     {
@@ -264,6 +306,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .asm_start = 0x0500,
         .sound_voices = snd_voices_mikit,
         .tone_frequency = snd_tone_mikit,
+        .text_colours = display_panel_colours,
+        .frame_takes_paper = true,
+        .led_panel_cell = led_cell_double,
+        .led_panel_geometry = led_geometry_mikit,
     },
     // TYPERIGHT
     {
@@ -276,6 +322,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .sound_voices = snd_voices_tone_hz,
         .tone_frequency = snd_tone_hz,
+        .text_colours = display_typeright_colours,
+        .led_panel_cell = led_cell_typeright,
+        .led_panel_geometry = led_geometry_typeright,
     },
 };
 

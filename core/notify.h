@@ -52,6 +52,8 @@ enum UiChange : u32 {
     UI_RECENT = 1u << 12,         // a file was loaded by the user: it heads the recent files
     UI_GAME_LIST = 1u << 13,      // the game list shows the audited records anew
     UI_GAME_SELECT = 1u << 14,    // the game list selects game_list_sel
+    UI_CONTROLS_PANEL = 1u << 15, // the controls window repaints its LED panel patches
+    UI_MONITOR_LEDS = 1u << 16,   // the CPU monitor redraws its LED image
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.

@@ -2,7 +2,9 @@
 // strips below their pictures and, with "blankingareas", the picture of the
 // blanking intervals around the active raster.
 #include "display/frame.h"
+#include "display/machine_display.h"
 
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 
@@ -103,7 +105,19 @@ void copy_picture(const u8* p, int row, int c0, int c1) {
         guest_frame[c * GUEST_FRAME_ROWS + row] = p[row * BLANKING_CLOCKS + c];
 }
 
-void reset_console(int w, int h) {
+u8 text_background() {
+    return inversevideo ? 0 : 7;
+}
+
+// The LED strip below a picture: two rows of 8, then the rest in 7.
+void led_strip(int w, int first_row, int last_row) {
+    frame_fill(0, w - 1, first_row, first_row + 1, 8);
+    frame_fill(0, w - 1, first_row + 2, last_row, 7);
+}
+
+} // namespace
+
+void display_reset_console(i32 w, i32 h) {
     frame_fill(0, w - 1, 0, h - 1, 8);
     if (!blankingareas) return;
     const bool fifty = emu_region == 1;
@@ -117,17 +131,7 @@ void reset_console(int w, int h) {
         copy_picture(p, l, 6, 48);
 }
 
-u8 text_background() {
-    return inversevideo ? 0 : 7;
-}
-
-// The LED strip below a picture: two rows of 8, then the rest in 7.
-void led_strip(int w, int first_row, int last_row) {
-    frame_fill(0, w - 1, first_row, first_row + 1, 8);
-    frame_fill(0, w - 1, first_row + 2, last_row, 7);
-}
-
-void reset_pipbug(int w, int h) {
+void display_reset_pipbug(i32 w, i32 h) {
     if (showleds) led_strip(w, h - 43, h - 1);
     if (!blankingareas || pipbug_vdu != 3) return;
     paint_bands(
@@ -140,7 +144,7 @@ void reset_pipbug(int w, int h) {
         });
 }
 
-void reset_binbug(int w, int h) {
+void display_reset_binbug(i32 w, i32 h) {
     frame_fill(0, 575, 0, 255, text_background());
     if (showleds) led_strip(w, h - 30, h - 1);
     if (!blankingareas) return;
@@ -159,7 +163,7 @@ void reset_binbug(int w, int h) {
     frame_fill(384, 767, 312, 312, 8);
 }
 
-void reset_twin() {
+void display_reset_twin(i32, i32) {
     frame_fill(0, 559, 0, 249, text_background());
     if (!blankingareas) return;
     paint_bands(
@@ -167,7 +171,7 @@ void reset_twin() {
         [](int, int y) { return y <= 249 ? ACTIVE_LINE : VBLANK; });
 }
 
-void reset_cd2650() {
+void display_reset_cd2650(i32, i32) {
     frame_fill(0, 639, 0, 191, text_background());
     if (!blankingareas) return;
     paint_bands(
@@ -180,7 +184,7 @@ void reset_cd2650() {
         });
 }
 
-void reset_phunsy(int w, int h) {
+void display_reset_phunsy(i32 w, i32 h) {
     const int left = blankingareas ? 128 : 0;
     frame_fill(left, left + 383, 0, 255, text_background());
     if (showleds) led_strip(w, h - 42, h - 1);
@@ -200,7 +204,7 @@ void reset_phunsy(int w, int h) {
         });
 }
 
-void reset_pong(int w, int h) {
+void display_reset_pong(i32 w, i32 h) {
     frame_fill(0, w - 1, 0, h - 1, 8);
     if (!blankingareas) return;
     const int l2 = 2 * pong_field_left, r2 = 2 * pong_field_right + 1;
@@ -226,7 +230,9 @@ void reset_pong(int w, int h) {
         });
 }
 
-} // namespace
+void display_reset_selbst(i32 w, i32) {
+    if (showleds) led_strip(w, 128, 182);
+}
 
 void display_build_blanking_pictures() {
     build_50();
@@ -236,34 +242,5 @@ void display_build_blanking_pictures() {
 void display_reset_frame() {
     const int w = machine_table[machine].width, h = machine_table[machine].height;
     if (w <= 0 || h <= 0 || w > GUEST_FRAME_COLUMNS || h > GUEST_FRAME_ROWS) return;
-    switch (machine) {
-    case ARCADIA:
-    case INTERTON:
-    case ELEKTOR:
-        reset_console(w, h);
-        break;
-    case PIPBUG:
-        reset_pipbug(w, h);
-        break;
-    case BINBUG:
-        reset_binbug(w, h);
-        break;
-    case TWIN:
-        reset_twin();
-        break;
-    case CD2650:
-        reset_cd2650();
-        break;
-    case PHUNSY:
-        reset_phunsy(w, h);
-        break;
-    case PONG:
-        reset_pong(w, h);
-        break;
-    case SELBST:
-        if (showleds) led_strip(w, 128, 182);
-        break;
-    default:
-        break;
-    }
+    if (const auto reset = machine_row().reset_frame) reset(w, h);
 }

@@ -1,9 +1,12 @@
 // The copy of the host picture to the main window once per shown frame, and
 // the beam-position marker drawn into the guest frame.
+#include "display/controls_panel.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "display/machine_display.h"
 
 #include "core/frame.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -81,48 +84,45 @@ void display_update_beam_marker(int erase) {
     }
     if (erase) return;
 
+    const auto place = machine_row().beam_marker;
+    if (!place) return;
     const bool tracing = cpu_tracing || dbg_single_step;
-    const i32 clock = cpu_beam_clock < 0 ? 0 : cpu_beam_clock, line = raster_line;
-    i32 start_clock = clock, start_line = line;
-    Marker m{true, 0, 0, 0, 0};
-    switch (machine) {
-    case ARCADIA:
-    case INTERTON:
-    case ELEKTOR: {
-        const i32 lines = lines_per_frame > 0 ? lines_per_frame : 262;
-        m = {true, 138, first_visible_line + 134, clock % 227, line % lines};
-        start_clock = m.x1;
-        start_line = m.y1;
-        break;
-    }
-    case BINBUG:
-        m = {true, 288, 128, clock % 768, line % 313};
-        start_clock = clock % 384;
-        start_line = line % 312;
-        break;
-    case CD2650:
-        m = {true, 320, 96, clock % 904, line % 264};
-        start_clock = m.x1;
-        start_line = m.y1;
-        break;
-    case PHUNSY:
-        m = {true, 320, 128, clock % 640 + 128, line % 313};
-        start_clock = clock % 384;
-        start_line = m.y1;
-        break;
-    case ZACCARIA:
-    case MALZAK:
-        if (!tracing && (line < 1 || line > 239)) return;
-        m = {true, 0, line, machine_table[machine].width - 1, line};
-        start_clock = clock;
-        start_line = line;
-        break;
-    default:
-        return;
-    }
-    if (!tracing && (!in_frame || (start_clock == 0 && start_line == 0))) return;
-    marker = m;
-    display_draw_line(m.x0, m.y0, m.x1, m.y1, false);
+    const i32 clock = cpu_beam_clock < 0 ? 0 : cpu_beam_clock;
+    BeamLine line{};
+    if (!place(clock, raster_line, tracing, &line)) return;
+    if (!tracing && (!in_frame || (line.start_clock == 0 && line.start_line == 0))) return;
+    marker = {true, line.x0, line.y0, line.x1, line.y1};
+    display_draw_line(line.x0, line.y0, line.x1, line.y1, false);
+}
+
+// The markers run from a fixed origin to the beam.
+bool beam_marker_console(i32 clock, i32 line, bool, BeamLine* out) {
+    const i32 lines = lines_per_frame > 0 ? lines_per_frame : 262;
+    const i32 x = clock % 227, y = line % lines;
+    *out = {138, first_visible_line + 134, x, y, x, y};
+    return true;
+}
+
+bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
+    *out = {288, 128, clock % 768, line % 313, clock % 384, line % 312};
+    return true;
+}
+
+bool beam_marker_cd2650(i32 clock, i32 line, bool, BeamLine* out) {
+    *out = {320, 96, clock % 904, line % 264, clock % 904, line % 264};
+    return true;
+}
+
+bool beam_marker_phunsy(i32 clock, i32 line, bool, BeamLine* out) {
+    *out = {320, 128, clock % 640 + 128, line % 313, clock % 384, line % 313};
+    return true;
+}
+
+// The coin-op boards: a line across the whole frame on the beam's line.
+bool beam_marker_coinop(i32 clock, i32 line, bool tracing, BeamLine* out) {
+    if (!tracing && (line < 1 || line > 239)) return false;
+    *out = {0, line, machine_table[machine].width - 1, line, clock, line};
+    return true;
 }
 
 void display_blit() {
@@ -145,4 +145,7 @@ void display_blit() {
         attached_h = display_host_height;
     }
     gui_display_refresh(display_host_window, display_host_gadget);
+    display_monitor_leds();
+    display_panel_copy();
+    display_recording_hooks();
 }

@@ -1,7 +1,10 @@
 // The guest frame, its raster plots and the display geometry of every machine.
 #include "display/frame.h"
+#include "display/led.h"
+#include "display/machine_display.h"
 
 #include "core/frame.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -11,6 +14,8 @@ u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 
 static void plot_nowhere(u32, u32, u32) {}
 DisplayPlotter plotter_fn = plot_nowhere;
+DisplayRunPlotter run_plotter_fn;
+DisplayPlotter run_plotter_owner;
 
 i32 lines_per_frame = 262, first_visible_line = 20, input_line = 141, border_clocks = 10;
 i32 vdu_columns = 64, vdu_visible_rows = 16, vdu_rows = 64;
@@ -21,6 +26,12 @@ i32 display_top_skip = 8;
 
 void display_plot_beam(u32 colour) {
     display_plot_clipped(raster_clock, raster_line, colour);
+}
+
+// PVI pixel (x, y) lies 49 clocks into the line, y lines below the first
+// visible one.
+void display_plot_guest(i32 x, i32 y, u32 colour) {
+    display_plot_clipped(x + 49, y + first_visible_line, colour);
 }
 
 namespace {
@@ -36,56 +47,69 @@ bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
 
 } // namespace
 
-void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
-    i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
-    const u32 row = static_cast<u32>(y - display_window_top);
-    const u32 left = static_cast<u32>(first - display_window_left);
-    const u32 count = static_cast<u32>(last - first + 1);
-    const u8* from = colours + (first - x);
+namespace {
+
+// Stores the run's changed pixels and hands them on: as runs to the run
+// plotter when it goes with the current plotter, else one by one.
+// `colours` null: every pixel takes `colour`.
+void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
     u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
+    const bool runs = run_plotter_fn && plotter_fn == run_plotter_owner;
+    const u8 fill = static_cast<u8>(colour);
+    u32 start = 0, length = 0;
+    const auto flush = [&] {
+        if (length == 0) return;
+        run_plotter_fn(left + start, row, colours ? colours + start : nullptr, colour, length);
+        length = 0;
+    };
     // Most pixels are as they were: four at a time are compared with one test.
     for (u32 i = 0; i < count; i += 4) {
         if (i + 4 <= count) {
             const u8* c = cells + i * GUEST_FRAME_ROWS;
-            if (!((c[0] ^ from[i]) | (c[GUEST_FRAME_ROWS] ^ from[i + 1]) |
-                  (c[2 * GUEST_FRAME_ROWS] ^ from[i + 2]) |
-                  (c[3 * GUEST_FRAME_ROWS] ^ from[i + 3])))
+            const u8 a0 = colours ? colours[i] : fill, a1 = colours ? colours[i + 1] : fill;
+            const u8 a2 = colours ? colours[i + 2] : fill, a3 = colours ? colours[i + 3] : fill;
+            if (!((c[0] ^ a0) | (c[GUEST_FRAME_ROWS] ^ a1) | (c[2 * GUEST_FRAME_ROWS] ^ a2) |
+                  (c[3 * GUEST_FRAME_ROWS] ^ a3))) {
+                flush();
                 continue;
+            }
         }
         const u32 end = i + 4 < count ? i + 4 : count;
         for (u32 j = i; j < end; j++) {
             u8& cell = cells[j * GUEST_FRAME_ROWS];
-            if (cell == from[j]) continue;
-            cell = from[j];
-            plotter_fn(left + j, row, from[j]);
+            const u8 c = colours ? colours[j] : fill;
+            if (cell == c) {
+                flush();
+                continue;
+            }
+            cell = c;
+            if (!runs) {
+                plotter_fn(left + j, row, colours ? colours[j] : colour);
+            } else {
+                if (length == 0) start = j;
+                length++;
+            }
         }
     }
+    flush();
+}
+
+} // namespace
+
+void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
+    i32 first, last;
+    if (!clip_row(x, y, n, &first, &last)) return;
+    plot_run(static_cast<u32>(first - display_window_left),
+             static_cast<u32>(y - display_window_top), colours + (first - x), 0,
+             static_cast<u32>(last - first + 1));
 }
 
 void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
     i32 first, last;
     if (!clip_row(x, y, n, &first, &last)) return;
-    const u32 row = static_cast<u32>(y - display_window_top);
-    const u32 left = static_cast<u32>(first - display_window_left);
-    const u32 count = static_cast<u32>(last - first + 1);
-    const u8 c = static_cast<u8>(colour);
-    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
-    for (u32 i = 0; i < count; i += 4) {
-        if (i + 4 <= count) {
-            const u8* p = cells + i * GUEST_FRAME_ROWS;
-            if (!((p[0] ^ c) | (p[GUEST_FRAME_ROWS] ^ c) | (p[2 * GUEST_FRAME_ROWS] ^ c) |
-                  (p[3 * GUEST_FRAME_ROWS] ^ c)))
-                continue;
-        }
-        const u32 end = i + 4 < count ? i + 4 : count;
-        for (u32 j = i; j < end; j++) {
-            u8& cell = cells[j * GUEST_FRAME_ROWS];
-            if (cell == c) continue;
-            cell = c;
-            plotter_fn(left + j, row, colour);
-        }
-    }
+    plot_run(static_cast<u32>(first - display_window_left),
+             static_cast<u32>(y - display_window_top), nullptr, colour,
+             static_cast<u32>(last - first + 1));
 }
 
 namespace {
@@ -123,6 +147,43 @@ void set_window(i32 left, i32 top, i32 right, i32 bottom) {
 }
 
 } // namespace
+
+// The consoles show a window of the raster that starts `left` clocks into a
+// line; with blanking areas the whole raster.
+static DisplayWindow console_window(i32 left, i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    const i32 top = display_top_skip + first_visible_line;
+    return {left, top, w + left - 1, top + h - 1};
+}
+
+DisplayWindow display_window_arcadia(i32 w, i32 h) {
+    return console_window(55, w, h);
+}
+
+DisplayWindow display_window_pvi(i32 w, i32 h) {
+    return console_window(60, w, h);
+}
+
+// The "Radio Bulletin" text sits 84 columns and 43 rows into the larger frame.
+DisplayWindow display_window_pipbug(i32 w, i32 h) {
+    if (blankingareas && pipbug_vdu == 3) return {84, 43, w + 83, h + 42};
+    return {0, 0, w - 1, h - 1};
+}
+
+DisplayWindow display_window_coinop(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {0, 0, 255, 255};
+}
+
+DisplayWindow display_window_phunsy(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {128, 0, w + 127, h - 1};
+}
+
+DisplayWindow display_window_pong(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {27, emu_region == 1 ? 44 : 42, w - 1, h - 1};
+}
 
 void display_setup_geometry() {
     const bool fifty = emu_region == 1;
@@ -190,35 +251,10 @@ void display_setup_geometry() {
 
     // The visible window of the current machine.
     const i32 w = machine_table[machine].width, h = machine_table[machine].height;
-    if (blankingareas) {
-        if (machine == PIPBUG && vdu == 3)
-            set_window(84, 43, w + 83, h + 42);
-        else
-            set_window(0, 0, w - 1, h - 1);
-        return;
-    }
-    switch (machine) {
-    case ARCADIA:
-    case INTERTON:
-    case ELEKTOR: {
-        const i32 left = machine == ARCADIA ? 55 : 60;
-        const i32 top = display_top_skip + first_visible_line;
-        set_window(left, top, w + left - 1, top + h - 1);
-        break;
-    }
-    case ZACCARIA:
-    case MALZAK:
-        set_window(0, 0, 255, 255);
-        break;
-    case PHUNSY:
-        set_window(128, 0, w + 127, h - 1);
-        break;
-    case PONG:
-        set_window(27, fifty ? 44 : 42, w - 1, h - 1);
-        break;
-    default:
-        // The terminals, and the machines that plot only frame positions.
-        set_window(0, 0, w - 1, h - 1);
-        break;
-    }
+    const auto window = machine_row().display_window;
+    const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
+    set_window(v.left, v.top, v.right, v.bottom);
+
+    // The LED panel of the controls window follows the machine and its options.
+    display_setup_panel_geometry();
 }

@@ -19,6 +19,13 @@ extern u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 // The host plotter of one guest pixel; never null (an empty one at first).
 using DisplayPlotter = void (*)(u32 x, u32 y, u32 colour);
 extern DisplayPlotter plotter_fn;
+// A run of n changed pixels on guest row y from column x: colours[0..n), or n
+// times `colour` when colours is null. It writes the bytes plotter_fn would
+// write pixel by pixel, row by row; the row plots use it only while
+// plotter_fn is run_plotter_owner (the plotter it was chosen with).
+using DisplayRunPlotter = void (*)(u32 x, u32 y, const u8* colours, u32 colour, u32 n);
+extern DisplayRunPlotter run_plotter_fn;
+extern DisplayPlotter run_plotter_owner;
 
 // Stores the low byte of `colour` at (x, y) when it differs and then plots it.
 // No range test: the caller keeps (x, y) inside the machine's frame.

@@ -36,6 +36,7 @@ extern u32 display_extra_pens_quad[EXTRA_PENS];
 extern u8 pen_byte[256];
 extern u16 pen_double[256];
 extern u32 pen_quad[256];
+extern u64 pen_oct[256]; // the pen in all eight bytes
 // 0x00RRGGBB of every host pen, as handed to the display gadget.
 extern u32 display_colour_table[HOST_PENS];
 
@@ -64,6 +65,9 @@ void display_free_bitmap();
 // True when the empty plotter is chosen (the filter draws instead).
 bool display_filter_active();
 void display_scanline_prepass();
+// The picture part of the full redraw: the scanline pass and every guest
+// pixel into the buffer (no marker, no copy; works without a window).
+void display_redraw_picture();
 void display_redraw_all();
 void display_blit();
 

@@ -1,6 +1,7 @@
 // The six built-in colour sets, their working copies and the host pens.
 #include "display/frame.h"
 #include "display/host.h"
+#include "display/machine_display.h"
 
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
@@ -127,6 +128,7 @@ u32 display_extra_pens_quad[EXTRA_PENS];
 u8 pen_byte[256];
 u16 pen_double[256];
 u32 pen_quad[256];
+u64 pen_oct[256];
 u32 display_colour_table[HOST_PENS];
 
 void palette_reset() {
@@ -173,6 +175,7 @@ void display_obtain_pens() {
         pen_byte[i] = pen;
         pen_double[i] = static_cast<u16>(pen * 0x0101u);
         pen_quad[i] = pen * 0x01010101u;
+        pen_oct[i] = pen * 0x0101010101010101ull;
     }
     for (int e = 0; e < EXTRA_PENS; e++) {
         display_extra_pens[e] = static_cast<u8>(GUEST_COLOURS + e);
@@ -195,30 +198,32 @@ void display_realloc_pens() {
     display_obtain_pens();
 }
 
+void display_terminal_colours(u8* ink, u8* paper) {
+    *ink = inversevideo ? 7 : 0;
+    *paper = inversevideo ? 0 : 7;
+}
+
+void display_pipbug_colours(u8* ink, u8* paper) {
+    display_terminal_colours(ink, paper);
+    if (pipbug_vdu == 0) *paper = 18;
+}
+
+void display_panel_colours(u8*, u8* paper) {
+    *paper = 7;
+}
+
+void display_typeright_colours(u8* ink, u8* paper) {
+    *ink = inversevideo ? 0 : 7;
+    *paper = 19;
+}
+
 void display_apply_palette() {
-    switch (machine) {
-    case PIPBUG:
-    case BINBUG:
-    case CD2650:
-    case PHUNSY:
-    case SELBST:
-        display_ink = inversevideo ? 7 : 0;
-        display_paper = inversevideo ? 0 : 7;
-        if (machine == PIPBUG && pipbug_vdu == 0) display_paper = 18;
-        break;
-    case INSTRUCTOR:
-    case MIKIT:
-        display_paper = 7;
-        break;
-    case TYPERIGHT:
-        display_ink = inversevideo ? 0 : 7;
-        display_paper = 19;
-        break;
-    default:
+    const MachineOps& row = machine_row();
+    if (row.text_colours)
+        row.text_colours(&display_ink, &display_paper);
+    else
         display_paper = 8;
-        break;
-    }
-    if (machine == INSTRUCTOR || machine == CD2650 || machine == MIKIT) {
+    if (row.frame_takes_paper) {
         const int w = machine_table[machine].width, h = machine_table[machine].height;
         for (int x = 0; x < w && x < GUEST_FRAME_COLUMNS; x++)
             std::memset(&guest_frame[x * GUEST_FRAME_ROWS], display_paper,

@@ -6,12 +6,17 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "core/shutdown.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
+#include "platform/catalog.h"
 #include "platform/gui.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
+
+#include <sys/mman.h>
 
 u32 display_layout;
 u32 display_mirror;
@@ -23,7 +28,46 @@ int display_host_window, display_host_gadget;
 
 namespace {
 
-std::vector<u8> buffer;
+// No memory for the picture: the program cannot go on.
+[[noreturn]] void out_of_memory() {
+    const char* text = "Out of memory (error code 4)!";
+    if (app_acquired.host_gui)
+        gui_host_requester(cat_str(119, "Fatal Error"), text, cat_str(67, "Quit"), 3);
+    else
+        std::fprintf(stderr, "%s\n", text);
+    app_clean_exit(1);
+}
+
+// The chunky buffer. A picture at the larger scales spans thousands of 4 KiB
+// pages, and a plotter writes its block's rows on as many pages: the block
+// is backed by 2 MiB pages where the system gives them, so the page table
+// lookups stay few.
+struct Buffer {
+    static constexpr std::size_t LARGE_PAGE = std::size_t{2} << 20;
+    u8* data = nullptr;
+    std::size_t size = 0;
+    void assign(std::size_t bytes) {
+        release();
+        if (bytes == 0) return;
+        // Pictures smaller than a large page stay on ordinary pages.
+        const bool large = bytes >= LARGE_PAGE;
+        const std::size_t align = large ? LARGE_PAGE : 64;
+        const std::size_t rounded = (bytes + align - 1) / align * align;
+        data = static_cast<u8*>(std::aligned_alloc(align, rounded));
+        if (!data) out_of_memory();
+        size = rounded;
+#ifdef MADV_HUGEPAGE
+        if (large) madvise(data, rounded, MADV_HUGEPAGE);
+#endif
+        std::memset(data, 0, rounded);
+    }
+    void release() {
+        std::free(data);
+        data = nullptr;
+        size = 0;
+    }
+};
+Buffer buffer;
 bool filter_active;
 
 u32 guest_width() {
@@ -46,20 +90,22 @@ bool scanlines_apply() {
            machine != TYPERIGHT;
 }
 
-// One host row of a block: S * T pens from `p` on. The stores follow the
-// block's alignment (constant sizes become 8-, 16- and 32-bit stores).
-template <u32 S, u32 T> inline void fill_block_row(u8* p, u32 colour) {
-    constexpr u32 bytes = S * T;
-    if constexpr (bytes == 1) {
-        *p = pen_byte[colour];
-    } else if constexpr (bytes % 4 == 0) {
-        for (u32 i = 0; i < bytes; i += 4)
-            std::memcpy(p + i, &pen_quad[colour], 4);
-    } else if constexpr (bytes % 2 == 0) {
-        for (u32 i = 0; i < bytes; i += 2)
-            std::memcpy(p + i, &pen_double[colour], 2);
-    } else {
-        std::memset(p, pen_byte[colour], bytes);
+// N pens of one colour from `p` on, `v` the pen in all eight bytes: the
+// widest stores that fit (8, 4, 2, 1 bytes), all known at compile time.
+template <u32 N> inline void put_pens(u8* p, u64 v) {
+    if constexpr (N >= 8) {
+        std::memcpy(p, &v, 8);
+        put_pens<N - 8>(p + 8, v);
+    } else if constexpr (N >= 4) {
+        const u32 w = static_cast<u32>(v);
+        std::memcpy(p, &w, 4);
+        put_pens<N - 4>(p + 4, v);
+    } else if constexpr (N >= 2) {
+        const u16 w = static_cast<u16>(v);
+        std::memcpy(p, &w, 2);
+        put_pens<N - 2>(p + 2, v);
+    } else if constexpr (N == 1) {
+        *p = static_cast<u8>(v);
     }
 }
 
@@ -67,23 +113,90 @@ template <u32 S, u32 T, bool ROT, bool SCAN> void plot(u32 x, u32 y, u32 colour)
     constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
     const u32 row = ROT ? S * x : S * y;
     const u32 col = ROT ? S * T * (display_mirror - y) : S * T * x;
-    for (u32 r = 0; r < rows; r++)
-        fill_block_row<S, T>(display_rows[row + r] + col, colour);
+    const u64 v = pen_oct[colour];
+    const std::size_t stride = static_cast<std::size_t>(display_stride);
+    u8* p = display_rows[row] + col;
+    for (u32 r = 0; r < rows; r++, p += stride)
+        put_pens<S * T>(p, v);
+}
+
+// A run of pixels on guest row y: the first written host row of the block
+// row is built from the run's pens (or filled with one pen), the others are
+// copies. Turned, every pixel of the run lies on its own host rows.
+template <u32 S, u32 T, bool ROT, bool SCAN>
+void plot_run(u32 x, u32 y, const u8* colours, u32 colour, u32 n) {
+    if constexpr (ROT) {
+        for (u32 i = 0; i < n; i++)
+            plot<S, T, ROT, SCAN>(x + i, y, colours ? colours[i] : colour);
+    } else {
+        constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
+        constexpr u32 B = S * T;
+        const std::size_t bytes = static_cast<std::size_t>(n) * B;
+        u8* dst = display_rows[S * y] + B * x;
+        if (colours) {
+            for (u32 i = 0; i < n; i++)
+                put_pens<B>(dst + B * i, pen_oct[colours[i]]);
+        } else {
+            std::memset(dst, pen_byte[colour], bytes);
+        }
+        for (u32 r = 1; r < rows; r++)
+            std::memcpy(display_rows[S * y + r] + B * x, dst, bytes);
+    }
+}
+
+// The whole frame at once, host row by host row: the first written row of a
+// block row is built from the guest pixels, the others are copies of it. The
+// bytes are those the plotter of the same kind writes pixel by pixel.
+template <u32 S, u32 T, bool ROT, bool SCAN> void redraw(u32 w, u32 h) {
+    constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
+    constexpr u32 B = S * T; // host pixels per guest pixel along a row
+    if constexpr (!ROT) {
+        const std::size_t bytes = static_cast<std::size_t>(w) * B;
+        for (u32 y = 0; y < h; y++) {
+            u8* dst = display_rows[S * y];
+            const u8* src = guest_frame + y;
+            for (u32 x = 0; x < w; x++, src += GUEST_FRAME_ROWS)
+                put_pens<B>(dst + B * x, pen_oct[*src]);
+            for (u32 r = 1; r < rows; r++)
+                std::memcpy(display_rows[S * y + r], dst, bytes);
+        }
+    } else {
+        // Guest column x is host row S * x, its pixel y at column B * (mirror - y).
+        const std::size_t first = static_cast<std::size_t>(B) * (display_mirror + 1 - h);
+        const std::size_t bytes = static_cast<std::size_t>(h) * B;
+        for (u32 x = 0; x < w; x++) {
+            u8* dst = display_rows[S * x];
+            const u8* src = guest_frame + x * GUEST_FRAME_ROWS;
+            u8* out = dst + B * display_mirror;
+            for (u32 y = 0; y < h; y++, out -= B)
+                put_pens<B>(out, pen_oct[src[y]]);
+            for (u32 r = 1; r < rows; r++)
+                std::memcpy(display_rows[S * x + r] + first, dst + first, bytes);
+        }
+    }
 }
 
 void plot_empty(u32, u32, u32) {}
 
+using Redraw = void (*)(u32 w, u32 h);
+struct Kind {
+    DisplayPlotter plot;
+    Redraw redraw;
+    DisplayRunPlotter run;
+};
+template <u32 S, u32 T, bool ROT, bool SCAN>
+constexpr Kind kind = {plot<S, T, ROT, SCAN>, redraw<S, T, ROT, SCAN>, plot_run<S, T, ROT, SCAN>};
 template <u32 S, u32 T>
-constexpr DisplayPlotter family[4] = {plot<S, T, false, false>, plot<S, T, false, true>,
-                                      plot<S, T, true, false>, plot<S, T, true, true>};
+constexpr Kind family[4] = {kind<S, T, false, false>, kind<S, T, false, true>,
+                            kind<S, T, true, false>, kind<S, T, true, true>};
 
 // By layout: plain, scanlines, rotated, rotated with scanlines. Scale 1 has
 // no scanline plotters (its entries repeat the plain ones).
-constexpr DisplayPlotter plotters[12][4] = {
-    {plot<1, 1, false, false>, plot<1, 1, false, false>, plot<1, 1, true, false>,
-     plot<1, 1, true, false>},
-    {plot<1, 2, false, false>, plot<1, 2, false, false>, plot<1, 2, true, false>,
-     plot<1, 2, true, false>},
+constexpr Kind kinds[12][4] = {
+    {kind<1, 1, false, false>, kind<1, 1, false, false>, kind<1, 1, true, false>,
+     kind<1, 1, true, false>},
+    {kind<1, 2, false, false>, kind<1, 2, false, false>, kind<1, 2, true, false>,
+     kind<1, 2, true, false>},
     {family<2, 1>[0], family<2, 1>[1], family<2, 1>[2], family<2, 1>[3]},
     {family<2, 2>[0], family<2, 2>[1], family<2, 2>[2], family<2, 2>[3]},
     {family<3, 1>[0], family<3, 1>[1], family<3, 1>[2], family<3, 1>[3]},
@@ -95,6 +208,10 @@ constexpr DisplayPlotter plotters[12][4] = {
     {family<6, 1>[0], family<6, 1>[1], family<6, 1>[2], family<6, 1>[3]},
     {family<6, 2>[0], family<6, 2>[1], family<6, 2>[2], family<6, 2>[3]},
 };
+
+// The chosen kind; its whole-frame redraw stands for its plotter only while
+// plotter_fn is that plotter.
+Kind chosen = {plot_empty, nullptr, nullptr};
 
 // The derived sizes of the current machine and layout; the buffer follows.
 void fit_buffer() {
@@ -113,8 +230,8 @@ void fit_buffer() {
 } // namespace
 
 void display_alloc_bitmap() {
-    buffer.assign(static_cast<std::size_t>(display_stride) * display_host_height, 0);
-    display_buffer = buffer.data();
+    buffer.assign(static_cast<std::size_t>(display_stride) * display_host_height);
+    display_buffer = buffer.data;
     for (i32 r = 0; r < display_host_height; r++)
         display_rows[r] = display_buffer + static_cast<std::size_t>(r) * display_stride;
     if (display_host_window)
@@ -124,10 +241,12 @@ void display_alloc_bitmap() {
 }
 
 void display_free_bitmap() {
-    std::vector<u8>().swap(buffer);
+    buffer.release();
     display_buffer = nullptr;
     display_host_width = display_host_height = display_stride = 0;
     plotter_fn = plot_empty;
+    chosen = {plot_empty, nullptr, nullptr};
+    run_plotter_fn = nullptr;
 }
 
 bool display_filter_active() {
@@ -157,12 +276,16 @@ void display_select_plotter() {
     const u32 s = scale();
     filter_active = display_filter == 2 && s >= 2 && s <= 4;
     if (filter_active) {
+        chosen = {plot_empty, nullptr, nullptr};
         plotter_fn = plot_empty;
+        run_plotter_fn = nullptr;
         return;
     }
     if (display_layout > 11) return;
-    const int kind = (display_rotated ? 2 : 0) + (scanlines_apply() ? 1 : 0);
-    plotter_fn = plotters[display_layout][kind];
+    chosen = kinds[display_layout][(display_rotated ? 2 : 0) + (scanlines_apply() ? 1 : 0)];
+    plotter_fn = chosen.plot;
+    run_plotter_fn = chosen.run;
+    run_plotter_owner = chosen.plot;
 }
 
 void display_scanline_prepass() {
@@ -182,21 +305,29 @@ void display_scanline_prepass() {
     // The rows the scanline plotters skip, in black, across the whole stride.
     const i32 written = (s + 1) / 2;
     for (i32 block = 0; block < h; block += s)
-        for (i32 r = block + written; r < block + s && r < h; r++) {
-            u32* p = reinterpret_cast<u32*>(display_rows[r]);
-            for (i32 i = 0; i < display_stride / 4; i++)
-                p[i] = pen_quad[7];
-        }
+        for (i32 r = block + written; r < block + s && r < h; r++)
+            std::memset(display_rows[r], pen_byte[7], static_cast<std::size_t>(display_stride));
+}
+
+void display_redraw_picture() {
+    if (!display_buffer) return;
+    display_scanline_prepass();
+    const u32 w = guest_width(), h = guest_height();
+    // The rotated whole-frame redraw covers the square frames only (the only
+    // ones ever turned); anything else goes pixel by pixel.
+    if (plotter_fn == chosen.plot && (!display_rotated || w == h)) {
+        if (chosen.redraw) chosen.redraw(w, h);
+        return;
+    }
+    for (u32 x = 0; x < w; x++)
+        for (u32 y = 0; y < h; y++)
+            plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
 }
 
 void display_redraw_all() {
     if (!display_host_window) return;
     display_select_plotter();
-    display_scanline_prepass();
-    const u32 w = guest_width(), h = guest_height();
-    for (u32 x = 0; x < w; x++)
-        for (u32 y = 0; y < h; y++)
-            plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
+    display_redraw_picture();
     if (guidepixel && (emu_paused || cpu_tracing)) display_update_beam_marker(0);
     display_blit();
 }

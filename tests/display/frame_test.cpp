@@ -58,6 +58,17 @@ TEST_F(GuestFrame, PlottingStoresOnlyChangesAndHandsThemToThePlotter) {
     EXPECT_EQ(plotted[2], (std::array<u32, 3>{2, 7, 0x104}));
 }
 
+TEST_F(GuestFrame, PviPixelsSit49ClocksInAndBelowTheFirstVisibleLine) {
+    use(ARCADIA, 6, 0); // window from clock 55 and line 28; first visible line 20
+    plotter_fn = recording_plotter;
+    std::memset(guest_frame, 8, sizeof guest_frame);
+    display_plot_guest(10, 20, 4); // clock 59, line 40: frame (4, 12)
+    display_plot_guest(5, 20, 4);  // clock 54: left of the window
+    display_plot_guest(10, 7, 4);  // line 27: above it
+    ASSERT_EQ(plotted.size(), 1u);
+    EXPECT_EQ(plotted[0], (std::array<u32, 3>{4, 12, 4}));
+}
+
 TEST_F(GuestFrame, RasterPlotsClipToTheVisibleWindow) {
     use(ARCADIA, 6, 0);
     plotter_fn = recording_plotter;

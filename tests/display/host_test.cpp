@@ -83,6 +83,83 @@ TEST_F(HostPicture, EveryLayoutPaintsItsBlockPlainAndRotated) {
                 }
 }
 
+TEST_F(HostPicture, WholeFrameRedrawWritesWhatThePlottersWrite) {
+    // Every kind of every layout: the buffer after the row-wise redraw equals
+    // the buffer after plotting each pixel, padding and gap rows included.
+    for (u32 s = 1; s <= 6; s++)
+        for (u32 t = 1; t <= 2; t++)
+            for (int rot = 0; rot < 2; rot++)
+                for (int scan = 0; scan < 2; scan++) {
+                    SCOPED_TRACE("scale " + std::to_string(s) + " stretch " + std::to_string(t) +
+                                 (rot ? " rotated" : "") + (scan ? " scanlines" : ""));
+                    scanlines = static_cast<u32>(scan);
+                    layout(ZACCARIA, 22, s, t, rot != 0);
+                    u32 seed = 12345;
+                    for (u32 x = 0; x < 240; x++)
+                        for (u32 y = 0; y < 240; y++) {
+                            seed = seed * 1103515245u + 12345u;
+                            guest_frame[x * GUEST_FRAME_ROWS + y] =
+                                static_cast<u8>((seed >> 16) % 24);
+                        }
+                    const std::size_t size = static_cast<std::size_t>(display_stride) *
+                                             static_cast<std::size_t>(display_host_height);
+                    display_scanline_prepass();
+                    for (u32 x = 0; x < 240; x++)
+                        for (u32 y = 0; y < 240; y++)
+                            plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
+                    const std::vector<u8> by_pixel(display_buffer, display_buffer + size);
+                    std::memset(display_buffer, 0xEE, size);
+                    display_redraw_picture();
+                    ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), by_pixel);
+                }
+}
+
+TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
+    // Runs of changed pixels, broken where a pixel already holds its colour,
+    // in every kind: the same frame and buffer as plotting pixel by pixel.
+    for (u32 s = 1; s <= 6; s++)
+        for (u32 t = 1; t <= 2; t++)
+            for (int rot = 0; rot < 2; rot++)
+                for (int scan = 0; scan < 2; scan++) {
+                    SCOPED_TRACE("scale " + std::to_string(s) + " stretch " + std::to_string(t) +
+                                 (rot ? " rotated" : "") + (scan ? " scanlines" : ""));
+                    scanlines = static_cast<u32>(scan);
+                    layout(ZACCARIA, 22, s, t, rot != 0);
+                    const std::size_t size = static_cast<std::size_t>(display_stride) *
+                                             static_cast<std::size_t>(display_host_height);
+                    std::vector<u8> start(sizeof guest_frame);
+                    for (std::size_t i = 0; i < start.size(); i++)
+                        start[i] = static_cast<u8>((i * 7 / 3) % 24);
+                    u8 line[240];
+                    const auto colours_of = [&](u32 y) {
+                        for (u32 x = 0; x < 240; x++)
+                            line[x] = static_cast<u8>((x / 3 + y) % 24);
+                    };
+                    // Pixel by pixel.
+                    std::memcpy(guest_frame, start.data(), start.size());
+                    for (u32 y = 0; y < 240; y++) {
+                        colours_of(y);
+                        for (u32 x = 0; x < 240; x++)
+                            display_plot_pixel(x, y, y % 5 == 0 ? 9 : line[x]);
+                    }
+                    const std::vector<u8> frame(guest_frame, guest_frame + sizeof guest_frame);
+                    const std::vector<u8> picture(display_buffer, display_buffer + size);
+                    // A line at a time; every fifth line filled with one colour.
+                    std::memcpy(guest_frame, start.data(), start.size());
+                    std::memset(display_buffer, 0xEE, size);
+                    for (u32 y = 0; y < 240; y++) {
+                        colours_of(y);
+                        if (y % 5 == 0)
+                            display_fill_row(0, static_cast<i32>(y), 240, 9);
+                        else
+                            display_plot_row(0, static_cast<i32>(y), line, 240);
+                    }
+                    ASSERT_EQ(std::vector<u8>(guest_frame, guest_frame + sizeof guest_frame),
+                              frame);
+                    ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), picture);
+                }
+}
+
 TEST_F(HostPicture, RotationPutsTheFirstPixelTopRight) {
     layout(ZACCARIA, 22, 2, 1, true);
     display_plot_pixel(0, 0, 3);
