@@ -49,115 +49,109 @@ class HostPicture : public ::testing::Test {
         std::memset(guest_frame, 0xEE, sizeof guest_frame);
     }
     static u8 host(int x, int y) { return display_rows[y][x]; }
+    // Runs `check(scale, stretch, rotated, scanlines)` on the 240 x 240 board
+    // in every layout: scales 1-6, both stretches, plain and rotated, with
+    // and without scanlines.
+    template <typename Check> static void each_layout(Check check) {
+        for (u32 s = 1; s <= 6; s++)
+            for (u32 t = 1; t <= 2; t++)
+                for (int rot = 0; rot < 2; rot++)
+                    for (int scan = 0; scan < 2; scan++) {
+                        SCOPED_TRACE("scale " + std::to_string(s) + " stretch " +
+                                     std::to_string(t) + (rot ? " rotated" : "") +
+                                     (scan ? " scanlines" : ""));
+                        scanlines = static_cast<u32>(scan);
+                        layout(ZACCARIA, 22, s, t, rot != 0);
+                        check(s, t, rot, scan);
+                        if (::testing::Test::HasFatalFailure()) return;
+                    }
+    }
 };
 
 TEST_F(HostPicture, EveryLayoutPaintsItsBlockPlainAndRotated) {
     const int w = 240;
-    for (u32 s = 1; s <= 6; s++)
-        for (u32 t = 1; t <= 2; t++)
-            for (int rot = 0; rot < 2; rot++)
-                for (int scan = 0; scan < 2; scan++) {
-                    SCOPED_TRACE("scale " + std::to_string(s) + " stretch " + std::to_string(t) +
-                                 (rot ? " rotated" : "") + (scan ? " scanlines" : ""));
-                    scanlines = static_cast<u32>(scan);
-                    layout(ZACCARIA, 22, s, t, rot != 0);
-                    ASSERT_EQ(display_layout, (s - 1) * 2 + (t - 1));
-                    EXPECT_EQ(display_stride % 16, 0);
-                    EXPECT_GE(display_stride, display_host_width);
-                    display_plot_pixel(0, 0, 5);
-                    display_plot_pixel(3, 1, 6);
-                    const int bw = static_cast<int>(s * t), bh = static_cast<int>(s);
-                    const int shown_rows = scan && s > 1 ? static_cast<int>(s + 1) / 2 : bh;
-                    // Rows of the first four guest lines (or columns when rotated).
-                    for (int hy = 0; hy < 4 * bh; hy++)
-                        for (int hx = 0; hx < display_host_width; hx++) {
-                            const int gx = rot ? hy / bh : hx / bw;
-                            const int gy = rot ? (w - 1) - hx / bw : hy / bh;
-                            int expected = 0xEE;
-                            if (hy % bh < shown_rows) {
-                                if (gx == 0 && gy == 0) expected = 5;
-                                if (gx == 3 && gy == 1) expected = 6;
-                            }
-                            ASSERT_EQ(host(hx, hy), expected) << hx << "," << hy;
-                        }
+    each_layout([&](u32 s, u32 t, int rot, int scan) {
+        ASSERT_EQ(display_layout, (s - 1) * 2 + (t - 1));
+        EXPECT_EQ(display_stride % 16, 0);
+        EXPECT_GE(display_stride, display_host_width);
+        display_plot_pixel(0, 0, 5);
+        display_plot_pixel(3, 1, 6);
+        const int bw = static_cast<int>(s * t), bh = static_cast<int>(s);
+        const int shown_rows = scan && s > 1 ? static_cast<int>(s + 1) / 2 : bh;
+        // Rows of the first four guest lines (or columns when rotated).
+        for (int hy = 0; hy < 4 * bh; hy++)
+            for (int hx = 0; hx < display_host_width; hx++) {
+                const int gx = rot ? hy / bh : hx / bw;
+                const int gy = rot ? (w - 1) - hx / bw : hy / bh;
+                int expected = 0xEE;
+                if (hy % bh < shown_rows) {
+                    if (gx == 0 && gy == 0) expected = 5;
+                    if (gx == 3 && gy == 1) expected = 6;
                 }
+                ASSERT_EQ(host(hx, hy), expected) << hx << "," << hy;
+            }
+    });
 }
 
 TEST_F(HostPicture, WholeFrameRedrawWritesWhatThePlottersWrite) {
     // Every kind of every layout: the buffer after the row-wise redraw equals
     // the buffer after plotting each pixel, padding and gap rows included.
-    for (u32 s = 1; s <= 6; s++)
-        for (u32 t = 1; t <= 2; t++)
-            for (int rot = 0; rot < 2; rot++)
-                for (int scan = 0; scan < 2; scan++) {
-                    SCOPED_TRACE("scale " + std::to_string(s) + " stretch " + std::to_string(t) +
-                                 (rot ? " rotated" : "") + (scan ? " scanlines" : ""));
-                    scanlines = static_cast<u32>(scan);
-                    layout(ZACCARIA, 22, s, t, rot != 0);
-                    u32 seed = 12345;
-                    for (u32 x = 0; x < 240; x++)
-                        for (u32 y = 0; y < 240; y++) {
-                            seed = seed * 1103515245u + 12345u;
-                            guest_frame[x * GUEST_FRAME_ROWS + y] =
-                                static_cast<u8>((seed >> 16) % 24);
-                        }
-                    const std::size_t size = static_cast<std::size_t>(display_stride) *
-                                             static_cast<std::size_t>(display_host_height);
-                    display_scanline_prepass();
-                    for (u32 x = 0; x < 240; x++)
-                        for (u32 y = 0; y < 240; y++)
-                            plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
-                    const std::vector<u8> by_pixel(display_buffer, display_buffer + size);
-                    std::memset(display_buffer, 0xEE, size);
-                    display_redraw_picture();
-                    ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), by_pixel);
-                }
+    each_layout([&](u32, u32, int, int) {
+        u32 seed = 12345;
+        for (u32 x = 0; x < 240; x++)
+            for (u32 y = 0; y < 240; y++) {
+                seed = seed * 1103515245u + 12345u;
+                guest_frame[x * GUEST_FRAME_ROWS + y] = static_cast<u8>((seed >> 16) % 24);
+            }
+        const std::size_t size = static_cast<std::size_t>(display_stride) *
+                                 static_cast<std::size_t>(display_host_height);
+        display_scanline_prepass();
+        for (u32 x = 0; x < 240; x++)
+            for (u32 y = 0; y < 240; y++)
+                plotter_fn(x, y, guest_frame[x * GUEST_FRAME_ROWS + y]);
+        const std::vector<u8> by_pixel(display_buffer, display_buffer + size);
+        std::memset(display_buffer, 0xEE, size);
+        display_redraw_picture();
+        ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), by_pixel);
+    });
 }
 
 TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
     // Runs of changed pixels, broken where a pixel already holds its colour,
     // in every kind: the same frame and buffer as plotting pixel by pixel.
-    for (u32 s = 1; s <= 6; s++)
-        for (u32 t = 1; t <= 2; t++)
-            for (int rot = 0; rot < 2; rot++)
-                for (int scan = 0; scan < 2; scan++) {
-                    SCOPED_TRACE("scale " + std::to_string(s) + " stretch " + std::to_string(t) +
-                                 (rot ? " rotated" : "") + (scan ? " scanlines" : ""));
-                    scanlines = static_cast<u32>(scan);
-                    layout(ZACCARIA, 22, s, t, rot != 0);
-                    const std::size_t size = static_cast<std::size_t>(display_stride) *
-                                             static_cast<std::size_t>(display_host_height);
-                    std::vector<u8> start(sizeof guest_frame);
-                    for (std::size_t i = 0; i < start.size(); i++)
-                        start[i] = static_cast<u8>((i * 7 / 3) % 24);
-                    u8 line[240];
-                    const auto colours_of = [&](u32 y) {
-                        for (u32 x = 0; x < 240; x++)
-                            line[x] = static_cast<u8>((x / 3 + y) % 24);
-                    };
-                    // Pixel by pixel.
-                    std::memcpy(guest_frame, start.data(), start.size());
-                    for (u32 y = 0; y < 240; y++) {
-                        colours_of(y);
-                        for (u32 x = 0; x < 240; x++)
-                            display_plot_pixel(x, y, y % 5 == 0 ? 9 : line[x]);
-                    }
-                    const std::vector<u8> frame(guest_frame, guest_frame + sizeof guest_frame);
-                    const std::vector<u8> picture(display_buffer, display_buffer + size);
-                    // A line at a time; every fifth line filled with one colour.
-                    std::memcpy(guest_frame, start.data(), start.size());
-                    std::memset(display_buffer, 0xEE, size);
-                    for (u32 y = 0; y < 240; y++) {
-                        colours_of(y);
-                        if (y % 5 == 0)
-                            display_fill_row(0, static_cast<i32>(y), 240, 9);
-                        else
-                            display_plot_row(0, static_cast<i32>(y), line, 240);
-                    }
-                    ASSERT_EQ(std::vector<u8>(guest_frame, guest_frame + sizeof guest_frame),
-                              frame);
-                    ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), picture);
-                }
+    each_layout([&](u32, u32, int, int) {
+        const std::size_t size = static_cast<std::size_t>(display_stride) *
+                                 static_cast<std::size_t>(display_host_height);
+        std::vector<u8> start(sizeof guest_frame);
+        for (std::size_t i = 0; i < start.size(); i++)
+            start[i] = static_cast<u8>((i * 7 / 3) % 24);
+        u8 line[240];
+        const auto colours_of = [&](u32 y) {
+            for (u32 x = 0; x < 240; x++)
+                line[x] = static_cast<u8>((x / 3 + y) % 24);
+        };
+        // Pixel by pixel.
+        std::memcpy(guest_frame, start.data(), start.size());
+        for (u32 y = 0; y < 240; y++) {
+            colours_of(y);
+            for (u32 x = 0; x < 240; x++)
+                display_plot_pixel(x, y, y % 5 == 0 ? 9 : line[x]);
+        }
+        const std::vector<u8> frame(guest_frame, guest_frame + sizeof guest_frame);
+        const std::vector<u8> picture(display_buffer, display_buffer + size);
+        // A line at a time; every fifth line filled with one colour.
+        std::memcpy(guest_frame, start.data(), start.size());
+        std::memset(display_buffer, 0xEE, size);
+        for (u32 y = 0; y < 240; y++) {
+            colours_of(y);
+            if (y % 5 == 0)
+                display_fill_row(0, static_cast<i32>(y), 240, 9);
+            else
+                display_plot_row(0, static_cast<i32>(y), line, 240);
+        }
+        ASSERT_EQ(std::vector<u8>(guest_frame, guest_frame + sizeof guest_frame), frame);
+        ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), picture);
+    });
 }
 
 TEST_F(HostPicture, RotationPutsTheFirstPixelTopRight) {
