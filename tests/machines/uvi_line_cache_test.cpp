@@ -13,6 +13,7 @@
 #include "machines/arcadia.h"
 #include "machines/uvi2637.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
@@ -47,14 +48,8 @@ class UviLineCache : public ::testing::Test {
         }
         guest_memory[0x1800 + 16 * 6] = 63;
     }
-    static std::vector<u8> picture() {
-        std::vector<u8> p;
-        for (i32 x = 49; x < 227; x++)
-            for (i32 y = first_visible_line; y < lines_per_frame; y++)
-                p.push_back(guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
-                                        (y - display_window_top)]);
-        return p;
-    }
+    // The whole visible frame.
+    static std::vector<u8> picture() { return capture_guest_frame().pixels; }
     // The picture after `change`, drawn by one renderer over frames that
     // showed the scene before.
     static std::vector<u8> after(u32 mode, const std::function<void()>& change) {
