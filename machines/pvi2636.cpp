@@ -130,12 +130,80 @@ int line_group(i32 y) {
     return 5;
 }
 
-// BGCOLLIDE's bits for the objects of a cell: object n -> $80 >> n.
-u8 grid_collision_bits(u8 cell) {
-    u8 grid = 0;
-    for (int n = 0; n < 4; n++)
-        if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
-    return grid;
+// By the four object bits of a cell (cell >> 4): the SPRITECOLLIDE bits of
+// the pairs that meet there, and BGCOLLIDE's bits (object n -> $80 >> n).
+struct CollisionBits {
+    u8 pairs[16], grid[16];
+};
+constexpr CollisionBits COLLISION_BITS = [] {
+    CollisionBits t{};
+    for (u32 objects = 0; objects < 16; objects++) {
+        const u32 cell = objects << 4;
+        for (const auto& p : PAIRS)
+            if ((cell & p.mask) == p.mask) t.pairs[objects] |= p.bit;
+        for (u32 n = 0; n < 4; n++)
+            if (objects & (1u << n)) t.grid[objects] |= static_cast<u8>(0x80u >> n);
+    }
+    return t;
+}();
+
+// What the objects put on the current line. The objects take their row,
+// position and colour when they step at clock 12 and keep them for the rest
+// of the line, so the line's object pixels are worked out once, on the first
+// run after a step, and every run copies its part.
+struct ObjectLayer {
+    i32 from, to;          // every lit object pixel lies in [from, to)
+    u8 marks[PVI_WIDTH];   // 16 << n for each object lit there, and its colour
+    u8 colours[PVI_WIDTH]; // the colour shown where marks is not 0
+};
+ObjectLayer object_layer;
+// Counts the changes to pvi_objects; the layer is rebuilt when it was built
+// for another count or for another line.
+u32 objects_changed = 1, layer_built_for;
+i32 layer_line;
+
+void build_object_layer(i32 y) {
+    ObjectLayer& l = object_layer;
+    std::memset(l.marks, 0, sizeof l.marks);
+    l.from = PVI_WIDTH;
+    l.to = 0;
+    for (int n = 0; n < 4; n++) {
+        const PviObject& o = pvi_objects[n];
+        if (!o.active || !o.row_bits || o.x_start >= PVI_WIDTH) continue;
+        const u8 mark = static_cast<u8>(o.colour | (16u << n));
+        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
+        const i32 scale = o.scale, row = y - o.start_line;
+        for (i32 b = 0; b < 8; b++) {
+            if (!((o.row_bits >> (7 - b)) & 1)) continue;
+            const i32 a = o.x_start + b * scale;
+            const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
+            for (i32 x = a; x < e; x++) {
+                l.marks[x] |= mark;
+                l.colours[x] = l.marks[x] & 7u;
+                // Outside the pattern's box the object keeps its own colours.
+                const i32 col = x - o.x_start;
+                if (artefact && col < 7 && row >= 0 && row < 6) l.colours[x] = ARTEFACTS[row][col];
+            }
+            if (a < l.from) l.from = a;
+            if (e > l.to) l.to = e;
+        }
+    }
+    layer_built_for = objects_changed;
+    layer_line = y;
+}
+
+// Background colour into colours[x0, x1), eight bytes at a time.
+void fill_background(u8* colours, i32 x0, i32 x1, u8 colour) {
+    const i32 n = x1 - x0;
+    if (n < 8) {
+        for (i32 x = x0; x < x1; x++)
+            colours[x] = colour;
+        return;
+    }
+    const u64 eight = 0x0101010101010101ull * colour;
+    for (i32 x = x0; x + 8 <= x1; x += 8)
+        std::memcpy(colours + x, &eight, 8);
+    std::memcpy(colours + x1 - 8, &eight, 8);
 }
 
 } // namespace
@@ -295,6 +363,7 @@ void pvi_frame_start() {
         o.start_line = (reg(pvi_object_block[n] + 0x0C) + 1) % 256;
         o.active = o.duplicate = o.completed = 0;
     }
+    objects_changed++;
 }
 
 void pvi_frame_begin() {
@@ -369,6 +438,7 @@ void pvi_object_line_step() {
         if (o.active && !o.completed && o.row == 9 && o.sub_line == o.scale - 1)
             pvi_object_complete(n);
     }
+    objects_changed++;
 }
 
 void pvi_object_complete(int n) {
@@ -402,6 +472,7 @@ void pvi_line_end() {
         u8& count = pvi_history_count[history_current][n];
         if (count < PVI_HISTORY_RECORDS && current_record(n).valid) count++;
     }
+    objects_changed++;
 }
 
 // ---- demultiplex history -------------------------------------------------------------
@@ -483,17 +554,26 @@ void pvi_render_span(i32 first, i32 last) {
     display_plot_row(first, raster_line, colours + (first - 49), last - first + 1);
 }
 
-void pvi_render_run(i32 first, i32 last, u8* colours) {
-    const i32 y = pvi_line, x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
+namespace {
+
+u8 spare_row[PVI_WIDTH];
+
+// The current line's cells; lines outside the frame get a blank row.
+u8* line_cells(i32 y) {
+    if (y >= 0 && y < PVI_MAX_LINES) return pvi_pixel_cells + y * PVI_WIDTH;
+    std::memset(spare_row, 0, sizeof spare_row);
+    return spare_row;
+}
+
+// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
+// with the registers as they are now; no status is written.
+void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
+    const i32 y = pvi_line;
     if (!dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    std::memset(colours + x0, static_cast<u8>(pvi_background_colour),
-                static_cast<std::size_t>(x1 - x0));
-    static u8 spare_row[PVI_WIDTH];
-    u8* const cells = y >= 0 && y < PVI_MAX_LINES ? pvi_pixel_cells + y * PVI_WIDTH : spare_row;
-    if (cells == spare_row) std::memset(spare_row, 0, sizeof spare_row);
+    fill_background(colours, x0, x1, static_cast<u8>(pvi_background_colour));
 
     // Grid: sixteen columns of eight pixels from x 32, their bar bytes and
     // the bar width of this line.
@@ -502,8 +582,6 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
         const bool thin = (y - 20) % 20 < 2;
         const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
         const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
-        const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
-        const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
         u32 corners = 0;
         if (drawcorners && thin) {
             const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
@@ -512,6 +590,8 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
             corners &= ~lit;
         }
         if (lit | corners) {
+            const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
+            const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
             const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
             const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
             for (i32 c = (from - 32) >> 3, end = ((to - 1 - 32) >> 3); c <= end; c++) {
@@ -532,7 +612,7 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
     }
 
     // Score digits.
-    if (y >= pvi_score_line && y <= pvi_score_line + 19) {
+    if (y >= pvi_score_line && y <= pvi_score_line + 19 && x1 > 60 && x0 < 136) {
         const u8 ctrl = reg(PVI_SCORECTRL);
         const i32 starts[4] = {60, 76, (ctrl & 2) ? 92 : 108, (ctrl & 2) ? 108 : 124};
         const u8 lt = reg(PVI_SCORELT), rt = reg(PVI_SCORERT);
@@ -550,42 +630,115 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
         }
     }
 
-    // Objects, in order: where they overlap, a pixel shows the OR of their colours.
-    i32 touched_from = x1, touched_to = x0;
-    for (int n = 0; n < 4; n++) {
-        const PviObject& o = pvi_objects[n];
-        if (!o.active || !o.row_bits || o.x_start >= x1 || o.x_end <= x0) continue;
-        const i32 code = o.scale == 1 ? 0 : o.scale == 2 ? 1 : o.scale == 4 ? 2 : 3;
-        const i32 from = x0 > o.x_start ? x0 : o.x_start, to = x1 < o.x_end ? x1 : o.x_end;
-        const u8 mark = static_cast<u8>(o.colour | (16u << n));
-        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
-        for (i32 x = from; x < to; x++) {
-            if (!((o.row_bits >> (7 - ((x - o.x_start) >> code))) & 1)) continue;
-            cells[x] |= mark;
-            colours[x] = cells[x] & 7u;
-            if (artefact) {
-                // Outside the pattern's box the object keeps its own colours.
-                const i32 col = x - o.x_start, row = y - o.start_line;
-                if (col < 7 && row >= 0 && row < 6) colours[x] = ARTEFACTS[row][col];
-            }
-            if (x < touched_from) touched_from = x;
-            if (x + 1 > touched_to) touched_to = x + 1;
-        }
+    // Objects: where they overlap, a pixel shows the OR of their colours.
+    if (layer_built_for != objects_changed || layer_line != y) build_object_layer(y);
+    const ObjectLayer& l = object_layer;
+    const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    for (i32 x = from; x < to; x++) {
+        const u8 mark = l.marks[x];
+        if (!mark) continue;
+        cells[x] |= mark;
+        colours[x] = l.colours[x];
     }
+}
 
-    // Collisions, pixel by pixel as the beam meets them, each status write at
-    // its own beam position.
-    if (collisions)
-        for (i32 x = touched_from; x < touched_to; x++) {
-            const u8 cell = cells[x];
-            if (!(cell & 0xF0)) continue;
-            raster_clock = x + 49;
-            u8 pairs = 0;
-            for (const auto& p : PAIRS)
-                if ((cell & p.mask) == p.mask) pairs |= p.bit;
-            if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
-            if (cell & 8) set_status(PVI_BGCOLLIDE, grid_collision_bits(cell));
-        }
+// The collisions of pictures x0..x1 - 1 (already drawn), pixel by pixel as
+// the beam meets them, each status write at its own beam position.
+void collide(i32 x0, i32 x1, const u8* cells) {
+    if (!collisions) return;
+    const ObjectLayer& l = object_layer;
+    const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    for (i32 x = from; x < to; x++) {
+        const u8 cell = cells[x];
+        if (!(cell & 0xF0)) continue;
+        raster_clock = x + 49;
+        const u8 pairs = COLLISION_BITS.pairs[cell >> 4];
+        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+        if (cell & 8) set_status(PVI_BGCOLLIDE, COLLISION_BITS.grid[cell >> 4]);
+    }
+}
+
+// The register bytes that the current line's picture reads besides the
+// objects (which hold theirs for the line), packed.
+struct LineInputs {
+    u64 grid;
+    u32 rest;
+    bool operator==(const LineInputs&) const = default;
+};
+LineInputs drawn_with;
+// Cells of the line being drawn ahead.
+u8* ahead_cells;
+// Where the line's inputs lie, found when its drawing ahead begins: the
+// register page (nullptr where it wraps around the end of memory: the line
+// is then drawn again after every instruction), the offset of its grid band's
+// four bar bytes (0: no grid on this line), the band above's second pair
+// (0: none), its width byte, and whether the score is on the line.
+const u8* line_page;
+u32 line_bars, line_bars_above, line_widths;
+bool line_score;
+
+void find_line_inputs() {
+    const u32 page = pvi_base & ADDR_MASK;
+    line_page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
+    const i32 y = pvi_line;
+    line_bars = line_bars_above = line_widths = 0;
+    if (y >= 20 && y <= 219) {
+        const u32 band = static_cast<u32>(y - 20) / 20;
+        line_bars = 0x80 + 4 * band;
+        if (band > 0) line_bars_above = line_bars - 2;
+        line_widths = 0xA8 + band / 2;
+    }
+    line_score = y >= pvi_score_line && y <= pvi_score_line + 19;
+}
+
+LineInputs line_inputs() {
+    const u8* const p = line_page;
+    LineInputs in{0, static_cast<u32>(p[PVI_BGCOLOUR]) << 24};
+    if (line_bars) {
+        in.grid = static_cast<u64>(p[line_bars]) | static_cast<u64>(p[line_bars + 1]) << 8 |
+                  static_cast<u64>(p[line_bars + 2]) << 16 |
+                  static_cast<u64>(p[line_bars + 3]) << 24 | static_cast<u64>(p[line_widths]) << 32;
+        if (line_bars_above)
+            in.grid |= static_cast<u64>(p[line_bars_above]) << 40 |
+                       static_cast<u64>(p[line_bars_above + 1]) << 48;
+    }
+    if (line_score)
+        in.rest |= static_cast<u32>(p[PVI_SCORECTRL]) | static_cast<u32>(p[PVI_SCORELT]) << 8 |
+                   static_cast<u32>(p[PVI_SCORERT]) << 16;
+    if (pvi_invert_register && (*pvi_invert_register & 0x20)) in.grid |= 1ull << 56;
+    return in;
+}
+
+} // namespace
+
+void pvi_render_run(i32 first, i32 last, u8* colours) {
+    const i32 x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
+    u8* const cells = line_cells(pvi_line);
+    draw(x0, x1, colours, cells);
+    collide(x0, x1, cells);
+    raster_clock = last;
+}
+
+void pvi_draw_ahead(i32 first, u8* colours) {
+    const i32 x0 = first - 49;
+    if (x0 >= PVI_WIDTH) return;
+    if (first == 49) {
+        ahead_cells = line_cells(pvi_line);
+        find_line_inputs();
+    } else {
+        // What was drawn ahead from here on is drawn again.
+        std::memset(ahead_cells + x0, 0, static_cast<std::size_t>(PVI_WIDTH - x0));
+    }
+    if (line_page) drawn_with = line_inputs();
+    draw(x0, PVI_WIDTH, colours, ahead_cells);
+}
+
+bool pvi_drawn_ahead_stands() {
+    return line_page && line_inputs() == drawn_with;
+}
+
+void pvi_collide_run(i32 first, i32 last) {
+    collide(first - 49, last - 49 + 1, ahead_cells);
     raster_clock = last;
 }
 
