@@ -15,6 +15,7 @@
 #include "machines/uvi2637.h"
 #include "sound/voice_update.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -164,7 +165,7 @@ i32 layer_line;
 
 void build_object_layer(i32 y) {
     ObjectLayer& l = object_layer;
-    std::memset(l.marks, 0, sizeof l.marks);
+    if (l.to > l.from) std::memset(l.marks + l.from, 0, static_cast<std::size_t>(l.to - l.from));
     l.from = PVI_WIDTH;
     l.to = 0;
     for (int n = 0; n < 4; n++) {
@@ -396,6 +397,9 @@ void pvi_line_start() {
 
 void pvi_object_line_step() {
     const u8 sizes = reg(PVI_SIZES);
+    const u8 c01 = reg(PVI_SPR01COLOURS), c23 = reg(PVI_SPR23COLOURS);
+    const u8 colours[4] = {static_cast<u8>((c01 >> 3) & 7), static_cast<u8>(c01 & 7),
+                           static_cast<u8>((c23 >> 3) & 7), static_cast<u8>(c23 & 7)};
     for (int n = 0; n < 4; n++) {
         PviObject& o = pvi_objects[n];
         const u32 block = pvi_object_block[n];
@@ -407,7 +411,7 @@ void pvi_object_line_step() {
         if (!o.active) continue;
         const u8 code = (sizes >> (2 * n)) & 3;
         o.scale = static_cast<u8>(1u << code);
-        o.colour = pvi_get_object_colour(n);
+        o.colour = colours[n];
         if (++o.sub_line >= o.scale) {
             o.sub_line = 0;
             o.row++;
@@ -594,8 +598,13 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
             const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
             const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
             const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
-            for (i32 c = (from - 32) >> 3, end = ((to - 1 - 32) >> 3); c <= end; c++) {
+            // Only the columns with a bar or a corner, left to right.
+            const i32 first = (from - 32) >> 3, end = (to - 1 - 32) >> 3;
+            u32 columns = (lit | corners) & (0xFFFFu >> first) & (0xFFFFu << (15 - end));
+            while (columns) {
+                const i32 c = std::countl_zero(static_cast<u16>(columns));
                 const u32 bit = 0x8000u >> c;
+                columns &= ~bit;
                 const i32 bx = 32 + 8 * c;
                 if (lit & bit) {
                     const i32 a = bx > from ? bx : from;
@@ -659,54 +668,59 @@ void collide(i32 x0, i32 x1, const u8* cells) {
 }
 
 // The register bytes that the current line's picture reads besides the
-// objects (which hold theirs for the line), packed.
+// objects (which hold theirs for the line), packed: the band's bars and the
+// pair above them (eight bytes from two below the band's first), its width
+// byte and the inverting bit; background and score bytes (eight from $C2).
+// Bytes the line does not read are masked out.
 struct LineInputs {
-    u64 grid;
-    u32 rest;
+    u64 bars, colours;
+    u8 widths, invert;
     bool operator==(const LineInputs&) const = default;
 };
 LineInputs drawn_with;
 // Cells of the line being drawn ahead.
 u8* ahead_cells;
-// Where the line's inputs lie, found when its drawing ahead begins: the
-// register page (nullptr where it wraps around the end of memory: the line
-// is then drawn again after every instruction), the offset of its grid band's
-// four bar bytes (0: no grid on this line), the band above's second pair
-// (0: none), its width byte, and whether the score is on the line.
+// Where the line's inputs lie, found when its drawing ahead begins. Without
+// a register page that lies whole in memory the line is drawn again after
+// every instruction.
 const u8* line_page;
-u32 line_bars, line_bars_above, line_widths;
-bool line_score;
+const u8 *line_bars, *line_widths, *line_invert;
+u64 line_bars_mask, line_colours_mask;
+
+u64 load8(const u8* p) {
+    u64 v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// The mask of bytes first..first + n - 1 of a little-endian load of eight.
+constexpr u64 byte_mask(u32 first, u32 n) {
+    return (n >= 8 ? ~0ull : (1ull << (8 * n)) - 1) << (8 * first);
+}
 
 void find_line_inputs() {
+    static const u8 zero = 0;
     const u32 page = pvi_base & ADDR_MASK;
     line_page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
+    if (!line_page) return;
     const i32 y = pvi_line;
-    line_bars = line_bars_above = line_widths = 0;
+    line_bars = line_widths = &zero;
+    line_bars_mask = 0;
     if (y >= 20 && y <= 219) {
         const u32 band = static_cast<u32>(y - 20) / 20;
-        line_bars = 0x80 + 4 * band;
-        if (band > 0) line_bars_above = line_bars - 2;
-        line_widths = 0xA8 + band / 2;
+        line_bars = line_page + 0x80 + 4 * band - 2;
+        line_bars_mask = byte_mask(band > 0 ? 0 : 2, band > 0 ? 6 : 4);
+        line_widths = line_page + 0xA8 + band / 2;
     }
-    line_score = y >= pvi_score_line && y <= pvi_score_line + 19;
+    line_colours_mask = byte_mask(PVI_BGCOLOUR - 0xC2, 1);
+    if (y >= pvi_score_line && y <= pvi_score_line + 19)
+        line_colours_mask |= byte_mask(PVI_SCORECTRL - 0xC2, 1) | byte_mask(PVI_SCORELT - 0xC2, 2);
+    line_invert = pvi_invert_register ? pvi_invert_register : &zero;
 }
 
 LineInputs line_inputs() {
-    const u8* const p = line_page;
-    LineInputs in{0, static_cast<u32>(p[PVI_BGCOLOUR]) << 24};
-    if (line_bars) {
-        in.grid = static_cast<u64>(p[line_bars]) | static_cast<u64>(p[line_bars + 1]) << 8 |
-                  static_cast<u64>(p[line_bars + 2]) << 16 |
-                  static_cast<u64>(p[line_bars + 3]) << 24 | static_cast<u64>(p[line_widths]) << 32;
-        if (line_bars_above)
-            in.grid |= static_cast<u64>(p[line_bars_above]) << 40 |
-                       static_cast<u64>(p[line_bars_above + 1]) << 48;
-    }
-    if (line_score)
-        in.rest |= static_cast<u32>(p[PVI_SCORECTRL]) | static_cast<u32>(p[PVI_SCORELT]) << 8 |
-                   static_cast<u32>(p[PVI_SCORERT]) << 16;
-    if (pvi_invert_register && (*pvi_invert_register & 0x20)) in.grid |= 1ull << 56;
-    return in;
+    return {load8(line_bars) & line_bars_mask, load8(line_page + 0xC2) & line_colours_mask,
+            *line_widths, static_cast<u8>(*line_invert & 0x20)};
 }
 
 } // namespace
@@ -738,7 +752,8 @@ bool pvi_drawn_ahead_stands() {
 }
 
 void pvi_collide_run(i32 first, i32 last) {
-    collide(first - 49, last - 49 + 1, ahead_cells);
+    if (collisions && last - 49 >= object_layer.from && first - 49 < object_layer.to)
+        collide(first - 49, last - 49 + 1, ahead_cells);
     raster_clock = last;
 }
 
