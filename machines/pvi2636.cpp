@@ -163,8 +163,34 @@ ObjectLayer object_layer;
 u32 objects_changed = 1, layer_built_for;
 i32 layer_line;
 
+// What the layer was last built from: per object its position, row, colour
+// and scale (0 for one that shows nothing), and the artefact pattern's row.
+// Lines that repeat a row of every object find the layer as it stands.
+u32 layer_shapes[4];
+i32 layer_artefact_row = -1;
+
 void build_object_layer(i32 y) {
     ObjectLayer& l = object_layer;
+    layer_built_for = objects_changed;
+    layer_line = y;
+    u32 shapes[4];
+    for (int n = 0; n < 4; n++) {
+        const PviObject& o = pvi_objects[n];
+        shapes[n] = o.active && o.row_bits && o.x_start < PVI_WIDTH
+                        ? static_cast<u32>(o.x_start) | static_cast<u32>(o.row_bits) << 8 |
+                              static_cast<u32>(o.colour) << 16 | static_cast<u32>(o.scale) << 24
+                        : 0;
+    }
+    const PviObject& o3 = pvi_objects[3];
+    const i32 artefact_row = shapes[3] && pvi_object3_artefacts && artefacts &&
+                                     y - o3.start_line >= 0 && y - o3.start_line < 6
+                                 ? y - o3.start_line
+                                 : -1;
+    if (std::memcmp(shapes, layer_shapes, sizeof shapes) == 0 && artefact_row == -1 &&
+        layer_artefact_row == -1)
+        return;
+    std::memcpy(layer_shapes, shapes, sizeof shapes);
+    layer_artefact_row = artefact_row;
     if (l.to > l.from) std::memset(l.marks + l.from, 0, static_cast<std::size_t>(l.to - l.from));
     l.from = PVI_WIDTH;
     l.to = 0;
@@ -189,8 +215,6 @@ void build_object_layer(i32 y) {
             if (e > l.to) l.to = e;
         }
     }
-    layer_built_for = objects_changed;
-    layer_line = y;
 }
 
 // Background colour into colours[x0, x1), eight bytes at a time.

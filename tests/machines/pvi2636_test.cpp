@@ -468,6 +468,43 @@ void frame_clock_by_clock() {
     emu_end_of_frame();
 }
 
+TEST_F(Pvi, ObjectChangesBetweenLinesShowOnTheNextLine) {
+    // Object 0 (x 41-48 from line 50, colour 1) is drawn pixel by pixel down
+    // to line 52; then one of its registers changes and line 54 must show it.
+    const struct {
+        u32 offset;
+        u8 value;
+        i32 x;
+        u8 colour; // 0xFF: the background
+    } cases[] = {
+        {PVI_SPR01COLOURS, 0x30, 41, 6}, // colour 6
+        {PVI_SIZES, 0x01, 52, 1},        // scale 2: sixteen pixels wide
+        {PVI_SIZES, 0x01, 41, 1},
+        {0x0A, 59, 60, 1}, // moved right
+        {0x0A, 59, 41, 0xFF},
+        {0x04, 0x0F, 41, 0xFF}, // row 4 only lit on its right half
+        {0x04, 0x0F, 45, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.offset << " " << std::dec << c.x);
+        place(0, 40, 49);
+        set_pvi(PVI_SIZES, 0);
+        set_pvi(PVI_SPR01COLOURS, 0x08);
+        pvi_frame_begin();
+        pvi_frame_start();
+        for (i32 y = 0; y <= 54; y++) {
+            if (y == 53) set_pvi(c.offset, c.value);
+            raster_line = first_visible_line + y;
+            pvi_line_start();
+            pvi_object_line_step();
+            for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++)
+                pvi_render_pixel();
+            pvi_line_end();
+        }
+        EXPECT_EQ(at(c.x, 54), c.colour == 0xFF ? at(20, 54) : c.colour);
+    }
+}
+
 TEST_F(Pvi, FrameDrawnAheadMatchesTheBeamClockByClock) {
     // For each register the picture reads, a program that keeps changing it
     // alone in the middle of lines and folds the collision registers it reads
