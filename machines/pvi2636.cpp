@@ -15,6 +15,7 @@
 #include "machines/uvi2637.h"
 #include "sound/voice_update.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -130,12 +131,104 @@ int line_group(i32 y) {
     return 5;
 }
 
-// BGCOLLIDE's bits for the objects of a cell: object n -> $80 >> n.
-u8 grid_collision_bits(u8 cell) {
-    u8 grid = 0;
-    for (int n = 0; n < 4; n++)
-        if (cell & (16u << n)) grid |= static_cast<u8>(0x80u >> n);
-    return grid;
+// By the four object bits of a cell (cell >> 4): the SPRITECOLLIDE bits of
+// the pairs that meet there, and BGCOLLIDE's bits (object n -> $80 >> n).
+struct CollisionBits {
+    u8 pairs[16], grid[16];
+};
+constexpr CollisionBits COLLISION_BITS = [] {
+    CollisionBits t{};
+    for (u32 objects = 0; objects < 16; objects++) {
+        const u32 cell = objects << 4;
+        for (const auto& p : PAIRS)
+            if ((cell & p.mask) == p.mask) t.pairs[objects] |= p.bit;
+        for (u32 n = 0; n < 4; n++)
+            if (objects & (1u << n)) t.grid[objects] |= static_cast<u8>(0x80u >> n);
+    }
+    return t;
+}();
+
+// What the objects put on the current line. The objects take their row,
+// position and colour when they step at clock 12 and keep them for the rest
+// of the line, so the line's object pixels are worked out once, on the first
+// run after a step, and every run copies its part.
+struct ObjectLayer {
+    i32 from, to;          // every lit object pixel lies in [from, to)
+    u8 marks[PVI_WIDTH];   // 16 << n for each object lit there, and its colour
+    u8 colours[PVI_WIDTH]; // the colour shown where marks is not 0
+};
+ObjectLayer object_layer;
+// Counts the changes to pvi_objects; the layer is rebuilt when it was built
+// for another count or for another line.
+u32 objects_changed = 1, layer_built_for;
+i32 layer_line;
+
+// What the layer was last built from: per object its position, row, colour
+// and scale (0 for one that shows nothing), and the artefact pattern's row.
+// Lines that repeat a row of every object find the layer as it stands.
+u32 layer_shapes[4];
+i32 layer_artefact_row = -1;
+
+void build_object_layer(i32 y) {
+    ObjectLayer& l = object_layer;
+    layer_built_for = objects_changed;
+    layer_line = y;
+    u32 shapes[4];
+    for (int n = 0; n < 4; n++) {
+        const PviObject& o = pvi_objects[n];
+        shapes[n] = o.active && o.row_bits && o.x_start < PVI_WIDTH
+                        ? static_cast<u32>(o.x_start) | static_cast<u32>(o.row_bits) << 8 |
+                              static_cast<u32>(o.colour) << 16 | static_cast<u32>(o.scale) << 24
+                        : 0;
+    }
+    const PviObject& o3 = pvi_objects[3];
+    const i32 artefact_row = shapes[3] && pvi_object3_artefacts && artefacts &&
+                                     y - o3.start_line >= 0 && y - o3.start_line < 6
+                                 ? y - o3.start_line
+                                 : -1;
+    if (std::memcmp(shapes, layer_shapes, sizeof shapes) == 0 && artefact_row == -1 &&
+        layer_artefact_row == -1)
+        return;
+    std::memcpy(layer_shapes, shapes, sizeof shapes);
+    layer_artefact_row = artefact_row;
+    if (l.to > l.from) std::memset(l.marks + l.from, 0, static_cast<std::size_t>(l.to - l.from));
+    l.from = PVI_WIDTH;
+    l.to = 0;
+    for (int n = 0; n < 4; n++) {
+        const PviObject& o = pvi_objects[n];
+        if (!o.active || !o.row_bits || o.x_start >= PVI_WIDTH) continue;
+        const u8 mark = static_cast<u8>(o.colour | (16u << n));
+        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
+        const i32 scale = o.scale, row = y - o.start_line;
+        for (i32 b = 0; b < 8; b++) {
+            if (!((o.row_bits >> (7 - b)) & 1)) continue;
+            const i32 a = o.x_start + b * scale;
+            const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
+            for (i32 x = a; x < e; x++) {
+                l.marks[x] |= mark;
+                l.colours[x] = l.marks[x] & 7u;
+                // Outside the pattern's box the object keeps its own colours.
+                const i32 col = x - o.x_start;
+                if (artefact && col < 7 && row >= 0 && row < 6) l.colours[x] = ARTEFACTS[row][col];
+            }
+            if (a < l.from) l.from = a;
+            if (e > l.to) l.to = e;
+        }
+    }
+}
+
+// Background colour into colours[x0, x1), eight bytes at a time.
+void fill_background(u8* colours, i32 x0, i32 x1, u8 colour) {
+    const i32 n = x1 - x0;
+    if (n < 8) {
+        for (i32 x = x0; x < x1; x++)
+            colours[x] = colour;
+        return;
+    }
+    const u64 eight = 0x0101010101010101ull * colour;
+    for (i32 x = x0; x + 8 <= x1; x += 8)
+        std::memcpy(colours + x, &eight, 8);
+    std::memcpy(colours + x1 - 8, &eight, 8);
 }
 
 } // namespace
@@ -295,6 +388,7 @@ void pvi_frame_start() {
         o.start_line = (reg(pvi_object_block[n] + 0x0C) + 1) % 256;
         o.active = o.duplicate = o.completed = 0;
     }
+    objects_changed++;
 }
 
 void pvi_frame_begin() {
@@ -327,6 +421,9 @@ void pvi_line_start() {
 
 void pvi_object_line_step() {
     const u8 sizes = reg(PVI_SIZES);
+    const u8 c01 = reg(PVI_SPR01COLOURS), c23 = reg(PVI_SPR23COLOURS);
+    const u8 colours[4] = {static_cast<u8>((c01 >> 3) & 7), static_cast<u8>(c01 & 7),
+                           static_cast<u8>((c23 >> 3) & 7), static_cast<u8>(c23 & 7)};
     for (int n = 0; n < 4; n++) {
         PviObject& o = pvi_objects[n];
         const u32 block = pvi_object_block[n];
@@ -338,7 +435,7 @@ void pvi_object_line_step() {
         if (!o.active) continue;
         const u8 code = (sizes >> (2 * n)) & 3;
         o.scale = static_cast<u8>(1u << code);
-        o.colour = pvi_get_object_colour(n);
+        o.colour = colours[n];
         if (++o.sub_line >= o.scale) {
             o.sub_line = 0;
             o.row++;
@@ -369,6 +466,7 @@ void pvi_object_line_step() {
         if (o.active && !o.completed && o.row == 9 && o.sub_line == o.scale - 1)
             pvi_object_complete(n);
     }
+    objects_changed++;
 }
 
 void pvi_object_complete(int n) {
@@ -402,6 +500,7 @@ void pvi_line_end() {
         u8& count = pvi_history_count[history_current][n];
         if (count < PVI_HISTORY_RECORDS && current_record(n).valid) count++;
     }
+    objects_changed++;
 }
 
 // ---- demultiplex history -------------------------------------------------------------
@@ -483,17 +582,26 @@ void pvi_render_span(i32 first, i32 last) {
     display_plot_row(first, raster_line, colours + (first - 49), last - first + 1);
 }
 
-void pvi_render_run(i32 first, i32 last, u8* colours) {
-    const i32 y = pvi_line, x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
+namespace {
+
+u8 spare_row[PVI_WIDTH];
+
+// The current line's cells; lines outside the frame get a blank row.
+u8* line_cells(i32 y) {
+    if (y >= 0 && y < PVI_MAX_LINES) return pvi_pixel_cells + y * PVI_WIDTH;
+    std::memset(spare_row, 0, sizeof spare_row);
+    return spare_row;
+}
+
+// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
+// with the registers as they are now; no status is written.
+void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
+    const i32 y = pvi_line;
     if (!dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    std::memset(colours + x0, static_cast<u8>(pvi_background_colour),
-                static_cast<std::size_t>(x1 - x0));
-    static u8 spare_row[PVI_WIDTH];
-    u8* const cells = y >= 0 && y < PVI_MAX_LINES ? pvi_pixel_cells + y * PVI_WIDTH : spare_row;
-    if (cells == spare_row) std::memset(spare_row, 0, sizeof spare_row);
+    fill_background(colours, x0, x1, static_cast<u8>(pvi_background_colour));
 
     // Grid: sixteen columns of eight pixels from x 32, their bar bytes and
     // the bar width of this line.
@@ -502,8 +610,6 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
         const bool thin = (y - 20) % 20 < 2;
         const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
         const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
-        const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
-        const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
         u32 corners = 0;
         if (drawcorners && thin) {
             const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
@@ -512,10 +618,17 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
             corners &= ~lit;
         }
         if (lit | corners) {
+            const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
+            const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
             const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
             const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
-            for (i32 c = (from - 32) >> 3, end = ((to - 1 - 32) >> 3); c <= end; c++) {
+            // Only the columns with a bar or a corner, left to right.
+            const i32 first = (from - 32) >> 3, end = (to - 1 - 32) >> 3;
+            u32 columns = (lit | corners) & (0xFFFFu >> first) & (0xFFFFu << (15 - end));
+            while (columns) {
+                const i32 c = std::countl_zero(static_cast<u16>(columns));
                 const u32 bit = 0x8000u >> c;
+                columns &= ~bit;
                 const i32 bx = 32 + 8 * c;
                 if (lit & bit) {
                     const i32 a = bx > from ? bx : from;
@@ -532,7 +645,7 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
     }
 
     // Score digits.
-    if (y >= pvi_score_line && y <= pvi_score_line + 19) {
+    if (y >= pvi_score_line && y <= pvi_score_line + 19 && x1 > 60 && x0 < 136) {
         const u8 ctrl = reg(PVI_SCORECTRL);
         const i32 starts[4] = {60, 76, (ctrl & 2) ? 92 : 108, (ctrl & 2) ? 108 : 124};
         const u8 lt = reg(PVI_SCORELT), rt = reg(PVI_SCORERT);
@@ -550,42 +663,121 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
         }
     }
 
-    // Objects, in order: where they overlap, a pixel shows the OR of their colours.
-    i32 touched_from = x1, touched_to = x0;
-    for (int n = 0; n < 4; n++) {
-        const PviObject& o = pvi_objects[n];
-        if (!o.active || !o.row_bits || o.x_start >= x1 || o.x_end <= x0) continue;
-        const i32 code = o.scale == 1 ? 0 : o.scale == 2 ? 1 : o.scale == 4 ? 2 : 3;
-        const i32 from = x0 > o.x_start ? x0 : o.x_start, to = x1 < o.x_end ? x1 : o.x_end;
-        const u8 mark = static_cast<u8>(o.colour | (16u << n));
-        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
-        for (i32 x = from; x < to; x++) {
-            if (!((o.row_bits >> (7 - ((x - o.x_start) >> code))) & 1)) continue;
-            cells[x] |= mark;
-            colours[x] = cells[x] & 7u;
-            if (artefact) {
-                // Outside the pattern's box the object keeps its own colours.
-                const i32 col = x - o.x_start, row = y - o.start_line;
-                if (col < 7 && row >= 0 && row < 6) colours[x] = ARTEFACTS[row][col];
-            }
-            if (x < touched_from) touched_from = x;
-            if (x + 1 > touched_to) touched_to = x + 1;
-        }
+    // Objects: where they overlap, a pixel shows the OR of their colours.
+    if (layer_built_for != objects_changed || layer_line != y) build_object_layer(y);
+    const ObjectLayer& l = object_layer;
+    const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    for (i32 x = from; x < to; x++) {
+        const u8 mark = l.marks[x];
+        if (!mark) continue;
+        cells[x] |= mark;
+        colours[x] = l.colours[x];
     }
+}
 
-    // Collisions, pixel by pixel as the beam meets them, each status write at
-    // its own beam position.
-    if (collisions)
-        for (i32 x = touched_from; x < touched_to; x++) {
-            const u8 cell = cells[x];
-            if (!(cell & 0xF0)) continue;
-            raster_clock = x + 49;
-            u8 pairs = 0;
-            for (const auto& p : PAIRS)
-                if ((cell & p.mask) == p.mask) pairs |= p.bit;
-            if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
-            if (cell & 8) set_status(PVI_BGCOLLIDE, grid_collision_bits(cell));
-        }
+// The collisions of pictures x0..x1 - 1 (already drawn), pixel by pixel as
+// the beam meets them, each status write at its own beam position.
+void collide(i32 x0, i32 x1, const u8* cells) {
+    if (!collisions) return;
+    const ObjectLayer& l = object_layer;
+    const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    for (i32 x = from; x < to; x++) {
+        const u8 cell = cells[x];
+        if (!(cell & 0xF0)) continue;
+        raster_clock = x + 49;
+        const u8 pairs = COLLISION_BITS.pairs[cell >> 4];
+        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+        if (cell & 8) set_status(PVI_BGCOLLIDE, COLLISION_BITS.grid[cell >> 4]);
+    }
+}
+
+// The register bytes that the current line's picture reads besides the
+// objects (which hold theirs for the line), packed: the band's bars and the
+// pair above them (eight bytes from two below the band's first), its width
+// byte and the inverting bit; background and score bytes (eight from $C2).
+// Bytes the line does not read are masked out.
+struct LineInputs {
+    u64 bars, colours;
+    u8 widths, invert;
+    bool operator==(const LineInputs&) const = default;
+};
+LineInputs drawn_with;
+// Cells of the line being drawn ahead.
+u8* ahead_cells;
+// Where the line's inputs lie, found when its drawing ahead begins. Without
+// a register page that lies whole in memory the line is drawn again after
+// every instruction.
+const u8* line_page;
+const u8 *line_bars, *line_widths, *line_invert;
+u64 line_bars_mask, line_colours_mask;
+
+u64 load8(const u8* p) {
+    u64 v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// The mask of bytes first..first + n - 1 of a little-endian load of eight.
+constexpr u64 byte_mask(u32 first, u32 n) {
+    return (n >= 8 ? ~0ull : (1ull << (8 * n)) - 1) << (8 * first);
+}
+
+void find_line_inputs() {
+    static const u8 zero = 0;
+    const u32 page = pvi_base & ADDR_MASK;
+    line_page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
+    if (!line_page) return;
+    const i32 y = pvi_line;
+    line_bars = line_widths = &zero;
+    line_bars_mask = 0;
+    if (y >= 20 && y <= 219) {
+        const u32 band = static_cast<u32>(y - 20) / 20;
+        line_bars = line_page + 0x80 + 4 * band - 2;
+        line_bars_mask = byte_mask(band > 0 ? 0 : 2, band > 0 ? 6 : 4);
+        line_widths = line_page + 0xA8 + band / 2;
+    }
+    line_colours_mask = byte_mask(PVI_BGCOLOUR - 0xC2, 1);
+    if (y >= pvi_score_line && y <= pvi_score_line + 19)
+        line_colours_mask |= byte_mask(PVI_SCORECTRL - 0xC2, 1) | byte_mask(PVI_SCORELT - 0xC2, 2);
+    line_invert = pvi_invert_register ? pvi_invert_register : &zero;
+}
+
+LineInputs line_inputs() {
+    return {load8(line_bars) & line_bars_mask, load8(line_page + 0xC2) & line_colours_mask,
+            *line_widths, static_cast<u8>(*line_invert & 0x20)};
+}
+
+} // namespace
+
+void pvi_render_run(i32 first, i32 last, u8* colours) {
+    const i32 x0 = first - 49, x1 = last - 49 + 1; // [x0, x1)
+    u8* const cells = line_cells(pvi_line);
+    draw(x0, x1, colours, cells);
+    collide(x0, x1, cells);
+    raster_clock = last;
+}
+
+void pvi_draw_ahead(i32 first, u8* colours) {
+    const i32 x0 = first - 49;
+    if (x0 >= PVI_WIDTH) return;
+    if (first == 49) {
+        ahead_cells = line_cells(pvi_line);
+        find_line_inputs();
+    } else {
+        // What was drawn ahead from here on is drawn again.
+        std::memset(ahead_cells + x0, 0, static_cast<std::size_t>(PVI_WIDTH - x0));
+    }
+    if (line_page) drawn_with = line_inputs();
+    draw(x0, PVI_WIDTH, colours, ahead_cells);
+}
+
+bool pvi_drawn_ahead_stands() {
+    return line_page && line_inputs() == drawn_with;
+}
+
+void pvi_collide_run(i32 first, i32 last) {
+    if (collisions && last - 49 >= object_layer.from && first - 49 < object_layer.to)
+        collide(first - 49, last - 49 + 1, ahead_cells);
     raster_clock = last;
 }
 

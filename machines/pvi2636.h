@@ -137,6 +137,15 @@ void pvi_render_span(i32 first, i32 last);
 // The same into colours[x] (x = clock - 49) without plotting them, for a
 // caller that plots the whole line at once; first and last lie in 49-226.
 void pvi_render_run(i32 first, i32 last, u8* colours);
+// Drawing ahead, for the frame loop: the pictures of beam clocks first..226
+// drawn now into colours[x] (x = clock - 49) without collisions. Whether
+// they still stand after the processor has run, and the collisions of clocks
+// first..last (49-226) of what was drawn ahead, written at their own beam
+// positions; raster_clock ends at last. Where the registers the line reads
+// have changed, the caller draws ahead again from the next clock.
+void pvi_draw_ahead(i32 first, u8* colours);
+bool pvi_drawn_ahead_stands();
+void pvi_collide_run(i32 first, i32 last);
 // End of a visible line: completed objects hand over to their duplicates.
 void pvi_line_end();
 

@@ -209,16 +209,22 @@ void border() {
     }
 }
 
-// Clocks 49 to 226: the picture, drawn in runs between the processor's
-// instructions (nothing the picture reads changes within a run).
-// The line goes to the guest frame when it is complete.
+// Clocks 49 to 226: the picture. The rest of the line is drawn ahead with
+// the registers as they are, and drawn again from the next clock whenever an
+// instruction has changed what the line reads; collisions are written run by
+// run between the instructions, at their own beam positions. The line goes
+// to the guest frame when it is complete.
 void picture() {
     u8 colours[PVI_WIDTH];
+    pvi_draw_ahead(49, colours);
     raster_clock = 49;
     while (raster_clock < PVI_BEAM_CLOCKS) {
         const i32 last = next_stop(raster_clock, LAST_CLOCK);
-        pvi_render_run(raster_clock, last, colours);
-        cpu_step_at_beam();
+        pvi_collide_run(raster_clock, last);
+        if (raster_clock == cpu_beam_clock) {
+            cpu_step_at_beam();
+            if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(last + 1, colours);
+        }
         raster_clock = last + 1;
     }
     display_plot_row(49, raster_line, colours, PVI_WIDTH);

@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "input/console_buttons.h"
 #include "input/keys.h"
@@ -416,6 +417,185 @@ TEST_F(Pvi, RunsBetweenInstructionsDrawAsSinglePixelsDo) {
     }
     dejitter = 0;
     artefacts = 0;
+}
+
+// The consoles' frame as the beam meets it clock by clock: each pixel drawn on
+// its own, the processor stepped wherever its clock falls.
+void frame_clock_by_clock() {
+    const auto border = [] {
+        for (raster_clock = 0; raster_clock < border_clocks; raster_clock++) {
+            display_fill_row(raster_clock, raster_line, 1, pvi_border_colour(guest_memory[0x1FC6]));
+            cpu_step_at_beam();
+        }
+    };
+    const auto accept_interrupt = [] {
+        const u32 start = cpu_cycles;
+        cpu_interrupt();
+        cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+    };
+    in_frame = 1;
+    pvi_history_frame_begin();
+    pvi_invert_register = guest_memory + 0x1E80;
+    pvi_frame_begin();
+    raster_line = 0;
+    border();
+    pvi_vblank();
+    accept_interrupt();
+    cpu_run_to_clock(PVI_BEAM_CLOCKS);
+    for (raster_line = 1; raster_line < first_visible_line; raster_line++)
+        cpu_run_to_clock(PVI_BEAM_CLOCKS);
+    for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
+        if (raster_line == first_visible_line) {
+            cpu_run_to_clock(border_clocks);
+            pvi_frame_start();
+        } else {
+            border();
+            if (raster_line == input_line) pvi_read_inputs();
+        }
+        pvi_line_start();
+        cpu_run_to_clock(12);
+        pvi_object_line_step();
+        accept_interrupt();
+        cpu_run_to_clock(49);
+        for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++) {
+            pvi_render_pixel();
+            cpu_step_at_beam();
+        }
+        pvi_line_end();
+    }
+    raster_line = lines_per_frame - 1;
+    pvi_history_frame_end();
+    emu_end_of_frame();
+}
+
+TEST_F(Pvi, ObjectChangesBetweenLinesShowOnTheNextLine) {
+    // Object 0 (x 41-48 from line 50, colour 1) is drawn pixel by pixel down
+    // to line 52; then one of its registers changes and line 54 must show it.
+    const struct {
+        u32 offset;
+        u8 value;
+        i32 x;
+        u8 colour; // 0xFF: the background
+    } cases[] = {
+        {PVI_SPR01COLOURS, 0x30, 41, 6}, // colour 6
+        {PVI_SIZES, 0x01, 52, 1},        // scale 2: sixteen pixels wide
+        {PVI_SIZES, 0x01, 41, 1},
+        {0x0A, 59, 60, 1}, // moved right
+        {0x0A, 59, 41, 0xFF},
+        {0x04, 0x0F, 41, 0xFF}, // row 4 only lit on its right half
+        {0x04, 0x0F, 45, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.offset << " " << std::dec << c.x);
+        place(0, 40, 49);
+        set_pvi(PVI_SIZES, 0);
+        set_pvi(PVI_SPR01COLOURS, 0x08);
+        pvi_frame_begin();
+        pvi_frame_start();
+        for (i32 y = 0; y <= 54; y++) {
+            if (y == 53) set_pvi(c.offset, c.value);
+            raster_line = first_visible_line + y;
+            pvi_line_start();
+            pvi_object_line_step();
+            for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++)
+                pvi_render_pixel();
+            pvi_line_end();
+        }
+        EXPECT_EQ(at(c.x, 54), c.colour == 0xFF ? at(20, 54) : c.colour);
+    }
+}
+
+TEST_F(Pvi, FrameDrawnAheadMatchesTheBeamClockByClock) {
+    // For each register the picture reads, a program that keeps changing it
+    // alone in the middle of lines and folds the collision registers it reads
+    // into what it writes next. Objects overlap each other and the grid. The
+    // frame loop's picture must come out as drawing every pixel on its own
+    // does: frame, cells, registers, RAM and the processor's clock.
+    struct Case {
+        u16 address;
+        u8 set; // bits the program always sets in what it writes
+        const char* what;
+    };
+    static constexpr Case CASES[] = {
+        {0x1FC6, 0x08, "background, grid on"},
+        {0x1FC6, 0x00, "background"},
+        {0x1F80, 0, "bars, first band, thin, left"},
+        {0x1F81, 0, "bars, first band, thin, right"},
+        {0x1F82, 0, "bars, first band, thick, left"},
+        {0x1F83, 0, "bars, first band, thick, right"},
+        {0x1F86, 0, "bars, second band, thick, left"},
+        {0x1F87, 0, "bars, second band, thick, right"},
+        {0x1FA8, 0, "widths, first and second bands"},
+        {0x1FA9, 0, "widths, third and fourth bands"},
+        {0x1FC3, 0, "score layout"},
+        {0x1FC8, 0, "score, left"},
+        {0x1FC9, 0, "score, right"},
+        {0x1E80, 0, "control, bit 5 inverts the colours"},
+    };
+    collisions = 1;
+    drawcorners = 1;
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(c.what);
+        const u8 program[] = {
+            0x84,
+            0x07, // loop: ADDI,r0 $07
+            0xC2, // STRZ r2
+            0x66,
+            c.set, // IORI,r2 set
+            0xCE,
+            static_cast<u8>(c.address >> 8), // STRA,r2 address
+            static_cast<u8>(c.address),
+            0x0D,
+            0x1F,
+            0xCB, // LODA,r1 $1FCB
+            0x81, // ADDZ r1
+            0x0D,
+            0x1F,
+            0xCA, // LODA,r1 $1FCA
+            0x81, // ADDZ r1
+            0x1F,
+            0x00,
+            0x10, // BCTA,UN loop
+        };
+        struct Result {
+            std::vector<u8> frame, cells, memory;
+            u32 cycles;
+            u16 iar;
+        } results[2];
+        for (int way = 0; way < 2; way++) {
+            ASSERT_TRUE(machine_switch(INTERTON, 3, true, true, false));
+            frame_counter = 0;
+            std::memset(guest_frame, 0, GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS);
+            for (u32 i = 0; i < sizeof program; i++)
+                guest_memory[0x10 + i] = program[i];
+            place(0, 40, 10, 0xA5);
+            place(1, 44, 14, 0x3C);
+            place(2, 60, 30);
+            place(3, 120, 36, 0x81);
+            set_pvi(PVI_SIZES, 0x96);
+            set_pvi(PVI_SPR01COLOURS, 0x0A);
+            set_pvi(PVI_SPR23COLOURS, 0x1C);
+            set_pvi(PVI_BGCOLOUR, 0x5B);
+            set_pvi(PVI_SCORELT, 0x81);
+            set_pvi(PVI_SCORERT, 0x08);
+            for (u32 o = 0x80; o <= 0xAD; o++)
+                set_pvi(o, static_cast<u8>(o * 37));
+            cpu_iar = 0x10;
+            for (int f = 0; f < 8; f++)
+                way == 0 ? frame_clock_by_clock() : pvi_run_frame();
+            results[way] = {{guest_frame, guest_frame + GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS},
+                            {pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells},
+                            {guest_memory, guest_memory + GUEST_MEMORY_SIZE},
+                            cpu_cycles,
+                            cpu_iar};
+        }
+        EXPECT_TRUE(results[0].frame == results[1].frame);
+        EXPECT_TRUE(results[0].cells == results[1].cells);
+        EXPECT_TRUE(results[0].memory == results[1].memory);
+        EXPECT_EQ(results[0].cycles, results[1].cycles);
+        EXPECT_EQ(results[0].iar, results[1].iar);
+    }
+    drawcorners = 0;
 }
 
 } // namespace
