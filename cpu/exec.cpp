@@ -1017,6 +1017,22 @@ void cpu_execute_one() {
 // its magnitude is the overshoot of the last instruction. The loop measures the
 // clock periods run since the slice began, so the counter passing $FFFFFFFF
 // (even inside the last instruction of a slice) never stalls or skips it.
+// Whether the instruction just executed at cpu_iar, which branched to itself,
+// does nothing else each time it runs again: a direct conditional branch
+// (BCTR, BCTA) whose condition cannot change, with its access marks already
+// made. Any debugger feature that looks at single instructions keeps every
+// instruction executed.
+CPU_HOT static bool idle_branch() {
+    const u16 iar = cpu_iar;
+    const u8 opcode = guest_memory[iar];
+    if (opcode < 0x18 || opcode > 0x1F || (guest_memory[page_add(iar, 1)] & 0x80)) return false;
+    if (cpu_tracing | dbg_single_step | dbg_run_to_interrupt | dbg_run_to_loop_end |
+        dbg_run_to_frame | logbios | logillegal | loginefficient | loginterrupts | pause_pending)
+        return false;
+    if (raster_break_line != RASTER_NO_BREAK) return false;
+    return !(mem_attributes[iar] & (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP));
+}
+
 template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     if (cpu_cycle_budget <= 0) return;
     const u32 length = static_cast<u32>(cpu_cycle_budget);
@@ -1025,6 +1041,15 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
         const bool trapped = cpu_check_breakpoint();
         if constexpr (POLLED) tick();
         if (!trapped) execute_one();
+        if constexpr (!POLLED) {
+            // A branch to itself runs unchanged to the end of the slice: the
+            // clock moves on by as many of its runs as the slice still holds.
+            if (cpu_iar == cpu_prev_iar && !trapped && idle_branch()) [[unlikely]] {
+                const u32 left = length - (cpu_cycles - cpu_slice_start);
+                const u32 each = 3 * cpu_op_cycles;
+                if (left < length) cpu_cycles += (left + each - 1) / each * each;
+            }
+        }
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
 }
