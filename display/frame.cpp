@@ -161,6 +161,21 @@ void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink)
     }
 }
 
+// Whether the n bytes from p all hold `fill`.
+bool holds_fill(const u8* p, u8 fill, u32 n) {
+    const u64 fill8 = 0x0101010101010101ull * fill;
+    u64 differ = 0;
+    u32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        u64 have;
+        std::memcpy(&have, p + i, 8);
+        differ |= have ^ fill8;
+    }
+    for (; i < n; i++)
+        differ |= p[i] ^ fill;
+    return differ == 0;
+}
+
 // Stores the run's changed pixels and hands them on. `colours` null: every
 // pixel takes `colour`.
 void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
@@ -171,6 +186,9 @@ void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
     FrameMirrorSpan& span = frame_mirror_span[row];
     const u32 right = left + count;
     if (span.lo <= left && right <= span.hi) {
+        // Most runs repeat what the row holds.
+        if (colours ? std::memcmp(colours, mirror, count) == 0 : holds_fill(mirror, fill, count))
+            return;
         plot_run_mirrored(cells, mirror, fill, count, sink);
     } else {
         plot_run_columns(cells, mirror, fill, count, sink);
