@@ -1017,20 +1017,38 @@ void cpu_execute_one() {
 // its magnitude is the overshoot of the last instruction. The loop measures the
 // clock periods run since the slice began, so the counter passing $FFFFFFFF
 // (even inside the last instruction of a slice) never stalls or skips it.
-// Whether the instruction just executed at cpu_iar, which branched to itself,
-// does nothing else each time it runs again: a direct conditional branch
-// (BCTR, BCTA) whose condition cannot change, with its access marks already
-// made. Any debugger feature that looks at single instructions keeps every
-// instruction executed.
-CPU_HOT static bool idle_branch() {
+u8 cpu_idle_skipping = 1;
+
+bool cpu_idles() {
     const u16 iar = cpu_iar;
+    if (!cpu_idle_skipping || iar > 0x7FFF) return false;
     const u8 opcode = guest_memory[iar];
-    if (opcode < 0x18 || opcode > 0x1F || (guest_memory[page_add(iar, 1)] & 0x80)) return false;
+    const u8 b1 = guest_memory[page_add(iar, 1)];
+    if (opcode < 0x18 || opcode > 0x1F || (b1 & 0x80) || !condition_true(opcode)) return false;
+    const u16 target = opcode < 0x1C
+                           ? mem_read_mirror[page_add(iar, 2 + displacement(b1))]
+                           : mem_read_mirror[((b1 << 8) | guest_memory[page_add(iar, 2)]) & 0x7FFF];
+    if (target != iar) return false;
     if (cpu_tracing | dbg_single_step | dbg_run_to_interrupt | dbg_run_to_loop_end |
         dbg_run_to_frame | logbios | logillegal | loginefficient | loginterrupts | pause_pending)
         return false;
     if (raster_break_line != RASTER_NO_BREAK) return false;
     return !(mem_attributes[iar] & (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP));
+}
+
+void cpu_idle_runs(u32 n) {
+    if (n == 0) return;
+    const u16 iar = cpu_iar;
+    cpu_opcode = guest_memory[iar];
+    mem_mark(iar, ACC_OPCODE);
+    mem_mark(page_add(iar, 1), ACC_OPERAND);
+    if (op_length[cpu_opcode] > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
+    mem_mark(iar, cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH);
+    cpu_regsel = 0;
+    cpu_ea = iar;
+    cpu_prev_iar = iar;
+    cpu_op_cycles = 3;
+    cpu_cycles += 9 * n;
 }
 
 template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
@@ -1044,10 +1062,9 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
         if constexpr (!POLLED) {
             // A branch to itself runs unchanged to the end of the slice: the
             // clock moves on by as many of its runs as the slice still holds.
-            if (cpu_iar == cpu_prev_iar && !trapped && idle_branch()) [[unlikely]] {
+            if (cpu_iar == cpu_prev_iar && !trapped && cpu_idles()) [[unlikely]] {
                 const u32 left = length - (cpu_cycles - cpu_slice_start);
-                const u32 each = 3 * cpu_op_cycles;
-                if (left < length) cpu_cycles += (left + each - 1) / each * each;
+                if (left < length) cpu_idle_runs((left + 8) / 9);
             }
         }
     }
