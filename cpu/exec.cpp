@@ -1019,7 +1019,7 @@ void cpu_execute_one() {
 // (even inside the last instruction of a slice) never stalls or skips it.
 u8 cpu_idle_skipping = 1;
 
-bool cpu_idles() {
+bool cpu_idles_at_branch() {
     const u16 iar = cpu_iar;
     if (!cpu_idle_skipping || iar > 0x7FFF) return false;
     const u8 opcode = guest_memory[iar];

@@ -58,7 +58,10 @@ void cpu_run_cycles_polled(void (*tick)());
 // clock: cpu_idle_runs(n) stands for n runs (9 clock periods each), marks and
 // registers as executing them leaves them. cpu_run_cycles counts out the rest
 // of its slice so. cpu_idle_skipping 0 runs every instruction (for tests).
-bool cpu_idles();
+bool cpu_idles_at_branch();
+inline bool cpu_idles() {
+    return (guest_memory[cpu_iar & 0x7FFF] & 0xF8) == 0x18 && cpu_idles_at_branch();
+}
 void cpu_idle_runs(u32 n);
 extern u8 cpu_idle_skipping;
 
