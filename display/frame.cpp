@@ -179,16 +179,18 @@ bool holds_fill(const u8* p, u8 fill, u32 n) {
 // Stores the run's changed pixels and hands them on. `colours` null: every
 // pixel takes `colour`.
 void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
-    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
     u8* mirror = frame_mirror + row * GUEST_FRAME_COLUMNS + left;
     const u8 fill = static_cast<u8>(colour);
-    RunSink sink{left, row, colours, colour, run_plotter_fn && plotter_fn == run_plotter_owner};
     FrameMirrorSpan& span = frame_mirror_span[row];
     const u32 right = left + count;
-    if (span.lo <= left && right <= span.hi) {
-        // Most runs repeat what the row holds.
-        if (colours ? std::memcmp(colours, mirror, count) == 0 : holds_fill(mirror, fill, count))
-            return;
+    const bool mirrored = span.lo <= left && right <= span.hi;
+    // Most runs repeat what the row holds.
+    if (mirrored &&
+        (colours ? std::memcmp(colours, mirror, count) == 0 : holds_fill(mirror, fill, count)))
+        return;
+    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
+    RunSink sink{left, row, colours, colour, run_plotter_fn && plotter_fn == run_plotter_owner};
+    if (mirrored) {
         plot_run_mirrored(cells, mirror, fill, count, sink);
     } else {
         plot_run_columns(cells, mirror, fill, count, sink);
