@@ -1013,12 +1013,9 @@ void cpu_execute_one() {
 
 // ---- run loops ---------------------------------------------------------------------
 
-// Every instruction runs to completion, so the budget ends at zero or below and
-// its magnitude is the overshoot of the last instruction. The loop measures the
-// clock periods run since the slice began, so the counter passing $FFFFFFFF
-// (even inside the last instruction of a slice) never stalls or skips it.
 u8 cpu_idle_skipping = 1;
 
+// The branch test behind cpu_idles (exec.h), once the opcode is a BCTR or BCTA.
 bool cpu_idles_at_branch() {
     const u16 iar = cpu_iar;
     if (!cpu_idle_skipping || iar > 0x7FFF) return false;
@@ -1051,6 +1048,10 @@ void cpu_idle_runs(u32 n) {
     cpu_cycles += 9 * n;
 }
 
+// Every instruction runs to completion, so the budget ends at zero or below and
+// its magnitude is the overshoot of the last instruction. The loop measures the
+// clock periods run since the slice began, so the counter passing $FFFFFFFF
+// (even inside the last instruction of a slice) never stalls or skips it.
 template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     if (cpu_cycle_budget <= 0) return;
     const u32 length = static_cast<u32>(cpu_cycle_budget);
