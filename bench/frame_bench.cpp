@@ -141,6 +141,41 @@ static void BM_ArcadiaSpriteFrames(benchmark::State& state) {
 }
 BENCHMARK(BM_ArcadiaSpriteFrames)->Arg(0)->Arg(1);
 
+// The sprite screen above with a processor that never idles: a game's main
+// loop of arithmetic, stores to RAM and a poll of the sense bit (vertical
+// blank) that branches back every few instructions, so the beam and the
+// processor interleave instruction by instruction.
+static void BM_ArcadiaBusyFrames(benchmark::State& state) {
+    turbo = 1;
+    stubprograms = 0;
+    framebased = static_cast<u32>(state.range(0));
+    emu_region = 0;
+    machine_switch(ARCADIA, 6, true, true, false);
+    // loop: ADDI r0,1; STRA r0,$1A00; TPSU $80; BCTR,UN loop
+    static const u8 program[] = {0x84, 0x01, 0xCC, 0x1A, 0x00, 0xB4, 0x80, 0x1B, 0x77};
+    for (unsigned i = 0; i < sizeof program; i++)
+        guest_memory[i] = program[i];
+    machine_reset();
+    guest_memory[0x18FC] = 0xEF;
+    guest_memory[0x19F9] = 0x0E;
+    for (u32 i = 0; i < 13 * 16; i++)
+        guest_memory[0x1800 + i] = static_cast<u8>(0x1A + i % 26 + (i % 4) * 0x40);
+    for (u32 s = 0; s < 4; s++) {
+        for (u32 l = 0; l < 8; l++)
+            guest_memory[0x1980 + 8 * s + l] = static_cast<u8>(0x3C ^ (l * 0x11));
+        guest_memory[0x18F0 + 2 * s] = static_cast<u8>(200 - 30 * s);
+        guest_memory[0x18F1 + 2 * s] = static_cast<u8>(40 + 25 * s);
+    }
+    guest_memory[0x19FA] = (4 << 3) | 5;
+    guest_memory[0x19FB] = 0xC0 | (1 << 3) | 2;
+    for (auto _ : state)
+        emu_run_frame();
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ArcadiaBusyFrames)->Arg(0)->Arg(1);
+
 // The PVI consoles' whole frame: the Interton running its title program
 // (objects, duplicates, grid and score on every line) and the Elektor on its
 // expanded map (its monitor when the ROM is present, else empty memory). The

@@ -1013,6 +1013,41 @@ void cpu_execute_one() {
 
 // ---- run loops ---------------------------------------------------------------------
 
+u8 cpu_idle_skipping = 1;
+
+// The branch test behind cpu_idles (exec.h), once the opcode is a BCTR or BCTA.
+bool cpu_idles_at_branch() {
+    const u16 iar = cpu_iar;
+    if (!cpu_idle_skipping || iar > 0x7FFF) return false;
+    const u8 opcode = guest_memory[iar];
+    const u8 b1 = guest_memory[page_add(iar, 1)];
+    if (opcode < 0x18 || opcode > 0x1F || (b1 & 0x80) || !condition_true(opcode)) return false;
+    const u16 target = opcode < 0x1C
+                           ? mem_read_mirror[page_add(iar, 2 + displacement(b1))]
+                           : mem_read_mirror[((b1 << 8) | guest_memory[page_add(iar, 2)]) & 0x7FFF];
+    if (target != iar) return false;
+    if (cpu_tracing | dbg_single_step | dbg_run_to_interrupt | dbg_run_to_loop_end |
+        dbg_run_to_frame | logbios | logillegal | loginefficient | loginterrupts | pause_pending)
+        return false;
+    if (raster_break_line != RASTER_NO_BREAK) return false;
+    return !(mem_attributes[iar] & (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP));
+}
+
+void cpu_idle_runs(u32 n) {
+    if (n == 0) return;
+    const u16 iar = cpu_iar;
+    cpu_opcode = guest_memory[iar];
+    mem_mark(iar, ACC_OPCODE);
+    mem_mark(page_add(iar, 1), ACC_OPERAND);
+    if (op_length[cpu_opcode] > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
+    mem_mark(iar, cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH);
+    cpu_regsel = 0;
+    cpu_ea = iar;
+    cpu_prev_iar = iar;
+    cpu_op_cycles = 3;
+    cpu_cycles += 9 * n;
+}
+
 // Every instruction runs to completion, so the budget ends at zero or below and
 // its magnitude is the overshoot of the last instruction. The loop measures the
 // clock periods run since the slice began, so the counter passing $FFFFFFFF
@@ -1025,6 +1060,14 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
         const bool trapped = cpu_check_breakpoint();
         if constexpr (POLLED) tick();
         if (!trapped) execute_one();
+        if constexpr (!POLLED) {
+            // A branch to itself runs unchanged to the end of the slice: the
+            // clock moves on by as many of its runs as the slice still holds.
+            if (cpu_iar == cpu_prev_iar && !trapped && cpu_idles()) [[unlikely]] {
+                const u32 left = length - (cpu_cycles - cpu_slice_start);
+                if (left < length) cpu_idle_runs((left + 8) / 9);
+            }
+        }
     }
     cpu_cycle_budget -= static_cast<i32>(cpu_cycles - cpu_slice_start);
 }

@@ -52,6 +52,19 @@ void cpu_compare(u8 a, u8 b);
 void cpu_run_cycles();
 void cpu_run_cycles_polled(void (*tick)());
 
+// Idling: the instruction at cpu_iar is a direct BCTR or BCTA whose condition
+// holds and whose target is itself, and no debugger feature looks at single
+// instructions. Every further run of it then leaves the same state but the
+// clock: cpu_idle_runs(n) stands for n runs (9 clock periods each), marks and
+// registers as executing them leaves them. cpu_run_cycles counts out the rest
+// of its slice so. cpu_idle_skipping 0 runs every instruction (for tests).
+bool cpu_idles_at_branch();
+inline bool cpu_idles() {
+    return (guest_memory[cpu_iar & 0x7FFF] & 0xF8) == 0x18 && cpu_idles_at_branch();
+}
+void cpu_idle_runs(u32 n);
+extern u8 cpu_idle_skipping;
+
 // Interrupt acceptance (callers set cpu_irq_pending first), and the check on
 // RETE that an interrupt routine restored the context it found.
 void cpu_interrupt();

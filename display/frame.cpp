@@ -10,6 +10,8 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 
+#include <cstring>
+
 u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 
 static void plot_nowhere(u32, u32, u32) {}
@@ -47,51 +49,160 @@ bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
 
 } // namespace
 
+u8 frame_mirror[GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS];
+FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
+
+void display_frame_rewritten() {
+    for (FrameMirrorSpan& span : frame_mirror_span)
+        span = {0, 0};
+}
+
 namespace {
 
-// Stores the run's changed pixels and hands them on: as runs to the run
-// plotter when it goes with the current plotter, else one by one.
-// `colours` null: every pixel takes `colour`.
-void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
-    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
-    const bool runs = run_plotter_fn && plotter_fn == run_plotter_owner;
-    const u8 fill = static_cast<u8>(colour);
+// The run's pixel i: colours[i], or `fill` for a run of one colour.
+inline u8 run_pixel(const u8* colours, u8 fill, u32 i) {
+    return colours ? colours[i] : fill;
+}
+
+// Hands the changed pixels on: as runs to the run plotter when it goes with
+// the current plotter, else one by one. `start`/`length` gather the current
+// run of changed pixels.
+struct RunSink {
+    u32 left, row;
+    const u8* colours;
+    u32 colour;
+    bool runs;
     u32 start = 0, length = 0;
-    const auto flush = [&] {
+
+    void changed(u32 j) {
+        if (!runs) {
+            plotter_fn(left + j, row, colours ? colours[j] : colour);
+            return;
+        }
+        if (length == 0) start = j;
+        length++;
+    }
+    void flush() {
         if (length == 0) return;
         run_plotter_fn(left + start, row, colours ? colours + start : nullptr, colour, length);
         length = 0;
-    };
-    // Most pixels are as they were: four at a time are compared with one test.
+    }
+};
+
+// Every cell of the run read and compared down its column; the mirror takes
+// the run's colours on the way.
+void plot_run_columns(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) {
+    const u8* colours = sink.colours;
     for (u32 i = 0; i < count; i += 4) {
+        // Most pixels are as they were: four at a time are compared with one test.
         if (i + 4 <= count) {
             const u8* c = cells + i * GUEST_FRAME_ROWS;
-            const u8 a0 = colours ? colours[i] : fill, a1 = colours ? colours[i + 1] : fill;
-            const u8 a2 = colours ? colours[i + 2] : fill, a3 = colours ? colours[i + 3] : fill;
+            const u8 a0 = run_pixel(colours, fill, i), a1 = run_pixel(colours, fill, i + 1);
+            const u8 a2 = run_pixel(colours, fill, i + 2), a3 = run_pixel(colours, fill, i + 3);
             if (!((c[0] ^ a0) | (c[GUEST_FRAME_ROWS] ^ a1) | (c[2 * GUEST_FRAME_ROWS] ^ a2) |
                   (c[3 * GUEST_FRAME_ROWS] ^ a3))) {
-                flush();
+                mirror[i] = a0;
+                mirror[i + 1] = a1;
+                mirror[i + 2] = a2;
+                mirror[i + 3] = a3;
+                sink.flush();
                 continue;
             }
         }
         const u32 end = i + 4 < count ? i + 4 : count;
         for (u32 j = i; j < end; j++) {
             u8& cell = cells[j * GUEST_FRAME_ROWS];
-            const u8 c = colours ? colours[j] : fill;
+            const u8 c = run_pixel(colours, fill, j);
+            mirror[j] = c;
             if (cell == c) {
-                flush();
+                sink.flush();
                 continue;
             }
             cell = c;
-            if (!runs) {
-                plotter_fn(left + j, row, colours ? colours[j] : colour);
-            } else {
-                if (length == 0) start = j;
-                length++;
-            }
+            sink.changed(j);
         }
     }
-    flush();
+}
+
+// The run compared with the mirror, eight pixels at a time; only the cells
+// that change are written.
+void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) {
+    const u8* colours = sink.colours;
+    const u64 fill8 = 0x0101010101010101ull * fill;
+    u32 i = 0;
+    for (; i + 8 <= count; i += 8) {
+        u64 want = fill8, have;
+        if (colours) std::memcpy(&want, colours + i, 8);
+        std::memcpy(&have, mirror + i, 8);
+        if (want == have) {
+            sink.flush();
+            continue;
+        }
+        for (u32 j = i; j < i + 8; j++) {
+            const u8 c = run_pixel(colours, fill, j);
+            if (mirror[j] == c) {
+                sink.flush();
+                continue;
+            }
+            mirror[j] = c;
+            cells[j * GUEST_FRAME_ROWS] = c;
+            sink.changed(j);
+        }
+    }
+    for (u32 j = i; j < count; j++) {
+        const u8 c = run_pixel(colours, fill, j);
+        if (mirror[j] == c) {
+            sink.flush();
+            continue;
+        }
+        mirror[j] = c;
+        cells[j * GUEST_FRAME_ROWS] = c;
+        sink.changed(j);
+    }
+}
+
+// Whether the n bytes from p all hold `fill`.
+bool holds_fill(const u8* p, u8 fill, u32 n) {
+    const u64 fill8 = 0x0101010101010101ull * fill;
+    u64 differ = 0;
+    u32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        u64 have;
+        std::memcpy(&have, p + i, 8);
+        differ |= have ^ fill8;
+    }
+    for (; i < n; i++)
+        differ |= p[i] ^ fill;
+    return differ == 0;
+}
+
+// Stores the run's changed pixels and hands them on. `colours` null: every
+// pixel takes `colour`.
+void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
+    u8* mirror = frame_mirror + row * GUEST_FRAME_COLUMNS + left;
+    const u8 fill = static_cast<u8>(colour);
+    FrameMirrorSpan& span = frame_mirror_span[row];
+    const u32 right = left + count;
+    const bool mirrored = span.lo <= left && right <= span.hi;
+    // Most runs repeat what the row holds.
+    if (mirrored &&
+        (colours ? std::memcmp(colours, mirror, count) == 0 : holds_fill(mirror, fill, count)))
+        return;
+    u8* cells = guest_frame + left * GUEST_FRAME_ROWS + row;
+    RunSink sink{left, row, colours, colour, run_plotter_fn && plotter_fn == run_plotter_owner};
+    if (mirrored) {
+        plot_run_mirrored(cells, mirror, fill, count, sink);
+    } else {
+        plot_run_columns(cells, mirror, fill, count, sink);
+        // The mirror now holds the run; it joins a span it touches.
+        if (span.lo < span.hi && left <= span.hi && right >= span.lo) {
+            if (left < span.lo) span.lo = static_cast<u16>(left);
+            if (right > span.hi) span.hi = static_cast<u16>(right);
+        } else {
+            span = {static_cast<u16>(left), static_cast<u16>(right)};
+        }
+    }
+    sink.flush();
 }
 
 } // namespace

@@ -27,12 +27,25 @@ using DisplayRunPlotter = void (*)(u32 x, u32 y, const u8* colours, u32 colour, 
 extern DisplayRunPlotter run_plotter_fn;
 extern DisplayPlotter run_plotter_owner;
 
+// A row-major copy of the guest frame for the row plots, which compare a run
+// with it in one sweep instead of cell by cell down the columns. On row y the
+// columns [lo, hi) of frame_mirror_span[y] are known to hold what guest_frame
+// holds; the pixel and row plots keep it so. Anything else that writes
+// guest_frame calls display_frame_rewritten afterwards.
+struct FrameMirrorSpan {
+    u16 lo, hi;
+};
+extern u8 frame_mirror[GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS];
+extern FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
+void display_frame_rewritten();
+
 // Stores the low byte of `colour` at (x, y) when it differs and then plots it.
 // No range test: the caller keeps (x, y) inside the machine's frame.
 inline void display_plot_pixel(u32 x, u32 y, u32 colour) {
     u8& cell = guest_frame[x * GUEST_FRAME_ROWS + y];
     if (cell == static_cast<u8>(colour)) return;
     cell = static_cast<u8>(colour);
+    frame_mirror[y * GUEST_FRAME_COLUMNS + x] = static_cast<u8>(colour);
     plotter_fn(x, y, colour);
 }
 

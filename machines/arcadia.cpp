@@ -402,9 +402,31 @@ inline void step_one() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
+// The processor idles on a branch to itself (cpu_idles) and no watch looks at
+// the collision registers the UVI writes between its instructions: until the
+// line ends, its instructions change nothing that the beam draws from, so the
+// beam draws on in one piece and the instructions are counted out.
+bool idling() {
+    return cpu_idles() && !((mem_attributes[0x19FC] | mem_attributes[0x19FD]) & MEM_WATCH);
+}
+
+// Counts out the idle instructions that begin before clock `target`.
+void idle_to(i32 target) {
+    constexpr i32 EACH = 4 * 9;
+    if (cpu_beam_clock >= target) return;
+    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
+    cpu_idle_runs(static_cast<u32>(n));
+    cpu_beam_clock += n * EACH;
+}
+
 void run_cpu_to_x(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
+        if (idling()) {
+            idle_to(target);
+            raster_clock = cpu_beam_clock;
+            break;
+        }
         step_one();
         raster_clock = cpu_beam_clock;
     }
@@ -440,6 +462,18 @@ void set_vblank() {
 void border(bool clear_cells) {
     i32 x = 0;
     while (x < border_clocks) {
+        if (idling()) {
+            if (!dejitter) uvi_refresh_colour_row();
+            display_fill_row(x, raster_line, border_clocks - x,
+                             uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+            if (clear_cells)
+                std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
+                            static_cast<std::size_t>(border_clocks - x));
+            idle_to(border_clocks);
+            if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+            x = border_clocks;
+            break;
+        }
         const i32 step = next_step(x, border_clocks);
         const i32 end = step < border_clocks ? step + 1 : border_clocks;
         if (!dejitter) uvi_refresh_colour_row();
@@ -461,6 +495,13 @@ void border(bool clear_cells) {
 void visible_pixels() {
     i32 x = 49;
     while (x < UVI_LINE_CLOCKS) {
+        if (idling()) {
+            uvi_render_span(x, UVI_LINE_CLOCKS);
+            idle_to(UVI_LINE_CLOCKS);
+            if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+            x = UVI_LINE_CLOCKS;
+            break;
+        }
         const i32 step = next_step(x, UVI_LINE_CLOCKS);
         const i32 end = step < UVI_LINE_CLOCKS ? step + 1 : UVI_LINE_CLOCKS;
         uvi_render_span(x, end);

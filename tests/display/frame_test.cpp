@@ -115,6 +115,7 @@ TEST_F(GuestFrame, RowPlotsMatchPixelByPixelPlots) {
             // Some cells already hold the colour that arrives, so those are skipped.
             for (std::size_t i = 0; i < sizeof guest_frame; i++)
                 guest_frame[i] = static_cast<u8>((i * 5) % 24);
+            display_frame_rewritten();
             const std::vector<u8> before(guest_frame, guest_frame + sizeof guest_frame);
             plotted.clear();
             plotter_fn = recording_plotter;
@@ -124,6 +125,7 @@ TEST_F(GuestFrame, RowPlotsMatchPixelByPixelPlots) {
             const auto want_plots = plotted;
 
             std::memcpy(guest_frame, before.data(), before.size());
+            display_frame_rewritten();
             plotted.clear();
             if (fill)
                 display_fill_row(r.x, r.y, r.n, 9);
@@ -133,6 +135,92 @@ TEST_F(GuestFrame, RowPlotsMatchPixelByPixelPlots) {
             EXPECT_EQ(plotted, want_plots);
         }
     }
+}
+
+// Rows plotted again and again, mixed with single pixels, as a machine's
+// frames do: after every step the frame and the plotter calls are those of
+// plotting each pixel on its own, including when a run repeats what the row
+// already holds and when single pixels changed the row in between.
+TEST_F(GuestFrame, RepeatedRowPlotsMatchPixelByPixelPlots) {
+    use(ARCADIA, 6, 0);
+    std::memset(guest_frame, 8, sizeof guest_frame);
+    display_frame_rewritten();
+    std::vector<u8> model(guest_frame, guest_frame + sizeof guest_frame);
+    std::vector<std::array<u32, 3>> want_plots;
+    const auto model_plot = [&](i32 x, i32 y, u32 c) {
+        if (x < display_window_left || x > display_window_right || y < display_window_top ||
+            y > display_window_bottom)
+            return;
+        const u32 fx = static_cast<u32>(x - display_window_left);
+        const u32 fy = static_cast<u32>(y - display_window_top);
+        u8& cell = model[fx * GUEST_FRAME_ROWS + fy];
+        if (cell == static_cast<u8>(c)) return;
+        cell = static_cast<u8>(c);
+        want_plots.push_back({fx, fy, c});
+    };
+    u32 seed = 12345;
+    const auto next = [&seed](u32 n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    plotter_fn = recording_plotter;
+    u8 colours[227];
+    for (int step = 0; step < 3000; step++) {
+        SCOPED_TRACE(step);
+        // A few lines, so runs come back over the same row often.
+        const i32 y = 100 + static_cast<i32>(next(4));
+        const i32 x = static_cast<i32>(next(227));
+        const i32 n = static_cast<i32>(next(228 - static_cast<u32>(x)));
+        // Few colours, so many pixels already hold theirs.
+        const u32 palette = 1 + next(3);
+        for (i32 i = 0; i < n; i++)
+            colours[i] = static_cast<u8>(next(palette));
+        plotted.clear();
+        want_plots.clear();
+        switch (next(4)) {
+        case 0:
+            display_plot_row(x, y, colours, n);
+            for (i32 i = 0; i < n; i++)
+                model_plot(x + i, y, colours[i]);
+            break;
+        case 1:
+            display_fill_row(x, y, n, colours[0]);
+            for (i32 i = 0; i < n; i++)
+                model_plot(x + i, y, colours[0]);
+            break;
+        case 2:
+            display_plot_clipped(x, y, colours[0]);
+            model_plot(x, y, colours[0]);
+            break;
+        default: // the same run again: nothing changes
+            display_plot_row(x, y, colours, n);
+            display_plot_row(x, y, colours, n);
+            for (i32 i = 0; i < n; i++)
+                model_plot(x + i, y, colours[i]);
+            break;
+        }
+        ASSERT_TRUE(std::equal(model.begin(), model.end(), guest_frame));
+        ASSERT_EQ(plotted, want_plots);
+    }
+}
+
+// A frame reset paints the frame without the plots: a row plotted before it
+// is plotted again in full afterwards, not taken for unchanged.
+TEST_F(GuestFrame, RowsArePlottedAgainAfterAFrameReset) {
+    use(ARCADIA, 6, 0);
+    plotter_fn = recording_plotter;
+    display_reset_frame();
+    u8 colours[164];
+    for (int i = 0; i < 164; i++)
+        colours[i] = static_cast<u8>(i % 7);
+    display_plot_row(55, 100, colours, 164);
+    display_reset_frame(); // back to colour 8 everywhere
+    EXPECT_EQ(at(10, 72), 8);
+    plotted.clear();
+    display_plot_row(55, 100, colours, 164);
+    for (int i = 0; i < 164; i++)
+        ASSERT_EQ(at(i, 72), colours[i]) << i;
+    EXPECT_EQ(plotted.size(), 164u);
 }
 
 struct GeometryCase {

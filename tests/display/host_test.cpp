@@ -132,6 +132,7 @@ TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
         };
         // Pixel by pixel.
         std::memcpy(guest_frame, start.data(), start.size());
+        display_frame_rewritten();
         for (u32 y = 0; y < 240; y++) {
             colours_of(y);
             for (u32 x = 0; x < 240; x++)
@@ -141,6 +142,7 @@ TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
         const std::vector<u8> picture(display_buffer, display_buffer + size);
         // A line at a time; every fifth line filled with one colour.
         std::memcpy(guest_frame, start.data(), start.size());
+        display_frame_rewritten();
         std::memset(display_buffer, 0xEE, size);
         for (u32 y = 0; y < 240; y++) {
             colours_of(y);

@@ -6,6 +6,7 @@
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
 #include "machines/arcadia.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -245,6 +247,93 @@ TEST_F(Arcadia, CollisionsOffLeavesTheRegisters) {
     emu_run_frame();
     EXPECT_EQ(guest_memory[0x19FD], 0xFF);
     EXPECT_EQ(guest_memory[0x19FC], 0xFF);
+}
+
+// A processor that idles on a branch to itself has its instructions counted
+// out while the beam draws on: every frame ends as running each instruction
+// ends it, picture, registers, collisions, clocks and marks alike.
+TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
+    struct Program {
+        const char* what;
+        std::vector<u8> code;
+    };
+    std::vector<u8> screen;
+    poke(screen, 0x18FC, 0xEF); // 13 rows of 16 lines from line 16
+    poke(screen, 0x19F9, 0x0E);
+    for (u16 i = 0; i < 40; i++)
+        poke(screen, static_cast<u16>(0x1800 + 5 * i),
+             static_cast<u8>(0x1A + i % 26 + (i % 4) * 0x40));
+    for (u16 a = 0x1980; a < 0x19A0; a++)
+        poke(screen, a, static_cast<u8>(0x3C ^ a));
+    for (u16 s = 0; s < 4; s++) {
+        poke(screen, static_cast<u16>(0x18F0 + 2 * s), static_cast<u8>(200 - 30 * s));
+        poke(screen, static_cast<u16>(0x18F1 + 2 * s), static_cast<u8>(40 + 25 * s));
+    }
+    poke(screen, 0x18F3, 45); // sprite 1 over sprite 0
+    poke(screen, 0x18F2, 200);
+    poke(screen, 0x19FA, (4 << 3) | 5);
+    poke(screen, 0x19FB, 0xC0 | (1 << 3) | 2);
+    Program programs[4] = {{"BCTR,UN", screen},
+                           {"BCTA,UN", screen},
+                           {"BCTR,EQ", screen},
+                           {"a count, then BCTR,UN", screen}};
+    const u16 end = static_cast<u16>(screen.size());
+    programs[0].code.insert(programs[0].code.end(), {0x1B, 0x7E});
+    programs[1].code.insert(programs[1].code.end(),
+                            {0x1F, static_cast<u8>(end >> 8), static_cast<u8>(end & 0xFF)});
+    programs[2].code.insert(programs[2].code.end(), {0x20, 0x18, 0x7E}); // EORZ r0: CC equal
+    programs[3].code.insert(programs[3].code.end(),
+                            {0x07, 0xFF, 0x04, 0x40, 0xF8, 0x7E, 0xFB, 0x7A, 0x1B, 0x7E});
+    struct Result {
+        std::vector<u8> frame, memory, cells;
+        std::vector<u32> access;
+        u32 cycles;
+        i32 beam, raster;
+        u16 iar, prev_iar;
+        u8 psu, psl;
+    };
+    for (const Program& p : programs) {
+        for (u32 mode : {0u, 1u}) {
+            for (u32 collide : {1u, 0u}) {
+                SCOPED_TRACE(std::string(p.what) + (mode ? ", frame-based" : ", beam") +
+                             (collide ? ", collisions" : ""));
+                Result results[2];
+                for (u8 skipping : {1, 0}) {
+                    cpu_idle_skipping = skipping;
+                    framebased = mode;
+                    collisions = collide;
+                    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+                    load(p.code);
+                    for (int f = 0; f < 4; f++)
+                        emu_run_frame();
+                    Result& r = results[skipping];
+                    r.frame.assign(guest_frame, guest_frame + sizeof guest_frame);
+                    r.memory.assign(guest_memory, guest_memory + 0x8000);
+                    r.cells.assign(uvi_line_cells, uvi_line_cells + sizeof uvi_line_cells);
+                    r.access.assign(mem_access, mem_access + 0x8000);
+                    r.cycles = cpu_cycles;
+                    r.beam = cpu_beam_clock;
+                    r.raster = raster_clock;
+                    r.iar = cpu_iar;
+                    r.prev_iar = cpu_prev_iar;
+                    r.psu = cpu_psu;
+                    r.psl = cpu_psl;
+                }
+                cpu_idle_skipping = 1;
+                EXPECT_EQ(results[0].cycles, results[1].cycles);
+                EXPECT_EQ(results[0].beam, results[1].beam);
+                EXPECT_EQ(results[0].raster, results[1].raster);
+                EXPECT_EQ(results[0].iar, results[1].iar);
+                EXPECT_EQ(results[0].prev_iar, results[1].prev_iar);
+                EXPECT_EQ(results[0].psu, results[1].psu);
+                EXPECT_EQ(results[0].psl, results[1].psl);
+                EXPECT_TRUE(results[0].frame == results[1].frame);
+                EXPECT_TRUE(results[0].memory == results[1].memory);
+                EXPECT_TRUE(results[0].cells == results[1].cells);
+                EXPECT_TRUE(results[0].access == results[1].access);
+            }
+        }
+    }
 }
 
 TEST_F(Arcadia, StubShowsItsTitle) {

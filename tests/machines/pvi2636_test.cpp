@@ -386,6 +386,7 @@ TEST_F(Pvi, RunsBetweenInstructionsDrawAsSinglePixelsDo) {
         } results[2];
         for (int way = 0; way < 2; way++) {
             std::memset(guest_frame, 0, GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS);
+            display_frame_rewritten();
             pvi_frame_begin();
             pvi_frame_start();
             std::mt19937 cuts(seed);
