@@ -134,6 +134,10 @@ void board_timing() {
 void common_setup(u32 map) {
     program_loaded = 0;
     std::memset(guest_memory + 0x1400, 0, 0x8000 - 0x1400);
+    // The board's own RAM starts cleared too, not with the last game's colours.
+    std::memset(coinop_colour_ram, 0, sizeof coinop_colour_ram);
+    std::memset(coinop_palette_ram, 0, sizeof coinop_palette_ram);
+    std::memset(coinop_effect_ram, 0, sizeof coinop_effect_ram);
     coinop_collision_latch = 0;
     galaxia_sound_latch = 0;
     read_graphics(map);
