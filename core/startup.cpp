@@ -38,6 +38,7 @@
 #include "display/frame.h"
 #include "display/host.h"
 #include "display/led.h"
+#include "machines/uvi2637.h"
 
 #include <cctype>
 #include <cerrno>
@@ -114,6 +115,7 @@ void emu_reset_all() {
     input_joysticks_reset();
     input_console_buttons_reset();
     dbg_commands_reset();
+    sprite_mode = 2; // the debugger's SPR choice lasts until the program ends
 }
 
 void startup_absolute_path(char* path, int size) {

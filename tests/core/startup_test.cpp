@@ -16,6 +16,7 @@
 #include "display/led.h"
 #include "gui/main_window.h"
 #include "input/joysticks.h"
+#include "machines/uvi2637.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "home_fixture.h"
@@ -281,8 +282,10 @@ TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
     known_game_id = 3;
     file_loaded = 1;
     ui_mark(UI_TITLE | UI_SCALE);
+    sprite_mode = 0;
     emu_reset_all();
     EXPECT_EQ(emu_speed, SPEED_NORMAL);
+    EXPECT_EQ(sprite_mode, 2);
     EXPECT_EQ(turbo, 0u);
     EXPECT_NE(machine_table[PIPBUG].clocks_per_frame, 1.0);
     EXPECT_EQ(known_game_id, -1);
