@@ -10,6 +10,7 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
 #include "tests/support/fresh_state.h"
@@ -117,6 +118,20 @@ TEST_F(MachineSwitch, CoinopBoardsStartWithTheirOwnRamCleared) {
             EXPECT_TRUE(all_zero(coinop_palette_ram, sizeof coinop_palette_ram))
                 << from << " " << to;
             EXPECT_TRUE(all_zero(coinop_effect_ram, sizeof coinop_effect_ram)) << from << " " << to;
+        }
+}
+
+// The beam of the machine before does not stay on its last line: a machine
+// without a raster reports its instructions at raster 0.
+TEST_F(MachineSwitch, TheBeamStartsAtTheTopOfTheNewMachine) {
+    const struct { int m, map; } before[] = {{ARCADIA, 6}, {INTERTON, 3}, {ZACCARIA, 23}};
+    for (const auto& b : before)
+        for (int after : {PIPBUG, MIKIT}) {
+            ASSERT_TRUE(machine_switch(b.m, b.map, true, true, false));
+            emu_run_frame();
+            ASSERT_NE(raster_line, 0) << b.m;
+            ASSERT_TRUE(machine_switch(after, after == PIPBUG ? 9 : 21, true, true, false));
+            EXPECT_EQ(raster_line, 0) << b.m << " to " << after;
         }
 }
 
