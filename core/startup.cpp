@@ -38,6 +38,7 @@
 #include "display/frame.h"
 #include "display/host.h"
 #include "display/led.h"
+#include "machines/uvi2637.h"
 
 #include <cctype>
 #include <cerrno>
@@ -81,7 +82,13 @@ void startup_reset_state() {
 
 void emu_reset_all() {
     app_exit_reset();
+    // The guest frame starts cleared, the palettes built-in; the fixed
+    // pictures of the blanking intervals and the LED panels are drawn here,
+    // before anything can show them.
+    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
     palette_reset();
+    display_build_blanking_pictures();
+    led_panel_background();
     display_beam_marker_reset();
     message_reset();
     rec_reset();
@@ -108,6 +115,7 @@ void emu_reset_all() {
     input_joysticks_reset();
     input_console_buttons_reset();
     dbg_commands_reset();
+    sprite_mode = 2; // the debugger's SPR choice lasts until the program ends
 }
 
 void startup_absolute_path(char* path, int size) {
@@ -174,7 +182,8 @@ static void listing_sink(const char* text) {
 }
 
 void app_main(int argc, char** argv) {
-    // 1-2: names, the program's home as the current directory.
+    // 1-2: names, the program's home as the current directory (the reset has
+    // drawn the guest frame, palettes and fixed pictures).
     emu_reset_all();
     if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';
     if (!path_make_progdir()) {
@@ -196,13 +205,6 @@ void app_main(int argc, char** argv) {
 
     // 13: the user's locale.
     read_locale();
-
-    // 4: the guest frame starts cleared, the palettes built-in; the fixed
-    // pictures of the blanking intervals and the LED panels are drawn once.
-    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
-    palette_reset();
-    display_build_blanking_pictures();
-    led_panel_background();
 
     // 6-14: the display connection (the one "library" the program needs).
     if (!gui_host_init(argc, argv)) {

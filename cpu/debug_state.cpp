@@ -83,6 +83,7 @@ u32 dbg_clocks_to_units(u32 clocks) {
 }
 
 void dbg_clear_run_targets() {
+    dbg_single_step = 0;
     dbg_run_to_interrupt = 0;
     dbg_run_to_loop_end = 0;
     dbg_run_to_frame = 0;

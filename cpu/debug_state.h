@@ -56,7 +56,7 @@ extern u32 dbg_run_to_loop_end;  // "R L"
 extern u32 dbg_run_to_frame;     // step to the next frame
 extern i32 raster_break_line;    // "R R" and "R <line>": the line to stop at, RASTER_NO_BREAK none
 constexpr i32 RASTER_NO_BREAK = -99;
-// Clears the run targets (the raster line too) and the frame-step request.
+// Clears the run targets (the raster line too) and the frame-step and single-step requests.
 void dbg_clear_run_targets();
 // Called by the raster machines once per line, after the line counter has
 // advanced: reports and pauses when the line is the one asked for.

@@ -290,6 +290,8 @@ void gui_close_main_window() {
     gui_window_close(main_window);
     main_window = 0;
     gui_main_window_open = 0;
+    // Buttons held in, or a focus lost by, the closed window are not the next one's.
+    gui_mouse_left = gui_mouse_middle = gui_mouse_right = gui_window_left = 0;
 }
 
 void gui_set_scale(int scale) {

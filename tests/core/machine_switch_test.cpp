@@ -10,14 +10,17 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
 #include "tests/support/fresh_state.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "machines/coinop.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -96,6 +99,40 @@ TEST_F(MachineSwitch, SameMapWithoutForceStillRebuilds) {
     EXPECT_EQ(guest_frame[1000], GUEST_FRAME_FILL);
     EXPECT_EQ(guest_memory[0x1000], 0); // the set-up ran again
     EXPECT_EQ(mem_access[0x10], 0u);
+}
+
+// A coin-op board set up again starts without what the last game left in the
+// board's own colour, palette and effect RAM.
+TEST_F(MachineSwitch, CoinopBoardsStartWithTheirOwnRamCleared) {
+    auto all_zero = [](const u8* bytes, std::size_t size) {
+        return std::all_of(bytes, bytes + size, [](u8 b) { return b == 0; });
+    };
+    for (int from : {22, 23, 24, 25})
+        for (int to : {22, 23, 24, 25}) {
+            ASSERT_TRUE(machine_switch(ZACCARIA, from, true, true, false));
+            std::memset(coinop_colour_ram, 0x5A, sizeof coinop_colour_ram);
+            std::memset(coinop_palette_ram, 0x5A, sizeof coinop_palette_ram);
+            std::memset(coinop_effect_ram, 0x5A, sizeof coinop_effect_ram);
+            ASSERT_TRUE(machine_switch(ZACCARIA, to, true, true, false));
+            EXPECT_TRUE(all_zero(coinop_colour_ram, sizeof coinop_colour_ram)) << from << " " << to;
+            EXPECT_TRUE(all_zero(coinop_palette_ram, sizeof coinop_palette_ram))
+                << from << " " << to;
+            EXPECT_TRUE(all_zero(coinop_effect_ram, sizeof coinop_effect_ram)) << from << " " << to;
+        }
+}
+
+// The beam of the machine before does not stay on its last line: a machine
+// without a raster reports its instructions at raster 0.
+TEST_F(MachineSwitch, TheBeamStartsAtTheTopOfTheNewMachine) {
+    const struct { int m, map; } before[] = {{ARCADIA, 6}, {INTERTON, 3}, {ZACCARIA, 23}};
+    for (const auto& b : before)
+        for (int after : {PIPBUG, MIKIT}) {
+            ASSERT_TRUE(machine_switch(b.m, b.map, true, true, false));
+            emu_run_frame();
+            ASSERT_NE(raster_line, 0) << b.m;
+            ASSERT_TRUE(machine_switch(after, after == PIPBUG ? 9 : 21, true, true, false));
+            EXPECT_EQ(raster_line, 0) << b.m << " to " << after;
+        }
 }
 
 TEST_F(MachineSwitch, NewGameNamesTheBuiltInStateFile) {

@@ -2,6 +2,7 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
+#include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/notify.h"
 #include "core/seams_services.h"
@@ -11,8 +12,11 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "core/startup.h"
+#include "display/frame.h"
+#include "display/led.h"
 #include "gui/main_window.h"
 #include "input/joysticks.h"
+#include "machines/uvi2637.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "home_fixture.h"
@@ -278,8 +282,10 @@ TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
     known_game_id = 3;
     file_loaded = 1;
     ui_mark(UI_TITLE | UI_SCALE);
+    sprite_mode = 0;
     emu_reset_all();
     EXPECT_EQ(emu_speed, SPEED_NORMAL);
+    EXPECT_EQ(sprite_mode, 2);
     EXPECT_EQ(turbo, 0u);
     EXPECT_NE(machine_table[PIPBUG].clocks_per_frame, 1.0);
     EXPECT_EQ(known_game_id, -1);
@@ -287,6 +293,38 @@ TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
     EXPECT_EQ(ui_changes_pending(), 0u);
     EXPECT_EQ(ini_write_text(), ini_default_text());
     EXPECT_EQ(app_exit_steps.size(), 0u);
+}
+
+// Whatever runs after the reset (a batch job, a test, the first frame) finds
+// the fixed pictures drawn: the consoles' blanking bands show in the frame.
+TEST_F(Startup, TheResetDrawsTheFixedPicturesOfTheFrame) {
+    std::memset(blanking_picture_50, 0, sizeof blanking_picture_50);
+    std::memset(blanking_picture_60, 0, sizeof blanking_picture_60);
+    std::memset(led_panel_cells, 0x55, sizeof led_panel_cells);
+    std::memset(guest_frame, 0x55, sizeof guest_frame);
+    emu_reset_all();
+    EXPECT_EQ(guest_frame[0], GUEST_FRAME_FILL);
+    EXPECT_EQ(led_panel_cells[0], LED_ERASED);
+    blankingareas = 1;
+    const struct {
+        u32 region;
+        int x, y;
+        u8 colour;
+    } cases[] = {
+        {0, 10, 0, 3},   // vertical blanking, front porch
+        {0, 20, 30, 4},  // horizontal sync on an active line
+        {0, 100, 4, 2},  // vertical sync
+        {1, 20, 100, 4}, // the same at 50 Hz
+        {1, 100, 13, 2},
+    };
+    for (const auto& c : cases) {
+        emu_region = c.region;
+        ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+        ASSERT_EQ(emu_region, c.region);
+        emu_run_frame();
+        EXPECT_EQ(guest_frame[c.x * GUEST_FRAME_ROWS + c.y], c.colour)
+            << c.region << ": " << c.x << "," << c.y;
+    }
 }
 
 TEST_F(Startup, FullscreenOnTheCommandLineChoosesTheDisplayMode) {

@@ -243,6 +243,31 @@ TEST_F(WatchTest, RasterMachinesStopAtTheLine) {
     }
 }
 
+// A step asked for and not yet taken is a run target too: a pause, a machine
+// reset or a switch drops it, and the next run does not stop after one
+// instruction.
+TEST_F(WatchTest, APendingStepGoesWithTheOtherRunTargets) {
+    const struct {
+        const char* what;
+        void (*drop)();
+    } cases[] = {
+        {"pause", [] { emu_pause(); }},
+        {"reset", [] { machine_reset(); }},
+        {"switch", [] { ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false)); }},
+    };
+    for (const auto& c : cases) {
+        fresh_cpu(PIPBUG, 0);
+        cpu_host.event_pass = nullptr;
+        emu_paused = false;
+        dbg_single_step = 1;
+        c.drop();
+        EXPECT_EQ(dbg_single_step, 0u) << c.what;
+        execute({LODI_R0, 1, LODI_R0, 2}, 2);
+        EXPECT_EQ(cpu_regs[0], 2) << c.what;
+        EXPECT_FALSE(emu_paused) << c.what;
+    }
+}
+
 TEST_F(WatchTest, CharacterNamesOfTrappedValues) {
     struct Case {
         u8 value;

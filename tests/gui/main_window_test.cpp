@@ -252,6 +252,31 @@ TEST_F(MainWindow, RawKeysAndClicksInsideTheDisplayReachTheInputFlags) {
     EXPECT_EQ(gui_mouse_left, 0);
 }
 
+// A window opened again (a new scale, the other display mode) has no buttons
+// held and was never left: its first click inside the display fires.
+TEST_F(MainWindow, AReopenedWindowForgetsTheOldWindowsButtonsAndFocus) {
+    gui_open_main_window(0);
+    GuiEvent down = event(GE_MOUSEBUTTON, GID_DISPLAY, 1);
+    for (int button : {1, 2, 3}) {
+        down.code = button;
+        down.x = display_rect[0] + 1;
+        down.y = display_rect[1] + 1;
+        post(down);
+    }
+    post(event(GE_INACTIVE));
+    ASSERT_EQ(gui_mouse_left + gui_mouse_middle + gui_mouse_right, 3);
+    gui_close_main_window();
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_mouse_left, 0);
+    EXPECT_EQ(gui_mouse_middle, 0);
+    EXPECT_EQ(gui_mouse_right, 0);
+    down.code = 1;
+    down.x = display_rect[0] + 1;
+    down.y = display_rect[1] + 1;
+    post(down);
+    EXPECT_EQ(gui_mouse_left, 1);
+}
+
 // The ball-and-paddle guns and serves fire from the mouse buttons, for the
 // players who play with the mouse only.
 TEST_F(MainWindow, MouseButtonsFireForThePlayersWhoUseTheMouse) {
