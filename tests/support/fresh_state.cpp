@@ -34,6 +34,7 @@
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
+#include "platform/rexx_script.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,14 @@ const std::string& fresh_settings_defaults() {
 }
 
 void fresh_state() {
+    // A script a test started ends with the test, and what it wrote is not
+    // left for the next test's console.
+    while (rexx_script_running()) {
+        rexx_script_halt();
+        rexx_script_wait(100);
+    }
+    for (std::string left; rexx_script_take_output(&left);) {
+    }
     std::error_code ec;
     fs::current_path(g_start_dir, ec);
     setenv("BRINDLEMOX_HOME", scratch_home().c_str(), 1);
