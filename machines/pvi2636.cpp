@@ -723,12 +723,12 @@ constexpr u64 byte_mask(u32 first, u32 n) {
 }
 
 void find_line_inputs() {
-    static const u8 zero = 0;
+    static const u8 zero[8] = {}; // read eight at a time, like the bars
     const u32 page = pvi_base & ADDR_MASK;
     line_page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
     if (!line_page) return;
     const i32 y = pvi_line;
-    line_bars = line_widths = &zero;
+    line_bars = line_widths = zero;
     line_bars_mask = 0;
     if (y >= 20 && y <= 219) {
         const u32 band = static_cast<u32>(y - 20) / 20;
@@ -739,7 +739,7 @@ void find_line_inputs() {
     line_colours_mask = byte_mask(PVI_BGCOLOUR - 0xC2, 1);
     if (y >= pvi_score_line && y <= pvi_score_line + 19)
         line_colours_mask |= byte_mask(PVI_SCORECTRL - 0xC2, 1) | byte_mask(PVI_SCORELT - 0xC2, 2);
-    line_invert = pvi_invert_register ? pvi_invert_register : &zero;
+    line_invert = pvi_invert_register ? pvi_invert_register : zero;
 }
 
 LineInputs line_inputs() {
