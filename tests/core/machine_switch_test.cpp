@@ -101,26 +101,6 @@ TEST_F(MachineSwitch, SameMapWithoutForceStillRebuilds) {
     EXPECT_EQ(mem_access[0x10], 0u);
 }
 
-// A coin-op board set up again starts without what the last game left in the
-// board's own colour, palette and effect RAM.
-TEST_F(MachineSwitch, CoinopBoardsStartWithTheirOwnRamCleared) {
-    auto all_zero = [](const u8* bytes, std::size_t size) {
-        return std::all_of(bytes, bytes + size, [](u8 b) { return b == 0; });
-    };
-    for (int from : {22, 23, 24, 25})
-        for (int to : {22, 23, 24, 25}) {
-            ASSERT_TRUE(machine_switch(ZACCARIA, from, true, true, false));
-            std::memset(coinop_colour_ram, 0x5A, sizeof coinop_colour_ram);
-            std::memset(coinop_palette_ram, 0x5A, sizeof coinop_palette_ram);
-            std::memset(coinop_effect_ram, 0x5A, sizeof coinop_effect_ram);
-            ASSERT_TRUE(machine_switch(ZACCARIA, to, true, true, false));
-            EXPECT_TRUE(all_zero(coinop_colour_ram, sizeof coinop_colour_ram)) << from << " " << to;
-            EXPECT_TRUE(all_zero(coinop_palette_ram, sizeof coinop_palette_ram))
-                << from << " " << to;
-            EXPECT_TRUE(all_zero(coinop_effect_ram, sizeof coinop_effect_ram)) << from << " " << to;
-        }
-}
-
 // The beam of the machine before does not stay on its last line: a machine
 // without a raster reports its instructions at raster 0.
 TEST_F(MachineSwitch, TheBeamStartsAtTheTopOfTheNewMachine) {
