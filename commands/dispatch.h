@@ -30,6 +30,5 @@ bool cmd_needs_frame_boundary(int id);
 void gui_prefill_command(const char* text);
 
 extern i32 cmd_draw_mode;         // the debugger's draw mode 0..4
-extern i32 cmd_sprite_mode;       // the debugger's sprite mode 0..2
 // Whether the network services can be used (netplay, update check).
 bool cmd_tcpip_open();

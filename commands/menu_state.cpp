@@ -12,6 +12,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "machines/uvi2637.h"
 #include "core/startup.h"
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"
@@ -84,11 +85,11 @@ struct WindowItem {
     ToolWindow window;
 };
 constexpr WindowItem window_items[] = {
-    {173, TW_CONTROLS},   {174, TW_DIPS},       {272, TW_GAMEINFO},  {30, TW_MEMORY},
-    {166, TW_CPU},        {275, TW_OPCODES},    {31, TW_PALETTE},    {183, TW_TAPE},
-    {33, TW_SPRITES},     {256, TW_SPEED},      {274, TW_HOST_KEYBOARD},
-    {273, TW_HOST_PADS},  {168, TW_VIDEO_CHIP}, {167, TW_PSG},       {169, TW_MUSIC},
-    {187, TW_PRINTER},    {184, TW_FLOPPY},     {186, TW_PAPERTAPE}, {185, TW_INSTRUMENTS},
+    {173, TW_CONTROLS},   {174, TW_DIPS},      {272, TW_GAMEINFO},      {30, TW_MEMORY},
+    {166, TW_CPU},        {275, TW_OPCODES},   {31, TW_PALETTE},        {183, TW_TAPE},
+    {33, TW_SPRITES},     {256, TW_SPEED},     {274, TW_HOST_KEYBOARD}, {273, TW_HOST_PADS},
+    {168, TW_VIDEO_CHIP}, {167, TW_PSG},       {169, TW_MUSIC},         {187, TW_PRINTER},
+    {184, TW_FLOPPY},     {186, TW_PAPERTAPE}, {185, TW_INSTRUMENTS},
 };
 
 // The rule of each item by the state it depends on; a tool-window item is
@@ -96,167 +97,348 @@ constexpr WindowItem window_items[] = {
 ItemState rule(int id) {
     const int mc = m();
     switch (id) {
-    case 0: case 2: case 3: case 5: case 6: case 16: return on(!mid());
-    case 1: return on(is(mc, {2, 3, 4, 5, 7, 10, 12, 13}));
-    case 4: return on(!mid() && file_loaded);
-    case 14: case 35: return on(mc != 1);
-    case 15: return on(is(mc, {0, 1, 2}));
-    case 17: case 37: case 34: return on(true);
-    case 27: return on(display_mode == 0);
-    case 29: return on(true);
-    case 30: return on(has_cpu());
-    case 31: return on(true);
-    case 32: return ticked(is(mc, {0, 1, 2, 4, 7, 8, 10}), gui_screen_editing);
-    case 33: return on(mc == 0 || pvis() || is(mc, {4, 7, 10}));
-    case 36: return on(is(mc, {3, 4, 6, 7, 10, 12, 14}) && rec_state != REC_PLAYBACK);
-    case 38: return on(row().first_hiscore_row >= 0);
-    case 39: return ticked(!full(), view_debugger[display_mode]);
-    case 41: return ticked(true, view_pointer[display_mode]);
-    case 42: return ticked(!full(), view_gamelist[display_mode]);
-    case 43: return ticked(!full(), view_statusbar[display_mode]);
-    case 44: return ticked(!full(), view_titlebar[display_mode]);
-    case 45: return ticked(!full(), view_toolbar[display_mode]);
-    case 46: return ticked(!full(), viewbuiltin);
-    case 47: return on(!mid() && rec_state != REC_RECORDING);
-    case 48: return on(!mid() && rec_state == REC_PLAYBACK);
-    case 49: return on(!mid() && !idle());
-    case 50: return ticked(true, loop);
-    case 51: return ticked(idle(), generateanim);
-    case 52: return ticked(idle(), generategif);
-    case 53: return ticked(idle(), generatemng);
-    case 54: return ticked(idle(), generatepng);
-    case 62: return ticked(idle(), generate);
-    case 55: return ticked(idle() && memmap_has_sound_files(), generate8svx);
-    case 56: return ticked(idle() && memmap_has_sound_files(), generateaiff);
-    case 57: return ticked(idle() && memmap_has_sound_files(), generatesmus);
-    case 58: return ticked(idle() && memmap_has_sound_files(), generatemidi);
-    case 60: return ticked(idle() && memmap_has_sound_files(), generatewav);
-    case 59: return ticked(idle() && map() == 5, generatepsg);
-    case 61: return ticked(idle() && map() == 5, generateym);
-    case 64: return on(rexx_script_path[0] != 0);
-    case 65: return on(net_mode == 1 || net_mode == 2);
-    case 69: return on(snd_enabled && speech);
-    case 79: case 83: case 84: case 85: case 86: case 87: case 133: case 134: case 135:
+    case 0:
+    case 2:
+    case 3:
+    case 5:
+    case 6:
+    case 16:
+        return on(!mid());
+    case 1:
+        return on(is(mc, {2, 3, 4, 5, 7, 10, 12, 13}));
+    case 4:
+        return on(!mid() && file_loaded);
+    case 14:
+    case 35:
+        return on(mc != 1);
+    case 15:
+        return on(is(mc, {0, 1, 2}));
+    case 17:
+    case 37:
+    case 34:
+        return on(true);
+    case 27:
+        return on(display_mode == 0);
+    case 29:
+        return on(true);
+    case 30:
+        return on(has_cpu());
+    case 31:
+        return on(true);
+    case 32:
+        return ticked(is(mc, {0, 1, 2, 4, 7, 8, 10}), gui_screen_editing);
+    case 33:
+        return on(mc == 0 || pvis() || is(mc, {4, 7, 10}));
+    case 36:
+        return on(is(mc, {3, 4, 6, 7, 10, 12, 14}) && rec_state != REC_PLAYBACK);
+    case 38:
+        return on(row().first_hiscore_row >= 0);
+    case 39:
+        return ticked(!full(), view_debugger[display_mode]);
+    case 41:
+        return ticked(true, view_pointer[display_mode]);
+    case 42:
+        return ticked(!full(), view_gamelist[display_mode]);
+    case 43:
+        return ticked(!full(), view_statusbar[display_mode]);
+    case 44:
+        return ticked(!full(), view_titlebar[display_mode]);
+    case 45:
+        return ticked(!full(), view_toolbar[display_mode]);
+    case 46:
+        return ticked(!full(), viewbuiltin);
+    case 47:
+        return on(!mid() && rec_state != REC_RECORDING);
+    case 48:
+        return on(!mid() && rec_state == REC_PLAYBACK);
+    case 49:
+        return on(!mid() && !idle());
+    case 50:
+        return ticked(true, loop);
+    case 51:
+        return ticked(idle(), generateanim);
+    case 52:
+        return ticked(idle(), generategif);
+    case 53:
+        return ticked(idle(), generatemng);
+    case 54:
+        return ticked(idle(), generatepng);
+    case 62:
+        return ticked(idle(), generate);
+    case 55:
+        return ticked(idle() && memmap_has_sound_files(), generate8svx);
+    case 56:
+        return ticked(idle() && memmap_has_sound_files(), generateaiff);
+    case 57:
+        return ticked(idle() && memmap_has_sound_files(), generatesmus);
+    case 58:
+        return ticked(idle() && memmap_has_sound_files(), generatemidi);
+    case 60:
+        return ticked(idle() && memmap_has_sound_files(), generatewav);
+    case 59:
+        return ticked(idle() && map() == 5, generatepsg);
+    case 61:
+        return ticked(idle() && map() == 5, generateym);
+    case 64:
+        return on(rexx_script_path[0] != 0);
+    case 65:
+        return on(net_mode == 1 || net_mode == 2);
+    case 69:
+        return on(snd_enabled && speech);
+    case 79:
+    case 83:
+    case 84:
+    case 85:
+    case 86:
+    case 87:
+    case 133:
+    case 134:
+    case 135:
         return on(drives());
-    case 82: return on(mc == 2);
-    case 91: case 98: return on(drives() && drive_present[debugger_drive & 3]);
-    case 97: return on(mc == 6);
-    case 102: return on(is(mc, {3, 7}));
-    case 103: return on(is(mc, {2, 3, 5, 7, 10, 12}) || (mc == 6 && twin_dosversion != 6));
-    case 105: return on(is(map(), {5, 24, 25}));
-    case 107: return on(!is(mc, {8, 11}));
-    case 108: return on(mc == 0 || pvis() || mc == 4);
-    case 109: return on(mc == 0 || pvis());
-    case 110: return ticked(has_cpu(), logreadwrites);
-    case 111: return ticked(is(mc, {2, 3, 4, 5, 6, 7, 10, 12}), logbios);
-    case 112: return ticked(has_cpu(), loginefficient);
-    case 113: return ticked(has_cpu(), logillegal);
-    case 114: return ticked(has_cpu(), loginterrupts);
-    case 115: return ticked(has_cpu(), logsubroutines);
-    case 116: return ticked(has_cpu(), pauselog);
-    case 117: return ticked(has_cpu(), cpu_tracing);
-    case 119: return on(pvis() || is(mc, {5, 10}));
-    case 124: case 125: case 126: case 127: case 128: case 129: return ticked(has_cpu(), 0);
-    case 142: return ticked(has_cpu(), pausebreak);
-    case 143: return ticked(has_cpu(), watchreads);
-    case 161: return ticked(mc == 0 || pvis() || is(mc, {4, 7, 10}), guidepixel);
-    case 162: return ticked(has_cpu(), warn);
-    case 165: return on(view_debugger[display_mode] != 0);
-    case 166: return on(mc != 11);
-    case 167: return on(map() == 5);
-    case 168: return on(mc == 0 || pvis() || is(mc, {4, 11}));
-    case 169: return on(mc == 0 || pvis() || is(mc, {11, 14}) || known_game_id == 616);
-    case 170: return ticked(is(mc, {0, 1, 2}) && !mid() && cmd_tcpip_open(), net_mode == 2);
-    case 171: return ticked(is(mc, {0, 1, 2}) && !mid() && cmd_tcpip_open(), net_mode == 1);
-    case 173: return on(mc != 7);
-    case 174: return on(is(mc, {5, 8, 11}) || map() == 27);
-    case 176: case 177: case 180: case 181: {
+    case 82:
+        return on(mc == 2);
+    case 91:
+    case 98:
+        return on(drives() && drive_present[debugger_drive & 3]);
+    case 97:
+        return on(mc == 6);
+    case 102:
+        return on(is(mc, {3, 7}));
+    case 103:
+        return on(is(mc, {2, 3, 5, 7, 10, 12}) || (mc == 6 && twin_dosversion != 6));
+    case 105:
+        return on(is(map(), {5, 24, 25}));
+    case 107:
+        return on(!is(mc, {8, 11}));
+    case 108:
+        return on(mc == 0 || pvis() || mc == 4);
+    case 109:
+        return on(mc == 0 || pvis());
+    case 110:
+        return ticked(has_cpu(), logreadwrites);
+    case 111:
+        return ticked(is(mc, {2, 3, 4, 5, 6, 7, 10, 12}), logbios);
+    case 112:
+        return ticked(has_cpu(), loginefficient);
+    case 113:
+        return ticked(has_cpu(), logillegal);
+    case 114:
+        return ticked(has_cpu(), loginterrupts);
+    case 115:
+        return ticked(has_cpu(), logsubroutines);
+    case 116:
+        return ticked(has_cpu(), pauselog);
+    case 117:
+        return ticked(has_cpu(), cpu_tracing);
+    case 119:
+        return on(pvis() || is(mc, {5, 10}));
+    case 124:
+    case 125:
+    case 126:
+    case 127:
+    case 128:
+    case 129:
+        return ticked(has_cpu(), 0);
+    case 142:
+        return ticked(has_cpu(), pausebreak);
+    case 143:
+        return ticked(has_cpu(), watchreads);
+    case 161:
+        return ticked(mc == 0 || pvis() || is(mc, {4, 7, 10}), guidepixel);
+    case 162:
+        return ticked(has_cpu(), warn);
+    case 165:
+        return on(view_debugger[display_mode] != 0);
+    case 166:
+        return on(mc != 11);
+    case 167:
+        return on(map() == 5);
+    case 168:
+        return on(mc == 0 || pvis() || is(mc, {4, 11}));
+    case 169:
+        return on(mc == 0 || pvis() || is(mc, {11, 14}) || known_game_id == 616);
+    case 170:
+        return ticked(is(mc, {0, 1, 2}) && !mid() && cmd_tcpip_open(), net_mode == 2);
+    case 171:
+        return ticked(is(mc, {0, 1, 2}) && !mid() && cmd_tcpip_open(), net_mode == 1);
+    case 173:
+        return on(mc != 7);
+    case 174:
+        return on(is(mc, {5, 8, 11}) || map() == 27);
+    case 176:
+    case 177:
+    case 180:
+    case 181: {
         const bool e = mc == 0 || mc == 4 || pvis() || map() == 29;
-        const u32 v = id == 176 ? autofire_left : id == 177 ? requirebutton_left
-                    : id == 180 ? autofire_right : requirebutton_right;
+        const u32 v = id == 176   ? autofire_left
+                      : id == 177 ? requirebutton_left
+                      : id == 180 ? autofire_right
+                                  : requirebutton_right;
         return ticked(e, v);
     }
     // Force feedback needs a host with rumble on the pads the machines use.
-    case 178: return ticked(is(mc, {0, 1, 2, 9, 11}) || map() == 23, forcefeedback_left);
-    case 182: return ticked(is(mc, {0, 1, 2, 9, 11}) || map() == 23, forcefeedback_right);
-    case 183: return on(is(mc, {2, 3, 4, 5, 7, 10, 12}));
-    case 184: return on(is(mc, {4, 6, 7}));
-    case 185: return on(mc == 3);
-    case 186: return on(is(mc, {3, 4, 6}));
-    case 187: return on(is(mc, {3, 4, 6, 7}));
-    case 194: return ticked(is(mc, {0, 1}), artefacts);
-    case 195: return ticked(is(mc, {1, 2}), darkenbg);
-    case 196: return ticked(mc == 0, flagline);
-    case 197: return ticked(is(mc, {3, 4, 6, 7, 10, 12, 14}), inversevideo);
-    case 202: return ticked(true, autosave);
-    case 203: return ticked(true, startupupdates);
-    case 204: return ticked(true, confirmquit);
-    case 205: return ticked(true, createicons);
-    case 210: return ticked(true, sensegame);
-    case 211: return ticked(true, show_tips);
-    case 206: return ticked(is(mc, {3, 4, 12}), echoconsole);
-    case 207: return ticked(has_cpu(), identifyemulator);
-    case 208: return ticked(is(mc, {6, 8, 9}) || (mc == 3 && pipbug_bios == 3), post);
-    case 209: return ticked(is(mc, {0, 1, 5}), randomizememory);
-    case 212: return ticked(is(mc, {0, 1}), stubprograms);
-    case 217: return ticked(!is(mc, {5, 13}) && display_filter != 0 && display_scale != 1, scanlines);
+    case 178:
+        return ticked(is(mc, {0, 1, 2, 9, 11}) || map() == 23, forcefeedback_left);
+    case 182:
+        return ticked(is(mc, {0, 1, 2, 9, 11}) || map() == 23, forcefeedback_right);
+    case 183:
+        return on(is(mc, {2, 3, 4, 5, 7, 10, 12}));
+    case 184:
+        return on(is(mc, {4, 6, 7}));
+    case 185:
+        return on(mc == 3);
+    case 186:
+        return on(is(mc, {3, 4, 6}));
+    case 187:
+        return on(is(mc, {3, 4, 6, 7}));
+    case 194:
+        return ticked(is(mc, {0, 1}), artefacts);
+    case 195:
+        return ticked(is(mc, {1, 2}), darkenbg);
+    case 196:
+        return ticked(mc == 0, flagline);
+    case 197:
+        return ticked(is(mc, {3, 4, 6, 7, 10, 12, 14}), inversevideo);
+    case 202:
+        return ticked(true, autosave);
+    case 203:
+        return ticked(true, startupupdates);
+    case 204:
+        return ticked(true, confirmquit);
+    case 205:
+        return ticked(true, createicons);
+    case 210:
+        return ticked(true, sensegame);
+    case 211:
+        return ticked(true, show_tips);
+    case 206:
+        return ticked(is(mc, {3, 4, 12}), echoconsole);
+    case 207:
+        return ticked(has_cpu(), identifyemulator);
+    case 208:
+        return ticked(is(mc, {6, 8, 9}) || (mc == 3 && pipbug_bios == 3), post);
+    case 209:
+        return ticked(is(mc, {0, 1, 5}), randomizememory);
+    case 212:
+        return ticked(is(mc, {0, 1}), stubprograms);
+    case 217:
+        return ticked(!is(mc, {5, 13}) && display_filter != 0 && display_scale != 1, scanlines);
     case 222:
-        return ticked(!mid() && (is(mc, {0, 1, 2, 4, 6, 7, 10, 11}) || (mc == 3 && pipbug_vdu == 3)),
+        return ticked(!mid() &&
+                          (is(mc, {0, 1, 2, 4, 6, 7, 10, 11}) || (mc == 3 && pipbug_vdu == 3)),
                       blankingareas);
-    case 223: return ticked(is(mc, {3, 6, 12}), pipbug_blink);
-    case 224: return ticked(is(mc, {0, 1, 2}), dejitter);
-    case 226: return ticked(is(mc, {1, 2, 3, 5, 10, 12, 13}), drawcorners);
-    case 227: return ticked(true, fullscreen);
-    case 228: return ticked(mc == 4, invertflashed);
-    case 229: return ticked(!full(), display_aspect == 1);
-    case 230: return ticked(memmap < MEMMAPS && memmap_table[memmap].may_rotate, rotatescreen);
-    case 231: return ticked(is(mc, {3, 4, 5, 10, 12, 13}), drawunlit);
-    case 232: return ticked(is(mc, {3, 4, 10, 12}), showleds);
-    case 233: return ticked(is(mc, {0, 1, 2, 4}), analog);
-    case 234: return ticked(mc == 11, showpositions);
-    case 235: return ticked(is(mc, {0, 1, 2, 4, 11}) && analog, springloaded);
-    case 236: return ticked(controller_flag(), swapped);
-    case 238: return on(controller_flag());
-    case 239: return on(is(mc, {0, 1, 2, 5, 9, 10, 11, 12, 13, 14}));
-    case 240: return on(is(mc, {0, 1, 2, 4, 11}) && analog);
-    case 241: return ticked(is(mc, {3, 4, 10, 12}) || (mc == 7 && cd2650_biosversion == 0),
-                            lowercase != 0);
-    case 242: return ticked(controller_left == 1 || controller_right == 1, confinepointer);
-    case 243: return ticked(mc == 6 || (mc == 3 && pipbug_bios == 3), erasedeleted);
-    case 244: return ticked(trainer_flag(), autocoin);
-    case 245: return ticked(true, guestrmb);
-    case 246: return ticked(is(mc, {3, 4, 5, 6, 7, 10, 12, 13, 14}), queuekeystrokes);
-    case 250: return ticked(true, snd_enabled);
-    case 257: return ticked(true, emu_paused);
-    case 258: return ticked(true, autopause);
-    case 259: return ticked(true, exactspeed);
-    case 260: return ticked(true, limitrefreshes);
-    case 261: return ticked(true, turbo);
-    case 251: return on(true);
-    case 252: return ticked(is(mc, {3, 4, 6, 7, 12}) || trainer_flag(), teletypesounds);
-    case 253: return ticked(true, led_filter);
-    case 254: return ticked(mc == 0 || pvis() || is(mc, {11, 13}), retune);
-    case 264: return ticked(mc == 0 || pvis() || mc == 11, collisions);
-    case 266: return ticked(is(mc, {0, 1, 2}) || trainer_flag(), trainer_lives);
-    case 268: return ticked(is(mc, {0, 1, 2}) || trainer_flag(), trainer_invincibility);
-    case 267: return ticked(is(mc, {0, 1, 2, 3, 4}) || trainer_flag(), trainer_time);
-    case 269: return on(mc == 0 || is(map(), {22, 23}));
-    case 272: return on(!(known_game_id < 0 && game_info_fields[0][0] == '-'));
-    case 276: return on(has_cpu());
-    case 277: return on(mc != 11);
+    case 223:
+        return ticked(is(mc, {3, 6, 12}), pipbug_blink);
+    case 224:
+        return ticked(is(mc, {0, 1, 2}), dejitter);
+    case 226:
+        return ticked(is(mc, {1, 2, 3, 5, 10, 12, 13}), drawcorners);
+    case 227:
+        return ticked(true, fullscreen);
+    case 228:
+        return ticked(mc == 4, invertflashed);
+    case 229:
+        return ticked(!full(), display_aspect == 1);
+    case 230:
+        return ticked(memmap < MEMMAPS && memmap_table[memmap].may_rotate, rotatescreen);
+    case 231:
+        return ticked(is(mc, {3, 4, 5, 10, 12, 13}), drawunlit);
+    case 232:
+        return ticked(is(mc, {3, 4, 10, 12}), showleds);
+    case 233:
+        return ticked(is(mc, {0, 1, 2, 4}), analog);
+    case 234:
+        return ticked(mc == 11, showpositions);
+    case 235:
+        return ticked(is(mc, {0, 1, 2, 4, 11}) && analog, springloaded);
+    case 236:
+        return ticked(controller_flag(), swapped);
+    case 238:
+        return on(controller_flag());
+    case 239:
+        return on(is(mc, {0, 1, 2, 5, 9, 10, 11, 12, 13, 14}));
+    case 240:
+        return on(is(mc, {0, 1, 2, 4, 11}) && analog);
+    case 241:
+        return ticked(is(mc, {3, 4, 10, 12}) || (mc == 7 && cd2650_biosversion == 0),
+                      lowercase != 0);
+    case 242:
+        return ticked(controller_left == 1 || controller_right == 1, confinepointer);
+    case 243:
+        return ticked(mc == 6 || (mc == 3 && pipbug_bios == 3), erasedeleted);
+    case 244:
+        return ticked(trainer_flag(), autocoin);
+    case 245:
+        return ticked(true, guestrmb);
+    case 246:
+        return ticked(is(mc, {3, 4, 5, 6, 7, 10, 12, 13, 14}), queuekeystrokes);
+    case 250:
+        return ticked(true, snd_enabled);
+    case 257:
+        return ticked(true, emu_paused);
+    case 258:
+        return ticked(true, autopause);
+    case 259:
+        return ticked(true, exactspeed);
+    case 260:
+        return ticked(true, limitrefreshes);
+    case 261:
+        return ticked(true, turbo);
+    case 251:
+        return on(true);
+    case 252:
+        return ticked(is(mc, {3, 4, 6, 7, 12}) || trainer_flag(), teletypesounds);
+    case 253:
+        return ticked(true, led_filter);
+    case 254:
+        return ticked(mc == 0 || pvis() || is(mc, {11, 13}), retune);
+    case 264:
+        return ticked(mc == 0 || pvis() || mc == 11, collisions);
+    case 266:
+        return ticked(is(mc, {0, 1, 2}) || trainer_flag(), trainer_lives);
+    case 268:
+        return ticked(is(mc, {0, 1, 2}) || trainer_flag(), trainer_invincibility);
+    case 267:
+        return ticked(is(mc, {0, 1, 2, 3, 4}) || trainer_flag(), trainer_time);
+    case 269:
+        return on(mc == 0 || is(map(), {22, 23}));
+    case 272:
+        return on(!(known_game_id < 0 && game_info_fields[0][0] == '-'));
+    case 276:
+        return on(has_cpu());
+    case 277:
+        return on(mc != 11);
     // The whole Debug menu and the sub-menus.
-    case 287: return on(view_debugger[display_mode] != 0);
-    case 298: return on(drives());
-    case 299: case 301: case 303: case 304: case 305: case 306: return on(has_cpu());
-    case 307: return on(!is(mc, {5, 11, 13, 14}));
-    case 308: case 309: return on(controller_flag());
-    case 310: return on(is(mc, {2, 3, 4, 7, 10, 12}));
-    case 311: return on(is(mc, {4, 6, 7}));
-    case 312: return on(display_scale > 1);
-    case 313: return on(!mid());
-    case 314: return on(is(mc, {0, 11}) || pvis());
-    case 315: return on(is(mc, {0, 1, 2, 3, 4}) || trainer_flag());
-    case 316: return on(is(mc, {3, 7}));
+    case 287:
+        return on(view_debugger[display_mode] != 0);
+    case 298:
+        return on(drives());
+    case 299:
+    case 301:
+    case 303:
+    case 304:
+    case 305:
+    case 306:
+        return on(has_cpu());
+    case 307:
+        return on(!is(mc, {5, 11, 13, 14}));
+    case 308:
+    case 309:
+        return on(controller_flag());
+    case 310:
+        return on(is(mc, {2, 3, 4, 7, 10, 12}));
+    case 311:
+        return on(is(mc, {4, 6, 7}));
+    case 312:
+        return on(display_scale > 1);
+    case 313:
+        return on(!mid());
+    case 314:
+        return on(is(mc, {0, 11}) || pvis());
+    case 315:
+        return on(is(mc, {0, 1, 2, 3, 4}) || trainer_flag());
+    case 316:
+        return on(is(mc, {3, 7}));
     default:
         break;
     }
@@ -267,19 +449,19 @@ ItemState rule(int id) {
 
 bool group_enabled(int c) {
     const int mc = m();
-    if (c <= 4) return true;                              // sort by, speed as
-    if (c <= 8) return row().drives > c - 5;              // DRIVE n
+    if (c <= 4) return true;                 // sort by, speed as
+    if (c <= 8) return row().drives > c - 5; // DRIVE n
     if (c <= 28) return c == 16 || c == 17 ? !is(mc, {11, 14}) : has_cpu();
-    if (c <= 30) return !is(mc, {5, 11, 13, 14});         // DRAW 0, 1
-    if (c <= 32) return is(mc, {0, 1, 2, 9});             // DRAW 2, 3
-    if (c == 33) return is(mc, {1, 2});                   // DRAW 4
-    if (c <= 36) return is(mc, {0, 11}) || pvis();        // SPR
+    if (c <= 30) return !is(mc, {5, 11, 13, 14});  // DRAW 0, 1
+    if (c <= 32) return is(mc, {0, 1, 2, 9});      // DRAW 2, 3
+    if (c == 33) return is(mc, {1, 2});            // DRAW 4
+    if (c <= 36) return is(mc, {0, 11}) || pvis(); // SPR
     if (c <= 54) {
         const bool pads = mc == 0 || mc == 4 || mc == 11 || pvis();
-        const int k = c <= 45 ? c - 37 : c - 46;          // 0 mouse .. 8 2nd analog pad
-        if (k == 5 || k == 6) return true;                // the digital gamepads
+        const int k = c <= 45 ? c - 37 : c - 46; // 0 mouse .. 8 2nd analog pad
+        if (k == 5 || k == 6) return true;       // the digital gamepads
         if (k == 3 && c > 45) return is(mc, {0, 1, 2, 4, 9, 11}) || is(map(), {22, 23});
-        if (k == 4 || k == 7 || k == 8) return false;     // analog devices: none on this host yet
+        if (k == 4 || k == 7 || k == 8) return false; // analog devices: none on this host yet
         return pads;
     }
     if (c <= 56) return mc == 2 && idle();
@@ -320,7 +502,7 @@ bool group_ticked(int c) {
     if (c <= 25) return dbg_time_unit == static_cast<u32>(c - 23);
     if (c <= 28) return verbosity == c - 26;
     if (c <= 33) return cmd_draw_mode == c - 29;
-    if (c <= 36) return cmd_sprite_mode == c - 34;
+    if (c <= 36) return sprite_mode == (c == 34 ? 0 : c == 35 ? 2 : 1);
     if (c <= 45) return controller_left == left_values[c - 37];
     if (c <= 54) return controller_right == left_values[c - 46];
     if (c <= 56) return elektor_biosversion == c - 55;
@@ -401,22 +583,43 @@ ButtonState toolbar_button_state(int index) {
     ButtonState b;
     const int mc = m();
     switch (index) {
-    case 0: case 1:
+    case 0:
+    case 1:
         b.enabled = mc == 0 || mc == 4 || pvis() || map() == 29;
         b.selected = index == 0 ? autofire_left : autofire_right;
         break;
-    case 2: b.enabled = pvis() || is(mc, {0, 4, 11}); b.selected = swapped; break;
-    case 3: b.selected = snd_enabled; break;
-    case 4: b.selected = emu_paused; break;
-    case 5: b.selected = turbo; break;
-    case 6: b.enabled = pvis() || is(mc, {0, 11}); b.selected = collisions; break;
+    case 2:
+        b.enabled = pvis() || is(mc, {0, 4, 11});
+        b.selected = swapped;
+        break;
+    case 3:
+        b.selected = snd_enabled;
+        break;
+    case 4:
+        b.selected = emu_paused;
+        break;
+    case 5:
+        b.selected = turbo;
+        break;
+    case 6:
+        b.enabled = pvis() || is(mc, {0, 11});
+        b.selected = collisions;
+        break;
     case 7:
         b.selected = rec_state == REC_RECORDING;
         b.enabled = !mid() && rec_state != REC_RECORDING;
         break;
-    case 8: b.selected = rec_state == REC_PLAYBACK; b.enabled = !mid() && b.selected; break;
-    case 9: b.selected = idle(); b.enabled = !mid() && !idle(); break;
-    default: b.enabled = false; break;
+    case 8:
+        b.selected = rec_state == REC_PLAYBACK;
+        b.enabled = !mid() && b.selected;
+        break;
+    case 9:
+        b.selected = idle();
+        b.enabled = !mid() && !idle();
+        break;
+    default:
+        b.enabled = false;
+        break;
     }
     if (mid() && index >= 7) b.selected = false;
     if (!cmd_toolbar_available(index)) b.enabled = false;

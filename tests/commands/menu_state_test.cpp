@@ -10,6 +10,7 @@
 #include "core/settings_vars.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
+#include "machines/uvi2637.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/support/fresh_state.h"
 
@@ -164,6 +165,23 @@ TEST_F(MenuState, PicksReachTheDispatchers) {
     pick(MENU_CHECK_BASE + 3);
     EXPECT_EQ(viewspeedas, 2); // kHz
     EXPECT_TRUE(find(*gui_headless_menus(main_window), MENU_CHECK_BASE + 3)->checked);
+
+    // The sprite items set the debugger's sprite mode, and their ticks show
+    // it, however it was set.
+    machine = ARCADIA;
+    memmap = 6;
+    const struct { int item, mode; } sprite_items[] = {{34, 0}, {35, 2}, {36, 1}};
+    for (const auto& c : sprite_items) {
+        pick(MENU_CHECK_BASE + c.item);
+        EXPECT_EQ(sprite_mode, c.mode) << c.item;
+        for (const auto& other : sprite_items)
+            EXPECT_EQ(find(*gui_headless_menus(main_window), MENU_CHECK_BASE + other.item)->checked,
+                      other.item == c.item)
+                << c.item << " ticks " << other.item;
+    }
+    sprite_mode = 2;
+    gui_refresh_menus();
+    EXPECT_TRUE(find(*gui_headless_menus(main_window), MENU_CHECK_BASE + 35)->checked);
 
     framebased = 1;
     pick(MENU_CHECK_BASE + 96);
