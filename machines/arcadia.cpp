@@ -464,8 +464,7 @@ void border(bool clear_cells) {
     while (x < border_clocks) {
         if (idling()) {
             if (!dejitter) uvi_refresh_colour_row();
-            display_fill_row(x, raster_line, border_clocks - x,
-                             uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+            uvi_beam_fill(x, border_clocks, uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
             if (clear_cells)
                 std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
                             static_cast<std::size_t>(border_clocks - x));
@@ -477,8 +476,7 @@ void border(bool clear_cells) {
         const i32 step = next_step(x, border_clocks);
         const i32 end = step < border_clocks ? step + 1 : border_clocks;
         if (!dejitter) uvi_refresh_colour_row();
-        display_fill_row(x, raster_line, end - x,
-                         uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+        uvi_beam_fill(x, end, uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
         if (clear_cells)
             std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
                         static_cast<std::size_t>(end - x));
@@ -512,12 +510,52 @@ void visible_pixels() {
         }
     }
     raster_clock = x;
+    uvi_beam_flush();
 }
 
+// While a beam frame runs, the picture shown by a pause or by the tracer
+// includes the part of the line drawn so far: these stand in front of the
+// host's own pause and display.
+void (*host_pause)() = nullptr;
+void (*host_blit)() = nullptr;
+
+void flush_then_pause() {
+    uvi_beam_flush();
+    if (host_pause) host_pause();
+}
+
+void flush_then_blit() {
+    uvi_beam_flush();
+    if (host_blit) host_blit();
+}
+
+// Puts the two in front for the length of a beam frame (once: a frame run
+// from within a pause finds them there already).
+struct StopPathsFlushLine {
+    bool placed = false;
+    StopPathsFlushLine() {
+        if (cpu_host.pause == flush_then_pause || cpu_host.blit == flush_then_blit) return;
+        host_pause = cpu_host.pause;
+        host_blit = cpu_host.blit;
+        if (host_pause) cpu_host.pause = flush_then_pause;
+        if (host_blit) cpu_host.blit = flush_then_blit;
+        placed = true;
+    }
+    ~StopPathsFlushLine() {
+        if (!placed) return;
+        if (cpu_host.pause == flush_then_pause) cpu_host.pause = host_pause;
+        if (cpu_host.blit == flush_then_blit) cpu_host.blit = host_blit;
+    }
+    StopPathsFlushLine(const StopPathsFlushLine&) = delete;
+    StopPathsFlushLine& operator=(const StopPathsFlushLine&) = delete;
+};
+
 void beam_frame() {
+    const StopPathsFlushLine stop_paths;
     raster_line = 0;
     dbg_check_raster_breakpoint();
     border(false);
+    uvi_beam_flush();
     set_vblank();
     uvi_line_status[0] = guest_memory[0x18FF] & 15;
     run_cpu_to_x(UVI_LINE_CLOCKS);

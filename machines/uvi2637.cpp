@@ -172,6 +172,13 @@ struct BeamLine {
 
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 
+// Beam mode: the clocks of a line drawn so far that the guest frame has not
+// had yet, [pending_from, pending_to) of pending_line. The line goes to the
+// frame in one run at its end, or earlier when the picture is shown.
+u8 line_colours[UVI_LINE_CLOCKS];
+i32 pending_line = -1, pending_from = 0, pending_to = 0;
+
+
 bool line_has_sprite_cells(i32 line) {
     return line >= sprite_lines_first && line <= sprite_lines_last;
 }
@@ -423,6 +430,7 @@ void uvi_reset() {
     std::memset(uvi_line_status, 0, sizeof uvi_line_status);
     sprite_lines_first = 0;
     sprite_lines_last = -1;
+    pending_from = pending_to = 0;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -518,12 +526,40 @@ void uvi_line_start() {
     }
 }
 
+namespace {
+
+// Room for the clocks [from, to) of the current line in the line's colours.
+u8* take_clocks(i32 from, i32 to) {
+    if (pending_to > pending_from && (raster_line != pending_line || from != pending_to))
+        uvi_beam_flush();
+    if (pending_to <= pending_from) {
+        pending_line = raster_line;
+        pending_from = from;
+    }
+    pending_to = to;
+    return line_colours + from;
+}
+
+} // namespace
+
+void uvi_beam_flush() {
+    if (pending_to > pending_from)
+        display_plot_row(pending_from, pending_line, line_colours + pending_from,
+                         pending_to - pending_from);
+    pending_from = pending_to = 0;
+}
+
+void uvi_beam_fill(i32 from, i32 to, u8 colour) {
+    if (from >= to) return;
+    std::memset(take_clocks(from, to), colour, static_cast<std::size_t>(to - from));
+}
+
 void uvi_render_span(i32 from, i32 to) {
     if (from >= to) return;
     if (!dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     u8* cells = cells_of(raster_line);
-    u8 colours[UVI_LINE_CLOCKS];
+    u8* colours = take_clocks(from, to);
     i32 g = 0;
     const bool area = area_line(&g);
     const i32 x0 = row_x0;
@@ -534,7 +570,7 @@ void uvi_render_span(i32 from, i32 to) {
     if (!sprite_bytes && (chars_from >= to || chars_to <= from)) {
         // Background alone.
         std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
-        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        std::memset(colours, uvi_bg_colour, static_cast<std::size_t>(to - from));
         return;
     }
     if (!sprite_bytes && row_plain && beam_line.valid && from > x0 && to <= x0 + 128) {
@@ -545,7 +581,7 @@ void uvi_render_span(i32 from, i32 to) {
         }
         std::memcpy(cells + from, beam_line.cells + (from - x0),
                     static_cast<std::size_t>(to - from));
-        display_plot_row(from, raster_line, beam_line.colours + (from - x0), to - from);
+        std::memcpy(colours, beam_line.colours + (from - x0), static_cast<std::size_t>(to - from));
         return;
     }
     i32 x = from;
@@ -592,7 +628,6 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
     if (sprite_bytes) overlay_sprites(from, to, colours, cells);
-    display_plot_row(from, raster_line, colours, to - from);
 }
 
 namespace {

@@ -6,9 +6,10 @@
 // uvi_write_register. It knows no machine: the frame loop that owns the beam
 // (machines/arcadia.cpp) calls uvi_frame_latch once per frame, uvi_line_start
 // at clock 0 of each visible line, and then either uvi_render_scanline (a
-// whole line) or uvi_render_span between processor steps, and uvi_draw_sprites once per
-// frame in the line-based mode. Positions are beam clocks (0-226) and raster
-// lines; pixels go to the guest frame through the raster plots of display/.
+// whole line) or uvi_render_span between processor steps (then uvi_beam_flush at
+// the line's end), and uvi_draw_sprites once per frame in the line-based mode. Positions are beam
+// clocks (0-226) and raster lines; pixels go to the guest frame through the raster plots of
+// display/.
 #pragma once
 
 #include "core/types.h"
@@ -85,6 +86,12 @@ void uvi_line_start();
 // The clocks [from, to) of the current line with their sprite collisions (beam
 // mode); the processor does not run in between.
 void uvi_render_span(i32 from, i32 to);
+// The clocks [from, to) of the current line in one colour (beam mode).
+void uvi_beam_fill(i32 from, i32 to, u8 colour);
+// The beam mode draws a line into its own colours and hands them to the guest
+// frame at the line's end: this hands on the clocks drawn so far, for the end
+// of a line or a picture shown in the middle of one.
+void uvi_beam_flush();
 // The whole current line (line-based mode).
 void uvi_render_scanline();
 // All sprites of the frame and the collision registers (line-based mode).

@@ -159,6 +159,7 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
     cpu_psu |= PSU_F;
     uvi_render_span(101, 131);
     uvi_render_span(131, 227);
+    uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 3, x < 101 ? 0 : 1, 0)) << "clock " << x;
 
@@ -171,11 +172,13 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
     guest_memory[0x19F8] = 0x80;
     cpu_psu |= PSU_F;
     uvi_render_span(90, 227);
+    uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 3, x < 90 ? 0 : 1, 0)) << "clock " << x;
     raster_line++;
     uvi_line_start();
     uvi_render_span(49, 227);
+    uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 4, 1, 1)) << "clock " << x;
 }
