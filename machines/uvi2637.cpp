@@ -178,6 +178,16 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 u8 line_colours[UVI_LINE_CLOCKS];
 i32 pending_line = -1, pending_from = 0, pending_to = 0;
 
+// Beam mode: a line without sprites whose characters (if any) depend only on
+// latches is drawn to its end as a span begins, for the colour row and the
+// block set then in force. The spans that follow hand on its clocks while
+// neither has changed; a change draws the rest of the line again.
+struct AheadLine {
+    i32 line = -1; // raster line, -1: none
+    i32 next;      // the clock the next span of the line begins at
+    i32 x0;        // the clock of column 0 (-1: no characters)
+    u8 colour_row, block0;
+} ahead;
 
 bool line_has_sprite_cells(i32 line) {
     return line >= sprite_lines_first && line <= sprite_lines_last;
@@ -431,6 +441,7 @@ void uvi_reset() {
     sprite_lines_first = 0;
     sprite_lines_last = -1;
     pending_from = pending_to = 0;
+    ahead.line = -1;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -547,6 +558,8 @@ void uvi_beam_flush() {
         display_plot_row(pending_from, pending_line, line_colours + pending_from,
                          pending_to - pending_from);
     pending_from = pending_to = 0;
+    // What the line goes on with is drawn afresh: a pause may change anything.
+    ahead.line = -1;
 }
 
 void uvi_beam_fill(i32 from, i32 to, u8 colour) {
@@ -554,19 +567,17 @@ void uvi_beam_fill(i32 from, i32 to, u8 colour) {
     std::memset(take_clocks(from, to), colour, static_cast<std::size_t>(to - from));
 }
 
-void uvi_render_span(i32 from, i32 to) {
-    if (from >= to) return;
-    if (!dejitter) uvi_refresh_colour_row();
-    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+namespace {
+
+// The clocks [from, to) of the current line: colours (indexed from `from`)
+// and cells, with the collisions of the sprites over them.
+void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes) {
     u8* cells = cells_of(raster_line);
-    u8* colours = take_clocks(from, to);
     i32 g = 0;
     const bool area = area_line(&g);
     const i32 x0 = row_x0;
     const i32 chars_from = area ? (from > x0 ? from : x0) : to;
     const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
-    u32 sprite_bytes;
-    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     if (!sprite_bytes && (chars_from >= to || chars_to <= from)) {
         // Background alone.
         std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
@@ -628,6 +639,35 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
     if (sprite_bytes) overlay_sprites(from, to, colours, cells);
+}
+
+} // namespace
+
+void uvi_render_span(i32 from, i32 to) {
+    if (from >= to) return;
+    if (!dejitter) uvi_refresh_colour_row();
+    u8* colours = take_clocks(from, to);
+    if (ahead.line == raster_line && ahead.next == from && ahead.colour_row == uvi_colour_row &&
+        (from > ahead.x0 || reg(0x19F8) >> 7 == ahead.block0)) {
+        ahead.next = to;
+        return;
+    }
+    ahead.line = -1;
+    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    i32 g;
+    const bool area = area_line(&g);
+    if (sprite_bytes || (area && !row_plain)) {
+        draw_clocks(from, to, colours, sprite_bytes);
+        return;
+    }
+    draw_clocks(from, UVI_LINE_CLOCKS, colours, 0);
+    ahead.line = raster_line;
+    ahead.next = to;
+    ahead.x0 = area ? row_x0 : -1;
+    ahead.colour_row = uvi_colour_row;
+    ahead.block0 = beam_line.block0;
 }
 
 namespace {

@@ -181,6 +181,17 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
     uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 4, 1, 1)) << "clock " << x;
+
+    // The block set turned off before column 0 begins, the Flag as it was:
+    // the normal set from column 0.
+    raster_line++;
+    uvi_line_start();
+    uvi_render_span(49, 60);
+    guest_memory[0x19F8] = 0x00;
+    uvi_render_span(60, 227);
+    uvi_beam_flush();
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 4, 1, 0)) << "clock " << x;
 }
 
 } // namespace
