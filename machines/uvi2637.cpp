@@ -187,7 +187,24 @@ struct AheadLine {
     i32 next;      // the clock the next span of the line begins at
     i32 x0;        // the clock of column 0 (-1: no characters)
     u8 colour_row, block0;
+    i32 event, events; // the next collision of the line to set, and how many it has
 } ahead;
+
+// The collisions of a line drawn ahead, in clock order: they are set as the
+// beam passes their clocks, as they would be drawn span by span.
+struct Collision {
+    u8 x;
+    u8 pairs;   // pair bits cleared in $19FD (0: none)
+    u8 hits;    // sprite bits cleared in $19FC
+    bool on_bg; // the sprites met a character pixel: $19FC is written
+};
+Collision line_collisions[UVI_LINE_CLOCKS];
+
+void set_collision(const Collision& c) {
+    raster_clock = c.x;
+    if (c.pairs) uvi_write_register(0x19FD, guest_memory[0x19FD] & static_cast<u8>(~c.pairs));
+    if (c.on_bg) uvi_write_register(0x19FC, guest_memory[0x19FC] & static_cast<u8>(~c.hits));
+}
 
 bool line_has_sprite_cells(i32 line) {
     return line >= sprite_lines_first && line <= sprite_lines_last;
@@ -372,7 +389,8 @@ void plot_background(i32 from, i32 to) {
 // Sprites over the clocks [from, to) of the current line (beam mode): their
 // colours into `colours` (indexed from `from`), their bits into the cells and,
 // pixel by pixel from the left, their collisions.
-void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
+// With `ahead` the collisions are kept in line_collisions instead.
+void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_beam) {
     u8 hits[UVI_LINE_CLOCKS], numbers[UVI_LINE_CLOCKS];
     i32 lo = to, hi = from - 1;
     for (u32 s = 0; s < 4; s++) {
@@ -397,11 +415,13 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
     for (i32 x = lo; x <= hi; x++) {
         if (!hits[x]) continue;
         if (collisions) {
-            raster_clock = x;
-            const u8 pairs = pair_bits(hits[x]);
-            if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
-            if (cells[x] & UVI_CELL_CHAR)
-                uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits[x]));
+            const Collision c = {static_cast<u8>(x), pair_bits(hits[x]), hits[x],
+                                 (cells[x] & UVI_CELL_CHAR) != 0};
+            if (ahead_of_beam) {
+                if (c.pairs || c.on_bg) line_collisions[ahead.events++] = c;
+            } else {
+                set_collision(c);
+            }
         }
         cells[x] |= hits[x];
         colours[x - from] = colour_of(numbers[x]);
@@ -571,7 +591,7 @@ namespace {
 
 // The clocks [from, to) of the current line: colours (indexed from `from`)
 // and cells, with the collisions of the sprites over them.
-void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes) {
+void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_beam) {
     u8* cells = cells_of(raster_line);
     i32 g = 0;
     const bool area = area_line(&g);
@@ -638,7 +658,13 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes) {
         std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
-    if (sprite_bytes) overlay_sprites(from, to, colours, cells);
+    if (sprite_bytes) overlay_sprites(from, to, colours, cells, ahead_of_beam);
+}
+
+// The collisions of the line drawn ahead that lie before clock `to`.
+inline void set_collisions_before(i32 to) {
+    while (ahead.event < ahead.events && line_collisions[ahead.event].x < to)
+        set_collision(line_collisions[ahead.event++]);
 }
 
 } // namespace
@@ -650,6 +676,7 @@ void uvi_render_span(i32 from, i32 to) {
     if (ahead.line == raster_line && ahead.next == from && ahead.colour_row == uvi_colour_row &&
         (from > ahead.x0 || reg(0x19F8) >> 7 == ahead.block0)) {
         ahead.next = to;
+        set_collisions_before(to);
         return;
     }
     ahead.line = -1;
@@ -658,16 +685,18 @@ void uvi_render_span(i32 from, i32 to) {
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     i32 g;
     const bool area = area_line(&g);
-    if (sprite_bytes || (area && !row_plain)) {
-        draw_clocks(from, to, colours, sprite_bytes);
+    if (area && !row_plain) {
+        draw_clocks(from, to, colours, sprite_bytes, false);
         return;
     }
-    draw_clocks(from, UVI_LINE_CLOCKS, colours, 0);
+    ahead.event = ahead.events = 0;
+    draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true);
     ahead.line = raster_line;
     ahead.next = to;
     ahead.x0 = area ? row_x0 : -1;
     ahead.colour_row = uvi_colour_row;
     ahead.block0 = beam_line.block0;
+    set_collisions_before(to);
 }
 
 namespace {
