@@ -172,23 +172,9 @@ struct BeamLine {
 
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 
-// Beam mode: the clocks of a line drawn so far that the guest frame has not
-// had yet, [pending_from, pending_to) of pending_line. The line goes to the
-// frame in one run at its end, or earlier when the picture is shown.
+// Beam mode: the line's colours, handed on from uvi_beam.pending_from to
+// uvi_beam.pending_to.
 u8 line_colours[UVI_LINE_CLOCKS];
-i32 pending_line = -1, pending_from = 0, pending_to = 0;
-
-// Beam mode: a line without sprites whose characters (if any) depend only on
-// latches is drawn to its end as a span begins, for the colour row and the
-// block set then in force. The spans that follow hand on its clocks while
-// neither has changed; a change draws the rest of the line again.
-struct AheadLine {
-    i32 line = -1; // raster line, -1: none
-    i32 next;      // the clock the next span of the line begins at
-    i32 x0;        // the clock of column 0 (-1: no characters)
-    u8 colour_row, block0;
-    i32 event, events; // the next collision of the line to set, and how many it has
-} ahead;
 
 // The collisions of a line drawn ahead, in clock order: they are set as the
 // beam passes their clocks, as they would be drawn span by span.
@@ -418,7 +404,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_bea
             const Collision c = {static_cast<u8>(x), pair_bits(hits[x]), hits[x],
                                  (cells[x] & UVI_CELL_CHAR) != 0};
             if (ahead_of_beam) {
-                if (c.pairs || c.on_bg) line_collisions[ahead.events++] = c;
+                if (c.pairs || c.on_bg) line_collisions[uvi_beam.events++] = c;
             } else {
                 set_collision(c);
             }
@@ -431,6 +417,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_bea
 } // namespace
 
 const u8* const arcadia_char_rom = CHAR_ROM.data();
+UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0};
 
 u8 uvi_colour_row, uvi_bg_latch, uvi_bg_colour;
 u8 uvi_line_status[UVI_MAX_LINES];
@@ -460,8 +447,8 @@ void uvi_reset() {
     std::memset(uvi_line_status, 0, sizeof uvi_line_status);
     sprite_lines_first = 0;
     sprite_lines_last = -1;
-    pending_from = pending_to = 0;
-    ahead.line = -1;
+    uvi_beam.pending_from = uvi_beam.pending_to = 0;
+    uvi_beam.line = -1;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -561,25 +548,27 @@ namespace {
 
 // Room for the clocks [from, to) of the current line in the line's colours.
 u8* take_clocks(i32 from, i32 to) {
-    if (pending_to > pending_from && (raster_line != pending_line || from != pending_to))
+    if (uvi_beam.pending_to > uvi_beam.pending_from &&
+        (raster_line != uvi_beam.pending_line || from != uvi_beam.pending_to))
         uvi_beam_flush();
-    if (pending_to <= pending_from) {
-        pending_line = raster_line;
-        pending_from = from;
+    if (uvi_beam.pending_to <= uvi_beam.pending_from) {
+        uvi_beam.pending_line = raster_line;
+        uvi_beam.pending_from = from;
     }
-    pending_to = to;
+    uvi_beam.pending_to = to;
     return line_colours + from;
 }
 
 } // namespace
 
 void uvi_beam_flush() {
-    if (pending_to > pending_from)
-        display_plot_row(pending_from, pending_line, line_colours + pending_from,
-                         pending_to - pending_from);
-    pending_from = pending_to = 0;
+    if (uvi_beam.pending_to > uvi_beam.pending_from)
+        display_plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
+                         line_colours + uvi_beam.pending_from,
+                         uvi_beam.pending_to - uvi_beam.pending_from);
+    uvi_beam.pending_from = uvi_beam.pending_to = 0;
     // What the line goes on with is drawn afresh: a pause may change anything.
-    ahead.line = -1;
+    uvi_beam.line = -1;
 }
 
 void uvi_beam_fill(i32 from, i32 to, u8 colour) {
@@ -663,23 +652,26 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_
 
 // The collisions of the line drawn ahead that lie before clock `to`.
 inline void set_collisions_before(i32 to) {
-    while (ahead.event < ahead.events && line_collisions[ahead.event].x < to)
-        set_collision(line_collisions[ahead.event++]);
+    UviBeamLine& b = uvi_beam;
+    while (b.event < b.events && line_collisions[b.event].x < to)
+        set_collision(line_collisions[b.event++]);
+    b.next_collision = b.event < b.events ? line_collisions[b.event].x : UVI_LINE_CLOCKS;
 }
 
 } // namespace
 
-void uvi_render_span(i32 from, i32 to) {
+void uvi_draw_span(i32 from, i32 to) {
     if (from >= to) return;
     if (!dejitter) uvi_refresh_colour_row();
     u8* colours = take_clocks(from, to);
-    if (ahead.line == raster_line && ahead.next == from && ahead.colour_row == uvi_colour_row &&
-        (from > ahead.x0 || reg(0x19F8) >> 7 == ahead.block0)) {
-        ahead.next = to;
+    if (uvi_beam.line == raster_line && uvi_beam.next == from &&
+        uvi_beam.colour_row == uvi_colour_row &&
+        (from > uvi_beam.x0 || reg(0x19F8) >> 7 == uvi_beam.block0)) {
+        uvi_beam.next = to;
         set_collisions_before(to);
         return;
     }
-    ahead.line = -1;
+    uvi_beam.line = -1;
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     u32 sprite_bytes;
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
@@ -689,13 +681,13 @@ void uvi_render_span(i32 from, i32 to) {
         draw_clocks(from, to, colours, sprite_bytes, false);
         return;
     }
-    ahead.event = ahead.events = 0;
+    uvi_beam.event = uvi_beam.events = 0;
     draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true);
-    ahead.line = raster_line;
-    ahead.next = to;
-    ahead.x0 = area ? row_x0 : -1;
-    ahead.colour_row = uvi_colour_row;
-    ahead.block0 = beam_line.block0;
+    uvi_beam.line = raster_line;
+    uvi_beam.next = to;
+    uvi_beam.x0 = area ? row_x0 : -1;
+    uvi_beam.colour_row = uvi_colour_row;
+    uvi_beam.block0 = beam_line.block0;
     set_collisions_before(to);
 }
 

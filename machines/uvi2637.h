@@ -12,7 +12,11 @@
 // display/.
 #pragma once
 
+#include "core/settings_vars.h"
 #include "core/types.h"
+#include "cpu/bus.h"
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
 
 constexpr int UVI_LINE_CLOCKS = 227;
 constexpr int UVI_MAX_LINES = 312;
@@ -83,9 +87,38 @@ void uvi_frame_latch();
 // At clock 0 of each visible line: row start, line status, $19F9 latch,
 // sprite line bytes (beam mode), the dejitter refresh.
 void uvi_line_start();
+// Beam mode: the current line is drawn ahead to its end where it can be
+// (background and characters that depend only on the row's latches, sprites
+// with their collisions kept in clock order), and handed to the guest frame
+// from pending_from to pending_to as the beam passes.
+struct UviBeamLine {
+    i32 line;           // the raster line drawn ahead, -1: none
+    i32 next;           // the clock its next span begins at
+    i32 x0;             // the clock of column 0, -1: no characters
+    u8 colour_row;      // what it was drawn with
+    u8 block0;          // the block-set bit as column 0 began
+    i32 event, events;  // its next collision to set, and how many it has
+    i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none)
+    i32 pending_line, pending_from, pending_to;
+};
+extern UviBeamLine uvi_beam;
+
 // The clocks [from, to) of the current line with their sprite collisions (beam
 // mode); the processor does not run in between.
-void uvi_render_span(i32 from, i32 to);
+void uvi_draw_span(i32 from, i32 to);
+// The same when the span only hands on clocks of the line drawn ahead:
+// nothing it is drawn from has changed (the colour row from the Flag, the
+// block set before column 0) and no collision falls in it.
+inline void uvi_render_span(i32 from, i32 to) {
+    UviBeamLine& b = uvi_beam;
+    const u8 row = dejitter ? uvi_colour_row : flagline && (cpu_psu & PSU_F) ? 1 : 0;
+    if (b.line == raster_line && b.next == from && from < to && to <= b.next_collision &&
+        row == b.colour_row && (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)) {
+        b.next = b.pending_to = to;
+        return;
+    }
+    uvi_draw_span(from, to);
+}
 // The clocks [from, to) of the current line in one colour (beam mode).
 void uvi_beam_fill(i32 from, i32 to, u8 colour);
 // The beam mode draws a line into its own colours and hands them to the guest
