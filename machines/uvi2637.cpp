@@ -611,6 +611,14 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_
         std::memset(cells + x, 0, static_cast<std::size_t>(n));
         x += n;
     }
+    if (x == x0 && chars_to == x0 + 128 && row_plain) {
+        // All 16 columns: straight into the line (the copy kept for the
+        // spans inside them is drawn when one asks for it).
+        beam_line.block0 = reg(0x19F8) >> 7;
+        beam_line.valid = false;
+        draw_char_line(g, beam_line.block0, colours + (x - from), cells + x);
+        x = chars_to;
+    }
     if (x < chars_to && row_plain) {
         if (chars_from == x0) {
             beam_line.block0 = reg(0x19F8) >> 7;
