@@ -464,7 +464,8 @@ void border(bool clear_cells) {
     while (x < border_clocks) {
         if (idling()) {
             if (!dejitter) uvi_refresh_colour_row();
-            uvi_beam_fill(x, border_clocks, uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+            display_fill_row(x, raster_line, border_clocks - x,
+                             uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
             if (clear_cells)
                 std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
                             static_cast<std::size_t>(border_clocks - x));
@@ -476,7 +477,8 @@ void border(bool clear_cells) {
         const i32 step = next_step(x, border_clocks);
         const i32 end = step < border_clocks ? step + 1 : border_clocks;
         if (!dejitter) uvi_refresh_colour_row();
-        uvi_beam_fill(x, end, uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
+        display_fill_row(x, raster_line, end - x,
+                         uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
         if (clear_cells)
             std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
                         static_cast<std::size_t>(end - x));
@@ -555,7 +557,6 @@ void beam_frame() {
     raster_line = 0;
     dbg_check_raster_breakpoint();
     border(false);
-    uvi_beam_flush();
     set_vblank();
     uvi_line_status[0] = guest_memory[0x18FF] & 15;
     run_cpu_to_x(UVI_LINE_CLOCKS);

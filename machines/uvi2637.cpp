@@ -571,11 +571,6 @@ void uvi_beam_flush() {
     uvi_beam.line = -1;
 }
 
-void uvi_beam_fill(i32 from, i32 to, u8 colour) {
-    if (from >= to) return;
-    std::memset(take_clocks(from, to), colour, static_cast<std::size_t>(to - from));
-}
-
 namespace {
 
 // The clocks [from, to) of the current line: colours (indexed from `from`)

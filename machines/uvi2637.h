@@ -119,8 +119,6 @@ inline void uvi_render_span(i32 from, i32 to) {
     }
     uvi_draw_span(from, to);
 }
-// The clocks [from, to) of the current line in one colour (beam mode).
-void uvi_beam_fill(i32 from, i32 to, u8 colour);
 // The beam mode draws a line into its own colours and hands them to the guest
 // frame at the line's end: this hands on the clocks drawn so far, for the end
 // of a line or a picture shown in the middle of one.
