@@ -680,7 +680,8 @@ void uvi_draw_span(i32 from, i32 to) {
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     i32 g;
     const bool area = area_line(&g);
-    if (area && !row_plain) {
+    if ((area && !row_plain) || to == UVI_LINE_CLOCKS) {
+        // Drawn span by span; or the span ends the line: nothing to draw ahead.
         draw_clocks(from, to, colours, sprite_bytes, false);
         return;
     }
