@@ -375,7 +375,7 @@ void plot_background(i32 from, i32 to) {
 // Sprites over the clocks [from, to) of the current line (beam mode): their
 // colours into `colours` (indexed from `from`), their bits into the cells and,
 // pixel by pixel from the left, their collisions.
-// With `ahead` the collisions are kept in line_collisions instead.
+// With `ahead_of_beam` the collisions are kept in line_collisions instead.
 void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_beam) {
     u8 hits[UVI_LINE_CLOCKS], numbers[UVI_LINE_CLOCKS];
     i32 lo = to, hi = from - 1;

@@ -6,10 +6,10 @@
 // uvi_write_register. It knows no machine: the frame loop that owns the beam
 // (machines/arcadia.cpp) calls uvi_frame_latch once per frame, uvi_line_start
 // at clock 0 of each visible line, and then either uvi_render_scanline (a
-// whole line) or uvi_render_span between processor steps (then uvi_beam_flush at
-// the line's end), and uvi_draw_sprites once per frame in the line-based mode. Positions are beam
-// clocks (0-226) and raster lines; pixels go to the guest frame through the raster plots of
-// display/.
+// whole line) or uvi_render_span between processor steps and uvi_beam_flush
+// at the line's end, and uvi_draw_sprites once per frame in the line-based
+// mode. Positions are beam clocks (0-226) and raster lines; pixels go to the
+// guest frame through the raster plots of display/.
 #pragma once
 
 #include "core/settings_vars.h"
@@ -104,11 +104,11 @@ struct UviBeamLine {
 extern UviBeamLine uvi_beam;
 
 // The clocks [from, to) of the current line with their sprite collisions (beam
-// mode); the processor does not run in between.
+// mode); the processor does not run in between. A span of the line drawn
+// ahead, with nothing it is drawn from changed (the colour row from the Flag,
+// the block set before column 0) and no collision in it, is only handed on;
+// uvi_draw_span does the rest.
 void uvi_draw_span(i32 from, i32 to);
-// The same when the span only hands on clocks of the line drawn ahead:
-// nothing it is drawn from has changed (the colour row from the Flag, the
-// block set before column 0) and no collision falls in it.
 inline void uvi_render_span(i32 from, i32 to) {
     UviBeamLine& b = uvi_beam;
     const u8 row = dejitter ? uvi_colour_row : flagline && (cpu_psu & PSU_F) ? 1 : 0;
