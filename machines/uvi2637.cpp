@@ -172,6 +172,26 @@ struct BeamLine {
 
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 
+// Beam mode: the line's colours, handed on from uvi_beam.pending_from to
+// uvi_beam.pending_to.
+u8 line_colours[UVI_LINE_CLOCKS];
+
+// The collisions of a line drawn ahead, in clock order: they are set as the
+// beam passes their clocks, as they would be drawn span by span.
+struct Collision {
+    u8 x;
+    u8 pairs;   // pair bits cleared in $19FD (0: none)
+    u8 hits;    // sprite bits cleared in $19FC
+    bool on_bg; // the sprites met a character pixel: $19FC is written
+};
+Collision line_collisions[UVI_LINE_CLOCKS];
+
+void set_collision(const Collision& c) {
+    raster_clock = c.x;
+    if (c.pairs) uvi_write_register(0x19FD, guest_memory[0x19FD] & static_cast<u8>(~c.pairs));
+    if (c.on_bg) uvi_write_register(0x19FC, guest_memory[0x19FC] & static_cast<u8>(~c.hits));
+}
+
 bool line_has_sprite_cells(i32 line) {
     return line >= sprite_lines_first && line <= sprite_lines_last;
 }
@@ -355,7 +375,8 @@ void plot_background(i32 from, i32 to) {
 // Sprites over the clocks [from, to) of the current line (beam mode): their
 // colours into `colours` (indexed from `from`), their bits into the cells and,
 // pixel by pixel from the left, their collisions.
-void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
+// With `ahead_of_beam` the collisions are kept in line_collisions instead.
+void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_beam) {
     u8 hits[UVI_LINE_CLOCKS], numbers[UVI_LINE_CLOCKS];
     i32 lo = to, hi = from - 1;
     for (u32 s = 0; s < 4; s++) {
@@ -380,11 +401,13 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
     for (i32 x = lo; x <= hi; x++) {
         if (!hits[x]) continue;
         if (collisions) {
-            raster_clock = x;
-            const u8 pairs = pair_bits(hits[x]);
-            if (pairs) uvi_write_register(0x19FD, reg(0x19FD) & static_cast<u8>(~pairs));
-            if (cells[x] & UVI_CELL_CHAR)
-                uvi_write_register(0x19FC, reg(0x19FC) & static_cast<u8>(~hits[x]));
+            const Collision c = {static_cast<u8>(x), pair_bits(hits[x]), hits[x],
+                                 (cells[x] & UVI_CELL_CHAR) != 0};
+            if (ahead_of_beam) {
+                if (c.pairs || c.on_bg) line_collisions[uvi_beam.events++] = c;
+            } else {
+                set_collision(c);
+            }
         }
         cells[x] |= hits[x];
         colours[x - from] = colour_of(numbers[x]);
@@ -394,6 +417,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells) {
 } // namespace
 
 const u8* const arcadia_char_rom = CHAR_ROM.data();
+UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0};
 
 u8 uvi_colour_row, uvi_bg_latch, uvi_bg_colour;
 u8 uvi_line_status[UVI_MAX_LINES];
@@ -423,6 +447,8 @@ void uvi_reset() {
     std::memset(uvi_line_status, 0, sizeof uvi_line_status);
     sprite_lines_first = 0;
     sprite_lines_last = -1;
+    uvi_beam.pending_from = uvi_beam.pending_to = 0;
+    uvi_beam.line = -1;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -518,23 +544,48 @@ void uvi_line_start() {
     }
 }
 
-void uvi_render_span(i32 from, i32 to) {
-    if (from >= to) return;
-    if (!dejitter) uvi_refresh_colour_row();
-    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+namespace {
+
+// Room for the clocks [from, to) of the current line in the line's colours.
+u8* take_clocks(i32 from, i32 to) {
+    if (uvi_beam.pending_to > uvi_beam.pending_from &&
+        (raster_line != uvi_beam.pending_line || from != uvi_beam.pending_to))
+        uvi_beam_flush();
+    if (uvi_beam.pending_to <= uvi_beam.pending_from) {
+        uvi_beam.pending_line = raster_line;
+        uvi_beam.pending_from = from;
+    }
+    uvi_beam.pending_to = to;
+    return line_colours + from;
+}
+
+} // namespace
+
+void uvi_beam_flush() {
+    if (uvi_beam.pending_to > uvi_beam.pending_from)
+        display_plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
+                         line_colours + uvi_beam.pending_from,
+                         uvi_beam.pending_to - uvi_beam.pending_from);
+    uvi_beam.pending_from = uvi_beam.pending_to = 0;
+    // What the line goes on with is drawn afresh: a pause may change anything.
+    uvi_beam.line = -1;
+}
+
+namespace {
+
+// The clocks [from, to) of the current line: colours (indexed from `from`)
+// and cells, with the collisions of the sprites over them.
+void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_beam) {
     u8* cells = cells_of(raster_line);
-    u8 colours[UVI_LINE_CLOCKS];
     i32 g = 0;
     const bool area = area_line(&g);
     const i32 x0 = row_x0;
     const i32 chars_from = area ? (from > x0 ? from : x0) : to;
     const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
-    u32 sprite_bytes;
-    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     if (!sprite_bytes && (chars_from >= to || chars_to <= from)) {
         // Background alone.
         std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
-        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        std::memset(colours, uvi_bg_colour, static_cast<std::size_t>(to - from));
         return;
     }
     if (!sprite_bytes && row_plain && beam_line.valid && from > x0 && to <= x0 + 128) {
@@ -545,7 +596,7 @@ void uvi_render_span(i32 from, i32 to) {
         }
         std::memcpy(cells + from, beam_line.cells + (from - x0),
                     static_cast<std::size_t>(to - from));
-        display_plot_row(from, raster_line, beam_line.colours + (from - x0), to - from);
+        std::memcpy(colours, beam_line.colours + (from - x0), static_cast<std::size_t>(to - from));
         return;
     }
     i32 x = from;
@@ -554,6 +605,14 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(colours, uvi_bg_colour, static_cast<std::size_t>(n));
         std::memset(cells + x, 0, static_cast<std::size_t>(n));
         x += n;
+    }
+    if (x == x0 && chars_to == x0 + 128 && row_plain) {
+        // All 16 columns: straight into the line (the copy kept for the
+        // spans inside them is drawn when one asks for it).
+        beam_line.block0 = reg(0x19F8) >> 7;
+        beam_line.valid = false;
+        draw_char_line(g, beam_line.block0, colours + (x - from), cells + x);
+        x = chars_to;
     }
     if (x < chars_to && row_plain) {
         if (chars_from == x0) {
@@ -591,8 +650,49 @@ void uvi_render_span(i32 from, i32 to) {
         std::memset(colours + (x - from), uvi_bg_colour, static_cast<std::size_t>(to - x));
         std::memset(cells + x, 0, static_cast<std::size_t>(to - x));
     }
-    if (sprite_bytes) overlay_sprites(from, to, colours, cells);
-    display_plot_row(from, raster_line, colours, to - from);
+    if (sprite_bytes) overlay_sprites(from, to, colours, cells, ahead_of_beam);
+}
+
+// The collisions of the line drawn ahead that lie before clock `to`.
+inline void set_collisions_before(i32 to) {
+    UviBeamLine& b = uvi_beam;
+    while (b.event < b.events && line_collisions[b.event].x < to)
+        set_collision(line_collisions[b.event++]);
+    b.next_collision = b.event < b.events ? line_collisions[b.event].x : UVI_LINE_CLOCKS;
+}
+
+} // namespace
+
+void uvi_draw_span(i32 from, i32 to) {
+    if (from >= to) return;
+    if (!dejitter) uvi_refresh_colour_row();
+    u8* colours = take_clocks(from, to);
+    if (uvi_beam.line == raster_line && uvi_beam.next == from &&
+        uvi_beam.colour_row == uvi_colour_row &&
+        (from > uvi_beam.x0 || reg(0x19F8) >> 7 == uvi_beam.block0)) {
+        uvi_beam.next = to;
+        set_collisions_before(to);
+        return;
+    }
+    uvi_beam.line = -1;
+    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    i32 g;
+    const bool area = area_line(&g);
+    if ((area && !row_plain) || to == UVI_LINE_CLOCKS) {
+        // Drawn span by span; or the span ends the line: nothing to draw ahead.
+        draw_clocks(from, to, colours, sprite_bytes, false);
+        return;
+    }
+    uvi_beam.event = uvi_beam.events = 0;
+    draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true);
+    uvi_beam.line = raster_line;
+    uvi_beam.next = to;
+    uvi_beam.x0 = area ? row_x0 : -1;
+    uvi_beam.colour_row = uvi_colour_row;
+    uvi_beam.block0 = beam_line.block0;
+    set_collisions_before(to);
 }
 
 namespace {

@@ -6,12 +6,17 @@
 // uvi_write_register. It knows no machine: the frame loop that owns the beam
 // (machines/arcadia.cpp) calls uvi_frame_latch once per frame, uvi_line_start
 // at clock 0 of each visible line, and then either uvi_render_scanline (a
-// whole line) or uvi_render_span between processor steps, and uvi_draw_sprites once per
-// frame in the line-based mode. Positions are beam clocks (0-226) and raster
-// lines; pixels go to the guest frame through the raster plots of display/.
+// whole line) or uvi_render_span between processor steps and uvi_beam_flush
+// at the line's end, and uvi_draw_sprites once per frame in the line-based
+// mode. Positions are beam clocks (0-226) and raster lines; pixels go to the
+// guest frame through the raster plots of display/.
 #pragma once
 
+#include "core/settings_vars.h"
 #include "core/types.h"
+#include "cpu/bus.h"
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
 
 constexpr int UVI_LINE_CLOCKS = 227;
 constexpr int UVI_MAX_LINES = 312;
@@ -82,9 +87,42 @@ void uvi_frame_latch();
 // At clock 0 of each visible line: row start, line status, $19F9 latch,
 // sprite line bytes (beam mode), the dejitter refresh.
 void uvi_line_start();
+// Beam mode: the current line is drawn ahead to its end where it can be
+// (background and characters that depend only on the row's latches, sprites
+// with their collisions kept in clock order), and handed to the guest frame
+// from pending_from to pending_to as the beam passes.
+struct UviBeamLine {
+    i32 line;           // the raster line drawn ahead, -1: none
+    i32 next;           // the clock its next span begins at
+    i32 x0;             // the clock of column 0, -1: no characters
+    u8 colour_row;      // what it was drawn with
+    u8 block0;          // the block-set bit as column 0 began
+    i32 event, events;  // its next collision to set, and how many it has
+    i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none)
+    i32 pending_line, pending_from, pending_to;
+};
+extern UviBeamLine uvi_beam;
+
 // The clocks [from, to) of the current line with their sprite collisions (beam
-// mode); the processor does not run in between.
-void uvi_render_span(i32 from, i32 to);
+// mode); the processor does not run in between. A span of the line drawn
+// ahead, with nothing it is drawn from changed (the colour row from the Flag,
+// the block set before column 0) and no collision in it, is only handed on;
+// uvi_draw_span does the rest.
+void uvi_draw_span(i32 from, i32 to);
+inline void uvi_render_span(i32 from, i32 to) {
+    UviBeamLine& b = uvi_beam;
+    const u8 row = dejitter ? uvi_colour_row : flagline && (cpu_psu & PSU_F) ? 1 : 0;
+    if (b.line == raster_line && b.next == from && from < to && to <= b.next_collision &&
+        row == b.colour_row && (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)) {
+        b.next = b.pending_to = to;
+        return;
+    }
+    uvi_draw_span(from, to);
+}
+// The beam mode draws a line into its own colours and hands them to the guest
+// frame at the line's end: this hands on the clocks drawn so far, for the end
+// of a line or a picture shown in the middle of one.
+void uvi_beam_flush();
 // The whole current line (line-based mode).
 void uvi_render_scanline();
 // All sprites of the frame and the collision registers (line-based mode).

@@ -5,7 +5,10 @@
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/cpu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
@@ -389,6 +392,85 @@ TEST_F(Arcadia, InputRecordRoundTrip) {
     for (int i = 0; i < 7; i++)
         EXPECT_EQ(again[i], record[i]) << i;
     filebuf_free();
+}
+
+// A pause or a traced step in the middle of a visible line shows that line
+// drawn up to the beam: the pixels left of the beam are already the frame's
+// own, as they are when the frame has ended, and those right of it are still
+// the ones of the frame before.
+struct MidLineStop {
+    i32 line = -1, clock = -1;
+    std::vector<u8> shown; // the stopped line from clock 49 as shown
+};
+MidLineStop mid_line_stop;
+
+void record_mid_line_stop() {
+    MidLineStop& s = mid_line_stop;
+    const i32 top = first_visible_line + 40;
+    if (s.line >= 0 || raster_line < top || raster_line > top + 40 || raster_clock < 100 ||
+        raster_clock > 200)
+        return;
+    s.line = raster_line;
+    s.clock = raster_clock;
+    for (i32 x = 49; x <= display_window_right && x < UVI_LINE_CLOCKS; x++)
+        s.shown.push_back(guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
+                                      (raster_line - display_window_top)]);
+}
+
+TEST_F(Arcadia, StopInTheMiddleOfALineShowsTheLineSoFar) {
+    struct Case {
+        const char* what;
+        bool trace; // the tracer's display after each step; else a breakpoint's pause
+    };
+    for (const Case c : {Case{"breakpoint", false}, Case{"tracer", true}}) {
+        SCOPED_TRACE(c.what);
+        framebased = 0;
+        // loop: ADDI r0,1; STRA r0,$1A00; TPSU $80; BCTR,UN loop
+        load({0x84, 0x01, 0xCC, 0x1A, 0x00, 0xB4, 0x80, 0x1B, 0x77});
+        guest_memory[0x18FC] = 0xEF; // 13 rows of 16 lines from line 16
+        guest_memory[0x19F9] = 0x0D; // background 5
+        for (u32 i = 0; i < 13 * 16; i++)
+            guest_memory[0x1800 + i] = static_cast<u8>(0x1A + i % 26 + (i % 4) * 0x40);
+        guest_memory[0x18F0] = 170; // a sprite on the lines looked at
+        guest_memory[0x18F1] = 70;
+        for (u32 l = 0; l < 8; l++)
+            guest_memory[0x1980 + l] = 0xFF;
+        std::vector<u8> before(guest_frame, guest_frame + GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS);
+        mid_line_stop = {};
+        if (c.trace) {
+            cpu_host.blit = record_mid_line_stop;
+            cpu_tracing = 1;
+        } else {
+            cpu_host.pause = record_mid_line_stop;
+            cpu_host.paused = nullptr;
+            mem_attributes[2] |= MEM_BREAKPOINT;
+        }
+        emu_run_frame();
+        cpu_tracing = 0;
+        mem_attributes[2] &= ~MEM_BREAKPOINT;
+        const MidLineStop s = mid_line_stop;
+        ASSERT_GE(s.line, 0) << "no stop on the lines looked at";
+        ASSERT_GT(s.shown.size(), static_cast<std::size_t>(s.clock - 49 + 8));
+        bool drawn = false, to_come = false;
+        for (i32 x = 49; x < 49 + static_cast<i32>(s.shown.size()); x++) {
+            const std::size_t at =
+                static_cast<std::size_t>(x - display_window_left) * GUEST_FRAME_ROWS +
+                static_cast<std::size_t>(s.line - display_window_top);
+            const bool changes = before[at] != pixel(x, s.line);
+            if (x < s.clock) {
+                EXPECT_EQ(s.shown[x - 49], pixel(x, s.line)) << "clock " << x;
+                drawn |= changes;
+            } else if (x > s.clock) {
+                EXPECT_EQ(s.shown[x - 49], before[at]) << "clock " << x;
+                to_come |= changes;
+            }
+        }
+        EXPECT_TRUE(drawn && to_come) << "the frame before already showed the line";
+        fresh_state();
+        stubprograms = 0;
+        emu_region = 0;
+        ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    }
 }
 
 } // namespace

@@ -159,6 +159,7 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
     cpu_psu |= PSU_F;
     uvi_render_span(101, 131);
     uvi_render_span(131, 227);
+    uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 3, x < 101 ? 0 : 1, 0)) << "clock " << x;
 
@@ -171,13 +172,75 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
     guest_memory[0x19F8] = 0x80;
     cpu_psu |= PSU_F;
     uvi_render_span(90, 227);
+    uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 3, x < 90 ? 0 : 1, 0)) << "clock " << x;
     raster_line++;
     uvi_line_start();
     uvi_render_span(49, 227);
+    uvi_beam_flush();
     for (i32 x = 72; x < 200; x++)
         EXPECT_EQ(at(x), expected(x, 4, 1, 1)) << "clock " << x;
+
+    // The block set turned off before column 0 begins, the Flag as it was:
+    // the normal set from column 0.
+    raster_line++;
+    uvi_line_start();
+    uvi_render_span(49, 60);
+    guest_memory[0x19F8] = 0x00;
+    uvi_render_span(60, 227);
+    uvi_beam_flush();
+    for (i32 x = 72; x < 200; x++)
+        EXPECT_EQ(at(x), expected(x, 4, 1, 0)) << "clock " << x;
+}
+
+} // namespace
+
+namespace {
+
+// The beam renderer draws a sprite line ahead too; the collisions on it are
+// still set as the beam passes their clocks, not before.
+TEST_F(UviLineCache, BeamSpansSetCollisionsAtTheirClocks) {
+    framebased = 0;
+    collisions = 1;
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    machine_reset();
+    guest_memory[0x18FC] = 0xEF; // area from line 16
+    guest_memory[0x19F9] = 0x0E;
+    for (u32 s = 0; s < 2; s++) {
+        guest_memory[0x18F0 + 2 * s] = 200;                         // top: line 56 of the picture
+        guest_memory[0x18F1 + 2 * s] = static_cast<u8>(70 + 4 * s); // clocks 99.. and 103..
+        for (u32 l = 0; l < 8; l++)
+            guest_memory[0x1980 + 8 * s + l] = 0xFF;
+    }
+    uvi_line_based = 0;
+    uvi_frame_begin();
+    raster_line = first_visible_line;
+    uvi_frame_latch();
+    const u8 pair01 = 0x01;
+    struct Case {
+        const char* what;
+        i32 cut;           // the first span ends here
+        bool flag_between; // the colour row changes between the spans
+        u8 after_first;    // $19FD after the first span
+    };
+    for (const Case c : {Case{"cut before the overlap", 103, false, 0xFF},
+                         Case{"cut inside the overlap", 105, false, u8(0xFF & ~pair01)},
+                         Case{"cut before, Flag changes", 103, true, 0xFF}}) {
+        SCOPED_TRACE(c.what);
+        raster_line = first_visible_line + 56 + 2;
+        cpu_psu &= static_cast<u8>(~PSU_F);
+        uvi_line_start();
+        guest_memory[0x19FD] = 0xFF;
+        uvi_render_span(49, c.cut);
+        EXPECT_EQ(guest_memory[0x19FD], c.after_first);
+        // A read of the register between the spans leaves it at $FF.
+        guest_memory[0x19FD] = 0xFF;
+        if (c.flag_between) cpu_psu |= PSU_F;
+        uvi_render_span(c.cut, 227);
+        uvi_beam_flush();
+        EXPECT_EQ(guest_memory[0x19FD], u8(0xFF & ~pair01)) << "the rest of the overlap";
+    }
 }
 
 } // namespace
