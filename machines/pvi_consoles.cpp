@@ -189,6 +189,26 @@ void accept_interrupt() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
+// The processor idles on a branch to itself (cpu_idles) and no watch looks at
+// the collision registers the PVI writes between its instructions: until the
+// next stop its instructions change nothing the beam reads or writes, so the
+// beam runs on in one piece and the instructions are counted out.
+bool idling() {
+    const u32 base = pvi_base & ADDR_MASK;
+    return cpu_idles() && !((mem_attributes[(base + PVI_BGCOLLIDE) & ADDR_MASK] |
+                             mem_attributes[(base + PVI_SPRITECOLLIDE) & ADDR_MASK]) &
+                            MEM_WATCH);
+}
+
+// Counts out the idle instructions that begin before beam clock `target`.
+void idle_to(i32 target) {
+    constexpr i32 EACH = 4 * 9;
+    if (cpu_beam_clock >= target) return;
+    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
+    cpu_idle_runs(static_cast<u32>(n));
+    cpu_beam_clock += n * EACH;
+}
+
 // The beam clock up to which the beam can run before the processor is due:
 // the processor's clock when it falls in [from, to], else `to`.
 i32 next_stop(i32 from, i32 to) {
@@ -200,6 +220,14 @@ i32 next_stop(i32 from, i32 to) {
 void border() {
     raster_clock = 0;
     while (raster_clock < border_clocks) {
+        if (cpu_beam_clock >= raster_clock && idling()) {
+            display_fill_row(
+                raster_clock, raster_line, border_clocks - raster_clock,
+                pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+            idle_to(border_clocks);
+            raster_clock = border_clocks;
+            break;
+        }
         const i32 last = next_stop(raster_clock, border_clocks - 1);
         display_fill_row(raster_clock, raster_line, last - raster_clock + 1,
                          pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
@@ -219,6 +247,13 @@ void picture() {
     pvi_draw_ahead(49, colours);
     raster_clock = 49;
     while (raster_clock < PVI_BEAM_CLOCKS) {
+        if (cpu_beam_clock >= raster_clock && idling()) {
+            pvi_collide_run(raster_clock, LAST_CLOCK);
+            idle_to(PVI_BEAM_CLOCKS);
+            if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+            raster_clock = PVI_BEAM_CLOCKS;
+            break;
+        }
         const i32 last = next_stop(raster_clock, LAST_CLOCK);
         pvi_collide_run(raster_clock, last);
         if (raster_clock == cpu_beam_clock) {
@@ -235,6 +270,11 @@ void picture() {
 void cpu_run_to_clock(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
+        if (idling()) {
+            idle_to(limit);
+            raster_clock = cpu_beam_clock;
+            break;
+        }
         step_one();
         raster_clock = cpu_beam_clock;
     }
