@@ -56,10 +56,17 @@ u8 reg(u32 offset) {
 }
 
 // Sets bits in a status register and its three copies ($10, $20 and $30 higher).
+// A write of bits that are set already changes nothing and is left out,
+// unless the access map or a watch on every write would see it.
 void set_status(u32 offset, u8 bits) {
     for (u32 copy = 0; copy < 4; copy++) {
         const u32 o = offset + 0x10 * copy;
-        pvi_write_register(o, static_cast<u8>(reg(o) | bits), true);
+        const u32 a = (pvi_base + o) & ADDR_MASK;
+        const u8 value = static_cast<u8>(guest_memory[a] | bits);
+        if (value == guest_memory[a] && pvi_overlay_mode != 4 &&
+            !(watchwrites == 2 && (mem_attributes[a] & MEM_WATCH)))
+            continue;
+        pvi_write_register(o, value, true);
     }
 }
 
@@ -218,6 +225,22 @@ void build_object_layer(i32 y) {
 }
 
 // Background colour into colours[x0, x1), eight bytes at a time.
+u64 load8(const u8* p) {
+    u64 v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+void store8(u8* p, u64 v) {
+    std::memcpy(p, &v, 8);
+}
+
+// 0xFF in each byte of v that is not 0, else 0.
+u64 nonzero_bytes(u64 v) {
+    constexpr u64 LOW7 = 0x7F7F7F7F7F7F7F7Full, HIGH = 0x8080808080808080ull;
+    return (((((v & LOW7) + LOW7) | v) & HIGH) >> 7) * 0xFF;
+}
+
 void fill_background(u8* colours, i32 x0, i32 x1, u8 colour) {
     const i32 n = x1 - x0;
     if (n < 8) {
@@ -667,7 +690,15 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
     if (layer_built_for != objects_changed || layer_line != y) build_object_layer(y);
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
-    for (i32 x = from; x < to; x++) {
+    i32 x = from;
+    for (; x + 8 <= to; x += 8) {
+        const u64 marks = load8(l.marks + x);
+        if (!marks) continue;
+        const u64 lit = nonzero_bytes(marks);
+        store8(cells + x, load8(cells + x) | marks);
+        store8(colours + x, (load8(colours + x) & ~lit) | (load8(l.colours + x) & lit));
+    }
+    for (; x < to; x++) {
         const u8 mark = l.marks[x];
         if (!mark) continue;
         cells[x] |= mark;
@@ -677,11 +708,62 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
 
 // The collisions of pictures x0..x1 - 1 (already drawn), pixel by pixel as
 // the beam meets them, each status write at its own beam position.
+// Whether anything sees the status registers' single writes: the access
+// map, or a watch on one of them or their copies.
+bool status_writes_seen() {
+    if (pvi_overlay_mode == 4) return true;
+    u32 attributes = 0;
+    for (u32 copy = 0; copy < 4; copy++)
+        attributes |= mem_attributes[(pvi_base + PVI_BGCOLLIDE + 0x10 * copy) & ADDR_MASK] |
+                      mem_attributes[(pvi_base + PVI_SPRITECOLLIDE + 0x10 * copy) & ADDR_MASK];
+    return (attributes & MEM_WATCH) != 0;
+}
+
 void collide(i32 x0, i32 x1, const u8* cells) {
     if (!collisions) return;
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    if (from >= to) return;
+    if (!status_writes_seen()) {
+        // Only the registers' values after the run count, so the run is
+        // looked at eight cells at a time: both[k] has bit p set where some
+        // cell holds bits p and p + k (an object or the grid, bit 3, and an
+        // object k places above it).
+        u64 both[5] = {};
+        for (i32 x = from; x < to; x += 8) {
+            u64 eight = 0;
+            std::memcpy(&eight, cells + x, static_cast<std::size_t>(to - x < 8 ? to - x : 8));
+            if (!(eight & 0xF0F0F0F0F0F0F0F0ull)) continue;
+            for (u32 k = 1; k <= 4; k++)
+                both[k] |= eight & (eight >> k);
+        }
+        u8 pairs = 0, grid = 0;
+        for (u32 k = 1; k <= 4; k++) {
+            u64 v = both[k];
+            v |= v >> 32;
+            v |= v >> 16;
+            v |= v >> 8;
+            both[k] = v & 0xFF;
+        }
+        for (const auto& p : PAIRS) {
+            const int low = std::countr_zero(p.mask), high = 7 - std::countl_zero(p.mask);
+            if ((both[high - low] >> low) & 1) pairs |= p.bit;
+        }
+        for (u32 n = 0; n < 4; n++)
+            if ((both[n + 1] >> 3) & 1) grid |= static_cast<u8>(0x80u >> n);
+        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+        if (grid) set_status(PVI_BGCOLLIDE, grid);
+        return;
+    }
     for (i32 x = from; x < to; x++) {
+        // Eight cells at a time while none holds an object.
+        while (x + 8 <= to) {
+            u64 eight;
+            std::memcpy(&eight, cells + x, 8);
+            if (eight & 0xF0F0F0F0F0F0F0F0ull) break;
+            x += 8;
+        }
+        if (x >= to) break;
         const u8 cell = cells[x];
         if (!(cell & 0xF0)) continue;
         raster_clock = x + 49;
@@ -710,12 +792,6 @@ u8* ahead_cells;
 const u8* line_page;
 const u8 *line_bars, *line_widths, *line_invert;
 u64 line_bars_mask, line_colours_mask;
-
-u64 load8(const u8* p) {
-    u64 v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
 
 // The mask of bytes first..first + n - 1 of a little-endian load of eight.
 constexpr u64 byte_mask(u32 first, u32 n) {
