@@ -730,13 +730,20 @@ void collide(i32 x0, i32 x1, const u8* cells) {
         // cell holds bits p and p + k (an object or the grid, bit 3, and an
         // object k places above it).
         u64 both[5] = {};
-        for (i32 x = from; x < to; x += 8) {
-            u64 eight = 0;
-            std::memcpy(&eight, cells + x, static_cast<std::size_t>(to - x < 8 ? to - x : 8));
-            if (!(eight & 0xF0F0F0F0F0F0F0F0ull)) continue;
+        const auto look = [&both](u64 eight) {
+            if (!(eight & 0xF0F0F0F0F0F0F0F0ull)) return;
             for (u32 k = 1; k <= 4; k++)
                 both[k] |= eight & (eight >> k);
+        };
+        i32 x = from;
+        for (; x + 8 <= to; x += 8)
+            look(load8(cells + x));
+        if (x < to) {
+            u64 rest = 0;
+            std::memcpy(&rest, cells + x, static_cast<std::size_t>(to - x));
+            look(rest);
         }
+        if (!(both[1] | both[2] | both[3] | both[4])) return;
         u8 pairs = 0, grid = 0;
         for (u32 k = 1; k <= 4; k++) {
             u64 v = both[k];
