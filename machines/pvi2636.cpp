@@ -729,29 +729,36 @@ void collide(i32 x0, i32 x1, const u8* cells) {
         // looked at eight cells at a time: both[k] has bit p set where some
         // cell holds bits p and p + k (an object or the grid, bit 3, and an
         // object k places above it).
-        u64 both[5] = {};
-        const auto look = [&both](u64 eight) {
+        u64 both1 = 0, both2 = 0, both3 = 0, both4 = 0;
+        const auto look = [&](u64 eight) {
             if (!(eight & 0xF0F0F0F0F0F0F0F0ull)) return;
-            for (u32 k = 1; k <= 4; k++)
-                both[k] |= eight & (eight >> k);
+            both1 |= eight & (eight >> 1);
+            both2 |= eight & (eight >> 2);
+            both3 |= eight & (eight >> 3);
+            both4 |= eight & (eight >> 4);
         };
         i32 x = from;
         for (; x + 8 <= to; x += 8)
             look(load8(cells + x));
         if (x < to) {
+            // The last few cells: the top bytes of the word that ends with them.
             u64 rest = 0;
-            std::memcpy(&rest, cells + x, static_cast<std::size_t>(to - x));
+            if (to >= 8)
+                rest = load8(cells + to - 8) >> (8 * (8 - (to - x)));
+            else
+                for (i32 i = to - 1; i >= x; i--)
+                    rest = rest << 8 | cells[i];
             look(rest);
         }
-        if (!(both[1] | both[2] | both[3] | both[4])) return;
-        u8 pairs = 0, grid = 0;
-        for (u32 k = 1; k <= 4; k++) {
-            u64 v = both[k];
+        if (!(both1 | both2 | both3 | both4)) return;
+        const auto fold = [](u64 v) {
             v |= v >> 32;
             v |= v >> 16;
             v |= v >> 8;
-            both[k] = v & 0xFF;
-        }
+            return static_cast<u8>(v);
+        };
+        const u8 both[5] = {0, fold(both1), fold(both2), fold(both3), fold(both4)};
+        u8 pairs = 0, grid = 0;
         for (const auto& p : PAIRS) {
             const int low = std::countr_zero(p.mask), high = 7 - std::countl_zero(p.mask);
             if ((both[high - low] >> low) & 1) pairs |= p.bit;
