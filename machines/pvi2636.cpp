@@ -224,7 +224,6 @@ void build_object_layer(i32 y) {
     }
 }
 
-// Background colour into colours[x0, x1), eight bytes at a time.
 u64 load8(const u8* p) {
     u64 v;
     std::memcpy(&v, p, 8);
@@ -241,6 +240,7 @@ u64 nonzero_bytes(u64 v) {
     return (((((v & LOW7) + LOW7) | v) & HIGH) >> 7) * 0xFF;
 }
 
+// Background colour into colours[x0, x1), eight bytes at a time.
 void fill_background(u8* colours, i32 x0, i32 x1, u8 colour) {
     const i32 n = x1 - x0;
     if (n < 8) {
@@ -656,9 +656,14 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
                 if (lit & bit) {
                     const i32 a = bx > from ? bx : from;
                     const i32 b = bx + width < to ? bx + width : to;
-                    for (i32 x = a; x < b; x++) {
-                        cells[x] |= 8;
-                        colours[x] = colour;
+                    if (b - a == 8) {
+                        store8(cells + a, load8(cells + a) | 0x0808080808080808ull);
+                        store8(colours + a, 0x0101010101010101ull * colour);
+                    } else {
+                        for (i32 x = a; x < b; x++) {
+                            cells[x] |= 8;
+                            colours[x] = colour;
+                        }
                     }
                 } else if ((corners & bit) && bx >= from) {
                     colours[bx] = colour;
