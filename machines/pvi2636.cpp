@@ -15,6 +15,7 @@
 #include "machines/uvi2637.h"
 #include "sound/voice_update.h"
 
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -155,14 +156,43 @@ constexpr CollisionBits COLLISION_BITS = [] {
     return t;
 }();
 
+u64 load8(const u8* p) {
+    u64 v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+void store8(u8* p, u64 v) {
+    std::memcpy(p, &v, 8);
+}
+
+// 0xFF in each byte of v that is not 0, else 0.
+u64 nonzero_bytes(u64 v) {
+    constexpr u64 LOW7 = 0x7F7F7F7F7F7F7F7Full, HIGH = 0x8080808080808080ull;
+    return (((((v & LOW7) + LOW7) | v) & HIGH) >> 7) * 0xFF;
+}
+
+// Byte k of EXPAND[b] is 1 where bit 7 - k of b is set: eight pixels of a
+// row byte, the leftmost first.
+constexpr auto EXPAND = [] {
+    std::array<u64, 256> t{};
+    for (u32 b = 0; b < 256; b++)
+        for (u32 k = 0; k < 8; k++)
+            if ((b >> (7 - k)) & 1) t[b] |= 1ull << (8 * k);
+    return t;
+}();
+
 // What the objects put on the current line. The objects take their row,
 // position and colour when they step at clock 12 and keep them for the rest
 // of the line, so the line's object pixels are worked out once, on the first
 // run after a step, and every run copies its part.
+// Objects are written eight pixels at a time: up to 63 pixels past the
+// picture's right edge land in a margin that nothing reads.
+constexpr i32 LAYER_MARGIN = 64;
 struct ObjectLayer {
-    i32 from, to;          // every lit object pixel lies in [from, to)
-    u8 marks[PVI_WIDTH];   // 16 << n for each object lit there, and its colour
-    u8 colours[PVI_WIDTH]; // the colour shown where marks is not 0
+    i32 from, to;                         // every lit object pixel lies in [from, to)
+    u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
+    u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
 };
 ObjectLayer object_layer;
 // Counts the changes to pvi_objects; the layer is rebuilt when it was built
@@ -205,39 +235,46 @@ void build_object_layer(i32 y) {
         const PviObject& o = pvi_objects[n];
         if (!o.active || !o.row_bits || o.x_start >= PVI_WIDTH) continue;
         const u8 mark = static_cast<u8>(o.colour | (16u << n));
-        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
-        const i32 scale = o.scale, row = y - o.start_line;
-        for (i32 b = 0; b < 8; b++) {
-            if (!((o.row_bits >> (7 - b)) & 1)) continue;
-            const i32 a = o.x_start + b * scale;
-            const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
-            for (i32 x = a; x < e; x++) {
-                l.marks[x] |= mark;
-                l.colours[x] = l.marks[x] & 7u;
-                // Outside the pattern's box the object keeps its own colours.
-                const i32 col = x - o.x_start;
-                if (artefact && col < 7 && row >= 0 && row < 6) l.colours[x] = ARTEFACTS[row][col];
+        const i32 scale = o.scale;
+        if (scale < 1 || scale > 8) {
+            for (i32 b = 0; b < 8; b++) {
+                if (!((o.row_bits >> (7 - b)) & 1)) continue;
+                const i32 a = o.x_start + b * scale;
+                const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
+                for (i32 x = a; x < e; x++)
+                    l.marks[x] |= mark;
             }
-            if (a < l.from) l.from = a;
-            if (e > l.to) l.to = e;
+        } else {
+            // The row's pixels, each bit repeated `scale` times, the leftmost
+            // in the top bit; then written eight at a time.
+            u64 pixels = 0;
+            const u64 run = (1ull << scale) - 1;
+            for (i32 b = 7; b >= 0; b--)
+                pixels = (pixels << scale) | ((o.row_bits >> b) & 1 ? run : 0);
+            for (i32 c = 0; c < scale; c++) {
+                const u32 byte = static_cast<u32>(pixels >> (8 * (scale - 1 - c))) & 0xFF;
+                if (!byte) continue;
+                u8* at = l.marks + o.x_start + 8 * c;
+                store8(at, load8(at) | EXPAND[byte] * mark);
+            }
         }
+        const i32 first = std::countl_zero(o.row_bits), last = 7 - std::countr_zero(o.row_bits);
+        const i32 a = o.x_start + first * scale, e = o.x_start + (last + 1) * scale;
+        if (a < l.from) l.from = a;
+        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > l.to) l.to = e < PVI_WIDTH ? e : PVI_WIDTH;
     }
-}
-
-u64 load8(const u8* p) {
-    u64 v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-void store8(u8* p, u64 v) {
-    std::memcpy(p, &v, 8);
-}
-
-// 0xFF in each byte of v that is not 0, else 0.
-u64 nonzero_bytes(u64 v) {
-    constexpr u64 LOW7 = 0x7F7F7F7F7F7F7F7Full, HIGH = 0x8080808080808080ull;
-    return (((((v & LOW7) + LOW7) | v) & HIGH) >> 7) * 0xFF;
+    for (i32 x = l.from; x < l.to; x += 8)
+        store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
+    // Object 3 in the artefacts' colours inside the pattern's box.
+    const PviObject& art = pvi_objects[3];
+    if (artefact_row >= 0 && pvi_object3_artefacts && artefacts)
+        for (i32 b = 0; b < 8; b++) {
+            if (!((art.row_bits >> (7 - b)) & 1)) continue;
+            const i32 a = art.x_start + b * art.scale;
+            const i32 e = a + art.scale < PVI_WIDTH ? a + art.scale : PVI_WIDTH;
+            for (i32 x = a; x < e; x++)
+                if (x - art.x_start < 7) l.colours[x] = ARTEFACTS[artefact_row][x - art.x_start];
+        }
 }
 
 // Background colour into colours[x0, x1), eight bytes at a time.
