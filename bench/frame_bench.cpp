@@ -7,6 +7,7 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "cpu/cpu.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
 #include "machines/pong.h"
@@ -230,3 +231,55 @@ static void BM_CoinopFrames(benchmark::State& state) {
     state.counters["x real time"] = benchmark::Counter(frames / 50.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CoinopFrames)->Arg(22)->Arg(23)->Arg(24)->Arg(26);
+
+// The PVI consoles with a processor that never idles: a main loop of
+// arithmetic, a store to RAM and a poll of the sense bit, and an interrupt
+// routine each frame that moves two of the four objects. Objects, their
+// duplicates, the grid and the score are on screen, so the beam draws,
+// collides and draws again ahead between the instructions.
+static void BM_PviBusyFrames(benchmark::State& state) {
+    turbo = 1;
+    stubprograms = 0;
+    collisions = 1;
+    const int m = static_cast<int>(state.range(0));
+    machine_switch(m, m == INTERTON ? 3 : 5, true, true, false);
+    machine_reset();
+    // $0000: BCTA,UN $0020. $0003, the interrupt: LODA r1,$1F0A; ADDI r1,1;
+    // STRA r1,$1F0A; LODA r1,$1F1C; ADDI r1,1; STRA r1,$1F1C; RETE,UN.
+    // $0020: ADDI r0,1; STRA r0,$1800; TPSU $80; BCTR,UN $0020.
+    static const u8 start[] = {0x1F, 0x00, 0x20, 0x0D, 0x1F, 0x0A, 0x85, 0x01, 0xCD, 0x1F,
+                               0x0A, 0x0D, 0x1F, 0x1C, 0x85, 0x01, 0xCD, 0x1F, 0x1C, 0x37};
+    static const u8 loop[] = {0x84, 0x01, 0xCC, 0x18, 0x00, 0xB4, 0x80, 0x1B, 0x77};
+    for (unsigned i = 0; i < sizeof start; i++)
+        guest_memory[i] = start[i];
+    for (unsigned i = 0; i < sizeof loop; i++)
+        guest_memory[0x20 + i] = loop[i];
+    cpu_iar = 0;
+    cpu_psu &= static_cast<u8>(~PSU_II);
+    static constexpr u32 BLOCK[4] = {0x00, 0x10, 0x20, 0x40};
+    for (u32 n = 0; n < 4; n++) {
+        const u32 block = 0x1F00 + BLOCK[n];
+        for (u32 r = 0; r < 10; r++)
+            guest_memory[block + r] = static_cast<u8>(0x3C ^ (r * 0x11) ^ n);
+        guest_memory[block + 10] = static_cast<u8>(20 + 36 * n); // horizontal
+        guest_memory[block + 11] = static_cast<u8>(30 + 36 * n); // duplicates' horizontal
+        guest_memory[block + 12] = static_cast<u8>(15 + 20 * n); // vertical
+        guest_memory[block + 13] = 12;                           // duplicates' offset
+    }
+    for (u32 i = 0; i < 0x28; i++) // the grid's bars
+        guest_memory[0x1F80 + i] = static_cast<u8>(i % 3 ? 0x81 : 0xFF);
+    guest_memory[0x1FC0] = 0x1B; // sizes
+    guest_memory[0x1FC1] = 0x0A;
+    guest_memory[0x1FC2] = 0x1C;
+    guest_memory[0x1FC3] = 0x01; // score at the top, two pairs
+    guest_memory[0x1FC6] = 0x2B; // grid on
+    guest_memory[0x1FC8] = 0x12;
+    guest_memory[0x1FC9] = 0x34;
+    const double rate = lines_per_frame == 312 ? 50.0 : 60.0;
+    for (auto _ : state)
+        emu_run_frame();
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["x real time"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PviBusyFrames)->Arg(INTERTON)->Arg(ELEKTOR);

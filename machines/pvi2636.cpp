@@ -15,6 +15,7 @@
 #include "machines/uvi2637.h"
 #include "sound/voice_update.h"
 
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -56,10 +57,17 @@ u8 reg(u32 offset) {
 }
 
 // Sets bits in a status register and its three copies ($10, $20 and $30 higher).
+// A write of bits that are set already changes nothing and is left out,
+// unless the access map or a watch on every write would see it.
 void set_status(u32 offset, u8 bits) {
     for (u32 copy = 0; copy < 4; copy++) {
         const u32 o = offset + 0x10 * copy;
-        pvi_write_register(o, static_cast<u8>(reg(o) | bits), true);
+        const u32 a = (pvi_base + o) & ADDR_MASK;
+        const u8 value = static_cast<u8>(guest_memory[a] | bits);
+        if (value == guest_memory[a] && pvi_overlay_mode != 4 &&
+            !(watchwrites == 2 && (mem_attributes[a] & MEM_WATCH)))
+            continue;
+        pvi_write_register(o, value, true);
     }
 }
 
@@ -148,14 +156,43 @@ constexpr CollisionBits COLLISION_BITS = [] {
     return t;
 }();
 
+u64 load8(const u8* p) {
+    u64 v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+void store8(u8* p, u64 v) {
+    std::memcpy(p, &v, 8);
+}
+
+// 0xFF in each byte of v that is not 0, else 0.
+u64 nonzero_bytes(u64 v) {
+    constexpr u64 LOW7 = 0x7F7F7F7F7F7F7F7Full, HIGH = 0x8080808080808080ull;
+    return (((((v & LOW7) + LOW7) | v) & HIGH) >> 7) * 0xFF;
+}
+
+// Byte k of EXPAND[b] is 1 where bit 7 - k of b is set: eight pixels of a
+// row byte, the leftmost first.
+constexpr auto EXPAND = [] {
+    std::array<u64, 256> t{};
+    for (u32 b = 0; b < 256; b++)
+        for (u32 k = 0; k < 8; k++)
+            if ((b >> (7 - k)) & 1) t[b] |= 1ull << (8 * k);
+    return t;
+}();
+
 // What the objects put on the current line. The objects take their row,
 // position and colour when they step at clock 12 and keep them for the rest
 // of the line, so the line's object pixels are worked out once, on the first
 // run after a step, and every run copies its part.
+// Objects are written eight pixels at a time: up to 63 pixels past the
+// picture's right edge land in a margin that nothing reads.
+constexpr i32 LAYER_MARGIN = 64;
 struct ObjectLayer {
-    i32 from, to;          // every lit object pixel lies in [from, to)
-    u8 marks[PVI_WIDTH];   // 16 << n for each object lit there, and its colour
-    u8 colours[PVI_WIDTH]; // the colour shown where marks is not 0
+    i32 from, to;                         // every lit object pixel lies in [from, to)
+    u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
+    u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
 };
 ObjectLayer object_layer;
 // Counts the changes to pvi_objects; the layer is rebuilt when it was built
@@ -198,23 +235,46 @@ void build_object_layer(i32 y) {
         const PviObject& o = pvi_objects[n];
         if (!o.active || !o.row_bits || o.x_start >= PVI_WIDTH) continue;
         const u8 mark = static_cast<u8>(o.colour | (16u << n));
-        const bool artefact = n == 3 && pvi_object3_artefacts && artefacts;
-        const i32 scale = o.scale, row = y - o.start_line;
-        for (i32 b = 0; b < 8; b++) {
-            if (!((o.row_bits >> (7 - b)) & 1)) continue;
-            const i32 a = o.x_start + b * scale;
-            const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
-            for (i32 x = a; x < e; x++) {
-                l.marks[x] |= mark;
-                l.colours[x] = l.marks[x] & 7u;
-                // Outside the pattern's box the object keeps its own colours.
-                const i32 col = x - o.x_start;
-                if (artefact && col < 7 && row >= 0 && row < 6) l.colours[x] = ARTEFACTS[row][col];
+        const i32 scale = o.scale;
+        if (scale < 1 || scale > 8) {
+            for (i32 b = 0; b < 8; b++) {
+                if (!((o.row_bits >> (7 - b)) & 1)) continue;
+                const i32 a = o.x_start + b * scale;
+                const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
+                for (i32 x = a; x < e; x++)
+                    l.marks[x] |= mark;
             }
-            if (a < l.from) l.from = a;
-            if (e > l.to) l.to = e;
+        } else {
+            // The row's pixels, each bit repeated `scale` times, the leftmost
+            // in the top bit; then written eight at a time.
+            u64 pixels = 0;
+            const u64 run = (1ull << scale) - 1;
+            for (i32 b = 7; b >= 0; b--)
+                pixels = (pixels << scale) | ((o.row_bits >> b) & 1 ? run : 0);
+            for (i32 c = 0; c < scale; c++) {
+                const u32 byte = static_cast<u32>(pixels >> (8 * (scale - 1 - c))) & 0xFF;
+                if (!byte) continue;
+                u8* at = l.marks + o.x_start + 8 * c;
+                store8(at, load8(at) | EXPAND[byte] * mark);
+            }
         }
+        const i32 first = std::countl_zero(o.row_bits), last = 7 - std::countr_zero(o.row_bits);
+        const i32 a = o.x_start + first * scale, e = o.x_start + (last + 1) * scale;
+        if (a < l.from) l.from = a;
+        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > l.to) l.to = e < PVI_WIDTH ? e : PVI_WIDTH;
     }
+    for (i32 x = l.from; x < l.to; x += 8)
+        store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
+    // Object 3 in the artefacts' colours inside the pattern's box.
+    const PviObject& art = pvi_objects[3];
+    if (artefact_row >= 0 && pvi_object3_artefacts && artefacts)
+        for (i32 b = 0; b < 8; b++) {
+            if (!((art.row_bits >> (7 - b)) & 1)) continue;
+            const i32 a = art.x_start + b * art.scale;
+            const i32 e = a + art.scale < PVI_WIDTH ? a + art.scale : PVI_WIDTH;
+            for (i32 x = a; x < e; x++)
+                if (x - art.x_start < 7) l.colours[x] = ARTEFACTS[artefact_row][x - art.x_start];
+        }
 }
 
 // Background colour into colours[x0, x1), eight bytes at a time.
@@ -633,9 +693,14 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
                 if (lit & bit) {
                     const i32 a = bx > from ? bx : from;
                     const i32 b = bx + width < to ? bx + width : to;
-                    for (i32 x = a; x < b; x++) {
-                        cells[x] |= 8;
-                        colours[x] = colour;
+                    if (b - a == 8) {
+                        store8(cells + a, load8(cells + a) | 0x0808080808080808ull);
+                        store8(colours + a, 0x0101010101010101ull * colour);
+                    } else {
+                        for (i32 x = a; x < b; x++) {
+                            cells[x] |= 8;
+                            colours[x] = colour;
+                        }
                     }
                 } else if ((corners & bit) && bx >= from) {
                     colours[bx] = colour;
@@ -667,7 +732,15 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
     if (layer_built_for != objects_changed || layer_line != y) build_object_layer(y);
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
-    for (i32 x = from; x < to; x++) {
+    i32 x = from;
+    for (; x + 8 <= to; x += 8) {
+        const u64 marks = load8(l.marks + x);
+        if (!marks) continue;
+        const u64 lit = nonzero_bytes(marks);
+        store8(cells + x, load8(cells + x) | marks);
+        store8(colours + x, (load8(colours + x) & ~lit) | (load8(l.colours + x) & lit));
+    }
+    for (; x < to; x++) {
         const u8 mark = l.marks[x];
         if (!mark) continue;
         cells[x] |= mark;
@@ -677,11 +750,76 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
 
 // The collisions of pictures x0..x1 - 1 (already drawn), pixel by pixel as
 // the beam meets them, each status write at its own beam position.
+// Whether anything sees the status registers' single writes: the access
+// map, or a watch on one of them or their copies.
+bool status_writes_seen() {
+    if (pvi_overlay_mode == 4) return true;
+    u32 attributes = 0;
+    for (u32 copy = 0; copy < 4; copy++)
+        attributes |= mem_attributes[(pvi_base + PVI_BGCOLLIDE + 0x10 * copy) & ADDR_MASK] |
+                      mem_attributes[(pvi_base + PVI_SPRITECOLLIDE + 0x10 * copy) & ADDR_MASK];
+    return (attributes & MEM_WATCH) != 0;
+}
+
 void collide(i32 x0, i32 x1, const u8* cells) {
     if (!collisions) return;
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    if (from >= to) return;
+    if (!status_writes_seen()) {
+        // Only the registers' values after the run count, so the run is
+        // looked at eight cells at a time: both[k] has bit p set where some
+        // cell holds bits p and p + k (an object or the grid, bit 3, and an
+        // object k places above it).
+        u64 both1 = 0, both2 = 0, both3 = 0, both4 = 0;
+        const auto look = [&](u64 eight) {
+            if (!(eight & 0xF0F0F0F0F0F0F0F0ull)) return;
+            both1 |= eight & (eight >> 1);
+            both2 |= eight & (eight >> 2);
+            both3 |= eight & (eight >> 3);
+            both4 |= eight & (eight >> 4);
+        };
+        i32 x = from;
+        for (; x + 8 <= to; x += 8)
+            look(load8(cells + x));
+        if (x < to) {
+            // The last few cells: the top bytes of the word that ends with them.
+            u64 rest = 0;
+            if (to >= 8)
+                rest = load8(cells + to - 8) >> (8 * (8 - (to - x)));
+            else
+                for (i32 i = to - 1; i >= x; i--)
+                    rest = rest << 8 | cells[i];
+            look(rest);
+        }
+        if (!(both1 | both2 | both3 | both4)) return;
+        const auto fold = [](u64 v) {
+            v |= v >> 32;
+            v |= v >> 16;
+            v |= v >> 8;
+            return static_cast<u8>(v);
+        };
+        const u8 both[5] = {0, fold(both1), fold(both2), fold(both3), fold(both4)};
+        u8 pairs = 0, grid = 0;
+        for (const auto& p : PAIRS) {
+            const int low = std::countr_zero(p.mask), high = 7 - std::countl_zero(p.mask);
+            if ((both[high - low] >> low) & 1) pairs |= p.bit;
+        }
+        for (u32 n = 0; n < 4; n++)
+            if ((both[n + 1] >> 3) & 1) grid |= static_cast<u8>(0x80u >> n);
+        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
+        if (grid) set_status(PVI_BGCOLLIDE, grid);
+        return;
+    }
     for (i32 x = from; x < to; x++) {
+        // Eight cells at a time while none holds an object.
+        while (x + 8 <= to) {
+            u64 eight;
+            std::memcpy(&eight, cells + x, 8);
+            if (eight & 0xF0F0F0F0F0F0F0F0ull) break;
+            x += 8;
+        }
+        if (x >= to) break;
         const u8 cell = cells[x];
         if (!(cell & 0xF0)) continue;
         raster_clock = x + 49;
@@ -710,12 +848,6 @@ u8* ahead_cells;
 const u8* line_page;
 const u8 *line_bars, *line_widths, *line_invert;
 u64 line_bars_mask, line_colours_mask;
-
-u64 load8(const u8* p) {
-    u64 v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
 
 // The mask of bytes first..first + n - 1 of a little-endian load of eight.
 constexpr u64 byte_mask(u32 first, u32 n) {

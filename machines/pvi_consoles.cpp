@@ -189,6 +189,30 @@ void accept_interrupt() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
+// The processor idles on a branch to itself (cpu_idles) and no watch looks at
+// the collision registers the PVI writes between its instructions: until the
+// next stop its instructions change nothing the beam reads or writes, so the
+// beam runs on in one piece and the instructions are counted out.
+bool idling() {
+    if (!cpu_idles()) return false;
+    // The chip writes its status between the instructions: an idle branch
+    // among its registers could be rewritten there.
+    const u32 base = pvi_base & ADDR_MASK, page = base & 0x7F00;
+    if ((cpu_iar & 0x7F00) == page || ((cpu_iar + 2u) & 0x7F00) == page) return false;
+    return !((mem_attributes[(base + PVI_BGCOLLIDE) & ADDR_MASK] |
+              mem_attributes[(base + PVI_SPRITECOLLIDE) & ADDR_MASK]) &
+             MEM_WATCH);
+}
+
+// Counts out the idle instructions that begin before beam clock `target`.
+void idle_to(i32 target) {
+    constexpr i32 EACH = 4 * 9;
+    if (cpu_beam_clock >= target) return;
+    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
+    cpu_idle_runs(static_cast<u32>(n));
+    cpu_beam_clock += n * EACH;
+}
+
 // The beam clock up to which the beam can run before the processor is due:
 // the processor's clock when it falls in [from, to], else `to`.
 i32 next_stop(i32 from, i32 to) {
@@ -201,8 +225,14 @@ void border() {
     raster_clock = 0;
     while (raster_clock < border_clocks) {
         const i32 last = next_stop(raster_clock, border_clocks - 1);
-        display_fill_row(raster_clock, raster_line, last - raster_clock + 1,
-                         pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+        const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
+        if (last == cpu_beam_clock && idling()) {
+            display_fill_row(raster_clock, raster_line, border_clocks - raster_clock, colour);
+            idle_to(border_clocks);
+            raster_clock = border_clocks;
+            break;
+        }
+        display_fill_row(raster_clock, raster_line, last - raster_clock + 1, colour);
         raster_clock = last;
         cpu_step_at_beam();
         raster_clock = last + 1;
@@ -221,6 +251,13 @@ void picture() {
     while (raster_clock < PVI_BEAM_CLOCKS) {
         const i32 last = next_stop(raster_clock, LAST_CLOCK);
         pvi_collide_run(raster_clock, last);
+        if (raster_clock == cpu_beam_clock && idling()) {
+            if (last < LAST_CLOCK) pvi_collide_run(last + 1, LAST_CLOCK);
+            idle_to(PVI_BEAM_CLOCKS);
+            if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+            raster_clock = PVI_BEAM_CLOCKS;
+            break;
+        }
         if (raster_clock == cpu_beam_clock) {
             cpu_step_at_beam();
             if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(last + 1, colours);
@@ -230,15 +267,25 @@ void picture() {
     display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
-} // namespace
-
-void cpu_run_to_clock(i32 limit) {
+// The processor up to beam clock `limit` (cpu_run_to_clock).
+inline void run_to_clock(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
+        if (idling()) {
+            idle_to(limit);
+            raster_clock = cpu_beam_clock;
+            break;
+        }
         step_one();
         raster_clock = cpu_beam_clock;
     }
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+}
+
+} // namespace
+
+void cpu_run_to_clock(i32 limit) {
+    run_to_clock(limit);
 }
 
 void cpu_step_at_beam() {
@@ -257,25 +304,25 @@ void pvi_run_frame() {
     border();
     pvi_vblank();
     accept_interrupt();
-    cpu_run_to_clock(PVI_BEAM_CLOCKS);
+    run_to_clock(PVI_BEAM_CLOCKS);
     for (raster_line = 1; raster_line < first_visible_line; raster_line++) {
         dbg_check_raster_breakpoint();
-        cpu_run_to_clock(PVI_BEAM_CLOCKS);
+        run_to_clock(PVI_BEAM_CLOCKS);
     }
     for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
         dbg_check_raster_breakpoint();
         if (raster_line == first_visible_line) {
-            cpu_run_to_clock(border_clocks);
+            run_to_clock(border_clocks);
             pvi_frame_start();
         } else {
             border();
             if (raster_line == input_line) pvi_read_inputs();
         }
         pvi_line_start();
-        cpu_run_to_clock(12);
+        run_to_clock(12);
         pvi_object_line_step();
         accept_interrupt();
-        cpu_run_to_clock(49);
+        run_to_clock(49);
         picture();
         pvi_line_end();
     }

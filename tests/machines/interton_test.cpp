@@ -6,6 +6,7 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
 #include "input/console_buttons.h"
@@ -21,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -133,6 +136,34 @@ TEST_F(Interton, BeamWrapStartsTheNextLineLate) {
         EXPECT_EQ(raster_clock, 229);
         EXPECT_EQ(cpu_beam_clock, machine_no == INTERTON ? 2 : 3);
     }
+}
+
+// The processor's run up to a beam clock on a branch to itself ends where
+// executing every run ends it, from every start clock, whether or not the
+// runs are counted out.
+TEST_F(Interton, IdleRunToAClockStopsWhereSteppingStops) {
+    guest_memory[0x0000] = 0x1B; // BCTR,UN to itself
+    guest_memory[0x0001] = 0x7E;
+    for (i32 limit : {6, 12, 49, 227})
+        for (i32 start = 0; start < 227; start++) {
+            SCOPED_TRACE(std::to_string(start) + " to " + std::to_string(limit));
+            u32 cycles[2];
+            i32 beam[2], raster[2];
+            for (u8 skipping : {1, 0}) {
+                cpu_idle_skipping = skipping;
+                cpu_iar = 0;
+                cpu_beam_clock = start;
+                const u32 before = cpu_cycles;
+                cpu_run_to_clock(limit);
+                cycles[skipping] = cpu_cycles - before;
+                beam[skipping] = cpu_beam_clock;
+                raster[skipping] = raster_clock;
+            }
+            cpu_idle_skipping = 1;
+            EXPECT_EQ(cycles[0], cycles[1]);
+            EXPECT_EQ(beam[0], beam[1]);
+            EXPECT_EQ(raster[0], raster[1]);
+        }
 }
 
 TEST_F(Interton, ObjectsStartCompleteAndDuplicate) {
@@ -323,6 +354,122 @@ TEST_F(Interton, TitleProgramGoldenFramesOnEveryType) {
         // with the grid during the picture (the registers hold the last frame).
         EXPECT_EQ(guest_memory[0x1FCA] & 0x02, 0x02);
     }
+}
+
+// A processor that idles on a branch to itself has its runs counted out
+// instead of executed, between beam stops in the border, the picture and the
+// lines outside it. Whatever the branch, where it starts on the line and
+// whether an interrupt routine moves objects and reads the collisions in
+// between, the frames, memory, cells, access marks and processor state come
+// out as executing every run leaves them.
+TEST_F(Interton, IdleBranchesCountedOutLeaveTheStateOfExecutingThem) {
+    // $0000: BCTA,UN $0030. $0003, the interrupt, in the second register
+    // bank: object 0 three pixels right, a count of 400 (some 60 lines), then
+    // a frame count in RAM stored as the background colour, which changes the
+    // picture at the beam position the interrupt's start decides.
+    // PPSL RS; LODA r1,$1F0A; ADDI r1,3; STRA r1,$1F0A; LODI r3,2;
+    // LODI r2,200; BDRR r2,$0011; BDRR r3,$000F; LODA r1,$1810; ADDI r1,1;
+    // STRA r1,$1810; STRA r1,$1FC6; CPSL RS; RETE,UN.
+    const std::vector<u8> head = {0x1F, 0x00, 0x30, 0x77, 0x10, 0x0D, 0x1F, 0x0A, 0x85,
+                                  0x03, 0xCD, 0x1F, 0x0A, 0x07, 0x02, 0x06, 0xC8, 0xFA,
+                                  0x7E, 0xFB, 0x7A, 0x0D, 0x18, 0x10, 0x85, 0x01, 0xCD,
+                                  0x18, 0x10, 0xCD, 0x1F, 0xC6, 0x75, 0x10, 0x37};
+    const u8 enable[] = {0x74, 0x20}; // CPSU II
+    struct Program {
+        const char* what;
+        bool interrupts;
+        std::vector<u8> idle; // from $0032, after CPSU or two NOPs
+    };
+    const Program programs[] = {
+        {"BCTR,UN", true, {0x1B, 0x7E}},
+        {"BCTA,UN", true, {0x1F, 0x00, 0x32}},
+        {"BCTR,EQ", true, {0x20, 0x18, 0x7E}}, // EORZ r0: CC equal
+        {"a count, then BCTR,UN",
+         true,
+         {0x07, 0xFF, 0x04, 0x40, 0xF8, 0x7E, 0xFB, 0x7A, 0x1B, 0x7E}},
+        {"BCTR,UN, interrupts inhibited", false, {0x1B, 0x7E}},
+    };
+    struct Result {
+        std::vector<u8> frame, memory, cells;
+        std::vector<u32> access;
+        u32 cycles;
+        i32 beam, raster;
+        u16 iar, prev_iar;
+        u8 psu, psl;
+    };
+    for (int machine_no : {INTERTON, ELEKTOR})
+        for (const Program& p : programs)
+            for (u32 collide : {1u, 0u}) {
+                SCOPED_TRACE(std::string(machine_no == INTERTON ? "Interton, " : "Elektor, ") +
+                             p.what + (collide ? ", collisions" : ""));
+                Result results[2];
+                for (u8 skipping : {1, 0}) {
+                    cpu_idle_skipping = skipping;
+                    collisions = collide;
+                    ASSERT_TRUE(machine_switch(machine_no, machine_no == INTERTON ? 3 : 5, true,
+                                               true, false));
+                    machine_reset();
+                    std::vector<u8> code = head;
+                    code.resize(0x30);
+                    if (p.interrupts)
+                        code.insert(code.end(), enable, enable + 2);
+                    else
+                        code.insert(code.end(), {0xC0, 0xC0}); // NOPs
+                    code.insert(code.end(), p.idle.begin(), p.idle.end());
+                    std::memcpy(guest_memory, code.data(), code.size());
+                    cpu_iar = 0;
+                    cpu_psu = static_cast<u8>(cpu_psu | PSU_II);
+                    for (u32 n = 0; n < 4; n++) {
+                        const u32 block = pvi_object_block[n];
+                        for (u32 r = 0; r < 10; r++)
+                            set_pvi(block + r, static_cast<u8>(0xC3 ^ (r * 0x11) ^ n));
+                        set_pvi(block + 10, static_cast<u8>(30 + 30 * n));
+                        // Duplicates of objects 2 and 3 meet only in the last pixel.
+                        set_pvi(block + 11, static_cast<u8>(n < 2    ? 36 + 30 * n
+                                                            : n == 2 ? 168
+                                                                     : 176));
+                        set_pvi(block + 12, static_cast<u8>(20 + 25 * n));
+                        set_pvi(block + 13, 15);
+                    }
+                    for (u32 i = 0; i < 0x28; i++)
+                        set_pvi(0x80 + i, static_cast<u8>(i % 3 ? 0x81 : 0xF0));
+                    set_pvi(PVI_SIZES, 0x1B);
+                    set_pvi(PVI_SPR01COLOURS, 0x0A);
+                    set_pvi(PVI_SPR23COLOURS, 0x1C);
+                    set_pvi(PVI_BGCOLOUR, 0x2B);
+                    set_pvi(PVI_SCORELT, 0x12);
+                    for (int f = 0; f < 5; f++)
+                        emu_run_frame();
+                    Result& r = results[skipping];
+                    r.frame.assign(guest_frame, guest_frame + sizeof guest_frame);
+                    r.memory.assign(guest_memory, guest_memory + 0x8000);
+                    r.cells.assign(pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells);
+                    r.access.assign(mem_access, mem_access + 0x8000);
+                    r.cycles = cpu_cycles;
+                    r.beam = cpu_beam_clock;
+                    r.raster = raster_clock;
+                    r.iar = cpu_iar;
+                    r.prev_iar = cpu_prev_iar;
+                    r.psu = cpu_psu;
+                    r.psl = cpu_psl;
+                }
+                cpu_idle_skipping = 1;
+                EXPECT_EQ(results[0].cycles, results[1].cycles);
+                EXPECT_EQ(results[0].beam, results[1].beam);
+                EXPECT_EQ(results[0].raster, results[1].raster);
+                EXPECT_EQ(results[0].iar, results[1].iar);
+                EXPECT_EQ(results[0].prev_iar, results[1].prev_iar);
+                EXPECT_EQ(results[0].psu, results[1].psu);
+                EXPECT_EQ(results[0].psl, results[1].psl);
+                EXPECT_TRUE(results[0].frame == results[1].frame);
+                EXPECT_TRUE(results[0].memory == results[1].memory);
+                EXPECT_TRUE(results[0].cells == results[1].cells);
+                EXPECT_TRUE(results[0].access == results[1].access);
+                // The interrupt routine ran in every frame but the first.
+                if (p.interrupts) {
+                    EXPECT_GE(results[1].memory[0x1F0A], 30 + 3 * 4);
+                }
+            }
 }
 
 TEST_F(Interton, TitleProgramIsItsOwnKnownGame) {

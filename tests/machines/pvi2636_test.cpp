@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "input/console_buttons.h"
@@ -15,11 +16,13 @@
 #include "machines/pvi_consoles.h"
 #include "machines/uvi2637.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -220,6 +223,38 @@ TEST_F(Pvi, AccessMapMarksTheChipsOwnAccessesByGroup) {
     // A new frame starts untouched.
     pvi_frame_begin();
     EXPECT_EQ(cell(30, 102), 7);
+}
+
+// Objects 0 and 1 overlap in four pixels a line: the collision bit is set
+// by the first and written again by each of the others, which the access map
+// and a watch on every write see; a watch on changes sees the one change.
+TEST_F(Pvi, RepeatedCollisionWritesReachTheAccessMapAndWatches) {
+    collisions = 1;
+    place(0, 40, 49); // x 41-48, lines 50-59
+    place(1, 44, 49); // x 45-52
+    const auto count = [](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find("PVI is writing $20"); at != std::string::npos;
+             at = text.find("PVI is writing $20", at + 1))
+            n++;
+        return n;
+    };
+    pvi_overlay_mode = 4;
+    chip_frame(52);
+    for (i32 line = 50; line <= 52; line++)
+        for (i32 x = 45; x <= 48; x++)
+            EXPECT_NE(pvi_access_map[(first_visible_line + line) * PVI_BEAM_CLOCKS + 49 + x], 7)
+                << line << ", " << x;
+    pvi_overlay_mode = 0;
+    mem_attributes[0x1F00 + PVI_SPRITECOLLIDE] |= MEM_WATCH;
+    for (u32 mode : {2u, 1u}) {
+        SCOPED_TRACE(mode);
+        watchwrites = mode;
+        OutputCapture out;
+        chip_frame(52);
+        EXPECT_EQ(count(out.text()), mode == 2 ? 12u : 1u);
+        EXPECT_EQ(pvi(PVI_SPRITECOLLIDE) & 0x20, 0x20);
+    }
 }
 
 TEST_F(Pvi, AccessOverlayPaintsTheMapOverThePicture) {
