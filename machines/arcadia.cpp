@@ -462,7 +462,9 @@ void set_vblank() {
 void border(bool clear_cells) {
     i32 x = 0;
     while (x < border_clocks) {
-        if (idling()) {
+        // An instruction that ran past the line's end puts the processor on
+        // the next line: its idle runs are that line's to count.
+        if (cpu_beam_clock >= x && idling()) {
             if (!dejitter) uvi_refresh_colour_row();
             display_fill_row(x, raster_line, border_clocks - x,
                              uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
@@ -495,7 +497,7 @@ void border(bool clear_cells) {
 void visible_pixels() {
     i32 x = 49;
     while (x < UVI_LINE_CLOCKS) {
-        if (idling()) {
+        if (cpu_beam_clock >= x && idling()) {
             uvi_render_span(x, UVI_LINE_CLOCKS);
             idle_to(UVI_LINE_CLOCKS);
             if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;

@@ -276,10 +276,10 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
     poke(screen, 0x18F2, 200);
     poke(screen, 0x19FA, (4 << 3) | 5);
     poke(screen, 0x19FB, 0xC0 | (1 << 3) | 2);
-    Program programs[4] = {{"BCTR,UN", screen},
-                           {"BCTA,UN", screen},
-                           {"BCTR,EQ", screen},
-                           {"a count, then BCTR,UN", screen}};
+    std::vector<Program> programs = {{"BCTR,UN", screen},
+                                     {"BCTA,UN", screen},
+                                     {"BCTR,EQ", screen},
+                                     {"a count, then BCTR,UN", screen}};
     const u16 end = static_cast<u16>(screen.size());
     programs[0].code.insert(programs[0].code.end(), {0x1B, 0x7E});
     programs[1].code.insert(programs[1].code.end(),
@@ -287,6 +287,12 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
     programs[2].code.insert(programs[2].code.end(), {0x20, 0x18, 0x7E}); // EORZ r0: CC equal
     programs[3].code.insert(programs[3].code.end(),
                             {0x07, 0xFF, 0x04, 0x40, 0xF8, 0x7E, 0xFB, 0x7A, 0x1B, 0x7E});
+    // Short counts: the last instruction before the idle loop ends at every
+    // place of a line, also past its end.
+    for (u8 n = 1; n <= 40; n++) {
+        programs.push_back({"a short count, then BCTR,UN", screen});
+        programs.back().code.insert(programs.back().code.end(), {0x04, n, 0xF8, 0x7E, 0x1B, 0x7E});
+    }
     struct Result {
         std::vector<u8> frame, memory, cells;
         std::vector<u32> access;
@@ -298,7 +304,8 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
     for (const Program& p : programs) {
         for (u32 mode : {0u, 1u}) {
             for (u32 collide : {1u, 0u}) {
-                SCOPED_TRACE(std::string(p.what) + (mode ? ", frame-based" : ", beam") +
+                SCOPED_TRACE(std::string(p.what) + " (" + std::to_string(&p - programs.data()) +
+                             ")" + (mode ? ", frame-based" : ", beam") +
                              (collide ? ", collisions" : ""));
                 Result results[2];
                 for (u8 skipping : {1, 0}) {
