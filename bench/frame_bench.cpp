@@ -14,6 +14,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <vector>
+
 // A counting loop that stores to RAM: LODI r1,$00; loop: ADDI r0,$01;
 // STRA r0,$0400; BDRR r1,loop; BCTA,UN $0000.
 static void load_loop_program() {
@@ -21,6 +24,18 @@ static void load_loop_program() {
                                  0x00, 0xF9, 0x79, 0x1F, 0x00, 0x00};
     for (unsigned i = 0; i < sizeof program; i++)
         guest_memory[i] = program[i];
+}
+
+// Runs one guest frame per iteration and reports frames per host second and,
+// given the guest's own frame rate, the ratio to real time.
+static void run_frames(benchmark::State& state, double guest_rate = 0.0) {
+    for (auto _ : state)
+        emu_run_frame();
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    if (guest_rate > 0.0)
+        state.counters["x real time"] =
+            benchmark::Counter(frames / guest_rate, benchmark::Counter::kIsRate);
 }
 
 static void start_machine(int m, int map) {
@@ -32,10 +47,7 @@ static void start_machine(int m, int map) {
 
 static void BM_ProcessorFrames(benchmark::State& state) {
     start_machine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    for (auto _ : state)
-        emu_run_frame();
-    state.counters["frames/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    run_frames(state);
 }
 BENCHMARK(BM_ProcessorFrames)->Args({MIKIT, 21})->Args({TWIN, 12})->Args({PIPBUG, 9});
 
@@ -54,10 +66,7 @@ BENCHMARK(BM_PacedTurboFrames);
 
 static void BM_FramesWithoutProcessor(benchmark::State& state) {
     start_machine(PONG, 28);
-    for (auto _ : state)
-        emu_run_frame();
-    state.counters["frames/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    run_frames(state);
 }
 BENCHMARK(BM_FramesWithoutProcessor);
 
@@ -71,10 +80,7 @@ static void BM_BallAndPaddleFrames(benchmark::State& state) {
     machine_switch(PONG, static_cast<int>(state.range(0)), true, true, false);
     pong_variant = static_cast<i32>(state.range(1));
     machine_reset();
-    for (auto _ : state)
-        emu_run_frame();
-    state.counters["frames/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    run_frames(state);
 }
 BENCHMARK(BM_BallAndPaddleFrames)->Args({28, 0})->Args({29, 8})->Args({29, 12});
 
@@ -86,10 +92,7 @@ static void BM_TyperightFrames(benchmark::State& state) {
     machine_reset();
     for (int i = 0; i < 41; i++)
         emu_run_frame();
-    for (auto _ : state)
-        emu_run_frame();
-    state.counters["frames/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    run_frames(state);
 }
 BENCHMARK(BM_TyperightFrames);
 
@@ -102,25 +105,20 @@ static void BM_ArcadiaFrames(benchmark::State& state) {
     framebased = static_cast<u32>(state.range(0));
     emu_region = 0;
     machine_switch(ARCADIA, 6, true, true, false);
-    for (auto _ : state)
-        emu_run_frame();
-    const double frames = static_cast<double>(state.iterations());
-    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
+    run_frames(state, 60.0);
 }
 BENCHMARK(BM_ArcadiaFrames)->Arg(0)->Arg(1);
 
 // The Arcadia with all four sprites over a screen of text, in both frame
 // modes: the sprite latch, drawing and collisions every frame on top of the
 // character rows.
-static void BM_ArcadiaSpriteFrames(benchmark::State& state) {
+static void arcadia_sprite_screen(benchmark::State& state, const std::vector<u8>& program) {
     turbo = 1;
     stubprograms = 0;
     framebased = static_cast<u32>(state.range(0));
     emu_region = 0;
     machine_switch(ARCADIA, 6, true, true, false);
-    guest_memory[0] = 0x1B; // BCTR,UN to itself
-    guest_memory[1] = 0x7E;
+    std::copy(program.begin(), program.end(), guest_memory);
     machine_reset();
     guest_memory[0x18FC] = 0xEF; // 13 rows of 16 lines from line 16
     guest_memory[0x19F9] = 0x0E;
@@ -134,11 +132,11 @@ static void BM_ArcadiaSpriteFrames(benchmark::State& state) {
     }
     guest_memory[0x19FA] = (4 << 3) | 5;
     guest_memory[0x19FB] = 0xC0 | (1 << 3) | 2;
-    for (auto _ : state)
-        emu_run_frame();
-    const double frames = static_cast<double>(state.iterations());
-    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
+    run_frames(state, 60.0);
+}
+
+static void BM_ArcadiaSpriteFrames(benchmark::State& state) {
+    arcadia_sprite_screen(state, {0x1B, 0x7E}); // BCTR,UN to itself
 }
 BENCHMARK(BM_ArcadiaSpriteFrames)->Arg(0)->Arg(1);
 
@@ -147,33 +145,8 @@ BENCHMARK(BM_ArcadiaSpriteFrames)->Arg(0)->Arg(1);
 // blank) that branches back every few instructions, so the beam and the
 // processor interleave instruction by instruction.
 static void BM_ArcadiaBusyFrames(benchmark::State& state) {
-    turbo = 1;
-    stubprograms = 0;
-    framebased = static_cast<u32>(state.range(0));
-    emu_region = 0;
-    machine_switch(ARCADIA, 6, true, true, false);
     // loop: ADDI r0,1; STRA r0,$1A00; TPSU $80; BCTR,UN loop
-    static const u8 program[] = {0x84, 0x01, 0xCC, 0x1A, 0x00, 0xB4, 0x80, 0x1B, 0x77};
-    for (unsigned i = 0; i < sizeof program; i++)
-        guest_memory[i] = program[i];
-    machine_reset();
-    guest_memory[0x18FC] = 0xEF;
-    guest_memory[0x19F9] = 0x0E;
-    for (u32 i = 0; i < 13 * 16; i++)
-        guest_memory[0x1800 + i] = static_cast<u8>(0x1A + i % 26 + (i % 4) * 0x40);
-    for (u32 s = 0; s < 4; s++) {
-        for (u32 l = 0; l < 8; l++)
-            guest_memory[0x1980 + 8 * s + l] = static_cast<u8>(0x3C ^ (l * 0x11));
-        guest_memory[0x18F0 + 2 * s] = static_cast<u8>(200 - 30 * s);
-        guest_memory[0x18F1 + 2 * s] = static_cast<u8>(40 + 25 * s);
-    }
-    guest_memory[0x19FA] = (4 << 3) | 5;
-    guest_memory[0x19FB] = 0xC0 | (1 << 3) | 2;
-    for (auto _ : state)
-        emu_run_frame();
-    const double frames = static_cast<double>(state.iterations());
-    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x real time"] = benchmark::Counter(frames / 60.0, benchmark::Counter::kIsRate);
+    arcadia_sprite_screen(state, {0x84, 0x01, 0xCC, 0x1A, 0x00, 0xB4, 0x80, 0x1B, 0x77});
 }
 BENCHMARK(BM_ArcadiaBusyFrames)->Arg(0)->Arg(1);
 
@@ -188,11 +161,7 @@ static void BM_PviConsoleFrames(benchmark::State& state) {
     const int m = static_cast<int>(state.range(0));
     machine_switch(m, m == INTERTON ? 3 : 5, true, true, false);
     const double rate = lines_per_frame == 312 ? 50.0 : 60.0;
-    for (auto _ : state)
-        emu_run_frame();
-    const double frames = static_cast<double>(state.iterations());
-    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x real time"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
+    run_frames(state, rate);
 }
 BENCHMARK(BM_PviConsoleFrames)->Arg(INTERTON)->Arg(ELEKTOR);
 
@@ -224,11 +193,7 @@ static void BM_CoinopFrames(benchmark::State& state) {
         guest_memory[base + 0xC1] = 0x0A;
         guest_memory[base + 0xC2] = 0x1C;
     }
-    for (auto _ : state)
-        emu_run_frame();
-    const double frames = static_cast<double>(state.iterations());
-    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x real time"] = benchmark::Counter(frames / 50.0, benchmark::Counter::kIsRate);
+    run_frames(state, 50.0);
 }
 BENCHMARK(BM_CoinopFrames)->Arg(22)->Arg(23)->Arg(24)->Arg(26);
 
@@ -276,10 +241,6 @@ static void BM_PviBusyFrames(benchmark::State& state) {
     guest_memory[0x1FC8] = 0x12;
     guest_memory[0x1FC9] = 0x34;
     const double rate = lines_per_frame == 312 ? 50.0 : 60.0;
-    for (auto _ : state)
-        emu_run_frame();
-    const double frames = static_cast<double>(state.iterations());
-    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x real time"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
+    run_frames(state, rate);
 }
 BENCHMARK(BM_PviBusyFrames)->Arg(INTERTON)->Arg(ELEKTOR);
