@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -407,7 +409,8 @@ TEST_F(Arcadia, InputRecordRoundTrip) {
 // the ones of the frame before.
 struct MidLineStop {
     i32 line = -1, clock = -1;
-    std::vector<u8> shown; // the stopped line from clock 49 as shown
+    i32 first = 0;         // the line's first clock inside the frame
+    std::vector<u8> shown; // the stopped line from `first` as shown
 };
 MidLineStop mid_line_stop;
 
@@ -419,7 +422,8 @@ void record_mid_line_stop() {
         return;
     s.line = raster_line;
     s.clock = raster_clock;
-    for (i32 x = 49; x <= display_window_right && x < UVI_LINE_CLOCKS; x++)
+    s.first = std::max<i32>(49, display_window_left);
+    for (i32 x = s.first; x <= display_window_right && x < UVI_LINE_CLOCKS; x++)
         s.shown.push_back(guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS +
                                       (raster_line - display_window_top)]);
 }
@@ -457,18 +461,18 @@ TEST_F(Arcadia, StopInTheMiddleOfALineShowsTheLineSoFar) {
         mem_attributes[2] &= ~MEM_BREAKPOINT;
         const MidLineStop s = mid_line_stop;
         ASSERT_GE(s.line, 0) << "no stop on the lines looked at";
-        ASSERT_GT(s.shown.size(), static_cast<std::size_t>(s.clock - 49 + 8));
+        ASSERT_GT(s.shown.size(), static_cast<std::size_t>(s.clock - s.first + 8));
         bool drawn = false, to_come = false;
-        for (i32 x = 49; x < 49 + static_cast<i32>(s.shown.size()); x++) {
+        for (i32 x = s.first; x < s.first + static_cast<i32>(s.shown.size()); x++) {
             const std::size_t at =
                 static_cast<std::size_t>(x - display_window_left) * GUEST_FRAME_ROWS +
                 static_cast<std::size_t>(s.line - display_window_top);
             const bool changes = before[at] != pixel(x, s.line);
             if (x < s.clock) {
-                EXPECT_EQ(s.shown[x - 49], pixel(x, s.line)) << "clock " << x;
+                EXPECT_EQ(s.shown[x - s.first], pixel(x, s.line)) << "clock " << x;
                 drawn |= changes;
             } else if (x > s.clock) {
-                EXPECT_EQ(s.shown[x - 49], before[at]) << "clock " << x;
+                EXPECT_EQ(s.shown[x - s.first], before[at]) << "clock " << x;
                 to_come |= changes;
             }
         }
