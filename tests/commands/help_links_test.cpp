@@ -124,10 +124,7 @@ TEST_F(HelpLinks, TheHelpKeyOverAMenuShowsAHintOrTheMenusNode) {
     for (int id = 0; id < MENU_PLAIN_IDS && hinted < 0; ++id)
         if (menu_hint(id)) hinted = id;
     ASSERT_GE(hinted, 0);
-    GuiEvent e;
-    e.type = GE_MENUHELP;
-    e.code = hinted;
-    e.x = 6;
+    GuiEvent e{GE_MENUHELP, 0, hinted, 0, 6, 0, {}};
     view_statusbar[display_mode] = 1;
     gui_headless_post(main_window, e);
     gui_main_window_events();

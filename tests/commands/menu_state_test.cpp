@@ -153,10 +153,7 @@ TEST_F(MenuState, ToolbarButtonsFollowRecordingAndMachine) {
 TEST_F(MenuState, PicksReachTheDispatchers) {
     gui_open_main_window(0);
     const auto pick = [](int id) {
-        GuiEvent e;
-        e.type = GE_MENU;
-        e.code = id;
-        gui_headless_post(main_window, e);
+        gui_headless_post(main_window, {GE_MENU, 0, id, 0, 0, 0, {}});
         gui_main_window_events();
     };
     viewspeedas = 0;

@@ -24,11 +24,7 @@ namespace {
 class CommandsTest : public DebuggerTest {};
 
 TEST_F(CommandsTest, UsageTextsAndUnknownWords) {
-    struct Case {
-        const char* line;
-        const char* answer;
-    };
-    const Case cases[] = {
+    expect_answers({
         {"Foo", "Unknown command \"FOO\" (\"H\" for help).\n\n"},
         {"STEPX", "Unknown command \"STEPX\" (\"H\" for help).\n\n"},
         {"J ?", "Jump to address\nUsage: J|JUMP <address>\n\n"},
@@ -49,9 +45,7 @@ TEST_F(CommandsTest, UsageTextsAndUnknownWords) {
         {"N 4", "Notation is now IEEE-694.\n\n"},
         {"\"hello", "Command is unavailable.\n\n"},
         {"SAY hello", "Command is unavailable.\n\n"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(run(c.line), c.answer) << c.line;
+    });
 }
 
 TEST_F(CommandsTest, CommandsNeedingTheProcessorRefuseOnTheMachinesWithout) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 class DebuggerTest : public ::testing::Test {
@@ -36,6 +37,15 @@ class DebuggerTest : public ::testing::Test {
         std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
         dbg_execute();
         return captured;
+    }
+    // Command lines, each with what it must print.
+    struct Answer {
+        const char* line;
+        const char* answer;
+    };
+    static void expect_answers(std::initializer_list<Answer> cases) {
+        for (const Answer& c : cases)
+            EXPECT_EQ(run(c.line), c.answer) << c.line;
     }
     // The sink that fills `captured`.
     static void capture(const char* text) { captured += text; }

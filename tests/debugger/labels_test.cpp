@@ -258,11 +258,7 @@ TEST_F(LabelsTest, TheLoaderReadsSymFilesIntoTheUserLabels) {
 }
 
 TEST_F(LabelsTest, SymbolCommands) {
-    struct Case {
-        const char* line;
-        const char* answer;
-    };
-    const Case cases[] = {
+    expect_answers({
         {"DEFSYM ?", "Define symbol\nUsage: DEFSYM <label> <address> [C|D|P|U]\n\n"},
         {"DEFSYM ONLY", "Define symbol\nUsage: DEFSYM <label> <address> [C|D|P|U]\n\n"},
         {"DEFSYM A 1 X", "Define symbol\nUsage: DEFSYM <label> <address> [C|D|P|U]\n\n"},
@@ -279,9 +275,7 @@ TEST_F(LabelsTest, SymbolCommands) {
         {"LOADSYM a b", "Load symbol table from filename\nUsage: LOADSYM [<filename>]\n\n"},
         {"CLEARSYM", "OK.\n\n"},
         {"CLEARSYM", "No user-defined labels to clear!\n\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(run(c.line), c.answer) << c.line;
+    });
     EXPECT_EQ(run("H S"), "Symbols:\n"
                           "CLEARSYM [<label>]              clear one or all user labels\n"
                           "DEFSYM <label> <address> [C|D|P|U]\n"

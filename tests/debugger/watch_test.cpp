@@ -171,11 +171,7 @@ TEST_F(WatchTest, AllPortsTrappedAndClearedAtOnce) {
 }
 
 TEST_F(WatchTest, BadPortTrapsAreRefusedAndSetNothing) {
-    struct Case {
-        const char* line;
-        const char* answer;
-    };
-    const Case cases[] = {
+    const Answer cases[] = {
         {"IP 102", "Valid range is $0..$101!\n\n"},
         {"IP -1", "Valid range is $0..$101!\n\n"},
         {"IP 5:1FF", "Mask is out of range!\n"},
@@ -186,7 +182,7 @@ TEST_F(WatchTest, BadPortTrapsAreRefusedAndSetNothing) {
         {"IC 102", "Valid range is $0..$101!\n\n"},
         {"IC -1", "Valid range is $0..$101!\n\n"},
     };
-    for (const Case& c : cases) {
+    for (const Answer& c : cases) {
         EXPECT_EQ(run(c.line), c.answer) << c.line;
         for (u32 p = 0; p < PORT_COUNT; p++)
             ASSERT_EQ(port_records[p].watched, 0) << c.line << " set port " << p;

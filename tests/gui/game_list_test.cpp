@@ -69,11 +69,7 @@ class GameListWindow : public HomeTest {
 };
 
 GuiEvent gadget_event(int gid, int code) {
-    GuiEvent e;
-    e.type = GE_GADGET;
-    e.gid = gid;
-    e.code = code;
-    return e;
+    return {GE_GADGET, gid, code, 0, 0, 0, {}};
 }
 
 } // namespace
@@ -304,10 +300,7 @@ TEST_F(GameListWindow, ADroppedDrawerIsAudited) {
     audit();
     EXPECT_EQ(games_count, 2);
     const int game_before = known_game_id;
-    GuiEvent e;
-    e.type = GE_DROP;
-    e.code = 1;
-    e.text = (home / "other").string();
+    const GuiEvent e{GE_DROP, 0, 1, 0, 0, 0, (home / "other").string()};
     post(e);
     EXPECT_EQ(std::string(games_path), e.text);
     EXPECT_EQ(games_count, 3);

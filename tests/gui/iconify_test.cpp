@@ -31,11 +31,7 @@ void user_acts() {
 }
 
 GuiEvent drop(const std::string& path) {
-    GuiEvent e;
-    e.type = GE_DROP;
-    e.code = 1;
-    e.text = path;
-    return e;
+    return {GE_DROP, 0, 1, 0, 0, 0, path};
 }
 
 class Iconify : public HomeTest {
@@ -135,9 +131,7 @@ TEST_F(Iconify, AutopauseOnlyForOtherPrograms) {
         emu_paused_mid_frame = c.mid_frame;
         emu_paused = c.paused;
         gui_headless_set_active(c.active == 0 ? 0 : c.active == 1 ? main_window : tool);
-        GuiEvent e;
-        e.type = GE_INACTIVE;
-        gui_headless_post(main_window, e);
+        gui_headless_post(main_window, {GE_INACTIVE, 0, 0, 0, 0, 0, {}});
         gui_main_window_events();
         EXPECT_EQ(emu_paused, c.pauses) << c.option << c.mid_frame << c.active;
     }

@@ -37,12 +37,7 @@ std::set<int> gadget_ids() {
 }
 
 GuiEvent event(GuiEventType type, int gid = 0, int code = 0, u16 qualifier = 0) {
-    GuiEvent e;
-    e.type = type;
-    e.gid = gid;
-    e.code = code;
-    e.qualifier = qualifier;
-    return e;
+    return {type, gid, code, qualifier, 0, 0, {}};
 }
 
 class MainWindow : public HomeTest {

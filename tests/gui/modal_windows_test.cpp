@@ -23,9 +23,7 @@
 namespace {
 
 GuiEvent close_event() {
-    GuiEvent e;
-    e.type = GE_CLOSE;
-    return e;
+    return {GE_CLOSE, 0, 0, 0, 0, 0, {}};
 }
 
 // What the user does while a modal window waits, one step per wait; the
@@ -45,18 +43,10 @@ void user_acts() {
 }
 
 GuiEvent key(int code, std::uint16_t qualifier = 0) {
-    GuiEvent e;
-    e.type = GE_RAWKEY;
-    e.code = code;
-    e.qualifier = qualifier;
-    return e;
+    return {GE_RAWKEY, 0, code, qualifier, 0, 0, {}};
 }
 GuiEvent gadget(int gid, int code = 0) {
-    GuiEvent e;
-    e.type = GE_GADGET;
-    e.gid = gid;
-    e.code = code;
-    return e;
+    return {GE_GADGET, gid, code, 0, 0, 0, {}};
 }
 
 class ModalWindows : public HomeTest {

@@ -101,10 +101,7 @@ TEST_F(Requesters, TheModalBracketForgetsWhatArrivedMeanwhile) {
     gui_modal_begin();
     EXPECT_EQ(gui_modal_active, 1);
     EXPECT_TRUE(ends_with(gui_headless_title(main_window), " (close subwindow)"));
-    GuiEvent key;
-    key.type = GE_RAWKEY;
-    key.code = 0x20;
-    gui_headless_post(main_window, key);
+    gui_headless_post(main_window, {GE_RAWKEY, 0, 0x20, 0, 0, 0, {}});
     host_key_set(0x20);
     gui_modal_end();
     EXPECT_EQ(gui_modal_active, 0);

@@ -52,21 +52,6 @@ TEST_F(ToolWindows, EveryWindowHasItsOwnRow) {
     expect_every_used_window_once(tool_window_reopen_order, "reopen order");
 }
 
-TEST_F(ToolWindows, TheEventPassAndTheReopenKeepTheirOrders) {
-    const ToolWindowOrder events = {TW_CONTROLS,  TW_DIPS,    TW_FLOPPY,     TW_GAMEINFO,
-                                    TW_MEMORY,    TW_CPU,     TW_PSG,        TW_VIDEO_CHIP,
-                                    TW_OPCODES,   TW_PALETTE, TW_PAPERTAPE,  TW_PRINTER,
-                                    TW_SPEED,     TW_SPRITES, TW_TAPE,       TW_HOST_KEYBOARD,
-                                    TW_HOST_PADS, TW_MUSIC,   TW_INSTRUMENTS};
-    const ToolWindowOrder reopen = {TW_CONTROLS,      TW_DIPS,      TW_FLOPPY,     TW_GAMEINFO,
-                                    TW_MEMORY,        TW_CPU,       TW_OPCODES,    TW_PALETTE,
-                                    TW_PRINTER,       TW_SPRITES,   TW_SPEED,      TW_TAPE,
-                                    TW_HOST_KEYBOARD, TW_HOST_PADS, TW_PSG,        TW_VIDEO_CHIP,
-                                    TW_MUSIC,         TW_PAPERTAPE, TW_INSTRUMENTS};
-    EXPECT_EQ(tool_window_event_order, events);
-    EXPECT_EQ(tool_window_reopen_order, reopen);
-}
-
 TEST_F(ToolWindows, InputHandlersRunForOpenWindowsInEventOrder) {
     input_log.clear();
     gui_subwin_ops[TW_TAPE] = polled<TW_TAPE>(true);

@@ -101,22 +101,20 @@ TEST_F(KeyEvents, CharacterChoiceByModifiersAndOptions) {
 }
 
 TEST_F(KeyEvents, HeldKeysRepeatEveryTenthPressEventWhenQueued) {
+    const auto hold_for_25_presses = [this] {
+        for (int i = 0; i < 25; i++)
+            press(32);
+        const std::string typed = queue();
+        release(32);
+        guest_key_queue_len = 0;
+        return typed;
+    };
     machine = PIPBUG;
-    for (int i = 0; i < 25; i++)
-        press(32);
-    EXPECT_EQ(queue(), "AAA") << "press events 1, 11 and 21";
-    release(32);
-    guest_key_queue_len = 0;
+    EXPECT_EQ(hold_for_25_presses(), "AAA") << "press events 1, 11 and 21";
     machine = TWIN;
-    for (int i = 0; i < 25; i++)
-        press(32);
-    EXPECT_EQ(queue(), "A") << "the TWIN repeats only with the on-screen Repeat";
-    release(32);
-    guest_key_queue_len = 0;
+    EXPECT_EQ(hold_for_25_presses(), "A") << "the TWIN repeats only with the on-screen Repeat";
     repeat_latch = 1;
-    for (int i = 0; i < 25; i++)
-        press(32);
-    EXPECT_EQ(queue(), "AAA");
+    EXPECT_EQ(hold_for_25_presses(), "AAA");
 }
 
 TEST_F(KeyEvents, TwinCursorKeysSendEscapeSequences) {

@@ -139,16 +139,6 @@ TEST_F(Keys, CharacterColumnsSpotChecks) {
         EXPECT_EQ(key_table[c.row].chars[c.column], c.ch) << "row " << c.row << " col " << c.column;
 }
 
-TEST_F(Keys, ReservedKeysAreTheEmulatorsOwn) {
-    int reserved = 0;
-    for (const KeyTableRow& r : key_table)
-        reserved += r.reserved;
-    EXPECT_EQ(reserved, 19);
-    for (int row : {25, 66, 69, 84, 98, 99, 122, 123})
-        EXPECT_EQ(key_table[row].reserved, 1) << row;
-    EXPECT_EQ(key_table[RAW_LSHIFT].reserved, 0);
-}
-
 TEST_F(Keys, CatalogNamesReplaceEighteenBuiltInNames) {
     key_table_localise();
     EXPECT_STREQ(key_table[118].name, "Rew.") << "the catalog's English name differs";
