@@ -294,7 +294,7 @@ TEST_F(Bus, TrapRangesMarksAndTheTableLimit) {
     cpu_iar = 0x0301;
     pausebreak = 0;
     {
-        ConsoleCapture out; // the breakpoint reports, then the trap runs
+        OutputCapture out; // the breakpoint reports, then the trap runs
         step();
         EXPECT_NE(out.text().find("Hit code breakpoint at $301!"), std::string::npos);
     }
@@ -316,7 +316,7 @@ TEST_F(Bus, GameTrapsFollowTheLoadedGame) {
     at(0x1771, {0xBB, 0x40}); // ZBSR $0040
     cpu_regs[0] = 'Q';
     {
-        ConsoleCapture out;
+        OutputCapture out;
         step();
         EXPECT_EQ(out.text(), "Q");
     }

@@ -53,7 +53,7 @@ TEST_F(ExecModes, LoadsAndStoresInEveryMode) {
 TEST_F(ExecModes, TheWrapIsReportedOnce) {
     logillegal = 1;
     at(0x1FFE, {0xC0, 0xC0});
-    ConsoleCapture out;
+    OutputCapture out;
     steps(2);
     EXPECT_EQ(cpu_iar, 0x0000);
     EXPECT_EQ(count_of(out.text(), "IAR has wrapped after instruction at"), 1);
