@@ -22,37 +22,6 @@ int halts, trap_runs;
 CpuVector next_vector;
 bool vector_eligible;
 
-u8 fake_routed_read(u32 a) {
-    reads.push_back(a);
-    return static_cast<u8>(a ^ 0x5A);
-}
-void fake_routed_write(u32 a, u8 v) {
-    writes.push_back({a, v});
-}
-u8 fake_unreadable(u32 a) {
-    return static_cast<u8>(0x80 | (a & 0x0F));
-}
-u8 fake_port_read(u32 port) {
-    port_reads.push_back(port);
-    return static_cast<u8>(port + 1);
-}
-void fake_port_write(u32 port, u8 v) {
-    port_writes.push_back({port, v});
-}
-bool fake_vector(CpuVector* v) {
-    *v = next_vector;
-    return vector_eligible;
-}
-void fake_flag(u8 old_psu) {
-    flags.push_back({old_psu, cpu_psu});
-}
-void fake_halt() {
-    ++halts;
-}
-void fake_sound(u32 a) {
-    sounds.push_back(a);
-}
-
 class Bus : public ExecTest {
   protected:
     void SetUp() override {
@@ -68,15 +37,25 @@ class Bus : public ExecTest {
         next_vector = {0x0000, false};
         cpu_bus_reset();
         cpu_traps_clear();
-        cpu_bus.read_routed = fake_routed_read;
-        cpu_bus.write_routed = fake_routed_write;
-        cpu_bus.unreadable = fake_unreadable;
-        cpu_bus.port_read = fake_port_read;
-        cpu_bus.port_write = fake_port_write;
-        cpu_bus.interrupt_vector = fake_vector;
-        cpu_bus.flag_written = fake_flag;
-        cpu_bus.halt = fake_halt;
-        cpu_bus.sound_written = fake_sound;
+        // A fake board that notes what it is asked.
+        cpu_bus.read_routed = [](u32 a) {
+            reads.push_back(a);
+            return static_cast<u8>(a ^ 0x5A);
+        };
+        cpu_bus.write_routed = [](u32 a, u8 v) { writes.push_back({a, v}); };
+        cpu_bus.unreadable = [](u32 a) { return static_cast<u8>(0x80 | (a & 0x0F)); };
+        cpu_bus.port_read = [](u32 port) {
+            port_reads.push_back(port);
+            return static_cast<u8>(port + 1);
+        };
+        cpu_bus.port_write = [](u32 port, u8 v) { port_writes.push_back({port, v}); };
+        cpu_bus.interrupt_vector = [](CpuVector* v) {
+            *v = next_vector;
+            return vector_eligible;
+        };
+        cpu_bus.flag_written = [](u8 old_psu) { flags.push_back({old_psu, cpu_psu}); };
+        cpu_bus.halt = [] { ++halts; };
+        cpu_bus.sound_written = [](u32 a) { sounds.push_back(a); };
     }
     void TearDown() override {
         cpu_traps_clear();
@@ -294,7 +273,7 @@ TEST_F(Bus, TrapRangesMarksAndTheTableLimit) {
     cpu_iar = 0x0301;
     pausebreak = 0;
     {
-        ConsoleCapture out; // the breakpoint reports, then the trap runs
+        OutputCapture out; // the breakpoint reports, then the trap runs
         step();
         EXPECT_NE(out.text().find("Hit code breakpoint at $301!"), std::string::npos);
     }
@@ -316,7 +295,7 @@ TEST_F(Bus, GameTrapsFollowTheLoadedGame) {
     at(0x1771, {0xBB, 0x40}); // ZBSR $0040
     cpu_regs[0] = 'Q';
     {
-        ConsoleCapture out;
+        OutputCapture out;
         step();
         EXPECT_EQ(out.text(), "Q");
     }

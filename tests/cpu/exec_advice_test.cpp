@@ -43,14 +43,14 @@ TEST_F(ExecAdvice, MessagesOnlyWhenSwitchedOn) {
             guest_memory[c.at + i] = c.code[i];
         cpu_iar = c.at;
         cpu_psl = c.psl;
-        ConsoleCapture out;
+        OutputCapture out;
         steps(c.steps);
         EXPECT_EQ(out.text(), c.expected);
         EXPECT_EQ(pause_pending, 0); // "pauselog" is off
     }
     loginefficient = 0; // switched off: silent
     at(0x0100, {0x1F, 0x01, 0x03, 0x75, 0xC0, 0xC0});
-    ConsoleCapture out;
+    OutputCapture out;
     steps(3);
     EXPECT_EQ(out.text(), "");
 }

@@ -109,40 +109,34 @@ TEST_F(ExecAlu, RotatesMoveCarryAndSetFlagsOnlyWithCarry) {
     run_cases(cases, std::size(cases));
 }
 
-// Decimal sums whose digits, once biased by $66, come to exactly $F: no carry
-// leaves that digit, so DAR must take the six back out of it.
-TEST_F(ExecAlu, DecimalAddWhereBiasedDigitsSumToExactlyF) {
+// Decimal addition: add $66, add the second number, then DAR. Sums whose
+// digits, once biased by $66, come to exactly $F carry nothing out of that
+// digit, so DAR must take the six back out of it.
+TEST_F(ExecAlu, DecimalAddWithDar) {
     struct Case {
-        u8 a, b, sum;
+        u8 reg, a, b, sum, cc;
     } cases[] = {
-        {0x14, 0x25, 0x39}, // low digits 4+6+5 = $F
-        {0x45, 0x54, 0x99}, // both digits $F
-        {0x30, 0x69, 0x99}, // high digits 3+6+6 = $F
-        {0x15, 0x25, 0x40}, // low digits one more: the carry is taken
-        {0x09, 0x00, 0x09},
+        {0, 0x19, 0x28, 0x47, CC_POSITIVE}, {1, 0x15, 0x21, 0x36, CC_POSITIVE},
+        {0, 0x14, 0x25, 0x39, CC_POSITIVE}, // low digits 4+6+5 = $F
+        {0, 0x45, 0x54, 0x99, CC_NEGATIVE}, // both digits $F
+        {2, 0x30, 0x69, 0x99, CC_NEGATIVE}, // high digits 3+6+6 = $F
+        {0, 0x15, 0x25, 0x40, CC_POSITIVE}, // low digits one more: the carry is taken
+        {0, 0x09, 0x00, 0x09, CC_POSITIVE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << int(c.a) << " + " << int(c.b));
-        at(0x0200, {0x04, c.a, 0x84, 0x66, 0x84, c.b, 0x94}); // LODI ADDI ADDI DAR
+        const u8 r = c.reg;
+        at(0x0200,
+           {static_cast<u8>(0x04 | r), c.a, static_cast<u8>(0x84 | r), 0x66,
+            static_cast<u8>(0x84 | r), c.b, static_cast<u8>(0x94 | r)}); // LODI ADDI ADDI DAR
         cpu_psl = 0;
         steps(4);
-        EXPECT_EQ(cpu_regs[0], c.sum);
+        EXPECT_EQ(cpu_regs[r], c.sum);
+        EXPECT_EQ(cc(), c.cc);
     }
-}
-
-TEST_F(ExecAlu, DecimalAddWithDar) {
-    // 19 + 28 = 47 and 15 + 21 = 36: add $66 first, add, then adjust.
-    load(0, {0x04, 0x19, 0x84, 0x66, 0x84, 0x28, 0x94, //
-             0x05, 0x15, 0x85, 0x66, 0x85, 0x21, 0x95});
-    EXPECT_EQ(steps(3), 18u);
-    EXPECT_EQ(step(), 9u);
-    EXPECT_EQ(cpu_regs[0], 0x47);
-    EXPECT_EQ(cc(), CC_POSITIVE);
-    steps(4);
-    EXPECT_EQ(cpu_regs[1], 0x36);
 
     // With C and IDC both set DAR changes nothing, not even CC.
-    load(14, {0x96});
+    at(0x0300, {0x96});
     cpu_regs[2] = 0x55;
     cpu_psl = PSL_C | PSL_IDC | CC_NEGATIVE;
     step();

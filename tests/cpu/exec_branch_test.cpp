@@ -89,7 +89,7 @@ TEST_F(ExecBranch, EightNestedCallsAndTheirReturns) {
         load(static_cast<u16>(level << 8), {0x3F, static_cast<u8>(level + 1), 0x00, 0x17});
     load(0x0800, {0x17});
     logillegal = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     steps(8);
     EXPECT_EQ(cpu_iar, 0x0800);
     EXPECT_EQ(cpu_psu & PSU_SP, 0);

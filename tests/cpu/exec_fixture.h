@@ -132,15 +132,6 @@ class ExecTest : public ::testing::Test {
     }
 };
 
-// Captures what the interpreter prints while it is alive.
-class ConsoleCapture {
-  public:
-    std::string text() const { return capture_.text(); }
-
-  private:
-    OutputCapture capture_;
-};
-
 inline int count_of(const std::string& haystack, const std::string& needle) {
     int n = 0;
     for (size_t at = haystack.find(needle); at != std::string::npos;

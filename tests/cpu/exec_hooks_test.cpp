@@ -17,7 +17,7 @@ TEST_F(ExecHooks, RegisterReadWatchSeesOnlyTheWatchedOperands) {
     // LODZ r1, SUBZ r1, ADDI r1, BDRR r1 read r1 directly.
     load(0, {0x21, 0xE1, 0xC9, 0x10, 0x01, 0xA1, 0x85, 0x01, 0xF9, 0x00});
     cpu_regs[1] = 0x22;
-    ConsoleCapture out;
+    OutputCapture out;
     steps(7);
     const std::string text = out.text();
     EXPECT_EQ(count_of(text, "is reading $22"), 3);
@@ -31,7 +31,7 @@ TEST_F(ExecHooks, RegisterWriteWatchSkipsIndexUpdates) {
     watchwrites = 2;
     mem_attributes[MEM_REG_BASE + 1] |= MEM_WATCH;
     load(0, {0x05, 0x07, 0x0D, 0x21, 0x00}); // LODI r1,7 ; LODA r0,$0100,r1,+
-    ConsoleCapture out;
+    OutputCapture out;
     steps(2);
     EXPECT_EQ(cpu_regs[1], 8);
     EXPECT_EQ(count_of(out.text(), "is writing $7"), 1);
@@ -50,7 +50,7 @@ TEST_F(ExecHooks, BreakpointIsCheckedBeforeTheInstruction) {
     cpu_iar = 0x0100;
     cycles_at_message = 0xFFFFFFFF;
     con_event_hook = note_cycles;
-    ConsoleCapture out;
+    OutputCapture out;
     cpu_cycle_budget = 6;
     cpu_run_cycles();
     con_event_hook = nullptr;

@@ -137,14 +137,7 @@ TEST_F(ExecIdle, TracingAndBreakpointsSeeEveryRun) {
              pausebreak = 0;
              mem_attributes[0x0100] |= MEM_BREAKPOINT;
          },
-         [] {
-             const std::string& t = quiet_output_text();
-             int n = 0;
-             for (std::size_t p = t.find("Hit code breakpoint"); p != std::string::npos;
-                  p = t.find("Hit code breakpoint", p + 1))
-                 n++;
-             return n;
-         }},
+         [] { return count_of(quiet_output_text(), "Hit code breakpoint"); }},
     };
     for (const Feature& f : features) {
         SCOPED_TRACE(f.what);

@@ -106,34 +106,10 @@ TEST_F(ExecInterrupt, InstructorIndirectVectorCostsFiveCycles) {
     EXPECT_EQ(cpu_cycles, 24u);
 }
 
-TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
-    machine = TWIN;
-    memmap = 12;
-    machine_bus_install();
-    twin_irq_pending[11] = 1; // floppy disk, not enabled by port $EA bit 4
-    twin_irq_pending[14] = 1;
-    request();
-    EXPECT_EQ(twin_irq_current, 14);
-    EXPECT_EQ(cpu_iar, 0x001C);
-    EXPECT_EQ(twin_irq_pending[14], 0);
-    EXPECT_EQ(twin_irq_pending[11], 1);
-
-    cpu_reset_state();
-    cpu_iar = 0x0500;
-    request(); // nothing eligible: no acceptance
-    EXPECT_EQ(twin_irq_current, 32);
-    EXPECT_EQ(cpu_irq_pending, 1u);
-    EXPECT_EQ(cpu_iar, 0x0500);
-
-    port_records[0xEA].last_value = 0x10;
-    cpu_interrupt();
-    EXPECT_EQ(twin_irq_current, 11);
-    EXPECT_EQ(cpu_iar, 0x0016);
-}
-
 // Port $EA gates two sources: bit 5 the printer (priority 10), bit 4 the
-// floppy disk (priority 11); every other source is always eligible.
-TEST_F(ExecInterrupt, TwinPortEaEnablesThePrinterAndTheFloppy) {
+// floppy disk (priority 11); every other source is always eligible. The
+// highest eligible priority is taken and only its request is cleared.
+TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
     const struct {
         u8 enables;
         int taken;
@@ -144,16 +120,33 @@ TEST_F(ExecInterrupt, TwinPortEaEnablesThePrinterAndTheFloppy) {
     memmap = 12;
     machine_bus_install();
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "enables $" << std::hex << int{c.enables});
         cpu_reset_state();
         for (int p : {10, 11, 14})
             twin_irq_pending[p] = 1;
         port_records[0xEA].last_value = c.enables;
         request();
-        EXPECT_EQ(twin_irq_current, c.taken) << "enables $" << std::hex << int{c.enables};
+        EXPECT_EQ(twin_irq_current, c.taken);
         EXPECT_EQ(cpu_iar, 2 * c.taken);
-        for (int p : {10, 11, 14})
+        for (int p : {10, 11, 14}) {
+            EXPECT_EQ(twin_irq_pending[p], p == c.taken ? 0 : 1) << p;
             twin_irq_pending[p] = 0;
+        }
     }
+
+    // Only a source that is not enabled: no acceptance until it is.
+    cpu_reset_state();
+    twin_irq_pending[11] = 1;
+    port_records[0xEA].last_value = 0;
+    cpu_iar = 0x0500;
+    request();
+    EXPECT_EQ(twin_irq_current, 32);
+    EXPECT_EQ(cpu_irq_pending, 1u);
+    EXPECT_EQ(cpu_iar, 0x0500);
+    port_records[0xEA].last_value = 0x10;
+    cpu_interrupt();
+    EXPECT_EQ(twin_irq_current, 11);
+    EXPECT_EQ(cpu_iar, 0x0016);
     port_records[0xEA].last_value = 0;
 }
 
@@ -161,7 +154,7 @@ TEST_F(ExecInterrupt, StackOverflowAtAcceptance) {
     cpu_psu = 0x07;
     cpu_iar = 0x0321;
     loginterrupts = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     request();
     EXPECT_EQ(cpu_ras[7], 0x0321);
     EXPECT_EQ(cpu_psu, PSU_II);
@@ -176,7 +169,7 @@ TEST_F(ExecInterrupt, RestoredContextCheckNamesChangedRegisters) {
     cpu_iar = 0x0100;
     cpu_regs[2] = 0x11;
     loginterrupts = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     request();
     steps(2);
     const std::string text = out.text();
@@ -189,7 +182,7 @@ TEST_F(ExecInterrupt, RestoredContextCheckNamesChangedRegisters) {
     // A change of the sense input meanwhile is no fault of the handler.
     load(0x0003, {0x37});
     cpu_iar = 0x0100;
-    ConsoleCapture quiet;
+    OutputCapture quiet;
     request();
     cpu_psu |= PSU_S;
     step();
@@ -201,7 +194,7 @@ TEST_F(ExecInterrupt, HaltWaitsForAnInterruptAndResumesAfterIt) {
     load(0x0003, {0x37});
     cpu_iar = 0x0100;
     logillegal = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     EXPECT_EQ(steps(2), 12u);
     EXPECT_EQ(cpu_iar, 0x0100);
     request();

@@ -59,7 +59,7 @@ TEST_F(ExecPsw, UndefinedOpcodesAdvanceAndReport) {
     load(0, {0x90, 0xB6, 0x12, 0xC7, 0x00});
     cpu_regs[0] = 0x42;
     logillegal = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     EXPECT_EQ(step(), 6u);
     EXPECT_EQ(cpu_iar, 1);
     EXPECT_EQ(pause_pending, 0); // "pauselog" is off
@@ -79,7 +79,7 @@ TEST_F(ExecPsw, HaltRepeatsAndReportsOnce) {
     at(0x0200, {0x40});
     cpu_psu = PSU_II;
     logillegal = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     EXPECT_EQ(steps(3), 18u);
     EXPECT_EQ(cpu_iar, 0x0200);
     EXPECT_EQ(cpu_prev_iar, 0x0200);
@@ -102,7 +102,7 @@ TEST_F(ExecPsw, SettingInhibitDropsAPendingRequestAndLogsIt) {
     load(0, {0x92});
     cpu_regs[0] = PSU_II;
     cpu_irq_pending = 1;
-    ConsoleCapture out;
+    OutputCapture out;
     step();
     EXPECT_EQ(cpu_irq_pending, 0u);
     const std::string text = out.text();

@@ -10,7 +10,7 @@ TEST_F(ExecTrace, TracedInstructionIsListedAndExecuted) {
     cpu_tracing = 1;
     verbosity = 0;
     emu_paused = 0;
-    ConsoleCapture out;
+    OutputCapture out;
     EXPECT_EQ(step(), 6u);
     cpu_tracing = 0;
     EXPECT_EQ(cpu_regs[0], 0x80);
@@ -68,7 +68,7 @@ TEST_F(ExecTrace, TracerUsesTheHostServices) {
         guidepixel = c.guide;
         verbosity = c.detail;
         passes_until_continued = c.passes;
-        ConsoleCapture out;
+        OutputCapture out;
         EXPECT_EQ(step(), 6u);
         EXPECT_EQ(host_calls, c.calls);
         EXPECT_EQ(cpu_regs[0], 0x12);
