@@ -14,6 +14,7 @@
 #include "display/frame.h"
 #include "machines/arcadia.h"
 #include "machines/uvi2637.h"
+#include "tests/machines/machine_snapshot.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -295,21 +296,13 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
         programs.push_back({"a short count, then BCTR,UN", screen});
         programs.back().code.insert(programs.back().code.end(), {0x04, n, 0xF8, 0x7E, 0x1B, 0x7E});
     }
-    struct Result {
-        std::vector<u8> frame, memory, cells;
-        std::vector<u32> access;
-        u32 cycles;
-        i32 beam, raster;
-        u16 iar, prev_iar;
-        u8 psu, psl;
-    };
     for (const Program& p : programs) {
         for (u32 mode : {0u, 1u}) {
             for (u32 collide : {1u, 0u}) {
                 SCOPED_TRACE(std::string(p.what) + " (" + std::to_string(&p - programs.data()) +
                              ")" + (mode ? ", frame-based" : ", beam") +
                              (collide ? ", collisions" : ""));
-                Result results[2];
+                MachineSnapshot results[2];
                 for (u8 skipping : {1, 0}) {
                     cpu_idle_skipping = skipping;
                     framebased = mode;
@@ -318,31 +311,11 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
                     load(p.code);
                     for (int f = 0; f < 4; f++)
                         emu_run_frame();
-                    Result& r = results[skipping];
-                    r.frame.assign(guest_frame, guest_frame + sizeof guest_frame);
-                    r.memory.assign(guest_memory, guest_memory + 0x8000);
-                    r.cells.assign(uvi_line_cells, uvi_line_cells + sizeof uvi_line_cells);
-                    r.access.assign(mem_access, mem_access + 0x8000);
-                    r.cycles = cpu_cycles;
-                    r.beam = cpu_beam_clock;
-                    r.raster = raster_clock;
-                    r.iar = cpu_iar;
-                    r.prev_iar = cpu_prev_iar;
-                    r.psu = cpu_psu;
-                    r.psl = cpu_psl;
+                    results[skipping] =
+                        MachineSnapshot::take(uvi_line_cells, sizeof uvi_line_cells);
                 }
                 cpu_idle_skipping = 1;
-                EXPECT_EQ(results[0].cycles, results[1].cycles);
-                EXPECT_EQ(results[0].beam, results[1].beam);
-                EXPECT_EQ(results[0].raster, results[1].raster);
-                EXPECT_EQ(results[0].iar, results[1].iar);
-                EXPECT_EQ(results[0].prev_iar, results[1].prev_iar);
-                EXPECT_EQ(results[0].psu, results[1].psu);
-                EXPECT_EQ(results[0].psl, results[1].psl);
-                EXPECT_TRUE(results[0].frame == results[1].frame);
-                EXPECT_TRUE(results[0].memory == results[1].memory);
-                EXPECT_TRUE(results[0].cells == results[1].cells);
-                EXPECT_TRUE(results[0].access == results[1].access);
+                expect_same_snapshot(results[0], results[1]);
             }
         }
     }
