@@ -183,34 +183,6 @@ TEST_F(Arcadia, LineSlicesAreExact) {
     EXPECT_EQ(uvi_line_slice - slice_before, 262u);
 }
 
-// A row of characters, drawn in both modes, compared with the glyphs.
-TEST_F(Arcadia, CharacterRowMatchesTheGlyphs) {
-    for (u32 mode : {1u, 0u}) {
-        framebased = mode;
-        std::vector<u8> code;
-        poke(code, 0x18FC, 0xEF);            // area from line 16
-        poke(code, 0x19F9, 0x86);            // 8-line rows, blue background
-        poke(code, 0x1800 + 2, 0x1A);        // 'A' in column 2 of row 0
-        poke(code, 0x1800 + 5, 0x10 | 0x40); // '0' in colour number 2
-        halt_loop(code);
-        load(code);
-        emu_run_frame();
-        emu_run_frame();
-        const i32 top = first_visible_line + 16, left = 72;
-        for (i32 g = 0; g < 8; g++) {
-            for (i32 b = 0; b < 8; b++) {
-                const bool a_set = arcadia_char_rom[8 * 0x1A + g] >> (7 - b) & 1;
-                EXPECT_EQ(pixel(left + 16 + b, top + g), a_set ? uvi_colour_table[0][0] : 6)
-                    << "mode " << mode << " A " << g << "," << b;
-                const bool z_set = arcadia_char_rom[8 * 0x10 + g] >> (7 - b) & 1;
-                EXPECT_EQ(pixel(left + 40 + b, top + g), z_set ? uvi_colour_table[0][2] : 6)
-                    << "mode " << mode << " 0 " << g << "," << b;
-            }
-        }
-        EXPECT_EQ(pixel(left + 100, top + 3), 6); // a space
-    }
-}
-
 TEST_F(Arcadia, SpriteDrawsAndCollides) {
     for (u32 mode : {1u, 0u}) {
         framebased = mode;
