@@ -14,6 +14,7 @@
 #include "display/frame.h"
 #include "machines/arcadia.h"
 #include "machines/uvi2637.h"
+#include "tests/machines/machine_snapshot.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -182,76 +183,35 @@ TEST_F(Arcadia, LineSlicesAreExact) {
     EXPECT_EQ(uvi_line_slice - slice_before, 262u);
 }
 
-// A row of characters, drawn in both modes, compared with the glyphs.
-TEST_F(Arcadia, CharacterRowMatchesTheGlyphs) {
-    for (u32 mode : {1u, 0u}) {
-        framebased = mode;
-        std::vector<u8> code;
-        poke(code, 0x18FC, 0xEF);            // area from line 16
-        poke(code, 0x19F9, 0x86);            // 8-line rows, blue background
-        poke(code, 0x1800 + 2, 0x1A);        // 'A' in column 2 of row 0
-        poke(code, 0x1800 + 5, 0x10 | 0x40); // '0' in colour number 2
-        halt_loop(code);
-        load(code);
-        emu_run_frame();
-        emu_run_frame();
-        const i32 top = first_visible_line + 16, left = 72;
-        for (i32 g = 0; g < 8; g++) {
-            for (i32 b = 0; b < 8; b++) {
-                const bool a_set = arcadia_char_rom[8 * 0x1A + g] >> (7 - b) & 1;
-                EXPECT_EQ(pixel(left + 16 + b, top + g), a_set ? uvi_colour_table[0][0] : 6)
-                    << "mode " << mode << " A " << g << "," << b;
-                const bool z_set = arcadia_char_rom[8 * 0x10 + g] >> (7 - b) & 1;
-                EXPECT_EQ(pixel(left + 40 + b, top + g), z_set ? uvi_colour_table[0][2] : 6)
-                    << "mode " << mode << " 0 " << g << "," << b;
-            }
-        }
-        EXPECT_EQ(pixel(left + 100, top + 3), 6); // a space
-    }
-}
-
+// Sprites draw alike with collisions on or off; only with them on do the
+// collision registers see the overlap.
 TEST_F(Arcadia, SpriteDrawsAndCollides) {
-    for (u32 mode : {1u, 0u}) {
-        framebased = mode;
-        collisions = 1;
-        std::vector<u8> code;
-        // Sprites 0 and 1 full 8x8 blocks, overlapping by 4 clocks.
-        for (u16 a = 0x1980; a < 0x1990; a++)
-            poke(code, a, 0xFF);
-        poke(code, 0x18F0, 156); // sprite 0: line first_visible + 100
-        poke(code, 0x18F1, 70);  // clock 99
-        poke(code, 0x18F2, 156);
-        poke(code, 0x18F3, 74);                  // clock 103
-        poke(code, 0x19FB, 0xC0 | (1 << 3) | 2); // short sprites, colours 1 and 2
-        halt_loop(code);
-        load(code);
-        emu_run_frame();
-        emu_run_frame();
-        const i32 y = first_visible_line + 100;
-        EXPECT_EQ(pixel(99, y), uvi_colour_table[0][1]) << "mode " << mode;
-        EXPECT_EQ(pixel(104, y + 3), uvi_colour_table[0][3]) << "mode " << mode;
-        EXPECT_EQ(pixel(110, y + 7), uvi_colour_table[0][2]) << "mode " << mode;
-        EXPECT_EQ(guest_memory[0x19FD] & 0x3F, 0x3E) << "mode " << mode; // sprites 0 and 1
-        EXPECT_EQ(guest_memory[0x19FC], 0xFF) << "mode " << mode;        // no characters
-    }
-}
-
-TEST_F(Arcadia, CollisionsOffLeavesTheRegisters) {
-    framebased = 1;
-    collisions = 0;
-    std::vector<u8> code;
-    for (u16 a = 0x1980; a < 0x1990; a++)
-        poke(code, a, 0xFF);
-    poke(code, 0x18F0, 156);
-    poke(code, 0x18F1, 70);
-    poke(code, 0x18F2, 156);
-    poke(code, 0x18F3, 72);
-    halt_loop(code);
-    load(code);
-    emu_run_frame();
-    emu_run_frame();
-    EXPECT_EQ(guest_memory[0x19FD], 0xFF);
-    EXPECT_EQ(guest_memory[0x19FC], 0xFF);
+    for (u32 mode : {1u, 0u})
+        for (u32 collide : {1u, 0u}) {
+            SCOPED_TRACE(std::string(mode ? "frame-based" : "beam") +
+                         (collide ? ", collisions" : ""));
+            framebased = mode;
+            collisions = collide;
+            std::vector<u8> code;
+            // Sprites 0 and 1 full 8x8 blocks, overlapping by 4 clocks.
+            for (u16 a = 0x1980; a < 0x1990; a++)
+                poke(code, a, 0xFF);
+            poke(code, 0x18F0, 156); // sprite 0: line first_visible + 100
+            poke(code, 0x18F1, 70);  // clock 99
+            poke(code, 0x18F2, 156);
+            poke(code, 0x18F3, 74);                  // clock 103
+            poke(code, 0x19FB, 0xC0 | (1 << 3) | 2); // short sprites, colours 1 and 2
+            halt_loop(code);
+            load(code);
+            emu_run_frame();
+            emu_run_frame();
+            const i32 y = first_visible_line + 100;
+            EXPECT_EQ(pixel(99, y), uvi_colour_table[0][1]);
+            EXPECT_EQ(pixel(104, y + 3), uvi_colour_table[0][3]);
+            EXPECT_EQ(pixel(110, y + 7), uvi_colour_table[0][2]);
+            EXPECT_EQ(guest_memory[0x19FD], collide ? 0xFE : 0xFF); // sprites 0 and 1
+            EXPECT_EQ(guest_memory[0x19FC], 0xFF);                  // no characters
+        }
 }
 
 // A processor that idles on a branch to itself has its instructions counted
@@ -295,21 +255,13 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
         programs.push_back({"a short count, then BCTR,UN", screen});
         programs.back().code.insert(programs.back().code.end(), {0x04, n, 0xF8, 0x7E, 0x1B, 0x7E});
     }
-    struct Result {
-        std::vector<u8> frame, memory, cells;
-        std::vector<u32> access;
-        u32 cycles;
-        i32 beam, raster;
-        u16 iar, prev_iar;
-        u8 psu, psl;
-    };
     for (const Program& p : programs) {
         for (u32 mode : {0u, 1u}) {
             for (u32 collide : {1u, 0u}) {
                 SCOPED_TRACE(std::string(p.what) + " (" + std::to_string(&p - programs.data()) +
                              ")" + (mode ? ", frame-based" : ", beam") +
                              (collide ? ", collisions" : ""));
-                Result results[2];
+                MachineSnapshot results[2];
                 for (u8 skipping : {1, 0}) {
                     cpu_idle_skipping = skipping;
                     framebased = mode;
@@ -318,31 +270,11 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
                     load(p.code);
                     for (int f = 0; f < 4; f++)
                         emu_run_frame();
-                    Result& r = results[skipping];
-                    r.frame.assign(guest_frame, guest_frame + sizeof guest_frame);
-                    r.memory.assign(guest_memory, guest_memory + 0x8000);
-                    r.cells.assign(uvi_line_cells, uvi_line_cells + sizeof uvi_line_cells);
-                    r.access.assign(mem_access, mem_access + 0x8000);
-                    r.cycles = cpu_cycles;
-                    r.beam = cpu_beam_clock;
-                    r.raster = raster_clock;
-                    r.iar = cpu_iar;
-                    r.prev_iar = cpu_prev_iar;
-                    r.psu = cpu_psu;
-                    r.psl = cpu_psl;
+                    results[skipping] =
+                        MachineSnapshot::take(uvi_line_cells, sizeof uvi_line_cells);
                 }
                 cpu_idle_skipping = 1;
-                EXPECT_EQ(results[0].cycles, results[1].cycles);
-                EXPECT_EQ(results[0].beam, results[1].beam);
-                EXPECT_EQ(results[0].raster, results[1].raster);
-                EXPECT_EQ(results[0].iar, results[1].iar);
-                EXPECT_EQ(results[0].prev_iar, results[1].prev_iar);
-                EXPECT_EQ(results[0].psu, results[1].psu);
-                EXPECT_EQ(results[0].psl, results[1].psl);
-                EXPECT_TRUE(results[0].frame == results[1].frame);
-                EXPECT_TRUE(results[0].memory == results[1].memory);
-                EXPECT_TRUE(results[0].cells == results[1].cells);
-                EXPECT_TRUE(results[0].access == results[1].access);
+                expect_same_snapshot(results[0], results[1]);
             }
         }
     }

@@ -18,6 +18,7 @@
 #include "machines/pvi2636.h"
 #include "machines/uvi2637.h"
 #include "machines/zaccaria.h"
+#include "tests/machines/coinop_roms.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
@@ -26,7 +27,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -161,13 +161,6 @@ class Asm {
     std::vector<u8> code_, tables_;
     std::vector<std::pair<u32, u32>> table_used_;
 };
-
-void write_rom(const fs::path& home, const char* name, const std::vector<u8>& bytes) {
-    fs::create_directories(home / "roms");
-    std::ofstream(home / "roms" / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 // Character shapes by code: 1 a cross, 2 a frame, 3 a wedge, 0 nothing.
 u8 shape(u32 code, u32 line) {

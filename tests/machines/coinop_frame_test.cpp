@@ -19,6 +19,7 @@
 #include "machines/uvi2637.h"
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
+#include "tests/machines/coinop_roms.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
@@ -27,7 +28,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,13 +76,6 @@ u8 status(u32 p, u32 offset) {
         EXPECT_EQ(guest_memory[pvi_at(p) + offset + 0x10 * copy], v)
             << "PVI " << p << " copy " << copy << " of $" << std::hex << offset;
     return v;
-}
-
-void write_rom(const fs::path& home, const char* name, const std::vector<u8>& bytes) {
-    fs::create_directories(home / "roms");
-    std::ofstream(home / "roms" / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
 }
 
 class CoinopFrame : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include "machines/malzak.h"
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
+#include "tests/machines/coinop_roms.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
@@ -32,13 +33,6 @@ std::vector<u8> pattern(u32 size, u32 seed) {
     for (u32 i = 0; i < size; i++)
         bytes[i] = static_cast<u8>((i * 7 + i / 251 + seed) ^ (i >> 8));
     return bytes;
-}
-
-void write_rom(const fs::path& home, const char* name, const std::vector<u8>& bytes) {
-    fs::create_directories(home / "roms");
-    std::ofstream(home / "roms" / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
 }
 
 class Coinop : public ::testing::Test {

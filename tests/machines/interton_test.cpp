@@ -15,6 +15,7 @@
 #include "machines/pvi2636.h"
 #include "machines/pvi_consoles.h"
 #include "machines/uvi2637.h"
+#include "tests/machines/machine_snapshot.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
@@ -389,20 +390,12 @@ TEST_F(Interton, IdleBranchesCountedOutLeaveTheStateOfExecutingThem) {
          {0x07, 0xFF, 0x04, 0x40, 0xF8, 0x7E, 0xFB, 0x7A, 0x1B, 0x7E}},
         {"BCTR,UN, interrupts inhibited", false, {0x1B, 0x7E}},
     };
-    struct Result {
-        std::vector<u8> frame, memory, cells;
-        std::vector<u32> access;
-        u32 cycles;
-        i32 beam, raster;
-        u16 iar, prev_iar;
-        u8 psu, psl;
-    };
     for (int machine_no : {INTERTON, ELEKTOR})
         for (const Program& p : programs)
             for (u32 collide : {1u, 0u}) {
                 SCOPED_TRACE(std::string(machine_no == INTERTON ? "Interton, " : "Elektor, ") +
                              p.what + (collide ? ", collisions" : ""));
-                Result results[2];
+                MachineSnapshot results[2];
                 for (u8 skipping : {1, 0}) {
                     cpu_idle_skipping = skipping;
                     collisions = collide;
@@ -440,31 +433,11 @@ TEST_F(Interton, IdleBranchesCountedOutLeaveTheStateOfExecutingThem) {
                     set_pvi(PVI_SCORELT, 0x12);
                     for (int f = 0; f < 5; f++)
                         emu_run_frame();
-                    Result& r = results[skipping];
-                    r.frame.assign(guest_frame, guest_frame + sizeof guest_frame);
-                    r.memory.assign(guest_memory, guest_memory + 0x8000);
-                    r.cells.assign(pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells);
-                    r.access.assign(mem_access, mem_access + 0x8000);
-                    r.cycles = cpu_cycles;
-                    r.beam = cpu_beam_clock;
-                    r.raster = raster_clock;
-                    r.iar = cpu_iar;
-                    r.prev_iar = cpu_prev_iar;
-                    r.psu = cpu_psu;
-                    r.psl = cpu_psl;
+                    results[skipping] =
+                        MachineSnapshot::take(pvi_pixel_cells, sizeof pvi_pixel_cells);
                 }
                 cpu_idle_skipping = 1;
-                EXPECT_EQ(results[0].cycles, results[1].cycles);
-                EXPECT_EQ(results[0].beam, results[1].beam);
-                EXPECT_EQ(results[0].raster, results[1].raster);
-                EXPECT_EQ(results[0].iar, results[1].iar);
-                EXPECT_EQ(results[0].prev_iar, results[1].prev_iar);
-                EXPECT_EQ(results[0].psu, results[1].psu);
-                EXPECT_EQ(results[0].psl, results[1].psl);
-                EXPECT_TRUE(results[0].frame == results[1].frame);
-                EXPECT_TRUE(results[0].memory == results[1].memory);
-                EXPECT_TRUE(results[0].cells == results[1].cells);
-                EXPECT_TRUE(results[0].access == results[1].access);
+                expect_same_snapshot(results[0], results[1]);
                 // The interrupt routine ran in every frame but the first.
                 if (p.interrupts) {
                     EXPECT_GE(results[1].memory[0x1F0A], 30 + 3 * 4);

