@@ -42,31 +42,33 @@ TEST(FileKinds, EveryRowIsFoundByItsOwnSuffixes) {
     }
 }
 
-TEST(FileKinds, AddingASuffix) {
-    EXPECT_EQ(with_extension("prog", ".aof", 0), "prog.aof");
-    EXPECT_EQ(with_extension("prog.AOF", ".aof", 0), "prog.AOF");
-    EXPECT_EQ(with_extension("prog.obj", ".aof", 0), "prog.obj.aof");
-    EXPECT_EQ(with_extension(".aof", ".aof", 0), ".aof.aof"); // the name must be longer
-    // A suffix of a kind that is never loaded stays, as the user typed it.
-    EXPECT_EQ(with_extension("shot.gif", ".png", 0), "shot.gif");
-}
-
-TEST(FileKinds, ASaveNeverKeepsTheSuffixOfALoadableImage) {
-    // A screenshot or state named after the game gets its own suffix instead
-    // of overwriting the game image.
-    EXPECT_EQ(with_extension("game.bin", ".png", 0), "game.bin.png");
-    EXPECT_EQ(with_extension("game.tvc", ".cos", 0), "game.tvc.cos");
-    EXPECT_EQ(with_extension("prog.aof", ".txt", 0), "prog.aof.txt");
-    EXPECT_EQ(with_extension("save.COS", ".cos", 0), "save.COS");
-}
-
-TEST(FileKinds, ReplacingASuffix) {
-    EXPECT_EQ(with_extension("a.b.c", ".zip", 1), "a.b.zip");
-    EXPECT_EQ(with_extension("game", ".zip", 1), "game.zip");
-    EXPECT_EQ(with_extension("shot.bin", ".png", 1, "_1"), "shot_1.png");
-    // A dot in a drawer name is not the file's suffix.
-    EXPECT_EQ(with_extension("/home/me/v1.2/game", ".zip", 1), "/home/me/v1.2/game.zip");
-    EXPECT_EQ(with_extension("Work:old.games/tank", ".bin", 2), "Work:old.games/tank.bin");
+// Mode 0 adds the suffix unless the name has it already; a save never keeps the
+// suffix of a loadable image, so that it cannot overwrite the game. Modes 1 and 2
+// replace the suffix, and a dot in a drawer name is not the file's suffix.
+TEST(FileKinds, AddingAndReplacingASuffix) {
+    const struct {
+        const char *name, *ext;
+        int mode;
+        const char *infix, *expected;
+    } rows[] = {
+        {"prog", ".aof", 0, "", "prog.aof"},
+        {"prog.AOF", ".aof", 0, "", "prog.AOF"},
+        {"prog.obj", ".aof", 0, "", "prog.obj.aof"},
+        {".aof", ".aof", 0, "", ".aof.aof"},     // the name must be longer
+        {"shot.gif", ".png", 0, "", "shot.gif"}, // never loaded: stays as typed
+        {"game.bin", ".png", 0, "", "game.bin.png"},
+        {"game.tvc", ".cos", 0, "", "game.tvc.cos"},
+        {"prog.aof", ".txt", 0, "", "prog.aof.txt"},
+        {"save.COS", ".cos", 0, "", "save.COS"},
+        {"a.b.c", ".zip", 1, "", "a.b.zip"},
+        {"game", ".zip", 1, "", "game.zip"},
+        {"shot.bin", ".png", 1, "_1", "shot_1.png"},
+        {"/home/me/v1.2/game", ".zip", 1, "", "/home/me/v1.2/game.zip"},
+        {"Work:old.games/tank", ".bin", 2, "", "Work:old.games/tank.bin"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(with_extension(r.name, r.ext, r.mode, r.infix), r.expected)
+            << r.name << " " << r.ext << " mode " << r.mode;
 }
 
 TEST(FileKinds, ANameThatWouldNotFitIsLeftAlone) {

@@ -60,6 +60,13 @@ struct Running {
     }
 };
 
+struct Refusal {
+    const char* name;
+    std::vector<u8> data;
+    u32 machine, memmap; // what runs meanwhile: never the file's machine
+    const char* warning; // part of what is shown
+};
+
 class LoaderRefusals : public HomeTest {
   protected:
     void SetUp() override {
@@ -97,6 +104,16 @@ class LoaderRefusals : public HomeTest {
         output = captured_output();
         return result;
     }
+    // The file is refused with its warning while a game runs, and the game is left as it was.
+    void expect_refused(const Refusal& r) {
+        SCOPED_TRACE(r.name);
+        const std::string path = put(r.name, r.data);
+        run_game(r.machine, r.memmap, 457);
+        const Running was = Running::now();
+        EXPECT_EQ(load(path), LOAD_FAILED);
+        EXPECT_NE(output.find(r.warning), std::string::npos) << output;
+        Running::now().expect_same(was);
+    }
     // A save state of an Interton game, as a file.
     std::vector<u8> interton_state(u8 kind) {
         run_game(INTERTON, 3, 130);
@@ -113,13 +130,6 @@ class LoaderRefusals : public HomeTest {
         return file;
     }
     std::string output;
-};
-
-struct Refusal {
-    const char* name;
-    std::vector<u8> data;
-    u32 machine, memmap; // what runs meanwhile: never the file's machine
-    const char* warning; // part of what is shown
 };
 
 std::string bad_aof() {
@@ -166,15 +176,8 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         {"tape.wav", bytes("data"), ARCADIA, 6, "WAV files cannot be loaded yet!"},
         {"disk.img", bytes("data"), ARCADIA, 6, "IMG files cannot be loaded yet!"},
     };
-    for (const Refusal& r : refusals) {
-        SCOPED_TRACE(r.name);
-        const std::string path = put(r.name, r.data);
-        run_game(r.machine, r.memmap, 457);
-        const Running was = Running::now();
-        EXPECT_EQ(load(path), LOAD_FAILED);
-        EXPECT_NE(output.find(r.warning), std::string::npos) << output;
-        Running::now().expect_same(was);
-    }
+    for (const Refusal& r : refusals)
+        expect_refused(r);
 }
 
 // Save states are checked whole before the machine is switched to theirs.
@@ -200,15 +203,8 @@ TEST_F(LoaderRefusals, SaveStatesChangeNothing) {
         {"long.cos", longer, PIPBUG, 9, "Corrupt COS/COR file!"},
         {"cut.cor", cor_cut, ARCADIA, 6, "Corrupt COS/COR file!"},
     };
-    for (const Refusal& r : refusals) {
-        SCOPED_TRACE(r.name);
-        const std::string path = put(r.name, r.data);
-        run_game(r.machine, r.memmap, 457);
-        const Running was = Running::now();
-        EXPECT_EQ(load(path), LOAD_FAILED);
-        EXPECT_NE(output.find(r.warning), std::string::npos) << output;
-        Running::now().expect_same(was);
-    }
+    for (const Refusal& r : refusals)
+        expect_refused(r);
     // The same state unspoilt loads, onto its own machine.
     run_game(PIPBUG, 9, 457);
     EXPECT_EQ(load(put("whole.cos", cos)), LOAD_GAME);

@@ -271,31 +271,6 @@ TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     EXPECT_EQ(line_clocks, 227);
 }
 
-TEST_F(MachineSwitch, FramesOfAMachineWithoutAProcessorOnlyCount) {
-    ASSERT_TRUE(machine_switch(PONG, 28, false, true, false));
-    const u32 frames = frame_counter;
-    emu_run_frame();
-    emu_run_frame();
-    EXPECT_EQ(frame_counter, frames + 2);
-    EXPECT_EQ(cpu_cycles, 0u);
-    EXPECT_EQ(in_frame, 0);
-}
-
-TEST_F(MachineSwitch, FramesRunTheProcessorForTheMachinesClocks) {
-    ASSERT_TRUE(machine_switch(MIKIT, 21, false, true, false));
-    // BCTA,UN $0000: an endless three-cycle loop.
-    guest_memory[0] = 0x1F;
-    guest_memory[1] = 0x00;
-    guest_memory[2] = 0x00;
-    emu_run_frame();
-    EXPECT_GE(cpu_cycles, 20000u);
-    EXPECT_LT(cpu_cycles, 20000u + 9);
-    EXPECT_EQ(frame_counter, 1u);
-    emu_run_frame();
-    EXPECT_GE(cpu_cycles, 40000u);
-    EXPECT_LT(cpu_cycles, 40000u + 9); // the overshoot is carried, not repeated
-}
-
 TEST_F(MachineSwitch, FramePeriodsOfEveryMachineInBothStandards) {
     // 60 Hz / 50 Hz periods; a standard a machine never runs in gets 16666 / 20000.
     const u32 expected[MACHINES][2] = {

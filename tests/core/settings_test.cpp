@@ -99,7 +99,6 @@ TEST_F(Settings, DefaultFileMatchesTheGoldenFile) {
     if (text != expected)
         test_write_file(fs::temp_directory_path() / "brindlemox-default.ini.actual", text);
     EXPECT_EQ(text, expected) << "actual text written to /tmp/brindlemox-default.ini.actual";
-    EXPECT_EQ(lines_of(text).size(), 453u);
 }
 
 TEST_F(Settings, ChangedSettingsSurviveAWriteAndRead) {
@@ -401,7 +400,7 @@ TEST_F(Settings, SaveThenLoad) {
     ASSERT_TRUE(ini_save());
     fs::path file = configs / "Brindlemox.ini";
     ASSERT_TRUE(fs::exists(file));
-    EXPECT_EQ(lines_of(test_read_file(file)).size(), 453u);
+    EXPECT_EQ(test_read_file(file), ini_write_text()); // written whole
     for (const auto& e : fs::directory_iterator(configs))
         EXPECT_EQ(e.path().filename(), "Brindlemox.ini") << "no temporary file is left";
     frame_skip = 1;
