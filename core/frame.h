@@ -25,20 +25,24 @@ constexpr int SPEED_TEXT_SIZE = 80;
 
 extern const int speed_percent[SPEED_STEPS]; // 25 .. 800
 
-extern u32 frame_period_scaled_us;       // period of the current speed step
-extern u32 frame_due_us;                 // when the next frame is due
-extern u32 frame_now_us;                 // last clock reading of scheduling and waiting
-extern u32 late_frame_count;             // consecutive late frames
-extern u32 speed_measure_start_us;       // start of the current speed measurement
-extern u32 speed_last_count;             // cycles (or frames) at that start
-extern u32 refresh_due_us;               // earliest next display refresh when limited
-extern bool emu_paused_mid_frame;        // paused while a frame was under way
-extern u32 frame_counter;                // frames since the last reset
-extern u8 in_frame;                      // a frame routine is running
+extern u32 frame_period_scaled_us; // period of the current speed step
+extern u32 frame_due_us;           // when the next frame is due
+extern u32 frame_now_us;           // last clock reading of scheduling and waiting
+extern u32 late_frame_count;       // consecutive late frames
+extern u32 speed_measure_start_us; // start of the current speed measurement
+extern u32 speed_last_count;       // cycles (or frames) at that start
+extern u32 refresh_due_us;         // earliest next display refresh when limited
+extern bool emu_paused_mid_frame;  // paused while a frame was under way
+extern u32 frame_counter;          // frames since the last reset
+extern u8 in_frame;                // a frame routine is running
 // The beam of the raster machines: the pixel clock being drawn in raster_line
 // (cpu/bus.h), and the clock at which the processor's next instruction begins.
 extern i32 raster_clock;
 extern i32 cpu_beam_clock;
+// While the processor idles on a branch to itself (cpu_idles): counts out
+// its runs that begin before beam clock `target`, 36 beam clocks each, and
+// moves cpu_beam_clock past them.
+void beam_idle_to(i32 target);
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 
 // The period of the current speed step (x4 .. /8) for a period at 100 %.

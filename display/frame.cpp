@@ -128,17 +128,8 @@ void plot_run_columns(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) 
 // that change are written.
 void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) {
     const u8* colours = sink.colours;
-    const u64 fill8 = 0x0101010101010101ull * fill;
-    u32 i = 0;
-    for (; i + 8 <= count; i += 8) {
-        u64 want = fill8, have;
-        if (colours) std::memcpy(&want, colours + i, 8);
-        std::memcpy(&have, mirror + i, 8);
-        if (want == have) {
-            sink.flush();
-            continue;
-        }
-        for (u32 j = i; j < i + 8; j++) {
+    const auto pixels = [&](u32 from, u32 to) {
+        for (u32 j = from; j < to; j++) {
             const u8 c = run_pixel(colours, fill, j);
             if (mirror[j] == c) {
                 sink.flush();
@@ -148,17 +139,19 @@ void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink)
             cells[j * GUEST_FRAME_ROWS] = c;
             sink.changed(j);
         }
-    }
-    for (u32 j = i; j < count; j++) {
-        const u8 c = run_pixel(colours, fill, j);
-        if (mirror[j] == c) {
+    };
+    const u64 fill8 = 0x0101010101010101ull * fill;
+    u32 i = 0;
+    for (; i + 8 <= count; i += 8) {
+        u64 want = fill8, have;
+        if (colours) std::memcpy(&want, colours + i, 8);
+        std::memcpy(&have, mirror + i, 8);
+        if (want == have)
             sink.flush();
-            continue;
-        }
-        mirror[j] = c;
-        cells[j * GUEST_FRAME_ROWS] = c;
-        sink.changed(j);
+        else
+            pixels(i, i + 8);
     }
+    pixels(i, count);
 }
 
 // Whether the n bytes from p all hold `fill`.

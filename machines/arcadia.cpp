@@ -410,20 +410,11 @@ bool idling() {
     return cpu_idles() && !((mem_attributes[0x19FC] | mem_attributes[0x19FD]) & MEM_WATCH);
 }
 
-// Counts out the idle instructions that begin before clock `target`.
-void idle_to(i32 target) {
-    constexpr i32 EACH = 4 * 9;
-    if (cpu_beam_clock >= target) return;
-    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
-    cpu_idle_runs(static_cast<u32>(n));
-    cpu_beam_clock += n * EACH;
-}
-
 void run_cpu_to_x(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
         if (idling()) {
-            idle_to(target);
+            beam_idle_to(target);
             raster_clock = cpu_beam_clock;
             break;
         }
@@ -471,7 +462,7 @@ void border(bool clear_cells) {
             if (clear_cells)
                 std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
                             static_cast<std::size_t>(border_clocks - x));
-            idle_to(border_clocks);
+            beam_idle_to(border_clocks);
             if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
             x = border_clocks;
             break;
@@ -499,7 +490,7 @@ void visible_pixels() {
     while (x < UVI_LINE_CLOCKS) {
         if (cpu_beam_clock >= x && idling()) {
             uvi_render_span(x, UVI_LINE_CLOCKS);
-            idle_to(UVI_LINE_CLOCKS);
+            beam_idle_to(UVI_LINE_CLOCKS);
             if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
             x = UVI_LINE_CLOCKS;
             break;

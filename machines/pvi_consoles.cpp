@@ -204,15 +204,6 @@ bool idling() {
              MEM_WATCH);
 }
 
-// Counts out the idle instructions that begin before beam clock `target`.
-void idle_to(i32 target) {
-    constexpr i32 EACH = 4 * 9;
-    if (cpu_beam_clock >= target) return;
-    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
-    cpu_idle_runs(static_cast<u32>(n));
-    cpu_beam_clock += n * EACH;
-}
-
 // The beam clock up to which the beam can run before the processor is due:
 // the processor's clock when it falls in [from, to], else `to`.
 i32 next_stop(i32 from, i32 to) {
@@ -228,7 +219,7 @@ void border() {
         const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
         if (last == cpu_beam_clock && idling()) {
             display_fill_row(raster_clock, raster_line, border_clocks - raster_clock, colour);
-            idle_to(border_clocks);
+            beam_idle_to(border_clocks);
             raster_clock = border_clocks;
             break;
         }
@@ -253,7 +244,7 @@ void picture() {
         pvi_collide_run(raster_clock, last);
         if (raster_clock == cpu_beam_clock && idling()) {
             if (last < LAST_CLOCK) pvi_collide_run(last + 1, LAST_CLOCK);
-            idle_to(PVI_BEAM_CLOCKS);
+            beam_idle_to(PVI_BEAM_CLOCKS);
             if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
             raster_clock = PVI_BEAM_CLOCKS;
             break;
@@ -272,7 +263,7 @@ inline void run_to_clock(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
         if (idling()) {
-            idle_to(limit);
+            beam_idle_to(limit);
             raster_clock = cpu_beam_clock;
             break;
         }
