@@ -407,11 +407,3 @@ void emu_end_of_frame() {
 
     ui_mark(UI_REFRESH_WINDOWS);
 }
-
-void beam_idle_to(i32 target) {
-    constexpr i32 EACH = 4 * 9; // a branch's 9 clock periods in beam clocks
-    if (cpu_beam_clock >= target) return;
-    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
-    cpu_idle_runs(static_cast<u32>(n));
-    cpu_beam_clock += n * EACH;
-}

@@ -11,6 +11,8 @@
 // viewspeedas, emu_region, emu_paused) live in core/settings_vars.h.
 #pragma once
 
+#include "cpu/exec.h"
+
 #include "cpu/cpu.h"
 
 #include <cstddef>
@@ -42,7 +44,13 @@ extern i32 cpu_beam_clock;
 // While the processor idles on a branch to itself (cpu_idles): counts out
 // its runs that begin before beam clock `target`, 36 beam clocks each, and
 // moves cpu_beam_clock past them.
-void beam_idle_to(i32 target);
+inline void beam_idle_to(i32 target) {
+    constexpr i32 EACH = 4 * 9; // a branch's 9 clock periods in beam clocks
+    if (cpu_beam_clock >= target) return;
+    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
+    cpu_idle_runs(static_cast<u32>(n));
+    cpu_beam_clock += n * EACH;
+}
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 
 // The period of the current speed step (x4 .. /8) for a period at 100 %.
