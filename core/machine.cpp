@@ -226,7 +226,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         game_info_text();
     }
 
-    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
+    display_clear_frame();
     raster_line = 0; // not the last line of the machine before, which messages would name
     std::memset(port_usage, 0, sizeof port_usage);
     mem_clear_access();

@@ -85,7 +85,7 @@ void emu_reset_all() {
     // The guest frame starts cleared, the palettes built-in; the fixed
     // pictures of the blanking intervals and the LED panels are drawn here,
     // before anything can show them.
-    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
+    display_clear_frame();
     palette_reset();
     display_build_blanking_pictures();
     led_panel_background();

@@ -1,5 +1,7 @@
 // The guest frame, its raster plots and the display geometry of every machine.
 #include "display/frame.h"
+
+#include "core/emu.h"
 #include "display/led.h"
 #include "display/machine_display.h"
 
@@ -55,6 +57,11 @@ FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
 void display_frame_rewritten() {
     for (FrameMirrorSpan& span : frame_mirror_span)
         span = {0, 0};
+}
+
+void display_clear_frame() {
+    std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
+    display_frame_rewritten();
 }
 
 namespace {

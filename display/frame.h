@@ -38,6 +38,8 @@ struct FrameMirrorSpan {
 extern u8 frame_mirror[GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS];
 extern FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
 void display_frame_rewritten();
+// The whole guest frame cleared to the colour of a cleared frame.
+void display_clear_frame();
 
 // Stores the low byte of `colour` at (x, y) when it differs and then plots it.
 // No range test: the caller keeps (x, y) inside the machine's frame.

@@ -624,11 +624,6 @@ void pvi_demultiplex_redraw(u32 slot) {
     }
 }
 
-bool pvi_score_pixel(u32 digit, i32 x, i32 y) {
-    if (digit > 15 || x < 0 || x > 11 || y < 0 || y > 19) return false;
-    return (SCORE_FONT[digit][y / 4] >> (2 - x / 4)) & 1;
-}
-
 void pvi_render_pixel() {
     pvi_render_span(raster_clock, raster_clock);
 }

@@ -151,8 +151,6 @@ void pvi_line_end();
 
 u8 pvi_get_object_colour(int n);
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h);
-// The score font: whether the pixel (x 0-11, y 0-19) of digit d is lit.
-bool pvi_score_pixel(u32 digit, i32 x, i32 y);
 
 // The bit fields of a value at a console register into watch_annotation.
 void hw_format_register_bits(u8 value, u32 address);
