@@ -56,6 +56,10 @@ struct CpuBus {
     void (*flag_written)(u8 old_psu);
     // After HALT has been charged (the processor stays on the HALT).
     void (*halt)();
+    // Before the host pauses or shows the frame: the board hands over what
+    // it holds back of the picture (a line drawn into a buffer). nullptr:
+    // nothing is held back.
+    void (*picture_due)();
     // The acceptance line of the interrupt log (nullptr: the raster-line text).
     void (*interrupt_log)();
     // After the acceptance has been logged, before the context is saved.

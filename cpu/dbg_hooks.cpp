@@ -85,9 +85,21 @@ void dbg_request_pause(int reason) {
         pause_pending = 1;
 }
 
+void cpu_host_pause() {
+    if (!cpu_host.pause) return;
+    if (cpu_bus.picture_due) cpu_bus.picture_due();
+    cpu_host.pause();
+}
+
+void cpu_host_blit() {
+    if (!cpu_host.blit) return;
+    if (cpu_bus.picture_due) cpu_bus.picture_due();
+    cpu_host.blit();
+}
+
 void dbg_pause_loop() {
     pause_pending = 0;
-    if (cpu_host.pause) cpu_host.pause();
+    cpu_host_pause();
     if (cpu_host.refresh) cpu_host.refresh();
     // Only the interface can continue: without an event pass nothing waits.
     if (cpu_host.paused && cpu_host.paused()) dbg_serve_events_while_paused();

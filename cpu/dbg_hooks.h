@@ -50,17 +50,23 @@ struct CpuHost {
                            int plain);
     // Prints the comments and notes of an address after a listed instruction.
     void (*address_comments)(u32 address);
-    void (*pause)();             // stops the emulation (ends the run targets)
-    bool (*paused)();            // whether the emulation is stopped
-    void (*event_pass)();        // one pass over the interface's events
-    void (*wait_events)();       // sleeps until a host event or a short time-out
-    bool (*quit_requested)();    // the user asked to quit (close gadget)
-    void (*refresh)();           // redraws the open tool windows
-    void (*view_cpu)();          // prints the processor view (trace verbosity 2)
-    void (*blit)();              // shows the display as drawn so far
-    void (*beam_marker)(int erase); // moves the beam position marker to the beam (0), removes it (1)
+    void (*pause)();          // stops the emulation (ends the run targets)
+    bool (*paused)();         // whether the emulation is stopped
+    void (*event_pass)();     // one pass over the interface's events
+    void (*wait_events)();    // sleeps until a host event or a short time-out
+    bool (*quit_requested)(); // the user asked to quit (close gadget)
+    void (*refresh)();        // redraws the open tool windows
+    void (*view_cpu)();       // prints the processor view (trace verbosity 2)
+    void (*blit)();           // shows the display as drawn so far
+    void (*beam_marker)(
+        int erase); // moves the beam position marker to the beam (0), removes it (1)
 };
 extern CpuHost cpu_host;
+// cpu_host.pause and cpu_host.blit, each after the board has handed over the
+// picture it holds back (cpu_bus.picture_due), so that what a stop shows is
+// the frame as drawn up to the beam.
+void cpu_host_pause();
+void cpu_host_blit();
 
 constexpr int CPU_ADDRESS_TEXT_SIZE = 96;
 // Address text through cpu_host.format_address, or hexadecimal without a host.

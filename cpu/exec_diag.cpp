@@ -69,15 +69,15 @@ void cpu_trace_execute() {
     if (cpu_host.refresh) cpu_host.refresh();
     if (cpu_tracing && !dbg_single_step && guidepixel) {
         if (cpu_host.beam_marker) cpu_host.beam_marker(0);
-        if (cpu_host.blit) cpu_host.blit();
+        cpu_host_blit();
         if (cpu_host.beam_marker) cpu_host.beam_marker(1);
     } else if (dbg_single_step) {
         // The step is over: tracing goes on only while CPU tracing is on.
         dbg_single_step = 0;
         mem_attributes[cpu_iar & 0x7FFF] &= ~MEM_STEP_OUT;
-        if (cpu_host.pause) cpu_host.pause();
-    } else if (cpu_host.blit) {
-        cpu_host.blit();
+        cpu_host_pause();
+    } else {
+        cpu_host_blit();
     }
     if (!pause_pending) dbg_serve_events_while_paused();
 }

@@ -65,7 +65,7 @@ void dbg_cmd_guide_pixel() {
     guidepixel = guidepixel ? 0 : 1;
     con_printf("Use guide pixel %s.\n\n", guidepixel ? "on" : "off");
     if (guidepixel && cpu_host.beam_marker) cpu_host.beam_marker(emu_paused ? 0 : 1);
-    if (cpu_host.blit) cpu_host.blit();
+    cpu_host_blit();
 }
 
 void dbg_cmd_sprite_mode() {

@@ -72,6 +72,8 @@ static void describe_value(u8 value, u32 address, char* out, std::size_t size) {
 }
 
 void arcadia_bus_install() {
+    // A stop in mid-line shows the line drawn up to the beam.
+    cpu_bus.picture_due = uvi_beam_flush;
     cpu_bus.unreadable = unreadable;
     cpu_bus.read_once_value = 0xFF;
     cpu_bus.coverage_bit = arcadia_coverage_bit;
@@ -508,45 +510,7 @@ void visible_pixels() {
     uvi_beam_flush();
 }
 
-// While a beam frame runs, the picture shown by a pause or by the tracer
-// includes the part of the line drawn so far: these stand in front of the
-// host's own pause and display.
-void (*host_pause)() = nullptr;
-void (*host_blit)() = nullptr;
-
-void flush_then_pause() {
-    uvi_beam_flush();
-    if (host_pause) host_pause();
-}
-
-void flush_then_blit() {
-    uvi_beam_flush();
-    if (host_blit) host_blit();
-}
-
-// Puts the two in front for the length of a beam frame (once: a frame run
-// from within a pause finds them there already).
-struct StopPathsFlushLine {
-    bool placed = false;
-    StopPathsFlushLine() {
-        if (cpu_host.pause == flush_then_pause || cpu_host.blit == flush_then_blit) return;
-        host_pause = cpu_host.pause;
-        host_blit = cpu_host.blit;
-        if (host_pause) cpu_host.pause = flush_then_pause;
-        if (host_blit) cpu_host.blit = flush_then_blit;
-        placed = true;
-    }
-    ~StopPathsFlushLine() {
-        if (!placed) return;
-        if (cpu_host.pause == flush_then_pause) cpu_host.pause = host_pause;
-        if (cpu_host.blit == flush_then_blit) cpu_host.blit = host_blit;
-    }
-    StopPathsFlushLine(const StopPathsFlushLine&) = delete;
-    StopPathsFlushLine& operator=(const StopPathsFlushLine&) = delete;
-};
-
 void beam_frame() {
-    const StopPathsFlushLine stop_paths;
     raster_line = 0;
     dbg_check_raster_breakpoint();
     border(false);
