@@ -390,7 +390,7 @@ void gui_menu_command_c(int id) {
         gui_update_menu_item(id);
         break;
     case 259: {
-        const MachineDesc& m = machine_table[machine < MACHINES ? machine : 0];
+        const MachineDesc& m = machine_desc();
         for (int r = 0; r < 2; r++)
             frame_period_us[r] = exactspeed ? (r ? 20000 : 16666)
                                  : m.refresh_rate[r] > 0
@@ -885,7 +885,7 @@ void gui_toolbar_command(int bar, int index, bool selected) {
         // A console button: pressed for the guest unless the machine has none
         // there, or an input recording plays back (it gives the buttons then).
         const int k = index - 11;
-        const char* label = machine_table[machine < MACHINES ? machine : 0].console_labels[k];
+        const char* label = machine_desc().console_labels[k];
         if (!label || std::strcmp(label, "-") == 0 || rec_state == REC_PLAYBACK) return;
         input_press_console_button(k);
         return;

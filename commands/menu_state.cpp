@@ -38,7 +38,7 @@ int map() {
     return static_cast<int>(memmap);
 }
 const MachineDesc& row() {
-    return machine_table[machine < MACHINES ? machine : 0];
+    return machine_desc();
 }
 bool has_cpu() {
     return !is(m(), {11, 14});

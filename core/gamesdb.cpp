@@ -173,7 +173,7 @@ void game_info_text() {
     };
     const char* game = machine_row().game_text ? machine_row().game_text() : nullptr;
     std::snprintf(game_overlay_text, sizeof game_overlay_text, "%s", game ? game : "");
-    const MemmapDesc& map = memmap_table[memmap < MEMMAPS ? memmap : 0];
+    const MemmapDesc& map = memmap_desc();
     set(3, map.name);
     bool size_known = false;
     u32 size = 0;

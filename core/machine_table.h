@@ -31,6 +31,21 @@ enum SoundEffect : int {
     SFX_PUNCH
 };
 
+// What a machine is and has, asked by everything outside the machines instead
+// of testing machine numbers. Grouped by the part of the program that asks.
+struct MachineTraits {
+    // ---- processor and timing ----
+    bool no_processor = false; // the ball-and-paddle chips and the Type-right
+    bool console_raster = false; // Arcadia and PVI consoles: 227-clock raster lines drawn by the beam
+    bool raster_timed = false;   // a raster display timed in clocks beside a processor (BINBUG, CD2650, PHUNSY)
+    // ---- input ----
+    // ---- display and sound ----
+    // ---- devices ----
+    // ---- debugger ----
+    // ---- menus ----
+    bool netplay = false; // two copies can play one game over the network
+};
+
 struct MachineDesc {
     const char* keyword;    // "ARCADIA" .. "TYPERIGHT"
     i32 width;              // guest display width; 0 until the display geometry sets it
@@ -67,6 +82,7 @@ struct MachineDesc {
     i32 drives;                   // floppy drives used
     const char* const* left_keys; // KEYPAD_KEYS labels, "-----" = key absent; null = no keypad
     const char* const* right_keys;
+    MachineTraits traits;
 };
 
 struct MemmapDesc {
@@ -84,6 +100,19 @@ struct MemmapDesc {
 
 extern MachineDesc machine_table[MACHINES];
 extern MemmapDesc memmap_table[MEMMAPS];
+
+// The current machine's row; the first row while no machine is set up.
+inline const MachineDesc& machine_desc() {
+    return machine_table[machine < MACHINES ? machine : 0];
+}
+// What the current machine is and has.
+inline const MachineTraits& machine_traits() {
+    return machine_desc().traits;
+}
+// The current memory map's row; the first row while no map is set.
+inline const MemmapDesc& memmap_desc() {
+    return memmap_table[memmap < MEMMAPS ? memmap : 0];
+}
 
 // Counts each memory map's sound flags into its sound count; start-up calls it once.
 void memmap_count_sounds();

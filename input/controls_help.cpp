@@ -79,7 +79,7 @@ const char* overlay_label(i32 row, int slot) {
     if (row == OVERLAY_ARCADIA) return ARCADIA_LABELS[slot];
     if (row == OVERLAY_TERMINALS) return "n/a";
     const OverlayKeySlot& s = overlay_key_slots[slot];
-    const MachineDesc& m = machine_table[machine < MACHINES ? machine : 0];
+    const MachineDesc& m = machine_desc();
     const char* const* keys = s.player ? m.right_keys : m.left_keys;
     return keys ? keys[s.key] : NO_LABEL;
 }
@@ -95,7 +95,7 @@ int controls_help_text(int slot, char* buf, std::size_t size) {
     const OverlayKeySlot& s = overlay_key_slots[slot];
     const char* overlay = overlay_label(current_overlay, slot);
     const char* guest =
-        overlay_label(memmap_table[memmap < MEMMAPS ? memmap : 0].default_overlay, slot);
+        overlay_label(memmap_desc().default_overlay, slot);
     const char* host = host_key_name(s.player, s.key);
     for (int n = 0; n < 4; n++)
         if (fire_button_assign[n] == s.key)
@@ -117,7 +117,7 @@ int controls_help_text_players(int left, int right, int fire, char* buf, std::si
     const int fire_key = fire == 32 ? 0 : fire - 12;
     const OverlayKeySlot& l = overlay_key_slots[left];
     const OverlayKeySlot& r = overlay_key_slots[right];
-    const i32 own = memmap_table[memmap < MEMMAPS ? memmap : 0].default_overlay;
+    const i32 own = memmap_desc().default_overlay;
     return finish(
         std::snprintf(buf, size,
                       cat_str(540, "Guest key: %s\n\nLeft player:\nOverlay: %s\nHost keys: %s, "

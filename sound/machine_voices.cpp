@@ -16,8 +16,6 @@ constexpr int EFFECT_EXPLODE = 0;
 constexpr int EFFECT_CLICK = 5;
 // Noise burst: bit 4 of $1E80 held this long or less clicks, longer explodes.
 constexpr u32 CLICK_CLOCKS = 7499;
-constexpr u32 ELEKTOR_BASIC = 4;
-constexpr u32 GALAXIA = 23, LASER_BATTLE = 24, LAZARIAN = 25;
 
 // Games-database rows of the programs that play notes in software.
 constexpr int GAME_RANDOM_MORSE = 457, GAME_YANKEE_DOODLE = 479, GAME_BACH = 488;
@@ -41,7 +39,7 @@ void snd_voices_arcadia() {
 }
 
 void snd_voices_pvi_console() {
-    if (memmap == ELEKTOR_BASIC) return;
+    if (memmap == MAP_ELEKTOR_BASIC) return;
     const u8 reg = guest_memory[0x1E80];
     SoundEffectLatch& latch = snd_effect_latch;
     if (latch.triggered && !(reg & 0x10)) {
@@ -88,7 +86,7 @@ void snd_voices_speaker() {
 }
 
 void snd_voices_zaccaria() {
-    if (memmap == LASER_BATTLE || memmap == LAZARIAN) {
+    if (memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN) {
         int bass = 0, treble = 0;
         for (int t = 1; t <= 13; t++) {
             if (bass < 2 && (tone_unit_word >> (t - 1) & 1))
@@ -99,7 +97,7 @@ void snd_voices_zaccaria() {
         for (int v = 3; v <= 6; v++)
             snd_cur_volume[v] = 15;
     }
-    if (memmap == GALAXIA) {
+    if (memmap == MAP_GALAXIA) {
         snd_set_voice(3, galaxia_tone_a ? 6 : 0, galaxia_tone_a);
         if (galaxia_sound_latch & 0x08)
             snd_set_voice(4, 4, static_cast<u16>(galaxia_tone_b & 0xFFFF));

@@ -55,7 +55,7 @@ void snd_output_reset() {
 
 int snd_find_free_channel() {
     const int start = machine_table[machine].sound_channel_offset ? 2 : 0;
-    const auto& flags = memmap_table[memmap < MEMMAPS ? memmap : 0].sounds;
+    const auto& flags = memmap_desc().sounds;
     const int n =
         static_cast<int>(std::count_if(flags.begin(), flags.end(), [](u8 f) { return f; }));
     const int end = n == 0 ? start : std::min(start + n - 1, SND_CHANNELS - 1);

@@ -25,8 +25,6 @@ u8 galaxia_sound_latch;
 u32 pong_tone_hz;
 
 namespace {
-constexpr u32 ELEKTOR_EXPANDED = 5;
-constexpr u32 LASER_BATTLE = 24, LAZARIAN = 25, GALAXIA = 23;
 constexpr int GAME_KABOOM_OLD = 141, GAME_KABOOM_NEW = 142;
 constexpr int EFFECT_CLICK = 5;
 
@@ -50,9 +48,9 @@ void pvi_voices() {
         snd_cur_pitch[0] = pitch;
 
     const u8 reg = guest_memory[0x1E80];
-    if (memmap == ELEKTOR_EXPANDED && (guest_memory[0x1D07] & 0x40))
+    if (memmap == MAP_ELEKTOR_EXPANDED && (guest_memory[0x1D07] & 0x40))
         snd_cur_volume[0] = guest_memory[0x1D0E] & 15;
-    else if (machine != INTERTON && memmap != ELEKTOR_EXPANDED)
+    else if (machine != INTERTON && memmap != MAP_ELEKTOR_EXPANDED)
         snd_cur_volume[0] = 15;
     else
         snd_cur_volume[0] = (reg & 0x04) ? TONE_LEVELS[reg >> 6] : 0;
@@ -105,7 +103,7 @@ float snd_pvi_frequency(u16 p) {
 
 float snd_voice_pitch_frequency(int voice, u16 p) {
     const float k = snd_tone_reference;
-    const bool tone_units = memmap == LASER_BATTLE || memmap == LAZARIAN;
+    const bool tone_units = memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
     const float psg_clock = 110837.0f;
     switch (voice) {
     case 0:
@@ -118,7 +116,7 @@ float snd_voice_pitch_frequency(int voice, u16 p) {
     case 3:
     case 4:
         if (tone_units && p <= 13) return 62500.0f / tone_unit_dividers[p];
-        if (memmap == GALAXIA) {
+        if (memmap == MAP_GALAXIA) {
             if (voice == 3) return 16.0f * static_cast<float>(p);
             return p > 7 ? 272.0f - 4.0f * static_cast<float>(p)
                          : 216.0f + 4.0f * static_cast<float>(p);
@@ -145,7 +143,7 @@ void snd_update_voices(int force) {
 
     if (beeper_countdowns[0] > 0) snd_set_voice(1, 7, 1);
     if (beeper_countdowns[1] > 0) snd_set_voice(2, 7, 1);
-    if (memmap == ELEKTOR_EXPANDED) psg_voices();
+    if (memmap == MAP_ELEKTOR_EXPANDED) psg_voices();
 
     for (int v = 0; v < 16; v++) {
         if (!snd_cur_pitch[v] || !snd_cur_volume[v]) {
