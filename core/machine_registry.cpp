@@ -47,6 +47,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_arcadia,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .blanking_areas = [] { return true; },
+        .guide_section = "arcadia",
+        .sprites_help = "arcadia-sprites",
     },
     // INTERTON
     {
@@ -65,6 +68,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .blanking_areas = [] { return true; },
+        .guide_section = "interton",
+        .sprites_help = "pvi-sprites",
     },
     // ELEKTOR
     {
@@ -87,6 +93,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .object_save_command = "SAVEEOF ",
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .guide_section = "elektor",
+        .sprites_help = "pvi-sprites",
     },
     // PIPBUG
     {
@@ -113,6 +124,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pipbug,
         .reset_frame = display_reset_pipbug,
         .led_panel_geometry = led_geometry_pipbug,
+        .bios_view = [] { return true; },
+        .self_test = pipbug_monitor_2,
+        .blanking_areas = pipbug_vdu_blanks,
+        .lowercase_input = [] { return true; },
+        .erase_deleted = pipbug_monitor_2,
+        .guide_section = "pipbug-and-binbug",
     },
     // BINBUG
     {
@@ -128,6 +145,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_terminal_colours,
         .reset_frame = display_reset_binbug,
         .beam_marker = beam_marker_binbug,
+        .disk_save_command = "SAVECMD ",
+        .blanking_areas = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "pipbug-and-binbug",
+        .sprites_help = "binbug-sprites",
     },
     // INSTRUCTOR
     {
@@ -147,6 +169,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_instructor,
         .led_panel_geometry = led_geometry_instructor,
+        .bios_view = [] { return true; },
+        .guide_section = "instructor-50",
+        .dips_help = "si50-dips",
     },
     // TWIN
     {
@@ -159,6 +184,15 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .object_suffix = ".aof",
         .reset_frame = display_reset_twin,
+        .disk_save_command = "SAVEMOD ",
+        .bios_view = twin_has_dos,
+        .self_test = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .erase_deleted = [] { return true; },
+        .guide_section = "twin",
+        .printer_help = "twin-printer",
+        .floppy_help = "floppydrives",
+        .papertape_help = "papertape-twin",
     },
     // CD2650
     {
@@ -177,6 +211,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .reset_frame = display_reset_cd2650,
         .beam_marker = beam_marker_cd2650,
+        .disk_save_command = "SAVEIMAG ",
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .lowercase_input = cd2650_lowercase_input,
+        .guide_section = "cd2650",
+        .sprites_help = "binbug-sprites",
     },
     // ZACCARIA
     {
@@ -221,6 +261,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .sound_voices = snd_voices_zaccaria,
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .self_test = [] { return true; },
+        .guide_section = "coin-op-boards",
+        .dips_help = "zaccaria-dips",
+        .sprites_help = "pvi-sprites",
     },
     // MALZAK
     {
@@ -236,6 +280,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .self_test = [] { return true; },
+        .guide_section = "coin-op-boards",
+        .dips_help = "malzak2-dips",
+        .sprites_help = "pvi-sprites",
     },
     // PHUNSY
     {
@@ -257,6 +305,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_phunsy,
         .led_panel_geometry = led_geometry_phunsy,
         .beam_marker = beam_marker_phunsy,
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "phunsy",
+        .sprites_help = "binbug-sprites",
+        .tape_help = "phunsy-tapedeck",
     },
     // PONG
     {
@@ -274,6 +328,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .tone_frequency = snd_tone_hz,
         .display_window = display_window_pong,
         .reset_frame = display_reset_pong,
+        .blanking_areas = [] { return true; },
+        .dips_help = "pong-dips",
     },
     // SELBST
     {
@@ -293,6 +349,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .reset_frame = display_reset_selbst,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_selbst,
+        .bios_view = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "selbstbaucomputer",
     },
     // MIKIT
     {
@@ -310,6 +369,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_mikit,
+        .guide_section = "mikit",
     },
     // TYPERIGHT
     {
@@ -325,6 +385,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_typeright_colours,
         .led_panel_cell = led_cell_typeright,
         .led_panel_geometry = led_geometry_typeright,
+        .guide_section = "type-right",
+        .coding_guide = false,
     },
 };
 
