@@ -36,3 +36,7 @@ void cd2650_bus_install() {
     cpu_bus.vector_notes = cd2650_dos_call_notes;
     cpu_bus.wide_clock_column = true;
 }
+
+bool cd2650_lowercase_input() {
+    return cd2650_biosversion == 0;
+}

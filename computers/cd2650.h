@@ -4,3 +4,6 @@
 
 // Fills cpu_bus for the CD2650 (after cpu_bus_reset()).
 void cd2650_bus_install();
+
+// Whether the monitor (IPL 1.1) takes lowercase typed input.
+bool cd2650_lowercase_input();

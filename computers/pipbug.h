@@ -52,6 +52,11 @@ u8 pipbug_io_read(u32 port);
 void pipbug_io_write(u32 port, u8 value);
 void pipbug_reset();
 void pipbug_serialise(u32 map);
+// Whether the monitor is PIPBUG 2 with PIPLA, which has a power-on self-test
+// and erases deleted characters.
+bool pipbug_monitor_2();
+// Whether the VDU (the Radio Bulletin one) has blanking areas.
+bool pipbug_vdu_blanks();
 
 // Fills cpu_bus for the PIPBUG (after cpu_bus_reset()).
 void pipbug_bus_install();

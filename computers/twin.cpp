@@ -101,3 +101,7 @@ void twin_bus_install() {
     cpu_bus.guest_char = serial_guest_char;
     cpu_bus.bios_notes = twin_api_notes;
 }
+
+bool twin_has_dos() {
+    return twin_dosversion != 6;
+}

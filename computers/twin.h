@@ -16,3 +16,6 @@ void twin_describe_svc(int call);
 
 // Fills cpu_bus for the TWIN (after cpu_bus_reset()).
 void twin_bus_install();
+
+// Whether a disk operating system is chosen, whose monitor VIEW BIOS lists.
+bool twin_has_dos();

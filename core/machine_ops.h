@@ -176,6 +176,39 @@ struct MachineOps {
     // equal bounds: no gap.
     u16 object_gap_start = 0;
     u16 object_gap_end = 0;
+    // ---- commands ----
+    // The debugger command the object-file item of the Debug menu starts.
+    const char* object_save_command = "SAVEAOF ";
+    // The debugger command the disk-file item of the Debug menu starts.
+    // nullptr: the item does nothing.
+    const char* disk_save_command = nullptr;
+    // Whether VIEW BIOS has a monitor to list with the current options.
+    // nullptr: it never has.
+    bool (*bios_view)() = nullptr;
+    // Whether the monitor has a power-on self-test with the current options.
+    // nullptr: it has none.
+    bool (*self_test)() = nullptr;
+    // Whether the display has blanking areas to show with the current options.
+    // nullptr: it has none.
+    bool (*blanking_areas)() = nullptr;
+    // Whether the guest takes lowercase typed input with the current options.
+    // nullptr: it never does.
+    bool (*lowercase_input)() = nullptr;
+    // Whether the screen may erase deleted characters with the current options.
+    // nullptr: it never does.
+    bool (*erase_deleted)() = nullptr;
+    // The README section of the machine's guides. nullptr: the guides have none.
+    const char* guide_section = nullptr;
+    // Whether the coding guide has the section too, besides the gaming guide.
+    bool coding_guide = true;
+    // Help nodes of the machine's own sections for tool windows. nullptr: the
+    // common node, "" for the DIP-switch and sprite windows (none there).
+    const char* dips_help = nullptr;
+    const char* sprites_help = nullptr;
+    const char* tape_help = nullptr;      // common: "tapedeck"
+    const char* printer_help = nullptr;   // common: "printer"
+    const char* floppy_help = nullptr;    // common: "floppydrive"
+    const char* papertape_help = nullptr; // common: "papertape"
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -42,14 +42,62 @@ struct MachineTraits {
     // ---- display and sound ----
     // ---- devices ----
     // ---- debugger ----
-    bool bios_call_log = false;   // calls from the game into the monitor can be logged
     bool board_interrupt = false; // besides any PVI, the board interrupts the processor
-    bool user_interrupt = false;  // besides any PVI, the debugger may raise the interrupt by hand
-    bool sprite_display = false;  // besides any PVI's sprites, objects take the sprite display mode
     bool os_symbols = false;      // the disk system's label, comment and note rows name addresses
     bool code_in_rom = false;     // assembled code belongs in ROM: the assembler warns outside it
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
+    // What the menu items need:
+    bool jump_to_bios = false;   // Jump to BIOS: a monitor the menu jumps into
+    bool screen_text = false;    // the screen reads as text: ASCII text export, Copy text
+    bool console_screen = false; // a console's video-chip screen: ASM export, Dejitter, Multiplex
+    bool screen_editing = false; // the Screen item edits the guest's screen
+    bool uvi = false;            // a 2637 UVI: the video-chip items, Flag line emulation
+    bool text_screen = false; // a text screen typed on from a keyboard: Paste text, Inverse video
+    bool tvc_files = false;   // SAVETVC writes the machine's tape files
+    bool dos_errors = false;  // ERROR explains the disk operating system's error numbers
+    bool basic_view = false;  // VIEW BASIC lists a BASIC program
+    bool screen_view = false; // VIEW SCRN dumps the screen
+    bool udg_characters = false;     // user-defined, flashing characters: VIEW UDG, Invert flashed
+    bool bios_log = false;           // L B logs the monitor's calls
+    bool raise_interrupt = false;    // GI raises an interrupt, besides on the PVI machines
+    bool cpu_monitor = false;        // the CPU monitor window
+    bool video_monitor = false;      // the UVI/PVI monitor window, besides the video-chip machines
+    bool musical_keyboard = false;   // the musical keyboard window, besides the video-chip machines
+    bool controls_window = false;    // the Controls window
+    bool has_cassette = false;       // cassette tape decks
+    bool instruments = false;        // industrial and scientific instruments on the serial port
+    bool has_papertape = false;      // papertape units
+    bool has_printer = false;        // printers
+    bool cartridge_console = false;  // a cartridge console: Artefacts, Use stub programs
+    bool pvi_console = false;        // a PVI console: Darken backgrounds, DRAW 4 (DMA writes)
+    bool echo_console = false;       // its serial I/O may be echoed to the console
+    bool randomize_memory = false;   // memory may start random
+    bool scanlines = false;          // the display may show scanlines
+    bool blinking_cursor = false;    // a cursor that may blink
+    bool fill_intersections = false; // the display may fill the intersections of its dots
+    bool unlit_leds = false;         // LEDs that may be drawn unlit
+    bool show_leds = false;          // LEDs that may be shown or hidden
+    bool analog_guest = false;       // the guest's controllers may be analog
+    bool show_positions = false;     // the controller positions may be shown
+    bool paddles = false;            // analog paddles: Spring-loaded, Sensitivity
+    bool pad_controllers = false;    // host pads and mice as controllers, besides the PVI machines
+    bool redefine_keys = false;      // the guest keys may be redefined
+    bool queue_keystrokes = false;   // typed keys may be queued
+    bool ambient_sounds = false;     // ambient sounds of the devices and cabinet
+    bool retune = false;             // tones that may be retuned, besides the video-chip machines
+    bool sprites = false;        // sprites and collisions besides the PVI machines: Collisions, SPR
+    bool trainer_lives = false;  // trainers: infinite lives, invincibility
+    bool trainer_time = false;   // trainers: infinite time; the Trainers sub-menu follows it
+    bool debug_graphics = false; // the debugger's Graphics sub-menu, DRAW 0 and 1
+    bool draw_tables = false;    // DRAW 2 and 3: collision, CHARLINE or DMA tables, grids
+    bool pixel_based = false;    // frame/line-based or pixel-based emulation may be chosen
+    bool keyboard_layouts = false; // the terminal's keyboard layouts
+    bool region_choice = false;    // NTSC or PAL may be chosen, and the display size follows
+    // Inclusive ranges of checkable menu ids, none when last < first:
+    i32 bios_first = 0, bios_last = -1; // the monitors it may run
+    i32 dos_first = 0, dos_last = -1;   // its disk operating systems
+    i32 vdu_first = 0, vdu_last = -1;   // its video display units
 };
 
 struct MachineDesc {
@@ -91,6 +139,19 @@ struct MachineDesc {
     MachineTraits traits;
 };
 
+// What the board of one memory map has, where it differs between the games
+// of one machine.
+struct MemmapTraits {
+    // ---- menus ----
+    bool psg = false;             // AY-3-8910 PSGs: the PSG monitor, PSG and YM sound files
+    bool psg_view = false;        // VIEW PSG dumps its PSGs or tone units
+    bool dip_switches = false;    // the DIP switches window
+    bool autofire = false;        // autofire, besides the PVI machines
+    bool force_feedback = false;  // host pads may rumble
+    bool second_joystick = false; // the right controller may be the second digital joystick
+    bool skip_level = false;      // the Skip level trainer
+};
+
 struct MemmapDesc {
     i32 machine;
     const char* name;                    // "" for the empty rows 17 and 18
@@ -102,6 +163,7 @@ struct MemmapDesc {
     i32 menu_item;                       // 125..144; 0 for the empty rows
     std::array<u8, SOUND_VOICES> sounds; // tone voices 0-15, then the ten effects
     i32 sound_count;                     // flags set in `sounds`; computed at start-up
+    MemmapTraits traits;
 };
 
 extern MachineDesc machine_table[MACHINES];
