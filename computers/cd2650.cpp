@@ -29,3 +29,13 @@ void cd2650_bus_install() {
     cpu_bus.vector_notes = cd2650_dos_call_notes;
     cpu_bus.wide_clock_column = true;
 }
+
+bool cd2650_six_bit_keys() {
+    return cd2650_biosversion == 0;
+}
+
+int cd2650_paste_char(u8 c, u8* out) {
+    out[0] = c >= 'a' && c <= 'z' ? static_cast<u8>(c - 0x60) : c;
+    out[1] = 0xFF;
+    return 2;
+}

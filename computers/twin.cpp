@@ -1,11 +1,13 @@
 #include "computers/twin.h"
 
 #include "computers/pipbug.h"
+#include "computers/terminal.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
+#include "cpu/memory.h"
 #include "machines/seams.h"
 
 u8 twin_irq_pending[32];
@@ -93,4 +95,16 @@ void twin_bus_install() {
     cpu_bus.char_style = ascii_chars;
     cpu_bus.guest_char = serial_guest_char;
     cpu_bus.bios_notes = twin_api_notes;
+}
+
+// The TWIN's monitors that erase a deleted character on the screen name
+// themselves at $3FFE-$3FFF.
+static bool twin_erases_deleted() {
+    const char a = static_cast<char>(guest_memory[0x3FFE]);
+    const char b = static_cast<char>(guest_memory[0x3FFF]);
+    return (a == '1' && b == '6') || (a == '2' && b == '0') || (a == '4' && b == '0');
+}
+
+u8 twin_monitor_key(u8 ch) {
+    return term_delete_key(ch, twin_erases_deleted());
 }

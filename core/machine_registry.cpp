@@ -113,6 +113,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pipbug,
         .reset_frame = display_reset_pipbug,
         .led_panel_geometry = led_geometry_pipbug,
+        .monitor_key = pipbug_monitor_key,
+        .paste_char = pipbug_paste_char,
     },
     // BINBUG
     {
@@ -128,6 +130,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_terminal_colours,
         .reset_frame = display_reset_binbug,
         .beam_marker = beam_marker_binbug,
+        .paste_char = binbug_paste_char,
     },
     // INSTRUCTOR
     {
@@ -159,6 +162,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .object_suffix = ".aof",
         .reset_frame = display_reset_twin,
+        .monitor_key = twin_monitor_key,
     },
     // CD2650
     {
@@ -177,6 +181,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .reset_frame = display_reset_cd2650,
         .beam_marker = beam_marker_cd2650,
+        .six_bit_keys = cd2650_six_bit_keys,
+        .key_routine = "KBIN",
+        .paste_char = cd2650_paste_char,
     },
     // ZACCARIA
     {
@@ -325,6 +332,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_typeright_colours,
         .led_panel_cell = led_cell_typeright,
         .led_panel_geometry = led_geometry_typeright,
+        .key_char = typeright_key_char,
     },
 };
 
