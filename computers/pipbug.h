@@ -67,3 +67,9 @@ CpuCharStyle ascii_chars();
 
 // Where LED digit `digit` is drawn in the frame.
 LedDigitPlace pipbug_led_digit_place(int digit);
+
+// The monitor's key input: monitor 3 takes a Backspace as DEL and erases it.
+u8 pipbug_monitor_key(u8 ch);
+// A pasted character: a line feed as a carriage return, which waits for the
+// monitor's end of line.
+int pipbug_paste_char(u8 c, u8* out);

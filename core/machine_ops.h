@@ -209,6 +209,22 @@ struct MachineOps {
     const char* printer_help = nullptr;   // common: "printer"
     const char* floppy_help = nullptr;    // common: "floppydrive"
     const char* papertape_help = nullptr; // common: "papertape"
+    // ---- input and interface ----
+    // The character host key `code` types with the held modifiers and the
+    // options (or KEY_NO_CHAR, KEY_SWALLOW, KEY_TYPE_TITLE, KEY_TYPE_DATE).
+    // nullptr: the key table's terminal columns.
+    u16 (*key_char)(u32 code) = nullptr;
+    // Whether the keyboard types six-bit capitals (the Caps column masked to
+    // $3F) with the current monitor. nullptr: it never does.
+    bool (*six_bit_keys)() = nullptr;
+    // What the monitor's key input makes of key `ch` (a Backspace as DEL, the
+    // deleted character erased on the screen). nullptr: the key as typed.
+    u8 (*monitor_key)(u8 ch) = nullptr;
+    // The monitor routine that reads a key, as the BIOS log names it.
+    const char* key_routine = "CHIN";
+    // Puts the key codes pasted character `c` becomes into `out` (room for
+    // 14) and returns their count. nullptr: `c` alone.
+    int (*paste_char)(u8 c, u8* out) = nullptr;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

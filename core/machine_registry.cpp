@@ -136,6 +136,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .lowercase_input = [] { return true; },
         .erase_deleted = pipbug_monitor_2,
         .guide_section = "pipbug-and-binbug",
+        .monitor_key = pipbug_monitor_key,
+        .paste_char = pipbug_paste_char,
     },
     // BINBUG
     {
@@ -156,6 +158,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .lowercase_input = [] { return true; },
         .guide_section = "pipbug-and-binbug",
         .sprites_help = "binbug-sprites",
+        .paste_char = binbug_paste_char,
     },
     // INSTRUCTOR
     {
@@ -200,6 +203,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .printer_help = "twin-printer",
         .floppy_help = "floppydrives",
         .papertape_help = "papertape-twin",
+        .monitor_key = twin_monitor_key,
     },
     // CD2650
     {
@@ -224,6 +228,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .lowercase_input = cd2650_lowercase_input,
         .guide_section = "cd2650",
         .sprites_help = "binbug-sprites",
+        .six_bit_keys = cd2650_six_bit_keys,
+        .key_routine = "KBIN",
+        .paste_char = cd2650_paste_char,
     },
     // ZACCARIA
     {
@@ -397,6 +404,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .debug_view = typeright_debug_view,
         .guide_section = "type-right",
         .coding_guide = false,
+        .key_char = typeright_key_char,
     },
 };
 

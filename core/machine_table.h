@@ -31,6 +31,21 @@ enum SoundEffect : int {
     SFX_PUNCH
 };
 
+// A text of the message catalog: its number and the English text without a catalog.
+struct CatalogText {
+    i32 number; // 0: none
+    const char* english;
+};
+
+// The page of records the high-score window shows.
+enum class HiscorePage : u8 {
+    NONE,            // no records
+    GAME_LIST,       // one scrolling list row per game, with its picture (Arcadia)
+    COINOP,          // a row per coin-op game, with its picture
+    BALL_AND_PADDLE, // two framed groups of three, one per chip
+    DRILLS,          // a row per class and level of the typing drills, then the games
+};
+
 // What a machine is and has, asked by everything outside the machines instead
 // of testing machine numbers. Grouped by the part of the program that asks.
 struct MachineTraits {
@@ -39,12 +54,28 @@ struct MachineTraits {
     bool console_raster = false; // Arcadia and PVI consoles: 227-clock raster lines drawn by the beam
     bool raster_timed = false;   // a raster display timed in clocks beside a processor (BINBUG, CD2650, PHUNSY)
     // ---- input ----
+    bool capitals_only = false;       // the keyboard types capitals whatever "lowercase" says
+    bool cursor_keys_escape = false;  // the cursor keys type Esc A, B, C, D
+    bool repeat_needs_latch = false;  // a held key repeats only with the on-screen Repeat key
+    bool ctrl_passes_keys = false;    // Ctrl with another key still presses it for the guest
+    bool escape_to_terminal = false;  // a typed Esc starts a terminal escape; the guest gets none
+    bool keys_always_queued = false;  // typed keys always queue, never repeating or latched
+    bool pause_on_play_only = false;  // P is a typing key: only the Play key pauses
+    bool typewriter_keyboard = false; // no Ctrl or Esc key; console-button keys may also type
+    bool panel_shift_keys = false;    // controls-panel keys 49 and 50 are the left and right Shift
+    bool console_keys_unused = false; // the console buttons' host keys are no guest keys
+    bool key_input_polled = false;    // the monitor polls for keys: finding none is not logged
+    bool console_reads_tape = false;  // the teletype's tape reader can feed the console input
+    u8 console_click_frames[4] = {5, 5, 5, 5}; // frames a click holds each console button down
+    CatalogText console_names[4] = {};         // localised button labels; number 0: as the table
     // ---- display and sound ----
     // ---- devices ----
     // ---- debugger ----
     bool board_interrupt = false; // besides any PVI, the board interrupts the processor
     bool os_symbols = false;      // the disk system's label, comment and note rows name addresses
     bool code_in_rom = false;     // assembled code belongs in ROM: the assembler warns outside it
+    // ---- interface ----
+    HiscorePage hiscore_page = HiscorePage::NONE; // the high-score window's page
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
     // What the menu items need:
