@@ -10,15 +10,23 @@
 #include "computers/pipbug.h"
 #include "computers/selbst.h"
 #include "computers/twin.h"
+#include "computers/autorun.h"
+#include "computers/phunsy_image.h"
 #include "core/machine_parts.h"
+#include "display/led.h"
 #include "display/machine_display.h"
 #include "machines/arcadia.h"
+#include "machines/arcadia_rows.h"
 #include "machines/coinop.h"
 #include "machines/coinop_video.h"
 #include "machines/malzak.h"
+#include "machines/malzak_rows.h"
 #include "machines/zaccaria.h"
+#include "machines/zaccaria_rows.h"
 #include "machines/elektor.h"
+#include "machines/elektor_rows.h"
 #include "machines/interton.h"
+#include "machines/interton_rows.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
@@ -47,6 +55,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_arcadia,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .stub_game = 118,
+        .score_digit = arcadia_score_digit,
+        .display_geometry = display_geometry_console,
+        .noise_latch_follows = [] { return true; },
     },
     // INTERTON
     {
@@ -65,6 +77,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .stub_game = 132,
+        .paddle_range = interton_paddle_range,
+        .display_geometry = display_geometry_console,
+        .tone_volume = interton_tone_volume,
+        .noise_latch_follows = [] { return true; },
     },
     // ELEKTOR
     {
@@ -83,10 +100,14 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
-        .sound_voices = snd_voices_pvi_console,
+        .sound_voices = snd_voices_elektor,
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .paddle_range = elektor_paddle_range,
+        .display_geometry = display_geometry_console,
+        .tone_volume = elektor_tone_volume,
+        .noise_latch_follows = elektor_noise_latch_follows,
     },
     // PIPBUG
     {
@@ -113,6 +134,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pipbug,
         .reset_frame = display_reset_pipbug,
         .led_panel_geometry = led_geometry_pipbug,
+        .run_loaded = pipbug_run_loaded,
+        .display_geometry = display_geometry_pipbug,
+        .led_font = led_font_pipbug,
     },
     // BINBUG
     {
@@ -128,6 +152,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_terminal_colours,
         .reset_frame = display_reset_binbug,
         .beam_marker = beam_marker_binbug,
+        .run_loaded = binbug_run_loaded,
+        .display_geometry = display_geometry_binbug,
     },
     // INSTRUCTOR
     {
@@ -159,6 +185,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .object_suffix = ".aof",
         .reset_frame = display_reset_twin,
+        .display_geometry = display_geometry_twin,
     },
     // CD2650
     {
@@ -177,6 +204,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .reset_frame = display_reset_cd2650,
         .beam_marker = beam_marker_cd2650,
+        .run_loaded = cd2650_run_loaded,
+        .display_geometry = display_geometry_cd2650,
     },
     // ZACCARIA
     {
@@ -221,6 +250,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .sound_voices = snd_voices_zaccaria,
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .game_file_name = zaccaria_game_file_name,
+        .program_kind = "Machine code",
+        .score_digit = zaccaria_score_digit,
+        .voice_frequency = zaccaria_voice_frequency,
+        .map_picture = zaccaria_map_picture,
     },
     // MALZAK
     {
@@ -236,6 +270,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .game_file_name = malzak_game_file_name,
+        .program_kind = "Machine code",
+        .score_digit = malzak_score_digit,
     },
     // PHUNSY
     {
@@ -257,6 +294,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_phunsy,
         .led_panel_geometry = led_geometry_phunsy,
         .beam_marker = beam_marker_phunsy,
+        .image_refused = phunsy_image_refused,
+        .run_loaded = phunsy_run_loaded,
+        .before_state_save = phunsy_before_state_save,
+        .after_state_load = phunsy_after_state_load,
+        .display_geometry = display_geometry_phunsy,
     },
     // PONG
     {
@@ -274,6 +316,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .tone_frequency = snd_tone_hz,
         .display_window = display_window_pong,
         .reset_frame = display_reset_pong,
+        .game_file_name = pong_game_file_name,
+        .program_kind = "Microcode",
+        .own_score = pong_own_score,
+        .display_geometry = pong_display_geometry,
     },
     // SELBST
     {
@@ -293,6 +339,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .reset_frame = display_reset_selbst,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_selbst,
+        .display_geometry = display_geometry_selbst,
     },
     // MIKIT
     {
@@ -310,6 +357,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_mikit,
+        .led_font = led_font_mikit,
     },
     // TYPERIGHT
     {
@@ -325,6 +373,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_typeright_colours,
         .led_panel_cell = led_cell_typeright,
         .led_panel_geometry = led_geometry_typeright,
+        .game_file_name = typeright_game_file_name,
     },
 };
 

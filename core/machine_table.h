@@ -31,6 +31,20 @@ enum SoundEffect : int {
     SFX_PUNCH
 };
 
+// How scanlines look on a machine's display.
+enum class ScanlineStyle : u8 {
+    ROWS, // every other host row of a scaled picture dark
+    NONE, // never (LED-only displays)
+    GRID, // a grid of dark rows and columns over the whole picture
+};
+
+// The floppy image files a machine's drives take.
+enum class DiskImages : u8 {
+    NONE,
+    RAW,  // sector dumps (RAW)
+    TWIN, // the TWIN's own images (IMG, TWIN)
+};
+
 // What a machine is and has, asked by everything outside the machines instead
 // of testing machine numbers. Grouped by the part of the program that asks.
 struct MachineTraits {
@@ -38,10 +52,32 @@ struct MachineTraits {
     bool no_processor = false; // the ball-and-paddle chips and the Type-right
     bool console_raster = false; // Arcadia and PVI consoles: 227-clock raster lines drawn by the beam
     bool raster_timed = false;   // a raster display timed in clocks beside a processor (BINBUG, CD2650, PHUNSY)
+    bool keeps_region = false;   // switching to it keeps the chosen video standard, else its row's
+    i32 line_clocks = 0;         // raster line length an unknown game starts with; 0: left as it is
+    double longest_frame = 0.0;  // clock periods of its longest frame in any mode; 0: its row's
     // ---- input ----
     // ---- display and sound ----
+    bool led_strip_optional = false; // its LED strip is in the frame only with "showleds"
+    bool slanted_leds = false;       // LED digits lean right, the decimal point further out
+    i32 led_points = 13;             // digits from the first that have a decimal point
+    ScanlineStyle scanlines = ScanlineStyle::ROWS;
+    u8 volume_bits = 3; // bits of a guest tone volume (3: higher values play at full volume)
     // ---- devices ----
     // ---- debugger ----
+    // ---- games, files and states ----
+    bool takes_bin = false;       // runs BIN images of games the database does not know
+    bool takes_aof = false;       // runs AOF programs the database does not know
+    bool game_rows = false;       // the games database lists its programs; a state names one
+    bool maps_are_games = false;  // each memory map is one game (no game files)
+    bool scans_hiscores = false;  // the high-score table follows the game's score every frame
+    bool keeps_swap = false;      // a game's settings leave the controller swap as it is
+    i32 idle_start_address = -1;  // start address a state records with no file loaded; -1: the last
+    i32 state_led_bytes = 8;      // LED digit bytes of a save state
+    bool cassette = false;        // a cassette interface (WAV, 8SVX, AIFF tapes)
+    bool mdcr = false;            // a mini digital cassette recorder (MDCR tapes)
+    DiskImages disk_images = DiskImages::NONE;
+    u8 drives_kept = 0;           // floppy drives whose presence a machine switch keeps
+    u8 papertape_units = 0;       // paper tape reader/punch units
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
 };

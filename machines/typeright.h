@@ -74,6 +74,8 @@ void typeright_machine_init();
 void typeright_reset();
 void typeright_update_caps();
 void typeright_save_state(u32 map);
+// The file a new game is saved under.
+const char* typeright_game_file_name(u32 map);
 void typeright_dump_lcd();
 // Words per minute and accuracy of `chars` characters typed in `frames`
 // frames with `errors` errors.
