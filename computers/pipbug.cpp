@@ -27,6 +27,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
@@ -456,7 +457,12 @@ void pipbug_serialise(u32) {
     }
 }
 
+// The EA and 7-bit printers on unit 0 and the teletype's papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
+
 void pipbug_bus_install() {
+    device_link = DEVICES;
     cpu_bus.flag_written = flag_written;
     cpu_bus.char_style = ascii_chars;
     cpu_bus.guest_char = serial_guest_char;
