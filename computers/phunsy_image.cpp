@@ -61,8 +61,9 @@ bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
 }
 
 const char* phunsy_image_refused(const KnownGame& game, u32 size) {
-    return phunsy_blocks_fit(game, size) ? nullptr
-                                         : "The load blocks of this PHUNSY game do not fit the file!";
+    return phunsy_blocks_fit(game, size)
+               ? nullptr
+               : "The load blocks of this PHUNSY game do not fit the file!";
 }
 
 void phunsy_map_image(bool known) {

@@ -183,8 +183,8 @@ void hiscore_scan(int slot) {
         value = own();
     } else {
         for (int i = 0; i < 4 && r.address[i] != 0; i++) {
-            u32 v = slot == TWO_CHARACTER_SLOT ? score_of_two(r.address[i])
-                                               : score_at(r, r.address[i]);
+            u32 v =
+                slot == TWO_CHARACTER_SLOT ? score_of_two(r.address[i]) : score_at(r, r.address[i]);
             if (v > value) value = v;
         }
     }

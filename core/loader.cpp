@@ -29,6 +29,7 @@
 #include "core/zipfile.h"
 #include "machines/uvi2637.h"
 #include "cpu/memory.h"
+#include "peripherals/device_link.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -376,7 +377,7 @@ int load_medium(int kind) {
         return LOAD_MEDIUM;
     }
     case KIND_PAP: {
-        const u8 units = machine_traits().papertape_units;
+        const u8 units = device_link.papertape_units;
         if (units == 0) break;
         rec_stop_all();
         int unit = 0;
@@ -588,8 +589,7 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
-    if (machine_traits().keeps_region && emu_region != old_region &&
-        ui_host.main_window_open())
+    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open())
         cmd_menu_command_c(262);
     else
         display_setup_geometry();

@@ -190,8 +190,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
             emu_region = static_cast<u32>(machine_desc().default_region);
         display_aspect = static_cast<u32>(machine_desc().default_stretch);
         display_setup_geometry();
-        if (machine_desc().width != old_width ||
-            machine_desc().height != old_height || display_aspect != old_aspect)
+        if (machine_desc().width != old_width || machine_desc().height != old_height ||
+            display_aspect != old_aspect)
             window_resize_pending = 1;
     }
 
@@ -424,8 +424,8 @@ void game_apply_settings() {
     deflicker_settings = DeflickerSettings{0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
     pipbug_peripheral = 0;
     // Where the memory map is the game, the game stays.
-    const int map = machine_traits().maps_are_games ? static_cast<int>(memmap)
-                                                    : machine_desc().default_memmap;
+    const int map =
+        machine_traits().maps_are_games ? static_cast<int>(memmap) : machine_desc().default_memmap;
     machine_switch(static_cast<int>(m), map, false, false, false);
     current_overlay = memmap_table[memmap].default_overlay;
 }

@@ -65,19 +65,18 @@ struct MachineTraits {
     // ---- devices ----
     // ---- debugger ----
     // ---- games, files and states ----
-    bool takes_bin = false;       // runs BIN images of games the database does not know
-    bool takes_aof = false;       // runs AOF programs the database does not know
-    bool game_rows = false;       // the games database lists its programs; a state names one
-    bool maps_are_games = false;  // each memory map is one game (no game files)
-    bool scans_hiscores = false;  // the high-score table follows the game's score every frame
-    bool keeps_swap = false;      // a game's settings leave the controller swap as it is
-    i32 idle_start_address = -1;  // start address a state records with no file loaded; -1: the last
-    i32 state_led_bytes = 8;      // LED digit bytes of a save state
-    bool cassette = false;        // a cassette interface (WAV, 8SVX, AIFF tapes)
-    bool mdcr = false;            // a mini digital cassette recorder (MDCR tapes)
+    bool takes_bin = false;      // runs BIN images of games the database does not know
+    bool takes_aof = false;      // runs AOF programs the database does not know
+    bool game_rows = false;      // the games database lists its programs; a state names one
+    bool maps_are_games = false; // each memory map is one game (no game files)
+    bool scans_hiscores = false; // the high-score table follows the game's score every frame
+    bool keeps_swap = false;     // a game's settings leave the controller swap as it is
+    i32 idle_start_address = -1; // start address a state records with no file loaded; -1: the last
+    i32 state_led_bytes = 8;     // LED digit bytes of a save state
+    bool cassette = false;       // a cassette interface (WAV, 8SVX, AIFF tapes)
+    bool mdcr = false;           // a mini digital cassette recorder (MDCR tapes)
     DiskImages disk_images = DiskImages::NONE;
-    u8 drives_kept = 0;           // floppy drives whose presence a machine switch keeps
-    u8 papertape_units = 0;       // paper tape reader/punch units
+    u8 drives_kept = 0; // floppy drives whose presence a machine switch keeps
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
 };

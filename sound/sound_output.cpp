@@ -67,7 +67,8 @@ int snd_find_free_channel() {
 int snd_tone_host_volume(int volume) {
     const int master = std::clamp(snd_master_volume, 0, 8);
     if (volume <= 0) return 0;
-    if (machine_traits().volume_bits == 4) return snd_volume_table[std::min(volume, 15)] * master / 8;
+    if (machine_traits().volume_bits == 4)
+        return snd_volume_table[std::min(volume, 15)] * master / 8;
     return snd_volume_table8[std::min(volume, 7)] * master / 8;
 }
 
