@@ -293,7 +293,7 @@ ItemState rule(int id) {
     case 182:
         return ticked(map_traits().force_feedback, forcefeedback_right);
     case 183:
-        return on(traits().has_cassette);
+        return on(traits().cassette);
     case 184:
         return on(drives());
     case 185:
@@ -333,7 +333,7 @@ ItemState rule(int id) {
     case 212:
         return ticked(traits().cartridge_console, stubprograms);
     case 217:
-        return ticked(traits().scanlines && display_filter != 0 && display_scale != 1, scanlines);
+        return ticked(traits().scanlines != ScanlineStyle::NONE && display_filter != 0 && display_scale != 1, scanlines);
     case 222:
         return ticked(!mid() && holds(machine_row().blanking_areas), blankingareas);
     case 223:

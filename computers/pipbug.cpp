@@ -380,6 +380,7 @@ void pipbug_io_write(u32 port, u8 value) {
 // ---- Reset and save state -------------------------------------------------------------
 
 void pipbug_reset() {
+    port_records[16].last_value = 7; // the idle teletype port
     teletype_rx_state = teletype_tx_state = 0;
     teletype_rx_due = teletype_tx_due = 0;
     teletype_break_held = 0;

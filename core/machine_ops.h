@@ -9,6 +9,7 @@
 #include "core/emu.h"
 
 struct KnownGame;
+struct MachineDesc;
 
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
@@ -225,6 +226,54 @@ struct MachineOps {
     // Puts the key codes pasted character `c` becomes into `out` (room for
     // 14) and returns their count. nullptr: `c` alone.
     int (*paste_char)(u8 c, u8* out) = nullptr;
+
+    // ---- frames, loading, states, display and sound ----
+    // The games-database row of the built-in program a fresh machine starts
+    // with under "stubprograms"; -1: none.
+    i32 stub_game = -1;
+    // Sets the paddle range in the machine's row for games-database row
+    // `game` (-1: no known game). nullptr: the row's range stays.
+    void (*paddle_range)(i32 game) = nullptr;
+    // The file name a new game of memory map `map` is saved under.
+    // nullptr: none.
+    const char* (*game_file_name)(u32 map) = nullptr;
+    // The game information's language field where the memory map is the
+    // game. nullptr: "n/a".
+    const char* program_kind = nullptr;
+    // Why the machine refuses the image of a known game that is `size` bytes
+    // long (the warning shown). nullptr: every image is taken.
+    const char* (*image_refused)(const KnownGame& row, u32 size) = nullptr;
+    // Types what starts a known program just loaded from a file of `kind`
+    // (KIND_BIN, KIND_AOF) written in `language`. nullptr: nothing.
+    void (*run_loaded)(int kind, u8 language) = nullptr;
+    // Around the common part of a save state: before one is written, after
+    // one was read in. nullptr: nothing.
+    void (*before_state_save)() = nullptr;
+    void (*after_state_load)() = nullptr;
+    // The digit a character on the screen shows in a score, any value
+    // outside 0-9 for none. nullptr: the machine shows no scores.
+    int (*score_digit)(u8 c) = nullptr;
+    // The running game's score where the machine keeps it itself.
+    // nullptr: the score is read off the screen.
+    u32 (*own_score)() = nullptr;
+    // Sets `row`'s frame size, and the current machine's text geometry when
+    // `current`, for the current options; called for every machine.
+    // nullptr: the size is fixed.
+    void (*display_geometry)(MachineDesc& row, bool current) = nullptr;
+    // Segment patterns of the hex digits 0-F a written LED digit shows.
+    // nullptr: the guest writes the segments themselves.
+    const u8* led_font = nullptr;
+    // Voice 0's volume while a PVI plays its tone. nullptr: 15.
+    u8 (*tone_volume)() = nullptr;
+    // Voice 1-15's frequency in Hz at pitch value p, below 0 for the
+    // framework's. nullptr: the framework's.
+    float (*voice_frequency)(int voice, u16 p) = nullptr;
+    // Whether the noise-burst latch starts from bit 4 of the sound register
+    // at $1E80 after a reset or a state load. nullptr: it starts clear.
+    bool (*noise_latch_follows)() = nullptr;
+    // The game list's small picture of memory map `map`. nullptr: the
+    // machine's picture.
+    u32 (*map_picture)(u32 map) = nullptr;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -10,16 +10,24 @@
 #include "computers/pipbug.h"
 #include "computers/selbst.h"
 #include "computers/twin.h"
+#include "computers/autorun.h"
+#include "computers/phunsy_image.h"
 #include "core/machine_parts.h"
+#include "display/led.h"
 #include "display/machine_display.h"
 #include "machines/arcadia.h"
+#include "machines/arcadia_rows.h"
 #include "machines/coinop.h"
 #include "machines/coinop_video.h"
 #include "machines/malzak.h"
+#include "machines/malzak_rows.h"
 #include "machines/zaccaria.h"
+#include "machines/zaccaria_rows.h"
 #include "machines/elektor.h"
 #include "machines/elektor_texts.h"
+#include "machines/elektor_rows.h"
 #include "machines/interton.h"
+#include "machines/interton_rows.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
@@ -53,6 +61,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .blanking_areas = [] { return true; },
         .guide_section = "arcadia",
         .sprites_help = "arcadia-sprites",
+        .stub_game = 118,
+        .score_digit = arcadia_score_digit,
+        .display_geometry = display_geometry_console,
+        .noise_latch_follows = [] { return true; },
     },
     // INTERTON
     {
@@ -74,6 +86,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .blanking_areas = [] { return true; },
         .guide_section = "interton",
         .sprites_help = "pvi-sprites",
+        .stub_game = 132,
+        .paddle_range = interton_paddle_range,
+        .display_geometry = display_geometry_console,
+        .tone_volume = interton_tone_volume,
+        .noise_latch_follows = [] { return true; },
     },
     // ELEKTOR
     {
@@ -92,7 +109,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
-        .sound_voices = snd_voices_pvi_console,
+        .sound_voices = snd_voices_elektor,
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
@@ -104,6 +121,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .blanking_areas = [] { return true; },
         .guide_section = "elektor",
         .sprites_help = "pvi-sprites",
+        .paddle_range = elektor_paddle_range,
+        .display_geometry = display_geometry_console,
+        .tone_volume = elektor_tone_volume,
+        .noise_latch_follows = elektor_noise_latch_follows,
     },
     // PIPBUG
     {
@@ -138,6 +159,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guide_section = "pipbug-and-binbug",
         .monitor_key = pipbug_monitor_key,
         .paste_char = pipbug_paste_char,
+        .run_loaded = pipbug_run_loaded,
+        .display_geometry = display_geometry_pipbug,
+        .led_font = led_font_pipbug,
     },
     // BINBUG
     {
@@ -159,6 +183,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guide_section = "pipbug-and-binbug",
         .sprites_help = "binbug-sprites",
         .paste_char = binbug_paste_char,
+        .run_loaded = binbug_run_loaded,
+        .display_geometry = display_geometry_binbug,
     },
     // INSTRUCTOR
     {
@@ -204,6 +230,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .floppy_help = "floppydrives",
         .papertape_help = "papertape-twin",
         .monitor_key = twin_monitor_key,
+        .display_geometry = display_geometry_twin,
     },
     // CD2650
     {
@@ -231,6 +258,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .six_bit_keys = cd2650_six_bit_keys,
         .key_routine = "KBIN",
         .paste_char = cd2650_paste_char,
+        .run_loaded = cd2650_run_loaded,
+        .display_geometry = display_geometry_cd2650,
     },
     // ZACCARIA
     {
@@ -280,6 +309,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guide_section = "coin-op-boards",
         .dips_help = "zaccaria-dips",
         .sprites_help = "pvi-sprites",
+        .game_file_name = zaccaria_game_file_name,
+        .program_kind = "Machine code",
+        .score_digit = zaccaria_score_digit,
+        .voice_frequency = zaccaria_voice_frequency,
+        .map_picture = zaccaria_map_picture,
     },
     // MALZAK
     {
@@ -299,6 +333,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guide_section = "coin-op-boards",
         .dips_help = "malzak2-dips",
         .sprites_help = "pvi-sprites",
+        .game_file_name = malzak_game_file_name,
+        .program_kind = "Machine code",
+        .score_digit = malzak_score_digit,
     },
     // PHUNSY
     {
@@ -326,6 +363,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guide_section = "phunsy",
         .sprites_help = "binbug-sprites",
         .tape_help = "phunsy-tapedeck",
+        .image_refused = phunsy_image_refused,
+        .run_loaded = phunsy_run_loaded,
+        .before_state_save = phunsy_before_state_save,
+        .after_state_load = phunsy_after_state_load,
+        .display_geometry = display_geometry_phunsy,
     },
     // PONG
     {
@@ -345,6 +387,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .reset_frame = display_reset_pong,
         .blanking_areas = [] { return true; },
         .dips_help = "pong-dips",
+        .game_file_name = pong_game_file_name,
+        .program_kind = "Microcode",
+        .own_score = pong_own_score,
+        .display_geometry = pong_display_geometry,
     },
     // SELBST
     {
@@ -368,6 +414,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .bios_view = [] { return true; },
         .lowercase_input = [] { return true; },
         .guide_section = "selbstbaucomputer",
+        .display_geometry = display_geometry_selbst,
     },
     // MIKIT
     {
@@ -386,6 +433,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_mikit,
         .guide_section = "mikit",
+        .led_font = led_font_mikit,
     },
     // TYPERIGHT
     {
@@ -405,6 +453,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .guide_section = "type-right",
         .coding_guide = false,
         .key_char = typeright_key_char,
+        .game_file_name = typeright_game_file_name,
     },
 };
 

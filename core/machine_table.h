@@ -46,6 +46,20 @@ enum class HiscorePage : u8 {
     DRILLS,          // a row per class and level of the typing drills, then the games
 };
 
+// How scanlines look on a machine's display.
+enum class ScanlineStyle : u8 {
+    ROWS, // every other host row of a scaled picture dark
+    NONE, // never (LED-only displays)
+    GRID, // a grid of dark rows and columns over the whole picture
+};
+
+// The floppy image files a machine's drives take.
+enum class DiskImages : u8 {
+    NONE,
+    RAW,  // sector dumps (RAW)
+    TWIN, // the TWIN's own images (IMG, TWIN)
+};
+
 // What a machine is and has, asked by everything outside the machines instead
 // of testing machine numbers. Grouped by the part of the program that asks.
 struct MachineTraits {
@@ -53,6 +67,9 @@ struct MachineTraits {
     bool no_processor = false; // the ball-and-paddle chips and the Type-right
     bool console_raster = false; // Arcadia and PVI consoles: 227-clock raster lines drawn by the beam
     bool raster_timed = false;   // a raster display timed in clocks beside a processor (BINBUG, CD2650, PHUNSY)
+    bool keeps_region = false;   // switching to it keeps the chosen video standard, else its row's
+    i32 line_clocks = 0;         // raster line length an unknown game starts with; 0: left as it is
+    double longest_frame = 0.0;  // clock periods of its longest frame in any mode; 0: its row's
     // ---- input ----
     bool capitals_only = false;       // the keyboard types capitals whatever "lowercase" says
     bool cursor_keys_escape = false;  // the cursor keys type Esc A, B, C, D
@@ -69,6 +86,11 @@ struct MachineTraits {
     u8 console_click_frames[4] = {5, 5, 5, 5}; // frames a click holds each console button down
     CatalogText console_names[4] = {};         // localised button labels; number 0: as the table
     // ---- display and sound ----
+    bool led_strip_optional = false; // its LED strip is in the frame only with "showleds"
+    bool slanted_leds = false;       // LED digits lean right, the decimal point further out
+    i32 led_points = 13;             // digits from the first that have a decimal point
+    ScanlineStyle scanlines = ScanlineStyle::ROWS;
+    u8 volume_bits = 3; // bits of a guest tone volume (3: higher values play at full volume)
     // ---- devices ----
     // ---- debugger ----
     bool board_interrupt = false; // besides any PVI, the board interrupts the processor
@@ -76,6 +98,19 @@ struct MachineTraits {
     bool code_in_rom = false;     // assembled code belongs in ROM: the assembler warns outside it
     // ---- interface ----
     HiscorePage hiscore_page = HiscorePage::NONE; // the high-score window's page
+    // ---- games, files and states ----
+    bool takes_bin = false;      // runs BIN images of games the database does not know
+    bool takes_aof = false;      // runs AOF programs the database does not know
+    bool game_rows = false;      // the games database lists its programs; a state names one
+    bool maps_are_games = false; // each memory map is one game (no game files)
+    bool scans_hiscores = false; // the high-score table follows the game's score every frame
+    bool keeps_swap = false;     // a game's settings leave the controller swap as it is
+    i32 idle_start_address = -1; // start address a state records with no file loaded; -1: the last
+    i32 state_led_bytes = 8;     // LED digit bytes of a save state
+    bool cassette = false;       // a cassette interface (WAV, 8SVX, AIFF tapes)
+    bool mdcr = false;           // a mini digital cassette recorder (MDCR tapes)
+    DiskImages disk_images = DiskImages::NONE;
+    u8 drives_kept = 0; // floppy drives whose presence a machine switch keeps
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
     // What the menu items need:
@@ -96,7 +131,6 @@ struct MachineTraits {
     bool video_monitor = false;      // the UVI/PVI monitor window, besides the video-chip machines
     bool musical_keyboard = false;   // the musical keyboard window, besides the video-chip machines
     bool controls_window = false;    // the Controls window
-    bool has_cassette = false;       // cassette tape decks
     bool instruments = false;        // industrial and scientific instruments on the serial port
     bool has_papertape = false;      // papertape units
     bool has_printer = false;        // printers
@@ -104,7 +138,6 @@ struct MachineTraits {
     bool pvi_console = false;        // a PVI console: Darken backgrounds, DRAW 4 (DMA writes)
     bool echo_console = false;       // its serial I/O may be echoed to the console
     bool randomize_memory = false;   // memory may start random
-    bool scanlines = false;          // the display may show scanlines
     bool blinking_cursor = false;    // a cursor that may blink
     bool fill_intersections = false; // the display may fill the intersections of its dots
     bool unlit_leds = false;         // LEDs that may be drawn unlit

@@ -631,6 +631,10 @@ void typeright_machine_init() {
     }
 }
 
+const char* typeright_game_file_name(u32) {
+    return "Type-right.cos";
+}
+
 static bool reading() {
     return serial_dir != SERIAL_WRITE;
 }

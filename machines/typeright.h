@@ -79,6 +79,8 @@ void typeright_machine_init();
 void typeright_reset();
 void typeright_update_caps();
 void typeright_save_state(u32 map);
+// The file a new game is saved under.
+const char* typeright_game_file_name(u32 map);
 void typeright_dump_lcd();
 // The debugger's VIEW words of the Type-right: SCRN dumps the display.
 ViewShown typeright_debug_view(const char* word);
