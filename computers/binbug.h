@@ -2,5 +2,6 @@
 // 2 and how the monitor's text and calls are shown.
 #pragma once
 
-// Fills cpu_bus and the machine's address traps (after cpu_bus_reset()).
+// Fills cpu_bus, cpu_debug_hooks and the machine's address traps (after
+// cpu_bus_reset()).
 void binbug_bus_install();

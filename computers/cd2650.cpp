@@ -2,7 +2,7 @@
 
 #include "computers/pipbug.h"
 #include "core/settings_vars.h"
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "machines/seams.h"
 
 // The VDU character set: codes 0-31 and 64-95 are "@A..Z[ ]^_".
@@ -21,11 +21,15 @@ static bool calls_through_vectors() {
     return cd2650_dosversion == 1 && cd2650_biosversion == 0;
 }
 
+static constexpr CpuDebugHooks cd2650_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = vdu_char,
+    .calls_through_vectors = calls_through_vectors,
+    .bios_notes = cd2650_bios_notes,
+    .vector_notes = cd2650_dos_call_notes,
+    .wide_clock_column = true,
+};
+
 void cd2650_bus_install() {
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = vdu_char;
-    cpu_bus.calls_through_vectors = calls_through_vectors;
-    cpu_bus.bios_notes = cd2650_bios_notes;
-    cpu_bus.vector_notes = cd2650_dos_call_notes;
-    cpu_bus.wide_clock_column = true;
+    cpu_debug_hooks = &cd2650_debug_hooks;
 }

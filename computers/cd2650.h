@@ -2,5 +2,5 @@
 // called through vectors, and the wide clock column of its listings.
 #pragma once
 
-// Fills cpu_bus for the CD2650 (after cpu_bus_reset()).
+// Points cpu_debug_hooks at the CD2650's (after cpu_bus_reset()).
 void cd2650_bus_install();

@@ -85,12 +85,16 @@ static void halt() {
     if (!twin_slave_active) twin_switch_to_slave();
 }
 
+static constexpr CpuDebugHooks twin_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = serial_guest_char,
+    .bios_notes = twin_api_notes,
+};
+
 void twin_bus_install() {
     cpu_bus.interrupt_vector = interrupt_vector;
     cpu_bus.interrupt_log = interrupt_log;
     cpu_bus.interrupt_taken = interrupt_taken;
     cpu_bus.halt = halt;
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_notes = twin_api_notes;
+    cpu_debug_hooks = &twin_debug_hooks;
 }

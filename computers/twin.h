@@ -14,5 +14,5 @@ extern const char* const twin_irq_names[32];
 void twin_switch_to_slave();
 void twin_describe_svc(int call);
 
-// Fills cpu_bus for the TWIN (after cpu_bus_reset()).
+// Fills cpu_bus and cpu_debug_hooks for the TWIN (after cpu_bus_reset()).
 void twin_bus_install();

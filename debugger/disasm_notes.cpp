@@ -8,7 +8,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "debugger/symbols_seam.h"
 
 #include <cstdio>
@@ -46,10 +46,10 @@ void dis_print_address_comments(u32 address) {
     print_table_comments(address);
     // The monitor notes of the board; one monitor names its routines by the
     // call word stored at the address.
-    if (cpu_bus.bios_notes)
-        cpu_bus.bios_notes(machine == SELBST
-                               ? (guest_memory[address] << 8) | guest_memory[page_add(address, 1)]
-                               : address);
+    if (cpu_debug_hooks->bios_notes)
+        cpu_debug_hooks->bios_notes(machine == SELBST ? (guest_memory[address] << 8) |
+                                                            guest_memory[page_add(address, 1)]
+                                                      : address);
     dis_address_notes(address, 0, nullptr, 0);
 }
 
