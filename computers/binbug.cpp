@@ -2,11 +2,13 @@
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_notes.h"
+#include "computers/pipbug_vdu.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 
 // The fast serial input of monitor 2: the LODA at $0369 that starts the bit
 // loop instead delivers the whole character (LF for r2 = 2, FF for r2 = 1).
@@ -27,6 +29,10 @@ static bool fast_serial_input() {
     return true;
 }
 
+// A printer on unit 0 and the teletype's papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
+
 static constexpr CpuDebugHooks binbug_debug_hooks{
     .char_style = ascii_chars,
     .guest_char = serial_guest_char,
@@ -34,6 +40,7 @@ static constexpr CpuDebugHooks binbug_debug_hooks{
 };
 
 void binbug_bus_install() {
+    device_link = DEVICES;
     cpu_debug_hooks = &binbug_debug_hooks;
     cpu_trap_add(0x0369, 0x0D, fast_serial_input);
 }

@@ -1,9 +1,11 @@
 #include "computers/cd2650.h"
 
 #include "computers/pipbug.h"
+#include "computers/pipbug_vdu.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 
 // The VDU character set: codes 0-31 and 64-95 are "@A..Z[ ]^_".
 static u8 vdu_char(u8 code) {
@@ -21,6 +23,10 @@ static bool calls_through_vectors() {
     return cd2650_dosversion == 1 && cd2650_biosversion == 0;
 }
 
+// A printer on unit 0; no papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 0, .glyph = font5x7_glyph};
+
 static constexpr CpuDebugHooks cd2650_debug_hooks{
     .char_style = ascii_chars,
     .guest_char = vdu_char,
@@ -31,5 +37,6 @@ static constexpr CpuDebugHooks cd2650_debug_hooks{
 };
 
 void cd2650_bus_install() {
+    device_link = DEVICES;
     cpu_debug_hooks = &cd2650_debug_hooks;
 }

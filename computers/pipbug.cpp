@@ -28,6 +28,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
@@ -456,6 +457,10 @@ void pipbug_serialise(u32) {
     }
 }
 
+// The EA and 7-bit printers on unit 0 and the teletype's papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
+
 // Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
 static bool bios_caller(u16 caller) {
     return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
@@ -469,6 +474,7 @@ static constexpr CpuDebugHooks pipbug_debug_hooks{
 };
 
 void pipbug_bus_install() {
+    device_link = DEVICES;
     cpu_bus.flag_written = flag_written;
     cpu_debug_hooks = &pipbug_debug_hooks;
 }

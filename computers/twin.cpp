@@ -1,12 +1,14 @@
 #include "computers/twin.h"
 
 #include "computers/pipbug.h"
+#include "computers/pipbug_vdu.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 
 u8 twin_irq_pending[32];
 u32 twin_slave_active;
@@ -85,6 +87,10 @@ static void halt() {
     if (!twin_slave_active) twin_switch_to_slave();
 }
 
+// The line printer with its two units, and two papertape units.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 2, .line_printer = true, .papertape_units = 2, .glyph = font5x7_glyph};
+
 static constexpr CpuDebugHooks twin_debug_hooks{
     .char_style = ascii_chars,
     .guest_char = serial_guest_char,
@@ -92,6 +98,7 @@ static constexpr CpuDebugHooks twin_debug_hooks{
 };
 
 void twin_bus_install() {
+    device_link = DEVICES;
     cpu_bus.interrupt_vector = interrupt_vector;
     cpu_bus.interrupt_log = interrupt_log;
     cpu_bus.interrupt_taken = interrupt_taken;

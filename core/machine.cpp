@@ -25,6 +25,7 @@
 #include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "machines/arcadia.h"
+#include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -144,10 +145,12 @@ static void sound_register_written(u32) {
 
 // The bus of the current machine: plain RAM with the framework's port
 // dispatch and sound hook, the machine's own hooks, then the traps of the
-// loaded game.
+// loaded game. The machine's hooks hand its devices their link; a machine
+// without printer or papertape leaves none attached.
 void machine_bus_install() {
     cpu_bus_reset();
     cpu_traps_clear();
+    device_link = DEVICES_NONE;
     cpu_bus.port_read = io_read_port;
     cpu_bus.port_write = io_write_port;
     cpu_bus.sound_written = sound_register_written;

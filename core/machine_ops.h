@@ -48,6 +48,21 @@ enum class GuestChars : u8 {
     LASER_BATTLE,
 };
 
+// What a machine did with a word of the debugger's VIEW command.
+enum class ViewShown : u8 {
+    NONE,    // it has no view of that name
+    SHOWN,   // it printed the view
+    UNBUILT, // it has what the view shows, but no dump of it is built yet
+};
+
+// A kind of object file the debugger's SAVE writes: the suffix, the default
+// bytes per block, and the writer (1 when the file was written).
+struct ObjectFormat {
+    const char* suffix;
+    u32 block_size;
+    int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
+};
+
 struct MachineOps {
     // Builds the memory map of the current `memmap` on top of the generic one
     // (cleared memory, plain RAM, the framework's port dispatch on the bus):
@@ -142,6 +157,25 @@ struct MachineOps {
     // The beam marker for the beam at (clock, line); false: none now.
     // nullptr: the machine has no beam marker.
     bool (*beam_marker)(i32 clock, i32 line, bool tracing, BeamLine* out) = nullptr;
+    // ---- debugger and assembler ----
+    // Shows the machine's own VIEW `word` ("PSG", "SCRN"...). nullptr: none.
+    ViewShown (*debug_view)(const char* word) = nullptr;
+    // The object file the debugger's SAVE writes. nullptr: a Signetics
+    // absolute object file (".aof", 30 bytes a block).
+    const ObjectFormat* object_format = nullptr;
+    // What the monitor notes of an address in a listing are looked up by.
+    // nullptr: the address itself.
+    u32 (*listing_note_key)(u32 address) = nullptr;
+    // An entry of every program that the disassembler follows besides 0 and
+    // the interrupt's; -1 for none.
+    i32 program_entry = -1;
+    // The processor starts at 0: the disassembler names code there BOOT.
+    bool boots_at_zero = true;
+    // The binary object file the assembler writes leaves out the addresses
+    // object_gap_start up to object_gap_end when the code goes beyond them;
+    // equal bounds: no gap.
+    u16 object_gap_start = 0;
+    u16 object_gap_end = 0;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

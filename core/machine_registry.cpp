@@ -18,6 +18,7 @@
 #include "machines/malzak.h"
 #include "machines/zaccaria.h"
 #include "machines/elektor.h"
+#include "machines/elektor_texts.h"
 #include "machines/interton.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
@@ -47,6 +48,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_arcadia,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .object_gap_start = 0x1000,
+        .object_gap_end = 0x2000,
     },
     // INTERTON
     {
@@ -87,6 +90,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .debug_view = elektor_debug_view,
+        .object_format = &elektor_object_format,
+        .program_entry = 0x0903,
     },
     // PIPBUG
     {
@@ -147,6 +153,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_instructor,
         .led_panel_geometry = led_geometry_instructor,
+        .boots_at_zero = false,
     },
     // TWIN
     {
@@ -221,6 +228,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .sound_voices = snd_voices_zaccaria,
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .debug_view = zaccaria_debug_view,
     },
     // MALZAK
     {
@@ -293,6 +301,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .reset_frame = display_reset_selbst,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_selbst,
+        .listing_note_key = selbst_listing_note_key,
     },
     // MIKIT
     {
@@ -325,6 +334,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_typeright_colours,
         .led_panel_cell = led_cell_typeright,
         .led_panel_geometry = led_geometry_typeright,
+        .debug_view = typeright_debug_view,
     },
 };
 

@@ -42,6 +42,12 @@ struct MachineTraits {
     // ---- display and sound ----
     // ---- devices ----
     // ---- debugger ----
+    bool bios_call_log = false;   // calls from the game into the monitor can be logged
+    bool board_interrupt = false; // besides any PVI, the board interrupts the processor
+    bool user_interrupt = false;  // besides any PVI, the debugger may raise the interrupt by hand
+    bool sprite_display = false;  // besides any PVI's sprites, objects take the sprite display mode
+    bool os_symbols = false;      // the disk system's label, comment and note rows name addresses
+    bool code_in_rom = false;     // assembled code belongs in ROM: the assembler warns outside it
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
 };

@@ -10,6 +10,7 @@
 // (games 1 and 2). Results: words per minute and accuracy.
 #pragma once
 
+#include "core/machine_ops.h"
 #include "core/types.h"
 
 #include <string>
@@ -75,6 +76,8 @@ void typeright_reset();
 void typeright_update_caps();
 void typeright_save_state(u32 map);
 void typeright_dump_lcd();
+// The debugger's VIEW words of the Type-right: SCRN dumps the display.
+ViewShown typeright_debug_view(const char* word);
 // Words per minute and accuracy of `chars` characters typed in `frames`
 // frames with `errors` errors.
 void typeright_results(i32 chars, i32 frames, i32 errors, i32* wpm, i32* accuracy);
