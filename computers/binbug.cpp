@@ -44,3 +44,8 @@ void binbug_bus_install() {
     cpu_debug_hooks = &binbug_debug_hooks;
     cpu_trap_add(0x0369, 0x0D, fast_serial_input);
 }
+
+int binbug_paste_char(u8 c, u8* out) {
+    out[0] = c == 0x0A ? 0x0D : c;
+    return 1;
+}

@@ -40,3 +40,16 @@ void cd2650_bus_install() {
     device_link = DEVICES;
     cpu_debug_hooks = &cd2650_debug_hooks;
 }
+
+bool cd2650_lowercase_input() {
+    return cd2650_biosversion == 0;
+}
+bool cd2650_six_bit_keys() {
+    return cd2650_biosversion == 0;
+}
+
+int cd2650_paste_char(u8 c, u8* out) {
+    out[0] = c >= 'a' && c <= 'z' ? static_cast<u8>(c - 0x60) : c;
+    out[1] = 0xFF;
+    return 2;
+}

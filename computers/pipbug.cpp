@@ -487,3 +487,11 @@ LedDigitPlace pipbug_led_digit_place(int digit) {
     if (digit >= 10) x += 21;
     return {x, h - 35, 0};
 }
+
+bool pipbug_monitor_2() {
+    return pipbug_bios == BIOS_PIPLA;
+}
+
+bool pipbug_vdu_blanks() {
+    return pipbug_vdu == 3;
+}

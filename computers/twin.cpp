@@ -2,11 +2,13 @@
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
+#include "computers/terminal.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
+#include "cpu/memory.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
 
@@ -104,4 +106,20 @@ void twin_bus_install() {
     cpu_bus.interrupt_taken = interrupt_taken;
     cpu_bus.halt = halt;
     cpu_debug_hooks = &twin_debug_hooks;
+}
+
+bool twin_has_dos() {
+    return twin_dosversion != 6;
+}
+
+// The TWIN's monitors that erase a deleted character on the screen name
+// themselves at $3FFE-$3FFF.
+static bool twin_erases_deleted() {
+    const char a = static_cast<char>(guest_memory[0x3FFE]);
+    const char b = static_cast<char>(guest_memory[0x3FFF]);
+    return (a == '1' && b == '6') || (a == '2' && b == '0') || (a == '4' && b == '0');
+}
+
+u8 twin_monitor_key(u8 ch) {
+    return term_delete_key(ch, twin_erases_deleted());
 }

@@ -176,6 +176,55 @@ struct MachineOps {
     // equal bounds: no gap.
     u16 object_gap_start = 0;
     u16 object_gap_end = 0;
+    // ---- commands ----
+    // The debugger command the object-file item of the Debug menu starts.
+    const char* object_save_command = "SAVEAOF ";
+    // The debugger command the disk-file item of the Debug menu starts.
+    // nullptr: the item does nothing.
+    const char* disk_save_command = nullptr;
+    // Whether VIEW BIOS has a monitor to list with the current options.
+    // nullptr: it never has.
+    bool (*bios_view)() = nullptr;
+    // Whether the monitor has a power-on self-test with the current options.
+    // nullptr: it has none.
+    bool (*self_test)() = nullptr;
+    // Whether the display has blanking areas to show with the current options.
+    // nullptr: it has none.
+    bool (*blanking_areas)() = nullptr;
+    // Whether the guest takes lowercase typed input with the current options.
+    // nullptr: it never does.
+    bool (*lowercase_input)() = nullptr;
+    // Whether the screen may erase deleted characters with the current options.
+    // nullptr: it never does.
+    bool (*erase_deleted)() = nullptr;
+    // The README section of the machine's guides. nullptr: the guides have none.
+    const char* guide_section = nullptr;
+    // Whether the coding guide has the section too, besides the gaming guide.
+    bool coding_guide = true;
+    // Help nodes of the machine's own sections for tool windows. nullptr: the
+    // common node, "" for the DIP-switch and sprite windows (none there).
+    const char* dips_help = nullptr;
+    const char* sprites_help = nullptr;
+    const char* tape_help = nullptr;      // common: "tapedeck"
+    const char* printer_help = nullptr;   // common: "printer"
+    const char* floppy_help = nullptr;    // common: "floppydrive"
+    const char* papertape_help = nullptr; // common: "papertape"
+    // ---- input and interface ----
+    // The character host key `code` types with the held modifiers and the
+    // options (or KEY_NO_CHAR, KEY_SWALLOW, KEY_TYPE_TITLE, KEY_TYPE_DATE).
+    // nullptr: the key table's terminal columns.
+    u16 (*key_char)(u32 code) = nullptr;
+    // Whether the keyboard types six-bit capitals (the Caps column masked to
+    // $3F) with the current monitor. nullptr: it never does.
+    bool (*six_bit_keys)() = nullptr;
+    // What the monitor's key input makes of key `ch` (a Backspace as DEL, the
+    // deleted character erased on the screen). nullptr: the key as typed.
+    u8 (*monitor_key)(u8 ch) = nullptr;
+    // The monitor routine that reads a key, as the BIOS log names it.
+    const char* key_routine = "CHIN";
+    // Puts the key codes pasted character `c` becomes into `out` (room for
+    // 14) and returns their count. nullptr: `c` alone.
+    int (*paste_char)(u8 c, u8* out) = nullptr;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

@@ -50,6 +50,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .beam_marker = beam_marker_console,
         .object_gap_start = 0x1000,
         .object_gap_end = 0x2000,
+        .blanking_areas = [] { return true; },
+        .guide_section = "arcadia",
+        .sprites_help = "arcadia-sprites",
     },
     // INTERTON
     {
@@ -68,6 +71,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .blanking_areas = [] { return true; },
+        .guide_section = "interton",
+        .sprites_help = "pvi-sprites",
     },
     // ELEKTOR
     {
@@ -93,6 +99,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .debug_view = elektor_debug_view,
         .object_format = &elektor_object_format,
         .program_entry = 0x0903,
+        .object_save_command = "SAVEEOF ",
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .guide_section = "elektor",
+        .sprites_help = "pvi-sprites",
     },
     // PIPBUG
     {
@@ -119,6 +130,14 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pipbug,
         .reset_frame = display_reset_pipbug,
         .led_panel_geometry = led_geometry_pipbug,
+        .bios_view = [] { return true; },
+        .self_test = pipbug_monitor_2,
+        .blanking_areas = pipbug_vdu_blanks,
+        .lowercase_input = [] { return true; },
+        .erase_deleted = pipbug_monitor_2,
+        .guide_section = "pipbug-and-binbug",
+        .monitor_key = pipbug_monitor_key,
+        .paste_char = pipbug_paste_char,
     },
     // BINBUG
     {
@@ -134,6 +153,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_terminal_colours,
         .reset_frame = display_reset_binbug,
         .beam_marker = beam_marker_binbug,
+        .disk_save_command = "SAVECMD ",
+        .blanking_areas = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "pipbug-and-binbug",
+        .sprites_help = "binbug-sprites",
+        .paste_char = binbug_paste_char,
     },
     // INSTRUCTOR
     {
@@ -154,6 +179,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_instructor,
         .led_panel_geometry = led_geometry_instructor,
         .boots_at_zero = false,
+        .bios_view = [] { return true; },
+        .guide_section = "instructor-50",
+        .dips_help = "si50-dips",
     },
     // TWIN
     {
@@ -166,6 +194,16 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .object_suffix = ".aof",
         .reset_frame = display_reset_twin,
+        .disk_save_command = "SAVEMOD ",
+        .bios_view = twin_has_dos,
+        .self_test = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .erase_deleted = [] { return true; },
+        .guide_section = "twin",
+        .printer_help = "twin-printer",
+        .floppy_help = "floppydrives",
+        .papertape_help = "papertape-twin",
+        .monitor_key = twin_monitor_key,
     },
     // CD2650
     {
@@ -184,6 +222,15 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .reset_frame = display_reset_cd2650,
         .beam_marker = beam_marker_cd2650,
+        .disk_save_command = "SAVEIMAG ",
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .lowercase_input = cd2650_lowercase_input,
+        .guide_section = "cd2650",
+        .sprites_help = "binbug-sprites",
+        .six_bit_keys = cd2650_six_bit_keys,
+        .key_routine = "KBIN",
+        .paste_char = cd2650_paste_char,
     },
     // ZACCARIA
     {
@@ -229,6 +276,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
         .debug_view = zaccaria_debug_view,
+        .self_test = [] { return true; },
+        .guide_section = "coin-op-boards",
+        .dips_help = "zaccaria-dips",
+        .sprites_help = "pvi-sprites",
     },
     // MALZAK
     {
@@ -244,6 +295,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .self_test = [] { return true; },
+        .guide_section = "coin-op-boards",
+        .dips_help = "malzak2-dips",
+        .sprites_help = "pvi-sprites",
     },
     // PHUNSY
     {
@@ -265,6 +320,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_phunsy,
         .led_panel_geometry = led_geometry_phunsy,
         .beam_marker = beam_marker_phunsy,
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "phunsy",
+        .sprites_help = "binbug-sprites",
+        .tape_help = "phunsy-tapedeck",
     },
     // PONG
     {
@@ -282,6 +343,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .tone_frequency = snd_tone_hz,
         .display_window = display_window_pong,
         .reset_frame = display_reset_pong,
+        .blanking_areas = [] { return true; },
+        .dips_help = "pong-dips",
     },
     // SELBST
     {
@@ -302,6 +365,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_selbst,
         .listing_note_key = selbst_listing_note_key,
+        .bios_view = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "selbstbaucomputer",
     },
     // MIKIT
     {
@@ -319,6 +385,7 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_mikit,
+        .guide_section = "mikit",
     },
     // TYPERIGHT
     {
@@ -335,6 +402,9 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_typeright,
         .led_panel_geometry = led_geometry_typeright,
         .debug_view = typeright_debug_view,
+        .guide_section = "type-right",
+        .coding_guide = false,
+        .key_char = typeright_key_char,
     },
 };
 

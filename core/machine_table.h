@@ -31,6 +31,21 @@ enum SoundEffect : int {
     SFX_PUNCH
 };
 
+// A text of the message catalog: its number and the English text without a catalog.
+struct CatalogText {
+    i32 number; // 0: none
+    const char* english;
+};
+
+// The page of records the high-score window shows.
+enum class HiscorePage : u8 {
+    NONE,            // no records
+    GAME_LIST,       // one scrolling list row per game, with its picture (Arcadia)
+    COINOP,          // a row per coin-op game, with its picture
+    BALL_AND_PADDLE, // two framed groups of three, one per chip
+    DRILLS,          // a row per class and level of the typing drills, then the games
+};
+
 // What a machine is and has, asked by everything outside the machines instead
 // of testing machine numbers. Grouped by the part of the program that asks.
 struct MachineTraits {
@@ -39,17 +54,81 @@ struct MachineTraits {
     bool console_raster = false; // Arcadia and PVI consoles: 227-clock raster lines drawn by the beam
     bool raster_timed = false;   // a raster display timed in clocks beside a processor (BINBUG, CD2650, PHUNSY)
     // ---- input ----
+    bool capitals_only = false;       // the keyboard types capitals whatever "lowercase" says
+    bool cursor_keys_escape = false;  // the cursor keys type Esc A, B, C, D
+    bool repeat_needs_latch = false;  // a held key repeats only with the on-screen Repeat key
+    bool ctrl_passes_keys = false;    // Ctrl with another key still presses it for the guest
+    bool escape_to_terminal = false;  // a typed Esc starts a terminal escape; the guest gets none
+    bool keys_always_queued = false;  // typed keys always queue, never repeating or latched
+    bool pause_on_play_only = false;  // P is a typing key: only the Play key pauses
+    bool typewriter_keyboard = false; // no Ctrl or Esc key; console-button keys may also type
+    bool panel_shift_keys = false;    // controls-panel keys 49 and 50 are the left and right Shift
+    bool console_keys_unused = false; // the console buttons' host keys are no guest keys
+    bool key_input_polled = false;    // the monitor polls for keys: finding none is not logged
+    bool console_reads_tape = false;  // the teletype's tape reader can feed the console input
+    u8 console_click_frames[4] = {5, 5, 5, 5}; // frames a click holds each console button down
+    CatalogText console_names[4] = {};         // localised button labels; number 0: as the table
     // ---- display and sound ----
     // ---- devices ----
     // ---- debugger ----
-    bool bios_call_log = false;   // calls from the game into the monitor can be logged
     bool board_interrupt = false; // besides any PVI, the board interrupts the processor
-    bool user_interrupt = false;  // besides any PVI, the debugger may raise the interrupt by hand
-    bool sprite_display = false;  // besides any PVI's sprites, objects take the sprite display mode
     bool os_symbols = false;      // the disk system's label, comment and note rows name addresses
     bool code_in_rom = false;     // assembled code belongs in ROM: the assembler warns outside it
+    // ---- interface ----
+    HiscorePage hiscore_page = HiscorePage::NONE; // the high-score window's page
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
+    // What the menu items need:
+    bool jump_to_bios = false;   // Jump to BIOS: a monitor the menu jumps into
+    bool screen_text = false;    // the screen reads as text: ASCII text export, Copy text
+    bool console_screen = false; // a console's video-chip screen: ASM export, Dejitter, Multiplex
+    bool screen_editing = false; // the Screen item edits the guest's screen
+    bool uvi = false;            // a 2637 UVI: the video-chip items, Flag line emulation
+    bool text_screen = false; // a text screen typed on from a keyboard: Paste text, Inverse video
+    bool tvc_files = false;   // SAVETVC writes the machine's tape files
+    bool dos_errors = false;  // ERROR explains the disk operating system's error numbers
+    bool basic_view = false;  // VIEW BASIC lists a BASIC program
+    bool screen_view = false; // VIEW SCRN dumps the screen
+    bool udg_characters = false;     // user-defined, flashing characters: VIEW UDG, Invert flashed
+    bool bios_log = false;           // L B logs the monitor's calls
+    bool raise_interrupt = false;    // GI raises an interrupt, besides on the PVI machines
+    bool cpu_monitor = false;        // the CPU monitor window
+    bool video_monitor = false;      // the UVI/PVI monitor window, besides the video-chip machines
+    bool musical_keyboard = false;   // the musical keyboard window, besides the video-chip machines
+    bool controls_window = false;    // the Controls window
+    bool has_cassette = false;       // cassette tape decks
+    bool instruments = false;        // industrial and scientific instruments on the serial port
+    bool has_papertape = false;      // papertape units
+    bool has_printer = false;        // printers
+    bool cartridge_console = false;  // a cartridge console: Artefacts, Use stub programs
+    bool pvi_console = false;        // a PVI console: Darken backgrounds, DRAW 4 (DMA writes)
+    bool echo_console = false;       // its serial I/O may be echoed to the console
+    bool randomize_memory = false;   // memory may start random
+    bool scanlines = false;          // the display may show scanlines
+    bool blinking_cursor = false;    // a cursor that may blink
+    bool fill_intersections = false; // the display may fill the intersections of its dots
+    bool unlit_leds = false;         // LEDs that may be drawn unlit
+    bool show_leds = false;          // LEDs that may be shown or hidden
+    bool analog_guest = false;       // the guest's controllers may be analog
+    bool show_positions = false;     // the controller positions may be shown
+    bool paddles = false;            // analog paddles: Spring-loaded, Sensitivity
+    bool pad_controllers = false;    // host pads and mice as controllers, besides the PVI machines
+    bool redefine_keys = false;      // the guest keys may be redefined
+    bool queue_keystrokes = false;   // typed keys may be queued
+    bool ambient_sounds = false;     // ambient sounds of the devices and cabinet
+    bool retune = false;             // tones that may be retuned, besides the video-chip machines
+    bool sprites = false;        // sprites and collisions besides the PVI machines: Collisions, SPR
+    bool trainer_lives = false;  // trainers: infinite lives, invincibility
+    bool trainer_time = false;   // trainers: infinite time; the Trainers sub-menu follows it
+    bool debug_graphics = false; // the debugger's Graphics sub-menu, DRAW 0 and 1
+    bool draw_tables = false;    // DRAW 2 and 3: collision, CHARLINE or DMA tables, grids
+    bool pixel_based = false;    // frame/line-based or pixel-based emulation may be chosen
+    bool keyboard_layouts = false; // the terminal's keyboard layouts
+    bool region_choice = false;    // NTSC or PAL may be chosen, and the display size follows
+    // Inclusive ranges of checkable menu ids, none when last < first:
+    i32 bios_first = 0, bios_last = -1; // the monitors it may run
+    i32 dos_first = 0, dos_last = -1;   // its disk operating systems
+    i32 vdu_first = 0, vdu_last = -1;   // its video display units
 };
 
 struct MachineDesc {
@@ -91,6 +170,19 @@ struct MachineDesc {
     MachineTraits traits;
 };
 
+// What the board of one memory map has, where it differs between the games
+// of one machine.
+struct MemmapTraits {
+    // ---- menus ----
+    bool psg = false;             // AY-3-8910 PSGs: the PSG monitor, PSG and YM sound files
+    bool psg_view = false;        // VIEW PSG dumps its PSGs or tone units
+    bool dip_switches = false;    // the DIP switches window
+    bool autofire = false;        // autofire, besides the PVI machines
+    bool force_feedback = false;  // host pads may rumble
+    bool second_joystick = false; // the right controller may be the second digital joystick
+    bool skip_level = false;      // the Skip level trainer
+};
+
 struct MemmapDesc {
     i32 machine;
     const char* name;                    // "" for the empty rows 17 and 18
@@ -102,6 +194,7 @@ struct MemmapDesc {
     i32 menu_item;                       // 125..144; 0 for the empty rows
     std::array<u8, SOUND_VOICES> sounds; // tone voices 0-15, then the ten effects
     i32 sound_count;                     // flags set in `sounds`; computed at start-up
+    MemmapTraits traits;
 };
 
 extern MachineDesc machine_table[MACHINES];

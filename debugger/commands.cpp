@@ -430,7 +430,7 @@ static void cmd_log() {
         toggle(logreadwrites);
         break;
     case 'B':
-        if (!machine_traits().bios_call_log) {
+        if (!machine_traits().bios_log) {
             dbg_wrong_machine();
             return;
         }

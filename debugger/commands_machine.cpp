@@ -30,7 +30,7 @@ static bool has_pvi() {
 // GI: raise the processor's interrupt request and let it be accepted at once
 // unless interrupts are inhibited.
 void dbg_cmd_interrupt() {
-    if (!has_pvi() && !machine_traits().user_interrupt) {
+    if (!has_pvi() && !machine_traits().raise_interrupt) {
         dbg_wrong_machine();
         return;
     }
@@ -75,7 +75,7 @@ void dbg_cmd_sprite_mode() {
         con_printf("%s: SPR 0|1|2\n\n", "Usage");
         return;
     }
-    if (!has_pvi() && !machine_traits().sprite_display) {
+    if (!has_pvi() && !machine_traits().sprites) {
         dbg_wrong_machine();
         return;
     }

@@ -56,22 +56,6 @@ int finish(int written, char* buf, std::size_t size) {
     return written;
 }
 
-struct ButtonName {
-    u32 machine;
-    int button;
-    int number;
-    const char* english;
-};
-constexpr ButtonName BUTTON_NAMES[] = {
-    {ARCADIA, 0, 666, "START"},   {INTERTON, 0, 666, "START"},  {INTERTON, 1, 669, "SELECT"},
-    {ELEKTOR, 0, 666, "START"},   {ELEKTOR, 3, 671, "RESET"},   {INSTRUCTOR, 0, 670, "SENS"},
-    {INSTRUCTOR, 3, 672, "RST"},  {ZACCARIA, 0, 667, "1UP"},    {ZACCARIA, 1, 668, "2UP"},
-    {ZACCARIA, 2, 381, "Coin A"}, {ZACCARIA, 3, 382, "Coin B"}, {MALZAK, 0, 667, "1UP"},
-    {MALZAK, 1, 668, "2UP"},      {MALZAK, 2, 381, "Coin A"},   {MALZAK, 3, 676, "Test switch"},
-    {PONG, 0, 666, "START"},      {PONG, 1, 673, "Game"},       {PONG, 2, 674, "Serve"},
-    {PONG, 3, 675, "Bat size"},
-};
-
 } // namespace
 
 const char* overlay_label(i32 row, int slot) {
@@ -85,8 +69,11 @@ const char* overlay_label(i32 row, int slot) {
 }
 
 void controls_names_localise() {
-    for (const ButtonName& b : BUTTON_NAMES)
-        machine_table[b.machine].console_labels[b.button] = cat_str(b.number, b.english);
+    for (MachineDesc& row : machine_table)
+        for (int b = 0; b < 4; b++) {
+            const CatalogText& name = row.traits.console_names[b];
+            if (name.number) row.console_labels[b] = cat_str(name.number, name.english);
+        }
 }
 
 int controls_help_text(int slot, char* buf, std::size_t size) {

@@ -15,7 +15,7 @@ i32 virtual_key = -1;
 u32 rumble_request[2];
 
 void input_centre_paddles() {
-    const i32 c = machine < MACHINES ? machine_table[machine].paddle_centre : 0;
+    const i32 c = machine_desc().paddle_centre;
     for (i32& x : paddle_x)
         x = c;
     for (i32& y : paddle_y)

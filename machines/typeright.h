@@ -52,6 +52,10 @@ extern i32 typeright_score, typeright_errors, typeright_lives, typeright_round, 
 extern i32 typeright_text_pos, typeright_column, typeright_word_len;
 extern i32 typeright_wpm, typeright_accuracy;
 
+// The character host key `code` types on the Type-right's keyboard, which
+// has no Ctrl or Esc key and its own layout beside the plain one.
+u16 typeright_key_char(u32 code);
+
 // The LCD font: 7 rows of 5 dots per character from the space to "~"; bit 7
 // of a row is the leftmost dot.
 extern const u8 typeright_font[95][7];
