@@ -17,6 +17,7 @@
 #include "core/savestate_seams.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/debug_state.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
@@ -461,16 +462,22 @@ void pipbug_serialise(u32) {
 static constexpr DeviceLink DEVICES = {
     .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
 
+// Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
+static bool bios_caller(u16 caller) {
+    return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
+}
+
+static constexpr CpuDebugHooks pipbug_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = serial_guest_char,
+    .bios_caller = bios_caller,
+    .bios_notes = pipbug_bios_notes,
+};
+
 void pipbug_bus_install() {
     device_link = DEVICES;
     cpu_bus.flag_written = flag_written;
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_caller = [](u16 caller) {
-        // Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
-        return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
-    };
-    cpu_bus.bios_notes = pipbug_bios_notes;
+    cpu_debug_hooks = &pipbug_debug_hooks;
 }
 
 LedDigitPlace pipbug_led_digit_place(int digit) {

@@ -9,7 +9,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "debugger/symbols_seam.h"
 
 #include <cstdio>
@@ -47,7 +47,8 @@ void dis_print_address_comments(u32 address) {
     // The monitor notes of the board, by the address or by what the machine
     // looks them up by.
     const auto note_key = machine_row().listing_note_key;
-    if (cpu_bus.bios_notes) cpu_bus.bios_notes(note_key ? note_key(address) : address);
+    if (cpu_debug_hooks->bios_notes)
+        cpu_debug_hooks->bios_notes(note_key ? note_key(address) : address);
     dis_address_notes(address, 0, nullptr, 0);
 }
 

@@ -12,7 +12,6 @@
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
-#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
