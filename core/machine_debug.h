@@ -1,0 +1,89 @@
+// The debugger's and the assembler's row of a machine (see core/machine_ops.h):
+// the processor's debugger hooks, entry points, the guest's character code,
+// the machine's own views and object files.
+#pragma once
+
+#include "core/machine_ops.h"
+
+struct CpuDebugHooks;
+
+// The character code the guest's text is written in.
+enum class GuestChars : u8 {
+    ASCII,   // plain ASCII
+    MISSING, // a memory map without a known character table
+    ARCADIA,
+    ELEKTOR,
+    INSTRUCTOR,
+    ASTRO_WARS,
+    GALAXIA,
+    LASER_BATTLE,
+};
+
+// What a machine did with a word of the debugger's VIEW command.
+enum class ViewShown : u8 {
+    NONE,    // it has no view of that name
+    SHOWN,   // it printed the view
+    UNBUILT, // it has what the view shows, but no dump of it is built yet
+};
+
+// A kind of object file the debugger's SAVE writes: the suffix, the default
+// bytes per block, and the writer (1 when the file was written).
+struct ObjectFormat {
+    const char* suffix;
+    u32 block_size;
+    int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
+};
+
+struct MachineDebug {
+    // What the processor's reports and the disassembler ask of the board; the
+    // machine switch points cpu_debug_hooks at it. nullptr: the defaults.
+    const CpuDebugHooks* hooks = nullptr;
+    // Where the guest's interrupt routine starts, for the disassembler to
+    // follow; -1 for none. nullptr: none.
+    i32 (*interrupt_entry)() = nullptr;
+    // Where the machine's monitor program starts, for the command that jumps
+    // there. nullptr: the processor stays where it is.
+    i32 (*bios_entry)() = nullptr;
+    // The character code of the guest's text for the current memory map, for
+    // the debugger's character literals and tables. nullptr: ASCII.
+    GuestChars (*guest_chars)() = nullptr;
+    // Shows the machine's own VIEW `word` ("PSG", "SCRN"...). nullptr: none.
+    ViewShown (*debug_view)(const char* word) = nullptr;
+    // Whether VIEW BIOS has a monitor to list with the current options.
+    // nullptr: it never has.
+    bool (*bios_view)() = nullptr;
+    // What the monitor notes of an address in a listing are looked up by.
+    // nullptr: the address itself.
+    u32 (*listing_note_key)(u32 address) = nullptr;
+    // An entry of every program that the disassembler follows besides 0 and
+    // the interrupt's; -1 for none.
+    i32 program_entry = -1;
+    // The processor starts at 0: the disassembler names code there BOOT.
+    bool boots_at_zero = true;
+    // The object file the debugger's SAVE writes. nullptr: a Signetics
+    // absolute object file (".aof", 30 bytes a block).
+    const ObjectFormat* object_format = nullptr;
+    // The debugger command the object-file item of the Debug menu starts.
+    const char* object_save_command = "SAVEAOF ";
+    // The debugger command the disk-file item of the Debug menu starts.
+    // nullptr: the item does nothing.
+    const char* disk_save_command = nullptr;
+    // Suffix of the object file the assembler writes for this machine.
+    const char* object_suffix = ".bin";
+    // The start address the assembler gives an object file whose source
+    // names none.
+    u16 asm_start = 0x0000;
+    // The binary object file the assembler writes leaves out the addresses
+    // object_gap_start up to object_gap_end when the code goes beyond them;
+    // equal bounds: no gap.
+    u16 object_gap_start = 0;
+    u16 object_gap_end = 0;
+};
+
+// The debugger's row of machine `m`, and of the current machine.
+inline const MachineDebug& machine_debug(u32 m) {
+    return *machine_entry(m).debug;
+}
+inline const MachineDebug& machine_debug() {
+    return machine_debug(machine);
+}

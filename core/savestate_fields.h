@@ -1,0 +1,31 @@
+// Field helpers that the machines' save-state tails share (each machine's
+// serialise operation, core/machine_ops.h). Values that size or select later
+// fields are taken from the field operation's result, so that a dry read
+// (which stores nothing) follows the same path as a real one.
+#pragma once
+
+#include "core/serial.h"
+
+// Whether the walk reads a state, and whether what it reads is stored.
+bool state_reading();
+bool state_applying();
+
+// A one-byte setting with a range: out-of-range values mark the state bad.
+void state_setting_byte(u32* variable, u32 max, const char* what);
+void state_setting_byte(i32* variable, u32 max, const char* what);
+
+// The beam's clock periods into its line, -1 when none is kept; machine m's
+// longest frame bounds it.
+void state_beam_clock_field(u32 m);
+// The line length in clock periods, applied when read.
+void state_line_length_field(u32 m);
+
+// A board latch of one byte that holds 0..max; larger values mark the state bad.
+void state_latch_byte(u8* latch, u32 max, const char* what);
+
+// A latch kept in a wider variable, stored as one byte.
+template <typename T> void state_latch_byte_of(T* latch, u32 max, const char* what) {
+    u8 v = static_cast<u8>(*latch);
+    state_latch_byte(&v, max, what);
+    if (state_applying()) *latch = static_cast<T>(v);
+}
