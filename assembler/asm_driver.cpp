@@ -7,6 +7,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -137,11 +138,11 @@ void end_pass_state(u32 pass) {
 }
 
 i32 default_start() {
-    return machine_row().asm_start;
+    return machine_debug().asm_start;
 }
 
 const char* object_extension() {
-    return machine_row().object_suffix;
+    return machine_debug().object_suffix;
 }
 
 // Writes `data` to `name` through a temporary file renamed over it.
@@ -259,7 +260,7 @@ std::string object_data(const std::string& ext, i32 start) {
     const char* mem = reinterpret_cast<const char*>(guest_memory);
     // The gap the machine leaves in a binary image is left out when the code
     // reaches past it.
-    const MachineOps& ops = machine_row();
+    const MachineDebug& ops = machine_debug();
     const i32 gap_start = ops.object_gap_start, gap_end = ops.object_gap_end;
     if (gap_start < gap_end && end > gap_end) {
         data.append(mem, static_cast<size_t>(gap_start));

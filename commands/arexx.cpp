@@ -7,6 +7,7 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/machine.h"
@@ -182,7 +183,7 @@ void cmd_unpause(ArexxCall&) {
     emu_unpause();
 }
 void cmd_jumptomonitor(ArexxCall& call) {
-    if (!machine_row().bios_entry) {
+    if (!machine_debug().bios_entry) {
         reply(call, 10, "JUMPTOMONITOR: wrong guest machine\n");
         return;
     }

@@ -9,6 +9,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
@@ -175,7 +176,7 @@ void quicksave() {
 }
 
 void jump_to_bios() {
-    if (const auto entry = machine_row().bios_entry) cpu_iar = static_cast<u16>(entry());
+    if (const auto entry = machine_debug().bios_entry) cpu_iar = static_cast<u16>(entry());
     net_command(0);
     gui_update_menu_item(170);
     gui_update_menu_item(171);
@@ -579,10 +580,10 @@ void gui_menu_command_a(int id) {
         rexx_run_script(0, 0);
         break;
     case 76:
-        gui_prefill_command(machine_row().object_save_command);
+        gui_prefill_command(machine_debug().object_save_command);
         break;
     case 79:
-        if (const char* command = machine_row().disk_save_command) gui_prefill_command(command);
+        if (const char* command = machine_debug().disk_save_command) gui_prefill_command(command);
         break;
     case 118:
         if (machine_traits().no_processor)

@@ -8,7 +8,9 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "gui/seams.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
+#include "core/machine_view.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
@@ -216,7 +218,7 @@ ItemState rule(int id) {
     case 102:
         return on(traits().basic_view);
     case 103:
-        return on(holds(machine_row().bios_view));
+        return on(holds(machine_debug().bios_view));
     case 105:
         return on(map_traits().psg_view);
     case 107:
@@ -335,7 +337,7 @@ ItemState rule(int id) {
     case 217:
         return ticked(traits().scanlines != ScanlineStyle::NONE && display_filter != 0 && display_scale != 1, scanlines);
     case 222:
-        return ticked(!mid() && holds(machine_row().blanking_areas), blankingareas);
+        return ticked(!mid() && holds(machine_view().blanking_areas), blankingareas);
     case 223:
         return ticked(traits().blinking_cursor, pipbug_blink);
     case 224:
@@ -373,7 +375,7 @@ ItemState rule(int id) {
     case 242:
         return ticked(controller_left == 1 || controller_right == 1, confinepointer);
     case 243:
-        return ticked(holds(machine_row().erase_deleted), erasedeleted);
+        return ticked(holds(machine_view().erase_deleted), erasedeleted);
     case 244:
         return ticked(row().coinop, autocoin);
     case 245:

@@ -3,7 +3,18 @@
 #include "computers/pipbug.h"
 #include "computers/pipbug_notes.h"
 #include "computers/pipbug_vdu.h"
+#include "computers/autorun.h"
+#include "computers/terminal_rows.h"
+#include "core/gamesdb.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_table.h"
+#include "core/machine_view.h"
+#include "core/seams_games.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "display/bands.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
@@ -41,7 +52,6 @@ static constexpr CpuDebugHooks binbug_debug_hooks{
 
 void binbug_bus_install() {
     device_link = DEVICES;
-    cpu_debug_hooks = &binbug_debug_hooks;
     cpu_trap_add(0x0369, 0x0D, fast_serial_input);
 }
 
@@ -49,3 +59,90 @@ int binbug_paste_char(u8 c, u8* out) {
     out[0] = c == 0x0A ? 0x0D : c;
     return 1;
 }
+
+// ---- The BINBUG's rows ----
+
+namespace {
+
+using enum ColumnBand;
+using enum RowBand;
+
+// The monitor and the baud rate of a games-database row.
+void binbug_apply_row_before(const KnownGame& row) {
+    binbug_biosversion = row.variant;
+    const u8 baud = row_baud_selector(row);
+    if (baud == 4) {
+        binbug_baudrate = binbug_biosversion == 2 ? 0 : 1;
+        binbug_serial_bit_time = binbug_biosversion == 2 ? 6667 : 3333;
+    } else {
+        binbug_baudrate = baud;
+    }
+}
+
+void display_geometry_binbug(MachineDesc& row, bool) {
+    const bool leds = showleds != 0;
+    if (blankingareas)
+        display_set_frame_size(row, 768, leds ? 343 : 313);
+    else
+        display_set_frame_size(row, 576, leds ? 286 : 256);
+}
+
+void display_reset_binbug(i32 w, i32 h) {
+    display_fill_area(0, 575, 0, 255, term_text_background());
+    if (showleds) display_led_strip(w, h - 30, h - 1);
+    if (!blankingareas) return;
+    display_paint_bands(
+        768, 313,
+        [](int x) {
+            return x <= 575 ? ACTIVE : x <= 641 ? PORCH : x <= 701 ? HSYNC : PORCH;
+        },
+        [](int x, int y) {
+            if (y <= 255) return ACTIVE_LINE;
+            if ((y >= 282 && y <= 285) || (y == 281 && x >= 696) || (y == 286 && x <= 455))
+                return VSYNC;
+            return VBLANK;
+        });
+    // The last line is a half line.
+    display_fill_area(384, 767, 312, 312, 8);
+}
+
+bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
+    *out = {288, 128, clock % 768, line % 313, clock % 384, line % 312};
+    return true;
+}
+
+constexpr MachineOps OPS{
+    .install_bus = binbug_bus_install,
+    .apply_row_before = binbug_apply_row_before,
+    .run_loaded = binbug_run_loaded,
+    .old_states_first = 42,
+    .old_states_last = 255,
+    .save_suffix = ".aof",
+    .typed_keyboard = [] { return true; },
+    .paste_char = binbug_paste_char,
+    .lowercase_input = [] { return true; },
+    .guide_section = "pipbug-and-binbug",
+    .sprites_help = "binbug-sprites",
+};
+
+constexpr MachineView VIEW{
+    .display_geometry = display_geometry_binbug,
+    .reset_frame = display_reset_binbug,
+    .blanking_areas = [] { return true; },
+    .text_colours = display_terminal_colours,
+    .beam_marker = beam_marker_binbug,
+};
+
+constexpr MachineSound SOUND{};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &binbug_debug_hooks,
+    .bios_entry = [] { return i32{0x0000}; },
+    .disk_save_command = "SAVECMD ",
+    .object_suffix = ".aof",
+    .asm_start = 0x0440,
+};
+
+} // namespace
+
+extern const MachineEntry binbug_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

@@ -2,7 +2,16 @@
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
+#include "computers/autorun.h"
+#include "computers/terminal_rows.h"
+#include "core/gamesdb.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_table.h"
+#include "core/machine_view.h"
 #include "core/settings_vars.h"
+#include "display/bands.h"
 #include "cpu/dbg_hooks.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
@@ -38,7 +47,6 @@ static constexpr CpuDebugHooks cd2650_debug_hooks{
 
 void cd2650_bus_install() {
     device_link = DEVICES;
-    cpu_debug_hooks = &cd2650_debug_hooks;
 }
 
 bool cd2650_lowercase_input() {
@@ -53,3 +61,84 @@ int cd2650_paste_char(u8 c, u8* out) {
     out[1] = 0xFF;
     return 2;
 }
+
+// ---- The CD2650's rows ----
+
+namespace {
+
+using enum ColumnBand;
+using enum RowBand;
+
+// The monitor and the VDU of a games-database row.
+void cd2650_apply_row_before(const KnownGame& row) {
+    cd2650_biosversion = row.variant;
+    cd2650_vdu = static_cast<i32>(row.option_word);
+}
+
+void display_geometry_cd2650(MachineDesc& row, bool) {
+    if (blankingareas)
+        display_set_frame_size(row, 904, 264);
+    else
+        display_set_frame_size(row, 640, 192);
+}
+
+void display_reset_cd2650(i32, i32) {
+    display_fill_area(0, 639, 0, 191, term_text_background());
+    if (!blankingareas) return;
+    display_paint_bands(
+        904, 264,
+        [](int x) {
+            return x <= 639 ? ACTIVE : x <= 711 ? PORCH : x <= 775 ? HSYNC : PORCH;
+        },
+        [](int, int y) {
+            return y <= 191 ? ACTIVE_LINE : y <= 215 ? VBLANK : y <= 227 ? VSYNC : VBLANK;
+        });
+}
+
+bool beam_marker_cd2650(i32 clock, i32 line, bool, BeamLine* out) {
+    *out = {320, 96, clock % 904, line % 264, clock % 904, line % 264};
+    return true;
+}
+
+constexpr MachineOps OPS{
+    .install_bus = cd2650_bus_install,
+    .apply_row_before = cd2650_apply_row_before,
+    .run_loaded = cd2650_run_loaded,
+    .old_states_first = 42,
+    .old_states_last = 255,
+    .save_suffix = ".aof",
+    .typed_keyboard = [] { return true; },
+    .six_bit_keys = cd2650_six_bit_keys,
+    .key_routine = "KBIN",
+    .paste_char = cd2650_paste_char,
+    .lowercase_input = cd2650_lowercase_input,
+    .guide_section = "cd2650",
+    .sprites_help = "binbug-sprites",
+};
+
+constexpr MachineView VIEW{
+    .display_geometry = display_geometry_cd2650,
+    .reset_frame = display_reset_cd2650,
+    .blanking_areas = [] { return true; },
+    .text_colours = display_terminal_colours,
+    .frame_takes_paper = true,
+    .beam_marker = beam_marker_cd2650,
+};
+
+constexpr MachineSound SOUND{
+    .sound_voices = snd_voices_speaker,
+    .tone_frequency = snd_tone_note_code,
+};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &cd2650_debug_hooks,
+    .bios_entry = [] { return i32{0x0000}; },
+    .bios_view = [] { return true; },
+    .disk_save_command = "SAVEIMAG ",
+    .object_suffix = ".aof",
+    .asm_start = 0x1510,
+};
+
+} // namespace
+
+extern const MachineEntry cd2650_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

@@ -1,12 +1,26 @@
 #include "computers/instructor.h"
 
+#include "computers/terminal_rows.h"
+#include "core/gamesdb.h"
 #include "core/io_ports.h"
+#include "core/loader.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_view.h"
+#include "core/savestate_fields.h"
+#include "core/savestate_seams.h"
+#include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
+#include "display/led.h"
 #include "machines/seams.h"
+#include "sound/voice_update.h"
+
+#include <cstring>
 
 // With the parallel port in memory-mapped mode (si50_parallelio 0) the routed
 // byte reads the toggle switches and drives the lamps.
@@ -51,9 +65,108 @@ void instructor_bus_install() {
     cpu_bus.interrupt_plain_jump = true;
     cpu_bus.port_read = io_read_port;
     cpu_bus.port_write = port_write;
-    cpu_debug_hooks = &instructor_debug_hooks;
 }
 
 LedDigitPlace instructor_led_digit_place(int digit) {
     return {33 * digit + 10, 10, 6};
 }
+
+// ---- The Instructor 50's rows ----
+
+namespace {
+
+// The games-database row of "Music Theme", which plays its notes in software.
+constexpr int GAME_MUSIC_THEME = 616;
+
+// The program image as it stands from $0000.
+void instructor_map_image(bool) {
+    std::memcpy(guest_memory, filebuf, filebuf_length);
+}
+
+void instructor_apply_row_after(const KnownGame& row) {
+    si50_interrupts = row_si50_interrupts(row);
+    si50_intselector = row_si50_interrupt_selector(row);
+    si50_parallelio = static_cast<i32>(row.option_word);
+}
+
+void instructor_tail(u32) {
+    state_field_memory(0x0000, 0x17FF);
+    state_field_memory(0x2000, 0x7FFF);
+    state_field_u32(&si50_toggles); // one byte
+    state_setting_byte(&si50_parallelio, 2, "Instructor 50 parallel I/O");
+    state_setting_byte(&si50_interrupts, 1, "Instructor 50 interrupts");
+    state_setting_byte(&si50_intselector, 1, "Instructor 50 interrupt selector");
+    state_field_bytes(si50_io_state, sizeof si50_io_state);
+}
+
+i32 instructor_controls_layout() {
+    return bigcontrols_si50 ? 11 : 10;
+}
+
+void led_cell_instructor(i32 x, i32 y, u32 colour) {
+    if (bigcontrols_si50) {
+        const i32 c0 = 2 * x + (17 - 2 * y) / 3, c1 = 2 * x + (16 - 2 * y) / 3;
+        led_panel_store(c0, 2 * y, colour);
+        led_panel_store(c0 + 1, 2 * y, colour);
+        led_panel_store(c1, 2 * y + 1, colour);
+        led_panel_store(c1 + 1, 2 * y + 1, colour);
+    } else {
+        led_panel_store(x + (8 - y) / 3, y, colour);
+    }
+}
+
+void led_geometry_instructor() {
+    led_panel_width = bigcontrols_si50 ? 144 : 72;
+    led_panel_rows = bigcontrols_si50 ? 18 : 9;
+    led_panel_left = bigcontrols_si50 ? 524 : 301;
+    led_panel_top = bigcontrols_si50 ? 69 : 111;
+}
+
+void snd_voices_instructor() {
+    if (known_game_id != GAME_MUSIC_THEME) return;
+    if (cpu_iar == 0x001F)
+        snd_set_voice(0, 7, static_cast<u16>(cpu_regs[3] + 1));
+    else
+        snd_keep_voice(0);
+}
+
+float snd_tone_instructor(u16 p) {
+    return snd_tone_reference * 1.5f / static_cast<float>(p);
+}
+
+constexpr MachineOps OPS{
+    .install_bus = instructor_bus_install,
+    .map_image = instructor_map_image,
+    .apply_row_after = instructor_apply_row_after,
+    .serialise = instructor_tail,
+    .save_suffix = ".bin",
+    .guide_section = "instructor-50",
+    .dips_help = "si50-dips",
+};
+
+constexpr MachineView VIEW{
+    .text_colours = display_panel_colours,
+    .frame_takes_paper = true,
+    .led_digit_place = instructor_led_digit_place,
+    .led_panel_cell = led_cell_instructor,
+    .led_panel_geometry = led_geometry_instructor,
+    .controls_layout = instructor_controls_layout,
+};
+
+constexpr MachineSound SOUND{
+    .sound_voices = snd_voices_instructor,
+    .tone_frequency = snd_tone_instructor,
+};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &instructor_debug_hooks,
+    .interrupt_entry = [] { return i32{0x0007}; },
+    .bios_entry = [] { return i32{0x1800}; },
+    .guest_chars = [] { return GuestChars::INSTRUCTOR; },
+    .bios_view = [] { return true; },
+    .boots_at_zero = false,
+};
+
+} // namespace
+
+extern const MachineEntry instructor_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

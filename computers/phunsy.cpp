@@ -1,10 +1,25 @@
 #include "computers/phunsy.h"
 
+#include "computers/note_pitches.h"
+#include "computers/phunsy_image.h"
 #include "computers/pipbug.h"
+#include "computers/terminal_rows.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_table.h"
+#include "core/machine_view.h"
+#include "core/savestate_fields.h"
+#include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
+#include "display/bands.h"
+#include "display/led.h"
 #include "machines/seams.h"
+#include "sound/voice_update.h"
 
 u8 phunsy_irq_select;
 
@@ -46,7 +61,6 @@ static constexpr CpuDebugHooks phunsy_debug_hooks{
 
 void phunsy_bus_install() {
     cpu_bus.interrupt_vector = interrupt_vector;
-    cpu_debug_hooks = &phunsy_debug_hooks;
 }
 
 i32 phunsy_bios_entry() {
@@ -56,3 +70,169 @@ i32 phunsy_bios_entry() {
 bool phunsy_typed_keyboard() {
     return phunsy_biosversion == 1;
 }
+
+// ---- The PHUNSY's rows ----
+
+namespace {
+
+using enum ColumnBand;
+using enum RowBand;
+
+// Games-database rows of the programs that play notes in software.
+constexpr int GAME_BELMACH = 652, GAME_BELMACH0 = 653, GAME_50_THEME = 654, GAME_PIANO = 655;
+
+void phunsy_apply_row_before(const KnownGame& row) {
+    phunsy_biosversion = row.variant;
+}
+
+void phunsy_apply_row_after(const KnownGame& row) {
+    game_start_address = row.start_address;
+}
+
+void phunsy_tail(u32) {
+    u32 version = state_field_u32(&phunsy_biosversion);
+    if (state_reading() && version > 1) {
+        serial_mark_bad("PHUNSY BIOS version");
+        return;
+    }
+    if (version == 0) {
+        state_field_memory(0x0000, 0x1DFF);
+    } else {
+        state_field_memory(0x0800, 0x17FF);
+        state_field_bytes(phunsy_ubank_store[0], 2048);
+        for (int b = 4; b < 16; b++)
+            state_field_bytes(phunsy_ubank_store[b], 2048);
+        for (int b = 1; b < 16; b++)
+            state_field_bytes(phunsy_qbank_store[b], 16384);
+        state_field_memory(0x2000, 0x3FFF);
+        for (int b = 1; b < 4; b++)
+            state_field_bytes(phunsy_ubank_store[b], 2048);
+        state_field_bytes(phunsy_qbank_store[0], 16384);
+    }
+    state_field_u8(&phunsy_bank);
+    state_field_bytes(phunsy_io_state, sizeof phunsy_io_state);
+    state_beam_clock_field(PHUNSY);
+    state_field_bytes(phunsy_latches, sizeof phunsy_latches);
+}
+
+void display_geometry_phunsy(MachineDesc& row, bool) {
+    const bool leds = showleds != 0;
+    if (blankingareas)
+        display_set_frame_size(row, 512, leds ? 355 : 313);
+    else
+        display_set_frame_size(row, 384, leds ? 298 : 256);
+}
+
+DisplayWindow display_window_phunsy(i32 w, i32 h) {
+    if (blankingareas) return {0, 0, w - 1, h - 1};
+    return {128, 0, w + 127, h - 1};
+}
+
+void display_reset_phunsy(i32 w, i32 h) {
+    const int left = blankingareas ? 128 : 0;
+    display_fill_area(left, left + 383, 0, 255, term_text_background());
+    if (showleds) display_led_strip(w, h - 42, h - 1);
+    if (!blankingareas) return;
+    display_paint_bands(
+        512, 313,
+        [](int x) {
+            return x <= 25    ? PORCH
+                   : x <= 57  ? HSYNC
+                   : x <= 65  ? PORCH
+                   : x <= 81  ? BURST
+                   : x <= 127 ? PORCH
+                              : ACTIVE;
+        },
+        [](int, int y) {
+            return y <= 255 ? ACTIVE_LINE : y <= 268 ? VBLANK : y <= 272 ? VSYNC : VBLANK;
+        });
+}
+
+void led_cell_phunsy(i32 x, i32 y, u32 colour) {
+    led_cell_block(2 * x + 5, y, colour);
+}
+
+void led_geometry_phunsy() {
+    led_panel_width = 112;
+    led_panel_rows = 18;
+    led_panel_left = 81;
+    led_panel_top = 17;
+}
+
+bool beam_marker_phunsy(i32 clock, i32 line, bool, BeamLine* out) {
+    *out = {320, 128, clock % 640 + 128, line % 313, clock % 384, line % 313};
+    return true;
+}
+
+// "PIANO", "50-THEME" and the bell programs.
+void snd_voices_phunsy() {
+    switch (known_game_id) {
+    case GAME_PIANO:
+        if (cpu_iar == 0x1816) {
+            const u16 pitch = static_cast<u16>(cpu_regs[3] + 1);
+            snd_set_voice(0, phunsy_tone_pitch(pitch) != 0.0f ? 7 : 0, pitch);
+        }
+        break;
+    case GAME_50_THEME:
+        snd_set_voice(0, 7, static_cast<u16>(cpu_regs[3] + 1));
+        break;
+    case GAME_BELMACH:
+    case GAME_BELMACH0:
+        if ((cpu_regs[0] & 0x3E) != 0x3E) snd_set_voice(0, 7, cpu_regs[0] & 63);
+        break;
+    default:
+        break;
+    }
+}
+
+float snd_tone_phunsy(u16 p) {
+    if (known_game_id == GAME_PIANO) return phunsy_tone_pitch(p);
+    if (known_game_id == GAME_50_THEME) return snd_tone_reference / static_cast<float>(p);
+    return phunsy_tone_pitch_half(p);
+}
+
+constexpr MachineOps OPS{
+    .install_bus = phunsy_bus_install,
+    .map_image = phunsy_map_image,
+    .apply_row_before = phunsy_apply_row_before,
+    .apply_row_after = phunsy_apply_row_after,
+    .image_refused = phunsy_image_refused,
+    .run_loaded = phunsy_run_loaded,
+    .serialise = phunsy_tail,
+    .before_state_save = phunsy_before_state_save,
+    .after_state_load = phunsy_after_state_load,
+    .save_suffix = ".bin",
+    .typed_keyboard = phunsy_typed_keyboard,
+    .lowercase_input = [] { return true; },
+    .guide_section = "phunsy",
+    .sprites_help = "binbug-sprites",
+    .tape_help = "phunsy-tapedeck",
+};
+
+constexpr MachineView VIEW{
+    .display_geometry = display_geometry_phunsy,
+    .display_window = display_window_phunsy,
+    .reset_frame = display_reset_phunsy,
+    .blanking_areas = [] { return true; },
+    .text_colours = display_terminal_colours,
+    .led_panel_cell = led_cell_phunsy,
+    .led_panel_geometry = led_geometry_phunsy,
+    .beam_marker = beam_marker_phunsy,
+};
+
+constexpr MachineSound SOUND{
+    .sound_voices = snd_voices_phunsy,
+    .tone_frequency = snd_tone_phunsy,
+};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &phunsy_debug_hooks,
+    .interrupt_entry = [] { return i32{0x001D}; },
+    .bios_entry = phunsy_bios_entry,
+    .bios_view = [] { return true; },
+    .asm_start = 0x0800,
+};
+
+} // namespace
+
+extern const MachineEntry phunsy_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

@@ -467,7 +467,7 @@ static bool bios_caller(u16 caller) {
     return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
 }
 
-static constexpr CpuDebugHooks pipbug_debug_hooks{
+constexpr CpuDebugHooks pipbug_debug_hooks{
     .char_style = ascii_chars,
     .guest_char = serial_guest_char,
     .bios_caller = bios_caller,
@@ -477,7 +477,6 @@ static constexpr CpuDebugHooks pipbug_debug_hooks{
 void pipbug_bus_install() {
     device_link = DEVICES;
     cpu_bus.flag_written = flag_written;
-    cpu_debug_hooks = &pipbug_debug_hooks;
 }
 
 LedDigitPlace pipbug_led_digit_place(int digit) {

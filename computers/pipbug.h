@@ -9,7 +9,7 @@
 // reported once and its area stays empty.
 #pragma once
 
-#include "core/machine_ops.h"
+#include "core/machine_view.h"
 
 #include "cpu/dbg_hooks.h"
 
@@ -58,8 +58,12 @@ bool pipbug_monitor_2();
 // Whether the VDU (the Radio Bulletin one) has blanking areas.
 bool pipbug_vdu_blanks();
 
-// Fills cpu_bus and cpu_debug_hooks for the PIPBUG (after cpu_bus_reset()).
+// Fills cpu_bus for the PIPBUG (after cpu_bus_reset()).
 void pipbug_bus_install();
+// What the debugger asks of the PIPBUG (its machine row names it).
+extern const CpuDebugHooks pipbug_debug_hooks;
+// Segment patterns of the hex digits its LED digits show.
+extern const u8 led_font_pipbug[16];
 
 // The serial computers' text: printable ASCII and the codes from 160 up.
 u8 serial_guest_char(u8 code);

@@ -1,12 +1,8 @@
-// The Selbstbaucomputer's and the MIKIT's side of the processor bus: how their
-// text and monitor routines are shown.
+// The Selbstbaucomputer and the MIKIT: their text and monitor routines as the
+// debugger shows them, their LED digits and keyboards.
 #pragma once
 
-#include "core/machine_ops.h"
-
-// Point cpu_debug_hooks at the machine's (after cpu_bus_reset()).
-void selbst_bus_install();
-void mikit_bus_install();
+#include "core/machine_view.h"
 
 // Whether the chosen monitor program reads a typewriter keyboard.
 bool selbst_typed_keyboard();
@@ -18,3 +14,6 @@ u32 selbst_listing_note_key(u32 address);
 // Where LED digit `digit` is drawn in the frame.
 LedDigitPlace selbst_led_digit_place(int digit);
 LedDigitPlace mikit_led_digit_place(int digit);
+
+// Segment patterns of the hex digits the MIKIT's LED digits show.
+extern const u8 led_font_mikit[16];

@@ -11,14 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
-u8 vdu_text[VDU_COLUMNS * VDU_ROWS];
-u8 vdu_blank_char = 0x20;
-i32 vdu_cursor_col, vdu_cursor_row;
 i32 vdu_scroll;
-u8 term_escape_pending;
-u8 term_skip_next;
-u8 tty_reader_on = 1;
-u8 tty_punch_on = 1;
 
 // The games-database row of the PIPBUG "Life" program, which prints with bit 7 set.
 constexpr i32 GAME_LIFE = 525;
@@ -93,13 +86,6 @@ const char* ordinal_suffix(int n) {
     default:
         return "th";
     }
-}
-
-void term_reset_states() {
-    tty_reader_on = 1;
-    tty_punch_on = 1;
-    term_escape_pending = 0;
-    term_skip_next = 0;
 }
 
 // The TWIN's ESC sequences, on its fixed 80 x 25 console.

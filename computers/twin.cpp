@@ -3,12 +3,22 @@
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
 #include "computers/terminal.h"
+#include "computers/terminal_rows.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_table.h"
+#include "core/machine_view.h"
 #include "core/message.h"
+#include "core/savestate_fields.h"
+#include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/memory.h"
+#include "display/bands.h"
+#include "display/frame.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
 
@@ -105,7 +115,6 @@ void twin_bus_install() {
     cpu_bus.interrupt_log = interrupt_log;
     cpu_bus.interrupt_taken = interrupt_taken;
     cpu_bus.halt = halt;
-    cpu_debug_hooks = &twin_debug_hooks;
 }
 
 bool twin_has_dos() {
@@ -123,3 +132,73 @@ static bool twin_erases_deleted() {
 u8 twin_monitor_key(u8 ch) {
     return term_delete_key(ch, twin_erases_deleted());
 }
+
+// ---- The TWIN's rows ----
+
+namespace {
+
+using enum ColumnBand;
+using enum RowBand;
+
+// The drives' watch bits start clear after a state load.
+void twin_tail(u32) {
+    if (state_applying()) {
+        floppy_clear_watch_bits(0);
+        floppy_clear_watch_bits(1);
+    }
+}
+
+void display_geometry_twin(MachineDesc& row, bool current) {
+    if (current) {
+        vdu_columns = 80;
+        vdu_visible_rows = vdu_rows = 25;
+    }
+    if (blankingareas)
+        display_set_frame_size(row, 700, 270);
+    else
+        display_set_frame_size(row, 560, 250);
+}
+
+void display_reset_twin(i32, i32) {
+    display_fill_area(0, 559, 0, 249, term_text_background());
+    if (!blankingareas) return;
+    display_paint_bands(
+        700, 270, [](int x) { return x <= 559 ? ACTIVE : PORCH; },
+        [](int, int y) { return y <= 249 ? ACTIVE_LINE : VBLANK; });
+}
+
+constexpr MachineOps OPS{
+    .install_bus = twin_bus_install,
+    .serialise = twin_tail,
+    .old_states_first = 39,
+    .old_states_last = 39,
+    .save_suffix = ".bin",
+    .typed_keyboard = [] { return true; },
+    .monitor_key = twin_monitor_key,
+    .self_test = [] { return true; },
+    .guide_section = "twin",
+    .printer_help = "twin-printer",
+    .floppy_help = "floppydrives",
+    .papertape_help = "papertape-twin",
+};
+
+constexpr MachineView VIEW{
+    .display_geometry = display_geometry_twin,
+    .reset_frame = display_reset_twin,
+    .blanking_areas = [] { return true; },
+    .erase_deleted = [] { return true; },
+};
+
+constexpr MachineSound SOUND{};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &twin_debug_hooks,
+    .bios_entry = [] { return i32{0x0100}; },
+    .bios_view = twin_has_dos,
+    .disk_save_command = "SAVEMOD ",
+    .object_suffix = ".aof",
+};
+
+} // namespace
+
+extern const MachineEntry twin_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

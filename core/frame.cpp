@@ -5,7 +5,6 @@
 #include "core/hiscore.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
-#include "core/machine_parts.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
@@ -16,7 +15,6 @@
 #include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
-#include "machines/coinop.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"
@@ -357,7 +355,7 @@ void emu_end_of_frame() {
         if (hiscore_scan_allowed()) hiscore_scan(row);
     }
 
-    if (autocoin && machine_desc().coinop) coinop_auto_coin();
+    if (machine_row().frame_ended) machine_row().frame_ended();
 
     if (rec_state == REC_PLAYBACK && filebuf_cursor >= rec_length) {
         if (loop && filebuf_cursor > state_length)

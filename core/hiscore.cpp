@@ -12,7 +12,6 @@
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
-#include "machines/malzak.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
@@ -362,5 +361,5 @@ void autosave_on_exit() {
             state_save_file(FILE_KIND_COS, 0);
         }
     }
-    malzak_save_nvram();
+    if (machine_row().leave) machine_row().leave();
 }

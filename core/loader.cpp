@@ -9,7 +9,6 @@
 #include "core/message.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
-#include "core/machine_parts.h"
 #include "core/machine_table.h"
 #include "core/notify.h"
 #include "core/objfile.h"
@@ -27,7 +26,6 @@
 #include "core/trainers.h"
 #include "core/ui_host.h"
 #include "core/zipfile.h"
-#include "machines/uvi2637.h"
 #include "cpu/memory.h"
 #include "peripherals/device_link.h"
 #include "peripherals/papertape.h"
@@ -98,15 +96,6 @@ int finish_game(int result) {
     trainer_apply();
     return result;
 }
-
-} // namespace
-
-// The image as it stands from $0000 (Interton cartridges, Instructor 50 programs).
-void image_map_at_zero(bool) {
-    std::memcpy(guest_memory, filebuf, filebuf_length);
-}
-
-namespace {
 
 // ---- Game images, object programs, Elektor programs ----------------------------------------
 
@@ -229,7 +218,8 @@ int load_state(int kind, int restart) {
     display_reset_frame();
     snd_reset_latches();
     dbg_clear_coverage();
-    uvi_demux_forget();
+    for (u32 m = 0; m < MACHINES; m++)
+        if (const auto loaded = machine_ops(m).any_state_loaded) loaded();
     emu_restart_timing();
     if (kind == KIND_COR) {
         rec_length = filebuf_length;

@@ -1,20 +1,14 @@
 #include "core/machine.h"
 
-#include "computers/binbug.h"
-#include "computers/cd2650.h"
-#include "computers/instructor.h"
-#include "computers/phunsy.h"
-#include "computers/pipbug.h"
-#include "computers/pipbug_vdu.h"
-#include "computers/selbst.h"
-#include "computers/twin.h"
 #include "core/frame.h"
 #include "core/game_traps.h"
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
-#include "core/machine_parts.h"
+#include "core/machine_view.h"
+#include "core/text_screen.h"
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -22,9 +16,6 @@
 #include "core/recording.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
-#include "machines/coinop.h"
-#include "machines/malzak.h"
-#include "machines/arcadia.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "sound/effects.h"
@@ -36,6 +27,7 @@
 #include "input/joysticks.h"
 #include "input/paddles.h"
 #include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
@@ -70,7 +62,6 @@ const char* memmap_state_file_name(u32 map) {
 
 void machine_setup_generic() {
     std::memset(guest_memory, 0, sizeof guest_memory);
-    malzak_nvram_live = false;
     mem_reset_tables();
 }
 
@@ -85,26 +76,7 @@ void video_set_line_length(int clocks) {
 }
 
 void machine_controls_layout() {
-    if (machine_row().controls_layout) controls_layout = machine_row().controls_layout();
-}
-
-i32 arcadia_controls_layout() {
-    return viewctrlsas_arcadia + (bigcontrols_arcadia ? 3 : 0);
-}
-i32 interton_controls_layout() {
-    return bigcontrols_interton ? 17 : 16;
-}
-i32 elektor_controls_layout() {
-    return bigcontrols_elektor ? 27 : 18;
-}
-i32 pipbug_controls_layout() {
-    return pipbug_vdu == 3 ? 29 : pipbug_vdu == 5 ? 28 : 12;
-}
-i32 instructor_controls_layout() {
-    return bigcontrols_si50 ? 11 : 10;
-}
-i32 mikit_controls_layout() {
-    return bigcontrols_mikit ? 15 : 14;
+    if (machine_view().controls_layout) controls_layout = machine_view().controls_layout();
 }
 
 // The generic memory map, then the machine's own.
@@ -129,6 +101,7 @@ void machine_bus_install() {
     cpu_bus.port_read = io_read_port;
     cpu_bus.port_write = io_write_port;
     cpu_bus.sound_written = sound_register_written;
+    if (const CpuDebugHooks* hooks = machine_debug().hooks) cpu_debug_hooks = hooks;
     if (machine_row().install_bus) machine_row().install_bus();
     game_traps_install(known_game_id);
 }
@@ -172,7 +145,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     if (switch_refused(new_machine, new_memmap)) return false;
 
     if (known_game_id == 65535) known_game_id = -1;
-    malzak_save_nvram();
+    if (machine_row().leave) machine_row().leave();
 
     if (static_cast<u32>(new_memmap) != memmap || force) {
         rec_stop_all();
@@ -255,83 +228,9 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     return true;
 }
 
-// The settings of a games-database row that are applied before switching.
-void elektor_apply_row_before(const KnownGame& row) {
-    elektor_biosversion = row.variant;
-}
-
-void pipbug_apply_row_before(const KnownGame& row) {
-    pipbug_biosversion = row.variant;
-    static constexpr i32 baud_by_bios[4] = {2, 1, 0, 1};
-    const u8 baud = row_baud_selector(row);
-    pipbug_baudrate = baud == 3 ? baud_by_bios[pipbug_biosversion & 3] : baud;
-    if (row.option_word != 6 && row.option_word <= 5)
-        pipbug_vdu = static_cast<i32>(row.option_word);
-    vdu_select_type(155 + pipbug_vdu);
-    i32 id = known_game_id;
-    pipbug_peripheral = (id == 524 || id == 851 || id == 852) ? 3
-                        : id == 462                           ? 2
-                        : (id == 510 || id == 853)            ? 1
-                                                              : 0;
-}
-
-void binbug_apply_row_before(const KnownGame& row) {
-    binbug_biosversion = row.variant;
-    const u8 baud = row_baud_selector(row);
-    if (baud == 4) {
-        binbug_baudrate = binbug_biosversion == 2 ? 0 : 1;
-        binbug_serial_bit_time = binbug_biosversion == 2 ? 6667 : 3333;
-    } else {
-        binbug_baudrate = baud;
-    }
-}
-
-void cd2650_apply_row_before(const KnownGame& row) {
-    cd2650_biosversion = row.variant;
-    cd2650_vdu = static_cast<i32>(row.option_word);
-}
-
-void phunsy_apply_row_before(const KnownGame& row) {
-    phunsy_biosversion = row.variant;
-}
-
-void selbst_apply_row_before(const KnownGame& row) {
-    selbst_biosversion = row.variant;
-}
-
 static void apply_row_before_switch(const KnownGame& row) {
     const MachineOps& ops = machine_ops(row.machine);
     if (ops.apply_row_before) ops.apply_row_before(row);
-}
-
-void arcadia_apply_row_after(const KnownGame& row) {
-    if (row.variant != 2) emu_region = row.variant & 1;
-    flagline = row.option_word;
-    arcadia_take_row(row);
-}
-
-void interton_apply_row_after(const KnownGame& row) {
-    darkenbg = row.option_word;
-}
-
-void elektor_apply_row_after(const KnownGame& row) {
-    darkenbg = row.option_word;
-    if (known_game_id == 311) dbg_pixels_per_clock = 2;
-}
-
-void instructor_apply_row_after(const KnownGame& row) {
-    si50_interrupts = row_si50_interrupts(row);
-    si50_intselector = row_si50_interrupt_selector(row);
-    si50_parallelio = static_cast<i32>(row.option_word);
-}
-
-void phunsy_apply_row_after(const KnownGame& row) {
-    game_start_address = row.start_address;
-}
-
-void selbst_apply_row_after(const KnownGame& row) {
-    fast_selbst = row.option_word == 0;
-    machine_table[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
 }
 
 static void apply_row_after_switch(const KnownGame& row) {
@@ -422,7 +321,8 @@ void game_apply_settings() {
     std::memcpy(fire_button_assign, default_fire, sizeof fire_button_assign);
     sensitivity_left = sensitivity_right = 3;
     deflicker_settings = DeflickerSettings{0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
-    pipbug_peripheral = 0;
+    for (u32 other = 0; other < MACHINES; other++)
+        if (const auto forget = machine_ops(other).unknown_game) forget();
     // Where the memory map is the game, the game stays.
     const int map =
         machine_traits().maps_are_games ? static_cast<int>(memmap) : machine_desc().default_memmap;
@@ -433,7 +333,8 @@ void game_apply_settings() {
 void machine_reset() {
     input_centre_paddles();
     snd_reset_latches();
-    coinop_clear_latches();
+    for (u32 m = 0; m < MACHINES; m++)
+        if (const auto clear = machine_ops(m).any_reset) clear();
     dbg_clear_run_targets();
     mem_clear_access();
     for (PortRecord& p : port_records)

@@ -39,10 +39,26 @@ struct MachineOps {
     // Runs one frame. nullptr: the processor for the frame's clock periods
     // (machine_table's clocks_per_frame), then the end of frame.
     void (*run_frame)() = nullptr;
+    // Called at the end of every frame, after the high scores. nullptr: nothing.
+    void (*frame_ended)() = nullptr;
+    // Called before the machine is left: at every machine switch (to another
+    // memory map of its own too) and when the program ends. nullptr: nothing.
+    void (*leave)() = nullptr;
     // Guest I/O ports 0-257, behind the framework's identification ports and
     // port tracing. nullptr: reads give 0, writes are dropped.
     u8 (*port_read)(u32 port) = nullptr;
     void (*port_write)(u32 port, u8 value) = nullptr;
+
+    // ---- notices to every machine, whichever runs ----
+    // At every machine reset: clears what the machine keeps beside its memory
+    // map (a state load may come back to the machine without a reset of its
+    // own). nullptr: nothing.
+    void (*any_reset)() = nullptr;
+    // After every state load. nullptr: nothing.
+    void (*any_state_loaded)() = nullptr;
+    // When the settings of no known game are applied: forgets what a
+    // games-database row chose. nullptr: nothing.
+    void (*unknown_game)() = nullptr;
 
     // ---- games, loading and states ----
     // Writes the game image in the file buffer into the machine. `known`: the

@@ -6,30 +6,31 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 
-extern const MachineEntry arcadia_machine;
-extern const MachineEntry interton_machine;
-extern const MachineEntry elektor_machine;
-extern const MachineEntry pipbug_machine;
-extern const MachineEntry binbug_machine;
-extern const MachineEntry instructor_machine;
-extern const MachineEntry twin_machine;
-extern const MachineEntry cd2650_machine;
-extern const MachineEntry zaccaria_machine;
-extern const MachineEntry malzak_machine;
-extern const MachineEntry phunsy_machine;
-extern const MachineEntry pong_machine;
-extern const MachineEntry selbst_machine;
-extern const MachineEntry mikit_machine;
-extern const MachineEntry typeright_machine;
+extern const MachineEntry arcadia_machine_entry;
+extern const MachineEntry interton_machine_entry;
+extern const MachineEntry elektor_machine_entry;
+extern const MachineEntry pipbug_machine_entry;
+extern const MachineEntry binbug_machine_entry;
+extern const MachineEntry instructor_machine_entry;
+extern const MachineEntry twin_machine_entry;
+extern const MachineEntry cd2650_machine_entry;
+extern const MachineEntry zaccaria_machine_entry;
+extern const MachineEntry malzak_machine_entry;
+extern const MachineEntry phunsy_machine_entry;
+extern const MachineEntry pong_machine_entry;
+extern const MachineEntry selbst_machine_entry;
+extern const MachineEntry mikit_machine_entry;
+extern const MachineEntry typeright_machine_entry;
 
 namespace {
 
 // In machine-number order.
 constexpr const MachineEntry* ENTRIES[MACHINES] = {
-    &arcadia_machine,  &interton_machine, &elektor_machine, &pipbug_machine,
-    &binbug_machine,   &instructor_machine, &twin_machine,  &cd2650_machine,
-    &zaccaria_machine, &malzak_machine,   &phunsy_machine,  &pong_machine,
-    &selbst_machine,   &mikit_machine,    &typeright_machine,
+    &arcadia_machine_entry,    &interton_machine_entry, &elektor_machine_entry,
+    &pipbug_machine_entry,     &binbug_machine_entry,   &instructor_machine_entry,
+    &twin_machine_entry,       &cd2650_machine_entry,   &zaccaria_machine_entry,
+    &malzak_machine_entry,     &phunsy_machine_entry,   &pong_machine_entry,
+    &selbst_machine_entry,     &mikit_machine_entry,    &typeright_machine_entry,
 };
 
 // A machine number out of range: every operation at its default.

@@ -20,7 +20,6 @@
 #include "core/ui_host.h"
 #include "input/paddles.h"
 #include "cpu/exec.h"
-#include "machines/seams.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 

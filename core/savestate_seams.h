@@ -5,7 +5,7 @@
 // their role are plain byte arrays here, in file order.
 #pragma once
 
-#include "computers/terminal.h"
+#include "core/text_screen.h"
 #include "cpu/cpu.h"
 
 // ---- Input --------------------------------------------------------------------------

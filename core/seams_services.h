@@ -8,7 +8,7 @@
 #pragma once
 
 #include "core/emu.h"
-#include "computers/terminal.h"
+#include "core/text_screen.h"
 #include "cpu/cpu.h"
 
 // ---- Video-game machines -----------------------------------------------------

@@ -33,6 +33,7 @@ u32 display_aspect = 1;
 i32 display_filter = 3;
 i32 colourset = 3;
 i32 demultiplex = 2;
+i32 sprite_mode = 2;
 u32 fullscreen = 0;
 u32 artefacts = 0, blankingareas = 0, darkenbg = 1, dejitter = 0, drawcorners = 0;
 u32 drawunlit = 1, flagline = 1, invertflashed = 0, inversevideo = 0, rotatescreen = 1;

@@ -8,6 +8,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/loader.h"
@@ -755,7 +756,7 @@ static void cmd_save_object() {
         return;
     }
     static constexpr ObjectFormat signetics = {".aof", 30, objfile_save_aof};
-    const ObjectFormat* own = machine_row().object_format;
+    const ObjectFormat* own = machine_debug().object_format;
     const ObjectFormat& format = own ? *own : signetics;
     u32 block_size = format.block_size;
     if (n >= 5) {

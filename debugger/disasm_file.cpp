@@ -8,6 +8,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -125,7 +126,7 @@ void dis_write_equates(const char* equate_word) {
 
 // The machine's interrupt entry, or -1.
 static i32 interrupt_address() {
-    const MachineOps& ops = machine_row();
+    const MachineDebug& ops = machine_debug();
     return ops.interrupt_entry ? ops.interrupt_entry() : -1;
 }
 
@@ -259,7 +260,7 @@ static void invent_labels(u32 first, u32 last) {
         u8 kind;
         if (flags & DIS_CODE_LABEL) {
             kind = 'C';
-            if (address == 0 && machine_row().boots_at_zero)
+            if (address == 0 && machine_debug().boots_at_zero)
                 std::snprintf(name, sizeof name, "BOOT");
             else if (static_cast<i32>(address) == interrupt)
                 std::snprintf(name, sizeof name, "INTERRUPT");
@@ -412,7 +413,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     i32 interrupt = interrupt_address();
     push_entry(0x0000);
     if (interrupt >= 0) push_entry(static_cast<u32>(interrupt));
-    const i32 program_entry = machine_row().program_entry;
+    const i32 program_entry = machine_debug().program_entry;
     if (program_entry >= 0) push_entry(static_cast<u32>(program_entry));
     if (game_start_address != 0) push_entry(game_start_address);
     auto seed = [](LabelRow& row, u32 address) {

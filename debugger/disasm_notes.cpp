@@ -5,6 +5,7 @@
 
 #include "core/gamesdb.h"
 #include "core/machine.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -46,7 +47,7 @@ void dis_print_address_comments(u32 address) {
     print_table_comments(address);
     // The monitor notes of the board, by the address or by what the machine
     // looks them up by.
-    const auto note_key = machine_row().listing_note_key;
+    const auto note_key = machine_debug().listing_note_key;
     if (cpu_debug_hooks->bios_notes)
         cpu_debug_hooks->bios_notes(note_key ? note_key(address) : address);
     dis_address_notes(address, 0, nullptr, 0);

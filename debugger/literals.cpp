@@ -2,6 +2,7 @@
 #include "debugger/literals.h"
 
 #include "core/emu.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/settings_vars.h"
 #include "cpu/optables.h"
@@ -150,7 +151,7 @@ constexpr u8 NO_CHAR = 0xB7; // middle dot
 // The set of the current machine; *known is false on a memory map whose set
 // is missing (a character literal then reads as nothing).
 const CharSet* current_set(bool* known) {
-    const auto chars = machine_row().guest_chars;
+    const auto chars = machine_debug().guest_chars;
     const GuestChars which = chars ? chars() : GuestChars::ASCII;
     *known = which != GuestChars::MISSING;
     switch (which) {

@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/helpers.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -120,7 +121,7 @@ void dbg_cmd_view() {
             dbg_cmd_view_cpu();
             return;
         }
-        const auto own_view = machine_row().debug_view;
+        const auto own_view = machine_debug().debug_view;
         const ViewShown shown = own_view ? own_view(dbg_arg1) : ViewShown::NONE;
         if (shown == ViewShown::SHOWN) return;
         // A machine whose row shows no PSG has none.

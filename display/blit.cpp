@@ -3,10 +3,9 @@
 #include "display/controls_panel.h"
 #include "display/frame.h"
 #include "display/host.h"
-#include "display/machine_display.h"
 
 #include "core/frame.h"
-#include "core/machine_ops.h"
+#include "core/machine_view.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -84,7 +83,7 @@ void display_update_beam_marker(int erase) {
     }
     if (erase) return;
 
-    const auto place = machine_row().beam_marker;
+    const auto place = machine_view().beam_marker;
     if (!place) return;
     const bool tracing = cpu_tracing || dbg_single_step;
     const i32 clock = cpu_beam_clock < 0 ? 0 : cpu_beam_clock;
@@ -93,36 +92,6 @@ void display_update_beam_marker(int erase) {
     if (!tracing && (!in_frame || (line.start_clock == 0 && line.start_line == 0))) return;
     marker = {true, line.x0, line.y0, line.x1, line.y1};
     display_draw_line(line.x0, line.y0, line.x1, line.y1, false);
-}
-
-// The markers run from a fixed origin to the beam.
-bool beam_marker_console(i32 clock, i32 line, bool, BeamLine* out) {
-    const i32 lines = lines_per_frame > 0 ? lines_per_frame : 262;
-    const i32 x = clock % 227, y = line % lines;
-    *out = {138, first_visible_line + 134, x, y, x, y};
-    return true;
-}
-
-bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
-    *out = {288, 128, clock % 768, line % 313, clock % 384, line % 312};
-    return true;
-}
-
-bool beam_marker_cd2650(i32 clock, i32 line, bool, BeamLine* out) {
-    *out = {320, 96, clock % 904, line % 264, clock % 904, line % 264};
-    return true;
-}
-
-bool beam_marker_phunsy(i32 clock, i32 line, bool, BeamLine* out) {
-    *out = {320, 128, clock % 640 + 128, line % 313, clock % 384, line % 313};
-    return true;
-}
-
-// The coin-op boards: a line across the whole frame on the beam's line.
-bool beam_marker_coinop(i32 clock, i32 line, bool tracing, BeamLine* out) {
-    if (!tracing && (line < 1 || line > 239)) return false;
-    *out = {0, line, machine_desc().width - 1, line, clock, line};
-    return true;
 }
 
 void display_blit() {

@@ -3,10 +3,9 @@
 
 #include "core/emu.h"
 #include "display/led.h"
-#include "display/machine_display.h"
 
 #include "core/frame.h"
-#include "core/machine_ops.h"
+#include "core/machine_view.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -225,26 +224,6 @@ void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
 
 namespace {
 
-struct VduShape {
-    i32 columns, visible_rows, rows, cell_w, cell_h, glyph_w, glyph_h;
-};
-// PIPBUG VDU types: Elekterminal, Low Cost VDU 32 and 64 columns, Radio
-// Bulletin, SVT-100, VT100.
-constexpr VduShape pipbug_vdus[6] = {
-    {64, 16, 64, 8, 12, 5, 8}, {32, 16, 16, 6, 12, 5, 8}, {64, 16, 16, 6, 12, 5, 8},
-    {50, 16, 16, 7, 16, 5, 9}, {64, 16, 16, 6, 8, 5, 8},  {80, 24, 24, 8, 12, 8, 10},
-};
-
-void set_vdu(const VduShape& v) {
-    vdu_columns = v.columns;
-    vdu_visible_rows = v.visible_rows;
-    vdu_rows = v.rows;
-    vdu_cell_width = v.cell_w;
-    vdu_cell_height = v.cell_h;
-    vdu_glyph_width = v.glyph_w;
-    vdu_glyph_height = v.glyph_h;
-}
-
 void set_window(i32 left, i32 top, i32 right, i32 bottom) {
     display_window_left = left;
     display_window_top = top;
@@ -254,111 +233,9 @@ void set_window(i32 left, i32 top, i32 right, i32 bottom) {
 
 } // namespace
 
-// The consoles show a window of the raster that starts `left` clocks into a
-// line; with blanking areas the whole raster.
-static DisplayWindow console_window(i32 left, i32 w, i32 h) {
-    if (blankingareas) return {0, 0, w - 1, h - 1};
-    const i32 top = display_top_skip + first_visible_line;
-    return {left, top, w + left - 1, top + h - 1};
-}
-
-DisplayWindow display_window_arcadia(i32 w, i32 h) {
-    return console_window(55, w, h);
-}
-
-DisplayWindow display_window_pvi(i32 w, i32 h) {
-    return console_window(60, w, h);
-}
-
-// The "Radio Bulletin" text sits 84 columns and 43 rows into the larger frame.
-DisplayWindow display_window_pipbug(i32 w, i32 h) {
-    if (blankingareas && pipbug_vdu == 3) return {84, 43, w + 83, h + 42};
-    return {0, 0, w - 1, h - 1};
-}
-
-DisplayWindow display_window_coinop(i32 w, i32 h) {
-    if (blankingareas) return {0, 0, w - 1, h - 1};
-    return {0, 0, 255, 255};
-}
-
-DisplayWindow display_window_phunsy(i32 w, i32 h) {
-    if (blankingareas) return {0, 0, w - 1, h - 1};
-    return {128, 0, w + 127, h - 1};
-}
-
-DisplayWindow display_window_pong(i32 w, i32 h) {
-    if (blankingareas) return {0, 0, w - 1, h - 1};
-    return {27, emu_region == 1 ? 44 : 42, w - 1, h - 1};
-}
-
-// Frame sizes: the consoles' raster, the terminals' text and LED strip.
-static void set_size(MachineDesc& row, i32 w, i32 h) {
+void display_set_frame_size(MachineDesc& row, i32 w, i32 h) {
     row.width = w;
     row.height = h;
-}
-
-void display_geometry_console(MachineDesc& row, bool) {
-    const bool fifty = emu_region == 1;
-    if (blankingareas)
-        set_size(row, 228, fifty ? 312 : 262);
-    else
-        set_size(row, 164, fifty ? 269 : 226);
-}
-
-// The PIPBUG's row takes its own VDU's size whatever the current machine.
-void display_geometry_pipbug(MachineDesc& row, bool current) {
-    const int vdu = pipbug_vdu >= 0 && pipbug_vdu <= 5 ? pipbug_vdu : 0;
-    const VduShape& v = pipbug_vdus[vdu];
-    if (current) set_vdu(v);
-    i32 w = v.columns * v.cell_w, h = v.visible_rows * v.cell_h;
-    if (current && blankingareas && vdu == 3) {
-        w += 168;
-        h += 57;
-    }
-    if (showleds) h += 43;
-    set_size(row, w, h);
-}
-
-void display_geometry_binbug(MachineDesc& row, bool) {
-    const bool leds = showleds != 0;
-    if (blankingareas)
-        set_size(row, 768, leds ? 343 : 313);
-    else
-        set_size(row, 576, leds ? 286 : 256);
-}
-
-void display_geometry_twin(MachineDesc& row, bool current) {
-    if (current) {
-        vdu_columns = 80;
-        vdu_visible_rows = vdu_rows = 25;
-    }
-    if (blankingareas)
-        set_size(row, 700, 270);
-    else
-        set_size(row, 560, 250);
-}
-
-void display_geometry_cd2650(MachineDesc& row, bool) {
-    if (blankingareas)
-        set_size(row, 904, 264);
-    else
-        set_size(row, 640, 192);
-}
-
-void display_geometry_phunsy(MachineDesc& row, bool) {
-    const bool leds = showleds != 0;
-    if (blankingareas)
-        set_size(row, 512, leds ? 355 : 313);
-    else
-        set_size(row, 384, leds ? 298 : 256);
-}
-
-void display_geometry_selbst(MachineDesc& row, bool current) {
-    if (current) {
-        vdu_columns = 64;
-        vdu_visible_rows = vdu_rows = 16;
-    }
-    set_size(row, 512, showleds ? 183 : 128);
 }
 
 void display_setup_geometry() {
@@ -376,12 +253,12 @@ void display_setup_geometry() {
 
     // Frame sizes of every listed row; the current machine's text geometry.
     for (u32 m = 0; m < MACHINES; m++)
-        if (const auto geometry = machine_ops(m).display_geometry)
+        if (const auto geometry = machine_view(m).display_geometry)
             geometry(machine_table[m], m == machine);
 
     // The visible window of the current machine.
     const i32 w = machine_desc().width, h = machine_desc().height;
-    const auto window = machine_row().display_window;
+    const auto window = machine_view().display_window;
     const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
     set_window(v.left, v.top, v.right, v.bottom);
 

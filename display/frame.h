@@ -14,6 +14,8 @@
 
 #include "core/emu.h"
 
+struct MachineDesc;
+
 extern u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 
 // The host plotter of one guest pixel; never null (an empty one at first).
@@ -65,6 +67,8 @@ extern i32 display_window_left, display_window_top, display_window_right, displa
 extern i32 display_top_skip;
 
 void display_setup_geometry();
+// Sets `row`'s frame size: what the machines' display_geometry rows call.
+void display_set_frame_size(MachineDesc& row, i32 w, i32 h);
 
 // Raster plots: through display_plot_pixel at (x - left, y - top) when (x, y)
 // lies inside the visible window, else nothing.

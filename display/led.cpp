@@ -3,19 +3,14 @@
 
 #include "display/controls_panel.h"
 #include "display/frame.h"
-#include "display/machine_display.h"
 
-#include "core/machine_ops.h"
+#include "core/machine_view.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 
 #include <cstring>
 
-const u8 led_font_pipbug[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07,
-                                0x7F, 0x67, 0,    0,    0,    0,    0,    0};
-const u8 led_font_mikit[16] = {0x5F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71, 0x3D,
-                               0x76, 0x06, 0x1E, 0x76, 0x38, 0x37, 0x37, 0x3F};
 u8 led_panel_cells[LED_PANEL_COLUMNS * LED_PANEL_ROWS];
 i32 led_panel_width, led_panel_rows, led_panel_left, led_panel_top;
 
@@ -28,7 +23,7 @@ bool strip_hidden() {
 
 // Where digit `digit` goes; stretch < 0: the machine draws no digits.
 LedDigitPlace digit_origin(int digit) {
-    const auto place = machine_row().led_digit_place;
+    const auto place = machine_view().led_digit_place;
     return place ? place(digit) : LedDigitPlace{0, 0, -1};
 }
 
@@ -72,7 +67,7 @@ void display_plot_skewed(i32 x, i32 y, u32 colour) {
 
 void led_set_digit(int digit, int value) {
     if (digit < 0 || digit >= 13) return;
-    if (const u8* font = machine_row().led_font) led_digits[digit] = font[value & 15];
+    if (const u8* font = machine_view().led_font) led_digits[digit] = font[value & 15];
     led_draw_digit(digit);
 }
 
@@ -171,43 +166,8 @@ void led_draw_segment(int digit, int segment, u32 colour) {
     }
 }
 
-void led_cell_instructor(i32 x, i32 y, u32 colour) {
-    if (bigcontrols_si50) {
-        const i32 c0 = 2 * x + (17 - 2 * y) / 3, c1 = 2 * x + (16 - 2 * y) / 3;
-        led_panel_store(c0, 2 * y, colour);
-        led_panel_store(c0 + 1, 2 * y, colour);
-        led_panel_store(c1, 2 * y + 1, colour);
-        led_panel_store(c1 + 1, 2 * y + 1, colour);
-    } else {
-        led_panel_store(x + (8 - y) / 3, y, colour);
-    }
-}
-
-namespace {
-
-// A 2 x 2 block of panel cells from column c, row 2y.
-void cell_block(i32 c, i32 y, u32 colour) {
-    for (i32 dy = 0; dy < 2; dy++)
-        for (i32 dx = 0; dx < 2; dx++)
-            led_panel_store(c + dx, 2 * y + dy, colour);
-}
-
-} // namespace
-
-void led_cell_phunsy(i32 x, i32 y, u32 colour) {
-    cell_block(2 * x + 5, y, colour);
-}
-
-void led_cell_double(i32 x, i32 y, u32 colour) {
-    cell_block(2 * x, y, colour);
-}
-
-void led_cell_typeright(i32 x, i32 y, u32 colour) {
-    led_panel_store(x, y, colour);
-}
-
 void led_panel_set_cell(i32 x, i32 y, u32 colour) {
-    if (const auto cell = machine_row().led_panel_cell) cell(x, y, colour);
+    if (const auto cell = machine_view().led_panel_cell) cell(x, y, colour);
 }
 
 void led_panel_store(i32 x, i32 y, u32 colour) {
@@ -215,56 +175,9 @@ void led_panel_store(i32 x, i32 y, u32 colour) {
     led_panel_cells[x * LED_PANEL_ROWS + y] = static_cast<u8>(colour);
 }
 
-void led_geometry_pipbug() {
-    machine_table[PIPBUG].controls_keys = pipbug_vdu == 3 ? 80 : pipbug_vdu == 5 ? 79 : 62;
-}
-
-void led_geometry_instructor() {
-    led_panel_width = bigcontrols_si50 ? 144 : 72;
-    led_panel_rows = bigcontrols_si50 ? 18 : 9;
-    led_panel_left = bigcontrols_si50 ? 524 : 301;
-    led_panel_top = bigcontrols_si50 ? 69 : 111;
-}
-
-void led_geometry_phunsy() {
-    led_panel_width = 112;
-    led_panel_rows = 18;
-    led_panel_left = 81;
-    led_panel_top = 17;
-}
-
-// Six digit panels of 12 x 18 pixels, each at its own place in the
-// controls picture.
-static void digit_panels(const i32 (&left)[PANEL_PATCHES], i32 top) {
-    led_panel_width = 108;
-    led_panel_rows = 18;
-    led_digit_panels = PANEL_PATCHES;
-    for (int d = 0; d < PANEL_PATCHES; d++)
-        led_digit_panel_left[d] = left[d];
-    led_digit_panel_top = top;
-}
-
-void led_geometry_selbst() {
-    digit_panels({211, 244, 278, 311, 344, 377}, 57);
-}
-
-// The big controls picture puts the digits 400 pixels further right.
-void led_geometry_mikit() {
-    const i32 shift = bigcontrols_mikit ? 400 : 0;
-    digit_panels({74 + shift, 103 + shift, 131 + shift, 159 + shift, 203 + shift, 231 + shift},
-                 bigcontrols_mikit ? 171 : 33);
-}
-
-void led_geometry_typeright() {
-    led_panel_width = 64;
-    led_panel_rows = 14;
-    led_panel_left = 230;
-    led_panel_top = 41;
-}
-
 void display_setup_panel_geometry() {
     led_digit_panels = 0;
-    if (const auto geometry = machine_row().led_panel_geometry)
+    if (const auto geometry = machine_view().led_panel_geometry)
         geometry();
     else
         led_panel_width = led_panel_rows = led_panel_left = led_panel_top = 0;

@@ -1,9 +1,9 @@
 // The six built-in colour sets, their working copies and the host pens.
 #include "display/frame.h"
 #include "display/host.h"
-#include "display/machine_display.h"
 
 #include "core/machine_table.h"
+#include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "platform/gui.h"
 
@@ -198,27 +198,8 @@ void display_realloc_pens() {
     display_obtain_pens();
 }
 
-void display_terminal_colours(u8* ink, u8* paper) {
-    *ink = inversevideo ? 7 : 0;
-    *paper = inversevideo ? 0 : 7;
-}
-
-void display_pipbug_colours(u8* ink, u8* paper) {
-    display_terminal_colours(ink, paper);
-    if (pipbug_vdu == 0) *paper = 18;
-}
-
-void display_panel_colours(u8*, u8* paper) {
-    *paper = 7;
-}
-
-void display_typeright_colours(u8* ink, u8* paper) {
-    *ink = inversevideo ? 0 : 7;
-    *paper = 19;
-}
-
 void display_apply_palette() {
-    const MachineOps& row = machine_row();
+    const MachineView& row = machine_view();
     if (row.text_colours)
         row.text_colours(&display_ink, &display_paper);
     else

@@ -71,7 +71,7 @@ static void describe_value(u8 value, u32 address, char* out, std::size_t size) {
     if (out != watch_annotation) std::snprintf(out, size, "%s", watch_annotation);
 }
 
-static constexpr CpuDebugHooks arcadia_debug_hooks{
+constexpr CpuDebugHooks arcadia_debug_hooks{
     .char_style = [] { return CHARS_GUEST; },
     .guest_char = arcadia_guest_char,
     .describe_value = describe_value,
@@ -86,7 +86,6 @@ void arcadia_bus_install() {
     cpu_bus.read_once_value = 0xFF;
     cpu_bus.coverage_bit = arcadia_coverage_bit;
     cpu_bus.strange_ports = true;
-    cpu_debug_hooks = &arcadia_debug_hooks;
 }
 
 // ---- memory map, set-up, reset, cartridge ----------------------------------------------

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+struct CpuDebugHooks;
 struct KnownGame;
 
 constexpr u32 ARCADIA_STUB_SIZE = 348;
@@ -19,8 +20,10 @@ constexpr u32 ARCADIA_RECORD_SIZE = 7;
 // The title-screen program copied to $0000 when "stubprograms" is on.
 extern const u8* const arcadia_stub_program;
 
-// Fills cpu_bus and cpu_debug_hooks for the Arcadia (after cpu_bus_reset()).
+// Fills cpu_bus for the Arcadia (after cpu_bus_reset()).
 void arcadia_bus_install();
+// What the debugger asks of the Arcadia (its machine row names it).
+extern const CpuDebugHooks arcadia_debug_hooks;
 // Coverage bit of the UVI register at `address`, 0 for other addresses.
 u32 arcadia_coverage_bit(u32 address);
 

@@ -91,7 +91,7 @@ void zaccaria_bus_install() {
     }
 }
 
-static constexpr CpuDebugHooks malzak_debug_hooks{
+constexpr CpuDebugHooks malzak_debug_hooks{
     .guest_char = malzak_char,
 };
 
@@ -100,7 +100,6 @@ void malzak_bus_install() {
     cpu_bus.read_routed = malzak_read;
     cpu_bus.write_routed = malzak_write;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
-    cpu_debug_hooks = &malzak_debug_hooks;
 }
 
 u32 coinop_credits() {

@@ -4,7 +4,7 @@
 // files. Its frame and inputs are the PVI consoles' (machines/pvi_consoles.h).
 #pragma once
 
-#include "core/machine_ops.h"
+#include "core/machine_debug.h"
 #include "core/types.h"
 
 #include <span>

@@ -1,9 +1,22 @@
-#include "machines/elektor_rows.h"
-
+// The Elektor's rows: its own parts beside its set-up (games-database rows,
+// paddle ranges, the sound of the expanded machine, controls layout,
+// save-state tail) and the entry that names them.
 #include "core/emu.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
 #include "core/machine_table.h"
+#include "core/machine_view.h"
+#include "core/savestate_fields.h"
+#include "core/settings_vars.h"
 #include "cpu/cpu.h"
-#include "sound/machine_voices.h"
+#include "cpu/debug_state.h"
+#include "machines/console_rows.h"
+#include "machines/elektor.h"
+#include "machines/elektor_texts.h"
+#include "machines/pvi_consoles.h"
 #include "sound/voice_update.h"
 
 namespace {
@@ -26,20 +39,22 @@ void psg_voices() {
     }
 }
 
-} // namespace
-
+// Some games want the paddles' lowest value 0 and their centre 1.
 void elektor_paddle_range(i32 game) {
     const bool low = (game >= 402 && game <= 405) || game == 409 || game == 411 || game == 415;
     machine_table[ELEKTOR].paddle_min = low ? 0 : 1;
     machine_table[ELEKTOR].paddle_centre = low ? 1 : 111;
 }
 
+// The expanded machine's PVI noise and the voices of its two PSGs.
 void snd_voices_elektor() {
     if (memmap == MAP_ELEKTOR_BASIC) return;
     snd_voices_pvi_console();
     if (memmap == MAP_ELEKTOR_EXPANDED) psg_voices();
 }
 
+// The tone's volume: from the first PSG's register when it takes the tone
+// over, from the sound register at $1E80 on the expanded machine, else full.
 u8 elektor_tone_volume() {
     if (memmap == MAP_ELEKTOR_EXPANDED && (guest_memory[0x1D07] & 0x40))
         return guest_memory[0x1D0E] & 15;
@@ -47,6 +62,81 @@ u8 elektor_tone_volume() {
     return snd_pvi_tone_volume(guest_memory[0x1E80]);
 }
 
+// Only the expanded machine's noise-burst latch follows its sound register.
 bool elektor_noise_latch_follows() {
     return memmap == MAP_ELEKTOR_EXPANDED;
 }
+
+void elektor_apply_row_before(const KnownGame& row) {
+    elektor_biosversion = row.variant;
+}
+
+void elektor_apply_row_after(const KnownGame& row) {
+    darkenbg = row.option_word;
+    if (known_game_id == 311) dbg_pixels_per_clock = 2;
+}
+
+void elektor_tail(u32) {
+    state_field_memory(0x0800, 0x1FFF);
+    state_beam_clock_field(ELEKTOR);
+    state_line_length_field(ELEKTOR);
+    state_setting_byte(&elektor_biosversion, 1, "Elektor BIOS version");
+    u32 n = state_field_u32_full(&tvc_copy_length);
+    if (state_reading() && n > TVC_COPY_BYTES) {
+        serial_mark_bad("program copy length");
+        return;
+    }
+    state_field_bytes(tvc_copy, n);
+}
+
+i32 elektor_controls_layout() {
+    return bigcontrols_elektor ? 27 : 18;
+}
+
+constexpr MachineOps OPS{
+    .setup = elektor_setup,
+    .install_bus = elektor_bus_install,
+    .reset = elektor_reset,
+    .run_frame = pvi_run_frame,
+    .apply_row_before = elektor_apply_row_before,
+    .apply_row_after = elektor_apply_row_after,
+    .paddle_range = elektor_paddle_range,
+    .serialise = elektor_tail,
+    .save_suffix = ".tvc",
+    .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .guide_section = "elektor",
+    .sprites_help = "pvi-sprites",
+};
+
+constexpr MachineView VIEW{
+    .display_geometry = display_geometry_console,
+    .display_window = display_window_pvi,
+    .reset_frame = display_reset_console,
+    .blanking_areas = [] { return true; },
+    .controls_layout = elektor_controls_layout,
+    .beam_marker = beam_marker_console,
+};
+
+constexpr MachineSound SOUND{
+    .sound_voices = snd_voices_elektor,
+    .tone_volume = elektor_tone_volume,
+    .noise_latch_follows = elektor_noise_latch_follows,
+};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &elektor_debug_hooks,
+    .interrupt_entry = [] { return i32{0x0003}; },
+    .bios_entry = [] { return i32{0x0023}; },
+    .guest_chars = [] { return GuestChars::ELEKTOR; },
+    .debug_view = elektor_debug_view,
+    .bios_view = [] { return true; },
+    .program_entry = 0x0903,
+    .object_format = &elektor_object_format,
+    .object_save_command = "SAVEEOF ",
+    .object_suffix = ".tvc",
+    .asm_start = 0x0900,
+};
+
+} // namespace
+
+extern const MachineEntry elektor_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

@@ -4,7 +4,7 @@
 // monitor's display read back as text.
 #pragma once
 
-#include "core/machine_ops.h"
+#include "core/machine_debug.h"
 #include "core/types.h"
 
 #include <cstddef>

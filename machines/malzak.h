@@ -18,9 +18,8 @@ extern i32 malzak_last_x, malzak_last_line; // last object-on-playfield position
 void malzak_setup();
 // Region 1: bank A into $0C00-$0FFF; region 2: bank B into $4400-$49FF.
 void malzak_switch_rom_bank(int region);
-// Whether guest memory holds a set-up Malzak 2's RAM; cleared with the memory
-// by every machine's set-up, so that a switch that has already changed the
-// memory map saves nothing of another machine's memory.
+// Whether guest memory holds a set-up Malzak 2's RAM; cleared when the
+// machine is left, so that nothing saves another machine's memory.
 extern bool malzak_nvram_live;
 // Malzak 2: $1700-$17FF and the test switch into the file, atomically.
 void malzak_save_nvram();

@@ -1,11 +1,27 @@
-#include "machines/malzak_rows.h"
-
+// The Malzak boards' rows: their own parts beside the boards (high-score
+// tables, score digits, the file a new game is saved under, the non-volatile
+// RAM saved when the machine is left, save-state tail) and the entry that
+// names them.
 #include "core/emu.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_view.h"
+#include "core/savestate_fields.h"
+#include "machines/coinop.h"
+#include "machines/coinop_inputs.h"
+#include "machines/coinop_rows.h"
+#include "machines/coinop_video.h"
+#include "machines/malzak.h"
 
+namespace {
+
+// The high-score table of the map's game, -1 for none.
 int malzak_hiscore_row() {
     return memmap == MAP_MALZAK_1 ? 56 : memmap == MAP_MALZAK_2 ? 57 : -1;
 }
 
+// The digit a screen character shows in a score (ASCII digits).
 int malzak_score_digit(u8 c) {
     return c - '0';
 }
@@ -13,3 +29,59 @@ int malzak_score_digit(u8 c) {
 const char* malzak_game_file_name(u32 map) {
     return map == MAP_MALZAK_1 ? "Malzak1.cos" : map == MAP_MALZAK_2 ? "Malzak2.cos" : "";
 }
+
+void malzak_tail(u32 map) {
+    coinop_save_inputs();
+    state_field_memory(0x1000, 0x1FFF);
+    state_field_bytes(malzak_playfield, sizeof malzak_playfield);
+    // The video registers: both scroll latches, the ROM bank, the collision flag.
+    state_latch_byte_of(&malzak_scroll, 255, "horizontal scroll");
+    state_latch_byte_of(&malzak_v_scroll, 255, "vertical scroll");
+    state_latch_byte_of(&malzak_bank_a, 1, "ROM bank");
+    state_latch_byte_of(&malzak_collision_flag, 255, "collision flag");
+    if (state_applying() && map == 27) malzak_switch_rom_bank(1);
+}
+
+// Malzak 2's RAM into its file; the memory is then no longer the board's.
+void malzak_leave() {
+    malzak_save_nvram();
+    malzak_nvram_live = false;
+}
+
+constexpr MachineOps OPS{
+    .setup = malzak_setup,
+    .install_bus = malzak_bus_install,
+    .run_frame = coinop_run_frame,
+    .frame_ended = coinop_frame_ended,
+    .leave = malzak_leave,
+    .port_read = malzak_io_read,
+    .port_write = malzak_io_write,
+    .any_reset = coinop_clear_latches,
+    .serialise = malzak_tail,
+    .save_suffix = ".bin",
+    .game_file_name = malzak_game_file_name,
+    .hiscore_row = malzak_hiscore_row,
+    .program_kind = "Machine code",
+    .score_digit = malzak_score_digit,
+    .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .self_test = [] { return true; },
+    .guide_section = "coin-op-boards",
+    .dips_help = "malzak2-dips",
+    .sprites_help = "pvi-sprites",
+};
+
+constexpr MachineView VIEW{
+    .display_window = display_window_coinop,
+    .beam_marker = beam_marker_coinop,
+};
+
+constexpr MachineSound SOUND{};
+
+constexpr MachineDebug DEBUG{
+    .hooks = &malzak_debug_hooks,
+    .interrupt_entry = [] { return i32{0x0003}; },
+};
+
+} // namespace
+
+extern const MachineEntry malzak_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

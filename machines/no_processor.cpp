@@ -1,6 +1,7 @@
 #include "machines/no_processor.h"
 
 #include "cpu/dbg_hooks.h"
+#include "sound/voice_update.h"
 
 static u8 no_text(u8) {
     return 0;
@@ -10,19 +11,19 @@ static CpuCharStyle ascii_style() {
     return CHARS_ASCII;
 }
 
-static constexpr CpuDebugHooks pong_debug_hooks{
+constexpr CpuDebugHooks pong_debug_hooks{
     .guest_char = no_text,
 };
 
-static constexpr CpuDebugHooks typeright_debug_hooks{
+constexpr CpuDebugHooks typeright_debug_hooks{
     .char_style = ascii_style,
     .guest_char = no_text,
 };
 
-void pong_bus_install() {
-    cpu_debug_hooks = &pong_debug_hooks;
+void snd_voices_tone_hz() {
+    if (pong_tone_hz) snd_set_voice(0, 7, static_cast<u16>(pong_tone_hz & 0xFFFF));
 }
 
-void typeright_bus_install() {
-    cpu_debug_hooks = &typeright_debug_hooks;
+float snd_tone_hz(u16) {
+    return static_cast<float>(pong_tone_hz);
 }

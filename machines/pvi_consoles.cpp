@@ -117,7 +117,7 @@ static bool elektor_block_found() {
     return false;
 }
 
-static constexpr CpuDebugHooks interton_debug_hooks{
+constexpr CpuDebugHooks interton_debug_hooks{
     .char_style = [] { return CHARS_NONE; },
     .guest_char = no_guest_chars,
     .describe_value = describe_register,
@@ -126,7 +126,7 @@ static constexpr CpuDebugHooks interton_debug_hooks{
     .opcode_10_three_bytes = true,
 };
 
-static constexpr CpuDebugHooks elektor_debug_hooks{
+constexpr CpuDebugHooks elektor_debug_hooks{
     .describe_value = describe_register,
     .bios_notes = elektor_bios_notes,
     .redraw_access = pvi_redraw_access,
@@ -136,7 +136,6 @@ void interton_bus_install() {
     cpu_bus.unreadable = interton_unreadable;
     cpu_bus.coverage_bit = pvi_coverage_bit;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
-    cpu_debug_hooks = &interton_debug_hooks;
 }
 
 void elektor_bus_install() {
@@ -145,7 +144,6 @@ void elektor_bus_install() {
     cpu_bus.write_routed = elektor_routed_write;
     cpu_bus.coverage_bit = pvi_coverage_bit;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
-    cpu_debug_hooks = &elektor_debug_hooks;
     cpu_trap_add(0x079E, 0x0C, elektor_block_found);
 }
 

@@ -9,12 +9,17 @@
 
 #include <array>
 
+struct CpuDebugHooks;
+
 constexpr u32 PVI_RECORD_SIZE = 7;
 
-// Fill cpu_bus and cpu_debug_hooks for the Interton and the Elektor (after
+// Fill cpu_bus for the Interton and the Elektor (after
 // cpu_bus_reset()).
 void interton_bus_install();
 void elektor_bus_install();
+// What the debugger asks of each (their machine rows name them).
+extern const CpuDebugHooks interton_debug_hooks;
+extern const CpuDebugHooks elektor_debug_hooks;
 
 // Coverage bit of the PVI register at `address` (PVI at pvi_base, sound and
 // input registers at $1E80-$1E8E), 0 for other addresses. The coin-ops share it.

@@ -10,7 +10,7 @@
 // (games 1 and 2). Results: words per minute and accuracy.
 #pragma once
 
-#include "core/machine_ops.h"
+#include "core/machine_debug.h"
 #include "core/types.h"
 
 #include <string>

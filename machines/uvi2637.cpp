@@ -430,7 +430,6 @@ u8 uvi_row_x[UVI_HISTORY][UVI_ROWS];
 u8 uvi_udg_history[UVI_HISTORY][64];
 u8 uvi_sprite_line[4];
 u8 uvi_sprites_done;
-i32 sprite_mode = 2;
 u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
 

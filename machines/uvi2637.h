@@ -64,8 +64,6 @@ extern u8 uvi_row_x[UVI_HISTORY][UVI_ROWS];
 extern u8 uvi_udg_history[UVI_HISTORY][64];
 extern u8 uvi_sprite_line[4];
 extern u8 uvi_sprites_done;
-// Sprite shapes in the beam mode: 0 invisible, 1 numbered, 2 visible.
-extern i32 sprite_mode;
 // With "dejitter": the raster lines per video standard (0 60 Hz, 1 50 Hz) on
 // which the colour row follows the Flag again (0: none); the game's row sets them.
 extern u16 uvi_dejitter_lines[2][2];

@@ -6,7 +6,7 @@
 // triggers.
 #pragma once
 
-#include "core/machine_ops.h"
+#include "core/machine_debug.h"
 #include "core/types.h"
 
 #include <cstdint>

@@ -1,18 +1,33 @@
-#include "machines/zaccaria_rows.h"
-
+// The Zaccaria boards' rows: their own parts beside the boards (high-score
+// tables, score digits, the file a new game is saved under, the tone units'
+// and Galaxia's voices, save-state tail) and the entry that names them.
 #include "core/emu.h"
+#include "core/machine_debug.h"
+#include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_view.h"
+#include "core/savestate_fields.h"
+#include "core/settings_vars.h"
+#include "machines/coinop.h"
+#include "machines/coinop_inputs.h"
+#include "machines/coinop_rows.h"
+#include "machines/coinop_video.h"
+#include "machines/zaccaria.h"
 #include "sound/voice_update.h"
 
 namespace {
+
 bool has_tone_units() {
     return memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
 }
-} // namespace
 
+// The high-score table of the map's game, -1 for none.
 int zaccaria_hiscore_row() {
     return memmap >= MAP_ASTRO_WARS && memmap <= MAP_LAZARIAN ? static_cast<int>(memmap) + 30 : -1;
 }
 
+// The digit a screen character shows in a score: Galaxia's low seven bits
+// $60-$69, the other boards' $B0-$B9.
 int zaccaria_score_digit(u8 c) {
     return memmap == MAP_GALAXIA ? (c & 0x7F) - 0x60 : c - 0xB0;
 }
@@ -32,10 +47,12 @@ const char* zaccaria_game_file_name(u32 map) {
     }
 }
 
+// The game list's picture of each board (Laser Battle and Lazarian share one).
 u32 zaccaria_map_picture(u32 map) {
     return map == MAP_LAZARIAN ? 10u : map - 14;
 }
 
+// The tone units' and Galaxia's voices of one voice update.
 void snd_voices_zaccaria() {
     if (has_tone_units()) {
         int bass = 0, treble = 0;
@@ -55,6 +72,7 @@ void snd_voices_zaccaria() {
     }
 }
 
+// Voices 3-6 of the tone units and of Galaxia; below 0 for the framework's.
 float zaccaria_voice_frequency(int voice, u16 p) {
     switch (voice) {
     case 3:
@@ -74,3 +92,116 @@ float zaccaria_voice_frequency(int voice, u16 p) {
         return -1.0f;
     }
 }
+
+void zaccaria_tail(u32 map) {
+    coinop_save_inputs();
+    if (map == 22 || map == 23) {
+        state_field_memory(0x1400, 0x1FFF);
+        state_field_bytes(coinop_colour_ram, sizeof coinop_colour_ram);
+        state_field_bytes(coinop_palette_ram, sizeof coinop_palette_ram);
+        // The video latches: scroll, collision latch, the sound-trigger port.
+        state_latch_byte_of(&coinop_scroll, 255, "scroll");
+        state_field_u8(&coinop_collision_latch);
+        state_field_u8(&galaxia_sound_latch);
+        if (map == 22) {
+            state_field_u8(&dips_astrowars);
+            state_field_u8(&dips_astrowars_2);
+        } else {
+            state_field_u8(&dips_galaxia);
+        }
+        return;
+    }
+    if (map == 25) {
+        state_field_u8(&dips_lazarian_2);
+        state_field_u8(&dips_lazarian_3);
+    } else {
+        state_field_u8(&dips_laserbattle);
+        state_field_skip(1);
+    }
+    LaserBattleLatches& l = laserbattle;
+    state_latch_byte(&l.sprite_code, 7, "sprite code");
+    state_latch_byte_of(&coinop_effect_select, 1, "effect RAM select");
+    state_latch_byte(&l.two_bits, 3, "port 1 latch");
+    state_latch_byte(&l.sprite_enable, 1, "sprite enable");
+    state_field_u8(&l.tone_data);
+    state_field_u8(&l.sprite_x);
+    state_field_u8(&l.sprite_y);
+    state_latch_byte(&l.input_mux, 3, "input multiplexer");
+    const u32 keys = state_field_u32_full(&tone_unit_word);
+    if (state_reading() && keys >> 25) serial_mark_bad("tone keys");
+    state_field_memory(0x1500, 0x1FFF);
+    state_latch_byte(&l.colour_mode, 3, "colour mode");
+    state_field_bytes(coinop_effect_ram, sizeof coinop_effect_ram);
+    for (u8* flag : {&l.right_line, &l.left_line, &l.single_point, &l.invert_right, &l.invert_left})
+        state_latch_byte(flag, 1, "line effect");
+}
+
+void zaccaria_setup() {
+    if (memmap == 22)
+        zaccaria_setup_astro_wars();
+    else if (memmap == 23)
+        zaccaria_setup_galaxia();
+    else
+        zaccaria_setup_laser_battle();
+}
+
+constexpr MachineOps OPS{
+    .setup = zaccaria_setup,
+    .install_bus = zaccaria_bus_install,
+    .run_frame = coinop_run_frame,
+    .frame_ended = coinop_frame_ended,
+    .port_read = coinop_io_read,
+    .port_write = coinop_io_write,
+    .any_reset = coinop_clear_latches,
+    .serialise = zaccaria_tail,
+    .save_suffix = ".bin",
+    .game_file_name = zaccaria_game_file_name,
+    .hiscore_row = zaccaria_hiscore_row,
+    .program_kind = "Machine code",
+    .score_digit = zaccaria_score_digit,
+    .map_picture = zaccaria_map_picture,
+    .keypad_keys =
+        [] {
+            // Laser Battle and Lazarian: all but the extra keys; the others a stick.
+            return memmap == 24 || memmap == 25 ? KeypadKeys::NO_EXTRAS
+                                                : KeypadKeys::STICK_AND_FIRE;
+        },
+    .self_test = [] { return true; },
+    .guide_section = "coin-op-boards",
+    .dips_help = "zaccaria-dips",
+    .sprites_help = "pvi-sprites",
+};
+
+constexpr MachineView VIEW{
+    .display_window = display_window_coinop,
+    .beam_marker = beam_marker_coinop,
+};
+
+constexpr MachineSound SOUND{
+    .sound_voices = snd_voices_zaccaria,
+    .voice_frequency = zaccaria_voice_frequency,
+};
+
+constexpr MachineDebug DEBUG{
+    // Laser Battle and Lazarian take their interrupts at $000A.
+    .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
+    .guest_chars =
+        [] {
+            switch (memmap) {
+            case 22:
+                return GuestChars::ASTRO_WARS;
+            case 23:
+                return GuestChars::GALAXIA;
+            case 24:
+            case 25:
+                return GuestChars::LASER_BATTLE;
+            default:
+                return GuestChars::MISSING;
+            }
+        },
+    .debug_view = zaccaria_debug_view,
+};
+
+} // namespace
+
+extern const MachineEntry zaccaria_machine_entry{&OPS, &VIEW, &SOUND, &DEBUG};

@@ -2,7 +2,7 @@
 
 #include "core/frame.h"
 #include "core/gamesdb.h"
-#include "core/machine_ops.h"
+#include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -47,7 +47,7 @@ void pvi_voices() {
     else
         snd_cur_pitch[0] = pitch;
 
-    const auto volume = machine_row().tone_volume;
+    const auto volume = machine_sound().tone_volume;
     snd_cur_volume[0] = volume ? volume() : 15;
 
     if (pvi_count() >= 2)
@@ -85,13 +85,13 @@ float snd_pvi_frequency(u16 p) {
 float snd_voice_pitch_frequency(int voice, u16 p) {
     const float k = snd_tone_reference;
     const float psg_clock = 110837.0f;
-    if (const auto own = machine_row().voice_frequency; own && voice > 0) {
+    if (const auto own = machine_sound().voice_frequency; own && voice > 0) {
         const float f = own(voice, p);
         if (f >= 0.0f) return f;
     }
     switch (voice) {
     case 0:
-        if (const auto tone = machine_row().tone_frequency) return tone(p);
+        if (const auto tone = machine_sound().tone_frequency) return tone(p);
         return snd_pvi_frequency(p);
     case 1:
     case 2:
@@ -110,7 +110,7 @@ void snd_update_voices(int force) {
         snd_set_voice(v, 0, 0);
 
     if (has_pvi()) pvi_voices();
-    if (const auto own = machine_row().sound_voices) own();
+    if (const auto own = machine_sound().sound_voices) own();
 
     if (beeper_countdowns[0] > 0) snd_set_voice(1, 7, 1);
     if (beeper_countdowns[1] > 0) snd_set_voice(2, 7, 1);

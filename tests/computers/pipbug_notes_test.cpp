@@ -8,6 +8,8 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "display/frame.h"
+#include "computers/pipbug.h"
+#include "computers/selbst.h"
 #include "display/led.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"

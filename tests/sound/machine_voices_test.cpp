@@ -1,4 +1,3 @@
-#include "sound/machine_voices.h"
 
 #include "core/emu.h"
 #include "core/frame.h"
