@@ -79,7 +79,7 @@ void binbug_apply_row_before(const KnownGame& row) {
     }
 }
 
-void display_geometry_binbug(MachineDesc& row, bool) {
+void display_geometry_binbug(MachineLive& row, bool) {
     const bool leds = showleds != 0;
     if (blankingareas)
         display_set_frame_size(row, 768, leds ? 343 : 313);

@@ -75,7 +75,7 @@ void cd2650_apply_row_before(const KnownGame& row) {
     cd2650_vdu = static_cast<i32>(row.option_word);
 }
 
-void display_geometry_cd2650(MachineDesc& row, bool) {
+void display_geometry_cd2650(MachineLive& row, bool) {
     if (blankingareas)
         display_set_frame_size(row, 904, 264);
     else

@@ -115,7 +115,7 @@ void phunsy_tail(u32) {
     state_field_bytes(phunsy_latches, sizeof phunsy_latches);
 }
 
-void display_geometry_phunsy(MachineDesc& row, bool) {
+void display_geometry_phunsy(MachineLive& row, bool) {
     const bool leds = showleds != 0;
     if (blankingareas)
         display_set_frame_size(row, 512, leds ? 355 : 313);

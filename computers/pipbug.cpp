@@ -88,7 +88,7 @@ void pipbug_load_monitor(int reconfigure) {
     const u32 b = bios();
     rom_read(pipbug_rom_names[b], guest_memory, pipbug_rom_sizes[b]);
     memmap = BIOS_MAPS[b];
-    MachineDesc& row = machine_table[PIPBUG];
+    MachineLive& row = machine_live[PIPBUG];
     row.first_label_row = MONITOR_ROWS[b].labels[0];
     row.last_label_row = MONITOR_ROWS[b].labels[1];
     row.first_comment_row = MONITOR_ROWS[b].comments[0];
@@ -109,7 +109,7 @@ static void set_attributes(u32 first, u32 last, u32 bits) {
 
 void pipbug_setup() {
     load_start_known = 0;
-    machine_table[PIPBUG].clocks_per_frame = fast_pipbug ? 40000.0 : 20000.0;
+    machine_live[PIPBUG].clocks_per_frame = fast_pipbug ? 40000.0 : 20000.0;
     pipbug_load_monitor(0);
     switch (memmap) {
     case 9:
@@ -147,7 +147,7 @@ void pipbug_setup() {
         set_attributes(0x0000, 0x0FFF, MEM_BIOS | MEM_UNWRITABLE);
         break;
     }
-    const MachineDesc& row = machine_table[PIPBUG];
+    const MachineLive& row = machine_live[PIPBUG];
     if (row.first_comment_row >= 0)
         for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
             const int address = addr_comment_address(r);
@@ -480,7 +480,7 @@ void pipbug_bus_install() {
 }
 
 LedDigitPlace pipbug_led_digit_place(int digit) {
-    const i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
+    const i32 w = machine_live[PIPBUG].width, h = machine_live[PIPBUG].height;
     i32 x = 21 * digit + (pipbug_vdu == 1 ? (w - 162) / 2 : (w - 330) / 2);
     if (digit >= 4) x += 21;
     if (digit >= 7) x += 21;

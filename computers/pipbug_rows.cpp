@@ -71,7 +71,7 @@ i32 pipbug_controls_layout() {
 }
 
 // The PIPBUG's row takes its own VDU's size whatever the current machine.
-void display_geometry_pipbug(MachineDesc& row, bool current) {
+void display_geometry_pipbug(MachineLive& row, bool current) {
     const int vdu = pipbug_vdu >= 0 && pipbug_vdu <= 5 ? pipbug_vdu : 0;
     const VduShape& v = pipbug_vdus[vdu];
     if (current) set_vdu(v);
@@ -109,7 +109,7 @@ void display_pipbug_colours(u8* ink, u8* paper) {
 }
 
 void led_geometry_pipbug() {
-    machine_table[PIPBUG].controls_keys = pipbug_vdu == 3 ? 80 : pipbug_vdu == 5 ? 79 : 62;
+    machine_live[PIPBUG].controls_keys = pipbug_vdu == 3 ? 80 : pipbug_vdu == 5 ? 79 : 62;
 }
 
 void snd_voices_pipbug() {

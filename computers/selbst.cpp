@@ -79,7 +79,7 @@ void selbst_apply_row_before(const KnownGame& row) {
 
 void selbst_apply_row_after(const KnownGame& row) {
     fast_selbst = row.option_word == 0;
-    machine_table[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
+    machine_live[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
 }
 
 void selbst_tail(u32) {
@@ -92,7 +92,7 @@ void selbst_tail(u32) {
     state_field_u8(&selbst_io_state);
 }
 
-void display_geometry_selbst(MachineDesc& row, bool current) {
+void display_geometry_selbst(MachineLive& row, bool current) {
     if (current) {
         vdu_columns = 64;
         vdu_visible_rows = vdu_rows = 16;

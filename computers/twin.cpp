@@ -148,7 +148,7 @@ void twin_tail(u32) {
     }
 }
 
-void display_geometry_twin(MachineDesc& row, bool current) {
+void display_geometry_twin(MachineLive& row, bool current) {
     if (current) {
         vdu_columns = 80;
         vdu_visible_rows = vdu_rows = 25;

@@ -5,7 +5,7 @@
 
 #include "core/machine_ops.h"
 
-struct MachineDesc;
+struct MachineLive;
 
 // Where one digit of the machine's LED display is drawn in the frame: the
 // digit's top left corner and how far its segments are stretched.
@@ -29,7 +29,7 @@ struct MachineView {
     // Sets `row`'s frame size, and the current machine's text geometry when
     // `current`, for the current options; called for every machine.
     // nullptr: the size is fixed.
-    void (*display_geometry)(MachineDesc& row, bool current) = nullptr;
+    void (*display_geometry)(MachineLive& row, bool current) = nullptr;
     // The visible window of a w x h frame with the current options.
     // nullptr: the whole frame, from raster position (0, 0).
     DisplayWindow (*display_window)(i32 w, i32 h) = nullptr;

@@ -233,7 +233,7 @@ void set_window(i32 left, i32 top, i32 right, i32 bottom) {
 
 } // namespace
 
-void display_set_frame_size(MachineDesc& row, i32 w, i32 h) {
+void display_set_frame_size(MachineLive& row, i32 w, i32 h) {
     row.width = w;
     row.height = h;
 }
@@ -243,7 +243,7 @@ void display_setup_geometry() {
 
     // Console raster timing.
     if (machine_traits().console_raster) {
-        machine_table[machine].clocks_per_frame = fifty ? 17706.0 : 14868.5;
+        machine_live[machine].clocks_per_frame = fifty ? 17706.0 : 14868.5;
         first_visible_line = fifty ? 43 : 20;
         input_line = fifty ? 177 : 141;
         lines_per_frame = fifty ? 312 : 262;
@@ -254,10 +254,10 @@ void display_setup_geometry() {
     // Frame sizes of every listed row; the current machine's text geometry.
     for (u32 m = 0; m < MACHINES; m++)
         if (const auto geometry = machine_view(m).display_geometry)
-            geometry(machine_table[m], m == machine);
+            geometry(machine_live[m], m == machine);
 
     // The visible window of the current machine.
-    const i32 w = machine_desc().width, h = machine_desc().height;
+    const i32 w = machine_live_row().width, h = machine_live_row().height;
     const auto window = machine_view().display_window;
     const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
     set_window(v.left, v.top, v.right, v.bottom);

@@ -14,7 +14,7 @@
 
 #include "core/emu.h"
 
-struct MachineDesc;
+struct MachineLive;
 
 extern u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 
@@ -68,7 +68,7 @@ extern i32 display_top_skip;
 
 void display_setup_geometry();
 // Sets `row`'s frame size: what the machines' display_geometry rows call.
-void display_set_frame_size(MachineDesc& row, i32 w, i32 h);
+void display_set_frame_size(MachineLive& row, i32 w, i32 h);
 
 // Raster plots: through display_plot_pixel at (x - left, y - top) when (x, y)
 // lies inside the visible window, else nothing.

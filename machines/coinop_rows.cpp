@@ -15,6 +15,6 @@ DisplayWindow display_window_coinop(i32 w, i32 h) {
 
 bool beam_marker_coinop(i32 clock, i32 line, bool tracing, BeamLine* out) {
     if (!tracing && (line < 1 || line > 239)) return false;
-    *out = {0, line, machine_desc().width - 1, line, clock, line};
+    *out = {0, line, machine_live_row().width - 1, line, clock, line};
     return true;
 }

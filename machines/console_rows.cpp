@@ -26,7 +26,7 @@ void copy_picture(const u8* p, int row, int c0, int c1) {
 }
 } // namespace
 
-void display_geometry_console(MachineDesc& row, bool) {
+void display_geometry_console(MachineLive& row, bool) {
     const bool fifty = emu_region == 1;
     row.width = blankingareas ? 228 : 164;
     if (blankingareas)

@@ -6,7 +6,7 @@
 #include "core/machine_view.h"
 
 // The consoles' raster with the blanking areas, else their active part.
-void display_geometry_console(MachineDesc& row, bool current);
+void display_geometry_console(MachineLive& row, bool current);
 // The window of the raster that starts `left` clocks into a line; with
 // blanking areas the whole raster.
 DisplayWindow display_console_window(i32 left, i32 w, i32 h);
