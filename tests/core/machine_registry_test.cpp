@@ -1,10 +1,15 @@
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/machine.h"
+#include "core/machine_debug.h"
 #include "core/machine_ops.h"
+#include "core/machine_sound.h"
+#include "core/machine_view.h"
 #include "core/machine_table.h"
 #include "core/savestate.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +31,79 @@ TEST(MachineRegistry, EveryMachineNumberHasARowOfItsOwn) {
     EXPECT_FALSE(none.setup || none.reset || none.run_frame || none.serialise || none.map_image ||
                  none.port_read || none.port_write || none.hiscore_row);
     EXPECT_STREQ(file_default_suffix(MACHINES), ".bin");
+}
+
+// Every machine's entry names a row of each kind, and each row holds what the
+// framework reads without a test: the suffixes and command texts it prints,
+// a frame of its own where there is no processor to run, a panel size where
+// there are panel cells, a place for the LED digits the machine has.
+TEST(MachineRegistry, EveryMachinesRowsAreComplete) {
+    const MachineEntry& none = machine_entry(MACHINES);
+    for (u32 m = 0; m < MACHINES; m++) {
+        SCOPED_TRACE(testing::Message() << "machine " << m);
+        const MachineEntry& e = machine_entry(m);
+        ASSERT_TRUE(e.ops && e.view && e.sound && e.debug);
+        EXPECT_NE(e.ops, none.ops);
+        EXPECT_NE(e.view, none.view);
+        EXPECT_NE(e.debug, none.debug);
+        EXPECT_EQ(&machine_view(m), e.view);
+        EXPECT_EQ(&machine_sound(m), e.sound);
+        EXPECT_EQ(&machine_debug(m), e.debug);
+
+        const MachineOps& ops = *e.ops;
+        ASSERT_NE(ops.save_suffix, nullptr);
+        EXPECT_EQ(ops.save_suffix[0], '.');
+        EXPECT_NE(ops.key_routine, nullptr);
+        if (ops.old_states_first) {
+            EXPECT_LE(ops.old_states_first, ops.old_states_last);
+        }
+        const MachineDesc& desc = machine_table[m];
+        if (desc.traits.no_processor) {
+            EXPECT_NE(ops.setup, nullptr);
+            EXPECT_NE(ops.run_frame, nullptr);
+        }
+
+        const MachineView& view = *e.view;
+        if (view.led_panel_cell) {
+            EXPECT_NE(view.led_panel_geometry, nullptr);
+        }
+        if (desc.led_digits > 0) {
+            EXPECT_NE(view.led_digit_place, nullptr);
+        }
+
+        const MachineDebug& debug = *e.debug;
+        ASSERT_NE(debug.object_suffix, nullptr);
+        EXPECT_EQ(debug.object_suffix[0], '.');
+        ASSERT_NE(debug.object_save_command, nullptr);
+        EXPECT_NE(debug.object_save_command[0], '\0');
+        if (debug.object_format) {
+            EXPECT_NE(debug.object_format->save, nullptr);
+        }
+        EXPECT_LE(debug.object_gap_start, debug.object_gap_end);
+    }
+}
+
+// The machine switch points the processor's debugger hooks at the machine's
+// own set, or leaves the defaults where its row names none.
+TEST(MachineRegistry, TheSwitchInstallsEachMachinesDebuggerHooks) {
+    const CpuDebugHooks* defaults = nullptr;
+    for (u32 m = 0; m < MACHINES; m++) {
+        SCOPED_TRACE(testing::Message() << "machine " << m);
+        fresh_state();
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true,
+                                   true, false));
+        if (const CpuDebugHooks* own = machine_debug(m).hooks) {
+            EXPECT_EQ(cpu_debug_hooks, own);
+        } else {
+            if (!defaults) {
+                cpu_bus_reset();
+                defaults = cpu_debug_hooks;
+                machine_bus_install();
+            }
+            EXPECT_EQ(cpu_debug_hooks, defaults);
+        }
+    }
+    fresh_state();
 }
 
 // Each machine, switched to from another, runs its frames through its own row:
