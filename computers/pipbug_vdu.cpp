@@ -182,9 +182,10 @@ void pipbug_draw_screen() {
     i32 w = machine_live[PIPBUG].width, h = machine_live[PIPBUG].height;
     if (showleds) h -= 43;
     if (t == 3 && blankingareas) w -= 168, h -= 57;
+    const u8 paper = display_paper; // read once: the plots' byte stores may alias it
     for (i32 x = 0; x < w; x++)
         for (i32 y = 0; y < h; y++)
-            display_plot_pixel(static_cast<u32>(ox + x), static_cast<u32>(oy + y), display_paper);
+            display_plot_pixel(static_cast<u32>(ox + x), static_cast<u32>(oy + y), paper);
     text_origin(ox, oy);
 
     const int rows = vdu_font_rows(t) < vdu_glyph_height ? vdu_font_rows(t) : vdu_glyph_height;

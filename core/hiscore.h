@@ -59,5 +59,6 @@ u32 hiscore_play_seconds(int slot);
 u32 hiscore_play_micros(int slot);
 
 // The exit-time autosave: "AUTOSAVE.COS" in the games drawer when "autosave" is
-// on and no frame is half run, and the Malzak 2 NVRAM; nothing in UPGRADE mode.
+// on and no frame is half run, and what the machine saves when it is left (the
+// Malzak 2 NVRAM); nothing in UPGRADE mode.
 void autosave_on_exit();

@@ -172,9 +172,15 @@ struct MachineEntry {
     const MachineDebug* debug;
 };
 
-// The entry of machine `m`; numbers out of range get the entry of defaults,
-// which is no machine's.
-const MachineEntry& machine_entry(u32 m);
+// Every machine's entry by machine number (core/machine_registry.cpp), and
+// the entry of defaults, which is no machine's.
+extern const MachineEntry* const machine_entries[MACHINES];
+extern const MachineEntry machine_entry_defaults;
+
+// The entry of machine `m`; numbers out of range get the entry of defaults.
+inline const MachineEntry& machine_entry(u32 m) {
+    return m < MACHINES ? *machine_entries[m] : machine_entry_defaults;
+}
 
 // The life-cycle row of machine `m`, and of the current machine.
 inline const MachineOps& machine_ops(u32 m) {

@@ -1,6 +1,6 @@
 // Every machine's entry, by machine number. This is the one place that names
 // every machine: each machine fills its rows in its own files, and the
-// framework reaches them all through machine_entry() and its row accessors.
+// framework reaches them all through machine_entry() and the row accessors.
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
@@ -22,10 +22,8 @@ extern const MachineEntry selbst_machine_entry;
 extern const MachineEntry mikit_machine_entry;
 extern const MachineEntry typeright_machine_entry;
 
-namespace {
-
 // In machine-number order.
-constexpr const MachineEntry* ENTRIES[MACHINES] = {
+constexpr const MachineEntry* machine_entries[MACHINES] = {
     &arcadia_machine_entry,    &interton_machine_entry, &elektor_machine_entry,
     &pipbug_machine_entry,     &binbug_machine_entry,   &instructor_machine_entry,
     &twin_machine_entry,       &cd2650_machine_entry,   &zaccaria_machine_entry,
@@ -33,15 +31,14 @@ constexpr const MachineEntry* ENTRIES[MACHINES] = {
     &selbst_machine_entry,     &mikit_machine_entry,    &typeright_machine_entry,
 };
 
+namespace {
+
 // A machine number out of range: every operation at its default.
 constexpr MachineOps NO_OPS{};
 constexpr MachineView NO_VIEW{};
 constexpr MachineSound NO_SOUND{};
 constexpr MachineDebug NO_DEBUG{};
-constexpr MachineEntry NO_MACHINE{&NO_OPS, &NO_VIEW, &NO_SOUND, &NO_DEBUG};
 
 } // namespace
 
-const MachineEntry& machine_entry(u32 m) {
-    return m < MACHINES ? *ENTRIES[m] : NO_MACHINE;
-}
+constexpr MachineEntry machine_entry_defaults{&NO_OPS, &NO_VIEW, &NO_SOUND, &NO_DEBUG};
