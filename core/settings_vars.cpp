@@ -31,6 +31,7 @@ u32 display_aspect = 1;
 i32 display_filter = 3;
 i32 colourset = 3;
 i32 demultiplex = 2;
+i32 sprite_mode = 2;
 u32 fullscreen = 0;
 u32 artefacts = 0, blankingareas = 0, darkenbg = 1, dejitter = 0, drawcorners = 0;
 u32 drawunlit = 1, flagline = 1, invertflashed = 0, inversevideo = 0, rotatescreen = 1;
@@ -69,10 +70,10 @@ u16 console_keys[4] = {80, 81, 82, 83}; // F1 to F4
 // Fire 1, keypad 1-12, the four extra keys, up, down, left, right, fire 2-4,
 // the diagonals (127: no key).
 u16 player_keys[2][28] = {
-    {64, 1, 2, 3, 16, 17, 18, 32, 33, 34, 49, 50, 51, 4, 19, 35, 52, 76, 77, 79, 78, 5, 6, 7, 127,
-     127, 127, 127},
-    {15, 90, 91, 92, 61, 62, 63, 45, 46, 47, 29, 30, 31, 93, 74, 94, 67, 23, 39, 38, 40, 60, 70, 95,
-     22, 24, 55, 57},
+    {64, 1,  2,  3,  16, 17, 18, 32, 33, 34, 49,  50,  51,  4,
+     19, 35, 52, 76, 77, 79, 78, 5,  6,  7,  127, 127, 127, 127},
+    {15, 90, 91, 92, 61, 62, 63, 45, 46, 47, 29, 30, 31, 93,
+     74, 94, 67, 23, 39, 38, 40, 60, 70, 95, 22, 24, 55, 57},
 };
 u8 leftbutton[4] = {1, 2, 3, 4};
 u8 rightbutton[4] = {1, 2, 3, 4};

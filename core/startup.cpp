@@ -38,7 +38,6 @@
 #include "display/frame.h"
 #include "display/host.h"
 #include "display/led.h"
-#include "machines/uvi2637.h"
 
 #include <cctype>
 #include <cerrno>

@@ -10,7 +10,6 @@
 #include "cpu/optables.h"
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
-#include "machines/uvi2637.h"
 
 #include <cstdio>
 #include <cstdlib>
