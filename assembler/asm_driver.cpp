@@ -8,6 +8,7 @@
 #include "core/filekinds.h"
 #include "core/loader.h"
 #include "core/machine_ops.h"
+#include "core/machine_table.h"
 #include "core/message.h"
 #include "core/message_date.h"
 #include "core/objfile.h"
@@ -256,9 +257,13 @@ std::string object_data(const std::string& ext, i32 start) {
     }
     const i32 end = std::min(std::max(asm_location, 0), static_cast<i32>(GUEST_MEMORY_SIZE));
     const char* mem = reinterpret_cast<const char*>(guest_memory);
-    if (machine == 0 && end > 0x2000) {
-        data.append(mem, 0x1000);
-        data.append(mem + 0x2000, static_cast<size_t>(end - 0x2000));
+    // The gap the machine leaves in a binary image is left out when the code
+    // reaches past it.
+    const MachineOps& ops = machine_row();
+    const i32 gap_start = ops.object_gap_start, gap_end = ops.object_gap_end;
+    if (gap_start < gap_end && end > gap_end) {
+        data.append(mem, static_cast<size_t>(gap_start));
+        data.append(mem + gap_end, static_cast<size_t>(end - gap_end));
     } else {
         data.append(mem, static_cast<size_t>(end));
     }
@@ -334,7 +339,7 @@ void asm_emit(u8 byte) {
     }
     if (((asm_location ^ (asm_location + 1)) & 0x6000) != 0)
         asm_warning("about to cross 8K page boundary");
-    if (machine <= 1) {
+    if (machine_traits().code_in_rom) {
         const u32 attr = mem_attributes[asm_location];
         if (!(attr & MEM_UNWRITABLE) || (attr & MEM_UNREADABLE))
             asm_warning("code or data in non-ROM area");

@@ -38,7 +38,6 @@ u32 notation() {
 u8 string_char(char c, char kind) {
     if (kind == 'A') return static_cast<u8>(c);
     if (kind == 'E') return asm_to_ebcdic(c);
-    if (machine == 1) return static_cast<u8>(c);
     // The guest's code of the character where its set is not ASCII; a
     // character the set lacks stays as written.
     const i32 code = num_parse_char(c);

@@ -7,6 +7,7 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/machine.h"
 #include "core/mainloop.h"
@@ -72,10 +73,6 @@ std::string arg_text(const ArexxCall& call, std::size_t i) {
 bool arg_given(const ArexxCall& call, std::size_t i) {
     return i < call.args.size() && call.args[i].given;
 }
-
-const char* const machine_names[MACHINES] = {
-    "ARCADIA",  "INTERTON", "ELEKTOR", "PIPBUG", "BINBUG", "INSTRUCTOR", "TWIN",     "CD2650",
-    "ZACCARIA", "MALZAK",   "PHUNSY",  "PONG",   "SELBST", "MIKIT",      "TYPERIGHT"};
 
 // ---- windows and the program ----------------------------------------------------------
 void cmd_activate(ArexxCall& call) {
@@ -185,11 +182,7 @@ void cmd_unpause(ArexxCall&) {
     emu_unpause();
 }
 void cmd_jumptomonitor(ArexxCall& call) {
-    static const u32 allowed[] = {2, 3, 4, 5, 6, 7, 10, 12, 13};
-    bool ok = false;
-    for (u32 m : allowed)
-        ok = ok || machine == m;
-    if (!ok) {
+    if (!machine_row().bios_entry) {
         reply(call, 10, "JUMPTOMONITOR: wrong guest machine\n");
         return;
     }
@@ -199,7 +192,7 @@ void cmd_jumptomonitor(ArexxCall& call) {
 void cmd_setmachine(ArexxCall& call) {
     const std::string word = arg_text(call, 0);
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
-        if (same(word, machine_names[m])) {
+        if (same(word, machine_table[m].keyword)) {
             const i32 map = machine_table[m].default_memmap;
             machine_switch(m, map, true, true, true);
             return;
@@ -406,7 +399,8 @@ void cmd_getreference(ArexxCall& call) {
     call.result = g && g->reference ? g->reference : "?";
 }
 void cmd_getmachine(ArexxCall& call) {
-    call.result = machine < MACHINES ? machine_names[machine] : "?";
+    // A bounds check: no name for a machine number out of the table.
+    call.result = machine < MACHINES ? machine_desc().keyword : "?";
 }
 void cmd_getmemmap(ArexxCall& call) {
     call.result = std::string(1, static_cast<char>(65 + memmap));
@@ -442,7 +436,7 @@ void cmd_menu(ArexxCall& call) {
 
 // ---- netplay ---------------------------------------------------------------------------------
 bool netplay_refused(ArexxCall& call, const char* wrong, const char* frame) {
-    if (machine > 2) {
+    if (!machine_traits().netplay) {
         reply(call, 10, wrong);
         return true;
     }

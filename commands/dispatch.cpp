@@ -390,7 +390,7 @@ void gui_menu_command_c(int id) {
         gui_update_menu_item(id);
         break;
     case 259: {
-        const MachineDesc& m = machine_table[machine < MACHINES ? machine : 0];
+        const MachineDesc& m = machine_desc();
         for (int r = 0; r < 2; r++)
             frame_period_us[r] = exactspeed ? (r ? 20000 : 16666)
                                  : m.refresh_rate[r] > 0
@@ -409,7 +409,7 @@ void gui_menu_command_c(int id) {
         gui_update_menu_item(id);
         gui_refresh_menus();
         gui_status_bar_update();
-        if (machine == 0 || machine == 11) rebuild_geometry_window();
+        if (machine_traits().region_choice) rebuild_geometry_window();
         break;
     case 264:
         gui_update_toolbar_button(6);
@@ -579,18 +579,13 @@ void gui_menu_command_a(int id) {
         rexx_run_script(0, 0);
         break;
     case 76:
-        gui_prefill_command(machine == 2 ? "SAVEEOF " : "SAVEAOF ");
+        gui_prefill_command(machine_row().object_save_command);
         break;
     case 79:
-        if (machine == 4)
-            gui_prefill_command("SAVECMD ");
-        else if (machine == 6)
-            gui_prefill_command("SAVEMOD ");
-        else if (machine == 7)
-            gui_prefill_command("SAVEIMAG ");
+        if (const char* command = machine_row().disk_save_command) gui_prefill_command(command);
         break;
     case 118:
-        if (machine == 11 || machine == 14)
+        if (machine_traits().no_processor)
             gui_run_command("G");
         else
             gui_prefill_command("G ");
@@ -661,7 +656,7 @@ void gui_menu_command_a(int id) {
         break;
     case 208:
         take_checked(&post, id, false);
-        if (machine == 8 || machine == 9) trainer_apply();
+        if (machine_desc().coinop) trainer_apply();
         break;
     case 217:
         take_checked(&scanlines, id, false);
@@ -819,13 +814,13 @@ void gui_menu_command_b(int id) {
         gui_menu_command_c(id <= 45 ? 175 : 179);
     } else if (id == 55 || id == 56) {
         elektor_biosversion = id - 55;
-        machine_changed(2, static_cast<int>(memmap));
+        machine_changed(ELEKTOR, static_cast<int>(memmap));
     } else if (id == 70 || id == 71) {
         phunsy_biosversion = static_cast<u32>(id - 70);
-        machine_changed(10, static_cast<int>(memmap));
+        machine_changed(PHUNSY, static_cast<int>(memmap));
     } else if (id >= 72 && id <= 75) {
         selbst_biosversion = static_cast<u32>(id - 72);
-        machine_changed(12, 20);
+        machine_changed(SELBST, MAP_SELBST);
     } else if (id >= 76 && id <= 81) {
         colourset = id - 76;
         gui_refresh_menus();
@@ -885,7 +880,7 @@ void gui_toolbar_command(int bar, int index, bool selected) {
         // A console button: pressed for the guest unless the machine has none
         // there, or an input recording plays back (it gives the buttons then).
         const int k = index - 11;
-        const char* label = machine_table[machine < MACHINES ? machine : 0].console_labels[k];
+        const char* label = machine_desc().console_labels[k];
         if (!label || std::strcmp(label, "-") == 0 || rec_state == REC_PLAYBACK) return;
         input_press_console_button(k);
         return;

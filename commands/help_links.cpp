@@ -1,6 +1,7 @@
 #include "commands/help_links.h"
 
 #include "core/frame.h"
+#include "core/machine_ops.h"
 #include "core/notify.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -18,12 +19,10 @@ bool is_file(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The README section of each machine, by machine number.
-const char* const machine_sections[15] = {
-    "arcadia",           "interton",       "elektor",   "pipbug-and-binbug",
-    "pipbug-and-binbug", "instructor-50",  "twin",      "cd2650",
-    "coin-op-boards",    "coin-op-boards", "phunsy",    "",
-    "selbstbaucomputer", "mikit",          "type-right"};
+// The machine's own node, else the common one.
+const char* own_or(const char* own, const char* common) {
+    return own ? own : common;
+}
 
 } // namespace
 
@@ -52,13 +51,10 @@ void help_show(int context) {
 }
 
 const char* help_window_node(int window, int m) {
+    const MachineOps& row = machine_ops(static_cast<u32>(m));
     switch (window) {
     case TW_DIPS:
-        return m == 5    ? "si50-dips"
-               : m == 8  ? "zaccaria-dips"
-               : m == 9  ? "malzak2-dips"
-               : m == 11 ? "pong-dips"
-                         : "";
+        return own_or(row.dips_help, "");
     case TW_GAMEINFO:
         return "gameinfo";
     case TW_MEMORY:
@@ -66,22 +62,19 @@ const char* help_window_node(int window, int m) {
     case TW_OPCODES:
         return "opcodes";
     case TW_TAPE:
-        return m == 10 ? "phunsy-tapedeck" : "tapedeck";
+        return own_or(row.tape_help, "tapedeck");
     case TW_SPRITES:
-        return m == 0                                 ? "arcadia-sprites"
-               : m == 1 || m == 2 || m == 8 || m == 9 ? "pvi-sprites"
-               : m == 4 || m == 7 || m == 10          ? "binbug-sprites"
-                                                      : "";
+        return own_or(row.sprites_help, "");
     case TW_SPEED:
         return "speed";
     case TW_MUSIC:
         return "music";
     case TW_PRINTER:
-        return m == 6 ? "twin-printer" : "printer";
+        return own_or(row.printer_help, "printer");
     case TW_FLOPPY:
-        return m == 6 ? "floppydrives" : "floppydrive";
+        return own_or(row.floppy_help, "floppydrive");
     case TW_PAPERTAPE:
-        return m == 6 ? "papertape-twin" : "papertape";
+        return own_or(row.papertape_help, "papertape");
     case TW_INSTRUMENTS: {
         static const char* const instruments[4] = {"eaprinter", "linearization", "magnetometer",
                                                    "furnace"};
@@ -116,11 +109,10 @@ std::string readme_address(const char* anchor) {
 }
 
 const char* coding_guide_section(int m) {
-    if (m < 0 || m >= 15 || m == 14) return "";
-    return machine_sections[m];
+    const MachineOps& row = machine_ops(static_cast<u32>(m));
+    return row.coding_guide ? own_or(row.guide_section, "") : "";
 }
 
 const char* gaming_guide_section(int m) {
-    if (m < 0 || m >= 15) return "";
-    return machine_sections[m];
+    return own_or(machine_ops(static_cast<u32>(m)).guide_section, "");
 }

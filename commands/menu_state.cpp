@@ -8,6 +8,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "gui/seams.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
@@ -20,27 +21,26 @@
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 
-#include <initializer_list>
-
 namespace {
 
-bool is(int value, std::initializer_list<int> set) {
-    for (int v : set)
-        if (v == value) return true;
-    return false;
-}
-
-int m() {
-    return static_cast<int>(machine);
-}
-int map() {
-    return static_cast<int>(memmap);
-}
 const MachineDesc& row() {
-    return machine_table[machine < MACHINES ? machine : 0];
+    return machine_desc();
+}
+const MachineTraits& traits() {
+    return machine_traits();
+}
+const MemmapTraits& map_traits() {
+    return memmap_desc().traits;
+}
+// A machine option that holds with the current settings; false without one.
+bool holds(bool (*option)()) {
+    return option && option();
+}
+bool within(int id, i32 first, i32 last) {
+    return id >= first && id <= last;
 }
 bool has_cpu() {
-    return !is(m(), {11, 14});
+    return !traits().no_processor;
 }
 bool pvis() {
     return row().pvi_count > 0;
@@ -48,11 +48,23 @@ bool pvis() {
 bool drives() {
     return row().drives > 0;
 }
-bool controller_flag() {
-    return is(m(), {0, 1, 2, 4, 8, 9, 11});
+// A UVI or PVIs (a coin-op board's PVIs depend on its game).
+bool video_chip() {
+    return traits().uvi || pvis();
 }
-bool trainer_flag() {
-    return is(m(), {8, 9});
+// A display drawn by a video chip or timed along a raster: the
+// Sprites/characters window, the beam marker.
+bool raster_display() {
+    return video_chip() || traits().raster_timed;
+}
+bool pads() {
+    return pvis() || traits().pad_controllers;
+}
+bool autofire() {
+    return pvis() || map_traits().autofire;
+}
+bool sprites() {
+    return pvis() || traits().sprites;
 }
 bool mid() {
     return emu_paused_mid_frame;
@@ -64,7 +76,7 @@ bool full() {
     return fullscreen != 0;
 }
 bool memmap_has_sound_files() {
-    return memmap < MEMMAPS && memmap_table[memmap].sound_count > 0;
+    return !memmap_is_empty(memmap) && memmap_desc().sound_count > 0;
 }
 
 ItemState on(bool enabled) {
@@ -94,7 +106,6 @@ constexpr WindowItem window_items[] = {
 // The rule of each item by the state it depends on; a tool-window item is
 // also off while its window is open.
 ItemState rule(int id) {
-    const int mc = m();
     switch (id) {
     case 0:
     case 2:
@@ -104,14 +115,14 @@ ItemState rule(int id) {
     case 16:
         return on(!mid());
     case 1:
-        return on(is(mc, {2, 3, 4, 5, 7, 10, 12, 13}));
+        return on(traits().jump_to_bios);
     case 4:
         return on(!mid() && file_loaded);
     case 14:
     case 35:
-        return on(mc != 1);
+        return on(traits().screen_text);
     case 15:
-        return on(is(mc, {0, 1, 2}));
+        return on(traits().console_screen);
     case 17:
     case 37:
     case 34:
@@ -125,11 +136,11 @@ ItemState rule(int id) {
     case 31:
         return on(true);
     case 32:
-        return ticked(is(mc, {0, 1, 2, 4, 7, 8, 10}), gui_screen_editing);
+        return ticked(traits().screen_editing, gui_screen_editing);
     case 33:
-        return on(mc == 0 || pvis() || is(mc, {4, 7, 10}));
+        return on(raster_display());
     case 36:
-        return on(is(mc, {3, 4, 6, 7, 10, 12, 14}) && rec_state != REC_PLAYBACK);
+        return on(traits().text_screen && rec_state != REC_PLAYBACK);
     case 38:
         return on(row().first_hiscore_row >= 0);
     case 39:
@@ -175,9 +186,9 @@ ItemState rule(int id) {
     case 60:
         return ticked(idle() && memmap_has_sound_files(), generatewav);
     case 59:
-        return ticked(idle() && map() == 5, generatepsg);
+        return ticked(idle() && map_traits().psg, generatepsg);
     case 61:
-        return ticked(idle() && map() == 5, generateym);
+        return ticked(idle() && map_traits().psg, generateym);
     case 64:
         return on(rexx_script_path[0] != 0);
     case 65:
@@ -195,28 +206,28 @@ ItemState rule(int id) {
     case 135:
         return on(drives());
     case 82:
-        return on(mc == 2);
+        return on(traits().tvc_files);
     case 91:
     case 98:
         return on(drives() && drive_present[debugger_drive & 3]);
     case 97:
-        return on(mc == 6);
+        return on(traits().dos_errors);
     case 102:
-        return on(is(mc, {3, 7}));
+        return on(traits().basic_view);
     case 103:
-        return on(is(mc, {2, 3, 5, 7, 10, 12}) || (mc == 6 && twin_dosversion != 6));
+        return on(holds(machine_row().bios_view));
     case 105:
-        return on(is(map(), {5, 24, 25}));
+        return on(map_traits().psg_view);
     case 107:
-        return on(!is(mc, {8, 11}));
+        return on(traits().screen_view);
     case 108:
-        return on(mc == 0 || pvis() || mc == 4);
+        return on(video_chip() || traits().udg_characters);
     case 109:
-        return on(mc == 0 || pvis());
+        return on(video_chip());
     case 110:
         return ticked(has_cpu(), logreadwrites);
     case 111:
-        return ticked(is(mc, {2, 3, 4, 5, 6, 7, 10, 12}), logbios);
+        return ticked(traits().bios_log, logbios);
     case 112:
         return ticked(has_cpu(), loginefficient);
     case 113:
@@ -230,7 +241,7 @@ ItemState rule(int id) {
     case 117:
         return ticked(has_cpu(), cpu_tracing);
     case 119:
-        return on(pvis() || is(mc, {5, 10}));
+        return on(pvis() || traits().raise_interrupt);
     case 124:
     case 125:
     case 126:
@@ -243,32 +254,32 @@ ItemState rule(int id) {
     case 143:
         return ticked(has_cpu(), watchreads);
     case 161:
-        return ticked(mc == 0 || pvis() || is(mc, {4, 7, 10}), guidepixel);
+        return ticked(raster_display(), guidepixel);
     case 162:
         return ticked(has_cpu(), warn);
     case 165:
         return on(view_debugger[display_mode] != 0);
     case 166:
-        return on(mc != 11);
+        return on(traits().cpu_monitor);
     case 167:
-        return on(map() == 5);
+        return on(map_traits().psg);
     case 168:
-        return on(mc == 0 || pvis() || is(mc, {4, 11}));
+        return on(video_chip() || traits().video_monitor);
     case 169:
-        return on(mc == 0 || pvis() || is(mc, {11, 14}) || known_game_id == 616);
+        return on(video_chip() || traits().musical_keyboard || known_game_id == 616);
     case 170:
-        return ticked(is(mc, {0, 1, 2}) && !mid() && cmd_tcpip_open(), net_mode == 2);
+        return ticked(traits().netplay && !mid() && cmd_tcpip_open(), net_mode == 2);
     case 171:
-        return ticked(is(mc, {0, 1, 2}) && !mid() && cmd_tcpip_open(), net_mode == 1);
+        return ticked(traits().netplay && !mid() && cmd_tcpip_open(), net_mode == 1);
     case 173:
-        return on(mc != 7);
+        return on(traits().controls_window);
     case 174:
-        return on(is(mc, {5, 8, 11}) || map() == 27);
+        return on(map_traits().dip_switches);
     case 176:
     case 177:
     case 180:
     case 181: {
-        const bool e = mc == 0 || mc == 4 || pvis() || map() == 29;
+        const bool e = autofire();
         const u32 v = id == 176   ? autofire_left
                       : id == 177 ? requirebutton_left
                       : id == 180 ? autofire_right
@@ -277,27 +288,27 @@ ItemState rule(int id) {
     }
     // Force feedback needs a host with rumble on the pads the machines use.
     case 178:
-        return ticked(is(mc, {0, 1, 2, 9, 11}) || map() == 23, forcefeedback_left);
+        return ticked(map_traits().force_feedback, forcefeedback_left);
     case 182:
-        return ticked(is(mc, {0, 1, 2, 9, 11}) || map() == 23, forcefeedback_right);
+        return ticked(map_traits().force_feedback, forcefeedback_right);
     case 183:
-        return on(is(mc, {2, 3, 4, 5, 7, 10, 12}));
+        return on(traits().cassette);
     case 184:
-        return on(is(mc, {4, 6, 7}));
+        return on(drives());
     case 185:
-        return on(mc == 3);
+        return on(traits().instruments);
     case 186:
-        return on(is(mc, {3, 4, 6}));
+        return on(traits().has_papertape);
     case 187:
-        return on(is(mc, {3, 4, 6, 7}));
+        return on(traits().has_printer);
     case 194:
-        return ticked(is(mc, {0, 1}), artefacts);
+        return ticked(traits().cartridge_console, artefacts);
     case 195:
-        return ticked(is(mc, {1, 2}), darkenbg);
+        return ticked(traits().pvi_console, darkenbg);
     case 196:
-        return ticked(mc == 0, flagline);
+        return ticked(traits().uvi, flagline);
     case 197:
-        return ticked(is(mc, {3, 4, 6, 7, 10, 12, 14}), inversevideo);
+        return ticked(traits().text_screen, inversevideo);
     case 202:
         return ticked(true, autosave);
     case 203:
@@ -311,66 +322,63 @@ ItemState rule(int id) {
     case 211:
         return ticked(true, show_tips);
     case 206:
-        return ticked(is(mc, {3, 4, 12}), echoconsole);
+        return ticked(traits().echo_console, echoconsole);
     case 207:
         return ticked(has_cpu(), identifyemulator);
     case 208:
-        return ticked(is(mc, {6, 8, 9}) || (mc == 3 && pipbug_bios == 3), post);
+        return ticked(holds(machine_row().self_test), post);
     case 209:
-        return ticked(is(mc, {0, 1, 5}), randomizememory);
+        return ticked(traits().randomize_memory, randomizememory);
     case 212:
-        return ticked(is(mc, {0, 1}), stubprograms);
+        return ticked(traits().cartridge_console, stubprograms);
     case 217:
-        return ticked(!is(mc, {5, 13}) && display_filter != 0 && display_scale != 1, scanlines);
+        return ticked(traits().scanlines != ScanlineStyle::NONE && display_filter != 0 && display_scale != 1, scanlines);
     case 222:
-        return ticked(!mid() &&
-                          (is(mc, {0, 1, 2, 4, 6, 7, 10, 11}) || (mc == 3 && pipbug_vdu == 3)),
-                      blankingareas);
+        return ticked(!mid() && holds(machine_row().blanking_areas), blankingareas);
     case 223:
-        return ticked(is(mc, {3, 6, 12}), pipbug_blink);
+        return ticked(traits().blinking_cursor, pipbug_blink);
     case 224:
-        return ticked(is(mc, {0, 1, 2}), dejitter);
+        return ticked(traits().console_screen, dejitter);
     case 226:
-        return ticked(is(mc, {1, 2, 3, 5, 10, 12, 13}), drawcorners);
+        return ticked(traits().fill_intersections, drawcorners);
     case 227:
         return ticked(true, fullscreen);
     case 228:
-        return ticked(mc == 4, invertflashed);
+        return ticked(traits().udg_characters, invertflashed);
     case 229:
         return ticked(!full(), display_aspect == 1);
     case 230:
-        return ticked(memmap < MEMMAPS && memmap_table[memmap].may_rotate, rotatescreen);
+        return ticked(!memmap_is_empty(memmap) && memmap_desc().may_rotate, rotatescreen);
     case 231:
-        return ticked(is(mc, {3, 4, 5, 10, 12, 13}), drawunlit);
+        return ticked(traits().unlit_leds, drawunlit);
     case 232:
-        return ticked(is(mc, {3, 4, 10, 12}), showleds);
+        return ticked(traits().show_leds, showleds);
     case 233:
-        return ticked(is(mc, {0, 1, 2, 4}), analog);
+        return ticked(traits().analog_guest, analog);
     case 234:
-        return ticked(mc == 11, showpositions);
+        return ticked(traits().show_positions, showpositions);
     case 235:
-        return ticked(is(mc, {0, 1, 2, 4, 11}) && analog, springloaded);
+        return ticked(traits().paddles && analog, springloaded);
     case 236:
-        return ticked(controller_flag(), swapped);
+        return ticked(row().swappable, swapped);
     case 238:
-        return on(controller_flag());
+        return on(row().swappable);
     case 239:
-        return on(is(mc, {0, 1, 2, 5, 9, 10, 11, 12, 13, 14}));
+        return on(traits().redefine_keys);
     case 240:
-        return on(is(mc, {0, 1, 2, 4, 11}) && analog);
+        return on(traits().paddles && analog);
     case 241:
-        return ticked(is(mc, {3, 4, 10, 12}) || (mc == 7 && cd2650_biosversion == 0),
-                      lowercase != 0);
+        return ticked(holds(machine_row().lowercase_input), lowercase != 0);
     case 242:
         return ticked(controller_left == 1 || controller_right == 1, confinepointer);
     case 243:
-        return ticked(mc == 6 || (mc == 3 && pipbug_bios == 3), erasedeleted);
+        return ticked(holds(machine_row().erase_deleted), erasedeleted);
     case 244:
-        return ticked(trainer_flag(), autocoin);
+        return ticked(row().coinop, autocoin);
     case 245:
         return ticked(true, guestrmb);
     case 246:
-        return ticked(is(mc, {3, 4, 5, 6, 7, 10, 12, 13, 14}), queuekeystrokes);
+        return ticked(traits().queue_keystrokes, queuekeystrokes);
     case 250:
         return ticked(true, snd_enabled);
     case 257:
@@ -386,27 +394,27 @@ ItemState rule(int id) {
     case 251:
         return on(true);
     case 252:
-        return ticked(is(mc, {3, 4, 6, 7, 12}) || trainer_flag(), teletypesounds);
+        return ticked(traits().ambient_sounds, teletypesounds);
     case 253:
         return ticked(true, led_filter);
     case 254:
-        return ticked(mc == 0 || pvis() || is(mc, {11, 13}), retune);
+        return ticked(video_chip() || traits().retune, retune);
     case 264:
-        return ticked(mc == 0 || pvis() || mc == 11, collisions);
+        return ticked(sprites(), collisions);
     case 266:
-        return ticked(is(mc, {0, 1, 2}) || trainer_flag(), trainer_lives);
+        return ticked(traits().trainer_lives, trainer_lives);
     case 268:
-        return ticked(is(mc, {0, 1, 2}) || trainer_flag(), trainer_invincibility);
+        return ticked(traits().trainer_lives, trainer_invincibility);
     case 267:
-        return ticked(is(mc, {0, 1, 2, 3, 4}) || trainer_flag(), trainer_time);
+        return ticked(traits().trainer_time, trainer_time);
     case 269:
-        return on(mc == 0 || is(map(), {22, 23}));
+        return on(map_traits().skip_level);
     case 272:
         return on(!(known_game_id < 0 && game_info_fields[0][0] == '-'));
     case 276:
         return on(has_cpu());
     case 277:
-        return on(mc != 11);
+        return on(true); // offered where the machine has a gaming guide (cmd_plain_available)
     // The whole Debug menu and the sub-menus.
     case 287:
         return on(view_debugger[display_mode] != 0);
@@ -420,24 +428,24 @@ ItemState rule(int id) {
     case 306:
         return on(has_cpu());
     case 307:
-        return on(!is(mc, {5, 11, 13, 14}));
+        return on(traits().debug_graphics);
     case 308:
     case 309:
-        return on(controller_flag());
+        return on(row().swappable);
     case 310:
-        return on(is(mc, {2, 3, 4, 7, 10, 12}));
+        return on(traits().bios_last >= traits().bios_first);
     case 311:
-        return on(is(mc, {4, 6, 7}));
+        return on(traits().dos_last >= traits().dos_first);
     case 312:
         return on(display_scale > 1);
     case 313:
         return on(!mid());
     case 314:
-        return on(is(mc, {0, 11}) || pvis());
+        return on(sprites());
     case 315:
-        return on(is(mc, {0, 1, 2, 3, 4}) || trainer_flag());
+        return on(traits().trainer_time);
     case 316:
-        return on(is(mc, {3, 7}));
+        return on(traits().vdu_last >= traits().vdu_first);
     default:
         break;
     }
@@ -447,44 +455,34 @@ ItemState rule(int id) {
 }
 
 bool group_enabled(int c) {
-    const int mc = m();
-    if (c <= 4) return true;                 // sort by, speed as
-    if (c <= 8) return row().drives > c - 5; // DRIVE n
-    if (c <= 28) return c == 16 || c == 17 ? !is(mc, {11, 14}) : has_cpu();
-    if (c <= 30) return !is(mc, {5, 11, 13, 14});  // DRAW 0, 1
-    if (c <= 32) return is(mc, {0, 1, 2, 9});      // DRAW 2, 3
-    if (c == 33) return is(mc, {1, 2});            // DRAW 4
-    if (c <= 36) return is(mc, {0, 11}) || pvis(); // SPR
+    if (c <= 4) return true;                     // sort by, speed as
+    if (c <= 8) return row().drives > c - 5;     // DRIVE n
+    if (c <= 28) return has_cpu();               // WW, BASE, CPU, N, TU, VERBOSE
+    if (c <= 30) return traits().debug_graphics; // DRAW 0, 1
+    if (c <= 32) return traits().draw_tables;    // DRAW 2, 3
+    if (c == 33) return traits().pvi_console;    // DRAW 4
+    if (c <= 36) return sprites();               // SPR
     if (c <= 54) {
-        const bool pads = mc == 0 || mc == 4 || mc == 11 || pvis();
         const int k = c <= 45 ? c - 37 : c - 46; // 0 mouse .. 8 2nd analog pad
         if (k == 5 || k == 6) return true;       // the digital gamepads
-        if (k == 3 && c > 45) return is(mc, {0, 1, 2, 4, 9, 11}) || is(map(), {22, 23});
+        if (k == 3 && c > 45) return map_traits().second_joystick;
         if (k == 4 || k == 7 || k == 8) return false; // analog devices: none on this host yet
-        return pads;
+        return pads();
     }
-    if (c <= 56) return mc == 2 && idle();
-    if (c <= 60) return mc == 3 && idle();
-    if (c <= 66) return mc == 4 && idle();
-    if (c <= 69) return mc == 7 && idle();
-    if (c <= 71) return mc == 10 && idle();
-    if (c <= 75) return mc == 12 && idle();
+    if (c <= 75) return within(c, traits().bios_first, traits().bios_last) && idle();
     if (c <= 81) return !gui_tool_window_open(TW_PALETTE);
-    if (c <= 84) return mc == 4;
-    if (c <= 91) return mc == 6;
-    if (c <= 94) return mc == 7;
-    if (c <= 96) return is(mc, {0, 4, 7, 10});
+    if (c <= 94) return within(c, traits().dos_first, traits().dos_last);
+    if (c <= 96) return traits().pixel_based;
     if (c <= 99) return true;
     if (c == 102) return display_scale >= 2 && display_scale <= 4;
     if (c == 103) return true;
     if (c >= 107 && c <= 112) return !full();
-    if (c >= 113 && c <= 115) return is(mc, {3, 4, 7, 12}); // the terminal machines' layouts
+    if (c >= 113 && c <= 115) return traits().keyboard_layouts;
     if (c >= 125 && c <= 144) return !mid();
     if (c == 145 || c == 146) return true;
-    if (c == 147 || c == 148) return is(mc, {0, 11}) && idle();
-    if (c >= 152 && c <= 154) return is(mc, {0, 1, 2});
-    if (c >= 155 && c <= 160) return mc == 3;
-    if (c >= 161 && c <= 163) return mc == 7;
+    if (c == 147 || c == 148) return traits().region_choice && idle();
+    if (c >= 152 && c <= 154) return traits().console_screen;
+    if (c >= 155 && c <= 163) return within(c, traits().vdu_first, traits().vdu_last);
     return false;
 }
 
@@ -519,7 +517,7 @@ bool group_ticked(int c) {
     if (c == 102 || c == 103) return display_filter == (c == 102 ? 2 : 3);
     if (c >= 107 && c <= 112) return display_scale == static_cast<u32>(c - 106);
     if (c >= 113 && c <= 115) return keymap == c - 113;
-    if (c >= 125 && c <= 144) return memmap < MEMMAPS && memmap_table[memmap].menu_item == c;
+    if (c >= 125 && c <= 144) return !memmap_is_empty(memmap) && memmap_desc().menu_item == c;
     if (c == 145 || c == 146) return snd_output_mode == c - 145;
     if (c == 147 || c == 148) return emu_region == static_cast<u32>(c - 147);
     if (c >= 152 && c <= 154) return demultiplex == c - 152;
@@ -580,15 +578,14 @@ void gui_refresh_menus() {
 
 ButtonState toolbar_button_state(int index) {
     ButtonState b;
-    const int mc = m();
     switch (index) {
     case 0:
     case 1:
-        b.enabled = mc == 0 || mc == 4 || pvis() || map() == 29;
+        b.enabled = autofire();
         b.selected = index == 0 ? autofire_left : autofire_right;
         break;
     case 2:
-        b.enabled = pvis() || is(mc, {0, 4, 11});
+        b.enabled = pads();
         b.selected = swapped;
         break;
     case 3:
@@ -601,7 +598,7 @@ ButtonState toolbar_button_state(int index) {
         b.selected = turbo;
         break;
     case 6:
-        b.enabled = pvis() || is(mc, {0, 11});
+        b.enabled = sprites();
         b.selected = collisions;
         break;
     case 7:

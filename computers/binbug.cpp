@@ -2,11 +2,13 @@
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_notes.h"
+#include "computers/pipbug_vdu.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 
 // The fast serial input of monitor 2: the LODA at $0369 that starts the bit
 // loop instead delivers the whole character (LF for r2 = 2, FF for r2 = 1).
@@ -27,9 +29,19 @@ static bool fast_serial_input() {
     return true;
 }
 
+// A printer on unit 0 and the teletype's papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
+
 void binbug_bus_install() {
+    device_link = DEVICES;
     cpu_bus.char_style = ascii_chars;
     cpu_bus.guest_char = serial_guest_char;
     cpu_bus.bios_notes = pipbug_bios_notes;
     cpu_trap_add(0x0369, 0x0D, fast_serial_input);
+}
+
+int binbug_paste_char(u8 c, u8* out) {
+    out[0] = c == 0x0A ? 0x0D : c;
+    return 1;
 }

@@ -1,9 +1,11 @@
 #include "computers/cd2650.h"
 
 #include "computers/pipbug.h"
+#include "computers/pipbug_vdu.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 
 // The VDU character set: codes 0-31 and 64-95 are "@A..Z[ ]^_".
 static u8 vdu_char(u8 code) {
@@ -21,11 +23,29 @@ static bool calls_through_vectors() {
     return cd2650_dosversion == 1 && cd2650_biosversion == 0;
 }
 
+// A printer on unit 0; no papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 0, .glyph = font5x7_glyph};
+
 void cd2650_bus_install() {
+    device_link = DEVICES;
     cpu_bus.char_style = ascii_chars;
     cpu_bus.guest_char = vdu_char;
     cpu_bus.calls_through_vectors = calls_through_vectors;
     cpu_bus.bios_notes = cd2650_bios_notes;
     cpu_bus.vector_notes = cd2650_dos_call_notes;
     cpu_bus.wide_clock_column = true;
+}
+
+bool cd2650_lowercase_input() {
+    return cd2650_biosversion == 0;
+}
+bool cd2650_six_bit_keys() {
+    return cd2650_biosversion == 0;
+}
+
+int cd2650_paste_char(u8 c, u8* out) {
+    out[0] = c >= 'a' && c <= 'z' ? static_cast<u8>(c - 0x60) : c;
+    out[1] = 0xFF;
+    return 2;
 }

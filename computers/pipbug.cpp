@@ -27,6 +27,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
@@ -379,6 +380,7 @@ void pipbug_io_write(u32 port, u8 value) {
 // ---- Reset and save state -------------------------------------------------------------
 
 void pipbug_reset() {
+    port_records[16].last_value = 7; // the idle teletype port
     teletype_rx_state = teletype_tx_state = 0;
     teletype_rx_due = teletype_tx_due = 0;
     teletype_break_held = 0;
@@ -455,7 +457,12 @@ void pipbug_serialise(u32) {
     }
 }
 
+// The EA and 7-bit printers on unit 0 and the teletype's papertape unit.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
+
 void pipbug_bus_install() {
+    device_link = DEVICES;
     cpu_bus.flag_written = flag_written;
     cpu_bus.char_style = ascii_chars;
     cpu_bus.guest_char = serial_guest_char;
@@ -473,4 +480,12 @@ LedDigitPlace pipbug_led_digit_place(int digit) {
     if (digit >= 7) x += 21;
     if (digit >= 10) x += 21;
     return {x, h - 35, 0};
+}
+
+bool pipbug_monitor_2() {
+    return pipbug_bios == BIOS_PIPLA;
+}
+
+bool pipbug_vdu_blanks() {
+    return pipbug_vdu == 3;
 }

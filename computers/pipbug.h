@@ -52,6 +52,11 @@ u8 pipbug_io_read(u32 port);
 void pipbug_io_write(u32 port, u8 value);
 void pipbug_reset();
 void pipbug_serialise(u32 map);
+// Whether the monitor is PIPBUG 2 with PIPLA, which has a power-on self-test
+// and erases deleted characters.
+bool pipbug_monitor_2();
+// Whether the VDU (the Radio Bulletin one) has blanking areas.
+bool pipbug_vdu_blanks();
 
 // Fills cpu_bus for the PIPBUG (after cpu_bus_reset()).
 void pipbug_bus_install();
@@ -62,3 +67,9 @@ CpuCharStyle ascii_chars();
 
 // Where LED digit `digit` is drawn in the frame.
 LedDigitPlace pipbug_led_digit_place(int digit);
+
+// The monitor's key input: monitor 3 takes a Backspace as DEL and erases it.
+u8 pipbug_monitor_key(u8 ch);
+// A pasted character: a line feed as a carriage return, which waits for the
+// monitor's end of line.
+int pipbug_paste_char(u8 c, u8* out);

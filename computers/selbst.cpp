@@ -3,6 +3,7 @@
 #include "computers/pipbug.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
+#include "cpu/memory.h"
 #include "machines/seams.h"
 
 static CpuCharStyle selbst_char_style() {
@@ -22,6 +23,10 @@ void selbst_bus_install() {
 
 void mikit_bus_install() {
     cpu_bus.guest_char = no_text;
+}
+
+u32 selbst_listing_note_key(u32 address) {
+    return (guest_memory[address] << 8) | guest_memory[page_add(static_cast<u16>(address), 1)];
 }
 
 bool selbst_typed_keyboard() {

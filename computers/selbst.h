@@ -11,6 +11,10 @@ void mikit_bus_install();
 // Whether the chosen monitor program reads a typewriter keyboard.
 bool selbst_typed_keyboard();
 
+// The Selbstbaucomputer's monitor names its routines by the call word stored
+// at an address: its notes on a listed address are looked up by that word.
+u32 selbst_listing_note_key(u32 address);
+
 // Where LED digit `digit` is drawn in the frame.
 LedDigitPlace selbst_led_digit_place(int digit);
 LedDigitPlace mikit_led_digit_place(int digit);

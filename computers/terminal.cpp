@@ -248,6 +248,15 @@ static bool control(u8 c) {
     }
 }
 
+u8 term_delete_key(u8 ch, bool erases) {
+    if (ch == 8) ch = 127;
+    if (ch == 127 && erasedeleted && erases) {
+        term_output_char(127);
+        term_skip_next = 1; // the guest's own echo of the DEL is swallowed
+    }
+    return ch;
+}
+
 void term_output_char(u8 c) {
     if (term_skip_next) {
         term_skip_next = 0;

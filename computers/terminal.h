@@ -35,6 +35,10 @@ void pipbug_vdu_scroll(int n);
 void pipbug_vdu_clear(int clear);
 // "st", "nd", "rd" or "th".
 const char* ordinal_suffix(int n);
+// A Backspace typed to a monitor that takes DEL for it: `ch` with 8 made 127.
+// With "erasedeleted" on and a monitor that `erases`, a DEL is also erased on
+// the screen here and the guest's own echo of it swallowed.
+u8 term_delete_key(u8 ch, bool erases);
 // Both teletype switches on, no escape or swallowed character pending
 // (every machine reset).
 void term_reset_states();

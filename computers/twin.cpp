@@ -1,12 +1,16 @@
 #include "computers/twin.h"
 
 #include "computers/pipbug.h"
+#include "computers/pipbug_vdu.h"
+#include "computers/terminal.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
+#include "cpu/memory.h"
 #include "machines/seams.h"
+#include "peripherals/device_link.h"
 
 u8 twin_irq_pending[32];
 u32 twin_slave_active;
@@ -85,7 +89,12 @@ static void halt() {
     if (!twin_slave_active) twin_switch_to_slave();
 }
 
+// The line printer with its two units, and two papertape units.
+static constexpr DeviceLink DEVICES = {
+    .printer_units = 2, .line_printer = true, .papertape_units = 2, .glyph = font5x7_glyph};
+
 void twin_bus_install() {
+    device_link = DEVICES;
     cpu_bus.interrupt_vector = interrupt_vector;
     cpu_bus.interrupt_log = interrupt_log;
     cpu_bus.interrupt_taken = interrupt_taken;
@@ -93,4 +102,20 @@ void twin_bus_install() {
     cpu_bus.char_style = ascii_chars;
     cpu_bus.guest_char = serial_guest_char;
     cpu_bus.bios_notes = twin_api_notes;
+}
+
+bool twin_has_dos() {
+    return twin_dosversion != 6;
+}
+
+// The TWIN's monitors that erase a deleted character on the screen name
+// themselves at $3FFE-$3FFF.
+static bool twin_erases_deleted() {
+    const char a = static_cast<char>(guest_memory[0x3FFE]);
+    const char b = static_cast<char>(guest_memory[0x3FFF]);
+    return (a == '1' && b == '6') || (a == '2' && b == '0') || (a == '4' && b == '0');
+}
+
+u8 twin_monitor_key(u8 ch) {
+    return term_delete_key(ch, twin_erases_deleted());
 }

@@ -14,5 +14,12 @@ extern const char* const twin_irq_names[32];
 void twin_switch_to_slave();
 void twin_describe_svc(int call);
 
+// The monitor's key input: a Backspace as DEL, erased on the screen by the
+// monitors that expect it.
+u8 twin_monitor_key(u8 ch);
+
 // Fills cpu_bus for the TWIN (after cpu_bus_reset()).
 void twin_bus_install();
+
+// Whether a disk operating system is chosen, whose monitor VIEW BIOS lists.
+bool twin_has_dos();

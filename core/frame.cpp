@@ -59,9 +59,9 @@ static bool time_after(u32 a, u32 b) {
     return time_before(b, a);
 }
 
-// Machines that count frames instead of processor cycles.
+// Machines without a processor count frames instead of processor cycles.
 static bool counts_frames() {
-    return machine == PONG || machine == TYPERIGHT;
+    return machine_traits().no_processor;
 }
 
 // Ctrl + raw key $2A: one frame per second.
@@ -137,12 +137,12 @@ void emu_wait_frame() {
 static double nominal_refresh() {
     const u32 standard = emu_region & 1;
     if (exactspeed) return standard == 0 ? 60.0 : 50.0;
-    return machine_table[machine].refresh_rate[standard];
+    return machine_desc().refresh_rate[standard];
 }
 
-// Line length scaling of the raster machines (their rows assume 227 clocks a line).
+// Line length scaling of the raster consoles (their rows assume 227 clocks a line).
 static double line_scale() {
-    return machine <= ELEKTOR ? line_clocks / 227.0 : 1.0;
+    return machine_traits().console_raster ? line_clocks / 227.0 : 1.0;
 }
 
 static u32 to_unsigned(double v) {
@@ -151,7 +151,7 @@ static u32 to_unsigned(double v) {
 
 void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
     const double refresh = nominal_refresh();
-    const double clocks = machine_table[machine].clocks_per_frame;
+    const double clocks = machine_desc().clocks_per_frame;
     const double nominal_rate = clocks * refresh * line_scale();
     char measured[40];
     if (count == 0 || elapsed_us == 0 || nominal_rate <= 0.0) {
@@ -206,7 +206,7 @@ void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
             std::snprintf(target, sizeof target, "2%%");
         else
             std::snprintf(target, sizeof target, "%d%%", s);
-    } else if (machine <= ELEKTOR) {
+    } else if (machine_traits().console_raster) {
         double khz =
             held ? clocks / 1000.0 * line_scale() : refresh * clocks / 100000.0 * s * line_scale();
         std::snprintf(target, sizeof target, "%0.3f", khz);
@@ -309,33 +309,14 @@ int hiscore_row_of_game() {
     return machine_row().hiscore_row ? machine_row().hiscore_row() : -1;
 }
 
-int arcadia_hiscore_row() {
-    if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return -1;
-    const int slot = known_games_db[known_game_id].hiscore_slot;
-    return slot >= 0 && slot < machine_table[ARCADIA].hiscore_rows ? slot : -1;
-}
-
-int zaccaria_hiscore_row() {
-    return memmap >= 22 && memmap <= 25 ? static_cast<int>(memmap) + 30 : -1;
-}
-
-int malzak_hiscore_row() {
-    return memmap == 26 ? 56 : memmap == 27 ? 57 : -1;
-}
-
-// The ball-and-paddle variants that keep scores: 4, 5, 6, 11, 14, 15.
-int pong_hiscore_row() {
-    static constexpr i32 variants[] = {4, 5, 6, 11, 14, 15};
-    for (int i = 0; i < 6; i++)
-        if (pong_variant == variants[i]) return 58 + i;
-    return -1;
-}
-
+// The trainers change the guest's program, so they spoil the scores of a
+// machine that runs one.
 bool hiscore_scan_allowed() {
-    if (machine != ARCADIA && machine != PONG && !machine_table[machine].coinop) return false;
+    if (!machine_traits().scans_hiscores) return false;
     if (!collisions || emu_speed < SPEED_NORMAL) return false;
     if (rec_state == REC_PLAYBACK || emu_paused) return false;
-    return machine == PONG || !(trainer_lives || trainer_time || trainer_invincibility);
+    return machine_traits().no_processor ||
+           !(trainer_lives || trainer_time || trainer_invincibility);
 }
 
 // Voice requests of this frame: 1 start or retune, 3 the same for one frame
@@ -376,7 +357,7 @@ void emu_end_of_frame() {
         if (hiscore_scan_allowed()) hiscore_scan(row);
     }
 
-    if (autocoin && machine_table[machine].coinop) coinop_auto_coin();
+    if (autocoin && machine_desc().coinop) coinop_auto_coin();
 
     if (rec_state == REC_PLAYBACK && filebuf_cursor >= rec_length) {
         if (loop && filebuf_cursor > state_length)

@@ -173,19 +173,19 @@ void game_info_text() {
     };
     const char* game = machine_row().game_text ? machine_row().game_text() : nullptr;
     std::snprintf(game_overlay_text, sizeof game_overlay_text, "%s", game ? game : "");
-    const MemmapDesc& map = memmap_table[memmap < MEMMAPS ? memmap : 0];
+    const MemmapDesc& map = memmap_desc();
     set(3, map.name);
     bool size_known = false;
     u32 size = 0;
     const char* na = cat_str(176, "n/a");
-    if (machine_table[machine].coinop || machine == PONG || machine == TYPERIGHT) {
+    if (machine_traits().maps_are_games) {
         known_game_id = -1;
         set(0, map.name);
         set(1, map.maker_year);
         set(2, "-");
         set(5, na);
-        set(6, machine == PONG ? "Microcode" : machine == TYPERIGHT ? na : "Machine code");
-        if (machine_table[machine].coinop) {
+        set(6, machine_row().program_kind ? machine_row().program_kind : na);
+        if (machine_desc().coinop) {
             size_known = true;
             size = static_cast<u32>(map.rom_size);
         }
@@ -205,7 +205,7 @@ void game_info_text() {
         for (int f : {1, 2, 4, 5, 6})
             set(f, "?");
     }
-    if (machine == PONG || machine == TYPERIGHT) {
+    if (machine_traits().no_processor) {
         set(4, na);
         set(7, na);
         return;
@@ -343,7 +343,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         const u8 map = data[3];
         const int m = memmap_table[map].machine;
         int row = -1;
-        if (m != PONG && m != TYPERIGHT && data.size() >= 38) {
+        if (!machine_table[m].traits.no_processor && data.size() >= 38) {
             row = data[36] << 8 | data[37];
             if (row >= KNOWN_GAMES) row = -1;
         }

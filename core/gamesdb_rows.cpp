@@ -5,6 +5,8 @@
 // applied as a game's settings.
 #include "core/gamesdb.h"
 
+#include "core/emu.h"
+
 namespace {
 
 constexpr KnownGame blank(u8 machine, u8 memmap, const char* name, std::int16_t overlay) {
@@ -31,7 +33,6 @@ constexpr KnownGame blank(u8 machine, u8 memmap, const char* name, std::int16_t 
     g.comment_first = g.comment_last = -1;
     g.note_first = g.note_last = -1;
     g.language = 4;
-    g.variant = machine == 0 ? 2 : 0; // the Arcadia keeps the user's video standard
     g.console_model = -1;
     return g;
 }
@@ -55,6 +56,16 @@ constexpr KnownGame game(u8 machine, u8 memmap, u32 crc, u32 crc_high, u32 crc_l
     return g;
 }
 
+// An Arcadia game: variant 2 keeps the user's video standard.
+constexpr KnownGame arcadia_game(u8 memmap, u32 crc, u32 crc_high, u32 crc_low, u16 size,
+                                 const char* name, const char* reference, u8 language,
+                                 std::int16_t console_model, std::int16_t overlay) {
+    KnownGame g = game(ARCADIA, memmap, crc, crc_high, crc_low, size, name, reference, language,
+                       console_model, overlay);
+    g.variant = 2;
+    return g;
+}
+
 // The Interton's built-in title program (machines/interton.cpp, source in
 // resources/stubs/interton.asm), shown with the background darkened.
 constexpr KnownGame interton_title() {
@@ -70,7 +81,7 @@ constexpr KnownGame interton_title() {
 const KnownGame known_games_db[KNOWN_GAMES] = {
     // ---- Arcadia (from row 0) ----
     /*   0 */ {},
-    /*   1 */ game(0, 6, 0x1CF08155, 0x0F01871A, 0x6174B8CF, 4096, "Baseball",
+    /*   1 */ arcadia_game(6, 0x1CF08155, 0x0F01871A, 0x6174B8CF, 4096, "Baseball",
                    "Emerson #15 (#1004)", 1, 6, 0),
     /*   2 */ {},
     /*   3 */ {},
@@ -188,7 +199,7 @@ const KnownGame known_games_db[KNOWN_GAMES] = {
     /* 115 */ {},
     /* 116 */ {},
     /* 117 */ {},
-    /* 118 */ game(0, 6, 0x3FC05B79, 0xC6F6F1AA, 0x9B217F51, 348, "-", "-", 1, -1, 0),
+    /* 118 */ arcadia_game(6, 0x3FC05B79, 0xC6F6F1AA, 0x9B217F51, 348, "-", "-", 1, -1, 0),
     /* 119 */ {},
     /* 120 */ {},
     /* 121 */ {},

@@ -4,6 +4,7 @@
 
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/message_date.h"
@@ -11,13 +12,11 @@
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
-#include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
-#include "machines/pong.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -97,7 +96,8 @@ static const ScoreDescriptor descriptors[58] = {
     {{0x1843, 0x1850, 0x185D}, 6, 1},         // 57 Malzak 2
 };
 
-// The Arcadia slot whose score is one or two characters (the second database row's).
+// The Arcadia slot whose score is one or two characters (the second database row's);
+// no other machine's game scans it.
 constexpr int TWO_CHARACTER_SLOT = 6;
 
 // The file as last read or written; the unused last byte of each record keeps
@@ -137,15 +137,8 @@ static bool slot_ok(int slot) {
 
 // The digit a screen character shows on the current machine, or -1.
 static int digit_of(u8 c) {
-    int d = -1;
-    if (machine == ARCADIA)
-        d = (c & 0x3F) - 0x10;
-    else if (machine == MALZAK)
-        d = c - '0';
-    else if (machine == ZACCARIA && memmap == 23)
-        d = (c & 0x7F) - 0x60;
-    else if (machine == ZACCARIA)
-        d = c - 0xB0;
+    const auto digit = machine_row().score_digit;
+    const int d = digit ? digit(c) : -1;
     return d >= 0 && d <= 9 ? d : -1;
 }
 
@@ -186,15 +179,12 @@ void hiscore_scan(int slot) {
     if (!slot_ok(slot)) return;
     HiScoreRecord& r = hiscores[slot];
     u32 value = 0;
-    if (machine == PONG) {
-        if (pong_variant == 5 || pong_variant == 6 || pong_variant == 14)
-            value = static_cast<u32>(pong_score[0]);
-        else if (pong_variant == 4 || pong_variant == 11 || pong_variant == 15)
-            value = static_cast<u32>(pong_score[1]);
+    if (const auto own = machine_row().own_score) {
+        value = own();
     } else {
         for (int i = 0; i < 4 && r.address[i] != 0; i++) {
-            u32 v = machine == ARCADIA && slot == TWO_CHARACTER_SLOT ? score_of_two(r.address[i])
-                                                                     : score_at(r, r.address[i]);
+            u32 v =
+                slot == TWO_CHARACTER_SLOT ? score_of_two(r.address[i]) : score_at(r, r.address[i]);
             if (v > value) value = v;
         }
     }
@@ -209,9 +199,9 @@ void hiscore_raise(int slot, u32 value) {
 
 // The current machine's range of slots; false when it has none.
 static bool machine_range(int* first, int* count) {
-    if (machine >= MACHINES) return false;
-    *first = machine_table[machine].first_hiscore_row;
-    *count = machine_table[machine].hiscore_rows;
+    if (machine >= MACHINES) return false; // a bounds check: no machine, no slots
+    *first = machine_desc().first_hiscore_row;
+    *count = machine_desc().hiscore_rows;
     if (*first < 0 || *count <= 0) return false;
     if (*first + *count > HISCORE_SLOTS) *count = HISCORE_SLOTS - *first;
     return *count > 0;

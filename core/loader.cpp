@@ -1,5 +1,4 @@
 #include "core/loader.h"
-#include "computers/pipbug.h"
 #include "input/key_events.h"
 
 #include "core/emu.h"
@@ -30,6 +29,7 @@
 #include "core/zipfile.h"
 #include "machines/uvi2637.h"
 #include "cpu/memory.h"
+#include "peripherals/device_link.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -71,23 +71,8 @@ void warn_wrong_guest() {
     ui_warning(cat_str(712, "This file format is not supported for this guest!"));
 }
 
-bool machine_in(std::initializer_list<u32> list) {
-    for (u32 m : list)
-        if (machine == m) return true;
-    return false;
-}
-
 u16 be16(u32 offset) {
     return static_cast<u16>(filebuf[offset] << 8 | filebuf[offset + 1]);
-}
-
-void paste(u8 byte, int count = 1) {
-    for (int i = 0; i < count; i++)
-        guest_key_queue_append(&byte, 1);
-}
-
-void paste_text(const char* text) {
-    guest_key_queue_append_text(text);
 }
 
 // Step 3 of a game image: identification and the acceptance of an unknown
@@ -100,9 +85,8 @@ bool identify_and_accept(int kind, int restart, i32* row) {
     *row = sensegame ? game_identify_data(filebuf, filebuf_length) : -1;
     if (*row >= 0) return true;
     bool accepted = true;
-    if (kind == KIND_BIN) accepted = machine_in({ARCADIA, INTERTON, INSTRUCTOR, PHUNSY});
-    if (kind == KIND_AOF)
-        accepted = machine_in({PIPBUG, BINBUG, INSTRUCTOR, CD2650, SELBST, MIKIT});
+    if (kind == KIND_BIN) accepted = machine_traits().takes_bin;
+    if (kind == KIND_AOF) accepted = machine_traits().takes_aof;
     if (!accepted) warn_wrong_guest();
     return accepted;
 }
@@ -115,74 +99,11 @@ int finish_game(int result) {
     return result;
 }
 
-// ---- PHUNSY placement --------------------------------------------------------------------
-
-constexpr u32 PHUNSY_U_STORE = sizeof phunsy_ubank_store; // 16 x 2 KB
-constexpr u32 PHUNSY_Q_STORE = sizeof phunsy_qbank_store; // 16 x 16 KB
-
-// Whether `length` bytes fit at a PHUNSY block address.
-bool phunsy_block_fits(u32 address, u32 length) {
-    if (address >= 0x10000 && address <= 0x4FFFF)
-        return address - 0x10000 + length <= PHUNSY_Q_STORE;
-    if (address >= 0x8000 && address <= 0xFFFF) return address - 0x8000 + length <= PHUNSY_U_STORE;
-    return address < GUEST_MEMORY_SIZE && address + length <= GUEST_MEMORY_SIZE;
-}
-
-void phunsy_place(u32 address, const u8* bytes, u32 length) {
-    u8* target;
-    if (address >= 0x10000)
-        target = &phunsy_qbank_store[0][0] + (address - 0x10000);
-    else if (address >= 0x8000)
-        target = &phunsy_ubank_store[0][0] + (address - 0x8000);
-    else
-        target = guest_memory + address;
-    std::memcpy(target, bytes, length);
-}
-
-// The blocks of a known PHUNSY game: false when they do not fit the file or
-// their place.
-bool phunsy_blocks(const KnownGame& g, u32 size, u32& length1, u32& length2) {
-    length1 = g.block1_length ? g.block1_length : size;
-    length2 = g.block2_length;
-    if (length1 > size || length2 > size - length1) return false;
-    return phunsy_block_fits(g.block1_address, length1) &&
-           (length2 == 0 || phunsy_block_fits(g.block2_address, length2));
-}
-
 } // namespace
 
 // The image as it stands from $0000 (Interton cartridges, Instructor 50 programs).
 void image_map_at_zero(bool) {
     std::memcpy(guest_memory, filebuf, filebuf_length);
-}
-
-void phunsy_map_image(bool known) {
-    if (known) {
-        const KnownGame& g = known_games_db[known_game_id];
-        u32 length1, length2;
-        phunsy_blocks(g, filebuf_length, length1, length2); // checked before anything changed
-        phunsy_bank = g.phunsy_banks;
-        game_start_address = g.start_address;
-        phunsy_place(g.block1_address, filebuf, length1);
-        if (length2) phunsy_place(g.block2_address, filebuf + length1, length2);
-    } else {
-        phunsy_bank = 0;
-        const u32 address = phunsy_biosversion == 1 ? 0x2000 : 0x0000;
-        const u32 length = filebuf_length < 8192 ? filebuf_length : 8192;
-        std::memcpy(guest_memory + address, filebuf, length);
-        game_start_address = static_cast<u16>(address);
-    }
-    static constexpr std::pair<u16, u8> monitor_vars[] = {
-        {0x0EE8, 5},    {0x0EE9, 0xFA}, {0x0EEA, 5},    {0x0EEB, 0xE6}, {0x0EEC, 5},
-        {0x0EED, 0xE0}, {0x0EEE, 0xFE}, {0x0EEF, 0x20}, {0x0EF2, 0x1F}, {0x0EF3, 0x3F},
-        {0x0EF4, 0x10}, {0x0EF5, 0x41}, {0x0F01, 0x0D}};
-    for (const auto& [address, value] : monitor_vars)
-        guest_memory[address] = value;
-    guest_memory[0x0EF7] = phunsy_bank;
-    cpu_ras[0] = 0x023E;
-    cpu_psu = 1;
-    phunsy_ubank_select(phunsy_bank >> 4);
-    phunsy_qbank_select(phunsy_bank & 15);
 }
 
 namespace {
@@ -197,10 +118,11 @@ int load_bin(int restart) {
     i32 row;
     if (!identify_and_accept(KIND_BIN, restart, &row)) return LOAD_FAILED;
     const bool known = row >= 0 && row < KNOWN_GAMES;
-    if (known && known_games_db[row].machine == PHUNSY) {
-        u32 length1, length2;
-        if (!phunsy_blocks(known_games_db[row], filebuf_length, length1, length2)) {
-            ui_warning("The load blocks of this PHUNSY game do not fit the file!");
+    if (known) {
+        const KnownGame& g = known_games_db[row];
+        const auto refused = machine_ops(g.machine).image_refused;
+        if (const char* why = refused ? refused(g, filebuf_length) : nullptr) {
+            ui_warning(why);
             return LOAD_FAILED;
         }
     }
@@ -211,12 +133,8 @@ int load_bin(int restart) {
     if (machine_row().map_image)
         machine_row().map_image(known && known_games_db[known_game_id].machine == machine);
     machine_reset();
-    if (machine == PHUNSY && known && known_games_db[known_game_id].language == 3) {
-        paste_text("OLD");
-        paste('\r');
-        paste_text("RUN");
-        paste('\r');
-    }
+    if (known && machine_row().run_loaded)
+        machine_row().run_loaded(KIND_BIN, known_games_db[known_game_id].language);
     return finish_game(LOAD_GAME);
 }
 
@@ -224,43 +142,13 @@ int load_bin(int restart) {
 
 void aof_auto_run() {
     if (known_game_id == 520 || known_game_id == 525) {
-        paste('\r');
+        const u8 enter = '\r';
+        guest_key_queue_append(&enter, 1);
         return;
     }
     if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return;
-    const bool teletype = machine == PIPBUG || machine == BINBUG;
-    switch (known_games_db[known_game_id].language) {
-    case 3:
-        if (!teletype) break;
-        paste(128, 13);
-        paste('O');
-        paste('\r');
-        paste(128, machine == PIPBUG ? 13 : 30);
-        paste_text("RUN");
-        break;
-    case 7:
-        if (!teletype) break;
-        paste(255, 2);
-        paste_text("G1");
-        teletype_holdoff = cpu_cycles + 1000000;
-        break;
-    case 10:
-        if (!teletype) break;
-        paste_text("RUN");
-        teletype_holdoff = cpu_cycles + 1000000;
-        break;
-    case 9:
-        if (machine != CD2650) break;
-        paste_text("!R");
-        paste(255);
-        paste('\r');
-        paste('\n');
-        paste(255);
-        paste('R');
-        break;
-    default:
-        break;
-    }
+    if (machine_row().run_loaded)
+        machine_row().run_loaded(KIND_AOF, known_games_db[known_game_id].language);
 }
 
 namespace {
@@ -294,7 +182,8 @@ int load_tvc(int restart) {
     }
     i32 row;
     identify_and_accept(KIND_TVC, restart, &row); // every machine takes it
-    if (!machine_switch(ELEKTOR, 5, false, false, restart != 0)) return LOAD_FAILED;
+    if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, restart != 0))
+        return LOAD_FAILED;
     known_game_id = row;
     game_start_address = be16(3);
     program_loaded = 1;
@@ -327,8 +216,7 @@ int load_state(int kind, int restart) {
     const u32 m = static_cast<u32>(memmap_table[map].machine);
     if (!restart) {
         known_game_id = -1;
-        const bool has_row =
-            m <= INSTRUCTOR || m == CD2650 || m == PHUNSY || m == SELBST || m == MIKIT;
+        const bool has_row = machine_table[m].traits.game_rows;
         if (has_row && filebuf_length >= 38 && be16(36) < KNOWN_GAMES) known_game_id = be16(36);
     }
     if (!machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, restart != 0))
@@ -336,10 +224,7 @@ int load_state(int kind, int restart) {
     if (!restart) game_apply_settings();
     file_loaded = 1;
     state_commit(filebuf, filebuf_length);
-    if (machine == PHUNSY) {
-        phunsy_ubank_select(phunsy_bank >> 4);
-        phunsy_qbank_select(phunsy_bank & 15);
-    }
+    if (const auto after = machine_row().after_state_load) after();
     display_setup_geometry();
     display_reset_frame();
     snd_reset_latches();
@@ -357,6 +242,30 @@ int load_state(int kind, int restart) {
 
 // ---- Program files of other subsystems --------------------------------------------------------
 
+// The machine a program file is for: an Elektor program loads into the
+// Elektor that runs, in its memory map.
+struct ProgramTarget {
+    u32 machine, memmap;
+    bool keeps_map;
+};
+
+const ProgramTarget& program_target(int kind) {
+    static constexpr ProgramTarget eof{ELEKTOR, MAP_ELEKTOR_EXPANDED, true};
+    static constexpr ProgramTarget cmd{BINBUG, MAP_BINBUG, false};
+    static constexpr ProgramTarget mod{TWIN, MAP_TWIN, false};
+    static constexpr ProgramTarget imag{CD2650, MAP_CD2650, false};
+    switch (kind) {
+    case KIND_EOF:
+        return eof;
+    case KIND_CMD:
+        return cmd;
+    case KIND_MOD:
+        return mod;
+    default:
+        return imag;
+    }
+}
+
 // Parses first, so that a refused file leaves the running machine alone;
 // only an accepted one switches to the machine it is for.
 int load_program_file(int kind) {
@@ -365,27 +274,11 @@ int load_program_file(int kind) {
         warn_corrupt(kind_names[kind]);
         return LOAD_FAILED;
     }
-    int m, map;
-    switch (kind) {
-    case KIND_EOF:
-        m = ELEKTOR;
-        map = machine == ELEKTOR ? static_cast<int>(memmap) : 5;
-        break;
-    case KIND_CMD:
-        m = BINBUG;
-        map = 11;
-        break;
-    case KIND_MOD:
-        m = TWIN;
-        map = 12;
-        break;
-    default:
-        m = CD2650;
-        map = 16;
-        break;
-    }
-    if (kind != KIND_EOF || machine != ELEKTOR)
-        if (!machine_switch(m, map, false, false, false)) return LOAD_FAILED;
+    const ProgramTarget& target = program_target(kind);
+    const bool stays = target.keeps_map && machine == target.machine;
+    if (!stays && !machine_switch(static_cast<int>(target.machine), static_cast<int>(target.memmap),
+                                  false, false, false))
+        return LOAD_FAILED;
     reader->commit();
     machine_reset();
     return LOAD_MEDIUM;
@@ -447,24 +340,24 @@ int load_medium(int kind) {
     case KIND_WAV:
     case KIND_8SVX:
     case KIND_AIFF:
-        if (!machine_in({ELEKTOR, PIPBUG, BINBUG, INSTRUCTOR, CD2650, PHUNSY, SELBST})) break;
+        if (!machine_traits().cassette) break;
         rec_stop_all();
         copy_path(tape_file_name);
         tape_load_sample_file(0);
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_MDCR:
-        if (machine != PHUNSY) break;
+        if (!machine_traits().mdcr) break;
         rec_stop_all();
         copy_path(mdcr_file_name);
         mdcr_load_image(0);
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_RAW: {
-        if (!machine_in({BINBUG, CD2650})) break;
+        if (machine_traits().disk_images != DiskImages::RAW) break;
         rec_stop_all();
         int drive = 0;
-        for (int d = 0; d < machine_table[machine].drives && d < 4; d++) {
+        for (int d = 0; d < machine_desc().drives && d < 4; d++) {
             if (!drive_has_disk(d)) {
                 drive = d;
                 break;
@@ -476,7 +369,7 @@ int load_medium(int kind) {
     }
     case KIND_IMG:
     case KIND_TWIN: {
-        if (machine != TWIN) break;
+        if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
         copy_path(drive_file_name[drive]);
@@ -484,13 +377,15 @@ int load_medium(int kind) {
         return LOAD_MEDIUM;
     }
     case KIND_PAP: {
-        if (!machine_in({PIPBUG, BINBUG, TWIN})) break;
+        const u8 units = device_link.papertape_units;
+        if (units == 0) break;
         rec_stop_all();
         int unit = 0;
-        if (machine == TWIN && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
+        if (units == 2 && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
         copy_path(papertape_file_name[unit]);
         papertape_load(0, unit);
-        if (machine != TWIN) ui_request_tool_window(TW_PAPERTAPE);
+        // A single unit shows its window; two are shown where the machine shows them.
+        if (units == 1) ui_request_tool_window(TW_PAPERTAPE);
         return LOAD_MEDIUM;
     }
     default:
@@ -519,11 +414,6 @@ ProgramReader* loader_program_reader(int kind) {
     default:
         return nullptr;
     }
-}
-
-bool phunsy_blocks_fit(const KnownGame& game, u32 size) {
-    u32 length1, length2;
-    return phunsy_blocks(game, size, length1, length2);
 }
 
 int file_load(int restart) {
@@ -699,8 +589,7 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
-    if ((machine == ARCADIA || machine == PONG) && emu_region != old_region &&
-        ui_host.main_window_open())
+    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open())
         cmd_menu_command_c(262);
     else
         display_setup_geometry();

@@ -52,11 +52,6 @@ u32 load_kind_max_size(int kind);
 // recording again without asking the games database. Returns a LoadResult.
 int file_load(int restart);
 
-// Whether the load blocks of a known PHUNSY game fit a file of `size` bytes
-// and their places (guest memory, U-bank or Q-bank store).
-struct KnownGame;
-bool phunsy_blocks_fit(const KnownGame& game, u32 size);
-
 // The "Open..." requester's handling of a chosen name: a name whose file part
 // has no "." gets the machine's default suffix, and, when that fails, ".zip".
 int file_open_chosen(int quiet);

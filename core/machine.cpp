@@ -25,6 +25,7 @@
 #include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "machines/arcadia.h"
+#include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
@@ -57,36 +58,14 @@ u8 display_rotated;
 u8 window_resize_pending;
 i32 autofire_duty = 4, autofire_period = 16;
 
-// Games the "stubprograms" option starts on a fresh Arcadia and Interton.
-static constexpr i32 STUB_GAME_ARCADIA = 118, STUB_GAME_INTERTON = 132;
-
 u32 frame_period_of_rate(double rate) {
     return rate > 0.0 ? static_cast<u32>(1000000.0 / rate) : 0;
 }
 
 const char* memmap_state_file_name(u32 map) {
-    switch (map) {
-    case 22:
-        return "AstroWars.cos";
-    case 23:
-        return "Galaxia.cos";
-    case 24:
-        return "LaserBattle.cos";
-    case 25:
-        return "Lazarian.cos";
-    case 26:
-        return "Malzak1.cos";
-    case 27:
-        return "Malzak2.cos";
-    case 28:
-        return pong_machine ? "AY-3-8550.cos" : "AY-3-8500.cos";
-    case 29:
-        return "AY-3-8600.cos";
-    case 30:
-        return "Type-right.cos";
-    default:
-        return "";
-    }
+    if (map >= MEMMAPS) return "";
+    const auto name = machine_ops(static_cast<u32>(memmap_table[map].machine)).game_file_name;
+    return name ? name(map) : "";
 }
 
 void machine_setup_generic() {
@@ -124,9 +103,6 @@ i32 pipbug_controls_layout() {
 i32 instructor_controls_layout() {
     return bigcontrols_si50 ? 11 : 10;
 }
-i32 pong_controls_layout() {
-    return memmap == 28 ? 6 + viewctrlsas_8550 : 8 + viewctrlsas_8600;
-}
 i32 mikit_controls_layout() {
     return bigcontrols_mikit ? 15 : 14;
 }
@@ -144,10 +120,12 @@ static void sound_register_written(u32) {
 
 // The bus of the current machine: plain RAM with the framework's port
 // dispatch and sound hook, the machine's own hooks, then the traps of the
-// loaded game.
+// loaded game. The machine's hooks hand its devices their link; a machine
+// without printer or papertape leaves none attached.
 void machine_bus_install() {
     cpu_bus_reset();
     cpu_traps_clear();
+    device_link = DEVICES_NONE;
     cpu_bus.port_read = io_read_port;
     cpu_bus.port_write = io_write_port;
     cpu_bus.sound_written = sound_register_written;
@@ -164,7 +142,7 @@ void machine_adapt_opcode_tables() {
 // the nominal one so that a forced standard still paces sensibly.
 static void compute_frame_periods() {
     for (int standard = 0; standard < 2; standard++) {
-        double rate = machine_table[machine].refresh_rate[standard];
+        double rate = machine_desc().refresh_rate[standard];
         if (exactspeed || rate <= 0.0) rate = standard == 0 ? 60.0 : 50.0;
         frame_period_us[standard] = frame_period_of_rate(rate);
     }
@@ -203,25 +181,24 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         printer_flush(0);
         printer_flush(1);
         overlay_mode = 0;
-        const i32 old_width = machine_table[machine].width;
-        const i32 old_height = machine_table[machine].height;
+        const i32 old_width = machine_desc().width;
+        const i32 old_height = machine_desc().height;
         const u32 old_aspect = display_aspect;
         memmap = static_cast<u32>(new_memmap);
         machine = static_cast<u32>(new_machine);
-        if (machine != ARCADIA && machine != PONG)
-            emu_region = static_cast<u32>(machine_table[machine].default_region);
-        display_aspect = static_cast<u32>(machine_table[machine].default_stretch);
+        if (!machine_traits().keeps_region)
+            emu_region = static_cast<u32>(machine_desc().default_region);
+        display_aspect = static_cast<u32>(machine_desc().default_stretch);
         display_setup_geometry();
-        if (machine_table[machine].width != old_width ||
-            machine_table[machine].height != old_height || display_aspect != old_aspect)
+        if (machine_desc().width != old_width || machine_desc().height != old_height ||
+            display_aspect != old_aspect)
             window_resize_pending = 1;
     }
 
     if (new_game || force) {
         filebuf_length = 0;
         known_game_id = -1;
-        if (stubprograms && machine == ARCADIA) known_game_id = STUB_GAME_ARCADIA;
-        if (stubprograms && machine == INTERTON) known_game_id = STUB_GAME_INTERTON;
+        if (stubprograms && machine_row().stub_game >= 0) known_game_id = machine_row().stub_game;
         game_apply_settings();
         game_info_text();
     }
@@ -231,12 +208,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     std::memset(port_usage, 0, sizeof port_usage);
     mem_clear_access();
 
-    if (machine == BINBUG || machine == CD2650) {
-        drive_present[1] = 0;
-    } else if (machine != TWIN) {
-        drive_present[0] = 0;
-        drive_present[1] = 0;
-    }
+    for (int d = machine_traits().drives_kept; d < 2; d++)
+        drive_present[d] = 0;
 
     display_screen_edit_clamp();
     display_rotated = memmap_table[memmap].may_rotate && rotatescreen;
@@ -368,23 +341,13 @@ static void apply_row_after_switch(const KnownGame& row) {
 
 // A row whose memory map is empty or belongs to another machine cannot be applied.
 static bool row_usable(const KnownGame& row) {
-    return row.machine < MACHINES && row.memmap < MEMMAPS && !memmap_is_empty(row.memmap) &&
-           memmap_table[row.memmap].machine == row.machine;
+    return !memmap_is_empty(row.memmap) && memmap_table[row.memmap].machine == row.machine;
 }
 
 void game_apply_row(const KnownGame& row) {
     const u32 m = row.machine;
-    if (m == INTERTON) {
-        const bool narrow = known_game_id >= 206 && known_game_id <= 208;
-        machine_table[INTERTON].paddle_min = narrow ? 12 : 1;
-        machine_table[INTERTON].paddle_centre = narrow ? 52 : 112;
-        machine_table[INTERTON].paddle_max = narrow ? 88 : 225;
-    } else if (m == ELEKTOR) {
-        const i32 id = known_game_id;
-        const bool low = (id >= 402 && id <= 405) || id == 409 || id == 411 || id == 415;
-        machine_table[ELEKTOR].paddle_min = low ? 0 : 1;
-        machine_table[ELEKTOR].paddle_centre = low ? 1 : 111;
-    }
+    const MachineTraits& traits = machine_table[m].traits;
+    if (const auto paddles = machine_ops(m).paddle_range) paddles(known_game_id);
     dbg_pixels_per_clock = static_cast<u32>(machine_table[m].pixels_per_clock);
 
     apply_row_before_switch(row);
@@ -393,7 +356,7 @@ void game_apply_row(const KnownGame& row) {
 
     analog = static_cast<u32>(row.analog);
     sensitivity_left = sensitivity_right = row.sensitivity;
-    if (m != PIPBUG) swapped = row.swapped;
+    if (!traits.keeps_swap) swapped = row.swapped;
     for (int i = 0; i < 4; i++)
         fire_button_assign[i] = row.fire_assign[i];
     autofire_duty = row.autofire_duty;
@@ -412,7 +375,7 @@ void game_apply_row(const KnownGame& row) {
         }
     }
     current_overlay = row.overlay;
-    video_set_line_length(m <= ELEKTOR && row.line_length ? row.line_length : 227);
+    video_set_line_length(traits.console_raster && row.line_length ? row.line_length : 227);
 }
 
 void game_apply_settings() {
@@ -423,30 +386,21 @@ void game_apply_settings() {
         return;
     }
     const u32 m = machine;
-    if (m == INTERTON) {
-        machine_table[INTERTON].paddle_min = 1;
-        machine_table[INTERTON].paddle_centre = 112;
-        machine_table[INTERTON].paddle_max = 225;
-    } else if (m == ELEKTOR) {
-        machine_table[ELEKTOR].paddle_min = 1;
-        machine_table[ELEKTOR].paddle_centre = 111;
-    }
-    dbg_pixels_per_clock = static_cast<u32>(machine_table[m].pixels_per_clock);
+    if (const auto paddles = machine_row().paddle_range) paddles(-1);
+    dbg_pixels_per_clock = static_cast<u32>(machine_desc().pixels_per_clock);
 
     autofire_duty = 4;
     autofire_period = 16;
-    if (m == ARCADIA || m == INTERTON)
-        video_set_line_length(227);
-    else if (m == ELEKTOR)
-        video_set_line_length(226);
+    if (machine_traits().line_clocks > 0) video_set_line_length(machine_traits().line_clocks);
     std::memset(key_remap_six, 0, sizeof key_remap_six);
     std::memset(key_remap_four, 0, sizeof key_remap_four);
     static constexpr i32 default_fire[4] = {2, 1, 3, 0};
     std::memcpy(fire_button_assign, default_fire, sizeof fire_button_assign);
     sensitivity_left = sensitivity_right = 3;
     pipbug_peripheral = 0;
-    const bool keeps_map = m == ZACCARIA || m == MALZAK || m == PONG;
-    const int map = keeps_map ? static_cast<int>(memmap) : machine_table[m].default_memmap;
+    // Where the memory map is the game, the game stays.
+    const int map =
+        machine_traits().maps_are_games ? static_cast<int>(memmap) : machine_desc().default_memmap;
     machine_switch(static_cast<int>(m), map, false, false, false);
     current_overlay = memmap_table[memmap].default_overlay;
 }
@@ -459,7 +413,6 @@ void machine_reset() {
     mem_clear_access();
     for (PortRecord& p : port_records)
         p.last_value = 0;
-    if (machine == PIPBUG) port_records[16].last_value = 7;
 
     cpu_reset();
 
@@ -496,7 +449,7 @@ i32 emu_budget_add(i32 budget, std::int64_t clocks) {
 static void run_processor_frame() {
     static double fraction;
     in_frame = 1;
-    double clocks = machine_table[machine].clocks_per_frame + fraction;
+    double clocks = machine_desc().clocks_per_frame + fraction;
     const std::int64_t whole =
         clocks >= 2147483647.0 ? 2147483647 : static_cast<std::int64_t>(clocks);
     fraction = clocks - static_cast<double>(whole);

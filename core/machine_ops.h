@@ -9,6 +9,7 @@
 #include "core/emu.h"
 
 struct KnownGame;
+struct MachineDesc;
 
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
@@ -46,6 +47,21 @@ enum class GuestChars : u8 {
     ASTRO_WARS,
     GALAXIA,
     LASER_BATTLE,
+};
+
+// What a machine did with a word of the debugger's VIEW command.
+enum class ViewShown : u8 {
+    NONE,    // it has no view of that name
+    SHOWN,   // it printed the view
+    UNBUILT, // it has what the view shows, but no dump of it is built yet
+};
+
+// A kind of object file the debugger's SAVE writes: the suffix, the default
+// bytes per block, and the writer (1 when the file was written).
+struct ObjectFormat {
+    const char* suffix;
+    u32 block_size;
+    int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
 };
 
 struct MachineOps {
@@ -142,6 +158,122 @@ struct MachineOps {
     // The beam marker for the beam at (clock, line); false: none now.
     // nullptr: the machine has no beam marker.
     bool (*beam_marker)(i32 clock, i32 line, bool tracing, BeamLine* out) = nullptr;
+    // ---- debugger and assembler ----
+    // Shows the machine's own VIEW `word` ("PSG", "SCRN"...). nullptr: none.
+    ViewShown (*debug_view)(const char* word) = nullptr;
+    // The object file the debugger's SAVE writes. nullptr: a Signetics
+    // absolute object file (".aof", 30 bytes a block).
+    const ObjectFormat* object_format = nullptr;
+    // What the monitor notes of an address in a listing are looked up by.
+    // nullptr: the address itself.
+    u32 (*listing_note_key)(u32 address) = nullptr;
+    // An entry of every program that the disassembler follows besides 0 and
+    // the interrupt's; -1 for none.
+    i32 program_entry = -1;
+    // The processor starts at 0: the disassembler names code there BOOT.
+    bool boots_at_zero = true;
+    // The binary object file the assembler writes leaves out the addresses
+    // object_gap_start up to object_gap_end when the code goes beyond them;
+    // equal bounds: no gap.
+    u16 object_gap_start = 0;
+    u16 object_gap_end = 0;
+    // ---- commands ----
+    // The debugger command the object-file item of the Debug menu starts.
+    const char* object_save_command = "SAVEAOF ";
+    // The debugger command the disk-file item of the Debug menu starts.
+    // nullptr: the item does nothing.
+    const char* disk_save_command = nullptr;
+    // Whether VIEW BIOS has a monitor to list with the current options.
+    // nullptr: it never has.
+    bool (*bios_view)() = nullptr;
+    // Whether the monitor has a power-on self-test with the current options.
+    // nullptr: it has none.
+    bool (*self_test)() = nullptr;
+    // Whether the display has blanking areas to show with the current options.
+    // nullptr: it has none.
+    bool (*blanking_areas)() = nullptr;
+    // Whether the guest takes lowercase typed input with the current options.
+    // nullptr: it never does.
+    bool (*lowercase_input)() = nullptr;
+    // Whether the screen may erase deleted characters with the current options.
+    // nullptr: it never does.
+    bool (*erase_deleted)() = nullptr;
+    // The README section of the machine's guides. nullptr: the guides have none.
+    const char* guide_section = nullptr;
+    // Whether the coding guide has the section too, besides the gaming guide.
+    bool coding_guide = true;
+    // Help nodes of the machine's own sections for tool windows. nullptr: the
+    // common node, "" for the DIP-switch and sprite windows (none there).
+    const char* dips_help = nullptr;
+    const char* sprites_help = nullptr;
+    const char* tape_help = nullptr;      // common: "tapedeck"
+    const char* printer_help = nullptr;   // common: "printer"
+    const char* floppy_help = nullptr;    // common: "floppydrive"
+    const char* papertape_help = nullptr; // common: "papertape"
+    // ---- input and interface ----
+    // The character host key `code` types with the held modifiers and the
+    // options (or KEY_NO_CHAR, KEY_SWALLOW, KEY_TYPE_TITLE, KEY_TYPE_DATE).
+    // nullptr: the key table's terminal columns.
+    u16 (*key_char)(u32 code) = nullptr;
+    // Whether the keyboard types six-bit capitals (the Caps column masked to
+    // $3F) with the current monitor. nullptr: it never does.
+    bool (*six_bit_keys)() = nullptr;
+    // What the monitor's key input makes of key `ch` (a Backspace as DEL, the
+    // deleted character erased on the screen). nullptr: the key as typed.
+    u8 (*monitor_key)(u8 ch) = nullptr;
+    // The monitor routine that reads a key, as the BIOS log names it.
+    const char* key_routine = "CHIN";
+    // Puts the key codes pasted character `c` becomes into `out` (room for
+    // 14) and returns their count. nullptr: `c` alone.
+    int (*paste_char)(u8 c, u8* out) = nullptr;
+
+    // ---- frames, loading, states, display and sound ----
+    // The games-database row of the built-in program a fresh machine starts
+    // with under "stubprograms"; -1: none.
+    i32 stub_game = -1;
+    // Sets the paddle range in the machine's row for games-database row
+    // `game` (-1: no known game). nullptr: the row's range stays.
+    void (*paddle_range)(i32 game) = nullptr;
+    // The file name a new game of memory map `map` is saved under.
+    // nullptr: none.
+    const char* (*game_file_name)(u32 map) = nullptr;
+    // The game information's language field where the memory map is the
+    // game. nullptr: "n/a".
+    const char* program_kind = nullptr;
+    // Why the machine refuses the image of a known game that is `size` bytes
+    // long (the warning shown). nullptr: every image is taken.
+    const char* (*image_refused)(const KnownGame& row, u32 size) = nullptr;
+    // Types what starts a known program just loaded from a file of `kind`
+    // (KIND_BIN, KIND_AOF) written in `language`. nullptr: nothing.
+    void (*run_loaded)(int kind, u8 language) = nullptr;
+    // Around the common part of a save state: before one is written, after
+    // one was read in. nullptr: nothing.
+    void (*before_state_save)() = nullptr;
+    void (*after_state_load)() = nullptr;
+    // The digit a character on the screen shows in a score, any value
+    // outside 0-9 for none. nullptr: the machine shows no scores.
+    int (*score_digit)(u8 c) = nullptr;
+    // The running game's score where the machine keeps it itself.
+    // nullptr: the score is read off the screen.
+    u32 (*own_score)() = nullptr;
+    // Sets `row`'s frame size, and the current machine's text geometry when
+    // `current`, for the current options; called for every machine.
+    // nullptr: the size is fixed.
+    void (*display_geometry)(MachineDesc& row, bool current) = nullptr;
+    // Segment patterns of the hex digits 0-F a written LED digit shows.
+    // nullptr: the guest writes the segments themselves.
+    const u8* led_font = nullptr;
+    // Voice 0's volume while a PVI plays its tone. nullptr: 15.
+    u8 (*tone_volume)() = nullptr;
+    // Voice 1-15's frequency in Hz at pitch value p, below 0 for the
+    // framework's. nullptr: the framework's.
+    float (*voice_frequency)(int voice, u16 p) = nullptr;
+    // Whether the noise-burst latch starts from bit 4 of the sound register
+    // at $1E80 after a reset or a state load. nullptr: it starts clear.
+    bool (*noise_latch_follows)() = nullptr;
+    // The game list's small picture of memory map `map`. nullptr: the
+    // machine's picture.
+    u32 (*map_picture)(u32 map) = nullptr;
 };
 
 // The row of machine `m` (the current machine's row when m is out of range is

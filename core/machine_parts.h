@@ -27,18 +27,10 @@ i32 interton_controls_layout();
 i32 elektor_controls_layout();
 i32 pipbug_controls_layout();
 i32 instructor_controls_layout();
-i32 pong_controls_layout();
 i32 mikit_controls_layout();
-
-// High-score tables (core/frame.cpp).
-int arcadia_hiscore_row();
-int zaccaria_hiscore_row();
-int malzak_hiscore_row();
-int pong_hiscore_row();
 
 // Game images (core/loader.cpp).
 void image_map_at_zero(bool known);
-void phunsy_map_image(bool known);
 
 // Save-state tails (core/savestate_machines.cpp).
 void arcadia_tail(u32 map);

@@ -10,15 +10,24 @@
 #include "computers/pipbug.h"
 #include "computers/selbst.h"
 #include "computers/twin.h"
+#include "computers/autorun.h"
+#include "computers/phunsy_image.h"
 #include "core/machine_parts.h"
+#include "display/led.h"
 #include "display/machine_display.h"
 #include "machines/arcadia.h"
+#include "machines/arcadia_rows.h"
 #include "machines/coinop.h"
 #include "machines/coinop_video.h"
 #include "machines/malzak.h"
+#include "machines/malzak_rows.h"
 #include "machines/zaccaria.h"
+#include "machines/zaccaria_rows.h"
 #include "machines/elektor.h"
+#include "machines/elektor_texts.h"
+#include "machines/elektor_rows.h"
 #include "machines/interton.h"
+#include "machines/interton_rows.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/pvi_consoles.h"
@@ -47,6 +56,15 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_arcadia,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .object_gap_start = 0x1000,
+        .object_gap_end = 0x2000,
+        .blanking_areas = [] { return true; },
+        .guide_section = "arcadia",
+        .sprites_help = "arcadia-sprites",
+        .stub_game = 118,
+        .score_digit = arcadia_score_digit,
+        .display_geometry = display_geometry_console,
+        .noise_latch_follows = [] { return true; },
     },
     // INTERTON
     {
@@ -65,6 +83,14 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .blanking_areas = [] { return true; },
+        .guide_section = "interton",
+        .sprites_help = "pvi-sprites",
+        .stub_game = 132,
+        .paddle_range = interton_paddle_range,
+        .display_geometry = display_geometry_console,
+        .tone_volume = interton_tone_volume,
+        .noise_latch_follows = [] { return true; },
     },
     // ELEKTOR
     {
@@ -83,10 +109,22 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".tvc",
         .object_suffix = ".tvc",
         .asm_start = 0x0900,
-        .sound_voices = snd_voices_pvi_console,
+        .sound_voices = snd_voices_elektor,
         .display_window = display_window_pvi,
         .reset_frame = display_reset_console,
         .beam_marker = beam_marker_console,
+        .debug_view = elektor_debug_view,
+        .object_format = &elektor_object_format,
+        .program_entry = 0x0903,
+        .object_save_command = "SAVEEOF ",
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .guide_section = "elektor",
+        .sprites_help = "pvi-sprites",
+        .paddle_range = elektor_paddle_range,
+        .display_geometry = display_geometry_console,
+        .tone_volume = elektor_tone_volume,
+        .noise_latch_follows = elektor_noise_latch_follows,
     },
     // PIPBUG
     {
@@ -113,6 +151,17 @@ constexpr MachineOps ROWS[MACHINES] = {
         .display_window = display_window_pipbug,
         .reset_frame = display_reset_pipbug,
         .led_panel_geometry = led_geometry_pipbug,
+        .bios_view = [] { return true; },
+        .self_test = pipbug_monitor_2,
+        .blanking_areas = pipbug_vdu_blanks,
+        .lowercase_input = [] { return true; },
+        .erase_deleted = pipbug_monitor_2,
+        .guide_section = "pipbug-and-binbug",
+        .monitor_key = pipbug_monitor_key,
+        .paste_char = pipbug_paste_char,
+        .run_loaded = pipbug_run_loaded,
+        .display_geometry = display_geometry_pipbug,
+        .led_font = led_font_pipbug,
     },
     // BINBUG
     {
@@ -128,6 +177,14 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_terminal_colours,
         .reset_frame = display_reset_binbug,
         .beam_marker = beam_marker_binbug,
+        .disk_save_command = "SAVECMD ",
+        .blanking_areas = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "pipbug-and-binbug",
+        .sprites_help = "binbug-sprites",
+        .paste_char = binbug_paste_char,
+        .run_loaded = binbug_run_loaded,
+        .display_geometry = display_geometry_binbug,
     },
     // INSTRUCTOR
     {
@@ -147,6 +204,10 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_instructor,
         .led_panel_geometry = led_geometry_instructor,
+        .boots_at_zero = false,
+        .bios_view = [] { return true; },
+        .guide_section = "instructor-50",
+        .dips_help = "si50-dips",
     },
     // TWIN
     {
@@ -159,6 +220,17 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .object_suffix = ".aof",
         .reset_frame = display_reset_twin,
+        .disk_save_command = "SAVEMOD ",
+        .bios_view = twin_has_dos,
+        .self_test = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .erase_deleted = [] { return true; },
+        .guide_section = "twin",
+        .printer_help = "twin-printer",
+        .floppy_help = "floppydrives",
+        .papertape_help = "papertape-twin",
+        .monitor_key = twin_monitor_key,
+        .display_geometry = display_geometry_twin,
     },
     // CD2650
     {
@@ -177,6 +249,17 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .reset_frame = display_reset_cd2650,
         .beam_marker = beam_marker_cd2650,
+        .disk_save_command = "SAVEIMAG ",
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .lowercase_input = cd2650_lowercase_input,
+        .guide_section = "cd2650",
+        .sprites_help = "binbug-sprites",
+        .six_bit_keys = cd2650_six_bit_keys,
+        .key_routine = "KBIN",
+        .paste_char = cd2650_paste_char,
+        .run_loaded = cd2650_run_loaded,
+        .display_geometry = display_geometry_cd2650,
     },
     // ZACCARIA
     {
@@ -221,6 +304,16 @@ constexpr MachineOps ROWS[MACHINES] = {
         .sound_voices = snd_voices_zaccaria,
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .debug_view = zaccaria_debug_view,
+        .self_test = [] { return true; },
+        .guide_section = "coin-op-boards",
+        .dips_help = "zaccaria-dips",
+        .sprites_help = "pvi-sprites",
+        .game_file_name = zaccaria_game_file_name,
+        .program_kind = "Machine code",
+        .score_digit = zaccaria_score_digit,
+        .voice_frequency = zaccaria_voice_frequency,
+        .map_picture = zaccaria_map_picture,
     },
     // MALZAK
     {
@@ -236,6 +329,13 @@ constexpr MachineOps ROWS[MACHINES] = {
         .save_suffix = ".bin",
         .display_window = display_window_coinop,
         .beam_marker = beam_marker_coinop,
+        .self_test = [] { return true; },
+        .guide_section = "coin-op-boards",
+        .dips_help = "malzak2-dips",
+        .sprites_help = "pvi-sprites",
+        .game_file_name = malzak_game_file_name,
+        .program_kind = "Machine code",
+        .score_digit = malzak_score_digit,
     },
     // PHUNSY
     {
@@ -257,6 +357,17 @@ constexpr MachineOps ROWS[MACHINES] = {
         .led_panel_cell = led_cell_phunsy,
         .led_panel_geometry = led_geometry_phunsy,
         .beam_marker = beam_marker_phunsy,
+        .bios_view = [] { return true; },
+        .blanking_areas = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "phunsy",
+        .sprites_help = "binbug-sprites",
+        .tape_help = "phunsy-tapedeck",
+        .image_refused = phunsy_image_refused,
+        .run_loaded = phunsy_run_loaded,
+        .before_state_save = phunsy_before_state_save,
+        .after_state_load = phunsy_after_state_load,
+        .display_geometry = display_geometry_phunsy,
     },
     // PONG
     {
@@ -274,6 +385,12 @@ constexpr MachineOps ROWS[MACHINES] = {
         .tone_frequency = snd_tone_hz,
         .display_window = display_window_pong,
         .reset_frame = display_reset_pong,
+        .blanking_areas = [] { return true; },
+        .dips_help = "pong-dips",
+        .game_file_name = pong_game_file_name,
+        .program_kind = "Microcode",
+        .own_score = pong_own_score,
+        .display_geometry = pong_display_geometry,
     },
     // SELBST
     {
@@ -293,6 +410,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .reset_frame = display_reset_selbst,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_selbst,
+        .listing_note_key = selbst_listing_note_key,
+        .bios_view = [] { return true; },
+        .lowercase_input = [] { return true; },
+        .guide_section = "selbstbaucomputer",
+        .display_geometry = display_geometry_selbst,
     },
     // MIKIT
     {
@@ -310,6 +432,8 @@ constexpr MachineOps ROWS[MACHINES] = {
         .frame_takes_paper = true,
         .led_panel_cell = led_cell_double,
         .led_panel_geometry = led_geometry_mikit,
+        .guide_section = "mikit",
+        .led_font = led_font_mikit,
     },
     // TYPERIGHT
     {
@@ -325,6 +449,11 @@ constexpr MachineOps ROWS[MACHINES] = {
         .text_colours = display_typeright_colours,
         .led_panel_cell = led_cell_typeright,
         .led_panel_geometry = led_geometry_typeright,
+        .debug_view = typeright_debug_view,
+        .guide_section = "type-right",
+        .coding_guide = false,
+        .key_char = typeright_key_char,
+        .game_file_name = typeright_game_file_name,
     },
 };
 

@@ -31,6 +31,139 @@ enum SoundEffect : int {
     SFX_PUNCH
 };
 
+// A text of the message catalog: its number and the English text without a catalog.
+struct CatalogText {
+    i32 number; // 0: none
+    const char* english;
+};
+
+// The page of records the high-score window shows.
+enum class HiscorePage : u8 {
+    NONE,            // no records
+    GAME_LIST,       // one scrolling list row per game, with its picture (Arcadia)
+    COINOP,          // a row per coin-op game, with its picture
+    BALL_AND_PADDLE, // two framed groups of three, one per chip
+    DRILLS,          // a row per class and level of the typing drills, then the games
+};
+
+// How scanlines look on a machine's display.
+enum class ScanlineStyle : u8 {
+    ROWS, // every other host row of a scaled picture dark
+    NONE, // never (LED-only displays)
+    GRID, // a grid of dark rows and columns over the whole picture
+};
+
+// The floppy image files a machine's drives take.
+enum class DiskImages : u8 {
+    NONE,
+    RAW,  // sector dumps (RAW)
+    TWIN, // the TWIN's own images (IMG, TWIN)
+};
+
+// What a machine is and has, asked by everything outside the machines instead
+// of testing machine numbers. Grouped by the part of the program that asks.
+struct MachineTraits {
+    // ---- processor and timing ----
+    bool no_processor = false; // the ball-and-paddle chips and the Type-right
+    bool console_raster = false; // Arcadia and PVI consoles: 227-clock raster lines drawn by the beam
+    bool raster_timed = false;   // a raster display timed in clocks beside a processor (BINBUG, CD2650, PHUNSY)
+    bool keeps_region = false;   // switching to it keeps the chosen video standard, else its row's
+    i32 line_clocks = 0;         // raster line length an unknown game starts with; 0: left as it is
+    double longest_frame = 0.0;  // clock periods of its longest frame in any mode; 0: its row's
+    // ---- input ----
+    bool capitals_only = false;       // the keyboard types capitals whatever "lowercase" says
+    bool cursor_keys_escape = false;  // the cursor keys type Esc A, B, C, D
+    bool repeat_needs_latch = false;  // a held key repeats only with the on-screen Repeat key
+    bool ctrl_passes_keys = false;    // Ctrl with another key still presses it for the guest
+    bool escape_to_terminal = false;  // a typed Esc starts a terminal escape; the guest gets none
+    bool keys_always_queued = false;  // typed keys always queue, never repeating or latched
+    bool pause_on_play_only = false;  // P is a typing key: only the Play key pauses
+    bool typewriter_keyboard = false; // no Ctrl or Esc key; console-button keys may also type
+    bool panel_shift_keys = false;    // controls-panel keys 49 and 50 are the left and right Shift
+    bool console_keys_unused = false; // the console buttons' host keys are no guest keys
+    bool key_input_polled = false;    // the monitor polls for keys: finding none is not logged
+    bool console_reads_tape = false;  // the teletype's tape reader can feed the console input
+    u8 console_click_frames[4] = {5, 5, 5, 5}; // frames a click holds each console button down
+    CatalogText console_names[4] = {};         // localised button labels; number 0: as the table
+    // ---- display and sound ----
+    bool led_strip_optional = false; // its LED strip is in the frame only with "showleds"
+    bool slanted_leds = false;       // LED digits lean right, the decimal point further out
+    i32 led_points = 13;             // digits from the first that have a decimal point
+    ScanlineStyle scanlines = ScanlineStyle::ROWS;
+    u8 volume_bits = 3; // bits of a guest tone volume (3: higher values play at full volume)
+    // ---- devices ----
+    // ---- debugger ----
+    bool board_interrupt = false; // besides any PVI, the board interrupts the processor
+    bool os_symbols = false;      // the disk system's label, comment and note rows name addresses
+    bool code_in_rom = false;     // assembled code belongs in ROM: the assembler warns outside it
+    // ---- interface ----
+    HiscorePage hiscore_page = HiscorePage::NONE; // the high-score window's page
+    // ---- games, files and states ----
+    bool takes_bin = false;      // runs BIN images of games the database does not know
+    bool takes_aof = false;      // runs AOF programs the database does not know
+    bool game_rows = false;      // the games database lists its programs; a state names one
+    bool maps_are_games = false; // each memory map is one game (no game files)
+    bool scans_hiscores = false; // the high-score table follows the game's score every frame
+    bool keeps_swap = false;     // a game's settings leave the controller swap as it is
+    i32 idle_start_address = -1; // start address a state records with no file loaded; -1: the last
+    i32 state_led_bytes = 8;     // LED digit bytes of a save state
+    bool cassette = false;       // a cassette interface (WAV, 8SVX, AIFF tapes)
+    bool mdcr = false;           // a mini digital cassette recorder (MDCR tapes)
+    DiskImages disk_images = DiskImages::NONE;
+    u8 drives_kept = 0; // floppy drives whose presence a machine switch keeps
+    // ---- menus ----
+    bool netplay = false; // two copies can play one game over the network
+    // What the menu items need:
+    bool jump_to_bios = false;   // Jump to BIOS: a monitor the menu jumps into
+    bool screen_text = false;    // the screen reads as text: ASCII text export, Copy text
+    bool console_screen = false; // a console's video-chip screen: ASM export, Dejitter, Multiplex
+    bool screen_editing = false; // the Screen item edits the guest's screen
+    bool uvi = false;            // a 2637 UVI: the video-chip items, Flag line emulation
+    bool text_screen = false; // a text screen typed on from a keyboard: Paste text, Inverse video
+    bool tvc_files = false;   // SAVETVC writes the machine's tape files
+    bool dos_errors = false;  // ERROR explains the disk operating system's error numbers
+    bool basic_view = false;  // VIEW BASIC lists a BASIC program
+    bool screen_view = false; // VIEW SCRN dumps the screen
+    bool udg_characters = false;     // user-defined, flashing characters: VIEW UDG, Invert flashed
+    bool bios_log = false;           // L B logs the monitor's calls
+    bool raise_interrupt = false;    // GI raises an interrupt, besides on the PVI machines
+    bool cpu_monitor = false;        // the CPU monitor window
+    bool video_monitor = false;      // the UVI/PVI monitor window, besides the video-chip machines
+    bool musical_keyboard = false;   // the musical keyboard window, besides the video-chip machines
+    bool controls_window = false;    // the Controls window
+    bool instruments = false;        // industrial and scientific instruments on the serial port
+    bool has_papertape = false;      // papertape units
+    bool has_printer = false;        // printers
+    bool cartridge_console = false;  // a cartridge console: Artefacts, Use stub programs
+    bool pvi_console = false;        // a PVI console: Darken backgrounds, DRAW 4 (DMA writes)
+    bool echo_console = false;       // its serial I/O may be echoed to the console
+    bool randomize_memory = false;   // memory may start random
+    bool blinking_cursor = false;    // a cursor that may blink
+    bool fill_intersections = false; // the display may fill the intersections of its dots
+    bool unlit_leds = false;         // LEDs that may be drawn unlit
+    bool show_leds = false;          // LEDs that may be shown or hidden
+    bool analog_guest = false;       // the guest's controllers may be analog
+    bool show_positions = false;     // the controller positions may be shown
+    bool paddles = false;            // analog paddles: Spring-loaded, Sensitivity
+    bool pad_controllers = false;    // host pads and mice as controllers, besides the PVI machines
+    bool redefine_keys = false;      // the guest keys may be redefined
+    bool queue_keystrokes = false;   // typed keys may be queued
+    bool ambient_sounds = false;     // ambient sounds of the devices and cabinet
+    bool retune = false;             // tones that may be retuned, besides the video-chip machines
+    bool sprites = false;        // sprites and collisions besides the PVI machines: Collisions, SPR
+    bool trainer_lives = false;  // trainers: infinite lives, invincibility
+    bool trainer_time = false;   // trainers: infinite time; the Trainers sub-menu follows it
+    bool debug_graphics = false; // the debugger's Graphics sub-menu, DRAW 0 and 1
+    bool draw_tables = false;    // DRAW 2 and 3: collision, CHARLINE or DMA tables, grids
+    bool pixel_based = false;    // frame/line-based or pixel-based emulation may be chosen
+    bool keyboard_layouts = false; // the terminal's keyboard layouts
+    bool region_choice = false;    // NTSC or PAL may be chosen, and the display size follows
+    // Inclusive ranges of checkable menu ids, none when last < first:
+    i32 bios_first = 0, bios_last = -1; // the monitors it may run
+    i32 dos_first = 0, dos_last = -1;   // its disk operating systems
+    i32 vdu_first = 0, vdu_last = -1;   // its video display units
+};
+
 struct MachineDesc {
     const char* keyword;    // "ARCADIA" .. "TYPERIGHT"
     i32 width;              // guest display width; 0 until the display geometry sets it
@@ -67,6 +200,20 @@ struct MachineDesc {
     i32 drives;                   // floppy drives used
     const char* const* left_keys; // KEYPAD_KEYS labels, "-----" = key absent; null = no keypad
     const char* const* right_keys;
+    MachineTraits traits;
+};
+
+// What the board of one memory map has, where it differs between the games
+// of one machine.
+struct MemmapTraits {
+    // ---- menus ----
+    bool psg = false;             // AY-3-8910 PSGs: the PSG monitor, PSG and YM sound files
+    bool psg_view = false;        // VIEW PSG dumps its PSGs or tone units
+    bool dip_switches = false;    // the DIP switches window
+    bool autofire = false;        // autofire, besides the PVI machines
+    bool force_feedback = false;  // host pads may rumble
+    bool second_joystick = false; // the right controller may be the second digital joystick
+    bool skip_level = false;      // the Skip level trainer
 };
 
 struct MemmapDesc {
@@ -80,10 +227,24 @@ struct MemmapDesc {
     i32 menu_item;                       // 125..144; 0 for the empty rows
     std::array<u8, SOUND_VOICES> sounds; // tone voices 0-15, then the ten effects
     i32 sound_count;                     // flags set in `sounds`; computed at start-up
+    MemmapTraits traits;
 };
 
 extern MachineDesc machine_table[MACHINES];
 extern MemmapDesc memmap_table[MEMMAPS];
+
+// The current machine's row; the first row while no machine is set up.
+inline const MachineDesc& machine_desc() {
+    return machine_table[machine < MACHINES ? machine : 0];
+}
+// What the current machine is and has.
+inline const MachineTraits& machine_traits() {
+    return machine_desc().traits;
+}
+// The current memory map's row; the first row while no map is set.
+inline const MemmapDesc& memmap_desc() {
+    return memmap_table[memmap < MEMMAPS ? memmap : 0];
+}
 
 // Counts each memory map's sound flags into its sound count; start-up calls it once.
 void memmap_count_sounds();

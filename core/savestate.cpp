@@ -60,19 +60,19 @@ static bool reading() {
     return serial_dir != SERIAL_WRITE;
 }
 
+// What machine m is and has; a number out of range gets the defaults.
+static const MachineTraits& traits_of(u32 m) {
+    static const MachineTraits none{};
+    return m < MACHINES ? machine_table[m].traits : none;
+}
+
 // The clock periods of machine m's longest frame: its row's, which some set-ups
 // write only when the machine is set up and some modes shorten, and never less
 // than the longest frame the machine runs in any mode (the raster consoles' 50 Hz
 // frame, the coin-op boards' frame, SELBST's fast mode).
 i32 state_frame_limit(u32 m) {
     double clocks = m < MACHINES ? machine_table[m].clocks_per_frame : 0.0;
-    double longest = 0.0;
-    if (m <= ELEKTOR)
-        longest = 17706.0;
-    else if (m == ZACCARIA || m == MALZAK)
-        longest = 23608.0;
-    else if (m == SELBST)
-        longest = 20000.0;
+    const double longest = traits_of(m).longest_frame;
     if (!(clocks > longest)) clocks = longest;
     if (clocks >= 2147483647.0) return 2147483647;
     return static_cast<i32>(std::ceil(clocks));
@@ -107,12 +107,9 @@ static void processor_part(u32 m) {
     if (reading() && game > LAST_GAME_ROW) serial_mark_bad("games database index");
     state_field_skip(2);
 
-    if (!reading() && !file_loaded) {
-        if (m == INSTRUCTOR)
-            game_start_address = 0x1800;
-        else if (m == MIKIT)
-            game_start_address = 0x0000;
-    }
+    const i32 idle_start = traits_of(m).idle_start_address;
+    if (!reading() && !file_loaded && idle_start >= 0)
+        game_start_address = static_cast<u16>(idle_start);
     u8 high = static_cast<u8>(game_start_address >> 8), low = static_cast<u8>(game_start_address);
     state_field_u8(&high);
     state_field_u8(&low);
@@ -135,7 +132,7 @@ static void processor_part(u32 m) {
     state_field_u32(&vdu_cursor_col);
     state_field_u32(&vdu_cursor_row);
     state_field_u8(&lamp_latch);
-    state_field_bytes(led_digits, m == PIPBUG ? 13 : 8);
+    state_field_bytes(led_digits, static_cast<u32>(traits_of(m).state_led_bytes));
     if (reading()) cpu_state_load(cpu);
 }
 
@@ -144,7 +141,7 @@ static void walk(u32 m, u32 map) {
     serial_seek(STATE_HEADER_SIZE);
     if (!reading()) state_guest_version = state_version_of(m);
     paddles();
-    if (m != PONG && m != TYPERIGHT) processor_part(m);
+    if (!traits_of(m).no_processor) processor_part(m);
     state_machine_tail(m, map);
     state_length = serial_cursor();
 }
@@ -164,10 +161,7 @@ bool state_write_buffer(u8 kind, std::vector<u8>* out) {
     state_put_u8(state_version_of(machine));
     state_put_u8(kind);
     state_put_u8(memmap);
-    if (machine == PHUNSY) {
-        phunsy_ubank_save(phunsy_bank >> 4);
-        phunsy_qbank_save(phunsy_bank & 15);
-    }
+    if (const auto before = machine_row().before_state_save) before();
     state_serialise();
     const bool overrun = serial_overrun();
     out->resize(serial_cursor());

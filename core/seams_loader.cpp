@@ -10,6 +10,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/filekinds.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/machine.h"
 #include "core/recording.h"
@@ -100,10 +101,11 @@ u32 key_image_index(int game_row, int map) {
         const i32 model = known_games_db[game_row].console_model;
         if (model >= 0 && model <= 59) return static_cast<u32>(319 + model);
     }
-    if (map >= 22 && map <= 25) return map == 25 ? 10u : static_cast<u32>(map - 14);
     if (map >= 0 && map < static_cast<int>(MEMMAPS)) {
+        const u32 m = static_cast<u32>(memmap_table[map].machine);
+        if (const auto picture = machine_ops(m).map_picture) return picture(static_cast<u32>(map));
         static constexpr u32 by_machine[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16};
-        return by_machine[memmap_table[map].machine];
+        return by_machine[m];
     }
     return 0;
 }

@@ -225,16 +225,16 @@ static void integers_a() {
     ini_field_int("keyboardtype", &keyboardtype, 0, 2);
     ini_field_int("keymap", &keymap, 0, 2);
     {
-        i32 map = static_cast<i32>(memmap);
-        ini_field_int("memorymap", &map, 0, 30);
-        if (reading() && map != static_cast<i32>(memmap)) {
+        // Reading records the chosen map; start-up switches to it through the machine
+        // switch, so reading settings never changes the running machine behind its back.
+        i32 map = static_cast<i32>(reading() ? settings_memmap : memmap);
+        ini_field_int("memorymap", &map, 0, MEMMAPS - 1);
+        if (reading() && map != static_cast<i32>(settings_memmap)) {
             if (memmap_is_empty(static_cast<u32>(map)))
                 con_printf("memorymap: memory map %d is empty!\n", map);
             else
-                memmap = static_cast<u32>(map);
+                settings_memmap = static_cast<u32>(map);
         }
-        if (reading() && !memmap_is_empty(memmap))
-            machine = static_cast<u32>(memmap_table[memmap].machine);
     }
     ini_field_word("netport", &net_port, 0, 65535);
 }

@@ -2,6 +2,8 @@
 // the file over them.
 #include "core/settings_vars.h"
 
+#include "core/emu.h"
+
 // Start-up and exit
 u8 upgrade_mode = 0;
 u8 lock_config = 0;
@@ -103,6 +105,7 @@ u32 papertape_write_protect = 0;
 // Video-game machines
 u8 dips_astrowars = 143, dips_astrowars_2 = 0, dips_galaxia = 143, dips_laserbattle = 191;
 u8 dips_lazarian_2 = 191, dips_lazarian_3 = 242;
+u32 settings_memmap = MAP_ARCADIA_EMERSON;
 i32 pong_angles = 1, pong_batsizes = 1, pong_machine = 2, pong_players = 0;
 i32 pong_serving = 0, pong_speed = 0, pong_variant = 4;
 u32 pong_lockhorizontal = 1, pong_playerid = 0;

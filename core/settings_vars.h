@@ -99,6 +99,7 @@ extern u32 tape_write_protect;      // "writeprotect3"
 extern u32 papertape_write_protect; // "writeprotect4"
 
 // ---- Video-game machines -----------------------------------------------------
+extern u32 settings_memmap; // "memorymap": the map start-up switches to
 extern u8 dips_astrowars, dips_astrowars_2, dips_galaxia, dips_laserbattle;
 extern u8 dips_lazarian_2, dips_lazarian_3;
 extern i32 pong_angles, pong_batsizes, pong_machine, pong_players, pong_serving;

@@ -278,7 +278,8 @@ void app_main(int argc, char** argv) {
 
     // 39: the configured machine (which names its own files in the shared buffer).
     const std::string named_file = file_name_buffer;
-    machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, true, true);
+    machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true, true,
+                   true);
     app_acquired.machine_ready = true;
 
     // 40-41: symbols, batch jobs, the first file.

@@ -2,6 +2,7 @@
 
 #include "core/emu.h"
 #include "core/gamesdb.h"
+#include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 
@@ -83,15 +84,15 @@ constexpr Patch row_830[] = {
 
 PatchList board_list(u32 map) {
     switch (map) {
-    case 22:
+    case MAP_ASTRO_WARS:
         return {astro_wars, std::size(astro_wars)};
-    case 23:
+    case MAP_GALAXIA:
         return {galaxia, std::size(galaxia)};
-    case 24:
+    case MAP_LASER_BATTLE:
         return {laser_battle, std::size(laser_battle)};
-    case 25:
+    case MAP_LAZARIAN:
         return {lazarian, std::size(lazarian)};
-    case 26:
+    case MAP_MALZAK_1:
         return {malzak1, std::size(malzak1)};
     default:
         return {malzak2, std::size(malzak2)};
@@ -145,7 +146,7 @@ void write_run(u16 address, std::string_view bytes) {
 }
 
 PatchList current_list() {
-    if (memmap >= 22 && memmap <= 27) return board_list(memmap);
+    if (machine_desc().coinop) return board_list(memmap);
     if (static_cast<u32>(known_game_id) > 857) return {};
     return game_list(static_cast<u32>(known_game_id));
 }

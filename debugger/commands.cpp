@@ -8,6 +8,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/loader.h"
 #include "core/message.h"
@@ -24,7 +25,6 @@
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
-#include "machines/elektor.h"
 
 #include <cctype>
 #include <cstdio>
@@ -86,7 +86,7 @@ void dbg_range_message(u32 low, u32 high) {
 }
 
 bool dbg_machine_has_cpu(bool verbose) {
-    if (machine == PONG || machine == TYPERIGHT) {
+    if (machine_traits().no_processor) {
         if (verbose) dbg_wrong_machine();
         return false;
     }
@@ -380,8 +380,7 @@ static void cmd_run_to() {
         dbg_clear_run_targets();
         dbg_run_to_loop_end = 1;
     } else if (letter && t == 'I') {
-        if (machine_table[machine].pvi_count == 0 && machine != BINBUG && machine != INSTRUCTOR &&
-            machine != TWIN && machine != PHUNSY) {
+        if (machine_desc().pvi_count == 0 && !machine_traits().board_interrupt) {
             dbg_wrong_machine();
             return;
         }
@@ -431,7 +430,7 @@ static void cmd_log() {
         toggle(logreadwrites);
         break;
     case 'B':
-        if (!(machine >= 2 && machine <= 7) && machine != 10 && machine != 12) {
+        if (!machine_traits().bios_log) {
             dbg_wrong_machine();
             return;
         }
@@ -736,8 +735,9 @@ static void cmd_savesym() {
 
 // ---- Saving memory -----------------------------------------------------------------
 
-// SAVEAOF and SAVEEOF: the Elektor writes its cassette blocks (".eof"), every
-// other machine a Signetics absolute object file (".aof").
+// SAVEAOF and SAVEEOF: the machine's own object file where its row names one
+// (the Elektor's cassette blocks, ".eof"), else a Signetics absolute object
+// file (".aof").
 static void cmd_save_object() {
     const int n = dbg_arg_count();
     if (n < 2 || dbg_lone_question()) {
@@ -754,8 +754,10 @@ static void cmd_save_object() {
         dbg_range_message(0, 0x7FFF);
         return;
     }
-    const bool elektor = machine == ELEKTOR;
-    u32 block_size = elektor ? 16 : 30;
+    static constexpr ObjectFormat signetics = {".aof", 30, objfile_save_aof};
+    const ObjectFormat* own = machine_row().object_format;
+    const ObjectFormat& format = own ? *own : signetics;
+    u32 block_size = format.block_size;
     if (n >= 5) {
         block_size = dbg_parse_register_operand(dbg_arg5, 0xFF, 0);
         if (block_size == none || block_size == 0) {
@@ -766,10 +768,9 @@ static void cmd_save_object() {
     char name[1024];
     std::snprintf(name, sizeof name, "%s",
                   n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
-    file_set_extension(elektor ? ".eof" : ".aof", name, sizeof name, 0, "");
+    file_set_extension(format.suffix, name, sizeof name, 0, "");
     dir_enter_projects();
-    const int written = elektor ? elektor_save_eof(name, start, end, game_start, block_size)
-                                : objfile_save_aof(name, start, end, game_start, block_size);
+    const int written = format.save(name, start, end, game_start, block_size);
     dir_restore();
     if (written)
         dbg_ok();

@@ -10,6 +10,7 @@
 #include "cpu/optables.h"
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
+#include "debugger/watch.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,13 +23,13 @@
 extern char** environ;
 
 static bool has_pvi() {
-    return machine_table[machine].pvi_count > 0;
+    return machine_desc().pvi_count > 0;
 }
 
 // GI: raise the processor's interrupt request and let it be accepted at once
 // unless interrupts are inhibited.
 void dbg_cmd_interrupt() {
-    if (!has_pvi() && machine != INSTRUCTOR && machine != PHUNSY) {
+    if (!has_pvi() && !machine_traits().raise_interrupt) {
         dbg_wrong_machine();
         return;
     }
@@ -56,8 +57,7 @@ void dbg_cmd_cpu_type() {
 }
 
 void dbg_cmd_guide_pixel() {
-    if (machine != ARCADIA && !has_pvi() && machine != BINBUG && machine != CD2650 &&
-        machine != PHUNSY) {
+    if (!dbg_machine_has_beam_line()) {
         dbg_wrong_machine();
         return;
     }
@@ -74,7 +74,7 @@ void dbg_cmd_sprite_mode() {
         con_printf("%s: SPR 0|1|2\n\n", "Usage");
         return;
     }
-    if (machine != ARCADIA && !has_pvi() && machine != PONG) {
+    if (!has_pvi() && !machine_traits().sprites) {
         dbg_wrong_machine();
         return;
     }

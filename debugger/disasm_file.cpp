@@ -52,10 +52,9 @@ static const KnownGame* current_game() {
 // The rows of the machine, DOS, ACOS and game sources (those that seed the
 // code discovery).
 template <typename Visit> static void each_program_label(Visit visit) {
-    if (machine < MACHINES)
-        each_row(machine_table[machine].first_label_row, machine_table[machine].last_label_row, 0,
-                 visit);
-    if (machine == BINBUG) {
+    const MachineDesc& m = machine_desc();
+    each_row(m.first_label_row, m.last_label_row, 0, visit);
+    if (m.traits.os_symbols) {
         each_row(dos_label_first, dos_label_last, 0, visit);
         each_row(LABEL_ACOS_FIRST, LABEL_ACOS_FIRST + LABEL_ACOS_ROWS - 1, 0, visit);
     }
@@ -66,8 +65,7 @@ template <typename Visit> static void each_program_label(Visit visit) {
 }
 
 template <typename Visit> static void each_pvi_label(Visit visit) {
-    if (machine >= MACHINES) return;
-    const MachineDesc& m = machine_table[machine];
+    const MachineDesc& m = machine_desc();
     for (i32 pvi = 0; pvi < m.pvi_count; pvi++)
         each_row(LABEL_PVI_FIRST + pvi * LABEL_PVI_ROWS,
                  LABEL_PVI_FIRST + pvi * LABEL_PVI_ROWS + LABEL_PVI_ROWS - 1,
@@ -101,13 +99,10 @@ void dis_write_equates(const char* equate_word) {
     each_row(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0, row_out);
     section(";PVI Equates--------------------------------------------------------------\n", true);
     each_pvi_label(row_out);
-    if (machine < MACHINES) {
-        section(";Machine Equates----------------------------------------------------------\n",
-                true);
-        each_row(machine_table[machine].first_label_row, machine_table[machine].last_label_row, 0,
-                 row_out);
-    }
-    if (machine == BINBUG) {
+    const MachineDesc& m = machine_desc();
+    section(";Machine Equates----------------------------------------------------------\n", true);
+    each_row(m.first_label_row, m.last_label_row, 0, row_out);
+    if (m.traits.os_symbols) {
         section(";DOS Equates--------------------------------------------------------------\n",
                 true);
         each_row(dos_label_first, dos_label_last, 0, row_out);
@@ -264,7 +259,7 @@ static void invent_labels(u32 first, u32 last) {
         u8 kind;
         if (flags & DIS_CODE_LABEL) {
             kind = 'C';
-            if (address == 0 && machine != INSTRUCTOR)
+            if (address == 0 && machine_row().boots_at_zero)
                 std::snprintf(name, sizeof name, "BOOT");
             else if (static_cast<i32>(address) == interrupt)
                 std::snprintf(name, sizeof name, "INTERRUPT");
@@ -417,7 +412,8 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     i32 interrupt = interrupt_address();
     push_entry(0x0000);
     if (interrupt >= 0) push_entry(static_cast<u32>(interrupt));
-    if (machine == ELEKTOR) push_entry(0x0903);
+    const i32 program_entry = machine_row().program_entry;
+    if (program_entry >= 0) push_entry(static_cast<u32>(program_entry));
     if (game_start_address != 0) push_entry(game_start_address);
     auto seed = [](LabelRow& row, u32 address) {
         if (row.kind == 'C') push_entry(address);
@@ -450,7 +446,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
 
     if (asm_output_file) con_printf(";%s\n", final_name.c_str());
     con_printf(";Disassembled by %s at %s\n", machine_title(machine), format_date_time_long());
-    con_printf(";Platform: %s\n", memmap < MEMMAPS ? memmap_table[memmap].name : "");
+    con_printf(";Platform: %s\n", memmap_desc().name);
     con_printf(";Size:     %d bytes ($%04X..$%04X)\n\n",
                static_cast<int>(last) - static_cast<int>(first) + 1, first, last);
 

@@ -1,10 +1,11 @@
 // The comments and notes that belong to a guest address: the machine's and
-// the running game's comment and note rows, the BINBUG DOS rows, and the
+// the running game's comment and note rows, the disk system's rows, and the
 // board's monitor notes. Listings reach them through cpu_host.address_comments.
 #include "debugger/disasm_file.h"
 
 #include "core/gamesdb.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
@@ -30,10 +31,9 @@ static void print_comment_rows(i32 first, i32 last, u32 address, bool stop_at_fi
 }
 
 static void print_table_comments(u32 address) {
-    if (machine >= MACHINES) return;
-    const MachineDesc& m = machine_table[machine];
+    const MachineDesc& m = machine_desc();
     print_comment_rows(m.first_comment_row, m.last_comment_row, address, false);
-    if (machine == BINBUG) {
+    if (m.traits.os_symbols) {
         print_comment_rows(dos_comment_first, dos_comment_last, address, false);
         print_comment_rows(COMMENT_BINBUG_FIRST, COMMENT_BINBUG_LAST, address, false);
     }
@@ -44,12 +44,10 @@ static void print_table_comments(u32 address) {
 void dis_print_address_comments(u32 address) {
     address &= 0x7FFF;
     print_table_comments(address);
-    // The monitor notes of the board; one monitor names its routines by the
-    // call word stored at the address.
-    if (cpu_bus.bios_notes)
-        cpu_bus.bios_notes(machine == SELBST
-                               ? (guest_memory[address] << 8) | guest_memory[page_add(address, 1)]
-                               : address);
+    // The monitor notes of the board, by the address or by what the machine
+    // looks them up by.
+    const auto note_key = machine_row().listing_note_key;
+    if (cpu_bus.bios_notes) cpu_bus.bios_notes(note_key ? note_key(address) : address);
     dis_address_notes(address, 0, nullptr, 0);
 }
 
@@ -108,10 +106,9 @@ static int note_range(i32 first_row, i32 last_row, u32 address, int mode, int fi
 }
 
 void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size) {
-    if (machine >= MACHINES) return;
-    const MachineDesc& m = machine_table[machine];
+    const MachineDesc& m = machine_desc();
     note_range(m.first_note_row, m.last_note_row, address, mode, 1, buffer, buffer_size);
-    if (machine == BINBUG) {
+    if (m.traits.os_symbols) {
         note_range(dos_note_first, dos_note_last, address, mode, 0, buffer, buffer_size);
         note_range(NOTE_BINBUG_FIRST, NOTE_BINBUG_LAST, address, mode, 0, buffer, buffer_size);
     }

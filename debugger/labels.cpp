@@ -74,7 +74,7 @@ void fill_label_table() {
 enum Source { SRC_USER, SRC_CPU, SRC_PVI, SRC_MACHINE, SRC_DOS, SRC_ACOS, SRC_GAME };
 
 bool has_cpu() {
-    return machine != PONG && machine != TYPERIGHT;
+    return !machine_traits().no_processor;
 }
 
 const KnownGame* loaded_game() {
@@ -94,7 +94,7 @@ template <typename Visit> bool each_in(Source source, Visit visit) {
         }
         return false;
     };
-    const bool known = machine < MACHINES;
+    const MachineDesc& m = machine_desc();
     switch (source) {
     case SRC_USER:
         for (u32 i = 0; i < user_label_count && i < USER_LABEL_ROWS; i++)
@@ -104,21 +104,18 @@ template <typename Visit> bool each_in(Source source, Visit visit) {
     case SRC_CPU:
         return run(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0);
     case SRC_PVI:
-        if (!known) return false;
-        for (i32 p = 0; p < machine_table[machine].pvi_count; p++) {
+        for (i32 p = 0; p < m.pvi_count; p++) {
             const i32 first = LABEL_PVI_FIRST + p * LABEL_PVI_ROWS;
-            if (run(first, first + LABEL_PVI_ROWS - 1,
-                    static_cast<u32>(machine_table[machine].first_pvi_base)))
+            if (run(first, first + LABEL_PVI_ROWS - 1, static_cast<u32>(m.first_pvi_base)))
                 return true;
         }
         return false;
     case SRC_MACHINE:
-        return known && run(machine_table[machine].first_label_row,
-                            machine_table[machine].last_label_row, 0);
+        return run(m.first_label_row, m.last_label_row, 0);
     case SRC_DOS:
-        return machine == BINBUG && run(dos_label_first, dos_label_last, 0);
+        return m.traits.os_symbols && run(dos_label_first, dos_label_last, 0);
     case SRC_ACOS:
-        return machine == BINBUG &&
+        return m.traits.os_symbols &&
                run(LABEL_ACOS_FIRST, LABEL_ACOS_FIRST + LABEL_ACOS_ROWS - 1, 0);
     case SRC_GAME:
         if (const KnownGame* game = loaded_game())
@@ -440,8 +437,7 @@ void sym_write_file(std::FILE* file) {
     };
     std::fprintf(file, ";CPU flags:\n");
     each_in(SRC_CPU, write);
-    if (machine < MACHINES &&
-        (machine_table[machine].first_label_row >= 0 || machine_table[machine].pvi_count > 0)) {
+    if (machine_desc().first_label_row >= 0 || machine_desc().pvi_count > 0) {
         std::fprintf(file, ";Guest-specific:\n");
         each_in(SRC_MACHINE, write);
         each_in(SRC_DOS, write);

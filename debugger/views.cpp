@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/helpers.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "cpu/bus.h"
@@ -11,8 +12,7 @@
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
 #include "debugger/debugger.h"
-#include "machines/elektor_texts.h"
-#include "machines/typeright.h"
+#include "debugger/watch.h"
 
 #include <cstdio>
 
@@ -66,11 +66,11 @@ void dbg_view_cpu(int blank_line) {
     psl_text(cpu_psl, psl);
     format_number_grouped(dbg_clocks_to_units(static_cast<u32>(cpu_cycles)), time);
     time[GROUPED_WIDTH] = '\0';
-    const bool raster_timed = machine == BINBUG || machine == CD2650 || machine == PHUNSY;
+    const MachineTraits& traits = machine_traits();
     char x[12] = "-", y[12] = "-";
-    if (machine <= 2 || raster_timed) std::snprintf(x, sizeof x, "%d", raster_clock);
-    if (machine == ARCADIA || machine_table[machine].pvi_count > 0 || raster_timed)
-        std::snprintf(y, sizeof y, "%d", raster_line);
+    if (traits.console_raster || traits.raster_timed)
+        std::snprintf(x, sizeof x, "%d", raster_clock);
+    if (dbg_machine_has_beam_line()) std::snprintf(y, sizeof y, "%d", raster_line);
     const u8* r = cpu_regs;
     const u32 sp = cpu_psu & PSU_SP;
     const u16* ras = cpu_ras;
@@ -120,24 +120,22 @@ void dbg_cmd_view() {
             dbg_cmd_view_cpu();
             return;
         }
-        if (dbg_nocase_equal(dbg_arg1, "PSG") && memmap != 24 && memmap != 25) {
-            if (machine == ELEKTOR && memmap == 5)
-                elektor_view_psg_registers(); // both PSGs of the expanded Elektor
-            else
-                dbg_wrong_machine();
+        const auto own_view = machine_row().debug_view;
+        const ViewShown shown = own_view ? own_view(dbg_arg1) : ViewShown::NONE;
+        if (shown == ViewShown::SHOWN) return;
+        // A machine whose row shows no PSG has none.
+        if (shown == ViewShown::NONE && dbg_nocase_equal(dbg_arg1, "PSG")) {
+            dbg_wrong_machine();
             return;
         }
-        if (machine == TYPERIGHT && dbg_nocase_equal(dbg_arg1, "SCRN")) {
-            typeright_dump_lcd();
-            return;
-        }
+        bool unbuilt = shown == ViewShown::UNBUILT;
         for (const char* word : other_views)
-            if (dbg_nocase_equal(dbg_arg1, word)) {
-                // The other memory and chip dumps are not part of this
-                // program yet.
-                con_printf("Command is unavailable.\n\n");
-                return;
-            }
+            unbuilt = unbuilt || dbg_nocase_equal(dbg_arg1, word);
+        if (unbuilt) {
+            // The other memory and chip dumps are not part of this program yet.
+            con_printf("Command is unavailable.\n\n");
+            return;
+        }
     }
     con_printf("%s: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n", "Usage");
 }

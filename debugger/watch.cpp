@@ -521,6 +521,11 @@ void dbg_trace_port_access(u32 port, u8 value, int is_write) {
 // ---- Raster timing -------------------------------------------------------------------
 
 bool dbg_machine_has_raster() {
-    if (machine == ARCADIA || machine_table[machine].pvi_count > 0) return true;
-    return !framebased && (machine == BINBUG || machine == CD2650 || machine == PHUNSY);
+    const MachineTraits& t = machine_traits();
+    if (t.console_raster || machine_desc().pvi_count > 0) return true;
+    return !framebased && t.raster_timed;
+}
+
+bool dbg_machine_has_beam_line() {
+    return dbg_machine_has_raster() || machine_traits().raster_timed;
 }

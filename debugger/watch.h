@@ -24,6 +24,9 @@ int dbg_check_range(u32 start, u32 end);
 u32 dbg_parse_address_operand(const char* text, int mask_allowed);
 // Whether the current machine keeps raster timing that "R R" and "R <line>" can stop at.
 bool dbg_machine_has_raster();
+// Whether the current machine's display follows a beam line, with any timing:
+// the CPU view shows the line and the guide pixel marks the beam.
+bool dbg_machine_has_beam_line();
 // The text of a watched byte: an ASCII control name, a quoted character, or a
 // name of the upper codes ("NC", "Brk", ...). out holds at least 8 bytes.
 const char* dbg_char_name(u8 value, char* out);

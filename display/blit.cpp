@@ -121,14 +121,15 @@ bool beam_marker_phunsy(i32 clock, i32 line, bool, BeamLine* out) {
 // The coin-op boards: a line across the whole frame on the beam's line.
 bool beam_marker_coinop(i32 clock, i32 line, bool tracing, BeamLine* out) {
     if (!tracing && (line < 1 || line > 239)) return false;
-    *out = {0, line, machine_table[machine].width - 1, line, clock, line};
+    *out = {0, line, machine_desc().width - 1, line, clock, line};
     return true;
 }
 
 void display_blit() {
     if (!display_host_window || !display_buffer) return;
     if (!display_refresh_due()) return;
-    if (machine == TYPERIGHT) display_scanline_prepass();
+    // The grid covers the whole picture, which every blit redraws.
+    if (machine_traits().scanlines == ScanlineStyle::GRID) display_scanline_prepass();
     if (display_filter_active()) {
         if (display_scale == 2) display_scale2x();
         if (display_scale == 3) display_scale3x();

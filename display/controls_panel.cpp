@@ -96,7 +96,7 @@ int digit_of(u8 pattern) {
 }
 
 int led_digit_count() {
-    const i32 n = machine_table[machine].led_digits;
+    const i32 n = machine_desc().led_digits;
     return n < 0 ? 0 : n > 13 ? 13 : n;
 }
 

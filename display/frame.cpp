@@ -245,11 +245,6 @@ void set_vdu(const VduShape& v) {
     vdu_glyph_height = v.glyph_h;
 }
 
-void set_size(Machine m, i32 w, i32 h) {
-    machine_table[m].width = w;
-    machine_table[m].height = h;
-}
-
 void set_window(i32 left, i32 top, i32 right, i32 bottom) {
     display_window_left = left;
     display_window_top = top;
@@ -296,72 +291,96 @@ DisplayWindow display_window_pong(i32 w, i32 h) {
     return {27, emu_region == 1 ? 44 : 42, w - 1, h - 1};
 }
 
-void display_setup_geometry() {
-    const bool fifty = emu_region == 1;
-    const bool leds = showleds != 0;
+// Frame sizes: the consoles' raster, the terminals' text and LED strip.
+static void set_size(MachineDesc& row, i32 w, i32 h) {
+    row.width = w;
+    row.height = h;
+}
 
-    // VDU text geometry.
+void display_geometry_console(MachineDesc& row, bool) {
+    const bool fifty = emu_region == 1;
+    if (blankingareas)
+        set_size(row, 228, fifty ? 312 : 262);
+    else
+        set_size(row, 164, fifty ? 269 : 226);
+}
+
+// The PIPBUG's row takes its own VDU's size whatever the current machine.
+void display_geometry_pipbug(MachineDesc& row, bool current) {
     const int vdu = pipbug_vdu >= 0 && pipbug_vdu <= 5 ? pipbug_vdu : 0;
-    if (machine == PIPBUG) {
-        set_vdu(pipbug_vdus[vdu]);
-    } else if (machine == TWIN) {
+    const VduShape& v = pipbug_vdus[vdu];
+    if (current) set_vdu(v);
+    i32 w = v.columns * v.cell_w, h = v.visible_rows * v.cell_h;
+    if (current && blankingareas && vdu == 3) {
+        w += 168;
+        h += 57;
+    }
+    if (showleds) h += 43;
+    set_size(row, w, h);
+}
+
+void display_geometry_binbug(MachineDesc& row, bool) {
+    const bool leds = showleds != 0;
+    if (blankingareas)
+        set_size(row, 768, leds ? 343 : 313);
+    else
+        set_size(row, 576, leds ? 286 : 256);
+}
+
+void display_geometry_twin(MachineDesc& row, bool current) {
+    if (current) {
         vdu_columns = 80;
         vdu_visible_rows = vdu_rows = 25;
-    } else if (machine == SELBST) {
+    }
+    if (blankingareas)
+        set_size(row, 700, 270);
+    else
+        set_size(row, 560, 250);
+}
+
+void display_geometry_cd2650(MachineDesc& row, bool) {
+    if (blankingareas)
+        set_size(row, 904, 264);
+    else
+        set_size(row, 640, 192);
+}
+
+void display_geometry_phunsy(MachineDesc& row, bool) {
+    const bool leds = showleds != 0;
+    if (blankingareas)
+        set_size(row, 512, leds ? 355 : 313);
+    else
+        set_size(row, 384, leds ? 298 : 256);
+}
+
+void display_geometry_selbst(MachineDesc& row, bool current) {
+    if (current) {
         vdu_columns = 64;
         vdu_visible_rows = vdu_rows = 16;
     }
+    set_size(row, 512, showleds ? 183 : 128);
+}
 
-    // The PIPBUG row, whatever the current machine: its own VDU's size.
-    {
-        const VduShape& v = pipbug_vdus[vdu];
-        i32 w = v.columns * v.cell_w, h = v.visible_rows * v.cell_h;
-        if (machine == PIPBUG && blankingareas && vdu == 3) {
-            w += 168;
-            h += 57;
-        }
-        if (leds) h += 43;
-        set_size(PIPBUG, w, h);
-    }
+void display_setup_geometry() {
+    const bool fifty = emu_region == 1;
 
     // Console raster timing.
-    if (machine <= ELEKTOR) {
+    if (machine_traits().console_raster) {
         machine_table[machine].clocks_per_frame = fifty ? 17706.0 : 14868.5;
         first_visible_line = fifty ? 43 : 20;
         input_line = fifty ? 177 : 141;
         lines_per_frame = fifty ? 312 : 262;
         border_clocks = fifty ? 6 : 10;
     }
+    if (!blankingareas) display_top_skip = fifty ? 0 : 8;
 
-    const bool wide_pong = memmap == 28 && pong_machine == 0;
-    pong_field_left = wide_pong ? 21 : 25;
-    pong_field_right = wide_pong ? 99 : 97;
-
-    // Frame sizes of every listed row.
-    const i32 selbst_h = leds ? 183 : 128;
-    if (!blankingareas) {
-        for (Machine m : {ARCADIA, INTERTON, ELEKTOR})
-            set_size(m, 164, fifty ? 269 : 226);
-        set_size(BINBUG, 576, leds ? 286 : 256);
-        set_size(TWIN, 560, 250);
-        set_size(CD2650, 640, 192);
-        set_size(PHUNSY, 384, leds ? 298 : 256);
-        set_size(PONG, wide_pong ? 164 : 152, fifty ? 242 : 202);
-        display_top_skip = fifty ? 0 : 8;
-    } else {
-        for (Machine m : {ARCADIA, INTERTON, ELEKTOR})
-            set_size(m, 228, fifty ? 312 : 262);
-        set_size(BINBUG, 768, leds ? 343 : 313);
-        set_size(TWIN, 700, 270);
-        set_size(CD2650, 904, 264);
-        set_size(PHUNSY, 512, leds ? 355 : 313);
-        set_size(PONG, 256, fifty ? 312 : 262);
-    }
-    machine_table[SELBST].width = 512;
-    machine_table[SELBST].height = selbst_h;
+    // Frame sizes of every listed row; the current machine's text geometry.
+    for (u32 m = 0; m < MACHINES; m++)
+        if (const auto geometry = machine_ops(m).display_geometry)
+            geometry(machine_table[m], m == machine);
 
     // The visible window of the current machine.
-    const i32 w = machine_table[machine].width, h = machine_table[machine].height;
+    const i32 w = machine_desc().width, h = machine_desc().height;
     const auto window = machine_row().display_window;
     const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
     set_window(v.left, v.top, v.right, v.bottom);

@@ -21,10 +21,9 @@ i32 led_panel_width, led_panel_rows, led_panel_left, led_panel_top;
 
 namespace {
 
-// The machines whose LED strip is part of the frame only with "showleds".
+// A strip that is part of the frame only with "showleds".
 bool strip_hidden() {
-    return !showleds &&
-           (machine == PIPBUG || machine == BINBUG || machine == PHUNSY || machine == SELBST);
+    return !showleds && machine_traits().led_strip_optional;
 }
 
 // Where digit `digit` goes; stretch < 0: the machine draws no digits.
@@ -46,7 +45,7 @@ void cell_run(i32 x0, i32 x1, i32 y0, i32 y1, u32 colour) {
 }
 
 bool decimal_point_shown(int digit) {
-    return machine != SELBST && machine != MIKIT && !(machine == PIPBUG && digit >= 4);
+    return digit < machine_traits().led_points;
 }
 
 } // namespace
@@ -65,16 +64,15 @@ void led_draw_dot(i32 x, i32 y, u32 colour) {
 }
 
 void display_plot_skewed(i32 x, i32 y, u32 colour) {
-    if (!showleds && (machine == PIPBUG || machine == BINBUG || machine == SELBST)) return;
-    if (machine == INSTRUCTOR) x += (39 - y) / 4;
+    if (strip_hidden()) return;
+    if (machine_traits().slanted_leds) x += (39 - y) / 4;
     if (x < 0 || y < 0 || x >= GUEST_FRAME_COLUMNS || y >= GUEST_FRAME_ROWS) return;
     display_plot_pixel(static_cast<u32>(x), static_cast<u32>(y), colour);
 }
 
 void led_set_digit(int digit, int value) {
     if (digit < 0 || digit >= 13) return;
-    if (machine == PIPBUG) led_digits[digit] = led_font_pipbug[value & 15];
-    if (machine == MIKIT) led_digits[digit] = led_font_mikit[value & 15];
+    if (const u8* font = machine_row().led_font) led_digits[digit] = font[value & 15];
     led_draw_digit(digit);
 }
 
@@ -157,7 +155,7 @@ void led_draw_segment(int digit, int segment, u32 colour) {
         cell_run(K + 1, K + 4, 4, 4, colour);
         break;
     case 7: {
-        const i32 dx = machine == INSTRUCTOR ? X + 25 : X + 16;
+        const i32 dx = machine_traits().slanted_leds ? X + 25 : X + 16;
         frame_rect(dx, dx + 2, Y + 26, Y + 28, colour);
         cell_run(K + 7, K + 7, 8, 8, colour);
         break;

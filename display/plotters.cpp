@@ -71,11 +71,11 @@ Buffer buffer;
 bool filter_active;
 
 u32 guest_width() {
-    const i32 w = machine_table[machine].width;
+    const i32 w = machine_desc().width;
     return w > 0 && w <= GUEST_FRAME_COLUMNS ? static_cast<u32>(w) : 1;
 }
 u32 guest_height() {
-    const i32 h = machine_table[machine].height;
+    const i32 h = machine_desc().height;
     return h > 0 && h <= GUEST_FRAME_ROWS ? static_cast<u32>(h) : 1;
 }
 u32 scale() {
@@ -86,8 +86,7 @@ u32 stretch() {
 }
 
 bool scanlines_apply() {
-    return scanlines && scale() > 1 && machine != INSTRUCTOR && machine != MIKIT &&
-           machine != TYPERIGHT;
+    return scanlines && scale() > 1 && machine_traits().scanlines == ScanlineStyle::ROWS;
 }
 
 // N pens of one colour from `p` on, `v` the pen in all eight bytes: the
@@ -256,7 +255,7 @@ bool display_filter_active() {
 void display_compute_layout() {
     display_setup_geometry();
     if (display_mode == 1) {
-        const i32 t = machine_table[machine].default_stretch == 2 ? 2 : 1;
+        const i32 t = machine_desc().default_stretch == 2 ? 2 : 1;
         const i32 w = static_cast<i32>(guest_width()), h = static_cast<i32>(guest_height());
         u32 s = 1;
         for (i32 c = 6; c >= 2; c--)
@@ -289,10 +288,10 @@ void display_select_plotter() {
 }
 
 void display_scanline_prepass() {
-    if (!scanlines || scale() < 2 || machine == INSTRUCTOR || machine == MIKIT || !display_buffer)
-        return;
+    const ScanlineStyle style = machine_traits().scanlines;
+    if (!scanlines || scale() < 2 || style == ScanlineStyle::NONE || !display_buffer) return;
     const i32 s = static_cast<i32>(scale()), w = display_host_width, h = display_host_height;
-    if (machine == TYPERIGHT) {
+    if (style == ScanlineStyle::GRID) {
         const i32 m = s * static_cast<i32>(stretch());
         const u8 pen = pen_byte[19];
         for (i32 r = 1; r < h; r++)

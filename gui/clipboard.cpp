@@ -2,7 +2,7 @@
 
 #include "cpu/bus.h"
 #include "core/emu.h"
-#include "core/notify.h"
+#include "core/machine_ops.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "gui/main_window.h"
@@ -117,27 +117,18 @@ bool clip_guest_takes_text() {
 }
 
 void clip_queue_piece(const u8* bytes, u32 count) {
+    const auto convert = machine_row().paste_char;
     for (u32 i = 0; i < count; i++) {
         u8 unit[14];
-        int n = 0;
-        u8 c = bytes[i];
-        if ((machine == PIPBUG || machine == BINBUG) && c == 0x0A) c = 0x0D;
-        if (machine == CD2650 && c >= 'a' && c <= 'z') c = static_cast<u8>(c - 0x60);
-        unit[n++] = c;
-        if (machine == CD2650) unit[n++] = 0xFF;
-        if (machine == PIPBUG && c == 0x0D)
-            while (n < 14)
-                unit[n++] = 0x80;
+        unit[0] = bytes[i];
+        const int n = convert ? convert(bytes[i], unit) : 1;
         if (!guest_key_queue_append(unit, n)) return;
     }
 }
 
 void clip_paste_text() {
     if (!clip_guest_takes_text() || rec_state == REC_PLAYBACK) return;
-    if (machine != TYPERIGHT && !queuekeystrokes) {
-        queuekeystrokes = 1;
-        ui_mark(UI_MENUS);
-    }
+    input_queue_typing();
     std::vector<u8> iff;
     std::string plain;
     if (!gui_clip_read(static_cast<int>(clip_unit), &iff, &plain)) {

@@ -36,18 +36,8 @@ const char* const typeright_names[23] = {
     "Class 9 Level 4", "Game 1",          "Game 2",
 };
 
-enum Page { PAGE_NONE, PAGE_LIST, PAGE_COINOP, PAGE_PONG, PAGE_TYPERIGHT };
-
-Page page_of_machine() {
-    if (machine == ARCADIA) return PAGE_LIST;
-    if (machine < MACHINES && machine_table[machine].coinop) return PAGE_COINOP;
-    if (machine == PONG) return PAGE_PONG;
-    if (machine == TYPERIGHT) return PAGE_TYPERIGHT;
-    return PAGE_NONE;
-}
-
 int first_row = 0, row_count = 0;
-Page page = PAGE_NONE;
+HiscorePage page = HiscorePage::NONE;
 
 void format_rows() {
     for (int r = 0; r < row_count; r++) {
@@ -136,7 +126,7 @@ GuiNode field_grid(int first, int count, const char* const* captions, bool pictu
 
 GuiNode page_body() {
     switch (page) {
-    case PAGE_LIST: {
+    case HiscorePage::GAME_LIST: {
         if (hiscore_images_pending[0]) {
             gui_load_images_progress(ARCADIA_PICTURE, ARCADIA_PICTURE + ARCADIA_GAMES - 1, -1, -1);
             hiscore_images_pending[0] = 0;
@@ -158,13 +148,13 @@ GuiNode page_body() {
         list.rows = list_rows();
         return list;
     }
-    case PAGE_COINOP:
+    case HiscorePage::COINOP:
         if (hiscore_images_pending[1]) {
             gui_load_images_progress(COINOP_PICTURE, COINOP_PICTURE + 5, -1, -1);
             hiscore_images_pending[1] = 0;
         }
         return field_grid(0, row_count, coinop_names, true);
-    case PAGE_PONG: {
+    case HiscorePage::BALL_AND_PADDLE: {
         static const char* first_names[3] = {"", "", ""};
         static const char* second_names[3] = {"", "", ""};
         first_names[0] = cat_str(527, "Practice");
@@ -192,11 +182,11 @@ GuiNode page_body() {
 
 const char* page_title() {
     switch (page) {
-    case PAGE_LIST:
+    case HiscorePage::GAME_LIST:
         return cat_str(391, "Emerson Arcadia 2001 High Scores");
-    case PAGE_COINOP:
+    case HiscorePage::COINOP:
         return cat_str(459, "Coin-Op High Scores");
-    case PAGE_PONG:
+    case HiscorePage::BALL_AND_PADDLE:
         return cat_str(534, "Pong High Scores");
     default:
         return cat_str(732, "Type-right High Scores");
@@ -217,7 +207,7 @@ GuiWindowDesc window_desc() {
     space.weight = 1;
     GuiNode picture;
     picture.kind = GK_IMAGE;
-    picture.image = memmap < 31 ? gui_image(gui_machine_picture_by_memmap[memmap]) : 0;
+    picture.image = gui_image(gui_machine_picture(memmap));
     picture_row.children = {space, picture, space};
     root.children.push_back(picture_row);
     root.children.push_back(label(" "));
@@ -241,7 +231,7 @@ void show_times() {
 void clear_data() {
     hiscore_clear();
     format_rows();
-    if (page == PAGE_LIST) {
+    if (page == HiscorePage::GAME_LIST) {
         gui_set_rows(hiscore_window, GID_HISCORE_LIST, list_rows());
     } else {
         for (int r = 0; r < row_count; r++) {
@@ -264,7 +254,7 @@ bool handle(const GuiEvent& e) {
         if (e.gid == GID_HISCORE_CLEAR) clear_data();
         return false;
     case GE_WHEEL:
-        if (page != PAGE_LIST) return false;
+        if (page != HiscorePage::GAME_LIST) return false;
         if (e.code < 0)
             gui_list_scroll_up(GID_HISCORE_LIST, hiscore_window, e.qualifier);
         else
@@ -272,7 +262,7 @@ bool handle(const GuiEvent& e) {
         return false;
     case GE_RAWKEY:
         if (e.code >= RAWKEY_UP) return false;
-        if (page != PAGE_LIST) return true;
+        if (page != HiscorePage::GAME_LIST) return true;
         switch (e.code) {
         case 0x43:
         case 0x44:
@@ -335,10 +325,10 @@ void gui_list_scroll_down(int gid, int win, u32 qualifiers) {
 }
 
 void gui_high_scores_window() {
-    if (machine >= MACHINES || hiscore_window || !app_acquired.host_gui) return;
-    const MachineDesc& row = machine_table[machine];
-    page = page_of_machine();
-    if (page == PAGE_NONE || row.first_hiscore_row < 0 || row.hiscore_rows <= 0) return;
+    if (hiscore_window || !app_acquired.host_gui) return;
+    const MachineDesc& row = machine_desc();
+    page = row.traits.hiscore_page;
+    if (page == HiscorePage::NONE || row.first_hiscore_row < 0 || row.hiscore_rows <= 0) return;
     first_row = row.first_hiscore_row;
     row_count = row.hiscore_rows;
     if (first_row + row_count > HISCORE_SLOTS) return;
@@ -351,7 +341,7 @@ void gui_high_scores_window() {
         gui_modal_end();
         return;
     }
-    if (page != PAGE_LIST) show_times();
+    if (page != HiscorePage::GAME_LIST) show_times();
     if (hiscore_count()) gui_set_disabled(hiscore_window, GID_HISCORE_CLEAR, false);
 
     bool done = false;

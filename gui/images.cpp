@@ -21,14 +21,14 @@ u32 progress_count = 0;
 // maps, PHUNSY, Selbstbaucomputer, MIKIT, the four Zaccaria games, Malzak 1
 // and 2, the ball-and-paddle machines, Type-right. Artemis has no picture of
 // its own and shows the Arcadia's, as the empty maps do.
-static const int small_picture_by_memmap[31] = {
+static const int small_picture_by_memmap[MEMMAPS] = {
     1, 1, 1, 1,  2,  2,  0, 0, 0,  3,  3,  4,  6,  0,  5,  5,
     7, 0, 0, 12, 14, 15, 8, 9, 10, 10, 11, 11, 13, 13, 16,
 };
 
 // The big pictures (images 20-36) for the windows that show the machine in
 // full; the maps without one show the small Arcadia picture.
-const int gui_machine_picture_by_memmap[31] = {
+const int gui_machine_picture_by_memmap[MEMMAPS] = {
     21, 21, 21, 21, 22, 22, 20, 20, 20, 23, 23, 24, 26, 0,  25, 25,
     27, 0,  0,  32, 34, 35, 28, 29, 30, 30, 31, 31, 33, 33, 36,
 };
@@ -158,10 +158,14 @@ void gui_free_images() {
     gui_button_height = 0;
 }
 
-int games_machine_label_id(int game, int memmap) {
+int games_machine_label_id(int game, int map) {
     // The games database names no pictures of its own yet: every game shows
     // its memory map's machine.
     (void)game;
-    if (memmap < 0 || memmap > 30) return 0;
-    return small_picture_by_memmap[memmap];
+    if (map < 0 || map >= static_cast<int>(MEMMAPS)) return 0;
+    return small_picture_by_memmap[map];
+}
+
+int gui_machine_picture(u32 map) {
+    return map < MEMMAPS ? gui_machine_picture_by_memmap[map] : -1;
 }

@@ -7,6 +7,7 @@
 // drawn as an empty frame of the row's size: never fatal.
 #pragma once
 
+#include "core/emu.h"
 #include "core/types.h"
 
 #include <string>
@@ -24,7 +25,7 @@ struct ImageRow {
 extern const char* const gui_image_names[GUI_IMAGES];
 extern int gui_images[GUI_IMAGES]; // platform image handles, 0 until loaded
 extern bool gui_image_missing[GUI_IMAGES];
-extern const int gui_machine_picture_by_memmap[31];
+extern const int gui_machine_picture_by_memmap[MEMMAPS];
 extern int gui_button_height;
 
 // Row `n` of the table (n in 0..523).
@@ -44,4 +45,6 @@ extern u32 progress_count;  // rows counted in the current run
 int gui_image(int n);
 void gui_free_images();
 // The picture number for the status bar and the game list.
-int games_machine_label_id(int game, int memmap);
+int games_machine_label_id(int game, int map);
+// The big picture number of memory map `map`, -1 (no image) for a map out of range.
+int gui_machine_picture(u32 map);

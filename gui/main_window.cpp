@@ -115,7 +115,7 @@ static GuiNode speedbar2() {
         x.selected = toggle_state(i + 1);
         n.bar.push_back(x);
     }
-    const MachineDesc& m = machine_table[machine < MACHINES ? machine : 0];
+    const MachineDesc& m = machine_desc();
     for (int k = 0; k < 4; ++k) {
         GuiBarButton x;
         int row = m.console_images[k] > 0 ? m.console_images[k] : console_key_images[k];
@@ -201,7 +201,7 @@ static GuiNode build_tree() {
         std::snprintf(sample, sizeof sample, "####%% %s #####.###", cat_str(552, "of"));
         value.min_w = 7 * static_cast<int>(std::strlen(sample));
         bar.children.push_back(value);
-        const int drives = machine_table[machine < MACHINES ? machine : 0].drives;
+        const int drives = machine_desc().drives;
         for (int d = 0; d < 4; ++d) {
             GuiNode b = node(GK_BUTTON, GID_DRIVE_0 + d);
             b.text = "--";

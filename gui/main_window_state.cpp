@@ -66,7 +66,7 @@ void gui_set_status_text() {
         if (!line.empty()) line += ", ";
         line += t;
     }
-    if (line.empty() && memmap < MEMMAPS) line = memmap_table[memmap].name;
+    if (line.empty() && !memmap_is_empty(memmap)) line = memmap_desc().name;
     gui_set_text(main_window, GID_STATUS_TEXT, line.c_str());
 }
 

@@ -1,6 +1,7 @@
 #include "input/console_buttons.h"
 
 #include "core/emu.h"
+#include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "input/keys.h"
 
@@ -12,9 +13,7 @@ static bool valid(int k) {
 
 int input_console_click_frames(int k) {
     if (!valid(k)) return 0;
-    if (machine == TYPERIGHT) return 2;
-    if (machine == ELEKTOR && k < 2) return 24;
-    return 5;
+    return machine_traits().console_click_frames[k];
 }
 
 void input_press_console_button(int k) {

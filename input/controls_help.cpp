@@ -56,22 +56,6 @@ int finish(int written, char* buf, std::size_t size) {
     return written;
 }
 
-struct ButtonName {
-    u32 machine;
-    int button;
-    int number;
-    const char* english;
-};
-constexpr ButtonName BUTTON_NAMES[] = {
-    {ARCADIA, 0, 666, "START"},   {INTERTON, 0, 666, "START"},  {INTERTON, 1, 669, "SELECT"},
-    {ELEKTOR, 0, 666, "START"},   {ELEKTOR, 3, 671, "RESET"},   {INSTRUCTOR, 0, 670, "SENS"},
-    {INSTRUCTOR, 3, 672, "RST"},  {ZACCARIA, 0, 667, "1UP"},    {ZACCARIA, 1, 668, "2UP"},
-    {ZACCARIA, 2, 381, "Coin A"}, {ZACCARIA, 3, 382, "Coin B"}, {MALZAK, 0, 667, "1UP"},
-    {MALZAK, 1, 668, "2UP"},      {MALZAK, 2, 381, "Coin A"},   {MALZAK, 3, 676, "Test switch"},
-    {PONG, 0, 666, "START"},      {PONG, 1, 673, "Game"},       {PONG, 2, 674, "Serve"},
-    {PONG, 3, 675, "Bat size"},
-};
-
 } // namespace
 
 const char* overlay_label(i32 row, int slot) {
@@ -79,14 +63,17 @@ const char* overlay_label(i32 row, int slot) {
     if (row == OVERLAY_ARCADIA) return ARCADIA_LABELS[slot];
     if (row == OVERLAY_TERMINALS) return "n/a";
     const OverlayKeySlot& s = overlay_key_slots[slot];
-    const MachineDesc& m = machine_table[machine < MACHINES ? machine : 0];
+    const MachineDesc& m = machine_desc();
     const char* const* keys = s.player ? m.right_keys : m.left_keys;
     return keys ? keys[s.key] : NO_LABEL;
 }
 
 void controls_names_localise() {
-    for (const ButtonName& b : BUTTON_NAMES)
-        machine_table[b.machine].console_labels[b.button] = cat_str(b.number, b.english);
+    for (MachineDesc& row : machine_table)
+        for (int b = 0; b < 4; b++) {
+            const CatalogText& name = row.traits.console_names[b];
+            if (name.number) row.console_labels[b] = cat_str(name.number, name.english);
+        }
 }
 
 int controls_help_text(int slot, char* buf, std::size_t size) {
@@ -95,7 +82,7 @@ int controls_help_text(int slot, char* buf, std::size_t size) {
     const OverlayKeySlot& s = overlay_key_slots[slot];
     const char* overlay = overlay_label(current_overlay, slot);
     const char* guest =
-        overlay_label(memmap_table[memmap < MEMMAPS ? memmap : 0].default_overlay, slot);
+        overlay_label(memmap_desc().default_overlay, slot);
     const char* host = host_key_name(s.player, s.key);
     for (int n = 0; n < 4; n++)
         if (fire_button_assign[n] == s.key)
@@ -117,7 +104,7 @@ int controls_help_text_players(int left, int right, int fire, char* buf, std::si
     const int fire_key = fire == 32 ? 0 : fire - 12;
     const OverlayKeySlot& l = overlay_key_slots[left];
     const OverlayKeySlot& r = overlay_key_slots[right];
-    const i32 own = memmap_table[memmap < MEMMAPS ? memmap : 0].default_overlay;
+    const i32 own = memmap_desc().default_overlay;
     return finish(
         std::snprintf(buf, size,
                       cat_str(540, "Guest key: %s\n\nLeft player:\nOverlay: %s\nHost keys: %s, "

@@ -4,6 +4,8 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
+#include "core/machine_table.h"
 #include "core/machine_titles.h"
 #include "core/mainloop.h"
 #include "core/message.h"
@@ -89,14 +91,15 @@ void caps_lock_sync() {
 // ---- Typing ------------------------------------------------------------------------------
 
 void term_cursor_key(u32 code, u8 ch) {
-    if (machine == TWIN && code >= RAW_UP && code <= RAW_LEFT) {
+    const MachineTraits& traits = machine_traits();
+    if (traits.cursor_keys_escape && code >= RAW_UP && code <= RAW_LEFT) {
         static const char seq[] = "ABCD";
         u8 pair[2] = {27, static_cast<u8>(seq[code - RAW_UP])};
         guest_key_queue_append(pair, 2);
         return;
     }
     const u32 presses = host_key_repeats[code & 127];
-    if (machine == TYPERIGHT) {
+    if (traits.keys_always_queued) {
         if (presses == 1 || !host_key_down(code)) guest_key_queue_append(&ch, 1);
         return;
     }
@@ -109,7 +112,7 @@ void term_cursor_key(u32 code, u8 ch) {
         guest_key_queue_append(&ch, 1);
         return;
     }
-    if (machine == TWIN && !repeat_latch) return;
+    if (traits.repeat_needs_latch && !repeat_latch) return;
     if ((presses - 1) % 10 == 0) guest_key_queue_append(&ch, 1);
 }
 
@@ -117,16 +120,20 @@ static bool debugger_shown() {
     return view_debugger[display_mode & 1] != 0;
 }
 
-// The title or the date typed into the guest, ended by a carriage return.
-static void type_text(u16 what) {
-    if (machine != TYPERIGHT && !queuekeystrokes) {
+void input_queue_typing() {
+    if (!machine_traits().keys_always_queued && !queuekeystrokes) {
         queuekeystrokes = 1;
         ui_mark(UI_MENUS);
     }
+}
+
+// The title or the date typed into the guest, ended by a carriage return.
+static void type_text(u16 what) {
+    input_queue_typing();
     char text[128];
     if (what == KEY_TYPE_TITLE) {
         std::snprintf(text, sizeof text, "%s\r", machine_title(machine));
-        if (machine == TWIN || !lowercase)
+        if (machine_traits().capitals_only || !lowercase)
             for (char* p = text; *p; p++)
                 *p = static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
     } else {
@@ -137,48 +144,39 @@ static void type_text(u16 what) {
     guest_key_queue_append_text(text);
 }
 
+// The character of a key on a terminal's keyboard: the key table's column for
+// the held modifiers, the keymap and the case options.
+static u16 terminal_key_char(u32 code) {
+    const KeyTableRow& row = key_table[code];
+    const int k = input_keymap();
+    if (host_ctrl_down() && !(code >= RAW_UP && code <= RAW_LEFT))
+        return row.chars[host_shift_down() ? KC_CTRL_SHIFT : KC_CTRL];
+    if (host_shift_down()) {
+        const u16 ch = row.chars[KC_SHIFT + k];
+        return ch < 0x80 ? static_cast<u16>(host_key_shift_remap(ch)) : ch;
+    }
+    if (caps_lock_state || machine_traits().capitals_only || !lowercase)
+        return row.chars[KC_CAPS + k];
+    const auto six_bit = machine_row().six_bit_keys;
+    if (six_bit && six_bit()) {
+        const u16 ch = row.chars[KC_CAPS + k];
+        return ch < 0x80 ? static_cast<u16>(ch & 63) : ch;
+    }
+    return row.chars[KC_PLAIN + k];
+}
+
 // Step 5: the character of a key on a keyboard machine. Returns true when the
 // key was used up (typed, swallowed, or a VDU scroll).
 static bool type_key(u32 code) {
     host_key_set(code);
     host_key_repeats[code]++;
-    const KeyTableRow& row = key_table[code];
-    const int k = keymap >= 0 && keymap <= 2 ? keymap : 0;
-    u16 ch;
-    if (machine == TYPERIGHT) {
-        if (host_ctrl_down())
-            ch = KEY_NO_CHAR;
-        else if (host_shift_down()) {
-            if (code == RAW_TAB && debugger_shown()) {
-                ui_host.activate_command_line();
-                return true;
-            }
-            ch = row.chars[k == 0 ? KC_SHIFT : KC_TR_SHIFT];
-        } else if (caps_lock_state)
-            ch = row.chars[k == 0 ? KC_CAPS : KC_TR_SHIFT];
-        else
-            ch = row.chars[k == 0 ? KC_PLAIN : KC_TR];
-        if (ch == 13) ch = 10;
-        if (ch == '^') ch = '-';
-    } else if (host_ctrl_down() && !(code >= RAW_UP && code <= RAW_LEFT)) {
-        ch = row.chars[host_shift_down() ? KC_CTRL_SHIFT : KC_CTRL];
-    } else if (host_shift_down()) {
-        if (code == RAW_TAB && debugger_shown()) {
-            ui_host.activate_command_line();
-            return true;
-        }
-        ch = row.chars[KC_SHIFT + k];
-        if (ch < 0x80) ch = static_cast<u16>(host_key_shift_remap(ch));
-    } else if (caps_lock_state || machine == TWIN || !lowercase) {
-        ch = row.chars[KC_CAPS + k];
-    } else if (machine == CD2650 && cd2650_biosversion == 0) {
-        ch = row.chars[KC_CAPS + k];
-        if (ch < 0x80) ch &= 63;
-    } else {
-        ch = row.chars[KC_PLAIN + k];
+    if (code == RAW_TAB && host_shift_down() && !host_ctrl_down() && debugger_shown()) {
+        ui_host.activate_command_line();
+        return true;
     }
+    const auto own = machine_row().key_char;
+    const u16 ch = own ? own(code) : terminal_key_char(code);
     if (ch == KEY_SWALLOW) return true;
-    if (ch == 27 && machine == TYPERIGHT) return false;
     if (ch == KEY_NO_CHAR) return false;
     if (ch == KEY_TYPE_TITLE || ch == KEY_TYPE_DATE) {
         type_text(ch);
@@ -194,10 +192,10 @@ static bool game_list_usable() {
     return view_gamelist[display_mode & 1] && games_count > 0 && !emu_paused_mid_frame;
 }
 
-static void toggle_pause(bool type_right_too) {
+static void toggle_pause(bool play_key) {
     if (emu_paused)
         emu_unpause();
-    else if (type_right_too || machine != TYPERIGHT)
+    else if (play_key || !machine_traits().pause_on_play_only)
         emu_pause();
 }
 
@@ -209,10 +207,10 @@ static void change_speed(int step) {
     ui_mark(UI_STATUS | UI_SPEED);
 }
 
-static void set_memory_map(int m, int map) {
-    if (emu_paused_mid_frame || (machine == static_cast<u32>(m) && memmap == static_cast<u32>(map)))
-        return;
-    machine_switch(m, map, true, false, false);
+static void set_memory_map(u32 map) {
+    const i32 m = memmap_table[map].machine;
+    if (emu_paused_mid_frame || (machine == static_cast<u32>(m) && memmap == map)) return;
+    machine_switch(m, static_cast<int>(map), true, false, false);
 }
 
 static void quit_key() {
@@ -306,9 +304,10 @@ static void command_key(u32 code) {
     if (code >= RAW_F1 && code <= RAW_F1 + 9) {
         const int n = static_cast<int>(code - RAW_F1);
         if (ctrl && shift) {
-            static const u8 maps[10][2] = {{13, 21}, {8, 22}, {8, 23},  {8, 24},  {8, 25},
-                                           {9, 26},  {9, 27}, {11, 28}, {11, 29}, {14, 30}};
-            set_memory_map(maps[n][0], maps[n][1]);
+            static const MemoryMap maps[10] = {
+                MAP_MIKIT,    MAP_ASTRO_WARS, MAP_GALAXIA,   MAP_LASER_BATTLE, MAP_LAZARIAN,
+                MAP_MALZAK_1, MAP_MALZAK_2,   MAP_PONG_8550, MAP_PONG_8600,    MAP_TYPERIGHT};
+            set_memory_map(maps[n]);
         } else if (ctrl && n < 6) {
             if (display_scale != static_cast<u32>(n + 1)) pending_actions |= PA_SCALE_1 << n;
         } else if (!ctrl && n == 4 && !emu_paused_mid_frame) {
@@ -336,7 +335,8 @@ void input_host_key_event(u32 code) {
     }
     const bool modifier = code == RAW_CTRL || code == RAW_LSHIFT || code == RAW_RSHIFT ||
                           code == RAW_LALT || code == RAW_RALT;
-    if (modifier || !(host_alt_down() || (host_ctrl_down() && machine != TWIN))) {
+    if (modifier ||
+        !(host_alt_down() || (host_ctrl_down() && !machine_traits().ctrl_passes_keys))) {
         host_key_set(code);
         host_key_repeats[code]++;
     }
@@ -375,20 +375,13 @@ namespace {
 constexpr i32 GAME_MASTERMIND = 501, GAME_MASTERMIND_REVISED = 523;
 constexpr i32 GAME_MINI_DISASSEMBLER = 460, GAME_MINI_DISASSEMBLER_2 = 461;
 
-// The teletype's reader feeds the console: port 256 bit 7 on the PIPBUG and
-// BINBUG, the reader switched on by DC1, and a tape reading in unit 0.
+// The teletype's reader feeds the console: port 256 bit 7 on the machines
+// whose teletype has one, the reader switched on by DC1, and a tape reading
+// in unit 0.
 bool console_reads_papertape() {
-    if (machine != PIPBUG && machine != BINBUG) return false;
+    if (!machine_traits().console_reads_tape) return false;
     return (port_records[256].last_value & 0x80) && tty_reader_on &&
            papertape_state[0] == TAPE_READING;
-}
-
-// The TWIN's monitors that erase a deleted character on the screen name
-// themselves at $3FFE-$3FFF.
-bool twin_erases_deleted() {
-    const char a = static_cast<char>(guest_memory[0x3FFE]);
-    const char b = static_cast<char>(guest_memory[0x3FFF]);
-    return (a == '1' && b == '6') || (a == '2' && b == '0') || (a == '4' && b == '0');
 }
 } // namespace
 
@@ -405,28 +398,21 @@ u8 bios_key_input() {
         result = guest_key_latch;
     }
 
-    const bool pipbug3 = machine == PIPBUG && pipbug_biosversion == 3;
-    if (machine == TWIN || pipbug3) {
-        if (result == 8) result = 127;
-        if (result == 127 && erasedeleted && (pipbug3 || twin_erases_deleted())) {
-            term_output_char(127);
-            term_skip_next = 1; // the guest's own echo of the DEL is swallowed
-        }
-    }
+    const MachineOps& row = machine_row();
+    if (row.monitor_key) result = row.monitor_key(result);
     if (known_game_id == GAME_MASTERMIND || known_game_id == GAME_MASTERMIND_REVISED) {
         if (result == 13) result = 12;
-    } else if (machine == TWIN && result == 27) {
+    } else if (machine_traits().escape_to_terminal && result == 27) {
         term_escape_pending = 1;
         result = 0x80;
     }
     if (result != 0x80 &&
         (known_game_id == GAME_MINI_DISASSEMBLER || known_game_id == GAME_MINI_DISASSEMBLER_2))
         term_output_char(result);
-    if ((logbios || cpu_tracing) && (machine != CD2650 || result != 0x80)) {
+    if ((logbios || cpu_tracing) && (!machine_traits().key_input_polled || result != 0x80)) {
         char name[24];
         char_text(result, name, sizeof name);
-        con_printf(cat_str(269, "Returning from %s with input of %s.\n\n"),
-                   machine == CD2650 ? "KBIN" : "CHIN", name);
+        con_printf(cat_str(269, "Returning from %s with input of %s.\n\n"), row.key_routine, name);
     }
     if (rec_state == REC_RECORDING) {
         rec_write_byte(1);

@@ -25,6 +25,10 @@ void input_host_key_release(u32 code);
 // Hands character `ch` typed by raw key `code` to the keyboard machine.
 void term_cursor_key(u32 code, u8 ch);
 
+// Switches "queuekeystrokes" on for typing that must not be lost (a title, a
+// date, a paste), unless the machine always queues its keys.
+void input_queue_typing();
+
 // Appends characters to the type-ahead queue. A text that does not fit whole
 // is dropped whole, and the user told once until the queue empties again;
 // false then.

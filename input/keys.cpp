@@ -217,18 +217,19 @@ void host_key_clear(u32 code) {
 int host_ctrl_down() {
     return host_key_down(RAW_CTRL) || ctrl_latch;
 }
-static bool typeright_mark(int rect) {
-    return machine == TYPERIGHT && controls_marked[rect];
+// A Shift key of the controls panel held down by a click.
+static bool panel_shift_mark(int rect) {
+    return machine_traits().panel_shift_keys && controls_marked[rect];
 }
 int host_shift_down() {
-    return host_key_down(RAW_LSHIFT) || host_key_down(RAW_RSHIFT) || typeright_mark(49) ||
-           typeright_mark(50);
+    return host_key_down(RAW_LSHIFT) || host_key_down(RAW_RSHIFT) || panel_shift_mark(49) ||
+           panel_shift_mark(50);
 }
 int host_left_shift_down() {
-    return host_key_down(RAW_LSHIFT) || typeright_mark(49) || left_shift_latch;
+    return host_key_down(RAW_LSHIFT) || panel_shift_mark(49) || left_shift_latch;
 }
 int host_right_shift_down() {
-    return host_key_down(RAW_RSHIFT) || typeright_mark(50) || right_shift_latch;
+    return host_key_down(RAW_RSHIFT) || panel_shift_mark(50) || right_shift_latch;
 }
 int host_alt_down() {
     return host_key_down(RAW_LALT) || host_key_down(RAW_RALT);
@@ -282,6 +283,10 @@ int key_valid_for_machine(int k) {
     return 0;
 }
 
+int input_keymap() {
+    return keymap >= 0 && keymap <= 2 ? keymap : 0;
+}
+
 int input_keyboard_machine() {
     const auto keyboard = machine_row().typed_keyboard;
     return keyboard && keyboard();
@@ -296,13 +301,14 @@ int input_find_guest_key(int code) {
         }
     if (row < 0) return KEYCLASS_LEFT;
     const KeyTableRow& r = key_table[row];
+    const MachineTraits& traits = machine_traits();
     if (input_keyboard_machine()) {
-        const bool tr = machine == TYPERIGHT;
+        const bool typewriter = traits.typewriter_keyboard;
         bool guest = r.chars[0] != KEY_NO_CHAR || row == RAW_TAB || row == RAW_CAPS ||
-                     row == RAW_LSHIFT || row == RAW_RSHIFT || (row == RAW_CTRL && !tr);
-        if (tr && row == RAW_ESC) guest = false;
+                     row == RAW_LSHIFT || row == RAW_RSHIFT || (row == RAW_CTRL && !typewriter);
+        if (typewriter && row == RAW_ESC) guest = false;
         int cls = guest ? KEYCLASS_CONSOLE : r.reserved ? KEYCLASS_RESERVED : KEYCLASS_UNUSED;
-        if (!tr) return cls;
+        if (!typewriter) return cls;
         int uses = guest ? 1 : 0, matches = 0;
         for (u16 k : console_keys)
             if (k == code) uses++, matches++;
@@ -311,7 +317,7 @@ int input_find_guest_key(int code) {
     }
     if (r.reserved) return KEYCLASS_RESERVED;
     int uses = 0, cls = KEYCLASS_UNUSED;
-    if (machine != SELBST)
+    if (!traits.console_keys_unused)
         for (u16 k : console_keys)
             if (k == code) uses++, cls = KEYCLASS_CONSOLE;
     for (int p = 0; p < 2; p++)
@@ -322,6 +328,6 @@ int input_find_guest_key(int code) {
             }
     if (uses == 0) return KEYCLASS_UNUSED;
     if (uses > 1) return KEYCLASS_SEVERAL;
-    if (cls != KEYCLASS_CONSOLE && machine_table[machine].swappable && swapped) cls ^= 1;
+    if (cls != KEYCLASS_CONSOLE && machine_desc().swappable && swapped) cls ^= 1;
     return cls;
 }

@@ -125,6 +125,10 @@ enum KeyClass : int {
 // window colours its keys by it).
 int input_find_guest_key(int code);
 
+// The keyboard layout 0..2 ("keymap", 0 when out of range) that picks the
+// key table's columns.
+int input_keymap();
+
 // 1 while the current machine takes typed characters (its keyboard options
 // included).
 int input_keyboard_machine();

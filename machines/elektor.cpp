@@ -357,3 +357,8 @@ int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u3
     }
     return 1;
 }
+
+static int save_object(const char* name, u32 first, u32 last, u32 start, u32 block_size) {
+    return elektor_save_eof(name, first, last, start, block_size);
+}
+const ObjectFormat elektor_object_format = {".eof", 16, save_object};

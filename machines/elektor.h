@@ -4,6 +4,7 @@
 // files. Its frame and inputs are the PVI consoles' (machines/pvi_consoles.h).
 #pragma once
 
+#include "core/machine_ops.h"
 #include "core/types.h"
 
 #include <span>
@@ -34,6 +35,8 @@ u8 eof_block_checksum(i32 first, i32 last, const u8* buffer);
 // Writes guest memory first..last as blocks of at most `block_size` bytes
 // (never across an 8 KB page) and an end block with `start`: 1 written, 0 not.
 int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u32 block_size);
+// The debugger saves Elektor objects as ".eof" files of 16-byte blocks.
+extern const ObjectFormat elektor_object_format;
 // The loader's two steps: parse checks the file buffer and keeps its blocks
 // (nonzero: accepted), commit writes them into guest memory.
 int elektor_parse_eof(u32 size);

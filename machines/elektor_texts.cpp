@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <strings.h>
 
 char elektor_display_text[9];
 
@@ -205,6 +206,12 @@ void elektor_view_psg_registers() {
                p[10], p[15], q[10], q[15]);
     if (verbosity > 0) view_decoded(p, q);
     con_printf("\n");
+}
+
+ViewShown elektor_debug_view(const char* word) {
+    if (strcasecmp(word, "PSG") != 0 || memmap != MAP_ELEKTOR_EXPANDED) return ViewShown::NONE;
+    elektor_view_psg_registers(); // both PSGs of the expanded Elektor
+    return ViewShown::SHOWN;
 }
 
 // ---- BIOS notes ----------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // monitor's display read back as text.
 #pragma once
 
+#include "core/machine_ops.h"
 #include "core/types.h"
 
 #include <cstddef>
@@ -17,6 +18,8 @@ bool elektor_describe_psg(u32 address, char* out, std::size_t size);
 // Both PSGs' registers, and with verbosity above 0 their decoded settings.
 // Prints nothing unless the expanded Elektor is running.
 void elektor_view_psg_registers();
+// The debugger's VIEW words of the Elektor: PSG on the expanded map.
+ViewShown elektor_debug_view(const char* word);
 
 // The documentation of the monitor routine at `address` for the BIOS version
 // in use, as one message; nothing for an address without a note.

@@ -5,8 +5,10 @@
 
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
+#include "display/frame.h"
 #include "sound/voice_update.h"
 
 #include <utility>
@@ -427,4 +429,37 @@ const char* const pong_game_texts[PONG_VARIANTS] = {
 const char* pong_game_text() {
     return pong_variant >= 0 && pong_variant < PONG_VARIANTS ? pong_game_texts[pong_variant]
                                                              : nullptr;
+}
+
+i32 pong_controls_layout() {
+    return memmap == MAP_PONG_8550 ? 6 + viewctrlsas_8550 : 8 + viewctrlsas_8600;
+}
+
+int pong_hiscore_row() {
+    static constexpr i32 variants[] = {4, 5, 6, 11, 14, 15};
+    for (int i = 0; i < 6; i++)
+        if (pong_variant == variants[i]) return 58 + i;
+    return -1;
+}
+
+u32 pong_own_score() {
+    if (pong_variant == 5 || pong_variant == 6 || pong_variant == 14)
+        return static_cast<u32>(pong_score[0]);
+    if (pong_variant == 4 || pong_variant == 11 || pong_variant == 15)
+        return static_cast<u32>(pong_score[1]);
+    return 0;
+}
+
+const char* pong_game_file_name(u32 map) {
+    if (map == MAP_PONG_8550) return pong_machine ? "AY-3-8550.cos" : "AY-3-8500.cos";
+    return map == MAP_PONG_8600 ? "AY-3-8600.cos" : "";
+}
+
+void pong_display_geometry(MachineDesc& row, bool) {
+    const bool fifty = emu_region == 1;
+    const bool wide = memmap == MAP_PONG_8550 && pong_machine == 0;
+    pong_field_left = wide ? 21 : 25;
+    pong_field_right = wide ? 99 : 97;
+    row.width = blankingareas ? 256 : wide ? 164 : 152;
+    row.height = blankingareas ? (fifty ? 312 : 262) : (fifty ? 242 : 202);
 }

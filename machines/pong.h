@@ -127,3 +127,14 @@ void pong_machine_init();
 void pong_save_state(u32 map);
 // Brings the machine's settings window in line with the options.
 void pong_gui_sync();
+
+// ---- The machine's row (core/machine_ops.h) -------------------------------------------
+struct MachineDesc;
+i32 pong_controls_layout();
+// The score-keeping variants 4, 5, 6, 11, 14 and 15 each have a table.
+int pong_hiscore_row();
+// The counter the running variant scores on, 0 for a variant without one.
+u32 pong_own_score();
+const char* pong_game_file_name(u32 map);
+// The frame size; the AY-3-8500 (1976) playfield is wider.
+void pong_display_geometry(MachineDesc& row, bool current);

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <strings.h>
 
 i32 typeright_state, typeright_timer;
 char typeright_lcd[TYPERIGHT_CHARS + 1] = "        ";
@@ -630,6 +631,10 @@ void typeright_machine_init() {
     }
 }
 
+const char* typeright_game_file_name(u32) {
+    return "Type-right.cos";
+}
+
 static bool reading() {
     return serial_dir != SERIAL_WRITE;
 }
@@ -677,4 +682,10 @@ void typeright_dump_lcd() {
         line[i] = typeright_cursor[i] ? '_' : ' ';
     line[TYPERIGHT_CHARS] = 0;
     con_printf(" %s\n\n", line);
+}
+
+ViewShown typeright_debug_view(const char* word) {
+    if (strcasecmp(word, "SCRN") != 0) return ViewShown::NONE;
+    typeright_dump_lcd();
+    return ViewShown::SHOWN;
 }

@@ -10,6 +10,7 @@
 // (games 1 and 2). Results: words per minute and accuracy.
 #pragma once
 
+#include "core/machine_ops.h"
 #include "core/types.h"
 
 #include <string>
@@ -51,6 +52,10 @@ extern i32 typeright_score, typeright_errors, typeright_lives, typeright_round, 
 extern i32 typeright_text_pos, typeright_column, typeright_word_len;
 extern i32 typeright_wpm, typeright_accuracy;
 
+// The character host key `code` types on the Type-right's keyboard, which
+// has no Ctrl or Esc key and its own layout beside the plain one.
+u16 typeright_key_char(u32 code);
+
 // The LCD font: 7 rows of 5 dots per character from the space to "~"; bit 7
 // of a row is the leftmost dot.
 extern const u8 typeright_font[95][7];
@@ -74,7 +79,11 @@ void typeright_machine_init();
 void typeright_reset();
 void typeright_update_caps();
 void typeright_save_state(u32 map);
+// The file a new game is saved under.
+const char* typeright_game_file_name(u32 map);
 void typeright_dump_lcd();
+// The debugger's VIEW words of the Type-right: SCRN dumps the display.
+ViewShown typeright_debug_view(const char* word);
 // Words per minute and accuracy of `chars` characters typed in `frames`
 // frames with `errors` errors.
 void typeright_results(i32 chars, i32 frames, i32 errors, i32* wpm, i32* accuracy);

@@ -15,6 +15,7 @@
 #include "sound/voice_update.h"
 
 #include <cstring>
+#include <strings.h>
 
 const CoinopRom zaccaria_roms[4][ZACCARIA_MAX_ROMS] = {
     {{"astrowars.bin", 10240}, {"astrowars_chars.bin", 2048}, {nullptr, 0}},
@@ -355,4 +356,9 @@ void coinop_io_write(u32 port, u8 value) {
     }
     galaxia_sound_latch = value;
     if (changed) snd_update_voices(0);
+}
+
+ViewShown zaccaria_debug_view(const char* word) {
+    const bool psg = memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
+    return psg && strcasecmp(word, "PSG") == 0 ? ViewShown::UNBUILT : ViewShown::NONE;
 }

@@ -6,6 +6,7 @@
 // triggers.
 #pragma once
 
+#include "core/machine_ops.h"
 #include "core/types.h"
 
 #include <cstdint>
@@ -49,6 +50,9 @@ extern i32 coinop_coin_hold; // frames the coin A slot is held by auto-coin
 void zaccaria_setup_astro_wars();
 void zaccaria_setup_galaxia();
 void zaccaria_setup_laser_battle(); // maps 24 and 25
+
+// The debugger's VIEW words: Laser Battle's and Lazarian's PSG has no dump yet.
+ViewShown zaccaria_debug_view(const char* word);
 
 u8 coinop_io_read(u32 port);
 void coinop_io_write(u32 port, u8 value);

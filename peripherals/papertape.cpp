@@ -7,8 +7,8 @@
 #include "core/notify.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
-#include "computers/pipbug_vdu.h"
 #include "core/ui_host.h"
+#include "peripherals/device_link.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 #include "sound/effects.h"
@@ -206,10 +206,10 @@ u8 papertape_read(int u) {
 
 void papertape_title(char* out, int size) {
     if (!out || size <= 0) return;
-    const bool twin = machine == TWIN;
-    std::string title = twin ? cat_str(1245, "Papertape Units") : cat_str(1239, "Papertape Unit");
+    const bool both = device_link.papertape_units > 1;
+    std::string title = both ? cat_str(1245, "Papertape Units") : cat_str(1239, "Papertape Unit");
     bool named0 = false;
-    for (int u = 0; u < (twin ? 2 : 1); u++) {
+    for (int u = 0; u < (both ? 2 : 1); u++) {
         if (papertape_state[u] == TAPE_EMPTY) continue;
         const char* name = papertape_file_name[u];
         const char* part = name;
@@ -279,7 +279,7 @@ u8 background(int u) {
 void draw_char(const Canvas& cv, u8 frame, int x0, int y0) {
     const u8 code = frame & 0x7F;
     const bool printable = code >= 32 && code <= 122;
-    const u8* glyph = font5x7_glyph(code >= 0x60 ? static_cast<u8>(code - 0x20) : code);
+    const u8* glyph = device_glyph(code >= 0x60 ? static_cast<u8>(code - 0x20) : code);
     for (int r = 0; r < 7; r++)
         for (int c = 0; c < 5; c++) {
             if (printable && !(glyph[r] & (0x10 >> c))) continue;

@@ -49,7 +49,8 @@ void papertape_punch(u8 c);
 // The next frame from a reading unit, advancing; 128 when the unit is not
 // reading. Reaching the end of the tape stops the unit.
 u8 papertape_read(int u);
-// The window title: "Papertape Unit(s)" and the tapes' file names.
+// The window title: "Papertape Unit(s)" and the tapes' file names (of both
+// units when the machine has two).
 void papertape_title(char* out, int size);
 // The unit's picture, 228 x 180 colour indices (row-major), as the
 // papertape window shows it: the nine frames around the position with

@@ -1,8 +1,7 @@
 #include "peripherals/printer.h"
 
-#include "computers/pipbug_vdu.h"
-#include "core/emu.h"
 #include "core/settings_vars.h"
+#include "peripherals/device_link.h"
 #include "peripherals/printer_export.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
@@ -28,14 +27,16 @@ static const PrinterGeometry EA_GEOMETRY = {228, 384, 32, 32, 2, 12, 228, 384, 0
 
 // The pica font: every dot of the 5 x 7 glyph at twice its column, so a
 // character is drawn with half-step dots across nine columns; the middle dots
-// between two set neighbours are set too, as the head overlaps them.
+// between two set neighbours are set too, as the head overlaps them. Built
+// from the attached terminal's font, again when another font is attached.
 static u16 pica_font[64][7];
 static bool pica_ready;
+static const u8* (*pica_source)(u8 code);
 
 const u16* printer_pica_glyph(u8 code) {
-    if (!pica_ready) {
+    if (!pica_ready || pica_source != device_link.glyph) {
         for (int c = 0; c < 64; c++) {
-            const u8* g = font5x7_glyph(static_cast<u8>(0x20 + c));
+            const u8* g = device_glyph(static_cast<u8>(0x20 + c));
             for (int r = 0; r < 7; r++) {
                 u16 w = 0;
                 for (int d = 0; d < 5; d++)
@@ -47,6 +48,7 @@ const u16* printer_pica_glyph(u8 code) {
             }
         }
         pica_ready = true;
+        pica_source = device_link.glyph;
     }
     return code >= 0x20 && code <= 0x5F ? pica_font[code - 0x20] : pica_font[0];
 }
@@ -117,9 +119,7 @@ void twin_paper_marks(int unit) {
 
 void printer_flush(int unit) {
     if (!eachpage || unit < 0 || unit >= PRINTER_UNITS) return;
-    if (machine != TWIN &&
-        !(unit == 0 && (machine == PIPBUG || machine == BINBUG || machine == CD2650)))
-        return;
+    if (unit >= device_link.printer_units) return;
     const PrinterUnit& p = printer_units[unit];
     if (p.column == 0 && p.lines_fed == 0) return;
     printer_page_out.save_page(0, 0, 0, unit);
@@ -144,7 +144,7 @@ void printer_new_page(int unit) {
     // A fresh sheet starts with the head at the left of an empty line.
     p.column = 0;
     p.carriage = g.carriage_start;
-    if (machine == TWIN) {
+    if (device_link.line_printer) {
         fill_rows(unit, 0, TWIN_STRIP_TOP - 1, PRINTER_INK);
         fill_rows(unit, TWIN_STRIP_TOP, TWIN_LAST_ROW, TWIN_PAPER);
         twin_paper_marks(unit);
@@ -173,7 +173,7 @@ void printer_line_feed() {
     }
     const u32 w = g.page_width;
     std::memmove(p.page, p.page + g.line_step * w, (g.page_height - g.line_step) * w);
-    if (machine == TWIN) {
+    if (device_link.line_printer) {
         fill_rows(unit, TWIN_STRIP_TOP, TWIN_LAST_ROW, TWIN_PAPER);
         twin_paper_marks(unit);
     } else {
@@ -217,7 +217,7 @@ void printer_write_byte(u8 byte, int seven_bit) {
     }
     if (code < 0x20) return;
     put_text(p, static_cast<u8>(code));
-    const u8* glyph = font5x7_glyph(static_cast<u8>(code));
+    const u8* glyph = device_glyph(static_cast<u8>(code));
     for (u32 r = 0; r < 7; r++)
         for (u32 d = 0; d < 5; d++) {
             const bool set = glyph[r] & (0x10 >> d);
@@ -239,7 +239,7 @@ void printer_write_byte(u8 byte, int seven_bit) {
 
 // Draws one TWIN glyph at the head.
 static void twin_glyph(int unit, u32 x0, u8 code, bool condensed, bool elongated, u8 ink) {
-    const u8* small = font5x7_glyph(code);
+    const u8* small = device_glyph(code);
     const u16* pica = printer_pica_glyph(code);
     const u32 dots = condensed ? 5 : 9;
     for (u32 r = 0; r < 7; r++)
@@ -353,8 +353,8 @@ void printer_test_page() {
 }
 
 void printer_setup_geometry() {
-    printer_geometry = machine == TWIN ? TWIN_GEOMETRY : EA_GEOMETRY;
-    if (machine != TWIN) twin_printerunit = 0;
+    printer_geometry = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
+    if (device_link.printer_units < 2) twin_printerunit = 0;
     for (int u = 0; u < PRINTER_UNITS; u++) {
         PrinterUnit& p = printer_units[u];
         p.page_number = p.column = p.line_buffer_count = 0;

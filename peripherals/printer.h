@@ -44,7 +44,7 @@ struct PrinterUnit {
 };
 extern PrinterUnit printer_units[PRINTER_UNITS];
 
-// The paper of the current machine (printer_setup_geometry).
+// The paper of the attached machine (printer_setup_geometry, device_link).
 struct PrinterGeometry {
     u32 page_width, page_height; // dots, rows
     u32 line_length;             // characters per text line
@@ -65,9 +65,10 @@ void printer_write_byte(u8 byte, int seven_bit);
 void printer_line_feed();
 // Ejects and starts a fresh page (the page number rises).
 void printer_new_page(int unit);
-// With "eachpage" on, saves the page as picture and text when it holds anything.
+// With "eachpage" on, saves the page as picture and text when it holds anything
+// and the machine has that unit.
 void printer_flush(int unit);
-// The paper of the current machine on both units, each starting a fresh page.
+// The paper of the attached machine on both units, each starting a fresh page.
 void printer_setup_geometry();
 // Stores a colour index in the page (dots outside the page are ignored).
 void printer_plot_dot(int unit, u32 x, u32 y, u8 colour);

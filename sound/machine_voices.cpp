@@ -16,8 +16,6 @@ constexpr int EFFECT_EXPLODE = 0;
 constexpr int EFFECT_CLICK = 5;
 // Noise burst: bit 4 of $1E80 held this long or less clicks, longer explodes.
 constexpr u32 CLICK_CLOCKS = 7499;
-constexpr u32 ELEKTOR_BASIC = 4;
-constexpr u32 GALAXIA = 23, LASER_BATTLE = 24, LAZARIAN = 25;
 
 // Games-database rows of the programs that play notes in software.
 constexpr int GAME_RANDOM_MORSE = 457, GAME_YANKEE_DOODLE = 479, GAME_BACH = 488;
@@ -41,7 +39,6 @@ void snd_voices_arcadia() {
 }
 
 void snd_voices_pvi_console() {
-    if (memmap == ELEKTOR_BASIC) return;
     const u8 reg = guest_memory[0x1E80];
     SoundEffectLatch& latch = snd_effect_latch;
     if (latch.triggered && !(reg & 0x10)) {
@@ -57,7 +54,7 @@ void snd_voices_pvi_console() {
         latch.triggered = 1;
         latch.set_cycle = cpu_cycles;
     }
-    const u32 base = static_cast<u32>(machine_table[machine].first_pvi_base);
+    const u32 base = static_cast<u32>(machine_desc().first_pvi_base);
     const u8 pitch = guest_memory[(base + 0xC7) & (GUEST_MEMORY_SIZE - 1)];
     if ((reg & 0x08) && pitch) snd_set_voice(9, NOISE_LEVELS[reg >> 6], pitch);
 }
@@ -85,25 +82,6 @@ void snd_voices_instructor() {
 
 void snd_voices_speaker() {
     if (speaker_latch) snd_set_voice(0, 7, BEEP_NOTE);
-}
-
-void snd_voices_zaccaria() {
-    if (memmap == LASER_BATTLE || memmap == LAZARIAN) {
-        int bass = 0, treble = 0;
-        for (int t = 1; t <= 13; t++) {
-            if (bass < 2 && (tone_unit_word >> (t - 1) & 1))
-                snd_set_voice(3 + bass++, 15, static_cast<u16>(t));
-            if (t >= 2 && treble < 2 && (tone_unit_word >> (11 + t) & 1))
-                snd_set_voice(5 + treble++, 15, static_cast<u16>(t));
-        }
-        for (int v = 3; v <= 6; v++)
-            snd_cur_volume[v] = 15;
-    }
-    if (memmap == GALAXIA) {
-        snd_set_voice(3, galaxia_tone_a ? 6 : 0, galaxia_tone_a);
-        if (galaxia_sound_latch & 0x08)
-            snd_set_voice(4, 4, static_cast<u16>(galaxia_tone_b & 0xFFFF));
-    }
 }
 
 void snd_voices_phunsy() {

@@ -7,11 +7,10 @@
 
 // Voices of one update, after the PVIs' voices and before the beeps.
 void snd_voices_arcadia();     // the UVI's tone and noise
-void snd_voices_pvi_console(); // the Interton/Elektor noise burst and noise voice
+void snd_voices_pvi_console(); // the Interton/expanded Elektor noise burst and noise voice
 void snd_voices_pipbug();      // the music and Morse programs
 void snd_voices_instructor();  // "Music Theme"
 void snd_voices_speaker();     // CD2650 and Selbstbaucomputer speaker latch
-void snd_voices_zaccaria();    // the tone units and Galaxia's tones
 void snd_voices_phunsy();      // "PIANO", "50-THEME" and the bell programs
 void snd_voices_tone_hz();     // ball-and-paddle and Type-right tone
 void snd_voices_mikit();       // "Music Fragment"

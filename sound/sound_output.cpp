@@ -54,8 +54,8 @@ void snd_output_reset() {
 }
 
 int snd_find_free_channel() {
-    const int start = machine_table[machine].sound_channel_offset ? 2 : 0;
-    const auto& flags = memmap_table[memmap < MEMMAPS ? memmap : 0].sounds;
+    const int start = machine_desc().sound_channel_offset ? 2 : 0;
+    const auto& flags = memmap_desc().sounds;
     const int n =
         static_cast<int>(std::count_if(flags.begin(), flags.end(), [](u8 f) { return f; }));
     const int end = n == 0 ? start : std::min(start + n - 1, SND_CHANNELS - 1);
@@ -64,16 +64,11 @@ int snd_find_free_channel() {
     return SND_NO_CHANNEL;
 }
 
-// Interton, Elektor and Malzak scale 4-bit guest volumes; every other machine
-// 3-bit ones (higher values play at full volume).
-static bool machine_has_4bit_volume() {
-    return machine == INTERTON || machine == ELEKTOR || machine == MALZAK;
-}
-
 int snd_tone_host_volume(int volume) {
     const int master = std::clamp(snd_master_volume, 0, 8);
     if (volume <= 0) return 0;
-    if (machine_has_4bit_volume()) return snd_volume_table[std::min(volume, 15)] * master / 8;
+    if (machine_traits().volume_bits == 4)
+        return snd_volume_table[std::min(volume, 15)] * master / 8;
     return snd_volume_table8[std::min(volume, 7)] * master / 8;
 }
 
@@ -159,7 +154,8 @@ void snd_open(int restart) {
         silence_reported = true;
     }
     if (emu_paused) return;
-    if (teletypesounds && machine == TWIN) snd_play_effect(6);
+    // The teletype's motor runs while the sound is on.
+    if (teletypesounds && memmap_desc().sounds[SFX_SPIN]) snd_play_effect(SFX_SPIN - SFX_EXPLODE);
     snd_update_voices(1);
 }
 

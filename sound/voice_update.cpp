@@ -25,8 +25,6 @@ u8 galaxia_sound_latch;
 u32 pong_tone_hz;
 
 namespace {
-constexpr u32 ELEKTOR_EXPANDED = 5;
-constexpr u32 LASER_BATTLE = 24, LAZARIAN = 25, GALAXIA = 23;
 constexpr int GAME_KABOOM_OLD = 141, GAME_KABOOM_NEW = 142;
 constexpr int EFFECT_CLICK = 5;
 
@@ -34,53 +32,34 @@ constexpr int EFFECT_CLICK = 5;
 constexpr u8 TONE_LEVELS[4] = {15, 12, 6, 4};
 
 int pvi_count() {
-    return machine_table[machine].pvi_count;
+    return machine_desc().pvi_count;
 }
 
 bool has_pvi() {
-    return pvi_count() > 0 && machine_table[machine].first_pvi_base != 0;
+    return pvi_count() > 0 && machine_desc().first_pvi_base != 0;
 }
 
 void pvi_voices() {
-    const u32 base = static_cast<u32>(machine_table[machine].first_pvi_base);
+    const u32 base = static_cast<u32>(machine_desc().first_pvi_base);
     const u8 pitch = guest_memory[(base + 0xC7) & (GUEST_MEMORY_SIZE - 1)];
     if ((known_game_id == GAME_KABOOM_OLD || known_game_id == GAME_KABOOM_NEW) && pitch == 0)
         snd_play_effect(EFFECT_CLICK);
     else
         snd_cur_pitch[0] = pitch;
 
-    const u8 reg = guest_memory[0x1E80];
-    if (memmap == ELEKTOR_EXPANDED && (guest_memory[0x1D07] & 0x40))
-        snd_cur_volume[0] = guest_memory[0x1D0E] & 15;
-    else if (machine != INTERTON && memmap != ELEKTOR_EXPANDED)
-        snd_cur_volume[0] = 15;
-    else
-        snd_cur_volume[0] = (reg & 0x04) ? TONE_LEVELS[reg >> 6] : 0;
+    const auto volume = machine_row().tone_volume;
+    snd_cur_volume[0] = volume ? volume() : 15;
 
     if (pvi_count() >= 2)
         snd_set_voice(1, 15, guest_memory[(base + 0x1C7) & (GUEST_MEMORY_SIZE - 1)]);
     if (pvi_count() >= 3)
         snd_set_voice(2, 15, guest_memory[(base + 0x2C7) & (GUEST_MEMORY_SIZE - 1)]);
 }
-
-// The two AY-3-8910s of the expanded Elektor at $1D00 and $1D10.
-void psg_voices() {
-    for (int psg = 0; psg < 2; psg++) {
-        const u8* r = guest_memory + 0x1D00 + 16 * psg;
-        for (int c = 0; c < 3; c++) {
-            const u8 volume = (r[8 + c] & 0x10) ? 15 : (r[8 + c] & 15);
-            u16 tone = 0;
-            if (!(r[7] >> c & 1)) {
-                tone = static_cast<u16>(r[2 * c] + ((r[2 * c + 1] & 15) << 8));
-                if (psg == 0 && c == 0 && tone == 0) tone = 1;
-            }
-            const u16 noise = (r[7] >> (3 + c) & 1) ? 0 : (r[6] & 31);
-            snd_set_voice(3 + 3 * psg + c, volume, tone);
-            snd_set_voice(10 + 3 * psg + c, volume, noise);
-        }
-    }
-}
 } // namespace
+
+u8 snd_pvi_tone_volume(u8 reg) {
+    return (reg & 0x04) ? TONE_LEVELS[reg >> 6] : 0;
+}
 
 void snd_set_voice(int voice, u8 volume, u16 pitch) {
     snd_cur_volume[voice] = volume;
@@ -105,8 +84,11 @@ float snd_pvi_frequency(u16 p) {
 
 float snd_voice_pitch_frequency(int voice, u16 p) {
     const float k = snd_tone_reference;
-    const bool tone_units = memmap == LASER_BATTLE || memmap == LAZARIAN;
     const float psg_clock = 110837.0f;
+    if (const auto own = machine_row().voice_frequency; own && voice > 0) {
+        const float f = own(voice, p);
+        if (f >= 0.0f) return f;
+    }
     switch (voice) {
     case 0:
         if (const auto tone = machine_row().tone_frequency) return tone(p);
@@ -115,19 +97,6 @@ float snd_voice_pitch_frequency(int voice, u16 p) {
     case 2:
         if (!has_pvi()) return voice == 1 ? 800.0f : 2000.0f;
         return snd_pvi_frequency(p);
-    case 3:
-    case 4:
-        if (tone_units && p <= 13) return 62500.0f / tone_unit_dividers[p];
-        if (memmap == GALAXIA) {
-            if (voice == 3) return 16.0f * static_cast<float>(p);
-            return p > 7 ? 272.0f - 4.0f * static_cast<float>(p)
-                         : 216.0f + 4.0f * static_cast<float>(p);
-        }
-        return psg_clock / static_cast<float>(p);
-    case 5:
-    case 6:
-        if (tone_units && p <= 13) return 125000.0f / tone_unit_dividers[p];
-        return psg_clock / static_cast<float>(p);
     case 9:
         return k / (static_cast<float>(p) + 1.0f);
     default:
@@ -145,7 +114,6 @@ void snd_update_voices(int force) {
 
     if (beeper_countdowns[0] > 0) snd_set_voice(1, 7, 1);
     if (beeper_countdowns[1] > 0) snd_set_voice(2, 7, 1);
-    if (memmap == ELEKTOR_EXPANDED) psg_voices();
 
     for (int v = 0; v < 16; v++) {
         if (!snd_cur_pitch[v] || !snd_cur_volume[v]) {

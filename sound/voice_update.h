@@ -54,6 +54,9 @@ void snd_silence_voice(int voice);
 // Voice 0 of a PVI or UVI at divider value p: the retune table's note with
 // "retune" on, else the tone clock divided by p + 1.
 float snd_pvi_frequency(u16 p);
+// The volume of a PVI console's tone from its sound register at $1E80
+// (bit 2 on, bits 7-6 the level).
+u8 snd_pvi_tone_volume(u8 reg);
 
 struct NoteInfo {
     char name[5];    // "A0", "A#0" ... "C9"; "rest"

@@ -307,6 +307,23 @@ TEST_F(Assembler, LocationsOutsideGuestMemoryAreErrors) {
     EXPECT_TRUE(has(listing(), "Error at line 3: line too long")) << listing();
 }
 
+// On the cartridge consoles code belongs in ROM: bytes assembled anywhere
+// else are warned about. The other machines take code anywhere.
+TEST_F(Assembler, CartridgeCodeOutsideRomIsWarnedAbout) {
+    const std::string source = "        ORG $1800\n        DB 1\n        END\n";
+    for (u32 m : {ARCADIA, INTERTON, ELEKTOR, PIPBUG}) {
+        machine = m;
+        mem_attributes[0x1800] = 0; // plain RAM
+        assemble(source);
+        EXPECT_EQ(has(listing(), "code or data in non-ROM area"), m == ARCADIA || m == INTERTON)
+            << m;
+    }
+    machine = INTERTON;
+    mem_attributes[0x1800] = MEM_UNWRITABLE;
+    assemble(source);
+    EXPECT_FALSE(has(listing(), "non-ROM")) << listing();
+}
+
 TEST_F(Assembler, ListingShowsCodeColumnsCommentsAndSummary) {
     warn = 0; // warnings are counted without being shown
     const std::string source = "; a program\n"

@@ -66,6 +66,47 @@ TEST_F(MenuState, RulesFollowMachineMapOptionsAndWindows) {
         {"BINBUG has drives", on_machine(4, 11), 298, true, -1},
         {"Jump to BIOS on the Elektor", on_machine(2, 5), 1, true, -1},
         {"no BIOS on the Arcadia", on_machine(0, 6), 1, false, -1},
+        // Items that follow the machine's options, or the game's board.
+        {"the PIPBUG 2 monitor tests itself",
+         [] {
+             machine = PIPBUG;
+             memmap = 10;
+             pipbug_bios = 3;
+         },
+         208, true, -2},
+        {"PIPBUG 1 does not", on_machine(3, 9), 208, false, -2},
+        {"the TWIN's monitor listing needs a DOS",
+         [] {
+             machine = TWIN;
+             memmap = 12;
+             twin_dosversion = 6;
+         },
+         103, false, -1},
+        {"the TWIN with SDOS lists it",
+         [] {
+             machine = TWIN;
+             memmap = 12;
+             twin_dosversion = 1;
+         },
+         103, true, -1},
+        {"the CD2650's POPMON takes no lowercase",
+         [] {
+             machine = CD2650;
+             memmap = 16;
+             cd2650_biosversion = 1;
+         },
+         241, false, -2},
+        {"the Radio Bulletin VDU has blanking areas",
+         [] {
+             machine = PIPBUG;
+             memmap = 9;
+             pipbug_vdu = 3;
+         },
+         222, true, -2},
+        {"Laser Battle's tone units", on_machine(8, 24), 105, true, -1},
+        {"Astro Wars has none", on_machine(8, 22), 105, false, -1},
+        {"Galaxia rumbles", on_machine(8, 23), 178, true, -2},
+        {"Astro Wars does not", on_machine(8, 22), 178, false, -2},
         {"reset waits for the frame end", [] { emu_paused_mid_frame = true; }, 0, false, -1},
         {"Machine items wait too", [] { emu_paused_mid_frame = true; }, MENU_CHECK_BASE + 125,
          false, 1},

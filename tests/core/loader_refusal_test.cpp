@@ -7,6 +7,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/settings_vars.h"
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -178,6 +181,29 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
     };
     for (const Refusal& r : refusals)
         expect_refused(r);
+}
+
+// An unknown BIN image runs where the machine starts from an image, an
+// unknown AOF program where its monitor loads one; elsewhere both are refused.
+TEST_F(LoaderRefusals, UnknownImagesAndProgramsRunOnlyWhereTheyFit) {
+    const std::string bin = put("unknown.bin", std::vector<u8>(2048, 0x42));
+    const std::string aof = put("unknown.aof", bytes(loading_test::aof_record(0x0440, {7, 8, 9}) +
+                                                     "\r\n" + loading_test::aof_end(0x0440)));
+    const u32 bin_machines[] = {ARCADIA, INTERTON, INSTRUCTOR, PHUNSY};
+    const u32 aof_machines[] = {PIPBUG, BINBUG, INSTRUCTOR, CD2650, SELBST, MIKIT};
+    auto in = [](u32 m, const auto& set) {
+        return std::find(std::begin(set), std::end(set), m) != std::end(set);
+    };
+    for (u32 m = 0; m < MACHINES; m++) {
+        SCOPED_TRACE(machine_table[m].keyword);
+        const u32 map = static_cast<u32>(machine_table[m].default_memmap);
+        run_game(m, map, -1);
+        EXPECT_EQ(load(bin), in(m, bin_machines) ? LOAD_GAME : LOAD_FAILED) << output;
+        EXPECT_EQ(machine, m);
+        run_game(m, map, -1);
+        EXPECT_EQ(load(aof), in(m, aof_machines) ? LOAD_GAME : LOAD_FAILED) << output;
+        EXPECT_EQ(machine, m);
+    }
 }
 
 // Save states are checked whole before the machine is switched to theirs.

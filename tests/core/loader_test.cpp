@@ -1,4 +1,5 @@
 #include "tests/support/quiet_output.h"
+#include "computers/phunsy_image.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/gamesdb.h"

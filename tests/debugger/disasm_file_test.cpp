@@ -254,6 +254,13 @@ TEST_F(DisasmFile, TheProgramStartIsAnEntryNamedGame) {
     EXPECT_EQ(user_label("GAME"), nullptr);
     EXPECT_NE(user_label("L0000"), nullptr);
     EXPECT_NE(user_label("INTERRUPT"), nullptr); // $0007 on the Instructor 50
+    // The Elektor's programs have an entry at $0903 besides.
+    user_label_count = 0;
+    machine = ELEKTOR;
+    dis_test_poke(0x0903, {0xC0, 0x40});
+    run(0x0000, 0x0000);
+    EXPECT_TRUE(dis_addr_flags[0x0904] & DIS_CODE);
+    EXPECT_NE(user_label("BOOT"), nullptr);
 }
 
 TEST_F(DisasmFile, IndirectBranchesThroughRomAreFollowed) {

@@ -91,7 +91,7 @@ TEST_F(ViewsTest, ViewWordsAndMachines) {
 }
 
 // The PSG view belongs to the expanded Elektor; the basic Elektor and the
-// other machines have no PSG.
+// other machines have no PSG, Laser Battle's has no view yet.
 TEST_F(ViewsTest, PsgViewOnlyOnTheExpandedElektor) {
     ASSERT_TRUE(machine_switch(ELEKTOR, 5, true, true, false));
     const std::string view = run("VIEW PSG");
@@ -102,6 +102,13 @@ TEST_F(ViewsTest, PsgViewOnlyOnTheExpandedElektor) {
     EXPECT_EQ(run("VIEW PSG"), "Wrong guest machine!\n\n");
     ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
     EXPECT_EQ(run("view psg"), "Wrong guest machine!\n\n");
+    machine = ZACCARIA;
+    memmap = MAP_LASER_BATTLE;
+    EXPECT_EQ(run("VIEW PSG"), "Command is unavailable.\n\n");
+    memmap = MAP_GALAXIA;
+    EXPECT_EQ(run("VIEW PSG"), "Wrong guest machine!\n\n");
+    machine = ARCADIA;
+    memmap = MAP_ARCADIA_EMERSON;
 }
 
 // The Type-right has no memory to look at: its screen view is the LCD line,
@@ -163,6 +170,29 @@ TEST_F(ViewsTest, ProcessorVariantGuidePixelAndSpriteMode) {
     EXPECT_EQ(sprite_mode, 1);
     EXPECT_EQ(run("SPR 3").substr(0, 6), "SPR 0:");
     EXPECT_EQ(sprite_mode, 1);
+}
+
+// The commands that need some hardware refuse on the machines without it: a
+// monitor whose calls are logged, a source of interrupts (R I) or one the user
+// may raise (GI), a beam (GR), sprites (SPR). "x": the machine takes the
+// command; machines in number order, ARCADIA first.
+TEST_F(ViewsTest, HardwareCommandsFollowTheMachine) {
+    const struct {
+        const char* line;
+        const char* takes;
+    } cases[] = {{"L B", "..xxxxxx..x.x.."},
+                 {"R I", ".xx.xxx..xx...."},
+                 {"GI", ".xx..x...xx...."},
+                 {"GR", "xxx.x..x.xx...."},
+                 {"SPR 1", "xxx......x.x..."}};
+    for (const auto& c : cases)
+        for (u32 m = 0; m < MACHINES; m++) {
+            machine = m;
+            cpu_psu = PSU_II; // GI only queues its interrupt
+            const bool refused = run(c.line) == "Wrong guest machine!\n\n";
+            EXPECT_EQ(refused, c.takes[m] != 'x') << c.line << " on machine " << m;
+        }
+    machine = PIPBUG;
 }
 
 std::vector<std::string> editor_argv;

@@ -259,6 +259,17 @@ TEST_F(KeyEvents, SlowMotionKeyStaysHeldUnderCtrl) {
     EXPECT_EQ(host_key_down(32), 0) << "other keys with Ctrl stay out of the matrix";
 }
 
+TEST_F(KeyEvents, CtrlKeepsOtherKeysOutOfTheMatrixExceptOnTheTwin) {
+    for (const u32 m : {PIPBUG, TWIN}) {
+        fresh_state();
+        machine = m;
+        emu_paused = true; // nothing is typed: the key goes the command way
+        press(RAW_CTRL);
+        press(32);
+        EXPECT_EQ(host_key_down(32), m == TWIN ? 1 : 0) << m;
+    }
+}
+
 TEST_F(KeyEvents, AltCCentresThePaddles) {
     machine = ARCADIA;
     paddle_x[0] = 1;

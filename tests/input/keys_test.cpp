@@ -211,4 +211,12 @@ TEST_F(Keys, HostKeyClassesOnKeyboardMachines) {
     EXPECT_EQ(input_find_guest_key(32), KEYCLASS_SEVERAL) << "types and is a console key";
 }
 
+TEST_F(Keys, ConsoleKeysCountOnlyWhereTheMachineReadsThem) {
+    selbst_biosversion = 0; // the Selbstbaucomputer's hex keypad, no typing
+    for (const u32 m : {MIKIT, SELBST}) {
+        machine = m;
+        EXPECT_EQ(input_find_guest_key(80), m == SELBST ? KEYCLASS_UNUSED : KEYCLASS_CONSOLE) << m;
+    }
+}
+
 } // namespace

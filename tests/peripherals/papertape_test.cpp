@@ -3,6 +3,7 @@
 
 #include "computers/terminal.h"
 #include "core/emu.h"
+#include "core/machine.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "tests/core/home_fixture.h"
@@ -23,6 +24,7 @@ class Papertape : public HomeTest {
         last_warning.clear();
         ui_host.warning = [](const char* text) { last_warning = text; };
         machine = PIPBUG;
+        machine_bus_install(); // the machine hands the units their link
     }
     void TearDown() override {
         papertape_reset_all();
@@ -159,6 +161,7 @@ TEST_F(Papertape, TitleNamesTheTapes) {
     papertape_title(title, sizeof title);
     EXPECT_STREQ(title, "Papertape Unit: one.pap");
     machine = TWIN;
+    machine_bus_install();
     papertape_title(title, sizeof title);
     EXPECT_STREQ(title, "Papertape Units: one.pap & two.pap");
 }

@@ -6,6 +6,9 @@
 #include "computers/pipbug_vdu.h"
 #include "core/emu.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
+#include "peripherals/device_link.h"
+#include "peripherals/papertape.h"
 #include "core/settings_vars.h"
 #include "peripherals/printer_export.h"
 #include "sound/effects.h"
@@ -28,7 +31,7 @@ class Printer : public ::testing::Test {
   protected:
     void SetUp() override {
         fresh_state();
-        machine = PIPBUG;
+        attach(PIPBUG);
         narrowprinter = 1;
         eachpage = 0;
         teletypesounds = 0;
@@ -45,6 +48,11 @@ class Printer : public ::testing::Test {
     void TearDown() override {
         printer_page_out = {printer_save_page, export_text};
         fresh_state();
+    }
+    // The machine hands its devices their link as it wires itself.
+    static void attach(u32 m) {
+        machine = m;
+        machine_bus_install();
     }
     static void print(const std::string& s, int seven_bit) {
         for (char c : s)
@@ -169,7 +177,7 @@ TEST_F(Printer, FlushSavesOnlyAPageThatHoldsSomethingWithEachPageOn) {
         {ARCADIA, 1, 0, true, false},
     };
     for (const Case& c : cases) {
-        machine = c.machine;
+        attach(c.machine);
         eachpage = 0;
         printer_setup_geometry();
         saved_pages.clear();
@@ -243,7 +251,7 @@ TEST_F(Printer, TheTwinHasItsOwnPaperAndUnit) {
     twin_printerunit = 1;
     printer_setup_geometry();
     EXPECT_EQ(twin_printerunit, 0) << "other machines print on unit 0";
-    machine = TWIN;
+    attach(TWIN);
     twin_printerunit = 1;
     printer_setup_geometry();
     EXPECT_EQ(twin_printerunit, 1);
@@ -256,7 +264,7 @@ TEST_F(Printer, TheTwinHasItsOwnPaperAndUnit) {
 }
 
 TEST_F(Printer, ALongTwinLineWrapsBeforeItsEnd) {
-    machine = TWIN;
+    attach(TWIN);
     printer_setup_geometry();
     PrinterUnit& p = printer_units[0];
     for (u32 i = 0; i < 132; i++)
@@ -274,7 +282,7 @@ TEST_F(Printer, ALongTwinLineWrapsBeforeItsEnd) {
 }
 
 TEST_F(Printer, TwinControlsCondenseAndElongate) {
-    machine = TWIN;
+    attach(TWIN);
     printer_setup_geometry();
     PrinterUnit& p = printer_units[0];
     // Condensed characters advance 7 dots, elongated condensed 14.
@@ -292,6 +300,44 @@ TEST_F(Printer, TwinControlsCondenseAndElongate) {
         const bool set = g[r] & 0x10;
         EXPECT_EQ(dot(x0, y + r), set ? 7 : TWIN_PAPER) << r;
         EXPECT_EQ(dot(x0 + 1, y + r), set ? 7 : TWIN_PAPER) << r;
+    }
+}
+
+// Only the machines with printers or papertape units hand over a link; a
+// switch away from one leaves none, and the paper follows the link.
+TEST_F(Printer, EachMachineHandsItsDevicesTheirLink) {
+    struct Want {
+        u8 printers, tapes;
+        bool line_printer;
+    };
+    const auto want = [](u32 m) {
+        switch (m) {
+        case PIPBUG:
+        case BINBUG:
+            return Want{1, 1, false};
+        case CD2650:
+            return Want{1, 0, false};
+        case TWIN:
+            return Want{2, 2, true};
+        default:
+            return Want{0, 0, false};
+        }
+    };
+    for (u32 m : {u32{TWIN}, u32{ARCADIA}, u32{PIPBUG}, u32{TWIN}, u32{CD2650}, u32{BINBUG},
+                  u32{ELEKTOR}, u32{PHUNSY}}) {
+        twin_printerunit = 1;
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, false,
+                                   true, false));
+        const Want w = want(m);
+        EXPECT_EQ(device_link.printer_units, w.printers) << "machine " << m;
+        EXPECT_EQ(device_link.papertape_units, w.tapes) << "machine " << m;
+        EXPECT_EQ(device_link.line_printer, w.line_printer) << "machine " << m;
+        EXPECT_EQ(device_link.glyph != nullptr, w.printers != 0) << "machine " << m;
+        EXPECT_EQ(printer_geometry.page_width, w.line_printer ? 982u : 228u) << "machine " << m;
+        EXPECT_EQ(twin_printerunit, w.printers == 2 ? 1 : 0) << "machine " << m;
+        char title[100];
+        papertape_title(title, sizeof title);
+        EXPECT_STREQ(title, w.tapes == 2 ? "Papertape Units" : "Papertape Unit");
     }
 }
 

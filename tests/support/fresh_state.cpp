@@ -1,6 +1,7 @@
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
+#include "computers/terminal.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -11,6 +12,7 @@
 #include "core/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/savestate_seams.h"
 #include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
@@ -31,6 +33,8 @@
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "machines/pong.h"
+#include "machines/typeright.h"
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
@@ -126,6 +130,21 @@ void fresh_state() {
     quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);
     ui_changes_reset();
+    // What outlives a machine switch and reset and shows in save states or
+    // the picture: the terminal cursor, the LED digits, the loaded image's
+    // size, the program copy, the light guns, the Type-right's lesson, game
+    // and indicators.
+    vdu_cursor_col = vdu_cursor_row = 0;
+    std::memset(led_digits, 0, sizeof led_digits);
+    loaded_image_size = 0;
+    tvc_copy_length = 0;
+    for (int p = 0; p < 2; p++)
+        pong_pointer_x[p] = pong_pointer_y[p] = 0;
+    typeright_lesson = typeright_level = typeright_round = typeright_game = 1;
+    typeright_lives = 3;
+    typeright_text_pos = typeright_column = typeright_word_len = 0;
+    typeright_wpm = typeright_accuracy = 0;
+    std::memset(typeright_indicators, 0, sizeof typeright_indicators);
 
     fresh_cpu(ARCADIA, 6);
 }

@@ -18,7 +18,8 @@
 // interface's services, fake clock, main-loop hooks and the start-up assembler back to their
 // start-up values; then
 // emu_reset_all (the program's own start-up reset); the default machine (Arcadia, map 6) with no
-// game and nothing marked for the interface; then fresh_cpu.
+// game and nothing marked for the interface; what outlives a machine switch and reset
+// (terminal cursor, LED digits, light guns, Type-right lesson...) as at start-up; then fresh_cpu.
 void fresh_state();
 
 // The processor part alone, for `machine` and `memmap` as given (without
