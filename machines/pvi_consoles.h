@@ -1,7 +1,8 @@
-// The PVI consoles' side of the processor bus (Interton VC 4000, Elektor TV
-// Games Computer): the PVI's registers and their coverage bits, the values of
-// unmapped bytes, the Elektor's random byte, the interrupt vector, the redraw
-// reports and the Elektor's cassette message.
+// The PVI consoles (Interton VC 4000, Elektor TV Games Computer): their side
+// of the processor bus (the PVI's registers and their coverage bits, the
+// values of unmapped bytes, the Elektor's random byte, the interrupt vector,
+// the redraw reports and the Elektor's cassette message), what they and the
+// coin-op boards hand the PVI, the frame, and the inputs.
 #pragma once
 
 #include "cpu/bus.h"
