@@ -32,8 +32,8 @@ void set_up(u32 scale, u32 stretch) {
 void BM_PlotChangedFrame(benchmark::State& state) {
     set_up(static_cast<u32>(state.range(0)), 2);
     const bool raster = state.range(1) != 0;
-    const u32 w = static_cast<u32>(machine_table[machine].width);
-    const u32 h = static_cast<u32>(machine_table[machine].height);
+    const u32 w = static_cast<u32>(machine_live[machine].width);
+    const u32 h = static_cast<u32>(machine_live[machine].height);
     const u32 outer = raster ? h : w, inner = raster ? w : h;
     u32 colour = 0;
     for (auto _ : state) {
@@ -54,8 +54,8 @@ BENCHMARK(BM_PlotChangedFrame)
 // The raster machines' way: a line at a time through the row plot.
 void BM_PlotChangedFrameRows(benchmark::State& state) {
     set_up(static_cast<u32>(state.range(0)), 2);
-    const i32 w = machine_table[machine].width;
-    const i32 h = machine_table[machine].height;
+    const i32 w = machine_live[machine].width;
+    const i32 h = machine_live[machine].height;
     std::vector<u8> line(static_cast<std::size_t>(w));
     u32 colour = 0;
     for (auto _ : state) {
@@ -72,8 +72,8 @@ BENCHMARK(BM_PlotChangedFrameRows)->Arg(6)->Unit(benchmark::kMicrosecond);
 
 void BM_PlotStillFrame(benchmark::State& state) {
     set_up(6, 2);
-    const u32 w = static_cast<u32>(machine_table[machine].width);
-    const u32 h = static_cast<u32>(machine_table[machine].height);
+    const u32 w = static_cast<u32>(machine_live[machine].width);
+    const u32 h = static_cast<u32>(machine_live[machine].height);
     for (auto _ : state) {
         for (u32 x = 0; x < w; x++)
             for (u32 y = 0; y < h; y++)

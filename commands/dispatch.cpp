@@ -880,7 +880,7 @@ void gui_toolbar_command(int bar, int index, bool selected) {
         // A console button: pressed for the guest unless the machine has none
         // there, or an input recording plays back (it gives the buttons then).
         const int k = index - 11;
-        const char* label = machine_desc().console_labels[k];
+        const char* label = machine_live_row().console_labels[k];
         if (!label || std::strcmp(label, "-") == 0 || rec_state == REC_PLAYBACK) return;
         input_press_console_button(k);
         return;

@@ -43,7 +43,7 @@ bool has_cpu() {
     return !traits().no_processor;
 }
 bool pvis() {
-    return row().pvi_count > 0;
+    return machine_live_row().pvi_count > 0;
 }
 bool drives() {
     return row().drives > 0;
@@ -76,7 +76,7 @@ bool full() {
     return fullscreen != 0;
 }
 bool memmap_has_sound_files() {
-    return !memmap_is_empty(memmap) && memmap_desc().sound_count > 0;
+    return !memmap_is_empty(memmap) && memmap_sound_count(memmap) > 0;
 }
 
 ItemState on(bool enabled) {
@@ -633,7 +633,8 @@ void gui_refresh_toolbar() {
     for (int i = 0; i <= 9; i++)
         gui_update_toolbar_button(i);
     for (int k = 0; k < 4; k++) {
-        const char* label = row().console_labels[k] ? row().console_labels[k] : "-";
+        const char* label = machine_live_row().console_labels[k];
+        if (!label) label = "-";
         const bool present = label[0] != '-' || label[1] != '\0';
         gui_bar_set(main_window, GID_SPEEDBAR_2, 11 + k, present && rec_state != REC_PLAYBACK,
                     false);

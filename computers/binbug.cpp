@@ -33,11 +33,15 @@ static bool fast_serial_input() {
 static constexpr DeviceLink DEVICES = {
     .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
 
+static constexpr CpuDebugHooks binbug_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = serial_guest_char,
+    .bios_notes = pipbug_bios_notes,
+};
+
 void binbug_bus_install() {
     device_link = DEVICES;
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_notes = pipbug_bios_notes;
+    cpu_debug_hooks = &binbug_debug_hooks;
     cpu_trap_add(0x0369, 0x0D, fast_serial_input);
 }
 

@@ -4,7 +4,8 @@
 
 #include "core/types.h"
 
-// Fills cpu_bus and the machine's address traps (after cpu_bus_reset()).
+// Fills cpu_bus, cpu_debug_hooks and the machine's address traps (after
+// cpu_bus_reset()).
 void binbug_bus_install();
 // A pasted character: a line feed as a carriage return.
 int binbug_paste_char(u8 c, u8* out);

@@ -3,7 +3,7 @@
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
 #include "core/settings_vars.h"
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
 
@@ -27,14 +27,18 @@ static bool calls_through_vectors() {
 static constexpr DeviceLink DEVICES = {
     .printer_units = 1, .line_printer = false, .papertape_units = 0, .glyph = font5x7_glyph};
 
+static constexpr CpuDebugHooks cd2650_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = vdu_char,
+    .calls_through_vectors = calls_through_vectors,
+    .bios_notes = cd2650_bios_notes,
+    .vector_notes = cd2650_dos_call_notes,
+    .wide_clock_column = true,
+};
+
 void cd2650_bus_install() {
     device_link = DEVICES;
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = vdu_char;
-    cpu_bus.calls_through_vectors = calls_through_vectors;
-    cpu_bus.bios_notes = cd2650_bios_notes;
-    cpu_bus.vector_notes = cd2650_dos_call_notes;
-    cpu_bus.wide_clock_column = true;
+    cpu_debug_hooks = &cd2650_debug_hooks;
 }
 
 bool cd2650_lowercase_input() {

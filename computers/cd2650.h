@@ -5,7 +5,7 @@
 
 #include "core/types.h"
 
-// Fills cpu_bus for the CD2650 (after cpu_bus_reset()).
+// Sets the CD2650's debugger hooks and device link (after cpu_bus_reset()).
 void cd2650_bus_install();
 
 // Whether the monitor (IPL 1.1) takes lowercase typed input.

@@ -4,6 +4,7 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "machines/seams.h"
 
@@ -38,9 +39,10 @@ static void port_write(u32 port, u8 value) {
     cpu_redirect_after(0x1800);
 }
 
-static bool calls_through_vectors() {
-    return true;
-}
+static constexpr CpuDebugHooks instructor_debug_hooks{
+    .calls_through_vectors = [] { return true; },
+    .vector_notes = instructor_monitor_notes,
+};
 
 void instructor_bus_install() {
     cpu_bus.read_routed = routed_read;
@@ -49,8 +51,7 @@ void instructor_bus_install() {
     cpu_bus.interrupt_plain_jump = true;
     cpu_bus.port_read = io_read_port;
     cpu_bus.port_write = port_write;
-    cpu_bus.calls_through_vectors = calls_through_vectors;
-    cpu_bus.vector_notes = instructor_monitor_notes;
+    cpu_debug_hooks = &instructor_debug_hooks;
 }
 
 LedDigitPlace instructor_led_digit_place(int digit) {

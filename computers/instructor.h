@@ -5,7 +5,7 @@
 
 #include "core/machine_ops.h"
 
-// Fills cpu_bus for the Instructor 50 (after cpu_bus_reset()).
+// Fills cpu_bus and cpu_debug_hooks for the Instructor 50 (after cpu_bus_reset()).
 void instructor_bus_install();
 
 // Where LED digit `digit` is drawn in the frame.

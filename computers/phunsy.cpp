@@ -3,6 +3,7 @@
 #include "computers/pipbug.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "machines/seams.h"
 
 u8 phunsy_irq_select;
@@ -37,11 +38,15 @@ static CpuCharStyle char_style() {
     return phunsy_biosversion == 1 ? CHARS_ASCII : CHARS_GUEST;
 }
 
+static constexpr CpuDebugHooks phunsy_debug_hooks{
+    .char_style = char_style,
+    .guest_char = serial_guest_char,
+    .bios_notes = phunsy_rom_comment,
+};
+
 void phunsy_bus_install() {
     cpu_bus.interrupt_vector = interrupt_vector;
-    cpu_bus.char_style = char_style;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_notes = phunsy_rom_comment;
+    cpu_debug_hooks = &phunsy_debug_hooks;
 }
 
 i32 phunsy_bios_entry() {

@@ -6,7 +6,7 @@
 
 extern u8 phunsy_irq_select; // bits 0-3 choose the interrupt vector
 
-// Fills cpu_bus for the PHUNSY (after cpu_bus_reset()).
+// Fills cpu_bus and cpu_debug_hooks for the PHUNSY (after cpu_bus_reset()).
 void phunsy_bus_install();
 
 // Where the chosen monitor program starts.

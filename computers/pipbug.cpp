@@ -17,6 +17,7 @@
 #include "core/savestate_seams.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/debug_state.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
@@ -87,7 +88,7 @@ void pipbug_load_monitor(int reconfigure) {
     const u32 b = bios();
     rom_read(pipbug_rom_names[b], guest_memory, pipbug_rom_sizes[b]);
     memmap = BIOS_MAPS[b];
-    MachineDesc& row = machine_table[PIPBUG];
+    MachineLive& row = machine_live[PIPBUG];
     row.first_label_row = MONITOR_ROWS[b].labels[0];
     row.last_label_row = MONITOR_ROWS[b].labels[1];
     row.first_comment_row = MONITOR_ROWS[b].comments[0];
@@ -108,7 +109,7 @@ static void set_attributes(u32 first, u32 last, u32 bits) {
 
 void pipbug_setup() {
     load_start_known = 0;
-    machine_table[PIPBUG].clocks_per_frame = fast_pipbug ? 40000.0 : 20000.0;
+    machine_live[PIPBUG].clocks_per_frame = fast_pipbug ? 40000.0 : 20000.0;
     pipbug_load_monitor(0);
     switch (memmap) {
     case 9:
@@ -146,7 +147,7 @@ void pipbug_setup() {
         set_attributes(0x0000, 0x0FFF, MEM_BIOS | MEM_UNWRITABLE);
         break;
     }
-    const MachineDesc& row = machine_table[PIPBUG];
+    const MachineLive& row = machine_live[PIPBUG];
     if (row.first_comment_row >= 0)
         for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
             const int address = addr_comment_address(r);
@@ -461,20 +462,26 @@ void pipbug_serialise(u32) {
 static constexpr DeviceLink DEVICES = {
     .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
 
+// Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
+static bool bios_caller(u16 caller) {
+    return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
+}
+
+static constexpr CpuDebugHooks pipbug_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = serial_guest_char,
+    .bios_caller = bios_caller,
+    .bios_notes = pipbug_bios_notes,
+};
+
 void pipbug_bus_install() {
     device_link = DEVICES;
     cpu_bus.flag_written = flag_written;
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_caller = [](u16 caller) {
-        // Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
-        return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
-    };
-    cpu_bus.bios_notes = pipbug_bios_notes;
+    cpu_debug_hooks = &pipbug_debug_hooks;
 }
 
 LedDigitPlace pipbug_led_digit_place(int digit) {
-    const i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
+    const i32 w = machine_live[PIPBUG].width, h = machine_live[PIPBUG].height;
     i32 x = 21 * digit + (pipbug_vdu == 1 ? (w - 162) / 2 : (w - 330) / 2);
     if (digit >= 4) x += 21;
     if (digit >= 7) x += 21;

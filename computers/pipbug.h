@@ -11,7 +11,7 @@
 
 #include "core/machine_ops.h"
 
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 
 // Serial line, in clock periods of cpu_cycles.
 extern u32 serial_bit_cycles; // one bit: 9091 at 110 baud, 3333 at 300, 208 at 4800
@@ -58,7 +58,7 @@ bool pipbug_monitor_2();
 // Whether the VDU (the Radio Bulletin one) has blanking areas.
 bool pipbug_vdu_blanks();
 
-// Fills cpu_bus for the PIPBUG (after cpu_bus_reset()).
+// Fills cpu_bus and cpu_debug_hooks for the PIPBUG (after cpu_bus_reset()).
 void pipbug_bus_install();
 
 // The serial computers' text: printable ASCII and the codes from 160 up.

@@ -179,7 +179,7 @@ void pipbug_draw_screen() {
     i32 ox = 0, oy = 0;
     if (t == 3 && blankingareas) ox = 84, oy = 43;
     // The text area in the background colour.
-    i32 w = machine_table[PIPBUG].width, h = machine_table[PIPBUG].height;
+    i32 w = machine_live[PIPBUG].width, h = machine_live[PIPBUG].height;
     if (showleds) h -= 43;
     if (t == 3 && blankingareas) w -= 168, h -= 57;
     for (i32 x = 0; x < w; x++)

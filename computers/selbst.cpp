@@ -2,7 +2,7 @@
 
 #include "computers/pipbug.h"
 #include "core/settings_vars.h"
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "machines/seams.h"
 
@@ -15,14 +15,22 @@ static u8 no_text(u8) {
     return 0;
 }
 
+static constexpr CpuDebugHooks selbst_debug_hooks{
+    .char_style = selbst_char_style,
+    .guest_char = serial_guest_char,
+    .bios_notes = selbst_rom_comment,
+};
+
+static constexpr CpuDebugHooks mikit_debug_hooks{
+    .guest_char = no_text,
+};
+
 void selbst_bus_install() {
-    cpu_bus.char_style = selbst_char_style;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_notes = selbst_rom_comment;
+    cpu_debug_hooks = &selbst_debug_hooks;
 }
 
 void mikit_bus_install() {
-    cpu_bus.guest_char = no_text;
+    cpu_debug_hooks = &mikit_debug_hooks;
 }
 
 u32 selbst_listing_note_key(u32 address) {

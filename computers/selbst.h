@@ -4,7 +4,7 @@
 
 #include "core/machine_ops.h"
 
-// Fill cpu_bus (after cpu_bus_reset()).
+// Point cpu_debug_hooks at the machine's (after cpu_bus_reset()).
 void selbst_bus_install();
 void mikit_bus_install();
 

@@ -93,15 +93,19 @@ static void halt() {
 static constexpr DeviceLink DEVICES = {
     .printer_units = 2, .line_printer = true, .papertape_units = 2, .glyph = font5x7_glyph};
 
+static constexpr CpuDebugHooks twin_debug_hooks{
+    .char_style = ascii_chars,
+    .guest_char = serial_guest_char,
+    .bios_notes = twin_api_notes,
+};
+
 void twin_bus_install() {
     device_link = DEVICES;
     cpu_bus.interrupt_vector = interrupt_vector;
     cpu_bus.interrupt_log = interrupt_log;
     cpu_bus.interrupt_taken = interrupt_taken;
     cpu_bus.halt = halt;
-    cpu_bus.char_style = ascii_chars;
-    cpu_bus.guest_char = serial_guest_char;
-    cpu_bus.bios_notes = twin_api_notes;
+    cpu_debug_hooks = &twin_debug_hooks;
 }
 
 bool twin_has_dos() {

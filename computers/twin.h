@@ -18,7 +18,7 @@ void twin_describe_svc(int call);
 // monitors that expect it.
 u8 twin_monitor_key(u8 ch);
 
-// Fills cpu_bus for the TWIN (after cpu_bus_reset()).
+// Fills cpu_bus and cpu_debug_hooks for the TWIN (after cpu_bus_reset()).
 void twin_bus_install();
 
 // Whether a disk operating system is chosen, whose monitor VIEW BIOS lists.

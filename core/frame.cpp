@@ -151,7 +151,7 @@ static u32 to_unsigned(double v) {
 
 void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
     const double refresh = nominal_refresh();
-    const double clocks = machine_desc().clocks_per_frame;
+    const double clocks = machine_live_row().clocks_per_frame;
     const double nominal_rate = clocks * refresh * line_scale();
     char measured[40];
     if (count == 0 || elapsed_us == 0 || nominal_rate <= 0.0) {

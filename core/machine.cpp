@@ -181,8 +181,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         printer_flush(0);
         printer_flush(1);
         overlay_mode = 0;
-        const i32 old_width = machine_desc().width;
-        const i32 old_height = machine_desc().height;
+        const i32 old_width = machine_live_row().width;
+        const i32 old_height = machine_live_row().height;
         const u32 old_aspect = display_aspect;
         memmap = static_cast<u32>(new_memmap);
         machine = static_cast<u32>(new_machine);
@@ -190,7 +190,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
             emu_region = static_cast<u32>(machine_desc().default_region);
         display_aspect = static_cast<u32>(machine_desc().default_stretch);
         display_setup_geometry();
-        if (machine_desc().width != old_width || machine_desc().height != old_height ||
+        if (machine_live_row().width != old_width || machine_live_row().height != old_height ||
             display_aspect != old_aspect)
             window_resize_pending = 1;
     }
@@ -331,7 +331,7 @@ void phunsy_apply_row_after(const KnownGame& row) {
 
 void selbst_apply_row_after(const KnownGame& row) {
     fast_selbst = row.option_word == 0;
-    machine_table[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
+    machine_live[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
 }
 
 static void apply_row_after_switch(const KnownGame& row) {
@@ -449,7 +449,7 @@ i32 emu_budget_add(i32 budget, std::int64_t clocks) {
 static void run_processor_frame() {
     static double fraction;
     in_frame = 1;
-    double clocks = machine_desc().clocks_per_frame + fraction;
+    double clocks = machine_live_row().clocks_per_frame + fraction;
     const std::int64_t whole =
         clocks >= 2147483647.0 ? 2147483647 : static_cast<std::int64_t>(clocks);
     fraction = clocks - static_cast<double>(whole);

@@ -9,7 +9,7 @@
 #include "core/emu.h"
 
 struct KnownGame;
-struct MachineDesc;
+struct MachineLive;
 
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
@@ -259,7 +259,7 @@ struct MachineOps {
     // Sets `row`'s frame size, and the current machine's text geometry when
     // `current`, for the current options; called for every machine.
     // nullptr: the size is fixed.
-    void (*display_geometry)(MachineDesc& row, bool current) = nullptr;
+    void (*display_geometry)(MachineLive& row, bool current) = nullptr;
     // Segment patterns of the hex digits 0-F a written LED digit shows.
     // nullptr: the guest writes the segments themselves.
     const u8* led_font = nullptr;

@@ -164,35 +164,41 @@ struct MachineTraits {
     i32 vdu_first = 0, vdu_last = -1;   // its video display units
 };
 
+// The part of a machine's row that its set-up, its options and the games
+// change while the program runs: machine_live[m] starts as machine_table[m].start
+// and goes back to it on every full reset.
+struct MachineLive {
+    i32 width;               // guest display width; 0 until the display geometry sets it
+    i32 height;              // guest display height; same rule
+    i32 first_label_row;     // built-in label rows, -1 = none
+    i32 last_label_row;
+    i32 controls_keys;       // guest keys drawn on the controls panel
+    double clocks_per_frame; // 2650 clock periods per frame (1.0 without a processor)
+    i32 pvi_count;           // 2636 PVI chips
+    u8 paddle_min;           // lowest paddle value
+    u8 paddle_centre;        // paddle value after every reset
+    u8 paddle_max;           // highest paddle value
+    i32 first_comment_row;   // address-comment rows that mark addresses, -1 = none
+    i32 last_comment_row;
+    i32 first_note_row;      // address-note rows the disassembler lists, -1 = none
+    i32 last_note_row;
+    const char* console_labels[4]; // "-" = button absent; localised at start-up
+};
+
 struct MachineDesc {
     const char* keyword;    // "ARCADIA" .. "TYPERIGHT"
-    i32 width;              // guest display width; 0 until the display geometry sets it
-    i32 height;             // guest display height; same rule
     i32 default_memmap;     // map of a game of this machine that no database row names
     i32 default_region;     // video standard: 0 = 60 Hz, 1 = 50 Hz
     double refresh_rate[2]; // frames per second in standard 0 and 1; 0 = never runs so
     i32 default_stretch;    // horizontal stretch 1 or 2
-    i32 first_label_row;    // built-in label rows, -1 = none
-    i32 last_label_row;
-    i32 controls_keys;       // guest keys drawn on the controls panel
-    u8 read_once_value;      // value a read-once register takes after each read
-    u8 state_version;        // byte 1 of every save state of this machine
-    double clocks_per_frame; // 2650 clock periods per frame (1.0 without a processor)
-    i32 pvi_count;           // 2636 PVI chips
-    i32 pixels_per_clock;    // for the debugger's "pixels" time unit
-    i32 led_digits;          // seven-segment digits of the LED display
-    u8 paddle_min;           // lowest paddle value
-    u8 paddle_centre;        // paddle value after every reset
-    u8 paddle_max;           // highest paddle value
-    i32 first_pvi_base;      // guest address of the first PVI, 0 = none
-    u8 coinop;               // Zaccaria and Malzak boards
-    i32 first_comment_row;   // address-comment rows that mark addresses, -1 = none
-    i32 last_comment_row;
-    i32 first_note_row; // address-note rows the disassembler lists, -1 = none
-    i32 last_note_row;
-    const char* console_labels[4]; // "-" = button absent
-    i32 console_images[4];         // speedbar image of each console button
-    i32 first_hiscore_row;         // -1 = none
+    u8 read_once_value;     // value a read-once register takes after each read
+    u8 state_version;       // byte 1 of every save state of this machine
+    i32 pixels_per_clock;   // for the debugger's "pixels" time unit
+    i32 led_digits;         // seven-segment digits of the LED display
+    i32 first_pvi_base;     // guest address of the first PVI, 0 = none
+    u8 coinop;              // Zaccaria and Malzak boards
+    i32 console_images[4];  // speedbar image of each console button
+    i32 first_hiscore_row;  // -1 = none
     i32 hiscore_rows;
     u8 swappable;                 // left and right controllers may be swapped
     u8 sound_channel_offset;      // 1: the free host channel search starts at channel 2
@@ -200,6 +206,7 @@ struct MachineDesc {
     i32 drives;                   // floppy drives used
     const char* const* left_keys; // KEYPAD_KEYS labels, "-----" = key absent; null = no keypad
     const char* const* right_keys;
+    MachineLive start; // the live fields as a run starts
     MachineTraits traits;
 };
 
@@ -226,16 +233,20 @@ struct MemmapDesc {
     u8 may_rotate;                       // "rotatescreen" applies (Astro Wars, Galaxia)
     i32 menu_item;                       // 125..144; 0 for the empty rows
     std::array<u8, SOUND_VOICES> sounds; // tone voices 0-15, then the ten effects
-    i32 sound_count;                     // flags set in `sounds`; computed at start-up
     MemmapTraits traits;
 };
 
-extern MachineDesc machine_table[MACHINES];
-extern MemmapDesc memmap_table[MEMMAPS];
+extern const MachineDesc machine_table[MACHINES];
+extern const MemmapDesc memmap_table[MEMMAPS];
+extern MachineLive machine_live[MACHINES];
 
 // The current machine's row; the first row while no machine is set up.
 inline const MachineDesc& machine_desc() {
     return machine_table[machine < MACHINES ? machine : 0];
+}
+// The live fields of the current machine's row.
+inline MachineLive& machine_live_row() {
+    return machine_live[machine < MACHINES ? machine : 0];
 }
 // What the current machine is and has.
 inline const MachineTraits& machine_traits() {
@@ -246,13 +257,13 @@ inline const MemmapDesc& memmap_desc() {
     return memmap_table[memmap < MEMMAPS ? memmap : 0];
 }
 
-// Counts each memory map's sound flags into its sound count; start-up calls it once.
-void memmap_count_sounds();
+// The sounds a memory map makes: the flags set in its row's `sounds`.
+int memmap_sound_count(u32 map);
 
 // True for the rows that nothing may select (17 and 18).
 inline bool memmap_is_empty(u32 map) {
     return map >= MEMMAPS || memmap_table[map].name[0] == 0;
 }
 
-// Every field of the machine table back to its start-up value.
+// Every machine's live fields back to their start-up values.
 void machine_table_reset();

@@ -71,7 +71,7 @@ static const MachineTraits& traits_of(u32 m) {
 // than the longest frame the machine runs in any mode (the raster consoles' 50 Hz
 // frame, the coin-op boards' frame, SELBST's fast mode).
 i32 state_frame_limit(u32 m) {
-    double clocks = m < MACHINES ? machine_table[m].clocks_per_frame : 0.0;
+    double clocks = m < MACHINES ? machine_live[m].clocks_per_frame : 0.0;
     const double longest = traits_of(m).longest_frame;
     if (!(clocks > longest)) clocks = longest;
     if (clocks >= 2147483647.0) return 2147483647;

@@ -1,10 +1,14 @@
 // The bus of a board with nothing on it but RAM.
 #include "cpu/bus.h"
 
+#include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 
 CpuBus cpu_bus;
 i32 raster_line;
+
+static constexpr CpuDebugHooks no_debug_hooks{};
+const CpuDebugHooks* cpu_debug_hooks = &no_debug_hooks;
 
 static u8 plain_read(u32 address) {
     return guest_memory[address & (GUEST_MEMORY_SIZE - 1)];
@@ -24,6 +28,7 @@ static bool vector_zero(CpuVector* vector) {
 
 void cpu_bus_reset() {
     cpu_bus = CpuBus{};
+    cpu_debug_hooks = &no_debug_hooks;
     cpu_bus.read_routed = plain_read;
     cpu_bus.write_routed = no_write;
     cpu_bus.unreadable = reads_zero;

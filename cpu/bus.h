@@ -3,7 +3,9 @@
 // The 2650 core knows no machine: every question whose answer depends on the
 // board it sits on goes through cpu_bus. A machine's set-up fills the hooks it
 // needs; cpu_bus_reset() leaves plain RAM, no ports, the vector $0000, no FLAG
-// or HALT wiring and nothing special for the debugger.
+// or HALT wiring, and nothing special for the debugger: what the debugger side
+// of the processor asks the board is not a bus line but cpu_debug_hooks
+// (cpu/dbg_hooks.h), which the reset points at the defaults.
 //
 // Hot hooks are only reached from the slow paths: bytes whose attributes send
 // them there (MEM_ROUTED, MEM_UNREADABLE, MEM_READ_ONCE, MEM_SOUND,
@@ -13,20 +15,11 @@
 
 #include "cpu/cpu.h"
 
-#include <cstddef>
-
 // The vector an interrupt acknowledge delivers: a zero-page address, or with
 // `indirect` the 13-bit pointer held there (high byte first, masked with $1F).
 struct CpuVector {
     u16 address;
     bool indirect;
-};
-
-// How a board's bytes read as characters.
-enum CpuCharStyle : u8 {
-    CHARS_GUEST, // through the board's own character set (guest_char)
-    CHARS_ASCII, // ASCII, control codes by name
-    CHARS_NONE,  // no character annotation at all
 };
 
 struct CpuBus {
@@ -70,46 +63,15 @@ struct CpuBus {
     // "logillegal" reports port instructions and RETE as strange: the board
     // wires neither ports nor an interrupt source to the processor.
     bool strange_ports;
-
-    // ---- what the debugger side of the processor asks (nullptr: nothing special) ----
-    // Checks an access made while the video chip draws ("logreadwrites"); reports it itself.
-    void (*redraw_access)(u32 address, u8 value, bool write);
-    // How guest bytes read as characters in annotations and listings.
-    CpuCharStyle (*char_style)();
-    // Printable host character for a guest character code, 0 for none (CHARS_GUEST).
-    u8 (*guest_char)(u8 code);
-    // Annotation of a watched value for reports (" [bit fields]"); `address` is a
-    // guest address or MEM_REG_BASE + n. nullptr: the value as a character.
-    void (*describe_value)(u8 value, u32 address, char* out, std::size_t size);
-    // Calls into MEM_BIOS code: true when the call from `caller` counts as game
-    // code calling the BIOS (nullptr: callers outside MEM_BIOS do).
-    bool (*bios_caller)(u16 caller);
-    // True when this board's monitor is called through vectors in RAM instead;
-    // such calls are reported as vector calls, never as BIOS calls.
-    bool (*calls_through_vectors)();
-    // Notes on the monitor routine at `address`, printed after a call report.
-    void (*bios_notes)(u32 address);
-    // Notes on the vector at `pointer`, printed after a vector-call report.
-    void (*vector_notes)(u32 pointer);
-    // "logillegal" reports reads of bytes never written on this board.
-    bool report_uninitialised;
-    // The opcode $10 (undefined on the 2650) takes three bytes on this board.
-    bool opcode_10_three_bytes;
-    // The disassembler's clock column needs three digits.
-    bool wide_clock_column;
 };
 
 extern CpuBus cpu_bus;
 
-// How the current board's bytes read as characters.
-inline CpuCharStyle cpu_char_style() {
-    return cpu_bus.char_style ? cpu_bus.char_style() : CHARS_GUEST;
-}
-
 // The raster line the board is drawing, named in the processor's reports.
 extern i32 raster_line;
 
-// Plain RAM and no ports; every machine's set-up starts from this.
+// Plain RAM and no ports, and cpu_debug_hooks at the defaults; every
+// machine's set-up starts from this.
 void cpu_bus_reset();
 
 // ---- address traps ----

@@ -60,8 +60,8 @@ void cpu_format_address_plain(u32 address, char* out, int plain) {
 static constexpr u8 NO_CHAR = 183; // middle dot
 
 u8 cpu_guest_char(u8 code) {
-    if (cpu_bus.guest_char) {
-        const u8 shown = cpu_bus.guest_char(code);
+    if (cpu_debug_hooks->guest_char) {
+        const u8 shown = cpu_debug_hooks->guest_char(code);
         return shown ? shown : NO_CHAR;
     }
     return code >= 32 && code < 127 ? code : NO_CHAR; // a board with plain ASCII
@@ -161,8 +161,8 @@ void cpu_annotate_value(u8 value, u32 address) {
     const CpuCharStyle style = cpu_char_style();
     if (style == CHARS_ASCII)
         annotate_ascii_name(value);
-    else if (cpu_bus.describe_value)
-        cpu_bus.describe_value(value, address, watch_annotation, sizeof watch_annotation);
+    else if (cpu_debug_hooks->describe_value)
+        cpu_debug_hooks->describe_value(value, address, watch_annotation, sizeof watch_annotation);
     else if (style == CHARS_NONE)
         watch_annotation[0] = '\0';
     else
@@ -212,13 +212,13 @@ void cpu_write_register_watched(u32 n, u8 value) {
 
 // Boards whose monitor is entered through vectors in RAM.
 static bool calls_through_vectors() {
-    return cpu_bus.calls_through_vectors && cpu_bus.calls_through_vectors();
+    return cpu_debug_hooks->calls_through_vectors && cpu_debug_hooks->calls_through_vectors();
 }
 
 static bool bios_call_reported() {
     if (calls_through_vectors() || !logbios || cpu_tracing) return false;
     if (!(mem_attributes[cpu_ea & ADDR_MASK] & MEM_BIOS)) return false;
-    if (cpu_bus.bios_caller) return cpu_bus.bios_caller(cpu_iar);
+    if (cpu_debug_hooks->bios_caller) return cpu_debug_hooks->bios_caller(cpu_iar);
     return !(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS);
 }
 
@@ -228,7 +228,7 @@ void cpu_report_bios_call(u32 indirect) {
         AddrText to(target), from(cpu_iar);
         con_printf(cat_str(240, "BIOS code at %s was called by game code at %s.\n"), to.text,
                    from.text);
-        if (cpu_bus.bios_notes) cpu_bus.bios_notes(target);
+        if (cpu_debug_hooks->bios_notes) cpu_debug_hooks->bios_notes(target);
         con_printf("\n");
         dbg_request_pause(PAUSE_LOG);
     }
@@ -250,7 +250,7 @@ void cpu_report_dos_vector_call() {
     AddrText at(pointer), from(cpu_iar);
     con_printf(cat_str(1374, "%s vector at %s was called by game code at %s.\n"), "P1 DOS", at.text,
                from.text);
-    if (cpu_bus.vector_notes) cpu_bus.vector_notes(pointer);
+    if (cpu_debug_hooks->vector_notes) cpu_debug_hooks->vector_notes(pointer);
     con_printf("\n");
     dbg_request_pause(PAUSE_LOG);
 }

@@ -12,12 +12,15 @@
 //
 // What the reports need from above the processor (label texts, the pause and
 // the interface's event pass, the tracer's redraws) is reached through
-// cpu_host, which the debugger fills once; what they need from the board
-// (character set, value descriptions, monitor notes) comes from cpu_bus.
+// cpu_host, which the debugger fills once; what they and the disassembler need
+// from the board (character set, value descriptions, monitor notes) comes from
+// cpu_debug_hooks, which each machine points at its own constant set.
 #pragma once
 
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
+
+#include <cstddef>
 
 // Pause reasons
 constexpr int PAUSE_LOG = 0;    // a logged warning: honoured only with "pauselog"
@@ -39,6 +42,52 @@ extern u32 watchreads;     // read watches on (initially on)
 extern u32 watchwrites;    // 0 off, 1 writes that change the value, 2 every write (initially 2)
 extern i32 verbosity;      // trace detail: 0 instruction, 1 compact line, 2 full (initially 2)
 extern u32 guidepixel;     // tracing marks the beam position on the display (initially on)
+
+// How a board's bytes read as characters.
+enum CpuCharStyle : u8 {
+    CHARS_GUEST, // through the board's own character set (guest_char)
+    CHARS_ASCII, // ASCII, control codes by name
+    CHARS_NONE,  // no character annotation at all
+};
+
+// What the debugger side of the processor and the disassembler ask the board.
+// Every hook may be nullptr (nothing special), every flag false.
+struct CpuDebugHooks {
+    // How guest bytes read as characters in annotations and listings (nullptr: CHARS_GUEST).
+    CpuCharStyle (*char_style)() = nullptr;
+    // Printable host character for a guest character code, 0 for none (CHARS_GUEST).
+    u8 (*guest_char)(u8 code) = nullptr;
+    // Annotation of a watched value for reports (" [bit fields]"); `address` is a
+    // guest address or MEM_REG_BASE + n. nullptr: the value as a character.
+    void (*describe_value)(u8 value, u32 address, char* out, std::size_t size) = nullptr;
+    // Calls into MEM_BIOS code: true when the call from `caller` counts as game
+    // code calling the BIOS (nullptr: callers outside MEM_BIOS do).
+    bool (*bios_caller)(u16 caller) = nullptr;
+    // True when this board's monitor is called through vectors in RAM instead;
+    // such calls are reported as vector calls, never as BIOS calls.
+    bool (*calls_through_vectors)() = nullptr;
+    // Notes on the monitor routine at `address`, printed after a call report.
+    void (*bios_notes)(u32 address) = nullptr;
+    // Notes on the vector at `pointer`, printed after a vector-call report.
+    void (*vector_notes)(u32 pointer) = nullptr;
+    // Checks an access made while the video chip draws ("logreadwrites"); reports it itself.
+    void (*redraw_access)(u32 address, u8 value, bool write) = nullptr;
+    // The disassembler's clock column needs three digits.
+    bool wide_clock_column = false;
+    // "logillegal" reports reads of bytes never written on this board.
+    bool report_uninitialised = false;
+    // The opcode $10 (undefined on the 2650) takes three bytes on this board.
+    bool opcode_10_three_bytes = false;
+};
+
+// The current board's hooks; never nullptr (cpu_bus_reset() points it at a set
+// with every hook empty).
+extern const CpuDebugHooks* cpu_debug_hooks;
+
+// How the current board's bytes read as characters.
+inline CpuCharStyle cpu_char_style() {
+    return cpu_debug_hooks->char_style ? cpu_debug_hooks->char_style() : CHARS_GUEST;
+}
 
 // Services of the layers above the processor. Every member may be nullptr:
 // addresses then read as hexadecimal, nothing pauses and nothing is redrawn.

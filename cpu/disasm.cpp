@@ -876,15 +876,15 @@ static void comment_columns(u8 opcode) {
         break;
     case 2:
         if (dis_taken_extra)
-            len +=
-                std::snprintf(out + len, size - len,
-                              cpu_bus.wide_clock_column ? "%2d+%3d,%d $%04X " : "%2d+%2d,%d $%04X ",
-                              6 * p, dis_cycles * p, length, cpu_iar);
+            len += std::snprintf(out + len, size - len,
+                                 cpu_debug_hooks->wide_clock_column ? "%2d+%3d,%d $%04X "
+                                                                    : "%2d+%2d,%d $%04X ",
+                                 6 * p, dis_cycles * p, length, cpu_iar);
         else
-            len +=
-                std::snprintf(out + len, size - len,
-                              cpu_bus.wide_clock_column ? "   %3d,%d $%04X " : "   %2d,%d $%04X ",
-                              dis_cycles * p, length, cpu_iar);
+            len += std::snprintf(out + len, size - len,
+                                 cpu_debug_hooks->wide_clock_column ? "   %3d,%d $%04X "
+                                                                    : "   %2d,%d $%04X ",
+                                 dis_cycles * p, length, cpu_iar);
         break;
     default:
         break;

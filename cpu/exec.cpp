@@ -669,7 +669,7 @@ template <unsigned OPCODE> static void execute_opcode() {
             return;
         }
         if (logillegal) cpu_report_undefined(false);
-        finish(op == 0x10 && cpu_bus.opcode_10_three_bytes ? 3 : 1, 2);
+        finish(op == 0x10 && cpu_debug_hooks->opcode_10_three_bytes ? 3 : 1, 2);
         return;
     case 0x12:
         cpu_regsel = 0;

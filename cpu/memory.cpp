@@ -65,7 +65,7 @@ u8 mem_read_slow(u32 address) {
         mem_access[a] |= ACC_READ;
     }
 
-    if (logillegal && cpu_bus.report_uninitialised && !(mem_access[a] & ACC_WRITTEN) &&
+    if (logillegal && cpu_debug_hooks->report_uninitialised && !(mem_access[a] & ACC_WRITTEN) &&
         !(mem_attributes[a] & MEM_UNWRITABLE)) {
         AddrText at(a, 0), iar(cpu_iar, 1);
         con_printf("Uninitialized byte at %s has been read by code at %s!\n\n", at.text, iar.text);
@@ -78,7 +78,8 @@ u8 mem_read_slow(u32 address) {
     if (attrs & MEM_HW_REGISTER)
         coverage_read_flags[cpu_iar & ADDR_MASK] |= cpu_bus.coverage_bit(a);
 
-    if (logreadwrites && cpu_bus.redraw_access) cpu_bus.redraw_access(a, guest_memory[a], false);
+    if (logreadwrites && cpu_debug_hooks->redraw_access)
+        cpu_debug_hooks->redraw_access(a, guest_memory[a], false);
 
     u8 value;
     if (attrs & MEM_READ_ONCE) {
@@ -150,7 +151,8 @@ void mem_write_slow(u32 address, u8 value) {
 
     if (attrs & MEM_HW_REGISTER) coverage_flags[cpu_iar & ADDR_MASK] |= cpu_bus.coverage_bit(a);
 
-    if (logreadwrites && cpu_bus.redraw_access) cpu_bus.redraw_access(a, value, true);
+    if (logreadwrites && cpu_debug_hooks->redraw_access)
+        cpu_debug_hooks->redraw_access(a, value, true);
 
     if (attrs & MEM_UNWRITABLE) {
         if (logreadwrites) {

@@ -3,7 +3,7 @@
 // in optables_signetics.cpp, optables_calm.cpp and optables_ieee.cpp.
 #include "cpu/optables.h"
 
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -302,7 +302,7 @@ void cpu_apply_type_tables() {
     op_cycles[0x10] = op_cycles[0x11] = 6;
     op_length[0x11] = 1;
     // Some boards treat $10 as a three-byte instruction.
-    op_length[0x10] = cpu_bus.opcode_10_three_bytes ? 3 : 1;
+    op_length[0x10] = cpu_debug_hooks->opcode_10_three_bytes ? 3 : 1;
 
     for (OpcodeText* row : {&ldpl, &stpl}) {
         row->mnemonic = "-------";

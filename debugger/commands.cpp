@@ -380,7 +380,7 @@ static void cmd_run_to() {
         dbg_clear_run_targets();
         dbg_run_to_loop_end = 1;
     } else if (letter && t == 'I') {
-        if (machine_desc().pvi_count == 0 && !machine_traits().board_interrupt) {
+        if (machine_live_row().pvi_count == 0 && !machine_traits().board_interrupt) {
             dbg_wrong_machine();
             return;
         }

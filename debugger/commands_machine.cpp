@@ -23,7 +23,7 @@
 extern char** environ;
 
 static bool has_pvi() {
-    return machine_desc().pvi_count > 0;
+    return machine_live_row().pvi_count > 0;
 }
 
 // GI: raise the processor's interrupt request and let it be accepted at once

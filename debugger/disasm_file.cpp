@@ -52,9 +52,9 @@ static const KnownGame* current_game() {
 // The rows of the machine, DOS, ACOS and game sources (those that seed the
 // code discovery).
 template <typename Visit> static void each_program_label(Visit visit) {
-    const MachineDesc& m = machine_desc();
+    const MachineLive& m = machine_live_row();
     each_row(m.first_label_row, m.last_label_row, 0, visit);
-    if (m.traits.os_symbols) {
+    if (machine_traits().os_symbols) {
         each_row(dos_label_first, dos_label_last, 0, visit);
         each_row(LABEL_ACOS_FIRST, LABEL_ACOS_FIRST + LABEL_ACOS_ROWS - 1, 0, visit);
     }
@@ -65,11 +65,10 @@ template <typename Visit> static void each_program_label(Visit visit) {
 }
 
 template <typename Visit> static void each_pvi_label(Visit visit) {
-    const MachineDesc& m = machine_desc();
-    for (i32 pvi = 0; pvi < m.pvi_count; pvi++)
+    for (i32 pvi = 0; pvi < machine_live_row().pvi_count; pvi++)
         each_row(LABEL_PVI_FIRST + pvi * LABEL_PVI_ROWS,
                  LABEL_PVI_FIRST + pvi * LABEL_PVI_ROWS + LABEL_PVI_ROWS - 1,
-                 static_cast<u32>(m.first_pvi_base), visit);
+                 static_cast<u32>(machine_desc().first_pvi_base), visit);
 }
 
 template <typename Visit> static void each_user_label(Visit visit) {
@@ -99,10 +98,10 @@ void dis_write_equates(const char* equate_word) {
     each_row(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0, row_out);
     section(";PVI Equates--------------------------------------------------------------\n", true);
     each_pvi_label(row_out);
-    const MachineDesc& m = machine_desc();
+    const MachineLive& m = machine_live_row();
     section(";Machine Equates----------------------------------------------------------\n", true);
     each_row(m.first_label_row, m.last_label_row, 0, row_out);
-    if (m.traits.os_symbols) {
+    if (machine_traits().os_symbols) {
         section(";DOS Equates--------------------------------------------------------------\n",
                 true);
         each_row(dos_label_first, dos_label_last, 0, row_out);

@@ -9,7 +9,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "debugger/symbols_seam.h"
 
 #include <cstdio>
@@ -31,9 +31,9 @@ static void print_comment_rows(i32 first, i32 last, u32 address, bool stop_at_fi
 }
 
 static void print_table_comments(u32 address) {
-    const MachineDesc& m = machine_desc();
+    const MachineLive& m = machine_live_row();
     print_comment_rows(m.first_comment_row, m.last_comment_row, address, false);
-    if (m.traits.os_symbols) {
+    if (machine_traits().os_symbols) {
         print_comment_rows(dos_comment_first, dos_comment_last, address, false);
         print_comment_rows(COMMENT_BINBUG_FIRST, COMMENT_BINBUG_LAST, address, false);
     }
@@ -47,7 +47,8 @@ void dis_print_address_comments(u32 address) {
     // The monitor notes of the board, by the address or by what the machine
     // looks them up by.
     const auto note_key = machine_row().listing_note_key;
-    if (cpu_bus.bios_notes) cpu_bus.bios_notes(note_key ? note_key(address) : address);
+    if (cpu_debug_hooks->bios_notes)
+        cpu_debug_hooks->bios_notes(note_key ? note_key(address) : address);
     dis_address_notes(address, 0, nullptr, 0);
 }
 
@@ -106,9 +107,9 @@ static int note_range(i32 first_row, i32 last_row, u32 address, int mode, int fi
 }
 
 void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size) {
-    const MachineDesc& m = machine_desc();
+    const MachineLive& m = machine_live_row();
     note_range(m.first_note_row, m.last_note_row, address, mode, 1, buffer, buffer_size);
-    if (m.traits.os_symbols) {
+    if (machine_traits().os_symbols) {
         note_range(dos_note_first, dos_note_last, address, mode, 0, buffer, buffer_size);
         note_range(NOTE_BINBUG_FIRST, NOTE_BINBUG_LAST, address, mode, 0, buffer, buffer_size);
     }

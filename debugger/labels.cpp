@@ -12,7 +12,6 @@
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
-#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
@@ -104,14 +103,14 @@ template <typename Visit> bool each_in(Source source, Visit visit) {
     case SRC_CPU:
         return run(LABEL_CPU_FIRST, LABEL_CPU_FIRST + LABEL_CPU_ROWS - 1, 0);
     case SRC_PVI:
-        for (i32 p = 0; p < m.pvi_count; p++) {
+        for (i32 p = 0; p < machine_live_row().pvi_count; p++) {
             const i32 first = LABEL_PVI_FIRST + p * LABEL_PVI_ROWS;
             if (run(first, first + LABEL_PVI_ROWS - 1, static_cast<u32>(m.first_pvi_base)))
                 return true;
         }
         return false;
     case SRC_MACHINE:
-        return run(m.first_label_row, m.last_label_row, 0);
+        return run(machine_live_row().first_label_row, machine_live_row().last_label_row, 0);
     case SRC_DOS:
         return m.traits.os_symbols && run(dos_label_first, dos_label_last, 0);
     case SRC_ACOS:
@@ -437,7 +436,7 @@ void sym_write_file(std::FILE* file) {
     };
     std::fprintf(file, ";CPU flags:\n");
     each_in(SRC_CPU, write);
-    if (machine_desc().first_label_row >= 0 || machine_desc().pvi_count > 0) {
+    if (machine_live_row().first_label_row >= 0 || machine_live_row().pvi_count > 0) {
         std::fprintf(file, ";Guest-specific:\n");
         each_in(SRC_MACHINE, write);
         each_in(SRC_DOS, write);

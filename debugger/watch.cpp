@@ -522,7 +522,7 @@ void dbg_trace_port_access(u32 port, u8 value, int is_write) {
 
 bool dbg_machine_has_raster() {
     const MachineTraits& t = machine_traits();
-    if (t.console_raster || machine_desc().pvi_count > 0) return true;
+    if (t.console_raster || machine_live_row().pvi_count > 0) return true;
     return !framebased && t.raster_timed;
 }
 

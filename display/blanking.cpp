@@ -241,7 +241,7 @@ void display_build_blanking_pictures() {
 
 void display_reset_frame() {
     display_frame_rewritten();
-    const int w = machine_desc().width, h = machine_desc().height;
+    const int w = machine_live_row().width, h = machine_live_row().height;
     if (w <= 0 || h <= 0 || w > GUEST_FRAME_COLUMNS || h > GUEST_FRAME_ROWS) return;
     if (const auto reset = machine_row().reset_frame) reset(w, h);
 }

@@ -121,7 +121,7 @@ bool beam_marker_phunsy(i32 clock, i32 line, bool, BeamLine* out) {
 // The coin-op boards: a line across the whole frame on the beam's line.
 bool beam_marker_coinop(i32 clock, i32 line, bool tracing, BeamLine* out) {
     if (!tracing && (line < 1 || line > 239)) return false;
-    *out = {0, line, machine_desc().width - 1, line, clock, line};
+    *out = {0, line, machine_live_row().width - 1, line, clock, line};
     return true;
 }
 

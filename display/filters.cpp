@@ -26,7 +26,7 @@ struct Shown {
 
 Shown shown_frame() {
     Shown s;
-    const i32 gw = machine_desc().width, gh = machine_desc().height;
+    const i32 gw = machine_live_row().width, gh = machine_live_row().height;
     s.w = display_rotated ? gh : gw;
     s.h = display_rotated ? gw : gh;
     s.px.resize(static_cast<std::size_t>(s.w) * s.h);
@@ -85,7 +85,7 @@ template <class Keep> void emit(const Shown& pic, Keep keep) {
 
 bool ready(i32 factor) {
     if (!display_buffer) return false;
-    const i32 gw = machine_desc().width, gh = machine_desc().height;
+    const i32 gw = machine_live_row().width, gh = machine_live_row().height;
     return gw > 0 && gh > 0 &&
            gw * factor * static_cast<i32>(display_aspect == 2 ? 2 : 1) <= display_stride;
 }

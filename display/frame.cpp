@@ -292,12 +292,12 @@ DisplayWindow display_window_pong(i32 w, i32 h) {
 }
 
 // Frame sizes: the consoles' raster, the terminals' text and LED strip.
-static void set_size(MachineDesc& row, i32 w, i32 h) {
+static void set_size(MachineLive& row, i32 w, i32 h) {
     row.width = w;
     row.height = h;
 }
 
-void display_geometry_console(MachineDesc& row, bool) {
+void display_geometry_console(MachineLive& row, bool) {
     const bool fifty = emu_region == 1;
     if (blankingareas)
         set_size(row, 228, fifty ? 312 : 262);
@@ -306,7 +306,7 @@ void display_geometry_console(MachineDesc& row, bool) {
 }
 
 // The PIPBUG's row takes its own VDU's size whatever the current machine.
-void display_geometry_pipbug(MachineDesc& row, bool current) {
+void display_geometry_pipbug(MachineLive& row, bool current) {
     const int vdu = pipbug_vdu >= 0 && pipbug_vdu <= 5 ? pipbug_vdu : 0;
     const VduShape& v = pipbug_vdus[vdu];
     if (current) set_vdu(v);
@@ -319,7 +319,7 @@ void display_geometry_pipbug(MachineDesc& row, bool current) {
     set_size(row, w, h);
 }
 
-void display_geometry_binbug(MachineDesc& row, bool) {
+void display_geometry_binbug(MachineLive& row, bool) {
     const bool leds = showleds != 0;
     if (blankingareas)
         set_size(row, 768, leds ? 343 : 313);
@@ -327,7 +327,7 @@ void display_geometry_binbug(MachineDesc& row, bool) {
         set_size(row, 576, leds ? 286 : 256);
 }
 
-void display_geometry_twin(MachineDesc& row, bool current) {
+void display_geometry_twin(MachineLive& row, bool current) {
     if (current) {
         vdu_columns = 80;
         vdu_visible_rows = vdu_rows = 25;
@@ -338,14 +338,14 @@ void display_geometry_twin(MachineDesc& row, bool current) {
         set_size(row, 560, 250);
 }
 
-void display_geometry_cd2650(MachineDesc& row, bool) {
+void display_geometry_cd2650(MachineLive& row, bool) {
     if (blankingareas)
         set_size(row, 904, 264);
     else
         set_size(row, 640, 192);
 }
 
-void display_geometry_phunsy(MachineDesc& row, bool) {
+void display_geometry_phunsy(MachineLive& row, bool) {
     const bool leds = showleds != 0;
     if (blankingareas)
         set_size(row, 512, leds ? 355 : 313);
@@ -353,7 +353,7 @@ void display_geometry_phunsy(MachineDesc& row, bool) {
         set_size(row, 384, leds ? 298 : 256);
 }
 
-void display_geometry_selbst(MachineDesc& row, bool current) {
+void display_geometry_selbst(MachineLive& row, bool current) {
     if (current) {
         vdu_columns = 64;
         vdu_visible_rows = vdu_rows = 16;
@@ -366,7 +366,7 @@ void display_setup_geometry() {
 
     // Console raster timing.
     if (machine_traits().console_raster) {
-        machine_table[machine].clocks_per_frame = fifty ? 17706.0 : 14868.5;
+        machine_live[machine].clocks_per_frame = fifty ? 17706.0 : 14868.5;
         first_visible_line = fifty ? 43 : 20;
         input_line = fifty ? 177 : 141;
         lines_per_frame = fifty ? 312 : 262;
@@ -377,10 +377,10 @@ void display_setup_geometry() {
     // Frame sizes of every listed row; the current machine's text geometry.
     for (u32 m = 0; m < MACHINES; m++)
         if (const auto geometry = machine_ops(m).display_geometry)
-            geometry(machine_table[m], m == machine);
+            geometry(machine_live[m], m == machine);
 
     // The visible window of the current machine.
-    const i32 w = machine_desc().width, h = machine_desc().height;
+    const i32 w = machine_live_row().width, h = machine_live_row().height;
     const auto window = machine_row().display_window;
     const DisplayWindow v = window ? window(w, h) : DisplayWindow{0, 0, w - 1, h - 1};
     set_window(v.left, v.top, v.right, v.bottom);

@@ -216,7 +216,7 @@ void led_panel_store(i32 x, i32 y, u32 colour) {
 }
 
 void led_geometry_pipbug() {
-    machine_table[PIPBUG].controls_keys = pipbug_vdu == 3 ? 80 : pipbug_vdu == 5 ? 79 : 62;
+    machine_live[PIPBUG].controls_keys = pipbug_vdu == 3 ? 80 : pipbug_vdu == 5 ? 79 : 62;
 }
 
 void led_geometry_instructor() {

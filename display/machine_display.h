@@ -20,13 +20,13 @@ DisplayWindow display_window_phunsy(i32 w, i32 h);
 DisplayWindow display_window_pong(i32 w, i32 h);
 
 // Frame sizes (and the current machine's text geometry).
-void display_geometry_console(MachineDesc& row, bool current); // Arcadia, Interton, Elektor
-void display_geometry_pipbug(MachineDesc& row, bool current);
-void display_geometry_binbug(MachineDesc& row, bool current);
-void display_geometry_twin(MachineDesc& row, bool current);
-void display_geometry_cd2650(MachineDesc& row, bool current);
-void display_geometry_phunsy(MachineDesc& row, bool current);
-void display_geometry_selbst(MachineDesc& row, bool current);
+void display_geometry_console(MachineLive& row, bool current); // Arcadia, Interton, Elektor
+void display_geometry_pipbug(MachineLive& row, bool current);
+void display_geometry_binbug(MachineLive& row, bool current);
+void display_geometry_twin(MachineLive& row, bool current);
+void display_geometry_cd2650(MachineLive& row, bool current);
+void display_geometry_phunsy(MachineLive& row, bool current);
+void display_geometry_selbst(MachineLive& row, bool current);
 
 // Fixed frame areas.
 void display_reset_console(i32 w, i32 h);

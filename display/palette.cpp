@@ -224,7 +224,7 @@ void display_apply_palette() {
     else
         display_paper = 8;
     if (row.frame_takes_paper) {
-        const int w = machine_desc().width, h = machine_desc().height;
+        const int w = machine_live_row().width, h = machine_live_row().height;
         for (int x = 0; x < w && x < GUEST_FRAME_COLUMNS; x++)
             std::memset(&guest_frame[x * GUEST_FRAME_ROWS], display_paper,
                         static_cast<std::size_t>(h < GUEST_FRAME_ROWS ? h : GUEST_FRAME_ROWS));

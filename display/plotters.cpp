@@ -71,11 +71,11 @@ Buffer buffer;
 bool filter_active;
 
 u32 guest_width() {
-    const i32 w = machine_desc().width;
+    const i32 w = machine_live_row().width;
     return w > 0 && w <= GUEST_FRAME_COLUMNS ? static_cast<u32>(w) : 1;
 }
 u32 guest_height() {
-    const i32 h = machine_desc().height;
+    const i32 h = machine_live_row().height;
     return h > 0 && h <= GUEST_FRAME_ROWS ? static_cast<u32>(h) : 1;
 }
 u32 scale() {

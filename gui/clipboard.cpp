@@ -1,6 +1,6 @@
 #include "gui/clipboard.h"
 
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "core/emu.h"
 #include "core/machine_ops.h"
 #include "core/recording.h"

@@ -120,7 +120,8 @@ static GuiNode speedbar2() {
         GuiBarButton x;
         int row = m.console_images[k] > 0 ? m.console_images[k] : console_key_images[k];
         x.image = gui_image(row);
-        const char* label = m.console_labels[k] ? m.console_labels[k] : "-";
+        const char* label = machine_live_row().console_labels[k];
+        if (!label) label = "-";
         char hint[41];
         std::snprintf(hint, sizeof hint, "%s (F%d)", label, k + 1);
         x.hint = hint;

@@ -63,7 +63,7 @@ static void dropped(const GuiEvent& e) {
 
 static void new_size(const GuiEvent& e) {
     const int growth = e.y - opened_height;
-    const int guest_height = machine_desc().height;
+    const int guest_height = machine_live_row().height;
     u32 scale = display_scale;
     if (guest_height > 0 && growth >= guest_height && scale <= 5) {
         scale += static_cast<u32>(growth / guest_height);

@@ -69,10 +69,10 @@ const char* overlay_label(i32 row, int slot) {
 }
 
 void controls_names_localise() {
-    for (MachineDesc& row : machine_table)
+    for (u32 m = 0; m < MACHINES; m++)
         for (int b = 0; b < 4; b++) {
-            const CatalogText& name = row.traits.console_names[b];
-            if (name.number) row.console_labels[b] = cat_str(name.number, name.english);
+            const CatalogText& name = machine_table[m].traits.console_names[b];
+            if (name.number) machine_live[m].console_labels[b] = cat_str(name.number, name.english);
         }
 }
 

@@ -15,7 +15,7 @@ i32 virtual_key = -1;
 u32 rumble_request[2];
 
 void input_centre_paddles() {
-    const i32 c = machine_desc().paddle_centre;
+    const i32 c = machine_live_row().paddle_centre;
     for (i32& x : paddle_x)
         x = c;
     for (i32& y : paddle_y)
@@ -72,7 +72,7 @@ int host_mouse_to_paddle(int player, int s) {
     }
 }
 
-static i32 paddle_byte(const MachineDesc& m, i32 dir) {
+static i32 paddle_byte(const MachineLive& m, i32 dir) {
     return dir < 0 ? m.paddle_min : dir > 0 ? m.paddle_max : m.paddle_centre;
 }
 
@@ -118,7 +118,7 @@ void input_update_paddle(int player, int s) {
 
     const i32 dx = paddle_dx[s], dy = paddle_dy[s];
     if (dx == 0 && dy == 0 && r == 0) return;
-    const MachineDesc& m = machine_desc();
+    const MachineLive& m = machine_live_row();
     if (!analog) {
         paddle_x[s] = paddle_byte(m, dx);
         paddle_y[s] = paddle_byte(m, dy);

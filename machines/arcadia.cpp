@@ -78,18 +78,22 @@ static void describe_value(u8 value, u32 address, char* out, std::size_t size) {
     if (out != watch_annotation) std::snprintf(out, size, "%s", watch_annotation);
 }
 
+static constexpr CpuDebugHooks arcadia_debug_hooks{
+    .char_style = [] { return CHARS_GUEST; },
+    .guest_char = arcadia_guest_char,
+    .describe_value = describe_value,
+    .redraw_access = redraw_access,
+    .report_uninitialised = true,
+};
+
 void arcadia_bus_install() {
     // A stop in mid-line shows the line drawn up to the beam.
     cpu_bus.picture_due = uvi_beam_flush;
     cpu_bus.unreadable = unreadable;
     cpu_bus.read_once_value = 0xFF;
     cpu_bus.coverage_bit = arcadia_coverage_bit;
-    cpu_bus.redraw_access = redraw_access;
-    cpu_bus.describe_value = describe_value;
     cpu_bus.strange_ports = true;
-    cpu_bus.report_uninitialised = true;
-    cpu_bus.guest_char = arcadia_guest_char;
-    cpu_bus.char_style = [] { return CHARS_GUEST; };
+    cpu_debug_hooks = &arcadia_debug_hooks;
 }
 
 // ---- memory map, set-up, reset, cartridge ----------------------------------------------

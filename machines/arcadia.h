@@ -19,7 +19,7 @@ constexpr u32 ARCADIA_RECORD_SIZE = 7;
 // The title-screen program copied to $0000 when "stubprograms" is on.
 extern const u8* const arcadia_stub_program;
 
-// Fills cpu_bus for the Arcadia (after cpu_bus_reset()).
+// Fills cpu_bus and cpu_debug_hooks for the Arcadia (after cpu_bus_reset()).
 void arcadia_bus_install();
 // Coverage bit of the UVI register at `address`, 0 for other addresses.
 u32 arcadia_coverage_bit(u32 address);

@@ -2,6 +2,7 @@
 
 #include "core/emu.h"
 #include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "input/console_buttons.h"
 #include "machines/coinop_inputs.h"
 #include "machines/pvi_consoles.h"
@@ -90,12 +91,16 @@ void zaccaria_bus_install() {
     }
 }
 
+static constexpr CpuDebugHooks malzak_debug_hooks{
+    .guest_char = malzak_char,
+};
+
 void malzak_bus_install() {
     cpu_bus.coverage_bit = pvi_coverage_bit;
     cpu_bus.read_routed = malzak_read;
     cpu_bus.write_routed = malzak_write;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
-    cpu_bus.guest_char = malzak_char;
+    cpu_debug_hooks = &malzak_debug_hooks;
 }
 
 u32 coinop_credits() {

@@ -12,7 +12,8 @@ extern u8 coinop_effect_select;    // 1: effect RAM selected
 extern u8 malzak_playfield[256];   // Malzak playfield
 extern i32 malzak_scroll;          // Malzak horizontal scroll
 
-// Fill cpu_bus for the board of the current memory map (after cpu_bus_reset()).
+// Fill cpu_bus and cpu_debug_hooks for the board of the current memory map
+// (after cpu_bus_reset()).
 void zaccaria_bus_install();
 void malzak_bus_install();
 

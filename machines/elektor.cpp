@@ -130,7 +130,7 @@ void elektor_setup() {
     // Unused memory is 0 on this machine; a missing BIOS leaves it so.
     std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
     guest_rom_read(elektor_rom_names[version], guest_memory, ELEKTOR_BIOS_SIZE);
-    MachineDesc& row = machine_table[ELEKTOR];
+    MachineLive& row = machine_live[ELEKTOR];
     row.first_label_row = version ? 1707 : 30;
     row.last_label_row = version ? 1716 : 324;
     row.first_comment_row = version ? -1 : 67;

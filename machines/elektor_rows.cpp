@@ -30,8 +30,8 @@ void psg_voices() {
 
 void elektor_paddle_range(i32 game) {
     const bool low = (game >= 402 && game <= 405) || game == 409 || game == 411 || game == 415;
-    machine_table[ELEKTOR].paddle_min = low ? 0 : 1;
-    machine_table[ELEKTOR].paddle_centre = low ? 1 : 111;
+    machine_live[ELEKTOR].paddle_min = low ? 0 : 1;
+    machine_live[ELEKTOR].paddle_centre = low ? 1 : 111;
 }
 
 void snd_voices_elektor() {

@@ -326,7 +326,7 @@ void interton_setup() {
     } else {
         std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
     }
-    const u8 paddle = static_cast<u8>(machine_table[INTERTON].paddle_centre);
+    const u8 paddle = static_cast<u8>(machine_live[INTERTON].paddle_centre);
     guest_memory[0x1FCC] = guest_memory[0x1FCD] = paddle;
     if (stubprograms) std::memcpy(guest_memory, STUB.data(), INTERTON_STUB_SIZE);
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {

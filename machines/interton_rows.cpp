@@ -7,9 +7,9 @@
 
 void interton_paddle_range(i32 game) {
     const bool narrow = game >= 206 && game <= 208;
-    machine_table[INTERTON].paddle_min = narrow ? 12 : 1;
-    machine_table[INTERTON].paddle_centre = narrow ? 52 : 112;
-    machine_table[INTERTON].paddle_max = narrow ? 88 : 225;
+    machine_live[INTERTON].paddle_min = narrow ? 12 : 1;
+    machine_live[INTERTON].paddle_centre = narrow ? 52 : 112;
+    machine_live[INTERTON].paddle_max = narrow ? 88 : 225;
 }
 
 u8 interton_tone_volume() {

@@ -132,7 +132,7 @@ void malzak_setup() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     analog = swapped = 0;
-    MachineDesc& row = machine_table[MALZAK];
+    MachineLive& row = machine_live[MALZAK];
     row.clocks_per_frame = 23608;
     video_set_line_length(75);
     malzak_nvram_live = two;

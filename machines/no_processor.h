@@ -2,6 +2,6 @@
 // Type-right): only the debugger's view of their bytes as text.
 #pragma once
 
-// Fill cpu_bus (after cpu_bus_reset()).
+// Point cpu_debug_hooks at the machine's (after cpu_bus_reset()).
 void pong_bus_install();
 void typeright_bus_install();

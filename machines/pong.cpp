@@ -455,7 +455,7 @@ const char* pong_game_file_name(u32 map) {
     return map == MAP_PONG_8600 ? "AY-3-8600.cos" : "";
 }
 
-void pong_display_geometry(MachineDesc& row, bool) {
+void pong_display_geometry(MachineLive& row, bool) {
     const bool fifty = emu_region == 1;
     const bool wide = memmap == MAP_PONG_8550 && pong_machine == 0;
     pong_field_left = wide ? 21 : 25;

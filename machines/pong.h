@@ -129,7 +129,7 @@ void pong_save_state(u32 map);
 void pong_gui_sync();
 
 // ---- The machine's row (core/machine_ops.h) -------------------------------------------
-struct MachineDesc;
+struct MachineLive;
 i32 pong_controls_layout();
 // The score-keeping variants 4, 5, 6, 11, 14 and 15 each have a table.
 int pong_hiscore_row();
@@ -137,4 +137,4 @@ int pong_hiscore_row();
 u32 pong_own_score();
 const char* pong_game_file_name(u32 map);
 // The frame size; the AY-3-8500 (1976) playfield is wider.
-void pong_display_geometry(MachineDesc& row, bool current);
+void pong_display_geometry(MachineLive& row, bool current);

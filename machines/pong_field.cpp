@@ -89,7 +89,7 @@ void pong_plot(i32 column, i32 line, u32 colour) {
         x = 2 * (column - (chip_1976() ? 20 : 24)) + 1;
         y = line - (fifty() ? 39 : 37);
     }
-    const i32 w = machine_table[PONG].width, h = machine_table[PONG].height;
+    const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
     if (y < 0 || y >= h || y >= GUEST_FRAME_ROWS) return;
     for (i32 px = x; px <= x + 1; px++)
         if (px >= 0 && px < w && px < GUEST_FRAME_COLUMNS)
@@ -600,8 +600,8 @@ static void pointer_to_frame(int s) {
     const i32 w = pointer_display[2] - pointer_display[0];
     const i32 h = pointer_display[3] - pointer_display[1];
     if (w <= 0 || h <= 0) return;
-    pong_pointer_x[s] = (pointer_x - pointer_display[0]) * machine_table[PONG].width / w;
-    pong_pointer_y[s] = (pointer_y - pointer_display[1]) * machine_table[PONG].height / h;
+    pong_pointer_x[s] = (pointer_x - pointer_display[0]) * machine_live[PONG].width / w;
+    pong_pointer_y[s] = (pointer_y - pointer_display[1]) * machine_live[PONG].height / h;
 }
 
 static void human_player(int player, int s) {
@@ -629,7 +629,7 @@ static void human_player(int player, int s) {
     i32& extra = paddle_y[s + 2];
     if (up && !down) extra = clamp_byte(extra - step);
     if (down && !up) extra = clamp_byte(extra + step);
-    if (!up && !down && springloaded) extra = machine_table[PONG].paddle_centre;
+    if (!up && !down && springloaded) extra = machine_live[PONG].paddle_centre;
 }
 
 static void record_player(int s) {

@@ -198,16 +198,26 @@ static bool elektor_block_found() {
     return false;
 }
 
+static constexpr CpuDebugHooks interton_debug_hooks{
+    .char_style = [] { return CHARS_NONE; },
+    .guest_char = no_guest_chars,
+    .describe_value = describe_register,
+    .redraw_access = pvi_redraw_access,
+    .report_uninitialised = true,
+    .opcode_10_three_bytes = true,
+};
+
+static constexpr CpuDebugHooks elektor_debug_hooks{
+    .describe_value = describe_register,
+    .bios_notes = elektor_bios_notes,
+    .redraw_access = pvi_redraw_access,
+};
+
 void interton_bus_install() {
     cpu_bus.unreadable = interton_unreadable;
     cpu_bus.coverage_bit = pvi_coverage_bit;
-    cpu_bus.redraw_access = pvi_redraw_access;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
-    cpu_bus.describe_value = describe_register;
-    cpu_bus.guest_char = no_guest_chars;
-    cpu_bus.char_style = [] { return CHARS_NONE; };
-    cpu_bus.report_uninitialised = true;
-    cpu_bus.opcode_10_three_bytes = true;
+    cpu_debug_hooks = &interton_debug_hooks;
 }
 
 void elektor_bus_install() {
@@ -215,10 +225,8 @@ void elektor_bus_install() {
     cpu_bus.read_routed = elektor_random_byte;
     cpu_bus.write_routed = elektor_routed_write;
     cpu_bus.coverage_bit = pvi_coverage_bit;
-    cpu_bus.redraw_access = pvi_redraw_access;
     cpu_bus.interrupt_vector = pvi_interrupt_vector;
-    cpu_bus.describe_value = describe_register;
-    cpu_bus.bios_notes = elektor_bios_notes;
+    cpu_debug_hooks = &elektor_debug_hooks;
     cpu_trap_add(0x079E, 0x0C, elektor_block_found);
 }
 

@@ -14,7 +14,8 @@ struct KnownGame;
 
 constexpr u32 PVI_RECORD_SIZE = 7;
 
-// Fill cpu_bus for the Interton and the Elektor (after cpu_bus_reset()).
+// Fill cpu_bus and cpu_debug_hooks for the Interton and the Elektor (after
+// cpu_bus_reset()).
 void interton_bus_install();
 void elektor_bus_install();
 

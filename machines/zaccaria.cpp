@@ -117,7 +117,7 @@ void fill_tables(u32 map) {
 
 void place_pvis(u32 count) {
     pvi_host_install(nullptr);
-    machine_table[ZACCARIA].pvi_count = static_cast<i32>(count);
+    machine_live[ZACCARIA].pvi_count = static_cast<i32>(count);
     for (u32 i = 0; i < count; i++) {
         pvi_base = 0x1500 + 0x100 * i;
         pvi_init_register_attributes();
@@ -126,7 +126,7 @@ void place_pvis(u32 count) {
 }
 
 void board_timing() {
-    MachineDesc& row = machine_table[ZACCARIA];
+    MachineLive& row = machine_live[ZACCARIA];
     row.clocks_per_frame = 23608; // 104 lines of 75 clock periods, 208 of 76
     row.first_label_row = row.last_label_row = -1;
     video_set_line_length(75);
@@ -158,7 +158,7 @@ void zaccaria_setup_astro_wars() {
     fill_tables(22);
     trainer_apply();
     place_pvis(1);
-    machine_table[ZACCARIA].controls_keys = 6;
+    machine_live[ZACCARIA].controls_keys = 6;
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 24;
@@ -172,7 +172,7 @@ void zaccaria_setup_galaxia() {
     fill_tables(23);
     trainer_apply();
     place_pvis(3);
-    machine_table[ZACCARIA].controls_keys = 6;
+    machine_live[ZACCARIA].controls_keys = 6;
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 25;
@@ -193,7 +193,7 @@ void zaccaria_setup_laser_battle() {
     coinop_effect_select = 0;
     tone_unit_word = 0;
     place_pvis(3);
-    machine_table[ZACCARIA].controls_keys = 11;
+    machine_live[ZACCARIA].controls_keys = 11;
     static constexpr i32 fire[4] = {7, 8, 9, 5};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 26;

@@ -32,7 +32,7 @@ constexpr int EFFECT_CLICK = 5;
 constexpr u8 TONE_LEVELS[4] = {15, 12, 6, 4};
 
 int pvi_count() {
-    return machine_desc().pvi_count;
+    return machine_live_row().pvi_count;
 }
 
 bool has_pvi() {

@@ -13,6 +13,7 @@
 #include "display/led.h"
 #include "core/roms.h"
 #include "core/settings_vars.h"
+#include "cpu/bus.h"
 #include "cpu/debug_state.h"
 #include "core/frame.h"
 #include "display/frame.h"

@@ -59,7 +59,7 @@ TEST(MachineRegistry, EachMachineRunsItsOwnFrame) {
         const int map = machine_table[c.m].default_memmap;
         ASSERT_TRUE(machine_switch(static_cast<int>(c.m), map, true, true, false));
         ASSERT_EQ(machine, c.m);
-        EXPECT_EQ(machine_table[c.m].clocks_per_frame, c.clocks);
+        EXPECT_EQ(machine_live[c.m].clocks_per_frame, c.clocks);
         // BCTA,UN $0000: an endless three-cycle loop.
         guest_memory[0] = 0x1F;
         guest_memory[1] = 0x00;

@@ -179,7 +179,7 @@ TEST_F(MachineSwitch, ResetReturnsToPowerOn) {
     machine_reset();
     EXPECT_EQ(port_records[16].last_value, 0);
     for (i32 x : paddle_x)
-        EXPECT_EQ(x, machine_table[ELEKTOR].paddle_centre);
+        EXPECT_EQ(x, machine_live[ELEKTOR].paddle_centre);
 }
 
 TEST(VideoLineLength, FourLinesAddUpToTheLength) {
@@ -204,13 +204,13 @@ TEST_F(MachineSwitch, UnknownGameGetsTheDefaults) {
     fire_button_assign[0] = 9;
     sensitivity_left = 5;
     key_remap_six[1][2] = 7;
-    machine_table[INTERTON].paddle_min = 12;
+    machine_live[INTERTON].paddle_min = 12;
     ASSERT_TRUE(machine_switch(INTERTON, 0, true, false, false));
     EXPECT_EQ(memmap, 3u); // a fresh Interton starts on its default map
     EXPECT_EQ(fire_button_assign[0], 2);
     EXPECT_EQ(sensitivity_left, 3);
     EXPECT_EQ(key_remap_six[1][2], 0);
-    EXPECT_EQ(machine_table[INTERTON].paddle_min, 1);
+    EXPECT_EQ(machine_live[INTERTON].paddle_min, 1);
     ASSERT_TRUE(machine_switch(ELEKTOR, 4, true, false, false));
     EXPECT_EQ(memmap, 5u);
 }
@@ -232,13 +232,13 @@ TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     game_apply_row(row);
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
     EXPECT_EQ(memmap, 1u);
-    EXPECT_EQ(machine_table[INTERTON].paddle_min, 12);
+    EXPECT_EQ(machine_live[INTERTON].paddle_min, 12);
     EXPECT_EQ(swapped, 1u);
     EXPECT_EQ(current_overlay, 42);
 
     known_game_id = 10;
     game_apply_row(row_for(INTERTON, 1));
-    EXPECT_EQ(machine_table[INTERTON].paddle_min, 1);
+    EXPECT_EQ(machine_live[INTERTON].paddle_min, 1);
 
     KnownGame arcadia = row_for(ARCADIA, 8);
     arcadia.line_length = 230;

@@ -33,10 +33,10 @@ TEST(MachineTable, RowsAreConsistent) {
 }
 
 TEST(MachineTable, SoundCountsComeFromTheFlags) {
-    memmap_count_sounds();
     // TWIN: 2 voices and 5 effects; a machine without sound has none.
-    EXPECT_EQ(memmap_table[12].sound_count, 7);
-    EXPECT_EQ(memmap_table[21].sound_count, 0);
+    EXPECT_EQ(memmap_sound_count(MAP_TWIN), 7);
+    EXPECT_EQ(memmap_sound_count(MAP_MIKIT), 0);
+    EXPECT_EQ(memmap_sound_count(MEMMAPS), 0);
     EXPECT_TRUE(memmap_table[12].sounds[SFX_SPIN]);
     EXPECT_FALSE(memmap_table[12].sounds[SFX_COIN]);
 }

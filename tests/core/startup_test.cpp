@@ -278,7 +278,7 @@ TEST_F(Startup, ABreakWhileAStartUpWarningIsOpenClosesItAndLeaves) {
 TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
     emu_speed = 7;
     turbo = 1;
-    machine_table[PIPBUG].clocks_per_frame = 1.0;
+    machine_live[PIPBUG].clocks_per_frame = 1.0;
     known_game_id = 3;
     file_loaded = 1;
     ui_mark(UI_TITLE | UI_SCALE);
@@ -287,7 +287,7 @@ TEST_F(Startup, AStartFromAnyStateBeginsWithTheProgramsOwnReset) {
     EXPECT_EQ(emu_speed, SPEED_NORMAL);
     EXPECT_EQ(sprite_mode, 2);
     EXPECT_EQ(turbo, 0u);
-    EXPECT_NE(machine_table[PIPBUG].clocks_per_frame, 1.0);
+    EXPECT_NE(machine_live[PIPBUG].clocks_per_frame, 1.0);
     EXPECT_EQ(known_game_id, -1);
     EXPECT_EQ(file_loaded, 0);
     EXPECT_EQ(ui_changes_pending(), 0u);

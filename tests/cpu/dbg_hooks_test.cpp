@@ -1,6 +1,6 @@
 // Pause requests, the breakpoint and step-out check, register watches through
 // the accessors, branch completion and the texts of the run-time reports, and
-// what the reports ask of the board (cpu_bus) and of the layers above (cpu_host).
+// what the reports ask of the board (cpu_debug_hooks) and of the layers above (cpu_host).
 #include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
@@ -57,6 +57,8 @@ constexpr int CONTINUE_SLOT = 19;
 
 class DbgHooksTest : public ::testing::Test {
   protected:
+    CpuDebugHooks board_hooks{};
+
     void SetUp() override {
         fresh_state();
         use(MALZAK);
@@ -65,10 +67,13 @@ class DbgHooksTest : public ::testing::Test {
     }
     void TearDown() override { fresh_state(); }
 
-    // A fresh processor on a bus with nothing special for the debugger.
+    // A fresh processor on a bus with nothing special for the debugger; the
+    // tests give the board its debugger hooks in board_hooks.
     void use(u32 m) {
         fresh_cpu(m, 0);
         cpu_bus_reset();
+        board_hooks = {};
+        cpu_debug_hooks = &board_hooks;
         cpu_iar = 0x0100;
         cpu_prev_iar = 0x00FE;
         raster_line = 0;
@@ -259,7 +264,7 @@ TEST_F(DbgHooksTest, RegisterReadWatch) {
 TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
     use(PIPBUG);
     notes_seen.clear();
-    cpu_bus.bios_notes = [](u32 a) { notes_seen.push_back(a); };
+    board_hooks.bios_notes = [](u32 a) { notes_seen.push_back(a); };
     for (u32 a = 0; a < 0x400; a++)
         mem_attributes[a] |= MEM_BIOS;
     logbios = 1;
@@ -281,9 +286,9 @@ TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
 
     // A monitor entered through vectors: no BIOS-call reports, vector reports instead.
     use(INSTRUCTOR);
-    cpu_bus.calls_through_vectors = [] { return true; };
+    board_hooks.calls_through_vectors = [] { return true; };
     notes_seen.clear();
-    cpu_bus.vector_notes = [](u32 a) { notes_seen.push_back(a); };
+    board_hooks.vector_notes = [](u32 a) { notes_seen.push_back(a); };
     mem_attributes[0x0020] = MEM_BIOS;
     logbios = 1;
     pauselog = 0;
@@ -296,8 +301,8 @@ TEST_F(DbgHooksTest, BiosCallAndDosVectorReports) {
     EXPECT_EQ(notes_seen, std::vector<u32>{0x0020});
     cpu_ea = 0x0020;
     EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
-    EXPECT_EQ(cpu_iar, 0x0020);              // the branch is completed all the same
-    cpu_bus.calls_through_vectors = nullptr; // an ordinary board has no vector reports
+    EXPECT_EQ(cpu_iar, 0x0020);                  // the branch is completed all the same
+    board_hooks.calls_through_vectors = nullptr; // an ordinary board has no vector reports
     cpu_iar = 0x0800;
     EXPECT_EQ(output_of([] { cpu_report_dos_vector_call(); }), "");
 }
@@ -319,13 +324,13 @@ TEST_F(DbgHooksTest, BiosCallerRuleOfTheBoard) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caller);
-        cpu_bus.bios_caller = c.rule ? entry_code_is_game_code : nullptr;
+        board_hooks.bios_caller = c.rule ? entry_code_is_game_code : nullptr;
         cpu_iar = c.caller;
         cpu_ea = 0x0100;
         EXPECT_EQ(!output_of([] { cpu_report_bios_call(0); }).empty(), c.reported);
     }
     cpu_tracing = 1; // never while tracing
-    cpu_bus.bios_caller = nullptr;
+    board_hooks.bios_caller = nullptr;
     cpu_iar = 0x0440;
     cpu_ea = 0x0100;
     EXPECT_EQ(output_of([] { cpu_report_bios_call(0); }), "");
@@ -358,15 +363,15 @@ TEST_F(DbgHooksTest, AnnotationsFollowTheBoard) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.style << " value " << int(c.value));
         style_now = c.style;
-        cpu_bus.char_style = [] { return style_now; };
-        cpu_bus.guest_char = c.own_chars ? letters_from_one : nullptr;
-        cpu_bus.describe_value = c.describes ? describe_hex : nullptr;
+        board_hooks.char_style = [] { return style_now; };
+        board_hooks.guest_char = c.own_chars ? letters_from_one : nullptr;
+        board_hooks.describe_value = c.describes ? describe_hex : nullptr;
         cpu_annotate_value(c.value, 0x1F0E);
         EXPECT_STREQ(watch_annotation, c.memory);
         cpu_annotate_register_value(c.value);
         EXPECT_STREQ(watch_annotation, c.reg);
     }
-    cpu_bus.char_style = nullptr; // no style: the board's characters
+    board_hooks.char_style = nullptr; // no style: the board's characters
     cpu_annotate_register_value('Q');
     EXPECT_STREQ(watch_annotation, " ['Q']");
 }

@@ -22,12 +22,18 @@
 #include <initializer_list>
 #include <string>
 
+// The debugger hooks of the disassembler tests' board, all empty after
+// dis_test_reset(); a test fills what its board answers.
+inline CpuDebugHooks dis_test_board;
+
 // Everything back to start-up, then the disassembler tests' own machine: an
 // Arcadia with a 2650B on a bus with nothing special for the debugger, no
 // labels or game, plain texts.
 inline void dis_test_reset(u32 notation = 0) {
     fresh_state();
     cpu_bus_reset();
+    dis_test_board = {};
+    cpu_debug_hooks = &dis_test_board;
     dis_notation = notation;
     cpu_type = CPU_2650B;
     verbosity = 0;

@@ -30,7 +30,7 @@ void describe(std::string& out, std::initializer_list<u8> bytes) {
 // II, pointers.
 void prepare() {
     dis_test_reset(dis_notation);
-    cpu_bus.char_style = [] { return CHARS_ASCII; }; // immediates get their ASCII names
+    dis_test_board.char_style = [] { return CHARS_ASCII; }; // immediates get their ASCII names
     cpu_regs[0] = 0x5A;
     for (int i = 1; i < 7; i++)
         cpu_regs[i] = static_cast<u8>(i);

@@ -150,8 +150,8 @@ TEST(DisasmOperands, ImmediatesAreNamedInTheBoardsCharacters) {
         SCOPED_TRACE(testing::Message() << c.style << " $" << std::hex << int(c.value));
         dis_test_reset(NOTATION_SIGNETICS);
         immediate_style = c.style;
-        cpu_bus.char_style = [] { return immediate_style; };
-        cpu_bus.guest_char = c.glyphs ? board_glyph : nullptr;
+        dis_test_board.char_style = [] { return immediate_style; };
+        dis_test_board.guest_char = c.glyphs ? board_glyph : nullptr;
         dis_test_line(0x0100, {c.opcode, c.value});
         EXPECT_STREQ(dis_pseudo_line, c.pseudo);
     }

@@ -23,7 +23,7 @@ TEST(DisasmTiming, ColumnsInEachTimeUnit) {
     dbg_time_unit = 2;
     dbg_pixels_per_clock = 3;
     EXPECT_EQ(dis_test_logged(0x0100, {0x04, 0x12}), lodi + "   18,2 $0100 04 12   ");
-    cpu_bus.wide_clock_column = true; // a board whose pixel counts need three digits
+    dis_test_board.wide_clock_column = true; // a board whose pixel counts need three digits
     EXPECT_EQ(dis_test_logged(0x0100, {0x04, 0x12}), lodi + "    18,2 $0100 04 12   ");
     dbg_time_unit = 7; // no such unit: no timing column
     EXPECT_EQ(dis_test_logged(0x0100, {0x04, 0x12}), lodi + "04 12   ");
@@ -49,7 +49,7 @@ TEST(DisasmTiming, IndirectOperandsAddSixClockPeriods) {
     dbg_time_unit = 2;
     dbg_pixels_per_clock = 2;
     EXPECT_EQ(dis_test_logged(0x0100, {0xDC, 0x92, 0x34}).substr(50), "12+18,3 $0100 DC 92 34");
-    cpu_bus.wide_clock_column = true;
+    dis_test_board.wide_clock_column = true;
     EXPECT_EQ(dis_test_logged(0x0100, {0xDC, 0x92, 0x34}).substr(50), "12+ 18,3 $0100 DC 92 34");
     // A direct conditional branch has no addend.
     dbg_time_unit = 1;

@@ -308,7 +308,7 @@ TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
 
 TEST_F(MemoryTest, WatchedReadsReportsConditionsAndAnnotations) {
     use(PIPBUG, 9);
-    cpu_bus.char_style = [] { return CHARS_ASCII; }; // the terminal's character set
+    ASSERT_EQ(cpu_char_style(), CHARS_ASCII); // the terminal's character set
     watch(0x0440);
     guest_memory[0x0440] = 0x0D;
     u8 v;

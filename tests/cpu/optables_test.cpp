@@ -1,6 +1,6 @@
 #include "cpu/optables.h"
 
-#include "cpu/bus.h"
+#include "cpu/dbg_hooks.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -126,12 +126,13 @@ TEST_F(OpTables, VariantSwitchAdaptsPsuLdplStplAndRegisterForms) {
     }
     EXPECT_EQ(op_cycles[0x40], 6u);
     EXPECT_EQ(op_cycles[0xC0], 6u);
-    // A board that treats $10 as three bytes long.
-    cpu_bus.opcode_10_three_bytes = true;
+    // A board that treats $10 as three bytes long, and one that does not.
+    static constexpr CpuDebugHooks three_byte_10{.opcode_10_three_bytes = true}, plain{};
+    cpu_debug_hooks = &three_byte_10;
     adapt(CPU_2650);
     EXPECT_EQ(op_length[0x10], 3u);
     EXPECT_EQ(op_length[0x11], 1u);
-    cpu_bus.opcode_10_three_bytes = false;
+    cpu_debug_hooks = &plain;
     adapt(CPU_2650);
     EXPECT_EQ(op_length[0x10], 1u);
 

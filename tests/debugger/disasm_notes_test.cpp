@@ -51,11 +51,10 @@ std::string header(const std::string& name) {
 TEST_F(DisasmSources, EquateSectionsInOrderWithHiddenRowsLeftOut) {
     row(LABEL_CPU_FIRST, "C", 0x01, 'D');
     row(LABEL_CPU_FIRST + 1, "CAR", 0x01, 'D');
-    machine_table[INTERTON].pvi_count = 1;
-    machine_table[INTERTON].first_pvi_base = 0x1F00;
+    machine_live[INTERTON].pvi_count = 1;
     row(LABEL_PVI_FIRST, "OBJ1", 0x00C0, 'D');
-    machine_table[INTERTON].first_label_row = 100;
-    machine_table[INTERTON].last_label_row = 101;
+    machine_live[INTERTON].first_label_row = 100;
+    machine_live[INTERTON].last_label_row = 101;
     row(100, "RESET", 0x0000, 'C');
     row(101, "SERVICE", 0x0300, 'U');
     label_table[101].hide = 1;
@@ -81,8 +80,8 @@ TEST_F(DisasmSources, NotesCoverTheirAddresses) {
                                     {0x1F10, -2, "Pair"}};
     mem_notes = notes;
     mem_note_rows = 4;
-    machine_table[INTERTON].first_note_row = 0;
-    machine_table[INTERTON].last_note_row = 3;
+    machine_live[INTERTON].first_note_row = 0;
+    machine_live[INTERTON].last_note_row = 3;
     // Mode 1: label lines, the first with its screen position.
     std::string out = dis_test_capture([] { dis_address_notes(0x1A15, 1, nullptr, 0); });
     EXPECT_EQ(out, "Lower display (X=5,Y=14)\n");
@@ -112,8 +111,8 @@ TEST_F(DisasmSources, AddressCommentsFollowTheInstruction) {
     static const MemComment comments[] = {{0x0100, "Main loop"}, {0x0200, "Elsewhere"}};
     mem_comments = comments;
     mem_comment_rows = 2;
-    machine_table[INTERTON].first_comment_row = 0;
-    machine_table[INTERTON].last_comment_row = 1;
+    machine_live[INTERTON].first_comment_row = 0;
+    machine_live[INTERTON].last_comment_row = 1;
     verbosity = 2;
     mem_attributes[0x0100] = MEM_COMMENT;
     guest_memory[0x0100] = 0xC0;

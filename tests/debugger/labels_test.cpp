@@ -31,10 +31,10 @@ class LabelsTest : public DebuggerTest {
   protected:
     void SetUp() override {
         DebuggerTest::SetUp();
-        saved_elektor = machine_table[ELEKTOR];
+        saved_elektor = machine_live[ELEKTOR];
     }
     void TearDown() override {
-        machine_table[ELEKTOR] = saved_elektor;
+        machine_live[ELEKTOR] = saved_elektor;
         DebuggerTest::TearDown();
     }
     static std::string format(u32 address, int sources, int with_value = 0, char* kind = nullptr) {
@@ -47,8 +47,8 @@ class LabelsTest : public DebuggerTest {
     static void elektor_with_labels() {
         machine = ELEKTOR;
         machine_bus_install();
-        machine_table[ELEKTOR].first_label_row = 1707;
-        machine_table[ELEKTOR].last_label_row = 1716;
+        machine_live[ELEKTOR].first_label_row = 1707;
+        machine_live[ELEKTOR].last_label_row = 1716;
     }
     static std::string parse(const std::string& text) {
         captured.clear();
@@ -56,7 +56,7 @@ class LabelsTest : public DebuggerTest {
         sym_parse_file(text.c_str());
         return captured;
     }
-    MachineDesc saved_elektor{};
+    MachineLive saved_elektor{};
 };
 
 TEST_F(LabelsTest, FormatterTriesTheSourcesInOrder) {

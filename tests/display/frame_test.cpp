@@ -261,14 +261,14 @@ TEST_F(GuestFrame, FrameSizesAndVisibleWindows) {
         pipbug_vdu = c.vdu;
         pong_machine = c.pong;
         use(c.m, c.map, c.region);
-        EXPECT_EQ(machine_table[c.m].width, c.width);
-        EXPECT_EQ(machine_table[c.m].height, c.height);
+        EXPECT_EQ(machine_live[c.m].width, c.width);
+        EXPECT_EQ(machine_live[c.m].height, c.height);
         EXPECT_EQ(display_window_left, c.left);
         EXPECT_EQ(display_window_top, c.top);
         EXPECT_EQ(display_window_right, c.right);
         EXPECT_EQ(display_window_bottom, c.bottom);
-        EXPECT_LE(machine_table[c.m].width, GUEST_FRAME_COLUMNS);
-        EXPECT_LE(machine_table[c.m].height, GUEST_FRAME_ROWS);
+        EXPECT_LE(machine_live[c.m].width, GUEST_FRAME_COLUMNS);
+        EXPECT_LE(machine_live[c.m].height, GUEST_FRAME_ROWS);
     }
 }
 
@@ -278,13 +278,13 @@ TEST_F(GuestFrame, ConsoleTimingFollowsTheStandard) {
     EXPECT_EQ(input_line, 141);
     EXPECT_EQ(border_clocks, 10);
     EXPECT_EQ(first_visible_line, 20);
-    EXPECT_DOUBLE_EQ(machine_table[ARCADIA].clocks_per_frame, 14868.5);
+    EXPECT_DOUBLE_EQ(machine_live[ARCADIA].clocks_per_frame, 14868.5);
     use(INTERTON, 0, 1);
     EXPECT_EQ(lines_per_frame, 312);
     EXPECT_EQ(input_line, 177);
     EXPECT_EQ(border_clocks, 6);
     EXPECT_EQ(first_visible_line, 43);
-    EXPECT_DOUBLE_EQ(machine_table[INTERTON].clocks_per_frame, 17706.0);
+    EXPECT_DOUBLE_EQ(machine_live[INTERTON].clocks_per_frame, 17706.0);
 }
 
 TEST_F(GuestFrame, LedStripsAreNeverAddedTwice) {
@@ -295,10 +295,10 @@ TEST_F(GuestFrame, LedStripsAreNeverAddedTwice) {
         showleds = 0;
         display_setup_geometry();
     }
-    EXPECT_EQ(machine_table[BINBUG].height, 256);
-    EXPECT_EQ(machine_table[PHUNSY].height, 256);
-    EXPECT_EQ(machine_table[SELBST].height, 128);
-    EXPECT_EQ(machine_table[PIPBUG].height, 16 * 12);
+    EXPECT_EQ(machine_live[BINBUG].height, 256);
+    EXPECT_EQ(machine_live[PHUNSY].height, 256);
+    EXPECT_EQ(machine_live[SELBST].height, 128);
+    EXPECT_EQ(machine_live[PIPBUG].height, 16 * 12);
 }
 
 TEST_F(GuestFrame, BallAndPaddleFieldFollowsTheChip) {
@@ -310,7 +310,7 @@ TEST_F(GuestFrame, BallAndPaddleFieldFollowsTheChip) {
     use(PONG, 28, 0);
     EXPECT_EQ(pong_field_left, 25);
     EXPECT_EQ(pong_field_right, 97);
-    EXPECT_EQ(machine_table[PONG].width, 152);
+    EXPECT_EQ(machine_live[PONG].width, 152);
 }
 
 // ---- Frame reset ----------------------------------------------------------------

@@ -214,8 +214,8 @@ void small_frame(const std::vector<std::string>& rows, u32 scale) {
     machine = ARCADIA;
     memmap = 6;
     display_setup_geometry();
-    machine_table[ARCADIA].width = static_cast<i32>(rows[0].size());
-    machine_table[ARCADIA].height = static_cast<i32>(rows.size());
+    machine_live[ARCADIA].width = static_cast<i32>(rows[0].size());
+    machine_live[ARCADIA].height = static_cast<i32>(rows.size());
     display_scale = scale;
     display_aspect = 1;
     display_filter = 2;

@@ -116,7 +116,7 @@ TEST_F(MainWindow, TheCloseGadgetAsksBeforeQuitting) {
 
 TEST_F(MainWindow, GrowingByWholeGuestHeightsRaisesTheScale) {
     gui_open_main_window(0);
-    const int guest_height = machine_table[ARCADIA].height;
+    const int guest_height = machine_live[ARCADIA].height;
     ASSERT_GT(guest_height, 0);
     GuiEvent e = event(GE_NEWSIZE);
     e.y = opened_height + guest_height * 3 / 2; // one whole guest height: scale 2 -> 3
@@ -222,7 +222,7 @@ TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
     gui_open_main_window(0);
     int w = 0, h = 0;
     std::vector<std::uint32_t> shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);
-    ASSERT_EQ(h, 2 * machine_table[ARCADIA].height); // the Arcadia's lines, doubled
+    ASSERT_EQ(h, 2 * machine_live[ARCADIA].height); // the Arcadia's lines, doubled
     ASSERT_EQ(static_cast<int>(shown.size()), w * h);
     // Column 3 covers host columns 12..15 (scale 2, stretch 2), line 5 rows 10..11.
     EXPECT_EQ(shown[10 * w + 12], 0xFF0000u);

@@ -44,7 +44,7 @@ class ControlsHelp : public ::testing::Test {
 
 TEST_F(ControlsHelp, ConsoleButtonsTakeTheCatalogNames) {
     const auto labels = [](u32 m) {
-        const MachineDesc& d = machine_table[m];
+        const MachineLive& d = machine_live[m];
         return std::string(d.console_labels[0]) + "|" + d.console_labels[1] + "|" +
                d.console_labels[2] + "|" + d.console_labels[3];
     };

@@ -99,7 +99,7 @@ TEST_F(Coinop, ProgramRomsAreLaidOutPerGame) {
                 ASSERT_TRUE(mem_attributes[a] & MEM_UNWRITABLE) << std::hex << a;
             }
         EXPECT_EQ(checked, g.size);
-        EXPECT_EQ(machine_table[machine].clocks_per_frame, 23608);
+        EXPECT_EQ(machine_live[machine].clocks_per_frame, 23608);
         EXPECT_EQ(line_clocks, 75);
     }
 }

@@ -49,8 +49,8 @@ const std::filesystem::path golden_dir = std::filesystem::path(BRINDLEMOX_TEST_D
 
 IndexedPicture current_picture() {
     IndexedPicture pic;
-    pic.width = static_cast<u32>(machine_table[PONG].width);
-    pic.height = static_cast<u32>(machine_table[PONG].height);
+    pic.width = static_cast<u32>(machine_live[PONG].width);
+    pic.height = static_cast<u32>(machine_live[PONG].height);
     for (u32 y = 0; y < pic.height; y++)
         for (u32 x = 0; x < pic.width; x++)
             pic.pixels.push_back(guest_frame[x * GUEST_FRAME_ROWS + y]);

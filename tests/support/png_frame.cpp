@@ -28,8 +28,8 @@ std::vector<u32> review_palette() {
 
 IndexedPicture capture_guest_frame() {
     IndexedPicture p;
-    p.width = static_cast<u32>(machine_table[machine].width);
-    p.height = static_cast<u32>(machine_table[machine].height);
+    p.width = static_cast<u32>(machine_live[machine].width);
+    p.height = static_cast<u32>(machine_live[machine].height);
     p.pixels.resize(p.width * p.height);
     for (u32 y = 0; y < p.height; y++)
         for (u32 x = 0; x < p.width; x++)
