@@ -447,10 +447,6 @@ void uvi_write_register(u32 address, u8 value) {
     guest_memory[address] = value;
 }
 
-void uvi_refresh_colour_row() {
-    uvi_colour_row = *uvi_host.flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
-}
-
 void uvi_frame_begin() {
     if (sprite_lines_first <= sprite_lines_last)
         std::memset(cells_of(sprite_lines_first), 0,

@@ -124,7 +124,9 @@ void uvi_reset();
 void uvi_write_register(u32 address, u8 value);
 
 // Colour row from the processor's Flag when "flagline" is on, else 0.
-void uvi_refresh_colour_row();
+inline void uvi_refresh_colour_row() {
+    uvi_colour_row = *uvi_host.flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
+}
 // The frame's first latches: area before any row, colour row, $19F9.
 void uvi_frame_begin();
 // At the first visible line: status and paddle resets, area geometry, sprites.
