@@ -15,7 +15,6 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "machines/uvi2637.h"
 #include "core/startup.h"
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"

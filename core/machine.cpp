@@ -238,29 +238,6 @@ static void apply_row_after_switch(const KnownGame& row) {
     if (ops.apply_row_after) ops.apply_row_after(row);
 }
 
-static void apply_deflicker(const KnownGame& row) {
-    // The Arcadia's demultiplexer takes its row itself (arcadia_apply_row_after).
-    if (row.machine == PIPBUG || row.machine == INSTRUCTOR || row.machine == ARCADIA) return;
-    DeflickerSettings& d = deflicker_settings;
-    if (row.deflicker_sprites == 0 && row.deflicker_depth == 0 && row.deflicker_second == 0) {
-        d.second_pass = 0;
-        d.depth = 0;
-        return;
-    }
-    d.range_start = row.deflicker_first;
-    d.range_end = row.deflicker_last;
-    d.second_pass = row.deflicker_second;
-    d.depth = row.deflicker_depth;
-    const u8 bits = row.deflicker_sprites;
-    for (int s = 0; s < 4; s++) {
-        const u8 sprite_bit = (bits >> (3 - s)) & 1;
-        if (row.machine == INTERTON || row.machine == ELEKTOR) {
-            d.sprite[s] = sprite_bit ^ 1;
-            d.pvi[s] = (bits >> (7 - s)) & 1;
-        }
-    }
-}
-
 // A row whose memory map is empty or belongs to another machine cannot be applied.
 static bool row_usable(const KnownGame& row) {
     return !memmap_is_empty(row.memmap) && memmap_table[row.memmap].machine == row.machine;
@@ -298,7 +275,6 @@ void game_apply_row(const KnownGame& row) {
     }
     current_overlay = row.overlay;
     video_set_line_length(traits.console_raster && row.line_length ? row.line_length : 227);
-    apply_deflicker(row);
 }
 
 void game_apply_settings() {
@@ -320,7 +296,6 @@ void game_apply_settings() {
     static constexpr i32 default_fire[4] = {2, 1, 3, 0};
     std::memcpy(fire_button_assign, default_fire, sizeof fire_button_assign);
     sensitivity_left = sensitivity_right = 3;
-    deflicker_settings = DeflickerSettings{0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
     for (u32 other = 0; other < MACHINES; other++)
         if (const auto forget = machine_ops(other).unknown_game) forget();
     // Where the memory map is the game, the game stays.

@@ -4,9 +4,6 @@
 #include "core/machine.h"
 #include "core/seams_services.h"
 
-// ---- Video-game machines -------------------------------------------------------
-DeflickerSettings deflicker_settings = {0, 26, -1, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
-
 // ---- Computers and peripherals ---------------------------------------------------
 u8 drive_present[4];
 u8 lamp_latch;

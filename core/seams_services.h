@@ -2,33 +2,20 @@
 // dispatch, the port dispatch and the end of frame call on.
 //
 // No owner provides these yet: core/seams_*.cpp hold one plain stand-in for
-// each, with the least behaviour (most do nothing). Where a stand-in keeps state, it is the state the owner
-// will keep. The owner that writes the real service deletes the stand-in and
-// moves the declaration to its own header.
+// each, with the least behaviour (most do nothing). Where a stand-in keeps state, it is the state
+// the owner will keep. The owner that writes the real service deletes the stand-in and moves the
+// declaration to its own header.
 #pragma once
 
 #include "core/emu.h"
 #include "core/text_screen.h"
 #include "cpu/cpu.h"
 
-// ---- Video-game machines -----------------------------------------------------
-
-// Sprite de-flicker settings of the PVI machines (the Arcadia keeps its own).
-struct DeflickerSettings {
-    i32 depth;
-    i32 range_start;
-    i32 range_end;
-    i32 second_pass;
-    u8 sprite[4]; // per-sprite flags
-    u8 pvi[4];    // per-PVI flags
-};
-extern DeflickerSettings deflicker_settings;
-
 // ---- Computers and peripherals ----------------------------------------------
 extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
-extern i32 tape_state;      // 2 playing, 3 recording
-extern i32 tape_reel_phase; // 0-5
+extern i32 tape_state;             // 2 playing, 3 recording
+extern i32 tape_reel_phase;        // 0-5
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------

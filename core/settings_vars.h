@@ -41,8 +41,7 @@ extern u32 display_aspect; // "width" 1..2: horizontal stretch
 extern i32 display_filter; // "filter" 0..3
 extern i32 colourset;      // "colourset" 0..5
 extern i32 demultiplex;    // "demultiplex" 0..2
-// The debugger's sprite shapes (SPR): 0 invisible, 1 numbered, 2 visible.
-extern i32 sprite_mode;
+extern i32 sprite_mode;    // the debugger's SPR: 0 invisible, 1 numbered, 2 the guest's shapes
 extern u32 fullscreen;
 extern u32 artefacts, blankingareas, darkenbg, dejitter, drawcorners, drawunlit, flagline;
 extern u32 invertflashed, inversevideo, rotatescreen, scanlines, showleds, showpositions;

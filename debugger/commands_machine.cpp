@@ -11,7 +11,6 @@
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
 #include "debugger/watch.h"
-#include "machines/uvi2637.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -19,7 +19,7 @@
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
-#include "machines/seams.h"
+#include "machines/chip_watch.h"
 #include "machines/uvi2637.h"
 #include "platform/catalog.h"
 
@@ -66,8 +66,15 @@ static void redraw_access(u32 a, u8 value, bool write) {
     dbg_request_pause(PAUSE_LOG);
 }
 
+// The watch annotation of a value: the value as a character.
+static void describe_bits(u8 value, u32) {
+    char shown[3];
+    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
+                  cpu_guest_char_text(value, shown));
+}
+
 static void describe_value(u8 value, u32 address, char* out, std::size_t size) {
-    uvi_describe_bits(value, address);
+    describe_bits(value, address);
     if (out != watch_annotation) std::snprintf(out, size, "%s", watch_annotation);
 }
 
@@ -215,7 +222,62 @@ void arcadia_take_row(const KnownGame& row) {
                         row.deflicker_first, row.deflicker_last);
 }
 
+// ---- what the board hands the UVI ---------------------------------------------------------
+
+namespace {
+
+void report_watched_write(u32 address, u8 value) {
+    chip_report_watched_write("UVI", address, value, describe_bits);
+}
+
+i32 frame_pixel(i32 x, i32 y) {
+    if (x < display_window_left || x > display_window_right || y < display_window_top ||
+        y > display_window_bottom)
+        return -1;
+    return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS + (y - display_window_top)];
+}
+
+void uvi_host_install() {
+    uvi_host = {
+        .clock = &raster_clock,
+        .first_visible_line = &first_visible_line,
+        .lines_per_frame = &lines_per_frame,
+        .border_clocks = &border_clocks,
+        .frame_counter = &frame_counter,
+        .region = &emu_region,
+        .collisions = &collisions,
+        .dejitter = &dejitter,
+        .flagline = &flagline,
+        .artefacts = &artefacts,
+        .demultiplex = &demultiplex,
+        .sprite_mode = &sprite_mode,
+        .plot_row = display_plot_row,
+        .fill_row = display_fill_row,
+        .plot_pixel = display_plot_clipped,
+        .frame_pixel = frame_pixel,
+        .watched_write = report_watched_write,
+    };
+}
+
+} // namespace
+
+void arcadia_take_game() {
+    const i32 id = known_game_id;
+    std::int8_t glyphs = -1;
+    if (id == 5) glyphs = 0;
+    if (id == 2) glyphs = 1;
+    uvi_game = {
+        .known = id != -1,
+        .artefact_glyphs = glyphs,
+        .keeps_collisions = id == 48 || id == 49,
+        .recolours_sprites = id == 31,
+        .sprites_stay = id == 1 || id == 3,
+        .bitmap = id == 6 || id == 7,
+    };
+}
+
 void arcadia_setup() {
+    uvi_host_install();
     program_loaded = 0;
     if (randomizememory) {
         for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
@@ -568,6 +630,7 @@ void line_frame() {
 
 void arcadia_run_frame() {
     in_frame = 1;
+    arcadia_take_game();
     uvi_line_based = framebased ? 1 : 0;
     uvi_frame_begin();
     if (framebased)
@@ -580,5 +643,5 @@ void arcadia_run_frame() {
 }
 
 u8 arcadia_guest_char(u8 code) {
-    return static_cast<u8>(arcadia_char_codes[code & 63]);
+    return static_cast<u8>(uvi_char_codes[code & 63]);
 }

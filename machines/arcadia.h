@@ -42,6 +42,10 @@ extern ArcadiaGameKeys arcadia_game_keys;
 // demultiplexer and the dejitter lines. The set-up clears them all.
 void arcadia_take_row(const KnownGame& row);
 
+// What the loaded game needs of the UVI (uvi_game), from known_game_id; each
+// frame takes it first, as the game may have changed in between.
+void arcadia_take_game();
+
 void arcadia_setup();
 void arcadia_reset();
 // Lays the image in the file buffer into the cartridge blocks.

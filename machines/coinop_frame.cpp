@@ -18,7 +18,6 @@
 #include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "machines/pvi2636.h"
-#include "machines/uvi2637.h"
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
 

@@ -125,6 +125,7 @@ void elektor_setup() {
     program_loaded = 0;
     snd_effect_latch.triggered = 0;
     pvi_base = 0x1F00;
+    pvi_host_install(hw_format_register_bits);
     const i32 version = elektor_biosversion == 1 ? 1 : 0;
     // Unused memory is 0 on this machine; a missing BIOS leaves it so.
     std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);

@@ -319,6 +319,7 @@ void interton_setup() {
     program_loaded = 0;
     snd_effect_latch.triggered = 0;
     pvi_base = 0x1F00;
+    pvi_host_install(hw_format_register_bits);
     if (randomizememory) {
         for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
             guest_memory[a] = static_cast<u8>(std::rand());

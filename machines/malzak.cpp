@@ -10,6 +10,7 @@
 #include "cpu/memory.h"
 #include "machines/coinop.h"
 #include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
 
@@ -117,6 +118,7 @@ void malzak_setup() {
         mem_read_mirror[a] = mem_write_mirror[a] =
             static_cast<u16>(a & 0x1000 ? 0x1000 + (a & 0x0FFF) : a);
     }
+    pvi_host_install(nullptr);
     for (pvi_base = 0x1400; pvi_base <= 0x1500; pvi_base += 0x100)
         pvi_init_register_attributes();
     pvi_base = 0x1400;

@@ -1,26 +1,15 @@
 #include "machines/pvi2636.h"
 
-#include "core/emu.h"
-#include "core/frame.h"
-#include "core/gamesdb.h"
-#include "core/message.h"
-#include "core/settings_vars.h"
 #include "cpu/bus.h"
-#include "cpu/debug_state.h"
+#include "cpu/cpu.h"
 #include "cpu/dbg_hooks.h"
-#include "cpu/exec.h"
-#include "cpu/exec_internal.h"
 #include "cpu/memory.h"
-#include "display/frame.h"
-#include "machines/uvi2637.h"
-#include "sound/voice_update.h"
 
 #include <array>
 #include <bit>
-#include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
+PviHost pvi_host;
 u32 pvi_base = 0x1F00;
 PviObject pvi_objects[4];
 i32 pvi_line;
@@ -219,10 +208,11 @@ void build_object_layer(i32 y) {
                         : 0;
     }
     const PviObject& o3 = pvi_objects[3];
-    const i32 artefact_row = shapes[3] && pvi_object3_artefacts && artefacts &&
-                                     y - o3.start_line >= 0 && y - o3.start_line < 6
-                                 ? y - o3.start_line
-                                 : -1;
+    const bool artefacts = pvi_object3_artefacts && *pvi_host.artefacts;
+    const i32 artefact_row =
+        shapes[3] && artefacts && y - o3.start_line >= 0 && y - o3.start_line < 6
+            ? y - o3.start_line
+            : -1;
     if (std::memcmp(shapes, layer_shapes, sizeof shapes) == 0 && artefact_row == -1 &&
         layer_artefact_row == -1)
         return;
@@ -267,7 +257,7 @@ void build_object_layer(i32 y) {
         store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
     // Object 3 in the artefacts' colours inside the pattern's box.
     const PviObject& art = pvi_objects[3];
-    if (artefact_row >= 0 && pvi_object3_artefacts && artefacts)
+    if (artefact_row >= 0 && artefacts)
         for (i32 b = 0; b < 8; b++) {
             if (!((art.row_bits >> (7 - b)) & 1)) continue;
             const i32 a = art.x_start + b * art.scale;
@@ -316,81 +306,35 @@ void pvi_init_register_attributes() {
     }
 }
 
-void pvi_mark_register_attributes(u32 a) {
-    if (in(mem_write_mirror[a], 0x1E81, 0x1EFF)) mem_write_mirror[a] = 0x1E80;
-    if (a == 0x1E80) mem_attributes[a] |= MEM_UNREADABLE;
-    const u32 r = mem_read_mirror[a];
-    if (r < 0x1E81 || r > 0x1EFF) return;
-    // Within each 16 addresses from $1E98: four keypad images, then not
-    // writable; from $1EA8: seven images, then not writable.
-    if (r <= 0x1E97) {
-        mem_attributes[a] |= MEM_UNWRITABLE;
-        return;
-    }
-    const u32 block = (r - 0x1E98) / 16, in_block = (r - 0x1E98) % 16;
-    const u32 images = block % 2 == 0 ? 4 : 7;
-    if (in_block < images)
-        mem_read_mirror[a] = static_cast<u16>(r - 16 * (block + 1));
-    else
-        mem_attributes[a] |= MEM_UNWRITABLE;
-}
-
-u8 pvi_access_class(u32 a) {
-    if (in(a, 0x1F00, 0x1F0D) || in(a, 0x1F10, 0x1F1D) || in(a, 0x1F20, 0x1F2D) ||
-        in(a, 0x1F40, 0x1F4D) || in(a, 0x1FC0, 0x1FC2) || a == 0x1FCA)
-        return 2;
-    if (in(a, 0x1F80, 0x1FAC)) return 23;
-    if (a == 0x1FC3 || a == 0x1FC8 || a == 0x1FC9) return 5;
-    if (a == 0x1E80 || a == 0x1FC7) return 1;
-    if (in(a, 0x1E88, 0x1E8E) || in(a, 0x1FCC, 0x1FFF)) return 22;
-    return 8;
-}
-
 // Whether anything has been marked since the map was last filled with 7:
 // only the access overlays mark it, so most frames need not fill it again.
 static bool access_map_marked = true;
 
 static void mark_access(u32 a) {
-    if (raster_line < 0 || raster_line >= PVI_BEAM_LINES || raster_clock < 0 ||
-        raster_clock >= PVI_BEAM_CLOCKS)
+    const i32 clock = *pvi_host.clock;
+    if (raster_line < 0 || raster_line >= PVI_BEAM_LINES || clock < 0 || clock >= PVI_BEAM_CLOCKS)
         return;
-    u8& cell = pvi_access_map[raster_line * PVI_BEAM_CLOCKS + raster_clock];
-    cell = cell == 7 ? pvi_access_class(a) : 0;
+    u8& cell = pvi_access_map[raster_line * PVI_BEAM_CLOCKS + clock];
+    cell = cell == 7 ? pvi_host.access_class(a) : 0;
     access_map_marked = true;
 }
 
 void pvi_write_register(u32 offset, u8 value, bool relative) {
     const u32 a = (offset + (relative ? pvi_base : 0)) & ADDR_MASK;
     if (pvi_overlay_mode == 4) mark_access(a);
-    if ((mem_attributes[a] & MEM_WATCH) && watchwrites) {
-        const bool same = guest_memory[a] == value;
-        if ((watchwrites == 2 || !same) && dbg_test_condition(watch_conditions[a], value, 1, 0)) {
-            if (machine == INTERTON || machine == ELEKTOR)
-                hw_format_register_bits(value, a);
-            else
-                watch_annotation[0] = '\0';
-            con_printf("PVI is writing $%X%s to %s at raster %ld!\n\n", value, watch_annotation,
-                       cpu_address_text(a, 1), static_cast<long>(raster_line));
-            dbg_request_pause(PAUSE_BREAK);
-        }
-    }
+    if ((mem_attributes[a] & MEM_WATCH) && watchwrites) pvi_host.watched_write(a, value);
     guest_memory[a] = value;
 }
 
-void pvi_draw_overlay() {
-    if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
-    // Without the blanking areas only the picture's clocks are of interest;
-    // the plot keeps to the visible window either way.
-    const i32 first = blankingareas ? 0 : 60, last = blankingareas ? PVI_BEAM_CLOCKS - 1 : 223;
-    const i32 lines = lines_per_frame < PVI_BEAM_LINES ? lines_per_frame : PVI_BEAM_LINES;
-    for (i32 y = 0; y < lines; y++)
-        for (i32 x = first; x <= last; x++)
-            display_plot_clipped(x, y, pvi_access_map[y * PVI_BEAM_CLOCKS + x]);
+// A read that the access map marks, out of line: plain reads stay short.
+[[gnu::noinline]] static u8 read_marked(u32 a) {
+    mark_access(a);
+    return guest_memory[a];
 }
 
 u8 pvi_read_register(u32 offset) {
     const u32 a = (pvi_base + offset) & ADDR_MASK;
-    if (pvi_overlay_mode == 3) mark_access(a);
+    if (pvi_overlay_mode == 3) return read_marked(a);
     return guest_memory[a];
 }
 
@@ -398,14 +342,14 @@ u8 pvi_read_register(u32 offset) {
 
 u32 pvi_border_colour(u8 c) {
     if (inverted()) return (c & 8) ? (c & 7u) : 0u;
-    if (c & 8) return darkenbg ? 15u - (c & 7u) : 7u - (c & 7u);
+    if (c & 8) return *pvi_host.darkenbg ? 15u - (c & 7u) : 7u - (c & 7u);
     return 7;
 }
 
 u32 pvi_grid_colour(u8 c) {
     const u32 g = (c >> 4) & 7u;
     if (inverted()) return g;
-    return darkenbg ? 15u - g : 7u - g;
+    return *pvi_host.darkenbg ? 15u - g : 7u - g;
 }
 
 u8 pvi_get_object_colour(int n) {
@@ -428,12 +372,11 @@ u8 pvi_get_object_colour(int n) {
 void pvi_vblank() {
     set_status(PVI_SPRITECOLLIDE, 0x40);
     cpu_psu |= PSU_S;
-    if (known_game_id == 354) guest_memory[0x08CA] = 0; // "Queen" waits on this byte
     cpu_irq_pending = 1;
     if (loginterrupts)
-        con_printf((cpu_psu & PSU_II) ? "Pended vblank interrupt at rastline %d.\n"
-                                      : "Generated vblank interrupt at rastline %d.\n",
-                   static_cast<int>(raster_line));
+        pvi_host.print((cpu_psu & PSU_II) ? "Pended vblank interrupt at rastline %d.\n"
+                                          : "Generated vblank interrupt at rastline %d.\n",
+                       static_cast<int>(raster_line));
 }
 
 void pvi_frame_start() {
@@ -460,11 +403,11 @@ void pvi_frame_begin() {
 // ---- per line ------------------------------------------------------------------------
 
 void pvi_line_start() {
-    pvi_line = raster_line - first_visible_line;
+    pvi_line = raster_line - *pvi_host.first_visible_line;
     pvi_score_line = (reg(PVI_SCORECTRL) & 1) ? 200 : 20;
     const u8 bg = reg(PVI_BGCOLOUR);
     if (pvi_line == pvi_score_line) pvi_score_colour = (bg & 8) ? (bg >> 4) & 7 : 0;
-    if (dejitter) {
+    if (*pvi_host.dejitter) {
         pvi_line_background = bg;
         if (pvi_bg_patch.line && pvi_line == pvi_bg_patch.line) {
             const u8 shown = bg & 7;
@@ -484,6 +427,8 @@ void pvi_object_line_step() {
     const u8 c01 = reg(PVI_SPR01COLOURS), c23 = reg(PVI_SPR23COLOURS);
     const u8 colours[4] = {static_cast<u8>((c01 >> 3) & 7), static_cast<u8>(c01 & 7),
                            static_cast<u8>((c23 >> 3) & 7), static_cast<u8>(c23 & 7)};
+    const i32 sprite_mode = *pvi_host.sprite_mode;
+    const bool demultiplex = *pvi_host.demultiplex != 0;
     for (int n = 0; n < 4; n++) {
         PviObject& o = pvi_objects[n];
         const u32 block = pvi_object_block[n];
@@ -536,14 +481,15 @@ void pvi_object_complete(int n) {
     if (!cpu_irq_pending) {
         cpu_irq_pending = 1;
         if (loginterrupts)
-            con_printf((cpu_psu & PSU_II)
-                           ? "Pended %s sprite #%d display complete interrupt at rastline %d.\n"
-                           : "Generated %s sprite #%d display complete interrupt at rastline %d.\n",
-                       kind, n, static_cast<int>(raster_line));
+            pvi_host.print(
+                (cpu_psu & PSU_II)
+                    ? "Pended %s sprite #%d display complete interrupt at rastline %d.\n"
+                    : "Generated %s sprite #%d display complete interrupt at rastline %d.\n",
+                kind, n, static_cast<int>(raster_line));
     } else if (loginterrupts) {
-        con_printf("%s sprite #%d display is complete at rastline %d. An interrupt is already "
-                   "pended.\n",
-                   o.duplicate ? "Duplicate" : "Original", n, static_cast<int>(raster_line));
+        pvi_host.print("%s sprite #%d display is complete at rastline %d. An interrupt is already "
+                       "pended.\n",
+                       o.duplicate ? "Duplicate" : "Original", n, static_cast<int>(raster_line));
     }
     const u8 vcb = reg(pvi_object_block[n] + 0x0D);
     o.next_start = vcb == 255 ? pvi_line + 1 : pvi_line + vcb + 2;
@@ -588,7 +534,8 @@ void pvi_history_frame_begin() {
 
 void pvi_history_frame_end() {
     const u32 slots = pvi_history_frames + 1;
-    if (demultiplex && frame_counter >= pvi_history_frames && sprite_mode != 0) {
+    if (*pvi_host.demultiplex && *pvi_host.frame_counter >= pvi_history_frames &&
+        *pvi_host.sprite_mode != 0) {
         std::memset(pvi_demultiplex_drawn, 0, sizeof pvi_demultiplex_drawn);
         for (u32 k = pvi_history_frames; k >= 1; k--)
             pvi_demultiplex_redraw((history_current + k) % slots);
@@ -597,6 +544,7 @@ void pvi_history_frame_end() {
 }
 
 void pvi_demultiplex_redraw(u32 slot) {
+    const i32 first_visible_line = *pvi_host.first_visible_line;
     for (int o = 0; o < 4; o++) {
         if (pvi_demux_object_off[o]) continue;
         for (int r = 0; r < PVI_HISTORY_RECORDS; r++) {
@@ -616,16 +564,16 @@ void pvi_demultiplex_redraw(u32 slot) {
                     if (!((rec.rows[i] >> (7 - b)) & 1)) continue;
                     for (i32 j = 0; j < s; j++)
                         for (i32 k = 0; k < s; k++)
-                            display_plot_clipped(rec.x + b * s + k + 49,
-                                                 rec.line + i * s + j + first_visible_line,
-                                                 static_cast<u32>(rec.colour));
+                            pvi_host.plot_pixel(rec.x + b * s + k + 49,
+                                                rec.line + i * s + j + first_visible_line,
+                                                static_cast<u32>(rec.colour));
                 }
         }
     }
 }
 
 void pvi_render_pixel() {
-    pvi_render_span(raster_clock, raster_clock);
+    pvi_render_span(*pvi_host.clock, *pvi_host.clock);
 }
 
 void pvi_render_span(i32 first, i32 last) {
@@ -634,7 +582,7 @@ void pvi_render_span(i32 first, i32 last) {
     if (first > last) return;
     u8 colours[PVI_WIDTH];
     pvi_render_run(first, last, colours);
-    display_plot_row(first, raster_line, colours + (first - 49), last - first + 1);
+    pvi_host.plot_row(first, raster_line, colours + (first - 49), last - first + 1);
 }
 
 namespace {
@@ -652,7 +600,7 @@ u8* line_cells(i32 y) {
 // with the registers as they are now; no status is written.
 void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
     const i32 y = pvi_line;
-    if (!dejitter) {
+    if (!*pvi_host.dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
@@ -666,7 +614,7 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
         const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
         const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
         u32 corners = 0;
-        if (drawcorners && thin) {
+        if (*pvi_host.drawcorners && thin) {
             const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
             corners = static_cast<u32>(reg(same)) << 8 | reg(same + 1);
             if (band > 0) corners |= static_cast<u32>(reg(same - 4)) << 8 | reg(same - 3);
@@ -757,7 +705,7 @@ bool status_writes_seen() {
 }
 
 void collide(i32 x0, i32 x1, const u8* cells) {
-    if (!collisions) return;
+    if (!*pvi_host.collisions) return;
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
     if (from >= to) return;
@@ -817,7 +765,7 @@ void collide(i32 x0, i32 x1, const u8* cells) {
         if (x >= to) break;
         const u8 cell = cells[x];
         if (!(cell & 0xF0)) continue;
-        raster_clock = x + 49;
+        *pvi_host.clock = x + 49;
         const u8 pairs = COLLISION_BITS.pairs[cell >> 4];
         if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
         if (cell & 8) set_status(PVI_BGCOLLIDE, COLLISION_BITS.grid[cell >> 4]);
@@ -881,7 +829,7 @@ void pvi_render_run(i32 first, i32 last, u8* colours) {
     u8* const cells = line_cells(pvi_line);
     draw(x0, x1, colours, cells);
     collide(x0, x1, cells);
-    raster_clock = last;
+    *pvi_host.clock = last;
 }
 
 void pvi_draw_ahead(i32 first, u8* colours) {
@@ -903,77 +851,11 @@ bool pvi_drawn_ahead_stands() {
 }
 
 void pvi_collide_run(i32 first, i32 last) {
-    if (collisions && last - 49 >= object_layer.from && first - 49 < object_layer.to)
+    if (last - 49 >= object_layer.from && first - 49 < object_layer.to && *pvi_host.collisions)
         collide(first - 49, last - 49 + 1, ahead_cells);
-    raster_clock = last;
+    *pvi_host.clock = last;
 }
 
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h) {
     return x1 + w - 1 >= x2 && x1 <= x2 + w - 1 && y1 + h - 1 >= y2 && y1 <= y2 + h - 1;
-}
-
-// ---- texts ---------------------------------------------------------------------------
-
-void hw_format_register_bits(u8 v, u32 a) {
-    char b[8];
-    for (int i = 0; i < 8; i++)
-        b[i] = (v >> i) & 1 ? '1' : '0';
-    char* out = watch_annotation;
-    const std::size_t size = sizeof watch_annotation;
-    if (a == 0x1E80)
-        std::snprintf(out, size, " [%%%c%c,%c,%c,%c,%c,--]", b[7], b[6], b[5], b[4], b[3], b[2]);
-    else if (in(a, 0x1E88, 0x1E8A) || in(a, 0x1E8C, 0x1E8E))
-        std::snprintf(out, size, " [%%%c,%c,%c,%c,----]", b[7], b[6], b[5], b[4]);
-    else if (a == 0x1E8B)
-        std::snprintf(out, size, " [%%%c,%c,------]", b[7], b[6]);
-    else if (in(a, 0x1F0A, 0x1F0D) || in(a, 0x1F1A, 0x1F1D) || in(a, 0x1F2A, 0x1F2D) ||
-             in(a, 0x1F4A, 0x1F4D) || a == 0x1FC7 || a == 0x1FCC || a == 0x1FCD)
-        std::snprintf(out, size, " [%d]", v);
-    else if (a == 0x1FC0)
-        std::snprintf(out, size, " [%%%c%c,%c%c,%c%c,%c%c]", b[7], b[6], b[5], b[4], b[3], b[2],
-                      b[1], b[0]);
-    else if (a == 0x1FC1 || a == 0x1FC2)
-        std::snprintf(out, size, " [%%--,%c%c%c,%c%c%c]", b[5], b[4], b[3], b[2], b[1], b[0]);
-    else if (a == 0x1FC3)
-        std::snprintf(out, size, " [%%------,%c,%c]", b[1], b[0]);
-    else if (a == 0x1FC6)
-        std::snprintf(out, size, " [%%-,%c%c%c,%c,%c%c%c]", b[6], b[5], b[4], b[3], b[2], b[1],
-                      b[0]);
-    else if (a == 0x1FC8 || a == 0x1FC9)
-        std::snprintf(out, size, " [%%%c%c%c%c,%c%c%c%c]", b[7], b[6], b[5], b[4], b[3], b[2], b[1],
-                      b[0]);
-    else if (a == 0x1FCA)
-        std::snprintf(out, size, " [%%%c,%c,%c,%c,%c,%c,%c,%c]", b[7], b[6], b[5], b[4], b[3], b[2],
-                      b[1], b[0]);
-    else if (a == 0x1FCB)
-        std::snprintf(out, size, " [%%-,%c,%c,%c,%c,%c,%c,%c]", b[6], b[5], b[4], b[3], b[2], b[1],
-                      b[0]);
-    else if (machine != INTERTON) {
-        char shown[3];
-        std::snprintf(out, size, " ['%s']", cpu_guest_char_text(v, shown));
-    } else
-        out[0] = '\0';
-}
-
-void pvi_patch_pitch_tables() {
-    struct Row {
-        int row;
-        float frequency;
-        const char* name;
-        u8 note, midi;
-    };
-    static constexpr Row ROWS[] = {{24, 329.628f, "e4", 43, 64},
-                                   {25, 311.127f, "d#4", 42, 63},
-                                   {27, 293.665f, "d4", 41, 62},
-                                   {40, 184.997f, "f#3", 33, 54}};
-    for (RetuneRow* table : {retune_table_60, retune_table_50})
-        for (const Row& r : ROWS) {
-            RetuneRow& t = table[r.row];
-            t.frequency = r.frequency;
-            std::snprintf(t.name, sizeof t.name, "%s", r.name);
-            t.note = r.note;
-            t.midi = r.midi;
-        }
-    note_table[40].code_60 = note_table[40].code_50 = 28;
-    note_table[42].code_60 = note_table[42].code_50 = 25;
 }

@@ -3,12 +3,14 @@
 //
 // The chip's 256 registers are guest memory at pvi_base; the guest reads and
 // writes them through the processor, the chip reads them when it draws and
-// writes its status through pvi_write_register. It knows no machine: the frame
-// loop that owns the beam calls pvi_vblank on line 0, pvi_frame_start on the
-// first visible line, and per visible line pvi_line_start, pvi_object_line_step
-// (at clock 12) and pvi_render_pixel for clocks 49-226. The PVI's own picture
-// coordinates are x = raster_clock - 49 (0-177), y = raster_line -
-// first_visible_line.
+// writes its status through pvi_write_register. It knows no machine: what it
+// needs of the board and the program comes through pvi_host, and what the
+// loaded game needs through the pvi_ settings below, both filled by the
+// machine. The frame loop that owns the beam calls pvi_vblank on line 0,
+// pvi_frame_start on the first visible line, and per visible line
+// pvi_line_start, pvi_object_line_step (at clock 12) and pvi_render_pixel for
+// clocks 49-226. The PVI's own picture coordinates are x = raster_clock - 49
+// (0-177), y = raster_line - first_visible_line.
 #pragma once
 
 #include "core/types.h"
@@ -35,6 +37,35 @@ struct PviObject {
     u8 colour, row_bits, scale;
 };
 
+// What the board and the program hand the chip; the machine fills it when it
+// sets up. The settings are read through their pointers as the chip draws, so
+// that one changed while a frame stands paused half-way counts at once.
+struct PviHost {
+    // The beam: the clock being drawn on raster_line (cpu/bus.h), which the
+    // chip moves to each collision it writes; the raster line of PVI line 0.
+    i32* clock;
+    const i32* first_visible_line;
+    const u32* frame_counter; // frames since the last reset
+    // Collisions written; the background latched per line ("dejitter"); the
+    // grid's corner dots; the darker background colours; object 3's
+    // artefact colours; demultiplexing (0 off); object shapes (0 invisible,
+    // 1 numbered, 2 the guest's).
+    const u32 *collisions, *dejitter, *drawcorners, *darkenbg, *artefacts;
+    const i32 *demultiplex, *sprite_mode;
+    // Raster pixels: n colours from clock x on line y, and one pixel; both
+    // leave out what lies outside the visible window.
+    void (*plot_row)(i32 x, i32 y, const u8* colours, i32 n);
+    void (*plot_pixel)(i32 x, i32 y, u32 colour);
+    // A log message ("loginterrupts").
+    void (*print)(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    // The chip's own write of `value` to a watched address, while write
+    // watches are on; the value is not yet stored.
+    void (*watched_write)(u32 address, u8 value);
+    // The access-map class of an address: its register group on the board.
+    u8 (*access_class)(u32 address);
+};
+extern PviHost pvi_host;
+
 extern u32 pvi_base; // guest address of the PVI being served
 extern PviObject pvi_objects[4];
 extern i32 pvi_line;                                  // the PVI's line, 0 at first_visible_line
@@ -45,7 +76,10 @@ extern u8 pvi_line_background;                        // BGCOLOUR latched for th
 extern u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH]; // colours | grid 8 | objects 16 << n
 // Written only by the chip's own marked accesses (pvi_write_register, pvi_read_register).
 extern u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
-extern i32 pvi_overlay_mode; // 3 read table, 4 write table: the access map is kept
+// 3 read table, 4 write table: the access map is kept, each beam position
+// holding the access class (pvi_host.access_class) of what the chip read (3)
+// or wrote (4) there, 0 where it did so more than once, 7 where it did not.
+extern i32 pvi_overlay_mode;
 // The board's control register whose bit 5 inverts grid and background
 // colours; nullptr where the board has none.
 extern const u8* pvi_invert_register;
@@ -102,17 +136,9 @@ void pvi_demultiplex_redraw(u32 slot);
 
 // Attributes and mirrors of the 256 addresses at pvi_base.
 void pvi_init_register_attributes();
-// Folds the console I/O area ($1E80-$1EFF) for address a.
-void pvi_mark_register_attributes(u32 address);
 // The chip's own write (honours write watchpoints and the access map) and read.
 void pvi_write_register(u32 offset, u8 value, bool relative);
 u8 pvi_read_register(u32 offset);
-// Access-map class of an absolute console address.
-u8 pvi_access_class(u32 address);
-// The debugging overlay over the finished picture. Modes 3 and 4 show the
-// access map: each beam position in the colour of the register group the
-// chip read (3) or wrote (4) there, 0 where it did so more than once.
-void pvi_draw_overlay();
 
 // The border and background colour of a BGCOLOUR byte, and the grid colour.
 u32 pvi_border_colour(u8 bgcolour);
@@ -151,8 +177,3 @@ void pvi_line_end();
 
 u8 pvi_get_object_colour(int n);
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h);
-
-// The bit fields of a value at a console register into watch_annotation.
-void hw_format_register_bits(u8 value, u32 address);
-// Rows of the retune tables and note_table the consoles' pitches hit.
-void pvi_patch_pitch_tables();

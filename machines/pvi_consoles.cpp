@@ -8,6 +8,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
+#include "machines/chip_watch.h"
 #include "machines/elektor_texts.h"
 #include "machines/seams.h"
 #include "core/frame.h"
@@ -20,10 +21,12 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "platform/catalog.h"
+#include "sound/voice_update.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 static constexpr u32 ADDR_MASK = GUEST_MEMORY_SIZE - 1;
 
@@ -65,6 +68,84 @@ bool pvi_interrupt_vector(CpuVector* vector) {
     *vector = {0x0003, false};
     return true;
 }
+
+// ---- what every PVI board hands the chip ----------------------------------------------
+
+namespace {
+
+void (*board_describe)(u8 value, u32 address);
+
+void report_watched_write(u32 address, u8 value) {
+    chip_report_watched_write("PVI", address, value, board_describe);
+}
+
+} // namespace
+
+void pvi_host_install(void (*describe)(u8 value, u32 address)) {
+    board_describe = describe;
+    pvi_host = {
+        .clock = &raster_clock,
+        .first_visible_line = &first_visible_line,
+        .frame_counter = &frame_counter,
+        .collisions = &collisions,
+        .dejitter = &dejitter,
+        .drawcorners = &drawcorners,
+        .darkenbg = &darkenbg,
+        .artefacts = &artefacts,
+        .demultiplex = &demultiplex,
+        .sprite_mode = &sprite_mode,
+        .plot_row = display_plot_row,
+        .plot_pixel = display_plot_clipped,
+        .print = con_printf,
+        .watched_write = report_watched_write,
+        .access_class = pvi_access_class,
+    };
+}
+
+u8 pvi_access_class(u32 a) {
+    if (in(a, 0x1F00, 0x1F0D) || in(a, 0x1F10, 0x1F1D) || in(a, 0x1F20, 0x1F2D) ||
+        in(a, 0x1F40, 0x1F4D) || in(a, 0x1FC0, 0x1FC2) || a == 0x1FCA)
+        return 2;
+    if (in(a, 0x1F80, 0x1FAC)) return 23;
+    if (a == 0x1FC3 || a == 0x1FC8 || a == 0x1FC9) return 5;
+    if (a == 0x1E80 || a == 0x1FC7) return 1;
+    if (in(a, 0x1E88, 0x1E8E) || in(a, 0x1FCC, 0x1FFF)) return 22;
+    return 8;
+}
+
+void pvi_draw_overlay() {
+    if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
+    // Without the blanking areas only the picture's clocks are of interest;
+    // the plot keeps to the visible window either way.
+    const i32 first = blankingareas ? 0 : 60, last = blankingareas ? PVI_BEAM_CLOCKS - 1 : 223;
+    const i32 lines = lines_per_frame < PVI_BEAM_LINES ? lines_per_frame : PVI_BEAM_LINES;
+    for (i32 y = 0; y < lines; y++)
+        for (i32 x = first; x <= last; x++)
+            display_plot_clipped(x, y, pvi_access_map[y * PVI_BEAM_CLOCKS + x]);
+}
+
+// ---- the consoles' register page --------------------------------------------------------
+
+void pvi_mark_register_attributes(u32 a) {
+    if (in(mem_write_mirror[a], 0x1E81, 0x1EFF)) mem_write_mirror[a] = 0x1E80;
+    if (a == 0x1E80) mem_attributes[a] |= MEM_UNREADABLE;
+    const u32 r = mem_read_mirror[a];
+    if (r < 0x1E81 || r > 0x1EFF) return;
+    // Within each 16 addresses from $1E98: four keypad images, then not
+    // writable; from $1EA8: seven images, then not writable.
+    if (r <= 0x1E97) {
+        mem_attributes[a] |= MEM_UNWRITABLE;
+        return;
+    }
+    const u32 block = (r - 0x1E98) / 16, in_block = (r - 0x1E98) % 16;
+    const u32 images = block % 2 == 0 ? 4 : 7;
+    if (in_block < images)
+        mem_read_mirror[a] = static_cast<u16>(r - 16 * (block + 1));
+    else
+        mem_attributes[a] |= MEM_UNWRITABLE;
+}
+
+// ---- the consoles' bus ------------------------------------------------------------------
 
 static u8 interton_unreadable(u32 a) {
     if (a == 0x1E80) return 0x0C;
@@ -156,9 +237,25 @@ bool pvi_loaded_game_is(const char* name) {
                        name) == 0;
 }
 
+void pvi_demultiplex_take_row(const KnownGame* row) {
+    u32 frames = 0;
+    u8 off[4] = {}, always[4] = {};
+    if (row && (row->deflicker_sprites || row->deflicker_depth || row->deflicker_second)) {
+        frames = row->deflicker_depth;
+        const u8 bits = row->deflicker_sprites;
+        for (int n = 0; n < 4; n++) {
+            off[n] = ((bits >> (3 - n)) & 1) ^ 1;
+            always[n] = (bits >> (7 - n)) & 1;
+        }
+    }
+    pvi_demultiplex_configure(frames, off, always);
+}
+
 void pvi_consoles_apply_game() {
-    const DeflickerSettings& d = deflicker_settings;
-    pvi_demultiplex_configure(d.depth > 0 ? static_cast<u32>(d.depth) : 0, d.sprite, d.pvi);
+    const KnownGame* row = known_game_id >= 0 && known_game_id < KNOWN_GAMES
+                               ? &known_games_db[known_game_id]
+                               : nullptr;
+    pvi_demultiplex_take_row(row);
     pvi_demux_no_overlap_test = pvi_loaded_game_is("Asteroids");
     pvi_late_starts = pvi_loaded_game_is("Moonlanding for 1 (Mondflug)") ||
                       pvi_loaded_game_is("Moonlanding for 2 (Mondflug)");
@@ -167,11 +264,10 @@ void pvi_consoles_apply_game() {
     pvi_keypad1_no_autofire = pvi_loaded_game_is("Rocket Shooting");
     pvi_bg_patch = {};
     pvi_start_key = -1;
-    if (known_game_id >= 0 && known_game_id < KNOWN_GAMES) {
-        const KnownGame& row = known_games_db[known_game_id];
-        const KnownGame::BackgroundPatch& p = row.bg_patch;
+    if (row) {
+        const KnownGame::BackgroundPatch& p = row->bg_patch;
         pvi_bg_patch = {p.line, {p.from[0], p.from[1]}, {p.to[0], p.to[1]}};
-        pvi_start_key = row.start_key_row;
+        pvi_start_key = row->start_key_row;
     }
 }
 
@@ -300,6 +396,7 @@ void pvi_run_frame() {
     dbg_check_raster_breakpoint();
     border();
     pvi_vblank();
+    if (known_game_id == 354) guest_memory[0x08CA] = 0; // "Queen" waits on this byte
     accept_interrupt();
     run_to_clock(PVI_BEAM_CLOCKS);
     for (raster_line = 1; raster_line < first_visible_line; raster_line++) {
@@ -444,4 +541,70 @@ std::array<u8, PVI_RECORD_SIZE> pvi_input_record() {
     return {m[p + 0xCC], static_cast<u8>((m[0x1E88] & 0xF0) | (m[0x1E89] >> 4)), m[0x1E8A],
             m[p + 0xCD], static_cast<u8>((m[0x1E8C] & 0xF0) | (m[0x1E8D] >> 4)), m[0x1E8E],
             m[0x1E8B]};
+}
+
+// ---- texts and tones ---------------------------------------------------------------------
+
+void hw_format_register_bits(u8 v, u32 a) {
+    char b[8];
+    for (int i = 0; i < 8; i++)
+        b[i] = (v >> i) & 1 ? '1' : '0';
+    char* out = watch_annotation;
+    const std::size_t size = sizeof watch_annotation;
+    if (a == 0x1E80)
+        std::snprintf(out, size, " [%%%c%c,%c,%c,%c,%c,--]", b[7], b[6], b[5], b[4], b[3], b[2]);
+    else if (in(a, 0x1E88, 0x1E8A) || in(a, 0x1E8C, 0x1E8E))
+        std::snprintf(out, size, " [%%%c,%c,%c,%c,----]", b[7], b[6], b[5], b[4]);
+    else if (a == 0x1E8B)
+        std::snprintf(out, size, " [%%%c,%c,------]", b[7], b[6]);
+    else if (in(a, 0x1F0A, 0x1F0D) || in(a, 0x1F1A, 0x1F1D) || in(a, 0x1F2A, 0x1F2D) ||
+             in(a, 0x1F4A, 0x1F4D) || a == 0x1FC7 || a == 0x1FCC || a == 0x1FCD)
+        std::snprintf(out, size, " [%d]", v);
+    else if (a == 0x1FC0)
+        std::snprintf(out, size, " [%%%c%c,%c%c,%c%c,%c%c]", b[7], b[6], b[5], b[4], b[3], b[2],
+                      b[1], b[0]);
+    else if (a == 0x1FC1 || a == 0x1FC2)
+        std::snprintf(out, size, " [%%--,%c%c%c,%c%c%c]", b[5], b[4], b[3], b[2], b[1], b[0]);
+    else if (a == 0x1FC3)
+        std::snprintf(out, size, " [%%------,%c,%c]", b[1], b[0]);
+    else if (a == 0x1FC6)
+        std::snprintf(out, size, " [%%-,%c%c%c,%c,%c%c%c]", b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
+    else if (a == 0x1FC8 || a == 0x1FC9)
+        std::snprintf(out, size, " [%%%c%c%c%c,%c%c%c%c]", b[7], b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
+    else if (a == 0x1FCA)
+        std::snprintf(out, size, " [%%%c,%c,%c,%c,%c,%c,%c,%c]", b[7], b[6], b[5], b[4], b[3], b[2],
+                      b[1], b[0]);
+    else if (a == 0x1FCB)
+        std::snprintf(out, size, " [%%-,%c,%c,%c,%c,%c,%c,%c]", b[6], b[5], b[4], b[3], b[2], b[1],
+                      b[0]);
+    else if (machine != INTERTON) {
+        char shown[3];
+        std::snprintf(out, size, " ['%s']", cpu_guest_char_text(v, shown));
+    } else
+        out[0] = '\0';
+}
+
+void pvi_patch_pitch_tables() {
+    struct Row {
+        int row;
+        float frequency;
+        const char* name;
+        u8 note, midi;
+    };
+    static constexpr Row ROWS[] = {{24, 329.628f, "e4", 43, 64},
+                                   {25, 311.127f, "d#4", 42, 63},
+                                   {27, 293.665f, "d4", 41, 62},
+                                   {40, 184.997f, "f#3", 33, 54}};
+    for (RetuneRow* table : {retune_table_60, retune_table_50})
+        for (const Row& r : ROWS) {
+            RetuneRow& t = table[r.row];
+            t.frequency = r.frequency;
+            std::snprintf(t.name, sizeof t.name, "%s", r.name);
+            t.note = r.note;
+            t.midi = r.midi;
+        }
+    note_table[40].code_60 = note_table[40].code_50 = 28;
+    note_table[42].code_60 = note_table[42].code_50 = 25;
 }

@@ -1,7 +1,8 @@
-// The PVI consoles' side of the processor bus (Interton VC 4000, Elektor TV
-// Games Computer): the PVI's registers and their coverage bits, the values of
-// unmapped bytes, the Elektor's random byte, the interrupt vector, the redraw
-// reports and the Elektor's cassette message.
+// The PVI consoles (Interton VC 4000, Elektor TV Games Computer): their side
+// of the processor bus (the PVI's registers and their coverage bits, the
+// values of unmapped bytes, the Elektor's random byte, the interrupt vector,
+// the redraw reports and the Elektor's cassette message), what they and the
+// coin-op boards hand the PVI, the frame, and the inputs.
 #pragma once
 
 #include "cpu/bus.h"
@@ -10,6 +11,7 @@
 #include <array>
 
 struct CpuDebugHooks;
+struct KnownGame;
 
 constexpr u32 PVI_RECORD_SIZE = 7;
 
@@ -20,6 +22,27 @@ void elektor_bus_install();
 // What the debugger asks of each (their machine rows name them).
 extern const CpuDebugHooks interton_debug_hooks;
 extern const CpuDebugHooks elektor_debug_hooks;
+
+// ---- what every PVI board hands the chip ----------------------------------------------
+// Fills pvi_host: the beam, the settings, the guest frame, the console for
+// messages and the access classes below. `describe` writes the watch
+// annotation of a value the chip writes to a watched address (nullptr: none).
+void pvi_host_install(void (*describe)(u8 value, u32 address));
+// Access-map class of an absolute address on the boards (pvi_host.access_class).
+u8 pvi_access_class(u32 address);
+// The debugging overlay over the finished picture. Modes 3 and 4 show the
+// access map: each beam position in the colour of the register group the
+// chip read (3) or wrote (4) there, 0 where it did so more than once.
+void pvi_draw_overlay();
+
+// ---- the consoles' register page --------------------------------------------------------
+// Folds the console I/O area ($1E80-$1EFF) for address a.
+void pvi_mark_register_attributes(u32 address);
+// The bit fields of a value at a console register into watch_annotation;
+// other addresses show the value as a character on the Elektor.
+void hw_format_register_bits(u8 value, u32 address);
+// Rows of the retune tables and note_table the consoles' pitches hit.
+void pvi_patch_pitch_tables();
 
 // Coverage bit of the PVI register at `address` (PVI at pvi_base, sound and
 // input registers at $1E80-$1E8E), 0 for other addresses. The coin-ops share it.
@@ -32,6 +55,11 @@ bool pvi_interrupt_vector(CpuVector* vector);
 // What the loaded game needs of the PVI (demultiplexing, objects starting
 // late); the consoles' resets call it after the game's row was applied.
 void pvi_consoles_apply_game();
+// The PVI's demultiplexing from a game's de-flicker columns (row nullptr:
+// none): as many earlier frames as the depth; objects 0-3 left out where
+// bits 3-0 of the sprite byte are clear, always redrawn where bits 7-4 are set.
+// All three columns 0 (or no row): no demultiplexing.
+void pvi_demultiplex_take_row(const KnownGame* row);
 // Taken from the loaded game by pvi_consoles_apply_game: the keypad key (1-12,
 // keypad 0) pressed together with START, -1 none; keypad 1 without autofire.
 extern i32 pvi_start_key;

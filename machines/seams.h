@@ -1,17 +1,12 @@
 // Services that the machines' bus hooks call and that no owner provides yet:
-// the video chips' register describers, the monitor routine describers and the
-// netplay link. machines/seams_describers.cpp, computers/seams_describers.cpp
-// and input/seams_netplay.cpp hold one plain stand-in for each, with the least
-// behaviour; the owner that writes the real service deletes the stand-in and
-// moves the declaration to its header.
+// the monitor routine describers and the netplay link.
+// computers/seams_describers.cpp and input/seams_netplay.cpp hold one plain
+// stand-in for each, with the least behaviour; the owner that writes the real
+// service deletes the stand-in and moves the declaration to its header.
 #pragma once
 
 #include "core/recording.h"
 #include "cpu/cpu.h"
-
-// Video-game machines
-// Write the bit fields of a UVI or PVI register value into watch_annotation.
-void uvi_describe_bits(u8 value, u32 address);
 
 // Input: netplay
 void net_send_byte(u8 value);

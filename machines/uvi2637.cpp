@@ -1,18 +1,7 @@
 // The 2637 UVI: latches, line and pixel rendering, sprites and collisions.
 #include "machines/uvi2637.h"
 
-#include "core/frame.h"
-#include "core/gamesdb.h"
-#include "core/message.h"
-#include "core/settings_vars.h"
-#include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
-#include "cpu/exec_internal.h"
-#include "cpu/debug_state.h"
-#include "cpu/memory.h"
-#include "display/frame.h"
-#include "machines/seams.h"
-#include "platform/catalog.h"
 
 #include <array>
 #include <bit>
@@ -23,8 +12,7 @@ const u8 uvi_colour_table[2][24] = {
     {7, 6, 3, 2, 5, 4, 1, 0, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23},
 };
 
-const char arcadia_char_codes[65] =
-    " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh";
+const char uvi_char_codes[65] = " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh";
 
 const u8 uvi_digit_glyphs[4][8] = {
     {0xFF, 0xE7, 0xDB, 0xDB, 0xDB, 0xDB, 0xE7, 0xFF},
@@ -114,21 +102,21 @@ constexpr u8 block_byte(u32 n) {
     return static_cast<u8>(((n & 4) ? 0xE0 : 0) | ((n & 2) ? 0x1C : 0) | ((n & 1) ? 0x03 : 0));
 }
 
-constexpr std::array<u8, 2 * ARCADIA_CHAR_SET> build_char_rom() {
-    std::array<u8, 2 * ARCADIA_CHAR_SET> rom{};
+constexpr std::array<u8, 2 * UVI_BLOCK_SET> build_char_rom() {
+    std::array<u8, 2 * UVI_BLOCK_SET> rom{};
     for (u32 i = 0; i < 64 * 8; i++)
         rom[i] = NORMAL_GLYPHS[i];
     for (u32 c = 0; c < 64; c++)
         for (u32 g = 0; g < 8; g++)
-            rom[ARCADIA_CHAR_SET + c * 8 + g] = block_byte(g < 4 ? c & 7 : (c >> 3) & 7);
+            rom[UVI_BLOCK_SET + c * 8 + g] = block_byte(g < 4 ? c & 7 : (c >> 3) & 7);
     for (u32 set = 0; set < 2; set++)
         for (u32 m = 0; m < 2; m++)
             for (u32 g = 0; g < 8; g++)
-                rom[set * ARCADIA_CHAR_SET + (64 + m) * 8 + g] = MARKERS[m][g];
+                rom[set * UVI_BLOCK_SET + (64 + m) * 8 + g] = MARKERS[m][g];
     return rom;
 }
 
-constexpr std::array<u8, 2 * ARCADIA_CHAR_SET> CHAR_ROM = build_char_rom();
+constexpr std::array<u8, 2 * UVI_BLOCK_SET> CHAR_ROM = build_char_rom();
 
 // Collision bit of each sprite pair in $19FD.
 constexpr u8 PAIR_BIT[4][4] = {
@@ -187,7 +175,7 @@ struct Collision {
 Collision line_collisions[UVI_LINE_CLOCKS];
 
 void set_collision(const Collision& c) {
-    raster_clock = c.x;
+    *uvi_host.clock = c.x;
     if (c.pairs) uvi_write_register(0x19FD, guest_memory[0x19FD] & static_cast<u8>(~c.pairs));
     if (c.on_bg) uvi_write_register(0x19FC, guest_memory[0x19FC] & static_cast<u8>(~c.hits));
 }
@@ -210,7 +198,7 @@ u8* cells_of(i32 line) {
 
 // The row and glyph line of the current raster line, false outside the area.
 bool area_line(i32* glyph_line) {
-    const i32 y = raster_line - first_visible_line;
+    const i32 y = raster_line - *uvi_host.first_visible_line;
     const UviTextArea& t = uvi_text_area;
     if (row_number < 0 || row_number >= t.rows || y < t.first || y >= t.end) return false;
     const i32 a = y - t.first;
@@ -228,7 +216,7 @@ bool area_line(i32* glyph_line) {
     if (code == 0x40) block_mode = 0;
     const u32 glyph = code & 63;
     if (!block_mode && glyph > 55) return reg(0x1980 + 8 * (glyph - 56) + static_cast<u32>(g));
-    return CHAR_ROM[ARCADIA_CHAR_SET * block_mode + 8 * glyph + static_cast<u32>(g)];
+    return CHAR_ROM[UVI_BLOCK_SET * block_mode + 8 * glyph + static_cast<u32>(g)];
 }
 
 // Colour index and cell of a character pixel of the current glyph_code:
@@ -278,8 +266,8 @@ struct ColumnPixels {
 }
 
 // Two games draw their character 63 in colours that the real picture shows
-// as colour fringes: guest colour indices per glyph line and pixel, game 5
-// first, then game 2.
+// as colour fringes: guest colour indices per glyph line and pixel, one set
+// for each (uvi_game.artefact_glyphs).
 constexpr u8 ARTEFACT_GLYPHS[2][8][8] = {
     {{1, 7, 6, 7, 1, 7, 6, 7},
      {7, 5, 7, 3, 7, 5, 7, 3},
@@ -302,10 +290,10 @@ constexpr u8 ARTEFACT_GLYPHS[2][8][8] = {
 // The column of the current glyph_code, its artefact colours included.
 [[gnu::always_inline]] inline void column_of(u8 byte, i32 g, ColumnPixels* out) {
     expand_column(byte, char_pixels(), out);
-    if (glyph_code != 63 || !artefacts || board_mode || uvi_colour_row != 0) [[likely]]
+    if (glyph_code != 63 || !*uvi_host.artefacts || board_mode || uvi_colour_row != 0) [[likely]]
         return;
-    if (known_game_id != 2 && known_game_id != 5) return;
-    const u8* colours = ARTEFACT_GLYPHS[known_game_id == 2 ? 1 : 0][g & 7];
+    if (uvi_game.artefact_glyphs < 0) return;
+    const u8* colours = ARTEFACT_GLYPHS[uvi_game.artefact_glyphs][g & 7];
     for (i32 b = 0; b < 8; b++)
         if (byte >> (7 - b) & 1) out->colours[b] = colours[b];
 }
@@ -350,7 +338,7 @@ void plot_background(i32 from, i32 to) {
     if (!line_has_sprite_cells(raster_line)) {
         if (from >= to) return;
         std::memset(cells + from, 0, static_cast<std::size_t>(to - from));
-        display_fill_row(from, raster_line, to - from, uvi_bg_colour);
+        uvi_host.fill_row(from, raster_line, to - from, uvi_bg_colour);
         return;
     }
     i32 x = from;
@@ -367,7 +355,7 @@ void plot_background(i32 from, i32 to) {
             continue;
         }
         std::memset(cells + x, 0, static_cast<std::size_t>(end - x));
-        display_fill_row(x, raster_line, end - x, uvi_bg_colour);
+        uvi_host.fill_row(x, raster_line, end - x, uvi_bg_colour);
         x = end;
     }
 }
@@ -400,7 +388,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_bea
     }
     for (i32 x = lo; x <= hi; x++) {
         if (!hits[x]) continue;
-        if (collisions) {
+        if (*uvi_host.collisions) {
             const Collision c = {static_cast<u8>(x), pair_bits(hits[x]), hits[x],
                                  (cells[x] & UVI_CELL_CHAR) != 0};
             if (ahead_of_beam) {
@@ -416,7 +404,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_bea
 
 } // namespace
 
-const u8* const arcadia_char_rom = CHAR_ROM.data();
+const u8* const uvi_char_rom = CHAR_ROM.data();
 UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0};
 
 u8 uvi_colour_row, uvi_bg_latch, uvi_bg_colour;
@@ -432,6 +420,8 @@ u8 uvi_sprite_line[4];
 u8 uvi_sprites_done;
 u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
+UviHost uvi_host;
+UviGame uvi_game = {false, -1, false, false, false, false};
 
 void uvi_reset() {
     uvi_sprite_slot = uvi_line_slice = uvi_row_slot = 0;
@@ -452,21 +442,9 @@ void uvi_reset() {
 
 void uvi_write_register(u32 address, u8 value) {
     address &= GUEST_MEMORY_SIZE - 1;
-    if ((mem_attributes[address] & MEM_WATCH) && watchwrites) {
-        const bool same = guest_memory[address] == value;
-        if ((watchwrites == 2 || !same) &&
-            dbg_test_condition(watch_conditions[address], value, 1, 0)) {
-            uvi_describe_bits(value, address);
-            con_printf("UVI is writing $%X%s to %s at raster %ld!\n\n", value, watch_annotation,
-                       cpu_address_text(address, 1), static_cast<long>(raster_line));
-            dbg_request_pause(PAUSE_BREAK);
-        }
-    }
+    if ((mem_attributes[address] & MEM_WATCH) && watchwrites)
+        uvi_host.watched_write(address, value);
     guest_memory[address] = value;
-}
-
-void uvi_refresh_colour_row() {
-    uvi_colour_row = flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
 }
 
 void uvi_frame_begin() {
@@ -491,7 +469,7 @@ void uvi_frame_latch() {
     uvi_write_register(0x18FF, 0xFF);
     uvi_write_register(0x19FF, 0xFF);
     uvi_write_register(0x19FE, 0xFF);
-    if (known_game_id != 48 && known_game_id != 49) {
+    if (!uvi_game.keeps_collisions) {
         uvi_write_register(0x19FC, 0xFF);
         uvi_write_register(0x19FD, 0xFF);
     }
@@ -504,12 +482,12 @@ void uvi_frame_latch() {
     for (u32 s = 0; s < 4; s++) {
         UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
         r.x = reg(0x18F1 + 2 * s) + 29;
-        r.y = first_visible_line + 256 - reg(0x18F0 + 2 * s);
+        r.y = *uvi_host.first_visible_line + 256 - reg(0x18F0 + 2 * s);
         std::memcpy(r.image, guest_memory + 0x1980 + 8 * s, 8);
         const u8 attr = reg(s < 2 ? 0x19FB : 0x19FA);
         r.colour = (s & 1) ? attr & 7 : (attr >> 3) & 7;
         r.tall = (attr & ((s & 1) ? 0x40 : 0x80)) ? 0 : 1;
-        if (known_game_id == 31 && r.colour == 6 &&
+        if (uvi_game.recolours_sprites && r.colour == 6 &&
             ((s == 2 && reg(0x18F4) > 191) || (s == 3 && reg(0x18F6) > 191)))
             r.colour = 1;
         r.right = r.x + 7;
@@ -519,18 +497,19 @@ void uvi_frame_latch() {
 
 void uvi_line_start() {
     beam_line.valid = false;
-    const i32 y = raster_line - first_visible_line;
+    const i32 y = raster_line - *uvi_host.first_visible_line;
     const UviTextArea& t = uvi_text_area;
     const i32 a = y - t.first;
     if (y >= t.first && y <= t.end && a % t.height == 0) row_start(a / t.height);
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
     if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
-    if (dejitter && known_game_id != -1) {
-        const u16* lines = uvi_dejitter_lines[emu_region & 1];
+    if (*uvi_host.dejitter && uvi_game.known) {
+        const u16* lines = uvi_dejitter_lines[*uvi_host.region & 1];
         if (raster_line == lines[0] || raster_line == lines[1]) uvi_refresh_colour_row();
     }
     if (!uvi_line_based) {
+        const i32 sprite_mode = *uvi_host.sprite_mode;
         for (u32 s = 0; s < 4; s++) {
             const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
             u8 byte = 0;
@@ -562,9 +541,9 @@ u8* take_clocks(i32 from, i32 to) {
 
 void uvi_beam_flush() {
     if (uvi_beam.pending_to > uvi_beam.pending_from)
-        display_plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
-                         line_colours + uvi_beam.pending_from,
-                         uvi_beam.pending_to - uvi_beam.pending_from);
+        uvi_host.plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
+                          line_colours + uvi_beam.pending_from,
+                          uvi_beam.pending_to - uvi_beam.pending_from);
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     // What the line goes on with is drawn afresh: a pause may change anything.
     uvi_beam.line = -1;
@@ -573,11 +552,11 @@ void uvi_beam_flush() {
 namespace {
 
 // The clocks [from, to) of the current line: colours (indexed from `from`)
-// and cells, with the collisions of the sprites over them.
-void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_beam) {
+// and cells, with the collisions of the sprites over them. `area` and `g`:
+// what area_line gives for the line.
+void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_beam, bool area,
+                 i32 g) {
     u8* cells = cells_of(raster_line);
-    i32 g = 0;
-    const bool area = area_line(&g);
     const i32 x0 = row_x0;
     const i32 chars_from = area ? (from > x0 ? from : x0) : to;
     const i32 chars_to = area ? (to < x0 + 128 ? to : x0 + 128) : to;
@@ -664,7 +643,7 @@ inline void set_collisions_before(i32 to) {
 
 void uvi_draw_span(i32 from, i32 to) {
     if (from >= to) return;
-    if (!dejitter) uvi_refresh_colour_row();
+    if (!*uvi_host.dejitter) uvi_refresh_colour_row();
     u8* colours = take_clocks(from, to);
     if (uvi_beam.line == raster_line && uvi_beam.next == from &&
         uvi_beam.colour_row == uvi_colour_row &&
@@ -677,15 +656,15 @@ void uvi_draw_span(i32 from, i32 to) {
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     u32 sprite_bytes;
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
-    i32 g;
+    i32 g = 0;
     const bool area = area_line(&g);
     if ((area && !row_plain) || to == UVI_LINE_CLOCKS) {
         // Drawn span by span; or the span ends the line: nothing to draw ahead.
-        draw_clocks(from, to, colours, sprite_bytes, false);
+        draw_clocks(from, to, colours, sprite_bytes, false, area, g);
         return;
     }
     uvi_beam.event = uvi_beam.events = 0;
-    draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true);
+    draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true, area, g);
     uvi_beam.line = raster_line;
     uvi_beam.next = to;
     uvi_beam.x0 = area ? row_x0 : -1;
@@ -766,9 +745,9 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
 } // namespace
 
 void uvi_render_scanline() {
-    if (!dejitter) uvi_refresh_colour_row();
+    if (!*uvi_host.dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
-    if (raster_line != first_visible_line) plot_background(0, border_clocks);
+    if (raster_line != *uvi_host.first_visible_line) plot_background(0, *uvi_host.border_clocks);
     i32 g;
     const bool area = area_line(&g);
     if (line_has_sprite_cells(raster_line)) {
@@ -781,14 +760,14 @@ void uvi_render_scanline() {
         plot_background(49, x0);
         u8 colours[128];
         draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
-        display_plot_row(x0, raster_line, colours, 128);
+        uvi_host.plot_row(x0, raster_line, colours, 128);
         plot_background(x0 + 128, UVI_LINE_CLOCKS);
         return;
     }
     u8* cells = cells_of(raster_line);
     if (!area) {
         std::memset(cells + 49, 0, UVI_LINE_CLOCKS - 49);
-        display_fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
+        uvi_host.fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
         return;
     }
     // The whole visible line at once: background, 16 characters, background.
@@ -800,10 +779,13 @@ void uvi_render_scanline() {
     const i32 right = x0 + 128;
     std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
     std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-    display_plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
+    uvi_host.plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
 }
 
 void uvi_draw_sprites() {
+    const i32 first_visible_line = *uvi_host.first_visible_line;
+    const i32 lines_per_frame = *uvi_host.lines_per_frame;
+    const bool collisions = *uvi_host.collisions != 0;
     u8 background_hits = 0, pairs = 0;
     for (u32 s = 0; s < 4; s++) {
         const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
@@ -828,7 +810,7 @@ void uvi_draw_sprites() {
                     u32 colour_number = 0;
                     for (u32 o = 0; o < 4; o++)
                         if (cell >> o & 1) colour_number |= uvi_sprites[uvi_sprite_slot][o].colour;
-                    display_plot_clipped(x, y, colour_of(colour_number));
+                    uvi_host.plot_pixel(x, y, colour_of(colour_number));
                 }
             }
         }
@@ -847,27 +829,21 @@ i32 clamp_depth(i32 depth) {
     return depth < 0 ? 0 : depth > UVI_HISTORY - 1 ? UVI_HISTORY - 1 : depth;
 }
 
-// The guest frame's index at beam clock x, raster line y; -1 outside the window.
-i32 frame_at(i32 x, i32 y) {
-    if (x < display_window_left || x > display_window_right || y < display_window_top ||
-        y > display_window_bottom)
-        return -1;
-    return guest_frame[(x - display_window_left) * GUEST_FRAME_ROWS + (y - display_window_top)];
-}
-
 u8 demux_colour_row() {
-    return flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
+    return *uvi_host.flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
 }
 
 // A saved sprite whose place this frame's own sprite s (nearly) takes again.
 bool sprite_stays(const UviSpriteRecord& saved, u32 s) {
-    if (known_game_id != 1 && known_game_id != 3) return false;
+    if (!uvi_game.sprites_stay) return false;
     const UviSpriteRecord& now = uvi_sprites[uvi_sprite_slot][s];
     const i32 dx = now.x - saved.x, dy = now.y - saved.y;
     return dx > -8 && dx < 8 && dy > -16 && dy < 16;
 }
 
 void redraw_sprite(const UviSpriteRecord& r, u8 colour) {
+    const i32 first_visible_line = *uvi_host.first_visible_line;
+    const i32 lines_per_frame = *uvi_host.lines_per_frame;
     const i32 lines = r.tall ? 16 : 8;
     for (i32 l = 0; l < lines; l++) {
         const i32 y = r.y + l;
@@ -876,7 +852,7 @@ void redraw_sprite(const UviSpriteRecord& r, u8 colour) {
         for (i32 b = 0; b < 8; b++) {
             const i32 x = r.x + b;
             if (x >= 49 && x < UVI_LINE_CLOCKS && (byte >> (7 - b) & 1))
-                display_plot_clipped(x, y, colour);
+                uvi_host.plot_pixel(x, y, colour);
         }
     }
 }
@@ -885,12 +861,12 @@ void redraw_sprite(const UviSpriteRecord& r, u8 colour) {
 // eight lines, shown in white at double height.
 void redraw_bitmap() {
     const i32 left = uvi_row_x[uvi_row_slot][0] + 40 + 49;
-    const i32 top = uvi_text_area.first + first_visible_line;
+    const i32 top = uvi_text_area.first + *uvi_host.first_visible_line;
     for (i32 l = 0; l < 8; l++)
         for (i32 i = 0; i < 40; i++) {
             if (!(guest_memory[0x1A30 + 8 * (i / 8) + l] >> (7 - i % 8) & 1)) continue;
-            display_plot_clipped(left + i, top + 2 * l, 7);
-            display_plot_clipped(left + i, top + 2 * l + 1, 7);
+            uvi_host.plot_pixel(left + i, top + 2 * l, 7);
+            uvi_host.plot_pixel(left + i, top + 2 * l + 1, 7);
         }
 }
 
@@ -921,8 +897,9 @@ void uvi_demux_forget() {
 
 void uvi_deflicker_sprites() {
     const i32 depth = uvi_demux.sprite_depth;
-    if (depth <= 0 || demultiplex == 0 || frame_counter < static_cast<u32>(depth) ||
-        sprite_mode == 0)
+    const i32 demultiplex = *uvi_host.demultiplex;
+    if (depth <= 0 || demultiplex == 0 || *uvi_host.frame_counter < static_cast<u32>(depth) ||
+        *uvi_host.sprite_mode == 0)
         return;
     const u8 row = demux_colour_row();
     for (i32 k = demultiplex == 1 ? 0 : 1; k <= depth; k++) {
@@ -938,11 +915,14 @@ void uvi_deflicker_sprites() {
 
 void uvi_deflicker_pass_b() {
     const i32 depth = uvi_demux.row_depth;
-    if (depth <= 0 || demultiplex == 0 || frame_counter < static_cast<u32>(depth)) return;
+    if (depth <= 0 || *uvi_host.demultiplex == 0 ||
+        *uvi_host.frame_counter < static_cast<u32>(depth))
+        return;
     const u8 row = demux_colour_row();
-    if (known_game_id == 6 || known_game_id == 7) redraw_bitmap();
+    if (uvi_game.bitmap) redraw_bitmap();
     const UviTextArea& t = uvi_text_area;
-    const i32 visible_lines = lines_per_frame - first_visible_line;
+    const i32 first_visible_line = *uvi_host.first_visible_line;
+    const i32 visible_lines = *uvi_host.lines_per_frame - first_visible_line;
     const u8 fg_bit = (reg(0x19F9) >> 3) & 1;
     for (i32 k = 1; k <= depth; k++) {
         const u32 slot = (uvi_row_slot + static_cast<u32>(k)) % static_cast<u32>(depth + 1);
@@ -964,7 +944,8 @@ void uvi_deflicker_pass_b() {
                     for (i32 b = 0; b < 8 && !present; b++)
                         if (lines[l] >> (7 - b) & 1) {
                             any = true;
-                            present = frame_at(x0 + b, ys[l] + first_visible_line) == colour;
+                            present =
+                                uvi_host.frame_pixel(x0 + b, ys[l] + first_visible_line) == colour;
                         }
                 }
                 if (present || !any) continue;
@@ -972,9 +953,9 @@ void uvi_deflicker_pass_b() {
                     if (ys[l] >= visible_lines) continue;
                     for (i32 b = 0; b < 8; b++) {
                         if (!(lines[l] >> (7 - b) & 1)) continue;
-                        display_plot_clipped(x0 + b, ys[l] + first_visible_line, colour);
+                        uvi_host.plot_pixel(x0 + b, ys[l] + first_visible_line, colour);
                         if (t.height == 16 && ys[l] + 1 < visible_lines)
-                            display_plot_clipped(x0 + b, ys[l] + 1 + first_visible_line, colour);
+                            uvi_host.plot_pixel(x0 + b, ys[l] + 1 + first_visible_line, colour);
                     }
                 }
             }

@@ -3,16 +3,17 @@
 //
 // The chip's registers live in guest memory ($1800-$1AFF); the chip reads
 // them there and changes its own (status, collisions, inputs) through
-// uvi_write_register. It knows no machine: the frame loop that owns the beam
-// (machines/arcadia.cpp) calls uvi_frame_latch once per frame, uvi_line_start
-// at clock 0 of each visible line, and then either uvi_render_scanline (a
-// whole line) or uvi_render_span between processor steps and uvi_beam_flush
-// at the line's end, and uvi_draw_sprites once per frame in the line-based
-// mode. Positions are beam clocks (0-226) and raster lines; pixels go to the
-// guest frame through the raster plots of display/.
+// uvi_write_register. It knows no machine: what it needs of the board and the
+// program comes through uvi_host, and what the loaded game needs through
+// uvi_game and the uvi_ settings below, all filled by the machine. The frame
+// loop that owns the beam calls uvi_frame_latch once per frame,
+// uvi_line_start at clock 0 of each visible line, and then either
+// uvi_render_scanline (a whole line) or uvi_render_span between processor
+// steps and uvi_beam_flush at the line's end, and uvi_draw_sprites once per
+// frame in the line-based mode. Positions are beam clocks (0-226) and raster
+// lines; pixels go to the guest frame through the host's raster plots.
 #pragma once
 
-#include "core/settings_vars.h"
 #include "core/types.h"
 #include "cpu/bus.h"
 #include "cpu/cpu.h"
@@ -26,12 +27,12 @@ constexpr u8 UVI_CELL_CHAR = 16; // uvi_line_cells: character foreground
 
 // UVI colour number (0-7) to guest colour index, per colour row (the Flag line).
 extern const u8 uvi_colour_table[2][24];
-// The character generator: the normal set, then the block set at byte 528;
-// 66 glyphs of 8 lines each (bit 7 leftmost).
-constexpr int ARCADIA_CHAR_SET = 528;
-extern const u8* const arcadia_char_rom;
+// The character generator: the normal set, then the block set at byte
+// UVI_BLOCK_SET; 66 glyphs of 8 lines each (bit 7 leftmost).
+constexpr int UVI_BLOCK_SET = 528;
+extern const u8* const uvi_char_rom;
 // The host character of each of the 64 character codes.
-extern const char arcadia_char_codes[65];
+extern const char uvi_char_codes[65];
 // Inverted digits 0-3 drawn for numbered sprites.
 extern const u8 uvi_digit_glyphs[4][8];
 
@@ -48,6 +49,52 @@ struct UviTextArea {
     i32 height;     // 8 or 16
     i32 rows;       // 13 or 26
 };
+
+// What the board and the program hand the chip; the machine fills it when it
+// sets up. The settings are read through their pointers as the chip draws, so
+// that one changed while a frame stands paused half-way counts at once.
+struct UviHost {
+    // The beam: the clock being drawn on raster_line (cpu/bus.h), which the
+    // chip moves to each collision it writes; the raster line of the
+    // picture's first line, the lines of a frame, the clocks of the border.
+    i32* clock;
+    const i32 *first_visible_line, *lines_per_frame, *border_clocks;
+    const u32* frame_counter; // frames since the last reset
+    const u32* region;        // the video standard: 0 60 Hz, 1 50 Hz
+    // Collisions written; the colour row latched on the game's lines only
+    // ("dejitter"); the colour row from the Flag; the artefact colours;
+    // demultiplexing (0 off, 1 this frame's sprites redrawn too, 2 only the
+    // earlier frames'); sprite shapes (0 invisible, 1 numbered, 2 the guest's).
+    const u32 *collisions, *dejitter, *flagline, *artefacts;
+    const i32 *demultiplex, *sprite_mode;
+    // Raster pixels: n colours (or n times one colour) from clock x on line y,
+    // and one pixel; all leave out what lies outside the visible window.
+    void (*plot_row)(i32 x, i32 y, const u8* colours, i32 n);
+    void (*fill_row)(i32 x, i32 y, i32 n, u32 colour);
+    void (*plot_pixel)(i32 x, i32 y, u32 colour);
+    // The guest frame's colour at clock x, raster line y; -1 outside the window.
+    i32 (*frame_pixel)(i32 x, i32 y);
+    // The chip's own write of `value` to a watched address, while write
+    // watches are on; the value is not yet stored.
+    void (*watched_write)(u32 address, u8 value);
+};
+extern UviHost uvi_host;
+
+// What the loaded game needs of the chip, taken from it by the machine.
+struct UviGame {
+    // A known game: its dejitter lines count.
+    bool known;
+    // With "artefacts", code 63 in the fringe colours of set 0 or 1 (-1 none).
+    std::int8_t artefact_glyphs;
+    // The frame start leaves $19FC and $19FD as they are.
+    bool keeps_collisions;
+    // Sprites 2 and 3 of colour 6 show colour 1 while their Y byte is above $BF.
+    bool recolours_sprites;
+    // The demultiplexer draws no saved sprite near where this frame's own is,
+    // and it redraws the 40 x 8 bitmap kept at $1A30.
+    bool sprites_stay, bitmap;
+};
+extern UviGame uvi_game;
 
 // ---- state -------------------------------------------------------------------------------
 extern u8 uvi_colour_row; // 0 or 1
@@ -77,7 +124,9 @@ void uvi_reset();
 void uvi_write_register(u32 address, u8 value);
 
 // Colour row from the processor's Flag when "flagline" is on, else 0.
-void uvi_refresh_colour_row();
+inline void uvi_refresh_colour_row() {
+    uvi_colour_row = *uvi_host.flagline ? (cpu_psu & PSU_F ? 1 : 0) : 0;
+}
 // The frame's first latches: area before any row, colour row, $19F9.
 void uvi_frame_begin();
 // At the first visible line: status and paddle resets, area geometry, sprites.
@@ -109,7 +158,9 @@ extern UviBeamLine uvi_beam;
 void uvi_draw_span(i32 from, i32 to);
 inline void uvi_render_span(i32 from, i32 to) {
     UviBeamLine& b = uvi_beam;
-    const u8 row = dejitter ? uvi_colour_row : flagline && (cpu_psu & PSU_F) ? 1 : 0;
+    const u8 row = *uvi_host.dejitter                        ? uvi_colour_row
+                   : *uvi_host.flagline && (cpu_psu & PSU_F) ? 1
+                                                             : 0;
     if (b.line == raster_line && b.next == from && from < to && to <= b.next_collision &&
         row == b.colour_row && (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)) {
         b.next = b.pending_to = to;

@@ -10,6 +10,7 @@
 #include "machines/coinop.h"
 #include "machines/coinop_playfield.h"
 #include "machines/pvi2636.h"
+#include "machines/pvi_consoles.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
 
@@ -115,6 +116,7 @@ void fill_tables(u32 map) {
 }
 
 void place_pvis(u32 count) {
+    pvi_host_install(nullptr);
     machine_live[ZACCARIA].pvi_count = static_cast<i32>(count);
     for (u32 i = 0; i < count; i++) {
         pvi_base = 0x1500 + 0x100 * i;

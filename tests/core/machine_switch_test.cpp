@@ -225,9 +225,6 @@ TEST_F(MachineSwitch, StubProgramsWithoutDatabaseRowsStayUnknown) {
 
 TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     KnownGame row = row_for(INTERTON, 1);
-    row.deflicker_sprites = 0xA5;
-    row.deflicker_depth = 2;
-    row.deflicker_first = 5;
     row.swapped = 1;
     row.overlay = 42;
     row.sensitivity = 2;
@@ -236,19 +233,11 @@ TEST_F(MachineSwitch, KnownRowsApplyTheirSettings) {
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
     EXPECT_EQ(memmap, 1u);
     EXPECT_EQ(machine_live[INTERTON].paddle_min, 12);
-    // Sprites: inverted bits 3..0 of $A5; PVI flags: bits 7..4.
-    EXPECT_EQ(deflicker_settings.sprite[0], 1);
-    EXPECT_EQ(deflicker_settings.sprite[1], 0);
-    EXPECT_EQ(deflicker_settings.pvi[0], 1);
-    EXPECT_EQ(deflicker_settings.depth, 2);
     EXPECT_EQ(swapped, 1u);
     EXPECT_EQ(current_overlay, 42);
 
-    // All three de-flicker bytes 0: only depth and second pass are cleared.
     known_game_id = 10;
     game_apply_row(row_for(INTERTON, 1));
-    EXPECT_EQ(deflicker_settings.depth, 0);
-    EXPECT_EQ(deflicker_settings.range_start, 5);
     EXPECT_EQ(machine_live[INTERTON].paddle_min, 1);
 
     KnownGame arcadia = row_for(ARCADIA, 8);

@@ -136,7 +136,7 @@ TEST_F(ArcadiaDemux, CharacterRowsComeBackUnlessAlreadyShown) {
             const u8 fg = uvi_colour_table[0][0];
             for (i32 g = 0; g < 8; g++)
                 for (i32 b = 0; b < 8; b++) {
-                    const bool set = arcadia_char_rom[8 * cases[i].expected + g] >> (7 - b) & 1;
+                    const bool set = uvi_char_rom[8 * cases[i].expected + g] >> (7 - b) & 1;
                     EXPECT_EQ(pixel(left + b, top + 2 * g), set ? fg : background())
                         << "case " << i << " mode " << mode << " at " << g << "," << b;
                     EXPECT_EQ(pixel(left + b, top + 2 * g + 1), set ? fg : background());

@@ -38,7 +38,7 @@ struct Program {
     }
     static u8 code_of(char ch) {
         for (u8 i = 0; i < 64; i++)
-            if (arcadia_char_codes[i] == ch) return i;
+            if (uvi_char_codes[i] == ch) return i;
         return 0;
     }
 };

@@ -216,6 +216,7 @@ TEST_F(ArcadiaInput, DejitterLinesRefreshTheColourRow) {
     for (const auto& c : cases) {
         emu_region = c.region;
         known_game_id = c.game;
+        arcadia_take_game(); // as a frame does first
         uvi_colour_row = 0;
         cpu_psu |= PSU_F;
         raster_line = c.line;

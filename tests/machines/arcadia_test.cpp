@@ -290,7 +290,7 @@ TEST_F(Arcadia, StubShowsItsTitle) {
     int lit = 0;
     for (i32 g = 0; g < 8; g++)
         for (i32 b = 0; b < 8; b++) {
-            const bool set = arcadia_char_rom[8 * 0x1E + g] >> (7 - b) & 1;
+            const bool set = uvi_char_rom[8 * 0x1E + g] >> (7 - b) & 1;
             EXPECT_EQ(pixel(left + b, top + 2 * g), set ? 1 : 6);
             EXPECT_EQ(pixel(left + b, top + 2 * g + 1), set ? 1 : 6);
             lit += set;

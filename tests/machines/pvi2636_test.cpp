@@ -187,6 +187,31 @@ TEST_F(Pvi, RecentFramesWinUnlessAnObjectIsAlwaysRedrawn) {
     }
 }
 
+TEST_F(Pvi, GameRowsDeFlickerColumnsSetTheDemultiplexer) {
+    KnownGame row{};
+    row.deflicker_sprites = 0xA5;
+    row.deflicker_depth = 2;
+    pvi_demultiplex_take_row(&row);
+    // Left out: inverted bits 3..0 of $A5; always redrawn: bits 7..4.
+    const u8 off[4] = {1, 0, 1, 0}, always[4] = {1, 0, 1, 0};
+    for (int n = 0; n < 4; n++) {
+        EXPECT_EQ(pvi_demux_object_off[n], off[n]) << n;
+        EXPECT_EQ(pvi_demux_redraw_always[n], always[n]) << n;
+    }
+    EXPECT_EQ(pvi_history_frames, 2u);
+    // Deeper than the history: as deep as it goes.
+    row.deflicker_depth = 200;
+    pvi_demultiplex_take_row(&row);
+    EXPECT_EQ(pvi_history_frames, PVI_HISTORY_MAX_FRAMES);
+    // All three de-flicker columns 0, or no row: no demultiplexing.
+    row.deflicker_sprites = row.deflicker_depth = 0;
+    pvi_demultiplex_take_row(&row);
+    EXPECT_EQ(pvi_history_frames, 0u);
+    row.deflicker_depth = 3;
+    pvi_demultiplex_take_row(nullptr);
+    EXPECT_EQ(pvi_history_frames, 0u);
+}
+
 TEST_F(Pvi, AccessMapMarksTheChipsOwnAccessesByGroup) {
     const struct {
         u32 address;

@@ -142,7 +142,7 @@ TEST_F(UviLineCache, BeamSpansFollowTheFlagAndLatchTheSetAtColumnZero) {
     // The pixel at clock x of glyph line g, for a colour row and set.
     auto expected = [&](i32 x, i32 g, u8 row, u32 set) {
         const i32 c = (x - 72) / 8, b = (x - 72) % 8;
-        const u8 glyph = arcadia_char_rom[set * ARCADIA_CHAR_SET + 8 * (codes[c] & 63) + g];
+        const u8 glyph = uvi_char_rom[set * UVI_BLOCK_SET + 8 * (codes[c] & 63) + g];
         return glyph >> (7 - b) & 1 ? uvi_colour_table[row][((codes[c] >> 5) & 6) + 1]
                                     : uvi_colour_table[row][6];
     };
