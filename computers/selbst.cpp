@@ -154,7 +154,8 @@ constexpr MachineDebug SELBST_DEBUG{
 
 } // namespace
 
-extern const MachineEntry selbst_machine_entry{&SELBST_OPS, &SELBST_VIEW, &SELBST_SOUND, &SELBST_DEBUG};
+extern const MachineEntry selbst_machine_entry{&SELBST_OPS, &SELBST_VIEW, &SELBST_SOUND,
+                                               &SELBST_DEBUG};
 
 // ---- The MIKIT's rows ----
 

@@ -24,11 +24,11 @@ extern const MachineEntry typeright_machine_entry;
 
 // In machine-number order.
 constexpr const MachineEntry* machine_entries[MACHINES] = {
-    &arcadia_machine_entry,    &interton_machine_entry, &elektor_machine_entry,
-    &pipbug_machine_entry,     &binbug_machine_entry,   &instructor_machine_entry,
-    &twin_machine_entry,       &cd2650_machine_entry,   &zaccaria_machine_entry,
-    &malzak_machine_entry,     &phunsy_machine_entry,   &pong_machine_entry,
-    &selbst_machine_entry,     &mikit_machine_entry,    &typeright_machine_entry,
+    &arcadia_machine_entry, &interton_machine_entry, &elektor_machine_entry,
+    &pipbug_machine_entry,  &binbug_machine_entry,   &instructor_machine_entry,
+    &twin_machine_entry,    &cd2650_machine_entry,   &zaccaria_machine_entry,
+    &malzak_machine_entry,  &phunsy_machine_entry,   &pong_machine_entry,
+    &selbst_machine_entry,  &mikit_machine_entry,    &typeright_machine_entry,
 };
 
 namespace {

@@ -25,7 +25,8 @@ void display_fill_area(int x0, int x1, int y0, int y1, u8 colour);
 
 // Paints every cell of a w x h frame by its bands (column_band(x),
 // row_band(x, y)); active by active is left.
-template <class Col, class Row> void display_paint_bands(int w, int h, Col column_band, Row row_band) {
+template <class Col, class Row>
+void display_paint_bands(int w, int h, Col column_band, Row row_band) {
     for (int x = 0; x < w; x++) {
         u8* col = &guest_frame[x * GUEST_FRAME_ROWS];
         const ColumnBand cb = column_band(x);

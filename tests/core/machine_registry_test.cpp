@@ -90,8 +90,8 @@ TEST(MachineRegistry, TheSwitchInstallsEachMachinesDebuggerHooks) {
     for (u32 m = 0; m < MACHINES; m++) {
         SCOPED_TRACE(testing::Message() << "machine " << m);
         fresh_state();
-        ASSERT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true,
-                                   true, false));
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true, true,
+                                   false));
         if (const CpuDebugHooks* own = machine_debug(m).hooks) {
             EXPECT_EQ(cpu_debug_hooks, own);
         } else {
