@@ -240,19 +240,24 @@ extern const MachineDesc machine_table[MACHINES];
 extern const MemmapDesc memmap_table[MEMMAPS];
 extern MachineLive machine_live[MACHINES];
 
-// The current machine's row; the first row while no machine is set up.
+// The current machine's row number: a bounds check, the first row while no
+// machine is set up.
+inline u32 machine_row_index() {
+    return machine < MACHINES ? machine : 0;
+}
+// The current machine's row.
 inline const MachineDesc& machine_desc() {
-    return machine_table[machine < MACHINES ? machine : 0];
+    return machine_table[machine_row_index()];
 }
 // The live fields of the current machine's row.
 inline MachineLive& machine_live_row() {
-    return machine_live[machine < MACHINES ? machine : 0];
+    return machine_live[machine_row_index()];
 }
 // What the current machine is and has.
 inline const MachineTraits& machine_traits() {
     return machine_desc().traits;
 }
-// The current memory map's row; the first row while no map is set.
+// The current memory map's row (a bounds check: the first row while no map is set).
 inline const MemmapDesc& memmap_desc() {
     return memmap_table[memmap < MEMMAPS ? memmap : 0];
 }
