@@ -1,2 +1,3 @@
 #include "core/emu.h"
   #  include "gui/main_window.h"
+#include "app/shell.h"

@@ -1,2 +1,3 @@
 #include "cpu/bus.h"
 #include "debugger/debugger.h"
+#include "assembler/assembler.h"

@@ -1,0 +1,2 @@
+#include "platform/catalog.h"
+#include "platform/paths.h"

@@ -1,0 +1,2 @@
+#include "core/hiscore.h"
+#include "machines/arcadia.h"

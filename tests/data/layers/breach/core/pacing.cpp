@@ -1,0 +1,2 @@
+#include "core/pacing.h"
+#include "sound/voice_update.h"

@@ -1,0 +1,5 @@
+#include "machines/pvi2636.h"
+#include "core/types.h"
+#include "cpu/bus.h"
+#include "machines/pvi_consoles.h"
+#include "core/loader.h"

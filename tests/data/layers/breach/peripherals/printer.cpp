@@ -1,0 +1,3 @@
+#include "peripherals/printer.h"
+#include "computers/pipbug_vdu.h"
+#include "machines/arcadia.h"

@@ -1,0 +1,3 @@
+#include "computers/pipbug.h"
+#include "computers/terminal.h"
+#include "core/emu.h"

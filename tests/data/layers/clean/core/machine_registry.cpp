@@ -1,0 +1,4 @@
+#include "core/machine_ops.h"
+#include "machines/arcadia.h"
+#include "computers/pipbug.h"
+#include "debugger/views.h"

@@ -1,0 +1,5 @@
+#include "debugger/views.h"
+#include "assembler/assembler.h"
+#include "core/emu.h"
+#include "cpu/disasm.h"
+#include "machines/arcadia.h"

@@ -1,0 +1,6 @@
+#include "machines/arcadia.h"
+#include "machines/uvi2637.h"
+#include "core/emu.h"
+#include "core/loader.h"
+#include "cpu/bus.h"
+#include "platform/catalog.h"

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "core/types.h"
+#include "cpu/cpu.h"

@@ -1,0 +1,2 @@
+#include "peripherals/printer.h"
+#include "core/emu.h"
