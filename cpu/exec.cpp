@@ -246,14 +246,18 @@ CPU_HOT static void ea_absolute(u8 opcode) {
     cpu_regsel = 0;
 }
 
-CPU_HOT static void ea_branch() {
+// Absolute branch target. An index (BXA, BSXA) is added to the fetched address,
+// or to the pointer's target when indirect, and the sum goes through the mirror.
+CPU_HOT static void ea_branch(u8 index = 0) {
     const u8 b1 = operand1();
     const u16 target = static_cast<u16>(((b1 << 8) | operand2()) & 0x7FFF);
     cpu_ea = mem_read_mirror[target];
     if (loginefficient) cpu_advise_absolute_branch(target);
     if (b1 & 0x80) {
         indirect_reported();
-        cpu_ea = mem_read_mirror[cpu_ea];
+        cpu_ea = mem_read_mirror[(cpu_ea + index) & 0x7FFF];
+    } else if (index) {
+        cpu_ea = mem_read_mirror[(target + index) & 0x7FFF];
     }
 }
 
@@ -375,9 +379,9 @@ CPU_HOT static bool relative_target() {
     return indirect;
 }
 
-CPU_HOT static bool branch_target() {
+CPU_HOT static bool branch_target(u8 index = 0) {
     const bool indirect = operand1() & 0x80;
-    ea_branch();
+    ea_branch(index);
     return indirect;
 }
 
@@ -856,8 +860,7 @@ template <unsigned OPCODE> static void execute_opcode() {
     }
     case 0x9F: {
         cpu_regsel = 0;
-        const bool indirect = branch_target();
-        cpu_ea = (cpu_ea + index_register()) & 0x7FFF;
+        const bool indirect = branch_target(index_register());
         take<BRANCH>(3, indirect);
         return;
     }
@@ -900,8 +903,7 @@ template <unsigned OPCODE> static void execute_opcode() {
     }
     case 0xBF: {
         cpu_regsel = 0;
-        const bool indirect = branch_target();
-        cpu_ea = (cpu_ea + index_register()) & 0x7FFF;
+        const bool indirect = branch_target(index_register());
         take<CALL>(3, indirect);
         return;
     }

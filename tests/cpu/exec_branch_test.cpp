@@ -122,3 +122,43 @@ TEST_F(ExecBranch, InterruptLevelMarksTargetsAndEndsOnItsReturn) {
     EXPECT_EQ(cpu_iar, 0x0444);
     EXPECT_EQ(cpu_irq_level, CPU_NO_IRQ_LEVEL);
 }
+
+// BXA and BSXA add the index to the fetched address (or to the pointer's target)
+// and resolve the sum through the board's mirror: the IAR and the stack hold the
+// canonical address of (base + index), even where base + index leaves a mirror.
+TEST_F(ExecBranch, IndexedBranchesResolveTheSumThroughTheMirror) {
+    capture_output();
+    // clang-format off
+    const struct {
+        int machine, map;
+        StepCase step;
+    } rows[] = {
+        // Arcadia: $7FCB+$FE wraps to $00C9; $4FF0 ($0FF0) + $20 is $5010, a mirror of $1810;
+        // the pointer at $4100 ($0100) holds $4FF0.
+        {ARCADIA, 6, {0x0200, {0xBF, 0x7F, 0xCB}, {{PSL, 0}, {PSU, 0x20}, {R(3), 0xFE}}, 9,
+                      {{IAR, 0x00C9}, {RAS(0), 0x0203}}}},
+        {ARCADIA, 6, {0x0200, {0x9F, 0x4F, 0xF0}, {{PSL, 0}, {R(3), 0x20}}, 9, {{IAR, 0x1810}}}},
+        {ARCADIA, 6, {0x0200, {0xBF, 0xC1, 0x00}, {{PSL, 0}, {PSU, 0x20}, {R(3), 0x20},
+                      {0x0100, 0x4F}, {0x0101, 0xF0}}, 15, {{IAR, 0x1810}, {RAS(0), 0x0203}}}},
+        {ARCADIA, 8, {0x0200, {0x9F, 0x1B, 0xF0}, {{PSL, 0}, {R(3), 0x20}}, 9, {{IAR, 0x1C10}}}},
+        // PVI consoles: $15F8 ($11F8) + $10 is $1608, a mirror of $1E08; $1DF0 ($19F0) + r6 is
+        // $1E10; $7FF0 + $20 wraps to $0010; the pointer at $2100 ($0100) holds $1DF8.
+        {INTERTON, 2, {0x0200, {0x9F, 0x15, 0xF8}, {{PSL, 0}, {R(3), 0x10}}, 9, {{IAR, 0x1E08}}}},
+        {INTERTON, 3, {0x0200, {0xBF, 0x1D, 0xF0}, {{PSL, PSL_RS}, {PSU, 0x20}, {R(3), 0x05},
+                      {R(6), 0x20}}, 9, {{IAR, 0x1E10}, {RAS(0), 0x0203}}}},
+        {INTERTON, 0, {0x0200, {0x9F, 0x7F, 0xF0}, {{PSL, 0}, {R(3), 0x20}}, 9, {{IAR, 0x0010}}}},
+        {INTERTON, 3, {0x0200, {0x9F, 0xA1, 0x00}, {{PSL, 0}, {R(3), 0x10}, {0x0100, 0x1D},
+                      {0x0101, 0xF8}}, 15, {{IAR, 0x1E08}}}},
+        // Coin-op boards: $3FF0 ($1FF0) + $20 is $4010; the pointer at $3800 ($1800) holds $7FF0.
+        {ZACCARIA, 22, {0x0200, {0x9F, 0x3F, 0xF0}, {{PSL, 0}, {R(3), 0x20}}, 9, {{IAR, 0x4010}}}},
+        {ZACCARIA, 24, {0x0200, {0xBF, 0xB8, 0x00}, {{PSL, 0}, {PSU, 0x20}, {R(3), 0x20},
+                       {0x1800, 0x7F}, {0x1801, 0xF0}}, 15, {{IAR, 0x0010}, {RAS(0), 0x0203}}}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "machine " << row.machine << " map " << row.map);
+        ASSERT_TRUE(machine_switch(row.machine, row.map, false, false, false));
+        ASSERT_EQ(memmap, static_cast<u32>(row.map));
+        run_steps({row.step});
+    }
+}
