@@ -214,6 +214,49 @@ TEST_F(Arcadia, SpriteDrawsAndCollides) {
         }
 }
 
+// A row mixing ROM characters and user-defined ones (codes 56-63) whose top and
+// bottom lines are set: every character's top line lies on the row's first raster
+// line, and the user-defined ones end on its last, with nothing on the next row's.
+TEST_F(Arcadia, UserDefinedCharactersShareTheRowsRasterLines) {
+    const u8 codes[] = {26, 56, 16, 0xC0 | 63, 0x40 | 24, 0x80 | 59}; // A, udc, 0, udc, 8, udc
+    for (u32 mode : {1u, 0u})
+        for (i32 height : {8, 16}) {
+            SCOPED_TRACE(std::string(mode ? "frame-based" : "beam") + ", " +
+                         std::to_string(height) + "-line rows");
+            framebased = mode;
+            std::vector<u8> code;
+            poke(code, 0x18FC, 0xEF); // area 16 lines down
+            poke(code, 0x19F8, 0x00); // 13 rows
+            poke(code, 0x19F9, static_cast<u8>((height == 8 ? 0x80 : 0) | 0x03)); // bg 3
+            for (u16 a = 0x1980; a < 0x19C0; a++)
+                poke(code, a, (a & 7) == 0 ? 0xFF : (a & 7) == 7 ? 0x81 : 0x00);
+            for (u16 c = 0; c < sizeof codes; c++)
+                poke(code, static_cast<u16>(0x1800 + 16 * 3 + c), codes[c]);
+            halt_loop(code);
+            load(code);
+            emu_run_frame();
+            emu_run_frame();
+            const i32 top = first_visible_line + 16 + 3 * height;
+            const u8 bg = uvi_colour_table[0][3];
+            for (u32 c = 0; c < sizeof codes; c++) {
+                SCOPED_TRACE("column " + std::to_string(c));
+                const i32 left = 72 + 8 * static_cast<i32>(c);
+                i32 first = -1, last = -1;
+                for (i32 y = top - 1; y <= top + height; y++)
+                    for (i32 b = 0; b < 8; b++)
+                        if (pixel(left + b, y) != bg) {
+                            if (first < 0) first = y;
+                            last = y;
+                        }
+                EXPECT_EQ(first, top);
+                if ((codes[c] & 63) > 55) {
+                    EXPECT_EQ(last, top + height - 1);
+                }
+                EXPECT_LT(last, top + height);
+            }
+        }
+}
+
 // A processor that idles on a branch to itself has its instructions counted
 // out while the beam draws on: every frame ends as running each instruction
 // ends it, picture, registers, collisions, clocks and marks alike.
