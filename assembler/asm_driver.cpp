@@ -316,7 +316,10 @@ void finish(bool completed_pass2) {
     } else if (!write_whole(asm_object_name, object_data(ext, start), true)) {
         asm_object_name.clear();
     }
-    con_printf("%s.\n\n", "OK");
+    if (asm_error_count)
+        con_printf("%u error(s) and %u warning(s).\n\n", asm_error_count, asm_warning_count);
+    else
+        con_printf("%s.\n\n", "OK");
 }
 
 } // namespace

@@ -256,6 +256,43 @@ bool cmdline_parse_line(const char* tmpl, const char* line, std::vector<CmdArg>&
     return cmdline_parse(tmpl, static_cast<int>(argv.size()), argv.data(), out, why, rest.data());
 }
 
+bool cmdline_help_asked(int argc, const char* const* argv) {
+    for (int a = 1; a < argc; ++a) {
+        const std::string word = argv[a] ? argv[a] : "";
+        if (word == "?" || word == "-h" || word == "--help") return true;
+    }
+    return false;
+}
+
+void cmdline_print_help(const char* me) {
+    static constexpr struct {
+        const char* key;
+        const char* what;
+    } lines[] = {
+        {"FILE", "a file to load at start (game, program, state, tape, disk...)"},
+        {"ASM", "assemble an assembler source into its object file and listing, then end"},
+        {"CLIPUNIT", "the clipboard unit (0 to 255)"},
+        {"DISGAME", "disassemble a game file into <name>.asm (never replaced), then end"},
+        {"FULLSCREEN", "ON or OFF: start on the full screen or in a window"},
+        {"LOCKCONFIG", "leave the settings file unwritten at exit"},
+        {"NOLOWLEVEL", "read no game controllers"},
+        {"PORT", "the netplay port (0 to 65535)"},
+        {"PORTNAME", "the scripting port's exact name (default: the first free BRINDLEMOX.1..99)"},
+        {"PRI", "the process priority (-128 to 5; below 0 runs nicer)"},
+        {"PUBSCREEN", "the screen to open on (kept for scripts; no effect here)"},
+        {"SETTINGS", "a settings file in PROGDIR:Configs/ to use (it names the machine)"},
+        {"STARTUP", "a script to run once the main window is open"},
+        {"SYM", "a symbol file to load at start"},
+        {"UPGRADE", "rewrite every settings file in the current format, then end"},
+    };
+    std::printf("%s\n", cmdline_template);
+    for (const auto& line : lines)
+        std::printf("  %-10s  %s\n", line.key, line.what);
+    std::printf("ASM, DISGAME and UPGRADE need no display. Keys take \"KEY value\" or "
+                "\"KEY=value\".\n%s ? | -h | --help prints this.\n",
+                me && me[0] ? me : "brindlemox");
+}
+
 static void copy_to(char* dst, std::size_t size, const std::string& s) {
     std::snprintf(dst, size, "%s", s.c_str());
 }

@@ -61,6 +61,10 @@ enum CmdItem {
 // its message on standard output and returns the exit code (1); success returns 0.
 // An UPGRADE run without LOCKCONFIG sets `cmdline_upgrade` and returns 0.
 int cmdline_take(int argc, const char* const* argv);
+// "?", "-h" or "--help" among the arguments: the caller prints the help and ends.
+bool cmdline_help_asked(int argc, const char* const* argv);
+// The template and one line per argument, on standard output.
+void cmdline_print_help(const char* me);
 extern bool cmdline_upgrade;    // UPGRADE given (the caller runs the upgrade and exits)
 extern bool cmdline_file_named; // FILE or DISGAME named a file
 extern bool cmdline_settings_given;

@@ -96,7 +96,9 @@ void app_clean_exit(int code) {
         step("temporary files");
         remove_temporary_files();
     }
-    if (!upgrade_mode && app_acquired.machine_ready) {
+    // A batch job leaves the session's state, settings and high scores alone.
+    const bool session = !upgrade_mode && !startup_batch_job();
+    if (session && app_acquired.machine_ready) {
         step("autosave");
         autosave_on_exit();
     }
@@ -127,7 +129,7 @@ void app_clean_exit(int code) {
         app_acquired.pads = false;
     }
     snd_free_samples();
-    if (!upgrade_mode) {
+    if (session) {
         if (app_acquired.settings_read && !lock_config) {
             step("settings");
             ini_save_at_exit();

@@ -3,7 +3,8 @@
 // (skipping whatever was never acquired) and ends the process.
 //
 // Return codes: 0 normal end, 1 failure (bad argument, no display, a fatal
-// requester), 5 an ASM run with warnings, 10 an ASM run with errors.
+// requester), 5 an ASM run with warnings, 10 an ASM run with errors or a
+// DISGAME run that loaded nothing or found its listing's file already there.
 #pragma once
 
 #include <string>

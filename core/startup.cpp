@@ -77,6 +77,7 @@ void startup_reset_state() {
     task_priority_given = 0;
     lock_config = 0;
     upgrade_mode = 0;
+    cmdline_upgrade = false;
 }
 
 void emu_reset_all() {
@@ -180,10 +181,18 @@ static void listing_sink(const char* text) {
     if (!asm_output_file) con_console_sink(text);
 }
 
+bool startup_batch_job() {
+    return startup_mode != 0 || cmdline_upgrade;
+}
+
 void app_main(int argc, char** argv) {
     // 1-2: names, the program's home as the current directory (the reset has
     // drawn the guest frame, palettes and fixed pictures).
     emu_reset_all();
+    if (cmdline_help_asked(argc, argv)) {
+        cmdline_print_help(argc > 0 ? argv[0] : nullptr);
+        app_clean_exit(0);
+    }
     if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';
     if (!path_make_progdir()) {
         con_printf("Can't create the program's home folder \"%s\" (%s)!\n", path_progdir().c_str(),
@@ -205,12 +214,6 @@ void app_main(int argc, char** argv) {
     // 13: the user's locale.
     read_locale();
 
-    // 6-14: the display connection (the one "library" the program needs).
-    if (!gui_host_init(argc, argv)) {
-        con_printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");
-        app_clean_exit(1);
-    }
-    app_acquired.host_gui = true;
     app_install_break_handler();
 
     // 15-16: settings.
@@ -225,11 +228,22 @@ void app_main(int argc, char** argv) {
                   argc > 0 ? std::filesystem::path(argv[0]).filename().c_str() : "Brindlemox");
     int rc = cmdline_take(argc, argv);
     if (rc) app_clean_exit(rc);
-    // A batch job never waits for a user: its warnings go to standard error.
-    if (startup_mode == 1 || startup_mode == 2) ui_host_enter_batch();
+    if (startup_batch_job()) {
+        // A batch job opens no window and never waits for a user: its warnings
+        // go to standard error. It writes only its own files.
+        ui_host_defaults();
+        app_acquired.settings_read = false;
+    } else {
+        // 6-14: the display connection (the one "library" a session needs).
+        if (!gui_host_init(argc, argv)) {
+            con_printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");
+            app_acquired.settings_read = false; // no session ran: nothing to keep
+            app_clean_exit(1);
+        }
+        app_acquired.host_gui = true;
+    }
     if (cmdline_upgrade) {
         upgrade_mode = 1;
-        ui_host_enter_batch();
         app_clean_exit(ini_upgrade_all());
     }
     if (cmdline_fullscreen_given) {
@@ -246,11 +260,18 @@ void app_main(int argc, char** argv) {
 
     // 23: settings named by SETTINGS; the display mode stays as set above.
     if (cmdline_settings_given) ini_load();
+    if (startup_mode == 2 && dis_file_exists(file_name_buffer)) {
+        // The listing never replaces a file (it may be the user's source).
+        ui_warning((dis_file_name(file_name_buffer) + " exists; not overwritten.").c_str());
+        app_clean_exit(10);
+    }
 
-    // 25-26: high scores (and who sets them), priority.
-    user_name_read();
-    hiscore_load();
-    app_acquired.hiscores_read = true;
+    // 25-26: high scores (and who sets them; a batch job has no use for them), priority.
+    if (startup_mode == 0) {
+        user_name_read();
+        hiscore_load();
+        app_acquired.hiscores_read = true;
+    }
     errno = 0;
     task_priority_at_start = getpriority(PRIO_PROCESS, 0);
     if (task_priority_given && task_priority < 0) {
@@ -273,13 +294,15 @@ void app_main(int argc, char** argv) {
     }
 
     // 36: the interface images of the toolbars and status bar.
-    ui_host.load_images();
-    app_acquired.images_loaded = true;
+    if (startup_mode == 0) {
+        ui_host.load_images();
+        app_acquired.images_loaded = true;
+    }
 
     // 39: the configured machine (which names its own files in the shared buffer).
     const std::string named_file = file_name_buffer;
-    machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true, true,
-                   true);
+    machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
+                   true, true);
     app_acquired.machine_ready = true;
 
     // 40-41: symbols, batch jobs, the first file.
@@ -296,16 +319,10 @@ void app_main(int argc, char** argv) {
         if (!loaded && startup_mode == 2) app_clean_exit(10);
         if (!loaded) emu_reset_request(false);
         if (startup_mode == 2) {
-            std::string out = named_file;
-            std::size_t dot = out.find_last_of('.');
-            std::size_t slash = out.find_last_of('/');
-            if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-                out.erase(dot);
-            out += ".asm";
             // The listing goes to its file; the console gets only the messages
             // printed while no file is open (such as one that cannot be written).
             con_push_sink(listing_sink);
-            dis_to_file(0x0000, 0x7FFF, out.c_str());
+            dis_to_file(0x0000, 0x7FFF, named_file.c_str());
             con_pop_sink();
             app_clean_exit(0);
         }

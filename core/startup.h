@@ -1,7 +1,8 @@
 // Start-up: app_main acquires the program's resources in one fixed order,
 // reads the settings and the command line, sets up the machine, runs a batch
-// job (ASM, DISGAME) or loads the first file, opens the main window and
-// enters the main loop. Every failure leaves through app_clean_exit.
+// job (ASM, DISGAME, UPGRADE: no display) or opens the display, loads the
+// first file, opens the main window and enters the main loop. Every failure
+// leaves through app_clean_exit.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -28,6 +29,10 @@ extern u8 locale_latin1;
 
 // The program's entry after main(): never returns.
 [[noreturn]] void app_main(int argc, char** argv);
+
+// An ASM, DISGAME or UPGRADE run: no display, window, sound or controllers,
+// and none of the session's files (settings, high scores, autosave) written.
+bool startup_batch_job();
 
 // Clears the start-up state (options named on the command line, paths).
 void startup_reset_state();

@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -303,13 +304,20 @@ static void hide_body_labels(u32 first, u32 last) {
 
 // ---- The source file --------------------------------------------------------------
 
-// name with its extension replaced by ".asm".
-static std::string asm_file_name(const char* filename) {
+std::string dis_file_name(const char* filename) {
     std::string name = filename;
     size_t slash = name.find_last_of('/');
     size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
     return name + ".asm";
+}
+
+bool dis_file_exists(const char* filename) {
+    struct stat st;
+    dir_enter_projects();
+    const bool found = ::lstat(dis_file_name(filename).c_str(), &st) == 0;
+    dir_restore();
+    return found;
 }
 
 static void print_data_byte(u32 address) {
@@ -437,7 +445,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     std::FILE* previous_output = asm_output_file;
     asm_output_file = nullptr;
     if (filename && filename[0]) {
-        final_name = asm_file_name(filename);
+        final_name = dis_file_name(filename);
         dir_enter_projects();
         drawer_entered = true;
         asm_output_file = open_source_file(out, final_name);

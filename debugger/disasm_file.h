@@ -7,6 +7,8 @@
 
 #include "cpu/disasm.h"
 
+#include <string>
+
 // Bits of dis_addr_flags, the code discovery of dis_to_file.
 constexpr u16 DIS_CODE = 0x001;          // decoded as an instruction
 constexpr u16 DIS_INDIRECT = 0x002;      // indirect branch
@@ -37,6 +39,10 @@ void dis_write_equates(const char* equate_word);
 // "<name>.asm.tmp" is removed first. A CTRL-C or SIGTERM ends the run at the
 // next line through the exit path.
 void dis_to_file(u32 first, u32 last, const char* filename);
+// The file dis_to_file writes for `filename`: its extension replaced by ".asm"
+// (a relative name lies in the projects drawer), and whether it exists.
+std::string dis_file_name(const char* filename);
+bool dis_file_exists(const char* filename);
 // False writes through the named temporary file even where an unnamed one
 // would do (tests of that way use it).
 extern bool dis_unnamed_temp_file;

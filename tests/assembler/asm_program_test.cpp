@@ -1,6 +1,6 @@
-// The program's ASM mode, run as the real binary (offscreen, in a program home
-// of the test's own): its return codes, its messages on stderr, and the
-// listing and object file it leaves beside the source.
+// The program's batch modes, run as the real binary in a program home of the
+// test's own: ASM's return codes, messages and files; DISGAME, UPGRADE and the
+// help without a display, and what they leave alone.
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 struct Outcome {
     int code = -1; // exit code, -1 when it did not end by itself in time
-    std::string err;
+    std::string out, err;
 };
 
 class AsmProgram : public ::testing::Test {
@@ -32,13 +32,25 @@ class AsmProgram : public ::testing::Test {
     void SetUp() override { fresh_state(); }
     void TearDown() override { fresh_state(); }
 
-    // Runs `brindlemox ASM source` and waits up to 30 seconds for its end.
-    Outcome assemble(const fs::path& source) {
-        setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        std::vector<std::string> args = {BRINDLEMOX_PROGRAM, "ASM", source.string()};
+    // Runs the program with `args` in the test's folder and waits up to 30
+    // seconds for its end. Without `display` it gets no display variables.
+    Outcome launch(std::vector<std::string> args, bool display) {
+        std::vector<std::string> env = {"BRINDLEMOX_HOME=" + home.path().string(),
+                                        "XDG_RUNTIME_DIR=" + home.path().string(),
+                                        "SDL_AUDIODRIVER=dummy"};
+        if (display) env.push_back("QT_QPA_PLATFORM=offscreen");
+        for (char** e = environ; *e; ++e) {
+            const std::string var = *e;
+            const std::string key = var.substr(0, var.find('='));
+            if (key != "DISPLAY" && key != "WAYLAND_DISPLAY" && key != "QT_QPA_PLATFORM" &&
+                key != "BRINDLEMOX_HOME" && key != "XDG_RUNTIME_DIR" && key != "SDL_AUDIODRIVER")
+                env.push_back(var);
+        }
+        std::vector<char*> envp;
+        for (std::string& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        args.insert(args.begin(), BRINDLEMOX_PROGRAM);
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());
@@ -53,7 +65,7 @@ class AsmProgram : public ::testing::Test {
                                          0600);
         pid_t pid = -1;
         const int spawned =
-            posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
+            posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         Outcome run;
         if (spawned != 0) return run;
@@ -70,9 +82,11 @@ class AsmProgram : public ::testing::Test {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
+        run.out = test_read_file(out);
         run.err = test_read_file(err);
         return run;
     }
+    Outcome assemble(const fs::path& source) { return launch({"ASM", source.string()}, true); }
 
     TempHome home{"asm_program"};
 };
@@ -88,15 +102,17 @@ TEST_F(AsmProgram, ReturnCodesMessagesAndFilesOfTheAsmMode) {
         int code;
         const char* message; // on stderr, after the source's name
         bool writes;         // listing and object file are expected
+        const char* verdict; // the last line: success only without errors
     };
     const Case cases[] = {
         {"clean", "        ORG $100\nBEGIN   LODI,r1 5\n        HALT\n        END BEGIN\n", 0,
-         "Assembled 3 line(s) (0 warning(s), 0 error(s)).", true},
+         "Assembled 3 line(s) (0 warning(s), 0 error(s)).", true, "\nOK.\n"},
         {"warns", "        ORG $100\n        LODI,r1 5\n        HALT\n", 5,
-         "Warning at line 4: missing END/.END directive!", true},
+         "Warning at line 4: missing END/.END directive!", true, "\nOK.\n"},
         {"fails", "        ORG $100\n        LODI,r1 5\n        LODI,r0 300\n        END\n", 10,
-         "Error at line 3: immediate value out of range!", true},
-        {"absent", nullptr, 10, " for reading!", false},
+         "Error at line 3: immediate value out of range!", true,
+         "\n1 error(s) and 0 warning(s).\n"},
+        {"absent", nullptr, 10, " for reading!", false, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,6 +125,10 @@ TEST_F(AsmProgram, ReturnCodesMessagesAndFilesOfTheAsmMode) {
         const std::size_t named = run.err.find(source.string());
         ASSERT_NE(named, std::string::npos) << run.err;
         EXPECT_TRUE(has(run.err.substr(named), c.message)) << run.err;
+        if (c.verdict) {
+            EXPECT_TRUE(has(run.err, c.verdict)) << run.err;
+        }
+        EXPECT_EQ(has(run.err, "OK."), c.code < 10) << run.err;
         const fs::path listing = dir / (std::string(c.name) + ".lst");
         const fs::path object = dir / (std::string(c.name) + ".bin");
         EXPECT_EQ(fs::exists(listing), c.writes);
@@ -120,6 +140,59 @@ TEST_F(AsmProgram, ReturnCodesMessagesAndFilesOfTheAsmMode) {
         const std::string bin = test_read_file(object);
         ASSERT_GE(bin.size(), 0x102u);
         EXPECT_EQ(bin.substr(0x100, 2), std::string("\x05\x05", 2));
+    }
+}
+
+// Batch jobs need no display and leave the user's session files as they were;
+// DISGAME never replaces an existing file (it may be the user's source).
+TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
+    const fs::path src = home.path() / "src";
+    test_write_file(src / "prog.asm", "        ORG $0\nB       LODI,r1 5\n        BCTA,un B\n"
+                                      "        END B\n");
+    test_write_file(src / "warns.asm", "        ORG $0\n        HALT\n");
+    // The session's files, as a session left them.
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    const fs::path scores = home.path() / "Configs" / "Brindlemox.hgh";
+    const fs::path state = home.path() / "Games" / "AUTOSAVE.COS";
+    test_write_file(ini, "Version=36.21\nmemorymap=6\n");
+    test_write_file(scores, "scores of the last session");
+    test_write_file(state, "state of the last session");
+
+    Outcome run = launch({"ASM", (src / "prog.asm").string()}, false);
+    EXPECT_EQ(run.code, 0) << run.err;
+    ASSERT_TRUE(fs::exists(src / "prog.bin"));
+    EXPECT_EQ(launch({"ASM", (src / "warns.asm").string()}, false).code, 5);
+
+    // Onto the source it came from: refused, the source untouched.
+    const std::string source = test_read_file(src / "prog.asm");
+    run = launch({"DISGAME=" + (src / "prog.bin").string()}, false);
+    EXPECT_EQ(run.code, 10);
+    EXPECT_EQ(test_read_file(src / "prog.asm"), source);
+    EXPECT_TRUE(has(run.err, (src / "prog.asm").string() + " exists; not overwritten.\n"))
+        << run.err;
+    EXPECT_FALSE(fs::exists(src / "prog.asm.tmp"));
+
+    fs::copy_file(src / "prog.bin", src / "copy.bin");
+    EXPECT_EQ(launch({"DISGAME", (src / "copy.bin").string()}, false).code, 0);
+    EXPECT_TRUE(has(test_read_file(src / "copy.asm"), " LODI,r1 "));
+
+    EXPECT_EQ(test_read_file(ini), "Version=36.21\nmemorymap=6\n");
+    EXPECT_EQ(test_read_file(scores), "scores of the last session");
+    EXPECT_EQ(test_read_file(state), "state of the last session");
+
+    EXPECT_EQ(launch({"UPGRADE"}, false).code, 0);
+}
+
+TEST_F(AsmProgram, TheHelpPrintsTheTemplateAndALinePerArgument) {
+    for (const char* ask : {"?", "-h", "--help"}) {
+        SCOPED_TRACE(ask);
+        const Outcome run = launch({ask}, false);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out.rfind("FILE,ASM/K,", 0), 0u) << run.out;
+        for (const char* key : {"\n  FILE ", "\n  ASM ", "\n  DISGAME ", "\n  SETTINGS ",
+                                "\n  STARTUP ", "\n  PORTNAME ", "\n  SYM ", "\n  UPGRADE "})
+            EXPECT_TRUE(has(run.out, key)) << key;
+        EXPECT_EQ(run.err, "");
     }
 }
 
