@@ -39,13 +39,6 @@ void ui_host_defaults() {
     ui_host = batch_host;
 }
 
-void ui_host_enter_batch() {
-    ui_host.warning = batch_host.warning;
-    ui_host.beep = batch_host.beep;
-    ui_host.file_request = batch_host.file_request;
-    ui_host.choose_load_address = batch_host.choose_load_address;
-}
-
 void ui_warning(const char* text) {
     ui_host.warning(text);
 }

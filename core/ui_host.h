@@ -48,9 +48,6 @@ extern UiHost ui_host;
 // The batch-safe defaults for everything (what the tests' fresh state starts
 // from before the interface installs itself).
 void ui_host_defaults();
-// A batch job starts: warnings go to standard error, requesters and prompts
-// are answered as cancelled, no beep; the window functions stay.
-void ui_host_enter_batch();
 
 // Shorthands for the calls through ui_host.
 void ui_warning(const char* text);
