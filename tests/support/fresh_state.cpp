@@ -130,6 +130,9 @@ void fresh_state() {
     quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);
     ui_changes_reset();
+    // The tone reference follows the reset's settings (the status-bar pass
+    // chooses it in a running program).
+    snd_choose_tone_reference();
     // What outlives a machine switch and reset and shows in save states or
     // the picture: the terminal cursor, the LED digits, the loaded image's
     // size, the program copy, the light guns, the Type-right's lesson, game
