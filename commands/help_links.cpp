@@ -40,8 +40,12 @@ bool help_available() {
     return is_file(help_document());
 }
 
+// Set while the emulation is paused because the help viewer opened.
+static bool paused_for_help = false;
+
 void help_show_node(const char* node) {
     if (!help_available()) return;
+    if (!emu_paused) paused_for_help = true;
     emu_pause();
     gui_help_show(help_document().c_str(), node && *node ? node : "MAIN");
 }
@@ -84,6 +88,12 @@ const char* help_window_node(int window, int m) {
     default:
         return "";
     }
+}
+
+void help_check_closed() {
+    if (!paused_for_help || gui_help_is_open()) return;
+    paused_for_help = false;
+    emu_unpause();
 }
 
 void help_install() {

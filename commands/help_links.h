@@ -23,6 +23,9 @@ void help_show_node(const char* node);
 // The node of tool window `window` (a ToolWindow) on machine `m`, as its Help
 // key opens it ("" none: the window has no section of its own).
 const char* help_window_node(int window, int m);
+// Once the help viewer that paused the emulation is closed, it runs again.
+// Called every event pass.
+void help_check_closed();
 // Hands the Help key of the tool windows to help_show_node.
 void help_install();
 

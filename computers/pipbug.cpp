@@ -12,7 +12,7 @@
 #include "core/notify.h"
 #include "core/objfile.h"
 #include "core/recording.h"
-#include "core/roms.h"
+#include "core/guest_roms.h"
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/serial.h"
@@ -52,8 +52,16 @@ u8 lab_furnace[5];
 
 // Monitors by pipbug_bios.
 constexpr u32 BIOS_ARTEMIS = 0, BIOS_HYBUG = 1, BIOS_PIPBUG1 = 2, BIOS_PIPLA = 3;
-const char* const pipbug_rom_names[4] = {"artemis.bin", "hybug.bin", "pipbug1.bin", "pipbug2.bin"};
-const u32 pipbug_rom_sizes[4] = {4089, 1024, 1024, 2048};
+const GuestRom pipbug_roms[6] = {
+    {"artemis.bin", 4089, "PIPBUG, monitor \"Artemis (PIP4K 3.93)\"", GUEST_ROM_LONGER_OK},
+    {"hybug.bin", 1024, "PIPBUG, monitor \"HYBUG\"", GUEST_ROM_LONGER_OK},
+    {"pipbug1.bin", 1024, "PIPBUG, monitor \"PIPBUG 1\"", GUEST_ROM_LONGER_OK},
+    {"pipbug2.bin", 2048, "PIPBUG, monitor \"PIPBUG 2 + PIPLA\"", GUEST_ROM_LONGER_OK},
+    {"pipbug_3000.bin", 561, "PIPBUG memory map 9: the command summary at $3000",
+     GUEST_ROM_LONGER_OK | GUEST_ROM_OPTIONAL},
+    {"pipbug_3c00.bin", 697, "PIPBUG memory map 9: the block at $3C00",
+     GUEST_ROM_LONGER_OK | GUEST_ROM_OPTIONAL},
+};
 static constexpr u32 BIOS_MAPS[4] = {13, 9, 9, 10};
 static constexpr u32 BIT_CYCLES[3] = {9091, 3333, 208}; // 1 MHz / 110, 300, 4800 baud
 constexpr u32 RAW_HELP = 95;                            // the break key
@@ -86,7 +94,7 @@ static constexpr LabelRanges MONITOR_ROWS[4] = {
 
 void pipbug_load_monitor(int reconfigure) {
     const u32 b = bios();
-    rom_read(pipbug_rom_names[b], guest_memory, pipbug_rom_sizes[b]);
+    guest_rom_read(pipbug_roms[b], guest_memory);
     memmap = BIOS_MAPS[b];
     MachineLive& row = machine_live[PIPBUG];
     row.first_label_row = MONITOR_ROWS[b].labels[0];
@@ -97,6 +105,7 @@ void pipbug_load_monitor(int reconfigure) {
     row.last_note_row = MONITOR_ROWS[b].notes[1];
     if (reconfigure) {
         pipbug_setup();
+        guest_roms_report();
         ui_mark(UI_TOOL_WINDOWS | UI_REOPEN_WINDOWS | UI_SPEED);
     }
     pipbug_patch_monitor();
@@ -114,8 +123,8 @@ void pipbug_setup() {
     switch (memmap) {
     case 9:
         std::memset(guest_memory + 0x0400, 0, 0x8000 - 0x0400);
-        rom_read(PIPBUG_BLOCK_3000, guest_memory + 0x3000, 561);
-        rom_read(PIPBUG_BLOCK_3C00, guest_memory + 0x3C00, 697);
+        guest_rom_read(pipbug_roms[4], guest_memory + 0x3000);
+        guest_rom_read(pipbug_roms[5], guest_memory + 0x3C00);
         guest_memory[0x0059] = '0';
         guest_memory[0x005A] = 0;
         break;

@@ -5,7 +5,7 @@
 // for that rate. Ports drive the LED strip, the printers and the laboratory
 // instruments (by "pipbug_peripheral").
 //
-// Monitor ROMs are read from PROGDIR:roms (pipbug_rom_names); a missing one is
+// Monitor ROMs are read from PROGDIR:roms (pipbug_roms); a missing one is
 // reported once and its area stays empty.
 #pragma once
 
@@ -35,11 +35,10 @@ extern u16 lab_linear[4];       // linearization input X, Y, output X, Y
 extern u16 lab_magnetometer[5]; // the five magnetometer values
 extern u8 lab_furnace[5];       // rotor speed, pitch, yaw, wind speed, wind direction
 
-// The ROM file of each monitor (pipbug_bios 0-3), and the two blocks of map 9.
-extern const char* const pipbug_rom_names[4];
-extern const u32 pipbug_rom_sizes[4];
-constexpr const char* PIPBUG_BLOCK_3000 = "pipbug_3000.bin"; // 561 bytes at $3000
-constexpr const char* PIPBUG_BLOCK_3C00 = "pipbug_3c00.bin"; // 697 bytes at $3C00
+struct GuestRom;
+// The ROM file of each monitor (pipbug_bios 0-3), then the two blocks of map 9
+// (561 bytes at $3000, 697 at $3C00).
+extern const GuestRom pipbug_roms[6];
 
 void pipbug_setup();
 void pipbug_load_monitor(int reconfigure);

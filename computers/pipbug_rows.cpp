@@ -7,6 +7,7 @@
 #include "computers/pipbug_vdu.h"
 #include "computers/terminal_rows.h"
 #include "core/gamesdb.h"
+#include "core/guest_roms.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
@@ -130,6 +131,8 @@ constexpr MachineOps OPS{
     .install_bus = pipbug_bus_install,
     .reset = pipbug_reset,
     .run_frame = pipbug_run_frame,
+    .roms = pipbug_roms,
+    .rom_count = 6,
     .port_read = pipbug_io_read,
     .port_write = pipbug_io_write,
     .unknown_game = [] { pipbug_peripheral = 0; },

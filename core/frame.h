@@ -11,6 +11,7 @@
 // viewspeedas, emu_region, emu_paused) live in core/settings_vars.h.
 #pragma once
 
+#include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 
 #include "cpu/cpu.h"
@@ -41,6 +42,13 @@ extern u8 in_frame;                // a frame routine is running
 // (cpu/bus.h), and the clock at which the processor's next instruction begins.
 extern i32 raster_clock;
 extern i32 cpu_beam_clock;
+// One instruction at the processor's beam clock (none when a trap has run it
+// itself), which moves on by four beam clocks per clock period it took.
+inline void beam_step_one() {
+    const u32 start = cpu_cycles;
+    if (!cpu_check_breakpoint()) cpu_execute_one();
+    cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+}
 // While the processor idles on a branch to itself (cpu_idles): counts out
 // its runs that begin before beam clock `target`, 36 beam clocks each, and
 // moves cpu_beam_clock past them.

@@ -1,12 +1,35 @@
 // Guest firmware images read from the program home's roms/ drawer under fixed
-// names (the README lists them). A missing or short image leaves the caller's
-// memory as it was and is reported once per name with the drawer; an image of
-// the wrong size is refused with a message naming the size it must have.
+// names. Each machine lists the images it may read in one table (its
+// MachineOps row's `roms`), reads them through that table, and the drawer's
+// README.txt is written from the same tables.
+//
+// A missing image, or one of the wrong size, leaves the caller's memory as it
+// was. Each name is reported once per run: a required image in one warning
+// per machine switch that lists all of them (guest_roms_report), an optional
+// one on the message channel at once.
 #pragma once
 
 #include "core/types.h"
 
-// Reads exactly `size` bytes of roms/<name> into `out`; false when it cannot.
-bool guest_rom_read(const char* name, u8* out, u32 size);
-// Forgets which missing images were already reported.
+enum : u8 {
+    GUEST_ROM_OPTIONAL = 1,  // the machine runs as it should without it
+    GUEST_ROM_LONGER_OK = 2, // a longer file is taken; its first `size` bytes are used
+};
+
+struct GuestRom {
+    const char* name; // nullptr: an unused entry
+    u32 size;
+    const char* use; // what it holds, for README.txt
+    u8 flags;
+};
+
+// Reads `rom` into `out` (rom.size bytes); false when it cannot.
+bool guest_rom_read(const GuestRom& rom, u8* out);
+// Shows the required images that could not be read since the last report,
+// in one warning naming each with its size and the drawer. Nothing when none.
+void guest_roms_report();
+// Forgets which images were reported and what is waiting for the report.
 void guest_roms_reset_warnings();
+// Creates the roms/ drawer in the program home when it is missing, with a
+// README.txt listing every machine's images.
+void guest_roms_seed_drawer();

@@ -1,4 +1,5 @@
 #include "core/machine.h"
+#include "core/guest_roms.h"
 
 #include "core/frame.h"
 #include "core/game_traps.h"
@@ -213,7 +214,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
             file_name_buffer[0] = 0; // a path that does not fit names no file
     }
 
-    ui_mark(UI_TITLE | UI_MENUS | UI_STATUS | UI_POINTER);
+    ui_mark(UI_TITLE | UI_MENUS | UI_STATUS | UI_POINTER | UI_GUEST_FOCUS);
     games_find_loaded();
     std::memset(vdu_text, vdu_blank_char, sizeof vdu_text);
     display_apply_palette();
@@ -225,6 +226,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     game_info_text();
     printer_setup_geometry();
     snd_open(0);
+    guest_roms_report();
     return true;
 }
 

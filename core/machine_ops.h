@@ -11,6 +11,7 @@
 
 #include "core/emu.h"
 
+struct GuestRom;
 struct KnownGame;
 struct MachineView;
 struct MachineSound;
@@ -44,6 +45,10 @@ struct MachineOps {
     // Called before the machine is left: at every machine switch (to another
     // memory map of its own too) and when the program ends. nullptr: nothing.
     void (*leave)() = nullptr;
+    // Every firmware image the machine may read from the roms/ drawer
+    // (core/guest_roms.h); entries without a name are skipped. nullptr: none.
+    const GuestRom* roms = nullptr;
+    u32 rom_count = 0;
     // Guest I/O ports 0-257, behind the framework's identification ports and
     // port tracing. nullptr: reads give 0, writes are dropped.
     u8 (*port_read)(u32 port) = nullptr;

@@ -14,6 +14,7 @@ std::FILE* asm_output_file = nullptr;
 int rexx_quiet = 0;
 int con_output_seen = 0;
 void (*con_event_hook)() = nullptr;
+void (*con_console_mirror)(const char* text) = nullptr;
 
 static char con_buffer[CON_BUFFER_SIZE];
 static char con_utf8[CON_BUFFER_SIZE];
@@ -124,6 +125,7 @@ void con_console_sink(const char* text) {
         std::putchar(*p);
         if (*p == '\n') std::fflush(stdout);
     }
+    if (con_console_mirror) con_console_mirror(text);
 }
 
 bool con_push_sink(ConSink sink) {

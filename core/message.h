@@ -42,8 +42,11 @@ bool con_push_sink(ConSink sink);
 void con_pop_sink();
 // The sink that gets the next message.
 ConSink con_top_sink();
-// The console: standard output, flushed at every line end.
+// The console: standard output, flushed at every line end, and the mirror.
 void con_console_sink(const char* text);
+// Also gets every text the console writes (the interface's window standing in
+// for a console that nobody sees). nullptr: none. message_reset leaves it.
+extern void (*con_console_mirror)(const char* text);
 
 // Format and arguments as for printf. Every message leaves as UTF-8 (see
 // text_to_utf8), to the sinks and to both files alike.

@@ -54,6 +54,7 @@ enum UiChange : u32 {
     UI_GAME_SELECT = 1u << 14,    // the game list selects game_list_sel
     UI_CONTROLS_PANEL = 1u << 15, // the controls window repaints its LED panel patches
     UI_MONITOR_LEDS = 1u << 16,   // the CPU monitor redraws its LED image
+    UI_GUEST_FOCUS = 1u << 17,    // the keyboard goes to the guest picture
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.

@@ -26,7 +26,12 @@ static int commands_not_available(const char*, std::string* result) {
 }
 int (*rexx_command)(const char* line, std::string* result) = commands_not_available;
 
+static void port_notice(const char* line) {
+    con_printf("%s", line);
+}
+
 void rexx_open_port() {
+    rexx_port_notice = port_notice;
     const bool exact = rexx_port_name[0] != '\0';
     std::string chosen;
     const int error = rexx_port_open(exact ? rexx_port_name : "BRINDLEMOX", exact, &chosen);

@@ -3,6 +3,7 @@
 #include "core/cmdline.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
+#include "core/guest_roms.h"
 #include "core/loader.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
@@ -236,6 +237,7 @@ void app_main(int argc, char** argv) {
           "PROGDIR:Screenshots", "PROGDIR:ARexx", "PROGDIR:Tapes"})
         path_make_dirs(path_to_host(drawer));
     seed_progdir();
+    guest_roms_seed_drawer();
     if (chdir(path_progdir().c_str()) == 0) app_acquired.progdir_entered = true;
 
     // 11-12: the catalog's texts that live in tables.

@@ -977,16 +977,16 @@ static constexpr std::array<OpcodeHandler, 256> opcode_handlers(std::index_seque
     return {&execute_opcode<N>...};
 }
 
-static constexpr std::array<OpcodeHandler, 256> handlers =
+constinit const std::array<OpcodeHandler, 256> cpu_opcode_handlers =
     opcode_handlers(std::make_index_sequence<256>{});
 
 void cpu_execute_instruction() {
-    handlers[cpu_opcode]();
+    cpu_opcode_handlers[cpu_opcode]();
 }
 
 // ---- one instruction -------------------------------------------------------------
 
-CPU_HOT static void execute_one() {
+void cpu_execute_one_checked() {
     const u16 iar = cpu_iar & 0x7FFF;
     if (iar != cpu_iar) [[unlikely]]
         cpu_iar = iar;
@@ -1005,12 +1005,8 @@ CPU_HOT static void execute_one() {
     if (cpu_tracing | dbg_single_step)
         cpu_trace_execute();
     else
-        handlers[cpu_opcode]();
+        cpu_opcode_handlers[cpu_opcode]();
     if (pause_pending) dbg_pause_loop();
-}
-
-void cpu_execute_one() {
-    execute_one();
 }
 
 // ---- run loops ---------------------------------------------------------------------
@@ -1061,11 +1057,11 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     while (cpu_cycles - cpu_slice_start < length) {
         const bool trapped = cpu_check_breakpoint();
         if constexpr (POLLED) tick();
-        if (!trapped) execute_one();
+        if (!trapped) cpu_execute_one();
         if constexpr (!POLLED) {
             // A branch to itself runs unchanged to the end of the slice: the
             // clock moves on by as many of its runs as the slice still holds.
-            if (cpu_iar == cpu_prev_iar && !trapped && cpu_idles()) [[unlikely]] {
+            if (!trapped && cpu_idles()) [[unlikely]] {
                 const u32 left = length - (cpu_cycles - cpu_slice_start);
                 if (left < length) cpu_idle_runs((left + 8) / 9);
             }

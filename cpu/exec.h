@@ -12,6 +12,12 @@
 #pragma once
 
 #include "cpu/cpu.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
+#include "cpu/memory.h"
+#include "cpu/optables.h"
+
+#include <array>
 
 // Per-instruction state beyond cpu.h.
 extern u32 cpu_pointer_addr; // address of the indirect pointer being read
@@ -25,11 +31,36 @@ extern CpuContext cpu_saved_context;
 // cleared general registers, no pending interrupt, and the clock counters at 0.
 void cpu_reset();
 
-// Execute exactly one instruction at cpu_iar, with access history, diagnostics,
-// trace and single step, and the debugger pause afterwards.
-void cpu_execute_one();
+// The handler of each opcode: interprets the instruction at cpu_iar whose
+// opcode is already in cpu_opcode.
+extern const std::array<void (*)(), 256> cpu_opcode_handlers;
 // Interpret the instruction whose opcode is already in cpu_opcode.
 void cpu_execute_instruction();
+
+// cpu_execute_one while something looks at single instructions: an IAR beyond
+// 15 bits, "logillegal" (the logged fetch), tracing or single step.
+void cpu_execute_one_checked();
+
+// Execute exactly one instruction at cpu_iar, with access history, diagnostics,
+// trace and single step, and the debugger pause afterwards. Inline so that the
+// machines' own instruction loops pay no call for the plain case.
+inline void cpu_execute_one() {
+    if ((cpu_iar > 0x7FFF) | logillegal | cpu_tracing | dbg_single_step) [[unlikely]] {
+        cpu_execute_one_checked();
+        return;
+    }
+    const u16 iar = cpu_iar;
+    cpu_opcode = guest_memory[iar];
+    mem_mark(iar, ACC_OPCODE);
+    const u32 length = op_length[cpu_opcode];
+    if (length > 1) {
+        mem_mark(page_add(iar, 1), ACC_OPERAND);
+        if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
+    }
+    cpu_opcode_handlers[cpu_opcode]();
+    if (pause_pending) [[unlikely]]
+        dbg_pause_loop();
+}
 
 // Effective addresses of the instruction at cpu_iar, into cpu_ea.
 void cpu_ea_relative();
@@ -53,14 +84,16 @@ void cpu_run_cycles();
 void cpu_run_cycles_polled(void (*tick)());
 
 // Idling: the instruction at cpu_iar is a direct BCTR or BCTA whose condition
-// holds and whose target is itself, and no debugger feature looks at single
-// instructions. Every further run of it then leaves the same state but the
+// holds and whose target is itself, it has just run (cpu_prev_iar is cpu_iar:
+// the cheap test that spares the branch decode on every other branch), and no
+// debugger feature looks at single instructions. Every further run of it then leaves the same state but the
 // clock: cpu_idle_runs(n) stands for n runs (9 clock periods each), marks and
 // registers as executing them leaves them. cpu_run_cycles counts out the rest
 // of its slice so. cpu_idle_skipping 0 runs every instruction (for tests).
 bool cpu_idles_at_branch();
 inline bool cpu_idles() {
-    return (guest_memory[cpu_iar & 0x7FFF] & 0xF8) == 0x18 && cpu_idles_at_branch();
+    return cpu_iar == cpu_prev_iar && (guest_memory[cpu_iar & 0x7FFF] & 0xF8) == 0x18 &&
+           cpu_idles_at_branch();
 }
 void cpu_idle_runs(u32 n);
 extern u8 cpu_idle_skipping;

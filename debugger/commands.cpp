@@ -32,6 +32,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <thread>
 
 char g_dbg_line[DBG_LINE_LENGTH];
 char dbg_cmd[DBG_LINE_LENGTH];
@@ -43,18 +46,30 @@ bool dbg_mask_refused;
 
 extern char** environ;
 
-// The host shell runs the command; its input and output go nowhere.
-static void shell_start(const char* command) {
+void dbg_spawn(char* const* argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", 0, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+    pid_t pid;
+    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed) return;
+    // A thread of its own waits for the end, so no finished child lingers and
+    // no frame waits.
+    try {
+        std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    } catch (const std::system_error&) {
+        waitpid(pid, nullptr, WNOHANG);
+    }
+}
+
+// The host shell runs the command; its input and output go nowhere.
+static void shell_start(const char* command) {
     char sh[] = "/bin/sh", dash_c[] = "-c";
     char* argv[] = {sh, dash_c, const_cast<char*>(command), nullptr};
-    pid_t pid;
-    posix_spawn(&pid, sh, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    dbg_spawn(argv);
 }
 void (*dbg_shell_start)(const char* command) = shell_start;
 

@@ -45,5 +45,8 @@ void dbg_cmd_cpu_type();          // CPU
 void dbg_cmd_guide_pixel();       // GR
 void dbg_cmd_sprite_mode();       // SPR
 void dbg_cmd_edit();              // ED|EDIT
+// Starts argv[0] (looked up on PATH) with `argv`, its input and output on
+// /dev/null, and reaps it when it ends without making anyone wait.
+void dbg_spawn(char* const* argv);
 // dbg_editor_start back to the host editor.
 void dbg_editor_reset();

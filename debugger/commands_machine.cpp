@@ -15,12 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
-extern char** environ;
 
 static bool has_pvi() {
     return machine_live_row().pvi_count > 0;
@@ -94,19 +92,9 @@ void dbg_cmd_sprite_mode() {
 // ---- ED ------------------------------------------------------------------------------
 
 // The host editor runs with the file as its own argument: no shell sees the name.
-static void editor_start(char* const* argv) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", 0, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
-    pid_t pid;
-    posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-}
-void (*dbg_editor_start)(char* const* argv) = editor_start;
+void (*dbg_editor_start)(char* const* argv) = dbg_spawn;
 void dbg_editor_reset() {
-    dbg_editor_start = editor_start;
+    dbg_editor_start = dbg_spawn;
 }
 
 constexpr size_t ED_PATH_MAX = 512;

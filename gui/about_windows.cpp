@@ -1,6 +1,7 @@
 #include "gui/about_windows.h"
 
 #include "core/mainloop.h"
+#include "core/rexx_host.h"
 #include "core/shutdown.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
@@ -161,7 +162,7 @@ void gui_open_about_window() {
     facts.children.push_back(pair(cat_str(445, "Running on:"), text_node(GK_LABEL, host_system())));
     facts.children.push_back(
         pair(cat_str(145, "ARexx port name:"),
-             text_node(GK_LABEL, rexx_port_name[0] ? rexx_port_name : cat_str(142, "None"))));
+             text_node(GK_LABEL, rexx_host_name[0] ? rexx_host_name : cat_str(142, "None"))));
     GuiNode clip = text_node(GK_INTEGER, "", GID_ABOUT_CLIPUNIT);
     clip.min = 0;
     clip.max = 255;

@@ -60,7 +60,17 @@ void gui_set_status_text();
 void gui_set_status_text_plain(const char* text);
 void gui_speedbar_update();
 void gui_update_pointer(int force);
+// Activates the main window with the keyboard on the guest picture.
 void gui_activate_window();
+// Activates the main window with the keyboard in the debugger's command line
+// (when it is shown).
+void gui_activate_command_line();
+// The keyboard goes to the guest picture.
+void gui_focus_guest();
+// Whether the program's messages also go to the message console: when
+// standard output is no terminal. A command typed in the command line opens
+// it on its first message.
+void gui_messages_to_console(bool wanted);
 // While scripts or netplay hold the interface: the menu items 283 to 288, 290
 // and 291, the game list and both toolbars cannot be used.
 void gui_lock_menus();

@@ -89,6 +89,19 @@ static void status_label_clicked(u16 qualifier) {
     gui_status_bar_update();
 }
 
+// The message console opens on the first message after a typed command.
+static bool console_armed = false;
+
+static void mirror_message(const char* text) {
+    gui_message_console_write(text, console_armed);
+    console_armed = false;
+}
+
+void gui_messages_to_console(bool wanted) {
+    con_console_mirror = wanted ? mirror_message : nullptr;
+    console_armed = false;
+}
+
 static void command_line(const GuiEvent& e) {
     std::string text = gui_get_text(main_window, GID_COMMAND);
     std::snprintf(dbg_line, sizeof dbg_line, "%s", text.c_str());
@@ -102,12 +115,16 @@ static void command_line(const GuiEvent& e) {
         g_dbg_line[0] = '\0';
         return;
     }
-    if (!dbg_line[0]) return;
-    gui_run_command(dbg_line);
-    if (main_window) {
-        gui_set_text(main_window, GID_COMMAND, "");
-        gui_activate_gadget(main_window, GID_COMMAND);
+    if (e.code == 69) { // Escape: back to the game, the line kept
+        gui_focus_guest();
+        return;
     }
+    if (dbg_line[0]) {
+        console_armed = true;
+        gui_run_command(dbg_line);
+        if (main_window) gui_set_text(main_window, GID_COMMAND, "");
+    }
+    gui_focus_guest();
 }
 
 static void gadget(const GuiEvent& e) {
@@ -260,6 +277,7 @@ void gui_main_window_events() {
     app_check_break();
     if (app_exiting) return;
     gui_host_pump();
+    help_check_closed();
     rexx_serve_port();
     GuiEvent e;
     // A handler may close the window (a reopen for a new scale): stop then.

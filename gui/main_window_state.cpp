@@ -125,7 +125,18 @@ void gui_unlock_menus() {
     set_locked(false);
 }
 
+void gui_focus_guest() {
+    if (main_window) gui_activate_gadget(main_window, GID_DISPLAY);
+}
+
 void gui_activate_window() {
+    if (!main_window) return;
+    gui_window_activate(main_window);
+    gui_focus_guest();
+    gui_window_left = 0;
+}
+
+void gui_activate_command_line() {
     if (!main_window) return;
     gui_window_activate(main_window);
     if (view_debugger[display_mode]) gui_activate_gadget(main_window, GID_COMMAND);

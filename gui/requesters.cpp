@@ -29,6 +29,7 @@ void gui_modal_end() {
     snd_open(1);
     gui_flush_main_port();
     input_clear_key_matrix();
+    gui_focus_guest();
 }
 
 // The requester itself, always asked: the sound is off and the title marked
@@ -38,6 +39,7 @@ static int ask(const char* title, const char* body, const char* buttons, int ima
     gui_modal_active = 1;
     gui_update_main_title();
     const int answer = gui_host_requester(title, body, buttons, image_kind);
+    gui_focus_guest();
     snd_open(1);
     gui_modal_active = 0;
     gui_update_main_title();

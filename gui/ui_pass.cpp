@@ -33,6 +33,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 static void append_word(char* title, std::size_t size, const char* word) {
     std::size_t len = std::strlen(title);
@@ -132,6 +133,7 @@ void gui_apply_changes() {
         gui_game_list_show();
     else if (c & UI_GAME_SELECT)
         gui_game_list_select();
+    if (c & UI_GUEST_FOCUS) gui_focus_guest();
 }
 
 // ---- the services the emulation asks for -------------------------------------------------
@@ -174,7 +176,8 @@ void gui_install_ui_host() {
     ui_host.release_screen = gui_unlock_pubscreen;
     ui_host.browse_games = browse;
     ui_host.confirm_quit = gui_confirm_quit;
-    ui_host.activate_command_line = gui_activate_window;
+    ui_host.activate_command_line = gui_activate_command_line;
+    gui_messages_to_console(!isatty(STDOUT_FILENO));
     ui_host.command = gui_menu_command_c;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;

@@ -462,13 +462,6 @@ std::array<u8, ARCADIA_RECORD_SIZE> arcadia_input_record() {
 
 namespace {
 
-// One instruction, with its beam clocks.
-inline void step_one() {
-    const u32 start = cpu_cycles;
-    if (!cpu_check_breakpoint()) cpu_execute_one();
-    cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
-}
-
 // The processor idles on a branch to itself (cpu_idles) and no watch looks at
 // the collision registers the UVI writes between its instructions: until the
 // line ends, its instructions change nothing that the beam draws from, so the
@@ -485,7 +478,7 @@ void run_cpu_to_x(i32 target) {
             raster_clock = cpu_beam_clock;
             break;
         }
-        step_one();
+        beam_step_one();
         raster_clock = cpu_beam_clock;
     }
     if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
@@ -499,7 +492,7 @@ inline i32 next_step(i32 x, i32 end) {
 
 // The instruction that begins at raster_clock.
 inline void step_at_beam() {
-    step_one();
+    beam_step_one();
     if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
 }
 

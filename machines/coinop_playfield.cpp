@@ -14,6 +14,7 @@
 
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 u32 coinop_star_x[COINOP_MAX_STARS];
@@ -80,11 +81,15 @@ void mark_zaccaria(u32 x, u32 y, u8 bit) {
 void mark_malzak(u32 x, u32 y, u8 bit) {
     coinop_collision_planes[0][y * 256 + x + 16] |= bit;
 }
+// Picture line 0 of the Zaccaria boards in the first collision plane: the
+// tile passes mark from there, 256 cells a line.
+constexpr u32 PICTURE_MARKS_FROM = 16 * 256;
+
 // The playfield bit for the set pixels of `bits` (bit 7 leftmost) from
-// picture (x, y) rightwards.
-void mark_row_zaccaria(u32 x, u32 y, u8 bits) {
+// picture (x, y) rightwards, in `marks` laid out from PICTURE_MARKS_FROM.
+void mark_row_zaccaria(u8* marks, u32 x, u32 y, u8 bits) {
     if (!bits) return;
-    u8* cell = &coinop_collision_planes[0][(y + 16) * 256 + x + 16];
+    u8* cell = &marks[y * 256 + x + 16];
     u64 cells;
     std::memcpy(&cells, cell, 8);
     cells |= SPREAD[bits] * COINOP_PLANE_PLAYFIELD;
@@ -116,32 +121,6 @@ void coinop_commit_picture() {
 
 // ---- Astro Wars and Galaxia ------------------------------------------------------------
 
-// The tiles go down the picture a column of eight pixels at a time: the
-// character's eight line bytes are turned into columns, and each column's
-// bits pick between two colours (Astro Wars) or among four (Galaxia) bytewise.
-
-void coinop_render_a() {
-    for (u32 r = 2; r < 32; r++)
-        for (u32 c = 0; c < 30; c++) {
-            const u8* lines = zaccaria_chars + 8 * screen_byte(r, c);
-            const u64 ink = (coinop_colour_ram[32 * r + c] & 7) ^ BLANK;
-            const u32 y = 8 * (r - 2);
-            for (u32 line = 0; line < 8; line++)
-                mark_row_zaccaria(8 * c, y + line, lines[line]);
-            const u64 rows = rows_of(lines);
-            if (rows == 0) { // a blank tile
-                for (u32 px = 0; px < 8; px++)
-                    put8(8 * c + px, y, BLANK * ONES);
-                continue;
-            }
-            const u64 columns = transpose8(rows);
-            for (u32 px = 0; px < 8; px++)
-                put8(8 * c + px, y, (BLANK * ONES) ^ (SPREAD[column_of(columns, px)] * ink));
-        }
-    coinop_draw_shells_and_stars();
-    coinop_commit_picture();
-}
-
 u8 galaxia_tile_colour(u8 code, u8 attribute, u32 v) {
     // [set][group][v]: set 0 for codes 16-127 (after AND 127), set 1 for 0-15.
     static constexpr u8 SETS[2][4][4] = {
@@ -152,7 +131,33 @@ u8 galaxia_tile_colour(u8 code, u8 attribute, u32 v) {
     return SETS[set][attribute & 3][v & 3];
 }
 
-void coinop_render_b() {
+namespace {
+
+// The tiles go down the picture a column of eight pixels at a time: the
+// character's eight line bytes are turned into columns, and each column's
+// bits pick between two colours (Astro Wars) or among four (Galaxia) bytewise.
+
+void tiles_a(u8* marks) {
+    for (u32 r = 2; r < 32; r++)
+        for (u32 c = 0; c < 30; c++) {
+            const u8* lines = zaccaria_chars + 8 * screen_byte(r, c);
+            const u64 ink = (coinop_colour_ram[32 * r + c] & 7) ^ BLANK;
+            const u32 y = 8 * (r - 2);
+            for (u32 line = 0; line < 8; line++)
+                mark_row_zaccaria(marks, 8 * c, y + line, lines[line]);
+            const u64 rows = rows_of(lines);
+            if (rows == 0) { // a blank tile
+                for (u32 px = 0; px < 8; px++)
+                    put8(8 * c + px, y, BLANK * ONES);
+                continue;
+            }
+            const u64 columns = transpose8(rows);
+            for (u32 px = 0; px < 8; px++)
+                put8(8 * c + px, y, (BLANK * ONES) ^ (SPREAD[column_of(columns, px)] * ink));
+        }
+}
+
+void tiles_b(u8* marks) {
     // The band of columns 32-111 (tile columns 4-13) scrolls by S lines; the
     // lines it uncovers are blank.
     const i32 s = coinop_scroll;
@@ -178,7 +183,7 @@ void coinop_render_b() {
             for (u32 line = 0; line < 8; line++) {
                 const i32 y = top + static_cast<i32>(line);
                 if (y >= 0 && y < static_cast<i32>(PICTURE))
-                    mark_row_zaccaria(8 * c, static_cast<u32>(y),
+                    mark_row_zaccaria(marks, 8 * c, static_cast<u32>(y),
                                       plane0[base + line] | plane1[base + line]);
             }
             const u64 rows0 = rows_of(plane0 + base), rows1 = rows_of(plane1 + base);
@@ -206,6 +211,57 @@ void coinop_render_b() {
                 }
             }
         }
+}
+
+// Galaxia's tile pass writes every pixel of the picture and marks the
+// playfield from the screen RAM (tile rows 2-31), the colour RAM, the
+// character ROM and the scroll alone: a frame that finds them as the last pass
+// left them takes that pass's picture and marks instead of drawing the tiles
+// again. (Astro Wars' two-colour pass costs about what the copies do: it draws.)
+constexpr u32 TILE_RAM_FROM = 32 * 2, TILE_RAM_SIZE = 32 * 30;
+constexpr u32 TILE_CHARS_SIZE = 2048;
+u8 galaxia_inputs[2 * TILE_RAM_SIZE + TILE_CHARS_SIZE]; // screen, colours, characters
+std::int8_t galaxia_scroll;
+bool galaxia_inputs_valid;
+u8 galaxia_picture[PICTURE * PICTURE];
+u8 galaxia_marks[PICTURE * 256];
+
+void galaxia_tile_pass() {
+    static u8 now[sizeof galaxia_inputs];
+    std::memcpy(now, guest_memory + 0x1800 + TILE_RAM_FROM, TILE_RAM_SIZE);
+    std::memcpy(now + TILE_RAM_SIZE, coinop_colour_ram + TILE_RAM_FROM, TILE_RAM_SIZE);
+    std::memcpy(now + 2 * TILE_RAM_SIZE, zaccaria_chars, TILE_CHARS_SIZE);
+    if (galaxia_inputs_valid && galaxia_scroll == coinop_scroll &&
+        std::memcmp(now, galaxia_inputs, sizeof now) == 0) {
+        std::memcpy(coinop_picture, galaxia_picture, sizeof galaxia_picture);
+    } else {
+        std::memset(galaxia_marks, 0, sizeof galaxia_marks);
+        tiles_b(galaxia_marks);
+        std::memcpy(galaxia_picture, coinop_picture, sizeof galaxia_picture);
+        std::memcpy(galaxia_inputs, now, sizeof now);
+        galaxia_scroll = coinop_scroll;
+        galaxia_inputs_valid = true;
+    }
+    u8* plane = coinop_collision_planes[0] + PICTURE_MARKS_FROM;
+    for (u32 i = 0; i < sizeof galaxia_marks; i += 8) {
+        u64 cells, marks;
+        std::memcpy(&cells, plane + i, 8);
+        std::memcpy(&marks, galaxia_marks + i, 8);
+        cells |= marks;
+        std::memcpy(plane + i, &cells, 8);
+    }
+}
+
+} // namespace
+
+void coinop_render_a() {
+    tiles_a(coinop_collision_planes[0] + PICTURE_MARKS_FROM);
+    coinop_draw_shells_and_stars();
+    coinop_commit_picture();
+}
+
+void coinop_render_b() {
+    galaxia_tile_pass();
     coinop_draw_shells_and_stars();
     coinop_commit_picture();
 }

@@ -25,8 +25,14 @@
 #include <string>
 #include <vector>
 
-const char* const elektor_rom_names[3] = {"elektor_philips.bin", "elektor_hobby.bin",
-                                          "elektor_expansion.bin"};
+const GuestRom elektor_roms[3] = {
+    {"elektor_philips.bin", ELEKTOR_BIOS_SIZE,
+     "Elektor TV Games Computer, BIOS version 0 (\"Philips (Elektor TVGC)\")", 0},
+    {"elektor_hobby.bin", ELEKTOR_BIOS_SIZE,
+     "Elektor TV Games Computer, BIOS version 1 (\"Hobby Module\")", 0},
+    {"elektor_expansion.bin", ELEKTOR_EXPANSION_SIZE,
+     "Elektor TV Games Computer, expanded map, at $2000", GUEST_ROM_OPTIONAL},
+};
 
 namespace {
 
@@ -129,7 +135,7 @@ void elektor_setup() {
     const i32 version = elektor_biosversion == 1 ? 1 : 0;
     // Unused memory is 0 on this machine; a missing BIOS leaves it so.
     std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
-    guest_rom_read(elektor_rom_names[version], guest_memory, ELEKTOR_BIOS_SIZE);
+    guest_rom_read(elektor_roms[version], guest_memory);
     MachineLive& row = machine_live[ELEKTOR];
     row.first_label_row = version ? 1707 : 30;
     row.last_label_row = version ? 1716 : 324;
@@ -140,7 +146,7 @@ void elektor_setup() {
     std::memset(guest_memory + 0x1000, expanded ? 0x00 : 0xFF, 0x600);
     guest_memory[0x1FCC] = guest_memory[0x1FCD] = row.paddle_centre;
     if (expanded) {
-        guest_rom_read(elektor_rom_names[2], guest_memory + 0x2000, ELEKTOR_EXPANSION_SIZE);
+        guest_rom_read(elektor_roms[2], guest_memory + 0x2000);
         std::memset(guest_memory + 0x2200, 0xFF, 0x8000 - 0x2200);
     }
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {

@@ -11,8 +11,9 @@
 #include <string>
 
 constexpr u32 ELEKTOR_BIOS_SIZE = 2048, ELEKTOR_EXPANSION_SIZE = 512;
-// File names in the roms/ drawer: BIOS version 0, version 1, expansion ROM.
-extern const char* const elektor_rom_names[3];
+struct GuestRom;
+// Images in the roms/ drawer: BIOS version 0, version 1, expansion ROM.
+extern const GuestRom elektor_roms[3];
 
 void elektor_setup();
 void elektor_reset();

@@ -3,6 +3,7 @@
 // save-state tail) and the entry that names them.
 #include "core/emu.h"
 #include "core/gamesdb.h"
+#include "core/guest_roms.h"
 #include "core/loader.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
@@ -98,6 +99,8 @@ constexpr MachineOps OPS{
     .install_bus = elektor_bus_install,
     .reset = elektor_reset,
     .run_frame = pvi_run_frame,
+    .roms = elektor_roms,
+    .rom_count = 3,
     .apply_row_before = elektor_apply_row_before,
     .apply_row_after = elektor_apply_row_after,
     .paddle_range = elektor_paddle_range,

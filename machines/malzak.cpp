@@ -19,6 +19,12 @@
 #include <string>
 
 const char* const malzak_nvram_name = "Malzak2.nvr";
+const GuestRom malzak_roms[4] = {
+    {"malzak1.bin", 8704, "Malzak 1 program ($0000, $2000, $4000)", 0},
+    {"malzak2.bin", 8192, "Malzak 2 program ($0000, $2000, $4000, $6000)", 0},
+    {"malzak2_banks.bin", 6144, "Malzak 2 banks: two of 1024 for $0C00, two of 2048 for $4400", 0},
+    {"malzak_tiles.bin", 8192, "Malzak tiles, 256 of 16 x 16", 0},
+};
 u8 malzak_banks[6144];
 u8 malzak_tiles[8192];
 u8 malzak_bank_a, malzak_bank_b;
@@ -90,23 +96,23 @@ void malzak_setup() {
     std::memset(guest_memory + 0x1000, 0, 0x7000);
     std::memset(malzak_playfield, 0, sizeof malzak_playfield);
     std::memset(malzak_tiles, 0, sizeof malzak_tiles);
-    guest_rom_read("malzak_tiles.bin", malzak_tiles, sizeof malzak_tiles);
+    guest_rom_read(malzak_roms[3], malzak_tiles);
     static u8 image[8704];
     if (!two) {
-        if (guest_rom_read("malzak1.bin", image, 8704)) {
+        if (guest_rom_read(malzak_roms[0], image)) {
             std::memcpy(guest_memory + 0x0000, image, 4096);
             std::memcpy(guest_memory + 0x2000, image + 4096, 2048);
             std::memcpy(guest_memory + 0x4000, image + 6144, 2560);
         }
     } else {
-        if (guest_rom_read("malzak2.bin", image, 8192)) {
+        if (guest_rom_read(malzak_roms[1], image)) {
             std::memcpy(guest_memory + 0x0000, image, 3072);
             std::memcpy(guest_memory + 0x2000, image + 3072, 3072);
             std::memcpy(guest_memory + 0x4000, image + 6144, 1024);
             std::memcpy(guest_memory + 0x6000, image + 7168, 1024);
         }
         std::memset(malzak_banks, 0, sizeof malzak_banks);
-        guest_rom_read("malzak2_banks.bin", malzak_banks, sizeof malzak_banks);
+        guest_rom_read(malzak_roms[2], malzak_banks);
         malzak_bank_a = 0;
         malzak_bank_b = 1;
         malzak_switch_rom_bank(1);

@@ -5,6 +5,11 @@
 
 #include "core/types.h"
 
+struct GuestRom;
+// The board's images in the roms/ drawer: Malzak 1 program, Malzak 2 program,
+// Malzak 2 banks, tiles.
+extern const GuestRom malzak_roms[4];
+
 constexpr u32 MALZAK_NVRAM_SIZE = 257;
 extern const char* const malzak_nvram_name; // "Malzak2.nvr", in the configuration drawer
 

@@ -3,6 +3,7 @@
 // RAM saved when the machine is left, save-state tail) and the entry that
 // names them.
 #include "core/emu.h"
+#include "core/guest_roms.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
@@ -54,6 +55,8 @@ constexpr MachineOps OPS{
     .run_frame = coinop_run_frame,
     .frame_ended = coinop_frame_ended,
     .leave = malzak_leave,
+    .roms = malzak_roms,
+    .rom_count = 4,
     .port_read = malzak_io_read,
     .port_write = malzak_io_write,
     .any_reset = coinop_clear_latches,

@@ -277,13 +277,6 @@ namespace {
 
 constexpr i32 LAST_CLOCK = PVI_BEAM_CLOCKS - 1;
 
-// One instruction and its beam clocks (four per clock period).
-inline void step_one() {
-    const u32 start = cpu_cycles;
-    if (!cpu_check_breakpoint()) cpu_execute_one();
-    cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
-}
-
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
 void accept_interrupt() {
     const u32 start = cpu_cycles;
@@ -369,7 +362,7 @@ inline void run_to_clock(i32 limit) {
             raster_clock = cpu_beam_clock;
             break;
         }
-        step_one();
+        beam_step_one();
         raster_clock = cpu_beam_clock;
     }
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
@@ -383,7 +376,7 @@ void cpu_run_to_clock(i32 limit) {
 
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
-    step_one();
+    beam_step_one();
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
 }
 

@@ -17,11 +17,19 @@
 #include <cstring>
 #include <strings.h>
 
-const CoinopRom zaccaria_roms[4][ZACCARIA_MAX_ROMS] = {
-    {{"astrowars.bin", 10240}, {"astrowars_chars.bin", 2048}, {nullptr, 0}},
-    {{"galaxia.bin", 10240}, {"galaxia_chars.bin", 2048}, {nullptr, 0}},
-    {{"laserbattle.bin", 20480}, {"laserbattle_gfx.bin", 6144}, {"laserbattle_sprites.bin", 2048}},
-    {{"lazarian.bin", 22528}, {"lazarian_gfx.bin", 6144}, {"lazarian_sprites.bin", 2048}},
+const GuestRom zaccaria_roms[4][ZACCARIA_MAX_ROMS] = {
+    {{"astrowars.bin", 10240, "Astro Wars program ($0000, $2000)", 0},
+     {"astrowars_chars.bin", 2048, "Astro Wars characters", 0},
+     {}},
+    {{"galaxia.bin", 10240, "Galaxia program ($0000, $2000)", 0},
+     {"galaxia_chars.bin", 2048, "Galaxia characters, two bit-planes of 1024", 0},
+     {}},
+    {{"laserbattle.bin", 20480, "Laser Battle program ($0000, $2000, $4000, $6000)", 0},
+     {"laserbattle_gfx.bin", 6144, "Laser Battle tiles, three bit-planes of 2048", 0},
+     {"laserbattle_sprites.bin", 2048, "Laser Battle sprite, 8 codes of 32 x 8 bytes", 0}},
+    {{"lazarian.bin", 22528, "Lazarian program (as Laser Battle, plus $3800 and $7800)", 0},
+     {"lazarian_gfx.bin", 6144, "Lazarian tiles", 0},
+     {"lazarian_sprites.bin", 2048, "Lazarian sprite", 0}},
 };
 
 u8 zaccaria_chars[6144];
@@ -90,9 +98,8 @@ u32 fold(u32 a, u32 map) {
 // Reads the program file and lays its pieces out; a missing file leaves the
 // areas cleared.
 void lay_program(u32 map, const Piece* pieces, std::size_t count) {
-    const CoinopRom& rom = zaccaria_roms[map - 22][0];
     static u8 image[22528];
-    if (!guest_rom_read(rom.name, image, rom.size)) return;
+    if (!guest_rom_read(zaccaria_roms[map - 22][0], image)) return;
     u32 offset = 0;
     for (std::size_t i = 0; i < count; i++) {
         std::memcpy(guest_memory + pieces[i].to, image + offset, pieces[i].size);
@@ -103,9 +110,9 @@ void lay_program(u32 map, const Piece* pieces, std::size_t count) {
 void read_graphics(u32 map) {
     std::memset(zaccaria_chars, 0, sizeof zaccaria_chars);
     std::memset(zaccaria_sprites, 0, sizeof zaccaria_sprites);
-    const CoinopRom* roms = zaccaria_roms[map - 22];
-    guest_rom_read(roms[1].name, zaccaria_chars, roms[1].size);
-    if (roms[2].name) guest_rom_read(roms[2].name, zaccaria_sprites, roms[2].size);
+    const GuestRom* roms = zaccaria_roms[map - 22];
+    guest_rom_read(roms[1], zaccaria_chars);
+    if (roms[2].name) guest_rom_read(roms[2], zaccaria_sprites);
 }
 
 void fill_tables(u32 map) {

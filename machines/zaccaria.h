@@ -11,14 +11,12 @@
 
 #include <cstdint>
 
+#include "core/guest_roms.h"
+
 // ROM files of each game (program first), with their sizes.
-struct CoinopRom {
-    const char* name;
-    u32 size;
-};
 constexpr u32 ZACCARIA_MAX_ROMS = 3;
 // Index by memory map - 22; unused entries have no name.
-extern const CoinopRom zaccaria_roms[4][ZACCARIA_MAX_ROMS];
+extern const GuestRom zaccaria_roms[4][ZACCARIA_MAX_ROMS];
 
 // Character and graphics images of the game set up last (0 where missing).
 extern u8 zaccaria_chars[6144]; // Astro Wars 2048, Galaxia 2 x 1024, Laser Battle/Lazarian 3 x 2048

@@ -150,6 +150,8 @@ constexpr MachineOps OPS{
     .install_bus = zaccaria_bus_install,
     .run_frame = coinop_run_frame,
     .frame_ended = coinop_frame_ended,
+    .roms = &zaccaria_roms[0][0],
+    .rom_count = 4 * ZACCARIA_MAX_ROMS,
     .port_read = coinop_io_read,
     .port_write = coinop_io_write,
     .any_reset = coinop_clear_latches,

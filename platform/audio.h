@@ -3,13 +3,14 @@
 // signed 16-bit mono stream for the audio device.
 //
 // Toolkit-free. The mixer (platform/audio_mixer.cpp) keeps the channels and
-// renders them; the device is platform/sdl (the program) or platform/headless
-// (tests and runs without audio). Everything runs on the main thread: the
-// main loop tops up the device's queue once per frame with audio_device_feed,
-// and no device callback ever reads the channels.
+// renders them; the sample queue (platform/audio_queue.cpp) holds what the
+// frames mixed until the device takes it; the device is platform/sdl (the
+// program) or platform/headless (tests and runs without audio). The channels
+// live on the main thread: each frame mixes its own share of samples into the
+// queue, and the device only ever takes samples from the queue.
 //
 //   audio_channel_play(0, wave, 65536, 880, 64, true); // a looping tone
-//   audio_device_feed();                               // once per frame
+//   audio_queue_frame(16614);                          // once per frame
 #pragma once
 
 #include <cstdint>
@@ -43,13 +44,28 @@ void audio_mixer_reset();
 // advancing the channels; a channel that plays once falls silent at its end.
 void audio_mix(std::int16_t* out, int frames, int out_rate);
 
+// The sample queue. audio_queue_frame mixes the share of samples of one frame
+// that stands for `frame_us` microseconds of real time (the fraction of a
+// sample carried to the next frame) and queues it whole. The queue's level is
+// held only between frames: a few samples padded (the last one held) or
+// dropped when it drifts low or high, back to the kept level at once when the
+// device ran dry, and whole frames left out while frames come faster than
+// real time. The level kept is two of the device's takes (`device_chunk`
+// samples each) and one frame.
+// audio_queue_take gives the device `n` samples, silence where the queue ran
+// dry, and returns how many came from the queue; it alone may run on another
+// thread.
+void audio_queue_reset(int device_chunk); // empty, for a device taking this many
+void audio_queue_frame(std::uint32_t frame_us);
+int audio_queue_take(std::int16_t* out, int n);
+int audio_queue_level();
+
 // The audio device. audio_device_open starts it (once; later calls return the
-// first answer) and gives false with the reason in `why` when there is none;
-// the program then runs silent. audio_device_feed tops up the device's queue
-// from the mixer without waiting; audio_device_pause stops output and drops
-// what was queued (the channels keep their state); audio_device_shutdown
-// releases the device and the host's audio system at exit.
+// first answer) with an empty queue and gives false with the reason in `why`
+// when there is none; the program then runs silent. audio_device_pause stops
+// output and empties the queue (the channels keep their state);
+// audio_device_shutdown releases the device and the host's audio system at
+// exit.
 bool audio_device_open(std::string& why);
-void audio_device_feed();
 void audio_device_pause();
 void audio_device_shutdown();

@@ -306,3 +306,11 @@ void gui_console_set_running(bool running);
 // True once after the user chose Stop.
 bool gui_console_take_stop();
 void gui_console_close();
+
+// --- Message console --------------------------------------------------------------
+// The window that shows the program's messages while standard output is no
+// terminal: the text with a Clear control. It keeps what is written while it
+// is closed; `show` opens it (again) without taking the input focus.
+void gui_message_console_write(const char* text, bool show);
+bool gui_message_console_is_open();
+void gui_message_console_close();

@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -16,17 +17,47 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Client {
     int fd = -1;
     std::string in;          // bytes of the request being read
     std::string out;         // reply bytes not yet written
     bool discarding = false; // inside an over-long line: drop up to its line feed
+    bool full = false;       // out reached REXX_REPLY_MAX ...
+    Clock::time_point full_since; // ... at this time
 };
+
+// Unanswered request bytes kept per client: room for an over-long line to be
+// seen as one, and no more.
+constexpr std::size_t IN_MAX = 8 * REXX_LINE_MAX;
 
 int listen_fd = -1;
 std::string socket_file;
 std::vector<Client> clients;
 bool serving = false;
+
+// Makes `dir` when missing; true when it is a folder of this user that only
+// this user can enter.
+bool own_folder(const std::string& dir) {
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+    if (ok && (st.st_mode & 07777) != 0700) ok = fchmod(fd, 0700) == 0;
+    close(fd);
+    return ok;
+}
+
+// The connecting process runs as this user.
+bool same_user(int fd, unsigned* uid) {
+    ucred cred = {};
+    socklen_t length = sizeof cred;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0) return false;
+    *uid = cred.uid;
+    return cred.uid == geteuid();
+}
 
 bool set_nonblocking(int fd) {
     const int flags = fcntl(fd, F_GETFL, 0);
@@ -69,7 +100,8 @@ int bind_at(const std::string& path) {
         close(fd);
         return err == EADDRINUSE ? -1 : -2;
     }
-    if (listen(fd, REXX_CLIENTS_MAX) != 0 || !set_nonblocking(fd)) {
+    if (chmod(path.c_str(), 0600) != 0 || listen(fd, REXX_CLIENTS_MAX) != 0 ||
+        !set_nonblocking(fd)) {
         close(fd);
         unlink(path.c_str());
         return -2;
@@ -101,9 +133,11 @@ bool flush(Client& c) {
     return true;
 }
 
-// Answers the complete requests in the client's buffer.
+// Answers the complete requests in the client's buffer while its unsent
+// replies leave room.
 void answer(Client& c, RexxPortHandler handler) {
     for (;;) {
+        if (c.out.size() >= REXX_REPLY_MAX) return;
         const std::size_t lf = c.in.find('\n');
         if (c.discarding) {
             if (lf == std::string::npos) {
@@ -139,12 +173,25 @@ void answer(Client& c, RexxPortHandler handler) {
 
 } // namespace
 
+void (*rexx_port_notice)(const char* line) = nullptr;
+
+std::string rexx_port_folder() {
+    // The runtime folder serves when it is this user's alone (as $XDG_RUNTIME_DIR
+    // is); a shared one (/tmp) does not.
+    const std::string run = path_ram();
+    struct stat st;
+    if (stat(run.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+        !(st.st_mode & (S_IWGRP | S_IWOTH)))
+        return run + "/brindlemox";
+    return path_progdir() + "/Port";
+}
+
 std::string rexx_port_socket_path(const char* name) {
     if (!name || !*name) return "";
     for (const char* p = name; *p; ++p)
         if (*p == '/' || static_cast<unsigned char>(*p) < 0x20) return "";
     if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) return "";
-    std::string path = path_ram() + "/" + name;
+    std::string path = rexx_port_folder() + "/" + name;
     if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return "";
     return path;
 }
@@ -152,6 +199,7 @@ std::string rexx_port_socket_path(const char* name) {
 int rexx_port_open(const char* name, bool exact, std::string* chosen) {
     rexx_port_close();
     try {
+        if (!own_folder(rexx_port_folder())) return REXX_PORT_FAILED;
         if (exact) {
             const std::string path = rexx_port_socket_path(name);
             if (path.empty()) return REXX_PORT_NO_NAME;
@@ -208,17 +256,34 @@ void rexx_port_serve(RexxPortHandler handler) {
     for (;;) {
         const int fd = accept4(listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) break;
+        unsigned uid = 0;
+        if (!same_user(fd, &uid)) {
+            close(fd);
+            if (rexx_port_notice) {
+                char line[80];
+                std::snprintf(line, sizeof line,
+                              "ARexx port: refused a connection from user %u.\n", uid);
+                rexx_port_notice(line);
+            }
+            continue;
+        }
         if (static_cast<int>(clients.size()) >= REXX_CLIENTS_MAX) {
             close(fd);
             continue;
         }
-        clients.push_back(Client{fd, {}, {}, false});
+        Client c;
+        c.fd = fd;
+        clients.push_back(std::move(c));
     }
+    const Clock::time_point now = Clock::now();
     // A handler may end the program or close the port: walk by index.
     for (std::size_t i = 0; i < clients.size();) {
         bool gone = false;
         char buffer[4096];
-        for (int reads = 0; reads < 64; ++reads) {
+        // A client that leaves its replies unread is not read from until they drain.
+        for (int reads = 0; reads < 64 && clients[i].out.size() < REXX_REPLY_MAX &&
+                            clients[i].in.size() < IN_MAX;
+             ++reads) {
             const ssize_t n = recv(clients[i].fd, buffer, sizeof buffer, 0);
             if (n > 0) {
                 clients[i].in.append(buffer, static_cast<std::size_t>(n));
@@ -234,8 +299,22 @@ void rexx_port_serve(RexxPortHandler handler) {
         }
         if (i < clients.size()) answer(clients[i], handler);
         if (listen_fd < 0) break; // closed by a handler
-        if (i < clients.size() && (gone || !flush(clients[i]))) {
-            close(clients[i].fd);
+        if (i >= clients.size()) break;
+        Client& c = clients[i];
+        if (!gone && flush(c)) {
+            if (c.out.size() < REXX_REPLY_MAX) {
+                c.full = false;
+            } else if (!c.full) {
+                c.full = true;
+                c.full_since = now;
+            } else if (now - c.full_since > std::chrono::milliseconds(REXX_STALL_MS)) {
+                gone = true;
+            }
+        } else {
+            gone = true;
+        }
+        if (gone) {
+            close(c.fd);
             clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
         }
@@ -243,7 +322,7 @@ void rexx_port_serve(RexxPortHandler handler) {
     }
 }
 
-int rexx_port_send(const char* name, const char* line, std::string* result, int* fd_io,
+int rexx_port_send(const char* name, const std::string& line, std::string* result, int* fd_io,
                    bool (*give_up)()) {
     if (result) result->clear();
     int fd = fd_io ? *fd_io : -1;
@@ -263,7 +342,7 @@ int rexx_port_send(const char* name, const char* line, std::string* result, int*
         if (fd_io) *fd_io = -1;
         return -1;
     };
-    std::string request = line ? line : "";
+    std::string request = line;
     request += '\n';
     for (std::size_t sent = 0; sent < request.size();) {
         const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);

@@ -3,6 +3,11 @@
 // scripts connect to it and send command lines; the program serves it once
 // per main-loop pass without blocking.
 //
+// The socket lies in a folder of the user's own (mode 0700): "brindlemox" in
+// the runtime folder when $XDG_RUNTIME_DIR names one, else "Port" in the
+// program home; a shared folder such as /tmp is never used. The socket is
+// mode 0600, and a connection from another user is refused.
+//
 // Wire format: a request is one line of text ended by a line feed (a carriage
 // return before it is dropped), at most REXX_LINE_MAX bytes. The reply is a
 // header line "<rc> <length>\n" followed by exactly <length> bytes of result
@@ -19,6 +24,11 @@
 
 constexpr std::size_t REXX_LINE_MAX = 4096; // longest request line, line feed excluded
 constexpr int REXX_CLIENTS_MAX = 16;        // connections served at once
+// Reply bytes kept for a client that does not read them: past this nothing
+// more is read from it until they drain; one that stays full this long is
+// dropped.
+constexpr std::size_t REXX_REPLY_MAX = 1 << 20;
+constexpr int REXX_STALL_MS = 5000;
 
 // Runs one request line; returns the return code and sets the result text.
 using RexxPortHandler = int (*)(const char* line, std::string* result);
@@ -41,6 +51,10 @@ int rexx_port_open(const char* name, bool exact, std::string* chosen);
 void rexx_port_close();
 bool rexx_port_is_open();
 
+// Called with a line for the message channel (a connection refused);
+// nullptr says nothing.
+extern void (*rexx_port_notice)(const char* line);
+
 // Accepts waiting connections, reads what arrived and answers every complete
 // request through `handler`. Never blocks; a call from inside a handler (a
 // nested event pass) does nothing. Over-long and malformed requests (a NUL
@@ -50,10 +64,12 @@ void rexx_port_serve(RexxPortHandler handler);
 
 // Host path of the socket of port `name`, "" when the name cannot be one.
 std::string rexx_port_socket_path(const char* name);
+// The folder the sockets lie in.
+std::string rexx_port_folder();
 
-// The client side: sends `line` to port `name` over a new connection, or over
+// The client side: sends `line` (all its bytes) to port `name` over a new connection, or over
 // `*fd` when it is open (>= 0; a new connection is kept there). Waits for the
 // reply, giving up when `give_up` (may be nullptr) says so; -1 when there is
 // no such port or the connection failed, else the reply's return code.
-int rexx_port_send(const char* name, const char* line, std::string* result, int* fd,
+int rexx_port_send(const char* name, const std::string& line, std::string* result, int* fd,
                    bool (*give_up)());

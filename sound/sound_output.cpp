@@ -1,6 +1,7 @@
 #include "sound/sound_output.h"
 
 #include "core/frame.h"
+#include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -159,8 +160,12 @@ void snd_open(int restart) {
     snd_update_voices(1);
 }
 
+// A frame stands for the time it is paced at; in turbo (and before the first
+// paced frame) for its time at full speed.
 void snd_feed_output() {
-    if (snd_enabled && device_open) audio_device_feed();
+    if (!snd_enabled || !device_open) return;
+    const u32 paced = turbo ? 0 : frame_period_scaled_us;
+    audio_queue_frame(paced ? paced : frame_period_us[emu_region & 1]);
 }
 
 void snd_release_device() {

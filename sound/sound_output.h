@@ -5,8 +5,8 @@
 // Voices 0-8 replay the square waveform, 9-15 the noise waveform, each at
 // twice the wanted frequency; voice 16 + n is effect n. The voice update
 // leaves a request per tone voice; the end of frame acts on it with
-// snd_voice_play and snd_voice_stop, and feeds the mixed sound to the device
-// with snd_feed_output.
+// snd_voice_play and snd_voice_stop, and queues the frame's mixed sound for
+// the device with snd_feed_output.
 #pragma once
 
 #include "core/types.h"
@@ -56,7 +56,7 @@ int snd_find_free_channel();
 // The host volume (0-64) of a tone voice with guest volume `volume` on the
 // current machine at the current master volume.
 int snd_tone_host_volume(int volume);
-// Once per frame: tops up the device's queue with the mixed voices.
+// Once per frame: queues the frame's own share of the mixed voices.
 void snd_feed_output();
 // At exit: releases the audio device.
 void snd_release_device();

@@ -1,18 +1,18 @@
-// The audio device of tests and runs without audio: it takes what the main
-// loop feeds and plays nothing. The channels are still mixed, one frame's
-// worth per feed, so that effects that play once end as they would.
+// The audio device of tests and runs without audio: it plays nothing and
+// takes nothing, so the queue stays full and every frame's samples are mixed
+// (effects that play once end as they would) and left out. A test takes the
+// samples itself with audio_queue_take, as a device would.
 #include "platform/audio.h"
 
-#include <vector>
-
-void audio_device_feed() {
-    static std::vector<std::int16_t> scratch(AUDIO_OUTPUT_RATE / 50);
-    audio_mix(scratch.data(), static_cast<int>(scratch.size()), AUDIO_OUTPUT_RATE);
-}
+constexpr int HEADLESS_CHUNK = 1024; // what a device takes at a time
 
 bool audio_device_open(std::string&) {
+    audio_queue_reset(HEADLESS_CHUNK);
     return true;
 }
 
-void audio_device_pause() {}
+void audio_device_pause() {
+    audio_queue_reset(HEADLESS_CHUNK);
+}
+
 void audio_device_shutdown() {}

@@ -44,6 +44,7 @@ struct Window {
     int width = 0, height = 0;
     bool minimised = false;
     int to_back = 0;
+    int focus = -1; // the gadget with the keyboard
 };
 
 struct Image {
@@ -205,6 +206,8 @@ bool help_open = false;
 std::deque<std::string> help_keys; // nodes of Help keys pressed since the last pump
 std::string console_text;
 bool console_open = false, console_running = false, console_stop = false;
+std::string message_console_text;
+bool message_console_open = false;
 } // namespace
 
 void gui_host_pump() {
@@ -263,6 +266,20 @@ bool gui_console_take_stop() {
 void gui_console_close() {
     console_open = false;
     console_running = false;
+}
+void gui_message_console_write(const char* text, bool show) {
+    if (!text || !*text) return;
+    message_console_text += text;
+    if (show) message_console_open = true;
+}
+bool gui_message_console_is_open() {
+    return message_console_open;
+}
+void gui_message_console_close() {
+    message_console_open = false;
+}
+const std::string& gui_headless_message_console_text() {
+    return message_console_text;
 }
 const std::string& gui_headless_console_text() {
     return console_text;
@@ -369,6 +386,8 @@ int gui_window_open(const GuiWindowDesc& desc) {
     w.title = desc.title;
     record(w, desc.root);
     layout(w, desc.root, 0, 0, &w.width, &w.height);
+    for (const auto& [gid, g] : w.gadgets)
+        if (g.kind == GK_DISPLAY) w.focus = gid;
     return h;
 }
 void gui_window_close(int win) {
@@ -527,7 +546,26 @@ int gui_list_top(int win, int gid) {
     Gadget* g = gadget(win, gid);
     return g ? g->top : 0;
 }
-void gui_activate_gadget(int, int) {}
+void gui_activate_gadget(int win, int gid) {
+    if (gadget(win, gid)) windows[win].focus = gid;
+}
+int gui_headless_focus(int win) {
+    Window* w = find(win);
+    return w ? w->focus : -1;
+}
+void gui_headless_key(int win, int raw, char ch, bool up) {
+    Window* w = find(win);
+    if (!w) return;
+    auto g = w->gadgets.find(w->focus);
+    if (g != w->gadgets.end() && g->second.kind == GK_STRING) {
+        if (!up) g->second.text += ch;
+        return;
+    }
+    GuiEvent e;
+    e.type = GE_RAWKEY;
+    e.code = up ? raw + RAWKEY_UP : raw;
+    w->queue.push_back(e);
+}
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
     Gadget* g = gadget(win, gid);
     if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
@@ -602,6 +640,8 @@ void gui_headless_reset() {
     help_open = false;
     console_text.clear();
     console_open = console_running = console_stop = false;
+    message_console_text.clear();
+    message_console_open = false;
 }
 void gui_headless_post(int win, const GuiEvent& event) {
     if (Window* w = find(win)) w->queue.push_back(event);

@@ -95,3 +95,12 @@ const std::string& gui_headless_console_text();
 bool gui_headless_console_open();
 bool gui_headless_console_running();
 void gui_headless_console_stop();
+// Everything written to the message console, whether shown or not.
+const std::string& gui_headless_message_console_text();
+
+// The gadget that has the keyboard in window `win` (-1 none); a window opens
+// with it on its display. A key pressed or released there: typed into a
+// string gadget that has the keyboard (`ch` on the press), else a raw key
+// event of the window.
+int gui_headless_focus(int win);
+void gui_headless_key(int win, int raw, char ch, bool up);

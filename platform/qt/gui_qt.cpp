@@ -764,6 +764,7 @@ bool gui_host_init(int argc, char** argv) {
 void gui_host_shutdown() {
     gui_help_close();
     gui_console_close();
+    gui_message_console_close();
     for (auto& [h, w] : windows) {
         delete w->widget;
         delete w;

@@ -1,5 +1,6 @@
-// The help viewer (our HTML document in a text browser) and the script
-// console (what scripts write, with a Stop button), drawn with Qt Widgets.
+// The help viewer (our HTML document in a text browser), the script console
+// (what scripts write, with a Stop button) and the message console, drawn
+// with Qt Widgets.
 #include "platform/gui.h"
 #include "platform/qt/gui_qt.h"
 
@@ -80,11 +81,12 @@ class HelpWindow : public QWidget {
 
 HelpWindow* help_window = nullptr;
 
-// --- console ----------------------------------------------------------------
+// --- consoles ---------------------------------------------------------------
+// The script console (with Stop) and the message console (without).
 class ConsoleWindow : public QWidget {
   public:
-    ConsoleWindow() {
-        setWindowTitle(QStringLiteral("Brindlemox ARexx Console"));
+    ConsoleWindow(const char* title, bool with_stop) {
+        setWindowTitle(QString::fromUtf8(title));
         setAttribute(Qt::WA_ShowWithoutActivating);
         auto* lay = new QVBoxLayout(this);
         lay->setContentsMargins(4, 4, 4, 4);
@@ -98,6 +100,7 @@ class ConsoleWindow : public QWidget {
         stop_->setToolTip(QStringLiteral("Stop the running script"));
         stop_->setEnabled(false);
         auto* clear = new QPushButton(QStringLiteral("Clear"));
+        stop_->setVisible(with_stop);
         bar->addWidget(stop_);
         bar->addWidget(clear);
         bar->addStretch(1);
@@ -106,13 +109,13 @@ class ConsoleWindow : public QWidget {
         connect(clear, &QPushButton::clicked, text_, &QPlainTextEdit::clear);
         setGeometry(20, 20, 500, 300);
     }
-    void write(const QString& text) {
+    void write(const QString& text, bool show_it = true) {
         QScrollBar* bar = text_->verticalScrollBar();
         const bool at_end = bar->value() == bar->maximum();
         text_->moveCursor(QTextCursor::End);
         text_->insertPlainText(text);
         if (at_end) bar->setValue(bar->maximum());
-        if (!isVisible()) show();
+        if (show_it && !isVisible()) show();
     }
     void set_running(bool running) { stop_->setEnabled(running); }
     bool stop_asked = false;
@@ -123,6 +126,7 @@ class ConsoleWindow : public QWidget {
 };
 
 ConsoleWindow* console = nullptr;
+ConsoleWindow* messages = nullptr;
 
 } // namespace
 
@@ -163,7 +167,7 @@ void gui_console_write(const char* text) {
         std::fputs(text, stdout);
         return;
     }
-    if (!console) console = new ConsoleWindow;
+    if (!console) console = new ConsoleWindow("Brindlemox ARexx Console", true);
     console->write(QString::fromUtf8(text));
 }
 
@@ -180,4 +184,19 @@ bool gui_console_take_stop() {
 void gui_console_close() {
     delete console;
     console = nullptr;
+}
+
+void gui_message_console_write(const char* text, bool show) {
+    if (!text || !*text || !qApp) return;
+    if (!messages) messages = new ConsoleWindow("Brindlemox Console", false);
+    messages->write(QString::fromUtf8(text), show);
+}
+
+bool gui_message_console_is_open() {
+    return messages && messages->isVisible();
+}
+
+void gui_message_console_close() {
+    delete messages;
+    messages = nullptr;
 }

@@ -163,9 +163,10 @@ void set_variable(const char* name, const std::string* value) {
 APIRET APIENTRY send_command(PRXSTRING command, PUSHORT flags, PRXSTRING retstr) {
     // A script told to stop fails in the interpreter at its next command.
     if (halt_requested.load()) return 1;
+    // Every byte goes to the port, which refuses what no command may hold (a NUL).
     const std::string line(command->strptr ? command->strptr : "", command->strlength);
     std::string result;
-    int rc = rexx_port_send(script_host.c_str(), line.c_str(), &result, &script_fd, give_up);
+    int rc = rexx_port_send(script_host.c_str(), line, &result, &script_fd, give_up);
     if (rc < 0) {
         // Told to stop, the script gave up waiting: no need to say so.
         if (!halt_requested.load()) {

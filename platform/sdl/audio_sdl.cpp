@@ -4,14 +4,18 @@
 
 #include <SDL.h>
 
-#include <vector>
-
 namespace {
 enum class State { untried, open, failed };
 State state = State::untried;
 std::string failure;
 SDL_AudioDeviceID device = 0;
-std::vector<std::int16_t> buffer;
+int device_chunk = 0;
+
+// SDL's audio thread: takes what the frames queued, nothing else.
+void take_samples(void*, Uint8* stream, int len) {
+    audio_queue_take(reinterpret_cast<std::int16_t*>(stream),
+                     len / static_cast<int>(sizeof(std::int16_t)));
+}
 } // namespace
 
 bool audio_device_open(std::string& why) {
@@ -25,13 +29,14 @@ bool audio_device_open(std::string& why) {
             want.format = AUDIO_S16SYS;
             want.channels = 1;
             want.samples = 1024;
-            want.callback = nullptr; // queued output
+            want.callback = take_samples;
             device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
             if (!device) {
                 failure = SDL_GetError();
                 SDL_QuitSubSystem(SDL_INIT_AUDIO);
                 state = State::failed;
             } else {
+                device_chunk = have.samples;
                 state = State::open;
             }
         }
@@ -40,25 +45,15 @@ bool audio_device_open(std::string& why) {
         why = failure.empty() ? "no audio device" : failure;
         return false;
     }
+    audio_queue_reset(device_chunk);
     SDL_PauseAudioDevice(device, 0);
     return true;
-}
-
-void audio_device_feed() {
-    if (state != State::open) return;
-    constexpr Uint32 target = AUDIO_OUTPUT_RATE * AUDIO_SDL_QUEUE_MS / 1000;
-    const Uint32 queued = SDL_GetQueuedAudioSize(device) / sizeof(std::int16_t);
-    if (queued >= target) return;
-    const Uint32 frames = target - queued;
-    buffer.resize(frames);
-    audio_mix(buffer.data(), static_cast<int>(frames), AUDIO_OUTPUT_RATE);
-    SDL_QueueAudio(device, buffer.data(), frames * sizeof(std::int16_t));
 }
 
 void audio_device_pause() {
     if (state != State::open) return;
     SDL_PauseAudioDevice(device, 1);
-    SDL_ClearQueuedAudio(device);
+    audio_queue_reset(device_chunk);
 }
 
 void audio_device_shutdown() {

@@ -1,6 +1,8 @@
 // The running program driven from outside: through its port by a client, and
 // by a STARTUP script through the interpreter. The program runs offscreen in
 // a program home and runtime folder of the test's own.
+#include "computers/pipbug.h"
+#include "core/guest_roms.h"
 #include "platform/rexx_port.h"
 #include "tests/support/fresh_state.h"
 
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,6 +39,11 @@ class ArexxProgram : public ::testing::Test {
         setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // The machines the scripts choose find their monitor images (blank, as
+        // a missing one leaves the area), so that no requester waits for a user.
+        std::filesystem::create_directories(home.path() / "roms");
+        for (const GuestRom& rom : pipbug_roms)
+            std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
         args.insert(args.begin(), BRINDLEMOX_PROGRAM);
         std::vector<char*> argv;
         for (std::string& a : args)

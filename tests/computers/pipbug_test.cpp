@@ -11,7 +11,7 @@
 #include "core/loader.h"
 #include "core/savestate_seams.h"
 #include "display/led.h"
-#include "core/roms.h"
+#include "core/guest_roms.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/debug_state.h"
@@ -32,7 +32,7 @@ class Pipbug : public ::testing::Test {
   protected:
     void SetUp() override {
         fresh_state();
-        rom_reset_warnings();
+        guest_roms_reset_warnings();
         queuekeystrokes = 1;
         pipbug_bios = 2;
         pipbug_vdu = 2;

@@ -13,11 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +63,25 @@ TEST_F(CommandsTest, ShellEscapeHandsTheWholeRestToTheShell) {
     dbg_shell_start = [](const char* command) { started = command; };
     EXPECT_EQ(run("*echo  a   b"), "");
     EXPECT_EQ(started, "echo  a   b");
+}
+
+TEST_F(CommandsTest, AFinishedShellIsReaped) {
+    TempHome home("shell_reap");
+    const std::string file = (home.path() / "pid").string();
+    EXPECT_EQ(run(("*echo $$ > " + file).c_str()), "");
+    std::string pid;
+    for (int i = 0; i < 500 && pid.find('\n') == std::string::npos; i++) {
+        pid = test_read_file(file);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_FALSE(pid.empty());
+    const std::string proc = "/proc/" + pid.substr(0, pid.find('\n'));
+    bool gone = false;
+    for (int i = 0; i < 500 && !gone; i++) {
+        gone = access(proc.c_str(), F_OK) != 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone) << proc << " lingers";
 }
 
 TEST_F(CommandsTest, HistoryKeepsDistinctLinesNewestFirst) {

@@ -1,5 +1,10 @@
 #include "tests/support/quiet_output.h"
+#include "commands/help_links.h"
 #include "core/emu.h"
+#include "core/message.h"
+#include "core/machine.h"
+#include "core/ui_host.h"
+#include "input/keys.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -19,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -358,3 +365,73 @@ TEST_F(MainWindow, LockingTheInterfaceDisablesMenusListAndToolbars) {
     gui_speedbar_update();
     EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 1));
 }
+
+namespace {
+
+TEST_F(MainWindow, TheGuestHasTheKeyboardExceptWhileTheCommandLineIsInUse) {
+    constexpr int RAW_K = 0x27;
+    const int map = machine_table[PONG].default_memmap;
+    ASSERT_TRUE(machine_switch(PONG, map, true, true, false));
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_headless_focus(main_window), GID_DISPLAY);
+    ui_host.activate_command_line(); // the hotkey
+    gui_headless_key(main_window, RAW_K, 'k', false);
+    EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), "k");
+    ASSERT_TRUE(machine_switch(PONG, map, true, true, false)); // another game
+    gui_main_window_events();
+    gui_headless_key(main_window, RAW_K, 'k', false);
+    gui_main_window_events();
+    EXPECT_TRUE(host_key_down(RAW_K));
+    EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), "k");
+    gui_set_text(main_window, GID_COMMAND, "k");
+    for (int end : {69, 13}) { // Escape keeps the line, Return runs it
+        ui_host.activate_command_line();
+        post(event(GE_GADGET, GID_COMMAND, end));
+        EXPECT_EQ(gui_headless_focus(main_window), GID_DISPLAY) << end;
+        EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), end == 69 ? "k" : "") << end;
+        EXPECT_EQ(quiet_output_text().find(">k\n") != std::string::npos, end == 13) << end;
+    }
+}
+
+TEST_F(MainWindow, MessagesOpenTheConsoleWindowAfterATypedCommand) {
+    gui_open_main_window(0);
+    gui_messages_to_console(true);
+    con_pop_sink(); // the console itself
+    con_printf("before\n");
+    EXPECT_FALSE(gui_message_console_is_open());
+    for (int round = 0; round < 2; round++) { // opened, closed by the user, reopened
+        gui_set_text(main_window, GID_COMMAND, "CLS");
+        post(event(GE_GADGET, GID_COMMAND, 13));
+        EXPECT_TRUE(gui_message_console_is_open()) << round;
+        gui_message_console_close();
+        con_printf("later\n");
+        EXPECT_FALSE(gui_message_console_is_open());
+    }
+    gui_messages_to_console(false); // a terminal: nothing changes
+    con_printf("terminal\n");
+    quiet_output_rearm();
+    const std::string& text = gui_headless_message_console_text();
+    EXPECT_EQ(text.find("before\n>CLS\n"), 0u) << text;
+    EXPECT_NE(text.find("later\n>CLS\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("terminal"), std::string::npos) << text;
+}
+
+TEST_F(MainWindow, ClosingTheHelpViewerResumesTheEmulationItPaused) {
+    std::filesystem::create_directories(home / "help");
+    std::ofstream(home / "help" / "index.html") << "<a name=\"MAIN\"></a>";
+    gui_open_main_window(0);
+    help_show(-1);
+    EXPECT_TRUE(emu_paused);
+    gui_main_window_events();
+    EXPECT_TRUE(emu_paused); // still open
+    gui_help_close();
+    gui_main_window_events();
+    EXPECT_FALSE(emu_paused);
+    emu_pause(); // the user's own pause outlives the viewer
+    help_show(-1);
+    gui_help_close();
+    gui_main_window_events();
+    EXPECT_TRUE(emu_paused);
+}
+
+} // namespace

@@ -278,6 +278,39 @@ TEST_F(Playfield, StarsShowOnlyOnTheBlankColourAndDriftEveryOtherFrame) {
     EXPECT_EQ(px(6, 3), 2);
 }
 
+// A frame whose tiles, colours, characters and scroll are those of the last
+// takes the last tile pass: the same picture and the same playfield marks in
+// a cleared plane; a changed tile byte is drawn again.
+TEST_F(Playfield, GalaxiaUnchangedTilesKeepTheirPictureAndMarks) {
+    go(23);
+    for (u32 i = 0; i < 1024; i++)
+        zaccaria_chars[i] = static_cast<u8>(i * 37);
+    for (u32 r = 2; r < 32; r++)
+        for (u32 c = 0; c < 30; c++)
+            screen(r, c, static_cast<u8>(r * 7 + c)), coinop_colour_ram[32 * r + c] = static_cast<u8>(c);
+    coinop_scroll = -20;
+    zaccaria_draw_playfield();
+    const std::vector<u8> marks(coinop_collision_planes[0], coinop_collision_planes[0] + COINOP_PLANE_SIZE);
+    const std::vector<u8> picture_before(coinop_picture, coinop_picture + 240 * 240);
+    ASSERT_NE(std::count(marks.begin(), marks.end(), COINOP_PLANE_PLAYFIELD), 0);
+
+    std::memset(coinop_collision_planes, 0, sizeof coinop_collision_planes);
+    std::memset(coinop_picture, 3, sizeof coinop_picture);
+    coinop_star_scroll = 0;
+    zaccaria_draw_playfield();
+    EXPECT_TRUE(std::equal(marks.begin(), marks.end(), coinop_collision_planes[0]));
+    EXPECT_TRUE(std::equal(picture_before.begin(), picture_before.end(), coinop_picture));
+
+    // Tile (2, 0) is code 14, group 0, its line 0 $30: pixel (0, 0) is clear.
+    EXPECT_EQ(picture(0, 0), 7);
+    EXPECT_EQ(zaccaria_mark(0, 0) & COINOP_PLANE_PLAYFIELD, 0);
+    zaccaria_chars[8 * 14] = 0x80; // now value 2 there: colour 6
+    std::memset(coinop_collision_planes, 0, sizeof coinop_collision_planes);
+    zaccaria_draw_playfield();
+    EXPECT_EQ(picture(0, 0), 6);
+    EXPECT_NE(zaccaria_mark(0, 0) & COINOP_PLANE_PLAYFIELD, 0);
+}
+
 TEST_F(Playfield, LaserBattleTilesHaveThreePlanes) {
     go(24);
     zaccaria_chars[8 * 1] = 0x90;        // plane 0

@@ -1,6 +1,8 @@
 #include "core/guest_roms.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
+#include "core/shutdown.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
 #include "cpu/bus.h"
@@ -10,6 +12,7 @@
 #include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "machines/zaccaria.h"
+#include "platform/headless/gui_headless.h"
 #include "sound/voice_update.h"
 #include "tests/machines/coinop_roms.h"
 #include "tests/support/fresh_state.h"
@@ -20,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -400,6 +404,47 @@ TEST_F(Coinop, AutoCoinTiming) {
     guest_memory[0x14CC] = 0x90;
     coinop_auto_coin();
     EXPECT_EQ(console_hold[2], 5);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Coinop, MissingImagesMakeOneRequesterAndOptionalOnesOnlyAMessage) {
+    TempHome home("coinop");
+    app_acquired.host_gui = true;
+    go(24); // Laser Battle, nothing in the drawer
+    ASSERT_EQ(gui_headless_requesters().size(), 1u);
+    const std::string shown = gui_headless_requesters()[0];
+    for (const GuestRom& rom : zaccaria_roms[2])
+        EXPECT_NE(shown.find(std::string(rom.name) + " (" + std::to_string(rom.size) + " bytes)"),
+                  std::string::npos)
+            << shown;
+    EXPECT_NE(shown.find(home.path().string() + "/roms"), std::string::npos) << shown;
+
+    elektor_biosversion = 0;
+    write_rom(home.path(), "elektor_philips.bin", pattern(2048, 3));
+    capture_output();
+    ASSERT_TRUE(machine_switch(ELEKTOR, 5, true, true, false)); // the expanded map
+    EXPECT_EQ(gui_headless_requesters().size(), 1u);
+    EXPECT_NE(captured_output().find("optional ROM image \"elektor_expansion.bin\""),
+              std::string::npos);
+    app_acquired.host_gui = false;
+}
+
+TEST_F(Coinop, TheRomsDrawerIsMadeWithAReadmeOfEveryMachinesImages) {
+    TempHome home("coinop");
+    guest_roms_seed_drawer();
+    std::ifstream in(home.path() / "roms" / "README.txt");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (u32 m = 0; m < MACHINES; m++)
+        for (u32 i = 0; i < machine_ops(m).rom_count; i++) {
+            const char* name = machine_ops(m).roms[i].name;
+            if (name) {
+                EXPECT_NE(text.find(name), std::string::npos) << name;
+            }
+        }
+    EXPECT_NE(text.find("elektor_expansion.bin"), std::string::npos);
 }
 
 } // namespace

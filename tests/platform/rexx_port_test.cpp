@@ -8,11 +8,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -44,6 +50,7 @@ class RexxPort : public ::testing::Test {
     }
     void TearDown() override {
         rexx_port_close();
+        rexx_port_notice = nullptr;
         fresh_state();
     }
     int raw_connect() {
@@ -60,7 +67,7 @@ class RexxPort : public ::testing::Test {
         std::atomic<bool> done{false};
         int rc = -2;
         std::thread client([&] {
-            rc = rexx_port_send(name.c_str(), line.c_str(), result, nullptr, nullptr);
+            rc = rexx_port_send(name.c_str(), line, result, nullptr, nullptr);
             done = true;
         });
         serve_until(done);
@@ -88,7 +95,7 @@ TEST_F(RexxPort, NamesTakeTheFirstFreeSlotOrStandExactly) {
     EXPECT_EQ(rexx_port_socket_path(""), "");
     EXPECT_EQ(rexx_port_socket_path(std::string(200, 'x').c_str()), "");
     rexx_port_close();
-    EXPECT_EQ(access((home.path() / "BRINDLEMOX.1").c_str(), F_OK), -1); // removed
+    EXPECT_EQ(access(rexx_port_socket_path("BRINDLEMOX.1").c_str(), F_OK), -1); // removed
     ASSERT_EQ(rexx_port_open("MYPORT", true, &name), REXX_PORT_OK);
     EXPECT_EQ(name, "MYPORT");
     EXPECT_EQ(rexx_port_open("bad/name", true, &name), REXX_PORT_NO_NAME);
@@ -110,6 +117,106 @@ TEST_F(RexxPort, ATakenExactNameIsRefusedAndALeftOverOneReused) {
     ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     close(stale);
     EXPECT_EQ(rexx_port_open("TAKEN", true, &name), REXX_PORT_OK);
+}
+
+TEST_F(RexxPort, TheSocketIsPrivateUnderAnyUmask) {
+    const mode_t mask = umask(0);
+    const int opened = rexx_port_open("PRIVATE", true, &name);
+    umask(mask);
+    ASSERT_EQ(opened, REXX_PORT_OK);
+    const std::string path = rexx_port_socket_path("PRIVATE");
+    const std::string folder = path.substr(0, path.rfind('/'));
+    EXPECT_NE(folder, home.path().string());
+    struct stat st;
+    ASSERT_EQ(lstat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(st.st_uid, geteuid());
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Without a runtime folder of the user's own the program home holds it, not /tmp.
+    unsetenv("XDG_RUNTIME_DIR");
+    setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
+    EXPECT_EQ(rexx_port_socket_path("P"), home.path().string() + "/Port/P");
+}
+
+TEST_F(RexxPort, AnotherUsersConnectionIsRefused) {
+    if (geteuid() != 0) GTEST_SKIP() << "connecting as another user needs root";
+    static std::string noticed;
+    noticed.clear();
+    rexx_port_notice = [](const char* line) { noticed += line; };
+    ASSERT_EQ(rexx_port_open("GUARDED", true, &name), REXX_PORT_OK);
+    // Open the way as a careless umask would, so that only the peer check stands.
+    const std::string path = rexx_port_socket_path("GUARDED");
+    chmod(home.path().c_str(), 0755);
+    chmod(path.substr(0, path.rfind('/')).c_str(), 0755);
+    chmod(path.c_str(), 0666);
+    sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+    const pid_t child = fork();
+    if (child == 0) {
+        // 0: closed unanswered, 1: answered, 2: no connection, 3: no user change.
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) _exit(2);
+        if (write(fd, "ECHO hi\n", 8) != 8) _exit(2);
+        pollfd p = {fd, POLLIN, 0};
+        poll(&p, 1, 5000);
+        char c;
+        const ssize_t n = recv(fd, &c, 1, MSG_DONTWAIT);
+        _exit(n == 0 || (n < 0 && errno == ECONNRESET) ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    int status = -1;
+    for (int i = 0; i < 10000 && waitpid(child, &status, WNOHANG) != child; ++i) {
+        rexx_port_serve(echo_handler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(noticed, "ARexx port: refused a connection from user 65534.\n");
+    std::string result;
+    EXPECT_EQ(request("ECHO mine", &result), 0);
+    EXPECT_EQ(result, "mine");
+}
+
+TEST_F(RexxPort, AClientThatNeverReadsIsNotAnsweredPastTheCap) {
+    ASSERT_EQ(rexx_port_open("FLOOD", true, &name), REXX_PORT_OK);
+    const int fd = raw_connect();
+    ASSERT_EQ(fcntl(fd, F_SETFL, O_NONBLOCK), 0);
+    const std::string text(4000, 'r');
+    const std::string line = "ECHO " + text + "\n", reply = "0 4000\n" + text;
+    constexpr int LINES = 2000; // 8 MB of replies
+    std::size_t sent = 0;
+    auto send_more = [&] {
+        while (sent < line.size() * LINES) {
+            const std::size_t at = sent % line.size();
+            const ssize_t n = write(fd, line.data() + at, line.size() - at);
+            if (n <= 0) break;
+            sent += static_cast<std::size_t>(n);
+        }
+    };
+    for (int pass = 0; pass < 300; ++pass) {
+        send_more();
+        rexx_port_serve(echo_handler);
+    }
+    EXPECT_GT(handled, 0);
+    EXPECT_LT(handled * reply.size(), 2 * REXX_REPLY_MAX);
+    // Once it reads, every reply arrives, in order.
+    std::string got;
+    char buffer[65536];
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (got.size() < reply.size() * LINES && std::chrono::steady_clock::now() < end) {
+        send_more();
+        rexx_port_serve(echo_handler);
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+            got.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    ASSERT_EQ(got.size(), reply.size() * LINES);
+    for (std::size_t at = 0; at < got.size(); at += reply.size())
+        ASSERT_EQ(got.compare(at, reply.size(), reply), 0) << at;
 }
 
 TEST_F(RexxPort, RepliesCarryCodeAndResult) {
@@ -181,6 +288,32 @@ TEST_F(RexxPort, ScriptCommandsReachThePortWithRcAndResult) {
     ASSERT_FALSE(rexx_script_running());
     EXPECT_EQ(test_read_file(out), "0 hello 10\n");
     EXPECT_EQ(handled, 3);
+}
+
+TEST_F(RexxPort, ANulInAScriptsCommandIsRefusedAsOnTheSocket) {
+    ASSERT_EQ(rexx_port_open("NUL", true, &name), REXX_PORT_OK);
+    std::string socket_result;
+    const int socket_rc = request(std::string("ECHO a\0b", 8), &socket_result);
+    EXPECT_EQ(socket_rc, 10);
+    const std::string out = (home.path() / "out.txt").string();
+    const std::string script = (home.path() / "nul.rexx").string();
+    std::ofstream(script) << "/* nul */\n'ECHO a' || '00'x || 'b'\n"
+                          << "call lineout '" << out << "', rc c2x(result)\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "NUL"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (rexx_script_running() && std::chrono::steady_clock::now() < end) {
+        rexx_port_serve(echo_handler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(rexx_script_running());
+    std::string hex;
+    for (const unsigned char c : socket_result) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02X", c);
+        hex += two;
+    }
+    EXPECT_EQ(test_read_file(out), std::to_string(socket_rc) + " " + hex + "\n");
+    EXPECT_EQ(handled, 0);
 }
 
 TEST_F(RexxPort, AScriptToldToStopGivesUpWaiting) {

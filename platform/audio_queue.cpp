@@ -1,0 +1,107 @@
+#include "platform/audio.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace {
+// Room for a second-long frame (one frame per second) on top of the kept level.
+constexpr std::uint64_t CAPACITY = 1u << 17;
+constexpr int MAX_NUDGE = 4; // samples padded or dropped per frame to hold the level
+constexpr int EMA_SHIFT = 4; // the level is averaged over about 16 frames
+
+std::mutex lock; // the device takes samples on its own thread
+std::int16_t ring[CAPACITY];
+std::uint64_t head = 0, tail = 0; // samples taken, samples queued (ever)
+std::int16_t last = 0;            // the last sample queued: padding holds it
+int device_chunk = 1024;
+bool level_known = false;
+std::int64_t level_avg = 0; // scaled by 2^EMA_SHIFT
+
+std::uint64_t carried = 0; // the part of a sample that the frames so far owed, in 1e-6
+std::vector<std::int16_t> frame_samples;
+
+void put(const std::int16_t* s, std::uint64_t n) {
+    for (std::uint64_t i = 0; i < n; i++)
+        ring[(tail + i) % CAPACITY] = s[i];
+    tail += n;
+    if (n) last = s[n - 1];
+}
+
+void pad(std::uint64_t n) {
+    for (std::uint64_t i = 0; i < n; i++)
+        ring[(tail + i) % CAPACITY] = last;
+    tail += n;
+}
+} // namespace
+
+void audio_queue_reset(int chunk) {
+    std::lock_guard<std::mutex> hold(lock);
+    head = tail = 0;
+    last = 0;
+    device_chunk = std::max(chunk, 1);
+    level_known = false;
+    level_avg = 0;
+    carried = 0;
+}
+
+int audio_queue_level() {
+    std::lock_guard<std::mutex> hold(lock);
+    return static_cast<int>(tail - head);
+}
+
+// The kept level, on average: two device chunks and one frame, give or take a
+// chunk (where it settles depends on when the device takes); below half a
+// chunk the device is about to run dry.
+void audio_queue_frame(std::uint32_t frame_us) {
+    carried += static_cast<std::uint64_t>(AUDIO_OUTPUT_RATE) * frame_us;
+    const std::uint64_t share = carried / 1000000;
+    carried %= 1000000;
+    frame_samples.resize(share);
+    audio_mix(frame_samples.data(), static_cast<int>(share), AUDIO_OUTPUT_RATE);
+
+    std::lock_guard<std::mutex> hold(lock);
+    const std::uint64_t chunk = static_cast<std::uint64_t>(device_chunk);
+    const std::uint64_t target = 2 * chunk + share;
+    const std::uint64_t level = tail - head;
+    if (level < chunk / 2) {
+        // Starting, or the device ran dry: back to the kept level at once.
+        pad(target - level);
+        level_known = false;
+    } else if (level > target + 2 * chunk) {
+        // Frames come faster than real time (turbo): this frame is not heard.
+        return;
+    }
+    if (tail - head + share > CAPACITY) return;
+
+    const std::int64_t now = static_cast<std::int64_t>(tail - head);
+    if (!level_known) {
+        level_avg = now << EMA_SHIFT;
+        level_known = true;
+    } else {
+        level_avg += now - (level_avg >> EMA_SHIFT);
+    }
+    const std::int64_t avg = level_avg >> EMA_SHIFT;
+    const std::int64_t low = static_cast<std::int64_t>(target - chunk);
+    const std::int64_t high = static_cast<std::int64_t>(target + chunk);
+    std::uint64_t skip = 0;
+    if (avg < low) {
+        pad(MAX_NUDGE);
+        level_avg += std::int64_t{MAX_NUDGE} << EMA_SHIFT;
+    } else if (avg > high) {
+        skip = std::min<std::uint64_t>(MAX_NUDGE, share);
+        level_avg -= static_cast<std::int64_t>(skip) << EMA_SHIFT;
+    }
+    put(frame_samples.data() + skip, share - skip);
+}
+
+int audio_queue_take(std::int16_t* out, int n) {
+    if (n <= 0) return 0;
+    std::lock_guard<std::mutex> hold(lock);
+    const std::uint64_t have = std::min<std::uint64_t>(tail - head, static_cast<std::uint64_t>(n));
+    for (std::uint64_t i = 0; i < have; i++)
+        out[i] = ring[(head + i) % CAPACITY];
+    head += have;
+    std::fill(out + have, out + n, std::int16_t{0});
+    return static_cast<int>(have);
+}
