@@ -262,13 +262,13 @@ void app_main(int argc, char** argv) {
                   argc > 0 ? std::filesystem::path(argv[0]).filename().c_str() : "Brindlemox");
     int rc = cmdline_take(argc, argv);
     if (rc) app_clean_exit(rc);
-    if (!startup_batch_job()) lock_progdir();
     if (startup_batch_job()) {
         // A batch job opens no window and never waits for a user: its warnings
         // go to standard error. It writes only its own files.
         ui_host_defaults();
         app_acquired.settings_read = false;
     } else {
+        lock_progdir();
         // 6-14: the display connection (the one "library" a session needs).
         if (!gui_host_init(argc, argv)) {
             con_printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");
