@@ -20,6 +20,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "core/startup.h"
+#include "core/ui_host.h"
 #include "debugger/commands.h"
 #include "gui/clipboard.h"
 #include "gui/hiscore_window.h"
@@ -349,7 +350,16 @@ void cmd_viewhighscores(ArexxCall&) {
     gui_high_scores_window();
 }
 
+// The REQUEST commands ask the user on purpose: their requesters are shown
+// even though a command of the port is running.
+struct AskingTheUser {
+    const bool was = ui_unattended;
+    AskingTheUser() { ui_unattended = false; }
+    ~AskingTheUser() { ui_unattended = was; }
+};
+
 void cmd_requestfile(ArexxCall& call) {
+    const AskingTheUser asking;
     const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: File Requester";
     const std::string pattern = arg_given(call, 3) ? arg_text(call, 3) : "~(#?.info)";
     const std::string drawer = arg_given(call, 1) ? arg_text(call, 1) : games_path;
@@ -364,10 +374,12 @@ void cmd_requestfile(ArexxCall& call) {
         reply(call, 5, "REQUESTFILE: cancelled\n");
 }
 void cmd_requestnotify(ArexxCall& call) {
+    const AskingTheUser asking;
     const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: Message";
     gui_requester(title.c_str(), arg_text(call, 1).c_str(), "OK", 1);
 }
 void cmd_requestresponse(ArexxCall& call) {
+    const AskingTheUser asking;
     const std::string title = arg_given(call, 0) ? arg_text(call, 0) : "Brindlemox: Verification";
     // The question kind is not one of the requester's images: information.
     if (gui_requester(title.c_str(), arg_text(call, 1).c_str(), "OK|Cancel", 1) != 1) call.rc = 5;

@@ -34,6 +34,7 @@
 #include "display/frame.h"
 #include "display/host.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <strings.h>
@@ -518,9 +519,25 @@ struct PendingBuffer {
 
 enum Fetch { FETCH_OK, FETCH_MISSING, FETCH_REFUSED, FETCH_REPORTED };
 
+// Why a file that could not be opened as a regular file was refused.
+const char* open_refusal(int error) {
+    switch (error) {
+    case EISDIR:
+        return "a directory";
+    case EINVAL:
+        return "not a regular file";
+    case EACCES:
+    case EPERM:
+        return "not readable";
+    default:
+        return "not found";
+    }
+}
+
 // Reads the file named in file_name_buffer (or its first loadable ZIP member)
 // into the file buffer, refusing by the kind's size before reading anything.
-Fetch fetch_file(int quiet) {
+// `why` is set to the reason of a refusal, in the words of "Can't load".
+Fetch fetch_file(int quiet, const char** why) {
     PendingBuffer pending;
     if (zip_is_archive(file_name_buffer)) {
         ZipMember member;
@@ -529,7 +546,10 @@ Fetch fetch_file(int quiet) {
                                              pending.limit = load_kind_max_size(kind);
                                              return pending.place(size);
                                          });
-        if (!ok) return member.too_large ? FETCH_REFUSED : FETCH_REPORTED;
+        if (!ok) {
+            *why = member.refusal;
+            return member.refusal ? FETCH_REFUSED : FETCH_REPORTED;
+        }
         pending.adopt();
         zip_member_kind = member.kind;
         return FETCH_OK;
@@ -541,17 +561,26 @@ Fetch fetch_file(int quiet) {
         // The loader needs none of its bytes; the file must still be one.
         unsigned long long size = 0;
         const int fd = path_open_regular(host, &size);
-        if (fd < 0) return FETCH_MISSING;
+        if (fd < 0) {
+            *why = open_refusal(errno);
+            return FETCH_MISSING;
+        }
         ::close(fd);
+        *why = size == 0 ? "empty" : "too large";
         if (size == 0 || size > LOAD_MAX_SIZE) return FETCH_REFUSED;
         filebuf_free();
         filebuf_length = 0;
         zip_member_kind = -1;
         return FETCH_OK;
     }
+    errno = 0;
     const int read = file_read_regular(host, pending.limit,
                                        [&pending](std::size_t n) { return pending.place(n); });
-    if (read == READ_UNAVAILABLE) return FETCH_MISSING;
+    if (read == READ_UNAVAILABLE) {
+        *why = open_refusal(errno);
+        return FETCH_MISSING;
+    }
+    *why = read == READ_TOO_LARGE ? "too large" : read == READ_FAILED ? "read error" : "empty";
     if (read != READ_OK || pending.size == 0) return FETCH_REFUSED;
     pending.adopt();
     zip_member_kind = -1;
@@ -566,10 +595,11 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
         if (std::strlen(path) >= FILE_NAME_SIZE) return LOAD_FAILED;
         std::memmove(file_name_buffer, path, std::strlen(path) + 1);
     }
-    const Fetch fetched = fetch_file(quiet);
+    const char* why = nullptr;
+    const Fetch fetched = fetch_file(quiet, &why);
     if (fetched != FETCH_OK) {
         if (!quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
-            con_printf("%s \"%s\"!\n\n", cat_str(428, "Can't load"), file_name_buffer);
+            con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), file_name_buffer, why);
         return LOAD_FAILED;
     }
     const u32 old_region = emu_region;

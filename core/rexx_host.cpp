@@ -88,9 +88,14 @@ void rexx_close_port() {
 
 bool rexx_quit_requested = false;
 
+// Nobody sits at the screen for a command of the port: it never waits on a dialog.
+static int run_unattended(const char* line, std::string* result) {
+    return ui_unattended_run(rexx_command, line, result);
+}
+
 void rexx_serve_port() {
     serve_console();
-    rexx_port_serve(rexx_command);
+    rexx_port_serve(run_unattended);
     if (rexx_quit_requested) {
         rexx_quit_requested = false;
         app_clean_exit(0);

@@ -1,5 +1,7 @@
 #include "core/ui_host.h"
 
+#include "core/message.h"
+
 #include <cstdio>
 
 static bool none_open() {
@@ -37,17 +39,40 @@ void ui_host_defaults() {
     ui_host = batch_host;
 }
 
-void ui_host_enter_batch() {
-    ui_host.warning = batch_host.warning;
-    ui_host.beep = batch_host.beep;
-    ui_host.file_request = batch_host.file_request;
-    ui_host.choose_load_address = batch_host.choose_load_address;
-}
-
 void ui_warning(const char* text) {
     ui_host.warning(text);
 }
 
 void ui_beep() {
     ui_host.beep();
+}
+
+bool ui_unattended = false;
+static std::string reported; // what the running command's requesters said
+
+bool ui_unattended_report(const char* text, const char* answer) {
+    if (!ui_unattended) return false;
+    std::string said = text ? text : "";
+    if (said.empty() || said.back() != '\n') said += '\n';
+    if (answer)
+        said += "Answered \"" + std::string(answer) +
+                "\" without asking: a script command is running.\n";
+    con_printf("%s", said.c_str());
+    reported += said;
+    return true;
+}
+
+int ui_unattended_run(int (*command)(const char* line, std::string* result), const char* line,
+                      std::string* result) {
+    reported.clear();
+    const bool was = ui_unattended;
+    ui_unattended = true;
+    int rc = command(line, result);
+    ui_unattended = was;
+    if (!reported.empty()) {
+        if (result->find(reported) == std::string::npos) *result = reported + *result;
+        if (rc < 5) rc = 5;
+        reported.clear();
+    }
+    return rc;
 }

@@ -9,6 +9,8 @@
 // as if cancelled, so a batch job never waits for a user.
 #pragma once
 
+#include <string>
+
 struct UiHost {
     // Questions.
     bool (*main_window_open)();
@@ -46,10 +48,22 @@ extern UiHost ui_host;
 // The batch-safe defaults for everything (what the tests' fresh state starts
 // from before the interface installs itself).
 void ui_host_defaults();
-// A batch job starts: warnings go to standard error, requesters and prompts
-// are answered as cancelled, no beep; the window functions stay.
-void ui_host_enter_batch();
 
 // Shorthands for the calls through ui_host.
 void ui_warning(const char* text);
 void ui_beep();
+
+// While a command of the scripting port runs, nobody is asked: the warnings
+// and requesters the program raises on its own are not shown. Their text goes
+// to the message channel and into the command's reply; a question takes its
+// default answer and says so. Requesters a command shows on purpose lift it.
+extern bool ui_unattended;
+// Called by the requester road before it shows anything: false while someone
+// may be asked; else reports `text` (and `answer`, the default answer of a
+// question, or nullptr) and returns true.
+bool ui_unattended_report(const char* text, const char* answer);
+// Runs one command of the port unattended. What was reported meanwhile leads
+// its result (unless the result already holds it) and raises its return
+// code to at least 5.
+int ui_unattended_run(int (*command)(const char* line, std::string* result), const char* line,
+                      std::string* result);

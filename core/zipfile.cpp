@@ -79,10 +79,11 @@ int member_kind(const char* name, bool games_only) {
 // inflate to just those bytes, and their CRC must be `crc`. A directory entry
 // that understates the size therefore fails even when its CRC was taken over
 // the shortened data.
-bool read_member(unzFile zip, int method, u8* to, std::size_t size, uLong crc) {
-    if (method != 0 && method != Z_DEFLATED) return false;
+enum MemberRead { MEMBER_WHOLE, MEMBER_CORRUPT, MEMBER_BAD_CRC };
+MemberRead read_member(unzFile zip, int method, u8* to, std::size_t size, uLong crc) {
+    if (method != 0 && method != Z_DEFLATED) return MEMBER_CORRUPT;
     z_stream z{};
-    if (method == Z_DEFLATED && inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+    if (method == Z_DEFLATED && inflateInit2(&z, -MAX_WBITS) != Z_OK) return MEMBER_CORRUPT;
     u8 chunk[16384];
     u8 spill;
     std::size_t got = 0;
@@ -124,7 +125,8 @@ bool read_member(unzFile zip, int method, u8* to, std::size_t size, uLong crc) {
         }
     }
     if (method == Z_DEFLATED) inflateEnd(&z);
-    return ok && ended && got == size && ::crc32(0L, to, static_cast<uInt>(size)) == crc;
+    if (!ok || !ended || got != size) return MEMBER_CORRUPT;
+    return ::crc32(0L, to, static_cast<uInt>(size)) == crc ? MEMBER_WHOLE : MEMBER_BAD_CRC;
 }
 
 } // namespace
@@ -182,7 +184,6 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
         const std::size_t size = static_cast<std::size_t>(info.uncompressed_size);
         if (place) {
             to = place(kind, size);
-            member.too_large = !to && size != 0;
         } else {
             member.data.resize(size);
             to = member.data.data();
@@ -190,7 +191,7 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
     }
     if (!to && info.uncompressed_size != 0) {
         unzClose(zip);
-        if (!member.too_large) warn_corrupt(quiet);
+        member.refusal = "too large";
         return 0;
     }
     int method = 0, level = 0;
@@ -200,11 +201,12 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
         return 0;
     }
     const std::size_t size = static_cast<std::size_t>(info.uncompressed_size);
-    const bool whole = read_member(zip, method, to, size, info.crc);
+    const MemberRead read = read_member(zip, method, to, size, info.crc);
     const int closed = unzCloseCurrentFile(zip);
     unzClose(zip);
-    if (!whole || closed != UNZ_OK) {
+    if (read != MEMBER_WHOLE || closed != UNZ_OK) {
         member.data.clear();
+        if (read == MEMBER_BAD_CRC) member.refusal = "bad checksum";
         warn_corrupt(quiet);
         return 0;
     }

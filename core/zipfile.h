@@ -16,7 +16,10 @@ struct ZipMember {
     std::string name;       // the member's name in the archive
     int kind = -1;          // file kind by the suffix that selected it
     std::vector<u8> data;   // its uncompressed bytes (unless a place was given)
-    bool too_large = false; // refused by its size before anything was read
+    // Why the member was refused, as the loader's "Can't load" line says it:
+    // "too large" (by its size, before anything was read; no warning is
+    // shown) or "bad checksum"; nullptr for other failures.
+    const char* refusal = nullptr;
 };
 
 // Where a member of `kind` and `size` bytes is to be inflated; nullptr refuses
@@ -30,7 +33,8 @@ bool zip_is_archive(const char* path);
 // BIN, ROM or TVC, or, unless `games_only`, AOF, COS, COR or EOF. Members
 // without a "." are passed over. 1 with the member filled in, 0 on failure
 // (a warning is shown unless `quiet`, but not for a member refused by its
-// size: `too_large` is then set). With `place`, the bytes go where it says
-// instead of into `data`; without it, members over ZIP_MEMBER_MAX are refused.
+// size; `refusal` names that case and a bad checksum). With `place`, the bytes
+// go where it says instead of into `data`; members over ZIP_MEMBER_MAX are
+// refused by their size either way.
 int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member,
                       const ZipPlace& place = {});

@@ -3,6 +3,7 @@
 #include "core/loader.h"
 #include "core/mainloop.h"
 #include "core/shutdown.h"
+#include "core/ui_host.h"
 #include "gui/requesters.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -50,6 +51,7 @@ int gui_choose_load_address() {
     if (prompt_window || !app_acquired.host_gui) return 0; // no display: as if cancelled
     GuiWindowDesc d;
     d.title = cat_str(1232, "Choose Load Address");
+    if (ui_unattended_report(d.title.c_str(), "Cancel")) return 0;
     d.root.kind = GK_VGROUP;
     d.root.gid = GID_PROMPT_GROUP;
     GuiNode field;

@@ -4,6 +4,7 @@
 #include "core/message.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "core/ui_host.h"
 #include "gui/main_window.h"
 #include "input/keys.h"
 #include "platform/catalog.h"
@@ -32,9 +33,12 @@ void gui_modal_end() {
     gui_focus_guest();
 }
 
-// The requester itself, always asked: the sound is off and the title marked
+// The requester itself, asked unless a command of the scripting port runs
+// (then the last button answers): the sound is off and the title marked
 // while it is open; afterwards the frame timing starts afresh.
 static int ask(const char* title, const char* body, const char* buttons, int image_kind) {
+    const char* bar = std::strrchr(buttons, '|');
+    if (ui_unattended_report(body, bar ? bar + 1 : nullptr)) return 0;
     snd_close(0);
     gui_modal_active = 1;
     gui_update_main_title();
@@ -86,6 +90,7 @@ bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* 
 int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
                      const char* file, char* path) {
     constexpr std::size_t PATH_SIZE = 513;
+    if (ui_unattended_report(title, "Cancel")) return 1;
     snd_close(0);
     std::string chosen_drawer, chosen_file;
     const int answer = gui_host_file_request(

@@ -60,6 +60,14 @@ void set_status(u32 offset, u8 bits) {
     }
 }
 
+// Whether a status register and its three copies all hold `bits`.
+bool holds_status(u32 offset, u8 bits) {
+    u8 all = 0xFF;
+    for (u32 copy = 0; copy < 4; copy++)
+        all &= guest_memory[(pvi_base + offset + 0x10 * copy) & ADDR_MASK];
+    return (all & bits) == bits;
+}
+
 // The slot this frame's objects are recorded in.
 u32 history_current;
 
@@ -145,6 +153,16 @@ constexpr CollisionBits COLLISION_BITS = [] {
     return t;
 }();
 
+// By bits 3-7 of a cell (cell >> 3): the SPRITECOLLIDE bits it sets, and
+// above them the BGCOLLIDE bits where the grid is there too.
+constexpr auto CELL_COLLISIONS = [] {
+    std::array<u16, 32> t{};
+    for (u32 c = 0; c < 32; c++)
+        t[c] = static_cast<u16>(COLLISION_BITS.pairs[c >> 1] |
+                                (c & 1 ? COLLISION_BITS.grid[c >> 1] << 8 : 0));
+    return t;
+}();
+
 u64 load8(const u8* p) {
     u64 v;
     std::memcpy(&v, p, 8);
@@ -171,6 +189,20 @@ constexpr auto EXPAND = [] {
     return t;
 }();
 
+// SPREAD[k][b]: the bits of b each repeated 1 << k times, the leftmost bit
+// of b in the top bits.
+constexpr auto SPREAD = [] {
+    std::array<std::array<u64, 256>, 4> t{};
+    for (u32 k = 0; k < 4; k++)
+        for (u32 b = 0; b < 256; b++) {
+            const u32 scale = 1u << k;
+            const u64 run = (1ull << scale) - 1;
+            for (i32 i = 7; i >= 0; i--)
+                t[k][b] = (t[k][b] << scale) | ((b >> i) & 1 ? run : 0);
+        }
+    return t;
+}();
+
 // What the objects put on the current line. The objects take their row,
 // position and colour when they step at clock 12 and keep them for the rest
 // of the line, so the line's object pixels are worked out once, on the first
@@ -188,6 +220,9 @@ ObjectLayer object_layer;
 // for another count or for another line.
 u32 objects_changed = 1, layer_built_for;
 i32 layer_line;
+// Counts the changes to what a line's cells are drawn from (the object layer
+// and the grid): lines drawn between two changes have the same cells.
+u32 cells_generation = 1;
 
 // What the layer was last built from: per object its position, row, colour
 // and scale (0 for one that shows nothing), and the artefact pattern's row.
@@ -218,6 +253,7 @@ void build_object_layer(i32 y) {
         return;
     std::memcpy(layer_shapes, shapes, sizeof shapes);
     layer_artefact_row = artefact_row;
+    cells_generation++;
     if (l.to > l.from) std::memset(l.marks + l.from, 0, static_cast<std::size_t>(l.to - l.from));
     l.from = PVI_WIDTH;
     l.to = 0;
@@ -237,10 +273,7 @@ void build_object_layer(i32 y) {
         } else {
             // The row's pixels, each bit repeated `scale` times, the leftmost
             // in the top bit; then written eight at a time.
-            u64 pixels = 0;
-            const u64 run = (1ull << scale) - 1;
-            for (i32 b = 7; b >= 0; b--)
-                pixels = (pixels << scale) | ((o.row_bits >> b) & 1 ? run : 0);
+            const u64 pixels = SPREAD[std::countr_zero(static_cast<u32>(scale))][o.row_bits];
             for (i32 c = 0; c < scale; c++) {
                 const u32 byte = static_cast<u32>(pixels >> (8 * (scale - 1 - c))) & 0xFF;
                 if (!byte) continue;
@@ -596,6 +629,68 @@ u8* line_cells(i32 y) {
     return spare_row;
 }
 
+// The background and the grid across a whole line, and what they were drawn
+// from: lines that repeat them (most lines of a band) copy them.
+struct BaseKey {
+    u8 background, grid_colour, width;
+    u16 lit, corners;
+    bool operator==(const BaseKey&) const = default;
+};
+struct BaseRow {
+    BaseKey key;
+    bool valid;
+    u8 colours[PVI_WIDTH];
+    u8 cells[PVI_WIDTH]; // 8 under a bar
+};
+BaseRow base_row;
+u32 drawn_grid_cells; // the bars and width of the grid cells last drawn, 0 none
+
+// What the grid and background of line y are drawn from. Sixteen columns of
+// eight pixels from x 32 take their bar bytes from the line's band and the
+// bar width from its line group; a line without a bar or corner has width 0.
+BaseKey base_key(i32 y) {
+    BaseKey k{static_cast<u8>(pvi_background_colour), 0, 0, 0, 0};
+    if (!(pvi_line_background & 8) || y < 20 || y > 219) return k;
+    const i32 band = (y - 20) / 20;
+    const bool thin = (y - 20) % 20 < 2;
+    const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
+    const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
+    u32 corners = 0;
+    if (*pvi_host.drawcorners && thin) {
+        const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
+        corners = static_cast<u32>(reg(same)) << 8 | reg(same + 1);
+        if (band > 0) corners |= static_cast<u32>(reg(same - 4)) << 8 | reg(same - 3);
+        corners &= ~lit;
+    }
+    if (!(lit | corners)) return k;
+    const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
+    k.width = static_cast<u8>((widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6]);
+    k.grid_colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
+    k.lit = static_cast<u16>(lit);
+    k.corners = static_cast<u16>(corners);
+    return k;
+}
+
+void build_base_row(const BaseKey& k) {
+    BaseRow& r = base_row;
+    r.key = k;
+    r.valid = true;
+    fill_background(r.colours, 0, PVI_WIDTH, k.background);
+    std::memset(r.cells, 0, sizeof r.cells);
+    for (u32 columns = k.lit | k.corners; columns;) {
+        const i32 c = std::countl_zero(static_cast<u16>(columns));
+        const u32 bit = 0x8000u >> c;
+        columns &= ~bit;
+        const i32 bx = 32 + 8 * c;
+        if (k.lit & bit) {
+            std::memset(r.colours + bx, k.grid_colour, k.width);
+            std::memset(r.cells + bx, 8, k.width);
+        } else {
+            r.colours[bx] = k.grid_colour;
+        }
+    }
+}
+
 // Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
 // with the registers as they are now; no status is written.
 void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
@@ -604,52 +699,27 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    fill_background(colours, x0, x1, static_cast<u8>(pvi_background_colour));
-
-    // Grid: sixteen columns of eight pixels from x 32, their bar bytes and
-    // the bar width of this line.
-    if ((pvi_line_background & 8) && y >= 20 && y <= 219 && x0 <= 159 && x1 > 32) {
-        const i32 band = (y - 20) / 20;
-        const bool thin = (y - 20) % 20 < 2;
-        const u32 bars = 0x80 + 4 * static_cast<u32>(band) + (thin ? 0 : 2);
-        const u32 lit = static_cast<u32>(reg(bars)) << 8 | reg(bars + 1);
-        u32 corners = 0;
-        if (*pvi_host.drawcorners && thin) {
-            const u32 same = 0x80 + 4 * static_cast<u32>(band) + 2;
-            corners = static_cast<u32>(reg(same)) << 8 | reg(same + 1);
-            if (band > 0) corners |= static_cast<u32>(reg(same - 4)) << 8 | reg(same - 3);
-            corners &= ~lit;
-        }
-        if (lit | corners) {
-            const u8 widths = reg(0xA8 + static_cast<u32>(band / 2));
-            const i32 width = (widths >> line_group(y)) & 1 ? 8 : BAR_WIDTH[widths >> 6];
-            const u8 colour = static_cast<u8>(pvi_grid_colour(pvi_line_background));
-            const i32 from = x0 > 32 ? x0 : 32, to = x1 < 160 ? x1 : 160;
-            // Only the columns with a bar or a corner, left to right.
-            const i32 first = (from - 32) >> 3, end = (to - 1 - 32) >> 3;
-            u32 columns = (lit | corners) & (0xFFFFu >> first) & (0xFFFFu << (15 - end));
-            while (columns) {
-                const i32 c = std::countl_zero(static_cast<u16>(columns));
-                const u32 bit = 0x8000u >> c;
-                columns &= ~bit;
-                const i32 bx = 32 + 8 * c;
-                if (lit & bit) {
-                    const i32 a = bx > from ? bx : from;
-                    const i32 b = bx + width < to ? bx + width : to;
-                    if (b - a == 8) {
-                        store8(cells + a, load8(cells + a) | 0x0808080808080808ull);
-                        store8(colours + a, 0x0101010101010101ull * colour);
-                    } else {
-                        for (i32 x = a; x < b; x++) {
-                            cells[x] |= 8;
-                            colours[x] = colour;
-                        }
-                    }
-                } else if ((corners & bit) && bx >= from) {
-                    colours[bx] = colour;
-                }
-            }
-        }
+    const BaseKey key = base_key(y);
+    if (!key.width) {
+        fill_background(colours, x0, x1, key.background);
+    } else {
+        if (!base_row.valid || !(key == base_row.key)) build_base_row(key);
+        std::memcpy(colours + x0, base_row.colours + x0, static_cast<std::size_t>(x1 - x0));
+    }
+    // The grid's cells change with its bars and their width alone.
+    const u32 grid_cells = key.lit ? key.lit | static_cast<u32>(key.width) << 16 : 0;
+    if (grid_cells != drawn_grid_cells) {
+        drawn_grid_cells = grid_cells;
+        cells_generation++;
+    }
+    if (key.lit) {
+        // Grid cells: only the bars' columns hold any.
+        i32 x = x0 > 32 ? x0 : 32;
+        const i32 to = x1 < 160 ? x1 : 160;
+        for (; x + 8 <= to; x += 8)
+            store8(cells + x, load8(cells + x) | load8(base_row.cells + x));
+        for (; x < to; x++)
+            cells[x] |= base_row.cells[x];
     }
 
     // Score digits.
@@ -691,8 +761,6 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
     }
 }
 
-// The collisions of pictures x0..x1 - 1 (already drawn), pixel by pixel as
-// the beam meets them, each status write at its own beam position.
 // Whether anything sees the status registers' single writes: the access
 // map, or a watch on one of them or their copies.
 bool status_writes_seen() {
@@ -704,56 +772,13 @@ bool status_writes_seen() {
     return (attributes & MEM_WATCH) != 0;
 }
 
+// The collisions of pictures x0..x1 - 1 (already drawn), pixel by pixel as
+// the beam meets them, each status write at its own beam position.
 void collide(i32 x0, i32 x1, const u8* cells) {
     if (!*pvi_host.collisions) return;
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
     if (from >= to) return;
-    if (!status_writes_seen()) {
-        // Only the registers' values after the run count, so the run is
-        // looked at eight cells at a time: both[k] has bit p set where some
-        // cell holds bits p and p + k (an object or the grid, bit 3, and an
-        // object k places above it).
-        u64 both1 = 0, both2 = 0, both3 = 0, both4 = 0;
-        const auto look = [&](u64 eight) {
-            if (!(eight & 0xF0F0F0F0F0F0F0F0ull)) return;
-            both1 |= eight & (eight >> 1);
-            both2 |= eight & (eight >> 2);
-            both3 |= eight & (eight >> 3);
-            both4 |= eight & (eight >> 4);
-        };
-        i32 x = from;
-        for (; x + 8 <= to; x += 8)
-            look(load8(cells + x));
-        if (x < to) {
-            // The last few cells: the top bytes of the word that ends with them.
-            u64 rest = 0;
-            if (to >= 8)
-                rest = load8(cells + to - 8) >> (8 * (8 - (to - x)));
-            else
-                for (i32 i = to - 1; i >= x; i--)
-                    rest = rest << 8 | cells[i];
-            look(rest);
-        }
-        if (!(both1 | both2 | both3 | both4)) return;
-        const auto fold = [](u64 v) {
-            v |= v >> 32;
-            v |= v >> 16;
-            v |= v >> 8;
-            return static_cast<u8>(v);
-        };
-        const u8 both[5] = {0, fold(both1), fold(both2), fold(both3), fold(both4)};
-        u8 pairs = 0, grid = 0;
-        for (const auto& p : PAIRS) {
-            const int low = std::countr_zero(p.mask), high = 7 - std::countl_zero(p.mask);
-            if ((both[high - low] >> low) & 1) pairs |= p.bit;
-        }
-        for (u32 n = 0; n < 4; n++)
-            if ((both[n + 1] >> 3) & 1) grid |= static_cast<u8>(0x80u >> n);
-        if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
-        if (grid) set_status(PVI_BGCOLLIDE, grid);
-        return;
-    }
     for (i32 x = from; x < to; x++) {
         // Eight cells at a time while none holds an object.
         while (x + 8 <= to) {
@@ -770,6 +795,60 @@ void collide(i32 x0, i32 x1, const u8* cells) {
         if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
         if (cell & 8) set_status(PVI_BGCOLLIDE, COLLISION_BITS.grid[cell >> 4]);
     }
+}
+
+// The collisions of the line drawn ahead, gathered once per drawing: runs of
+// cells that set the same status bits, left to right. A run of beam clocks
+// between two instructions sets the bits of the runs it meets, as looking at
+// its cells one by one would.
+struct CollisionRun {
+    u8 from, to; // cells [from, to)
+    u8 pairs, grid;
+};
+CollisionRun collision_runs[PVI_WIDTH];
+i32 collision_run_count;
+i32 collision_next;        // the first run that the next beam run can meet
+i32 collisions_stale_from; // cells from here on were drawn since they were gathered
+// The cells generation of a whole line the runs were gathered from, 0 none:
+// a line drawn from the same cells has the same runs.
+u32 runs_generation;
+bool line_redrawn; // the line drawn ahead has been drawn again from some cell
+
+// The runs from cell `from` of the line drawn ahead: those gathered earlier
+// end there, the cells from there on are looked at again.
+void gather_collisions(const u8* cells, i32 from) {
+    i32 n = collision_run_count;
+    while (n > 0 && collision_runs[n - 1].from >= from)
+        n--;
+    if (n > 0 && collision_runs[n - 1].to > from) collision_runs[n - 1].to = static_cast<u8>(from);
+    if (collision_next > n) collision_next = n;
+    const ObjectLayer& l = object_layer;
+    const i32 to = l.to;
+    i32 x = from > l.from ? from : l.from;
+    while (x < to) {
+        // Eight cells at a time, passed over while no cell holds two of the
+        // grid and the objects: h is bits 3-7 of each cell, and h & (h - 1)
+        // keeps a bit in each byte that has two or more.
+        const i32 end = x + 8 <= to ? x + 8 : to;
+        if (end - x == 8) {
+            const u64 h = (load8(cells + x) & 0xF8F8F8F8F8F8F8F8ull) >> 3;
+            if (!(h & ((h | 0x8080808080808080ull) - 0x0101010101010101ull))) {
+                x = end;
+                continue;
+            }
+        }
+        for (; x < end; x++) {
+            const u16 bits = CELL_COLLISIONS[cells[x] >> 3];
+            if (!bits) continue;
+            const u8 pairs = static_cast<u8>(bits), grid = static_cast<u8>(bits >> 8);
+            CollisionRun* last = n > 0 ? &collision_runs[n - 1] : nullptr;
+            if (last && last->to == x && last->pairs == pairs && last->grid == grid)
+                last->to++;
+            else
+                collision_runs[n++] = {static_cast<u8>(x), static_cast<u8>(x + 1), pairs, grid};
+        }
+    }
+    collision_run_count = n;
 }
 
 // The register bytes that the current line's picture reads besides the
@@ -844,15 +923,58 @@ void pvi_draw_ahead(i32 first, u8* colours) {
     }
     if (line_page) drawn_with = line_inputs();
     draw(x0, PVI_WIDTH, colours, ahead_cells);
+    if (first == 49) {
+        line_redrawn = false;
+        collision_next = 0;
+        if (runs_generation != cells_generation) {
+            collision_run_count = 0;
+            collisions_stale_from = 0;
+            runs_generation = 0;
+        }
+    } else {
+        line_redrawn = true;
+        runs_generation = 0;
+        if (collisions_stale_from > x0) collisions_stale_from = x0;
+    }
 }
 
 bool pvi_drawn_ahead_stands() {
     return line_page && line_inputs() == drawn_with;
 }
 
+namespace {
+
+// The collisions of cells [x0, x1) of the line drawn ahead, which meet the objects.
+[[gnu::noinline]] void collide_ahead(i32 x0, i32 x1) {
+    if (status_writes_seen()) {
+        collide(x0, x1, ahead_cells);
+        return;
+    }
+    if (collisions_stale_from < PVI_WIDTH) {
+        gather_collisions(ahead_cells, collisions_stale_from);
+        collisions_stale_from = PVI_WIDTH;
+        if (!line_redrawn) runs_generation = cells_generation;
+    }
+    u8 pairs = 0, grid = 0;
+    i32 k = collision_next;
+    while (k < collision_run_count && collision_runs[k].to <= x0)
+        k++;
+    collision_next = k;
+    for (; k < collision_run_count && collision_runs[k].from < x1; k++) {
+        pairs |= collision_runs[k].pairs;
+        grid |= collision_runs[k].grid;
+    }
+    // Bits that every copy holds already change nothing.
+    if (pairs && !holds_status(PVI_SPRITECOLLIDE, pairs)) set_status(PVI_SPRITECOLLIDE, pairs);
+    if (grid && !holds_status(PVI_BGCOLLIDE, grid)) set_status(PVI_BGCOLLIDE, grid);
+}
+
+} // namespace
+
 void pvi_collide_run(i32 first, i32 last) {
-    if (last - 49 >= object_layer.from && first - 49 < object_layer.to && *pvi_host.collisions)
-        collide(first - 49, last - 49 + 1, ahead_cells);
+    const i32 x0 = first - 49, x1 = last - 49 + 1;
+    if (x1 > object_layer.from && x0 < object_layer.to && *pvi_host.collisions)
+        collide_ahead(x0, x1);
     *pvi_host.clock = last;
 }
 

@@ -121,6 +121,29 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
     EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
 }
 
+// Nobody is asked while a script's command runs: the missing ROM's warning
+// and the file requester of OPEN answer at once, in the reply and its code.
+TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
+    const std::string out = (home.path() / "answers.txt").string();
+    std::ofstream(home.path() / "ask.rexx")
+        << "/* no dialog */\n"
+        << "'SETMACHINE ELEKTOR'; call lineout '" << out << "', rc result\n"
+        << "'OPEN'; call lineout '" << out << "', rc result\n"
+        << "call lineout '" << out << "'\n"
+        << "'QUIT'\n";
+    ASSERT_TRUE(start({"STARTUP", "ask.rexx"}));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    const std::string answers = test_read_file(out);
+    EXPECT_EQ(answers.find("5 These ROM images are missing from the drawer"), 0u) << answers;
+    EXPECT_NE(answers.find("elektor"), std::string::npos) << answers;
+    EXPECT_NE(answers.find("\n5 Open Game/State/Recording/Tape/Disk\nAnswered \"Cancel\" without "
+                           "asking: a script command is running.\n"),
+              std::string::npos)
+        << answers;
+}
+
 // A script caught in a loop that sends no commands does not hold the program:
 // QUIT from another client and a kill both end it through the exit path.
 TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {

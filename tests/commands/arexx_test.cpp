@@ -8,6 +8,7 @@
 #include "core/rexx_host.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
+#include "core/ui_host.h"
 #include "core/mainloop.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
@@ -197,15 +198,21 @@ TEST_F(Arexx, GuardsRefuseAndChangeNothing) {
     EXPECT_EQ(result, "ACTIVATE/SHOW: command is only available while iconified\n");
 }
 
+// Asking the user is what these commands are for: they ask even from the port,
+// where nobody else is asked.
 TEST_F(Arexx, RequestersAnswerWithinTheReturnCodes) {
     app_acquired.host_gui = true; // requesters are shown (the headless layer answers them)
+    const auto from_port = [this](const char* line) {
+        return ui_unattended_run(arexx_execute, line, &result);
+    };
     gui_headless_answer_requesters({1, 0});
-    EXPECT_EQ(run("REQUESTRESPONSE PROMPT \"Go on?\""), 0);
-    EXPECT_EQ(run("REQUESTRESPONSE TITLE=Q PROMPT=\"Go on?\""), 5);
+    EXPECT_EQ(from_port("REQUESTRESPONSE PROMPT \"Go on?\""), 0);
+    EXPECT_EQ(from_port("REQUESTRESPONSE TITLE=Q PROMPT=\"Go on?\""), 5);
     ASSERT_EQ(gui_headless_requesters().size(), 2u);
     EXPECT_EQ(gui_headless_requesters()[1], "Q|Go on?|OK|Cancel");
-    EXPECT_EQ(run("REQUESTFILE"), 5); // cancelled
+    EXPECT_EQ(from_port("REQUESTFILE"), 5); // cancelled
     EXPECT_EQ(result, "REQUESTFILE: cancelled\n");
+    EXPECT_EQ(gui_headless_file_requests().size(), 1u);
 }
 
 TEST_F(Arexx, HelpWritesItsListWhole) {

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <vector>
 
@@ -146,7 +147,7 @@ TEST_F(Loader, BinOfAtMost32KB) {
     EXPECT_EQ(guest_memory[32767], pattern(32768, 3)[32767]);
     switch_to(INSTRUCTOR, 15);
     const std::string over = put("over.bin", pattern(32769, 3));
-    expect_refused(over, "Can't load \"" + over + "\"!\n\n", INSTRUCTOR, 15);
+    expect_refused(over, "Can't load \"" + over + "\" (too large)!\n\n", INSTRUCTOR, 15);
 }
 
 TEST_F(Loader, TvcProgramsRunOnTheExpandedElektor) {
@@ -257,17 +258,19 @@ TEST_F(Loader, UnreadableFilesAreNamedOnce) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = put("huge.bin", {});
     fs::resize_file(huge, std::uintmax_t{1} << 30); // sparse: nothing is written
-    const std::string paths[] = {(home / "missing.bin").string(),
-                                 put("empty.bin", {}),
-                                 put("empty.zip", {}),
-                                 home.string(), // a drawer
-                                 fifo,
-                                 "/dev/zero",
-                                 huge,
-                                 put("big.tvc", std::vector<u8>(TVC_COPY_BYTES + 1, 2)),
-                                 put("big.aof", std::vector<u8>(PROGRAM_FILE_MAX_SIZE + 1, ':'))};
-    for (const std::string& path : paths)
-        expect_refused(path, "Can't load \"" + path + "\"!\n\n", ARCADIA, 6);
+    // Each is named with the reason it was refused.
+    const std::pair<std::string, const char*> paths[] = {
+        {(home / "missing.bin").string(), "not found"},
+        {put("empty.bin", {}), "empty"},
+        {put("empty.zip", {}), "empty"},
+        {home.string(), "a directory"},
+        {fifo, "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {huge, "too large"},
+        {put("big.tvc", std::vector<u8>(TVC_COPY_BYTES + 1, 2)), "too large"},
+        {put("big.aof", std::vector<u8>(PROGRAM_FILE_MAX_SIZE + 1, ':')), "too large"}};
+    for (const auto& [path, why] : paths)
+        expect_refused(path, "Can't load \"" + path + "\" (" + why + ")!\n\n", ARCADIA, 6);
     const std::string long_name(600, 'x');
     expect_refused(long_name, "", ARCADIA, 6);
     capture_output();
@@ -279,7 +282,7 @@ TEST_F(Loader, UnreadableFilesAreNamedOnce) {
 // size before anything is inflated.
 TEST_F(Loader, OversizedZipMembersAreRefusedByTheirKind) {
     const std::string big = zip("big.zip", "game.bin", std::vector<u8>(BIN_MAX_SIZE + 1, 7));
-    expect_refused(big, "Can't load \"" + big + "\"!\n\n", ARCADIA, 6);
+    expect_refused(big, "Can't load \"" + big + "\" (too large)!\n\n", ARCADIA, 6);
     switch_to(ELEKTOR, 5);
     const std::string fits = zip("fits.zip", "game.tvc", tvc(0x0900, 0x0900, pattern(0x7000, 1)));
     EXPECT_EQ(load(fits), LOAD_GAME) << output;

@@ -32,6 +32,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -261,11 +262,13 @@ TEST_F(Startup, DisgameWritesTheDisassemblyBesideTheNamedFileAndEnds) {
 // ends with 10.
 TEST_F(Startup, ABatchDisassemblyOfAFileThatWasNotLoadedWritesNothingAndEndsWithTen) {
     fs::create_directory(dir + "/drawer.bin");
-    for (const char* name : {"missing.bin", "drawer.bin"}) {
+    for (const auto& [name, why] : {std::pair{"missing.bin", "not found"},
+                                    std::pair{"drawer.bin", "a directory"}}) {
         SCOPED_TRACE(name);
         std::string out;
         EXPECT_EQ(run({"DISGAME", name}, &out), 10);
-        const std::string said = "Can't load \"" + dir + "/" + name + "\"!\n\n";
+        const std::string said =
+            "Can't load \"" + dir + "/" + name + "\" (" + std::string(why) + ")!\n\n";
         EXPECT_EQ(out.find(said), 0u) << out;
         EXPECT_EQ(out.find("Can't load", 1), std::string::npos) << out; // once
         EXPECT_FALSE(window_seen);

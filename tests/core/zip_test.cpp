@@ -173,7 +173,7 @@ TEST_F(Zip, AMemberWhoseHeaderSizeLiesIsRefused) {
         int crc_over; // bytes the stored CRC covers; -1 all
         bool deflated;
     } lies[] = {
-        {100, -1, false}, {4, -1, false}, {0xF0000000u, -1, false},
+        {100, -1, false}, {4, -1, false},
         {4, 4, false}, // understated, with the CRC of what that size leaves
         {100, -1, true},  {4, -1, true},  {4, 4, true},
         {23, 23, true}, // one byte short
@@ -185,6 +185,20 @@ TEST_F(Zip, AMemberWhoseHeaderSizeLiesIsRefused) {
         EXPECT_EQ(extract("lying.zip"), 0);
         EXPECT_EQ(output, "Corrupt ZIP file!\n");
         EXPECT_TRUE(member.data.empty());
+        EXPECT_EQ(member.refusal, nullptr);
+    }
+    // The loader's "Can't load" line says why: a member bigger than any file
+    // it reads is too large, and one whose bytes miss their CRC is corrupt
+    // with a bad checksum.
+    write_lying_zip(home / "huge.zip", data, 0xF0000000u);
+    EXPECT_EQ(extract("huge.zip"), 0);
+    EXPECT_EQ(output, "");
+    EXPECT_STREQ(member.refusal, "too large");
+    for (bool deflated : {false, true}) {
+        write_lying_zip(home / "crc.zip", data, static_cast<u32>(data.size()), 4, deflated);
+        EXPECT_EQ(extract("crc.zip"), 0);
+        EXPECT_EQ(output, "Corrupt ZIP file!\n");
+        EXPECT_STREQ(member.refusal, "bad checksum");
     }
     for (bool deflated : {false, true}) {
         write_lying_zip(home / "true.zip", data, static_cast<u32>(data.size()), -1, deflated);
