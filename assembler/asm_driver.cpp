@@ -10,9 +10,11 @@
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
+#include "core/mainloop.h"
 #include "core/message.h"
 #include "core/message_date.h"
 #include "core/objfile.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
 #include "cpu/disasm.h"
@@ -24,6 +26,7 @@
 #include <algorithm>
 #include <cstring>
 #include <strings.h>
+#include <vector>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -63,6 +66,8 @@ bool origin_warned;    // "origin not set" was given in this pass
 bool line_too_long;    // the current line was cut to fit asm_line
 std::string listing;   // the listing text, written out at the end
 std::string list_name; // its file name
+bool stopped;          // a break ended the run
+std::vector<std::string> written; // the files this run wrote
 
 const char* const notation_names[NOTATIONS] = {"non-extended Signetics", "extended Signetics",
                                                "old CALM", "new CALM", "IEEE-694"};
@@ -145,20 +150,13 @@ const char* object_extension() {
     return machine_debug().object_suffix;
 }
 
-// Writes `data` to `name` through a temporary file renamed over it.
-bool write_whole(const std::string& name, const std::string& data, bool binary) {
-    const std::string temp = name + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), binary ? "wb" : "w");
-    if (!f) {
+// Writes `data` to `name` whole or not at all.
+bool write_whole(const std::string& name, const std::string& data) {
+    if (!file_write_replace(name, data.data(), data.size())) {
         con_printf("Can't open %s for output!\n", name.c_str());
         return false;
     }
-    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    if (std::fclose(f) != 0 || !ok || std::rename(temp.c_str(), name.c_str()) != 0) {
-        std::remove(temp.c_str());
-        con_printf("Can't open %s for output!\n", name.c_str());
-        return false;
-    }
+    written.push_back(name);
     return true;
 }
 
@@ -203,6 +201,10 @@ std::string raw_line() {
 bool run_pass() {
     const i32 length = static_cast<i32>(asm_source.size());
     while (asm_read_index < static_cast<i32>(asm_source.size())) {
+        if (app_break_pending()) {
+            stopped = true;
+            return false;
+        }
         asm_line_start = asm_read_index;
         while (asm_read_index < length &&
                (asm_source[asm_read_index] == ' ' || asm_source[asm_read_index] == '\t'))
@@ -302,7 +304,7 @@ void finish(bool completed_pass2) {
     game_start_address = static_cast<u16>(start);
     if (!asm_start_set)
         con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
-    write_whole(list_name, listing, false);
+    write_whole(list_name, listing);
 
     const std::string ext = object_extension();
     asm_object_name = with_extension(list_name, ext.c_str());
@@ -313,7 +315,9 @@ void finish(bool completed_pass2) {
         if (!objfile_save_aof(asm_object_name.c_str(), static_cast<u32>(asm_low_address),
                               static_cast<u32>(asm_high_address), static_cast<u32>(start), 30))
             asm_object_name.clear();
-    } else if (!write_whole(asm_object_name, object_data(ext, start), true)) {
+        else
+            written.push_back(asm_object_name);
+    } else if (!write_whole(asm_object_name, object_data(ext, start))) {
         asm_object_name.clear();
     }
     if (asm_error_count)
@@ -509,6 +513,8 @@ bool asm_incbin() {
 }
 
 void asm_assemble_file() {
+    stopped = false;
+    written.clear();
     dir_enter_projects();
     const std::string name = find_source(asm_source_name);
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", name.c_str());
@@ -553,9 +559,19 @@ void asm_assemble_file() {
     normalise();
     end_pass_state(1);
     run_pass();
-    end_pass_state(2);
-    const bool ran_out = run_pass();
-    finish(ran_out);
+    if (!stopped) {
+        end_pass_state(2);
+        const bool ran_out = run_pass();
+        if (!stopped) finish(ran_out);
+    }
+    // A break (CTRL-C, SIGTERM, SIGHUP) leaves no output of this run behind.
+    if (stopped || app_break_pending()) {
+        stopped = true;
+        for (const std::string& name : written)
+            std::remove(name.c_str());
+        asm_object_name.clear();
+        con_printf("Assembly stopped by a break: no files written.\n");
+    }
 
     asm_active = false;
     asm_error_report = nullptr;
@@ -563,7 +579,7 @@ void asm_assemble_file() {
     asm_source.shrink_to_fit();
     listing.clear();
     dir_restore();
-    file_loaded = 1;
+    if (!stopped) file_loaded = 1;
 }
 
 namespace {
@@ -580,7 +596,7 @@ int asm_assemble_batch(const char* path) {
     asm_warning_count = 0;
     asm_assemble_file();
     if (pushed) con_pop_sink();
-    if (asm_error_count) return 10;
+    if (asm_error_count || stopped) return 10;
     return asm_warning_count ? 5 : 0;
 }
 

@@ -3,13 +3,13 @@
 #include "core/helpers.h"
 #include "core/machine_ops.h"
 #include "core/message.h"
+#include "core/serial.h"
 #include "core/ui_host.h"
 #include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,12 +89,5 @@ void guest_roms_seed_drawer() {
             text += line;
         }
     }
-    const std::string path = (drawer / "README.txt").string();
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary);
-        out << text;
-        if (!out) return;
-    }
-    fs::rename(temporary, path, ec);
+    file_write_replace((drawer / "README.txt").string(), text.data(), text.size(), nullptr, false);
 }

@@ -53,7 +53,7 @@ static void on_break(int) {
     break_signal = 1;
 }
 
-static bool break_pending() {
+bool app_break_pending() {
     return break_signal != 0;
 }
 
@@ -61,7 +61,7 @@ static bool break_pending() {
 // path, so that the settings, high scores and autosave are written. An open
 // requester closes on the break, so that its loop does not hold the program.
 void app_install_break_handler() {
-    gui_host_set_break_poll(break_pending);
+    gui_host_set_break_poll(app_break_pending);
     struct sigaction sa = {};
     sa.sa_handler = on_break;
     sigemptyset(&sa.sa_mask);

@@ -43,6 +43,8 @@ void app_wait_events();
 void app_check_break();
 // Records a CTRL-C for the next check (the SIGINT handler and tests call it).
 void app_signal_break();
+// True while a break waits for its check (long jobs stop early on it).
+bool app_break_pending();
 // SIGINT, SIGTERM and SIGHUP record a break for the next check; a requester
 // open meanwhile closes, answered as cancelled.
 void app_install_break_handler();

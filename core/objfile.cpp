@@ -5,6 +5,7 @@
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/seams_games.h"
+#include "core/serial.h"
 
 #include <algorithm>
 #include <cctype>
@@ -215,18 +216,9 @@ void put_hex_pair(std::string& out, u8 b) {
     out += digits[b & 15];
 }
 
-// Writes `data` through a temporary file renamed over `name`, so that a failed
-// write leaves no half file; false after the message.
+// Writes `data` to `name` whole or not at all; false after the message.
 bool write_file(const char* name, const std::string& data) {
-    const std::string temp = std::string(name) + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    bool ok = f != nullptr;
-    if (f) {
-        ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-        ok = std::fclose(f) == 0 && ok;
-        ok = ok && std::rename(temp.c_str(), name) == 0;
-        if (!ok) std::remove(temp.c_str());
-    }
+    const bool ok = file_write_replace(name, data.data(), data.size());
     if (!ok) con_printf("Can't open \"%s\" for writing!\n", name);
     return ok;
 }

@@ -318,9 +318,9 @@ static bool link_unnamed(int fd, const std::string& path, std::string* tmp) {
 // Writes and closes `fd`, then gives it its temporary name when it has none.
 // On failure errno tells why.
 static bool finish_temporary(int fd, bool unnamed, const void* data, size_t size,
-                             const std::string& path, std::string* tmp) {
-    bool ok =
-        write_all(fd, data, size) && fsync(fd) == 0 && (!unnamed || link_unnamed(fd, path, tmp));
+                             const std::string& path, std::string* tmp, bool sync) {
+    bool ok = write_all(fd, data, size) && (!sync || fsync(fd) == 0) &&
+              (!unnamed || link_unnamed(fd, path, tmp));
     const int saved = errno;
     if (close(fd) != 0 && ok) return false;
     errno = saved;
@@ -328,7 +328,7 @@ static bool finish_temporary(int fd, bool unnamed, const void* data, size_t size
 }
 
 bool file_write_replace(const std::string& path, const void* data, size_t size,
-                        std::string* error) {
+                        std::string* error, bool sync) {
     remove_stale_temporaries(path);
     const std::string folder = folder_of(path);
     const mode_t mode = created_mode();
@@ -338,7 +338,7 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
     std::string tmp;
     bool ok = false;
     int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd >= 0) ok = finish_temporary(fd, true, data, size, path, &tmp);
+    if (fd >= 0) ok = finish_temporary(fd, true, data, size, path, &tmp, sync);
     if (!ok && tmp.empty()) {
         tmp = path + ".tmp-XXXXXX";
         fd = mkostemp(tmp.data(), O_CLOEXEC);
@@ -349,7 +349,7 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
         }
         // mkstemp makes the file private; give it the mode a new file gets.
         fchmod(fd, mode);
-        ok = finish_temporary(fd, false, data, size, path, &tmp);
+        ok = finish_temporary(fd, false, data, size, path, &tmp, sync);
     }
     int saved = errno;
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
@@ -361,6 +361,7 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
         set_error(error, std::string("can't write ") + path + ": " + std::strerror(saved));
         return false;
     }
+    if (!sync) return true;
     // The rename itself reaches the disk with the folder.
     const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {

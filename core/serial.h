@@ -70,9 +70,10 @@ void state_field_skip(u32 count);
 // ---- Files --------------------------------------------------------------------
 // Writes `size` bytes to `path` through a temporary file in the same folder that
 // replaces the old file only when the whole write succeeded. On failure the old
-// file is kept and `error` (when given) tells why.
+// file is kept and `error` (when given) tells why. With `sync` the data and the
+// rename reach the disk before it returns.
 bool file_write_replace(const std::string& path, const void* data, size_t size,
-                        std::string* error = nullptr);
+                        std::string* error = nullptr, bool sync = true);
 // Reads a whole regular file of at most `limit` bytes (file_read_regular).
 // False when it is missing, no regular file, unreadable or larger than `limit`.
 bool file_read_whole(const std::string& path, std::string* out, size_t limit);

@@ -16,6 +16,7 @@
 #include "platform/catalog.h"
 #include "input/joysticks.h"
 #include "platform/gui.h"
+#include "platform/paths.h"
 
 #include <cstdlib>
 #include <sys/resource.h>
@@ -96,8 +97,9 @@ void app_clean_exit(int code) {
         step("temporary files");
         remove_temporary_files();
     }
-    // A batch job leaves the session's state, settings and high scores alone.
-    const bool session = !upgrade_mode && !startup_batch_job();
+    // A batch job leaves the session's state, settings and high scores alone,
+    // and so does a run on a home that another run holds.
+    const bool session = !upgrade_mode && !startup_batch_job() && !app_acquired.home_shared;
     if (session && app_acquired.machine_ready) {
         step("autosave");
         autosave_on_exit();
@@ -155,6 +157,11 @@ void app_clean_exit(int code) {
             // Nothing more can be done about it at this point.
         }
         app_acquired.progdir_entered = false;
+    }
+    if (app_acquired.home_locked) {
+        step("home lock");
+        path_unlock_file();
+        app_acquired.home_locked = false;
     }
     step("end");
     app_exit_process(code);

@@ -24,6 +24,8 @@ struct AppAcquired {
     bool audio_device = false; // the host's audio device and audio system
     bool rexx_port = false;    // the scripting port
     bool pads = false;         // the host's game controllers
+    bool home_locked = false;  // this run holds the program home's lock
+    bool home_shared = false;  // another run holds it: this one writes nothing at exit
 };
 extern AppAcquired app_acquired;
 

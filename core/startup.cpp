@@ -20,6 +20,7 @@
 #include "core/message_date.h"
 #include "core/gamesdb.h"
 #include "core/recording.h"
+#include "core/serial.h"
 #include "core/rexx_host.h"
 #include "core/seams_services.h"
 #include "sound/effects.h"
@@ -138,8 +139,11 @@ void dir_restore() {
     }
 }
 
-// The files the program ships (see path_resources); the first start copies
-// the missing ones into the program home.
+// The files the program ships (see path_resources) are copied into the
+// program home when missing or of another size than the shipped one (a copy
+// cut short by a full disk), each under a temporary name renamed into place.
+// Failed copies are reported in one line and tried again at the next start.
+constexpr size_t SEED_FILE_MAX = 64u << 20;
 static void seed_progdir() {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -147,14 +151,30 @@ static void seed_progdir() {
     if (found.empty()) return;
     const fs::path source = found;
     const fs::path home = path_progdir();
+    int failed = 0;
+    std::string first_error;
     for (auto it = fs::recursive_directory_iterator(source, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        fs::path target = home / fs::relative(it->path(), source, ec);
-        if (it->is_directory(ec))
-            fs::create_directories(target, ec);
-        else if (!fs::exists(target, ec))
-            fs::copy_file(it->path(), target, ec);
+        std::error_code e;
+        const fs::path target = home / fs::relative(it->path(), source, e);
+        if (it->is_directory(e)) {
+            fs::create_directories(target, e);
+            continue;
+        }
+        const fs::file_status there = fs::symlink_status(target, e);
+        if (fs::is_regular_file(there) && fs::file_size(target, e) == it->file_size(e)) continue;
+        if (fs::exists(there) && !fs::is_regular_file(there)) continue; // the user's own
+        std::string data, error;
+        if (!file_read_whole(it->path(), &data, SEED_FILE_MAX))
+            error = "can't read " + it->path().string();
+        else if (file_write_replace(target, data.data(), data.size(), &error, false))
+            continue;
+        if (!failed++) first_error = error;
     }
+    if (failed)
+        con_printf("%d of the program's files could not be copied into its home (%s); the next "
+                   "start tries again.\n",
+                   failed, first_error.c_str());
 }
 
 // Separators from the C locale the user's environment names; text other than
@@ -182,6 +202,17 @@ static void listing_sink(const char* text) {
     if (!asm_output_file) con_console_sink(text);
 }
 
+// One session per home: a second one runs but writes nothing at exit.
+static void lock_progdir() {
+    const int locked = path_lock_file(path_to_host("PROGDIR:Configs/Brindlemox.lock"));
+    app_acquired.home_locked = locked == 1;
+    app_acquired.home_shared = locked == 0;
+    if (locked == 0)
+        con_printf("Another Brindlemox is using \"%s\": this one will not save its settings, "
+                   "high scores or autosave.\n",
+                   path_progdir().c_str());
+}
+
 bool startup_batch_job() {
     return startup_mode != 0 || cmdline_upgrade;
 }
@@ -189,6 +220,7 @@ bool startup_batch_job() {
 void app_main(int argc, char** argv) {
     // 1-2: names, the program's home as the current directory (the reset has
     // drawn the guest frame, palettes and fixed pictures).
+    path_fix_progdir();
     emu_reset_all();
     if (cmdline_help_asked(argc, argv)) {
         cmdline_print_help(argc > 0 ? argv[0] : nullptr);
@@ -236,6 +268,7 @@ void app_main(int argc, char** argv) {
         ui_host_defaults();
         app_acquired.settings_read = false;
     } else {
+        lock_progdir();
         // 6-14: the display connection (the one "library" a session needs).
         if (!gui_host_init(argc, argv)) {
             con_printf("Need a display (set DISPLAY or QT_QPA_PLATFORM)!\n");

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,34 @@ bool path_make_dirs(const std::string& dir) {
 
 bool path_make_progdir() {
     return path_make_dirs(path_progdir());
+}
+
+void path_fix_progdir() {
+    const std::string home = env_value("BRINDLEMOX_HOME");
+    if (home.empty() || home[0] == '/') return;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return;
+    setenv("BRINDLEMOX_HOME", join(cwd, home).c_str(), 1);
+}
+
+static int lock_fd = -1;
+
+int path_lock_file(const std::string& host) {
+    path_unlock_file();
+    const int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int taken = errno == EWOULDBLOCK ? 0 : -1;
+        ::close(fd);
+        return taken;
+    }
+    lock_fd = fd;
+    return 1;
+}
+
+void path_unlock_file() {
+    if (lock_fd >= 0) ::close(lock_fd);
+    lock_fd = -1;
 }
 
 int path_open_regular(const std::string& host, unsigned long long* size) {

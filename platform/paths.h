@@ -26,6 +26,16 @@ bool path_make_dirs(const std::string& dir);
 // Creates the program home when it is missing. True when it exists.
 bool path_make_progdir();
 
+// A relative $BRINDLEMOX_HOME is made absolute against the current folder, so
+// that the home stays the same folder after the program changes directory.
+void path_fix_progdir();
+
+// Takes an exclusive lock on the host file `host` (created when missing) and
+// holds it until path_unlock_file: 1 taken, 0 another process holds it, -1 the
+// file cannot be opened.
+int path_lock_file(const std::string& host);
+void path_unlock_file();
+
 // Opens the host file `host` for reading when it is a regular file: the
 // descriptor (close it with close()), with the file's size in `*size`. A
 // folder, FIFO, device or socket is refused without blocking: -1, with errno

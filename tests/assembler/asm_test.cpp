@@ -6,6 +6,7 @@
 
 #include "core/emu.h"
 #include "core/machine.h"
+#include "core/mainloop.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
 #include "cpu/disasm.h"
@@ -465,6 +466,30 @@ TEST_F(Assembler, BatchResultsAreTenFiveAndZero) {
     EXPECT_EQ(asm_assemble_batch((dir / "warns.asm").c_str()), 5);
     EXPECT_EQ(asm_assemble_batch((dir / "fails.asm").c_str()), 10);
     EXPECT_EQ(asm_assemble_batch((dir / "none.asm").c_str()), 10);
+}
+
+// A break (CTRL-C, SIGTERM, SIGHUP) stops the run at the next line: 10, and no
+// listing or object file is left.
+TEST_F(Assembler, ABreakStopsABatchRunWithTenAndNoFiles) {
+    test_write_file(dir / "clean.asm", "        ORG 0\n        HALT\n        END\n");
+    app_signal_break();
+    EXPECT_EQ(asm_assemble_batch((dir / "clean.asm").c_str()), 10);
+    EXPECT_FALSE(fs::exists(dir / "clean.lst"));
+    EXPECT_FALSE(fs::exists(dir / "clean.aof"));
+    app_loop_reset();
+}
+
+// The outputs never go through a name that someone else planted: a link at
+// "<name>.tmp" is not followed, and its target keeps its contents.
+TEST_F(Assembler, OutputsIgnoreLinksPlantedAtTemporaryNames) {
+    test_write_file(dir / "victim", "mine");
+    for (const char* planted : {"prog.lst.tmp", "prog.aof.tmp"})
+        fs::create_symlink(dir / "victim", dir / planted);
+    assemble("        ORG 0\n        HALT\n        END\n");
+    EXPECT_EQ(asm_error_count, 0u);
+    EXPECT_EQ(test_read_file(dir / "victim"), "mine");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "prog.lst")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "prog.aof")));
 }
 
 TEST_F(Assembler, TheArcadiaStubSourceGivesTheStubBytes) {

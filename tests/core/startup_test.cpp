@@ -19,6 +19,7 @@
 #include "machines/uvi2637.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
+#include "platform/paths.h"
 #include "home_fixture.h"
 
 #include <gtest/gtest.h>
@@ -33,12 +34,21 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+int count_of(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        n++;
+    return n;
+}
 
 int passes = 0;
 bool window_seen = false;
@@ -165,6 +175,66 @@ TEST_F(Startup, AHomeThatCannotBeMadeIsReportedWithItsReason) {
               std::string::npos)
         << out;
     EXPECT_FALSE(window_seen);
+}
+
+// Shipped files that are missing or of the wrong size (a copy cut short by a
+// full disk) are copied again at every start; copies that fail are reported
+// in one line.
+TEST_F(Startup, AStartRepairsTheShippedFilesAndReportsFailedCopiesOnce) {
+    const fs::path shipped = path_resources();
+    ASSERT_FALSE(shipped.empty());
+    const fs::path home = dir + "/home";
+    fs::create_directories(home);
+    std::ofstream(home / "typeright") << "a file where a folder should be";
+    std::string out;
+    EXPECT_EQ(run({}, &out), 0);
+    EXPECT_EQ(count_of(out, "of the program's files could not be copied"), 1) << out;
+    fs::remove(home / "typeright");
+    std::ofstream(home / "help" / "index.html", std::ios::trunc).flush();
+    std::ofstream(home / "sounds" / "coin.8svx", std::ios::trunc) << "cut";
+    passes = 0;
+    EXPECT_EQ(run({}, &out), 0);
+    EXPECT_EQ(count_of(out, "could not be copied"), 0) << out;
+    for (const auto& e : fs::recursive_directory_iterator(shipped)) {
+        if (e.is_directory()) continue;
+        const fs::path copy = home / fs::relative(e.path(), shipped);
+        EXPECT_TRUE(test_read_file(copy) == test_read_file(e.path())) << copy;
+    }
+}
+
+// A relative home is the folder it names from where the program started, also
+// after the program has entered it.
+TEST_F(Startup, ARelativeHomeIsTakenFromTheStartFolder) {
+    setenv("BRINDLEMOX_HOME", "relhome", 1);
+    EXPECT_EQ(run({}), 0);
+    EXPECT_EQ(path_progdir(), dir + "/relhome");
+    EXPECT_TRUE(fs::is_regular_file(dir + "/relhome/Configs/Brindlemox.ini"));
+    EXPECT_TRUE(fs::is_regular_file(dir + "/relhome/help/index.html"));
+    EXPECT_FALSE(fs::exists(dir + "/relhome/relhome"));
+}
+
+// A second run on a home another one holds says so, runs, and writes none of
+// the session's files at exit.
+TEST_F(Startup, ASecondRunOnALockedHomeWritesNothingAtExit) {
+    const fs::path configs = dir + "/home/Configs";
+    fs::create_directories(configs);
+    const int held = open((configs / "Brindlemox.lock").c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    std::string out;
+    EXPECT_EQ(run({}, &out), 0);
+    EXPECT_EQ(count_of(out, "Another Brindlemox is using \"" + dir + "/home\""), 1) << out;
+    EXPECT_TRUE(window_seen);
+    for (const char* never : {"settings", "high scores", "autosave"})
+        EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), never), 0) << never;
+    EXPECT_FALSE(fs::exists(configs / "Brindlemox.ini"));
+    close(held);
+
+    // Once free, the home is this run's again.
+    passes = 0;
+    EXPECT_EQ(run({}, &out), 0);
+    EXPECT_EQ(count_of(out, "Another Brindlemox"), 0) << out;
+    EXPECT_TRUE(fs::exists(configs / "Brindlemox.ini"));
 }
 
 TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {
