@@ -10,6 +10,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
 #include "cpu/dbg_hooks.h"
@@ -22,6 +23,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
@@ -639,18 +641,18 @@ bool dbg_savesym() {
     char name[1024];
     std::snprintf(name, sizeof name, "%s", dbg_arg1);
     file_set_extension(".sym", name, sizeof name, 0, "");
-    // Written under a temporary name and renamed, so a failed write leaves no half file.
-    char temp[1100];
-    std::snprintf(temp, sizeof temp, "%s.tmp", name);
-    std::FILE* f = std::fopen(temp, "wb");
+    // Made in memory, then written whole through the replacing writer: a failed
+    // write leaves the old file, and no fixed temporary name is followed.
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* f = open_memstream(&text, &size);
     bool ok = f != nullptr;
     if (f) {
         sym_write_file(f);
-        ok = std::ferror(f) == 0;
-        ok = std::fclose(f) == 0 && ok;
-        ok = ok && std::rename(temp, name) == 0;
-        if (!ok) std::remove(temp);
+        ok = std::fclose(f) == 0;
+        ok = ok && file_write_replace(name, text, size);
     }
+    std::free(text);
     if (ok)
         con_printf("%s.\n\n", "OK");
     else
