@@ -130,11 +130,18 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
         << "'SETMACHINE ELEKTOR'; call lineout '" << out << "', rc result\n"
         << "'OPEN'; call lineout '" << out << "', rc result\n"
         << "call lineout '" << out << "'\n"
-        << "'QUIT'\n";
-    ASSERT_TRUE(start({"STARTUP", "ask.rexx"}));
+        << "call lineout '" << out << ".done', 'done'\n";
+    ASSERT_TRUE(start({"PORTNAME", "E2E", "STARTUP", "ask.rexx"}));
+    // The script ends on its own; QUIT comes from outside once it has.
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    while (access((out + ".done").c_str(), F_OK) != 0 &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(10))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    std::string result;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the script thread ends
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
     const std::string answers = test_read_file(out);
     EXPECT_EQ(answers.find("5 These ROM images are missing from the drawer"), 0u) << answers;
     EXPECT_NE(answers.find("elektor"), std::string::npos) << answers;
