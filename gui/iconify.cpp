@@ -12,30 +12,24 @@
 #include "platform/gui.h"
 #include "sound/sound_output.h"
 
-#include <filesystem>
 
 u8 gui_iconified = 0;
 void (*gui_iconified_service)() = nullptr;
 
-// A file or drawer dropped on the minimised window.
+// A file or drawer dropped on the minimised window: a drop that names
+// nothing restores the window, as a double-click on the icon does.
 static void dropped(const GuiEvent& e) {
-    if (e.code != 1 || e.text.empty()) {
-        gui_uniconify(); // as a double-click on the icon
-        return;
-    }
-    std::error_code ec;
-    if (std::filesystem::is_directory(e.text, ec)) {
-        gui_game_list_drop_drawer(e.text.c_str());
-        return;
-    }
-    if (emu_paused_mid_frame) {
-        gui_warning("You can only do this between frames!");
-        return;
-    }
-    if (file_load_by_name(e.text.c_str(), 0))
+    switch (gui_take_drop(e)) {
+    case GuiDrop::NOTHING:
+    case GuiDrop::LOADED:
         gui_uniconify();
-    else
+        break;
+    case GuiDrop::FAILED:
         gui_beep();
+        break;
+    default:
+        break;
+    }
 }
 
 void gui_iconify() {

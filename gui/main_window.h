@@ -81,3 +81,14 @@ void gui_status_speed_label(const char* text);
 void gui_status_speed_text(const char* text);
 void gui_toolbar_set_pause(bool paused);
 void gui_beep();
+
+// What became of a file or drawer dropped on the main window or its icon.
+enum class GuiDrop {
+    NOTHING, // the drop named no file
+    DRAWER,  // a drawer: it became the games drawer
+    REFUSED, // the emulation is paused mid-frame: the user was told
+    LOADED,  // the file was loaded
+    FAILED,  // the file could not be loaded
+};
+// Takes a drop: a drawer becomes the games drawer, a file is loaded between frames.
+GuiDrop gui_take_drop(const GuiEvent& e);

@@ -44,21 +44,23 @@ static bool inside_display(int x, int y) {
            y <= display_rect[3];
 }
 
-static void dropped(const GuiEvent& e) {
-    if (e.code != 1 || e.text.empty()) {
-        gui_beep();
-        return;
-    }
+GuiDrop gui_take_drop(const GuiEvent& e) {
+    if (e.code != 1 || e.text.empty()) return GuiDrop::NOTHING;
     std::error_code ec;
     if (std::filesystem::is_directory(e.text, ec)) {
         gui_game_list_drop_drawer(e.text.c_str());
-        return;
+        return GuiDrop::DRAWER;
     }
     if (emu_paused_mid_frame) {
         gui_warning("You can only do this between frames!");
-        return;
+        return GuiDrop::REFUSED;
     }
-    if (file_load_by_name(e.text.c_str(), 0) == 0) gui_beep();
+    return file_load_by_name(e.text.c_str(), 0) ? GuiDrop::LOADED : GuiDrop::FAILED;
+}
+
+static void dropped(const GuiEvent& e) {
+    const GuiDrop taken = gui_take_drop(e);
+    if (taken == GuiDrop::NOTHING || taken == GuiDrop::FAILED) gui_beep();
 }
 
 static void new_size(const GuiEvent& e) {
