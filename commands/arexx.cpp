@@ -412,8 +412,7 @@ void cmd_getreference(ArexxCall& call) {
     call.result = g && g->reference ? g->reference : "?";
 }
 void cmd_getmachine(ArexxCall& call) {
-    // A bounds check: no name for a machine number out of the table.
-    call.result = machine < MACHINES ? machine_desc().keyword : "?";
+    call.result = machine_desc().keyword;
 }
 void cmd_getmemmap(ArexxCall& call) {
     call.result = std::string(1, static_cast<char>(65 + memmap));

@@ -198,7 +198,6 @@ void hiscore_raise(int slot, u32 value) {
 
 // The current machine's range of slots; false when it has none.
 static bool machine_range(int* first, int* count) {
-    if (machine >= MACHINES) return false; // a bounds check: no machine, no slots
     *first = machine_desc().first_hiscore_row;
     *count = machine_desc().hiscore_rows;
     if (*first < 0 || *count <= 0) return false;

@@ -219,8 +219,7 @@ int load_state(int kind, int restart) {
     display_reset_frame();
     snd_reset_latches();
     dbg_clear_coverage();
-    for (u32 m = 0; m < MACHINES; m++)
-        if (const auto loaded = machine_ops(m).any_state_loaded) loaded();
+    machine_notice_all(&MachineOps::any_state_loaded);
     emu_restart_timing();
     if (kind == KIND_COR) {
         rec_length = filebuf_length;

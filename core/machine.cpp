@@ -298,8 +298,7 @@ void game_apply_settings() {
     static constexpr i32 default_fire[4] = {2, 1, 3, 0};
     std::memcpy(fire_button_assign, default_fire, sizeof fire_button_assign);
     sensitivity_left = sensitivity_right = 3;
-    for (u32 other = 0; other < MACHINES; other++)
-        if (const auto forget = machine_ops(other).unknown_game) forget();
+    machine_notice_all(&MachineOps::unknown_game);
     // Where the memory map is the game, the game stays.
     const int map =
         machine_traits().maps_are_games ? static_cast<int>(memmap) : machine_desc().default_memmap;
@@ -310,8 +309,7 @@ void game_apply_settings() {
 void machine_reset() {
     input_centre_paddles();
     snd_reset_latches();
-    for (u32 m = 0; m < MACHINES; m++)
-        if (const auto clear = machine_ops(m).any_reset) clear();
+    machine_notice_all(&MachineOps::any_reset);
     dbg_clear_run_targets();
     mem_clear_access();
     for (PortRecord& p : port_records)

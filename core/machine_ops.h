@@ -191,6 +191,10 @@ inline const MachineEntry& machine_entry(u32 m) {
 inline const MachineOps& machine_ops(u32 m) {
     return *machine_entry(m).ops;
 }
+
+// Runs a notice to every machine (any_reset, any_state_loaded, unknown_game):
+// each distinct operation once, however many machines name it.
+void machine_notice_all(void (*MachineOps::*notice)());
 inline const MachineOps& machine_row() {
     return machine_ops(machine);
 }

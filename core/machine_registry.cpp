@@ -6,6 +6,8 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 
+#include <algorithm>
+
 extern const MachineEntry arcadia_machine_entry;
 extern const MachineEntry interton_machine_entry;
 extern const MachineEntry elektor_machine_entry;
@@ -42,3 +44,14 @@ constexpr MachineDebug NO_DEBUG{};
 } // namespace
 
 constexpr MachineEntry machine_entry_defaults{&NO_OPS, &NO_VIEW, &NO_SOUND, &NO_DEBUG};
+
+void machine_notice_all(void (*MachineOps::*notice)()) {
+    void (*done[MACHINES])() = {};
+    u32 count = 0;
+    for (u32 m = 0; m < MACHINES; m++) {
+        const auto op = machine_ops(m).*notice;
+        if (!op || std::find(done, done + count, op) != done + count) continue;
+        done[count++] = op;
+        op();
+    }
+}
