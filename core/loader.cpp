@@ -608,8 +608,9 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
-    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open())
-        cmd_menu_command_c(262);
+    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
+        ui_host.region_changed)
+        ui_host.region_changed();
     else
         display_setup_geometry();
     display_redraw_all();
