@@ -180,7 +180,7 @@ void act_recent(const CmdRow& row, const CmdCall&) {
     if (row.value >= recent_count) return;
     char path[SETTINGS_PATH_LEN];
     std::memcpy(path, recent_files[row.value], sizeof path);
-    if (file_load_by_name(path, 0)) ui_note_recent(path);
+    file_load_by_name(path, 0);
 }
 
 // ---- handlers of single rows ------------------------------------------------------------
@@ -223,7 +223,7 @@ void act_quickload(const CmdRow&, const CmdCall&) {
     std::snprintf(game_file_name, sizeof game_file_name, "QUICKSAV.COS");
     char path[FILE_NAME_SIZE];
     games_add_part(std::strcpy(path, games_path), sizeof path, "QUICKSAV.COS");
-    if (!file_load_by_name(path, 0)) gui_beep();
+    if (!file_load_by_name(path, 1)) gui_beep();
 }
 
 void act_quicksave(const CmdRow&, const CmdCall&) {

@@ -623,7 +623,11 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
 } // namespace
 
 int file_load_by_name(const char* path, int quiet) {
-    return load_by_name(path, quiet, true);
+    const int result = load_by_name(path, quiet, true);
+    // A game, program or state the user loaded heads the recent files; the
+    // quiet loads (the start-up autosave, the quick load) do not.
+    if (result == LOAD_GAME && !quiet) ui_note_recent(file_name_buffer);
+    return result;
 }
 
 // The DIP-switch window shows the switches of the game just loaded.
