@@ -96,7 +96,6 @@ void after_collisions();
 void after_trainer();
 void after_controllers();
 void after_region();
-void after_nothing();
 
 // A toggle of one option per display mode, followed by `After`.
 template <void (*After)()> void act_view_then(const CmdRow& row, const CmdCall& call) {

@@ -603,4 +603,3 @@ void after_region() {
     if (machine_traits().region_choice) rebuild_geometry_window();
 }
 
-void after_nothing() {}

@@ -1,6 +1,6 @@
-// When each menu item and toolbar button can be used and whether it is
-// ticked: pure functions of the machine, the memory map, the options, the
-// recorders and the open tool windows, and the calls that show them.
+// What the menu strip and the toolbars show of the command table's rows:
+// each item and button enabled when its row can be used (and its tool window
+// is not open), ticked by its row, and the calls that show them.
 #pragma once
 
 #include "core/notify.h"
