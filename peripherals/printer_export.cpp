@@ -11,7 +11,7 @@
 #include "display/host.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
-#include "platform/paths.h"
+#include "record/recorder.h"
 
 #include <cstdio>
 #include <cstring>
@@ -180,11 +180,7 @@ std::string default_base(int unit) {
 }
 
 std::string join(const char* drawer, const std::string& name) {
-    if (name.find('/') != std::string::npos || name.find(':') != std::string::npos)
-        return path_to_host(name);
-    std::string dir = path_to_host(drawer);
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    return dir + name;
+    return rec_host_path(name.c_str(), drawer);
 }
 
 // The requester's choice with the kind's extension; false when cancelled.
@@ -205,10 +201,7 @@ bool ask_name(int kind, std::string* path) {
 }
 
 bool write_whole(const std::string& path, const void* data, std::size_t size) {
-    std::string error;
-    if (file_write_replace(path, data, size, &error, false)) return true;
-    ui_warning(("Can't write to " + path + ": " + error + "!").c_str());
-    return false;
+    return rec_write_file(path, data, size);
 }
 } // namespace
 

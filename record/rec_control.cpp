@@ -30,6 +30,8 @@ bool RecStream::open(const std::string& host_path) {
     path = host_path;
     temp = host_path + ".tmp";
     failed = false;
+    const std::size_t slash = host_path.rfind('/');
+    if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     file = std::fopen(temp.c_str(), "w+b");
     return file != nullptr;
 }
@@ -87,6 +89,9 @@ std::string rec_host_path(const char* name, const char* drawer) {
 }
 
 bool rec_write_file(const std::string& host_path, const void* data, std::size_t size) {
+    // A drawer named in the settings is made when it does not exist yet.
+    const std::size_t slash = host_path.rfind('/');
+    if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     std::string error;
     if (file_write_replace(host_path, data, size, &error, false)) return true;
     ui_warning(("Can't write to " + host_path + ": " + error + "!").c_str());
