@@ -20,6 +20,7 @@
 #include "record/rec_stream.h"
 
 #include <cstring>
+#include <strings.h>
 #include <filesystem>
 
 char rec_picture_name[FILE_NAME_SIZE];
@@ -247,6 +248,16 @@ void rec_mng_frame() {
 }
 
 // ---- stills ------------------------------------------------------------------------
+namespace {
+// "picture.iff" is an ILBM already.
+bool ends_with_alt_extension(const char* name, int kind) {
+    const char* alt = file_kinds[kind].alt_extension;
+    if (!alt) return false;
+    const std::size_t n = std::strlen(name), a = std::strlen(alt);
+    return n >= a && strcasecmp(name + n - a, alt) == 0;
+}
+} // namespace
+
 bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     const bool still = kind >= KIND_ILBM && kind <= KIND_PNG;
     const bool animated = kind == KIND_ANIM || kind == KIND_MNG ||
@@ -280,7 +291,8 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         std::snprintf(name, sizeof name, "%s", part[0] ? part : "Untitled");
         file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, "");
     }
-    file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
+    if (!ends_with_alt_extension(name, kind))
+        file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
     const std::string path = rec_host_path(name, screenshots_path);
     if (animated) return start_animation(kind, path);
     const std::vector<u8> bytes = rec_encode_still(kind, rec_grab_picture(), title());

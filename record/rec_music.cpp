@@ -216,7 +216,15 @@ void midi_stop() {
     for (int v = 0; v < VOICES; v++) {
         MidiTrack& t = midi.tracks[v];
         if (!flagged(v) || t.events.empty()) continue;
-        t.events.insert(t.events.end(), {0x00, 0xFF, 0x2F, 0x00}); // end of track
+        if (t.note_on) { // a note still sounding ends with the recording
+            put_varlen(t.events, frame_counter - t.last_frame);
+            t.events.insert(t.events.end(),
+                            {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64});
+            t.events.push_back(0);
+        } else {
+            t.events.push_back(0);
+        }
+        t.events.insert(t.events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
         id(o, "MTrk");
         be32(o, static_cast<u32>(t.events.size()));
         o.insert(o.end(), t.events.begin(), t.events.end());
