@@ -5,7 +5,9 @@
 #include "commands/help_links.h"
 #include "commands/menu_table.h"
 #include "commands/menus.h"
+#include "commands/recorder_commands.h"
 #include "core/emu.h"
+#include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -257,6 +259,9 @@ constexpr CmdRow radio(Cmd c, int check, i32 value, CmdHandler run,
                        const char* arg = nullptr) {
     return {c, -1, static_cast<std::int16_t>(check), flags, usable, tick, run, arg, value};
 }
+constexpr CmdRow picture(Cmd c, int plain, int kind) {
+    return {c, static_cast<std::int16_t>(plain), -1, 0, nullptr, nullptr, act_save_picture, nullptr, kind};
+}
 constexpr CmdRow recent(Cmd c, int k, bool (*usable)()) {
     return {c, static_cast<std::int16_t>(19 + k), -1, CF_STATE, usable, nullptr, act_recent, nullptr, k};
 }
@@ -271,15 +276,15 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     item(Cmd::PROJECT_OPEN, 3, act_open, nullptr, CF_FRAME),
     item(Cmd::PROJECT_REVERT, 4, act_revert, file_is_loaded, CF_FRAME | CF_STATE),
     item(Cmd::PROJECT_QUICKLOAD, 5, act_quickload, nullptr, CF_FRAME),
-    unbuilt(Cmd::PROJECT_SAVECOS, 6, nullptr, CF_FRAME),
-    unbuilt(Cmd::PROJECT_SAVESCRN_ACBM, 7),
-    unbuilt(Cmd::PROJECT_SAVESCRN_ILBM, 8),
-    unbuilt(Cmd::PROJECT_SAVESCRN_BMP, 9),
-    unbuilt(Cmd::PROJECT_SAVESCRN_GIF, 10),
-    unbuilt(Cmd::PROJECT_SAVESCRN_PCX, 11),
-    unbuilt(Cmd::PROJECT_SAVESCRN_PNG, 12),
-    unbuilt(Cmd::PROJECT_SAVESCRN_TIFF, 13),
-    unbuilt(Cmd::PROJECT_SAVESCRN_ASCII, 14, screen_text),
+    item(Cmd::PROJECT_SAVECOS, 6, act_save_state_as, nullptr, CF_FRAME),
+    picture(Cmd::PROJECT_SAVESCRN_ACBM, 7, KIND_ACBM),
+    picture(Cmd::PROJECT_SAVESCRN_ILBM, 8, KIND_ILBM),
+    picture(Cmd::PROJECT_SAVESCRN_BMP, 9, KIND_BMP),
+    picture(Cmd::PROJECT_SAVESCRN_GIF, 10, KIND_GIF),
+    picture(Cmd::PROJECT_SAVESCRN_PCX, 11, KIND_PCX),
+    picture(Cmd::PROJECT_SAVESCRN_PNG, 12, KIND_PNG),
+    picture(Cmd::PROJECT_SAVESCRN_TIFF, 13, KIND_TIFF),
+    item(Cmd::PROJECT_SAVESCRN_ASCII, 14, act_export_screen_text, screen_text),
     unbuilt(Cmd::PROJECT_SAVESCRN_ASM, 15, console_screen),
     item(Cmd::PROJECT_QUICKSAVE, 16, act_quicksave, nullptr, CF_FRAME),
     item(Cmd::PROJECT_AUDIT, 17, act_audit),
@@ -298,10 +303,10 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     window(Cmd::EDIT_PALETTE, 31, TW_PALETTE),
     ticked(Cmd::EDIT_SCREEN, 32, act_screen_edit, tick_screen_edit, screen_editing, CF_WINDOW),
     window(Cmd::EDIT_SPRITES, 33, TW_SPRITES, raster_display),
-    unbuilt(Cmd::EDIT_COPYSCREEN, 34),
-    unbuilt(Cmd::EDIT_COPYTEXT, 35, screen_text),
-    unbuilt(Cmd::EDIT_PASTETEXT, 36, pasting, CF_STATE),
-    unbuilt(Cmd::EDIT_EMPTYCLIPBOARD, 37),
+    item(Cmd::EDIT_COPYSCREEN, 34, act_copy_screenshot),
+    item(Cmd::EDIT_COPYTEXT, 35, act_copy_text, screen_text),
+    item(Cmd::EDIT_PASTETEXT, 36, act_paste_text, pasting, CF_STATE),
+    item(Cmd::EDIT_EMPTYCLIPBOARD, 37, act_empty_clipboard),
     item(Cmd::VIEW_HIGHSCORES, 38, act_high_scores, hiscores),
     view(Cmd::VIEW_DEBUGGER, 39, view_debugger, act_view_then<after_view_debugger>, windowed),
     unbuilt(Cmd::VIEW_MENUBAR, 40),
@@ -311,7 +316,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     view(Cmd::VIEW_TITLEBAR, 44, view_titlebar, act_view_then<after_view_bars>, windowed),
     view(Cmd::VIEW_TOOLBAR, 45, view_toolbar, act_view_then<after_view_bars>, windowed),
     toggle(Cmd::VIEW_BUILTINGAMES, 46, &viewbuiltin, windowed, act_builtin_games, CF_STATE),
-    unbuilt(Cmd::MACRO_STARTRECORDING, 47, not_recording, CF_FRAME | CF_STATE),
+    item(Cmd::MACRO_STARTRECORDING, 47, act_start_recording, not_recording, CF_FRAME | CF_STATE),
     item(Cmd::MACRO_RESTARTPLAYBACK, 48, act_restart_playback, playing_back, CF_FRAME | CF_STATE),
     item(Cmd::MACRO_STOP, 49, act_stop_recorders, recorder_busy, CF_FRAME | CF_STATE),
     toggle(Cmd::MACRO_LOOP, 50, &loop),

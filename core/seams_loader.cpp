@@ -77,7 +77,6 @@ bool drive_has_disk(int drive) {
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
 void dbg_clear_coverage() {}
-void rec_start_generating() {}
 
 // ---- Game list ----------------------------------------------------------------------------
 // The real one also updates the memory-map menu.

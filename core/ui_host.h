@@ -46,6 +46,10 @@ struct UiHost {
     void (*region_changed)();
     // A key pressed with its HK_* qualifiers: true when a command took it.
     bool (*hotkey)(unsigned code, unsigned char qualifiers);
+    // The clipboard: a picture as the bytes of an IFF form, and text (as
+    // FTXT). Batch runs have none: both beep.
+    void (*clip_iff)(const unsigned char* data, unsigned long size);
+    void (*clip_text)(const char* text);
 };
 
 extern UiHost ui_host;

@@ -161,20 +161,24 @@ TEST_F(CommandTable, InsideAFrameEveryRoadGivesTheSameRefusalAndDoesNothing) {
     const u32 before = turbo;
     EXPECT_EQ(cmd_run(Cmd::SETTINGS_SPEED_TURBO, {CmdFrom::HOTKEY}), nullptr);
     EXPECT_NE(turbo, before);
-    EXPECT_EQ(arexx_execute("MENU PROJECT.SAVECOS", &result), 5);
-    EXPECT_EQ(result, cmd_refusal(Cmd::PROJECT_SAVECOS));
-    EXPECT_FALSE(menu_plain_state(6).enabled);
+    EXPECT_EQ(arexx_execute("MENU SETTINGS.SOUND.ADJUST", &result), 5);
+    EXPECT_EQ(result, cmd_refusal(Cmd::SETTINGS_SOUND_ADJUST));
+    EXPECT_FALSE(menu_plain_state(251).enabled);
     emu_paused_mid_frame = false;
-    EXPECT_NE(cmd_refusal(Cmd::PROJECT_SAVECOS), nullptr); // not only inside a frame
+    EXPECT_NE(cmd_refusal(Cmd::SETTINGS_SOUND_ADJUST), nullptr); // not only inside a frame
 }
 
-TEST_F(CommandTable, ButtonsWithoutTheirFeatureAreGhostedAndToggleButtonsSetTheirOption) {
+TEST_F(CommandTable, ButtonsFollowTheirRowsAndToggleButtonsSetTheirOption) {
     gui_open_main_window(0);
+    emu_paused_mid_frame = true;
     gui_refresh_toolbar();
-    EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 1));  // reset
-    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 3)); // save state as
-    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4)); // screenshot
-    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 5)); // copy screenshot
+    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 1)); // reset waits
+    EXPECT_FALSE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 3)); // save state as waits
+    EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, 4));  // a screenshot does not
+    emu_paused_mid_frame = false;
+    gui_refresh_toolbar();
+    for (int b = 1; b <= 8; b++)
+        EXPECT_TRUE(gui_bar_enabled(main_window, GID_SPEEDBAR_1, b)) << b;
     // A toolbar toggle takes the button's state; a menu pick flips the option.
     turbo = 0;
     gui_toolbar_command(2, 6, true);

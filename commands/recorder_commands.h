@@ -1,0 +1,15 @@
+// The recorders' menu items as command-table handlers: state and picture
+// saves, input recording, screen text, and the clipboard items of the Edit menu.
+#pragma once
+
+#include "commands/command_table.h"
+
+void act_save_state_as(const CmdRow&, const CmdCall&);
+// The row's value is the picture's file kind.
+void act_save_picture(const CmdRow& row, const CmdCall&);
+void act_export_screen_text(const CmdRow&, const CmdCall&);
+void act_copy_screenshot(const CmdRow&, const CmdCall&);
+void act_copy_text(const CmdRow&, const CmdCall&);
+void act_paste_text(const CmdRow&, const CmdCall&);
+void act_empty_clipboard(const CmdRow&, const CmdCall&);
+void act_start_recording(const CmdRow&, const CmdCall&);
