@@ -50,7 +50,7 @@ void app_wait_events() {
 }
 
 static void on_break(int) {
-    break_signal = 1;
+    app_signal_break();
 }
 
 bool app_break_pending() {

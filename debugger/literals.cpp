@@ -2,11 +2,12 @@
 #include "debugger/literals.h"
 
 #include "core/emu.h"
+#include "core/helpers.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/settings_vars.h"
-#include "cpu/dbg_hooks.h"
 #include "cpu/optables.h"
+#include "debugger/debugger.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -53,46 +54,23 @@ i32 num_parse_dec(const char* text, int length) {
     return static_cast<i32>(negative ? 0u - value : value);
 }
 
-// Binary and octal read from the last character towards the first; a '-' is
-// allowed only in front and negates.
-static i32 parse_from_right(const char* text, int length, int bits_per_digit) {
-    u32 value = 0;
-    bool negative = false;
-    int position = 0;
-    for (int i = length - 1; i >= 0; i--) {
-        const char c = text[i];
-        if (c == '-') {
-            if (i != 0) return REG_NONE;
-            negative = true;
-            continue;
-        }
-        u32 digit;
-        if (bits_per_digit == 1) {
-            if (c == '1' || c == '#')
-                digit = 1;
-            else if (c == '0' || c == '.')
-                digit = 0;
-            else
-                return REG_NONE;
-        } else {
-            if (c < '0' || c > '7') return REG_NONE;
-            digit = static_cast<u32>(c - '0');
-        }
-        const int shift = position * bits_per_digit;
-        if (shift < 32) value |= digit << shift;
-        position++;
-    }
-    return static_cast<i32>(negative ? 0u - value : value);
-}
+static_assert(NUM_INVALID == REG_NONE, "the helpers fail with the literal readers' value");
 
 i32 num_parse_bin(const char* text, int length) {
     num_last_base = NUM_BINARY;
-    return parse_from_right(text, length, 1);
+    return num_bin_value(text, length);
 }
 
 i32 num_parse_oct(const char* text, int length) {
     num_last_base = NUM_OCTAL;
-    return parse_from_right(text, length, 3);
+    char digits[96];
+    if (length < 0 || length >= static_cast<int>(sizeof digits)) return REG_NONE;
+    for (int i = 0; i < length; i++) {
+        if ((text[i] < '0' || text[i] > '7') && text[i] != '-') return REG_NONE;
+        digits[i] = text[i];
+    }
+    digits[length] = '\0';
+    return num_oct_value(digits);
 }
 
 // ---- Guest characters ----------------------------------------------------------
@@ -106,7 +84,7 @@ i32 num_parse_char(char c) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     const u32 codes = literal_codes();
     for (u32 code = 0; code < codes && code < 256; code++)
-        if (cpu_guest_char(static_cast<u8>(code)) == static_cast<u8>(c))
+        if (dbg_guest_char_to_ascii(static_cast<u8>(code)) == static_cast<u8>(c))
             return static_cast<i32>(code);
     return REG_NONE;
 }
