@@ -169,7 +169,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &instructor_debug_hooks,
     .interrupt_entry = [] { return i32{0x0007}; },
     .bios_entry = [] { return i32{0x1800}; },
-    .literal_codes = [] { return u32{29}; }, // the digits' own characters
+    .literal_codes = [] { return u32{29}; }, // literals name the first 29 codes only
     .bios_view = [] { return true; },
     .boots_at_zero = false,
 };

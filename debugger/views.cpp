@@ -127,9 +127,10 @@ void dbg_cmd_view() {
         // A machine whose row shows no PSG has none; one whose traits name no
         // screen or BASIC view has none of those either.
         const MachineTraits& traits = machine_traits();
-        if (shown == ViewShown::NONE && (dbg_nocase_equal(dbg_arg1, "PSG") ||
-                                         (dbg_nocase_equal(dbg_arg1, "SCRN") && !traits.screen_view) ||
-                                         (dbg_nocase_equal(dbg_arg1, "BASIC") && !traits.basic_view))) {
+        const bool absent = dbg_nocase_equal(dbg_arg1, "PSG") ||
+                            (dbg_nocase_equal(dbg_arg1, "SCRN") && !traits.screen_view) ||
+                            (dbg_nocase_equal(dbg_arg1, "BASIC") && !traits.basic_view);
+        if (shown == ViewShown::NONE && absent) {
             dbg_wrong_machine();
             return;
         }
