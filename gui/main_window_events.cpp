@@ -125,8 +125,7 @@ static void command_line(const GuiEvent& e) {
         gui_focus_guest();
         return;
     }
-    // The keyboard stays in the line for the next command, unless the command
-    // itself gave it to the guest (a requester, a machine switch).
+    // The keyboard stays in the line for the next command.
     console_armed = true;
     gui_run_command(dbg_line);
     if (main_window) gui_set_text(main_window, GID_COMMAND, "");
