@@ -197,6 +197,8 @@ void cmd_jumptomonitor(ArexxCall& call) {
     cmd_run(Cmd::PROJECT_JUMPTOBIOS, {CmdFrom::SCRIPT});
 }
 void cmd_setmachine(ArexxCall& call) {
+    // The stopped frame belongs to the machine it runs on.
+    if (refused_in_frame(call, "SETMACHINE: command is unavailable during the frame\n")) return;
     const std::string word = arg_text(call, 0);
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
         if (same(word, machine_table[m].keyword)) {

@@ -411,11 +411,7 @@ void act_frame_based(const CmdRow& row, const CmdCall&) {
 }
 
 void act_log_mode(const CmdRow& row, const CmdCall&) {
-    if (log_mode != row.value) {
-        log_file_close();
-        log_mode = row.value;
-        if (log_mode != LOG_OFF) log_file_open(0);
-    }
+    log_mode_select(row.value);
     gui_refresh_menus();
 }
 
