@@ -54,8 +54,12 @@ void gui_game_list_show() {
         gui_game_list_select();
     }
     if (games_report_pending) {
+        const bool wait = games_report_pending == 1;
         games_report_pending = 0;
-        gui_requester(cat_str(370, "Audit Results"), games_report_text, cat_str(143, "OK"), 1);
+        if (wait)
+            gui_requester(cat_str(370, "Audit Results"), games_report_text, cat_str(143, "OK"), 1);
+        else
+            gui_notice(cat_str(370, "Audit Results"), games_report_text, 1);
     }
 }
 

@@ -1,0 +1,74 @@
+#include "gui/dialogs.h"
+
+#include "core/mainloop.h"
+#include "core/rexx_host.h"
+#include "core/ui_host.h"
+#include "gui/requesters.h"
+#include "platform/catalog.h"
+
+#include <vector>
+
+namespace {
+
+struct Modeless {
+    int win;
+    DialogHandler handle;
+    std::function<void()> closed;
+};
+std::vector<Modeless> modeless;
+
+// Takes the window's waiting events; true when the dialog is done.
+bool handle_events(int win, const DialogHandler& handle) {
+    if (!gui_window_is_open(win)) return true;
+    GuiEvent e;
+    while (gui_window_next_event(win, &e))
+        if (handle(e)) return true;
+    return false;
+}
+
+} // namespace
+
+bool gui_dialog_begin() {
+    if (ui_unattended) return false;
+    gui_modal_begin();
+    return true;
+}
+
+void gui_dialog_abandon(bool modal) {
+    gui_warning(cat_str(156, "Can't open window!"));
+    if (modal) gui_modal_end();
+}
+
+void gui_dialog_run(bool modal, int win, DialogHandler handle, std::function<void()> closed) {
+    if (!modal) {
+        modeless.push_back({win, std::move(handle), std::move(closed)});
+        return;
+    }
+    for (;;) {
+        gui_host_wait_events(100);
+        app_check_break();
+        rexx_serve_port_waiting();
+        if (handle_events(win, handle)) break;
+    }
+    gui_window_close(win);
+    if (closed) closed();
+    gui_modal_end();
+}
+
+void gui_dialogs_input() {
+    // A handler may open another dialog: walk by index, take the finished one out first.
+    for (std::size_t i = 0; i < modeless.size();) {
+        if (!handle_events(modeless[i].win, modeless[i].handle)) {
+            ++i;
+            continue;
+        }
+        Modeless done = std::move(modeless[i]);
+        modeless.erase(modeless.begin() + static_cast<std::ptrdiff_t>(i));
+        gui_window_close(done.win);
+        if (done.closed) done.closed();
+    }
+}
+
+void gui_dialogs_reset() {
+    modeless.clear();
+}
