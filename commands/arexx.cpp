@@ -259,11 +259,19 @@ void cmd_debugger(ArexxCall& call) {
             rexx_quiet = 0;
         }
     } restore{pushed};
-    dbg_execute();
-    call.result = text;
+    // A refused line answers 10 with the refusal, which QUIET does not print.
+    call.rc = dbg_execute() ? 10 : 0;
+    call.result = call.rc && rexx_quiet ? dbg_refusal_text() : text;
 }
 
 // ---- files -----------------------------------------------------------------------------------
+// Answers 10 with `text` and, when known, the reason in brackets.
+void failed_with(ArexxCall& call, const char* text, const std::string& why) {
+    call.rc = 10;
+    call.result = text;
+    if (!why.empty()) call.result += " (" + why + ")";
+    call.result += "\n";
+}
 void cmd_open_file(ArexxCall& call) {
     if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
@@ -272,13 +280,13 @@ void cmd_open_file(ArexxCall& call) {
         return;
     }
     if (name.size() >= FILE_NAME_SIZE) {
-        reply(call, 10, "OPEN: there was a problem opening the file\n");
+        failed_with(call, "OPEN: there was a problem opening the file", "name too long");
         return;
     }
     rec_stop_all();
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
     if (!file_load_by_name(file_name_buffer, 0))
-        reply(call, 10, "OPEN: there was a problem opening the file\n");
+        failed_with(call, "OPEN: there was a problem opening the file", file_load_refusal());
 }
 void cmd_reload(ArexxCall& call) {
     if (refused_in_frame(call, "RELOAD|REVERT is unavailable during the frame\n")) return;
@@ -286,7 +294,8 @@ void cmd_reload(ArexxCall& call) {
     char path[FILE_NAME_SIZE];
     std::memcpy(path, file_name_buffer, sizeof path);
     if (!path[0] || !file_load_by_name(path, 0))
-        reply(call, 10, "RELOAD|REVERT: there was a problem opening the file\n");
+        failed_with(call, "RELOAD|REVERT: there was a problem opening the file",
+                    path[0] ? file_load_refusal() : std::string());
 }
 void cmd_saveas(ArexxCall& call) {
     if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;
@@ -301,7 +310,8 @@ void cmd_saveas(ArexxCall& call) {
     }
     rec_stop_all();
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
-    if (!state_save_file(8, 1)) reply(call, 10, "SAVEAS: can't save the state\n");
+    if (!state_save_file(8, 1))
+        failed_with(call, "SAVEAS: can't save the state", state_save_error());
 }
 void cmd_help(ArexxCall& call) {
     call.result = arexx_help_text;
@@ -432,18 +442,67 @@ void cmd_getversion(ArexxCall& call) {
     else
         reply(call, 10, "Usage: GETVERSION [DECIMAL|INTEGER]\n");
 }
+// Why a ghosted menu item is ghosted, for MENU's reply. `built`: its action is
+// in the program; `between_frames`: its state rule would hold between frames.
+std::string ghosted_reason(const char* name, bool built, bool between_frames) {
+    if (!built) return std::string("MENU: ") + name + " is not available yet\n";
+    if (between_frames)
+        return std::string("MENU: ") + name + " is unavailable during the frame\n";
+    return std::string("MENU: ") + name + " does not apply to this guest machine or its state\n";
+}
+
+// The state rules read the pause inside a frame: asked again as if between frames.
+template <typename Rule> bool enabled_between_frames(Rule rule) {
+    if (!emu_paused_mid_frame) return rule();
+    struct Restore {
+        ~Restore() { emu_paused_mid_frame = true; }
+    } restore;
+    emu_paused_mid_frame = false;
+    return rule();
+}
+
+// The reason plain item `id` is ghosted; "" when it can be used.
+std::string plain_item_refusal(int id) {
+    const char* name = menu_plain_names[id].name;
+    if (id >= 19 && id <= 26) // the recent files: as many as are known
+        return id - 19 < recent_count ? ""
+                                      : std::string("MENU: ") + name + " names no recent file\n";
+    if (menu_plain_state(id).enabled) return "";
+    const ToolWindow w = menu_tool_window(id);
+    if (w != TW_NONE && gui_tool_window_open(w))
+        return std::string("MENU: ") + name + ": its window is already open\n";
+    return ghosted_reason(name, cmd_plain_available(id),
+                          enabled_between_frames([id] { return menu_plain_state(id).enabled; }));
+}
+
+// The reason checkable item `id` is ghosted; "" when it can be used.
+std::string check_item_refusal(int id) {
+    if (menu_check_state(id).enabled) return "";
+    return ghosted_reason(menu_check_names[id].name, cmd_check_available(id),
+                          enabled_between_frames([id] { return menu_check_state(id).enabled; }));
+}
+
 void cmd_menu(ArexxCall& call) {
     const std::string name = arg_text(call, 0);
     for (int id = 0; id < MENU_PLAIN_IDS; ++id)
         if (menu_plain_names[id].name[0] && same(name, menu_plain_names[id].name)) {
-            gui_menu_command_a(id);
+            const std::string why = plain_item_refusal(id);
+            if (!why.empty())
+                reply(call, 5, why.c_str());
+            else
+                gui_menu_command_a(id);
             return;
         }
     for (int id = 0; id < MENU_CHECK_IDS; ++id)
         if (menu_check_names[id].name[0] && same(name, menu_check_names[id].name)) {
-            gui_menu_command_b(id);
+            const std::string why = check_item_refusal(id);
+            if (!why.empty())
+                reply(call, 5, why.c_str());
+            else
+                gui_menu_command_b(id);
             return;
         }
+    reply(call, 10, "Unknown menu item\n");
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

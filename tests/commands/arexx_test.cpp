@@ -120,7 +120,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"PEEK -1", 10, "PEEK: address must be 0..32767\n"},
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
-        {"MENU NO.SUCH.ITEM", 0, ""},
+        {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
         {"COPY", 20, "COPY: function is not available yet\n"},
         {"SAVEPNG x.png", 20, "SAVEPNG: function is not available yet\n"},
         {"frobnicate", 10, "Unknown command\n"},
@@ -159,7 +159,7 @@ TEST_F(Arexx, HandlersChangeWhatTheySay) {
     EXPECT_EQ(run("GETMACHINE"), 0);
     EXPECT_EQ(result, "PIPBUG");
     EXPECT_EQ(run("OPEN /no/such/file.bin"), 10);
-    EXPECT_EQ(result, "OPEN: there was a problem opening the file\n");
+    EXPECT_EQ(result, "OPEN: there was a problem opening the file (not found)\n");
 }
 
 TEST_F(Arexx, DebuggerRepliesWithItsOwnTextUnlessQuiet) {
