@@ -1,11 +1,15 @@
 #include "gui/dialogs.h"
 
 #include "core/mainloop.h"
+#include "core/message.h"
 #include "core/rexx_host.h"
+#include "core/shutdown.h"
 #include "core/ui_host.h"
+#include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "platform/catalog.h"
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -16,6 +20,12 @@ struct Modeless {
     std::function<void()> closed;
 };
 std::vector<Modeless> modeless;
+
+struct Notice {
+    std::string title, body;
+    int kind;
+};
+std::vector<Notice> held_notices;
 
 // Takes the window's waiting events; true when the dialog is done.
 bool handle_events(int win, const DialogHandler& handle) {
@@ -71,4 +81,26 @@ void gui_dialogs_input() {
 
 void gui_dialogs_reset() {
     modeless.clear();
+    held_notices.clear();
+}
+
+void gui_notice(const char* title, const char* body, int image_kind) {
+    if (!app_acquired.host_gui) {
+        con_printf("%s\n", body);
+        return;
+    }
+    if (ui_unattended_report(body, nullptr)) return;
+    if (!main_window) {
+        held_notices.push_back({title, body, image_kind});
+        return;
+    }
+    gui_host_notice(title, body, cat_str(143, "OK"), image_kind);
+}
+
+void gui_show_held_notices() {
+    if (!main_window) return;
+    std::vector<Notice> shown;
+    shown.swap(held_notices);
+    for (const Notice& n : shown)
+        gui_host_notice(n.title.c_str(), n.body.c_str(), cat_str(143, "OK"), n.kind);
 }

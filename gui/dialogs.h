@@ -30,5 +30,14 @@ void gui_dialog_abandon(bool modal);
 void gui_dialog_run(bool modal, int win, DialogHandler handle, std::function<void()> closed);
 // The event pass's share: the events of every modeless dialog.
 void gui_dialogs_input();
-// Forgets the modeless dialogs without closing them (the tests' fresh state).
+// Forgets the modeless dialogs without closing them, and the held notices
+// (the tests' fresh state).
 void gui_dialogs_reset();
+
+// A box with one "OK" button that does not wait for the user (without a
+// display the text is printed; under a command of the port it is reported).
+// Asked for while no main window is open (at start-up), it is held until the
+// main window opens, so that it shows above it.
+void gui_notice(const char* title, const char* body, int image_kind);
+// Shows the notices held for the main window (when it has opened).
+void gui_show_held_notices();

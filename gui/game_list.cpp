@@ -7,6 +7,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"

@@ -68,15 +68,6 @@ int gui_warning(const char* text) {
     return gui_requester(cat_str(124, "Warning"), text, cat_str(143, "OK"), 2);
 }
 
-void gui_notice(const char* title, const char* body, int image_kind) {
-    if (!app_acquired.host_gui) {
-        con_printf("%s\n", body);
-        return;
-    }
-    if (ui_unattended_report(body, nullptr)) return;
-    gui_host_notice(title, body, cat_str(143, "OK"), image_kind);
-}
-
 int gui_message(const char* text) {
     return gui_requester(cat_str(755, "Message"), text, cat_str(143, "OK"), 1);
 }

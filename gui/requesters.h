@@ -27,9 +27,6 @@ int gui_requester(const char* title, const char* body, const char* buttons, int 
 [[noreturn]] void gui_fatal(const char* text);
 // "Warning" and "Message" with their one "OK" button; the requester's answer.
 int gui_warning(const char* text);
-// A box with one "OK" button that does not wait for the user (without a
-// display the text is printed; under a command of the port it is reported).
-void gui_notice(const char* title, const char* body, int image_kind);
 int gui_message(const char* text);
 // 1 when the user confirms quitting (always, unless "confirmquit" is on).
 int gui_confirm_quit();

@@ -22,6 +22,7 @@
 #include "cpu/optables.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
 #include "gui/main_window.h"
