@@ -160,7 +160,8 @@ bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed) {
     if (!colon[1]) return true;
     const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
     if (mask < 0 || mask > 0xFF) {
-        dbg_refuse("Mask is out of range!\n");
+        // Refused only where the mask counts; elsewhere it is ignored as a good one is.
+        (mask_allowed ? dbg_refuse : con_printf)("Mask is out of range!\n");
         dbg_mask_refused = true;
     } else if (!mask_allowed)
         con_printf("Ignoring :%02X mask specifier.\n", mask);
