@@ -123,8 +123,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
         {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
-        {"COPY", 20, "COPY: function is not available yet\n"},
-        {"SAVEPNG x.png", 20, "SAVEPNG: function is not available yet\n"},
+        {"GETHOSTNAME", 20, "GETHOSTNAME: function is not available yet\n"},
         {"frobnicate", 10, "Unknown command\n"},
     };
     for (const Case& c : cases) {
@@ -206,7 +205,7 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
         {"DEBUGGER BC 200", 0, "Breakpoint not found at"},
         {"DEBUGGER S", 10, "Wrong guest machine!", false, PONG},
         {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
-        {"MENU EDIT.COPYSCREEN", 5, "MENU: EDIT.COPYSCREEN is not available yet\n"},
+        {"MENU HELP.UPDATE", 5, "MENU: HELP.UPDATE is not available yet\n"},
         {"MENU SETTINGS.VDU.VT100", 5, "MENU: SETTINGS.VDU.VT100 is not available yet\n"},
         {"MENU PROJECT.REVERT", 5,
          "MENU: PROJECT.REVERT does not apply to this guest machine or its state\n"},
