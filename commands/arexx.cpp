@@ -469,8 +469,7 @@ void cmd_getversion(ArexxCall& call) {
 // in the program; `between_frames`: its state rule would hold between frames.
 std::string ghosted_reason(const char* name, bool built, bool between_frames) {
     if (!built) return std::string("MENU: ") + name + " is not available yet\n";
-    if (between_frames)
-        return std::string("MENU: ") + name + " is unavailable during the frame\n";
+    if (between_frames) return std::string("MENU: ") + name + " is unavailable during the frame\n";
     return std::string("MENU: ") + name + " does not apply to this guest machine or its state\n";
 }
 

@@ -104,7 +104,8 @@ bool about_handle(const GuiEvent& e) {
 
 void show_class(int row) {
     gui_set_value(about_window, GID_ABOUT_CLASSES, row);
-    if (row >= 0) gui_set_image(about_window, CLASS_PICTURE_GID, gui_image(about_classes[row].picture));
+    if (row >= 0)
+        gui_set_image(about_window, CLASS_PICTURE_GID, gui_image(about_classes[row].picture));
 }
 
 bool classes_handle(const GuiEvent& e) {
@@ -206,7 +207,10 @@ void gui_open_about_window() {
 
     const bool modal = gui_dialog_begin();
     about_window = gui_window_open(d);
-    if (!about_window) return gui_dialog_abandon(modal);
+    if (!about_window) {
+        gui_dialog_abandon(modal);
+        return;
+    }
     gui_dialog_run(modal, about_window, about_handle, about_closed);
 }
 
@@ -273,6 +277,9 @@ void gui_open_about_reaction_window() {
     const bool modal = gui_dialog_begin();
     gui_load_images_progress(179, 202, -1, -1); // loads only what is not loaded yet
     about_window = gui_window_open(d);
-    if (!about_window) return gui_dialog_abandon(modal);
+    if (!about_window) {
+        gui_dialog_abandon(modal);
+        return;
+    }
     gui_dialog_run(modal, about_window, classes_handle, about_closed);
 }

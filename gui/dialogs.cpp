@@ -66,9 +66,18 @@ void gui_dialog_run(bool modal, int win, DialogHandler handle, std::function<voi
 }
 
 void gui_dialogs_input() {
-    // A handler may open another dialog: walk by index, take the finished one out first.
+    // A nested event pass (a message printed by a handler) leaves them to this one.
+    static bool running = false;
+    if (running) return;
+    struct Running {
+        Running() { running = true; }
+        ~Running() { running = false; }
+    } guard;
+    // A handler may open another dialog (the list grows): walk by index, with
+    // the handler copied out of the list.
     for (std::size_t i = 0; i < modeless.size();) {
-        if (!handle_events(modeless[i].win, modeless[i].handle)) {
+        const DialogHandler handle = modeless[i].handle;
+        if (!handle_events(modeless[i].win, handle)) {
             ++i;
             continue;
         }

@@ -6,7 +6,7 @@
 //
 //   const bool modal = gui_dialog_begin();
 //   my_window = gui_window_open(desc);
-//   if (!my_window) return gui_dialog_abandon(modal);
+//   if (!my_window) { gui_dialog_abandon(modal); return; }
 //   gui_dialog_run(modal, my_window, my_handler, [] { my_window = 0; });
 #pragma once
 

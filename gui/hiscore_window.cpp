@@ -345,7 +345,10 @@ void gui_high_scores_window() {
     const bool modal = gui_dialog_begin();
     format_rows();
     hiscore_window = gui_window_open(window_desc());
-    if (!hiscore_window) return gui_dialog_abandon(modal);
+    if (!hiscore_window) {
+        gui_dialog_abandon(modal);
+        return;
+    }
     if (page != HiscorePage::GAME_LIST) show_times();
     if (hiscore_count()) gui_set_disabled(hiscore_window, GID_HISCORE_CLEAR, false);
     gui_dialog_run(modal, hiscore_window, handle, [] { hiscore_window = 0; });

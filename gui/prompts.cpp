@@ -78,8 +78,8 @@ int gui_choose_load_address() {
         decision = decide(e);
         if (decision == ACCEPTED) {
             const std::string text = gui_get_text(prompt_window, GID_PROMPT_FIELD);
-            std::snprintf(load_address_text, sizeof load_address_text, "%.*s",
-                          PROMPT_FIELD_CHARS, text.c_str());
+            std::snprintf(load_address_text, sizeof load_address_text, "%.*s", PROMPT_FIELD_CHARS,
+                          text.c_str());
         }
         return decision != UNDECIDED;
     };

@@ -29,9 +29,9 @@ struct Client {
     bool full = false;       // out reached REXX_REPLY_MAX ...
     Clock::time_point full_since; // ... at this time
     Clock::time_point heard;      // the last bytes read from it or its last reply
-    bool own = false;  // a script of this program (a connection from this process)
-    bool busy = false; // its request is being answered
-    bool gone = false; // closed: forgotten when the outermost pass ends
+    bool own = false;             // a script of this program (a connection from this process)
+    bool busy = false;            // its request is being answered
+    bool gone = false;            // closed: forgotten when the outermost pass ends
 };
 
 // Unanswered request bytes kept per client: room for an over-long line to be

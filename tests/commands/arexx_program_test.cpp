@@ -211,9 +211,9 @@ TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
-    for (const char* line : {"VIEWHIGHSCORES", "MENU PROJECT.AUDIT", "MENU VIEW.HIGHSCORES",
-                             "MENU HELP.REACTION", "MENU HELP.ABOUT", "MENU PROJECT.ICONIFY",
-                             "GETVERSION", "ACTIVATE", "GETVERSION"}) {
+    for (const char* line :
+         {"VIEWHIGHSCORES", "MENU PROJECT.AUDIT", "MENU VIEW.HIGHSCORES", "MENU HELP.REACTION",
+          "MENU HELP.ABOUT", "MENU PROJECT.ICONIFY", "GETVERSION", "ACTIVATE", "GETVERSION"}) {
         EXPECT_EQ(send_within(line, &result, &fd), 0) << line << ": " << result;
         if (fd < 0) {
             ASSERT_TRUE(port_up()) << line; // the connection was given up: a new one
@@ -222,8 +222,8 @@ TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
     int asker = -1, other = -1;
     std::string asked;
     std::thread asking([&] {
-        asked_rc = rexx_port_send("E2E", "REQUESTRESPONSE PROMPT \"Anyone there?\"", &asked,
-                                  &asker, [] { return asker_told_to_go.load(); });
+        asked_rc = rexx_port_send("E2E", "REQUESTRESPONSE PROMPT \"Anyone there?\"", &asked, &asker,
+                                  [] { return asker_told_to_go.load(); });
     });
     // Until the requester is up the other client is answered as usual.
     int rc = 0;

@@ -222,8 +222,9 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
     EXPECT_EQ(run(("OPEN " + empty).c_str()), 10);
     EXPECT_EQ(result, "OPEN: there was a problem opening the file (empty)\n");
     for (const Case& c : cases) {
-        if (machine != c.on) machine_switch(static_cast<int>(c.on), machine_table[c.on].default_memmap,
-                                            true, true, false);
+        if (machine != c.on)
+            machine_switch(static_cast<int>(c.on), machine_table[c.on].default_memmap, true, true,
+                           false);
         emu_paused_mid_frame = c.mid_frame;
         EXPECT_EQ(run(c.line), c.rc) << c.line << ": " << result;
         EXPECT_NE(result.find(c.said), std::string::npos) << c.line << ": " << result;

@@ -457,8 +457,8 @@ TEST_F(RexxPort, AFullTableDropsTheClientIdleLongestButNeverAScript) {
     rexx_port_notice = note;
     ASSERT_EQ(rexx_port_open("CROWDED", true, &name), REXX_PORT_OK);
     int ready = -1, release = -1;
-    const pid_t child = hold_connections(rexx_port_socket_path("CROWDED"), REXX_CLIENTS_MAX,
-                                         &ready, &release);
+    const pid_t child =
+        hold_connections(rexx_port_socket_path("CROWDED"), REXX_CLIENTS_MAX, &ready, &release);
     ASSERT_GT(child, 0);
     char c;
     ASSERT_EQ(read(ready, &c, 1), 1);
@@ -481,8 +481,7 @@ TEST_F(RexxPort, AFullTableDropsTheClientIdleLongestButNeverAScript) {
     for (int i = 0; i < REXX_CLIENTS_MAX; ++i)
         own.push_back(raw_connect());
     rexx_port_serve(echo_handler);
-    const pid_t outsider =
-        hold_connections(rexx_port_socket_path("CROWDED"), 1, &ready, &release);
+    const pid_t outsider = hold_connections(rexx_port_socket_path("CROWDED"), 1, &ready, &release);
     ASSERT_GT(outsider, 0);
     ASSERT_EQ(read(ready, &c, 1), 1);
     rexx_port_serve(echo_handler);
