@@ -1,26 +1,17 @@
 // The running program driven from outside: through its port by a client, and
 // by a STARTUP script through the interpreter. The program runs offscreen in
 // a program home and runtime folder of the test's own.
-#include "computers/pipbug.h"
-#include "core/guest_roms.h"
 #include "platform/rexx_port.h"
-#include "tests/support/fresh_state.h"
+#include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -28,84 +19,7 @@ namespace {
 std::atomic<bool> asker_told_to_go{false};
 int asked_rc = 0;
 
-class ArexxProgram : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fresh_state();
-        asker_told_to_go = false;
-    }
-    void TearDown() override {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        fresh_state();
-    }
-    // Starts the program with `args`; false when it cannot be started.
-    bool start(std::vector<std::string> args) {
-        setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // The machines the scripts choose find their monitor images (blank, as
-        // a missing one leaves the area), so that no requester waits for a user.
-        std::filesystem::create_directories(home.path() / "roms");
-        for (const GuestRom& rom : pipbug_roms)
-            std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
-        args.insert(args.begin(), BRINDLEMOX_PROGRAM);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string log = (home.path() / "program.log").string();
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const int err =
-            posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return err == 0;
-    }
-    // Waits for the program to end: its exit code, or -1 after 30 seconds.
-    int wait_exit() {
-        for (int i = 0; i < 3000; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
-    }
-    int send(const char* line, std::string* result) {
-        return rexx_port_send("E2E", line, result, &fd, nullptr);
-    }
-    // Sends over connection `*over` and waits at most `seconds` for the reply
-    // (-1 without one); `*over` as rexx_port_send keeps it.
-    static int send_within(const char* line, std::string* result, int* over, int seconds = 1) {
-        reply_due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        return rexx_port_send("E2E", line, result, over,
-                              [] { return std::chrono::steady_clock::now() > reply_due; });
-    }
-    // Waits (up to 20 seconds) until the port answers GETVERSION on a new
-    // connection kept in `fd`.
-    bool port_up() {
-        std::string result;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < end) {
-            if (send_within("GETVERSION", &result, &fd, 5) == 0) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
-    static inline std::chrono::steady_clock::time_point reply_due;
-    TempHome home{"arexx_program"};
-    pid_t pid = -1;
-    int fd = -1;
-};
+class ArexxProgram : public ProgramTest {};
 
 TEST_F(ArexxProgram, AClientDrivesTheRunningProgramThroughItsPort) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
@@ -144,7 +58,7 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
                                               << "'QUIT'\n";
     // A plain name: the script is looked for in the program's home.
     ASSERT_TRUE(start({"STARTUP", "drive.rexx"}));
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
 }
 
@@ -168,7 +82,7 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
     std::string result;
     std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the script thread ends
     EXPECT_EQ(send("QUIT", &result), 0);
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     const std::string answers = test_read_file(out);
     EXPECT_EQ(answers.find("5 These ROM images are missing from the drawer"), 0u) << answers;
     EXPECT_NE(answers.find("elektor"), std::string::npos) << answers;
@@ -197,7 +111,7 @@ TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {
         else
             EXPECT_EQ(send("QUIT", &result), 0);
         const auto asked = std::chrono::steady_clock::now();
-        EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+        EXPECT_EQ(wait_exit(), 0) << log();
         EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5)) << by_signal;
         close(fd);
         fd = -1;
@@ -221,6 +135,7 @@ TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
     }
     int asker = -1, other = -1;
     std::string asked;
+    asker_told_to_go = false;
     std::thread asking([&] {
         asked_rc = rexx_port_send("E2E", "REQUESTRESPONSE PROMPT \"Anyone there?\"", &asked, &asker,
                                   [] { return asker_told_to_go.load(); });
@@ -243,7 +158,7 @@ TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
     }
     EXPECT_EQ(rc, 0) << result; // the requester closed
     EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     close(other);
 }
 
@@ -262,7 +177,7 @@ TEST_F(ArexxProgram, AStartOnAMachineWithoutItsRomsAnswersAtOnce) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     // The port is made before the machine: the first answer waits only for the
     // start-up to end, never for a warning to be acknowledged.
-    EXPECT_TRUE(port_up()) << test_read_file(home.path() / "program.log");
+    EXPECT_TRUE(port_up()) << log();
     EXPECT_EQ(send_within("GETMACHINE", &result, &fd), 0);
     EXPECT_EQ(result, "ELEKTOR");
     EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
@@ -287,7 +202,7 @@ TEST_F(ArexxProgram, ASeventeenthClientIsAnsweredBesideSixteenIdleOnes) {
     EXPECT_EQ(result, "36.4");
     EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
     EXPECT_EQ(wait_exit(), 0);
-    EXPECT_NE(test_read_file(home.path() / "program.log")
+    EXPECT_NE(log()
                   .find("ARexx port: 16 connections open; closed the one idle longest"),
               std::string::npos);
     for (int c : idle)
