@@ -18,6 +18,7 @@
 #include "core/shutdown.h"
 #include "debugger/commands.h"
 #include "debugger/labels.h"
+#include "gui/dialogs.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
 #include "gui/requesters.h"
@@ -278,5 +279,6 @@ void gui_main_window_events() {
     while (main_window && gui_window_next_event(main_window, &e))
         one_event(e);
     gui_subwindows_input();
+    gui_dialogs_input();
     gui_apply_changes();
 }
