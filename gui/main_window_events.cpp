@@ -3,6 +3,7 @@
 // gadgets), then the tool windows.
 #include "gui/main_window.h"
 
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/help_links.h"
 #include "commands/menu_table.h"
@@ -53,7 +54,7 @@ GuiDrop gui_take_drop(const GuiEvent& e) {
         return GuiDrop::DRAWER;
     }
     if (emu_paused_mid_frame) {
-        gui_warning("You can only do this between frames!");
+        gui_warning(cmd_between_frames_text);
         return GuiDrop::REFUSED;
     }
     return file_load_by_name(e.text.c_str(), 0) ? GuiDrop::LOADED : GuiDrop::FAILED;
