@@ -29,8 +29,10 @@
 #include "gui/images.h"
 #include "gui/prompts.h"
 #include "gui/main_window.h"
+#include "gui/palette_editor.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
+#include "gui/speed_window.h"
 #include "gui/tool_windows.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -79,22 +81,14 @@ static void show_status() {
 
 void gui_show_speed() {
     if (!main_window) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
+    gui_speed_window_show();
     gui_status_speed_text(speed_text);
 }
 
 void gui_status_bar_update() {
     snd_choose_tone_reference();
     if (!main_window) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
+    gui_speed_window_show();
     if (gui_status_bar_shown()) {
         gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
                                : viewspeedas == 1 ? cat_str(494, "Speed:")
@@ -209,4 +203,6 @@ void gui_install_ui_host() {
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    speed_window_register();
+    palette_editor_register();
 }

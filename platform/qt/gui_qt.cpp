@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -483,6 +484,11 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         auto* s = new QSpinBox;
         s->setRange(n.min, n.max);
         s->setValue(n.value);
+        if (n.readonly) {
+            s->setReadOnly(true);
+            s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+            s->setFocusPolicy(Qt::NoFocus);
+        }
         QObject::connect(s, &QSpinBox::editingFinished,
                          [w, gid, s] { gadget_event(w, gid, s->value()); });
         out = s;
@@ -576,6 +582,11 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         sl->setRange(n.min, n.max);
         sl->setValue(n.value);
         sl->setFocusPolicy(Qt::NoFocus);
+        // A short range shows a tick mark at every step.
+        if (!n.vertical && n.max - n.min <= 64) {
+            sl->setTickPosition(QSlider::TicksBelow);
+            sl->setTickInterval(1);
+        }
         QObject::connect(sl, &QSlider::valueChanged, [w, gid](int v) { gadget_event(w, gid, v); });
         out = sl;
         break;
@@ -901,6 +912,33 @@ void gui_host_toolkit_version(int* version, int* revision) {
     const QStringList parts = QString::fromLatin1(qVersion()).split('.');
     *version = parts.size() > 0 ? parts[0].toInt() : 0;
     *revision = parts.size() > 1 ? parts[1].toInt() : 0;
+}
+
+int gui_host_drawer_request(const char* title, const char* drawer, std::string* chosen) {
+    if (!app) return -1;
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setWindowTitle(QString::fromUtf8(title));
+    dialog.setFileMode(QFileDialog::Directory);
+    if (drawer && drawer[0] && QFileInfo(QString::fromUtf8(drawer)).isDir())
+        dialog.setDirectory(QString::fromUtf8(drawer));
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &dialog, [&dialog] {
+        if (break_poll && break_poll()) dialog.reject();
+    });
+    watch.start(50);
+    if (break_poll && break_poll()) return 1;
+    if (dialog.exec() != QDialog::Accepted) return 1;
+    const QStringList picked = dialog.selectedFiles();
+    *chosen = (picked.isEmpty() ? dialog.directory().absolutePath() : picked.first()).toStdString();
+    return 0;
+}
+
+// The desktop's URL handler on Linux is xdg-open (or gio, which it may call).
+bool gui_host_url_handler() {
+    return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty() ||
+           !QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty();
 }
 
 bool gui_host_open_url(const char* address) {
