@@ -6,8 +6,7 @@
 
 #include "cpu/cpu.h"
 
-// ---- Game list, iconify, tips, the debugger -------------------------------------------
-void gui_tip_of_the_day();
+// ---- Game list, iconify, the debugger -------------------------------------------------
 void gui_floppy_window_toggle();
 
 // ---- Windows not written yet ---------------------------------------------------------

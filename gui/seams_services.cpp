@@ -6,8 +6,7 @@
 #include "core/seams_services.h"
 
 // The real ones browse the game list, iconify, run the menu commands, show a
-// tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
-void gui_tip_of_the_day() {}
+// toggle the floppy window, run debugger commands and the toolbar's buttons.
 void gui_floppy_window_toggle() {}
 
 // The real one is the screen editor.

@@ -33,6 +33,7 @@
 #include "gui/requesters.h"
 #include "gui/seams.h"
 #include "gui/speed_window.h"
+#include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"

@@ -15,12 +15,14 @@
 #include "display/frame.h"
 #include "display/led.h"
 #include "gui/main_window.h"
+#include "gui/tip_of_the_day.h"
 #include "input/joysticks.h"
 #include "machines/uvi2637.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/paths.h"
 #include "home_fixture.h"
+#include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
@@ -76,10 +78,16 @@ void checking_events() {
 }
 const MainLoopHooks breaking = {no_frame, checking_events};
 
+// The user closes the tip of the day that a start with default settings shows.
+void close_tip() {
+    if (tip_window) gui_headless_post(tip_window, {GE_CLOSE, 0, 0, 0, 0, 0, {}});
+}
+
 class Startup : public HomeTest {
   protected:
     void SetUp() override {
         HomeTest::SetUp();
+        gui_headless_on_wait_events(close_tip);
         setenv("BRINDLEMOX_HOME", (dir + "/home").c_str(), 1);
         fs::current_path(dir);
         fake_clock_install(1000);
@@ -331,6 +339,7 @@ TEST_F(Startup, AnAssemblyRunEndsWithTheAssemblersResult) {
 // port already answers, and nobody need be at the screen); CTRL-C while it
 // is shown leaves through the exit path with 0, writing its settings.
 TEST_F(Startup, ABreakWhileAStartUpWarningIsOpenClosesItAndLeaves) {
+    write_settings_without_tips(dir + "/home"); // the break is not taken by the tip's wait
     { std::ofstream(dir + "/broken.cos", std::ios::binary) << std::string(40, '\x7F'); }
     app_set_loop_hooks(&breaking);
     gui_headless_answer_requesters({1});
