@@ -15,7 +15,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"

@@ -11,7 +11,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "core/ui_host.h"
 #include "core/zipfile.h"
 #include "platform/gui.h"

@@ -1,7 +1,7 @@
 #include "core/helpers.h"
 #include "input/keys.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "platform/paths.h"
 
 #include <cerrno>

@@ -22,7 +22,7 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "sound/sound_latches.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "core/trainers.h"
 #include "core/ui_host.h"
 #include "core/zipfile.h"

@@ -11,7 +11,7 @@
 #include "core/machine_view.h"
 #include "core/text_screen.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "core/session.h"
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/recording.h"

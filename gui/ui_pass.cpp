@@ -5,7 +5,7 @@
 
 #include "commands/arexx.h"
 #include "commands/help_links.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 
 #include "commands/dispatch.h"
 #include "commands/menu_state.h"

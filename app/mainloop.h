@@ -1,0 +1,30 @@
+// The main loop: one guest frame per pass, then the event pass, then the
+// timed wait (or, while paused, a wait for host events). Interface handlers
+// never rebuild windows inside a pass: they set bits of pending_actions, and
+// the loop acts on them at the frame boundary.
+#pragma once
+
+#include "core/session.h"
+
+// Never returns: the program leaves through app_clean_exit.
+[[noreturn]] void app_main_loop();
+// One outer cycle: inner passes until a deferred action is pending, then the
+// action at the frame boundary.
+void app_outer_cycle();
+// One inner pass: frame (unless paused), event pass, wait.
+void app_inner_pass();
+// Acts on pending_actions after the inner loop ended.
+void app_frame_boundary();
+
+// SIGINT, SIGTERM and SIGHUP record a break for the next check; a requester
+// open meanwhile closes, answered as cancelled.
+void app_install_break_handler();
+
+// Test seam: the frame and the event pass the loop runs (nullptr restores them).
+struct MainLoopHooks {
+    void (*run_frame)();
+    void (*events)();
+};
+void app_set_loop_hooks(const MainLoopHooks* hooks);
+// Back to the start-up state: real hooks, no pending action or break signal.
+void app_loop_reset();
