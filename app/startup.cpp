@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include "app/cmdline.h"
-#include "app/settings_table.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/guest_roms.h"
@@ -64,11 +63,6 @@ void startup_reset_state() {
     lock_config = 0;
     upgrade_mode = 0;
     cmdline_upgrade = false;
-}
-
-void app_install_hooks() {
-    session_set_exit_path(app_exit_path);
-    ini_set_walk(settings_walk);
 }
 
 void emu_reset_all() {

@@ -5,6 +5,7 @@
 // leaves through app_clean_exit.
 #pragma once
 
+#include "app/hooks.h"
 #include "core/session.h"
 
 // The program's entry after main(): never returns.
@@ -13,11 +14,6 @@
 // An ASM, DISGAME or UPGRADE run: no display, window, sound or controllers,
 // and none of the session's files (settings, high scores, autosave) written.
 bool startup_batch_job();
-
-// Installs what the layers below reach through their registries: the exit
-// path, the settings walk. The first step of emu_reset_all; the test
-// programs call it as they start.
-void app_install_hooks();
 
 // Clears the start-up state (options named on the command line, paths).
 void startup_reset_state();

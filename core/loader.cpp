@@ -1,11 +1,11 @@
 #include "core/loader.h"
-#include "input/key_events.h"
 
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/helpers.h"
+#include "core/hooks.h"
 #include "core/message.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
@@ -16,12 +16,8 @@
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
-#include "sound/effects.h"
-#include "sound/sound_output.h"
-#include "sound/voice_update.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
-#include "sound/sound_latches.h"
 #include "core/session.h"
 #include "core/trainers.h"
 #include "core/ui_host.h"
@@ -31,8 +27,6 @@
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
-#include "display/frame.h"
-#include "display/host.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -133,7 +127,7 @@ int load_bin(int restart) {
 void aof_auto_run() {
     if (known_game_id == 520 || known_game_id == 525) {
         const u8 enter = '\r';
-        guest_key_queue_append(&enter, 1);
+        core_type_keys(&enter, 1);
         return;
     }
     if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return;
@@ -215,9 +209,7 @@ int load_state(int kind, int restart) {
     file_loaded = 1;
     state_commit(filebuf, filebuf_length);
     if (const auto after = machine_row().after_state_load) after();
-    display_setup_geometry();
-    display_reset_frame();
-    snd_reset_latches();
+    core_hooks_run(CoreHook::state_loaded);
     dbg_clear_coverage();
     machine_notice_all(&MachineOps::any_state_loaded);
     emu_restart_timing();
@@ -611,10 +603,10 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
     if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open())
         cmd_menu_command_c(262);
     else
-        display_setup_geometry();
-    display_redraw_all();
-    snd_close(0);
-    snd_open(0);
+        core_hooks_run(CoreHook::geometry);
+    core_hooks_run(CoreHook::picture_redraw);
+    core_hooks_run(CoreHook::sound_stop);
+    core_hooks_run(CoreHook::sound_start);
     ui_mark(UI_REOPEN_WINDOWS);
     return LOAD_GAME;
 }
@@ -663,8 +655,8 @@ int file_open_answer(int answer, const char* previous_games_path) {
     else if (view_gamelist[display_mode])
         game_list_sel = -1;
     games_find_loaded();
-    snd_close(0);
-    snd_open(0);
+    core_hooks_run(CoreHook::sound_stop);
+    core_hooks_run(CoreHook::sound_start);
     return result;
 }
 

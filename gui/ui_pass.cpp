@@ -12,6 +12,7 @@
 #include "commands/menus.h"
 #include "core/emu.h"
 #include "core/frame.h"
+#include "sound/voice_update.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/notify.h"

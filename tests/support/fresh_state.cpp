@@ -39,6 +39,7 @@
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_script.h"
+#include "sound/voice_update.h"
 
 #include <gtest/gtest.h>
 
