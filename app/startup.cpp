@@ -319,8 +319,7 @@ void app_main(int argc, char** argv) {
         app_clean_exit(result < 0 ? 1 : result);
     }
     if (startup_mode == 2 || cmdline_file_named) {
-        std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", named_file.c_str());
-        const int loaded = file_load_by_name(file_name_buffer, 0);
+        const int loaded = file_load_request(load_request(named_file.c_str()));
         machine_adapt_opcode_tables();
         // A listing of a file that was never loaded would list nothing.
         if (!loaded && startup_mode == 2) app_clean_exit(10);
@@ -337,9 +336,8 @@ void app_main(int argc, char** argv) {
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);
         bool loaded = false;
         if (autosave) {
-            std::string path = std::string(games_path) + "/AUTOSAVE.COS";
-            std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", path.c_str());
-            loaded = file_load_by_name(file_name_buffer, 1) != 0;
+            const std::string path = std::string(games_path) + "/AUTOSAVE.COS";
+            loaded = file_load_request(load_request(path.c_str(), 1)) != 0;
         }
         machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);

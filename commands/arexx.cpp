@@ -276,8 +276,7 @@ void cmd_open_file(ArexxCall& call) {
         return;
     }
     rec_stop_all();
-    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
-    if (!file_load_by_name(file_name_buffer, 0))
+    if (!file_load_request(load_request(name.c_str())))
         reply(call, 10, "OPEN: there was a problem opening the file\n");
 }
 void cmd_reload(ArexxCall& call) {

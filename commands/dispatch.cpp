@@ -476,11 +476,7 @@ void gui_menu_command_a(int id) {
     case 24:
     case 25:
     case 26:
-        if (id - 19 < recent_count) {
-            char path[SETTINGS_PATH_LEN];
-            std::memcpy(path, recent_files[id - 19], sizeof path);
-            file_load_by_name(path, 0);
-        }
+        if (id - 19 < recent_count) file_load_request(load_request(recent_files[id - 19]));
         break;
     case 27:
         if (display_mode == 0) gui_iconify();

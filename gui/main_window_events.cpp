@@ -55,7 +55,7 @@ GuiDrop gui_take_drop(const GuiEvent& e) {
         gui_warning("You can only do this between frames!");
         return GuiDrop::REFUSED;
     }
-    return file_load_by_name(e.text.c_str(), 0) ? GuiDrop::LOADED : GuiDrop::FAILED;
+    return file_load_request(load_request(e.text.c_str())) ? GuiDrop::LOADED : GuiDrop::FAILED;
 }
 
 static void dropped(const GuiEvent& e) {

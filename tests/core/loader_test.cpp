@@ -428,3 +428,33 @@ TEST_F(Loader, AutoRunKeysOfKnownPrograms) {
     }
     EXPECT_EQ(guest_key_queue_len, 0);
 }
+
+// A request travels by value: what loads is the file it names, and the games
+// database row it finds becomes the known game only once the file is taken.
+TEST_F(Loader, RequestsCommitTheirRowOnlyWhenTheFileIsTaken) {
+    switch_to(PIPBUG, 9);
+    LoadRequest request = load_request(zip("shoot.zip", "GAME.ROM", forge_row(130)).c_str());
+    const std::string named = request.path;
+    capture_output();
+    ASSERT_EQ(file_load_request(std::move(request)), LOAD_GAME);
+    captured_output();
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_EQ(std::string(file_name_buffer), named);
+    EXPECT_EQ(filebuf, nullptr); // a game image leaves nothing in the file buffer
+
+    // Refused on a machine that takes no unknown image: the known game stays.
+    switch_to(PIPBUG, 9);
+    known_game_id = 130;
+    std::memset(guest_memory, 0x5A, sizeof guest_memory);
+    capture_output();
+    EXPECT_EQ(file_load_request(load_request(put("mine.bin", pattern(300, 1)).c_str())),
+              LOAD_FAILED);
+    EXPECT_EQ(captured_output(), "This file format is not supported for this guest!\n");
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_TRUE(memory_untouched());
+
+    // A quiet request names no file it cannot read.
+    capture_output();
+    EXPECT_EQ(file_load_request(load_request((home / "none.bin").c_str(), 1)), LOAD_FAILED);
+    EXPECT_EQ(captured_output(), "");
+}
