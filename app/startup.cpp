@@ -188,7 +188,6 @@ bool startup_batch_job() {
     return startup_mode != 0 || cmdline_upgrade;
 }
 
-
 void app_main(int argc, char** argv) {
     // 1-2: names, the program's home as the current directory (the reset has
     // drawn the guest frame, palettes and fixed pictures).

@@ -17,7 +17,8 @@ bool startup_batch_job();
 
 // Clears the start-up state (options named on the command line, paths).
 void startup_reset_state();
-// The whole program's state as it starts: exit path, messages, recording,
+// The whole program's state as it starts: the registries filled
+// (app_install_hooks), exit path, messages, recording,
 // settings, start-up options, frame pacing, high scores, marks, the machine
 // table and the loaded game. The first step of app_main; the tests' fresh
 // state starts from it as well.

@@ -44,9 +44,10 @@ struct FreeFileBytes {
 // One load, passed down the loader by value: what is loaded and what the
 // loader learns of it on the way. The caller names the file; reading it fills
 // the kind, the bytes and the ZIP member's kind, identification the games
-// database row. The loader checks everything before it changes anything;
-// only then is the row the known game, and the bytes go to the shared file
-// buffer where the program readers and a recording's playback take them.
+// database row. Once the file has been read whole, its bytes replace the
+// shared file buffer, where the program readers and a recording's playback
+// take them. The loader checks everything before it changes the machine, and
+// only then does the row become the known game.
 struct LoadRequest {
     std::string path;         // as named (PROGDIR: names allowed)
     int quiet = 0;            // no "Can't load", no ZIP reader warnings
