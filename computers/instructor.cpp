@@ -1,4 +1,5 @@
 #include "computers/instructor.h"
+#include "computers/screen_texts.h"
 
 #include "computers/terminal_rows.h"
 #include "core/gamesdb.h"
@@ -140,6 +141,7 @@ constexpr MachineOps OPS{
     .apply_row_after = instructor_apply_row_after,
     .serialise = instructor_tail,
     .save_suffix = ".bin",
+    .screen_text = instructor_screen_text,
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
 };

@@ -2,6 +2,7 @@
 // rows, controls layout, VDU geometry, text colours, fixed frame areas, the
 // software-played notes) and the entry that names them.
 #include "computers/autorun.h"
+#include "computers/screen_texts.h"
 #include "computers/note_pitches.h"
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
@@ -142,6 +143,7 @@ constexpr MachineOps OPS{
     .old_states_first = 41,
     .old_states_last = 41,
     .save_suffix = ".aof",
+    .screen_text = pipbug_screen_text,
     .typed_keyboard = [] { return true; },
     .monitor_key = pipbug_monitor_key,
     .paste_char = pipbug_paste_char,

@@ -121,8 +121,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
         {"MENU NO.SUCH.ITEM", 0, ""},
-        {"COPY", 20, "COPY: function is not available yet\n"},
-        {"SAVEPNG x.png", 20, "SAVEPNG: function is not available yet\n"},
+        {"GETHOSTNAME", 20, "GETHOSTNAME: function is not available yet\n"},
         {"frobnicate", 10, "Unknown command\n"},
     };
     for (const Case& c : cases) {
