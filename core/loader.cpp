@@ -401,8 +401,9 @@ ProgramReader* loader_program_reader(int kind) {
 namespace {
 
 // The bytes go to the shared file buffer, replacing what it held (a
-// recording that played from it has stopped).
+// recording that played from it has stopped), unless they are that buffer's.
 void lend_bytes(LoadRequest& r) {
+    if (!r.bytes && r.data && r.data == filebuf) return;
     filebuf_free();
     filebuf_length = 0;
     if (!r.bytes) return;
@@ -634,6 +635,16 @@ LoadRequest load_request(const char* path, int quiet) {
 
 int file_load_request(LoadRequest request) {
     return load(std::move(request), true);
+}
+
+int file_load_kept_recording() {
+    LoadRequest r = load_request(file_name_buffer);
+    r.restart = true;
+    r.kind = KIND_COR;
+    r.data = filebuf;
+    r.length = filebuf_length;
+    if (!r.data) return LOAD_FAILED;
+    return load_kind(r);
 }
 
 int file_load_by_name(const char* path, int quiet) {

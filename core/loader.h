@@ -71,6 +71,9 @@ LoadRequest load_request(const char* path, int quiet = 0);
 int file_load_request(LoadRequest request);
 // The same for a request made from `path`.
 int file_load_by_name(const char* path, int quiet);
+// Runs the COR recording kept in the file buffer (`filebuf_length` bytes)
+// again from its start, without asking the games database. Returns a LoadResult.
+int file_load_kept_recording();
 
 // The largest file of `kind` the loader reads into the file buffer; 0 for
 // kinds whose bytes it does not need (their subsystem reads them by name) or
