@@ -82,6 +82,18 @@ TEST_F(MainWindow, ViewOptionsChooseTheGadgets) {
     EXPECT_FALSE(gui_headless_desc(main_window)->size_gadget);
 }
 
+// Shift or Ctrl let go while the window was closed must not stay held once
+// it opens again; Alt keeps its state.
+TEST_F(MainWindow, ReopeningLetsGoOfShiftAndCtrl) {
+    for (u32 code : {RAW_LSHIFT, RAW_RSHIFT, RAW_CTRL, RAW_LALT})
+        host_key_set(code);
+    gui_open_main_window(0);
+    EXPECT_FALSE(host_shift_down());
+    EXPECT_FALSE(host_key_down(RAW_CTRL));
+    EXPECT_TRUE(host_key_down(RAW_LALT));
+    host_key_clear(RAW_LALT);
+}
+
 TEST_F(MainWindow, DriveButtonsFollowTheMachinesDrives) {
     for (u32 m = 0; m < MACHINES; ++m) {
         machine = m;
