@@ -48,6 +48,11 @@ void app_install_break_handler() {
 }
 
 // ---- the loop --------------------------------------------------------------------
+void app_paused_event_pass() {
+    hooks->events();
+    if (pending_actions & PA_QUIT) app_clean_exit(0);
+}
+
 void app_inner_pass() {
     if (!emu_paused) {
         emu_schedule_frame();

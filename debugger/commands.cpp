@@ -27,6 +27,7 @@
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
+#include "platform/gui.h"
 
 #include <cctype>
 #include <cstdio>
@@ -568,9 +569,11 @@ static void cmd_say() {
     con_printf("Command is unavailable.\n\n"); // no speech facility on this host
 }
 
+// The terminal and the interface's console window alike.
 static void cmd_cls() {
     std::fputc(12, stdout);
     std::fflush(stdout);
+    gui_message_console_clear();
 }
 
 static void cmd_quit() {
