@@ -613,8 +613,9 @@ int load(LoadRequest r, bool report_missing) {
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
-    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open())
-        cmd_menu_command_c(262);
+    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
+        ui_host.region_changed)
+        ui_host.region_changed();
     else
         core_hooks_run(CoreHook::geometry);
     core_hooks_run(CoreHook::picture_redraw);
@@ -634,7 +635,12 @@ LoadRequest load_request(const char* path, int quiet) {
 }
 
 int file_load_request(LoadRequest request) {
-    return load(std::move(request), true);
+    const bool quiet = request.quiet != 0;
+    const int result = load(std::move(request), true);
+    // A game, program or state the user loaded heads the recent files; the
+    // quiet loads (the start-up autosave, the quick load) do not.
+    if (result == LOAD_GAME && !quiet) ui_note_recent(file_name_buffer);
+    return result;
 }
 
 int file_load_kept_recording() {
