@@ -594,14 +594,18 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
     return FETCH_OK;
 }
 
+std::string load_refusal; // why the last load by name could not read its file
+
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name).
 int load(LoadRequest r, bool report_missing) {
+    load_refusal.clear();
     if (r.path.size() >= FILE_NAME_SIZE) return LOAD_FAILED;
     std::memcpy(file_name_buffer, r.path.c_str(), r.path.size() + 1);
     const char* why = nullptr;
     const Fetch fetched = fetch_file(r, &why);
     if (fetched != FETCH_OK) {
+        if (why) load_refusal = why;
         if (!r.quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
             con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), r.path.c_str(), why);
         return LOAD_FAILED;
@@ -656,6 +660,10 @@ int file_load_kept_recording() {
 int file_load_by_name(const char* path, int quiet) {
     if (!path) return LOAD_FAILED;
     return file_load_request(load_request(path, quiet));
+}
+
+const std::string& file_load_refusal() {
+    return load_refusal;
 }
 
 // The DIP-switch window shows the switches of the game just loaded.

@@ -74,6 +74,10 @@ int file_load_by_name(const char* path, int quiet);
 // Runs the COR recording kept in the file buffer (`filebuf_length` bytes)
 // again from its start, without asking the games database. Returns a LoadResult.
 int file_load_kept_recording();
+// Why the last load by name could not read its file ("not found", "not a
+// regular file", "empty", "too large", ...; also when quiet), "" when it read
+// it (its failures after reading are warnings of their own).
+const std::string& file_load_refusal();
 
 // The largest file of `kind` the loader reads into the file buffer; 0 for
 // kinds whose bytes it does not need (their subsystem reads them by name) or
