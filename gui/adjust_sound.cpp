@@ -104,11 +104,13 @@ void write_settings() {
     speech_voicing = v.voiced;
 }
 
-GuiNode radio(int gid, std::vector<std::string> items, int value, bool disabled = false) {
+GuiNode radio(int gid, std::vector<std::string> items, int value, bool disabled = false,
+             bool vertical = false) {
     GuiNode r = gui_node(GK_RADIO, gid);
     r.items = std::move(items);
     r.value = value;
     r.disabled = disabled;
+    r.vertical = vertical;
     return r;
 }
 
@@ -174,10 +176,11 @@ GuiWindowDesc describe() {
     enabled.value = sound_values.speech;
     head.children = {male, female, enabled, gui_node(GK_SPACE),
                      radio(GID_SOUND_SEX, {short_text(735, "Male"), short_text(736, "Female")},
-                           sound_values.sex),
+                           sound_values.sex, false, true),
+                     gui_node(GK_SPACE),
                      radio(GID_SOUND_INTONATION,
                            {short_text(737, "Natural"), short_text(738, "Robotic")},
-                           sound_values.intonation)};
+                           sound_values.intonation, false, true)};
     speech_group.children.push_back(head);
     for (int r = 0; r < 8; r++)
         speech_group.children.push_back(speech_row(r));

@@ -59,8 +59,9 @@ GuiWindowDesc describe(bool can_open) {
     d.root = gui_group(GK_VGROUP);
     for (int r = 0; r < PATH_ROWS; r++) {
         GuiNode row = gui_group(GK_HGROUP);
+        GuiNode caption = gui_label(cat_str(rows[r].catalog, rows[r].caption));
+        caption.min_w = 96; // the fields start in one column
         GuiNode field = gui_node(GK_STRING, GID_PATHS_FIELD + r);
-        field.label = cat_str(rows[r].catalog, rows[r].caption);
         field.text = working[r];
         field.max_chars = static_cast<int>(PATH_TEXT_MAX);
         field.min_w = 41 * 8;
@@ -71,7 +72,7 @@ GuiWindowDesc describe(bool can_open) {
         GuiNode open = gui_text_button(GID_PATHS_OPEN + r, 3, "Open...");
         open.weight = 0;
         open.disabled = !can_open;
-        row.children = {field, drawer, open};
+        row.children = {caption, field, drawer, open};
         d.root.children.push_back(row);
     }
     d.root.children.push_back(gui_label(""));

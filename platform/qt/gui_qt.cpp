@@ -353,6 +353,20 @@ void gadget_event(QtWindow* w, int gid, int code) {
 
 QWidget* build(QtWindow* w, const GuiNode& n);
 
+// A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK").
+QString key_marked(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&')
+            out += "&&";
+        else if (text[i] == '_' && i + 1 < text.size())
+            out += '&';
+        else
+            out += text[i];
+    }
+    return QString::fromStdString(out);
+}
+
 // The rows of a list with columns, pictures first in their cells.
 void fill_rows(QTreeWidget* t, const std::vector<GuiListRow>& rows) {
     t->clear();
@@ -447,7 +461,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         out->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         break;
     case GK_BUTTON: {
-        auto* b = new QPushButton(QString::fromStdString(n.text));
+        auto* b = new QPushButton(key_marked(n.text));
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
         b->setFocusPolicy(Qt::NoFocus);
@@ -477,6 +491,11 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         }
         e->setText(QString::fromStdString(n.text));
         if (n.max_chars > 0) e->setMaxLength(n.max_chars);
+        // A short entry is as wide as its longest text.
+        if (n.max_chars > 0 && n.max_chars <= 8 && n.weight == 0)
+            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('M')) *
+                                 (n.max_chars + 1) +
+                             12);
         out = e;
         break;
     }
@@ -495,7 +514,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         break;
     }
     case GK_CHECKBOX: {
-        auto* c = new QCheckBox(QString::fromStdString(n.text));
+        auto* c = new QCheckBox(key_marked(n.text));
         c->setChecked(n.value != 0);
         QObject::connect(c, &QCheckBox::toggled, [w, gid](bool on) { gadget_event(w, gid, on); });
         out = c;
