@@ -319,7 +319,7 @@ void gui_sound_update_enabled() {
 }
 
 void gui_adjust_sound_window() {
-    if (sound_window) {
+    if (sound_window && gui_window_is_open(sound_window)) {
         gui_window_activate(sound_window);
         return;
     }

@@ -103,7 +103,7 @@ int gamepad_order_of(const u8 map[4]) {
 }
 
 void gui_gamepad_buttons_window() {
-    if (gamepad_buttons_window) {
+    if (gamepad_buttons_window && gui_window_is_open(gamepad_buttons_window)) {
         gui_window_activate(gamepad_buttons_window);
         return;
     }

@@ -103,11 +103,12 @@ bool handle(const GuiEvent& e) {
 
 int sensitivity_default() {
     if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return 3;
-    return std::clamp(static_cast<int>(known_games_db[known_game_id].sensitivity), LOW, HIGH);
+    const int recommended = known_games_db[known_game_id].sensitivity;
+    return recommended >= LOW && recommended <= HIGH ? recommended : 3;
 }
 
 void gui_sensitivity_window() {
-    if (sensitivity_window) {
+    if (sensitivity_window && gui_window_is_open(sensitivity_window)) {
         gui_window_activate(sensitivity_window);
         return;
     }

@@ -123,7 +123,7 @@ void tip_forget_texts() {
 }
 
 void gui_tip_of_the_day() {
-    if (tip_window) return;
+    if (tip_window && gui_window_is_open(tip_window)) return;
     const bool modal = gui_dialog_begin();
     show_ticked = show_tips != 0;
     tip_window = gui_window_open(describe());
