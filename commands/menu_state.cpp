@@ -22,6 +22,7 @@
 #include "cpu/debug_state.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
+#include "peripherals/floppy.h"
 
 namespace {
 
@@ -211,7 +212,7 @@ ItemState rule(int id) {
         return on(traits().tvc_files);
     case 91:
     case 98:
-        return on(drives() && drive_present[debugger_drive & 3]);
+        return on(drives() && drive_has_disk(debugger_drive & 3));
     case 97:
         return on(traits().dos_errors);
     case 102:

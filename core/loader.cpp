@@ -28,6 +28,7 @@
 #include "core/zipfile.h"
 #include "cpu/memory.h"
 #include "peripherals/device_link.h"
+#include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -353,8 +354,7 @@ int load_medium(int kind) {
                 break;
             }
         }
-        copy_path(drive_file_name[drive]);
-        disk_read_dispatch(0, drive, 1);
+        disk_insert_dispatch(0, drive, file_name_buffer);
         return LOAD_MEDIUM;
     }
     case KIND_IMG:
@@ -362,8 +362,7 @@ int load_medium(int kind) {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
-        copy_path(drive_file_name[drive]);
-        disk_read_dispatch(0, drive, 1);
+        disk_insert_dispatch(0, drive, file_name_buffer);
         return LOAD_MEDIUM;
     }
     case KIND_PAP: {

@@ -12,6 +12,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -1240,6 +1241,20 @@ void gui_set_image(int win, int gid, int image) {
         else
             l->clear();
     }
+}
+void gui_set_hint(int win, int gid, const char* text) {
+    if (Gadget* g = gadget(win, gid)) g->widget->setToolTip(QString::fromUtf8(text));
+}
+void gui_set_background(int win, int gid, int rgb) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    if (rgb < 0) {
+        g->widget->setStyleSheet(QString());
+        return;
+    }
+    const QColor c(QRgb(static_cast<unsigned>(rgb)));
+    // Dark text on every background the windows use, whatever the desktop's theme.
+    g->widget->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(c.name()));
 }
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);
