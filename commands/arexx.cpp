@@ -195,6 +195,8 @@ void cmd_jumptomonitor(ArexxCall& call) {
     gui_menu_command_c(1);
 }
 void cmd_setmachine(ArexxCall& call) {
+    // The stopped frame belongs to the machine it runs on.
+    if (refused_in_frame(call, "SETMACHINE: command is unavailable during the frame\n")) return;
     const std::string word = arg_text(call, 0);
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
         if (same(word, machine_table[m].keyword)) {

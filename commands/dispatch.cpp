@@ -826,11 +826,7 @@ void gui_menu_command_b(int id) {
         framebased = id == 95;
         gui_refresh_menus();
     } else if (id >= 97 && id <= 99) {
-        if (log_mode != id - 97) {
-            log_file_close();
-            log_mode = id - 97;
-            if (log_mode != LOG_OFF) log_file_open(0);
-        }
+        log_mode_select(id - 97);
         gui_refresh_menus();
     } else if (id == 102 || id == 103) {
         display_filter = id == 102 ? 2 : 3;

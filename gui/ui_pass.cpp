@@ -127,7 +127,10 @@ void gui_apply_changes() {
         gui_speedbar_update();
         gui_refresh_toolbar();
     }
-    if (c & UI_OPCODES) gui_relabel_opcodes();
+    if (c & UI_NOTATION)
+        gui_toggle_cpu_monitor(); // relabels the opcodes too
+    else if (c & UI_OPCODES)
+        gui_relabel_opcodes();
     if (c & UI_STATUS) show_status();
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);

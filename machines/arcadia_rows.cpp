@@ -106,7 +106,7 @@ constexpr MachineSound SOUND{
 
 constexpr MachineDebug DEBUG{
     .hooks = &arcadia_debug_hooks,
-    .guest_chars = [] { return GuestChars::ARCADIA; },
+    .literal_codes = [] { return u32{64}; },
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
 };

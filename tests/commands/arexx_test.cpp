@@ -172,10 +172,12 @@ TEST_F(Arexx, DebuggerRepliesWithItsOwnTextUnlessQuiet) {
 TEST_F(Arexx, GuardsRefuseAndChangeNothing) {
     // During a frame paused by a breakpoint.
     emu_paused_mid_frame = true;
-    for (const char* line : {"CLEAR", "NEW", "OPEN x.bin", "RELOAD", "SAVEAS s.cos"}) {
+    for (const char* line :
+         {"CLEAR", "NEW", "OPEN x.bin", "RELOAD", "SAVEAS s.cos", "SETMACHINE PIPBUG"}) {
         EXPECT_EQ(run(line), 10) << line;
         EXPECT_NE(result.find("during the frame"), std::string::npos) << line;
     }
+    EXPECT_EQ(machine, static_cast<u32>(ARCADIA)); // the stopped frame's machine stays
     emu_paused_mid_frame = false;
     // Netplay on a machine without it, and the monitor jump on one without a monitor.
     machine = PIPBUG;
