@@ -486,14 +486,16 @@ void refresh_cells(int scope, int drive, Shown& s, bool view_moved) {
     disk_image_offset(drive, true);
     const i32 head_byte = disk_invalid ? -1 : static_cast<i32>(disk_offset);
     const int first = twin() ? drive * 128 : 0;
+    // The head mark moves with the byte index, the sector and the data mode.
+    const bool head_moved = d.byte_index != s.byte_index || d.head_track != s.head_track ||
+                            d.head_sector != s.head_sector || mode_of(drive) != s.mode;
     for (u32 i = 0; i < size; i++) {
         const u32 at = d.view_offset + i;
         const int gid = GID_FD_CELL + first + static_cast<int>(i);
         const bool inside = at < g.image_bytes;
         const u8 byte = inside ? d.image[at] : 0;
-        if (scope <= 1 && !view_moved && byte == s.cells[i] && i != d.byte_index &&
-            i != s.byte_index)
-            continue;
+        const bool head_cell = head_moved && (i == d.byte_index || i == s.byte_index);
+        if (scope <= 1 && !view_moved && byte == s.cells[i] && !head_cell) continue;
         s.cells[i] = byte;
         if (!inside) { // a view the guest moved off the image
             set_text(gid, "--");
