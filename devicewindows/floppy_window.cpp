@@ -177,7 +177,7 @@ GuiNode field(int gid, const char* caption, const char* initial, int chars) {
     f.readonly = true;
     f.label = caption;
     f.text = initial;
-    f.min_w = 9 * chars + 12;
+    f.max_chars = chars;
     return f;
 }
 
@@ -222,17 +222,17 @@ GuiNode sector_contents(int drive, bool framed) {
         GuiNode address = node(GK_STRING, GID_FD_ROW + first_row + r);
         address.readonly = true;
         address.text = "-";
-        address.min_w = 9 * 7 + 12;
+        address.max_chars = 7;
         row.children.push_back(address);
         for (int c = 0; c < 16; c++) {
             GuiNode cell = node(GK_BUTTON, GID_FD_CELL + first_cell + r * 16 + c);
-            cell.min_w = 9 * 2 + 10;
+            cell.min_w = 30; // wide enough for "##"
             cell.disabled = true;
             row.children.push_back(cell);
         }
         box.children.push_back(row);
     }
-    GuiNode name = field(gid_of(GID_FD_FILENAME, drive), cat_str(1248, "Filename:"), "-", 30);
+    GuiNode name = field(gid_of(GID_FD_FILENAME, drive), cat_str(1248, "Filename:"), "-", 0);
     name.weight = 1;
     box.children.push_back(name);
     return box;

@@ -619,6 +619,10 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     if (n.disabled) out->setEnabled(false);
     if (n.kind == GK_STRING && n.weight == 0)
         out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A read-only field holds max_chars characters; a button of weight 0 keeps its width.
+    if (n.kind == GK_STRING && n.readonly && n.max_chars > 0 && n.weight == 0)
+        out->setFixedWidth(out->fontMetrics().horizontalAdvance(QLatin1Char('#')) * n.max_chars + 12);
+    if (n.kind == GK_BUTTON && n.min_w && n.weight == 0) out->setFixedWidth(n.min_w);
     if (gid) {
         g.widget = out;
         w->gadgets[gid] = g;
