@@ -30,17 +30,19 @@ Seen seen() {
 }
 
 // After every access: nothing changed, nothing redrawn; the status, mode or
-// byte index, scope 1; the track or sector, scope 2; another drive, scope 3.
+// byte index, scope 1; the track or sector, scope 2; a window showing
+// another drive turns to the addressed one, scope 3.
 void redraw_after(const Seen& before) {
     const Seen now = seen();
-    if (now.drive != before.drive || floppy_shown_drive != now.drive) {
+    const bool moved = now.track != before.track || now.sector != before.sector;
+    if (!moved && now.drive == before.drive && now.status == before.status &&
+        now.mode == before.mode && now.byte_index == before.byte_index)
+        return;
+    if (floppy_shown_drive != now.drive) {
         floppy_shown_drive = now.drive;
         floppy_refresh(3, static_cast<int>(now.drive));
-    } else if (now.track != before.track || now.sector != before.sector) {
-        floppy_refresh(2, static_cast<int>(now.drive));
-    } else if (now.status != before.status || now.mode != before.mode ||
-               now.byte_index != before.byte_index) {
-        floppy_refresh(1, static_cast<int>(now.drive));
+    } else {
+        floppy_refresh(moved ? 2 : 1, static_cast<int>(now.drive));
     }
 }
 

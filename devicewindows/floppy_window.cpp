@@ -437,6 +437,13 @@ int cell_colour(int drive, u32 at, i32 head_byte, u32 index_in_sector) {
 
 void refresh_indicator(int scope, int drive) {
     if (!main_window || !gui_status_bar_shown()) return;
+    // A main window opened anew shows "--" everywhere.
+    static int indicators_window = 0;
+    if (indicators_window != main_window) {
+        indicators_window = main_window;
+        for (int d = 0; d < FLOPPY_DRIVES; d++)
+            indicator_mode[d] = indicator_track[d] = -1;
+    }
     const int gid = GID_DRIVE_0 + drive;
     if (drive >= floppy_drive_count()) {
         if (indicator_mode[drive] == -2) return;

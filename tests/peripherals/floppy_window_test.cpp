@@ -8,6 +8,7 @@
 #include "cpu/dbg_hooks.h"
 #include "devicewindows/floppy_window.h"
 #include "display/host.h"
+#include "gui/main_window.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/support/fdc_machine.h"
 #include "tests/support/quiet_output.h"
@@ -281,4 +282,33 @@ TEST_F(FloppyWindow, EachRefreshScopeTouchesOnlyWhatChanged) {
     gui_floppy_window_refresh(1, 0);
     EXPECT_EQ(text(GID_FD_BYTE), "--");
     EXPECT_EQ(text(GID_FD_SECTOR), "0");
+}
+
+TEST_F(FloppyWindow, TheStatusBarIndicatorsShowTrackAndModeOfEachDrive) {
+    machine_switch(BINBUG, MAP_BINBUG, true, true, false);
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    fdc_machine::install();
+    fdc_port_write(3, 7);
+    fdc_port_write(0, 0x18); // Seek track 7
+    fdc_port_write(2, 1);
+    fdc_port_write(0, 0x84);
+    fdc_port_read(3);
+    EXPECT_EQ(gui_get_text(main_window, GID_DRIVE_0), "07");
+    EXPECT_EQ(gui_headless_background(main_window, GID_DRIVE_0), rgb(2)); // reading
+    fdc_port_write(0, 0xD0);
+    EXPECT_EQ(gui_headless_background(main_window, GID_DRIVE_0), rgb(1)); // idle
+    gui_floppy_window_refresh(1, 3); // beyond the machine's two drives
+    EXPECT_EQ(gui_get_text(main_window, GID_DRIVE_0 + 3), "--");
+    EXPECT_TRUE(gui_get_disabled(main_window, GID_DRIVE_0 + 3));
+    // The drive buttons open and close the window.
+    GuiEvent e;
+    e.type = GE_GADGET;
+    e.gid = GID_DRIVE_0;
+    gui_headless_post(main_window, e);
+    gui_main_window_events();
+    EXPECT_NE(gui_subwin_window[TW_FLOPPY], 0);
+    gui_headless_post(main_window, e);
+    gui_main_window_events();
+    EXPECT_EQ(gui_subwin_window[TW_FLOPPY], 0);
 }
