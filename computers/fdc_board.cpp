@@ -55,7 +55,7 @@ void fdc_board_install(const FdcBoard& b) {
     for (int d = 0; d < FD1771_DRIVES; d++) {
         FloppyDrive& f = drives[d];
         h.drives[d] = {&f.present,    &f.spinning,  &f.head_loaded, &f.head_track,
-                       &f.head_sector, &f.byte_index, &f.view_offset, f.image};
+                       &f.head_sector, &f.byte_index, &f.view_offset, f.image, &f.changed};
     }
     h.current_drive = &fdc_current_drive;
     h.mode = &fdc_mode;

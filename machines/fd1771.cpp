@@ -547,7 +547,10 @@ void fdc_write_data(u8 value) {
     } else {
         u8* image = h().drives[drive_number()].image;
         log_and_watch(true, at, value, image[at]);
-        if (!protected_drive()) image[at] = value;
+        if (!protected_drive() && image[at] != value) {
+            image[at] = value;
+            if (u8* changed = h().drives[drive_number()].changed) *changed = 1;
+        }
         advance();
     }
 }

@@ -32,6 +32,7 @@ struct Fd1771Drive {
     u32* byte_index;
     u32* head_offset; // image offset of the sector under the head, set after every byte
     u8* image;
+    u8* changed; // set when a write changes the image
 };
 
 struct Fd1771Host {

@@ -149,6 +149,7 @@ TEST_F(Fd1771Test, EmptyDrivesInvalidPositionsAndProtectedDisksAnswerWithTheirSt
         fdc_port_write(3, 0xEE);
     for (u32 i = 0; i < 256; i++)
         ASSERT_EQ(drives[0].image[start + i], pattern(start + i));
+    EXPECT_EQ(drives[0].changed, 0);
     EXPECT_EQ(drives[0].head_sector, 3); // the transfer went through the sector
     EXPECT_EQ(fdc_mode, FDC_IDLE);
 }
@@ -218,6 +219,7 @@ TEST_F(Fd1771Test, AGuestProgramReadsAndWritesSectors) {
     EXPECT_EQ(guest_memory[0x1101], 0x02);
     EXPECT_EQ(guest_memory[0x1102], FDC_NOT_FOUND);
     EXPECT_EQ(drives[0].image[written_to + 256], pattern(written_to + 256)); // sector 7 untouched
+    EXPECT_EQ(drives[0].changed, 1);
 }
 
 TEST_F(Fd1771Test, WatchedBytesStopTheGuestAndVerboseNarrates) {

@@ -5,6 +5,7 @@
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/settings_vars.h"
+#include "core/shutdown.h"
 #include "cpu/dbg_hooks.h"
 #include "devicewindows/floppy_window.h"
 #include "display/host.h"
@@ -311,4 +312,26 @@ TEST_F(FloppyWindow, TheStatusBarIndicatorsShowTrackAndModeOfEachDrive) {
     gui_headless_post(main_window, e);
     gui_main_window_events();
     EXPECT_EQ(gui_subwin_window[TW_FLOPPY], 0);
+}
+
+TEST_F(FloppyWindow, CreatingOverAChangedDiskAsksFirst) {
+    static const DiskSystem blank{.format = [](int d) {
+        static u8 zeros[FLOPPY_IMAGE_MAX];
+        floppy_take_image(d, zeros, "");
+    }};
+    open_on(BINBUG, MAP_BINBUG);
+    disk_system_override = &blank;
+    drives[0].present = 1;
+    drives[0].image[9] = 0x33;
+    drives[0].changed = 1;
+    app_acquired.host_gui = true; // requesters are shown
+    gui_headless_answer_requesters({0, 1}); // Cancel, then Replace
+    post(GE_GADGET, GID_FD_CREATE, 0);
+    EXPECT_EQ(drives[0].image[9], 0x33);
+    post(GE_GADGET, GID_FD_CREATE, 0);
+    EXPECT_EQ(drives[0].image[9], 0);
+    EXPECT_EQ(gui_headless_requesters().size(), 2u);
+    post(GE_GADGET, GID_FD_CREATE, 0); // unchanged since: no question
+    EXPECT_EQ(gui_headless_requesters().size(), 2u);
+    app_acquired.host_gui = false;
 }
