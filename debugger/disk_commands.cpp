@@ -51,7 +51,7 @@ template <typename Op> const DiskSystem* system_with(Op DiskSystem::*op) {
 
 bool disk_inserted() {
     if (drive_has_disk(drive())) return true;
-    con_printf("No disk is inserted!\n\n");
+    dbg_refuse("No disk is inserted!\n\n");
     return false;
 }
 
@@ -90,7 +90,7 @@ void relist(const DiskSystem& s) {
 }
 
 void failed() {
-    con_printf("Failed!\n\n");
+    dbg_refuse("Failed!\n\n");
 }
 
 // A disk address operand; NONE when unreadable.
@@ -131,7 +131,7 @@ void dbg_cmd_drive() {
         char* end = nullptr;
         const long n = std::strtol(dbg_arg1, &end, 10);
         if (end == dbg_arg1 || *end || n < 0 || n >= floppy_drive_count()) {
-            con_printf("Invalid drive number!\n\n");
+            dbg_refuse("Invalid drive number!\n\n");
             return;
         }
         debugger_drive = static_cast<i32>(n);
@@ -279,7 +279,7 @@ void dbg_cmd_fpoke() {
         return;
     }
     if (value > 255) {
-        con_printf("Value is out of bounds (limit is %d)!\n\n", 255);
+        dbg_refuse("Value is out of bounds (limit is %d)!\n\n", 255);
         return;
     }
     FloppyDrive& d = drives[drive()];
