@@ -13,6 +13,7 @@
 #include "core/message.h"
 #include "core/savestate_fields.h"
 #include "core/savestate_seams.h"
+#include "peripherals/floppy.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"

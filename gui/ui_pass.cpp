@@ -12,6 +12,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
 #include "core/frame.h"
 #include "sound/voice_update.h"
@@ -210,4 +211,5 @@ void gui_install_ui_host() {
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    floppy_window_register();
 }

@@ -19,6 +19,8 @@ struct Gadget {
     bool disabled = false;
     bool selected = false;
     int image = 0;
+    std::string hint;
+    int background = -1;
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
     std::vector<std::string> columns;
@@ -56,6 +58,7 @@ std::map<int, Window> windows;
 std::map<int, Image> images;
 int next_window = 1;
 int next_image = 1;
+long setter_calls = 0;
 std::deque<int> answers;
 std::vector<std::string> requesters;
 std::vector<std::string> notices;
@@ -129,6 +132,8 @@ void record(Window& w, const GuiNode& n) {
         g.disabled = n.disabled;
         g.selected = n.selected;
         g.image = n.image;
+        g.hint = n.hint;
+        g.background = -1;
         g.items = n.items;
         g.bar = n.bar;
         g.columns = n.columns;
@@ -481,6 +486,7 @@ void gui_window_flush_events(int win) {
 
 // --- gadgets ----------------------------------------------------------------
 void gui_set_text(int win, int gid, const char* text) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->text = text;
 }
 std::string gui_get_text(int win, int gid) {
@@ -488,6 +494,7 @@ std::string gui_get_text(int win, int gid) {
     return g ? g->text : std::string();
 }
 void gui_set_value(int win, int gid, int value) {
+    ++setter_calls;
     Gadget* g = gadget(win, gid);
     if (!g) return;
     g->value = clamped(*g, value);
@@ -501,6 +508,7 @@ int gui_get_value(int win, int gid) {
     return g ? g->value : 0;
 }
 void gui_set_disabled(int win, int gid, bool disabled) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->disabled = disabled;
 }
 bool gui_get_disabled(int win, int gid) {
@@ -508,6 +516,7 @@ bool gui_get_disabled(int win, int gid) {
     return g && g->disabled;
 }
 void gui_set_selected(int win, int gid, bool selected) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->selected = selected;
 }
 bool gui_get_selected(int win, int gid) {
@@ -526,7 +535,27 @@ void gui_set_range(int win, int gid, int min, int max, int visible) {
     g->value = clamped(*g, g->value);
 }
 void gui_set_image(int win, int gid, int image) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->image = image;
+}
+void gui_set_hint(int win, int gid, const char* text) {
+    ++setter_calls;
+    if (Gadget* g = gadget(win, gid)) g->hint = text;
+}
+void gui_set_background(int win, int gid, int rgb) {
+    ++setter_calls;
+    if (Gadget* g = gadget(win, gid)) g->background = rgb;
+}
+std::string gui_headless_hint(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->hint : std::string();
+}
+int gui_headless_background(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->background : -1;
+}
+long gui_headless_setter_calls() {
+    return setter_calls;
 }
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);

@@ -252,6 +252,30 @@ void port_requests() {
         put("rexx_request", "line" + std::to_string(i), text_bytes(lines[i]));
 }
 
+// Floppy controller traffic: a seek and a sector read, a write, a Read
+// Address, each on every layout, and the head moved off the disk.
+void floppy_traffic() {
+    const auto w = [](u8 reg, u8 v) { return Bytes{static_cast<u8>(0x60 + reg), v}; };
+    Bytes read = w(3, 12);
+    for (const Bytes& b : {w(0, 0x18), w(2, 3), w(0, 0x94)})
+        read.insert(read.end(), b.begin(), b.end());
+    for (int i = 0; i < 300; i++)
+        read.insert(read.end(), {3, 0});
+    Bytes write = read;
+    write[write.size() - 601] = 0xB4; // Write Sector, multiple records, instead
+    for (int i = 0; i < 300; i += 2)
+        write[write.size() - 600 + i] = 0x63;
+    Bytes address = {0x60, 0xC4, 3, 0, 3, 0, 3, 0, 3, 0, 3, 0, 3, 0, 3, 0, 0xA1, 200, 0xC2, 40, 0xC3, 90, 0xE0, 30};
+    for (u8 layout = 0; layout < 3; layout++) {
+        for (const auto& [name, body] :
+             {std::pair{"read", read}, std::pair{"write", write}, std::pair{"address", address}}) {
+            Bytes seed = {layout, 1};
+            seed.insert(seed.end(), body.begin(), body.end());
+            put("floppy", std::string(name) + std::to_string(layout), seed);
+        }
+    }
+}
+
 // Every opcode with operand bytes after it, in each notation and variant.
 void listings() {
     Bytes all;
@@ -309,6 +333,7 @@ int main(int argc, char** argv) {
     object_files_and_archives();
     texts();
     port_requests();
+    floppy_traffic();
     listings();
     sources();
     std::printf("make_seeds: %d inputs\n", written);

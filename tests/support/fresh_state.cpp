@@ -1,3 +1,5 @@
+#include "machines/fd1771.h"
+#include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
 
 #include "record/recorder.h"
@@ -159,6 +161,9 @@ void fresh_state() {
     typeright_wpm = typeright_accuracy = 0;
     std::memset(typeright_indicators, 0, sizeof typeright_indicators);
 
+    floppy_reset_all();
+    fdc = Fd1771{};
+    fd1771_reset();
     fresh_cpu(ARCADIA, 6);
 }
 
