@@ -422,7 +422,7 @@ void arcadia_read_inputs() {
     host_read_joysticks(0);
     host_read_joysticks(1);
     // $19FD's pair bits come in the order of the feedback table's pairs.
-    collision_feedback_request(uvi_collisions_found.pairs, uvi_collisions_found.background);
+    collision_feedback_request(uvi_collisions_found.pairs, 0, uvi_collisions_found.background);
     uvi_collisions_found = {};
     const int first = swapped ? 1 : 0;
     arcadia_read_side(first, 0);

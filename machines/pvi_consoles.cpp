@@ -503,13 +503,13 @@ void pvi_read_keypad(int player, int g) {
 // SPRITECOLLIDE holds the pairs from $20 (0/1) down to $01 (2/3), BGCOLLIDE
 // object n at $80 >> n.
 static void request_collision_feedback() {
-    u32 pairs = 0, background = 0;
+    u32 pairs = 0, grid = 0;
     for (int k = 0; k < FEEDBACK_PAIRS; k++)
         if (pvi_collisions_found.pairs & (0x20u >> k)) pairs |= 1u << k;
     for (int n = 0; n < 4; n++)
-        if (pvi_collisions_found.grid & (0x80u >> n)) background |= 1u << n;
+        if (pvi_collisions_found.grid & (0x80u >> n)) grid |= 1u << n;
     pvi_collisions_found = {};
-    collision_feedback_request(pairs, background);
+    collision_feedback_request(pairs, grid, 0);
 }
 
 void pvi_read_inputs() {

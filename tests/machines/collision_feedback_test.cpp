@@ -61,8 +61,8 @@ class CollisionFeedbackTest : public ::testing::Test {
         fresh_state();
     }
     // Runs a few frames of the machine set up by `place` (after each reset)
-    // under every case, with background sprite `sprite` configured.
-    void run_cases(u32 machine_no, u32 map, int sprite, void (*place)()) {
+    // under every case, with the background entry `background` configured.
+    void run_cases(u32 machine_no, u32 map, i32 (&background)[2], void (*place)()) {
         ASSERT_TRUE(machine_switch(machine_no, map, true, true, false));
         for (const Case& c : CASES) {
             SCOPED_TRACE(c.name);
@@ -70,7 +70,7 @@ class CollisionFeedbackTest : public ::testing::Test {
             controller_right = 8;
             collision_feedback = {};
             collision_feedback.pair[0][1] = 7;
-            collision_feedback.background[sprite][0] = -5;
+            background[0] = -5;
             swapped = c.swap;
             collisions = c.collide;
             forcefeedback_left = c.feedback_left;
@@ -114,7 +114,7 @@ TEST_F(CollisionFeedbackTest, ArcadiaBeamAndFramePaths) {
     for (u32 mode : {0u, 1u}) {
         SCOPED_TRACE(mode ? "frame-based" : "beam");
         framebased = mode;
-        run_cases(ARCADIA, 6, 2, arcadia_sprites);
+        run_cases(ARCADIA, 6, collision_feedback.sprite[2], arcadia_sprites);
     }
 }
 
@@ -135,7 +135,7 @@ void vc4000_objects() {
 }
 
 TEST_F(CollisionFeedbackTest, Vc4000) {
-    run_cases(INTERTON, 3, 3, vc4000_objects);
+    run_cases(INTERTON, 3, collision_feedback.grid[3], vc4000_objects);
 }
 
 } // namespace
