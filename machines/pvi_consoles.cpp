@@ -84,6 +84,7 @@ void report_watched_write(u32 address, u8 value) {
 
 void pvi_host_install(void (*describe)(u8 value, u32 address)) {
     board_describe = describe;
+    pvi_collisions_found = {}; // nothing from the machine before
     pvi_host = {
         .clock = &raster_clock,
         .first_visible_line = &first_visible_line,
