@@ -15,6 +15,7 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
+#include "input/collision_feedback.h"
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
@@ -420,6 +421,9 @@ void arcadia_read_side(int player, int side) {
 void arcadia_read_inputs() {
     host_read_joysticks(0);
     host_read_joysticks(1);
+    // $19FD's pair bits come in the order of the feedback table's pairs.
+    collision_feedback_request(uvi_collisions_found.pairs, 0, uvi_collisions_found.background);
+    uvi_collisions_found = {};
     const int first = swapped ? 1 : 0;
     arcadia_read_side(first, 0);
     arcadia_read_side(1 - first, 1);

@@ -8,6 +8,7 @@
 #include "core/trainers.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
+#include "input/collision_feedback.h"
 #include "machines/coinop.h"
 #include "machines/coinop_playfield.h"
 #include "machines/pvi2636.h"
@@ -152,6 +153,7 @@ void common_setup(u32 map) {
     std::memset(coinop_effect_ram, 0, sizeof coinop_effect_ram);
     coinop_scroll = 0;
     coinop_collision_latch = 0;
+    collision_feedback = {};
     galaxia_sound_latch = 0;
     read_graphics(map);
 }

@@ -32,6 +32,7 @@
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
+#include "input/collision_feedback.h"
 #include "debugger/symbols_seam.h"
 #include "gui/dialogs.h"
 #include "gui/images.h"
@@ -160,6 +161,7 @@ void fresh_state() {
     typeright_text_pos = typeright_column = typeright_word_len = 0;
     typeright_wpm = typeright_accuracy = 0;
     std::memset(typeright_indicators, 0, sizeof typeright_indicators);
+    collision_feedback = {};
 
     floppy_reset_all();
     fdc = Fd1771{};
