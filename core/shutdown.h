@@ -29,6 +29,12 @@ struct AppAcquired {
 };
 extern AppAcquired app_acquired;
 
+// Whether this run still holds the home's lock (path_lock_holds): once its
+// file has been replaced by another run's, the run says so and becomes one
+// that writes nothing at exit. The main loop asks now and then, the exit path
+// before its writes.
+void app_check_home_lock();
+
 // Ends the program through the exit path with `code`; never returns.
 [[noreturn]] void app_clean_exit(int code);
 
