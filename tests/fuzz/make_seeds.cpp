@@ -275,9 +275,11 @@ void listings() {
     put("disasm", "program", prog);
 }
 
-// Assembler sources: the first byte is the notation (and bit 3 the 2650B).
+// Assembler sources: the first byte is the notation (and bit 3 the 2650B);
+// the Signetics ones in both Signetics notations, one program in each of the
+// others, each also for the 2650B.
 void sources() {
-    const std::string programs[] = {
+    const std::string signetics[] = {
         "        ORG $100\nSTART:  LODI,r1 -1\n        LODA,r0 TAB,r2,+\n"
         "        BCTR,un START\n        ZBRR $1FF0\nX       EQU LATER-START\n"
         "TAB     DB 1,'AB',H'1,2F',A\"z\"\n        DW $1234\n        DBX \".#.#.#.#\"\n"
@@ -286,13 +288,30 @@ void sources() {
         "        INCLUDE \"nothere.asm\"\n",
         "  * comment\r\nL BR L\r\n        LDPL $1234\r\n        .PROC S2650B\r\n",
     };
-    for (std::size_t i = 0; i < std::size(programs); i++)
-        for (u8 setup : {u8(0), u8(1), u8(9)}) {
-            Bytes b(programs[i].size() + 1);
-            b[0] = setup;
-            std::copy(programs[i].begin(), programs[i].end(), b.begin() + 1);
-            put("assembler", "src" + std::to_string(i) + "_" + std::to_string(setup), b);
-        }
+    const std::pair<u8, std::string> others[] = {
+        {NOTATION_OLD_CALM, "        .LOC 256\nLOOP:   LOAD B,#5\n        LOAD TAB,B\n"
+                            "        DECJ,NE B,.+LOOP\n        LOAD A,(-C)+@TAB\n"
+                            "        SET IOF\n        JUMP LOOP\nTAB:    .DATA 0,16'9C\n"
+                            "        .END\n"},
+        {NOTATION_NEW_CALM, "        .LOC 256\nLOOP:   MOVE #5,r1\n        MOVE r1,U^TAB\n"
+                            "        DJ,NE r1,R^LOOP\n        TEST r2:#16'0F\n"
+                            "        BIC #16'80,PSU\n        JUMP U^LOOP\nTAB:    .DATA 0\n"
+                            "        .END\n"},
+        {NOTATION_IEEE, "        ORG 256\nLOOP:   LD .1,#5\n        ST .1,/TAB\n"
+                        "        IBNZ .2,$LOOP\n        LD .0,/TAB(+.2)\n        CALL !1FF0H\n"
+                        "        BR /LOOP\nTAB:    DATA 0,20H\n        END\n"},
+    };
+    const auto put_source = [](const std::string& name, u8 setup, const std::string& text) {
+        put("assembler", name, with_prefix(setup, text_bytes(text)));
+    };
+    for (std::size_t i = 0; i < std::size(signetics); i++)
+        for (u8 setup : {u8(0), u8(1), u8(9)})
+            put_source("src" + std::to_string(i) + "_" + std::to_string(setup), setup,
+                       signetics[i]);
+    for (const auto& [notation, text] : others)
+        for (u8 variant : {u8(0), u8(8)})
+            put_source("notation" + std::to_string(notation) + "_" + std::to_string(variant),
+                       static_cast<u8>(notation | variant), text);
 }
 
 } // namespace
