@@ -50,7 +50,7 @@ void app_wait_events() {
 }
 
 static void on_break(int) {
-    break_signal = 1;
+    app_signal_break();
 }
 
 bool app_break_pending() {
@@ -90,6 +90,11 @@ static void keep_home_lock() {
     if (now - last_check < 500000) return;
     last_check = now;
     app_check_home_lock();
+}
+
+void app_paused_event_pass() {
+    hooks->events();
+    if (pending_actions & PA_QUIT) app_clean_exit(0);
 }
 
 void app_inner_pass() {
