@@ -8,6 +8,7 @@
 #include "core/startup.h"
 #include "core/ui_host.h"
 #include "debugger/commands.h"
+#include "debugger/debugger.h"
 #include "gui/main_window.h"
 #include "gui/ui_pass.h"
 #include "platform/catalog_file.h"
@@ -68,6 +69,7 @@ void fuzz_reset() {
     emu_reset_all(); // also frees the file buffer and resets the message channel
     app_exit_reset();
     app_exit_process = exit_by_throwing;
+    dbg_install_cpu_host(nullptr); // as a batch job: a pause waits for nobody
     dbg_shell_start = start_nothing;
     dbg_editor_start = edit_nothing;
     con_push_sink(swallow);

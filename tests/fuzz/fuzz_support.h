@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 // Before every input: a scratch program home of this process (made on the
 // first call, also the runtime folder), the program's start-up reset, the
 // default machine, no windows, requesters or file buffer, and every message
-// swallowed. The debugger's shell and editor start nothing, and the exit
+// swallowed. The processor's debugger host is the batch job's (a pause waits
+// for nobody), the debugger's shell and editor start nothing, and the exit
 // path ends by throwing FuzzExit instead of ending the process.
 void fuzz_reset();
 

@@ -314,6 +314,28 @@ void sources() {
                        static_cast<u8>(notation | variant), text);
 }
 
+// Debugger command lines: the first byte is the memory map, then one command
+// a line. A trace on every machine family (the coin-op boards turned and not),
+// and every command with good and bad operands.
+void debugger_lines() {
+    const auto put_lines = [](const std::string& name, u32 map, const std::string& lines) {
+        put("debugger", name, with_prefix(static_cast<u8>(map), text_bytes(lines)));
+    };
+    for (u32 map = 0; map < MEMMAPS; map++)
+        if (!memmap_is_empty(map))
+            put_lines("trace_map" + std::to_string(map), map, "T\n\n\nVB 1\n\nT\nS\nS\n");
+    const std::string every =
+        "H\nH 5\nCPU 1\nBASE 16\nBASE %\nBP 100\nBP 200 210 r0 == 5\nBP 7FFF 0\nBL\nBC\n"
+        "WP 1800 18FF\nWP 1900 1900 $1800 > $10\nWL\nWR\nWW ALL\nWC\nIP 0 FF\nIP 10 10 r1 != 0\n"
+        "IL\nIC\nDEFSYM LOOP 100 C\nDEFSYM LOOP\nCLEARSYM LOOP\nJ 0\nJ 99999\nS\nO\nI\nL A\n"
+        "L N\nN 2\nN 4\nN 9\nTU 1\nVB 2\nV CPU\nV RAM\nV SCRN\nV BIOS\nV PSG\nV UDG\nSPR 1\n"
+        "R 100\nR F\nR I\nG\nG 100\nGI\nGR\nPB\nPL\nDR\nHISTORY\nCLS\nWARN\nSAY hello\n"
+        "SAVEAOF 0 FF\nSAVEEOF 100 80\nSAVESYM syms\nLOADSYM syms\nLOADSYM nothere\n*echo\n"
+        "ED file\n\"net\nX 1 2 3 4 5 6 7 8\nbp 1000:F0\nSYS\n";
+    for (u32 map : {6u, 0u, 4u, 9u, 11u, 19u, 22u, 26u, 28u})
+        put_lines("every_map" + std::to_string(map), map, every);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -330,6 +352,7 @@ int main(int argc, char** argv) {
     port_requests();
     listings();
     sources();
+    debugger_lines();
     std::printf("make_seeds: %d inputs\n", written);
     return 0;
 }
