@@ -1,6 +1,7 @@
 // Writes the starting inputs of every fuzz target into <folder>/<target>/:
 // what the program itself writes (a save state of every memory map, its
 // settings and high-score files) and small files of every kind it reads.
+#include "commands/menu_table.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -236,7 +237,9 @@ void texts() {
         put("cmdline", "line" + std::to_string(i), text_bytes(lines[i]));
 }
 
-// Requests of the scripting port: every template kind, quotes and their escapes.
+// Requests of the scripting port: every template kind, quotes and their
+// escapes, for the parser; for the port itself the same lines one by one, a
+// session across the command families, and every menu command by its name.
 void port_requests() {
     const char* const lines[] = {
         "GETVERSION INTEGER",
@@ -248,8 +251,27 @@ void port_requests() {
         "CMDSHELL OPEN",
         "SETMACHINE \"unclosed",
     };
-    for (std::size_t i = 0; i < std::size(lines); i++)
+    for (std::size_t i = 0; i < std::size(lines); i++) {
         put("rexx_request", "line" + std::to_string(i), text_bytes(lines[i]));
+        put("port", "line" + std::to_string(i), text_bytes(std::string(lines[i]) + "\n"));
+    }
+    put("port", "session",
+        text_bytes("GETVERSION\nGETMACHINE\nSETMACHINE PIPBUG\nGETMEMMAP\nPEEK 32768\n"
+                   "DEBUGGER T\nDEBUGGER BP 100\nDEBUGGER H\nPAUSE\nUNPAUSE\nSETSPEED 200\n"
+                   "TURBO ON\nTURBO OFF\nSETMACHINE ZACCARIA\nDEBUGGER T\nNEW\nCLEAR\n"
+                   "OPENMEMORY\nCLOSEMEMORY\nOPENCONTROLS\nCLOSECONTROLS\nGETATTR\nHELP\n"
+                   "WRITE hello\nCOPYTEXT\nPASTE\nLOCKGUI\nUNLOCKGUI\nSETPORT 70000\n"
+                   "SAVEAS state.cos\nOPEN state.cos\nRELOAD\nJUMPTOMONITOR\n\r\n"
+                   "NOSUCHCOMMAND\n" +
+                   std::string(5000, 'x') + std::string("\nBAD\0LINE\nQUIT\n", 15)));
+    for (int id = 0; id < MENU_PLAIN_IDS; id++)
+        if (menu_plain_names[id].name[0])
+            put("port", std::string("menu_") + menu_plain_names[id].name,
+                text_bytes(std::string("MENU ") + menu_plain_names[id].name + "\nGETVERSION\n"));
+    for (int id = 0; id < MENU_CHECK_IDS; id++)
+        if (menu_check_names[id].name[0])
+            put("port", std::string("check_") + menu_check_names[id].name,
+                text_bytes(std::string("MENU ") + menu_check_names[id].name + "\nGETVERSION\n"));
 }
 
 // Every opcode with operand bytes after it, in each notation and variant.
