@@ -7,6 +7,7 @@
 #include "core/shutdown.h"
 #include "core/startup.h"
 #include "core/ui_host.h"
+#include "cpu/debug_state.h"
 #include "debugger/commands.h"
 #include "debugger/debugger.h"
 #include "gui/main_window.h"
@@ -69,6 +70,7 @@ void fuzz_reset() {
     emu_reset_all(); // also frees the file buffer and resets the message channel
     app_exit_reset();
     app_exit_process = exit_by_throwing;
+    dbg_conditions_reset(); // no trace, break- or watchpoint of the input before
     dbg_install_cpu_host(nullptr); // as a batch job: a pause waits for nobody
     dbg_shell_start = start_nothing;
     dbg_editor_start = edit_nothing;

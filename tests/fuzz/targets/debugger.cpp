@@ -1,7 +1,7 @@
 // Debugger command lines as the user types them into the command line: the
 // first byte picks the memory map, the rest are lines (split at line feeds),
-// each run through gui_run_command; between two lines a frame runs unless
-// the emulation is paused. Inputs naming a host path ('/') are skipped, as the
+// each run through gui_run_command; after each of the first four lines a
+// frame runs unless the emulation is paused (a traced frame is slow). Inputs naming a host path ('/') are skipped, as the
 // save commands would write there. Every frame ends within one step of its
 // budget, and the command line is empty again after every line.
 #include "core/machine.h"
@@ -25,7 +25,7 @@ void run_lines(const std::string& text) {
         at = end + 1;
         gui_run_command(line.c_str());
         if (g_dbg_line[0]) std::abort();
-        if (emu_paused) continue;
+        if (emu_paused || lines >= 4) continue;
         emu_run_frame();
         if (cpu_cycle_budget < -CPU_LONGEST_STEP) std::abort();
     }
