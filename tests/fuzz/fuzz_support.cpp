@@ -67,8 +67,7 @@ void fuzz_reset() {
     // The working folder stays: libFuzzer reads its corpus by relative names.
     gui_close_main_window();
     gui_headless_reset();
-    emu_reset_all(); // also frees the file buffer and resets the message channel
-    app_exit_reset();
+    emu_reset_all(); // also frees the file buffer, resets the message channel and the exit path
     app_exit_process = exit_by_throwing;
     dbg_conditions_reset(); // no trace, break- or watchpoint of the input before
     dbg_install_cpu_host(nullptr); // as a batch job: a pause waits for nobody

@@ -1,9 +1,10 @@
 // Debugger command lines as the user types them into the command line: the
 // first byte picks the memory map, the rest are lines (split at line feeds),
 // each run through gui_run_command; after each of the first four lines a
-// frame runs unless the emulation is paused (a traced frame is slow). Inputs naming a host path ('/') are skipped, as the
-// save commands would write there. Every frame ends within one step of its
-// budget, and the command line is empty again after every line.
+// frame runs unless the emulation is paused (a traced frame is slow). Inputs
+// naming a host path ('/') are skipped, as the save commands would write
+// there. Every frame ends within one step of its budget, and the command line
+// is empty again after every line.
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "cpu/cpu.h"
