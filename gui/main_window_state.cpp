@@ -10,12 +10,12 @@
 #include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/message.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
@@ -81,9 +81,8 @@ void gui_status_speed_text(const char* text) {
 void gui_speedbar_update() {
     if (!main_window) return;
     if (view_toolbar[display_mode]) {
-        static const int boundary_buttons[] = {1, 2, 3, 7, 8};
-        for (int b : boundary_buttons)
-            gui_bar_set(main_window, GID_SPEEDBAR_1, b, !emu_paused_mid_frame, false);
+        for (int b = 0; b < 8; b++)
+            gui_bar_set(main_window, GID_SPEEDBAR_1, b + 1, toolbar1_button_enabled(b), false);
     }
     if (view_gamelist[display_mode])
         gui_set_disabled(main_window, GID_GAME_LIST, emu_paused_mid_frame);

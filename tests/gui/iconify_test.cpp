@@ -1,9 +1,10 @@
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
@@ -110,7 +111,7 @@ TEST_F(Iconify, ADroppedFileLoadsAndRestoresOrBeeps) {
 
 TEST_F(Iconify, TheMenuCommandIconifies) {
     user_steps = {[] { gui_window_minimise(main_window, false); }};
-    gui_menu_command_a(27);
+    gui_menu_pick(27);
     EXPECT_EQ(waits, 1);
 }
 

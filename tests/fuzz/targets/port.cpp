@@ -6,8 +6,8 @@
 // would write there. Every reply is "<rc> <length>" and that many bytes, and
 // every line gets one unless a command ended the program.
 #include "core/machine.h"
-#include "core/rexx_host.h"
-#include "core/startup.h"
+#include "app/rexx_host.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "platform/rexx_port.h"
 #include "tests/fuzz/fuzz_support.h"

@@ -1,9 +1,9 @@
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -100,6 +100,16 @@ void rexx_serve_port() {
         rexx_quit_requested = false;
         app_clean_exit(0);
     }
+}
+
+static int requester_open(const char*, std::string* result) {
+    *result = "A requester is open.\n";
+    return 5;
+}
+
+bool rexx_serve_port_waiting() {
+    rexx_port_serve_waiting(requester_open);
+    return rexx_port_asker_gone();
 }
 
 void rexx_run_script(int ask, int relative) {
