@@ -622,7 +622,7 @@ void gui_display_refresh(int win, int gid) {
     g->shown_pens.resize(w * static_cast<std::size_t>(g->height));
     for (int y = 0; y < g->height; ++y)
         std::memcpy(&g->shown_pens[y * w], g->pixels + static_cast<std::size_t>(y) * g->stride, w);
-    g->shown_table.assign(g->table, g->table + g->colours);
+    if (g->table) g->shown_table.assign(g->table, g->table + g->colours);
 }
 
 // --- test access ------------------------------------------------------------
