@@ -175,7 +175,6 @@ constexpr MachineOps OPS{
 };
 
 constexpr MachineView VIEW{
-    .display_window = display_window_coinop,
     .beam_marker = beam_marker_coinop,
 };
 

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <sys/stat.h>
@@ -33,7 +34,10 @@ struct Gadget {
     const std::uint32_t* table = nullptr;
     std::vector<std::uint32_t> own_table; // a table given by gui_display_set_colours
     int colours = 0;
-    std::vector<std::uint32_t> shown;
+    // The pens and colours as last refreshed, turned into colours when read
+    // (a refresh after every traced instruction stays a copy).
+    std::vector<std::uint8_t> shown_pens;
+    std::vector<std::uint32_t> shown_table;
 };
 
 struct Window {
@@ -643,12 +647,11 @@ void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int c
 void gui_display_refresh(int win, int gid) {
     Gadget* g = gadget(win, gid);
     if (!g || !g->pixels) return;
-    g->shown.assign(static_cast<std::size_t>(g->width) * g->height, 0);
+    const std::size_t w = static_cast<std::size_t>(g->width);
+    g->shown_pens.resize(w * static_cast<std::size_t>(g->height));
     for (int y = 0; y < g->height; ++y)
-        for (int x = 0; x < g->width; ++x) {
-            int c = g->pixels[y * g->stride + x];
-            g->shown[static_cast<std::size_t>(y) * g->width + x] = c < g->colours ? g->table[c] : 0;
-        }
+        std::memcpy(&g->shown_pens[y * w], g->pixels + static_cast<std::size_t>(y) * g->stride, w);
+    if (g->table) g->shown_table.assign(g->table, g->table + g->colours);
 }
 
 // --- test access ------------------------------------------------------------
@@ -767,7 +770,12 @@ std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, in
     Gadget* g = gadget(win, gid);
     if (width) *width = g ? g->width : 0;
     if (height) *height = g ? g->height : 0;
-    return g ? g->shown : std::vector<std::uint32_t>();
+    std::vector<std::uint32_t> shown;
+    if (!g) return shown;
+    shown.reserve(g->shown_pens.size());
+    for (std::uint8_t c : g->shown_pens)
+        shown.push_back(c < g->shown_table.size() ? g->shown_table[c] : 0);
+    return shown;
 }
 std::string gui_headless_image_path(int image) {
     auto it = images.find(image);
