@@ -320,11 +320,11 @@ const ControlsLayout controls_layouts[CONTROLS_LAYOUTS] = {
         {80, 36, 16, 16, -1, -1, 1, 0, CR_CONSOLE1}, // 0 ST
         {114, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE2}, // 1 GM
         {148, 36, 16, 16, -1, -1, 1, 0, CR_CONSOLE3}, // 2 SV
-        {182, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 3 R
+        {182, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 3 BAT
         {74, 70, 24, 12, -1, -1, 0, 0, CR_ANGLES}, // 4 ANG
         {114, 70, 24, 12, -1, -1, 0, 0, CR_SPEED}, // 5 SPD
         {154, 70, 24, 12, -1, -1, 0, 0, CR_SERVING}, // 6 SRV
-        {214, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 7 BAT
+        {214, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 7 R
         {74, 100, 24, 12, -1, -1, 0, 0, CR_LOCK}, // 8 LCK
         {114, 100, 24, 12, -1, -1, 0, 0, CR_SOUND}, // 9 SND
         {154, 100, 24, 12, -1, -1, 0, 0, CR_SWAP}, // 10 SWP
@@ -337,11 +337,11 @@ const ControlsLayout controls_layouts[CONTROLS_LAYOUTS] = {
         {80, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE1}, // 0 ST
         {114, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE2}, // 1 GM
         {148, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE3}, // 2 SV
-        {182, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 3 R
+        {182, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 3 BAT
         {74, 70, 24, 12, -1, -1, 0, 0, CR_ANGLES}, // 4 ANG
         {114, 70, 24, 12, -1, -1, 0, 0, CR_SPEED}, // 5 SPD
         {154, 70, 24, 12, -1, -1, 0, 0, CR_SERVING}, // 6 SRV
-        {214, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 7 BAT
+        {214, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 7 R
         {74, 100, 24, 12, -1, -1, 0, 0, CR_LOCK}, // 8 LCK
         {114, 100, 24, 12, -1, -1, 0, 0, CR_SOUND}, // 9 SND
         {154, 100, 24, 12, -1, -1, 0, 0, CR_SWAP}, // 10 SWP
@@ -354,11 +354,11 @@ const ControlsLayout controls_layouts[CONTROLS_LAYOUTS] = {
         {80, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE1}, // 0 ST
         {114, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE2}, // 1 GM
         {148, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE3}, // 2 SV
-        {182, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 3 R
+        {182, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 3 BAT
         {74, 70, 24, 12, -1, -1, 0, 0, CR_ANGLES}, // 4 ANG
         {114, 70, 24, 12, -1, -1, 0, 0, CR_SPEED}, // 5 SPD
         {154, 70, 24, 12, -1, -1, 0, 0, CR_SERVING}, // 6 SRV
-        {214, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 7 BAT
+        {214, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 7 R
         {74, 100, 24, 12, -1, -1, 0, 0, CR_LOCK}, // 8 LCK
         {114, 100, 24, 12, -1, -1, 0, 0, CR_SOUND}, // 9 SND
         {154, 100, 24, 12, -1, -1, 0, 0, CR_SWAP}, // 10 SWP
@@ -371,11 +371,11 @@ const ControlsLayout controls_layouts[CONTROLS_LAYOUTS] = {
         {80, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE1}, // 0 ST
         {114, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE2}, // 1 GM
         {148, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE3}, // 2 SV
-        {182, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 3 R
+        {182, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 3 BAT
         {74, 70, 24, 12, -1, -1, 0, 0, CR_ANGLES}, // 4 ANG
         {114, 70, 24, 12, -1, -1, 0, 0, CR_SPEED}, // 5 SPD
         {154, 70, 24, 12, -1, -1, 0, 0, CR_SERVING}, // 6 SRV
-        {214, 36, 16, 16, -1, -1, 0, 0, CR_CONSOLE4}, // 7 BAT
+        {214, 36, 16, 16, -1, -1, 0, 0, CR_RESET}, // 7 R
         {74, 100, 24, 12, -1, -1, 0, 0, CR_LOCK}, // 8 LCK
         {114, 100, 24, 12, -1, -1, 0, 0, CR_SOUND}, // 9 SND
         {154, 100, 24, 12, -1, -1, 0, 0, CR_SWAP}, // 10 SWP
@@ -1012,7 +1012,7 @@ const ControlsLayout controls_layouts[CONTROLS_LAYOUTS] = {
         {310, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 53 L
         {340, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 54 ;
         {370, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 55 '
-        {400, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 56 \
+        {400, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 56 backslash
         {505, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 57 1
         {535, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 58 2
         {565, 100, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 59 3
@@ -1109,7 +1109,7 @@ const ControlsLayout controls_layouts[CONTROLS_LAYOUTS] = {
         {280, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 69 Y
         {310, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 70 Z
         {340, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 71 [
-        {370, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 72 \
+        {370, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 72 backslash
         {400, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 73 ]
         {430, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 74 ^
         {460, 102, 26, 26, 0, 0, 0, 0, CR_TERMINAL}, // 75 _

@@ -13,6 +13,7 @@
 #include "machines/pvi_consoles.h"
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstring>
@@ -131,6 +132,7 @@ void malzak_setup() {
     mem_attributes[0x14C7] |= MEM_SOUND;
     mem_attributes[0x15C7] |= MEM_SOUND;
     controls_layout = 20;
+    input_direction_names();
     trainer_apply();
     malzak_collision_flag = 0;
     malzak_scroll = 0;

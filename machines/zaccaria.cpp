@@ -14,6 +14,7 @@
 #include "machines/pvi_consoles.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
+#include "input/controls.h"
 
 #include <cstring>
 #include <strings.h>
@@ -170,6 +171,7 @@ void zaccaria_setup_astro_wars() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 24;
+    input_direction_names();
     board_timing();
     coinop_build_starfield();
 }
@@ -184,6 +186,7 @@ void zaccaria_setup_galaxia() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 25;
+    input_direction_names();
     board_timing();
     coinop_build_starfield();
     galaxia_shot_counter = galaxia_cycle_counter = 0;
@@ -205,6 +208,7 @@ void zaccaria_setup_laser_battle() {
     static constexpr i32 fire[4] = {7, 8, 9, 5};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 26;
+    input_direction_names();
     board_timing();
 }
 

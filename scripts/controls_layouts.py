@@ -264,10 +264,10 @@ def paddle_console(number, picture, colour, round_buttons, title):
                   round_mark=True, role=role)
         else:
             L.add(80 + 34 * i, 36, 16, 16, label=labels[i], colour=ORANGE, role=role)
-    L.add(182, 36, 16, 16, label="R", colour=RED, role="RESET")
+    L.add(182, 36, 16, 16, label="BAT", colour=SILVER, role="CONSOLE4")
     for i, (lab, role) in enumerate((("ANG", "ANGLES"), ("SPD", "SPEED"), ("SRV", "SERVING"))):
         L.add(74 + 40 * i, 70, 24, 12, style="switch", label=lab, role=role)
-    L.add(214, 36, 16, 16, label="BAT", colour=SILVER, role="CONSOLE4")
+    L.add(214, 36, 16, 16, label="R", colour=RED, role="RESET")
     for i, (lab, role) in enumerate((("LCK", "LOCK"), ("SND", "SOUND"), ("SWP", "SWAP"))):
         L.add(74 + 40 * i, 100, 24, 12, style="switch", label=lab, role=role)
     L.box(6, 40, 52, 130, BODY)
@@ -791,7 +791,7 @@ def write_table():
         for i, e in enumerate(L.entries):
             out.append("        {%d, %d, %d, %d, %d, %d, %d, %d, CR_%s}, // %d %s" % (
                 e["x"], e["y"], e["w"], e["h"], e["key"], e["player"], int(e["round"]),
-                int(e["panel"]), e["role"], i, e["label"] or ""))
+                int(e["panel"]), e["role"], i, (e["label"] or "").replace("\\", "backslash")))
         out.append("    }},")
     out.append("};")
     out.append("")
