@@ -1,5 +1,7 @@
 #include "commands/arexx.h"
 
+#include "commands/command_actions.h"
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/menu_state.h"
 #include "commands/menu_table.h"
@@ -132,7 +134,7 @@ void cmd_cmdshell(ArexxCall& call) {
         view_debugger[display_mode] = 0;
     else
         return;
-    gui_menu_command_c(39);
+    after_view_debugger();
 }
 
 // ---- tool windows ------------------------------------------------------------------------
@@ -192,7 +194,7 @@ void cmd_jumptomonitor(ArexxCall& call) {
         return;
     }
     if (refused_in_frame(call, "JUMPTOMONITOR: command is unavailable during the frame\n")) return;
-    gui_menu_command_c(1);
+    cmd_run(Cmd::PROJECT_JUMPTOBIOS, {CmdFrom::SCRIPT});
 }
 void cmd_setmachine(ArexxCall& call) {
     // The stopped frame belongs to the machine it runs on.
@@ -458,17 +460,13 @@ void cmd_getversion(ArexxCall& call) {
         reply(call, 10, "Usage: GETVERSION [DECIMAL|INTEGER]\n");
 }
 void cmd_menu(ArexxCall& call) {
-    const std::string name = arg_text(call, 0);
-    for (int id = 0; id < MENU_PLAIN_IDS; ++id)
-        if (menu_plain_names[id].name[0] && same(name, menu_plain_names[id].name)) {
-            gui_menu_command_a(id);
-            return;
-        }
-    for (int id = 0; id < MENU_CHECK_IDS; ++id)
-        if (menu_check_names[id].name[0] && same(name, menu_check_names[id].name)) {
-            gui_menu_command_b(id);
-            return;
-        }
+    const CmdRow* row = cmd_named(arg_text(call, 0).c_str());
+    if (!row) {
+        reply(call, 10, "Unknown menu item");
+        return;
+    }
+    // A refused item does nothing and says why.
+    if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) reply(call, 5, why);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

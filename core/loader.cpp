@@ -608,8 +608,9 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
-    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open())
-        cmd_menu_command_c(262);
+    if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
+        ui_host.region_changed)
+        ui_host.region_changed();
     else
         display_setup_geometry();
     display_redraw_all();
@@ -622,7 +623,11 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
 } // namespace
 
 int file_load_by_name(const char* path, int quiet) {
-    return load_by_name(path, quiet, true);
+    const int result = load_by_name(path, quiet, true);
+    // A game, program or state the user loaded heads the recent files; the
+    // quiet loads (the start-up autosave, the quick load) do not.
+    if (result == LOAD_GAME && !quiet) ui_note_recent(file_name_buffer);
+    return result;
 }
 
 // The DIP-switch window shows the switches of the game just loaded.

@@ -123,4 +123,3 @@ extern char load_address_text[LOAD_ADDRESS_SIZE];
 
 void dbg_clear_coverage();
 void rec_start_generating();
-void cmd_menu_command_c(int id);

@@ -17,6 +17,7 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "input/paddles.h"
 #include "cpu/exec.h"
@@ -26,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 void file_write_icon(int kind, const char* path); // core/filekinds.h
@@ -189,6 +191,11 @@ bool state_save_file(int kind, int refresh_title) {
     }
     file_write_icon(kind, file_name_buffer);
     file_loaded = 1;
+    // A state saved into the games drawer joins the game list at once.
+    std::error_code ec;
+    if (std::filesystem::equivalent(std::filesystem::path(path).parent_path(),
+                                    path_to_host(games_path), ec))
+        games_audit_drawer(0);
 
     if (kind == FILE_KIND_COR) {
         rec_file = std::fopen(path.c_str(), "a+b");

@@ -907,6 +907,10 @@ const char* dbg_command_description(const char* word) {
     return nullptr;
 }
 
+bool dbg_command_known(const char* word) {
+    return dbg_command_description(word) != nullptr;
+}
+
 int dbg_execute() {
     if (g_dbg_line[0] == '*') {
         if (dbg_shell_start) dbg_shell_start(g_dbg_line + 1);

@@ -19,6 +19,8 @@ extern char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH]; // row 0 the newest
 
 // Runs the line in g_dbg_line; always 0.
 int dbg_execute();
+// Whether a debugger command is named `word` (any alias, any case).
+bool dbg_command_known(const char* word);
 // Adds the line in g_dbg_line to the history (newest first, no line twice).
 void dbg_history_add();
 // Prints the help text of category 0..11; other values print nothing.

@@ -150,14 +150,7 @@ static void gadget(const GuiEvent& e) {
         break;
     case GID_SPEEDBAR_2:
         if (!view_toolbar[display_mode]) break;
-        if (e.code == 5) {
-            if (gui_bar_selected(main_window, GID_SPEEDBAR_2, 5))
-                emu_pause();
-            else
-                emu_unpause();
-        } else {
-            gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
-        }
+        gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
         break;
     case GID_GAME_LIST:
         gui_game_list_clicked(e.code);
@@ -229,10 +222,7 @@ static void one_event(const GuiEvent& e) {
     case GE_MENU:
         emu_restart_timing();
         gui_update_pointer(1);
-        if (e.code >= MENU_CHECK_BASE)
-            gui_menu_command_b(e.code - MENU_CHECK_BASE);
-        else if (e.code >= 0)
-            gui_menu_command_a(e.code);
+        gui_menu_pick(e.code);
         break;
     case GE_MENUHELP:
         // The item's hint in the status bar where it has one, else the help

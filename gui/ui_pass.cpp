@@ -7,6 +7,7 @@
 #include "commands/help_links.h"
 #include "core/rexx_host.h"
 
+#include "commands/command_actions.h"
 #include "commands/dispatch.h"
 #include "commands/menu_state.h"
 #include "commands/menus.h"
@@ -196,7 +197,9 @@ void gui_install_ui_host() {
     ui_host.confirm_quit = gui_confirm_quit;
     ui_host.activate_command_line = gui_activate_command_line;
     gui_messages_to_console(!isatty(STDOUT_FILENO));
-    ui_host.command = gui_menu_command_c;
+    ui_host.reinitialize = gui_reinitialize_machine;
+    ui_host.region_changed = after_region;
+    ui_host.hotkey = gui_hotkey;
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
     rexx_command = arexx_execute;

@@ -120,7 +120,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"PEEK -1", 10, "PEEK: address must be 0..32767\n"},
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
-        {"MENU NO.SUCH.ITEM", 0, ""},
+        {"MENU NO.SUCH.ITEM", 10, "Unknown menu item"},
         {"GETHOSTNAME", 20, "GETHOSTNAME: function is not available yet\n"},
         {"frobnicate", 10, "Unknown command\n"},
     };
