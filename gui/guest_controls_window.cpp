@@ -6,7 +6,7 @@
 #include "core/machine.h"
 #include "core/machine_controls.h"
 #include "core/settings_vars.h"
-#include "core/ui_host.h"
+#include "commands/command_table.h"
 #include "display/controls_panel.h"
 #include "display/host.h"
 #include "display/led.h"
@@ -250,11 +250,11 @@ void perform(ControlsAction a) {
     case CA_PALETTE:
         if (!gui_tool_window_open(TW_PALETTE)) gui_open_tool_window(TW_PALETTE);
         break;
-    case CA_APPLY_SOUND:
-        if (ui_host.command) ui_host.command(250);
+    case CA_TOGGLE_SOUND:
+        cmd_run(Cmd::SETTINGS_SOUND_ENABLED);
         break;
-    case CA_APPLY_SWAP:
-        if (ui_host.command) ui_host.command(236);
+    case CA_TOGGLE_SWAP:
+        cmd_run(Cmd::SETTINGS_INPUT_SWAPPED);
         break;
     case CA_NONE:
         break;

@@ -130,8 +130,8 @@ enum ControlsAction : u8 {
     CA_TOGGLE_OPCODES,
     CA_TOGGLE_INFO,
     CA_PALETTE,        // open the palette editor
-    CA_APPLY_SOUND,    // "sound" changed: the menu command that applies it
-    CA_APPLY_SWAP,     // "swapped" changed: likewise
+    CA_TOGGLE_SOUND,   // the "sound" setting, through its menu command
+    CA_TOGGLE_SWAP,    // the "swapped" setting, likewise
 };
 // A left-button press at (x, y) of the picture (`panel`: of the front
 // panel): holds or acts on the key there.

@@ -298,12 +298,10 @@ ControlsAction guest_controls_click(int x, int y, bool panel) {
         pong_gui_sync();
         break;
     case CR_SOUND:
-        snd_enabled = snd_enabled ? 0 : 1;
-        action = CA_APPLY_SOUND;
+        action = CA_TOGGLE_SOUND;
         break;
     case CR_SWAP:
-        swapped = swapped ? 0 : 1;
-        action = CA_APPLY_SWAP;
+        action = CA_TOGGLE_SWAP;
         break;
     case CR_TERMINAL:
         virtual_key = i;

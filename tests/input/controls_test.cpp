@@ -235,7 +235,9 @@ TEST_F(Controls, MarksToggleInComplementAndFollowThePaddles) {
     ControlsCanvas c{pixels.data(), l.width, l.height, l.width};
     for (int i = 0; i < controls_mark_count(); i++) {
         gui_controls_draw_key(c, nullptr, i);
-        if (l.rects[i].x >= 0) EXPECT_NE(pixels, clean) << "mark " << i;
+        if (l.rects[i].x >= 0) {
+            EXPECT_NE(pixels, clean) << "mark " << i;
+        }
         gui_controls_draw_key(c, nullptr, i);
         EXPECT_EQ(pixels, clean) << "mark " << i;
     }
