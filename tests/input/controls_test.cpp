@@ -12,6 +12,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/memory.h"
+#include "display/controls_panel.h"
 #include "display/led.h"
 #include "input/controls.h"
 #include "input/key_events.h"
@@ -82,6 +83,12 @@ TEST_F(Controls, LayoutsLieInsideTheirPicturesAndCountTheMachinesKeys) {
         EXPECT_EQ(machine_live_row().controls_keys, c.keys) << c.machine;
         EXPECT_EQ(controls_current_layout().count, c.keys) << c.machine;
     }
+    // A machine without an LED panel shows none of the machine before it.
+    go(INSTRUCTOR, 14);
+    const PanelPatch* patches;
+    EXPECT_EQ(display_panel_patches(&patches), 1);
+    go(PIPBUG, 9);
+    EXPECT_EQ(display_panel_patches(&patches), 0);
     // The first Emerson picture keeps its known rectangles.
     const ControlsKeyRect& slot = controls_layouts[0].rects[48];
     EXPECT_EQ(slot.x, 126);
