@@ -15,6 +15,7 @@
 #include "display/controls_panel.h"
 #include "display/led.h"
 #include "input/controls.h"
+#include "input/controls_help.h"
 #include "input/key_events.h"
 #include "input/paddles.h"
 #include "input/picture_choice.h"
@@ -306,6 +307,30 @@ TEST_F(Controls, LegendNamesKeysFireButtonsAndLeavesWithDashes) {
     controls_legend_for_rect(0);
     EXPECT_STREQ(controls_legend_text[0], machine_live_row().console_labels[0]);
     EXPECT_STREQ(controls_legend_text[3], "Play");
+}
+
+// The coin-op boards and the ball-and-paddle machine name their gamepad
+// slots; the other machines keep the table's labels.
+TEST_F(Controls, DirectionNamesFillTheLiveLabels) {
+    const struct {
+        u32 machine, map;
+        int player, key;
+        const char* label;
+    } cases[] = {
+        {MALZAK, 26, 0, GK_FIRE1, "1st"},     {MALZAK, 26, 1, GK_DOWN_RIGHT, "DnRt"},
+        {ZACCARIA, 23, 0, GK_LEFT, "Lt"},     {ZACCARIA, 24, 1, GK_FIRE4, "4th"},
+        {PONG, 28, 0, GK_UP, "Up"},           {PONG, 29, 1, GK_FIRE2, "2nd"},
+    };
+    for (const auto& c : cases) {
+        go(c.machine, c.map);
+        EXPECT_STREQ(machine_key_label(c.player, c.key), c.label) << c.machine << " " << c.key;
+        // The overlay's keys keep the overlay's labels.
+        const OverlayKeySlot& s = overlay_key_slots[14];
+        EXPECT_STREQ(machine_key_label(s.player, s.key), overlay_label(current_overlay, 14));
+    }
+    go(ELEKTOR, 4);
+    EXPECT_STREQ(machine_key_label(1, 1), machine_desc().right_keys[1]);
+    EXPECT_EQ(machine_live_row().key_labels[0][GK_FIRE1], nullptr);
 }
 
 TEST_F(Controls, PictureChoiceAndMonitorClasses) {
