@@ -16,6 +16,7 @@
 
 struct GuestRom;
 struct KnownGame;
+struct MachineControls;
 struct MachineView;
 struct MachineSound;
 struct MachineDebug;
@@ -156,6 +157,9 @@ struct MachineOps {
     bool (*lowercase_input)() = nullptr;
 
     // ---- interface ----
+    // The Guest Controls picture's row (core/machine_controls.h): its keys'
+    // registers, marks, lamps and settings. nullptr: the machine has none.
+    const MachineControls* controls = nullptr;
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;

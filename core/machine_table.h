@@ -194,6 +194,8 @@ struct MachineLive {
     i32 first_note_row;      // address-note rows the disassembler lists, -1 = none
     i32 last_note_row;
     const char* console_labels[4]; // "-" = button absent; localised at start-up
+    // Guest key labels the set-up gave, per player (nullptr: the table's).
+    const char* key_labels[2][KEYPAD_KEYS] = {};
 };
 
 struct MachineDesc {

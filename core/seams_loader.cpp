@@ -82,19 +82,3 @@ void emu_set_memory_map(int new_machine, int new_memmap) {
     if (static_cast<u32>(new_memmap) != memmap)
         machine_switch(new_machine, new_memmap, true, false, false);
 }
-
-// The real one belongs to the interface images; this one picks a known game's
-// console model picture, else the small picture of the map's machine.
-u32 key_image_index(int game_row, int map) {
-    if (game_row >= 0 && game_row < KNOWN_GAMES) {
-        const i32 model = known_games_db[game_row].console_model;
-        if (model >= 0 && model <= 59) return static_cast<u32>(319 + model);
-    }
-    if (map >= 0 && map < static_cast<int>(MEMMAPS)) {
-        const u32 m = static_cast<u32>(memmap_table[map].machine);
-        if (const auto picture = machine_ops(m).map_picture) return picture(static_cast<u32>(map));
-        static constexpr u32 by_machine[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16};
-        return by_machine[m];
-    }
-    return 0;
-}

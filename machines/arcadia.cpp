@@ -23,6 +23,7 @@
 #include "machines/chip_watch.h"
 #include "machines/uvi2637.h"
 #include "platform/catalog.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -443,6 +444,7 @@ void arcadia_read_inputs() {
             uvi_write_register(address, guest_memory[address] | KEY_ROWS[start_row][1]);
         }
         uvi_write_register(0x1908, console);
+        input_virtual_key_apply();
         if (rec_state == REC_RECORDING) {
             for (u8 byte : arcadia_input_record())
                 rec_write_byte(byte);

@@ -14,6 +14,7 @@
 #include "machines/pvi_consoles.h"
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstring>
@@ -132,6 +133,7 @@ void malzak_setup() {
     mem_attributes[0x14C7] |= MEM_SOUND;
     mem_attributes[0x15C7] |= MEM_SOUND;
     controls_layout = 20;
+    input_direction_names();
     trainer_apply();
     malzak_collision_flag = 0;
     // The player's ship (sprite 0) touching the playfield shakes the first

@@ -17,6 +17,7 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "machines/pong.h"
+#include "input/controls.h"
 
 #include <cstring>
 #include <string>
@@ -672,7 +673,7 @@ static u8 press(bool held, u8* armed) {
 
 // Held by its host key, a toolbar click, the controls picture or (all but
 // the bat-size button) a gamepad's console bit.
-static bool console_held(int i) {
+bool pong_console_held(int i) {
     static constexpr u32 joy_button[4] = {0x100000, 0x200000, 0x400000, 0};
     if (input_console_button_held(i) || virtual_key == i) return true;
     return joy_button[i] && ((joy_bits[0] | joy_bits[1]) & joy_button[i]);
@@ -745,10 +746,10 @@ void pong_read_inputs() {
         if (changed) pong_gui_sync();
         pong.armed_reset = pong.armed_select = pong.armed_serve = pong.armed_batsize = 1;
     } else {
-        pong.button_serve = press(console_held(0), &pong.armed_serve);
-        pong.button_select = press(console_held(1), &pong.armed_select);
-        pong.button_batsize = press(console_held(2), &pong.armed_batsize);
-        pong.button_reset = press(console_held(3), &pong.armed_reset);
+        pong.button_serve = press(pong_console_held(0), &pong.armed_serve);
+        pong.button_select = press(pong_console_held(1), &pong.armed_select);
+        pong.button_batsize = press(pong_console_held(2), &pong.armed_batsize);
+        pong.button_reset = press(pong_console_held(3), &pong.armed_reset);
     }
     const u8 b16 = static_cast<u8>((pong_players & 3) * 32 + (pong_machine ? 16 : 0) +
                                    pong.button_batsize * 8 + pong.button_serve * 4 +
@@ -800,6 +801,7 @@ void pong_machine_init() {
     analog = 1;
     static constexpr i32 roles_29[4] = {2, 2, 2, 2}, roles_28[4] = {2, 0, 0, 8};
     std::memcpy(fire_button_assign, memmap == 29 ? roles_29 : roles_28, sizeof fire_button_assign);
+    input_direction_names();
     pong.button_reset = pong.button_select = pong.button_serve = pong.button_batsize = 0;
     pong.game_over = 0;
     pong.in_play = 0;

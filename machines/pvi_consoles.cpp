@@ -23,6 +23,7 @@
 #include "input/paddles.h"
 #include "platform/catalog.h"
 #include "sound/voice_update.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -539,6 +540,7 @@ void pvi_read_inputs() {
             pvi_write_register(a, static_cast<u8>(guest_memory[a] | key_bit(pvi_start_key)), false);
         }
         pvi_write_register(CONSOLE_BYTE, console, false);
+        input_virtual_key_apply();
         if (rec_state == REC_RECORDING)
             for (u8 byte : pvi_input_record())
                 rec_write_byte(byte);

@@ -15,6 +15,7 @@
 #include "machines/pvi_consoles.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
+#include "input/controls.h"
 
 #include <cstring>
 #include <strings.h>
@@ -172,6 +173,7 @@ void zaccaria_setup_astro_wars() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 24;
+    input_direction_names();
     board_timing();
     coinop_build_starfield();
 }
@@ -186,6 +188,7 @@ void zaccaria_setup_galaxia() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 25;
+    input_direction_names();
     board_timing();
     coinop_build_starfield();
     galaxia_shot_counter = galaxia_cycle_counter = 0;
@@ -207,6 +210,7 @@ void zaccaria_setup_laser_battle() {
     static constexpr i32 fire[4] = {7, 8, 9, 5};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 26;
+    input_direction_names();
     board_timing();
 }
 

@@ -211,6 +211,9 @@ bool gui_host_open_url(const char* address);
 int gui_image_load(const char* path, int width, int height, bool* missing);
 void gui_image_free(int image);
 void gui_image_size(int image, int* width, int* height);
+// The image's pixels as 0xAARRGGBB, row by row; false (nothing written) when
+// the host keeps no pixels for it.
+bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, int* height);
 
 // --- Windows ------------------------------------------------------------------
 // Returns a window handle above 0, or 0 when the window cannot be made.

@@ -384,6 +384,9 @@ int gui_image_load(const char* path, int width, int height, bool* missing) {
 void gui_image_free(int image) {
     images.erase(image);
 }
+bool gui_image_pixels(int, std::vector<std::uint32_t>*, int*, int*) {
+    return false; // pictures are not decoded without a display
+}
 void gui_image_size(int image, int* width, int* height) {
     auto it = images.find(image);
     *width = it == images.end() ? 0 : it->second.width;

@@ -943,6 +943,19 @@ void gui_image_size(int image, int* width, int* height) {
     *width = it == images.end() ? 0 : it->second.width();
     *height = it == images.end() ? 0 : it->second.height();
 }
+bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, int* height) {
+    auto it = images.find(image);
+    if (it == images.end() || it->second.isNull()) return false;
+    const QImage img = it->second.toImage().convertToFormat(QImage::Format_ARGB32);
+    *width = img.width();
+    *height = img.height();
+    argb->resize(static_cast<std::size_t>(img.width()) * img.height());
+    for (int y = 0; y < img.height(); y++) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+        std::copy(row, row + img.width(), argb->begin() + static_cast<std::ptrdiff_t>(y) * img.width());
+    }
+    return true;
+}
 
 // --- windows ----------------------------------------------------------------
 int gui_window_open(const GuiWindowDesc& d) {
