@@ -21,6 +21,7 @@
 #include "display/bands.h"
 #include "display/frame.h"
 #include "sound/voice_update.h"
+#include "computers/controls_rows.h"
 
 #include <strings.h>
 
@@ -163,6 +164,7 @@ constexpr MachineOps OPS{
     .monitor_key = pipbug_monitor_key,
     .paste_char = pipbug_paste_char,
     .lowercase_input = [] { return true; },
+    .controls = &pipbug_controls,
     .rates = &RATES,
     .self_test = pipbug_monitor_2,
     .guide_section = "pipbug-and-binbug",

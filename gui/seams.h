@@ -6,8 +6,5 @@
 
 #include "cpu/cpu.h"
 
-// ---- Game list, iconify, the debugger -------------------------------------------------
-void gui_floppy_window_toggle();
-
 // ---- Windows not written yet ---------------------------------------------------------
 extern u8 gui_screen_editing; // the guest screen is being edited

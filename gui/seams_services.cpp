@@ -5,9 +5,5 @@
 #include "core/message.h"
 #include "core/seams_services.h"
 
-// The real ones browse the game list, iconify, run the menu commands, show a
-// toggle the floppy window, run debugger commands and the toolbar's buttons.
-void gui_floppy_window_toggle() {}
-
 // The real one is the screen editor.
 u8 gui_screen_editing;

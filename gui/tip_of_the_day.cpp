@@ -25,8 +25,6 @@ const int tip_catalog[TIPS] = {969, 937, 938, 939, 940, 941, 942, 943,  944,  94
 
 std::vector<std::string> texts;
 bool texts_read = false;
-// The switch as the window shows it; it becomes "showtips" when the window closes.
-bool show_ticked = false;
 
 // The file's lines (a missing or short file leaves the rest empty).
 void read_texts() {
@@ -46,18 +44,22 @@ void read_texts() {
     }
 }
 
-void advance() {
-    next_tip = next_tip >= TIPS - 1 || next_tip < 0 ? 0 : next_tip + 1;
+// Shows tip `next_tip` (in the window when it is open) and moves on to the next.
+std::string take_tip() {
+    if (next_tip < 0 || next_tip >= TIPS) next_tip = 0;
+    std::string text = tip_format(next_tip);
+    next_tip = next_tip == TIPS - 1 ? 0 : next_tip + 1;
+    return text;
 }
 
-GuiWindowDesc describe() {
+GuiWindowDesc describe(const std::string& tip) {
     GuiWindowDesc d;
     d.title = cat_str(933, "Tip of the Day");
     d.size_gadget = true;
     d.root = gui_group(GK_VGROUP);
     GuiNode text = gui_node(GK_TEXTEDIT, GID_TIP_TEXT);
     text.readonly = true;
-    text.text = tip_format(next_tip);
+    text.text = tip;
     text.min_w = 256;
     text.min_h = 192;
     text.weight = 1;
@@ -78,8 +80,7 @@ bool handle(const GuiEvent& e) {
     case GE_RAWKEY:
         if (e.code == RAW_S) {
             show_tips = show_tips ? 0 : 1;
-            show_ticked = show_tips != 0;
-            gui_set_value(tip_window, GID_TIP_SHOW, show_ticked);
+            gui_set_value(tip_window, GID_TIP_SHOW, show_tips != 0);
             return false;
         }
         // O, Return, Enter and Esc close the window; R and C mean nothing here.
@@ -90,11 +91,10 @@ bool handle(const GuiEvent& e) {
         case GID_TIP_OK:
             return true;
         case GID_TIP_NEXT:
-            advance();
-            gui_set_text(tip_window, GID_TIP_TEXT, tip_format(next_tip).c_str());
+            gui_set_text(tip_window, GID_TIP_TEXT, take_tip().c_str());
             return false;
         case GID_TIP_SHOW:
-            show_ticked = e.code != 0; // takes effect when the window closes
+            show_tips = e.code ? 1 : 0;
             return false;
         default:
             return false;
@@ -124,17 +124,14 @@ void tip_forget_texts() {
 
 void gui_tip_of_the_day() {
     if (tip_window && gui_window_is_open(tip_window)) return;
-    const bool modal = gui_dialog_begin();
-    show_ticked = show_tips != 0;
-    tip_window = gui_window_open(describe());
+    // Shown or not, the tip counts as seen: the next one comes next time.
+    const std::string tip = take_tip();
+    // At start-up the port already answers and nobody need be at the screen:
+    // the window waits in the event pass while the program runs on.
+    tip_window = gui_window_open(describe(tip));
     if (!tip_window) {
-        gui_dialog_abandon(modal);
-        advance();
+        gui_dialog_abandon(false);
         return;
     }
-    gui_dialog_run(modal, tip_window, handle, [] {
-        tip_window = 0;
-        show_tips = show_ticked ? 1 : 0;
-        advance();
-    });
+    gui_dialog_run(false, tip_window, handle, [] { tip_window = 0; });
 }

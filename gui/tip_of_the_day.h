@@ -3,6 +3,10 @@
 // that decides whether tips appear. The 26 tips are read from the program
 // home's tips.txt, one a line, each line the English text of its catalog
 // string; every showing and every "Next tip" moves "nexttip" on by one.
+//
+// The window does not hold the start-up: like the start-up warnings it waits
+// in the event pass (gui/dialogs.h) while the program runs and its port
+// answers; the switch and the S key change "showtips" at once.
 #pragma once
 
 #include <cstddef>

@@ -15,14 +15,12 @@
 #include "display/frame.h"
 #include "display/led.h"
 #include "gui/main_window.h"
-#include "gui/tip_of_the_day.h"
 #include "input/joysticks.h"
 #include "machines/uvi2637.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/paths.h"
 #include "tests/core/home_fixture.h"
-#include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
@@ -78,16 +76,10 @@ void checking_events() {
 }
 const MainLoopHooks breaking = {no_frame, checking_events};
 
-// The user closes the tip of the day that a start with default settings shows.
-void close_tip() {
-    if (tip_window) gui_headless_post(tip_window, {GE_CLOSE, 0, 0, 0, 0, 0, {}});
-}
-
 class Startup : public HomeTest {
   protected:
     void SetUp() override {
         HomeTest::SetUp();
-        gui_headless_on_wait_events(close_tip);
         setenv("BRINDLEMOX_HOME", (dir + "/home").c_str(), 1);
         fs::current_path(dir);
         fake_clock_install(1000);
@@ -245,6 +237,54 @@ TEST_F(Startup, ASecondRunOnALockedHomeWritesNothingAtExit) {
     EXPECT_TRUE(fs::exists(configs / "Brindlemox.ini"));
 }
 
+// An event pass that removes the home's lock file on the first pass, and with
+// `other_run` set locks a new file there as another run starting then would.
+std::string lock_path;
+bool other_run = false;
+int other_lock = -1;
+void lock_file_events() {
+    fake_clock_advance(600000); // the loop looks at its lock twice a second
+    if (++passes == 1) {
+        unlink(lock_path.c_str());
+        if (other_run) {
+            other_lock = open(lock_path.c_str(), O_RDWR | O_CREAT, 0644);
+            if (flock(other_lock, LOCK_EX | LOCK_NB) != 0) other_lock = -1;
+        }
+    }
+    if (passes == 3) pending_actions |= PA_QUIT;
+}
+const MainLoopHooks lock_removing = {no_frame, lock_file_events};
+
+// A lock file removed under a running session is made again and held; once
+// another run has locked a file in its place, the session says it lost the
+// home and writes nothing at exit.
+TEST_F(Startup, ARunThatLostItsHomeLockWritesNothingAtExit) {
+    const fs::path configs = dir + "/home/Configs";
+    lock_path = (configs / "Brindlemox.lock").string();
+    app_set_loop_hooks(&lock_removing);
+    other_run = false;
+    std::string out;
+    EXPECT_EQ(run({}, &out), 0);
+    EXPECT_EQ(count_of(out, "lost its lock"), 0) << out;
+    EXPECT_TRUE(fs::exists(configs / "Brindlemox.ini"));
+    EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), "settings"), 1);
+    EXPECT_TRUE(fs::exists(lock_path)); // made again while the run held the home
+
+    fs::remove(configs / "Brindlemox.ini");
+    fs::remove(configs / "Brindlemox.hgh");
+    passes = 0;
+    other_run = true;
+    app_set_loop_hooks(&lock_removing);
+    EXPECT_EQ(run({}, &out), 0);
+    ASSERT_GE(other_lock, 0);
+    EXPECT_EQ(count_of(out, "Brindlemox lost its lock on \"" + dir + "/home\""), 1) << out;
+    for (const char* never : {"settings", "high scores", "autosave"})
+        EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), never), 0) << never;
+    EXPECT_FALSE(fs::exists(configs / "Brindlemox.ini"));
+    EXPECT_FALSE(fs::exists(configs / "Brindlemox.hgh"));
+    close(other_lock);
+}
+
 TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {
     std::string out;
     EXPECT_EQ(run({"PRI", "9"}, &out), 1);
@@ -339,7 +379,6 @@ TEST_F(Startup, AnAssemblyRunEndsWithTheAssemblersResult) {
 // port already answers, and nobody need be at the screen); CTRL-C while it
 // is shown leaves through the exit path with 0, writing its settings.
 TEST_F(Startup, ABreakWhileAStartUpWarningIsOpenClosesItAndLeaves) {
-    write_settings_without_tips(dir + "/home"); // the break is not taken by the tip's wait
     { std::ofstream(dir + "/broken.cos", std::ios::binary) << std::string(40, '\x7F'); }
     app_set_loop_hooks(&breaking);
     gui_headless_answer_requesters({1});

@@ -33,8 +33,7 @@ namespace fs = std::filesystem;
 
 // The open dialog's window, whichever it is.
 int open_dialog() {
-    for (int w : {paths_window, sound_window, sensitivity_window, gamepad_buttons_window,
-                  tip_window})
+    for (int w : {paths_window, sound_window, sensitivity_window, gamepad_buttons_window})
         if (w) return w;
     return 0;
 }
@@ -185,54 +184,50 @@ TEST_F(SettingsDialogs, PathsDrawerRequesterAndOpenButtons) {
 
 // ---- Tip of the day -------------------------------------------------------------------
 
+// The tip waits in the event pass: each event reaches it there.
+void tip_event(const GuiEvent& e) {
+    gui_headless_post(tip_window, e);
+    gui_dialogs_input();
+}
+
 TEST_F(SettingsDialogs, TipsCycleThroughAllTwentySix) {
     tip_forget_texts();
     next_tip = 25;
-    std::string shown;
-    steps = {[&](int w) {
-        shown = gui_get_text(w, GID_TIP_TEXT);
-        gui_headless_post(w, gadget(GID_TIP_OK));
-    }};
     gui_tip_of_the_day();
+    ASSERT_NE(tip_window, 0);
+    EXPECT_EQ(gui_headless_wait_events_count(), 0); // the start-up goes on at once
+    const std::string shown = gui_get_text(tip_window, GID_TIP_TEXT);
     EXPECT_EQ(shown.rfind("#26. ", 0), 0u) << shown;
+    tip_event(gadget(GID_TIP_OK));
+    EXPECT_EQ(tip_window, 0);
     EXPECT_EQ(next_tip, 0);
 
     // "Next tip" twice and the close: three on in all.
     next_tip = 4;
-    std::vector<std::string> texts;
-    steps = {[&](int w) { gui_headless_post(w, gadget(GID_TIP_NEXT)); },
-             [&](int w) { gui_headless_post(w, gadget(GID_TIP_NEXT)); },
-             [&](int w) {
-                 texts.push_back(gui_get_text(w, GID_TIP_TEXT));
-                 gui_headless_post(w, key(RAW_RETURN));
-             }};
-    next_step = 0;
     gui_tip_of_the_day();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].rfind("#7. ", 0), 0u) << texts[0];
+    tip_event(gadget(GID_TIP_NEXT));
+    tip_event(gadget(GID_TIP_NEXT));
+    const std::string third = gui_get_text(tip_window, GID_TIP_TEXT);
+    EXPECT_EQ(third.rfind("#7. ", 0), 0u) << third;
+    tip_event(key(RAW_RETURN));
+    EXPECT_EQ(tip_window, 0);
     EXPECT_EQ(next_tip, 7);
 }
 
-TEST_F(SettingsDialogs, TheSKeySwitchesTipsAtOnceTheBoxOnlyWhenTheWindowCloses) {
+TEST_F(SettingsDialogs, TheSKeyAndTheBoxSwitchTipsAtOnce) {
     tip_forget_texts();
     show_tips = 1;
-    u32 during_s = 9, during_box = 9;
-    bool box_after_s = true;
-    steps = {[&](int w) { gui_headless_post(w, key(RAW_S)); },
-             [&](int w) {
-                 during_s = show_tips;
-                 box_after_s = gui_get_value(w, GID_TIP_SHOW) != 0;
-                 gui_set_value(w, GID_TIP_SHOW, 1); // the user ticks the box again
-                 gui_headless_post(w, gadget(GID_TIP_SHOW, 1));
-             },
-             [&](int w) {
-                 during_box = show_tips;
-                 gui_headless_post(w, close_event());
-             }};
     gui_tip_of_the_day();
-    EXPECT_EQ(during_s, 0u);
-    EXPECT_FALSE(box_after_s);
-    EXPECT_EQ(during_box, 0u); // the box alone changes nothing yet
+    EXPECT_EQ(gui_get_value(tip_window, GID_TIP_SHOW), 1);
+    tip_event(key(RAW_S));
+    EXPECT_EQ(show_tips, 0u);
+    EXPECT_EQ(gui_get_value(tip_window, GID_TIP_SHOW), 0); // the box follows the key
+    tip_event(gadget(GID_TIP_SHOW, 1));
+    EXPECT_EQ(show_tips, 1u);
+    tip_event(key(0x33)); // C means nothing here
+    EXPECT_NE(tip_window, 0);
+    tip_event(key(RAW_ESC));
+    EXPECT_EQ(tip_window, 0);
     EXPECT_EQ(show_tips, 1u);
 }
 

@@ -2,7 +2,6 @@
 
 #include "computers/pipbug.h"
 #include "core/guest_roms.h"
-#include "core/settings.h"
 #include "platform/rexx_port.h"
 
 #include <chrono>
@@ -17,17 +16,6 @@
 #include <unistd.h>
 
 extern char** environ;
-
-void write_settings_without_tips(const std::filesystem::path& home) {
-    const std::filesystem::path ini = home / "Configs" / "Brindlemox.ini";
-    if (std::filesystem::exists(ini)) return;
-    std::string text = ini_default_text();
-    const std::string on = "\nshowtips=true\n";
-    const std::size_t at = text.find(on);
-    if (at != std::string::npos) text.replace(at, on.size(), "\nshowtips=false\n");
-    std::filesystem::create_directories(ini.parent_path());
-    std::ofstream(ini) << text;
-}
 
 void ProgramTest::TearDown() {
     if (pid > 0) {
@@ -48,8 +36,6 @@ bool ProgramTest::start(std::vector<std::string> args) {
     std::filesystem::create_directories(home.path() / "roms");
     for (const GuestRom& rom : pipbug_roms)
         std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
-    // Nor does the tip of the day (a test that wants it writes its own settings).
-    write_settings_without_tips(home.path());
     args.insert(args.begin(), BRINDLEMOX_PROGRAM);
     std::vector<char*> argv;
     for (std::string& a : args)

@@ -10,14 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <sys/types.h>
 #include <vector>
-
-// Writes the default settings with the tip of the day off into the program
-// home `home` (Configs/Brindlemox.ini), unless a settings file is there.
-void write_settings_without_tips(const std::filesystem::path& home);
 
 class ProgramTest : public ::testing::Test {
   protected:
