@@ -5,6 +5,7 @@
 #include "core/guest_roms.h"
 #include "platform/rexx_port.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/port_client.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ class ArexxProgram : public ::testing::Test {
         return -1;
     }
     int send(const char* line, std::string* result) {
-        return rexx_port_send("E2E", line, result, &fd, nullptr);
+        return test_port_send("E2E", line, result, &fd);
     }
     TempHome home{"arexx_program"};
     pid_t pid = -1;

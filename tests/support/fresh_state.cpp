@@ -43,6 +43,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -93,10 +94,9 @@ const std::string& fresh_settings_defaults() {
 void fresh_state() {
     // A script a test started ends with the test, and what it wrote is not
     // left for the next test's console.
-    while (rexx_script_running()) {
-        rexx_script_halt();
-        rexx_script_wait(100);
-    }
+    rexx_script_halt();
+    if (!rexx_script_wait(10000)) ADD_FAILURE() << "a script still runs 10 s after it was told to stop";
+    rexx_script_stage_hook = nullptr;
     for (std::string left; rexx_script_take_output(&left);) {
     }
     std::error_code ec;
