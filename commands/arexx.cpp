@@ -4,6 +4,7 @@
 #include "commands/menu_state.h"
 #include "commands/menu_table.h"
 #include "core/emu.h"
+#include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -29,7 +30,9 @@
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "peripherals/printer_export.h"
 #include "platform/gui.h"
+#include "record/recorder.h"
 
 #include <cctype>
 #include <cstdio>
@@ -192,6 +195,8 @@ void cmd_jumptomonitor(ArexxCall& call) {
     gui_menu_command_c(1);
 }
 void cmd_setmachine(ArexxCall& call) {
+    // The stopped frame belongs to the machine it runs on.
+    if (refused_in_frame(call, "SETMACHINE: command is unavailable during the frame\n")) return;
     const std::string word = arg_text(call, 0);
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
         if (same(word, machine_table[m].keyword)) {
@@ -292,7 +297,7 @@ void cmd_saveas(ArexxCall& call) {
     if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
     if (name.empty()) {
-        not_yet(call); // the save-as requester road
+        rec_start(KIND_COS); // the save-as requester road
         return;
     }
     if (name.size() >= FILE_NAME_SIZE) {
@@ -302,6 +307,26 @@ void cmd_saveas(ArexxCall& call) {
     rec_stop_all();
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
     if (!state_save_file(8, 1)) reply(call, 10, "SAVEAS: can't save the state\n");
+}
+// SAVEILBM ... SAVETIFF: the current picture, named or through the requester.
+template <int KIND>
+void cmd_save_picture(ArexxCall& call) {
+    const std::string name = arg_text(call, 0);
+    if (name.size() >= FILE_NAME_SIZE) {
+        reply(call, 10, (std::string(call.row->name) + ": file name too long\n").c_str());
+        return;
+    }
+    std::snprintf(rec_picture_name, sizeof rec_picture_name, "%s", name.c_str());
+    const bool saved = rec_save_picture(KIND, name.empty() ? 1 : 0, 0, 0);
+    rec_picture_name[0] = '\0';
+    if (!saved && !name.empty())
+        reply(call, 10, (std::string(call.row->name) + ": can't save the picture\n").c_str());
+}
+void cmd_copy(ArexxCall&) {
+    rec_save_picture(KIND_ILBM, 0, 1, 0);
+}
+void cmd_copytext(ArexxCall&) {
+    export_text(1, 0, -1, 0);
 }
 void cmd_help(ArexxCall& call) {
     call.result = arexx_help_text;
@@ -498,8 +523,8 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"CLOSESPRITES", 16, cmd_close<TW_SPRITES>, nullptr},
     {"CLOSETAPEDECK", 17, cmd_close<TW_TAPE>, nullptr},
     {"CMDSHELL", 18, cmd_cmdshell, "FOO/A/F"},
-    {"COPY", 19, not_yet, nullptr},
-    {"COPYTEXT", 20, not_yet, nullptr},
+    {"COPY", 19, cmd_copy, nullptr},
+    {"COPYTEXT", 20, cmd_copytext, nullptr},
     {"DEACTIVATE", 21, cmd_deactivate, nullptr},
     {"HIDE", 21, cmd_deactivate, nullptr},
     {"DEBUGGER", 22, cmd_debugger, "QUIET/S,COMMAND/A,ARG1,ARG2,ARG3,ARG4,ARG5,ARG6"},
@@ -543,14 +568,14 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"REQUESTNOTIFY", 59, cmd_requestnotify, "TITLE/K,PROMPT/A"},
     {"REQUESTRESPONSE", 60, cmd_requestresponse, "TITLE/K,PROMPT/A"},
     {"QUIT", 61, cmd_quit, nullptr},
-    {"SAVEACBM", 62, not_yet, "FOO"},
+    {"SAVEACBM", 62, cmd_save_picture<KIND_ACBM>, "FOO"},
     {"SAVEAS", 63, cmd_saveas, "FOO"},
-    {"SAVEBMP", 64, not_yet, "FOO"},
-    {"SAVEGIF", 65, not_yet, "FOO"},
-    {"SAVEILBM", 66, not_yet, "FOO"},
-    {"SAVEPCX", 67, not_yet, "FOO"},
-    {"SAVEPNG", 68, not_yet, "FOO"},
-    {"SAVETIFF", 69, not_yet, "FOO"},
+    {"SAVEBMP", 64, cmd_save_picture<KIND_BMP>, "FOO"},
+    {"SAVEGIF", 65, cmd_save_picture<KIND_GIF>, "FOO"},
+    {"SAVEILBM", 66, cmd_save_picture<KIND_ILBM>, "FOO"},
+    {"SAVEPCX", 67, cmd_save_picture<KIND_PCX>, "FOO"},
+    {"SAVEPNG", 68, cmd_save_picture<KIND_PNG>, "FOO"},
+    {"SAVETIFF", 69, cmd_save_picture<KIND_TIFF>, "FOO"},
     {"SCREENTOBACK", 70, cmd_screentoback, nullptr},
     {"SCREENTOFRONT", 71, cmd_screentofront, nullptr},
     {"SERVER", 72, cmd_server, nullptr},

@@ -3,6 +3,7 @@
 #include "commands/help_links.h"
 
 #include "commands/menu_state.h"
+#include "commands/recorder_commands.h"
 #include "commands/menus.h"
 #include "core/emu.h"
 #include "core/frame.h"
@@ -250,21 +251,7 @@ bool cmd_plain_available(int id) {
     if (id >= 283) return true; // the menus and sub-menus themselves
     if (menu_tool_window(id) != TW_NONE) return window_registered(id);
     switch (id) {
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-    case 13: // recorder pictures
-    case 14:
-    case 15: // screen text and source export
-    case 34:
-    case 35:
-    case 36:
-    case 37: // clipboard
-    case 47: // input recorder
+    case 15: // the screen as assembler source
     case 170:
     case 171: // netplay
     case 215:
@@ -294,8 +281,8 @@ bool cmd_check_available(int id) {
     return true;
 }
 
-bool cmd_toolbar_available(int index) {
-    return index != 7; // 7: the input recorder
+bool cmd_toolbar_available(int) {
+    return true;
 }
 
 void gui_menu_command_c(int id) {
@@ -442,6 +429,10 @@ void gui_menu_command_a(int id) {
     const ToolWindow w = menu_tool_window(id);
     if (w != TW_NONE) {
         open_window(w);
+        gui_update_pointer(0);
+        return;
+    }
+    if (recorder_menu_command(id)) {
         gui_update_pointer(0);
         return;
     }
@@ -835,11 +826,7 @@ void gui_menu_command_b(int id) {
         framebased = id == 95;
         gui_refresh_menus();
     } else if (id >= 97 && id <= 99) {
-        if (log_mode != id - 97) {
-            log_file_close();
-            log_mode = id - 97;
-            if (log_mode != LOG_OFF) log_file_open(0);
-        }
+        log_mode_select(id - 97);
         gui_refresh_menus();
     } else if (id == 102 || id == 103) {
         display_filter = id == 102 ? 2 : 3;

@@ -1,4 +1,5 @@
 #include "computers/binbug.h"
+#include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_notes.h"
@@ -118,6 +119,7 @@ constexpr MachineOps OPS{
     .old_states_first = 42,
     .old_states_last = 255,
     .save_suffix = ".aof",
+    .screen_text = binbug_screen_text,
     .typed_keyboard = [] { return true; },
     .paste_char = binbug_paste_char,
     .lowercase_input = [] { return true; },

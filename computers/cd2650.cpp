@@ -1,4 +1,5 @@
 #include "computers/cd2650.h"
+#include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
@@ -107,6 +108,7 @@ constexpr MachineOps OPS{
     .old_states_first = 42,
     .old_states_last = 255,
     .save_suffix = ".aof",
+    .screen_text = cd2650_screen_text,
     .typed_keyboard = [] { return true; },
     .six_bit_keys = cd2650_six_bit_keys,
     .key_routine = "KBIN",

@@ -1,4 +1,5 @@
 #include "computers/instructor.h"
+#include "computers/screen_texts.h"
 
 #include "computers/terminal_rows.h"
 #include "core/gamesdb.h"
@@ -53,7 +54,14 @@ static void port_write(u32 port, u8 value) {
     cpu_redirect_after(0x1800);
 }
 
+// The codes the monitor shows on the seven-segment digits.
+static u8 instructor_guest_char(u8 code) {
+    static constexpr CpuCharRun runs[] = {{0, "0123456789AbCdEFPLUrHo= J-.YN"}, {230, ":"}};
+    return cpu_char_from_runs(runs, code);
+}
+
 static constexpr CpuDebugHooks instructor_debug_hooks{
+    .guest_char = instructor_guest_char,
     .calls_through_vectors = [] { return true; },
     .vector_notes = instructor_monitor_notes,
 };
@@ -140,6 +148,7 @@ constexpr MachineOps OPS{
     .apply_row_after = instructor_apply_row_after,
     .serialise = instructor_tail,
     .save_suffix = ".bin",
+    .screen_text = instructor_screen_text,
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
 };
@@ -162,7 +171,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &instructor_debug_hooks,
     .interrupt_entry = [] { return i32{0x0007}; },
     .bios_entry = [] { return i32{0x1800}; },
-    .guest_chars = [] { return GuestChars::INSTRUCTOR; },
+    .literal_codes = [] { return u32{29}; }, // literals name the first 29 codes only
     .bios_view = [] { return true; },
     .boots_at_zero = false,
 };

@@ -1,4 +1,5 @@
 #include "computers/phunsy.h"
+#include "computers/screen_texts.h"
 
 #include "computers/note_pitches.h"
 #include "computers/phunsy_image.h"
@@ -202,6 +203,7 @@ constexpr MachineOps OPS{
     .before_state_save = phunsy_before_state_save,
     .after_state_load = phunsy_after_state_load,
     .save_suffix = ".bin",
+    .screen_text = phunsy_screen_text,
     .typed_keyboard = phunsy_typed_keyboard,
     .lowercase_input = [] { return true; },
     .guide_section = "phunsy",

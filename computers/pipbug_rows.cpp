@@ -2,8 +2,10 @@
 // rows, controls layout, VDU geometry, text colours, fixed frame areas, the
 // software-played notes) and the entry that names them.
 #include "computers/autorun.h"
+#include "computers/screen_texts.h"
 #include "computers/note_pitches.h"
 #include "computers/pipbug.h"
+#include "computers/pipbug_notes.h"
 #include "computers/pipbug_vdu.h"
 #include "computers/terminal_rows.h"
 #include "core/gamesdb.h"
@@ -19,6 +21,8 @@
 #include "display/bands.h"
 #include "display/frame.h"
 #include "sound/voice_update.h"
+
+#include <strings.h>
 
 const u8 led_font_pipbug[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07,
                                 0x7F, 0x67, 0,    0,    0,    0,    0,    0};
@@ -142,6 +146,7 @@ constexpr MachineOps OPS{
     .old_states_first = 41,
     .old_states_last = 41,
     .save_suffix = ".aof",
+    .screen_text = pipbug_screen_text,
     .typed_keyboard = [] { return true; },
     .monitor_key = pipbug_monitor_key,
     .paste_char = pipbug_paste_char,
@@ -168,9 +173,21 @@ constexpr MachineSound SOUND{
     .tone_frequency = snd_tone_note_code,
 };
 
+// VIEW SCRN: the VDU text and the LED digits; VIEW BASIC: the BASIC variables.
+ViewShown pipbug_debug_view(const char* word) {
+    if (strcasecmp(word, "SCRN") == 0)
+        pipbug_view_vdu_ram();
+    else if (strcasecmp(word, "BASIC") == 0)
+        pipbug_view_basic_vars();
+    else
+        return ViewShown::NONE;
+    return ViewShown::SHOWN;
+}
+
 constexpr MachineDebug DEBUG{
     .hooks = &pipbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = pipbug_debug_view,
     .bios_view = [] { return true; },
     .object_suffix = ".aof",
     .asm_start = 0x0440,

@@ -1,6 +1,7 @@
 // The Selbstbaucomputer and the MIKIT: how their text and monitor routines are
 // shown, their LED digits and panels, and their rows.
 #include "computers/selbst.h"
+#include "computers/screen_texts.h"
 
 #include "computers/note_pitches.h"
 #include "computers/pipbug.h"
@@ -124,6 +125,7 @@ constexpr MachineOps SELBST_OPS{
     .apply_row_after = selbst_apply_row_after,
     .serialise = selbst_tail,
     .save_suffix = ".aof",
+    .screen_text = selbst_screen_text,
     .typed_keyboard = selbst_typed_keyboard,
     .lowercase_input = [] { return true; },
     .guide_section = "selbstbaucomputer",
@@ -191,6 +193,7 @@ float snd_tone_mikit(u16 p) {
 constexpr MachineOps MIKIT_OPS{
     .serialise = mikit_tail,
     .save_suffix = ".aof",
+    .screen_text = mikit_screen_text,
     .guide_section = "mikit",
 };
 

@@ -1,4 +1,5 @@
 #include "computers/twin.h"
+#include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
 #include "computers/pipbug_vdu.h"
@@ -173,6 +174,7 @@ constexpr MachineOps OPS{
     .old_states_first = 39,
     .old_states_last = 39,
     .save_suffix = ".bin",
+    .screen_text = twin_screen_text,
     .typed_keyboard = [] { return true; },
     .monitor_key = twin_monitor_key,
     .self_test = [] { return true; },

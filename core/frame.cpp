@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
+#include "core/mainloop.h"
 #include "core/message.h"
 #include "core/notify.h"
 #include "cpu/exec.h"
@@ -122,9 +123,9 @@ void emu_wait_frame() {
         // Sleep in short steps; the last stretch is one precise wait.
         while (time_before(frame_now_us, frame_due_us)) {
             if (time_before(frame_now_us + WAIT_POLL_US, frame_due_us))
-                clock_wait_until(frame_now_us + WAIT_SLEEP_US);
+                timer_wait_us(static_cast<i32>(WAIT_SLEEP_US));
             else
-                clock_wait_until(frame_due_us);
+                timer_wait_us(static_cast<i32>(frame_due_us - frame_now_us));
             frame_now_us = clock_micros();
         }
     }

@@ -1,23 +1,11 @@
 // The debugger's and the assembler's row of a machine (see core/machine_ops.h):
-// the processor's debugger hooks, entry points, the guest's character code,
+// the processor's debugger hooks, entry points, the guest's character literals,
 // the machine's own views and object files.
 #pragma once
 
 #include "core/machine_ops.h"
 
 struct CpuDebugHooks;
-
-// The character code the guest's text is written in.
-enum class GuestChars : u8 {
-    ASCII,   // plain ASCII
-    MISSING, // a memory map without a known character table
-    ARCADIA,
-    ELEKTOR,
-    INSTRUCTOR,
-    ASTRO_WARS,
-    GALAXIA,
-    LASER_BATTLE,
-};
 
 // What a machine did with a word of the debugger's VIEW command.
 enum class ViewShown : u8 {
@@ -44,9 +32,12 @@ struct MachineDebug {
     // Where the machine's monitor program starts, for the command that jumps
     // there. nullptr: the processor stays where it is.
     i32 (*bios_entry)() = nullptr;
-    // The character code of the guest's text for the current memory map, for
-    // the debugger's character literals and tables. nullptr: ASCII.
-    GuestChars (*guest_chars)() = nullptr;
+    // How many character codes, from 0 up, the debugger's character literals
+    // search on the current memory map for the character they name, through
+    // the board's guest_char hook; 0 when the map's character set is unknown
+    // (no literal reads). nullptr: the guest's text is ASCII and a literal is
+    // its own code.
+    u32 (*literal_codes)() = nullptr;
     // Shows the machine's own VIEW `word` ("PSG", "SCRN"...). nullptr: none.
     ViewShown (*debug_view)(const char* word) = nullptr;
     // Whether VIEW BIOS has a monitor to list with the current options.

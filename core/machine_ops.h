@@ -9,6 +9,8 @@
 // operation left nullptr takes the framework's default, named at each field.
 #pragma once
 
+#include <string>
+
 #include "core/emu.h"
 
 struct GuestRom;
@@ -109,6 +111,9 @@ struct MachineOps {
     // The description of the game chosen on the machine itself, shown with
     // the game information. nullptr: none.
     const char* (*game_text)() = nullptr;
+    // The screen as plain text (rows ended by LF), for the text export and
+    // "Copy text". nullptr: the screen has no text.
+    void (*screen_text)(std::string* out) = nullptr;
     // The game information's language field where the memory map is the
     // game. nullptr: "n/a".
     const char* program_kind = nullptr;

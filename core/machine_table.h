@@ -91,6 +91,7 @@ struct MachineTraits {
     i32 led_points = 13;             // digits from the first that have a decimal point
     ScanlineStyle scanlines = ScanlineStyle::ROWS;
     u8 volume_bits = 3; // bits of a guest tone volume (3: higher values play at full volume)
+    bool flat_velocity = false; // music recordings give its notes velocity 0 (one speaker level)
     // ---- devices ----
     // ---- debugger ----
     bool board_interrupt = false; // besides any PVI, the board interrupts the processor
@@ -221,6 +222,7 @@ struct MemmapTraits {
     bool force_feedback = false;  // host pads may rumble
     bool second_joystick = false; // the right controller may be the second digital joystick
     bool skip_level = false;      // the Skip level trainer
+    bool tone_units = false;      // tone units: pitches are tone numbers of the bass and treble units
 };
 
 struct MemmapDesc {

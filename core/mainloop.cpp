@@ -50,7 +50,7 @@ void app_wait_events() {
 }
 
 static void on_break(int) {
-    break_signal = 1;
+    app_signal_break();
 }
 
 bool app_break_pending() {
@@ -82,6 +82,11 @@ void app_check_break() {
 }
 
 // ---- the loop --------------------------------------------------------------------
+void app_paused_event_pass() {
+    hooks->events();
+    if (pending_actions & PA_QUIT) app_clean_exit(0);
+}
+
 void app_inner_pass() {
     if (!emu_paused) {
         emu_schedule_frame();

@@ -55,6 +55,7 @@ enum UiChange : u32 {
     UI_CONTROLS_PANEL = 1u << 15, // the controls window repaints its LED panel patches
     UI_MONITOR_LEDS = 1u << 16,   // the CPU monitor redraws its LED image
     UI_GUEST_FOCUS = 1u << 17,    // the keyboard goes to the guest picture
+    UI_NOTATION = 1u << 18,       // the notation changed: opcodes and CPU monitor names follow
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.

@@ -9,16 +9,6 @@
 // ---- Display, sound and recording ---------------------------------------------
 // The real one keeps the edited screen inside the guest area.
 void display_screen_edit_clamp() {}
-// The real ones stop every recorder and player, and restart a playback.
-void rec_stop_all() {}
-void rec_restart_playback() {}
-// The real ones append a frame to their open recording; none is open here.
-void rec_png_frame() {}
-void rec_anim_frame() {}
-void rec_gif_frame() {}
-void rec_mng_frame() {}
-void psg_log_frame() {}
-void ym_write_frame() {}
 
 // ---- Input ------------------------------------------------------------------------
 // The real ones restore the musical keyboard's notes and run the netplay

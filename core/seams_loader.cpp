@@ -77,7 +77,6 @@ bool drive_has_disk(int drive) {
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
 void dbg_clear_coverage() {}
-void rec_start_generating() {}
 // The interface's command road; without one, command 2 still resets to the
 // game: the current machine and memory map as a new game.
 void cmd_menu_command_c(int id) {

@@ -21,16 +21,9 @@ extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial 
 // ---- Display, sound and recording ---------------------------------------------
 // The guest frame, geometry, plotters and palettes are display/frame.h and display/host.h.
 void display_screen_edit_clamp();
+// The recorders' (record/recorder.h): stop every recorder and player, restart a playback.
 void rec_stop_all();
 void rec_restart_playback();
-// One frame to each open picture recorder (animated PNG, IFF ANIM, GIF, MNG),
-// the sound chip's register changes and the YM frame.
-void rec_png_frame();
-void rec_anim_frame();
-void rec_gif_frame();
-void rec_mng_frame();
-void psg_log_frame();
-void ym_write_frame();
 
 // ---- Batch jobs --------------------------------------------------------------------
 // Assembles the ASM source: 0 clean, 5 warnings, 10 errors (-1 would mean no

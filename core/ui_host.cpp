@@ -26,11 +26,18 @@ static int not_confirmed() {
     return 0;
 }
 
+static void no_clip_iff(const unsigned char*, unsigned long) {
+    ui_beep();
+}
+static void no_clip_text(const char*) {
+    ui_beep();
+}
+
 static const UiHost batch_host = {
     none_open,        none_open,   no_tool_open, warn_on_stderr, nothing, cancelled_request,
     cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
-    not_confirmed,    nothing,     nullptr,
+    not_confirmed,    nothing,     nullptr,      no_clip_iff,    no_clip_text,
 };
 
 UiHost ui_host = batch_host;

@@ -41,6 +41,10 @@ struct UiHost {
     void (*activate_command_line)();
     // The shared command road (plain command ids); nullptr in batch runs.
     void (*command)(int id);
+    // The clipboard: a picture as the bytes of an IFF form, and text (as
+    // FTXT). Batch runs have none: both beep.
+    void (*clip_iff)(const unsigned char* data, unsigned long size);
+    void (*clip_text)(const char* text);
 };
 
 extern UiHost ui_host;

@@ -9,6 +9,7 @@
 #include "platform/catalog.h"
 
 #include <cstdio>
+#include <cstring>
 
 u8 pause_pending;
 u32 logbios;
@@ -65,6 +66,15 @@ u8 cpu_guest_char(u8 code) {
         return shown ? shown : NO_CHAR;
     }
     return code >= 32 && code < 127 ? code : NO_CHAR; // a board with plain ASCII
+}
+
+u8 cpu_char_from_runs(const CpuCharRun* runs, std::size_t count, u32 code) {
+    for (std::size_t r = 0; r < count; r++) {
+        if (code < runs[r].first) continue;
+        const std::size_t offset = code - runs[r].first;
+        if (offset < std::strlen(runs[r].text)) return static_cast<u8>(runs[r].text[offset]);
+    }
+    return 0;
 }
 
 const char* cpu_guest_char_text(u8 code, char* out) {

@@ -80,6 +80,19 @@ struct CpuDebugHooks {
     bool opcode_10_three_bytes = false;
 };
 
+// A board's character set as runs of printable characters: the codes from
+// `first` on show the characters of `text` in turn.
+struct CpuCharRun {
+    u16 first;
+    const char* text;
+};
+// The character of `code` among `count` runs, 0 (none) where no run covers it;
+// for a board's guest_char hook.
+u8 cpu_char_from_runs(const CpuCharRun* runs, std::size_t count, u32 code);
+template <std::size_t N> u8 cpu_char_from_runs(const CpuCharRun (&runs)[N], u32 code) {
+    return cpu_char_from_runs(runs, N, code);
+}
+
 // The current board's hooks; never nullptr (cpu_bus_reset() points it at a set
 // with every hook empty).
 extern const CpuDebugHooks* cpu_debug_hooks;
@@ -123,8 +136,10 @@ char cpu_format_address(u32 address, char* out, int with_suffix, int collect, in
 // Address text without labels: a register name, "$%X" when plain, else with the
 // notation's hexadecimal prefix.
 void cpu_format_address_plain(u32 address, char* out, int plain);
-// Printable host character (Latin-1) of a guest character code on this board;
-// a middle dot for codes it cannot show.
+// Printable host character (Latin-1) of a guest character code on this board
+// (its guest_char hook, else printable ASCII); a middle dot for codes it
+// cannot show. The tracer, the disassembler and the debugger's views all read
+// guest text through it.
 u8 cpu_guest_char(u8 code);
 // The same character as UTF-8 text in `out` (room for three bytes); returns out.
 const char* cpu_guest_char_text(u8 code, char* out);

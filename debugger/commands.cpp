@@ -8,11 +8,13 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
+#include "core/helpers.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/loader.h"
 #include "core/message.h"
+#include "core/notify.h"
 #include "core/settings_vars.h"
 #include "core/objfile.h"
 #include "core/shutdown.h"
@@ -26,6 +28,7 @@
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
+#include "platform/gui.h"
 
 #include <cctype>
 #include <cstdio>
@@ -418,9 +421,8 @@ static void cmd_run_to() {
         if (letter && t == 'R') {
             raster_break_line = raster_line + 1 > 311 ? 0 : raster_line + 1;
         } else {
-            char* end = nullptr;
-            const long line = std::strtol(dbg_arg1, &end, 10);
-            if (end != dbg_arg1) raster_break_line = static_cast<i32>(line);
+            long line;
+            if (num_scan_long(dbg_arg1, &line)) raster_break_line = static_cast<i32>(line);
         }
     }
     emu_unpause();
@@ -561,15 +563,18 @@ static void cmd_notation() {
     static const char* const names[5] = {"non-extended Signetics", "extended Signetics", "old CALM",
                                          "new CALM", "IEEE-694"};
     con_printf("Notation is now %s.\n\n", names[d]);
+    ui_mark(UI_MENUS | UI_NOTATION);
 }
 
 static void cmd_say() {
     con_printf("Command is unavailable.\n\n"); // no speech facility on this host
 }
 
+// The terminal and the interface's console window alike.
 static void cmd_cls() {
     std::fputc(12, stdout);
     std::fflush(stdout);
+    gui_message_console_clear();
 }
 
 static void cmd_quit() {

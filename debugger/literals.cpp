@@ -2,10 +2,12 @@
 #include "debugger/literals.h"
 
 #include "core/emu.h"
+#include "core/helpers.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/settings_vars.h"
 #include "cpu/optables.h"
+#include "debugger/debugger.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -52,160 +54,38 @@ i32 num_parse_dec(const char* text, int length) {
     return static_cast<i32>(negative ? 0u - value : value);
 }
 
-// Binary and octal read from the last character towards the first; a '-' is
-// allowed only in front and negates.
-static i32 parse_from_right(const char* text, int length, int bits_per_digit) {
-    u32 value = 0;
-    bool negative = false;
-    int position = 0;
-    for (int i = length - 1; i >= 0; i--) {
-        const char c = text[i];
-        if (c == '-') {
-            if (i != 0) return REG_NONE;
-            negative = true;
-            continue;
-        }
-        u32 digit;
-        if (bits_per_digit == 1) {
-            if (c == '1' || c == '#')
-                digit = 1;
-            else if (c == '0' || c == '.')
-                digit = 0;
-            else
-                return REG_NONE;
-        } else {
-            if (c < '0' || c > '7') return REG_NONE;
-            digit = static_cast<u32>(c - '0');
-        }
-        const int shift = position * bits_per_digit;
-        if (shift < 32) value |= digit << shift;
-        position++;
-    }
-    return static_cast<i32>(negative ? 0u - value : value);
-}
+static_assert(NUM_INVALID == REG_NONE, "the helpers fail with the literal readers' value");
 
 i32 num_parse_bin(const char* text, int length) {
     num_last_base = NUM_BINARY;
-    return parse_from_right(text, length, 1);
+    return num_bin_value(text, length);
 }
 
 i32 num_parse_oct(const char* text, int length) {
     num_last_base = NUM_OCTAL;
-    return parse_from_right(text, length, 3);
-}
-
-// ---- Guest character sets ----------------------------------------------------------
-
-namespace {
-// A run of printable entries from `first` on; every other entry is a middle dot.
-struct CharRun {
-    int first;
-    const char* text;
-};
-struct CharSet {
-    int entries;
-    int searched; // entries num_parse_char looks through
-    const CharRun* runs;
-    int run_count;
-};
-
-const CharRun arcadia_runs[] = {
-    {0, " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh"}};
-const CharRun elektor_runs[] = {{0, "0123456789AbCdEFGLInPr= +-:x"},
-                                {95, "?"},
-                                {138, "_"},
-                                {162, "!"},
-                                {170, "N"},
-                                {187, "lT"},
-                                {223, "i"},
-                                {230, ":"},
-                                {247, "."}};
-const CharRun instructor_runs[] = {{0, "0123456789AbCdEFPLUrHo= J-.YN"}, {230, ":"}};
-const CharRun astrowars_runs[] = {
-    {32, " "}, {176, "0123456789"}, {193, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}, {224, "0123456789"}};
-const CharRun galaxia_runs[] = {
-    {23, "123456"}, {46, "ps"},     {54, "nxrf^e12_ "}, {65, "ABCDEFGHI"},
-    {76, "LMNOP"},  {82, "RSTUVW"}, {89, "Y"},          {91, "emtfu0123456789"}};
-const CharRun laser_runs[] = {{26, "/\\"},
-                              {118, "()zcari98"},
-                              {128, "!"},
-                              {176, "0123456789"},
-                              {192, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
-                              {239, "fe*"},
-                              {253, "F"},
-                              {255, " "}};
-
-template <int N> constexpr CharSet set_of(int entries, int searched, const CharRun (&runs)[N]) {
-    return CharSet{entries, searched, runs, N};
-}
-
-const CharSet arcadia_set = set_of(64, 64, arcadia_runs);
-const CharSet elektor_set = set_of(256, 256, elektor_runs);
-const CharSet instructor_set = set_of(256, 29, instructor_runs);
-const CharSet astrowars_set = set_of(256, 256, astrowars_runs);
-const CharSet galaxia_set = set_of(128, 128, galaxia_runs);
-const CharSet laser_set = set_of(256, 256, laser_runs);
-
-constexpr u8 NO_CHAR = 0xB7; // middle dot
-
-// The set of the current machine; *known is false on a memory map whose set
-// is missing (a character literal then reads as nothing).
-const CharSet* current_set(bool* known) {
-    const auto chars = machine_debug().guest_chars;
-    const GuestChars which = chars ? chars() : GuestChars::ASCII;
-    *known = which != GuestChars::MISSING;
-    switch (which) {
-    case GuestChars::ARCADIA:
-        return &arcadia_set;
-    case GuestChars::ELEKTOR:
-        return &elektor_set;
-    case GuestChars::INSTRUCTOR:
-        return &instructor_set;
-    case GuestChars::ASTRO_WARS:
-        return &astrowars_set;
-    case GuestChars::GALAXIA:
-        return &galaxia_set;
-    case GuestChars::LASER_BATTLE:
-        return &laser_set;
-    case GuestChars::ASCII:
-    case GuestChars::MISSING:
-        break;
+    char digits[96];
+    if (length < 0 || length >= static_cast<int>(sizeof digits)) return REG_NONE;
+    for (int i = 0; i < length; i++) {
+        if ((text[i] < '0' || text[i] > '7') && text[i] != '-') return REG_NONE;
+        digits[i] = text[i];
     }
-    return nullptr;
+    digits[length] = '\0';
+    return num_oct_value(digits);
 }
 
-u8 set_char(const CharSet& set, int code) {
-    for (int r = 0; r < set.run_count; r++) {
-        const CharRun& run = set.runs[r];
-        const int offset = code - run.first;
-        if (offset < 0) continue;
-        int length = 0;
-        while (run.text[length])
-            length++;
-        if (offset < length) return static_cast<u8>(run.text[offset]);
-    }
-    return NO_CHAR;
-}
-} // namespace
+// ---- Guest characters ----------------------------------------------------------
 
-bool num_guest_table_char(u8 code, u8* out) {
-    bool known;
-    const CharSet* set = current_set(&known);
-    if (!set) return false;
-    *out = code < set->entries ? set_char(*set, code) : NO_CHAR;
-    return true;
-}
-
+// The board's own character set is searched through the same conversion that
+// shows guest text, so a literal names what the views and listings show.
 i32 num_parse_char(char c) {
     num_last_base = NUM_CHAR;
-    bool known;
-    const CharSet* set = current_set(&known);
-    if (!known) return REG_NONE;
-    if (!set) return static_cast<u8>(c);
+    const auto literal_codes = machine_debug().literal_codes;
+    if (!literal_codes) return static_cast<u8>(c);
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (set == &instructor_set && c == '.') return 26;
-    for (int i = 0; i < set->searched; i++)
-        if (set_char(*set, i) == static_cast<u8>(c)) return i;
+    const u32 codes = literal_codes();
+    for (u32 code = 0; code < codes && code < 256; code++)
+        if (dbg_guest_char_to_ascii(static_cast<u8>(code)) == static_cast<u8>(c))
+            return static_cast<i32>(code);
     return REG_NONE;
 }
 

@@ -38,11 +38,6 @@ inline i32 num_parse_literal(const char* text);
 // The EBCDIC code of a host (Latin-1) character; 0x3F (SUB) when it has none.
 u8 num_ascii_to_ebcdic(u8 c);
 
-// Host (Latin-1) character shown for guest character `code` on the current
-// machine and memory map, from the same tables num_parse_char searches;
-// returns false when the machine has no character set of its own.
-bool num_guest_table_char(u8 code, u8* out);
-
 #include <cstring>
 inline i32 num_parse_literal(const char* text) {
     return num_parse_literal(text, static_cast<int>(std::strlen(text)));

@@ -124,8 +124,13 @@ void dbg_cmd_view() {
         const auto own_view = machine_debug().debug_view;
         const ViewShown shown = own_view ? own_view(dbg_arg1) : ViewShown::NONE;
         if (shown == ViewShown::SHOWN) return;
-        // A machine whose row shows no PSG has none.
-        if (shown == ViewShown::NONE && dbg_nocase_equal(dbg_arg1, "PSG")) {
+        // A machine whose row shows no PSG has none; one whose traits name no
+        // screen or BASIC view has none of those either.
+        const MachineTraits& traits = machine_traits();
+        const bool absent = dbg_nocase_equal(dbg_arg1, "PSG") ||
+                            (dbg_nocase_equal(dbg_arg1, "SCRN") && !traits.screen_view) ||
+                            (dbg_nocase_equal(dbg_arg1, "BASIC") && !traits.basic_view);
+        if (shown == ViewShown::NONE && absent) {
             dbg_wrong_machine();
             return;
         }

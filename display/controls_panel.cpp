@@ -12,6 +12,7 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "record/recorder.h"
 
 #include <cstdint>
 

@@ -23,6 +23,7 @@
 #include "platform/gui.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "input/keys.h"
 
 #include <cstdio>
 #include <cstring>
@@ -248,6 +249,9 @@ void gui_open_main_window(int reopen_tools) {
     main_window = gui_window_open(d);
     if (!main_window) gui_fatal(cat_str(156, "Can't open window!"));
     gui_main_window_open = 1;
+    // Modifiers let go while no window took the keys must not stay held (the
+    // status bar, Caps Lock's state included, is drawn below).
+    input_clear_modifier_keys();
     gui_menu_strip = menu_build_strip();
     gui_window_set_menus(main_window, gui_menu_strip);
     gui_refresh_menus();

@@ -121,12 +121,14 @@ static void command_line(const GuiEvent& e) {
         gui_focus_guest();
         return;
     }
-    if (dbg_line[0]) {
-        console_armed = true;
-        gui_run_command(dbg_line);
-        if (main_window) gui_set_text(main_window, GID_COMMAND, "");
+    if (!dbg_line[0]) { // nothing typed: back to the game
+        gui_focus_guest();
+        return;
     }
-    gui_focus_guest();
+    // The keyboard stays in the line for the next command.
+    console_armed = true;
+    gui_run_command(dbg_line);
+    if (main_window) gui_set_text(main_window, GID_COMMAND, "");
 }
 
 static void gadget(const GuiEvent& e) {

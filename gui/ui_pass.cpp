@@ -11,6 +11,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/printer_window.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -20,6 +21,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/optables.h"
+#include "gui/clipboard.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
 #include "gui/images.h"
@@ -124,7 +126,10 @@ void gui_apply_changes() {
         gui_speedbar_update();
         gui_refresh_toolbar();
     }
-    if (c & UI_OPCODES) gui_relabel_opcodes();
+    if (c & UI_NOTATION)
+        gui_toggle_cpu_monitor(); // relabels the opcodes too
+    else if (c & UI_OPCODES)
+        gui_relabel_opcodes();
     if (c & UI_STATUS) show_status();
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);
@@ -156,6 +161,16 @@ static void browse(int step) {
         games_browse_next(0);
 }
 
+static void clip_picture(const unsigned char* data, unsigned long size) {
+    clip_open();
+    clip_do_io(data, static_cast<u32>(size));
+    clip_close();
+}
+static void clip_text_out(const char* text) {
+    clip_text = text;
+    clip_write_text();
+}
+
 void gui_install_ui_host() {
     ui_host.main_window_open = window_open;
     ui_host.status_bar_shown = gui_status_bar_shown;
@@ -179,7 +194,10 @@ void gui_install_ui_host() {
     ui_host.activate_command_line = gui_activate_command_line;
     gui_messages_to_console(!isatty(STDOUT_FILENO));
     ui_host.command = gui_menu_command_c;
+    ui_host.clip_iff = clip_picture;
+    ui_host.clip_text = clip_text_out;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;
     help_install();
+    printer_window_register();
 }

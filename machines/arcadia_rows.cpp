@@ -59,6 +59,18 @@ void snd_voices_arcadia() {
     if (control & 0x10) snd_set_voice(9, volume, pitch);
 }
 
+// 13 rows of 16 characters (26 rows when the screen shows both halves).
+static void arcadia_screen_text(std::string* out) {
+    static const char set[] = " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh";
+    const bool both = (guest_memory[0x19F8] & 0x40) && (guest_memory[0x19F9] & 0x80);
+    for (u32 half = 0; half < (both ? 2u : 1u); half++)
+        for (u32 r = 0; r < 13; r++) {
+            for (u32 c = 0; c < 16; c++)
+                out->push_back(set[guest_memory[0x1800 + half * 0x200 + r * 16 + c] & 63]);
+            out->push_back('\n');
+        }
+}
+
 constexpr MachineOps OPS{
     .setup = arcadia_setup,
     .install_bus = arcadia_bus_install,
@@ -71,6 +83,7 @@ constexpr MachineOps OPS{
     .serialise = arcadia_tail,
     .save_suffix = ".bin",
     .hiscore_row = arcadia_hiscore_row,
+    .screen_text = arcadia_screen_text,
     .score_digit = arcadia_score_digit,
     .keypad_keys = [] { return KeypadKeys::ALL; },
     .guide_section = "arcadia",
@@ -93,7 +106,7 @@ constexpr MachineSound SOUND{
 
 constexpr MachineDebug DEBUG{
     .hooks = &arcadia_debug_hooks,
-    .guest_chars = [] { return GuestChars::ARCADIA; },
+    .literal_codes = [] { return u32{64}; },
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
 };

@@ -130,7 +130,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &elektor_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
     .bios_entry = [] { return i32{0x0023}; },
-    .guest_chars = [] { return GuestChars::ELEKTOR; },
+    .literal_codes = [] { return u32{256}; },
     .debug_view = elektor_debug_view,
     .bios_view = [] { return true; },
     .program_entry = 0x0903,

@@ -208,6 +208,21 @@ void elektor_view_psg_registers() {
     con_printf("\n");
 }
 
+u8 elektor_guest_char(u8 code) {
+    static constexpr CpuCharRun runs[] = {
+        {0, "0123456789AbCdEFGLInPr= +-:x"},
+        {95, "?"},
+        {138, "_"},
+        {162, "!"},
+        {170, "N"},
+        {187, "lT"},
+        {223, "i"},
+        {230, ":"},
+        {247, "."},
+    };
+    return cpu_char_from_runs(runs, code);
+}
+
 ViewShown elektor_debug_view(const char* word) {
     if (strcasecmp(word, "PSG") != 0 || memmap != MAP_ELEKTOR_EXPANDED) return ViewShown::NONE;
     elektor_view_psg_registers(); // both PSGs of the expanded Elektor

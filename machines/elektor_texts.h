@@ -21,6 +21,10 @@ void elektor_view_psg_registers();
 // The debugger's VIEW words of the Elektor: PSG on the expanded map.
 ViewShown elektor_debug_view(const char* word);
 
+// The host character of an Elektor character code (the codes its monitor
+// writes to the display), 0 for a code with no printable form.
+u8 elektor_guest_char(u8 code);
+
 // The documentation of the monitor routine at `address` for the BIOS version
 // in use, as one message; nothing for an address without a note.
 void elektor_bios_notes(u32 address);

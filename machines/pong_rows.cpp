@@ -1,6 +1,7 @@
 // The ball-and-paddle consoles' rows: their visible window and fixed frame
 // areas beside the game itself (machines/pong.cpp), and the entry that names them.
 #include "core/machine_debug.h"
+#include <cstdio>
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
@@ -46,6 +47,13 @@ void display_reset_pong(i32 w, i32 h) {
         });
 }
 
+static void pong_screen_text(std::string* out) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%2d %2d", static_cast<int>(pong_score[0]),
+                  static_cast<int>(pong_score[1]));
+    *out += text;
+}
+
 constexpr MachineOps OPS{
     .setup = pong_machine_init,
     .reset = pong_reset,
@@ -55,6 +63,7 @@ constexpr MachineOps OPS{
     .game_file_name = pong_game_file_name,
     .hiscore_row = pong_hiscore_row,
     .game_text = pong_game_text,
+    .screen_text = pong_screen_text,
     .program_kind = "Microcode",
     .own_score = pong_own_score,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },

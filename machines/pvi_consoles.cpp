@@ -208,6 +208,7 @@ constexpr CpuDebugHooks interton_debug_hooks{
 };
 
 constexpr CpuDebugHooks elektor_debug_hooks{
+    .guest_char = elektor_guest_char,
     .describe_value = describe_register,
     .bios_notes = elektor_bios_notes,
     .redraw_access = pvi_redraw_access,

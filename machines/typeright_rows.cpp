@@ -27,6 +27,14 @@ void led_geometry_typeright() {
     led_panel_top = 41;
 }
 
+// The display's characters; a marked blank shows as "_".
+static void typeright_screen_text(std::string* out) {
+    for (int i = 0; i < TYPERIGHT_CHARS; i++) {
+        const char c = typeright_lcd[i] ? typeright_lcd[i] : ' ';
+        out->push_back(c == ' ' && typeright_cursor[i] ? '_' : c);
+    }
+}
+
 constexpr MachineOps OPS{
     .setup = typeright_machine_init,
     .reset = typeright_reset,
@@ -34,6 +42,7 @@ constexpr MachineOps OPS{
     .serialise = typeright_save_state,
     .save_suffix = ".bin",
     .game_file_name = typeright_game_file_name,
+    .screen_text = typeright_screen_text,
     .typed_keyboard = [] { return true; },
     .key_char = typeright_key_char,
     .guide_section = "type-right",

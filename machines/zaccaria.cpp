@@ -6,6 +6,7 @@
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
+#include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "machines/coinop.h"
 #include "machines/coinop_playfield.h"
@@ -363,6 +364,54 @@ void coinop_io_write(u32 port, u8 value) {
     }
     galaxia_sound_latch = value;
     if (changed) snd_update_voices(0);
+}
+
+// The games' character ROMs read as text.
+namespace {
+constexpr CpuCharRun astro_wars_chars[] = {
+    {32, " "}, {176, "0123456789"}, {193, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}, {224, "0123456789"}};
+constexpr CpuCharRun galaxia_chars[] = {
+    {23, "123456"}, {46, "ps"},     {54, "nxrf^e12_ "}, {65, "ABCDEFGHI"},
+    {76, "LMNOP"},  {82, "RSTUVW"}, {89, "Y"},          {91, "emtfu0123456789"}};
+constexpr CpuCharRun laser_battle_chars[] = {{26, "/\\"},
+                                             {118, "()zcari98"},
+                                             {128, "!"},
+                                             {176, "0123456789"},
+                                             {192, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+                                             {239, "fe*"},
+                                             {253, "F"},
+                                             {255, " "}};
+
+u8 zaccaria_guest_char(u8 code) {
+    switch (memmap) {
+    case MAP_ASTRO_WARS:
+        return cpu_char_from_runs(astro_wars_chars, code);
+    case MAP_GALAXIA: // a 128-character ROM
+        return cpu_char_from_runs(galaxia_chars, code & 127u);
+    case MAP_LASER_BATTLE:
+    case MAP_LAZARIAN:
+        return cpu_char_from_runs(laser_battle_chars, code);
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+constexpr CpuDebugHooks zaccaria_debug_hooks{
+    .guest_char = zaccaria_guest_char,
+};
+
+u32 zaccaria_literal_codes() {
+    switch (memmap) {
+    case MAP_ASTRO_WARS:
+    case MAP_LASER_BATTLE:
+    case MAP_LAZARIAN:
+        return 256;
+    case MAP_GALAXIA:
+        return 128;
+    default:
+        return 0;
+    }
 }
 
 ViewShown zaccaria_debug_view(const char* word) {

@@ -49,6 +49,13 @@ void zaccaria_setup_astro_wars();
 void zaccaria_setup_galaxia();
 void zaccaria_setup_laser_battle(); // maps 24 and 25
 
+// What the processor's reports and the disassembler ask of the boards: the
+// current game's character set.
+extern const CpuDebugHooks zaccaria_debug_hooks;
+// The character codes the debugger's character literals search: the current
+// game's set (0 for a map without one).
+u32 zaccaria_literal_codes();
+
 // The debugger's VIEW words: Laser Battle's and Lazarian's PSG has no dump yet.
 ViewShown zaccaria_debug_view(const char* word);
 

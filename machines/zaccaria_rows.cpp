@@ -185,22 +185,10 @@ constexpr MachineSound SOUND{
 };
 
 constexpr MachineDebug DEBUG{
+    .hooks = &zaccaria_debug_hooks,
     // Laser Battle and Lazarian take their interrupts at $000A.
     .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
-    .guest_chars =
-        [] {
-            switch (memmap) {
-            case 22:
-                return GuestChars::ASTRO_WARS;
-            case 23:
-                return GuestChars::GALAXIA;
-            case 24:
-            case 25:
-                return GuestChars::LASER_BATTLE;
-            default:
-                return GuestChars::MISSING;
-            }
-        },
+    .literal_codes = zaccaria_literal_codes,
     .debug_view = zaccaria_debug_view,
 };
 

@@ -12,6 +12,7 @@
 PrinterUnit printer_units[PRINTER_UNITS];
 PrinterGeometry printer_geometry = {228, 384, 32, 32, 2, 12, 228, 384, 0};
 u32 printer_view_serial;
+u32 printer_scroll_x, printer_scroll_y;
 
 constexpr int EFFECT_PRINTER = 4;
 constexpr u8 LF = 10, CR = 13;
@@ -354,6 +355,8 @@ void printer_test_page() {
 
 void printer_setup_geometry() {
     printer_geometry = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
+    printer_scroll_x = 0;
+    printer_scroll_y = printer_geometry.view_top;
     if (device_link.printer_units < 2) twin_printerunit = 0;
     for (int u = 0; u < PRINTER_UNITS; u++) {
         PrinterUnit& p = printer_units[u];

@@ -55,6 +55,10 @@ struct PrinterGeometry {
 };
 extern PrinterGeometry printer_geometry;
 
+// The page column and row shown at the view's top-left corner; the geometry
+// set-up puts them at the left and at view_top (the TWIN: the page's bottom).
+extern u32 printer_scroll_x, printer_scroll_y;
+
 // Bumped whenever the part of a page the printer window shows may have
 // changed; the window redraws when it differs from what it drew last.
 extern u32 printer_view_serial;

@@ -1,7 +1,276 @@
-// Stand-ins until the page pictures and text export are written: they write nothing.
+// Printer pages as pictures (IFF ILBM, IFF ACBM, BMP) and the text of a
+// printer unit or of the running machine's screen, to files or the clipboard.
 #include "peripherals/printer_export.h"
 
-void printer_save_page(int, int, int, int) {}
-void export_text(int, int, int, int) {}
+#include "core/filekinds.h"
+#include "core/loader.h"
+#include "core/machine_ops.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "display/host.h"
+#include "peripherals/device_link.h"
+#include "peripherals/printer.h"
+#include "record/recorder.h"
+
+#include <cstdio>
+#include <cstring>
 
 PrinterPageOut printer_page_out = {printer_save_page, export_text};
+
+namespace {
+// The colour indices of the line printer's palette entries 0-5.
+constexpr u8 TWIN_COLOURS[6] = {PRINTER_PAPER, PRINTER_INK, 0, 3, 13, 6};
+
+void be16(std::vector<u8>& o, u32 v) {
+    o.push_back(static_cast<u8>(v >> 8));
+    o.push_back(static_cast<u8>(v));
+}
+void be32(std::vector<u8>& o, u32 v) {
+    be16(o, v >> 16);
+    be16(o, v & 0xFFFF);
+}
+void le16(std::vector<u8>& o, u32 v) {
+    o.push_back(static_cast<u8>(v));
+    o.push_back(static_cast<u8>(v >> 8));
+}
+void le32(std::vector<u8>& o, u32 v) {
+    le16(o, v & 0xFFFF);
+    le16(o, v >> 16);
+}
+void id(std::vector<u8>& o, const char* four) {
+    for (int i = 0; i < 4; i++)
+        o.push_back(static_cast<u8>(four[i]));
+}
+
+u8 palette_entry(u8 colour) {
+    for (u8 e = 0; e < 6; e++)
+        if (TWIN_COLOURS[e] == colour) return e;
+    return 0;
+}
+
+struct Page {
+    u32 width, height;
+    bool twin;
+    const u8* dots;
+    u8 at(u32 x, u32 y) const { return dots[x + y * width]; }
+    int colours() const { return twin ? 6 : 2; }
+    u8 colour_index(int e) const { return twin ? TWIN_COLOURS[e] : (e ? PRINTER_INK : PRINTER_PAPER); }
+    // Palette entry of a dot: ink or paper on the EA paper.
+    u8 entry(u32 x, u32 y) const { return twin ? palette_entry(at(x, y)) : at(x, y) == PRINTER_INK; }
+};
+
+Page page_of(int unit) {
+    const PrinterGeometry& g = printer_geometry;
+    return {g.page_width, g.page_height, device_link.line_printer, printer_units[unit].page};
+}
+
+void rgb(u8 colour, u8 out[3]) {
+    const int set = colourset >= 0 && colourset < PALETTE_SETS ? colourset : 0;
+    out[0] = palette_get_red(set, colour);
+    out[1] = palette_get_green(set, colour);
+    out[2] = palette_get_blue(set, colour);
+}
+} // namespace
+
+std::vector<u8> printer_page_iff(int unit, bool acbm) {
+    const Page p = page_of(unit);
+    const int planes = p.twin ? 3 : 1;
+    const u32 rb = ((p.width + 7) / 8 + 1) & ~1u;
+    std::vector<u8> body(static_cast<std::size_t>(rb) * p.height * planes, 0);
+    for (u32 y = 0; y < p.height; y++)
+        for (u32 x = 0; x < p.width; x++) {
+            const u8 e = p.entry(x, y);
+            for (int pl = 0; pl < planes; pl++) {
+                if (!(e & (1 << pl))) continue;
+                // ILBM: a row's planes one after the other; ACBM: whole planes.
+                const std::size_t row = acbm ? static_cast<std::size_t>(pl) * p.height + y
+                                             : static_cast<std::size_t>(y) * planes + pl;
+                body[row * rb + x / 8] |= static_cast<u8>(0x80 >> (x & 7));
+            }
+        }
+    const u32 cmap = p.twin ? 24 : 6;
+    std::vector<u8> o;
+    id(o, "FORM");
+    be32(o, 0); // set below
+    id(o, acbm ? "ACBM" : "ILBM");
+    id(o, "BMHD");
+    be32(o, 20);
+    be16(o, p.width);
+    be16(o, p.height);
+    be32(o, 0);
+    o.push_back(static_cast<u8>(planes));
+    o.push_back(0);
+    o.push_back(0);
+    o.push_back(0);
+    be16(o, 0);
+    o.push_back(1);
+    o.push_back(1);
+    be16(o, p.width);
+    be16(o, p.height);
+    id(o, "CMAP");
+    be32(o, cmap);
+    for (u32 e = 0; e < cmap / 3; e++) {
+        u8 c[3] = {0, 0, 0};
+        if (static_cast<int>(e) < p.colours()) rgb(p.colour_index(static_cast<int>(e)), c);
+        o.insert(o.end(), c, c + 3);
+    }
+    id(o, acbm ? "ABIT" : "BODY");
+    be32(o, static_cast<u32>(body.size()));
+    o.insert(o.end(), body.begin(), body.end());
+    const u32 form = static_cast<u32>(o.size() - 8);
+    o[4] = static_cast<u8>(form >> 24);
+    o[5] = static_cast<u8>(form >> 16);
+    o[6] = static_cast<u8>(form >> 8);
+    o[7] = static_cast<u8>(form);
+    return o;
+}
+
+std::vector<u8> printer_page_bmp(int unit) {
+    const Page p = page_of(unit);
+    const u32 bits = p.twin ? 4 : 1;
+    const u32 stride = ((p.width * bits + 7) / 8 + 3) & ~3u;
+    const u32 offset = 54 + 4 * p.colours();
+    std::vector<u8> o = {'B', 'M'};
+    le32(o, offset + stride * p.height);
+    le32(o, 0);
+    le32(o, offset);
+    le32(o, 40);
+    le32(o, p.width);
+    le32(o, p.height);
+    le16(o, 1);
+    le16(o, bits);
+    le32(o, 0);
+    le32(o, 0);
+    le32(o, 2835);
+    le32(o, 2835);
+    le32(o, static_cast<u32>(p.colours()));
+    le32(o, 0);
+    for (int e = 0; e < p.colours(); e++) {
+        u8 c[3];
+        rgb(p.colour_index(e), c);
+        o.insert(o.end(), {c[2], c[1], c[0], 0});
+    }
+    for (u32 y = p.height; y-- > 0;) {
+        std::vector<u8> row(stride, 0);
+        for (u32 x = 0; x < p.width; x++) {
+            const u8 e = p.entry(x, y);
+            if (bits == 1) {
+                if (e) row[x / 8] |= static_cast<u8>(0x80 >> (x & 7));
+            } else {
+                row[x / 2] |= static_cast<u8>(x & 1 ? e : e << 4);
+            }
+        }
+        o.insert(o.end(), row.begin(), row.end());
+    }
+    return o;
+}
+
+namespace {
+// "LPT1"/"LPT2" on the line printer, else "Printer"; the loaded file's name when known.
+std::string default_base(int unit) {
+    if (file_loaded && game_file_name[0]) {
+        std::string name = game_file_name;
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0) name.resize(dot);
+        return name;
+    }
+    if (device_link.line_printer) return unit ? "LPT2" : "LPT1";
+    return "Printer";
+}
+
+std::string join(const char* drawer, const std::string& name) {
+    return rec_host_path(name.c_str(), drawer);
+}
+
+// The requester's choice with the kind's extension; false when cancelled.
+bool ask_name(int kind, std::string* path) {
+    char file[513] = {};
+    if (file_loaded && game_file_name[0]) {
+        std::snprintf(file, sizeof file, "%s", game_file_name);
+        file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
+    }
+    char chosen[513];
+    const char* drawer = kind == KIND_TXT ? projects_path : screenshots_path;
+    if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1, drawer, file,
+                             chosen) != 0)
+        return false;
+    file_set_extension(file_kinds[kind].extension, chosen, sizeof chosen, 0, "");
+    *path = join(drawer, chosen);
+    return true;
+}
+
+bool write_whole(const std::string& path, const void* data, std::size_t size) {
+    return rec_write_file(path, data, size);
+}
+} // namespace
+
+void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
+    if (unit < 0 || unit >= PRINTER_UNITS || kind < KIND_ILBM || kind > KIND_BMP) return;
+    if (to_clipboard) {
+        // The clipboard takes IFF pictures: a BMP goes there as ILBM too.
+        const std::vector<u8> iff = printer_page_iff(unit, kind == KIND_ACBM);
+        ui_host.clip_iff(iff.data(), iff.size());
+        return;
+    }
+    std::string path;
+    if (ask) {
+        if (!ask_name(kind, &path)) return;
+    } else {
+        char name[513];
+        std::snprintf(name, sizeof name, "%s-%u", default_base(unit).c_str(),
+                      static_cast<unsigned>(printer_units[unit].page_number));
+        file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
+        path = join(screenshots_path, name);
+    }
+    const std::vector<u8> bytes =
+        kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
+    if (write_whole(path, bytes.data(), bytes.size()))
+        file_write_icon(kind, path.c_str());
+}
+
+std::string printer_unit_text(int unit, int page_only) {
+    const PrinterUnit& p = printer_units[unit];
+    const u32 lines = printer_geometry.lines_per_page;
+    u32 first = p.empty_lines;
+    if (page_only && p.page_number > 1) first = lines > p.lines_fed + 1 ? lines - (p.lines_fed + 1) : 0;
+    std::string text;
+    for (u32 i = first; i < lines && i < PRINTER_TEXT_LINES; i++)
+        text += reinterpret_cast<const char*>(p.text[i]);
+    return text;
+}
+
+void export_text(int to_clipboard, int ask, int unit, int page_only) {
+    std::string text;
+    if (unit < 0) {
+        const auto screen = machine_row().screen_text;
+        if (!screen) return;
+        screen(&text);
+    } else if (unit < PRINTER_UNITS) {
+        text = printer_unit_text(unit, page_only);
+    } else {
+        return;
+    }
+    if (to_clipboard) {
+        ui_host.clip_text(text.c_str());
+        return;
+    }
+    std::string path;
+    if (ask) {
+        if (!ask_name(KIND_TXT, &path)) return;
+        if (!write_whole(path, text.data(), text.size())) return;
+        file_write_icon(KIND_TXT, path.c_str());
+        return;
+    }
+    // The automatic saving: page 1 starts the file, later pages add to it.
+    char name[513];
+    std::snprintf(name, sizeof name, "%s", default_base(unit < 0 ? 0 : unit).c_str());
+    file_set_extension(file_kinds[KIND_TXT].extension, name, sizeof name, 0, "");
+    path = join(projects_path, name);
+    const bool first_page = unit < 0 || printer_units[unit].page_number <= 1;
+    std::string whole;
+    if (!first_page && !file_read_whole(path, &whole, 64u << 20)) whole.clear();
+    whole += text;
+    if (!write_whole(path, whole.data(), whole.size())) return;
+    if (first_page) file_write_icon(KIND_TXT, path.c_str());
+}

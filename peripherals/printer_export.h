@@ -1,16 +1,31 @@
-// Saving a printer page as a picture and exporting its text: services the
-// printers call when a page is ejected or fills with "eachpage" on.
+// Saving a printer page as a picture (IFF ILBM, IFF ACBM, BMP) and exporting
+// the text of a printer unit or of the running machine's screen, to a file or
+// the clipboard. The printers call them when a page is ejected or fills with
+// "eachpage" on; the printer window, the menus and the scripting port too.
 //
-// No owner provides these yet: peripherals/printer_export.cpp holds one plain
-// stand-in for each that writes nothing. The owner that writes the real
-// service replaces the stand-in.
+// A file named without the requester is the loaded file's name, else "LPT1"
+// or "LPT2" on the line printer, else "Printer": pictures add "-" and the page
+// number and go to the screenshots drawer; the text goes to the projects
+// drawer, page 1 starting the file and later pages adding to it.
 #pragma once
+
+#include "core/types.h"
+
+#include <string>
+#include <vector>
 
 // kind 0 ILBM, 1 ACBM, 2 BMP; ask shows the save requester.
 void printer_save_page(int to_clipboard, int kind, int ask, int unit);
 // unit -1 the current screen, 0 or 1 a printer unit; page_only limits the
 // text to the finished page's lines.
 void export_text(int to_clipboard, int ask, int unit, int page_only);
+
+// The page of `unit` as file bytes: IFF (1 plane, or 3 on the line printer)
+// and BMP (1 or 4 bits per pixel, rows padded to longwords).
+std::vector<u8> printer_page_iff(int unit, bool acbm);
+std::vector<u8> printer_page_bmp(int unit);
+// The text lines of `unit` (page_only: those of the finished page).
+std::string printer_unit_text(int unit, int page_only);
 
 // What a finished page goes to (these two unless a test watches them).
 struct PrinterPageOut {

@@ -314,3 +314,5 @@ void gui_console_close();
 void gui_message_console_write(const char* text, bool show);
 bool gui_message_console_is_open();
 void gui_message_console_close();
+// Empties the message console (open or not).
+void gui_message_console_clear();

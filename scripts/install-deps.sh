@@ -18,6 +18,7 @@ packages=(
   qt6-base-dev libsdl2-dev libregina3-dev
   libgtest-dev libgmock-dev libbenchmark-dev binutils
   ccache
+  pngcheck imagemagick netpbm libtiff-tools sox python3-mido
 )
 if [ "$fuzz" != "0" ] && [ -n "$fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

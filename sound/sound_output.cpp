@@ -30,6 +30,8 @@ u32 snd_voice_request[SND_TONE_VOICES];
 u8 snd_voice_volume[SND_TONE_VOICES];
 float snd_voice_frequency[SND_TONE_VOICES];
 
+SoundRecordHooks snd_record_hooks;
+
 static bool device_open = false;
 bool snd_host_output = true;
 static bool silence_reported = false;
@@ -114,6 +116,7 @@ void snd_voice_play(int voice, int volume, float frequency) {
     snd_channel_busy[ch] = 1;
     snd_voice_channel[voice] = ch;
     snd_voice_active[voice] = 1;
+    if (snd_record_hooks.started) snd_record_hooks.started(voice, volume, frequency);
 
     if (effect) {
         const u32 fps = (emu_region & 1) ? 50 : 60;
@@ -125,12 +128,14 @@ void snd_voice_play(int voice, int volume, float frequency) {
 
 void snd_voice_stop(int voice) {
     if (voice < 0 || voice >= SND_VOICES) return;
+    if (snd_record_hooks.span) snd_record_hooks.span(voice, 1);
     if (!snd_voice_active[voice] || snd_voice_channel[voice] < 0) return;
     const int ch = snd_voice_channel[voice];
     audio_channel_stop(ch);
     if (ch < SND_CHANNELS) snd_channel_busy[ch] = 0;
     snd_voice_channel[voice] = -1;
     snd_voice_active[voice] = 0;
+    if (snd_record_hooks.span) snd_record_hooks.span(voice, 0);
 }
 
 void snd_close(int force) {

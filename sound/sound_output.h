@@ -37,6 +37,16 @@ extern float snd_voice_frequency[SND_TONE_VOICES];
 // False in batch runs: the voices are kept but never reach the host audio.
 extern bool snd_host_output;
 
+// A sound recording's view of the voices (both null while none runs):
+// `started` after a voice starts or retunes, `span` at every voice stop, which
+// also begins every start: first with silence 1 while the voice still sounds,
+// then with silence 0 once it is marked silent.
+struct SoundRecordHooks {
+    void (*started)(int voice, int volume, float frequency) = nullptr;
+    void (*span)(int voice, int silence) = nullptr;
+};
+extern SoundRecordHooks snd_record_hooks;
+
 // Once at start-up: the host clock.
 void snd_setup_audio();
 // Starts the output (when sound is on): the device, the teletype's motor

@@ -12,6 +12,7 @@
 
 u8 snd_cur_volume[16];
 u16 snd_cur_pitch[16];
+void (*snd_voice_changes_hook)() = nullptr;
 u8 snd_last_volume[16];
 u16 snd_last_pitch[16];
 float snd_tone_reference = 7812.5f;
@@ -59,6 +60,10 @@ void pvi_voices() {
 
 u8 snd_pvi_tone_volume(u8 reg) {
     return (reg & 0x04) ? TONE_LEVELS[reg >> 6] : 0;
+}
+
+bool snd_machine_has_pvi() {
+    return has_pvi();
 }
 
 void snd_set_voice(int voice, u8 volume, u16 pitch) {
@@ -127,6 +132,7 @@ void snd_update_voices(int force) {
             snd_voice_request[v] = 1;
         }
     }
+    if (snd_voice_changes_hook) snd_voice_changes_hook();
     for (int v = 0; v < 16; v++) {
         snd_last_volume[v] = snd_cur_volume[v];
         snd_last_pitch[v] = snd_cur_pitch[v];

@@ -37,6 +37,13 @@ extern u32 galaxia_tone_b;
 extern u8 galaxia_sound_latch;
 extern u32 pong_tone_hz;
 
+// Run by every voice update after the new values are set and before they
+// become the last ones (the music recorders; null while none runs).
+extern void (*snd_voice_changes_hook)();
+
+// The current machine has a PVI (its volumes have 16 levels).
+bool snd_machine_has_pvi();
+
 // force 1: every sounding voice is requested again even if unchanged.
 void snd_update_voices(int force);
 // The frequency in Hz of tone voice `voice` at pitch value `p` on the current machine.

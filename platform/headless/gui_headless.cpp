@@ -278,6 +278,9 @@ bool gui_message_console_is_open() {
 void gui_message_console_close() {
     message_console_open = false;
 }
+void gui_message_console_clear() {
+    message_console_text.clear();
+}
 const std::string& gui_headless_message_console_text() {
     return message_console_text;
 }

@@ -121,8 +121,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
         {"MENU NO.SUCH.ITEM", 0, ""},
-        {"COPY", 20, "COPY: function is not available yet\n"},
-        {"SAVEPNG x.png", 20, "SAVEPNG: function is not available yet\n"},
+        {"GETHOSTNAME", 20, "GETHOSTNAME: function is not available yet\n"},
         {"frobnicate", 10, "Unknown command\n"},
     };
     for (const Case& c : cases) {
@@ -173,10 +172,12 @@ TEST_F(Arexx, DebuggerRepliesWithItsOwnTextUnlessQuiet) {
 TEST_F(Arexx, GuardsRefuseAndChangeNothing) {
     // During a frame paused by a breakpoint.
     emu_paused_mid_frame = true;
-    for (const char* line : {"CLEAR", "NEW", "OPEN x.bin", "RELOAD", "SAVEAS s.cos"}) {
+    for (const char* line :
+         {"CLEAR", "NEW", "OPEN x.bin", "RELOAD", "SAVEAS s.cos", "SETMACHINE PIPBUG"}) {
         EXPECT_EQ(run(line), 10) << line;
         EXPECT_NE(result.find("during the frame"), std::string::npos) << line;
     }
+    EXPECT_EQ(machine, static_cast<u32>(ARCADIA)); // the stopped frame's machine stays
     emu_paused_mid_frame = false;
     // Netplay on a machine without it, and the monitor jump on one without a monitor.
     machine = PIPBUG;

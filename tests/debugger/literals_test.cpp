@@ -1,12 +1,19 @@
 // Number literals in every base and notation, and guest characters.
 #include "core/emu.h"
+#include "core/machine.h"
 #include "core/settings_vars.h"
+#include "cpu/dbg_hooks.h"
+#include "cpu/disasm.h"
+#include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 #include "debugger/literals.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -96,6 +103,7 @@ TEST_F(LiteralsTest, GuestCharactersPerMachine) {
     for (const auto& c : cases) {
         machine = c.machine;
         memmap = c.memmap;
+        machine_bus_install();
         EXPECT_EQ(num_parse_literal(c.text), c.value)
             << "machine " << c.machine << " map " << c.memmap << " " << c.text;
     }
@@ -103,13 +111,50 @@ TEST_F(LiteralsTest, GuestCharactersPerMachine) {
 
 TEST_F(LiteralsTest, GuestCharacterDisplayReadsTheSameTables) {
     machine = ELEKTOR;
+    machine_bus_install();
     EXPECT_EQ(dbg_guest_char_to_ascii(14), 'E');
     EXPECT_EQ(dbg_guest_char_to_ascii(11), 'b');
     EXPECT_EQ(dbg_guest_char_to_ascii(40), 0xB7);
     machine = ZACCARIA;
     memmap = 22;
+    machine_bus_install();
     for (int code = 176; code < 186; code++)
         EXPECT_EQ(dbg_guest_char_to_ascii(static_cast<u8>(code)), '0' + code - 176);
+}
+
+// The views, the disassembler's LODI annotation and the character literals
+// read a board's text through one conversion: what a view shows, a listing
+// shows, and a literal of that character gives back the code.
+TEST_F(LiteralsTest, ViewsListingsAndLiteralsShareTheBoardsCharacters) {
+    const struct {
+        u32 machine, memmap;
+        u8 code, shown;
+    } cases[] = {
+        {ELEKTOR, MAP_ELEKTOR_BASIC, 0x0A, 'A'},
+        {ARCADIA, MAP_ARCADIA_EMERSON, 0x5A, 'A'}, // colour bits 6-7 set
+        {INSTRUCTOR, MAP_INSTRUCTOR_BASIC, 0x0B, 'b'},
+        {ZACCARIA, MAP_GALAXIA, 0x80 | 65, 'A'}, // a 128-character ROM
+        {ZACCARIA, MAP_LASER_BATTLE, 197, 'F'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "machine " << c.machine << " map " << c.memmap);
+        machine = c.machine;
+        memmap = c.memmap;
+        machine_bus_install();
+        EXPECT_EQ(dbg_guest_char_to_ascii(c.code), c.shown);
+        guest_memory[0x0100] = 0x04; // LODI,R0
+        guest_memory[0x0101] = c.code;
+        cpu_iar = 0x0100;
+        dis_instruction(0, 1);
+        const std::string want = std::string("['") + static_cast<char>(c.shown) + "']";
+        EXPECT_NE(std::strstr(dis_pseudo_line, want.c_str()), nullptr) << dis_pseudo_line;
+        for (char ch : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
+            const i32 code = num_parse_char(ch);
+            if (code != REG_NONE) {
+                EXPECT_EQ(dbg_guest_char_to_ascii(static_cast<u8>(code)), ch);
+            }
+        }
+    }
 }
 
 } // namespace

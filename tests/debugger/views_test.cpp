@@ -111,6 +111,26 @@ TEST_F(ViewsTest, PsgViewOnlyOnTheExpandedElektor) {
     memmap = MAP_ARCADIA_EMERSON;
 }
 
+// The PIPBUG's row reaches its screen and BASIC dumps, in any letter case;
+// the Arcadia has no BASIC view, the ball-and-paddle machine no screen view.
+TEST_F(ViewsTest, PipbugScreenAndBasicViews) {
+    ASSERT_TRUE(machine_switch(PIPBUG, MAP_PIPBUG_1, true, true, false));
+    guest_memory[0x0464] = 0x01; // A = 258
+    guest_memory[0x0465] = 0x02;
+    const std::string basic = run("VIEW BASIC");
+    EXPECT_EQ(basic.rfind("Addresses  Name Contents = Value\n", 0), 0u) << basic;
+    EXPECT_NE(basic.find("$464..$465 A       $0102 =   258\n"), std::string::npos) << basic;
+    const std::string screen = run("v scrn");
+    EXPECT_EQ(screen.rfind(" 0: ", 0), 0u) << screen;
+    EXPECT_EQ(run("VIEW UDG"), "Command is unavailable.\n\n");
+    ASSERT_TRUE(machine_switch(ARCADIA, MAP_ARCADIA_EMERSON, true, true, false));
+    EXPECT_EQ(run("VIEW BASIC"), "Wrong guest machine!\n\n");
+    EXPECT_EQ(run("VIEW SCRN"), "Command is unavailable.\n\n"); // not dumped yet
+    machine = PONG;
+    EXPECT_EQ(run("VIEW SCRN"), "Wrong guest machine!\n\n");
+    machine = ARCADIA;
+}
+
 // The Type-right has no memory to look at: its screen view is the LCD line,
 // marked when an indicator is lit, and the cursor marks under it.
 TEST_F(ViewsTest, TypeRightScreenIsItsLcd) {

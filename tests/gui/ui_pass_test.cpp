@@ -7,6 +7,7 @@
 #include "core/notify.h"
 #include "core/settings_vars.h"
 #include "cpu/optables.h"
+#include "debugger/commands.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -168,4 +169,25 @@ TEST_F(UiPass, TheTitleFollowsTheLoadedFileAtTheNextPass) {
     EXPECT_NE(after.find("marked.bin"), std::string::npos) << after;
     EXPECT_NE(after.find("(paused)"), std::string::npos) << after;
     emu_unpause();
+}
+
+// The debugger's N (and the notation menu items, which send it) rebuilds an
+// open CPU monitor so that its register names follow; a closed one stays closed.
+TEST_F(UiPass, ANotationChangeRebuildsAnOpenCpuMonitor) {
+    gui_subwin_ops[TW_CPU] = logged<TW_CPU>();
+    gui_open_main_window(0);
+    ui_take_changes();
+    for (bool open : {true, false}) {
+        tool_log.clear();
+        tool_is_open[TW_CPU] = open;
+        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", "N 3");
+        dbg_execute();
+        EXPECT_EQ(dis_notation, 3u);
+        EXPECT_TRUE(ui_changes_pending() & UI_NOTATION);
+        gui_main_window_events();
+        EXPECT_EQ(tool_log, open ? "c4 o4 " : "") << "open " << open;
+        EXPECT_EQ(tool_is_open[TW_CPU], open);
+    }
+    dis_notation = 0;
+    gui_tool_windows_reset();
 }

@@ -214,9 +214,11 @@ TEST_F(Arcadia, SpriteDrawsAndCollides) {
         }
 }
 
-// A row mixing ROM characters and user-defined ones (codes 56-63) whose top and
-// bottom lines are set: every character's top line lies on the row's first raster
-// line, and the user-defined ones end on its last, with nothing on the next row's.
+// A row mixing ROM characters and user-defined ones (codes 56-63) drawn as
+// boxes: the boxes fill their cells, first raster line to last and pixel 0 to
+// 7; the ROM characters leave the cell's first glyph line and pixels 0, 1 and 7
+// blank, so text sits inside a box of user-defined characters without
+// touching it. Nothing reaches the next row.
 TEST_F(Arcadia, UserDefinedCharactersShareTheRowsRasterLines) {
     const u8 codes[] = {26, 56, 16, 0xC0 | 63, 0x40 | 24, 0x80 | 59}; // A, udc, 0, udc, 8, udc
     for (u32 mode : {1u, 0u})
@@ -241,20 +243,28 @@ TEST_F(Arcadia, UserDefinedCharactersShareTheRowsRasterLines) {
             for (u32 c = 0; c < sizeof codes; c++) {
                 SCOPED_TRACE("column " + std::to_string(c));
                 const i32 left = 72 + 8 * static_cast<i32>(c);
-                i32 first = -1, last = -1;
+                i32 first = -1, last = -1, leftmost = 8, rightmost = -1;
                 for (i32 y = top - 1; y <= top + height; y++)
                     for (i32 b = 0; b < 8; b++)
                         if (pixel(left + b, y) != bg) {
                             if (first < 0) first = y;
                             last = y;
+                            leftmost = std::min(leftmost, b);
+                            rightmost = std::max(rightmost, b);
                         }
-                EXPECT_EQ(first, top);
-                if ((codes[c] & 63) > 55) {
-                    EXPECT_EQ(last, top + height - 1);
-                }
-                EXPECT_LT(last, top + height);
+                const bool user = (codes[c] & 63) > 55;
+                EXPECT_EQ(first, user ? top : top + height / 8);
+                EXPECT_EQ(last, top + height - 1);
+                EXPECT_EQ(leftmost, user ? 0 : 2);
+                EXPECT_EQ(rightmost, user ? 7 : 6);
             }
         }
+    // The same blank border around every glyph of the normal set.
+    for (u32 g = 0; g < 64; g++) {
+        EXPECT_EQ(uvi_char_rom[8 * g], 0) << "glyph " << g;
+        for (u32 l = 0; l < 8; l++)
+            EXPECT_EQ(uvi_char_rom[8 * g + l] & 0xC1, 0) << "glyph " << g << " line " << l;
+    }
 }
 
 // A processor that idles on a branch to itself has its instructions counted

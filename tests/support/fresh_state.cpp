@@ -1,4 +1,6 @@
 #include "tests/support/fresh_state.h"
+
+#include "record/recorder.h"
 #include "tests/support/quiet_output.h"
 
 #include "computers/terminal.h"
@@ -127,6 +129,7 @@ void fresh_state() {
     // Catalog strings, then everything the program resets as it starts; the
     // default machine.
     cat_reload();
+    recorders_reset();
     emu_reset_all();
     quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);

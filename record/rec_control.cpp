@@ -1,0 +1,406 @@
+// Recording control: starting and stopping input recordings with every
+// generated output, the still pictures and the animations' per-frame writers.
+#include "record/recorder.h"
+
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/loader.h"
+#include "core/machine_table.h"
+#include "core/machine_titles.h"
+#include "core/notify.h"
+#include "core/savestate.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "display/controls_panel.h"
+#include "platform/paths.h"
+#include "record/rec_formats.h"
+#include "record/rec_stream.h"
+
+#include <cstring>
+#include <strings.h>
+#include <filesystem>
+
+char rec_picture_name[FILE_NAME_SIZE];
+
+// ---- streams -----------------------------------------------------------------------
+bool RecStream::open(const std::string& host_path) {
+    discard();
+    path = host_path;
+    temp = host_path + ".tmp";
+    failed = false;
+    const std::size_t slash = host_path.rfind('/');
+    if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
+    file = std::fopen(temp.c_str(), "w+b");
+    return file != nullptr;
+}
+
+void RecStream::write(const void* data, std::size_t size) {
+    if (!file || size == 0) return;
+    if (std::fwrite(data, 1, size, file) != size) failed = true;
+}
+
+void RecStream::patch(std::size_t at, const void* data, std::size_t size) {
+    if (!file) return;
+    if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0) failed = true;
+    write(data, size);
+    std::fseek(file, 0, SEEK_END);
+}
+
+void RecStream::patch(const RecPatch& p) {
+    patch(p.at, p.bytes.data(), p.bytes.size());
+}
+
+long RecStream::size() {
+    if (!file) return 0;
+    std::fseek(file, 0, SEEK_END);
+    return std::ftell(file);
+}
+
+bool RecStream::close() {
+    if (!file) return false;
+    bool ok = !failed && std::fflush(file) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    file = nullptr;
+    std::error_code ec;
+    if (ok) std::filesystem::rename(temp, path, ec);
+    if (!ok || ec) {
+        std::filesystem::remove(temp, ec);
+        ui_warning(("Can't write to " + path + "!").c_str());
+        return false;
+    }
+    return true;
+}
+
+void RecStream::discard() {
+    if (!file) return;
+    std::fclose(file);
+    file = nullptr;
+    std::error_code ec;
+    std::filesystem::remove(temp, ec);
+}
+
+std::string rec_host_path(const char* name, const char* drawer) {
+    if (std::strchr(name, '/') || std::strchr(name, ':')) return path_to_host(name);
+    std::string dir = path_to_host(drawer);
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir + name;
+}
+
+bool rec_write_file(const std::string& host_path, const void* data, std::size_t size) {
+    // A drawer named in the settings is made when it does not exist yet.
+    const std::size_t slash = host_path.rfind('/');
+    if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
+    std::string error;
+    if (file_write_replace(host_path, data, size, &error, false)) return true;
+    ui_warning(("Can't write to " + host_path + ": " + error + "!").c_str());
+    return false;
+}
+
+// ---- animations ----------------------------------------------------------------------
+namespace {
+struct Animations {
+    RecStream gif, apng, mng, anim;
+    GifAnimation gif_writer;
+    ApngAnimation apng_writer;
+    MngAnimation mng_writer;
+    IffAnimation anim_writer;
+};
+Animations anims;
+bool generating = false;
+
+std::string title() {
+    return machine_title(machine);
+}
+
+} // namespace
+
+std::string rec_generated_path(int kind, const char* infix) {
+    char name[FILE_NAME_SIZE];
+    std::memcpy(name, file_name_buffer, sizeof name);
+    if (!name[0]) std::snprintf(name, sizeof name, "Untitled");
+    file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, infix);
+    return rec_host_path(name, games_path);
+}
+
+namespace {
+void compress_failed() {
+    ui_warning("Can't write to PNG file!");
+    rec_stop_all();
+}
+
+bool start_animation(int kind, const std::string& path) {
+    const RecPicture pic = rec_grab_picture();
+    if (pic.width == 0 || pic.height == 0) return false;
+    RecStream* s = nullptr;
+    std::vector<u8> bytes;
+    switch (kind) {
+    case KIND_GIF:
+        s = &anims.gif;
+        bytes = anims.gif_writer.begin(pic, title());
+        break;
+    case KIND_PNG:
+        s = &anims.apng;
+        bytes = anims.apng_writer.begin(pic);
+        break;
+    case KIND_MNG:
+        s = &anims.mng;
+        bytes = anims.mng_writer.begin(pic, (emu_region & 1) ? 50 : 60);
+        break;
+    case KIND_ANIM:
+        s = &anims.anim;
+        bytes = anims.anim_writer.begin(pic, generate8svx != 0);
+        break;
+    default:
+        return false;
+    }
+    if (bytes.empty()) {
+        compress_failed();
+        return false;
+    }
+    if (!s->open(path)) return false; // not written: the per-frame writer skips it
+    s->write(bytes);
+    return true;
+}
+
+// Appends the bytes of the next frame; empty bytes mean compressing failed.
+template <typename Writer>
+void append_frame(RecStream& s, Writer& w, bool compressed) {
+    if (!s.is_open()) return;
+    const RecPicture pic = rec_grab_picture();
+    const std::vector<u8> bytes = w.frame(pic);
+    if (bytes.empty()) {
+        if (compressed) compress_failed();
+        return;
+    }
+    s.write(bytes);
+}
+
+// The sound recorded beside an ANIM becomes its first chunk.
+void close_anim() {
+    if (!anims.anim.is_open()) return;
+    anims.anim.write(anims.anim_writer.finish());
+    std::string svx;
+    if (generate8svx) {
+        const std::string svx_path = rec_generated_path(KIND_8SVX, "");
+        if (!file_read_whole(svx_path, &svx, 1u << 30)) svx.clear();
+        if (svx.size() & 1) svx.push_back('\0');
+    }
+    const long size = anims.anim.size();
+    if (svx.empty()) {
+        u8 be[4] = {u8(u32(size - 8) >> 24), u8(u32(size - 8) >> 16), u8(u32(size - 8) >> 8),
+                    u8(size - 8)};
+        anims.anim.patch(4, be, 4);
+        anims.anim.close();
+        return;
+    }
+    // Rebuild with the 8SVX form after the ANIM header.
+    std::vector<u8> rest(static_cast<std::size_t>(size > 12 ? size - 12 : 0));
+    std::fseek(anims.anim.file, 12, SEEK_SET);
+    if (std::fread(rest.data(), 1, rest.size(), anims.anim.file) != rest.size())
+        anims.anim.failed = true;
+    std::vector<u8> whole;
+    rec_bytes::id(whole, "FORM");
+    rec_bytes::be32(whole, static_cast<u32>(4 + svx.size() + rest.size()));
+    rec_bytes::id(whole, "ANIM");
+    whole.insert(whole.end(), svx.begin(), svx.end());
+    whole.insert(whole.end(), rest.begin(), rest.end());
+    const std::string path = anims.anim.path;
+    const bool failed = anims.anim.failed;
+    anims.anim.discard();
+    if (!failed) rec_write_file(path, whole.data(), whole.size());
+}
+
+void close_animations() {
+    close_anim();
+    if (anims.gif.is_open()) {
+        anims.gif.write(anims.gif_writer.finish());
+        anims.gif.close();
+    }
+    if (anims.mng.is_open()) {
+        RecPatch p;
+        anims.mng.write(anims.mng_writer.finish(&p));
+        anims.mng.patch(p);
+        anims.mng.close();
+    }
+    if (anims.apng.is_open()) {
+        RecPatch p;
+        anims.apng.write(anims.apng_writer.finish(&p));
+        anims.apng.patch(p);
+        anims.apng.close();
+    }
+}
+} // namespace
+
+void rec_png_frame() {
+    append_frame(anims.apng, anims.apng_writer, true);
+}
+void rec_anim_frame() {
+    append_frame(anims.anim, anims.anim_writer, false);
+}
+void rec_gif_frame() {
+    append_frame(anims.gif, anims.gif_writer, false);
+}
+void rec_mng_frame() {
+    append_frame(anims.mng, anims.mng_writer, true);
+}
+
+// ---- stills ------------------------------------------------------------------------
+namespace {
+// "picture.iff" is an ILBM already.
+bool ends_with_alt_extension(const char* name, int kind) {
+    const char* alt = file_kinds[kind].alt_extension;
+    if (!alt) return false;
+    const std::size_t n = std::strlen(name), a = std::strlen(alt);
+    return n >= a && strcasecmp(name + n - a, alt) == 0;
+}
+} // namespace
+
+bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
+    const bool still = kind >= KIND_ILBM && kind <= KIND_PNG;
+    const bool animated = kind == KIND_ANIM || kind == KIND_MNG ||
+                          (animation && (kind == KIND_GIF || kind == KIND_PNG));
+    if (!still && !animated) return false;
+    if (to_clipboard) {
+        // Every kind goes to the clipboard as the IFF picture it takes.
+        const std::vector<u8> iff = iff_picture(rec_grab_picture(), false, title());
+        ui_host.clip_iff(iff.data(), iff.size());
+        return true;
+    }
+    char name[FILE_NAME_SIZE];
+    if (ask) {
+        char file[FILE_NAME_SIZE];
+        const char* base = rec_picture_name[0] ? rec_picture_name : file_name_buffer;
+        const char* slash = std::strrchr(base, '/');
+        const char* colon = std::strrchr(base, ':');
+        const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
+        std::snprintf(file, sizeof file, "%s", part);
+        if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
+        if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1,
+                                 screenshots_path, file, name) != 0)
+            return false;
+    } else if (rec_picture_name[0]) {
+        std::snprintf(name, sizeof name, "%s", rec_picture_name);
+    } else {
+        const char* base = file_name_buffer;
+        const char* slash = std::strrchr(base, '/');
+        const char* colon = std::strrchr(base, ':');
+        const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
+        std::snprintf(name, sizeof name, "%s", part[0] ? part : "Untitled");
+        file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, "");
+    }
+    if (!ends_with_alt_extension(name, kind))
+        file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
+    const std::string path = rec_host_path(name, screenshots_path);
+    if (animated) return start_animation(kind, path);
+    const std::vector<u8> bytes = rec_encode_still(kind, rec_grab_picture(), title());
+    if (bytes.empty()) {
+        ui_warning("Can't write to PNG file!");
+        return false;
+    }
+    if (!rec_write_file(path, bytes.data(), bytes.size())) return false;
+    file_write_icon(kind, path.c_str());
+    return true;
+}
+
+// ---- control -----------------------------------------------------------------------
+bool rec_generating() {
+    return generating;
+}
+
+void rec_start_generating() {
+    if (generating) return;
+    generating = true;
+    display_recording_hooks_reset();
+    if (memmap_desc().traits.psg && (generatepsg || generateym)) psg_logs_start();
+    if (generatemidi) midi_start();
+    if (generatesmus) smus_start();
+    if (generate8svx || generateaiff || generatewav) snd_rec_start();
+    if (generatemng) start_animation(KIND_MNG, rec_generated_path(KIND_MNG, ""));
+    if (generatepng) start_animation(KIND_PNG, rec_generated_path(KIND_PNG, ""));
+    if (generategif) start_animation(KIND_GIF, rec_generated_path(KIND_GIF, ""));
+    if (generateanim) start_animation(KIND_ANIM, rec_generated_path(KIND_ANIM, ""));
+}
+
+void rec_stop_all() {
+    if (rec_state == REC_IDLE && !generating) return;
+    const bool recording = rec_state == REC_RECORDING;
+    if (recording && rec_file) {
+        std::fclose(rec_file);
+        rec_file = nullptr;
+    }
+    if (rec_state == REC_PLAYBACK) ui_mark(UI_REFRESH_WINDOWS);
+    snd_rec_stop(); // before the ANIM, which takes the 8SVX file in
+    close_animations();
+    midi_stop();
+    smus_stop();
+    psg_logs_stop();
+    generating = false;
+    if (recording) games_audit_drawer(0);
+    rec_state = REC_IDLE;
+    ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE);
+}
+
+void rec_restart_playback() {
+    if (rec_state != REC_PLAYBACK || !filebuf) return;
+    filebuf_cursor = 0;
+    filebuf_length = rec_length;
+    file_load(1);
+}
+
+void rec_start(int kind) {
+    if (emu_paused_mid_frame) return;
+    if (kind != KIND_COS && kind != KIND_COR) return;
+    if (rec_state == REC_PLAYBACK && kind == KIND_COR) {
+        // Go on recording from the part played so far.
+        std::FILE* f = std::fopen(path_to_host(file_name_buffer).c_str(), "wb");
+        if (!f) {
+            ui_beep();
+            return;
+        }
+        const u32 played = filebuf_cursor < rec_length ? filebuf_cursor : rec_length;
+        if (filebuf && std::fwrite(filebuf, 1, played, f) != played) ui_beep();
+        std::fflush(f);
+        rec_file = f;
+        rec_state = REC_RECORDING;
+        ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_REFRESH_WINDOWS);
+        return;
+    }
+    if (rec_state != REC_RECORDING) rec_stop_all();
+
+    char name[FILE_NAME_SIZE];
+    std::memcpy(name, file_name_buffer, sizeof name);
+    const char* slash = std::strrchr(name, '/');
+    const char* colon = std::strrchr(name, ':');
+    char file[FILE_NAME_SIZE];
+    std::snprintf(file, sizeof file, "%s", slash ? slash + 1 : colon ? colon + 1 : name);
+    if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
+    char chosen[FILE_NAME_SIZE];
+    if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1, games_path,
+                             file, chosen) != 0) {
+        ui_mark(UI_TOOLBAR);
+        return;
+    }
+    file_set_extension(file_kinds[kind].extension, chosen, sizeof chosen, 0, "");
+    std::memcpy(file_name_buffer, chosen, sizeof chosen);
+    state_save_file(kind, 1);
+    ui_mark(UI_MENUS);
+    if (kind == KIND_COR && rec_state == REC_RECORDING) {
+        rec_start_generating();
+        ui_mark(UI_TOOLBAR | UI_MENUS | UI_SPEED);
+    }
+}
+
+void recorders_reset() {
+    anims.gif.discard();
+    anims.apng.discard();
+    anims.mng.discard();
+    anims.anim.discard();
+    anims = Animations{};
+    generating = false;
+    rec_picture_name[0] = '\0';
+    snd_rec_reset();
+    music_reset();
+}

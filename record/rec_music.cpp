@@ -1,0 +1,368 @@
+// Music recording: a Standard MIDI File and an IFF SMUS score from the voice
+// changes (one tick per frame), and the PSG logs and YM6 dumps of the
+// expanded Elektor's two sound chips (one record per shown frame).
+#include "record/recorder.h"
+
+#include "core/emu.h"
+#include "core/filekinds.h"
+#include "core/frame.h"
+#include "core/gamesdb.h"
+#include "core/machine_ops.h"
+#include "core/machine_table.h"
+#include "core/machine_titles.h"
+#include "core/settings_vars.h"
+#include "cpu/cpu.h"
+#include "record/rec_formats.h"
+#include "record/rec_stream.h"
+#include "sound/note_lookup.h"
+#include "sound/voice_update.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace rec_bytes;
+
+namespace {
+constexpr int VOICES = 16;
+
+bool fifty_hz() {
+    return (emu_region & 1) != 0;
+}
+
+bool flagged(int v) {
+    return memmap_desc().sounds[v] != 0;
+}
+
+// The MIDI note number of voice v at pitch p.
+u8 note_number(int v, u16 p) {
+    if (memmap_desc().traits.tone_units) {
+        const ToneUnitNote& t = tone_unit_notes[std::min<u16>(p, 14)];
+        return (v == 3 || v == 4) ? t.bass_midi : t.treble_midi;
+    }
+    if (machine_traits().no_processor && v == 0) // the pitch is in Hz
+        return static_cast<u8>(snd_note_for_frequency(p) + 21);
+    const RetuneRow* table = fifty_hz() ? retune_table_50 : retune_table_60;
+    return table[std::min<u16>(p, 255)].midi;
+}
+
+u8 velocity(u8 volume) {
+    if (machine_traits().flat_velocity) return 0;
+    const SoundLevel& l =
+        snd_machine_has_pvi() ? snd_levels_16[std::min<u8>(volume, 15)] : snd_levels_8[std::min<u8>(volume, 7)];
+    return static_cast<u8>(l.high - 128);
+}
+
+bool changed(int v) {
+    return snd_cur_pitch[v] != snd_last_pitch[v] || snd_cur_volume[v] != snd_last_volume[v];
+}
+
+// ---- MIDI ------------------------------------------------------------------------
+struct MidiTrack {
+    std::vector<u8> events;
+    u32 last_frame = 0;
+    bool note_on = false;
+};
+struct {
+    bool open = false;
+    std::string path;
+    MidiTrack tracks[VOICES];
+} midi;
+
+void put_varlen(std::vector<u8>& o, u32 value) {
+    u8 b[4];
+    const int n = midi_put_varlen(value, b);
+    o.insert(o.end(), b, b + n);
+}
+
+void midi_changes() {
+    for (int v = 0; v < VOICES; v++) {
+        if (!flagged(v) || !changed(v)) continue;
+        MidiTrack& t = midi.tracks[v];
+        const u16 pitch = snd_cur_pitch[v];
+        if (pitch != 0) {
+            put_varlen(t.events, frame_counter - t.last_frame);
+            if (snd_last_pitch[v] != 0 && t.note_on) {
+                t.events.insert(t.events.end(),
+                                {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64, 0});
+            }
+            t.events.insert(t.events.end(), {static_cast<u8>(0x90 + v), note_number(v, pitch),
+                                             velocity(snd_cur_volume[v])});
+            t.last_frame = frame_counter;
+            t.note_on = true;
+        } else if (t.note_on) {
+            put_varlen(t.events, frame_counter - t.last_frame);
+            t.events.insert(t.events.end(),
+                            {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64});
+            t.last_frame = frame_counter;
+            t.note_on = false;
+        }
+    }
+}
+
+// ---- SMUS ------------------------------------------------------------------------
+constexpr u8 SID_REST = 128, SID_DYNAMICS = 132, TIE = 64;
+struct SmusTrack {
+    std::vector<u8> bytes;
+    u32 event_start = 0;
+    u8 sid = SID_REST;
+    u8 velocity = 127;
+    u8 started = 0; // 1 only rests so far, 2 a note was written
+};
+struct {
+    bool open = false;
+    std::string path;
+    SmusTrack tracks[VOICES];
+} smus;
+
+// The data byte of the current event and its tied continuations.
+void smus_end_event(SmusTrack& t) {
+    u32 d = (frame_counter - t.event_start) * 4;
+    const bool note = t.sid != SID_REST;
+    u8 code = music_next_duration_code(&d);
+    t.bytes.push_back(static_cast<u8>(code + (d && note ? TIE : 0)));
+    while (d) {
+        code = music_next_duration_code(&d);
+        t.bytes.push_back(t.sid);
+        t.bytes.push_back(static_cast<u8>(code + (d && note ? TIE : 0)));
+    }
+}
+
+void smus_changes() {
+    for (int v = 0; v < VOICES; v++) {
+        if (!flagged(v)) continue;
+        SmusTrack& t = smus.tracks[v];
+        if (t.started && !changed(v)) continue;
+        if (t.started) smus_end_event(t);
+        if (snd_cur_pitch[v] && snd_cur_volume[v]) {
+            const u8 vel = velocity(snd_cur_volume[v]);
+            if (vel != t.velocity) {
+                t.velocity = vel;
+                t.bytes.push_back(SID_DYNAMICS);
+                t.bytes.push_back(vel);
+            }
+            t.sid = note_number(v, snd_cur_pitch[v]);
+            t.started = 2;
+        } else {
+            t.sid = SID_REST;
+            if (!t.started) t.started = 1;
+        }
+        t.bytes.push_back(t.sid);
+        t.event_start = frame_counter;
+    }
+}
+
+void hook() {
+    snd_voice_changes_hook = (midi.open || smus.open) ? music_voice_changes : nullptr;
+}
+
+// ---- PSG logs and YM files -----------------------------------------------------------
+constexpr int PSGS = 2;
+constexpr u32 PSG_BASE = 0x1D00;
+struct {
+    RecStream log[PSGS], ym[PSGS];
+    u8 remembered[PSGS][16];
+    u32 ym_frames[PSGS];
+} psg;
+} // namespace
+
+void music_voice_changes() {
+    if (midi.open) midi_changes();
+    if (smus.open) smus_changes();
+}
+
+int midi_put_varlen(u32 value, u8* buffer) {
+    if (value > 0x0FFFFFFF) return 0;
+    int n = 1;
+    while (n < 4 && (value >> (7 * n))) n++;
+    for (int i = 0; i < n; i++)
+        buffer[i] = static_cast<u8>(((value >> (7 * (n - 1 - i))) & 0x7F) | (i < n - 1 ? 0x80 : 0));
+    return n;
+}
+
+u8 music_next_duration_code(u32* d) {
+    static const struct {
+        u32 length;
+        u8 code;
+    } steps[] = {{128, 0}, {96, 9}, {64, 1}, {48, 10}, {32, 2}, {24, 11}, {16, 3},
+                 {12, 12}, {8, 4},  {6, 13}, {4, 5},   {3, 14}, {2, 6},   {1, 7}};
+    for (const auto& s : steps)
+        if (*d >= s.length) {
+            *d -= s.length;
+            return s.code;
+        }
+    return 7;
+}
+
+void midi_start() {
+    if (midi.open) return;
+    midi.path = rec_generated_path(KIND_MIDI, "");
+    for (MidiTrack& t : midi.tracks)
+        t = MidiTrack{{}, frame_counter, false};
+    midi.open = true;
+    hook();
+}
+
+void midi_stop() {
+    if (!midi.open) return;
+    midi.open = false;
+    hook();
+    std::vector<u8> o;
+    id(o, "MThd");
+    be32(o, 6);
+    be16(o, 1);
+    be16(o, 0); // tracks: counted below
+    be16(o, fifty_hz() ? 25 : 30);
+    u32 tracks = 0;
+    for (int v = 0; v < VOICES; v++) {
+        MidiTrack& t = midi.tracks[v];
+        if (!flagged(v) || t.events.empty()) continue;
+        if (t.note_on) { // a note still sounding ends with the recording
+            put_varlen(t.events, frame_counter - t.last_frame);
+            t.events.insert(t.events.end(),
+                            {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64});
+            t.events.push_back(0);
+        } else {
+            t.events.push_back(0);
+        }
+        t.events.insert(t.events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
+        id(o, "MTrk");
+        be32(o, static_cast<u32>(t.events.size()));
+        o.insert(o.end(), t.events.begin(), t.events.end());
+        tracks++;
+    }
+    o[10] = static_cast<u8>(tracks >> 8);
+    o[11] = static_cast<u8>(tracks);
+    rec_write_file(midi.path, o.data(), o.size());
+}
+
+void smus_start() {
+    if (smus.open) return;
+    smus.path = rec_generated_path(KIND_SMUS, "");
+    for (SmusTrack& t : smus.tracks)
+        t = SmusTrack{};
+    smus.open = true;
+    hook();
+}
+
+void smus_stop() {
+    if (!smus.open) return;
+    smus.open = false;
+    hook();
+    std::vector<u8> o;
+    id(o, "FORM");
+    be32(o, 0);
+    id(o, "SMUS");
+    id(o, "SHDR");
+    be32(o, 4);
+    be16(o, fifty_hz() ? 48000 : 57600);
+    o.push_back(127);
+    o.push_back(0); // tracks: counted below
+    u32 tracks = 0;
+    for (int v = 0; v < VOICES; v++) {
+        SmusTrack& t = smus.tracks[v];
+        if (!flagged(v)) continue;
+        if (t.started) smus_end_event(t);
+        if (t.bytes.empty() || t.started != 2) continue;
+        id(o, "TRAK");
+        be32(o, static_cast<u32>(t.bytes.size()));
+        o.insert(o.end(), t.bytes.begin(), t.bytes.end());
+        if (o.size() & 1) o.push_back(0);
+        tracks++;
+    }
+    set_be32(o, 4, static_cast<u32>(o.size() - 8));
+    o[23] = static_cast<u8>(tracks);
+    rec_write_file(smus.path, o.data(), o.size());
+}
+
+void psg_logs_start() {
+    const char* infix[PSGS] = {"-1", "-2"};
+    for (int n = 0; n < PSGS; n++) {
+        std::memset(psg.remembered[n], 0, sizeof psg.remembered[n]);
+        psg.ym_frames[n] = 0;
+        if (generatepsg && !psg.log[n].is_open() &&
+            psg.log[n].open(rec_generated_path(KIND_PSG, infix[n]))) {
+            std::vector<u8> h = {'P', 'S', 'G', 0x1A};
+            h.resize(16, 0);
+            h.push_back(0xFF);
+            psg.log[n].write(h);
+        }
+        if (generateym && !psg.ym[n].is_open() &&
+            psg.ym[n].open(rec_generated_path(KIND_YM, infix[n]))) {
+            std::vector<u8> h;
+            id(h, "YM6!");
+            id(h, "LeOn");
+            id(h, "ArD!");
+            be32(h, 0);       // frames: set at the end
+            be32(h, 0);       // not interleaved
+            be16(h, 0);       // digidrums
+            be32(h, 1773400); // master clock
+            be16(h, fifty_hz() ? 50 : 60);
+            be32(h, 0); // loop frame
+            be16(h, 0);
+            for (const std::string& text :
+                 {std::string(game_info_fields[0]), std::string(game_info_fields[1]),
+                  "Generated by " + std::string(machine_title(machine))}) {
+                h.insert(h.end(), text.begin(), text.end());
+                h.push_back(0);
+            }
+            psg.ym[n].write(h);
+        }
+    }
+}
+
+void psg_logs_stop() {
+    for (int n = 0; n < PSGS; n++) {
+        if (psg.log[n].is_open()) {
+            const u8 end = 0xFF;
+            psg.log[n].write(&end, 1);
+            psg.log[n].close();
+        }
+        if (psg.ym[n].is_open()) {
+            psg.ym[n].write("End!", 4);
+            std::vector<u8> count;
+            be32(count, psg.ym_frames[n]);
+            psg.ym[n].patch(12, count.data(), 4);
+            psg.ym[n].close();
+        }
+    }
+}
+
+void rec_log_psg_changes() {
+    for (int n = 0; n < PSGS; n++) {
+        if (!psg.log[n].is_open()) continue;
+        std::vector<u8> o;
+        for (u8 r = 0; r < 14; r++) {
+            const u8 value = guest_memory[PSG_BASE + 16 * n + r];
+            if (value == psg.remembered[n][r]) continue;
+            psg.remembered[n][r] = value;
+            o.push_back(r);
+            o.push_back(value);
+        }
+        o.push_back(0xFF);
+        psg.log[n].write(o);
+    }
+}
+
+void rec_log_psg_frame() {
+    for (int n = 0; n < PSGS; n++) {
+        if (!psg.ym[n].is_open()) continue;
+        psg.ym[n].write(&guest_memory[PSG_BASE + 16 * n], 16);
+        psg.ym_frames[n]++;
+    }
+}
+
+void psg_log_frame() {
+    rec_log_psg_changes();
+}
+void ym_write_frame() {
+    rec_log_psg_frame();
+}
+
+void music_reset() {
+    midi.open = smus.open = false;
+    hook();
+    for (int n = 0; n < PSGS; n++) {
+        psg.log[n].discard();
+        psg.ym[n].discard();
+    }
+}

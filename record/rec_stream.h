@@ -1,0 +1,33 @@
+// An output file that grows while a recording runs: written under a
+// temporary name beside its place and renamed there when closed, so that a
+// reader never sees half a file. A write that fails marks the stream; closing
+// a marked stream warns and removes the temporary file.
+#pragma once
+
+#include "core/types.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct RecPatch;
+
+struct RecStream {
+    std::FILE* file = nullptr;
+    std::string path, temp;
+    bool failed = false;
+
+    bool open(const std::string& host_path);
+    bool is_open() const { return file != nullptr; }
+    void write(const void* data, std::size_t size);
+    void write(const std::vector<u8>& bytes) { write(bytes.data(), bytes.size()); }
+    void write(const std::string& bytes) { write(bytes.data(), bytes.size()); }
+    // Rewrites bytes at `at`, then goes on at the end.
+    void patch(std::size_t at, const void* data, std::size_t size);
+    void patch(const RecPatch& p);
+    long size();
+    // Renames into place; false (after a warning) when anything failed.
+    bool close();
+    // Closes and removes without a word.
+    void discard();
+};

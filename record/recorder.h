@@ -1,0 +1,104 @@
+// The recorders: still pictures of the guest frame, and everything generated
+// alongside an input recording (animations, sound, music, sound-chip logs).
+//
+// All generated outputs hang on the input-recording state (core/recording.h):
+// rec_start(KIND_COR) starts a recording and rec_start_generating opens every
+// output whose "generate..." setting is on; the per-frame step
+// (display_recording_hooks) feeds the animations and logs once per shown
+// frame; rec_stop_all closes them all. Every output is written under a
+// temporary name and renamed into place when it is complete.
+//
+//   rec_save_picture(KIND_PNG, 1, 0, 0);   // "Save screenshot as PNG..."
+//   rec_start(KIND_COR);                   // "Start recording..."
+//   rec_stop_all();                        // stop, close every output
+#pragma once
+
+#include "core/recording.h"
+#include "core/types.h"
+
+#include <string>
+
+// The picture file name: the name the scripting port's SAVE commands give.
+// Empty: named after the loaded file.
+extern char rec_picture_name[FILE_NAME_SIZE];
+
+// kind KIND_COS: save a state; KIND_COR: start an input recording (playing
+// back: go on recording from the played part). Refused mid-frame.
+void rec_start(int kind);
+// Stops playback or recording and closes every generated output.
+void rec_stop_all();
+// Plays the loaded recording again from its start.
+void rec_restart_playback();
+// Opens every enabled output (does nothing while they are open).
+void rec_start_generating();
+// True between rec_start_generating and rec_stop_all.
+bool rec_generating();
+
+// kind 0 ILBM, 1 ACBM, 2 BMP, 3 PCX, 4 GIF, 5 TIFF, 6 PNG; 10 ANIM, 21 MNG
+// (with animation: 4 GIF, 6 APNG). ask: the save requester picks the name;
+// to_clipboard: the picture goes to the clipboard as ILBM instead. With
+// animation the file stays open as that animation. False when nothing was
+// written (cancelled, failed, or an unknown kind).
+bool rec_save_picture(int kind, int ask, int to_clipboard, int animation);
+
+// The per-frame writers of the open animations and sound-chip logs.
+void rec_png_frame();
+void rec_anim_frame();
+void rec_gif_frame();
+void rec_mng_frame();
+void psg_log_frame();
+void ym_write_frame();
+
+// The host path of a recorder's file name: a bare file name lies in
+// `drawer`; names with a drawer or volume are taken as they are.
+std::string rec_host_path(const char* name, const char* drawer);
+// A generated output's host path: the current file name with the kind's
+// extension, `infix` before it ("-1").
+std::string rec_generated_path(int kind, const char* infix);
+// Writes a complete file under a temporary name and renames it; a failure
+// warns (naming the file) and leaves no half-written file. True when written.
+bool rec_write_file(const std::string& host_path, const void* data, std::size_t size);
+
+// Closes everything without writing and forgets every output (tests, start-up).
+void recorders_reset();
+
+// ---- sound (record/rec_sound.cpp) ----------------------------------------------
+void snd_rec_start();
+void snd_rec_stop();
+// Closes and removes the voice files without mixing them.
+void snd_rec_reset();
+bool snd_rec_running();
+// The voice's waveform buffer for frequency f: square (voices 0-8) and noise (9-15).
+void snd_fill_channel_buffer(int v, int volume, float f);
+void snd_fill_channel_buffer_b(int v, int volume, float f);
+// The samples of voice v since its last write; silence 1 writes silence
+// unless the voice sounds.
+void snd_record_channel(int v, int silence);
+void snd_set_levels(int volume);
+// Mixes `voices` unsigned 8-bit voice streams of `n` samples into signed
+// samples, clamped to -128..127.
+void snd_mix(const u8* const* voices, int count, u32 n, signed char* out);
+// The three sound file headers for N samples at rate R.
+std::string snd_wav_header(u32 n, u32 rate);
+std::string snd_8svx_header(u32 n, u32 rate);
+std::string snd_aiff_header(u32 n, u32 rate);
+
+// ---- music (record/rec_music.cpp) ----------------------------------------------
+void midi_start();
+void midi_stop();
+void smus_start();
+void smus_stop();
+void psg_logs_start();
+void psg_logs_stop();
+// Every music output closed and removed without writing it.
+void music_reset();
+// The voice changes of one voice update (hooked into the voice update).
+void music_voice_changes();
+void rec_log_psg_changes();
+void rec_log_psg_frame();
+// A MIDI variable-length quantity into `buffer`: its length 1-4, or 0 (and
+// nothing written) above $0FFFFFFF.
+int midi_put_varlen(u32 value, u8* buffer);
+// The SMUS note-length code of the longest note that fits into *d (1/128
+// whole notes), which it subtracts.
+u8 music_next_duration_code(u32* d);

@@ -1,0 +1,64 @@
+// Test support for the recorders: outside tools run on files we write, and
+// small synthetic pictures.
+#pragma once
+
+#include "record/rec_formats.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+// Runs a shell command; its standard output, and its exit status in *rc.
+inline std::string run_tool(const std::string& command, int* rc) {
+    std::string out;
+    FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
+    if (!p) {
+        *rc = -1;
+        return out;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
+        out.append(buffer, n);
+    const int status = pclose(p);
+    *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+inline bool tool_present(const char* path) {
+    return std::filesystem::exists(path);
+}
+
+inline void write_bytes(const std::filesystem::path& path, const std::vector<u8>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<u8> read_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A picture of all 24 colours in a pattern, each colour a distinct RGB.
+inline RecPicture synthetic_picture(u32 w, u32 h, u32 seed = 0) {
+    RecPicture pic;
+    pic.width = w;
+    pic.height = h;
+    pic.pixels.resize(static_cast<std::size_t>(w) * h);
+    for (u32 y = 0; y < h; y++)
+        for (u32 x = 0; x < w; x++)
+            pic.pixels[y * w + x] = static_cast<u8>((x * 7 + y * 3 + seed) % REC_PALETTE);
+    for (int c = 0; c < REC_PALETTE; c++)
+        pic.rgb[c] = {static_cast<u8>(c * 10), static_cast<u8>(250 - c * 9), static_cast<u8>(c * 5 + 3)};
+    return pic;
+}
+
+// The RGB bytes the picture shows, row by row.
+inline std::vector<u8> rgb_of(const RecPicture& pic) {
+    std::vector<u8> out;
+    for (u8 c : pic.pixels)
+        out.insert(out.end(), pic.rgb[c].begin(), pic.rgb[c].end());
+    return out;
+}
