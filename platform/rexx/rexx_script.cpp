@@ -28,14 +28,16 @@ std::atomic<bool> halt_requested{false};
 
 // Halting. The interpreter halts a script at its next clause once its own halt
 // request is set on the script's thread (RexxSetHalt acts on the calling
-// thread only). The script's thread sets it itself where it can: at the start
+// thread only; once the interpreter is set up on a thread it only sets a
+// flag there). The script's thread sets it itself where it can: at the start
 // of the script (a halt asked for before) and in a command that gives up
-// waiting. A loop that sends no commands is reached by HALT_SIGNAL, sent to
-// the script's thread only while its clauses run (from the interpreter's
-// start-of-script exit to its end-of-script exit), never while the
-// interpreter sets up or tears down; the handler only sets the request.
+// waiting. A loop that sends no commands is reached by halt_signal(), sent to
+// the script's thread only from the script's first clause until the
+// interpreter returns (a script another one calls starts and ends inside
+// that span), never while the thread or the interpreter sets up; its handler
+// only sets the request.
 std::mutex thread_mutex;              // held while in_script changes and a signal is sent
-std::atomic<bool> in_script{false};   // between the start and end exits
+std::atomic<bool> in_script{false};   // from the first clause until the interpreter returns
 std::atomic<pthread_t> script_thread; // written by the script's thread before in_script
 int halt_signal() {
     return SIGRTMIN + 2;
@@ -84,9 +86,8 @@ void add_output(const char* text, std::size_t length) {
 constexpr char EXIT_NAME[] = "BRINDLEMOX_EXITS";
 
 // The interpreter's exit: its output is kept for the console, and terminal
-// input reads as an empty line (a script has no keyboard). The start and end
-// of the script's clauses open and close the span in which a halt may be
-// signalled.
+// input reads as an empty line (a script has no keyboard). The start of the
+// script's clauses opens the span in which a halt may be signalled.
 LONG APIENTRY script_exit(LONG function, LONG subfunction, PEXIT block) {
     if (function == RXINI) {
         set_in_script(true);
@@ -96,7 +97,6 @@ LONG APIENTRY script_exit(LONG function, LONG subfunction, PEXIT block) {
         return RXEXIT_HANDLED;
     }
     if (function == RXTER) {
-        set_in_script(false);
         stage(RexxScriptStage::clauses_end);
         return RXEXIT_HANDLED;
     }
@@ -218,6 +218,7 @@ void run(std::string path) {
     if (!halt_requested.load())
         RexxStart(0, nullptr, path.c_str(), nullptr, script_host.c_str(), RXCOMMAND, exits, &rc,
                   &result);
+    set_in_script(false);
     if (result.strptr) RexxFreeMemory(result.strptr);
     stage(RexxScriptStage::thread_end);
 }

@@ -396,6 +396,20 @@ TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
     EXPECT_NE(output_until("again", 1000).find("again\n"), std::string::npos);
 }
 
+// Another script called as a routine starts and ends inside the first: the
+// first still stops when halted afterwards.
+TEST_F(RexxPort, ALoopAfterACallToAnotherScriptStillStops) {
+    const std::string helper = (home.path() / "helper.rexx").string();
+    const std::string script = (home.path() / "caller.rexx").string();
+    std::ofstream(helper) << "/* helper */\nreturn 5\n";
+    std::ofstream(script) << "/* caller */\ncall '" << helper << "'\nsay 'back' result\n"
+                          << "do forever; end\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
+    EXPECT_NE(output_until("back 5\n", 5000).find("back 5\n"), std::string::npos);
+    rexx_script_halt();
+    EXPECT_TRUE(rexx_script_wait(1000));
+}
+
 // Holds the script's thread at one stage (the first time it passes) until the
 // test lets it go, or 10 seconds pass.
 std::atomic<RexxScriptStage> hold_stage;
