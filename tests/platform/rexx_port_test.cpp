@@ -256,7 +256,8 @@ TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
     // Garbage bytes with a NUL: answered 10, nothing handled.
     fd = raw_connect();
     const char garbage[] = {'\x01', '\xff', '\0', 'Q', '\n'};
-    ASSERT_EQ(send(fd, garbage, sizeof garbage, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof garbage));
+    ASSERT_EQ(send(fd, garbage, sizeof garbage, MSG_NOSIGNAL),
+              static_cast<ssize_t>(sizeof garbage));
     std::string reply;
     char buffer[256];
     for (int i = 0; i < 200 && reply.find('\n') == std::string::npos; ++i) {

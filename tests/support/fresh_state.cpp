@@ -46,7 +46,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -98,7 +97,8 @@ void fresh_state() {
     // A script a test started ends with the test, and what it wrote is not
     // left for the next test's console.
     rexx_script_halt();
-    if (!rexx_script_wait(10000)) ADD_FAILURE() << "a script still runs 10 s after it was told to stop";
+    if (!rexx_script_wait(10000))
+        ADD_FAILURE() << "a script still runs 10 s after it was told to stop";
     rexx_script_stage_hook = nullptr;
     for (std::string left; rexx_script_take_output(&left);) {
     }
