@@ -52,14 +52,21 @@ bool ProgramTest::start(std::vector<std::string> args) {
     return err == 0;
 }
 
+// A program that never answers does not hold the test: each attempt waits
+// five seconds at most, all of them twenty.
 bool ProgramTest::port_up() {
     std::string result;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < end) {
-        if (send("GETVERSION", &result) == 0) return true;
+        if (send_within("GETVERSION", &result, &fd, 5) == 0) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+int ProgramTest::send_within(const std::string& line, std::string* result, int* over,
+                             int seconds) {
+    return test_port_send("E2E", line, result, over, seconds);
 }
 
 int ProgramTest::wait_exit() {
@@ -75,7 +82,7 @@ int ProgramTest::wait_exit() {
 }
 
 int ProgramTest::send(const std::string& line, std::string* result) {
-    return test_port_send("E2E", line, result, &fd);
+    return send_within(line, result, &fd, 20);
 }
 
 std::string ProgramTest::log() const {

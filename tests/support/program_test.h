@@ -29,6 +29,10 @@ class ProgramTest : public ::testing::Test {
     // One request over the kept connection: the return code; -1 without a port
     // or without a reply within 20 seconds.
     int send(const std::string& line, std::string* result);
+    // One request over connection `*over` (kept there as rexx_port_send keeps
+    // it), waiting at most `seconds` for the reply: -1 without one.
+    static int send_within(const std::string& line, std::string* result, int* over,
+                           int seconds = 1);
     // What the program has printed so far.
     std::string log() const;
 
