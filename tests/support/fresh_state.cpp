@@ -115,9 +115,11 @@ void fresh_state() {
     else
         unsetenv("BRINDLEMOX_CATALOG");
 
-    // Interface and host layer: the headless windows, closed, with the
+    // Interface and host layer: the headless windows, closed (the debugger
+    // line, which a reopened main window shows again, empty), with the
     // interface's services installed as the program's main() installs them.
     gui_close_main_window();
+    dbg_line[0] = '\0';
     gui_free_images();
     gui_headless_reset();
     gui_tool_windows_reset();
