@@ -9,6 +9,7 @@
 #include <rexxsaa.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -44,8 +45,10 @@ int halt_signal() {
 }
 
 void on_halt_signal(int) {
+    const int saved_errno = errno;
     if (in_script.load() && pthread_equal(pthread_self(), script_thread.load()))
         RexxSetHalt(getpid(), 0);
+    errno = saved_errno;
 }
 
 // The interpreter takes the break signals over as it first runs on a thread;
