@@ -21,6 +21,7 @@
 #include "sound/voice_update.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "peripherals/tape.h"
 #include "debugger/debugger.h"
 #include "platform/catalog.h"
 #include "platform/clock.h"

@@ -28,7 +28,9 @@
 #include "core/zipfile.h"
 #include "cpu/memory.h"
 #include "peripherals/device_link.h"
+#include "peripherals/mdcr.h"
 #include "peripherals/papertape.h"
+#include "peripherals/tape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 #include "display/frame.h"
@@ -332,15 +334,14 @@ int load_medium(int kind) {
     case KIND_AIFF:
         if (!machine_traits().cassette) break;
         rec_stop_all();
-        copy_path(tape_file_name);
-        tape_load_sample_file(0);
+        // A refused tape leaves the deck and its file name as they were.
+        if (!tape_insert_file(file_name_buffer)) return LOAD_FAILED;
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_MDCR:
         if (!machine_traits().mdcr) break;
         rec_stop_all();
-        copy_path(mdcr_file_name);
-        mdcr_load_image(0);
+        if (!mdcr_insert_file(file_name_buffer)) return LOAD_FAILED;
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_RAW: {

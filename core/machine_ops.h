@@ -18,6 +18,7 @@ struct KnownGame;
 struct MachineView;
 struct MachineSound;
 struct MachineDebug;
+struct TapeRule;
 
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
@@ -152,6 +153,12 @@ struct MachineOps {
     // Whether the guest takes lowercase typed input with the current options.
     // nullptr: it never does.
     bool (*lowercase_input)() = nullptr;
+
+    // ---- peripherals ----
+    // The cassette interface with the current options: its clock, how a
+    // played sample reaches the guest and how the guest's output becomes a
+    // sample (peripherals/tape.h). nullptr: the machine has no cassette.
+    const TapeRule* (*tape)() = nullptr;
 
     // ---- interface ----
     // Brings the DIP-switch window's gadgets in line with the machine's

@@ -7,6 +7,4 @@
 // ---- Computers and peripherals ---------------------------------------------------
 u8 drive_present[4];
 u8 lamp_latch;
-i32 tape_state;
-i32 tape_reel_phase;
 i32 binbug_serial_bit_time = 3333;
