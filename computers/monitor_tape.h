@@ -35,5 +35,7 @@ constexpr TapeRule monitor_tape_rule(u32 clock, u32 period, u32 edge_limit) {
                     .edge_limit = edge_limit,
                     .period = period,
                     .trace_load = nullptr,
-                    .trace_save = nullptr};
+                    .trace_save = nullptr,
+                    .traced = nullptr,
+                    .interface_choice = false};
 }

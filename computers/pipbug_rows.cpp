@@ -141,6 +141,7 @@ void pipbug_trace_save() {
 constexpr TapeRule traced(TapeRule r) {
     r.trace_load = pipbug_trace_load;
     r.trace_save = pipbug_trace_save;
+    r.traced = [] { return pipbug_bios == 2; };
     return r;
 }
 // The fast board doubles the clock; the monitor's tones stay as they are.

@@ -373,8 +373,8 @@ int load_medium(int kind) {
         rec_stop_all();
         int unit = 0;
         if (units == 2 && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
-        copy_path(papertape_file_name[unit]);
-        papertape_load(0, unit);
+        // A refused tape leaves the unit and its file name as they were.
+        if (!papertape_insert(unit, file_name_buffer)) return LOAD_FAILED;
         // A single unit shows its window; two are shown where the machine shows them.
         if (units == 1) ui_request_tool_window(TW_PAPERTAPE);
         return LOAD_MEDIUM;

@@ -1,3 +1,5 @@
+#include "peripherals/papertape.h"
+#include "peripherals/tape.h"
 #include "core/shutdown.h"
 
 #include "core/frame.h"
@@ -86,6 +88,10 @@ void app_clean_exit(int code) {
     }
     step("recorders");
     rec_stop_all();
+    step("tapes");
+    tape_close_sample_file();
+    papertape_close(0);
+    papertape_close(1);
     step("netplay");
     net_command(0);
     if (asm_output_file) {

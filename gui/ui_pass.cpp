@@ -11,7 +11,9 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/papertape_window.h"
 #include "devicewindows/printer_window.h"
+#include "devicewindows/tape_deck_window.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -200,4 +202,6 @@ void gui_install_ui_host() {
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    tape_deck_window_register();
+    papertape_window_register();
 }

@@ -153,7 +153,8 @@ constexpr TapeRule ELEKTOR_TAPE{.clock = 870350,
                                 .edge_limit = 0,
                                 .period = 0,
                                 .trace_load = elektor_trace_load,
-                                .trace_save = elektor_trace_save};
+                                .trace_save = elektor_trace_save,
+                                .traced = [] { return true; }};
 
 constexpr MachineOps OPS{
     .setup = elektor_setup,

@@ -62,6 +62,10 @@ struct TapeRule {
     // nullptr for none: called before every instruction with "verbosetape" on.
     void (*trace_load)();
     void (*trace_save)();
+    // Whether the deck offers its "Verbose output?" switch with the current
+    // monitor (nullptr: never), and the choice of two interfaces.
+    bool (*traced)() = nullptr;
+    bool interface_choice = false;
 };
 
 constexpr u8 TAPE_HIGH = 224, TAPE_LOW = 32, TAPE_SILENCE = 128;

@@ -247,6 +247,9 @@ void gui_set_items(int win, int gid, const std::vector<std::string>& items);
 // scroller); the value is kept inside it.
 void gui_set_range(int win, int gid, int min, int max, int visible);
 void gui_set_image(int win, int gid, int image);
+// The background of a text, entry or button: 0x00RRGGBB, or -1 for the usual one.
+void gui_set_background(int win, int gid, int rgb);
+int gui_get_background(int win, int gid);
 // New rows of a list with columns; the selection is cleared (-1).
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows);
 // Moves the view of a list: 1 a line up, 2 a line down, 3 a page up, 4 a page

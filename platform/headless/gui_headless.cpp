@@ -19,6 +19,7 @@ struct Gadget {
     bool disabled = false;
     bool selected = false;
     int image = 0;
+    int background = -1;
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
     std::vector<std::string> columns;
@@ -520,6 +521,17 @@ void gui_set_range(int win, int gid, int min, int max, int visible) {
 }
 void gui_set_image(int win, int gid, int image) {
     if (Gadget* g = gadget(win, gid)) g->image = image;
+}
+void gui_set_background(int win, int gid, int rgb) {
+    if (Gadget* g = gadget(win, gid)) g->background = rgb;
+}
+int gui_get_background(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->background : -1;
+}
+int gui_headless_image(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->image : 0;
 }
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);

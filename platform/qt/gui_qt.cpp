@@ -1241,6 +1241,22 @@ void gui_set_image(int win, int gid, int image) {
             l->clear();
     }
 }
+void gui_set_background(int win, int gid, int rgb) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    if (rgb < 0) {
+        g->widget->setStyleSheet(QString());
+        return;
+    }
+    const QString colour = QString::asprintf("#%06X", rgb & 0xFFFFFF);
+    g->widget->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(colour));
+    g->widget->setProperty("brindlemox_background", rgb);
+}
+int gui_get_background(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (!g || g->widget->styleSheet().isEmpty()) return -1;
+    return g->widget->property("brindlemox_background").toInt();
+}
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);
     auto* t = g ? dynamic_cast<QTreeWidget*>(g->widget) : nullptr;
