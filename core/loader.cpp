@@ -216,6 +216,7 @@ int load_state(int kind, int restart) {
     if (!restart) game_apply_settings();
     file_loaded = 1;
     state_commit(filebuf, filebuf_length);
+    tape_restart_clock();
     if (const auto after = machine_row().after_state_load) after();
     display_setup_geometry();
     display_reset_frame();

@@ -1,3 +1,4 @@
+#include "peripherals/tape.h"
 #include "core/machine.h"
 #include "core/guest_roms.h"
 
@@ -316,6 +317,7 @@ void machine_reset() {
         p.last_value = 0;
 
     cpu_reset();
+    tape_restart_clock();
 
     frame_counter = 0;
     beeper_countdowns[0] = beeper_countdowns[1] = 0;

@@ -510,9 +510,14 @@ void tape_reset_all() {
 
 // ---- The tick -----------------------------------------------------------------------
 
+void tape_restart_clock() {
+    tape_last_cycles = tape_last_edge = cpu_cycles;
+}
+
 void tape_sample_tick() {
     if (tape_state != CASSETTE_PLAYING && tape_state != CASSETTE_RECORDING) return;
-    const u32 elapsed = cpu_cycles - tape_last_cycles;
+    u32 elapsed = cpu_cycles - tape_last_cycles;
+    if (static_cast<i32>(elapsed) < 0) elapsed = 0; // the clock went back: a reset or a state
     tape_last_cycles = cpu_cycles;
     tape_accumulator += elapsed / tape_sample_period;
     const u32 old = tape_position;

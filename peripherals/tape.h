@@ -127,6 +127,9 @@ bool tape_close_sample_file();
 // tape stands at `position` (kept to the tape's length).
 void tape_wind_to(double position);
 
+// The processor's clock started again (a reset, a state load): the tape
+// counts on from the new count.
+void tape_restart_clock();
 // The per-instruction step (nothing unless playing or recording).
 void tape_sample_tick();
 inline void tape_tick_if_moving() {
