@@ -39,6 +39,7 @@ u8 tape_prev_level;
 u32 tape_last_cycles, tape_last_edge;
 i32 tape_reel_phase;
 u32 tape_serial;
+TapeHeader tape_header;
 
 namespace {
 
@@ -195,28 +196,19 @@ void put_le32(std::FILE* f, long offset, u32 v, bool* ok) {
     if (std::fseek(f, offset, SEEK_SET) != 0 || std::fwrite(b, 1, 4, f) != 4) *ok = false;
 }
 
-// The sizes of a tape of `s` samples into its header.
+// The sizes of a tape of `s` samples into its header: the form, the
+// sample count, and the chunk that holds the samples (and anything of its
+// own before them, AIFF's offset and block size).
 bool patch_header(u32 s) {
     bool ok = true;
-    const u32 f = s + tape_header_size - 8;
-    const long h = static_cast<long>(tape_header_size);
-    switch (tape_kind) {
-    case KIND_8SVX:
-        put_be32(tape_file, 4, f, &ok);
-        put_be32(tape_file, 20, s, &ok);
-        put_be32(tape_file, h - 4, s, &ok);
-        break;
-    case KIND_AIFF:
-        put_be32(tape_file, 4, f, &ok);
-        put_be32(tape_file, 22, s, &ok);
-        put_be32(tape_file, 42, s + 8, &ok);
-        break;
-    default:
-        put_le32(tape_file, 4, f, &ok);
-        if (tape_header_size == 58) put_le32(tape_file, 46, s, &ok);
-        put_le32(tape_file, h - 4, s, &ok);
-        break;
-    }
+    const TapeHeader& h = tape_header;
+    const u32 form = s + tape_header_size - 8;
+    const u32 chunk = s + tape_header_size - (h.data_size_at + 4);
+    auto put = tape_kind == KIND_WAV ? put_le32 : put_be32;
+    put(tape_file, 4, form, &ok);
+    if (h.frames_at) put(tape_file, h.frames_at, s, &ok);
+    if (h.fact_at) put(tape_file, h.fact_at, s, &ok);
+    if (h.data_size_at) put(tape_file, h.data_size_at, chunk, &ok);
     return ok;
 }
 
@@ -252,33 +244,75 @@ i32 tape_extended_to_int(const u8* p) {
     return negative ? -v : v;
 }
 
+namespace {
+
+// The chunks of an IFF form from offset 12 up to the one holding the
+// samples: `need` (VHDR, COMM) must come first; `body` gives the samples.
+// The places of the chunks, or a refusal.
+const char* find_chunks(const u8* b, std::size_t size, const char* need, const char* body,
+                        std::size_t* need_at, std::size_t* body_at) {
+    *need_at = 0;
+    std::size_t at = 12;
+    while (at + 8 <= size) {
+        const u32 length = be32(b + at + 4);
+        if (std::memcmp(b + at, need, 4) == 0) *need_at = at + 8;
+        if (std::memcmp(b + at, body, 4) == 0) {
+            if (!*need_at) return "Unsupported file format!";
+            *body_at = at + 8;
+            return nullptr;
+        }
+        const std::uint64_t next = at + 8 + static_cast<std::uint64_t>(length) + (length & 1);
+        if (next > size) break;
+        at = static_cast<std::size_t>(next);
+    }
+    return *need_at || size < TAPE_HEADER_WINDOW ? "File is too short!" : "Unsupported file format!";
+}
+
+} // namespace
+
 const char* tape_read_header(const u8* b, std::size_t size, TapeHeader* out) {
     const char* const SHORT = "File is too short!";
     if (size < 20) return SHORT;
     TapeHeader h;
-    if (at(b, 0, "FORM") && at(b, 8, "8SVX") && at(b, 12, "VHDR")) {
-        h = {KIND_8SVX, 48, 0};
-        if (size < h.header_size) return SHORT;
-        if (b[34] != 1) return "Number of octaves must be 1!";
-        if (b[35] != 0) return "Compression must be 0!";
-        h.rate = static_cast<u32>(b[32]) << 8 | b[33];
-    } else if (at(b, 0, "FORM") && at(b, 8, "AIFF") && at(b, 12, "COMM")) {
-        h = {KIND_AIFF, 54, 0};
-        if (size < h.header_size) return SHORT;
-        if (b[20] != 0 || b[21] != 1) return "Number of channels must be 1!";
-        if (b[26] != 0 || b[27] != 8) return "Bits per sample must be 8!";
-        const i32 rate = tape_extended_to_int(b + 28);
+    std::size_t chunk = 0, body = 0;
+    if (at(b, 0, "FORM") && at(b, 8, "8SVX")) {
+        if (const char* refusal = find_chunks(b, size, "VHDR", "BODY", &chunk, &body))
+            return refusal;
+        if (chunk + 16 > size) return SHORT;
+        if (b[chunk + 14] != 1) return "Number of octaves must be 1!";
+        if (b[chunk + 15] != 0) return "Compression must be 0!";
+        h.kind = KIND_8SVX;
+        h.rate = static_cast<u32>(b[chunk + 12]) << 8 | b[chunk + 13];
+        h.frames_at = static_cast<u32>(chunk);
+        h.data_size_at = static_cast<u32>(body - 4);
+        h.header_size = static_cast<u32>(body);
+    } else if (at(b, 0, "FORM") && at(b, 8, "AIFF")) {
+        if (const char* refusal = find_chunks(b, size, "COMM", "SSND", &chunk, &body))
+            return refusal;
+        if (chunk + 18 > size || body + 8 > size) return SHORT;
+        if (b[chunk] != 0 || b[chunk + 1] != 1) return "Number of channels must be 1!";
+        if (b[chunk + 6] != 0 || b[chunk + 7] != 8) return "Bits per sample must be 8!";
+        const i32 rate = tape_extended_to_int(b + chunk + 8);
+        h.kind = KIND_AIFF;
         h.rate = rate < 0 ? 0 : static_cast<u32>(rate);
+        h.frames_at = static_cast<u32>(chunk + 2);
+        h.data_size_at = static_cast<u32>(body - 4);
+        const std::uint64_t start = body + 8 + static_cast<std::uint64_t>(be32(b + body));
+        if (start > size) return SHORT;
+        h.header_size = static_cast<u32>(start);
     } else if (at(b, 0, "RIFF") && at(b, 8, "WAVE") && at(b, 12, "fmt ")) {
         const u32 fmt = le32(b + 16);
         if (fmt != 16 && fmt != 18) return "Unsupported file format!";
-        h = {KIND_WAV, fmt == 16 ? 44u : 58u, 0};
+        h.kind = KIND_WAV;
+        h.header_size = fmt == 16 ? 44u : 58u;
         if (size < h.header_size) return SHORT;
         if (h.header_size == 58 && !at(b, 38, "fact")) return "Unsupported file format!";
         if (b[20] != 1 || b[21] != 0) return "Compression must be 1!";
         if (b[22] != 1 || b[23] != 0) return "Number of channels must be 1!";
         if (b[34] != 8 || b[35] != 0) return "Bits per sample must be 8!";
         h.rate = le32(b + 24);
+        h.data_size_at = h.header_size - 4;
+        if (h.header_size == 58) h.fact_at = 46;
     } else {
         return "Unsupported file format!";
     }
@@ -317,6 +351,7 @@ bool tape_create_at(int kind, const char* path) {
     std::snprintf(tape_file_name, sizeof tape_file_name, "%s", path);
     tape_kind = kind;
     tape_header_size = static_cast<u32>(header.size());
+    tape_read_header(reinterpret_cast<const u8*>(header.data()), header.size(), &tape_header);
     tape_sample_rate = CREATED_RATE;
     tape_cycles_per_sample();
     tape_length = 0;
@@ -373,7 +408,7 @@ int tape_insert_file(const char* path) {
         return 0;
     }
     const std::size_t size = static_cast<std::size_t>(st.st_size);
-    u8 head[58];
+    u8 head[TAPE_HEADER_WINDOW];
     const std::size_t got = std::fread(head, 1, std::min(size, sizeof head), f);
     TapeHeader h;
     const char* refusal = got < std::min(size, sizeof head) ? "File is too short!"
@@ -395,6 +430,7 @@ int tape_insert_file(const char* path) {
     tape_file = f;
     std::snprintf(tape_file_name, sizeof tape_file_name, "%s", path);
     tape_kind = h.kind;
+    tape_header = h;
     tape_header_size = h.header_size;
     tape_sample_rate = h.rate;
     tape_length = static_cast<u32>(samples.size());

@@ -90,14 +90,24 @@ extern i32 tape_reel_phase; // 0-5, the deck's reels
 // record, stop): the deck window redraws everything when it moved.
 extern u32 tape_serial;
 
-// The header of a sample file: kind, header size and rate; nullptr when
-// `bytes` (the file's first bytes, `size` of them: the whole file or at
-// least 58) start a tape, else the warning that refuses it.
+// The header of a sample file: kind, header size, rate, and where its size
+// fields stand (0: none). A WAV header is 44 bytes, or 58 with an 18-byte
+// "fmt " chunk and a "fact" chunk; in 8SVX and AIFF files the chunks are
+// looked up in any order up to the samples ("BODY", "SSND"), so that chunks
+// other programs write before them (comments, names) are passed over.
+// nullptr when `bytes` (the file's first bytes, `size` of them: the whole
+// file or at least TAPE_HEADER_WINDOW) start a tape, else the warning that
+// refuses it.
+constexpr std::size_t TAPE_HEADER_WINDOW = 4096;
 struct TapeHeader {
     int kind = 0;
     u32 header_size = 0;
     u32 rate = 0;
+    u32 frames_at = 0;    // 8SVX one-shot samples, AIFF sample frames
+    u32 data_size_at = 0; // the size of the chunk holding the samples
+    u32 fact_at = 0;      // WAV "fact" sample count
 };
+extern TapeHeader tape_header;
 const char* tape_read_header(const u8* bytes, std::size_t size, TapeHeader* out);
 // The 80-bit extended float at `p` as an integer (saturating at 2^31 - 1).
 i32 tape_extended_to_int(const u8* p);
