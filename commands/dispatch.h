@@ -1,30 +1,23 @@
-// The command dispatchers: every menu item, toolbar button, hotkey and (with
-// the scripting port) ARexx MENU command reaches its action here by id.
-//
-// gui_menu_command_a takes a plain id (ordinary items and check boxes),
-// gui_menu_command_b a checkable id (radio items), gui_menu_command_c the
-// actions that several roads share. Actions whose subsystem is not in the
-// program yet are reported as unavailable, and the state rules ghost their
-// items, so that no pick silently does nothing.
+// The roads into the command table: a pick on the main window's menu strip,
+// the toolbar buttons and the hotkeys. Each finds its row and hands it to
+// cmd_run (commands/command_table.h), which makes the shared refusals.
 #pragma once
 
 #include "core/types.h"
 
-void gui_menu_command_a(int id);
-void gui_menu_command_b(int id);
-void gui_menu_command_c(int id);
+// A menu pick: the strip's item id (checkable ids from MENU_CHECK_BASE).
+void gui_menu_pick(int item_id);
 // Toolbar `bar` (1 or 2), button `index` counted from 1, `selected` its state
-// after the press. Refused between frames with the program's message.
-// Buttons 11 to 14 of the second toolbar press the four console buttons.
+// after the press. Buttons 11 to 14 of the second toolbar press the four
+// console buttons.
 void gui_toolbar_command(int bar, int index, bool selected);
+// A key pressed with `qualifiers` (HK_* bits) held: runs its command; false
+// when no command has that key.
+bool gui_hotkey(u32 code, u8 qualifiers);
 
-// Whether the action of a plain or checkable id, or of second-toolbar button
-// 0..9, is in the program.
-bool cmd_plain_available(int id);
-bool cmd_check_available(int id);
-bool cmd_toolbar_available(int index);
-// Whether plain id `id` must wait for the end of a frame.
-bool cmd_needs_frame_boundary(int id);
+// Makes the current machine and memory map a new game (the Reinitialize item;
+// the game list asks for it through the interface's host).
+void gui_reinitialize_machine();
 
 // Puts `text` into the main window's command line for the user to finish.
 void gui_prefill_command(const char* text);

@@ -1,6 +1,6 @@
-// When each menu item and toolbar button can be used and whether it is
-// ticked: pure functions of the machine, the memory map, the options, the
-// recorders and the open tool windows, and the calls that show them.
+// What the menu strip and the toolbars show of the command table's rows:
+// each item and button enabled when its row can be used (and its tool window
+// is not open), ticked by its row, and the calls that show them.
 #pragma once
 
 #include "core/notify.h"
@@ -10,9 +10,11 @@ struct ItemState {
     int tick = -1; // -1 no tick, else 0 or 1
 };
 
-// Plain id 0..316 (the whole menus 283-291 and sub-menus 294-316 included).
+// The state of the row of plain id 0..316 (the whole menus 283-291 and
+// sub-menus 294-316 included): enabled when the row can be used and its tool
+// window is not open, ticked by the row's tick. Off for an id without a row.
 ItemState menu_plain_state(int id);
-// Checkable id 0..163: enabled by its group's rule, ticked when its value is set.
+// The same for checkable id 0..163.
 ItemState menu_check_state(int id);
 // The tool window whose item is plain id `id`, TW_NONE for none.
 ToolWindow menu_tool_window(int id);
@@ -30,5 +32,7 @@ struct ButtonState {
     bool selected = false;
 };
 ButtonState toolbar_button_state(int index);
+// First-toolbar button 0..7 (shown as 1..8): enabled by its row.
+bool toolbar1_button_enabled(int index);
 void gui_update_toolbar_button(int index);
 void gui_refresh_toolbar();

@@ -5,42 +5,35 @@
 #include "peripherals/printer_export.h"
 #include "record/recorder.h"
 
-int recorder_picture_kind(int id) {
-    // Items 7-13: ACBM, ILBM, BMP, GIF, PCX, PNG, TIFF.
-    static constexpr int kinds[7] = {KIND_ACBM, KIND_ILBM, KIND_BMP, KIND_GIF,
-                                     KIND_PCX,  KIND_PNG,  KIND_TIFF};
-    return id >= 7 && id <= 13 ? kinds[id - 7] : -1;
+void act_save_state_as(const CmdRow&, const CmdCall&) {
+    rec_start(KIND_COS);
 }
 
-bool recorder_menu_command(int id) {
-    if (const int kind = recorder_picture_kind(id); kind >= 0) {
-        rec_picture_name[0] = '\0';
-        rec_save_picture(kind, 1, 0, 0);
-        return true;
-    }
-    switch (id) {
-    case 6:
-        rec_start(KIND_COS);
-        return true;
-    case 14:
-        export_text(0, 1, -1, 0);
-        return true;
-    case 34:
-        rec_save_picture(KIND_ILBM, 0, 1, 0);
-        return true;
-    case 35:
-        export_text(1, 0, -1, 0);
-        return true;
-    case 36:
-        clip_paste_text();
-        return true;
-    case 37:
-        clip_empty();
-        return true;
-    case 47:
-        rec_start(KIND_COR);
-        return true;
-    default:
-        return false;
-    }
+void act_save_picture(const CmdRow& row, const CmdCall&) {
+    rec_picture_name[0] = '\0';
+    rec_save_picture(row.value, 1, 0, 0);
+}
+
+void act_export_screen_text(const CmdRow&, const CmdCall&) {
+    export_text(0, 1, -1, 0);
+}
+
+void act_copy_screenshot(const CmdRow&, const CmdCall&) {
+    rec_save_picture(KIND_ILBM, 0, 1, 0);
+}
+
+void act_copy_text(const CmdRow&, const CmdCall&) {
+    export_text(1, 0, -1, 0);
+}
+
+void act_paste_text(const CmdRow&, const CmdCall&) {
+    clip_paste_text();
+}
+
+void act_empty_clipboard(const CmdRow&, const CmdCall&) {
+    clip_empty();
+}
+
+void act_start_recording(const CmdRow&, const CmdCall&) {
+    rec_start(KIND_COR);
 }

@@ -1,10 +1,15 @@
-// The recorders' menu items and script commands: state and picture saves,
-// input recording, screen text, and the clipboard items of the Edit menu.
+// The recorders' menu items as command-table handlers: state and picture
+// saves, input recording, screen text, and the clipboard items of the Edit menu.
 #pragma once
 
-// Runs plain menu item `id` when it is one of the recorders' (6 "Save state
-// as...", 7-13 the picture saves, 14 "ASCII text...", 34-37 the clipboard
-// items, 47 "Start recording..."); false for any other id.
-bool recorder_menu_command(int id);
-// The file kind each picture-save item writes (-1 for other ids).
-int recorder_picture_kind(int id);
+#include "commands/command_table.h"
+
+void act_save_state_as(const CmdRow&, const CmdCall&);
+// The row's value is the picture's file kind.
+void act_save_picture(const CmdRow& row, const CmdCall&);
+void act_export_screen_text(const CmdRow&, const CmdCall&);
+void act_copy_screenshot(const CmdRow&, const CmdCall&);
+void act_copy_text(const CmdRow&, const CmdCall&);
+void act_paste_text(const CmdRow&, const CmdCall&);
+void act_empty_clipboard(const CmdRow&, const CmdCall&);
+void act_start_recording(const CmdRow&, const CmdCall&);

@@ -512,7 +512,7 @@ void games_open_entry() {
         else
             ui_beep();
     } else if (static_cast<u32>(e.entry_memmap) == memmap) {
-        cmd_menu_command_c(2);
+        ui_reinitialize();
     } else {
         emu_set_memory_map(e.entry_machine, e.entry_memmap);
     }

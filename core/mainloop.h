@@ -32,6 +32,9 @@ void app_outer_cycle();
 void app_inner_pass();
 // Acts on pending_actions after the inner loop ended.
 void app_frame_boundary();
+// The event pass of a debugger stop inside a frame: a quit asked in it ends
+// the program at once, as the frame cannot be finished first.
+void app_paused_event_pass();
 
 // Time of the host clock in microseconds (wraps every 71.6 minutes).
 u32 timer_now_us();

@@ -17,6 +17,7 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "input/paddles.h"
 #include "cpu/exec.h"
@@ -26,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 void file_write_icon(int kind, const char* path); // core/filekinds.h
@@ -169,7 +171,14 @@ bool state_write_buffer(u8 kind, std::vector<u8>* out) {
     return !overrun;
 }
 
+static std::string save_error; // why the last save wrote nothing
+
+const std::string& state_save_error() {
+    return save_error;
+}
+
 bool state_save_file(int kind, int refresh_title) {
+    save_error.clear();
     if (rec_state == REC_PLAYBACK) rec_stop_all();
     std::vector<u8> buffer;
     const bool overrun = !state_write_buffer(kind == FILE_KIND_COS ? KIND_COS : KIND_COR, &buffer);
@@ -177,18 +186,20 @@ bool state_save_file(int kind, int refresh_title) {
 
     std::string path = path_to_host(file_name_buffer);
     std::string error;
-    if (overrun) {
-        con_printf("State not saved: it does not fit the state buffer!\n");
-        ui_beep();
-        return false;
-    }
-    if (!file_write_replace(path, buffer.data(), length, &error)) {
+    if (overrun) error = "it does not fit the state buffer";
+    if (overrun || !file_write_replace(path, buffer.data(), length, &error)) {
+        save_error = error;
         con_printf("State not saved: %s!\n", error.c_str());
         ui_beep();
         return false;
     }
     file_write_icon(kind, file_name_buffer);
     file_loaded = 1;
+    // A state saved into the games drawer joins the game list at once.
+    std::error_code ec;
+    if (std::filesystem::equivalent(std::filesystem::path(path).parent_path(),
+                                    path_to_host(games_path), ec))
+        games_audit_drawer(0);
 
     if (kind == FILE_KIND_COR) {
         rec_file = std::fopen(path.c_str(), "a+b");

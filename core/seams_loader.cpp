@@ -67,14 +67,6 @@ bool drive_has_disk(int drive) {
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
 void dbg_clear_coverage() {}
-// The interface's command road; without one, command 2 still resets to the
-// game: the current machine and memory map as a new game.
-void cmd_menu_command_c(int id) {
-    if (ui_host.command)
-        ui_host.command(id);
-    else if (id == 2)
-        machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
-}
 
 // ---- Game list ----------------------------------------------------------------------------
 // The real one also updates the memory-map menu.

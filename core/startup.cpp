@@ -277,6 +277,9 @@ void app_main(int argc, char** argv) {
         }
         app_acquired.host_gui = true;
     }
+    // What the processor's reports reach above it: labels and comments always;
+    // a stop waits for the user only in a session, where its event pass runs.
+    dbg_install_cpu_host(startup_batch_job() ? nullptr : app_paused_event_pass);
     if (cmdline_upgrade) {
         upgrade_mode = 1;
         app_clean_exit(ini_upgrade_all());

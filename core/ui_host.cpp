@@ -1,5 +1,7 @@
 #include "core/ui_host.h"
 
+#include "core/emu.h"
+#include "core/machine.h"
 #include "core/message.h"
 
 #include <cstdio>
@@ -37,7 +39,8 @@ static const UiHost batch_host = {
     none_open,        none_open,   no_tool_open, warn_on_stderr, nothing, cancelled_request,
     cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
-    not_confirmed,    nothing,     nullptr,      no_clip_iff,    no_clip_text,
+    not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
+    no_clip_iff,      no_clip_text,
 };
 
 UiHost ui_host = batch_host;
@@ -52,6 +55,13 @@ void ui_warning(const char* text) {
 
 void ui_beep() {
     ui_host.beep();
+}
+
+void ui_reinitialize() {
+    if (ui_host.reinitialize)
+        ui_host.reinitialize();
+    else
+        machine_switch(static_cast<int>(machine), static_cast<int>(memmap), true, false, false);
 }
 
 bool ui_unattended = false;

@@ -39,8 +39,13 @@ struct UiHost {
     int (*confirm_quit)();
     // Activates the main window with the input focus in the debugger's command line.
     void (*activate_command_line)();
-    // The shared command road (plain command ids); nullptr in batch runs.
-    void (*command)(int id);
+    // Named actions of the interface's command table; nullptr in batch runs.
+    // The current machine and memory map as a new game (Reinitialize).
+    void (*reinitialize)();
+    // The video region changed: menus, status bar, and the window's geometry.
+    void (*region_changed)();
+    // A key pressed with its HK_* qualifiers: true when a command took it.
+    bool (*hotkey)(unsigned code, unsigned char qualifiers);
     // The clipboard: a picture as the bytes of an IFF form, and text (as
     // FTXT). Batch runs have none: both beep.
     void (*clip_iff)(const unsigned char* data, unsigned long size);
@@ -56,6 +61,9 @@ void ui_host_defaults();
 // Shorthands for the calls through ui_host.
 void ui_warning(const char* text);
 void ui_beep();
+// Reinitialize through the interface; without one, the current machine and
+// memory map are switched to as a new game.
+void ui_reinitialize();
 
 // While a command of the scripting port runs, nobody is asked: the warnings
 // and requesters the program raises on its own are not shown. Their text goes

@@ -22,5 +22,6 @@ u8 dbg_guest_char_to_ascii(u8 code);
 
 // Fills cpu_host with the debugger's address texts and comments, the frame
 // pacing's pause, the tracer's redraws and `event_pass`, the interface's one
-// pass over its events (start-up gives the main window's).
+// pass over its events (a session's start-up gives the main loop's, a batch
+// run none).
 void dbg_install_cpu_host(void (*event_pass)());

@@ -3,6 +3,7 @@
 // gadgets), then the tool windows.
 #include "gui/main_window.h"
 
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/help_links.h"
 #include "commands/menu_table.h"
@@ -18,6 +19,7 @@
 #include "core/shutdown.h"
 #include "debugger/commands.h"
 #include "debugger/labels.h"
+#include "gui/dialogs.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
 #include "gui/requesters.h"
@@ -52,7 +54,7 @@ GuiDrop gui_take_drop(const GuiEvent& e) {
         return GuiDrop::DRAWER;
     }
     if (emu_paused_mid_frame) {
-        gui_warning("You can only do this between frames!");
+        gui_warning(cmd_between_frames_text);
         return GuiDrop::REFUSED;
     }
     return file_load_by_name(e.text.c_str(), 0) ? GuiDrop::LOADED : GuiDrop::FAILED;
@@ -121,12 +123,14 @@ static void command_line(const GuiEvent& e) {
         gui_focus_guest();
         return;
     }
-    if (dbg_line[0]) {
-        console_armed = true;
-        gui_run_command(dbg_line);
-        if (main_window) gui_set_text(main_window, GID_COMMAND, "");
+    if (!dbg_line[0]) { // nothing typed: back to the game
+        gui_focus_guest();
+        return;
     }
-    gui_focus_guest();
+    // The keyboard stays in the line for the next command.
+    console_armed = true;
+    gui_run_command(dbg_line);
+    if (main_window) gui_set_text(main_window, GID_COMMAND, "");
 }
 
 static void gadget(const GuiEvent& e) {
@@ -148,14 +152,7 @@ static void gadget(const GuiEvent& e) {
         break;
     case GID_SPEEDBAR_2:
         if (!view_toolbar[display_mode]) break;
-        if (e.code == 5) {
-            if (gui_bar_selected(main_window, GID_SPEEDBAR_2, 5))
-                emu_pause();
-            else
-                emu_unpause();
-        } else {
-            gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
-        }
+        gui_toolbar_command(2, e.code, gui_bar_selected(main_window, GID_SPEEDBAR_2, e.code));
         break;
     case GID_GAME_LIST:
         gui_game_list_clicked(e.code);
@@ -227,10 +224,7 @@ static void one_event(const GuiEvent& e) {
     case GE_MENU:
         emu_restart_timing();
         gui_update_pointer(1);
-        if (e.code >= MENU_CHECK_BASE)
-            gui_menu_command_b(e.code - MENU_CHECK_BASE);
-        else if (e.code >= 0)
-            gui_menu_command_a(e.code);
+        gui_menu_pick(e.code);
         break;
     case GE_MENUHELP:
         // The item's hint in the status bar where it has one, else the help
@@ -286,5 +280,6 @@ void gui_main_window_events() {
     while (main_window && gui_window_next_event(main_window, &e))
         one_event(e);
     gui_subwindows_input();
+    gui_dialogs_input();
     gui_apply_changes();
 }

@@ -81,9 +81,8 @@ void gui_status_speed_text(const char* text) {
 void gui_speedbar_update() {
     if (!main_window) return;
     if (view_toolbar[display_mode]) {
-        static const int boundary_buttons[] = {1, 2, 3, 7, 8};
-        for (int b : boundary_buttons)
-            gui_bar_set(main_window, GID_SPEEDBAR_1, b, !emu_paused_mid_frame, false);
+        for (int b = 0; b < 8; b++)
+            gui_bar_set(main_window, GID_SPEEDBAR_1, b + 1, toolbar1_button_enabled(b), false);
     }
     if (view_gamelist[display_mode])
         gui_set_disabled(main_window, GID_GAME_LIST, emu_paused_mid_frame);

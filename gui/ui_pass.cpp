@@ -7,6 +7,7 @@
 #include "commands/help_links.h"
 #include "core/rexx_host.h"
 
+#include "commands/command_actions.h"
 #include "commands/dispatch.h"
 #include "commands/menu_state.h"
 #include "commands/menus.h"
@@ -26,6 +27,7 @@
 #include "gui/clipboard.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
 #include "gui/main_window.h"
@@ -153,8 +155,13 @@ static bool tool_open(int w) {
 static void images() {
     gui_load_images_progress(0, 91, -1, -1);
 }
+// While no main window is open (at start-up) nobody need be at the screen,
+// and the port already answers: a warning then does not wait for the user.
 static void warn_user(const char* text) {
-    gui_warning(text);
+    if (!main_window && rexx_host_name[0])
+        gui_notice(cat_str(124, "Warning"), text, 2);
+    else
+        gui_warning(text);
 }
 static void browse(int step) {
     if (step < 0)
@@ -195,7 +202,9 @@ void gui_install_ui_host() {
     ui_host.confirm_quit = gui_confirm_quit;
     ui_host.activate_command_line = gui_activate_command_line;
     gui_messages_to_console(!isatty(STDOUT_FILENO));
-    ui_host.command = gui_menu_command_c;
+    ui_host.reinitialize = gui_reinitialize_machine;
+    ui_host.region_changed = after_region;
+    ui_host.hotkey = gui_hotkey;
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
     rexx_command = arexx_execute;

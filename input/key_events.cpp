@@ -207,12 +207,6 @@ static void change_speed(int step) {
     ui_mark(UI_STATUS | UI_SPEED);
 }
 
-static void set_memory_map(u32 map) {
-    const i32 m = memmap_table[map].machine;
-    if (emu_paused_mid_frame || (machine == static_cast<u32>(m) && memmap == map)) return;
-    machine_switch(m, static_cast<int>(map), true, false, false);
-}
-
 static void quit_key() {
     if (!ui_host.confirm_quit()) return;
     if (emu_paused_mid_frame) app_clean_exit(0);
@@ -221,30 +215,13 @@ static void quit_key() {
 
 static void command_key(u32 code) {
     const bool ctrl = host_ctrl_down(), shift = host_shift_down(), alt = host_alt_down();
+    // The keys of the interface's commands (turbo, reset, quick save and load,
+    // swap, full screen, the machine keys) go to its command table.
+    const u8 qualifiers = static_cast<u8>((ctrl ? 1 : 0) | (shift ? 2 : 0) | (alt ? 4 : 0));
+    if (ui_host.hotkey && ui_host.hotkey(code, qualifiers)) return;
     switch (code) {
-    case 17: // W
-        if (alt) {
-            turbo = !turbo;
-            cmd_menu_command_c(261);
-        }
-        break;
-    case 19: // R
-        if (alt) emu_reset_request(false);
-        break;
     case RAW_P:
         toggle_pause(false);
-        break;
-    case 33: // S
-        if (alt) cmd_menu_command_c(16);
-        break;
-    case 38: // J
-        if (alt) {
-            swapped = !swapped;
-            cmd_menu_command_c(236);
-        }
-        break;
-    case 40: // L
-        if (alt) cmd_menu_command_c(5);
         break;
     case RAW_APOSTROPHE:
         host_key_set(RAW_APOSTROPHE); // Ctrl + "'": slow motion
@@ -264,12 +241,6 @@ static void command_key(u32 code) {
         break;
     case 74: // n-
         if (ctrl && !shift) change_speed(-1);
-        break;
-    case 75: // F11
-        if (!ctrl && !shift) {
-            fullscreen = !fullscreen;
-            cmd_menu_command_c(227);
-        }
         break;
     case RAW_UP:
     case RAW_LEFT:
@@ -294,25 +265,13 @@ static void command_key(u32 code) {
     case 118: // Rwnd
         rec_restart_playback();
         break;
-    case 119: // FFwd
-        turbo = !turbo;
-        cmd_menu_command_c(261);
-        break;
     default:
         break;
     }
     if (code >= RAW_F1 && code <= RAW_F1 + 9) {
         const int n = static_cast<int>(code - RAW_F1);
-        if (ctrl && shift) {
-            static const MemoryMap maps[10] = {
-                MAP_MIKIT,    MAP_ASTRO_WARS, MAP_GALAXIA,   MAP_LASER_BATTLE, MAP_LAZARIAN,
-                MAP_MALZAK_1, MAP_MALZAK_2,   MAP_PONG_8550, MAP_PONG_8600,    MAP_TYPERIGHT};
-            set_memory_map(maps[n]);
-        } else if (ctrl && n < 6) {
-            if (display_scale != static_cast<u32>(n + 1)) pending_actions |= PA_SCALE_1 << n;
-        } else if (!ctrl && n == 4 && !emu_paused_mid_frame) {
-            emu_reset_request(false);
-        }
+        if (ctrl && !shift && n < 6 && display_scale != static_cast<u32>(n + 1))
+            pending_actions |= PA_SCALE_1 << n;
     }
 }
 

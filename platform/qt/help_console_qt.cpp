@@ -118,6 +118,7 @@ class ConsoleWindow : public QWidget {
         if (show_it && !isVisible()) show();
     }
     void set_running(bool running) { stop_->setEnabled(running); }
+    void clear() { text_->clear(); }
     bool stop_asked = false;
 
   private:
@@ -199,4 +200,8 @@ bool gui_message_console_is_open() {
 void gui_message_console_close() {
     delete messages;
     messages = nullptr;
+}
+
+void gui_message_console_clear() {
+    if (messages) messages->clear();
 }

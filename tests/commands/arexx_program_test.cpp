@@ -1,84 +1,25 @@
 // The running program driven from outside: through its port by a client, and
 // by a STARTUP script through the interpreter. The program runs offscreen in
 // a program home and runtime folder of the test's own.
-#include "computers/pipbug.h"
-#include "core/guest_roms.h"
 #include "platform/rexx_port.h"
-#include "tests/support/fresh_state.h"
+#include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
 
-class ArexxProgram : public ::testing::Test {
-  protected:
-    void SetUp() override { fresh_state(); }
-    void TearDown() override {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        fresh_state();
-    }
-    // Starts the program with `args`; false when it cannot be started.
-    bool start(std::vector<std::string> args) {
-        setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // The machines the scripts choose find their monitor images (blank, as
-        // a missing one leaves the area), so that no requester waits for a user.
-        std::filesystem::create_directories(home.path() / "roms");
-        for (const GuestRom& rom : pipbug_roms)
-            std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
-        args.insert(args.begin(), BRINDLEMOX_PROGRAM);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string log = (home.path() / "program.log").string();
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const int err =
-            posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return err == 0;
-    }
-    // Waits for the program to end: its exit code, or -1 after 30 seconds.
-    int wait_exit() {
-        for (int i = 0; i < 3000; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
-    }
-    int send(const char* line, std::string* result) {
-        return rexx_port_send("E2E", line, result, &fd, nullptr);
-    }
-    TempHome home{"arexx_program"};
-    pid_t pid = -1;
-    int fd = -1;
-};
+// The asker of a requester and what it was answered.
+std::atomic<bool> asker_told_to_go{false};
+int asked_rc = 0;
+
+class ArexxProgram : public ProgramTest {};
 
 TEST_F(ArexxProgram, AClientDrivesTheRunningProgramThroughItsPort) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
@@ -117,7 +58,7 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
                                               << "'QUIT'\n";
     // A plain name: the script is looked for in the program's home.
     ASSERT_TRUE(start({"STARTUP", "drive.rexx"}));
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
 }
 
@@ -141,7 +82,7 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
     std::string result;
     std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the script thread ends
     EXPECT_EQ(send("QUIT", &result), 0);
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     const std::string answers = test_read_file(out);
     EXPECT_EQ(answers.find("5 These ROM images are missing from the drawer"), 0u) << answers;
     EXPECT_NE(answers.find("elektor"), std::string::npos) << answers;
@@ -170,11 +111,102 @@ TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {
         else
             EXPECT_EQ(send("QUIT", &result), 0);
         const auto asked = std::chrono::steady_clock::now();
-        EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+        EXPECT_EQ(wait_exit(), 0) << log();
         EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5)) << by_signal;
         close(fd);
         fd = -1;
     }
+}
+
+// The commands that open a window with a loop of its own, or wait iconified,
+// answer at once when a client sends them; a requester a client asks for
+// answers the others "A requester is open." and closes when its asker leaves.
+TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    for (const char* line :
+         {"VIEWHIGHSCORES", "MENU PROJECT.AUDIT", "MENU VIEW.HIGHSCORES", "MENU HELP.REACTION",
+          "MENU HELP.ABOUT", "MENU PROJECT.ICONIFY", "GETVERSION", "ACTIVATE", "GETVERSION"}) {
+        EXPECT_EQ(send_within(line, &result, &fd), 0) << line << ": " << result;
+        if (fd < 0) {
+            ASSERT_TRUE(port_up()) << line; // the connection was given up: a new one
+        }
+    }
+    int asker = -1, other = -1;
+    std::string asked;
+    asker_told_to_go = false;
+    std::thread asking([&] {
+        asked_rc = rexx_port_send("E2E", "REQUESTRESPONSE PROMPT \"Anyone there?\"", &asked, &asker,
+                                  [] { return asker_told_to_go.load(); });
+    });
+    // Until the requester is up the other client is answered as usual.
+    int rc = 0;
+    for (int i = 0; i < 200 && rc == 0; ++i) {
+        rc = send_within("GETVERSION", &result, &other);
+        if (rc == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(rc, 5);
+    EXPECT_EQ(result, "A requester is open.\n");
+    asker_told_to_go = true; // the asker gives up waiting and closes its connection
+    asking.join();
+    EXPECT_EQ(asked_rc, -1);
+    rc = 5;
+    for (int i = 0; i < 100 && rc == 5; ++i) {
+        rc = send_within("GETVERSION", &result, &other);
+        if (rc == 5) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(rc, 0) << result; // the requester closed
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+    close(other);
+}
+
+// A session that ended on a machine whose ROMs are missing: the next start
+// warns without waiting for anyone, and the port answers at once.
+TEST_F(ArexxProgram, AStartOnAMachineWithoutItsRomsAnswersAtOnce) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    // The missing ROM, in the reply.
+    EXPECT_EQ(send_within("SETMACHINE ELEKTOR", &result, &fd, 5), 5);
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    ASSERT_EQ(wait_exit(), 0);
+    close(fd);
+    fd = -1;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    // The port is made before the machine: the first answer waits only for the
+    // start-up to end, never for a warning to be acknowledged.
+    EXPECT_TRUE(port_up()) << log();
+    EXPECT_EQ(send_within("GETMACHINE", &result, &fd), 0);
+    EXPECT_EQ(result, "ELEKTOR");
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// Sixteen idle connections do not shut the port: the seventeenth is answered,
+// and the console says which one made room.
+TEST_F(ArexxProgram, ASeventeenthClientIsAnsweredBesideSixteenIdleOnes) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    close(fd);
+    fd = -1;
+    std::vector<int> idle;
+    std::string result;
+    for (int i = 0; i < REXX_CLIENTS_MAX; ++i) {
+        int c = -1;
+        ASSERT_EQ(send_within("GETVERSION", &result, &c), 0) << i;
+        idle.push_back(c);
+    }
+    EXPECT_EQ(send_within("GETVERSION", &result, &fd), 0);
+    EXPECT_EQ(result, "36.4");
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_NE(log()
+                  .find("ARexx port: 16 connections open; closed the one idle longest"),
+              std::string::npos);
+    for (int c : idle)
+        close(c);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The help document, its nodes and the viewer; the Help menu's web links to
 // the README; the script console fed and stopped from the event pass.
 #include "commands/arexx.h"
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/help_links.h"
 #include "commands/menu_table.h"
@@ -73,8 +74,8 @@ TEST_F(HelpLinks, EachMenuOpensItsNodeAndPausesTheEmulation) {
         EXPECT_TRUE(emu_paused) << c.context;
     }
     // The Help menu's manual item is the main node.
-    ASSERT_TRUE(cmd_plain_available(278));
-    gui_menu_command_a(278);
+    ASSERT_TRUE(cmd_built(*cmd_of_plain(278)));
+    gui_menu_pick(278);
     EXPECT_EQ(gui_headless_help_shown().back(), help_document() + "#MAIN");
 }
 
@@ -84,7 +85,7 @@ TEST_F(HelpLinks, WithoutTheDocumentNothingOpensAndTheManualIsGhosted) {
     help_show_node("memory");
     EXPECT_TRUE(gui_headless_help_shown().empty());
     EXPECT_FALSE(emu_paused);
-    EXPECT_FALSE(cmd_plain_available(278));
+    EXPECT_FALSE(cmd_built(*cmd_of_plain(278)));
     EXPECT_TRUE(gui_headless_requesters().empty()); // and no message
 }
 
@@ -221,8 +222,8 @@ TEST_F(HelpLinks, GuideLinksOpenReadmeSectionsThatExist) {
     for (const auto& c : cases) {
         machine = c.machine;
         const std::size_t before = gui_headless_opened_urls().size();
-        EXPECT_EQ(cmd_plain_available(c.id), c.anchor[0] != '\0') << c.machine << " " << c.id;
-        gui_menu_command_a(c.id);
+        EXPECT_EQ(cmd_built(*cmd_of_plain(c.id)), c.anchor[0] != '\0') << c.machine << " " << c.id;
+        gui_menu_pick(c.id);
         if (!c.anchor[0]) {
             EXPECT_EQ(gui_headless_opened_urls().size(), before) << c.machine;
             continue;

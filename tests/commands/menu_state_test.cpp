@@ -1,5 +1,6 @@
 // The state rules of menu items and toolbar buttons over machines and
 // options, and the dispatchers reached by picks on the main window.
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/menu_state.h"
 #include "commands/menus.h"
@@ -255,8 +256,8 @@ TEST_F(MenuState, FrameBoundCommandsAreRefusedInsideAFrame) {
     cpu_iar = 0x1234;
     emu_paused_mid_frame = true;
     gui_toolbar_command(1, 7, false); // quickload
-    gui_menu_command_a(1);            // jump to BIOS needs no boundary
+    gui_menu_pick(1);            // jump to BIOS needs no boundary
     EXPECT_EQ(cpu_iar, 0x0023);
-    EXPECT_TRUE(cmd_needs_frame_boundary(5));
-    EXPECT_FALSE(cmd_needs_frame_boundary(1));
+    EXPECT_TRUE((cmd_of_plain(5)->flags & CF_FRAME));
+    EXPECT_FALSE((cmd_of_plain(1)->flags & CF_FRAME));
 }

@@ -111,6 +111,21 @@ TEST_F(MainLoop, QuitAppliesTheScaleFirstAndClosesTheWindowBeforeTheExit) {
     EXPECT_FALSE(gui_main_window_is_open());
 }
 
+// A debugger stop holds the processor inside a frame: a quit chosen there
+// (the close gadget, the menu) cannot wait for the frame to end.
+TEST_F(MainLoop, AQuitChosenAtADebuggerStopEndsTheProgramThere) {
+    set_in_pass = PA_REBUILD; // anything else waits for the frame's end
+    app_paused_event_pass();
+    EXPECT_EQ(event_passes, 1);
+    set_in_pass = PA_QUIT;
+    try {
+        app_paused_event_pass();
+        FAIL() << "the quit waited";
+    } catch (const Exited& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+}
+
 TEST_F(MainLoop, PausedPassesRunNoFrameAndWaitForEvents) {
     gui_open_main_window(0);
     emu_paused = true;

@@ -1,3 +1,4 @@
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -110,7 +111,7 @@ TEST_F(Iconify, ADroppedFileLoadsAndRestoresOrBeeps) {
 
 TEST_F(Iconify, TheMenuCommandIconifies) {
     user_steps = {[] { gui_window_minimise(main_window, false); }};
-    gui_menu_command_a(27);
+    gui_menu_pick(27);
     EXPECT_EQ(waits, 1);
 }
 

@@ -395,14 +395,51 @@ TEST_F(MainWindow, TheGuestHasTheKeyboardExceptWhileTheCommandLineIsInUse) {
     gui_main_window_events();
     EXPECT_TRUE(host_key_down(RAW_K));
     EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), "k");
+    // Escape hands the keyboard back and keeps the line.
     gui_set_text(main_window, GID_COMMAND, "k");
-    for (int end : {69, 13}) { // Escape keeps the line, Return runs it
-        ui_host.activate_command_line();
-        post(event(GE_GADGET, GID_COMMAND, end));
-        EXPECT_EQ(gui_headless_focus(main_window), GID_DISPLAY) << end;
-        EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), end == 69 ? "k" : "") << end;
-        EXPECT_EQ(quiet_output_text().find(">k\n") != std::string::npos, end == 13) << end;
-    }
+    ui_host.activate_command_line();
+    post(event(GE_GADGET, GID_COMMAND, 69));
+    EXPECT_EQ(gui_headless_focus(main_window), GID_DISPLAY);
+    EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), "k");
+    EXPECT_EQ(quiet_output_text().find(">k\n"), std::string::npos);
+}
+
+// Commands typed one after another all reach the debugger: Return runs the
+// line and the keyboard stays there; Return on an empty line gives it back
+// to the guest.
+TEST_F(MainWindow, TheCommandLineKeepsTheKeyboardFromOneCommandToTheNext) {
+    constexpr int RAW_B = 0x35, RAW_C = 0x33;
+    gui_open_main_window(0);
+    gui_messages_to_console(true);
+    con_pop_sink(); // the console itself, mirrored into its window
+    const auto type = [](const char* text, int raw) {
+        for (const char* c = text; *c; ++c)
+            gui_headless_key(main_window, raw, *c, false);
+    };
+    ui_host.activate_command_line();
+    type("BASE", RAW_B);
+    post(event(GE_GADGET, GID_COMMAND, 13));
+    EXPECT_EQ(gui_headless_focus(main_window), GID_COMMAND);
+    EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), "");
+    type("CPU", RAW_C); // the next command goes into the line, not to the guest
+    EXPECT_FALSE(host_key_down(RAW_C));
+    EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), "CPU");
+    post(event(GE_GADGET, GID_COMMAND, 13));
+    EXPECT_EQ(gui_headless_focus(main_window), GID_COMMAND);
+    const std::string said = gui_headless_message_console_text();
+    EXPECT_LT(said.find(">BASE\n"), said.find(">CPU\n"));
+    EXPECT_NE(said.find(">CPU\n"), std::string::npos) << said;
+
+    // CLS empties the console window as well as the terminal.
+    gui_set_text(main_window, GID_COMMAND, "CLS");
+    post(event(GE_GADGET, GID_COMMAND, 13));
+    EXPECT_EQ(gui_headless_message_console_text(), "");
+    EXPECT_EQ(gui_headless_focus(main_window), GID_COMMAND);
+
+    post(event(GE_GADGET, GID_COMMAND, 13)); // nothing typed
+    EXPECT_EQ(gui_headless_focus(main_window), GID_DISPLAY);
+    gui_messages_to_console(false);
+    quiet_output_rearm();
 }
 
 TEST_F(MainWindow, MessagesOpenTheConsoleWindowAfterATypedCommand) {
@@ -412,7 +449,7 @@ TEST_F(MainWindow, MessagesOpenTheConsoleWindowAfterATypedCommand) {
     con_printf("before\n");
     EXPECT_FALSE(gui_message_console_is_open());
     for (int round = 0; round < 2; round++) { // opened, closed by the user, reopened
-        gui_set_text(main_window, GID_COMMAND, "CLS");
+        gui_set_text(main_window, GID_COMMAND, "BASE");
         post(event(GE_GADGET, GID_COMMAND, 13));
         EXPECT_TRUE(gui_message_console_is_open()) << round;
         gui_message_console_close();
@@ -423,8 +460,8 @@ TEST_F(MainWindow, MessagesOpenTheConsoleWindowAfterATypedCommand) {
     con_printf("terminal\n");
     quiet_output_rearm();
     const std::string& text = gui_headless_message_console_text();
-    EXPECT_EQ(text.find("before\n>CLS\n"), 0u) << text;
-    EXPECT_NE(text.find("later\n>CLS\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("before\n>BASE\n"), 0u) << text;
+    EXPECT_NE(text.find("later\n>BASE\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("terminal"), std::string::npos) << text;
 }
 

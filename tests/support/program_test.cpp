@@ -1,0 +1,96 @@
+#include "tests/support/program_test.h"
+
+#include "computers/pipbug.h"
+#include "core/guest_roms.h"
+#include "platform/rexx_port.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+void ProgramTest::TearDown() {
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (fd >= 0) close(fd);
+    fresh_state();
+}
+
+bool ProgramTest::start(std::vector<std::string> args) {
+    setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // The machines the scripts choose find their monitor images (blank, as
+    // a missing one leaves the area), so that no requester waits for a user.
+    std::filesystem::create_directories(home.path() / "roms");
+    for (const GuestRom& rom : pipbug_roms)
+        std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
+    args.insert(args.begin(), BRINDLEMOX_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string log_path = (home.path() / "program.log").string();
+    posix_spawn_file_actions_addopen(&actions, 1, log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const int err = posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return err == 0;
+}
+
+// A program that never answers does not hold the test: each attempt waits
+// five seconds at most, all of them twenty.
+bool ProgramTest::port_up() {
+    std::string result;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end) {
+        if (send_within("GETVERSION", &result, &fd, 5) == 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+namespace {
+std::chrono::steady_clock::time_point reply_due;
+}
+
+int ProgramTest::send_within(const std::string& line, std::string* result, int* over,
+                             int seconds) {
+    reply_due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    return rexx_port_send("E2E", line, result, over,
+                          [] { return std::chrono::steady_clock::now() > reply_due; });
+}
+
+int ProgramTest::wait_exit() {
+    for (int i = 0; i < 3000; ++i) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+int ProgramTest::send(const std::string& line, std::string* result) {
+    return rexx_port_send("E2E", line, result, &fd, nullptr);
+}
+
+std::string ProgramTest::log() const {
+    return test_read_file(home.path() / "program.log");
+}

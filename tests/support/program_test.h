@@ -1,0 +1,41 @@
+// Test support: the program itself, started offscreen as a child process in
+// a program home and runtime folder of the test's own, and driven from
+// outside through its scripting port (named "E2E").
+//
+//   class MyTest : public ProgramTest {};
+//   TEST_F(MyTest, ...) { ASSERT_TRUE(start({"PORTNAME", "E2E"})); ASSERT_TRUE(port_up()); ... }
+#pragma once
+
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fresh_state(); }
+    // Kills the program when it still runs.
+    void TearDown() override;
+    // Starts the program with `args`, its standard output and error going to
+    // program.log in the home; false when it cannot be started.
+    bool start(std::vector<std::string> args);
+    // Waits until the port answers (up to 20 seconds).
+    bool port_up();
+    // Waits for the program to end: its exit code, or -1 after 30 seconds.
+    int wait_exit();
+    // One request over the kept connection: the return code, -1 without a port.
+    int send(const std::string& line, std::string* result);
+    // One request over connection `*over` (kept there as rexx_port_send keeps
+    // it), waiting at most `seconds` for the reply: -1 without one.
+    static int send_within(const std::string& line, std::string* result, int* over,
+                           int seconds = 1);
+    // What the program has printed so far.
+    std::string log() const;
+
+    TempHome home{"program"};
+    pid_t pid = -1;
+    int fd = -1;
+};
