@@ -249,13 +249,13 @@ namespace {
 // The chunks of an IFF form from offset 12 up to the one holding the
 // samples: `need` (VHDR, COMM) must come first; `body` gives the samples.
 // The places of the chunks, or a refusal.
-const char* find_chunks(const u8* b, std::size_t size, const char* need, const char* body,
+const char* find_chunks(const u8* b, std::size_t size, const char* need_id, const char* body,
                         std::size_t* need_at, std::size_t* body_at) {
     *need_at = 0;
     std::size_t at = 12;
     while (at + 8 <= size) {
         const u32 length = be32(b + at + 4);
-        if (std::memcmp(b + at, need, 4) == 0) *need_at = at + 8;
+        if (std::memcmp(b + at, need_id, 4) == 0) *need_at = at + 8;
         if (std::memcmp(b + at, body, 4) == 0) {
             if (!*need_at) return "Unsupported file format!";
             *body_at = at + 8;
@@ -264,6 +264,22 @@ const char* find_chunks(const u8* b, std::size_t size, const char* need, const c
         const std::uint64_t next = at + 8 + static_cast<std::uint64_t>(length) + (length & 1);
         if (next > size) break;
         at = static_cast<std::size_t>(next);
+    }
+    // A chunk whose size runs past the header (some programs write a wrong
+    // one into their comments): the chunks are looked for by name instead.
+    auto find = [&](const char* id, std::size_t from) -> std::size_t {
+        for (std::size_t i = from; i + 8 <= size; i++)
+            if (std::memcmp(b + i, id, 4) == 0) return i;
+        return 0;
+    };
+    const std::size_t need = *need_at ? *need_at - 8 : find(need_id, 12);
+    if (need) {
+        const std::size_t samples = find(body, need + 8);
+        if (samples) {
+            *need_at = need + 8;
+            *body_at = samples + 8;
+            return nullptr;
+        }
     }
     return *need_at || size < TAPE_HEADER_WINDOW ? "File is too short!" : "Unsupported file format!";
 }

@@ -244,6 +244,14 @@ TEST_F(Tape, HeadersAreCheckedAndARefusalLeavesTheDeckAlone) {
     EXPECT_EQ(tape_length, 100u);
     ASSERT_EQ(tape_insert_file(file("fast.wav", wav(48000, some)).c_str()), 1);
     EXPECT_EQ(tape_sample_rate, 48000u);
+    // An 8SVX tape with a comment before its samples, whose size is wrong.
+    std::vector<u8> noted = svx(22050);
+    const u8 anno[12] = {'A', 'N', 'N', 'O', 0, 0, 0x81, 0x68, 'n', 'o', 't', 'e'};
+    noted.insert(noted.begin() + 40, anno, anno + 12);
+    noted.insert(noted.end(), some.begin(), some.end());
+    ASSERT_EQ(tape_insert_file(file("noted.8svx", noted).c_str()), 1) << last_warning;
+    EXPECT_EQ(tape_header_size, 60u);
+    EXPECT_EQ(tape_length, 100u);
     // The extended rate: below one, above 2^31, and 44100.
     const u8 half[10] = {0x3F, 0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0};
     const u8 huge[10] = {0x40, 0x3F, 0x80, 0, 0, 0, 0, 0, 0, 0};
