@@ -1,8 +1,8 @@
 #include "gui/prompts.h"
 
 #include "core/loader.h"
-#include "core/mainloop.h"
-#include "core/shutdown.h"
+#include "app/mainloop.h"
+#include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "gui/dialogs.h"
 #include "gui/requesters.h"
