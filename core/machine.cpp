@@ -1,4 +1,3 @@
-#include "peripherals/tape.h"
 #include "core/machine.h"
 #include "core/guest_roms.h"
 
@@ -22,6 +21,7 @@
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "peripherals/tape.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
