@@ -29,7 +29,7 @@ void put_le(std::vector<u8>& o, u32 v, int n) {
 }
 void put_be(std::vector<u8>& o, u32 v, int n) {
     for (int i = n - 1; i >= 0; i--)
-        o.push_back(static_cast<u8>(v >> (8 * i)));
+        o.push_back(i < 4 ? static_cast<u8>(v >> (8 * i)) : 0);
 }
 void put_id(std::vector<u8>& o, const char* id) {
     o.insert(o.end(), id, id + 4);
