@@ -21,6 +21,7 @@
 #include "display/led.h"
 #include "machines/seams.h"
 #include "sound/voice_update.h"
+#include "computers/controls_rows.h"
 
 #include <cstring>
 
@@ -165,6 +166,7 @@ constexpr MachineOps OPS{
     .save_suffix = ".bin",
     .screen_text = instructor_screen_text,
     .tape = [] { return &INSTRUCTOR_TAPE; },
+    .controls = &instructor_controls,
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
 };

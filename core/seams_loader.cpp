@@ -15,6 +15,7 @@
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
+#include "peripherals/floppy.h"
 #include "platform/paths.h"
 
 #include <cstdio>
@@ -32,7 +33,6 @@ STAND_IN(int, cd2650_parse_imag, (u32), loader_stand_in_imag, { return 0; })
 void binbug_commit_cmd() {}
 void twin_commit_mod() {}
 void cd2650_commit_imag() {}
-STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -48,19 +48,13 @@ bool loader_reader_missing(int kind) {
         return same(loader_program_reader(kind)->parse, &loader_stand_in_imag);
     case KIND_RAW:
     case KIND_IMG:
-    case KIND_TWIN:
-        return same(&disk_read_dispatch, &loader_stand_in_disk);
+    case KIND_TWIN: {
+        const DiskSystem* disks = floppy_disk_system();
+        return !disks || !disks->image_from_file;
+    }
     default:
         return false;
     }
-}
-
-// ---- Media records and prompts ------------------------------------------------------------
-// The real ones are the recorders' and drives' own records of their media, the
-// file requester and the debugger's operand parser.
-char drive_file_name[4][513];
-bool drive_has_disk(int drive) {
-    return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
 }
 
 // ---- Machines, input and recorders ---------------------------------------------------------
@@ -73,20 +67,4 @@ void dbg_clear_coverage() {}
 void emu_set_memory_map(int new_machine, int new_memmap) {
     if (static_cast<u32>(new_memmap) != memmap)
         machine_switch(new_machine, new_memmap, true, false, false);
-}
-
-// The real one belongs to the interface images; this one picks a known game's
-// console model picture, else the small picture of the map's machine.
-u32 key_image_index(int game_row, int map) {
-    if (game_row >= 0 && game_row < KNOWN_GAMES) {
-        const i32 model = known_games_db[game_row].console_model;
-        if (model >= 0 && model <= 59) return static_cast<u32>(319 + model);
-    }
-    if (map >= 0 && map < static_cast<int>(MEMMAPS)) {
-        const u32 m = static_cast<u32>(memmap_table[map].machine);
-        if (const auto picture = machine_ops(m).map_picture) return picture(static_cast<u32>(map));
-        static constexpr u32 by_machine[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16};
-        return by_machine[m];
-    }
-    return 0;
 }

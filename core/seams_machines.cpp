@@ -5,6 +5,5 @@
 #include "core/seams_services.h"
 
 // ---- Computers and peripherals ---------------------------------------------------
-u8 drive_present[4];
 u8 lamp_latch;
 i32 binbug_serial_bit_time = 3333;

@@ -12,7 +12,6 @@
 #include "cpu/cpu.h"
 
 // ---- Computers and peripherals ----------------------------------------------
-extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 

@@ -13,6 +13,7 @@
 #include "commands/menus.h"
 #include "core/emu.h"
 #include "devicewindows/papertape_window.h"
+#include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
 #include "devicewindows/tape_deck_window.h"
 #include "core/frame.h"
@@ -34,7 +35,9 @@
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
+#include "gui/guest_controls_window.h"
 #include "gui/tool_windows.h"
+#include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -139,6 +142,7 @@ void gui_apply_changes() {
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);
     if (c & UI_REFRESH_WINDOWS) gui_refresh_windows(0);
+    if (c & UI_CONTROLS_PANEL) guest_controls_paint_panel();
     if (c & UI_GAME_LIST)
         gui_game_list_show();
     else if (c & UI_GAME_SELECT)
@@ -214,4 +218,7 @@ void gui_install_ui_host() {
     printer_window_register();
     tape_deck_window_register();
     papertape_window_register();
+    floppy_window_register();
+    guest_controls_window_register();
+    game_picture_number = game_image_number;
 }

@@ -23,6 +23,7 @@
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"
 #include "sound/voice_update.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -170,6 +171,7 @@ constexpr MachineOps OPS{
     .save_suffix = ".tvc",
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
     .tape = [] { return &ELEKTOR_TAPE; },
+    .controls = &elektor_controls,
     .guide_section = "elektor",
     .sprites_help = "pvi-sprites",
 };

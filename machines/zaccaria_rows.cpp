@@ -14,6 +14,7 @@
 #include "machines/coinop_video.h"
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -168,6 +169,7 @@ constexpr MachineOps OPS{
             return memmap == 24 || memmap == 25 ? KeypadKeys::NO_EXTRAS
                                                 : KeypadKeys::STICK_AND_FIRE;
         },
+    .controls = &zaccaria_controls,
     .self_test = [] { return true; },
     .guide_section = "coin-op-boards",
     .dips_help = "zaccaria-dips",
@@ -175,7 +177,6 @@ constexpr MachineOps OPS{
 };
 
 constexpr MachineView VIEW{
-    .display_window = display_window_coinop,
     .beam_marker = beam_marker_coinop,
 };
 

@@ -177,7 +177,7 @@ TEST_F(TapeWindows, TheDeckDrivesTheTapeAndFollowsIt) {
     post(TW_TAPE, GE_GADGET, GID_TAPE_RECORD, 1);
     EXPECT_EQ(gui_headless_image(win, GID_TAPE_DECK_PICTURE),
               gui_image(IMAGE_TAPE_PROTECT + tape_reel_phase));
-    EXPECT_EQ(gui_get_background(win, GID_TAPE_BYTE) & 0xFFFFFF, 0xFFFF88);
+    EXPECT_EQ(gui_headless_background(win, GID_TAPE_BYTE) & 0xFFFFFF, 0xFFFF88);
     post(TW_TAPE, GE_GADGET, GID_TAPE_EJECT, 1);
     EXPECT_EQ(tape_state, CASSETTE_EMPTY);
     EXPECT_EQ(gui_headless_title(win), "Cassette Tape Deck");
@@ -193,7 +193,7 @@ TEST_F(TapeWindows, ThePhunsyDeckShowsTheMdcr) {
     EXPECT_EQ(gui_headless_title(win), "Cassette Tape Decks");
     EXPECT_EQ(text(TW_TAPE, GID_MDCR_POSITION), "0.000000");
     EXPECT_EQ(text(TW_TAPE, GID_MDCR_STATUS), "Idle");
-    EXPECT_EQ(gui_get_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0xFFFFFF);
+    EXPECT_EQ(gui_headless_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0xFFFFFF);
     EXPECT_TRUE(disabled(TW_TAPE, GID_MDCR_UPDATE));
     ASSERT_EQ(mdcr_insert_file(put("t.mdcr", std::vector<u8>(32768, 1)).c_str()), 1);
     mdcr_state = MDCR_FORWARD;
@@ -202,7 +202,7 @@ TEST_F(TapeWindows, ThePhunsyDeckShowsTheMdcr) {
     EXPECT_EQ(text(TW_TAPE, GID_MDCR_BLOCK), "0");
     EXPECT_EQ(text(TW_TAPE, GID_MDCR_BLOCKS), "128");
     EXPECT_EQ(text(TW_TAPE, GID_MDCR_STATUS), "Forward: block read A");
-    EXPECT_EQ(gui_get_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0x88FFFF);
+    EXPECT_EQ(gui_headless_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0x88FFFF);
     EXPECT_FALSE(disabled(TW_TAPE, GID_MDCR_UPDATE));
 }
 
@@ -249,7 +249,7 @@ TEST_F(TapeWindows, PapertapeFiguresAndControls) {
     gui_refresh_windows(0);
     EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_POSITION), "0:00.2");
     EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_BYTE), "41");
-    EXPECT_EQ(gui_get_background(win, GID_PAP_BYTE) & 0xFFFFFF, 0x88FFFF);
+    EXPECT_EQ(gui_headless_background(win, GID_PAP_BYTE) & 0xFFFFFF, 0x88FFFF);
     post(TW_PAPERTAPE, GE_GADGET, GID_PAP_STOP, 1);
     post(TW_PAPERTAPE, GE_GADGET, GID_PAP_FORWARD, 1);
     EXPECT_EQ(papertape_position[0], 600u);
