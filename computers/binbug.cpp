@@ -1,4 +1,5 @@
 #include "computers/binbug.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -113,6 +114,28 @@ bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
     return true;
 }
 
+// The cassette interface: CUTS as the PIPBUG's, or the ACOS interface on
+// port 50 (bit 0 written low, bit 7 read high). The frame ticks it when the
+// BINBUG's own frame is built.
+constexpr TapeRule offered(TapeRule r) {
+    r.traced = [] { return binbug_biosversion == 2; };
+    r.interface_choice = true;
+    return r;
+}
+constexpr TapeRule BINBUG_TAPE = offered(monitor_tape_rule(1000000, 832, 623));
+constexpr TapeRule FAST_BINBUG_TAPE = offered(monitor_tape_rule(2000000, 832, 623));
+constexpr TapeRule acos(TapeRule r) {
+    r.input = TapeInput::LATCH_BIT7;
+    r.output = TapeOutput::LATCH_BIT0;
+    r.port = 50;
+    return r;
+}
+constexpr TapeRule ACOS_TAPE = acos(BINBUG_TAPE), FAST_ACOS_TAPE = acos(FAST_BINBUG_TAPE);
+const TapeRule* binbug_tape() {
+    if (binbug_interface == 1) return fast_binbug ? &FAST_ACOS_TAPE : &ACOS_TAPE;
+    return fast_binbug ? &FAST_BINBUG_TAPE : &BINBUG_TAPE;
+}
+
 constexpr MachineOps OPS{
     .install_bus = binbug_bus_install,
     .apply_row_before = binbug_apply_row_before,
@@ -124,6 +147,7 @@ constexpr MachineOps OPS{
     .typed_keyboard = [] { return true; },
     .paste_char = binbug_paste_char,
     .lowercase_input = [] { return true; },
+    .tape = binbug_tape,
     .controls = &binbug_controls,
     .guide_section = "pipbug-and-binbug",
     .sprites_help = "binbug-sprites",

@@ -2,6 +2,7 @@
 // rows, controls layout, VDU geometry, text colours, fixed frame areas, the
 // software-played notes) and the entry that names them.
 #include "computers/autorun.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 #include "computers/note_pitches.h"
 #include "computers/pipbug.h"
@@ -131,6 +132,26 @@ void snd_voices_pipbug() {
     }
 }
 
+// The monitor's tape routines are known in PIPBUG 1 alone.
+void pipbug_trace_load() {
+    if (pipbug_bios == 2) monitor_trace_load(pipbug_tape_trace);
+}
+void pipbug_trace_save() {
+    if (pipbug_bios == 2) monitor_trace_save(pipbug_tape_trace);
+}
+constexpr TapeRule traced(TapeRule r) {
+    r.trace_load = pipbug_trace_load;
+    r.trace_save = pipbug_trace_save;
+    r.traced = [] { return pipbug_bios == 2; };
+    return r;
+}
+// The fast board doubles the clock; the monitor's tones stay as they are.
+constexpr TapeRule PIPBUG_TAPE = traced(monitor_tape_rule(1000000, 832, 623));
+constexpr TapeRule FAST_PIPBUG_TAPE = traced(monitor_tape_rule(2000000, 832, 623));
+const TapeRule* pipbug_tape() {
+    return fast_pipbug ? &FAST_PIPBUG_TAPE : &PIPBUG_TAPE;
+}
+
 constexpr MachineOps OPS{
     .setup = pipbug_setup,
     .install_bus = pipbug_bus_install,
@@ -152,6 +173,7 @@ constexpr MachineOps OPS{
     .monitor_key = pipbug_monitor_key,
     .paste_char = pipbug_paste_char,
     .lowercase_input = [] { return true; },
+    .tape = pipbug_tape,
     .controls = &pipbug_controls,
     .self_test = pipbug_monitor_2,
     .guide_section = "pipbug-and-binbug",

@@ -22,6 +22,7 @@
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "peripherals/tape.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
@@ -307,6 +308,7 @@ void machine_reset() {
         p.last_value = 0;
 
     cpu_reset();
+    tape_restart_clock();
 
     frame_counter = 0;
     term_reset_states();

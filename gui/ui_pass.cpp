@@ -12,8 +12,10 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
+#include "devicewindows/tape_deck_window.h"
 #include "core/frame.h"
 #include "sound/voice_update.h"
 #include "core/gamesdb.h"
@@ -214,6 +216,8 @@ void gui_install_ui_host() {
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    tape_deck_window_register();
+    papertape_window_register();
     floppy_window_register();
     guest_controls_window_register();
     game_picture_number = game_image_number;

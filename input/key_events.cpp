@@ -360,7 +360,6 @@ u8 bios_key_input() {
         result = rec_read_byte();
     } else if (console_reads_papertape()) {
         result = papertape_read(0);
-        papertape_last_byte = result;
     } else if (queuekeystrokes) {
         result = guest_key_queue_take();
     } else {

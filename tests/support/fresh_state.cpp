@@ -1,6 +1,8 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
+#include "peripherals/mdcr.h"
+#include "peripherals/tape.h"
 
 #include "record/recorder.h"
 #include "tests/support/quiet_output.h"
@@ -142,6 +144,8 @@ void fresh_state() {
     // default machine.
     cat_reload();
     recorders_reset();
+    tape_reset_all();
+    mdcr_reset();
     emu_reset_all();
     quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);
