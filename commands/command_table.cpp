@@ -217,7 +217,7 @@ int tick_paused(const CmdRow&) { return emu_paused; }
 template <auto* Option> int tick_value(const CmdRow& row) {
     return static_cast<long long>(*Option) == row.value;
 }
-int tick_draw(const CmdRow& row) { return cmd_draw_mode == row.value; }
+int tick_draw(const CmdRow& row) { return draw_mode == row.value; }
 int tick_sprite_mode(const CmdRow& row) { return sprite_mode == row.value; }
 int tick_frame_based(const CmdRow& row) { return (framebased != 0) == (row.value != 0); }
 int tick_machine(const CmdRow& row) {

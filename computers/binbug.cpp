@@ -140,6 +140,7 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .text_letter = debug_ascii_letter,
     .disk_save_command = "SAVECMD ",
     .object_suffix = ".aof",
     .asm_start = 0x0440,

@@ -1,4 +1,5 @@
 #include "computers/cd2650.h"
+#include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -136,6 +137,9 @@ constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
     .bios_view = [] { return true; },
+    .text_code = debug_seven_bits,
+    .text_letter = [](u8 c) { return (c >= 1 && c <= 26) || (c >= 'A' && c <= 'Z'); },
+    .dos_errors = [] { return calls_through_vectors() ? &cd2650_dos_errors : nullptr; },
     .disk_save_command = "SAVEIMAG ",
     .object_suffix = ".aof",
     .asm_start = 0x1510,

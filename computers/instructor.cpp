@@ -173,6 +173,7 @@ constexpr MachineDebug DEBUG{
     .bios_entry = [] { return i32{0x1800}; },
     .literal_codes = [] { return u32{29}; }, // literals name the first 29 codes only
     .bios_view = [] { return true; },
+    .text_letter = [](u8 c) { return c == 0 || (c >= 10 && c <= 21); },
     .boots_at_zero = false,
 };
 

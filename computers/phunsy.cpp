@@ -232,6 +232,7 @@ constexpr MachineDebug DEBUG{
     .interrupt_entry = [] { return i32{0x001D}; },
     .bios_entry = phunsy_bios_entry,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .asm_start = 0x0800,
 };
 

@@ -189,6 +189,7 @@ constexpr MachineDebug DEBUG{
     .bios_entry = [] { return i32{0x0000}; },
     .debug_view = pipbug_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .object_suffix = ".aof",
     .asm_start = 0x0440,
 };

@@ -149,6 +149,7 @@ constexpr MachineDebug SELBST_DEBUG{
     .hooks = &selbst_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .listing_note_key = selbst_listing_note_key,
     .object_suffix = ".aof",
     .asm_start = 0x0900,
@@ -215,6 +216,7 @@ constexpr MachineSound MIKIT_SOUND{
 constexpr MachineDebug MIKIT_DEBUG{
     .hooks = &mikit_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .no_text_search = true,
     .object_suffix = ".aof",
     .asm_start = 0x0500,
 };

@@ -1,4 +1,5 @@
 #include "computers/twin.h"
+#include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -197,6 +198,8 @@ constexpr MachineDebug DEBUG{
     .hooks = &twin_debug_hooks,
     .bios_entry = [] { return i32{0x0100}; },
     .bios_view = twin_has_dos,
+    .text_letter = debug_ascii_letter,
+    .dos_errors = [] { return &twin_sdos_errors; },
     .disk_save_command = "SAVEMOD ",
     .object_suffix = ".aof",
 };

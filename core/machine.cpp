@@ -185,6 +185,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     for (int d = machine_traits().drives_kept; d < 2; d++)
         drive_present[d] = 0;
 
+    draw_mode = 0; // the overlays are the machine's own
+    if (const auto changed = machine_debug().draw_mode_changed) changed();
     display_screen_edit_clamp();
     display_rotated = memmap_table[memmap].may_rotate && rotatescreen;
     display_select_plotter();

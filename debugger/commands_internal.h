@@ -45,6 +45,7 @@ void dbg_cmd_cpu_type();          // CPU
 void dbg_cmd_guide_pixel();       // GR
 void dbg_cmd_sprite_mode();       // SPR
 void dbg_cmd_edit();              // ED|EDIT
+void dbg_cmd_draw();              // DRAW
 // Starts argv[0] (looked up on PATH) with `argv`, its input and output on
 // /dev/null, and reaps it when it ends without making anyone wait.
 void dbg_spawn(char* const* argv);

@@ -107,6 +107,9 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &arcadia_debug_hooks,
     .literal_codes = [] { return u32{64}; },
+    // Bits 7 and 6 of a screen byte are its colour.
+    .text_code = [](u8 c) { return static_cast<u8>(c & 63); },
+    .text_letter = [](u8 c) { return c >= 26 && c <= 51; },
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
 };

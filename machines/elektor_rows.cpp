@@ -133,6 +133,11 @@ constexpr MachineDebug DEBUG{
     .literal_codes = [] { return u32{256}; },
     .debug_view = elektor_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = [](u8 c) { return c >= 10 && c <= 21; },
+    .draw_mode_changed = pvi_follow_draw_mode,
+    // The PSG's registers hold their 16-bit values low byte first.
+    .word_low_first = 0x1D00,
+    .word_low_last = 0x1D1E,
     .program_entry = 0x0903,
     .object_format = &elektor_object_format,
     .object_save_command = "SAVEEOF ",

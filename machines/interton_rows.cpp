@@ -75,6 +75,7 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &interton_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .draw_mode_changed = pvi_follow_draw_mode,
 };
 
 } // namespace

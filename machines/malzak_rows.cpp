@@ -9,6 +9,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
 #include "machines/coinop_rows.h"
@@ -83,6 +84,9 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .text_code = debug_seven_bits,
+    .text_letter = debug_ascii_letter,
+    .draw_mode_changed = pvi_follow_draw_mode,
 };
 
 } // namespace

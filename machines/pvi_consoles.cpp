@@ -113,6 +113,10 @@ u8 pvi_access_class(u32 a) {
     return 8;
 }
 
+void pvi_follow_draw_mode() {
+    pvi_overlay_mode = draw_mode;
+}
+
 void pvi_draw_overlay() {
     if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
     // Without the blanking areas only the picture's clocks are of interest;

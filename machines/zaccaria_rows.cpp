@@ -8,6 +8,7 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
 #include "machines/coinop_rows.h"
@@ -184,12 +185,24 @@ constexpr MachineSound SOUND{
     .voice_frequency = zaccaria_voice_frequency,
 };
 
+// The letters of each game's character set.
+bool zaccaria_text_letter(u8 c) {
+    switch (memmap) {
+    case MAP_ASTRO_WARS: return c >= 0xC1 && c <= 0xDA;
+    case MAP_GALAXIA: return c >= 0x41 && c <= 0x59;
+    default: return c >= 0xC0 && c <= 0xD9;
+    }
+}
+
 constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
     // Laser Battle and Lazarian take their interrupts at $000A.
     .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
     .literal_codes = zaccaria_literal_codes,
     .debug_view = zaccaria_debug_view,
+    .text_code = [](u8 c) { return memmap == MAP_GALAXIA ? debug_seven_bits(c) : c; },
+    .text_letter = zaccaria_text_letter,
+    .draw_mode_changed = pvi_follow_draw_mode,
 };
 
 } // namespace
