@@ -266,11 +266,19 @@ void cmd_debugger(ArexxCall& call) {
             rexx_quiet = 0;
         }
     } restore{pushed};
-    dbg_execute();
-    call.result = text;
+    // A refused line answers 10 with the refusal, which QUIET does not print.
+    call.rc = dbg_execute() ? 10 : 0;
+    call.result = call.rc && rexx_quiet ? dbg_refusal_text() : text;
 }
 
 // ---- files -----------------------------------------------------------------------------------
+// Answers 10 with `text` and, when known, the reason in brackets.
+void failed_with(ArexxCall& call, const char* text, const std::string& why) {
+    call.rc = 10;
+    call.result = text;
+    if (!why.empty()) call.result += " (" + why + ")";
+    call.result += "\n";
+}
 void cmd_open_file(ArexxCall& call) {
     if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
@@ -279,13 +287,13 @@ void cmd_open_file(ArexxCall& call) {
         return;
     }
     if (name.size() >= FILE_NAME_SIZE) {
-        reply(call, 10, "OPEN: there was a problem opening the file\n");
+        failed_with(call, "OPEN: there was a problem opening the file", "name too long");
         return;
     }
     rec_stop_all();
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
     if (!file_load_by_name(file_name_buffer, 0))
-        reply(call, 10, "OPEN: there was a problem opening the file\n");
+        failed_with(call, "OPEN: there was a problem opening the file", file_load_refusal());
 }
 void cmd_reload(ArexxCall& call) {
     if (refused_in_frame(call, "RELOAD|REVERT is unavailable during the frame\n")) return;
@@ -293,7 +301,8 @@ void cmd_reload(ArexxCall& call) {
     char path[FILE_NAME_SIZE];
     std::memcpy(path, file_name_buffer, sizeof path);
     if (!path[0] || !file_load_by_name(path, 0))
-        reply(call, 10, "RELOAD|REVERT: there was a problem opening the file\n");
+        failed_with(call, "RELOAD|REVERT: there was a problem opening the file",
+                    path[0] ? file_load_refusal() : std::string());
 }
 void cmd_saveas(ArexxCall& call) {
     if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;
@@ -308,7 +317,8 @@ void cmd_saveas(ArexxCall& call) {
     }
     rec_stop_all();
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
-    if (!state_save_file(8, 1)) reply(call, 10, "SAVEAS: can't save the state\n");
+    if (!state_save_file(8, 1))
+        failed_with(call, "SAVEAS: can't save the state", state_save_error());
 }
 // SAVEILBM ... SAVETIFF: the current picture, named or through the requester.
 template <int KIND>
@@ -462,7 +472,7 @@ void cmd_getversion(ArexxCall& call) {
 void cmd_menu(ArexxCall& call) {
     const CmdRow* row = cmd_named(arg_text(call, 0).c_str());
     if (!row) {
-        reply(call, 10, "Unknown menu item");
+        reply(call, 10, "Unknown menu item\n");
         return;
     }
     // A refused item does nothing and says why.

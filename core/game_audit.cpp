@@ -96,7 +96,7 @@ void games_audit_drawer(int report) {
     if (broken) ui_warning("Can't examine path!");
     if (report) {
         games_dir_report(games_report_text, sizeof games_report_text);
-        games_report_pending = 1;
+        games_report_pending = ui_unattended ? 2 : 1;
     }
 }
 

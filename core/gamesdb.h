@@ -101,7 +101,9 @@ constexpr std::size_t GAMES_REPORT_SIZE = 1200;
 extern u8 audit_due; // an audit is owed to the list (none made yet, or asked for while hidden)
 extern char game_hint_texts[GAMES_MAX][GAME_HINT_SIZE]; // per record
 extern char games_report_text[GAMES_REPORT_SIZE];       // the last audit's report
-extern u8 games_report_pending;                         // the interface is to show it
+// The interface is to show it: 1 and wait for the user; 2 (asked by a command
+// of the port, which answers at once) without waiting.
+extern u8 games_report_pending;
 
 // Reads games_path into the game list: the leading entries, a record per
 // drawer and per identified file, sorted, with hints; marks UI_GAME_LIST.

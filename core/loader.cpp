@@ -586,9 +586,12 @@ Fetch fetch_file(int quiet, const char** why) {
     return FETCH_OK;
 }
 
+std::string load_refusal; // why the last load by name could not read its file
+
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name).
 int load_by_name(const char* path, int quiet, bool report_missing) {
+    load_refusal.clear();
     if (!path) return LOAD_FAILED;
     if (path != file_name_buffer) {
         if (std::strlen(path) >= FILE_NAME_SIZE) return LOAD_FAILED;
@@ -597,6 +600,7 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
     const char* why = nullptr;
     const Fetch fetched = fetch_file(quiet, &why);
     if (fetched != FETCH_OK) {
+        if (why) load_refusal = why;
         if (!quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
             con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), file_name_buffer, why);
         return LOAD_FAILED;
@@ -628,6 +632,10 @@ int file_load_by_name(const char* path, int quiet) {
     // quiet loads (the start-up autosave, the quick load) do not.
     if (result == LOAD_GAME && !quiet) ui_note_recent(file_name_buffer);
     return result;
+}
+
+const std::string& file_load_refusal() {
+    return load_refusal;
 }
 
 // The DIP-switch window shows the switches of the game just loaded.

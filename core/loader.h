@@ -8,6 +8,8 @@
 // refused file leaves the machine as it was.
 #pragma once
 
+#include <string>
+
 #include "cpu/cpu.h"
 
 // Load results of file_load.
@@ -41,6 +43,10 @@ extern int zip_member_kind; // kind of the last ZIP member loaded, -1 = not a ZI
 // A file that cannot be read (missing, no regular file, too large) gets
 // "Can't load" once. `quiet` silences that and the ZIP reader's warnings.
 int file_load_by_name(const char* path, int quiet);
+// Why the last load by name could not read its file ("not found", "not a
+// regular file", "empty", "too large", ...; also when quiet), "" when it read
+// it (its failures after reading are warnings of their own).
+const std::string& file_load_refusal();
 
 // The largest file of `kind` the loader reads into the file buffer; 0 for
 // kinds whose bytes it does not need (their subsystem reads them by name) or

@@ -6,6 +6,7 @@
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "core/startup.h"
+#include "core/rexx_host.h"
 #include "core/notify.h"
 #include "core/ui_host.h"
 #include "platform/clock.h"
@@ -57,11 +58,19 @@ bool app_break_pending() {
     return break_signal != 0;
 }
 
+// Polled while a requester is open: the port's clients are answered meanwhile,
+// and the requester closes (as cancelled) on a break or when the client whose
+// command asked has gone.
+static bool requester_poll() {
+    const bool asker_gone = rexx_serve_port_waiting();
+    return app_break_pending() || asker_gone;
+}
+
 // CTRL-C, a kill and a closed terminal or session all leave through the exit
 // path, so that the settings, high scores and autosave are written. An open
 // requester closes on the break, so that its loop does not hold the program.
 void app_install_break_handler() {
-    gui_host_set_break_poll(app_break_pending);
+    gui_host_set_break_poll(requester_poll);
     struct sigaction sa = {};
     sa.sa_handler = on_break;
     sigemptyset(&sa.sa_mask);

@@ -102,6 +102,16 @@ void rexx_serve_port() {
     }
 }
 
+static int requester_open(const char*, std::string* result) {
+    *result = "A requester is open.\n";
+    return 5;
+}
+
+bool rexx_serve_port_waiting() {
+    rexx_port_serve_waiting(requester_open);
+    return rexx_port_asker_gone();
+}
+
 void rexx_run_script(int ask, int relative) {
     char path[STARTUP_PATH_LEN];
     if (relative) {

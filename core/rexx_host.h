@@ -26,6 +26,11 @@ void rexx_close_port();
 // once the replies are written.
 void rexx_serve_port();
 extern bool rexx_quit_requested;
+// While a requester or a modal window holds the program (called from its
+// wait): every other client's command is answered at once with 5, "A
+// requester is open.", instead of waiting for the user. True when the client
+// whose command opened the requester has gone, so that it can close.
+bool rexx_serve_port_waiting();
 
 // Runs a script. `ask`: show the script requester first (drawer
 // scripts_path); `relative`: rexx_script_path is relative to the program's

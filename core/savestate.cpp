@@ -171,7 +171,14 @@ bool state_write_buffer(u8 kind, std::vector<u8>* out) {
     return !overrun;
 }
 
+static std::string save_error; // why the last save wrote nothing
+
+const std::string& state_save_error() {
+    return save_error;
+}
+
 bool state_save_file(int kind, int refresh_title) {
+    save_error.clear();
     if (rec_state == REC_PLAYBACK) rec_stop_all();
     std::vector<u8> buffer;
     const bool overrun = !state_write_buffer(kind == FILE_KIND_COS ? KIND_COS : KIND_COR, &buffer);
@@ -179,12 +186,9 @@ bool state_save_file(int kind, int refresh_title) {
 
     std::string path = path_to_host(file_name_buffer);
     std::string error;
-    if (overrun) {
-        con_printf("State not saved: it does not fit the state buffer!\n");
-        ui_beep();
-        return false;
-    }
-    if (!file_write_replace(path, buffer.data(), length, &error)) {
+    if (overrun) error = "it does not fit the state buffer";
+    if (overrun || !file_write_replace(path, buffer.data(), length, &error)) {
+        save_error = error;
         con_printf("State not saved: %s!\n", error.c_str());
         ui_beep();
         return false;

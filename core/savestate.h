@@ -34,6 +34,8 @@ void state_serialise();
 // leaves the file open for the recording. False when the file was not written
 // (it beeps, and an old file of that name is kept).
 bool state_save_file(int kind, int refresh_title);
+// Why the last state_save_file wrote nothing ("" when it wrote its file).
+const std::string& state_save_error();
 // The running machine's state as the bytes of a state file of header kind
 // `kind` (0 COS, 1 COR). False when it overran the state buffer.
 bool state_write_buffer(u8 kind, std::vector<u8>* out);

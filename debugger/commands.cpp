@@ -33,6 +33,7 @@
 #include "platform/gui.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -99,11 +100,47 @@ bool dbg_lone_question() {
 void dbg_ok() {
     con_printf("%s.\n\n", "OK");
 }
+
+namespace {
+bool line_refused = false;
+std::string refusal; // what the refusals of the line said
+void refuse_v(const char* format, va_list args) {
+    char text[CON_BUFFER_SIZE], utf8[CON_BUFFER_SIZE * 2];
+    std::vsnprintf(text, sizeof text, format, args);
+    line_refused = true;
+    text_to_utf8(text, utf8, sizeof utf8);
+    refusal += utf8;
+    con_printf("%s", text);
+}
+} // namespace
+
+void dbg_refuse(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    refuse_v(format, args);
+    va_end(args);
+}
+void dbg_usage_text(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    if (dbg_lone_question()) {
+        char text[CON_BUFFER_SIZE];
+        std::vsnprintf(text, sizeof text, format, args);
+        con_printf("%s", text);
+    } else {
+        refuse_v(format, args);
+    }
+    va_end(args);
+}
+const std::string& dbg_refusal_text() {
+    return refusal;
+}
+
 void dbg_wrong_machine() {
-    con_printf("Wrong guest machine!\n\n");
+    dbg_refuse("Wrong guest machine!\n\n");
 }
 void dbg_range_message(u32 low, u32 high) {
-    con_printf("Valid range is $%X..$%X!\n\n", low, high);
+    dbg_refuse("Valid range is $%X..$%X!\n\n", low, high);
 }
 
 bool dbg_machine_has_cpu(bool verbose) {
@@ -128,7 +165,8 @@ bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed) {
     if (!colon[1]) return true;
     const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
     if (mask < 0 || mask > 0xFF) {
-        con_printf("Mask is out of range!\n");
+        // Refused only where the mask counts; elsewhere it is ignored as a good one is.
+        (mask_allowed ? dbg_refuse : con_printf)("Mask is out of range!\n");
         dbg_mask_refused = true;
     } else if (!mask_allowed)
         con_printf("Ignoring :%02X mask specifier.\n", mask);
@@ -189,8 +227,8 @@ const DbgCommand* current = nullptr;
 
 void dbg_usage() {
     if (!current) return;
-    if (current->hint) con_printf("%s\n", current->hint);
-    if (current->usage) con_printf("%s", current->usage);
+    if (current->hint) dbg_usage_text("%s\n", current->hint);
+    if (current->usage) dbg_usage_text("%s", current->usage);
 }
 
 // ---- History and help --------------------------------------------------------------
@@ -340,21 +378,22 @@ static int digit_argument(int top) {
     return d >= 0 && d <= top ? d : -1;
 }
 
-static void cmd_verbosity() {
-    if (dbg_lone_question()) {
-        con_printf("VB|VERBOSE 0: %s\nVB|VERBOSE 1: %s\nVB|VERBOSE 2: %s\n",
+static void verbosity_usage() {
+    dbg_usage_text("VB|VERBOSE 0: %s\nVB|VERBOSE 1: %s\nVB|VERBOSE 2: %s\n",
                    "Set verbosity to minimum", "Set table tracing mode",
                    "Set verbosity to maximum");
-        con_printf("Usage: VB 0|1|2\n\n");
+    dbg_usage_text("Usage: VB 0|1|2\n\n");
+}
+
+static void cmd_verbosity() {
+    if (dbg_lone_question()) {
+        verbosity_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
     const int d = digit_argument(2);
     if (d < 0) {
-        con_printf("VB|VERBOSE 0: %s\nVB|VERBOSE 1: %s\nVB|VERBOSE 2: %s\n",
-                   "Set verbosity to minimum", "Set table tracing mode",
-                   "Set verbosity to maximum");
-        con_printf("Usage: VB 0|1|2\n\n");
+        verbosity_usage();
         return;
     }
     verbosity = d;
@@ -364,9 +403,9 @@ static void cmd_verbosity() {
 }
 
 static void time_unit_usage() {
-    con_printf("TU 0: %s\nTU 1: %s\nTU 2: %s\n", "Set time unit to cycles",
-               "Set time unit to clocks", "Set time unit to pixels");
-    con_printf("Usage: TU 0|1|2\n\n");
+    dbg_usage_text("TU 0: %s\nTU 1: %s\nTU 2: %s\n", "Set time unit to cycles",
+                   "Set time unit to clocks", "Set time unit to pixels");
+    dbg_usage_text("Usage: TU 0|1|2\n\n");
 }
 
 static void cmd_time_unit() {
@@ -440,7 +479,7 @@ static void toggle(u32& option) {
 static void cmd_log() {
     if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0] || dbg_arg1[1]) {
         if (!dbg_lone_question() && !dbg_machine_has_cpu(true)) return;
-        con_printf("%s: L A|B|C|I|N|S\n\n", "Usage");
+        dbg_usage_text("%s: L A|B|C|I|N|S\n\n", "Usage");
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
@@ -474,7 +513,7 @@ static void cmd_log() {
         toggle(logsubroutines);
         break;
     default:
-        con_printf("%s: L A|B|C|I|N|S\n\n", "Usage");
+        dbg_usage_text("%s: L A|B|C|I|N|S\n\n", "Usage");
     }
 }
 
@@ -514,10 +553,12 @@ static void cmd_watch_writes() {
                     dbg_ok();
                     return;
                 }
-    con_printf("WW NONE: %s\nWW SOME: %s\nWW ALL:  %s\n", "Watch no writes", "Watch some writes",
-               "Watch all writes");
-    con_printf("%s: WW NONE|SOME|ALL\n", "Usage");
-    con_printf("Current setting is %s.\n\n", words[watchwrites > 2 ? 2 : watchwrites][0]);
+    // Without a word it only tells the setting; an unknown word is refused.
+    const auto say = dbg_arg1[0] ? dbg_usage_text : con_printf;
+    say("WW NONE: %s\nWW SOME: %s\nWW ALL:  %s\n", "Watch no writes", "Watch some writes",
+        "Watch all writes");
+    say("%s: WW NONE|SOME|ALL\n", "Usage");
+    say("Current setting is %s.\n\n", words[watchwrites > 2 ? 2 : watchwrites][0]);
 }
 
 static const char* const base_names[4] = {"binary", "octal", "decimal", "hexadecimal"};
@@ -537,19 +578,19 @@ static void cmd_base() {
                 con_printf("%s %s.\n\n", "Set default input base to", base_names[b]);
                 return;
             }
-    con_printf("BASE 2|%%: %s\nBASE 8|@: %s\nBASE 10|!: %s\nBASE 16|$: %s\n",
-               "Set default input base to binary", "Set default input base to octal",
-               "Set default input base to decimal", "Set default input base to hexadecimal");
-    con_printf("%s: BASE [2|8|10|16|%%|@|!|$]\n\n", "Usage");
+    dbg_usage_text("BASE 2|%%: %s\nBASE 8|@: %s\nBASE 10|!: %s\nBASE 16|$: %s\n",
+                   "Set default input base to binary", "Set default input base to octal",
+                   "Set default input base to decimal", "Set default input base to hexadecimal");
+    dbg_usage_text("%s: BASE [2|8|10|16|%%|@|!|$]\n\n", "Usage");
 }
 
 static void cmd_notation() {
     auto notation_usage = [] {
-        con_printf("N 0: %s\nN 1: %s\nN 2: %s\nN 3: %s\nN 4: %s\n",
-                   "Set notation to non-extended Signetics", "Set notation to extended Signetics",
-                   "Set notation to old CALM", "Set notation to new CALM",
-                   "Set notation to IEEE-694");
-        con_printf("%s: N 0|1|2|3|4\n\n", "Usage");
+        dbg_usage_text("N 0: %s\nN 1: %s\nN 2: %s\nN 3: %s\nN 4: %s\n",
+                       "Set notation to non-extended Signetics",
+                       "Set notation to extended Signetics", "Set notation to old CALM",
+                       "Set notation to new CALM", "Set notation to IEEE-694");
+        dbg_usage_text("%s: N 0|1|2|3|4\n\n", "Usage");
     };
     if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
         notation_usage();
@@ -569,7 +610,7 @@ static void cmd_notation() {
 }
 
 static void cmd_say() {
-    con_printf("Command is unavailable.\n\n"); // no speech facility on this host
+    dbg_refuse("Command is unavailable.\n\n"); // no speech facility on this host
 }
 
 // The terminal and the interface's console window alike.
@@ -606,11 +647,11 @@ static int set_breakpoint(u32 address, u32 target, u8 condition, u32 value) {
         return 0;
     }
     if (target == static_cast<u32>(REG_NONE)) {
-        con_printf("Conditional token is out of range!\n\n");
+        dbg_refuse("Conditional token is out of range!\n\n");
         return 0;
     }
     if (value == static_cast<u32>(REG_NONE)) {
-        con_printf("Conditional value is out of range!\n\n");
+        dbg_refuse("Conditional value is out of range!\n\n");
         return 0;
     }
     bp_conditions[address] = WatchCondition{target, condition, static_cast<u16>(value)};
@@ -798,7 +839,7 @@ static void cmd_save_object() {
     if (written)
         dbg_ok();
     else
-        con_printf("Failed!\n\n");
+        dbg_refuse("Failed!\n\n");
 }
 
 // ---- The table and the dispatch ----------------------------------------------------
@@ -964,6 +1005,8 @@ bool dbg_command_known(const char* word) {
 }
 
 int dbg_execute() {
+    line_refused = false;
+    refusal.clear();
     if (g_dbg_line[0] == '*') {
         if (dbg_shell_start) dbg_shell_start(g_dbg_line + 1);
         return 0;
@@ -983,8 +1026,8 @@ int dbg_execute() {
         p += n;
     }
     if (g_dbg_line[0] == '"') {
-        con_printf("Command is unavailable.\n\n"); // no netplay connection
-        return 0;
+        dbg_refuse("Command is unavailable.\n\n"); // no netplay connection
+        return 10;
     }
     for (const DbgCommand& c : commands) {
         if (!names_match(c.names, dbg_cmd)) continue;
@@ -992,7 +1035,7 @@ int dbg_execute() {
         current = &c;
         c.run();
         current = nullptr;
-        return 0;
+        return line_refused ? 10 : 0;
     }
     char upper[DBG_LINE_LENGTH];
     size_t i = 0;
@@ -1000,11 +1043,13 @@ int dbg_execute() {
         upper[i] = (dbg_cmd[i] >= 'a' && dbg_cmd[i] <= 'z') ? static_cast<char>(dbg_cmd[i] - 32)
                                                             : dbg_cmd[i];
     upper[i] = '\0';
-    con_printf("Unknown command \"%s\" (\"H\" for help).\n\n", upper);
-    return 0;
+    dbg_refuse("Unknown command \"%s\" (\"H\" for help).\n\n", upper);
+    return 10;
 }
 
 void dbg_commands_reset() {
+    line_refused = false;
+    refusal.clear();
     std::memset(cmd_history, 0, sizeof cmd_history);
     g_dbg_line[0] = '\0';
     for (char* w : {dbg_cmd, dbg_arg1, dbg_arg2, dbg_arg3, dbg_arg4, dbg_arg5, dbg_arg6})

@@ -8,6 +8,8 @@
 
 #include "cpu/cpu.h"
 
+#include <string>
+
 constexpr int DBG_LINE_LENGTH = 593; // 592 characters and the terminator
 constexpr int DBG_HISTORY_ROWS = 20;
 
@@ -17,10 +19,15 @@ extern char dbg_arg1[DBG_LINE_LENGTH], dbg_arg2[DBG_LINE_LENGTH], dbg_arg3[DBG_L
 extern char dbg_arg4[DBG_LINE_LENGTH], dbg_arg5[DBG_LINE_LENGTH], dbg_arg6[DBG_LINE_LENGTH];
 extern char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH]; // row 0 the newest
 
-// Runs the line in g_dbg_line; always 0.
+// Runs the line in g_dbg_line: 0 when it ran, 10 when the debugger refused it
+// (an unknown or unavailable command, bad arguments, a file that could not be
+// read or written, the wrong guest machine).
 int dbg_execute();
 // Whether a debugger command is named `word` (any alias, any case).
 bool dbg_command_known(const char* word);
+// What the refusals of the line run last printed ("" when it ran), kept even
+// while con_printf is quiet.
+const std::string& dbg_refusal_text();
 // Adds the line in g_dbg_line to the history (newest first, no line twice).
 void dbg_history_add();
 // Prints the help text of category 0..11; other values print nothing.

@@ -13,7 +13,12 @@ bool dbg_lone_question();
 bool dbg_nocase_equal(const char* a, const char* b);
 // "OK." and a blank line.
 void dbg_ok();
-// "Wrong guest machine!" and a blank line.
+// A refusal of the line being run: printed as con_printf prints it, kept for
+// dbg_refusal_text, and the line answers as refused.
+void dbg_refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A usage text: a refusal unless the line only asked for it (a lone "?").
+void dbg_usage_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Refusals: "Wrong guest machine!" and a blank line.
 void dbg_wrong_machine();
 // "Valid range is $low..$high!" and a blank line.
 void dbg_range_message(u32 low, u32 high);

@@ -46,8 +46,8 @@ void dbg_cmd_cpu_type() {
     const bool known =
         !dbg_arg2[0] && (std::strcmp(dbg_arg1, "0") == 0 || std::strcmp(dbg_arg1, "1") == 0);
     if (dbg_lone_question() || !known) {
-        con_printf("CPU 0: %s\nCPU 1: %s\n", "Set CPU to 2650/2650A", "Set CPU to 2650B");
-        con_printf("%s: CPU 0|1\n\n", "Usage");
+        dbg_usage_text("CPU 0: %s\nCPU 1: %s\n", "Set CPU to 2650/2650A", "Set CPU to 2650B");
+        dbg_usage_text("%s: CPU 0|1\n\n", "Usage");
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
@@ -68,11 +68,15 @@ void dbg_cmd_guide_pixel() {
     cpu_host_blit();
 }
 
+static void sprite_mode_usage() {
+    dbg_usage_text("SPR 0: %s\nSPR 1: %s\nSPR 2: %s\n", "Set sprite mode to invisible",
+                   "Set sprite mode to visible", "Set sprite mode to numbered");
+    dbg_usage_text("%s: SPR 0|1|2\n\n", "Usage");
+}
+
 void dbg_cmd_sprite_mode() {
     if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
-        con_printf("SPR 0: %s\nSPR 1: %s\nSPR 2: %s\n", "Set sprite mode to invisible",
-                   "Set sprite mode to visible", "Set sprite mode to numbered");
-        con_printf("%s: SPR 0|1|2\n\n", "Usage");
+        sprite_mode_usage();
         return;
     }
     if (!has_pvi() && !machine_traits().sprites) {
@@ -87,9 +91,7 @@ void dbg_cmd_sprite_mode() {
             return;
         }
     }
-    con_printf("SPR 0: %s\nSPR 1: %s\nSPR 2: %s\n", "Set sprite mode to invisible",
-               "Set sprite mode to visible", "Set sprite mode to numbered");
-    con_printf("%s: SPR 0|1|2\n\n", "Usage");
+    sprite_mode_usage();
 }
 
 // ---- DRAW ----------------------------------------------------------------------------
@@ -171,14 +173,14 @@ void dbg_cmd_edit() {
         return;
     }
     if (std::strlen(dbg_arg1) > ED_PATH_MAX) {
-        con_printf("Pathname is too long!\n\n");
+        dbg_refuse("Pathname is too long!\n\n");
         return;
     }
     char name[ED_PATH_MAX + 8];
     std::snprintf(name, sizeof name, "%s", dbg_arg1);
     struct stat st;
     if (stat(name, &st) != 0 && !file_set_extension(".asm", name, sizeof name, 1, "")) {
-        con_printf("Pathname is too long!\n\n");
+        dbg_refuse("Pathname is too long!\n\n");
         return;
     }
     std::vector<std::string> words = editor_words();

@@ -18,6 +18,7 @@
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "debugger/commands.h"
+#include "debugger/commands_internal.h"
 #include "debugger/debugger.h"
 #include "debugger/literals.h"
 
@@ -223,18 +224,19 @@ char dbg_format_address(u32 addr, char* out, int with_value, int list_mode, int 
 
 // ---- User labels --------------------------------------------------------------------
 
-static void label_error(const char* text) {
-    con_printf("Error: %s\n", text);
-}
+// Where a label's errors are printed: con_printf, or dbg_refuse for the
+// debugger's DEFSYM (a bad name refuses the line).
+using ErrorPrinter = void (*)(const char* format, ...);
 
-static void define(const char* name, u32 address, u8 kind, bool report) {
+static void define(const char* name, u32 address, u8 kind, bool report,
+                   ErrorPrinter error = con_printf) {
     const size_t length = std::strlen(name);
     if (length == 0) {
-        label_error("symbol has zero-length name");
+        error("Error: %s\n", "symbol has zero-length name");
         return;
     }
     if (length > LABEL_NAME_MAX) {
-        label_error("symbol name is too long");
+        error("Error: %s\n", "symbol name is too long");
         return;
     }
     char upper[LABEL_NAME_MAX + 1];
@@ -243,7 +245,7 @@ static void define(const char* name, u32 address, u8 kind, bool report) {
     for (size_t i = 0; i < length; i++) {
         const char c = upper[i];
         if (!((c >= 'A' && c <= 'Z') || c == '_' || (i > 0 && c >= '0' && c <= '9'))) {
-            con_printf("Error: illegal symbol name \"%s\"\n", upper);
+            error("Error: illegal symbol name \"%s\"\n", upper);
             return;
         }
     }
@@ -259,7 +261,7 @@ static void define(const char* name, u32 address, u8 kind, bool report) {
         return;
     }
     if (user_label_count >= USER_LABEL_ROWS) {
-        label_error("too many user-defined symbols");
+        error("Error: %s\n", "too many user-defined symbols");
         return;
     }
     int clash = 0; // 1 redundant, 2 overriding
@@ -355,9 +357,9 @@ bool all_of(const char* p, const char* end, int n, int (*test)(int)) {
 int is_octal(int c) {
     return c >= '0' && c <= '7';
 }
-void out_of_range(const char* name) {
-    con_printf("Label %s is out of range!\n", name);
-    con_printf("Valid range is $%X..$%X!\n\n", 0u, 0x7FFFu);
+void out_of_range(const char* name, ErrorPrinter error = con_printf) {
+    error("Label %s is out of range!\n", name);
+    error("Valid range is $%X..$%X!\n\n", 0u, 0x7FFFu);
 }
 
 // One line from `line` up to `end` (without its LF).
@@ -476,7 +478,7 @@ void dbg_load_symbols(const char* filename) {
                     }) == READ_OK;
     if (ok) text.back() = '\0';
     if (!ok) {
-        con_printf("Failed!\n\n");
+        dbg_refuse("Failed!\n\n");
     } else {
         sym_text_length = static_cast<u32>(text.size() - 1);
         sym_parse_file(text.data());
@@ -587,10 +589,10 @@ bool dbg_defsym() {
         for (; dbg_arg1[i]; i++)
             upper[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(dbg_arg1[i])));
         upper[i] = '\0';
-        out_of_range(upper);
+        out_of_range(upper, dbg_refuse);
         return true;
     }
-    sym_add(dbg_arg1, address, kind);
+    define(dbg_arg1, address, kind, true, dbg_refuse);
     con_printf("\n");
     return true;
 }
@@ -656,7 +658,7 @@ bool dbg_savesym() {
     if (ok)
         con_printf("%s.\n\n", "OK");
     else
-        con_printf("Failed!\n\n");
+        dbg_refuse("Failed!\n\n");
     dir_restore();
     return true;
 }

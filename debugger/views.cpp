@@ -139,9 +139,9 @@ void dbg_cmd_view() {
             unbuilt = unbuilt || dbg_nocase_equal(dbg_arg1, word);
         if (unbuilt) {
             // The other memory and chip dumps are not part of this program yet.
-            con_printf("Command is unavailable.\n\n");
+            dbg_refuse("Command is unavailable.\n\n");
             return;
         }
     }
-    con_printf("%s: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n", "Usage");
+    dbg_usage_text("%s: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n", "Usage");
 }

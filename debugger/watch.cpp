@@ -33,7 +33,7 @@ static bool valid_watch_target(u32 target) {
 
 static void watch_range_message() {
     const u32 column = REGNAME_LONG + dis_notation;
-    con_printf("Valid range is $0000..$7FFF and %s..%s!\n\n", reg_names[REGNAME_R0][column],
+    dbg_refuse("Valid range is $0000..$7FFF and %s..%s!\n\n", reg_names[REGNAME_R0][column],
                reg_names[REGNAME_R0 + 6][column]);
 }
 
@@ -54,11 +54,11 @@ static bool same_condition(const WatchCondition& a, const WatchCondition& b) {
 // The refusals shared by watchpoints and port traps; true when the condition may be stored.
 static bool condition_acceptable(u32 target, u32 value) {
     if (target == NONE) {
-        con_printf("Conditional token is out of range!\n\n");
+        dbg_refuse("Conditional token is out of range!\n\n");
         return false;
     }
     if (value == NONE) {
-        con_printf("Conditional value is out of range!\n\n");
+        dbg_refuse("Conditional value is out of range!\n\n");
         return false;
     }
     return true;

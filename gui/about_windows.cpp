@@ -5,6 +5,7 @@
 #include "core/shutdown.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -101,17 +102,36 @@ bool about_handle(const GuiEvent& e) {
     }
 }
 
-// Runs `win` until `handle` says it is done (or the host closed it).
-template <typename Handler> void run_modal(int win, Handler handle) {
-    bool done = false;
-    while (!done) {
-        gui_host_wait_events(100);
-        app_check_break();
-        if (!gui_window_is_open(win)) break;
-        GuiEvent e;
-        while (!done && gui_window_next_event(win, &e))
-            done = handle(e);
+void show_class(int row) {
+    gui_set_value(about_window, GID_ABOUT_CLASSES, row);
+    if (row >= 0)
+        gui_set_image(about_window, CLASS_PICTURE_GID, gui_image(about_classes[row].picture));
+}
+
+bool classes_handle(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_CLOSE:
+        return true;
+    case GE_GADGET:
+        if (e.gid == GID_ABOUT_CLASSES && e.code >= 0 && e.code < ABOUT_CLASSES) show_class(e.code);
+        return false;
+    case GE_WHEEL:
+    case GE_RAWKEY: {
+        if (e.type == GE_RAWKEY && e.code >= RAWKEY_UP) return false;
+        const int key = e.type == GE_WHEEL ? (e.code < 0 ? 0x7A : 0x7B) : e.code;
+        const int selected = gui_get_value(about_window, GID_ABOUT_CLASSES);
+        const int next = about_class_key(selected, key, e.qualifier);
+        if (next == -2) return true;
+        if (next != selected) show_class(next);
+        return false;
     }
+    default:
+        return false;
+    }
+}
+
+void about_closed() {
+    about_window = 0;
 }
 
 } // namespace
@@ -129,7 +149,11 @@ std::string about_link_address() {
 }
 
 void gui_open_about_window() {
-    if (about_window || !app_acquired.host_gui) return;
+    if (about_window) {
+        gui_window_activate(about_window);
+        return;
+    }
+    if (!app_acquired.host_gui) return;
     app_apply_task_priority();
     const std::string address = about_link_address();
 
@@ -181,17 +205,13 @@ void gui_open_about_window() {
     d.root.children.push_back(link(GID_ABOUT_RELEASES, 513, address));
     d.root.children.push_back(link(GID_ABOUT_WEB, 513, address));
 
-    gui_modal_begin();
+    const bool modal = gui_dialog_begin();
     about_window = gui_window_open(d);
     if (!about_window) {
-        gui_warning(cat_str(156, "Can't open window!"));
-        gui_modal_end();
+        gui_dialog_abandon(modal);
         return;
     }
-    run_modal(about_window, about_handle);
-    gui_window_close(about_window);
-    about_window = 0;
-    gui_modal_end();
+    gui_dialog_run(modal, about_window, about_handle, about_closed);
 }
 
 // ---- The interface classes ---------------------------------------------------------
@@ -224,7 +244,11 @@ int about_class_key(int selected, int key, u32 qualifier) {
 }
 
 void gui_open_about_reaction_window() {
-    if (about_window || !app_acquired.host_gui) return;
+    if (about_window) {
+        gui_window_activate(about_window);
+        return;
+    }
+    if (!app_acquired.host_gui) return;
     GuiWindowDesc d;
     d.title = cat_str(757, "About ReAction");
     d.root.kind = GK_VGROUP;
@@ -250,41 +274,12 @@ void gui_open_about_reaction_window() {
     body.children = {list, picture};
     d.root.children.push_back(body);
 
-    gui_modal_begin();
+    const bool modal = gui_dialog_begin();
     gui_load_images_progress(179, 202, -1, -1); // loads only what is not loaded yet
     about_window = gui_window_open(d);
     if (!about_window) {
-        gui_warning(cat_str(156, "Can't open window!"));
-        gui_modal_end();
+        gui_dialog_abandon(modal);
         return;
     }
-    auto show = [](int row) {
-        gui_set_value(about_window, GID_ABOUT_CLASSES, row);
-        if (row >= 0)
-            gui_set_image(about_window, CLASS_PICTURE_GID, gui_image(about_classes[row].picture));
-    };
-    run_modal(about_window, [&](const GuiEvent& e) {
-        switch (e.type) {
-        case GE_CLOSE:
-            return true;
-        case GE_GADGET:
-            if (e.gid == GID_ABOUT_CLASSES && e.code >= 0 && e.code < ABOUT_CLASSES) show(e.code);
-            return false;
-        case GE_WHEEL:
-        case GE_RAWKEY: {
-            if (e.type == GE_RAWKEY && e.code >= RAWKEY_UP) return false;
-            const int key = e.type == GE_WHEEL ? (e.code < 0 ? 0x7A : 0x7B) : e.code;
-            const int selected = gui_get_value(about_window, GID_ABOUT_CLASSES);
-            const int next = about_class_key(selected, key, e.qualifier);
-            if (next == -2) return true;
-            if (next != selected) show(next);
-            return false;
-        }
-        default:
-            return false;
-        }
-    });
-    gui_window_close(about_window);
-    about_window = 0;
-    gui_modal_end();
+    gui_dialog_run(modal, about_window, classes_handle, about_closed);
 }

@@ -1,6 +1,8 @@
 // The two About windows: the program's own (version, build, host system and
 // the live process facts, three of them editable) and the one listing the
-// interface classes the windows are drawn with. Both are modal.
+// interface classes the windows are drawn with. Both are dialogs
+// (gui/dialogs.h): modal unless a command of the port opened them. One of them
+// is open at a time; asked for while one is, that one comes to the front.
 #pragma once
 
 #include "core/types.h"

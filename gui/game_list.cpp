@@ -7,6 +7,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -54,8 +55,12 @@ void gui_game_list_show() {
         gui_game_list_select();
     }
     if (games_report_pending) {
+        const bool wait = games_report_pending == 1;
         games_report_pending = 0;
-        gui_requester(cat_str(370, "Audit Results"), games_report_text, cat_str(143, "OK"), 1);
+        if (wait)
+            gui_requester(cat_str(370, "Audit Results"), games_report_text, cat_str(143, "OK"), 1);
+        else
+            gui_notice(cat_str(370, "Audit Results"), games_report_text, 1);
     }
 }
 

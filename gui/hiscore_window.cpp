@@ -4,6 +4,7 @@
 #include "core/machine_table.h"
 #include "core/mainloop.h"
 #include "core/shutdown.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/requesters.h"
 #include "platform/catalog.h"
@@ -251,7 +252,11 @@ bool handle(const GuiEvent& e) {
     case GE_CLOSE:
         return true;
     case GE_GADGET:
-        if (e.gid == GID_HISCORE_CLEAR) clear_data();
+        if (e.gid != GID_HISCORE_CLEAR) return false;
+        // Left open over a machine switch, the page is no longer the machine's: it
+        // closes instead of clearing another machine's records.
+        if (machine_desc().first_hiscore_row != first_row) return true;
+        clear_data();
         return false;
     case GE_WHEEL:
         if (page != HiscorePage::GAME_LIST) return false;
@@ -325,7 +330,11 @@ void gui_list_scroll_down(int gid, int win, u32 qualifiers) {
 }
 
 void gui_high_scores_window() {
-    if (hiscore_window || !app_acquired.host_gui) return;
+    if (hiscore_window) {
+        gui_window_activate(hiscore_window);
+        return;
+    }
+    if (!app_acquired.host_gui) return;
     const MachineDesc& row = machine_desc();
     page = row.traits.hiscore_page;
     if (page == HiscorePage::NONE || row.first_hiscore_row < 0 || row.hiscore_rows <= 0) return;
@@ -333,27 +342,14 @@ void gui_high_scores_window() {
     row_count = row.hiscore_rows;
     if (first_row + row_count > HISCORE_SLOTS) return;
 
-    gui_modal_begin();
+    const bool modal = gui_dialog_begin();
     format_rows();
     hiscore_window = gui_window_open(window_desc());
     if (!hiscore_window) {
-        gui_warning(cat_str(156, "Can't open window!"));
-        gui_modal_end();
+        gui_dialog_abandon(modal);
         return;
     }
     if (page != HiscorePage::GAME_LIST) show_times();
     if (hiscore_count()) gui_set_disabled(hiscore_window, GID_HISCORE_CLEAR, false);
-
-    bool done = false;
-    while (!done) {
-        gui_host_wait_events(100);
-        app_check_break();
-        if (!gui_window_is_open(hiscore_window)) break;
-        GuiEvent e;
-        while (!done && gui_window_next_event(hiscore_window, &e))
-            done = handle(e);
-    }
-    gui_window_close(hiscore_window);
-    hiscore_window = 0;
-    gui_modal_end();
+    gui_dialog_run(modal, hiscore_window, handle, [] { hiscore_window = 0; });
 }

@@ -1,6 +1,7 @@
 // The high-score window: the current machine's records, one page per family
 // of machines (Arcadia list, coin-op boards, ball-and-paddle, Type-right),
-// with "Clear data". Modal: it runs its own event loop until closed.
+// with "Clear data". A dialog (gui/dialogs.h): modal unless a command of the
+// port opened it.
 #pragma once
 
 #include "core/hiscore.h"
@@ -37,6 +38,7 @@ const char* hiscore_game_name(int row);
 void gui_list_scroll_up(int gid, int win, u32 qualifiers);
 void gui_list_scroll_down(int gid, int win, u32 qualifiers);
 
-// Shows the current machine's page until the user closes it; nothing for a
-// machine without records.
+// Shows the current machine's page until the user closes it (modeless: opens
+// it and returns); nothing for a machine without records. An open one comes
+// to the front.
 void gui_high_scores_window();

@@ -4,6 +4,7 @@
 #include "core/loader.h"
 #include "core/mainloop.h"
 #include "core/settings_vars.h"
+#include "core/ui_host.h"
 #include "display/host.h"
 #include "gui/game_list.h"
 #include "gui/main_window.h"
@@ -34,6 +35,12 @@ static void dropped(const GuiEvent& e) {
 
 void gui_iconify() {
     if (!main_window || gui_iconified) return;
+    if (ui_unattended) {
+        // A command of the port answers first; the wait begins at the frame
+        // boundary, where the port is served again.
+        pending_actions |= PA_ICONIFY;
+        return;
+    }
     snd_close(0);
     gui_close_all_subwindows();
     gui_window_minimise(main_window, true);

@@ -10,7 +10,9 @@ extern u8 gui_iconified; // inside gui_iconify's wait
 // sound closed) and returns only when it is restored: by the user, by a file
 // dropped on it that loads, or by the scripting port's request to show the
 // window (pending_actions bit PA_UNICONIFY). A drawer dropped meanwhile is
-// audited and the window stays minimised. No frame runs meanwhile.
+// audited and the window stays minimised. No frame runs meanwhile. Asked by
+// a command of the port, it only asks for the wait at the frame boundary
+// (PA_ICONIFY), so that the command answers first.
 void gui_iconify();
 // Restores the minimised main window: display, title, pointer, the tool
 // windows that were open, the sound.

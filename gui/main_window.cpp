@@ -11,6 +11,7 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/startup.h"
+#include "gui/dialogs.h"
 #include "gui/game_list.h"
 #include "gui/images.h"
 #include "core/gamesdb.h"
@@ -277,6 +278,7 @@ void gui_open_main_window(int reopen_tools) {
     gui_status_bar_update();
     gui_update_pointer(1);
     gui_flush_main_port();
+    gui_show_held_notices();
 }
 
 void gui_close_main_window() {

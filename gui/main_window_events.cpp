@@ -3,6 +3,7 @@
 // gadgets), then the tool windows.
 #include "gui/main_window.h"
 
+#include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/help_links.h"
 #include "commands/menu_table.h"
@@ -18,6 +19,7 @@
 #include "core/shutdown.h"
 #include "debugger/commands.h"
 #include "debugger/labels.h"
+#include "gui/dialogs.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
 #include "gui/requesters.h"
@@ -52,7 +54,7 @@ GuiDrop gui_take_drop(const GuiEvent& e) {
         return GuiDrop::DRAWER;
     }
     if (emu_paused_mid_frame) {
-        gui_warning("You can only do this between frames!");
+        gui_warning(cmd_between_frames_text);
         return GuiDrop::REFUSED;
     }
     return file_load_by_name(e.text.c_str(), 0) ? GuiDrop::LOADED : GuiDrop::FAILED;
@@ -278,5 +280,6 @@ void gui_main_window_events() {
     while (main_window && gui_window_next_event(main_window, &e))
         one_event(e);
     gui_subwindows_input();
+    gui_dialogs_input();
     gui_apply_changes();
 }

@@ -4,6 +4,7 @@
 #include "core/mainloop.h"
 #include "core/shutdown.h"
 #include "core/ui_host.h"
+#include "gui/dialogs.h"
 #include "gui/requesters.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -63,30 +64,25 @@ int gui_choose_load_address() {
     field.min_w = PROMPT_FIELD_CHARS;
     d.root.children.push_back(field);
 
+    // Always modal: the answer is awaited here (a command of the port never gets this far).
     gui_modal_begin();
     prompt_window = gui_window_open(d);
     if (!prompt_window) {
-        gui_warning(cat_str(156, "Can't open window!"));
-        gui_modal_end();
+        gui_dialog_abandon(true);
         return 0;
     }
     gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
+    // A window gone without a word is cancelled.
     Decision decision = UNDECIDED;
-    while (decision == UNDECIDED) {
-        gui_host_wait_events(100);
-        app_check_break();
-        if (!gui_window_is_open(prompt_window)) break; // gone without a word: cancelled
-        GuiEvent e;
-        while (decision == UNDECIDED && gui_window_next_event(prompt_window, &e))
-            decision = decide(e);
-    }
-    if (decision == ACCEPTED) {
-        const std::string text = gui_get_text(prompt_window, GID_PROMPT_FIELD);
-        std::snprintf(load_address_text, sizeof load_address_text, "%.*s", PROMPT_FIELD_CHARS,
-                      text.c_str());
-    }
-    gui_window_close(prompt_window);
-    prompt_window = 0;
-    gui_modal_end();
+    const auto handle = [&decision](const GuiEvent& e) {
+        decision = decide(e);
+        if (decision == ACCEPTED) {
+            const std::string text = gui_get_text(prompt_window, GID_PROMPT_FIELD);
+            std::snprintf(load_address_text, sizeof load_address_text, "%.*s", PROMPT_FIELD_CHARS,
+                          text.c_str());
+        }
+        return decision != UNDECIDED;
+    };
+    gui_dialog_run(true, prompt_window, handle, [] { prompt_window = 0; });
     return decision == ACCEPTED;
 }

@@ -25,6 +25,7 @@
 #include "gui/clipboard.h"
 #include "gui/game_list.h"
 #include "gui/iconify.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
 #include "gui/main_window.h"
@@ -152,8 +153,13 @@ static bool tool_open(int w) {
 static void images() {
     gui_load_images_progress(0, 91, -1, -1);
 }
+// While no main window is open (at start-up) nobody need be at the screen,
+// and the port already answers: a warning then does not wait for the user.
 static void warn_user(const char* text) {
-    gui_warning(text);
+    if (!main_window && rexx_host_name[0])
+        gui_notice(cat_str(124, "Warning"), text, 2);
+    else
+        gui_warning(text);
 }
 static void browse(int step) {
     if (step < 0)

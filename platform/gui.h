@@ -182,6 +182,9 @@ void gui_host_beep();
 // A break (CTRL-C, a kill) closes an open requester, answered with 0, so
 // that the program can leave through its exit path.
 int gui_host_requester(const char* title, const char* body, const char* buttons, int kind);
+// A message box with one button that does not wait: shown, and the program
+// runs on; it closes when the user presses the button. kind as above.
+void gui_host_notice(const char* title, const char* body, const char* button, int kind);
 // The file requester, starting in `drawer` with `file` and showing the names
 // that the AmigaDOS `pattern` matches (file_pattern.h); `save` for a save
 // requester. Returns 0 when confirmed (the drawer and the file name, which may
@@ -189,8 +192,10 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
 // cancels it as it closes a requester), -1 when it cannot be shown.
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
                           const char* file, std::string* chosen_drawer, std::string* chosen_file);
-// The program's break check, polled while a requester is open (nullptr: none).
-// Called outside any signal handler.
+// The program's check, polled every 50 ms or so while a requester or the file
+// requester is open (nullptr: none): true closes it as a break does (the
+// program serves its port meanwhile and closes a requester whose asker has
+// gone). Called outside any signal handler.
 void gui_host_set_break_poll(bool (*pending)());
 // Screen size available to windows.
 void gui_host_screen_size(int* width, int* height);

@@ -2,11 +2,13 @@
 
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <poll.h>
 #include <sys/socket.h>
@@ -26,6 +28,10 @@ struct Client {
     bool discarding = false; // inside an over-long line: drop up to its line feed
     bool full = false;       // out reached REXX_REPLY_MAX ...
     Clock::time_point full_since; // ... at this time
+    Clock::time_point heard;      // the last bytes read from it or its last reply
+    bool own = false;             // a script of this program (a connection from this process)
+    bool busy = false;            // its request is being answered
+    bool gone = false;            // closed: forgotten when the outermost pass ends
 };
 
 // Unanswered request bytes kept per client: room for an over-long line to be
@@ -34,8 +40,11 @@ constexpr std::size_t IN_MAX = 8 * REXX_LINE_MAX;
 
 int listen_fd = -1;
 std::string socket_file;
-std::vector<Client> clients;
-bool serving = false;
+// Held by pointer: a pass that runs while a handler waits (a requester) may
+// accept clients while the outer pass still holds one.
+std::vector<std::unique_ptr<Client>> clients;
+int passes = 0;           // serving passes running, nested ones included
+Client* asking = nullptr; // the client whose request the outermost handler answers
 
 // Makes `dir` when missing; true when it is a folder of this user that only
 // this user can enter.
@@ -50,12 +59,13 @@ bool own_folder(const std::string& dir) {
     return ok;
 }
 
-// The connecting process runs as this user.
-bool same_user(int fd, unsigned* uid) {
+// The connecting process runs as this user; `own` when it is this process.
+bool same_user(int fd, unsigned* uid, bool* own) {
     ucred cred = {};
     socklen_t length = sizeof cred;
     if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0) return false;
     *uid = cred.uid;
+    *own = cred.pid == getpid();
     return cred.uid == geteuid();
 }
 
@@ -133,11 +143,24 @@ bool flush(Client& c) {
     return true;
 }
 
+// Closes the client's connection; it is forgotten when the outermost pass ends.
+void forget(Client& c) {
+    if (c.fd >= 0) close(c.fd);
+    c.fd = -1;
+    c.gone = true;
+    c.in.clear();
+    c.out.clear();
+}
+
+void notice(const char* line) {
+    if (rexx_port_notice) rexx_port_notice(line);
+}
+
 // Answers the complete requests in the client's buffer while its unsent
 // replies leave room.
 void answer(Client& c, RexxPortHandler handler) {
     for (;;) {
-        if (c.out.size() >= REXX_REPLY_MAX) return;
+        if (c.gone || c.out.size() >= REXX_REPLY_MAX) return;
         const std::size_t lf = c.in.find('\n');
         if (c.discarding) {
             if (lf == std::string::npos) {
@@ -165,9 +188,138 @@ void answer(Client& c, RexxPortHandler handler) {
             queue_reply(c, 10, "Malformed command line\n");
         } else {
             std::string result;
-            const int rc = handler ? handler(line.c_str(), &result) : 20;
+            int rc = 20;
+            if (handler) {
+                // A handler may leave by an exception (a test's exit).
+                struct Asking {
+                    Client& c;
+                    Client* const outer = asking;
+                    explicit Asking(Client& client) : c(client) {
+                        c.busy = true;
+                        asking = &c;
+                    }
+                    ~Asking() {
+                        c.busy = false;
+                        asking = outer;
+                    }
+                } guard(c);
+                rc = handler(line.c_str(), &result);
+            }
             queue_reply(c, rc, result);
+            c.heard = Clock::now();
         }
+    }
+}
+
+std::size_t open_clients() {
+    std::size_t n = 0;
+    for (const auto& c : clients)
+        if (!c->gone) ++n;
+    return n;
+}
+
+// Makes room in a full table: the client heard from longest ago goes, unless
+// its request is being answered or it is a script of this program.
+bool drop_idle_longest(Clock::time_point now) {
+    Client* idle = nullptr;
+    for (const auto& c : clients)
+        if (!c->gone && !c->busy && !c->own && (!idle || c->heard < idle->heard)) idle = c.get();
+    if (!idle) return false;
+    forget(*idle);
+    char line[120];
+    std::snprintf(line, sizeof line,
+                  "ARexx port: %d connections open; closed the one idle longest (%lld s).\n",
+                  REXX_CLIENTS_MAX,
+                  static_cast<long long>(
+                      std::chrono::duration_cast<std::chrono::seconds>(now - idle->heard).count()));
+    notice(line);
+    return true;
+}
+
+void accept_waiting(Clock::time_point now) {
+    for (;;) {
+        const int fd = accept4(listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) break;
+        unsigned uid = 0;
+        bool own = false;
+        if (!same_user(fd, &uid, &own)) {
+            close(fd);
+            char line[80];
+            std::snprintf(line, sizeof line, "ARexx port: refused a connection from user %u.\n",
+                          uid);
+            notice(line);
+            continue;
+        }
+        if (open_clients() >= static_cast<std::size_t>(REXX_CLIENTS_MAX) &&
+            !drop_idle_longest(now)) {
+            close(fd);
+            char line[80];
+            std::snprintf(line, sizeof line,
+                          "ARexx port: %d connections busy; refused a new one.\n",
+                          REXX_CLIENTS_MAX);
+            notice(line);
+            continue;
+        }
+        auto c = std::make_unique<Client>();
+        c->fd = fd;
+        c->own = own;
+        c->heard = now;
+        clients.push_back(std::move(c));
+    }
+}
+
+// Reads from and answers every client but those whose request is being
+// answered, and writes out what they are owed.
+void serve_pass(RexxPortHandler handler) {
+    struct Pass {
+        Pass() { ++passes; }
+        ~Pass() {
+            if (--passes == 0)
+                clients.erase(std::remove_if(clients.begin(), clients.end(),
+                                             [](const auto& c) { return c->gone; }),
+                              clients.end());
+        }
+    } pass;
+    const Clock::time_point now = Clock::now();
+    accept_waiting(now);
+    // A handler may accept clients or close the port: walk by index.
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        Client& c = *clients[i];
+        if (c.gone || c.busy) continue;
+        bool gone = false;
+        char buffer[4096];
+        // A client that leaves its replies unread is not read from until they drain.
+        for (int reads = 0;
+             reads < 64 && !c.gone && c.out.size() < REXX_REPLY_MAX && c.in.size() < IN_MAX;
+             ++reads) {
+            const ssize_t n = recv(c.fd, buffer, sizeof buffer, 0);
+            if (n > 0) {
+                c.in.append(buffer, static_cast<std::size_t>(n));
+                c.heard = now;
+                // Keep at most one over-long line's worth while reading.
+                if (c.in.size() > 4 * REXX_LINE_MAX && c.in.find('\n') == std::string::npos)
+                    answer(c, handler);
+                continue;
+            }
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) gone = true;
+            break;
+        }
+        answer(c, handler);
+        if (listen_fd < 0) break; // closed by a handler
+        if (c.gone) continue;
+        if (!gone && flush(c)) {
+            if (c.out.size() < REXX_REPLY_MAX) {
+                c.full = false;
+            } else if (!c.full) {
+                c.full = true;
+                c.full_since = now;
+            } else if (now - c.full_since > std::chrono::milliseconds(REXX_STALL_MS)) {
+                gone = true;
+            }
+        } else {
+            gone = true;
+        }
+        if (gone) forget(c);
     }
 }
 
@@ -231,9 +383,9 @@ int rexx_port_open(const char* name, bool exact, std::string* chosen) {
 }
 
 void rexx_port_close() {
-    for (Client& c : clients)
-        close(c.fd);
-    clients.clear();
+    for (const auto& c : clients)
+        forget(*c);
+    if (passes == 0) clients.clear(); // else when the outermost pass ends
     if (listen_fd >= 0) {
         close(listen_fd);
         listen_fd = -1;
@@ -247,79 +399,19 @@ bool rexx_port_is_open() {
 }
 
 void rexx_port_serve(RexxPortHandler handler) {
-    if (listen_fd < 0 || serving) return;
-    // A handler may leave by an exception (a test's exit): the flag is reset all the same.
-    struct Serving {
-        Serving() { serving = true; }
-        ~Serving() { serving = false; }
-    } guard;
-    for (;;) {
-        const int fd = accept4(listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) break;
-        unsigned uid = 0;
-        if (!same_user(fd, &uid)) {
-            close(fd);
-            if (rexx_port_notice) {
-                char line[80];
-                std::snprintf(line, sizeof line,
-                              "ARexx port: refused a connection from user %u.\n", uid);
-                rexx_port_notice(line);
-            }
-            continue;
-        }
-        if (static_cast<int>(clients.size()) >= REXX_CLIENTS_MAX) {
-            close(fd);
-            continue;
-        }
-        Client c;
-        c.fd = fd;
-        clients.push_back(std::move(c));
-    }
-    const Clock::time_point now = Clock::now();
-    // A handler may end the program or close the port: walk by index.
-    for (std::size_t i = 0; i < clients.size();) {
-        bool gone = false;
-        char buffer[4096];
-        // A client that leaves its replies unread is not read from until they drain.
-        for (int reads = 0; reads < 64 && clients[i].out.size() < REXX_REPLY_MAX &&
-                            clients[i].in.size() < IN_MAX;
-             ++reads) {
-            const ssize_t n = recv(clients[i].fd, buffer, sizeof buffer, 0);
-            if (n > 0) {
-                clients[i].in.append(buffer, static_cast<std::size_t>(n));
-                // Keep at most one over-long line's worth while reading.
-                if (clients[i].in.size() > 4 * REXX_LINE_MAX &&
-                    clients[i].in.find('\n') == std::string::npos) {
-                    answer(clients[i], handler);
-                }
-                continue;
-            }
-            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) gone = true;
-            break;
-        }
-        if (i < clients.size()) answer(clients[i], handler);
-        if (listen_fd < 0) break; // closed by a handler
-        if (i >= clients.size()) break;
-        Client& c = clients[i];
-        if (!gone && flush(c)) {
-            if (c.out.size() < REXX_REPLY_MAX) {
-                c.full = false;
-            } else if (!c.full) {
-                c.full = true;
-                c.full_since = now;
-            } else if (now - c.full_since > std::chrono::milliseconds(REXX_STALL_MS)) {
-                gone = true;
-            }
-        } else {
-            gone = true;
-        }
-        if (gone) {
-            close(c.fd);
-            clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
-            continue;
-        }
-        ++i;
-    }
+    if (listen_fd < 0 || passes > 0) return;
+    serve_pass(handler);
+}
+
+void rexx_port_serve_waiting(RexxPortHandler handler) {
+    if (listen_fd >= 0) serve_pass(handler);
+}
+
+bool rexx_port_asker_gone() {
+    if (!asking) return false;
+    if (asking->gone) return true;
+    pollfd p = {asking->fd, 0, 0};
+    return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 int rexx_port_send(const char* name, const std::string& line, std::string* result, int* fd_io,

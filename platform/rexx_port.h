@@ -23,7 +23,10 @@
 #include <string>
 
 constexpr std::size_t REXX_LINE_MAX = 4096; // longest request line, line feed excluded
-constexpr int REXX_CLIENTS_MAX = 16;        // connections served at once
+// Connections served at once. When the table is full a new connection takes
+// the place of the one heard from longest ago (never one whose request is
+// being answered, nor a script of this program), and the notice says so.
+constexpr int REXX_CLIENTS_MAX = 16;
 // Reply bytes kept for a client that does not read them: past this nothing
 // more is read from it until they drain; one that stays full this long is
 // dropped.
@@ -51,8 +54,8 @@ int rexx_port_open(const char* name, bool exact, std::string* chosen);
 void rexx_port_close();
 bool rexx_port_is_open();
 
-// Called with a line for the message channel (a connection refused);
-// nullptr says nothing.
+// Called with a line for the message channel (a connection refused or
+// dropped); nullptr says nothing.
 extern void (*rexx_port_notice)(const char* line);
 
 // Accepts waiting connections, reads what arrived and answers every complete
@@ -61,6 +64,12 @@ extern void (*rexx_port_notice)(const char* line);
 // byte) are answered with 10 and dropped; a connection that goes away is
 // forgotten.
 void rexx_port_serve(RexxPortHandler handler);
+// The same, also from inside a handler that waits on the user (a requester):
+// every client is served except those whose request is being answered.
+void rexx_port_serve_waiting(RexxPortHandler handler);
+// Inside a handler: true once the client whose request it answers has closed
+// its connection (nobody is left to take the answer).
+bool rexx_port_asker_gone();
 
 // Host path of the socket of port `name`, "" when the name cannot be one.
 std::string rexx_port_socket_path(const char* name);

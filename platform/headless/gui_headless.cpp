@@ -58,6 +58,7 @@ int next_window = 1;
 int next_image = 1;
 std::deque<int> answers;
 std::vector<std::string> requesters;
+std::vector<std::string> notices;
 std::deque<GuiFileAnswer> file_answers;
 std::vector<std::string> file_requests;
 Window last_closed;
@@ -317,6 +318,9 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     int a = answers.front();
     answers.pop_front();
     return a;
+}
+void gui_host_notice(const char* title, const char* body, const char* button, int) {
+    notices.push_back(std::string(title) + "|" + body + "|" + button);
 }
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
                           const char* file, std::string* chosen_drawer, std::string* chosen_file) {
@@ -625,6 +629,7 @@ void gui_headless_reset() {
     images.clear();
     answers.clear();
     requesters.clear();
+    notices.clear();
     file_answers.clear();
     file_requests.clear();
     last_closed = Window{};
@@ -710,6 +715,9 @@ void gui_headless_range(int win, int gid, int* min, int* max, int* visible) {
     if (min) *min = g ? g->min : 0;
     if (max) *max = g ? g->max : 0;
     if (visible) *visible = g ? g->visible : 0;
+}
+const std::vector<std::string>& gui_headless_notices() {
+    return notices;
 }
 int gui_headless_beeps() {
     return beeps;

@@ -29,6 +29,8 @@ void gui_headless_answer_requesters(const std::vector<int>& answers);
 int gui_headless_answers_left();
 // Every requester shown so far as "title|body|buttons".
 const std::vector<std::string>& gui_headless_requesters();
+// Every box that did not wait (gui_host_notice), as "title|body|button".
+const std::vector<std::string>& gui_headless_notices();
 int gui_headless_beeps();
 
 // The next gui_window_open fails (returns 0), as when the host refuses it.

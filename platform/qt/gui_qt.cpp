@@ -31,6 +31,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -55,6 +56,7 @@ namespace {
 
 QApplication* app = nullptr;
 bool (*break_poll)() = nullptr;
+std::vector<QPointer<QMessageBox>> notices; // the boxes that do not wait, while shown
 int app_argc = 1;
 char app_name[] = "brindlemox";
 char* app_argv[] = {app_name, nullptr};
@@ -770,6 +772,9 @@ void gui_host_shutdown() {
         delete w;
     }
     windows.clear();
+    for (const QPointer<QMessageBox>& box : notices)
+        delete box.data();
+    notices.clear();
     images.clear();
     clock_set_source(nullptr);
     delete app;
@@ -799,14 +804,30 @@ void gui_host_beep() {
     if (app) QApplication::beep();
 }
 
-int gui_host_requester(const char* title, const char* body, const char* buttons, int kind) {
-    if (!app) return 0;
-    QMessageBox box;
+static void dress_box(QMessageBox& box, const char* title, const char* body, int kind) {
     box.setWindowTitle(QString::fromUtf8(title));
     box.setText(QString::fromUtf8(body));
     box.setIcon(kind == 3   ? QMessageBox::Critical
                 : kind == 2 ? QMessageBox::Warning
                             : QMessageBox::Information);
+}
+
+void gui_host_notice(const char* title, const char* body, const char* button, int kind) {
+    if (!app) return;
+    auto* box = new QMessageBox();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    dress_box(*box, title, body, kind);
+    box->addButton(QString::fromUtf8(button), QMessageBox::AcceptRole);
+    std::erase_if(notices, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
+    notices.emplace_back(box);
+    box->show();
+}
+
+int gui_host_requester(const char* title, const char* body, const char* buttons, int kind) {
+    if (!app) return 0;
+    QMessageBox box;
+    dress_box(box, title, body, kind);
     QStringList names = QString::fromUtf8(buttons).split('|');
     std::vector<QAbstractButton*> made;
     for (const QString& s : names)

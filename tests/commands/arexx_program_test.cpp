@@ -1,10 +1,12 @@
 // The running program driven from outside: through its port by a client, and
 // by a STARTUP script through the interpreter. The program runs offscreen in
 // a program home and runtime folder of the test's own.
+#include "platform/rexx_port.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -12,6 +14,10 @@
 #include <unistd.h>
 
 namespace {
+
+// The asker of a requester and what it was answered.
+std::atomic<bool> asker_told_to_go{false};
+int asked_rc = 0;
 
 class ArexxProgram : public ProgramTest {};
 
@@ -52,7 +58,7 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
                                               << "'QUIT'\n";
     // A plain name: the script is looked for in the program's home.
     ASSERT_TRUE(start({"STARTUP", "drive.rexx"}));
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
 }
 
@@ -76,7 +82,7 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
     std::string result;
     std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the script thread ends
     EXPECT_EQ(send("QUIT", &result), 0);
-    EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+    EXPECT_EQ(wait_exit(), 0) << log();
     const std::string answers = test_read_file(out);
     EXPECT_EQ(answers.find("5 These ROM images are missing from the drawer"), 0u) << answers;
     EXPECT_NE(answers.find("elektor"), std::string::npos) << answers;
@@ -105,11 +111,102 @@ TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {
         else
             EXPECT_EQ(send("QUIT", &result), 0);
         const auto asked = std::chrono::steady_clock::now();
-        EXPECT_EQ(wait_exit(), 0) << test_read_file(home.path() / "program.log");
+        EXPECT_EQ(wait_exit(), 0) << log();
         EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5)) << by_signal;
         close(fd);
         fd = -1;
     }
+}
+
+// The commands that open a window with a loop of its own, or wait iconified,
+// answer at once when a client sends them; a requester a client asks for
+// answers the others "A requester is open." and closes when its asker leaves.
+TEST_F(ArexxProgram, WindowsACommandOpensDoNotHoldThePort) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    for (const char* line :
+         {"VIEWHIGHSCORES", "MENU PROJECT.AUDIT", "MENU VIEW.HIGHSCORES", "MENU HELP.REACTION",
+          "MENU HELP.ABOUT", "MENU PROJECT.ICONIFY", "GETVERSION", "ACTIVATE", "GETVERSION"}) {
+        EXPECT_EQ(send_within(line, &result, &fd), 0) << line << ": " << result;
+        if (fd < 0) {
+            ASSERT_TRUE(port_up()) << line; // the connection was given up: a new one
+        }
+    }
+    int asker = -1, other = -1;
+    std::string asked;
+    asker_told_to_go = false;
+    std::thread asking([&] {
+        asked_rc = rexx_port_send("E2E", "REQUESTRESPONSE PROMPT \"Anyone there?\"", &asked, &asker,
+                                  [] { return asker_told_to_go.load(); });
+    });
+    // Until the requester is up the other client is answered as usual.
+    int rc = 0;
+    for (int i = 0; i < 200 && rc == 0; ++i) {
+        rc = send_within("GETVERSION", &result, &other);
+        if (rc == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(rc, 5);
+    EXPECT_EQ(result, "A requester is open.\n");
+    asker_told_to_go = true; // the asker gives up waiting and closes its connection
+    asking.join();
+    EXPECT_EQ(asked_rc, -1);
+    rc = 5;
+    for (int i = 0; i < 100 && rc == 5; ++i) {
+        rc = send_within("GETVERSION", &result, &other);
+        if (rc == 5) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(rc, 0) << result; // the requester closed
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+    close(other);
+}
+
+// A session that ended on a machine whose ROMs are missing: the next start
+// warns without waiting for anyone, and the port answers at once.
+TEST_F(ArexxProgram, AStartOnAMachineWithoutItsRomsAnswersAtOnce) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    // The missing ROM, in the reply.
+    EXPECT_EQ(send_within("SETMACHINE ELEKTOR", &result, &fd, 5), 5);
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    ASSERT_EQ(wait_exit(), 0);
+    close(fd);
+    fd = -1;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    // The port is made before the machine: the first answer waits only for the
+    // start-up to end, never for a warning to be acknowledged.
+    EXPECT_TRUE(port_up()) << log();
+    EXPECT_EQ(send_within("GETMACHINE", &result, &fd), 0);
+    EXPECT_EQ(result, "ELEKTOR");
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// Sixteen idle connections do not shut the port: the seventeenth is answered,
+// and the console says which one made room.
+TEST_F(ArexxProgram, ASeventeenthClientIsAnsweredBesideSixteenIdleOnes) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    close(fd);
+    fd = -1;
+    std::vector<int> idle;
+    std::string result;
+    for (int i = 0; i < REXX_CLIENTS_MAX; ++i) {
+        int c = -1;
+        ASSERT_EQ(send_within("GETVERSION", &result, &c), 0) << i;
+        idle.push_back(c);
+    }
+    EXPECT_EQ(send_within("GETVERSION", &result, &fd), 0);
+    EXPECT_EQ(result, "36.4");
+    EXPECT_EQ(send_within("QUIT", &result, &fd), 0);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_NE(log()
+                  .find("ARexx port: 16 connections open; closed the one idle longest"),
+              std::string::npos);
+    for (int c : idle)
+        close(c);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/message.h"
 #include "core/rexx_host.h"
 #include "core/settings_vars.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
 namespace {
@@ -120,7 +122,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"PEEK -1", 10, "PEEK: address must be 0..32767\n"},
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
-        {"MENU NO.SUCH.ITEM", 10, "Unknown menu item"},
+        {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
         {"GETHOSTNAME", 20, "GETHOSTNAME: function is not available yet\n"},
         {"frobnicate", 10, "Unknown command\n"},
     };
@@ -158,7 +160,76 @@ TEST_F(Arexx, HandlersChangeWhatTheySay) {
     EXPECT_EQ(run("GETMACHINE"), 0);
     EXPECT_EQ(result, "PIPBUG");
     EXPECT_EQ(run("OPEN /no/such/file.bin"), 10);
-    EXPECT_EQ(result, "OPEN: there was a problem opening the file\n");
+    EXPECT_EQ(result, "OPEN: there was a problem opening the file (not found)\n");
+}
+
+// What a script is told when a line is refused: debugger lines the debugger
+// refuses answer 10 with the refusal (also under QUIET), those it runs 0;
+// unknown menu items 10, ghosted ones 5 with the reason; OPEN and SAVEAS give
+// the reason of a failure.
+TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
+    TempHome home("arexx_refusals");
+    const std::string empty = (home.path() / "empty.bin").string();
+    std::ofstream(empty).close();
+    struct Case {
+        const char* line;
+        int rc;
+        const char* said; // the result holds this
+        bool mid_frame = false;
+        u32 on = ARCADIA;
+    } const cases[] = {
+        {"DEBUGGER FROB", 10, "Unknown command \"FROB\" (\"H\" for help).\n"},
+        {"DEBUGGER QUIET FROB", 10, "Unknown command \"FROB\""},
+        {"DEBUGGER LOADSYM /no/such/file.sym", 10, "Failed!\n"},
+        {"DEBUGGER QUIET LOADSYM /no/such/file.sym", 10, "Failed!\n"},
+        {"DEBUGGER SAVESYM /no/such/drawer/x.sym", 10, "Failed!\n"},
+        {"DEBUGGER BP", 10, "Add code breakpoints to address range\nUsage: BP"},
+        {"DEBUGGER BP ?", 0, "Add code breakpoints to address range\nUsage: BP"},
+        {"DEBUGGER BP 1 2 R0 == 999", 10, "Add code breakpoints"},
+        {"DEBUGGER BP 8000", 10, "Valid range is $0..$7FFF!"},
+        {"DEBUGGER BP 100:1FF", 0, "Mask is out of range!"}, // BP takes no mask: ignored
+        {"DEBUGGER IP 10:1FF", 10, "Mask is out of range!"},
+        {"DEBUGGER VB 7", 10, "VB|VERBOSE 0:"},
+        {"DEBUGGER VB ?", 0, "VB|VERBOSE 0:"},
+        {"DEBUGGER WW", 0, "WW NONE:"},
+        {"DEBUGGER WW MANY", 10, "WW NONE:"},
+        {"DEBUGGER BASE", 0, "Current default input base is"},
+        {"DEBUGGER QUIET BASE 16", 0, ""},
+        {"DEBUGGER N 9", 10, "N 0:"},
+        {"DEBUGGER VIEW XVI", 10, "Command is unavailable."},
+        {"DEBUGGER VIEW", 10, "Usage: V|VIEW"},
+        {"DEBUGGER SAY hello", 10, "Command is unavailable."},
+        {"DEBUGGER DEFSYM 9LIVES 100", 10, "Error: illegal symbol name \"9LIVES\""},
+        {"DEBUGGER QUIET DEFSYM LIVES 9000", 10, "Label LIVES is out of range!"},
+        {"DEBUGGER WP 100 NOSUCHLABEL == 1", 10, "Conditional token is out of range!"},
+        {"DEBUGGER BC 200", 0, "Breakpoint not found at"},
+        {"DEBUGGER S", 10, "Wrong guest machine!", false, PONG},
+        {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
+        {"MENU HELP.UPDATE", 5, "function is not available yet"},
+        {"MENU SETTINGS.VDU.VT100", 5, "function is not available yet"},
+        {"MENU PROJECT.REVERT", 5, "command is unavailable now"},
+        {"MENU PROJECT.RECENT8", 5, "command is unavailable now"},
+        {"MENU PROJECT.RESETTOGAME", 5,
+         "You can only do this between frames!", true},
+        {"MENU PROJECT.JUMPTOBIOS", 5, "wrong guest machine"},
+        {"MENU SETTINGS.SPEED.TURBO", 0, ""},
+        {"OPEN /no/such/file.bin", 10, "OPEN: there was a problem opening the file (not found)\n"},
+        {"OPEN /tmp", 10, "OPEN: there was a problem opening the file (a directory)\n"},
+        {"SAVEAS /no/such/drawer/x.cos", 10,
+         "SAVEAS: can't save the state (can't create a file beside /no/such/drawer/x.cos:"},
+    };
+    EXPECT_EQ(run(("OPEN " + empty).c_str()), 10);
+    EXPECT_EQ(result, "OPEN: there was a problem opening the file (empty)\n");
+    for (const Case& c : cases) {
+        if (machine != c.on)
+            machine_switch(static_cast<int>(c.on), machine_table[c.on].default_memmap, true, true,
+                           false);
+        emu_paused_mid_frame = c.mid_frame;
+        EXPECT_EQ(run(c.line), c.rc) << c.line << ": " << result;
+        EXPECT_NE(result.find(c.said), std::string::npos) << c.line << ": " << result;
+        emu_paused_mid_frame = false;
+    }
+    EXPECT_EQ(rexx_quiet, 0);
 }
 
 TEST_F(Arexx, DebuggerRepliesWithItsOwnTextUnlessQuiet) {

@@ -1,25 +1,34 @@
+#include "commands/arexx.h"
 #include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "core/emu.h"
 #include "core/hiscore.h"
 #include "core/loader.h"
+#include "core/mainloop.h"
 #include "core/message_date.h"
 #include "core/settings_vars.h"
 #include "core/shutdown.h"
 #include "core/startup.h"
+#include "core/ui_host.h"
 #include "gui/about_windows.h"
+#include "gui/dialogs.h"
 #include "gui/hiscore_window.h"
+#include "gui/main_window.h"
 #include "gui/prompts.h"
 #include "gui/requesters.h"
 #include "platform/headless/gui_headless.h"
+#include "platform/rexx_port.h"
 #include "tests/core/home_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -362,6 +371,85 @@ TEST_F(ModalWindows, MenuItemsOpenTheWindows) {
         gui_menu_pick(id); // the default step closes it
         EXPECT_GT(gui_headless_wait_events_count(), before) << id;
     }
+}
+
+// Asked for by a command of the port nobody waits at the screen: the windows
+// open without a loop of their own (the command answers at once), the event
+// pass hands them their events, and iconifying waits for the frame boundary.
+TEST_F(ModalWindows, UnderAPortCommandTheyOpenWithoutALoop) {
+    machine = ARCADIA;
+    memmap = 6;
+    hiscores[3].score = 500;
+    hiscores[60].score = 77; // a ball-and-paddle record
+    std::string result;
+    const auto from_port = [&result](const char* line) {
+        return ui_unattended_run(arexx_execute, line, &result);
+    };
+    const int waits = gui_headless_wait_events_count();
+    EXPECT_EQ(from_port("VIEWHIGHSCORES"), 0);
+    EXPECT_EQ(from_port("MENU HELP.ABOUT"), 0);
+    EXPECT_EQ(gui_headless_wait_events_count(), waits);
+    EXPECT_EQ(gui_modal_active, 0);
+    ASSERT_NE(hiscore_window, 0);
+    ASSERT_NE(about_window, 0);
+    const int about = about_window;
+    EXPECT_EQ(from_port("MENU HELP.REACTION"), 0); // one About window at a time
+    EXPECT_EQ(about_window, about);
+    gui_dialogs_input();
+    EXPECT_TRUE(gui_window_is_open(about));
+    gui_headless_post(about, close_event());
+    gui_dialogs_input();
+    EXPECT_EQ(about_window, 0);
+    EXPECT_FALSE(gui_window_is_open(about));
+    // Left open over a machine switch, the page closes rather than clear
+    // another machine's records.
+    const int scores = hiscore_window;
+    machine = PONG;
+    gui_headless_post(scores, gadget(GID_HISCORE_CLEAR));
+    gui_dialogs_input();
+    EXPECT_EQ(hiscore_window, 0);
+    EXPECT_FALSE(gui_window_is_open(scores));
+    EXPECT_EQ(hiscores[3].score, 500u);
+    EXPECT_EQ(hiscores[60].score, 77u);
+    machine = ARCADIA;
+
+    gui_open_main_window(0);
+    pending_actions = 0;
+    EXPECT_EQ(from_port("MENU PROJECT.ICONIFY"), 0);
+    EXPECT_TRUE(pending_actions & PA_ICONIFY);
+    EXPECT_FALSE(gui_window_minimised(main_window));
+    EXPECT_EQ(gui_headless_wait_events_count(), waits);
+    pending_actions = 0;
+}
+
+// A modal window the user opened: meanwhile every command of the port is
+// answered that a requester is open.
+std::atomic<bool> client_answered{false};
+TEST_F(ModalWindows, WhileOneIsOpenThePortAnswersThatARequesterIs) {
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    std::string name;
+    ASSERT_EQ(rexx_port_open("MODAL", true, &name), REXX_PORT_OK);
+    client_answered = false;
+    int rc = -2;
+    std::string result;
+    std::thread client([&] {
+        rc = rexx_port_send("MODAL", "GETVERSION", &result, nullptr, nullptr);
+        client_answered = true;
+    });
+    // The user closes the window once the client has its answer.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    steps.assign(100000, [end](int w) {
+        if (client_answered || std::chrono::steady_clock::now() > end)
+            gui_headless_post(w, close_event());
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    gui_open_about_window();
+    client.join();
+    rexx_port_close();
+    EXPECT_EQ(about_window, 0);
+    EXPECT_EQ(rc, 5);
+    EXPECT_EQ(result, "A requester is open.\n");
 }
 
 // ---- Who sets a score ------------------------------------------------------------------

@@ -415,4 +415,139 @@ TEST_F(RexxPort, ACommandWithoutAPortFailsAndSaysSo) {
     EXPECT_EQ(output_until("", 50).find("did not answer"), std::string::npos);
 }
 
+// A child process (a client of another program) that holds `count` idle
+// connections to the port until the pipe it is given closes.
+pid_t hold_connections(const std::string& path, int count, int* ready_fd, int* release_fd) {
+    int ready[2], release[2];
+    if (pipe(ready) != 0 || pipe(release) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        close(release[1]);
+        sockaddr_un addr = {};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+        for (int i = 0; i < count; ++i) {
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) _exit(2);
+        }
+        if (write(ready[1], "r", 1) != 1) _exit(2);
+        char c;
+        while (read(release[0], &c, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    *ready_fd = ready[0];
+    *release_fd = release[1];
+    return child;
+}
+
+std::string noticed_lines;
+void note(const char* line) {
+    noticed_lines += line;
+}
+
+// Sixteen idle connections of another program do not shut the port: the
+// client heard from longest ago makes room. This program's own connections
+// (its scripts) are never dropped: with sixteen of them a newcomer is refused.
+TEST_F(RexxPort, AFullTableDropsTheClientIdleLongestButNeverAScript) {
+    noticed_lines.clear();
+    rexx_port_notice = note;
+    ASSERT_EQ(rexx_port_open("CROWDED", true, &name), REXX_PORT_OK);
+    int ready = -1, release = -1;
+    const pid_t child =
+        hold_connections(rexx_port_socket_path("CROWDED"), REXX_CLIENTS_MAX, &ready, &release);
+    ASSERT_GT(child, 0);
+    char c;
+    ASSERT_EQ(read(ready, &c, 1), 1);
+    rexx_port_serve(echo_handler); // all sixteen taken in
+    std::string result;
+    EXPECT_EQ(request("ECHO seventeenth", &result), 0);
+    EXPECT_EQ(result, "seventeenth");
+    EXPECT_NE(noticed_lines.find("ARexx port: 16 connections open; closed the one idle longest ("),
+              std::string::npos)
+        << noticed_lines;
+    close(release);
+    close(ready);
+    waitpid(child, nullptr, 0);
+    for (int i = 0; i < 3; ++i)
+        rexx_port_serve(echo_handler); // the child's connections are gone
+
+    // Sixteen connections of this process: a seventeenth from outside is refused.
+    noticed_lines.clear();
+    std::vector<int> own;
+    for (int i = 0; i < REXX_CLIENTS_MAX; ++i)
+        own.push_back(raw_connect());
+    rexx_port_serve(echo_handler);
+    const pid_t outsider = hold_connections(rexx_port_socket_path("CROWDED"), 1, &ready, &release);
+    ASSERT_GT(outsider, 0);
+    ASSERT_EQ(read(ready, &c, 1), 1);
+    rexx_port_serve(echo_handler);
+    EXPECT_EQ(noticed_lines, "ARexx port: 16 connections busy; refused a new one.\n");
+    close(release);
+    close(ready);
+    waitpid(outsider, nullptr, 0);
+    ASSERT_EQ(write(own[0], "ECHO kept\n", 10), 10);
+    std::string reply;
+    char buffer[64];
+    for (int i = 0; i < 2000 && reply.size() < 8; ++i) {
+        rexx_port_serve(echo_handler);
+        const ssize_t n = recv(own[0], buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) reply.append(buffer, static_cast<std::size_t>(n));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(reply, "0 4\nkept");
+    for (int fd : own)
+        close(fd);
+}
+
+// A handler that waits on the user, as a requester does: meanwhile the other
+// clients are answered by the waiting handler, and it ends when its asker goes.
+bool asker_left = false;
+int busy_handler(const char*, std::string* result) {
+    *result = "busy\n";
+    return 5;
+}
+int asking_handler(const char* line, std::string* result) {
+    if (std::string(line) != "ASK") return echo_handler(line, result);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end) {
+        rexx_port_serve(echo_handler); // a nested event pass: does nothing
+        rexx_port_serve_waiting(busy_handler);
+        if (rexx_port_asker_gone()) {
+            asker_left = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 0;
+}
+
+TEST_F(RexxPort, AWaitingHandlerAnswersTheOthersAndNoticesItsAskerLeave) {
+    asker_left = false;
+    ASSERT_EQ(rexx_port_open("ASKING", true, &name), REXX_PORT_OK);
+    const int asker = raw_connect();
+    ASSERT_EQ(write(asker, "ASK\n", 4), 4);
+    int rc = -2;
+    std::string result;
+    std::thread other([&] {
+        rc = rexx_port_send(name.c_str(), "ECHO later", &result, nullptr, nullptr);
+        close(asker); // the asker goes once the other client has its answer
+    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!asker_left && std::chrono::steady_clock::now() < end) {
+        rexx_port_serve(asking_handler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    other.join();
+    EXPECT_TRUE(asker_left);
+    EXPECT_EQ(rc, 5);
+    EXPECT_EQ(result, "busy\n");
+    EXPECT_EQ(handled, 0); // nothing reached the full handler meanwhile
+    EXPECT_EQ(request("ECHO after", &result), 0);
+    EXPECT_EQ(result, "after");
+}
+
 } // namespace

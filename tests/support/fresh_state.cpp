@@ -31,6 +31,7 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
+#include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
@@ -119,6 +120,7 @@ void fresh_state() {
     gui_free_images();
     gui_headless_reset();
     gui_tool_windows_reset();
+    gui_dialogs_reset();
     ui_host_defaults();
     gui_install_ui_host();
     fake_clock_remove();

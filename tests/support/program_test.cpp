@@ -52,13 +52,27 @@ bool ProgramTest::start(std::vector<std::string> args) {
     return err == 0;
 }
 
+// A program that never answers does not hold the test: each attempt waits
+// five seconds at most, all of them twenty.
 bool ProgramTest::port_up() {
     std::string result;
-    for (int i = 0; i < 1000; ++i) {
-        if (send("GETVERSION", &result) == 0) return true;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end) {
+        if (send_within("GETVERSION", &result, &fd, 5) == 0) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+namespace {
+std::chrono::steady_clock::time_point reply_due;
+}
+
+int ProgramTest::send_within(const std::string& line, std::string* result, int* over,
+                             int seconds) {
+    reply_due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    return rexx_port_send("E2E", line, result, over,
+                          [] { return std::chrono::steady_clock::now() > reply_due; });
 }
 
 int ProgramTest::wait_exit() {

@@ -28,6 +28,10 @@ class ProgramTest : public ::testing::Test {
     int wait_exit();
     // One request over the kept connection: the return code, -1 without a port.
     int send(const std::string& line, std::string* result);
+    // One request over connection `*over` (kept there as rexx_port_send keeps
+    // it), waiting at most `seconds` for the reply: -1 without one.
+    static int send_within(const std::string& line, std::string* result, int* over,
+                           int seconds = 1);
     // What the program has printed so far.
     std::string log() const;
 
