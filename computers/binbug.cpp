@@ -1,3 +1,4 @@
+#include "computers/computer_views.h"
 #include "computers/binbug.h"
 #include "computers/screen_texts.h"
 
@@ -140,6 +141,7 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = binbug_debug_view,
     .text_letter = debug_ascii_letter,
     .disk_save_command = "SAVECMD ",
     .object_suffix = ".aof",

@@ -1,3 +1,4 @@
+#include "computers/computer_views.h"
 #include "computers/cd2650.h"
 #include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
@@ -136,6 +137,7 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = cd2650_debug_view,
     .bios_view = [] { return true; },
     .text_code = debug_seven_bits,
     .text_letter = [](u8 c) { return (c >= 1 && c <= 26) || (c >= 'A' && c <= 'Z'); },

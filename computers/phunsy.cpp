@@ -1,3 +1,4 @@
+#include "computers/computer_views.h"
 #include "computers/phunsy.h"
 #include "computers/screen_texts.h"
 
@@ -231,6 +232,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &phunsy_debug_hooks,
     .interrupt_entry = [] { return i32{0x001D}; },
     .bios_entry = phunsy_bios_entry,
+    .debug_view = phunsy_debug_view,
     .bios_view = [] { return true; },
     .text_letter = debug_ascii_letter,
     .asm_start = 0x0800,

@@ -1,6 +1,7 @@
 // The PIPBUG's rows: its own parts beside its monitor and bus (games-database
 // rows, controls layout, VDU geometry, text colours, fixed frame areas, the
 // software-played notes) and the entry that names them.
+#include "computers/computer_views.h"
 #include "computers/autorun.h"
 #include "computers/screen_texts.h"
 #include "computers/note_pitches.h"
@@ -180,7 +181,7 @@ ViewShown pipbug_debug_view(const char* word) {
     else if (strcasecmp(word, "BASIC") == 0)
         pipbug_view_basic_vars();
     else
-        return ViewShown::NONE;
+        return pipbug_ram_bios_view(word);
     return ViewShown::SHOWN;
 }
 

@@ -4,6 +4,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -43,4 +44,13 @@ void dbg_bit_picture(u8 byte, char* out) {
     for (int b = 0; b < 8; b++)
         out[b] = byte & (0x80 >> b) ? '#' : '.';
     out[8] = '\0';
+}
+
+void text_appendf(std::string* out, const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    *out += text;
 }

@@ -102,7 +102,7 @@ static void draw_usage() {
                "Show collision table (Arcadia/Interton/Elektor) or playfield grid (Malzak)",
                "Show CHARLINE table (Arcadia) or DMA read table (Interton/Elektor) or both grids",
                "Show DMA write table (Interton/Elektor)");
-    con_printf("Usage: DRAW 0|1|2|3|4\n\n");
+    dbg_usage_text("Usage: DRAW 0|1|2|3|4\n\n");
 }
 
 void dbg_cmd_draw() {
@@ -126,7 +126,7 @@ void dbg_cmd_draw() {
     const int top = traits.pvi_console ? 4 : traits.draw_tables ? 3 : 1;
     const int mode = dbg_arg1[0] - '0';
     if (mode > top) {
-        con_printf("Allowable range is 0..%d!\n\n", top);
+        dbg_refuse("Allowable range is 0..%d!\n\n", top);
         return;
     }
     draw_mode = mode;

@@ -168,11 +168,11 @@ void dbg_cmd_error() {
     const long number = std::strtol(dbg_arg1, &end, 10);
     const bool read = end != dbg_arg1 && *end == '\0';
     if (!read || number < 1 || number > 69) {
-        con_printf("<number> must be %d-%d!\n\n", 1, 69);
+        dbg_refuse("<number> must be %d-%d!\n\n", 1, 69);
         return;
     }
     if (number >= errors->count) {
-        con_printf("<number> must be %d-%d!\n\n", 1, errors->count - 1);
+        dbg_refuse("<number> must be %d-%d!\n\n", 1, errors->count - 1);
         return;
     }
     con_printf("%s.\n\n", errors->texts[number]);
@@ -211,14 +211,14 @@ void dbg_cmd_imagery() {
     std::FILE* file = std::fopen(temp.c_str(), "w");
     if (!file) {
         dir_restore();
-        con_printf("Failed!\n\n");
+        dbg_refuse("Failed!\n\n");
         return;
     }
     dbg_print_db_listing(start, end, file);
     const bool written = std::ferror(file) == 0;
     if (std::fclose(file) != 0 || !written || std::rename(temp.c_str(), name) != 0) {
         std::remove(temp.c_str());
-        con_printf("Failed!\n\n");
+        dbg_refuse("Failed!\n\n");
     }
     dir_restore();
 }
@@ -240,7 +240,7 @@ void dbg_cmd_relative() {
     }
     const u32 page = source & 0x6000;
     if ((target & 0x6000) != page) {
-        con_printf("Addresses must be on the same page!\n\n");
+        dbg_refuse("Addresses must be on the same page!\n\n");
         return;
     }
     // The offset counts from the instruction after the two-byte branch, and

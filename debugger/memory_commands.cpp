@@ -117,7 +117,7 @@ int dbg_edit_register(const char* name, int quiet, int word) {
         if (dbg_nocase_equal(upper, register_names[n][dis_notation_index()])) row = n;
     if (row < REGISTER_ROWS) {
         if (word) {
-            if (!quiet) con_printf("You can only DOKE memory!\n\n");
+            if (!quiet) dbg_refuse("You can only DOKE memory!\n\n");
             return 0;
         }
         edit_target = MEM_REG_BASE + row;
@@ -142,7 +142,7 @@ int dbg_edit_register(const char* name, int quiet, int word) {
 void dbg_edit_memory(int quiet, int word) {
     if (edit_new_value >= -256 && edit_new_value <= -1) edit_new_value += 256;
     if (edit_target == NONE || edit_new_value < 0 || edit_new_value > edit_max) {
-        if (!quiet) con_printf("Value is out of bounds (limit is %d)!\n\n", edit_max);
+        if (!quiet) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", edit_max);
         return;
     }
     const i32 old = edit_current;
@@ -240,7 +240,7 @@ static void edit_command(int word) {
         if (dbg_edit_prompt)
             dbg_edit_prompt(dbg_arg1, 0, word);
         else
-            con_printf("Command is unavailable.\n\n");
+            dbg_refuse("Command is unavailable.\n\n");
         return;
     }
     if (!dbg_edit_register(dbg_arg1, 0, word)) return;

@@ -14,6 +14,7 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "machines/pvi_views.h"
 #include "machines/console_rows.h"
 #include "machines/elektor.h"
 #include "machines/elektor_texts.h"
@@ -133,6 +134,7 @@ constexpr MachineDebug DEBUG{
     .literal_codes = [] { return u32{256}; },
     .debug_view = elektor_debug_view,
     .bios_view = [] { return true; },
+    .describe_register = pvi_consoles_describe,
     .text_letter = [](u8 c) { return c >= 10 && c <= 21; },
     .draw_mode_changed = pvi_follow_draw_mode,
     // The PSG's registers hold their 16-bit values low byte first.

@@ -1,3 +1,4 @@
+#include "machines/pvi_views.h"
 #include "machines/elektor_texts.h"
 
 #include "core/machine.h"
@@ -224,7 +225,8 @@ u8 elektor_guest_char(u8 code) {
 }
 
 ViewShown elektor_debug_view(const char* word) {
-    if (strcasecmp(word, "PSG") != 0 || memmap != MAP_ELEKTOR_EXPANDED) return ViewShown::NONE;
+    if (strcasecmp(word, "PSG") != 0) return pvi_consoles_debug_view(word);
+    if (memmap != MAP_ELEKTOR_EXPANDED) return ViewShown::NONE;
     elektor_view_psg_registers(); // both PSGs of the expanded Elektor
     return ViewShown::SHOWN;
 }

@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/pvi_views.h"
 #include "machines/console_rows.h"
 #include "machines/interton.h"
 #include "machines/pvi_consoles.h"
@@ -75,6 +76,8 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &interton_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .debug_view = pvi_consoles_debug_view,
+    .describe_register = pvi_consoles_describe,
     .draw_mode_changed = pvi_follow_draw_mode,
 };
 

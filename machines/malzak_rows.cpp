@@ -9,6 +9,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
@@ -84,6 +85,8 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .debug_view = malzak_debug_view,
+    .describe_register = malzak_describe,
     .text_code = debug_seven_bits,
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,

@@ -8,6 +8,7 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
@@ -200,6 +201,7 @@ constexpr MachineDebug DEBUG{
     .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
     .literal_codes = zaccaria_literal_codes,
     .debug_view = zaccaria_debug_view,
+    .describe_register = zaccaria_describe,
     .text_code = [](u8 c) { return memmap == MAP_GALAXIA ? debug_seven_bits(c) : c; },
     .text_letter = zaccaria_text_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
