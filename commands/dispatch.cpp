@@ -249,11 +249,11 @@ void act_quit(const CmdRow&, const CmdCall&) {
 }
 
 void act_screen_edit(const CmdRow&, const CmdCall& call) {
-    gui_screen_editing = static_cast<u8>(toggled(gui_screen_editing, call));
+    screen_edit_mode = static_cast<u8>(toggled(screen_edit_mode, call));
     gui_update_menu_item(32);
     display_screen_edit_clamp();
     gui_update_main_title();
-    if (!gui_screen_editing) gui_set_status_text();
+    if (!screen_edit_mode) gui_set_status_text();
 }
 
 void act_high_scores(const CmdRow&, const CmdCall&) {

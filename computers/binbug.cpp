@@ -134,6 +134,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .text_colours = display_terminal_colours,
     .beam_marker = beam_marker_binbug,
+    .describe_position = binbug_describe_position,
 };
 
 constexpr MachineSound SOUND{};
@@ -143,6 +144,7 @@ constexpr MachineDebug DEBUG{
     .bios_entry = [] { return i32{0x0000}; },
     .debug_view = binbug_debug_view,
     .text_letter = debug_ascii_letter,
+    .edit_clamp = binbug_edit_clamp,
     .disk_save_command = "SAVECMD ",
     .object_suffix = ".aof",
     .asm_start = 0x0440,

@@ -127,6 +127,7 @@ constexpr MachineView VIEW{
     .text_colours = display_terminal_colours,
     .frame_takes_paper = true,
     .beam_marker = beam_marker_cd2650,
+    .describe_position = cd2650_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -142,6 +143,7 @@ constexpr MachineDebug DEBUG{
     .text_code = debug_seven_bits,
     .text_letter = [](u8 c) { return (c >= 1 && c <= 26) || (c >= 'A' && c <= 'Z'); },
     .dos_errors = [] { return calls_through_vectors() ? &cd2650_dos_errors : nullptr; },
+    .edit_clamp = cd2650_edit_clamp,
     .disk_save_command = "SAVEIMAG ",
     .object_suffix = ".aof",
     .asm_start = 0x1510,

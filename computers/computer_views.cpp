@@ -4,6 +4,8 @@
 #include "core/dump_lines.h"
 #include "core/emu.h"
 #include "core/message.h"
+#include "core/settings_vars.h"
+#include "display/pointer_text.h"
 
 #include <strings.h>
 
@@ -112,4 +114,48 @@ ViewShown selbst_debug_view(const char* w) {
     if (!is(w, "RAM")) return ViewShown::NONE;
     dbg_hexdump_rows(0x0800, 0x1FFF);
     return ViewShown::SHOWN;
+}
+
+// ---- pointer texts and the screen editor's cursor ------------------------------------------
+
+namespace {
+
+// The address under the pointer becomes the editor's cursor on a click.
+void screen_byte(u32 address, int click, std::string* out) {
+    display_screen_byte_text(address, out);
+    if (click) screen_edit_address = address;
+}
+
+void keep_cursor_in(u32 first, u32 last) {
+    if (screen_edit_address < first || screen_edit_address > last) screen_edit_address = first;
+}
+
+} // namespace
+
+void binbug_describe_position(i32 x, i32 y, int click, std::string* out) {
+    display_position_prefix(x, y, x, out);
+    const u32 address = 0x7800 + static_cast<u32>(y / 16) * 64 + static_cast<u32>(x / 9);
+    if (address <= 0x7BFF) screen_byte(address, click, out);
+}
+
+void cd2650_describe_position(i32 x, i32 y, int click, std::string* out) {
+    display_position_prefix(x, y, x, out);
+    // The video RAM runs down the columns.
+    const u32 address = 0x1000 + static_cast<u32>(x / 8) * 16 + static_cast<u32>(y / 12);
+    if (address <= 0x14FF) screen_byte(address, click, out);
+}
+
+void twin_describe_position(i32 x, i32 y, int, std::string* out) {
+    display_position_prefix(x, y, x, out);
+    display_text_cell_text(x, y, out);
+}
+
+void binbug_edit_clamp() {
+    keep_cursor_in(0x7800, 0x7BFF);
+}
+void cd2650_edit_clamp() {
+    keep_cursor_in(0x1000, 0x14FF);
+}
+void phunsy_edit_clamp() {
+    keep_cursor_in(0x1000, 0x17FF);
 }

@@ -235,6 +235,7 @@ constexpr MachineDebug DEBUG{
     .debug_view = phunsy_debug_view,
     .bios_view = [] { return true; },
     .text_letter = debug_ascii_letter,
+    .edit_clamp = phunsy_edit_clamp,
     .asm_start = 0x0800,
 };
 

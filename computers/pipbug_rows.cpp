@@ -167,6 +167,7 @@ constexpr MachineView VIEW{
     .led_font = led_font_pipbug,
     .led_panel_geometry = led_geometry_pipbug,
     .controls_layout = pipbug_controls_layout,
+    .describe_position = pipbug_describe_position,
 };
 
 constexpr MachineSound SOUND{

@@ -1,4 +1,5 @@
 #include "computers/twin.h"
+#include "computers/computer_views.h"
 #include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
 
@@ -190,6 +191,7 @@ constexpr MachineView VIEW{
     .reset_frame = display_reset_twin,
     .blanking_areas = [] { return true; },
     .erase_deleted = [] { return true; },
+    .describe_position = twin_describe_position,
 };
 
 constexpr MachineSound SOUND{};

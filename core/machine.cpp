@@ -369,3 +369,9 @@ void emu_run_frame() {
     else
         run_processor_frame();
 }
+
+bool machine_handle_host_key(u32 code, bool ctrl) {
+    if (!screen_edit_mode || emu_paused || ctrl) return false;
+    const auto key = machine_debug().edit_key;
+    return key && key(code);
+}

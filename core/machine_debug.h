@@ -67,6 +67,12 @@ struct MachineDebug {
     // Called when draw_mode changed (DRAW, a machine switch). nullptr: the
     // machine reads draw_mode as it draws.
     void (*draw_mode_changed)() = nullptr;
+    // The screen editor's key: host raw `code`, true when the editor used it.
+    // nullptr: the machine has no editor of its own (keys reach the guest).
+    bool (*edit_key)(u32 code) = nullptr;
+    // Keeps the screen editor's cursor inside screen memory. nullptr: the
+    // machine's screen cannot be edited, and the editor switches itself off.
+    void (*edit_clamp)() = nullptr;
     // The guest's memory holds no text to search: FIND's text forms refuse.
     bool no_text_search = false;
     // Words that DOKE and the edit prompt read and write low byte first, from

@@ -11,7 +11,6 @@ void gui_tip_of_the_day() {}
 void gui_floppy_window_toggle() {}
 
 // The real ones are the screen editor and the speed window.
-u8 gui_screen_editing;
 bool gui_speed_window_open() {
     return false;
 }

@@ -19,6 +19,7 @@
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "machines/arcadia_editor.h"
 #include "machines/arcadia_views.h"
 #include "machines/chip_watch.h"
 #include "machines/uvi2637.h"
@@ -628,6 +629,7 @@ void arcadia_run_frame() {
         beam_frame();
     raster_line = lines_per_frame - 1;
     uvi_frame_end();
+    arcadia_frame_overlays();
     emu_end_of_frame();
 }
 

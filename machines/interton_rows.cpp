@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/pvi_editor.h"
 #include "machines/pvi_views.h"
 #include "machines/console_rows.h"
 #include "machines/interton.h"
@@ -65,6 +66,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .controls_layout = interton_controls_layout,
     .beam_marker = beam_marker_console,
+    .describe_position = pvi_console_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -79,6 +81,8 @@ constexpr MachineDebug DEBUG{
     .debug_view = pvi_consoles_debug_view,
     .describe_register = pvi_consoles_describe,
     .draw_mode_changed = pvi_follow_draw_mode,
+    .edit_key = pvi_edit_key,
+    .edit_clamp = pvi_edit_clamp,
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
@@ -78,6 +79,7 @@ constexpr MachineOps OPS{
 constexpr MachineView VIEW{
     .display_window = display_window_coinop,
     .beam_marker = beam_marker_coinop,
+    .describe_position = malzak_describe_position,
 };
 
 constexpr MachineSound SOUND{};

@@ -8,6 +8,7 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
@@ -179,6 +180,7 @@ constexpr MachineOps OPS{
 constexpr MachineView VIEW{
     .display_window = display_window_coinop,
     .beam_marker = beam_marker_coinop,
+    .describe_position = zaccaria_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -205,6 +207,8 @@ constexpr MachineDebug DEBUG{
     .text_code = [](u8 c) { return memmap == MAP_GALAXIA ? debug_seven_bits(c) : c; },
     .text_letter = zaccaria_text_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
+    .edit_key = coinop_edit_key,
+    .edit_clamp = zaccaria_edit_clamp,
 };
 
 } // namespace
