@@ -34,8 +34,11 @@ void display_position_prefix(i32 x, i32 y, i32 x_shown, std::string* out) {
 
 void display_screen_byte_text(u32 address, std::string* out) {
     const u8 byte = guest_memory[address & (GUEST_MEMORY_SIZE - 1)];
+    const u8 shown = cpu_guest_char(byte);
     char utf8[4];
-    text_appendf(out, ". $%X: $%02X ('%s')", address, byte, cpu_guest_char_text(byte, utf8));
+    // A byte the board shows as no character (the middle dot) reads as a full stop.
+    text_appendf(out, ". $%X: $%02X ('%s')", address, byte,
+                 shown == 183 ? "." : cpu_guest_char_text(byte, utf8));
 }
 
 void display_text_cell_text(i32 x, i32 y, std::string* out) {
