@@ -28,6 +28,7 @@
 #include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
+#include "debugger/memory_commands.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
@@ -206,6 +207,7 @@ void gui_install_ui_host() {
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
     ui_host.status_text = gui_set_status_text_plain;
+    dbg_edit_prompt = gui_edit_value_window;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;
     help_install();
