@@ -1,7 +1,7 @@
 // The program: the interface and the host's game controllers install their
 // services, then everything happens in app_main, which leaves through the
 // exit path.
-#include "core/startup.h"
+#include "app/startup.h"
 #include "gui/ui_pass.h"
 #include "input/joysticks.h"
 #include "platform/sdl/pads_sdl.h"

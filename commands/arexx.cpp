@@ -14,15 +14,15 @@
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/machine.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 #include "core/savestate.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
-#include "core/startup.h"
+#include "app/shutdown.h"
+#include "app/startup.h"
 #include "core/ui_host.h"
 #include "debugger/commands.h"
 #include "gui/clipboard.h"
@@ -291,8 +291,7 @@ void cmd_open_file(ArexxCall& call) {
         return;
     }
     rec_stop_all();
-    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
-    if (!file_load_by_name(file_name_buffer, 0))
+    if (!file_load_request(load_request(name.c_str())))
         failed_with(call, "OPEN: there was a problem opening the file", file_load_refusal());
 }
 void cmd_reload(ArexxCall& call) {

@@ -8,7 +8,7 @@
 //   int rc = arexx_execute("GETVERSION INTEGER", &result); // 0, "36.40"
 #pragma once
 
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "core/types.h"
 
 #include <string>

@@ -18,7 +18,7 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/recording.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"

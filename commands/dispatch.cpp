@@ -13,10 +13,10 @@
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 #include "core/savestate.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
@@ -175,9 +175,7 @@ void act_open_window(const CmdRow& row, const CmdCall&) {
 
 void act_recent(const CmdRow& row, const CmdCall&) {
     if (row.value >= recent_count) return;
-    char path[SETTINGS_PATH_LEN];
-    std::memcpy(path, recent_files[row.value], sizeof path);
-    file_load_by_name(path, 0);
+    file_load_request(load_request(recent_files[row.value]));
 }
 
 // ---- handlers of single rows ------------------------------------------------------------

@@ -3,29 +3,22 @@
 #include "core/emu.h"
 #include "core/gamesdb.h"
 #include "core/hiscore.h"
+#include "core/hooks.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "core/session.h"
 #include "core/message.h"
 #include "core/notify.h"
 #include "cpu/exec.h"
 #include "core/recording.h"
-#include "input/key_events.h"
-#include "input/keys.h"
 #include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
-#include "sound/effects.h"
-#include "sound/sound_output.h"
-#include "sound/voice_update.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
-#include "debugger/debugger.h"
 #include "platform/catalog.h"
 #include "platform/clock.h"
-#include "display/frame.h"
-#include "display/host.h"
 
 #include <cstdio>
 #include <cstring>
@@ -65,7 +58,7 @@ static bool counts_frames() {
 
 // Ctrl + raw key $2A: one frame per second.
 static bool slow_keys_held() {
-    return host_ctrl_down() && host_key_down(RAW_KEY_SLOW);
+    return core_slow_keys_held();
 }
 
 static int speed_step() {
@@ -257,10 +250,6 @@ int emu_speed_percent() {
     return speed_percent[speed_step()];
 }
 
-void snd_choose_tone_reference() {
-    snd_tone_reference = (emu_region & 1) ? 7812.5f : exactspeed ? 7874.0f : 7884.5f;
-}
-
 bool display_refresh_due() {
     if (!limitrefreshes || (!turbo && emu_speed <= SPEED_NORMAL)) return true;
     const u32 now = clock_micros();
@@ -278,19 +267,15 @@ void emu_pause() {
     emu_paused = true;
     if (in_frame && !emu_paused_mid_frame) emu_mark_paused_mid_frame();
     dbg_clear_run_targets();
-    snd_close(0);
     ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
-    display_update_beam_marker(0); // drawn at the beam
-    display_redraw_all();
+    core_hooks_run(CoreHook::paused);
 }
 
 void emu_unpause() {
     if (!emu_paused) return;
     emu_paused = false;
-    snd_open(0);
     ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_POINTER);
-    display_update_beam_marker(1); // removed
-    display_redraw_all();
+    core_hooks_run(CoreHook::unpaused);
 }
 
 // What can be chosen between frames only is ghosted while a frame is under way.
@@ -318,30 +303,11 @@ bool hiscore_scan_allowed() {
            !(trainer_lives || trainer_time || trainer_invincibility);
 }
 
-// Voice requests of this frame: 1 start or retune, 3 the same for one frame
-// only (stops at the next frame end), 2 stop.
-static void serve_voice_requests() {
-    for (int v = 0; v < 16; v++) {
-        switch (snd_voice_request[v]) {
-        case 1:
-        case 3:
-            snd_voice_play(v, snd_voice_volume[v], snd_voice_frequency[v]);
-            snd_voice_request[v] = snd_voice_request[v] == 3 ? 2 : 0;
-            break;
-        case 2:
-            snd_voice_stop(v);
-            snd_voice_request[v] = 0;
-            break;
-        default:
-            break;
-        }
-    }
-}
-
 void emu_end_of_frame() {
     const u32 skip = frame_skip > 0 ? static_cast<u32>(frame_skip) : 1;
-    if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % skip == 0) display_blit();
-    snd_expire_effects();
+    if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % skip == 0)
+        core_hooks_run(CoreHook::frame_picture);
+    core_hooks_run(CoreHook::frame_ending);
     frame_counter++;
 
     if ((tape_state == 2 || tape_state == 3) && frame_counter % 3 == 0)
@@ -365,24 +331,13 @@ void emu_end_of_frame() {
             rec_stop_all();
     }
 
-    serve_voice_requests();
-    snd_feed_output();
-
-    bool beeper_done = false;
-    for (i32& countdown : beeper_countdowns)
-        if (countdown > 0 && --countdown == 0) beeper_done = true;
-    if (beeper_done) snd_update_voices(0);
+    core_hooks_run(CoreHook::frame_ended);
 
     if (dbg_run_to_frame) {
         dbg_clear_run_targets();
         dbg_run_to_frame = 0;
         con_printf(cat_str(200, "Reached next frame (%d).\n\n"), static_cast<int>(frame_counter));
         emu_pause();
-    }
-
-    if (input_deferred_release != -1) {
-        input_host_key_release(static_cast<u32>(input_deferred_release));
-        input_deferred_release = -1;
     }
 
     ui_mark(UI_REFRESH_WINDOWS);

@@ -83,7 +83,6 @@ bool display_refresh_due();
 int emu_speed_percent();
 // The reference of the tone voices: the video standard's, and the exact
 // or the nominal one at 60 Hz.
-void snd_choose_tone_reference();
 
 // The high-score row of the running game, or -1.
 int hiscore_row_of_game();

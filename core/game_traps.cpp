@@ -1,22 +1,20 @@
 #include "core/game_traps.h"
 
+#include "core/hooks.h"
 #include "core/message.h"
 #include "cpu/bus.h"
 #include "core/seams_services.h"
-#include "sound/effects.h"
-#include "sound/sound_output.h"
-#include "sound/voice_update.h"
 
 namespace {
 
 bool update_voices() {
-    snd_update_voices(0);
+    core_hooks_run(CoreHook::sound_changed);
     return false;
 }
 
 // BCTA,lt: the voices change only when the branch is taken.
 bool update_voices_if_negative() {
-    if ((cpu_psl & PSL_CC) == CC_NEGATIVE) snd_update_voices(0);
+    if ((cpu_psl & PSL_CC) == CC_NEGATIVE) core_hooks_run(CoreHook::sound_changed);
     return false;
 }
 

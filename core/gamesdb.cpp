@@ -11,7 +11,7 @@
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "core/ui_host.h"
 #include "core/zipfile.h"
 #include "platform/gui.h"
@@ -505,10 +505,11 @@ void games_open_entry() {
         games_audit_drawer(0);
         games_find_loaded();
     } else if (e.path[0]) {
-        std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", e.path);
-        games_split_path(file_name_buffer);
-        if (file_load_by_name(file_name_buffer, 0))
-            ui_note_recent(file_name_buffer);
+        LoadRequest request = load_request(e.path);
+        games_split_path(request.path.c_str());
+        const std::string path = request.path;
+        if (file_load_request(std::move(request)))
+            ui_note_recent(path.c_str());
         else
             ui_beep();
     } else if (static_cast<u32>(e.entry_memmap) == memmap) {

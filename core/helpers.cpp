@@ -1,7 +1,6 @@
 #include "core/helpers.h"
-#include "input/keys.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "platform/paths.h"
 
 #include <cerrno>
@@ -105,10 +104,6 @@ void format_number_grouped(u32 value, char* text) {
 int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on) {
     if (!lowercase_on && shift && !ctrl && raw_key >= 75 && raw_key <= 80) return raw_key + 16;
     return raw_key;
-}
-
-int host_key_shift_remap(int raw_key) {
-    return key_shift_remap(raw_key, host_shift_down() != 0, host_ctrl_down() != 0, lowercase != 0);
 }
 
 std::string file_host_path(const std::string& name) {

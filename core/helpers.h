@@ -36,10 +36,9 @@ i32 num_oct_value(const char* text);
 // "    1,234,567". Leading zeros and separators before the first digit are blanks.
 void format_number_grouped(u32 value, char* text);
 
-// The key a shifted host key types: unless "lowercase" is on, while Shift is
-// held and Ctrl is not, raw keys 75 to 80 become 91 to 96.
-int host_key_shift_remap(int raw_key);
-// The same rule with the modifier state given.
+// The key a shifted key types: unless "lowercase" is on, while Shift is held
+// and Ctrl is not, raw keys 75 to 80 become 91 to 96 (input/keys.h applies it
+// to the host's modifiers).
 int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on);
 
 // Outcomes of file_read_regular.

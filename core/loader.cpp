@@ -1,11 +1,11 @@
 #include "core/loader.h"
-#include "input/key_events.h"
 
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/helpers.h"
+#include "core/hooks.h"
 #include "core/message.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
@@ -16,13 +16,9 @@
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
-#include "sound/effects.h"
-#include "sound/sound_output.h"
-#include "sound/voice_update.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
-#include "sound/sound_latches.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "core/trainers.h"
 #include "core/ui_host.h"
 #include "core/zipfile.h"
@@ -31,8 +27,6 @@
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
-#include "display/frame.h"
-#include "display/host.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -48,7 +42,6 @@ u16 game_start_address;
 u8 program_loaded;
 u8 tvc_copy[TVC_COPY_BYTES];
 u32 tvc_copy_length;
-int zip_member_kind = -1;
 
 char load_address_text[LOAD_ADDRESS_SIZE] = "$0";
 
@@ -70,22 +63,22 @@ void warn_wrong_guest() {
     ui_warning(cat_str(712, "This file format is not supported for this guest!"));
 }
 
-u16 be16(u32 offset) {
-    return static_cast<u16>(filebuf[offset] << 8 | filebuf[offset + 1]);
+u16 be16(const LoadRequest& r, u32 offset) {
+    return static_cast<u16>(r.data[offset] << 8 | r.data[offset + 1]);
 }
 
 // Step 3 of a game image: identification and the acceptance of an unknown
-// game by the current machine. *row gets the games-database row the file is
-// (-1 none; on a restart the current one). Changes nothing; false (after the
-// warning) when refused.
-bool identify_and_accept(int kind, int restart, i32* row) {
-    *row = known_game_id;
-    if (restart) return true;
-    *row = sensegame ? game_identify_data(filebuf, filebuf_length) : -1;
-    if (*row >= 0) return true;
+// game by the current machine. The request's row gets the games-database row
+// the file is (-1 none; on a restart the current one). Changes nothing; false
+// (after the warning) when refused.
+bool identify_and_accept(LoadRequest& r) {
+    r.game_row = known_game_id;
+    if (r.restart) return true;
+    r.game_row = sensegame ? game_identify_data(r.data, r.length) : -1;
+    if (r.game_row >= 0) return true;
     bool accepted = true;
-    if (kind == KIND_BIN) accepted = machine_traits().takes_bin;
-    if (kind == KIND_AOF) accepted = machine_traits().takes_aof;
+    if (r.kind == KIND_BIN) accepted = machine_traits().takes_bin;
+    if (r.kind == KIND_AOF) accepted = machine_traits().takes_aof;
     if (!accepted) warn_wrong_guest();
     return accepted;
 }
@@ -100,25 +93,24 @@ int finish_game(int result) {
 
 // ---- Game images, object programs, Elektor programs ----------------------------------------
 
-int load_bin(int restart) {
-    if (filebuf_length > BIN_MAX_SIZE) {
+int load_bin(LoadRequest& r) {
+    if (r.length > BIN_MAX_SIZE) {
         ui_warning(cat_str(313, "File is too large or corrupt!"));
         return LOAD_FAILED;
     }
-    i32 row;
-    if (!identify_and_accept(KIND_BIN, restart, &row)) return LOAD_FAILED;
-    const bool known = row >= 0 && row < KNOWN_GAMES;
+    if (!identify_and_accept(r)) return LOAD_FAILED;
+    const bool known = r.game_row >= 0 && r.game_row < KNOWN_GAMES;
     if (known) {
-        const KnownGame& g = known_games_db[row];
+        const KnownGame& g = known_games_db[r.game_row];
         const auto refused = machine_ops(g.machine).image_refused;
-        if (const char* why = refused ? refused(g, filebuf_length) : nullptr) {
+        if (const char* why = refused ? refused(g, r.length) : nullptr) {
             ui_warning(why);
             return LOAD_FAILED;
         }
     }
-    known_game_id = row;
-    tvc_copy_length = filebuf_length;
-    if (!restart) game_apply_settings();
+    known_game_id = r.game_row;
+    tvc_copy_length = r.length;
+    if (!r.restart) game_apply_settings();
     file_loaded = 1;
     if (machine_row().map_image)
         machine_row().map_image(known && known_games_db[known_game_id].machine == machine);
@@ -133,7 +125,7 @@ int load_bin(int restart) {
 void aof_auto_run() {
     if (known_game_id == 520 || known_game_id == 525) {
         const u8 enter = '\r';
-        guest_key_queue_append(&enter, 1);
+        core_type_keys(&enter, 1);
         return;
     }
     if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return;
@@ -143,20 +135,19 @@ void aof_auto_run() {
 
 namespace {
 
-int load_aof(int restart) {
-    if (filebuf_length == 0 || filebuf[0] != ':') {
+int load_aof(LoadRequest& r) {
+    if (r.length == 0 || r.data[0] != ':') {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
     // The records are read and checked before the machine is touched.
-    if (objfile_parse(filebuf_length, OBJ_AOF) == 0) {
+    if (objfile_parse(r.length, OBJ_AOF) == 0) {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
-    i32 row;
-    if (!identify_and_accept(KIND_AOF, restart, &row)) return LOAD_FAILED;
-    known_game_id = row;
-    if (!restart) game_apply_settings();
+    if (!identify_and_accept(r)) return LOAD_FAILED;
+    known_game_id = r.game_row;
+    if (!r.restart) game_apply_settings();
     file_loaded = 1;
     objfile_commit();
     machine_reset();
@@ -164,26 +155,25 @@ int load_aof(int restart) {
     return finish_game(LOAD_GAME);
 }
 
-int load_tvc(int restart) {
-    if (filebuf_length < TVC_HEADER_SIZE || filebuf[0] != 2 ||
-        be16(1) + (filebuf_length - TVC_HEADER_SIZE) > GUEST_MEMORY_SIZE) {
+int load_tvc(LoadRequest& r) {
+    if (r.length < TVC_HEADER_SIZE || r.data[0] != 2 ||
+        be16(r, 1) + (r.length - TVC_HEADER_SIZE) > GUEST_MEMORY_SIZE) {
         warn_corrupt("TVC");
         return LOAD_FAILED;
     }
-    i32 row;
-    identify_and_accept(KIND_TVC, restart, &row); // every machine takes it
-    if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, restart != 0))
+    identify_and_accept(r); // every machine takes it
+    if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, r.restart))
         return LOAD_FAILED;
-    known_game_id = row;
-    game_start_address = be16(3);
+    known_game_id = r.game_row;
+    game_start_address = be16(r, 3);
     program_loaded = 1;
-    std::memcpy(tvc_copy, filebuf, filebuf_length);
-    tvc_copy_length = filebuf_length;
-    if (!restart) game_apply_settings();
+    std::memcpy(tvc_copy, r.data, r.length);
+    tvc_copy_length = r.length;
+    if (!r.restart) game_apply_settings();
     file_loaded = 1;
-    u32 address = be16(1);
-    for (u32 i = TVC_HEADER_SIZE; i < filebuf_length; i++, address++)
-        if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = filebuf[i];
+    u32 address = be16(r, 1);
+    for (u32 i = TVC_HEADER_SIZE; i < r.length; i++, address++)
+        if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = r.data[i];
     machine_reset();
     const u32 from = elektor_biosversion == 1 ? 0x057E : 0x0177;
     std::memmove(guest_memory + 0x1FC0, guest_memory + from, 10);
@@ -194,35 +184,35 @@ int load_tvc(int restart) {
 
 // ---- Save states ------------------------------------------------------------------------
 
-int load_state(int kind, int restart) {
+int load_state(LoadRequest& r) {
+    const int kind = r.kind;
     // Everything the state can be refused for is checked here, before the
     // machine is switched; what follows cannot fail.
     std::string error;
-    if (!state_check(filebuf, filebuf_length, &error)) {
+    if (!state_check(r.data, r.length, &error)) {
         ui_warning(error.empty() ? "Corrupt COS/COR file!" : error.c_str());
         return LOAD_FAILED;
     }
-    const u32 map = filebuf[3];
+    const u32 map = r.data[3];
     const u32 m = static_cast<u32>(memmap_table[map].machine);
-    if (!restart) {
-        known_game_id = -1;
+    if (!r.restart) {
+        r.game_row = -1;
         const bool has_row = machine_table[m].traits.game_rows;
-        if (has_row && filebuf_length >= 38 && be16(36) < KNOWN_GAMES) known_game_id = be16(36);
+        if (has_row && r.length >= 38 && be16(r, 36) < KNOWN_GAMES) r.game_row = be16(r, 36);
+        known_game_id = r.game_row;
     }
-    if (!machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, restart != 0))
+    if (!machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, r.restart))
         return LOAD_FAILED;
-    if (!restart) game_apply_settings();
+    if (!r.restart) game_apply_settings();
     file_loaded = 1;
-    state_commit(filebuf, filebuf_length);
+    state_commit(r.data, r.length);
     if (const auto after = machine_row().after_state_load) after();
-    display_setup_geometry();
-    display_reset_frame();
-    snd_reset_latches();
+    core_hooks_run(CoreHook::state_loaded);
     dbg_clear_coverage();
     machine_notice_all(&MachineOps::any_state_loaded);
     emu_restart_timing();
     if (kind == KIND_COR) {
-        rec_length = filebuf_length;
+        rec_length = r.length;
         rec_state = REC_PLAYBACK;
         ui_mark(UI_REFRESH_WINDOWS);
         if (generate) rec_start_generating();
@@ -258,9 +248,10 @@ const ProgramTarget& program_target(int kind) {
 
 // Parses first, so that a refused file leaves the running machine alone;
 // only an accepted one switches to the machine it is for.
-int load_program_file(int kind) {
+int load_program_file(const LoadRequest& r) {
+    const int kind = r.kind;
     const ProgramReader* reader = loader_program_reader(kind);
-    if (!reader || !reader->parse(filebuf_length)) {
+    if (!reader || !reader->parse(r.length)) {
         warn_corrupt(kind_names[kind]);
         return LOAD_FAILED;
     }
@@ -275,8 +266,8 @@ int load_program_file(int kind) {
 }
 
 // Object files load into the machine that runs.
-int load_hex() {
-    if (filebuf_length == 0 || filebuf[0] != ':' || objfile_parse(filebuf_length, OBJ_HEX) == 0) {
+int load_hex(const LoadRequest& r) {
+    if (r.length == 0 || r.data[0] != ':' || objfile_parse(r.length, OBJ_HEX) == 0) {
         warn_corrupt("HEX");
         return LOAD_FAILED;
     }
@@ -285,15 +276,15 @@ int load_hex() {
     return LOAD_MEDIUM;
 }
 
-int load_bpnf() {
-    if (filebuf_length == 0 || filebuf[0] != 'B') {
+int load_bpnf(const LoadRequest& r) {
+    if (r.length == 0 || r.data[0] != 'B') {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
     if (!ui_host.choose_load_address()) return LOAD_FAILED;
     const u32 address = dbg_parse_register_operand(load_address_text, 0x7FFF, 0);
     if (address == 0x10014) return LOAD_FAILED;
-    if (!file_parse_bpnf(filebuf_length, address)) {
+    if (!file_parse_bpnf(r.length, address)) {
         warn_corrupt("BPNF");
         return LOAD_FAILED;
     }
@@ -302,8 +293,8 @@ int load_bpnf() {
     return LOAD_MEDIUM;
 }
 
-int load_sms() {
-    if (filebuf_length == 0 || filebuf[0] != 18 || !file_parse_sms(filebuf_length)) {
+int load_sms(const LoadRequest& r) {
+    if (r.length == 0 || r.data[0] != 18 || !file_parse_sms(r.length)) {
         warn_corrupt("SMS");
         return LOAD_FAILED;
     }
@@ -321,25 +312,26 @@ void stop_input_recording() {
     rec_state = REC_IDLE;
 }
 
-void copy_path(char* to) {
-    std::snprintf(to, 513, "%s", file_name_buffer);
+void copy_path(const LoadRequest& r, char* to) {
+    std::snprintf(to, 513, "%s", r.path.c_str());
 }
 
-int load_medium(int kind) {
+int load_medium(const LoadRequest& r) {
+    const int kind = r.kind;
     switch (kind) {
     case KIND_WAV:
     case KIND_8SVX:
     case KIND_AIFF:
         if (!machine_traits().cassette) break;
         rec_stop_all();
-        copy_path(tape_file_name);
+        copy_path(r, tape_file_name);
         tape_load_sample_file(0);
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_MDCR:
         if (!machine_traits().mdcr) break;
         rec_stop_all();
-        copy_path(mdcr_file_name);
+        copy_path(r, mdcr_file_name);
         mdcr_load_image(0);
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
@@ -353,7 +345,7 @@ int load_medium(int kind) {
                 break;
             }
         }
-        copy_path(drive_file_name[drive]);
+        copy_path(r, drive_file_name[drive]);
         disk_read_dispatch(0, drive, 1);
         return LOAD_MEDIUM;
     }
@@ -362,7 +354,7 @@ int load_medium(int kind) {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
-        copy_path(drive_file_name[drive]);
+        copy_path(r, drive_file_name[drive]);
         disk_read_dispatch(0, drive, 1);
         return LOAD_MEDIUM;
     }
@@ -372,7 +364,7 @@ int load_medium(int kind) {
         rec_stop_all();
         int unit = 0;
         if (units == 2 && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
-        copy_path(papertape_file_name[unit]);
+        copy_path(r, papertape_file_name[unit]);
         papertape_load(0, unit);
         // A single unit shows its window; two are shown where the machine shows them.
         if (units == 1) ui_request_tool_window(TW_PAPERTAPE);
@@ -406,11 +398,27 @@ ProgramReader* loader_program_reader(int kind) {
     }
 }
 
-int file_load(int restart) {
+namespace {
+
+// The bytes go to the shared file buffer, replacing what it held (a
+// recording that played from it has stopped), unless they are that buffer's.
+void lend_bytes(LoadRequest& r) {
+    if (!r.bytes && r.data && r.data == filebuf) return;
+    filebuf_free();
+    filebuf_length = 0;
+    if (!r.bytes) return;
+    filebuf = r.bytes.release();
+    filebuf_size = filebuf_length = r.length;
+    r.data = filebuf;
+}
+
+// The load of the request's bytes by its kind. Returns a LoadResult.
+int load_kind(LoadRequest& r) {
+    lend_bytes(r);
     stop_input_recording();
     serial_dir = 0;
     filebuf_cursor = 0;
-    const int kind = zip_member_kind >= 0 ? zip_member_kind : file_type_from_name(file_name_buffer);
+    const int kind = r.kind;
     if (kind < FILE_KINDS && loader_reader_missing(kind)) {
         char text[128];
         std::snprintf(text, sizeof text, "%s files cannot be loaded yet!", kind_names[kind]);
@@ -419,25 +427,25 @@ int file_load(int restart) {
     }
     switch (kind) {
     case KIND_BIN:
-        return load_bin(restart);
+        return load_bin(r);
     case KIND_COS:
     case KIND_COR:
-        return load_state(kind, restart);
+        return load_state(r);
     case KIND_AOF:
-        return load_aof(restart);
+        return load_aof(r);
     case KIND_TVC:
-        return load_tvc(restart);
+        return load_tvc(r);
     case KIND_EOF:
     case KIND_CMD:
     case KIND_MOD:
     case KIND_IMAG:
-        return load_program_file(kind);
+        return load_program_file(r);
     case KIND_HEX:
-        return load_hex();
+        return load_hex(r);
     case KIND_BPNF:
-        return load_bpnf();
+        return load_bpnf(r);
     case KIND_SMS:
-        return load_sms();
+        return load_sms(r);
     case KIND_WAV:
     case KIND_8SVX:
     case KIND_AIFF:
@@ -446,13 +454,13 @@ int file_load(int restart) {
     case KIND_IMG:
     case KIND_TWIN:
     case KIND_PAP:
-        return load_medium(kind);
+        return load_medium(r);
     case KIND_ASM:
-        copy_path(asm_source_path);
+        copy_path(r, asm_source_path);
         asm_assemble_file();
         return LOAD_MEDIUM;
     case KIND_SYM: {
-        const std::string text(reinterpret_cast<const char*>(filebuf), filebuf_length);
+        const std::string text(reinterpret_cast<const char*>(r.data), r.length);
         sym_text_length = static_cast<u32>(text.size());
         sym_parse_file(text.c_str());
         return LOAD_MEDIUM;
@@ -462,6 +470,8 @@ int file_load(int restart) {
         return LOAD_FAILED;
     }
 }
+
+} // namespace
 
 u32 load_kind_max_size(int kind) {
     switch (kind) {
@@ -491,8 +501,8 @@ u32 load_kind_max_size(int kind) {
 
 namespace {
 
-// A file buffer being filled: it replaces the current one only once the
-// whole file is in, so a failed read leaves a playing recording alone.
+// The bytes being read: the request takes them only once the whole file is
+// in, so a failed read leaves the file buffer (a playing recording) alone.
 struct PendingBuffer {
     u8* bytes = nullptr;
     u32 size = 0;
@@ -507,11 +517,10 @@ struct PendingBuffer {
         size = bytes ? static_cast<u32>(n) : 0;
         return bytes;
     }
-    void adopt() {
-        filebuf_free();
-        filebuf = bytes;
-        filebuf_size = size;
-        filebuf_length = size;
+    void hand_to(LoadRequest& r) {
+        r.bytes.reset(bytes);
+        r.data = bytes;
+        r.length = size;
         bytes = nullptr;
     }
 };
@@ -533,14 +542,15 @@ const char* open_refusal(int error) {
     }
 }
 
-// Reads the file named in file_name_buffer (or its first loadable ZIP member)
-// into the file buffer, refusing by the kind's size before reading anything.
-// `why` is set to the reason of a refusal, in the words of "Can't load".
-Fetch fetch_file(int quiet, const char** why) {
+// Reads the request's file (or its first loadable ZIP member) into the
+// request, refusing by the kind's size before reading anything. `why` is set
+// to the reason of a refusal, in the words of "Can't load".
+Fetch fetch_file(LoadRequest& r, const char** why) {
     PendingBuffer pending;
-    if (zip_is_archive(file_name_buffer)) {
+    const char* const name = r.path.c_str();
+    if (zip_is_archive(name)) {
         ZipMember member;
-        const int ok = zip_extract_first(file_name_buffer, false, quiet != 0, member,
+        const int ok = zip_extract_first(name, false, r.quiet != 0, member,
                                          [&pending](int kind, std::size_t size) {
                                              pending.limit = load_kind_max_size(kind);
                                              return pending.place(size);
@@ -549,12 +559,12 @@ Fetch fetch_file(int quiet, const char** why) {
             *why = member.refusal;
             return member.refusal ? FETCH_REFUSED : FETCH_REPORTED;
         }
-        pending.adopt();
-        zip_member_kind = member.kind;
+        pending.hand_to(r);
+        r.kind = r.zip_member_kind = member.kind;
         return FETCH_OK;
     }
-    const int kind = file_type_from_name(file_name_buffer);
-    const std::string host = path_to_host(file_name_buffer);
+    const int kind = file_type_from_name(name);
+    const std::string host = path_to_host(name);
     pending.limit = load_kind_max_size(kind);
     if (pending.limit == 0) {
         // The loader needs none of its bytes; the file must still be one.
@@ -567,9 +577,7 @@ Fetch fetch_file(int quiet, const char** why) {
         ::close(fd);
         *why = size == 0 ? "empty" : "too large";
         if (size == 0 || size > LOAD_MAX_SIZE) return FETCH_REFUSED;
-        filebuf_free();
-        filebuf_length = 0;
-        zip_member_kind = -1;
+        r.kind = kind;
         return FETCH_OK;
     }
     errno = 0;
@@ -581,8 +589,8 @@ Fetch fetch_file(int quiet, const char** why) {
     }
     *why = read == READ_TOO_LARGE ? "too large" : read == READ_FAILED ? "read error" : "empty";
     if (read != READ_OK || pending.size == 0) return FETCH_REFUSED;
-    pending.adopt();
-    zip_member_kind = -1;
+    pending.hand_to(r);
+    r.kind = kind;
     return FETCH_OK;
 }
 
@@ -590,24 +598,21 @@ std::string load_refusal; // why the last load by name could not read its file
 
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name).
-int load_by_name(const char* path, int quiet, bool report_missing) {
+int load(LoadRequest r, bool report_missing) {
     load_refusal.clear();
-    if (!path) return LOAD_FAILED;
-    if (path != file_name_buffer) {
-        if (std::strlen(path) >= FILE_NAME_SIZE) return LOAD_FAILED;
-        std::memmove(file_name_buffer, path, std::strlen(path) + 1);
-    }
+    if (r.path.size() >= FILE_NAME_SIZE) return LOAD_FAILED;
+    std::memcpy(file_name_buffer, r.path.c_str(), r.path.size() + 1);
     const char* why = nullptr;
-    const Fetch fetched = fetch_file(quiet, &why);
+    const Fetch fetched = fetch_file(r, &why);
     if (fetched != FETCH_OK) {
         if (why) load_refusal = why;
-        if (!quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
-            con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), file_name_buffer, why);
+        if (!r.quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
+            con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), r.path.c_str(), why);
         return LOAD_FAILED;
     }
     const u32 old_region = emu_region;
 
-    const int result = file_load(0);
+    const int result = load_kind(r);
     if (result != LOAD_PLAYBACK) filebuf_free();
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
@@ -616,22 +621,45 @@ int load_by_name(const char* path, int quiet, bool report_missing) {
         ui_host.region_changed)
         ui_host.region_changed();
     else
-        display_setup_geometry();
-    display_redraw_all();
-    snd_close(0);
-    snd_open(0);
+        core_hooks_run(CoreHook::geometry);
+    core_hooks_run(CoreHook::picture_redraw);
+    core_hooks_run(CoreHook::sound_stop);
+    core_hooks_run(CoreHook::sound_start);
     ui_mark(UI_REOPEN_WINDOWS);
     return LOAD_GAME;
 }
 
 } // namespace
 
-int file_load_by_name(const char* path, int quiet) {
-    const int result = load_by_name(path, quiet, true);
+LoadRequest load_request(const char* path, int quiet) {
+    LoadRequest r;
+    r.path = path ? path : "";
+    r.quiet = quiet;
+    return r;
+}
+
+int file_load_request(LoadRequest request) {
+    const bool quiet = request.quiet != 0;
+    const int result = load(std::move(request), true);
     // A game, program or state the user loaded heads the recent files; the
     // quiet loads (the start-up autosave, the quick load) do not.
     if (result == LOAD_GAME && !quiet) ui_note_recent(file_name_buffer);
     return result;
+}
+
+int file_load_kept_recording() {
+    LoadRequest r = load_request(file_name_buffer);
+    r.restart = true;
+    r.kind = KIND_COR;
+    r.data = filebuf;
+    r.length = filebuf_length;
+    if (!r.data) return LOAD_FAILED;
+    return load_kind(r);
+}
+
+int file_load_by_name(const char* path, int quiet) {
+    if (!path) return LOAD_FAILED;
+    return file_load_request(load_request(path, quiet));
 }
 
 const std::string& file_load_refusal() {
@@ -650,7 +678,7 @@ int file_open_chosen(int quiet) {
     if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
     if (!file_set_extension(file_default_suffix(machine), file_name_buffer, FILE_NAME_SIZE, 0, ""))
         return LOAD_FAILED;
-    const int result = load_by_name(file_name_buffer, quiet, false);
+    const int result = load(load_request(file_name_buffer, quiet), false);
     if (result != LOAD_FAILED) return result;
     if (!file_set_extension(".zip", file_name_buffer, FILE_NAME_SIZE, 1, "")) return LOAD_FAILED;
     return file_load_by_name(file_name_buffer, quiet);
@@ -676,8 +704,8 @@ int file_open_answer(int answer, const char* previous_games_path) {
     else if (view_gamelist[display_mode])
         game_list_sel = -1;
     games_find_loaded();
-    snd_close(0);
-    snd_open(0);
+    core_hooks_run(CoreHook::sound_stop);
+    core_hooks_run(CoreHook::sound_start);
     return result;
 }
 

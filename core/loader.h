@@ -8,9 +8,11 @@
 // refused file leaves the machine as it was.
 #pragma once
 
-#include <string>
-
 #include "cpu/cpu.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
 
 // Load results of file_load.
 enum LoadResult : int {
@@ -35,14 +37,43 @@ extern u16 game_start_address;   // start address of the loaded program
 extern u8 program_loaded;        // game_start_address is that of a loaded program
 extern u8 tvc_copy[];            // the whole last TVC file (TVC_COPY_BYTES)
 extern u32 tvc_copy_length;
-extern int zip_member_kind; // kind of the last ZIP member loaded, -1 = not a ZIP
+struct FreeFileBytes {
+    void operator()(u8* bytes) const { std::free(bytes); }
+};
 
-// Loads `path` (copied into file_name_buffer): 0 failed, 1 a game, program or
-// state was loaded, 2 the file went to a medium or a program reader. The kind
-// (by the name, or the ZIP member's) limits the size before anything is read.
-// A file that cannot be read (missing, no regular file, too large) gets
-// "Can't load" once. `quiet` silences that and the ZIP reader's warnings.
+// One load, passed down the loader by value: what is loaded and what the
+// loader learns of it on the way. The caller names the file; reading it fills
+// the kind, the bytes and the ZIP member's kind, identification the games
+// database row. Once the file has been read whole, its bytes replace the
+// shared file buffer, where the program readers and a recording's playback
+// take them. The loader checks everything before it changes the machine, and
+// only then does the row become the known game.
+struct LoadRequest {
+    std::string path;         // as named (PROGDIR: names allowed)
+    int quiet = 0;            // no "Can't load", no ZIP reader warnings
+    bool restart = false;     // a kept COR recording runs again, the games database not asked
+    int kind = -1;            // the file kind by the name, or the ZIP member's
+    int zip_member_kind = -1; // the member's kind when read from a ZIP archive
+    std::unique_ptr<u8, FreeFileBytes> bytes; // none for kinds their subsystem reads by name
+    const u8* data = nullptr; // the bytes, wherever they are held
+    u32 length = 0;
+    i32 game_row = -1; // the games-database row the file is, -1 none
+};
+
+// A request for the file `path`.
+LoadRequest load_request(const char* path, int quiet = 0);
+
+// Loads what `request` names (its name becomes file_name_buffer): 0 failed,
+// 1 a game, program or state was loaded, 2 the file went to a medium or a
+// program reader. The kind (by the name, or the ZIP member's) limits the size
+// before anything is read. A file that cannot be read (missing, no regular
+// file, too large) gets "Can't load" once, unless the request is quiet.
+int file_load_request(LoadRequest request);
+// The same for a request made from `path`.
 int file_load_by_name(const char* path, int quiet);
+// Runs the COR recording kept in the file buffer (`filebuf_length` bytes)
+// again from its start, without asking the games database. Returns a LoadResult.
+int file_load_kept_recording();
 // Why the last load by name could not read its file ("not found", "not a
 // regular file", "empty", "too large", ...; also when quiet), "" when it read
 // it (its failures after reading are warnings of their own).
@@ -52,11 +83,6 @@ const std::string& file_load_refusal();
 // kinds whose bytes it does not need (their subsystem reads them by name) or
 // does not load at all.
 u32 load_kind_max_size(int kind);
-
-// Loads the file already in the file buffer (`filebuf_length` bytes); its kind is
-// that of file_name_buffer, or of the ZIP member. `restart` 1 runs a kept COR
-// recording again without asking the games database. Returns a LoadResult.
-int file_load(int restart);
 
 // The "Open..." requester's handling of a chosen name: a name whose file part
 // has no "." gets the machine's default suffix, and, when that fails, ".zip".

@@ -4,6 +4,7 @@
 #include "core/frame.h"
 #include "core/game_traps.h"
 #include "core/gamesdb.h"
+#include "core/hooks.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
 #include "core/machine_debug.h"
@@ -11,7 +12,6 @@
 #include "core/machine_view.h"
 #include "core/text_screen.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/recording.h"
@@ -19,22 +19,13 @@
 #include "core/seams_services.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
-#include "sound/effects.h"
-#include "sound/sound_output.h"
-#include "sound/voice_update.h"
 #include "core/settings_vars.h"
-#include "sound/sound_latches.h"
 #include "core/ui_host.h"
-#include "input/joysticks.h"
-#include "input/paddles.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
-#include "debugger/debugger.h"
-#include "display/frame.h"
-#include "display/host.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -88,7 +79,7 @@ static void machine_setup() {
 }
 
 static void sound_register_written(u32) {
-    snd_update_voices(0);
+    core_hooks_run(CoreHook::sound_changed);
 }
 
 // The bus of the current machine: plain RAM with the framework's port
@@ -150,8 +141,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
 
     if (static_cast<u32>(new_memmap) != memmap || force) {
         rec_stop_all();
-        snd_close(0);
-        host_rumble_stop_all();
+        core_hooks_run(CoreHook::sound_stop);
+        core_hooks_run(CoreHook::machine_leave);
         printer_flush(0);
         printer_flush(1);
         overlay_mode = 0;
@@ -163,7 +154,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         if (!machine_traits().keeps_region)
             emu_region = static_cast<u32>(machine_desc().default_region);
         display_aspect = static_cast<u32>(machine_desc().default_stretch);
-        display_setup_geometry();
+        core_hooks_run(CoreHook::geometry);
         if (machine_live_row().width != old_width || machine_live_row().height != old_height ||
             display_aspect != old_aspect)
             window_resize_pending = 1;
@@ -177,7 +168,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         game_info_text();
     }
 
-    display_clear_frame();
+    core_hooks_run(CoreHook::picture_clear);
     raster_line = 0; // not the last line of the machine before, which messages would name
     std::memset(port_usage, 0, sizeof port_usage);
     mem_clear_access();
@@ -189,7 +180,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     if (const auto changed = machine_debug().draw_mode_changed) changed();
     display_screen_edit_clamp();
     display_rotated = memmap_table[memmap].may_rotate && rotatescreen;
-    display_select_plotter();
+    core_hooks_run(CoreHook::picture_setup);
     music_restore_default_notes();
 
     if (ui_host.main_window_open() && !keep_windows) {
@@ -219,15 +210,15 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     ui_mark(UI_TITLE | UI_MENUS | UI_STATUS | UI_POINTER | UI_GUEST_FOCUS);
     games_find_loaded();
     std::memset(vdu_text, vdu_blank_char, sizeof vdu_text);
-    display_apply_palette();
+    core_hooks_run(CoreHook::palette);
     lamp_latch = 0;
 
     if (new_game || force) machine_reset();
 
-    display_reset_frame();
+    core_hooks_run(CoreHook::picture_reset);
     game_info_text();
     printer_setup_geometry();
-    snd_open(0);
+    core_hooks_run(CoreHook::sound_start);
     guest_roms_report();
     return true;
 }
@@ -309,8 +300,7 @@ void game_apply_settings() {
 }
 
 void machine_reset() {
-    input_centre_paddles();
-    snd_reset_latches();
+    core_hooks_run(CoreHook::machine_reset);
     machine_notice_all(&MachineOps::any_reset);
     dbg_clear_run_targets();
     mem_clear_access();
@@ -320,7 +310,6 @@ void machine_reset() {
     cpu_reset();
 
     frame_counter = 0;
-    beeper_countdowns[0] = beeper_countdowns[1] = 0;
     term_reset_states();
 
     if (machine_row().reset) machine_row().reset();

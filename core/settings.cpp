@@ -1,5 +1,5 @@
 // The settings file: its typed field operations, load, save and UPGRADE.
-// The walk over all keys (ini_process) is in settings_table.cpp.
+// The walk over all keys (ini_process) is the application's (app/settings_table.cpp).
 #include "core/settings.h"
 
 #include "core/machine.h"
@@ -239,6 +239,16 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
         }
     }
     skip_line();
+}
+
+static bool (*settings_walk)() = nullptr;
+
+void ini_set_walk(bool (*walk)()) {
+    settings_walk = walk;
+}
+
+bool ini_process() {
+    return settings_walk && settings_walk();
 }
 
 std::string ini_write_text() {

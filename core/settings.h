@@ -35,7 +35,10 @@ int ini_upgrade_all();
 
 // The walk over all settings, in the direction serial_dir, on the text given to
 // ini_begin. Returns false when the walk stopped at a wrong version or host.
+// The walk knows every subsystem's settings: the application installs it
+// (before it, there is no setting to walk and every walk fails).
 bool ini_process();
+void ini_set_walk(bool (*walk)());
 
 // The whole settings text as ini_save writes it, and the same text read back
 // (false when the walk refused it). Used by ini_load/ini_save and by tests.

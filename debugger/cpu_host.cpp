@@ -3,7 +3,7 @@
 #include "debugger/debugger.h"
 
 #include "core/frame.h"
-#include "core/mainloop.h"
+#include "core/session.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/notify.h"

@@ -15,15 +15,13 @@
 #include "core/message_date.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
 #include "core/machine_titles.h"
-#include "core/mainloop.h"
-#include "core/shutdown.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "core/filekinds.h"
 #include "core/machine_debug.h"
 #include "core/message.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/memory.h"

@@ -12,7 +12,7 @@
 #include "core/seams_games.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "core/session.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"

@@ -6,7 +6,7 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "core/session.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "platform/catalog.h"

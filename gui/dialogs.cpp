@@ -1,9 +1,9 @@
 #include "gui/dialogs.h"
 
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
-#include "core/rexx_host.h"
-#include "core/shutdown.h"
+#include "app/rexx_host.h"
+#include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"

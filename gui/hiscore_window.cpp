@@ -2,8 +2,8 @@
 
 #include "core/emu.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
-#include "core/shutdown.h"
+#include "app/mainloop.h"
+#include "app/shutdown.h"
 #include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/requesters.h"

@@ -2,7 +2,7 @@
 
 #include "core/frame.h"
 #include "core/loader.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "display/host.h"

@@ -1,7 +1,7 @@
 #include "gui/images.h"
 
 #include "core/machine_titles.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 #include "platform/paths.h"

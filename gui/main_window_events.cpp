@@ -12,12 +12,12 @@
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "debugger/commands.h"
 #include "debugger/labels.h"
 #include "gui/dialogs.h"
@@ -59,7 +59,7 @@ GuiDrop gui_take_drop(const GuiEvent& e) {
         gui_warning(cmd_between_frames_text);
         return GuiDrop::REFUSED;
     }
-    return file_load_by_name(e.text.c_str(), 0) ? GuiDrop::LOADED : GuiDrop::FAILED;
+    return file_load_request(load_request(e.text.c_str())) ? GuiDrop::LOADED : GuiDrop::FAILED;
 }
 
 static void dropped(const GuiEvent& e) {

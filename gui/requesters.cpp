@@ -3,7 +3,7 @@
 #include "core/frame.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "gui/main_window.h"
 #include "input/keys.h"

@@ -5,7 +5,7 @@
 
 #include "commands/arexx.h"
 #include "commands/help_links.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 
 #include "commands/command_actions.h"
 #include "commands/dispatch.h"
@@ -14,6 +14,7 @@
 #include "core/emu.h"
 #include "devicewindows/printer_window.h"
 #include "core/frame.h"
+#include "sound/voice_update.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/notify.h"

@@ -1,6 +1,7 @@
 #include "input/keys.h"
 
 #include "core/emu.h"
+#include "core/helpers.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
@@ -330,4 +331,8 @@ int input_find_guest_key(int code) {
     if (uses > 1) return KEYCLASS_SEVERAL;
     if (cls != KEYCLASS_CONSOLE && machine_desc().swappable && swapped) cls ^= 1;
     return cls;
+}
+
+int host_key_shift_remap(int raw_key) {
+    return key_shift_remap(raw_key, host_shift_down() != 0, host_ctrl_down() != 0, lowercase != 0);
 }

@@ -80,6 +80,9 @@ extern u8 controls_marked[CONTROLS_RECTS];
 int host_key_down(u32 code); // code 0..127
 int host_ctrl_down();
 int host_shift_down();
+// key_shift_remap (core/helpers.h) with the host's Shift and Ctrl and the
+// "lowercase" setting.
+int host_key_shift_remap(int raw_key);
 int host_left_shift_down();
 int host_right_shift_down();
 int host_alt_down();

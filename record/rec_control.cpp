@@ -347,7 +347,7 @@ void rec_restart_playback() {
     if (rec_state != REC_PLAYBACK || !filebuf) return;
     filebuf_cursor = 0;
     filebuf_length = rec_length;
-    file_load(1);
+    file_load_kept_recording();
 }
 
 void rec_start(int kind) {

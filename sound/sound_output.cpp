@@ -5,7 +5,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "core/session.h"
 #include "platform/audio.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"

@@ -160,3 +160,37 @@ void snd_voice_update_reset() {
     galaxia_sound_latch = 0;
     pong_tone_hz = 0;
 }
+
+void snd_choose_tone_reference() {
+    snd_tone_reference = (emu_region & 1) ? 7812.5f : exactspeed ? 7874.0f : 7884.5f;
+}
+
+// Voice requests of this frame: 1 start or retune, 3 the same for one frame
+// only (stops at the next frame end), 2 stop.
+static void serve_voice_requests() {
+    for (int v = 0; v < 16; v++) {
+        switch (snd_voice_request[v]) {
+        case 1:
+        case 3:
+            snd_voice_play(v, snd_voice_volume[v], snd_voice_frequency[v]);
+            snd_voice_request[v] = snd_voice_request[v] == 3 ? 2 : 0;
+            break;
+        case 2:
+            snd_voice_stop(v);
+            snd_voice_request[v] = 0;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void snd_frame_ended() {
+    serve_voice_requests();
+    snd_feed_output();
+
+    bool beeper_done = false;
+    for (i32& countdown : beeper_countdowns)
+        if (countdown > 0 && --countdown == 0) beeper_done = true;
+    if (beeper_done) snd_update_voices(0);
+}

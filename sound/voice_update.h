@@ -19,6 +19,8 @@ extern u16 snd_last_pitch[16];
 
 // The divider clock of the PVI and UVI tones (Hz); kept by the speed code.
 extern float snd_tone_reference;
+// Chooses the tone reference from the region and the speed setting.
+void snd_choose_tone_reference();
 
 // Frames left of the short (0) and the long (1) beep; counted down at the end
 // of frame, which updates the voices when one reaches 0.
@@ -50,6 +52,9 @@ void snd_update_voices(int force);
 float snd_voice_pitch_frequency(int voice, u16 p);
 // Every voice's current and last values, the requests and the beeps cleared.
 void snd_voice_update_reset();
+// The end of a frame: this frame's voice requests reach the output, which is
+// fed, and the beeps count down.
+void snd_frame_ended();
 
 // For the machines' own voices during an update: sets voice `voice`'s volume
 // and pitch, or keeps the values of the previous update.

@@ -6,9 +6,9 @@
 
 #include "core/emu.h"
 #include "core/machine.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"

@@ -6,7 +6,7 @@
 #include "commands/menus.h"
 #include "core/frame.h"
 #include "core/machine.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "gui/main_window.h"

@@ -6,7 +6,7 @@
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "loading_support.h"
 #include "home_fixture.h"
 

@@ -1,7 +1,7 @@
 #include "core/helpers.h"
 #include "input/keys.h"
 #include "core/serial.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/zipfile.h"
 #include "home_fixture.h"
 

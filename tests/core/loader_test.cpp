@@ -10,6 +10,7 @@
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/savestate_seams.h"
+#include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "loading_support.h"
@@ -427,4 +428,60 @@ TEST_F(Loader, AutoRunKeysOfKnownPrograms) {
         aof_auto_run();
     }
     EXPECT_EQ(guest_key_queue_len, 0);
+}
+
+// A request travels by value: what loads is the file it names, and the games
+// database row it finds becomes the known game only once the file is taken.
+TEST_F(Loader, RequestsCommitTheirRowOnlyWhenTheFileIsTaken) {
+    switch_to(PIPBUG, 9);
+    LoadRequest request = load_request(zip("shoot.zip", "GAME.ROM", forge_row(130)).c_str());
+    const std::string named = request.path;
+    capture_output();
+    ASSERT_EQ(file_load_request(std::move(request)), LOAD_GAME);
+    captured_output();
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_EQ(std::string(file_name_buffer), named);
+    EXPECT_EQ(filebuf, nullptr); // a game image leaves nothing in the file buffer
+
+    // Refused on a machine that takes no unknown image: the known game stays.
+    switch_to(PIPBUG, 9);
+    known_game_id = 130;
+    std::memset(guest_memory, 0x5A, sizeof guest_memory);
+    capture_output();
+    EXPECT_EQ(file_load_request(load_request(put("mine.bin", pattern(300, 1)).c_str())),
+              LOAD_FAILED);
+    EXPECT_EQ(captured_output(), "This file format is not supported for this guest!\n");
+    EXPECT_EQ(known_game_id, 130);
+    EXPECT_TRUE(memory_untouched());
+
+    // A quiet request names no file it cannot read.
+    capture_output();
+    EXPECT_EQ(file_load_request(load_request((home / "none.bin").c_str(), 1)), LOAD_FAILED);
+    EXPECT_EQ(captured_output(), "");
+}
+
+// A recording that plays from the file buffer runs again from its start, from
+// the bytes it holds, whatever became of the file it was read from.
+TEST_F(Loader, AKeptRecordingRunsAgainFromTheFileBuffer) {
+    switch_to(INTERTON, 0);
+    guest_memory[0x1234] = 0x77;
+    const std::string path = (home / "play.cor").string();
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
+    capture_output();
+    ASSERT_TRUE(state_save_file(FILE_KIND_COR, 0));
+    captured_output();
+
+    switch_to(PIPBUG, 9);
+    ASSERT_EQ(load(path), LOAD_GAME);
+    ASSERT_EQ(rec_state, REC_PLAYBACK);
+    fs::remove(path);
+    const u8* kept = filebuf;
+    guest_memory[0x1234] = 0x11;
+    filebuf_cursor = filebuf_length;
+    rec_restart_playback();
+    EXPECT_EQ(rec_state, REC_PLAYBACK);
+    EXPECT_EQ(filebuf, kept);
+    EXPECT_EQ(filebuf_cursor, state_length);
+    EXPECT_EQ(guest_memory[0x1234], 0x77);
+    EXPECT_EQ(machine, static_cast<u32>(INTERTON));
 }

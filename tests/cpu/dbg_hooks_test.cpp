@@ -4,7 +4,7 @@
 #include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"

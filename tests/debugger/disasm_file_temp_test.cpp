@@ -1,8 +1,8 @@
 // The source file of a disassembly appears only when complete: a run that is
 // killed, broken off or fails mid-write leaves neither "<name>.asm" nor
 // "<name>.asm.tmp" behind, and a stale "<name>.asm.tmp" does not survive a run.
-#include "core/mainloop.h"
-#include "core/shutdown.h"
+#include "app/mainloop.h"
+#include "app/shutdown.h"
 #include "debugger/disasm_file.h"
 #include "tests/cpu/disasm_fixture_test.h"
 

@@ -5,7 +5,7 @@
 #include "core/machine.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"

@@ -4,7 +4,7 @@
 #include "core/machine.h"
 #include "core/message.h"
 #include "core/recording.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/ui_host.h"
 #include "gui/main_window.h"
 #include "gui/ui_pass.h"

@@ -3,7 +3,7 @@
 #include "gui/images.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "input/keys.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/paths.h"

@@ -1,7 +1,7 @@
 // The tool-window machinery: opening and closing by id at the remembered
 // place, the menu item that follows, the warning of a window that cannot be
 // opened, the setters by global gadget id, the refreshers and the gadget kinds.
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "platform/headless/gui_headless.h"

@@ -2,7 +2,7 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/machine.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"

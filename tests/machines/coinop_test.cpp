@@ -2,7 +2,7 @@
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
 #include "cpu/bus.h"

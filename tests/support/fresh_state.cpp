@@ -11,15 +11,15 @@
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
-#include "core/startup.h"
+#include "app/shutdown.h"
+#include "app/startup.h"
 #include "core/ui_host.h"
 #include "cpu/bus.h"
 #include "cpu/cpu.h"
@@ -42,6 +42,7 @@
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_script.h"
+#include "sound/voice_update.h"
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Taken during static initialisation, before any test has changed a setting.
-const std::string g_settings_defaults = ini_default_text();
+// Taken during static initialisation, before any test has changed a setting;
+// the registries are filled first, as the program's start-up does.
+const std::string g_settings_defaults = [] {
+    app_install_hooks();
+    return ini_default_text();
+}();
 
 // The working folder the tests started in (the program enters other folders).
 const fs::path g_start_dir = fs::current_path();

@@ -1,6 +1,6 @@
 // The command line: arguments split at NUL bytes, parsed against the program's
 // template and a few others, then taken as the program takes them.
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "tests/fuzz/fuzz_support.h"
 
 #include <string>

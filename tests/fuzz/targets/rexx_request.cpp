@@ -1,7 +1,7 @@
 // A request line of the scripting port, as a client could send any bytes:
 // split into words and parsed against the row of its command word.
 #include "commands/arexx.h"
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "tests/fuzz/fuzz_support.h"
 
 #include <string>

@@ -1,9 +1,9 @@
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"

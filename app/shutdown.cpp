@@ -1,17 +1,17 @@
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 
 #include "core/frame.h"
 #include "core/hiscore.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/seams_services.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "input/joysticks.h"
@@ -22,29 +22,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-AppAcquired app_acquired;
-bool app_exiting = false;
 std::vector<std::string> app_exit_steps;
-static std::vector<std::string> exit_removals;
-
-void app_exit_remove_file(const std::string& path) {
-    exit_removals.push_back(path);
-}
-
-void app_exit_forget_file(const std::string& path) {
-    for (auto it = exit_removals.begin(); it != exit_removals.end(); ++it) {
-        if (*it == path) {
-            exit_removals.erase(it);
-            return;
-        }
-    }
-}
-
-static void remove_temporary_files() {
-    for (const std::string& path : exit_removals)
-        ::unlink(path.c_str());
-    exit_removals.clear();
-}
 
 static void end_process(int code) {
     std::fflush(stdout);
@@ -53,20 +31,18 @@ static void end_process(int code) {
 void (*app_exit_process)(int code) = end_process;
 
 void app_exit_reset() {
-    app_acquired = AppAcquired{};
-    app_exiting = false;
+    session_exit_reset();
     app_exit_steps.clear();
-    exit_removals.clear();
 }
 
 static void step(const char* name) {
     app_exit_steps.emplace_back(name);
 }
 
-void app_clean_exit(int code) {
+void app_exit_path(int code) {
     if (app_exiting) {
         // Entered again from a step below (a fatal error while closing): end now.
-        remove_temporary_files();
+        session_remove_temporary_files();
         step("end");
         app_exit_process(code);
         std::abort();
@@ -93,10 +69,7 @@ void app_clean_exit(int code) {
         std::fclose(asm_output_file);
         asm_output_file = nullptr;
     }
-    if (!exit_removals.empty()) {
-        step("temporary files");
-        remove_temporary_files();
-    }
+    if (session_remove_temporary_files()) step("temporary files");
     // A batch job leaves the session's state, settings and high scores alone,
     // and so does a run on a home that another run holds.
     const bool session = !upgrade_mode && !startup_batch_job() && !app_acquired.home_shared;

@@ -1,10 +1,10 @@
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "platform/catalog.h"
 
 #include <cctype>

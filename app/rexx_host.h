@@ -5,7 +5,7 @@
 // environment, so their commands take the same road as any other program's.
 #pragma once
 
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <string>
 

@@ -7,11 +7,11 @@
 #include "core/notify.h"
 #include "core/seams_services.h"
 #include "core/settings.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
-#include "core/startup.h"
+#include "app/shutdown.h"
+#include "app/startup.h"
 #include "display/frame.h"
 #include "display/led.h"
 #include "gui/main_window.h"
@@ -20,7 +20,7 @@
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/paths.h"
-#include "home_fixture.h"
+#include "tests/core/home_fixture.h"
 
 #include <gtest/gtest.h>
 

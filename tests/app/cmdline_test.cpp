@@ -1,9 +1,9 @@
 #include "tests/support/quiet_output.h"
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "core/recording.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 

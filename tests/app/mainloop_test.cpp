@@ -1,17 +1,17 @@
 #include "tests/support/quiet_output.h"
 #include "core/frame.h"
 #include "core/hiscore.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "gui/tool_windows.h"
 #include "core/message.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
-#include "home_fixture.h"
+#include "tests/core/home_fixture.h"
 
 #include <gtest/gtest.h>
 

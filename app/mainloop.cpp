@@ -1,12 +1,12 @@
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
-#include "core/startup.h"
-#include "core/rexx_host.h"
+#include "app/shutdown.h"
+#include "app/startup.h"
+#include "app/rexx_host.h"
 #include "core/notify.h"
 #include "core/ui_host.h"
 #include "platform/clock.h"
@@ -14,10 +14,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-
-u32 pending_actions = 0;
-
-static volatile std::sig_atomic_t break_signal = 0;
 
 static void real_events() {
     ui_host.events();
@@ -32,30 +28,11 @@ void app_set_loop_hooks(const MainLoopHooks* h) {
 void app_loop_reset() {
     hooks = &real_hooks;
     pending_actions = 0;
-    break_signal = 0;
-}
-
-u32 timer_now_us() {
-    return clock_micros();
-}
-
-void timer_wait_us(i32 us) {
-    if (us < 0) us = 0;
-    gui_host_wait_until(clock_micros() + static_cast<u32>(us));
-}
-
-// While paused the wait ends at least every 100 ms so that a CTRL-C typed in
-// the shell is seen even when the window gets no events.
-void app_wait_events() {
-    gui_host_wait_events(100);
+    app_clear_break();
 }
 
 static void on_break(int) {
     app_signal_break();
-}
-
-bool app_break_pending() {
-    return break_signal != 0;
 }
 
 // Polled while a requester is open: the port's clients are answered meanwhile,
@@ -77,17 +54,6 @@ void app_install_break_handler() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &sa, nullptr);
     app_acquired.sigint_handler = true;
-}
-
-void app_signal_break() {
-    break_signal = 1;
-}
-
-void app_check_break() {
-    if (!break_signal || app_exiting) return;
-    break_signal = 0;
-    con_printf("Brindlemox: User break!\n");
-    app_clean_exit(0);
 }
 
 // ---- the loop --------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // The settings walk: every key in its fixed order, 227 entries, 453 lines in a
 // complete file. The same walk writes (serial_dir 1) and reads (0) the file.
+#include "app/settings_table.h"
+
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/serial.h"
@@ -354,7 +356,7 @@ static void integers_c() {
     }
 }
 
-bool ini_process() {
+bool settings_walk() {
     char version[16];
     std::snprintf(version, sizeof version, "%s", INI_VERSION);
     // A settings file begins with its version line; other text is something else.

@@ -1,6 +1,6 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/guest_roms.h"
@@ -14,21 +14,21 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "core/machine_table.h"
-#include "core/mainloop.h"
+#include "app/mainloop.h"
 #include "core/notify.h"
 #include "core/message.h"
 #include "core/message_date.h"
 #include "core/gamesdb.h"
 #include "core/recording.h"
 #include "core/serial.h"
-#include "core/rexx_host.h"
+#include "app/rexx_host.h"
 #include "core/seams_services.h"
 #include "sound/effects.h"
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
-#include "core/shutdown.h"
+#include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "cpu/disasm.h"
 #include "debugger/commands.h"
@@ -50,23 +50,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-u32 startup_mode = 0;
-char asm_source_path[STARTUP_PATH_LEN] = {};
-char rexx_script_path[STARTUP_PATH_LEN] = {};
-char startup_sym_path[STARTUP_PATH_LEN] = {};
-char rexx_port_name[STARTUP_PATH_LEN] = {};
-char pubscreen_name[2][PUBSCREEN_NAME_LEN] = {};
-char program_path[512] = {};
-u8 use_lowlevel = 1;
-int task_priority = 0;
-u8 task_priority_given = 0;
-int task_priority_at_start = 0;
-char startup_dir[STARTUP_PATH_LEN] = {};
-u32 games_rescan_pending = 0;
-char locale_decimal_point = '.';
-char locale_group_separator = ',';
-u8 locale_latin1 = 1;
-
 void startup_reset_state() {
     startup_mode = 0;
     asm_source_path[0] = rexx_script_path[0] = startup_sym_path[0] = rexx_port_name[0] = '\0';
@@ -83,6 +66,7 @@ void startup_reset_state() {
 }
 
 void emu_reset_all() {
+    app_install_hooks();
     app_exit_reset();
     // The guest frame starts cleared, the palettes built-in; the fixed
     // pictures of the blanking intervals and the LED panels are drawn here,
@@ -124,19 +108,6 @@ void startup_absolute_path(char* path, int size) {
     if (!path[0] || path[0] == '/' || std::strchr(path, ':') || !startup_dir[0]) return;
     std::string joined = std::string(startup_dir) + "/" + path;
     if (static_cast<int>(joined.size()) < size) std::snprintf(path, size, "%s", joined.c_str());
-}
-
-static void enter(const std::string& dir) {
-    std::string host = path_to_host(dir);
-    if (chdir(host.c_str()) != 0) dir_restore();
-}
-void dir_enter_projects() {
-    enter(projects_path);
-}
-void dir_restore() {
-    if (chdir(path_progdir().c_str()) != 0) {
-        // The home folder vanished: stay where we are.
-    }
 }
 
 // The files the program ships (see path_resources) are copied into the
@@ -350,8 +321,7 @@ void app_main(int argc, char** argv) {
         app_clean_exit(result < 0 ? 1 : result);
     }
     if (startup_mode == 2 || cmdline_file_named) {
-        std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", named_file.c_str());
-        const int loaded = file_load_by_name(file_name_buffer, 0);
+        const int loaded = file_load_request(load_request(named_file.c_str()));
         machine_adapt_opcode_tables();
         // A listing of a file that was never loaded would list nothing.
         if (!loaded && startup_mode == 2) app_clean_exit(10);
@@ -368,9 +338,8 @@ void app_main(int argc, char** argv) {
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);
         bool loaded = false;
         if (autosave) {
-            std::string path = std::string(games_path) + "/AUTOSAVE.COS";
-            std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", path.c_str());
-            loaded = file_load_by_name(file_name_buffer, 1) != 0;
+            const std::string path = std::string(games_path) + "/AUTOSAVE.COS";
+            loaded = file_load_request(load_request(path.c_str(), 1)) != 0;
         }
         machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);

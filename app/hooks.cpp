@@ -1,0 +1,93 @@
+#include "app/hooks.h"
+
+#include "app/settings_table.h"
+#include "app/shutdown.h"
+#include "core/frame.h"
+#include "core/hooks.h"
+#include "core/seams_services.h"
+#include "core/settings.h"
+#include "display/frame.h"
+#include "display/host.h"
+#include "input/joysticks.h"
+#include "input/key_events.h"
+#include "input/keys.h"
+#include "input/paddles.h"
+#include "sound/effects.h"
+#include "sound/sound_latches.h"
+#include "sound/sound_output.h"
+#include "sound/voice_update.h"
+
+namespace {
+
+void sound_stop() {
+    snd_close(0);
+}
+void sound_start() {
+    snd_open(0);
+}
+void sound_follow_registers() {
+    snd_update_voices(0);
+}
+void sound_reset() {
+    snd_reset_latches();
+    beeper_countdowns[0] = beeper_countdowns[1] = 0;
+}
+
+void picture_marked() {
+    display_update_beam_marker(0); // drawn at the beam
+    display_redraw_all();
+}
+void picture_unmarked() {
+    display_update_beam_marker(1); // removed
+    display_redraw_all();
+}
+void picture_after_state() {
+    display_setup_geometry();
+    display_reset_frame();
+}
+
+void release_deferred_key() {
+    if (input_deferred_release == -1) return;
+    input_host_key_release(static_cast<u32>(input_deferred_release));
+    input_deferred_release = -1;
+}
+bool slow_keys_held() {
+    return host_ctrl_down() && host_key_down(RAW_KEY_SLOW);
+}
+void type_keys(const unsigned char* text, int length) {
+    guest_key_queue_append(text, length);
+}
+
+} // namespace
+
+void app_install_hooks() {
+    session_set_exit_path(app_exit_path);
+    ini_set_walk(settings_walk);
+
+    // Where a point has hooks of several layers, they run in this order.
+    core_hooks_clear();
+    core_hook_add(CoreHook::sound_stop, sound_stop);
+    core_hook_add(CoreHook::sound_start, sound_start);
+    core_hook_add(CoreHook::sound_changed, sound_follow_registers);
+    core_hook_add(CoreHook::machine_leave, host_rumble_stop_all);
+    core_hook_add(CoreHook::machine_reset, input_centre_paddles);
+    core_hook_add(CoreHook::machine_reset, sound_reset);
+    core_hook_add(CoreHook::state_loaded, picture_after_state);
+    core_hook_add(CoreHook::state_loaded, snd_reset_latches);
+    core_hook_add(CoreHook::geometry, display_setup_geometry);
+    core_hook_add(CoreHook::picture_clear, display_clear_frame);
+    core_hook_add(CoreHook::picture_setup, display_select_plotter);
+    core_hook_add(CoreHook::palette, display_apply_palette);
+    core_hook_add(CoreHook::picture_reset, display_reset_frame);
+    core_hook_add(CoreHook::picture_redraw, display_redraw_all);
+    core_hook_add(CoreHook::paused, sound_stop);
+    core_hook_add(CoreHook::paused, picture_marked);
+    core_hook_add(CoreHook::unpaused, sound_start);
+    core_hook_add(CoreHook::unpaused, picture_unmarked);
+    core_hook_add(CoreHook::frame_picture, display_blit);
+    core_hook_add(CoreHook::frame_ending, snd_expire_effects);
+    core_hook_add(CoreHook::frame_ended, snd_frame_ended);
+    core_hook_add(CoreHook::frame_ended, release_deferred_key);
+    core_slow_keys_held = slow_keys_held;
+    core_type_keys = type_keys;
+}

@@ -1,0 +1,26 @@
+// The single way out of the program: app_clean_exit writes what must survive
+// the run, releases every process-lifetime resource in one fixed order
+// (skipping whatever was never acquired) and ends the process.
+//
+// Return codes: 0 normal end, 1 failure (bad argument, no display, a fatal
+// requester), 5 an ASM run with warnings, 10 an ASM run with errors or a
+// DISGAME run that loaded nothing or found its listing's file already there.
+#pragma once
+
+#include "core/session.h"
+
+#include <string>
+#include <vector>
+
+// The exit path that app_clean_exit runs (start-up installs it): writes what
+// must survive the run, releases what was acquired and ends the process.
+[[noreturn]] void app_exit_path(int code);
+
+// The exit path's steps as they ran, by name (tests read it; it is cleared by
+// app_exit_reset).
+extern std::vector<std::string> app_exit_steps;
+
+// The last step: ends the process. Tests replace it with one that throws.
+extern void (*app_exit_process)(int code);
+// Forgets what was acquired and the steps taken (tests start clean with it).
+void app_exit_reset();

@@ -1,0 +1,126 @@
+#include "core/session.h"
+
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "platform/clock.h"
+#include "platform/gui.h"
+#include "platform/paths.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+u32 startup_mode = 0;
+char asm_source_path[STARTUP_PATH_LEN] = {};
+char rexx_script_path[STARTUP_PATH_LEN] = {};
+char startup_sym_path[STARTUP_PATH_LEN] = {};
+char rexx_port_name[STARTUP_PATH_LEN] = {};
+char pubscreen_name[2][PUBSCREEN_NAME_LEN] = {};
+char program_path[512] = {};
+u8 use_lowlevel = 1;
+int task_priority = 0;
+u8 task_priority_given = 0;
+int task_priority_at_start = 0;
+char startup_dir[STARTUP_PATH_LEN] = {};
+u32 games_rescan_pending = 0;
+char locale_decimal_point = '.';
+char locale_group_separator = ',';
+u8 locale_latin1 = 1;
+
+static void enter(const std::string& dir) {
+    std::string host = path_to_host(dir);
+    if (chdir(host.c_str()) != 0) dir_restore();
+}
+void dir_enter_projects() {
+    enter(projects_path);
+}
+void dir_restore() {
+    if (chdir(path_progdir().c_str()) != 0) {
+        // The home folder vanished: stay where we are.
+    }
+}
+
+// ---- The way out -----------------------------------------------------------------------
+AppAcquired app_acquired;
+bool app_exiting = false;
+static void (*exit_path)(int code) = nullptr;
+static std::vector<std::string> exit_removals;
+
+void session_set_exit_path(void (*path)(int code)) {
+    exit_path = path;
+}
+
+void app_clean_exit(int code) {
+    if (exit_path) exit_path(code);
+    std::fflush(stdout);
+    std::exit(code);
+}
+
+void app_exit_remove_file(const std::string& path) {
+    exit_removals.push_back(path);
+}
+
+void app_exit_forget_file(const std::string& path) {
+    for (auto it = exit_removals.begin(); it != exit_removals.end(); ++it) {
+        if (*it == path) {
+            exit_removals.erase(it);
+            return;
+        }
+    }
+}
+
+bool session_remove_temporary_files() {
+    if (exit_removals.empty()) return false;
+    for (const std::string& path : exit_removals)
+        ::unlink(path.c_str());
+    exit_removals.clear();
+    return true;
+}
+
+void session_exit_reset() {
+    app_acquired = AppAcquired{};
+    app_exiting = false;
+    exit_removals.clear();
+}
+
+// ---- The main loop's requests and waits ------------------------------------------------
+u32 pending_actions = 0;
+
+u32 timer_now_us() {
+    return clock_micros();
+}
+
+void timer_wait_us(i32 us) {
+    if (us < 0) us = 0;
+    gui_host_wait_until(clock_micros() + static_cast<u32>(us));
+}
+
+// While paused the wait ends at least every 100 ms so that a CTRL-C typed in
+// the shell is seen even when the window gets no events.
+void app_wait_events() {
+    gui_host_wait_events(100);
+}
+
+// ---- The break signal ------------------------------------------------------------------
+static volatile std::sig_atomic_t break_signal = 0;
+
+bool app_break_pending() {
+    return break_signal != 0;
+}
+
+void app_signal_break() {
+    break_signal = 1;
+}
+
+void app_clear_break() {
+    break_signal = 0;
+}
+
+void app_check_break() {
+    if (!break_signal || app_exiting) return;
+    break_signal = 0;
+    con_printf("Brindlemox: User break!\n");
+    app_clean_exit(0);
+}

@@ -1,0 +1,113 @@
+// The running session as the layers below the application shell see it: the
+// options it was started with, the user's locale, what it has acquired, the
+// way out, the break signal and the main loop's pending actions. The shell
+// (app/) fills and drives all of it; the rest of the program only reads it,
+// asks for an action or leaves through app_clean_exit.
+#pragma once
+
+#include "cpu/cpu.h"
+
+#include <string>
+
+// ---- Start-up options and paths ------------------------------------------------
+constexpr int PUBSCREEN_NAME_LEN = 139;
+constexpr int STARTUP_PATH_LEN = 513;
+
+extern u32 startup_mode; // 0 normal, 1 ASM, 2 DISGAME
+extern char asm_source_path[STARTUP_PATH_LEN];
+extern char rexx_script_path[STARTUP_PATH_LEN];
+extern char startup_sym_path[STARTUP_PATH_LEN];
+extern char rexx_port_name[STARTUP_PATH_LEN];
+extern char pubscreen_name[2][PUBSCREEN_NAME_LEN]; // [0] windowed, [1] own screen
+extern char program_path[512];
+extern u8 use_lowlevel;
+extern int task_priority;
+extern u8 task_priority_given;
+extern int task_priority_at_start;
+extern char startup_dir[STARTUP_PATH_LEN]; // the directory the program was started in
+extern u32 games_rescan_pending;
+// The user's locale: number separators, and whether the host text is Latin-1.
+extern char locale_decimal_point, locale_group_separator;
+extern u8 locale_latin1;
+
+// Enters the projects drawer for a drawer operation.
+void dir_enter_projects();
+// Returns to the program's home after a drawer operation.
+void dir_restore();
+
+// ---- The way out -------------------------------------------------------------------
+// What start-up has acquired or loaded; the exit path releases or writes only
+// what is marked here.
+struct AppAcquired {
+    bool host_gui = false;        // the display connection
+    bool progdir_entered = false; // the program's home is the current directory
+    bool priority_set = false;    // the process priority was changed
+    bool settings_read = false;   // ini_load ran: the settings may be written at exit
+    bool hiscores_read = false;   // the high scores were loaded: they may be written
+    bool machine_ready = false;   // the machine was set up: the autosave state may be written
+    bool images_loaded = false;   // interface images exist
+    bool sigint_handler = false;
+    bool audio_device = false; // the host's audio device and audio system
+    bool rexx_port = false;    // the scripting port
+    bool pads = false;         // the host's game controllers
+    bool home_locked = false;  // this run holds the program home's lock
+    bool home_shared = false;  // another run holds it: this one writes nothing at exit
+};
+extern AppAcquired app_acquired;
+
+// True from the first step of the exit path on.
+extern bool app_exiting;
+
+// Ends the program through the exit path that the shell installed with
+// session_set_exit_path, with `code`; never returns. Before one is installed
+// the process just ends.
+[[noreturn]] void app_clean_exit(int code);
+void session_set_exit_path(void (*path)(int code));
+
+// Temporary files being written: the exit path removes every file still
+// registered, so that a run ended mid-write (CTRL-C, SIGTERM, a fatal error)
+// leaves none behind. The writer forgets its file once it has been renamed or
+// removed.
+void app_exit_remove_file(const std::string& path);
+void app_exit_forget_file(const std::string& path);
+// Removes the registered files (the exit path); false when there were none.
+bool session_remove_temporary_files();
+// Forgets what was acquired, the registered files and the exit under way.
+void session_exit_reset();
+
+// ---- The main loop's requests ------------------------------------------------------
+// Interface handlers never rebuild windows inside a pass: they set bits of
+// pending_actions, and the main loop acts on them at the frame boundary.
+constexpr u32 PA_SCALE_1 = 0x00001; // ... PA_SCALE_1 << 5 = scale 6
+constexpr u32 PA_SCALE_MASK = 0x0003F;
+constexpr u32 PA_STRETCH_1 = 0x00040;
+constexpr u32 PA_STRETCH_2 = 0x00080;
+constexpr u32 PA_SHOW_GAMELIST = 0x00100;
+constexpr u32 PA_HIDE_GAMELIST = 0x00200;
+constexpr u32 PA_PREV_GAME = 0x00400;
+constexpr u32 PA_NEXT_GAME = 0x00800;
+constexpr u32 PA_REBUILD = 0x01000;
+constexpr u32 PA_SOUND_RESTART = 0x02000;
+constexpr u32 PA_PUBSCREEN = 0x04000;
+constexpr u32 PA_QUIT = 0x10000;
+constexpr u32 PA_ICONIFY = 0x20000;
+constexpr u32 PA_UNICONIFY = 0x40000;
+
+extern u32 pending_actions;
+
+// Time of the host clock in microseconds (wraps every 71.6 minutes).
+u32 timer_now_us();
+// Waits `us` microseconds while serving host events.
+void timer_wait_us(i32 us);
+// Waits until a host event arrives (paused).
+void app_wait_events();
+
+// ---- The break signal ----------------------------------------------------------------
+// CTRL-C: prints "Brindlemox: User break!" and leaves through the exit path.
+void app_check_break();
+// Records a CTRL-C for the next check (the SIGINT handler and tests call it).
+void app_signal_break();
+// True while a break waits for its check (long jobs stop early on it).
+bool app_break_pending();
+// Forgets a recorded break.
+void app_clear_break();
