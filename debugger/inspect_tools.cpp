@@ -203,7 +203,11 @@ void dbg_cmd_imagery() {
     }
     char name[1024];
     std::snprintf(name, sizeof name, "%s", file_name);
-    file_set_extension(".asm", name, sizeof name, 0, "");
+    // Its own extension, if any, gives way to the source files' ".asm".
+    if (!file_set_extension(".asm", name, sizeof name, 1, "")) {
+        dbg_refuse("Failed!\n\n");
+        return;
+    }
     // Written under a temporary name and renamed when complete, so that a
     // failed write leaves no half listing.
     const std::string temp = std::string(name) + ".tmp";

@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -206,3 +210,78 @@ TEST_F(MemoryCommandsTest, ImageryAndTrainer) {
 }
 
 } // namespace
+
+namespace {
+
+// IM and DISGAME write their listings into the projects drawer.
+class MemoryFilesTest : public MemoryCommandsTest {
+  protected:
+    void SetUp() override {
+        MemoryCommandsTest::SetUp();
+        std::snprintf(projects_path, sizeof projects_path, "%s", home.path().c_str());
+    }
+    std::string file(const char* name) const {
+        std::ifstream f(home.path() / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
+    }
+    TempHome home{"memory-files"};
+};
+
+TEST_F(MemoryFilesTest, ImageryGoesToTheConsoleAndTheFile) {
+    guest_memory[0x20] = 0x81;
+    guest_memory[0x21] = 0x7E;
+    const std::string said = run("IM 20 21 pics.txt");
+    EXPECT_EQ(said, "        db      $81 ;#......# $0020\n"
+                    "        db      $7E ;.######. $0021\n\n");
+    EXPECT_EQ(file("pics.asm"), said.substr(0, said.size() - 1)); // the name takes ".asm"
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "pics.asm.tmp"));
+    std::filesystem::create_directory(home.path() / "taken.asm"); // cannot be written
+    EXPECT_EQ(run("IM 20 21 taken"), "        db      $81 ;#......# $0020\n"
+                                     "        db      $7E ;.######. $0021\n\nFailed!\n\n");
+    run("DISGAME 0 3 game");
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "game.asm"));
+}
+
+} // namespace
+
+TEST_F(MemoryCommandsTest, DescriptionNamesMirrorsRightsAndMarks) {
+    mem_read_mirror[0x0100] = 0x0200;
+    mem_attributes[0x0100] |= MEM_UNWRITABLE | MEM_BREAKPOINT;
+    bp_conditions[0x0100] = WatchCondition{0, COND_ALWAYS, 0};
+    mem_attributes[0x0100] |= MEM_WATCH;
+    watch_conditions[0x0100] = WatchCondition{0x0300, COND_EQ, 5};
+    const std::string said = run("= 100");
+    EXPECT_NE(said.find("Read mirror of $200. Write mirror of $100.\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("Read-only.\nBreakpoint.\nWatchpoint when $300 == "),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("Opcode:"), std::string::npos); // above 255: no opcode line
+    mem_attributes[0x0100] |= MEM_UNREADABLE;
+    EXPECT_NE(run("= 100").find("Unmapped.\n"), std::string::npos);
+    EXPECT_NE(run("= 1").find("Opcode: LODZ"), std::string::npos);
+}
+
+TEST_F(MemoryCommandsTest, ArcadiaTextUsesItsCharacterSet) {
+    on(ARCADIA, MAP_ARCADIA_EMERSON);
+    std::memset(&guest_memory[0x1800], 0, 0x100);
+    // "GO" in the Arcadia's codes, with colour bits that the search ignores.
+    guest_memory[0x1810] = 0x1A + 6 + 0x40;
+    guest_memory[0x1811] = 0x1A + 14 + 0x80;
+    EXPECT_EQ(run("FIND 1800 18FF \"GO\""), "$1810\nOK.\n\n");
+    const std::string runs = run("FIND");
+    EXPECT_NE(runs.find("$1810: \"GO\"\n"), std::string::npos) << runs;
+}
+
+TEST_F(MemoryCommandsTest, EditWithOneArgumentOpensThePrompt) {
+    static std::string asked;
+    dbg_edit_prompt = [](const char* what, int quiet, int word) {
+        asked = std::string(what) + (quiet ? " quiet" : "") + (word ? " word" : "");
+        return 1;
+    };
+    run("E 1234");
+    EXPECT_EQ(asked, "1234");
+    run("DOKE R1");
+    EXPECT_EQ(asked, "R1 word");
+    dbg_edit_prompt = nullptr;
+    EXPECT_EQ(run("E 1234"), "Command is unavailable.\n\n");
+}

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -183,6 +184,38 @@ TEST_F(ScreenEditorTest, CollisionTableOverlay) {
     on(INTERTON, MAP_INTERTON_A);
     EXPECT_EQ(run("DRAW 4"), "OK.\n\n");
     EXPECT_EQ(pvi_overlay_mode, 4);
+}
+
+} // namespace
+
+namespace {
+
+// The colour a PVI pixel (x, y) shows in the guest frame.
+u8 pvi_pixel(i32 x, i32 y) {
+    const i32 fx = x + 49 - display_window_left, fy = y + first_visible_line - display_window_top;
+    return guest_frame[fx * GUEST_FRAME_ROWS + fy];
+}
+
+TEST_F(ScreenEditorTest, PviCollisionCellsAndGuideGrid) {
+    on(INTERTON, MAP_INTERTON_A);
+    pvi_overlay_mode = 2;
+    std::memset(pvi_pixel_cells, 0, sizeof pvi_pixel_cells);
+    pvi_pixel_cells[50 * PVI_WIDTH + 60] = 16 | 32 | 8; // two objects on the grid
+    pvi_pixel_cells[50 * PVI_WIDTH + 61] = 16 | 32;     // two objects
+    pvi_pixel_cells[50 * PVI_WIDTH + 62] = 64 | 8;      // one object on the grid
+    pvi_pixel_cells[50 * PVI_WIDTH + 63] = 64;          // one object
+    pvi_pixel_cells[50 * PVI_WIDTH + 64] = 8;           // the grid alone
+    pvi_overlay_grid_and_cells();
+    const u8 expected[6] = {0, 6, 4, 14, 13, 7};
+    for (i32 i = 0; i < 6; i++)
+        EXPECT_EQ(pvi_pixel(60 + i, 50), expected[i]) << i;
+    pvi_overlay_mode = 1;
+    pvi_overlay_grid_and_cells();
+    EXPECT_EQ(pvi_pixel(40, 20), 8);  // a horizontal line
+    EXPECT_EQ(pvi_pixel(40, 31), 8);  // 11 below it
+    EXPECT_EQ(pvi_pixel(41, 25), 7);  // inside a cell: untouched (the overlay of mode 2)
+    EXPECT_EQ(pvi_pixel(160, 100), 8); // the rightmost vertical line
+    pvi_overlay_mode = 0;
 }
 
 } // namespace
