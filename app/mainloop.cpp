@@ -57,12 +57,23 @@ void app_install_break_handler() {
 }
 
 // ---- the loop --------------------------------------------------------------------
+// The home's lock is looked at twice a second: a lock file removed while the
+// program runs is made again, so that a run started later finds the home taken.
+static void keep_home_lock() {
+    static u32 last_check = 0;
+    const u32 now = clock_micros();
+    if (now - last_check < 500000) return;
+    last_check = now;
+    app_check_home_lock();
+}
+
 void app_paused_event_pass() {
     hooks->events();
     if (pending_actions & PA_QUIT) app_clean_exit(0);
 }
 
 void app_inner_pass() {
+    keep_home_lock();
     if (!emu_paused) {
         emu_schedule_frame();
         hooks->run_frame();

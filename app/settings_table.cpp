@@ -208,7 +208,7 @@ static void integers_a() {
     ini_field_int("colourset", &colourset, 0, 5);
     ini_field_int("controller_left", &controller_left, 0, 8);
     ini_field_int("controller_right", &controller_right, 0, 8);
-    ini_field_int("debugger_drive", &debugger_drive, 0, 1);
+    ini_field_int("debugger_drive", &debugger_drive, 0, 3);
     ini_field_int("demultiplex", &demultiplex, 0, 2);
     if (demultiplex == 1) demultiplex = 2;
 

@@ -35,6 +35,15 @@ void app_exit_reset() {
     app_exit_steps.clear();
 }
 
+void app_check_home_lock() {
+    if (!app_acquired.home_locked || path_lock_holds()) return;
+    app_acquired.home_locked = false;
+    app_acquired.home_shared = true;
+    con_printf("Brindlemox lost its lock on \"%s\" (its lock file was removed or replaced): "
+               "this one will not save its settings, high scores or autosave.\n",
+               path_progdir().c_str());
+}
+
 static void step(const char* name) {
     app_exit_steps.emplace_back(name);
 }
@@ -72,6 +81,7 @@ void app_exit_path(int code) {
     if (session_remove_temporary_files()) step("temporary files");
     // A batch job leaves the session's state, settings and high scores alone,
     // and so does a run on a home that another run holds.
+    app_check_home_lock();
     const bool session = !upgrade_mode && !startup_batch_job() && !app_acquired.home_shared;
     if (session && app_acquired.machine_ready) {
         step("autosave");

@@ -16,6 +16,12 @@
 // must survive the run, releases what was acquired and ends the process.
 [[noreturn]] void app_exit_path(int code);
 
+// Whether this run still holds the home's lock (path_lock_holds): once its
+// file has been replaced by another run's, the run says so and becomes one
+// that writes nothing at exit. The main loop asks now and then, the exit path
+// before its writes.
+void app_check_home_lock();
+
 // The exit path's steps as they ran, by name (tests read it; it is cleared by
 // app_exit_reset).
 extern std::vector<std::string> app_exit_steps;

@@ -30,6 +30,7 @@
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
+#include "peripherals/floppy.h"
 
 #include <array>
 #include <cstring>
@@ -67,7 +68,7 @@ bool has_cpu() {
 bool pvis() {
     return machine_live_row().pvi_count > 0;
 }
-bool drives() {
+bool has_drives() {
     return row_of_machine().drives > 0;
 }
 // A UVI or PVIs (a coin-op board's PVIs depend on its game).
@@ -113,7 +114,7 @@ bool script_named() { return rexx_script_path[0] != 0; }
 bool netplay_on() { return net_mode == 1 || net_mode == 2; }
 bool speech_on() { return snd_enabled && speech; }
 bool tvc_files() { return traits().tvc_files; }
-bool drive_ready() { return drives() && drive_present[debugger_drive & 3]; }
+bool drive_ready() { return has_drives() && drive_has_disk(debugger_drive & 3); }
 bool dos_errors() { return traits().dos_errors; }
 bool basic_view() { return traits().basic_view; }
 bool bios_view() { return holds(machine_debug().bios_view); }
@@ -348,15 +349,15 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     item(Cmd::DEBUG_SAVEAOF, 76, act_object_save, has_cpu),
     line(Cmd::DEBUG_SAVEBIN, 77, "SAVEBIN ", true),
     line(Cmd::DEBUG_SAVEBPNF, 78, "SAVEBPNF ", true),
-    item(Cmd::DEBUG_SAVEIMAG, 79, act_disk_save, drives),
+    item(Cmd::DEBUG_SAVEIMAG, 79, act_disk_save, has_drives),
     line(Cmd::DEBUG_SAVEHEX, 80, "SAVEHEX ", true),
     line(Cmd::DEBUG_SAVESMS, 81, "SAVESMS ", true),
     line(Cmd::DEBUG_SAVETVC, 82, "SAVETVC ", true, tvc_files),
-    line(Cmd::DEBUG_DELETE, 83, "DELETE ", true, drives),
-    line(Cmd::DEBUG_LDIR, 84, "DIR", false, drives),
-    line(Cmd::DEBUG_EXTRACT, 85, "EXTRACT ", true, drives),
-    line(Cmd::DEBUG_INJECT, 86, "INJECT ", true, drives),
-    line(Cmd::DEBUG_RENAME, 87, "RENAME ", true, drives),
+    line(Cmd::DEBUG_DELETE, 83, "DELETE ", true, has_drives),
+    line(Cmd::DEBUG_LDIR, 84, "DIR", false, has_drives),
+    line(Cmd::DEBUG_EXTRACT, 85, "EXTRACT ", true, has_drives),
+    line(Cmd::DEBUG_INJECT, 86, "INJECT ", true, has_drives),
+    line(Cmd::DEBUG_RENAME, 87, "RENAME ", true, has_drives),
     line(Cmd::DEBUG_DOKE, 89, "DOKE ", true),
     line(Cmd::DEBUG_POKE, 90, "POKE ", true),
     line(Cmd::DEBUG_FPOKE, 91, "FPOKE ", true, drive_ready),
@@ -401,9 +402,9 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     line(Cmd::DEBUG_BP, 130, "BP ", true),
     line(Cmd::DEBUG_BC, 131, "BC ", true),
     line(Cmd::DEBUG_BL, 132, "BL", false),
-    line(Cmd::DEBUG_FP, 133, "FP ", true, drives),
-    line(Cmd::DEBUG_FC, 134, "FC ", true, drives),
-    line(Cmd::DEBUG_FL, 135, "FL", false, drives),
+    line(Cmd::DEBUG_FP, 133, "FP ", true, has_drives),
+    line(Cmd::DEBUG_FC, 134, "FC ", true, has_drives),
+    line(Cmd::DEBUG_FL, 135, "FL", false, has_drives),
     line(Cmd::DEBUG_IP, 136, "IP ", true),
     line(Cmd::DEBUG_IC, 137, "IC ", true),
     line(Cmd::DEBUG_IL, 138, "IL", false),
@@ -442,7 +443,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::PERIPHERALS_RIGHT_REQUIREBUTTON, 181, &requirebutton_right, autofire),
     toggle(Cmd::PERIPHERALS_RIGHT_FORCEFEEDBACK, 182, &forcefeedback_right, force_feedback, act_force_feedback),
     window(Cmd::PERIPHERALS_TAPEDECK, 183, TW_TAPE, cassette),
-    window(Cmd::PERIPHERALS_FLOPPYDRIVE, 184, TW_FLOPPY, drives),
+    window(Cmd::PERIPHERALS_FLOPPYDRIVE, 184, TW_FLOPPY, has_drives),
     window(Cmd::PERIPHERALS_INDUSTRIAL, 185, TW_INSTRUMENTS, instruments),
     window(Cmd::PERIPHERALS_PAPERTAPE, 186, TW_PAPERTAPE, papertape),
     window(Cmd::PERIPHERALS_PRINTER, 187, TW_PRINTER, printer),
@@ -530,7 +531,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     menu(Cmd::SUBMENU_GENERATE_SOUND_FILES, 295),
     menu(Cmd::SUBMENU_DEBUG_GENERAL, 296),
     menu(Cmd::SUBMENU_DEBUG_PROJECT, 297),
-    menu(Cmd::SUBMENU_DEBUG_DISK, 298, drives),
+    menu(Cmd::SUBMENU_DEBUG_DISK, 298, has_drives),
     menu(Cmd::SUBMENU_DEBUG_EDIT, 299, has_cpu),
     menu(Cmd::SUBMENU_DEBUG_VIEW, 300),
     menu(Cmd::SUBMENU_DEBUG_LOG, 301, has_cpu),

@@ -22,6 +22,7 @@
 #include "cpu/exec.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
+#include "computers/controls_rows.h"
 
 // The fast serial input of monitor 2: the LODA at $0369 that starts the bit
 // loop instead delivers the whole character (LF for r2 = 2, FF for r2 = 1).
@@ -124,6 +125,7 @@ constexpr MachineOps OPS{
     .typed_keyboard = [] { return true; },
     .paste_char = binbug_paste_char,
     .lowercase_input = [] { return true; },
+    .controls = &binbug_controls,
     .guide_section = "pipbug-and-binbug",
     .sprites_help = "binbug-sprites",
 };
@@ -133,6 +135,7 @@ constexpr MachineView VIEW{
     .reset_frame = display_reset_binbug,
     .blanking_areas = [] { return true; },
     .text_colours = display_terminal_colours,
+    .controls_layout = binbug_controls_layout,
     .beam_marker = beam_marker_binbug,
     .describe_position = binbug_describe_position,
 };

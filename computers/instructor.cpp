@@ -21,6 +21,7 @@
 #include "display/led.h"
 #include "machines/seams.h"
 #include "sound/voice_update.h"
+#include "computers/controls_rows.h"
 
 #include <cstring>
 
@@ -150,6 +151,7 @@ constexpr MachineOps OPS{
     .serialise = instructor_tail,
     .save_suffix = ".bin",
     .screen_text = instructor_screen_text,
+    .controls = &instructor_controls,
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
 };

@@ -22,6 +22,7 @@
 #include "display/led.h"
 #include "machines/seams.h"
 #include "sound/voice_update.h"
+#include "computers/controls_rows.h"
 
 u8 phunsy_irq_select;
 
@@ -207,6 +208,7 @@ constexpr MachineOps OPS{
     .screen_text = phunsy_screen_text,
     .typed_keyboard = phunsy_typed_keyboard,
     .lowercase_input = [] { return true; },
+    .controls = &phunsy_controls,
     .guide_section = "phunsy",
     .sprites_help = "binbug-sprites",
     .tape_help = "phunsy-tapedeck",
@@ -220,6 +222,7 @@ constexpr MachineView VIEW{
     .text_colours = display_terminal_colours,
     .led_panel_cell = led_cell_phunsy,
     .led_panel_geometry = led_geometry_phunsy,
+    .controls_layout = phunsy_controls_layout,
     .beam_marker = beam_marker_phunsy,
 };
 

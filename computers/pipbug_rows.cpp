@@ -22,6 +22,7 @@
 #include "display/bands.h"
 #include "display/frame.h"
 #include "sound/voice_update.h"
+#include "computers/controls_rows.h"
 
 #include <strings.h>
 
@@ -152,6 +153,7 @@ constexpr MachineOps OPS{
     .monitor_key = pipbug_monitor_key,
     .paste_char = pipbug_paste_char,
     .lowercase_input = [] { return true; },
+    .controls = &pipbug_controls,
     .self_test = pipbug_monitor_2,
     .guide_section = "pipbug-and-binbug",
 };

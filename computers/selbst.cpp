@@ -25,6 +25,7 @@
 #include "display/led.h"
 #include "machines/seams.h"
 #include "sound/voice_update.h"
+#include "computers/controls_rows.h"
 
 const u8 led_font_mikit[16] = {0x5F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71, 0x3D,
                                0x76, 0x06, 0x1E, 0x76, 0x38, 0x37, 0x37, 0x3F};
@@ -129,6 +130,7 @@ constexpr MachineOps SELBST_OPS{
     .screen_text = selbst_screen_text,
     .typed_keyboard = selbst_typed_keyboard,
     .lowercase_input = [] { return true; },
+    .controls = &selbst_controls,
     .guide_section = "selbstbaucomputer",
 };
 
@@ -139,6 +141,7 @@ constexpr MachineView SELBST_VIEW{
     .led_digit_place = selbst_led_digit_place,
     .led_panel_cell = led_cell_double,
     .led_panel_geometry = led_geometry_selbst,
+    .controls_layout = selbst_controls_layout,
 };
 
 constexpr MachineSound SELBST_SOUND{
@@ -197,6 +200,7 @@ constexpr MachineOps MIKIT_OPS{
     .serialise = mikit_tail,
     .save_suffix = ".aof",
     .screen_text = mikit_screen_text,
+    .controls = &mikit_controls,
     .guide_section = "mikit",
 };
 

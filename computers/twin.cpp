@@ -15,6 +15,7 @@
 #include "core/message.h"
 #include "core/savestate_fields.h"
 #include "core/savestate_seams.h"
+#include "peripherals/floppy.h"
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
@@ -24,6 +25,7 @@
 #include "display/frame.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
+#include "computers/controls_rows.h"
 
 u8 twin_irq_pending[32];
 u32 twin_slave_active;
@@ -179,6 +181,7 @@ constexpr MachineOps OPS{
     .screen_text = twin_screen_text,
     .typed_keyboard = [] { return true; },
     .monitor_key = twin_monitor_key,
+    .controls = &twin_controls,
     .self_test = [] { return true; },
     .guide_section = "twin",
     .printer_help = "twin-printer",
@@ -191,6 +194,7 @@ constexpr MachineView VIEW{
     .reset_frame = display_reset_twin,
     .blanking_areas = [] { return true; },
     .erase_deleted = [] { return true; },
+    .controls_layout = twin_controls_layout,
     .describe_position = twin_describe_position,
 };
 

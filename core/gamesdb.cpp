@@ -252,6 +252,12 @@ void games_list_entries() {
 }
 
 
+int (*game_picture_number)(int game_row, int map) = nullptr;
+
+static u32 entry_picture(int row, int map) {
+    return game_picture_number ? static_cast<u32>(game_picture_number(row, map)) : 0;
+}
+
 static GameEntry& new_entry(const char* path) {
     GameEntry& e = games_found[games_count];
     std::snprintf(e.path, sizeof e.path, "%s", path);
@@ -329,7 +335,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         e.entry_machine = static_cast<std::int8_t>(g.machine);
         e.entry_memmap = static_cast<std::int8_t>(g.memmap);
         e.game_row = static_cast<std::int16_t>(row);
-        e.picture = key_image_index(row, g.memmap);
+        e.picture = entry_picture(row, g.memmap);
         games_counters[GC_KNOWN]++;
         break;
     }
@@ -352,7 +358,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         e.entry_machine = static_cast<std::int8_t>(m);
         e.entry_memmap = static_cast<std::int8_t>(map);
         e.game_row = static_cast<std::int16_t>(row);
-        e.picture = key_image_index(row, map);
+        e.picture = entry_picture(row, map);
         games_counters[GC_STATES]++;
         break;
     }

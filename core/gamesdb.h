@@ -126,6 +126,7 @@ bool games_step_selection(int step);
 void games_list_reset();
 void emu_set_memory_map(int new_machine, int new_memmap);
 
-// Picture of a game-list entry: the model picture of a known game's console,
-// else the memory map's default.
-u32 key_image_index(int game_row, int map);
+// Picture of a game-list entry (a known game's row, -1 none, and its memory
+// map), as the interface chooses it; installed with the interface, nullptr
+// (picture 0) without one.
+extern int (*game_picture_number)(int game_row, int map);

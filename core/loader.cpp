@@ -24,6 +24,7 @@
 #include "core/zipfile.h"
 #include "cpu/memory.h"
 #include "peripherals/device_link.h"
+#include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -345,8 +346,7 @@ int load_medium(const LoadRequest& r) {
                 break;
             }
         }
-        copy_path(r, drive_file_name[drive]);
-        disk_read_dispatch(0, drive, 1);
+        disk_insert_dispatch(0, drive, r.path.c_str());
         return LOAD_MEDIUM;
     }
     case KIND_IMG:
@@ -354,8 +354,7 @@ int load_medium(const LoadRequest& r) {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
-        copy_path(r, drive_file_name[drive]);
-        disk_read_dispatch(0, drive, 1);
+        disk_insert_dispatch(0, drive, r.path.c_str());
         return LOAD_MEDIUM;
     }
     case KIND_PAP: {

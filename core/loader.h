@@ -126,7 +126,6 @@ int file_parse_sms(u32 size);
 void file_commit_sms();
 void tape_load_sample_file(int flag);                   // the file named in tape_file_name
 void mdcr_load_image(int flag);                         // the file named in mdcr_file_name
-void disk_read_dispatch(int flag, int drive, int mode); // drive_file_name[drive]
 void asm_assemble_file();                               // asm_source_path
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
 void sym_parse_file(const char* text);                  // SYM text into the user labels
@@ -144,8 +143,6 @@ ProgramReader* loader_program_reader(int kind);
 
 extern char tape_file_name[513];
 extern char mdcr_file_name[513];
-extern char drive_file_name[4][513];
-bool drive_has_disk(int drive);
 
 // The load-address prompt's last accepted answer (at most 40 characters),
 // "$0" until the first one: the loader evaluates it for a BPNF tape.

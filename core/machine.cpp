@@ -18,6 +18,7 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "peripherals/device_link.h"
+#include "peripherals/floppy.h"
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -174,7 +175,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     mem_clear_access();
 
     for (int d = machine_traits().drives_kept; d < 2; d++)
-        drive_present[d] = 0;
+        drives[d].present = 0;
 
     draw_mode = 0; // the overlays are the machine's own
     if (const auto changed = machine_debug().draw_mode_changed) changed();

@@ -10,14 +10,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/emu.h"
 
 struct GuestRom;
 struct KnownGame;
+struct MachineControls;
 struct MachineView;
 struct MachineSound;
 struct MachineDebug;
+struct DiskSystem;
 
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
@@ -154,6 +157,9 @@ struct MachineOps {
     bool (*lowercase_input)() = nullptr;
 
     // ---- interface ----
+    // The Guest Controls picture's row (core/machine_controls.h): its keys'
+    // registers, marks, lamps and settings. nullptr: the machine has none.
+    const MachineControls* controls = nullptr;
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;
@@ -172,6 +178,42 @@ struct MachineOps {
     const char* printer_help = nullptr;   // common: "printer"
     const char* floppy_help = nullptr;    // common: "floppydrive"
     const char* papertape_help = nullptr; // common: "papertape"
+
+    // ---- devices ----
+    // The guest disk system on the machine's floppy drives. nullptr: none.
+    const DiskSystem* disks = nullptr;
+};
+
+// A guest disk system: what the host side understands of the machine's disks
+// (peripherals/floppy.h holds the drives and their images). An operation left
+// nullptr is missing: the debugger's disk command answers "Wrong guest
+// machine!", the loader refuses the image and the window's button does nothing.
+struct DiskSystem {
+    // Turns the bytes of an image file into the drive's image (the layout's
+    // image_bytes in `image`); false after its own warning ("File is wrong
+    // size!") when the file is no image of this system.
+    bool (*image_from_file)(const std::vector<u8>& file, u8* image) = nullptr;
+    // Reads the directory into the drive's caches and block map; unless
+    // `quiet` it also prints the listing.
+    void (*list)(int quiet, int drive) = nullptr;
+    // Puts a blank disk into the drive (floppy_take_image).
+    void (*format)(int drive) = nullptr;
+    // Copies directory entry `entry` to a host file in the current drawer; 1 written.
+    int (*extract)(int entry, int drive) = nullptr;
+    // Copies host file `path` onto the disk; reports success or failure itself.
+    void (*put)(const char* path, int drive) = nullptr;
+    // Deletes directory entry `entry`.
+    void (*remove)(int entry, int drive) = nullptr;
+    // Checks `name` and gives it to entry `entry`; 1 taken, 0 refused (after
+    // its own complaint).
+    int (*rename)(int entry, int drive, const char* name) = nullptr;
+    // Appends what the floppy window tells after the name of entry `entry`
+    // that owns a block (the TWIN's overlay commands). nullptr: nothing.
+    void (*owner_note)(int drive, int entry, std::string* text) = nullptr;
+    // Directory entries of a disk (the name caches' rows in use).
+    u8 entries = 0;
+    // Names are compared as name "." extension (else as the name alone).
+    bool extensions = false;
 };
 
 // Everything one machine fills: a row of each kind, none of them null.

@@ -60,6 +60,15 @@ enum class DiskImages : u8 {
     TWIN, // the TWIN's own images (IMG, TWIN)
 };
 
+// The layout of a machine's floppy disks: geometry and disk system
+// (peripherals/floppy.h gives each one's shape).
+enum class DiskLayout : u8 {
+    NONE,
+    BINBUG, // 40 tracks of 10 sectors of 256 bytes, sectors from 1
+    TWIN,   // 77 tracks of 32 sectors of 128 bytes, sectors from 0; 1 KB clusters
+    CD2650, // 35 tracks of 9 sectors of 256 bytes, sectors from 1
+};
+
 // What a machine is and has, asked by everything outside the machines instead
 // of testing machine numbers. Grouped by the part of the program that asks.
 struct MachineTraits {
@@ -112,6 +121,7 @@ struct MachineTraits {
     bool mdcr = false;           // a mini digital cassette recorder (MDCR tapes)
     DiskImages disk_images = DiskImages::NONE;
     u8 drives_kept = 0; // floppy drives whose presence a machine switch keeps
+    DiskLayout disk_layout = DiskLayout::NONE;
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network
     // What the menu items need:
@@ -184,6 +194,8 @@ struct MachineLive {
     i32 first_note_row;      // address-note rows the disassembler lists, -1 = none
     i32 last_note_row;
     const char* console_labels[4]; // "-" = button absent; localised at start-up
+    // Guest key labels the set-up gave, per player (nullptr: the table's).
+    const char* key_labels[2][KEYPAD_KEYS] = {};
 };
 
 struct MachineDesc {

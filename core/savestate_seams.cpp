@@ -16,7 +16,6 @@ void phunsy_ubank_save(int) {}
 void phunsy_qbank_save(int) {}
 void phunsy_ubank_select(int) {}
 void phunsy_qbank_select(int) {}
-void floppy_clear_watch_bits(int) {}
 
 
 u32 loaded_image_size;

@@ -23,7 +23,6 @@ void phunsy_ubank_save(int bank);
 void phunsy_qbank_save(int bank);
 void phunsy_ubank_select(int bank);
 void phunsy_qbank_select(int bank);
-void floppy_clear_watch_bits(int drive); // the drive's per-byte watch bitmap
 
 // ---- Video-game machines --------------------------------------------------------------
 

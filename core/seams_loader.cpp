@@ -15,6 +15,7 @@
 #include "core/machine.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
+#include "peripherals/floppy.h"
 #include "platform/paths.h"
 
 #include <cstdio>
@@ -34,7 +35,6 @@ void twin_commit_mod() {}
 void cd2650_commit_imag() {}
 STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
 STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
-STAND_IN(void, disk_read_dispatch, (int, int, int), loader_stand_in_disk, {})
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -56,8 +56,10 @@ bool loader_reader_missing(int kind) {
         return same(&mdcr_load_image, &loader_stand_in_mdcr);
     case KIND_RAW:
     case KIND_IMG:
-    case KIND_TWIN:
-        return same(&disk_read_dispatch, &loader_stand_in_disk);
+    case KIND_TWIN: {
+        const DiskSystem* disks = floppy_disk_system();
+        return !disks || !disks->image_from_file;
+    }
     default:
         return false;
     }
@@ -68,10 +70,6 @@ bool loader_reader_missing(int kind) {
 // file requester and the debugger's operand parser.
 char tape_file_name[513];
 char mdcr_file_name[513];
-char drive_file_name[4][513];
-bool drive_has_disk(int drive) {
-    return drive >= 0 && drive < 4 && drive_file_name[drive][0] != 0;
-}
 
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's
@@ -83,20 +81,4 @@ void dbg_clear_coverage() {}
 void emu_set_memory_map(int new_machine, int new_memmap) {
     if (static_cast<u32>(new_memmap) != memmap)
         machine_switch(new_machine, new_memmap, true, false, false);
-}
-
-// The real one belongs to the interface images; this one picks a known game's
-// console model picture, else the small picture of the map's machine.
-u32 key_image_index(int game_row, int map) {
-    if (game_row >= 0 && game_row < KNOWN_GAMES) {
-        const i32 model = known_games_db[game_row].console_model;
-        if (model >= 0 && model <= 59) return static_cast<u32>(319 + model);
-    }
-    if (map >= 0 && map < static_cast<int>(MEMMAPS)) {
-        const u32 m = static_cast<u32>(memmap_table[map].machine);
-        if (const auto picture = machine_ops(m).map_picture) return picture(static_cast<u32>(map));
-        static constexpr u32 by_machine[15] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16};
-        return by_machine[m];
-    }
-    return 0;
 }

@@ -5,7 +5,6 @@
 #include "core/seams_services.h"
 
 // ---- Computers and peripherals ---------------------------------------------------
-u8 drive_present[4];
 u8 lamp_latch;
 i32 tape_state;
 i32 tape_reel_phase;

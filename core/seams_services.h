@@ -12,7 +12,6 @@
 #include "cpu/cpu.h"
 
 // ---- Computers and peripherals ----------------------------------------------
-extern u8 drive_present[4]; // floppy drives present
 extern u8 lamp_latch;
 extern i32 tape_state;             // 2 playing, 3 recording
 extern i32 tape_reel_phase;        // 0-5

@@ -18,7 +18,7 @@ extern u32 windowed_scale, windowed_width; // "size"/"width" kept aside for full
 
 // ---- Debugger and disassembler ------------------------------------------
 extern i32 dbg_base;       // "base" 0..3: number base of the debugger's output
-extern i32 debugger_drive; // "debugger_drive" 0..1
+extern i32 debugger_drive; // "debugger_drive" 0..3
 extern u32 warn;
 // "timeunit" is dbg_time_unit (cpu/debug_state.h); "verbosity", "guidepixel"
 // and the log and watch switches live in cpu/dbg_hooks.h.

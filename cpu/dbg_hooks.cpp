@@ -167,6 +167,25 @@ static void annotate_char(u8 value) {
                   cpu_guest_char_text(value, shown));
 }
 
+const char* cpu_char_name(u8 value, char* out) {
+    static const struct {
+        u8 code;
+        const char* name;
+    } named[] = {{12, "ZFF"}, {127, "DEL"}, {128, "NC"}, {129, "Brk"},
+                 {130, "HI"}, {149, "MW"},  {164, "CQ"}, {165, "ELL"}};
+    for (const auto& n : named)
+        if (n.code == value) return std::strcpy(out, n.name);
+    if (value < 32) return std::strcpy(out, ascii_control_names[value]);
+    if (value < 128) {
+        std::snprintf(out, 8, "'%c'", value);
+    } else { // Latin-1 as UTF-8
+        const char utf8[3] = {static_cast<char>(0xC0 | (value >> 6)),
+                              static_cast<char>(0x80 | (value & 0x3F)), '\0'};
+        std::snprintf(out, 8, "'%s'", utf8);
+    }
+    return out;
+}
+
 void cpu_annotate_value(u8 value, u32 address) {
     const CpuCharStyle style = cpu_char_style();
     if (style == CHARS_ASCII)

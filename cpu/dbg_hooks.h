@@ -188,6 +188,11 @@ inline void cpu_write_register(u32 n, u8 value) {
     cpu_regs[n] = value;
 }
 
+// The name of a byte as reports show it: an ASCII control name, a quoted
+// character, or a name of the upper codes ("NC", "Brk", ...). out holds at
+// least 8 bytes.
+const char* cpu_char_name(u8 value, char* out);
+
 // Fills watch_annotation for a watched value at a guest address (memory watches).
 void cpu_annotate_value(u8 value, u32 address);
 // The same for register watches.

@@ -51,6 +51,18 @@ void dbg_cmd_guide_pixel();       // GR
 void dbg_cmd_sprite_mode();       // SPR
 void dbg_cmd_edit();              // ED|EDIT
 void dbg_cmd_draw();              // DRAW
+// The disk commands (disk_commands.cpp).
+void dbg_cmd_drive();   // DRIVE
+void dbg_cmd_dir();     // DIR|LD|LDIR
+void dbg_cmd_delete();  // DEL|DELETE
+void dbg_cmd_rename();  // REN|RENAME
+void dbg_cmd_extract(); // EXTRACT
+void dbg_cmd_inject();  // INJECT
+void dbg_cmd_fpeek();   // FPEEK
+void dbg_cmd_fpoke();   // FPOKE
+void dbg_cmd_fp();      // FP
+void dbg_cmd_fc();      // FC
+void dbg_cmd_fl();      // FL
 // Starts argv[0] (looked up on PATH) with `argv`, its input and output on
 // /dev/null, and reaps it when it ends without making anyone wait.
 void dbg_spawn(char* const* argv);

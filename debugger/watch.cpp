@@ -464,22 +464,7 @@ void dbg_cmd_list_port_traps() {
 // ---- The port tracer -----------------------------------------------------------------
 
 const char* dbg_char_name(u8 value, char* out) {
-    static const struct {
-        u8 code;
-        const char* name;
-    } named[] = {{12, "ZFF"}, {127, "DEL"}, {128, "NC"}, {129, "Brk"},
-                 {130, "HI"}, {149, "MW"},  {164, "CQ"}, {165, "ELL"}};
-    for (const auto& n : named)
-        if (n.code == value) return std::strcpy(out, n.name);
-    if (value < 32) return std::strcpy(out, ascii_control_names[value]);
-    if (value < 128) {
-        std::snprintf(out, 8, "'%c'", value);
-    } else { // Latin-1 as UTF-8
-        const char utf8[3] = {static_cast<char>(0xC0 | (value >> 6)),
-                              static_cast<char>(0x80 | (value & 0x3F)), '\0'};
-        std::snprintf(out, 8, "'%s'", utf8);
-    }
-    return out;
+    return cpu_char_name(value, out);
 }
 
 void dbg_trace_port_access(u32 port, u8 value, int is_write) {

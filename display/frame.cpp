@@ -2,6 +2,7 @@
 #include "display/frame.h"
 
 #include "core/emu.h"
+#include "display/host.h"
 #include "display/led.h"
 
 #include "core/frame.h"
@@ -264,4 +265,9 @@ void display_setup_geometry() {
 
     // The LED panel of the controls window follows the machine and its options.
     display_setup_panel_geometry();
+
+    // The picture buffer follows a frame that changed size at once (a loaded
+    // state, a display type or option), not at the interface's next pass: a
+    // frame run before that draws into the frame's own size.
+    if (display_buffer) display_select_plotter();
 }

@@ -176,9 +176,9 @@ void led_panel_store(i32 x, i32 y, u32 colour) {
 }
 
 void display_setup_panel_geometry() {
+    // A machine whose geometry sets no panel (the PIPBUG counts its keys
+    // there) must not show the panel of the machine before it.
     led_digit_panels = 0;
-    if (const auto geometry = machine_view().led_panel_geometry)
-        geometry();
-    else
-        led_panel_width = led_panel_rows = led_panel_left = led_panel_top = 0;
+    led_panel_width = led_panel_rows = led_panel_left = led_panel_top = 0;
+    if (const auto geometry = machine_view().led_panel_geometry) geometry();
 }

@@ -108,7 +108,20 @@ template <u32 N> inline void put_pens(u8* p, u64 v) {
     }
 }
 
+// The guest pixels the buffer holds across and down at the current scale
+// and stretch; the plotters refuse what lies outside. Turned, guest column x
+// is block row x and guest row y block column display_mirror - y.
+u32 buffer_across, buffer_down;
+
+template <bool ROT> inline bool in_buffer(u32 x, u32 y) {
+    if constexpr (ROT)
+        return x < buffer_down && y <= display_mirror && display_mirror - y < buffer_across;
+    else
+        return x < buffer_across && y < buffer_down;
+}
+
 template <u32 S, u32 T, bool ROT, bool SCAN> void plot(u32 x, u32 y, u32 colour) {
+    if (!in_buffer<ROT>(x, y)) return;
     constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
     const u32 row = ROT ? S * x : S * y;
     const u32 col = ROT ? S * T * (display_mirror - y) : S * T * x;
@@ -124,10 +137,15 @@ template <u32 S, u32 T, bool ROT, bool SCAN> void plot(u32 x, u32 y, u32 colour)
 // copies. Turned, every pixel of the run lies on its own host rows.
 template <u32 S, u32 T, bool ROT, bool SCAN>
 void plot_run(u32 x, u32 y, const u8* colours, u32 colour, u32 n) {
+    // Only the part of the run that the buffer holds.
+    const u32 length = ROT ? buffer_down : buffer_across;
+    if (x >= length) return;
+    if (n > length - x) n = length - x;
     if constexpr (ROT) {
         for (u32 i = 0; i < n; i++)
             plot<S, T, ROT, SCAN>(x + i, y, colours ? colours[i] : colour);
     } else {
+        if (y >= buffer_down) return;
         constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
         constexpr u32 B = S * T;
         const std::size_t bytes = static_cast<std::size_t>(n) * B;
@@ -243,6 +261,7 @@ void display_free_bitmap() {
     buffer.release();
     display_buffer = nullptr;
     display_host_width = display_host_height = display_stride = 0;
+    buffer_across = buffer_down = 0;
     plotter_fn = plot_empty;
     chosen = {plot_empty, nullptr, nullptr};
     run_plotter_fn = nullptr;
@@ -273,6 +292,8 @@ void display_select_plotter() {
     fit_buffer();
     if (display_rotated) display_mirror = guest_width() - 1;
     const u32 s = scale();
+    buffer_across = static_cast<u32>(display_host_width) / (s * stretch());
+    buffer_down = static_cast<u32>(display_host_height) / s;
     filter_active = display_filter == 2 && s >= 2 && s <= 4;
     if (filter_active) {
         chosen = {plot_empty, nullptr, nullptr};
@@ -313,8 +334,12 @@ void display_redraw_picture() {
     display_scanline_prepass();
     const u32 w = guest_width(), h = guest_height();
     // The rotated whole-frame redraw covers the square frames only (the only
-    // ones ever turned); anything else goes pixel by pixel.
-    if (plotter_fn == chosen.plot && (!display_rotated || w == h)) {
+    // ones ever turned); anything else, and a frame the buffer does not hold
+    // whole, goes pixel by pixel.
+    const bool held = display_rotated ? w <= buffer_down && h <= display_mirror + 1 &&
+                                            display_mirror < buffer_across
+                                      : w <= buffer_across && h <= buffer_down;
+    if (plotter_fn == chosen.plot && held && (!display_rotated || w == h)) {
         if (chosen.redraw) chosen.redraw(w, h);
         return;
     }

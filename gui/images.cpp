@@ -5,6 +5,8 @@
 #include "platform/catalog.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
+#include "input/controls.h"
+#include "input/picture_choice.h"
 
 #include <cstring>
 #include <sys/stat.h>
@@ -14,17 +16,6 @@ bool gui_image_missing[GUI_IMAGES] = {};
 int gui_button_height = 0;
 int progress_window = 0;
 u32 progress_count = 0;
-
-// Small machine pictures by memory map (the main window's status picture):
-// Interton A-D, Elektor basic and expanded, Arcadia G-I, PIPBUG 1 and 2,
-// BINBUG, TWIN, Artemis, Instructor 50 basic and expanded, CD2650, two empty
-// maps, PHUNSY, Selbstbaucomputer, MIKIT, the four Zaccaria games, Malzak 1
-// and 2, the ball-and-paddle machines, Type-right. Artemis has no picture of
-// its own and shows the Arcadia's, as the empty maps do.
-static const int small_picture_by_memmap[MEMMAPS] = {
-    1, 1, 1, 1,  2,  2,  0, 0, 0,  3,  3,  4,  6,  0,  5,  5,
-    7, 0, 0, 12, 14, 15, 8, 9, 10, 10, 11, 11, 13, 13, 16,
-};
 
 // The big pictures (images 20-36) for the windows that show the machine in
 // full; the maps without one show the small Arcadia picture.
@@ -71,6 +62,13 @@ ImageRow gui_image_row(int n) {
     } else {
         r.width = 24;
         r.height = 24;
+    }
+    // The controller pictures have the sizes their key rectangles fit.
+    int w = 0, h = 0;
+    if (controls_picture_size(n, &w, &h)) {
+        r.width = w;
+        r.height = h;
+        r.min_height = 0;
     }
     return r;
 }
@@ -159,11 +157,7 @@ void gui_free_images() {
 }
 
 int games_machine_label_id(int game, int map) {
-    // The games database names no pictures of its own yet: every game shows
-    // its memory map's machine.
-    (void)game;
-    if (map < 0 || map >= static_cast<int>(MEMMAPS)) return 0;
-    return small_picture_by_memmap[map];
+    return game_image_number(game, map);
 }
 
 int gui_machine_picture(u32 map) {

@@ -28,6 +28,7 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "machines/pong.h"
+#include "devicewindows/floppy_window.h"
 #include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"

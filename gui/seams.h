@@ -8,7 +8,6 @@
 
 // ---- Game list, iconify, tips, the debugger -------------------------------------------
 void gui_tip_of_the_day();
-void gui_floppy_window_toggle();
 
 // ---- Windows not written yet ---------------------------------------------------------
 bool gui_speed_window_open();

@@ -8,7 +8,6 @@
 // The real ones browse the game list, iconify, run the menu commands, show a
 // tip, toggle the floppy window, run debugger commands and the toolbar's buttons.
 void gui_tip_of_the_day() {}
-void gui_floppy_window_toggle() {}
 
 // The real ones are the screen editor and the speed window.
 bool gui_speed_window_open() {

@@ -12,6 +12,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
 #include "core/frame.h"
 #include "sound/voice_update.h"
@@ -33,7 +34,9 @@
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
+#include "gui/guest_controls_window.h"
 #include "gui/tool_windows.h"
+#include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -138,6 +141,7 @@ void gui_apply_changes() {
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);
     if (c & UI_REFRESH_WINDOWS) gui_refresh_windows(0);
+    if (c & UI_CONTROLS_PANEL) guest_controls_paint_panel();
     if (c & UI_GAME_LIST)
         gui_game_list_show();
     else if (c & UI_GAME_SELECT)
@@ -213,4 +217,7 @@ void gui_install_ui_host() {
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    floppy_window_register();
+    guest_controls_window_register();
+    game_picture_number = game_image_number;
 }

@@ -89,7 +89,14 @@ void caps_lock_sync() {
 
 // ---- Typing ------------------------------------------------------------------------------
 
+void input_release_latches() {
+    ctrl_latch = left_shift_latch = right_shift_latch = repeat_latch = 0;
+}
+
 void term_cursor_key(u32 code, u8 ch) {
+    // A new key uses the on-screen Ctrl and Shift up; the Repeat key stays
+    // for the repeats of the key it lets repeat.
+    if (host_key_repeats[code & 127] <= 1) ctrl_latch = left_shift_latch = right_shift_latch = 0;
     const MachineTraits& traits = machine_traits();
     if (traits.cursor_keys_escape && code >= RAW_UP && code <= RAW_LEFT) {
         static const char seq[] = "ABCD";
@@ -164,6 +171,11 @@ static u16 terminal_key_char(u32 code) {
     return row.chars[KC_PLAIN + k];
 }
 
+u16 input_typed_char(u32 code) {
+    const auto own = machine_row().key_char;
+    return own ? own(code) : terminal_key_char(code & 127);
+}
+
 // Step 5: the character of a key on a keyboard machine. Returns true when the
 // key was used up (typed, swallowed, or a VDU scroll).
 static bool type_key(u32 code) {
@@ -173,8 +185,7 @@ static bool type_key(u32 code) {
         ui_host.activate_command_line();
         return true;
     }
-    const auto own = machine_row().key_char;
-    const u16 ch = own ? own(code) : terminal_key_char(code);
+    const u16 ch = input_typed_char(code);
     if (ch == KEY_SWALLOW) return true;
     if (ch == KEY_NO_CHAR) return false;
     if (ch == KEY_TYPE_TITLE || ch == KEY_TYPE_DATE) {

@@ -23,7 +23,13 @@ void input_host_key_event(u32 code);
 void input_host_key_release(u32 code);
 
 // Hands character `ch` typed by raw key `code` to the keyboard machine.
+// The one-shot modifiers of the on-screen keys are used up by it.
 void term_cursor_key(u32 code, u8 ch);
+// The character raw key `code` types on the current machine with the held
+// modifiers (or KEY_NO_CHAR and the other commands of the key table).
+u16 input_typed_char(u32 code);
+// The on-screen Ctrl, Shift and Repeat keys let go.
+void input_release_latches();
 
 // Switches "queuekeystrokes" on for typing that must not be lost (a title, a
 // date, a paste), unless the machine always queues its keys.

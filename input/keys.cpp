@@ -6,6 +6,7 @@
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "platform/catalog.h"
+#include "input/controls.h"
 
 #include <cstring>
 
@@ -178,6 +179,8 @@ bool build_key_table() {
         std::memcpy(key_table[c.row].chars, c.c, sizeof c.c);
     for (u8 r : reserved_rows)
         key_table[r].reserved = 1;
+    for (const TyperightPictureKey& k : typeright_picture_keys)
+        key_table[k.raw].picture_rect = k.rect;
     return true;
 }
 

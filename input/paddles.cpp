@@ -5,6 +5,7 @@
 #include "core/settings_vars.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
+#include "input/controls.h"
 
 i32 paddle_x[2];
 i32 paddle_y[4];
@@ -102,11 +103,20 @@ void input_update_paddle(int player, int s) {
         if (left != right) paddle_dx[s] = left ? -1 : 1;
     }
 
-    const i32 base = 28 + 4 * s;
-    if (virtual_key == base) paddle_dy[s] = -1;
-    if (virtual_key == base + 1) paddle_dx[s] = -1;
-    if (virtual_key == base + 2) paddle_dy[s] = 1;
-    if (virtual_key == base + 3) paddle_dx[s] = 1;
+    // A direction held on the controls picture, for this guest player.
+    if (virtual_key >= 0 && virtual_key < controls_mark_count()) {
+        const ControlsKeyRect& v = controls_current_layout().rects[virtual_key];
+        if (v.role == CR_KEY && v.player == s) {
+            if (v.key == GK_UP) paddle_dy[s] = -1;
+            if (v.key == GK_DOWN) paddle_dy[s] = 1;
+            if (v.key == GK_LEFT) paddle_dx[s] = -1;
+            if (v.key == GK_RIGHT) paddle_dx[s] = 1;
+            if (v.key >= GK_UP_LEFT && v.key <= GK_DOWN_RIGHT) {
+                paddle_dx[s] = diagonal[v.key - GK_UP_LEFT][0];
+                paddle_dy[s] = diagonal[v.key - GK_UP_LEFT][1];
+            }
+        }
+    }
 
     const i32 controller = player ? controller_right : controller_left;
     const u32 feedback = player ? forcefeedback_right : forcefeedback_left;

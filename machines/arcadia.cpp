@@ -15,6 +15,7 @@
 #include "cpu/exec_internal.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
+#include "input/collision_feedback.h"
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
@@ -24,6 +25,7 @@
 #include "machines/chip_watch.h"
 #include "machines/uvi2637.h"
 #include "platform/catalog.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -417,6 +419,9 @@ void arcadia_read_side(int player, int side) {
 void arcadia_read_inputs() {
     host_read_joysticks(0);
     host_read_joysticks(1);
+    // $19FD's pair bits come in the order of the feedback table's pairs.
+    collision_feedback_request(uvi_collisions_found.pairs, 0, uvi_collisions_found.background);
+    uvi_collisions_found = {};
     const int first = swapped ? 1 : 0;
     arcadia_read_side(first, 0);
     arcadia_read_side(1 - first, 1);
@@ -436,6 +441,7 @@ void arcadia_read_inputs() {
             uvi_write_register(address, guest_memory[address] | KEY_ROWS[start_row][1]);
         }
         uvi_write_register(0x1908, console);
+        input_virtual_key_apply();
         if (rec_state == REC_RECORDING) {
             for (u8 byte : arcadia_input_record())
                 rec_write_byte(byte);

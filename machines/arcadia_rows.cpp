@@ -17,6 +17,7 @@
 #include "machines/console_rows.h"
 #include "machines/uvi2637.h"
 #include "sound/voice_update.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -88,6 +89,7 @@ constexpr MachineOps OPS{
     .screen_text = arcadia_screen_text,
     .score_digit = arcadia_score_digit,
     .keypad_keys = [] { return KeypadKeys::ALL; },
+    .controls = &arcadia_controls,
     .guide_section = "arcadia",
     .sprites_help = "arcadia-sprites",
 };

@@ -15,7 +15,7 @@
 #include "cpu/debug_state.h"
 #include "cpu/exec.h"
 #include "display/frame.h"
-#include "input/paddles.h"
+#include "input/collision_feedback.h"
 #include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "machines/pvi2636.h"
@@ -59,11 +59,6 @@ constexpr u8 NUMBERED[4][10] = {
 constexpr struct {
     u8 mask, bit;
 } PAIRS[6] = {{0x30, 0x20}, {0x50, 0x10}, {0x90, 0x08}, {0x60, 0x04}, {0xA0, 0x02}, {0xC0, 0x01}};
-
-constexpr CoinopFeedback NO_FEEDBACK{0, 0};
-// Malzak shakes the player's controller for a frame when sprite 0 (the
-// player's ship) touches the playfield.
-constexpr CoinopFeedback MALZAK_SHIP_HIT{1, 0};
 
 // The board columns the sprites marked on the current line (first > last
 // when none): the collision pass finds nothing outside them.
@@ -149,14 +144,6 @@ u8 coinop_colour(u32 c) {
 i32 coinop_picture_row(i32 line) {
     if (malzak()) return line;
     return memmap == 24 || memmap == 25 ? line - 14 : line - 16;
-}
-
-const CoinopFeedback& coinop_feedback_playfield(int n) {
-    return malzak() && n == 0 ? MALZAK_SHIP_HIT : NO_FEEDBACK;
-}
-
-const CoinopFeedback& coinop_feedback_pair(int) {
-    return NO_FEEDBACK;
 }
 
 // ---- sprite engine -------------------------------------------------------------------
@@ -306,9 +293,7 @@ void coinop_check_collisions() {
             for (int pair = 0; (sprites & (sprites - 1)) && pair < 6; pair++) {
                 if ((cell & PAIRS[pair].mask) != PAIRS[pair].mask) continue;
                 pending_sprites[p] |= PAIRS[pair].bit;
-                const CoinopFeedback& f = coinop_feedback_pair(pair);
-                if (f.first) rumble_request[0] = f.first;
-                if (f.second) rumble_request[1] = f.second;
+                collision_feedback_request(1u << pair, 0, 0);
             }
             if (!(base & COINOP_PLANE_PLAYFIELD)) continue;
             if (is_astro_wars)
@@ -320,9 +305,7 @@ void coinop_check_collisions() {
                 pending_background[p] |= static_cast<u8>(0x80u >> n);
                 malzak_last_line = raster_line;
                 malzak_last_x = static_cast<i32>(x);
-                const CoinopFeedback& f = coinop_feedback_playfield(n);
-                if (f.first) rumble_request[0] = f.first;
-                if (f.second) rumble_request[1] = f.second;
+                collision_feedback_request(0, 1u << n, 0);
             }
         }
     }

@@ -16,6 +16,7 @@
 #include "machines/pvi2636.h"
 #include "machines/zaccaria.h"
 #include "sound/effects.h"
+#include "input/controls.h"
 
 namespace {
 
@@ -182,6 +183,7 @@ void coinop_poll_inputs() {
             }
             console_was_active[k] = active;
         }
+        input_virtual_key_apply();
         if (rec_state == REC_RECORDING) record_frame();
     }
     if (memmap == 23) pvi_write_register(0x7214, coinop_io_read(0), false);
@@ -214,6 +216,7 @@ void malzak_poll_inputs() {
         malzak_test_switch_set(position);
     }
     switch_key_was_held = switch_key;
+    input_virtual_key_apply();
     if (rec_state == REC_RECORDING) record_frame();
     input_console_buttons_tick();
 }

@@ -8,11 +8,6 @@ void coinop_frame_ended() {
     if (autocoin) coinop_auto_coin();
 }
 
-DisplayWindow display_window_coinop(i32 w, i32 h) {
-    if (blankingareas) return {0, 0, w - 1, h - 1};
-    return {0, 0, 255, 255};
-}
-
 bool beam_marker_coinop(i32 clock, i32 line, bool tracing, BeamLine* out) {
     if (!tracing && (line < 1 || line > 239)) return false;
     *out = {0, line, machine_live_row().width - 1, line, clock, line};

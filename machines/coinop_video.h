@@ -63,15 +63,6 @@ void coinop_check_collisions();
 // collision pass.
 void coinop_sprites_line();
 
-// Frames of force feedback asked for by a sprite on the playfield (by sprite
-// number) and by a pair of sprites (0/1, 0/2, 0/3, 1/2, 1/3, 2/3), one
-// duration per request of rumble_request (input/paddles.h).
-struct CoinopFeedback {
-    u32 first, second;
-};
-const CoinopFeedback& coinop_feedback_playfield(int n);
-const CoinopFeedback& coinop_feedback_pair(int pair);
-
 // Galaxia's sound counters stepped once per frame: the shot tone falls while
 // it sounds, the siren cycles 1-12; each into its tone latch.
 void galaxia_step_sound();

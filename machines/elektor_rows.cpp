@@ -21,6 +21,7 @@
 #include "machines/elektor_texts.h"
 #include "machines/pvi_consoles.h"
 #include "sound/voice_update.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ constexpr MachineOps OPS{
     .serialise = elektor_tail,
     .save_suffix = ".tvc",
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .controls = &elektor_controls,
     .guide_section = "elektor",
     .sprites_help = "pvi-sprites",
 };

@@ -15,6 +15,7 @@
 #include "machines/interton.h"
 #include "machines/pvi_consoles.h"
 #include "sound/voice_update.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ constexpr MachineOps OPS{
     .serialise = interton_tail,
     .save_suffix = ".bin",
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .controls = &interton_controls,
     .guide_section = "interton",
     .sprites_help = "pvi-sprites",
 };

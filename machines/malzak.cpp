@@ -8,11 +8,13 @@
 #include "core/trainers.h"
 #include "core/notify.h"
 #include "cpu/memory.h"
+#include "input/collision_feedback.h"
 #include "machines/coinop.h"
 #include "machines/pvi2636.h"
 #include "machines/pvi_consoles.h"
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstring>
@@ -131,8 +133,13 @@ void malzak_setup() {
     mem_attributes[0x14C7] |= MEM_SOUND;
     mem_attributes[0x15C7] |= MEM_SOUND;
     controls_layout = 20;
+    input_direction_names();
     trainer_apply();
     malzak_collision_flag = 0;
+    // The player's ship (sprite 0) touching the playfield shakes the first
+    // player's controller for a frame.
+    collision_feedback = {};
+    collision_feedback.grid[0][0] = 1;
     malzak_scroll = 0;
     malzak_v_scroll = 0;
     static constexpr i32 fire[4] = {2, 2, 2, 2};

@@ -17,6 +17,7 @@
 #include "machines/coinop_rows.h"
 #include "machines/coinop_video.h"
 #include "machines/malzak.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ constexpr MachineOps OPS{
     .program_kind = "Machine code",
     .score_digit = malzak_score_digit,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .controls = &malzak_controls,
     .self_test = [] { return true; },
     .guide_section = "coin-op-boards",
     .dips_help = "malzak2-dips",
@@ -77,7 +79,6 @@ constexpr MachineOps OPS{
 };
 
 constexpr MachineView VIEW{
-    .display_window = display_window_coinop,
     .beam_marker = beam_marker_coinop,
     .describe_position = malzak_describe_position,
 };

@@ -40,7 +40,7 @@ void pong_set_tone(u32 hz) {
     pong_tone_hz = hz;
     pong.tone_end = frame_counter + 2;
     snd_update_voices(0);
-    if (hz == TONE_BAT) pong.hits++;
+    if (hz == TONE_BAT && pong.hits < PONG_HITS_MAX) pong.hits++;
 }
 
 static u32 score_tone() {
@@ -325,6 +325,11 @@ static void choose_colours() {
 
 void pong_draw_moving();
 
+static bool ball_near_map() {
+    return pong.ball_x >= -PONG_BALL_MARGIN && pong.ball_x <= PONG_MAP_COLUMNS + PONG_BALL_MARGIN &&
+           pong.ball_y >= -PONG_BALL_MARGIN && pong.ball_y <= PONG_MAP_LINES + PONG_BALL_MARGIN;
+}
+
 void pong_run_frame() {
     in_frame = 1;
     if (pong_variant < 0 || pong_variant >= PONG_VARIANTS) pong_variant = memmap == 29 ? 11 : 4;
@@ -377,8 +382,11 @@ void pong_run_frame() {
             pong.hit_timer--;
         }
     }
-    pong.ball_x += pong.ball_dx;
-    pong.ball_y += pong.ball_dy;
+    // A ball out of play runs on until it is well off the field's map.
+    if (pong.in_play || ball_near_map()) {
+        pong.ball_x += pong.ball_dx;
+        pong.ball_y += pong.ball_dy;
+    }
     pong_draw_moving();
     pong_read_inputs();
     // No processor: the speed display counts frames, and cpu_cycles stays.

@@ -15,6 +15,12 @@ constexpr int PONG_VARIANTS = 17;
 constexpr int PONG_OBJECTS = 5;
 constexpr int PONG_MAP_COLUMNS = 128;
 constexpr int PONG_MAP_LINES = 312;
+// How far past the map's edges the ball still moves (a ball out of play stops there).
+constexpr int PONG_BALL_MARGIN = 16;
+// The rally's hit count stops here (only its first few hits matter).
+constexpr int PONG_HITS_MAX = 9999;
+// Lines of Gridball's scrolled grid at 50 Hz, the longer period.
+constexpr int PONG_GRID_PERIOD_MAX = 228;
 
 // Cell codes of the collision map.
 enum PongCell : u8 {
@@ -127,6 +133,9 @@ void pong_machine_init();
 void pong_save_state(u32 map);
 // Brings the machine's settings window in line with the options.
 void pong_gui_sync();
+// Console button i (0-3) held this frame: its host key, a click, the controls
+// picture or a gamepad's console bit.
+bool pong_console_held(int i);
 
 // ---- The machine's row (core/machine_ops.h) -------------------------------------------
 struct MachineLive;

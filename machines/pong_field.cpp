@@ -17,6 +17,7 @@
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "machines/pong.h"
+#include "input/controls.h"
 
 #include <cstring>
 #include <string>
@@ -121,7 +122,7 @@ static const char* grid_pattern(i32 height) {
 // Gridball: two scrolled grids of wall segments, one per player. Both the
 // offsets and the lines wrap by the same period, so the pattern is seamless.
 static void draw_grid() {
-    const i32 period = fifty() ? 228 : 188;
+    const i32 period = fifty() ? PONG_GRID_PERIOD_MAX : 188;
     const i32 first = fifty() ? 46 : 44;
     for (int p = 0; p < 2; p++) {
         i32 s = pong.grid_scroll[p] + (paddle_y[p] - 128) / 12;
@@ -672,7 +673,7 @@ static u8 press(bool held, u8* armed) {
 
 // Held by its host key, a toolbar click, the controls picture or (all but
 // the bat-size button) a gamepad's console bit.
-static bool console_held(int i) {
+bool pong_console_held(int i) {
     static constexpr u32 joy_button[4] = {0x100000, 0x200000, 0x400000, 0};
     if (input_console_button_held(i) || virtual_key == i) return true;
     return joy_button[i] && ((joy_bits[0] | joy_bits[1]) & joy_button[i]);
@@ -745,10 +746,10 @@ void pong_read_inputs() {
         if (changed) pong_gui_sync();
         pong.armed_reset = pong.armed_select = pong.armed_serve = pong.armed_batsize = 1;
     } else {
-        pong.button_serve = press(console_held(0), &pong.armed_serve);
-        pong.button_select = press(console_held(1), &pong.armed_select);
-        pong.button_batsize = press(console_held(2), &pong.armed_batsize);
-        pong.button_reset = press(console_held(3), &pong.armed_reset);
+        pong.button_serve = press(pong_console_held(0), &pong.armed_serve);
+        pong.button_select = press(pong_console_held(1), &pong.armed_select);
+        pong.button_batsize = press(pong_console_held(2), &pong.armed_batsize);
+        pong.button_reset = press(pong_console_held(3), &pong.armed_reset);
     }
     const u8 b16 = static_cast<u8>((pong_players & 3) * 32 + (pong_machine ? 16 : 0) +
                                    pong.button_batsize * 8 + pong.button_serve * 4 +
@@ -800,6 +801,7 @@ void pong_machine_init() {
     analog = 1;
     static constexpr i32 roles_29[4] = {2, 2, 2, 2}, roles_28[4] = {2, 0, 0, 8};
     std::memcpy(fire_button_assign, memmap == 29 ? roles_29 : roles_28, sizeof fire_button_assign);
+    input_direction_names();
     pong.button_reset = pong.button_select = pong.button_serve = pong.button_batsize = 0;
     pong.game_over = 0;
     pong.in_play = 0;
@@ -835,6 +837,12 @@ static void ranged(u32* v, u32 max, const char* what) {
     if (reading() && got > max) serial_mark_bad(what);
 }
 
+// A four-byte field that holds low..high; other values mark the state bad.
+static void ranged_full(i32* v, i32 low, i32 high, const char* what) {
+    const i32 got = state_field_u32_full(v);
+    if (reading() && (got < low || got > high)) serial_mark_bad(what);
+}
+
 void pong_save_state(u32 map) {
     ranged(&pong_score[0], 15, "left score");
     ranged(&pong_score[1], 15, "right score");
@@ -853,19 +861,22 @@ void pong_save_state(u32 map) {
     ranged(&pong_batsizes, 3, "bat sizes");
     ranged(&emu_region, 1, "video standard");
     ranged(&pong.in_play, 1, "ball in play");
-    state_field_u32_full(&pong.ball_x);
-    state_field_u32_full(&pong.ball_y);
-    state_field_u32_full(&pong.ball_dx);
-    state_field_u32_full(&pong.ball_dy);
-    state_field_u32_full(&pong.hits);
+    // The ball moves only near the field's map (pong_run_frame), by at most
+    // two columns and five lines a frame.
+    constexpr i32 reach = 2 * PONG_BALL_MARGIN;
+    ranged_full(&pong.ball_x, -reach, PONG_MAP_COLUMNS + reach, "ball position");
+    ranged_full(&pong.ball_y, -reach, PONG_MAP_LINES + reach, "ball position");
+    ranged_full(&pong.ball_dx, -2, 2, "ball speed");
+    ranged_full(&pong.ball_dy, -5, 5, "ball speed");
+    ranged_full(&pong.hits, 0, PONG_HITS_MAX, "rally length");
     for (i32& x : pong.bat_prev_x)
-        state_field_u32_full(&x);
+        ranged_full(&x, 0, PONG_MAP_COLUMNS - 1, "bat position");
     state_field_u8(&pong.shot_armed[0]);
     state_field_u8(&pong.shot_armed[1]);
     state_field_u8(&pong.shot_result[0]);
     state_field_u8(&pong.shot_result[1]);
-    state_field_u32_full(&pong.grid_scroll[0]);
-    state_field_u32_full(&pong.grid_scroll[1]);
+    for (i32& scroll : pong.grid_scroll)
+        ranged_full(&scroll, 0, PONG_GRID_PERIOD_MAX - 1, "grid position");
     ranged(&pong.server, 3, "serving side");
     state_field_u8(&pong.serve_request[0]);
     state_field_u8(&pong.serve_request[1]);

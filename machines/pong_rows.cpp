@@ -10,6 +10,7 @@
 #include "display/frame.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ constexpr MachineOps OPS{
     .program_kind = "Microcode",
     .own_score = pong_own_score,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .controls = &pong_controls,
     .dips_help = "pong-dips",
 };
 

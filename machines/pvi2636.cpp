@@ -24,6 +24,7 @@ const u8* pvi_invert_register;
 u8 pvi_late_starts;
 u8 pvi_object3_artefacts;
 PviBackgroundPatch pvi_bg_patch;
+PviCollisionsFound pvi_collisions_found;
 PviHistoryRecord pvi_history[PVI_HISTORY_MAX_FRAMES + 1][4][PVI_HISTORY_RECORDS];
 u8 pvi_history_count[PVI_HISTORY_MAX_FRAMES + 1][4];
 u8 pvi_demultiplex_drawn[4][PVI_HISTORY_RECORDS];
@@ -792,8 +793,12 @@ void collide(i32 x0, i32 x1, const u8* cells) {
         if (!(cell & 0xF0)) continue;
         *pvi_host.clock = x + 49;
         const u8 pairs = COLLISION_BITS.pairs[cell >> 4];
+        pvi_collisions_found.pairs |= pairs;
         if (pairs) set_status(PVI_SPRITECOLLIDE, pairs);
-        if (cell & 8) set_status(PVI_BGCOLLIDE, COLLISION_BITS.grid[cell >> 4]);
+        if (cell & 8) {
+            pvi_collisions_found.grid |= COLLISION_BITS.grid[cell >> 4];
+            set_status(PVI_BGCOLLIDE, COLLISION_BITS.grid[cell >> 4]);
+        }
     }
 }
 
@@ -964,6 +969,8 @@ namespace {
         pairs |= collision_runs[k].pairs;
         grid |= collision_runs[k].grid;
     }
+    pvi_collisions_found.pairs |= pairs;
+    pvi_collisions_found.grid |= grid;
     // Bits that every copy holds already change nothing.
     if (pairs && !holds_status(PVI_SPRITECOLLIDE, pairs)) set_status(PVI_SPRITECOLLIDE, pairs);
     if (grid && !holds_status(PVI_BGCOLLIDE, grid)) set_status(PVI_BGCOLLIDE, grid);

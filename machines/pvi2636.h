@@ -95,6 +95,13 @@ struct PviBackgroundPatch {
     u8 from[2], to[2];
 };
 extern PviBackgroundPatch pvi_bg_patch;
+// The collisions found since the machine last took them, in the bits of
+// SPRITECOLLIDE (pairs) and BGCOLLIDE (objects on the grid), whatever the
+// processor has read since.
+struct PviCollisionsFound {
+    u8 pairs, grid;
+};
+extern PviCollisionsFound pvi_collisions_found;
 
 // ---- demultiplex history -----------------------------------------------------------
 // Games that show some objects only every second or third frame get them drawn

@@ -17,12 +17,14 @@
 #include "core/machine.h"
 #include "cpu/exec.h"
 #include "display/frame.h"
+#include "input/collision_feedback.h"
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "platform/catalog.h"
 #include "sound/voice_update.h"
+#include "input/controls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +86,7 @@ void report_watched_write(u32 address, u8 value) {
 
 void pvi_host_install(void (*describe)(u8 value, u32 address)) {
     board_describe = describe;
+    pvi_collisions_found = {}; // nothing from the machine before
     pvi_host = {
         .clock = &raster_clock,
         .first_visible_line = &first_visible_line,
@@ -505,12 +508,27 @@ void pvi_read_keypad(int player, int g) {
     pvi_write_register(analogue, static_cast<u8>(value & 0xFF), true);
 }
 
+// The collisions the PVI found since the last input step, as rumble requests:
+// SPRITECOLLIDE holds the pairs from $20 (0/1) down to $01 (2/3), BGCOLLIDE
+// object n at $80 >> n.
+static void request_collision_feedback() {
+    u32 pairs = 0, grid = 0;
+    for (int k = 0; k < FEEDBACK_PAIRS; k++)
+        if (pvi_collisions_found.pairs & (0x20u >> k)) pairs |= 1u << k;
+    for (int n = 0; n < 4; n++)
+        if (pvi_collisions_found.grid & (0x80u >> n)) grid |= 1u << n;
+    pvi_collisions_found = {};
+    collision_feedback_request(pairs, grid, 0);
+}
+
 void pvi_read_inputs() {
     host_read_joysticks(0);
     host_read_joysticks(1);
+    request_collision_feedback();
     const int first = swapped ? 1 : 0;
     pvi_read_keypad(first, 0);
     pvi_read_keypad(1 - first, 1);
+    rumble_request[0] = rumble_request[1] = 0;
     if (rec_state == REC_PLAYBACK) {
         pvi_write_register(CONSOLE_BYTE, rec_read_byte(), false);
     } else {
@@ -529,6 +547,7 @@ void pvi_read_inputs() {
             pvi_write_register(a, static_cast<u8>(guest_memory[a] | key_bit(pvi_start_key)), false);
         }
         pvi_write_register(CONSOLE_BYTE, console, false);
+        input_virtual_key_apply();
         if (rec_state == REC_RECORDING)
             for (u8 byte : pvi_input_record())
                 rec_write_byte(byte);

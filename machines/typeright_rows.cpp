@@ -8,6 +8,7 @@
 #include "display/led.h"
 #include "machines/no_processor.h"
 #include "machines/typeright.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ constexpr MachineOps OPS{
     .screen_text = typeright_screen_text,
     .typed_keyboard = [] { return true; },
     .key_char = typeright_key_char,
+    .controls = &typeright_controls,
     .guide_section = "type-right",
     .coding_guide = false,
 };
@@ -53,6 +55,7 @@ constexpr MachineView VIEW{
     .text_colours = display_typeright_colours,
     .led_panel_cell = led_cell_typeright,
     .led_panel_geometry = led_geometry_typeright,
+    .controls_layout = [] { return i32{23}; },
 };
 
 constexpr MachineSound SOUND{

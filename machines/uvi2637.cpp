@@ -178,6 +178,8 @@ Collision line_collisions[UVI_LINE_CLOCKS];
 
 void set_collision(const Collision& c) {
     *uvi_host.clock = c.x;
+    uvi_collisions_found.pairs |= c.pairs;
+    if (c.on_bg) uvi_collisions_found.background |= c.hits;
     if (c.pairs) uvi_write_register(0x19FD, guest_memory[0x19FD] & static_cast<u8>(~c.pairs));
     if (c.on_bg) uvi_write_register(0x19FC, guest_memory[0x19FC] & static_cast<u8>(~c.hits));
 }
@@ -420,6 +422,7 @@ u8 uvi_row_x[UVI_HISTORY][UVI_ROWS];
 u8 uvi_udg_history[UVI_HISTORY][64];
 u8 uvi_sprite_line[4];
 u8 uvi_sprites_done;
+UviCollisionsFound uvi_collisions_found;
 u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
 UviHost uvi_host;
@@ -430,6 +433,7 @@ void uvi_reset() {
     uvi_text_area = {999, 999, 16, 13};
     row_number = -1;
     uvi_sprites_done = 0;
+    uvi_collisions_found = {};
     std::memset(uvi_sprites, 0, sizeof uvi_sprites);
     std::memset(uvi_row_codes, 0, sizeof uvi_row_codes);
     std::memset(uvi_row_x, 0, sizeof uvi_row_x);
@@ -817,6 +821,8 @@ void uvi_draw_sprites() {
             }
         }
     }
+    uvi_collisions_found.pairs |= pairs;
+    uvi_collisions_found.background |= background_hits;
     uvi_write_register(0x19FD, static_cast<u8>(~pairs));
     uvi_write_register(0x19FC, static_cast<u8>(~background_hits));
 }

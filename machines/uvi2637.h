@@ -117,6 +117,14 @@ extern u16 uvi_dejitter_lines[2][2];
 // The line-based renderer is in use (sprites once per frame, at the row end).
 extern u8 uvi_line_based;
 
+// The collisions found since the machine last took them, whatever the
+// processor has read since: the pair bits of $19FD and the sprite bits of
+// $19FC, both set (1) where a collision was found.
+struct UviCollisionsFound {
+    u8 pairs, background;
+};
+extern UviCollisionsFound uvi_collisions_found;
+
 // Back to the power-on state of the chip's latches and histories.
 void uvi_reset();
 

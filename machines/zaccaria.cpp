@@ -8,12 +8,14 @@
 #include "core/trainers.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
+#include "input/collision_feedback.h"
 #include "machines/coinop.h"
 #include "machines/coinop_playfield.h"
 #include "machines/pvi2636.h"
 #include "machines/pvi_consoles.h"
 #include "sound/effects.h"
 #include "sound/voice_update.h"
+#include "input/controls.h"
 
 #include <cstring>
 #include <strings.h>
@@ -152,6 +154,7 @@ void common_setup(u32 map) {
     std::memset(coinop_effect_ram, 0, sizeof coinop_effect_ram);
     coinop_scroll = 0;
     coinop_collision_latch = 0;
+    collision_feedback = {};
     galaxia_sound_latch = 0;
     read_graphics(map);
 }
@@ -170,6 +173,7 @@ void zaccaria_setup_astro_wars() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 24;
+    input_direction_names();
     board_timing();
     coinop_build_starfield();
 }
@@ -184,6 +188,7 @@ void zaccaria_setup_galaxia() {
     static constexpr i32 fire[4] = {2, 2, 2, 2};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 25;
+    input_direction_names();
     board_timing();
     coinop_build_starfield();
     galaxia_shot_counter = galaxia_cycle_counter = 0;
@@ -205,6 +210,7 @@ void zaccaria_setup_laser_battle() {
     static constexpr i32 fire[4] = {7, 8, 9, 5};
     std::memcpy(fire_button_assign, fire, sizeof fire);
     controls_layout = 26;
+    input_direction_names();
     board_timing();
 }
 

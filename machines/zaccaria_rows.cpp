@@ -17,6 +17,7 @@
 #include "machines/coinop_video.h"
 #include "machines/zaccaria.h"
 #include "sound/voice_update.h"
+#include "machines/controls_rows.h"
 
 namespace {
 
@@ -171,6 +172,7 @@ constexpr MachineOps OPS{
             return memmap == 24 || memmap == 25 ? KeypadKeys::NO_EXTRAS
                                                 : KeypadKeys::STICK_AND_FIRE;
         },
+    .controls = &zaccaria_controls,
     .self_test = [] { return true; },
     .guide_section = "coin-op-boards",
     .dips_help = "zaccaria-dips",
@@ -178,7 +180,6 @@ constexpr MachineOps OPS{
 };
 
 constexpr MachineView VIEW{
-    .display_window = display_window_coinop,
     .beam_marker = beam_marker_coinop,
     .describe_position = zaccaria_describe_position,
 };

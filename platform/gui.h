@@ -89,7 +89,8 @@ struct GuiNode {
     bool selected = false;
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
-    int max_chars = 0;    // entries: length limit, 0 none
+    int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width
+    // min_w: a button of weight 0 is exactly that wide
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
     int min = 0, max = 0; // integer, slider and gauge range; scroller total
     int visible = 0;      // scroller: lines shown at once
@@ -210,6 +211,9 @@ bool gui_host_open_url(const char* address);
 int gui_image_load(const char* path, int width, int height, bool* missing);
 void gui_image_free(int image);
 void gui_image_size(int image, int* width, int* height);
+// The image's pixels as 0xAARRGGBB, row by row; false (nothing written) when
+// the host keeps no pixels for it.
+bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, int* height);
 
 // --- Windows ------------------------------------------------------------------
 // Returns a window handle above 0, or 0 when the window cannot be made.
@@ -252,6 +256,10 @@ void gui_set_items(int win, int gid, const std::vector<std::string>& items);
 // scroller); the value is kept inside it.
 void gui_set_range(int win, int gid, int min, int max, int visible);
 void gui_set_image(int win, int gid, int image);
+// The tool tip shown while the pointer rests on the gadget ("" none).
+void gui_set_hint(int win, int gid, const char* text);
+// The background of a button or text field: 0x00RRGGBB, or -1 the default.
+void gui_set_background(int win, int gid, int rgb);
 // New rows of a list with columns; the selection is cleared (-1).
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows);
 // Moves the view of a list: 1 a line up, 2 a line down, 3 a page up, 4 a page

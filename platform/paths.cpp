@@ -102,23 +102,61 @@ void path_fix_progdir() {
 }
 
 static int lock_fd = -1;
+static std::string lock_path;
+
+// Whether the open file `fd` is the file now at `host`: not removed, and not
+// replaced by another file of the same name.
+static bool is_file_at(int fd, const std::string& host) {
+    struct stat open_st, path_st;
+    return ::fstat(fd, &open_st) == 0 && ::lstat(host.c_str(), &path_st) == 0 &&
+           open_st.st_dev == path_st.st_dev && open_st.st_ino == path_st.st_ino;
+}
 
 int path_lock_file(const std::string& host) {
     path_unlock_file();
-    const int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int taken = errno == EWOULDBLOCK ? 0 : -1;
+    // The file can be removed or replaced between the open and the lock; a lock
+    // on a file no longer at the path keeps nobody out, so take the new one.
+    for (int attempt = 0; attempt < 16; attempt++) {
+        const int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) return -1;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int taken = errno == EWOULDBLOCK ? 0 : -1;
+            ::close(fd);
+            return taken;
+        }
+        if (is_file_at(fd, host)) {
+            lock_fd = fd;
+            lock_path = host;
+            return 1;
+        }
         ::close(fd);
-        return taken;
     }
-    lock_fd = fd;
-    return 1;
+    return -1;
+}
+
+bool path_lock_holds() {
+    if (lock_fd < 0) return false;
+    if (is_file_at(lock_fd, lock_path)) return true;
+    // Removed and nothing in its place: lock a new file there, made by this
+    // call alone (O_EXCL), so that another run's file is never taken over.
+    struct stat st;
+    int fd = -1;
+    if (::lstat(lock_path.c_str(), &st) != 0 && errno == ENOENT)
+        fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && is_file_at(fd, lock_path)) {
+        ::close(lock_fd);
+        lock_fd = fd;
+        return true;
+    }
+    if (fd >= 0) ::close(fd);
+    path_unlock_file(); // lost: never taken back, another run may have written since
+    return false;
 }
 
 void path_unlock_file() {
     if (lock_fd >= 0) ::close(lock_fd);
     lock_fd = -1;
+    lock_path.clear();
 }
 
 int path_open_regular(const std::string& host, unsigned long long* size) {

@@ -32,8 +32,14 @@ void path_fix_progdir();
 
 // Takes an exclusive lock on the host file `host` (created when missing) and
 // holds it until path_unlock_file: 1 taken, 0 another process holds it, -1 the
-// file cannot be opened.
+// file cannot be opened. The lock is taken on the file that is at the path
+// once it is locked (a file removed or replaced meanwhile is let go).
 int path_lock_file(const std::string& host);
+// Whether the lock still holds: its open file is still the file at its path.
+// A removed file with nothing in its place is made again and locked; once
+// another file is at the path (another run may hold it) the lock is lost and
+// let go: false from then on until path_lock_file.
+bool path_lock_holds();
 void path_unlock_file();
 
 // Opens the host file `host` for reading when it is a regular file: the

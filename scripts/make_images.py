@@ -12,6 +12,8 @@ import struct
 import sys
 import zlib
 
+import controls_layouts
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUT = os.path.join(ROOT, "resources", "images")
 
@@ -223,8 +225,10 @@ def main():
             continue
         done.add(name)
         w, h = row_size(row)
+        # The controller pictures come with their key rectangles.
+        picture = controls_layouts.draw(name, Picture) if name.startswith("con-") else None
         with open(os.path.join(OUT, name + ".png"), "wb") as f:
-            f.write(draw(name, w, h).png())
+            f.write((picture or draw(name, w, h)).png())
     print("%d pictures in %s" % (len(done), OUT))
 
 

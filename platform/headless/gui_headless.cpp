@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <sys/stat.h>
@@ -19,6 +20,8 @@ struct Gadget {
     bool disabled = false;
     bool selected = false;
     int image = 0;
+    std::string hint;
+    int background = -1;
     std::vector<std::string> items;
     std::vector<GuiBarButton> bar;
     std::vector<std::string> columns;
@@ -31,7 +34,10 @@ struct Gadget {
     const std::uint32_t* table = nullptr;
     std::vector<std::uint32_t> own_table; // a table given by gui_display_set_colours
     int colours = 0;
-    std::vector<std::uint32_t> shown;
+    // The pens and colours as last refreshed, turned into colours when read
+    // (a refresh after every traced instruction stays a copy).
+    std::vector<std::uint8_t> shown_pens;
+    std::vector<std::uint32_t> shown_table;
 };
 
 struct Window {
@@ -56,6 +62,7 @@ std::map<int, Window> windows;
 std::map<int, Image> images;
 int next_window = 1;
 int next_image = 1;
+long setter_calls = 0;
 std::deque<int> answers;
 std::vector<std::string> requesters;
 std::vector<std::string> notices;
@@ -129,6 +136,8 @@ void record(Window& w, const GuiNode& n) {
         g.disabled = n.disabled;
         g.selected = n.selected;
         g.image = n.image;
+        g.hint = n.hint;
+        g.background = -1;
         g.items = n.items;
         g.bar = n.bar;
         g.columns = n.columns;
@@ -375,6 +384,9 @@ int gui_image_load(const char* path, int width, int height, bool* missing) {
 void gui_image_free(int image) {
     images.erase(image);
 }
+bool gui_image_pixels(int, std::vector<std::uint32_t>*, int*, int*) {
+    return false; // pictures are not decoded without a display
+}
 void gui_image_size(int image, int* width, int* height) {
     auto it = images.find(image);
     *width = it == images.end() ? 0 : it->second.width;
@@ -481,6 +493,7 @@ void gui_window_flush_events(int win) {
 
 // --- gadgets ----------------------------------------------------------------
 void gui_set_text(int win, int gid, const char* text) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->text = text;
 }
 std::string gui_get_text(int win, int gid) {
@@ -488,6 +501,7 @@ std::string gui_get_text(int win, int gid) {
     return g ? g->text : std::string();
 }
 void gui_set_value(int win, int gid, int value) {
+    ++setter_calls;
     Gadget* g = gadget(win, gid);
     if (!g) return;
     g->value = clamped(*g, value);
@@ -501,6 +515,7 @@ int gui_get_value(int win, int gid) {
     return g ? g->value : 0;
 }
 void gui_set_disabled(int win, int gid, bool disabled) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->disabled = disabled;
 }
 bool gui_get_disabled(int win, int gid) {
@@ -508,6 +523,7 @@ bool gui_get_disabled(int win, int gid) {
     return g && g->disabled;
 }
 void gui_set_selected(int win, int gid, bool selected) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->selected = selected;
 }
 bool gui_get_selected(int win, int gid) {
@@ -526,7 +542,27 @@ void gui_set_range(int win, int gid, int min, int max, int visible) {
     g->value = clamped(*g, g->value);
 }
 void gui_set_image(int win, int gid, int image) {
+    ++setter_calls;
     if (Gadget* g = gadget(win, gid)) g->image = image;
+}
+void gui_set_hint(int win, int gid, const char* text) {
+    ++setter_calls;
+    if (Gadget* g = gadget(win, gid)) g->hint = text;
+}
+void gui_set_background(int win, int gid, int rgb) {
+    ++setter_calls;
+    if (Gadget* g = gadget(win, gid)) g->background = rgb;
+}
+std::string gui_headless_hint(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->hint : std::string();
+}
+int gui_headless_background(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->background : -1;
+}
+long gui_headless_setter_calls() {
+    return setter_calls;
 }
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);
@@ -614,12 +650,11 @@ void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int c
 void gui_display_refresh(int win, int gid) {
     Gadget* g = gadget(win, gid);
     if (!g || !g->pixels) return;
-    g->shown.assign(static_cast<std::size_t>(g->width) * g->height, 0);
+    const std::size_t w = static_cast<std::size_t>(g->width);
+    g->shown_pens.resize(w * static_cast<std::size_t>(g->height));
     for (int y = 0; y < g->height; ++y)
-        for (int x = 0; x < g->width; ++x) {
-            int c = g->pixels[y * g->stride + x];
-            g->shown[static_cast<std::size_t>(y) * g->width + x] = c < g->colours ? g->table[c] : 0;
-        }
+        std::memcpy(&g->shown_pens[y * w], g->pixels + static_cast<std::size_t>(y) * g->stride, w);
+    if (g->table) g->shown_table.assign(g->table, g->table + g->colours);
 }
 
 // --- test access ------------------------------------------------------------
@@ -738,7 +773,12 @@ std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, in
     Gadget* g = gadget(win, gid);
     if (width) *width = g ? g->width : 0;
     if (height) *height = g ? g->height : 0;
-    return g ? g->shown : std::vector<std::uint32_t>();
+    std::vector<std::uint32_t> shown;
+    if (!g) return shown;
+    shown.reserve(g->shown_pens.size());
+    for (std::uint8_t c : g->shown_pens)
+        shown.push_back(c < g->shown_table.size() ? g->shown_table[c] : 0);
+    return shown;
 }
 std::string gui_headless_image_path(int image) {
     auto it = images.find(image);

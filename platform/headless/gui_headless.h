@@ -71,6 +71,12 @@ std::vector<std::uint32_t> gui_headless_display(int win, int gid, int* width, in
 // Path an image was loaded from ("" for an unknown handle).
 std::string gui_headless_image_path(int image);
 int gui_headless_image_count();
+// A gadget's tool tip and background (-1 the default).
+std::string gui_headless_hint(int win, int gid);
+int gui_headless_background(int win, int gid);
+// Calls of the gadget setters (text, value, disabled, selected, image, hint,
+// background) since the program started.
+long gui_headless_setter_calls();
 // The rows a list with columns shows (nullptr when there is no such gadget).
 const std::vector<GuiListRow>* gui_headless_rows(int win, int gid);
 // The user activates window `win` (0: a window of another program).

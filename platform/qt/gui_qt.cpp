@@ -12,6 +12,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -620,6 +621,10 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     if (n.disabled) out->setEnabled(false);
     if (n.kind == GK_STRING && n.weight == 0)
         out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A read-only field holds max_chars characters; a button of weight 0 keeps its width.
+    if (n.kind == GK_STRING && n.readonly && n.max_chars > 0 && n.weight == 0)
+        out->setFixedWidth(out->fontMetrics().horizontalAdvance(QLatin1Char('#')) * n.max_chars + 12);
+    if (n.kind == GK_BUTTON && n.min_w && n.weight == 0) out->setFixedWidth(n.min_w);
     if (gid) {
         g.widget = out;
         w->gadgets[gid] = g;
@@ -937,6 +942,19 @@ void gui_image_size(int image, int* width, int* height) {
     auto it = images.find(image);
     *width = it == images.end() ? 0 : it->second.width();
     *height = it == images.end() ? 0 : it->second.height();
+}
+bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, int* height) {
+    auto it = images.find(image);
+    if (it == images.end() || it->second.isNull()) return false;
+    const QImage img = it->second.toImage().convertToFormat(QImage::Format_ARGB32);
+    *width = img.width();
+    *height = img.height();
+    argb->resize(static_cast<std::size_t>(img.width()) * img.height());
+    for (int y = 0; y < img.height(); y++) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+        std::copy(row, row + img.width(), argb->begin() + static_cast<std::ptrdiff_t>(y) * img.width());
+    }
+    return true;
 }
 
 // --- windows ----------------------------------------------------------------
@@ -1261,6 +1279,20 @@ void gui_set_image(int win, int gid, int image) {
         else
             l->clear();
     }
+}
+void gui_set_hint(int win, int gid, const char* text) {
+    if (Gadget* g = gadget(win, gid)) g->widget->setToolTip(QString::fromUtf8(text));
+}
+void gui_set_background(int win, int gid, int rgb) {
+    Gadget* g = gadget(win, gid);
+    if (!g) return;
+    if (rgb < 0) {
+        g->widget->setStyleSheet(QString());
+        return;
+    }
+    const QColor c(QRgb(static_cast<unsigned>(rgb)));
+    // Dark text on every background the windows use, whatever the desktop's theme.
+    g->widget->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(c.name()));
 }
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);

@@ -237,6 +237,54 @@ TEST_F(Startup, ASecondRunOnALockedHomeWritesNothingAtExit) {
     EXPECT_TRUE(fs::exists(configs / "Brindlemox.ini"));
 }
 
+// An event pass that removes the home's lock file on the first pass, and with
+// `other_run` set locks a new file there as another run starting then would.
+std::string lock_path;
+bool other_run = false;
+int other_lock = -1;
+void lock_file_events() {
+    fake_clock_advance(600000); // the loop looks at its lock twice a second
+    if (++passes == 1) {
+        unlink(lock_path.c_str());
+        if (other_run) {
+            other_lock = open(lock_path.c_str(), O_RDWR | O_CREAT, 0644);
+            if (flock(other_lock, LOCK_EX | LOCK_NB) != 0) other_lock = -1;
+        }
+    }
+    if (passes == 3) pending_actions |= PA_QUIT;
+}
+const MainLoopHooks lock_removing = {no_frame, lock_file_events};
+
+// A lock file removed under a running session is made again and held; once
+// another run has locked a file in its place, the session says it lost the
+// home and writes nothing at exit.
+TEST_F(Startup, ARunThatLostItsHomeLockWritesNothingAtExit) {
+    const fs::path configs = dir + "/home/Configs";
+    lock_path = (configs / "Brindlemox.lock").string();
+    app_set_loop_hooks(&lock_removing);
+    other_run = false;
+    std::string out;
+    EXPECT_EQ(run({}, &out), 0);
+    EXPECT_EQ(count_of(out, "lost its lock"), 0) << out;
+    EXPECT_TRUE(fs::exists(configs / "Brindlemox.ini"));
+    EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), "settings"), 1);
+    EXPECT_TRUE(fs::exists(lock_path)); // made again while the run held the home
+
+    fs::remove(configs / "Brindlemox.ini");
+    fs::remove(configs / "Brindlemox.hgh");
+    passes = 0;
+    other_run = true;
+    app_set_loop_hooks(&lock_removing);
+    EXPECT_EQ(run({}, &out), 0);
+    ASSERT_GE(other_lock, 0);
+    EXPECT_EQ(count_of(out, "Brindlemox lost its lock on \"" + dir + "/home\""), 1) << out;
+    for (const char* never : {"settings", "high scores", "autosave"})
+        EXPECT_EQ(std::count(app_exit_steps.begin(), app_exit_steps.end(), never), 0) << never;
+    EXPECT_FALSE(fs::exists(configs / "Brindlemox.ini"));
+    EXPECT_FALSE(fs::exists(configs / "Brindlemox.hgh"));
+    close(other_lock);
+}
+
 TEST_F(Startup, ABadArgumentStopsBeforeTheWindowWithOne) {
     std::string out;
     EXPECT_EQ(run({"PRI", "9"}, &out), 1);

@@ -7,6 +7,7 @@
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "app/startup.h"
+#include "input/picture_choice.h"
 #include "loading_support.h"
 #include "home_fixture.h"
 
@@ -246,6 +247,7 @@ class GameList : public HomeTest {
 };
 
 TEST_F(GameList, DrawerScanClassifiesAndReports) {
+    game_picture_number = game_image_number; // as the interface installs it
     games_list_entries();
     std::vector<u8> state(64, 0);
     state[0] = 0xBF;

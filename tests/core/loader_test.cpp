@@ -1,5 +1,6 @@
 #include "tests/support/quiet_output.h"
 #include "computers/phunsy_image.h"
+#include "computers/pipbug_vdu.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
@@ -13,6 +14,8 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
+#include "display/host.h"
+#include "core/machine_table.h"
 #include "loading_support.h"
 #include "home_fixture.h"
 
@@ -388,6 +391,36 @@ TEST_F(Loader, SaveStatesComeBackWithTheirGame) {
     EXPECT_NE(output, "");
     EXPECT_EQ(machine, static_cast<u32>(PIPBUG));
     EXPECT_TRUE(memory_untouched());
+}
+
+// A PIPBUG state of another display type brings the picture buffer to the
+// size of its frame as it loads, so the next frame draws inside it.
+TEST_F(Loader, AStateOfAnotherDisplayTypeFitsThePictureToItsFrame) {
+    const std::string path = (home / "vdu.cos").string();
+    for (i32 saved = 0; saved <= 5; saved++)
+        for (i32 shown = 0; shown <= 5; shown++) {
+            if (saved == shown) continue;
+            SCOPED_TRACE("saved with display " + std::to_string(saved) + ", shown " +
+                         std::to_string(shown));
+            switch_to(PIPBUG, 9);
+            vdu_select_type(155 + saved);
+            std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
+            capture_output();
+            ASSERT_TRUE(state_save_file(FILE_KIND_COS, 0));
+            captured_output();
+            const i32 width = machine_live_row().width, height = machine_live_row().height;
+            vdu_select_type(155 + shown);
+            ASSERT_NE(machine_live_row().width * 1000 + machine_live_row().height,
+                      width * 1000 + height);
+
+            ASSERT_EQ(load(path), LOAD_GAME);
+            ASSERT_EQ(pipbug_vdu, saved);
+            EXPECT_EQ(machine_live_row().width, width);
+            EXPECT_EQ(display_host_width,
+                      width * static_cast<i32>(display_scale * (display_aspect == 2 ? 2 : 1)));
+            EXPECT_EQ(display_host_height, height * static_cast<i32>(display_scale));
+            emu_run_frame();
+        }
 }
 
 TEST_F(Loader, OpenCommandHandlesTheRequestersAnswer) {

@@ -2,6 +2,7 @@
 // Scale2x-family filters, the beam marker and live recolouring.
 #include "tests/support/fresh_state.h"
 
+#include "core/emu.h"
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -153,6 +154,31 @@ TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
         }
         ASSERT_EQ(std::vector<u8>(guest_frame, guest_frame + sizeof guest_frame), frame);
         ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), picture);
+    });
+}
+
+TEST_F(HostPicture, PlottersRefuseWhatLiesOutsideTheBuffer) {
+    // Pixels and runs beyond the 240 x 240 frame leave the buffer as it was;
+    // a run that starts inside stops at the frame's right edge.
+    each_layout([&](u32 s, u32, int rot, int) {
+        const std::size_t size = static_cast<std::size_t>(display_stride) *
+                                 static_cast<std::size_t>(display_host_height);
+        const std::vector<u8> before(display_buffer, display_buffer + size);
+        const u32 outside[][2] = {{240, 0}, {0, 240}, {240, 240}, {239, 255}, {255, 239},
+                                  {0, 0xFFFFFFFF}, {0xFFFFFFFF, 0}};
+        for (const auto& at : outside)
+            plotter_fn(at[0], at[1], 4);
+        const u8 colours[32] = {};
+        for (const auto& at : outside)
+            run_plotter_fn(at[0], at[1], colours, 0, 32);
+        ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), before);
+        if (rot) return;
+        run_plotter_fn(230, 0, nullptr, 4, 32);
+        for (i32 r = static_cast<i32>(s); r < display_host_height; r++)
+            ASSERT_EQ(std::memcmp(display_rows[r], before.data() + r * display_stride,
+                                  static_cast<std::size_t>(display_stride)),
+                      0)
+                << "row " << r;
     });
 }
 
@@ -329,6 +355,37 @@ TEST_F(HostPicture, BeamMarkerDrawnThenErasedLeavesEverythingAsItWas) {
         std::vector<u8>(display_buffer, display_buffer + static_cast<std::size_t>(display_stride) *
                                                              display_host_height),
         picture);
+}
+
+// The coin-op boards' window is their frame, blanking areas shown or not;
+// a trace typed on every board, plain and turned, keeps its beam marker
+// inside the frame and the picture (the sanitizer build sees any stray write).
+TEST_F(HostPicture, TracingOnEveryCoinOpMapStaysInsideThePicture) {
+    for (u32 map = 0; map < MEMMAPS; map++) {
+        const i32 board = memmap_table[map].machine;
+        if (memmap_is_empty(map) || (board != ZACCARIA && board != MALZAK)) continue;
+        for (u32 turned = 0; turned < 2; turned++)
+            for (u32 blanking = 0; blanking < 2; blanking++) {
+                SCOPED_TRACE("map " + std::to_string(map) + (turned ? " turned" : "") +
+                             (blanking ? " with blanking areas" : ""));
+                rotatescreen = turned;
+                blankingareas = blanking;
+                ASSERT_TRUE(machine_switch(board, static_cast<int>(map), true, true, false));
+                display_compute_layout();
+                ASSERT_NE(display_buffer, nullptr);
+                ASSERT_EQ(display_rotated, memmap_table[map].may_rotate && turned);
+                EXPECT_EQ(display_window_right - display_window_left + 1,
+                          machine_live_row().width);
+                EXPECT_EQ(display_window_bottom - display_window_top + 1,
+                          machine_live_row().height);
+                // Traced with the marker on: it moves to the beam at every
+                // instruction, on every line of the frame.
+                gui_run_command("T");
+                ASSERT_EQ(cpu_tracing, 1u);
+                emu_run_frame();
+                gui_run_command("T");
+            }
+    }
 }
 
 TEST_F(HostPicture, NoMarkerOutsideAFrameUnlessTracing) {

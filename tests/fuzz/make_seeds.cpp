@@ -1,6 +1,7 @@
 // Writes the starting inputs of every fuzz target into <folder>/<target>/:
 // what the program itself writes (a save state of every memory map, its
 // settings and high-score files) and small files of every kind it reads.
+#include "commands/menu_table.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -236,7 +237,9 @@ void texts() {
         put("cmdline", "line" + std::to_string(i), text_bytes(lines[i]));
 }
 
-// Requests of the scripting port: every template kind, quotes and their escapes.
+// Requests of the scripting port: every template kind, quotes and their
+// escapes, for the parser; for the port itself the same lines one by one, a
+// session across the command families, and every menu command by its name.
 void port_requests() {
     const char* const lines[] = {
         "GETVERSION INTEGER",
@@ -248,8 +251,51 @@ void port_requests() {
         "CMDSHELL OPEN",
         "SETMACHINE \"unclosed",
     };
-    for (std::size_t i = 0; i < std::size(lines); i++)
+    for (std::size_t i = 0; i < std::size(lines); i++) {
         put("rexx_request", "line" + std::to_string(i), text_bytes(lines[i]));
+        put("port", "line" + std::to_string(i), text_bytes(std::string(lines[i]) + "\n"));
+    }
+    put("port", "session",
+        text_bytes("GETVERSION\nGETMACHINE\nSETMACHINE PIPBUG\nGETMEMMAP\nPEEK 32768\n"
+                   "DEBUGGER T\nDEBUGGER BP 100\nDEBUGGER H\nPAUSE\nUNPAUSE\nSETSPEED 200\n"
+                   "TURBO ON\nTURBO OFF\nSETMACHINE ZACCARIA\nDEBUGGER T\nNEW\nCLEAR\n"
+                   "OPENMEMORY\nCLOSEMEMORY\nOPENCONTROLS\nCLOSECONTROLS\nGETATTR\nHELP\n"
+                   "WRITE hello\nCOPYTEXT\nPASTE\nLOCKGUI\nUNLOCKGUI\nSETPORT 70000\n"
+                   "SAVEAS state.cos\nOPEN state.cos\nRELOAD\nJUMPTOMONITOR\n\r\n"
+                   "NOSUCHCOMMAND\n" +
+                   std::string(5000, 'x') + std::string("\nBAD\0LINE\nQUIT\n", 15)));
+    for (int id = 0; id < MENU_PLAIN_IDS; id++)
+        if (menu_plain_names[id].name[0])
+            put("port", std::string("menu_") + menu_plain_names[id].name,
+                text_bytes(std::string("MENU ") + menu_plain_names[id].name + "\nGETVERSION\n"));
+    for (int id = 0; id < MENU_CHECK_IDS; id++)
+        if (menu_check_names[id].name[0])
+            put("port", std::string("check_") + menu_check_names[id].name,
+                text_bytes(std::string("MENU ") + menu_check_names[id].name + "\nGETVERSION\n"));
+}
+
+// Floppy controller traffic: a seek and a sector read, a write, a Read
+// Address, each on every layout, and the head moved off the disk.
+void floppy_traffic() {
+    const auto w = [](u8 reg, u8 v) { return Bytes{static_cast<u8>(0x60 + reg), v}; };
+    Bytes read = w(3, 12);
+    for (const Bytes& b : {w(0, 0x18), w(2, 3), w(0, 0x94)})
+        read.insert(read.end(), b.begin(), b.end());
+    for (int i = 0; i < 300; i++)
+        read.insert(read.end(), {3, 0});
+    Bytes write = read;
+    write[write.size() - 601] = 0xB4; // Write Sector, multiple records, instead
+    for (int i = 0; i < 300; i += 2)
+        write[write.size() - 600 + i] = 0x63;
+    Bytes address = {0x60, 0xC4, 3, 0, 3, 0, 3, 0, 3, 0, 3, 0, 3, 0, 3, 0, 0xA1, 200, 0xC2, 40, 0xC3, 90, 0xE0, 30};
+    for (u8 layout = 0; layout < 3; layout++) {
+        for (const auto& [name, body] :
+             {std::pair{"read", read}, std::pair{"write", write}, std::pair{"address", address}}) {
+            Bytes seed = {layout, 1};
+            seed.insert(seed.end(), body.begin(), body.end());
+            put("floppy", std::string(name) + std::to_string(layout), seed);
+        }
+    }
 }
 
 // Every opcode with operand bytes after it, in each notation and variant.
@@ -275,9 +321,11 @@ void listings() {
     put("disasm", "program", prog);
 }
 
-// Assembler sources: the first byte is the notation (and bit 3 the 2650B).
+// Assembler sources: the first byte is the notation (and bit 3 the 2650B);
+// the Signetics ones in both Signetics notations, one program in each of the
+// others, each also for the 2650B.
 void sources() {
-    const std::string programs[] = {
+    const std::string signetics[] = {
         "        ORG $100\nSTART:  LODI,r1 -1\n        LODA,r0 TAB,r2,+\n"
         "        BCTR,un START\n        ZBRR $1FF0\nX       EQU LATER-START\n"
         "TAB     DB 1,'AB',H'1,2F',A\"z\"\n        DW $1234\n        DBX \".#.#.#.#\"\n"
@@ -286,13 +334,52 @@ void sources() {
         "        INCLUDE \"nothere.asm\"\n",
         "  * comment\r\nL BR L\r\n        LDPL $1234\r\n        .PROC S2650B\r\n",
     };
-    for (std::size_t i = 0; i < std::size(programs); i++)
-        for (u8 setup : {u8(0), u8(1), u8(9)}) {
-            Bytes b(programs[i].size() + 1);
-            b[0] = setup;
-            std::copy(programs[i].begin(), programs[i].end(), b.begin() + 1);
-            put("assembler", "src" + std::to_string(i) + "_" + std::to_string(setup), b);
-        }
+    const std::pair<u8, std::string> others[] = {
+        {NOTATION_OLD_CALM, "        .LOC 256\nLOOP:   LOAD B,#5\n        LOAD TAB,B\n"
+                            "        DECJ,NE B,.+LOOP\n        LOAD A,(-C)+@TAB\n"
+                            "        SET IOF\n        JUMP LOOP\nTAB:    .DATA 0,16'9C\n"
+                            "        .END\n"},
+        {NOTATION_NEW_CALM, "        .LOC 256\nLOOP:   MOVE #5,r1\n        MOVE r1,U^TAB\n"
+                            "        DJ,NE r1,R^LOOP\n        TEST r2:#16'0F\n"
+                            "        BIC #16'80,PSU\n        JUMP U^LOOP\nTAB:    .DATA 0\n"
+                            "        .END\n"},
+        {NOTATION_IEEE, "        ORG 256\nLOOP:   LD .1,#5\n        ST .1,/TAB\n"
+                        "        IBNZ .2,$LOOP\n        LD .0,/TAB(+.2)\n        CALL !1FF0H\n"
+                        "        BR /LOOP\nTAB:    DATA 0,20H\n        END\n"},
+    };
+    const auto put_source = [](const std::string& name, u8 setup, const std::string& text) {
+        put("assembler", name, with_prefix(setup, text_bytes(text)));
+    };
+    for (std::size_t i = 0; i < std::size(signetics); i++)
+        for (u8 setup : {u8(0), u8(1), u8(9)})
+            put_source("src" + std::to_string(i) + "_" + std::to_string(setup), setup,
+                       signetics[i]);
+    for (const auto& [notation, text] : others)
+        for (u8 variant : {u8(0), u8(8)})
+            put_source("notation" + std::to_string(notation) + "_" + std::to_string(variant),
+                       static_cast<u8>(notation | variant), text);
+}
+
+// Debugger command lines: the first byte is the memory map, then one command
+// a line. A trace on every machine family (the coin-op boards turned and not),
+// and every command with good and bad operands.
+void debugger_lines() {
+    const auto put_lines = [](const std::string& name, u32 map, const std::string& lines) {
+        put("debugger", name, with_prefix(static_cast<u8>(map), text_bytes(lines)));
+    };
+    for (u32 map = 0; map < MEMMAPS; map++)
+        if (!memmap_is_empty(map))
+            put_lines("trace_map" + std::to_string(map), map, "T\n\n\nVB 1\n\nT\nS\nS\n");
+    const std::string every =
+        "H\nH 5\nCPU 1\nBASE 16\nBASE %\nBP 100\nBP 200 210 r0 == 5\nBP 7FFF 0\nBL\nBC\n"
+        "WP 1800 18FF\nWP 1900 1900 $1800 > $10\nWL\nWR\nWW ALL\nWC\nIP 0 FF\nIP 10 10 r1 != 0\n"
+        "IL\nIC\nDEFSYM LOOP 100 C\nDEFSYM LOOP\nCLEARSYM LOOP\nJ 0\nJ 99999\nS\nO\nI\nL A\n"
+        "L N\nN 2\nN 4\nN 9\nTU 1\nVB 2\nV CPU\nV RAM\nV SCRN\nV BIOS\nV PSG\nV UDG\nSPR 1\n"
+        "R 100\nR F\nR I\nG\nG 100\nGI\nGR\nPB\nPL\nDR\nHISTORY\nCLS\nWARN\nSAY hello\n"
+        "SAVEAOF 0 FF\nSAVEEOF 100 80\nSAVESYM syms\nLOADSYM syms\nLOADSYM nothere\n*echo\n"
+        "ED file\n\"net\nX 1 2 3 4 5 6 7 8\nbp 1000:F0\nSYS\n";
+    for (u32 map : {6u, 0u, 4u, 9u, 11u, 19u, 22u, 26u, 28u})
+        put_lines("every_map" + std::to_string(map), map, every);
 }
 
 } // namespace
@@ -309,8 +396,10 @@ int main(int argc, char** argv) {
     object_files_and_archives();
     texts();
     port_requests();
+    floppy_traffic();
     listings();
     sources();
+    debugger_lines();
     std::printf("make_seeds: %d inputs\n", written);
     return 0;
 }

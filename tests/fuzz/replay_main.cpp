@@ -2,7 +2,9 @@
 // the folders named on the command line goes through LLVMFuzzerTestOneInput
 // once. The first folder (the generated seeds) must exist, later ones (kept
 // regression inputs) may be absent; nothing replayed is a failure, so a seed
-// generator that stopped writing cannot pass unnoticed.
+// generator that stopped writing cannot pass unnoticed. So is a target that
+// leaves another working folder than it found: libFuzzer writes its corpus
+// and findings by names relative to it.
 #include "tests/fuzz/fuzz_support.h"
 
 #include <algorithm>
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::sort(inputs.begin(), inputs.end());
+    const fs::path folder = fs::current_path();
     for (const fs::path& p : inputs) {
         std::ifstream in(p, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)),
@@ -43,6 +46,11 @@ int main(int argc, char** argv) {
         std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size() + !bytes.size()]);
         std::memcpy(exact.get(), bytes.data(), bytes.size());
         LLVMFuzzerTestOneInput(exact.get(), bytes.size());
+        if (fs::current_path() != folder) {
+            std::fprintf(stderr, "replay: %s left the working folder at %s\n", p.c_str(),
+                         fs::current_path().c_str());
+            return 1;
+        }
     }
     std::printf("replay: %zu inputs\n", inputs.size());
     return 0;

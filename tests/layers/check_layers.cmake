@@ -32,7 +32,7 @@ layer_rule(platform FILES "^platform/" FORBID "." ALLOW "^platform/"
 layer_rule(cpu FILES "^cpu/" FORBID "."
   ALLOW "^(cpu/.*|core/types\\.h|core/message\\.h|platform/catalog\\.h)$"
   WHY "cpu/ includes only cpu/, core/types.h, core/message.h and platform/catalog.h")
-layer_rule(chip FILES "^machines/(pvi2636|uvi2637|ay8910|saa5050)\\.(h|cpp)$"
+layer_rule(chip FILES "^machines/(pvi2636|uvi2637|ay8910|saa5050|fd1771)\\.(h|cpp)$"
   FORBID "." ALLOW "^(cpu/.*|core/types\\.h)$"
   WHY "a chip knows no machine: it includes only its own header, core/types.h and cpu/")
 layer_rule(machine FILES "^(machines|computers)/" FORBID "^platform/"

@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <array>
 #include <cstring>
 #include <set>
 #include <string>
@@ -741,6 +742,72 @@ TEST_F(Pong, DamagedStatesAreRefused) {
     bad.resize(bad.size() - 3);
     EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+}
+
+// Ball, rally, bat and grid fields hold only what the game can reach: a state
+// with any other 32-bit value is refused before it is applied.
+TEST_F(Pong, StatesWithUnreachableBallAndFieldValuesAreRefused) {
+    start(29, 9);
+    const std::vector<u8> file = save_state();
+    const PongState kept = pong;
+    struct Field {
+        i32* value;
+        const char* name;
+    } fields[] = {{&pong.ball_x, "ball position"}, {&pong.ball_y, "ball position"},
+                  {&pong.ball_dx, "ball speed"},   {&pong.ball_dy, "ball speed"},
+                  {&pong.hits, "rally length"},    {&pong.bat_prev_x[1], "bat position"},
+                  {&pong.grid_scroll[1], "grid position"}};
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.name);
+        // The field's place: its lowest byte (stored last) is the last byte
+        // that differs in a state with it one higher.
+        ++*f.value;
+        const std::vector<u8> moved = save_state();
+        --*f.value;
+        ASSERT_EQ(moved.size(), file.size());
+        std::size_t last = file.size();
+        while (last > 0 && moved[last - 1] == file[last - 1])
+            last--;
+        ASSERT_GE(last, 4u);
+        // 1 is in reach for every one of them; the largest and smallest values are not.
+        for (const std::array<u8, 4> value : {std::array<u8, 4>{0x7F, 0xFF, 0xFF, 0x7F},
+                                              std::array<u8, 4>{0x80, 0x00, 0x00, 0x80},
+                                              std::array<u8, 4>{0x00, 0x00, 0x00, 0x01}}) {
+            std::vector<u8> changed = file;
+            std::copy(value.begin(), value.end(), changed.begin() + static_cast<long>(last - 4));
+            std::string error;
+            const bool reachable = value[3] == 1;
+            EXPECT_EQ(state_load(changed.data(), static_cast<u32>(changed.size()), &error),
+                      reachable)
+                << error;
+            if (reachable) {
+                EXPECT_EQ(*f.value, 1);
+                pong = kept;
+            } else {
+                EXPECT_EQ(pong.ball_x, kept.ball_x); // nothing of it applied
+            }
+        }
+    }
+}
+
+// A ball out of play stops well off the field, so that what it reaches is
+// always a state the game takes back.
+TEST_F(Pong, ABallOutOfPlayStopsOffTheFieldAndItsStateLoads) {
+    start(29, 9);
+    pong.server = 0; // nobody serves
+    ball(120, 140, 2, 5);
+    pong.in_play = 0;
+    for (int f = 0; f < 200; f++)
+        emu_run_frame();
+    EXPECT_LE(pong.ball_x, PONG_MAP_COLUMNS + PONG_BALL_MARGIN + 2);
+    EXPECT_LE(pong.ball_y, PONG_MAP_LINES + PONG_BALL_MARGIN + 5);
+    const i32 x = pong.ball_x;
+    emu_run_frame();
+    EXPECT_EQ(pong.ball_x, x);
+    const std::vector<u8> file = save_state();
+    std::string error;
+    EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    EXPECT_EQ(pong.ball_x, x);
 }
 
 // A game recorded with moving bats, a robot and random serves plays back the

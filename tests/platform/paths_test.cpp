@@ -10,6 +10,9 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -105,6 +108,53 @@ TEST_F(Paths, ProgramHomeIsCreatedWithItsParents) {
     EXPECT_FALSE(path_make_dirs(dir + "/plainfile"));
     EXPECT_FALSE(path_make_dirs(dir + "/plainfile/sub"));
     EXPECT_FALSE(path_make_dirs(""));
+}
+
+// The lock holds on the file at its path: a removed file is made again and
+// locked, a file of another run in its place ends the lock for good.
+TEST_F(Paths, TheLockHoldsOnlyTheFileAtItsPath) {
+    const std::string lock = dir + "/home.lock";
+    const auto other_locks = [&] {
+        const int fd = open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+        const bool taken = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (!taken && fd >= 0) close(fd);
+        return taken ? fd : -1;
+    };
+    ASSERT_EQ(path_lock_file(lock), 1);
+    EXPECT_TRUE(path_lock_holds());
+    EXPECT_EQ(other_locks(), -1);
+
+    fs::remove(lock);
+    EXPECT_TRUE(path_lock_holds());
+    EXPECT_TRUE(fs::exists(lock));
+    EXPECT_EQ(other_locks(), -1); // the new file is held too
+
+    // Replaced while nobody locks it: the lock is lost all the same.
+    std::ofstream(dir + "/other") << "x";
+    fs::rename(dir + "/other", lock);
+    EXPECT_FALSE(path_lock_holds());
+    int other = other_locks();
+    EXPECT_GE(other, 0);
+    close(other);
+
+    // Removed, then another run's file in its place: lost, and not taken back
+    // once that file goes too.
+    ASSERT_EQ(path_lock_file(lock), 1);
+    fs::remove(lock);
+    other = other_locks();
+    ASSERT_GE(other, 0);
+    EXPECT_FALSE(path_lock_holds());
+    close(other);
+    fs::remove(lock);
+    EXPECT_FALSE(path_lock_holds());
+    EXPECT_FALSE(fs::exists(lock));
+
+    other = other_locks();
+    EXPECT_EQ(path_lock_file(lock), 0);
+    close(other);
+    EXPECT_EQ(path_lock_file(lock), 1);
+    path_unlock_file();
+    EXPECT_FALSE(path_lock_holds());
 }
 
 // The shipped files are found beside the binary first, then in the installed

@@ -1,3 +1,5 @@
+#include "machines/fd1771.h"
+#include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
 
 #include "record/recorder.h"
@@ -30,6 +32,7 @@
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
+#include "input/collision_feedback.h"
 #include "debugger/symbols_seam.h"
 #include "gui/dialogs.h"
 #include "gui/images.h"
@@ -158,7 +161,11 @@ void fresh_state() {
     typeright_text_pos = typeright_column = typeright_word_len = 0;
     typeright_wpm = typeright_accuracy = 0;
     std::memset(typeright_indicators, 0, sizeof typeright_indicators);
+    collision_feedback = {};
 
+    floppy_reset_all();
+    fdc = Fd1771{};
+    fd1771_reset();
     fresh_cpu(ARCADIA, 6);
 }
 

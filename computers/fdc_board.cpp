@@ -1,0 +1,133 @@
+#include "computers/fdc_board.h"
+
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "machines/fd1771.h"
+#include "peripherals/floppy.h"
+
+namespace {
+
+FdcBoard board;
+
+bool image_offset(u32 drive, bool with_byte, u32* out) {
+    disk_image_offset(static_cast<int>(drive), with_byte);
+    *out = disk_offset;
+    // A byte index the guest left beyond its sector still stays inside the image.
+    return !disk_invalid && disk_offset < floppy_geometry().image_bytes;
+}
+
+// What the window shows of the addressed drive, before an access.
+struct Seen {
+    u32 drive, mode, byte_index;
+    u8 track, sector, status;
+};
+
+Seen seen() {
+    const u32 d = fdc_current_drive < FLOPPY_DRIVES ? fdc_current_drive : 0;
+    return {d, fdc_mode, drives[d].byte_index, drives[d].head_track, drives[d].head_sector,
+            fdc.status};
+}
+
+// After every access: nothing changed, nothing redrawn; the status, mode or
+// byte index, scope 1; the track or sector, scope 2; a window showing
+// another drive turns to the addressed one, scope 3.
+void redraw_after(const Seen& before) {
+    const Seen now = seen();
+    const bool moved = now.track != before.track || now.sector != before.sector;
+    if (!moved && now.drive == before.drive && now.status == before.status &&
+        now.mode == before.mode && now.byte_index == before.byte_index)
+        return;
+    if (floppy_shown_drive != now.drive) {
+        floppy_shown_drive = now.drive;
+        floppy_refresh(3, static_cast<int>(now.drive));
+    } else {
+        floppy_refresh(moved ? 2 : 1, static_cast<int>(now.drive));
+    }
+}
+
+} // namespace
+
+void fdc_board_install(const FdcBoard& b) {
+    board = b;
+    const DiskGeometry& g = floppy_geometry();
+    Fd1771Host& h = fd1771_host;
+    for (int d = 0; d < FD1771_DRIVES; d++) {
+        FloppyDrive& f = drives[d];
+        h.drives[d] = {&f.present,    &f.spinning,  &f.head_loaded, &f.head_track,
+                       &f.head_sector, &f.byte_index, &f.view_offset, f.image, &f.changed};
+    }
+    h.current_drive = &fdc_current_drive;
+    h.mode = &fdc_mode;
+    h.verbose = &verbose_log;
+    h.highest_track = static_cast<u8>(g.tracks ? g.tracks - 1 : 0);
+    h.last_sector = g.sectors;
+    h.sector_end_flag = b.sector_end_flag;
+    h.offset = image_offset;
+    h.write_protected = [](u32 d) { return floppy_write_protected(static_cast<int>(d)); };
+    h.watched = [](u32 d, u32 at) { return floppy_watched(static_cast<int>(d), at); };
+    h.set_mode = fdc_set_mode;
+    h.renew_deadline = floppy_renew_deadline;
+    h.spin_up = [](u32 d) { floppy_spin_up(static_cast<int>(d)); };
+    h.play = floppy_play;
+    h.stop = floppy_stop;
+    h.refresh = [](int scope, u32 d) { floppy_refresh(scope, static_cast<int>(d)); };
+    h.random = [](u32 n) { return rng_byte(n); };
+    h.print = con_printf;
+}
+
+u8 fdc_port_read(u32 reg) {
+    const Seen before = seen();
+    u8 value = 0;
+    switch (reg) {
+    case 0:
+        value = fdc_read_status();
+        break;
+    case 1:
+        value = fdc_read_track_reg();
+        break;
+    case 2:
+        value = fdc_read_sector_reg();
+        break;
+    case 3:
+        value = fdc_read_data();
+        break;
+    case 4:
+        value = fdc_read_control();
+        break;
+    default:
+        return 0;
+    }
+    redraw_after(before);
+    return value;
+}
+
+void fdc_port_write(u32 reg, u8 value) {
+    const Seen before = seen();
+    switch (reg) {
+    case 0:
+        fdc_command(value);
+        break;
+    case 1:
+        fdc_write_track_reg(value);
+        break;
+    case 2:
+        fdc_write_sector_reg(value);
+        break;
+    case 3:
+        fdc_write_data(value);
+        break;
+    case 4:
+        floppy_select_drive(value, board.user_drives ? *board.user_drives : FLOPPY_DRIVES,
+                            board.spun_down_text);
+        break;
+    default:
+        return;
+    }
+    redraw_after(before);
+}
+
+void fdc_reset() {
+    floppy_controller_reset();
+    fd1771_reset();
+}

@@ -1,0 +1,367 @@
+// The debugger's disk commands: the debugger drive, the directory, deleting,
+// renaming, extracting and injecting files through the machine's disk
+// system, reading and changing single bytes of the image, and the disk
+// watchpoints that the floppy controllers test.
+#include "core/machine_ops.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/settings_vars.h"
+#include "core/session.h"
+#include "cpu/dbg_hooks.h"
+#include "debugger/commands.h"
+#include "debugger/commands_internal.h"
+#include "debugger/debugger.h"
+#include "debugger/literals.h"
+#include "debugger/watch.h"
+#include "machines/fd1771.h"
+#include "peripherals/floppy.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <strings.h>
+
+namespace {
+
+constexpr u32 NONE = REG_NONE;
+
+int drive() {
+    return debugger_drive >= 0 && debugger_drive < FLOPPY_DRIVES ? debugger_drive : 0;
+}
+
+u32 image_size() {
+    const i32 n = machine_desc().disk_image_bytes;
+    return n > 0 ? static_cast<u32>(n) : 0;
+}
+
+// The machine has floppy drives; else "Wrong guest machine!".
+bool disk_machine() {
+    if (floppy_drive_count() > 0 && image_size() > 0) return true;
+    dbg_wrong_machine();
+    return false;
+}
+
+// The disk system with operation `op`; else "Wrong guest machine!".
+template <typename Op> const DiskSystem* system_with(Op DiskSystem::*op) {
+    const DiskSystem* s = floppy_disk_system();
+    if (s && s->*op) return s;
+    dbg_wrong_machine();
+    return nullptr;
+}
+
+bool disk_inserted() {
+    if (drive_has_disk(drive())) return true;
+    dbg_refuse("No disk is inserted!\n\n");
+    return false;
+}
+
+std::string trimmed(const char* text) {
+    std::string s = text;
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+// The name of directory entry `e` of the debugger drive as the commands
+// compare it; "" for a free entry.
+std::string entry_name(const DiskSystem& s, int e) {
+    const FloppyDrive& d = drives[drive()];
+    if (!d.name_cache[e][0]) return "";
+    std::string name = trimmed(d.name_cache[e]);
+    if (s.extensions) name += "." + trimmed(d.ext_cache[e]);
+    return name;
+}
+
+int entry_count(const DiskSystem& s) {
+    return s.entries < FLOPPY_ENTRIES ? s.entries : FLOPPY_ENTRIES;
+}
+
+// The first used entry named `name` (letter case ignored), -1 when none is.
+int find_entry(const DiskSystem& s, const char* name) {
+    for (int e = 0; e < entry_count(s); e++) {
+        const std::string n = entry_name(s, e);
+        if (!n.empty() && strcasecmp(n.c_str(), name) == 0) return e;
+    }
+    return -1;
+}
+
+void relist(const DiskSystem& s) {
+    if (s.list) s.list(1, drive());
+}
+
+void failed() {
+    dbg_refuse("Failed!\n\n");
+}
+
+// A disk address operand; NONE when unreadable.
+u32 disk_address(const char* text) {
+    return dbg_parse_address_operand(text, 0);
+}
+
+// start..end inside the image, else the range message.
+bool disk_range(u32 start, u32 end) {
+    if (start != NONE && end != NONE && start <= end && end < image_size()) return true;
+    dbg_range_message(0, image_size() - 1);
+    return false;
+}
+
+void warn_watching_off() {
+    if (!watchreads && !watchwrites)
+        con_printf("Warning: watching of reads and writes is currently turned off! (WR and WW "
+                   "to enable.)\n\n");
+}
+
+} // namespace
+
+void dbg_cmd_drive() {
+    if (dbg_lone_question()) {
+        con_printf("DRIVE 0: %s\nDRIVE 1: %s\n", "Change debugger drive to unit 0",
+                   "Change debugger drive to unit 1");
+        con_printf("DRIVE 2: %s\nDRIVE 3: %s\n", "Change debugger drive to unit 2",
+                   "Change debugger drive to unit 3");
+        dbg_usage();
+        return;
+    }
+    if (dbg_arg2[0]) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    if (dbg_arg1[0]) {
+        char* end = nullptr;
+        const long n = std::strtol(dbg_arg1, &end, 10);
+        if (end == dbg_arg1 || *end || n < 0 || n >= floppy_drive_count()) {
+            dbg_refuse("Invalid drive number!\n\n");
+            return;
+        }
+        debugger_drive = static_cast<i32>(n);
+        dbg_ok();
+        return;
+    }
+    con_printf("Current drive is #%d.\n\n", drive());
+    // The FD1771 machines tell their controller's registers too.
+    if (verbose_log && machine_traits().disk_images == DiskImages::RAW)
+        con_printf("Track register: $%02X\nDesired sector: $%02X\nData register:  $%02X\nStep "
+                   "direction: %d\nMulti sectors?  %s\n\n",
+                   fdc.track_reg, fdc.sector_reg, fdc.data_reg, fdc.step_direction,
+                   fdc.multiple ? "Yes" : "No");
+}
+
+void dbg_cmd_dir() {
+    if (!disk_machine()) return;
+    const DiskSystem* s = system_with(&DiskSystem::list);
+    if (!s || !disk_inserted()) return;
+    s->list(0, drive());
+}
+
+void dbg_cmd_delete() {
+    if (dbg_lone_question() || dbg_arg_count() != 1) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    const DiskSystem* s = system_with(&DiskSystem::remove);
+    if (!s || !disk_inserted()) return;
+    relist(*s);
+    const int e = find_entry(*s, dbg_arg1);
+    if (e < 0) {
+        failed();
+        return;
+    }
+    s->remove(e, drive());
+    relist(*s);
+    dbg_ok();
+}
+
+void dbg_cmd_rename() {
+    if (dbg_lone_question() || dbg_arg_count() != 2) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    const DiskSystem* s = system_with(&DiskSystem::rename);
+    if (!s || !disk_inserted()) return;
+    relist(*s);
+    const int e = find_entry(*s, dbg_arg1);
+    if (e < 0 || !s->rename(e, drive(), dbg_arg2)) {
+        failed();
+        return;
+    }
+    relist(*s);
+    dbg_ok();
+}
+
+void dbg_cmd_extract() {
+    if (dbg_lone_question() || dbg_arg_count() > 1) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    const DiskSystem* s = system_with(&DiskSystem::extract);
+    if (!s || !disk_inserted()) return;
+    relist(*s);
+    bool ok = true;
+    dir_enter_projects();
+    if (dbg_arg1[0]) {
+        const int e = find_entry(*s, dbg_arg1);
+        ok = e >= 0 && s->extract(e, drive());
+    } else {
+        for (int e = 0; e < entry_count(*s); e++)
+            if (!entry_name(*s, e).empty() && !s->extract(e, drive())) ok = false;
+    }
+    dir_restore();
+    if (ok)
+        dbg_ok();
+    else
+        failed();
+}
+
+void dbg_cmd_inject() {
+    if (dbg_lone_question() || dbg_arg_count() != 1) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    const DiskSystem* s = system_with(&DiskSystem::put);
+    if (!s || !disk_inserted()) return;
+    relist(*s);
+    dir_enter_projects();
+    s->put(dbg_arg1, drive());
+    dir_restore();
+}
+
+void dbg_cmd_fpeek() {
+    const int n = dbg_arg_count();
+    if (dbg_lone_question() || n < 1 || n > 2) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine() || !disk_inserted()) return;
+    const u32 start = disk_address(dbg_arg1);
+    u32 end = n == 2 ? disk_address(dbg_arg2) : start == NONE ? NONE : start + 255;
+    if (end != NONE && (end & 15) != 15) end = (end & ~15u) + 15;
+    if (!disk_range(start, end)) return;
+    const u32 size = image_size();
+    const u8* image = drives[drive()].image;
+    for (u32 row = start; row <= end; row += 16) {
+        char line[96];
+        int at = std::snprintf(line, sizeof line, "$%05X: ", row);
+        char text[17];
+        for (u32 i = 0; i < 16; i++) {
+            const u32 a = row + i;
+            // A row that starts off the grid may run past the image's end.
+            if (a < size) {
+                at += std::snprintf(line + at, sizeof line - at, i == 8 ? " %02X " : "%02X ",
+                                    image[a]);
+                text[i] = static_cast<char>(dbg_guest_char_to_ascii(image[a]));
+            } else {
+                at += std::snprintf(line + at, sizeof line - at, i == 8 ? " -- " : "-- ");
+                text[i] = ' ';
+            }
+        }
+        text[16] = '\0';
+        con_printf("%s%s\n", line, text);
+    }
+    con_printf("\n");
+}
+
+void dbg_cmd_fpoke() {
+    if (dbg_lone_question() || dbg_arg_count() != 2) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine() || !disk_inserted()) return;
+    const u32 address = disk_address(dbg_arg1);
+    if (!disk_range(address, address)) return;
+    const u32 value = disk_address(dbg_arg2);
+    if (value == NONE) {
+        dbg_usage();
+        return;
+    }
+    if (value > 255) {
+        dbg_refuse("Value is out of bounds (limit is %d)!\n\n", 255);
+        return;
+    }
+    FloppyDrive& d = drives[drive()];
+    d.image[address] = static_cast<u8>(value);
+    d.changed = 1;
+    dbg_ok();
+    floppy_refresh(2, drive());
+}
+
+void dbg_cmd_fp() {
+    const int n = dbg_arg_count();
+    if (dbg_lone_question() || n < 1 || n > 2) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    const u32 start = disk_address(dbg_arg1);
+    const u32 end = n == 2 ? disk_address(dbg_arg2) : start;
+    if (!disk_range(start, end)) return;
+    if (n == 1) {
+        if (floppy_watched(drive(), start)) {
+            con_printf("Watchpoint is already set!\n\n");
+            return;
+        }
+        floppy_set_watch(drive(), start, true);
+        con_printf("Added data watchpoint at $%X.\n\n", start);
+    } else {
+        for (u32 a = start; a <= end; a++)
+            floppy_set_watch(drive(), a, true);
+        dbg_ok();
+    }
+    warn_watching_off();
+    floppy_refresh(2, drive());
+}
+
+void dbg_cmd_fc() {
+    const int n = dbg_arg_count();
+    if (dbg_lone_question() || n > 2) {
+        dbg_usage();
+        return;
+    }
+    if (!disk_machine()) return;
+    if (n == 0) {
+        bool any = false;
+        for (u32 a = 0; a < image_size() && !any; a++)
+            any = floppy_watched(drive(), a);
+        if (any) {
+            floppy_clear_watch_bits(drive());
+            con_printf("Cleared all data watchpoints.\n\n");
+        } else {
+            con_printf("No watchpoints to clear!\n\n");
+        }
+    } else {
+        const u32 start = disk_address(dbg_arg1);
+        const u32 end = n == 2 ? disk_address(dbg_arg2) : start;
+        if (!disk_range(start, end)) return;
+        if (n == 1) {
+            if (!floppy_watched(drive(), start)) {
+                con_printf("Watchpoint not found at $%X!\n\n", start);
+                return;
+            }
+            floppy_set_watch(drive(), start, false);
+            con_printf("Cleared data watchpoint at $%X.\n\n", start);
+        } else {
+            for (u32 a = start; a <= end; a++)
+                floppy_set_watch(drive(), a, false);
+            dbg_ok();
+        }
+    }
+    floppy_refresh(2, drive());
+}
+
+void dbg_cmd_fl() {
+    if (!disk_machine()) return;
+    bool any = false;
+    for (u32 a = 0; a < image_size(); a++) {
+        if (!floppy_watched(drive(), a)) continue;
+        con_printf("$%X\n", a);
+        any = true;
+    }
+    if (any)
+        con_printf("\n");
+    else
+        con_printf("%s.\n\n", "None");
+}

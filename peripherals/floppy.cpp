@@ -1,0 +1,366 @@
+#include "peripherals/floppy.h"
+
+#include "core/filekinds.h"
+#include "core/frame.h"
+#include "core/helpers.h"
+#include "core/loader.h"
+#include "core/machine_ops.h"
+#include "core/message.h"
+#include "core/notify.h"
+#include "core/objfile.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "cpu/cpu.h"
+#include "platform/catalog.h"
+#include "platform/paths.h"
+#include "sound/effects.h"
+#include "sound/sound_output.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+FloppyDrive drives[FLOPPY_DRIVES];
+u32 fdc_current_drive;
+u32 fdc_mode;
+i32 fdc_spin_down_frame = -1;
+u32 floppy_shown_drive;
+u32 disk_offset;
+u8 disk_invalid;
+const DiskSystem* disk_system_override;
+void (*floppy_refresh_hook)(int scope, int drive);
+
+namespace {
+
+// By DiskLayout.
+constexpr DiskGeometry GEOMETRIES[] = {
+    {0, 0, 0, 0, 0, 0, 0, 0},
+    {40, 10, 1, 256, 102400, 0, 256, 400},
+    {77, 32, 0, 128, 315392, 4096, 1024, 304},
+    {35, 9, 1, 256, 80640, 0, 256, 315},
+};
+
+// An image file is never larger than this (the TWIN's own format).
+constexpr u64 IMAGE_FILE_LIMIT = 320320;
+
+bool drive_ok(int drive) {
+    return drive >= 0 && drive < FLOPPY_DRIVES;
+}
+
+// The last part of a path: what follows its last ':' or '/'.
+const char* file_part(const char* path) {
+    const char* part = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '/' || *p == ':') part = p + 1;
+    return part;
+}
+
+// The drawer part of a path, without the separator ('/' kept after a volume's ':').
+std::string drawer_part(const char* path) {
+    const char* part = file_part(path);
+    std::string drawer(path, static_cast<std::size_t>(part - path));
+    if (!drawer.empty() && drawer.back() == '/') drawer.pop_back();
+    return drawer;
+}
+
+bool twin_images() {
+    return machine_traits().disk_images == DiskImages::TWIN;
+}
+
+} // namespace
+
+const DiskGeometry& disk_geometry(DiskLayout layout) {
+    const auto i = static_cast<std::size_t>(layout);
+    return GEOMETRIES[i < std::size(GEOMETRIES) ? i : 0];
+}
+
+const DiskGeometry& floppy_geometry() {
+    return disk_geometry(machine_traits().disk_layout);
+}
+
+int floppy_drive_count() {
+    const i32 n = machine_desc().drives;
+    return n < 0 ? 0 : n > FLOPPY_DRIVES ? FLOPPY_DRIVES : n;
+}
+
+// ---- positions ---------------------------------------------------------------------------
+
+bool disk_position_offset(u32 track, u32 sector, u32* offset) {
+    const DiskGeometry& g = floppy_geometry();
+    const u32 index = static_cast<u8>(sector - g.first_sector);
+    *offset = (track * g.sectors + index) * g.sector_bytes;
+    return g.tracks != 0 && index < g.sectors && track < g.tracks;
+}
+
+void disk_image_offset(int drive, bool with_byte) {
+    const DiskGeometry& g = floppy_geometry();
+    if (g.tracks == 0 || !drive_ok(drive)) return;
+    const FloppyDrive& d = drives[drive];
+    disk_invalid = disk_position_offset(d.head_track, d.head_sector, &disk_offset) ? 0 : 1;
+    if (with_byte) disk_offset += d.byte_index;
+}
+
+i32 disk_block_of(u32 offset) {
+    const DiskGeometry& g = floppy_geometry();
+    if (g.tracks == 0 || offset < g.reserved_bytes || offset >= g.image_bytes) return -1;
+    return static_cast<i32>((offset - g.reserved_bytes) / g.block_bytes);
+}
+
+i32 disk_block_under_head(int drive) {
+    if (floppy_geometry().tracks == 0 || !drive_ok(drive)) return 0;
+    return disk_block_of(drives[drive].view_offset);
+}
+
+// ---- the disk system ---------------------------------------------------------------------
+
+const DiskSystem* floppy_disk_system() {
+    if (disk_system_override) return disk_system_override;
+    return floppy_drive_count() ? machine_row().disks : nullptr;
+}
+
+void floppy_take_image(int drive, const u8* image, const char* path) {
+    if (!drive_ok(drive)) return;
+    FloppyDrive& d = drives[drive];
+    std::memcpy(d.image, image, floppy_geometry().image_bytes);
+    std::snprintf(d.file_name, sizeof d.file_name, "%s", path ? path : "");
+    floppy_clear_watch_bits(drive);
+    d.present = 1;
+    d.changed = 0;
+    disk_list_dispatch(1, drive);
+    floppy_refresh(3, drive);
+}
+
+int disk_insert_dispatch(int ask, int drive, const char* path) {
+    const DiskSystem* system = floppy_disk_system();
+    if (!system || !system->image_from_file || !drive_ok(drive) || drive >= floppy_drive_count())
+        return 0;
+    char chosen[FLOPPY_NAME_SIZE] = "";
+    if (ask) {
+        if (ui_host.file_request("Insert Disk",
+                                 twin_images() ? "#?.(IMG|TWIN)" : "#?.RAW", 0, disks_path,
+                                 file_part(drives[drive].file_name), chosen) != 0)
+            return 0;
+        const std::string drawer = drawer_part(chosen);
+        if (!drawer.empty()) std::snprintf(disks_path, sizeof disks_path, "%s", drawer.c_str());
+    } else {
+        std::snprintf(chosen, sizeof chosen, "%s", path ? path : "");
+    }
+    std::vector<u8> file;
+    const int read = file_read_regular(path_to_host(chosen), IMAGE_FILE_LIMIT, [&](std::size_t n) {
+        file.resize(n);
+        return file.data();
+    });
+    if (read == READ_UNAVAILABLE) {
+        ui_warning("Can't open file for input!");
+        return 0;
+    }
+    if (read == READ_TOO_LARGE) {
+        ui_warning("File is wrong size!");
+        return 0;
+    }
+    if (read != READ_OK) {
+        ui_warning("Can't read from file!");
+        return 0;
+    }
+    // Into a scratch image first: a refused file leaves the drive as it was.
+    static std::vector<u8> scratch(FLOPPY_IMAGE_MAX);
+    std::fill(scratch.begin(), scratch.end(), 0);
+    if (!system->image_from_file(file, scratch.data())) return 0;
+    floppy_take_image(drive, scratch.data(), chosen);
+    ui_request_tool_window(TW_FLOPPY);
+    return 1;
+}
+
+void disk_list_dispatch(int quiet, int drive) {
+    const DiskSystem* system = floppy_disk_system();
+    if (!system || !system->list || !drive_has_disk(drive)) return;
+    system->list(quiet, drive);
+}
+
+bool disk_format_dispatch(int drive) {
+    const DiskSystem* system = floppy_disk_system();
+    if (!system || !system->format || !drive_ok(drive) || drive >= floppy_drive_count())
+        return false;
+    system->format(drive);
+    return true;
+}
+
+bool disk_save_image(int drive) {
+    if (!drive_ok(drive) || floppy_drive_count() == 0) return false;
+    FloppyDrive& d = drives[drive];
+    const int kind = twin_images() ? KIND_IMG : KIND_RAW;
+    const char* ext = file_kinds[kind].extension;
+    char name[FLOPPY_NAME_SIZE];
+    if (d.file_name[0]) {
+        std::snprintf(name, sizeof name, "%s", d.file_name);
+        file_set_extension(ext, name, sizeof name, 1, "");
+    } else {
+        char suggested[FLOPPY_NAME_SIZE] = "";
+        if (load_start_known) {
+            std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
+            file_set_extension(ext, suggested, sizeof suggested, 1, "");
+        }
+        const char* title = file_kinds[kind].save_title;
+        if (!title) title = twin_images() ? "Save TWIN Floppy Disk" : "Save Floppy Disk";
+        if (ui_host.file_request(title, file_kinds[kind].pattern, 1, disks_path, suggested, name) !=
+            0)
+            return false;
+        file_set_extension(ext, name, sizeof name, 1, "");
+    }
+    std::string error;
+    if (!file_write_replace(path_to_host(name), d.image, floppy_geometry().image_bytes, &error)) {
+        ui_warning("Can't write to file!");
+        return false;
+    }
+    std::snprintf(d.file_name, sizeof d.file_name, "%s", name);
+    d.changed = 0;
+    floppy_refresh(3, drive);
+    return true;
+}
+
+// ---- the controller side ------------------------------------------------------------------
+
+void floppy_play(int effect) {
+    if (teletypesounds) snd_play_effect(effect);
+}
+
+void floppy_stop(int effect) {
+    snd_voice_stop(16 + effect);
+}
+
+void floppy_spin_up(int drive) {
+    if (!drive_ok(drive)) return;
+    FloppyDrive& d = drives[drive];
+    if (!d.spinning) floppy_play(FLOPPY_SPIN);
+    d.spinning = 1;
+    d.head_loaded = 1;
+}
+
+void floppy_spin_down(int drive) {
+    if (!drive_ok(drive)) return;
+    fdc_set_mode(FDC_IDLE);
+    floppy_stop(FLOPPY_GRIND);
+    floppy_stop(FLOPPY_SPIN);
+    drives[drive].head_loaded = 0;
+    drives[drive].spinning = 0;
+    floppy_refresh(1, drive);
+}
+
+void fdc_set_mode(u32 mode) {
+    fdc_mode = mode;
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        floppy_refresh(2, d);
+}
+
+void floppy_renew_deadline() {
+    fdc_spin_down_frame = static_cast<i32>(frame_counter + (emu_region == 1 ? 20 : 24));
+}
+
+void floppy_select_drive(u8 value, i32 user_drives, const char* spun_down_text) {
+    const u32 old = fdc_current_drive;
+    if (value < user_drives && value < FLOPPY_DRIVES) {
+        if (verbose_log)
+            con_printf("Code at $%X changed drive unit from %d to %d!\n", cpu_iar, old, value);
+        if (value != old && old < FLOPPY_DRIVES &&
+            (drives[old].spinning || drives[old].head_loaded)) {
+            floppy_spin_down(static_cast<int>(old));
+            fdc_spin_down_frame = -1;
+            if (verbose_log && spun_down_text) con_printf(spun_down_text, old);
+        }
+        fdc_current_drive = value;
+    } else if (verbose_log) {
+        con_printf("Code at $%X attempted to change drive unit from %d to %d!\n", cpu_iar, old,
+                   value);
+    }
+    floppy_renew_deadline();
+    if (floppy_shown_drive != fdc_current_drive) {
+        floppy_shown_drive = fdc_current_drive;
+        floppy_refresh(3, static_cast<int>(fdc_current_drive));
+    }
+}
+
+void fdc_check_spin_down() {
+    const u32 d = fdc_current_drive;
+    if (d >= FLOPPY_DRIVES || !drives[d].spinning) return;
+    if (static_cast<i32>(frame_counter) != fdc_spin_down_frame) return;
+    floppy_spin_down(static_cast<int>(d));
+    if (verbose_log)
+        con_printf("Floppy drive #%d has unloaded head and spun down due to inactivity.\n", d);
+}
+
+void floppy_controller_reset() {
+    fdc_mode = FDC_IDLE;
+    fdc_spin_down_frame = -1;
+    fdc_current_drive = 0;
+    floppy_stop(FLOPPY_GRIND);
+    floppy_stop(FLOPPY_SPIN);
+    for (int d = 0; d < floppy_drive_count(); d++) {
+        drives[d].spinning = 0;
+        drives[d].byte_index = 0;
+    }
+}
+
+void floppy_drives_reset() {
+    const DiskGeometry& g = floppy_geometry();
+    for (int d = 0; d < FLOPPY_DRIVES; d++) {
+        FloppyDrive& f = drives[d];
+        floppy_clear_watch_bits(d);
+        f.byte_index = 0;
+        f.head_track = 0;
+        f.head_sector = g.first_sector;
+        f.view_offset = 0;
+        f.present = 0;
+        f.spinning = 0;
+        f.head_loaded = 0;
+    }
+}
+
+// ---- watch marks ----------------------------------------------------------------------------
+
+bool floppy_watched(int drive, u32 offset) {
+    return drive_ok(drive) && offset < FLOPPY_IMAGE_MAX &&
+           (drives[drive].watch_bits[offset >> 3] >> (offset & 7) & 1);
+}
+
+void floppy_set_watch(int drive, u32 offset, bool on) {
+    if (!drive_ok(drive) || offset >= FLOPPY_IMAGE_MAX) return;
+    u8& byte = drives[drive].watch_bits[offset >> 3];
+    const u8 bit = static_cast<u8>(1u << (offset & 7));
+    byte = on ? byte | bit : byte & ~bit;
+}
+
+void floppy_clear_watch_bits(int drive) {
+    if (drive_ok(drive)) std::memset(drives[drive].watch_bits, 0, FLOPPY_WATCH_BYTES);
+}
+
+bool floppy_write_protected(int drive) {
+    if (drive == 0 || drive == 1) return write_protect[drive] != 0;
+    return drive_ok(drive) && drives[drive].write_protect != 0;
+}
+
+void floppy_set_write_protect(int drive, bool on) {
+    if (drive == 0 || drive == 1)
+        write_protect[drive] = on ? 1 : 0;
+    else if (drive_ok(drive))
+        drives[drive].write_protect = on ? 1 : 0;
+}
+
+bool drive_has_disk(int drive) {
+    return drive_ok(drive) && drives[drive].present;
+}
+
+void floppy_refresh(int scope, int drive) {
+    if (floppy_refresh_hook) floppy_refresh_hook(scope, drive);
+}
+
+void floppy_reset_all() {
+    std::memset(drives, 0, sizeof drives);
+    fdc_current_drive = 0;
+    fdc_mode = FDC_IDLE;
+    fdc_spin_down_frame = -1;
+    floppy_shown_drive = 0;
+    disk_offset = 0;
+    disk_invalid = 0;
+    disk_system_override = nullptr;
+}

@@ -1,0 +1,137 @@
+// Two runs of the real program on one home (offscreen): removing the home's
+// lock file under the first does not let a second one save, and a first run
+// whose lock file another run has replaced writes nothing at exit.
+#include "platform/rexx_port.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+// One run of the program with its own port, its output in <home>/<port>.log.
+struct ProgramRun {
+    std::string port;
+    pid_t pid = -1;
+    int fd = -1;
+    ~ProgramRun() {
+        if (fd >= 0) close(fd);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    int send(const char* line) {
+        std::string result;
+        return rexx_port_send(port.c_str(), line, &result, &fd, nullptr);
+    }
+    // Starts the run and waits for its port to answer.
+    bool start(const fs::path& home) {
+        std::string program = BRINDLEMOX_PROGRAM, name = "PORTNAME";
+        char* argv[] = {program.data(), name.data(), port.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string log = (home / (port + ".log")).string();
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const bool spawned = posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv,
+                                         environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        for (int i = 0; spawned && i < 1500; ++i) {
+            if (send("GETVERSION") == 0) return true;
+            std::this_thread::sleep_for(milliseconds(20));
+        }
+        return false;
+    }
+    // Quits the run over its port: its exit code, -1 when it did not end in 30 seconds.
+    int quit() {
+        send("QUIT");
+        for (int i = 0; i < 3000; ++i) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        return -1;
+    }
+};
+
+class HomeLockProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    void TearDown() override { fresh_state(); }
+    bool waits_for(const fs::path& path) {
+        for (int i = 0; i < 1000 && !fs::exists(path); ++i)
+            std::this_thread::sleep_for(milliseconds(10));
+        return fs::exists(path);
+    }
+    TempHome home{"home_lock_program"};
+    const fs::path lock = home.path() / "Configs" / "Brindlemox.lock";
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+};
+
+TEST_F(HomeLockProgram, ARemovedLockFileDoesNotLetASecondRunSave) {
+    ProgramRun first{"LOCKA"}, second{"LOCKB"};
+    ASSERT_TRUE(first.start(home.path()));
+    fs::remove(lock);
+    ASSERT_TRUE(waits_for(lock)); // the first run makes its lock file again
+    ASSERT_TRUE(second.start(home.path()));
+    EXPECT_EQ(second.quit(), 0);
+    const std::string said = test_read_file(home.path() / "LOCKB.log");
+    EXPECT_NE(said.find("Another Brindlemox is using"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(ini));
+    EXPECT_EQ(first.quit(), 0);
+    EXPECT_TRUE(fs::exists(ini));
+}
+
+TEST_F(HomeLockProgram, ARunWhoseLockFileAnotherRunReplacedWritesNothing) {
+    ProgramRun run{"LOCKA"};
+    ASSERT_TRUE(run.start(home.path()));
+    // Another run's lock file in its place (the run may make its own again
+    // between the removal and the lock: then try once more).
+    int other = -1;
+    for (int i = 0; i < 20 && other < 0; ++i) {
+        fs::remove(lock);
+        other = open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+        if (other >= 0 && flock(other, LOCK_EX | LOCK_NB) != 0) {
+            close(other);
+            other = -1;
+        }
+    }
+    ASSERT_GE(other, 0);
+    EXPECT_EQ(run.quit(), 0);
+    close(other);
+    const std::string said = test_read_file(home.path() / "LOCKA.log");
+    EXPECT_NE(said.find("Brindlemox lost its lock on \"" + home.path().string() + "\""),
+              std::string::npos)
+        << said;
+    EXPECT_FALSE(fs::exists(ini));
+    EXPECT_FALSE(fs::exists(home.path() / "Configs" / "Brindlemox.hgh"));
+}
+
+} // namespace
