@@ -1,3 +1,4 @@
+#include "computers/computer_views.h"
 #include "computers/binbug.h"
 #include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
@@ -160,6 +161,7 @@ constexpr MachineView VIEW{
     .text_colours = display_terminal_colours,
     .controls_layout = binbug_controls_layout,
     .beam_marker = beam_marker_binbug,
+    .describe_position = binbug_describe_position,
 };
 
 constexpr MachineSound SOUND{};
@@ -167,6 +169,9 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = binbug_debug_view,
+    .text_letter = debug_ascii_letter,
+    .edit_clamp = binbug_edit_clamp,
     .disk_save_command = "SAVECMD ",
     .object_suffix = ".aof",
     .asm_start = 0x0440,

@@ -1,5 +1,7 @@
+#include "computers/computer_views.h"
 #include "computers/cd2650.h"
 #include "computers/monitor_tape.h"
+#include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -153,6 +155,7 @@ constexpr MachineView VIEW{
     .text_colours = display_terminal_colours,
     .frame_takes_paper = true,
     .beam_marker = beam_marker_cd2650,
+    .describe_position = cd2650_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -163,7 +166,12 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = cd2650_debug_view,
     .bios_view = [] { return true; },
+    .text_code = debug_seven_bits,
+    .text_letter = [](u8 c) { return (c >= 1 && c <= 26) || (c >= 'A' && c <= 'Z'); },
+    .dos_errors = [] { return calls_through_vectors() ? &cd2650_dos_errors : nullptr; },
+    .edit_clamp = cd2650_edit_clamp,
     .disk_save_command = "SAVEIMAG ",
     .object_suffix = ".aof",
     .asm_start = 0x1510,

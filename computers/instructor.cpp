@@ -1,3 +1,4 @@
+#include "computers/computer_views.h"
 #include "computers/instructor.h"
 #include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
@@ -190,7 +191,9 @@ constexpr MachineDebug DEBUG{
     .interrupt_entry = [] { return i32{0x0007}; },
     .bios_entry = [] { return i32{0x1800}; },
     .literal_codes = [] { return u32{29}; }, // literals name the first 29 codes only
+    .debug_view = instructor_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = [](u8 c) { return c == 0 || (c >= 10 && c <= 21); },
     .boots_at_zero = false,
 };
 

@@ -1,3 +1,4 @@
+#include "computers/computer_views.h"
 #include "computers/phunsy.h"
 #include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
@@ -244,7 +245,10 @@ constexpr MachineDebug DEBUG{
     .hooks = &phunsy_debug_hooks,
     .interrupt_entry = [] { return i32{0x001D}; },
     .bios_entry = phunsy_bios_entry,
+    .debug_view = phunsy_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
+    .edit_clamp = phunsy_edit_clamp,
     .asm_start = 0x0800,
 };
 

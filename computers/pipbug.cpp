@@ -282,6 +282,7 @@ void pipbug_run_frame() {
     const i32 skip = frame_skip > 0 ? frame_skip : 1;
     if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % static_cast<u32>(skip) == 0)
         pipbug_draw_screen();
+    if (draw_mode == 1) pipbug_draw_cell_grid();
     emu_end_of_frame();
 }
 

@@ -1,6 +1,7 @@
 // The PIPBUG's rows: its own parts beside its monitor and bus (games-database
 // rows, controls layout, VDU geometry, text colours, fixed frame areas, the
 // software-played notes) and the entry that names them.
+#include "computers/computer_views.h"
 #include "computers/autorun.h"
 #include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
@@ -190,6 +191,7 @@ constexpr MachineView VIEW{
     .led_font = led_font_pipbug,
     .led_panel_geometry = led_geometry_pipbug,
     .controls_layout = pipbug_controls_layout,
+    .describe_position = pipbug_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -204,7 +206,7 @@ ViewShown pipbug_debug_view(const char* word) {
     else if (strcasecmp(word, "BASIC") == 0)
         pipbug_view_basic_vars();
     else
-        return ViewShown::NONE;
+        return pipbug_ram_bios_view(word);
     return ViewShown::SHOWN;
 }
 
@@ -213,6 +215,7 @@ constexpr MachineDebug DEBUG{
     .bios_entry = [] { return i32{0x0000}; },
     .debug_view = pipbug_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .object_suffix = ".aof",
     .asm_start = 0x0440,
 };

@@ -1,5 +1,6 @@
 // The Selbstbaucomputer and the MIKIT: how their text and monitor routines are
 // shown, their LED digits and panels, and their rows.
+#include "computers/computer_views.h"
 #include "computers/selbst.h"
 #include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
@@ -157,7 +158,9 @@ constexpr MachineSound SELBST_SOUND{
 constexpr MachineDebug SELBST_DEBUG{
     .hooks = &selbst_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = selbst_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .listing_note_key = selbst_listing_note_key,
     .object_suffix = ".aof",
     .asm_start = 0x0900,
@@ -225,6 +228,7 @@ constexpr MachineSound MIKIT_SOUND{
 constexpr MachineDebug MIKIT_DEBUG{
     .hooks = &mikit_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .no_text_search = true,
     .object_suffix = ".aof",
     .asm_start = 0x0500,
 };

@@ -178,6 +178,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     for (int d = machine_traits().drives_kept; d < 2; d++)
         drives[d].present = 0;
 
+    draw_mode = 0; // the overlays are the machine's own
+    if (const auto changed = machine_debug().draw_mode_changed) changed();
     display_screen_edit_clamp();
     display_rotated = memmap_table[memmap].may_rotate && rotatescreen;
     core_hooks_run(CoreHook::picture_setup);
@@ -358,4 +360,10 @@ void emu_run_frame() {
         machine_row().run_frame();
     else
         run_processor_frame();
+}
+
+bool machine_handle_host_key(u32 code, bool ctrl) {
+    if (!screen_edit_mode || emu_paused || ctrl) return false;
+    const auto key = machine_debug().edit_key;
+    return key && key(code);
 }

@@ -10,6 +10,5 @@
 void gui_tip_of_the_day();
 
 // ---- Windows not written yet ---------------------------------------------------------
-extern u8 gui_screen_editing; // the guest screen is being edited
 bool gui_speed_window_open();
 void gui_speed_window_show(int speed, const char* level, int frame_skip);

@@ -10,7 +10,6 @@
 void gui_tip_of_the_day() {}
 
 // The real ones are the screen editor and the speed window.
-u8 gui_screen_editing;
 bool gui_speed_window_open() {
     return false;
 }

@@ -32,6 +32,7 @@
 #include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
+#include "debugger/memory_commands.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/seams.h"
@@ -62,7 +63,7 @@ void gui_title_state(char* title, std::size_t size) {
         append_word(title, size, cat_str(708, "recording"));
     else if (rec_state == REC_PLAYBACK)
         append_word(title, size, cat_str(709, "playback"));
-    if (gui_screen_editing) append_word(title, size, cat_str(1050, "editing screen"));
+    if (screen_edit_mode) append_word(title, size, cat_str(1050, "editing screen"));
     if (emu_paused)
         append_word(title, size,
                     emu_paused_mid_frame ? cat_str(1386, "paused during frame")
@@ -212,6 +213,8 @@ void gui_install_ui_host() {
     ui_host.hotkey = gui_hotkey;
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
+    ui_host.status_text = gui_set_status_text_plain;
+    dbg_edit_prompt = gui_edit_value_window;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;
     help_install();

@@ -14,6 +14,8 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "machines/pvi_editor.h"
+#include "machines/pvi_views.h"
 #include "machines/console_rows.h"
 #include "machines/elektor.h"
 #include "machines/elektor_texts.h"
@@ -183,6 +185,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .controls_layout = elektor_controls_layout,
     .beam_marker = beam_marker_console,
+    .describe_position = pvi_console_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -198,6 +201,14 @@ constexpr MachineDebug DEBUG{
     .literal_codes = [] { return u32{256}; },
     .debug_view = elektor_debug_view,
     .bios_view = [] { return true; },
+    .describe_register = pvi_consoles_describe,
+    .text_letter = [](u8 c) { return c >= 10 && c <= 21; },
+    .draw_mode_changed = pvi_follow_draw_mode,
+    .edit_key = pvi_edit_key,
+    .edit_clamp = pvi_edit_clamp,
+    // The PSG's registers hold their 16-bit values low byte first.
+    .word_low_first = 0x1D00,
+    .word_low_last = 0x1D1E,
     .program_entry = 0x0903,
     .object_format = &elektor_object_format,
     .object_save_command = "SAVEEOF ",

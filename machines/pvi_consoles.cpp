@@ -1,3 +1,4 @@
+#include "machines/pvi_editor.h"
 #include "machines/pvi_consoles.h"
 
 #include "core/message.h"
@@ -118,7 +119,12 @@ u8 pvi_access_class(u32 a) {
     return 8;
 }
 
+void pvi_follow_draw_mode() {
+    pvi_overlay_mode = draw_mode;
+}
+
 void pvi_draw_overlay() {
+    if (pvi_overlay_mode == 1 || pvi_overlay_mode == 2) pvi_overlay_grid_and_cells();
     if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
     // Without the blanking areas only the picture's clocks are of interest;
     // the plot keeps to the visible window either way.
@@ -432,6 +438,7 @@ void pvi_run_frame() {
     raster_line = lines_per_frame - 1;
     pvi_history_frame_end();
     if (pvi_overlay_mode) pvi_draw_overlay();
+    if (screen_edit_mode) pvi_draw_editor();
     emu_end_of_frame();
 }
 
