@@ -65,7 +65,6 @@ void rexx_open_port() {
 // the running script (asked again each pass until the script has ended).
 static bool stop_asked = false;
 static void serve_console() {
-    rexx_script_poll();
     std::string text;
     if (rexx_script_take_output(&text)) gui_console_write(text.c_str());
     const bool running = rexx_script_running();
@@ -77,7 +76,8 @@ static void serve_console() {
 
 void rexx_close_port() {
     rexx_script_halt();
-    rexx_script_wait(1000);
+    if (!rexx_script_wait(1000))
+        con_printf("The script \"%s\" did not stop within a second.\n", rexx_script_path);
     std::string text;
     if (rexx_script_take_output(&text)) gui_console_write(text.c_str());
     gui_console_close();

@@ -1,4 +1,6 @@
 #include "app/shutdown.h"
+#include "peripherals/papertape.h"
+#include "peripherals/tape.h"
 
 #include "core/frame.h"
 #include "core/hiscore.h"
@@ -71,6 +73,10 @@ void app_exit_path(int code) {
     }
     step("recorders");
     rec_stop_all();
+    step("tapes");
+    tape_close_sample_file();
+    papertape_close(0);
+    papertape_close(1);
     step("netplay");
     net_command(0);
     if (asm_output_file) {

@@ -37,6 +37,7 @@
 #include "debugger/labels.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
+#include "display/colour_names.h"
 #include "display/frame.h"
 #include "display/host.h"
 #include "display/led.h"
@@ -214,6 +215,7 @@ void app_main(int argc, char** argv) {
     // 11-12: the catalog's texts that live in tables.
     file_kinds_load_titles();
     key_table_localise();
+    display_colour_names();
     controls_names_localise();
 
     // 13: the user's locale.

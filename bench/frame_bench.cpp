@@ -12,10 +12,15 @@
 #include "display/frame.h"
 #include "machines/pvi2636.h"
 #include "machines/pong.h"
+#include "peripherals/tape.h"
+#include "record/recorder.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 #include <initializer_list>
 #include <vector>
 
@@ -166,6 +171,52 @@ static void BM_PviConsoleFrames(benchmark::State& state) {
     run_frames(state, rate);
 }
 BENCHMARK(BM_PviConsoleFrames)->Arg(INTERTON)->Arg(ELEKTOR);
+
+// The Elektor's frame unthrottled without a tape (0) and with one playing
+// (1): the tape is sampled before every instruction and no idle branch is
+// counted out, so the second shows what playing costs. A minute of tape is
+// wound back whenever it runs out.
+static void BM_ElektorTapeFrames(benchmark::State& state) {
+    turbo = 1;
+    stubprograms = 1;
+    machine_switch(ELEKTOR, 5, true, true, false);
+    const bool playing = state.range(0) != 0;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "brindlemox_bench_tape.wav").string();
+    if (playing) {
+        const u32 n = 44100 * 60;
+        std::string wav = snd_wav_header(n, 44100);
+        for (u32 i = 0; i < n; i++)
+            wav.push_back(static_cast<char>((i / 19) % 2 ? 224 : 32));
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f || std::fwrite(wav.data(), 1, wav.size(), f) != wav.size()) {
+            state.SkipWithError("cannot write the tape");
+            if (f) std::fclose(f);
+            return;
+        }
+        std::fclose(f);
+        if (!tape_insert_file(path.c_str())) {
+            state.SkipWithError("the tape was refused");
+            return;
+        }
+        tape_play();
+    }
+    for (auto _ : state) {
+        emu_run_frame();
+        if (playing && tape_state != CASSETTE_PLAYING) {
+            tape_wind_to(0);
+            tape_play();
+        }
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["x real time"] = benchmark::Counter(frames / 50.0, benchmark::Counter::kIsRate);
+    if (playing) {
+        tape_close_sample_file();
+        std::filesystem::remove(path);
+    }
+}
+BENCHMARK(BM_ElektorTapeFrames)->Arg(0)->Arg(1);
 
 // The coin-op boards' frame with every PVI sprite on screen at scale 2, in
 // pairs that overlap, so the sprite engine and the collision pass do their

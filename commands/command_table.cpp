@@ -27,7 +27,6 @@
 #include "debugger/commands.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
 #include "peripherals/floppy.h"
@@ -212,13 +211,13 @@ int tick_server(const CmdRow&) { return net_mode == 2; }
 int tick_client(const CmdRow&) { return net_mode == 1; }
 int tick_narrow(const CmdRow&) { return display_aspect == 1; }
 int tick_lowercase(const CmdRow&) { return lowercase != 0; }
-int tick_screen_edit(const CmdRow&) { return gui_screen_editing != 0; }
+int tick_screen_edit(const CmdRow&) { return screen_edit_mode != 0; }
 int tick_paused(const CmdRow&) { return emu_paused; }
 // Radio items: ticked when the option holds the row's value.
 template <auto* Option> int tick_value(const CmdRow& row) {
     return static_cast<long long>(*Option) == row.value;
 }
-int tick_draw(const CmdRow& row) { return cmd_draw_mode == row.value; }
+int tick_draw(const CmdRow& row) { return draw_mode == row.value; }
 int tick_sprite_mode(const CmdRow& row) { return sprite_mode == row.value; }
 int tick_frame_based(const CmdRow& row) { return (framebased != 0) == (row.value != 0); }
 int tick_machine(const CmdRow& row) {

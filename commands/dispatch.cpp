@@ -31,7 +31,6 @@
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
 #include "gui/sensitivity.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -42,7 +41,6 @@
 #include <cstdio>
 #include <cstring>
 
-i32 cmd_draw_mode = 0;
 
 bool cmd_tcpip_open() {
     return false; // netplay and the update check come with the network services
@@ -170,8 +168,6 @@ void act_debug_line(const CmdRow& row, const CmdCall&) {
 }
 
 void act_debug_radio(const CmdRow& row, const CmdCall&) {
-    if (row.cmd >= Cmd::DEBUG_DRAW_0 && row.cmd <= Cmd::DEBUG_DRAW_4)
-        cmd_draw_mode = static_cast<i32>(row.cmd) - static_cast<i32>(Cmd::DEBUG_DRAW_0);
     gui_run_command(static_cast<const char*>(row.arg));
     gui_refresh_menus();
 }
@@ -254,11 +250,11 @@ void act_quit(const CmdRow&, const CmdCall&) {
 }
 
 void act_screen_edit(const CmdRow&, const CmdCall& call) {
-    gui_screen_editing = static_cast<u8>(toggled(gui_screen_editing, call));
+    screen_edit_mode = static_cast<u8>(toggled(screen_edit_mode, call));
     gui_update_menu_item(32);
     display_screen_edit_clamp();
     gui_update_main_title();
-    if (!gui_screen_editing) gui_set_status_text();
+    if (!screen_edit_mode) gui_set_status_text();
 }
 
 void act_high_scores(const CmdRow&, const CmdCall&) {

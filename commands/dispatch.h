@@ -22,6 +22,5 @@ void gui_reinitialize_machine();
 // Puts `text` into the main window's command line for the user to finish.
 void gui_prefill_command(const char* text);
 
-extern i32 cmd_draw_mode;         // the debugger's draw mode 0..4
 // Whether the network services can be used (netplay, update check).
 bool cmd_tcpip_open();

@@ -97,6 +97,7 @@ void help_check_closed() {
 }
 
 void help_install() {
+    paused_for_help = false; // a fresh start: no viewer of ours holds the emulation
     gui_host_set_help_handler(help_show_node);
 }
 

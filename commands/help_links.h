@@ -26,7 +26,8 @@ const char* help_window_node(int window, int m);
 // Once the help viewer that paused the emulation is closed, it runs again.
 // Called every event pass.
 void help_check_closed();
-// Hands the Help key of the tool windows to help_show_node.
+// Hands the Help key of the tool windows to help_show_node; no earlier viewer
+// counts as having paused the emulation.
 void help_install();
 
 // Opens `address` in the desktop's browser; a failure beeps.

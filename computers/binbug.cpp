@@ -1,4 +1,6 @@
+#include "computers/computer_views.h"
 #include "computers/binbug.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -113,6 +115,28 @@ bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
     return true;
 }
 
+// The cassette interface: CUTS as the PIPBUG's, or the ACOS interface on
+// port 50 (bit 0 written low, bit 7 read high). The frame ticks it when the
+// BINBUG's own frame is built.
+constexpr TapeRule offered(TapeRule r) {
+    r.traced = [] { return binbug_biosversion == 2; };
+    r.interface_choice = true;
+    return r;
+}
+constexpr TapeRule BINBUG_TAPE = offered(monitor_tape_rule(1000000, 832, 623));
+constexpr TapeRule FAST_BINBUG_TAPE = offered(monitor_tape_rule(2000000, 832, 623));
+constexpr TapeRule acos(TapeRule r) {
+    r.input = TapeInput::LATCH_BIT7;
+    r.output = TapeOutput::LATCH_BIT0;
+    r.port = 50;
+    return r;
+}
+constexpr TapeRule ACOS_TAPE = acos(BINBUG_TAPE), FAST_ACOS_TAPE = acos(FAST_BINBUG_TAPE);
+const TapeRule* binbug_tape() {
+    if (binbug_interface == 1) return fast_binbug ? &FAST_ACOS_TAPE : &ACOS_TAPE;
+    return fast_binbug ? &FAST_BINBUG_TAPE : &BINBUG_TAPE;
+}
+
 constexpr MachineOps OPS{
     .install_bus = binbug_bus_install,
     .apply_row_before = binbug_apply_row_before,
@@ -124,6 +148,7 @@ constexpr MachineOps OPS{
     .typed_keyboard = [] { return true; },
     .paste_char = binbug_paste_char,
     .lowercase_input = [] { return true; },
+    .tape = binbug_tape,
     .controls = &binbug_controls,
     .guide_section = "pipbug-and-binbug",
     .sprites_help = "binbug-sprites",
@@ -136,6 +161,7 @@ constexpr MachineView VIEW{
     .text_colours = display_terminal_colours,
     .controls_layout = binbug_controls_layout,
     .beam_marker = beam_marker_binbug,
+    .describe_position = binbug_describe_position,
 };
 
 constexpr MachineSound SOUND{};
@@ -143,6 +169,9 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = binbug_debug_view,
+    .text_letter = debug_ascii_letter,
+    .edit_clamp = binbug_edit_clamp,
     .disk_save_command = "SAVECMD ",
     .object_suffix = ".aof",
     .asm_start = 0x0440,

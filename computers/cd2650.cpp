@@ -1,4 +1,7 @@
+#include "computers/computer_views.h"
 #include "computers/cd2650.h"
+#include "computers/monitor_tape.h"
+#include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -101,6 +104,32 @@ bool beam_marker_cd2650(i32 clock, i32 line, bool, BeamLine* out) {
     return true;
 }
 
+// The cassette: the monitor's square waves at 984 (fast board 1476) clock
+// periods a cycle; the frame ticks it when the CD2650's own frame is built.
+const MonitorTapeTrace cd2650_tape_trace = {
+    .start_bit = 0x02F1,
+    .bit_read = 0x02FB,
+    .char_read = 0x0303,
+    .start_char = 0x029B,
+    .file_loaded = 0x0249,
+    .byte_read = 0x030E,
+    .byte_written = 0x026E,
+    .start_written = 0x0217,
+    .file_saved = 0x024C,
+    .reg = 3,
+};
+constexpr TapeRule traced(TapeRule r) {
+    r.trace_load = [] { monitor_trace_load(cd2650_tape_trace); };
+    r.trace_save = [] { monitor_trace_save(cd2650_tape_trace); };
+    r.traced = [] { return true; };
+    return r;
+}
+constexpr TapeRule CD2650_TAPE = traced(monitor_tape_rule(1182720, 984, 737));
+constexpr TapeRule FAST_CD2650_TAPE = traced(monitor_tape_rule(1774080, 1476, 1106));
+const TapeRule* cd2650_tape() {
+    return fast_cd2650 ? &FAST_CD2650_TAPE : &CD2650_TAPE;
+}
+
 constexpr MachineOps OPS{
     .install_bus = cd2650_bus_install,
     .apply_row_before = cd2650_apply_row_before,
@@ -114,6 +143,7 @@ constexpr MachineOps OPS{
     .key_routine = "KBIN",
     .paste_char = cd2650_paste_char,
     .lowercase_input = cd2650_lowercase_input,
+    .tape = cd2650_tape,
     .guide_section = "cd2650",
     .sprites_help = "binbug-sprites",
 };
@@ -125,6 +155,7 @@ constexpr MachineView VIEW{
     .text_colours = display_terminal_colours,
     .frame_takes_paper = true,
     .beam_marker = beam_marker_cd2650,
+    .describe_position = cd2650_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -135,7 +166,12 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = cd2650_debug_view,
     .bios_view = [] { return true; },
+    .text_code = debug_seven_bits,
+    .text_letter = [](u8 c) { return (c >= 1 && c <= 26) || (c >= 'A' && c <= 'Z'); },
+    .dos_errors = [] { return calls_through_vectors() ? &cd2650_dos_errors : nullptr; },
+    .edit_clamp = cd2650_edit_clamp,
     .disk_save_command = "SAVEIMAG ",
     .object_suffix = ".aof",
     .asm_start = 0x1510,

@@ -1,4 +1,6 @@
+#include "computers/computer_views.h"
 #include "computers/instructor.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 
 #include "computers/terminal_rows.h"
@@ -143,6 +145,20 @@ float snd_tone_instructor(u16 p) {
     return snd_tone_reference * 1.5f / static_cast<float>(p);
 }
 
+// The cassette: the port 248 latch writes it (16 low, 24 high) and SENSE
+// reads it; the frame ticks it when the Instructor's own frame is built.
+constexpr TapeRule INSTRUCTOR_TAPE{.clock = 895000,
+                                   .input = TapeInput::SENSE_LEVEL,
+                                   .output = TapeOutput::LATCH_LEVELS,
+                                   .in_address = 0,
+                                   .out_address = 0,
+                                   .port = 248,
+                                   .edge_limit = 0,
+                                   .period = 0,
+                                   .trace_load = nullptr,
+                                   .trace_save = nullptr,
+                                   .traced = [] { return true; }};
+
 constexpr MachineOps OPS{
     .install_bus = instructor_bus_install,
     .map_image = instructor_map_image,
@@ -150,6 +166,7 @@ constexpr MachineOps OPS{
     .serialise = instructor_tail,
     .save_suffix = ".bin",
     .screen_text = instructor_screen_text,
+    .tape = [] { return &INSTRUCTOR_TAPE; },
     .controls = &instructor_controls,
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
@@ -174,7 +191,9 @@ constexpr MachineDebug DEBUG{
     .interrupt_entry = [] { return i32{0x0007}; },
     .bios_entry = [] { return i32{0x1800}; },
     .literal_codes = [] { return u32{29}; }, // literals name the first 29 codes only
+    .debug_view = instructor_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = [](u8 c) { return c == 0 || (c >= 10 && c <= 21); },
     .boots_at_zero = false,
 };
 

@@ -1,4 +1,6 @@
+#include "computers/computer_views.h"
 #include "computers/phunsy.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 
 #include "computers/note_pitches.h"
@@ -193,6 +195,14 @@ float snd_tone_phunsy(u16 p) {
     return phunsy_tone_pitch_half(p);
 }
 
+// The cassette as the PIPBUG's; the frame ticks it when the PHUNSY's own
+// frame is built.
+constexpr TapeRule traced(TapeRule r) {
+    r.traced = [] { return true; };
+    return r;
+}
+constexpr TapeRule PHUNSY_TAPE = traced(monitor_tape_rule(1000000, 832, 623));
+
 constexpr MachineOps OPS{
     .install_bus = phunsy_bus_install,
     .map_image = phunsy_map_image,
@@ -207,6 +217,7 @@ constexpr MachineOps OPS{
     .screen_text = phunsy_screen_text,
     .typed_keyboard = phunsy_typed_keyboard,
     .lowercase_input = [] { return true; },
+    .tape = [] { return &PHUNSY_TAPE; },
     .controls = &phunsy_controls,
     .guide_section = "phunsy",
     .sprites_help = "binbug-sprites",
@@ -234,7 +245,10 @@ constexpr MachineDebug DEBUG{
     .hooks = &phunsy_debug_hooks,
     .interrupt_entry = [] { return i32{0x001D}; },
     .bios_entry = phunsy_bios_entry,
+    .debug_view = phunsy_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
+    .edit_clamp = phunsy_edit_clamp,
     .asm_start = 0x0800,
 };
 

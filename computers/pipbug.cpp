@@ -29,6 +29,7 @@
 #include "input/keys.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
+#include "peripherals/tape.h"
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
@@ -280,8 +281,14 @@ static void flag_written(u8) {
 
 // ---- Frame ------------------------------------------------------------------------------
 
+// Before every instruction: the cassette, then the serial line.
+static void pipbug_tick() {
+    tape_tick_if_moving();
+    teletype_bit_timing();
+}
+
 void pipbug_run_cpu_slice() {
-    cpu_run_cycles_polled(teletype_bit_timing);
+    cpu_run_cycles_polled(pipbug_tick);
 }
 
 void pipbug_run_frame() {
@@ -293,6 +300,7 @@ void pipbug_run_frame() {
     const i32 skip = frame_skip > 0 ? frame_skip : 1;
     if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % static_cast<u32>(skip) == 0)
         pipbug_draw_screen();
+    if (draw_mode == 1) pipbug_draw_cell_grid();
     emu_end_of_frame();
 }
 

@@ -1,7 +1,9 @@
 // The PIPBUG's rows: its own parts beside its monitor and bus (games-database
 // rows, controls layout, VDU geometry, text colours, fixed frame areas, the
 // software-played notes) and the entry that names them.
+#include "computers/computer_views.h"
 #include "computers/autorun.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 #include "computers/note_pitches.h"
 #include "computers/pipbug.h"
@@ -131,6 +133,26 @@ void snd_voices_pipbug() {
     }
 }
 
+// The monitor's tape routines are known in PIPBUG 1 alone.
+void pipbug_trace_load() {
+    if (pipbug_bios == 2) monitor_trace_load(pipbug_tape_trace);
+}
+void pipbug_trace_save() {
+    if (pipbug_bios == 2) monitor_trace_save(pipbug_tape_trace);
+}
+constexpr TapeRule traced(TapeRule r) {
+    r.trace_load = pipbug_trace_load;
+    r.trace_save = pipbug_trace_save;
+    r.traced = [] { return pipbug_bios == 2; };
+    return r;
+}
+// The fast board doubles the clock; the monitor's tones stay as they are.
+constexpr TapeRule PIPBUG_TAPE = traced(monitor_tape_rule(1000000, 832, 623));
+constexpr TapeRule FAST_PIPBUG_TAPE = traced(monitor_tape_rule(2000000, 832, 623));
+const TapeRule* pipbug_tape() {
+    return fast_pipbug ? &FAST_PIPBUG_TAPE : &PIPBUG_TAPE;
+}
+
 constexpr const char* PIPBUG_BAUDS[3] = {"110", "300", "4800"};
 constexpr MachineRates RATES{
     .clock_formats = {"1 %s", "2 %s"},
@@ -164,6 +186,7 @@ constexpr MachineOps OPS{
     .monitor_key = pipbug_monitor_key,
     .paste_char = pipbug_paste_char,
     .lowercase_input = [] { return true; },
+    .tape = pipbug_tape,
     .controls = &pipbug_controls,
     .rates = &RATES,
     .self_test = pipbug_monitor_2,
@@ -181,6 +204,7 @@ constexpr MachineView VIEW{
     .led_font = led_font_pipbug,
     .led_panel_geometry = led_geometry_pipbug,
     .controls_layout = pipbug_controls_layout,
+    .describe_position = pipbug_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -195,7 +219,7 @@ ViewShown pipbug_debug_view(const char* word) {
     else if (strcasecmp(word, "BASIC") == 0)
         pipbug_view_basic_vars();
     else
-        return ViewShown::NONE;
+        return pipbug_ram_bios_view(word);
     return ViewShown::SHOWN;
 }
 
@@ -204,6 +228,7 @@ constexpr MachineDebug DEBUG{
     .bios_entry = [] { return i32{0x0000}; },
     .debug_view = pipbug_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .object_suffix = ".aof",
     .asm_start = 0x0440,
 };

@@ -1,5 +1,7 @@
 #include "computers/pipbug_vdu.h"
 
+#include "display/pointer_text.h"
+
 #include "computers/terminal.h"
 #include "core/frame.h"
 #include "core/machine_table.h"
@@ -254,6 +256,13 @@ void pipbug_draw_cell_grid() {
                 display_plot_pixel(static_cast<u32>(x1), static_cast<u32>(y), 8);
             }
         }
+}
+
+void pipbug_describe_position(i32 x, i32 y, int, std::string* out) {
+    display_position_prefix(x, y, x, out);
+    i32 ox, oy;
+    text_origin(ox, oy);
+    display_text_cell_text(x - ox, y - oy, out);
 }
 
 void vdu_select_type(int menu_id) {

@@ -4,6 +4,8 @@
 
 #include "core/types.h"
 
+#include <string>
+
 // The glyph rows of character `ch` (low 7 bits) in the font of VDU type
 // `vdu`; leftmost dot in the highest used bit (bit 4 for 5-dot glyphs, bit 7
 // for the VT100's 8-dot ones). vdu_font_rows gives the rows per glyph.
@@ -19,5 +21,7 @@ u32 vdu_cell_colour(u8 ch);
 void pipbug_draw_screen();
 // The DRAW-mode grid: every visible cell's outline in colour 8.
 void pipbug_draw_cell_grid();
+// The pointer text: the text cell's row and column under (x, y).
+void pipbug_describe_position(i32 x, i32 y, int click, std::string* out);
 // The VDU type menu (ids 155-160): the type, a cleared screen, the new geometry.
 void vdu_select_type(int menu_id);

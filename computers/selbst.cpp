@@ -1,6 +1,8 @@
 // The Selbstbaucomputer and the MIKIT: how their text and monitor routines are
 // shown, their LED digits and panels, and their rows.
+#include "computers/computer_views.h"
 #include "computers/selbst.h"
+#include "computers/monitor_tape.h"
 #include "computers/screen_texts.h"
 
 #include "computers/note_pitches.h"
@@ -121,6 +123,10 @@ void led_geometry_selbst() {
     digit_panels({211, 244, 278, 311, 344, 377}, 57);
 }
 
+// The cassette as the PIPBUG's; the frame ticks it when the machine's own
+// frame is built.
+constexpr TapeRule SELBST_TAPE = monitor_tape_rule(1000000, 832, 623);
+
 constexpr MachineOps SELBST_OPS{
     .apply_row_before = selbst_apply_row_before,
     .apply_row_after = selbst_apply_row_after,
@@ -129,6 +135,7 @@ constexpr MachineOps SELBST_OPS{
     .screen_text = selbst_screen_text,
     .typed_keyboard = selbst_typed_keyboard,
     .lowercase_input = [] { return true; },
+    .tape = [] { return &SELBST_TAPE; },
     .controls = &selbst_controls,
     .guide_section = "selbstbaucomputer",
 };
@@ -151,7 +158,9 @@ constexpr MachineSound SELBST_SOUND{
 constexpr MachineDebug SELBST_DEBUG{
     .hooks = &selbst_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .debug_view = selbst_debug_view,
     .bios_view = [] { return true; },
+    .text_letter = debug_ascii_letter,
     .listing_note_key = selbst_listing_note_key,
     .object_suffix = ".aof",
     .asm_start = 0x0900,
@@ -219,6 +228,7 @@ constexpr MachineSound MIKIT_SOUND{
 constexpr MachineDebug MIKIT_DEBUG{
     .hooks = &mikit_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .no_text_search = true,
     .object_suffix = ".aof",
     .asm_start = 0x0500,
 };

@@ -1,4 +1,6 @@
 #include "computers/twin.h"
+#include "computers/computer_views.h"
+#include "computers/dos_errors.h"
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug.h"
@@ -193,6 +195,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .erase_deleted = [] { return true; },
     .controls_layout = twin_controls_layout,
+    .describe_position = twin_describe_position,
 };
 
 constexpr MachineSound SOUND{};
@@ -201,6 +204,8 @@ constexpr MachineDebug DEBUG{
     .hooks = &twin_debug_hooks,
     .bios_entry = [] { return i32{0x0100}; },
     .bios_view = twin_has_dos,
+    .text_letter = debug_ascii_letter,
+    .dos_errors = [] { return &twin_sdos_errors; },
     .disk_save_command = "SAVEMOD ",
     .object_suffix = ".aof",
 };

@@ -17,6 +17,7 @@
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "peripherals/tape.h"
 #include "platform/catalog.h"
 #include "platform/clock.h"
 

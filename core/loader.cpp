@@ -24,8 +24,10 @@
 #include "core/zipfile.h"
 #include "cpu/memory.h"
 #include "peripherals/device_link.h"
+#include "peripherals/mdcr.h"
 #include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
+#include "peripherals/tape.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
@@ -207,6 +209,7 @@ int load_state(LoadRequest& r) {
     if (!r.restart) game_apply_settings();
     file_loaded = 1;
     state_commit(r.data, r.length);
+    tape_restart_clock();
     if (const auto after = machine_row().after_state_load) after();
     core_hooks_run(CoreHook::state_loaded);
     dbg_clear_coverage();
@@ -325,15 +328,14 @@ int load_medium(const LoadRequest& r) {
     case KIND_AIFF:
         if (!machine_traits().cassette) break;
         rec_stop_all();
-        copy_path(r, tape_file_name);
-        tape_load_sample_file(0);
+        // A refused tape leaves the deck and its file name as they were.
+        if (!tape_insert_file(r.path.c_str())) return LOAD_FAILED;
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_MDCR:
         if (!machine_traits().mdcr) break;
         rec_stop_all();
-        copy_path(r, mdcr_file_name);
-        mdcr_load_image(0);
+        if (!mdcr_insert_file(r.path.c_str())) return LOAD_FAILED;
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_RAW: {
@@ -363,8 +365,8 @@ int load_medium(const LoadRequest& r) {
         rec_stop_all();
         int unit = 0;
         if (units == 2 && papertape_state[0] != 0 && papertape_state[1] == 0) unit = 1;
-        copy_path(r, papertape_file_name[unit]);
-        papertape_load(0, unit);
+        // A refused tape leaves the unit and its file name as they were.
+        if (!papertape_insert(unit, r.path.c_str())) return LOAD_FAILED;
         // A single unit shows its window; two are shown where the machine shows them.
         if (units == 1) ui_request_tool_window(TW_PAPERTAPE);
         return LOAD_MEDIUM;

@@ -124,8 +124,6 @@ int file_parse_bpnf(u32 size, u32 address); // at the address the user gave
 void file_commit_bpnf();
 int file_parse_sms(u32 size);
 void file_commit_sms();
-void tape_load_sample_file(int flag);                   // the file named in tape_file_name
-void mdcr_load_image(int flag);                         // the file named in mdcr_file_name
 void asm_assemble_file();                               // asm_source_path
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
 void sym_parse_file(const char* text);                  // SYM text into the user labels
@@ -141,8 +139,6 @@ struct ProgramReader {
 };
 ProgramReader* loader_program_reader(int kind);
 
-extern char tape_file_name[513];
-extern char mdcr_file_name[513];
 
 // The load-address prompt's last accepted answer (at most 40 characters),
 // "$0" until the first one: the loader evaluates it for a BPNF tape.

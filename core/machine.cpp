@@ -22,6 +22,7 @@
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "peripherals/tape.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
@@ -177,6 +178,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     for (int d = machine_traits().drives_kept; d < 2; d++)
         drives[d].present = 0;
 
+    draw_mode = 0; // the overlays are the machine's own
+    if (const auto changed = machine_debug().draw_mode_changed) changed();
     display_screen_edit_clamp();
     display_rotated = memmap_table[memmap].may_rotate && rotatescreen;
     core_hooks_run(CoreHook::picture_setup);
@@ -308,6 +311,7 @@ void machine_reset() {
         p.last_value = 0;
 
     cpu_reset();
+    tape_restart_clock();
 
     frame_counter = 0;
     term_reset_states();
@@ -357,4 +361,10 @@ void emu_run_frame() {
         machine_row().run_frame();
     else
         run_processor_frame();
+}
+
+bool machine_handle_host_key(u32 code, bool ctrl) {
+    if (!screen_edit_mode || emu_paused || ctrl) return false;
+    const auto key = machine_debug().edit_key;
+    return key && key(code);
 }

@@ -50,6 +50,11 @@ void machine_adapt_opcode_tables();
 // Returns the processor, the frame state and the machine to power-on.
 void machine_reset();
 
+// Offers host raw key `code` to the current machine's screen editor while
+// screen editing is on and the emulation runs; true when the editor used it
+// (the key then goes no further). Ctrl held keeps the key from the editor.
+bool machine_handle_host_key(u32 code, bool ctrl);
+
 // The user's reset: unless `keep_link`, the netplay link is closed first.
 void emu_reset_request(bool keep_link);
 

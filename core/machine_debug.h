@@ -5,6 +5,8 @@
 
 #include "core/machine_ops.h"
 
+#include <string>
+
 struct CpuDebugHooks;
 
 // What a machine did with a word of the debugger's VIEW command.
@@ -20,6 +22,12 @@ struct ObjectFormat {
     const char* suffix;
     u32 block_size;
     int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
+};
+
+// The error texts of a guest disk system, by error number (entry 0 unused).
+struct DosErrors {
+    const char* const* texts;
+    int count; // entries, entry 0 among them
 };
 
 struct MachineDebug {
@@ -43,6 +51,34 @@ struct MachineDebug {
     // Whether VIEW BIOS has a monitor to list with the current options.
     // nullptr: it never has.
     bool (*bios_view)() = nullptr;
+    // The meaning of hardware register `address` as it stands, as lines of
+    // text without a final line end, for the debugger's "=": false when the
+    // machine has no description of that address. nullptr: none.
+    bool (*describe_register)(u32 address, std::string* out) = nullptr;
+    // The character code a byte of guest text holds (colour or attribute bits
+    // masked off), for FIND and the text it prints. nullptr: the byte itself.
+    u8 (*text_code)(u8 byte) = nullptr;
+    // Whether a text code is a letter of the guest's character set, for the
+    // text listing of FIND. nullptr: none is.
+    bool (*text_letter)(u8 code) = nullptr;
+    // The error texts that the debugger's ERROR shows with the current
+    // options; nullptr (or a null result): the machine has none.
+    const DosErrors* (*dos_errors)() = nullptr;
+    // Called when draw_mode changed (DRAW, a machine switch). nullptr: the
+    // machine reads draw_mode as it draws.
+    void (*draw_mode_changed)() = nullptr;
+    // The screen editor's key: host raw `code`, true when the editor used it.
+    // nullptr: the machine has no editor of its own (keys reach the guest).
+    bool (*edit_key)(u32 code) = nullptr;
+    // Keeps the screen editor's cursor inside screen memory. nullptr: the
+    // machine's screen cannot be edited, and the editor switches itself off.
+    void (*edit_clamp)() = nullptr;
+    // The guest's memory holds no text to search: FIND's text forms refuse.
+    bool no_text_search = false;
+    // Words that DOKE and the edit prompt read and write low byte first, from
+    // word_low_first to word_low_last inclusive; equal bounds: none.
+    u16 word_low_first = 0;
+    u16 word_low_last = 0;
     // What the monitor notes of an address in a listing are looked up by.
     // nullptr: the address itself.
     u32 (*listing_note_key)(u32 address) = nullptr;
@@ -70,6 +106,15 @@ struct MachineDebug {
     u16 object_gap_start = 0;
     u16 object_gap_end = 0;
 };
+
+// Letters of ASCII text, for the rows' text_letter.
+inline bool debug_ascii_letter(u8 c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+// Text bytes whose bit 7 is no part of the character, for the rows' text_code.
+inline u8 debug_seven_bits(u8 c) {
+    return static_cast<u8>(c & 127);
+}
 
 // The debugger's row of machine `m`, and of the current machine.
 inline const MachineDebug& machine_debug(u32 m) {

@@ -20,6 +20,7 @@ struct MachineControls;
 struct MachineView;
 struct MachineSound;
 struct MachineDebug;
+struct TapeRule;
 struct DiskSystem;
 
 // The processor clock and serial line rates a machine lets the user choose
@@ -178,6 +179,12 @@ struct MachineOps {
     // Whether the guest takes lowercase typed input with the current options.
     // nullptr: it never does.
     bool (*lowercase_input)() = nullptr;
+
+    // ---- peripherals ----
+    // The cassette interface with the current options: its clock, how a
+    // played sample reaches the guest and how the guest's output becomes a
+    // sample (peripherals/tape.h). nullptr: the machine has no cassette.
+    const TapeRule* (*tape)() = nullptr;
 
     // ---- interface ----
     // The Guest Controls picture's row (core/machine_controls.h): its keys'

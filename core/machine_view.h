@@ -3,6 +3,8 @@
 // beam marker, the controls-panel layout.
 #pragma once
 
+#include <string>
+
 #include "core/machine_ops.h"
 
 struct MachineLive;
@@ -64,6 +66,10 @@ struct MachineView {
     // The beam marker for the beam at (clock, line); false: none now.
     // nullptr: the machine has no beam marker.
     bool (*beam_marker)(i32 clock, i32 line, bool tracing, BeamLine* out) = nullptr;
+    // The pointer text of frame position (x, y) (display/pointer_text.h has
+    // its pieces); with `click` (screen editing) the editor's cursor moves
+    // there. nullptr: "X=..,Y=.. (colour)" alone.
+    void (*describe_position)(i32 x, i32 y, int click, std::string* out) = nullptr;
 };
 
 // The display's row of machine `m`, and of the current machine.

@@ -6,10 +6,6 @@
 #include "core/settings_vars.h"
 #include "core/message.h"
 
-// ---- Display, sound and recording ---------------------------------------------
-// The real one keeps the edited screen inside the guest area.
-void display_screen_edit_clamp() {}
-
 // ---- Input ------------------------------------------------------------------------
 // The real ones restore the musical keyboard's notes and run the netplay
 // link's commands.

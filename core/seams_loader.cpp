@@ -33,8 +33,6 @@ STAND_IN(int, cd2650_parse_imag, (u32), loader_stand_in_imag, { return 0; })
 void binbug_commit_cmd() {}
 void twin_commit_mod() {}
 void cd2650_commit_imag() {}
-STAND_IN(void, tape_load_sample_file, (int), loader_stand_in_tape, {})
-STAND_IN(void, mdcr_load_image, (int), loader_stand_in_mdcr, {})
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -48,12 +46,6 @@ bool loader_reader_missing(int kind) {
         return same(loader_program_reader(kind)->parse, &loader_stand_in_mod);
     case KIND_IMAG:
         return same(loader_program_reader(kind)->parse, &loader_stand_in_imag);
-    case KIND_WAV:
-    case KIND_8SVX:
-    case KIND_AIFF:
-        return same(&tape_load_sample_file, &loader_stand_in_tape);
-    case KIND_MDCR:
-        return same(&mdcr_load_image, &loader_stand_in_mdcr);
     case KIND_RAW:
     case KIND_IMG:
     case KIND_TWIN: {
@@ -64,12 +56,6 @@ bool loader_reader_missing(int kind) {
         return false;
     }
 }
-
-// ---- Media records and prompts ------------------------------------------------------------
-// The real ones are the recorders' and drives' own records of their media, the
-// file requester and the debugger's operand parser.
-char tape_file_name[513];
-char mdcr_file_name[513];
 
 // ---- Machines, input and recorders ---------------------------------------------------------
 // The real ones belong to the machines, the paste queue, the debugger's

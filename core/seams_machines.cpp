@@ -6,6 +6,4 @@
 
 // ---- Computers and peripherals ---------------------------------------------------
 u8 lamp_latch;
-i32 tape_state;
-i32 tape_reel_phase;
 i32 binbug_serial_bit_time = 3333;

@@ -13,8 +13,6 @@
 
 // ---- Computers and peripherals ----------------------------------------------
 extern u8 lamp_latch;
-extern i32 tape_state;             // 2 playing, 3 recording
-extern i32 tape_reel_phase;        // 0-5
 extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------

@@ -42,6 +42,11 @@ extern i32 display_filter; // "filter" 0..3
 extern i32 colourset;      // "colourset" 0..5
 extern i32 demultiplex;    // "demultiplex" 0..2
 extern i32 sprite_mode;    // the debugger's SPR: 0 invisible, 1 numbered, 2 the guest's shapes
+extern i32 draw_mode;      // the debugger's DRAW 0..4: the machines' debugging overlays
+// The screen editor: on while the user types into the guest's screen memory,
+// and its cursor (a guest address; the PVI consoles keep a grid cell instead).
+extern u8 screen_edit_mode;
+extern u32 screen_edit_address;
 extern u32 fullscreen;
 extern u32 artefacts, blankingareas, darkenbg, dejitter, drawcorners, drawunlit, flagline;
 extern u32 invertflashed, inversevideo, rotatescreen, scanlines, showleds, showpositions;

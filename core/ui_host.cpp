@@ -40,7 +40,7 @@ static const UiHost batch_host = {
     cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
     not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
-    no_clip_iff,      no_clip_text,
+    no_clip_iff,      no_clip_text, nullptr,
 };
 
 UiHost ui_host = batch_host;
@@ -51,6 +51,10 @@ void ui_host_defaults() {
 
 void ui_warning(const char* text) {
     ui_host.warning(text);
+}
+
+void ui_status_text(const char* text) {
+    if (ui_host.status_text) ui_host.status_text(text);
 }
 
 void ui_beep() {

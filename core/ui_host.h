@@ -50,6 +50,8 @@ struct UiHost {
     // FTXT). Batch runs have none: both beep.
     void (*clip_iff)(const unsigned char* data, unsigned long size);
     void (*clip_text)(const char* text);
+    // A short text for the status bar (a tool's hint); nullptr in batch runs.
+    void (*status_text)(const char* text);
 };
 
 extern UiHost ui_host;
@@ -60,6 +62,7 @@ void ui_host_defaults();
 
 // Shorthands for the calls through ui_host.
 void ui_warning(const char* text);
+void ui_status_text(const char* text);
 void ui_beep();
 // Reinitialize through the interface; without one, the current machine and
 // memory map are switched to as a new game.

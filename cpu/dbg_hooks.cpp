@@ -143,22 +143,24 @@ bool cpu_check_breakpoint_slow() {
     return (mem_attributes[cpu_iar & ADDR_MASK] & MEM_TRAP) && cpu_trap_fire();
 }
 
-// " [NUL]" .. " [US]", the few named codes above, else the character between quotes.
-static void annotate_ascii_name(u8 value) {
+const char* cpu_byte_name(u8 value, char* out) {
     static constexpr struct {
         u8 code;
         const char* name;
     } named[] = {{127, "DEL"}, {128, "NC"}, {129, "Brk"}, {130, "HI"},
                  {149, "MW"},  {164, "CQ"}, {165, "ELL"}};
-    const char* name = value < 32 ? ascii_control_names[value] : nullptr;
-    char shown[3];
+    if (value < 32) return std::strcpy(out, ascii_control_names[value]);
     for (const auto& n : named)
-        if (n.code == value) name = n.name;
-    if (name)
-        std::snprintf(watch_annotation, sizeof watch_annotation, " [%s]", name);
-    else
-        std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
-                      latin1_char_utf8(value, shown));
+        if (n.code == value) return std::strcpy(out, n.name);
+    char shown[3];
+    std::snprintf(out, 8, "'%s'", latin1_char_utf8(value, shown));
+    return out;
+}
+
+// " [NUL]" .. " [US]", the few named codes above, else the character between quotes.
+static void annotate_ascii_name(u8 value) {
+    char name[8];
+    std::snprintf(watch_annotation, sizeof watch_annotation, " [%s]", cpu_byte_name(value, name));
 }
 
 static void annotate_char(u8 value) {

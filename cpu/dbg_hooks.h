@@ -143,6 +143,10 @@ void cpu_format_address_plain(u32 address, char* out, int plain);
 u8 cpu_guest_char(u8 code);
 // The same character as UTF-8 text in `out` (room for three bytes); returns out.
 const char* cpu_guest_char_text(u8 code, char* out);
+// The name of byte `value` in texts about it (room for 8 in `out`): "NUL" ..
+// "US", "DEL", "NC", "Brk", "HI", "MW", "CQ", "ELL", else the character
+// between single quotes ("'A'", Latin-1 as UTF-8).
+const char* cpu_byte_name(u8 value, char* out);
 
 // Watch annotation of the last reported value (" ['A']", " [CR]", chip bit fields...).
 constexpr int WATCH_ANNOTATION_SIZE = 128;

@@ -24,6 +24,8 @@
 #include "cpu/disasm.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "debugger/inspect_tools.h"
+#include "debugger/memory_commands.h"
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
@@ -941,6 +943,56 @@ const DbgCommand commands[] = {
     {"WR", "", false, cmd_watch_reads, nullptr, nullptr, 7, "watch reads on/off"},
     {"WW", "NONE|SOME|ALL", false, cmd_watch_writes, nullptr, nullptr, 7,
      "which writes are watched"},
+
+    // ---- memory and port commands (memory_commands.cpp), inspection tools
+    // (inspect_tools.cpp) and DRAW (commands_machine.cpp) ----
+    {"D|PEEK|DM", "<start-address> [<end-address>]", false, dbg_cmd_display_memory,
+     "Display memory", "Usage: D|PEEK <start-address> [<end-address>]\n\n", 4,
+     "show memory as hexadecimal and text"},
+    {"E|POKE|PM|PR", "[<address> [<value>]]", false, dbg_cmd_poke, "Change memory or register",
+     "Usage: E|POKE [<address> [<value>]]\n\n", 3, "change a byte or a register"},
+    {"DOKE", "<address> [<value>]", false, dbg_cmd_doke, "Change a word of memory",
+     "Usage: DOKE <address> [<value>]\n\n", 3, "change a 16-bit word"},
+    {"FILL", "<start-address> <end-address> <value>", false, dbg_cmd_fill,
+     "Fill address range with value", "Usage: FILL <start-address> <end-address> <value>\n\n", 9,
+     "fill memory with a byte"},
+    {"COPY|MOVE", "<source-start> <source-end> <target-start>", false, dbg_cmd_copy,
+     "Copy memory block",
+     "Usage: COPY|MOVE <source-start> <source-end> <target-start>\n\n", 9, "copy a block"},
+    {"CO|COMP", "<1st-start> <1st-end> <2nd-start>", false, dbg_cmd_compare,
+     "Compare memory blocks", "Usage: CO|COMP <1st-start> <1st-end> <2nd-start>\n\n", 9,
+     "compare two blocks"},
+    {"FIND", "[[<start-address> <end-address>] <value>]", false, dbg_cmd_find,
+     "Find value or text in memory",
+     "Usage: FIND [[<start-address> <end-address>] <value>]\n\n", 9,
+     "search memory for a byte or a text"},
+    {"READPORT", "<port>|CTRL|DATA", false, dbg_cmd_read_port, "Read from I/O port",
+     "Usage: READPORT <port>|CTRL|DATA\n\n", 4, "read a guest I/O port"},
+    {"WRITEPORT", "<port>|CTRL|DATA <value>", false, dbg_cmd_write_port, "Write to I/O port",
+     "Usage: WRITEPORT <port>|CTRL|DATA <value>\n\n", 3, "write a guest I/O port"},
+    {"DIS|DI", "[<start-address> [<end-address>]]", false, dbg_cmd_disassemble,
+     "Disassemble address range", "Usage: DIS [<start-address> [<end-address>]]\n\n", 4,
+     "disassemble memory"},
+    {"DISGAME", "[<start-address> <end-address>] [<filename>]", false, dbg_cmd_disgame,
+     "Disassemble game to source file",
+     "Usage: DISGAME [<start-address> <end-address>] [<filename>]\n\n", 1,
+     "disassemble into a source file"},
+    {"=", "[<address>]", false, dbg_cmd_describe, "List any or all known labels",
+     "Usage: = [<address>]\n\n", 4, "describe a value, or list the labels"},
+    {"ERROR", "<number>", false, dbg_cmd_error, "Show error message", "Usage: ERROR <number>\n\n",
+     4, "text of a guest disk error"},
+    {"IM", "[<start-address> <end-address>] [<filename>]", false, dbg_cmd_imagery,
+     "View address range as imagery",
+     "Usage: IM [<start-address> <end-address>] [<filename>]\n\n", 4,
+     "show memory as bit pictures"},
+    {"REL", "<source-addr> [*]<target-addr>", false, dbg_cmd_relative,
+     "Calculate relative offset of target-addr", "Usage: REL <source-addr> [*]<target-addr>\n\n",
+     9, "operand of a relative branch"},
+    {"SWAP", "<1st-start> <1st-end> <2nd-start>", false, dbg_cmd_swap, "Swap memory blocks",
+     "Usage: SWAP <1st-start> <1st-end> <2nd-start>\n\n", 9, "exchange two blocks"},
+    {"TRAIN", "[<value>]", false, dbg_cmd_train, "Make trainer", "Usage: TRAIN [<value>]\n\n", 9,
+     "find a game's counter"},
+    {"DRAW", "0|1|2|3|4", false, dbg_cmd_draw, nullptr, nullptr, 11, "drawing mode"},
 };
 const int command_count = static_cast<int>(std::size(commands));
 
@@ -1024,4 +1076,5 @@ void dbg_commands_reset() {
     dbg_mask = 0xFF;
     dbg_shell_start = shell_start;
     dbg_editor_reset();
+    dbg_inspect_reset();
 }

@@ -50,6 +50,7 @@ void dbg_cmd_cpu_type();          // CPU
 void dbg_cmd_guide_pixel();       // GR
 void dbg_cmd_sprite_mode();       // SPR
 void dbg_cmd_edit();              // ED|EDIT
+void dbg_cmd_draw();              // DRAW
 // The disk commands (disk_commands.cpp).
 void dbg_cmd_drive();   // DRIVE
 void dbg_cmd_dir();     // DIR|LD|LDIR

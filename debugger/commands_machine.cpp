@@ -1,6 +1,7 @@
 // Commands about the guest machine and the host: GI, CPU, GR, SPR and ED.
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/machine_debug.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
@@ -11,6 +12,8 @@
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
 #include "debugger/watch.h"
+#include "display/frame.h"
+#include "display/host.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -89,6 +92,49 @@ void dbg_cmd_sprite_mode() {
         }
     }
     sprite_mode_usage();
+}
+
+// ---- DRAW ----------------------------------------------------------------------------
+
+static void draw_usage() {
+    con_printf("DRAW 0: %s\nDRAW 1: %s\nDRAW 2: %s\nDRAW 3: %s\nDRAW 4: %s\n", "Draw normally",
+               "Show grid (most machines) or Teletext grid (Malzak)",
+               "Show collision table (Arcadia/Interton/Elektor) or playfield grid (Malzak)",
+               "Show CHARLINE table (Arcadia) or DMA read table (Interton/Elektor) or both grids",
+               "Show DMA write table (Interton/Elektor)");
+    dbg_usage_text("Usage: DRAW 0|1|2|3|4\n\n");
+}
+
+void dbg_cmd_draw() {
+    if (dbg_lone_question()) {
+        draw_usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    const bool digit = !dbg_arg2[0] && dbg_arg1[0] >= '0' && dbg_arg1[0] <= '4' && !dbg_arg1[1];
+    if (!digit) {
+        draw_usage();
+        return;
+    }
+    const MachineTraits& traits = machine_traits();
+    if (!traits.debug_graphics) {
+        dbg_wrong_machine();
+        return;
+    }
+    // The grid everywhere; the tables where the video chip keeps them; the
+    // DMA write table on the PVI consoles.
+    const int top = traits.pvi_console ? 4 : traits.draw_tables ? 3 : 1;
+    const int mode = dbg_arg1[0] - '0';
+    if (mode > top) {
+        dbg_refuse("Allowable range is 0..%d!\n\n", top);
+        return;
+    }
+    draw_mode = mode;
+    if (const auto changed = machine_debug().draw_mode_changed) changed();
+    display_reset_frame();
+    display_redraw_all();
+    ui_mark(UI_MENUS);
+    dbg_ok();
 }
 
 // ---- ED ------------------------------------------------------------------------------

@@ -16,6 +16,9 @@ char dbg_format_address(u32 address, char* out, int with_suffix, int collect, in
 
 // Prints the processor view (registers, flags, stack).
 void dbg_view_cpu(int arg);
+// VIEW RAM and VIEW BIOS: the machine's RAM areas; its monitor's variables.
+void dbg_view_ram();
+void dbg_view_bios();
 
 // Printable host character (Latin-1) for a guest character code on the current machine.
 u8 dbg_guest_char_to_ascii(u8 code);

@@ -114,33 +114,57 @@ void dbg_cmd_view_cpu() {
     dbg_view_cpu(1);
 }
 
+void dbg_view_ram() {
+    if (!dbg_machine_has_cpu(true)) return;
+    con_printf("Motherboard RAM:\n");
+    if (const auto own_view = machine_debug().debug_view) own_view("RAM");
+}
+
+void dbg_view_bios() {
+    const auto has_bios = machine_debug().bios_view;
+    const auto own_view = machine_debug().debug_view;
+    if (!has_bios || !has_bios()) {
+        dbg_wrong_machine();
+        return;
+    }
+    // A monitor whose variables are not listed yet.
+    if (!own_view || own_view("BIOS") == ViewShown::NONE) dbg_refuse("Command is unavailable.\n\n");
+}
+
 void dbg_cmd_view() {
-    static const char* const other_views[] = {"BASIC", "BIOS", "PSG", "RAM", "SCRN", "UDG", "XVI"};
+    static const char* const machine_views[] = {"BASIC", "PSG", "SCRN", "UDG", "XVI"};
     if (dbg_arg1[0] && !dbg_lone_question()) {
         if (dbg_nocase_equal(dbg_arg1, "CPU")) {
             dbg_cmd_view_cpu();
             return;
         }
-        const auto own_view = machine_debug().debug_view;
-        const ViewShown shown = own_view ? own_view(dbg_arg1) : ViewShown::NONE;
-        if (shown == ViewShown::SHOWN) return;
-        // A machine whose row shows no PSG has none; one whose traits name no
-        // screen or BASIC view has none of those either.
-        const MachineTraits& traits = machine_traits();
-        const bool absent = dbg_nocase_equal(dbg_arg1, "PSG") ||
-                            (dbg_nocase_equal(dbg_arg1, "SCRN") && !traits.screen_view) ||
-                            (dbg_nocase_equal(dbg_arg1, "BASIC") && !traits.basic_view);
-        if (shown == ViewShown::NONE && absent) {
-            dbg_wrong_machine();
+        if (dbg_nocase_equal(dbg_arg1, "RAM")) {
+            dbg_view_ram();
             return;
         }
-        bool unbuilt = shown == ViewShown::UNBUILT;
-        for (const char* word : other_views)
-            unbuilt = unbuilt || dbg_nocase_equal(dbg_arg1, word);
-        if (unbuilt) {
-            // The other memory and chip dumps are not part of this program yet.
-            dbg_refuse("Command is unavailable.\n\n");
+        if (dbg_nocase_equal(dbg_arg1, "BIOS")) {
+            dbg_view_bios();
             return;
+        }
+        for (const char* word : machine_views) {
+            if (!dbg_nocase_equal(dbg_arg1, word)) continue;
+            const auto own_view = machine_debug().debug_view;
+            ViewShown shown = own_view ? own_view(word) : ViewShown::NONE;
+            // A machine whose traits name a screen or BASIC view has one, if
+            // no dump of it yet.
+            const MachineTraits& traits = machine_traits();
+            if (shown == ViewShown::NONE &&
+                ((word == machine_views[2] && traits.screen_view) ||
+                 (word == machine_views[0] && traits.basic_view)))
+                shown = ViewShown::UNBUILT;
+            switch (shown) {
+            case ViewShown::SHOWN: return;
+            case ViewShown::NONE: dbg_wrong_machine(); return;
+            case ViewShown::UNBUILT:
+                // The machine has what the view shows, but no dump of it yet.
+                dbg_refuse("Command is unavailable.\n\n");
+                return;
+            }
         }
     }
     dbg_usage_text("%s: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n", "Usage");

@@ -59,6 +59,12 @@ ImageRow gui_image_row(int n) {
     } else if (in(n, 385, 512)) {
         r.width = 64;
         r.height = 80;
+    } else if (in(n, 285, 309)) { // the cassette deck and its reel frames
+        r.width = 128;
+        r.height = 80;
+    } else if (in(n, 310, 318)) { // the tape's level lamps
+        r.width = 20;
+        r.height = 20;
     } else {
         r.width = 24;
         r.height = 24;

@@ -10,6 +10,7 @@
 #include "commands/menus.h"
 #include "core/frame.h"
 #include "core/loader.h"
+#include "core/machine.h"
 #include "core/machine_table.h"
 #include "app/mainloop.h"
 #include "core/message.h"
@@ -28,13 +29,13 @@
 #include "input/paddles.h"
 #include "machines/pong.h"
 #include "devicewindows/floppy_window.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "display/pointer_text.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -171,6 +172,29 @@ static void mouse_to_players() {
     pong_mouse_held[1] = controller_right == 1 ? held : 0;
 }
 
+// The guest frame position under window position (x, y), the picture being
+// drawn stretched over display_rect; false outside it.
+static bool guest_position(int x, int y, i32* gx, i32* gy) {
+    if (!inside_display(x, y)) return false;
+    const MachineLive& live = machine_live_row();
+    const i32 w = display_rotated ? live.height : live.width;
+    const i32 h = display_rotated ? live.width : live.height;
+    const int dw = display_rect[2] - display_rect[0] + 1, dh = display_rect[3] - display_rect[1] + 1;
+    if (w <= 0 || h <= 0 || dw <= 0 || dh <= 0) return false;
+    *gx = static_cast<i32>(static_cast<long>(x - display_rect[0]) * w / dw);
+    *gy = static_cast<i32>(static_cast<long>(y - display_rect[1]) * h / dh);
+    return true;
+}
+
+// With Ctrl held over the picture, the status bar tells what lies under the
+// pointer; a click in screen-edit mode also moves the editor's cursor there.
+static void describe_pointer(const GuiEvent& e, int click) {
+    i32 gx, gy;
+    if (!guest_position(e.x, e.y, &gx, &gy)) return;
+    display_describe_position(gx, gy, click);
+    gui_set_status_text_plain(display_position_text);
+}
+
 static void mouse_button(const GuiEvent& e) {
     const bool up = e.code >= RAWKEY_UP;
     const int b = up ? e.code - RAWKEY_UP : e.code;
@@ -188,6 +212,7 @@ static void mouse_button(const GuiEvent& e) {
     }
     gui_window_left = 0;
     mouse_to_players();
+    if (b == 1 && !up && screen_edit_mode) describe_pointer(e, 1);
 }
 
 static void mouse_move(const GuiEvent& e) {
@@ -200,6 +225,7 @@ static void mouse_move(const GuiEvent& e) {
     if (!(e.qualifier & QUAL_RBUTTON)) gui_mouse_right = 0;
     mouse_to_players();
     gui_update_pointer(0);
+    if (e.qualifier & QUAL_CONTROL) describe_pointer(e, 0);
 }
 
 static void one_event(const GuiEvent& e) {

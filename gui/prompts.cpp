@@ -3,6 +3,10 @@
 #include "core/loader.h"
 #include "app/mainloop.h"
 #include "app/shutdown.h"
+#include "core/message.h"
+#include "debugger/commands.h"
+#include "debugger/memory_commands.h"
+#include "gui/tool_windows.h"
 #include "core/ui_host.h"
 #include "gui/dialogs.h"
 #include "gui/requesters.h"
@@ -18,15 +22,17 @@ namespace {
 
 enum Decision { UNDECIDED, ACCEPTED, CANCELLED };
 
-Decision decide(const GuiEvent& e) {
+// What one event decides. Return in the editable field `field` asks
+// `field_return` first (nullptr: accept), which may keep the prompt open.
+Decision decide(const GuiEvent& e, int field, bool (*field_return)()) {
     switch (e.type) {
     case GE_CLOSE:
         return ACCEPTED;
     case GE_GADGET:
-        if (e.gid != GID_PROMPT_FIELD) return UNDECIDED;
-        if (e.code == 13) return ACCEPTED;
+        if (e.gid != field) return UNDECIDED;
+        if (e.code == 13) return !field_return || field_return() ? ACCEPTED : UNDECIDED;
         if (e.code == 69) return CANCELLED; // Esc inside the field
-        if (e.code == 9) gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
+        if (e.code == 9) gui_activate_gadget(prompt_window, field);
         return UNDECIDED;
     case GE_RAWKEY:
         switch (e.code) {
@@ -36,7 +42,7 @@ Decision decide(const GuiEvent& e) {
         case 0x44:
             return ACCEPTED;
         case 0x42:
-            gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
+            gui_activate_gadget(prompt_window, field);
             return UNDECIDED;
         default:
             return UNDECIDED;
@@ -44,6 +50,66 @@ Decision decide(const GuiEvent& e) {
     default:
         return UNDECIDED;
     }
+}
+
+// Opens the prompt `d` in modal mode and runs it until decided; the text of
+// `field` when accepted goes to `text`. UNDECIDED when the window could not
+// be opened.
+Decision run_prompt(const GuiWindowDesc& d, int field, bool (*field_return)(), std::string* text) {
+    gui_modal_begin();
+    prompt_window = gui_window_open(d);
+    if (!prompt_window) {
+        gui_warning(cat_str(156, "Can't open window!"));
+        gui_modal_end();
+        return UNDECIDED;
+    }
+    gui_activate_gadget(prompt_window, field);
+    Decision decision = UNDECIDED;
+    while (decision == UNDECIDED) {
+        gui_host_wait_events(100);
+        app_check_break();
+        if (!gui_window_is_open(prompt_window)) { // gone without a word: cancelled
+            decision = CANCELLED;
+            break;
+        }
+        GuiEvent e;
+        while (decision == UNDECIDED && gui_window_next_event(prompt_window, &e))
+            decision = decide(e, field, field_return);
+    }
+    if (decision == ACCEPTED) *text = gui_get_text(prompt_window, field);
+    gui_window_close(prompt_window);
+    prompt_window = 0;
+    gui_modal_end();
+    return decision;
+}
+
+GuiNode field_node(int gid, const std::string& label, const std::string& text, int chars,
+                   bool readonly) {
+    GuiNode n;
+    n.kind = GK_STRING;
+    n.gid = gid;
+    n.label = label;
+    n.text = text;
+    n.max_chars = chars;
+    n.min_w = chars;
+    n.readonly = readonly;
+    return n;
+}
+
+// The range rule of the edit prompt: a value above the target's largest
+// (or none) shows the largest and keeps the prompt open.
+bool edit_value_in_range() {
+    const std::string text = gui_get_text(prompt_window, GID_EDIT_TO);
+    const i32 value = static_cast<i32>(dbg_parse_register_operand(text.c_str(), static_cast<u32>(edit_max), 0));
+    if (value > edit_max) {
+        edit_new_value = edit_max;
+        char largest[18];
+        std::snprintf(largest, sizeof largest, "$%X", static_cast<u32>(edit_max));
+        gui_set_text(prompt_window, GID_EDIT_TO, largest);
+        return false;
+    }
+    edit_new_value = value;
+    return true;
 }
 
 } // namespace
@@ -55,34 +121,42 @@ int gui_choose_load_address() {
     if (ui_unattended_report(d.title.c_str(), "Cancel")) return 0;
     d.root.kind = GK_VGROUP;
     d.root.gid = GID_PROMPT_GROUP;
-    GuiNode field;
-    field.kind = GK_STRING;
-    field.gid = GID_PROMPT_FIELD;
-    field.label = cat_str(995, "Address:");
-    field.text = load_address_text;
-    field.max_chars = PROMPT_FIELD_CHARS;
-    field.min_w = PROMPT_FIELD_CHARS;
-    d.root.children.push_back(field);
+    d.root.children.push_back(field_node(GID_PROMPT_FIELD, cat_str(995, "Address:"),
+                                         load_address_text, PROMPT_FIELD_CHARS, false));
+    std::string text;
+    if (run_prompt(d, GID_PROMPT_FIELD, nullptr, &text) != ACCEPTED) return 0;
+    std::snprintf(load_address_text, sizeof load_address_text, "%.*s", PROMPT_FIELD_CHARS,
+                  text.c_str());
+    return 1;
+}
 
-    // Always modal: the answer is awaited here (a command of the port never gets this far).
-    gui_modal_begin();
-    prompt_window = gui_window_open(d);
-    if (!prompt_window) {
-        gui_dialog_abandon(true);
-        return 0;
+int gui_edit_value_window(const char* what, int quiet, int word) {
+    if (!dbg_machine_has_cpu(false)) return 1;
+    if (prompt_window) return 1; // one prompt at a time
+    std::snprintf(edit_what, sizeof edit_what, "%s", what);
+    if (!dbg_edit_register(what, quiet, word)) return 0;
+    if (!app_acquired.host_gui) { // no display: as if cancelled
+        if (!quiet) con_printf("Cancelled.\n\n");
+        return 1;
     }
-    gui_activate_gadget(prompt_window, GID_PROMPT_FIELD);
-    // A window gone without a word is cancelled.
-    Decision decision = UNDECIDED;
-    const auto handle = [&decision](const GuiEvent& e) {
-        decision = decide(e);
-        if (decision == ACCEPTED) {
-            const std::string text = gui_get_text(prompt_window, GID_PROMPT_FIELD);
-            std::snprintf(load_address_text, sizeof load_address_text, "%.*s", PROMPT_FIELD_CHARS,
-                          text.c_str());
-        }
-        return decision != UNDECIDED;
-    };
-    gui_dialog_run(true, prompt_window, handle, [] { prompt_window = 0; });
-    return decision == ACCEPTED;
+    GuiWindowDesc d;
+    d.title = cat_str(118, "Edit Register/Memory");
+    if (ui_unattended_report(d.title.c_str(), "Cancel")) return 1;
+    d.root.kind = GK_VGROUP;
+    d.root.gid = GID_PROMPT_GROUP;
+    d.root.children.push_back(field_node(GID_PROMPT_FIELD, cat_str(137, "Change"), edit_what, 13, true));
+    d.root.children.push_back(field_node(GID_EDIT_FROM, cat_str(141, "from"), edit_from_text, 5, true));
+    d.root.children.push_back(field_node(GID_EDIT_TO, cat_str(152, "to"), edit_to_text, 17, false));
+    std::string text;
+    const Decision decision = run_prompt(d, GID_EDIT_TO, edit_value_in_range, &text);
+    if (decision == UNDECIDED) return 1; // the window was not built
+    std::snprintf(edit_to_text, sizeof edit_to_text, "%s", text.c_str());
+    if (decision == ACCEPTED && edit_what[0]) {
+        edit_new_value = static_cast<i32>(dbg_parse_register_operand(edit_to_text, static_cast<u32>(edit_max), 0));
+        dbg_edit_memory(quiet, word);
+        gui_refresh_windows(0);
+    } else if (!quiet) {
+        con_printf("Cancelled.\n\n");
+    }
+    return 1;
 }

@@ -67,7 +67,12 @@ bool gui_tool_window_open(ToolWindow w) {
 }
 
 void gui_open_tool_window(ToolWindow w) {
-    if (!valid(w) || gui_tool_window_open(w)) return;
+    if (!valid(w)) return;
+    if (gui_tool_window_open(w)) {
+        // Asked for again: the open window comes to the front.
+        if (gui_subwin_window[w]) gui_window_activate(gui_subwin_window[w]);
+        return;
+    }
     if (gui_subwin_ops[w].open) gui_subwin_ops[w].open();
 }
 

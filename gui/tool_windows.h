@@ -111,7 +111,7 @@ void gui_set_text_shared(ToolWindow w, int gid, u32 unused);
 void gui_nop_gadget(ToolWindow w, int gid, u32 value);
 
 bool gui_tool_window_open(ToolWindow window);
-// Opens `window` unless it is open.
+// Opens `window`, or brings it to the front when it is open.
 void gui_open_tool_window(ToolWindow window);
 // Closes every open tool window and remembers it for gui_reopen_subwindows.
 void gui_close_all_subwindows();

@@ -12,8 +12,10 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
+#include "devicewindows/tape_deck_window.h"
 #include "core/frame.h"
 #include "sound/voice_update.h"
 #include "core/gamesdb.h"
@@ -30,10 +32,10 @@
 #include "gui/dialogs.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
+#include "debugger/memory_commands.h"
 #include "gui/main_window.h"
 #include "gui/palette_editor.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
 #include "gui/guest_controls_window.h"
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
@@ -63,7 +65,7 @@ void gui_title_state(char* title, std::size_t size) {
         append_word(title, size, cat_str(708, "recording"));
     else if (rec_state == REC_PLAYBACK)
         append_word(title, size, cat_str(709, "playback"));
-    if (gui_screen_editing) append_word(title, size, cat_str(1050, "editing screen"));
+    if (screen_edit_mode) append_word(title, size, cat_str(1050, "editing screen"));
     if (emu_paused)
         append_word(title, size,
                     emu_paused_mid_frame ? cat_str(1386, "paused during frame")
@@ -205,10 +207,14 @@ void gui_install_ui_host() {
     ui_host.hotkey = gui_hotkey;
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
+    ui_host.status_text = gui_set_status_text_plain;
+    dbg_edit_prompt = gui_edit_value_window;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    tape_deck_window_register();
+    papertape_window_register();
     floppy_window_register();
     guest_controls_window_register();
     speed_window_register();

@@ -298,6 +298,7 @@ void input_host_key_event(u32 code) {
         caps_lock_sync();
         return;
     }
+    if (machine_handle_host_key(code, host_ctrl_down() != 0)) return;
     if (input_keyboard_machine() && !emu_paused && rec_state != REC_PLAYBACK &&
         guest_key_queue_len < GUEST_KEY_QUEUE_SIZE && !host_alt_down()) {
         if (type_key(code)) return;
@@ -360,7 +361,6 @@ u8 bios_key_input() {
         result = rec_read_byte();
     } else if (console_reads_papertape()) {
         result = papertape_read(0);
-        papertape_last_byte = result;
     } else if (queuekeystrokes) {
         result = guest_key_queue_take();
     } else {

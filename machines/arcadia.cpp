@@ -20,6 +20,8 @@
 #include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "machines/arcadia_editor.h"
+#include "machines/arcadia_views.h"
 #include "machines/chip_watch.h"
 #include "machines/uvi2637.h"
 #include "platform/catalog.h"
@@ -68,16 +70,9 @@ static void redraw_access(u32 a, u8 value, bool write) {
     dbg_request_pause(PAUSE_LOG);
 }
 
-// The watch annotation of a value: the value as a character.
-static void describe_bits(u8 value, u32) {
-    char shown[3];
-    std::snprintf(watch_annotation, sizeof watch_annotation, " ['%s']",
-                  cpu_guest_char_text(value, shown));
-}
-
+// The watch annotation of a value: its bits as the UVI register uses them.
 static void describe_value(u8 value, u32 address, char* out, std::size_t size) {
-    describe_bits(value, address);
-    if (out != watch_annotation) std::snprintf(out, size, "%s", watch_annotation);
+    uvi_describe_bits(value, address, out, size);
 }
 
 constexpr CpuDebugHooks arcadia_debug_hooks{
@@ -229,7 +224,9 @@ void arcadia_take_row(const KnownGame& row) {
 namespace {
 
 void report_watched_write(u32 address, u8 value) {
-    chip_report_watched_write("UVI", address, value, describe_bits);
+    chip_report_watched_write("UVI", address, value, [](u8 v, u32 a) {
+        uvi_describe_bits(v, a, watch_annotation, sizeof watch_annotation);
+    });
 }
 
 i32 frame_pixel(i32 x, i32 y) {
@@ -638,6 +635,7 @@ void arcadia_run_frame() {
         beam_frame();
     raster_line = lines_per_frame - 1;
     uvi_frame_end();
+    arcadia_frame_overlays();
     emu_end_of_frame();
 }
 

@@ -12,6 +12,8 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "machines/arcadia.h"
+#include "machines/arcadia_editor.h"
+#include "machines/arcadia_views.h"
 #include "machines/console_rows.h"
 #include "machines/uvi2637.h"
 #include "sound/voice_update.h"
@@ -99,6 +101,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .controls_layout = arcadia_controls_layout,
     .beam_marker = beam_marker_console,
+    .describe_position = arcadia_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -109,6 +112,13 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &arcadia_debug_hooks,
     .literal_codes = [] { return u32{64}; },
+    .debug_view = arcadia_debug_view,
+    .describe_register = arcadia_describe_uvi,
+    // Bits 7 and 6 of a screen byte are its colour.
+    .text_code = [](u8 c) { return static_cast<u8>(c & 63); },
+    .text_letter = [](u8 c) { return c >= 26 && c <= 51; },
+    .edit_key = arcadia_key_handler,
+    .edit_clamp = arcadia_edit_clamp,
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
 };

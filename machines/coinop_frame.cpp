@@ -3,6 +3,7 @@
 // line and, with "collisions" on, the collision planes are compared. The
 // boards' PVIs only supply registers: the sprite engine here draws their
 // objects with the board's own geometry and colours.
+#include "machines/coinop_editor.h"
 #include "machines/coinop_video.h"
 
 #include "core/frame.h"
@@ -395,5 +396,6 @@ void coinop_run_frame() {
     raster_line = COINOP_LINES - 1;
 
     if (galaxia()) galaxia_step_sound();
+    coinop_frame_overlays();
     emu_end_of_frame();
 }

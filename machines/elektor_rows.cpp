@@ -14,10 +14,16 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "machines/pvi_editor.h"
+#include "machines/pvi_views.h"
 #include "machines/console_rows.h"
 #include "machines/elektor.h"
 #include "machines/elektor_texts.h"
 #include "machines/pvi_consoles.h"
+#include "peripherals/tape.h"
+#include "platform/catalog.h"
+#include "core/message.h"
+#include "cpu/dbg_hooks.h"
 #include "sound/voice_update.h"
 #include "machines/controls_rows.h"
 
@@ -95,6 +101,64 @@ i32 elektor_controls_layout() {
     return bigcontrols_elektor ? 27 : 18;
 }
 
+// What the BIOS's tape routines are doing, by the instruction about to run.
+void elektor_trace_load() {
+    char name[8];
+    const int position = static_cast<int>(tape_position);
+    switch (cpu_iar) {
+    case 0x00D4:
+        if (cpu_prev_iar == 0x026A)
+            con_printf("%s", cat_str(873, "BIOS has finished loading from tape.\n"));
+        break;
+    case 0x0722:
+        con_printf("Read bit %d as %d at tape position %d (%s).\n", guest_memory[0x089B] - 1,
+                   guest_memory[0x089C] & 1, position, tape_position_text());
+        break;
+    case 0x072F:
+        con_printf(cat_str(496, "Read $%02X (%s) from tape position %d (%s).\n"), cpu_regs[1],
+                   cpu_byte_name(cpu_regs[1], name), position, tape_position_text());
+        break;
+    default:
+        break;
+    }
+}
+
+void elektor_trace_save() {
+    char name[8];
+    const int position = static_cast<int>(tape_position);
+    switch (cpu_iar) {
+    case 0x00D4:
+        if (cpu_prev_iar == 0x06E9)
+            con_printf("%s", cat_str(874, "BIOS has finished saving to tape.\n"));
+        break;
+    case 0x06D3:
+        con_printf(cat_str(497, "Wrote $%02X (%s) to tape position %d (%s).\n"), cpu_regs[0],
+                   cpu_byte_name(cpu_regs[0], name), position, tape_position_text());
+        break;
+    case 0x06EC:
+    case 0x06F0:
+        con_printf("Writing bit %d as %d at tape position %d (%s).\n", cpu_regs[5] - 1,
+                   cpu_iar == 0x06EC ? 1 : 0, position, tape_position_text());
+        break;
+    default:
+        break;
+    }
+}
+
+// The cassette port is memory: the level written at $1DFF is recorded, and
+// the played level reads at $1DBF as $FF (high) or $00.
+constexpr TapeRule ELEKTOR_TAPE{.clock = 870350,
+                                .input = TapeInput::MEMORY_LEVEL,
+                                .output = TapeOutput::MEMORY_BYTE,
+                                .in_address = 0x1DBF,
+                                .out_address = 0x1DFF,
+                                .port = 0,
+                                .edge_limit = 0,
+                                .period = 0,
+                                .trace_load = elektor_trace_load,
+                                .trace_save = elektor_trace_save,
+                                .traced = [] { return true; }};
+
 constexpr MachineOps OPS{
     .setup = elektor_setup,
     .install_bus = elektor_bus_install,
@@ -108,6 +172,7 @@ constexpr MachineOps OPS{
     .serialise = elektor_tail,
     .save_suffix = ".tvc",
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .tape = [] { return &ELEKTOR_TAPE; },
     .controls = &elektor_controls,
     .guide_section = "elektor",
     .sprites_help = "pvi-sprites",
@@ -120,6 +185,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .controls_layout = elektor_controls_layout,
     .beam_marker = beam_marker_console,
+    .describe_position = pvi_console_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -135,6 +201,14 @@ constexpr MachineDebug DEBUG{
     .literal_codes = [] { return u32{256}; },
     .debug_view = elektor_debug_view,
     .bios_view = [] { return true; },
+    .describe_register = pvi_consoles_describe,
+    .text_letter = [](u8 c) { return c >= 10 && c <= 21; },
+    .draw_mode_changed = pvi_follow_draw_mode,
+    .edit_key = pvi_edit_key,
+    .edit_clamp = pvi_edit_clamp,
+    // The PSG's registers hold their 16-bit values low byte first.
+    .word_low_first = 0x1D00,
+    .word_low_last = 0x1D1E,
     .program_entry = 0x0903,
     .object_format = &elektor_object_format,
     .object_save_command = "SAVEEOF ",

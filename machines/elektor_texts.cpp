@@ -1,3 +1,4 @@
+#include "machines/pvi_views.h"
 #include "machines/elektor_texts.h"
 
 #include "core/machine.h"
@@ -223,8 +224,39 @@ u8 elektor_guest_char(u8 code) {
     return cpu_char_from_runs(runs, code);
 }
 
+// The monitor's display buffer as the six lines it shows, with the bytes of
+// the variables whose addresses are known, and its input line.
+static void elektor_view_bios() {
+    const auto at = [](u32 a) { return guest_memory[a]; };
+    for (int line = 0; line < 6; line++) {
+        elektor_decode_monitor_display(line);
+        con_printf("%s\"%s\"", line == 0 ? "MONOB:  " : "        ", elektor_display_text);
+        if (line == 0)
+            con_printf(" $8A0..$8AB: $%02X %02X %02X %02X %02X %02X %02X %02X %02X %02X %02X "
+                       "%02X\n",
+                       at(0x8A0), at(0x8A1), at(0x8A2), at(0x8A3), at(0x8A4), at(0x8A5), at(0x8A6),
+                       at(0x8A7), at(0x8A8), at(0x8A9), at(0x8AA), at(0x8AB));
+        else if (line == 1)
+            con_printf(" $8B9..$8BD:                            $%02X %02X %02X %02X %02X\n",
+                       at(0x8B9), at(0x8BA), at(0x8BB), at(0x8BC), at(0x8BD));
+        else
+            con_printf("\n");
+    }
+    std::string input;
+    for (u32 a = 0x0890; a <= 0x0897; a++) {
+        char utf8[4];
+        input += cpu_guest_char_text(at(a), utf8);
+    }
+    con_printf("MLINE:  \"%s\"\n\n", input.c_str());
+}
+
 ViewShown elektor_debug_view(const char* word) {
-    if (strcasecmp(word, "PSG") != 0 || memmap != MAP_ELEKTOR_EXPANDED) return ViewShown::NONE;
+    if (strcasecmp(word, "BIOS") == 0) {
+        elektor_view_bios();
+        return ViewShown::SHOWN;
+    }
+    if (strcasecmp(word, "PSG") != 0) return pvi_consoles_debug_view(word);
+    if (memmap != MAP_ELEKTOR_EXPANDED) return ViewShown::NONE;
     elektor_view_psg_registers(); // both PSGs of the expanded Elektor
     return ViewShown::SHOWN;
 }

@@ -9,6 +9,8 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/pvi_editor.h"
+#include "machines/pvi_views.h"
 #include "machines/console_rows.h"
 #include "machines/interton.h"
 #include "machines/pvi_consoles.h"
@@ -66,6 +68,7 @@ constexpr MachineView VIEW{
     .blanking_areas = [] { return true; },
     .controls_layout = interton_controls_layout,
     .beam_marker = beam_marker_console,
+    .describe_position = pvi_console_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -77,6 +80,11 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &interton_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .debug_view = pvi_consoles_debug_view,
+    .describe_register = pvi_consoles_describe,
+    .draw_mode_changed = pvi_follow_draw_mode,
+    .edit_key = pvi_edit_key,
+    .edit_clamp = pvi_edit_clamp,
 };
 
 } // namespace

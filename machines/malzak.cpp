@@ -95,6 +95,10 @@ void malzak_switch_rom_bank(int region) {
 void malzak_setup() {
     const bool two = memmap == 27;
     program_loaded = 0;
+    // The bank latches start the same on both boards (only the second has banks;
+    // the first's save state holds the latch all the same).
+    malzak_bank_a = 0;
+    malzak_bank_b = 1;
     std::memset(guest_memory + 0x1000, 0, 0x7000);
     std::memset(malzak_playfield, 0, sizeof malzak_playfield);
     std::memset(malzak_tiles, 0, sizeof malzak_tiles);
@@ -115,8 +119,6 @@ void malzak_setup() {
         }
         std::memset(malzak_banks, 0, sizeof malzak_banks);
         guest_rom_read(malzak_roms[2], malzak_banks);
-        malzak_bank_a = 0;
-        malzak_bank_b = 1;
         malzak_switch_rom_bank(1);
         malzak_switch_rom_bank(2);
         nvram_load();

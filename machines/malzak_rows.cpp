@@ -9,6 +9,9 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/coinop_editor.h"
+#include "machines/coinop_views.h"
+#include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
 #include "machines/coinop_rows.h"
@@ -77,6 +80,7 @@ constexpr MachineOps OPS{
 
 constexpr MachineView VIEW{
     .beam_marker = beam_marker_coinop,
+    .describe_position = malzak_describe_position,
 };
 
 constexpr MachineSound SOUND{};
@@ -84,6 +88,11 @@ constexpr MachineSound SOUND{};
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .debug_view = malzak_debug_view,
+    .describe_register = malzak_describe,
+    .text_code = debug_seven_bits,
+    .text_letter = debug_ascii_letter,
+    .draw_mode_changed = pvi_follow_draw_mode,
 };
 
 } // namespace

@@ -1,8 +1,11 @@
+#include "machines/pvi_editor.h"
 #include "machines/pvi_consoles.h"
 
 #include "core/message.h"
 #include "core/recording.h"
+#include "core/machine_ops.h"
 #include "core/seams_services.h"
+#include "peripherals/tape.h"
 #include "core/settings_vars.h"
 #include "cpu/debug_state.h"
 #include "cpu/dbg_hooks.h"
@@ -116,7 +119,12 @@ u8 pvi_access_class(u32 a) {
     return 8;
 }
 
+void pvi_follow_draw_mode() {
+    pvi_overlay_mode = draw_mode;
+}
+
 void pvi_draw_overlay() {
+    if (pvi_overlay_mode == 1 || pvi_overlay_mode == 2) pvi_overlay_grid_and_cells();
     if (pvi_overlay_mode != 3 && pvi_overlay_mode != 4) return;
     // Without the blanking areas only the picture's clocks are of interest;
     // the plot keeps to the visible window either way.
@@ -281,6 +289,15 @@ namespace {
 
 constexpr i32 LAST_CLOCK = PVI_BEAM_CLOCKS - 1;
 
+// A moving cassette samples before every instruction of this frame, and no
+// instruction is counted out in a lump while it does.
+bool tape_ticks = false;
+
+inline void step_one() {
+    if (tape_ticks) tape_sample_tick();
+    beam_step_one();
+}
+
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
 void accept_interrupt() {
     const u32 start = cpu_cycles;
@@ -293,7 +310,7 @@ void accept_interrupt() {
 // next stop its instructions change nothing the beam reads or writes, so the
 // beam runs on in one piece and the instructions are counted out.
 bool idling() {
-    if (!cpu_idles()) return false;
+    if (tape_ticks || !cpu_idles()) return false;
     // The chip writes its status between the instructions: an idle branch
     // among its registers could be rewritten there.
     const u32 base = pvi_base & ADDR_MASK, page = base & 0x7F00;
@@ -366,7 +383,7 @@ inline void run_to_clock(i32 limit) {
             raster_clock = cpu_beam_clock;
             break;
         }
-        beam_step_one();
+        step_one();
         raster_clock = cpu_beam_clock;
     }
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
@@ -380,12 +397,13 @@ void cpu_run_to_clock(i32 limit) {
 
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
-    beam_step_one();
+    step_one();
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
 }
 
 void pvi_run_frame() {
     in_frame = 1;
+    tape_ticks = tape_moving() && machine_row().tape != nullptr;
     pvi_history_frame_begin();
     pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;
     pvi_frame_begin();
@@ -420,6 +438,7 @@ void pvi_run_frame() {
     raster_line = lines_per_frame - 1;
     pvi_history_frame_end();
     if (pvi_overlay_mode) pvi_draw_overlay();
+    if (screen_edit_mode) pvi_draw_editor();
     emu_end_of_frame();
 }
 

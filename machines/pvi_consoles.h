@@ -34,6 +34,8 @@ u8 pvi_access_class(u32 address);
 // access map: each beam position in the colour of the register group the
 // chip read (3) or wrote (4) there, 0 where it did so more than once.
 void pvi_draw_overlay();
+// The PVI machines' overlay follows the debugger's DRAW (draw_mode).
+void pvi_follow_draw_mode();
 
 // ---- the consoles' register page --------------------------------------------------------
 // Folds the console I/O area ($1E80-$1EFF) for address a.

@@ -420,7 +420,3 @@ u32 zaccaria_literal_codes() {
     }
 }
 
-ViewShown zaccaria_debug_view(const char* word) {
-    const bool psg = memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
-    return psg && strcasecmp(word, "PSG") == 0 ? ViewShown::UNBUILT : ViewShown::NONE;
-}

@@ -57,7 +57,6 @@ extern const CpuDebugHooks zaccaria_debug_hooks;
 u32 zaccaria_literal_codes();
 
 // The debugger's VIEW words: Laser Battle's and Lazarian's PSG has no dump yet.
-ViewShown zaccaria_debug_view(const char* word);
 
 u8 coinop_io_read(u32 port);
 void coinop_io_write(u32 port, u8 value);

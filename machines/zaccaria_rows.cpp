@@ -8,6 +8,9 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/coinop_editor.h"
+#include "machines/coinop_views.h"
+#include "machines/pvi_consoles.h"
 #include "machines/coinop.h"
 #include "machines/coinop_inputs.h"
 #include "machines/coinop_rows.h"
@@ -178,6 +181,7 @@ constexpr MachineOps OPS{
 
 constexpr MachineView VIEW{
     .beam_marker = beam_marker_coinop,
+    .describe_position = zaccaria_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -185,12 +189,27 @@ constexpr MachineSound SOUND{
     .voice_frequency = zaccaria_voice_frequency,
 };
 
+// The letters of each game's character set.
+bool zaccaria_text_letter(u8 c) {
+    switch (memmap) {
+    case MAP_ASTRO_WARS: return c >= 0xC1 && c <= 0xDA;
+    case MAP_GALAXIA: return c >= 0x41 && c <= 0x59;
+    default: return c >= 0xC0 && c <= 0xD9;
+    }
+}
+
 constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
     // Laser Battle and Lazarian take their interrupts at $000A.
     .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
     .literal_codes = zaccaria_literal_codes,
     .debug_view = zaccaria_debug_view,
+    .describe_register = zaccaria_describe,
+    .text_code = [](u8 c) { return memmap == MAP_GALAXIA ? debug_seven_bits(c) : c; },
+    .text_letter = zaccaria_text_letter,
+    .draw_mode_changed = pvi_follow_draw_mode,
+    .edit_key = coinop_edit_key,
+    .edit_clamp = zaccaria_edit_clamp,
 };
 
 } // namespace

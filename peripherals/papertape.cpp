@@ -23,7 +23,7 @@ u8 papertape_buffer[PAPERTAPE_UNITS][PAPERTAPE_SIZE];
 u32 papertape_length[PAPERTAPE_UNITS];
 u32 papertape_position[PAPERTAPE_UNITS];
 char papertape_file_name[PAPERTAPE_UNITS][PAPERTAPE_NAME_SIZE];
-u8 papertape_last_byte;
+u8 papertape_last_byte[PAPERTAPE_UNITS];
 
 static bool unit_ok(int u) {
     return u >= 0 && u < PAPERTAPE_UNITS;
@@ -40,7 +40,7 @@ void papertape_reset_all() {
         papertape_position[u] = 0;
         papertape_file_name[u][0] = 0;
     }
-    papertape_last_byte = 0;
+    papertape_last_byte[0] = papertape_last_byte[1] = 0;
 }
 
 int papertape_insert(int u, const char* path) {
@@ -175,10 +175,10 @@ void papertape_punch(u8 c) {
     }
     if (papertape_write_protect) {
         // The protected punch only runs blank tape out at the end.
-        papertape_last_byte = 0;
+        papertape_last_byte[0] = 0;
         if (pos == len) papertape_buffer[0][pos] = 0;
     } else {
-        papertape_last_byte = c;
+        papertape_last_byte[0] = c;
         papertape_buffer[0][pos] = c;
         if (teletypesounds) snd_play_effect(9);
     }
@@ -197,6 +197,7 @@ u8 papertape_read(int u) {
         return 0x80;
     }
     const u8 c = papertape_buffer[u][papertape_position[u]++];
+    papertape_last_byte[u] = c;
     if (papertape_position[u] >= papertape_length[u])
         papertape_stop(u);
     else

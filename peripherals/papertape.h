@@ -26,7 +26,7 @@ extern u8 papertape_buffer[PAPERTAPE_UNITS][PAPERTAPE_SIZE];
 extern u32 papertape_length[PAPERTAPE_UNITS];
 extern u32 papertape_position[PAPERTAPE_UNITS];
 extern char papertape_file_name[PAPERTAPE_UNITS][PAPERTAPE_NAME_SIZE]; // host path
-extern u8 papertape_last_byte;                                         // the frame punched last
+extern u8 papertape_last_byte[PAPERTAPE_UNITS]; // the frame each unit read or punched last
 
 // Inserts the tape named by papertape_file_name[u] (with `ask`, the one the
 // user chooses). 1 on success; otherwise a warning and the unit unchanged.

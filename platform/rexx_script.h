@@ -16,15 +16,25 @@ bool rexx_script_start(const char* path, const char* host);
 // Whether a script is running.
 bool rexx_script_running();
 // Asks the running script to stop: a command waiting for its reply gives up,
-// and the interpreter halts the script at once, so a loop that sends no
-// commands ends too. Call it again (once per pass) while the script still
-// runs: a halt asked for while the script was starting is sent once more.
+// and the interpreter halts the script at its next clause, so a loop that
+// sends no commands ends too; a script not yet started does not start. One
+// call is enough; calling again asks a script that caught its halt once more.
+// CTRL-C and the other break signals stay the program's while a script runs.
 void rexx_script_halt();
-// Once per main-loop pass: while a script runs, CTRL-C and the other break
-// signals stay the program's (the interpreter takes them over as it starts).
-void rexx_script_poll();
-// Waits up to `timeout_ms` for the running script to end; true when none runs.
+// Waits up to `timeout_ms` for the running script to end; true when none
+// runs, false when it still runs at the deadline.
 bool rexx_script_wait(int timeout_ms);
 // Moves what the scripts wrote since the last call into `text`; false when
 // there was nothing. Safe to call while a script runs.
 bool rexx_script_take_output(std::string* text);
+
+// For tests: called on the script's thread as it passes each stage of a run,
+// so that a test can act while the thread stands at one.
+enum class RexxScriptStage {
+    thread_start,       // before the interpreter is called
+    interpreter_set_up, // the interpreter is ready, the script not yet read
+    clauses_start,      // the script's first clause is next
+    clauses_end,        // the script's clauses are over (may come twice)
+    thread_end,         // the interpreter has returned; the thread tears down
+};
+extern void (*rexx_script_stage_hook)(RexxScriptStage stage);

@@ -6,6 +6,7 @@ ours to make: toolbar and tool-window symbols, machine pictures, list
 pictures. Game pictures and boxes (rows naming a ".gif") are not drawn.
 Sizes follow gui_image_row() in gui/images.cpp. Only the standard library.
 """
+import math
 import os
 import re
 import struct
@@ -34,6 +35,12 @@ FONT = {
 }
 
 
+# The cassette deck's pictures: the deck and its 24 reel frames, and the
+# nine level lamps (gui_image_row in gui/images.cpp gives the same sizes).
+DECK_SIZE = (128, 80)
+LEVEL_SIZE = (20, 20)
+
+
 def table_names():
     text = open(os.path.join(ROOT, "gui", "image_table.cpp")).read()
     body = text[text.index("{") + 1:text.rindex("}")]
@@ -51,6 +58,10 @@ def row_size(n):
         return 64, 48
     if 385 <= n <= 512:
         return 64, 80
+    if 285 <= n <= 309:
+        return DECK_SIZE
+    if 310 <= n <= 318:
+        return LEVEL_SIZE
     return 24, 24
 
 
@@ -140,6 +151,20 @@ def symbol(p, name):
         p.rect(cx - 5, cy - 5, cx + 5, cy + 5, INK)
     elif n in ("record", "taperec", "animrec"):
         p.disc(cx, cy, 6, RED)
+    elif n == "tapestart":
+        p.rect(cx - 8, cy - 6, cx - 7, cy + 6, INK)
+        for i in range(7):
+            p.rect(cx - 6 + i, cy - i, cx - 6 + i, cy + i, INK)
+            p.rect(cx + 1 + i, cy - i, cx + 1 + i, cy + i, INK)
+    elif n == "tapeend":
+        p.rect(cx + 7, cy - 6, cx + 8, cy + 6, INK)
+        for i in range(7):
+            p.rect(cx - 7 + i, cy - 6 + i, cx - 7 + i, cy + 6 - i, INK)
+            p.rect(cx + i, cy - 6 + i, cx + i, cy + 6 - i, INK)
+    elif n == "tapeeject":
+        for i in range(7):
+            p.rect(cx - i, cy - 7 + i, cx + i, cy - 7 + i, INK)
+        p.rect(cx - 7, cy + 3, cx + 7, cy + 5, INK)
     elif n == "paused":
         p.rect(cx - 5, cy - 6, cx - 2, cy + 6, colour)
         p.rect(cx + 2, cy - 6, cx + 5, cy + 6, colour)
@@ -194,7 +219,58 @@ def symbol(p, name):
     return True
 
 
+def cassette_deck(name, w, h):
+    """The deck: empty, or a cassette whose reels turn a sixth of a spoke
+    step per frame; the window's tint tells the state."""
+    p = Picture(w, h)
+    p.rect(0, 0, w - 1, h - 1, (70, 70, 78, 255))
+    p.frame(0, 0, w - 1, h - 1, INK)
+    p.rect(6, 6, w - 7, h - 7, (40, 40, 46, 255))
+    if name == "tapeempty":
+        p.text("NO TAPE", w // 2 - 13, h // 2 - 2, GREY)
+        return p
+    kind = re.sub(r"\d$", "", name)
+    frame = int(name[-1]) - 1
+    tint = {"tapeplay": GREEN, "taperec": RED, "tapestop": GREY, "tapeprotect": YELLOW}[kind]
+    x0, y0, x1, y1 = 10, 9, w - 11, h - 10
+    p.rect(x0, y0, x1, y1, (200, 200, 190, 255))
+    p.frame(x0, y0, x1, y1, INK)
+    p.rect(x0 + 6, y0 + 4, x1 - 6, y0 + 12, tint)
+    p.frame(x0 + 6, y0 + 4, x1 - 6, y0 + 12, INK)
+    cy = (y0 + y1) // 2 + 6
+    p.rect(x0 + 22, cy - 10, x1 - 22, cy + 10, (60, 50, 40, 255))
+    for cx in (x0 + 30, x1 - 30):
+        p.disc(cx, cy, 12, PAPER)
+        p.disc(cx, cy, 5, INK)
+        p.disc(cx, cy, 2, PAPER)
+        for spoke in range(3):
+            angle = math.radians(spoke * 120 + frame * 20)
+            for r in range(6, 12):
+                p.set(cx + round(r * math.cos(angle)), cy + round(r * math.sin(angle)), INK)
+    for hole in range(2):
+        p.rect(x0 + 40 + hole * 30, y1 - 5, x0 + 44 + hole * 30, y1 - 2, INK)
+    return p
+
+
+def level_lamp(name, w, h):
+    """The level: a lamp in the state's colour and a bar, low, middle or high."""
+    p = Picture(w, h)
+    kind = re.sub(r"\d$", "", name)
+    level = int(name[-1]) - 1
+    colour = {"animplay": GREEN, "animrec": RED, "animstop": GREY}[kind]
+    p.rect(0, 0, w - 1, h - 1, (40, 40, 46, 255))
+    p.frame(0, 0, w - 1, h - 1, INK)
+    p.disc(6, h // 2, 4, colour if level else (90, 90, 96, 255))
+    top = {0: h - 6, 1: h // 2, 2: 3}[level]
+    p.rect(13, top, 16, h - 4, colour)
+    return p
+
+
 def draw(name, w, h):
+    if re.match(r"^(tapeempty|(tapeplay|taperec|tapestop|tapeprotect)\d)$", name):
+        return cassette_deck(name, w, h)
+    if re.match(r"^anim(play|rec|stop)\d$", name):
+        return level_lamp(name, w, h)
     p = Picture(w, h)
     if w <= 24 and symbol(p, name):
         return p

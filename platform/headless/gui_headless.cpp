@@ -581,6 +581,10 @@ int gui_headless_background(int win, int gid) {
 long gui_headless_setter_calls() {
     return setter_calls;
 }
+int gui_headless_image(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->image : 0;
+}
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);
     if (!g) return;

@@ -58,6 +58,8 @@ const GuiWindowDesc* gui_headless_last_closed_desc();
 int gui_headless_last_closed_value(int gid);
 // The range of a slider, scroller, gauge or integer entry.
 void gui_headless_range(int win, int gid, int* min, int* max, int* visible);
+// The image a picture or image button shows (0 none).
+int gui_headless_image(int win, int gid);
 
 // Called each time the layer is asked to wait for host events, so a test can
 // post the event that a user would cause meanwhile.

@@ -2,103 +2,75 @@
 
 #include "platform/rexx_port.h"
 
+#define INCL_RXARI
 #define INCL_RXSHV
 #define INCL_RXSUBCOM
 #define INCL_RXSYSEXIT
 #include <rexxsaa.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <pthread.h>
 #include <string>
 #include <thread>
-#include <csignal>
-#include <pthread.h>
 #include <unistd.h>
+
+void (*rexx_script_stage_hook)(RexxScriptStage stage) = nullptr;
 
 namespace {
 
 std::atomic<bool> running{false};
 std::atomic<bool> halt_requested{false};
 
-// Halting. The interpreter halts a script when one of the break signals
-// reaches the thread that runs it; it takes those signals over while a
-// script runs. We keep the program's own handlers in charge of every other
-// thread: route_signal passes a signal to the interpreter's handler only on
-// the script's thread and only after a halt was asked for.
+// Halting. The interpreter halts a script at its next clause once its own halt
+// request is set on the script's thread (RexxSetHalt acts on the calling
+// thread only; once the interpreter is set up on a thread it only sets a
+// flag there). The script's thread sets it itself where it can: at the start
+// of the script (a halt asked for before) and in a command that gives up
+// waiting. A loop that sends no commands is reached by halt_signal(), sent to
+// the script's thread only from the script's first clause until the
+// interpreter returns (a script another one calls starts and ends inside
+// that span), never while the thread or the interpreter sets up; its handler
+// only sets the request.
+std::mutex thread_mutex;              // held while in_script changes and a signal is sent
+std::atomic<bool> in_script{false};   // from the first clause until the interpreter returns
+std::atomic<pthread_t> script_thread; // written by the script's thread before in_script
+int halt_signal() {
+    return SIGRTMIN + 2;
+}
+
+void on_halt_signal(int) {
+    const int saved_errno = errno;
+    if (in_script.load() && pthread_equal(pthread_self(), script_thread.load()))
+        RexxSetHalt(getpid(), 0);
+    errno = saved_errno;
+}
+
+// The interpreter takes the break signals over as it first runs on a thread;
+// they stay the program's: its handlers, as they were when the script started,
+// are put back at once on the script's thread and again as the thread ends.
 constexpr int BREAK_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction program_handler[3];     // before the first script
-struct sigaction interpreter_handler[3]; // what the interpreter installed
-std::atomic<bool> interpreter_known[3];
-std::atomic<bool> in_interpreter{false};
-// Held while the script's thread enters or leaves the interpreter and while a
-// halt signal is sent, so that no signal goes to a thread that has ended.
-std::mutex thread_mutex;
-pthread_t script_thread;
-std::mutex signal_mutex;
+struct sigaction program_handler[3]; // written before the thread starts
 
-int signal_slot(int sig) {
-    for (int i = 0; i < 3; ++i)
-        if (BREAK_SIGNALS[i] == sig) return i;
-    return -1;
-}
-
-void call_handler(const struct sigaction& h, int sig) {
-    if (h.sa_flags & SA_SIGINFO) {
-        if (h.sa_sigaction) {
-            siginfo_t info = {};
-            info.si_signo = sig;
-            h.sa_sigaction(sig, &info, nullptr);
-        }
-    } else if (h.sa_handler != SIG_DFL && h.sa_handler != SIG_IGN && h.sa_handler) {
-        h.sa_handler(sig);
-    }
-}
-
-void route_signal(int sig) {
-    const int i = signal_slot(sig);
-    if (i < 0) return;
-    if (halt_requested.load() && in_interpreter.load() &&
-        pthread_equal(pthread_self(), script_thread) && interpreter_known[i].load())
-        call_handler(interpreter_handler[i], sig);
-    else
-        call_handler(program_handler[i], sig);
-}
-
-bool is_route(const struct sigaction& h) {
-    return !(h.sa_flags & SA_SIGINFO) && h.sa_handler == route_signal;
-}
-bool same_handler(const struct sigaction& a, const struct sigaction& b) {
-    return (a.sa_flags & SA_SIGINFO) == (b.sa_flags & SA_SIGINFO) &&
-           ((a.sa_flags & SA_SIGINFO) ? a.sa_sigaction == b.sa_sigaction
-                                      : a.sa_handler == b.sa_handler);
-}
-
-// Takes the break signals back from the interpreter (keeping its handlers
-// for halting); the program's handlers answer every other thread again.
-void reclaim_signals() {
-    std::lock_guard<std::mutex> lock(signal_mutex);
-    for (int i = 0; i < 3; ++i) {
-        struct sigaction now;
-        if (sigaction(BREAK_SIGNALS[i], nullptr, &now) != 0 || is_route(now)) continue;
-        if (same_handler(now, program_handler[i])) continue;
-        interpreter_handler[i] = now;
-        interpreter_known[i] = true;
-        struct sigaction route = {};
-        route.sa_handler = route_signal;
-        sigemptyset(&route.sa_mask);
-        sigaction(BREAK_SIGNALS[i], &route, nullptr);
-    }
-}
-
-// After a script: the program's handlers as they were.
 void restore_signals() {
-    std::lock_guard<std::mutex> lock(signal_mutex);
     for (int i = 0; i < 3; ++i)
         sigaction(BREAK_SIGNALS[i], &program_handler[i], nullptr);
 }
+
+void set_in_script(bool on) {
+    std::lock_guard<std::mutex> lock(thread_mutex);
+    in_script = on;
+}
+
+void stage(RexxScriptStage which) {
+    if (rexx_script_stage_hook) rexx_script_stage_hook(which);
+}
+
 std::string script_host; // written before the thread starts, read only by it
 int script_fd = -1;      // the script's connection to the port (its thread only)
 
@@ -117,8 +89,20 @@ void add_output(const char* text, std::size_t length) {
 constexpr char EXIT_NAME[] = "BRINDLEMOX_EXITS";
 
 // The interpreter's exit: its output is kept for the console, and terminal
-// input reads as an empty line (a script has no keyboard).
+// input reads as an empty line (a script has no keyboard). The start of the
+// script's clauses opens the span in which a halt may be signalled.
 LONG APIENTRY script_exit(LONG function, LONG subfunction, PEXIT block) {
+    if (function == RXINI) {
+        set_in_script(true);
+        // A halt asked for before this point has found no clause to stop.
+        if (halt_requested.load()) RexxSetHalt(getpid(), 0);
+        stage(RexxScriptStage::clauses_start);
+        return RXEXIT_HANDLED;
+    }
+    if (function == RXTER) {
+        stage(RexxScriptStage::clauses_end);
+        return RXEXIT_HANDLED;
+    }
     if (function == RXSIO) {
         switch (subfunction) {
         case RXSIOSAY:
@@ -161,15 +145,18 @@ void set_variable(const char* name, const std::string* value) {
 
 // One command of the script: sent to the port, answered there.
 APIRET APIENTRY send_command(PRXSTRING command, PUSHORT flags, PRXSTRING retstr) {
-    // A script told to stop fails in the interpreter at its next command.
-    if (halt_requested.load()) return 1;
     // Every byte goes to the port, which refuses what no command may hold (a NUL).
     const std::string line(command->strptr ? command->strptr : "", command->strlength);
     std::string result;
-    int rc = rexx_port_send(script_host.c_str(), line, &result, &script_fd, give_up);
+    // A script told to stop sends nothing more, or gives up waiting.
+    int rc = halt_requested.load()
+                 ? -1
+                 : rexx_port_send(script_host.c_str(), line, &result, &script_fd, give_up);
     if (rc < 0) {
-        // Told to stop, the script gave up waiting: no need to say so.
-        if (!halt_requested.load()) {
+        if (halt_requested.load()) {
+            // It ends at its next clause, without a word about the port.
+            RexxSetHalt(getpid(), 0);
+        } else {
             const std::string text = "REXX: port \"" + script_host + "\" did not answer";
             add_output(text.data(), text.size());
         }
@@ -193,34 +180,50 @@ APIRET APIENTRY send_command(PRXSTRING command, PUSHORT flags, PRXSTRING retstr)
 }
 
 void run(std::string path) {
+    script_thread = pthread_self();
+    // However the thread ends (the script's end, a halt, or the interpreter
+    // leaving the thread), no halt is signalled to it any more, the break
+    // signals are the program's and the script no longer counts as running.
+    bool registered = false;
+    struct TearDown {
+        bool& registered;
+        ~TearDown() {
+            set_in_script(false);
+            if (script_fd >= 0) {
+                close(script_fd);
+                script_fd = -1;
+            }
+            if (registered) {
+                RexxDeregisterSubcom(script_host.c_str(), nullptr);
+                RexxDeregisterExit(EXIT_NAME, nullptr);
+            }
+            restore_signals();
+            std::fflush(stdout);
+            running = false;
+        }
+    } tear_down{registered};
+    stage(RexxScriptStage::thread_start);
+    if (halt_requested.load()) return;
+    // The first call on this thread sets the interpreter up for it.
+    registered = true;
     RexxRegisterSubcomExe(script_host.c_str(), reinterpret_cast<RexxSubcomHandler*>(send_command),
                           nullptr);
+    restore_signals();
     RexxRegisterExitExe(EXIT_NAME, script_exit, nullptr);
-    RXSYSEXIT exits[] = {{const_cast<char*>(EXIT_NAME), RXSIO}, {nullptr, RXENDLST}};
+    stage(RexxScriptStage::interpreter_set_up);
+    RXSYSEXIT exits[] = {{const_cast<char*>(EXIT_NAME), RXSIO},
+                         {const_cast<char*>(EXIT_NAME), RXINI},
+                         {const_cast<char*>(EXIT_NAME), RXTER},
+                         {nullptr, RXENDLST}};
     short rc = 0;
     RXSTRING result;
     MAKERXSTRING(result, nullptr, 0);
-    {
-        std::lock_guard<std::mutex> lock(thread_mutex);
-        in_interpreter = true;
-    }
     if (!halt_requested.load())
         RexxStart(0, nullptr, path.c_str(), nullptr, script_host.c_str(), RXCOMMAND, exits, &rc,
                   &result);
-    {
-        std::lock_guard<std::mutex> lock(thread_mutex);
-        in_interpreter = false;
-    }
-    restore_signals();
+    set_in_script(false);
     if (result.strptr) RexxFreeMemory(result.strptr);
-    std::fflush(stdout);
-    if (script_fd >= 0) {
-        close(script_fd);
-        script_fd = -1;
-    }
-    RexxDeregisterSubcom(script_host.c_str(), nullptr);
-    RexxDeregisterExit(EXIT_NAME, nullptr);
-    running = false;
+    stage(RexxScriptStage::thread_end);
 }
 
 } // namespace
@@ -229,17 +232,18 @@ bool rexx_script_start(const char* path, const char* host) {
     if (!path || !host || running.exchange(true)) return false;
     halt_requested = false;
     script_host = host;
-    {
-        std::lock_guard<std::mutex> lock(signal_mutex);
-        for (int i = 0; i < 3; ++i) {
-            sigaction(BREAK_SIGNALS[i], nullptr, &program_handler[i]);
-            interpreter_known[i] = false;
-        }
-    }
+    for (int i = 0; i < 3; ++i)
+        sigaction(BREAK_SIGNALS[i], nullptr, &program_handler[i]);
+    static const bool halt_handler_set = [] {
+        struct sigaction action = {};
+        action.sa_handler = on_halt_signal;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        return sigaction(halt_signal(), &action, nullptr) == 0;
+    }();
+    (void)halt_handler_set;
     try {
-        std::thread thread(run, std::string(path));
-        script_thread = thread.native_handle();
-        thread.detach();
+        std::thread(run, std::string(path)).detach();
     } catch (...) {
         running = false;
         return false;
@@ -251,16 +255,11 @@ bool rexx_script_running() {
     return running.load();
 }
 
-void rexx_script_poll() {
-    if (running.load()) reclaim_signals();
-}
-
 void rexx_script_halt() {
     if (!running.load()) return;
     halt_requested = true;
-    reclaim_signals();
     std::lock_guard<std::mutex> lock(thread_mutex);
-    if (in_interpreter.load() && interpreter_known[2].load()) pthread_kill(script_thread, SIGHUP);
+    if (in_script.load()) pthread_kill(script_thread.load(), halt_signal());
 }
 
 bool rexx_script_wait(int timeout_ms) {
@@ -268,7 +267,7 @@ bool rexx_script_wait(int timeout_ms) {
     int pass = 0;
     while (running.load()) {
         if (std::chrono::steady_clock::now() >= end) return false;
-        // A halt asked for before the interpreter took the signals is sent again.
+        // A script that catches its halt is asked again.
         if (halt_requested.load() && ++pass % 10 == 0) rexx_script_halt();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

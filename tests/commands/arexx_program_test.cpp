@@ -23,13 +23,9 @@ class ArexxProgram : public ProgramTest {};
 
 TEST_F(ArexxProgram, AClientDrivesTheRunningProgramThroughItsPort) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
     std::string result;
-    int rc = -1;
-    for (int i = 0; i < 1000 && rc < 0; ++i) { // until the port is up
-        rc = send("GETVERSION INTEGER", &result);
-        if (rc < 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_EQ(rc, 0);
+    ASSERT_EQ(send("GETVERSION INTEGER", &result), 0);
     EXPECT_EQ(result, "36.40");
     EXPECT_EQ(send("SETMACHINE PIPBUG", &result), 0);
     EXPECT_EQ(send("GETMACHINE", &result), 0);
@@ -98,13 +94,8 @@ TEST_F(ArexxProgram, AScriptLoopingForeverDoesNotHoldTheExit) {
     std::ofstream(home.path() / "spin.rexx") << "/* spin */\nsay 'spinning'\ndo forever; end\n";
     for (const bool by_signal : {false, true}) {
         ASSERT_TRUE(start({"PORTNAME", "E2E", "STARTUP", "spin.rexx"}));
+        ASSERT_TRUE(port_up());
         std::string result;
-        int rc = -1;
-        for (int i = 0; i < 1000 && rc < 0; ++i) {
-            rc = send("GETVERSION", &result);
-            if (rc < 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ASSERT_EQ(rc, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the script spins
         if (by_signal)
             kill(pid, SIGTERM);

@@ -196,7 +196,7 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
         {"DEBUGGER BASE", 0, "Current default input base is"},
         {"DEBUGGER QUIET BASE 16", 0, ""},
         {"DEBUGGER N 9", 10, "N 0:"},
-        {"DEBUGGER VIEW XVI", 10, "Command is unavailable."},
+        {"DEBUGGER VIEW BASIC", 10, "Wrong guest machine!"},
         {"DEBUGGER VIEW", 10, "Usage: V|VIEW"},
         {"DEBUGGER SAY hello", 10, "Command is unavailable."},
         {"DEBUGGER DEFSYM 9LIVES 100", 10, "Error: illegal symbol name \"9LIVES\""},

@@ -15,6 +15,7 @@
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "gui/main_window.h"
+#include "machines/pvi2636.h"
 #include "gui/ui_pass.h"
 #include "input/keys.h"
 #include "platform/headless/gui_headless.h"
@@ -228,4 +229,24 @@ TEST_F(CommandTable, AQuickSaveJoinsTheGameListAndALoadHeadsTheRecentFiles) {
         for (const GuiMenuItem& item : title.sub)
             if (item.id == 19) shown = item.text == "1: " + path && !item.disabled;
     EXPECT_TRUE(shown);
+}
+
+// The Debug menu's drawing items run DRAW, and their ticks follow the mode the
+// command set; a machine switch ends the overlays.
+TEST_F(CommandTable, DrawItemsReachTheDebuggerCommand) {
+    machine_switch(ARCADIA, MAP_ARCADIA_EMERSON, true, true, false);
+    OutputCapture out;
+    EXPECT_EQ(cmd_run(Cmd::DEBUG_DRAW_2, {CmdFrom::MENU}), nullptr);
+    EXPECT_EQ(draw_mode, 2);
+    EXPECT_NE(out.text().find(">DRAW 2\nOK."), std::string::npos) << out.text();
+    const CmdRow& two = cmd_row(Cmd::DEBUG_DRAW_2);
+    const CmdRow& none = cmd_row(Cmd::DEBUG_DRAW_0);
+    EXPECT_EQ(two.tick(two), 1);
+    EXPECT_EQ(none.tick(none), 0);
+    // The PVI console's DMA write table is its own.
+    EXPECT_NE(cmd_refusal(Cmd::DEBUG_DRAW_4), nullptr);
+    machine_switch(INTERTON, MAP_INTERTON_A, true, true, false);
+    EXPECT_EQ(draw_mode, 0);
+    EXPECT_EQ(cmd_run(Cmd::DEBUG_DRAW_4, {CmdFrom::MENU}), nullptr);
+    EXPECT_EQ(pvi_overlay_mode, 4);
 }

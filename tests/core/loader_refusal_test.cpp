@@ -171,12 +171,14 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         {"past.tvc", tvc(2, 0x7FFE, 3), PIPBUG, 9, "Corrupt TVC file!"},
         {"head.tvc", {2, 9, 0, 9}, INTERTON, 3, "Corrupt TVC file!"},
         {"tape.sms", {18, 1, 2}, ARCADIA, 6, "Corrupt SMS file!"},
+        {"tape.wav", bytes("data"), ARCADIA, 6, "This file format is not supported for this guest!"},
+        {"tape.aiff", bytes("FORM"), ELEKTOR, 5, "File is too short!"},
+        {"tape.mdcr", bytes("data"), ELEKTOR, 5, "This file format is not supported for this guest!"},
         // Kinds whose readers are not written yet.
         {"tape.eof", bytes("data"), ARCADIA, 6, "Corrupt EOF file!"},
         {"prog.cmd", bytes("data"), ELEKTOR, 5, "CMD files cannot be loaded yet!"},
         {"prog.mod", bytes("data"), PIPBUG, 9, "MOD files cannot be loaded yet!"},
         {"prog.imag", bytes("data"), ARCADIA, 6, "IMAG files cannot be loaded yet!"},
-        {"tape.wav", bytes("data"), ARCADIA, 6, "WAV files cannot be loaded yet!"},
         {"disk.img", bytes("data"), ARCADIA, 6, "IMG files cannot be loaded yet!"},
     };
     for (const Refusal& r : refusals)

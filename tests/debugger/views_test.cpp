@@ -84,14 +84,16 @@ TEST_F(ViewsTest, ViewWordsAndMachines) {
     EXPECT_EQ(run("V"), usage);
     EXPECT_EQ(run("VIEW ?"), usage);
     EXPECT_EQ(run("VIEW FOO"), usage);
-    EXPECT_EQ(run("VIEW RAM"), "Command is unavailable.\n\n");
+    const std::string ram = run("VIEW RAM"); // the PIPBUG 2's two blocks
+    EXPECT_EQ(ram.rfind("Motherboard RAM:\n$0800: 00", 0), 0u) << ram;
+    EXPECT_NE(ram.find("\n\n$0C00: 00"), std::string::npos);
     machine = PONG;
     EXPECT_EQ(run("VIEW CPU"), "Wrong guest machine!\n\n");
     EXPECT_EQ(run("DR"), "Wrong guest machine!\n\n");
 }
 
 // The PSG view belongs to the expanded Elektor; the basic Elektor and the
-// other machines have no PSG, Laser Battle's has no view yet.
+// other machines have no PSG; Laser Battle shows its tone units.
 TEST_F(ViewsTest, PsgViewOnlyOnTheExpandedElektor) {
     ASSERT_TRUE(machine_switch(ELEKTOR, 5, true, true, false));
     const std::string view = run("VIEW PSG");
@@ -104,7 +106,8 @@ TEST_F(ViewsTest, PsgViewOnlyOnTheExpandedElektor) {
     EXPECT_EQ(run("view psg"), "Wrong guest machine!\n\n");
     machine = ZACCARIA;
     memmap = MAP_LASER_BATTLE;
-    EXPECT_EQ(run("VIEW PSG"), "Command is unavailable.\n\n");
+    EXPECT_EQ(run("VIEW PSG"),
+              "1st tone unit (bass):   rest, rest\n2nd tone unit (treble): rest, rest\n\n");
     memmap = MAP_GALAXIA;
     EXPECT_EQ(run("VIEW PSG"), "Wrong guest machine!\n\n");
     machine = ARCADIA;
@@ -122,10 +125,10 @@ TEST_F(ViewsTest, PipbugScreenAndBasicViews) {
     EXPECT_NE(basic.find("$464..$465 A       $0102 =   258\n"), std::string::npos) << basic;
     const std::string screen = run("v scrn");
     EXPECT_EQ(screen.rfind(" 0: ", 0), 0u) << screen;
-    EXPECT_EQ(run("VIEW UDG"), "Command is unavailable.\n\n");
+    EXPECT_EQ(run("VIEW UDG"), "Wrong guest machine!\n\n");
     ASSERT_TRUE(machine_switch(ARCADIA, MAP_ARCADIA_EMERSON, true, true, false));
     EXPECT_EQ(run("VIEW BASIC"), "Wrong guest machine!\n\n");
-    EXPECT_EQ(run("VIEW SCRN"), "Command is unavailable.\n\n"); // not dumped yet
+    EXPECT_EQ(run("VIEW SCRN").rfind("$1800: 00", 0), 0u);
     machine = PONG;
     EXPECT_EQ(run("VIEW SCRN"), "Wrong guest machine!\n\n");
     machine = ARCADIA;
@@ -144,7 +147,7 @@ TEST_F(ViewsTest, TypeRightScreenIsItsLcd) {
     typeright_indicators[2] = 1;
     typeright_cursor[0] = 0;
     EXPECT_EQ(run("v scrn"), "<LESSON 7\n        _\n\n");
-    EXPECT_EQ(run("VIEW RAM"), "Command is unavailable.\n\n");
+    EXPECT_EQ(run("VIEW RAM"), "Wrong guest machine!\n\n");
 }
 
 TEST_F(ViewsTest, InterruptRequestedByTheUser) {

@@ -10,6 +10,8 @@
 #include "core/savestate.h"
 #include "core/settings.h"
 #include "cpu/optables.h"
+#include "peripherals/tape.h"
+#include "core/filekinds.h"
 #include "tests/fuzz/fuzz_support.h"
 
 #include <minizip/zip.h>
@@ -382,6 +384,42 @@ void debugger_lines() {
         put_lines("every_map" + std::to_string(map), map, every);
 }
 
+// Tapes the deck writes itself, recorded and finished, of each kind; one
+// with a chunk before its samples, as other programs write them; MDCR images.
+void tapes() {
+    const struct {
+        int kind;
+        const char* target;
+    } kinds[] = {{KIND_WAV, "tape_wav"}, {KIND_8SVX, "tape_8svx"}, {KIND_AIFF, "tape_aiff"}};
+    for (const auto& k : kinds) {
+        fuzz_reset();
+        const std::string path = fuzz_home() + "/seed" + file_kinds[k.kind].extension;
+        if (!tape_create_at(k.kind, path.c_str())) std::exit(1);
+        put(k.target, "empty", read_all(path));
+        tape_record();
+        for (int i = 0; i < 200; i++) {
+            cpu_cycles += 3;
+            tape_sample_tick();
+        }
+        tape_close_sample_file();
+        const Bytes recorded = read_all(path);
+        put(k.target, "recorded", recorded);
+        if (k.kind != KIND_WAV) {
+            // "ANNO" of 5 bytes (and its pad byte) before the samples' chunk.
+            Bytes noted(recorded.begin(), recorded.begin() + 12);
+            const char anno[] = "ANNO\0\0\0\5notes\0";
+            noted.insert(noted.end(), anno, anno + 14);
+            noted.insert(noted.end(), recorded.begin() + 12, recorded.end());
+            put(k.target, "noted", noted);
+        }
+    }
+    put("mdcr", "one_block", Bytes(256, 0xA5));
+    Bytes full(32768);
+    for (std::size_t i = 0; i < full.size(); i++)
+        full[i] = static_cast<u8>(i * 7 + i / 256);
+    put("mdcr", "full", full);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -399,6 +437,7 @@ int main(int argc, char** argv) {
     floppy_traffic();
     listings();
     sources();
+    tapes();
     debugger_lines();
     std::printf("make_seeds: %d inputs\n", written);
     return 0;

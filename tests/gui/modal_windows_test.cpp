@@ -19,6 +19,8 @@
 #include "platform/headless/gui_headless.h"
 #include "platform/rexx_port.h"
 #include "tests/core/home_fixture.h"
+#include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +286,54 @@ TEST_F(ModalWindows, LoadAddressPromptThatCannotOpenIsCancelled) {
     EXPECT_EQ(gui_choose_load_address(), 0);
     ASSERT_EQ(gui_headless_requesters().size(), 1u);
     EXPECT_NE(gui_headless_requesters()[0].find("Can't open window!"), std::string::npos);
+}
+
+// ---- The edit prompt ------------------------------------------------------------------
+
+TEST_F(ModalWindows, EditPromptWritesTheValueAndKeepsToTheLimit) {
+    fresh_cpu(PIPBUG, MAP_PIPBUG_1);
+    machine = PIPBUG;
+    guest_memory[0x0500] = 0x12;
+    std::string shown[4], said;
+    OutputCapture out;
+    // Above the limit: the field shows the largest value and the prompt stays open;
+    // a second Return accepts it.
+    steps = {[&](int w) {
+                 shown[0] = gui_get_text(w, GID_PROMPT_FIELD);
+                 shown[1] = gui_get_text(w, GID_EDIT_FROM);
+                 gui_set_text(w, GID_EDIT_TO, "$300");
+                 gui_headless_post(w, gadget(GID_EDIT_TO, 13));
+             },
+             [&](int w) {
+                 shown[2] = gui_get_text(w, GID_EDIT_TO);
+                 gui_headless_post(w, gadget(GID_EDIT_TO, 13));
+             }};
+    EXPECT_EQ(gui_edit_value_window("$500", 0, 0), 1);
+    EXPECT_EQ(shown[0], "$500");
+    EXPECT_EQ(shown[1], "$12");
+    EXPECT_EQ(shown[2], "$FF");
+    EXPECT_EQ(guest_memory[0x0500], 0xFF);
+    EXPECT_NE(out.text().find("Changed contents of $500 from $12 to $FF."), std::string::npos);
+    // Esc: nothing changes, and the debugger's own call says so.
+    steps = {[&](int w) {
+        gui_set_text(w, GID_EDIT_TO, "$1");
+        gui_headless_post(w, key(0x45));
+    }};
+    next_step = 0;
+    EXPECT_EQ(gui_edit_value_window("$500", 0, 0), 1);
+    EXPECT_EQ(guest_memory[0x0500], 0xFF);
+    EXPECT_NE(out.text().find("Cancelled.\n\n"), std::string::npos);
+    // A register, a word, and nothing to edit.
+    steps = {[&](int w) {
+        gui_set_text(w, GID_EDIT_TO, "$7");
+        gui_headless_post(w, close_event());
+    }};
+    next_step = 0;
+    EXPECT_EQ(gui_edit_value_window("R2", 1, 0), 1);
+    EXPECT_EQ(cpu_regs[2], 7);
+    EXPECT_EQ(gui_edit_value_window("R2", 1, 1), 0); // a register is no word
+    EXPECT_EQ(gui_edit_value_window("NOSUCHLABEL", 1, 0), 0);
+    EXPECT_EQ(gui_modal_active, 0);
 }
 
 // ---- About windows -----------------------------------------------------------------

@@ -341,7 +341,7 @@ TEST_F(KeyEvents, BiosInputReadsTheTeletypeTapeWhenTheReaderFeedsTheConsole) {
             got += static_cast<char>(bios_key_input());
         EXPECT_EQ(got, c.from_tape ? "HIQ" : std::string("Q\x80\x80")) << c.machine;
         if (c.from_tape) {
-            EXPECT_EQ(papertape_last_byte, 'I');
+            EXPECT_EQ(papertape_last_byte[0], 'I');
             EXPECT_EQ(papertape_state[0], TAPE_STOPPED) << "stopped at the end of the tape";
         }
     }

@@ -3,6 +3,7 @@
 #include "platform/rexx_port.h"
 #include "platform/rexx_script.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/port_client.h"
 
 #include <gtest/gtest.h>
 
@@ -62,12 +63,13 @@ class RexxPort : public ::testing::Test {
         EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
         return fd;
     }
-    // Sends `line` from another thread while this one serves the port.
+    // Sends `line` from another thread while this one serves the port; the
+    // client gives up after 10 seconds, as the serving does.
     int request(const std::string& line, std::string* result) {
         std::atomic<bool> done{false};
         int rc = -2;
         std::thread client([&] {
-            rc = rexx_port_send(name.c_str(), line, result, nullptr, nullptr);
+            rc = test_port_send(name.c_str(), line, result, nullptr, 10);
             done = true;
         });
         serve_until(done);
@@ -159,7 +161,9 @@ TEST_F(RexxPort, AnotherUsersConnectionIsRefused) {
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) _exit(2);
-        if (write(fd, "ECHO hi\n", 8) != 8) _exit(2);
+        // The server may have closed the connection already: that is no signal here.
+        const ssize_t sent = send(fd, "ECHO hi\n", 8, MSG_NOSIGNAL);
+        if (sent != 8 && !(sent < 0 && (errno == EPIPE || errno == ECONNRESET))) _exit(2);
         pollfd p = {fd, POLLIN, 0};
         poll(&p, 1, 5000);
         char c;
@@ -168,11 +172,19 @@ TEST_F(RexxPort, AnotherUsersConnectionIsRefused) {
     }
     ASSERT_GT(child, 0);
     int status = -1;
-    for (int i = 0; i < 10000 && waitpid(child, &status, WNOHANG) != child; ++i) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool ended = false;
+    while (!(ended = waitpid(child, &status, WNOHANG) == child) &&
+           std::chrono::steady_clock::now() < end) {
         rexx_port_serve(echo_handler);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    ASSERT_TRUE(WIFEXITED(status));
+    if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(handled, 0);
     EXPECT_EQ(noticed, "ARexx port: refused a connection from user 65534.\n");
@@ -192,7 +204,7 @@ TEST_F(RexxPort, AClientThatNeverReadsIsNotAnsweredPastTheCap) {
     auto send_more = [&] {
         while (sent < line.size() * LINES) {
             const std::size_t at = sent % line.size();
-            const ssize_t n = write(fd, line.data() + at, line.size() - at);
+            const ssize_t n = send(fd, line.data() + at, line.size() - at, MSG_NOSIGNAL);
             if (n <= 0) break;
             sent += static_cast<std::size_t>(n);
         }
@@ -234,7 +246,7 @@ TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
     ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
     // A client that sends half a line and goes away.
     int fd = raw_connect();
-    ASSERT_EQ(write(fd, "ECHO half", 9), 9);
+    ASSERT_EQ(send(fd, "ECHO half", 9, MSG_NOSIGNAL), 9);
     rexx_port_serve(echo_handler);
     close(fd);
     for (int i = 0; i < 3; ++i)
@@ -244,7 +256,8 @@ TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
     // Garbage bytes with a NUL: answered 10, nothing handled.
     fd = raw_connect();
     const char garbage[] = {'\x01', '\xff', '\0', 'Q', '\n'};
-    ASSERT_EQ(write(fd, garbage, sizeof garbage), static_cast<ssize_t>(sizeof garbage));
+    ASSERT_EQ(send(fd, garbage, sizeof garbage, MSG_NOSIGNAL),
+              static_cast<ssize_t>(sizeof garbage));
     std::string reply;
     char buffer[256];
     for (int i = 0; i < 200 && reply.find('\n') == std::string::npos; ++i) {
@@ -364,7 +377,6 @@ TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
     EXPECT_NE(output_until("spinning", 5000).find("spinning\n"), std::string::npos);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_TRUE(rexx_script_running());
-    rexx_script_poll();
     raise(SIGINT);
     EXPECT_EQ(breaks, 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -383,6 +395,95 @@ TEST_F(RexxPort, ALoopThatSendsNoCommandsStopsWithinASecond) {
     ASSERT_TRUE(rexx_script_start(script.c_str(), "LOOPING"));
     EXPECT_TRUE(rexx_script_wait(5000));
     EXPECT_NE(output_until("again", 1000).find("again\n"), std::string::npos);
+}
+
+// Another script called as a routine starts and ends inside the first: the
+// first still stops when halted afterwards.
+TEST_F(RexxPort, ALoopAfterACallToAnotherScriptStillStops) {
+    const std::string helper = (home.path() / "helper.rexx").string();
+    const std::string script = (home.path() / "caller.rexx").string();
+    std::ofstream(helper) << "/* helper */\nreturn 5\n";
+    std::ofstream(script) << "/* caller */\ncall '" << helper << "'\nsay 'back' result\n"
+                          << "do forever; end\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
+    EXPECT_NE(output_until("back 5\n", 5000).find("back 5\n"), std::string::npos);
+    rexx_script_halt();
+    EXPECT_TRUE(rexx_script_wait(1000));
+}
+
+// Holds the script's thread at one stage (the first time it passes) until the
+// test lets it go, or 10 seconds pass.
+std::atomic<RexxScriptStage> hold_stage;
+std::atomic<bool> held{false}, let_go{false};
+void hold_at_stage(RexxScriptStage stage) {
+    if (stage != hold_stage.load() || held.exchange(true)) return;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!let_go.load() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+bool wait_until_held() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!held.load() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return held.load();
+}
+
+TEST_F(RexxPort, AHaltAtAnyStageLeavesNoScriptRunning) {
+    const std::string script = (home.path() / "stage.rexx").string();
+    const std::string again = (home.path() / "again.rexx").string();
+    std::ofstream(script) << "/* stage */\nsay 'ran'\n";
+    std::ofstream(again) << "/* again */\nsay 'again'\n";
+    // A halt with no script running is not kept for the next one.
+    rexx_script_halt();
+    ASSERT_TRUE(rexx_script_start(again.c_str(), "NOBODY"));
+    ASSERT_TRUE(rexx_script_wait(5000));
+    EXPECT_EQ(output_until("again\n", 1000), "again\n");
+    rexx_script_stage_hook = hold_at_stage;
+    const struct {
+        RexxScriptStage stage;
+        bool clauses_ran;
+    } stages[] = {{RexxScriptStage::thread_start, false},
+                  {RexxScriptStage::interpreter_set_up, false},
+                  {RexxScriptStage::clauses_start, false},
+                  {RexxScriptStage::clauses_end, true},
+                  {RexxScriptStage::thread_end, true}};
+    for (const auto& at : stages) {
+        const int which = static_cast<int>(at.stage);
+        hold_stage = at.stage;
+        held = false;
+        let_go = false;
+        ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY")) << which;
+        ASSERT_TRUE(wait_until_held()) << which;
+        rexx_script_halt();
+        let_go = true;
+        EXPECT_TRUE(rexx_script_wait(5000)) << which;
+        EXPECT_FALSE(rexx_script_running()) << which;
+        const std::string said = output_until("", 50);
+        EXPECT_EQ(said.find("ran\n") != std::string::npos, at.clauses_ran) << which << said;
+        // The next script runs to its end, not halted by what came before.
+        hold_stage = RexxScriptStage(-1);
+        ASSERT_TRUE(rexx_script_start(again.c_str(), "NOBODY")) << which;
+        EXPECT_TRUE(rexx_script_wait(5000)) << which;
+        EXPECT_EQ(output_until("again\n", 1000), "again\n") << which;
+    }
+}
+
+TEST_F(RexxPort, WaitingForAScriptEndsAtItsDeadline) {
+    const std::string script = (home.path() / "held.rexx").string();
+    std::ofstream(script) << "/* held */\nsay 'held'\n";
+    rexx_script_stage_hook = hold_at_stage;
+    hold_stage = RexxScriptStage::thread_end;
+    held = false;
+    let_go = false;
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "NOBODY"));
+    ASSERT_TRUE(wait_until_held());
+    rexx_script_halt();
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_FALSE(rexx_script_wait(100));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    EXPECT_TRUE(rexx_script_running());
+    let_go = true;
+    EXPECT_TRUE(rexx_script_wait(5000));
 }
 
 TEST_F(RexxPort, ScriptOutputIsKeptAndTerminalInputIsEmpty) {

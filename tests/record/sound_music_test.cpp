@@ -26,8 +26,12 @@ class Recorders : public ::testing::Test {
   protected:
     void SetUp() override {
         fresh_state();
+        // The voices' temporary files go to RAM:, here the test's own folder,
+        // not one that test programs running at the same time share.
+        setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", file("take.cor").c_str());
     }
+    void TearDown() override { fresh_state(); }
     TempHome home{"recording"};
     fs::path file(const char* name) { return home.path() / name; }
 };

@@ -1,6 +1,8 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
+#include "peripherals/mdcr.h"
+#include "peripherals/tape.h"
 
 #include "record/recorder.h"
 #include "tests/support/quiet_output.h"
@@ -41,6 +43,7 @@
 #include "gui/ui_pass.h"
 #include "machines/pong.h"
 #include "machines/typeright.h"
+#include "peripherals/papertape.h"
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
@@ -104,10 +107,10 @@ const std::string& fresh_settings_defaults() {
 void fresh_state() {
     // A script a test started ends with the test, and what it wrote is not
     // left for the next test's console.
-    while (rexx_script_running()) {
-        rexx_script_halt();
-        rexx_script_wait(100);
-    }
+    rexx_script_halt();
+    if (!rexx_script_wait(10000))
+        ADD_FAILURE() << "a script still runs 10 s after it was told to stop";
+    rexx_script_stage_hook = nullptr;
     for (std::string left; rexx_script_take_output(&left);) {
     }
     std::error_code ec;
@@ -122,9 +125,11 @@ void fresh_state() {
     else
         unsetenv("BRINDLEMOX_CATALOG");
 
-    // Interface and host layer: the headless windows, closed, with the
+    // Interface and host layer: the headless windows, closed (the debugger
+    // line, which a reopened main window shows again, empty), with the
     // interface's services installed as the program's main() installs them.
     gui_close_main_window();
+    dbg_line[0] = '\0';
     gui_free_images();
     gui_headless_reset();
     gui_tool_windows_reset();
@@ -139,6 +144,8 @@ void fresh_state() {
     // default machine.
     cat_reload();
     recorders_reset();
+    tape_reset_all();
+    mdcr_reset();
     emu_reset_all();
     quiet_output_rearm(); // the reset left only the console
     machine_switch(ARCADIA, 6, true, true, false);
@@ -147,10 +154,11 @@ void fresh_state() {
     // chooses it in a running program).
     snd_choose_tone_reference();
     // What outlives a machine switch and reset and shows in save states or
-    // the picture: the terminal cursor, the LED digits, the loaded image's
-    // size, the program copy, the light guns, the Type-right's lesson, game
-    // and indicators.
+    // the picture: the terminal cursor, the papertape units, the LED digits,
+    // the loaded image's size, the program copy, the light guns, the
+    // Type-right's lesson, game and indicators.
     vdu_cursor_col = vdu_cursor_row = 0;
+    papertape_reset_all();
     std::memset(led_digits, 0, sizeof led_digits);
     loaded_image_size = 0;
     tvc_copy_length = 0;

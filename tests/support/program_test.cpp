@@ -2,7 +2,7 @@
 
 #include "computers/pipbug.h"
 #include "core/guest_roms.h"
-#include "platform/rexx_port.h"
+#include "tests/support/port_client.h"
 
 #include <chrono>
 #include <csignal>
@@ -64,15 +64,9 @@ bool ProgramTest::port_up() {
     return false;
 }
 
-namespace {
-std::chrono::steady_clock::time_point reply_due;
-}
-
 int ProgramTest::send_within(const std::string& line, std::string* result, int* over,
                              int seconds) {
-    reply_due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    return rexx_port_send("E2E", line, result, over,
-                          [] { return std::chrono::steady_clock::now() > reply_due; });
+    return test_port_send("E2E", line, result, over, seconds);
 }
 
 int ProgramTest::wait_exit() {
@@ -88,7 +82,7 @@ int ProgramTest::wait_exit() {
 }
 
 int ProgramTest::send(const std::string& line, std::string* result) {
-    return rexx_port_send("E2E", line, result, &fd, nullptr);
+    return send_within(line, result, &fd, 20);
 }
 
 std::string ProgramTest::log() const {

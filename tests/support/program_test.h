@@ -26,7 +26,8 @@ class ProgramTest : public ::testing::Test {
     bool port_up();
     // Waits for the program to end: its exit code, or -1 after 30 seconds.
     int wait_exit();
-    // One request over the kept connection: the return code, -1 without a port.
+    // One request over the kept connection: the return code; -1 without a port
+    // or without a reply within 20 seconds.
     int send(const std::string& line, std::string* result);
     // One request over connection `*over` (kept there as rexx_port_send keeps
     // it), waiting at most `seconds` for the reply: -1 without one.

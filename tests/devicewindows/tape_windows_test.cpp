@@ -1,0 +1,277 @@
+// The tape deck and papertape windows: what they show for each state of
+// their media, and what their controls do.
+#include "devicewindows/papertape_window.h"
+#include "devicewindows/tape_deck_window.h"
+
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "gui/images.h"
+#include "gui/tool_windows.h"
+#include "peripherals/mdcr.h"
+#include "peripherals/papertape.h"
+#include "peripherals/tape.h"
+#include "platform/gui.h"
+#include "platform/headless/gui_headless.h"
+#include "tests/core/home_fixture.h"
+#include "tests/record/tools.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// An 8-bit WAV of `n` samples at 44100 Hz.
+std::vector<u8> wav(u32 n) {
+    std::vector<u8> o = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                         16,  0,   0,   0,   1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x44, 0xAC, 0, 0,
+                         1,   0,   8,   0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
+    for (u32 i = 0; i < n; i++)
+        o.push_back(static_cast<u8>(i));
+    return o;
+}
+
+class TapeWindows : public HomeTest {
+  protected:
+    void SetUp() override {
+        HomeTest::SetUp();
+        ui_host.warning = [](const char*) {};
+        tape_deck_window_register();
+        papertape_window_register();
+    }
+    void on(u32 m, u32 map) {
+        machine_switch(static_cast<int>(m), static_cast<int>(map), true, true, false);
+    }
+    void post(ToolWindow w, GuiEventType type, int gid, int code, int x = 0, int y = 0) {
+        GuiEvent e;
+        e.type = type;
+        e.gid = gid;
+        e.code = code;
+        e.x = x;
+        e.y = y;
+        gui_headless_post(gui_subwin_window[w], e);
+        if (w == TW_TAPE)
+            gui_tape_deck_handle_input();
+        else
+            gui_papertape_handle_input();
+    }
+    std::string text(ToolWindow w, int gid) { return gui_get_text(gui_subwin_window[w], gid); }
+    bool disabled(ToolWindow w, int gid) { return gui_get_disabled(gui_subwin_window[w], gid); }
+    bool pressed(ToolWindow w, int gid) { return gui_get_selected(gui_subwin_window[w], gid); }
+    int slider_max(ToolWindow w, int gid) {
+        int min = 0, max = 0, visible = 0;
+        gui_headless_range(gui_subwin_window[w], gid, &min, &max, &visible);
+        return max;
+    }
+    std::string put(const char* name, const std::vector<u8>& bytes) {
+        write_bytes(home / name, bytes);
+        return (home / name).string();
+    }
+};
+
+} // namespace
+
+TEST_F(TapeWindows, DeckFiguresFromItsState) {
+    EXPECT_EQ(tape_slider_step(4095), 2u);
+    EXPECT_EQ(4095 / tape_slider_step(4095), 2047u);
+    EXPECT_EQ(tape_slider_step(2047), 1u);
+    EXPECT_EQ(tape_threshold_of(96), 224);
+    EXPECT_EQ(tape_threshold_of(193 - 96), 225);
+    EXPECT_EQ(tape_threshold_of(-96), 32);
+    EXPECT_EQ(tape_skew_of(128), 0);
+    EXPECT_EQ(tape_click_sample(160, 44100), 22050.0);
+    EXPECT_EQ(tape_click_sample(400, 44100), 44100.0);
+    EXPECT_EQ(tape_click_sample(5, 100), 5 / 320.0 * 100);
+
+    // Record, Rewind, Play, Fast Forward, Stop, Eject.
+    const struct {
+        u32 state, position, length;
+        bool disabled[6], pressed[6], media;
+    } rows[] = {
+        {CASSETTE_EMPTY, 0, 0, {1, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 1}, false},
+        {CASSETTE_STOPPED, 0, 10, {0, 1, 0, 0, 1, 0}, {0, 0, 0, 0, 1, 0}, true},
+        {CASSETTE_STOPPED, 10, 10, {0, 0, 1, 1, 1, 0}, {0, 0, 0, 0, 1, 0}, true},
+        {CASSETTE_PLAYING, 5, 10, {1, 1, 1, 1, 0, 0}, {0, 0, 1, 0, 0, 0}, true},
+        {CASSETTE_RECORDING, 5, 10, {1, 1, 1, 1, 0, 0}, {1, 0, 0, 0, 0, 0}, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state * 100 + r.position);
+        const TapeDeckControls c = tape_deck_controls(r.state, r.position, r.length);
+        for (int k = 0; k < 6; k++) {
+            EXPECT_EQ(c.disabled[k], r.disabled[k]) << k;
+            EXPECT_EQ(c.pressed[k], r.pressed[k]) << k;
+        }
+        EXPECT_EQ(c.slider_disabled, r.state != CASSETTE_STOPPED);
+        EXPECT_EQ(c.media_disabled, r.media);
+    }
+    EXPECT_EQ(tape_deck_picture(CASSETTE_EMPTY, 3, false), IMAGE_TAPE_EMPTY);
+    EXPECT_EQ(tape_deck_picture(CASSETTE_RECORDING, 2, true), IMAGE_TAPE_PROTECT + 2);
+    EXPECT_EQ(tape_level_indicator(CASSETTE_PLAYING, 200, 128), 2);
+    EXPECT_EQ(tape_level_indicator(CASSETTE_RECORDING, 0x80, 200), 1);
+    EXPECT_EQ(tape_level_indicator(CASSETTE_STOPPED, 0, 128), 1);
+    EXPECT_EQ(tape_indicator_image(CASSETTE_STOPPED, 1), IMAGE_ANIM_STOP + 1);
+}
+
+TEST_F(TapeWindows, TheDeckDrivesTheTapeAndFollowsIt) {
+    gui_open_tape_deck_window(); // the Arcadia has no cassette
+    EXPECT_EQ(gui_subwin_window[TW_TAPE], 0);
+
+    on(PIPBUG, MAP_PIPBUG_1);
+    gui_open_tape_deck_window();
+    const int win = gui_subwin_window[TW_TAPE];
+    ASSERT_NE(win, 0);
+    const int open = gui_headless_open_count();
+    gui_open_tape_deck_window(); // raised, not built again
+    EXPECT_EQ(gui_headless_open_count(), open);
+    EXPECT_EQ(gui_subwin_window[TW_TAPE], win);
+    EXPECT_EQ(gui_headless_title(win), "Cassette Tape Deck");
+    EXPECT_EQ(text(TW_TAPE, GID_TAPE_POSITION), "0:00.000000");
+    EXPECT_EQ(text(TW_TAPE, GID_TAPE_LENGTH), "0:00.000000");
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_EJECT));
+    EXPECT_TRUE(pressed(TW_TAPE, GID_TAPE_EJECT));
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_PLAY));
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_SLIDER));
+    EXPECT_FALSE(disabled(TW_TAPE, GID_TAPE_INSERT));
+    EXPECT_EQ(gui_headless_image(win, GID_TAPE_DECK_PICTURE), gui_image(IMAGE_TAPE_EMPTY));
+    EXPECT_EQ(gui_headless_image(win, GID_TAPE_LEVEL), gui_image(IMAGE_ANIM_STOP + 1));
+
+    // A tape goes in: the window follows at the next refresh.
+    ASSERT_EQ(tape_insert_file(put("side.wav", wav(44100)).c_str()), 1);
+    gui_refresh_windows(0);
+    EXPECT_EQ(gui_headless_title(win), "Cassette Tape Deck: side.wav");
+    EXPECT_EQ(text(TW_TAPE, GID_TAPE_LENGTH), "0:01.000000");
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_REWIND));
+    EXPECT_FALSE(disabled(TW_TAPE, GID_TAPE_PLAY));
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_INSERT));
+    EXPECT_EQ(slider_max(TW_TAPE, GID_TAPE_SLIDER), 44100 / 22);
+
+    // A click half-way along the waveform winds the stopped tape there.
+    const GuiRect r = gui_gadget_rect(win, GID_TAPE_WAVEFORM);
+    post(TW_TAPE, GE_MOUSEBUTTON, GID_TAPE_WAVEFORM, 1, r.left + 160, r.top + 5);
+    EXPECT_EQ(tape_position, 22050u);
+    EXPECT_EQ(text(TW_TAPE, GID_TAPE_POSITION), "0:00.500000");
+    post(TW_TAPE, GE_GADGET, GID_TAPE_PLAY, 1);
+    EXPECT_EQ(tape_state, CASSETTE_PLAYING);
+    EXPECT_TRUE(pressed(TW_TAPE, GID_TAPE_PLAY));
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_REWIND));
+    post(TW_TAPE, GE_GADGET, GID_TAPE_STOP, 1);
+    post(TW_TAPE, GE_GADGET, GID_TAPE_FORWARD, 1);
+    EXPECT_EQ(tape_position, 44100u);
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_PLAY));
+    EXPECT_TRUE(disabled(TW_TAPE, GID_TAPE_FORWARD));
+    post(TW_TAPE, GE_GADGET, GID_TAPE_SLIDER, 100);
+    EXPECT_EQ(tape_position, 100u * 22);
+
+    // The skew: the field and the slider follow each other.
+    gui_set_value(win, GID_TAPE_SKEW, 96);
+    post(TW_TAPE, GE_GADGET, GID_TAPE_SKEW, 13);
+    EXPECT_EQ(tapeskewage, 224);
+    EXPECT_EQ(gui_get_value(win, GID_TAPE_SKEW_SLIDER), 192);
+    post(TW_TAPE, GE_GADGET, GID_TAPE_SKEW_SLIDER, 193);
+    EXPECT_EQ(tapeskewage, 225);
+    EXPECT_EQ(gui_get_value(win, GID_TAPE_SKEW), 97);
+
+    // Recording write-protected shows on the byte's background.
+    tape_write_protect = 1;
+    post(TW_TAPE, GE_GADGET, GID_TAPE_RECORD, 1);
+    EXPECT_EQ(gui_headless_image(win, GID_TAPE_DECK_PICTURE),
+              gui_image(IMAGE_TAPE_PROTECT + tape_reel_phase));
+    EXPECT_EQ(gui_headless_background(win, GID_TAPE_BYTE) & 0xFFFFFF, 0xFFFF88);
+    post(TW_TAPE, GE_GADGET, GID_TAPE_EJECT, 1);
+    EXPECT_EQ(tape_state, CASSETTE_EMPTY);
+    EXPECT_EQ(gui_headless_title(win), "Cassette Tape Deck");
+    post(TW_TAPE, GE_RAWKEY, 0, 0x44); // Return closes it
+    EXPECT_EQ(gui_subwin_window[TW_TAPE], 0);
+}
+
+TEST_F(TapeWindows, ThePhunsyDeckShowsTheMdcr) {
+    on(PHUNSY, MAP_PHUNSY);
+    gui_open_tape_deck_window();
+    const int win = gui_subwin_window[TW_TAPE];
+    ASSERT_NE(win, 0);
+    EXPECT_EQ(gui_headless_title(win), "Cassette Tape Decks");
+    EXPECT_EQ(text(TW_TAPE, GID_MDCR_POSITION), "0.000000");
+    EXPECT_EQ(text(TW_TAPE, GID_MDCR_STATUS), "Idle");
+    EXPECT_EQ(gui_headless_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0xFFFFFF);
+    EXPECT_TRUE(disabled(TW_TAPE, GID_MDCR_UPDATE));
+    ASSERT_EQ(mdcr_insert_file(put("t.mdcr", std::vector<u8>(32768, 1)).c_str()), 1);
+    mdcr_state = MDCR_FORWARD;
+    mdcr_forward_state = MDCR_F_BLOCK_A;
+    gui_refresh_windows(0);
+    EXPECT_EQ(text(TW_TAPE, GID_MDCR_BLOCK), "0");
+    EXPECT_EQ(text(TW_TAPE, GID_MDCR_BLOCKS), "128");
+    EXPECT_EQ(text(TW_TAPE, GID_MDCR_STATUS), "Forward: block read A");
+    EXPECT_EQ(gui_headless_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0x88FFFF);
+    EXPECT_FALSE(disabled(TW_TAPE, GID_MDCR_UPDATE));
+}
+
+TEST_F(TapeWindows, PapertapeFiguresAndControls) {
+    char t[16];
+    papertape_counter_text(600, t, sizeof t);
+    EXPECT_STREQ(t, "1:00.0");
+    papertape_counter_text(32768, t, sizeof t);
+    EXPECT_STREQ(t, "54:36.8");
+    papertape_counter_text(0, t, sizeof t);
+    EXPECT_STREQ(t, "0:00.0");
+    EXPECT_EQ(papertape_slider_step(32768), 17u);
+    EXPECT_EQ(32768 / papertape_slider_step(32768), 1927u);
+    EXPECT_EQ(papertape_slider_step(2047), 1u);
+    EXPECT_EQ(papertape_slider_step(2048), 2u);
+
+    gui_open_papertape_window(); // none on the Arcadia
+    EXPECT_EQ(gui_subwin_window[TW_PAPERTAPE], 0);
+    on(PIPBUG, MAP_PIPBUG_1);
+    gui_open_papertape_window();
+    const int win = gui_subwin_window[TW_PAPERTAPE];
+    ASSERT_NE(win, 0);
+    EXPECT_EQ(gui_headless_title(win), "Papertape Unit");
+    EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_POSITION), "0:00.0");
+    EXPECT_TRUE(disabled(TW_PAPERTAPE, GID_PAP_EJECT));
+    EXPECT_TRUE(pressed(TW_PAPERTAPE, GID_PAP_EJECT));
+    EXPECT_FALSE(disabled(TW_PAPERTAPE, GID_PAP_CREATE));
+
+    std::vector<u8> text600(600, 'A');
+    ASSERT_EQ(papertape_insert(0, put("t.pap", text600).c_str()), 1);
+    gui_refresh_windows(0);
+    EXPECT_EQ(gui_headless_title(win), "Papertape Unit: t.pap");
+    EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_LENGTH), "1:00.0");
+    EXPECT_TRUE(pressed(TW_PAPERTAPE, GID_PAP_STOP));
+    EXPECT_TRUE(disabled(TW_PAPERTAPE, GID_PAP_REWIND));
+    EXPECT_FALSE(disabled(TW_PAPERTAPE, GID_PAP_PLAY));
+    EXPECT_TRUE(disabled(TW_PAPERTAPE, GID_PAP_INSERT));
+
+    // Every character read moves the window on.
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_PLAY, 1);
+    EXPECT_EQ(papertape_state[0], TAPE_READING);
+    papertape_read(0);
+    papertape_read(0);
+    gui_refresh_windows(0);
+    EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_POSITION), "0:00.2");
+    EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_BYTE), "41");
+    EXPECT_EQ(gui_headless_background(win, GID_PAP_BYTE) & 0xFFFFFF, 0x88FFFF);
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_STOP, 1);
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_FORWARD, 1);
+    EXPECT_EQ(papertape_position[0], 600u);
+    EXPECT_TRUE(disabled(TW_PAPERTAPE, GID_PAP_PLAY));
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_SLIDER, 7);
+    EXPECT_EQ(papertape_position[0], 7u);
+    post(TW_PAPERTAPE, GE_RAWKEY, 0, 0x45);
+    EXPECT_EQ(gui_subwin_window[TW_PAPERTAPE], 0);
+
+    // The TWIN's two units: both names in the title, each unit its own gadgets.
+    papertape_close(0);
+    on(TWIN, MAP_TWIN);
+    ASSERT_EQ(papertape_insert(1, put("fast.pap", text600).c_str()), 1);
+    gui_open_papertape_window();
+    const int twin = gui_subwin_window[TW_PAPERTAPE];
+    ASSERT_NE(twin, 0);
+    EXPECT_EQ(gui_headless_title(twin), "Papertape Units: fast.pap");
+    ASSERT_EQ(papertape_insert(0, put("slow.pap", text600).c_str()), 1);
+    gui_refresh_windows(0);
+    EXPECT_EQ(gui_headless_title(twin), "Papertape Units: slow.pap & fast.pap");
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP1_PLAY, 1);
+    EXPECT_EQ(papertape_state[1], TAPE_READING);
+    EXPECT_EQ(papertape_state[0], TAPE_STOPPED);
+    EXPECT_TRUE(pressed(TW_PAPERTAPE, GID_PAP1_PLAY));
+}

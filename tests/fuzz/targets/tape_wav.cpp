@@ -1,0 +1,7 @@
+// The cassette deck's WAV reader: a tape it takes plays, records and is
+// finished so that it reads back whole.
+#include "tests/fuzz/tape_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzz_tape("tape.wav", data, size);
+}

@@ -1,0 +1,123 @@
+// The video chips' register texts and the machines' VIEW words.
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/machine_table.h"
+#include "machines/arcadia_views.h"
+#include "machines/pvi_views.h"
+#include "sound/voice_update.h"
+#include "tests/debugger/debugger_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class ChipViewsTest : public DebuggerTest {
+  protected:
+    static void on(u32 m, u32 map) { ASSERT_TRUE(machine_switch(m, map, true, true, false)); }
+};
+
+TEST_F(ChipViewsTest, UviBitsAndMeanings) {
+    on(ARCADIA, MAP_ARCADIA_EMERSON);
+    char text[64];
+    uvi_describe_bits(0xA5, 0x18FE, text, sizeof text);
+    EXPECT_STREQ(text, " [%101,0,0,101]");
+    uvi_describe_bits(0xA5, 0x19FE, text, sizeof text);
+    EXPECT_STREQ(text, "");
+    uvi_describe_bits(0x0B, 0x19FD, text, sizeof text);
+    EXPECT_STREQ(text, " [%--,0,0,1,0,1,1]");
+    uvi_describe_bits(0x1A, 0x1234, text, sizeof text); // code $1A shows 'A'
+    EXPECT_STREQ(text, " ['A']");
+
+    std::string meaning;
+    EXPECT_FALSE(arcadia_describe_uvi(0x18FF, &meaning));
+    guest_memory[0x18FE] = 0x5D; // scroll 2, noise, tone, volume 5
+    ASSERT_TRUE(arcadia_describe_uvi(0x18FE, &meaning));
+    EXPECT_EQ(meaning, "Horizontal scrolling: 2 pixels\nTone: on\nNoise: on\nVolume: 5 of 7");
+    // A sprite is tall while its height bit is clear, as the picture draws it.
+    guest_memory[0x19FB] = 0x80;
+    ASSERT_TRUE(arcadia_describe_uvi(0x19FB, &meaning));
+    EXPECT_EQ(meaning.rfind("Sprite heights: normal, double\n", 0), 0u) << meaning;
+    guest_memory[0x19FD] = 0x3E; // only sprites 0 and 1 collide (bit 0 clear)
+    ASSERT_TRUE(arcadia_describe_uvi(0x19FD, &meaning));
+    EXPECT_NE(meaning.find("Sprite #0 vs. #1/#2/#3: yes, no, no\n"), std::string::npos) << meaning;
+    // "=" prints the register's meaning after the rest of the description.
+    EXPECT_NE(run("= $18FE").find("Volume: 5 of 7\n\n"), std::string::npos);
+}
+
+TEST_F(ChipViewsTest, PviMeanings) {
+    on(INTERTON, MAP_INTERTON_A);
+    const PviChips chips{0x1F00, 1};
+    std::string meaning;
+    EXPECT_FALSE(pvi_dump_decoded(chips, 0x1FCC, &meaning));
+    EXPECT_FALSE(pvi_dump_decoded(chips, 0x1FCD, &meaning));
+    guest_memory[0x1FC0] = 0xE4; // objects 0-3: single, double, quadruple, octuple
+    ASSERT_TRUE(pvi_dump_decoded(chips, 0x1FC0, &meaning));
+    EXPECT_EQ(meaning, "Sprite sizes: single, double, quadruple, octuple");
+    guest_memory[0x1FCB] = 0x21; // pairs 0/1 and 2/3
+    ASSERT_TRUE(pvi_dump_decoded(chips, 0x1FCB, &meaning));
+    EXPECT_EQ(meaning, "Collisions:\nSprite #0 vs. #1/#2/#3: yes, no, no\n"
+                       "Sprite #1 vs. #0/#2/#3: yes, no, no\n"
+                       "Sprite #2 vs. #0/#1/#3: no, no, yes\n"
+                       "Sprite #3 vs. #0/#1/#2: no, no, yes");
+    // The second PVI of a coin-op board numbers its objects 4-7.
+    ASSERT_TRUE(pvi_dump_decoded({0x1500, 3}, 0x16CB, &meaning));
+    EXPECT_EQ(meaning.rfind("Collisions:\nSprite #4 vs. #5/#6/#7:", 0), 0u) << meaning;
+    // The grid view: twenty pairs of bar bytes, then the five width bytes.
+    guest_memory[0x1F80] = 0xF0;
+    const std::string grid = run("VIEW SCRN");
+    EXPECT_EQ(grid.rfind("$1F80: F0 00 ####.... ........\n", 0), 0u) << grid;
+    EXPECT_NE(grid.find("$1FA8: 00 00 00 00 00\n\n"), std::string::npos);
+}
+
+TEST_F(ChipViewsTest, CoinOpToneUnitsAndScreen) {
+    on(ZACCARIA, MAP_ASTRO_WARS);
+    EXPECT_EQ(run("VIEW PSG"), "Wrong guest machine!\n\n");
+    on(ZACCARIA, MAP_LASER_BATTLE);
+    tone_unit_word = 0;
+    EXPECT_EQ(run("VIEW PSG"),
+              "1st tone unit (bass):   rest, rest\n2nd tone unit (treble): rest, rest\n\n");
+    tone_unit_word = (1u << 0) | (1u << 5) | (1u << 9) | (1u << 13); // C4, F4, A4; C#5
+    EXPECT_EQ(run("VIEW PSG"),
+              "1st tone unit (bass):   C4, F4\n2nd tone unit (treble): C#5, rest\n\n");
+    tone_unit_word = 0;
+}
+
+// Every VIEW word on every machine either shows its view or names the wrong machine.
+TEST_F(ChipViewsTest, ViewMatrix) {
+    struct Case {
+        u32 machine, map;
+        const char* shown; // the words that show a view
+    };
+    const Case cases[] = {
+        {ARCADIA, MAP_ARCADIA_EMERSON, "CPU RAM SCRN UDG XVI"},
+        {INTERTON, MAP_INTERTON_A, "CPU RAM SCRN UDG XVI"},
+        {ELEKTOR, MAP_ELEKTOR_EXPANDED, "CPU RAM SCRN UDG XVI PSG BIOS"},
+        {ZACCARIA, MAP_GALAXIA, "CPU RAM SCRN UDG XVI"},
+        {MALZAK, MAP_MALZAK_2, "CPU RAM SCRN UDG XVI"},
+        {PIPBUG, MAP_PIPBUG_1, "CPU RAM BIOS SCRN BASIC"},
+        {INSTRUCTOR, MAP_INSTRUCTOR_BASIC, "CPU RAM BIOS"},
+        {PONG, MAP_PONG_8550, ""},
+    };
+    for (const Case& c : cases) {
+        on(c.machine, c.map);
+        for (const char* word : {"CPU", "RAM", "BIOS", "SCRN", "UDG", "XVI", "PSG", "BASIC"}) {
+            const std::string line = std::string("VIEW ") + word;
+            const std::string said = run(line.c_str());
+            const bool expected = std::strstr(c.shown, word) != nullptr;
+            const bool wrong = said == "Wrong guest machine!\n\n";
+            const bool unbuilt = said == "Command is unavailable.\n\n";
+            if (expected)
+                EXPECT_FALSE(wrong || unbuilt || said.empty()) << c.machine << " " << word;
+            else
+                EXPECT_TRUE(wrong || unbuilt) << c.machine << " " << word << ": " << said;
+        }
+    }
+    // The TWIN's RAM view is only its heading.
+    on(TWIN, MAP_TWIN);
+    EXPECT_EQ(run("VIEW RAM"), "Motherboard RAM:\n");
+}
+
+} // namespace

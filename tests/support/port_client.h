@@ -1,0 +1,10 @@
+// Test support: a client of the scripting port that gives up at a deadline, so
+// that a port that never answers fails the test instead of holding it.
+#pragma once
+
+#include <string>
+
+// rexx_port_send (see platform/rexx_port.h) that also gives up, returning -1,
+// when no reply has come `seconds` after the call.
+int test_port_send(const char* name, const std::string& line, std::string* result, int* fd_io,
+                   int seconds = 20);
