@@ -29,7 +29,6 @@
 #include "input/paddles.h"
 #include "machines/pong.h"
 #include "devicewindows/floppy_window.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "platform/catalog.h"
