@@ -81,10 +81,11 @@ struct GuiNode {
     std::string text;  // button and label text, entry contents, group frame title
     std::string label; // text shown before an entry ("" none)
     std::string hint;  // tool tip
+    int background = -1; // buttons and text fields: 0x00RRGGBB, -1 the default
     int min_w = 0, min_h = 0;
     int weight = 0; // share of spare room; 0 keeps the minimum size
     bool disabled = false;
-    bool readonly = false;
+    bool readonly = false; // buttons: shown, but they take no clicks
     bool toggle = false;
     bool selected = false;
     bool framed = false;  // groups: drawn with a frame
