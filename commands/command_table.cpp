@@ -76,6 +76,9 @@ bool video_chip() {
 }
 // A display drawn by a video chip or timed along a raster: the
 // Sprites/characters window, the beam marker.
+bool has_glyphs() {
+    return machine_debug().glyphs != nullptr;
+}
 bool raster_display() {
     return video_chip() || traits().raster_timed;
 }
@@ -302,7 +305,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     window(Cmd::EDIT_MEMORY, 30, TW_MEMORY, has_cpu),
     window(Cmd::EDIT_PALETTE, 31, TW_PALETTE),
     ticked(Cmd::EDIT_SCREEN, 32, act_screen_edit, tick_screen_edit, screen_editing, CF_WINDOW),
-    window(Cmd::EDIT_SPRITES, 33, TW_SPRITES, raster_display),
+    window(Cmd::EDIT_SPRITES, 33, TW_SPRITES, has_glyphs),
     item(Cmd::EDIT_COPYSCREEN, 34, act_copy_screenshot),
     item(Cmd::EDIT_COPYTEXT, 35, act_copy_text, screen_text),
     item(Cmd::EDIT_PASTETEXT, 36, act_paste_text, pasting, CF_STATE),

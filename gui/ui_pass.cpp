@@ -41,6 +41,7 @@
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
 #include "inspect/opcodes_window.h"
+#include "inspect/sprite_editor_window.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -222,5 +223,6 @@ void gui_install_ui_host() {
     speed_window_register();
     palette_editor_register();
     opcodes_window_register();
+    sprite_editor_register();
     game_picture_number = game_image_number;
 }

@@ -211,6 +211,8 @@ void gui_host_toolkit_version(int* version, int* revision);
 bool gui_host_open_url(const char* address);
 // Whether the desktop has a handler that gui_host_open_url can hand addresses to.
 bool gui_host_url_handler();
+// The longest time between the two clicks of a double click, in milliseconds.
+int gui_host_double_click_ms();
 
 // --- Images -------------------------------------------------------------------
 // Loads a picture file; a missing or unreadable file gives an empty frame of

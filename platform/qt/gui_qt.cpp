@@ -978,6 +978,10 @@ bool gui_host_url_handler() {
            !QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty();
 }
 
+int gui_host_double_click_ms() {
+    return QApplication::doubleClickInterval();
+}
+
 bool gui_host_open_url(const char* address) {
     if (!app || !address) return false;
     const QString text = QString::fromUtf8(address);
