@@ -12,6 +12,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/music_window.h"
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
@@ -222,6 +223,7 @@ void gui_install_ui_host() {
     guest_controls_window_register();
     speed_window_register();
     palette_editor_register();
+    music_window_register();
     opcodes_window_register();
     sprite_editor_register();
     game_picture_number = game_image_number;

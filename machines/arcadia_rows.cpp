@@ -12,6 +12,7 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
+#include "machines/music_rows.h"
 #include "machines/arcadia.h"
 #include "machines/arcadia_editor.h"
 #include "machines/arcadia_views.h"
@@ -108,9 +109,38 @@ constexpr MachineView VIEW{
     .describe_position = arcadia_describe_position,
 };
 
+// The musical keyboard: the UVI's pitch at $18FD (7 bits), its tone (bit 3)
+// and noise (bit 4) switches and volume (bits 0-2) at $18FE.
+constexpr u32 UVI_PITCH = 0x18FD, UVI_SOUND = 0x18FE;
+
+constexpr MusicKeyboard MUSIC{
+    .play = [](int channel, u8 code) {
+        u8& sound = guest_memory[UVI_SOUND];
+        const u8 on = channel == 0 ? 0x08 : 0x10;
+        if (!code) {
+            sound = static_cast<u8>(sound & ~on);
+            return true;
+        }
+        if (code >= 128) return false; // seven bits of pitch
+        guest_memory[UVI_PITCH] = static_cast<u8>((guest_memory[UVI_PITCH] & 0x80) | code);
+        // A silent UVI gets a volume too.
+        sound = static_cast<u8>(sound | on | ((sound & 7) ? 0 : 7));
+        return true;
+    },
+    .playable = [](int note) { return note_table[note].code_60 != 0 && note_table[note].code_60 < 128; },
+    .main_note = [](u8* pen) {
+        const u8 sound = guest_memory[UVI_SOUND];
+        const u8 on = sound & 0x18;
+        if (!on || !(sound & 7)) return int{NOTE_REST};
+        *pen = on == 0x18 ? MUSIC_PEN_BOTH : on == 0x10 ? MUSIC_PEN_NOISE : MUSIC_PEN_TONE;
+        return music_note_of_code(guest_memory[UVI_PITCH] & 127);
+    },
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_arcadia,
     .noise_latch_follows = [] { return true; },
+    .music = &MUSIC,
 };
 
 // The sprite editor's glyphs: character codes 0-55 of the normal set, the

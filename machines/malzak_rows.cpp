@@ -9,6 +9,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/music_rows.h"
 #include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
@@ -85,7 +86,14 @@ constexpr MachineView VIEW{
     .describe_position = malzak_describe_position,
 };
 
-constexpr MachineSound SOUND{};
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_music_play,
+    .main_note = pvi_music_main_note,
+};
+
+constexpr MachineSound SOUND{
+    .music = &MUSIC,
+};
 
 // The objects, their colour fields read through the board's colour map (its
 // own inverse).

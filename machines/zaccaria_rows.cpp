@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/music_rows.h"
 #include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
@@ -187,9 +188,39 @@ constexpr MachineView VIEW{
     .describe_position = zaccaria_describe_position,
 };
 
+// The musical keyboard: Laser Battle and Lazarian play two octaves from C4
+// on their tone units, whose latch has a bit a note (bass C4-C5, treble
+// C#5-C6); two notes of each unit are shown.
+constexpr int TONE_UNIT_FIRST_NOTE = 39, TONE_UNIT_LAST_NOTE = 63;
+
+bool tone_units() {
+    return memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
+}
+
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_music_play,
+    .playable = [](int note) {
+        if (tone_units()) return note >= TONE_UNIT_FIRST_NOTE && note <= TONE_UNIT_LAST_NOTE;
+        return note_table[note].code_60 != 0;
+    },
+    .main_note = pvi_music_main_note,
+    .extra_notes = [](u8* notes) {
+        if (!tone_units()) return 0;
+        for (int unit = 0; unit < 2; unit++) {
+            const int from = unit ? 13 : 0, to = unit ? 25 : 13;
+            int shown = 0;
+            notes[2 * unit] = notes[2 * unit + 1] = NOTE_REST;
+            for (int b = from; b < to && shown < 2; b++)
+                if (tone_unit_word >> b & 1) notes[2 * unit + shown++] = static_cast<u8>(TONE_UNIT_FIRST_NOTE + b);
+        }
+        return 4;
+    },
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_zaccaria,
     .voice_frequency = zaccaria_voice_frequency,
+    .music = &MUSIC,
 };
 
 // The letters of each game's character set.
