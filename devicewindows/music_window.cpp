@@ -5,7 +5,6 @@
 #include "display/host.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
-#include "input/key_events.h"
 #include "input/music_keys.h"
 #include "inspect/piano_grey.h"
 #include "platform/catalog.h"
@@ -110,10 +109,7 @@ bool music_event(const GuiEvent& e) {
         pointer(e);
         break;
     case GE_RAWKEY:
-        if (e.code >= RAWKEY_UP)
-            input_host_key_release(static_cast<u32>(e.code & 0x7F));
-        else
-            input_host_key_event(static_cast<u32>(e.code));
+        gui_forward_raw_key(e.code);
         break;
     default:
         break;

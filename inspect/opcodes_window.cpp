@@ -8,7 +8,6 @@
 #include "gui/dialog_parts.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
-#include "input/key_events.h"
 #include "input/keys.h"
 #include "inspect/opcode_info.h"
 #include "platform/catalog.h"
@@ -92,10 +91,7 @@ bool opcodes_event(const GuiEvent& e) {
     }
     case GE_RAWKEY:
         if (e.code == RAW_ESC) return true;
-        if (e.code < RAWKEY_UP)
-            input_host_key_event(static_cast<u32>(e.code));
-        else
-            input_host_key_release(static_cast<u32>(e.code & 0x7F));
+        gui_forward_raw_key(e.code);
         break;
     default:
         break;

@@ -8,7 +8,6 @@
 #include "gui/palette_editor.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
-#include "input/key_events.h"
 #include "input/keys.h"
 #include "inspect/glyph_model.h"
 #include "platform/catalog.h"
@@ -162,10 +161,8 @@ bool sprite_event(const GuiEvent& e) {
         if (e.code == RAW_ESC) return true;
         if (e.code == RAW_CURSOR_RIGHT || e.code == RAW_CURSOR_LEFT)
             cursor_key(e.code, e.qualifier);
-        else if (e.code < RAWKEY_UP)
-            input_host_key_event(static_cast<u32>(e.code));
         else
-            input_host_key_release(static_cast<u32>(e.code & 0x7F));
+            gui_forward_raw_key(e.code);
         break;
     default:
         break;

@@ -45,22 +45,3 @@ int pvi_glyph_set_colour(int n, int colour, const u8* unmap) {
     return v;
 }
 
-const GlyphSet pvi_console_glyphs{
-    .count = pvi_glyph_count,
-    .first = 0,
-    .columns = 8,
-    .rows = 10,
-    .unlit = 8,
-    .palette = true,
-    .slider_ticks = 0,
-    .help_node = "pvi-sprites",
-    .row_address = pvi_glyph_row_address,
-    .generator_row = nullptr,
-    .colour =
-        [](int n, bool* has) {
-            *has = true;
-            return pvi_glyph_colour(n, nullptr);
-        },
-    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, nullptr); },
-    .name = pvi_glyph_name,
-};

@@ -3,6 +3,7 @@
 // colour field (through the board's colour map on the coin-op boards).
 #pragma once
 
+#include "core/machine_debug.h"
 #include "core/types.h"
 
 #include <cstddef>
@@ -17,6 +18,31 @@ u8 pvi_glyph_colour(int n, const u8* map);
 // `unmap` (nullptr: the colour itself): the field value written.
 int pvi_glyph_set_colour(int n, int colour, const u8* unmap);
 
-struct GlyphSet;
+// The objects of a PVI board whose colour fields are read through Map() and
+// written through Unmap() (each nullptr: the field as it is).
+template <const u8* (*Map)(), const u8* (*Unmap)()>
+constexpr GlyphSet pvi_board_glyphs{
+    .count = pvi_glyph_count,
+    .first = 0,
+    .columns = 8,
+    .rows = 10,
+    .unlit = 8,
+    .palette = true,
+    .slider_ticks = 0,
+    .help_node = "pvi-sprites",
+    .row_address = pvi_glyph_row_address,
+    .generator_row = nullptr,
+    .colour =
+        [](int n, bool* has) {
+            *has = true;
+            return pvi_glyph_colour(n, Map());
+        },
+    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, Unmap()); },
+    .name = pvi_glyph_name,
+};
+
 // The consoles' objects, coloured by their fields as they are.
-extern const GlyphSet pvi_console_glyphs;
+inline const u8* pvi_plain_colours() {
+    return nullptr;
+}
+inline constexpr const GlyphSet& pvi_console_glyphs = pvi_board_glyphs<pvi_plain_colours, pvi_plain_colours>;

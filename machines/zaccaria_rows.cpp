@@ -247,25 +247,6 @@ const u8* colour_unmap() {
     return memmap >= MAP_GALAXIA && memmap <= MAP_LAZARIAN ? COLOUR_UNMAP_B : nullptr;
 }
 
-constexpr GlyphSet ZACCARIA_GLYPHS{
-    .count = pvi_glyph_count,
-    .first = 0,
-    .columns = 8,
-    .rows = 10,
-    .unlit = 8,
-    .palette = true,
-    .slider_ticks = 0,
-    .help_node = "pvi-sprites",
-    .row_address = pvi_glyph_row_address,
-    .generator_row = nullptr,
-    .colour =
-        [](int n, bool* has) {
-            *has = true;
-            return pvi_glyph_colour(n, colour_map());
-        },
-    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, colour_unmap()); },
-    .name = pvi_glyph_name,
-};
 
 constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
@@ -279,7 +260,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = coinop_edit_key,
     .edit_clamp = zaccaria_edit_clamp,
-    .glyphs = &ZACCARIA_GLYPHS,
+    .glyphs = &pvi_board_glyphs<colour_map, colour_unmap>,
 };
 
 } // namespace
