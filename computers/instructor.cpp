@@ -187,6 +187,7 @@ constexpr MachineOps OPS{
     .screen_text = instructor_screen_text,
     .tape = [] { return &INSTRUCTOR_TAPE; },
     .controls = &instructor_controls,
+    .dips = [] { return DipWindow::SI50; },
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
 };

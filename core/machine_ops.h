@@ -23,6 +23,9 @@ struct MachineDebug;
 struct TapeRule;
 struct DiskSystem;
 
+// The DIP-switch window a board has (devicewindows/dips_window.h).
+enum class DipWindow : u8 { NONE, SI50, ZACCARIA, MALZAK2, PONG };
+
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
     NONE,           // no game keypad
@@ -167,9 +170,8 @@ struct MachineOps {
     // The Guest Controls picture's row (core/machine_controls.h): its keys'
     // registers, marks, lamps and settings. nullptr: the machine has none.
     const MachineControls* controls = nullptr;
-    // Brings the DIP-switch window's gadgets in line with the machine's
-    // switches after a load. nullptr: the machine has no switches.
-    void (*sync_dips)() = nullptr;
+    // The DIP-switch window of the current memory map. nullptr: none.
+    DipWindow (*dips)() = nullptr;
     // Whether the monitor has a power-on self-test with the current options.
     // nullptr: it has none.
     bool (*self_test)() = nullptr;
