@@ -43,6 +43,8 @@ bool phunsy_edit_key(u32 code);
 void phunsy_dump_hardware();
 // The keypad code of port 16: the first held key 0-19, 255 when none.
 u8 phunsy_keypad_code();
+// The character-generator glyph a screen byte below 128 shows.
+u8 phunsy_glyph(u8 byte);
 // The colour of screen pixel (x, line): x 0-383, line 0-255.
 u8 phunsy_screen_pixel(i32 x, i32 line);
 

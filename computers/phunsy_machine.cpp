@@ -220,21 +220,19 @@ void cursor_step(int by) {
 
 } // namespace
 
+u8 phunsy_glyph(u8 byte) {
+    if (byte == 0) return 32;
+    if (byte < 32) return static_cast<u8>(byte + 64);
+    if (byte >= 64 && byte < 96) return static_cast<u8>(byte - 64);
+    return byte & 127;
+}
+
 u8 phunsy_screen_pixel(i32 x, i32 line) {
     const i32 column = x / 6, pixel = x % 6, row = line / 8, cell_line = line % 8;
     const u8 byte = guest_memory[0x1000 + 64 * row + column];
     const u8 ink = display_ink, paper = display_paper;
     const u8 bit = static_cast<u8>(0x20 >> pixel);
-    if (byte < 128) {
-        u8 glyph = byte;
-        if (byte == 0)
-            glyph = 32;
-        else if (byte < 32)
-            glyph = static_cast<u8>(byte + 64);
-        else if (byte >= 64 && byte < 96)
-            glyph = static_cast<u8>(byte - 64);
-        return (charset[8 * (glyph & 127) + cell_line] & bit) ? ink : paper;
-    }
+    if (byte < 128) return (charset[8 * phunsy_glyph(byte) + cell_line] & bit) ? ink : paper;
     const int c = (byte >> 4) & 7;
     u8 colour = c == 0 ? paper : c == 7 ? ink : static_cast<u8>(inversevideo ? 22 - c : 15 + c);
     return (block_row(byte & 15, cell_line) & bit) ? colour : paper;
