@@ -253,6 +253,7 @@ constexpr MachineView VIEW{
     .led_panel_geometry = led_geometry_phunsy,
     .controls_layout = phunsy_controls_layout,
     .beam_marker = beam_marker_phunsy,
+    .describe_position = phunsy_describe_position,
 };
 
 constexpr MachineSound SOUND{
