@@ -157,7 +157,9 @@ void gui_dips_handle_input() {
             emu_restart_timing();
             break;
         case GE_GADGET:
+            // During a playback the recording decides: the gadget goes back.
             if (rec_state != REC_PLAYBACK) open_window->input(e.gid, e.code);
+            gui_dips_refresh(rec_state == REC_PLAYBACK);
             break;
         default:
             break;
