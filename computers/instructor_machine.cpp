@@ -23,6 +23,7 @@
 #include "input/keys.h"
 #include "peripherals/tape.h"
 
+#include <cstdlib>
 #include <cstring>
 
 const GuestRom instructor_rom{"si50.bin", 2048, "Signetics Instructor 50 monitor", 0};
@@ -40,9 +41,9 @@ struct RowKey {
     u8 player, key;
 };
 constexpr RowKey ROW_KEYS[6][4] = {
-    {{0, 1}, {0, 4}, {0, 7}, {0, 10}},  {{0, 2}, {0, 5}, {0, 8}, {0, 11}},
-    {{0, 12}, {0, 9}, {0, 6}, {0, 3}},  {{1, 10}, {1, 7}, {1, 4}, {1, 1}},
-    {{1, 11}, {1, 8}, {1, 5}, {1, 2}},  {{1, 12}, {1, 9}, {1, 6}, {1, 3}},
+    {{0, 1}, {0, 4}, {0, 7}, {0, 10}}, {{0, 2}, {0, 5}, {0, 8}, {0, 11}},
+    {{0, 12}, {0, 9}, {0, 6}, {0, 3}}, {{1, 10}, {1, 7}, {1, 4}, {1, 1}},
+    {{1, 11}, {1, 8}, {1, 5}, {1, 2}}, {{1, 12}, {1, 9}, {1, 6}, {1, 3}},
 };
 
 // The keypad row that port 254 returns for each digit select.
@@ -84,9 +85,9 @@ void instructor_setup() {
     load_start_known = 0;
     if (randomizememory) {
         for (u32 a = 0x0000; a <= 0x17FF; a++)
-            guest_memory[a] = rng_byte(256);
+            guest_memory[a] = static_cast<u8>(std::rand());
         for (u32 a = 0x2000; a <= 0x7FFF; a++)
-            guest_memory[a] = rng_byte(256);
+            guest_memory[a] = static_cast<u8>(std::rand());
     }
     guest_rom_read(instructor_rom, guest_memory + 0x1800);
     constexpr u32 UNMAPPED = MEM_UNREADABLE | MEM_UNWRITABLE;
@@ -235,8 +236,7 @@ void instructor_io_write(u32 port, u8 value) {
     switch (port) {
     case 7:
         if (si50_parallelio == 1) lamp_latch = value;
-        if (tape_verbose && (cpu_iar == 0x1EBC || cpu_iar == 0x1F07))
-            con_printf("%c", cpu_regs[0]);
+        if (tape_verbose && (cpu_iar == 0x1EBC || cpu_iar == 0x1F07)) con_printf("%c", cpu_regs[0]);
         break;
     case 249: {
         const u8 d = si50_latches.digit_select;

@@ -46,10 +46,14 @@ constexpr MonitorRoutine ROUTINES[] = {
 
 const char* mode_meaning(u8 mode) {
     switch (mode) {
-    case 0: return "wait for key with unlit dot";
-    case 1: return "flash once";
-    case 128: return "wait for key with lit dot";
-    default: return "illegal!";
+    case 0:
+        return "wait for key with unlit dot";
+    case 1:
+        return "flash once";
+    case 128:
+        return "wait for key with lit dot";
+    default:
+        return "illegal!";
     }
 }
 

@@ -43,18 +43,17 @@ struct CharSegments {
     u8 segments;
 };
 constexpr CharSegments MIKIT_CHARS[] = {
-    {'0', 0x3F}, {'1', 0x06}, {'2', 0x5B}, {'3', 0x4F}, {'4', 0x66}, {'5', 0x6D}, {'6', 0x7D},
-    {'7', 0x07}, {'8', 0x7F}, {'9', 0x6F}, {'@', 0x5F}, {'A', 0x77}, {'B', 0x7C}, {'C', 0x39},
-    {'D', 0x5E}, {'E', 0x79}, {'F', 0x71}, {'G', 0x3D}, {'H', 0x76}, {'I', 0x06}, {'J', 0x1E},
-    {'K', 0x76}, {'L', 0x38}, {'M', 0x37}, {'N', 0x37}, {'O', 0x3F}, {'P', 0x73}, {'Q', 0x67},
-    {'R', 0x50}, {'S', 0x6D}, {'T', 0x78}, {'U', 0x3E}, {'V', 0x3E}, {'Y', 0x6E}, {'Z', 0x5B},
+    {'0', 0x3F}, {'1', 0x06}, {'2', 0x5B}, {'3', 0x4F}, {'4', 0x66}, {'5', 0x6D},  {'6', 0x7D},
+    {'7', 0x07}, {'8', 0x7F}, {'9', 0x6F}, {'@', 0x5F}, {'A', 0x77}, {'B', 0x7C},  {'C', 0x39},
+    {'D', 0x5E}, {'E', 0x79}, {'F', 0x71}, {'G', 0x3D}, {'H', 0x76}, {'I', 0x06},  {'J', 0x1E},
+    {'K', 0x76}, {'L', 0x38}, {'M', 0x37}, {'N', 0x37}, {'O', 0x3F}, {'P', 0x73},  {'Q', 0x67},
+    {'R', 0x50}, {'S', 0x6D}, {'T', 0x78}, {'U', 0x3E}, {'V', 0x3E}, {'Y', 0x6E},  {'Z', 0x5B},
     {'-', 0x40}, {'_', 0x08}, {'=', 0x48}, {'+', 0x46}, {'"', 0x22}, {'\'', 0x02},
 };
 
 // Key codes by keypad group and bit.
-constexpr char KEY_CODES[6][4] = {{' ', '+', 'H', 'L'}, {'R', 'G', 'P', 'S'},
-                                  {'C', '8', '4', '0'}, {'D', '9', '5', '1'},
-                                  {'E', 'A', '6', '2'}, {'F', 'B', '7', '3'}};
+constexpr char KEY_CODES[6][4] = {{' ', '+', 'H', 'L'}, {'R', 'G', 'P', 'S'}, {'C', '8', '4', '0'},
+                                  {'D', '9', '5', '1'}, {'E', 'A', '6', '2'}, {'F', 'B', '7', '3'}};
 
 } // namespace
 
@@ -158,9 +157,9 @@ i32 mikit_controls_layout() {
 // The big controls picture puts the digits 400 pixels further right.
 void led_geometry_mikit() {
     const i32 shift = bigcontrols_mikit ? 400 : 0;
-    trainer_digit_panels({74 + shift, 103 + shift, 131 + shift, 159 + shift, 203 + shift,
-                          231 + shift},
-                         bigcontrols_mikit ? 171 : 33);
+    trainer_digit_panels(
+        {74 + shift, 103 + shift, 131 + shift, 159 + shift, 203 + shift, 231 + shift},
+        bigcontrols_mikit ? 171 : 33);
 }
 
 void snd_voices_mikit() {

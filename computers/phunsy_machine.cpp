@@ -123,13 +123,18 @@ u8 digit_dots(int value, int row) {
         return static_cast<u8>(full ? 15 : (left ? 8 : 0) | (right ? 1 : 0));
     };
     switch (row) {
-    case 0: return bar(a, f, b);
+    case 0:
+        return bar(a, f, b);
     case 1:
-    case 2: return bar(false, f, b);
-    case 3: return bar(g, f || e, b || c);
+    case 2:
+        return bar(false, f, b);
+    case 3:
+        return bar(g, f || e, b || c);
     case 4:
-    case 5: return bar(false, e, c);
-    default: return bar(d, e, c);
+    case 5:
+        return bar(false, e, c);
+    default:
+        return bar(d, e, c);
     }
 }
 
@@ -307,14 +312,14 @@ void phunsy_reset() {
     previous_keys = 0;
     if (phunsy_monitor()) {
         static constexpr u8 VARIABLES[][2] = {
-            {0xE8, 5},   {0xE9, 250}, {0xEA, 5},    {0xEB, 230}, {0xEC, 5},    {0xED, 224},
+            {0xE8, 5},   {0xE9, 250},  {0xEA, 5},    {0xEB, 230},  {0xEC, 5},  {0xED, 224},
             {0xEE, 254}, {0xEF, 0x20}, {0xF2, 0x1F}, {0xF3, 0x3F}, {0xF4, 16}, {0xF5, 0x41}};
         for (const auto& v : VARIABLES)
             guest_memory[0x0E00 + v[0]] = v[1];
         guest_memory[0x0EF7] = phunsy_bank_control;
         guest_memory[0x0F01] = 13;
         cpu_ras[0] = 0x023E;
-        cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | 1);
+        cpu_psu = 1; // the stack pointer at 1
     } else {
         std::memset(guest_memory + 0x1DF0, 0, 14);
     }
@@ -428,7 +433,9 @@ void phunsy_run_frame() {
                 run_to_beam(128);
                 for (raster_clock = 128; raster_clock < 512; raster_clock++) {
                     if (line == 156 && raster_clock == 256) interrupt_tick();
-                    if (drawn) plot(raster_clock - 128, line, phunsy_screen_pixel(raster_clock - 128, line));
+                    if (drawn)
+                        plot(raster_clock - 128, line,
+                             phunsy_screen_pixel(raster_clock - 128, line));
                     if (raster_clock == cpu_beam_clock) beam_step();
                 }
             } else {

@@ -9,7 +9,7 @@ namespace {
 
 struct MonitorComment {
     u16 address;
-    bool error;           // an error entry: ";Error:" and the common block
+    bool error; // an error entry: ";Error:" and the common block
     const char* name;
     const char* comments; // ";Comments: " lines, or nullptr
 };

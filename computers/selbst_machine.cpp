@@ -182,7 +182,8 @@ void selbst_io_write(u32 port, u8 value) {
         const bool was_on = port_records[IO_DATA_PORT].last_value & 8;
         const bool on = value & 8;
         if (on != was_on && tape_verbose)
-            con_printf(on ? "Tape motor has been turned on.\n" : "Tape motor has been turned off.\n");
+            con_printf(on ? "Tape motor has been turned on.\n"
+                          : "Tape motor has been turned off.\n");
         if (!on && tape_moving()) tape_stop();
         break;
     }

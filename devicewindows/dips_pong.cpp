@@ -48,10 +48,10 @@ GuiWindowDesc describe() {
     if (!b8600) speeds.push_back(cat_str(831, "Random"));
     std::vector<std::string> games;
     if (b8600)
-        games = {cat_str(523, "Tennis"),     cat_str(699, "Hockey"),
-                 cat_str(700, "Soccer"),     cat_str(701, "Squash"),
-                 cat_str(527, "Practice"),   cat_str(702, "Gridball"),
-                 cat_str(703, "Basketball"), cat_str(704, "Basketball Practice"),
+        games = {cat_str(523, "Tennis"),          cat_str(699, "Hockey"),
+                 cat_str(700, "Soccer"),          cat_str(701, "Squash"),
+                 cat_str(527, "Practice"),        cat_str(702, "Gridball"),
+                 cat_str(703, "Basketball"),      cat_str(704, "Basketball Practice"),
                  cat_str(705, "1-Player Target"), cat_str(706, "2-Player Target")};
     else
         games = {cat_str(523, "Tennis"),   cat_str(524, "Soccer/Hockey"),
@@ -59,31 +59,37 @@ GuiWindowDesc describe() {
                  cat_str(527, "Practice"), cat_str(535, "Rifle #1"),
                  cat_str(536, "Rifle #2")};
 
-    GuiNode top = dips_group(GK_HGROUP, {framed(dips_radio(GID_PONG_GAME, games), cat_str(516, "Game (F2)")),
-                                         dips_group(GK_VGROUP, {framed(dips_radio(GID_PONG_BATS, bats), cat_str(514, "Bat size (F4)")),
-                                                                framed(dips_radio(GID_PONG_SPEED, speeds), cat_str(94, "Speed"))})});
+    GuiNode top = dips_group(
+        GK_HGROUP,
+        {framed(dips_radio(GID_PONG_GAME, games), cat_str(516, "Game (F2)")),
+         dips_group(GK_VGROUP,
+                    {framed(dips_radio(GID_PONG_BATS, bats), cat_str(514, "Bat size (F4)")),
+                     framed(dips_radio(GID_PONG_SPEED, speeds), cat_str(94, "Speed"))})});
     if (!b8600) {
         top.children.push_back(dips_group(
-            GK_VGROUP,
-            {framed(dips_radio(GID_PONG_SERVING, {cat_str(522, "Automatic"), cat_str(521, "Manual")}),
-                    cat_str(515, "Serving")),
-             framed(dips_radio(GID_PONG_ANGLES, {"2", "4", cat_str(831, "Random")}),
-                    cat_str(513, "Angles"))}));
+            GK_VGROUP, {framed(dips_radio(GID_PONG_SERVING,
+                                          {cat_str(522, "Automatic"), cat_str(521, "Manual")}),
+                               cat_str(515, "Serving")),
+                        framed(dips_radio(GID_PONG_ANGLES, {"2", "4", cat_str(831, "Random")}),
+                               cat_str(513, "Angles"))}));
         top.children.push_back(dips_group(
-            GK_VGROUP,
-            {framed(dips_radio(GID_PONG_MACHINE,
-                               {"AY-3-8500 (1976)", "AY-3-8500 (1977)", "AY-3-8550"}),
-                    cat_str(90, "Machine")),
-             framed(dips_radio(GID_PONG_PLAYERS, {"2", cat_str(836, "3 (left team)"),
-                                                  cat_str(837, "3 (right team)"), "4"}),
-                    cat_str(835, "Players"))}));
+            GK_VGROUP, {framed(dips_radio(GID_PONG_MACHINE,
+                                          {"AY-3-8500 (1976)", "AY-3-8500 (1977)", "AY-3-8550"}),
+                               cat_str(90, "Machine")),
+                        framed(dips_radio(GID_PONG_PLAYERS, {"2", cat_str(836, "3 (left team)"),
+                                                             cat_str(837, "3 (right team)"), "4"}),
+                               cat_str(835, "Players"))}));
     }
-    GuiNode robots = dips_group(GK_VGROUP, {robot(GID_PONG_LEFT, cat_str(985, "Left:")),
-                                            robot(GID_PONG_RIGHT, cat_str(986, "Right:"))},
+    GuiNode robots = dips_group(GK_VGROUP,
+                                {robot(GID_PONG_LEFT, cat_str(985, "Left:")),
+                                 robot(GID_PONG_RIGHT, cat_str(986, "Right:"))},
                                 cat_str(980, "Robot speed"));
     robots.weight = 1;
-    GuiNode checks = dips_group(GK_VGROUP, {dips_checkbox(GID_PONG_LOCK, cat_str(532, "Lock horizontal axis?"))});
-    if (!b8600) checks.children.push_back(dips_checkbox(GID_PONG_PLAYER_ID, cat_str(830, "Player identification?")));
+    GuiNode checks = dips_group(
+        GK_VGROUP, {dips_checkbox(GID_PONG_LOCK, cat_str(532, "Lock horizontal axis?"))});
+    if (!b8600)
+        checks.children.push_back(
+            dips_checkbox(GID_PONG_PLAYER_ID, cat_str(830, "Player identification?")));
     GuiNode bottom = dips_group(GK_HGROUP, {robots});
     if (!b8600) {
         bottom.children.push_back(dips_space());
@@ -94,7 +100,8 @@ GuiWindowDesc describe() {
     bottom.children.push_back(checks);
 
     GuiWindowDesc d;
-    d.title = b8600 ? cat_str(698, "AY-3-8600 DIP Switches") : cat_str(531, "AY-3-8500/8550 DIP Switches");
+    d.title = b8600 ? cat_str(698, "AY-3-8600 DIP Switches")
+                    : cat_str(531, "AY-3-8500/8550 DIP Switches");
     d.root = dips_group(GK_VGROUP, {top, bottom});
     return d;
 }
@@ -165,16 +172,17 @@ void refresh() {
 // Player identification needs the colour set of its own, the horizontal
 // lock the AY-3-8550.
 bool exists(int gid) {
-    if (chip_8600()) return gid == GID_PONG_LOCK || gid == GID_PONG_BATS || gid == GID_PONG_SPEED ||
-                            gid == GID_PONG_GAME || gid == GID_PONG_LEFT || gid == GID_PONG_RIGHT;
+    if (chip_8600())
+        return gid == GID_PONG_LOCK || gid == GID_PONG_BATS || gid == GID_PONG_SPEED ||
+               gid == GID_PONG_GAME || gid == GID_PONG_LEFT || gid == GID_PONG_RIGHT;
     if (gid == GID_PONG_PLAYER_ID) return colourset == 2;
     if (gid == GID_PONG_LOCK) return pong_machine == 2;
     return true;
 }
 
-constexpr int GADGETS[] = {GID_PONG_LOCK,  GID_PONG_PLAYER_ID, GID_PONG_BATS,    GID_PONG_SPEED,
-                           GID_PONG_ANGLES, GID_PONG_GAME,     GID_PONG_SERVING, GID_PONG_MACHINE,
-                           GID_PONG_PLAYERS, GID_PONG_LEFT,    GID_PONG_RIGHT};
+constexpr int GADGETS[] = {GID_PONG_LOCK,    GID_PONG_PLAYER_ID, GID_PONG_BATS,    GID_PONG_SPEED,
+                           GID_PONG_ANGLES,  GID_PONG_GAME,      GID_PONG_SERVING, GID_PONG_MACHINE,
+                           GID_PONG_PLAYERS, GID_PONG_LEFT,      GID_PONG_RIGHT};
 
 } // namespace
 

@@ -10,15 +10,16 @@ namespace {
 GuiWindowDesc describe() {
     GuiNode toggles = dips_node(GK_HGROUP);
     for (int i = 0; i < 8; i++) {
-        GuiNode t = dips_node(GK_BUTTON, GID_SI50_TOGGLE + i, std::string(1, static_cast<char>('7' - i)));
+        GuiNode t =
+            dips_node(GK_BUTTON, GID_SI50_TOGGLE + i, std::string(1, static_cast<char>('7' - i)));
         t.toggle = true;
         toggles.children.push_back(t);
     }
     GuiNode parallel = dips_group(
         GK_VGROUP,
-        {toggles, dips_radio(GID_SI50_PARALLEL, {cat_str(581, "Memory $0FFF"),
-                                                 cat_str(582, "Extended I/O Port $07"),
-                                                 cat_str(583, "Non-Extended Data Port")})},
+        {toggles, dips_radio(GID_SI50_PARALLEL,
+                             {cat_str(581, "Memory $0FFF"), cat_str(582, "Extended I/O Port $07"),
+                              cat_str(583, "Non-Extended Data Port")})},
         cat_str(580, "Parallel I/O"));
     GuiNode interrupts = dips_group(
         GK_VGROUP,

@@ -20,11 +20,16 @@ std::map<int, int> shown, shown_enabled;
 
 const DipsWindow* window_of_machine() {
     switch (machine_row().dips ? machine_row().dips() : DipWindow::NONE) {
-    case DipWindow::SI50: return &dips_si50_window;
-    case DipWindow::ZACCARIA: return &dips_zaccaria_window;
-    case DipWindow::MALZAK2: return &dips_malzak2_window;
-    case DipWindow::PONG: return &dips_pong_window;
-    default: return nullptr;
+    case DipWindow::SI50:
+        return &dips_si50_window;
+    case DipWindow::ZACCARIA:
+        return &dips_zaccaria_window;
+    case DipWindow::MALZAK2:
+        return &dips_malzak2_window;
+    case DipWindow::PONG:
+        return &dips_pong_window;
+    default:
+        return nullptr;
     }
 }
 

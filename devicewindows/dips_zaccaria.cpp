@@ -17,7 +17,7 @@ struct Control {
     bool checkbox;
 };
 constexpr Control CONTROLS[] = {
-    {GID_ZAC_FREEZE, DIP_FREEZE, true},        {GID_ZAC_GRID, DIP_GRID, true},
+    {GID_ZAC_FREEZE, DIP_FREEZE, true},         {GID_ZAC_GRID, DIP_GRID, true},
     {GID_ZAC_COLLISIONS, DIP_COLLISIONS, true}, {GID_ZAC_RAPID, DIP_RAPID_FIRE, true},
     {GID_ZAC_LIVES, DIP_LIVES, false},          {GID_ZAC_COIN_A, DIP_COIN_A, false},
     {GID_ZAC_COIN_B, DIP_COIN_B, false},        {GID_ZAC_HIGH_SCORE, DIP_HIGH_SCORE, false},
@@ -33,8 +33,8 @@ const Control* control_of(int gid) {
 std::vector<std::string> coin_labels(bool seven) {
     const std::string credit = cat_str(414, "credit"), credits = cat_str(415, "credits");
     const std::string half = locale_latin1 ? "\xC2\xBD " : "1/2 ";
-    std::vector<std::string> items = {half + credit, "1 " + credit, "2 " + credits,
-                                      "3 " + credits, "5 " + credits};
+    std::vector<std::string> items = {half + credit, "1 " + credit, "2 " + credits, "3 " + credits,
+                                      "5 " + credits};
     if (seven) items.push_back("7 " + credits);
     return items;
 }
@@ -51,10 +51,11 @@ GuiWindowDesc describe() {
     GuiNode high = dips_radio(GID_ZAC_HIGH_SCORE, {"0", "5000", "7500", "10000", "12500"});
     GuiNode middle = dips_group(GK_HGROUP, {framed(lives, cat_str(379, "Lives")),
                                             framed(high, cat_str(813, "High score"))});
-    GuiNode options = dips_group(GK_VGROUP, {dips_checkbox(GID_ZAC_GRID, cat_str(730, "Calibration grid?")),
-                                             dips_checkbox(GID_ZAC_COLLISIONS, cat_str(625, "Detect collisions?")),
-                                             dips_checkbox(GID_ZAC_FREEZE, cat_str(380, "_Freeze?")),
-                                             dips_checkbox(GID_ZAC_RAPID, cat_str(731, "Rapid fire?"))});
+    GuiNode options = dips_group(
+        GK_VGROUP, {dips_checkbox(GID_ZAC_GRID, cat_str(730, "Calibration grid?")),
+                    dips_checkbox(GID_ZAC_COLLISIONS, cat_str(625, "Detect collisions?")),
+                    dips_checkbox(GID_ZAC_FREEZE, cat_str(380, "_Freeze?")),
+                    dips_checkbox(GID_ZAC_RAPID, cat_str(731, "Rapid fire?"))});
     GuiNode bottom = dips_group(GK_HGROUP, {options, dips_space(), dips_picture(), dips_space()});
     GuiWindowDesc d;
     d.title = cat_str(378, "Zaccaria DIP Switches");

@@ -119,7 +119,7 @@ TEST_F(TrainerBoards, InstructorMonKeyActsOnceAndTheLineInterruptsEveryFrame) {
     on(INSTRUCTOR, MAP_INSTRUCTOR_EXPANDED);
     si50_intselector = 0;
     si50_interrupts = 0;
-    code(0x0000, {0x1B, 0x7E});                                                 // BCTR,UN $0000
+    code(0x0000, {0x1B, 0x7E});                                           // BCTR,UN $0000
     code(0x0007, {0x0C, 0x01, 0x00, 0x84, 0x01, 0xCC, 0x01, 0x00, 0x37}); // count, RETE
     machine_reset();
     cpu_iar = 0x0000;
@@ -129,7 +129,7 @@ TEST_F(TrainerBoards, InstructorMonKeyActsOnceAndTheLineInterruptsEveryFrame) {
     frames(1);
     EXPECT_EQ(guest_memory[0x0100], 3);
 
-    si50_intselector = 1; // the INT key's interrupts only
+    si50_intselector = 1;          // the INT key's interrupts only
     input_press_console_button(2); // MON, held for several frames
     frames(1);
     EXPECT_GE(cpu_iar, 0x1800);
@@ -142,9 +142,9 @@ TEST_F(TrainerBoards, InstructorMonKeyActsOnceAndTheLineInterruptsEveryFrame) {
 TEST_F(TrainerBoards, InstructorDigitsAndLampsGoldenFrame) {
     on(INSTRUCTOR, MAP_INSTRUCTOR_EXPANDED);
     si50_parallelio = 1;
-    code(0x0000, {0x04, 0x01, 0xD4, 0xFA, 0x04, 0x06, 0xD4, 0xF9,   // digit 0: "1"
-                  0x04, 0x80, 0xD4, 0xFA, 0x04, 0xDB, 0xD4, 0xF9,   // digit 7: "2."
-                  0x04, 0xA5, 0xD4, 0x07, 0x1B, 0x6A});             // lamps, again
+    code(0x0000, {0x04, 0x01, 0xD4, 0xFA, 0x04, 0x06, 0xD4, 0xF9, // digit 0: "1"
+                  0x04, 0x80, 0xD4, 0xFA, 0x04, 0xDB, 0xD4, 0xF9, // digit 7: "2."
+                  0x04, 0xA5, 0xD4, 0x07, 0x1B, 0x6A});           // lamps, again
     machine_reset();
     cpu_iar = 0x0000;
     frames(3);
@@ -372,8 +372,8 @@ TEST_F(Selbst, ScreenDigitsAndLampsGoldenFrame) {
     showleds = 1;
     fast_selbst = 1;
     on(SELBST, 20);
-    code(0x0800, {0x04, 0x06, 0xD4, 0x15, 0x04, 0xDB, 0xD4, 0x10, 0x04, 0x81, 0xD4, 0x09,
-                  0x1B, 0x72}); // digit 0 "1", digit 5 "2.", lamps 0 and 7; again
+    code(0x0800, {0x04, 0x06, 0xD4, 0x15, 0x04, 0xDB, 0xD4, 0x10, 0x04, 0x81, 0xD4, 0x09, 0x1B,
+                  0x72}); // digit 0 "1", digit 5 "2.", lamps 0 and 7; again
     machine_reset();
     for (int c = 0; c < 64; c++)
         vdu_cell(c, 1) = static_cast<u8>('A' + c % 26);
@@ -383,7 +383,8 @@ TEST_F(Selbst, ScreenDigitsAndLampsGoldenFrame) {
     EXPECT_EQ(check_golden_frame("selbst_screen"), "");
 }
 
-// ---- MIKIT ---------------------------------------------------------------------------------------
+// ---- MIKIT
+// ---------------------------------------------------------------------------------------
 
 TEST_F(TrainerBoards, MikitSetUpAndKeys) {
     on(MIKIT, 21);

@@ -132,13 +132,15 @@ TEST_F(DipsWindows, ZaccariaHalfCreditFollowsTheLocale) {
     on(ZACCARIA, 25);
     locale_latin1 = 0;
     gui_open_dips_window();
-    EXPECT_EQ(gui_headless_desc(win())->root.children[0].children[0].children[0].items[0].substr(0, 4),
-              "1/2 ");
+    EXPECT_EQ(
+        gui_headless_desc(win())->root.children[0].children[0].children[0].items[0].substr(0, 4),
+        "1/2 ");
     gui_close_subwindow(TW_DIPS);
     locale_latin1 = 1;
     gui_open_dips_window();
-    EXPECT_EQ(gui_headless_desc(win())->root.children[0].children[0].children[0].items[0].substr(0, 3),
-              "\xC2\xBD ");
+    EXPECT_EQ(
+        gui_headless_desc(win())->root.children[0].children[0].children[0].items[0].substr(0, 3),
+        "\xC2\xBD ");
 }
 
 TEST_F(DipsWindows, MalzakPositionsFromTheTestSwitchByte) {
