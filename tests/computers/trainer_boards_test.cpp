@@ -215,6 +215,31 @@ TEST_F(Phunsy, KeypadAndQueuedKeys) {
     EXPECT_EQ(got, (std::vector<int>{'A', 'A', 128, 'B', 'B', 128, 128}));
 }
 
+TEST_F(Phunsy, ScreenEditorTypesAndMoves) {
+    screen_edit_mode = 1;
+    screen_edit_address = 0x1000 + 64 * 31 + 63; // the last cell
+    lowercase = 0;
+    ASSERT_TRUE(phunsy_edit_key(0x20)); // A
+    EXPECT_EQ(guest_memory[0x17FF], 'A');
+    EXPECT_EQ(screen_edit_address, 0x1000u); // on to the first cell
+    ASSERT_TRUE(phunsy_edit_key(64));       // Space
+    EXPECT_EQ(screen_edit_address, 0x1001u);
+    ASSERT_TRUE(phunsy_edit_key(65)); // Backspace: back, and a space there
+    EXPECT_EQ(screen_edit_address, 0x1000u);
+    EXPECT_EQ(guest_memory[0x1000], ' ');
+    ASSERT_TRUE(phunsy_edit_key(68)); // Return
+    EXPECT_EQ(screen_edit_address, 0x1040u);
+    ASSERT_TRUE(phunsy_edit_key(76)); // up
+    EXPECT_EQ(screen_edit_address, 0x1000u);
+    ASSERT_TRUE(phunsy_edit_key(76)); // up from row 0: row 31
+    EXPECT_EQ(screen_edit_address, 0x17C0u);
+    ASSERT_TRUE(phunsy_edit_key(95)); // Help: the byte one up
+    EXPECT_EQ(guest_memory[0x17C0], 1);
+    EXPECT_FALSE(phunsy_edit_key(80)); // a function key: not the editor's
+    ASSERT_TRUE(phunsy_edit_key(69)); // Esc leaves
+    EXPECT_EQ(screen_edit_mode, 0);
+}
+
 TEST_F(Phunsy, PianoPortSilencesItsNote) {
     known_game_id = 655;
     cpu_iar = 0x1816;
