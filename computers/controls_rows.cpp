@@ -2,6 +2,9 @@
 // marks and the lamps of the PIPBUG's front panel and the Instructor 50.
 #include "computers/controls_rows.h"
 
+#include "computers/instructor.h"
+#include "computers/keypad.h"
+
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -91,7 +94,8 @@ const MachineControls twin_controls{
 };
 
 const MachineControls instructor_controls{
-    .held = controls_terminal_held,
+    .held = instructor_key_marks,
+    .apply = instructor_apply_key,
     .lamps = instructor_lamps,
     .legend = true,
     .legend_overlay = true,
@@ -99,19 +103,22 @@ const MachineControls instructor_controls{
 };
 
 const MachineControls phunsy_controls{
-    .held = controls_terminal_held,
+    .held = keypad_held,
+    .apply = keypad_apply,
     .legend = true,
     .legend_overlay = true,
 };
 
 const MachineControls selbst_controls{
-    .held = controls_terminal_held,
+    .held = keypad_held,
+    .apply = keypad_apply,
     .legend = true,
     .legend_overlay = true,
 };
 
 const MachineControls mikit_controls{
-    .held = controls_terminal_held,
+    .held = keypad_held,
+    .apply = keypad_apply,
     .legend = true,
     .legend_overlay = true,
     .large = &bigcontrols_mikit,

@@ -5,7 +5,4 @@
 
 void twin_api_notes(u32) {}
 void cd2650_bios_notes(u32) {}
-void phunsy_rom_comment(u32) {}
-void selbst_rom_comment(u32) {}
-void instructor_monitor_notes(u32) {}
 void cd2650_dos_call_notes(u32) {}

@@ -23,6 +23,9 @@ struct MachineDebug;
 struct TapeRule;
 struct DiskSystem;
 
+// The DIP-switch window a board has (devicewindows/dips_window.h).
+enum class DipWindow : u8 { NONE, SI50, ZACCARIA, MALZAK2, PONG };
+
 // The processor clock and serial line rates a machine lets the user choose
 // (the Adjust Speed window). Every change takes effect on the running machine.
 struct MachineRates {
@@ -190,9 +193,8 @@ struct MachineOps {
     // The Guest Controls picture's row (core/machine_controls.h): its keys'
     // registers, marks, lamps and settings. nullptr: the machine has none.
     const MachineControls* controls = nullptr;
-    // Brings the DIP-switch window's gadgets in line with the machine's
-    // switches after a load. nullptr: the machine has no switches.
-    void (*sync_dips)() = nullptr;
+    // The DIP-switch window of the current memory map. nullptr: none.
+    DipWindow (*dips)() = nullptr;
     // The clock and serial rates the user may choose. nullptr: none.
     const MachineRates* rates = nullptr;
     // Whether the monitor has a power-on self-test with the current options.

@@ -177,6 +177,7 @@ constexpr MachineOps OPS{
                                                 : KeypadKeys::STICK_AND_FIRE;
         },
     .controls = &zaccaria_controls,
+    .dips = [] { return DipWindow::ZACCARIA; },
     .self_test = [] { return true; },
     .guide_section = "coin-op-boards",
     .dips_help = "zaccaria-dips",
