@@ -167,6 +167,14 @@ struct MachineOps {
     // The Guest Controls picture's row (core/machine_controls.h): its keys'
     // registers, marks, lamps and settings. nullptr: the machine has none.
     const MachineControls* controls = nullptr;
+    // The Skip level trainer: moves the running game on to its next level
+    // where the machine knows how (between frames). nullptr: nothing.
+    void (*skip_level)() = nullptr;
+    // A Settings radio of the machine's own ranges (its monitors, disk
+    // systems or VDUs; `item` is the radio's checkable id) was picked and its
+    // option already holds the choice: the machine takes it in. nullptr: the
+    // option alone.
+    void (*menu_choice)(int item) = nullptr;
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;
