@@ -286,7 +286,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     picture(Cmd::PROJECT_SAVESCRN_PNG, 12, KIND_PNG),
     picture(Cmd::PROJECT_SAVESCRN_TIFF, 13, KIND_TIFF),
     item(Cmd::PROJECT_SAVESCRN_ASCII, 14, act_export_screen_text, screen_text),
-    unbuilt(Cmd::PROJECT_SAVESCRN_ASM, 15, console_screen),
+    item(Cmd::PROJECT_SAVESCRN_ASM, 15, act_save_screen_asm, console_screen),
     item(Cmd::PROJECT_QUICKSAVE, 16, act_quicksave, nullptr, CF_FRAME),
     item(Cmd::PROJECT_AUDIT, 17, act_audit),
     recent(Cmd::PROJECT_RECENT1, 0, recent_at<0>),

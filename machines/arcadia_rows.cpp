@@ -11,6 +11,7 @@
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/screen_source.h"
 #include "machines/arcadia.h"
 #include "machines/arcadia_editor.h"
 #include "machines/arcadia_views.h"
@@ -175,6 +176,7 @@ constexpr MachineDebug DEBUG{
     .text_letter = [](u8 c) { return c >= 26 && c <= 51; },
     .edit_key = arcadia_key_handler,
     .edit_clamp = arcadia_edit_clamp,
+    .screen_source = arcadia_screen_source,
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
 };
