@@ -167,6 +167,18 @@ void pipbug_menu_choice(int item) {
     ui_mark(UI_TITLE | UI_STATUS);
 }
 
+constexpr const char* PIPBUG_BAUDS[3] = {"110", "300", "4800"};
+constexpr MachineRates RATES{
+    .clock_formats = {"1 %s", "2 %s"},
+    .clock = [] { return fast_pipbug; },
+    .set_clock = pipbug_set_clock,
+    .bauds = PIPBUG_BAUDS,
+    .baud_count = 3,
+    .baud = [] { return static_cast<u32>(pipbug_baudrate); },
+    .baud_enabled = pipbug_baud_choosable,
+    .set_baud = pipbug_set_baud,
+};
+
 constexpr MachineOps OPS{
     .setup = pipbug_setup,
     .install_bus = pipbug_bus_install,
@@ -191,6 +203,7 @@ constexpr MachineOps OPS{
     .tape = pipbug_tape,
     .controls = &pipbug_controls,
     .menu_choice = pipbug_menu_choice,
+    .rates = &RATES,
     .self_test = pipbug_monitor_2,
     .guide_section = "pipbug-and-binbug",
 };
