@@ -10,6 +10,8 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "machines/screen_source.h"
+#include "machines/music_rows.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/pvi_editor.h"
 #include "machines/pvi_views.h"
 #include "machines/console_rows.h"
@@ -72,10 +74,16 @@ constexpr MachineView VIEW{
     .describe_position = pvi_console_describe_position,
 };
 
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_console_music_play,
+    .main_note = pvi_console_music_main_note,
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_pvi_console,
     .tone_volume = interton_tone_volume,
     .noise_latch_follows = [] { return true; },
+    .music = &MUSIC,
 };
 
 constexpr MachineDebug DEBUG{
@@ -87,6 +95,7 @@ constexpr MachineDebug DEBUG{
     .edit_key = pvi_edit_key,
     .edit_clamp = pvi_edit_clamp,
     .screen_source = interton_screen_source,
+    .glyphs = &pvi_console_glyphs,
 };
 
 } // namespace
