@@ -195,6 +195,14 @@ struct MachineOps {
     const MachineControls* controls = nullptr;
     // The DIP-switch window of the current memory map. nullptr: none.
     DipWindow (*dips)() = nullptr;
+    // The Skip level trainer: moves the running game on to its next level
+    // where the machine knows how (between frames). nullptr: nothing.
+    void (*skip_level)() = nullptr;
+    // A Settings radio of the machine's own ranges (its monitors, disk
+    // systems or VDUs; `item` is the radio's checkable id) was picked and its
+    // option already holds the choice: the machine takes it in. nullptr: the
+    // option alone.
+    void (*menu_choice)(int item) = nullptr;
     // The clock and serial rates the user may choose. nullptr: none.
     const MachineRates* rates = nullptr;
     // Whether the monitor has a power-on self-test with the current options.
