@@ -37,7 +37,10 @@
 #include "gui/requesters.h"
 #include "gui/seams.h"
 #include "gui/guest_controls_window.h"
+#include "gui/host_name_prompt.h"
+#include "gui/listen_window.h"
 #include "gui/tool_windows.h"
+#include "input/netplay.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -214,6 +217,11 @@ void gui_install_ui_host() {
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
     ui_host.status_text = gui_set_status_text_plain;
+    ui_host.status_message = gui_set_status_message;
+    ui_host.enter_hostname = gui_enter_hostname;
+    ui_host.listen_open = gui_listen_window_open;
+    ui_host.listen_poll = gui_listen_window_poll;
+    ui_host.listen_close = gui_listen_window_close;
     dbg_edit_prompt = gui_edit_value_window;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;

@@ -35,6 +35,8 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "input/collision_feedback.h"
+#include "input/netplay.h"
+#include "gui/update_check.h"
 #include "debugger/symbols_seam.h"
 #include "gui/dialogs.h"
 #include "gui/images.h"
@@ -134,8 +136,10 @@ void fresh_state() {
     gui_headless_reset();
     gui_tool_windows_reset();
     gui_dialogs_reset();
+    net_reset();
     ui_host_defaults();
     gui_install_ui_host();
+    update_server_reset();
     fake_clock_remove();
     app_loop_reset();
     asm_assemble_startup = asm_assemble_batch;
