@@ -14,7 +14,11 @@ bool gui_listen_window_open() {
     GuiWindowDesc d;
     d.title = cat_str(122, "Listening...");
     d.root.kind = GK_VGROUP;
-    d.root.min_w = 24; // about 192 pixels of title
+    // A line under the title, so that the window shows on every desktop.
+    GuiNode hint;
+    hint.kind = GK_LABEL;
+    hint.text = "Any key or the close gadget stops waiting.";
+    d.root.children.push_back(hint);
     listen_window = gui_window_open(d);
     if (!listen_window) {
         gui_warning(cat_str(156, "Can't open window!"));

@@ -1,5 +1,5 @@
-// "Listening...": a window that is a title bar only, standing on the screen
-// while the netplay server waits for a client. Its close gadget or any key
+// "Listening...": a small window, its title and one line, standing on the
+// screen while the netplay server waits for a client. Its close gadget or any key
 // gives up. It keeps the modal bracket and the menus locked from opening to
 // closing.
 #pragma once
