@@ -34,11 +34,13 @@
 #include "gui/prompts.h"
 #include "debugger/memory_commands.h"
 #include "gui/main_window.h"
+#include "gui/palette_editor.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
 #include "gui/guest_controls_window.h"
 #include "gui/host_name_prompt.h"
 #include "gui/listen_window.h"
+#include "gui/speed_window.h"
+#include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
 #include "input/netplay.h"
 #include "input/picture_choice.h"
@@ -56,11 +58,11 @@ static void append_word(char* title, std::size_t size, const char* word) {
 
 void gui_title_state(char* title, std::size_t size) {
     if (!title || size == 0) return;
-    if (net_mode == 2)
+    if (net_mode == NET_SERVER)
         append_word(title, size, cat_str(241, "server"));
-    else if (net_mode == 1)
+    else if (net_mode == NET_CLIENT)
         append_word(title, size, cat_str(242, "client"));
-    else if (net_mode == 3)
+    else if (net_mode == NET_LISTENING)
         append_word(title, size, cat_str(711, "listening"));
     if (rec_state == REC_RECORDING)
         append_word(title, size, cat_str(708, "recording"));
@@ -89,22 +91,14 @@ static void show_status() {
 
 void gui_show_speed() {
     if (!main_window) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
+    gui_speed_window_show();
     gui_status_speed_text(speed_text);
 }
 
 void gui_status_bar_update() {
     snd_choose_tone_reference();
     if (!main_window) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
+    gui_speed_window_show();
     if (gui_status_bar_shown()) {
         gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
                                : viewspeedas == 1 ? cat_str(494, "Speed:")
@@ -231,5 +225,7 @@ void gui_install_ui_host() {
     papertape_window_register();
     floppy_window_register();
     guest_controls_window_register();
+    speed_window_register();
+    palette_editor_register();
     game_picture_number = game_image_number;
 }
