@@ -2,6 +2,10 @@
 // value. Return (or the close gadget) accepts, Esc cancels.
 #pragma once
 
+#include "platform/gui.h"
+
+#include <string>
+
 constexpr int GID_PROMPT_GROUP = 360;
 constexpr int GID_PROMPT_FIELD = 361;
 constexpr int GID_EDIT_FROM = 362;
@@ -10,10 +14,6 @@ constexpr int PROMPT_FIELD_CHARS = 40;
 
 // The prompt while it is open, 0 otherwise.
 extern int prompt_window;
-
-#include "platform/gui.h"
-
-#include <string>
 
 enum PromptDecision : int { PROMPT_UNDECIDED, PROMPT_ACCEPTED, PROMPT_CANCELLED };
 // Opens the prompt `d` in modal mode and runs it until decided; the text of
