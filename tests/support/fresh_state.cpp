@@ -37,6 +37,8 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "input/collision_feedback.h"
+#include "input/netplay.h"
+#include "gui/update_check.h"
 #include "debugger/symbols_seam.h"
 #include "gui/dialogs.h"
 #include "gui/images.h"
@@ -140,8 +142,10 @@ void fresh_state() {
     sprite_colour = sprite_prev_colour = 0;
     std::memset(sprite_row_cache, 0, sizeof sprite_row_cache);
     gui_dialogs_reset();
+    net_reset();
     ui_host_defaults();
     gui_install_ui_host();
+    update_server_reset();
     fake_clock_remove();
     date_month_first = false;
     app_loop_reset();
