@@ -12,8 +12,9 @@
 #include <cstring>
 
 u8 lab_select;
-u16 lab_linear[4];
-u16 lab_magnetometer[5];
+// The instruments start at rest, as "Reset to defaults" leaves them.
+u16 lab_linear[4] = {2048, 2048, 2048, 2048};
+u16 lab_magnetometer[5] = {2048, 2048, 2048, 2048, 2048};
 u8 lab_furnace[5];
 double lab_mech_power, lab_elec_power;
 LabMagView lab_mag;
