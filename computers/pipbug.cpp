@@ -432,12 +432,12 @@ void pipbug_serialise(u32) {
     }
 }
 
-// The EA and 7-bit printers on unit 0 and the teletype's papertape unit.
 // The 32-column VDU leaves room for LED digits 0-6 only.
 static bool short_led_panel() {
     return pipbug_vdu == 1;
 }
 
+// The EA and 7-bit printers on unit 0, the teletype's papertape unit, the LED panel.
 static constexpr DeviceLink DEVICES = {.printer_units = 1,
                                        .line_printer = false,
                                        .papertape_units = 1,

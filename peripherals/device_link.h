@@ -1,4 +1,5 @@
-// What the printers, papertape units and laboratory instruments need of the machine they hang on.
+// What the printers, papertape units and laboratory instruments need of the
+// machine they hang on.
 //
 // The devices know no machine: each machine that has a printer or a
 // papertape unit hands its link over when it wires itself (its bus install);
