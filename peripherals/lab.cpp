@@ -73,6 +73,14 @@ void linearization_command(u8 command) {
 }
 } // namespace
 
+void lab_init() {
+    lab_select = 0;
+    std::fill(std::begin(lab_linear), std::end(lab_linear), u16{2048});
+    std::fill(std::begin(lab_magnetometer), std::end(lab_magnetometer), u16{2048});
+    std::fill(std::begin(lab_furnace), std::end(lab_furnace), u8{0});
+    lab_mech_power = lab_elec_power = 0.0;
+}
+
 u8 lab_port(u32 port) {
     return port < PORT_COUNT ? port_records[port].last_value : 0;
 }

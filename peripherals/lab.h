@@ -49,6 +49,9 @@ enum LabFurnace {
 extern u8 lab_furnace[5];
 extern double lab_mech_power, lab_elec_power; // computed every frame, not saved
 
+// Every instrument value as at start-up: at rest, nothing selected.
+void lab_init();
+
 // The furnace's output ports: pitch motor, yaw motor, field current, yaw drive.
 constexpr u32 FURNACE_PITCH_MOTOR = 0, FURNACE_YAW_MOTOR = 1, FURNACE_FIELD = 2,
               FURNACE_DRIVE = 4;

@@ -28,13 +28,11 @@ class LabWindow : public ::testing::Test {
         pipbug_bios = 2;
         pipbug_vdu = 2;
         ASSERT_TRUE(machine_switch(PIPBUG, 9, false, true, false));
-        std::fill(std::begin(lab_furnace), std::end(lab_furnace), u8{0});
-        std::fill(std::begin(lab_linear), std::end(lab_linear), u16{2048});
-        std::fill(std::begin(lab_magnetometer), std::end(lab_magnetometer), u16{2048});
         declinate = 0;
     }
     void TearDown() override {
-        pipbug_peripheral = 0;
+        pipbug_peripheral = 0; // settings outlive fresh_state
+        declinate = 1;
         fresh_state();
     }
     void open(i32 peripheral) {

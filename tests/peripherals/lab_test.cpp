@@ -22,14 +22,6 @@
 
 namespace {
 
-void clear_lab() {
-    lab_select = 0;
-    std::fill(std::begin(lab_linear), std::end(lab_linear), u16{0});
-    std::fill(std::begin(lab_magnetometer), std::end(lab_magnetometer), u16{0});
-    std::fill(std::begin(lab_furnace), std::end(lab_furnace), u8{0});
-    lab_mech_power = lab_elec_power = 0.0;
-    declinate = 0;
-}
 
 class Lab : public ::testing::Test {
   protected:
@@ -38,11 +30,12 @@ class Lab : public ::testing::Test {
         pipbug_bios = 2;
         pipbug_vdu = 2;
         ASSERT_TRUE(machine_switch(PIPBUG, 9, false, true, false));
-        clear_lab();
+        declinate = 0;
     }
     void TearDown() override {
-        clear_lab();
-        pipbug_peripheral = 0;
+        pipbug_peripheral = 0; // settings outlive fresh_state
+        declinate = 1;
+        fresh_state();
     }
     void instrument(i32 p) { pipbug_peripheral = p; }
     // A guest OUT to `port`, as the board's decode passes it on.
@@ -308,6 +301,8 @@ TEST_F(Lab, LedRedrawMatchesThePortWrites) {
 }
 
 TEST_F(Lab, ResetToDefaultsByInstrument) {
+    std::fill(std::begin(lab_linear), std::end(lab_linear), u16{0});
+    std::fill(std::begin(lab_magnetometer), std::end(lab_magnetometer), u16{0});
     instrument(LAB_LINEARIZATION);
     lab_reset_defaults();
     for (u16 v : lab_linear)
