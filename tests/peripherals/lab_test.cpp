@@ -9,6 +9,8 @@
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 #include "cpu/debug_state.h"
+#include "cpu/cpu.h"
+#include "cpu/memory.h"
 #include "display/led.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/indexed_png.h"
@@ -325,6 +327,24 @@ TEST_F(Lab, ResetToDefaultsByInstrument) {
         EXPECT_EQ(v, 0);
     EXPECT_EQ(lab_mech_power, 0.0);
     EXPECT_EQ(lab_elec_power, 0.0);
+}
+
+// The machine's frames run the model and redraw the panel: a guest that sets
+// the pitch motor once sees the angle rise, and digit 4 shows its port.
+TEST_F(Lab, PipbugFramesRunTheFurnaceAndRedrawThePanel) {
+    instrument(LAB_FURNACE);
+    static constexpr u8 PROGRAM[] = {0x04, 0xFF, 0xD4, 0x00,  // lodi,r0 $FF; wrte,r0 0
+                                     0x04, 0xFA, 0xD4, 0x01,  // lodi,r0 $FA; wrte,r0 1
+                                     0x1B, 0x7E};             // bctr,un $
+    std::memcpy(guest_memory + 0x0440, PROGRAM, sizeof PROGRAM);
+    cpu_iar = 0x0440;
+    frame_skip = 1;
+    frame_counter = 0;
+    for (int f = 0; f < 17 * 3 + 1; f++)
+        emu_run_frame();
+    EXPECT_EQ(lab_port(0), 0xFF);
+    EXPECT_EQ(lab_furnace[FURNACE_PITCH], 4); // frames 0, 17, 34 and 51
+    EXPECT_EQ(led_digits[4], led_font_pipbug[5]); // the furnace's write lit nothing; the redraw does
 }
 
 // ---- Pictures ---------------------------------------------------------------------------
