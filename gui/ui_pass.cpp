@@ -16,6 +16,7 @@
 #include "devicewindows/music_window.h"
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
+#include "devicewindows/lab_window.h"
 #include "devicewindows/printer_window.h"
 #include "devicewindows/tape_deck_window.h"
 #include "core/frame.h"
@@ -226,6 +227,7 @@ void gui_install_ui_host() {
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    lab_window_register();
     tape_deck_window_register();
     papertape_window_register();
     dips_window_register();
