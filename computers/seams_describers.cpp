@@ -3,7 +3,6 @@
 // address in the disassembly; these know no routines yet and print nothing.
 #include "machines/seams.h"
 
-void twin_api_notes(u32) {}
 void cd2650_bios_notes(u32) {}
 void phunsy_rom_comment(u32) {}
 void selbst_rom_comment(u32) {}

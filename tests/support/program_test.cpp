@@ -1,6 +1,8 @@
 #include "tests/support/program_test.h"
 
 #include "computers/pipbug.h"
+#include "computers/twin.h"
+#include "computers/twin_sdos.h"
 #include "core/guest_roms.h"
 #include "tests/support/port_client.h"
 
@@ -34,8 +36,14 @@ bool ProgramTest::start(std::vector<std::string> args) {
     // The machines the scripts choose find their monitor images (blank, as
     // a missing one leaves the area), so that no requester waits for a user.
     std::filesystem::create_directories(home.path() / "roms");
-    for (const GuestRom& rom : pipbug_roms)
+    auto blank = [this](const GuestRom& rom) {
         std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
+    };
+    for (const GuestRom& rom : pipbug_roms)
+        blank(rom);
+    blank(twin_boot_rom);
+    for (const GuestRom& rom : twin_system_disks)
+        blank(rom);
     args.insert(args.begin(), BRINDLEMOX_PROGRAM);
     std::vector<char*> argv;
     for (std::string& a : args)
