@@ -283,6 +283,7 @@ static constexpr CpuDebugHooks twin_debug_hooks{
     .char_style = ascii_chars,
     .guest_char = serial_guest_char,
     .bios_notes = twin_api_notes,
+    .describe_port = twin_describe_analyzer,
 };
 
 void twin_bus_install() {
@@ -937,6 +938,8 @@ constexpr MachineDebug DEBUG{
     .text_letter = debug_ascii_letter,
     .dos_errors = [] { return &twin_sdos_errors; },
     .disk_save_command = "SAVEMOD ",
+    .disk_program = &MOD_FILES,
+    .disk_program_word = "SAVEMOD",
     .object_suffix = ".aof",
 };
 

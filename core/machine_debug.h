@@ -95,6 +95,11 @@ struct MachineDebug {
     // The debugger command the disk-file item of the Debug menu starts.
     // nullptr: the item does nothing.
     const char* disk_save_command = nullptr;
+    // The program file of the machine's disk system that SAVECMD, SAVEIMAG
+    // and SAVEMOD write (its block size unused), and the one of those words
+    // that names it. nullptr: the commands fail.
+    const ObjectFormat* disk_program = nullptr;
+    const char* disk_program_word = nullptr;
     // Suffix of the object file the assembler writes for this machine.
     const char* object_suffix = ".bin";
     // The start address the assembler gives an object file whose source

@@ -29,6 +29,7 @@
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
+#include "peripherals/floppy.h"
 #include "platform/gui.h"
 
 #include <cctype>
@@ -841,6 +842,47 @@ static void cmd_save_object() {
         dbg_refuse("Failed!\n\n");
 }
 
+// SAVECMD, SAVEIMAG and SAVEMOD: the program file of the machine's disk
+// system, whichever of the three words was typed.
+static void cmd_save_disk_program() {
+    const int n = dbg_arg_count();
+    if (n < 2 || n > 4 || dbg_lone_question()) {
+        dbg_usage();
+        return;
+    }
+    if (floppy_drive_count() == 0) {
+        dbg_wrong_machine();
+        return;
+    }
+    const u32 none = static_cast<u32>(REG_NONE);
+    const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    const u32 end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
+    const u32 game_start =
+        n >= 4 ? dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0) : game_start_address;
+    if (start == none || end == none || game_start == none || start > end) {
+        dbg_range_message(0, 0x7FFF);
+        return;
+    }
+    const MachineDebug& row = machine_debug();
+    if (!row.disk_program) {
+        dbg_refuse("Failed!\n\n");
+        return;
+    }
+    if (row.disk_program_word && !dbg_nocase_equal(dbg_cmd, row.disk_program_word))
+        con_printf("Assuming you meant %s.\n", row.disk_program_word);
+    char name[1024];
+    std::snprintf(name, sizeof name, "%s",
+                  n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
+    file_set_extension(row.disk_program->suffix, name, sizeof name, 0, "");
+    dir_enter_projects();
+    const int written = row.disk_program->save(name, start, end, game_start, 0);
+    dir_restore();
+    if (written)
+        dbg_ok();
+    else
+        dbg_refuse("Failed!\n\n");
+}
+
 // ---- The table and the dispatch ----------------------------------------------------
 
 namespace {
@@ -924,6 +966,10 @@ const DbgCommand commands[] = {
      "Usage: SAVEAOF|SAVEEOF <start-address> <end-address> [<filename> [<game-start> "
      "[<block-size>]]]\n\n",
      1, "save as object records"},
+    {"SAVECMD|SAVEIMAG|SAVEMOD", "<start-address> <end-address> [<filename> [<game-start>]]", false,
+     cmd_save_disk_program, "Save address range as filename (CMD/IMAG/MOD)",
+     "Usage: SAVECMD|SAVEIMAG|SAVEMOD <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
+     "save as the disk system's program file"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},

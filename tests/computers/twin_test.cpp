@@ -16,6 +16,7 @@
 #include "core/text_screen.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "debugger/commands.h"
 #include "input/key_events.h"
 #include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
@@ -441,6 +442,43 @@ TEST_F(Twin, TheSystemTablesViewReadsSyntheticTables) {
     EXPECT_NE(v.find("(Disk)\n"), std::string::npos);
     EXPECT_NE(v.find("    0 Valid  "), std::string::npos);
     EXPECT_NE(v.find("Command Location\n"), std::string::npos);
+}
+
+TEST_F(Twin, TheConsoleReaderFeedsOneCharacterPerSwitchOn) {
+    papertape_buffer[0][0] = 'A';
+    papertape_buffer[0][1] = 'B';
+    papertape_length[0] = 2;
+    papertape_position[0] = 0;
+    papertape_state[0] = TAPE_READING;
+    tty_reader_on = 1;
+    guest_key_latch = 128;
+    cpu_psu = PSU_II;
+    frames(1);
+    EXPECT_EQ(twin_console_status & 1, 0) << "the reader is off";
+    twin_io_write(0xE9, 0x01);
+    frames(1);
+    EXPECT_EQ(twin_io_read(0xE8), 'A');
+    EXPECT_EQ(port_records[0xE9].last_value & 1, 0) << "switched off by the character";
+    frames(1);
+    EXPECT_EQ(twin_io_read(0xE8), 255);
+    EXPECT_EQ(papertape_position[0], 1u);
+}
+
+TEST_F(TwinDisks, PortTrapsDescribeTheAccessAndSaveModWritesTheFile) {
+    dbg_commands_reset();
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "IP EA");
+    dbg_execute();
+    watchwrites = 2;
+    capture_output();
+    twin_io_write(0xEA, 0x30);
+    EXPECT_NE(captured_output().find("Disk/printer control:\n"), std::string::npos) << captured_output();
+    std::snprintf(projects_path, sizeof projects_path, "%s", home.path().string().c_str());
+    capture_output();
+    std::snprintf(g_dbg_line, sizeof g_dbg_line, "SAVECMD 1500 15FF prog");
+    dbg_execute();
+    EXPECT_NE(captured_output().find("Assuming you meant SAVEMOD.\nOK."), std::string::npos)
+        << captured_output();
+    EXPECT_EQ(test_read_file(home.path() / "prog.mod").size(), 128u + 256);
 }
 
 } // namespace
