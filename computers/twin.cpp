@@ -253,7 +253,7 @@ bool twin_level_waiting() {
 }
 // Each priority has its two-byte vector at twice its number.
 static bool interrupt_vector(CpuVector* vector) {
-    const int priority = select_priority();
+    const int priority = twin_slave_active ? 32 : select_priority();
     twin_irq_current = priority;
     if (priority == 32) return false;
     twin_irq_pending[priority] = 0;
@@ -401,7 +401,8 @@ static void after_instruction() {
         service_level = -1;
         twin_switch_to_master_if_needed(level);
     }
-    if (!(cpu_psu & PSU_II) && twin_level_waiting()) [[unlikely]] {
+    // The levels interrupt the master alone.
+    if (!twin_slave_active && !(cpu_psu & PSU_II) && twin_level_waiting()) [[unlikely]] {
         cpu_irq_pending = 1;
         cpu_interrupt();
     }

@@ -67,12 +67,12 @@ class Twin : public ::testing::Test {
 // ---- The two boards ------------------------------------------------------------------------
 
 TEST_F(Twin, MasterHaltStartsTheSlaveAndAServiceCallReturnsAtItsLevel) {
-    // Master: HALT at $0100; level 16 (the first service call) vectors to $0020.
-    poke(0x0100, {0x40});
+    // Level 16 (the first service call) vectors to $0020.
     poke(0x0020, {0x1F, 0x02, 0x00});                   // BCTA,UN $0200
     poke(0x0200, {0x05, 0xAA, 0xCD, 0x03, 0x00, 0x40}); // LODI,r1 $AA; STRA,r1 $0300; HALT
     // Slave: its program at common $0000, the master's $4000 in bank 0.
     poke(0x4000, {0x04, 0x55, 0xD4, 0xF7, 0x1B, 0x7E}); // LODI,r0 $55; WRTE,r0 $F7; BCTR,UN $
+    poke(0x0100, {0x40});
     frames(2);
     EXPECT_EQ(twin_irq_current, 16);
     EXPECT_EQ(twin_irq_pending[16], 0);
@@ -82,6 +82,16 @@ TEST_F(Twin, MasterHaltStartsTheSlaveAndAServiceCallReturnsAtItsLevel) {
     EXPECT_EQ(twin_slave_active, 1u);
     EXPECT_EQ(cpu_iar, 0x0004);
     EXPECT_EQ(cpu_regs[0], 0x55);
+}
+
+TEST_F(Twin, TheSlaveTakesNoneOfTheMastersLevels) {
+    poke(0x0100, {0x76, 0x20, 0x04, 'A', 0xD4, 0xE8, 0x40}); // PPSU $20; LODI 'A'; WRTE $E8; HALT
+    poke(0x4000, {0x1B, 0x7E});                             // the slave loops
+    frames(1);
+    EXPECT_EQ(twin_slave_active, 1u);
+    EXPECT_EQ(twin_irq_pending[5], 1) << "teletype out waits for the master";
+    EXPECT_EQ(cpu_iar, 0x0000);
+    EXPECT_EQ(vdu_cell(0, 0), 'A');
 }
 
 TEST_F(Twin, ASwitchKeepsEveryStackEntryAndTheViews) {
