@@ -17,6 +17,7 @@
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
 #include "debugger/commands.h"
+#include "input/controls.h"
 #include "input/key_events.h"
 #include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
@@ -489,6 +490,20 @@ TEST_F(TwinDisks, PortTrapsDescribeTheAccessAndSaveModWritesTheFile) {
     EXPECT_NE(captured_output().find("Assuming you meant SAVEMOD.\nOK."), std::string::npos)
         << captured_output();
     EXPECT_EQ(test_read_file(home.path() / "prog.mod").size(), 128u + 256);
+}
+
+TEST_F(Twin, TheOnScreenKeyboardTypesToTheConsole) {
+    int key = -1;
+    for (int i = 0; i < controls_mark_count() && key < 0; i++)
+        if (controls_terminal_char(i) == 'Q' && controls_current_layout().rects[i].x >= 0) key = i;
+    ASSERT_GE(key, 0) << "the TWIN picture has a Q key";
+    const ControlsKeyRect& r = controls_current_layout().rects[key];
+    cpu_psu = PSU_II;
+    guest_controls_click(r.x + r.width / 2, r.y + r.height / 2, false);
+    frames(1);
+    vkey_release();
+    EXPECT_EQ(twin_console_status & 1, 1);
+    EXPECT_EQ(twin_io_read(0xE8), 'Q');
 }
 
 } // namespace
