@@ -95,7 +95,6 @@ const char* const twin_irq_names[32] = {
     "not assigned",
 };
 
-const GuestRom twin_boot_rom{"twin_boot.bin", 256, "TWIN, the master's boot ROM at $0000", 0};
 
 namespace {
 
@@ -325,7 +324,7 @@ void twin_setup() {
     parked = CpuState{};
     service_level = -1;
     std::memset(twin_master_memory, 0, sizeof twin_master_memory);
-    guest_rom_read(twin_boot_rom, twin_master_memory);
+    guest_rom_read(twin_roms[0], twin_master_memory);
     if (post || !twin_has_dos() || !twin_system_area(twin_master_memory + 0x100))
         fill_memory(twin_master_memory + 0x100, TWIN_MASTER_SIZE - 0x100);
     fill_memory(twin_common_memory, TWIN_COMMON_SIZE);
@@ -900,8 +899,8 @@ constexpr MachineOps OPS{
     .install_bus = twin_bus_install,
     .reset = twin_reset,
     .run_frame = twin_run_frame,
-    .roms = &twin_boot_rom,
-    .rom_count = 1,
+    .roms = twin_roms,
+    .rom_count = 7,
     .port_read = twin_io_read,
     .port_write = twin_io_write,
     .serialise = twin_serialise,

@@ -28,10 +28,6 @@ extern u8 twin_disk_function;  // function code last written to $EA (0-6), 7 aft
 extern u8 twin_disk_strobe;    // $EA was last written with function code 7
 extern u32 twin_disk_phase;    // $EB set-up: 0 idle, 1 drive, 2 sector, 3 track, 4 data
 
-// The boot ROM image of the master ($0000-$00FF).
-struct GuestRom;
-extern const GuestRom twin_boot_rom;
-
 // Life cycle (the TWIN's MachineOps row).
 void twin_setup();
 void twin_reset();

@@ -15,7 +15,8 @@
 #include <cstring>
 #include <string>
 
-const GuestRom twin_system_disks[6] = {
+const GuestRom twin_roms[7] = {
+    {"twin_boot.bin", 256, "TWIN, the master's boot ROM at $0000", 0},
     {"twin_exos.bin", 217344, "TWIN, system disk \"EXOS\"", 0},
     {"twin_sdos20.bin", 75136, "TWIN, system disk \"SDOS 2.0\"", 0},
     {"twin_sdos40.bin", 118784, "TWIN, system disk \"SDOS 4.0\"", 0},
@@ -40,8 +41,9 @@ const std::vector<u8>& system_disk() {
         disk.clear();
         version = twin_dosversion;
         if (version >= 0 && version <= 5) {
-            disk.resize(twin_system_disks[version].size);
-            if (!guest_rom_read(twin_system_disks[version], disk.data())) disk.clear();
+            const GuestRom& rom = twin_roms[1 + version];
+            disk.resize(rom.size);
+            if (!guest_rom_read(rom, disk.data())) disk.clear();
         }
     }
     return disk;

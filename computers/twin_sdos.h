@@ -22,8 +22,9 @@ constexpr int SDOS_ENTRIES = 78;
 constexpr u32 SDOS_SYSTEM_AREA = 0x1100;  // where a system disk keeps the master's $0100-$3FFF
 constexpr u32 SDOS_SYSTEM_BYTES = 0x3F00;
 
-// The built-in system disk of each system version ("twin_dosversion" 0-5).
-extern const GuestRom twin_system_disks[6];
+// The images the TWIN reads from the roms/ drawer: the master's boot ROM,
+// then the built-in system disk of each system version ("twin_dosversion" 0-5).
+extern const GuestRom twin_roms[7];
 // The system area of the chosen version into `out` (16128 bytes); false when
 // no system is chosen or its disk cannot be read.
 bool twin_system_area(u8* out);

@@ -1,7 +1,6 @@
 #include "tests/support/program_test.h"
 
 #include "computers/pipbug.h"
-#include "computers/twin.h"
 #include "computers/twin_sdos.h"
 #include "core/guest_roms.h"
 #include "tests/support/port_client.h"
@@ -41,8 +40,7 @@ bool ProgramTest::start(std::vector<std::string> args) {
     };
     for (const GuestRom& rom : pipbug_roms)
         blank(rom);
-    blank(twin_boot_rom);
-    for (const GuestRom& rom : twin_system_disks)
+    for (const GuestRom& rom : twin_roms)
         blank(rom);
     args.insert(args.begin(), BRINDLEMOX_PROGRAM);
     std::vector<char*> argv;
