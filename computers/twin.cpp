@@ -52,6 +52,7 @@
 u8 twin_irq_pending[32];
 u32 twin_slave_active;
 i32 twin_irq_current = 32;
+u32 twin_switch_count;
 
 u8 twin_master_memory[TWIN_MASTER_SIZE];
 u8 twin_common_memory[TWIN_COMMON_SIZE];
@@ -181,6 +182,7 @@ void switch_processor(bool to_slave) {
                             : "Switching from slave IAR $%X to master IAR $%X!\n\n",
                    cpu_iar, parked.iar);
     twin_sync_stores();
+    twin_switch_count++;
     twin_slave_active = to_slave ? 1 : 0;
     exchange_processors();
     load_view();

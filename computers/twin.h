@@ -15,6 +15,7 @@
 extern u8 twin_irq_pending[32]; // one request flag per priority
 extern u32 twin_slave_active;   // the slave board runs
 extern i32 twin_irq_current;    // the priority accepted last, 32 = none
+extern u32 twin_switch_count;   // hand-overs between the boards (a speed measure)
 extern const char* const twin_irq_names[32];
 
 // The stores behind the processor's working view (guest_memory), brought up
