@@ -218,10 +218,6 @@ void twin_switch_to_master_if_needed(int level) {
     if (level >= 0 && level < 32) raise(level);
 }
 
-u16 twin_parked_iar() {
-    return parked.iar;
-}
-
 void twin_set_slave_start(u16 address) {
     if (twin_slave_active) {
         cpu_iar = cpu_prev_iar = address;
@@ -730,15 +726,6 @@ void twin_io_write(u32 port, u8 value) {
     }
     redraw_after(before, true);
     dbg_trace_port_access(port, value, 1);
-}
-
-void twin_swap_drives() {
-    static FloppyDrive spare;
-    spare = drives[0];
-    drives[0] = drives[1];
-    drives[1] = spare;
-    floppy_refresh(3, 0);
-    floppy_refresh(3, 1);
 }
 
 // ---- Save state --------------------------------------------------------------------------------

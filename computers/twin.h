@@ -46,12 +46,8 @@ void twin_switch_to_master_if_needed(int level);
 bool twin_level_waiting();
 // The stores take the working view's bytes and attributes.
 void twin_sync_stores();
-// The parked processor's IAR (the slave's while the master runs, and back).
-u16 twin_parked_iar();
 // Places the slave at `address` (a program loaded into its memory).
 void twin_set_slave_start(u16 address);
-// Exchanges drives 0 and 1 whole (the floppy window's swap button).
-void twin_swap_drives();
 
 // The console text as the debugger's VIEW SCRN dumps it.
 void twin_view_vdu_ram();

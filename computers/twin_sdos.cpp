@@ -150,10 +150,6 @@ bool twin_system_area(u8* out) {
     return true;
 }
 
-u32 twin_sdos_free_bytes(int drive) {
-    return drive >= 0 && drive < 2 ? free_bytes[drive] : 0;
-}
-
 bool twin_image_from_file(const std::vector<u8>& file, u8* image) {
     if (file.size() == SDOS_IMAGE_BYTES) {
         std::memcpy(image, file.data(), SDOS_IMAGE_BYTES);

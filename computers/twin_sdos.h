@@ -47,7 +47,5 @@ void twin_sdos_put_file(const char* path, int drive);
 void twin_sdos_delete_file(int entry, int drive);
 // Renames entry `entry`; 1 taken, 0 refused ("Filename is too long!").
 int twin_sdos_check_filename(int entry, int drive, const char* name);
-// Free bytes of the drive as its last listing found them.
-u32 twin_sdos_free_bytes(int drive);
 
 extern const DiskSystem twin_disk_system;
