@@ -1,5 +1,6 @@
 #include "computers/twin_sdos.h"
 #include "computers/twin.h"
+#include "computers/twin_mod.h"
 
 #include "core/guest_roms.h"
 #include "core/machine_ops.h"
@@ -283,6 +284,10 @@ void twin_sdos_list_directory(int quiet, int drive) {
                 member[c] = bit(entry, c);
             append_ranges(&text, member);
             print_text(text);
+            // A program file tells its header.
+            const u8* first = img + 4096 + d.first_cluster[e] * SDOS_CLUSTER_BYTES;
+            if (verbose_log && n > 0 && std::memcmp(first, "MOD", 3) == 0)
+                twin_mod_process(first, SDOS_CLUSTER_BYTES, true, nullptr);
         }
         con_printf("\n%6u bytes used by files.\n  4096 bytes reserved for file list.\n%6u bad "
                    "bytes.\n%6u bytes free.\n%6u bytes total.\n\n",

@@ -359,6 +359,14 @@ TEST_F(TwinMod, SavedRangeHasItsCommandsAndLoadsBack) {
     EXPECT_EQ(game_start_address, 0x1510);
     // More than one Read Data command can carry is refused.
     EXPECT_EQ(twin_save_mod(path.c_str(), 0x1000, 0x3100, 0x1000), 0);
+    // On a disk, the listing describes it with "verbosedisk" on.
+    twin_sdos_put_file(path.c_str(), 0);
+    verbose_log = 1;
+    capture_output();
+    twin_sdos_list_directory(0, 0);
+    EXPECT_NE(captured_output().find("   T.MOD            384 0\n Load address:  Master RAM $1500..$187F"),
+              std::string::npos)
+        << captured_output();
 }
 
 TEST_F(TwinMod, ShortFilesOtherBanksAndRunawayDataAreRefused) {
