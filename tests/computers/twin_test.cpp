@@ -147,6 +147,8 @@ TEST_F(Twin, InterruptLevelsWaitForTheirEnablesAndTheInhibit) {
 }
 
 TEST_F(Twin, AStateSavedWhileTheSlaveRunsRestoresItsView) {
+    twin_sdos_format(1); // both drives full: the largest state fits the buffer
+    drives[1].image[SDOS_IMAGE_BYTES - 1] = 0x99;
     twin_switch_to_slave();
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
         guest_memory[a] = static_cast<u8>(a * 7);
@@ -154,6 +156,7 @@ TEST_F(Twin, AStateSavedWhileTheSlaveRunsRestoresItsView) {
     std::vector<u8> state;
     ASSERT_TRUE(state_write_buffer(0, &state));
     std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
+    drives[1].image[SDOS_IMAGE_BYTES - 1] = 0;
     twin_switch_to_master();
     std::string error;
     ASSERT_TRUE(state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
@@ -161,6 +164,7 @@ TEST_F(Twin, AStateSavedWhileTheSlaveRunsRestoresItsView) {
     EXPECT_EQ(cpu_iar, 0x1234);
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a += 97)
         ASSERT_EQ(guest_memory[a], static_cast<u8>(a * 7)) << a;
+    EXPECT_EQ(drives[1].image[SDOS_IMAGE_BYTES - 1], 0x99);
 }
 
 // ---- Ports --------------------------------------------------------------------------------
