@@ -691,8 +691,13 @@ void twin_io_write(u32 port, u8 value) {
     if (twin_slave_active) {
         // $F7 is the first service call, $F2 the sixth; the switch waits for
         // the end of the writing instruction.
-        if (port >= 0xF2 && port <= 0xF7) service_level = static_cast<int>(16 + (0xF7 - port));
+        const bool service = port >= 0xF2 && port <= 0xF7;
+        if (service) service_level = static_cast<int>(16 + (0xF7 - port));
+        // The trace sees the write; the master's latches (its bank and its
+        // interrupt enables) stay as the master left them.
+        const u8 kept = latch(port < PORT_COUNT ? port : 0);
         dbg_trace_port_access(port, value, 1);
+        if (!service && port < PORT_COUNT) port_records[port].last_value = kept;
         return;
     }
     const Seen before = seen();

@@ -205,9 +205,15 @@ TEST_F(Twin, ConsoleOutputPrinterAndReader) {
     EXPECT_EQ(twin_io_read(0xD1), 0x5A);
     EXPECT_EQ(papertape_position[1], 1u);
     EXPECT_EQ(twin_io_read(0xD0), 127);
-    // The slave reads nothing and writes only its service ports.
+    // The slave reads nothing and writes only its service ports: the
+    // master's bank stays.
     twin_switch_to_slave();
     EXPECT_EQ(twin_io_read(0xE9), 0);
+    twin_io_write(0xEE, 1);
+    EXPECT_EQ(port_records[0xEE].last_value, 0);
+    guest_memory[0x0010] = 0x3C; // common bank 0
+    twin_switch_to_master();
+    EXPECT_EQ(guest_memory[0x4010], 0x3C);
 }
 
 TEST_F(Twin, SectorsMoveThroughTheFloppyPorts) {
