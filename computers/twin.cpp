@@ -318,6 +318,7 @@ static void fill_memory(u8* bytes, u32 size) {
 }
 
 void twin_setup() {
+    load_start_known = 0; // a MOD file's load sets it after the set-up
     twin_slave_active = 0;
     parked = CpuState{};
     service_level = -1;
