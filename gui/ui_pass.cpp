@@ -40,6 +40,8 @@
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
+#include "inspect/opcodes_window.h"
+#include "inspect/sprite_editor_window.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -108,6 +110,7 @@ void gui_status_bar_update() {
 
 void gui_relabel_opcodes() {
     cpu_apply_type_tables();
+    opcodes_window_relabel();
 }
 
 void gui_apply_changes() {
@@ -219,5 +222,7 @@ void gui_install_ui_host() {
     guest_controls_window_register();
     speed_window_register();
     palette_editor_register();
+    opcodes_window_register();
+    sprite_editor_register();
     game_picture_number = game_image_number;
 }

@@ -14,6 +14,7 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/pvi_editor.h"
 #include "machines/pvi_views.h"
 #include "machines/console_rows.h"
@@ -224,6 +225,7 @@ constexpr MachineDebug DEBUG{
     .object_save_command = "SAVEEOF ",
     .object_suffix = ".tvc",
     .asm_start = 0x0900,
+    .glyphs = &pvi_console_glyphs,
 };
 
 } // namespace

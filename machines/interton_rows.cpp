@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/pvi_editor.h"
 #include "machines/pvi_views.h"
 #include "machines/console_rows.h"
@@ -85,6 +86,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = pvi_edit_key,
     .edit_clamp = pvi_edit_clamp,
+    .glyphs = &pvi_console_glyphs,
 };
 
 } // namespace

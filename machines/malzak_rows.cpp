@@ -9,6 +9,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
@@ -86,6 +87,30 @@ constexpr MachineView VIEW{
 
 constexpr MachineSound SOUND{};
 
+// The objects, their colour fields read through the board's colour map (its
+// own inverse).
+constexpr u8 COLOUR_MAP[8] = {0, 7, 2, 3, 4, 5, 6, 1};
+
+constexpr GlyphSet MALZAK_GLYPHS{
+    .count = pvi_glyph_count,
+    .first = 0,
+    .columns = 8,
+    .rows = 10,
+    .unlit = 8,
+    .palette = true,
+    .slider_ticks = 0,
+    .help_node = "pvi-sprites",
+    .row_address = pvi_glyph_row_address,
+    .generator_row = nullptr,
+    .colour =
+        [](int n, bool* has) {
+            *has = true;
+            return pvi_glyph_colour(n, COLOUR_MAP);
+        },
+    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, COLOUR_MAP); },
+    .name = pvi_glyph_name,
+};
+
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
@@ -94,6 +119,7 @@ constexpr MachineDebug DEBUG{
     .text_code = debug_seven_bits,
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
+    .glyphs = &MALZAK_GLYPHS,
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
@@ -200,6 +201,41 @@ bool zaccaria_text_letter(u8 c) {
     }
 }
 
+// The boards' objects, their colour fields read through the board's colour
+// map: Astro Wars' map is its own inverse, the three-PVI games' is not.
+constexpr u8 COLOUR_MAP_A[8] = {0, 3, 5, 1, 4, 2, 6, 7};
+constexpr u8 COLOUR_MAP_B[8] = {4, 6, 1, 5, 3, 2, 0, 7};
+constexpr u8 COLOUR_UNMAP_B[8] = {6, 2, 5, 4, 0, 3, 1, 7};
+
+const u8* colour_map() {
+    if (memmap == MAP_ASTRO_WARS) return COLOUR_MAP_A;
+    return memmap >= MAP_GALAXIA && memmap <= MAP_LAZARIAN ? COLOUR_MAP_B : nullptr;
+}
+const u8* colour_unmap() {
+    if (memmap == MAP_ASTRO_WARS) return COLOUR_MAP_A;
+    return memmap >= MAP_GALAXIA && memmap <= MAP_LAZARIAN ? COLOUR_UNMAP_B : nullptr;
+}
+
+constexpr GlyphSet ZACCARIA_GLYPHS{
+    .count = pvi_glyph_count,
+    .first = 0,
+    .columns = 8,
+    .rows = 10,
+    .unlit = 8,
+    .palette = true,
+    .slider_ticks = 0,
+    .help_node = "pvi-sprites",
+    .row_address = pvi_glyph_row_address,
+    .generator_row = nullptr,
+    .colour =
+        [](int n, bool* has) {
+            *has = true;
+            return pvi_glyph_colour(n, colour_map());
+        },
+    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, colour_unmap()); },
+    .name = pvi_glyph_name,
+};
+
 constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
     // Laser Battle and Lazarian take their interrupts at $000A.
@@ -212,6 +248,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = coinop_edit_key,
     .edit_clamp = zaccaria_edit_clamp,
+    .glyphs = &ZACCARIA_GLYPHS,
 };
 
 } // namespace
