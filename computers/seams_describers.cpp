@@ -3,6 +3,5 @@
 // address in the disassembly; these know no routines yet and print nothing.
 #include "machines/seams.h"
 
-void twin_api_notes(u32) {}
 void cd2650_bios_notes(u32) {}
 void cd2650_dos_call_notes(u32) {}

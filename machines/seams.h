@@ -8,6 +8,5 @@
 #include "cpu/cpu.h"
 
 // Computers and peripherals: describers of the monitor and DOS routines
-void twin_api_notes(u32 address);
 void cd2650_bios_notes(u32 address);
 void cd2650_dos_call_notes(u32 address);

@@ -177,7 +177,7 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         // Kinds whose readers are not written yet.
         {"tape.eof", bytes("data"), ARCADIA, 6, "Corrupt EOF file!"},
         {"prog.cmd", bytes("data"), ELEKTOR, 5, "CMD files cannot be loaded yet!"},
-        {"prog.mod", bytes("data"), PIPBUG, 9, "MOD files cannot be loaded yet!"},
+        {"prog.mod", bytes("data"), PIPBUG, 9, "Corrupt MOD file!"},
         {"prog.imag", bytes("data"), ARCADIA, 6, "IMAG files cannot be loaded yet!"},
         {"disk.img", bytes("data"), ARCADIA, 6, "IMG files cannot be loaded yet!"},
     };
