@@ -2,6 +2,8 @@
 // marks and the lamps of the PIPBUG's front panel and the Instructor 50.
 #include "computers/controls_rows.h"
 
+#include "computers/binbug.h"
+
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -82,6 +84,7 @@ const MachineControls pipbug_controls{
 
 const MachineControls binbug_controls{
     .held = controls_terminal_held,
+    .apply = binbug_keypad_apply,
     .legend = true,
     .legend_host_is_overlay = true,
 };

@@ -4,8 +4,6 @@
 #include "machines/seams.h"
 
 void twin_api_notes(u32) {}
-void cd2650_bios_notes(u32) {}
 void phunsy_rom_comment(u32) {}
 void selbst_rom_comment(u32) {}
 void instructor_monitor_notes(u32) {}
-void cd2650_dos_call_notes(u32) {}

@@ -13,7 +13,6 @@
 
 // ---- Computers and peripherals ----------------------------------------------
 extern u8 lamp_latch;
-extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------
 // The guest frame, geometry, plotters and palettes are display/frame.h and display/host.h.

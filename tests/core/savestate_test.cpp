@@ -1,3 +1,4 @@
+#include "computers/binbug.h"
 #include "computers/pipbug.h"
 #include "tests/support/quiet_output.h"
 #include "core/emu.h"
@@ -539,6 +540,7 @@ TEST_F(SaveStates, SavedMachinesLoadBackIdentically) {
         // A running PIPBUG's monitor always carries its baud-rate patches; a load
         // puts them back.
         if (m == PIPBUG) pipbug_patch_monitor();
+        if (m == BINBUG) binbug_set_baud_rate();
         Bytes before = snapshot();
         Bytes file = save("s.cos");
 
