@@ -150,6 +150,8 @@ constexpr MachineView VIEW{
 
 constexpr MachineSound SOUND{};
 
+constexpr ProgramSaver SAVER{"SAVECMD", ".cmd", binbug_save_cmd};
+
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
@@ -157,6 +159,7 @@ constexpr MachineDebug DEBUG{
     .text_letter = debug_ascii_letter,
     .edit_key = binbug_key_handler,
     .edit_clamp = binbug_edit_clamp,
+    .program_saver = &SAVER,
     .disk_save_command = "SAVECMD ",
     .object_suffix = ".aof",
     .asm_start = 0x0440,

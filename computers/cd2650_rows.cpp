@@ -154,6 +154,8 @@ constexpr MachineSound SOUND{
     .tone_frequency = snd_tone_note_code,
 };
 
+constexpr ProgramSaver SAVER{"SAVEIMAG", ".imag", cd2650_save_imag};
+
 constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
@@ -164,6 +166,7 @@ constexpr MachineDebug DEBUG{
     .dos_errors = [] { return calls_through_vectors() ? &cd2650_dos_errors : nullptr; },
     .edit_key = cd2650_key_handler,
     .edit_clamp = cd2650_edit_clamp,
+    .program_saver = &SAVER,
     .disk_save_command = "SAVEIMAG ",
     .object_suffix = ".aof",
     .asm_start = 0x1510,

@@ -24,6 +24,14 @@ struct ObjectFormat {
     int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
 };
 
+// The program file of a guest disk system that SAVECMD, SAVEIMAG and SAVEMOD
+// write: the command's own word, the suffix, and the writer (1 written).
+struct ProgramSaver {
+    const char* word;
+    const char* suffix;
+    int (*save)(const char* path, u32 first, u32 last, u32 start);
+};
+
 // The error texts of a guest disk system, by error number (entry 0 unused).
 struct DosErrors {
     const char* const* texts;
@@ -92,6 +100,8 @@ struct MachineDebug {
     const ObjectFormat* object_format = nullptr;
     // The debugger command the object-file item of the Debug menu starts.
     const char* object_save_command = "SAVEAOF ";
+    // The program file SAVECMD|SAVEIMAG|SAVEMOD writes. nullptr: none.
+    const ProgramSaver* program_saver = nullptr;
     // The debugger command the disk-file item of the Debug menu starts.
     // nullptr: the item does nothing.
     const char* disk_save_command = nullptr;

@@ -2,6 +2,7 @@
 // usage and help texts, history, and the run-control, switch and breakpoint
 // commands.
 #include "debugger/commands.h"
+#include "peripherals/floppy.h"
 #include "debugger/commands_internal.h"
 
 #include "assembler/expr.h"
@@ -841,6 +842,46 @@ static void cmd_save_object() {
         dbg_refuse("Failed!\n\n");
 }
 
+// SAVECMD, SAVEIMAG and SAVEMOD: the program file of the machine's disk
+// system, whichever of the three words was typed.
+static void cmd_save_program() {
+    const int n = dbg_arg_count();
+    if (n < 2 || n > 4 || dbg_lone_question()) {
+        dbg_usage();
+        return;
+    }
+    if (floppy_drive_count() == 0) {
+        dbg_wrong_machine();
+        return;
+    }
+    const u32 none = static_cast<u32>(REG_NONE);
+    const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    const u32 end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
+    const u32 game_start =
+        n >= 4 ? dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0) : game_start_address;
+    if (start == none || end == none || game_start == none || start > end) {
+        dbg_range_message(0, 0x7FFF);
+        return;
+    }
+    const ProgramSaver* saver = machine_debug().program_saver;
+    if (!saver) {
+        dbg_refuse("Failed!\n\n");
+        return;
+    }
+    if (!dbg_nocase_equal(dbg_cmd, saver->word)) con_printf("Assuming you meant %s.\n", saver->word);
+    char name[1024];
+    std::snprintf(name, sizeof name, "%s",
+                  n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
+    file_set_extension(saver->suffix, name, sizeof name, 0, "");
+    dir_enter_projects();
+    const int written = saver->save(name, start, end, game_start);
+    dir_restore();
+    if (written)
+        dbg_ok();
+    else
+        dbg_refuse("Failed!\n\n");
+}
+
 // ---- The table and the dispatch ----------------------------------------------------
 
 namespace {
@@ -924,6 +965,11 @@ const DbgCommand commands[] = {
      "Usage: SAVEAOF|SAVEEOF <start-address> <end-address> [<filename> [<game-start> "
      "[<block-size>]]]\n\n",
      1, "save as object records"},
+    {"SAVECMD|SAVEIMAG|SAVEMOD", "<start-address> <end-address> [<filename> [<game-start>]]",
+     false, cmd_save_program, "Save address range as filename (CMD/IMAG/MOD)",
+     "Usage: SAVECMD|SAVEIMAG|SAVEMOD <start-address> <end-address> [<filename> "
+     "[<game-start>]]\n\n",
+     1, "save in the guest disk system's program format"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
