@@ -57,9 +57,11 @@ void cd2650_view_bios() {
 
 namespace {
 
-void number_line(u32 address, const std::string& name) {
+// The number at `address`, on a line that shows `shown` (its record's
+// address, an array element's own).
+void number_line(u32 shown, u32 address, const std::string& name) {
     const u8 b0 = at(address), b1 = at(address + 1), b2 = at(address + 2), b3 = at(address + 3);
-    con_printf("$%04X %-21s %02X%02X%02X%02X = ", address, name.c_str(), b0, b1, b2, b3);
+    con_printf("$%04X %-21s %02X%02X%02X%02X = ", shown, name.c_str(), b0, b1, b2, b3);
     const int e = static_cast<std::int8_t>(b0);
     const bool negative = (b1 & 0x80) != 0;
     const u32 m = static_cast<u32>((b1 & 0x7F) << 16 | b2 << 8 | b3);
@@ -119,9 +121,10 @@ void cd2650_view_basic_vars() {
             const u32 count = next > data ? (next - data) / 4 : 0;
             con_printf("$%04X %s(%u):\n", a, name.c_str(), count);
             for (u32 i = 1; i <= count; i++)
-                number_line(data + 4 * (i - 1), name + "(" + std::to_string(i) + ")");
+                number_line(data + 4 * (i - 1), data + 4 * (i - 1),
+                            name + "(" + std::to_string(i) + ")");
         } else {
-            number_line(data, name);
+            number_line(a, data, name);
         }
         a = next;
     }

@@ -53,6 +53,7 @@ class Binbug : public ::testing::Test {
         binbug_biosversion = 2;
         binbug_dosversion = 2;
         binbug_baudrate = 1;
+        screen_edit_mode = 0; // no cursor in the pictures
         ASSERT_TRUE(machine_switch(BINBUG, MAP_BINBUG, true, true, false));
     }
     void TearDown() override {
