@@ -395,8 +395,6 @@ void cd2650_switch_charset() {
     else if (cd2650_vdu == 0)
         cd2650_vdu = 2;
     cd2650_load_charset();
-    machine_reset();
-    ui_mark(UI_MENUS | UI_TOOL_WINDOWS | UI_REOPEN_WINDOWS);
 }
 
 // ---- the bus --------------------------------------------------------------------------------

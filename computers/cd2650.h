@@ -40,6 +40,9 @@ void cd2650_reset();
 void cd2650_serialise(u32 map);
 bool cd2650_key_handler(u32 raw);
 void cd2650_load_charset();
+// The character set that suits the monitor and the disk system chosen: the
+// IPL with a disk system takes set 0; otherwise set 0 becomes the lowercase
+// set 2. The caller sets the machine up again.
 void cd2650_switch_charset();
 // Draws the whole screen (the frame-based mode).
 void cd2650_draw_screen();
