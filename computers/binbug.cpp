@@ -377,8 +377,9 @@ void read_inputs() {
 }
 
 void draw_lamps() {
-    if (!showleds) return;
     const i32 h = machine_live[BINBUG].height;
+    // The strip below the text area, when the frame has it.
+    if (!showleds || h < VISIBLE_LINES + 17) return;
     for (int i = 0; i < 8; i++) {
         const bool lit = (lamp_latch >> (7 - i)) & 1;
         const i32 x = (blankingareas ? 303 : 207) + 21 * i;
