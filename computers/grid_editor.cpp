@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr u32 RAW_BACKSPACE = 65, RAW_ENTER = 67, RAW_RETURN = 68, RAW_ESCAPE = 69,
-              RAW_DELETE = 70, RAW_HELP = 95;
+// The editor's keys beside those input/keys.h names.
+constexpr u32 RAW_BACKSPACE = 65, RAW_DELETE = 70, RAW_HELP = 95;
 
 // Letters by raw key: the three rows of the US layout.
 char letter_of(u32 raw) {
@@ -85,7 +85,7 @@ bool grid_edit_key(const GridScreen& g, u32 raw) {
     case RAW_RETURN:
         go(0, r == g.rows - 1 ? 0 : r + 1);
         return true;
-    case RAW_ESCAPE:
+    case RAW_ESC:
         screen_edit_mode = 0;
         ui_mark(UI_MENUS | UI_TITLE);
         return true;

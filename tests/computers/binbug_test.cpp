@@ -287,9 +287,10 @@ TEST_F(BinbugDisk, PutBlocksAndExtractAgain) {
 }
 
 TEST_F(BinbugDisk, TextFilesStopAtTheirEnd) {
-    Bytes text(254, 'A');
-    text[0] = 0x02;
-    text.insert(text.end(), {0x03, 'z', 'z'});
+    Bytes text(257, 'A');
+    text[0] = 0x02;   // the start of the text
+    text[254] = 0x03; // its end, at the start of the second block
+    text[255] = text[256] = 'z';
     binbug_dos_put_file(host("note.txt", text).c_str(), 0);
     binbug_dos_list_directory(1, 0);
     EXPECT_EQ(binbug_dos_extract_file(0, 0), 1);
