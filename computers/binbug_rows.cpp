@@ -82,7 +82,34 @@ bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
 // The cassette interface: CUTS as the PIPBUG's, or the ACOS interface on
 // port 50 (bit 0 written low, bit 7 read high). The frame ticks it when the
 // BINBUG's own frame is built.
+// BINBUG 6.1's tape routines in the disk boot ROM: the byte read or
+// written, and the block's postamble when a block is done.
+constexpr u16 NEVER = 0xFFFF;
+const MonitorTapeTrace binbug_tape_trace = {
+    .start_bit = NEVER,
+    .bit_read = NEVER,
+    .char_read = NEVER,
+    .start_char = NEVER,
+    .file_loaded = NEVER,
+    .byte_read = 0x63CB,
+    .byte_written = 0x6323,
+    .start_written = NEVER,
+    .file_saved = NEVER,
+    .reg = 0,
+};
+void binbug_trace_load() {
+    if (binbug_biosversion != 2) return;
+    monitor_trace_load(binbug_tape_trace);
+    if (cpu_iar == 0x63FD) binbug_describe_tape_postamble();
+}
+void binbug_trace_save() {
+    if (binbug_biosversion != 2) return;
+    monitor_trace_save(binbug_tape_trace);
+    if (cpu_iar == 0x6384) binbug_describe_tape_postamble();
+}
 constexpr TapeRule offered(TapeRule r) {
+    r.trace_load = binbug_trace_load;
+    r.trace_save = binbug_trace_save;
     r.traced = [] { return binbug_biosversion == 2; };
     r.interface_choice = true;
     return r;

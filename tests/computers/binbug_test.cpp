@@ -205,6 +205,24 @@ TEST_F(Binbug, StatesBeforeVersion43LoadWithoutIdIndexAndBeep) {
     EXPECT_EQ(beeper_countdowns[0], 0);
 }
 
+TEST_F(Binbug, TapePostambleNarration) {
+    // CRC, block number, unassigned, the name backwards, store address,
+    // count, identification, execute address.
+    const u8 postamble[18] = {0x12, 0x34, 7,    0,    1,   2,    'E',  'M', 'A',
+                              'N',  0,    0,    0x05, 0x00, 200, 0x93, 0x04, 0x40};
+    std::memcpy(guest_memory + 0x044E, postamble, sizeof postamble);
+    capture_output();
+    binbug_describe_tape_postamble();
+    EXPECT_EQ(captured_output(), "Postamble is:\n Execute address:          $0440\n"
+                                 " File identification:      $93 (assembler source file)\n"
+                                 " # of data bytes in block: 200\n"
+                                 " Store address:            $0500\n"
+                                 " Filename:                 \xC2\xB7\xC2\xB7NAME\xC2\xB7\xC2\xB7\n"
+                                 " Unassigned:               0\n"
+                                 " Block number in file:     7\n"
+                                 " 16-bit CRC word:          $1234\n");
+}
+
 // ---- disks ----------------------------------------------------------------------------------
 
 class BinbugDisk : public Binbug {
