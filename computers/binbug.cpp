@@ -2,6 +2,7 @@
 
 #include "computers/beam_vdu.h"
 #include "computers/binbug_dos.h"
+#include "computers/dos_files.h"
 #include "computers/fdc_board.h"
 #include "computers/grid_editor.h"
 #include "computers/pipbug.h"
@@ -43,7 +44,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <ctime>
 
 u8 binbug_char_rom[128 * 16];
 u8 binbug_gfx_rom[256 * 16];
@@ -214,12 +214,12 @@ void binbug_apply_memory_map(int reconfigure) {
         std::memset(guest_memory + 0x6FFA, 0, 0x6FFF - 0x6FFA + 1);
     }
     if (binbug_dosversion != 2) {
-        const std::time_t now = std::time(nullptr);
-        const std::tm* t = std::localtime(&now);
+        int day, month, year;
+        dos_today(&day, &month, &year);
         mem(0x70FC) = 0xFF;
-        mem(0x70FD) = t ? bcd(t->tm_mday) : 0;
-        mem(0x70FE) = t ? bcd(t->tm_mon + 1) : 0;
-        mem(0x70FF) = t ? bcd(t->tm_year % 100) : 0;
+        mem(0x70FD) = bcd(day);
+        mem(0x70FE) = bcd(month);
+        mem(0x70FF) = bcd(year);
     }
     binbug_set_baud_rate();
     if (reconfigure) {

@@ -79,9 +79,6 @@ bool beam_marker_binbug(i32 clock, i32 line, bool, BeamLine* out) {
     return true;
 }
 
-// The cassette interface: CUTS as the PIPBUG's, or the ACOS interface on
-// port 50 (bit 0 written low, bit 7 read high). The frame ticks it when the
-// BINBUG's own frame is built.
 // BINBUG 6.1's tape routines in the disk boot ROM: the byte read or
 // written, and the block's postamble when a block is done.
 constexpr u16 NEVER = 0xFFFF;
@@ -107,6 +104,9 @@ void binbug_trace_save() {
     monitor_trace_save(binbug_tape_trace);
     if (cpu_iar == 0x6384) binbug_describe_tape_postamble();
 }
+// The cassette interface: CUTS as the PIPBUG's, or the ACOS interface on
+// port 50 (bit 0 written low, bit 7 read high). The frame ticks it when the
+// BINBUG's own frame is built.
 constexpr TapeRule offered(TapeRule r) {
     r.trace_load = binbug_trace_load;
     r.trace_save = binbug_trace_save;
