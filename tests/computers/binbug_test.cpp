@@ -23,6 +23,7 @@
 #include "core/ui_host.h"
 #include "cpu/memory.h"
 #include "input/keys.h"
+#include "input/paddles.h"
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "sound/voice_update.h"
@@ -203,6 +204,22 @@ TEST_F(Binbug, StatesBeforeVersion43LoadWithoutIdIndexAndBeep) {
     EXPECT_EQ(lamp_latch, 0x42);
     EXPECT_EQ(fdc.id_index, 0u);
     EXPECT_EQ(beeper_countdowns[0], 0);
+}
+
+TEST_F(Binbug, CellGridAndOnScreenKeypad) {
+    draw_mode = 1;
+    virtual_key = 5; // the keypad's "9": row 1, column 1
+    run({0x1B, 0x7E}, 1);
+    const IndexedPicture frame = capture_guest_frame();
+    auto at = [&](u32 x, u32 y) { return frame.pixels[y * frame.width + x]; };
+    EXPECT_EQ(at(9, 3), 8) << "column 0 of the second cell";
+    EXPECT_EQ(at(17, 3), 8) << "column 8 of the second cell";
+    EXPECT_EQ(at(12, 15), 8) << "line 15 of a cell";
+    EXPECT_NE(at(12, 3), 8);
+    EXPECT_EQ(binbug_keypad_rows[1], 2);
+    EXPECT_EQ(binbug_keypad_rows[0], 0);
+    virtual_key = -1;
+    draw_mode = 0;
 }
 
 TEST_F(Binbug, TapePostambleNarration) {

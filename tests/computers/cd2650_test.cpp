@@ -161,6 +161,21 @@ TEST_F(Cd2650, ProgramDrawsAGoldenFrame) {
     EXPECT_EQ(check_golden_frame("cd2650_screen"), "");
 }
 
+TEST_F(Cd2650, CellGridInDrawMode) {
+    draw_mode = 1;
+    cpu_iar = 0x1600;
+    guest_memory[0x1600] = 0x1B; // BCTR,UN itself
+    guest_memory[0x1601] = 0x7E;
+    emu_run_frame();
+    const IndexedPicture frame = capture_guest_frame();
+    auto at = [&](u32 x, u32 y) { return frame.pixels[y * frame.width + x]; };
+    EXPECT_EQ(at(8, 5), 8);
+    EXPECT_EQ(at(15, 5), 8);
+    EXPECT_EQ(at(10, 11), 8);
+    EXPECT_NE(at(10, 5), 8);
+    draw_mode = 0;
+}
+
 TEST_F(Cd2650, VideoRamDumpAndNotes) {
     std::memcpy(guest_memory + 0x1000, "\x01\x1C", 2);
     const std::string dump = text_of(cd2650_view_video_ram);
