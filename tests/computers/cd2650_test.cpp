@@ -223,7 +223,7 @@ class Cd2650Basic : public Cd2650 {
         guest_memory[at + 1] = static_cast<u8>(next >> 8);
         guest_memory[at + 2] = static_cast<u8>(next);
         std::memcpy(guest_memory + at + 3, name, n);
-        std::memcpy(guest_memory + at + 3 + n, data.data(), data.size());
+        if (!data.empty()) std::memcpy(guest_memory + at + 3 + n, data.data(), data.size());
         at = next;
     }
 };
