@@ -7,6 +7,7 @@
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/ui_pass.h"
+#include "input/key_events.h"
 #include "input/keys.h"
 #include "platform/catalog.h"
 
@@ -273,6 +274,14 @@ bool gui_tool_window_events(ToolWindow id, bool (*handle)(const GuiEvent& e)) {
     }
     if (close) gui_close_subwindow(id);
     return close;
+}
+
+void gui_forward_raw_key(int code) {
+    if (code < 0) return;
+    if (code < RAWKEY_UP)
+        input_host_key_event(static_cast<u32>(code));
+    else
+        input_host_key_release(static_cast<u32>(code & 0x7F));
 }
 
 bool gui_closing_key(int code) {
