@@ -83,7 +83,9 @@ const GuestRom binbug_roms[BINBUG_ROM_COUNT] = {
      GUEST_ROM_OPTIONAL},
 };
 
-static const FdcBoard BOARD = {&binbug_userdrives, "Spun down drive #%d due to drive change.\n", false};
+// The FD1771 on ports 12-16, drives limited by the user's setting.
+static const FdcBoard BOARD = {&binbug_userdrives, "Spun down drive #%d due to drive change.\n",
+                               false};
 
 namespace {
 

@@ -55,7 +55,9 @@ u8 cd2650_font[128 * 10 + 16 * 10];
 u8 cd2650_chargen[128 * 10];
 u32 cd2650_key_holdoff;
 
-static const FdcBoard BOARD = {&cd2650_userdrives, "Spun down drive #%d due to drive change.\n", true};
+// The FD1771 on ports 128-132, drives limited by the user's setting.
+static const FdcBoard BOARD = {&cd2650_userdrives, "Spun down drive #%d due to drive change.\n",
+                               true};
 
 namespace {
 
