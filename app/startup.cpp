@@ -42,6 +42,7 @@
 #include "display/host.h"
 #include "display/led.h"
 
+#include <langinfo.h>
 #include <cctype>
 #include <cerrno>
 #include <clocale>
@@ -149,8 +150,9 @@ static void seed_progdir() {
                    failed, first_error.c_str());
 }
 
-// Separators from the C locale the user's environment names; text other than
-// UTF-8 or Latin-1 (ISO 8859-1/-15) cannot show the Latin-1 characters.
+// Separators and the date order from the C locale the user's environment
+// names; text other than UTF-8 or Latin-1 (ISO 8859-1/-15) cannot show the
+// Latin-1 characters.
 static void read_locale() {
     const char* name = std::setlocale(LC_ALL, "");
     if (const std::lconv* lc = std::localeconv()) {
@@ -158,6 +160,12 @@ static void read_locale() {
         if (lc->thousands_sep && lc->thousands_sep[0])
             locale_group_separator = lc->thousands_sep[0];
     }
+    // The C and POSIX locales name no country's order: the day stays first.
+    const char* time_name = std::setlocale(LC_TIME, nullptr);
+    const std::string time_locale = time_name ? time_name : "C";
+    date_month_first = time_locale != "C" && time_locale != "POSIX" &&
+                       time_locale.rfind("C.", 0) != 0 &&
+                       date_format_month_first(nl_langinfo(D_FMT));
     std::string codeset = name ? name : "";
     for (char& c : codeset)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

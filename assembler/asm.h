@@ -44,6 +44,10 @@ extern std::string asm_object_name; // object file of the last assembly ("" none
 
 // Assembles the file named in asm_source_name (see the header comment).
 void asm_assemble_file();
+// Assembles `path` and keeps the result in the guest only when there was no
+// error (a failed run leaves guest memory, the instruction address and the
+// program start as they were): 10 after errors, 5 after warnings only, else 0.
+int asm_assemble_checked(const char* path);
 // The command-line batch run: assembles `path` with messages on stderr;
 // 10 after errors, 5 after warnings only, else 0.
 int asm_assemble_batch(const char* path);

@@ -247,16 +247,9 @@ void normalise() {
 
 std::string object_data(const std::string& ext, i32 start) {
     std::string data;
-    if (ext == ".tvc") {
-        data += '\x02';
-        data += static_cast<char>(asm_low_address >> 8);
-        data += static_cast<char>(asm_low_address & 0xFF);
-        data += static_cast<char>((start >> 8) & 0xFF);
-        data += static_cast<char>(start & 0xFF);
-        data.append(reinterpret_cast<const char*>(guest_memory) + asm_low_address,
-                    static_cast<size_t>(asm_high_address - asm_low_address + 1));
-        return data;
-    }
+    if (ext == ".tvc")
+        return objfile_tvc_data(static_cast<u32>(asm_low_address),
+                                static_cast<u32>(asm_high_address), static_cast<u32>(start));
     const i32 end = std::min(std::max(asm_location, 0), static_cast<i32>(GUEST_MEMORY_SIZE));
     const char* mem = reinterpret_cast<const char*>(guest_memory);
     // The gap the machine leaves in a binary image is left out when the code
@@ -587,16 +580,31 @@ void stderr_sink(const char* text) {
 }
 } // namespace
 
-int asm_assemble_batch(const char* path) {
+int asm_assemble_checked(const char* path) {
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", path);
-    const bool pushed = con_push_sink(stderr_sink);
+    // What the assembly changes in the guest, kept for a run that fails.
+    std::vector<u8> memory(guest_memory, guest_memory + GUEST_MEMORY_SIZE);
+    const u16 iar = cpu_iar, start = game_start_address;
+    const u8 loaded = file_loaded;
     // A source that cannot be read leaves the counts alone: count it as the error.
     asm_error_count = 1;
     asm_warning_count = 0;
     asm_assemble_file();
-    if (pushed) con_pop_sink();
-    if (asm_error_count || stopped) return 10;
+    if (asm_error_count || stopped) {
+        std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
+        cpu_iar = iar;
+        game_start_address = start;
+        file_loaded = loaded;
+        return 10;
+    }
     return asm_warning_count ? 5 : 0;
+}
+
+int asm_assemble_batch(const char* path) {
+    const bool pushed = con_push_sink(stderr_sink);
+    const int result = asm_assemble_checked(path);
+    if (pushed) con_pop_sink();
+    return result;
 }
 
 void asm_reset() {

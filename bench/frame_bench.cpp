@@ -352,3 +352,28 @@ static void BM_PviMovingObjectsOverGrid(benchmark::State& state) {
     run_frames(state, lines_per_frame == 312 ? 50.0 : 60.0);
 }
 BENCHMARK(BM_PviMovingObjectsOverGrid);
+
+// The trainer boards' whole frames, running the counting loop: the
+// Instructor 50 (digits and lamps), the PHUNSY in both frame modes (the beam
+// draws its screen clock by clock in mode 0), the Selbstbaucomputer at its
+// fast clock (screen, digits, lamps) and the MIKIT.
+static void BM_TrainerFrames(benchmark::State& state) {
+    framebased = static_cast<u32>(state.range(2));
+    fast_selbst = 1;
+    phunsy_biosversion = 1;
+    start_machine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (state.range(0) == PHUNSY || state.range(0) == INSTRUCTOR) {
+        // Their RAM starts elsewhere: the loop at $2000, jumped to.
+        for (u32 i = 0; i < 12; i++)
+            guest_memory[0x2000 + i] = guest_memory[i];
+        guest_memory[0x200A] = 0x20;
+        cpu_iar = 0x2000;
+    }
+    run_frames(state, 50.0);
+}
+BENCHMARK(BM_TrainerFrames)
+    ->Args({INSTRUCTOR, 15, 0})
+    ->Args({PHUNSY, 19, 0})
+    ->Args({PHUNSY, 19, 1})
+    ->Args({SELBST, 20, 0})
+    ->Args({MIKIT, 21, 0});

@@ -5,6 +5,8 @@
 
 #include "commands/command_table.h"
 
+#include <type_traits>
+
 // Handlers for many rows: the row's argument says what they act on.
 void act_toggle(const CmdRow& row, const CmdCall& call);      // arg: u32 option
 void act_view_toggle(const CmdRow& row, const CmdCall& call); // arg: u32[2] by display mode
@@ -52,6 +54,7 @@ void act_gaming_guide(const CmdRow&, const CmdCall&);
 void act_manual(const CmdRow&, const CmdCall&);
 void act_about_toolkit(const CmdRow&, const CmdCall&);
 void act_about(const CmdRow&, const CmdCall&);
+void act_skip_level(const CmdRow&, const CmdCall&);
 // The settings dialogs: paths, sound, paddle sensitivity, gamepad buttons.
 void act_choose_paths(const CmdRow&, const CmdCall&);
 void act_adjust_sound(const CmdRow&, const CmdCall&);
@@ -82,6 +85,13 @@ void act_machine(const CmdRow&, const CmdCall&); // value: memory map
 void act_sound_output(const CmdRow&, const CmdCall&);
 void act_region(const CmdRow&, const CmdCall&);
 void act_demultiplex(const CmdRow&, const CmdCall&);
+// A radio of the machine's own ranges: the option takes the row's value, the
+// machine takes the choice in (machine_menu_choice).
+void machine_menu_choice(const CmdRow& row);
+template <auto* Option> void act_machine_choice(const CmdRow& row, const CmdCall&) {
+    *Option = static_cast<std::remove_reference_t<decltype(*Option)>>(row.value);
+    machine_menu_choice(row);
+}
 
 // Follow-ups after an option changed, by whatever road.
 void after_view_debugger();

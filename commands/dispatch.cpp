@@ -15,6 +15,7 @@
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
+#include "core/notify.h"
 #include "app/mainloop.h"
 #include "core/message.h"
 #include "core/recording.h"
@@ -504,6 +505,16 @@ void act_sound_output(const CmdRow& row, const CmdCall&) {
 void act_region(const CmdRow& row, const CmdCall&) {
     emu_region = static_cast<u32>(row.value);
     after_region();
+}
+
+void act_skip_level(const CmdRow&, const CmdCall&) {
+    if (const auto skip = machine_row().skip_level) skip();
+    ui_mark(UI_REFRESH_WINDOWS);
+}
+
+void machine_menu_choice(const CmdRow& row) {
+    if (const auto take = machine_row().menu_choice) take(row.check);
+    gui_refresh_menus();
 }
 
 void act_demultiplex(const CmdRow& row, const CmdCall&) {

@@ -1,6 +1,7 @@
 #include "commands/recorder_commands.h"
 
 #include "core/filekinds.h"
+#include "debugger/screen_asm.h"
 #include "gui/clipboard.h"
 #include "peripherals/printer_export.h"
 #include "record/recorder.h"
@@ -12,6 +13,10 @@ void act_save_state_as(const CmdRow&, const CmdCall&) {
 void act_save_picture(const CmdRow& row, const CmdCall&) {
     rec_picture_name[0] = '\0';
     rec_save_picture(row.value, 1, 0, 0);
+}
+
+void act_save_screen_asm(const CmdRow&, const CmdCall&) {
+    file_save_screen_asm();
 }
 
 void act_export_screen_text(const CmdRow&, const CmdCall&) {

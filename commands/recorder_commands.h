@@ -7,6 +7,8 @@
 void act_save_state_as(const CmdRow&, const CmdCall&);
 // The row's value is the picture's file kind.
 void act_save_picture(const CmdRow& row, const CmdCall&);
+// File > Save screen > ASM...: the screen as assembler source.
+void act_save_screen_asm(const CmdRow&, const CmdCall&);
 void act_export_screen_text(const CmdRow&, const CmdCall&);
 void act_copy_screenshot(const CmdRow&, const CmdCall&);
 void act_copy_text(const CmdRow&, const CmdCall&);

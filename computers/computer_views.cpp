@@ -4,6 +4,7 @@
 #include "core/dump_lines.h"
 #include "core/emu.h"
 #include "core/message.h"
+#include "computers/phunsy.h"
 #include "core/settings_vars.h"
 #include "display/pointer_text.h"
 
@@ -88,6 +89,13 @@ ViewShown phunsy_debug_view(const char* w) {
     if (is(w, "RAM")) {
         dbg_hexdump_rows(0x0800, 0x0FFF);
         dbg_hexdump_rows(0x2000, 0x3FFF);
+        // The banked windows, named by the banks mapped into them.
+        if (phunsy_biosversion == 1) {
+            con_printf("U bank %d ($1800..$1FFF):\n", phunsy_bank_control >> 4);
+            dbg_hexdump_rows(0x1800, 0x1FFF);
+            con_printf("Q bank %d ($4000..$7FFF):\n", phunsy_bank_control & 15);
+            dbg_hexdump_rows(0x4000, 0x7FFF);
+        }
     } else if (is(w, "BIOS")) {
         con_printf("MDCR RAM ($C00..$E40): \n");
         dbg_hexdump_rows(0x0C00, 0x0E40);
@@ -111,8 +119,15 @@ ViewShown phunsy_debug_view(const char* w) {
 }
 
 ViewShown selbst_debug_view(const char* w) {
-    if (!is(w, "RAM")) return ViewShown::NONE;
-    dbg_hexdump_rows(0x0800, 0x1FFF);
+    if (is(w, "RAM")) {
+        dbg_hexdump_rows(0x0800, 0x1FFF);
+    } else if (is(w, "BIOS")) {
+        // The monitors keep their variables at the start of the RAM.
+        con_printf("%s ($800..$8FF):\n", "BIOS RAM");
+        dbg_hexdump_rows(0x0800, 0x08FF);
+    } else {
+        return ViewShown::NONE;
+    }
     return ViewShown::SHOWN;
 }
 
@@ -143,6 +158,25 @@ void cd2650_describe_position(i32 x, i32 y, int click, std::string* out) {
     // The video RAM runs down the columns.
     const u32 address = 0x1000 + static_cast<u32>(x / 8) * 16 + static_cast<u32>(y / 12);
     if (address <= 0x14FF) screen_byte(address, click, out);
+}
+
+void phunsy_describe_position(i32 x, i32 y, int click, std::string* out) {
+    const i32 sx = blankingareas ? x - 128 : x;
+    display_position_prefix(x, y, x, out);
+    if (sx >= 0 && sx < 384 && y < 256) {
+        screen_byte(0x1000 + static_cast<u32>(y / 8) * 64 + static_cast<u32>(sx / 6), click, out);
+        return;
+    }
+    // The blanking areas around the picture.
+    if (sx < 0)
+        *out += x <= 25   ? ". Horizontal front porch"
+                : x <= 57 ? ". Horizontal retrace"
+                : x <= 65 || x > 81 ? ". Horizontal back porch"
+                                    : ". Horizontal back porch (colour burst)";
+    if (y >= 256)
+        *out += y <= 268 ? ". Vertical front porch"
+                : y <= 272 ? ". Vertical retrace"
+                           : ". Vertical back porch";
 }
 
 void twin_describe_position(i32 x, i32 y, int, std::string* out) {

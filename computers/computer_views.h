@@ -16,6 +16,7 @@ ViewShown selbst_debug_view(const char* word);
 // editor's cursor there), or the text cell.
 void binbug_describe_position(i32 x, i32 y, int click, std::string* out);
 void cd2650_describe_position(i32 x, i32 y, int click, std::string* out);
+void phunsy_describe_position(i32 x, i32 y, int click, std::string* out);
 void twin_describe_position(i32 x, i32 y, int click, std::string* out);
 // The screen editor's cursor kept inside each one's screen memory.
 void binbug_edit_clamp();

@@ -3,6 +3,8 @@
 #include "computers/controls_rows.h"
 
 #include "computers/binbug.h"
+#include "computers/instructor.h"
+#include "computers/keypad.h"
 
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
@@ -94,7 +96,8 @@ const MachineControls twin_controls{
 };
 
 const MachineControls instructor_controls{
-    .held = controls_terminal_held,
+    .held = instructor_key_marks,
+    .apply = instructor_apply_key,
     .lamps = instructor_lamps,
     .legend = true,
     .legend_overlay = true,
@@ -102,19 +105,22 @@ const MachineControls instructor_controls{
 };
 
 const MachineControls phunsy_controls{
-    .held = controls_terminal_held,
+    .held = keypad_held,
+    .apply = keypad_apply,
     .legend = true,
     .legend_overlay = true,
 };
 
 const MachineControls selbst_controls{
-    .held = controls_terminal_held,
+    .held = keypad_held,
+    .apply = keypad_apply,
     .legend = true,
     .legend_overlay = true,
 };
 
 const MachineControls mikit_controls{
-    .held = controls_terminal_held,
+    .held = keypad_held,
+    .apply = keypad_apply,
     .legend = true,
     .legend_overlay = true,
     .large = &bigcontrols_mikit,

@@ -7,6 +7,7 @@
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
+#include "core/recording.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
@@ -20,8 +21,8 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "display/led.h"
+#include "computers/trainer_boards.h"
 #include "machines/music_rows.h"
-#include "machines/seams.h"
 #include "sound/voice_update.h"
 #include "computers/controls_rows.h"
 
@@ -59,13 +60,13 @@ static void port_write(u32 port, u8 value) {
 }
 
 // The codes the monitor shows on the seven-segment digits.
-static u8 instructor_guest_char(u8 code) {
+u8 instructor_display_char(u8 code) {
     static constexpr CpuCharRun runs[] = {{0, "0123456789AbCdEFPLUrHo= J-.YN"}, {230, ":"}};
     return cpu_char_from_runs(runs, code);
 }
 
 static constexpr CpuDebugHooks instructor_debug_hooks{
-    .guest_char = instructor_guest_char,
+    .guest_char = instructor_display_char,
     .calls_through_vectors = [] { return true; },
     .vector_notes = instructor_monitor_notes,
 };
@@ -108,7 +109,10 @@ void instructor_tail(u32) {
     state_setting_byte(&si50_parallelio, 2, "Instructor 50 parallel I/O");
     state_setting_byte(&si50_interrupts, 1, "Instructor 50 interrupts");
     state_setting_byte(&si50_intselector, 1, "Instructor 50 interrupt selector");
-    state_field_bytes(si50_io_state, sizeof si50_io_state);
+    state_field_u8(&si50_latches.digit_select);
+    state_field_u8(&si50_latches.read_latch);
+    state_field_u8(&si50_latches.last_console_row);
+    if (state_reading() && si50_latches.digit_select > 8) si50_latches.digit_select = 8;
 }
 
 i32 instructor_controls_layout() {
@@ -160,8 +164,23 @@ constexpr TapeRule INSTRUCTOR_TAPE{.clock = 895000,
                                    .trace_save = nullptr,
                                    .traced = [] { return true; }};
 
+ViewShown instructor_view(const char* word) {
+    if (trainer_view_is(word, "SCRN")) {
+        instructor_view_state();
+        return ViewShown::SHOWN;
+    }
+    return instructor_debug_view(word);
+}
+
 constexpr MachineOps OPS{
+    .setup = instructor_setup,
     .install_bus = instructor_bus_install,
+    .reset = instructor_reset,
+    .run_frame = instructor_run_frame,
+    .roms = &instructor_rom,
+    .rom_count = 1,
+    .port_read = instructor_io_read,
+    .port_write = instructor_io_write,
     .map_image = instructor_map_image,
     .apply_row_after = instructor_apply_row_after,
     .serialise = instructor_tail,
@@ -169,6 +188,7 @@ constexpr MachineOps OPS{
     .screen_text = instructor_screen_text,
     .tape = [] { return &INSTRUCTOR_TAPE; },
     .controls = &instructor_controls,
+    .dips = [] { return DipWindow::SI50; },
     .guide_section = "instructor-50",
     .dips_help = "si50-dips",
 };
@@ -203,7 +223,7 @@ constexpr MachineDebug DEBUG{
     .interrupt_entry = [] { return i32{0x0007}; },
     .bios_entry = [] { return i32{0x1800}; },
     .literal_codes = [] { return u32{29}; }, // literals name the first 29 codes only
-    .debug_view = instructor_debug_view,
+    .debug_view = instructor_view,
     .bios_view = [] { return true; },
     .text_letter = [](u8 c) { return c == 0 || (c >= 10 && c <= 21); },
     .boots_at_zero = false,

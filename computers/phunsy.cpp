@@ -19,11 +19,16 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
+#include "cpu/debug_state.h"
 #include "display/bands.h"
 #include "display/led.h"
-#include "machines/seams.h"
+#include "computers/trainer_boards.h"
+#include "core/dump_lines.h"
+#include "platform/catalog.h"
 #include "sound/voice_update.h"
 #include "computers/controls_rows.h"
+
+#include <cstdio>
 
 u8 phunsy_irq_select;
 
@@ -113,10 +118,12 @@ void phunsy_tail(u32) {
             state_field_bytes(phunsy_ubank_store[b], 2048);
         state_field_bytes(phunsy_qbank_store[0], 16384);
     }
-    state_field_u8(&phunsy_bank);
-    state_field_bytes(phunsy_io_state, sizeof phunsy_io_state);
+    state_field_u8(&phunsy_bank_control);
+    state_field_u8(&phunsy_irq_period);
+    state_field_u8(&phunsy_irq_countdown);
     state_beam_clock_field(PHUNSY);
-    state_field_bytes(phunsy_latches, sizeof phunsy_latches);
+    for (u32 port = 16; port <= 19; port++)
+        state_field_u8(&port_records[port].last_value);
 }
 
 void display_geometry_phunsy(MachineLive& row, bool) {
@@ -203,8 +210,23 @@ constexpr TapeRule traced(TapeRule r) {
 }
 constexpr TapeRule PHUNSY_TAPE = traced(monitor_tape_rule(1000000, 832, 623));
 
+ViewShown phunsy_view(const char* word) {
+    if (trainer_view_is(word, "SCRN")) {
+        phunsy_dump_hardware();
+        return ViewShown::SHOWN;
+    }
+    return phunsy_debug_view(word);
+}
+
 constexpr MachineOps OPS{
+    .setup = phunsy_machine_init,
     .install_bus = phunsy_bus_install,
+    .reset = phunsy_reset,
+    .run_frame = phunsy_run_frame,
+    .roms = phunsy_roms,
+    .rom_count = PHUNSY_ROMS,
+    .port_read = phunsy_io_read,
+    .port_write = phunsy_io_write,
     .map_image = phunsy_map_image,
     .apply_row_before = phunsy_apply_row_before,
     .apply_row_after = phunsy_apply_row_after,
@@ -234,6 +256,7 @@ constexpr MachineView VIEW{
     .led_panel_geometry = led_geometry_phunsy,
     .controls_layout = phunsy_controls_layout,
     .beam_marker = beam_marker_phunsy,
+    .describe_position = phunsy_describe_position,
 };
 
 constexpr MachineSound SOUND{
@@ -241,15 +264,56 @@ constexpr MachineSound SOUND{
     .tone_frequency = snd_tone_phunsy,
 };
 
+// The sprite editor's glyphs: the 128 characters, then the block graphics,
+// whose bits 6-4 choose the colour (black, six greys, white).
+u8 block_colour(int n) {
+    const int group = (n >> 4) & 7;
+    return static_cast<u8>(group == 0 ? 7 : group == 7 ? 0 : 15 + group);
+}
+
+const char* block_colour_name(int n) {
+    const int group = (n >> 4) & 7;
+    if (group == 0) return cat_str(347, "Black #1");
+    if (group == 7) return cat_str(340, "White");
+    static const char* const greys[6] = {"Grey #2", "Grey #3", "Grey #4", "Grey #5", "Grey #6", "Grey #7"};
+    return cat_str(480 + group, greys[group - 1]);
+}
+
+constexpr GlyphSet GLYPHS{
+    .count = [] { return 256; },
+    .first = 0,
+    .columns = 6,
+    .rows = 8,
+    .unlit = 6,
+    .palette = false,
+    .slider_ticks = 128,
+    .help_node = "binbug-sprites",
+    .row_address = [](int, int) { return i32{-1}; },
+    .generator_row = phunsy_glyph_row,
+    .colour = [](int n, bool* has) {
+        *has = false;
+        return n < 128 ? u8{0} : block_colour(n);
+    },
+    .set_colour = nullptr,
+    .name = [](int n, char* out, std::size_t size) {
+        if (n < 128)
+            std::snprintf(out, size, "(Character) PDG #%d", n);
+        else
+            std::snprintf(out, size, "(Block) PDG #%d (%s)", n - 128, block_colour_name(n));
+    },
+};
+
 constexpr MachineDebug DEBUG{
     .hooks = &phunsy_debug_hooks,
     .interrupt_entry = [] { return i32{0x001D}; },
     .bios_entry = phunsy_bios_entry,
-    .debug_view = phunsy_debug_view,
+    .debug_view = phunsy_view,
     .bios_view = [] { return true; },
     .text_letter = debug_ascii_letter,
+    .edit_key = phunsy_edit_key,
     .edit_clamp = phunsy_edit_clamp,
     .asm_start = 0x0800,
+    .glyphs = &GLYPHS,
 };
 
 } // namespace

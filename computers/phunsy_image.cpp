@@ -71,12 +71,12 @@ void phunsy_map_image(bool known) {
         const KnownGame& g = known_games_db[known_game_id];
         u32 length1, length2;
         blocks(g, filebuf_length, length1, length2); // checked before anything changed
-        phunsy_bank = g.phunsy_banks;
+        phunsy_bank_control = g.phunsy_banks;
         game_start_address = g.start_address;
         place(g.block1_address, filebuf, length1);
         if (length2) place(g.block2_address, filebuf + length1, length2);
     } else {
-        phunsy_bank = 0;
+        phunsy_bank_control = 0;
         const u32 address = phunsy_biosversion == 1 ? 0x2000 : 0x0000;
         const u32 length = filebuf_length < 8192 ? filebuf_length : 8192;
         std::memcpy(guest_memory + address, filebuf, length);
@@ -88,11 +88,11 @@ void phunsy_map_image(bool known) {
         {0x0EF4, 0x10}, {0x0EF5, 0x41}, {0x0F01, 0x0D}};
     for (const auto& [address, value] : monitor_vars)
         guest_memory[address] = value;
-    guest_memory[0x0EF7] = phunsy_bank;
+    guest_memory[0x0EF7] = phunsy_bank_control;
     cpu_ras[0] = 0x023E;
     cpu_psu = 1;
-    phunsy_ubank_select(phunsy_bank >> 4);
-    phunsy_qbank_select(phunsy_bank & 15);
+    phunsy_ubank_select(phunsy_bank_control >> 4);
+    phunsy_qbank_select(phunsy_bank_control & 15);
 }
 
 void phunsy_run_loaded(int kind, u8 language) {
@@ -102,11 +102,11 @@ void phunsy_run_loaded(int kind, u8 language) {
 }
 
 void phunsy_before_state_save() {
-    phunsy_ubank_save(phunsy_bank >> 4);
-    phunsy_qbank_save(phunsy_bank & 15);
+    phunsy_ubank_save(phunsy_bank_control >> 4);
+    phunsy_qbank_save(phunsy_bank_control & 15);
 }
 
 void phunsy_after_state_load() {
-    phunsy_ubank_select(phunsy_bank >> 4);
-    phunsy_qbank_select(phunsy_bank & 15);
+    phunsy_ubank_select(phunsy_bank_control >> 4);
+    phunsy_qbank_select(phunsy_bank_control & 15);
 }

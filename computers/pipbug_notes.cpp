@@ -1,6 +1,7 @@
 #include "computers/pipbug_notes.h"
 
 #include "computers/terminal.h"
+#include "display/led.h"
 #include "core/emu.h"
 #include "core/message.h"
 #include "core/savestate_seams.h"

@@ -12,11 +12,13 @@
 #include "computers/terminal_rows.h"
 #include "core/gamesdb.h"
 #include "core/guest_roms.h"
+#include "core/machine.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/machine_view.h"
+#include "core/notify.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
@@ -153,6 +155,18 @@ const TapeRule* pipbug_tape() {
     return fast_pipbug ? &FAST_PIPBUG_TAPE : &PIPBUG_TAPE;
 }
 
+// The monitor radios load the chosen ROM and restart; the VDU radios rebuild
+// the picture for the chosen VDU.
+void pipbug_menu_choice(int item) {
+    if (item >= 155 && item <= 160) {
+        vdu_select_type(item);
+        return;
+    }
+    pipbug_load_monitor(1); // the monitor chooses the memory map: the title follows
+    machine_reset();
+    ui_mark(UI_TITLE | UI_STATUS);
+}
+
 constexpr const char* PIPBUG_BAUDS[3] = {"110", "300", "4800"};
 constexpr MachineRates RATES{
     .clock_formats = {"1 %s", "2 %s"},
@@ -188,6 +202,7 @@ constexpr MachineOps OPS{
     .lowercase_input = [] { return true; },
     .tape = pipbug_tape,
     .controls = &pipbug_controls,
+    .menu_choice = pipbug_menu_choice,
     .rates = &RATES,
     .self_test = pipbug_monitor_2,
     .guide_section = "pipbug-and-binbug",

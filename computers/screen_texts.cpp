@@ -1,6 +1,7 @@
 #include "computers/screen_texts.h"
 
 #include "computers/pipbug_notes.h"
+#include "display/led.h"
 #include "core/machine_table.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"

@@ -4,6 +4,3 @@
 #include "machines/seams.h"
 
 void twin_api_notes(u32) {}
-void phunsy_rom_comment(u32) {}
-void selbst_rom_comment(u32) {}
-void instructor_monitor_notes(u32) {}

@@ -1,7 +1,8 @@
-// The Selbstbaucomputer and the MIKIT: their text and monitor routines as the
-// debugger shows them, their LED digits and keyboards.
+// The Selbstbaucomputer: its text and monitor routines as the debugger shows
+// them, its LED digits, keyboards, display port and frame.
 #pragma once
 
+#include "core/guest_roms.h"
 #include "core/machine_view.h"
 
 // Whether the chosen monitor program reads a typewriter keyboard.
@@ -13,7 +14,25 @@ u32 selbst_listing_note_key(u32 address);
 
 // Where LED digit `digit` is drawn in the frame.
 LedDigitPlace selbst_led_digit_place(int digit);
-LedDigitPlace mikit_led_digit_place(int digit);
 
-// Segment patterns of the hex digits the MIKIT's LED digits show.
-extern const u8 led_font_mikit[16];
+// ---- The machine (computers/selbst_machine.cpp) ----
+
+extern u8 selbst_data_latch; // the last byte written to port 28
+// The monitor images by selbst_biosversion 1-3, then the 8 x 8 font.
+extern const GuestRom selbst_roms[4];
+
+void selbst_machine_init();
+void selbst_reset();
+u8 selbst_io_read(u32 port);
+void selbst_io_write(u32 port, u8 value);
+void selbst_run_frame();
+// The keypad scan of a frame, with the reset and flag keys.
+void selbst_keys();
+// The keypad code of port 23: the first held key, 0 when none.
+u8 selbst_keypad_code();
+// A display command (port 27) with `data`, the data latch.
+void selbst_display_command(u8 command, u8 data);
+void selbst_dump_hardware();
+void selbst_draw_grid();
+// The notes of a call into the chosen monitor at `address` (selbst_notes.cpp).
+void selbst_rom_comment(u32 address);

@@ -667,11 +667,6 @@ const std::string& file_load_refusal() {
     return load_refusal;
 }
 
-// The DIP-switch window shows the switches of the game just loaded.
-void game_sync_dip_gadgets() {
-    if (machine_row().sync_dips) machine_row().sync_dips();
-}
-
 int file_open_chosen(int quiet) {
     const char* file = file_name_buffer;
     for (const char* p = file_name_buffer; *p; p++)

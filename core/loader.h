@@ -96,10 +96,6 @@ void file_open_with_requester();
 // games drawer from before the requester. Returns the load result.
 int file_open_answer(int answer, const char* previous_games_path);
 
-// Shows the just-loaded game's switches in the DIP-switch window (the event
-// pass calls it when the loader marked UI_DIP_GADGETS and the window is open).
-void game_sync_dip_gadgets();
-
 // The AOF auto-run: the keys a known program needs typed to start, queued
 // into the guest's type-ahead queue after it was loaded.
 void aof_auto_run();

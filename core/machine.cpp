@@ -135,6 +135,14 @@ static bool switch_refused(int new_machine, int new_memmap) {
     return false;
 }
 
+void emu_set_memory_map(int new_machine, int new_memmap) {
+    if (emu_paused_mid_frame || static_cast<u32>(new_memmap) == memmap) return;
+    if (!machine_switch(new_machine, new_memmap, true, false, false)) return;
+    // The switch marked the title, the menus and the status; the toolbar's
+    // toggles, the opcode labels and the tool windows follow too.
+    ui_mark(UI_TOOLBAR | UI_OPCODES | UI_REOPEN_WINDOWS | UI_REFRESH_WINDOWS);
+}
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     if (switch_refused(new_machine, new_memmap)) return false;
 

@@ -133,6 +133,10 @@ struct MachineDebug {
     // The debugger command the disk-file item of the Debug menu starts.
     // nullptr: the item does nothing.
     const char* disk_save_command = nullptr;
+    // Prints, through con_printf, the assembler source that rebuilds the
+    // screen (its origin, a boot block and the data; File > Save screen >
+    // ASM...). nullptr: only the equates and END are written.
+    void (*screen_source)() = nullptr;
     // Suffix of the object file the assembler writes for this machine.
     const char* object_suffix = ".bin";
     // The start address the assembler gives an object file whose source

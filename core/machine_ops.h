@@ -23,6 +23,9 @@ struct MachineDebug;
 struct TapeRule;
 struct DiskSystem;
 
+// The DIP-switch window a board has (devicewindows/dips_window.h).
+enum class DipWindow : u8 { NONE, SI50, ZACCARIA, MALZAK2, PONG };
+
 // The processor clock and serial line rates a machine lets the user choose
 // (the Adjust Speed window). Every change takes effect on the running machine.
 struct MachineRates {
@@ -190,9 +193,16 @@ struct MachineOps {
     // The Guest Controls picture's row (core/machine_controls.h): its keys'
     // registers, marks, lamps and settings. nullptr: the machine has none.
     const MachineControls* controls = nullptr;
-    // Brings the DIP-switch window's gadgets in line with the machine's
-    // switches after a load. nullptr: the machine has no switches.
-    void (*sync_dips)() = nullptr;
+    // The DIP-switch window of the current memory map. nullptr: none.
+    DipWindow (*dips)() = nullptr;
+    // The Skip level trainer: moves the running game on to its next level
+    // where the machine knows how (between frames). nullptr: nothing.
+    void (*skip_level)() = nullptr;
+    // A Settings radio of the machine's own ranges (its monitors, disk
+    // systems or VDUs; `item` is the radio's checkable id) was picked and its
+    // option already holds the choice: the machine takes it in. nullptr: the
+    // option alone.
+    void (*menu_choice)(int item) = nullptr;
     // The clock and serial rates the user may choose. nullptr: none.
     const MachineRates* rates = nullptr;
     // Whether the monitor has a power-on self-test with the current options.

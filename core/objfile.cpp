@@ -291,6 +291,33 @@ int objfile_save_hex(const char* name, u32 first, u32 last) {
     return write_file(name, objfile_hex_text(first, last)) ? 1 : 0;
 }
 
+std::string objfile_tvc_data(u32 first, u32 last, u32 start) {
+    std::string out;
+    out += '\x02';
+    out += static_cast<char>(first >> 8 & 0xFF);
+    out += static_cast<char>(first & 0xFF);
+    out += static_cast<char>(start >> 8 & 0xFF);
+    out += static_cast<char>(start & 0xFF);
+    if (clamp_range(first, last))
+        out.append(reinterpret_cast<const char*>(guest_memory) + first, last - first + 1);
+    return out;
+}
+
+int objfile_save_tvc(const char* name, u32 first, u32 last, u32 start) {
+    if (!write_file(name, objfile_tvc_data(first, last, start))) return 0;
+    file_write_icon(KIND_TVC, name);
+    return 1;
+}
+
+int file_save_bin(const char* name, u32 first, u32 last) {
+    std::string out;
+    if (clamp_range(first, last))
+        out.assign(reinterpret_cast<const char*>(guest_memory) + first, last - first + 1);
+    if (!write_file(name, out)) return 0;
+    file_write_icon(KIND_BIN, name);
+    return 1;
+}
+
 int file_save_sms(const char* name, i32 last) {
     std::string out = "\x12";
     if (last >= static_cast<i32>(GUEST_MEMORY_SIZE)) last = GUEST_MEMORY_SIZE - 1;

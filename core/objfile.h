@@ -57,6 +57,12 @@ int objfile_save_hex(const char* name, u32 first, u32 last);
 // The texts the two writers write.
 std::string objfile_aof_text(u32 first, u32 last, u32 start, u32 block_size);
 std::string objfile_hex_text(u32 first, u32 last);
+// The Elektor's program file: the byte 2, the load address and the start
+// address (high byte first each), then the bytes first..last.
+std::string objfile_tvc_data(u32 first, u32 last, u32 start);
+int objfile_save_tvc(const char* name, u32 first, u32 last, u32 start);
+// The bytes first..last as they are.
+int file_save_bin(const char* name, u32 first, u32 last);
 // SMS tape of $0000..last: DC2, each byte in hex with an apostrophe, DC4.
 int file_save_sms(const char* name, i32 last);
 // BPNF tape of first..last: "B", bits 7..0 as P or N, "F", blank-separated.

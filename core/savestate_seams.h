@@ -11,18 +11,6 @@
 // ---- Input --------------------------------------------------------------------------
 
 // ---- Computers ------------------------------------------------------------------------
-extern u8 led_digits[13];     // segment patterns of the LED digits
-extern u8 si50_io_state[3];   // Instructor 50 I/O latches
-extern u8 phunsy_bank;        // U bank (high nibble), Q bank (low nibble)
-extern u8 phunsy_io_state[2]; // the PHUNSY's other I/O latches
-extern u8 phunsy_latches[4];  // the PHUNSY's peripheral latches
-extern u8 phunsy_ubank_store[16][2048];
-extern u8 phunsy_qbank_store[16][16384];
-extern u8 selbst_io_state;
-void phunsy_ubank_save(int bank);
-void phunsy_qbank_save(int bank);
-void phunsy_ubank_select(int bank);
-void phunsy_qbank_select(int bank);
 
 // ---- Video-game machines --------------------------------------------------------------
 

@@ -16,12 +16,6 @@ u32 net_mode;
 i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 
-// ---- Debugger ---------------------------------------------------------------------------
-// The real one reads the address of a row of the comment table; no rows yet.
-int addr_comment_address(int) {
-    return -1;
-}
-
 // ---- Batch jobs -------------------------------------------------------------------------
 // The assembler's batch run.
 int (*asm_assemble_startup)(const char* path) = asm_assemble_batch;

@@ -53,10 +53,3 @@ bool loader_reader_missing(int kind) {
 // The real ones belong to the machines, the paste queue, the debugger's
 // coverage, the recorders and the device windows; those below do nothing.
 void dbg_clear_coverage() {}
-
-// ---- Game list ----------------------------------------------------------------------------
-// The real one also updates the memory-map menu.
-void emu_set_memory_map(int new_machine, int new_memmap) {
-    if (static_cast<u32>(new_memmap) != memmap)
-        machine_switch(new_machine, new_memmap, true, false, false);
-}

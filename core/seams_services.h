@@ -13,6 +13,7 @@
 
 // ---- Computers and peripherals ----------------------------------------------
 extern u8 lamp_latch;
+extern u8 led_digits[13]; // the LED digits' segments (display/led.h), which states keep
 
 // ---- Display, sound and recording ---------------------------------------------
 // The guest frame, geometry, plotters and palettes are display/frame.h and display/host.h.

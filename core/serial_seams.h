@@ -8,7 +8,3 @@
 
 // ---- Sound -----------------------------------------------------------------------
 void snd_audio_filter_setting(); // applies "ledfilter" after the settings are read
-
-// ---- GUI ---------------------------------------------------------------------------
-// Current time and date as "%d%s%02d %d%s%d%s%02d" into `out` (16 bytes).
-void format_date_time_short(char* out);

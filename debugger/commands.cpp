@@ -1040,6 +1040,30 @@ const DbgCommand commands[] = {
     {"TRAIN", "[<value>]", false, dbg_cmd_train, "Make trainer", "Usage: TRAIN [<value>]\n\n", 9,
      "find a game's counter"},
     {"DRAW", "0|1|2|3|4", false, dbg_cmd_draw, nullptr, nullptr, 11, "drawing mode"},
+
+    // ---- file commands (file_commands.cpp) ----
+    {"LOADBIN|LOAD", "<start-address> <filename>", false, dbg_cmd_loadbin,
+     "Load binary to start-addr from filename", "Usage: LOADBIN <start-address> <filename>\n\n", 1,
+     "load a binary file into memory"},
+    {"SAVEBIN", "<start-address> <end-address> <filename>", false, dbg_cmd_savebin,
+     "Save address range as filename (BIN)",
+     "Usage: SAVEBIN <start-address> <end-address> <filename>\n\n", 1, "save as a binary file"},
+    {"SAVEHEX", "<start-address> <end-address> <filename>", false, dbg_cmd_savehex,
+     "Save address range as filename (Intel hex)",
+     "Usage: SAVEHEX <start-address> <end-address> <filename>\n\n", 1, "save as Intel HEX"},
+    {"SAVEBPNF|SAVEBNPF", "<start-address> <end-address> <filename>", false, dbg_cmd_savebpnf,
+     "Save address range as filename (BPNF)",
+     "Usage: SAVEBPNF <start-address> <end-address> <filename>\n\n", 1, "save as a BPNF tape"},
+    {"SAVESMS", "<end-address> <filename>", false, dbg_cmd_savesms,
+     "Save address $0 to end-addr as filename (SMS)", "Usage: SAVESMS <end-address> <filename>\n\n",
+     1, "save as an SMS tape"},
+    {"SAVETVC", "<start-address> <end-address> [<filename> [<game-start>]]", false, dbg_cmd_savetvc,
+     "Save address range as filename (TVC)",
+     "Usage: SAVETVC <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
+     "save as an Elektor program file"},
+    {"ASM", "<filename>", false, dbg_cmd_asm, "Assemble source code", "Usage: ASM <filename>\n\n", 1,
+     "assemble a source file"},
+    {"DL", "", true, dbg_cmd_dl, nullptr, nullptr, 1, "open a file with the requester"},
 };
 const int command_count = static_cast<int>(std::size(commands));
 

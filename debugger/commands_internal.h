@@ -51,6 +51,15 @@ void dbg_cmd_guide_pixel();       // GR
 void dbg_cmd_sprite_mode();       // SPR
 void dbg_cmd_edit();              // ED|EDIT
 void dbg_cmd_draw();              // DRAW
+// The file commands (file_commands.cpp).
+void dbg_cmd_loadbin();  // LOADBIN|LOAD
+void dbg_cmd_savebin();  // SAVEBIN
+void dbg_cmd_savehex();  // SAVEHEX
+void dbg_cmd_savebpnf(); // SAVEBPNF|SAVEBNPF
+void dbg_cmd_savesms();  // SAVESMS
+void dbg_cmd_savetvc();  // SAVETVC
+void dbg_cmd_asm();      // ASM
+void dbg_cmd_dl();       // DL
 // The disk commands (disk_commands.cpp).
 void dbg_cmd_drive();   // DRIVE
 void dbg_cmd_dir();     // DIR|LD|LDIR

@@ -76,7 +76,7 @@ template <typename Visit> static void each_user_label(Visit visit) {
         visit(user_labels[i], user_labels[i].address);
 }
 
-void dis_write_equates(const char* equate_word) {
+void dis_write_equates(const char* equate_word, bool user_labels) {
     bool printed = false;
     const char* header = nullptr;
     bool with_notes = false;
@@ -116,6 +116,7 @@ void dis_write_equates(const char* equate_word) {
             each_row(LABEL_GAME_BASE + game->label_first, LABEL_GAME_BASE + game->label_last, 0,
                      row_out);
     }
+    if (!user_labels) return;
     section(";User Equates-------------------------------------------------------------\n", false);
     each_user_label(row_out);
 }

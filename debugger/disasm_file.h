@@ -29,8 +29,9 @@ void dis_print_address_comments(u32 address);
 // notes covering it, 2 appends them to buffer (each after a newline).
 void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size);
 
-// The equate sections of every label source, with "EQU" or ".EQU".
-void dis_write_equates(const char* equate_word);
+// The equate sections of every label source, with "EQU" or ".EQU"; the
+// user's labels only with `user_labels`.
+void dis_write_equates(const char* equate_word, bool user_labels = true);
 
 // Disassembles guest memory first..last into a source file (empty name: the
 // console only). The file is written without a name and linked in when

@@ -50,6 +50,7 @@ const HelpForm forms[] = {
 
     {1, "*<command>", "run a command of the host shell"},
     {1, "ASM <filename>", nullptr},
+    {1, "DL", nullptr},
     {1, "DISGAME [<start-address> <end-address>] [<filename>]", nullptr},
     {1, "ED|EDIT <filename>", nullptr},
     {1, "LOADBIN|LOAD <start-address> <filename>", nullptr},

@@ -6,11 +6,11 @@
 
 #include "core/machine_view.h"
 #include "core/machine_table.h"
-#include "core/savestate_seams.h"
 #include "core/settings_vars.h"
 
 #include <cstring>
 
+u8 led_digits[13];
 u8 led_panel_cells[LED_PANEL_COLUMNS * LED_PANEL_ROWS];
 i32 led_panel_width, led_panel_rows, led_panel_left, led_panel_top;
 

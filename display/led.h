@@ -10,6 +10,9 @@ constexpr int LED_PANEL_ROWS = 18;
 constexpr int LED_PANEL_COLUMNS = 160;
 constexpr u8 LED_LIT = 3, LED_UNLIT = 14, LED_ERASED = 7;
 
+// The segment patterns of the machine's LED digits (at most 13).
+extern u8 led_digits[13];
+
 extern u8 led_panel_cells[LED_PANEL_COLUMNS * LED_PANEL_ROWS]; // column * 18 + row
 extern i32 led_panel_width, led_panel_rows, led_panel_left, led_panel_top;
 

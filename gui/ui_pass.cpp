@@ -12,6 +12,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/dips_window.h"
 #include "devicewindows/music_window.h"
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
@@ -123,7 +124,7 @@ void gui_apply_changes() {
     if (c & UI_REOPEN_WINDOWS) gui_reopen_subwindows();
     for (int w = 0; w < TOOL_WINDOWS; w++)
         if (wanted & (1u << w)) gui_open_tool_window(static_cast<ToolWindow>(w));
-    if ((c & UI_DIP_GADGETS) && gui_tool_window_open(TW_DIPS)) game_sync_dip_gadgets();
+    if (c & UI_DIP_GADGETS) gui_dips_refresh(1);
 
     if (c & UI_TITLE) gui_update_main_title();
     if (c & UI_RECENT) gui_rebuild_menus(ui_recent_path());
@@ -222,6 +223,7 @@ void gui_install_ui_host() {
     printer_window_register();
     tape_deck_window_register();
     papertape_window_register();
+    dips_window_register();
     floppy_window_register();
     guest_controls_window_register();
     speed_window_register();

@@ -90,7 +90,7 @@ void sprite_editor_refresh(int force) {
         if (f) {
             const i32 a = g->row_address(n, r);
             char text[6] = "-";
-            if (a >= 0) std::snprintf(text, sizeof text, "$%X", static_cast<unsigned>(a));
+            if (a >= 0) std::snprintf(text, sizeof text, "$%X", static_cast<unsigned>(a) & GUEST_ADDRESS_MASK);
             gui_sprite_set_string(r, text);
         }
         const u8 b = row_byte(*g, n, r);

@@ -11,6 +11,7 @@
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/screen_source.h"
 #include "cpu/memory.h"
 #include "machines/music_rows.h"
 #include "machines/arcadia.h"
@@ -22,6 +23,7 @@
 #include "sound/voice_update.h"
 #include "machines/controls_rows.h"
 
+#include <cstring>
 #include <cstdio>
 
 namespace {
@@ -79,6 +81,59 @@ static void arcadia_screen_text(std::string* out) {
         }
 }
 
+// Skip level of the known games that have one: the bytes that hold the level
+// (or the lives of its stage), then where the game goes on.
+void arcadia_skip_level() {
+    u8* m = guest_memory;
+    switch (known_game_id) {
+    case 105: m[0x18DA] = 0x64; break;
+    case 23: m[0x18D5] = 1; break;
+    case 25: m[0x18E5] = 0x95; break;
+    case 41:
+    case 54: m[0x18E5] = 0x9A; break;
+    case 34:
+    case 91:
+        m[0x18F2] = 0xCE;
+        m[0x18F3] = 0x9B;
+        break;
+    case 32: std::memset(m + 0x1AD0, 0, 5); break;
+    case 40:
+        if (m[0x1AF0] > 1) {
+            m[0x1AEF] = 0;
+            m[0x1AF0] = 2;
+        }
+        break;
+    case 47:
+    case 48:
+    case 49:
+        std::memset(m + 0x1820, 0, 96);
+        m[0x18D4] = m[0x18D5] = 0xE4;
+        m[0x18E3] = m[0x18E4] = 0x32;
+        m[0x18F7] = 0;
+        break;
+    case 104:
+    case 830:
+    case 849:
+        for (u32 a : {0x1802, 0x1805, 0x1808, 0x180B, 0x180E})
+            m[a] = 0x78;
+        cpu_iar = known_game_id == 104 ? 0x0AFF : known_game_id == 830 ? 0x0B4E : 0x0B47;
+        break;
+    case 2: cpu_iar = 0x01DF; break;
+    case 5: cpu_iar = 0x0230; break;
+    case 29: cpu_iar = 0x0227; break;
+    case 36: cpu_iar = 0x0495; break;
+    case 37: cpu_iar = 0x0446; break;
+    case 45:
+    case 123: cpu_iar = 0x03F4; break;
+    case 51:
+    case 125: cpu_iar = 0x0796; break;
+    case 58: cpu_iar = 0x0273; break;
+    case 97:
+    case 102: cpu_iar = 0x0A6A; break;
+    default: break;
+    }
+}
+
 constexpr MachineOps OPS{
     .setup = arcadia_setup,
     .install_bus = arcadia_bus_install,
@@ -95,6 +150,7 @@ constexpr MachineOps OPS{
     .score_digit = arcadia_score_digit,
     .keypad_keys = [] { return KeypadKeys::ALL; },
     .controls = &arcadia_controls,
+    .skip_level = arcadia_skip_level,
     .guide_section = "arcadia",
     .sprites_help = "arcadia-sprites",
 };
@@ -213,6 +269,7 @@ constexpr MachineDebug DEBUG{
     .text_letter = [](u8 c) { return c >= 26 && c <= 51; },
     .edit_key = arcadia_key_handler,
     .edit_clamp = arcadia_edit_clamp,
+    .screen_source = arcadia_screen_source,
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
     .glyphs = &GLYPHS,

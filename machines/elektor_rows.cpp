@@ -14,6 +14,7 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "machines/screen_source.h"
 #include "sound/note_lookup.h"
 #include "machines/ay8910.h"
 #include "machines/music_rows.h"
@@ -256,6 +257,7 @@ constexpr MachineDebug DEBUG{
     .program_entry = 0x0903,
     .object_format = &elektor_object_format,
     .object_save_command = "SAVEEOF ",
+    .screen_source = elektor_screen_source,
     .object_suffix = ".tvc",
     .asm_start = 0x0900,
     .glyphs = &pvi_console_glyphs,

@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/screen_source.h"
 #include "machines/music_rows.h"
 #include "machines/pvi_glyphs.h"
 #include "machines/pvi_editor.h"
@@ -93,6 +94,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = pvi_edit_key,
     .edit_clamp = pvi_edit_clamp,
+    .screen_source = interton_screen_source,
     .glyphs = &pvi_console_glyphs,
 };
 

@@ -75,6 +75,7 @@ constexpr MachineOps OPS{
     .score_digit = malzak_score_digit,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
     .controls = &malzak_controls,
+    .dips = [] { return memmap == MAP_MALZAK_2 ? DipWindow::MALZAK2 : DipWindow::NONE; },
     .self_test = [] { return true; },
     .guide_section = "coin-op-boards",
     .dips_help = "malzak2-dips",

@@ -70,6 +70,7 @@ constexpr MachineOps OPS{
     .own_score = pong_own_score,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
     .controls = &pong_controls,
+    .dips = [] { return DipWindow::PONG; },
     .dips_help = "pong-dips",
 };
 

@@ -14,6 +14,3 @@ u8 net_recv_byte();
 
 // Computers and peripherals: describers of the monitor and DOS routines
 void twin_api_notes(u32 address);
-void phunsy_rom_comment(u32 address);
-void selbst_rom_comment(u32 address);
-void instructor_monitor_notes(u32 address);

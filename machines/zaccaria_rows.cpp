@@ -9,6 +9,7 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "cpu/cpu.h"
 #include "machines/music_rows.h"
 #include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
@@ -152,6 +153,21 @@ void zaccaria_setup() {
         zaccaria_setup_laser_battle();
 }
 
+// Skip level: Astro Wars jumps to its next wave while the wave counter is
+// low; Galaxia goes on from its wave end, or clears its flags and restarts it.
+void zaccaria_skip_level() {
+    if (memmap == 22) {
+        if ((guest_memory[0x1401] & 0x0F) <= 3) cpu_iar = 0x131A;
+    } else if (memmap == 23) {
+        if (guest_memory[0x1C00] & 0x40) {
+            cpu_iar = 0x29F1;
+        } else {
+            guest_memory[0x1D88] = guest_memory[0x1D89] = 0;
+            cpu_iar = 0x2B5E;
+        }
+    }
+}
+
 constexpr MachineOps OPS{
     .setup = zaccaria_setup,
     .install_bus = zaccaria_bus_install,
@@ -177,6 +193,8 @@ constexpr MachineOps OPS{
                                                 : KeypadKeys::STICK_AND_FIRE;
         },
     .controls = &zaccaria_controls,
+    .dips = [] { return DipWindow::ZACCARIA; },
+    .skip_level = zaccaria_skip_level,
     .self_test = [] { return true; },
     .guide_section = "coin-op-boards",
     .dips_help = "zaccaria-dips",

@@ -1,5 +1,6 @@
 // Sound recording: the guest's voices re-synthesised into one temporary 8-bit
-// WAV file each (in the runtime folder), written span by span whenever a voice
+// WAV file each (in the runtime folder, named after the process and made
+// exclusively), written span by span whenever a voice
 // starts, changes or stops, and mixed at the end into WAV, 8SVX and AIFF.
 // Spans are timed in guest clock periods (frames on the machines without a
 // processor).
@@ -22,7 +23,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace {
 constexpr u32 WAVE_MAX = 44100;
@@ -241,6 +244,26 @@ void snd_record_channel(int v, int silence) {
     }
 }
 
+namespace {
+// Creates voice v's temporary file under a name of this process's own, made
+// exclusively (never an existing file or link) and readable by the user alone.
+bool create_voice_file(const std::string& dir, int v, VoiceFile& vf) {
+    std::string name = dir + "/brindlemox-" + std::to_string(getpid()) + "-voice" +
+                       std::to_string(v) + "-XXXXXX.wav";
+    const int fd = mkostemps(name.data(), 4, O_CLOEXEC);
+    if (fd < 0) return false;
+    vf.path = name;
+    vf.file = fdopen(fd, "w+b");
+    if (!vf.file) ::close(fd);
+    return vf.file != nullptr;
+}
+
+std::string base_name(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+} // namespace
+
 void snd_rec_start() {
     if (running) return;
     const std::string dir = path_ram();
@@ -249,9 +272,8 @@ void snd_rec_start() {
     for (int v = 0; v < SND_VOICES; v++) {
         if (!memmap_desc().sounds[v]) continue;
         VoiceFile& vf = files[v];
-        vf.path = dir + "/!" + std::to_string(v) + ".wav";
-        vf.file = std::fopen(vf.path.c_str(), "w+b");
-        if (!vf.file || std::fwrite(header.data(), 1, HEADER, vf.file) != HEADER) {
+        if (!create_voice_file(dir, v, vf) ||
+            std::fwrite(header.data(), 1, HEADER, vf.file) != HEADER) {
             close_all(true);
             ui_warning("Can't open temporary output file!");
             return;
@@ -279,24 +301,18 @@ void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
 }
 
 namespace {
-// Reads the first n samples of every voice file; false after a warning.
+// Reads the first n samples of every voice file (still open from its
+// creation); false after a warning.
 bool read_voices(u32 n, std::vector<std::vector<u8>>* data) {
     for (int v = 0; v < SND_VOICES; v++) {
-        if (files[v].path.empty()) continue;
-        std::FILE* f = std::fopen(files[v].path.c_str(), "rb");
-        char text[200];
-        if (!f) {
-            std::snprintf(text, sizeof text, "Can't reopen temporary file \"!%d.wav\"!", v);
-            ui_warning(text);
-            return false;
-        }
+        std::FILE* f = files[v].file;
+        if (!f) continue;
         std::vector<u8> d(n);
         const bool ok = std::fseek(f, HEADER, SEEK_SET) == 0 && std::fread(d.data(), 1, n, f) == n;
-        std::fclose(f);
         if (!ok) {
-            std::snprintf(text, sizeof text,
-                          "Can't read %d bytes from temporary file \"!%d.wav\"!",
-                          static_cast<int>(n), v);
+            char text[400];
+            std::snprintf(text, sizeof text, "Can't read %d bytes from temporary file \"%s\"!",
+                          static_cast<int>(n), base_name(files[v].path).c_str());
             ui_warning(text);
             return false;
         }
@@ -323,8 +339,7 @@ void snd_rec_stop() {
         const std::string header = snd_wav_header(vf.length, rate());
         std::fseek(vf.file, 0, SEEK_SET);
         std::fwrite(header.data(), 1, HEADER, vf.file);
-        std::fclose(vf.file);
-        vf.file = nullptr;
+        std::fflush(vf.file);
         n = std::min(n, vf.length);
         any = true;
     }

@@ -325,10 +325,12 @@ def instructor(number, picture, big):
         size = 4
         dips = [(16, 150, 44, 18), (66, 150, 44, 18)]
         tape, ops = (16, 180, 94, 18), (120, 180, 94, 18)
-    # RST, INT, MON and the sense key in a column of their own, left of the pad
+    # RST, INT, MON and the sense key in a column of their own, left of the pad;
+    # the board's console keys are numbered SENS, INT, MON, RST
+    console = {"SENS": 1, "INT": 2, "MON": 3, "RST": 4}
     for i, lab in enumerate(SI50_KEYS[24:]):
         L.add(x0 - dx - 6, y0 + i * dy, w, h, label=lab, colour=ORANGE,
-              role="CONSOLE%d" % (i + 1))
+              role="CONSOLE%d" % console[lab])
     keypad_grid(L, x0, y0, w, h, dx, dy, 4, SI50_KEYS[:24], pair_player, pair_key)
     L.add(*dips[0], style="switch", label="DIP", role="DIPS")
     L.add(*dips[1], style="switch", label="DIP", role="DIPS")
@@ -340,18 +342,35 @@ def instructor(number, picture, big):
 
 
 PHUNSY_KEYS = ["0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B",
-               "C", "D", "E", "F", "CMD", "M", "DM", "RST", "NXT", "GO", "PC", "DEL"]
+               "C", "D", "E", "F", "DM", "MD", "GO", "CLR", "RST", "HLT", "DMP", "LDC"]
 SELBST_KEYS = ["C", "D", "E", "F", "8", "9", "A", "B", "4", "5", "6", "7", "0", "1", "2", "3",
                "CMD", "FLG", "RUN", "MON", "GTO", "PC", "RST", "NXT"]
 MIKIT_KEYS = ["BL", "R", "C", "+", "G", "8", "H", "P", "4", "L", "S", "0",
               "D", "E", "F", "9", "A", "B", "5", "6", "7", "1", "2", "3"]
 
 
+# The machines' keypad keys by the label on the picture: (player, guest key),
+# in the order of the machine table's key labels (core/machine_table.cpp).
+def keys_by_label(left, right):
+    keys = {lab: (0, k + 1) for k, lab in enumerate(left)}
+    keys.update({lab: (1, k + 1) for k, lab in enumerate(right)})
+    return keys
+
+
+PHUNSY_PAD = keys_by_label(
+    ["0", "4", "8", "1", "5", "9", "2", "6", "A", "3", "7", "B"],
+    ["C", "DM", "RST", "D", "MD", "HLT", "E", "GO", "DMP", "F", "CLR", "LDC"])
+SELBST_PAD = keys_by_label(
+    ["C", "D", "E", "8", "9", "A", "4", "5", "6", "0", "1", "2"],
+    ["F", "CMD", "FLG", "B", "RUN", "MON", "7", "GTO", "PC", "3", "RST", "NXT"])
+
+
 def phunsy():
     L = Layout(21, "con-phunsy", 280, 220, BODY)
     L.text("PHUNSY", 20, 20, WHITE)
     L.box(78, 14, 196, 38, PANEL)
-    keypad_grid(L, 40, 60, 32, 22, 40, 28, 6, PHUNSY_KEYS, pair_player, pair_key)
+    keypad_grid(L, 40, 60, 32, 22, 40, 28, 6, PHUNSY_KEYS,
+                lambda i: PHUNSY_PAD[PHUNSY_KEYS[i]][0], lambda i: PHUNSY_PAD[PHUNSY_KEYS[i]][1])
     return L
 
 
@@ -359,10 +378,11 @@ def selbst():
     L = Layout(22, "con-selbstbaucomputer", 420, 230, BOARD)
     L.text("SELBSTBAU", 20, 20, WHITE)
     L.box(204, 52, 396, 80, PANEL)
-    keypad_grid(L, 200, 98, 40, 22, 48, 30, 4, SELBST_KEYS[:16], pair_player, pair_key)
+    keypad_grid(L, 200, 98, 40, 22, 48, 30, 4, SELBST_KEYS[:16],
+                lambda i: SELBST_PAD[SELBST_KEYS[i]][0], lambda i: SELBST_PAD[SELBST_KEYS[i]][1])
     for i, lab in enumerate(SELBST_KEYS[16:]):
         c, r = i % 2, i // 2
-        L.add(40 + 56 * c, 98 + 30 * r, 48, 22, pair_key(16 + i), pair_player(16 + i),
+        L.add(40 + 56 * c, 98 + 30 * r, 48, 22, SELBST_PAD[lab][1], SELBST_PAD[lab][0],
               label=lab, colour=ORANGE)
     return L
 

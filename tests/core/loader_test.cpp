@@ -1,4 +1,5 @@
 #include "tests/support/quiet_output.h"
+#include "computers/phunsy.h"
 #include "computers/phunsy_image.h"
 #include "computers/pipbug_vdu.h"
 #include "core/emu.h"
@@ -316,7 +317,7 @@ TEST_F(Loader, PhunsyPlacement) {
     ASSERT_EQ(load(put("big.bin", program)), LOAD_GAME);
     EXPECT_EQ(game_start_address, 0x2000);
     EXPECT_EQ(std::memcmp(guest_memory + 0x2000, program.data(), 8192), 0); // at most 8 KB
-    EXPECT_EQ(phunsy_bank, 0);
+    EXPECT_EQ(phunsy_bank_control, 0);
 
     // A known game: its row's blocks (here the whole file at $0000).
     switch_to(ARCADIA, 6);

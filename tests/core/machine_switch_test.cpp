@@ -4,6 +4,7 @@
 #include "core/io_ports.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/notify.h"
 #include "input/paddles.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
@@ -275,4 +276,26 @@ TEST_F(MachineSwitch, FramePeriodsOfEveryMachineInBothStandards) {
             EXPECT_EQ(emu_region, static_cast<u32>(machine_table[m].default_region));
         }
     }
+}
+
+// A built-in board picked in the game list: a new game on its memory map, with
+// every part of the interface told; nothing inside a frame or on the same map.
+TEST(BuiltInBoard, SwitchesAsANewGameAndTellsTheInterface) {
+    fresh_state();
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    ui_take_changes();
+    emu_paused_mid_frame = true;
+    emu_set_memory_map(ZACCARIA, 22);
+    EXPECT_EQ(memmap, 6u);
+    emu_paused_mid_frame = false;
+    emu_set_memory_map(ARCADIA, 6);
+    EXPECT_EQ(ui_take_changes(), 0u);
+
+    emu_set_memory_map(ZACCARIA, 22);
+    EXPECT_EQ(machine, ZACCARIA);
+    EXPECT_EQ(memmap, 22u);
+    const u32 told = ui_take_changes();
+    for (u32 mark : {UI_TITLE, UI_MENUS, UI_STATUS, UI_TOOLBAR, UI_OPCODES, UI_REOPEN_WINDOWS})
+        EXPECT_TRUE(told & mark) << mark;
+    fresh_state();
 }

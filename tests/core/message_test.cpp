@@ -328,3 +328,35 @@ TEST_F(Message, LatinOneBytesLeaveAsUtf8Everywhere) {
     EXPECT_NE(test_read_file(log_path).find(line), std::string::npos);
     std::fclose(listing);
 }
+
+// The date-order option turns both forms round; the option itself follows the
+// order of the locale's date format.
+TEST(MessageDate, DateOrderInEachSetting) {
+    std::tm t{};
+    t.tm_hour = 9;
+    t.tm_min = 5;
+    t.tm_sec = 7;
+    t.tm_mday = 24;
+    t.tm_mon = 11; // December
+    t.tm_year = 2026 - 1900;
+    char shortform[16];
+    for (bool month_first : {false, true}) {
+        date_month_first = month_first;
+        format_date_time_short_at(t, shortform);
+        EXPECT_STREQ(shortform, month_first ? "9:05 12/24/26" : "9:05 24/12/26");
+        EXPECT_STREQ(format_date_time_long_at(t),
+                     month_first ? "9:05:07 on 12/24/2026" : "9:05:07 on 24/12/2026");
+    }
+    date_month_first = false;
+
+    const struct {
+        const char* format;
+        bool month_first;
+    } formats[] = {
+        {"%m/%d/%y", true},   {"%D", true},        {"%d/%m/%Y", false}, {"%d.%m.%Y", false},
+        {"%Y-%m-%d", true},   {"%e %B %Y", false}, {"%b %e, %Y", true}, {"%Od/%Om/%Ey", false},
+        {"%y", false},        {"", false},         {"%", false},        {nullptr, false},
+    };
+    for (const auto& f : formats)
+        EXPECT_EQ(date_format_month_first(f.format), f.month_first) << (f.format ? f.format : "null");
+}

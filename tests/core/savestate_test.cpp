@@ -1,5 +1,9 @@
 #include "computers/binbug.h"
+#include "computers/instructor.h"
+#include "computers/phunsy.h"
 #include "computers/pipbug.h"
+#include "computers/selbst.h"
+#include "cpu/debug_state.h"
 #include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/frame.h"
@@ -123,9 +127,13 @@ void scramble(std::mt19937& rng) {
         phunsy_ubank_store[b][rng() % 2048] = static_cast<u8>(rng());
         phunsy_qbank_store[b][rng() % 16384] = static_cast<u8>(rng());
     }
-    phunsy_bank = static_cast<u8>(rng());
-    fill(phunsy_latches);
-    selbst_io_state = static_cast<u8>(rng());
+    phunsy_bank_control = static_cast<u8>(rng());
+    phunsy_irq_period = static_cast<u8>(rng());
+    phunsy_irq_countdown = static_cast<u8>(rng());
+    for (u32 port = 16; port <= 19; port++)
+        port_records[port].last_value = static_cast<u8>(rng());
+    selbst_data_latch = static_cast<u8>(rng());
+    si50_latches = {static_cast<u8>(rng() % 9), static_cast<u8>(rng()), static_cast<u8>(rng())};
 }
 
 struct Running {
@@ -541,6 +549,11 @@ TEST_F(SaveStates, SavedMachinesLoadBackIdentically) {
         // puts them back.
         if (m == PIPBUG) pipbug_patch_monitor();
         if (m == BINBUG) binbug_set_baud_rate();
+        // A save copies the PHUNSY's mapped windows into their banks' stores first.
+        if (m == PHUNSY) {
+            phunsy_ubank_save(phunsy_bank_control >> 4);
+            phunsy_qbank_save(phunsy_bank_control & 15);
+        }
         Bytes before = snapshot();
         Bytes file = save("s.cos");
 

@@ -5,6 +5,7 @@
 #include "tests/cpu/disasm_fixture_test.h"
 
 #include "core/machine_table.h"
+#include "core/seams_services.h"
 
 #include <gtest/gtest.h>
 
@@ -122,4 +123,8 @@ TEST_F(DisasmSources, AddressCommentsFollowTheInstruction) {
     // Without a file the pseudo-code goes on a comment line of its own.
     EXPECT_NE(out.find("C0      \n;;\n;Main loop\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("Elsewhere"), std::string::npos);
+    // The set-up marks the addresses its rows name; rows past the table name none.
+    EXPECT_EQ(addr_comment_address(1), 0x0200);
+    EXPECT_EQ(addr_comment_address(2), -1);
+    EXPECT_EQ(addr_comment_address(-1), -1);
 }

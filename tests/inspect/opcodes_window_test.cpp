@@ -91,8 +91,9 @@ TEST_F(OpcodesChart, GroupsFollowTheInstructionSet) {
     for (int op = 0; op < 256; op++) {
         const std::string m = op_text_signetics[op].mnemonic;
         if (m.rfind("BC", 0) == 0 || m.rfind("BR", 0) == 0 || m.rfind("BS", 0) == 0 ||
-            m.rfind("BD", 0) == 0 || m.rfind("BI", 0) == 0 || m.rfind("ZB", 0) == 0)
+            m.rfind("BD", 0) == 0 || m.rfind("BI", 0) == 0 || m.rfind("ZB", 0) == 0) {
             EXPECT_EQ(opcode_group(0, static_cast<u8>(op)), OG_BRANCH) << m;
+        }
     }
 }
 

@@ -98,7 +98,7 @@ TEST_F(ChipViewsTest, ViewMatrix) {
         {ZACCARIA, MAP_GALAXIA, "CPU RAM SCRN UDG XVI"},
         {MALZAK, MAP_MALZAK_2, "CPU RAM SCRN UDG XVI"},
         {PIPBUG, MAP_PIPBUG_1, "CPU RAM BIOS SCRN BASIC"},
-        {INSTRUCTOR, MAP_INSTRUCTOR_BASIC, "CPU RAM BIOS"},
+        {INSTRUCTOR, MAP_INSTRUCTOR_BASIC, "CPU RAM BIOS SCRN"},
         {PONG, MAP_PONG_8550, ""},
     };
     for (const Case& c : cases) {

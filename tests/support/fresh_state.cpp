@@ -2,6 +2,7 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
+#include "core/message_date.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/tape.h"
 
@@ -142,6 +143,7 @@ void fresh_state() {
     ui_host_defaults();
     gui_install_ui_host();
     fake_clock_remove();
+    date_month_first = false;
     app_loop_reset();
     asm_assemble_startup = asm_assemble_batch;
 

@@ -1,0 +1,186 @@
+// The debugger's file commands that move guest memory to and from host files
+// in the projects drawer: LOADBIN, SAVEBIN, SAVEHEX, SAVEBPNF, SAVESMS and
+// SAVETVC; ASM runs the assembler on a source, DL the "Open..." requester.
+// Every save is written whole through a temporary file or not at all, and a
+// refused command writes nothing.
+#include "debugger/commands.h"
+#include "debugger/commands_internal.h"
+#include "debugger/literals.h"
+#include "assembler/asm.h"
+#include "core/filekinds.h"
+#include "core/loader.h"
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/notify.h"
+#include "core/objfile.h"
+#include "core/session.h"
+#include "cpu/memory.h"
+
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr u32 TOP = GUEST_MEMORY_SIZE - 1;
+const u32 NONE = static_cast<u32>(REG_NONE);
+
+u32 address(const char* text) {
+    return dbg_parse_register_operand(text, TOP, 0);
+}
+
+// Reads start and end: false after the range message when either is no
+// address or the range runs backwards.
+bool read_range(const char* first, const char* last, u32& start, u32& end) {
+    start = address(first);
+    end = address(last);
+    if (start == NONE || end == NONE || start > end) {
+        dbg_range_message(0, TOP);
+        return false;
+    }
+    return true;
+}
+
+// `given` (or, when empty, the loaded game's name or "Untitled") with the
+// suffix of the kind written, replacing any other; false when too long.
+bool file_name(const char* given, const char* suffix, char (&name)[1024]) {
+    std::snprintf(name, sizeof name, "%s",
+                  given[0] ? given : (game_file_name[0] ? game_file_name : "Untitled"));
+    return file_set_extension(suffix, name, sizeof name, 1, "");
+}
+
+// Runs `save` in the projects drawer and answers "OK." or "Failed!".
+template <typename Save> void save_in_projects(const char* given, const char* suffix, Save save) {
+    char name[1024];
+    if (!file_name(given, suffix, name)) {
+        dbg_refuse("Pathname is too long!\n\n");
+        return;
+    }
+    dir_enter_projects();
+    const int written = save(name);
+    dir_restore();
+    if (written)
+        dbg_ok();
+    else
+        dbg_refuse("Failed!\n\n");
+}
+
+// The commands with exactly `count` arguments and the processor check.
+bool arguments_and_cpu(int count) {
+    if (dbg_lone_question() || dbg_arg_count() != count) {
+        dbg_usage();
+        return false;
+    }
+    return dbg_machine_has_cpu(true);
+}
+
+// SAVEBIN, SAVEHEX, SAVEBPNF: <start> <end> <filename>.
+template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix) {
+    if (!arguments_and_cpu(3)) return;
+    u32 start, end;
+    if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
+    save_in_projects(dbg_arg3, suffix, [&](const char* name) { return Save(name, start, end); });
+}
+
+} // namespace
+
+void dbg_cmd_savebin() {
+    save_range<file_save_bin>(".bin");
+}
+
+void dbg_cmd_savehex() {
+    save_range<objfile_save_hex>(".hex");
+}
+
+void dbg_cmd_savebpnf() {
+    save_range<file_save_bpnf>(".bpnf");
+}
+
+void dbg_cmd_savesms() {
+    if (!arguments_and_cpu(2)) return;
+    u32 start, end;
+    if (!read_range("0", dbg_arg1, start, end)) return;
+    save_in_projects(dbg_arg2, ".sms",
+                     [&](const char* name) { return file_save_sms(name, static_cast<i32>(end)); });
+}
+
+void dbg_cmd_savetvc() {
+    const int n = dbg_arg_count();
+    if (dbg_lone_question() || n < 2 || n > 4) {
+        dbg_usage();
+        return;
+    }
+    if (!machine_traits().tvc_files) {
+        dbg_wrong_machine();
+        return;
+    }
+    u32 start, end;
+    if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
+    const u32 game_start = n >= 4 ? address(dbg_arg4) : game_start_address;
+    if (game_start == NONE) {
+        dbg_range_message(0, TOP);
+        return;
+    }
+    save_in_projects(n >= 3 ? dbg_arg3 : "", ".tvc", [&](const char* name) {
+        return objfile_save_tvc(name, start, end, game_start);
+    });
+}
+
+// LOADBIN: the file as named, else with ".bin", read into guest memory from
+// the start address. What would reach past $7FFF is left out and counted.
+void dbg_cmd_loadbin() {
+    if (!arguments_and_cpu(2)) return;
+    const u32 start = address(dbg_arg1);
+    if (start == NONE) {
+        dbg_range_message(0, TOP);
+        return;
+    }
+    char name[1024];
+    std::snprintf(name, sizeof name, "%s", dbg_arg2);
+    dir_enter_projects();
+    struct stat st;
+    if (stat(name, &st) != 0) file_set_extension(".bin", name, sizeof name, 0, "");
+    std::FILE* f = nullptr;
+    if (stat(name, &st) == 0 && S_ISREG(st.st_mode)) f = std::fopen(name, "rb");
+    dir_restore();
+    if (!f) {
+        dbg_refuse("Failed!\n\n");
+        return;
+    }
+    const u32 room = GUEST_MEMORY_SIZE - start;
+    const u64 size = static_cast<u64>(st.st_size);
+    const u32 wanted = size < room ? static_cast<u32>(size) : room;
+    // Read into a copy first: a short read changes nothing in the guest.
+    u8 bytes[GUEST_MEMORY_SIZE];
+    const size_t got = std::fread(bytes, 1, wanted, f);
+    std::fclose(f);
+    if (got != wanted) {
+        dbg_refuse("Failed!\n\n");
+        return;
+    }
+    std::memcpy(guest_memory + start, bytes, wanted);
+    ui_mark(UI_REFRESH_WINDOWS);
+    if (size > room)
+        con_printf("File is too large: loaded $%X..$%X, dropped %llu byte(s) past $%X.\n", start,
+                   TOP, static_cast<unsigned long long>(size - room), TOP);
+    dbg_ok();
+}
+
+// ASM: the assembler's own run, whose result stays in the guest only when it
+// assembled without errors.
+void dbg_cmd_asm() {
+    if (!arguments_and_cpu(1)) return;
+    // The assembler has told why; the line only answers as refused.
+    if (asm_assemble_checked(dbg_arg1) == 10) dbg_refuse("%s", "");
+    ui_mark(UI_REFRESH_WINDOWS);
+}
+
+// DL: the "Open..." requester (the table runs it between frames only).
+void dbg_cmd_dl() {
+    if (dbg_lone_question()) {
+        dbg_usage();
+        return;
+    }
+    if (!dbg_machine_has_cpu(true)) return;
+    file_open_with_requester();
+}

@@ -1,0 +1,64 @@
+#include "debugger/screen_asm.h"
+
+#include "core/filekinds.h"
+#include "core/loader.h"
+#include "core/machine_debug.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "debugger/disasm_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+void file_save_screen_asm() {
+    char file[FILE_NAME_SIZE] = {};
+    if (file_loaded && game_file_name[0]) {
+        std::snprintf(file, sizeof file, "%s", game_file_name);
+        file_set_extension(".asm", file, sizeof file, 1, "");
+    }
+    char chosen[FILE_NAME_SIZE];
+    if (ui_host.file_request(file_kinds[KIND_ASM].save_title, file_kinds[KIND_ASM].pattern, 1,
+                             projects_path, file, chosen) != 0)
+        return;
+    if (!file_set_extension(".asm", chosen, sizeof chosen, 0, "")) {
+        ui_beep();
+        return;
+    }
+    std::string path = chosen;
+    if (!std::strchr(chosen, '/')) {
+        path = projects_path;
+        if (!path.empty() && path.back() != '/') path += '/';
+        path += chosen;
+    }
+
+    // Every message while the source is written goes into it too.
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* source = open_memstream(&text, &size);
+    if (!source) {
+        ui_beep();
+        return;
+    }
+    std::FILE* previous = asm_output_file;
+    asm_output_file = source;
+    // The user's labels stay out: the source names labels of its own (BOOT,
+    // FIRST, GRID...) that an earlier assembly may have left defined.
+    dis_write_equates("EQU", false);
+    con_printf("\n");
+    if (const auto screen = machine_debug().screen_source) screen();
+    con_printf("\n        END\n");
+    asm_output_file = previous;
+    const bool closed = std::fclose(source) == 0;
+    const bool written = closed && file_write_replace(path, text, size);
+    std::free(text);
+    if (!written) {
+        ui_beep();
+        return;
+    }
+    file_write_icon(KIND_ASM, path.c_str());
+}
