@@ -79,6 +79,20 @@ static void BM_TwinBothBoardsFrames(benchmark::State& state) {
 }
 BENCHMARK(BM_TwinBothBoardsFrames);
 
+// The memory-mapped VDUs of the BINBUG and the CD2650, drawn by the beam
+// between instructions (third argument 0) or once a frame (1).
+static void BM_VduComputerFrames(benchmark::State& state) {
+    framebased = static_cast<u32>(state.range(2));
+    start_machine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    run_frames(state, state.range(0) == CD2650 ? 59.47 : 50.0);
+    framebased = 0;
+}
+BENCHMARK(BM_VduComputerFrames)
+    ->Args({BINBUG, MAP_BINBUG, 0})
+    ->Args({BINBUG, MAP_BINBUG, 1})
+    ->Args({CD2650, MAP_CD2650, 0})
+    ->Args({CD2650, MAP_CD2650, 1});
+
 static void BM_PacedTurboFrames(benchmark::State& state) {
     start_machine(MIKIT, 21);
     emu_restart_timing();

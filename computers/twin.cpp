@@ -23,7 +23,8 @@
 #include "cpu/memory.h"
 #include "display/bands.h"
 #include "display/frame.h"
-#include "machines/seams.h"
+#include "core/recording.h"
+#include "cpu/cpu.h"
 #include "peripherals/device_link.h"
 #include "computers/controls_rows.h"
 

@@ -2,6 +2,7 @@
 // usage and help texts, history, and the run-control, switch and breakpoint
 // commands.
 #include "debugger/commands.h"
+#include "peripherals/floppy.h"
 #include "debugger/commands_internal.h"
 
 #include "assembler/expr.h"
@@ -884,6 +885,7 @@ static void cmd_save_disk_program() {
         con_printf("Assuming you meant %s.\n", row.disk_program_word);
     save_file(n, *row.disk_program, r, 0);
 }
+
 
 // ---- The table and the dispatch ----------------------------------------------------
 

@@ -10,6 +10,8 @@
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "core/savestate.h"
+#include "core/machine_ops.h"
+#include "peripherals/floppy.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "peripherals/floppy.h"
@@ -304,6 +306,39 @@ void floppy_traffic() {
     }
 }
 
+// Disks of both FD1771 machines as their formats write them, with a file on
+// each; CMD and IMAG programs for the loader.
+void guest_disks_and_programs() {
+    const u8 loop[] = {0x04, 0x41, 0xCC, 0x78, 0x00, 0x1B, 0x7E};
+    for (u8 machine = 0; machine < 2; machine++) {
+        fuzz_reset();
+        const bool cd2650 = machine == 1;
+        machine_switch(cd2650 ? CD2650 : BINBUG, cd2650 ? MAP_CD2650 : MAP_BINBUG, true, true,
+                       false);
+        const DiskSystem* s = floppy_disk_system();
+        s->format(0);
+        const std::string file = fuzz_home() + "/PROG.CMD";
+        const Bytes body(300, 0x42);
+        if (FILE* f = std::fopen(file.c_str(), "wb")) {
+            std::fwrite(body.data(), 1, body.size(), f);
+            std::fclose(f);
+        }
+        s->put(file.c_str(), 0);
+        const u32 bytes = floppy_geometry().image_bytes;
+        Bytes image(drives[0].image, drives[0].image + bytes);
+        put("dos_disks", cd2650 ? "cd2650.raw" : "binbug.raw", with_prefix(machine, image));
+        put("dos_disks", cd2650 ? "cd2650v.raw" : "binbugv.raw", with_prefix(machine | 2, image));
+    }
+    Bytes cmd = {0x04, 0x40, sizeof loop};
+    cmd.insert(cmd.end(), loop, loop + sizeof loop);
+    cmd.insert(cmd.end(), {0x04, 0x40, 0x00});
+    Bytes imag = {0x15, 0x10, 0x00, sizeof loop};
+    imag.insert(imag.end(), loop, loop + sizeof loop);
+    imag.insert(imag.end(), {0x15, 0x10, 0x00, 0x00});
+    put("loader", "prog.cmd", with_prefix(10, cmd));
+    put("loader", "prog.imag", with_prefix(12 | 0x60, imag));
+}
+
 // Every opcode with operand bytes after it, in each notation and variant.
 void listings() {
     Bytes all;
@@ -486,6 +521,7 @@ int main(int argc, char** argv) {
     port_requests();
     floppy_traffic();
     twin_files();
+    guest_disks_and_programs();
     listings();
     sources();
     tapes();
