@@ -9,7 +9,6 @@
 // ---- Input ------------------------------------------------------------------------
 // The real ones restore the musical keyboard's notes and run the netplay
 // link's commands.
-i32 input_deferred_release = -1;
 void music_restore_default_notes() {}
 void net_command(int) {}
 u32 net_mode;

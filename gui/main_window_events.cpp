@@ -27,7 +27,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "input/paddles.h"
-#include "machines/pong.h"
+#include "input/joysticks.h"
 #include "devicewindows/floppy_window.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -164,12 +164,16 @@ static void gadget(const GuiEvent& e) {
     }
 }
 
-// The mouse buttons fire for each player whose controller is the mouse; the
-// right one only while it belongs to the guest.
+// The mouse buttons over the display are the guest's (the right one only
+// while it belongs to the guest); an entry changes only when the main
+// window's own button does, so that a button latched in the Host Gamepads
+// window stays latched while the pointer merely moves.
 static void mouse_to_players() {
-    const u8 held = gui_mouse_left || (guestrmb && gui_mouse_right);
-    pong_mouse_held[0] = controller_left == 1 ? held : 0;
-    pong_mouse_held[1] = controller_right == 1 ? held : 0;
+    static u8 shown[3];
+    const u8 now[3] = {gui_mouse_left, gui_mouse_middle,
+                       static_cast<u8>(guestrmb && gui_mouse_right)};
+    for (int n = 0; n < 3; n++)
+        if (now[n] != shown[n]) shown[n] = mouse_buttons_held[n] = now[n];
 }
 
 // The guest frame position under window position (x, y), the picture being

@@ -37,6 +37,8 @@
 #include "gui/palette_editor.h"
 #include "gui/requesters.h"
 #include "gui/guest_controls_window.h"
+#include "gui/host_keyboard_window.h"
+#include "gui/host_pads_window.h"
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
@@ -217,6 +219,8 @@ void gui_install_ui_host() {
     papertape_window_register();
     floppy_window_register();
     guest_controls_window_register();
+    host_keyboard_window_register();
+    host_pads_window_register();
     speed_window_register();
     palette_editor_register();
     game_picture_number = game_image_number;
