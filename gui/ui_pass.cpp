@@ -36,6 +36,7 @@
 #include "gui/main_window.h"
 #include "gui/palette_editor.h"
 #include "gui/requesters.h"
+#include "devicewindows/gameinfo_window.h"
 #include "gui/guest_controls_window.h"
 #include "gui/host_keyboard_window.h"
 #include "gui/host_pads_window.h"
@@ -221,6 +222,7 @@ void gui_install_ui_host() {
     guest_controls_window_register();
     host_keyboard_window_register();
     host_pads_window_register();
+    gameinfo_window_register();
     speed_window_register();
     palette_editor_register();
     game_picture_number = game_image_number;

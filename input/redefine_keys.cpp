@@ -177,12 +177,17 @@ int redefine_flag_gadget(int flag, bool extras_shown) {
     return (column ? GID_REDEF_RIGHT : GID_REDEF_LEFT) + key;
 }
 
+int gameinfo_key_gadget(int player, int key) {
+    if (player < 0 || player > 1) return -1;
+    if (key >= GK_EXTRA1 && key < GK_EXTRA1 + 4) return GID_INFO_EXTRA + 4 * player + key - GK_EXTRA1;
+    if (key >= GK_KEYPAD1 && key < GK_EXTRA1) return GID_INFO_KEYPAD + 12 * player + key - GK_KEYPAD1;
+    return -1;
+}
+
 int gameinfo_flag_gadget(int flag, bool extras_shown) {
     int column, key;
     guest_key_flag(flag, &column, &key);
-    if (column < 0 || column == REDEFINE_CONSOLE) return -1;
-    if (key >= GK_EXTRA1 && key < GK_EXTRA1 + 4)
-        return extras_shown ? GID_INFO_EXTRA + 4 * column + key - GK_EXTRA1 : -1;
-    if (key >= GK_KEYPAD1 && key < GK_EXTRA1) return GID_INFO_KEYPAD + 12 * column + key - GK_KEYPAD1;
-    return -1;
+    if (column == REDEFINE_CONSOLE) return -1;
+    if (!extras_shown && key >= GK_EXTRA1 && key < GK_EXTRA1 + 4) return -1;
+    return gameinfo_key_gadget(column, key);
 }

@@ -67,3 +67,6 @@ void guest_key_flag(int flag, int* column, int* key);
 // Information window, each with its extra keys shown or hidden; -1 none.
 int redefine_flag_gadget(int flag, bool extras_shown);
 int gameinfo_flag_gadget(int flag, bool extras_shown);
+// The Game Information window's button of keypad key `key` (1-16) of
+// `player`, -1 for any other key.
+int gameinfo_key_gadget(int player, int key);
