@@ -2,12 +2,12 @@
 
 #include "display/host.h"
 #include "gui/images.h"
+#include "input/keys.h"
 #include "platform/catalog.h"
 
 namespace {
 constexpr int IMAGE_OK = 37, IMAGE_CANCEL = 38, IMAGE_RESET = 39;
-constexpr int RAW_R = 0x13, RAW_O = 0x18, RAW_C = 0x33, RAW_PAD_ENTER = 0x43, RAW_RETURN = 0x44,
-              RAW_ESC = 0x45;
+constexpr int RAW_R = 0x13, RAW_O = 0x18, RAW_C = 0x33;
 } // namespace
 
 GuiNode gui_node(GuiKind kind, int gid) {
@@ -55,7 +55,7 @@ GuiNode gui_reset_ok_cancel(int reset_gid, int ok_gid, int cancel_gid, bool rese
 
 DialogKey gui_dialog_key(int code, bool letters) {
     switch (code) {
-    case RAW_PAD_ENTER:
+    case RAW_ENTER:
     case RAW_RETURN:
         return DialogKey::OK;
     case RAW_ESC:

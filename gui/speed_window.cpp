@@ -216,45 +216,33 @@ void gui_speed_window_show() {
     gui_set_value(win, GID_SPEED_SKIP_NUMBER, frame_skip);
 }
 
-void gui_speed_window_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
+static bool speed_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        switch (e.code) {
+        case RAW_PAD_MINUS:
+        case RAW_LEFT:
+            change_speed(-1);
             break;
-        case GE_RAWKEY:
-            if (gui_dialog_key(e.code, false) != DialogKey::NONE) close = true;
-            switch (e.code) {
-            case RAW_PAD_MINUS:
-            case RAW_LEFT:
-                change_speed(-1);
-                break;
-            case RAW_RIGHT:
-            case RAW_PAD_PLUS:
-                change_speed(1);
-                break;
-            default: // releases and other keys
-                break;
-            }
+        case RAW_RIGHT:
+        case RAW_PAD_PLUS:
+            change_speed(1);
             break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            gadget(e.gid, e.code);
-            break;
-        default:
+        default: // releases and other keys
             break;
         }
+        return gui_dialog_key(e.code, false) != DialogKey::NONE;
+    case GE_GADGET:
+        gadget(e.gid, e.code);
+        break;
+    default:
+        break;
     }
-    if (close) {
-        gui_close_subwindow(TW_SPEED);
-        gui_flush_main_port();
-    }
+    return false;
+}
+
+void gui_speed_window_input() {
+    if (gui_tool_window_events(TW_SPEED, speed_event)) gui_flush_main_port();
 }
 
 void speed_window_register() {
