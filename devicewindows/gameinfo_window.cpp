@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "gui/dialog_parts.h"
 #include "gui/images.h"
+#include "gui/main_window.h"
 #include "gui/redefine_keys_window.h"
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
@@ -304,44 +305,24 @@ void gui_open_gameinfo_window() {
 }
 
 void gui_gameinfo_window_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false, reopen = false, instructions = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_RAWKEY:
-            if (e.code == RAW_ESC)
-                close = true;
-            else if (e.code >= RAWKEY_UP)
-                input_host_key_release(static_cast<u32>(e.code - RAWKEY_UP));
-            else
-                input_host_key_event(static_cast<u32>(e.code));
-            break;
-        case GE_GADGET:
-            if (e.gid == GID_INFO_INSTRUCTIONS) {
-                instructions = true;
-            } else if (e.gid == GID_INFO_PALLADIUM) {
-                palladium_gameinfo = e.code ? 1 : 0;
-                reopen = true;
-            }
-            break;
-        default:
-            break;
+    static bool reopen, instructions;
+    reopen = instructions = false;
+    const bool closed = gui_tool_window_events(TW_GAMEINFO, [](const GuiEvent& e) {
+        if (e.type == GE_RAWKEY) {
+            if (e.code == RAW_ESC) return true;
+            gui_forward_key(e.code);
+        } else if (e.type == GE_GADGET && e.gid == GID_INFO_INSTRUCTIONS) {
+            instructions = true;
+        } else if (e.type == GE_GADGET && e.gid == GID_INFO_PALLADIUM) {
+            palladium_gameinfo = e.code ? 1 : 0;
+            return reopen = true;
         }
-    }
-    if (instructions && game_overlay_text[0])
+        return false;
+    });
+    if (closed) gui_flush_main_port();
+    if (reopen) gui_open_gameinfo_window();
+    if (instructions && window() && game_overlay_text[0])
         gui_requester(cat_str(637, "Instructions"), game_overlay_text, cat_str(143, "OK"), 1);
-    if (reopen)
-        rebuild();
-    else if (close)
-        close_window();
 }
 
 void gameinfo_window_register() {

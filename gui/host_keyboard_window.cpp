@@ -5,6 +5,7 @@
 #include "display/host.h"
 #include "gui/dialog_parts.h"
 #include "gui/images.h"
+#include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "input/host_key_labels.h"
 #include "input/key_events.h"
@@ -263,33 +264,19 @@ void gui_open_host_keyboard_window() {
 }
 
 void gui_host_keyboard_window_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false, reopen = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_RAWKEY:
-            if (e.code == RAW_ESC)
-                close = true;
-            else if (e.code >= RAWKEY_UP)
-                input_host_key_release(static_cast<u32>(e.code - RAWKEY_UP));
-            else
-                input_host_key_event(static_cast<u32>(e.code));
-            break;
-        case GE_GADGET:
+    static bool reopen;
+    reopen = false;
+    const bool closed = gui_tool_window_events(TW_HOST_KEYBOARD, [](const GuiEvent& e) {
+        if (e.type == GE_RAWKEY) {
+            if (e.code == RAW_ESC) return true;
+            gui_forward_key(e.code);
+        } else if (e.type == GE_GADGET) {
             if (e.gid == GID_HOSTKEY_VIEW) {
                 viewkybdas = e.code;
                 show_all();
             } else if (e.gid == GID_HOSTKEY_PICTURE) {
                 keyboardtype = e.code >= 0 && e.code <= 2 ? e.code : KB_A600;
-                close = reopen = true;
+                return reopen = true;
             } else if (e.gid >= GID_HOSTKEY_FIRST && e.gid < GID_HOSTKEY_FIRST + RAW_KEYS) {
                 const int k = e.gid - GID_HOSTKEY_FIRST;
                 // A key clicked while another click's release is due lets that go first.
@@ -298,13 +285,11 @@ void gui_host_keyboard_window_input() {
                 hostkey_clicked = k;
                 input_host_key_event(static_cast<u32>(k));
             }
-            break;
-        default:
-            break;
         }
-    }
-    if (close) {
-        close_window();
+        return false;
+    });
+    if (closed) {
+        gui_flush_main_port();
         if (reopen) gui_open_host_keyboard_window();
         return;
     }

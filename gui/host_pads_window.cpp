@@ -6,6 +6,7 @@
 #include "display/host.h"
 #include "gui/dialog_parts.h"
 #include "gui/images.h"
+#include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "input/host_pad_labels.h"
 #include "input/joysticks.h"
@@ -204,25 +205,13 @@ void gui_open_host_pads_window() {
 }
 
 void gui_host_pads_window_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false, rebuild = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
+    static bool rebuild;
+    rebuild = false;
+    const bool closed = gui_tool_window_events(TW_HOST_PADS, [](const GuiEvent& e) {
         switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
         case GE_RAWKEY:
-            if (e.code == RAW_ESC)
-                close = true;
-            else if (e.code >= RAWKEY_UP)
-                input_host_key_release(static_cast<u32>(e.code - RAWKEY_UP));
-            else
-                input_host_key_event(static_cast<u32>(e.code));
+            if (e.code == RAW_ESC) return true;
+            gui_forward_key(e.code);
             break;
         case GE_MOUSEBUTTON:
             if (e.code < RAWKEY_UP) hostpad_background_click();
@@ -236,13 +225,14 @@ void gui_host_pads_window_input() {
                 rebuild = true;
             }
             hostpad_click(e.gid);
-            break;
+            return rebuild;
         default:
             break;
         }
-    }
-    if (close || rebuild) {
-        gui_close_subwindow(TW_HOST_PADS);
+        return false;
+    });
+    if (closed) {
+        gui_flush_main_port();
         if (rebuild) gui_open_host_pads_window();
         return;
     }

@@ -7,6 +7,7 @@
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/ui_pass.h"
+#include "input/key_events.h"
 #include "input/keys.h"
 #include "platform/catalog.h"
 
@@ -277,4 +278,11 @@ bool gui_tool_window_events(ToolWindow id, bool (*handle)(const GuiEvent& e)) {
 
 bool gui_closing_key(int code) {
     return code == RAW_ENTER || code == RAW_RETURN || code == RAW_ESC;
+}
+
+void gui_forward_key(int code) {
+    if (code >= RAWKEY_UP)
+        input_host_key_release(static_cast<u32>(code - RAWKEY_UP) & 127);
+    else if (code >= 0)
+        input_host_key_event(static_cast<u32>(code));
 }

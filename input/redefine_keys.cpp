@@ -132,8 +132,8 @@ RedefineClose redefine_on_key(int code) {
         reset_to_defaults();
         return RedefineClose::NONE;
     case 0x18: // O
-    case 0x43: // Enter
-    case 0x44: // Return
+    case RAW_ENTER:
+    case RAW_RETURN:
         return RedefineClose::OK;
     case 0x33: // C
     case RAW_ESC:

@@ -22,7 +22,7 @@ class RedefineKeys : public ::testing::Test {
     void TearDown() override { fresh_state(); }
 };
 
-constexpr int RAW_R = 0x13, RAW_O = 0x18, RAW_C = 0x33, RAW_RETURN = 0x44, RAW_X = 0x32;
+constexpr int RAW_R = 0x13, RAW_O = 0x18, RAW_C = 0x33, RAW_X = 0x32;
 
 } // namespace
 
@@ -66,7 +66,7 @@ TEST_F(RedefineKeys, ShortcutsOnlyWhileIdleAndTheResetRule) {
     EXPECT_TRUE(redefine_keys_are_defaults());
     EXPECT_EQ(redefine_on_key(RAW_O), RedefineClose::OK);
     EXPECT_EQ(redefine_on_key(RAW_RETURN), RedefineClose::OK);
-    EXPECT_EQ(redefine_on_key(0x43), RedefineClose::OK);
+    EXPECT_EQ(redefine_on_key(RAW_ENTER), RedefineClose::OK);
     EXPECT_EQ(redefine_on_key(RAW_C), RedefineClose::CANCEL);
     EXPECT_EQ(redefine_on_key(RAW_ESC), RedefineClose::CANCEL);
     EXPECT_EQ(redefine_on_key(RAW_X), RedefineClose::NONE);
