@@ -242,23 +242,13 @@ void close_window() {
 
 } // namespace
 
-void keyboard_help_text() {
-    if (window()) show_all();
-}
-
 void gui_open_host_keyboard_window() {
     if (window()) return;
     gui_load_image(IMAGE_CANDY, IMAGE_CANDY, 0);
     const GuiWindowDesc d = describe();
     if (!gui_open_subwindow(TW_HOST_KEYBOARD, d)) return;
-    for (Shown& s : shown)
+    for (Shown& s : shown) // the buttons open with no text, hint or colour
         s = Shown{};
-    // Buttons open with empty texts and no hints.
-    for (int k = 0; k < RAW_KEYS; k++)
-        if (has_button[k]) {
-            gui_set_text(window(), GID_HOSTKEY_FIRST + k, "");
-            shown[k].text.clear();
-        }
     gui_legend_paint(window(), legend_rows());
     show_all();
 }

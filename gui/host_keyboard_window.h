@@ -15,6 +15,3 @@ constexpr int GID_HOSTKEY_FIRST = 1057;  // + raw key code
 void host_keyboard_window_register();
 void gui_open_host_keyboard_window();
 void gui_host_keyboard_window_input();
-// Every label, hover text and colour anew (after a change of view, keymap or
-// held modifier keys).
-void keyboard_help_text();
