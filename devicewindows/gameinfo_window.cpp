@@ -310,7 +310,7 @@ void gui_gameinfo_window_input() {
     const bool closed = gui_tool_window_events(TW_GAMEINFO, [](const GuiEvent& e) {
         if (e.type == GE_RAWKEY) {
             if (e.code == RAW_ESC) return true;
-            gui_forward_key(e.code);
+            gui_forward_raw_key(e.code);
         } else if (e.type == GE_GADGET && e.gid == GID_INFO_INSTRUCTIONS) {
             instructions = true;
         } else if (e.type == GE_GADGET && e.gid == GID_INFO_PALLADIUM) {

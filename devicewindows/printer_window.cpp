@@ -10,7 +10,6 @@
 #include "gui/images.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
-#include "input/key_events.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
 #include "peripherals/printer_export.h"
@@ -312,10 +311,8 @@ static bool printer_event(const GuiEvent& e) {
         if (e.code == RAW_ESC) return true;
         if (e.code == RAW_WHEEL_UP || e.code == RAW_WHEEL_DOWN)
             wheel(e.code == RAW_WHEEL_UP);
-        else if (e.code < RAWKEY_UP)
-            input_host_key_event(static_cast<u32>(e.code));
         else
-            input_host_key_release(static_cast<u32>(e.code & 0x7F));
+            gui_forward_raw_key(e.code);
         break;
     case GE_WHEEL:
         wheel(e.code < 0);

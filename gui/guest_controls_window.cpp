@@ -13,7 +13,6 @@
 #include "gui/images.h"
 #include "gui/tool_windows.h"
 #include "input/controls.h"
-#include "input/key_events.h"
 #include "input/paddles.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -367,10 +366,7 @@ void gui_guest_controls_window_input() {
             }
             break;
         case GE_RAWKEY:
-            if (e.code >= RAWKEY_UP)
-                input_host_key_release(static_cast<u32>(e.code - RAWKEY_UP));
-            else
-                input_host_key_event(static_cast<u32>(e.code));
+            gui_forward_raw_key(e.code);
             break;
         default:
             break;

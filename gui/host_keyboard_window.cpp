@@ -259,7 +259,7 @@ void gui_host_keyboard_window_input() {
     const bool closed = gui_tool_window_events(TW_HOST_KEYBOARD, [](const GuiEvent& e) {
         if (e.type == GE_RAWKEY) {
             if (e.code == RAW_ESC) return true;
-            gui_forward_key(e.code);
+            gui_forward_raw_key(e.code);
         } else if (e.type == GE_GADGET) {
             if (e.gid == GID_HOSTKEY_VIEW) {
                 viewkybdas = e.code;

@@ -211,7 +211,7 @@ void gui_host_pads_window_input() {
         switch (e.type) {
         case GE_RAWKEY:
             if (e.code == RAW_ESC) return true;
-            gui_forward_key(e.code);
+            gui_forward_raw_key(e.code);
             break;
         case GE_MOUSEBUTTON:
             if (e.code < RAWKEY_UP) hostpad_background_click();

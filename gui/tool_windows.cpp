@@ -276,13 +276,14 @@ bool gui_tool_window_events(ToolWindow id, bool (*handle)(const GuiEvent& e)) {
     return close;
 }
 
-bool gui_closing_key(int code) {
-    return code == RAW_ENTER || code == RAW_RETURN || code == RAW_ESC;
+void gui_forward_raw_key(int code) {
+    if (code < 0) return;
+    if (code < RAWKEY_UP)
+        input_host_key_event(static_cast<u32>(code));
+    else
+        input_host_key_release(static_cast<u32>(code & 0x7F));
 }
 
-void gui_forward_key(int code) {
-    if (code >= RAWKEY_UP)
-        input_host_key_release(static_cast<u32>(code - RAWKEY_UP) & 127);
-    else if (code >= 0)
-        input_host_key_event(static_cast<u32>(code));
+bool gui_closing_key(int code) {
+    return code == RAW_ENTER || code == RAW_RETURN || code == RAW_ESC;
 }

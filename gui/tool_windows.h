@@ -85,9 +85,9 @@ void gui_rebuild_subwindow(ToolWindow id);
 bool gui_tool_window_events(ToolWindow id, bool (*handle)(const GuiEvent& e));
 // Enter, Return and Esc: the keys that close a tool window without buttons.
 bool gui_closing_key(int code);
-// A raw key event of a tool window handed on as from the main window: a
-// press (0-127) or a release (RAWKEY_UP + code).
-void gui_forward_key(int code);
+// Hands a raw key a tool window does not use on to the host key handling,
+// as a press (0-127) or as the release of code - RAWKEY_UP.
+void gui_forward_raw_key(int code);
 
 // Opens the real-time monitor `id` (TW_CPU, TW_VIDEO_CHIP, TW_PSG) unless it
 // is open; any other id does nothing.

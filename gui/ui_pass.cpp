@@ -12,6 +12,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/music_window.h"
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
@@ -43,6 +44,8 @@
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
+#include "inspect/opcodes_window.h"
+#include "inspect/sprite_editor_window.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -111,6 +114,7 @@ void gui_status_bar_update() {
 
 void gui_relabel_opcodes() {
     cpu_apply_type_tables();
+    opcodes_window_relabel();
 }
 
 void gui_apply_changes() {
@@ -225,5 +229,8 @@ void gui_install_ui_host() {
     gameinfo_window_register();
     speed_window_register();
     palette_editor_register();
+    music_window_register();
+    opcodes_window_register();
+    sprite_editor_register();
     game_picture_number = game_image_number;
 }

@@ -9,6 +9,8 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/music_rows.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
@@ -84,7 +86,23 @@ constexpr MachineView VIEW{
     .describe_position = malzak_describe_position,
 };
 
-constexpr MachineSound SOUND{};
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_music_play,
+    .main_note = pvi_music_main_note,
+};
+
+constexpr MachineSound SOUND{
+    .music = &MUSIC,
+};
+
+// The objects, their colour fields read through the board's colour map (its
+// own inverse).
+constexpr u8 COLOUR_MAP[8] = {0, 7, 2, 3, 4, 5, 6, 1};
+
+const u8* colour_map() {
+    return COLOUR_MAP;
+}
+
 
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
@@ -94,6 +112,7 @@ constexpr MachineDebug DEBUG{
     .text_code = debug_seven_bits,
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
+    .glyphs = &pvi_board_glyphs<colour_map, colour_map>,
 };
 
 } // namespace
