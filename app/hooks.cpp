@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "input/host_key_labels.h"
 #include "input/joysticks.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -48,9 +49,9 @@ void picture_after_state() {
 }
 
 void release_deferred_key() {
-    if (input_deferred_release == -1) return;
-    input_host_key_release(static_cast<u32>(input_deferred_release));
-    input_deferred_release = -1;
+    if (hostkey_clicked == -1) return;
+    input_host_key_release(static_cast<u32>(hostkey_clicked));
+    hostkey_clicked = -1;
 }
 bool slow_keys_held() {
     return host_ctrl_down() && host_key_down(RAW_KEY_SLOW);

@@ -9,6 +9,7 @@
 #include "core/machine.h"
 #include "input/console_buttons.h"
 #include "input/controls_help.h"
+#include "input/host_key_labels.h"
 #include "input/joysticks.h"
 #include "input/key_events.h"
 #include "input/keys.h"
@@ -103,6 +104,7 @@ void emu_reset_all() {
     input_paddles_reset();
     input_joysticks_reset();
     input_console_buttons_reset();
+    host_key_labels_reset();
     dbg_commands_reset();
     sprite_mode = 2; // the debugger's SPR choice lasts until the program ends
 }

@@ -64,6 +64,7 @@ void act_choose_paths(const CmdRow&, const CmdCall&);
 void act_adjust_sound(const CmdRow&, const CmdCall&);
 void act_sensitivity(const CmdRow&, const CmdCall&);
 void act_gamepad_buttons(const CmdRow&, const CmdCall&);
+void act_redefine_keys(const CmdRow&, const CmdCall&);
 // Radio groups: the row's value is the option's new value.
 void act_sort_by(const CmdRow&, const CmdCall&);
 void act_speed_as(const CmdRow&, const CmdCall&);
@@ -121,6 +122,7 @@ void after_turbo();
 void after_collisions();
 void after_trainer();
 void after_controllers();
+void after_guestrmb();
 void after_region();
 
 // A toggle of one option per display mode, followed by `After`.

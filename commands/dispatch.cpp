@@ -31,8 +31,10 @@
 #include "gui/choose_paths.h"
 #include "gui/gamepad_buttons.h"
 #include "gui/hiscore_window.h"
+#include "gui/host_pads_window.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
+#include "gui/redefine_keys_window.h"
 #include "gui/requesters.h"
 #include "gui/sensitivity.h"
 #include "gui/tool_windows.h"
@@ -370,6 +372,10 @@ void act_sensitivity(const CmdRow&, const CmdCall&) {
     gui_sensitivity_window();
 }
 
+void act_redefine_keys(const CmdRow&, const CmdCall&) {
+    gui_redefine_keys();
+}
+
 void act_gamepad_buttons(const CmdRow&, const CmdCall&) {
     gui_gamepad_buttons_window();
 }
@@ -657,6 +663,14 @@ void after_controllers() {
     gui_refresh_menus();
     gui_update_pointer(1);
     host_rumble_stop_all();
+    gui_rebuild_subwindow(TW_HOST_PADS);
+}
+
+// The right mouse button given to the guest or taken back: let go of it,
+// and the Host Gamepads window relabels it.
+void after_guestrmb() {
+    mouse_buttons_held[2] = 0;
+    gui_controls_labels();
 }
 
 void after_region() {

@@ -8,7 +8,6 @@
 
 // ---- Input ------------------------------------------------------------------------
 // The real one restores the musical keyboard's notes.
-i32 input_deferred_release = -1;
 void music_restore_default_notes() {}
 i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];

@@ -30,7 +30,6 @@ extern int (*asm_assemble_startup)(const char* path);
 int asm_assemble_batch(const char* path);
 
 // ---- Input ----------------------------------------------------------------------
-extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none
 void music_restore_default_notes(); // D#4, D4, C#4, G3 of both musical-keyboard maps
 extern i32 key_remap_six[2][6];     // the game's guest-key remap pairs
 extern i32 key_remap_four[2][4];

@@ -71,15 +71,23 @@ i32 sensitivity_left = 3, sensitivity_right = 3;
 i32 robot_left = 0, robot_right = 0;
 i32 keyboardtype = 0, keymap = 0;
 u16 net_port = 6666;
-u16 console_keys[4] = {80, 81, 82, 83}; // F1 to F4
 // Fire 1, keypad 1-12, the four extra keys, up, down, left, right, fire 2-4,
-// the diagonals (127: no key).
-u16 player_keys[2][28] = {
-    {64, 1,  2,  3,  16, 17, 18, 32, 33, 34, 49,  50,  51,  4,
-     19, 35, 52, 76, 77, 79, 78, 5,  6,  7,  127, 127, 127, 127},
-    {15, 90, 91, 92, 61, 62, 63, 45, 46, 47, 29, 30, 31, 93,
-     74, 94, 67, 23, 39, 38, 40, 60, 70, 95, 22, 24, 55, 57},
-};
+// the diagonals (127: no key). One list for the defaults and the start-up
+// values, so that both are set before any other start-up code runs.
+#define DEFAULT_PLAYER_KEYS                                                        \
+    {                                                                              \
+        {64, 1, 2, 3, 16, 17, 18, 32, 33, 34, 49, 50, 51, 4,                       \
+         19, 35, 52, 76, 77, 79, 78, 5, 6, 7, 127, 127, 127, 127},                 \
+        {15, 90, 91, 92, 61, 62, 63, 45, 46, 47, 29, 30, 31, 93,                   \
+         74, 94, 67, 23, 39, 38, 40, 60, 70, 95, 22, 24, 55, 57},                  \
+    }
+#define DEFAULT_CONSOLE_KEYS {80, 81, 82, 83} // F1 to F4
+const u16 default_console_keys[4] = DEFAULT_CONSOLE_KEYS;
+const u16 default_player_keys[2][28] = DEFAULT_PLAYER_KEYS;
+u16 console_keys[4] = DEFAULT_CONSOLE_KEYS;
+u16 player_keys[2][28] = DEFAULT_PLAYER_KEYS;
+#undef DEFAULT_PLAYER_KEYS
+#undef DEFAULT_CONSOLE_KEYS
 u8 leftbutton[4] = {1, 2, 3, 4};
 u8 rightbutton[4] = {1, 2, 3, 4};
 

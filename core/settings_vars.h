@@ -80,6 +80,10 @@ extern i32 keyboardtype, keymap;                // 0..2
 extern u16 net_port;                            // "netport"
 extern u16 console_keys[4];    // "console_start", "console_a", "console_b", "console_reset"
 extern u16 player_keys[2][28]; // "left_%02d", "right_%02d": host raw key codes
+// The default assignment: the start-up values of the two above, and what
+// "Reset to defaults" of the Redefine Keys window restores.
+extern const u16 default_console_keys[4];
+extern const u16 default_player_keys[2][28];
 extern u8 leftbutton[4], rightbutton[4]; // gamepad button assignments
 
 // ---- Computers and peripherals ----------------------------------------------

@@ -32,6 +32,8 @@ extern bool display_pens_owned[GUEST_COLOURS];
 extern bool display_own_pens;
 extern u8 display_extra_pens[EXTRA_PENS];
 extern u32 display_extra_pens_quad[EXTRA_PENS];
+// 0x00RRGGBB of extra pen `pen` (0 .. EXTRA_PENS-1), the tool windows' colours.
+u32 display_extra_pen_rgb(int pen);
 // The plotter pen tables, by colour index (entries above 23 hold black).
 extern u8 pen_byte[256];
 extern u16 pen_double[256];

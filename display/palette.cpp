@@ -187,6 +187,10 @@ void display_obtain_pens() {
                                 HOST_PENS);
 }
 
+u32 display_extra_pen_rgb(int pen) {
+    return pen >= 0 && pen < EXTRA_PENS ? extra_rgb[pen] : 0;
+}
+
 void display_release_pens() {
     for (bool& owned : display_pens_owned)
         owned = false;

@@ -1,5 +1,6 @@
 #include "gui/dialog_parts.h"
 
+#include "display/host.h"
 #include "gui/images.h"
 #include "input/keys.h"
 #include "platform/catalog.h"
@@ -68,4 +69,24 @@ DialogKey gui_dialog_key(int code, bool letters) {
     default:
         return DialogKey::NONE;
     }
+}
+
+GuiNode gui_legend(const std::vector<LegendRow>& rows) {
+    GuiNode g = gui_group(GK_VGROUP, cat_str(633, "Legend"));
+    for (std::size_t i = 0; i < rows.size(); i++) {
+        GuiNode b = gui_node(GK_STRING, GID_LEGEND_FIRST + static_cast<int>(i));
+        b.readonly = true;
+        b.text = rows[i].text;
+        g.children.push_back(b);
+    }
+    GuiNode rest = gui_node(GK_SPACE);
+    rest.weight = 1;
+    g.children.push_back(rest);
+    return g;
+}
+
+void gui_legend_paint(int win, const std::vector<LegendRow>& rows) {
+    for (std::size_t i = 0; i < rows.size(); i++)
+        gui_set_background(win, GID_LEGEND_FIRST + static_cast<int>(i),
+                           static_cast<int>(display_extra_pen_rgb(rows[i].pen)));
 }

@@ -5,6 +5,7 @@
 #include "platform/gui.h"
 
 #include <string>
+#include <vector>
 
 GuiNode gui_node(GuiKind kind, int gid = 0);
 GuiNode gui_label(const std::string& text);
@@ -21,3 +22,15 @@ GuiNode gui_reset_ok_cancel(int reset_gid, int ok_gid, int cancel_gid, bool rese
 // Cancel too. Releases do nothing.
 enum class DialogKey { NONE, RESET, OK, CANCEL };
 DialogKey gui_dialog_key(int code, bool letters);
+
+// A framed "Legend" group of read-only fields, one above the other, each
+// showing its text on its extra pen (display/host.h), then a gap. The fields
+// have ids of their window only, from GID_LEGEND_FIRST (above the shared
+// table); gui_legend_paint colours them once the window is open.
+struct LegendRow {
+    std::string text;
+    int pen;
+};
+constexpr int GID_LEGEND_FIRST = 4000;
+GuiNode gui_legend(const std::vector<LegendRow>& rows);
+void gui_legend_paint(int win, const std::vector<LegendRow>& rows);

@@ -27,7 +27,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "input/paddles.h"
-#include "machines/pong.h"
+#include "input/joysticks.h"
 #include "devicewindows/floppy_window.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
@@ -164,12 +164,20 @@ static void gadget(const GuiEvent& e) {
     }
 }
 
-// The mouse buttons fire for each player whose controller is the mouse; the
-// right one only while it belongs to the guest.
-static void mouse_to_players() {
-    const u8 held = gui_mouse_left || (guestrmb && gui_mouse_right);
-    pong_mouse_held[0] = controller_left == 1 ? held : 0;
-    pong_mouse_held[1] = controller_right == 1 ? held : 0;
+// The mouse buttons over the display are the guest's (the right one only
+// while it belongs to the guest); an entry changes only when the main
+// window's own button does, so that a button latched in the Host Gamepads
+// window stays latched while the pointer merely moves.
+struct MouseState {
+    u8 held[3];
+};
+static MouseState mouse_state() {
+    return {{gui_mouse_left, gui_mouse_middle, static_cast<u8>(guestrmb && gui_mouse_right)}};
+}
+static void mouse_to_players(const MouseState& before) {
+    const MouseState now = mouse_state();
+    for (int n = 0; n < 3; n++)
+        if (now.held[n] != before.held[n]) mouse_buttons_held[n] = now.held[n];
 }
 
 // The guest frame position under window position (x, y), the picture being
@@ -196,6 +204,7 @@ static void describe_pointer(const GuiEvent& e, int click) {
 }
 
 static void mouse_button(const GuiEvent& e) {
+    const MouseState before = mouse_state();
     const bool up = e.code >= RAWKEY_UP;
     const int b = up ? e.code - RAWKEY_UP : e.code;
     if (!inside_display(e.x, e.y)) {
@@ -211,11 +220,12 @@ static void mouse_button(const GuiEvent& e) {
         gui_mouse_right = up ? 0 : 1;
     }
     gui_window_left = 0;
-    mouse_to_players();
+    mouse_to_players(before);
     if (b == 1 && !up && screen_edit_mode) describe_pointer(e, 1);
 }
 
 static void mouse_move(const GuiEvent& e) {
+    const MouseState before = mouse_state();
     pointer_x = e.x;
     pointer_y = e.y;
     for (int i = 0; i < 4; i++)
@@ -223,7 +233,7 @@ static void mouse_move(const GuiEvent& e) {
     if (!(e.qualifier & QUAL_LEFTBUTTON)) gui_mouse_left = 0;
     if (!(e.qualifier & QUAL_MIDBUTTON)) gui_mouse_middle = 0;
     if (!(e.qualifier & QUAL_RBUTTON)) gui_mouse_right = 0;
-    mouse_to_players();
+    mouse_to_players(before);
     gui_update_pointer(0);
     if (e.qualifier & QUAL_CONTROL) describe_pointer(e, 0);
 }

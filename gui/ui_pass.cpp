@@ -39,9 +39,12 @@
 #include "gui/main_window.h"
 #include "gui/palette_editor.h"
 #include "gui/requesters.h"
+#include "devicewindows/gameinfo_window.h"
 #include "gui/guest_controls_window.h"
 #include "gui/host_name_prompt.h"
 #include "gui/listen_window.h"
+#include "gui/host_keyboard_window.h"
+#include "gui/host_pads_window.h"
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
@@ -236,6 +239,9 @@ void gui_install_ui_host() {
     dips_window_register();
     floppy_window_register();
     guest_controls_window_register();
+    host_keyboard_window_register();
+    host_pads_window_register();
+    gameinfo_window_register();
     speed_window_register();
     palette_editor_register();
     music_window_register();

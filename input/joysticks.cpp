@@ -9,6 +9,7 @@ i32 joy_dir_x[2], joy_dir_y[2];
 u8 joy_axis_x[2] = {128, 128}, joy_axis_y[2] = {128, 128};
 u32 joy_window_bits[2];
 u32 rumble_frames[2];
+u8 mouse_buttons_held[3];
 
 void input_joysticks_reset() {
     for (int p = 0; p < 2; p++) {
@@ -16,6 +17,7 @@ void input_joysticks_reset() {
         joy_dir_x[p] = joy_dir_y[p] = 0;
         joy_axis_x[p] = joy_axis_y[p] = 128;
     }
+    mouse_buttons_held[0] = mouse_buttons_held[1] = mouse_buttons_held[2] = 0;
 }
 
 static bool either(i32 a, i32 b) {
@@ -39,6 +41,32 @@ int controller_kind(int player) {
         return 1;
     default:
         return 2;
+    }
+}
+
+u32 input_mouse_bits(int player) {
+    if ((player ? controller_right : controller_left) != 1) return 0;
+    u32 bits = 0;
+    for (int n = 0; n < 3; n++)
+        if (mouse_buttons_held[n]) bits |= JOY_BUTTON1 << n;
+    return bits;
+}
+
+u32 input_player_port_bits(int player) {
+    switch (player ? controller_right : controller_left) {
+    case 1:
+        return input_mouse_bits(player);
+    case 2:
+    case 5:
+    case 7:
+        return joy_bits[0];
+    case 3:
+    case 4:
+    case 6:
+    case 8:
+        return joy_bits[1];
+    default:
+        return 0;
     }
 }
 

@@ -54,6 +54,18 @@ extern u8 joy_axis_x[2], joy_axis_y[2]; // 0..255, 128 when not read
 extern u32 joy_window_bits[2];          // held in the Host Gamepads window
 extern u32 rumble_frames[2];            // frames of rumble left per port
 
+// The host mouse buttons (left, middle, right) as the guest sees them: held
+// over the guest display (the right one only while "guestrmb" is on), or
+// latched in the Host Gamepads window. They are host fire buttons 1 to 3 of
+// a player whose controller is the mouse.
+extern u8 mouse_buttons_held[3];
+// Fire buttons 1-3 (JOY_BUTTON1 << n) of the mouse buttons held, for a player
+// whose controller is the mouse; 0 for the others.
+u32 input_mouse_bits(int player);
+// What `player`'s controller holds in the joy_bits layout: its joyport's
+// joy_bits, or the mouse's fire buttons; 0 for the keyboard.
+u32 input_player_port_bits(int player);
+
 void host_read_joysticks(int port);
 void host_set_joyport_types();
 // 0 for controllers 2 and 7, 1 for 3 and 8, else 2 (no rumble port).

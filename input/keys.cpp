@@ -258,15 +258,8 @@ void input_keys_reset() {
 // ---- Assignments -----------------------------------------------------------------------
 
 void input_default_keys() {
-    static const u16 defaults[2][KEYPAD_KEYS] = {
-        {64, 1,  2,  3,  16, 17, 18, 32, 33, 34, 49,  50,  51,  4,
-         19, 35, 52, 76, 77, 79, 78, 5,  6,  7,  127, 127, 127, 127},
-        {15, 90, 91, 92, 61, 62, 63, 45, 46, 47, 29, 30, 31, 93,
-         74, 94, 67, 23, 39, 38, 40, 60, 70, 95, 22, 24, 55, 57},
-    };
-    std::memcpy(player_keys, defaults, sizeof player_keys);
-    for (int i = 0; i < 4; i++)
-        console_keys[i] = static_cast<u16>(RAW_F1 + i);
+    std::memcpy(player_keys, default_player_keys, sizeof player_keys);
+    std::memcpy(console_keys, default_console_keys, sizeof console_keys);
 }
 
 int key_valid_for_machine(int k) {

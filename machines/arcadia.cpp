@@ -346,13 +346,6 @@ void press_row(u8 keys[4], i32 row) {
     if (row >= 1 && row <= 16) keys[KEY_ROWS[row][0]] |= KEY_ROWS[row][1];
 }
 
-u32 port_bits_of(int player) {
-    const i32 kind = player == 0 ? controller_left : controller_right;
-    if (kind == 2 || kind == 5 || kind == 7) return joy_bits[0];
-    if (kind == 3 || kind == 4 || kind == 6 || kind == 8) return joy_bits[1];
-    return 0;
-}
-
 bool held(u16 key) {
     return key < RAW_NONE && host_key_down(key);
 }
@@ -378,7 +371,7 @@ void arcadia_read_side(int player, int side) {
     }
     // Over a netplay link the peer's side comes from the peer.
     if ((net_mode == NET_CLIENT && side == 0) || (net_mode == NET_SERVER && side == 1)) return;
-    const u32 port = port_bits_of(player);
+    const u32 port = input_player_port_bits(player);
     const u16* host = player_keys[player];
     const bool autofire = player == 0 ? autofire_left : autofire_right;
     const bool need_button = player == 0 ? requirebutton_left : requirebutton_right;

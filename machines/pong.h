@@ -93,9 +93,6 @@ extern i32 pong_score[2];                                    // left and right s
 extern u8 pong_field_map[PONG_MAP_COLUMNS * PONG_MAP_LINES]; // column * 312 + line
 // Pointer position of each player in guest-frame pixels (the guns).
 extern i32 pong_pointer_x[2], pong_pointer_y[2];
-// Held host mouse button of each player with the mouse as controller; set by
-// the main window.
-extern u8 pong_mouse_held[2];
 
 // ---- Frame -------------------------------------------------------------------
 void pong_run_frame();

@@ -23,7 +23,6 @@
 #include <string>
 
 i32 pong_pointer_x[2], pong_pointer_y[2];
-u8 pong_mouse_held[2];
 
 // clang-format off
 const PongLayout pong_layouts[PONG_VARIANTS] = {
@@ -613,7 +612,7 @@ static void human_player(int player, int s) {
     const int port = controller_kind(player);
     const u32 joy = port < 2 ? joy_bits[port] : 0;
     bool fire = (joy & 0x10FFF) != 0 || host_key_down(keys[GK_FIRE1] & 127) ||
-                host_key_down(keys[GK_FIRE3] & 127) || (controller == 1 && pong_mouse_held[player]);
+                host_key_down(keys[GK_FIRE3] & 127) || (input_mouse_bits(player) & (JOY_BUTTON1 | JOY_BUTTON1 << 2));
     if (memmap == 29 && (player ? autofire_right : autofire_left)) {
         const bool need_button = player ? requirebutton_right : requirebutton_left;
         const u32 period = autofire_period > 0 ? static_cast<u32>(autofire_period) : 1;

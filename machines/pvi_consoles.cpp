@@ -462,13 +462,6 @@ void press(u8 keys[3], i32 k) {
     if (k >= 1 && k <= 12) keys[(k - 1) % 3] |= key_bit(k);
 }
 
-u32 port_bits_of(int player) {
-    const i32 kind = player == 0 ? controller_left : controller_right;
-    if (kind == 2 || kind == 5 || kind == 7) return joy_bits[0];
-    if (kind == 3 || kind == 4 || kind == 6 || kind == 8) return joy_bits[1];
-    return 0;
-}
-
 bool flag_selects_first_axis() {
     return (cpu_psu & PSU_F) != 0;
 }
@@ -489,7 +482,7 @@ void pvi_read_keypad(int player, int g) {
     // Over a netplay link the peer's keypad comes from the peer.
     if ((net_mode == NET_CLIENT && g == 0) || (net_mode == NET_SERVER && g == 1)) return;
     u8 keys[3] = {0x0F, 0x0F, 0x0F};
-    const u32 port = port_bits_of(player);
+    const u32 port = input_player_port_bits(player);
     const bool autofire =
         (player == 0 ? autofire_left : autofire_right) && !(g == 1 && pvi_keypad1_no_autofire);
     const bool need_button = player == 0 ? requirebutton_left : requirebutton_right;

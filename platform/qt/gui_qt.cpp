@@ -237,6 +237,19 @@ class HostWindow : public QWidget {
     }
     void keyPressEvent(QKeyEvent* e) override { key(e); }
     void keyReleaseEvent(QKeyEvent* e) override { key(e); }
+    // Clicks that no gadget took (the background, labels, pictures): gadget 0.
+    void mousePressEvent(QMouseEvent* e) override { mouse(e, false); }
+    void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, true); }
+    void mouse(QMouseEvent* e, bool up) {
+        GuiEvent g;
+        g.type = GE_MOUSEBUTTON;
+        const int b = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::MiddleButton ? 2 : 3;
+        g.code = up ? b + RAWKEY_UP : b;
+        g.x = static_cast<int>(e->position().x());
+        g.y = static_cast<int>(e->position().y());
+        g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
+        post(owner_, g);
+    }
     void changeEvent(QEvent* e) override {
         GuiEvent g;
         if (e->type() == QEvent::ActivationChange) {

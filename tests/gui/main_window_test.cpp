@@ -6,6 +6,7 @@
 #include "core/ui_host.h"
 #include "input/key_events.h"
 #include "input/keys.h"
+#include "input/joysticks.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -15,7 +16,6 @@
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "gui/main_window.h"
-#include "machines/pong.h"
 #include "core/machine_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
@@ -322,13 +322,13 @@ TEST_F(MainWindow, MouseButtonsFireForThePlayersWhoUseTheMouse) {
         down.x = display_rect[0] + 1;
         down.y = display_rect[1] + 1;
         post(down);
-        EXPECT_EQ(pong_mouse_held[0], c.left_held) << c.left_controller << " " << c.button;
-        EXPECT_EQ(pong_mouse_held[1], c.right_held) << c.right_controller << " " << c.button;
+        EXPECT_EQ(input_mouse_bits(0) != 0, c.left_held != 0) << c.left_controller << " " << c.button;
+        EXPECT_EQ(input_mouse_bits(1) != 0, c.right_held != 0) << c.right_controller << " " << c.button;
         GuiEvent up = down;
         up.code = RAWKEY_UP + c.button;
         post(up);
-        EXPECT_EQ(pong_mouse_held[0], 0);
-        EXPECT_EQ(pong_mouse_held[1], 0);
+        EXPECT_EQ(input_mouse_bits(0), 0u);
+        EXPECT_EQ(input_mouse_bits(1), 0u);
     }
     // Held, then moved with the button let go elsewhere: released.
     controller_left = 1;
@@ -336,12 +336,12 @@ TEST_F(MainWindow, MouseButtonsFireForThePlayersWhoUseTheMouse) {
     down.x = display_rect[0] + 1;
     down.y = display_rect[1] + 1;
     post(down);
-    EXPECT_EQ(pong_mouse_held[0], 1);
+    EXPECT_NE(input_mouse_bits(0), 0u);
     GuiEvent move = event(GE_MOUSEMOVE, GID_DISPLAY, 0, 0);
     move.x = down.x + 1;
     move.y = down.y;
     post(move);
-    EXPECT_EQ(pong_mouse_held[0], 0);
+    EXPECT_EQ(input_mouse_bits(0), 0u);
 }
 
 TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
