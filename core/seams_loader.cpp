@@ -58,9 +58,8 @@ bool loader_reader_missing(int kind) {
 }
 
 // ---- Machines, input and recorders ---------------------------------------------------------
-// The real ones belong to the machines, the paste queue, the debugger's
-// coverage, the recorders and the device windows; those below do nothing.
-void dbg_clear_coverage() {}
+// The real ones belong to the machines, the paste queue, the recorders and
+// the device windows; those below do nothing.
 
 // ---- Game list ----------------------------------------------------------------------------
 // The real one also updates the memory-map menu.

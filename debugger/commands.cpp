@@ -3,6 +3,7 @@
 // commands.
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
+#include "debugger/coverage.h"
 
 #include "assembler/expr.h"
 #include "core/emu.h"
@@ -993,6 +994,11 @@ const DbgCommand commands[] = {
     {"TRAIN", "[<value>]", false, dbg_cmd_train, "Make trainer", "Usage: TRAIN [<value>]\n\n", 9,
      "find a game's counter"},
     {"DRAW", "0|1|2|3|4", false, dbg_cmd_draw, nullptr, nullptr, 11, "drawing mode"},
+
+    // ---- the coverage report (coverage.cpp) ----
+    {"COVER", "[<reporttype>]", false, dbg_cmd_cover, nullptr, "Usage: COVER [<reporttype>]\n\n", 4,
+     "report what the guest used"},
+    {"CLEARCOV", "", false, dbg_cmd_clearcov, nullptr, nullptr, 0, "forget the coverage record"},
 };
 const int command_count = static_cast<int>(std::size(commands));
 
@@ -1054,6 +1060,8 @@ int dbg_execute() {
         current = &c;
         c.run();
         current = nullptr;
+        // A command may have changed anything the tool windows show.
+        ui_mark(UI_REFRESH_FORCED);
         return line_refused ? 10 : 0;
     }
     char upper[DBG_LINE_LENGTH];

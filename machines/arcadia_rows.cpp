@@ -121,6 +121,9 @@ constexpr MachineDebug DEBUG{
     .edit_clamp = arcadia_edit_clamp,
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
+    .video_rows_first = 0,
+    .video_rows_last = 112,
+    .chip_coverage = arcadia_chip_coverage,
 };
 
 } // namespace

@@ -85,6 +85,9 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = pvi_edit_key,
     .edit_clamp = pvi_edit_clamp,
+    .video_rows_first = 143,
+    .video_rows_last = 187,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },
 };
 
 } // namespace

@@ -93,6 +93,7 @@ constexpr MachineDebug DEBUG{
     .text_code = debug_seven_bits,
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };
 
 } // namespace

@@ -210,6 +210,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = coinop_edit_key,
     .edit_clamp = zaccaria_edit_clamp,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };
 
 } // namespace

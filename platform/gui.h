@@ -89,6 +89,7 @@ struct GuiNode {
     bool selected = false;
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
+    int background = -1;  // buttons and text fields: 0x00RRGGBB behind dark text, -1 default
     int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width
     // min_w: a button of weight 0 is exactly that wide
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
@@ -145,7 +146,7 @@ enum GuiEventType : std::uint8_t {
     GE_ACTIVE,      // window became active
     GE_INACTIVE,    // window lost activation
     GE_MOUSEBUTTON, // code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window;
-                    // gid of the display or picture
+                    // gid of the display or picture (middle clicks also come from buttons)
     GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons; gid as above
     GE_WHEEL,       // code: -1 up, 1 down; qualifier
     GE_DROP,        // text = dropped path (file or drawer); code = number of paths

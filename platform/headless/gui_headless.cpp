@@ -137,7 +137,7 @@ void record(Window& w, const GuiNode& n) {
         g.selected = n.selected;
         g.image = n.image;
         g.hint = n.hint;
-        g.background = -1;
+        g.background = n.background;
         g.items = n.items;
         g.bar = n.bar;
         g.columns = n.columns;

@@ -132,6 +132,33 @@ class DisplayWidget : public QWidget {
     int count_ = 0;
 };
 
+// A push button that also reports the middle mouse button, as a mouse event
+// of its window with its gadget id.
+class MiddleButton : public QPushButton {
+  public:
+    MiddleButton(QtWindow* owner, int gid, const QString& text)
+        : QPushButton(text), owner_(owner), gid_(gid) {}
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::MiddleButton)
+            report(e, false);
+        else
+            QPushButton::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::MiddleButton)
+            report(e, true);
+        else
+            QPushButton::mouseReleaseEvent(e);
+    }
+
+  private:
+    void report(QMouseEvent* e, bool up);
+    QtWindow* owner_;
+    int gid_;
+};
+
 // The command line and other entries: Return, Tab and Esc end an edit with
 // that code; cursor up and down go to the owner (history).
 class EntryWidget : public QLineEdit {
@@ -304,6 +331,18 @@ void DisplayWidget::button(QMouseEvent* e, bool up) {
     post(owner_, g);
 }
 
+void MiddleButton::report(QMouseEvent* e, bool up) {
+    GuiEvent g;
+    g.type = GE_MOUSEBUTTON;
+    g.gid = gid_;
+    g.code = up ? 2 + RAWKEY_UP : 2;
+    QPoint at = mapTo(owner_->widget, e->position().toPoint());
+    g.x = at.x();
+    g.y = at.y();
+    g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
+    post(owner_, g);
+}
+
 void DisplayWidget::mouseMoveEvent(QMouseEvent* e) {
     GuiEvent g;
     g.type = GE_MOUSEMOVE;
@@ -447,7 +486,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         out->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         break;
     case GK_BUTTON: {
-        auto* b = new QPushButton(QString::fromStdString(n.text));
+        auto* b = new MiddleButton(w, gid, QString::fromStdString(n.text));
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
         b->setFocusPolicy(Qt::NoFocus);
@@ -619,6 +658,9 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     if (n.min_w || n.min_h) out->setMinimumSize(n.min_w, n.min_h);
     if (!n.hint.empty()) out->setToolTip(QString::fromStdString(n.hint));
     if (n.disabled) out->setEnabled(false);
+    if (n.background >= 0)
+        out->setStyleSheet(QStringLiteral("background-color: %1; color: black;")
+                               .arg(QColor(QRgb(static_cast<unsigned>(n.background))).name()));
     if (n.kind == GK_STRING && n.weight == 0)
         out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // A read-only field holds max_chars characters; a button of weight 0 keeps its width.
