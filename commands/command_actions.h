@@ -52,6 +52,11 @@ void act_gaming_guide(const CmdRow&, const CmdCall&);
 void act_manual(const CmdRow&, const CmdCall&);
 void act_about_toolkit(const CmdRow&, const CmdCall&);
 void act_about(const CmdRow&, const CmdCall&);
+// The settings dialogs: paths, sound, paddle sensitivity, gamepad buttons.
+void act_choose_paths(const CmdRow&, const CmdCall&);
+void act_adjust_sound(const CmdRow&, const CmdCall&);
+void act_sensitivity(const CmdRow&, const CmdCall&);
+void act_gamepad_buttons(const CmdRow&, const CmdCall&);
 // Radio groups: the row's value is the option's new value.
 void act_sort_by(const CmdRow&, const CmdCall&);
 void act_speed_as(const CmdRow&, const CmdCall&);

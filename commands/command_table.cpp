@@ -27,7 +27,6 @@
 #include "debugger/commands.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
 #include "peripherals/floppy.h"
@@ -462,7 +461,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::SETTINGS_EMULATOR_SENSEGAME, 210, &sensegame),
     toggle(Cmd::SETTINGS_EMULATOR_SHOWTIPS, 211, &show_tips),
     toggle(Cmd::SETTINGS_EMULATOR_STUBS, 212, &stubprograms, cartridge_console),
-    unbuilt(Cmd::SETTINGS_EMULATOR_PATHS, 215),
+    item(Cmd::SETTINGS_EMULATOR_PATHS, 215, act_choose_paths),
     toggle(Cmd::SETTINGS_FILTERS_SCANLINES, 217, &scanlines, scanline_filter, act_toggle_then<after_scanlines>),
     unbuilt(Cmd::SETTINGS_FILTERS_STRETCHWINDOWED, 218),
     unbuilt(Cmd::SETTINGS_GRAPHICS_BEZEL, 221),
@@ -482,9 +481,9 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::SETTINGS_INPUT_SPRINGS, 235, &springloaded, analog_paddles),
     toggle(Cmd::SETTINGS_INPUT_SWAPPED, 236, &swapped, swappable, act_toggle_then<after_swapped>),
     unbuilt(Cmd::SETTINGS_INPUT_CALIBRATE, 237),
-    unbuilt(Cmd::SETTINGS_INPUT_REARRANGE, 238, swappable),
+    item(Cmd::SETTINGS_INPUT_REARRANGE, 238, act_gamepad_buttons, swappable),
     unbuilt(Cmd::SETTINGS_INPUT_REDEFINE, 239, redefine_keys),
-    unbuilt(Cmd::SETTINGS_INPUT_SENSITIVITY, 240, analog_paddles),
+    item(Cmd::SETTINGS_INPUT_SENSITIVITY, 240, act_sensitivity, analog_paddles),
     ticked(Cmd::SETTINGS_INPUT_LOWERCASE, 241, act_lowercase, tick_lowercase, lowercase_input),
     toggle(Cmd::SETTINGS_INPUT_CONFINE, 242, &confinepointer, mouse_controller, act_toggle_then<after_confine>, CF_STATE),
     toggle(Cmd::SETTINGS_INPUT_ERASEDELETED, 243, &erasedeleted, erase_deleted),
@@ -492,7 +491,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::SETTINGS_INPUT_GUESTRMB, 245, &guestrmb),
     toggle(Cmd::SETTINGS_INPUT_QUEUEKEYSTROKES, 246, &queuekeystrokes, queue_keystrokes),
     toggle(Cmd::SETTINGS_SOUND_ENABLED, 250, &snd_enabled, nullptr, act_toggle_then<after_sound>),
-    unbuilt(Cmd::SETTINGS_SOUND_ADJUST, 251),
+    item(Cmd::SETTINGS_SOUND_ADJUST, 251, act_adjust_sound),
     toggle(Cmd::SETTINGS_SOUND_AMBIENT, 252, &teletypesounds, ambient_sounds, act_ambient_sounds),
     toggle(Cmd::SETTINGS_SOUND_FILTERED, 253, &led_filter),
     toggle(Cmd::SETTINGS_SOUND_RETUNE, 254, &retune, retune_voices),

@@ -24,11 +24,14 @@
 #include "display/frame.h"
 #include "display/host.h"
 #include "gui/about_windows.h"
+#include "gui/adjust_sound.h"
+#include "gui/choose_paths.h"
+#include "gui/gamepad_buttons.h"
 #include "gui/hiscore_window.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
+#include "gui/sensitivity.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "input/console_buttons.h"
@@ -349,6 +352,22 @@ void act_about_toolkit(const CmdRow&, const CmdCall&) {
 
 void act_about(const CmdRow&, const CmdCall&) {
     gui_open_about_window();
+}
+
+void act_choose_paths(const CmdRow&, const CmdCall&) {
+    gui_choose_paths_window();
+}
+
+void act_adjust_sound(const CmdRow&, const CmdCall&) {
+    gui_adjust_sound_window();
+}
+
+void act_sensitivity(const CmdRow&, const CmdCall&) {
+    gui_sensitivity_window();
+}
+
+void act_gamepad_buttons(const CmdRow&, const CmdCall&) {
+    gui_gamepad_buttons_window();
 }
 
 // ---- radio groups -----------------------------------------------------------------------

@@ -117,9 +117,14 @@ static void set_attributes(u32 first, u32 last, u32 bits) {
         mem_attributes[a] |= bits;
 }
 
+void pipbug_set_clock(u32 fast) {
+    fast_pipbug = fast ? 1 : 0;
+    machine_live[PIPBUG].clocks_per_frame = fast_pipbug ? 40000.0 : 20000.0;
+}
+
 void pipbug_setup() {
     load_start_known = 0;
-    machine_live[PIPBUG].clocks_per_frame = fast_pipbug ? 40000.0 : 20000.0;
+    pipbug_set_clock(fast_pipbug);
     pipbug_load_monitor(0);
     switch (memmap) {
     case 9:
@@ -187,6 +192,19 @@ void pipbug_patch_monitor() {
         guest_memory[0x0816] = pipbug_baudrate == 0 ? 0xF9 : 0x59;
     }
     serial_bit_cycles = BIT_CYCLES[pipbug_baudrate];
+}
+
+bool pipbug_baud_choosable() {
+    return bios() == BIOS_PIPBUG1 || bios() == BIOS_PIPLA;
+}
+
+bool pipbug_set_baud(u32 choice) {
+    // Only PIPBUG 1's delay loops can be patched down to 4800 baud.
+    if (choice > 2 || !pipbug_baud_choosable() || (choice == 2 && bios() != BIOS_PIPBUG1))
+        return false;
+    pipbug_baudrate = static_cast<i32>(choice);
+    pipbug_patch_monitor();
+    return true;
 }
 
 // ---- The serial line ---------------------------------------------------------------

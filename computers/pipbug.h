@@ -43,6 +43,13 @@ extern const GuestRom pipbug_roms[6];
 void pipbug_setup();
 void pipbug_load_monitor(int reconfigure);
 void pipbug_patch_monitor();
+// The 1 or 2 MHz clock (fast 0 or 1): the option and the frame's clock periods.
+void pipbug_set_clock(u32 fast);
+// Whether the monitor's serial rate can be chosen (PIPBUG 1 and 2).
+bool pipbug_baud_choosable();
+// Takes baud choice 0..2 (110, 300, 4800) and patches the monitor for it;
+// false when the monitor cannot run at that rate.
+bool pipbug_set_baud(u32 choice);
 void pipbug_run_frame();
 void pipbug_run_cpu_slice();
 void teletype_bit_timing();

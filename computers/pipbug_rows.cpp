@@ -153,6 +153,18 @@ const TapeRule* pipbug_tape() {
     return fast_pipbug ? &FAST_PIPBUG_TAPE : &PIPBUG_TAPE;
 }
 
+constexpr const char* PIPBUG_BAUDS[3] = {"110", "300", "4800"};
+constexpr MachineRates RATES{
+    .clock_formats = {"1 %s", "2 %s"},
+    .clock = [] { return fast_pipbug; },
+    .set_clock = pipbug_set_clock,
+    .bauds = PIPBUG_BAUDS,
+    .baud_count = 3,
+    .baud = [] { return static_cast<u32>(pipbug_baudrate); },
+    .baud_enabled = pipbug_baud_choosable,
+    .set_baud = pipbug_set_baud,
+};
+
 constexpr MachineOps OPS{
     .setup = pipbug_setup,
     .install_bus = pipbug_bus_install,
@@ -176,6 +188,7 @@ constexpr MachineOps OPS{
     .lowercase_input = [] { return true; },
     .tape = pipbug_tape,
     .controls = &pipbug_controls,
+    .rates = &RATES,
     .self_test = pipbug_monitor_2,
     .guide_section = "pipbug-and-binbug",
 };

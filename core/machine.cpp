@@ -186,7 +186,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     music_restore_default_notes();
 
     if (ui_host.main_window_open() && !keep_windows) {
-        ui_mark(UI_TOOL_WINDOWS);
+        // The open tool windows close now and open again built for the new machine.
+        ui_mark(UI_TOOL_WINDOWS | UI_REOPEN_WINDOWS);
         if (window_resize_pending) {
             window_resize_pending = 0;
             ui_mark(UI_SCALE);

@@ -23,6 +23,29 @@ struct MachineDebug;
 struct TapeRule;
 struct DiskSystem;
 
+// The processor clock and serial line rates a machine lets the user choose
+// (the Adjust Speed window). Every change takes effect on the running machine.
+struct MachineRates {
+    // The two clock choices: a text with "%s" for the unit, and whether that
+    // unit is Hz rather than MHz.
+    const char* clock_formats[2] = {nullptr, nullptr};
+    bool clock_hertz[2] = {false, false};
+    // The clock choice in force, 0 or 1; nullptr: the machine has no choice.
+    u32 (*clock)() = nullptr;
+    // Sets the clock option and the clock periods of a frame.
+    void (*set_clock)(u32 choice) = nullptr;
+    // The serial line rates shown; baud_count 0: none.
+    const char* const* bauds = nullptr;
+    u32 baud_count = 0;
+    // The rate in force, an index into bauds.
+    u32 (*baud)() = nullptr;
+    // Whether the monitor lets the rate be chosen at all. nullptr: it does.
+    bool (*baud_enabled)() = nullptr;
+    // Takes choice `choice` and applies it to the monitor; false when the
+    // monitor cannot run at that rate (nothing changes).
+    bool (*set_baud)(u32 choice) = nullptr;
+};
+
 // Which keys of the game keypad the machine's controllers have.
 enum class KeypadKeys : u8 {
     NONE,           // no game keypad
@@ -170,6 +193,8 @@ struct MachineOps {
     // Brings the DIP-switch window's gadgets in line with the machine's
     // switches after a load. nullptr: the machine has no switches.
     void (*sync_dips)() = nullptr;
+    // The clock and serial rates the user may choose. nullptr: none.
+    const MachineRates* rates = nullptr;
     // Whether the monitor has a power-on self-test with the current options.
     // nullptr: it has none.
     bool (*self_test)() = nullptr;

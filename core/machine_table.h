@@ -246,6 +246,7 @@ struct MemmapDesc {
     std::array<u8, GUEST_KEYS> keys;     // 1 = that guest key exists on this map
     u8 may_rotate;                       // "rotatescreen" applies (Astro Wars, Galaxia)
     i32 menu_item;                       // 125..144; 0 for the empty rows
+    i32 picture;                         // the console's picture row when a game names none; 0 none
     std::array<u8, SOUND_VOICES> sounds; // tone voices 0-15, then the ten effects
     MemmapTraits traits;
 };

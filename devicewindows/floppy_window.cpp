@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int RAW_ENTER = 0x43, RAW_RETURN = 0x44, RAW_ESC = 0x45;
 constexpr int IMAGE_BINBUG_DIM = 518, IMAGE_CD2650_DIM = 520;
 constexpr int MAP_ROWS = 128;
 constexpr int NO_BLOCK = -1;
@@ -927,42 +926,27 @@ void gui_floppy_window_toggle() {
         gui_open_floppy_window(0);
 }
 
+static bool floppy_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        return gui_closing_key(e.code & 0xFF);
+    case GE_GADGET:
+        gadget(e.gid, e.code);
+        break;
+    case GE_MOUSEBUTTON:
+        map_click(e);
+        break;
+    case GE_DROP:
+        if (gui_take_drop(e) == GuiDrop::FAILED) gui_beep();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
 void gui_floppy_handle_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_RAWKEY: {
-            const int code = e.code & 0xFF;
-            if (code == RAW_ENTER || code == RAW_RETURN || code == RAW_ESC) close = true;
-            break;
-        }
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            gadget(e.gid, e.code);
-            break;
-        case GE_MOUSEBUTTON:
-            map_click(e);
-            break;
-        case GE_DROP:
-            if (gui_take_drop(e) == GuiDrop::FAILED) gui_beep();
-            break;
-        default:
-            break;
-        }
-        if (!window()) return; // a load switched the machine and closed the window
-    }
-    if (close) {
-        gui_close_subwindow(TW_FLOPPY);
-        gui_flush_main_port();
-    }
+    if (gui_tool_window_events(TW_FLOPPY, floppy_event)) gui_flush_main_port();
 }
 
 void floppy_window_register() {

@@ -7,6 +7,7 @@
 #include "display/host.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
+#include "input/keys.h"
 #include "peripherals/device_link.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr int RAW_ENTER = 0x43, RAW_RETURN = 0x44, RAW_ESC = 0x45;
 
 struct Shown {
     u32 position, length, state;
@@ -327,34 +327,24 @@ void gui_open_papertape_window() {
         gui_papertape_refresh(u, 1);
 }
 
-void gui_papertape_handle_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_RAWKEY:
-            if (e.code == RAW_ENTER || e.code == RAW_RETURN || e.code == RAW_ESC) close = true;
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            gadget(e.gid, e.code);
-            break;
-        case GE_MOUSEBUTTON:
-            mouse(e);
-            break;
-        default:
-            break;
-        }
-        if (!window()) return;
+static bool papertape_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        return gui_closing_key(e.code);
+    case GE_GADGET:
+        gadget(e.gid, e.code);
+        break;
+    case GE_MOUSEBUTTON:
+        mouse(e);
+        break;
+    default:
+        break;
     }
-    if (close) gui_close_subwindow(TW_PAPERTAPE);
+    return false;
+}
+
+void gui_papertape_handle_input() {
+    gui_tool_window_events(TW_PAPERTAPE, papertape_event);
 }
 
 void papertape_window_register() {

@@ -9,6 +9,7 @@
 #include "display/host.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
+#include "input/keys.h"
 #include "input/key_events.h"
 #include "peripherals/device_link.h"
 #include "peripherals/printer.h"
@@ -20,7 +21,6 @@
 #include <vector>
 
 namespace {
-constexpr int RAW_ESC = 0x45, RAW_WHEEL_UP = 0x7A, RAW_WHEEL_DOWN = 0x7B;
 constexpr u32 WHEEL_ROWS = 11;
 // Interface image rows.
 constexpr int IMAGE_BIG_TWIN = 26, IMAGE_SNAPSHOT = 282, IMAGE_COPYAS = 283, IMAGE_CANDY2 = 284;
@@ -306,40 +306,31 @@ void gui_open_printer_window() {
     show_view();
 }
 
-void prn_handle_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_RAWKEY:
-            if (e.code == RAW_ESC)
-                close = true;
-            else if (e.code == RAW_WHEEL_UP || e.code == RAW_WHEEL_DOWN)
-                wheel(e.code == RAW_WHEEL_UP);
-            else if (e.code < RAWKEY_UP)
-                input_host_key_event(static_cast<u32>(e.code));
-            else
-                input_host_key_release(static_cast<u32>(e.code & 0x7F));
-            break;
-        case GE_WHEEL:
-            wheel(e.code < 0);
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            gadget(e.gid, e.code);
-            break;
-        default:
-            break;
-        }
+static bool printer_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        if (e.code == RAW_ESC) return true;
+        if (e.code == RAW_WHEEL_UP || e.code == RAW_WHEEL_DOWN)
+            wheel(e.code == RAW_WHEEL_UP);
+        else if (e.code < RAWKEY_UP)
+            input_host_key_event(static_cast<u32>(e.code));
+        else
+            input_host_key_release(static_cast<u32>(e.code & 0x7F));
+        break;
+    case GE_WHEEL:
+        wheel(e.code < 0);
+        break;
+    case GE_GADGET:
+        gadget(e.gid, e.code);
+        break;
+    default:
+        break;
     }
-    if (close) gui_close_subwindow(TW_PRINTER);
+    return false;
+}
+
+void prn_handle_input() {
+    gui_tool_window_events(TW_PRINTER, printer_event);
 }
 
 void printer_window_register() {

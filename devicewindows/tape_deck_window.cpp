@@ -10,6 +10,7 @@
 #include "display/host.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
+#include "input/keys.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/tape.h"
 #include "platform/catalog.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int RAW_ENTER = 0x43, RAW_RETURN = 0x44, RAW_ESC = 0x45;
 constexpr int SKEW_LOW = -96, SKEW_HIGH = 97, SLIDER_LEVELS = 193;
 constexpr const char* NO_TIME = "0:00.000000";
 
@@ -529,41 +529,31 @@ void gui_open_tape_deck_window() {
     gui_tape_deck_refresh(1);
 }
 
-void gui_tape_deck_handle_input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_RAWKEY:
-            if (e.code == RAW_ENTER || e.code == RAW_RETURN || e.code == RAW_ESC) close = true;
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            gadget(e.gid, e.code);
-            break;
-        case GE_MOUSEBUTTON:
-            mouse(e);
-            break;
-        case GE_DROP:
-            // A dropped file goes in as a tape, or on the PHUNSY as an MDCR image.
-            if (file_type_from_name(e.text.c_str()) == KIND_MDCR && machine_traits().mdcr)
-                mdcr_insert_file(e.text.c_str());
-            else
-                tape_insert_file(e.text.c_str());
-            break;
-        default:
-            break;
-        }
-        if (!window()) return;
+static bool tape_deck_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        return gui_closing_key(e.code);
+    case GE_GADGET:
+        gadget(e.gid, e.code);
+        break;
+    case GE_MOUSEBUTTON:
+        mouse(e);
+        break;
+    case GE_DROP:
+        // A dropped file goes in as a tape, or on the PHUNSY as an MDCR image.
+        if (file_type_from_name(e.text.c_str()) == KIND_MDCR && machine_traits().mdcr)
+            mdcr_insert_file(e.text.c_str());
+        else
+            tape_insert_file(e.text.c_str());
+        break;
+    default:
+        break;
     }
-    if (close) gui_close_subwindow(TW_TAPE);
+    return false;
+}
+
+void gui_tape_deck_handle_input() {
+    gui_tool_window_events(TW_TAPE, tape_deck_event);
 }
 
 void tape_deck_window_register() {

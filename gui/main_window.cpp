@@ -16,7 +16,6 @@
 #include "gui/images.h"
 #include "core/gamesdb.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "core/machine_titles.h"

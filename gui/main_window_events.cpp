@@ -29,7 +29,6 @@
 #include "input/paddles.h"
 #include "machines/pong.h"
 #include "devicewindows/floppy_window.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "platform/catalog.h"
@@ -282,7 +281,7 @@ static void one_event(const GuiEvent& e) {
         mouse_move(e);
         break;
     case GE_WHEEL:
-        // The wheel is a pair of raw keys: turned down 122, up 123; with Ctrl
+        // The wheel is a pair of raw keys: turned up 122, down 123; with Ctrl
         // it steps through the game list.
         if (view_gamelist[display_mode] && !emu_paused_mid_frame && (e.qualifier & QUAL_CONTROL)) {
             pending_actions |= e.code < 0 ? PA_PREV_GAME : PA_NEXT_GAME;

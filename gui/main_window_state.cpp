@@ -17,7 +17,6 @@
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "core/machine_titles.h"

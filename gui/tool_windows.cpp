@@ -2,10 +2,12 @@
 
 #include "commands/help_links.h"
 #include "commands/menu_state.h"
+#include "core/frame.h"
 #include "core/machine.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
 #include "gui/ui_pass.h"
+#include "input/keys.h"
 #include "platform/catalog.h"
 
 // clang-format off
@@ -255,4 +257,26 @@ void gui_tool_windows_reset() {
     for (int& g : gui_gadgets)
         g = 0;
     gui_text_buffer[0] = 0;
+}
+
+bool gui_tool_window_events(ToolWindow id, bool (*handle)(const GuiEvent& e)) {
+    const int win = gui_subwin_window[id];
+    if (!win) return false;
+    bool close = false;
+    GuiEvent e;
+    while (gui_window_next_event(win, &e)) {
+        if (e.type == GE_CLOSE)
+            close = true;
+        else if (e.type == GE_MOVED)
+            emu_restart_timing();
+        else if (handle(e))
+            close = true;
+        if (gui_subwin_window[id] != win) return false;
+    }
+    if (close) gui_close_subwindow(id);
+    return close;
+}
+
+bool gui_closing_key(int code) {
+    return code == RAW_ENTER || code == RAW_RETURN || code == RAW_ESC;
 }

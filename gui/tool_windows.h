@@ -77,6 +77,17 @@ int gui_open_subwindow(ToolWindow id, GuiWindowDesc desc);
 void gui_close_subwindow(ToolWindow id);
 // Closes an open window and opens it again (new labels, a new layout).
 void gui_rebuild_subwindow(ToolWindow id);
+// Runs the pending events of tool window `id`. What every window does is
+// done here: the close gadget closes it, and moving it restarts the
+// emulator's timing (the host held the program while the window moved).
+// `handle` gets every other event and returns true to close the window once
+// the pass is over. The pass ends early when a handler closed the window
+// itself (a load that switched the machine). Returns true when the pass
+// closed the window.
+bool gui_tool_window_events(ToolWindow id, bool (*handle)(const GuiEvent& e));
+// Enter, Return and Esc: the keys that close a tool window without buttons.
+bool gui_closing_key(int code);
+
 // Opens the real-time monitor `id` (TW_CPU, TW_VIDEO_CHIP, TW_PSG) unless it
 // is open; any other id does nothing.
 void gui_open_monitor(int id);

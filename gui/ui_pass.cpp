@@ -34,9 +34,11 @@
 #include "gui/prompts.h"
 #include "debugger/memory_commands.h"
 #include "gui/main_window.h"
+#include "gui/palette_editor.h"
 #include "gui/requesters.h"
-#include "gui/seams.h"
 #include "gui/guest_controls_window.h"
+#include "gui/speed_window.h"
+#include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
 #include "inspect/cpu_monitor_window.h"
 #include "inspect/memory_editor_window.h"
@@ -88,22 +90,14 @@ static void show_status() {
 
 void gui_show_speed() {
     if (!main_window) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
+    gui_speed_window_show();
     gui_status_speed_text(speed_text);
 }
 
 void gui_status_bar_update() {
     snd_choose_tone_reference();
     if (!main_window) return;
-    if (gui_speed_window_open()) {
-        char level[16];
-        std::snprintf(level, sizeof level, "%d%%", emu_speed_percent());
-        gui_speed_window_show(emu_speed, level, frame_skip);
-    }
+    gui_speed_window_show();
     if (gui_status_bar_shown()) {
         gui_status_speed_label(viewspeedas == 0   ? cat_str(140, "FPS:")
                                : viewspeedas == 1 ? cat_str(494, "Speed:")
@@ -229,6 +223,8 @@ void gui_install_ui_host() {
     papertape_window_register();
     floppy_window_register();
     guest_controls_window_register();
+    speed_window_register();
+    palette_editor_register();
     cpu_monitor_window_register();
     memory_editor_window_register();
     game_picture_number = game_image_number;

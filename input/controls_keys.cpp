@@ -288,7 +288,7 @@ ControlsAction guest_controls_click(int x, int y, bool panel) {
         step_option(&pong_angles, 3);
         break;
     case CR_SPEED:
-        step_option(&pong_speed, memmap == MAP_PONG_8550 ? 3 : 2);
+        step_option(&pong_speed, pong_speed_choices());
         break;
     case CR_SERVING:
         step_option(&pong_serving, 2);

@@ -289,7 +289,7 @@ void input_host_key_event(u32 code) {
     code &= 127;
     if ((code == RAW_WHEEL_DOWN || code == RAW_WHEEL_UP) && host_ctrl_down() &&
         game_list_usable()) {
-        pending_actions |= code == RAW_WHEEL_DOWN ? PA_PREV_GAME : PA_NEXT_GAME;
+        pending_actions |= code == RAW_WHEEL_UP ? PA_PREV_GAME : PA_NEXT_GAME;
         return;
     }
     if (code == RAW_CAPS) {

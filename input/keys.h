@@ -17,6 +17,8 @@ enum RawKey : u32 {
     RAW_APOSTROPHE = 42,
     RAW_P = 25,
     RAW_TAB = 66,
+    RAW_ENTER = 67, // on the numeric pad
+    RAW_RETURN = 68,
     RAW_ESC = 69,
     RAW_UP = 76,
     RAW_DOWN = 77,
@@ -30,8 +32,8 @@ enum RawKey : u32 {
     RAW_LALT = 100,
     RAW_RALT = 101,
     RAW_RAMIGA = 103,
-    RAW_WHEEL_DOWN = 122,
-    RAW_WHEEL_UP = 123,
+    RAW_WHEEL_UP = 122,
+    RAW_WHEEL_DOWN = 123,
     RAW_NONE = 127, // the code of no key: assignments use it for "unassigned"
 };
 

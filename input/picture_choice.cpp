@@ -1,21 +1,12 @@
 #include "input/picture_choice.h"
 
 #include "core/emu.h"
+#include "core/machine_table.h"
 #include "core/seams_games.h"
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
 
 namespace {
-
-// The machine picture of each memory map (Interton A-D, Elektor basic and
-// expanded, Arcadia G-I, PIPBUG 1 and 2, BINBUG, TWIN, Artemis, Instructor
-// 50 basic and expanded, CD2650, the two empty maps, PHUNSY,
-// Selbstbaucomputer, MIKIT, the Zaccaria games, Malzak 1 and 2, the
-// ball-and-paddle machines, Type-right).
-constexpr int PICTURE_BY_MEMMAP[MEMMAPS] = {
-    1, 1, 1, 1, 2, 2, 0, 0, 0, 3, 3, 4, 6, 0, 5, 5, 7, 0, 0, 12, 14, 15, 8, 9, 10, 10, 11, 11,
-    13, 13, 16,
-};
 
 constexpr u32 NO_ADDRESS = 0x10014;
 
@@ -54,7 +45,7 @@ int game_image_number(int game, int memmap) {
         const int picture = known_games_db[game].console_model;
         if (picture >= 0 && picture <= 59) return 319 + picture;
     }
-    return memmap >= 0 && memmap < static_cast<int>(MEMMAPS) ? PICTURE_BY_MEMMAP[memmap] : 0;
+    return memmap >= 0 && memmap < static_cast<int>(MEMMAPS) ? memmap_table[memmap].picture : 0;
 }
 
 int monitor_label_pen(int row, u32 address, const u8 psu[2], int* pen_a, int* pen_b) {

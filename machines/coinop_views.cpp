@@ -156,6 +156,20 @@ void coinop_dump_tone_units() {
                t2);
 }
 
+void coinop_screen_text(std::string* out, u32 rows, u32 columns, bool rotated, bool trim) {
+    for (u32 r = 0; r < rows; r++) {
+        std::string line;
+        for (u32 c = 0; c < columns; c++) {
+            const u32 a = rotated ? 0x1800 + (rows - 1 - c) * columns + r : 0x1800 + r * columns + c;
+            char utf8[4];
+            line += cpu_guest_char_text(at(a), utf8);
+        }
+        if (trim) line.erase(line.find_last_not_of(' ') + 1);
+        *out += line;
+        *out += '\n';
+    }
+}
+
 ViewShown zaccaria_debug_view(const char* word) {
     if (strcasecmp(word, "PSG") == 0) {
         if (!tone_units()) return ViewShown::NONE;

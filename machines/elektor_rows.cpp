@@ -159,6 +159,15 @@ constexpr TapeRule ELEKTOR_TAPE{.clock = 870350,
                                 .trace_save = elektor_trace_save,
                                 .traced = [] { return true; }};
 
+// The six rows of the monitor's display, read back from the objects it drew.
+static void elektor_screen_text(std::string* out) {
+    for (int line = 0; line < 6; line++) {
+        elektor_decode_monitor_display(line);
+        *out += elektor_display_text;
+        *out += '\n';
+    }
+}
+
 constexpr MachineOps OPS{
     .setup = elektor_setup,
     .install_bus = elektor_bus_install,
@@ -171,6 +180,7 @@ constexpr MachineOps OPS{
     .paddle_range = elektor_paddle_range,
     .serialise = elektor_tail,
     .save_suffix = ".tvc",
+    .screen_text = elektor_screen_text,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
     .tape = [] { return &ELEKTOR_TAPE; },
     .controls = &elektor_controls,

@@ -68,6 +68,7 @@ constexpr MachineOps OPS{
     .save_suffix = ".bin",
     .game_file_name = malzak_game_file_name,
     .hiscore_row = malzak_hiscore_row,
+    .screen_text = [](std::string* out) { coinop_screen_text(out, 24, 64, false, true); },
     .program_kind = "Machine code",
     .score_digit = malzak_score_digit,
     .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },

@@ -47,6 +47,10 @@ static u32 score_tone() {
     return retune ? 1952 : 1950;
 }
 
+int pong_speed_choices() {
+    return memmap == MAP_PONG_8550 ? 3 : 2; // only the AY-3-8500 family has "random"
+}
+
 void pong_set_speed_mode() {
     if (memmap == 28 && pong_speed == 2)
         pong.fast = rng_byte(2);

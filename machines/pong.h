@@ -102,6 +102,8 @@ void pong_run_frame();
 
 // ---- Ball, serve, score ------------------------------------------------------
 void pong_set_tone(u32 hz);
+// How many speed settings the current chip offers (the controls cycle them).
+int pong_speed_choices();
 void pong_set_speed_mode();
 void pong_apply_speed();
 void pong_apply_angle();

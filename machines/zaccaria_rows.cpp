@@ -2,6 +2,7 @@
 // tables, score digits, the file a new game is saved under, the tone units'
 // and Galaxia's voices, save-state tail) and the entry that names them.
 #include "core/emu.h"
+#include "core/machine.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
@@ -163,6 +164,7 @@ constexpr MachineOps OPS{
     .save_suffix = ".bin",
     .game_file_name = zaccaria_game_file_name,
     .hiscore_row = zaccaria_hiscore_row,
+    .screen_text = [](std::string* out) { coinop_screen_text(out, 32, 32, display_rotated, false); },
     .program_kind = "Machine code",
     .score_digit = zaccaria_score_digit,
     .map_picture = zaccaria_map_picture,

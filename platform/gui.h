@@ -194,6 +194,10 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
 // cancels it as it closes a requester), -1 when it cannot be shown.
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
                           const char* file, std::string* chosen_drawer, std::string* chosen_file);
+// The file requester in its drawers-only form: only drawers are shown and
+// chosen. 0 with the chosen drawer in *chosen, 1 cancelled (or a break), -1
+// when it cannot be shown.
+int gui_host_drawer_request(const char* title, const char* drawer, std::string* chosen);
 // The program's check, polled every 50 ms or so while a requester or the file
 // requester is open (nullptr: none): true closes it as a break does (the
 // program serves its port meanwhile and closes a requester whose asker has
@@ -205,6 +209,8 @@ void gui_host_screen_size(int* width, int* height);
 void gui_host_toolkit_version(int* version, int* revision);
 // Opens `address` with the desktop's handler; false when that cannot be done.
 bool gui_host_open_url(const char* address);
+// Whether the desktop has a handler that gui_host_open_url can hand addresses to.
+bool gui_host_url_handler();
 
 // --- Images -------------------------------------------------------------------
 // Loads a picture file; a missing or unreadable file gives an empty frame of

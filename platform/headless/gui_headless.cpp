@@ -346,6 +346,16 @@ int gui_host_file_request(const char* title, const char* pattern, bool save, con
     }
     return a.result;
 }
+int gui_host_drawer_request(const char* title, const char* drawer, std::string* chosen) {
+    file_requests.push_back(std::string(title) + "|drawers|" + drawer);
+    if (requester_hook) requester_hook();
+    if (break_poll && break_poll()) return 1;
+    if (file_answers.empty()) return 1;
+    GuiFileAnswer a = file_answers.front();
+    file_answers.pop_front();
+    if (a.result == 0) *chosen = a.drawer;
+    return a.result;
+}
 void gui_host_set_break_poll(bool (*pending)()) {
     break_poll = pending;
 }
@@ -356,6 +366,13 @@ void gui_host_screen_size(int* width, int* height) {
 
 static int toolkit_version = 0, toolkit_revision = 0;
 static std::vector<std::string> opened_urls;
+static bool url_handler = true;
+bool gui_host_url_handler() {
+    return url_handler;
+}
+void gui_headless_set_url_handler(bool present) {
+    url_handler = present;
+}
 void gui_host_toolkit_version(int* version, int* revision) {
     *version = toolkit_version;
     *revision = toolkit_revision;
@@ -682,6 +699,7 @@ void gui_headless_reset() {
     active_window = 0;
     toolkit_version = toolkit_revision = 0;
     opened_urls.clear();
+    url_handler = true;
     help_shown.clear();
     help_keys.clear();
     help_open = false;

@@ -47,7 +47,9 @@ struct GuiFileAnswer {
     std::string drawer, file;
 };
 void gui_headless_answer_file_requests(const std::vector<GuiFileAnswer>& answers);
-// Every file requester shown so far as "title|pattern|load or save|drawer|file".
+// Every file requester shown so far as "title|pattern|load or save|drawer|file";
+// a drawers-only one as "title|drawers|drawer" (answered from the same queue
+// with the answer's drawer).
 const std::vector<std::string>& gui_headless_file_requests();
 
 // The window closed last: its description and a gadget's value at the close
@@ -91,6 +93,8 @@ void gui_headless_clip_fail(bool failing);
 void gui_headless_clip_reset();
 // The toolkit version the layer reports (0, 0 after a reset).
 void gui_headless_set_toolkit_version(int version, int revision);
+// Whether the desktop is said to have a URL handler (true after a reset).
+void gui_headless_set_url_handler(bool present);
 // Every address opened so far.
 const std::vector<std::string>& gui_headless_opened_urls();
 

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -392,6 +393,20 @@ void gadget_event(QtWindow* w, int gid, int code) {
 
 QWidget* build(QtWindow* w, const GuiNode& n);
 
+// A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK").
+QString key_marked(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&')
+            out += "&&";
+        else if (text[i] == '_' && i + 1 < text.size())
+            out += '&';
+        else
+            out += text[i];
+    }
+    return QString::fromStdString(out);
+}
+
 // The rows of a list with columns, pictures first in their cells.
 void fill_rows(QTreeWidget* t, const std::vector<GuiListRow>& rows) {
     t->clear();
@@ -486,7 +501,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         out->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         break;
     case GK_BUTTON: {
-        auto* b = new MiddleButton(w, gid, QString::fromStdString(n.text));
+        auto* b = new MiddleButton(w, gid, key_marked(n.text));
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
         b->setFocusPolicy(Qt::NoFocus);
@@ -516,6 +531,11 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         }
         e->setText(QString::fromStdString(n.text));
         if (n.max_chars > 0) e->setMaxLength(n.max_chars);
+        // A short entry is as wide as its longest text.
+        if (n.max_chars > 0 && n.max_chars <= 8 && n.weight == 0)
+            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('M')) *
+                                 (n.max_chars + 1) +
+                             12);
         out = e;
         break;
     }
@@ -523,13 +543,18 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         auto* s = new QSpinBox;
         s->setRange(n.min, n.max);
         s->setValue(n.value);
+        if (n.readonly) {
+            s->setReadOnly(true);
+            s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+            s->setFocusPolicy(Qt::NoFocus);
+        }
         QObject::connect(s, &QSpinBox::editingFinished,
                          [w, gid, s] { gadget_event(w, gid, s->value()); });
         out = s;
         break;
     }
     case GK_CHECKBOX: {
-        auto* c = new QCheckBox(QString::fromStdString(n.text));
+        auto* c = new QCheckBox(key_marked(n.text));
         c->setChecked(n.value != 0);
         QObject::connect(c, &QCheckBox::toggled, [w, gid](bool on) { gadget_event(w, gid, on); });
         out = c;
@@ -616,6 +641,11 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         sl->setRange(n.min, n.max);
         sl->setValue(n.value);
         sl->setFocusPolicy(Qt::NoFocus);
+        // A short range shows a tick mark at every step.
+        if (!n.vertical && n.max - n.min <= 64) {
+            sl->setTickPosition(QSlider::TicksBelow);
+            sl->setTickInterval(1);
+        }
         QObject::connect(sl, &QSlider::valueChanged, [w, gid](int v) { gadget_event(w, gid, v); });
         out = sl;
         break;
@@ -948,6 +978,33 @@ void gui_host_toolkit_version(int* version, int* revision) {
     const QStringList parts = QString::fromLatin1(qVersion()).split('.');
     *version = parts.size() > 0 ? parts[0].toInt() : 0;
     *revision = parts.size() > 1 ? parts[1].toInt() : 0;
+}
+
+int gui_host_drawer_request(const char* title, const char* drawer, std::string* chosen) {
+    if (!app) return -1;
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setWindowTitle(QString::fromUtf8(title));
+    dialog.setFileMode(QFileDialog::Directory);
+    if (drawer && drawer[0] && QFileInfo(QString::fromUtf8(drawer)).isDir())
+        dialog.setDirectory(QString::fromUtf8(drawer));
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &dialog, [&dialog] {
+        if (break_poll && break_poll()) dialog.reject();
+    });
+    watch.start(50);
+    if (break_poll && break_poll()) return 1;
+    if (dialog.exec() != QDialog::Accepted) return 1;
+    const QStringList picked = dialog.selectedFiles();
+    *chosen = (picked.isEmpty() ? dialog.directory().absolutePath() : picked.first()).toStdString();
+    return 0;
+}
+
+// The desktop's URL handler on Linux is xdg-open (or gio, which it may call).
+bool gui_host_url_handler() {
+    return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty() ||
+           !QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty();
 }
 
 bool gui_host_open_url(const char* address) {

@@ -162,11 +162,11 @@ TEST_F(CommandTable, InsideAFrameEveryRoadGivesTheSameRefusalAndDoesNothing) {
     const u32 before = turbo;
     EXPECT_EQ(cmd_run(Cmd::SETTINGS_SPEED_TURBO, {CmdFrom::HOTKEY}), nullptr);
     EXPECT_NE(turbo, before);
-    EXPECT_EQ(arexx_execute("MENU SETTINGS.SOUND.ADJUST", &result), 5);
-    EXPECT_EQ(result, cmd_refusal(Cmd::SETTINGS_SOUND_ADJUST));
-    EXPECT_FALSE(menu_plain_state(251).enabled);
+    EXPECT_EQ(arexx_execute("MENU HELP.UPDATE", &result), 5);
+    EXPECT_EQ(result, cmd_refusal(Cmd::HELP_UPDATE));
+    EXPECT_FALSE(menu_plain_state(279).enabled);
     emu_paused_mid_frame = false;
-    EXPECT_NE(cmd_refusal(Cmd::SETTINGS_SOUND_ADJUST), nullptr); // not only inside a frame
+    EXPECT_NE(cmd_refusal(Cmd::HELP_UPDATE), nullptr); // not only inside a frame
 }
 
 TEST_F(CommandTable, ButtonsFollowTheirRowsAndToggleButtonsSetTheirOption) {

@@ -140,7 +140,8 @@ TEST_F(MenuState, RulesFollowMachineMapOptionsAndWindows) {
         {"the memory editor while closed", [] { memory_open = false; }, 30, true, -1},
         {"About is there", [] {}, 281, true, -1},
         {"About the toolkit is there", [] {}, 280, true, -1},
-        {"the Sound dialog is not in the program yet", [] {}, 251, false, -1},
+        {"the Sound dialog is there", [] {}, 251, true, -1},
+        {"Check for updates is not in the program yet", [] {}, 279, false, -1},
     };
     for (const RuleCase& c : cases) {
         fresh_state();
@@ -241,7 +242,7 @@ TEST_F(MenuState, PicksReachTheDispatchers) {
     EXPECT_EQ(find(*gui_headless_menus(main_window), 250)->checked, snd_enabled != 0);
 
     const u32 before = autosave;
-    pick(251); // Adjust Sound: not in the program yet, nothing happens
+    pick(279); // Check for updates: not in the program yet, nothing happens
     EXPECT_EQ(autosave, before);
 
     pending_actions = 0;

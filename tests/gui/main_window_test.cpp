@@ -4,6 +4,7 @@
 #include "core/message.h"
 #include "core/machine.h"
 #include "core/ui_host.h"
+#include "input/key_events.h"
 #include "input/keys.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -182,6 +183,14 @@ TEST_F(MainWindow, ControlAndTheWheelStepThroughTheGameList) {
     pending_actions = 0;
     post(event(GE_WHEEL, GID_DISPLAY, 1, QUAL_CONTROL));
     EXPECT_EQ(pending_actions, PA_NEXT_GAME);
+
+    // Windows that forward keys send the wheel as raw codes: 122 up, 123 down.
+    pending_actions = 0;
+    input_host_key_event(RAW_CTRL);
+    input_host_key_event(RAW_WHEEL_UP);
+    EXPECT_EQ(RAW_WHEEL_UP, 122u);
+    EXPECT_EQ(pending_actions, PA_PREV_GAME);
+    input_host_key_release(RAW_CTRL);
 }
 
 TEST_F(MainWindow, DroppedFilesThatCannotLoadBeep) {

@@ -173,3 +173,33 @@ TEST_F(PrinterWindow, AutomaticSavesAreNamedAfterTheUnitAndPage) {
         run_tool("/usr/bin/identify -format '%w %h' '" + (home.path() / "LPT2-2.bmp").string() + "'", &rc);
     EXPECT_EQ(size, "982 1287");
 }
+
+TEST_F(PrinterWindow, ScreenTextsOfTheCoinOpBoards) {
+    ASSERT_TRUE(machine_switch(ZACCARIA, MAP_ASTRO_WARS, true, true, false));
+    std::fill(guest_memory + 0x1800, guest_memory + 0x1C00, 32); // blanks
+    guest_memory[0x1801] = 193; // "A": row 0, column 1
+    guest_memory[0x1BE0] = 194; // "B": row 31, column 0
+    const u8 rotated = display_rotated;
+    display_rotated = 0;
+    std::string text;
+    machine_row().screen_text(&text);
+    ASSERT_EQ(text.size(), 32u * 33);
+    EXPECT_EQ(text.substr(0, 33), " A" + std::string(30, ' ') + "\n");
+    EXPECT_EQ(text.substr(31 * 33, 33), "B" + std::string(31, ' ') + "\n");
+    // Shown turned, each line is a column read from the bottom up.
+    display_rotated = 1;
+    text.clear();
+    machine_row().screen_text(&text);
+    ASSERT_EQ(text.size(), 32u * 33);
+    EXPECT_EQ(text.substr(0, 33), "B" + std::string(31, ' ') + "\n");
+    EXPECT_EQ(text.substr(33, 33), std::string(31, ' ') + "A\n");
+    display_rotated = rotated;
+
+    // Malzak: 24 rows of 64, trailing blanks dropped.
+    ASSERT_TRUE(machine_switch(MALZAK, MAP_MALZAK_2, true, true, false));
+    std::fill(guest_memory + 0x1800, guest_memory + 0x1E00, ' ');
+    std::memcpy(guest_memory + 0x1800 + 64, "  HI", 4);
+    text.clear();
+    machine_row().screen_text(&text);
+    EXPECT_EQ(text, "\n  HI\n" + std::string(22, '\n'));
+}
