@@ -201,7 +201,6 @@ GuiWindowDesc describe(const CpuPanels& panels) {
     d.title = typing_tutor() ? cat_str(860, "Type-right Monitor")
               : twin         ? cat_str(1042, "Real-Time CPUs Monitor")
                              : cat_str(623, "Real-Time CPU Monitor");
-    d.activate = false;
     GuiNode& root = d.root;
     root.kind = GK_VGROUP;
     if (typing_tutor()) {

@@ -124,7 +124,7 @@ struct GuiWindowDesc {
     int left = -1, top = -1; // -1 each: centred on the screen
     bool title_bar = true;   // drag bar, depth and close gadgets
     bool size_gadget = false;
-    bool borderless = false;
+    bool borderless = false; // with activate false: floats on top, never focused, input passes through
     bool full_screen = false;
     bool accept_drops = false;
     bool activate = true;

@@ -1075,6 +1075,14 @@ int gui_window_open(const GuiWindowDesc& d) {
     hw->setWindowTitle(QString::fromStdString(d.title));
     hw->setWindowIconText(QString::fromStdString(d.icon_title));
     if (!d.title_bar || d.borderless) hw->setWindowFlag(Qt::FramelessWindowHint, true);
+    if (!d.activate) hw->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    // A frameless window that is never activated floats over the others and
+    // lets the pointer's events through to what lies beneath (the magnifier).
+    if (d.borderless && !d.activate) {
+        hw->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
+        hw->setWindowFlag(Qt::WindowTransparentForInput, true);
+        hw->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
     hw->setAcceptDrops(d.accept_drops);
     w->help_node = d.help_node;
     hw->adjustSize();

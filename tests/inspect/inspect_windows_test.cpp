@@ -16,6 +16,7 @@
 #include "gui/tool_windows.h"
 #include "inspect/address_text.h"
 #include "inspect/cpu_monitor_window.h"
+#include "inspect/magnifier.h"
 #include "inspect/memory_editor_window.h"
 #include "inspect/memory_views.h"
 #include "inspect/monitor_rows.h"
@@ -443,4 +444,48 @@ TEST_F(Inspect, AddressDescriptionsLookWithoutChanging) {
     EXPECT_EQ(small[21], 'x');
     addr_info_text(0x150, text, sizeof text);
     EXPECT_STREQ(text, "$150");
+}
+
+TEST_F(Inspect, MagnifierRasters) {
+    static u8 frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
+    // Guest pixel (x, y) holds colour (x + 2y) % 6, never 7.
+    for (int x = 0; x < 200; x++)
+        for (int y = 0; y < 100; y++)
+            frame[GUEST_FRAME_ROWS * x + y] = static_cast<u8>((x + 2 * y) % 6);
+    static u8 out[MAGNIFIER_SIZE * MAGNIFIER_SIZE];
+    auto at = [](int c, int r) { return out[r * MAGNIFIER_SIZE + c]; };
+    MagnifierView v;
+    v.gx = 100, v.gy = 50, v.width = 200, v.height = 100, v.zx = 2, v.zy = 2;
+    magnifier_render(v, frame, out);
+    // Scale 1: 96 x 96 guest pixels in 2 x 2 blocks, the pointer's in the middle.
+    EXPECT_EQ(at(96, 96), frame[GUEST_FRAME_ROWS * 100 + 50]);
+    EXPECT_EQ(at(0, 0), frame[GUEST_FRAME_ROWS * 52 + 2]);
+    for (int r = 0; r < 4; r++)
+        for (int c = 0; c < 4; c++)
+            EXPECT_EQ(at(c, r), at(c & ~1, r & ~1)) << c << "," << r;
+    EXPECT_NE(at(0, 0), at(2, 0));
+    // With stretch: 4 x 2 blocks.
+    v.zx = 4;
+    magnifier_render(v, frame, out);
+    EXPECT_EQ(at(3, 1), at(0, 0));
+    EXPECT_NE(at(4, 0), at(0, 0));
+    EXPECT_NE(at(0, 2), at(0, 0));
+    // The pointer at the top left pixel: black (colour 7) left of and above it.
+    v.zx = 2, v.gx = 0, v.gy = 0;
+    magnifier_render(v, frame, out);
+    EXPECT_EQ(at(0, 0), 7);
+    EXPECT_EQ(at(95, 96), 7);
+    EXPECT_EQ(at(96, 95), 7);
+    EXPECT_EQ(at(96, 96), frame[0]);
+    // Turned: shown (x, y) is guest column y, row width - 1 - x; the bounds swap.
+    v.rotated = true;
+    v.width = 100, v.height = 200; // the turned picture of a 200 x 100 frame
+    v.gx = 10, v.gy = 150;
+    magnifier_render(v, frame, out);
+    EXPECT_EQ(at(96, 96), frame[GUEST_FRAME_ROWS * 150 + (100 - 1 - 10)]);
+    v.gx = 99, v.gy = 199; // the far corner is inside, one further is not
+    magnifier_render(v, frame, out);
+    EXPECT_EQ(at(96, 96), frame[GUEST_FRAME_ROWS * 199 + 0]);
+    EXPECT_EQ(at(98, 96), 7);
+    EXPECT_EQ(at(96, 98), 7);
 }
