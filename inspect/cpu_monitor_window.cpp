@@ -12,7 +12,9 @@
 #include "cpu/disasm.h"
 #include "cpu/optables.h"
 #include "debugger/debugger.h"
+#include "core/savestate_seams.h"
 #include "display/controls_panel.h"
+#include "display/led.h"
 #include "gui/images.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
@@ -50,8 +52,8 @@ struct Kept {
     u16 code_iar[2] = {0xFFFF, 0xFFFF};
 } kept;
 
-// The LED image: two digits a pair, 7 x 11 pixels a digit.
-constexpr int LED_W = 9, LED_H = 13;
+// The LED image: a cell of 9 x 13 dots a digit, each dot 2 x 2 pixels.
+constexpr int LED_DOT = 2, LED_W = 9 * LED_DOT, LED_H = 13 * LED_DOT;
 std::vector<u8> led_pixels;
 int led_width = 0;
 
@@ -136,6 +138,15 @@ std::string reg_label(int r) {
     return t;
 }
 
+// A row of the panel, its gadgets packed to the left.
+GuiNode packed(std::vector<GuiNode> children) {
+    GuiNode space;
+    space.kind = GK_SPACE;
+    space.weight = 1;
+    children.push_back(space);
+    return group(GK_HGROUP, std::move(children));
+}
+
 GuiNode panel_node(int panel, const char* title) {
     const int first = MON_CPU_FIRST + panel * MON_CPU_PANEL_ROWS;
     const u32 n = dis_notation_index();
@@ -143,12 +154,13 @@ GuiNode panel_node(int panel, const char* title) {
     g.framed = true;
     g.text = title;
     auto reg = [&](int r) {
-        GuiNode h = group(GK_HGROUP, {label(reg_label(r).c_str()), row_button(first, P_R0 + r, 2, reg_name(P_R0 + r))});
-        return h;
+        GuiNode l = label(reg_label(r).c_str());
+        l.min_w = 28;
+        return group(GK_HGROUP, {l, row_button(first, P_R0 + r, 2, reg_name(P_R0 + r))});
     };
-    g.children.push_back(reg(0));
+    g.children.push_back(packed({reg(0)}));
     for (int r = 1; r <= 3; r++)
-        g.children.push_back(group(GK_HGROUP, {reg(r), reg(r + 3)}));
+        g.children.push_back(packed({reg(r), reg(r + 3)}));
     GuiNode ras = group(GK_HGROUP, {label("RAS:")});
     for (int i = 0; i < 8; i++)
         ras.children.push_back(row_button(first, P_RAS0 + i, 4, reg_name(P_RAS0 + i)));
@@ -158,12 +170,12 @@ GuiNode panel_node(int panel, const char* title) {
         psu.children.push_back(row_button(first, P_S + i, 1, reg_name(P_S + i)));
     psu.children.push_back(label("SP:"));
     psu.children.push_back(row_button(first, P_SP, 1, reg_name(P_SP)));
-    g.children.push_back(psu);
+    g.children.push_back(packed(psu.children));
     GuiNode psl = group(GK_HGROUP, {label(n == 2 ? "L:" : "PSL:")});
     psl.children.push_back(row_button(first, P_CC, 3, reg_name(P_CC)));
     for (int i = 0; i < 6; i++)
         psl.children.push_back(row_button(first, P_IDC + i, 1, reg_name(P_IDC + i)));
-    g.children.push_back(psl);
+    g.children.push_back(packed(psl.children));
     GuiNode opcode = row_button(first, P_OPCODE, 24, reg_name(P_OPCODE));
     opcode.readonly = true;
     opcode.weight = 1;
@@ -240,10 +252,9 @@ GuiWindowDesc describe(const CpuPanels& panels) {
     GuiNode time = field(GID_CPU_TIME, "hh:mm:ss.uu", 11);
     time.label = cat_str(206, "Time:");
     root.children.push_back(group(GK_HGROUP, {frame, time}));
-    if (machine_table[machine_row_index()].led_digits > 0) {
-        const int pairs = (machine_table[machine_row_index()].led_digits + 1) / 2;
-        led_width = pairs * 2 * LED_W;
-        led_pixels.assign(static_cast<std::size_t>(led_width) * LED_H, display_led_background());
+    if (led_digit_count() > 0) {
+        led_width = led_digit_count() * LED_W;
+        led_pixels.assign(static_cast<std::size_t>(led_width) * LED_H, LED_ERASED);
         GuiNode leds;
         leds.kind = GK_PICTURE;
         leds.gid = GID_CPU_LEDS;
@@ -264,28 +275,26 @@ GuiWindowDesc describe(const CpuPanels& panels) {
 // Segment a..g as rectangles (x, y, w, h) of a 9 x 13 cell.
 constexpr int SEGMENTS[7][4] = {{2, 1, 5, 1}, {7, 2, 1, 4}, {7, 7, 1, 4}, {2, 11, 5, 1},
                                 {1, 7, 1, 4}, {1, 2, 1, 4}, {2, 6, 5, 1}};
-constexpr u8 LED_LIT = 10, LED_UNLIT_PEN = 7;
+std::uint32_t led_colours[256];
 
+// The digits in the guest's LED colours: lit segments in colour LED_LIT, unlit
+// ones in the display's unlit colour (the background when it draws none).
 void draw_leds() {
     if (!window() || led_pixels.empty()) return;
-    u16 values[8];
-    const int pairs = display_led_values(values, 8, true);
-    const u8 back = display_led_background() == 14 ? 14 : 9;
-    std::fill(led_pixels.begin(), led_pixels.end(), back);
-    for (int p = 0; p < pairs && (p + 1) * 2 * LED_W <= led_width; p++)
-        for (int half = 0; half < 2; half++) {
-            const u8 pattern = static_cast<u8>(half ? values[p] : values[p] >> 8);
-            const int left = (p * 2 + half) * LED_W;
-            for (int s = 0; s < 7; s++) {
-                const u8 pen = pattern & (1 << s) ? LED_LIT : back == 14 ? LED_UNLIT_PEN : back;
-                const int* r = SEGMENTS[s];
-                for (int y = r[1]; y < r[1] + r[3]; y++)
-                    for (int x = r[0]; x < r[0] + r[2]; x++)
-                        led_pixels[static_cast<std::size_t>(y) * led_width + left + x] = pen;
-            }
+    guest_colour_table(led_colours);
+    const u8 unlit = display_led_background();
+    std::fill(led_pixels.begin(), led_pixels.end(), LED_ERASED);
+    const int digits = led_digit_count();
+    for (int d = 0; d < digits && (d + 1) * LED_W <= led_width; d++)
+        for (int s = 0; s < 7; s++) {
+            const u8 pen = led_digits[d] & (1 << s) ? LED_LIT : unlit;
+            const int* r = SEGMENTS[s];
+            for (int y = r[1] * LED_DOT; y < (r[1] + r[3]) * LED_DOT; y++)
+                for (int x = r[0] * LED_DOT; x < (r[0] + r[2]) * LED_DOT; x++)
+                    led_pixels[static_cast<std::size_t>(y) * led_width + d * LED_W + x] = pen;
         }
     gui_display_attach(window(), GID_CPU_LEDS, led_pixels.data(), led_width, LED_H, led_width,
-                       gui_pens, GUI_PENS);
+                       led_colours, 256);
     gui_display_refresh(window(), GID_CPU_LEDS);
 }
 

@@ -10,6 +10,7 @@
 #include "gui/requesters.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "inspect/monitor_rows.h"
 #include "platform/gui.h"
 
 #include <vector>
@@ -21,7 +22,7 @@ constexpr int GID_MAGNIFIER = 1;
 int magnifier_window = 0;
 bool magnifier_shown = false;
 std::vector<u8> pixels;
-std::uint32_t colours[256];
+u32 colours[256];
 
 // The view under the pointer; false when it is off the guest picture.
 bool pointer_view(MagnifierView* v) {
@@ -79,8 +80,7 @@ void gui_magnifier_draw() {
     gui_window_move(magnifier_window, left + pointer_x - MAGNIFIER_SIZE / 2,
                     top + pointer_y - MAGNIFIER_SIZE / 2);
     magnifier_render(v, guest_frame, pixels.data());
-    for (int i = 0; i < 256; i++)
-        colours[i] = display_colour_table[pen_byte[i] % HOST_PENS];
+    guest_colour_table(colours);
     gui_display_attach(magnifier_window, GID_MAGNIFIER, pixels.data(), MAGNIFIER_SIZE,
                        MAGNIFIER_SIZE, MAGNIFIER_SIZE, colours, 256);
     gui_display_refresh(magnifier_window, GID_MAGNIFIER);

@@ -4,6 +4,7 @@
 #include "core/machine_table.h"
 #include "cpu/memory.h"
 #include "debugger/watch.h"
+#include "display/host.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
 #include "input/picture_choice.h"
@@ -105,6 +106,11 @@ static const bool table_filled = [] {
 const u32 gui_pens[GUI_PENS] = {0xFF8888, 0xAAAAFF, 0x88FF88, 0xFFFF88, 0xFFCC88, 0xFF88FF,
                                 0x88FFFF, 0x888888, 0xFFFFFF, 0x000000, 0xCC0000, 0x6666FF,
                                 0x00CC00, 0xCCCC66, 0xCC6600, 0xCC00CC, 0x00CCCC, 0xFFCCCC};
+
+void guest_colour_table(u32 out[256]) {
+    for (int i = 0; i < 256; i++)
+        out[i] = display_colour_table[pen_byte[i] % HOST_PENS];
+}
 
 u32 monitor_reg_address(int row) {
     if (row < 0 || row >= MON_ROWS) return MON_NO_ADDRESS;

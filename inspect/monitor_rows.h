@@ -55,6 +55,9 @@ extern MonitorRow mon_reg_table[MON_ROWS];
 constexpr int GUI_PENS = 18;
 extern const u32 gui_pens[GUI_PENS];
 
+// 0x00RRGGBB of each guest colour index as the display shows it now.
+void guest_colour_table(u32 out[256]);
+
 // The row's guest address: its address, plus pvi_base for the PVI rows.
 u32 monitor_reg_address(int row);
 // Enables the video monitor's rows for the current machine: the PVI rows by

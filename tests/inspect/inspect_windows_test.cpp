@@ -14,6 +14,9 @@
 #include "debugger/commands.h"
 #include "debugger/symbols_seam.h"
 #include "gui/tool_windows.h"
+#include "core/savestate_seams.h"
+#include "display/controls_panel.h"
+#include "display/led.h"
 #include "inspect/address_text.h"
 #include "inspect/cpu_monitor_window.h"
 #include "inspect/magnifier.h"
@@ -488,4 +491,22 @@ TEST_F(Inspect, MagnifierRasters) {
     EXPECT_EQ(at(96, 96), frame[GUEST_FRAME_ROWS * 199 + 0]);
     EXPECT_EQ(at(98, 96), 7);
     EXPECT_EQ(at(96, 98), 7);
+}
+
+TEST_F(Inspect, LedDigitsInTheCpuMonitor) {
+    ASSERT_TRUE(machine_switch(INSTRUCTOR, 15, true, true, false));
+    mon_open_cpu_window();
+    const int win = cpu_window();
+    ASSERT_NE(win, 0);
+    led_digits[0] = 0x06; // "1": segments b and c
+    cpu_monitor_draw_leds();
+    int w = 0, h = 0;
+    const std::vector<std::uint32_t> px = gui_headless_display(win, GID_CPU_LEDS, &w, &h);
+    ASSERT_EQ(h, 26);
+    ASSERT_GE(w, 18);
+    u32 colours[256];
+    guest_colour_table(colours);
+    EXPECT_EQ(px[5 * w + 14], colours[LED_LIT]);   // segment b
+    EXPECT_EQ(px[2 * w + 6], colours[display_led_background()]); // segment a, unlit
+    EXPECT_EQ(px[0], colours[LED_ERASED]);
 }
