@@ -385,14 +385,8 @@ void handle_click(int gid) {
     } else if (i >= P_IDC && i < P_IAR) {
         cpu_psl ^= static_cast<u8>(0x20 >> (i - P_IDC));
     } else {
-        char name[8];
-        if (i < P_RAS0)
-            std::snprintf(name, sizeof name, "R%d", i);
-        else if (i < P_S)
-            std::snprintf(name, sizeof name, "RAS%d", i - P_RAS0);
-        else
-            std::snprintf(name, sizeof name, "%s", i == P_SP ? "SP" : i == P_CC ? "CC" : "IAR");
-        gui_edit_value_window(name, 1, 0);
+        // The register by its name in the current notation, as the prompt reads it.
+        gui_edit_value_window(reg_name(i), 1, 0);
         return; // the prompt refreshes
     }
     gui_refresh_windows(0);

@@ -12,6 +12,7 @@
 #include "cpu/memory.h"
 #include "cpu/optables.h"
 #include "debugger/commands.h"
+#include "debugger/memory_commands.h"
 #include "debugger/symbols_seam.h"
 #include "gui/tool_windows.h"
 #include "core/savestate_seams.h"
@@ -509,4 +510,15 @@ TEST_F(Inspect, LedDigitsInTheCpuMonitor) {
     EXPECT_EQ(px[5 * w + 14], colours[LED_LIT]);   // segment b
     EXPECT_EQ(px[2 * w + 6], colours[display_led_background()]); // segment a, unlit
     EXPECT_EQ(px[0], colours[LED_ERASED]);
+}
+
+// Every value the CPU monitor edits is named so that the edit prompt finds
+// it, in every notation.
+TEST_F(Inspect, EditedRegistersAreNamedForThePrompt) {
+    for (u32 n = 0; n < 5; n++) {
+        dis_notation = n;
+        for (int offset : {0, 6, 7, 14, 20, 21, 28})
+            EXPECT_EQ(dbg_edit_register(reg_names[offset][n], 1, 0), 1) << n << " " << offset;
+    }
+    dis_notation = 0;
 }
