@@ -76,6 +76,9 @@ bool video_chip() {
 }
 // A display drawn by a video chip or timed along a raster: the
 // Sprites/characters window, the beam marker.
+bool has_glyphs() {
+    return machine_debug().glyphs != nullptr;
+}
 bool raster_display() {
     return video_chip() || traits().raster_timed;
 }
@@ -302,7 +305,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     window(Cmd::EDIT_MEMORY, 30, TW_MEMORY, has_cpu),
     window(Cmd::EDIT_PALETTE, 31, TW_PALETTE),
     ticked(Cmd::EDIT_SCREEN, 32, act_screen_edit, tick_screen_edit, screen_editing, CF_WINDOW),
-    window(Cmd::EDIT_SPRITES, 33, TW_SPRITES, raster_display),
+    window(Cmd::EDIT_SPRITES, 33, TW_SPRITES, has_glyphs),
     item(Cmd::EDIT_COPYSCREEN, 34, act_copy_screenshot),
     item(Cmd::EDIT_COPYTEXT, 35, act_copy_text, screen_text),
     item(Cmd::EDIT_PASTETEXT, 36, act_paste_text, pasting, CF_STATE),
@@ -510,7 +513,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     window(Cmd::HELP_GAMEINFO, 272, TW_GAMEINFO, game_info),
     window(Cmd::HELP_HOSTPADS, 273, TW_HOST_PADS),
     window(Cmd::HELP_HOSTKYBD, 274, TW_HOST_KEYBOARD),
-    window(Cmd::HELP_OPCODES, 275, TW_OPCODES),
+    window(Cmd::HELP_OPCODES, 275, TW_OPCODES, has_cpu),
     item(Cmd::HELP_CODINGGUIDE, 276, act_coding_guide, has_cpu),
     item(Cmd::HELP_GAMINGGUIDE, 277, act_gaming_guide),
     item(Cmd::HELP_MANUAL, 278, act_manual),

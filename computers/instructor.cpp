@@ -20,6 +20,7 @@
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "display/led.h"
+#include "machines/music_rows.h"
 #include "machines/seams.h"
 #include "sound/voice_update.h"
 #include "computers/controls_rows.h"
@@ -181,9 +182,20 @@ constexpr MachineView VIEW{
     .controls_layout = instructor_controls_layout,
 };
 
+// "Music Theme" on the musical keyboard: voice 0's pitch read as a divider
+// of the 50 Hz table.
+constexpr MusicKeyboard MUSIC{
+    .main_note = [](u8* pen) {
+        *pen = MUSIC_PEN_TONE;
+        if (known_game_id != GAME_MUSIC_THEME || !snd_cur_volume[0]) return int{NOTE_REST};
+        return int{retune_table_50[snd_cur_pitch[0] & 255].note};
+    },
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_instructor,
     .tone_frequency = snd_tone_instructor,
+    .music = &MUSIC,
 };
 
 constexpr MachineDebug DEBUG{

@@ -5,6 +5,7 @@
 
 #include "core/machine_ops.h"
 
+#include <cstddef>
 #include <string>
 
 struct CpuDebugHooks;
@@ -32,6 +33,33 @@ struct ObjectFormat {
     const char* suffix;
     u32 block_size;
     int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
+};
+
+// The glyphs of a machine's video hardware that the sprite editor shows: its
+// sprites, and the user-defined and predefined graphics of its character
+// generators. A glyph is a column of row bytes, row 0 at the top, bit 7 the
+// leftmost pixel (of six-pixel rows, bit 5).
+struct GlyphSet {
+    int (*count)();   // glyphs on the memory map as it is set up
+    int first;        // the glyph shown when none has been chosen
+    u8 columns, rows; // pixels a row; rows a glyph
+    u8 unlit;         // guest colour of unlit pixels
+    bool palette;     // sprite colours are picked from a palette
+    int slider_ticks; // tick marks of the glyph slider (0: one a glyph)
+    const char* help_node;
+    // Guest address of row r of glyph n; -1 when the row is the character
+    // generator's (shown, not edited).
+    i32 (*row_address)(int n, int r);
+    // Row r of glyph n in the character generator (rows without an address).
+    u8 (*generator_row)(int n, int r);
+    // The guest colour of glyph n's lit pixels; *has_colour tells whether the
+    // glyph has a colour register (the palette picks it).
+    u8 (*colour)(int n, bool* has_colour);
+    // Writes palette colour `colour` (0-7) into glyph n's colour register:
+    // the register value written, -1 when the glyph has none.
+    int (*set_colour)(int n, int colour);
+    // The glyph's name, as the editor shows it.
+    void (*name)(int n, char* out, std::size_t size);
 };
 
 // The error texts of a guest disk system, by error number (entry 0 unused).
@@ -115,6 +143,8 @@ struct MachineDebug {
     // equal bounds: no gap.
     u16 object_gap_start = 0;
     u16 object_gap_end = 0;
+    // The glyphs the sprite editor shows. nullptr: the machine has none.
+    const GlyphSet* glyphs = nullptr;
     // ---- inspection windows ----
     // The video monitor's register rows of the machine's own (mon_reg_table
     // rows), beyond those of its PVIs; -1: none.

@@ -9,6 +9,7 @@
 #include "core/types.h"
 
 constexpr u32 GUEST_MEMORY_SIZE = 0x8000;
+constexpr u32 GUEST_ADDRESS_MASK = GUEST_MEMORY_SIZE - 1; // guest addresses wrap at 32K
 
 // PSU bits
 constexpr u8 PSU_S = 0x80;   // sense input

@@ -422,6 +422,7 @@ static void cmd_time_unit() {
     dbg_time_unit = static_cast<u32>(d);
     static const char* const names[3] = {"CPU cycles", "clock periods", "pixels"};
     dbg_unit_label = names[d];
+    ui_mark(UI_OPCODES); // the opcodes chart gives durations in the unit
     dbg_ok();
 }
 

@@ -97,7 +97,7 @@ void gui_toggle_cpu_monitor();
 // 1 when (x, y) in its window lies inside gadget `gid` (both edges inside).
 int gui_point_in_gadget(int gid, int x, int y);
 // Runs the refresher of every open tool window in refresh order: guest
-// controls, memory views, musical keyboard, tape decks, CPU monitor, PSG
+// controls, the views of memory (sprite editor, memory editor), musical keyboard, tape decks, CPU monitor, PSG
 // monitor, video monitor, instruments, then the others. `force` (its low
 // byte) rewrites everything, 0 only what changed.
 void gui_refresh_windows(int force);

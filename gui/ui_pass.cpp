@@ -12,6 +12,7 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "devicewindows/music_window.h"
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
 #include "devicewindows/printer_window.h"
@@ -40,6 +41,8 @@
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
+#include "inspect/opcodes_window.h"
+#include "inspect/sprite_editor_window.h"
 #include "inspect/cpu_monitor_window.h"
 #include "inspect/memory_editor_window.h"
 #include "input/picture_choice.h"
@@ -110,6 +113,7 @@ void gui_status_bar_update() {
 
 void gui_relabel_opcodes() {
     cpu_apply_type_tables();
+    opcodes_window_relabel();
 }
 
 void gui_apply_changes() {
@@ -225,6 +229,9 @@ void gui_install_ui_host() {
     guest_controls_window_register();
     speed_window_register();
     palette_editor_register();
+    music_window_register();
+    opcodes_window_register();
+    sprite_editor_register();
     cpu_monitor_window_register();
     memory_editor_window_register();
     game_picture_number = game_image_number;

@@ -113,8 +113,6 @@ void memedit_draw_picture(int mode) {
 }
 
 void mon_memory_view_refresh(int force) {
-    if (gui_subwin_ops[TW_SPRITES].refresh && gui_tool_window_open(TW_SPRITES))
-        gui_subwin_ops[TW_SPRITES].refresh(force);
     const int win = window();
     if (!win) return;
     force &= 0xFF;

@@ -2,8 +2,9 @@
 // colour classes), their hover texts, the region and row texts, and the
 // 128 x 256 picture of the whole address space in three modes.
 //
-// mon_memory_view_refresh is the refresh entry of every view of guest
-// memory; with the editor closed it does nothing more.
+// mon_memory_view_refresh brings the open editor up to date; the sprite
+// editor, the other view of memory, is refreshed just before it by
+// gui_refresh_windows.
 #pragma once
 
 #include "core/types.h"

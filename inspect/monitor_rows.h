@@ -82,6 +82,6 @@ int mon_toggle_watch_at(ToolWindow w, int x, int y);
 GuiNode monitor_row_button(int row, int chars);
 
 // Brings every open tool window up to date in the refresh order: guest
-// controls, memory views, musical keyboard, tape decks, CPU monitor, PSG
+// controls, sprite editor, memory editor, musical keyboard, tape decks, CPU monitor, PSG
 // monitor, video monitor, instruments, then the rest. `force` rewrites all.
 // (Declared in gui/tool_windows.h.)

@@ -11,13 +11,18 @@
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "cpu/memory.h"
+#include "machines/music_rows.h"
 #include "machines/arcadia.h"
 #include "machines/arcadia_editor.h"
 #include "machines/arcadia_views.h"
 #include "machines/console_rows.h"
 #include "machines/uvi2637.h"
+#include "platform/catalog.h"
 #include "sound/voice_update.h"
 #include "machines/controls_rows.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -64,7 +69,7 @@ void snd_voices_arcadia() {
 
 // 13 rows of 16 characters (26 rows when the screen shows both halves).
 static void arcadia_screen_text(std::string* out) {
-    static const char set[] = " /\\#il_jwqasrtgf0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,+$zxcvbnmh";
+    const char* set = uvi_char_codes;
     const bool both = (guest_memory[0x19F8] & 0x40) && (guest_memory[0x19F9] & 0x80);
     for (u32 half = 0; half < (both ? 2u : 1u); half++)
         for (u32 r = 0; r < 13; r++) {
@@ -104,9 +109,98 @@ constexpr MachineView VIEW{
     .describe_position = arcadia_describe_position,
 };
 
+// The musical keyboard: the UVI's pitch at $18FD (7 bits), its tone (bit 3)
+// and noise (bit 4) switches and volume (bits 0-2) at $18FE.
+constexpr u32 UVI_PITCH = 0x18FD, UVI_SOUND = 0x18FE;
+
+constexpr MusicKeyboard MUSIC{
+    .play = [](int channel, u8 code) {
+        u8& sound = guest_memory[UVI_SOUND];
+        const u8 on = channel == 0 ? 0x08 : 0x10;
+        if (!code) {
+            sound = static_cast<u8>(sound & ~on);
+            return true;
+        }
+        if (code >= 128) return false; // seven bits of pitch
+        guest_memory[UVI_PITCH] = static_cast<u8>((guest_memory[UVI_PITCH] & 0x80) | code);
+        // A silent UVI gets a volume too.
+        sound = static_cast<u8>(sound | on | ((sound & 7) ? 0 : 7));
+        return true;
+    },
+    .playable = [](int note) { return note_table[note].code_60 != 0 && note_table[note].code_60 < 128; },
+    .main_note = [](u8* pen) {
+        const u8 sound = guest_memory[UVI_SOUND];
+        const u8 on = sound & 0x18;
+        if (!on || !(sound & 7)) return int{NOTE_REST};
+        *pen = on == 0x18 ? MUSIC_PEN_BOTH : on == 0x10 ? MUSIC_PEN_NOISE : MUSIC_PEN_TONE;
+        return music_note_of_code(guest_memory[UVI_PITCH] & 127);
+    },
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_arcadia,
     .noise_latch_follows = [] { return true; },
+    .music = &MUSIC,
+};
+
+// The sprite editor's glyphs: character codes 0-55 of the normal set, the
+// four sprites (56-59), the four further user-defined graphics (60-63) and the
+// 64 shapes of the block set (64-127). Only 56-63 lie in guest memory.
+constexpr u32 UDG_FIRST = 56, UDG_BASE = 0x1980;
+
+// Sprites 0 and 1 take their colours from $19FB, 2 and 3 from $19FA; the even
+// one in bits 5-3.
+u32 sprite_colour_register(int n) {
+    return n < 58 ? 0x19FB : 0x19FA;
+}
+int sprite_colour_shift(int n) {
+    return (n & 1) ? 0 : 3;
+}
+// The colour row the Flag line selects.
+int colour_row() {
+    return flagline && (cpu_psu & PSU_F) ? 1 : 0;
+}
+
+constexpr GlyphSet GLYPHS{
+    .count = [] { return 128; },
+    .first = 56,
+    .columns = 8,
+    .rows = 8,
+    .unlit = 8,
+    .palette = true,
+    .slider_ticks = 0,
+    .help_node = "arcadia-sprites",
+    .row_address = [](int n, int r) {
+        return n >= 56 && n < 64 ? static_cast<i32>(UDG_BASE + 8 * (n - UDG_FIRST) + r) : i32{-1};
+    },
+    .generator_row = [](int n, int r) {
+        return n < 64 ? uvi_char_rom[8 * n + r] : uvi_char_rom[UVI_BLOCK_SET + 8 * (n - 64) + r];
+    },
+    .colour = [](int n, bool* has) {
+        *has = n >= 56 && n < 60;
+        const u8 v = *has ? (guest_memory[sprite_colour_register(n)] >> sprite_colour_shift(n)) & 7 : 0;
+        return uvi_colour_table[colour_row()][v];
+    },
+    .set_colour = [](int n, int colour) {
+        if (n < 56 || n >= 60) return -1;
+        // Each colour row is its own inverse on 0-7.
+        const u8 v = uvi_colour_table[colour_row()][colour & 7];
+        u8& reg = guest_memory[sprite_colour_register(n)];
+        const int shift = sprite_colour_shift(n);
+        reg = static_cast<u8>((reg & ~(7 << shift)) | (v << shift));
+        return int{v};
+    },
+    .name = [](int n, char* out, std::size_t size) {
+        const char c = uvi_char_codes[n & 63];
+        if (n < 56)
+            std::snprintf(out, size, cat_str(591, "Character PDG #%d ('%c')"), n, c);
+        else if (n < 60)
+            std::snprintf(out, size, cat_str(590, "Sprite #%d ('%c')"), n - 56, c);
+        else if (n < 64)
+            std::snprintf(out, size, cat_str(593, "UDG #%d ('%c')"), n - 60, c);
+        else
+            std::snprintf(out, size, cat_str(592, "Block PDG #%d ('%c')"), n - 64, c);
+    },
 };
 
 constexpr MachineDebug DEBUG{
@@ -121,6 +215,7 @@ constexpr MachineDebug DEBUG{
     .edit_clamp = arcadia_edit_clamp,
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
+    .glyphs = &GLYPHS,
     .video_rows_first = 0,
     .video_rows_last = 112,
     .chip_coverage = arcadia_chip_coverage,

@@ -14,6 +14,10 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
+#include "sound/note_lookup.h"
+#include "machines/ay8910.h"
+#include "machines/music_rows.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/pvi_editor.h"
 #include "machines/pvi_views.h"
 #include "machines/console_rows.h"
@@ -198,10 +202,40 @@ constexpr MachineView VIEW{
     .describe_position = pvi_console_describe_position,
 };
 
+// The musical keyboard: on the expanded map the console's switches and the
+// PSGs' enables go with a click, and the PSGs' six channels have staves.
+constexpr u32 PSG_REGISTERS = 0x1D00;
+
+constexpr MusicKeyboard MUSIC{
+    .play = [](int channel, u8 code) {
+        return memmap == MAP_ELEKTOR_EXPANDED ? pvi_console_music_play(channel, code)
+                                              : pvi_music_play(channel, code);
+    },
+    .main_note = [](u8* pen) {
+        return memmap == MAP_ELEKTOR_EXPANDED ? pvi_console_music_main_note(pen) : pvi_music_main_note(pen);
+    },
+    .extra_notes = [](u8* notes) {
+        if (memmap != MAP_ELEKTOR_EXPANDED) return 0;
+        for (int chip = 0; chip < 2; chip++) {
+            const u8* regs = guest_memory + PSG_REGISTERS + 16 * chip;
+            for (int c = 0; c < 3; c++) {
+                u8& note = notes[3 * chip + c];
+                note = NOTE_REST;
+                if (!(regs[8 + c] & 31) || !ay8910_tone_enabled(regs, c)) continue; // silent or noise alone
+                const u16 period = ay8910_tone_period(regs, c);
+                // A period of 0 is the highest tone there is.
+                note = static_cast<u8>(period ? snd_note_for_frequency(110837.0 / period) : NOTES - 1);
+            }
+        }
+        return 6;
+    },
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_elektor,
     .tone_volume = elektor_tone_volume,
     .noise_latch_follows = elektor_noise_latch_follows,
+    .music = &MUSIC,
 };
 
 constexpr MachineDebug DEBUG{
@@ -224,6 +258,7 @@ constexpr MachineDebug DEBUG{
     .object_save_command = "SAVEEOF ",
     .object_suffix = ".tvc",
     .asm_start = 0x0900,
+    .glyphs = &pvi_console_glyphs,
     .video_rows_first = 141,
     .video_rows_last = 150,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },

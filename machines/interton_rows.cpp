@@ -9,6 +9,8 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
+#include "machines/music_rows.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/pvi_editor.h"
 #include "machines/pvi_views.h"
 #include "machines/console_rows.h"
@@ -71,10 +73,16 @@ constexpr MachineView VIEW{
     .describe_position = pvi_console_describe_position,
 };
 
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_console_music_play,
+    .main_note = pvi_console_music_main_note,
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_pvi_console,
     .tone_volume = interton_tone_volume,
     .noise_latch_follows = [] { return true; },
+    .music = &MUSIC,
 };
 
 constexpr MachineDebug DEBUG{
@@ -85,6 +93,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = pvi_edit_key,
     .edit_clamp = pvi_edit_clamp,
+    .glyphs = &pvi_console_glyphs,
     .video_rows_first = 143,
     .video_rows_last = 187,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },

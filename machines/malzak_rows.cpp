@@ -9,6 +9,8 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
+#include "machines/music_rows.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
@@ -84,7 +86,38 @@ constexpr MachineView VIEW{
     .describe_position = malzak_describe_position,
 };
 
-constexpr MachineSound SOUND{};
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_music_play,
+    .main_note = pvi_music_main_note,
+};
+
+constexpr MachineSound SOUND{
+    .music = &MUSIC,
+};
+
+// The objects, their colour fields read through the board's colour map (its
+// own inverse).
+constexpr u8 COLOUR_MAP[8] = {0, 7, 2, 3, 4, 5, 6, 1};
+
+constexpr GlyphSet MALZAK_GLYPHS{
+    .count = pvi_glyph_count,
+    .first = 0,
+    .columns = 8,
+    .rows = 10,
+    .unlit = 8,
+    .palette = true,
+    .slider_ticks = 0,
+    .help_node = "pvi-sprites",
+    .row_address = pvi_glyph_row_address,
+    .generator_row = nullptr,
+    .colour =
+        [](int n, bool* has) {
+            *has = true;
+            return pvi_glyph_colour(n, COLOUR_MAP);
+        },
+    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, COLOUR_MAP); },
+    .name = pvi_glyph_name,
+};
 
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
@@ -94,6 +127,7 @@ constexpr MachineDebug DEBUG{
     .text_code = debug_seven_bits,
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
+    .glyphs = &MALZAK_GLYPHS,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };
 

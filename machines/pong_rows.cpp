@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "display/bands.h"
 #include "display/frame.h"
+#include "machines/music_rows.h"
 #include "machines/no_processor.h"
 #include "machines/pong.h"
 #include "machines/controls_rows.h"
@@ -80,9 +81,14 @@ constexpr MachineView VIEW{
     .controls_layout = pong_controls_layout,
 };
 
+constexpr MusicKeyboard MUSIC{
+    .main_note = tone_hz_music_main_note,
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_tone_hz,
     .tone_frequency = snd_tone_hz,
+    .music = &MUSIC,
 };
 
 constexpr MachineDebug DEBUG{

@@ -6,6 +6,7 @@
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "display/led.h"
+#include "machines/music_rows.h"
 #include "machines/no_processor.h"
 #include "machines/typeright.h"
 #include "machines/controls_rows.h"
@@ -58,9 +59,14 @@ constexpr MachineView VIEW{
     .controls_layout = [] { return i32{23}; },
 };
 
+constexpr MusicKeyboard MUSIC{
+    .main_note = tone_hz_music_main_note,
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_tone_hz,
     .tone_frequency = snd_tone_hz,
+    .music = &MUSIC,
 };
 
 constexpr MachineDebug DEBUG{

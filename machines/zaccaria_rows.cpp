@@ -9,6 +9,8 @@
 #include "core/machine_view.h"
 #include "core/savestate_fields.h"
 #include "core/settings_vars.h"
+#include "machines/music_rows.h"
+#include "machines/pvi_glyphs.h"
 #include "machines/coinop_editor.h"
 #include "machines/coinop_views.h"
 #include "machines/pvi_consoles.h"
@@ -186,9 +188,39 @@ constexpr MachineView VIEW{
     .describe_position = zaccaria_describe_position,
 };
 
+// The musical keyboard: Laser Battle and Lazarian play two octaves from C4
+// on their tone units, whose latch has a bit a note (bass C4-C5, treble
+// C#5-C6); two notes of each unit are shown.
+constexpr int TONE_UNIT_FIRST_NOTE = 39, TONE_UNIT_LAST_NOTE = 63;
+
+bool tone_units() {
+    return memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
+}
+
+constexpr MusicKeyboard MUSIC{
+    .play = pvi_music_play,
+    .playable = [](int note) {
+        if (tone_units()) return note >= TONE_UNIT_FIRST_NOTE && note <= TONE_UNIT_LAST_NOTE;
+        return note_table[note].code_60 != 0;
+    },
+    .main_note = pvi_music_main_note,
+    .extra_notes = [](u8* notes) {
+        if (!tone_units()) return 0;
+        for (int unit = 0; unit < 2; unit++) {
+            const int from = unit ? 13 : 0, to = unit ? 25 : 13;
+            int shown = 0;
+            notes[2 * unit] = notes[2 * unit + 1] = NOTE_REST;
+            for (int b = from; b < to && shown < 2; b++)
+                if (tone_unit_word >> b & 1) notes[2 * unit + shown++] = static_cast<u8>(TONE_UNIT_FIRST_NOTE + b);
+        }
+        return 4;
+    },
+};
+
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_zaccaria,
     .voice_frequency = zaccaria_voice_frequency,
+    .music = &MUSIC,
 };
 
 // The letters of each game's character set.
@@ -199,6 +231,41 @@ bool zaccaria_text_letter(u8 c) {
     default: return c >= 0xC0 && c <= 0xD9;
     }
 }
+
+// The boards' objects, their colour fields read through the board's colour
+// map: Astro Wars' map is its own inverse, the three-PVI games' is not.
+constexpr u8 COLOUR_MAP_A[8] = {0, 3, 5, 1, 4, 2, 6, 7};
+constexpr u8 COLOUR_MAP_B[8] = {4, 6, 1, 5, 3, 2, 0, 7};
+constexpr u8 COLOUR_UNMAP_B[8] = {6, 2, 5, 4, 0, 3, 1, 7};
+
+const u8* colour_map() {
+    if (memmap == MAP_ASTRO_WARS) return COLOUR_MAP_A;
+    return memmap >= MAP_GALAXIA && memmap <= MAP_LAZARIAN ? COLOUR_MAP_B : nullptr;
+}
+const u8* colour_unmap() {
+    if (memmap == MAP_ASTRO_WARS) return COLOUR_MAP_A;
+    return memmap >= MAP_GALAXIA && memmap <= MAP_LAZARIAN ? COLOUR_UNMAP_B : nullptr;
+}
+
+constexpr GlyphSet ZACCARIA_GLYPHS{
+    .count = pvi_glyph_count,
+    .first = 0,
+    .columns = 8,
+    .rows = 10,
+    .unlit = 8,
+    .palette = true,
+    .slider_ticks = 0,
+    .help_node = "pvi-sprites",
+    .row_address = pvi_glyph_row_address,
+    .generator_row = nullptr,
+    .colour =
+        [](int n, bool* has) {
+            *has = true;
+            return pvi_glyph_colour(n, colour_map());
+        },
+    .set_colour = [](int n, int colour) { return pvi_glyph_set_colour(n, colour, colour_unmap()); },
+    .name = pvi_glyph_name,
+};
 
 constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
@@ -212,6 +279,7 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = coinop_edit_key,
     .edit_clamp = zaccaria_edit_clamp,
+    .glyphs = &ZACCARIA_GLYPHS,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };
 

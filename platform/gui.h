@@ -81,15 +81,15 @@ struct GuiNode {
     std::string text;  // button and label text, entry contents, group frame title
     std::string label; // text shown before an entry ("" none)
     std::string hint;  // tool tip
+    int background = -1; // buttons and text fields: 0x00RRGGBB, -1 the default
     int min_w = 0, min_h = 0;
     int weight = 0; // share of spare room; 0 keeps the minimum size
     bool disabled = false;
-    bool readonly = false;
+    bool readonly = false; // buttons: shown, but they take no clicks
     bool toggle = false;
     bool selected = false;
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
-    int background = -1;  // buttons and text fields: 0x00RRGGBB behind dark text, -1 default
     int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width
     // min_w: a button of weight 0 is exactly that wide
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
@@ -211,6 +211,8 @@ void gui_host_toolkit_version(int* version, int* revision);
 bool gui_host_open_url(const char* address);
 // Whether the desktop has a handler that gui_host_open_url can hand addresses to.
 bool gui_host_url_handler();
+// The longest time between the two clicks of a double click, in milliseconds.
+int gui_host_double_click_ms();
 
 // --- Images -------------------------------------------------------------------
 // Loads a picture file; a missing or unreadable file gives an empty frame of

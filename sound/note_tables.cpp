@@ -46,6 +46,27 @@ constexpr const char* SEMITONES[12] = {"A",  "A#", "B", "C",  "C#", "D",
 // Staff steps of the white notes from C: C D E F G A B.
 constexpr int WHITE_STEP[12] = {5, 5, 6, 0, 0, 1, 1, 2, 3, 3, 4, 4}; // by semitone from A
 
+
+// The key of note n on the musical keyboard's picture, in outline units: the
+// upper band (where black keys lie between the white ones) and, for white
+// keys, the lower band. Octaves start at C with a base 35 units apart.
+constexpr u16 UPPER[12][2] = {{0, 2},   {3, 5},   {6, 7},   {8, 10},  {11, 13}, {15, 17},
+                              {18, 20}, {21, 22}, {23, 25}, {26, 27}, {28, 30}, {31, 33}};
+constexpr u16 LOWER[12][2] = {{0, 3},  {0, 0}, {5, 8},   {0, 0},   {10, 13}, {15, 18},
+                              {0, 0},  {20, 23}, {0, 0}, {25, 28}, {0, 0},   {30, 33}};
+
+void key_outline(int n, u16 outline[4]) {
+    const int from_c = (n + 9) % 12, base = n < 3 ? -17 : 18 + 35 * ((n - 3) / 12);
+    outline[0] = static_cast<u16>(base + UPPER[from_c][0]);
+    outline[1] = static_cast<u16>(base + UPPER[from_c][1]);
+    const bool white = LOWER[from_c][1] != 0;
+    outline[2] = white ? static_cast<u16>(base + LOWER[from_c][0]) : 0;
+    outline[3] = white ? static_cast<u16>(base + LOWER[from_c][1]) : 0;
+    // The two end keys have no neighbour on their outer side.
+    if (n == 0) outline[0] = 8;
+    if (n == NOTES - 1) outline[1] = 301;
+}
+
 template <std::size_t N>
 void build_retune(RetuneRow (&table)[256], const RunStart (&runs)[N], float clock, bool fifty) {
     table[0] = RetuneRow{0.0f, "rest", NOTE_REST, 0};
@@ -127,6 +148,7 @@ void snd_build_note_tables() {
         if (staff < 40) staff = 5 + 5 * (((from_c - 4) % 7 + 7) % 7);
         if (staff > 105) staff = 75 + 5 * (((from_c - 4) % 7 + 7) % 7);
         note.staff = static_cast<u8>(staff);
+        key_outline(n, note.outline);
     }
     note_table[NOTE_REST] = NoteInfo{};
     std::snprintf(note_table[NOTE_REST].name, sizeof note_table[NOTE_REST].name, "rest");

@@ -377,6 +377,10 @@ void gui_host_toolkit_version(int* version, int* revision) {
     *version = toolkit_version;
     *revision = toolkit_revision;
 }
+int gui_host_double_click_ms() {
+    return 500;
+}
+
 bool gui_host_open_url(const char* address) {
     opened_urls.push_back(address ? address : "");
     return true;

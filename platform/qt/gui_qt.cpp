@@ -393,6 +393,17 @@ void gadget_event(QtWindow* w, int gid, int code) {
 
 QWidget* build(QtWindow* w, const GuiNode& n);
 
+// A background colour (0x00RRGGBB, -1 the desktop's own) with dark text on it,
+// whatever the desktop's theme.
+void set_background(QWidget* widget, int rgb) {
+    if (rgb < 0) {
+        widget->setStyleSheet(QString());
+        return;
+    }
+    const QColor c(QRgb(static_cast<unsigned>(rgb)));
+    widget->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(c.name()));
+}
+
 // A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK").
 QString key_marked(const std::string& text) {
     std::string out;
@@ -687,10 +698,9 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     }
     if (n.min_w || n.min_h) out->setMinimumSize(n.min_w, n.min_h);
     if (!n.hint.empty()) out->setToolTip(QString::fromStdString(n.hint));
+    if (n.background >= 0) set_background(out, n.background);
+    if (n.kind == GK_BUTTON && n.readonly) out->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (n.disabled) out->setEnabled(false);
-    if (n.background >= 0)
-        out->setStyleSheet(QStringLiteral("background-color: %1; color: black;")
-                               .arg(QColor(QRgb(static_cast<unsigned>(n.background))).name()));
     if (n.kind == GK_STRING && n.weight == 0)
         out->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // A read-only field holds max_chars characters; a button of weight 0 keeps its width.
@@ -1005,6 +1015,10 @@ int gui_host_drawer_request(const char* title, const char* drawer, std::string* 
 bool gui_host_url_handler() {
     return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty() ||
            !QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty();
+}
+
+int gui_host_double_click_ms() {
+    return QApplication::doubleClickInterval();
 }
 
 bool gui_host_open_url(const char* address) {
@@ -1393,13 +1407,7 @@ void gui_set_hint(int win, int gid, const char* text) {
 void gui_set_background(int win, int gid, int rgb) {
     Gadget* g = gadget(win, gid);
     if (!g) return;
-    if (rgb < 0) {
-        g->widget->setStyleSheet(QString());
-        return;
-    }
-    const QColor c(QRgb(static_cast<unsigned>(rgb)));
-    // Dark text on every background the windows use, whatever the desktop's theme.
-    g->widget->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(c.name()));
+    set_background(g->widget, rgb);
 }
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);

@@ -21,6 +21,7 @@
 #include "platform/headless/gui_headless.h"
 #include "platform/paths.h"
 #include "tests/core/home_fixture.h"
+#include "tests/support/child_wait.h"
 
 #include <gtest/gtest.h>
 
@@ -152,12 +153,7 @@ TEST_F(Startup, TerminationSignalsLeaveThroughTheExitPath) {
             std::fflush(stdout);
             _exit(code);
         }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status)) << "signal " << sig << " ended the run";
-        if (WIFEXITED(status)) {
-            EXPECT_EQ(WEXITSTATUS(status), 0) << "signal " << sig;
-        }
+        EXPECT_EQ(wait_child(child, 60), 0) << "signal " << sig << " ended the run, or it hung";
         // Written only at exit.
         EXPECT_TRUE(fs::is_regular_file(home / "Configs" / "Brindlemox.ini")) << sig;
         EXPECT_TRUE(fs::is_regular_file(home / "Configs" / "Brindlemox.hgh")) << sig;

@@ -1,6 +1,7 @@
 // The program's batch modes, run as the real binary in a program home of the
 // test's own: ASM's return codes, messages and files; DISGAME, UPGRADE and the
 // help without a display, and what they leave alone.
+#include "tests/support/child_wait.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -69,19 +70,7 @@ class AsmProgram : public ::testing::Test {
         posix_spawn_file_actions_destroy(&actions);
         Outcome run;
         if (spawned != 0) return run;
-        for (int i = 0; i < 3000; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                pid = -1;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+        run.code = wait_child(pid, 30);
         run.out = test_read_file(out);
         run.err = test_read_file(err);
         return run;

@@ -2,6 +2,7 @@
 // lock file under the first does not let a second one save, and a first run
 // whose lock file another run has replaced writes nothing at exit.
 #include "platform/rexx_port.h"
+#include "tests/support/child_wait.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -63,15 +64,9 @@ struct ProgramRun {
     // Quits the run over its port: its exit code, -1 when it did not end in 30 seconds.
     int quit() {
         send("QUIT");
-        for (int i = 0; i < 3000; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(milliseconds(10));
-        }
-        return -1;
+        const int code = wait_child(pid, 30);
+        pid = -1;
+        return code;
     }
 };
 

@@ -1,3 +1,4 @@
+#include "inspect/glyph_model.h"
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "tests/support/fresh_state.h"
@@ -133,6 +134,10 @@ void fresh_state() {
     gui_free_images();
     gui_headless_reset();
     gui_tool_windows_reset();
+    // The sprite editor's glyph and what it showed, as at start.
+    sprite_current = 2;
+    sprite_colour = sprite_prev_colour = 0;
+    std::memset(sprite_row_cache, 0, sizeof sprite_row_cache);
     gui_dialogs_reset();
     ui_host_defaults();
     gui_install_ui_host();

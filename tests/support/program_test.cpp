@@ -2,6 +2,7 @@
 
 #include "computers/pipbug.h"
 #include "core/guest_roms.h"
+#include "tests/support/child_wait.h"
 #include "tests/support/port_client.h"
 
 #include <chrono>
@@ -70,15 +71,9 @@ int ProgramTest::send_within(const std::string& line, std::string* result, int* 
 }
 
 int ProgramTest::wait_exit() {
-    for (int i = 0; i < 3000; ++i) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            pid = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
+    const int code = wait_child(pid, 30);
+    pid = -1;
+    return code;
 }
 
 int ProgramTest::send(const std::string& line, std::string* result) {

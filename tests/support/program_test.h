@@ -24,7 +24,8 @@ class ProgramTest : public ::testing::Test {
     bool start(std::vector<std::string> args);
     // Waits until the port answers (up to 20 seconds).
     bool port_up();
-    // Waits for the program to end: its exit code, or -1 after 30 seconds.
+    // Waits for the program to end: its exit code, or -1 when a signal ended it
+    // or it was killed after 30 seconds.
     int wait_exit();
     // One request over the kept connection: the return code; -1 without a port
     // or without a reply within 20 seconds.

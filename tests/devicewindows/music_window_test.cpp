@@ -1,0 +1,169 @@
+// The musical keyboard: the keys under the pointer, the notes a click plays
+// in each machine's sound registers, the keys and staves each machine cannot
+// use, and the notes the window shows of the guest's voices.
+#include "core/emu.h"
+#include "core/machine.h"
+#include "core/recording.h"
+#include "core/settings_vars.h"
+#include "cpu/memory.h"
+#include "devicewindows/music_window.h"
+#include "gui/tool_windows.h"
+#include "input/music_keys.h"
+#include "inspect/piano_grey.h"
+#include "machines/pvi2636.h"
+#include "platform/gui.h"
+#include "sound/voice_update.h"
+#include "tests/support/fresh_state.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace {
+
+class MusicKeyboard : public ::testing::Test {
+  protected:
+    void SetUp() override { fresh_state(); }
+    void TearDown() override { fresh_state(); }
+    void on(int m, int map) { ASSERT_TRUE(machine_switch(m, map, true, true, false)); }
+    // The middle of key k's upper band, in picture pixels.
+    static int key_x(int k) { return note_table[k].outline[0] + note_table[k].outline[1] - 12 + 1; }
+    static constexpr int UPPER_Y = 12;
+    u8 stave_pixel(int x, int y) { return music_staves_pixels()[y * MUSIC_STAVES_W + x]; }
+};
+
+} // namespace
+
+TEST_F(MusicKeyboard, KeysLieWhereThePictureDrawsThem) {
+    const u16* a0 = note_table[0].outline;
+    EXPECT_EQ((std::array<u16, 4>{a0[0], a0[1], a0[2], a0[3]}), (std::array<u16, 4>{8, 10, 8, 11}));
+    const u16* c9 = note_table[99].outline;
+    EXPECT_EQ((std::array<u16, 4>{c9[0], c9[1], c9[2], c9[3]}), (std::array<u16, 4>{298, 301, 298, 301}));
+    for (int k = 0; k < NOTES; k++)
+        EXPECT_EQ(music_note_at(key_x(k), UPPER_Y), k) << note_table[k].name;
+    // Upper bands never overlap; the lower band holds white keys only.
+    for (int k = 1; k < NOTES; k++)
+        EXPECT_GT(note_table[k].outline[0], note_table[k - 1].outline[1]) << k;
+    const int c4 = 39, c_sharp_4 = 40;
+    EXPECT_EQ(music_note_at(2 * (note_table[c4].outline[3] - 6), 30), c4);
+    EXPECT_EQ(music_note_at(key_x(c_sharp_4), 30), -1); // below a black key: the gap between two white ones
+    EXPECT_EQ(music_note_at(key_x(48), 2), -1);  // the top margin
+    EXPECT_EQ(music_note_at(key_x(48), 36), -1); // below the keys
+}
+
+TEST_F(MusicKeyboard, WhatEachMachineCannotPlayIsGrey) {
+    on(ARCADIA, 8);
+    EXPECT_FALSE(music_key_playable(13)); // A#1: beyond the UVI's seven bits
+    EXPECT_TRUE(music_key_playable(14));  // B1
+    EXPECT_FALSE(music_key_playable(53)); // D5: no divider sounds it
+    EXPECT_TRUE(music_key_playable(54));
+    EXPECT_EQ(music_extra_staves(), 0);
+    on(INTERTON, 3);
+    EXPECT_TRUE(music_key_playable(2)); // B0
+    EXPECT_FALSE(music_key_playable(1));
+    on(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    EXPECT_EQ(music_extra_staves(), 6);
+    on(ZACCARIA, MAP_LASER_BATTLE);
+    EXPECT_EQ(music_extra_staves(), 4);
+    int playable = 0;
+    for (int k = 0; k < NOTES; k++)
+        playable += music_key_playable(k);
+    EXPECT_EQ(playable, 25);
+    EXPECT_TRUE(music_key_playable(39));
+    EXPECT_TRUE(music_key_playable(63));
+}
+
+TEST_F(MusicKeyboard, ClicksPlayInTheSoundRegisters) {
+    on(ARCADIA, 8);
+    guest_memory[0x18FE] = 0;
+    music_key_press(0, key_x(10), UPPER_Y); // G1: code 160, too high for the UVI
+    EXPECT_EQ(music_note_slot[0], -2);
+    music_key_press(0, key_x(48), UPPER_Y); // A4: code 17
+    EXPECT_EQ(music_note_slot[0], 48);
+    EXPECT_EQ(guest_memory[0x18FD] & 127, note_table[48].code_60);
+    EXPECT_EQ(guest_memory[0x18FE], 0x0F); // tone on, and a volume
+    music_key_release(0);
+    EXPECT_EQ(guest_memory[0x18FE], 0x07);
+    EXPECT_EQ(music_note_slot[0], -2);
+
+    // The Interton: both channels through one pitch register, their own bits.
+    on(INTERTON, 3);
+    const u32 pitch = (pvi_base + 0xC7) & 0x7FFF;
+    guest_memory[0x1E80] = 0;
+    music_key_press(0, key_x(48), UPPER_Y);
+    music_key_press(1, key_x(50), UPPER_Y);
+    EXPECT_EQ(guest_memory[0x1E80], 0x0C);
+    EXPECT_EQ(guest_memory[pitch], note_table[50].code_60);
+    music_key_release(1);
+    EXPECT_EQ(guest_memory[0x1E80], 0x04);
+    EXPECT_EQ(guest_memory[pitch], note_table[50].code_60); // channel 1 leaves the pitch
+    // A press between keys holds nothing; its release writes nothing.
+    music_key_press(1, key_x(50), 40);
+    EXPECT_EQ(music_note_slot[1], -1);
+    guest_memory[0x1E80] |= 0x08; // the guest's own noise
+    music_key_release(1);
+    EXPECT_EQ(guest_memory[0x1E80], 0x0C);
+    // While a recording plays back, clicks do nothing and releases write nothing.
+    rec_state = REC_PLAYBACK;
+    music_key_release(0);
+    EXPECT_EQ(guest_memory[0x1E80], 0x0C);
+    music_key_press(0, key_x(40), UPPER_Y);
+    EXPECT_EQ(music_note_slot[0], -2);
+    rec_state = REC_IDLE;
+}
+
+TEST_F(MusicKeyboard, TheWindowShowsTheGuestsNotes) {
+    on(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    gui_music_window();
+    ASSERT_NE(gui_subwin_window[TW_MUSIC], 0);
+    // PSG 1 channel A at period 252: 110837 / 252 = 439.8 Hz, A4; channel B
+    // with period 0: the top note; channel C silent.
+    u8* psg = guest_memory + 0x1D00;
+    for (int r = 0; r < 32; r++)
+        psg[r] = 0;
+    psg[0] = 252;
+    psg[8] = 15;
+    psg[9] = 15;
+    psg[7] = 0x3C; // tones on, noise off
+    music_window_refresh(0);
+    EXPECT_EQ(music_shown_notes[0], 48);
+    EXPECT_EQ(music_shown_notes[1], NOTES - 1);
+    EXPECT_EQ(music_shown_notes[2], NOTE_REST);
+    psg[7] = 0x3D; // channel A's tone off
+    music_window_refresh(0);
+    EXPECT_EQ(music_shown_notes[0], NOTE_REST);
+
+    // Laser Battle: the two lowest notes of each tone unit.
+    gui_close_subwindow(TW_MUSIC);
+    on(ZACCARIA, MAP_LASER_BATTLE);
+    gui_music_window();
+    tone_unit_word = 0x7 | (1u << 13);
+    music_window_refresh(0);
+    EXPECT_EQ(music_shown_notes[0], 39);
+    EXPECT_EQ(music_shown_notes[1], 40);
+    EXPECT_EQ(music_shown_notes[2], 52);
+    EXPECT_EQ(music_shown_notes[3], NOTE_REST);
+    tone_unit_word = 0;
+
+    // The Arcadia's main voice on stave 0: middle C with its ledger line and
+    // its stem up; the key in the tone's colour.
+    gui_close_subwindow(TW_MUSIC);
+    on(ARCADIA, 8);
+    gui_music_window();
+    guest_memory[0x18FD] = note_table[39].code_60;
+    guest_memory[0x18FE] = 0x0F;
+    music_window_refresh(0);
+    EXPECT_EQ(music_shown_notes[MUSIC_EXTRA_VOICES], 39);
+    EXPECT_EQ(stave_pixel(91 - 80 + 2, 74), 9); // ledger line, black
+    EXPECT_EQ(stave_pixel(104 - 80, 60), 9);    // stem above the notehead
+    EXPECT_EQ(stave_pixel(100 - 80, 77), 12);   // the head's inside, green
+    const u16* c4 = note_table[39].outline;
+    EXPECT_EQ(music_keys_pixels()[30 * MUSIC_KEYS_W + 2 * (c4[2] - 6) + 1], 12);
+    // Stave 1 stays grey on the Arcadia.
+    EXPECT_EQ(stave_pixel(40 + 81 - 80 + 5, 70), 7);
+    // Closing lets go of a held note.
+    music_key_press(0, key_x(48), UPPER_Y);
+    EXPECT_EQ(music_note_slot[0], 48);
+    gui_close_subwindow(TW_MUSIC);
+    EXPECT_EQ(music_note_slot[0], -2);
+}
