@@ -264,7 +264,7 @@ static void integers_b() {
         ini_field_int(key, &recent_games[i], -1, 859);
     }
     ini_field_int("region", &emu_region, 0, 1);
-    ini_field_int("regionstart", &memedit_base, 0, 32511);
+    ini_field_int("regionstart", &memedit_base, 0, 32512);
     ini_field_int("robot_left", &robot_left, 0, 4);
     ini_field_int("robot_right", &robot_right, 0, 4);
     ini_field_int("samplerate", &snd_record_rate, 11025, 22050);

@@ -87,15 +87,15 @@ i32 num_oct_value(const char* text) {
     return static_cast<i32>(negative ? 0u - result : result);
 }
 
-void format_number_grouped(u32 value, char* text) {
+void format_number_grouped(u64 value, char* text) {
     // Ten digit places, a separator before the last nine, six and three.
-    u32 place = 1000000000;
+    u64 place = 1000000000;
     bool started = false;
     int out = 0;
     for (int digit = 0; digit < 10; digit++, place /= 10) {
         if (digit == 1 || digit == 4 || digit == 7)
             text[out++] = started ? locale_group_separator : ' ';
-        u32 d = (value / place) % 10;
+        const u64 d = (value / place) % 10;
         if (d != 0 || digit == 9) started = true;
         text[out++] = started ? static_cast<char>('0' + d) : ' ';
     }

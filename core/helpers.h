@@ -34,7 +34,7 @@ i32 num_bin_value(const char* text, int length);
 i32 num_oct_value(const char* text);
 // 13 characters, no NUL: the value right-aligned with digit grouping, such as
 // "    1,234,567". Leading zeros and separators before the first digit are blanks.
-void format_number_grouped(u32 value, char* text);
+void format_number_grouped(u64 value, char* text);
 
 // The key a shifted key types: unless "lowercase" is on, while Shift is held
 // and Ctrl is not, raw keys 75 to 80 become 91 to 96 (input/keys.h applies it

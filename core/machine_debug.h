@@ -9,6 +9,16 @@
 #include <string>
 
 struct CpuDebugHooks;
+struct CpuState;
+
+// The video-chip registers whose use the coverage report lists: a title line
+// and the registers with their coverage bits, in the order printed.
+struct ChipCoverage {
+    const char* title = nullptr; // "UVI accesses:\n"; nullptr: the machine has none
+    int count = 0;
+    u32 address[32] = {};
+    u8 bit[32] = {};
+};
 
 // What a machine did with a word of the debugger's VIEW command.
 enum class ViewShown : u8 {
@@ -144,6 +154,16 @@ struct MachineDebug {
     u16 object_gap_end = 0;
     // The glyphs the sprite editor shows. nullptr: the machine has none.
     const GlyphSet* glyphs = nullptr;
+    // ---- inspection windows ----
+    // The video monitor's register rows of the machine's own (mon_reg_table
+    // rows), beyond those of its PVIs; -1: none.
+    i16 video_rows_first = -1;
+    i16 video_rows_last = -1;
+    // The chip registers of the coverage report. nullptr: none.
+    void (*chip_coverage)(ChipCoverage* out) = nullptr;
+    // A second processor board: the context parked while the other runs, and
+    // which board runs (0 the first, 1 the second). nullptr: one processor.
+    const CpuState* (*parked_cpu)(int* running) = nullptr;
 };
 
 // Letters of ASCII text, for the rows' text_letter.

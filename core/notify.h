@@ -56,6 +56,7 @@ enum UiChange : u32 {
     UI_MONITOR_LEDS = 1u << 16,   // the CPU monitor redraws its LED image
     UI_GUEST_FOCUS = 1u << 17,    // the keyboard goes to the guest picture
     UI_NOTATION = 1u << 18,       // the notation changed: opcodes and CPU monitor names follow
+    UI_REFRESH_FORCED = 1u << 19, // the open tool windows show everything anew (debugger changes)
 };
 
 // Marks `changes` (UiChange bits) for the next event pass.

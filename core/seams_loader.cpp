@@ -1,11 +1,5 @@
-// Stand-ins for the services the file loader hands files to, until the
-// subsystems that own them are written. The real readers load each kind of
-// file into the machine, its drives or its recorders; each stand-in reader is
-// an alias of a local function that does nothing, so that
-// loader_reader_missing can tell that the reader is not written yet: the loader
-// then refuses that kind of file with a message before it changes anything.
-// Whoever writes a reader deletes its stand-in (both steps) here and its case
-// below.
+// Which kinds of file the loader has no reader for on the current machine:
+// disk images where the machine has no disk system that reads them.
 #include "core/ui_host.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -23,14 +17,6 @@
 
 #include <string>
 
-#define STAND_IN(ret, name, params, local, body)                                                   \
-    extern "C" ret local params body ret name params __attribute__((alias(#local)));
-
-
-template <typename F, typename G> static bool same(F* a, G* b) {
-    return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
-}
-
 bool loader_reader_missing(int kind) {
     switch (kind) {
     case KIND_RAW:
@@ -43,8 +29,3 @@ bool loader_reader_missing(int kind) {
         return false;
     }
 }
-
-// ---- Machines, input and recorders ---------------------------------------------------------
-// The real ones belong to the machines, the paste queue, the debugger's
-// coverage, the recorders and the device windows; those below do nothing.
-void dbg_clear_coverage() {}

@@ -124,7 +124,7 @@ extern u32 view_gamelist[2], view_statusbar[2]; // [0] windowed mode, [1] own sc
 extern u32 clip_unit;                           // "clipunit" 0..255
 extern i32 next_tip;                            // "nexttip" 0..25
 extern i32 games_sort_by;                       // "sortby" 0..1
-extern i32 memedit_base;                        // "regionstart" 0..32511
+extern i32 memedit_base;                        // "regionstart" 0..32512
 extern i32 memedit_view_as;                     // "viewmemoryas" 0..1
 extern i32 memedit_map_view;                    // "viewmemorymapas" 0..2
 extern i32 viewctrlsas_arcadia, viewctrlsas_8550, viewctrlsas_8600, viewdiskas;

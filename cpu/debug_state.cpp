@@ -69,17 +69,21 @@ int dbg_test_condition(const WatchCondition& c, u32 new_value, int has_new_value
     }
 }
 
-u32 dbg_clocks_to_units(u32 clocks) {
+u64 dbg_clocks_to_units_wide(u32 clocks) {
     switch (dbg_time_unit) {
     case 0:
         return clocks / 3;
     case 1:
         return clocks;
     case 2:
-        return clocks * dbg_pixels_per_clock;
+        return static_cast<u64>(clocks) * dbg_pixels_per_clock;
     default:
         return 0;
     }
+}
+
+u32 dbg_clocks_to_units(u32 clocks) {
+    return static_cast<u32>(dbg_clocks_to_units_wide(clocks));
 }
 
 void dbg_clear_run_targets() {

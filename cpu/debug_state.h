@@ -47,6 +47,8 @@ extern u32 dbg_time_unit;        // 0 processor cycles, 1 clock periods, 2 pixel
 extern u32 dbg_pixels_per_clock; // pixels per clock period
 extern const char* dbg_unit_label;
 u32 dbg_clocks_to_units(u32 clocks);
+// The same without the cut to 32 bits (pixels can count past them).
+u64 dbg_clocks_to_units_wide(u32 clocks);
 
 // Run control state
 extern u32 dbg_single_step;      // stop after the next instruction

@@ -4,6 +4,7 @@
 #include "debugger/commands.h"
 #include "peripherals/floppy.h"
 #include "debugger/commands_internal.h"
+#include "debugger/coverage.h"
 
 #include "assembler/expr.h"
 #include "core/emu.h"
@@ -1067,6 +1068,10 @@ const DbgCommand commands[] = {
     {"ASM", "<filename>", false, dbg_cmd_asm, "Assemble source code", "Usage: ASM <filename>\n\n", 1,
      "assemble a source file"},
     {"DL", "", true, dbg_cmd_dl, nullptr, nullptr, 1, "open a file with the requester"},
+    // ---- the coverage report (coverage.cpp) ----
+    {"COVER", "[<reporttype>]", false, dbg_cmd_cover, nullptr, "Usage: COVER [<reporttype>]\n\n", 4,
+     "report what the guest used"},
+    {"CLEARCOV", "", false, dbg_cmd_clearcov, nullptr, nullptr, 0, "forget the coverage record"},
 };
 const int command_count = static_cast<int>(std::size(commands));
 
@@ -1132,6 +1137,8 @@ int dbg_execute() {
         current = &c;
         c.run();
         current = nullptr;
+        // A command may have changed anything the tool windows show.
+        ui_mark(UI_REFRESH_FORCED);
         return line_refused ? 10 : 0;
     }
     char upper[DBG_LINE_LENGTH];

@@ -14,6 +14,13 @@ constexpr int DBG_ADDRESS_TEXT_SIZE = CPU_ADDRESS_TEXT_SIZE;
 // Returns the label's kind byte, or 0 when none is known.
 char dbg_format_address(u32 address, char* out, int with_suffix, int collect, int kind, int plain);
 
+// The flag letters of the current notation: PSU bits 7..5, then PSL bits 5..0.
+const char* dbg_flag_word();
+// The condition code's name (PSL bits 7..6) in the current notation.
+const char* dbg_condition_text(u8 psl);
+// The caption of the time unit ("CPU Cycle:", "Clock:", "Pixel:").
+const char* dbg_unit_caption();
+
 // Prints the processor view (registers, flags, stack).
 void dbg_view_cpu(int arg);
 // VIEW RAM and VIEW BIOS: the machine's RAM areas; its monitor's variables.

@@ -7,6 +7,7 @@
 
 #include "cpu/disasm.h"
 
+#include <functional>
 #include <string>
 
 // Bits of dis_addr_flags, the code discovery of dis_to_file.
@@ -25,6 +26,9 @@ extern u16 dis_addr_flags[GUEST_MEMORY_SIZE];
 
 // Comments and notes of an address.
 void dis_print_address_comments(u32 address);
+// Calls `each` with the text of every comment row of the address: the
+// machine's, the disk system's, then the running game's first.
+void dis_address_comment_rows(u32 address, const std::function<void(const char*)>& each);
 // mode 0 prints the notes that start at address as comment lines, 1 prints the
 // notes covering it, 2 appends them to buffer (each after a newline).
 void dis_address_notes(u32 address, int mode, char* buffer, int buffer_size);

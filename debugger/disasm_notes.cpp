@@ -15,31 +15,37 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 static const KnownGame* current_game() {
     if (known_game_id < 0 || known_game_id >= KNOWN_GAMES) return nullptr;
     return &known_games_db[known_game_id];
 }
 
-static void print_comment_rows(i32 first, i32 last, u32 address, bool stop_at_first) {
+static void comment_rows(i32 first, i32 last, u32 address, bool stop_at_first,
+                         const std::function<void(const char*)>& each) {
     if (first < 0 || !mem_comments) return;
     for (i32 row = first; row <= last && row < mem_comment_rows; row++) {
         if (mem_comments[row].address != static_cast<i32>(address) || !mem_comments[row].text)
             continue;
-        con_printf(";%s\n", mem_comments[row].text);
+        each(mem_comments[row].text);
         if (stop_at_first) return;
     }
 }
 
-static void print_table_comments(u32 address) {
+void dis_address_comment_rows(u32 address, const std::function<void(const char*)>& each) {
     const MachineLive& m = machine_live_row();
-    print_comment_rows(m.first_comment_row, m.last_comment_row, address, false);
+    comment_rows(m.first_comment_row, m.last_comment_row, address, false, each);
     if (machine_traits().os_symbols) {
-        print_comment_rows(dos_comment_first, dos_comment_last, address, false);
-        print_comment_rows(COMMENT_BINBUG_FIRST, COMMENT_BINBUG_LAST, address, false);
+        comment_rows(dos_comment_first, dos_comment_last, address, false, each);
+        comment_rows(COMMENT_BINBUG_FIRST, COMMENT_BINBUG_LAST, address, false, each);
     }
     if (const KnownGame* game = current_game())
-        print_comment_rows(game->comment_first, game->comment_last, address, true);
+        comment_rows(game->comment_first, game->comment_last, address, true, each);
+}
+
+static void print_table_comments(u32 address) {
+    dis_address_comment_rows(address, [](const char* text) { con_printf(";%s\n", text); });
 }
 
 void dis_print_address_comments(u32 address) {

@@ -1,5 +1,7 @@
 #include "debugger/inspect_tools.h"
 
+#include "debugger/coverage.h"
+
 #include "core/filekinds.h"
 #include "core/machine_debug.h"
 #include "core/message.h"
@@ -34,15 +36,7 @@ void dbg_inspect_reset() {
 }
 
 void dbg_coverage_code(u32 address, char* out) {
-    static const struct {
-        u32 bit;
-        char letter;
-    } flags[5] = {{ACC_INDIRECT, 'A'}, {ACC_OPCODE, 'E'}, {ACC_OPERAND, 'O'},
-                  {ACC_READ, 'R'},     {ACC_WRITTEN, 'W'}};
-    const u32 access = mem_access[address & TOP];
-    for (int i = 0; i < 5; i++)
-        out[i] = access & flags[i].bit ? flags[i].letter : '-';
-    out[5] = '\0';
+    dbg_access_text(mem_access[address & TOP], out);
 }
 
 // ---- = -----------------------------------------------------------------------------

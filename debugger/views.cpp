@@ -17,12 +17,11 @@
 
 #include <cstdio>
 
-namespace {
-
-// Flag letters, PSU bits 7..5 then PSL bits 5..0 from the fourth letter on.
-const char* flag_word() {
+const char* dbg_flag_word() {
     return dis_notation == 2 || dis_notation == 3 ? "IOFHBWVLC" : "SFIDRWOMC";
 }
+
+namespace {
 
 char letter(char c, bool set) {
     return set ? c : static_cast<char>(c - 'A' + 'a');
@@ -32,7 +31,7 @@ char letter(char c, bool set) {
 
 // Sense, flag and interrupt-inhibit letters, then "1" and "2" for the user flags.
 static void psu_text(u8 psu, char* out) {
-    const char* word = flag_word();
+    const char* word = dbg_flag_word();
     for (int i = 0; i < 3; i++)
         out[i] = letter(word[i], psu & (0x80 >> i));
     out[3] = psu & PSU_UF1 ? '1' : '.';
@@ -42,20 +41,20 @@ static void psu_text(u8 psu, char* out) {
 
 // Inter-digit carry, bank, with-carry, overflow, compare and carry letters.
 static void psl_text(u8 psl, char* out) {
-    const char* word = flag_word();
+    const char* word = dbg_flag_word();
     for (int i = 0; i < 6; i++)
         out[i] = letter(word[3 + i], psl & (0x20 >> i));
     out[6] = '\0';
 }
 
-static const char* cc_text(u8 psl) {
+const char* dbg_condition_text(u8 psl) {
     static const char* const texts[3][4] = {
         {"eq", "gt", "lt", "un"}, {",EQ", ",GT", ",LT", "   "}, {"EQ", "GT", "LT", "  "}};
     const int row = dis_notation <= 1 ? 0 : dis_notation <= 3 ? 1 : 2;
     return texts[row][psl >> 6];
 }
 
-static const char* unit_caption() {
+const char* dbg_unit_caption() {
     static const char* const captions[3] = {"CPU Cycle:", "Clock:", "Pixel:"};
     return dbg_time_unit < 3 ? captions[dbg_time_unit] : "";
 }
@@ -75,11 +74,11 @@ void dbg_view_cpu(int blank_line) {
     const u8* r = cpu_regs;
     const u32 sp = cpu_psu & PSU_SP;
     const u16* ras = cpu_ras;
-    const char* cc = cc_text(cpu_psl);
+    const char* cc = dbg_condition_text(cpu_psl);
     switch (dis_notation) {
     case 2:
         con_printf("%-11s %s  A: $%02X  B: $%02X  C: $%02X  D: $%02X   U: %s  SP: %d\n",
-                   unit_caption(), time, r[0], r[1], r[2], r[3], psu, sp);
+                   dbg_unit_caption(), time, r[0], r[1], r[2], r[3], psu, sp);
         con_printf("    X: %3s         Y: %3s         B': $%02X C': $%02X D': $%02X   L: %s CC: "
                    "%s\n",
                    x, y, r[4], r[5], r[6], psl, cc);
@@ -88,7 +87,7 @@ void dbg_view_cpu(int blank_line) {
         break;
     case 4:
         con_printf("%-11s %s .0: $%02X .1: $%02X .2: $%02X .3: $%02X  .U: %s  .SP: %d\n",
-                   unit_caption(), time, r[0], r[1], r[2], r[3], psu, sp);
+                   dbg_unit_caption(), time, r[0], r[1], r[2], r[3], psu, sp);
         con_printf("    X: %3s         Y: %3s         .4: $%02X .5: $%02X .6: $%02X  .L: %s "
                    ".CC: %s\n",
                    x, y, r[4], r[5], r[6], psl, cc);
@@ -97,7 +96,7 @@ void dbg_view_cpu(int blank_line) {
         break;
     default:
         con_printf("%-11s %s R0: $%02X R1: $%02X R2: $%02X R3: $%02X PSU: %s  SP: %d\n",
-                   unit_caption(), time, r[0], r[1], r[2], r[3], psu, sp);
+                   dbg_unit_caption(), time, r[0], r[1], r[2], r[3], psu, sp);
         con_printf("    X: %3s         Y: %3s         R4: $%02X R5: $%02X R6: $%02X PSL: %s CC: "
                    "%s\n",
                    x, y, r[4], r[5], r[6], psl, cc);

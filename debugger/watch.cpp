@@ -37,8 +37,9 @@ static void watch_range_message() {
                reg_names[REGNAME_R0 + 6][column]);
 }
 
+// Watch and break marks recolour the memory views and the monitors' rows.
 static void refresh_windows() {
-    ui_mark(UI_REFRESH_WINDOWS);
+    ui_mark(UI_REFRESH_FORCED);
 }
 
 static void warn_if_unwatched() {

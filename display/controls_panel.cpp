@@ -96,12 +96,12 @@ int digit_of(u8 pattern) {
     return -1;
 }
 
+} // namespace
+
 int led_digit_count() {
     const i32 n = machine_desc().led_digits;
     return n < 0 ? 0 : n > 13 ? 13 : n;
 }
-
-} // namespace
 
 int display_led_values(u16* values, int max_pairs, bool raw) {
     const int digits = led_digit_count();

@@ -35,6 +35,9 @@ int display_panel_patches(const PanelPatch** patches);
 void display_panel_copy();
 
 // ---- The CPU monitor's LED image ------------------------------------------------
+// The current machine's LED digits (0..13); their segment patterns (bits 0-6
+// segments a-g, bit 7 the point) are led_digits.
+int led_digit_count();
 // The values of the current machine's LED digits for the image, one per pair
 // of digits (even digit first); returns the number of pairs. `raw`: the image
 // takes segment patterns (each pair's value holds the two reordered patterns,

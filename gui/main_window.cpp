@@ -1,5 +1,7 @@
 // Building, opening and closing the main window.
 #include "gui/main_window.h"
+
+#include "inspect/magnifier.h"
 #include "debugger/commands.h"
 
 #include "commands/menu_state.h"
@@ -281,6 +283,7 @@ void gui_open_main_window(int reopen_tools) {
 }
 
 void gui_close_main_window() {
+    gui_close_magnifier();
     if (!main_window) return;
     if (display_mode == 0) {
         int left = 0, top = 0, width = 0;

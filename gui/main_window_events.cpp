@@ -2,6 +2,7 @@
 // scripting port, the main window's queue (dropped files, keys, mouse, menus,
 // gadgets), then the tool windows.
 #include "gui/main_window.h"
+#include "inspect/magnifier.h"
 
 #include "commands/command_table.h"
 #include "commands/dispatch.h"
@@ -317,6 +318,7 @@ void gui_main_window_events() {
     while (main_window && gui_window_next_event(main_window, &e))
         one_event(e);
     gui_subwindows_input();
+    gui_magnifier_follow();
     gui_dialogs_input();
     gui_apply_changes();
 }

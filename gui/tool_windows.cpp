@@ -13,26 +13,26 @@
 
 // clang-format off
 const ToolWindowRow tool_window_table[TOOL_WINDOWS] = {
-    {TW_CONTROLS,      "guest controls",          0,  0},
-    {TW_DIPS,          "DIP switches",            1,  1},
-    {TW_GAMEINFO,      "game information",        3,  3},
-    {TW_MEMORY,        "memory editor",           4,  4},
-    {TW_CPU,           "CPU monitor",             5,  5},
-    {TW_OPCODES,       "opcodes",                 8,  6},
-    {TW_PALETTE,       "palette editor",          9,  7},
-    {TW_TAPE,          "tape deck",              14, 11},
-    {TW_SPRITES,       "sprite editor",          13,  9},
-    {TW_SPEED,         "speed",                  12, 10},
-    {TW_HOST_KEYBOARD, "host keyboard",          15, 12},
-    {TW_HOST_PADS,     "host gamepads",          16, 13},
-    {TW_VIDEO_CHIP,    "video chip monitor",      7, 15},
-    {TW_PSG,           "PSG monitor",             6, 14},
-    {TW_MUSIC,         "musical keyboard",       17, 16},
-    {TW_NONE,          "",                       -1, -1},
-    {TW_PRINTER,       "printer",                11,  8},
-    {TW_FLOPPY,        "floppy drives",           2,  2},
-    {TW_PAPERTAPE,     "papertape",              10, 17},
-    {TW_INSTRUMENTS,   "laboratory instruments", 18, 18},
+    {TW_CONTROLS,      "guest controls",          0,  0,  0},
+    {TW_DIPS,          "DIP switches",            1,  1,  9},
+    {TW_GAMEINFO,      "game information",        3,  3, 11},
+    {TW_MEMORY,        "memory editor",           4,  4,  2},
+    {TW_CPU,           "CPU monitor",             5,  5,  5},
+    {TW_OPCODES,       "opcodes",                 8,  6, 12},
+    {TW_PALETTE,       "palette editor",          9,  7, 13},
+    {TW_TAPE,          "tape deck",              14, 11,  4},
+    {TW_SPRITES,       "sprite editor",          13,  9,  1},
+    {TW_SPEED,         "speed",                  12, 10, 16},
+    {TW_HOST_KEYBOARD, "host keyboard",          15, 12, 17},
+    {TW_HOST_PADS,     "host gamepads",          16, 13, 18},
+    {TW_VIDEO_CHIP,    "video chip monitor",      7, 15,  7},
+    {TW_PSG,           "PSG monitor",             6, 14,  6},
+    {TW_MUSIC,         "musical keyboard",       17, 16,  3},
+    {TW_NONE,          "",                       -1, -1, -1},
+    {TW_PRINTER,       "printer",                11,  8, 15},
+    {TW_FLOPPY,        "floppy drives",           2,  2, 10},
+    {TW_PAPERTAPE,     "papertape",              10, 17, 14},
+    {TW_INSTRUMENTS,   "laboratory instruments", 18, 18,  8},
 };
 // clang-format on
 
@@ -45,6 +45,7 @@ static ToolWindowOrder order_by(int ToolWindowRow::*rank) {
 
 const ToolWindowOrder tool_window_event_order = order_by(&ToolWindowRow::event_rank);
 const ToolWindowOrder tool_window_reopen_order = order_by(&ToolWindowRow::reopen_rank);
+const ToolWindowOrder tool_window_refresh_order = order_by(&ToolWindowRow::refresh_rank);
 
 const i32 gui_subwin_menu_id[TOOL_WINDOWS] = {173, 174, 272, 30,  166, 275, 31,  183, 33,  256,
                                               274, 273, 168, 167, 169, -1,  187, 184, 186, 185};
@@ -159,7 +160,8 @@ int gui_point_in_gadget(int gid, int x, int y) {
 }
 
 void gui_refresh_windows(int force) {
-    for (ToolWindow w : tool_window_event_order)
+    force &= 0xFF;
+    for (ToolWindow w : tool_window_refresh_order)
         if (gui_subwin_ops[w].refresh && gui_tool_window_open(w)) gui_subwin_ops[w].refresh(force);
 }
 

@@ -30,6 +30,7 @@ struct ToolWindowRow {
     const char* name;
     int event_rank;  // place in the event pass, -1 = never polled
     int reopen_rank; // place when reopened, -1 = never reopened
+    int refresh_rank; // place in gui_refresh_windows, -1 = never refreshed
 };
 
 // One row per ToolWindow, indexed by it.
@@ -40,6 +41,7 @@ constexpr int TOOL_WINDOWS_USED = TOOL_WINDOWS - 1;
 using ToolWindowOrder = std::array<ToolWindow, TOOL_WINDOWS_USED>;
 extern const ToolWindowOrder tool_window_event_order;
 extern const ToolWindowOrder tool_window_reopen_order;
+extern const ToolWindowOrder tool_window_refresh_order;
 
 struct SubwindowOps {
     void (*open)() = nullptr;
@@ -97,7 +99,10 @@ void gui_open_monitor(int id);
 void gui_toggle_cpu_monitor();
 // 1 when (x, y) in its window lies inside gadget `gid` (both edges inside).
 int gui_point_in_gadget(int gid, int x, int y);
-// Runs the refresher of every open tool window in event order.
+// Runs the refresher of every open tool window in refresh order: guest
+// controls, the views of memory (sprite editor, memory editor), musical keyboard, tape decks, CPU monitor, PSG
+// monitor, video monitor, instruments, then the others. `force` (its low
+// byte) rewrites everything, 0 only what changed.
 void gui_refresh_windows(int force);
 // Every remembered place forgotten: windows open centred again.
 void gui_forget_subwindow_positions();

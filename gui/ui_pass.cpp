@@ -51,6 +51,8 @@
 #include "input/netplay.h"
 #include "inspect/opcodes_window.h"
 #include "inspect/sprite_editor_window.h"
+#include "inspect/cpu_monitor_window.h"
+#include "inspect/memory_editor_window.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -148,7 +150,11 @@ void gui_apply_changes() {
     if (c & UI_STATUS) show_status();
     if (c & UI_SPEED) gui_show_speed();
     if (c & UI_POINTER) gui_update_pointer(1);
-    if (c & UI_REFRESH_WINDOWS) gui_refresh_windows(0);
+    if (c & UI_REFRESH_FORCED)
+        gui_refresh_windows(1);
+    else if (c & UI_REFRESH_WINDOWS)
+        gui_refresh_windows(0);
+    if (c & UI_MONITOR_LEDS) cpu_monitor_draw_leds();
     if (c & UI_CONTROLS_PANEL) guest_controls_paint_panel();
     if (c & UI_GAME_LIST)
         gui_game_list_show();
@@ -247,5 +253,7 @@ void gui_install_ui_host() {
     music_window_register();
     opcodes_window_register();
     sprite_editor_register();
+    cpu_monitor_window_register();
+    memory_editor_window_register();
     game_picture_number = game_image_number;
 }

@@ -43,6 +43,16 @@ u32 arcadia_coverage_bit(u32 a) {
     return 0;
 }
 
+void arcadia_chip_coverage(ChipCoverage* out) {
+    out->title = "UVI accesses:\n";
+    out->count = 0;
+    for (u32 a = 0x18F0; a <= 0x19FF; a++)
+        if (const u32 bit = arcadia_coverage_bit(a)) {
+            out->address[out->count] = a;
+            out->bit[out->count++] = static_cast<u8>(__builtin_ctz(bit));
+        }
+}
+
 // Every unmapped or write-only byte reads as $FF on the Arcadia's bus.
 static u8 unreadable(u32) {
     return 0xFF;

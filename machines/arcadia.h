@@ -3,6 +3,7 @@
 // paddles and console keys, and its side of the processor bus.
 #pragma once
 
+#include "core/machine_debug.h"
 #include "core/types.h"
 
 #include <array>
@@ -26,6 +27,8 @@ void arcadia_bus_install();
 extern const CpuDebugHooks arcadia_debug_hooks;
 // Coverage bit of the UVI register at `address`, 0 for other addresses.
 u32 arcadia_coverage_bit(u32 address);
+// The coverage report's UVI registers in bit order.
+void arcadia_chip_coverage(ChipCoverage* out);
 
 // What a known game's database row asks of the keypads, besides the common
 // settings: the key row (1-16, -1 none) pressed with START and its side, and

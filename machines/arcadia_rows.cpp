@@ -273,6 +273,9 @@ constexpr MachineDebug DEBUG{
     .object_gap_start = 0x1000,
     .object_gap_end = 0x2000,
     .glyphs = &GLYPHS,
+    .video_rows_first = 0,
+    .video_rows_last = 112,
+    .chip_coverage = arcadia_chip_coverage,
 };
 
 } // namespace

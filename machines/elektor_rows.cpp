@@ -261,6 +261,9 @@ constexpr MachineDebug DEBUG{
     .object_suffix = ".tvc",
     .asm_start = 0x0900,
     .glyphs = &pvi_console_glyphs,
+    .video_rows_first = 141,
+    .video_rows_last = 150,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },
 };
 
 } // namespace

@@ -96,6 +96,9 @@ constexpr MachineDebug DEBUG{
     .edit_clamp = pvi_edit_clamp,
     .screen_source = interton_screen_source,
     .glyphs = &pvi_console_glyphs,
+    .video_rows_first = 143,
+    .video_rows_last = 187,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },
 };
 
 } // namespace

@@ -114,6 +114,7 @@ constexpr MachineDebug DEBUG{
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
     .glyphs = &pvi_board_glyphs<colour_map, colour_map>,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };
 
 } // namespace

@@ -56,6 +56,27 @@ u32 pvi_coverage_bit(u32 a) {
     return 0;
 }
 
+void pvi_chip_coverage(ChipCoverage* out, bool console_keys) {
+    out->title = "PVI accesses:\n";
+    out->count = 0;
+    auto add = [out](u32 address, int bit) {
+        out->address[out->count] = address;
+        out->bit[out->count++] = static_cast<u8>(bit);
+    };
+    if (console_keys) {
+        add(0x1E80, 28);
+        add(0x1E89, 29);
+        add(0x1E8B, 30);
+        add(0x1E8D, 31);
+    }
+    static constexpr u32 FIRST[6] = {0x0A, 0x1A, 0x2A, 0x4A, 0xC0, 0xC6};
+    static constexpr int COUNT[6] = {4, 4, 4, 4, 4, 8};
+    int bit = 0;
+    for (int g = 0; g < 6; g++)
+        for (int i = 0; i < COUNT[g]; i++)
+            add(pvi_base + FIRST[g] + i, bit++);
+}
+
 // The collision registers ($CC, $CD) read while the PVI is not in its vertical
 // blank (bit 6 of $CB clear).
 void pvi_redraw_access(u32 a, u8, bool write) {

@@ -5,6 +5,7 @@
 // coin-op boards hand the PVI, the frame, and the inputs.
 #pragma once
 
+#include "core/machine_debug.h"
 #include "cpu/bus.h"
 #include "machines/pvi2636.h"
 
@@ -49,6 +50,9 @@ void pvi_patch_pitch_tables();
 // Coverage bit of the PVI register at `address` (PVI at pvi_base, sound and
 // input registers at $1E80-$1E8E), 0 for other addresses. The coin-ops share it.
 u32 pvi_coverage_bit(u32 address);
+// The coverage report's registers: the console's key registers (with
+// `console_keys`), then the PVI's at pvi_base, in bit order.
+void pvi_chip_coverage(ChipCoverage* out, bool console_keys);
 // Reports a read of the PVI's collision registers while the PVI draws.
 void pvi_redraw_access(u32 address, u8 value, bool write);
 // The PVI boards' interrupt vector: $0003.

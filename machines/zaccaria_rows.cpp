@@ -279,6 +279,7 @@ constexpr MachineDebug DEBUG{
     .edit_key = coinop_edit_key,
     .edit_clamp = zaccaria_edit_clamp,
     .glyphs = &pvi_board_glyphs<colour_map, colour_unmap>,
+    .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };
 
 } // namespace

@@ -124,7 +124,7 @@ struct GuiWindowDesc {
     int left = -1, top = -1; // -1 each: centred on the screen
     bool title_bar = true;   // drag bar, depth and close gadgets
     bool size_gadget = false;
-    bool borderless = false;
+    bool borderless = false; // with activate false: floats on top, never focused, input passes through
     bool full_screen = false;
     bool accept_drops = false;
     bool activate = true;
@@ -146,7 +146,7 @@ enum GuiEventType : std::uint8_t {
     GE_ACTIVE,      // window became active
     GE_INACTIVE,    // window lost activation
     GE_MOUSEBUTTON, // code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window;
-                    // gid of the display or picture
+                    // gid of the display or picture (middle clicks also come from buttons)
     GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons; gid as above
     GE_WHEEL,       // code: -1 up, 1 down; qualifier
     GE_DROP,        // text = dropped path (file or drawer); code = number of paths

@@ -133,6 +133,33 @@ class DisplayWidget : public QWidget {
     int count_ = 0;
 };
 
+// A push button that also reports the middle mouse button, as a mouse event
+// of its window with its gadget id.
+class MiddleButton : public QPushButton {
+  public:
+    MiddleButton(QtWindow* owner, int gid, const QString& text)
+        : QPushButton(text), owner_(owner), gid_(gid) {}
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::MiddleButton)
+            report(e, false);
+        else
+            QPushButton::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::MiddleButton)
+            report(e, true);
+        else
+            QPushButton::mouseReleaseEvent(e);
+    }
+
+  private:
+    void report(QMouseEvent* e, bool up);
+    QtWindow* owner_;
+    int gid_;
+};
+
 // The command line and other entries: Return, Tab and Esc end an edit with
 // that code; cursor up and down go to the owner (history).
 class EntryWidget : public QLineEdit {
@@ -318,6 +345,18 @@ void DisplayWidget::button(QMouseEvent* e, bool up) {
     post(owner_, g);
 }
 
+void MiddleButton::report(QMouseEvent* e, bool up) {
+    GuiEvent g;
+    g.type = GE_MOUSEBUTTON;
+    g.gid = gid_;
+    g.code = up ? 2 + RAWKEY_UP : 2;
+    QPoint at = mapTo(owner_->widget, e->position().toPoint());
+    g.x = at.x();
+    g.y = at.y();
+    g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
+    post(owner_, g);
+}
+
 void DisplayWidget::mouseMoveEvent(QMouseEvent* e) {
     GuiEvent g;
     g.type = GE_MOUSEMOVE;
@@ -486,7 +525,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         out->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         break;
     case GK_BUTTON: {
-        auto* b = new QPushButton(key_marked(n.text));
+        auto* b = new MiddleButton(w, gid, key_marked(n.text));
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
         b->setFocusPolicy(Qt::NoFocus);
@@ -1063,6 +1102,14 @@ int gui_window_open(const GuiWindowDesc& d) {
     hw->setWindowTitle(QString::fromStdString(d.title));
     hw->setWindowIconText(QString::fromStdString(d.icon_title));
     if (!d.title_bar || d.borderless) hw->setWindowFlag(Qt::FramelessWindowHint, true);
+    if (!d.activate) hw->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    // A frameless window that is never activated floats over the others and
+    // lets the pointer's events through to what lies beneath (the magnifier).
+    if (d.borderless && !d.activate) {
+        hw->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
+        hw->setWindowFlag(Qt::WindowTransparentForInput, true);
+        hw->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
     hw->setAcceptDrops(d.accept_drops);
     w->help_node = d.help_node;
     hw->adjustSize();
