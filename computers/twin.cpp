@@ -937,6 +937,11 @@ constexpr MachineDebug DEBUG{
     .disk_program = &MOD_FILES,
     .disk_program_word = "SAVEMOD",
     .object_suffix = ".aof",
+    // The CPU monitor shows both boards: the one that runs and the parked one.
+    .parked_cpu = [](int* running) {
+        *running = twin_slave_active ? 1 : 0;
+        return static_cast<const CpuState*>(&parked);
+    },
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The TWIN: the two boards taking turns, the interrupt levels, the banks, the
 // console, printer, reader and floppy ports, the SDOS disks, the MOD files and
 // the system views, with small programs of our own (no ROM, no system disk).
+#include "core/machine_debug.h"
 #include "computers/twin.h"
 
 #include "computers/twin_mod.h"
@@ -115,6 +116,12 @@ TEST_F(Twin, ASwitchKeepsEveryStackEntryAndTheViews) {
     twin_switch_to_slave();
     for (int i = 0; i < 8; i++)
         EXPECT_EQ(cpu_ras[i], 0x2000 + i) << i;
+    // The CPU monitor's second panel: the parked master.
+    int running = -1;
+    const CpuState* parked = machine_debug().parked_cpu(&running);
+    ASSERT_NE(parked, nullptr);
+    EXPECT_EQ(running, 1);
+    EXPECT_EQ(parked->regs[3], 0x33);
 }
 
 TEST_F(Twin, AKeyTypedWhileTheSlaveRunsSwitchesFirstThenRaisesLevel4) {
