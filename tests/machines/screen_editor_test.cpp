@@ -1,5 +1,6 @@
 // The screen editors reached through the host keys, the pointer text, and
 // the DRAW overlays in the frames the machines draw.
+#include "computers/terminal.h"
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
@@ -134,6 +135,13 @@ TEST_F(ScreenEditorTest, PointerTexts) {
     display_setup_geometry();
     display_describe_position(120, 130, 0);
     EXPECT_NE(std::string(display_position_text).find(". Row=11th, column=16th"), std::string::npos)
+        << display_position_text;
+    // The Elekterminal also names the row of its scrolling text store.
+    pipbug_vdu = 0;
+    display_setup_geometry();
+    vdu_scroll = 62;
+    display_describe_position(12, 60, 0);
+    EXPECT_NE(std::string(display_position_text).find(". Row=5th (3rd), column="), std::string::npos)
         << display_position_text;
     pipbug_vdu = kept_vdu;
     on(INSTRUCTOR, MAP_INSTRUCTOR_BASIC);
