@@ -144,6 +144,17 @@ TEST_F(ScreenEditorTest, PointerTexts) {
     EXPECT_NE(std::string(display_position_text).find(". Row=5th (3rd), column="), std::string::npos)
         << display_position_text;
     pipbug_vdu = kept_vdu;
+    // The ball-and-paddle chips with the blanking areas shown name the bands.
+    on(PONG, MAP_PONG_8550);
+    blankingareas = 1;
+    emu_region = 0;
+    display_setup_geometry();
+    display_describe_position(30, 40, 0);
+    EXPECT_NE(std::string(display_position_text)
+                  .find(". Horizontal back porch (colour burst). Vertical back porch"),
+              std::string::npos)
+        << display_position_text;
+    blankingareas = 0;
     on(INSTRUCTOR, MAP_INSTRUCTOR_BASIC);
     display_describe_position(100, 100, 0);
     EXPECT_STREQ(display_position_text, "-,-");
