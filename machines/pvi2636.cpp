@@ -736,6 +736,18 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
             if (s + 12 <= x0 || s >= x1) continue;
             const u8 row = SCORE_FONT[digits[d]][(y - pvi_score_line) / 4];
             if (!row) continue;
+            if (s >= x0 && s + 16 <= x1) {
+                // The digit's twelve pixels (each bit four wide, the leftmost
+                // in bit 11) as two masks of eight bytes; the four bytes past
+                // the digit are put back as they are.
+                const u32 pixels = static_cast<u32>(SPREAD[2][row]);
+                const u64 left = EXPAND[(pixels >> 4) & 0xFF] * 0xFF,
+                          right = EXPAND[(pixels << 4) & 0xF0] * 0xFF;
+                const u64 fill = 0x0101010101010101ull * colour;
+                store8(colours + s, (load8(colours + s) & ~left) | (fill & left));
+                store8(colours + s + 8, (load8(colours + s + 8) & ~right) | (fill & right));
+                continue;
+            }
             const i32 from = x0 > s ? x0 : s, to = x1 < s + 12 ? x1 : s + 12;
             for (i32 x = from; x < to; x++)
                 if ((row >> (2 - (x - s) / 4)) & 1) colours[x] = colour;
@@ -864,7 +876,6 @@ void gather_collisions(const u8* cells, i32 from) {
 struct LineInputs {
     u64 bars, colours;
     u8 widths, invert;
-    bool operator==(const LineInputs&) const = default;
 };
 LineInputs drawn_with;
 // Cells of the line being drawn ahead.
@@ -944,7 +955,12 @@ void pvi_draw_ahead(i32 first, u8* colours) {
 }
 
 bool pvi_drawn_ahead_stands() {
-    return line_page && line_inputs() == drawn_with;
+    if (!line_page) return false;
+    // Compared as one word, without a branch per field.
+    const LineInputs now = line_inputs();
+    return ((now.bars ^ drawn_with.bars) | (now.colours ^ drawn_with.colours) |
+            static_cast<u64>((now.widths ^ drawn_with.widths) | (now.invert ^ drawn_with.invert))) ==
+           0;
 }
 
 namespace {
