@@ -11,6 +11,7 @@
 #include "input/joysticks.h"
 #include "input/key_events.h"
 #include "input/keys.h"
+#include "input/netplay.h"
 #include "input/paddles.h"
 #include "sound/effects.h"
 #include "sound/sound_latches.h"
@@ -54,6 +55,9 @@ void release_deferred_key() {
 bool slow_keys_held() {
     return host_ctrl_down() && host_key_down(RAW_KEY_SLOW);
 }
+void end_link() {
+    net_command(0);
+}
 void type_keys(const unsigned char* text, int length) {
     guest_key_queue_append(text, length);
 }
@@ -88,6 +92,7 @@ void app_install_hooks() {
     core_hook_add(CoreHook::frame_ending, snd_expire_effects);
     core_hook_add(CoreHook::frame_ended, snd_frame_ended);
     core_hook_add(CoreHook::frame_ended, release_deferred_key);
+    core_hook_add(CoreHook::link_end, end_link);
     core_slow_keys_held = slow_keys_held;
     core_type_keys = type_keys;
 }

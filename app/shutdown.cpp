@@ -17,6 +17,7 @@
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "input/joysticks.h"
+#include "input/netplay.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 

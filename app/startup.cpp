@@ -35,6 +35,7 @@
 #include "debugger/debugger.h"
 #include "debugger/disasm_file.h"
 #include "debugger/labels.h"
+#include "gui/update_check.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 #include "display/colour_names.h"
@@ -358,6 +359,7 @@ void app_main(int argc, char** argv) {
     // 42-47: the main window, the script or the tip, then the loop.
     games_rescan_pending = 1;
     ui_host.open_main_window(0);
+    if (startupupdates && update_check_available() && ui_host.main_window_open()) net_check_updates(1);
     if (rexx_script_path[0])
         rexx_run_script(0, 1);
     else if (show_tips)

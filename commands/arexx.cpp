@@ -32,6 +32,7 @@
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "input/netplay.h"
 #include "peripherals/printer_export.h"
 #include "platform/gui.h"
 #include "record/recorder.h"
@@ -124,7 +125,7 @@ void cmd_quit(ArexxCall&) {
     rexx_quit_requested = true; // after the reply is written
 }
 void cmd_status(ArexxCall& call) {
-    gui_set_status_text_plain(arg_text(call, 0).c_str());
+    gui_set_status_message(arg_text(call, 0).c_str());
 }
 void cmd_cmdshell(ArexxCall& call) {
     const std::string word = arg_text(call, 0);
@@ -479,24 +480,38 @@ void cmd_menu(ArexxCall& call) {
 }
 
 // ---- netplay ---------------------------------------------------------------------------------
+// A connected link may be ended while its frame waits for the peer.
 bool netplay_refused(ArexxCall& call, const char* wrong, const char* frame) {
     if (!machine_traits().netplay) {
         reply(call, 10, wrong);
         return true;
     }
-    return refused_in_frame(call, frame);
+    return !net_connected() && refused_in_frame(call, frame);
 }
 void cmd_client(ArexxCall& call) {
     if (netplay_refused(call, "CLIENT: wrong guest machine\n",
                         "CLIENT: command is unavailable during the frame\n"))
         return;
-    not_yet(call);
+    if (arg_given(call, 0) && !arg_text(call, 0).empty()) {
+        net_set_host(arg_text(call, 0).c_str());
+        net_host_preset = true;
+        cmd_run(cmd_row(Cmd::TOOLS_CLIENT), {CmdFrom::SCRIPT});
+        net_host_preset = false;
+    } else {
+        const AskingTheUser asking; // the host-name prompt is this command's question
+        cmd_run(cmd_row(Cmd::TOOLS_CLIENT), {CmdFrom::SCRIPT});
+    }
+    if (net_mode != NET_CLIENT) reply(call, 5, "CLIENT: not connected\n");
 }
 void cmd_server(ArexxCall& call) {
     if (netplay_refused(call, "SERVER: wrong guest machine\n",
                         "SERVER: command is unavailable during the frame\n"))
         return;
-    not_yet(call);
+    cmd_run(cmd_row(Cmd::TOOLS_SERVER), {CmdFrom::SCRIPT});
+    if (net_mode != NET_SERVER) reply(call, 5, "SERVER: not connected\n");
+}
+void cmd_gethostname(ArexxCall& call) {
+    call.result = net_host;
 }
 void cmd_setport(ArexxCall& call) {
     const long port = call.args[0].number;
@@ -537,7 +552,7 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {"DEBUGGER", 22, cmd_debugger, "QUIET/S,COMMAND/A,ARG1,ARG2,ARG3,ARG4,ARG5,ARG6"},
     {"GETATTR", 23, cmd_getattr, "FOO/A"},
     {"GETCREDITS", 24, cmd_getcredits, nullptr},
-    {"GETHOSTNAME", 25, not_yet, nullptr},
+    {"GETHOSTNAME", 25, cmd_gethostname, nullptr},
     {"GETMACHINE", 26, cmd_getmachine, nullptr},
     {"GETMEMMAP", 27, cmd_getmemmap, nullptr},
     {"GETNAME", 28, cmd_getname, nullptr},

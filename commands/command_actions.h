@@ -25,6 +25,10 @@ template <void (*After)()> void act_toggle_then(const CmdRow& row, const CmdCall
 void act_reset(const CmdRow&, const CmdCall&);
 void act_jump_to_bios(const CmdRow&, const CmdCall&);
 void act_reinitialize(const CmdRow&, const CmdCall&);
+// Netplay and the update check (commands/netplay_actions.cpp). act_netplay's
+// value: 2 act as server, 1 connect as client; either disconnects a link.
+void act_netplay(const CmdRow&, const CmdCall&);
+void act_check_updates(const CmdRow&, const CmdCall&);
 void act_open(const CmdRow&, const CmdCall&);
 void act_revert(const CmdRow&, const CmdCall&);
 void act_quickload(const CmdRow&, const CmdCall&);

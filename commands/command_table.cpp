@@ -28,7 +28,9 @@
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
+#include "gui/update_check.h"
 #include "input/keys.h"
+#include "input/netplay.h"
 #include "peripherals/floppy.h"
 
 #include <array>
@@ -113,7 +115,8 @@ bool not_recording() { return rec_state != REC_RECORDING; }
 bool playing_back() { return rec_state == REC_PLAYBACK; }
 bool recorder_busy() { return !idle(); }
 bool script_named() { return rexx_script_path[0] != 0; }
-bool netplay_on() { return net_mode == 1 || net_mode == 2; }
+bool netplay_on() { return net_connected(); }
+bool update_server_known() { return update_check_available(); }
 bool speech_on() { return snd_enabled && speech; }
 bool tvc_files() { return traits().tvc_files; }
 bool drive_ready() { return has_drives() && drive_has_disk(debugger_drive & 3); }
@@ -210,8 +213,8 @@ int tick_view(const CmdRow& row) {
 int tick_off(const CmdRow&) {
     return 0;
 }
-int tick_server(const CmdRow&) { return net_mode == 2; }
-int tick_client(const CmdRow&) { return net_mode == 1; }
+int tick_server(const CmdRow&) { return net_mode == NET_SERVER; }
+int tick_client(const CmdRow&) { return net_mode == NET_CLIENT; }
 int tick_narrow(const CmdRow&) { return display_aspect == 1; }
 int tick_lowercase(const CmdRow&) { return lowercase != 0; }
 int tick_screen_edit(const CmdRow&) { return screen_edit_mode != 0; }
@@ -433,8 +436,8 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     window(Cmd::TOOLS_PSG, 167, TW_PSG, psg),
     window(Cmd::TOOLS_XVI, 168, TW_VIDEO_CHIP, video_monitor),
     window(Cmd::TOOLS_MUSIC, 169, TW_MUSIC, music),
-    {Cmd::TOOLS_SERVER, 170, -1, CF_FRAME | CF_UNBUILT, netplay, tick_server, nullptr, nullptr, 0},
-    {Cmd::TOOLS_CLIENT, 171, -1, CF_FRAME | CF_UNBUILT, netplay, tick_client, nullptr, nullptr, 0},
+    {Cmd::TOOLS_SERVER, 170, -1, CF_FRAME | CF_LINK, netplay, tick_server, act_netplay, nullptr, NET_SERVER},
+    {Cmd::TOOLS_CLIENT, 171, -1, CF_FRAME | CF_LINK, netplay, tick_client, act_netplay, nullptr, NET_CLIENT},
     unbuilt(Cmd::TOOLS_RETROACHIEVEMENTS, 172),
     window(Cmd::PERIPHERALS_CONTROLS, 173, TW_CONTROLS, controls_window),
     window(Cmd::PERIPHERALS_DIPSWITCHES, 174, TW_DIPS, dip_switches),
@@ -517,7 +520,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     item(Cmd::HELP_CODINGGUIDE, 276, act_coding_guide, has_cpu),
     item(Cmd::HELP_GAMINGGUIDE, 277, act_gaming_guide),
     item(Cmd::HELP_MANUAL, 278, act_manual),
-    unbuilt(Cmd::HELP_UPDATE, 279),
+    item(Cmd::HELP_UPDATE, 279, act_check_updates, update_server_known, CF_STATE),
     item(Cmd::HELP_REACTION, 280, act_about_toolkit),
     item(Cmd::HELP_ABOUT, 281, act_about),
     menu(Cmd::MENU_PROJECT, 283),
@@ -883,7 +886,8 @@ const char* const cmd_iconified_text = "command is unavailable while iconified";
 
 const char* cmd_refusal(const CmdRow& row) {
     if (!cmd_built(row)) return not_built_text;
-    if ((row.flags & CF_FRAME) && emu_paused_mid_frame) return cmd_between_frames_text;
+    if ((row.flags & CF_FRAME) && emu_paused_mid_frame && !((row.flags & CF_LINK) && net_connected()))
+        return cmd_between_frames_text;
     if (row.usable && !row.usable()) {
         return row.flags & CF_STATE ? not_now_text : wrong_machine_text;
     }

@@ -481,6 +481,8 @@ enum CmdFlags : u8 {
     CF_UNBUILT = 2, // the program does not have its action yet: ghosted
     CF_STATE = 4,   // its question is about the program's state, not the machine
     CF_WINDOW = 8,  // acts on the main window: refused while iconified
+    CF_LINK = 16,   // with CF_FRAME: while netplay is connected it only disconnects,
+                    // which a frame held part-way allows
 };
 
 struct CmdRow {

@@ -37,6 +37,7 @@
 #include "gui/ui_pass.h"
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
+#include "input/netplay.h"
 #include "sound/sound_output.h"
 
 #include <cstdio>
@@ -44,7 +45,7 @@
 
 
 bool cmd_tcpip_open() {
-    return false; // netplay and the update check come with the network services
+    return true; // POSIX sockets are always there
 }
 
 void gui_prefill_command(const char* text) {

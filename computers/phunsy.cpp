@@ -24,8 +24,11 @@
 #include "display/led.h"
 #include "computers/trainer_boards.h"
 #include "core/dump_lines.h"
+#include "platform/catalog.h"
 #include "sound/voice_update.h"
 #include "computers/controls_rows.h"
+
+#include <cstdio>
 
 u8 phunsy_irq_select;
 
@@ -261,6 +264,45 @@ constexpr MachineSound SOUND{
     .tone_frequency = snd_tone_phunsy,
 };
 
+// The sprite editor's glyphs: the 128 characters, then the block graphics,
+// whose bits 6-4 choose the colour (black, six greys, white).
+u8 block_colour(int n) {
+    const int group = (n >> 4) & 7;
+    return static_cast<u8>(group == 0 ? 7 : group == 7 ? 0 : 15 + group);
+}
+
+const char* block_colour_name(int n) {
+    const int group = (n >> 4) & 7;
+    if (group == 0) return cat_str(347, "Black #1");
+    if (group == 7) return cat_str(340, "White");
+    static const char* const greys[6] = {"Grey #2", "Grey #3", "Grey #4", "Grey #5", "Grey #6", "Grey #7"};
+    return cat_str(480 + group, greys[group - 1]);
+}
+
+constexpr GlyphSet GLYPHS{
+    .count = [] { return 256; },
+    .first = 0,
+    .columns = 6,
+    .rows = 8,
+    .unlit = 6,
+    .palette = false,
+    .slider_ticks = 128,
+    .help_node = "binbug-sprites",
+    .row_address = [](int, int) { return i32{-1}; },
+    .generator_row = phunsy_glyph_row,
+    .colour = [](int n, bool* has) {
+        *has = false;
+        return n < 128 ? u8{0} : block_colour(n);
+    },
+    .set_colour = nullptr,
+    .name = [](int n, char* out, std::size_t size) {
+        if (n < 128)
+            std::snprintf(out, size, "(Character) PDG #%d", n);
+        else
+            std::snprintf(out, size, "(Block) PDG #%d (%s)", n - 128, block_colour_name(n));
+    },
+};
+
 constexpr MachineDebug DEBUG{
     .hooks = &phunsy_debug_hooks,
     .interrupt_entry = [] { return i32{0x001D}; },
@@ -271,6 +313,7 @@ constexpr MachineDebug DEBUG{
     .edit_key = phunsy_edit_key,
     .edit_clamp = phunsy_edit_clamp,
     .asm_start = 0x0800,
+    .glyphs = &GLYPHS,
 };
 
 } // namespace

@@ -45,6 +45,9 @@ void phunsy_dump_hardware();
 u8 phunsy_keypad_code();
 // The character-generator glyph a screen byte below 128 shows.
 u8 phunsy_glyph(u8 byte);
+// Row r (0-7) of the sprite editor's glyph n: characters 0-127 of the
+// generator, then the 128 block graphics (their low nibble the pattern).
+u8 phunsy_glyph_row(int n, int r);
 // The colour of screen pixel (x, line): x 0-383, line 0-255.
 u8 phunsy_screen_pixel(i32 x, i32 line);
 

@@ -225,6 +225,11 @@ void cursor_step(int by) {
 
 } // namespace
 
+u8 phunsy_glyph_row(int n, int r) {
+    r &= 7;
+    return n < 128 ? charset[8 * (n & 127) + r] : block_row(static_cast<u8>(n & 15), r);
+}
+
 u8 phunsy_glyph(u8 byte) {
     if (byte == 0) return 32;
     if (byte < 32) return static_cast<u8>(byte + 64);

@@ -29,6 +29,7 @@
 #include "input/keys.h"
 #include "machines/seams.h"
 #include "peripherals/device_link.h"
+#include "peripherals/lab.h"
 #include "peripherals/tape.h"
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
@@ -46,10 +47,6 @@ u32 teletype_tx_due;
 u8 teletype_tx_byte;
 u32 teletype_holdoff;
 u8 port_read_latch;
-u8 lab_select;
-u16 lab_linear[4];
-u16 lab_magnetometer[5];
-u8 lab_furnace[5];
 
 // Monitors by pipbug_bios.
 constexpr u32 BIOS_ARTEMIS = 0, BIOS_HYBUG = 1, BIOS_PIPBUG1 = 2, BIOS_PIPLA = 3;
@@ -298,8 +295,11 @@ void pipbug_run_frame() {
     cpu_cycle_budget = emu_budget_add(cpu_cycle_budget, fast_pipbug ? 40000 : 20000);
     pipbug_run_cpu_slice();
     const i32 skip = frame_skip > 0 ? frame_skip : 1;
-    if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % static_cast<u32>(skip) == 0)
+    if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % static_cast<u32>(skip) == 0) {
         pipbug_draw_screen();
+        lab_redraw_leds();
+    }
+    lab_furnace_tick();
     if (draw_mode == 1) pipbug_draw_cell_grid();
     emu_end_of_frame();
 }
@@ -310,105 +310,44 @@ static u8 last_written(u32 port) {
     return port_records[port].last_value;
 }
 
-// The linearization channel chosen by lab_select (44-47), 12 bits.
-static u16 linear_channel() {
-    return lab_select >= 44 && lab_select <= 47 ? lab_linear[lab_select - 44] : 0;
-}
-// The magnetometer value chosen by the low nibble of lab_select (1-5); -1 for none.
-static int magnetometer() {
-    const int n = lab_select & 15;
-    return n >= 1 && n <= 5 ? lab_magnetometer[n - 1] : -1;
-}
-
 u8 pipbug_io_read(u32 port) {
-    const i32 p = pipbug_peripheral;
     u8& latch = port_read_latch;
-    switch (port) {
-    case 2:
-        if (p == 3) latch = last_written(2);
-        break;
-    case 5:
-        if (p == 1) latch = static_cast<u8>(linear_channel());
-        break;
-    case 6:
-        if (p == 1) latch = static_cast<u8>((linear_channel() >> 8) & 15);
-        break;
-    case 25:
-        latch = 0x80;
-        break;
-    case 255:
-        latch = bios() == BIOS_PIPLA ? last_written(255) : 0;
-        break;
-    case 256:
-        if (p == 2) {
-            const int m = magnetometer();
-            latch = m < 0 ? 0xFF : static_cast<u8>(~(m >> 4));
-        }
-        break;
-    case 257:
-        if (p == 0) {
+    u8 value = 0;
+    if (lab_port_read(port, &value)) {
+        latch = value;
+    } else {
+        switch (port) {
+        case 2:
+        case 5:
+        case 6:
+        case 256:
+            break; // an instrument's port that the chosen one leaves alone
+        case 25:
             latch = 0x80;
-        } else if (p == 2) {
-            const int m = magnetometer();
-            latch = m < 0 ? 0xFF : static_cast<u8>(~((m & 15) << 4));
-        } else if (p == 3) {
-            const int n = last_written(256) & 15;
-            latch = n <= 4 ? lab_furnace[n == 2 ? 3 : n == 3 ? 2 : n] : 0;
+            break;
+        case 255:
+            latch = bios() == BIOS_PIPLA ? last_written(255) : 0;
+            break;
+        case 257:
+            if (pipbug_peripheral == LAB_EA_PRINTER) latch = 0x80;
+            break;
+        default:
+            latch = 0;
+            break;
         }
-        break;
-    default:
-        latch = 0;
-        break;
     }
     dbg_trace_port_access(port, latch, 0);
     return latch;
 }
 
-static void two_digits(int first, u8 value) {
-    const u8 v = static_cast<u8>(255 - value);
-    led_set_digit(first, v >> 4);
-    led_set_digit(first + 1, v & 15);
-}
-
 void pipbug_io_write(u32 port, u8 value) {
-    const i32 p = pipbug_peripheral;
-    switch (port) {
-    case 1:
-        if (p != 3) led_set_digit(4, (255 - value) & 15);
-        break;
-    case 2:
-        if (p != 3) two_digits(5, value);
-        break;
-    case 4:
-        if (p == 2) two_digits(8, value);
-        break;
-    case 6:
-        if (p == 1) value &= 15;
-        break;
-    case 8:
-        if (p == 2) two_digits(11, value);
-        break;
-    case 25:
-        printer_write_byte(value, 1);
-        break;
-    case 16:
-        if (p == 2) {
-            led_draw_segment(7, 6, value == 3 || value == 8 ? LED_LIT : LED_UNLIT);
-            led_draw_segment(10, 6, value == 0 || value == 8 ? LED_LIT : LED_UNLIT);
-        }
-        break;
-    case 257:
-        if (p == 2) {
-            lab_select = value;
-            break;
-        }
-        if (bios() == BIOS_PIPLA || known_game_id == GAME_RYTMON) break;
-        if (p == 0) printer_write_byte(value, 0);
+    const bool taken = lab_port_write(port, &value);
+    if (port == 25) printer_write_byte(value, 1);
+    // The data port lights digits 0-3: bits 7-4 select them, the low nibble shows.
+    if (port == 257 && !taken && bios() != BIOS_PIPLA && known_game_id != GAME_RYTMON) {
+        if (pipbug_peripheral == LAB_EA_PRINTER) printer_write_byte(value, 0);
         for (int d = 0; d < 4; d++)
             if (value & (0x80 >> d)) led_set_digit(d, value & 15);
-        break;
-    default:
-        break;
     }
     dbg_trace_port_access(port, value, 1);
 }
@@ -493,9 +432,17 @@ void pipbug_serialise(u32) {
     }
 }
 
-// The EA and 7-bit printers on unit 0 and the teletype's papertape unit.
-static constexpr DeviceLink DEVICES = {
-    .printer_units = 1, .line_printer = false, .papertape_units = 1, .glyph = font5x7_glyph};
+// The 32-column VDU leaves room for LED digits 0-6 only.
+static bool short_led_panel() {
+    return pipbug_vdu == 1;
+}
+
+// The EA and 7-bit printers on unit 0, the teletype's papertape unit, the LED panel.
+static constexpr DeviceLink DEVICES = {.printer_units = 1,
+                                       .line_printer = false,
+                                       .papertape_units = 1,
+                                       .glyph = font5x7_glyph,
+                                       .led_panel_short = short_led_panel};
 
 // Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
 static bool bios_caller(u16 caller) {

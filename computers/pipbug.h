@@ -29,12 +29,6 @@ extern u8 teletype_tx_byte;   // the character being assembled
 extern u32 teletype_holdoff;
 extern u8 port_read_latch; // the value the last port read gave
 
-// Laboratory values the ports read and the save state carries.
-extern u8 lab_select;
-extern u16 lab_linear[4];       // linearization input X, Y, output X, Y
-extern u16 lab_magnetometer[5]; // the five magnetometer values
-extern u8 lab_furnace[5];       // rotor speed, pitch, yaw, wind speed, wind direction
-
 struct GuestRom;
 // The ROM file of each monitor (pipbug_bios 0-3), then the two blocks of map 9
 // (561 bytes at $3000, 697 at $3C00).

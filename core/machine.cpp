@@ -333,7 +333,7 @@ void machine_reset() {
 
 void emu_reset_request(bool keep_link) {
     if (!keep_link) {
-        net_command(0);
+        core_hooks_run(CoreHook::link_end);
         ui_mark(UI_MENUS); // the netplay items
     }
     rec_stop_all();

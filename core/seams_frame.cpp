@@ -7,12 +7,9 @@
 #include "core/message.h"
 
 // ---- Input ------------------------------------------------------------------------
-// The real ones restore the musical keyboard's notes and run the netplay
-// link's commands.
+// The real one restores the musical keyboard's notes.
 i32 input_deferred_release = -1;
 void music_restore_default_notes() {}
-void net_command(int) {}
-u32 net_mode;
 i32 key_remap_six[2][6];
 i32 key_remap_four[2][4];
 

@@ -33,8 +33,6 @@ int asm_assemble_batch(const char* path);
 // ---- Input ----------------------------------------------------------------------
 extern i32 input_deferred_release;  // raw key whose release waits for the frame end, -1 none
 void music_restore_default_notes(); // D#4, D4, C#4, G3 of both musical-keyboard maps
-void net_command(int command);      // 0 ends a netplay connection
-extern u32 net_mode;                // 0 off, 1 client, 2 server, 3 listening
 extern i32 key_remap_six[2][6];     // the game's guest-key remap pairs
 extern i32 key_remap_four[2][4];
 

@@ -40,7 +40,8 @@ static const UiHost batch_host = {
     cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
     not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
-    no_clip_iff,      no_clip_text, nullptr,
+    no_clip_iff,      no_clip_text, nullptr,      nullptr,        nullptr, nullptr,
+    nullptr,          nullptr,
 };
 
 UiHost ui_host = batch_host;

@@ -52,6 +52,18 @@ struct UiHost {
     void (*clip_text)(const char* text);
     // A short text for the status bar (a tool's hint); nullptr in batch runs.
     void (*status_text)(const char* text);
+    // A message the status bar keeps until another replaces it ("" none):
+    // the netplay peer's chat; nullptr in batch runs.
+    void (*status_message)(const char* text);
+    // Netplay's dialogs; nullptr in batch runs, where the prompt counts as
+    // cancelled and the listening window as not opened. The host-name prompt
+    // edits `host` (`size` bytes) in place: false when cancelled. The
+    // "Listening..." window: open (false when it could not), poll (true once
+    // the user gave up), close.
+    bool (*enter_hostname)(char* host, int size);
+    bool (*listen_open)();
+    bool (*listen_poll)();
+    void (*listen_close)();
 };
 
 extern UiHost ui_host;

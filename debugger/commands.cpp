@@ -29,6 +29,8 @@
 #include "debugger/labels.h"
 #include "debugger/literals.h"
 #include "debugger/watch.h"
+#include "input/netplay.h"
+#include "platform/catalog.h"
 #include "platform/gui.h"
 
 #include <cctype>
@@ -1069,9 +1071,13 @@ int dbg_execute() {
         w[n] = '\0';
         p += n;
     }
-    if (g_dbg_line[0] == '"') {
-        dbg_refuse("Command is unavailable.\n\n"); // no netplay connection
-        return 10;
+    if (g_dbg_line[0] == '"') { // a chat message for the netplay peer
+        if (!net_store_chat(g_dbg_line + 1)) {
+            dbg_refuse("Command is unavailable.\n\n");
+            return 10;
+        }
+        con_printf("%s.\n\n", cat_str(143, "OK"));
+        return 0;
     }
     for (const DbgCommand& c : commands) {
         if (!names_match(c.names, dbg_cmd)) continue;

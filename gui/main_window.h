@@ -58,6 +58,9 @@ void gui_main_window_events();
 void gui_update_main_title();
 void gui_set_status_text();
 void gui_set_status_text_plain(const char* text);
+// Keeps `text` in gui_status_message and shows it ("" clears it): the
+// netplay peer's chat and the scripting port's STATUS.
+void gui_set_status_message(const char* text);
 void gui_speedbar_update();
 void gui_update_pointer(int force);
 // Activates the main window with the keyboard on the guest picture.

@@ -50,6 +50,11 @@ void gui_set_status_text_plain(const char* text) {
     if (gui_status_bar_shown()) gui_set_text(main_window, GID_STATUS_TEXT, text);
 }
 
+void gui_set_status_message(const char* text) {
+    std::snprintf(gui_status_message, sizeof gui_status_message, "%s", text);
+    gui_set_status_text();
+}
+
 void gui_set_status_text() {
     if (!gui_status_bar_shown()) return;
     if (gui_status_message[0]) {

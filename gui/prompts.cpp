@@ -20,7 +20,7 @@ int prompt_window = 0;
 
 namespace {
 
-enum Decision { UNDECIDED, ACCEPTED, CANCELLED };
+enum Decision { UNDECIDED = PROMPT_UNDECIDED, ACCEPTED = PROMPT_ACCEPTED, CANCELLED = PROMPT_CANCELLED };
 
 // What one event decides. Return in the editable field `field` asks
 // `field_return` first (nullptr: accept), which may keep the prompt open.
@@ -113,6 +113,16 @@ bool edit_value_in_range() {
 }
 
 } // namespace
+
+PromptDecision gui_run_prompt(const GuiWindowDesc& d, int field, bool (*field_return)(),
+                              std::string* text) {
+    return static_cast<PromptDecision>(run_prompt(d, field, field_return, text));
+}
+
+GuiNode gui_prompt_field(int gid, const std::string& label, const std::string& text, int chars,
+                         bool readonly) {
+    return field_node(gid, label, text, chars, readonly);
+}
 
 int gui_choose_load_address() {
     if (prompt_window || !app_acquired.host_gui) return 0; // no display: as if cancelled

@@ -16,6 +16,7 @@
 #include "devicewindows/music_window.h"
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/floppy_window.h"
+#include "devicewindows/lab_window.h"
 #include "devicewindows/printer_window.h"
 #include "devicewindows/tape_deck_window.h"
 #include "core/frame.h"
@@ -39,9 +40,12 @@
 #include "gui/palette_editor.h"
 #include "gui/requesters.h"
 #include "gui/guest_controls_window.h"
+#include "gui/host_name_prompt.h"
+#include "gui/listen_window.h"
 #include "gui/speed_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
+#include "input/netplay.h"
 #include "inspect/opcodes_window.h"
 #include "inspect/sprite_editor_window.h"
 #include "input/picture_choice.h"
@@ -59,11 +63,11 @@ static void append_word(char* title, std::size_t size, const char* word) {
 
 void gui_title_state(char* title, std::size_t size) {
     if (!title || size == 0) return;
-    if (net_mode == 2)
+    if (net_mode == NET_SERVER)
         append_word(title, size, cat_str(241, "server"));
-    else if (net_mode == 1)
+    else if (net_mode == NET_CLIENT)
         append_word(title, size, cat_str(242, "client"));
-    else if (net_mode == 3)
+    else if (net_mode == NET_LISTENING)
         append_word(title, size, cat_str(711, "listening"));
     if (rec_state == REC_RECORDING)
         append_word(title, size, cat_str(708, "recording"));
@@ -213,11 +217,17 @@ void gui_install_ui_host() {
     ui_host.clip_iff = clip_picture;
     ui_host.clip_text = clip_text_out;
     ui_host.status_text = gui_set_status_text_plain;
+    ui_host.status_message = gui_set_status_message;
+    ui_host.enter_hostname = gui_enter_hostname;
+    ui_host.listen_open = gui_listen_window_open;
+    ui_host.listen_poll = gui_listen_window_poll;
+    ui_host.listen_close = gui_listen_window_close;
     dbg_edit_prompt = gui_edit_value_window;
     rexx_command = arexx_execute;
     gui_iconified_service = rexx_serve_port;
     help_install();
     printer_window_register();
+    lab_window_register();
     tape_deck_window_register();
     papertape_window_register();
     dips_window_register();

@@ -19,6 +19,7 @@
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
+#include "input/netplay.h"
 #include "input/paddles.h"
 #include "machines/arcadia_editor.h"
 #include "machines/arcadia_views.h"
@@ -376,7 +377,7 @@ void arcadia_read_side(int player, int side) {
         return;
     }
     // Over a netplay link the peer's side comes from the peer.
-    if ((net_mode == 1 && side == 0) || (net_mode == 2 && side == 1)) return;
+    if ((net_mode == NET_CLIENT && side == 0) || (net_mode == NET_SERVER && side == 1)) return;
     const u32 port = port_bits_of(player);
     const u16* host = player_keys[player];
     const bool autofire = player == 0 ? autofire_left : autofire_right;
@@ -428,6 +429,7 @@ void arcadia_read_inputs() {
     rumble_request[0] = rumble_request[1] = 0;
     if (rec_state == REC_PLAYBACK) {
         uvi_write_register(0x1908, rec_read_byte());
+        arcadia_net_exchange(false); // the recording gives the inputs; the link keeps step
     } else {
         u8 console = 0;
         const u32 either = joy_bits[0] | joy_bits[1];
@@ -442,12 +444,39 @@ void arcadia_read_inputs() {
         }
         uvi_write_register(0x1908, console);
         input_virtual_key_apply();
+        arcadia_net_exchange(true);
         if (rec_state == REC_RECORDING) {
             for (u8 byte : arcadia_input_record())
                 rec_write_byte(byte);
         }
     }
     input_console_buttons_tick();
+}
+
+// The netplay record: the own side's keypad nibbles in pairs, its paddle, and
+// (from the server only) the console keys. The server's side is player 1's
+// registers ($1900-$1903, $19FF), the client's player 2's ($1904-$1907, $19FE).
+std::array<u8, ARCADIA_NET_RECORD> arcadia_net_record(bool server) {
+    const u8* m = guest_memory;
+    const u32 keys = server ? 0x1900 : 0x1904;
+    return {static_cast<u8>((m[keys] & 15) << 4 | (m[keys + 1] & 15)),
+            static_cast<u8>((m[keys + 2] & 15) << 4 | (m[keys + 3] & 15)),
+            m[server ? 0x19FF : 0x19FE], server ? m[0x1908] : u8{0}};
+}
+
+void arcadia_net_exchange(bool apply) {
+    if (!net_connected()) return;
+    const bool server = net_mode == NET_SERVER;
+    const auto own = arcadia_net_record(server);
+    u8 peer[ARCADIA_NET_RECORD + 1];
+    if (!net_exchange(own.data(), ARCADIA_NET_RECORD, peer) || !apply) return;
+    const u32 keys = server ? 0x1904 : 0x1900;
+    uvi_write_register(keys, peer[0] >> 4);
+    uvi_write_register(keys + 1, peer[0] & 15);
+    uvi_write_register(keys + 2, peer[1] >> 4);
+    uvi_write_register(keys + 3, peer[1] & 15);
+    uvi_write_register(server ? 0x19FE : 0x19FF, peer[2]);
+    if (!server) uvi_write_register(0x1908, peer[3]); // the server's console keys rule
 }
 
 std::array<u8, ARCADIA_RECORD_SIZE> arcadia_input_record() {

@@ -59,6 +59,13 @@ void arcadia_read_side(int player, int side);
 // This frame's input record: left paddle, left keypad (2 bytes), right
 // paddle, right keypad (2 bytes), console keys.
 std::array<u8, ARCADIA_RECORD_SIZE> arcadia_input_record();
+// The netplay record of the server's or the client's side, without the chat
+// length that the link adds.
+constexpr int ARCADIA_NET_RECORD = 4;
+std::array<u8, ARCADIA_NET_RECORD> arcadia_net_record(bool server);
+// While connected: sends this frame's record, takes the peer's and (with
+// `apply`) writes it into the peer side's registers.
+void arcadia_net_exchange(bool apply);
 
 // The host character of an Arcadia character code.
 u8 arcadia_guest_char(u8 code);

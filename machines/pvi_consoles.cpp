@@ -23,6 +23,7 @@
 #include "input/console_buttons.h"
 #include "input/joysticks.h"
 #include "input/keys.h"
+#include "input/netplay.h"
 #include "input/paddles.h"
 #include "platform/catalog.h"
 #include "sound/voice_update.h"
@@ -180,13 +181,13 @@ static u8 elektor_unreadable(u32 a) {
 // The Elektor's board-routed byte: random (recorded or played back like every
 // random byte), or from the netplay peer.
 static u8 elektor_random_byte(u32) {
-    if (net_mode == 1 && rec_state != REC_PLAYBACK) {
+    if (net_mode == NET_CLIENT && rec_state != REC_PLAYBACK) {
         const u8 v = net_recv_byte();
         if (rec_state == REC_RECORDING) rec_write_byte(v);
         return v;
     }
     const u8 v = rng_byte(256);
-    if (net_mode == 2 && rec_state != REC_PLAYBACK) net_send_byte(v);
+    if (net_mode == NET_SERVER && rec_state != REC_PLAYBACK) net_send_byte(v);
     return v;
 }
 
@@ -484,6 +485,8 @@ void pvi_read_keypad(int player, int g) {
         pvi_write_register(key_byte(g, 3), c, false);
         return;
     }
+    // Over a netplay link the peer's keypad comes from the peer.
+    if ((net_mode == NET_CLIENT && g == 0) || (net_mode == NET_SERVER && g == 1)) return;
     u8 keys[3] = {0x0F, 0x0F, 0x0F};
     const u32 port = port_bits_of(player);
     const bool autofire =
@@ -543,6 +546,7 @@ void pvi_read_inputs() {
     rumble_request[0] = rumble_request[1] = 0;
     if (rec_state == REC_PLAYBACK) {
         pvi_write_register(CONSOLE_BYTE, rec_read_byte(), false);
+        pvi_net_exchange(false); // the recording gives the inputs; the link keeps step
     } else {
         const u32 either = joy_bits[0] | joy_bits[1];
         static constexpr struct {
@@ -560,11 +564,37 @@ void pvi_read_inputs() {
         }
         pvi_write_register(CONSOLE_BYTE, console, false);
         input_virtual_key_apply();
+        pvi_net_exchange(true);
         if (rec_state == REC_RECORDING)
             for (u8 byte : pvi_input_record())
                 rec_write_byte(byte);
     }
     input_console_buttons_tick();
+}
+
+std::array<u8, PVI_NET_RECORD> pvi_net_record(bool server) {
+    const u8* m = guest_memory;
+    const int g = server ? 0 : 1;
+    const u8 console = server ? m[CONSOLE_BYTE] & 0xF0 : 0;
+    return {static_cast<u8>((m[key_byte(g, 1)] & 0xF0) | (m[key_byte(g, 2)] >> 4)),
+            static_cast<u8>(console | (m[key_byte(g, 3)] >> 4)),
+            m[(pvi_base & ADDR_MASK) + 0xCC + static_cast<u32>(g)]};
+}
+
+void pvi_net_exchange(bool apply) {
+    if (!net_connected()) return;
+    const bool server = net_mode == NET_SERVER;
+    const auto own = pvi_net_record(server);
+    u8 peer[PVI_NET_RECORD + 1];
+    if (!net_exchange(own.data(), PVI_NET_RECORD, peer) || !apply) return;
+    const int g = server ? 1 : 0;
+    pvi_write_register(key_byte(g, 1), static_cast<u8>((peer[0] & 0xF0) | 0x0F), false);
+    pvi_write_register(key_byte(g, 2), static_cast<u8>(((peer[0] << 4) & 0xF0) | 0x0F), false);
+    pvi_write_register(key_byte(g, 3), static_cast<u8>(((peer[1] << 4) & 0xF0) | 0x0F), false);
+    pvi_write_register(0xCCu + static_cast<u32>(g), peer[2], true);
+    if (!server)
+        pvi_write_register(CONSOLE_BYTE,
+                           static_cast<u8>(guest_memory[CONSOLE_BYTE] | (peer[1] & 0xF0)), false);
 }
 
 std::array<u8, PVI_RECORD_SIZE> pvi_input_record() {

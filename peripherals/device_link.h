@@ -1,4 +1,5 @@
-// What the printers and papertape units need of the machine they hang on.
+// What the printers, papertape units and laboratory instruments need of the
+// machine they hang on.
 //
 // The devices know no machine: each machine that has a printer or a
 // papertape unit hands its link over when it wires itself (its bus install);
@@ -21,9 +22,12 @@ struct DeviceLink {
     // The terminal's 5 x 7 glyph of codes $20-$5F: seven rows, the leftmost
     // dot in bit 4. nullptr: no terminal font (blank glyphs).
     const u8* (*glyph)(u8 code);
+    // The LED panel shows only digits 0-6 (a narrow terminal picture);
+    // nullptr: the whole panel.
+    bool (*led_panel_short)() = nullptr;
 };
 
-constexpr DeviceLink DEVICES_NONE = {0, false, 0, nullptr};
+constexpr DeviceLink DEVICES_NONE = {0, false, 0, nullptr, nullptr};
 
 extern DeviceLink device_link;
 

@@ -123,7 +123,7 @@ TEST_F(Arexx, AnswersOfTheQuestions) {
         {"TURBO maybe", 10, "Usage: TURBO ON|OFF\n"},
         {"SETMACHINE AMIGA", 10, "SETMACHINE: invalid guest machine\n"},
         {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
-        {"GETHOSTNAME", 20, "GETHOSTNAME: function is not available yet\n"},
+        {"GETHOSTNAME", 0, ""},
         {"frobnicate", 10, "Unknown command\n"},
     };
     for (const Case& c : cases) {
@@ -205,7 +205,7 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
         {"DEBUGGER BC 200", 0, "Breakpoint not found at"},
         {"DEBUGGER S", 10, "Wrong guest machine!", false, PONG},
         {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
-        {"MENU HELP.UPDATE", 5, "function is not available yet"},
+        {"MENU HELP.UPDATE", 5, "command is unavailable now"}, // no update server known
         {"MENU TOOLS.RETROACHIEVEMENTS", 5, "function is not available yet"},
         {"MENU SETTINGS.VDU.VT100", 5, "wrong guest machine"},
         {"MENU PROJECT.REVERT", 5, "command is unavailable now"},

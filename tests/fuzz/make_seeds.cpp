@@ -420,6 +420,25 @@ void tapes() {
     put("mdcr", "full", full);
 }
 
+// A netplay peer's streams: whole records with and without chat, a record cut
+// short, a chat length above 80, random bytes before an Elektor record; and
+// the update server's responses.
+void netplay_and_updates() {
+    const Bytes chat = text_bytes("hello");
+    Bytes arcadia = {0x00, 0x12, 0x34, 0x80, 0x07, 0x00, 0x56, 0x78, 0x40, 0x00, 0x05};
+    arcadia.insert(arcadia.end(), chat.begin(), chat.end());
+    put("netplay_stream", "arcadia_client", arcadia);
+    put("netplay_stream", "arcadia_server", with_prefix(0x01, Bytes(arcadia.begin() + 1, arcadia.end())));
+    put("netplay_stream", "interton_server", {0x03, 0x84, 0x42, 0x33, 0x00, 0xF1, 0x0E, 0x44, 0x02, 'h', 'i'});
+    put("netplay_stream", "elektor_client", {0x04, 0x11, 0x84, 0x42, 0x33, 0x00, 0x22, 0xF1, 0x0E});
+    put("netplay_stream", "long_chat", {0x00, 0x12, 0x34, 0x80, 0x07, 0x51});
+    put("netplay_stream", "cut_short", {0x02, 0x12});
+    put("update_reply", "newer", text_bytes("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n36.41"));
+    put("update_reply", "same", text_bytes("HTTP/1.1 200 OK\r\n\r\n\xEF\xBB\xBF" "36.4\n"));
+    put("update_reply", "no_body", text_bytes("HTTP/1.1 404 Not Found\r\n\r\n"));
+    put("update_reply", "letter", text_bytes("HTTP/1.1 200 OK\r\n\r\nv37"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -439,6 +458,7 @@ int main(int argc, char** argv) {
     sources();
     tapes();
     debugger_lines();
+    netplay_and_updates();
     std::printf("make_seeds: %d inputs\n", written);
     return 0;
 }

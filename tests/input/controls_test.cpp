@@ -14,6 +14,7 @@
 #include "cpu/memory.h"
 #include "display/controls_panel.h"
 #include "display/led.h"
+#include "input/netplay.h"
 #include "input/controls.h"
 #include "input/controls_help.h"
 #include "input/key_events.h"

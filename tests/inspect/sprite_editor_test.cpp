@@ -189,3 +189,21 @@ TEST_F(SpriteEditor, TheWindowFollowsTheGlyphAndTheKeys) {
     on(PONG, 28);
     EXPECT_EQ(open(), 0);
 }
+
+TEST_F(SpriteEditor, PhunsyCharactersAndBlocksAreShownNotEdited) {
+    on(PHUNSY, MAP_PHUNSY);
+    const GlyphSet* g = sprite_glyphs();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->count(), 256);
+    EXPECT_EQ(g->columns, 6);
+    EXPECT_EQ(name(200), "(Block) PDG #72 (Grey #5)");
+    EXPECT_EQ(name(128), "(Block) PDG #0 (Black #1)");
+    EXPECT_EQ(name(255), "(Block) PDG #127 (White)");
+    EXPECT_EQ(name(65), "(Character) PDG #65");
+    for (int r = 0; r < 8; r++)
+        EXPECT_EQ(g->generator_row(200, r), r < 4 ? 0x00 : 0x07) << r;
+    EXPECT_EQ(colour(200), 19);
+    EXPECT_EQ(g->unlit, 6);
+    sprite_current = 200;
+    EXPECT_EQ(sprite_pixel_toggle(0, 0, 1), 2);
+}

@@ -37,6 +37,8 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "input/collision_feedback.h"
+#include "input/netplay.h"
+#include "gui/update_check.h"
 #include "debugger/symbols_seam.h"
 #include "gui/dialogs.h"
 #include "gui/images.h"
@@ -45,6 +47,7 @@
 #include "gui/ui_pass.h"
 #include "machines/pong.h"
 #include "machines/typeright.h"
+#include "peripherals/lab.h"
 #include "peripherals/papertape.h"
 #include "platform/catalog_file.h"
 #include "platform/headless/fake_clock.h"
@@ -140,8 +143,10 @@ void fresh_state() {
     sprite_colour = sprite_prev_colour = 0;
     std::memset(sprite_row_cache, 0, sizeof sprite_row_cache);
     gui_dialogs_reset();
+    net_reset();
     ui_host_defaults();
     gui_install_ui_host();
+    update_server_reset();
     fake_clock_remove();
     date_month_first = false;
     app_loop_reset();
@@ -163,9 +168,10 @@ void fresh_state() {
     // What outlives a machine switch and reset and shows in save states or
     // the picture: the terminal cursor, the papertape units, the LED digits,
     // the loaded image's size, the program copy, the light guns, the
-    // Type-right's lesson, game and indicators.
+    // Type-right's lesson, game and indicators, the laboratory instruments.
     vdu_cursor_col = vdu_cursor_row = 0;
     papertape_reset_all();
+    lab_init();
     std::memset(led_digits, 0, sizeof led_digits);
     loaded_image_size = 0;
     tvc_copy_length = 0;

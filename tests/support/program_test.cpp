@@ -28,15 +28,20 @@ void ProgramTest::TearDown() {
 }
 
 bool ProgramTest::start(std::vector<std::string> args) {
-    setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    pid = test_start_program(home.path(), std::move(args));
+    return pid > 0;
+}
+
+pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args) {
+    setenv("BRINDLEMOX_HOME", home.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     // The machines the scripts choose find their monitor images (blank, as
     // a missing one leaves the area), so that no requester waits for a user.
-    std::filesystem::create_directories(home.path() / "roms");
+    std::filesystem::create_directories(home / "roms");
     for (const GuestRom& rom : pipbug_roms)
-        std::ofstream(home.path() / "roms" / rom.name) << std::string(rom.size, '\0');
+        std::ofstream(home / "roms" / rom.name) << std::string(rom.size, '\0');
     args.insert(args.begin(), BRINDLEMOX_PROGRAM);
     std::vector<char*> argv;
     for (std::string& a : args)
@@ -44,13 +49,14 @@ bool ProgramTest::start(std::vector<std::string> args) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    const std::string log_path = (home.path() / "program.log").string();
+    const std::string log_path = (home / "program.log").string();
     posix_spawn_file_actions_addopen(&actions, 1, log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
     const int err = posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    return err == 0;
+    return err == 0 ? pid : -1;
 }
 
 // A program that never answers does not hold the test: each attempt waits

@@ -10,9 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <sys/types.h>
 #include <vector>
+
+// Starts the program offscreen with `args` in program home `home` (also its
+// runtime folder; blank PIPBUG monitor images are put in its roms drawer),
+// its standard output and error going to program.log there: the process id,
+// or -1 when it cannot be started.
+pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args);
 
 class ProgramTest : public ::testing::Test {
   protected:

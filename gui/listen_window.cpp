@@ -1,0 +1,51 @@
+#include "gui/listen_window.h"
+
+#include "core/session.h"
+#include "gui/main_window.h"
+#include "gui/requesters.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+int listen_window = 0;
+
+bool gui_listen_window_open() {
+    if (listen_window || !app_acquired.host_gui) return false;
+    gui_modal_begin();
+    GuiWindowDesc d;
+    d.title = cat_str(122, "Listening...");
+    d.root.kind = GK_VGROUP;
+    // A line under the title, so that the window shows on every desktop.
+    GuiNode hint;
+    hint.kind = GK_LABEL;
+    hint.text = "Any key or the close gadget stops waiting.";
+    d.root.children.push_back(hint);
+    listen_window = gui_window_open(d);
+    if (!listen_window) {
+        gui_warning(cat_str(156, "Can't open window!"));
+        gui_modal_end();
+        return false;
+    }
+    gui_lock_menus();
+    gui_update_main_title(); // it says "listening" now
+    return true;
+}
+
+bool gui_listen_window_poll() {
+    if (!listen_window) return true;
+    gui_host_pump();
+    app_check_break();
+    if (app_exiting || !gui_window_is_open(listen_window)) return true;
+    bool gave_up = false;
+    GuiEvent e;
+    while (gui_window_next_event(listen_window, &e))
+        if (e.type == GE_CLOSE || e.type == GE_RAWKEY) gave_up = true;
+    return gave_up;
+}
+
+void gui_listen_window_close() {
+    if (!listen_window) return;
+    gui_window_close(listen_window);
+    listen_window = 0;
+    gui_unlock_menus();
+    gui_modal_end();
+}

@@ -1,0 +1,178 @@
+// Two copies of the program on this machine, offscreen, linked over loopback
+// on a free port and driven through their scripting ports: one acts as
+// server, the other connects as client. Every wait has a deadline.
+#include "platform/net.h"
+#include "tests/support/fresh_state.h"
+#include "tests/support/port_client.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A monitor image for the Elektor: after the reset it reads the random
+// register $1FFF 256 times, a short delay between reads, into $0900-$09FF,
+// then idles.
+const unsigned char random_reader[] = {
+    0x76, 0x20,       //        PPSU  $20          no interrupts
+    0x05, 0x00,       //        LODI,R1 0
+    0x0C, 0x1F, 0xFF, // loop:  LODA,R0 $1FFF
+    0xCD, 0x69, 0x00, //        STRA,R0 $0900,R1   indexed
+    0x85, 0x01,       //        ADDI,R1 1
+    0x18, 0x06,       //        BCTR,EQ done
+    0x06, 0x00,       //        LODI,R2 0
+    0xFA, 0x7E,       // wait:  BDRR,R2 wait
+    0x1B, 0x70,       //        BCTR,UN loop
+    0x1B, 0x7E,       // done:  BCTR,UN done
+};
+
+struct Program {
+    explicit Program(const char* tag, std::string name) : home(tag), port(std::move(name)) {}
+    ~Program() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (fd >= 0) net_close(fd);
+    }
+    bool start(u16 net) {
+        std::filesystem::create_directories(home.path() / "roms");
+        std::ofstream image(home.path() / "roms" / "elektor_philips.bin", std::ios::binary);
+        image.write(reinterpret_cast<const char*>(random_reader), sizeof random_reader);
+        image << std::string(2048 - sizeof random_reader, '\0');
+        image.close();
+        pid = test_start_program(home.path(), {"PORTNAME", port, "PORT=" + std::to_string(net)});
+        if (pid <= 0) return false;
+        const auto end = Clock::now() + std::chrono::seconds(20);
+        std::string result;
+        while (Clock::now() < end) {
+            if (send("GETVERSION", &result, 5) == 0) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    int send(const std::string& line, std::string* result, int seconds = 20) {
+        return test_port_send(port.c_str(), line, result, &fd, seconds);
+    }
+    std::string ask(const std::string& line) {
+        std::string result;
+        return send(line, &result) == 0 ? result : "(failed: " + result + ")";
+    }
+    std::string log() const { return test_read_file(home.path() / "program.log"); }
+    // Waits until the log holds `text` (ten seconds at most).
+    bool says(const std::string& text) const {
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < end) {
+            if (log().find(text) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    // The exit code, or -1 when it has not ended within ten seconds.
+    int ended() {
+        for (int i = 0; i < 1000; i++) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+
+    TempHome home;
+    std::string port;
+    pid_t pid = -1;
+    int fd = -1;
+};
+
+class NetplayPrograms : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fresh_state();
+        int stage = 0;
+        const int probe = net_listen_on(0, &stage);
+        ASSERT_GE(probe, 0);
+        net = net_bound_port(probe);
+        net_close(probe);
+        ASSERT_TRUE(server.start(net));
+        ASSERT_TRUE(client.start(net));
+    }
+    void TearDown() override { fresh_state(); }
+
+    // The server listens (its command answers once a client came), the
+    // client connects; both answer 0.
+    void connect(const char* machine) {
+        ASSERT_EQ(server.ask(std::string("SETMACHINE ") + machine), "");
+        ASSERT_EQ(client.ask(std::string("SETMACHINE ") + machine), "");
+        int server_rc = -1;
+        std::string server_said;
+        std::thread listening([&] { server_rc = server.send("SERVER", &server_said, 20); });
+        const bool listens = server.says("Listening...\n");
+        std::string said;
+        const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &said, 20) : -1;
+        listening.join();
+        ASSERT_TRUE(listens) << server.log();
+        EXPECT_EQ(client_rc, 0) << said << client.log();
+        EXPECT_EQ(server_rc, 0) << server_said << server.log();
+        EXPECT_NE(client.log().find("Successfully connected as client!\n"), std::string::npos);
+        EXPECT_NE(server.log().find("The client at 127.0.0.1 has successfully connected to your "
+                                    "server!\n"),
+                  std::string::npos);
+    }
+
+    Program server{"netplay-server", "NETS"}, client{"netplay-client", "NETC"};
+    u16 net = 0;
+};
+
+TEST_F(NetplayPrograms, AnArcadiaGameRunsInLockstepWithChatUntilOneSideLeaves) {
+    connect("ARCADIA");
+    EXPECT_EQ(client.ask("GETHOSTNAME"), "127.0.0.1");
+    EXPECT_EQ(server.ask("GETHOSTNAME"), "127.0.0.1");
+    // Chat both ways: the debugger's line stores it for the next record.
+    EXPECT_EQ(client.ask("DEBUGGER \"*\"hello from the client\""), "OK.\n\n");
+    EXPECT_EQ(server.ask("DEBUGGER \"*\"and back\""), "OK.\n\n");
+    // Both keep running frames together: a second of them and the link holds.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(client.log().find("Disconnected."), std::string::npos);
+    // The client leaves: the server says so and carries on alone.
+    EXPECT_EQ(client.ask("QUIT"), "");
+    EXPECT_EQ(client.ended(), 0);
+    EXPECT_TRUE(server.says("Disconnected.\n")) << server.log();
+    EXPECT_EQ(server.ask("GETMACHINE"), "ARCADIA");
+    EXPECT_EQ(server.ask("DEBUGGER \"*\"anyone?\""), "(failed: Command is unavailable.\n\n)");
+}
+
+// The expanded Elektor's random numbers are the server's on both sides.
+TEST_F(NetplayPrograms, TheExpandedElektorSharesTheServersRandomNumbers) {
+    connect("ELEKTOR");
+    ASSERT_EQ(server.ask("GETMEMMAP"), "F"); // map 5, the expanded one
+    std::string on_server, on_client;
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    do { // until both have read all 256 (the last one is seldom 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        on_server = server.ask("DEBUGGER PEEK 900 9FF");
+        on_client = client.ask("DEBUGGER PEEK 900 9FF");
+    } while ((on_server != on_client || on_server.find("$09F0") == std::string::npos) &&
+             Clock::now() < end);
+    EXPECT_EQ(on_server, on_client);
+    EXPECT_NE(on_server.find("$09F0"), std::string::npos) << on_server;
+    EXPECT_NE(on_server.find("$0900: "), std::string::npos);
+    // The server menu's item ends the link on both sides.
+    EXPECT_EQ(server.ask("MENU TOOLS.SERVER"), "");
+    EXPECT_TRUE(client.says("Disconnected.\n")) << client.log();
+    EXPECT_EQ(server.ask("QUIT"), "");
+    EXPECT_EQ(server.ended(), 0);
+}
+
+} // namespace
