@@ -3,6 +3,7 @@
 // end of frame, with and without the pacing calls of the main loop (in turbo,
 // so nothing waits). The counter reports guest frames per host second; real
 // time is 50 or 60 of them.
+#include "computers/twin.h"
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -57,6 +58,40 @@ static void BM_ProcessorFrames(benchmark::State& state) {
     run_frames(state);
 }
 BENCHMARK(BM_ProcessorFrames)->Args({MIKIT, 21})->Args({TWIN, 12})->Args({PIPBUG, 9});
+
+// The TWIN with both boards busy: the master counts, halts and so hands over;
+// the slave counts and makes a service call, which hands back; the master's
+// routine returns at once. Reports frames and hand-overs per host second.
+static void BM_TwinBothBoardsFrames(benchmark::State& state) {
+    turbo = 1;
+    post = 0; // the system's start, not the boot ROM's
+    machine_switch(TWIN, 12, true, true, false);
+    machine_reset();
+    static const u8 master[] = {0x05, 0x20, 0xF9, 0x7E, 0x40, 0x1F, 0x01, 0x00};
+    static const u8 slave[] = {0x05, 0x20, 0xF9, 0x7E, 0xD4, 0xF7, 0x1F, 0x00, 0x00};
+    std::copy(std::begin(master), std::end(master), guest_memory + 0x0100);
+    std::copy(std::begin(slave), std::end(slave), guest_memory + 0x4000);
+    guest_memory[0x0020] = 0x37; // the first service call's routine: RETE,UN
+    const u32 before = twin_switch_count;
+    run_frames(state, 60.0);
+    state.counters["switches/s"] =
+        benchmark::Counter(static_cast<double>(twin_switch_count - before), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TwinBothBoardsFrames);
+
+// The memory-mapped VDUs of the BINBUG and the CD2650, drawn by the beam
+// between instructions (third argument 0) or once a frame (1).
+static void BM_VduComputerFrames(benchmark::State& state) {
+    framebased = static_cast<u32>(state.range(2));
+    start_machine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    run_frames(state, state.range(0) == CD2650 ? 59.47 : 50.0);
+    framebased = 0;
+}
+BENCHMARK(BM_VduComputerFrames)
+    ->Args({BINBUG, MAP_BINBUG, 0})
+    ->Args({BINBUG, MAP_BINBUG, 1})
+    ->Args({CD2650, MAP_CD2650, 0})
+    ->Args({CD2650, MAP_CD2650, 1});
 
 static void BM_PacedTurboFrames(benchmark::State& state) {
     start_machine(MIKIT, 21);

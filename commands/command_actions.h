@@ -72,6 +72,13 @@ void act_controller_right(const CmdRow&, const CmdCall&);
 void act_elektor_bios(const CmdRow&, const CmdCall&);
 void act_phunsy_bios(const CmdRow&, const CmdCall&);
 void act_selbst_bios(const CmdRow&, const CmdCall&);
+// The BINBUG's monitor and disk system, the CD2650's monitor, disk system and
+// character set.
+void act_binbug_bios(const CmdRow&, const CmdCall&);
+void act_binbug_dos(const CmdRow&, const CmdCall&);
+void act_cd2650_bios(const CmdRow&, const CmdCall&);
+void act_cd2650_dos(const CmdRow&, const CmdCall&);
+void act_cd2650_vdu(const CmdRow&, const CmdCall&);
 void act_colour_set(const CmdRow&, const CmdCall&);
 void act_frame_based(const CmdRow&, const CmdCall&);
 void act_log_mode(const CmdRow&, const CmdCall&);

@@ -6,6 +6,8 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
+#include "computers/binbug.h"
+#include "computers/cd2650.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -408,6 +410,44 @@ void act_phunsy_bios(const CmdRow& row, const CmdCall&) {
 void act_selbst_bios(const CmdRow& row, const CmdCall&) {
     selbst_biosversion = static_cast<u32>(row.value);
     machine_changed(SELBST, MAP_SELBST);
+}
+
+void act_binbug_bios(const CmdRow& row, const CmdCall&) {
+    binbug_biosversion = row.value;
+    binbug_apply_memory_map(1);
+    gui_refresh_menus();
+}
+
+void act_binbug_dos(const CmdRow& row, const CmdCall&) {
+    binbug_dosversion = row.value;
+    binbug_apply_memory_map(1);
+    gui_refresh_menus();
+}
+
+// A new monitor or disk system: the character set that suits it, and the
+// machine set up again.
+void act_cd2650_bios(const CmdRow& row, const CmdCall&) {
+    cd2650_biosversion = static_cast<u32>(row.value);
+    cd2650_switch_charset();
+    machine_changed(CD2650, static_cast<int>(memmap));
+}
+
+void act_cd2650_dos(const CmdRow& row, const CmdCall&) {
+    cd2650_dosversion = static_cast<u32>(row.value);
+    // The disk systems run with the IPL; none leaves the IPL for the Supervisor.
+    if (row.value != 2)
+        cd2650_biosversion = 0;
+    else if (cd2650_biosversion == 0)
+        cd2650_biosversion = 2;
+    cd2650_switch_charset();
+    machine_changed(CD2650, static_cast<int>(memmap));
+}
+
+void act_cd2650_vdu(const CmdRow& row, const CmdCall&) {
+    cd2650_vdu = row.value;
+    cd2650_load_charset();
+    gui_refresh_menus();
+    display_redraw_all();
 }
 
 void act_colour_set(const CmdRow& row, const CmdCall&) {

@@ -61,7 +61,6 @@ ViewShown pipbug_ram_bios_view(const char* w) {
 }
 
 ViewShown binbug_debug_view(const char* w) {
-    if (is(w, "UDG")) return ViewShown::UNBUILT; // its graphics are not dumped yet
     if (!is(w, "RAM")) return ViewShown::NONE;
     dbg_hexdump_rows(0x0400, 0x1FFF);
     return ViewShown::SHOWN;

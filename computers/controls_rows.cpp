@@ -2,6 +2,7 @@
 // marks and the lamps of the PIPBUG's front panel and the Instructor 50.
 #include "computers/controls_rows.h"
 
+#include "computers/binbug.h"
 #include "computers/instructor.h"
 #include "computers/keypad.h"
 
@@ -85,6 +86,7 @@ const MachineControls pipbug_controls{
 
 const MachineControls binbug_controls{
     .held = controls_terminal_held,
+    .apply = binbug_keypad_apply,
     .legend = true,
     .legend_host_is_overlay = true,
 };

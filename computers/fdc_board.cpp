@@ -1,6 +1,8 @@
 #include "computers/fdc_board.h"
 
 #include "core/message.h"
+#include "core/savestate_fields.h"
+#include "core/serial.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "machines/fd1771.h"
@@ -76,6 +78,22 @@ void fdc_board_install(const FdcBoard& b) {
     h.print = con_printf;
 }
 
+void fdc_board_setup(const FdcBoard& b) {
+    fdc_board_install(b);
+    u8 kept[FLOPPY_DRIVES];
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        kept[d] = drives[d].present;
+    floppy_drives_reset();
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        drives[d].present = kept[d];
+    fdc_reset();
+    fdc.step_direction = 0;
+    fdc.track_reg = 0;
+    fdc.sector_end = 0;
+    const int n = floppy_drive_count();
+    if (debugger_drive >= n) debugger_drive = n > 0 ? n - 1 : 0;
+}
+
 u8 fdc_port_read(u32 reg) {
     const Seen before = seen();
     u8 value = 0;
@@ -130,4 +148,52 @@ void fdc_port_write(u32 reg, u8 value) {
 void fdc_reset() {
     floppy_controller_reset();
     fd1771_reset();
+}
+
+void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index) {
+    const bool reading = state_reading();
+    // The state's machine, not the running one: a state is checked before
+    // the machine is switched to it.
+    const DiskGeometry& g = disk_geometry(layout);
+    const u32 bytes = g.image_bytes;
+    for (int d = 0; d < n; d++) {
+        FloppyDrive& f = drives[d];
+        u8 present = f.present;
+        state_field_u8(&present);
+        if (reading && present > 1) serial_mark_bad("drive state");
+        if (present) state_field_bytes(f.image, bytes);
+        u8 track = f.head_track, sector = f.head_sector;
+        u32 index = f.byte_index;
+        u8 protect = floppy_write_protected(d) ? 1 : 0;
+        state_field_u8(&track);
+        state_field_u8(&sector);
+        state_field_u32_full(&index);
+        state_field_u8(&protect);
+        if (reading && (track >= g.tracks || sector > g.sectors || index > g.sector_bytes))
+            serial_mark_bad("drive head");
+        if (state_applying()) {
+            f.present = present;
+            f.head_track = track;
+            f.head_sector = sector;
+            f.byte_index = index;
+            floppy_set_write_protect(d, protect != 0);
+        }
+    }
+    state_latch_byte_of(&fdc_current_drive, static_cast<u32>(n > 0 ? n - 1 : 0), "drive unit");
+    state_latch_byte_of(&fdc_mode, FDC_WRITING, "controller mode");
+    if (with_id_index)
+        state_latch_byte_of(&fdc.id_index, 6, "controller ID index");
+    else if (state_applying())
+        fdc.id_index = 0;
+    u8 step = static_cast<u8>(fdc.step_direction);
+    state_field_u8(&step);
+    if (reading && step != 0 && step != 1 && step != 255) serial_mark_bad("step direction");
+    if (state_applying()) fdc.step_direction = step == 255 ? -1 : step;
+    for (int d = 0; d < n; d++) {
+        state_field_u8(&drives[d].spinning);
+        state_field_u8(&drives[d].head_loaded);
+    }
+    state_field_u8(&fdc.sector_reg);
+    state_field_u8(&fdc.track_reg);
+    state_field_u8(&fdc.multiple);
 }

@@ -8,6 +8,7 @@
 //   case 12 ... 16: return fdc_port_read(port - 12);
 #pragma once
 
+#include "core/machine_table.h"
 #include "core/types.h"
 
 struct FdcBoard {
@@ -18,8 +19,20 @@ struct FdcBoard {
 
 // Wires the chip to the drives for the current machine's disk layout.
 void fdc_board_install(const FdcBoard& board);
+// The machine's set-up: the board wired, the controller reset with no step
+// direction, every drive's head at track 0 and the first sector, motors
+// off, watch marks cleared; the disks the machine switch kept stay in. The
+// debugger's drive is limited to the machine's drives.
+void fdc_board_setup(const FdcBoard& board);
 // Register `reg` (0-4) read or written by the guest.
 u8 fdc_port_read(u32 reg);
 void fdc_port_write(u32 reg, u8 value);
 // The controller and the drives' motors back to their reset state.
 void fdc_reset();
+// The drives' and the controller's save-state fields of a machine with `n`
+// drives of `layout`: for each drive, whether a disk is in and its image, the head's track, sector
+// and byte index and the write protection; the addressed drive, the data
+// mode, the ID index (`with_id_index`: states from version 44 on), the step
+// direction, each drive's motor and head, the sector and track registers and
+// the multiple-records flag. A value out of range marks the state bad.
+void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index);

@@ -240,9 +240,7 @@ void pipbug_draw_screen() {
     }
 }
 
-void pipbug_draw_cell_grid() {
-    i32 ox, oy;
-    text_origin(ox, oy);
+void vdu_draw_cell_grid(i32 ox, i32 oy) {
     for (int c = 0; c < vdu_columns; c++)
         for (int r = 0; r < vdu_visible_rows; r++) {
             const i32 x0 = ox + c * vdu_cell_width, y0 = oy + r * vdu_cell_height;
@@ -256,6 +254,12 @@ void pipbug_draw_cell_grid() {
                 display_plot_pixel(static_cast<u32>(x1), static_cast<u32>(y), 8);
             }
         }
+}
+
+void pipbug_draw_cell_grid() {
+    i32 ox, oy;
+    text_origin(ox, oy);
+    vdu_draw_cell_grid(ox, oy);
 }
 
 void pipbug_describe_position(i32 x, i32 y, int, std::string* out) {

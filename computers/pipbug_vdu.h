@@ -21,6 +21,9 @@ u32 vdu_cell_colour(u8 ch);
 void pipbug_draw_screen();
 // The DRAW-mode grid: every visible cell's outline in colour 8.
 void pipbug_draw_cell_grid();
+// The outline of every character cell of the text screen (colour 8), the
+// screen drawn from (ox, oy): the debugger's DRAW grid.
+void vdu_draw_cell_grid(i32 ox, i32 oy);
 // The pointer text: the text cell's row and column under (x, y).
 void pipbug_describe_position(i32 x, i32 y, int click, std::string* out);
 // The VDU type menu (ids 155-160): the type, a cleared screen, the new geometry.

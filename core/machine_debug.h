@@ -127,6 +127,11 @@ struct MachineDebug {
     // screen (its origin, a boot block and the data; File > Save screen >
     // ASM...). nullptr: only the equates and END are written.
     void (*screen_source)() = nullptr;
+    // The program file of the machine's disk system that SAVECMD, SAVEIMAG
+    // and SAVEMOD write (its block size unused), and the one of those words
+    // that names it. nullptr: the commands fail.
+    const ObjectFormat* disk_program = nullptr;
+    const char* disk_program_word = nullptr;
     // Suffix of the object file the assembler writes for this machine.
     const char* object_suffix = ".bin";
     // The start address the assembler gives an object file whose source

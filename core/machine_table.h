@@ -92,6 +92,11 @@ struct MachineTraits {
     bool console_keys_unused = false; // the console buttons' host keys are no guest keys
     bool key_input_polled = false;    // the monitor polls for keys: finding none is not logged
     bool console_reads_tape = false;  // the teletype's tape reader can feed the console input
+    // The port latch bit that switches that reader on; with reader_bit_clears
+    // every character read switches it off again.
+    u16 reader_port = 256;
+    u8 reader_bit = 0x80;
+    bool reader_bit_clears = false;
     u8 console_click_frames[4] = {5, 5, 5, 5}; // frames a click holds each console button down
     CatalogText console_names[4] = {};         // localised button labels; number 0: as the table
     // ---- display and sound ----

@@ -26,13 +26,6 @@
 #define STAND_IN(ret, name, params, local, body)                                                   \
     extern "C" ret local params body ret name params __attribute__((alias(#local)));
 
-STAND_IN(int, binbug_parse_cmd, (u32), loader_stand_in_cmd, { return 0; })
-STAND_IN(int, twin_parse_mod, (u32), loader_stand_in_mod, { return 0; })
-STAND_IN(int, cd2650_parse_imag, (u32), loader_stand_in_imag, { return 0; })
-// Nothing is ever parsed by the stand-ins above, so there is nothing to commit.
-void binbug_commit_cmd() {}
-void twin_commit_mod() {}
-void cd2650_commit_imag() {}
 
 template <typename F, typename G> static bool same(F* a, G* b) {
     return reinterpret_cast<const void*>(a) == reinterpret_cast<const void*>(b);
@@ -40,12 +33,6 @@ template <typename F, typename G> static bool same(F* a, G* b) {
 
 bool loader_reader_missing(int kind) {
     switch (kind) {
-    case KIND_CMD:
-        return same(loader_program_reader(kind)->parse, &loader_stand_in_cmd);
-    case KIND_MOD:
-        return same(loader_program_reader(kind)->parse, &loader_stand_in_mod);
-    case KIND_IMAG:
-        return same(loader_program_reader(kind)->parse, &loader_stand_in_imag);
     case KIND_RAW:
     case KIND_IMG:
     case KIND_TWIN: {

@@ -6,4 +6,3 @@
 
 // ---- Computers and peripherals ---------------------------------------------------
 u8 lamp_latch;
-i32 binbug_serial_bit_time = 3333;

@@ -14,7 +14,6 @@
 // ---- Computers and peripherals ----------------------------------------------
 extern u8 lamp_latch;
 extern u8 led_digits[13]; // the LED digits' segments (display/led.h), which states keep
-extern i32 binbug_serial_bit_time; // clock cycles per bit of the BINBUG serial line
 
 // ---- Display, sound and recording ---------------------------------------------
 // The guest frame, geometry, plotters and palettes are display/frame.h and display/host.h.

@@ -41,7 +41,7 @@ static const UiHost batch_host = {
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
     not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
     no_clip_iff,      no_clip_text, nullptr,      nullptr,        nullptr, nullptr,
-    nullptr,          nullptr,
+    nullptr,          nullptr,      nullptr,
 };
 
 UiHost ui_host = batch_host;
@@ -60,6 +60,10 @@ void ui_status_text(const char* text) {
 
 void ui_beep() {
     ui_host.beep();
+}
+
+int ui_question(const char* title, const char* text, const char* buttons) {
+    return ui_host.question ? ui_host.question(title, text, buttons) : 0;
 }
 
 void ui_reinitialize() {

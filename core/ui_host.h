@@ -64,6 +64,9 @@ struct UiHost {
     bool (*listen_open)();
     bool (*listen_poll)();
     void (*listen_close)();
+    // A question with buttons "A|B|...": 1 for the first, 2 for the next,
+    // 0 for the last; nullptr in batch runs (answered as the last).
+    int (*question)(const char* title, const char* text, const char* buttons);
 };
 
 extern UiHost ui_host;
@@ -76,6 +79,8 @@ void ui_host_defaults();
 void ui_warning(const char* text);
 void ui_status_text(const char* text);
 void ui_beep();
+// Asks through ui_host.question; 0 without an interface.
+int ui_question(const char* title, const char* text, const char* buttons);
 // Reinitialize through the interface; without one, the current machine and
 // memory map are switched to as a new game.
 void ui_reinitialize();

@@ -72,6 +72,9 @@ struct CpuDebugHooks {
     void (*vector_notes)(u32 pointer) = nullptr;
     // Checks an access made while the video chip draws ("logreadwrites"); reports it itself.
     void (*redraw_access)(u32 address, u8 value, bool write) = nullptr;
+    // Describes what a trapped port access means on this board, after the
+    // trap's report (`is_write` 0 for a read). nullptr: nothing.
+    void (*describe_port)(u32 port, u8 value, int is_write) = nullptr;
     // The disassembler's clock column needs three digits.
     bool wide_clock_column = false;
     // "logillegal" reports reads of bytes never written on this board.

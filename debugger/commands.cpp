@@ -2,6 +2,7 @@
 // usage and help texts, history, and the run-control, switch and breakpoint
 // commands.
 #include "debugger/commands.h"
+#include "peripherals/floppy.h"
 #include "debugger/commands_internal.h"
 
 #include "assembler/expr.h"
@@ -30,6 +31,7 @@
 #include "debugger/literals.h"
 #include "debugger/watch.h"
 #include "input/netplay.h"
+#include "peripherals/floppy.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -801,6 +803,39 @@ static void cmd_savesym() {
 
 // ---- Saving memory -----------------------------------------------------------------
 
+// The range and game start of the save commands (arguments 1, 2 and 4);
+// false after the range message.
+struct SaveRange {
+    u32 start, end, game_start;
+};
+static bool save_range(int n, SaveRange* r) {
+    const u32 none = static_cast<u32>(REG_NONE);
+    r->start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
+    r->end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
+    r->game_start = n >= 4 ? dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0) : game_start_address;
+    if (r->start == none || r->end == none || r->game_start == none || r->start > r->end) {
+        dbg_range_message(0, 0x7FFF);
+        return false;
+    }
+    return true;
+}
+
+// Writes `format`'s file, named by argument 3 or after the game, in the
+// projects drawer; "OK." or "Failed!".
+static void save_file(int n, const ObjectFormat& format, const SaveRange& r, u32 block_size) {
+    char name[1024];
+    std::snprintf(name, sizeof name, "%s",
+                  n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
+    file_set_extension(format.suffix, name, sizeof name, 0, "");
+    dir_enter_projects();
+    const int written = format.save(name, r.start, r.end, r.game_start, block_size);
+    dir_restore();
+    if (written)
+        dbg_ok();
+    else
+        dbg_refuse("Failed!\n\n");
+}
+
 // SAVEAOF and SAVEEOF: the machine's own object file where its row names one
 // (the Elektor's cassette blocks, ".eof"), else a Signetics absolute object
 // file (".aof").
@@ -811,38 +846,46 @@ static void cmd_save_object() {
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
-    const u32 none = static_cast<u32>(REG_NONE);
-    const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
-    const u32 end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
-    const u32 game_start =
-        n >= 4 ? dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0) : game_start_address;
-    if (start == none || end == none || game_start == none || start > end) {
-        dbg_range_message(0, 0x7FFF);
-        return;
-    }
+    SaveRange r;
+    if (!save_range(n, &r)) return;
     static constexpr ObjectFormat signetics = {".aof", 30, objfile_save_aof};
     const ObjectFormat* own = machine_debug().object_format;
     const ObjectFormat& format = own ? *own : signetics;
     u32 block_size = format.block_size;
     if (n >= 5) {
         block_size = dbg_parse_register_operand(dbg_arg5, 0xFF, 0);
-        if (block_size == none || block_size == 0) {
+        if (block_size == static_cast<u32>(REG_NONE) || block_size == 0) {
             dbg_range_message(1, 0xFF);
             return;
         }
     }
-    char name[1024];
-    std::snprintf(name, sizeof name, "%s",
-                  n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
-    file_set_extension(format.suffix, name, sizeof name, 0, "");
-    dir_enter_projects();
-    const int written = format.save(name, start, end, game_start, block_size);
-    dir_restore();
-    if (written)
-        dbg_ok();
-    else
-        dbg_refuse("Failed!\n\n");
+    save_file(n, format, r, block_size);
 }
+
+// SAVECMD, SAVEIMAG and SAVEMOD: the program file of the machine's disk
+// system, whichever of the three words was typed.
+static void cmd_save_disk_program() {
+    const int n = dbg_arg_count();
+    if (n < 2 || n > 4 || dbg_lone_question()) {
+        dbg_usage();
+        return;
+    }
+    if (floppy_drive_count() == 0) {
+        dbg_wrong_machine();
+        return;
+    }
+    SaveRange r;
+    if (!save_range(n, &r)) return;
+    const MachineDebug& row = machine_debug();
+    if (!row.disk_program) {
+        dbg_refuse("Failed!\n\n");
+        return;
+    }
+    if (row.disk_program_word && !dbg_nocase_equal(dbg_cmd, row.disk_program_word))
+        con_printf("Assuming you meant %s.\n", row.disk_program_word);
+    save_file(n, *row.disk_program, r, 0);
+}
+
 
 // ---- The table and the dispatch ----------------------------------------------------
 
@@ -927,6 +970,10 @@ const DbgCommand commands[] = {
      "Usage: SAVEAOF|SAVEEOF <start-address> <end-address> [<filename> [<game-start> "
      "[<block-size>]]]\n\n",
      1, "save as object records"},
+    {"SAVECMD|SAVEIMAG|SAVEMOD", "<start-address> <end-address> [<filename> [<game-start>]]", false,
+     cmd_save_disk_program, "Save address range as filename (CMD/IMAG/MOD)",
+     "Usage: SAVECMD|SAVEIMAG|SAVEMOD <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
+     "save as the disk system's program file"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},

@@ -499,6 +499,7 @@ void dbg_trace_port_access(u32 port, u8 value, int is_write) {
     else
         con_printf("Handled read of $%02X (%s) from %s at address %s.\n", value, shown, name,
                    where);
+    if (cpu_debug_hooks->describe_port) cpu_debug_hooks->describe_port(port, value, is_write);
     dbg_request_pause(PAUSE_BREAK);
     con_printf("\n");
 }

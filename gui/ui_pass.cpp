@@ -209,6 +209,9 @@ void gui_install_ui_host() {
     ui_host.release_screen = gui_unlock_pubscreen;
     ui_host.browse_games = browse;
     ui_host.confirm_quit = gui_confirm_quit;
+    ui_host.question = [](const char* title, const char* text, const char* buttons) {
+        return gui_requester(title, text, buttons, 1);
+    };
     ui_host.activate_command_line = gui_activate_command_line;
     gui_messages_to_console(!isatty(STDOUT_FILENO));
     ui_host.reinitialize = gui_reinitialize_machine;

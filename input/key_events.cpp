@@ -345,12 +345,13 @@ namespace {
 constexpr i32 GAME_MASTERMIND = 501, GAME_MASTERMIND_REVISED = 523;
 constexpr i32 GAME_MINI_DISASSEMBLER = 460, GAME_MINI_DISASSEMBLER_2 = 461;
 
-// The teletype's reader feeds the console: port 256 bit 7 on the machines
-// whose teletype has one, the reader switched on by DC1, and a tape reading
-// in unit 0.
+// The teletype's reader feeds the console: the machine's reader bit (port
+// 256 bit 7, the TWIN's $E9 bit 0) on the machines whose teletype has one,
+// the reader switched on by DC1, and a tape reading in unit 0.
 bool console_reads_papertape() {
-    if (!machine_traits().console_reads_tape) return false;
-    return (port_records[256].last_value & 0x80) && tty_reader_on &&
+    const MachineTraits& t = machine_traits();
+    if (!t.console_reads_tape) return false;
+    return (port_records[t.reader_port].last_value & t.reader_bit) && tty_reader_on &&
            papertape_state[0] == TAPE_READING;
 }
 } // namespace
@@ -361,6 +362,9 @@ u8 bios_key_input() {
         result = rec_read_byte();
     } else if (console_reads_papertape()) {
         result = papertape_read(0);
+        const MachineTraits& t = machine_traits();
+        if (t.reader_bit_clears)
+            port_records[t.reader_port].last_value &= static_cast<u8>(~t.reader_bit);
     } else if (queuekeystrokes) {
         result = guest_key_queue_take();
     } else {

@@ -176,9 +176,9 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         {"tape.mdcr", bytes("data"), ELEKTOR, 5, "This file format is not supported for this guest!"},
         // Kinds whose readers are not written yet.
         {"tape.eof", bytes("data"), ARCADIA, 6, "Corrupt EOF file!"},
-        {"prog.cmd", bytes("data"), ELEKTOR, 5, "CMD files cannot be loaded yet!"},
-        {"prog.mod", bytes("data"), PIPBUG, 9, "MOD files cannot be loaded yet!"},
-        {"prog.imag", bytes("data"), ARCADIA, 6, "IMAG files cannot be loaded yet!"},
+        {"past.cmd", {0x90, 0x00, 0x01, 0x00}, ELEKTOR, 5, "Corrupt CMD file!"},
+        {"prog.mod", bytes("data"), PIPBUG, 9, "Corrupt MOD file!"},
+        {"past.imag", {0x7F, 0xFF, 0x00, 0x02, 1, 2}, ARCADIA, 6, "Corrupt IMAG file!"},
         {"disk.img", bytes("data"), ARCADIA, 6, "IMG files cannot be loaded yet!"},
     };
     for (const Refusal& r : refusals)
@@ -280,5 +280,5 @@ TEST_F(LoaderRefusals, ProgramReadersParseBeforeTheSwitchAndCommitAfter) {
     EXPECT_EQ(memmap, 11u);
     EXPECT_EQ(guest_memory[0x0440], 0x99);
     *reader = kept;
-    EXPECT_TRUE(loader_reader_missing(KIND_CMD)); // the stand-in is back
+    EXPECT_FALSE(loader_reader_missing(KIND_CMD)); // the machine's own reader is back
 }

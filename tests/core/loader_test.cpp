@@ -247,7 +247,6 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
     switch_to(ELEKTOR, 5);
     const char* unsupported = "This file format is not supported for loading!\n";
     const std::pair<const char*, std::string> files[] = {
-        {"prog.cmd", "CMD files cannot be loaded yet!\n"},
         {"tape.wav", "File is too short!\n"},
         {"disk.raw", "RAW files cannot be loaded yet!\n"},
         {"notes.txt", unsupported},

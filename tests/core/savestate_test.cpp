@@ -1,3 +1,4 @@
+#include "computers/binbug.h"
 #include "computers/instructor.h"
 #include "computers/phunsy.h"
 #include "computers/pipbug.h"
@@ -19,7 +20,8 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "cpu/exec.h"
-#include "machines/seams.h"
+#include "core/recording.h"
+#include "cpu/cpu.h"
 #include "machines/coinop.h"
 #include "machines/malzak.h"
 #include "machines/zaccaria.h"
@@ -547,6 +549,7 @@ TEST_F(SaveStates, SavedMachinesLoadBackIdentically) {
         // A running PIPBUG's monitor always carries its baud-rate patches; a load
         // puts them back.
         if (m == PIPBUG) pipbug_patch_monitor();
+        if (m == BINBUG) binbug_set_baud_rate();
         // A save copies the PHUNSY's mapped windows into their banks' stores first.
         if (m == PHUNSY) {
             phunsy_ubank_save(phunsy_bank_control >> 4);

@@ -129,9 +129,10 @@ class OpcodeAccounting : public ::testing::Test {
         cpu_type = type;
         ASSERT_TRUE(machine_switch(static_cast<int>(f.machine), static_cast<int>(f.memmap), true,
                                    true, true));
-        // Board traps and port side effects (a port that redirects the IAR)
-        // are not the interpreter's accounting.
+        // Board traps, port side effects (a port that redirects the IAR) and
+        // the TWIN's hand-over at HALT are not the interpreter's accounting.
         cpu_traps_clear();
+        cpu_bus.halt = nullptr;
         cpu_bus.port_read = [](u32) -> u8 { return 0; };
         cpu_bus.port_write = [](u32, u8) {};
         logillegal = loginefficient = logsubroutines = logbios = loginterrupts = 0;

@@ -63,9 +63,8 @@ TEST_F(DiskCommands, RefusalsComeBeforeAnythingIsDone) {
     machine = BINBUG;
     expect_answers({{"FPEEK 0", "No disk is inserted!\n\n"},
                     {"FPOKE 0 1", "No disk is inserted!\n\n"},
-                    // No disk system on this machine yet.
-                    {"DIR", "Wrong guest machine!\n\n"},
-                    {"DEL A.B", "Wrong guest machine!\n\n"},
+                    {"DIR", "No disk is inserted!\n\n"},
+                    {"DEL A.B", "No disk is inserted!\n\n"},
                     {"FPOKE", "Usage: FPOKE <address> <value>\n\n"},
                     {"DRIVE 2", "Invalid drive number!\n\n"},
                     {"DRIVE -1", "Invalid drive number!\n\n"},

@@ -2,13 +2,19 @@
 // what the program itself writes (a save state of every memory map, its
 // settings and high-score files) and small files of every kind it reads.
 #include "commands/menu_table.h"
+#include "computers/twin_mod.h"
+#include "computers/twin_sdos.h"
 #include "core/hiscore.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "core/savestate.h"
+#include "core/machine_ops.h"
+#include "peripherals/floppy.h"
 #include "core/settings.h"
+#include "core/settings_vars.h"
+#include "peripherals/floppy.h"
 #include "cpu/optables.h"
 #include "peripherals/tape.h"
 #include "core/filekinds.h"
@@ -300,6 +306,39 @@ void floppy_traffic() {
     }
 }
 
+// Disks of both FD1771 machines as their formats write them, with a file on
+// each; CMD and IMAG programs for the loader.
+void guest_disks_and_programs() {
+    const u8 loop[] = {0x04, 0x41, 0xCC, 0x78, 0x00, 0x1B, 0x7E};
+    for (u8 machine = 0; machine < 2; machine++) {
+        fuzz_reset();
+        const bool cd2650 = machine == 1;
+        machine_switch(cd2650 ? CD2650 : BINBUG, cd2650 ? MAP_CD2650 : MAP_BINBUG, true, true,
+                       false);
+        const DiskSystem* s = floppy_disk_system();
+        s->format(0);
+        const std::string file = fuzz_home() + "/PROG.CMD";
+        const Bytes body(300, 0x42);
+        if (FILE* f = std::fopen(file.c_str(), "wb")) {
+            std::fwrite(body.data(), 1, body.size(), f);
+            std::fclose(f);
+        }
+        s->put(file.c_str(), 0);
+        const u32 bytes = floppy_geometry().image_bytes;
+        Bytes image(drives[0].image, drives[0].image + bytes);
+        put("dos_disks", cd2650 ? "cd2650.raw" : "binbug.raw", with_prefix(machine, image));
+        put("dos_disks", cd2650 ? "cd2650v.raw" : "binbugv.raw", with_prefix(machine | 2, image));
+    }
+    Bytes cmd = {0x04, 0x40, sizeof loop};
+    cmd.insert(cmd.end(), loop, loop + sizeof loop);
+    cmd.insert(cmd.end(), {0x04, 0x40, 0x00});
+    Bytes imag = {0x15, 0x10, 0x00, sizeof loop};
+    imag.insert(imag.end(), loop, loop + sizeof loop);
+    imag.insert(imag.end(), {0x15, 0x10, 0x00, 0x00});
+    put("loader", "prog.cmd", with_prefix(10, cmd));
+    put("loader", "prog.imag", with_prefix(12 | 0x60, imag));
+}
+
 // Every opcode with operand bytes after it, in each notation and variant.
 void listings() {
     Bytes all;
@@ -439,6 +478,33 @@ void netplay_and_updates() {
     put("update_reply", "letter", text_bytes("HTTP/1.1 200 OK\r\n\r\nv37"));
 }
 
+// The TWIN's files: a disk holding a file (as ".img" and as ".twin"), the
+// same disk's start for the lister, and a MOD file.
+void twin_files() {
+    fuzz_reset();
+    twin_dosversion = 6;
+    if (!machine_switch(TWIN, MAP_TWIN, true, true, false)) std::exit(1);
+    const std::string file = fuzz_write_file("GAME", program.data(), program.size());
+    twin_sdos_put_file(file.c_str(), 0);
+    const Bytes image(drives[0].image, drives[0].image + SDOS_IMAGE_BYTES);
+    Bytes twin;
+    for (u32 t = 0; t < 77; t++)
+        for (u32 s = 0; s < 32; s++) {
+            twin.push_back(static_cast<u8>(t));
+            twin.push_back(static_cast<u8>(s == 5 ? 7 : s));
+            twin.insert(twin.end(), image.begin() + t * 4096 + s * 128, image.begin() + t * 4096 + s * 128 + 128);
+        }
+    put("twin", "image", with_prefix(0, image));
+    put("twin", "twinfile", with_prefix(0, twin));
+    put("twin", "list", with_prefix(0x41, Bytes(image.begin(), image.begin() + 4096 + 1024)));
+    for (u32 i = 0; i < program.size(); i++)
+        guest_memory[0x4100 + i] = program[i];
+    const std::string mod = fuzz_home() + "/seed.mod";
+    if (!twin_save_mod(mod.c_str(), 0x4100, 0x4100 + static_cast<u32>(program.size()) - 1, 0x4100))
+        std::exit(1);
+    put("twin", "mod", with_prefix(2, read_all(mod)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -454,6 +520,8 @@ int main(int argc, char** argv) {
     texts();
     port_requests();
     floppy_traffic();
+    twin_files();
+    guest_disks_and_programs();
     listings();
     sources();
     tapes();

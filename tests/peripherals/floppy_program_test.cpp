@@ -28,7 +28,10 @@ TEST_F(FloppyProgram, TheWindowOpensAndTheDiskCommandsAnswerOnDiskMachinesOnly) 
     ASSERT_TRUE(port_up());
     ask("SETMACHINE ARCADIA");
     EXPECT_EQ(refused("DEBUGGER DRIVE"), "Wrong guest machine!\n\n");
-    ask("SETMACHINE CD2650");
+    // Without its ROMs the machine still runs, after one warning naming them.
+    std::string warned;
+    EXPECT_EQ(send("SETMACHINE CD2650", &warned), 5);
+    EXPECT_NE(warned.find("cd2650_font.bin (1280 bytes)"), std::string::npos) << warned;
     ask("OPENDISKDRIVE");
     EXPECT_EQ(ask("DEBUGGER DRIVE 3"), "OK.\n\n");
     EXPECT_EQ(ask("DEBUGGER DRIVE"), "Current drive is #3.\n\n");

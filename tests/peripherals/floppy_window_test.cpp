@@ -99,6 +99,7 @@ TEST_F(FloppyWindow, MapClicksShowTheClickedSectorAndAnEmptyDriveAsksForADisk) {
          gui_gadget_rect(win, GID_FD_MAP + 1).top); // a right press does nothing
     EXPECT_EQ(drives[1].view_offset, 12544u);
     disk_system_override = &ASKS;
+    drives[0].present = 0;
     click_map(GID_FD_MAP, 20, 20); // drive 0 is empty
     ASSERT_EQ(gui_headless_file_requests().size(), 1u);
     EXPECT_EQ(gui_headless_file_requests()[0].rfind("Insert Disk|#?.(IMG|TWIN)|load", 0), 0u);
@@ -114,6 +115,7 @@ TEST_F(FloppyWindow, MapClicksShowTheClickedSectorAndAnEmptyDriveAsksForADisk) {
 TEST_F(FloppyWindow, HoverTextsAndTheSliderNameTheSectorOnView) {
     open_on(TWIN, MAP_TWIN);
     drives[0].present = 1;
+    std::memset(drives[0].image, 0, FLOPPY_IMAGE_MAX); // a blank disk in place of the new system disk
     drives[0].image[9216] = 0x0D;
     drives[0].view_offset = 9216;
     gui_floppy_window_refresh(2, 0);

@@ -1,6 +1,7 @@
 #include "tests/support/program_test.h"
 
 #include "computers/pipbug.h"
+#include "computers/twin_sdos.h"
 #include "core/guest_roms.h"
 #include "tests/support/child_wait.h"
 #include "tests/support/port_client.h"
@@ -40,8 +41,13 @@ pid_t test_start_program(const std::filesystem::path& home, std::vector<std::str
     // The machines the scripts choose find their monitor images (blank, as
     // a missing one leaves the area), so that no requester waits for a user.
     std::filesystem::create_directories(home / "roms");
-    for (const GuestRom& rom : pipbug_roms)
+    auto blank = [&home](const GuestRom& rom) {
         std::ofstream(home / "roms" / rom.name) << std::string(rom.size, '\0');
+    };
+    for (const GuestRom& rom : pipbug_roms)
+        blank(rom);
+    for (const GuestRom& rom : twin_roms)
+        blank(rom);
     args.insert(args.begin(), BRINDLEMOX_PROGRAM);
     std::vector<char*> argv;
     for (std::string& a : args)

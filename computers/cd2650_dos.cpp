@@ -1,0 +1,347 @@
+#include "computers/cd2650_dos.h"
+
+#include "computers/cd2650.h"
+#include "computers/chunk_file.h"
+#include "computers/dos_files.h"
+#include "core/guest_roms.h"
+#include "core/machine_ops.h"
+#include "core/message.h"
+#include "core/recording.h"
+#include "core/serial.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "peripherals/floppy.h"
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <strings.h>
+
+namespace {
+
+constexpr int TRACKS = 35, SECTORS = 9, BLOCKS = 315, FIRST_FILE_BLOCK = 18, ENTRIES = 64;
+constexpr int LIST_BYTES = 4608, FILE_BYTES = 76032;
+constexpr u32 DOS_BYTES = 6912, P1_DISK_BYTES = 22020;
+
+u8* entry_at(int drive, int e) {
+    return drives[drive].image + e * 64;
+}
+
+// A file's blocks: first..last, and whether they form a valid range.
+struct Range {
+    int first, last;
+    bool sized, valid;
+    int size() const { return sized ? (last - first + 1) * 256 : 0; }
+};
+
+Range range_of(const u8* e) {
+    Range r;
+    r.first = e[28] * SECTORS + e[29] - 1;
+    r.last = e[30] * SECTORS + e[31] - 1;
+    r.sized = r.first <= r.last && e[28] < TRACKS && e[30] < TRACKS && e[29] < 10 && e[31] < 10;
+    r.valid = r.sized && e[29] >= 1 && e[31] >= 1;
+    return r;
+}
+
+bool bad_range(const u8* e) {
+    if (range_of(e).valid) return false;
+    con_printf("Bad block range (tracks %d..%d, sectors %d..%d)!\n", e[28], e[30], e[29], e[31]);
+    return true;
+}
+
+std::string field(const u8* p, int n, bool strip_bit7 = false) {
+    std::string s;
+    for (int i = 0; i < n && p[i]; i++)
+        s += static_cast<char>(strip_bit7 ? p[i] & 0x7F : p[i]);
+    return s;
+}
+
+std::string date_text(const u8* p) {
+    return p[0] ? field(p, 8) : "--------";
+}
+
+std::string read_text(const u8* e) {
+    const u8 level = e[20];
+    if (level == 0) return "Public";
+    if (level == 255) return "Supervisor";
+    return level & 0x80 ? "User " + field(e + 20, 8, true) : "Code " + field(e + 20, 8);
+}
+
+std::string write_text(const u8* e) {
+    const u8 level = e[20];
+    if (level == 0) return "Public";
+    if (level == 255) return "Supervisor";
+    return e[12] & 0x80 ? "User " + field(e + 20, 8, true) : "Code " + field(e + 12, 8);
+}
+
+// "MM-DD-YY" of today.
+void today(u8* out) {
+    int d, m, y;
+    dos_today(&d, &m, &y);
+    char text[12];
+    std::snprintf(text, sizeof text, "%02d-%02d-%02d", m % 100, d % 100, y % 100);
+    std::memcpy(out, text, 8);
+}
+
+// The block map and the bytes used by files.
+int map_blocks(int drive) {
+    u8* map = drives[drive].block_map;
+    for (int b = 0; b < BLOCKS; b++)
+        map[b] = b < FIRST_FILE_BLOCK ? BLOCK_DIRECTORY : BLOCK_FREE;
+    int used = 0;
+    for (int e = 0; e < ENTRIES; e++) {
+        const u8* en = entry_at(drive, e);
+        if (!en[0]) continue;
+        const Range r = range_of(en);
+        used += r.size();
+        if (r.first <= r.last)
+            for (int b = r.first < 0 ? 0 : r.first; b <= r.last && b < BLOCKS; b++)
+                map[b] = BLOCK_FILE;
+    }
+    return used;
+}
+
+// The name rules of put and rename; false after the complaint.
+bool split_name(const char* name, std::string* base, std::string* ext) {
+    const char* dot = std::strchr(name, '.');
+    *base = dot ? std::string(name, dot) : std::string(name);
+    *ext = dot ? std::string(dot + 1) : std::string();
+    for (char c : *base)
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            con_printf("Illegal character '%c' in filename!\n\n", c);
+            return false;
+        }
+    if (base->size() > 8) {
+        con_printf("Filename is too long!\n\n");
+        return false;
+    }
+    if (base->empty()) {
+        con_printf("Filename is too short!\n\n");
+        return false;
+    }
+    for (char c : *ext)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '$') {
+            con_printf("Illegal character '%c' in extension!\n\n", c);
+            return false;
+        }
+    if (ext->size() > 4) {
+        con_printf("Extension is too long!\n\n");
+        return false;
+    }
+    for (std::string* s : {base, ext})
+        for (char& c : *s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return true;
+}
+
+void store_name(u8* e, const std::string& base, const std::string& ext) {
+    std::memset(e, 0, 12);
+    std::memcpy(e, base.data(), base.size());
+    std::memcpy(e + 8, ext.data(), ext.size());
+}
+
+void set_blocks(u8* e, int first, int last) {
+    e[28] = static_cast<u8>(first / SECTORS);
+    e[29] = static_cast<u8>(first % SECTORS + 1);
+    e[30] = static_cast<u8>(last / SECTORS);
+    e[31] = static_cast<u8>(last % SECTORS + 1);
+}
+
+} // namespace
+
+bool cd2650_image_from_file(const std::vector<u8>& file, u8* image) {
+    if (file.size() != CD2650_DISK_BYTES) {
+        ui_warning("File is wrong size!");
+        return false;
+    }
+    std::memcpy(image, file.data(), file.size());
+    return true;
+}
+
+void cd2650_dos_open(int drive) {
+    std::vector<u8> img(CD2650_DISK_BYTES, 0);
+    if (cd2650_dosversion == 1) {
+        guest_rom_read(cd2650_roms[CD2650_ROM_P1DISK], img.data());
+    } else if (guest_rom_read(cd2650_roms[CD2650_ROM_DOS], img.data() + LIST_BYTES)) {
+        u8* dos = img.data();
+        u8* user = img.data() + 64;
+        store_name(dos, "DOS", "SYS");
+        store_name(user, "USER", "NAME");
+        for (u8* e : {dos, user}) {
+            e[12] = e[20] = 255;
+            today(e + 40);
+            today(e + 48);
+        }
+        set_blocks(dos, 2 * SECTORS, 4 * SECTORS + 8);
+        set_blocks(user, 5 * SECTORS, 5 * SECTORS);
+    }
+    floppy_take_image(drive, img.data(), "");
+}
+
+void cd2650_dos_list_directory(int quiet, int drive) {
+    if (drive < 0 || drive >= FLOPPY_DRIVES || !drives[drive].present) return;
+    FloppyDrive& d = drives[drive];
+    const int used = map_blocks(drive);
+    if (!quiet)
+        con_printf("Filename.Extn  Size Created  Modified Read          Write         Modified "
+                   "by\n------------- ----- -------- -------- ------------- ------------- "
+                   "-----------\n");
+    for (int e = 0; e < ENTRIES; e++) {
+        const u8* en = entry_at(drive, e);
+        if (!en[0]) {
+            d.name_cache[e][0] = 0;
+            continue;
+        }
+        std::snprintf(d.name_cache[e], sizeof d.name_cache[e], "%s", field(en, 8).c_str());
+        std::snprintf(d.ext_cache[e], sizeof d.ext_cache[e], "%s", field(en + 8, 4).c_str());
+        if (quiet) continue;
+        const std::string by = en[32] ? field(en + 32, 8) : "None";
+        con_printf("%-8s.%-4s %5d %s %s %-13s %-13s %-8s\n", d.name_cache[e], d.ext_cache[e],
+                   range_of(en).size(), date_text(en + 40).c_str(), date_text(en + 48).c_str(),
+                   read_text(en).c_str(), write_text(en).c_str(), by.c_str());
+        bad_range(en);
+    }
+    if (!quiet && verbose_log) {
+        con_printf("\nFilename.Extn Block(s)\n------------- --------\n");
+        for (int e = 0; e < ENTRIES; e++) {
+            const u8* en = entry_at(drive, e);
+            if (!en[0]) continue;
+            const Range r = range_of(en);
+            if (r.first == r.last)
+                con_printf("%-8s.%-4s      %3d\n", d.name_cache[e], d.ext_cache[e], r.first);
+            else
+                con_printf("%-8s.%-4s %3d..%3d\n", d.name_cache[e], d.ext_cache[e], r.first,
+                           r.last);
+        }
+    }
+    if (!quiet)
+        con_printf("\n%5d bytes used by files.\n%5d bytes reserved for file list.\n%5d bytes "
+                   "free.\n%5d bytes total.\n\n",
+                   used, LIST_BYTES, FILE_BYTES - used, static_cast<int>(CD2650_DISK_BYTES));
+    floppy_shown_drive = static_cast<u32>(drive);
+    floppy_refresh(3, drive);
+}
+
+int cd2650_dos_extract_file(int entry, int drive) {
+    const FloppyDrive& d = drives[drive];
+    if (entry < 0 || entry >= ENTRIES || !d.name_cache[entry][0]) return 0;
+    const u8* en = entry_at(drive, entry);
+    if (bad_range(en)) return 0;
+    const Range r = range_of(en);
+    const std::string name = dos_host_name(d.name_cache[entry], d.ext_cache[entry]);
+    return file_write_replace(name, d.image + r.first * 256, static_cast<size_t>(r.size()),
+                              nullptr, false)
+               ? 1
+               : 0;
+}
+
+void cd2650_dos_delete_file(int entry, int drive) {
+    if (entry < 0 || entry >= ENTRIES) return;
+    u8* en = entry_at(drive, entry);
+    const Range r = range_of(en);
+    if (r.valid) std::memset(drives[drive].image + r.first * 256, 0, static_cast<size_t>(r.size()));
+    std::memset(en, 0, 64);
+    drives[drive].changed = 1;
+}
+
+int cd2650_dos_check_filename(int entry, int drive, const char* name) {
+    std::string base, ext;
+    if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext)) return 0;
+    store_name(entry_at(drive, entry), base, ext);
+    drives[drive].changed = 1;
+    return 1;
+}
+
+void cd2650_dos_put_file(const char* path, int drive) {
+    std::string base, ext;
+    if (!split_name(dos_file_part(path).c_str(), &base, &ext)) return;
+    const int used = map_blocks(drive);
+    const int free_bytes = FILE_BYTES - used;
+    std::error_code ec;
+    const auto host_size = std::filesystem::file_size(path, ec);
+    if (!ec && host_size > static_cast<std::uintmax_t>(free_bytes < 0 ? 0 : free_bytes)) {
+        con_printf("Disk is too full!\n\n");
+        return;
+    }
+    int slot = -1;
+    for (int e = 0; e < ENTRIES; e++) {
+        const u8* en = entry_at(drive, e);
+        if (!en[0]) {
+            if (slot < 0) slot = e;
+            continue;
+        }
+        if (strcasecmp(field(en, 8).c_str(), base.c_str()) == 0 &&
+            strcasecmp(field(en + 8, 4).c_str(), ext.c_str()) == 0) {
+            con_printf("File already exists on disk!\n\n");
+            return;
+        }
+    }
+    if (slot < 0) {
+        con_printf("No free entries in directory table!\n\n");
+        return;
+    }
+    const int needed = ec || host_size == 0 ? 1 : static_cast<int>((host_size + 255) / 256);
+    const u8* map = drives[drive].block_map;
+    int first = -1;
+    for (int b = FIRST_FILE_BLOCK, run = 0; b < BLOCKS; b++) {
+        run = map[b] == BLOCK_FREE ? run + 1 : 0;
+        if (run == needed) {
+            first = b - needed + 1;
+            break;
+        }
+    }
+    if (first < 0) {
+        con_printf("Not enough contiguous free blocks!\n\n");
+        return;
+    }
+    std::vector<u8> bytes;
+    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(needed) * 256)) {
+        con_printf("Can't open file \"%s\" for input!\n\n", path);
+        return;
+    }
+    u8* run = drives[drive].image + first * 256;
+    std::memset(run, 0, static_cast<size_t>(needed) * 256);
+    if (!bytes.empty()) std::memcpy(run, bytes.data(), bytes.size());
+    u8* en = entry_at(drive, slot);
+    std::memset(en, 0, 64);
+    store_name(en, base, ext);
+    set_blocks(en, first, first + needed - 1);
+    today(en + 40);
+    today(en + 48);
+    drives[drive].changed = 1;
+    con_printf("%s.\n\n", "OK");
+    cd2650_dos_list_directory(0, drive);
+}
+
+// ---- IMAG files -------------------------------------------------------------------------------
+
+namespace {
+constexpr ChunkFormat IMAG = {"IMAG", 4, 0, 0};
+std::vector<ParsedChunk> parsed;
+i32 parsed_start = -1;
+} // namespace
+
+int cd2650_parse_imag(u32 size) {
+    return filebuf && chunk_file_parse(IMAG, filebuf, size, &parsed, &parsed_start) ? 1 : 0;
+}
+
+void cd2650_commit_imag() {
+    chunk_file_commit(&parsed, parsed_start);
+}
+
+int cd2650_save_imag(const char* path, u32 first, u32 last, u32 start) {
+    return chunk_file_save(IMAG, path, first, last, start) ? 1 : 0;
+}
+
+const DiskSystem cd2650_disk_system = {
+    .image_from_file = cd2650_image_from_file,
+    .list = cd2650_dos_list_directory,
+    .format = cd2650_dos_open,
+    .extract = cd2650_dos_extract_file,
+    .put = cd2650_dos_put_file,
+    .remove = cd2650_dos_delete_file,
+    .rename = cd2650_dos_check_filename,
+    .entries = ENTRIES,
+    .extensions = true,
+};

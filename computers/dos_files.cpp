@@ -1,0 +1,38 @@
+#include "computers/dos_files.h"
+
+#include "core/serial.h"
+
+#include <cstring>
+#include <ctime>
+
+std::string dos_host_name(const char* name, const char* ext) {
+    std::string s = name;
+    if (ext && ext[0]) s += std::string(".") + ext;
+    for (char& c : s) {
+        const u8 u = static_cast<u8>(c);
+        if (u < 32 || u == 127 || c == '/' || c == '\\' || c == ':') c = '_';
+    }
+    if (s.empty() || s[0] == '.') s.insert(s.begin(), '_');
+    return s;
+}
+
+void dos_today(int* day, int* month, int* year) {
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    *day = t.tm_mday;
+    *month = t.tm_mon + 1;
+    *year = t.tm_year % 100;
+}
+
+bool dos_read_host_file(const char* path, std::vector<u8>* out, u32 limit) {
+    std::string bytes;
+    if (!file_read_whole(path, &bytes, limit)) return false;
+    out->assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+std::string dos_file_part(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}

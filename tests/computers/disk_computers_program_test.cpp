@@ -1,0 +1,87 @@
+// The BINBUG and the CD2650 in the running program, driven through its port:
+// each boots our own small monitor from the roms drawer and shows its text;
+// a BINBUG disk is inserted, listed, written and read back; SAVECMD and
+// SAVEIMAG write the machine's own program file.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class DiskComputersProgram : public ProgramTest {
+  protected:
+    std::string ask(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    void rom(const std::string& name, std::string bytes, size_t size) {
+        bytes.resize(size, '\0');
+        test_write_file(home.path() / "roms" / name, bytes);
+    }
+};
+
+// Writes "HI" at the start of the BINBUG's VDU through pointers at $0020,
+// lights the lamps, then idles.
+std::string binbug_monitor() {
+    std::string m = "\x04\x48\xCC\x80\x20"  // LODI,R0 'H' ; STRA,R0 *$0020
+                    "\x04\x49\xCC\x80\x22"  // LODI,R0 'I' ; STRA,R0 *$0022
+                    "\x04\x80\xD4\x03"      // port 3 selects the lamps
+                    "\x04\x81\xD4\x00"      // lamps 0 and 7
+                    "\x1B\x7E";             // BCTR,UN itself
+    m.resize(0x20, '\0');
+    return m + std::string("\x78\x00\x78\x01", 4); // the two screen addresses
+}
+
+// Writes "OK" at column 0 and 1 of the CD2650's first row.
+const char CD2650_MONITOR[] = "\x04\x4F\xCC\x10\x00"  // LODI,R0 'O' ; STRA,R0 $1000
+                              "\x04\x4B\xCC\x10\x10"  // LODI,R0 'K' ; STRA,R0 $1010
+                              "\x1B\x7E";
+
+} // namespace
+
+TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
+    rom("binbug61.bin", binbug_monitor(), 1024);
+    rom("binbug_chars.bin", "", 2048);
+    rom("cd2650_supervisor.bin", std::string(CD2650_MONITOR, sizeof CD2650_MONITOR - 1), 1023);
+    rom("cd2650_font.bin", "", 1280);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("SETMACHINE BINBUG");
+    EXPECT_EQ(ask("PEEK 30720"), "72"); // $7800
+    EXPECT_EQ(ask("PEEK 30721"), "73");
+    EXPECT_EQ(ask("DEBUGGER VIEW SCRN").substr(0, 26), "$7800: 48 49 20 20 20 20 2");
+
+    // A blank disk made as the format makes it; a host file put on it and back.
+    std::string disk(102400, '\xE5');
+    for (int b = 0; b < 400; b++) {
+        disk[b * 256] = static_cast<char>((b + 1) / 10);
+        disk[b * 256 + 1] = static_cast<char>((b + 1) % 10 + 1);
+    }
+    disk[9 * 256] = disk[399 * 256] = '\xFF';
+    const char header[] = {1, 1, 39, 10, 1, '\x86', 40, 10, 'B', 'Q', '!', 0, 0, 0};
+    disk.replace(2, sizeof header, header, sizeof header);
+    test_write_file(home.path() / "blank.raw", disk);
+    test_write_file(home.path() / "Projects" / "notes.txt", std::string(300, 'n'));
+    ask("OPEN " + (home.path() / "blank.raw").string());
+    EXPECT_NE(ask("DEBUGGER DIR").find(" 99060 bytes free."), std::string::npos);
+    EXPECT_EQ(ask("DEBUGGER INJECT notes.txt").substr(0, 5), "OK.\n\n");
+    EXPECT_EQ(ask("DEBUGGER REN NOTES.TXT COPY.TXT"), "OK.\n\n");
+    EXPECT_EQ(ask("DEBUGGER EXTRACT COPY.TXT"), "OK.\n\n");
+    std::string copied = test_read_file(home.path() / "Projects" / "COPY.TXT");
+    EXPECT_EQ(copied.substr(0, 300), std::string(300, 'n'));
+    EXPECT_EQ(ask("DEBUGGER SAVEIMAG 0 1F prog"), "Assuming you meant SAVECMD.\nOK.\n\n");
+    EXPECT_EQ(test_read_file(home.path() / "Projects" / "prog.cmd").size(), 3u + 32 + 3);
+
+    ask("SETMACHINE CD2650");
+    EXPECT_EQ(ask("PEEK 4096"), "79"); // $1000
+    EXPECT_EQ(ask("PEEK 4112"), "75");
+    EXPECT_EQ(ask("DEBUGGER SAVEIMAG 1000 100F screen"), "OK.\n\n");
+    EXPECT_EQ(test_read_file(home.path() / "Projects" / "screen.imag").size(), 4u + 16 + 4);
+    ask("OPEN " + (home.path() / "Projects" / "prog.cmd").string());
+    EXPECT_EQ(ask("GETMACHINE"), "BINBUG");
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
+}
