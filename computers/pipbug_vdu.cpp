@@ -266,7 +266,11 @@ void pipbug_describe_position(i32 x, i32 y, int, std::string* out) {
     display_position_prefix(x, y, x, out);
     i32 ox, oy;
     text_origin(ox, oy);
-    display_text_cell_text(x - ox, y - oy, out);
+    // The Elekterminal's text store scrolls: the row it shows there too.
+    if (pipbug_vdu == 0)
+        display_text_cell_text(x - ox, y - oy, out, vdu_rows > 0 ? vdu_rows : 1, vdu_scroll);
+    else
+        display_text_cell_text(x - ox, y - oy, out);
 }
 
 void vdu_select_type(int menu_id) {

@@ -41,12 +41,16 @@ void display_screen_byte_text(u32 address, std::string* out) {
                  shown == 183 ? "." : cpu_guest_char_text(byte, utf8));
 }
 
-void display_text_cell_text(i32 x, i32 y, std::string* out) {
+void display_text_cell_text(i32 x, i32 y, std::string* out, i32 store_rows, i32 store_top) {
     if (x < 0 || y < 0 || vdu_cell_width <= 0 || vdu_cell_height <= 0) return;
     const i32 row = y / vdu_cell_height + 1, column = x / vdu_cell_width + 1;
     if (row > vdu_visible_rows || column > vdu_columns) return;
-    text_appendf(out, ". Row=%d%s, column=%d%s", row, display_ordinal_suffix(row), column,
-                 display_ordinal_suffix(column));
+    text_appendf(out, ". Row=%d%s", row, display_ordinal_suffix(row));
+    if (store_rows > 0) {
+        const i32 stored = (store_top + row - 1) % store_rows + 1;
+        text_appendf(out, " (%d%s)", stored, display_ordinal_suffix(stored));
+    }
+    text_appendf(out, ", column=%d%s", column, display_ordinal_suffix(column));
 }
 
 namespace {

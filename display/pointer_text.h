@@ -31,7 +31,9 @@ bool display_console_position(i32 x, i32 y, char chip, std::string* out, i32* ch
 // ". $%X: $%02X ('%c')": a screen-memory address, its byte and character.
 void display_screen_byte_text(u32 address, std::string* out);
 // ". Row=%d%s, column=%d%s": the text cell at (x, y) counted from the text
-// area's corner; nothing outside the text area.
-void display_text_cell_text(i32 x, i32 y, std::string* out);
+// area's corner; nothing outside the text area. A terminal whose text store
+// of `store_rows` rows scrolls (its row `store_top` shown at the top) also
+// names the store's row: ". Row=%d%s (%d%s), column=%d%s".
+void display_text_cell_text(i32 x, i32 y, std::string* out, i32 store_rows = 0, i32 store_top = 0);
 // 1st, 2nd, 3rd, 4th ... 11th, 12th, 13th, 21st.
 const char* display_ordinal_suffix(i32 n);

@@ -6,6 +6,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
 #include "core/settings_vars.h"
+#include "display/pointer_text.h"
 #include "display/bands.h"
 #include "display/frame.h"
 #include "machines/music_rows.h"
@@ -23,30 +24,63 @@ DisplayWindow display_window_pong(i32 w, i32 h) {
     return {27, emu_region == 1 ? 44 : 42, w - 1, h - 1};
 }
 
+// The broadcast bands of the chips' frame: the colour burst and porches
+// around the playfield, the sync at the end of each line and of the frame.
+ColumnBand pong_column_band(int x) {
+    const int l2 = 2 * pong_field_left, r2 = 2 * pong_field_right + 1;
+    if (x <= 13) return PORCH;
+    if (x <= 33) return colourset != 2 ? BURST : PORCH;
+    if (x < l2) return PORCH;
+    if (x <= r2) return ACTIVE;
+    if (x <= 237) return PORCH;
+    return HSYNC;
+}
+
+RowBand pong_row_band(int y) {
+    const bool fifty = emu_region == 1;
+    const int active0 = fifty ? 44 : 42, active1 = fifty ? 275 : 233;
+    if (y < active0) return VBLANK;
+    if (y <= active1) return ACTIVE_LINE;
+    return y < (fifty ? 306 : 258) ? VBLANK : VSYNC;
+}
+
 void display_reset_pong(i32 w, i32 h) {
     display_fill_area(0, w - 1, 0, h - 1, 8);
     if (!blankingareas) return;
-    const int l2 = 2 * pong_field_left, r2 = 2 * pong_field_right + 1;
-    const bool burst = colourset != 2;
-    const bool fifty = emu_region == 1;
-    display_paint_bands(
-        w, h,
-        [=](int x) {
-            if (x <= 13) return PORCH;
-            if (x <= 33) return burst ? BURST : PORCH;
-            if (x < l2) return PORCH;
-            if (x <= r2) return ACTIVE;
-            if (x <= 237) return PORCH;
-            return HSYNC;
-        },
-        [=](int, int y) {
-            const int active0 = fifty ? 44 : 42, active1 = fifty ? 275 : 233;
-            const int sync0 = fifty ? 306 : 258;
-            if (y < active0) return VBLANK;
-            if (y <= active1) return ACTIVE_LINE;
-            if (y < sync0) return VBLANK;
-            return VSYNC;
-        });
+    display_paint_bands(w, h, pong_column_band, [](int, int y) { return pong_row_band(y); });
+}
+
+// With the blanking areas shown, the pointer text names the band: a porch
+// after the sync (the line's or the frame's start) is the back porch, one
+// before it the front porch.
+void pong_describe_position(i32 x, i32 y, int, std::string* out) {
+    display_position_prefix(x, y, x, out);
+    if (!blankingareas) return;
+    const bool line_start = x < 2 * pong_field_left;
+    switch (pong_column_band(x)) {
+    case HSYNC:
+        *out += ". Horizontal retrace";
+        break;
+    case BURST:
+        *out += ". Horizontal back porch (colour burst)";
+        break;
+    case PORCH:
+        *out += line_start ? ". Horizontal back porch" : ". Horizontal front porch";
+        break;
+    case ACTIVE:
+        break;
+    }
+    const bool frame_start = y < (emu_region == 1 ? 44 : 42);
+    switch (pong_row_band(y)) {
+    case VSYNC:
+        *out += ". Vertical retrace";
+        break;
+    case VBLANK:
+        *out += frame_start ? ". Vertical back porch" : ". Vertical front porch";
+        break;
+    case ACTIVE_LINE:
+        break;
+    }
 }
 
 static void pong_screen_text(std::string* out) {
@@ -80,6 +114,7 @@ constexpr MachineView VIEW{
     .reset_frame = display_reset_pong,
     .blanking_areas = [] { return true; },
     .controls_layout = pong_controls_layout,
+    .describe_position = pong_describe_position,
 };
 
 constexpr MusicKeyboard MUSIC{

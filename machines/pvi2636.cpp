@@ -18,6 +18,7 @@ u8 pvi_score_line = 20;
 u8 pvi_score_colour;
 u8 pvi_line_background;
 u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH];
+i32 pvi_layer_from, pvi_layer_to;
 u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 i32 pvi_overlay_mode;
 const u8* pvi_invert_register;
@@ -211,8 +212,8 @@ constexpr auto SPREAD = [] {
 // Objects are written eight pixels at a time: up to 63 pixels past the
 // picture's right edge land in a margin that nothing reads.
 constexpr i32 LAYER_MARGIN = 64;
+// Every lit object pixel lies in [pvi_layer_from, pvi_layer_to).
 struct ObjectLayer {
-    i32 from, to;                         // every lit object pixel lies in [from, to)
     u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
     u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
 };
@@ -255,9 +256,11 @@ void build_object_layer(i32 y) {
     std::memcpy(layer_shapes, shapes, sizeof shapes);
     layer_artefact_row = artefact_row;
     cells_generation++;
-    if (l.to > l.from) std::memset(l.marks + l.from, 0, static_cast<std::size_t>(l.to - l.from));
-    l.from = PVI_WIDTH;
-    l.to = 0;
+    if (pvi_layer_to > pvi_layer_from)
+        std::memset(l.marks + pvi_layer_from, 0,
+                    static_cast<std::size_t>(pvi_layer_to - pvi_layer_from));
+    pvi_layer_from = PVI_WIDTH;
+    pvi_layer_to = 0;
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
         if (!o.active || !o.row_bits || o.x_start >= PVI_WIDTH) continue;
@@ -284,10 +287,11 @@ void build_object_layer(i32 y) {
         }
         const i32 first = std::countl_zero(o.row_bits), last = 7 - std::countr_zero(o.row_bits);
         const i32 a = o.x_start + first * scale, e = o.x_start + (last + 1) * scale;
-        if (a < l.from) l.from = a;
-        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > l.to) l.to = e < PVI_WIDTH ? e : PVI_WIDTH;
+        if (a < pvi_layer_from) pvi_layer_from = a;
+        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > pvi_layer_to)
+            pvi_layer_to = e < PVI_WIDTH ? e : PVI_WIDTH;
     }
-    for (i32 x = l.from; x < l.to; x += 8)
+    for (i32 x = pvi_layer_from; x < pvi_layer_to; x += 8)
         store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
     // Object 3 in the artefacts' colours inside the pattern's box.
     const PviObject& art = pvi_objects[3];
@@ -736,6 +740,18 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
             if (s + 12 <= x0 || s >= x1) continue;
             const u8 row = SCORE_FONT[digits[d]][(y - pvi_score_line) / 4];
             if (!row) continue;
+            if (s >= x0 && s + 16 <= x1) {
+                // The digit's twelve pixels (each bit four wide, the leftmost
+                // in bit 11) as two masks of eight bytes; the four bytes past
+                // the digit are put back as they are.
+                const u32 pixels = static_cast<u32>(SPREAD[2][row]);
+                const u64 left = EXPAND[(pixels >> 4) & 0xFF] * 0xFF,
+                          right = EXPAND[(pixels << 4) & 0xF0] * 0xFF;
+                const u64 fill = 0x0101010101010101ull * colour;
+                store8(colours + s, (load8(colours + s) & ~left) | (fill & left));
+                store8(colours + s + 8, (load8(colours + s + 8) & ~right) | (fill & right));
+                continue;
+            }
             const i32 from = x0 > s ? x0 : s, to = x1 < s + 12 ? x1 : s + 12;
             for (i32 x = from; x < to; x++)
                 if ((row >> (2 - (x - s) / 4)) & 1) colours[x] = colour;
@@ -745,7 +761,8 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
     // Objects: where they overlap, a pixel shows the OR of their colours.
     if (layer_built_for != objects_changed || layer_line != y) build_object_layer(y);
     const ObjectLayer& l = object_layer;
-    const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    const i32 from = x0 > pvi_layer_from ? x0 : pvi_layer_from,
+              to = x1 < pvi_layer_to ? x1 : pvi_layer_to;
     i32 x = from;
     for (; x + 8 <= to; x += 8) {
         const u64 marks = load8(l.marks + x);
@@ -777,8 +794,8 @@ bool status_writes_seen() {
 // the beam meets them, each status write at its own beam position.
 void collide(i32 x0, i32 x1, const u8* cells) {
     if (!*pvi_host.collisions) return;
-    const ObjectLayer& l = object_layer;
-    const i32 from = x0 > l.from ? x0 : l.from, to = x1 < l.to ? x1 : l.to;
+    const i32 from = x0 > pvi_layer_from ? x0 : pvi_layer_from,
+              to = x1 < pvi_layer_to ? x1 : pvi_layer_to;
     if (from >= to) return;
     for (i32 x = from; x < to; x++) {
         // Eight cells at a time while none holds an object.
@@ -827,9 +844,8 @@ void gather_collisions(const u8* cells, i32 from) {
         n--;
     if (n > 0 && collision_runs[n - 1].to > from) collision_runs[n - 1].to = static_cast<u8>(from);
     if (collision_next > n) collision_next = n;
-    const ObjectLayer& l = object_layer;
-    const i32 to = l.to;
-    i32 x = from > l.from ? from : l.from;
+    const i32 to = pvi_layer_to;
+    i32 x = from > pvi_layer_from ? from : pvi_layer_from;
     while (x < to) {
         // Eight cells at a time, passed over while no cell holds two of the
         // grid and the objects: h is bits 3-7 of each cell, and h & (h - 1)
@@ -864,7 +880,6 @@ void gather_collisions(const u8* cells, i32 from) {
 struct LineInputs {
     u64 bars, colours;
     u8 widths, invert;
-    bool operator==(const LineInputs&) const = default;
 };
 LineInputs drawn_with;
 // Cells of the line being drawn ahead.
@@ -944,13 +959,16 @@ void pvi_draw_ahead(i32 first, u8* colours) {
 }
 
 bool pvi_drawn_ahead_stands() {
-    return line_page && line_inputs() == drawn_with;
+    if (!line_page) return false;
+    // Compared as one word, without a branch per field.
+    const LineInputs now = line_inputs();
+    return ((now.bars ^ drawn_with.bars) | (now.colours ^ drawn_with.colours) |
+            static_cast<u64>((now.widths ^ drawn_with.widths) |
+                             (now.invert ^ drawn_with.invert))) == 0;
 }
 
-namespace {
-
 // The collisions of cells [x0, x1) of the line drawn ahead, which meet the objects.
-[[gnu::noinline]] void collide_ahead(i32 x0, i32 x1) {
+void pvi_collide_ahead(i32 x0, i32 x1) {
     if (status_writes_seen()) {
         collide(x0, x1, ahead_cells);
         return;
@@ -974,15 +992,6 @@ namespace {
     // Bits that every copy holds already change nothing.
     if (pairs && !holds_status(PVI_SPRITECOLLIDE, pairs)) set_status(PVI_SPRITECOLLIDE, pairs);
     if (grid && !holds_status(PVI_BGCOLLIDE, grid)) set_status(PVI_BGCOLLIDE, grid);
-}
-
-} // namespace
-
-void pvi_collide_run(i32 first, i32 last) {
-    const i32 x0 = first - 49, x1 = last - 49 + 1;
-    if (x1 > object_layer.from && x0 < object_layer.to && *pvi_host.collisions)
-        collide_ahead(x0, x1);
-    *pvi_host.clock = last;
 }
 
 bool pvi_boxes_overlap(i32 x1, i32 x2, i32 y1, i32 y2, i32 w, i32 h) {

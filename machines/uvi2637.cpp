@@ -128,12 +128,18 @@ constexpr u8 PAIR_BIT[4][4] = {
     {0x04, 0x10, 0x20, 0},
 };
 
+// By the four sprite bits of a cell: the collision bits of the pairs there.
+constexpr auto PAIRS_OF = [] {
+    std::array<u8, 16> t{};
+    for (u32 sprites = 0; sprites < 16; sprites++)
+        for (u32 a = 0; a < 4; a++)
+            for (u32 b = a + 1; b < 4; b++)
+                if ((sprites >> a & 1) && (sprites >> b & 1)) t[sprites] |= PAIR_BIT[a][b];
+    return t;
+}();
+
 u8 pair_bits(u32 sprites) {
-    u8 p = 0;
-    for (u32 a = 0; a < 4; a++)
-        for (u32 b = a + 1; b < 4; b++)
-            if ((sprites >> a & 1) && (sprites >> b & 1)) p |= PAIR_BIT[a][b];
-    return p;
+    return PAIRS_OF[sprites & 15];
 }
 
 // The current row's latches.

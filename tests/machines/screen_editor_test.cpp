@@ -1,5 +1,6 @@
 // The screen editors reached through the host keys, the pointer text, and
 // the DRAW overlays in the frames the machines draw.
+#include "computers/terminal.h"
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
@@ -135,7 +136,25 @@ TEST_F(ScreenEditorTest, PointerTexts) {
     display_describe_position(120, 130, 0);
     EXPECT_NE(std::string(display_position_text).find(". Row=11th, column=16th"), std::string::npos)
         << display_position_text;
+    // The Elekterminal also names the row of its scrolling text store.
+    pipbug_vdu = 0;
+    display_setup_geometry();
+    vdu_scroll = 62;
+    display_describe_position(12, 60, 0);
+    EXPECT_NE(std::string(display_position_text).find(". Row=5th (3rd), column="), std::string::npos)
+        << display_position_text;
     pipbug_vdu = kept_vdu;
+    // The ball-and-paddle chips with the blanking areas shown name the bands.
+    on(PONG, MAP_PONG_8550);
+    blankingareas = 1;
+    emu_region = 0;
+    display_setup_geometry();
+    display_describe_position(30, 40, 0);
+    EXPECT_NE(std::string(display_position_text)
+                  .find(". Horizontal back porch (colour burst). Vertical back porch"),
+              std::string::npos)
+        << display_position_text;
+    blankingareas = 0;
     on(INSTRUCTOR, MAP_INSTRUCTOR_BASIC);
     display_describe_position(100, 100, 0);
     EXPECT_STREQ(display_position_text, "-,-");
