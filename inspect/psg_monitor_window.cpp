@@ -151,11 +151,8 @@ u16 mon_psg_row_value(int row) {
 
 void mon_psg_refresh(int force) {
     if (!window()) return;
-    // The pairs first, as the window reads them.
-    for (int row = MON_PSG_PAIRS_FIRST; row <= MON_PSG_LAST; row++)
-        mon_show_row(TW_PSG, row, mon_psg_row_value(row), 4, force);
-    for (int row = MON_PSG_FIRST; row < MON_PSG_PAIRS_FIRST; row++)
-        mon_show_row(TW_PSG, row, mon_psg_row_value(row), 2, force);
+    for (int row = MON_PSG_FIRST; row <= MON_PSG_LAST; row++)
+        mon_show_row(TW_PSG, row, mon_psg_row_value(row), mon_psg_row_digits(row), force);
 }
 
 void mon_open_psg_window() {
