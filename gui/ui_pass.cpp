@@ -52,6 +52,7 @@
 #include "inspect/opcodes_window.h"
 #include "inspect/sprite_editor_window.h"
 #include "inspect/cpu_monitor_window.h"
+#include "inspect/psg_monitor_window.h"
 #include "inspect/memory_editor_window.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
@@ -254,6 +255,7 @@ void gui_install_ui_host() {
     opcodes_window_register();
     sprite_editor_register();
     cpu_monitor_window_register();
+    psg_monitor_window_register();
     memory_editor_window_register();
     game_picture_number = game_image_number;
 }
