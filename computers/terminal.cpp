@@ -73,21 +73,6 @@ void pipbug_vdu_clear(int clear) {
     vdu_cursor_row = pipbug_vdu == 0 ? 48 : pipbug_vdu == 3 ? 15 : 0;
 }
 
-const char* ordinal_suffix(int n) {
-    const int hundreds = ((n % 100) + 100) % 100;
-    if (hundreds >= 4 && hundreds <= 13) return "th";
-    switch (hundreds % 10) {
-    case 1:
-        return "st";
-    case 2:
-        return "nd";
-    case 3:
-        return "rd";
-    default:
-        return "th";
-    }
-}
-
 // The TWIN's ESC sequences, on its fixed 80 x 25 console.
 static void twin_escape(u8 c) {
     constexpr int cols = 80, last = 24;

@@ -21,8 +21,6 @@ void vdu_scroll_up();
 void pipbug_vdu_scroll(int n);
 // Cursor (and scroll) to the VDU type's home; with `clear` every cell blank.
 void pipbug_vdu_clear(int clear);
-// "st", "nd", "rd" or "th".
-const char* ordinal_suffix(int n);
 // A Backspace typed to a monitor that takes DEL for it: `ch` with 8 made 127.
 // With "erasedeleted" on and a monitor that `erases`, a DEL is also erased on
 // the screen here and the guest's own echo of it swallowed.

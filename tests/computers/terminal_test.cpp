@@ -1,3 +1,4 @@
+#include "display/pointer_text.h"
 #include "computers/terminal.h"
 #include "core/emu.h"
 #include "core/gamesdb.h"
@@ -286,7 +287,7 @@ TEST_F(Terminal, OrdinalSuffixes) {
         {13, "th"}, {21, "st"}, {22, "nd"}, {101, "st"}, {111, "th"}, {0, "th"},
     };
     for (const auto& [n, s] : cases)
-        EXPECT_STREQ(ordinal_suffix(n), s) << n;
+        EXPECT_STREQ(display_ordinal_suffix(n), s) << n;
 }
 
 } // namespace
