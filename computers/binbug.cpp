@@ -344,10 +344,8 @@ const GridScreen SCREEN = {
 
 // Lowest-numbered held fire button of a player (1-4), 0 none.
 u8 fire_code(int player) {
-    const i32 kind = player == 0 ? controller_left : controller_right;
-    u32 port = 0;
-    if (kind == 2 || kind == 5 || kind == 7) port = joy_bits[0];
-    if (kind == 3 || kind == 4 || kind == 6 || kind == 8) port = joy_bits[1];
+    // The controller's buttons: a joystick's, or the mouse's three.
+    const u32 port = input_player_port_bits(player);
     static constexpr int KEYS[4] = {GK_FIRE1, GK_FIRE2, GK_FIRE3, GK_FIRE4};
     bool held[4];
     for (int b = 0; b < 4; b++) {

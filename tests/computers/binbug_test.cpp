@@ -22,6 +22,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/memory.h"
+#include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/paddles.h"
 #include "machines/fd1771.h"
@@ -137,6 +138,16 @@ TEST_F(Binbug, ProgramDrivesPortsLampsKeyboardAndScreen) {
     EXPECT_EQ(binbug_glyph_row(200, 2, 5, 0), 200) << "the graphics ROM";
     guest_memory[0x7000 + 3 * 16 + 5] = 0x5A;
     EXPECT_EQ(binbug_glyph_row(3, 4, 5, 0), 0x5A) << "a user-defined character";
+}
+
+TEST_F(Binbug, TheMouseButtonsAreFireButtonsOfItsPlayer) {
+    controller_left = 1; // the mouse
+    mouse_buttons_held[1] = 1;
+    run({0x1B, 0x7E}, 1); // BCTR,UN itself
+    EXPECT_EQ(binbug_fire[swapped ? 1 : 0], 2); // the middle button is fire button 2
+    mouse_buttons_held[1] = 0;
+    run({0x1B, 0x7E}, 1);
+    EXPECT_EQ(binbug_fire[swapped ? 1 : 0], 0);
 }
 
 TEST_F(Binbug, GoldenFrameOfASyntheticScreen) {
