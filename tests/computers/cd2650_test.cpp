@@ -109,6 +109,16 @@ TEST_F(Cd2650, CassetteMotorAndSpeakerPort) {
     EXPECT_EQ(speaker_latch, 0);
 }
 
+TEST_F(Cd2650, DiskCommandsAreNarratedWithVerboseDisks) {
+    verbose_log = 1;
+    cpu_iar = 0x6123;
+    capture_output();
+    out(128, 0x00); // Restore
+    const std::string said = captured_output();
+    EXPECT_NE(said.find("Code at $6123 issued "), std::string::npos) << said;
+    verbose_log = 0;
+}
+
 TEST_F(Cd2650, CharacterSets) {
     synthetic_font();
     cd2650_vdu = 0;
