@@ -24,6 +24,7 @@
 #include "cpu/exec.h"
 #include "core/recording.h"
 #include "cpu/cpu.h"
+#include <cstdio>
 #include <strings.h>
 #include "computers/controls_rows.h"
 
@@ -182,6 +183,31 @@ constexpr ObjectFormat CMD_FILES{".cmd", 0, [](const char* name, u32 first, u32 
                                      return binbug_save_cmd(name, first, last, start);
                                  }};
 
+// The sprite editor's glyphs: the 128 shapes of the character ROM, then the
+// 128 user-defined ones of $7000-$77FF, sixteen rows each.
+constexpr u32 UDG_BASE = 0x7000;
+
+constexpr GlyphSet GLYPHS{
+    .count = [] { return 256; },
+    .first = 128,
+    .columns = 8,
+    .rows = 16,
+    .unlit = 8,
+    .palette = false,
+    .slider_ticks = 128,
+    .help_node = "binbug-sprites",
+    .row_address = [](int n, int r) { return n >= 128 ? static_cast<i32>(UDG_BASE + 16 * (n - 128) + r) : i32{-1}; },
+    .generator_row = [](int n, int r) { return binbug_char_rom[16 * (n & 127) + (r & 15)]; },
+    .colour = [](int, bool* has) {
+        *has = false;
+        return u8{0};
+    },
+    .set_colour = nullptr,
+    .name = [](int n, char* out, std::size_t size) {
+        std::snprintf(out, size, n < 128 ? "PDG #%d" : "UDG #%d", n & 127);
+    },
+};
+
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
@@ -194,6 +220,7 @@ constexpr MachineDebug DEBUG{
     .disk_program_word = "SAVECMD",
     .object_suffix = ".aof",
     .asm_start = 0x0440,
+    .glyphs = &GLYPHS,
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "computers/computer_views.h"
 #include "computers/cd2650.h"
+#include "platform/catalog.h"
 #include "computers/cd2650_dos.h"
 #include "computers/monitor_tape.h"
 #include "computers/dos_errors.h"
@@ -20,6 +21,7 @@
 #include "cpu/dbg_hooks.h"
 #include "core/recording.h"
 #include "cpu/cpu.h"
+#include <cstdio>
 #include <strings.h>
 
 // The P1 DOS without a BIOS is called through vectors in RAM.
@@ -159,6 +161,27 @@ constexpr ObjectFormat IMAG_FILES{".imag", 0, [](const char* name, u32 first, u3
                                       return cd2650_save_imag(name, first, last, start);
                                   }};
 
+// The sprite editor's glyphs: the 128 characters of the font as loaded, the
+// first eight of each one's ten stored rows.
+constexpr GlyphSet GLYPHS{
+    .count = [] { return 128; },
+    .first = 0,
+    .columns = 8,
+    .rows = 8,
+    .unlit = 8,
+    .palette = false,
+    .slider_ticks = 128,
+    .help_node = "binbug-sprites",
+    .row_address = [](int, int) { return i32{-1}; },
+    .generator_row = [](int n, int r) { return cd2650_font[10 * (n & 127) + (r & 7)]; },
+    .colour = [](int, bool* has) {
+        *has = false;
+        return u8{0};
+    },
+    .set_colour = nullptr,
+    .name = [](int n, char* out, std::size_t size) { std::snprintf(out, size, cat_str(594, "#%d"), n); },
+};
+
 constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
@@ -174,6 +197,7 @@ constexpr MachineDebug DEBUG{
     .disk_program_word = "SAVEIMAG",
     .object_suffix = ".aof",
     .asm_start = 0x1510,
+    .glyphs = &GLYPHS,
 };
 
 } // namespace

@@ -207,3 +207,31 @@ TEST_F(SpriteEditor, PhunsyCharactersAndBlocksAreShownNotEdited) {
     sprite_current = 200;
     EXPECT_EQ(sprite_pixel_toggle(0, 0, 1), 2);
 }
+
+TEST_F(SpriteEditor, TheDiskComputersCharacters) {
+    on(BINBUG, MAP_BINBUG);
+    const GlyphSet* g = sprite_glyphs();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->count(), 256);
+    EXPECT_EQ(g->rows, 16);
+    EXPECT_EQ(g->row_address(130, 0), 0x7020);
+    EXPECT_EQ(g->row_address(130, 15), 0x702F);
+    EXPECT_EQ(g->row_address(5, 0), -1);
+    EXPECT_EQ(name(130), "UDG #2");
+    EXPECT_EQ(name(5), "PDG #5");
+    sprite_current = 5;
+    EXPECT_EQ(sprite_pixel_toggle(0, 0, 1), 2);
+    sprite_current = 130;
+    guest_memory[0x702F] = 0;
+    EXPECT_EQ(sprite_pixel_toggle(7, 15, 1), 1);
+    EXPECT_EQ(guest_memory[0x702F], 0x01);
+
+    on(CD2650, MAP_CD2650);
+    g = sprite_glyphs();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->count(), 128);
+    EXPECT_EQ(g->rows, 8); // eight of the ten rows the font stores
+    EXPECT_EQ(name(127), "#127");
+    sprite_current = 65;
+    EXPECT_EQ(sprite_pixel_toggle(0, 0, 1), 2);
+}
