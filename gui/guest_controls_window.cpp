@@ -263,6 +263,7 @@ void perform(ControlsAction a) {
 // The mouse on one of the pictures: where, relative to it.
 bool on_picture(const GuiEvent& e, int* x, int* y, bool* on_panel) {
     if (e.gid != GID_CTRL_PICTURE && e.gid != GID_CTRL_PANEL) return false;
+    if (e.x < 0 || e.y < 0) return false; // the pointer left the picture
     const GuiRect r = gui_gadget_rect(window(), e.gid);
     *x = e.x - r.left;
     *y = e.y - r.top;
@@ -360,7 +361,9 @@ void gui_guest_controls_window_input() {
             break;
         case GE_MOUSEMOVE:
             if (!(e.qualifier & QUAL_LEFTBUTTON)) vkey_release();
-            if (on_picture(e, &x, &y, &on_panel) && !on_panel) {
+            if (!on_picture(e, &x, &y, &on_panel)) {
+                hover_x = hover_y = -10000; // the pointer left: no key is named
+            } else if (!on_panel) {
                 hover_x = x;
                 hover_y = y;
             }

@@ -491,7 +491,7 @@ void gui_palette_window_input() {
             if (e.gid == GID_PAL_WHEEL && e.code == 1) wheel_at(e.x, e.y);
             break;
         case GE_MOUSEMOVE:
-            if (e.gid == GID_PAL_WHEEL && (e.qualifier & QUAL_LEFTBUTTON)) wheel_at(e.x, e.y);
+            if (e.gid == GID_PAL_WHEEL && (e.qualifier & QUAL_LEFTBUTTON) && e.x >= 0) wheel_at(e.x, e.y);
             break;
         case GE_MOVED:
             emu_restart_timing();

@@ -147,7 +147,8 @@ enum GuiEventType : std::uint8_t {
     GE_INACTIVE,    // window lost activation
     GE_MOUSEBUTTON, // code: 1 left, 2 middle, 3 right; +RAWKEY_UP on release; x, y in window;
                     // gid of the display or picture (middle clicks also come from buttons)
-    GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons; gid as above
+    GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons; gid as above; leaving a
+                    // picture: x = y = -1
     GE_WHEEL,       // code: -1 up, 1 down; qualifier
     GE_DROP,        // text = dropped path (file or drawer); code = number of paths
     GE_ICONIFY,     // the window was minimised by the user

@@ -119,6 +119,16 @@ class DisplayWidget : public QWidget {
     void mousePressEvent(QMouseEvent* e) override { button(e, false); }
     void mouseReleaseEvent(QMouseEvent* e) override { button(e, true); }
     void mouseMoveEvent(QMouseEvent* e) override;
+    // The pointer left a picture: a move to (-1, -1), outside every picture.
+    void leaveEvent(QEvent*) override {
+        if (!picture_) return;
+        GuiEvent g;
+        g.type = GE_MOUSEMOVE;
+        g.gid = gid_;
+        g.x = g.y = -1;
+        g.qualifier = qt_qualifiers(QApplication::keyboardModifiers(), QApplication::mouseButtons(), -1, false);
+        post(owner_, g);
+    }
     void wheelEvent(QWheelEvent* e) override;
 
   private:
