@@ -5,6 +5,7 @@
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "display/host.h"
+#include "gui/dialog_parts.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
 #include "peripherals/lab.h"
@@ -51,32 +52,14 @@ const char* peripheral_name(i32 p) {
 
 // ---- Building the pages ---------------------------------------------------------------
 
-GuiNode node(GuiKind kind, int gid = 0, std::string text = {}) {
-    GuiNode n;
-    n.kind = kind;
-    n.gid = gid;
-    n.text = std::move(text);
-    return n;
-}
-
-GuiNode group(GuiKind kind, std::vector<GuiNode> children, const char* frame = nullptr) {
-    GuiNode g = node(kind);
-    g.children = std::move(children);
-    if (frame) {
-        g.framed = true;
-        g.text = frame;
-    }
-    return g;
-}
-
 GuiNode caption(const char* text, int width = CAPTION_WIDTH) {
-    GuiNode l = node(GK_LABEL, 0, text);
+    GuiNode l = gui_node(GK_LABEL, 0, text);
     l.min_w = width;
     return l;
 }
 
 GuiNode field(int gid, int chars) {
-    GuiNode f = node(GK_STRING, gid);
+    GuiNode f = gui_node(GK_STRING, gid);
     f.readonly = true;
     f.max_chars = chars;
     return f;
@@ -92,10 +75,10 @@ struct SliderRow {
 };
 
 GuiNode slider_row(const SliderRow& r) {
-    GuiNode row = group(GK_HGROUP, {caption(r.caption)});
+    GuiNode row = gui_group(GK_HGROUP, {caption(r.caption)});
     if (r.slider) {
         GuiNode low = caption(r.low, 40);
-        GuiNode s = node(GK_SLIDER, r.slider);
+        GuiNode s = gui_node(GK_SLIDER, r.slider);
         s.min = r.min;
         s.max = r.max;
         s.min_w = SLIDER_WIDTH;
@@ -104,7 +87,7 @@ GuiNode slider_row(const SliderRow& r) {
         row.children.push_back(s);
         row.children.push_back(caption(r.high, 40));
     } else {
-        GuiNode space = node(GK_SPACE);
+        GuiNode space = gui_node(GK_SPACE);
         space.weight = 1;
         row.children.push_back(space);
     }
@@ -114,7 +97,7 @@ GuiNode slider_row(const SliderRow& r) {
 }
 
 GuiNode rows(const std::vector<SliderRow>& table) {
-    GuiNode g = node(GK_VGROUP);
+    GuiNode g = gui_node(GK_VGROUP);
     for (const SliderRow& r : table)
         g.children.push_back(slider_row(r));
     return g;
@@ -122,18 +105,18 @@ GuiNode rows(const std::vector<SliderRow>& table) {
 
 // The picture with a space above it.
 GuiNode picture_column(std::vector<GuiNode> below = {}) {
-    GuiNode space = node(GK_SPACE);
+    GuiNode space = gui_node(GK_SPACE);
     space.weight = 1;
-    GuiNode pic = node(GK_PICTURE, GID_LAB_PICTURE);
+    GuiNode pic = gui_node(GK_PICTURE, GID_LAB_PICTURE);
     pic.min_w = pic.min_h = LAB_CANVAS;
-    GuiNode column = group(GK_VGROUP, {space, pic});
+    GuiNode column = gui_group(GK_VGROUP, {space, pic});
     for (GuiNode& n : below)
         column.children.push_back(std::move(n));
     return column;
 }
 
 GuiNode chooser(int gid, std::vector<std::string> items) {
-    GuiNode c = node(GK_CHOOSER, gid);
+    GuiNode c = gui_node(GK_CHOOSER, gid);
     c.items = std::move(items);
     return c;
 }
@@ -144,13 +127,13 @@ GuiNode top_row(bool instrument) {
                          peripheral_name(3)});
     c.label = cat_str(1347, "Peripheral:");
     c.value = pipbug_peripheral;
-    GuiNode row = group(GK_HGROUP, {c});
+    GuiNode row = gui_group(GK_HGROUP, {c});
     if (instrument) {
-        GuiNode space = node(GK_SPACE);
+        GuiNode space = gui_node(GK_SPACE);
         space.weight = 1;
         row.children.push_back(space);
         GuiNode reset =
-            node(GK_BUTTON, GID_LAB_RESET, std::string(" ") + cat_str(1357, "Reset to defaults"));
+            gui_node(GK_BUTTON, GID_LAB_RESET, std::string(" ") + cat_str(1357, "Reset to defaults"));
         reset.image = gui_image(IMAGE_RESET);
         row.children.push_back(reset);
     }
@@ -158,9 +141,9 @@ GuiNode top_row(bool instrument) {
 }
 
 GuiNode printer_page() {
-    GuiNode b = node(GK_BUTTON, GID_LAB_PRINTER, cat_str(1350, "Open/close subwindow..."));
+    GuiNode b = gui_node(GK_BUTTON, GID_LAB_PRINTER, cat_str(1350, "Open/close subwindow..."));
     b.disabled = !gui_subwin_ops[TW_PRINTER].open;
-    return group(GK_VGROUP, {b}, peripheral_name(LAB_EA_PRINTER));
+    return gui_group(GK_VGROUP, {b}, peripheral_name(LAB_EA_PRINTER));
 }
 
 GuiNode linearization_page() {
@@ -172,7 +155,7 @@ GuiNode linearization_page() {
                          GID_LAB_LIN_TEXT + i, 8, mv});
     GuiNode left = rows(table);
     left.weight = 1;
-    return group(GK_HGROUP, {left, picture_column()}, peripheral_name(LAB_LINEARIZATION));
+    return gui_group(GK_HGROUP, {left, picture_column()}, peripheral_name(LAB_LINEARIZATION));
 }
 
 GuiNode magnetometer_page() {
@@ -186,9 +169,9 @@ GuiNode magnetometer_page() {
         {cat_str(1355, "Plane roll:"), GID_LAB_MAG + 4, 1923, 2173, " -44", "+44", GID_LAB_MAG_TEXT + 4, 10, degrees},
     });
     left.weight = 1;
-    GuiNode declination = node(GK_CHECKBOX, GID_LAB_DECLINATE, cat_str(1366, "Declinate?"));
+    GuiNode declination = gui_node(GK_CHECKBOX, GID_LAB_DECLINATE, cat_str(1366, "Declinate?"));
     declination.value = declinate ? 1 : 0;
-    GuiNode upper = group(GK_HGROUP, {left, picture_column({declination})});
+    GuiNode upper = gui_group(GK_HGROUP, {left, picture_column({declination})});
 
     struct Derived {
         const char* caption;
@@ -202,11 +185,11 @@ GuiNode magnetometer_page() {
         {cat_str(1364, "Latitude (based on inclination):"), GID_LAB_LAT_INCLINATION, degrees},
         {cat_str(1365, "Latitude (based on intensity):"), GID_LAB_LAT_INTENSITY, degrees},
     };
-    GuiNode lower = node(GK_VGROUP);
+    GuiNode lower = gui_node(GK_VGROUP);
     for (const Derived& d : derived)
         lower.children.push_back(
-            group(GK_HGROUP, {caption(d.caption, 260), field(d.gid, 14), caption(d.unit, 50)}));
-    return group(GK_VGROUP, {upper, lower}, peripheral_name(LAB_MAGNETOMETER));
+            gui_group(GK_HGROUP, {caption(d.caption, 260), field(d.gid, 14), caption(d.unit, 50)}));
+    return gui_group(GK_VGROUP, {upper, lower}, peripheral_name(LAB_MAGNETOMETER));
 }
 
 GuiNode furnace_page() {
@@ -217,13 +200,13 @@ GuiNode furnace_page() {
         {cat_str(1323, "Generator field current:"), GID_LAB_FIELD, 0, 255, " 0", "994.5", GID_LAB_FIELD_TEXT, 5, cat_str(1331, "mV")},
     });
     controls.weight = 1;
-    GuiNode choosers = group(
+    GuiNode choosers = gui_group(
         GK_VGROUP,
         {chooser(GID_LAB_PITCH_DIR, {cat_str(1359, "Unfeathering"), cat_str(1358, "Feathering")}),
          chooser(GID_LAB_YAW_DIR, {cat_str(1337, "Anticlockwise"), cat_str(1338, "Clockwise")}),
          chooser(GID_LAB_DRIVE, {cat_str(1335, "Damp"), cat_str(1336, "Drive")})});
     GuiNode outputs =
-        group(GK_HGROUP, {controls, choosers}, cat_str(1339, "Controls (Outputs)"));
+        gui_group(GK_HGROUP, {controls, choosers}, cat_str(1339, "Controls (Outputs)"));
 
     GuiNode sensors = rows({
         {cat_str(1327, "Blade pitch angle:"), GID_LAB_PITCH_ANGLE, 0, 90, " 0", "90", GID_LAB_PITCH_ANGLE_TEXT, 3, degrees},
@@ -233,17 +216,17 @@ GuiNode furnace_page() {
         {cat_str(1326, "Rotor speed:"), 0, 0, 0, "", "", GID_LAB_ROTOR_TEXT, 3, cat_str(1332, "rpm")},
     });
     sensors.weight = 1;
-    GuiNode inputs = group(GK_HGROUP, {sensors, picture_column()}, cat_str(1340, "Sensors (Inputs)"));
+    GuiNode inputs = gui_group(GK_HGROUP, {sensors, picture_column()}, cat_str(1340, "Sensors (Inputs)"));
 
-    GuiNode machine_picture = node(GK_IMAGE);
+    GuiNode machine_picture = gui_node(GK_IMAGE);
     machine_picture.image = gui_image(gui_machine_picture(memmap));
     const char* kw = cat_str(1345, "kW");
-    GuiNode powers = group(
+    GuiNode powers = gui_group(
         GK_VGROUP,
-        {group(GK_HGROUP, {caption(cat_str(1343, "Mechanical power:")), field(GID_LAB_MECH_TEXT, 10), caption(kw, 30)}),
-         group(GK_HGROUP, {caption(cat_str(1344, "Electrical power:")), field(GID_LAB_ELEC_TEXT, 10), caption(kw, 30)})});
-    GuiNode power = group(GK_HGROUP, {machine_picture, powers}, cat_str(1342, "Generated Power"));
-    return group(GK_VGROUP, {outputs, inputs, power}, peripheral_name(LAB_FURNACE));
+        {gui_group(GK_HGROUP, {caption(cat_str(1343, "Mechanical power:")), field(GID_LAB_MECH_TEXT, 10), caption(kw, 30)}),
+         gui_group(GK_HGROUP, {caption(cat_str(1344, "Electrical power:")), field(GID_LAB_ELEC_TEXT, 10), caption(kw, 30)})});
+    GuiNode power = gui_group(GK_HGROUP, {machine_picture, powers}, cat_str(1342, "Generated Power"));
+    return gui_group(GK_VGROUP, {outputs, inputs, power}, peripheral_name(LAB_FURNACE));
 }
 
 GuiWindowDesc describe() {
@@ -251,7 +234,7 @@ GuiWindowDesc describe() {
     d.title = std::string(cat_str(1321, "Industrial/Scientific Peripherals")) + ": " +
               peripheral_name(pipbug_peripheral);
     const bool instrument = pipbug_peripheral != LAB_EA_PRINTER;
-    d.root = group(GK_VGROUP, {top_row(instrument)});
+    d.root = gui_group(GK_VGROUP, {top_row(instrument)});
     switch (pipbug_peripheral) {
     case LAB_LINEARIZATION:
         d.root.children.push_back(linearization_page());

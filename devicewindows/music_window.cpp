@@ -3,6 +3,7 @@
 #include "core/frame.h"
 #include "core/machine_sound.h"
 #include "display/host.h"
+#include "gui/dialog_parts.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "input/music_keys.h"
@@ -118,26 +119,16 @@ bool music_event(const GuiEvent& e) {
 }
 
 GuiNode picture(int gid, int width, int height) {
-    GuiNode p;
-    p.kind = GK_PICTURE;
-    p.gid = gid;
+    GuiNode p = gui_node(GK_PICTURE, gid);
     p.min_w = width;
     p.min_h = height;
     return p;
 }
 
 GuiNode spacer() {
-    GuiNode s;
-    s.kind = GK_SPACE;
+    GuiNode s = gui_node(GK_SPACE);
     s.weight = 1;
     return s;
-}
-
-GuiNode label(const char* text) {
-    GuiNode l;
-    l.kind = GK_LABEL;
-    l.text = text;
-    return l;
 }
 
 } // namespace
@@ -244,12 +235,10 @@ void gui_music_window() {
     GuiWindowDesc desc;
     desc.title = cat_str(781, "Musical Keyboard");
     desc.help_node = "music";
-    desc.root.kind = GK_VGROUP;
-    GuiNode stave_row;
-    stave_row.kind = GK_HGROUP;
-    stave_row.children = {spacer(), picture(GID_MUSIC_STAVES, MUSIC_STAVES_W, MUSIC_STAVES_H), spacer()};
-    desc.root.children = {picture(GID_MUSIC_KEYS, MUSIC_KEYS_W, MUSIC_KEYS_H), label(""), label(""),
-                          stave_row};
+    const GuiNode staves_row =
+        gui_group(GK_HGROUP, {spacer(), picture(GID_MUSIC_STAVES, MUSIC_STAVES_W, MUSIC_STAVES_H), spacer()});
+    desc.root = gui_group(GK_VGROUP, {picture(GID_MUSIC_KEYS, MUSIC_KEYS_W, MUSIC_KEYS_H), gui_label(""),
+                                      gui_label(""), staves_row});
     if (!gui_open_subwindow(TW_MUSIC, desc)) return;
     for (int i = 0; i < EXTRA_PENS; i++)
         colours[static_cast<std::size_t>(i)] = display_colour_table[display_extra_pens[i]];

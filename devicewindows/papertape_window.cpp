@@ -5,6 +5,7 @@
 #include "core/settings_vars.h"
 #include "devicewindows/tape_deck_window.h"
 #include "display/host.h"
+#include "gui/dialog_parts.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
@@ -53,26 +54,8 @@ int first_transport(int u) { // Rewind
     return u ? GID_PAP1_REWIND : GID_PAP_REWIND;
 }
 
-GuiNode node(GuiKind kind, int gid = 0, std::string text = {}) {
-    GuiNode n;
-    n.kind = kind;
-    n.gid = gid;
-    n.text = std::move(text);
-    return n;
-}
-
-GuiNode group(GuiKind kind, std::vector<GuiNode> children, const char* frame = nullptr) {
-    GuiNode g = node(kind);
-    g.children = std::move(children);
-    if (frame) {
-        g.framed = true;
-        g.text = frame;
-    }
-    return g;
-}
-
 GuiNode counter(int gid, const char* sizing) {
-    GuiNode t = node(GK_STRING, gid);
+    GuiNode t = gui_node(GK_STRING, gid);
     t.readonly = true;
     t.max_chars = static_cast<int>(std::strlen(sizing));
     t.min_w = 8 * t.max_chars + 12;
@@ -80,45 +63,45 @@ GuiNode counter(int gid, const char* sizing) {
 }
 
 GuiNode button(int gid, int number, const char* english) {
-    GuiNode b = node(GK_BUTTON, gid, cat_str(number, english));
+    GuiNode b = gui_node(GK_BUTTON, gid, cat_str(number, english));
     b.weight = 1;
     return b;
 }
 
 GuiNode space() {
-    GuiNode s = node(GK_SPACE);
+    GuiNode s = gui_node(GK_SPACE);
     s.weight = 1;
     return s;
 }
 
 // The picture, the position slider, the counters and the last character.
 GuiNode picture_row(int u, bool of_in_row) {
-    GuiNode pic = node(GK_PICTURE, GID_PAP_PICTURE + u);
+    GuiNode pic = gui_node(GK_PICTURE, GID_PAP_PICTURE + u);
     pic.min_w = PAPERTAPE_PICTURE_WIDTH;
     pic.min_h = PAPERTAPE_PICTURE_HEIGHT;
-    GuiNode slider = node(GK_SLIDER, GID_PAP_SLIDER + u);
+    GuiNode slider = gui_node(GK_SLIDER, GID_PAP_SLIDER + u);
     slider.vertical = true;
     slider.min = 0;
     slider.max = 1;
-    GuiNode of = node(GK_LABEL, 0, cat_str(552, "of"));
+    GuiNode of = gui_node(GK_LABEL, 0, cat_str(552, "of"));
     GuiNode counters =
-        of_in_row ? group(GK_VGROUP, {space(), counter(position_id(u), "##:##.#"), of,
+        of_in_row ? gui_group(GK_VGROUP, {space(), counter(position_id(u), "##:##.#"), of,
                                       counter(length_id(u), "##:##.#"), space()})
-                  : group(GK_VGROUP, {space(), counter(position_id(u), "##:##.#"),
-                                      group(GK_HGROUP, {space(), of, space()}),
+                  : gui_group(GK_VGROUP, {space(), counter(position_id(u), "##:##.#"),
+                                      gui_group(GK_HGROUP, {space(), of, space()}),
                                       counter(length_id(u), "##:##.#"), space()});
-    GuiNode position = group(GK_HGROUP, {slider, counters}, cat_str(643, "Position"));
+    GuiNode position = gui_group(GK_HGROUP, {slider, counters}, cat_str(643, "Position"));
     GuiNode byte = counter(byte_id(u), "##");
     byte.text = "--";
-    GuiNode last = group(GK_VGROUP, {space(), group(GK_HGROUP, {node(GK_LABEL, 0, "$"), byte}), space()});
-    return group(GK_HGROUP, {pic, position, last});
+    GuiNode last = gui_group(GK_VGROUP, {space(), gui_group(GK_HGROUP, {gui_node(GK_LABEL, 0, "$"), byte}), space()});
+    return gui_group(GK_HGROUP, {pic, position, last});
 }
 
 GuiNode unit0() {
-    GuiNode protect = node(GK_CHECKBOX, GID_PAP_PROTECT, cat_str(979, "Write protect?"));
+    GuiNode protect = gui_node(GK_CHECKBOX, GID_PAP_PROTECT, cat_str(979, "Write protect?"));
     protect.value = papertape_write_protect ? 1 : 0;
-    return group(GK_VGROUP,
-                 {group(GK_HGROUP, {button(GID_PAP_CREATE, 1240, "Create papertape..."),
+    return gui_group(GK_VGROUP,
+                 {gui_group(GK_HGROUP, {button(GID_PAP_CREATE, 1240, "Create papertape..."),
                                     button(GID_PAP_INSERT, 1242, "Insert papertape...")}),
                   protect, gui_make_transport_row(GID_PAP_RECORD, true), picture_row(0, units() == 1)});
 }
@@ -126,7 +109,7 @@ GuiNode unit0() {
 GuiNode unit1() {
     GuiNode transport = gui_make_transport_row(GID_PAP1_REWIND, false);
     transport.children.insert(transport.children.begin(), space());
-    return group(GK_VGROUP, {group(GK_HGROUP, {space(), button(GID_PAP1_INSERT, 1242,
+    return gui_group(GK_VGROUP, {gui_group(GK_HGROUP, {space(), button(GID_PAP1_INSERT, 1242,
                                                                "Insert papertape...")}),
                              space(), transport, picture_row(1, false)});
 }
@@ -143,7 +126,7 @@ GuiWindowDesc describe() {
         GuiNode second = unit1();
         second.framed = true;
         second.text = "High-Speed Paper Tape (HSPT) Reader";
-        d.root = group(GK_HGROUP, {first, node(GK_LABEL, 0, " "), second});
+        d.root = gui_group(GK_HGROUP, {first, gui_node(GK_LABEL, 0, " "), second});
     }
     return d;
 }

@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "display/host.h"
+#include "gui/dialog_parts.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
@@ -45,38 +46,20 @@ u32 extra_rgb(int pen) {
     return display_colour_table[display_extra_pens[pen] % HOST_PENS] & 0xFFFFFF;
 }
 
-GuiNode node(GuiKind kind, int gid = 0, std::string text = {}) {
-    GuiNode n;
-    n.kind = kind;
-    n.gid = gid;
-    n.text = std::move(text);
-    return n;
-}
-
-GuiNode group(GuiKind kind, std::vector<GuiNode> children, const char* frame = nullptr) {
-    GuiNode g = node(kind);
-    g.children = std::move(children);
-    if (frame) {
-        g.framed = true;
-        g.text = frame;
-    }
-    return g;
-}
-
 GuiNode button(int gid, int number, const char* english) {
-    GuiNode b = node(GK_BUTTON, gid, number ? cat_str(number, english) : english);
+    GuiNode b = gui_node(GK_BUTTON, gid, number ? cat_str(number, english) : english);
     b.weight = 1;
     return b;
 }
 
 GuiNode checkbox(int gid, int number, const char* english, u32 value) {
-    GuiNode c = node(GK_CHECKBOX, gid, cat_str(number, english));
+    GuiNode c = gui_node(GK_CHECKBOX, gid, cat_str(number, english));
     c.value = value ? 1 : 0;
     return c;
 }
 
 GuiNode readonly_text(int gid, const char* sizing) {
-    GuiNode t = node(GK_STRING, gid);
+    GuiNode t = gui_node(GK_STRING, gid);
     t.readonly = true;
     t.max_chars = static_cast<int>(std::strlen(sizing));
     t.min_w = 8 * t.max_chars + 12;
@@ -84,11 +67,11 @@ GuiNode readonly_text(int gid, const char* sizing) {
 }
 
 GuiNode label(const char* text) {
-    return node(GK_LABEL, 0, text);
+    return gui_node(GK_LABEL, 0, text);
 }
 
 GuiNode space() {
-    GuiNode s = node(GK_SPACE);
+    GuiNode s = gui_node(GK_SPACE);
     s.weight = 1;
     return s;
 }
@@ -97,17 +80,17 @@ GuiNode mdcr_group() {
     auto row = [](const char* title, int a, int b) {
         GuiNode first = readonly_text(a, "##########");
         first.label = title;
-        return group(GK_HGROUP, {first, label(cat_str(552, "of")), readonly_text(b, "##########")});
+        return gui_group(GK_HGROUP, {first, label(cat_str(552, "of")), readonly_text(b, "##########")});
     };
     GuiNode status = readonly_text(GID_MDCR_STATUS, "Forward: number read A");
     status.label = "MDCR status:";
     status.weight = 1;
-    GuiNode fields = group(GK_VGROUP, {row("MDCR position:", GID_MDCR_POSITION, GID_MDCR_LENGTH),
+    GuiNode fields = gui_group(GK_VGROUP, {row("MDCR position:", GID_MDCR_POSITION, GID_MDCR_LENGTH),
                                        row("MDCR block:", GID_MDCR_BLOCK, GID_MDCR_BLOCKS), status});
-    GuiNode buttons = group(GK_VGROUP, {button(GID_MDCR_CREATE, 0, "Create MDCR tape..."),
+    GuiNode buttons = gui_group(GK_VGROUP, {button(GID_MDCR_CREATE, 0, "Create MDCR tape..."),
                                         button(GID_MDCR_INSERT, 0, "Insert MDCR tape..."),
                                         button(GID_MDCR_UPDATE, 0, "Update MDCR tape")});
-    return group(GK_HGROUP, {fields, buttons}, "Philips Mini Digital Cassette Recorder (MDCR)");
+    return gui_group(GK_HGROUP, {fields, buttons}, "Philips Mini Digital Cassette Recorder (MDCR)");
 }
 
 GuiWindowDesc describe() {
@@ -115,15 +98,15 @@ GuiWindowDesc describe() {
     d.title = cat_str(790, "Tape Deck");
     d.accept_drops = true;
 
-    GuiNode media = group(GK_HGROUP,
-                          {group(GK_VGROUP, {button(GID_TAPE_CREATE_8SVX, 804, "Create IFF 8SVX tape..."),
+    GuiNode media = gui_group(GK_HGROUP,
+                          {gui_group(GK_VGROUP, {button(GID_TAPE_CREATE_8SVX, 804, "Create IFF 8SVX tape..."),
                                              button(GID_TAPE_CREATE_AIFF, 817, "Create IFF AIFF tape..."),
                                              button(GID_TAPE_CREATE_WAV, 806, "Create WAV tape...")}),
                            button(GID_TAPE_INSERT, 808, "Insert tape...")});
 
-    GuiNode deck = node(GK_IMAGE, GID_TAPE_DECK_PICTURE);
+    GuiNode deck = gui_node(GK_IMAGE, GID_TAPE_DECK_PICTURE);
     deck.image = gui_image(IMAGE_TAPE_EMPTY);
-    GuiNode interface = node(GK_RADIO, GID_TAPE_INTERFACE);
+    GuiNode interface = gui_node(GK_RADIO, GID_TAPE_INTERFACE);
     interface.items = {"CUTS (EA 77cc4)", "ACOS"};
     interface.value = binbug_interface == 1 ? 1 : 0;
     interface.vertical = true;
@@ -131,56 +114,56 @@ GuiWindowDesc describe() {
     interface.disabled = !rule || !rule->interface_choice;
     GuiNode verbose = checkbox(GID_TAPE_VERBOSE, 819, "Verbose output?", tape_verbose);
     verbose.disabled = !rule || !rule->traced || !rule->traced();
-    GuiNode switches = group(GK_VGROUP, {group(GK_VGROUP, {interface}, cat_str(832, "Interface")),
+    GuiNode switches = gui_group(GK_VGROUP, {gui_group(GK_VGROUP, {interface}, cat_str(832, "Interface")),
                                          space(),
                                          checkbox(GID_TAPE_INVERT, 851, "Invert waveform?", tape_invert),
                                          verbose,
                                          checkbox(GID_TAPE_PROTECT, 979, "Write protect?",
                                                   tape_write_protect)});
-    GuiNode deck_row = group(GK_HGROUP, {deck, switches});
+    GuiNode deck_row = gui_group(GK_HGROUP, {deck, switches});
 
-    GuiNode wave = node(GK_PICTURE, GID_TAPE_WAVEFORM);
+    GuiNode wave = gui_node(GK_PICTURE, GID_TAPE_WAVEFORM);
     wave.min_w = TAPE_PICTURE_WIDTH;
     wave.min_h = TAPE_PICTURE_HEIGHT;
-    GuiNode skew_slider = node(GK_SLIDER, GID_TAPE_SKEW_SLIDER);
+    GuiNode skew_slider = gui_node(GK_SLIDER, GID_TAPE_SKEW_SLIDER);
     skew_slider.vertical = true;
     skew_slider.min = 0;
     skew_slider.max = SLIDER_LEVELS;
     skew_slider.value = tape_skew_of(tapeskewage) + 96;
     skew_slider.min_h = 100;
-    GuiNode ticks = group(GK_VGROUP, {label("-96"), space(), label("-48"), space(),
-                                      group(GK_HGROUP, {space(), label("0")}), space(),
+    GuiNode ticks = gui_group(GK_VGROUP, {label("-96"), space(), label("-48"), space(),
+                                      gui_group(GK_HGROUP, {space(), label("0")}), space(),
                                       label("+48"), space(), label("+96")});
-    GuiNode skew = node(GK_INTEGER, GID_TAPE_SKEW);
+    GuiNode skew = gui_node(GK_INTEGER, GID_TAPE_SKEW);
     skew.min = SKEW_LOW;
     skew.max = SKEW_HIGH;
     skew.value = tape_skew_of(tapeskewage);
     skew.max_chars = 4;
-    GuiNode skewing = group(GK_VGROUP, {group(GK_HGROUP, {skew_slider, ticks}), skew},
+    GuiNode skewing = gui_group(GK_VGROUP, {gui_group(GK_HGROUP, {skew_slider, ticks}), skew},
                             cat_str(498, "Skewing"));
-    GuiNode wave_row = group(GK_HGROUP, {wave, skewing});
+    GuiNode wave_row = gui_group(GK_HGROUP, {wave, skewing});
 
-    GuiNode slider = node(GK_SLIDER, GID_TAPE_SLIDER);
+    GuiNode slider = gui_node(GK_SLIDER, GID_TAPE_SLIDER);
     slider.min = 0;
     slider.max = 1;
     slider.min_w = TAPE_PICTURE_WIDTH;
     slider.weight = 1;
-    GuiNode counters = group(GK_HGROUP, {space(), readonly_text(GID_TAPE_POSITION, "###:##.######"),
+    GuiNode counters = gui_group(GK_HGROUP, {space(), readonly_text(GID_TAPE_POSITION, "###:##.######"),
                                          label(cat_str(552, "of")),
                                          readonly_text(GID_TAPE_LENGTH, "###:##.######"), space()});
-    GuiNode position = group(GK_VGROUP, {slider, counters}, cat_str(643, "Position"));
+    GuiNode position = gui_group(GK_VGROUP, {slider, counters}, cat_str(643, "Position"));
     position.weight = 1;
     GuiNode byte = readonly_text(GID_TAPE_BYTE, "##");
     byte.text = "--";
-    GuiNode level = node(GK_IMAGE, GID_TAPE_LEVEL);
+    GuiNode level = gui_node(GK_IMAGE, GID_TAPE_LEVEL);
     level.image = gui_image(IMAGE_ANIM_STOP + 1);
-    GuiNode byte_row = group(GK_VGROUP, {space(), group(GK_HGROUP, {label("$"), byte, level}), space()});
-    GuiNode position_row = group(GK_HGROUP, {position, byte_row});
+    GuiNode byte_row = gui_group(GK_VGROUP, {space(), gui_group(GK_HGROUP, {label("$"), byte, level}), space()});
+    GuiNode position_row = gui_group(GK_HGROUP, {position, byte_row});
 
-    GuiNode main = group(GK_VGROUP, {media, deck_row, gui_make_transport_row(GID_TAPE_RECORD, true),
+    GuiNode main = gui_group(GK_VGROUP, {media, deck_row, gui_make_transport_row(GID_TAPE_RECORD, true),
                                      wave_row, position_row});
     d.root = main;
-    if (machine_traits().mdcr) d.root = group(GK_VGROUP, {main, label(""), mdcr_group()});
+    if (machine_traits().mdcr) d.root = gui_group(GK_VGROUP, {main, label(""), mdcr_group()});
     return d;
 }
 
@@ -442,9 +425,9 @@ int mdcr_status_pen() {
 GuiNode gui_make_transport_row(int first, bool record) {
     static const int NUMBERS[6] = {797, 793, 799, 801, 795, 803};
     static const char* const TEXTS[6] = {"Record", "Rewind", "Play", "Fast Forward", "Stop", "Eject"};
-    GuiNode row = group(GK_HGROUP, {});
+    GuiNode row = gui_group(GK_HGROUP);
     for (int k = record ? 0 : 1; k < 6; k++) {
-        GuiNode b = node(GK_BUTTON, first + k - (record ? 0 : 1));
+        GuiNode b = gui_node(GK_BUTTON, first + k - (record ? 0 : 1));
         b.image = gui_image(IMAGE_TRANSPORT + k);
         b.hint = cat_str(NUMBERS[k], TEXTS[k]);
         b.toggle = true;

@@ -30,6 +30,18 @@ GuiNode gui_group(GuiKind kind, const std::string& title) {
     return n;
 }
 
+GuiNode gui_node(GuiKind kind, int gid, std::string text) {
+    GuiNode n = gui_node(kind, gid);
+    n.text = std::move(text);
+    return n;
+}
+
+GuiNode gui_group(GuiKind kind, std::vector<GuiNode> children, const char* frame) {
+    GuiNode g = gui_group(kind, frame ? frame : "");
+    g.children = std::move(children);
+    return g;
+}
+
 GuiNode gui_text_button(int gid, int number, const char* english, int image) {
     GuiNode b = gui_node(GK_BUTTON, gid);
     b.text = cat_str(number, english);

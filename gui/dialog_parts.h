@@ -8,9 +8,13 @@
 #include <vector>
 
 GuiNode gui_node(GuiKind kind, int gid = 0);
+// A node with its text (a button, a field, a label).
+GuiNode gui_node(GuiKind kind, int gid, std::string text);
 GuiNode gui_label(const std::string& text);
 // A framed group with a title ("" for a plain group).
 GuiNode gui_group(GuiKind kind, const std::string& title = "");
+// A group of `children`, framed with `frame` as its title when one is given.
+GuiNode gui_group(GuiKind kind, std::vector<GuiNode> children, const char* frame = nullptr);
 // A button with its catalog text and an interface image beside it (0 none).
 GuiNode gui_text_button(int gid, int number, const char* english, int image = 0);
 // The row "_Reset to defaults" (above or beside), "_OK", "_Cancel" with their
