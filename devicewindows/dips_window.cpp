@@ -6,13 +6,13 @@
 #include "core/recording.h"
 #include "gui/images.h"
 #include "gui/tool_windows.h"
+#include "input/keys.h"
 #include "input/key_events.h"
 
 #include <map>
 
 namespace {
 
-constexpr int RAW_ESC = 0x45;
 
 // The window that is open, and the values its gadgets show.
 const DipsWindow* open_window;
@@ -139,39 +139,27 @@ void gui_open_dips_window() {
     gui_dips_refresh(1);
 }
 
-void gui_dips_handle_input() {
-    const int win = dips_window();
-    if (!win || !open_window) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_RAWKEY:
-            // The guest can be played while the window is active.
-            if ((e.code & 0xFF) == RAW_ESC)
-                close = true;
-            else if (e.code < RAWKEY_UP)
-                input_host_key_event(static_cast<u32>(e.code));
-            else
-                input_host_key_release(static_cast<u32>(e.code - RAWKEY_UP));
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            // During a playback the recording decides: the gadget goes back.
-            if (rec_state != REC_PLAYBACK) open_window->input(e.gid, e.code);
-            gui_dips_refresh(rec_state == REC_PLAYBACK);
-            break;
-        default:
-            break;
-        }
-        if (!dips_window()) return;
+static bool dips_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        // The guest can be played while the window is active.
+        if ((e.code & 0xFF) == RAW_ESC) return true;
+        gui_forward_raw_key(e.code);
+        break;
+    case GE_GADGET:
+        // During a playback the recording decides: the gadget goes back.
+        if (rec_state != REC_PLAYBACK) open_window->input(e.gid, e.code);
+        gui_dips_refresh(rec_state == REC_PLAYBACK);
+        break;
+    default:
+        break;
     }
-    if (close) gui_close_subwindow(TW_DIPS);
+    return false;
+}
+
+void gui_dips_handle_input() {
+    if (!open_window) return;
+    gui_tool_window_events(TW_DIPS, dips_event);
 }
 
 void dips_window_register() {

@@ -18,6 +18,7 @@
 #include "gui/images.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
+#include "input/keys.h"
 #include "input/key_events.h"
 #include "inspect/address_text.h"
 #include "inspect/monitor_rows.h"
@@ -392,35 +393,23 @@ void handle_click(int gid) {
     gui_refresh_windows(0);
 }
 
-void input() {
-    const int win = window();
-    if (!win) return;
-    bool close = false;
-    GuiEvent e;
-    while (gui_window_next_event(win, &e)) {
-        switch (e.type) {
-        case GE_CLOSE:
-            close = true;
-            break;
-        case GE_RAWKEY:
-            if (e.code == 0x45)
-                close = true;
-            else if (e.code < RAWKEY_UP)
-                input_host_key_event(static_cast<u32>(e.code));
-            else
-                input_host_key_release(static_cast<u32>(e.code - RAWKEY_UP));
-            break;
-        case GE_MOVED:
-            emu_restart_timing();
-            break;
-        case GE_GADGET:
-            handle_click(e.gid);
-            break;
-        default:
-            break;
-        }
+bool cpu_monitor_event(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        if (e.code == RAW_ESC) return true;
+        gui_forward_raw_key(e.code);
+        break;
+    case GE_GADGET:
+        handle_click(e.gid);
+        break;
+    default:
+        break;
     }
-    if (close) gui_close_subwindow(TW_CPU);
+    return false;
+}
+
+void input() {
+    gui_tool_window_events(TW_CPU, cpu_monitor_event);
 }
 
 void release() {
