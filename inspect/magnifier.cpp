@@ -124,7 +124,8 @@ void gui_close_magnifier() {
 }
 
 void gui_magnifier_follow() {
-    const bool ctrl = host_key_down(RAW_CTRL), shift = host_key_down(RAW_LSHIFT);
+    // Ctrl and left Shift, held or latched (on the Type-right its own shift key too).
+    const bool ctrl = host_ctrl_down(), shift = host_left_shift_down();
     if (ctrl && shift) {
         if (magnifier_window)
             gui_magnifier_draw();

@@ -522,3 +522,4 @@ TEST_F(Inspect, EditedRegistersAreNamedForThePrompt) {
     }
     dis_notation = 0;
 }
+
