@@ -19,10 +19,6 @@ namespace {
 // The AY-3-8600's games follow the AY-3-8500/8550's seven in pong_variant.
 constexpr int FIRST_8600_GAME = 7;
 
-bool chip_8600() {
-    return memmap != MAP_PONG_8550;
-}
-
 GuiNode framed(GuiNode inner, const char* title) {
     return dips_group(GK_VGROUP, {inner}, title);
 }
@@ -37,7 +33,7 @@ GuiNode robot(int gid, const char* label) {
 }
 
 GuiWindowDesc describe() {
-    const bool b8600 = chip_8600();
+    const bool b8600 = pong_chip_8600();
     const std::string s = cat_str(517, "Short"), t = cat_str(518, "Tall");
     std::vector<std::string> bats = {s, t};
     if (b8600) {
@@ -125,7 +121,7 @@ void input(int gid, int code) {
         pong_angles = code;
         break;
     case GID_PONG_GAME:
-        pong_variant = code + (chip_8600() ? FIRST_8600_GAME : 0);
+        pong_variant = code + (pong_chip_8600() ? FIRST_8600_GAME : 0);
         ui_mark(UI_STATUS); // the status bar names the game
         break;
     case GID_PONG_SERVING:
@@ -158,10 +154,10 @@ void refresh() {
     dips_show(GID_PONG_LOCK, pong_lockhorizontal ? 1 : 0);
     dips_show(GID_PONG_BATS, pong_batsizes);
     dips_show(GID_PONG_SPEED, pong_speed);
-    dips_show(GID_PONG_GAME, pong_variant - (chip_8600() ? FIRST_8600_GAME : 0));
+    dips_show(GID_PONG_GAME, pong_variant - (pong_chip_8600() ? FIRST_8600_GAME : 0));
     dips_show(GID_PONG_LEFT, robot_left);
     dips_show(GID_PONG_RIGHT, robot_right);
-    if (chip_8600()) return;
+    if (pong_chip_8600()) return;
     dips_show(GID_PONG_PLAYER_ID, pong_playerid ? 1 : 0);
     dips_show(GID_PONG_ANGLES, pong_angles);
     dips_show(GID_PONG_SERVING, pong_serving);
@@ -172,7 +168,7 @@ void refresh() {
 // Player identification needs the colour set of its own, the horizontal
 // lock the AY-3-8550.
 bool exists(int gid) {
-    if (chip_8600())
+    if (pong_chip_8600())
         return gid == GID_PONG_LOCK || gid == GID_PONG_BATS || gid == GID_PONG_SPEED ||
                gid == GID_PONG_GAME || gid == GID_PONG_LEFT || gid == GID_PONG_RIGHT;
     if (gid == GID_PONG_PLAYER_ID) return colourset == 2;

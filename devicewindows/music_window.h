@@ -28,7 +28,8 @@ void gui_music_grey_stave(int box);
 void gui_music_clear_note(int box, int note);
 void gui_music_draw_note(int box, int note, u8 pen);
 
-// The pictures as drawn (pens of display_extra_pens, MUSIC_BACKGROUND outside).
+// Test support: the pictures as drawn (pens of display_extra_pens,
+// MUSIC_BACKGROUND outside).
 constexpr int MUSIC_KEYS_W = 592, MUSIC_KEYS_H = 38, MUSIC_STAVES_W = 284, MUSIC_STAVES_H = 170;
 constexpr u8 MUSIC_BACKGROUND = 18;
 const u8* music_keys_pixels();

@@ -142,8 +142,9 @@ int input_keyboard_machine();
 // the catalog is open).
 void key_table_localise();
 
-// The defaults of player_keys and console_keys (start-up values; the
-// redefine window's "Reset to defaults").
+// Test support: player_keys and console_keys back to their defaults (the
+// program starts with them; Redefine Keys resets its pending copy from the
+// same default tables).
 void input_default_keys();
 
 // Host key state, latches and marks back to start-up.

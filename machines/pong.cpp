@@ -47,8 +47,12 @@ static u32 score_tone() {
     return retune ? 1952 : 1950;
 }
 
+bool pong_chip_8600() {
+    return memmap != MAP_PONG_8550;
+}
+
 int pong_speed_choices() {
-    return memmap == MAP_PONG_8550 ? 3 : 2; // only the AY-3-8500 family has "random"
+    return pong_chip_8600() ? 2 : 3; // only the AY-3-8500 family has "random"
 }
 
 void pong_set_speed_mode() {

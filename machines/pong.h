@@ -99,6 +99,8 @@ void pong_run_frame();
 
 // ---- Ball, serve, score ------------------------------------------------------
 void pong_set_tone(u32 hz);
+// Whether the chips set up are the AY-3-8600 family (else the AY-3-8500/8550).
+bool pong_chip_8600();
 // How many speed settings the current chip offers (the controls cycle them).
 int pong_speed_choices();
 void pong_set_speed_mode();

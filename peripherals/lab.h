@@ -49,7 +49,8 @@ enum LabFurnace {
 extern u8 lab_furnace[5];
 extern double lab_mech_power, lab_elec_power; // computed every frame, not saved
 
-// Every instrument value as at start-up: at rest, nothing selected.
+// Every instrument value as at start-up: at rest, nothing selected (the
+// program starts there; test support puts them back with it).
 void lab_init();
 
 // The furnace's output ports: pitch motor, yaw motor, field current, yaw drive.

@@ -153,21 +153,30 @@ def emerson_small():
     return L
 
 
+def small_console_buttons(L, x, y):
+    """The small consoles' R, A, B and S buttons, left to right from x."""
+    L.add(x + 48, y, 12, 11, label="S", colour=ORANGE, role="CONSOLE1")
+    L.add(x + 16, y, 12, 11, label="A", colour=SILVER, role="CONSOLE2")
+    L.add(x + 32, y, 12, 11, label="B", colour=SILVER, role="CONSOLE3")
+    L.add(x, y, 12, 11, label="R", colour=RED, role="RESET")
+
+
+def small_stick(L, cx, player):
+    """A small console's joystick of `player` on its base centred at (cx, 160)."""
+    stick_base(L, cx, 160, 17)
+    stick(L, (cx - 5, 144), (cx - 20, 155), (cx - 5, 166), (cx + 10, 155), 10, player)
+
+
 def mpt03_small():
     L = Layout(1, "con-mpt03-sml", 320, 190, SILVER)
     L.box(90, 8, 230, 70, BODY)
     L.text("MPT 03", 98, 58, SILVER)
-    L.add(190, 46, 12, 11, label="S", colour=ORANGE, role="CONSOLE1")
-    L.add(158, 46, 12, 11, label="A", colour=SILVER, role="CONSOLE2")
-    L.add(174, 46, 12, 11, label="B", colour=SILVER, role="CONSOLE3")
-    L.add(142, 46, 12, 11, label="R", colour=RED, role="RESET")
+    small_console_buttons(L, 142, 46)
     L.box(18, 80, 122, 186, BODY)
     L.box(198, 80, 302, 186, BODY)
     console_keypads(L, (44, 88), (224, 88), 12, 11, 15, 13, ARCADIA_LABELS, ARCADIA_LABELS)
-    stick_base(L, 70, 160, 17)
-    stick(L, (65, 144), (50, 155), (65, 166), (80, 155), 10, 0)
-    stick_base(L, 250, 160, 17)
-    stick(L, (245, 144), (230, 155), (245, 166), (260, 155), 10, 1)
+    small_stick(L, 70, 0)
+    small_stick(L, 250, 1)
     L.add(10, 100, 8, 20, 2, 0, label="", colour=RED)
     L.add(122, 100, 8, 20, 2, 0, label="", colour=RED)
     L.add(190, 100, 8, 20, 2, 1, label="", colour=RED)
@@ -185,17 +194,12 @@ def palladium_small():
     L = Layout(2, "con-palladium-sml", 320, 190, BODY2)
     L.box(100, 8, 220, 70, BODY)
     L.text("PALLADIUM", 124, 58, SILVER)
-    L.add(186, 42, 12, 11, label="S", colour=ORANGE, role="CONSOLE1")
-    L.add(154, 42, 12, 11, label="A", colour=SILVER, role="CONSOLE2")
-    L.add(170, 42, 12, 11, label="B", colour=SILVER, role="CONSOLE3")
-    L.add(138, 42, 12, 11, label="R", colour=RED, role="RESET")
+    small_console_buttons(L, 138, 42)
     L.box(12, 78, 150, 186, BODY)
     L.box(170, 78, 308, 186, BODY)
     console_keypads(L, (30, 86), (188, 86), 12, 11, 15, 13, ARCADIA_LABELS, ARCADIA_LABELS)
-    stick_base(L, 120, 160, 17)
-    stick(L, (115, 144), (100, 155), (115, 166), (130, 155), 10, 0)
-    stick_base(L, 278, 160, 17)
-    stick(L, (273, 144), (258, 155), (273, 166), (288, 155), 10, 1)
+    small_stick(L, 120, 0)
+    small_stick(L, 278, 1)
     for p in (0, 0, 1, 1):
         L.none(2, p)
     for x0, p in ((30, 0), (188, 1)):
