@@ -986,21 +986,27 @@ void cpu_execute_instruction() {
 
 // ---- one instruction -------------------------------------------------------------
 
+void cpu_mark_fetch(u16 iar) {
+    mem_mark(iar, ACC_OPCODE);
+    const u32 length = op_length[cpu_opcode];
+    if (length > 1) {
+        mem_mark(page_add(iar, 1), ACC_OPERAND);
+        if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
+    }
+    mem_fetch_marked[iar] = static_cast<u16>(cpu_opcode | length << 8);
+}
+
 void cpu_execute_one_checked() {
     const u16 iar = cpu_iar & 0x7FFF;
     if (iar != cpu_iar) [[unlikely]]
         cpu_iar = iar;
     cpu_opcode = guest_memory[iar];
-    const u32 old_bits = mem_access[iar];
-    if (!(old_bits & ACC_OPCODE)) mem_access[iar] = old_bits | ACC_OPCODE;
     if (logillegal) {
+        const u32 old_bits = mem_access[iar];
+        if (!(old_bits & ACC_OPCODE)) mem_access[iar] = old_bits | ACC_OPCODE;
         cpu_fetch_logged(old_bits);
     } else {
-        const u32 length = op_length[cpu_opcode];
-        if (length > 1) {
-            mem_mark(page_add(iar, 1), ACC_OPERAND);
-            if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
-        }
+        cpu_mark_fetch(iar);
     }
     if (cpu_tracing | dbg_single_step)
         cpu_trace_execute();

@@ -37,6 +37,10 @@ extern const std::array<void (*)(), 256> cpu_opcode_handlers;
 // Interpret the instruction whose opcode is already in cpu_opcode.
 void cpu_execute_instruction();
 
+// The opcode and operand marks of the fetch of cpu_opcode at `iar` (15 bits),
+// noted in mem_fetch_marked.
+void cpu_mark_fetch(u16 iar);
+
 // cpu_execute_one while something looks at single instructions: an IAR beyond
 // 15 bits, "logillegal" (the logged fetch), tracing or single step.
 void cpu_execute_one_checked();
@@ -51,12 +55,9 @@ inline void cpu_execute_one() {
     }
     const u16 iar = cpu_iar;
     cpu_opcode = guest_memory[iar];
-    mem_mark(iar, ACC_OPCODE);
-    const u32 length = op_length[cpu_opcode];
-    if (length > 1) {
-        mem_mark(page_add(iar, 1), ACC_OPERAND);
-        if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
-    }
+    if (!(mem_access[iar] & ACC_OPCODE) ||
+        mem_fetch_marked[iar] != (cpu_opcode | op_length[cpu_opcode] << 8)) [[unlikely]]
+        cpu_mark_fetch(iar);
     cpu_opcode_handlers[cpu_opcode]();
     if (pause_pending) [[unlikely]]
         dbg_pause_loop();

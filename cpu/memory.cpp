@@ -18,9 +18,11 @@ u16 mem_read_mirror[GUEST_MEMORY_SIZE];
 u16 mem_write_mirror[GUEST_MEMORY_SIZE];
 u32 coverage_read_flags[GUEST_MEMORY_SIZE];
 u32 coverage_flags[GUEST_MEMORY_SIZE];
+u16 mem_fetch_marked[GUEST_MEMORY_SIZE];
 
 void mem_clear_access() {
     std::memset(mem_access, 0, sizeof mem_access);
+    std::memset(mem_fetch_marked, 0, sizeof mem_fetch_marked);
     std::memset(coverage_read_flags, 0, sizeof coverage_read_flags);
     std::memset(coverage_flags, 0, sizeof coverage_flags);
 }

@@ -57,6 +57,38 @@ TEST_F(ExecModes, LoadsAndStoresInEveryMode) {
     EXPECT_TRUE(mem_access[0x2151] & ACC_WRITTEN);
 }
 
+TEST_F(ExecModes, FetchMarksFollowTheInstructionThatRunsThereNow) {
+    const auto marks = [](u16 a) { return mem_access[a] & (ACC_OPCODE | ACC_OPERAND); };
+    // A one-byte instruction at the page end, then a three-byte one written
+    // over it: its operands, one of them past the wrap, are marked too.
+    at(0x1FFE, {0x60}); // IORZ r0
+    step();
+    EXPECT_EQ(marks(0x1FFE), ACC_OPCODE);
+    EXPECT_EQ(marks(0x1FFF), 0u);
+    at(0x1FFE, {0x0C, 0x00, 0x10}); // LODA r0,$0010
+    step();
+    EXPECT_EQ(marks(0x1FFF), ACC_OPERAND);
+    EXPECT_EQ(marks(0x0000), ACC_OPERAND);
+    // History cleared, the same instruction again: marked afresh.
+    mem_clear_access();
+    cpu_iar = 0x1FFE;
+    step();
+    EXPECT_EQ(marks(0x1FFE), ACC_OPCODE);
+    EXPECT_EQ(marks(0x0000), ACC_OPERAND);
+    // $10 is one byte on the 2650 and three on the 2650B.
+    cpu_type = CPU_2650;
+    cpu_apply_type_tables();
+    ASSERT_EQ(op_length[0x10], 1u);
+    at(0x0100, {0x10, 0x01, 0x80});
+    step();
+    EXPECT_EQ(marks(0x0101), 0u);
+    use_2650b();
+    cpu_iar = 0x0100;
+    step();
+    EXPECT_EQ(marks(0x0101), ACC_OPERAND);
+    EXPECT_EQ(marks(0x0102), ACC_OPERAND);
+}
+
 TEST_F(ExecModes, TheWrapIsReportedOnce) {
     logillegal = 1;
     at(0x1FFE, {0xC0, 0xC0});
