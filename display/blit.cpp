@@ -94,16 +94,17 @@ void display_update_beam_marker(int erase) {
     display_draw_line(line.x0, line.y0, line.x1, line.y1, false);
 }
 
+namespace {
+
+void show_rows(i32 first, i32 count) {
+    gui_display_refresh_rows(display_host_window, display_host_gadget, first, count);
+}
+
+} // namespace
+
 void display_blit() {
     if (!display_host_window || !display_buffer) return;
     if (!display_refresh_due()) return;
-    // The grid covers the whole picture, which every blit redraws.
-    if (machine_traits().scanlines == ScanlineStyle::GRID) display_scanline_prepass();
-    if (display_filter_active()) {
-        if (display_scale == 2) display_scale2x();
-        if (display_scale == 3) display_scale3x();
-        if (display_scale == 4) display_scale4x();
-    }
     if (attached_buffer != display_buffer || attached_window != display_host_window ||
         attached_w != display_host_width || attached_h != display_host_height) {
         gui_display_attach(display_host_window, display_host_gadget, display_buffer,
@@ -113,8 +114,10 @@ void display_blit() {
         attached_window = display_host_window;
         attached_w = display_host_width;
         attached_h = display_host_height;
+        display_note_all_changed();
     }
-    gui_display_refresh(display_host_window, display_host_gadget);
+    // Only the rows whose guest pixels changed since the last shown frame.
+    display_update_changed_rows(show_rows);
     display_monitor_leds();
     display_panel_copy();
     display_recording_hooks();

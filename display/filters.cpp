@@ -12,32 +12,43 @@
 
 namespace {
 
-// The frame as it is shown: w x h indices, row-major, rotated when the
-// picture is turned, so the filter smooths what the user sees.
-struct Shown {
-    i32 w = 0, h = 0;
+// Rows [y0, y0 + n) of a picture w x h, row-major. at() clamps to the
+// picture, as the smoothing rules take the edge pixels beyond the edges; the
+// rows it reaches must be held.
+struct Rows {
+    i32 w = 0, h = 0, y0 = 0;
     std::vector<u8> px;
     u8 at(i32 x, i32 y) const {
         x = x < 0 ? 0 : x >= w ? w - 1 : x;
         y = y < 0 ? 0 : y >= h ? h - 1 : y;
-        return px[static_cast<std::size_t>(y) * w + x];
+        return px[static_cast<std::size_t>(y - y0) * w + x];
+    }
+    u8* row(i32 y) { return &px[static_cast<std::size_t>(y - y0) * w]; }
+    // Holds rows [first, last] of a picture w x h (cut to the picture).
+    void hold(i32 width, i32 height, i32 first, i32 last) {
+        w = width;
+        h = height;
+        y0 = first < 0 ? 0 : first;
+        const i32 end = last >= h ? h : last + 1;
+        px.resize(static_cast<std::size_t>(end > y0 ? end - y0 : 0) * w);
     }
 };
 
-Shown shown_frame() {
-    Shown s;
+// Rows [first, last] of the frame as it is shown, rotated when the picture
+// is turned, so the filter smooths what the user sees.
+void shown_rows(i32 first, i32 last, Rows& s) {
     const i32 gw = machine_live_row().width, gh = machine_live_row().height;
-    s.w = display_rotated ? gh : gw;
-    s.h = display_rotated ? gw : gh;
-    s.px.resize(static_cast<std::size_t>(s.w) * s.h);
-    for (i32 gx = 0; gx < gw; gx++)
-        for (i32 gy = 0; gy < gh; gy++) {
-            // Turned a quarter clockwise: guest column x becomes shown row x.
-            const i32 x = display_rotated ? gw - 1 - gy : gx;
-            const i32 y = display_rotated ? gx : gy;
-            s.px[static_cast<std::size_t>(y) * s.w + x] = guest_frame[gx * GUEST_FRAME_ROWS + gy];
+    s.hold(display_rotated ? gh : gw, display_rotated ? gw : gh, first, last);
+    const i32 end = s.y0 + static_cast<i32>(s.px.size()) / (s.w > 0 ? s.w : 1);
+    for (i32 y = s.y0; y < end; y++) {
+        u8* out = s.row(y);
+        for (i32 x = 0; x < s.w; x++) {
+            // Turned a quarter clockwise: guest column x is shown row x.
+            const i32 gx = display_rotated ? y : x;
+            const i32 gy = display_rotated ? gw - 1 - x : y;
+            out[x] = gy >= 0 && gy < gh ? guest_frame[gx * GUEST_FRAME_ROWS + gy] : 0;
         }
-    return s;
+    }
 }
 
 // Writes one filtered pixel (1 or 2 host pixels wide by the stretch).
@@ -48,12 +59,11 @@ inline void put(i32 x, i32 y, u8 colour) {
         display_rows[y][x] = pen_byte[colour];
 }
 
-// Scale2x of `in` into `out` (2w x 2h, row-major).
-void scale2x_into(const Shown& in, Shown& out) {
-    out.w = in.w * 2;
-    out.h = in.h * 2;
-    out.px.resize(static_cast<std::size_t>(out.w) * out.h);
-    for (i32 y = 0; y < in.h; y++)
+// Scale2x of rows [first, last] of `in` (which holds the rows next to them
+// too) into `out`: rows 2 * first .. 2 * last + 1 of the picture twice the size.
+void scale2x_rows(const Rows& in, i32 first, i32 last, Rows& out) {
+    out.hold(in.w * 2, in.h * 2, 2 * first, 2 * last + 1);
+    for (i32 y = first; y <= last; y++)
         for (i32 x = 0; x < in.w; x++) {
             const u8 b = in.at(x, y - 1), d = in.at(x - 1, y), e = in.at(x, y);
             const u8 f = in.at(x + 1, y), h = in.at(x, y + 1);
@@ -64,7 +74,7 @@ void scale2x_into(const Shown& in, Shown& out) {
                 e2 = d == h ? d : e;
                 e3 = h == f ? f : e;
             }
-            u8* r0 = &out.px[static_cast<std::size_t>(2 * y) * out.w + 2 * x];
+            u8* r0 = out.row(2 * y) + 2 * x;
             u8* r1 = r0 + out.w;
             r0[0] = e0;
             r0[1] = e1;
@@ -73,40 +83,10 @@ void scale2x_into(const Shown& in, Shown& out) {
         }
 }
 
-// The rows of `pic` into the buffer; `keep(row)` says which rows are written.
-template <class Keep> void emit(const Shown& pic, Keep keep) {
-    const i32 h = pic.h < display_host_height ? pic.h : display_host_height;
-    for (i32 y = 0; y < h; y++) {
-        if (!keep(y)) continue;
-        for (i32 x = 0; x < pic.w; x++)
-            put(x, y, pic.px[static_cast<std::size_t>(y) * pic.w + x]);
-    }
-}
-
-bool ready(i32 factor) {
-    if (!display_buffer) return false;
-    const i32 gw = machine_live_row().width, gh = machine_live_row().height;
-    return gw > 0 && gh > 0 &&
-           gw * factor * static_cast<i32>(display_aspect == 2 ? 2 : 1) <= display_stride;
-}
-
-} // namespace
-
-void display_scale2x() {
-    if (!ready(2)) return;
-    Shown out;
-    scale2x_into(shown_frame(), out);
-    emit(out, [](i32 y) { return !scanlines || y % 2 == 0; });
-}
-
-void display_scale3x() {
-    if (!ready(3)) return;
-    const Shown in = shown_frame();
-    Shown out;
-    out.w = in.w * 3;
-    out.h = in.h * 3;
-    out.px.resize(static_cast<std::size_t>(out.w) * out.h);
-    for (i32 y = 0; y < in.h; y++)
+// Scale3x of rows [first, last] of `in` into `out`, as above.
+void scale3x_rows(const Rows& in, i32 first, i32 last, Rows& out) {
+    out.hold(in.w * 3, in.h * 3, 3 * first, 3 * last + 2);
+    for (i32 y = first; y <= last; y++)
         for (i32 x = 0; x < in.w; x++) {
             const u8 a = in.at(x - 1, y - 1), b = in.at(x, y - 1), c = in.at(x + 1, y - 1);
             const u8 d = in.at(x - 1, y), e = in.at(x, y), f = in.at(x + 1, y);
@@ -123,17 +103,74 @@ void display_scale3x() {
                 o[8] = h == f ? f : e;
             }
             for (int r = 0; r < 3; r++)
-                std::memcpy(&out.px[static_cast<std::size_t>(3 * y + r) * out.w + 3 * x], &o[3 * r],
-                            3);
+                std::memcpy(out.row(3 * y + r) + 3 * x, &o[3 * r], 3);
         }
-    emit(out, [](i32 y) { return !scanlines || y % 3 != 2; });
+}
+
+// The rows `pic` holds into the buffer; `keep(row)` says which rows are written.
+template <class Keep> void emit(Rows& pic, Keep keep) {
+    const i32 end = pic.y0 + static_cast<i32>(pic.px.size()) / (pic.w > 0 ? pic.w : 1);
+    const i32 h = end < display_host_height ? end : display_host_height;
+    for (i32 y = pic.y0; y < h; y++) {
+        if (!keep(y)) continue;
+        const u8* row = pic.row(y);
+        for (i32 x = 0; x < pic.w; x++)
+            put(x, y, row[x]);
+    }
+}
+
+bool ready(i32 factor) {
+    if (!display_buffer) return false;
+    const i32 gw = machine_live_row().width, gh = machine_live_row().height;
+    return gw > 0 && gh > 0 &&
+           gw * factor * static_cast<i32>(display_aspect == 2 ? 2 : 1) <= display_stride;
+}
+
+// The pictures of one pass, kept so that a pass allocates nothing.
+Rows shown, twice, out;
+
+// The filter of `factor` over shown rows [first, last]: each output row is
+// worked out from the shown rows around it, which are taken with it.
+void filter_rows(i32 factor, i32 first, i32 last) {
+    if (!ready(factor)) return;
+    const i32 h = display_rotated ? machine_live_row().width : machine_live_row().height;
+    first = first < 0 ? 0 : first;
+    last = last >= h ? h - 1 : last;
+    if (first > last) return;
+    if (factor == 2) {
+        shown_rows(first - 1, last + 1, shown);
+        scale2x_rows(shown, first, last, out);
+        emit(out, [](i32 y) { return !scanlines || y % 2 == 0; });
+    } else if (factor == 3) {
+        shown_rows(first - 1, last + 1, shown);
+        scale3x_rows(shown, first, last, out);
+        emit(out, [](i32 y) { return !scanlines || y % 3 != 2; });
+    } else {
+        // Scale2x twice: the doubled rows next to the band come from the
+        // shown rows next to those.
+        shown_rows(first - 2, last + 2, shown);
+        scale2x_rows(shown, first > 0 ? first - 1 : 0, last + 1 < h ? last + 1 : h - 1, twice);
+        scale2x_rows(twice, 2 * first, 2 * last + 1, out);
+        // With scanlines the lower row of every odd doubled row stays a gap.
+        emit(out, [](i32 y) { return !scanlines || y % 4 != 3; });
+    }
+}
+
+} // namespace
+
+void display_filter_rows(i32 first, i32 last) {
+    if (display_scale >= 2 && display_scale <= 4)
+        filter_rows(static_cast<i32>(display_scale), first, last);
+}
+
+void display_scale2x() {
+    filter_rows(2, 0, GUEST_FRAME_COLUMNS);
+}
+
+void display_scale3x() {
+    filter_rows(3, 0, GUEST_FRAME_COLUMNS);
 }
 
 void display_scale4x() {
-    if (!ready(4)) return;
-    Shown twice, out;
-    scale2x_into(shown_frame(), twice);
-    scale2x_into(twice, out);
-    // With scanlines the lower row of every odd doubled row stays a gap.
-    emit(out, [](i32 y) { return !scanlines || y % 4 != 3; });
+    filter_rows(4, 0, GUEST_FRAME_COLUMNS);
 }

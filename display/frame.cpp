@@ -57,6 +57,27 @@ FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
 void display_frame_rewritten() {
     for (FrameMirrorSpan& span : frame_mirror_span)
         span = {0, 0};
+    display_note_all_changed();
+}
+
+// Nothing is shown yet: everything is to be shown.
+FrameChanges frame_changes = [] {
+    FrameChanges c{};
+    std::memset(c.rows, 1, sizeof c.rows);
+    c.right = GUEST_FRAME_COLUMNS;
+    return c;
+}();
+
+void display_note_all_changed() {
+    std::memset(frame_changes.rows, 1, sizeof frame_changes.rows);
+    frame_changes.left = 0;
+    frame_changes.right = GUEST_FRAME_COLUMNS;
+}
+
+void display_forget_changes() {
+    std::memset(frame_changes.rows, 0, sizeof frame_changes.rows);
+    frame_changes.left = GUEST_FRAME_COLUMNS;
+    frame_changes.right = 0;
 }
 
 void display_clear_frame() {
@@ -81,7 +102,11 @@ struct RunSink {
     bool runs;
     u32 start = 0, length = 0;
 
+    u32 first = ~0u, last = 0; // the first and the last changed pixel
+
     void changed(u32 j) {
+        if (first == ~0u) first = j;
+        last = j;
         if (!runs) {
             plotter_fn(left + j, row, colours ? colours[j] : colour);
             return;
@@ -203,6 +228,7 @@ void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
         }
     }
     sink.flush();
+    if (sink.first != ~0u) display_note_change(left + sink.first, row, sink.last - sink.first + 1);
 }
 
 } // namespace

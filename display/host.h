@@ -72,8 +72,19 @@ void display_scanline_prepass();
 void display_redraw_picture();
 void display_redraw_all();
 void display_blit();
+// The host rows that the guest frame's changes since the last call reach (the
+// shown rows changed, and their neighbours under the filter) brought up to
+// date where the plotters do not draw (the grid, the filter), handed to
+// `show` band by band, first row and count (none: once with no rows); then
+// the changes are forgotten.
+void display_update_changed_rows(void (*show)(i32 first, i32 count));
+// Set only by tests and benches: every update takes the whole picture.
+extern bool display_update_whole;
 
 // ---- Filters -----------------------------------------------------------------------
+// The shown rows [first, last] (guest columns while turned) through the
+// filter of the current scale, each worked out from the rows around it.
+void display_filter_rows(i32 first, i32 last);
 void display_scale2x();
 void display_scale3x();
 void display_scale4x();

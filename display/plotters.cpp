@@ -247,6 +247,7 @@ void fit_buffer() {
 } // namespace
 
 void display_alloc_bitmap() {
+    display_note_all_changed();
     buffer.assign(static_cast<std::size_t>(display_stride) * display_host_height);
     display_buffer = buffer.data;
     for (i32 r = 0; r < display_host_height; r++)
@@ -289,6 +290,8 @@ void display_compute_layout() {
 }
 
 void display_select_plotter() {
+    // Another layout or filter draws every row anew.
+    display_note_all_changed();
     fit_buffer();
     if (display_rotated) display_mirror = guest_width() - 1;
     const u32 s = scale();
@@ -308,18 +311,33 @@ void display_select_plotter() {
     run_plotter_owner = chosen.plot;
 }
 
+namespace {
+
+bool grid_applies() {
+    return scanlines && scale() >= 2 && machine_traits().scanlines == ScanlineStyle::GRID;
+}
+
+// The grid's lines on host rows [first, last): every other block column's
+// last pixel column below the top row, every other block row's last row.
+void grid_rows(i32 first, i32 last) {
+    const i32 s = static_cast<i32>(scale()), w = display_host_width;
+    const i32 m = s * static_cast<i32>(stretch());
+    const u8 pen = pen_byte[19];
+    for (i32 r = first > 1 ? first : 1; r < last; r++) {
+        for (i32 c = 2 * m - 1; c < w; c += 2 * m)
+            display_rows[r][c] = pen;
+        if (r % (2 * s) == 2 * s - 1) std::memset(display_rows[r], pen, static_cast<std::size_t>(w));
+    }
+}
+
+} // namespace
+
 void display_scanline_prepass() {
     const ScanlineStyle style = machine_traits().scanlines;
     if (!scanlines || scale() < 2 || style == ScanlineStyle::NONE || !display_buffer) return;
-    const i32 s = static_cast<i32>(scale()), w = display_host_width, h = display_host_height;
+    const i32 s = static_cast<i32>(scale()), h = display_host_height;
     if (style == ScanlineStyle::GRID) {
-        const i32 m = s * static_cast<i32>(stretch());
-        const u8 pen = pen_byte[19];
-        for (i32 r = 1; r < h; r++)
-            for (i32 c = 2 * m - 1; c < w; c += 2 * m)
-                display_rows[r][c] = pen;
-        for (i32 r = 2 * s - 1; r < h; r += 2 * s)
-            std::memset(display_rows[r], pen, static_cast<std::size_t>(w));
+        grid_rows(0, h);
         return;
     }
     // The rows the scanline plotters skip, in black, across the whole stride.
@@ -331,6 +349,7 @@ void display_scanline_prepass() {
 
 void display_redraw_picture() {
     if (!display_buffer) return;
+    display_note_all_changed();
     display_scanline_prepass();
     const u32 w = guest_width(), h = guest_height();
     // The rotated whole-frame redraw covers the square frames only (the only
@@ -354,4 +373,54 @@ void display_redraw_all() {
     display_redraw_picture();
     if (guidepixel && (emu_paused || cpu_tracing)) display_update_beam_marker(0);
     display_blit();
+}
+
+bool display_update_whole;
+
+void display_update_changed_rows(void (*show)(i32 first, i32 count)) {
+    const u32 s = scale();
+    const i32 shown_height = static_cast<i32>(display_rotated ? guest_width() : guest_height());
+    const bool grid = grid_applies();
+    bool shown = false;
+    // Shown rows [first, last] changed: under the filter, the rows next to
+    // them smooth against them and change too.
+    const auto band = [&](i32 first, i32 last) {
+        if (filter_active) {
+            first--;
+            last++;
+        }
+        first = first < 0 ? 0 : first;
+        last = last >= shown_height ? shown_height - 1 : last;
+        const i32 top = first * static_cast<i32>(s);
+        i32 end = (last + 1) * static_cast<i32>(s);
+        end = end < display_host_height ? end : display_host_height;
+        if (top >= end) return;
+        if (grid) grid_rows(top, end);
+        if (filter_active) display_filter_rows(first, last);
+        show(top, end - top);
+        shown = true;
+    };
+    if (display_update_whole) {
+        band(0, shown_height - 1);
+    } else if (display_rotated) {
+        // Turned, a guest column is a shown row.
+        if (frame_changes.left < frame_changes.right)
+            band(frame_changes.left, frame_changes.right - 1);
+    } else {
+        // Runs of changed rows; runs two rows apart or closer go as one, so
+        // that the filter's widened bands do not overlap.
+        i32 first = -1, last = -1;
+        for (i32 y = 0; y < shown_height; y++) {
+            if (!frame_changes.rows[y]) continue;
+            if (first >= 0 && y - last > 3) {
+                band(first, last);
+                first = -1;
+            }
+            if (first < 0) first = y;
+            last = y;
+        }
+        if (first >= 0) band(first, last);
+    }
+    if (!shown) show(0, 0);
+    display_forget_changes();
 }

@@ -292,6 +292,9 @@ void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width,
                         int stride, const std::uint32_t* table, int colours);
 // Shows the buffer's current contents (on the next host pump).
 void gui_display_refresh(int win, int gid);
+// The same for the `count` rows from row `first` on, the only ones that
+// changed since the last refresh (none: only the colour table is taken again).
+void gui_display_refresh_rows(int win, int gid, int first, int count);
 // New colours for the attached buffer's pens (the table is copied): the picture
 // is recoloured without a new buffer.
 void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int colours);

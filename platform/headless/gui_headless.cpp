@@ -672,14 +672,26 @@ void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int c
     g->table = g->own_table.data();
     g->colours = colours;
 }
-void gui_display_refresh(int win, int gid) {
+void gui_display_refresh_rows(int win, int gid, int first, int count) {
     Gadget* g = gadget(win, gid);
     if (!g || !g->pixels) return;
     const std::size_t w = static_cast<std::size_t>(g->width);
-    g->shown_pens.resize(w * static_cast<std::size_t>(g->height));
-    for (int y = 0; y < g->height; ++y)
+    const std::size_t size = w * static_cast<std::size_t>(g->height);
+    // A picture of another size is taken whole.
+    if (g->shown_pens.size() != size) {
+        g->shown_pens.resize(size);
+        first = 0;
+        count = g->height;
+    }
+    const int from = first < 0 ? 0 : first;
+    const int to = count > g->height - from ? g->height : from + count;
+    for (int y = from; y < to; ++y)
         std::memcpy(&g->shown_pens[y * w], g->pixels + static_cast<std::size_t>(y) * g->stride, w);
     if (g->table) g->shown_table.assign(g->table, g->table + g->colours);
+}
+void gui_display_refresh(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (g) gui_display_refresh_rows(win, gid, 0, g->height);
 }
 
 // --- test access ------------------------------------------------------------

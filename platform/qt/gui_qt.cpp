@@ -102,19 +102,31 @@ class DisplayWidget : public QWidget {
         if (picture_) return QRect(0, 0, width_, height_);
         return QRect((width() - width_) / 2, (height() - height_) / 2, width_, height_);
     }
+    // The rows `count` from `first` on changed: only they are painted again.
+    void update_rows(int first, int count) {
+        const QRect pic = picture();
+        update(QRect(pic.left(), pic.top() + first, width_, count));
+    }
 
   protected:
     bool event(QEvent* e) override;
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
         p.fillRect(rect(), Qt::black);
         if (!pixels_ || width_ <= 0 || height_ <= 0) return;
-        QImage img(pixels_, width_, height_, stride_, QImage::Format_Indexed8);
+        // Only the rows of the picture that the painted area covers are
+        // turned into colours.
+        const QRect pic = picture();
+        const QRect part = e->rect() & pic;
+        if (part.isEmpty()) return;
+        const int first = part.top() - pic.top();
+        QImage img(pixels_ + static_cast<std::size_t>(first) * stride_, width_, part.height(),
+                   stride_, QImage::Format_Indexed8);
         QList<QRgb> table(256, 0xFF000000u);
         for (int i = 0; i < count_; ++i)
             table[i] = 0xFF000000u | colours_[i];
         img.setColorTable(table);
-        p.drawImage(picture().topLeft(), img);
+        p.drawImage(QPoint(pic.left(), part.top()), img);
     }
     void mousePressEvent(QMouseEvent* e) override { button(e, false); }
     void mouseReleaseEvent(QMouseEvent* e) override { button(e, true); }
@@ -1502,4 +1514,12 @@ void gui_display_set_colours(int win, int gid, const std::uint32_t* table, int c
 void gui_display_refresh(int win, int gid) {
     Gadget* g = gadget(win, gid);
     if (g) g->widget->update();
+}
+void gui_display_refresh_rows(int win, int gid, int first, int count) {
+    Gadget* g = gadget(win, gid);
+    if (!g || count <= 0) return;
+    if (auto* d = dynamic_cast<DisplayWidget*>(g->widget))
+        d->update_rows(first, count);
+    else
+        g->widget->update();
 }
