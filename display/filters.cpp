@@ -12,18 +12,17 @@
 
 namespace {
 
-// Rows [y0, y0 + n) of a picture w x h, row-major. at() clamps to the
-// picture, as the smoothing rules take the edge pixels beyond the edges; the
-// rows it reaches must be held.
+// Rows [y0, y0 + n) of a picture w x h, row-major. The smoothing rules take
+// the edge pixels for those beyond the edges; the rows they reach must be held.
 struct Rows {
     i32 w = 0, h = 0, y0 = 0;
     std::vector<u8> px;
-    u8 at(i32 x, i32 y) const {
-        x = x < 0 ? 0 : x >= w ? w - 1 : x;
-        y = y < 0 ? 0 : y >= h ? h - 1 : y;
-        return px[static_cast<std::size_t>(y - y0) * w + x];
-    }
     u8* row(i32 y) { return &px[static_cast<std::size_t>(y - y0) * w]; }
+    // Row y, or the edge row nearest to it.
+    const u8* row_at(i32 y) const {
+        y = y < 0 ? 0 : y >= h ? h - 1 : y;
+        return &px[static_cast<std::size_t>(y - y0) * w];
+    }
     // Holds rows [first, last] of a picture w x h (cut to the picture).
     void hold(i32 width, i32 height, i32 first, i32 last) {
         w = width;
@@ -42,55 +41,63 @@ void shown_rows(i32 first, i32 last, Rows& s) {
     const i32 end = s.y0 + static_cast<i32>(s.px.size()) / (s.w > 0 ? s.w : 1);
     for (i32 y = s.y0; y < end; y++) {
         u8* out = s.row(y);
+        if (!display_rotated) {
+            for (i32 x = 0; x < s.w; x++)
+                out[x] = guest_frame[x * GUEST_FRAME_ROWS + y];
+            continue;
+        }
+        // Turned a quarter clockwise: guest column y is shown row y.
         for (i32 x = 0; x < s.w; x++) {
-            // Turned a quarter clockwise: guest column x is shown row x.
-            const i32 gx = display_rotated ? y : x;
-            const i32 gy = display_rotated ? gw - 1 - x : y;
-            out[x] = gy >= 0 && gy < gh ? guest_frame[gx * GUEST_FRAME_ROWS + gy] : 0;
+            const i32 gy = gw - 1 - x;
+            out[x] = gy >= 0 && gy < gh ? guest_frame[y * GUEST_FRAME_ROWS + gy] : 0;
         }
     }
 }
 
-// Writes one filtered pixel (1 or 2 host pixels wide by the stretch).
-inline void put(i32 x, i32 y, u8 colour) {
-    if (display_aspect == 2)
-        std::memcpy(display_rows[y] + 2 * x, &pen_double[colour], 2);
-    else
-        display_rows[y][x] = pen_byte[colour];
+// The 3 x 3 neighbourhood of pixel x on row y: a b c above, d e f, g h i below.
+struct Around {
+    u8 a, b, c, d, e, f, g, h, i;
+};
+// Calls at(x, around) for every pixel of row y of `in`.
+template <class At> inline void each_pixel(const Rows& in, i32 y, At at) {
+    const u8 *up = in.row_at(y - 1), *mid = in.row_at(y), *down = in.row_at(y + 1);
+    for (i32 x = 0; x < in.w; x++) {
+        const i32 l = x > 0 ? x - 1 : 0, r = x + 1 < in.w ? x + 1 : in.w - 1;
+        at(x, Around{up[l], up[x], up[r], mid[l], mid[x], mid[r], down[l], down[x], down[r]});
+    }
 }
 
 // Scale2x of rows [first, last] of `in` (which holds the rows next to them
 // too) into `out`: rows 2 * first .. 2 * last + 1 of the picture twice the size.
 void scale2x_rows(const Rows& in, i32 first, i32 last, Rows& out) {
     out.hold(in.w * 2, in.h * 2, 2 * first, 2 * last + 1);
-    for (i32 y = first; y <= last; y++)
-        for (i32 x = 0; x < in.w; x++) {
-            const u8 b = in.at(x, y - 1), d = in.at(x - 1, y), e = in.at(x, y);
-            const u8 f = in.at(x + 1, y), h = in.at(x, y + 1);
-            u8 e0 = e, e1 = e, e2 = e, e3 = e;
-            if (b != h && d != f) {
-                e0 = d == b ? d : e;
-                e1 = b == f ? f : e;
-                e2 = d == h ? d : e;
-                e3 = h == f ? f : e;
+    for (i32 y = first; y <= last; y++) {
+        u8* r0 = out.row(2 * y);
+        u8* r1 = r0 + out.w;
+        each_pixel(in, y, [&](i32 x, const Around& p) {
+            u8 e0 = p.e, e1 = p.e, e2 = p.e, e3 = p.e;
+            if (p.b != p.h && p.d != p.f) {
+                e0 = p.d == p.b ? p.d : p.e;
+                e1 = p.b == p.f ? p.f : p.e;
+                e2 = p.d == p.h ? p.d : p.e;
+                e3 = p.h == p.f ? p.f : p.e;
             }
-            u8* r0 = out.row(2 * y) + 2 * x;
-            u8* r1 = r0 + out.w;
-            r0[0] = e0;
-            r0[1] = e1;
-            r1[0] = e2;
-            r1[1] = e3;
-        }
+            r0[2 * x] = e0;
+            r0[2 * x + 1] = e1;
+            r1[2 * x] = e2;
+            r1[2 * x + 1] = e3;
+        });
+    }
 }
 
 // Scale3x of rows [first, last] of `in` into `out`, as above.
 void scale3x_rows(const Rows& in, i32 first, i32 last, Rows& out) {
     out.hold(in.w * 3, in.h * 3, 3 * first, 3 * last + 2);
-    for (i32 y = first; y <= last; y++)
-        for (i32 x = 0; x < in.w; x++) {
-            const u8 a = in.at(x - 1, y - 1), b = in.at(x, y - 1), c = in.at(x + 1, y - 1);
-            const u8 d = in.at(x - 1, y), e = in.at(x, y), f = in.at(x + 1, y);
-            const u8 g = in.at(x - 1, y + 1), h = in.at(x, y + 1), i = in.at(x + 1, y + 1);
+    for (i32 y = first; y <= last; y++) {
+        u8* r0 = out.row(3 * y);
+        each_pixel(in, y, [&](i32 x, const Around& p) {
+            const u8 a = p.a, b = p.b, c = p.c, d = p.d, e = p.e, f = p.f, g = p.g, h = p.h,
+                     i = p.i;
             u8 o[9] = {e, e, e, e, e, e, e, e, e};
             if (b != h && d != f) {
                 o[0] = d == b ? d : e;
@@ -103,8 +110,9 @@ void scale3x_rows(const Rows& in, i32 first, i32 last, Rows& out) {
                 o[8] = h == f ? f : e;
             }
             for (int r = 0; r < 3; r++)
-                std::memcpy(out.row(3 * y + r) + 3 * x, &o[3 * r], 3);
-        }
+                std::memcpy(r0 + static_cast<std::size_t>(r) * out.w + 3 * x, &o[3 * r], 3);
+        });
+    }
 }
 
 // The rows `pic` holds into the buffer; `keep(row)` says which rows are written.
@@ -114,8 +122,14 @@ template <class Keep> void emit(Rows& pic, Keep keep) {
     for (i32 y = pic.y0; y < h; y++) {
         if (!keep(y)) continue;
         const u8* row = pic.row(y);
-        for (i32 x = 0; x < pic.w; x++)
-            put(x, y, row[x]);
+        u8* dst = display_rows[y];
+        // One or two host pixels wide by the stretch.
+        if (display_aspect == 2)
+            for (i32 x = 0; x < pic.w; x++)
+                std::memcpy(dst + 2 * x, &pen_double[row[x]], 2);
+        else
+            for (i32 x = 0; x < pic.w; x++)
+                dst[x] = pen_byte[row[x]];
     }
 }
 
