@@ -60,25 +60,30 @@ void display_frame_rewritten() {
     display_note_all_changed();
 }
 
-// Nothing is shown yet: everything is to be shown.
-FrameChanges frame_changes = [] {
-    FrameChanges c{};
-    std::memset(c.rows, 1, sizeof c.rows);
-    c.right = GUEST_FRAME_COLUMNS;
-    return c;
-}();
+FrameChanges frame_changes;
+
+void display_plot_changed(u32 x, u32 y, u32 colour) {
+    guest_frame[x * GUEST_FRAME_ROWS + y] = static_cast<u8>(colour);
+    frame_mirror[y * GUEST_FRAME_COLUMNS + x] = static_cast<u8>(colour);
+    frame_changes.rows[y] = 1;
+    frame_changes.columns[x] = 1;
+    plotter_fn(x, y, colour);
+}
 
 void display_note_all_changed() {
     std::memset(frame_changes.rows, 1, sizeof frame_changes.rows);
-    frame_changes.left = 0;
-    frame_changes.right = GUEST_FRAME_COLUMNS;
+    std::memset(frame_changes.columns, 1, sizeof frame_changes.columns);
+    frame_changes.left = frame_changes.right = 0;
 }
 
 void display_forget_changes() {
     std::memset(frame_changes.rows, 0, sizeof frame_changes.rows);
-    frame_changes.left = GUEST_FRAME_COLUMNS;
-    frame_changes.right = 0;
+    std::memset(frame_changes.columns, 0, sizeof frame_changes.columns);
+    frame_changes.left = frame_changes.right = 0;
 }
+
+// Nothing is shown yet: everything is to be shown.
+[[maybe_unused]] static const bool changes_ready = (display_note_all_changed(), true);
 
 void display_clear_frame() {
     std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
@@ -228,7 +233,18 @@ void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
         }
     }
     sink.flush();
-    if (sink.first != ~0u) display_note_change(left + sink.first, row, sink.last - sink.first + 1);
+    if (sink.first != ~0u) {
+        FrameChanges& c = frame_changes;
+        c.rows[row] = 1;
+        const u32 from = left + sink.first, to = left + sink.last + 1;
+        if (c.left == c.right) {
+            c.left = static_cast<u16>(from);
+            c.right = static_cast<u16>(to);
+        } else {
+            if (from < c.left) c.left = static_cast<u16>(from);
+            if (to > c.right) c.right = static_cast<u16>(to);
+        }
+    }
 }
 
 } // namespace

@@ -44,31 +44,28 @@ void display_frame_rewritten();
 void display_clear_frame();
 
 // What changed in the guest frame since the host last showed it: a flag per
-// row and the columns [left, right) that hold every change. The pixel and row
-// plots note what they change; a whole redraw, display_frame_rewritten and a
-// new layout note everything. The host shows only the rows they name.
+// row and per column that holds a changed pixel, the columns of the row plots'
+// changes kept as the span [left, right) that holds them all. The pixel and
+// row plots note what they change; a whole redraw, display_frame_rewritten
+// and a new layout note everything. The host shows only the rows (the
+// columns, turned) noted.
 struct FrameChanges {
     u8 rows[GUEST_FRAME_ROWS];
+    u8 columns[GUEST_FRAME_COLUMNS];
     u16 left, right;
 };
 extern FrameChanges frame_changes;
-inline void display_note_change(u32 x, u32 y, u32 n) {
-    frame_changes.rows[y] = 1;
-    if (x < frame_changes.left) frame_changes.left = static_cast<u16>(x);
-    if (x + n > frame_changes.right) frame_changes.right = static_cast<u16>(x + n);
-}
 void display_note_all_changed();
 void display_forget_changes(); // the host shows the frame as it stands
+
+// A pixel that changed: stored in the frame and its mirror, noted, plotted.
+void display_plot_changed(u32 x, u32 y, u32 colour);
 
 // Stores the low byte of `colour` at (x, y) when it differs and then plots it.
 // No range test: the caller keeps (x, y) inside the machine's frame.
 inline void display_plot_pixel(u32 x, u32 y, u32 colour) {
-    u8& cell = guest_frame[x * GUEST_FRAME_ROWS + y];
-    if (cell == static_cast<u8>(colour)) return;
-    cell = static_cast<u8>(colour);
-    frame_mirror[y * GUEST_FRAME_COLUMNS + x] = static_cast<u8>(colour);
-    display_note_change(x, y, 1);
-    plotter_fn(x, y, colour);
+    if (guest_frame[x * GUEST_FRAME_ROWS + y] != static_cast<u8>(colour))
+        display_plot_changed(x, y, colour);
 }
 
 // ---- Geometry ------------------------------------------------------------------

@@ -402,16 +402,16 @@ void display_update_changed_rows(void (*show)(i32 first, i32 count)) {
     };
     if (display_update_whole) {
         band(0, shown_height - 1);
-    } else if (display_rotated) {
-        // Turned, a guest column is a shown row.
-        if (frame_changes.left < frame_changes.right)
-            band(frame_changes.left, frame_changes.right - 1);
     } else {
-        // Runs of changed rows; runs two rows apart or closer go as one, so
-        // that the filter's widened bands do not overlap.
+        // Runs of changed shown rows (guest columns, turned); runs two rows
+        // apart or closer go as one, so that the filter's widened bands do
+        // not overlap.
+        FrameChanges& c = frame_changes;
+        if (c.left < c.right) std::memset(c.columns + c.left, 1, c.right - c.left);
+        const u8* changed = display_rotated ? c.columns : c.rows;
         i32 first = -1, last = -1;
         for (i32 y = 0; y < shown_height; y++) {
-            if (!frame_changes.rows[y]) continue;
+            if (!changed[y]) continue;
             if (first >= 0 && y - last > 3) {
                 band(first, last);
                 first = -1;
