@@ -168,10 +168,6 @@ struct BeamLine {
 
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 
-// Beam mode: the line's colours, handed on from uvi_beam.pending_from to
-// uvi_beam.pending_to.
-u8 line_colours[UVI_LINE_CLOCKS];
-
 // The collisions of a line drawn ahead, in clock order: they are set as the
 // beam passes their clocks, as they would be drawn span by span.
 struct Collision {
@@ -180,7 +176,78 @@ struct Collision {
     u8 hits;    // sprite bits cleared in $19FC
     bool on_bg; // the sprites met a character pixel: $19FC is written
 };
-Collision line_collisions[UVI_LINE_CLOCKS];
+// A collision needs a sprite pixel: four sprites of eight.
+constexpr int LINE_COLLISIONS = 32;
+
+// What one glyph line of a character row is drawn from, besides the glyph
+// line itself and the character generator: equal keys draw equal clocks.
+// Rows with any of the codes 56-63 (user-defined characters, read live from
+// memory, and the artefact character 63) are not keyed.
+struct CharLineKey {
+    u8 codes[16];
+    u8 bg_colour, colour_row, fg_bit, block;
+    u8 board, board_fg[2], board_bg[2];
+};
+
+// The clocks last drawn for each glyph line of each row: rows whose inputs
+// stay the same, most of them from frame to frame, are copied instead of
+// drawn again.
+struct CharLine {
+    CharLineKey key;
+    bool valid;
+    u8 colours[128], cells[128];
+};
+CharLine char_lines[UVI_ROWS][8];
+
+// The key of the current row; false for a row with user-defined characters.
+bool char_line_key(u8 block0, CharLineKey* k) {
+    if (!row_plain) return false;
+    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+    std::memset(k, 0, sizeof *k);
+    std::memcpy(k->codes, codes, 16);
+    k->bg_colour = uvi_bg_colour;
+    k->colour_row = uvi_colour_row;
+    k->fg_bit = (uvi_bg_latch >> 3) & 1;
+    k->block = block0;
+    k->board = board_mode;
+    if (board_mode) {
+        std::memcpy(k->board_fg, board_fg, 2);
+        std::memcpy(k->board_bg, board_bg, 2);
+    }
+    return true;
+}
+
+// Beam mode: what a raster line drawn ahead in one piece, from clock `from`
+// to its end, was drawn from. Besides the character line's own inputs these
+// are the sprites on the line (their line bytes, clocks and colours) and
+// whether collisions are written; the line's cells, colours and collisions
+// follow from them alone (rows with codes 56-63 are never keyed).
+struct BeamLineKey {
+    CharLineKey chars; // all 0 outside the character area
+    u8 area, glyph_line, x0, from, bg_colour, colour_row, collisions;
+    u8 sprite_bytes[4], sprite_colours[4];
+    u16 sprite_x[4];
+};
+
+// Each raster line as it was last drawn: its colours (handed on from
+// uvi_beam.pending_from to uvi_beam.pending_to) and, in beam mode, its
+// collisions and, for a line drawn ahead from a key, the key. The cells are
+// the line's own in uvi_line_cells. A line drawn again from an equal key
+// would draw the same cells, colours and collisions: it keeps them and only
+// sets its collisions as the beam passes. Nothing else writes a line's
+// cells from its first visible clock on in beam mode; a frame of the
+// line-based mode and a reset draw over every line (copies_generation).
+struct LineCopy {
+    BeamLineKey key;
+    u32 generation; // copies_generation when the key holds, else 0
+    u8 events;
+    Collision collisions[LINE_COLLISIONS];
+};
+LineCopy line_copies[UVI_MAX_LINES];
+u32 copies_generation = 1;
+u8 line_colours[UVI_MAX_LINES][UVI_LINE_CLOCKS];
+// The collisions of the line drawn ahead.
+Collision* line_collisions = line_copies[0].collisions;
 
 void set_collision(const Collision& c) {
     *uvi_host.clock = c.x;
@@ -431,6 +498,7 @@ u8 uvi_sprites_done;
 UviCollisionsFound uvi_collisions_found;
 u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
+bool uvi_copy_lines = true;
 UviHost uvi_host;
 UviGame uvi_game = {false, -1, false, false, false, false};
 
@@ -450,6 +518,7 @@ void uvi_reset() {
     sprite_lines_last = -1;
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     uvi_beam.line = -1;
+    copies_generation++;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -460,6 +529,9 @@ void uvi_write_register(u32 address, u8 value) {
 }
 
 void uvi_frame_begin() {
+    // The line-based mode draws its sprites into the cells of lines it has
+    // drawn: no line keeps its copy over a frame of it.
+    if (uvi_line_based) copies_generation++;
     if (sprite_lines_first <= sprite_lines_last)
         std::memset(cells_of(sprite_lines_first), 0,
                     static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
@@ -546,7 +618,7 @@ u8* take_clocks(i32 from, i32 to) {
         uvi_beam.pending_from = from;
     }
     uvi_beam.pending_to = to;
-    return line_colours + from;
+    return line_colours[raster_line] + from;
 }
 
 } // namespace
@@ -554,7 +626,7 @@ u8* take_clocks(i32 from, i32 to) {
 void uvi_beam_flush() {
     if (uvi_beam.pending_to > uvi_beam.pending_from)
         uvi_host.plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
-                          line_colours + uvi_beam.pending_from,
+                          line_colours[uvi_beam.pending_line] + uvi_beam.pending_from,
                           uvi_beam.pending_to - uvi_beam.pending_from);
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     // What the line goes on with is drawn afresh: a pause may change anything.
@@ -643,6 +715,32 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_
     if (sprite_bytes) overlay_sprites(from, to, colours, cells, ahead_of_beam);
 }
 
+// The key of the current line drawn ahead from clock `from`; false where
+// the line is not keyed (copies are bypassed).
+bool beam_line_key(i32 from, bool area, i32 g, BeamLineKey* k) {
+    std::memset(k, 0, sizeof *k);
+    if (!uvi_copy_lines) return false;
+    if (area) {
+        char_line_key(reg(0x19F8) >> 7, &k->chars);
+        k->area = 1;
+        k->glyph_line = static_cast<u8>(g);
+        k->x0 = row_x0;
+    }
+    k->from = static_cast<u8>(from);
+    k->bg_colour = uvi_bg_colour;
+    k->colour_row = uvi_colour_row;
+    k->collisions = *uvi_host.collisions != 0;
+    for (u32 s = 0; s < 4; s++) {
+        const u8 byte = uvi_sprite_line[s];
+        if (!byte) continue;
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        k->sprite_bytes[s] = byte;
+        k->sprite_colours[s] = r.colour;
+        k->sprite_x[s] = static_cast<u16>(r.x);
+    }
+    return true;
+}
+
 // The collisions of the line drawn ahead that lie before clock `to`.
 inline void set_collisions_before(i32 to) {
     UviBeamLine& b = uvi_beam;
@@ -670,13 +768,35 @@ void uvi_draw_span(i32 from, i32 to) {
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     i32 g = 0;
     const bool area = area_line(&g);
-    if ((area && !row_plain) || to == UVI_LINE_CLOCKS) {
-        // Drawn span by span; or the span ends the line: nothing to draw ahead.
+    LineCopy& copy = line_copies[raster_line];
+    if (area && !row_plain) {
+        // Drawn span by span.
+        copy.generation = 0;
         draw_clocks(from, to, colours, sprite_bytes, false, area, g);
         return;
     }
-    uvi_beam.event = uvi_beam.events = 0;
-    draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true, area, g);
+    // The rest of the line at once, its collisions kept to be set as the beam
+    // passes them (a span to the line's end sets them all at once).
+    line_collisions = copy.collisions;
+    BeamLineKey key;
+    const bool keyed = (!area || from <= row_x0) && beam_line_key(from, area, g, &key);
+    if (keyed && copy.generation == copies_generation &&
+        std::memcmp(&key, &copy.key, sizeof key) == 0) {
+        // As drawn the last time; the characters' copy for later spans is
+        // drawn when one asks for it, as after drawing them.
+        if (area) {
+            beam_line.block0 = key.chars.block;
+            beam_line.valid = false;
+        }
+    } else {
+        uvi_beam.events = 0;
+        draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true, area, g);
+        copy.events = static_cast<u8>(uvi_beam.events);
+        copy.generation = keyed ? copies_generation : 0;
+        copy.key = key;
+    }
+    uvi_beam.event = 0;
+    uvi_beam.events = copy.events;
     uvi_beam.line = raster_line;
     uvi_beam.next = to;
     uvi_beam.x0 = area ? row_x0 : -1;
@@ -686,44 +806,6 @@ void uvi_draw_span(i32 from, i32 to) {
 }
 
 namespace {
-
-// What one glyph line of a character row is drawn from, besides the glyph
-// line itself and the character generator: equal keys draw equal clocks.
-// Rows with any of the codes 56-63 (user-defined characters, read live from
-// memory, and the artefact character 63) are not keyed.
-struct CharLineKey {
-    u8 codes[16];
-    u8 bg_colour, colour_row, fg_bit, block;
-    u8 board, board_fg[2], board_bg[2];
-};
-
-// The clocks last drawn for each glyph line of each row: rows whose inputs
-// stay the same, most of them from frame to frame, are copied instead of
-// drawn again.
-struct CharLine {
-    CharLineKey key;
-    bool valid;
-    u8 colours[128], cells[128];
-};
-CharLine char_lines[UVI_ROWS][8];
-
-// The key of the current row; false for a row with user-defined characters.
-bool char_line_key(u8 block0, CharLineKey* k) {
-    if (!row_plain) return false;
-    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
-    std::memset(k, 0, sizeof *k);
-    std::memcpy(k->codes, codes, 16);
-    k->bg_colour = uvi_bg_colour;
-    k->colour_row = uvi_colour_row;
-    k->fg_bit = (uvi_bg_latch >> 3) & 1;
-    k->block = block0;
-    k->board = board_mode;
-    if (board_mode) {
-        std::memcpy(k->board_fg, board_fg, 2);
-        std::memcpy(k->board_bg, board_bg, 2);
-    }
-    return true;
-}
 
 // The 128 clocks of glyph line g of the current row, with the block-set bit
 // that column 0 began with. The glyph fetch's latches are left as they come:

@@ -116,6 +116,9 @@ extern u8 uvi_sprites_done;
 extern u16 uvi_dejitter_lines[2][2];
 // The line-based renderer is in use (sprites once per frame, at the row end).
 extern u8 uvi_line_based;
+// Lines drawn from the same inputs as the last time keep what they drew
+// instead of being drawn again; off only where tests and benchmarks compare.
+extern bool uvi_copy_lines;
 
 // The collisions found since the machine last took them, whatever the
 // processor has read since: the pair bits of $19FD and the sprite bits of
