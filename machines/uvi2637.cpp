@@ -153,6 +153,10 @@ u8 glyph_byte, glyph_code;
 // other cell a frame marks is one its lines draw over again.
 i32 sprite_lines_first = 0, sprite_lines_last = -1;
 
+// The raster lines from the frame's highest sprite top to its lowest sprite
+// bottom: no sprite shows on the others.
+i32 sprites_top = 0, sprites_bottom = -1;
+
 // The current row has none of the codes 56-63 (user-defined characters, read
 // live from memory, and the artefact character 63): its lines depend only on
 // latches and can be drawn ahead and kept.
@@ -217,35 +221,42 @@ bool char_line_key(u8 block0, CharLineKey* k) {
     return true;
 }
 
-// Beam mode: what a raster line drawn ahead in one piece, from clock `from`
-// to its end, was drawn from. Besides the character line's own inputs these
-// are the sprites on the line (their line bytes, clocks and colours) and
-// whether collisions are written; the line's cells, colours and collisions
-// follow from them alone (rows with codes 56-63 are never keyed).
-struct BeamLineKey {
+// What a raster line drawn in one piece from clock `from` to its end was
+// drawn from: the mode, the character line's own inputs and, in beam mode,
+// the sprites on the line (their line bytes, clocks and colours) and whether
+// collisions are written. The line's cells, colours and collisions follow
+// from these alone (rows with codes 56-63 are never keyed).
+struct LineKey {
     CharLineKey chars; // all 0 outside the character area
-    u8 area, glyph_line, x0, from, bg_colour, colour_row, collisions;
+    u8 line_based, area, glyph_line, x0, from, bg_colour, colour_row, collisions;
     u8 sprite_bytes[4], sprite_colours[4];
     u16 sprite_x[4];
 };
 
-// Each raster line as it was last drawn: its colours (handed on from
-// uvi_beam.pending_from to uvi_beam.pending_to) and, in beam mode, its
-// collisions and, for a line drawn ahead from a key, the key. The cells are
-// the line's own in uvi_line_cells. A line drawn again from an equal key
-// would draw the same cells, colours and collisions: it keeps them and only
-// sets its collisions as the beam passes. Nothing else writes a line's
-// cells from its first visible clock on in beam mode; a frame of the
-// line-based mode and a reset draw over every line (copies_generation).
+// Each raster line as it was last drawn in one piece from a key: the key,
+// its cells and collisions; its colours stay in line_colours. A line drawn
+// again from an equal key takes these instead of drawing. The copy stands
+// until the line is drawn otherwise (copy.generation 0) or the chip is reset.
 struct LineCopy {
-    BeamLineKey key;
-    u32 generation; // copies_generation when the key holds, else 0
+    LineKey key;
+    u32 generation; // copies_generation while the copy holds, else 0
+    u32 cells_era;  // cells_era when the copy was made
     u8 events;
     Collision collisions[LINE_COLLISIONS];
+    u8 cells[UVI_LINE_CLOCKS];
 };
 LineCopy line_copies[UVI_MAX_LINES];
 u32 copies_generation = 1;
+// Moves on whenever cells may change other than by drawing their line: the
+// start of a frame in the line-based mode (its sprites mark the cells of
+// lines drawn before them, and the frame start clears those) and a reset.
+// A copy made in the same era finds the line's cells as it left them.
+u32 cells_era = 1;
+
+// Each raster line's colours as last drawn; in beam mode handed on from
+// uvi_beam.pending_from to uvi_beam.pending_to.
 u8 line_colours[UVI_MAX_LINES][UVI_LINE_CLOCKS];
+
 // The collisions of the line drawn ahead.
 Collision* line_collisions = line_copies[0].collisions;
 
@@ -482,7 +493,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_bea
 } // namespace
 
 const u8* const uvi_char_rom = CHAR_ROM.data();
-UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0};
+UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0, 0, 0};
 
 u8 uvi_colour_row, uvi_bg_latch, uvi_bg_colour;
 u8 uvi_line_status[UVI_MAX_LINES];
@@ -519,6 +530,7 @@ void uvi_reset() {
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     uvi_beam.line = -1;
     copies_generation++;
+    cells_era++;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -529,9 +541,7 @@ void uvi_write_register(u32 address, u8 value) {
 }
 
 void uvi_frame_begin() {
-    // The line-based mode draws its sprites into the cells of lines it has
-    // drawn: no line keeps its copy over a frame of it.
-    if (uvi_line_based) copies_generation++;
+    if (uvi_line_based) cells_era++;
     if (sprite_lines_first <= sprite_lines_last)
         std::memset(cells_of(sprite_lines_first), 0,
                     static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
@@ -576,6 +586,8 @@ void uvi_frame_latch() {
             r.colour = 1;
         r.right = r.x + 7;
         r.bottom = r.y + (r.tall ? 15 : 7);
+        if (s == 0 || r.y < sprites_top) sprites_top = r.y;
+        if (s == 0 || r.bottom > sprites_bottom) sprites_bottom = r.bottom;
     }
 }
 
@@ -594,6 +606,10 @@ void uvi_line_start() {
     }
     if (!uvi_line_based) {
         const i32 sprite_mode = *uvi_host.sprite_mode;
+        if (raster_line < sprites_top || raster_line > sprites_bottom) {
+            std::memset(uvi_sprite_line, 0, 4);
+            return;
+        }
         for (u32 s = 0; s < 4; s++) {
             const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
             u8 byte = 0;
@@ -715,22 +731,24 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_
     if (sprite_bytes) overlay_sprites(from, to, colours, cells, ahead_of_beam);
 }
 
-// The key of the current line drawn ahead from clock `from`; false where
-// the line is not keyed (copies are bypassed).
-bool beam_line_key(i32 from, bool area, i32 g, BeamLineKey* k) {
+// The key of the current line drawn in one piece from clock `from`; false
+// where the line is not keyed (codes 56-63 in its row, copies bypassed).
+bool line_key(i32 from, bool area, i32 g, u32 sprite_bytes, LineKey* k) {
     std::memset(k, 0, sizeof *k);
     if (!uvi_copy_lines) return false;
     if (area) {
-        char_line_key(reg(0x19F8) >> 7, &k->chars);
+        if (!char_line_key(reg(0x19F8) >> 7, &k->chars)) return false;
         k->area = 1;
         k->glyph_line = static_cast<u8>(g);
         k->x0 = row_x0;
     }
+    k->line_based = uvi_line_based;
     k->from = static_cast<u8>(from);
     k->bg_colour = uvi_bg_colour;
     k->colour_row = uvi_colour_row;
+    if (uvi_line_based) return true;
     k->collisions = *uvi_host.collisions != 0;
-    for (u32 s = 0; s < 4; s++) {
+    for (u32 s = 0; s < 4 && sprite_bytes; s++) {
         const u8 byte = uvi_sprite_line[s];
         if (!byte) continue;
         const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
@@ -739,6 +757,30 @@ bool beam_line_key(i32 from, bool area, i32 g, BeamLineKey* k) {
         k->sprite_x[s] = static_cast<u16>(r.x);
     }
     return true;
+}
+
+// The current line's copy when it was drawn from `key`: its cells from clock
+// `from` on are put back. Null when it was drawn from something else.
+const LineCopy* copy_for(const LineKey& key, i32 from) {
+    const LineCopy& copy = line_copies[raster_line];
+    if (copy.generation != copies_generation || std::memcmp(&key, &copy.key, sizeof key) != 0)
+        return nullptr;
+    if (copy.cells_era != cells_era)
+        std::memcpy(cells_of(raster_line) + from, copy.cells + from,
+                    static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
+    return &copy;
+}
+
+// The current line has just been drawn from clock `from` on: from `key`
+// (kept with the line's cells) or, when not `keyed`, otherwise.
+void keep_line(const LineKey& key, bool keyed, i32 from) {
+    LineCopy& copy = line_copies[raster_line];
+    copy.generation = keyed ? copies_generation : 0;
+    if (!keyed) return;
+    copy.key = key;
+    copy.cells_era = cells_era;
+    std::memcpy(copy.cells + from, cells_of(raster_line) + from,
+                static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
 }
 
 // The collisions of the line drawn ahead that lie before clock `to`.
@@ -778,12 +820,11 @@ void uvi_draw_span(i32 from, i32 to) {
     // The rest of the line at once, its collisions kept to be set as the beam
     // passes them (a span to the line's end sets them all at once).
     line_collisions = copy.collisions;
-    BeamLineKey key;
-    const bool keyed = (!area || from <= row_x0) && beam_line_key(from, area, g, &key);
-    if (keyed && copy.generation == copies_generation &&
-        std::memcmp(&key, &copy.key, sizeof key) == 0) {
-        // As drawn the last time; the characters' copy for later spans is
-        // drawn when one asks for it, as after drawing them.
+    LineKey key;
+    const bool keyed = (!area || from <= row_x0) && line_key(from, area, g, sprite_bytes, &key);
+    if (keyed && copy_for(key, from)) {
+        // The characters' copy for later spans is drawn when one asks for
+        // it, as after drawing them.
         if (area) {
             beam_line.block0 = key.chars.block;
             beam_line.valid = false;
@@ -792,8 +833,7 @@ void uvi_draw_span(i32 from, i32 to) {
         uvi_beam.events = 0;
         draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true, area, g);
         copy.events = static_cast<u8>(uvi_beam.events);
-        copy.generation = keyed ? copies_generation : 0;
-        copy.key = key;
+        keep_line(key, keyed, from);
     }
     uvi_beam.event = 0;
     uvi_beam.events = copy.events;
@@ -801,6 +841,8 @@ void uvi_draw_span(i32 from, i32 to) {
     uvi_beam.next = to;
     uvi_beam.x0 = area ? row_x0 : -1;
     uvi_beam.colour_row = uvi_colour_row;
+    uvi_beam.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
+    uvi_beam.flag_want = uvi_colour_row ? uvi_beam.flag_mask : 0;
     uvi_beam.block0 = beam_line.block0;
     set_collisions_before(to);
 }
@@ -813,7 +855,7 @@ namespace {
 // rows that are not keyed and fetches column 0 itself.
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
     CharLineKey key;
-    const bool keyed = char_line_key(block0, &key);
+    const bool keyed = uvi_copy_lines && char_line_key(block0, &key);
     key.block = block0;
     CharLine& line = char_lines[row_number][g & 7];
     if (keyed && line.valid && std::memcmp(&key, &line.key, sizeof key) == 0) {
@@ -864,15 +906,22 @@ void uvi_render_scanline() {
         uvi_host.fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
         return;
     }
-    // The whole visible line at once: background, 16 characters, background.
+    // The whole visible line at once: background, 16 characters, background;
+    // or its copy.
     const i32 x0 = row_x0;
-    u8 colours[UVI_LINE_CLOCKS];
-    std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
-    std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
-    draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
-    const i32 right = x0 + 128;
-    std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-    std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    u8* colours = line_colours[raster_line];
+    LineKey key;
+    const bool keyed = line_key(49, true, g, 0, &key);
+    if (!keyed || !copy_for(key, 49)) {
+        std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
+        std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
+        draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
+        const i32 right = x0 + 128;
+        std::memset(colours + right, uvi_bg_colour,
+                    static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+        std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+        keep_line(key, keyed, 49);
+    }
     uvi_host.plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
 }
 
