@@ -929,9 +929,19 @@ void uvi_draw_sprites() {
     const i32 first_visible_line = *uvi_host.first_visible_line;
     const i32 lines_per_frame = *uvi_host.lines_per_frame;
     const bool collisions = *uvi_host.collisions != 0;
+    const UviSpriteRecord* sprites = uvi_sprites[uvi_sprite_slot];
+    // By the sprite bits of a cell: the colour its pixel shows.
+    u8 colour_of_bits[16];
+    for (u32 bits = 0; bits < 16; bits++) {
+        u32 colour_number = 0;
+        for (u32 o = 0; o < 4; o++)
+            if (bits >> o & 1) colour_number |= sprites[o].colour;
+        colour_of_bits[bits] = colour_of(colour_number);
+    }
     u8 background_hits = 0, pairs = 0;
     for (u32 s = 0; s < 4; s++) {
-        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        const UviSpriteRecord& r = sprites[s];
+        const u8 bit = static_cast<u8>(1u << s);
         for (i32 y = r.y; y <= r.bottom; y++) {
             if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
             const u8 byte = r.image[(y - r.y) >> r.tall];
@@ -939,22 +949,20 @@ void uvi_draw_sprites() {
             if (sprite_lines_first > sprite_lines_last) sprite_lines_first = sprite_lines_last = y;
             if (y < sprite_lines_first) sprite_lines_first = y;
             if (y > sprite_lines_last) sprite_lines_last = y;
-            for (i32 b = 0; b < 8; b++) {
+            const bool collide = collisions && y >= first_visible_line;
+            // The set bits of the line byte only, leftmost first.
+            for (u32 left = byte; left;) {
+                const i32 b = std::countl_zero(static_cast<u8>(left));
+                left &= ~(0x80u >> b);
                 const i32 x = r.x + b;
                 if (x >= UVI_LINE_CLOCKS) break;
-                if (!(byte >> (7 - b) & 1)) continue;
                 u8& cell = cells[x];
-                cell |= static_cast<u8>(1u << s);
-                if (collisions && y >= first_visible_line && x >= 49) {
-                    if (cell & UVI_CELL_CHAR) background_hits |= static_cast<u8>(1u << s);
+                cell |= bit;
+                if (collide && x >= 49) {
+                    if (cell & UVI_CELL_CHAR) background_hits |= bit;
                     pairs |= pair_bits(cell & 15);
                 }
-                if (x > 54) {
-                    u32 colour_number = 0;
-                    for (u32 o = 0; o < 4; o++)
-                        if (cell >> o & 1) colour_number |= uvi_sprites[uvi_sprite_slot][o].colour;
-                    uvi_host.plot_pixel(x, y, colour_of(colour_number));
-                }
+                if (x > 54) uvi_host.plot_pixel(x, y, colour_of_bits[cell & 15]);
             }
         }
     }
