@@ -929,8 +929,8 @@ DrawnLine drawn_lines[PVI_MAX_LINES];
 bool same_key(const LineKey& a, const LineKey& b) {
     u64 differ = 0;
     for (std::size_t i = 0; i < sizeof(LineKey); i += 8)
-        differ |= load8(reinterpret_cast<const u8*>(&a) + i) ^
-                  load8(reinterpret_cast<const u8*>(&b) + i);
+        differ |=
+            load8(reinterpret_cast<const u8*>(&a) + i) ^ load8(reinterpret_cast<const u8*>(&b) + i);
     return differ == 0;
 }
 
@@ -945,18 +945,19 @@ void draw_line_start(u8* colours, u8* cells) {
         return;
     }
     update_object_layer();
-    const LineKey key{drawn_with.bars,
-                      drawn_with.colours,
-                      {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
-                      layer_artefact_row,
-                      drawn_with.widths,
-                      drawn_with.invert,
-                      pvi_line_background,
-                      static_cast<u8>(pvi_background_colour),
-                      pvi_score_line,
-                      pvi_score_colour,
-                      static_cast<u8>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0)),
-                      {}};
+    const LineKey key{
+        drawn_with.bars,
+        drawn_with.colours,
+        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
+        layer_artefact_row,
+        drawn_with.widths,
+        drawn_with.invert,
+        pvi_line_background,
+        static_cast<u8>(pvi_background_colour),
+        pvi_score_line,
+        pvi_score_colour,
+        static_cast<u8>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0)),
+        {}};
     DrawnLine& line = drawn_lines[y];
     if (line.valid && same_key(line.key, key)) {
         std::memcpy(colours, line.colours, PVI_WIDTH);
@@ -1025,7 +1026,8 @@ void pvi_collide_ahead(i32 x0, i32 x1) {
     u8 pairs = 0, grid = 0;
     for (i32 w = x0 >> 6; w <= (x1 - 1) >> 6; w++) {
         const i32 from = x0 - 64 * w, to = x1 - 64 * w;
-        const u64 range = (to >= 64 ? ~0ull : (1ull << to) - 1) & (from <= 0 ? ~0ull : ~((1ull << from) - 1));
+        const u64 range =
+            (to >= 64 ? ~0ull : (1ull << to) - 1) & (from <= 0 ? ~0ull : ~((1ull << from) - 1));
         const u64 a = lit[0][w] & range, b = lit[1][w] & range, c = lit[2][w] & range,
                   d = lit[3][w] & range, g = ahead_grid[w];
         pairs |= static_cast<u8>((a & b ? 0x20 : 0) | (a & c ? 0x10 : 0) | (a & d ? 0x08 : 0) |

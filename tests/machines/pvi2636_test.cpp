@@ -688,8 +688,8 @@ TEST_F(Pvi, LinesCopiedFromTheLastFrameMatchLinesDrawnAgain) {
         // ADDZ r1; LODA r1,$1FCA; ADDZ r1; BCTA,UN $0010.
         static const u8 start[] = {0x1F, 0x00, 0x10, 0x0D, 0x1F, 0x0A, 0x85, 0x01, 0xCD, 0x1F,
                                    0x0A, 0x0D, 0x1F, 0x1C, 0x85, 0x01, 0xCD, 0x1F, 0x1C, 0x37};
-        static const u8 loop[] = {0x84, 0x07, 0xC2, 0xCE, 0x18, 0x00, 0x0D, 0x1F,
-                                  0xCB, 0x81, 0x0D, 0x1F, 0xCA, 0x81, 0x1F, 0x00, 0x10};
+        static const u8 loop[] = {0x84, 0x07, 0xC2, 0xCE, 0x18, 0x00, 0x0D, 0x1F, 0xCB,
+                                  0x81, 0x0D, 0x1F, 0xCA, 0x81, 0x1F, 0x00, 0x10};
         std::memcpy(guest_memory, start, sizeof start);
         std::memcpy(guest_memory + 0x10, loop, sizeof loop);
         place(0, 40, 10, 0xA5);
@@ -714,10 +714,11 @@ TEST_F(Pvi, LinesCopiedFromTheLastFrameMatchLinesDrawnAgain) {
             guest_memory[0x15] = static_cast<u8>(target);
             guest_memory[0x03] = f % 8 < 4 ? 0x37 : 0x0D; // RETE,UN or the moves
             pvi_run_frame();
-            ways[way].push_back({{guest_frame, guest_frame + GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS},
-                                 {pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells},
-                                 {guest_memory, guest_memory + GUEST_MEMORY_SIZE},
-                                 cpu_cycles});
+            ways[way].push_back(
+                {{guest_frame, guest_frame + GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS},
+                 {pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells},
+                 {guest_memory, guest_memory + GUEST_MEMORY_SIZE},
+                 cpu_cycles});
         }
     }
     drawcorners = 0;
