@@ -286,7 +286,8 @@ TEST_F(UviLineCache, CopiedLinesMatchLinesDrawnAfreshInABusyScene) {
         for (u32 f = 0; f < 48; f++) {
             // Sprites 0 and 1 move across only, 2 and 3 both ways.
             for (u32 s = 0; s < 4; s++) {
-                guest_memory[0x18F1 + 2 * s] = static_cast<u8>(30 + (f * (s + 1) * 3 + 25 * s) % 200);
+                guest_memory[0x18F1 + 2 * s] =
+                    static_cast<u8>(30 + (f * (s + 1) * 3 + 25 * s) % 200);
                 guest_memory[0x18F0 + 2 * s] =
                     static_cast<u8>(60 + (s < 2 ? 70 * s : f * (s + 2) + 30 * s) % 190);
             }
