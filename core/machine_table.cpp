@@ -331,7 +331,7 @@ constexpr MemmapDesc memmap_table[MEMMAPS] = {
      {.dip_switches = true, .force_feedback = true, .second_joystick = true,
       .fire_keys_left_only = true}},
     {11, "AY-3-8500/8550/8550-1 + AY-3-8515", 0, 195, "General Instrument, 1975?", KEYS_8550, 0, 142, 13, SND_TONE0,
-     {.dip_switches = true, .force_feedback = true, .second_joystick = true}},
+     {.dip_switches = true, .force_feedback = true, .second_joystick = true, .four_paddles = true}},
     {11, "AY-3-8600/AY-3-8600-1 + AY-3-8615", 0, 206, "General Instrument, 1976?", KEYS_8600, 0, 143, 13, SND_TONE0,
      {.dip_switches = true, .autofire = true, .force_feedback = true, .second_joystick = true}},
     {14, "VTech Type-right", 0, 236, "VTech, 1985", keys({{0, 3}}), 0, 144, 16, SND_TONE0, {}},

@@ -240,6 +240,7 @@ struct MemmapTraits {
     bool second_joystick = false; // the right controller may be the second digital joystick
     bool skip_level = false;      // the Skip level trainer
     bool tone_units = false;      // tone units: pitches are tone numbers of the bass and treble units
+    bool four_paddles = false;    // four bats: the video monitor's paddle picture draws all four
     // ---- game information ----
     bool fire_keys_left_only = false; // the fire buttons' keys are marked on the left keypad only
 };

@@ -8,6 +8,7 @@
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
 #include "input/picture_choice.h"
+#include "input/keys.h"
 #include "inspect/cpu_monitor_window.h"
 #include "machines/pvi2636.h"
 
@@ -199,4 +200,22 @@ GuiNode monitor_row_button(int row, int chars) {
     b.text = row >= 0 && row < MON_ROWS ? mon_reg_table[row].text : "";
     b.min_w = 12 + 9 * chars;
     return b;
+}
+
+bool mon_window_event(ToolWindow w, const GuiEvent& e, int first, int last, void (*edit)(int row)) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        if (e.code == RAW_ESC) return true;
+        gui_forward_raw_key(e.code);
+        break;
+    case GE_GADGET:
+        if (e.gid >= MON_ROW_GADGET + first && e.gid <= MON_ROW_GADGET + last) edit(e.gid - MON_ROW_GADGET);
+        break;
+    case GE_MOUSEBUTTON:
+        if (e.code == 2 + RAWKEY_UP) mon_toggle_watch_at(w, e.x, e.y);
+        break;
+    default:
+        break;
+    }
+    return false;
 }

@@ -5,7 +5,6 @@
 #include "gui/main_window.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
-#include "input/keys.h"
 #include "inspect/address_text.h"
 #include "inspect/monitor_rows.h"
 #include "platform/catalog.h"
@@ -114,22 +113,7 @@ void edit(int row) {
 }
 
 bool handle(const GuiEvent& e) {
-    switch (e.type) {
-    case GE_RAWKEY:
-        if (e.code == RAW_ESC) return true;
-        gui_forward_raw_key(e.code);
-        break;
-    case GE_GADGET:
-        if (e.gid >= MON_ROW_GADGET + MON_PSG_FIRST && e.gid <= MON_ROW_GADGET + MON_PSG_LAST)
-            edit(e.gid - MON_ROW_GADGET);
-        break;
-    case GE_MOUSEBUTTON:
-        if (e.code == 2 + RAWKEY_UP) mon_toggle_watch_at(TW_PSG, e.x, e.y);
-        break;
-    default:
-        break;
-    }
-    return false;
+    return mon_window_event(TW_PSG, e, MON_PSG_FIRST, MON_PSG_LAST, edit);
 }
 
 void input() {
