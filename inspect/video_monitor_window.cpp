@@ -265,6 +265,7 @@ void mon_video_refresh(int force) {
 
 void mon_open_video_window() {
     if (window() || !mon_video_available()) return;
+    gui_gadgets[GID_PADDLES_PANEL] = gui_gadgets[GID_PADDLES_PICTURE] = 0;
     mon_build_video_hints();
     if (!gui_open_subwindow(TW_VIDEO_CHIP, describe())) return;
     mon_paddles_open();
