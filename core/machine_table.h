@@ -144,7 +144,6 @@ struct MachineTraits {
     bool bios_log = false;           // L B logs the monitor's calls
     bool raise_interrupt = false;    // GI raises an interrupt, besides on the PVI machines
     bool cpu_monitor = false;        // the CPU monitor window
-    bool video_monitor = false;      // the UVI/PVI monitor window, besides the video-chip machines
     bool musical_keyboard = false;   // the musical keyboard window, besides the video-chip machines
     bool controls_window = false;    // the Controls window
     bool instruments = false;        // industrial and scientific instruments on the serial port
