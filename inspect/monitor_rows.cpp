@@ -5,12 +5,14 @@
 #include "cpu/memory.h"
 #include "debugger/watch.h"
 #include "display/host.h"
+#include "gui/dialog_parts.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
 #include "input/picture_choice.h"
 #include "input/keys.h"
 #include "inspect/cpu_monitor_window.h"
 #include "machines/pvi2636.h"
+#include "platform/catalog.h"
 
 #include <cstdio>
 
@@ -218,4 +220,12 @@ bool mon_window_event(ToolWindow w, const GuiEvent& e, int first, int last, void
         break;
     }
     return false;
+}
+
+GuiNode mon_hint_line() {
+    GuiNode hint = gui_label(cat_str(541, "Hover over a button for more information."));
+    hint.centred = true;
+    GuiNode stretch = gui_node(GK_SPACE);
+    stretch.weight = 1;
+    return gui_group(GK_VGROUP, {gui_label(""), gui_group(GK_HGROUP, {stretch, hint, stretch})});
 }

@@ -157,12 +157,6 @@ GuiNode other_panel(bool cassette) {
     return gui_group(GK_VGROUP, {columns}, cat_str(395, "Other Registers"));
 }
 
-GuiNode hint_line() {
-    GuiNode hint = gui_label(cat_str(541, "Hover over a button for more information."));
-    hint.centred = true;
-    return gui_group(GK_VGROUP, {gui_label(""), gui_group(GK_HGROUP, {stretch(), hint, stretch()})});
-}
-
 // The machine's panels, top to bottom, and what stands to their right.
 GuiNode content() {
     GuiNode stack = gui_group(GK_VGROUP);
@@ -191,7 +185,7 @@ GuiNode content() {
     GuiNode main_row = gui_group(GK_HGROUP, {stack});
     if (beside) main_row.children.push_back(right);
     GuiNode root = gui_group(GK_VGROUP, {main_row});
-    if (!mon_video_hints.empty()) root.children.push_back(hint_line());
+    if (!mon_video_hints.empty()) root.children.push_back(mon_hint_line());
     return root;
 }
 
