@@ -57,4 +57,8 @@ static void BM_RefreshVideoMonitor(benchmark::State& state) {
     }
     gui_close_all_subwindows();
 }
-BENCHMARK(BM_RefreshVideoMonitor)->Arg(ARCADIA)->Arg(INTERTON)->Arg(ZACCARIA)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshVideoMonitor)
+    ->Arg(ARCADIA)
+    ->Arg(INTERTON)
+    ->Arg(ZACCARIA)
+    ->Unit(benchmark::kMicrosecond);

@@ -64,7 +64,8 @@ GuiNode ram_line(const RamLine& l) {
     return line;
 }
 
-template <std::size_t N> GuiNode ram_strip(const RamLine (&lines)[N], const char* title, bool spacer_after) {
+template <std::size_t N>
+GuiNode ram_strip(const RamLine (&lines)[N], const char* title, bool spacer_after) {
     GuiNode ram = gui_group(GK_VGROUP, {}, title);
     for (const RamLine& l : lines)
         ram.children.push_back(ram_line(l));
@@ -116,8 +117,8 @@ bool mon_paddles_shown() {
 void mon_paddles_open() {
     picture.fill(PADDLE_PEN_BACKGROUND);
     if (!window() || !mon_paddles_shown()) return;
-    gui_display_attach(window(), GID_PADDLES_PICTURE, picture.data(), PADDLE_PICTURE, PADDLE_PICTURE,
-                       PADDLE_PICTURE, gui_pens, GUI_PENS);
+    gui_display_attach(window(), GID_PADDLES_PICTURE, picture.data(), PADDLE_PICTURE,
+                       PADDLE_PICTURE, PADDLE_PICTURE, gui_pens, GUI_PENS);
 }
 
 bool mon_paddles_near(int ax, int ay, int bx, int by) {
@@ -155,11 +156,15 @@ void mon_paddles_refresh() {
     if (!win || !mon_paddles_shown()) return;
     const bool four = memmap_desc().traits.four_paddles;
     // Erase the vectors drawn last.
-    mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[0], paddle_pic_y[0], PADDLE_PEN_BACKGROUND);
-    mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[1], paddle_pic_y[1], PADDLE_PEN_BACKGROUND);
+    mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[0], paddle_pic_y[0],
+                            PADDLE_PEN_BACKGROUND);
+    mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[1], paddle_pic_y[1],
+                            PADDLE_PEN_BACKGROUND);
     if (four) {
-        mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[0], paddle_pic_y[2], PADDLE_PEN_BACKGROUND);
-        mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[1], paddle_pic_y[3], PADDLE_PEN_BACKGROUND);
+        mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[0], paddle_pic_y[2],
+                                PADDLE_PEN_BACKGROUND);
+        mon_paddles_draw_vector(CENTRE, CENTRE, paddle_pic_x[1], paddle_pic_y[3],
+                                PADDLE_PEN_BACKGROUND);
     }
     // 0..255 to 0..95.
     auto scale = [](i32 v) { return std::clamp(v, 0, 255) * 3 / 8; };
@@ -167,7 +172,8 @@ void mon_paddles_refresh() {
         paddle_pic_x[i] = scale(paddle_x[i]);
     for (int i = 0; i < 4; i++)
         paddle_pic_y[i] = scale(paddle_y[i]);
-    const int x1 = paddle_pic_x[0], y1 = paddle_pic_y[0], x2 = paddle_pic_x[1], y2 = paddle_pic_y[1];
+    const int x1 = paddle_pic_x[0], y1 = paddle_pic_y[0], x2 = paddle_pic_x[1],
+              y2 = paddle_pic_y[1];
     const int y3 = paddle_pic_y[2], y4 = paddle_pic_y[3];
     // The second bats count as near by their ends on the centre column.
     const bool bats = machine_debug().paddle_bats_near;
@@ -181,8 +187,10 @@ void mon_paddles_refresh() {
                             near12 || near_bats(x2, y2) ? PADDLE_PEN_NEAR : PADDLE_PEN_2);
     if (four) {
         const bool near34 = mon_paddles_near(CENTRE, y3, CENTRE, y4);
-        const bool near3 = near34 || mon_paddles_near(CENTRE, y3, x1, y1) || mon_paddles_near(CENTRE, y3, x2, y2);
-        const bool near4 = near34 || mon_paddles_near(CENTRE, y4, x1, y1) || mon_paddles_near(CENTRE, y4, x2, y2);
+        const bool near3 =
+            near34 || mon_paddles_near(CENTRE, y3, x1, y1) || mon_paddles_near(CENTRE, y3, x2, y2);
+        const bool near4 =
+            near34 || mon_paddles_near(CENTRE, y4, x1, y1) || mon_paddles_near(CENTRE, y4, x2, y2);
         mon_paddles_draw_vector(CENTRE, CENTRE, x1, y3, near3 ? PADDLE_PEN_NEAR_34 : PADDLE_PEN_3);
         mon_paddles_draw_vector(CENTRE, CENTRE, x2, y4, near4 ? PADDLE_PEN_NEAR_34 : PADDLE_PEN_4);
     }

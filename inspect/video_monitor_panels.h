@@ -20,11 +20,11 @@ constexpr int PADDLE_PICTURE = 96; // width and height in pixels
 
 // Interface colours of the picture (gui_pens indices).
 enum PaddlePen : u8 {
-    PADDLE_PEN_3 = 0,         // paddle 3
-    PADDLE_PEN_4 = 1,         // paddle 4
-    PADDLE_PEN_NEAR_34 = 7,   // paddle 3 or 4 near another end
+    PADDLE_PEN_3 = 0,       // paddle 3
+    PADDLE_PEN_4 = 1,       // paddle 4
+    PADDLE_PEN_NEAR_34 = 7, // paddle 3 or 4 near another end
     PADDLE_PEN_BACKGROUND = 8,
-    PADDLE_PEN_NEAR = 9,      // paddle 1 or 2 near another end
+    PADDLE_PEN_NEAR = 9, // paddle 1 or 2 near another end
     PADDLE_PEN_1 = 10,
     PADDLE_PEN_2 = 11,
 };

@@ -27,6 +27,7 @@ struct Cell {
 };
 constexpr Cell EMPTY{nullptr, -1, -1};
 
+// clang-format off
 constexpr Cell UVI_PANEL[5][6] = {
     {{"CONSOLE:", 0, -1}, {"GFXMODE:", 1, -1}, {"BGCOLLIDE:", 2, -1}, {"SPRITE0X,Y:", 105, 106},
      {"P1PADDLE:", 3, -1}, {"P2PADDLE:", 4, -1}},
@@ -70,6 +71,7 @@ constexpr Cell OTHER_PANEL[4][3] = {
     {EMPTY, {"P1RIGHTKEYS:", 145, -1}, {"P2RIGHTKEYS:", 149, -1}},
     {EMPTY, {"CASIN:", 141, -1}, {"CASOUT:", 142, -1}},
 };
+// clang-format on
 
 constexpr int LABEL_PIXELS_PER_CHAR = 9;
 

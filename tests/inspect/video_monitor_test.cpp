@@ -57,7 +57,9 @@ void walk(const GuiNode& n, const std::function<void(const GuiNode&)>& visit) {
 // The framed groups' titles, top to bottom and left to right.
 std::vector<std::string> titles(const GuiNode& root) {
     std::vector<std::string> out;
-    walk(root, [&](const GuiNode& n) { if (n.framed) out.push_back(n.text); });
+    walk(root, [&](const GuiNode& n) {
+        if (n.framed) out.push_back(n.text);
+    });
     return out;
 }
 // The line or cell that starts with the label `text`: the gadget ids after
@@ -65,7 +67,9 @@ std::vector<std::string> titles(const GuiNode& root) {
 std::vector<int> cell(const GuiNode& root, const std::string& text) {
     std::vector<int> gids;
     walk(root, [&](const GuiNode& n) {
-        if (!gids.empty() || n.kind != GK_HGROUP || n.children.empty() || n.children[0].text != text) return;
+        if (!gids.empty() || n.kind != GK_HGROUP || n.children.empty() ||
+            n.children[0].text != text)
+            return;
         for (std::size_t i = 1; i < n.children.size(); i++)
             if (n.children[i].kind != GK_SPACE) gids.push_back(n.children[i].gid);
     });
@@ -85,6 +89,7 @@ TEST_F(VideoMonitor, EachMachineShowsItsPanelsAndHints) {
         std::vector<std::string> titles;
         std::size_t hints;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {ARCADIA, MAP_ARCADIA_EMERSON, {"2637 UVI Status", "Paddles", "UVI RAM Contents"}, 113},
         {INTERTON, MAP_INTERTON_A,
@@ -96,6 +101,7 @@ TEST_F(VideoMonitor, EachMachineShowsItsPanelsAndHints) {
         {ZACCARIA, MAP_GALAXIA, {"2636 PVI #1 Status", "2636 PVI #2 Status", "2636 PVI #3 Status"}, 84},
         {MALZAK, MAP_MALZAK_1, {"2636 PVI #1 Status", "2636 PVI #2 Status"}, 56},
     };
+    // clang-format on
     for (const Case& c : cases) {
         paddle_pic_x[0] = 7; // the opening's refresh draws the picture, where there is one
         paddle_x[0] = 255;
@@ -105,7 +111,8 @@ TEST_F(VideoMonitor, EachMachineShowsItsPanelsAndHints) {
         EXPECT_EQ(titles(root()), c.titles) << c.machine << "/" << c.map;
         EXPECT_EQ(mon_video_hints.size(), c.hints) << c.machine << "/" << c.map;
         EXPECT_EQ(has_text(root(), "Hover over a button for more information."), c.hints > 0);
-        const bool paddles = std::find(c.titles.begin(), c.titles.end(), "Paddles") != c.titles.end();
+        const bool paddles =
+            std::find(c.titles.begin(), c.titles.end(), "Paddles") != c.titles.end();
         EXPECT_EQ(paddle_pic_x[0], paddles ? 95 : 7) << c.machine;
         EXPECT_EQ(gui_gadgets[GID_PADDLES_PICTURE] == win(), paddles);
     }
@@ -270,9 +277,11 @@ TEST_F(VideoMonitor, PaddleVectorsMoveWithoutTraces) {
     open_on(INTERTON, MAP_INTERTON_A);
     set_paddles(10, 250, 240, 30);
     set_paddles(100, 200, 180, 128);
-    const std::vector<u8> moved(mon_paddles_pixels(), mon_paddles_pixels() + PADDLE_PICTURE * PADDLE_PICTURE);
+    const std::vector<u8> moved(mon_paddles_pixels(),
+                                mon_paddles_pixels() + PADDLE_PICTURE * PADDLE_PICTURE);
     open_on(INTERTON, MAP_INTERTON_A); // a fresh picture with the same vectors
     set_paddles(100, 200, 180, 128);
-    EXPECT_EQ(std::vector<u8>(mon_paddles_pixels(), mon_paddles_pixels() + PADDLE_PICTURE * PADDLE_PICTURE),
+    EXPECT_EQ(std::vector<u8>(mon_paddles_pixels(),
+                              mon_paddles_pixels() + PADDLE_PICTURE * PADDLE_PICTURE),
               moved);
 }
