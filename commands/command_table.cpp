@@ -31,6 +31,7 @@
 #include "gui/update_check.h"
 #include "input/keys.h"
 #include "input/netplay.h"
+#include "inspect/video_monitor_window.h"
 #include "peripherals/floppy.h"
 
 #include <array>
@@ -131,7 +132,7 @@ bool interrupts() { return pvis() || traits().raise_interrupt; }
 bool debugger_shown() { return view_debugger[display_mode] != 0; }
 bool cpu_monitor() { return traits().cpu_monitor; }
 bool psg() { return map_traits().psg; }
-bool video_monitor() { return video_chip() || traits().video_monitor; }
+bool video_monitor() { return mon_video_available(); }
 bool music() { return video_chip() || traits().musical_keyboard || known_game_id == 616; }
 bool netplay() { return traits().netplay; }
 bool controls_window() { return traits().controls_window; }

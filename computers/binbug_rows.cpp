@@ -221,6 +221,7 @@ constexpr MachineDebug DEBUG{
     .object_suffix = ".aof",
     .asm_start = 0x0440,
     .glyphs = &GLYPHS,
+    .video_monitor = VideoMonitor::PADDLES,
 };
 
 } // namespace

@@ -68,6 +68,17 @@ struct DosErrors {
     int count; // entries, entry 0 among them
 };
 
+// What the video-chip monitor shows of a machine besides the panels of its
+// PVIs (machine_live's pvi_count): its own chip and console registers and
+// where the paddle picture goes.
+enum class VideoMonitor : u8 {
+    NONE,         // nothing of its own: a PVI board shows its PVIs alone
+    UVI,          // the UVI's registers; below, the paddles beside the UVI's RAM
+    PVI_CONSOLE,  // the console registers; below, the paddles beside the PVI's RAM
+    PVI_CASSETTE, // the console and cassette registers; the paddles to the right
+    PADDLES,      // the paddle picture alone
+};
+
 struct MachineDebug {
     // What the processor's reports and the disassembler ask of the board; the
     // machine switch points cpu_debug_hooks at it. nullptr: the defaults.
@@ -159,6 +170,11 @@ struct MachineDebug {
     // rows), beyond those of its PVIs; -1: none.
     i16 video_rows_first = -1;
     i16 video_rows_last = -1;
+    // The video monitor's panels of the machine's own.
+    VideoMonitor video_monitor = VideoMonitor::NONE;
+    // The paddle picture counts the first two paddles as near when their ends
+    // come close to the second pair of bats too (on the centre column).
+    bool paddle_bats_near = false;
     // The chip registers of the coverage report. nullptr: none.
     void (*chip_coverage)(ChipCoverage* out) = nullptr;
     // A second processor board: the context parked while the other runs, and

@@ -144,7 +144,6 @@ struct MachineTraits {
     bool bios_log = false;           // L B logs the monitor's calls
     bool raise_interrupt = false;    // GI raises an interrupt, besides on the PVI machines
     bool cpu_monitor = false;        // the CPU monitor window
-    bool video_monitor = false;      // the UVI/PVI monitor window, besides the video-chip machines
     bool musical_keyboard = false;   // the musical keyboard window, besides the video-chip machines
     bool controls_window = false;    // the Controls window
     bool instruments = false;        // industrial and scientific instruments on the serial port
@@ -240,6 +239,7 @@ struct MemmapTraits {
     bool second_joystick = false; // the right controller may be the second digital joystick
     bool skip_level = false;      // the Skip level trainer
     bool tone_units = false;      // tone units: pitches are tone numbers of the bass and treble units
+    bool four_paddles = false;    // four bats: the video monitor's paddle picture draws all four
     // ---- game information ----
     bool fire_keys_left_only = false; // the fire buttons' keys are marked on the left keypad only
 };

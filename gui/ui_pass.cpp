@@ -53,6 +53,7 @@
 #include "inspect/sprite_editor_window.h"
 #include "inspect/cpu_monitor_window.h"
 #include "inspect/psg_monitor_window.h"
+#include "inspect/video_monitor_window.h"
 #include "inspect/memory_editor_window.h"
 #include "input/picture_choice.h"
 #include "platform/catalog.h"
@@ -256,6 +257,7 @@ void gui_install_ui_host() {
     sprite_editor_register();
     cpu_monitor_window_register();
     psg_monitor_window_register();
+    video_monitor_window_register();
     memory_editor_window_register();
     game_picture_number = game_image_number;
 }

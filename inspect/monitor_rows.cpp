@@ -5,11 +5,14 @@
 #include "cpu/memory.h"
 #include "debugger/watch.h"
 #include "display/host.h"
+#include "gui/dialog_parts.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
+#include "input/keys.h"
 #include "input/picture_choice.h"
 #include "inspect/cpu_monitor_window.h"
 #include "machines/pvi2636.h"
+#include "platform/catalog.h"
 
 #include <cstdio>
 
@@ -199,4 +202,30 @@ GuiNode monitor_row_button(int row, int chars) {
     b.text = row >= 0 && row < MON_ROWS ? mon_reg_table[row].text : "";
     b.min_w = 12 + 9 * chars;
     return b;
+}
+
+bool mon_window_event(ToolWindow w, const GuiEvent& e, int first, int last, void (*edit)(int row)) {
+    switch (e.type) {
+    case GE_RAWKEY:
+        if (e.code == RAW_ESC) return true;
+        gui_forward_raw_key(e.code);
+        break;
+    case GE_GADGET:
+        if (e.gid >= MON_ROW_GADGET + first && e.gid <= MON_ROW_GADGET + last) edit(e.gid - MON_ROW_GADGET);
+        break;
+    case GE_MOUSEBUTTON:
+        if (e.code == 2 + RAWKEY_UP) mon_toggle_watch_at(w, e.x, e.y);
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+GuiNode mon_hint_line() {
+    GuiNode hint = gui_label(cat_str(541, "Hover over a button for more information."));
+    hint.centred = true;
+    GuiNode stretch = gui_node(GK_SPACE);
+    stretch.weight = 1;
+    return gui_group(GK_VGROUP, {gui_label(""), gui_group(GK_HGROUP, {stretch, hint, stretch})});
 }

@@ -80,6 +80,14 @@ int mon_find_row_at(ToolWindow w, int x, int y);
 int mon_toggle_watch_at(ToolWindow w, int x, int y);
 // The value button of `row`, sized for `chars` characters.
 GuiNode monitor_row_button(int row, int chars);
+// The line under a monitor's panels: "Hover over a button for more
+// information." centred, after an empty line.
+GuiNode mon_hint_line();
+// What a register monitor does with an event of its window `w`: a released
+// value button of rows first..last goes to `edit`, a middle-button release
+// toggles a watchpoint, Esc asks to close (true), any other key goes on to
+// the host key handling.
+bool mon_window_event(ToolWindow w, const GuiEvent& e, int first, int last, void (*edit)(int row));
 
 // Brings every open tool window up to date in the refresh order: guest
 // controls, sprite editor, memory editor, musical keyboard, tape decks, CPU monitor, PSG

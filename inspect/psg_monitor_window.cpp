@@ -2,10 +2,10 @@
 
 #include "core/machine_table.h"
 #include "cpu/bus.h"
+#include "gui/dialog_parts.h"
 #include "gui/main_window.h"
 #include "gui/prompts.h"
 #include "gui/tool_windows.h"
-#include "input/keys.h"
 #include "inspect/address_text.h"
 #include "inspect/monitor_rows.h"
 #include "platform/catalog.h"
@@ -38,22 +38,11 @@ bool has_psgs() {
 }
 
 GuiNode group(GuiKind kind, std::vector<GuiNode> children) {
-    GuiNode n;
-    n.kind = kind;
-    n.children = std::move(children);
-    return n;
-}
-
-GuiNode label(const std::string& text) {
-    GuiNode n;
-    n.kind = GK_LABEL;
-    n.text = text;
-    return n;
+    return gui_group(kind, std::move(children));
 }
 
 GuiNode space(bool stretch) {
-    GuiNode n;
-    n.kind = GK_SPACE;
+    GuiNode n = gui_node(GK_SPACE);
     n.weight = stretch ? 1 : 0;
     return n;
 }
@@ -61,7 +50,7 @@ GuiNode space(bool stretch) {
 // "PITCHA1:" and its value button, with the address's description as hint.
 GuiNode field_node(const PsgField& f, int chip) {
     const int row = f.row[chip];
-    GuiNode caption = label(std::string(f.name) + static_cast<char>('1' + chip) + ":");
+    GuiNode caption = gui_label(std::string(f.name) + static_cast<char>('1' + chip) + ":");
     caption.min_w = 110;
     GuiNode button = monitor_row_button(row, mon_psg_row_digits(row));
     char hint[513];
@@ -90,10 +79,7 @@ GuiWindowDesc describe() {
     d.root.kind = GK_VGROUP;
     d.root.children.push_back(
         group(GK_HGROUP, {space(true), chip_node(0), space(true), chip_node(1), space(true)}));
-    d.root.children.push_back(label(""));
-    GuiNode hint = label(cat_str(541, "Hover over a button for more information."));
-    hint.centred = true;
-    d.root.children.push_back(group(GK_HGROUP, {space(true), hint, space(true)}));
+    d.root.children.push_back(mon_hint_line());
     return d;
 }
 
@@ -114,22 +100,7 @@ void edit(int row) {
 }
 
 bool handle(const GuiEvent& e) {
-    switch (e.type) {
-    case GE_RAWKEY:
-        if (e.code == RAW_ESC) return true;
-        gui_forward_raw_key(e.code);
-        break;
-    case GE_GADGET:
-        if (e.gid >= MON_ROW_GADGET + MON_PSG_FIRST && e.gid <= MON_ROW_GADGET + MON_PSG_LAST)
-            edit(e.gid - MON_ROW_GADGET);
-        break;
-    case GE_MOUSEBUTTON:
-        if (e.code == 2 + RAWKEY_UP) mon_toggle_watch_at(TW_PSG, e.x, e.y);
-        break;
-    default:
-        break;
-    }
-    return false;
+    return mon_window_event(TW_PSG, e, MON_PSG_FIRST, MON_PSG_LAST, edit);
 }
 
 void input() {

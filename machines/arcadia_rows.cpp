@@ -275,6 +275,7 @@ constexpr MachineDebug DEBUG{
     .glyphs = &GLYPHS,
     .video_rows_first = 0,
     .video_rows_last = 112,
+    .video_monitor = VideoMonitor::UVI,
     .chip_coverage = arcadia_chip_coverage,
 };
 

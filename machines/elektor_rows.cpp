@@ -263,6 +263,7 @@ constexpr MachineDebug DEBUG{
     .glyphs = &pvi_console_glyphs,
     .video_rows_first = 141,
     .video_rows_last = 150,
+    .video_monitor = VideoMonitor::PVI_CASSETTE,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },
 };
 

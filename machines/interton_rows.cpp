@@ -98,6 +98,7 @@ constexpr MachineDebug DEBUG{
     .glyphs = &pvi_console_glyphs,
     .video_rows_first = 143,
     .video_rows_last = 187,
+    .video_monitor = VideoMonitor::PVI_CONSOLE,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, true); },
 };
 

@@ -129,6 +129,8 @@ constexpr MachineSound SOUND{
 
 constexpr MachineDebug DEBUG{
     .hooks = &pong_debug_hooks,
+    .video_monitor = VideoMonitor::PADDLES,
+    .paddle_bats_near = true,
 };
 
 } // namespace

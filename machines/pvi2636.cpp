@@ -26,6 +26,7 @@ u8 pvi_late_starts;
 u8 pvi_object3_artefacts;
 PviBackgroundPatch pvi_bg_patch;
 PviCollisionsFound pvi_collisions_found;
+bool pvi_line_cache = true;
 PviHistoryRecord pvi_history[PVI_HISTORY_MAX_FRAMES + 1][4][PVI_HISTORY_RECORDS];
 u8 pvi_history_count[PVI_HISTORY_MAX_FRAMES + 1][4];
 u8 pvi_demultiplex_drawn[4][PVI_HISTORY_RECORDS];
@@ -155,16 +156,6 @@ constexpr CollisionBits COLLISION_BITS = [] {
     return t;
 }();
 
-// By bits 3-7 of a cell (cell >> 3): the SPRITECOLLIDE bits it sets, and
-// above them the BGCOLLIDE bits where the grid is there too.
-constexpr auto CELL_COLLISIONS = [] {
-    std::array<u16, 32> t{};
-    for (u32 c = 0; c < 32; c++)
-        t[c] = static_cast<u16>(COLLISION_BITS.pairs[c >> 1] |
-                                (c & 1 ? COLLISION_BITS.grid[c >> 1] << 8 : 0));
-    return t;
-}();
-
 u64 load8(const u8* p) {
     u64 v;
     std::memcpy(&v, p, 8);
@@ -205,6 +196,33 @@ constexpr auto SPREAD = [] {
     return t;
 }();
 
+// The same with the leftmost pixel in bit 0: bit i is pixel i of the row.
+constexpr auto SPREAD_RIGHTWARDS = [] {
+    std::array<std::array<u64, 256>, 4> t{};
+    for (u32 k = 0; k < 4; k++)
+        for (u32 b = 0; b < 256; b++)
+            for (u32 i = 0; i < (8u << k); i++)
+                if ((SPREAD[k][b] >> ((8u << k) - 1 - i)) & 1) t[k][b] |= 1ull << i;
+    return t;
+}();
+
+// Pixels of a line as bits: bit x & 63 of word x >> 6 for picture x. The
+// fourth word takes what an object puts past the picture's right edge.
+using LineBits = std::array<u64, 4>;
+
+// Pixels x.. of `bits` (pixel x + i from bit i) ORed into `line`; x < 192.
+void add_bits(LineBits& line, i32 x, u64 bits) {
+    const i32 word = x >> 6, shift = x & 63;
+    line[word] |= bits << shift;
+    if (shift) line[word + 1] |= bits >> (64 - shift);
+}
+
+// `line` without the pixels at x >= PVI_WIDTH.
+void clip_bits(LineBits& line) {
+    line[2] &= (1ull << (PVI_WIDTH - 128)) - 1;
+    line[3] = 0;
+}
+
 // What the objects put on the current line. The objects take their row,
 // position and colour when they step at clock 12 and keep them for the rest
 // of the line, so the line's object pixels are worked out once, on the first
@@ -216,16 +234,13 @@ constexpr i32 LAYER_MARGIN = 64;
 struct ObjectLayer {
     u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
     u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
+    LineBits lit[4];                      // each object's lit pixels, for the collisions
 };
 ObjectLayer object_layer;
 // Counts the changes to pvi_objects; the layer is rebuilt when it was built
 // for another count or for another line.
 u32 objects_changed = 1, layer_built_for;
 i32 layer_line;
-// Counts the changes to what a line's cells are drawn from (the object layer
-// and the grid): lines drawn between two changes have the same cells.
-u32 cells_generation = 1;
-
 // What the layer was last built from: per object its position, row, colour
 // and scale (0 for one that shows nothing), and the artefact pattern's row.
 // Lines that repeat a row of every object find the layer as it stands.
@@ -255,7 +270,6 @@ void build_object_layer(i32 y) {
         return;
     std::memcpy(layer_shapes, shapes, sizeof shapes);
     layer_artefact_row = artefact_row;
-    cells_generation++;
     if (pvi_layer_to > pvi_layer_from)
         std::memset(l.marks + pvi_layer_from, 0,
                     static_cast<std::size_t>(pvi_layer_to - pvi_layer_from));
@@ -263,6 +277,8 @@ void build_object_layer(i32 y) {
     pvi_layer_to = 0;
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
+        LineBits& lit = l.lit[n];
+        lit = {};
         if (!o.active || !o.row_bits || o.x_start >= PVI_WIDTH) continue;
         const u8 mark = static_cast<u8>(o.colour | (16u << n));
         const i32 scale = o.scale;
@@ -271,10 +287,15 @@ void build_object_layer(i32 y) {
                 if (!((o.row_bits >> (7 - b)) & 1)) continue;
                 const i32 a = o.x_start + b * scale;
                 const i32 e = a + scale < PVI_WIDTH ? a + scale : PVI_WIDTH;
-                for (i32 x = a; x < e; x++)
+                for (i32 x = a; x < e; x++) {
                     l.marks[x] |= mark;
+                    add_bits(lit, x, 1);
+                }
             }
         } else {
+            add_bits(lit, o.x_start,
+                     SPREAD_RIGHTWARDS[std::countr_zero(static_cast<u32>(scale))][o.row_bits]);
+            clip_bits(lit);
             // The row's pixels, each bit repeated `scale` times, the leftmost
             // in the top bit; then written eight at a time.
             const u64 pixels = SPREAD[std::countr_zero(static_cast<u32>(scale))][o.row_bits];
@@ -646,9 +667,11 @@ struct BaseRow {
     bool valid;
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH]; // 8 under a bar
+    LineBits grid;       // the same as bits
 };
 BaseRow base_row;
-u32 drawn_grid_cells; // the bars and width of the grid cells last drawn, 0 none
+// The grid cells of the last draw() as bits.
+LineBits drawn_grid;
 
 // What the grid and background of line y are drawn from. Sixteen columns of
 // eight pixels from x 32 take their bar bytes from the line's band and the
@@ -682,6 +705,7 @@ void build_base_row(const BaseKey& k) {
     r.valid = true;
     fill_background(r.colours, 0, PVI_WIDTH, k.background);
     std::memset(r.cells, 0, sizeof r.cells);
+    r.grid = {};
     for (u32 columns = k.lit | k.corners; columns;) {
         const i32 c = std::countl_zero(static_cast<u16>(columns));
         const u32 bit = 0x8000u >> c;
@@ -690,33 +714,39 @@ void build_base_row(const BaseKey& k) {
         if (k.lit & bit) {
             std::memset(r.colours + bx, k.grid_colour, k.width);
             std::memset(r.cells + bx, 8, k.width);
+            add_bits(r.grid, bx, (1ull << k.width) - 1);
         } else {
             r.colours[bx] = k.grid_colour;
         }
     }
 }
 
-// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
-// with the registers as they are now; no status is written.
-void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
-    const i32 y = pvi_line;
+// The background latched for the current line, unless "dejitter" latched it
+// at the line's start.
+void latch_background() {
     if (!*pvi_host.dejitter) {
         pvi_line_background = reg(PVI_BGCOLOUR);
         pvi_background_colour = pvi_border_colour(pvi_line_background);
     }
-    const BaseKey key = base_key(y);
+}
+
+// The object layer of the current line.
+void update_object_layer() {
+    if (layer_built_for != objects_changed || layer_line != pvi_line) build_object_layer(pvi_line);
+}
+
+// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
+// from the base key `key`, the score registers as they are now and the
+// object layer; no status is written.
+void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
+    const i32 y = pvi_line;
     if (!key.width) {
         fill_background(colours, x0, x1, key.background);
     } else {
         if (!base_row.valid || !(key == base_row.key)) build_base_row(key);
         std::memcpy(colours + x0, base_row.colours + x0, static_cast<std::size_t>(x1 - x0));
     }
-    // The grid's cells change with its bars and their width alone.
-    const u32 grid_cells = key.lit ? key.lit | static_cast<u32>(key.width) << 16 : 0;
-    if (grid_cells != drawn_grid_cells) {
-        drawn_grid_cells = grid_cells;
-        cells_generation++;
-    }
+    drawn_grid = key.lit ? base_row.grid : LineBits{};
     if (key.lit) {
         // Grid cells: only the bars' columns hold any.
         i32 x = x0 > 32 ? x0 : 32;
@@ -759,7 +789,7 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
     }
 
     // Objects: where they overlap, a pixel shows the OR of their colours.
-    if (layer_built_for != objects_changed || layer_line != y) build_object_layer(y);
+    update_object_layer();
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > pvi_layer_from ? x0 : pvi_layer_from,
               to = x1 < pvi_layer_to ? x1 : pvi_layer_to;
@@ -777,6 +807,11 @@ void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
         cells[x] |= mark;
         colours[x] = l.colours[x];
     }
+}
+
+void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
+    latch_background();
+    draw_from(base_key(pvi_line), x0, x1, colours, cells);
 }
 
 // Whether anything sees the status registers' single writes: the access
@@ -819,59 +854,6 @@ void collide(i32 x0, i32 x1, const u8* cells) {
     }
 }
 
-// The collisions of the line drawn ahead, gathered once per drawing: runs of
-// cells that set the same status bits, left to right. A run of beam clocks
-// between two instructions sets the bits of the runs it meets, as looking at
-// its cells one by one would.
-struct CollisionRun {
-    u8 from, to; // cells [from, to)
-    u8 pairs, grid;
-};
-CollisionRun collision_runs[PVI_WIDTH];
-i32 collision_run_count;
-i32 collision_next;        // the first run that the next beam run can meet
-i32 collisions_stale_from; // cells from here on were drawn since they were gathered
-// The cells generation of a whole line the runs were gathered from, 0 none:
-// a line drawn from the same cells has the same runs.
-u32 runs_generation;
-bool line_redrawn; // the line drawn ahead has been drawn again from some cell
-
-// The runs from cell `from` of the line drawn ahead: those gathered earlier
-// end there, the cells from there on are looked at again.
-void gather_collisions(const u8* cells, i32 from) {
-    i32 n = collision_run_count;
-    while (n > 0 && collision_runs[n - 1].from >= from)
-        n--;
-    if (n > 0 && collision_runs[n - 1].to > from) collision_runs[n - 1].to = static_cast<u8>(from);
-    if (collision_next > n) collision_next = n;
-    const i32 to = pvi_layer_to;
-    i32 x = from > pvi_layer_from ? from : pvi_layer_from;
-    while (x < to) {
-        // Eight cells at a time, passed over while no cell holds two of the
-        // grid and the objects: h is bits 3-7 of each cell, and h & (h - 1)
-        // keeps a bit in each byte that has two or more.
-        const i32 end = x + 8 <= to ? x + 8 : to;
-        if (end - x == 8) {
-            const u64 h = (load8(cells + x) & 0xF8F8F8F8F8F8F8F8ull) >> 3;
-            if (!(h & ((h | 0x8080808080808080ull) - 0x0101010101010101ull))) {
-                x = end;
-                continue;
-            }
-        }
-        for (; x < end; x++) {
-            const u16 bits = CELL_COLLISIONS[cells[x] >> 3];
-            if (!bits) continue;
-            const u8 pairs = static_cast<u8>(bits), grid = static_cast<u8>(bits >> 8);
-            CollisionRun* last = n > 0 ? &collision_runs[n - 1] : nullptr;
-            if (last && last->to == x && last->pairs == pairs && last->grid == grid)
-                last->to++;
-            else
-                collision_runs[n++] = {static_cast<u8>(x), static_cast<u8>(x + 1), pairs, grid};
-        }
-    }
-    collision_run_count = n;
-}
-
 // The register bytes that the current line's picture reads besides the
 // objects (which hold theirs for the line), packed: the band's bars and the
 // pair above them (eight bytes from two below the band's first), its width
@@ -882,8 +864,9 @@ struct LineInputs {
     u8 widths, invert;
 };
 LineInputs drawn_with;
-// Cells of the line being drawn ahead.
+// Cells of the line being drawn ahead, and its grid cells as bits.
 u8* ahead_cells;
+LineBits ahead_grid;
 // Where the line's inputs lie, found when its drawing ahead begins. Without
 // a register page that lies whole in memory the line is drawn again after
 // every instruction.
@@ -921,6 +904,75 @@ LineInputs line_inputs() {
             *line_widths, static_cast<u8>(*line_invert & 0x20)};
 }
 
+// The last frame's lines as drawn from their start, by PVI line, and what
+// each was drawn from: the register bytes the line reads (LineInputs), the
+// background latched for it and its colour, the score's line and colour, the settings
+// draw() reads and the object layer's shapes. That is everything the line's
+// picture and cells come from, so a line whose key is the same comes out
+// the same and is copied.
+struct LineKey {
+    u64 bars, colours;
+    u32 shapes[4];
+    i32 artefact_row;
+    u8 widths, invert, background, background_colour, score_line, score_colour, settings, unused;
+};
+static_assert(sizeof(LineKey) % 8 == 0);
+struct DrawnLine {
+    LineKey key;
+    bool valid;
+    u8 colours[PVI_WIDTH];
+    u8 cells[PVI_WIDTH];
+    LineBits grid;
+};
+DrawnLine drawn_lines[PVI_MAX_LINES];
+
+bool same_key(const LineKey& a, const LineKey& b) {
+    u64 differ = 0;
+    for (std::size_t i = 0; i < sizeof(LineKey); i += 8)
+        differ |=
+            load8(reinterpret_cast<const u8*>(&a) + i) ^ load8(reinterpret_cast<const u8*>(&b) + i);
+    return differ == 0;
+}
+
+// The whole current line into colours and cells (clear when a line's
+// drawing ahead begins: pvi_frame_begin clears them and each line starts
+// once), copied from the last frame where it is drawn from the same.
+void draw_line_start(u8* colours, u8* cells) {
+    latch_background();
+    const i32 y = pvi_line;
+    if (!pvi_line_cache || !line_page || y < 0 || y >= PVI_MAX_LINES) {
+        draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
+        return;
+    }
+    update_object_layer();
+    const LineKey key{
+        drawn_with.bars,
+        drawn_with.colours,
+        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
+        layer_artefact_row,
+        drawn_with.widths,
+        drawn_with.invert,
+        pvi_line_background,
+        static_cast<u8>(pvi_background_colour),
+        pvi_score_line,
+        pvi_score_colour,
+        static_cast<u8>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0)),
+        {}};
+    DrawnLine& line = drawn_lines[y];
+    if (line.valid && same_key(line.key, key)) {
+        std::memcpy(colours, line.colours, PVI_WIDTH);
+        std::memcpy(cells, line.cells, PVI_WIDTH);
+        drawn_grid = line.grid;
+        return;
+    }
+    draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
+    line.key = key;
+    line.valid = true;
+    std::memcpy(line.colours, colours, PVI_WIDTH);
+    std::memcpy(line.cells, cells, PVI_WIDTH);
+    line.grid = drawn_grid;
+}
+
 } // namespace
 
 void pvi_render_run(i32 first, i32 last, u8* colours) {
@@ -937,24 +989,20 @@ void pvi_draw_ahead(i32 first, u8* colours) {
     if (first == 49) {
         ahead_cells = line_cells(pvi_line);
         find_line_inputs();
-    } else {
-        // What was drawn ahead from here on is drawn again.
-        std::memset(ahead_cells + x0, 0, static_cast<std::size_t>(PVI_WIDTH - x0));
+        if (line_page) drawn_with = line_inputs();
+        draw_line_start(colours, ahead_cells);
+        ahead_grid = drawn_grid;
+        return;
     }
+    // What was drawn ahead from here on is drawn again.
+    std::memset(ahead_cells + x0, 0, static_cast<std::size_t>(PVI_WIDTH - x0));
     if (line_page) drawn_with = line_inputs();
     draw(x0, PVI_WIDTH, colours, ahead_cells);
-    if (first == 49) {
-        line_redrawn = false;
-        collision_next = 0;
-        if (runs_generation != cells_generation) {
-            collision_run_count = 0;
-            collisions_stale_from = 0;
-            runs_generation = 0;
-        }
-    } else {
-        line_redrawn = true;
-        runs_generation = 0;
-        if (collisions_stale_from > x0) collisions_stale_from = x0;
+    // The grid cells before x0 stay as they were drawn.
+    for (i32 w = 0; w < 3; w++) {
+        const i32 from = x0 - 64 * w;
+        const u64 kept = from <= 0 ? 0 : from >= 64 ? ~0ull : (1ull << from) - 1;
+        ahead_grid[w] = (ahead_grid[w] & kept) | (drawn_grid[w] & ~kept);
     }
 }
 
@@ -967,25 +1015,25 @@ bool pvi_drawn_ahead_stands() {
                              (now.invert ^ drawn_with.invert))) == 0;
 }
 
-// The collisions of cells [x0, x1) of the line drawn ahead, which meet the objects.
+// The collisions of cells [x0, x1) of the line drawn ahead, which meet the
+// objects: from the objects' and the grid's pixels as bits, a word at a time.
 void pvi_collide_ahead(i32 x0, i32 x1) {
     if (status_writes_seen()) {
         collide(x0, x1, ahead_cells);
         return;
     }
-    if (collisions_stale_from < PVI_WIDTH) {
-        gather_collisions(ahead_cells, collisions_stale_from);
-        collisions_stale_from = PVI_WIDTH;
-        if (!line_redrawn) runs_generation = cells_generation;
-    }
+    const LineBits* lit = object_layer.lit;
     u8 pairs = 0, grid = 0;
-    i32 k = collision_next;
-    while (k < collision_run_count && collision_runs[k].to <= x0)
-        k++;
-    collision_next = k;
-    for (; k < collision_run_count && collision_runs[k].from < x1; k++) {
-        pairs |= collision_runs[k].pairs;
-        grid |= collision_runs[k].grid;
+    for (i32 w = x0 >> 6; w <= (x1 - 1) >> 6; w++) {
+        const i32 from = x0 - 64 * w, to = x1 - 64 * w;
+        const u64 range =
+            (to >= 64 ? ~0ull : (1ull << to) - 1) & (from <= 0 ? ~0ull : ~((1ull << from) - 1));
+        const u64 a = lit[0][w] & range, b = lit[1][w] & range, c = lit[2][w] & range,
+                  d = lit[3][w] & range, g = ahead_grid[w];
+        pairs |= static_cast<u8>((a & b ? 0x20 : 0) | (a & c ? 0x10 : 0) | (a & d ? 0x08 : 0) |
+                                 (b & c ? 0x04 : 0) | (b & d ? 0x02 : 0) | (c & d ? 0x01 : 0));
+        grid |= static_cast<u8>((a & g ? 0x80 : 0) | (b & g ? 0x40 : 0) | (c & g ? 0x20 : 0) |
+                                (d & g ? 0x10 : 0));
     }
     pvi_collisions_found.pairs |= pairs;
     pvi_collisions_found.grid |= grid;

@@ -102,6 +102,10 @@ struct PviCollisionsFound {
     u8 pairs, grid;
 };
 extern PviCollisionsFound pvi_collisions_found;
+// Lines drawn ahead from their start are copied from the last frame where
+// they are drawn from the same registers and objects (tests and benches turn
+// it off to compare).
+extern bool pvi_line_cache;
 
 // ---- demultiplex history -----------------------------------------------------------
 // Games that show some objects only every second or third frame get them drawn

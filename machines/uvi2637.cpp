@@ -153,6 +153,10 @@ u8 glyph_byte, glyph_code;
 // other cell a frame marks is one its lines draw over again.
 i32 sprite_lines_first = 0, sprite_lines_last = -1;
 
+// The raster lines from the frame's highest sprite top to its lowest sprite
+// bottom: no sprite shows on the others.
+i32 sprites_top = 0, sprites_bottom = -1;
+
 // The current row has none of the codes 56-63 (user-defined characters, read
 // live from memory, and the artefact character 63): its lines depend only on
 // latches and can be drawn ahead and kept.
@@ -168,10 +172,6 @@ struct BeamLine {
 
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 
-// Beam mode: the line's colours, handed on from uvi_beam.pending_from to
-// uvi_beam.pending_to.
-u8 line_colours[UVI_LINE_CLOCKS];
-
 // The collisions of a line drawn ahead, in clock order: they are set as the
 // beam passes their clocks, as they would be drawn span by span.
 struct Collision {
@@ -180,7 +180,85 @@ struct Collision {
     u8 hits;    // sprite bits cleared in $19FC
     bool on_bg; // the sprites met a character pixel: $19FC is written
 };
-Collision line_collisions[UVI_LINE_CLOCKS];
+// A collision needs a sprite pixel: four sprites of eight.
+constexpr int LINE_COLLISIONS = 32;
+
+// What one glyph line of a character row is drawn from, besides the glyph
+// line itself and the character generator: equal keys draw equal clocks.
+// Rows with any of the codes 56-63 (user-defined characters, read live from
+// memory, and the artefact character 63) are not keyed.
+struct CharLineKey {
+    u8 codes[16];
+    u8 bg_colour, colour_row, fg_bit, block;
+    u8 board, board_fg[2], board_bg[2];
+};
+
+// The clocks last drawn for each glyph line of each row: rows whose inputs
+// stay the same, most of them from frame to frame, are copied instead of
+// drawn again.
+struct CharLine {
+    CharLineKey key;
+    bool valid;
+    u8 colours[128], cells[128];
+};
+CharLine char_lines[UVI_ROWS][8];
+
+// The key of the current row; false for a row with user-defined characters.
+bool char_line_key(u8 block0, CharLineKey* k) {
+    if (!row_plain) return false;
+    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+    std::memset(k, 0, sizeof *k);
+    std::memcpy(k->codes, codes, 16);
+    k->bg_colour = uvi_bg_colour;
+    k->colour_row = uvi_colour_row;
+    k->fg_bit = (uvi_bg_latch >> 3) & 1;
+    k->block = block0;
+    k->board = board_mode;
+    if (board_mode) {
+        std::memcpy(k->board_fg, board_fg, 2);
+        std::memcpy(k->board_bg, board_bg, 2);
+    }
+    return true;
+}
+
+// What a raster line drawn in one piece from clock `from` to its end was
+// drawn from: the mode, the character line's own inputs and, in beam mode,
+// the sprites on the line (their line bytes, clocks and colours) and whether
+// collisions are written. The line's cells, colours and collisions follow
+// from these alone (rows with codes 56-63 are never keyed).
+struct LineKey {
+    CharLineKey chars; // all 0 outside the character area
+    u8 line_based, area, glyph_line, x0, from, bg_colour, colour_row, collisions;
+    u8 sprite_bytes[4], sprite_colours[4];
+    u16 sprite_x[4];
+};
+
+// Each raster line as it was last drawn in one piece from a key: the key,
+// its cells and collisions; its colours stay in line_colours. A line drawn
+// again from an equal key takes these instead of drawing. The copy stands
+// until the line is drawn otherwise (copy.generation 0) or the chip is reset.
+struct LineCopy {
+    LineKey key;
+    u32 generation; // copies_generation while the copy holds, else 0
+    u32 cells_era;  // cells_era when the copy was made
+    u8 events;
+    Collision collisions[LINE_COLLISIONS];
+    u8 cells[UVI_LINE_CLOCKS];
+};
+LineCopy line_copies[UVI_MAX_LINES];
+u32 copies_generation = 1;
+// Moves on whenever cells may change other than by drawing their line: the
+// start of a frame in the line-based mode (its sprites mark the cells of
+// lines drawn before them, and the frame start clears those) and a reset.
+// A copy made in the same era finds the line's cells as it left them.
+u32 cells_era = 1;
+
+// Each raster line's colours as last drawn; in beam mode handed on from
+// uvi_beam.pending_from to uvi_beam.pending_to.
+u8 line_colours[UVI_MAX_LINES][UVI_LINE_CLOCKS];
+
+// The collisions of the line drawn ahead.
+Collision* line_collisions = line_copies[0].collisions;
 
 void set_collision(const Collision& c) {
     *uvi_host.clock = c.x;
@@ -415,7 +493,7 @@ void overlay_sprites(i32 from, i32 to, u8* colours, u8* cells, bool ahead_of_bea
 } // namespace
 
 const u8* const uvi_char_rom = CHAR_ROM.data();
-UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0};
+UviBeamLine uvi_beam = {-1, 0, -1, 0, 0, 0, 0, UVI_LINE_CLOCKS, -1, 0, 0, 0, 0};
 
 u8 uvi_colour_row, uvi_bg_latch, uvi_bg_colour;
 u8 uvi_line_status[UVI_MAX_LINES];
@@ -431,6 +509,7 @@ u8 uvi_sprites_done;
 UviCollisionsFound uvi_collisions_found;
 u16 uvi_dejitter_lines[2][2];
 u8 uvi_line_based = 1;
+bool uvi_copy_lines = true;
 UviHost uvi_host;
 UviGame uvi_game = {false, -1, false, false, false, false};
 
@@ -450,6 +529,8 @@ void uvi_reset() {
     sprite_lines_last = -1;
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     uvi_beam.line = -1;
+    copies_generation++;
+    cells_era++;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -460,6 +541,7 @@ void uvi_write_register(u32 address, u8 value) {
 }
 
 void uvi_frame_begin() {
+    if (uvi_line_based) cells_era++;
     if (sprite_lines_first <= sprite_lines_last)
         std::memset(cells_of(sprite_lines_first), 0,
                     static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
@@ -504,6 +586,8 @@ void uvi_frame_latch() {
             r.colour = 1;
         r.right = r.x + 7;
         r.bottom = r.y + (r.tall ? 15 : 7);
+        if (s == 0 || r.y < sprites_top) sprites_top = r.y;
+        if (s == 0 || r.bottom > sprites_bottom) sprites_bottom = r.bottom;
     }
 }
 
@@ -522,6 +606,10 @@ void uvi_line_start() {
     }
     if (!uvi_line_based) {
         const i32 sprite_mode = *uvi_host.sprite_mode;
+        if (raster_line < sprites_top || raster_line > sprites_bottom) {
+            std::memset(uvi_sprite_line, 0, 4);
+            return;
+        }
         for (u32 s = 0; s < 4; s++) {
             const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
             u8 byte = 0;
@@ -546,7 +634,7 @@ u8* take_clocks(i32 from, i32 to) {
         uvi_beam.pending_from = from;
     }
     uvi_beam.pending_to = to;
-    return line_colours + from;
+    return line_colours[raster_line] + from;
 }
 
 } // namespace
@@ -554,7 +642,7 @@ u8* take_clocks(i32 from, i32 to) {
 void uvi_beam_flush() {
     if (uvi_beam.pending_to > uvi_beam.pending_from)
         uvi_host.plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
-                          line_colours + uvi_beam.pending_from,
+                          line_colours[uvi_beam.pending_line] + uvi_beam.pending_from,
                           uvi_beam.pending_to - uvi_beam.pending_from);
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     // What the line goes on with is drawn afresh: a pause may change anything.
@@ -643,6 +731,58 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_
     if (sprite_bytes) overlay_sprites(from, to, colours, cells, ahead_of_beam);
 }
 
+// The key of the current line drawn in one piece from clock `from`; false
+// where the line is not keyed (codes 56-63 in its row, copies bypassed).
+bool line_key(i32 from, bool area, i32 g, u32 sprite_bytes, LineKey* k) {
+    std::memset(k, 0, sizeof *k);
+    if (!uvi_copy_lines) return false;
+    if (area) {
+        if (!char_line_key(reg(0x19F8) >> 7, &k->chars)) return false;
+        k->area = 1;
+        k->glyph_line = static_cast<u8>(g);
+        k->x0 = row_x0;
+    }
+    k->line_based = uvi_line_based;
+    k->from = static_cast<u8>(from);
+    k->bg_colour = uvi_bg_colour;
+    k->colour_row = uvi_colour_row;
+    if (uvi_line_based) return true;
+    k->collisions = *uvi_host.collisions != 0;
+    for (u32 s = 0; s < 4 && sprite_bytes; s++) {
+        const u8 byte = uvi_sprite_line[s];
+        if (!byte) continue;
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        k->sprite_bytes[s] = byte;
+        k->sprite_colours[s] = r.colour;
+        k->sprite_x[s] = static_cast<u16>(r.x);
+    }
+    return true;
+}
+
+// The current line's copy when it was drawn from `key`: its cells from clock
+// `from` on are put back. Null when it was drawn from something else.
+const LineCopy* copy_for(const LineKey& key, i32 from) {
+    const LineCopy& copy = line_copies[raster_line];
+    if (copy.generation != copies_generation || std::memcmp(&key, &copy.key, sizeof key) != 0)
+        return nullptr;
+    if (copy.cells_era != cells_era)
+        std::memcpy(cells_of(raster_line) + from, copy.cells + from,
+                    static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
+    return &copy;
+}
+
+// The current line has just been drawn from clock `from` on: from `key`
+// (kept with the line's cells) or, when not `keyed`, otherwise.
+void keep_line(const LineKey& key, bool keyed, i32 from) {
+    LineCopy& copy = line_copies[raster_line];
+    copy.generation = keyed ? copies_generation : 0;
+    if (!keyed) return;
+    copy.key = key;
+    copy.cells_era = cells_era;
+    std::memcpy(copy.cells + from, cells_of(raster_line) + from,
+                static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
+}
+
 // The collisions of the line drawn ahead that lie before clock `to`.
 inline void set_collisions_before(i32 to) {
     UviBeamLine& b = uvi_beam;
@@ -670,60 +810,44 @@ void uvi_draw_span(i32 from, i32 to) {
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     i32 g = 0;
     const bool area = area_line(&g);
-    if ((area && !row_plain) || to == UVI_LINE_CLOCKS) {
-        // Drawn span by span; or the span ends the line: nothing to draw ahead.
+    LineCopy& copy = line_copies[raster_line];
+    if (area && !row_plain) {
+        // Drawn span by span.
+        copy.generation = 0;
         draw_clocks(from, to, colours, sprite_bytes, false, area, g);
         return;
     }
-    uvi_beam.event = uvi_beam.events = 0;
-    draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true, area, g);
+    // The rest of the line at once, its collisions kept to be set as the beam
+    // passes them (a span to the line's end sets them all at once).
+    line_collisions = copy.collisions;
+    LineKey key;
+    const bool keyed = (!area || from <= row_x0) && line_key(from, area, g, sprite_bytes, &key);
+    if (keyed && copy_for(key, from)) {
+        // The characters' copy for later spans is drawn when one asks for
+        // it, as after drawing them.
+        if (area) {
+            beam_line.block0 = key.chars.block;
+            beam_line.valid = false;
+        }
+    } else {
+        uvi_beam.events = 0;
+        draw_clocks(from, UVI_LINE_CLOCKS, colours, sprite_bytes, true, area, g);
+        copy.events = static_cast<u8>(uvi_beam.events);
+        keep_line(key, keyed, from);
+    }
+    uvi_beam.event = 0;
+    uvi_beam.events = copy.events;
     uvi_beam.line = raster_line;
     uvi_beam.next = to;
     uvi_beam.x0 = area ? row_x0 : -1;
     uvi_beam.colour_row = uvi_colour_row;
+    uvi_beam.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
+    uvi_beam.flag_want = uvi_colour_row ? uvi_beam.flag_mask : 0;
     uvi_beam.block0 = beam_line.block0;
     set_collisions_before(to);
 }
 
 namespace {
-
-// What one glyph line of a character row is drawn from, besides the glyph
-// line itself and the character generator: equal keys draw equal clocks.
-// Rows with any of the codes 56-63 (user-defined characters, read live from
-// memory, and the artefact character 63) are not keyed.
-struct CharLineKey {
-    u8 codes[16];
-    u8 bg_colour, colour_row, fg_bit, block;
-    u8 board, board_fg[2], board_bg[2];
-};
-
-// The clocks last drawn for each glyph line of each row: rows whose inputs
-// stay the same, most of them from frame to frame, are copied instead of
-// drawn again.
-struct CharLine {
-    CharLineKey key;
-    bool valid;
-    u8 colours[128], cells[128];
-};
-CharLine char_lines[UVI_ROWS][8];
-
-// The key of the current row; false for a row with user-defined characters.
-bool char_line_key(u8 block0, CharLineKey* k) {
-    if (!row_plain) return false;
-    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
-    std::memset(k, 0, sizeof *k);
-    std::memcpy(k->codes, codes, 16);
-    k->bg_colour = uvi_bg_colour;
-    k->colour_row = uvi_colour_row;
-    k->fg_bit = (uvi_bg_latch >> 3) & 1;
-    k->block = block0;
-    k->board = board_mode;
-    if (board_mode) {
-        std::memcpy(k->board_fg, board_fg, 2);
-        std::memcpy(k->board_bg, board_bg, 2);
-    }
-    return true;
-}
 
 // The 128 clocks of glyph line g of the current row, with the block-set bit
 // that column 0 began with. The glyph fetch's latches are left as they come:
@@ -731,7 +855,7 @@ bool char_line_key(u8 block0, CharLineKey* k) {
 // rows that are not keyed and fetches column 0 itself.
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
     CharLineKey key;
-    const bool keyed = char_line_key(block0, &key);
+    const bool keyed = uvi_copy_lines && char_line_key(block0, &key);
     key.block = block0;
     CharLine& line = char_lines[row_number][g & 7];
     if (keyed && line.valid && std::memcmp(&key, &line.key, sizeof key) == 0) {
@@ -782,15 +906,22 @@ void uvi_render_scanline() {
         uvi_host.fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
         return;
     }
-    // The whole visible line at once: background, 16 characters, background.
+    // The whole visible line at once: background, 16 characters, background;
+    // or its copy.
     const i32 x0 = row_x0;
-    u8 colours[UVI_LINE_CLOCKS];
-    std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
-    std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
-    draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
-    const i32 right = x0 + 128;
-    std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-    std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    u8* colours = line_colours[raster_line];
+    LineKey key;
+    const bool keyed = line_key(49, true, g, 0, &key);
+    if (!keyed || !copy_for(key, 49)) {
+        std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
+        std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
+        draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
+        const i32 right = x0 + 128;
+        std::memset(colours + right, uvi_bg_colour,
+                    static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+        std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+        keep_line(key, keyed, 49);
+    }
     uvi_host.plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
 }
 
@@ -798,9 +929,19 @@ void uvi_draw_sprites() {
     const i32 first_visible_line = *uvi_host.first_visible_line;
     const i32 lines_per_frame = *uvi_host.lines_per_frame;
     const bool collisions = *uvi_host.collisions != 0;
+    const UviSpriteRecord* sprites = uvi_sprites[uvi_sprite_slot];
+    // By the sprite bits of a cell: the colour its pixel shows.
+    u8 colour_of_bits[16];
+    for (u32 bits = 0; bits < 16; bits++) {
+        u32 colour_number = 0;
+        for (u32 o = 0; o < 4; o++)
+            if (bits >> o & 1) colour_number |= sprites[o].colour;
+        colour_of_bits[bits] = colour_of(colour_number);
+    }
     u8 background_hits = 0, pairs = 0;
     for (u32 s = 0; s < 4; s++) {
-        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        const UviSpriteRecord& r = sprites[s];
+        const u8 bit = static_cast<u8>(1u << s);
         for (i32 y = r.y; y <= r.bottom; y++) {
             if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
             const u8 byte = r.image[(y - r.y) >> r.tall];
@@ -808,22 +949,20 @@ void uvi_draw_sprites() {
             if (sprite_lines_first > sprite_lines_last) sprite_lines_first = sprite_lines_last = y;
             if (y < sprite_lines_first) sprite_lines_first = y;
             if (y > sprite_lines_last) sprite_lines_last = y;
-            for (i32 b = 0; b < 8; b++) {
+            const bool collide = collisions && y >= first_visible_line;
+            // The set bits of the line byte only, leftmost first.
+            for (u32 left = byte; left;) {
+                const i32 b = std::countl_zero(static_cast<u8>(left));
+                left &= ~(0x80u >> b);
                 const i32 x = r.x + b;
                 if (x >= UVI_LINE_CLOCKS) break;
-                if (!(byte >> (7 - b) & 1)) continue;
                 u8& cell = cells[x];
-                cell |= static_cast<u8>(1u << s);
-                if (collisions && y >= first_visible_line && x >= 49) {
-                    if (cell & UVI_CELL_CHAR) background_hits |= static_cast<u8>(1u << s);
+                cell |= bit;
+                if (collide && x >= 49) {
+                    if (cell & UVI_CELL_CHAR) background_hits |= bit;
                     pairs |= pair_bits(cell & 15);
                 }
-                if (x > 54) {
-                    u32 colour_number = 0;
-                    for (u32 o = 0; o < 4; o++)
-                        if (cell >> o & 1) colour_number |= uvi_sprites[uvi_sprite_slot][o].colour;
-                    uvi_host.plot_pixel(x, y, colour_of(colour_number));
-                }
+                if (x > 54) uvi_host.plot_pixel(x, y, colour_of_bits[cell & 15]);
             }
         }
     }

@@ -116,6 +116,9 @@ extern u8 uvi_sprites_done;
 extern u16 uvi_dejitter_lines[2][2];
 // The line-based renderer is in use (sprites once per frame, at the row end).
 extern u8 uvi_line_based;
+// Lines drawn from the same inputs as the last time keep what they drew
+// instead of being drawn again; off only where tests and benchmarks compare.
+extern bool uvi_copy_lines;
 
 // The collisions found since the machine last took them, whatever the
 // processor has read since: the pair bits of $19FD and the sprite bits of
@@ -155,6 +158,9 @@ struct UviBeamLine {
     i32 event, events;  // its next collision to set, and how many it has
     i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none)
     i32 pending_line, pending_from, pending_to;
+    // The colour row it was drawn with follows the Flag (flag_mask PSU_F,
+    // flag_want the Flag then) or stays as it is for the line (both 0).
+    u8 flag_mask, flag_want;
 };
 extern UviBeamLine uvi_beam;
 
@@ -162,15 +168,14 @@ extern UviBeamLine uvi_beam;
 // mode); the processor does not run in between. A span of the line drawn
 // ahead, with nothing it is drawn from changed (the colour row from the Flag,
 // the block set before column 0) and no collision in it, is only handed on;
-// uvi_draw_span does the rest.
+// uvi_draw_span does the rest. (The settings that choose the colour row
+// change only between frames or in a pause, which ends the line drawn ahead.)
 void uvi_draw_span(i32 from, i32 to);
 inline void uvi_render_span(i32 from, i32 to) {
     UviBeamLine& b = uvi_beam;
-    const u8 row = *uvi_host.dejitter                        ? uvi_colour_row
-                   : *uvi_host.flagline && (cpu_psu & PSU_F) ? 1
-                                                             : 0;
     if (b.line == raster_line && b.next == from && from < to && to <= b.next_collision &&
-        row == b.colour_row && (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)) {
+        (cpu_psu & b.flag_mask) == b.flag_want &&
+        (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)) {
         b.next = b.pending_to = to;
         return;
     }

@@ -48,6 +48,7 @@ class Pvi : public ::testing::Test {
         pvi_start_key = -1;
         pvi_keypad1_no_autofire = 0;
         pvi_overlay_mode = 0;
+        pvi_line_cache = true;
         fresh_state();
     }
 
@@ -655,6 +656,79 @@ TEST_F(Pvi, FrameDrawnAheadMatchesTheBeamClockByClock) {
         EXPECT_EQ(results[0].iar, results[1].iar);
     }
     drawcorners = 0;
+}
+
+TEST_F(Pvi, LinesCopiedFromTheLastFrameMatchLinesDrawnAgain) {
+    // A busy scene run twice, copying unchanged lines from the frame before
+    // and drawing every line: frame by frame the pictures, cells, memory
+    // (the collision registers with it) and clocks must agree. The program
+    // folds the collision registers into what it writes, to one register
+    // after another mid-line or to RAM; between frames one register the
+    // lines read changes or none does, and the interrupt moves two objects
+    // on some frames; so lines repeat, change at their start and change in
+    // their middle.
+    collisions = 1;
+    drawcorners = 1;
+    static constexpr u16 TARGETS[] = {0x1800, 0x1FC6, 0x1800, 0x1F82, 0x1FC1,
+                                      0x1800, 0x1FC8, 0x1FA8, 0x1E80, 0x1800};
+    static constexpr u16 CHANGES[] = {0x1800, 0x1F81, 0x1F86, 0x1800, 0x1FA9, 0x1FC6, 0x1800,
+                                      0x1FC9, 0x1FC2, 0x1F2A, 0x1800, 0x1E80, 0x1FC3};
+    struct Frame {
+        std::vector<u8> frame, cells, memory;
+        u32 cycles;
+    };
+    std::vector<Frame> ways[2];
+    for (int way = 0; way < 2; way++) {
+        pvi_line_cache = way == 0;
+        ASSERT_TRUE(machine_switch(INTERTON, 3, true, true, false));
+        frame_counter = 0;
+        // $0000: BCTA,UN $0010. $0003, the interrupt: LODA r1,$1F0A; ADDI
+        // r1,1; STRA r1,$1F0A; LODA r1,$1F1C; ADDI r1,1; STRA r1,$1F1C;
+        // RETE,UN. $0010: ADDI r0,7; STRZ r2; STRA r2,target; LODA r1,$1FCB;
+        // ADDZ r1; LODA r1,$1FCA; ADDZ r1; BCTA,UN $0010.
+        static const u8 start[] = {0x1F, 0x00, 0x10, 0x0D, 0x1F, 0x0A, 0x85, 0x01, 0xCD, 0x1F,
+                                   0x0A, 0x0D, 0x1F, 0x1C, 0x85, 0x01, 0xCD, 0x1F, 0x1C, 0x37};
+        static const u8 loop[] = {0x84, 0x07, 0xC2, 0xCE, 0x18, 0x00, 0x0D, 0x1F, 0xCB,
+                                  0x81, 0x0D, 0x1F, 0xCA, 0x81, 0x1F, 0x00, 0x10};
+        std::memcpy(guest_memory, start, sizeof start);
+        std::memcpy(guest_memory + 0x10, loop, sizeof loop);
+        place(0, 40, 10, 0xA5);
+        place(1, 44, 14, 0x3C);
+        place(2, 60, 30);
+        place(3, 120, 36, 0x81);
+        set_pvi(0x0D, 20); // object 0 duplicated down the screen
+        set_pvi(PVI_SIZES, 0x96);
+        set_pvi(PVI_SPR01COLOURS, 0x0A);
+        set_pvi(PVI_SPR23COLOURS, 0x1C);
+        set_pvi(PVI_BGCOLOUR, 0x5B);
+        set_pvi(PVI_SCORELT, 0x81);
+        for (u32 o = 0x80; o <= 0xAD; o++)
+            set_pvi(o, static_cast<u8>(o * 37));
+        cpu_iar = 0;
+        cpu_psu &= static_cast<u8>(~PSU_II);
+        for (u32 f = 0; f < 60; f++) {
+            const u16 target = TARGETS[f % std::size(TARGETS)];
+            const u16 change = CHANGES[f % std::size(CHANGES)];
+            guest_memory[change] = static_cast<u8>(guest_memory[change] + 0x29);
+            guest_memory[0x14] = static_cast<u8>(target >> 8);
+            guest_memory[0x15] = static_cast<u8>(target);
+            guest_memory[0x03] = f % 8 < 4 ? 0x37 : 0x0D; // RETE,UN or the moves
+            pvi_run_frame();
+            ways[way].push_back(
+                {{guest_frame, guest_frame + GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS},
+                 {pvi_pixel_cells, pvi_pixel_cells + sizeof pvi_pixel_cells},
+                 {guest_memory, guest_memory + GUEST_MEMORY_SIZE},
+                 cpu_cycles});
+        }
+    }
+    drawcorners = 0;
+    for (std::size_t f = 0; f < ways[0].size(); f++) {
+        SCOPED_TRACE(f);
+        EXPECT_TRUE(ways[0][f].frame == ways[1][f].frame);
+        EXPECT_TRUE(ways[0][f].cells == ways[1][f].cells);
+        EXPECT_TRUE(ways[0][f].memory == ways[1][f].memory);
+        EXPECT_EQ(ways[0][f].cycles, ways[1][f].cycles);
+    }
 }
 
 } // namespace

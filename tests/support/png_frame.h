@@ -13,5 +13,6 @@ std::string compare_pictures(const IndexedPicture& want, const IndexedPicture& g
 // Compares the frame with tests/data/frames/<name>.png; with the environment
 // variable BRINDLEMOX_WRITE_FRAMES set, writes the file instead.
 std::string check_golden_frame(const std::string& name);
-// The same for any picture of colour indices.
+// The same for any picture of colour indices; one that brings its own
+// palette is written with it.
 std::string check_golden_picture(const std::string& name, const IndexedPicture& got);
