@@ -993,7 +993,7 @@ void cpu_mark_fetch(u16 iar) {
         mem_mark(page_add(iar, 1), ACC_OPERAND);
         if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
     }
-    mem_fetch_marked[iar] = static_cast<u16>(cpu_opcode | length << 8);
+    mem_fetch_marked[iar] = static_cast<u8>(length);
 }
 
 void cpu_execute_one_checked() {

@@ -18,7 +18,7 @@ u16 mem_read_mirror[GUEST_MEMORY_SIZE];
 u16 mem_write_mirror[GUEST_MEMORY_SIZE];
 u32 coverage_read_flags[GUEST_MEMORY_SIZE];
 u32 coverage_flags[GUEST_MEMORY_SIZE];
-u16 mem_fetch_marked[GUEST_MEMORY_SIZE];
+u8 mem_fetch_marked[GUEST_MEMORY_SIZE];
 
 void mem_clear_access() {
     std::memset(mem_access, 0, sizeof mem_access);

@@ -65,14 +65,14 @@ extern u16 mem_write_mirror[GUEST_MEMORY_SIZE];
 extern u32 coverage_read_flags[GUEST_MEMORY_SIZE]; // chip registers read by the code at an address
 extern u32 coverage_flags[GUEST_MEMORY_SIZE];      // chip registers written by it
 
-// The instruction fetch whose marks an address holds, as opcode | length << 8:
-// the fetch of that opcode at that length (the variant tables can change a
-// length) set ACC_OPCODE there and ACC_OPERAND on the operand bytes the length
+// The length of the instruction whose fetch marks an address holds: a fetch
+// there set ACC_OPCODE on it and ACC_OPERAND on the operand bytes that length
 // covers; 0 for none yet. The marked addresses follow from the address and the
-// length alone and marks are only cleared all together, so while the opcode
-// mark stands and the entry matches, a fetch has nothing left to mark: the
-// interpreter tests two words instead of up to three and their page arithmetic.
-extern u16 mem_fetch_marked[GUEST_MEMORY_SIZE];
+// length alone (whatever the opcode), and marks are only cleared all together,
+// so while the opcode mark stands and the length matches (the variant tables
+// can change one), a fetch has nothing left to mark: the interpreter tests two
+// entries instead of up to three words and their page arithmetic.
+extern u8 mem_fetch_marked[GUEST_MEMORY_SIZE];
 
 // Every address plain RAM: attributes (guest range and register watches) cleared
 // except the marks of the installed address traps, mirrors pointing at
