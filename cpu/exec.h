@@ -55,8 +55,8 @@ inline void cpu_execute_one() {
     }
     const u16 iar = cpu_iar;
     cpu_opcode = guest_memory[iar];
-    if (!(mem_access[iar] & ACC_OPCODE) || mem_fetch_marked[iar] != op_length[cpu_opcode])
-        [[unlikely]] cpu_mark_fetch(iar);
+    if (mem_fetch_marked[iar] != op_length[cpu_opcode]) [[unlikely]]
+        cpu_mark_fetch(iar);
     cpu_opcode_handlers[cpu_opcode]();
     if (pause_pending) [[unlikely]]
         dbg_pause_loop();

@@ -68,10 +68,11 @@ extern u32 coverage_flags[GUEST_MEMORY_SIZE];      // chip registers written by 
 // The length of the instruction whose fetch marks an address holds: a fetch
 // there set ACC_OPCODE on it and ACC_OPERAND on the operand bytes that length
 // covers; 0 for none yet. The marked addresses follow from the address and the
-// length alone (whatever the opcode), and marks are only cleared all together,
-// so while the opcode mark stands and the length matches (the variant tables
-// can change one), a fetch has nothing left to mark: the interpreter tests two
-// entries instead of up to three words and their page arithmetic.
+// length alone (whatever the opcode), and marks are never taken from an
+// address but all together with this table (mem_clear_access), so while the
+// length matches (the variant tables can change one), a fetch has nothing left
+// to mark: the interpreter tests one byte instead of up to three words and
+// their page arithmetic.
 extern u8 mem_fetch_marked[GUEST_MEMORY_SIZE];
 
 // Every address plain RAM: attributes (guest range and register watches) cleared

@@ -88,7 +88,7 @@ TEST_F(ExecIdle, SlicesEndInTheSameStateAsExecutingEveryInstruction) {
             IdleState results[2];
             for (int way = 0; way < 2; way++) {
                 std::memset(guest_memory, 0, 0x8000);
-                std::memset(mem_access, 0, 0x8000 * sizeof mem_access[0]);
+                mem_clear_access();
                 std::copy(mirror.begin(), mirror.end(), mem_read_mirror);
                 for (std::size_t i = 0; i < c.code.size(); i++)
                     guest_memory[c.at + i] = c.code[i];
