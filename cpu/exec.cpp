@@ -202,14 +202,15 @@ static void indirect_reported() {
     cpu_ea = ((hi << 8) | guest_memory[second]) & 0x7FFF;
 }
 
-CPU_HOT static void ea_relative() {
-    const u8 b1 = operand1();
+// The EA helpers take the first operand byte from their caller, which has
+// read it already: a byte store in between (cpu_regsel) would make the
+// compiler read it again.
+CPU_HOT static void ea_relative(u8 b1) {
     cpu_ea = page_add(cpu_iar, 2 + displacement(b1));
     if (b1 & 0x80) indirect_reported();
 }
 
-CPU_HOT static void ea_zero_page() {
-    const u8 b1 = operand1();
+CPU_HOT static void ea_zero_page(u8 b1) {
     cpu_ea = static_cast<u32>(displacement(b1)) & 0x1FFF;
     if (b1 & 0x80) indirect_reported();
 }
@@ -224,10 +225,11 @@ static void indirect_absolute() {
     cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
 }
 
-CPU_HOT static void ea_absolute(u8 opcode) {
-    const u8 b1 = operand1();
+CPU_HOT static void ea_absolute(u8 opcode, u8 b1) {
+    const u32 page = cpu_iar & 0x6000;
+    const u8 b2 = operand2();
     cpu_regsel = cpu_reg_index(opcode);
-    cpu_ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
+    cpu_ea = page | ((b1 & 0x1F) << 8) | b2;
     if (loginefficient && !(b1 & 0x60)) cpu_advise_absolute(static_cast<u16>(cpu_ea));
     if (b1 & 0x80) indirect_absolute();
     switch (b1 & 0x60) {
@@ -248,8 +250,7 @@ CPU_HOT static void ea_absolute(u8 opcode) {
 
 // Absolute branch target. An index (BXA, BSXA) is added to the fetched address,
 // or to the pointer's target when indirect, and the sum goes through the mirror.
-CPU_HOT static void ea_branch(u8 index = 0) {
-    const u8 b1 = operand1();
+CPU_HOT static void ea_branch(u8 b1, u8 index = 0) {
     const u16 target = static_cast<u16>(((b1 << 8) | operand2()) & 0x7FFF);
     cpu_ea = mem_read_mirror[target];
     if (loginefficient) cpu_advise_absolute_branch(target);
@@ -262,19 +263,19 @@ CPU_HOT static void ea_branch(u8 index = 0) {
 }
 
 void cpu_ea_relative() {
-    ea_relative();
+    ea_relative(operand1());
 }
 
 void cpu_ea_zero_page() {
-    ea_zero_page();
+    ea_zero_page(operand1());
 }
 
 void cpu_ea_absolute() {
-    ea_absolute(cpu_opcode);
+    ea_absolute(cpu_opcode, operand1());
 }
 
 void cpu_ea_branch() {
-    ea_branch();
+    ea_branch(operand1());
 }
 
 // ---- branches, calls, returns ------------------------------------------------------
@@ -373,16 +374,16 @@ CPU_HOT static void loop_not_taken(int length) {
 
 // Relative target, resolved through the read mirror.
 CPU_HOT static bool relative_target() {
-    const bool indirect = operand1() & 0x80;
-    ea_relative();
+    const u8 b1 = operand1();
+    ea_relative(b1);
     cpu_ea = mem_read_mirror[cpu_ea];
-    return indirect;
+    return b1 & 0x80;
 }
 
 CPU_HOT static bool branch_target(u8 index = 0) {
-    const bool indirect = operand1() & 0x80;
-    ea_branch(index);
-    return indirect;
+    const u8 b1 = operand1();
+    ea_branch(b1, index);
+    return b1 & 0x80;
 }
 
 CPU_HOT static u8 index_register() {
@@ -405,11 +406,11 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
     case 0x04:
         return {b1, 2, 2, true};
     case 0x08:
-        ea_relative();
+        ea_relative(b1);
         return {cpu_read_checked(cpu_ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80)};
     default:
         if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-        ea_absolute(opcode);
+        ea_absolute(opcode, b1);
         return {cpu_read_checked(cpu_ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0)};
     }
 }
@@ -418,11 +419,11 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
 CPU_HOT static Operand store_address(u8 opcode) {
     const u8 b1 = operand1();
     if (!(opcode & 0x04)) {
-        ea_relative();
+        ea_relative(b1);
         return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false};
     }
     if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-    ea_absolute(opcode);
+    ea_absolute(opcode, b1);
     return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false};
 }
 
@@ -852,8 +853,9 @@ template <unsigned OPCODE> static void execute_opcode() {
     }
     case 0x9B: {
         cpu_regsel = 0;
-        const bool indirect = operand1() & 0x80;
-        ea_zero_page();
+        const u8 b1 = operand1();
+        const bool indirect = b1 & 0x80;
+        ea_zero_page(b1);
         if (loginefficient) cpu_advise_branch_rel();
         take<BRANCH>(2, indirect);
         return;
@@ -896,8 +898,9 @@ template <unsigned OPCODE> static void execute_opcode() {
     }
     case 0xBB: {
         cpu_regsel = 0;
-        const bool indirect = operand1() & 0x80;
-        ea_zero_page();
+        const u8 b1 = operand1();
+        const bool indirect = b1 & 0x80;
+        ea_zero_page(b1);
         take<CALL>(2, indirect);
         return;
     }
