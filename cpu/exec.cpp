@@ -1044,9 +1044,7 @@ void cpu_idle_runs(u32 n) {
     if (n == 0) return;
     const u16 iar = cpu_iar;
     cpu_opcode = guest_memory[iar];
-    mem_mark(iar, ACC_OPCODE);
-    mem_mark(page_add(iar, 1), ACC_OPERAND);
-    if (op_length[cpu_opcode] > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
+    if (mem_fetch_marked[iar] != op_length[cpu_opcode]) cpu_mark_fetch(iar);
     mem_mark(iar, cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH);
     cpu_regsel = 0;
     cpu_ea = iar;
