@@ -30,6 +30,7 @@
 #include "sound/voice_update.h"
 #include "input/controls.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,14 +42,29 @@ static bool in(u32 a, u32 lo, u32 hi) {
     return a >= lo && a <= hi;
 }
 
+namespace {
+
+// The coverage bit of each offset in the PVI's page: the four objects'
+// position registers (bits 0-15), the size and colour registers (16-19), and
+// the background, sound, score and status registers (20-27); 0 elsewhere.
+// Every read and write of a chip register asks for it, so it is one lookup.
+constexpr std::array<u32, 256> pvi_register_bits = [] {
+    std::array<u32, 256> bits{};
+    constexpr struct {
+        u32 first, last, bit;
+    } RANGES[] = {{0x0A, 0x0D, 0},   {0x1A, 0x1D, 4},   {0x2A, 0x2D, 8},
+                  {0x4A, 0x4D, 12},  {0xC0, 0xC3, 16},  {0xC6, 0xCD, 20}};
+    for (const auto& r : RANGES)
+        for (u32 off = r.first; off <= r.last; off++)
+            bits[off] = 1u << (off - r.first + r.bit);
+    return bits;
+}();
+
+} // namespace
+
 u32 pvi_coverage_bit(u32 a) {
-    u32 off = a - pvi_base; // wraps above any register offset when a < pvi_base
-    if (in(off, 0x0A, 0x0D)) return 1u << (off - 0x0A);
-    if (in(off, 0x1A, 0x1D)) return 1u << (off - 0x1A + 4);
-    if (in(off, 0x2A, 0x2D)) return 1u << (off - 0x2A + 8);
-    if (in(off, 0x4A, 0x4D)) return 1u << (off - 0x4A + 12);
-    if (in(off, 0xC0, 0xC3)) return 1u << (off - 0xC0 + 16);
-    if (in(off, 0xC6, 0xCD)) return 1u << (off - 0xC6 + 20);
+    const u32 off = a - pvi_base; // wraps above the page when a < pvi_base
+    if (off < 256 && pvi_register_bits[off]) return pvi_register_bits[off];
     if (a == 0x1E80) return 1u << 28;
     if (in(a, 0x1E88, 0x1E8A)) return 1u << 29;
     if (a == 0x1E8B) return 1u << 30;

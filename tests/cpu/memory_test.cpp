@@ -226,6 +226,18 @@ TEST_F(MemoryTest, ChipCoverageBits) {
     cpu_iar = 0x0400;
     cpu_read_checked(0x1E8E);
     EXPECT_EQ(coverage_read_flags[0x0400], 1u << 31);
+    // Each register range of the page has its own bits; the gaps have none.
+    const struct {
+        u32 address, bit;
+    } registers[] = {{0x1F4D, 1u << 15}, {0x1FC2, 1u << 18}, {0x1FCB, 1u << 25},
+                     {0x1F0E, 0}, {0x1FC4, 0}, {0x1FCE, 0}};
+    for (const auto& r : registers) {
+        mem_attributes[r.address] = MEM_HW_REGISTER;
+        cpu_iar = 0x0600;
+        coverage_read_flags[0x0600] = 0;
+        cpu_read_checked(r.address);
+        EXPECT_EQ(coverage_read_flags[0x0600], r.bit) << std::hex << r.address;
+    }
     pvi_base = 0x1E00;
     mem_attributes[0x1E0A] = MEM_HW_REGISTER;
     cpu_iar = 0x0500;
