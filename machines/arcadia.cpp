@@ -505,18 +505,23 @@ bool idling() {
     return cpu_idles() && !((mem_attributes[0x19FC] | mem_attributes[0x19FD]) & MEM_WATCH);
 }
 
-void run_cpu_to_x(i32 target) {
+// The processor up to beam clock `target`; true when it idles there (its idle
+// runs were counted out up to it), so that a stretch that follows at once,
+// with nothing run in between, need not ask again.
+bool run_cpu_to_x(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
-        if (idling()) {
+        if (idling()) [[unlikely]] {
             beam_idle_to(target);
             raster_clock = cpu_beam_clock;
-            break;
+            if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+            return true;
         }
         beam_step_one();
         raster_clock = cpu_beam_clock;
     }
     if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+    return false;
 }
 
 // The processor's instruction at its beam clock when that lies in [x, end):
@@ -579,14 +584,25 @@ void border(bool clear_cells) {
     raster_clock = x;
 }
 
-// The visible clocks of the line in the same way, through the UVI.
-void visible_pixels() {
+// The visible clocks from x to the line's end while the processor idles:
+// drawn in one piece, its runs counted out.
+inline void idle_to_line_end(i32 x) {
+    uvi_render_span(x, UVI_LINE_CLOCKS);
+    beam_idle_to(UVI_LINE_CLOCKS);
+    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+}
+
+// The visible clocks of the line in the same way, through the UVI. `idles`:
+// the processor was found idling just before, at its beam clock.
+void visible_pixels(bool idles) {
     i32 x = 49;
+    if (idles && cpu_beam_clock >= x) {
+        idle_to_line_end(x);
+        x = UVI_LINE_CLOCKS;
+    }
     while (x < UVI_LINE_CLOCKS) {
         if (cpu_beam_clock >= x && idling()) {
-            uvi_render_span(x, UVI_LINE_CLOCKS);
-            beam_idle_to(UVI_LINE_CLOCKS);
-            if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+            idle_to_line_end(x);
             x = UVI_LINE_CLOCKS;
             break;
         }
@@ -621,15 +637,13 @@ void beam_frame() {
     uvi_refresh_colour_row();
     uvi_bg_latch = guest_memory[0x19F9];
     uvi_line_start();
-    run_cpu_to_x(49);
-    visible_pixels();
+    visible_pixels(run_cpu_to_x(49));
     for (raster_line = first_visible_line + 1; raster_line < lines_per_frame; raster_line++) {
         dbg_check_raster_breakpoint();
         border(true);
         if (raster_line == input_line) arcadia_read_inputs();
         uvi_line_start();
-        run_cpu_to_x(49);
-        visible_pixels();
+        visible_pixels(run_cpu_to_x(49));
     }
 }
 
