@@ -52,8 +52,8 @@ constexpr std::array<u32, 256> pvi_register_bits = [] {
     std::array<u32, 256> bits{};
     constexpr struct {
         u32 first, last, bit;
-    } RANGES[] = {{0x0A, 0x0D, 0},   {0x1A, 0x1D, 4},   {0x2A, 0x2D, 8},
-                  {0x4A, 0x4D, 12},  {0xC0, 0xC3, 16},  {0xC6, 0xCD, 20}};
+    } RANGES[] = {{0x0A, 0x0D, 0},  {0x1A, 0x1D, 4},  {0x2A, 0x2D, 8},
+                  {0x4A, 0x4D, 12}, {0xC0, 0xC3, 16}, {0xC6, 0xCD, 20}};
     for (const auto& r : RANGES)
         for (u32 off = r.first; off <= r.last; off++)
             bits[off] = 1u << (off - r.first + r.bit);

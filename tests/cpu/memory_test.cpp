@@ -230,7 +230,7 @@ TEST_F(MemoryTest, ChipCoverageBits) {
     const struct {
         u32 address, bit;
     } registers[] = {{0x1F4D, 1u << 15}, {0x1FC2, 1u << 18}, {0x1FCB, 1u << 25},
-                     {0x1F0E, 0}, {0x1FC4, 0}, {0x1FCE, 0}};
+                     {0x1F0E, 0},        {0x1FC4, 0},        {0x1FCE, 0}};
     for (const auto& r : registers) {
         mem_attributes[r.address] = MEM_HW_REGISTER;
         cpu_iar = 0x0600;
