@@ -333,6 +333,25 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
     }
 }
 
+// A loop that counts down on itself (BDRR to its own address) looks like an
+// idle branch from outside but is not one: in beam mode it takes its full
+// time wherever a line's stretches begin, so the passes an outer counter
+// makes follow from the clock alone.
+TEST_F(Arcadia, CountedLoopsOnThemselvesRunInFullInBeamMode) {
+    framebased = 0;
+    for (u8 n : {1, 2, 5, 9, 23, 40}) {
+        SCOPED_TRACE("count " + std::to_string(n));
+        // LODI r1,0; start: LODI r0,n; BDRR r0,* ; ADDI r1,1; BCTR,UN start
+        load({0x05, 0x00, 0x04, n, 0xF8, 0x7E, 0x85, 0x01, 0x1B, 0x78});
+        const u32 start = cpu_cycles + 6;
+        for (int f = 0; f < 3; f++)
+            emu_run_frame();
+        // Pass k's ADDI ends at k * pass + pass - 9 clock periods after start.
+        const u32 pass = 21 + 9u * n;
+        EXPECT_EQ(cpu_regs[1], static_cast<u8>((cpu_cycles - start + 9) / pass));
+    }
+}
+
 TEST_F(Arcadia, StubShowsItsTitle) {
     stubprograms = 1;
     ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
