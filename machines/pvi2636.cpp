@@ -18,7 +18,7 @@ u8 pvi_score_line = 20;
 u8 pvi_score_colour;
 u8 pvi_line_background;
 u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH];
-i32 pvi_layer_from, pvi_layer_to;
+i32 pvi_collision_from, pvi_collision_to;
 u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 i32 pvi_overlay_mode;
 const u8* pvi_invert_register;
@@ -230,7 +230,8 @@ void clip_bits(LineBits& line) {
 // Objects are written eight pixels at a time: up to 63 pixels past the
 // picture's right edge land in a margin that nothing reads.
 constexpr i32 LAYER_MARGIN = 64;
-// Every lit object pixel lies in [pvi_layer_from, pvi_layer_to).
+// Every lit object pixel of the layer lies in [layer_from, layer_to).
+i32 layer_from, layer_to;
 struct ObjectLayer {
     u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
     u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
@@ -270,11 +271,11 @@ void build_object_layer(i32 y) {
         return;
     std::memcpy(layer_shapes, shapes, sizeof shapes);
     layer_artefact_row = artefact_row;
-    if (pvi_layer_to > pvi_layer_from)
-        std::memset(l.marks + pvi_layer_from, 0,
-                    static_cast<std::size_t>(pvi_layer_to - pvi_layer_from));
-    pvi_layer_from = PVI_WIDTH;
-    pvi_layer_to = 0;
+    if (layer_to > layer_from)
+        std::memset(l.marks + layer_from, 0,
+                    static_cast<std::size_t>(layer_to - layer_from));
+    layer_from = PVI_WIDTH;
+    layer_to = 0;
     for (int n = 0; n < 4; n++) {
         const PviObject& o = pvi_objects[n];
         LineBits& lit = l.lit[n];
@@ -308,11 +309,11 @@ void build_object_layer(i32 y) {
         }
         const i32 first = std::countl_zero(o.row_bits), last = 7 - std::countr_zero(o.row_bits);
         const i32 a = o.x_start + first * scale, e = o.x_start + (last + 1) * scale;
-        if (a < pvi_layer_from) pvi_layer_from = a;
-        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > pvi_layer_to)
-            pvi_layer_to = e < PVI_WIDTH ? e : PVI_WIDTH;
+        if (a < layer_from) layer_from = a;
+        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > layer_to)
+            layer_to = e < PVI_WIDTH ? e : PVI_WIDTH;
     }
-    for (i32 x = pvi_layer_from; x < pvi_layer_to; x += 8)
+    for (i32 x = layer_from; x < layer_to; x += 8)
         store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
     // Object 3 in the artefacts' colours inside the pattern's box.
     const PviObject& art = pvi_objects[3];
@@ -791,8 +792,8 @@ void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
     // Objects: where they overlap, a pixel shows the OR of their colours.
     update_object_layer();
     const ObjectLayer& l = object_layer;
-    const i32 from = x0 > pvi_layer_from ? x0 : pvi_layer_from,
-              to = x1 < pvi_layer_to ? x1 : pvi_layer_to;
+    const i32 from = x0 > layer_from ? x0 : layer_from,
+              to = x1 < layer_to ? x1 : layer_to;
     i32 x = from;
     for (; x + 8 <= to; x += 8) {
         const u64 marks = load8(l.marks + x);
@@ -829,8 +830,8 @@ bool status_writes_seen() {
 // the beam meets them, each status write at its own beam position.
 void collide(i32 x0, i32 x1, const u8* cells) {
     if (!*pvi_host.collisions) return;
-    const i32 from = x0 > pvi_layer_from ? x0 : pvi_layer_from,
-              to = x1 < pvi_layer_to ? x1 : pvi_layer_to;
+    const i32 from = x0 > layer_from ? x0 : layer_from,
+              to = x1 < layer_to ? x1 : layer_to;
     if (from >= to) return;
     for (i32 x = from; x < to; x++) {
         // Eight cells at a time while none holds an object.
@@ -973,6 +974,21 @@ void draw_line_start(u8* colours, u8* cells) {
     line.grid = drawn_grid;
 }
 
+// The span of the line drawn ahead where two objects, or an object and the
+// grid, meet: runs outside it write no collision (pvi_collide_run).
+void find_collision_span() {
+    const LineBits* lit = object_layer.lit;
+    pvi_collision_from = PVI_WIDTH;
+    pvi_collision_to = 0;
+    for (i32 w = 0; w < 3; w++) {
+        const u64 a = lit[0][w], b = lit[1][w], c = lit[2][w], d = lit[3][w];
+        const u64 meet = (a & b) | (c & d) | ((a | b) & (c | d)) | ((a | b | c | d) & ahead_grid[w]);
+        if (!meet) continue;
+        if (pvi_collision_from == PVI_WIDTH) pvi_collision_from = 64 * w + std::countr_zero(meet);
+        pvi_collision_to = 64 * w + 64 - std::countl_zero(meet);
+    }
+}
+
 } // namespace
 
 void pvi_render_run(i32 first, i32 last, u8* colours) {
@@ -992,6 +1008,7 @@ void pvi_draw_ahead(i32 first, u8* colours) {
         if (line_page) drawn_with = line_inputs();
         draw_line_start(colours, ahead_cells);
         ahead_grid = drawn_grid;
+        find_collision_span();
         return;
     }
     // What was drawn ahead from here on is drawn again.
@@ -1004,6 +1021,7 @@ void pvi_draw_ahead(i32 first, u8* colours) {
         const u64 kept = from <= 0 ? 0 : from >= 64 ? ~0ull : (1ull << from) - 1;
         ahead_grid[w] = (ahead_grid[w] & kept) | (drawn_grid[w] & ~kept);
     }
+    find_collision_span();
 }
 
 bool pvi_drawn_ahead_stands() {
@@ -1015,13 +1033,10 @@ bool pvi_drawn_ahead_stands() {
                              (now.invert ^ drawn_with.invert))) == 0;
 }
 
-// The collisions of cells [x0, x1) of the line drawn ahead, which meet the
-// objects: from the objects' and the grid's pixels as bits, a word at a time.
+// The collisions of cells [x0, x1) of the line drawn ahead: from the
+// objects' and the grid's pixels as bits, a word at a time. A run without a
+// collision writes nothing, whoever watches the status registers.
 void pvi_collide_ahead(i32 x0, i32 x1) {
-    if (status_writes_seen()) {
-        collide(x0, x1, ahead_cells);
-        return;
-    }
     const LineBits* lit = object_layer.lit;
     u8 pairs = 0, grid = 0;
     for (i32 w = x0 >> 6; w <= (x1 - 1) >> 6; w++) {
@@ -1034,6 +1049,11 @@ void pvi_collide_ahead(i32 x0, i32 x1) {
                                  (b & c ? 0x04 : 0) | (b & d ? 0x02 : 0) | (c & d ? 0x01 : 0));
         grid |= static_cast<u8>((a & g ? 0x80 : 0) | (b & g ? 0x40 : 0) | (c & g ? 0x20 : 0) |
                                 (d & g ? 0x10 : 0));
+    }
+    if (!(pairs | grid)) return;
+    if (status_writes_seen()) {
+        collide(x0, x1, ahead_cells);
+        return;
     }
     pvi_collisions_found.pairs |= pairs;
     pvi_collisions_found.grid |= grid;

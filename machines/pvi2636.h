@@ -182,14 +182,15 @@ void pvi_render_run(i32 first, i32 last, u8* colours);
 // have changed, the caller draws ahead again from the next clock.
 void pvi_draw_ahead(i32 first, u8* colours);
 bool pvi_drawn_ahead_stands();
-// The picture x range [pvi_layer_from, pvi_layer_to) that holds every lit
-// object pixel of the current line: collisions lie nowhere else.
-extern i32 pvi_layer_from, pvi_layer_to;
-// The collisions of picture x0..x1 - 1, a run that meets the objects.
+// The picture x range [pvi_collision_from, pvi_collision_to) of the line
+// drawn ahead that holds every pixel where two objects, or an object and the
+// grid, meet: collisions lie nowhere else.
+extern i32 pvi_collision_from, pvi_collision_to;
+// The collisions of picture x0..x1 - 1, a run that meets that range.
 void pvi_collide_ahead(i32 x0, i32 x1);
 inline void pvi_collide_run(i32 first, i32 last) {
     const i32 x0 = first - 49, x1 = last - 49 + 1;
-    if (x1 > pvi_layer_from && x0 < pvi_layer_to && *pvi_host.collisions) pvi_collide_ahead(x0, x1);
+    if (x1 > pvi_collision_from && x0 < pvi_collision_to && *pvi_host.collisions) pvi_collide_ahead(x0, x1);
     *pvi_host.clock = last;
 }
 // End of a visible line: completed objects hand over to their duplicates.
