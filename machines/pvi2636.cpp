@@ -236,6 +236,7 @@ struct ObjectLayer {
     u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
     u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
     LineBits lit[4];                      // each object's lit pixels, for the collisions
+    LineBits any, shared;                 // pixels lit by one object at least, by two
 };
 ObjectLayer object_layer;
 // Counts the changes to pvi_objects; the layer is rebuilt when it was built
@@ -312,6 +313,11 @@ void build_object_layer(i32 y) {
         if (a < layer_from) layer_from = a;
         if ((e < PVI_WIDTH ? e : PVI_WIDTH) > layer_to)
             layer_to = e < PVI_WIDTH ? e : PVI_WIDTH;
+    }
+    for (i32 w = 0; w < 3; w++) {
+        const u64 a = l.lit[0][w], b = l.lit[1][w], c = l.lit[2][w], d = l.lit[3][w];
+        l.any[w] = a | b | c | d;
+        l.shared[w] = (a & b) | (c & d) | ((a | b) & (c | d));
     }
     for (i32 x = layer_from; x < layer_to; x += 8)
         store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
@@ -977,12 +983,11 @@ void draw_line_start(u8* colours, u8* cells) {
 // The span of the line drawn ahead where two objects, or an object and the
 // grid, meet: runs outside it write no collision (pvi_collide_run).
 void find_collision_span() {
-    const LineBits* lit = object_layer.lit;
+    const ObjectLayer& l = object_layer;
     pvi_collision_from = PVI_WIDTH;
     pvi_collision_to = 0;
     for (i32 w = 0; w < 3; w++) {
-        const u64 a = lit[0][w], b = lit[1][w], c = lit[2][w], d = lit[3][w];
-        const u64 meet = (a & b) | (c & d) | ((a | b) & (c | d)) | ((a | b | c | d) & ahead_grid[w]);
+        const u64 meet = l.shared[w] | (l.any[w] & ahead_grid[w]);
         if (!meet) continue;
         if (pvi_collision_from == PVI_WIDTH) pvi_collision_from = 64 * w + std::countr_zero(meet);
         pvi_collision_to = 64 * w + 64 - std::countl_zero(meet);
