@@ -256,6 +256,62 @@ TEST_F(Interton, GridBarWidthsAndObjectGridCollision) {
     EXPECT_EQ(pvi(PVI_BGCOLLIDE) & 0xF0, 0x10);
 }
 
+// The frame loop writes collisions between the processor's instructions only
+// where the line's objects meet each other or the grid: a meeting in a single
+// pixel counts wherever it lies, at the ends of the bits' words included, and
+// one pixel apart is none.
+TEST_F(Interton, FrameLoopFindsSinglePixelMeetings) {
+    // $0000: ADDI r0,1; STRA r0,$1800; TPSU $80; BCTR,UN $0000 (never idle).
+    const u8 loop[] = {0x84, 0x01, 0xCC, 0x18, 0x00, 0xB4, 0x80, 0x1B, 0x77};
+    std::memcpy(guest_memory, loop, sizeof loop);
+    machine_reset();
+    cpu_psu |= PSU_II;
+    collisions = 1;
+    set_pvi(PVI_BGCOLOUR, 0x08); // grid on, no bar lit yet
+    for (u32 b = 0x80; b < 0xA8; b++)
+        set_pvi(b, 0);
+    const auto run_frame = [] {
+        emu_run_frame();
+        emu_run_frame();
+    };
+    // Object 0 lit only in its last pixel, object 1 only in its first.
+    for (u32 r = 0; r < 10; r++) {
+        set_pvi(0x00 + r, 0x01);
+        set_pvi(0x10 + r, 0x80);
+    }
+    set_pvi(0x0C, 99);
+    set_pvi(0x1C, 99);
+    set_pvi(0x0D, 250);
+    set_pvi(0x1D, 250);
+    for (const i32 x : {8, 63, 64, 127, 128, 177})
+        for (const i32 apart : {0, 1}) {
+            set_pvi(0x0A, static_cast<u8>(x - 8));
+            set_pvi(0x1A, static_cast<u8>(x - 1 + apart));
+            run_frame();
+            EXPECT_EQ(pvi(PVI_SPRITECOLLIDE) & 0x3F, apart ? 0 : 0x20) << x << " " << apart;
+            // With the access map kept, every line of the meeting shows the
+            // write at its own pixel, whichever run of the beam it falls in.
+            pvi_overlay_mode = 4;
+            run_frame();
+            pvi_overlay_mode = 0;
+            for (i32 y = 100; y < 110; y++)
+                EXPECT_EQ(pvi_access_map[(first_visible_line + y) * PVI_BEAM_CLOCKS + x + 49] != 7,
+                          !apart)
+                    << x << " " << apart << " line " << y;
+        }
+    // Object 1's single pixel against the last pixel of a bar: band 4's
+    // thin row (lines 100-101), column 15, four wide (x 152-155).
+    set_pvi(0x0A, 250);
+    set_pvi(0x90, 0x00);
+    set_pvi(0x91, 0x01);
+    set_pvi(0xAA, 0xC0);
+    for (const i32 x : {155, 156}) {
+        set_pvi(0x1A, static_cast<u8>(x - 1));
+        run_frame();
+        EXPECT_EQ(pvi(PVI_BGCOLLIDE) & 0x40, x == 155 ? 0x40 : 0) << x;
+    }
+}
+
 TEST_F(Interton, BorderColourRule) {
     const struct {
         int map;
