@@ -603,10 +603,9 @@ void visible_pixels(bool idles) {
     while (x < UVI_LINE_CLOCKS) {
         // While the line drawn ahead stands, an instruction only moves the
         // clock up to which it is handed on: the same as a span up to the
-        // instruction's clock, without asking for one.
-        // What it stands on is taken once: only the instructions' Flag, the
-        // block set before column 0 and a pause (which hands the line on) can
-        // end it before its next collision.
+        // instruction's clock, without asking for one. What it stands on is
+        // taken once: before its next collision only the Flag, the block set
+        // before column 0 and a pause (which hands the line on) can end it.
         if (const i32 until = uvi_beam_stands_until(x); until > x) {
             const UviBeamLine b = uvi_beam;
             const i32 line = raster_line;
