@@ -601,6 +601,25 @@ void visible_pixels(bool idles) {
         x = UVI_LINE_CLOCKS;
     }
     while (x < UVI_LINE_CLOCKS) {
+        // While the line drawn ahead stands, an instruction only moves the
+        // clock up to which it is handed on: the same as a span up to the
+        // instruction's clock, without asking for one. What it stands on is
+        // taken once: before its next collision only the Flag, the block set
+        // before column 0 and a pause (which hands the line on) can end it.
+        if (const i32 until = uvi_beam_stands_until(x); until > x) {
+            const UviBeamLine b = uvi_beam;
+            const i32 line = raster_line;
+            for (;;) {
+                const i32 step = cpu_beam_clock;
+                if (step < x || step >= until || idling()) break;
+                uvi_beam.next = uvi_beam.pending_to = x = step + 1;
+                raster_clock = step;
+                step_at_beam();
+                if (uvi_beam.line != line || (cpu_psu & b.flag_mask) != b.flag_want ||
+                    (x <= b.x0 && guest_memory[0x19F8] >> 7 != b.block0))
+                    break;
+            }
+        }
         if (cpu_beam_clock >= x && idling()) {
             idle_to_line_end(x);
             x = UVI_LINE_CLOCKS;

@@ -171,12 +171,19 @@ extern UviBeamLine uvi_beam;
 // uvi_draw_span does the rest. (The settings that choose the colour row
 // change only between frames or in a pause, which ends the line drawn ahead.)
 void uvi_draw_span(i32 from, i32 to);
+// The clock up to which spans from `from` on are only handed on, as things
+// stand now (the line drawn ahead goes on at `from` with the colour row and
+// block set it was drawn with, up to its next collision); `from` when none.
+inline i32 uvi_beam_stands_until(i32 from) {
+    const UviBeamLine& b = uvi_beam;
+    return b.line == raster_line && b.next == from && (cpu_psu & b.flag_mask) == b.flag_want &&
+                   (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)
+               ? b.next_collision
+               : from;
+}
 inline void uvi_render_span(i32 from, i32 to) {
-    UviBeamLine& b = uvi_beam;
-    if (b.line == raster_line && b.next == from && from < to && to <= b.next_collision &&
-        (cpu_psu & b.flag_mask) == b.flag_want &&
-        (from > b.x0 || guest_memory[0x19F8] >> 7 == b.block0)) {
-        b.next = b.pending_to = to;
+    if (from < to && to <= uvi_beam_stands_until(from)) {
+        uvi_beam.next = uvi_beam.pending_to = to;
         return;
     }
     uvi_draw_span(from, to);
