@@ -273,8 +273,7 @@ void build_object_layer(i32 y) {
     std::memcpy(layer_shapes, shapes, sizeof shapes);
     layer_artefact_row = artefact_row;
     if (layer_to > layer_from)
-        std::memset(l.marks + layer_from, 0,
-                    static_cast<std::size_t>(layer_to - layer_from));
+        std::memset(l.marks + layer_from, 0, static_cast<std::size_t>(layer_to - layer_from));
     layer_from = PVI_WIDTH;
     layer_to = 0;
     for (int n = 0; n < 4; n++) {
@@ -311,8 +310,7 @@ void build_object_layer(i32 y) {
         const i32 first = std::countl_zero(o.row_bits), last = 7 - std::countr_zero(o.row_bits);
         const i32 a = o.x_start + first * scale, e = o.x_start + (last + 1) * scale;
         if (a < layer_from) layer_from = a;
-        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > layer_to)
-            layer_to = e < PVI_WIDTH ? e : PVI_WIDTH;
+        if ((e < PVI_WIDTH ? e : PVI_WIDTH) > layer_to) layer_to = e < PVI_WIDTH ? e : PVI_WIDTH;
     }
     for (i32 w = 0; w < 3; w++) {
         const u64 a = l.lit[0][w], b = l.lit[1][w], c = l.lit[2][w], d = l.lit[3][w];
@@ -798,8 +796,7 @@ void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
     // Objects: where they overlap, a pixel shows the OR of their colours.
     update_object_layer();
     const ObjectLayer& l = object_layer;
-    const i32 from = x0 > layer_from ? x0 : layer_from,
-              to = x1 < layer_to ? x1 : layer_to;
+    const i32 from = x0 > layer_from ? x0 : layer_from, to = x1 < layer_to ? x1 : layer_to;
     i32 x = from;
     for (; x + 8 <= to; x += 8) {
         const u64 marks = load8(l.marks + x);
@@ -836,8 +833,7 @@ bool status_writes_seen() {
 // the beam meets them, each status write at its own beam position.
 void collide(i32 x0, i32 x1, const u8* cells) {
     if (!*pvi_host.collisions) return;
-    const i32 from = x0 > layer_from ? x0 : layer_from,
-              to = x1 < layer_to ? x1 : layer_to;
+    const i32 from = x0 > layer_from ? x0 : layer_from, to = x1 < layer_to ? x1 : layer_to;
     if (from >= to) return;
     for (i32 x = from; x < to; x++) {
         // Eight cells at a time while none holds an object.

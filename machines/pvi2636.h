@@ -190,7 +190,8 @@ extern i32 pvi_collision_from, pvi_collision_to;
 void pvi_collide_ahead(i32 x0, i32 x1);
 inline void pvi_collide_run(i32 first, i32 last) {
     const i32 x0 = first - 49, x1 = last - 49 + 1;
-    if (x1 > pvi_collision_from && x0 < pvi_collision_to && *pvi_host.collisions) pvi_collide_ahead(x0, x1);
+    if (x1 > pvi_collision_from && x0 < pvi_collision_to && *pvi_host.collisions)
+        pvi_collide_ahead(x0, x1);
     *pvi_host.clock = last;
 }
 // End of a visible line: completed objects hand over to their duplicates.
