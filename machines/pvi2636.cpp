@@ -948,6 +948,13 @@ void draw_line_start(u8* colours, u8* cells) {
         return;
     }
     update_object_layer();
+    // A line of background alone (no grid, score or object on it) is drawn
+    // as quickly as it is copied.
+    const bool grid_off = !(pvi_line_background & 8) || y < 20 || y > 219;
+    if (grid_off && layer_to <= layer_from && (y < pvi_score_line || y > pvi_score_line + 19)) {
+        draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
+        return;
+    }
     const LineKey key{
         drawn_with.bars,
         drawn_with.colours,
