@@ -73,25 +73,24 @@ void led_set_digit(int digit, int value) {
 
 void led_draw_digit(int digit) {
     if (digit < 0 || digit >= 13) return;
-    for (int s = 0; s < 14; s++)
-        led_draw_segment(digit, s, LED_ERASED);
+    // Each segment's colour: erased unless lit, or shown unlit; the corner
+    // pieces (8-13) only with "drawcorners", the point (7) only where the
+    // digit has one.
     const u8 p = led_digits[digit];
-    if (drawcorners) {
-        static constexpr u8 corner_bits[6] = {0x21, 0x03, 0x70, 0x46, 0x18, 0x0C};
-        for (int k = 0; k < 6; k++) {
-            if (p & corner_bits[k])
-                led_draw_segment(digit, 8 + k, LED_LIT);
-            else if (drawunlit)
-                led_draw_segment(digit, 8 + k, LED_UNLIT);
-        }
+    static constexpr u8 corner_bits[6] = {0x21, 0x03, 0x70, 0x46, 0x18, 0x0C};
+    u32 colour[14];
+    for (int s = 0; s < 14; s++) {
+        const bool shown = s < 7 || (s == 7 && decimal_point_shown(digit)) || (s > 7 && drawcorners);
+        const bool lit = s < 8 ? (p >> s) & 1 : (p & corner_bits[s - 8]) != 0;
+        colour[s] = !shown ? LED_ERASED : lit ? LED_LIT : drawunlit ? LED_UNLIT : LED_ERASED;
     }
-    for (int s = 0; s < 8; s++) {
-        if (s == 7 && !decimal_point_shown(digit)) continue;
-        if (p & (1u << s))
-            led_draw_segment(digit, s, LED_LIT);
-        else if (drawunlit)
-            led_draw_segment(digit, s, LED_UNLIT);
-    }
+    // The erased segments first, then the others over them, corners before
+    // bars: where segments overlap the last one drawn shows, and a segment
+    // that stays lit is not erased and drawn again on every redraw.
+    for (int s = 0; s < 14; s++)
+        if (colour[s] == LED_ERASED) led_draw_segment(digit, s, LED_ERASED);
+    for (int s : {8, 9, 10, 11, 12, 13, 0, 1, 2, 3, 4, 5, 6, 7})
+        if (colour[s] != LED_ERASED) led_draw_segment(digit, s, colour[s]);
 }
 
 void led_draw_segment(int digit, int segment, u32 colour) {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -115,6 +116,52 @@ TEST_F(LedDigits, ADotIsASixBySixDiscWithoutCorners) {
     EXPECT_EQ(lit, 32);
     EXPECT_EQ(at(100, 20), 8);
     EXPECT_EQ(at(105, 25), 8);
+}
+
+
+// A digit drawn over whatever the last one left shows exactly what erasing
+// all fourteen segments and drawing the shown ones (corners, then bars) over
+// them shows, in the frame and in the panel cells, for every segment pattern
+// and every setting of corners and unlit segments.
+TEST_F(LedDigits, ARedrawnDigitShowsWhatAWholeEraseAndDrawShows) {
+    use(INSTRUCTOR, 14); // a digit with a decimal point
+    static constexpr u8 corner_bits[6] = {0x21, 0x03, 0x70, 0x46, 0x18, 0x0C};
+    static u8 expected_frame[sizeof guest_frame], expected_cells[sizeof led_panel_cells];
+    for (int setting = 0; setting < 4; setting++) {
+        drawcorners = setting & 1;
+        drawunlit = setting >> 1;
+        for (int before : {0x00, 0xFF, 0x5A}) {
+            for (int pattern = 0; pattern < 256; pattern++) {
+                led_digits[1] = static_cast<u8>(before);
+                led_draw_digit(1);
+                led_digits[1] = static_cast<u8>(pattern);
+                std::memcpy(expected_frame, guest_frame, sizeof guest_frame);
+                std::memcpy(expected_cells, led_panel_cells, sizeof led_panel_cells);
+                for (int s = 0; s < 14; s++)
+                    led_draw_segment(1, s, LED_ERASED);
+                const auto draw = [&](int s, bool lit) {
+                    if (lit)
+                        led_draw_segment(1, s, LED_LIT);
+                    else if (drawunlit)
+                        led_draw_segment(1, s, LED_UNLIT);
+                };
+                if (drawcorners)
+                    for (int k = 0; k < 6; k++)
+                        draw(8 + k, (pattern & corner_bits[k]) != 0);
+                for (int s = 0; s < 8; s++)
+                    draw(s, (pattern >> s) & 1);
+                std::swap_ranges(expected_frame, expected_frame + sizeof guest_frame,
+                                 reinterpret_cast<u8*>(guest_frame));
+                std::swap_ranges(expected_cells, expected_cells + sizeof led_panel_cells,
+                                 led_panel_cells);
+                led_draw_digit(1);
+                ASSERT_EQ(std::memcmp(expected_frame, guest_frame, sizeof guest_frame), 0)
+                    << "pattern " << pattern << " over " << before << ", setting " << setting;
+                ASSERT_EQ(std::memcmp(expected_cells, led_panel_cells, sizeof led_panel_cells), 0)
+                    << "pattern " << pattern << " over " << before << ", setting " << setting;
+            }
+        }
+    }
 }
 
 } // namespace
