@@ -176,15 +176,3 @@ void display_filter_rows(i32 first, i32 last) {
     if (display_scale >= 2 && display_scale <= 4)
         filter_rows(static_cast<i32>(display_scale), first, last);
 }
-
-void display_scale2x() {
-    filter_rows(2, 0, GUEST_FRAME_COLUMNS);
-}
-
-void display_scale3x() {
-    filter_rows(3, 0, GUEST_FRAME_COLUMNS);
-}
-
-void display_scale4x() {
-    filter_rows(4, 0, GUEST_FRAME_COLUMNS);
-}

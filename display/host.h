@@ -64,7 +64,8 @@ void display_compute_layout();
 void display_select_plotter();
 void display_alloc_bitmap();
 void display_free_bitmap();
-// True when the empty plotter is chosen (the filter draws instead).
+// True when the empty plotter is chosen (the filter draws instead); for tests,
+// the plotters read their own flag.
 bool display_filter_active();
 void display_scanline_prepass();
 // The picture part of the full redraw: the scanline pass and every guest
@@ -85,9 +86,6 @@ extern bool display_update_whole;
 // The shown rows [first, last] (guest columns while turned) through the
 // filter of the current scale, each worked out from the rows around it.
 void display_filter_rows(i32 first, i32 last);
-void display_scale2x();
-void display_scale3x();
-void display_scale4x();
 
 // ---- Beam marker --------------------------------------------------------------------
 // erase 0: move the marker to the beam; erase 1: remove it and forget it.
