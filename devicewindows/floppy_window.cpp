@@ -628,7 +628,7 @@ const u8* floppy_map_pixels(int drive) {
 FloppyOwner floppy_owner(int drive) {
     if (drive < 0 || drive >= FLOPPY_DRIVES || !drives[drive].present) return {"-", -1};
     const FloppyDrive& d = drives[drive];
-    const i32 block = disk_block_of(d.view_offset);
+    const i32 block = disk_block_under_head(drive);
     if (twin() && block < 0) return {"(Track zero)", 5};
     const int state = block < 0 || block >= FLOPPY_BLOCKS ? -1 : d.block_map[block];
     const int colour = state >= 0 && state <= 3 ? STATE_COLOURS[state] : -1;
