@@ -5,7 +5,6 @@
 #include "core/emu.h"
 #include "core/machine_ops.h"
 #include "core/message.h"
-#include "core/recording.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -493,16 +492,15 @@ int binbug_dos_check_filename(int entry, int drive, const char* name) {
 
 namespace {
 constexpr ChunkFormat CMD = {"CMD", 3, 251, 251};
-std::vector<ParsedChunk> parsed;
-i32 parsed_start = -1;
+ChunkFileLoad cmd_load{CMD};
 } // namespace
 
 int binbug_parse_cmd(u32 size) {
-    return filebuf && chunk_file_parse(CMD, filebuf, size, &parsed, &parsed_start) ? 1 : 0;
+    return cmd_load.parse(size);
 }
 
 void binbug_commit_cmd() {
-    chunk_file_commit(&parsed, parsed_start);
+    cmd_load.commit();
 }
 
 int binbug_save_cmd(const char* path, u32 start, u32 end, u32 exec) {

@@ -6,7 +6,6 @@
 #include "core/guest_roms.h"
 #include "core/machine_ops.h"
 #include "core/message.h"
-#include "core/recording.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -318,16 +317,15 @@ void cd2650_dos_put_file(const char* path, int drive) {
 
 namespace {
 constexpr ChunkFormat IMAG = {"IMAG", 4, 0, 0};
-std::vector<ParsedChunk> parsed;
-i32 parsed_start = -1;
+ChunkFileLoad imag_load{IMAG};
 } // namespace
 
 int cd2650_parse_imag(u32 size) {
-    return filebuf && chunk_file_parse(IMAG, filebuf, size, &parsed, &parsed_start) ? 1 : 0;
+    return imag_load.parse(size);
 }
 
 void cd2650_commit_imag() {
-    chunk_file_commit(&parsed, parsed_start);
+    imag_load.commit();
 }
 
 int cd2650_save_imag(const char* path, u32 first, u32 last, u32 start) {

@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/loader.h"
 #include "core/objfile.h"
+#include "core/recording.h"
 #include "core/message.h"
 #include "core/serial.h"
 
@@ -77,4 +78,8 @@ bool chunk_file_save(const ChunkFormat& f, const std::string& path, u32 first, u
         return false;
     }
     return true;
+}
+
+int ChunkFileLoad::parse(u32 size) {
+    return filebuf && chunk_file_parse(format, filebuf, size, &chunks, &start) ? 1 : 0;
 }

@@ -34,3 +34,15 @@ bool chunk_file_save(const ChunkFormat& format, const std::string& path, u32 fir
 // What the last accepted parse kept, into guest memory; its start address
 // becomes the program's start.
 void chunk_file_commit(std::vector<ParsedChunk>* chunks, i32 start);
+
+// A file of one format parsed from the loader's buffer and kept until the
+// loader commits it (or parses another).
+struct ChunkFileLoad {
+    explicit ChunkFileLoad(const ChunkFormat& f) : format(f) {}
+    const ChunkFormat& format;
+    std::vector<ParsedChunk> chunks;
+    i32 start = -1;
+    // The first `size` bytes of the loader's buffer; 1 when they are kept.
+    int parse(u32 size);
+    void commit() { chunk_file_commit(&chunks, start); }
+};
