@@ -54,5 +54,6 @@ void mon_paddles_refresh();
 void mon_paddles_draw_vector(int x0, int y0, int x1, int y1, int colour);
 // Both coordinates less than 3 pixels apart.
 bool mon_paddles_near(int ax, int ay, int bx, int by);
-// The picture: PADDLE_PICTURE rows of PADDLE_PICTURE gui_pens indices.
+// The picture: PADDLE_PICTURE rows of PADDLE_PICTURE gui_pens indices (for tests;
+// the window shows it through the display gadget it is attached to).
 const u8* mon_paddles_pixels();
