@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 
 PviHost pvi_host;
@@ -742,10 +743,10 @@ void update_object_layer() {
     if (layer_built_for != objects_changed || layer_line != pvi_line) build_object_layer(pvi_line);
 }
 
-// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
-// from the base key `key`, the score registers as they are now and the
-// object layer; no status is written.
-void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
+// The background, grid and score of pictures x0..x1 - 1 of the current line
+// into colours and cells (ORed in), from the base key `key` and the score
+// registers as they are now.
+void draw_base(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
     const i32 y = pvi_line;
     if (!key.width) {
         fill_background(colours, x0, x1, key.background);
@@ -795,7 +796,11 @@ void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
         }
     }
 
-    // Objects: where they overlap, a pixel shows the OR of their colours.
+}
+
+// The objects of the current line's layer over pictures x0..x1 - 1 (cells
+// ORed in): where they overlap, a pixel shows the OR of their colours.
+void draw_objects(i32 x0, i32 x1, u8* colours, u8* cells) {
     update_object_layer();
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > layer_from ? x0 : layer_from, to = x1 < layer_to ? x1 : layer_to;
@@ -820,6 +825,14 @@ void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
         }
     }
     if (layer_artefact_row >= 0) draw_artefacts(from, to, colours);
+}
+
+// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
+// from the base key `key`, the score registers as they are now and the
+// object layer; no status is written.
+void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
+    draw_base(key, x0, x1, colours, cells);
+    draw_objects(x0, x1, colours, cells);
 }
 
 void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
@@ -907,30 +920,38 @@ void take_line_inputs() {
 }
 
 // The last frame's lines as drawn from their start, by PVI line, and what
-// each was drawn from: the register bytes the line reads (LineInputs), the
-// background latched for it and its colour, the score's line and colour, the settings
-// draw() reads and the object layer's shapes. That is everything the line's
-// picture and cells come from, so a line whose key is the same comes out
-// the same and is copied.
+// each was drawn from: the register bytes the line reads (pvi_line_inputs),
+// the background latched for it and its colour, the score's line and
+// colour, the settings draw() reads, and the object layer's shapes. That is
+// everything the line's picture and cells come from, so a line whose key
+// is the same comes out the same and is copied. All but the shapes are
+// what its background, grid and score come from: a line whose objects
+// alone have changed copies those (kept apart, without the objects) and
+// draws its objects over them.
 struct LineKey {
     u64 bars, colours;
+    u8 widths, invert, background, background_colour, score_line, score_colour, settings, unused;
     u32 shapes[4];
     i32 artefact_row;
-    u8 widths, invert, background, background_colour, score_line, score_colour, settings, unused;
+    u32 padding; // compared too: always 0
 };
-static_assert(sizeof(LineKey) % 8 == 0);
+constexpr std::size_t LINE_KEY_BASE = 24; // the bytes before the shapes
+static_assert(sizeof(LineKey) % 8 == 0 && offsetof(LineKey, shapes) == LINE_KEY_BASE);
 struct DrawnLine {
     LineKey key;
     bool valid;
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH];
     LineBits grid;
+    u8 base_colours[PVI_WIDTH]; // the picture without the objects
+    u8 base_cells[PVI_WIDTH];
 };
 DrawnLine drawn_lines[PVI_MAX_LINES];
 
-bool same_key(const LineKey& a, const LineKey& b) {
+// Whether the first `size` bytes of two keys agree.
+bool same_key(const LineKey& a, const LineKey& b, std::size_t size = sizeof(LineKey)) {
     u64 differ = 0;
-    for (std::size_t i = 0; i < sizeof(LineKey); i += 8)
+    for (std::size_t i = 0; i < size; i += 8)
         differ |=
             load8(reinterpret_cast<const u8*>(&a) + i) ^ load8(reinterpret_cast<const u8*>(&b) + i);
     return differ == 0;
@@ -958,8 +979,6 @@ void draw_line_start(u8* colours, u8* cells) {
     const LineKey key{
         in.drawn_bars,
         in.drawn_colours,
-        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
-        layer_artefact_row,
         in.drawn_widths,
         in.drawn_invert,
         pvi_line_background,
@@ -967,7 +986,10 @@ void draw_line_start(u8* colours, u8* cells) {
         pvi_score_line,
         pvi_score_colour,
         static_cast<u8>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0)),
-        {}};
+        {},
+        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
+        layer_artefact_row,
+        0};
     DrawnLine& line = drawn_lines[y];
     if (line.valid && same_key(line.key, key)) {
         std::memcpy(colours, line.colours, PVI_WIDTH);
@@ -975,7 +997,16 @@ void draw_line_start(u8* colours, u8* cells) {
         drawn_grid = line.grid;
         return;
     }
-    draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
+    if (line.valid && same_key(line.key, key, LINE_KEY_BASE)) {
+        std::memcpy(colours, line.base_colours, PVI_WIDTH);
+        std::memcpy(cells, line.base_cells, PVI_WIDTH);
+        drawn_grid = line.grid;
+    } else {
+        draw_base(base_key(y), 0, PVI_WIDTH, colours, cells);
+        std::memcpy(line.base_colours, colours, PVI_WIDTH);
+        std::memcpy(line.base_cells, cells, PVI_WIDTH);
+    }
+    draw_objects(0, PVI_WIDTH, colours, cells);
     line.key = key;
     line.valid = true;
     std::memcpy(line.colours, colours, PVI_WIDTH);
