@@ -795,7 +795,6 @@ void draw_base(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
                 if ((row >> (2 - (x - s) / 4)) & 1) colours[x] = colour;
         }
     }
-
 }
 
 // The objects of the current line's layer over pictures x0..x1 - 1 (cells
@@ -813,8 +812,7 @@ void draw_objects(i32 x0, i32 x1, u8* colours, u8* cells) {
             if (marks) {
                 const u64 lit = nonzero_bytes(marks);
                 store8(cells + x, load8(cells + x) | marks);
-                store8(colours + x,
-                       (load8(colours + x) & ~lit) | (marks & 0x0707070707070707ull));
+                store8(colours + x, (load8(colours + x) & ~lit) | (marks & 0x0707070707070707ull));
             }
             if (x == to - 8) break;
         }
