@@ -51,8 +51,17 @@ void cpu_reset() {
 #define CPU_HOT [[gnu::always_inline]] inline
 #define CPU_COLD [[gnu::noinline, gnu::cold]]
 
-static constexpr u8 cc_of(u8 v) {
-    return v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
+// The condition code of each byte value, looked up: one load where the tests
+// would be a chain of compares on the path of every flag-setting instruction.
+static constexpr std::array<u8, 256> cc_table = [] {
+    std::array<u8, 256> t{};
+    for (unsigned v = 0; v < 256; ++v)
+        t[v] = v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
+    return t;
+}();
+
+CPU_HOT static u8 cc_of(u8 v) {
+    return cc_table[v];
 }
 
 CPU_HOT static u8 operand1() {
@@ -101,28 +110,30 @@ CPU_HOT static void set_cc(u8 value) {
     cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value));
 }
 
-CPU_HOT static u8 add8(u8 a, u8 b) {
-    const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
-    const u32 sum = a + b + carry;
+// a + b + carry_in with the flags of the 2650's adder: C the carry out of bit
+// 7, IDC the carry into bit 4, OVF a signed overflow, CC from the result.
+// Subtraction is the same adder on the complement of b with the borrow
+// inverted (C set means no borrow), so both share it.
+CPU_HOT static u8 adder(u8 a, u8 b, u32 carry_in) {
+    const u32 sum = a + b + carry_in;
     const u8 result = static_cast<u8>(sum);
-    u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
-    if (sum > 0xFF) psl |= PSL_C;
-    if ((a & 0x0F) + (b & 0x0F) + carry > 0x0F) psl |= PSL_IDC;
-    if (~(a ^ b) & (a ^ result) & 0x80) psl |= PSL_OVF;
-    cpu_psl = psl | cc_of(result);
+    const u32 flags = (sum >> 8) |                             // PSL_C
+                      (((a ^ b ^ sum) & 0x10) << 1) |          // PSL_IDC
+                      ((~(a ^ b) & (a ^ result) & 0x80) >> 5); // PSL_OVF
+    static_assert(PSL_C == 0x01 && PSL_IDC == 0x20 && PSL_OVF == 0x04);
+    cpu_psl =
+        static_cast<u8>((cpu_psl & ~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C)) | flags | cc_of(result));
     return result;
 }
 
+CPU_HOT static u8 add8(u8 a, u8 b) {
+    const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
+    return adder(a, b, carry);
+}
+
 CPU_HOT static u8 subtract8(u8 a, u8 b) {
-    const int borrow = (cpu_psl & (PSL_WC | PSL_C)) == PSL_WC ? 1 : 0;
-    const int diff = a - b - borrow;
-    const u8 result = static_cast<u8>(diff);
-    u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
-    if (diff >= 0) psl |= PSL_C;
-    if (((a & 0x0F) - (b & 0x0F) - borrow) >= 0) psl |= PSL_IDC;
-    if ((a ^ b) & (a ^ result) & 0x80) psl |= PSL_OVF;
-    cpu_psl = psl | cc_of(result);
-    return result;
+    const u32 borrow = (cpu_psl & (PSL_WC | PSL_C)) == PSL_WC ? 1 : 0;
+    return adder(a, static_cast<u8>(~b), 1 - borrow);
 }
 
 CPU_HOT static void compare8(u8 a, u8 b) {
