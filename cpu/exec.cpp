@@ -86,7 +86,7 @@ CPU_HOT static void advance(int length) {
     const u16 old = cpu_iar;
     cpu_prev_iar = old;
     cpu_iar = page_add(old, length);
-    if (logillegal && cpu_iar < old) [[unlikely]]
+    if (cpu_iar < old && logillegal) [[unlikely]]
         cpu_log_iar_wrapped();
 }
 
