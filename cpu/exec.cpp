@@ -438,10 +438,10 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
     }
     default: {
         if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-        u8 indexed_reg;
-        const u32 ea = ea_absolute(opcode, b1, indexed_reg);
+        u8 work_reg;
+        const u32 ea = ea_absolute(opcode, b1, work_reg);
         return {cpu_read_checked(ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0),
-                indexed_reg};
+                work_reg};
     }
     }
 }
@@ -456,9 +456,9 @@ CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
         return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false, reg};
     }
     if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-    u8 indexed_reg;
-    ea = ea_absolute(opcode, b1, indexed_reg);
-    return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false, indexed_reg};
+    u8 work_reg;
+    ea = ea_absolute(opcode, b1, work_reg);
+    return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false, work_reg};
 }
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
