@@ -596,7 +596,8 @@ void uvi_line_start() {
     const i32 y = raster_line - *uvi_host.first_visible_line;
     const UviTextArea& t = uvi_text_area;
     const i32 a = y - t.first;
-    if (y >= t.first && y <= t.end && a % t.height == 0) row_start(a / t.height);
+    // Rows are 8 or 16 lines high: a mask finds their first lines.
+    if (y >= t.first && y <= t.end && (a & (t.height - 1)) == 0) row_start(a / t.height);
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
     if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
