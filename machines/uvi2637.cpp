@@ -250,18 +250,19 @@ struct LineKey {
 struct LineCopy {
     LineKey key;
     u32 generation; // copies_generation while the copy holds, else 0
-    u32 cells_era;  // cells_era when the copy was made
+    u32 cells_era;  // its line's cells_era when the copy was made
     u8 events;
     Collision collisions[LINE_COLLISIONS];
     u8 cells[UVI_LINE_CLOCKS];
 };
 LineCopy line_copies[UVI_MAX_LINES];
 u32 copies_generation = 1;
-// Moves on whenever cells may change other than by drawing their line: the
-// start of a frame in the line-based mode (its sprites mark the cells of
-// lines drawn before them, and the frame start clears those) and a reset.
-// A copy made in the same era finds the line's cells as it left them.
-u32 cells_era = 1;
+// Each line's moves on whenever its cells may change other than by drawing
+// the line: when a frame start clears the cells that the line-based mode's
+// sprites marked (on lines drawn before them) the frame before. (A reset
+// ends every copy.) A copy made in the same era finds the line's cells as it
+// left them.
+u32 cells_era[UVI_MAX_LINES];
 
 // Each raster line's colours as last drawn; in beam mode handed on from
 // uvi_beam.pending_from to uvi_beam.pending_to.
@@ -540,7 +541,6 @@ void uvi_reset() {
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     uvi_beam.line = -1;
     copies_generation++;
-    cells_era++;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -551,11 +551,13 @@ void uvi_write_register(u32 address, u8 value) {
 }
 
 void uvi_frame_begin() {
-    if (uvi_line_based) cells_era++;
-    if (sprite_lines_first <= sprite_lines_last)
+    if (sprite_lines_first <= sprite_lines_last) {
         std::memset(cells_of(sprite_lines_first), 0,
                     static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
                         UVI_LINE_CLOCKS);
+        for (i32 line = sprite_lines_first; line <= sprite_lines_last; line++)
+            cells_era[line]++;
+    }
     sprite_lines_first = 0;
     sprite_lines_last = -1;
     // Rows the frame never starts leave nothing in the history.
@@ -778,7 +780,7 @@ bool line_keyed(bool area) {
     const LineCopy& copy = line_copies[raster_line];
     if (copy.generation != copies_generation || !(key == copy.key))
         return nullptr;
-    if (copy.cells_era != cells_era)
+    if (copy.cells_era != cells_era[raster_line])
         std::memcpy(cells_of(raster_line) + from, copy.cells + from,
                     static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
     return &copy;
@@ -791,7 +793,7 @@ void keep_line(const LineKey& key, bool keyed, i32 from) {
     copy.generation = keyed ? copies_generation : 0;
     if (!keyed) return;
     copy.key = key;
-    copy.cells_era = cells_era;
+    copy.cells_era = cells_era[raster_line];
     std::memcpy(copy.cells + from, cells_of(raster_line) + from,
                 static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
 }
