@@ -46,6 +46,7 @@
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
+#include <array>
 #include <cstring>
 #include <strings.h>
 #include <utility>
@@ -434,30 +435,49 @@ static const u8* console_glyph(u8 code) {
     return font5x7_glyph(c < 32 ? c + 32 : c >= 96 ? c - 32 : c);
 }
 
+// The console's cells are 7 x 10 pixels; glyph rows 0-6 sit in columns 1-5.
+constexpr u32 CELL_W = 7, CELL_H = 10, CONSOLE_COLUMNS = 80, CONSOLE_ROWS = 25;
+
+// The lit pixels of each code's cell, column by column: bit y of [code][x]
+// for pixel (x, y). Control codes and codes from 96 show reversed.
+using ConsoleColumns = std::array<std::array<u16, CELL_W>, 128>;
+static const ConsoleColumns& console_columns() {
+    static const ConsoleColumns table = [] {
+        ConsoleColumns t{};
+        for (u32 code = 0; code < 128; code++) {
+            const u8* glyph = console_glyph(static_cast<u8>(code));
+            const bool reversed = code < 32 || code >= 96;
+            for (u32 x = 1; x <= 5; x++)
+                for (u32 y = 0; y <= 6; y++)
+                    if (((glyph[y] >> (5 - x)) & 1) != reversed) t[code][x] |= 1u << y;
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Every pixel put once, column by column: a column of the text unchanged
+// since the frame before costs one comparison.
 static void draw_console() {
     u8 ink, paper;
     display_terminal_colours(&ink, &paper);
-    const bool cursor_shown = !pipbug_blink || frame_counter % 20 <= 9;
-    for (int c = 0; c < 80; c++)
-        for (int r = 0; r < 25; r++) {
-            const u8 code = vdu_cell(c, r) & 0x7F;
-            const u8* glyph = console_glyph(code);
-            const bool reversed = code < 32 || code >= 96;
-            const u32 x0 = static_cast<u32>(c * 7), y0 = static_cast<u32>(r * 10);
-            for (u32 y = 0; y < 10; y++)
-                for (u32 x = 0; x < 7; x++) {
-                    bool lit = false;
-                    if (x >= 1 && x <= 5 && y <= 6) lit = ((glyph[y] >> (5 - x)) & 1) != reversed;
-                    display_plot_pixel(x0 + x, y0 + y, lit ? ink : paper);
-                }
+    const bool cursor_shown = (!pipbug_blink || frame_counter % 20 <= 9) && vdu_cursor_col >= 0 &&
+                              vdu_cursor_col < 80 && vdu_cursor_row >= 0 && vdu_cursor_row < 25;
+    constexpr u16 CURSOR_ROWS = 3 << 7; // rows 7-8 of columns 1-5
+    const ConsoleColumns& columns = console_columns();
+    u8 column[CONSOLE_ROWS * CELL_H];
+    for (u32 c = 0; c < CONSOLE_COLUMNS; c++)
+        for (u32 x = 0; x < CELL_W; x++) {
+            for (u32 r = 0; r < CONSOLE_ROWS; r++) {
+                u32 lit = columns[vdu_cell(static_cast<int>(c), static_cast<int>(r)) & 0x7F][x];
+                if (cursor_shown && c == static_cast<u32>(vdu_cursor_col) &&
+                    r == static_cast<u32>(vdu_cursor_row) && x >= 1 && x <= 5)
+                    lit |= CURSOR_ROWS;
+                display_column_colours(column + r * CELL_H, lit, CELL_H, ink, paper);
+            }
+            if (draw_mode != 0) vdu_cell_grid_column(column, CONSOLE_ROWS * CELL_H, c * CELL_W + x, 0, 0, 0);
+            display_plot_column(c * CELL_W + x, 0, column, CONSOLE_ROWS * CELL_H);
         }
-    if (!cursor_shown || vdu_cursor_col < 0 || vdu_cursor_col >= 80 || vdu_cursor_row < 0 ||
-        vdu_cursor_row >= 25)
-        return;
-    for (u32 y = 7; y <= 8; y++)
-        for (u32 x = 1; x <= 5; x++)
-            display_plot_pixel(static_cast<u32>(vdu_cursor_col * 7) + x,
-                               static_cast<u32>(vdu_cursor_row * 10) + y, ink);
 }
 
 void twin_run_frame() {
