@@ -46,7 +46,6 @@
 #include "peripherals/printer.h"
 #include "sound/voice_update.h"
 
-#include <array>
 #include <cstring>
 #include <strings.h>
 #include <utility>
@@ -438,22 +437,32 @@ static const u8* console_glyph(u8 code) {
 // The console's cells are 7 x 10 pixels; glyph rows 0-6 sit in columns 1-5.
 constexpr u32 CELL_W = 7, CELL_H = 10, CONSOLE_COLUMNS = 80, CONSOLE_ROWS = 25;
 
-// The lit pixels of each code's cell, column by column: bit y of [code][x]
-// for pixel (x, y). Control codes and codes from 96 show reversed.
-using ConsoleColumns = std::array<std::array<u16, CELL_W>, 128>;
-static const ConsoleColumns& console_columns() {
-    static const ConsoleColumns table = [] {
-        ConsoleColumns t{};
-        for (u32 code = 0; code < 128; code++) {
-            const u8* glyph = console_glyph(static_cast<u8>(code));
-            const bool reversed = code < 32 || code >= 96;
-            for (u32 x = 1; x <= 5; x++)
-                for (u32 y = 0; y <= 6; y++)
-                    if (((glyph[y] >> (5 - x)) & 1) != reversed) t[code][x] |= 1u << y;
-        }
-        return t;
-    }();
-    return table;
+// The pictures of the 128 codes' cells in the text colours, column-major like
+// the frame: [code][x][y]. Control codes and codes from 96 show reversed. They
+// follow from the font and the two colours alone, so they are built again
+// only when a colour changes.
+struct ConsoleCells {
+    u8 ink, paper;
+    u8 pixels[128][CELL_W][CELL_H];
+};
+static const ConsoleCells& console_cells(u8 ink, u8 paper) {
+    static ConsoleCells cells{0, 0, {}};
+    static bool built = false;
+    if (built && cells.ink == ink && cells.paper == paper) return cells;
+    for (u32 code = 0; code < 128; code++) {
+        const u8* glyph = console_glyph(static_cast<u8>(code));
+        const bool reversed = code < 32 || code >= 96;
+        for (u32 x = 0; x < CELL_W; x++)
+            for (u32 y = 0; y < CELL_H; y++) {
+                bool lit = false;
+                if (x >= 1 && x <= 5 && y <= 6) lit = ((glyph[y] >> (5 - x)) & 1) != reversed;
+                cells.pixels[code][x][y] = lit ? ink : paper;
+            }
+    }
+    cells.ink = ink;
+    cells.paper = paper;
+    built = true;
+    return cells;
 }
 
 // Every pixel put once, column by column: a column of the text unchanged
@@ -463,21 +472,23 @@ static void draw_console() {
     display_terminal_colours(&ink, &paper);
     const bool cursor_shown = (!pipbug_blink || frame_counter % 20 <= 9) && vdu_cursor_col >= 0 &&
                               vdu_cursor_col < 80 && vdu_cursor_row >= 0 && vdu_cursor_row < 25;
-    constexpr u16 CURSOR_ROWS = 3 << 7; // rows 7-8 of columns 1-5
-    const ConsoleColumns& columns = console_columns();
+    const ConsoleCells& cells = console_cells(ink, paper);
     u8 column[CONSOLE_ROWS * CELL_H];
-    for (u32 c = 0; c < CONSOLE_COLUMNS; c++)
+    for (u32 c = 0; c < CONSOLE_COLUMNS; c++) {
+        const u8* codes = &vdu_cell(static_cast<int>(c), 0);
         for (u32 x = 0; x < CELL_W; x++) {
-            for (u32 r = 0; r < CONSOLE_ROWS; r++) {
-                u32 lit = columns[vdu_cell(static_cast<int>(c), static_cast<int>(r)) & 0x7F][x];
-                if (cursor_shown && c == static_cast<u32>(vdu_cursor_col) &&
-                    r == static_cast<u32>(vdu_cursor_row) && x >= 1 && x <= 5)
-                    lit |= CURSOR_ROWS;
-                display_column_colours(column + r * CELL_H, lit, CELL_H, ink, paper);
+            for (u32 r = 0; r < CONSOLE_ROWS; r++)
+                std::memcpy(column + r * CELL_H, cells.pixels[codes[r] & 0x7F][x], CELL_H);
+            // The cursor: rows 7-8 of columns 1-5 in the text colour.
+            if (cursor_shown && c == static_cast<u32>(vdu_cursor_col) && x >= 1 && x <= 5) {
+                u8* cell = column + static_cast<u32>(vdu_cursor_row) * CELL_H;
+                cell[7] = cell[8] = ink;
             }
-            if (draw_mode != 0) vdu_cell_grid_column(column, CONSOLE_ROWS * CELL_H, c * CELL_W + x, 0, 0, 0);
-            display_plot_column(c * CELL_W + x, 0, column, CONSOLE_ROWS * CELL_H);
+            const u32 frame_x = c * CELL_W + x;
+            if (draw_mode != 0) vdu_cell_grid_column(column, CONSOLE_ROWS * CELL_H, frame_x, 0, 0, 0);
+            display_plot_column(frame_x, 0, column, CONSOLE_ROWS * CELL_H);
         }
+    }
 }
 
 void twin_run_frame() {

@@ -12,8 +12,6 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 
-#include <array>
-#include <bit>
 #include <cstring>
 
 u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
@@ -77,36 +75,6 @@ void display_plot_column(u32 x, u32 y, const u8* colours, u32 n) {
     if (std::memcmp(cells, colours, n) == 0) return;
     for (u32 i = 0; i < n; i++)
         if (cells[i] != colours[i]) display_plot_changed(x, y + i, colours[i]);
-}
-
-namespace {
-
-// Byte i of SPREAD[m] is bit i of m: eight pixels' choices, one byte each.
-constexpr std::array<u64, 256> spread_bits() {
-    std::array<u64, 256> table{};
-    for (u32 m = 0; m < 256; m++) {
-        std::array<u8, 8> bytes{};
-        for (u32 i = 0; i < 8; i++)
-            bytes[i] = static_cast<u8>((m >> i) & 1);
-        table[m] = std::bit_cast<u64>(bytes);
-    }
-    return table;
-}
-constexpr std::array<u64, 256> SPREAD = spread_bits();
-
-} // namespace
-
-void display_column_colours(u8* out, u32 lit, u32 n, u8 ink, u8 paper) {
-    // Eight pixels at a time: paper in every byte, turned to ink where chosen
-    // (a chosen byte is 1, so the product carries into no other byte).
-    const u64 paper8 = 0x0101010101010101ull * paper, flip = static_cast<u8>(ink ^ paper);
-    u32 i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const u64 eight = paper8 ^ (SPREAD[(lit >> i) & 0xFF] * flip);
-        std::memcpy(out + i, &eight, 8);
-    }
-    for (; i < n; i++)
-        out[i] = (lit >> i) & 1 ? ink : paper;
 }
 
 void display_note_all_changed() {

@@ -74,9 +74,6 @@ inline void display_plot_pixel(u32 x, u32 y, u32 colour) {
 // noting and plotting only the pixels that differ, as display_plot_pixel does
 // one by one; an unchanged column costs one comparison.
 void display_plot_column(u32 x, u32 y, const u8* colours, u32 n);
-// out[0..n) of a two-colour column of n <= 32 pixels: pixel i takes `ink`
-// where bit i of `lit` is set, else `paper`.
-void display_column_colours(u8* out, u32 lit, u32 n, u8 ink, u8 paper);
 
 // ---- Geometry ------------------------------------------------------------------
 // Console raster timing (machines 0-2).
