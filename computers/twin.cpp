@@ -438,12 +438,14 @@ static const u8* console_glyph(u8 code) {
 constexpr u32 CELL_W = 7, CELL_H = 10, CONSOLE_COLUMNS = 80, CONSOLE_ROWS = 25;
 
 // The pictures of the 128 codes' cells in the text colours, column-major like
-// the frame: [code][x][y]. Control codes and codes from 96 show reversed. They
-// follow from the font and the two colours alone, so they are built again
-// only when a colour changes.
+// the frame: [code][x][y], each column padded to 16 bytes (paper) so that it
+// moves as one. Control codes and codes from 96 show reversed. They follow
+// from the font and the two colours alone, so they are built again only when
+// a colour changes.
+constexpr u32 COLUMN_BYTES = 16;
 struct ConsoleCells {
     u8 ink, paper;
-    u8 pixels[128][CELL_W][CELL_H];
+    u8 pixels[128][CELL_W][COLUMN_BYTES];
 };
 static const ConsoleCells& console_cells(u8 ink, u8 paper) {
     static ConsoleCells cells{0, 0, {}};
@@ -453,7 +455,7 @@ static const ConsoleCells& console_cells(u8 ink, u8 paper) {
         const u8* glyph = console_glyph(static_cast<u8>(code));
         const bool reversed = code < 32 || code >= 96;
         for (u32 x = 0; x < CELL_W; x++)
-            for (u32 y = 0; y < CELL_H; y++) {
+            for (u32 y = 0; y < COLUMN_BYTES; y++) {
                 bool lit = false;
                 if (x >= 1 && x <= 5 && y <= 6) lit = ((glyph[y] >> (5 - x)) & 1) != reversed;
                 cells.pixels[code][x][y] = lit ? ink : paper;
@@ -473,12 +475,14 @@ static void draw_console() {
     const bool cursor_shown = (!pipbug_blink || frame_counter % 20 <= 9) && vdu_cursor_col >= 0 &&
                               vdu_cursor_col < 80 && vdu_cursor_row >= 0 && vdu_cursor_row < 25;
     const ConsoleCells& cells = console_cells(ink, paper);
-    u8 column[CONSOLE_ROWS * CELL_H];
+    // Each cell's column is copied whole: its padding lands on the next
+    // cell's place, which is copied after, or past the end.
+    u8 column[CONSOLE_ROWS * CELL_H + COLUMN_BYTES - CELL_H];
     for (u32 c = 0; c < CONSOLE_COLUMNS; c++) {
         const u8* codes = &vdu_cell(static_cast<int>(c), 0);
         for (u32 x = 0; x < CELL_W; x++) {
             for (u32 r = 0; r < CONSOLE_ROWS; r++)
-                std::memcpy(column + r * CELL_H, cells.pixels[codes[r] & 0x7F][x], CELL_H);
+                std::memcpy(column + r * CELL_H, cells.pixels[codes[r] & 0x7F][x], COLUMN_BYTES);
             // The cursor: rows 7-8 of columns 1-5 in the text colour.
             if (cursor_shown && c == static_cast<u32>(vdu_cursor_col) && x >= 1 && x <= 5) {
                 u8* cell = column + static_cast<u32>(vdu_cursor_row) * CELL_H;
