@@ -344,12 +344,10 @@ void accept_interrupt() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
-// The processor idles on a branch to itself (cpu_idles) and no watch looks at
-// the collision registers the PVI writes between its instructions: until the
-// next stop its instructions change nothing the beam reads or writes, so the
-// beam runs on in one piece and the instructions are counted out.
-bool idling() {
-    if (tape_ticks || !cpu_idles()) return false;
+// The rest of idling() once the processor has been found on a branch to
+// itself: no watch looks at the collision registers the PVI writes between
+// its instructions, and the branch does not lie in the chip's page.
+bool idle_branch_unwatched() {
     // The chip writes its status between the instructions: an idle branch
     // among its registers could be rewritten there.
     const u32 base = pvi_base & ADDR_MASK, page = base & 0x7F00;
@@ -357,6 +355,16 @@ bool idling() {
     return !((mem_attributes[(base + PVI_BGCOLLIDE) & ADDR_MASK] |
               mem_attributes[(base + PVI_SPRITECOLLIDE) & ADDR_MASK]) &
              MEM_WATCH);
+}
+
+// The processor idles on a branch to itself (cpu_idles) and no watch looks at
+// the collision registers the PVI writes between its instructions: until the
+// next stop its instructions change nothing the beam reads or writes, so the
+// beam runs on in one piece and the instructions are counted out. Asked
+// before every instruction, so the usual answer (not on a branch to itself)
+// costs two compares.
+inline bool idling() {
+    return !tape_ticks && cpu_idles() && idle_branch_unwatched();
 }
 
 // The beam clock up to which the beam can run before the processor is due:
@@ -393,23 +401,27 @@ void border() {
 void picture() {
     u8 colours[PVI_WIDTH];
     pvi_draw_ahead(49, colours);
-    raster_clock = 49;
-    while (raster_clock < PVI_BEAM_CLOCKS) {
-        const i32 last = next_stop(raster_clock, LAST_CLOCK);
-        pvi_collide_run(raster_clock, last);
-        if (raster_clock == cpu_beam_clock && idling()) {
-            if (last < LAST_CLOCK) pvi_collide_run(last + 1, LAST_CLOCK);
+    i32 x = 49; // the first clock not yet handed on
+    // Each instruction the processor begins on the rest of the line: the
+    // beam up to its clock, then the instruction.
+    for (;;) {
+        const i32 step = cpu_beam_clock;
+        if (step < x || step > LAST_CLOCK) break;
+        pvi_collide_run(x, step);
+        if (idling()) {
+            if (step < LAST_CLOCK) pvi_collide_run(step + 1, LAST_CLOCK);
             beam_idle_to(PVI_BEAM_CLOCKS);
             if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
-            raster_clock = PVI_BEAM_CLOCKS;
+            x = PVI_BEAM_CLOCKS;
             break;
         }
-        if (raster_clock == cpu_beam_clock) {
-            cpu_step_at_beam();
-            if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(last + 1, colours);
-        }
-        raster_clock = last + 1;
+        step_one();
+        if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+        x = step + 1;
+        if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(x, colours);
     }
+    if (x <= LAST_CLOCK) pvi_collide_run(x, LAST_CLOCK);
+    raster_clock = PVI_BEAM_CLOCKS;
     display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
