@@ -367,30 +367,29 @@ inline bool idling() {
     return !tape_ticks && cpu_idles() && idle_branch_unwatched();
 }
 
-// The beam clock up to which the beam can run before the processor is due:
-// the processor's clock when it falls in [from, to], else `to`.
-i32 next_stop(i32 from, i32 to) {
-    return cpu_beam_clock >= from && cpu_beam_clock < to ? cpu_beam_clock : to;
-}
-
 // Clocks 0 to border_clocks - 1 in the border colour, which the processor
-// may change between its instructions.
+// may change between its instructions: each piece up to the clock of the
+// next instruction that begins there, then the instruction.
 void border() {
+    const i32 end = border_clocks;
+    i32 x = 0;
     raster_clock = 0;
-    while (raster_clock < border_clocks) {
-        const i32 last = next_stop(raster_clock, border_clocks - 1);
+    while (x < end) {
+        const i32 step = cpu_beam_clock;
+        const bool due = step >= x && step < end;
         const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
-        if (last == cpu_beam_clock && idling()) {
-            display_fill_row(raster_clock, raster_line, border_clocks - raster_clock, colour);
-            beam_idle_to(border_clocks);
-            raster_clock = border_clocks;
+        if (!due || idling()) {
+            display_fill_row(x, raster_line, end - x, colour);
+            if (due) beam_idle_to(end);
             break;
         }
-        display_fill_row(raster_clock, raster_line, last - raster_clock + 1, colour);
-        raster_clock = last;
-        cpu_step_at_beam();
-        raster_clock = last + 1;
+        display_fill_row(x, raster_line, step - x + 1, colour);
+        raster_clock = step;
+        step_one();
+        if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+        raster_clock = x = step + 1;
     }
+    raster_clock = end;
 }
 
 // Clocks 49 to 226: the picture. The rest of the line is drawn ahead with
