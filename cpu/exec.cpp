@@ -51,8 +51,17 @@ void cpu_reset() {
 #define CPU_HOT [[gnu::always_inline]] inline
 #define CPU_COLD [[gnu::noinline, gnu::cold]]
 
-static constexpr u8 cc_of(u8 v) {
-    return v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
+// The condition code of each byte value, looked up: one load where the tests
+// would be a chain of compares on the path of every flag-setting instruction.
+static constexpr std::array<u8, 256> cc_table = [] {
+    std::array<u8, 256> t{};
+    for (unsigned v = 0; v < 256; ++v)
+        t[v] = v == 0 ? CC_ZERO : (v & 0x80) ? CC_NEGATIVE : CC_POSITIVE;
+    return t;
+}();
+
+CPU_HOT static u8 cc_of(u8 v) {
+    return cc_table[v];
 }
 
 CPU_HOT static u8 operand1() {
@@ -77,7 +86,7 @@ CPU_HOT static void advance(int length) {
     const u16 old = cpu_iar;
     cpu_prev_iar = old;
     cpu_iar = page_add(old, length);
-    if (logillegal && cpu_iar < old) [[unlikely]]
+    if (cpu_iar < old && logillegal) [[unlikely]]
         cpu_log_iar_wrapped();
 }
 
@@ -101,28 +110,30 @@ CPU_HOT static void set_cc(u8 value) {
     cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value));
 }
 
-CPU_HOT static u8 add8(u8 a, u8 b) {
-    const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
-    const u32 sum = a + b + carry;
+// a + b + carry_in with the flags of the 2650's adder: C the carry out of bit
+// 7, IDC the carry into bit 4, OVF a signed overflow, CC from the result.
+// Subtraction is the same adder on the complement of b with the borrow
+// inverted (C set means no borrow), so both share it.
+CPU_HOT static u8 adder(u8 a, u8 b, u32 carry_in) {
+    const u32 sum = a + b + carry_in;
     const u8 result = static_cast<u8>(sum);
-    u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
-    if (sum > 0xFF) psl |= PSL_C;
-    if ((a & 0x0F) + (b & 0x0F) + carry > 0x0F) psl |= PSL_IDC;
-    if (~(a ^ b) & (a ^ result) & 0x80) psl |= PSL_OVF;
-    cpu_psl = psl | cc_of(result);
+    const u32 flags = (sum >> 8) |                             // PSL_C
+                      (((a ^ b ^ sum) & 0x10) << 1) |          // PSL_IDC
+                      ((~(a ^ b) & (a ^ result) & 0x80) >> 5); // PSL_OVF
+    static_assert(PSL_C == 0x01 && PSL_IDC == 0x20 && PSL_OVF == 0x04);
+    cpu_psl =
+        static_cast<u8>((cpu_psl & ~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C)) | flags | cc_of(result));
     return result;
 }
 
+CPU_HOT static u8 add8(u8 a, u8 b) {
+    const u32 carry = (cpu_psl & (PSL_WC | PSL_C)) == (PSL_WC | PSL_C) ? 1 : 0;
+    return adder(a, b, carry);
+}
+
 CPU_HOT static u8 subtract8(u8 a, u8 b) {
-    const int borrow = (cpu_psl & (PSL_WC | PSL_C)) == PSL_WC ? 1 : 0;
-    const int diff = a - b - borrow;
-    const u8 result = static_cast<u8>(diff);
-    u8 psl = cpu_psl & static_cast<u8>(~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C));
-    if (diff >= 0) psl |= PSL_C;
-    if (((a & 0x0F) - (b & 0x0F) - borrow) >= 0) psl |= PSL_IDC;
-    if ((a ^ b) & (a ^ result) & 0x80) psl |= PSL_OVF;
-    cpu_psl = psl | cc_of(result);
-    return result;
+    const u32 borrow = (cpu_psl & (PSL_WC | PSL_C)) == PSL_WC ? 1 : 0;
+    return adder(a, static_cast<u8>(~b), 1 - borrow);
 }
 
 CPU_HOT static void compare8(u8 a, u8 b) {
@@ -190,7 +201,9 @@ static_assert(displacement(0x00) == 0 && displacement(0x3F) == 63 && displacemen
 
 // Reads the two-byte pointer at cpu_ea (second byte inside the page) into cpu_ea;
 // the DOS vector report runs first, with cpu_ea the pointer's address.
-static void indirect_reported() {
+// Indirection stays out of line: it is the rarer form, and inline its
+// registers and calls would weigh on the plain forms of every handler.
+[[gnu::noinline]] static void indirect_reported() {
     cpu_pointer_addr = cpu_ea;
     mem_access[cpu_ea] |= ACC_INDIRECT;
     cpu_report_dos_vector_call();
@@ -205,9 +218,13 @@ static void indirect_reported() {
 // The EA helpers take the first operand byte from their caller, which has
 // read it already: a byte store in between (cpu_regsel) would make the
 // compiler read it again.
-CPU_HOT static void ea_relative(u8 b1) {
-    cpu_ea = page_add(cpu_iar, 2 + displacement(b1));
-    if (b1 & 0x80) indirect_reported();
+CPU_HOT static u32 ea_relative(u8 b1) {
+    const u32 ea = page_add(cpu_iar, 2 + displacement(b1));
+    cpu_ea = ea;
+    if (!(b1 & 0x80)) [[likely]]
+        return ea;
+    indirect_reported();
+    return cpu_ea;
 }
 
 CPU_HOT static void ea_zero_page(u8 b1) {
@@ -216,7 +233,7 @@ CPU_HOT static void ea_zero_page(u8 b1) {
 }
 
 // The pointer of an indirect absolute operand at cpu_ea, through the read mirror.
-static void indirect_absolute() {
+[[gnu::noinline]] static void indirect_absolute() {
     const u16 first = mem_read_mirror[cpu_ea];
     const u16 second = page_add(first, 1);
     cpu_pointer_addr = second;
@@ -225,27 +242,32 @@ static void indirect_absolute() {
     cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
 }
 
-CPU_HOT static void ea_absolute(u8 opcode, u8 b1) {
-    const u32 page = cpu_iar & 0x6000;
-    const u8 b2 = operand2();
-    cpu_regsel = cpu_reg_index(opcode);
-    cpu_ea = page | ((b1 & 0x1F) << 8) | b2;
-    if (loginefficient && !(b1 & 0x60)) cpu_advise_absolute(static_cast<u16>(cpu_ea));
-    if (b1 & 0x80) indirect_absolute();
-    switch (b1 & 0x60) {
-    case 0x00:
-        return;
-    case 0x20:
-        ++cpu_regs[cpu_regsel];
-        break;
-    case 0x40:
-        --cpu_regs[cpu_regsel];
-        break;
-    default:
-        break;
+// Returns cpu_ea, and the register the instruction works on (0 when indexed)
+// in cpu_regsel and `reg`: the callers go on with the locals, which the
+// compiler would otherwise read back after every byte store.
+CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg) {
+    const u8 field_reg = cpu_reg_index(opcode);
+    u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
+    reg = field_reg;
+    cpu_regsel = field_reg;
+    cpu_ea = ea;
+    const u8 mode = b1 & 0x60;
+    if (loginefficient && !mode) cpu_advise_absolute(static_cast<u16>(ea));
+    if (b1 & 0x80) {
+        indirect_absolute();
+        ea = cpu_ea;
     }
-    cpu_ea = (cpu_ea & 0x6000) | ((cpu_ea + cpu_regs[cpu_regsel]) & 0x1FFF);
+    if (!mode) [[likely]]
+        return ea;
+    if (mode == 0x20)
+        ++cpu_regs[field_reg];
+    else if (mode == 0x40)
+        --cpu_regs[field_reg];
+    ea = (ea & 0x6000) | ((ea + cpu_regs[field_reg]) & 0x1FFF);
+    cpu_ea = ea;
+    reg = 0;
     cpu_regsel = 0;
+    return ea;
 }
 
 // Absolute branch target. An index (BXA, BSXA) is added to the fetched address,
@@ -271,7 +293,8 @@ void cpu_ea_zero_page() {
 }
 
 void cpu_ea_absolute() {
-    ea_absolute(cpu_opcode, operand1());
+    u8 reg;
+    ea_absolute(cpu_opcode, operand1(), reg);
 }
 
 void cpu_ea_branch() {
@@ -392,49 +415,58 @@ CPU_HOT static u8 index_register() {
 
 // ---- instruction families ----------------------------------------------------
 
-// Memory operand of an I, R or A form (opcode bits 2-3: 01, 10, 11).
+// Memory operand of an I, R or A form (opcode bits 2-3: 01, 10, 11), and the
+// register the instruction works on (cpu_regsel).
 struct Operand {
     u8 value;
     u8 length;
     u8 cycles;
     bool plain; // not indirect, not indexed
+    u8 reg;
 };
 
 CPU_HOT static Operand fetch_operand(u8 opcode) {
     const u8 b1 = operand1();
+    const u8 reg = cpu_reg_index(opcode);
+    cpu_regsel = reg;
     switch (opcode & 0x0C) {
     case 0x04:
-        return {b1, 2, 2, true};
-    case 0x08:
-        ea_relative(b1);
-        return {cpu_read_checked(cpu_ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80)};
-    default:
+        return {b1, 2, 2, true, reg};
+    case 0x08: {
+        const u32 ea = ea_relative(b1);
+        return {cpu_read_checked(ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80), reg};
+    }
+    default: {
         if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-        ea_absolute(opcode, b1);
-        return {cpu_read_checked(cpu_ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0)};
+        u8 work_reg;
+        const u32 ea = ea_absolute(opcode, b1, work_reg);
+        return {cpu_read_checked(ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0),
+                work_reg};
+    }
     }
 }
 
-// Effective address of STRR / STRA; returns {length, cycles}.
-CPU_HOT static Operand store_address(u8 opcode) {
+// Effective address of STRR / STRA; the operand's value is not read.
+CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
     const u8 b1 = operand1();
+    const u8 reg = cpu_reg_index(opcode);
+    cpu_regsel = reg;
     if (!(opcode & 0x04)) {
-        ea_relative(b1);
-        return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false};
+        ea = ea_relative(b1);
+        return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false, reg};
     }
     if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
-    ea_absolute(opcode, b1);
-    return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false};
+    u8 work_reg;
+    ea = ea_absolute(opcode, b1, work_reg);
+    return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false, work_reg};
 }
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
 // r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
 template <bool SET_CC, typename F> CPU_HOT static void memory_op(u8 opcode, F op) {
-    cpu_regsel = cpu_reg_index(opcode);
     const Operand o = fetch_operand(opcode);
-    const u8 r = cpu_regsel;
-    const u8 result = op(cpu_regs[r], o.value);
-    cpu_write_register(r, result);
+    const u8 result = op(cpu_regs[o.reg], o.value);
+    cpu_write_register(o.reg, result);
     if (SET_CC) set_cc(result);
     if (loginefficient) cpu_advise_immediate_or_load(o.length, o.plain, o.value);
     finish(o.length, o.cycles);
@@ -607,16 +639,15 @@ template <unsigned OPCODE> static void execute_opcode() {
         return;
     }
     case 0xE4 ... 0xEF: {
-        cpu_regsel = cpu_reg_index(op);
         const Operand o = fetch_operand(op);
-        compare8(cpu_read_register(cpu_regsel), o.value);
+        compare8(cpu_read_register(o.reg), o.value);
         finish(o.length, o.cycles);
         return;
     }
     case 0xC8 ... 0xCF: {
-        cpu_regsel = cpu_reg_index(op);
-        const Operand o = store_address(op);
-        cpu_write_checked(cpu_ea, cpu_read_register(cpu_regsel));
+        u32 ea;
+        const Operand o = store_address(op, ea);
+        cpu_write_checked(ea, cpu_read_register(o.reg));
         finish(o.length, o.cycles);
         return;
     }

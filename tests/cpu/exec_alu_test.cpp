@@ -56,6 +56,40 @@ TEST_F(ExecAlu, AddAndSubtractWithAndWithoutCarry) {
     EXPECT_EQ(cpu_op_cycles, 2u);
 }
 
+// Every operand pair with every carry setting, against the flags worked out
+// digit by digit and in signed arithmetic.
+TEST_F(ExecAlu, AddAndSubtractFlagsForEveryOperandPair) {
+    for (u8 psl_in : {u8(0), u8(PSL_C), u8(PSL_WC), u8(PSL_WC | PSL_C)}) {
+        const int carry = psl_in == (PSL_WC | PSL_C) ? 1 : 0;
+        const int borrow = psl_in == PSL_WC ? 1 : 0;
+        for (int a = 0; a < 256; ++a)
+            for (int b = 0; b < 256; ++b) {
+                const auto expect = [&](int wide, int low, int sign, u8 result) {
+                    u8 psl = psl_in & PSL_WC;
+                    if (wide) psl |= PSL_C;
+                    if (low) psl |= PSL_IDC;
+                    if (sign < -128 || sign > 127) psl |= PSL_OVF;
+                    return static_cast<u8>(psl | (result == 0     ? CC_ZERO
+                                                  : result & 0x80 ? CC_NEGATIVE
+                                                                  : CC_POSITIVE));
+                };
+                const auto s8 = [](int v) { return static_cast<int>(static_cast<int8_t>(v)); };
+                cpu_psl = psl_in | PSL_CC;
+                const u8 sum = cpu_add(static_cast<u8>(a), static_cast<u8>(b));
+                ASSERT_EQ(sum, static_cast<u8>(a + b + carry));
+                ASSERT_EQ(cpu_psl, expect(a + b + carry > 0xFF, (a & 15) + (b & 15) + carry > 15,
+                                          s8(a) + s8(b) + carry, sum))
+                    << a << "+" << b << " psl " << int(psl_in);
+                cpu_psl = psl_in | PSL_IDC | PSL_OVF;
+                const u8 diff = cpu_subtract(static_cast<u8>(a), static_cast<u8>(b));
+                ASSERT_EQ(diff, static_cast<u8>(a - b - borrow));
+                ASSERT_EQ(cpu_psl, expect(a - b - borrow >= 0, (a & 15) - (b & 15) - borrow >= 0,
+                                          s8(a) - s8(b) - borrow, diff))
+                    << a << "-" << b << " psl " << int(psl_in);
+            }
+    }
+}
+
 TEST_F(ExecAlu, RegisterFormsUseBankAndCostLessOn2650B) {
     load(0, {0x81, 0xA1, 0x81}); // ADDZ r1, SUBZ r1, ADDZ r1
     cpu_psl = PSL_RS;
