@@ -337,6 +337,11 @@ inline void step_one() {
     beam_step_one();
 }
 
+// A processor clock past the line's end: the next line, late by the overshoot.
+inline void wrap_to_next_line() {
+    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+}
+
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
 void accept_interrupt() {
     const u32 start = cpu_cycles;
@@ -386,7 +391,7 @@ void border() {
         display_fill_row(x, raster_line, step - x + 1, colour);
         raster_clock = step;
         step_one();
-        if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+        wrap_to_next_line();
         raster_clock = x = step + 1;
     }
     raster_clock = end;
@@ -410,12 +415,12 @@ void picture() {
         if (idling()) {
             if (step < LAST_CLOCK) pvi_collide_run(step + 1, LAST_CLOCK);
             beam_idle_to(PVI_BEAM_CLOCKS);
-            if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+            wrap_to_next_line();
             x = PVI_BEAM_CLOCKS;
             break;
         }
         step_one();
-        if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+        wrap_to_next_line();
         x = step + 1;
         if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(x, colours);
     }
@@ -436,7 +441,7 @@ inline void run_to_clock(i32 limit) {
         step_one();
         raster_clock = cpu_beam_clock;
     }
-    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+    wrap_to_next_line();
 }
 
 } // namespace
@@ -448,7 +453,7 @@ void cpu_run_to_clock(i32 limit) {
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
     step_one();
-    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+    wrap_to_next_line();
 }
 
 void pvi_run_frame() {
