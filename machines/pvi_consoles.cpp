@@ -397,15 +397,30 @@ void border() {
     raster_clock = end;
 }
 
+// The processor idles from picture clock `step`, where the beam has come:
+// the rest of the line in one piece, the branch's runs counted out.
+void idle_to_line_end(i32 step) {
+    if (step < LAST_CLOCK) pvi_collide_run(step + 1, LAST_CLOCK);
+    beam_idle_to(PVI_BEAM_CLOCKS);
+    wrap_to_next_line();
+}
+
 // Clocks 49 to 226: the picture. The rest of the line is drawn ahead with
 // the registers as they are, and drawn again from the next clock whenever an
 // instruction has changed what the line reads; collisions are written run by
 // run between the instructions, at their own beam positions. The line goes
-// to the guest frame when it is complete.
-void picture() {
+// to the guest frame when it is complete. `idles`: the processor was found
+// idling just before with nothing run since (drawing ahead changes nothing
+// that answer reads), so it is not asked again.
+void picture(bool idles) {
     u8 colours[PVI_WIDTH];
     pvi_draw_ahead(49, colours);
     i32 x = 49; // the first clock not yet handed on
+    if (idles && cpu_beam_clock >= x && cpu_beam_clock <= LAST_CLOCK) {
+        pvi_collide_run(x, cpu_beam_clock);
+        idle_to_line_end(cpu_beam_clock);
+        x = PVI_BEAM_CLOCKS;
+    }
     // Each instruction the processor begins on the rest of the line: the
     // beam up to its clock, then the instruction.
     for (;;) {
@@ -413,9 +428,7 @@ void picture() {
         if (step < x || step > LAST_CLOCK) break;
         pvi_collide_run(x, step);
         if (idling()) {
-            if (step < LAST_CLOCK) pvi_collide_run(step + 1, LAST_CLOCK);
-            beam_idle_to(PVI_BEAM_CLOCKS);
-            wrap_to_next_line();
+            idle_to_line_end(step);
             x = PVI_BEAM_CLOCKS;
             break;
         }
@@ -429,19 +442,22 @@ void picture() {
     display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
-// The processor up to beam clock `limit` (cpu_run_to_clock).
-inline void run_to_clock(i32 limit) {
+// The processor up to beam clock `limit` (cpu_run_to_clock). True when it
+// was found idling on the way: it idles still where it stops.
+inline bool run_to_clock(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
         if (idling()) {
             beam_idle_to(limit);
             raster_clock = cpu_beam_clock;
-            break;
+            wrap_to_next_line();
+            return true;
         }
         step_one();
         raster_clock = cpu_beam_clock;
     }
     wrap_to_next_line();
+    return false;
 }
 
 } // namespace
@@ -486,8 +502,7 @@ void pvi_run_frame() {
         run_to_clock(12);
         pvi_object_line_step();
         accept_interrupt();
-        run_to_clock(49);
-        picture();
+        picture(run_to_clock(49));
         pvi_line_end();
     }
     raster_line = lines_per_frame - 1;
