@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 
 PviHost pvi_host;
@@ -26,6 +27,7 @@ u8 pvi_late_starts;
 u8 pvi_object3_artefacts;
 PviBackgroundPatch pvi_bg_patch;
 PviCollisionsFound pvi_collisions_found;
+PviLineInputs pvi_line_inputs;
 bool pvi_line_cache = true;
 PviHistoryRecord pvi_history[PVI_HISTORY_MAX_FRAMES + 1][4][PVI_HISTORY_RECORDS];
 u8 pvi_history_count[PVI_HISTORY_MAX_FRAMES + 1][4];
@@ -233,10 +235,11 @@ constexpr i32 LAYER_MARGIN = 64;
 // Every lit object pixel of the layer lies in [layer_from, layer_to).
 i32 layer_from, layer_to;
 struct ObjectLayer {
-    u8 marks[PVI_WIDTH + LAYER_MARGIN];   // 16 << n for each object lit there, and its colour
-    u8 colours[PVI_WIDTH + LAYER_MARGIN]; // the colour shown where marks is not 0
-    LineBits lit[4];                      // each object's lit pixels, for the collisions
-    LineBits any, shared;                 // pixels lit by one object at least, by two
+    // 16 << n for each object lit there, and its colour: a pixel that
+    // objects light shows the OR of their colours.
+    u8 marks[PVI_WIDTH + LAYER_MARGIN];
+    LineBits lit[4];      // each object's lit pixels, for the collisions
+    LineBits any, shared; // pixels lit by one object at least, by two
 };
 ObjectLayer object_layer;
 // Counts the changes to pvi_objects; the layer is rebuilt when it was built
@@ -302,7 +305,6 @@ void build_object_layer(i32 y) {
             const u64 pixels = SPREAD[std::countr_zero(static_cast<u32>(scale))][o.row_bits];
             for (i32 c = 0; c < scale; c++) {
                 const u32 byte = static_cast<u32>(pixels >> (8 * (scale - 1 - c))) & 0xFF;
-                if (!byte) continue;
                 u8* at = l.marks + o.x_start + 8 * c;
                 store8(at, load8(at) | EXPAND[byte] * mark);
             }
@@ -317,18 +319,19 @@ void build_object_layer(i32 y) {
         l.any[w] = a | b | c | d;
         l.shared[w] = (a & b) | (c & d) | ((a | b) & (c | d));
     }
-    for (i32 x = layer_from; x < layer_to; x += 8)
-        store8(l.colours + x, load8(l.marks + x) & 0x0707070707070707ull);
-    // Object 3 in the artefacts' colours inside the pattern's box.
+}
+
+// Object 3 in the artefacts' colours inside the pattern's box, over
+// colours[x0, x1), where the layer has the pattern's row.
+void draw_artefacts(i32 x0, i32 x1, u8* colours) {
     const PviObject& art = pvi_objects[3];
-    if (artefact_row >= 0 && artefacts)
-        for (i32 b = 0; b < 8; b++) {
-            if (!((art.row_bits >> (7 - b)) & 1)) continue;
-            const i32 a = art.x_start + b * art.scale;
-            const i32 e = a + art.scale < PVI_WIDTH ? a + art.scale : PVI_WIDTH;
-            for (i32 x = a; x < e; x++)
-                if (x - art.x_start < 7) l.colours[x] = ARTEFACTS[artefact_row][x - art.x_start];
-        }
+    for (i32 b = 0; b < 8; b++) {
+        if (!((art.row_bits >> (7 - b)) & 1)) continue;
+        const i32 a = art.x_start + b * art.scale;
+        const i32 e = a + art.scale < PVI_WIDTH ? a + art.scale : PVI_WIDTH;
+        for (i32 x = a > x0 ? a : x0; x < e && x < x1; x++)
+            if (x - art.x_start < 7) colours[x] = ARTEFACTS[layer_artefact_row][x - art.x_start];
+    }
 }
 
 // Background colour into colours[x0, x1), eight bytes at a time.
@@ -740,10 +743,10 @@ void update_object_layer() {
     if (layer_built_for != objects_changed || layer_line != pvi_line) build_object_layer(pvi_line);
 }
 
-// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
-// from the base key `key`, the score registers as they are now and the
-// object layer; no status is written.
-void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
+// The background, grid and score of pictures x0..x1 - 1 of the current line
+// into colours and cells (ORed in), from the base key `key` and the score
+// registers as they are now.
+void draw_base(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
     const i32 y = pvi_line;
     if (!key.width) {
         fill_background(colours, x0, x1, key.background);
@@ -792,25 +795,42 @@ void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
                 if ((row >> (2 - (x - s) / 4)) & 1) colours[x] = colour;
         }
     }
+}
 
-    // Objects: where they overlap, a pixel shows the OR of their colours.
+// The objects of the current line's layer over pictures x0..x1 - 1 (cells
+// ORed in): where they overlap, a pixel shows the OR of their colours.
+void draw_objects(i32 x0, i32 x1, u8* colours, u8* cells) {
     update_object_layer();
     const ObjectLayer& l = object_layer;
     const i32 from = x0 > layer_from ? x0 : layer_from, to = x1 < layer_to ? x1 : layer_to;
-    i32 x = from;
-    for (; x + 8 <= to; x += 8) {
-        const u64 marks = load8(l.marks + x);
-        if (!marks) continue;
-        const u64 lit = nonzero_bytes(marks);
-        store8(cells + x, load8(cells + x) | marks);
-        store8(colours + x, (load8(colours + x) & ~lit) | (load8(l.colours + x) & lit));
+    if (to - from >= 8) {
+        // Eight pixels at a time, the last eight ending at `to`: ORing and
+        // colouring pixels a second time leaves them as they are.
+        for (i32 x = from;; x += 8) {
+            if (x > to - 8) x = to - 8;
+            const u64 marks = load8(l.marks + x);
+            if (marks) {
+                const u64 lit = nonzero_bytes(marks);
+                store8(cells + x, load8(cells + x) | marks);
+                store8(colours + x, (load8(colours + x) & ~lit) | (marks & 0x0707070707070707ull));
+            }
+            if (x == to - 8) break;
+        }
+    } else {
+        for (i32 x = from; x < to; x++) {
+            cells[x] |= l.marks[x];
+            if (l.marks[x]) colours[x] = l.marks[x] & 7;
+        }
     }
-    for (; x < to; x++) {
-        const u8 mark = l.marks[x];
-        if (!mark) continue;
-        cells[x] |= mark;
-        colours[x] = l.colours[x];
-    }
+    if (layer_artefact_row >= 0) draw_artefacts(from, to, colours);
+}
+
+// Pictures x0..x1 - 1 of the current line into colours and cells (ORed in)
+// from the base key `key`, the score registers as they are now and the
+// object layer; no status is written.
+void draw_from(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
+    draw_base(key, x0, x1, colours, cells);
+    draw_objects(x0, x1, colours, cells);
 }
 
 void draw(i32 x0, i32 x1, u8* colours, u8* cells) {
@@ -857,25 +877,9 @@ void collide(i32 x0, i32 x1, const u8* cells) {
     }
 }
 
-// The register bytes that the current line's picture reads besides the
-// objects (which hold theirs for the line), packed: the band's bars and the
-// pair above them (eight bytes from two below the band's first), its width
-// byte and the inverting bit; background and score bytes (eight from $C2).
-// Bytes the line does not read are masked out.
-struct LineInputs {
-    u64 bars, colours;
-    u8 widths, invert;
-};
-LineInputs drawn_with;
 // Cells of the line being drawn ahead, and its grid cells as bits.
 u8* ahead_cells;
 LineBits ahead_grid;
-// Where the line's inputs lie, found when its drawing ahead begins. Without
-// a register page that lies whole in memory the line is drawn again after
-// every instruction.
-const u8* line_page;
-const u8 *line_bars, *line_widths, *line_invert;
-u64 line_bars_mask, line_colours_mask;
 
 // The mask of bytes first..first + n - 1 of a little-endian load of eight.
 constexpr u64 byte_mask(u32 first, u32 n) {
@@ -884,54 +888,68 @@ constexpr u64 byte_mask(u32 first, u32 n) {
 
 void find_line_inputs() {
     static const u8 zero[8] = {}; // read eight at a time, like the bars
+    PviLineInputs& in = pvi_line_inputs;
     const u32 page = pvi_base & ADDR_MASK;
-    line_page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
-    if (!line_page) return;
+    in.page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
+    if (!in.page) return;
     const i32 y = pvi_line;
-    line_bars = line_widths = zero;
-    line_bars_mask = 0;
+    in.bars = in.widths = zero;
+    in.bars_mask = 0;
     if (y >= 20 && y <= 219) {
         const u32 band = static_cast<u32>(y - 20) / 20;
-        line_bars = line_page + 0x80 + 4 * band - 2;
-        line_bars_mask = byte_mask(band > 0 ? 0 : 2, band > 0 ? 6 : 4);
-        line_widths = line_page + 0xA8 + band / 2;
+        in.bars = in.page + 0x80 + 4 * band - 2;
+        in.bars_mask = byte_mask(band > 0 ? 0 : 2, band > 0 ? 6 : 4);
+        in.widths = in.page + 0xA8 + band / 2;
     }
-    line_colours_mask = byte_mask(PVI_BGCOLOUR - 0xC2, 1);
+    in.colours_mask = byte_mask(PVI_BGCOLOUR - 0xC2, 1);
     if (y >= pvi_score_line && y <= pvi_score_line + 19)
-        line_colours_mask |= byte_mask(PVI_SCORECTRL - 0xC2, 1) | byte_mask(PVI_SCORELT - 0xC2, 2);
-    line_invert = pvi_invert_register ? pvi_invert_register : zero;
+        in.colours_mask |= byte_mask(PVI_SCORECTRL - 0xC2, 1) | byte_mask(PVI_SCORELT - 0xC2, 2);
+    in.invert = pvi_invert_register ? pvi_invert_register : zero;
 }
 
-LineInputs line_inputs() {
-    return {load8(line_bars) & line_bars_mask, load8(line_page + 0xC2) & line_colours_mask,
-            *line_widths, static_cast<u8>(*line_invert & 0x20)};
+// What the line's inputs hold now, as the line drawn ahead is drawn.
+void take_line_inputs() {
+    PviLineInputs& in = pvi_line_inputs;
+    if (!in.page) return;
+    in.drawn_bars = load8(in.bars) & in.bars_mask;
+    in.drawn_colours = load8(in.page + 0xC2) & in.colours_mask;
+    in.drawn_widths = *in.widths;
+    in.drawn_invert = static_cast<u8>(*in.invert & 0x20);
 }
 
 // The last frame's lines as drawn from their start, by PVI line, and what
-// each was drawn from: the register bytes the line reads (LineInputs), the
-// background latched for it and its colour, the score's line and colour, the settings
-// draw() reads and the object layer's shapes. That is everything the line's
-// picture and cells come from, so a line whose key is the same comes out
-// the same and is copied.
+// each was drawn from: the register bytes the line reads (pvi_line_inputs),
+// the background latched for it and its colour, the score's line and
+// colour, the settings draw() reads, and the object layer's shapes. That is
+// everything the line's picture and cells come from, so a line whose key
+// is the same comes out the same and is copied. All but the shapes are
+// what its background, grid and score come from: a line whose objects
+// alone have changed copies those (kept apart, without the objects) and
+// draws its objects over them.
 struct LineKey {
     u64 bars, colours;
+    u8 widths, invert, background, background_colour, score_line, score_colour, settings, unused;
     u32 shapes[4];
     i32 artefact_row;
-    u8 widths, invert, background, background_colour, score_line, score_colour, settings, unused;
+    u32 padding; // compared too: always 0
 };
-static_assert(sizeof(LineKey) % 8 == 0);
+constexpr std::size_t LINE_KEY_BASE = 24; // the bytes before the shapes
+static_assert(sizeof(LineKey) % 8 == 0 && offsetof(LineKey, shapes) == LINE_KEY_BASE);
 struct DrawnLine {
     LineKey key;
     bool valid;
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH];
     LineBits grid;
+    u8 base_colours[PVI_WIDTH]; // the picture without the objects
+    u8 base_cells[PVI_WIDTH];
 };
 DrawnLine drawn_lines[PVI_MAX_LINES];
 
-bool same_key(const LineKey& a, const LineKey& b) {
+// Whether the first `size` bytes of two keys agree.
+bool same_key(const LineKey& a, const LineKey& b, std::size_t size = sizeof(LineKey)) {
     u64 differ = 0;
-    for (std::size_t i = 0; i < sizeof(LineKey); i += 8)
+    for (std::size_t i = 0; i < size; i += 8)
         differ |=
             load8(reinterpret_cast<const u8*>(&a) + i) ^ load8(reinterpret_cast<const u8*>(&b) + i);
     return differ == 0;
@@ -943,7 +961,8 @@ bool same_key(const LineKey& a, const LineKey& b) {
 void draw_line_start(u8* colours, u8* cells) {
     latch_background();
     const i32 y = pvi_line;
-    if (!pvi_line_cache || !line_page || y < 0 || y >= PVI_MAX_LINES) {
+    const PviLineInputs& in = pvi_line_inputs;
+    if (!pvi_line_cache || !in.page || y < 0 || y >= PVI_MAX_LINES) {
         draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
         return;
     }
@@ -956,18 +975,19 @@ void draw_line_start(u8* colours, u8* cells) {
         return;
     }
     const LineKey key{
-        drawn_with.bars,
-        drawn_with.colours,
-        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
-        layer_artefact_row,
-        drawn_with.widths,
-        drawn_with.invert,
+        in.drawn_bars,
+        in.drawn_colours,
+        in.drawn_widths,
+        in.drawn_invert,
         pvi_line_background,
         static_cast<u8>(pvi_background_colour),
         pvi_score_line,
         pvi_score_colour,
         static_cast<u8>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0)),
-        {}};
+        {},
+        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
+        layer_artefact_row,
+        0};
     DrawnLine& line = drawn_lines[y];
     if (line.valid && same_key(line.key, key)) {
         std::memcpy(colours, line.colours, PVI_WIDTH);
@@ -975,7 +995,16 @@ void draw_line_start(u8* colours, u8* cells) {
         drawn_grid = line.grid;
         return;
     }
-    draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
+    if (line.valid && same_key(line.key, key, LINE_KEY_BASE)) {
+        std::memcpy(colours, line.base_colours, PVI_WIDTH);
+        std::memcpy(cells, line.base_cells, PVI_WIDTH);
+        drawn_grid = line.grid;
+    } else {
+        draw_base(base_key(y), 0, PVI_WIDTH, colours, cells);
+        std::memcpy(line.base_colours, colours, PVI_WIDTH);
+        std::memcpy(line.base_cells, cells, PVI_WIDTH);
+    }
+    draw_objects(0, PVI_WIDTH, colours, cells);
     line.key = key;
     line.valid = true;
     std::memcpy(line.colours, colours, PVI_WIDTH);
@@ -1013,7 +1042,7 @@ void pvi_draw_ahead(i32 first, u8* colours) {
     if (first == 49) {
         ahead_cells = line_cells(pvi_line);
         find_line_inputs();
-        if (line_page) drawn_with = line_inputs();
+        take_line_inputs();
         draw_line_start(colours, ahead_cells);
         ahead_grid = drawn_grid;
         find_collision_span();
@@ -1021,7 +1050,7 @@ void pvi_draw_ahead(i32 first, u8* colours) {
     }
     // What was drawn ahead from here on is drawn again.
     std::memset(ahead_cells + x0, 0, static_cast<std::size_t>(PVI_WIDTH - x0));
-    if (line_page) drawn_with = line_inputs();
+    take_line_inputs();
     draw(x0, PVI_WIDTH, colours, ahead_cells);
     // The grid cells before x0 stay as they were drawn.
     for (i32 w = 0; w < 3; w++) {
@@ -1030,15 +1059,6 @@ void pvi_draw_ahead(i32 first, u8* colours) {
         ahead_grid[w] = (ahead_grid[w] & kept) | (drawn_grid[w] & ~kept);
     }
     find_collision_span();
-}
-
-bool pvi_drawn_ahead_stands() {
-    if (!line_page) return false;
-    // Compared as one word, without a branch per field.
-    const LineInputs now = line_inputs();
-    return ((now.bars ^ drawn_with.bars) | (now.colours ^ drawn_with.colours) |
-            static_cast<u64>((now.widths ^ drawn_with.widths) |
-                             (now.invert ^ drawn_with.invert))) == 0;
 }
 
 // The collisions of cells [x0, x1) of the line drawn ahead: from the

@@ -15,6 +15,8 @@
 
 #include "core/types.h"
 
+#include <cstring>
+
 constexpr int PVI_WIDTH = 178;
 constexpr int PVI_MAX_LINES = 269;
 constexpr int PVI_BEAM_LINES = 312;
@@ -181,7 +183,34 @@ void pvi_render_run(i32 first, i32 last, u8* colours);
 // positions; raster_clock ends at last. Where the registers the line reads
 // have changed, the caller draws ahead again from the next clock.
 void pvi_draw_ahead(i32 first, u8* colours);
-bool pvi_drawn_ahead_stands();
+// The register bytes that the line drawn ahead reads besides the objects
+// (which hold theirs for the line): where they lie, found when its drawing
+// ahead begins, and what they held when it was drawn. Eight bytes from two
+// below its band's first bar byte (the band's bars and the pair above
+// them), its width byte, eight from $C2 (background and score) and the
+// inverting bit; the masks leave out the bytes the line does not read.
+// Without a register page that lies whole in memory (page null) the line is
+// drawn again after every instruction.
+struct PviLineInputs {
+    const u8 *page, *bars, *widths, *invert;
+    u64 bars_mask, colours_mask;
+    u64 drawn_bars, drawn_colours; // masked
+    u8 drawn_widths, drawn_invert; // the width byte; the inverting bit alone
+};
+extern PviLineInputs pvi_line_inputs;
+// Inline: the frame loop asks after every instruction of the picture.
+inline bool pvi_drawn_ahead_stands() {
+    const PviLineInputs& in = pvi_line_inputs;
+    if (!in.page) return false;
+    u64 bars, colours;
+    std::memcpy(&bars, in.bars, 8);
+    std::memcpy(&colours, in.page + 0xC2, 8);
+    // Compared as one word, without a branch per field.
+    return (((bars & in.bars_mask) ^ in.drawn_bars) |
+            ((colours & in.colours_mask) ^ in.drawn_colours) |
+            static_cast<u64>((*in.widths ^ in.drawn_widths) |
+                             ((*in.invert & 0x20) ^ in.drawn_invert))) == 0;
+}
 // The picture x range [pvi_collision_from, pvi_collision_to) of the line
 // drawn ahead that holds every pixel where two objects, or an object and the
 // grid, meet: collisions lie nowhere else.

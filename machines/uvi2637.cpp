@@ -183,14 +183,26 @@ struct Collision {
 // A collision needs a sprite pixel: four sprites of eight.
 constexpr int LINE_COLLISIONS = 32;
 
+// Eight bytes of a key as one word. Keys are built once a line from the
+// latches as a few words in registers and compared word by word: no block of
+// memory is cleared, filled byte by byte and read back for each line.
+[[gnu::always_inline]] inline u64 key_word(u8 b0, u8 b1, u8 b2, u8 b3, u8 b4 = 0, u8 b5 = 0,
+                                           u8 b6 = 0, u8 b7 = 0) {
+    return u64{b0} | u64{b1} << 8 | u64{b2} << 16 | u64{b3} << 24 | u64{b4} << 32 |
+           u64{b5} << 40 | u64{b6} << 48 | u64{b7} << 56;
+}
+
 // What one glyph line of a character row is drawn from, besides the glyph
 // line itself and the character generator: equal keys draw equal clocks.
 // Rows with any of the codes 56-63 (user-defined characters, read live from
 // memory, and the artefact character 63) are not keyed.
 struct CharLineKey {
-    u8 codes[16];
-    u8 bg_colour, colour_row, fg_bit, block;
-    u8 board, board_fg[2], board_bg[2];
+    u64 codes_left, codes_right; // columns 0-7 and 8-15
+    // The background colour, colour row, foreground bit, block set, board
+    // mode and, in board mode, its foreground and its background colours
+    // (two to a byte).
+    u64 latches;
+    bool operator==(const CharLineKey&) const = default;
 };
 
 // The clocks last drawn for each glyph line of each row: rows whose inputs
@@ -203,22 +215,17 @@ struct CharLine {
 };
 CharLine char_lines[UVI_ROWS][8];
 
-// The key of the current row; false for a row with user-defined characters.
-bool char_line_key(u8 block0, CharLineKey* k) {
-    if (!row_plain) return false;
+// The key of the current row's glyph lines (keyed only where row_plain).
+[[gnu::always_inline]] inline CharLineKey char_line_key(u8 block0) {
+    CharLineKey k;
     const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
-    std::memset(k, 0, sizeof *k);
-    std::memcpy(k->codes, codes, 16);
-    k->bg_colour = uvi_bg_colour;
-    k->colour_row = uvi_colour_row;
-    k->fg_bit = (uvi_bg_latch >> 3) & 1;
-    k->block = block0;
-    k->board = board_mode;
-    if (board_mode) {
-        std::memcpy(k->board_fg, board_fg, 2);
-        std::memcpy(k->board_bg, board_bg, 2);
-    }
-    return true;
+    std::memcpy(&k.codes_left, codes, 8);
+    std::memcpy(&k.codes_right, codes + 8, 8);
+    const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
+    const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
+    k.latches = key_word(uvi_bg_colour, uvi_colour_row, (uvi_bg_latch >> 3) & 1, block0,
+                         board_mode, fg, bg);
+    return k;
 }
 
 // What a raster line drawn in one piece from clock `from` to its end was
@@ -228,9 +235,12 @@ bool char_line_key(u8 block0, CharLineKey* k) {
 // from these alone (rows with codes 56-63 are never keyed).
 struct LineKey {
     CharLineKey chars; // all 0 outside the character area
-    u8 line_based, area, glyph_line, x0, from, bg_colour, colour_row, collisions;
-    u8 sprite_bytes[4], sprite_colours[4];
-    u16 sprite_x[4];
+    // The mode, area, glyph line, clock of column 0, first clock drawn,
+    // background colour, colour row and whether collisions are written.
+    u64 line;
+    u64 sprite_lines; // the sprites' line bytes, then their colours
+    u64 sprite_x;     // their clocks less 29, as their registers hold them
+    bool operator==(const LineKey&) const = default;
 };
 
 // Each raster line as it was last drawn in one piece from a key: the key,
@@ -240,18 +250,19 @@ struct LineKey {
 struct LineCopy {
     LineKey key;
     u32 generation; // copies_generation while the copy holds, else 0
-    u32 cells_era;  // cells_era when the copy was made
+    u32 cells_era;  // its line's cells_era when the copy was made
     u8 events;
     Collision collisions[LINE_COLLISIONS];
     u8 cells[UVI_LINE_CLOCKS];
 };
 LineCopy line_copies[UVI_MAX_LINES];
 u32 copies_generation = 1;
-// Moves on whenever cells may change other than by drawing their line: the
-// start of a frame in the line-based mode (its sprites mark the cells of
-// lines drawn before them, and the frame start clears those) and a reset.
-// A copy made in the same era finds the line's cells as it left them.
-u32 cells_era = 1;
+// Each line's moves on whenever its cells may change other than by drawing
+// the line: when a frame start clears the cells that the line-based mode's
+// sprites marked (on lines drawn before them) the frame before. (A reset
+// ends every copy.) A copy made in the same era finds the line's cells as it
+// left them.
+u32 cells_era[UVI_MAX_LINES];
 
 // Each raster line's colours as last drawn; in beam mode handed on from
 // uvi_beam.pending_from to uvi_beam.pending_to.
@@ -530,7 +541,6 @@ void uvi_reset() {
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     uvi_beam.line = -1;
     copies_generation++;
-    cells_era++;
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -541,11 +551,13 @@ void uvi_write_register(u32 address, u8 value) {
 }
 
 void uvi_frame_begin() {
-    if (uvi_line_based) cells_era++;
-    if (sprite_lines_first <= sprite_lines_last)
+    if (sprite_lines_first <= sprite_lines_last) {
         std::memset(cells_of(sprite_lines_first), 0,
                     static_cast<std::size_t>(sprite_lines_last - sprite_lines_first + 1) *
                         UVI_LINE_CLOCKS);
+        for (i32 line = sprite_lines_first; line <= sprite_lines_last; line++)
+            cells_era[line]++;
+    }
     sprite_lines_first = 0;
     sprite_lines_last = -1;
     // Rows the frame never starts leave nothing in the history.
@@ -596,7 +608,8 @@ void uvi_line_start() {
     const i32 y = raster_line - *uvi_host.first_visible_line;
     const UviTextArea& t = uvi_text_area;
     const i32 a = y - t.first;
-    if (y >= t.first && y <= t.end && a % t.height == 0) row_start(a / t.height);
+    // Rows are 8 or 16 lines high: a mask finds their first lines.
+    if (y >= t.first && y <= t.end && (a & (t.height - 1)) == 0) row_start(a / t.height);
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
     if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
@@ -731,41 +744,43 @@ void draw_clocks(i32 from, i32 to, u8* colours, u32 sprite_bytes, bool ahead_of_
     if (sprite_bytes) overlay_sprites(from, to, colours, cells, ahead_of_beam);
 }
 
-// The key of the current line drawn in one piece from clock `from`; false
-// where the line is not keyed (codes 56-63 in its row, copies bypassed).
-bool line_key(i32 from, bool area, i32 g, u32 sprite_bytes, LineKey* k) {
-    std::memset(k, 0, sizeof *k);
-    if (!uvi_copy_lines) return false;
-    if (area) {
-        if (!char_line_key(reg(0x19F8) >> 7, &k->chars)) return false;
-        k->area = 1;
-        k->glyph_line = static_cast<u8>(g);
-        k->x0 = row_x0;
+// Whether the current line drawn in one piece is keyed: not with codes 56-63
+// in its row, nor with copies bypassed.
+bool line_keyed(bool area) {
+    return uvi_copy_lines && (!area || row_plain);
+}
+
+// The key of the current line drawn in one piece from clock `from`.
+[[gnu::always_inline]] inline LineKey line_key(i32 from, bool area, i32 g, u32 sprite_bytes) {
+    LineKey k{};
+    if (area) k.chars = char_line_key(reg(0x19F8) >> 7);
+    const bool beam = !uvi_line_based;
+    k.line = key_word(uvi_line_based, area, area ? static_cast<u8>(g) : 0, area ? row_x0 : 0,
+                      static_cast<u8>(from), uvi_bg_colour, uvi_colour_row,
+                      beam && *uvi_host.collisions != 0);
+    if (beam && sprite_bytes) {
+        u8 colours[4], x[4];
+        for (u32 s = 0; s < 4; s++) {
+            const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+            const bool on = uvi_sprite_line[s] != 0;
+            colours[s] = on ? r.colour : 0;
+            x[s] = on ? static_cast<u8>(r.x - 29) : 0;
+        }
+        const u8* b = uvi_sprite_line;
+        k.sprite_lines = key_word(b[0], b[1], b[2], b[3], colours[0], colours[1], colours[2],
+                                  colours[3]);
+        k.sprite_x = key_word(x[0], x[1], x[2], x[3]);
     }
-    k->line_based = uvi_line_based;
-    k->from = static_cast<u8>(from);
-    k->bg_colour = uvi_bg_colour;
-    k->colour_row = uvi_colour_row;
-    if (uvi_line_based) return true;
-    k->collisions = *uvi_host.collisions != 0;
-    for (u32 s = 0; s < 4 && sprite_bytes; s++) {
-        const u8 byte = uvi_sprite_line[s];
-        if (!byte) continue;
-        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
-        k->sprite_bytes[s] = byte;
-        k->sprite_colours[s] = r.colour;
-        k->sprite_x[s] = static_cast<u16>(r.x);
-    }
-    return true;
+    return k;
 }
 
 // The current line's copy when it was drawn from `key`: its cells from clock
 // `from` on are put back. Null when it was drawn from something else.
-const LineCopy* copy_for(const LineKey& key, i32 from) {
+[[gnu::always_inline]] inline const LineCopy* copy_for(const LineKey& key, i32 from) {
     const LineCopy& copy = line_copies[raster_line];
-    if (copy.generation != copies_generation || std::memcmp(&key, &copy.key, sizeof key) != 0)
+    if (copy.generation != copies_generation || !(key == copy.key))
         return nullptr;
-    if (copy.cells_era != cells_era)
+    if (copy.cells_era != cells_era[raster_line])
         std::memcpy(cells_of(raster_line) + from, copy.cells + from,
                     static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
     return &copy;
@@ -778,7 +793,7 @@ void keep_line(const LineKey& key, bool keyed, i32 from) {
     copy.generation = keyed ? copies_generation : 0;
     if (!keyed) return;
     copy.key = key;
-    copy.cells_era = cells_era;
+    copy.cells_era = cells_era[raster_line];
     std::memcpy(copy.cells + from, cells_of(raster_line) + from,
                 static_cast<std::size_t>(UVI_LINE_CLOCKS - from));
 }
@@ -820,13 +835,14 @@ void uvi_draw_span(i32 from, i32 to) {
     // The rest of the line at once, its collisions kept to be set as the beam
     // passes them (a span to the line's end sets them all at once).
     line_collisions = copy.collisions;
-    LineKey key;
-    const bool keyed = (!area || from <= row_x0) && line_key(from, area, g, sprite_bytes, &key);
+    const bool keyed = (!area || from <= row_x0) && line_keyed(area);
+    LineKey key{};
+    if (keyed) key = line_key(from, area, g, sprite_bytes);
     if (keyed && copy_for(key, from)) {
         // The characters' copy for later spans is drawn when one asks for
         // it, as after drawing them.
         if (area) {
-            beam_line.block0 = key.chars.block;
+            beam_line.block0 = reg(0x19F8) >> 7;
             beam_line.valid = false;
         }
     } else {
@@ -854,18 +870,17 @@ namespace {
 // only the beam mode's column-by-column drawing reads them, which serves the
 // rows that are not keyed and fetches column 0 itself.
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
-    CharLineKey key;
-    const bool keyed = uvi_copy_lines && char_line_key(block0, &key);
-    key.block = block0;
+    const bool keyed = uvi_copy_lines && row_plain;
+    const CharLineKey key = keyed ? char_line_key(block0) : CharLineKey{};
     CharLine& line = char_lines[row_number][g & 7];
-    if (keyed && line.valid && std::memcmp(&key, &line.key, sizeof key) == 0) {
+    if (keyed && line.valid && key == line.key) {
         std::memcpy(colours, line.colours, 128);
         std::memcpy(cells, line.cells, 128);
         return;
     }
     ColumnPixels column;
     for (i32 c = 0; c < 16; c++) {
-        const u8 byte = fetch_glyph(c, g, key.block);
+        const u8 byte = fetch_glyph(c, g, block0);
         column_of(byte, g, &column);
         std::memcpy(colours + 8 * c, column.colours, 8);
         std::memcpy(cells + 8 * c, column.cells, 8);
@@ -910,8 +925,9 @@ void uvi_render_scanline() {
     // or its copy.
     const i32 x0 = row_x0;
     u8* colours = line_colours[raster_line];
-    LineKey key;
-    const bool keyed = line_key(49, true, g, 0, &key);
+    const bool keyed = line_keyed(true);
+    LineKey key{};
+    if (keyed) key = line_key(49, true, g, 0);
     if (!keyed || !copy_for(key, 49)) {
         std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
         std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));

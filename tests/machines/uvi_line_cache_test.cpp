@@ -256,7 +256,10 @@ namespace {
 // writes character codes, a sprite's shape and place, the block set and
 // colours in mid-line, turns the Flag on and off and adds up what it reads
 // from the collision registers; between frames the sprites move, the rows
-// scroll and the colours change.
+// scroll and the colours change. A third run, with the sprites still, switches
+// between the renderers every few frames: the line-based mode's sprites mark
+// cells that the next frame start clears, on lines that either renderer
+// copies afterwards.
 TEST_F(UviLineCache, CopiedLinesMatchLinesDrawnAfreshInABusyScene) {
     // loop: ADDI r0,1; STRA r0,$1805; STRA r0,$1983; PPSU $40; STRA r0,$18F1;
     // CPSU $40; LODA r1,$19FD; ADDZ r1; LODA r1,$19FC; ADDZ r1; STRA r0,$1A81;
@@ -267,7 +270,7 @@ TEST_F(UviLineCache, CopiedLinesMatchLinesDrawnAfreshInABusyScene) {
                                  0x8F, 0xCC, 0x19, 0xF8, 0x1F, 0x00, 0x00};
     const auto run = [&](u32 mode, bool copies) {
         uvi_copy_lines = copies;
-        framebased = mode;
+        framebased = mode & 1;
         collisions = 1;
         EXPECT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
         std::copy(std::begin(program), std::end(program), guest_memory);
@@ -285,11 +288,12 @@ TEST_F(UviLineCache, CopiedLinesMatchLinesDrawnAfreshInABusyScene) {
         std::vector<MachineSnapshot> frames;
         for (u32 f = 0; f < 48; f++) {
             // Sprites 0 and 1 move across only, 2 and 3 both ways.
+            const u32 t = mode == 2 ? 0 : f;
             for (u32 s = 0; s < 4; s++) {
                 guest_memory[0x18F1 + 2 * s] =
-                    static_cast<u8>(30 + (f * (s + 1) * 3 + 25 * s) % 200);
+                    static_cast<u8>(30 + (t * (s + 1) * 3 + 25 * s) % 200);
                 guest_memory[0x18F0 + 2 * s] =
-                    static_cast<u8>(60 + (s < 2 ? 70 * s : f * (s + 2) + 30 * s) % 190);
+                    static_cast<u8>(60 + (s < 2 ? 70 * s : t * (s + 2) + 30 * s) % 190);
             }
             if (f % 7 == 3) guest_memory[0x18FE] = static_cast<u8>(f << 5);
             if (f % 5 == 2) guest_memory[0x19F9] ^= static_cast<u8>(f & 7);
@@ -297,14 +301,15 @@ TEST_F(UviLineCache, CopiedLinesMatchLinesDrawnAfreshInABusyScene) {
             if (f % 13 == 6) guest_memory[0x18FD] ^= 0x80; // board mode
             if (f % 9 == 1) guest_memory[0x19FA] = static_cast<u8>(f * 13);
             if (f % 6 == 5) guest_memory[0x1800 + (f * 5) % 208] = static_cast<u8>(f * 7);
+            if (mode == 2) framebased = f / 3 % 2;
             emu_run_frame();
             frames.push_back(MachineSnapshot::take(uvi_line_cells, sizeof uvi_line_cells));
         }
         uvi_copy_lines = true;
         return frames;
     };
-    for (u32 mode : {0u, 1u}) {
-        SCOPED_TRACE(mode ? "line-based" : "beam");
+    for (u32 mode : {0u, 1u, 2u}) {
+        SCOPED_TRACE(mode == 2 ? "switching" : mode ? "line-based" : "beam");
         const auto copied = run(mode, true);
         const auto afresh = run(mode, false);
         ASSERT_EQ(copied.size(), afresh.size());
