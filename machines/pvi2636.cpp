@@ -489,6 +489,8 @@ void pvi_line_start() {
     }
 }
 
+namespace {
+
 // This frame's records of each object and their counts.
 struct HistorySlot {
     PviHistoryRecord (*records)[PVI_HISTORY_RECORDS];
@@ -500,8 +502,8 @@ struct HistorySlot {
 // frame's slot (`slot`, nullptr without demultiplexing) while it has room. True when
 // the object completes on this line. Called with n a constant (the four calls
 // unrolled), so that its register offsets and history places fold.
-[[gnu::always_inline]] static inline bool object_line_step(int n, u8 sizes, u8 colours, i32 sprite_mode,
-                                                           HistorySlot* slot) {
+[[gnu::always_inline]] inline bool object_line_step(int n, u8 sizes, u8 colours, i32 sprite_mode,
+                                                    HistorySlot* slot) {
     PviObject& o = pvi_objects[n];
     const u32 block = pvi_object_block[n];
     if (pvi_line == o.start_line && (pvi_line <= 252 || pvi_late_starts)) {
@@ -537,9 +539,12 @@ struct HistorySlot {
         }
         if (r.valid) r.rows[row] = o.row_bits;
     }
-    // Nothing the other objects' steps or completions write is read here.
+    // Only this object's own fields: the other objects' steps and
+    // completions leave them as they are.
     return !o.completed && o.row == 9 && o.sub_line == scale - 1;
 }
+
+} // namespace
 
 void pvi_object_line_step() {
     const u8 sizes = reg(PVI_SIZES);
