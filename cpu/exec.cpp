@@ -1054,16 +1054,21 @@ void cpu_execute_one_checked() {
 u8 cpu_idle_skipping = 1;
 
 // The branch test behind cpu_idles (exec.h), once the opcode is a BCTR or BCTA.
+// Idle scenes ask it a few times a line and it holds each time, so every test
+// below runs: the branch's own bytes first (where a busy program is told no),
+// the debugger's switches last.
 bool cpu_idles_at_branch() {
     const u16 iar = cpu_iar;
-    if (!cpu_idle_skipping || iar > 0x7FFF) return false;
+    if (iar > 0x7FFF || !cpu_idle_skipping) return false;
     const u8 opcode = guest_memory[iar];
+    if ((opcode & 0xF8) != 0x18 || !condition_true(opcode)) return false;
     const u8 b1 = guest_memory[page_add(iar, 1)];
-    if (opcode < 0x18 || opcode > 0x1F || (b1 & 0x80) || !condition_true(opcode)) return false;
-    const u16 target = opcode < 0x1C
-                           ? mem_read_mirror[page_add(iar, 2 + displacement(b1))]
-                           : mem_read_mirror[((b1 << 8) | guest_memory[page_add(iar, 2)]) & 0x7FFF];
-    if (target != iar) return false;
+    if (b1 & 0x80) return false;
+    // $7E is the displacement -2 of a BCTR to itself, as assemblers write it.
+    const u16 at = opcode >= 0x1C ? ((b1 << 8) | guest_memory[page_add(iar, 2)]) & 0x7FFF
+                   : b1 == 0x7E   ? iar
+                                  : page_add(iar, 2 + displacement(b1));
+    if (mem_read_mirror[at] != iar) return false;
     if (cpu_tracing | dbg_single_step | dbg_run_to_interrupt | dbg_run_to_loop_end |
         dbg_run_to_frame | logbios | logillegal | loginefficient | loginterrupts | pause_pending)
         return false;
@@ -1074,14 +1079,16 @@ bool cpu_idles_at_branch() {
 void cpu_idle_runs(u32 n) {
     if (n == 0) return;
     const u16 iar = cpu_iar;
-    cpu_opcode = guest_memory[iar];
-    if (mem_fetch_marked[iar] != op_length[cpu_opcode]) cpu_mark_fetch(iar);
-    mem_mark(iar, cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH);
+    cpu_cycles += 9 * n;
+    cpu_op_cycles = 3;
     cpu_regsel = 0;
     cpu_ea = iar;
     cpu_prev_iar = iar;
-    cpu_op_cycles = 3;
-    cpu_cycles += 9 * n;
+    const u8 opcode = guest_memory[iar];
+    cpu_opcode = opcode;
+    mem_mark(iar, cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH);
+    // Marked already after the first run: the call is left for the last.
+    if (mem_fetch_marked[iar] != op_length[opcode]) cpu_mark_fetch(iar);
 }
 
 // Every instruction runs to completion, so the budget ends at zero or below and

@@ -489,55 +489,76 @@ void pvi_line_start() {
     }
 }
 
+namespace {
+
+// This frame's records of each object and their counts.
+struct HistorySlot {
+    PviHistoryRecord (*records)[PVI_HISTORY_RECORDS];
+    u8* counts;
+};
+
+// One object's step to the next line: its row and sub-line, and what it shows
+// there from the registers as they stand; the history records it in this
+// frame's slot (`slot`, nullptr without demultiplexing) while it has room. True when
+// the object completes on this line. Called with n a constant (the four calls
+// unrolled), so that its register offsets and history places fold.
+[[gnu::always_inline]] inline bool object_line_step(int n, u8 sizes, u8 colours, i32 sprite_mode,
+                                                    HistorySlot* slot) {
+    PviObject& o = pvi_objects[n];
+    const u32 block = pvi_object_block[n];
+    if (pvi_line == o.start_line && (pvi_line <= 252 || pvi_late_starts)) {
+        o.sub_line = -1;
+        o.row = 0;
+        o.active = 1;
+    }
+    if (!o.active) return false;
+    const u8 scale = static_cast<u8>(1u << ((sizes >> (2 * n)) & 3));
+    o.scale = scale;
+    o.colour = (n & 1 ? colours : colours >> 3) & 7;
+    if (++o.sub_line >= scale) {
+        o.sub_line = 0;
+        o.row++;
+    }
+    o.x_start = reg(block + (o.duplicate ? 0x0B : 0x0A)) + 1;
+    o.x_end = o.x_start + 8 * scale;
+    const i32 row = o.row < 10 ? o.row : 9;
+    if (sprite_mode == 0)
+        o.row_bits = 0;
+    else if (sprite_mode == 1)
+        o.row_bits = NUMBERED[o.duplicate][n][row];
+    else
+        o.row_bits = pvi_read_register(block + static_cast<u32>(row));
+    if (slot && slot->counts[n] < PVI_HISTORY_RECORDS) {
+        PviHistoryRecord& r = slot->records[n][slot->counts[n]];
+        if (pvi_line == o.start_line) {
+            r.valid = 1;
+            r.line = pvi_line;
+            r.colour = o.colour;
+            r.x = o.x_start;
+            r.scale = scale;
+        }
+        if (r.valid) r.rows[row] = o.row_bits;
+    }
+    // Only this object's own fields: the other objects' steps and
+    // completions leave them as they are.
+    return !o.completed && o.row == 9 && o.sub_line == scale - 1;
+}
+
+} // namespace
+
 void pvi_object_line_step() {
     const u8 sizes = reg(PVI_SIZES);
     const u8 c01 = reg(PVI_SPR01COLOURS), c23 = reg(PVI_SPR23COLOURS);
-    const u8 colours[4] = {static_cast<u8>((c01 >> 3) & 7), static_cast<u8>(c01 & 7),
-                           static_cast<u8>((c23 >> 3) & 7), static_cast<u8>(c23 & 7)};
     const i32 sprite_mode = *pvi_host.sprite_mode;
-    const bool demultiplex = *pvi_host.demultiplex != 0;
-    for (int n = 0; n < 4; n++) {
-        PviObject& o = pvi_objects[n];
-        const u32 block = pvi_object_block[n];
-        if (pvi_line == o.start_line && (pvi_line <= 252 || pvi_late_starts)) {
-            o.sub_line = -1;
-            o.row = 0;
-            o.active = 1;
-        }
-        if (!o.active) continue;
-        const u8 code = (sizes >> (2 * n)) & 3;
-        o.scale = static_cast<u8>(1u << code);
-        o.colour = colours[n];
-        if (++o.sub_line >= o.scale) {
-            o.sub_line = 0;
-            o.row++;
-        }
-        o.x_start = reg(block + (o.duplicate ? 0x0B : 0x0A)) + 1;
-        o.x_end = o.x_start + 8 * o.scale;
-        const i32 row = o.row < 10 ? o.row : 9;
-        if (sprite_mode == 0)
-            o.row_bits = 0;
-        else if (sprite_mode == 1)
-            o.row_bits = NUMBERED[o.duplicate][n][row];
-        else
-            o.row_bits = pvi_read_register(block + static_cast<u32>(row));
-        if (demultiplex && pvi_history_count[history_current][n] < PVI_HISTORY_RECORDS) {
-            PviHistoryRecord& r = current_record(n);
-            if (pvi_line == o.start_line) {
-                r.valid = 1;
-                r.line = pvi_line;
-                r.colour = o.colour;
-                r.x = o.x_start;
-                r.scale = o.scale;
-            }
-            if (r.valid) r.rows[row] = o.row_bits;
-        }
-    }
-    for (int n = 0; n < 4; n++) {
-        const PviObject& o = pvi_objects[n];
-        if (o.active && !o.completed && o.row == 9 && o.sub_line == o.scale - 1)
-            pvi_object_complete(n);
-    }
+    HistorySlot current{pvi_history[history_current], pvi_history_count[history_current]};
+    HistorySlot* const slot = *pvi_host.demultiplex ? &current : nullptr;
+    bool completes[4];
+#pragma GCC unroll 4
+    for (int n = 0; n < 4; n++)
+        completes[n] = object_line_step(n, sizes, n < 2 ? c01 : c23, sprite_mode, slot);
+    // Completions after every object has stepped, in the objects' order.
+    for (int n = 0; n < 4; n++)
+        if (completes[n]) pvi_object_complete(n);
     objects_changed++;
 }
 

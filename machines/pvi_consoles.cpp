@@ -337,6 +337,11 @@ inline void step_one() {
     beam_step_one();
 }
 
+// A processor clock past the line's end: the next line, late by the overshoot.
+inline void wrap_to_next_line() {
+    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+}
+
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
 void accept_interrupt() {
     const u32 start = cpu_cycles;
@@ -344,12 +349,10 @@ void accept_interrupt() {
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 
-// The processor idles on a branch to itself (cpu_idles) and no watch looks at
-// the collision registers the PVI writes between its instructions: until the
-// next stop its instructions change nothing the beam reads or writes, so the
-// beam runs on in one piece and the instructions are counted out.
-bool idling() {
-    if (tape_ticks || !cpu_idles()) return false;
+// The rest of idling() once the processor has been found on a branch to
+// itself: no watch looks at the collision registers the PVI writes between
+// its instructions, and the branch does not lie in the chip's page.
+bool idle_branch_unwatched() {
     // The chip writes its status between the instructions: an idle branch
     // among its registers could be rewritten there.
     const u32 base = pvi_base & ADDR_MASK, page = base & 0x7F00;
@@ -359,73 +362,102 @@ bool idling() {
              MEM_WATCH);
 }
 
-// The beam clock up to which the beam can run before the processor is due:
-// the processor's clock when it falls in [from, to], else `to`.
-i32 next_stop(i32 from, i32 to) {
-    return cpu_beam_clock >= from && cpu_beam_clock < to ? cpu_beam_clock : to;
+// The processor idles on a branch to itself (cpu_idles) and no watch looks at
+// the collision registers the PVI writes between its instructions: until the
+// next stop its instructions change nothing the beam reads or writes, so the
+// beam runs on in one piece and the instructions are counted out. Asked
+// before every instruction, so the usual answer (not on a branch to itself)
+// costs two compares.
+inline bool idling() {
+    return !tape_ticks && cpu_idles() && idle_branch_unwatched();
 }
 
 // Clocks 0 to border_clocks - 1 in the border colour, which the processor
-// may change between its instructions.
+// may change between its instructions: each piece up to the clock of the
+// next instruction that begins there, then the instruction.
 void border() {
+    const i32 end = border_clocks;
+    i32 x = 0;
     raster_clock = 0;
-    while (raster_clock < border_clocks) {
-        const i32 last = next_stop(raster_clock, border_clocks - 1);
+    while (x < end) {
+        const i32 step = cpu_beam_clock;
+        const bool due = step >= x && step < end;
         const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
-        if (last == cpu_beam_clock && idling()) {
-            display_fill_row(raster_clock, raster_line, border_clocks - raster_clock, colour);
-            beam_idle_to(border_clocks);
-            raster_clock = border_clocks;
+        if (!due || idling()) {
+            display_fill_row(x, raster_line, end - x, colour);
+            if (due) beam_idle_to(end);
             break;
         }
-        display_fill_row(raster_clock, raster_line, last - raster_clock + 1, colour);
-        raster_clock = last;
-        cpu_step_at_beam();
-        raster_clock = last + 1;
+        display_fill_row(x, raster_line, step - x + 1, colour);
+        raster_clock = step;
+        step_one();
+        wrap_to_next_line();
+        raster_clock = x = step + 1;
     }
+    raster_clock = end;
+}
+
+// The processor idles from picture clock `step`, where the beam has come:
+// the rest of the line in one piece, the branch's runs counted out.
+void idle_to_line_end(i32 step) {
+    if (step < LAST_CLOCK) pvi_collide_run(step + 1, LAST_CLOCK);
+    beam_idle_to(PVI_BEAM_CLOCKS);
+    wrap_to_next_line();
 }
 
 // Clocks 49 to 226: the picture. The rest of the line is drawn ahead with
 // the registers as they are, and drawn again from the next clock whenever an
 // instruction has changed what the line reads; collisions are written run by
 // run between the instructions, at their own beam positions. The line goes
-// to the guest frame when it is complete.
-void picture() {
+// to the guest frame when it is complete. `idles`: the processor was found
+// idling just before with nothing run since (drawing ahead changes nothing
+// that answer reads), so it is not asked again.
+void picture(bool idles) {
     u8 colours[PVI_WIDTH];
     pvi_draw_ahead(49, colours);
-    raster_clock = 49;
-    while (raster_clock < PVI_BEAM_CLOCKS) {
-        const i32 last = next_stop(raster_clock, LAST_CLOCK);
-        pvi_collide_run(raster_clock, last);
-        if (raster_clock == cpu_beam_clock && idling()) {
-            if (last < LAST_CLOCK) pvi_collide_run(last + 1, LAST_CLOCK);
-            beam_idle_to(PVI_BEAM_CLOCKS);
-            if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
-            raster_clock = PVI_BEAM_CLOCKS;
+    i32 x = 49; // the first clock not yet handed on
+    if (idles && cpu_beam_clock >= x && cpu_beam_clock <= LAST_CLOCK) {
+        pvi_collide_run(x, cpu_beam_clock);
+        idle_to_line_end(cpu_beam_clock);
+        x = PVI_BEAM_CLOCKS;
+    }
+    // Each instruction the processor begins on the rest of the line: the
+    // beam up to its clock, then the instruction.
+    for (;;) {
+        const i32 step = cpu_beam_clock;
+        if (step < x || step > LAST_CLOCK) break;
+        pvi_collide_run(x, step);
+        if (idling()) {
+            idle_to_line_end(step);
+            x = PVI_BEAM_CLOCKS;
             break;
         }
-        if (raster_clock == cpu_beam_clock) {
-            cpu_step_at_beam();
-            if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(last + 1, colours);
-        }
-        raster_clock = last + 1;
+        step_one();
+        wrap_to_next_line();
+        x = step + 1;
+        if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(x, colours);
     }
+    if (x <= LAST_CLOCK) pvi_collide_run(x, LAST_CLOCK);
+    raster_clock = PVI_BEAM_CLOCKS;
     display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
-// The processor up to beam clock `limit` (cpu_run_to_clock).
-inline void run_to_clock(i32 limit) {
+// The processor up to beam clock `limit` (cpu_run_to_clock). True when it
+// was found idling on the way: it idles still where it stops.
+inline bool run_to_clock(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
         if (idling()) {
             beam_idle_to(limit);
             raster_clock = cpu_beam_clock;
-            break;
+            wrap_to_next_line();
+            return true;
         }
         step_one();
         raster_clock = cpu_beam_clock;
     }
-    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+    wrap_to_next_line();
+    return false;
 }
 
 } // namespace
@@ -437,7 +469,7 @@ void cpu_run_to_clock(i32 limit) {
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
     step_one();
-    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
+    wrap_to_next_line();
 }
 
 void pvi_run_frame() {
@@ -470,8 +502,7 @@ void pvi_run_frame() {
         run_to_clock(12);
         pvi_object_line_step();
         accept_interrupt();
-        run_to_clock(49);
-        picture();
+        picture(run_to_clock(49));
         pvi_line_end();
     }
     raster_line = lines_per_frame - 1;
