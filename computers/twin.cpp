@@ -473,7 +473,8 @@ static void draw_console() {
     u8 ink, paper;
     display_terminal_colours(&ink, &paper);
     const bool cursor_shown = (!pipbug_blink || frame_counter % 20 <= 9) && vdu_cursor_col >= 0 &&
-                              vdu_cursor_col < 80 && vdu_cursor_row >= 0 && vdu_cursor_row < 25;
+                              vdu_cursor_col < static_cast<i32>(CONSOLE_COLUMNS) && vdu_cursor_row >= 0 &&
+                              vdu_cursor_row < static_cast<i32>(CONSOLE_ROWS);
     const ConsoleCells& cells = console_cells(ink, paper);
     // Each cell's column is copied whole: its padding lands on the next
     // cell's place, which is copied after, or past the end.
