@@ -191,7 +191,8 @@ struct CellDots {
 // shown reversed and the blinking characters as this frame shows them.
 void text_column_dots(int c, int rows, CellDots* cells) {
     const int t = type();
-    const int glyph_rows = vdu_font_rows(t) < vdu_glyph_height ? vdu_font_rows(t) : vdu_glyph_height;
+    const int glyph_rows =
+        vdu_font_rows(t) < vdu_glyph_height ? vdu_font_rows(t) : vdu_glyph_height;
     const int width = vdu_glyph_width < 8 ? vdu_glyph_width : 8;
     const u8 top_bit = static_cast<u8>(vdu_glyph_width > 5 ? 0x80 : 0x10);
     const bool shown = blink_on_phase(t);
@@ -230,7 +231,8 @@ void text_column_dots(int c, int rows, CellDots* cells) {
                 if (hidden) bits = 0;
             }
             for (int d = 0; d < width; d++)
-                if (bits & (top_bit >> d)) cell.lit[static_cast<size_t>(d)] |= static_cast<u16>(1u << g);
+                if (bits & (top_bit >> d))
+                    cell.lit[static_cast<size_t>(d)] |= static_cast<u16>(1u << g);
         }
         cell.colour = colour;
     }

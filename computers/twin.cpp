@@ -473,7 +473,8 @@ static void draw_console() {
     u8 ink, paper;
     display_terminal_colours(&ink, &paper);
     const bool cursor_shown = (!pipbug_blink || frame_counter % 20 <= 9) && vdu_cursor_col >= 0 &&
-                              vdu_cursor_col < static_cast<i32>(CONSOLE_COLUMNS) && vdu_cursor_row >= 0 &&
+                              vdu_cursor_col < static_cast<i32>(CONSOLE_COLUMNS) &&
+                              vdu_cursor_row >= 0 &&
                               vdu_cursor_row < static_cast<i32>(CONSOLE_ROWS);
     const ConsoleCells& cells = console_cells(ink, paper);
     // Each cell's column is copied whole: its padding lands on the next
@@ -490,7 +491,8 @@ static void draw_console() {
                 cell[7] = cell[8] = ink;
             }
             const u32 frame_x = c * CELL_W + x;
-            if (draw_mode != 0) vdu_cell_grid_column(column, CONSOLE_ROWS * CELL_H, frame_x, 0, 0, 0);
+            if (draw_mode != 0)
+                vdu_cell_grid_column(column, CONSOLE_ROWS * CELL_H, frame_x, 0, 0, 0);
             display_plot_column(frame_x, 0, column, CONSOLE_ROWS * CELL_H);
         }
     }

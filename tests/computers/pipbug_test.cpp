@@ -293,7 +293,8 @@ TEST_F(Pipbug, EveryVduPutsEachPixelOnceWithItsFinalColour) {
                 size_t plots = pipbug_plots.size();
                 pipbug_draw_cell_grid(); // it may reach past the text area, not inside it
                 for (size_t i = plots; i < pipbug_plots.size(); i++)
-                    EXPECT_TRUE(pipbug_plots[i][0] >= area_w || pipbug_plots[i][1] >= area_h) << vdu;
+                    EXPECT_TRUE(pipbug_plots[i][0] >= area_w || pipbug_plots[i][1] >= area_h)
+                        << vdu;
                 plots = pipbug_plots.size();
                 pipbug_draw_screen();
                 EXPECT_EQ(pipbug_plots.size(), plots) << vdu;

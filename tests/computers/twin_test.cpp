@@ -562,7 +562,7 @@ TEST_F(Twin, TheConsolePutsEachPixelOnceWithItsFinalColour) {
         EXPECT_EQ(guest_frame[x * GUEST_FRAME_ROWS + y], colour);
     }
     EXPECT_EQ(guest_frame[(33 * 7 + 3) * GUEST_FRAME_ROWS + 12 * 10 + 7], display_ink); // cursor
-    EXPECT_EQ(guest_frame[(33 * 7) * GUEST_FRAME_ROWS + 12 * 10 + 5], 8); // grid
+    EXPECT_EQ(guest_frame[(33 * 7) * GUEST_FRAME_ROWS + 12 * 10 + 5], 8);               // grid
     const size_t plots = console_plots.size();
     EXPECT_GT(plots, 10000u);
     frames(1);

@@ -65,7 +65,8 @@ TEST_F(GuestFrame, ColumnPlotsMatchPixelByPixelPlots) {
     plotter_fn = recording_plotter;
     struct Column {
         u32 x, y, n;
-    } const columns[] = {{0, 0, 250}, {5, 3, 10}, {903, 100, 256}, {17, 0, GUEST_FRAME_ROWS}, {40, 9, 1}};
+    } const columns[] = {
+        {0, 0, 250}, {5, 3, 10}, {903, 100, 256}, {17, 0, GUEST_FRAME_ROWS}, {40, 9, 1}};
     u8 colours[GUEST_FRAME_ROWS];
     for (const Column& c : columns) {
         for (u32 i = 0; i < sizeof guest_frame; i++)
@@ -73,7 +74,8 @@ TEST_F(GuestFrame, ColumnPlotsMatchPixelByPixelPlots) {
         display_frame_rewritten();
         display_forget_changes();
         for (u32 i = 0; i < c.n; i++) // some the same as the frame, runs of others
-            colours[i] = static_cast<u8>(i % 9 < 4 ? guest_frame[c.x * GUEST_FRAME_ROWS + c.y + i] : i % 7);
+            colours[i] =
+                static_cast<u8>(i % 9 < 4 ? guest_frame[c.x * GUEST_FRAME_ROWS + c.y + i] : i % 7);
         const std::vector<u8> before(guest_frame, guest_frame + sizeof guest_frame);
 
         plotted.clear();
@@ -92,7 +94,8 @@ TEST_F(GuestFrame, ColumnPlotsMatchPixelByPixelPlots) {
         EXPECT_EQ(plotted, want_plots) << c.x;
         EXPECT_TRUE(std::equal(want_frame.begin(), want_frame.end(), guest_frame)) << c.x;
         for (u32 i = 0; i < c.n; i++)
-            EXPECT_EQ(frame_mirror[(c.y + i) * GUEST_FRAME_COLUMNS + c.x], want_mirror[(c.y + i) * GUEST_FRAME_COLUMNS + c.x]);
+            EXPECT_EQ(frame_mirror[(c.y + i) * GUEST_FRAME_COLUMNS + c.x],
+                      want_mirror[(c.y + i) * GUEST_FRAME_COLUMNS + c.x]);
         EXPECT_EQ(std::memcmp(&frame_changes, &want_changes, sizeof frame_changes), 0) << c.x;
         plotted.clear();
         display_plot_column(c.x, c.y, colours, c.n); // again: nothing left to put
