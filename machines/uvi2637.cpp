@@ -172,6 +172,14 @@ struct BeamLine {
 
 void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells);
 
+// A line that stands on its copy from its start (stand_on_copy) is handed on
+// without its first span being asked for: what that span leaves besides the
+// line, the colour row and the background colour, is set when a later span
+// or the line's end finds the beam past clock 49 (settle_first_span).
+bool first_span_owed;
+void stand_on_copy(bool area, i32 g);
+void settle_first_span();
+
 // The collisions of a line drawn ahead, in clock order: they are set as the
 // beam passes their clocks, as they would be drawn span by span.
 struct Collision {
@@ -232,16 +240,27 @@ CharLine char_lines[UVI_ROWS][8];
 // drawn from: the mode, the character line's own inputs and, in beam mode,
 // the sprites on the line (their line bytes, clocks and colours) and whether
 // collisions are written. The line's cells, colours and collisions follow
-// from these alone (rows with codes 56-63 are never keyed).
+// from these alone (rows with codes 56-63 are never keyed). Its words group
+// the inputs by when they are fixed: the row's at its start, the line's at
+// its start, and the colour row and block set as the line is drawn.
 struct LineKey {
-    CharLineKey chars; // all 0 outside the character area
-    // The mode, area, glyph line, clock of column 0, first clock drawn,
-    // background colour, colour row and whether collisions are written.
+    u64 codes_left, codes_right; // the row's codes; 0 outside the character area
+    // The mode; in the area, that it is, the glyph line, and the row's clock
+    // of column 0, board mode and board colours (foreground and background,
+    // two to a byte).
+    u64 row;
+    // $19F9's background and foreground bits as latched, whether collisions
+    // are written, the first clock drawn, the colour row and, in the area,
+    // the block set as the line is drawn (LINE_COLOUR_ROW, LINE_BLOCK0).
     u64 line;
     u64 sprite_lines; // the sprites' line bytes, then their colours
     u64 sprite_x;     // their clocks less 29, as their registers hold them
     bool operator==(const LineKey&) const = default;
 };
+constexpr int LINE_COLOUR_ROW = 24, LINE_BLOCK0 = 32; // bit places in LineKey::line
+
+// The current row's part of LineKey::row (row_start sets it).
+u64 row_key_latches;
 
 // Each raster line as it was last drawn in one piece from a key: the key,
 // its cells and collisions; its colours stay in line_colours. A line drawn
@@ -295,9 +314,9 @@ u8* cells_of(i32 line) {
     return uvi_line_cells + static_cast<std::size_t>(line) * UVI_LINE_CLOCKS;
 }
 
-// The row and glyph line of the current raster line, false outside the area.
-bool area_line(i32* glyph_line) {
-    const i32 y = raster_line - *uvi_host.first_visible_line;
+// The glyph line of the current row on picture line y (counted from the
+// first visible line), false outside the area.
+bool area_line(i32 y, i32* glyph_line) {
     const UviTextArea& t = uvi_text_area;
     if (row_number < 0 || row_number >= t.rows || y < t.first || y >= t.end) return false;
     const i32 a = y - t.first;
@@ -427,6 +446,9 @@ void row_start(i32 r) {
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
     uvi_row_x[uvi_row_slot][r] = static_cast<u8>(scroll + 23);
+    const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
+    const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
+    row_key_latches = key_word(0, 1, 0, row_x0, board_mode, fg, bg);
 }
 
 // Background from clock `from` up to `to`; pixels that already carry this
@@ -617,12 +639,11 @@ void uvi_line_start() {
         const u16* lines = uvi_dejitter_lines[*uvi_host.region & 1];
         if (raster_line == lines[0] || raster_line == lines[1]) uvi_refresh_colour_row();
     }
-    if (!uvi_line_based) {
-        const i32 sprite_mode = *uvi_host.sprite_mode;
-        if (raster_line < sprites_top || raster_line > sprites_bottom) {
-            std::memset(uvi_sprite_line, 0, 4);
-            return;
-        }
+    if (uvi_line_based) return;
+    const i32 sprite_mode = *uvi_host.sprite_mode;
+    if (raster_line < sprites_top || raster_line > sprites_bottom) {
+        std::memset(uvi_sprite_line, 0, 4);
+    } else {
         for (u32 s = 0; s < 4; s++) {
             const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
             u8 byte = 0;
@@ -633,6 +654,9 @@ void uvi_line_start() {
             uvi_sprite_line[s] = byte;
         }
     }
+    i32 g = 0;
+    const bool area = area_line(y, &g);
+    stand_on_copy(area, g);
 }
 
 namespace {
@@ -657,6 +681,8 @@ void uvi_beam_flush() {
         uvi_host.plot_row(uvi_beam.pending_from, uvi_beam.pending_line,
                           line_colours[uvi_beam.pending_line] + uvi_beam.pending_from,
                           uvi_beam.pending_to - uvi_beam.pending_from);
+    if (first_span_owed && uvi_beam.pending_to > uvi_beam.pending_from) settle_first_span();
+    first_span_owed = false;
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     // What the line goes on with is drawn afresh: a pause may change anything.
     uvi_beam.line = -1;
@@ -750,14 +776,22 @@ bool line_keyed(bool area) {
     return uvi_copy_lines && (!area || row_plain);
 }
 
-// The key of the current line drawn in one piece from clock `from`.
-[[gnu::always_inline]] inline LineKey line_key(i32 from, bool area, i32 g, u32 sprite_bytes) {
+// The key of the current line drawn in one piece from clock `from` with
+// colour row `colour_row` and block-set bit `block0`.
+[[gnu::always_inline]] inline LineKey line_key(i32 from, bool area, i32 g, u32 sprite_bytes,
+                                               u8 colour_row, u8 block0) {
     LineKey k{};
-    if (area) k.chars = char_line_key(reg(0x19F8) >> 7);
     const bool beam = !uvi_line_based;
-    k.line = key_word(uvi_line_based, area, area ? static_cast<u8>(g) : 0, area ? row_x0 : 0,
-                      static_cast<u8>(from), uvi_bg_colour, uvi_colour_row,
-                      beam && *uvi_host.collisions != 0);
+    if (area) {
+        const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+        std::memcpy(&k.codes_left, codes, 8);
+        std::memcpy(&k.codes_right, codes + 8, 8);
+        k.row = row_key_latches | u64(static_cast<u8>(g)) << 16;
+    }
+    k.row |= uvi_line_based;
+    k.line = (uvi_bg_latch & 15u) | u64{beam && *uvi_host.collisions != 0} << 8 |
+             u64(static_cast<u8>(from)) << 16 | u64{colour_row} << LINE_COLOUR_ROW |
+             u64(area ? block0 : 0) << LINE_BLOCK0;
     if (beam && sprite_bytes) {
         u8 colours[4], x[4];
         for (u32 s = 0; s < 4; s++) {
@@ -805,10 +839,63 @@ inline void set_collisions_before(i32 to) {
     b.next_collision = b.event < b.events ? line_collisions[b.event].x : UVI_LINE_CLOCKS;
 }
 
+// The current line, drawn or copied from clock `from` on with colour row
+// `colour_row`, its collisions in `copy`, stands as drawn ahead with the beam
+// past clock `next`: the beam's state for it, its collisions not yet set.
+[[gnu::always_inline]] inline UviBeamLine standing(const LineCopy& copy, bool area, u8 colour_row,
+                                                   i32 next) {
+    UviBeamLine b = uvi_beam;
+    b.line = raster_line;
+    b.next = next;
+    b.x0 = area ? row_x0 : -1;
+    b.colour_row = colour_row;
+    b.block0 = beam_line.block0;
+    b.event = 0;
+    b.events = copy.events;
+    b.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
+    b.flag_want = colour_row ? b.flag_mask : 0;
+    return b;
+}
+
+void settle_first_span() {
+    first_span_owed = false;
+    uvi_colour_row = uvi_beam.colour_row;
+    uvi_bg_colour = colour_of(uvi_bg_latch & 7);
+}
+
+// At the start of a line in beam mode (`area` and `g`: what area_line gives
+// for it): when its copy was drawn from clock 49 from what the line starts
+// with (its row, latches and sprites) and from the colour row and block set
+// that clock 49 will find if they stay as they were then, the line stands on
+// the copy from clock 49 on. The Flag and the block set are checked at clock
+// 49 as for any line drawn ahead, and a pause before it hands the line on,
+// which ends the standing.
+void stand_on_copy(bool area, i32 g) {
+    LineCopy& copy = line_copies[raster_line];
+    if (copy.generation != copies_generation || copy.cells_era != cells_era[raster_line] ||
+        !uvi_copy_lines || (area && !row_plain) || uvi_beam.pending_to > uvi_beam.pending_from)
+        return;
+    const u8 kept_row = static_cast<u8>(copy.key.line >> LINE_COLOUR_ROW & 1);
+    const u8 colour_row = *uvi_host.dejitter ? uvi_colour_row : *uvi_host.flagline ? kept_row : 0;
+    const u8 block0 = static_cast<u8>(copy.key.line >> LINE_BLOCK0 & 1);
+    u32 sprite_bytes;
+    std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
+    if (!(line_key(49, area, g, sprite_bytes, colour_row, block0) == copy.key)) return;
+    line_collisions = copy.collisions;
+    if (area) beam_line.block0 = block0;
+    UviBeamLine b = standing(copy, area, colour_row, 49);
+    b.pending_line = raster_line;
+    b.pending_from = b.pending_to = 49;
+    b.next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
+    uvi_beam = b;
+    first_span_owed = true;
+}
+
 } // namespace
 
 void uvi_draw_span(i32 from, i32 to) {
     if (from >= to) return;
+    if (first_span_owed) settle_first_span();
     if (!*uvi_host.dejitter) uvi_refresh_colour_row();
     u8* colours = take_clocks(from, to);
     if (uvi_beam.line == raster_line && uvi_beam.next == from &&
@@ -823,7 +910,7 @@ void uvi_draw_span(i32 from, i32 to) {
     u32 sprite_bytes;
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     i32 g = 0;
-    const bool area = area_line(&g);
+    const bool area = area_line(raster_line - *uvi_host.first_visible_line, &g);
     LineCopy& copy = line_copies[raster_line];
     if (area && !row_plain) {
         // Drawn span by span.
@@ -836,7 +923,7 @@ void uvi_draw_span(i32 from, i32 to) {
     line_collisions = copy.collisions;
     const bool keyed = (!area || from <= row_x0) && line_keyed(area);
     LineKey key{};
-    if (keyed) key = line_key(from, area, g, sprite_bytes);
+    if (keyed) key = line_key(from, area, g, sprite_bytes, uvi_colour_row, reg(0x19F8) >> 7);
     if (keyed && copy_for(key, from)) {
         // The characters' copy for later spans is drawn when one asks for
         // it, as after drawing them.
@@ -850,15 +937,7 @@ void uvi_draw_span(i32 from, i32 to) {
         copy.events = static_cast<u8>(uvi_beam.events);
         keep_line(key, keyed, from);
     }
-    uvi_beam.event = 0;
-    uvi_beam.events = copy.events;
-    uvi_beam.line = raster_line;
-    uvi_beam.next = to;
-    uvi_beam.x0 = area ? row_x0 : -1;
-    uvi_beam.colour_row = uvi_colour_row;
-    uvi_beam.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
-    uvi_beam.flag_want = uvi_colour_row ? uvi_beam.flag_mask : 0;
-    uvi_beam.block0 = beam_line.block0;
+    uvi_beam = standing(copy, area, uvi_colour_row, to);
     set_collisions_before(to);
 }
 
@@ -899,7 +978,7 @@ void uvi_render_scanline() {
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     if (raster_line != *uvi_host.first_visible_line) plot_background(0, *uvi_host.border_clocks);
     i32 g;
-    const bool area = area_line(&g);
+    const bool area = area_line(raster_line - *uvi_host.first_visible_line, &g);
     if (line_has_sprite_cells(raster_line)) {
         // Sprites already drawn on this line keep their pixels.
         if (!area) {
@@ -926,7 +1005,7 @@ void uvi_render_scanline() {
     u8* colours = line_colours[raster_line];
     const bool keyed = line_keyed(true);
     LineKey key{};
-    if (keyed) key = line_key(49, true, g, 0);
+    if (keyed) key = line_key(49, true, g, 0, uvi_colour_row, reg(0x19F8) >> 7);
     if (!keyed || !copy_for(key, 49)) {
         std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
         std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));

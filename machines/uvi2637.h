@@ -143,7 +143,11 @@ void uvi_frame_begin();
 // At the first visible line: status and paddle resets, area geometry, sprites.
 void uvi_frame_latch();
 // At clock 0 of each visible line: row start, line status, $19F9 latch,
-// sprite line bytes (beam mode), the dejitter refresh.
+// sprite line bytes (beam mode), the dejitter refresh. In beam mode a line
+// whose copy from the frames before was drawn from what it starts with now
+// stands on that copy from clock 49 (uvi_beam), as if its first span had
+// been drawn: the spans then only hand it on while the Flag and the block
+// set stay as they were.
 void uvi_line_start();
 // Beam mode: the current line is drawn ahead to its end where it can be
 // (background and characters that depend only on the row's latches, sprites

@@ -54,11 +54,13 @@ class UviLineCache : public ::testing::Test {
     // The whole visible frame.
     static std::vector<u8> picture() { return capture_guest_frame().pixels; }
     // The picture after `change`, drawn by one renderer over frames that
-    // showed the scene before.
-    static std::vector<u8> after(u32 mode, const std::function<void()>& change) {
+    // showed the scene (with `before` done) before.
+    static std::vector<u8> after(u32 mode, const std::function<void()>& change,
+                                 const std::function<void()>& before) {
         framebased = mode;
         EXPECT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
         scene();
+        if (before) before();
         emu_run_frame();
         emu_run_frame();
         change();
@@ -72,6 +74,7 @@ TEST_F(UviLineCache, LinesFollowEveryInputOfTheirPicture) {
     const struct {
         const char* what;
         std::function<void()> change;
+        std::function<void()> before = {};
     } cases[] = {
         {"nothing", [] {}},
         {"background colour", [] { guest_memory[0x19F9] = 0x0B; }},
@@ -83,6 +86,7 @@ TEST_F(UviLineCache, LinesFollowEveryInputOfTheirPicture) {
              cpu_psu |= PSU_F;
              guest_memory[0x19F9] = 0x09;
          }},
+        {"colour row no longer from the Flag", [] { flagline = 0; }, [] { cpu_psu |= PSU_F; }},
         {"block set", [] { guest_memory[0x19F8] |= 0x80; }},
         {"board mode", [] { guest_memory[0x18FD] = 0x80; }},
         {"board colours",
@@ -110,12 +114,14 @@ TEST_F(UviLineCache, LinesFollowEveryInputOfTheirPicture) {
          }},
     };
     for (const auto& c : cases) {
-        const auto lines = after(1, c.change);
+        const auto lines = after(1, c.change, c.before);
         artefacts = 0;
         known_game_id = -1;
-        const auto beam = after(0, c.change);
+        flagline = 1;
+        const auto beam = after(0, c.change, c.before);
         artefacts = 0;
         known_game_id = -1;
+        flagline = 1;
         EXPECT_TRUE(lines == beam) << c.what;
     }
 }
@@ -256,7 +262,8 @@ namespace {
 // writes character codes, a sprite's shape and place, the block set and
 // colours in mid-line, turns the Flag on and off and adds up what it reads
 // from the collision registers; between frames the sprites move, the rows
-// scroll and the colours change. A third run, with the sprites still, switches
+// scroll, the colours change and the colour row stops following the Flag or
+// follows it again. A third run, with the sprites still, switches
 // between the renderers every few frames: the line-based mode's sprites mark
 // cells that the next frame start clears, on lines that either renderer
 // copies afterwards.
@@ -302,10 +309,12 @@ TEST_F(UviLineCache, CopiedLinesMatchLinesDrawnAfreshInABusyScene) {
             if (f % 9 == 1) guest_memory[0x19FA] = static_cast<u8>(f * 13);
             if (f % 6 == 5) guest_memory[0x1800 + (f * 5) % 208] = static_cast<u8>(f * 7);
             if (mode == 2) framebased = f / 3 % 2;
+            if (f % 8 == 7) flagline ^= 1; // the colour row follows the Flag or stays 0
             emu_run_frame();
             frames.push_back(MachineSnapshot::take(uvi_line_cells, sizeof uvi_line_cells));
         }
         uvi_copy_lines = true;
+        flagline = 1;
         return frames;
     };
     for (u32 mode : {0u, 1u, 2u}) {
