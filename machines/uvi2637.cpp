@@ -262,6 +262,22 @@ constexpr int LINE_COLOUR_ROW = 24, LINE_BLOCK0 = 32; // bit places in LineKey::
 // The current row's part of LineKey::row (row_start sets it).
 u64 row_key_latches;
 
+// The colours and the clocks less 29 (as their registers hold them) of the
+// four sprites of uvi_sprites[uvi_sprite_slot], a byte each, sprite 0 lowest:
+// LineKey's sprite words take those of the sprites on the line. The records
+// and the slot change only where latch_sprite_words follows them, so the
+// words are taken once a frame instead of once a line.
+u32 sprite_colours_word, sprite_x_word;
+
+void latch_sprite_words() {
+    sprite_colours_word = sprite_x_word = 0;
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        sprite_colours_word |= u32{r.colour} << 8 * s;
+        sprite_x_word |= u32{static_cast<u8>(r.x - 29)} << 8 * s;
+    }
+}
+
 // Each raster line as it was last drawn in one piece from a key: the key,
 // its cells and collisions; its colours stay in line_colours. A line drawn
 // again from an equal key takes these instead of drawing. The copy stands
@@ -563,6 +579,7 @@ void uvi_reset() {
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     uvi_beam.line = -1;
     copies_generation++;
+    latch_sprite_words();
 }
 
 void uvi_write_register(u32 address, u8 value) {
@@ -623,6 +640,7 @@ void uvi_frame_latch() {
         if (s == 0 || r.y < sprites_top) sprites_top = r.y;
         if (s == 0 || r.bottom > sprites_bottom) sprites_bottom = r.bottom;
     }
+    latch_sprite_words();
 }
 
 void uvi_line_start() {
@@ -793,17 +811,13 @@ bool line_keyed(bool area) {
              u64(static_cast<u8>(from)) << 16 | u64{colour_row} << LINE_COLOUR_ROW |
              u64(area ? block0 : 0) << LINE_BLOCK0;
     if (beam && sprite_bytes) {
-        u8 colours[4], x[4];
-        for (u32 s = 0; s < 4; s++) {
-            const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
-            const bool on = uvi_sprite_line[s] != 0;
-            colours[s] = on ? r.colour : 0;
-            x[s] = on ? static_cast<u8>(r.x - 29) : 0;
-        }
         const u8* b = uvi_sprite_line;
-        k.sprite_lines =
-            key_word(b[0], b[1], b[2], b[3], colours[0], colours[1], colours[2], colours[3]);
-        k.sprite_x = key_word(x[0], x[1], x[2], x[3]);
+        const u32 bytes = static_cast<u32>(key_word(b[0], b[1], b[2], b[3]));
+        // $FF in each byte of a sprite on the line, 0 in the others.
+        const u32 on = ((((bytes & 0x7F7F7F7F) + 0x7F7F7F7F) | bytes) & 0x80808080) >> 7;
+        const u32 mask = on * 0xFF;
+        k.sprite_lines = bytes | u64{sprite_colours_word & mask} << 32;
+        k.sprite_x = sprite_x_word & mask;
     }
     return k;
 }
@@ -1140,6 +1154,7 @@ void uvi_demux_forget() {
     std::memset(uvi_row_codes, 0, sizeof uvi_row_codes);
     std::memset(uvi_row_x, 0, sizeof uvi_row_x);
     std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
+    latch_sprite_words();
 }
 
 void uvi_deflicker_sprites() {
@@ -1217,4 +1232,5 @@ void uvi_frame_end() {
         static_cast<i32>(uvi_sprite_slot) >= uvi_demux.sprite_depth ? 0 : uvi_sprite_slot + 1;
     uvi_deflicker_pass_b();
     uvi_row_slot = static_cast<i32>(uvi_row_slot) >= uvi_demux.row_depth ? 0 : uvi_row_slot + 1;
+    latch_sprite_words();
 }
