@@ -269,7 +269,52 @@ u64 row_key_latches;
 // words are taken once a frame instead of once a line.
 u32 sprite_colours_word, sprite_x_word;
 
+// Beam mode: the sprites' line bytes of each raster line from sprites_top to
+// sprites_bottom, sprite 0 first, as the records and the sprite shapes
+// setting give them at the frame latch; a line start takes them from here
+// while the setting (which a pause may change) stays sprite_bytes_mode. Where
+// the records or the slot change otherwise, sprite_bytes_mode is -1 until the
+// next latch; it stays -1 with copies bypassed, so that tests comparing the
+// two ways compare these too.
+u8 sprite_bytes_by_line[UVI_MAX_LINES][4];
+i32 sprite_bytes_mode = -1;
+
+// The sprite line bytes of raster line `line` as the current records and
+// sprite shapes give them.
+void sprite_line_bytes(i32 line, i32 sprite_mode, u8* bytes) {
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        u8 byte = 0;
+        if (sprite_mode != 0 && line >= r.y && line <= r.bottom) {
+            const i32 l = (line - r.y) >> r.tall;
+            byte = sprite_mode == 1 ? uvi_digit_glyphs[s][l] : r.image[l];
+        }
+        bytes[s] = byte;
+    }
+}
+
+void latch_sprite_bytes() {
+    sprite_bytes_mode = -1;
+    if (uvi_line_based || !uvi_copy_lines) return;
+    const i32 first = sprites_top < 0 ? 0 : sprites_top;
+    const i32 last = sprites_bottom >= UVI_MAX_LINES ? UVI_MAX_LINES - 1 : sprites_bottom;
+    const i32 mode = *uvi_host.sprite_mode;
+    sprite_bytes_mode = mode;
+    if (first > last) return;
+    std::memset(sprite_bytes_by_line[first], 0, static_cast<std::size_t>(last - first + 1) * 4);
+    if (mode == 0) return;
+    for (u32 s = 0; s < 4; s++) {
+        const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
+        const i32 to = r.bottom < last ? r.bottom : last;
+        for (i32 line = r.y < first ? first : r.y; line <= to; line++) {
+            const i32 l = (line - r.y) >> r.tall;
+            sprite_bytes_by_line[line][s] = mode == 1 ? uvi_digit_glyphs[s][l] : r.image[l];
+        }
+    }
+}
+
 void latch_sprite_words() {
+    sprite_bytes_mode = -1;
     sprite_colours_word = sprite_x_word = 0;
     for (u32 s = 0; s < 4; s++) {
         const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
@@ -641,6 +686,7 @@ void uvi_frame_latch() {
         if (s == 0 || r.bottom > sprites_bottom) sprites_bottom = r.bottom;
     }
     latch_sprite_words();
+    latch_sprite_bytes();
 }
 
 void uvi_line_start() {
@@ -659,19 +705,12 @@ void uvi_line_start() {
     }
     if (uvi_line_based) return;
     const i32 sprite_mode = *uvi_host.sprite_mode;
-    if (raster_line < sprites_top || raster_line > sprites_bottom) {
+    if (raster_line < sprites_top || raster_line > sprites_bottom)
         std::memset(uvi_sprite_line, 0, 4);
-    } else {
-        for (u32 s = 0; s < 4; s++) {
-            const UviSpriteRecord& r = uvi_sprites[uvi_sprite_slot][s];
-            u8 byte = 0;
-            if (sprite_mode != 0 && raster_line >= r.y && raster_line <= r.bottom) {
-                const i32 line = (raster_line - r.y) >> r.tall;
-                byte = sprite_mode == 1 ? uvi_digit_glyphs[s][line] : r.image[line];
-            }
-            uvi_sprite_line[s] = byte;
-        }
-    }
+    else if (sprite_mode == sprite_bytes_mode)
+        std::memcpy(uvi_sprite_line, sprite_bytes_by_line[raster_line], 4);
+    else
+        sprite_line_bytes(raster_line, sprite_mode, uvi_sprite_line);
     i32 g = 0;
     const bool area = area_line(y, &g);
     stand_on_copy(area, g);
