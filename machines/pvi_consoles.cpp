@@ -343,7 +343,9 @@ inline void wrap_to_next_line() {
 }
 
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
-void accept_interrupt() {
+// Asked once a line: without a request it costs one compare.
+inline void accept_interrupt() {
+    if (!cpu_irq_pending) return;
     const u32 start = cpu_cycles;
     cpu_interrupt();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
