@@ -49,15 +49,20 @@ inline void beam_step_one() {
     if (!cpu_check_breakpoint()) cpu_execute_one();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
-// While the processor idles on a branch to itself (cpu_idles): counts out
-// its runs that begin before beam clock `target`, 36 beam clocks each, and
-// moves cpu_beam_clock past them.
+// While the processor idles on a branch to itself (cpu_idles), each run of
+// the branch takes 36 beam clocks (its 9 clock periods).
+constexpr i32 BEAM_IDLE_RUN = 4 * 9;
+// The runs from cpu_beam_clock that begin before beam clock `target`.
+inline i32 beam_idle_runs_before(i32 target) {
+    return cpu_beam_clock >= target ? 0 : (target - 1 - cpu_beam_clock) / BEAM_IDLE_RUN + 1;
+}
+// Counts out the runs that begin before beam clock `target` and moves
+// cpu_beam_clock past them.
 inline void beam_idle_to(i32 target) {
-    constexpr i32 EACH = 4 * 9; // a branch's 9 clock periods in beam clocks
-    if (cpu_beam_clock >= target) return;
-    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
+    const i32 n = beam_idle_runs_before(target);
+    if (n == 0) return;
     cpu_idle_runs(static_cast<u32>(n));
-    cpu_beam_clock += n * EACH;
+    cpu_beam_clock += n * BEAM_IDLE_RUN;
 }
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 

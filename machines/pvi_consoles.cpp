@@ -412,15 +412,19 @@ void idle_to_line_end(i32 step) {
 // instruction has changed what the line reads; collisions are written run by
 // run between the instructions, at their own beam positions. The line goes
 // to the guest frame when it is complete. `idles`: the processor was found
-// idling just before with nothing run since (drawing ahead changes nothing
-// that answer reads), so it is not asked again.
+// idling before clock 49 with nothing run since, its runs not yet counted
+// out: the whole line is drawn in one piece from the clock of its first run
+// in the picture, and the runs are counted with the rest of the line's
+// (nothing the drawing reads tells them apart).
 void picture(bool idles) {
     u8 colours[PVI_WIDTH];
-    pvi_draw_ahead(49, colours);
     i32 x = 49; // the first clock not yet handed on
-    if (idles && cpu_beam_clock >= x && cpu_beam_clock <= LAST_CLOCK) {
-        pvi_collide_run(x, cpu_beam_clock);
-        idle_to_line_end(cpu_beam_clock);
+    const i32 idle_from = idles ? cpu_beam_clock + beam_idle_runs_before(x) * BEAM_IDLE_RUN : 0;
+    if (idles) raster_clock = idle_from;
+    pvi_draw_ahead(x, colours);
+    if (idles) {
+        pvi_collide_run(x, idle_from);
+        idle_to_line_end(idle_from);
         x = PVI_BEAM_CLOCKS;
     }
     // Each instruction the processor begins on the rest of the line: the
@@ -444,22 +448,27 @@ void picture(bool idles) {
     display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
-// The processor up to beam clock `limit` (cpu_run_to_clock). True when it
-// was found idling on the way: it idles still where it stops.
-inline bool run_to_clock(i32 limit) {
+// The processor's instructions up to beam clock `limit`, while it does not
+// idle. True when it idles before `limit`: its runs are left to count out,
+// for a caller that may count them with the runs of what follows at once.
+inline bool run_until_idle(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
-        if (idling()) {
-            beam_idle_to(limit);
-            raster_clock = cpu_beam_clock;
-            wrap_to_next_line();
-            return true;
-        }
+        if (idling()) return true;
         step_one();
         raster_clock = cpu_beam_clock;
     }
     wrap_to_next_line();
     return false;
+}
+
+// The processor up to beam clock `limit` (cpu_run_to_clock), its idle runs
+// counted out.
+inline void run_to_clock(i32 limit) {
+    if (!run_until_idle(limit)) return;
+    beam_idle_to(limit);
+    raster_clock = cpu_beam_clock;
+    wrap_to_next_line();
 }
 
 } // namespace
@@ -504,7 +513,7 @@ void pvi_run_frame() {
         run_to_clock(12);
         pvi_object_line_step();
         accept_interrupt();
-        picture(run_to_clock(49));
+        picture(run_until_idle(49));
         pvi_line_end();
     }
     raster_line = lines_per_frame - 1;
