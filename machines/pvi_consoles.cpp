@@ -343,9 +343,10 @@ inline void wrap_to_next_line() {
 }
 
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
-// Asked once a line: without a request it costs one compare.
+// Asked once a line: without a request, or with one the processor inhibits
+// (cpu_interrupt's own first test), it costs two compares.
 inline void accept_interrupt() {
-    if (!cpu_irq_pending) return;
+    if (!cpu_irq_pending || (cpu_psu & PSU_II)) return;
     const u32 start = cpu_cycles;
     cpu_interrupt();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
