@@ -64,6 +64,35 @@ inline void beam_idle_to(i32 target) {
     cpu_idle_runs(static_cast<u32>(n));
     cpu_beam_clock += n * BEAM_IDLE_RUN;
 }
+// A yes from a frame loop's idle test (cpu_idles and the machine's own
+// conditions), carried to the next place that would ask while nothing the
+// test reads can have changed. Between the processor's instructions only
+// three things change it: a write to memory by a chip or the inputs (the
+// branch's bytes are kept and compared), a requested pause, and an accepted
+// interrupt (the loop drops the mark then); the rest changes only in a pause,
+// which follows an instruction, and an instruction runs only after the test
+// has said no, which drops the mark.
+struct BeamIdleMark {
+    u32 bytes = 0; // the three bytes from the branch's address
+    u16 iar = 0;
+    bool set = false;
+};
+// The mark of the processor idling where it stands, found just now; none
+// when its bytes wrap round the end of their page (the test is asked again).
+void beam_idle_mark_here(BeamIdleMark& m);
+// With a mark set: true while it holds; else the test asked afresh, its yes
+// marked and its no dropping the mark.
+bool beam_idle_mark_renew(BeamIdleMark& m, bool (*idling)());
+// A loop's idle test `idling`, answered by mark `m` while it holds; a yes
+// asked afresh is marked, a no drops the mark. Inline: the usual answer
+// without a mark is the test's own.
+inline bool beam_idling_marked(BeamIdleMark& m, bool (*idling)()) {
+    if (m.set) [[unlikely]]
+        return beam_idle_mark_renew(m, idling);
+    if (!idling()) return false;
+    beam_idle_mark_here(m);
+    return true;
+}
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 
 // The period of the current speed step (x4 .. /8) for a period at 100 %.

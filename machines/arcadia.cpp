@@ -505,13 +505,21 @@ bool idling() {
     return cpu_idles() && !((mem_attributes[0x19FC] | mem_attributes[0x19FD]) & MEM_WATCH);
 }
 
+// The last yes of the idle test in this frame, while no instruction has run:
+// an idle line hands it to the next, which need not ask again.
+BeamIdleMark idle_mark;
+
+inline bool idling_marked() {
+    return beam_idling_marked(idle_mark, idling);
+}
+
 // The processor's instructions up to beam clock `target`, while it does not
 // idle. True when it idles before `target`: its runs are left to count out,
 // for a caller that may count them with the runs of what follows at once.
 bool run_cpu_until_idle(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
-        if (idling()) [[unlikely]]
+        if (idling_marked()) [[unlikely]]
             return true;
         beam_step_one();
         raster_clock = cpu_beam_clock;
@@ -569,7 +577,7 @@ void border(bool clear_cells) {
         // The rest in one piece when no instruction begins there, or when the
         // processor idles (an instruction that ran past the line's end put it
         // on this line: its runs are this line's to count).
-        if (!due || idling()) {
+        if (!due || idling_marked()) {
             display_fill_row(x, raster_line, border_clocks - x, colour);
             if (due) {
                 beam_idle_to(border_clocks);
@@ -604,6 +612,9 @@ void visible_pixels(bool idles) {
         idle_to_line_end(x);
         x = UVI_LINE_CLOCKS;
     }
+    // Before each instruction below the test is asked afresh, unmarked but
+    // for the one that ends the line idle.
+    if (!idles) idle_mark.set = false;
     while (x < UVI_LINE_CLOCKS) {
         // While the line drawn ahead stands, an instruction only moves the
         // clock up to which it is handed on: the same as a span up to the
@@ -625,6 +636,7 @@ void visible_pixels(bool idles) {
             }
         }
         if (cpu_beam_clock >= x && idling()) {
+            beam_idle_mark_here(idle_mark);
             idle_to_line_end(x);
             x = UVI_LINE_CLOCKS;
             break;
@@ -643,6 +655,7 @@ void visible_pixels(bool idles) {
 }
 
 void beam_frame() {
+    idle_mark = {}; // between frames anything may change
     raster_line = 0;
     dbg_check_raster_breakpoint();
     border(false);

@@ -342,6 +342,11 @@ inline void wrap_to_next_line() {
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
 }
 
+// The last yes of the idle test in this frame, while no instruction has run
+// and no interrupt has been accepted: an idle line hands it to the next,
+// which need not ask again.
+BeamIdleMark idle_mark;
+
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
 // Asked once a line: without a request, or with one the processor inhibits
 // (cpu_interrupt's own first test), it costs two compares.
@@ -350,6 +355,7 @@ inline void accept_interrupt() {
     const u32 start = cpu_cycles;
     cpu_interrupt();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+    idle_mark.set = false;
 }
 
 // The rest of idling() once the processor has been found on a branch to
@@ -375,6 +381,10 @@ inline bool idling() {
     return !tape_ticks && cpu_idles() && idle_branch_unwatched();
 }
 
+inline bool idling_marked() {
+    return beam_idling_marked(idle_mark, idling);
+}
+
 // Clocks 0 to border_clocks - 1 in the border colour, which the processor
 // may change between its instructions: each piece up to the clock of the
 // next instruction that begins there, then the instruction.
@@ -386,7 +396,7 @@ void border() {
         const i32 step = cpu_beam_clock;
         const bool due = step >= x && step < end;
         const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
-        if (!due || idling()) {
+        if (!due || idling_marked()) {
             display_fill_row(x, raster_line, end - x, colour);
             if (due) beam_idle_to(end);
             break;
@@ -428,6 +438,9 @@ void picture(bool idles) {
         idle_to_line_end(idle_from);
         x = PVI_BEAM_CLOCKS;
     }
+    // Before each instruction below the test is asked afresh, unmarked but
+    // for the one that ends the line idle.
+    if (!idles) idle_mark.set = false;
     // Each instruction the processor begins on the rest of the line: the
     // beam up to its clock, then the instruction.
     for (;;) {
@@ -435,6 +448,7 @@ void picture(bool idles) {
         if (step < x || step > LAST_CLOCK) break;
         pvi_collide_run(x, step);
         if (idling()) {
+            beam_idle_mark_here(idle_mark);
             idle_to_line_end(step);
             x = PVI_BEAM_CLOCKS;
             break;
@@ -455,7 +469,7 @@ void picture(bool idles) {
 inline bool run_until_idle(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
-        if (idling()) return true;
+        if (idling_marked()) return true;
         step_one();
         raster_clock = cpu_beam_clock;
     }
@@ -475,17 +489,20 @@ inline void run_to_clock(i32 limit) {
 } // namespace
 
 void cpu_run_to_clock(i32 limit) {
+    idle_mark = {}; // asked from outside the frame: anything may have changed
     run_to_clock(limit);
 }
 
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
+    idle_mark = {};
     step_one();
     wrap_to_next_line();
 }
 
 void pvi_run_frame() {
     in_frame = 1;
+    idle_mark = {}; // between frames anything may change
     tape_ticks = tape_moving() && machine_row().tape != nullptr;
     pvi_history_frame_begin();
     pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;
