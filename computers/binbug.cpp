@@ -294,9 +294,11 @@ u8 paper() {
     return inversevideo ? 0 : 7;
 }
 
+// The span's pixels gathered, then put as one run of the line.
 void draw_span(i32 x0, i32 x1, i32 line) {
     const u32 row = static_cast<u32>(line) / CELL_H, glyph_line = static_cast<u32>(line) % CELL_H;
     const u8 on = ink(), off = paper();
+    u8 colours[VISIBLE_X];
     i32 x = x0;
     while (x < x1) {
         const i32 column = x / CELL_W;
@@ -308,9 +310,10 @@ void draw_span(i32 x0, i32 x1, i32 line) {
         for (; x < end; x++) {
             const i32 px = x - column * CELL_W;
             const bool set = px < 8 && (bits & (0x80 >> px));
-            display_plot_pixel(static_cast<u32>(x), static_cast<u32>(line), set ? on : off);
+            colours[x - x0] = set ? on : off;
         }
     }
+    display_plot_row(x0, line, colours, x1 - x0);
 }
 
 void tick() {

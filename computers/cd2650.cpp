@@ -198,12 +198,13 @@ void draw_span(i32 x0, i32 x1, i32 line) {
         display_fill_row(x0, line, x1 - x0, off);
         return;
     }
+    u8 colours[VISIBLE_X];
     for (i32 x = x0; x < x1; x++) {
         const u8 code = guest_memory[VRAM + (x / CELL_W) * ROWS + row] & 127;
         const u8 bits = cd2650_chargen[code * 10 + scan];
-        display_plot_pixel(static_cast<u32>(x), static_cast<u32>(line),
-                           bits & (0x80 >> (x % CELL_W)) ? on : off);
+        colours[x - x0] = bits & (0x80 >> (x % CELL_W)) ? on : off;
     }
+    display_plot_row(x0, line, colours, x1 - x0);
 }
 
 void tick() {

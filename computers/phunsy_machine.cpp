@@ -108,9 +108,12 @@ void plot(i32 x, i32 line, u32 colour) {
     display_plot_clipped(x + 128, line, colour);
 }
 
+// A whole line, put as one run (each pixel as plot would put it).
 void draw_screen_line(i32 line) {
+    u8 colours[384];
     for (i32 x = 0; x < 384; x++)
-        plot(x, line, phunsy_screen_pixel(x, line));
+        colours[x] = phunsy_screen_pixel(x, line);
+    display_plot_row(128, line, colours, 384);
 }
 
 // The 4 x 7 dots of a hex digit: a seven-segment figure drawn as a dot matrix.

@@ -12,6 +12,8 @@
 #include "display/host.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace {
 
@@ -176,66 +178,128 @@ static void text_origin(i32& x, i32& y) {
     if (type() == 0) x += 2, y += 2;
 }
 
+namespace {
+
+// One cell as its dot columns show it: its colour and the lit glyph rows of
+// each dot column (bit g for glyph row g).
+struct CellDots {
+    u32 colour;
+    std::array<u16, 8> lit;
+};
+
+// The cells of text column c, rows [0, rows): the cursor, the control codes
+// shown reversed and the blinking characters as this frame shows them.
+void text_column_dots(int c, int rows, CellDots* cells) {
+    const int t = type();
+    const int glyph_rows =
+        vdu_font_rows(t) < vdu_glyph_height ? vdu_font_rows(t) : vdu_glyph_height;
+    const int width = vdu_glyph_width < 8 ? vdu_glyph_width : 8;
+    const u8 top_bit = static_cast<u8>(vdu_glyph_width > 5 ? 0x80 : 0x10);
+    const bool shown = blink_on_phase(t);
+    for (int r = 0; r < rows; r++) {
+        const int buffer_row = t == 0 ? (vdu_scroll + r) % (vdu_rows > 0 ? vdu_rows : 1) : r;
+        u8 ch = vdu_cell(c, buffer_row);
+        if (ch == 0x80) ch = ' ';
+        u32 colour = vdu_cell_colour(ch);
+        const bool cursor = c == vdu_cursor_col &&
+                            (t == 0 ? vdu_cursor_row - vdu_scroll == r : vdu_cursor_row == r);
+        const u8* glyph = vdu_glyph(t, ch);
+        CellDots& cell = cells[r];
+        cell.lit = {};
+        for (int g = 0; g < glyph_rows; g++) {
+            u8 bits = glyph[g];
+            if (cursor) {
+                if (t == 3) {
+                    bits = 0x1F;
+                } else if (!pipbug_blink) {
+                    colour = 19;
+                    if (t == 5)
+                        bits = g == 9 ? 0xFE : bits;
+                    else
+                        bits = 0x1F;
+                } else if (t == 4) {
+                    bits = shown || g == 7 ? 0x1F : 0;
+                } else if (t == 5) {
+                    bits = shown ? 0xFE : 0;
+                } else {
+                    bits = shown ? 0x1F : 0;
+                }
+            } else if ((ch & 0x7F) < 32) {
+                bits = static_cast<u8>(~bits);
+            } else if ((ch & 0x80) && pipbug_blink) {
+                const bool hidden = t <= 3 ? (frame_counter & 31) >= 16 : !shown;
+                if (hidden) bits = 0;
+            }
+            for (int d = 0; d < width; d++)
+                if (bits & (top_bit >> d))
+                    cell.lit[static_cast<size_t>(d)] |= static_cast<u16>(1u << g);
+        }
+        cell.colour = colour;
+    }
+}
+
+} // namespace
+
+// The text area column by column: each column in the paper colour with the
+// glyph dots of its cells (and the DRAW grid) on it, put at once, so that
+// every pixel is put once with its final colour. The glyphs of every VDU type
+// lie inside the text area.
 void pipbug_draw_screen() {
     const int t = type();
     i32 ox = 0, oy = 0;
     if (t == 3 && blankingareas) ox = 84, oy = 43;
-    // The text area in the background colour.
     i32 w = machine_live[PIPBUG].width, h = machine_live[PIPBUG].height;
     if (showleds) h -= 43;
     if (t == 3 && blankingareas) w -= 168, h -= 57;
-    const u8 paper = display_paper; // read once: the plots' byte stores may alias it
-    for (i32 x = 0; x < w; x++)
-        for (i32 y = 0; y < h; y++)
-            display_plot_pixel(static_cast<u32>(ox + x), static_cast<u32>(oy + y), paper);
-    text_origin(ox, oy);
+    if (h <= 0) return;
+    const u8 paper = display_paper;
+    i32 tx, ty;
+    text_origin(tx, ty);
 
-    const int rows = vdu_font_rows(t) < vdu_glyph_height ? vdu_font_rows(t) : vdu_glyph_height;
-    const int width = vdu_glyph_width;
-    const u8 top_bit = static_cast<u8>(width > 5 ? 0x80 : 0x10);
     const i32 picture_w = vdu_columns * vdu_cell_width;
-    const bool shown = blink_on_phase(t);
-    for (int c = 0; c < vdu_columns && c < VDU_COLUMNS; c++) {
-        for (int r = 0; r < vdu_visible_rows && r < VDU_ROWS; r++) {
-            const int buffer_row = t == 0 ? (vdu_scroll + r) % (vdu_rows > 0 ? vdu_rows : 1) : r;
-            u8 ch = vdu_cell(c, buffer_row);
-            if (ch == 0x80) ch = ' ';
-            u32 colour = vdu_cell_colour(ch);
-            const bool cursor = c == vdu_cursor_col &&
-                                (t == 0 ? vdu_cursor_row - vdu_scroll == r : vdu_cursor_row == r);
-            const u8* glyph = vdu_glyph(t, ch);
-            for (int g = 0; g < rows; g++) {
-                u8 bits = glyph[g];
-                if (cursor) {
-                    if (t == 3) {
-                        bits = 0x1F;
-                    } else if (!pipbug_blink) {
-                        colour = 19;
-                        if (t == 5)
-                            bits = g == 9 ? 0xFE : bits;
-                        else
-                            bits = 0x1F;
-                    } else if (t == 4) {
-                        bits = shown || g == 7 ? 0x1F : 0;
-                    } else if (t == 5) {
-                        bits = shown ? 0xFE : 0;
-                    } else {
-                        bits = shown ? 0x1F : 0;
-                    }
-                } else if ((ch & 0x7F) < 32) {
-                    bits = static_cast<u8>(~bits);
-                } else if ((ch & 0x80) && pipbug_blink) {
-                    const bool hidden = t <= 3 ? (frame_counter & 31) >= 16 : !shown;
-                    if (hidden) bits = 0;
-                }
-                for (int d = 0; d < width; d++) {
-                    if (!(bits & (top_bit >> d))) continue;
-                    const i32 x = c * vdu_cell_width + d;
-                    if (x >= picture_w) continue;
-                    display_plot_pixel(static_cast<u32>(ox + x),
-                                       static_cast<u32>(oy + r * vdu_cell_height + g), colour);
+    const int columns = vdu_columns < VDU_COLUMNS ? vdu_columns : VDU_COLUMNS;
+    const int rows = vdu_visible_rows < VDU_ROWS ? vdu_visible_rows : VDU_ROWS;
+    const int width = vdu_glyph_width < 8 ? vdu_glyph_width : 8;
+    CellDots cells[VDU_ROWS];
+    int cells_column = -1; // the text column `cells` holds
+    u8 column[GUEST_FRAME_ROWS];
+    for (i32 x = ox; x < ox + w; x++) {
+        std::memset(column, paper, static_cast<size_t>(h));
+        const i32 text_x = x - tx;
+        const int c = text_x >= 0 ? text_x / vdu_cell_width : -1, d = text_x - c * vdu_cell_width;
+        if (text_x >= 0 && text_x < picture_w && c < columns && d < width) {
+            if (c != cells_column) text_column_dots(c, rows, cells);
+            cells_column = c;
+            for (int r = 0; r < rows; r++) {
+                const i32 top = ty - oy + r * vdu_cell_height;
+                for (u32 lit = cells[r].lit[static_cast<size_t>(d)]; lit; lit &= lit - 1) {
+                    const i32 y = top + std::countr_zero(lit);
+                    if (y < h) column[y] = static_cast<u8>(cells[r].colour);
                 }
             }
+        }
+        if (draw_mode == 1) vdu_cell_grid_column(column, static_cast<u32>(h), x, oy, tx, ty);
+        display_plot_column(static_cast<u32>(x), static_cast<u32>(oy), column, static_cast<u32>(h));
+    }
+}
+
+void vdu_cell_grid_column(u8* column, u32 n, i32 x, i32 top, i32 ox, i32 oy) {
+    const i32 grid_x = x - ox;
+    if (grid_x < 0 || grid_x >= vdu_columns * vdu_cell_width) return;
+    const i32 d = grid_x % vdu_cell_width;
+    const bool side = d == 0 || d == vdu_cell_width - 1; // a cell's left or right edge
+    const i32 end = static_cast<i32>(n);
+    const auto put = [&](i32 y) {
+        if (y >= 0 && y < end) column[y] = 8;
+    };
+    for (int r = 0; r < vdu_visible_rows; r++) {
+        const i32 y0 = oy + r * vdu_cell_height - top, y1 = y0 + vdu_cell_height - 1;
+        if (side) {
+            for (i32 y = y0; y <= y1; y++)
+                put(y);
+        } else {
+            put(y0);
+            put(y1);
         }
     }
 }

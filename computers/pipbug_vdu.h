@@ -24,6 +24,10 @@ void pipbug_draw_cell_grid();
 // The outline of every character cell of the text screen (colour 8), the
 // screen drawn from (ox, oy): the debugger's DRAW grid.
 void vdu_draw_cell_grid(i32 ox, i32 oy);
+// What vdu_draw_cell_grid(ox, oy) draws on frame column x, put into
+// column[0..n), which holds the frame's rows from `top` on: a screen drawn
+// column by column takes the grid with it and so puts each pixel once.
+void vdu_cell_grid_column(u8* column, u32 n, i32 x, i32 top, i32 ox, i32 oy);
 // The pointer text: the text cell's row and column under (x, y).
 void pipbug_describe_position(i32 x, i32 y, int click, std::string* out);
 // The VDU type menu (ids 155-160): the type, a cleared screen, the new geometry.

@@ -71,25 +71,25 @@ void run_polled(i32 clocks) {
     cpu_run_cycles_polled(tape_tick_if_moving);
 }
 
+// Line by line, each put as one run.
 void draw_screen() {
     const u8 ink = display_ink, paper = display_paper;
     const bool cursor_on = !pipbug_blink || frame_counter % 50 < 25;
+    u8 colours[8 * COLUMNS];
     for (int r = 0; r < ROWS; r++)
-        for (int c = 0; c < COLUMNS; c++) {
-            const u8* glyph = font + 8 * vdu_cell(c, r);
-            const bool at_cursor = c == vdu_cursor_col && r == vdu_cursor_row;
-            for (int line = 0; line < 8; line++) {
-                u8 bits = glyph[line];
-                if (at_cursor) {
+        for (int line = 0; line < 8; line++) {
+            for (int c = 0; c < COLUMNS; c++) {
+                u8 bits = font[8 * vdu_cell(c, r) + line];
+                if (c == vdu_cursor_col && r == vdu_cursor_row) {
                     if (cursor_on)
                         bits = static_cast<u8>(~bits);
                     else if (line == 7)
                         bits = 0xFF;
                 }
                 for (int b = 0; b < 8; b++)
-                    display_plot_pixel(static_cast<u32>(8 * c + b), static_cast<u32>(8 * r + line),
-                                       (bits & (0x80 >> b)) ? ink : paper);
+                    colours[8 * c + b] = (bits & (0x80 >> b)) ? ink : paper;
             }
+            display_plot_row(0, 8 * r + line, colours, 8 * COLUMNS);
         }
 }
 

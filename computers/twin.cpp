@@ -434,30 +434,68 @@ static const u8* console_glyph(u8 code) {
     return font5x7_glyph(c < 32 ? c + 32 : c >= 96 ? c - 32 : c);
 }
 
+// The console's cells are 7 x 10 pixels; glyph rows 0-6 sit in columns 1-5.
+constexpr u32 CELL_W = 7, CELL_H = 10, CONSOLE_COLUMNS = 80, CONSOLE_ROWS = 25;
+
+// The pictures of the 128 codes' cells in the text colours, column-major like
+// the frame: [code][x][y], each column padded to 16 bytes (paper) so that it
+// moves as one. Control codes and codes from 96 show reversed. They follow
+// from the font and the two colours alone, so they are built again only when
+// a colour changes.
+constexpr u32 COLUMN_BYTES = 16;
+struct ConsoleCells {
+    u8 ink, paper;
+    u8 pixels[128][CELL_W][COLUMN_BYTES];
+};
+static const ConsoleCells& console_cells(u8 ink, u8 paper) {
+    static ConsoleCells cells{0, 0, {}};
+    static bool built = false;
+    if (built && cells.ink == ink && cells.paper == paper) return cells;
+    for (u32 code = 0; code < 128; code++) {
+        const u8* glyph = console_glyph(static_cast<u8>(code));
+        const bool reversed = code < 32 || code >= 96;
+        for (u32 x = 0; x < CELL_W; x++)
+            for (u32 y = 0; y < COLUMN_BYTES; y++) {
+                bool lit = false;
+                if (x >= 1 && x <= 5 && y <= 6) lit = ((glyph[y] >> (5 - x)) & 1) != reversed;
+                cells.pixels[code][x][y] = lit ? ink : paper;
+            }
+    }
+    cells.ink = ink;
+    cells.paper = paper;
+    built = true;
+    return cells;
+}
+
+// Every pixel put once, column by column: a column of the text unchanged
+// since the frame before costs one comparison.
 static void draw_console() {
     u8 ink, paper;
     display_terminal_colours(&ink, &paper);
-    const bool cursor_shown = !pipbug_blink || frame_counter % 20 <= 9;
-    for (int c = 0; c < 80; c++)
-        for (int r = 0; r < 25; r++) {
-            const u8 code = vdu_cell(c, r) & 0x7F;
-            const u8* glyph = console_glyph(code);
-            const bool reversed = code < 32 || code >= 96;
-            const u32 x0 = static_cast<u32>(c * 7), y0 = static_cast<u32>(r * 10);
-            for (u32 y = 0; y < 10; y++)
-                for (u32 x = 0; x < 7; x++) {
-                    bool lit = false;
-                    if (x >= 1 && x <= 5 && y <= 6) lit = ((glyph[y] >> (5 - x)) & 1) != reversed;
-                    display_plot_pixel(x0 + x, y0 + y, lit ? ink : paper);
-                }
+    const bool cursor_shown = (!pipbug_blink || frame_counter % 20 <= 9) && vdu_cursor_col >= 0 &&
+                              vdu_cursor_col < static_cast<i32>(CONSOLE_COLUMNS) &&
+                              vdu_cursor_row >= 0 &&
+                              vdu_cursor_row < static_cast<i32>(CONSOLE_ROWS);
+    const ConsoleCells& cells = console_cells(ink, paper);
+    // Each cell's column is copied whole: its padding lands on the next
+    // cell's place, which is copied after, or past the end.
+    u8 column[CONSOLE_ROWS * CELL_H + COLUMN_BYTES - CELL_H];
+    for (u32 c = 0; c < CONSOLE_COLUMNS; c++) {
+        const u8* codes = &vdu_cell(static_cast<int>(c), 0);
+        for (u32 x = 0; x < CELL_W; x++) {
+            for (u32 r = 0; r < CONSOLE_ROWS; r++)
+                std::memcpy(column + r * CELL_H, cells.pixels[codes[r] & 0x7F][x], COLUMN_BYTES);
+            // The cursor: rows 7-8 of columns 1-5 in the text colour.
+            if (cursor_shown && c == static_cast<u32>(vdu_cursor_col) && x >= 1 && x <= 5) {
+                u8* cell = column + static_cast<u32>(vdu_cursor_row) * CELL_H;
+                cell[7] = cell[8] = ink;
+            }
+            const u32 frame_x = c * CELL_W + x;
+            if (draw_mode != 0)
+                vdu_cell_grid_column(column, CONSOLE_ROWS * CELL_H, frame_x, 0, 0, 0);
+            display_plot_column(frame_x, 0, column, CONSOLE_ROWS * CELL_H);
         }
-    if (!cursor_shown || vdu_cursor_col < 0 || vdu_cursor_col >= 80 || vdu_cursor_row < 0 ||
-        vdu_cursor_row >= 25)
-        return;
-    for (u32 y = 7; y <= 8; y++)
-        for (u32 x = 1; x <= 5; x++)
-            display_plot_pixel(static_cast<u32>(vdu_cursor_col * 7) + x,
-                               static_cast<u32>(vdu_cursor_row * 10) + y, ink);
+    }
 }
 
 void twin_run_frame() {

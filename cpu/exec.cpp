@@ -151,14 +151,6 @@ void cpu_set_cc(u8 value) {
     set_cc(value);
 }
 
-u8 cpu_add(u8 a, u8 b) {
-    return add8(a, b);
-}
-
-u8 cpu_subtract(u8 a, u8 b) {
-    return subtract8(a, b);
-}
-
 void cpu_compare(u8 a, u8 b) {
     compare8(a, b);
 }

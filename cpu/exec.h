@@ -71,10 +71,8 @@ void cpu_ea_branch();
 // Return-address stack: pop into cpu_iar.
 void cpu_return();
 
-// Condition code from a byte; flag-setting add, subtract and compare.
+// Condition code from a byte; flag-setting compare.
 void cpu_set_cc(u8 value);
-u8 cpu_add(u8 a, u8 b);
-u8 cpu_subtract(u8 a, u8 b);
 void cpu_compare(u8 a, u8 b);
 
 // Run whole instructions until cpu_cycle_budget is used; the overshoot stays in

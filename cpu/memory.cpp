@@ -51,7 +51,9 @@ struct AddrText {
 };
 } // namespace
 
-u8 mem_read_slow(u32 address) {
+// Every read that mem_read_slow does not finish itself: mirrors, diagnostics,
+// unreadable and routed bytes, watches.
+[[gnu::noinline]] static u8 read_with_checks(u32 address) {
     u32 a = address & ADDR_MASK;
     mem_access[a] |= ACC_READ;
     u32 m = mem_read_mirror[a] & ADDR_MASK;
@@ -126,6 +128,23 @@ u8 mem_read_slow(u32 address) {
             con_printf("\n");
         }
     }
+    return value;
+}
+
+// A chip register read at its own address with no diagnostic or watch on
+// (a program polling a status register) is finished here, without the
+// checks' frame: its access bit, coverage and read-once reset as below.
+u8 mem_read_slow(u32 address) {
+    const u32 a = address & ADDR_MASK;
+    const u32 attrs = mem_attributes[a];
+    if (mem_read_mirror[a] != a || (logillegal | logreadwrites) ||
+        (attrs & (MEM_UNREADABLE | MEM_ROUTED | MEM_WATCH)))
+        return read_with_checks(a);
+    mem_access[a] |= ACC_READ;
+    if (attrs & MEM_HW_REGISTER)
+        coverage_read_flags[cpu_iar & ADDR_MASK] |= cpu_bus.coverage_bit(a);
+    const u8 value = guest_memory[a];
+    if (attrs & MEM_READ_ONCE) guest_memory[a] = mem_read_once_value();
     return value;
 }
 

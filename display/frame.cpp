@@ -70,6 +70,13 @@ void display_plot_changed(u32 x, u32 y, u32 colour) {
     plotter_fn(x, y, colour);
 }
 
+void display_plot_column(u32 x, u32 y, const u8* colours, u32 n) {
+    u8* cells = guest_frame + x * GUEST_FRAME_ROWS + y;
+    if (std::memcmp(cells, colours, n) == 0) return;
+    for (u32 i = 0; i < n; i++)
+        if (cells[i] != colours[i]) display_plot_changed(x, y + i, colours[i]);
+}
+
 void display_note_all_changed() {
     std::memset(frame_changes.rows, 1, sizeof frame_changes.rows);
     std::memset(frame_changes.columns, 1, sizeof frame_changes.columns);

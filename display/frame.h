@@ -68,6 +68,13 @@ inline void display_plot_pixel(u32 x, u32 y, u32 colour) {
         display_plot_changed(x, y, colour);
 }
 
+// Columns of pixels, which lie one after the other in the frame: the text
+// screens put every pixel of a column at once, with its final colour.
+// display_plot_column puts colours[0..n) down column x from row y, storing,
+// noting and plotting only the pixels that differ, as display_plot_pixel does
+// one by one; an unchanged column costs one comparison.
+void display_plot_column(u32 x, u32 y, const u8* colours, u32 n);
+
 // ---- Geometry ------------------------------------------------------------------
 // Console raster timing (machines 0-2).
 extern i32 lines_per_frame, first_visible_line, input_line, border_clocks;

@@ -188,8 +188,8 @@ constexpr int LINE_COLLISIONS = 32;
 // memory is cleared, filled byte by byte and read back for each line.
 [[gnu::always_inline]] inline u64 key_word(u8 b0, u8 b1, u8 b2, u8 b3, u8 b4 = 0, u8 b5 = 0,
                                            u8 b6 = 0, u8 b7 = 0) {
-    return u64{b0} | u64{b1} << 8 | u64{b2} << 16 | u64{b3} << 24 | u64{b4} << 32 |
-           u64{b5} << 40 | u64{b6} << 48 | u64{b7} << 56;
+    return u64{b0} | u64{b1} << 8 | u64{b2} << 16 | u64{b3} << 24 | u64{b4} << 32 | u64{b5} << 40 |
+           u64{b6} << 48 | u64{b7} << 56;
 }
 
 // What one glyph line of a character row is drawn from, besides the glyph
@@ -223,8 +223,8 @@ CharLine char_lines[UVI_ROWS][8];
     std::memcpy(&k.codes_right, codes + 8, 8);
     const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
     const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
-    k.latches = key_word(uvi_bg_colour, uvi_colour_row, (uvi_bg_latch >> 3) & 1, block0,
-                         board_mode, fg, bg);
+    k.latches = key_word(uvi_bg_colour, uvi_colour_row, (uvi_bg_latch >> 3) & 1, block0, board_mode,
+                         fg, bg);
     return k;
 }
 
@@ -767,8 +767,8 @@ bool line_keyed(bool area) {
             x[s] = on ? static_cast<u8>(r.x - 29) : 0;
         }
         const u8* b = uvi_sprite_line;
-        k.sprite_lines = key_word(b[0], b[1], b[2], b[3], colours[0], colours[1], colours[2],
-                                  colours[3]);
+        k.sprite_lines =
+            key_word(b[0], b[1], b[2], b[3], colours[0], colours[1], colours[2], colours[3]);
         k.sprite_x = key_word(x[0], x[1], x[2], x[3]);
     }
     return k;
@@ -778,8 +778,7 @@ bool line_keyed(bool area) {
 // `from` on are put back. Null when it was drawn from something else.
 [[gnu::always_inline]] inline const LineCopy* copy_for(const LineKey& key, i32 from) {
     const LineCopy& copy = line_copies[raster_line];
-    if (copy.generation != copies_generation || !(key == copy.key))
-        return nullptr;
+    if (copy.generation != copies_generation || !(key == copy.key)) return nullptr;
     if (copy.cells_era != cells_era[raster_line])
         std::memcpy(cells_of(raster_line) + from, copy.cells + from,
                     static_cast<std::size_t>(UVI_LINE_CLOCKS - from));

@@ -17,12 +17,15 @@
 #include "cpu/debug_state.h"
 #include "core/frame.h"
 #include "display/frame.h"
+#include "display/host.h"
 #include "input/key_events.h"
 #include "tests/computers/pipbug_echo.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -248,6 +251,65 @@ TEST_F(Pipbug, HighlightedAndBlinkingCharacters) {
             << "frame " << f;
     }
     pipbug_blink = 0;
+}
+
+// Over a busy screen (every code, the cursor, blinking, the DRAW grid) each
+// VDU type puts every pixel of its text area once, with the colour it ends
+// with, whatever the frame held before; the grid drawn over it then changes
+// nothing, and a second drawing puts nothing.
+std::vector<std::array<u32, 3>> pipbug_plots;
+void record_pipbug_plot(u32 x, u32 y, u32 colour) {
+    pipbug_plots.push_back({x, y, colour});
+}
+
+TEST_F(Pipbug, EveryVduPutsEachPixelOnceWithItsFinalColour) {
+    for (int vdu = 0; vdu <= 5; vdu++)
+        for (u32 blink : {0u, 1u}) {
+            start(2, 1, vdu);
+            pipbug_blink = blink;
+            draw_mode = 1;
+            frame_counter = 3; // blinking things shown
+            for (int c = 0; c < VDU_COLUMNS; c++)
+                for (int r = 0; r < VDU_ROWS; r++)
+                    vdu_cell(c, r) = static_cast<u8>(c * 5 + r * 67);
+            vdu_cursor_col = 7;
+            vdu_cursor_row = vdu == 0 ? vdu_scroll + 2 : 2;
+            // The text area (frame coordinates: no blanking areas here).
+            const u32 area_w = static_cast<u32>(machine_live[PIPBUG].width);
+            const u32 area_h = static_cast<u32>(machine_live[PIPBUG].height - (showleds ? 43 : 0));
+            std::vector<u8> drawn[2];
+            for (int pass = 0; pass < 2; pass++) {
+                for (u32 i = 0; i < sizeof guest_frame; i++) // what the frame held before
+                    guest_frame[i] = static_cast<u8>(pass == 0 ? 0 : i % 23);
+                display_frame_rewritten();
+                pipbug_plots.clear();
+                plotter_fn = record_pipbug_plot;
+                pipbug_draw_screen();
+                std::vector<int> times(sizeof guest_frame);
+                for (const auto& [x, y, colour] : pipbug_plots) {
+                    EXPECT_EQ(++times[x * GUEST_FRAME_ROWS + y], 1) << vdu << ": " << x << "," << y;
+                    EXPECT_EQ(guest_frame[x * GUEST_FRAME_ROWS + y], colour) << vdu;
+                }
+                size_t plots = pipbug_plots.size();
+                pipbug_draw_cell_grid(); // it may reach past the text area, not inside it
+                for (size_t i = plots; i < pipbug_plots.size(); i++)
+                    EXPECT_TRUE(pipbug_plots[i][0] >= area_w || pipbug_plots[i][1] >= area_h)
+                        << vdu;
+                plots = pipbug_plots.size();
+                pipbug_draw_screen();
+                EXPECT_EQ(pipbug_plots.size(), plots) << vdu;
+                drawn[pass].assign(guest_frame, guest_frame + sizeof guest_frame);
+            }
+            // The text area does not depend on what the frame held.
+            for (u32 x = 0; x < area_w; x++)
+                EXPECT_TRUE(std::equal(drawn[0].begin() + x * GUEST_FRAME_ROWS,
+                                       drawn[0].begin() + x * GUEST_FRAME_ROWS + area_h,
+                                       drawn[1].begin() + x * GUEST_FRAME_ROWS))
+                    << "vdu " << vdu << " column " << x;
+        }
+    draw_mode = 0;
+    pipbug_blink = 0;
+    display_select_plotter();
 }
 
 } // namespace

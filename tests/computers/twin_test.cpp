@@ -23,6 +23,8 @@
 #include "peripherals/floppy.h"
 #include "peripherals/papertape.h"
 #include "peripherals/printer.h"
+#include "display/frame.h"
+#include "display/host.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
@@ -529,6 +531,44 @@ TEST_F(Twin, TheOnScreenKeyboardTypesToTheConsole) {
     vkey_release();
     EXPECT_EQ(twin_console_status & 1, 1);
     EXPECT_EQ(twin_io_read(0xE8), 'Q');
+}
+
+// ---- The console picture ---------------------------------------------------------------
+
+std::vector<std::array<u32, 3>> console_plots;
+void record_console_plot(u32 x, u32 y, u32 colour) {
+    console_plots.push_back({x, y, colour});
+}
+
+// A busy console (every code, reversed ones too, and the cursor) with the
+// DRAW grid: a frame puts each changed pixel once, with the colour it ends
+// with, and the same screen again puts nothing.
+TEST_F(Twin, TheConsolePutsEachPixelOnceWithItsFinalColour) {
+    for (int c = 0; c < 80; c++)
+        for (int r = 0; r < 25; r++)
+            vdu_cell(c, r) = static_cast<u8>(c * 3 + r * 41);
+    vdu_cursor_col = 33;
+    vdu_cursor_row = 12;
+    pipbug_blink = 0;
+    draw_mode = 1;
+    for (u32 i = 0; i < sizeof guest_frame; i++)
+        guest_frame[i] = static_cast<u8>(i % 23);
+    display_frame_rewritten();
+    plotter_fn = record_console_plot;
+    frames(1);
+    std::vector<int> times(sizeof guest_frame);
+    for (const auto& [x, y, colour] : console_plots) {
+        EXPECT_EQ(++times[x * GUEST_FRAME_ROWS + y], 1) << x << "," << y;
+        EXPECT_EQ(guest_frame[x * GUEST_FRAME_ROWS + y], colour);
+    }
+    EXPECT_EQ(guest_frame[(33 * 7 + 3) * GUEST_FRAME_ROWS + 12 * 10 + 7], display_ink); // cursor
+    EXPECT_EQ(guest_frame[(33 * 7) * GUEST_FRAME_ROWS + 12 * 10 + 5], 8);               // grid
+    const size_t plots = console_plots.size();
+    EXPECT_GT(plots, 10000u);
+    frames(1);
+    EXPECT_EQ(console_plots.size(), plots);
+    draw_mode = 0;
+    display_select_plotter();
 }
 
 } // namespace

@@ -59,6 +59,15 @@ TEST_F(ExecAlu, AddAndSubtractWithAndWithoutCarry) {
 // Every operand pair with every carry setting, against the flags worked out
 // digit by digit and in signed arithmetic.
 TEST_F(ExecAlu, AddAndSubtractFlagsForEveryOperandPair) {
+    // The immediate form at $0000 on r0 = a with operand b: r0 after it.
+    const auto run_immediate = [this](u8 opcode, int a, int b) {
+        cpu_iar = 0;
+        guest_memory[0] = opcode;
+        guest_memory[1] = static_cast<u8>(b);
+        cpu_regs[0] = static_cast<u8>(a);
+        step();
+        return cpu_regs[0];
+    };
     for (u8 psl_in : {u8(0), u8(PSL_C), u8(PSL_WC), u8(PSL_WC | PSL_C)}) {
         const int carry = psl_in == (PSL_WC | PSL_C) ? 1 : 0;
         const int borrow = psl_in == PSL_WC ? 1 : 0;
@@ -75,13 +84,13 @@ TEST_F(ExecAlu, AddAndSubtractFlagsForEveryOperandPair) {
                 };
                 const auto s8 = [](int v) { return static_cast<int>(static_cast<int8_t>(v)); };
                 cpu_psl = psl_in | PSL_CC;
-                const u8 sum = cpu_add(static_cast<u8>(a), static_cast<u8>(b));
+                const u8 sum = run_immediate(0x84, a, b); // ADDI,r0
                 ASSERT_EQ(sum, static_cast<u8>(a + b + carry));
                 ASSERT_EQ(cpu_psl, expect(a + b + carry > 0xFF, (a & 15) + (b & 15) + carry > 15,
                                           s8(a) + s8(b) + carry, sum))
                     << a << "+" << b << " psl " << int(psl_in);
                 cpu_psl = psl_in | PSL_IDC | PSL_OVF;
-                const u8 diff = cpu_subtract(static_cast<u8>(a), static_cast<u8>(b));
+                const u8 diff = run_immediate(0xA4, a, b); // SUBI,r0
                 ASSERT_EQ(diff, static_cast<u8>(a - b - borrow));
                 ASSERT_EQ(cpu_psl, expect(a - b - borrow >= 0, (a & 15) - (b & 15) - borrow >= 0,
                                           s8(a) - s8(b) - borrow, diff))

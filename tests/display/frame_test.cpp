@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,6 +57,50 @@ TEST_F(GuestFrame, PlottingStoresOnlyChangesAndHandsThemToThePlotter) {
     EXPECT_EQ(plotted[0], (std::array<u32, 3>{903, 355, 3}));
     EXPECT_EQ(plotted[1], (std::array<u32, 3>{1, 0, 5}));
     EXPECT_EQ(plotted[2], (std::array<u32, 3>{2, 7, 0x104}));
+}
+
+// A column put at once leaves the frame, its mirror, the changes noted and
+// the plotter's calls as the same pixels put one by one would.
+TEST_F(GuestFrame, ColumnPlotsMatchPixelByPixelPlots) {
+    plotter_fn = recording_plotter;
+    struct Column {
+        u32 x, y, n;
+    } const columns[] = {
+        {0, 0, 250}, {5, 3, 10}, {903, 100, 256}, {17, 0, GUEST_FRAME_ROWS}, {40, 9, 1}};
+    u8 colours[GUEST_FRAME_ROWS];
+    for (const Column& c : columns) {
+        for (u32 i = 0; i < sizeof guest_frame; i++)
+            guest_frame[i] = static_cast<u8>((i * 7) % 5);
+        display_frame_rewritten();
+        display_forget_changes();
+        for (u32 i = 0; i < c.n; i++) // some the same as the frame, runs of others
+            colours[i] =
+                static_cast<u8>(i % 9 < 4 ? guest_frame[c.x * GUEST_FRAME_ROWS + c.y + i] : i % 7);
+        const std::vector<u8> before(guest_frame, guest_frame + sizeof guest_frame);
+
+        plotted.clear();
+        for (u32 i = 0; i < c.n; i++)
+            display_plot_pixel(c.x, c.y + i, colours[i]);
+        const auto want_plots = plotted;
+        const std::vector<u8> want_frame(guest_frame, guest_frame + sizeof guest_frame);
+        const std::vector<u8> want_mirror(frame_mirror, frame_mirror + sizeof frame_mirror);
+        const FrameChanges want_changes = frame_changes;
+
+        std::copy(before.begin(), before.end(), guest_frame);
+        display_frame_rewritten();
+        display_forget_changes();
+        plotted.clear();
+        display_plot_column(c.x, c.y, colours, c.n);
+        EXPECT_EQ(plotted, want_plots) << c.x;
+        EXPECT_TRUE(std::equal(want_frame.begin(), want_frame.end(), guest_frame)) << c.x;
+        for (u32 i = 0; i < c.n; i++)
+            EXPECT_EQ(frame_mirror[(c.y + i) * GUEST_FRAME_COLUMNS + c.x],
+                      want_mirror[(c.y + i) * GUEST_FRAME_COLUMNS + c.x]);
+        EXPECT_EQ(std::memcmp(&frame_changes, &want_changes, sizeof frame_changes), 0) << c.x;
+        plotted.clear();
+        display_plot_column(c.x, c.y, colours, c.n); // again: nothing left to put
+        EXPECT_TRUE(plotted.empty());
+    }
 }
 
 TEST_F(GuestFrame, PviPixelsSit49ClocksInAndBelowTheFirstVisibleLine) {
