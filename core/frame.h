@@ -49,15 +49,49 @@ inline void beam_step_one() {
     if (!cpu_check_breakpoint()) cpu_execute_one();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
-// While the processor idles on a branch to itself (cpu_idles): counts out
-// its runs that begin before beam clock `target`, 36 beam clocks each, and
-// moves cpu_beam_clock past them.
+// While the processor idles on a branch to itself (cpu_idles), each run of
+// the branch takes 36 beam clocks (its 9 clock periods).
+constexpr i32 BEAM_IDLE_RUN = 4 * 9;
+// The runs from cpu_beam_clock that begin before beam clock `target`.
+inline i32 beam_idle_runs_before(i32 target) {
+    return cpu_beam_clock >= target ? 0 : (target - 1 - cpu_beam_clock) / BEAM_IDLE_RUN + 1;
+}
+// Counts out the runs that begin before beam clock `target` and moves
+// cpu_beam_clock past them.
 inline void beam_idle_to(i32 target) {
-    constexpr i32 EACH = 4 * 9; // a branch's 9 clock periods in beam clocks
-    if (cpu_beam_clock >= target) return;
-    const i32 n = (target - 1 - cpu_beam_clock) / EACH + 1;
+    const i32 n = beam_idle_runs_before(target);
+    if (n == 0) return;
     cpu_idle_runs(static_cast<u32>(n));
-    cpu_beam_clock += n * EACH;
+    cpu_beam_clock += n * BEAM_IDLE_RUN;
+}
+// A yes from a frame loop's idle test (cpu_idles and the machine's own
+// conditions), carried to the next place that would ask while nothing the
+// test reads can have changed. Between the processor's instructions only
+// three things change it: a write to memory by a chip or the inputs (the
+// branch's bytes are kept and compared), a requested pause, and an accepted
+// interrupt (the loop drops the mark then); the rest changes only in a pause,
+// which follows an instruction, and an instruction runs only after the test
+// has said no, which drops the mark.
+struct BeamIdleMark {
+    u32 bytes = 0; // the three bytes from the branch's address
+    u16 iar = 0;
+    bool set = false;
+};
+// The mark of the processor idling where it stands, found just now; none
+// when its bytes wrap round the end of their page (the test is asked again).
+void beam_idle_mark_here(BeamIdleMark& m);
+// With a mark set: true while it holds; else the test asked afresh, its yes
+// marked and its no dropping the mark.
+bool beam_idle_mark_renew(BeamIdleMark& m, bool (*idling)());
+// A loop's idle test `idling`, answered by mark `m` while it holds; a yes
+// asked afresh is marked, a no drops the mark. Inline: the usual answer
+// without a mark is the test's own.
+inline bool beam_idling_marked(BeamIdleMark& m, bool (*idling)()) {
+    if (m.set) [[unlikely]]
+        return beam_idle_mark_renew(m, idling);
+    if (!idling()) return false;
+    beam_idle_mark_here(m);
+    return true;
 }
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 

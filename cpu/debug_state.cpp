@@ -94,8 +94,7 @@ void dbg_clear_run_targets() {
     raster_break_line = RASTER_NO_BREAK;
 }
 
-void dbg_check_raster_breakpoint() {
-    if (raster_line != raster_break_line) return;
+void dbg_raster_breakpoint_reached() {
     con_printf("Reached raster line %ld.\n\n", static_cast<long>(raster_line));
     dbg_request_pause(PAUSE_ALWAYS);
     dbg_pause_loop(); // between instructions: the line's first one waits

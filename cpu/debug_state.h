@@ -2,6 +2,7 @@
 // conditions, the port records, the time units and the run targets.
 #pragma once
 
+#include "cpu/bus.h"
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
 
@@ -61,8 +62,13 @@ constexpr i32 RASTER_NO_BREAK = -99;
 // Clears the run targets (the raster line too) and the frame-step and single-step requests.
 void dbg_clear_run_targets();
 // Called by the raster machines once per line, after the line counter has
-// advanced: reports and pauses when the line is the one asked for.
-void dbg_check_raster_breakpoint();
+// advanced: reports and pauses when the line is the one asked for. Inline: the
+// usual answer is a single compare.
+void dbg_raster_breakpoint_reached();
+inline void dbg_check_raster_breakpoint() {
+    if (raster_line == raster_break_line) [[unlikely]]
+        dbg_raster_breakpoint_reached();
+}
 
 // Clears the conditions, run targets and time-unit state.
 void dbg_conditions_reset();

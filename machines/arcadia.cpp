@@ -505,23 +505,35 @@ bool idling() {
     return cpu_idles() && !((mem_attributes[0x19FC] | mem_attributes[0x19FD]) & MEM_WATCH);
 }
 
-// The processor up to beam clock `target`; true when it idles there (its idle
-// runs were counted out up to it), so that a stretch that follows at once,
-// with nothing run in between, need not ask again.
-bool run_cpu_to_x(i32 target) {
+// The last yes of the idle test in this frame, while no instruction has run:
+// an idle line hands it to the next, which need not ask again.
+BeamIdleMark idle_mark;
+
+inline bool idling_marked() {
+    return beam_idling_marked(idle_mark, idling);
+}
+
+// The processor's instructions up to beam clock `target`, while it does not
+// idle. True when it idles before `target`: its runs are left to count out,
+// for a caller that may count them with the runs of what follows at once.
+bool run_cpu_until_idle(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
-        if (idling()) [[unlikely]] {
-            beam_idle_to(target);
-            raster_clock = cpu_beam_clock;
-            if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+        if (idling_marked()) [[unlikely]]
             return true;
-        }
         beam_step_one();
         raster_clock = cpu_beam_clock;
     }
     if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
     return false;
+}
+
+// The processor up to beam clock `target`, its idle runs counted out.
+void run_cpu_to_x(i32 target) {
+    if (!run_cpu_until_idle(target)) return;
+    beam_idle_to(target);
+    raster_clock = cpu_beam_clock;
+    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
 }
 
 // The processor's instruction at its beam clock when that lies in [x, end):
@@ -550,38 +562,35 @@ void set_vblank() {
 
 // The clocks before the visible part of the line, drawn up to each
 // instruction the processor begins there; the instruction follows its clock.
+// `clear_cells`: the border's cells are cleared (nothing reads them before
+// the frame ends).
 void border(bool clear_cells) {
+    if (clear_cells)
+        std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS, 0,
+                    static_cast<std::size_t>(border_clocks));
     i32 x = 0;
-    while (x < border_clocks) {
-        // An instruction that ran past the line's end puts the processor on
-        // the next line: its idle runs are that line's to count.
-        if (cpu_beam_clock >= x && idling()) {
-            if (!dejitter) uvi_refresh_colour_row();
-            display_fill_row(x, raster_line, border_clocks - x,
-                             uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
-            if (clear_cells)
-                std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
-                            static_cast<std::size_t>(border_clocks - x));
-            beam_idle_to(border_clocks);
-            if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
-            x = border_clocks;
+    for (;;) {
+        const i32 step = cpu_beam_clock;
+        const bool due = step >= x && step < border_clocks;
+        if (!dejitter) uvi_refresh_colour_row();
+        const u32 colour = uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7];
+        // The rest in one piece when no instruction begins there, or when the
+        // processor idles (an instruction that ran past the line's end put it
+        // on this line: its runs are this line's to count).
+        if (!due || idling_marked()) {
+            display_fill_row(x, raster_line, border_clocks - x, colour);
+            if (due) {
+                beam_idle_to(border_clocks);
+                if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+            }
             break;
         }
-        const i32 step = next_step(x, border_clocks);
-        const i32 end = step < border_clocks ? step + 1 : border_clocks;
-        if (!dejitter) uvi_refresh_colour_row();
-        display_fill_row(x, raster_line, end - x,
-                         uvi_colour_table[uvi_colour_row][uvi_bg_latch & 7]);
-        if (clear_cells)
-            std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS + x, 0,
-                        static_cast<std::size_t>(end - x));
-        x = end;
-        if (step < border_clocks) {
-            raster_clock = step;
-            step_at_beam();
-        }
+        display_fill_row(x, raster_line, step + 1 - x, colour);
+        x = step + 1;
+        raster_clock = step;
+        step_at_beam();
     }
-    raster_clock = x;
+    raster_clock = border_clocks;
 }
 
 // The visible clocks from x to the line's end while the processor idles:
@@ -593,13 +602,19 @@ inline void idle_to_line_end(i32 x) {
 }
 
 // The visible clocks of the line in the same way, through the UVI. `idles`:
-// the processor was found idling just before, at its beam clock.
+// the processor was found idling before clock 49 with nothing run since, its
+// runs not yet counted out: the whole line is drawn in one piece, and those
+// runs are counted with the rest of the line's (nothing the drawing reads
+// tells them apart).
 void visible_pixels(bool idles) {
     i32 x = 49;
-    if (idles && cpu_beam_clock >= x) {
+    if (idles) {
         idle_to_line_end(x);
         x = UVI_LINE_CLOCKS;
     }
+    // Before each instruction below the test is asked afresh, unmarked but
+    // for the one that ends the line idle.
+    if (!idles) idle_mark.set = false;
     while (x < UVI_LINE_CLOCKS) {
         // While the line drawn ahead stands, an instruction only moves the
         // clock up to which it is handed on: the same as a span up to the
@@ -621,6 +636,7 @@ void visible_pixels(bool idles) {
             }
         }
         if (cpu_beam_clock >= x && idling()) {
+            beam_idle_mark_here(idle_mark);
             idle_to_line_end(x);
             x = UVI_LINE_CLOCKS;
             break;
@@ -639,6 +655,7 @@ void visible_pixels(bool idles) {
 }
 
 void beam_frame() {
+    idle_mark = {}; // between frames anything may change
     raster_line = 0;
     dbg_check_raster_breakpoint();
     border(false);
@@ -656,13 +673,13 @@ void beam_frame() {
     uvi_refresh_colour_row();
     uvi_bg_latch = guest_memory[0x19F9];
     uvi_line_start();
-    visible_pixels(run_cpu_to_x(49));
+    visible_pixels(run_cpu_until_idle(49));
     for (raster_line = first_visible_line + 1; raster_line < lines_per_frame; raster_line++) {
         dbg_check_raster_breakpoint();
         border(true);
         if (raster_line == input_line) arcadia_read_inputs();
         uvi_line_start();
-        visible_pixels(run_cpu_to_x(49));
+        visible_pixels(run_cpu_until_idle(49));
     }
 }
 

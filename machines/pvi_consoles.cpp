@@ -342,11 +342,20 @@ inline void wrap_to_next_line() {
     if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
 }
 
+// The last yes of the idle test in this frame, while no instruction has run
+// and no interrupt has been accepted: an idle line hands it to the next,
+// which need not ask again.
+BeamIdleMark idle_mark;
+
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
-void accept_interrupt() {
+// Asked once a line: without a request, or with one the processor inhibits
+// (cpu_interrupt's own first test), it costs two compares.
+inline void accept_interrupt() {
+    if (!cpu_irq_pending || (cpu_psu & PSU_II)) return;
     const u32 start = cpu_cycles;
     cpu_interrupt();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+    idle_mark.set = false;
 }
 
 // The rest of idling() once the processor has been found on a branch to
@@ -372,6 +381,10 @@ inline bool idling() {
     return !tape_ticks && cpu_idles() && idle_branch_unwatched();
 }
 
+inline bool idling_marked() {
+    return beam_idling_marked(idle_mark, idling);
+}
+
 // Clocks 0 to border_clocks - 1 in the border colour, which the processor
 // may change between its instructions: each piece up to the clock of the
 // next instruction that begins there, then the instruction.
@@ -383,7 +396,7 @@ void border() {
         const i32 step = cpu_beam_clock;
         const bool due = step >= x && step < end;
         const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
-        if (!due || idling()) {
+        if (!due || idling_marked()) {
             display_fill_row(x, raster_line, end - x, colour);
             if (due) beam_idle_to(end);
             break;
@@ -410,17 +423,24 @@ void idle_to_line_end(i32 step) {
 // instruction has changed what the line reads; collisions are written run by
 // run between the instructions, at their own beam positions. The line goes
 // to the guest frame when it is complete. `idles`: the processor was found
-// idling just before with nothing run since (drawing ahead changes nothing
-// that answer reads), so it is not asked again.
+// idling before clock 49 with nothing run since, its runs not yet counted
+// out: the whole line is drawn in one piece from the clock of its first run
+// in the picture, and the runs are counted with the rest of the line's
+// (nothing the drawing reads tells them apart).
 void picture(bool idles) {
     u8 colours[PVI_WIDTH];
-    pvi_draw_ahead(49, colours);
     i32 x = 49; // the first clock not yet handed on
-    if (idles && cpu_beam_clock >= x && cpu_beam_clock <= LAST_CLOCK) {
-        pvi_collide_run(x, cpu_beam_clock);
-        idle_to_line_end(cpu_beam_clock);
+    const i32 idle_from = idles ? cpu_beam_clock + beam_idle_runs_before(x) * BEAM_IDLE_RUN : 0;
+    if (idles) raster_clock = idle_from;
+    pvi_draw_ahead(x, colours);
+    if (idles) {
+        pvi_collide_run(x, idle_from);
+        idle_to_line_end(idle_from);
         x = PVI_BEAM_CLOCKS;
     }
+    // Before each instruction below the test is asked afresh, unmarked but
+    // for the one that ends the line idle.
+    if (!idles) idle_mark.set = false;
     // Each instruction the processor begins on the rest of the line: the
     // beam up to its clock, then the instruction.
     for (;;) {
@@ -428,6 +448,7 @@ void picture(bool idles) {
         if (step < x || step > LAST_CLOCK) break;
         pvi_collide_run(x, step);
         if (idling()) {
+            beam_idle_mark_here(idle_mark);
             idle_to_line_end(step);
             x = PVI_BEAM_CLOCKS;
             break;
@@ -442,17 +463,13 @@ void picture(bool idles) {
     display_plot_row(49, raster_line, colours, PVI_WIDTH);
 }
 
-// The processor up to beam clock `limit` (cpu_run_to_clock). True when it
-// was found idling on the way: it idles still where it stops.
-inline bool run_to_clock(i32 limit) {
+// The processor's instructions up to beam clock `limit`, while it does not
+// idle. True when it idles before `limit`: its runs are left to count out,
+// for a caller that may count them with the runs of what follows at once.
+inline bool run_until_idle(i32 limit) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < limit) {
-        if (idling()) {
-            beam_idle_to(limit);
-            raster_clock = cpu_beam_clock;
-            wrap_to_next_line();
-            return true;
-        }
+        if (idling_marked()) return true;
         step_one();
         raster_clock = cpu_beam_clock;
     }
@@ -460,20 +477,32 @@ inline bool run_to_clock(i32 limit) {
     return false;
 }
 
+// The processor up to beam clock `limit` (cpu_run_to_clock), its idle runs
+// counted out.
+inline void run_to_clock(i32 limit) {
+    if (!run_until_idle(limit)) return;
+    beam_idle_to(limit);
+    raster_clock = cpu_beam_clock;
+    wrap_to_next_line();
+}
+
 } // namespace
 
 void cpu_run_to_clock(i32 limit) {
+    idle_mark = {}; // asked from outside the frame: anything may have changed
     run_to_clock(limit);
 }
 
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
+    idle_mark = {};
     step_one();
     wrap_to_next_line();
 }
 
 void pvi_run_frame() {
     in_frame = 1;
+    idle_mark = {}; // between frames anything may change
     tape_ticks = tape_moving() && machine_row().tape != nullptr;
     pvi_history_frame_begin();
     pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;
@@ -502,7 +531,7 @@ void pvi_run_frame() {
         run_to_clock(12);
         pvi_object_line_step();
         accept_interrupt();
-        picture(run_to_clock(49));
+        picture(run_until_idle(49));
         pvi_line_end();
     }
     raster_line = lines_per_frame - 1;

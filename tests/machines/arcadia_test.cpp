@@ -302,6 +302,13 @@ TEST_F(Arcadia, IdleProcessorFramesMatchRunningEveryInstruction) {
     programs[2].code.insert(programs[2].code.end(), {0x20, 0x18, 0x7E}); // EORZ r0: CC equal
     programs[3].code.insert(programs[3].code.end(),
                             {0x07, 0xFF, 0x04, 0x40, 0xF8, 0x7E, 0xFB, 0x7A, 0x1B, 0x7E});
+    // BCTA,UN to itself at $18FD, whose target's low byte is the status the
+    // UVI writes: it idles from the vertical blank ($FD) until a row start
+    // rewrites it, with no instruction run in between.
+    programs.push_back({"BCTA,UN among the status registers", screen});
+    poke(programs.back().code, 0x18FD, 0x1F);
+    poke(programs.back().code, 0x18FE, 0x18);
+    programs.back().code.insert(programs.back().code.end(), {0x1F, 0x18, 0xFD});
     // Short counts: the last instruction before the idle loop ends at every
     // place of a line, also past its end.
     for (u8 n = 1; n <= 40; n++) {
