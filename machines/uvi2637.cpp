@@ -266,7 +266,8 @@ u64 row_key_latches;
 // four sprites of uvi_sprites[uvi_sprite_slot], a byte each, sprite 0 lowest:
 // LineKey's sprite words take those of the sprites on the line. The records
 // and the slot change only where latch_sprite_words follows them, so the
-// words are taken once a frame instead of once a line.
+// words are taken once a frame instead of once a line. It also sets the
+// table of line bytes below aside until the frame latch fills it again.
 u32 sprite_colours_word, sprite_x_word;
 
 // Beam mode: the sprites' line bytes of each raster line from sprites_top to
