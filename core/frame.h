@@ -11,6 +11,7 @@
 // viewspeedas, emu_region, emu_paused) live in core/settings_vars.h.
 #pragma once
 
+#include "core/machine.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
 
@@ -48,6 +49,13 @@ inline void beam_step_one() {
     const u32 start = cpu_cycles;
     if (!cpu_check_breakpoint()) cpu_execute_one();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
+}
+// The last beam clock of a raster line (227 clocks, 0-226).
+constexpr i32 BEAM_LAST_CLOCK = 226;
+// An instruction that ran past the line's end puts the processor on the next
+// line, late by the overshoot.
+inline void beam_wrap_to_next_line() {
+    if (cpu_beam_clock > BEAM_LAST_CLOCK) cpu_beam_clock -= line_clocks;
 }
 // While the processor idles on a branch to itself (cpu_idles), each run of
 // the branch takes 36 beam clocks (its 9 clock periods).

@@ -524,7 +524,7 @@ bool run_cpu_until_idle(i32 target) {
         beam_step_one();
         raster_clock = cpu_beam_clock;
     }
-    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+    beam_wrap_to_next_line();
     return false;
 }
 
@@ -533,7 +533,7 @@ void run_cpu_to_x(i32 target) {
     if (!run_cpu_until_idle(target)) return;
     beam_idle_to(target);
     raster_clock = cpu_beam_clock;
-    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+    beam_wrap_to_next_line();
 }
 
 // The processor's instruction at its beam clock when that lies in [x, end):
@@ -545,7 +545,7 @@ inline i32 next_step(i32 x, i32 end) {
 // The instruction that begins at raster_clock.
 inline void step_at_beam() {
     beam_step_one();
-    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+    beam_wrap_to_next_line();
 }
 
 void run_cpu_line() {
@@ -581,7 +581,7 @@ void border(bool clear_cells) {
             display_fill_row(x, raster_line, border_clocks - x, colour);
             if (due) {
                 beam_idle_to(border_clocks);
-                if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+                beam_wrap_to_next_line();
             }
             break;
         }
@@ -598,7 +598,7 @@ void border(bool clear_cells) {
 inline void idle_to_line_end(i32 x) {
     uvi_render_span(x, UVI_LINE_CLOCKS);
     beam_idle_to(UVI_LINE_CLOCKS);
-    if (cpu_beam_clock > 226) cpu_beam_clock -= line_clocks;
+    beam_wrap_to_next_line();
 }
 
 // The visible clocks of the line in the same way, through the UVI. `idles`:

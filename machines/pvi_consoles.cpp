@@ -327,6 +327,7 @@ void pvi_consoles_apply_game() {
 namespace {
 
 constexpr i32 LAST_CLOCK = PVI_BEAM_CLOCKS - 1;
+static_assert(LAST_CLOCK == BEAM_LAST_CLOCK);
 
 // A moving cassette samples before every instruction of this frame, and no
 // instruction is counted out in a lump while it does.
@@ -335,11 +336,6 @@ bool tape_ticks = false;
 inline void step_one() {
     if (tape_ticks) tape_sample_tick();
     beam_step_one();
-}
-
-// A processor clock past the line's end: the next line, late by the overshoot.
-inline void wrap_to_next_line() {
-    if (cpu_beam_clock > LAST_CLOCK) cpu_beam_clock -= line_clocks;
 }
 
 // The last yes of the idle test in this frame, while no instruction has run
@@ -404,7 +400,7 @@ void border() {
         display_fill_row(x, raster_line, step - x + 1, colour);
         raster_clock = step;
         step_one();
-        wrap_to_next_line();
+        beam_wrap_to_next_line();
         raster_clock = x = step + 1;
     }
     raster_clock = end;
@@ -415,7 +411,7 @@ void border() {
 void idle_to_line_end(i32 step) {
     if (step < LAST_CLOCK) pvi_collide_run(step + 1, LAST_CLOCK);
     beam_idle_to(PVI_BEAM_CLOCKS);
-    wrap_to_next_line();
+    beam_wrap_to_next_line();
 }
 
 // Clocks 49 to 226: the picture. The rest of the line is drawn ahead with
@@ -454,7 +450,7 @@ void picture(bool idles) {
             break;
         }
         step_one();
-        wrap_to_next_line();
+        beam_wrap_to_next_line();
         x = step + 1;
         if (!pvi_drawn_ahead_stands()) pvi_draw_ahead(x, colours);
     }
@@ -473,7 +469,7 @@ inline bool run_until_idle(i32 limit) {
         step_one();
         raster_clock = cpu_beam_clock;
     }
-    wrap_to_next_line();
+    beam_wrap_to_next_line();
     return false;
 }
 
@@ -483,7 +479,7 @@ inline void run_to_clock(i32 limit) {
     if (!run_until_idle(limit)) return;
     beam_idle_to(limit);
     raster_clock = cpu_beam_clock;
-    wrap_to_next_line();
+    beam_wrap_to_next_line();
 }
 
 } // namespace
@@ -497,7 +493,7 @@ void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
     idle_mark = {};
     step_one();
-    wrap_to_next_line();
+    beam_wrap_to_next_line();
 }
 
 void pvi_run_frame() {

@@ -65,6 +65,21 @@ class Pvi : public ::testing::Test {
         set_pvi(block + 0x0C, vc);
         set_pvi(block + 0x0D, 250);
     }
+    // A busy picture: four overlapping objects of several sizes and
+    // colours, the score's left digits, and the grid's bytes all set.
+    static void busy_objects_and_grid() {
+        place(0, 40, 10, 0xA5);
+        place(1, 44, 14, 0x3C);
+        place(2, 60, 30);
+        place(3, 120, 36, 0x81);
+        set_pvi(PVI_SIZES, 0x96);
+        set_pvi(PVI_SPR01COLOURS, 0x0A);
+        set_pvi(PVI_SPR23COLOURS, 0x1C);
+        set_pvi(PVI_BGCOLOUR, 0x5B);
+        set_pvi(PVI_SCORELT, 0x81);
+        for (u32 o = 0x80; o <= 0xAD; o++)
+            set_pvi(o, static_cast<u8>(o * 37));
+    }
     // The chip's part of one frame: the history slot, PVI lines 0..last with
     // their pixels, then the redraw pass.
     static void chip_frame(i32 last) {
@@ -628,18 +643,8 @@ TEST_F(Pvi, FrameDrawnAheadMatchesTheBeamClockByClock) {
             std::memset(guest_frame, 0, GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS);
             for (u32 i = 0; i < sizeof program; i++)
                 guest_memory[0x10 + i] = program[i];
-            place(0, 40, 10, 0xA5);
-            place(1, 44, 14, 0x3C);
-            place(2, 60, 30);
-            place(3, 120, 36, 0x81);
-            set_pvi(PVI_SIZES, 0x96);
-            set_pvi(PVI_SPR01COLOURS, 0x0A);
-            set_pvi(PVI_SPR23COLOURS, 0x1C);
-            set_pvi(PVI_BGCOLOUR, 0x5B);
-            set_pvi(PVI_SCORELT, 0x81);
+            busy_objects_and_grid();
             set_pvi(PVI_SCORERT, 0x08);
-            for (u32 o = 0x80; o <= 0xAD; o++)
-                set_pvi(o, static_cast<u8>(o * 37));
             cpu_iar = 0x10;
             for (int f = 0; f < 8; f++)
                 way == 0 ? frame_clock_by_clock() : pvi_run_frame();
@@ -692,18 +697,8 @@ TEST_F(Pvi, LinesCopiedFromTheLastFrameMatchLinesDrawnAgain) {
                                   0x81, 0x0D, 0x1F, 0xCA, 0x81, 0x1F, 0x00, 0x10};
         std::memcpy(guest_memory, start, sizeof start);
         std::memcpy(guest_memory + 0x10, loop, sizeof loop);
-        place(0, 40, 10, 0xA5);
-        place(1, 44, 14, 0x3C);
-        place(2, 60, 30);
-        place(3, 120, 36, 0x81);
+        busy_objects_and_grid();
         set_pvi(0x0D, 20); // object 0 duplicated down the screen
-        set_pvi(PVI_SIZES, 0x96);
-        set_pvi(PVI_SPR01COLOURS, 0x0A);
-        set_pvi(PVI_SPR23COLOURS, 0x1C);
-        set_pvi(PVI_BGCOLOUR, 0x5B);
-        set_pvi(PVI_SCORELT, 0x81);
-        for (u32 o = 0x80; o <= 0xAD; o++)
-            set_pvi(o, static_cast<u8>(o * 37));
         cpu_iar = 0;
         cpu_psu &= static_cast<u8>(~PSU_II);
         for (u32 f = 0; f < 60; f++) {
