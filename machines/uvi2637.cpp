@@ -895,10 +895,11 @@ inline void set_collisions_before(i32 to) {
 
 // The current line, drawn or copied from clock `from` on with colour row
 // `colour_row`, its collisions in `copy`, stands as drawn ahead with the beam
-// past clock `next`: the beam's state for it, its collisions not yet set.
-[[gnu::always_inline]] inline UviBeamLine standing(const LineCopy& copy, bool area, u8 colour_row,
-                                                   i32 next) {
-    UviBeamLine b = uvi_beam;
+// past clock `next`: the beam's state for it (but for the clocks it hands on
+// and its next collision), its collisions not yet set.
+[[gnu::always_inline]] inline void stand(const LineCopy& copy, bool area, u8 colour_row,
+                                         i32 next) {
+    UviBeamLine& b = uvi_beam;
     b.line = raster_line;
     b.next = next;
     b.x0 = area ? row_x0 : -1;
@@ -908,7 +909,6 @@ inline void set_collisions_before(i32 to) {
     b.events = copy.events;
     b.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
     b.flag_want = colour_row ? b.flag_mask : 0;
-    return b;
 }
 
 void settle_first_span() {
@@ -937,11 +937,10 @@ void stand_on_copy(bool area, i32 g) {
     if (!(line_key(49, area, g, sprite_bytes, colour_row, block0) == copy.key)) return;
     line_collisions = copy.collisions;
     if (area) beam_line.block0 = block0;
-    UviBeamLine b = standing(copy, area, colour_row, 49);
-    b.pending_line = raster_line;
-    b.pending_from = b.pending_to = 49;
-    b.next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
-    uvi_beam = b;
+    stand(copy, area, colour_row, 49);
+    uvi_beam.pending_line = raster_line;
+    uvi_beam.pending_from = uvi_beam.pending_to = 49;
+    uvi_beam.next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
     first_span_owed = true;
 }
 
@@ -991,7 +990,7 @@ void uvi_draw_span(i32 from, i32 to) {
         copy.events = static_cast<u8>(uvi_beam.events);
         keep_line(key, keyed, from);
     }
-    uvi_beam = standing(copy, area, uvi_colour_row, to);
+    stand(copy, area, uvi_colour_row, to);
     set_collisions_before(to);
 }
 
