@@ -513,10 +513,15 @@ inline bool idling_marked() {
     return beam_idling_marked(idle_mark, idling);
 }
 
+// The beam mode's pieces below (the processor up to a clock, the border, the
+// visible clocks) run once or more every raster line, and on a busy line
+// their calls cost as much as their own work: they are inlined into the frame
+// loop.
+
 // The processor's instructions up to beam clock `target`, while it does not
 // idle. True when it idles before `target`: its runs are left to count out,
 // for a caller that may count them with the runs of what follows at once.
-bool run_cpu_until_idle(i32 target) {
+[[gnu::always_inline]] inline bool run_cpu_until_idle(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
         if (idling_marked()) [[unlikely]]
@@ -564,7 +569,7 @@ void set_vblank() {
 // instruction the processor begins there; the instruction follows its clock.
 // The border's cells stay clear as they are: nothing marks them (a sprite
 // begins at clock 29 at the earliest, the picture at 49).
-void border() {
+[[gnu::always_inline]] inline void border() {
     i32 x = 0;
     for (;;) {
         const i32 step = cpu_beam_clock;
@@ -603,7 +608,7 @@ inline void idle_to_line_end(i32 x) {
 // runs not yet counted out: the whole line is drawn in one piece, and those
 // runs are counted with the rest of the line's (nothing the drawing reads
 // tells them apart).
-void visible_pixels(bool idles) {
+[[gnu::always_inline]] inline void visible_pixels(bool idles) {
     i32 x = 49;
     if (idles) {
         idle_to_line_end(x);

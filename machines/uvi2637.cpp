@@ -259,8 +259,12 @@ struct LineKey {
 };
 constexpr int LINE_COLOUR_ROW = 24, LINE_BLOCK0 = 32; // bit places in LineKey::line
 
-// The current row's part of LineKey::row (row_start sets it).
-u64 row_key_latches;
+// The current row's part of a line's key: its codes and its part of
+// LineKey::row. Row_start takes it, and so does whatever clears the row codes
+// while a row may be under way (take_row_key).
+struct RowKey {
+    u64 codes_left, codes_right, row;
+} row_key;
 
 // The colours and the clocks less 29 (as their registers hold them) of the
 // four sprites of uvi_sprites[uvi_sprite_slot], a byte each, sprite 0 lowest:
@@ -478,6 +482,16 @@ constexpr u8 ARTEFACT_GLYPHS[2][8][8] = {
         if (byte >> (7 - b) & 1) out->colours[b] = colours[b];
 }
 
+void take_row_key() {
+    if (row_number < 0) return;
+    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+    std::memcpy(&row_key.codes_left, codes, 8);
+    std::memcpy(&row_key.codes_right, codes + 8, 8);
+    const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
+    const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
+    row_key.row = key_word(0, 1, 0, row_x0, board_mode, fg, bg);
+}
+
 void row_start(i32 r) {
     const UviTextArea& t = uvi_text_area;
     if (r >= t.rows) {
@@ -508,9 +522,7 @@ void row_start(i32 r) {
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
     uvi_row_x[uvi_row_slot][r] = static_cast<u8>(scroll + 23);
-    const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
-    const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
-    row_key_latches = key_word(0, 1, 0, row_x0, board_mode, fg, bg);
+    take_row_key();
 }
 
 // Background from clock `from` up to `to`; pixels that already carry this
@@ -841,10 +853,9 @@ bool line_keyed(bool area) {
     LineKey k{};
     const bool beam = !uvi_line_based;
     if (area) {
-        const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
-        std::memcpy(&k.codes_left, codes, 8);
-        std::memcpy(&k.codes_right, codes + 8, 8);
-        k.row = row_key_latches | u64(static_cast<u8>(g)) << 16;
+        k.codes_left = row_key.codes_left;
+        k.codes_right = row_key.codes_right;
+        k.row = row_key.row | u64(static_cast<u8>(g)) << 16;
     }
     k.row |= uvi_line_based;
     k.line = (uvi_bg_latch & 15u) | u64{beam && *uvi_host.collisions != 0} << 8 |
@@ -1194,6 +1205,7 @@ void uvi_demux_forget() {
     std::memset(uvi_row_x, 0, sizeof uvi_row_x);
     std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
     latch_sprite_words();
+    take_row_key();
 }
 
 void uvi_deflicker_sprites() {
