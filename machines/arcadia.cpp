@@ -628,17 +628,21 @@ inline void idle_to_line_end(i32 x) {
             const u8 block0 = uvi_beam.block0;
             const i32 x0 = uvi_beam.x0, line = raster_line;
             bool stands = true;
-            for (;;) {
-                const i32 step = cpu_beam_clock;
-                if (step < x || step >= until || idling()) break;
-                uvi_beam.next = uvi_beam.pending_to = x = step + 1;
-                raster_clock = step;
-                step_at_beam();
-                if (uvi_beam.line != line || (cpu_psu & flag_mask) != flag_want ||
-                    (x <= x0 && guest_memory[0x19F8] >> 7 != block0)) {
-                    stands = false;
-                    break;
+            // (An instruction that runs past the line's end leaves the beam
+            // clock past `until` until the loop ends and puts it on the next
+            // line.)
+            if (cpu_beam_clock >= x) {
+                for (i32 step = cpu_beam_clock; step < until && !idling(); step = cpu_beam_clock) {
+                    uvi_beam.next = uvi_beam.pending_to = x = step + 1;
+                    raster_clock = step;
+                    beam_step_one();
+                    if (uvi_beam.line != line || (cpu_psu & flag_mask) != flag_want ||
+                        (x <= x0 && guest_memory[0x19F8] >> 7 != block0)) {
+                        stands = false;
+                        break;
+                    }
                 }
+                beam_wrap_to_next_line();
             }
             // The processor's next instruction is on the next line and the
             // line stands with no collision left: the rest of it is handed
