@@ -1040,7 +1040,10 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
 void uvi_render_scanline() {
     if (!*uvi_host.dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
-    if (raster_line != *uvi_host.first_visible_line) plot_background(0, *uvi_host.border_clocks);
+    // The border's cells stay clear as they are: nothing marks them (a sprite
+    // begins at clock 29 at the earliest).
+    if (raster_line != *uvi_host.first_visible_line)
+        uvi_host.fill_row(0, raster_line, *uvi_host.border_clocks, uvi_bg_colour);
     i32 g;
     const bool area = area_line(raster_line - *uvi_host.first_visible_line, &g);
     if (line_has_sprite_cells(raster_line)) {
