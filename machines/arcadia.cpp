@@ -628,9 +628,9 @@ inline void idle_to_line_end(i32 x) {
             const u8 block0 = uvi_beam.block0;
             const i32 x0 = uvi_beam.x0, line = raster_line;
             bool stands = true;
-            // (An instruction that runs past the line's end leaves the beam
-            // clock past `until` until the loop ends and puts it on the next
-            // line.)
+            // An instruction that runs past the line's end leaves the beam
+            // clock past `until`, which ends the loop; the clock goes on to
+            // the next line after it.
             if (cpu_beam_clock >= x) {
                 for (i32 step = cpu_beam_clock; step < until && !idling(); step = cpu_beam_clock) {
                     uvi_beam.next = uvi_beam.pending_to = x = step + 1;
