@@ -254,9 +254,10 @@ CPU_HOT static void ea_zero_page(u8 b1) {
 // The advice, indirection and indexing of an absolute operand whose fetched
 // address `ea` is in cpu_ea: the rarer forms, out of line so that the plain
 // form keeps no registers across their calls. Returns cpu_ea; indexing sets
-// cpu_regsel to 0.
-[[gnu::noinline]] static u32 ea_absolute_modes(u32 ea, u8 b1, u8 field_reg) {
+// cpu_regsel to 0. `report`: "logillegal" reports r0 as operand and index.
+[[gnu::noinline]] static u32 ea_absolute_modes(u32 ea, u8 b1, u8 field_reg, bool report) {
     const u8 mode = b1 & 0x60;
+    if (report && logillegal && field_reg == 0 && mode) cpu_report_operand_and_index();
     if (loginefficient && !mode) cpu_advise_absolute(static_cast<u16>(ea));
     if (b1 & 0x80) {
         indirect_absolute();
@@ -277,7 +278,7 @@ CPU_HOT static void ea_zero_page(u8 b1) {
 // in `reg`; the caller has set cpu_regsel to the opcode's register, which
 // indexing sets to 0. The callers go on with the locals, which the compiler
 // would otherwise read back after every byte store.
-CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg) {
+CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg, bool report = true) {
     const u8 field_reg = cpu_reg_index(opcode);
     const u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
     cpu_ea = ea;
@@ -285,7 +286,7 @@ CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg) {
     if (!(b1 & 0xE0) && !loginefficient) [[likely]]
         return ea;
     if (b1 & 0x60) reg = 0;
-    return ea_absolute_modes(ea, b1, field_reg);
+    return ea_absolute_modes(ea, b1, field_reg, report);
 }
 
 // Absolute branch target. An index (BXA, BSXA) is added to the fetched address,
@@ -313,7 +314,7 @@ void cpu_ea_zero_page() {
 void cpu_ea_absolute() {
     u8 reg;
     cpu_regsel = cpu_reg_index(cpu_opcode);
-    ea_absolute(cpu_opcode, operand1(), reg);
+    ea_absolute(cpu_opcode, operand1(), reg, false);
 }
 
 void cpu_ea_branch() {
@@ -456,7 +457,6 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
         return {cpu_read_checked(ea), 2, with_indirection(3, b1), !(b1 & 0x80), reg};
     }
     default: {
-        if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
         u8 work_reg;
         const u32 ea = ea_absolute(opcode, b1, work_reg);
         return {cpu_read_checked(ea), 3, with_indirection(4, b1), !(b1 & 0xE0),
@@ -474,7 +474,6 @@ CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
         ea = ea_relative(b1);
         return {0, 2, with_indirection(3, b1), false, reg};
     }
-    if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
     u8 work_reg;
     ea = ea_absolute(opcode, b1, work_reg);
     return {0, 3, with_indirection(4, b1), false, work_reg};
