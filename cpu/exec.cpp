@@ -251,6 +251,20 @@ CPU_HOT static void ea_zero_page(u8 b1) {
     cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
 }
 
+// The address an absolute operand names before indirection and indexing,
+// into cpu_ea.
+CPU_HOT static u32 absolute_address(u8 b1) {
+    const u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
+    cpu_ea = ea;
+    return ea;
+}
+
+// An absolute operand is plain: that address as it stands (neither indirect
+// nor indexed), with no advice to give.
+CPU_HOT static bool absolute_plain(u8 b1) {
+    return !(b1 & 0xE0) && !loginefficient;
+}
+
 // The advice, indirection and indexing of an absolute operand whose fetched
 // address `ea` is in cpu_ea: the rarer forms, out of line so that the plain
 // form keeps no registers across their calls. Returns cpu_ea; indexing sets
@@ -280,10 +294,9 @@ CPU_HOT static void ea_zero_page(u8 b1) {
 // would otherwise read back after every byte store.
 CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg, bool report = true) {
     const u8 field_reg = cpu_reg_index(opcode);
-    const u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
-    cpu_ea = ea;
+    const u32 ea = absolute_address(b1);
     reg = field_reg;
-    if (!(b1 & 0xE0) && !loginefficient) [[likely]]
+    if (absolute_plain(b1)) [[likely]]
         return ea;
     if (b1 & 0x60) reg = 0;
     return ea_absolute_modes(ea, b1, field_reg, report);
@@ -445,7 +458,9 @@ struct Operand {
     u8 reg;
 };
 
-CPU_HOT static Operand fetch_operand(u8 opcode) {
+// PLAIN_ABSOLUTE: the handler has found an absolute operand plain
+// (absolute_plain), so its address is the fetched one and its cycles are known.
+template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand fetch_operand(u8 opcode) {
     const u8 b1 = operand1();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
@@ -457,6 +472,7 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
         return {cpu_read_checked(ea), 2, with_indirection(3, b1), !(b1 & 0x80), reg};
     }
     default: {
+        if constexpr (PLAIN_ABSOLUTE) return {cpu_read_checked(absolute_address(b1)), 3, 4, true, reg};
         u8 work_reg;
         const u32 ea = ea_absolute(opcode, b1, work_reg);
         return {cpu_read_checked(ea), 3, with_indirection(4, b1), !(b1 & 0xE0),
@@ -466,13 +482,17 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
 }
 
 // Effective address of STRR / STRA; the operand's value is not read.
-CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
+template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
     const u8 b1 = operand1();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
     if (!(opcode & 0x04)) {
         ea = ea_relative(b1);
         return {0, 2, with_indirection(3, b1), false, reg};
+    }
+    if constexpr (PLAIN_ABSOLUTE) {
+        ea = absolute_address(b1);
+        return {0, 3, 4, false, reg};
     }
     u8 work_reg;
     ea = ea_absolute(opcode, b1, work_reg);
@@ -481,8 +501,9 @@ CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
 // r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
-template <bool SET_CC, typename F> CPU_HOT static void memory_op(u8 opcode, F op) {
-    const Operand o = fetch_operand(opcode);
+template <bool SET_CC, bool PLAIN_ABSOLUTE, typename F>
+CPU_HOT static void memory_op(u8 opcode, F op) {
+    const Operand o = fetch_operand<PLAIN_ABSOLUTE>(opcode);
     const u8 result = op(cpu_regs[o.reg], o.value);
     cpu_write_register(o.reg, result);
     if (SET_CC) set_cc(result);
@@ -534,8 +555,23 @@ CPU_HOT static void port_out(u8 opcode, u32 port, int length, u32 cycles) {
 
 // ---- the dispatch ----------------------------------------------------------------
 
-template <unsigned OPCODE> static void execute_opcode() {
+template <unsigned OPCODE, bool ANY_ABSOLUTE = false> static void execute_opcode();
+
+// The absolute memory forms (opcode bits 2-4: 011) come in two handlers: the
+// table's takes the plain form (absolute_plain) with its address and cycles
+// known, and hands every other form to this one, out of line, which
+// interprets the instruction from its start.
+template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_absolute() {
+    execute_opcode<OPCODE, true>();
+}
+
+template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
     constexpr u8 op = OPCODE;
+    constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_ABSOLUTE;
+    if constexpr (plain) {
+        if (!absolute_plain(operand1())) [[unlikely]]
+            return execute_any_absolute<OPCODE>();
+    }
     switch (op) {
     // ---- register forms: r0 with rn ----
     case 0x00: {
@@ -633,38 +669,38 @@ template <unsigned OPCODE> static void execute_opcode() {
 
     // ---- immediate, relative and absolute memory forms ----
     case 0x04 ... 0x0F: {
-        memory_op<true>(op, [](u8, u8 v) { return v; });
+        memory_op<true, plain>(op, [](u8, u8 v) { return v; });
         return;
     }
     case 0x24 ... 0x2F: {
-        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
+        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
         return;
     }
     case 0x44 ... 0x4F: {
-        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
+        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
         return;
     }
     case 0x64 ... 0x6F: {
-        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
+        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
         return;
     }
     case 0x84 ... 0x8F: {
-        memory_op<false>(op, [](u8 r, u8 v) { return add8(r, v); });
+        memory_op<false, plain>(op, [](u8 r, u8 v) { return add8(r, v); });
         return;
     }
     case 0xA4 ... 0xAF: {
-        memory_op<false>(op, [](u8 r, u8 v) { return subtract8(r, v); });
+        memory_op<false, plain>(op, [](u8 r, u8 v) { return subtract8(r, v); });
         return;
     }
     case 0xE4 ... 0xEF: {
-        const Operand o = fetch_operand(op);
+        const Operand o = fetch_operand<plain>(op);
         compare8(cpu_read_register(o.reg), o.value);
         finish(o.length, o.cycles);
         return;
     }
     case 0xC8 ... 0xCF: {
         u32 ea;
-        const Operand o = store_address(op, ea);
+        const Operand o = store_address<plain>(op, ea);
         cpu_write_checked(ea, cpu_read_register(o.reg));
         finish(o.length, o.cycles);
         return;
