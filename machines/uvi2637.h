@@ -160,7 +160,7 @@ struct UviBeamLine {
     u8 colour_row;      // what it was drawn with
     u8 block0;          // the block-set bit as column 0 began
     i32 event, events;  // its next collision to set, and how many it has
-    i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none)
+    i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none; 0 handed on)
     i32 pending_line, pending_from, pending_to;
     // The colour row it was drawn with follows the Flag (flag_mask PSU_F,
     // flag_want the Flag then) or stays as it is for the line (both 0).
