@@ -332,7 +332,9 @@ void latch_sprite_words() {
 // its cells and collisions; its colours stay in line_colours. A line drawn
 // again from an equal key takes these instead of drawing. The copy stands
 // until the line is drawn otherwise (copy.generation 0) or the chip is reset.
-struct LineCopy {
+// Every line start looks at its line's copy: padded to a power of two, a
+// copy is found with a shift.
+struct alignas(512) LineCopy {
     LineKey key;
     u32 generation; // copies_generation while the copy holds, else 0
     u32 cells_era;  // its line's cells_era when the copy was made
@@ -514,10 +516,13 @@ void row_start(i32 r) {
     const u32 base =
         r < 13 ? 0x1800 + 16 * static_cast<u32>(r) : 0x1A00 + 16 * static_cast<u32>(r - 13);
     std::memcpy(uvi_row_codes[uvi_row_slot][r], guest_memory + base, 16);
-    u8 special = 0;
-    for (u32 c = 0; c < 16; c++)
-        special |= static_cast<u8>((guest_memory[base + c] & 63) > 55);
-    row_plain = !special;
+    // Codes 56-63 in any column: eight at a time, (code & 63) + 8 reaches
+    // bit 6 exactly for those, with no carry into the next byte.
+    constexpr u64 LOW6 = 0x3F3F3F3F3F3F3F3F, EIGHT = 0x0808080808080808, BIT6 = 0x4040404040404040;
+    u64 left, right;
+    std::memcpy(&left, guest_memory + base, 8);
+    std::memcpy(&right, guest_memory + base + 8, 8);
+    row_plain = !((((left & LOW6) + EIGHT) | ((right & LOW6) + EIGHT)) & BIT6);
     uvi_write_register(0x18FF, static_cast<u8>(0xF0 | (r % 13)));
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
