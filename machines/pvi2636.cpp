@@ -520,7 +520,6 @@ struct HistorySlot {
         o.row++;
     }
     o.x_start = reg(block + (o.duplicate ? 0x0B : 0x0A)) + 1;
-    o.x_end = o.x_start + 8 * scale;
     const i32 row = o.row < 10 ? o.row : 9;
     if (sprite_mode == 0)
         o.row_bits = 0;
@@ -959,6 +958,10 @@ static_assert(sizeof(LineKey) % 8 == 0 && offsetof(LineKey, shapes) == LINE_KEY_
 struct DrawnLine {
     LineKey key;
     bool valid;
+    // The line with its objects is kept only once it has been drawn twice
+    // from the same key: a line whose objects move every frame would never
+    // be copied from it.
+    bool whole;
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH];
     LineBits grid;
@@ -1010,7 +1013,8 @@ void draw_line_start(u8* colours, u8* cells) {
         layer_artefact_row,
         0};
     DrawnLine& line = drawn_lines[y];
-    if (line.valid && same_key(line.key, key)) {
+    const bool same = line.valid && same_key(line.key, key);
+    if (same && line.whole) {
         std::memcpy(colours, line.colours, PVI_WIDTH);
         std::memcpy(cells, line.cells, PVI_WIDTH);
         drawn_grid = line.grid;
@@ -1024,13 +1028,16 @@ void draw_line_start(u8* colours, u8* cells) {
         draw_base(base_key(y), 0, PVI_WIDTH, colours, cells);
         std::memcpy(line.base_colours, colours, PVI_WIDTH);
         std::memcpy(line.base_cells, cells, PVI_WIDTH);
+        line.grid = drawn_grid;
     }
     draw_objects(0, PVI_WIDTH, colours, cells);
     line.key = key;
     line.valid = true;
-    std::memcpy(line.colours, colours, PVI_WIDTH);
-    std::memcpy(line.cells, cells, PVI_WIDTH);
-    line.grid = drawn_grid;
+    line.whole = same;
+    if (same) {
+        std::memcpy(line.colours, colours, PVI_WIDTH);
+        std::memcpy(line.cells, cells, PVI_WIDTH);
+    }
 }
 
 // The span of the line drawn ahead where two objects, or an object and the
