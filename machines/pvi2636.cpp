@@ -1101,10 +1101,13 @@ void pvi_collide_ahead(i32 x0, i32 x1) {
             (to >= 64 ? ~0ull : (1ull << to) - 1) & (from <= 0 ? ~0ull : ~((1ull << from) - 1));
         const u64 a = lit[0][w] & range, b = lit[1][w] & range, c = lit[2][w] & range,
                   d = lit[3][w] & range, g = ahead_grid[w];
-        pairs |= static_cast<u8>((a & b ? 0x20 : 0) | (a & c ? 0x10 : 0) | (a & d ? 0x08 : 0) |
-                                 (b & c ? 0x04 : 0) | (b & d ? 0x02 : 0) | (c & d ? 0x01 : 0));
-        grid |= static_cast<u8>((a & g ? 0x80 : 0) | (b & g ? 0x40 : 0) | (c & g ? 0x20 : 0) |
-                                (d & g ? 0x10 : 0));
+        // Which pairs, and which objects on the grid, only where any meet.
+        if (object_layer.shared[w] & range)
+            pairs |= static_cast<u8>((a & b ? 0x20 : 0) | (a & c ? 0x10 : 0) | (a & d ? 0x08 : 0) |
+                                     (b & c ? 0x04 : 0) | (b & d ? 0x02 : 0) | (c & d ? 0x01 : 0));
+        if (object_layer.any[w] & g & range)
+            grid |= static_cast<u8>((a & g ? 0x80 : 0) | (b & g ? 0x40 : 0) | (c & g ? 0x20 : 0) |
+                                    (d & g ? 0x10 : 0));
     }
     if (!(pairs | grid)) return;
     if (status_writes_seen()) {
