@@ -253,6 +253,7 @@ i32 layer_line;
 u64 layer_shapes[2];
 i32 layer_artefact_row = -1;
 
+// Object n's shape on the line as the layer is keyed on it.
 u64 object_shape(int n) {
     const PviObject& o = pvi_objects[n];
     return o.active && o.row_bits && o.x_start < PVI_WIDTH
@@ -265,14 +266,14 @@ void build_object_layer(i32 y) {
     ObjectLayer& l = object_layer;
     layer_built_for = objects_changed;
     layer_line = y;
-    // Kept in two words, each compared whole: a word loaded over narrower
-    // stores just made waits for them.
+    // Two words, each compared whole (a word loaded over narrower stores
+    // just made would wait for them).
     const u64 shapes01 = object_shape(0) | object_shape(1) << 32,
               shapes23 = object_shape(2) | object_shape(3) << 32;
     const PviObject& o3 = pvi_objects[3];
     const bool artefacts = pvi_object3_artefacts && *pvi_host.artefacts;
     const i32 artefact_row =
-        shapes23 >> 32 && artefacts && y - o3.start_line >= 0 && y - o3.start_line < 6
+        (shapes23 >> 32) != 0 && artefacts && y - o3.start_line >= 0 && y - o3.start_line < 6
             ? y - o3.start_line
             : -1;
     if (((shapes01 ^ layer_shapes[0]) | (shapes23 ^ layer_shapes[1])) == 0 &&
