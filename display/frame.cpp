@@ -38,19 +38,6 @@ void display_plot_guest(i32 x, i32 y, u32 colour) {
     display_plot_clipped(x + 49, y + first_visible_line, colour);
 }
 
-namespace {
-
-// The part [*first, *last] of the run from x of n pixels on line y that lies
-// inside the window; false when none does.
-bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
-    if (n <= 0 || y < display_window_top || y > display_window_bottom) return false;
-    *first = x > display_window_left ? x : display_window_left;
-    *last = x + n - 1 < display_window_right ? x + n - 1 : display_window_right;
-    return *first <= *last;
-}
-
-} // namespace
-
 u8 frame_mirror[GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS];
 FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
 
@@ -258,7 +245,7 @@ void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
 
 void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
     i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
+    if (!display_clip_row(x, y, n, &first, &last)) return;
     plot_run(static_cast<u32>(first - display_window_left),
              static_cast<u32>(y - display_window_top), colours + (first - x), 0,
              static_cast<u32>(last - first + 1));
@@ -266,7 +253,7 @@ void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
 
 void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
     i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
+    if (!display_clip_row(x, y, n, &first, &last)) return;
     plot_run(static_cast<u32>(first - display_window_left),
              static_cast<u32>(y - display_window_top), nullptr, colour,
              static_cast<u32>(last - first + 1));
