@@ -172,17 +172,17 @@ void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink)
         }
     };
     const u64 fill8 = 0x0101010101010101ull * fill;
-    u32 i = 0;
-    for (; i + 8 <= count; i += 8) {
+    const u32 words = count / 8;
+    for (u32 w = 0; w < words; w++) {
         u64 want = fill8, have;
-        if (colours) std::memcpy(&want, colours + i, 8);
-        std::memcpy(&have, mirror + i, 8);
+        if (colours) std::memcpy(&want, colours + 8 * w, 8);
+        std::memcpy(&have, mirror + 8 * w, 8);
         if (want == have)
             sink.flush();
         else
-            pixels(i, i + 8);
+            pixels(8 * w, 8 * w + 8);
     }
-    pixels(i, count);
+    pixels(8 * words, count);
 }
 
 // Whether the n bytes from p all hold `fill`.
