@@ -90,6 +90,13 @@ CPU_HOT static void advance(int length) {
         cpu_log_iar_wrapped();
 }
 
+// The cycles of a memory form whose first operand byte is b1: its plain
+// count, two more when indirect (bit 7). Worked out without a branch: the
+// clock and the cycle count then follow from one value.
+CPU_HOT static u8 with_indirection(u8 cycles, u8 b1) {
+    return static_cast<u8>(cycles + ((b1 >> 6) & 2));
+}
+
 CPU_HOT static void finish(int length, u32 cycles) {
     advance(length);
     charge(cycles);
@@ -110,6 +117,20 @@ CPU_HOT static void set_cc(u8 value) {
     cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | cc_of(value));
 }
 
+// C, IDC and OVF of an addition, looked up by the carries into its bits 4 to
+// 8 (bits 4-8 of a ^ b ^ sum, shifted down): IDC is the carry into bit 4, C
+// the carry out of bit 7, and OVF (a signed overflow) is set when the carries
+// into and out of bit 7 differ.
+static constexpr std::array<u8, 32> carry_flags = [] {
+    std::array<u8, 32> t{};
+    for (unsigned c = 0; c < 32; ++c) {
+        const unsigned into4 = c & 1, into7 = (c >> 3) & 1, out7 = c >> 4;
+        t[c] = static_cast<u8>((into4 ? PSL_IDC : 0) | (into7 != out7 ? PSL_OVF : 0) |
+                               (out7 ? PSL_C : 0));
+    }
+    return t;
+}();
+
 // a + b + carry_in with the flags of the 2650's adder: C the carry out of bit
 // 7, IDC the carry into bit 4, OVF a signed overflow, CC from the result.
 // Subtraction is the same adder on the complement of b with the borrow
@@ -117,12 +138,8 @@ CPU_HOT static void set_cc(u8 value) {
 CPU_HOT static u8 adder(u8 a, u8 b, u32 carry_in) {
     const u32 sum = a + b + carry_in;
     const u8 result = static_cast<u8>(sum);
-    const u32 flags = (sum >> 8) |                             // PSL_C
-                      (((a ^ b ^ sum) & 0x10) << 1) |          // PSL_IDC
-                      ((~(a ^ b) & (a ^ result) & 0x80) >> 5); // PSL_OVF
-    static_assert(PSL_C == 0x01 && PSL_IDC == 0x20 && PSL_OVF == 0x04);
-    cpu_psl =
-        static_cast<u8>((cpu_psl & ~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C)) | flags | cc_of(result));
+    const u8 flags = carry_flags[(a ^ b ^ sum) >> 4] | cc_of(result);
+    cpu_psl = static_cast<u8>((cpu_psl & ~(PSL_CC | PSL_IDC | PSL_OVF | PSL_C)) | flags);
     return result;
 }
 
@@ -234,32 +251,55 @@ CPU_HOT static void ea_zero_page(u8 b1) {
     cpu_ea = ((guest_memory[first] << 8) | guest_memory[second]) & 0x7FFF;
 }
 
-// Returns cpu_ea, and the register the instruction works on (0 when indexed)
-// in cpu_regsel and `reg`: the callers go on with the locals, which the
-// compiler would otherwise read back after every byte store.
-CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg) {
-    const u8 field_reg = cpu_reg_index(opcode);
-    u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
-    reg = field_reg;
-    cpu_regsel = field_reg;
+// The address an absolute operand names before indirection and indexing,
+// into cpu_ea.
+CPU_HOT static u32 absolute_address(u8 b1) {
+    const u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
     cpu_ea = ea;
+    return ea;
+}
+
+// An absolute operand is plain: that address as it stands (neither indirect
+// nor indexed), with no advice to give.
+CPU_HOT static bool absolute_plain(u8 b1) {
+    return !(b1 & 0xE0) && !loginefficient;
+}
+
+// The advice, indirection and indexing of an absolute operand whose fetched
+// address `ea` is in cpu_ea: the rarer forms, out of line so that the plain
+// form keeps no registers across their calls. Returns cpu_ea; indexing sets
+// cpu_regsel to 0. `report`: "logillegal" reports r0 as operand and index.
+[[gnu::noinline]] static u32 ea_absolute_modes(u32 ea, u8 b1, u8 field_reg, bool report) {
     const u8 mode = b1 & 0x60;
+    if (report && logillegal && field_reg == 0 && mode) cpu_report_operand_and_index();
     if (loginefficient && !mode) cpu_advise_absolute(static_cast<u16>(ea));
     if (b1 & 0x80) {
         indirect_absolute();
         ea = cpu_ea;
     }
-    if (!mode) [[likely]]
-        return ea;
+    if (!mode) return ea;
     if (mode == 0x20)
         ++cpu_regs[field_reg];
     else if (mode == 0x40)
         --cpu_regs[field_reg];
     ea = (ea & 0x6000) | ((ea + cpu_regs[field_reg]) & 0x1FFF);
     cpu_ea = ea;
-    reg = 0;
     cpu_regsel = 0;
     return ea;
+}
+
+// Returns cpu_ea, and the register the instruction works on (0 when indexed)
+// in `reg`; the caller has set cpu_regsel to the opcode's register, which
+// indexing sets to 0. The callers go on with the locals, which the compiler
+// would otherwise read back after every byte store.
+CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg, bool report = true) {
+    const u8 field_reg = cpu_reg_index(opcode);
+    const u32 ea = absolute_address(b1);
+    reg = field_reg;
+    if (absolute_plain(b1)) [[likely]]
+        return ea;
+    if (b1 & 0x60) reg = 0;
+    return ea_absolute_modes(ea, b1, field_reg, report);
 }
 
 // Absolute branch target. An index (BXA, BSXA) is added to the fetched address,
@@ -286,7 +326,8 @@ void cpu_ea_zero_page() {
 
 void cpu_ea_absolute() {
     u8 reg;
-    ea_absolute(cpu_opcode, operand1(), reg);
+    cpu_regsel = cpu_reg_index(cpu_opcode);
+    ea_absolute(cpu_opcode, operand1(), reg, false);
 }
 
 void cpu_ea_branch() {
@@ -359,7 +400,7 @@ template <Transfer KIND> CPU_HOT static void take(int length, bool indirect) {
         ea = cpu_ea;
     } else {
         cpu_iar = static_cast<u16>(ea);
-        charge(indirect ? 5 : 3);
+        charge(3 + 2 * static_cast<u32>(indirect));
     }
     const u32 target = ea & 0x7FFF;
     if (cpu_irq_level <= 7) {
@@ -417,7 +458,9 @@ struct Operand {
     u8 reg;
 };
 
-CPU_HOT static Operand fetch_operand(u8 opcode) {
+// PLAIN_ABSOLUTE: the handler has found an absolute operand plain
+// (absolute_plain), so its address is the fetched one and its cycles are known.
+template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand fetch_operand(u8 opcode) {
     const u8 b1 = operand1();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
@@ -426,37 +469,41 @@ CPU_HOT static Operand fetch_operand(u8 opcode) {
         return {b1, 2, 2, true, reg};
     case 0x08: {
         const u32 ea = ea_relative(b1);
-        return {cpu_read_checked(ea), 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), !(b1 & 0x80), reg};
+        return {cpu_read_checked(ea), 2, with_indirection(3, b1), !(b1 & 0x80), reg};
     }
     default: {
-        if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
+        if constexpr (PLAIN_ABSOLUTE) return {cpu_read_checked(absolute_address(b1)), 3, 4, true, reg};
         u8 work_reg;
         const u32 ea = ea_absolute(opcode, b1, work_reg);
-        return {cpu_read_checked(ea), 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), !(b1 & 0xE0),
+        return {cpu_read_checked(ea), 3, with_indirection(4, b1), !(b1 & 0xE0),
                 work_reg};
     }
     }
 }
 
 // Effective address of STRR / STRA; the operand's value is not read.
-CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
+template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
     const u8 b1 = operand1();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
     if (!(opcode & 0x04)) {
         ea = ea_relative(b1);
-        return {0, 2, static_cast<u8>(b1 & 0x80 ? 5 : 3), false, reg};
+        return {0, 2, with_indirection(3, b1), false, reg};
     }
-    if (logillegal && (opcode & 3) == 0 && (b1 & 0x60)) cpu_report_operand_and_index();
+    if constexpr (PLAIN_ABSOLUTE) {
+        ea = absolute_address(b1);
+        return {0, 3, 4, false, reg};
+    }
     u8 work_reg;
     ea = ea_absolute(opcode, b1, work_reg);
-    return {0, 3, static_cast<u8>(b1 & 0x80 ? 6 : 4), false, work_reg};
+    return {0, 3, with_indirection(4, b1), false, work_reg};
 }
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
 // r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
-template <bool SET_CC, typename F> CPU_HOT static void memory_op(u8 opcode, F op) {
-    const Operand o = fetch_operand(opcode);
+template <bool SET_CC, bool PLAIN_ABSOLUTE, typename F>
+CPU_HOT static void memory_op(u8 opcode, F op) {
+    const Operand o = fetch_operand<PLAIN_ABSOLUTE>(opcode);
     const u8 result = op(cpu_regs[o.reg], o.value);
     cpu_write_register(o.reg, result);
     if (SET_CC) set_cc(result);
@@ -508,8 +555,23 @@ CPU_HOT static void port_out(u8 opcode, u32 port, int length, u32 cycles) {
 
 // ---- the dispatch ----------------------------------------------------------------
 
-template <unsigned OPCODE> static void execute_opcode() {
+template <unsigned OPCODE, bool ANY_ABSOLUTE = false> static void execute_opcode();
+
+// The absolute memory forms (opcode bits 2-4: 011) come in two handlers: the
+// table's takes the plain form (absolute_plain) with its address and cycles
+// known, and hands every other form to this one, out of line, which
+// interprets the instruction from its start.
+template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_absolute() {
+    execute_opcode<OPCODE, true>();
+}
+
+template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
     constexpr u8 op = OPCODE;
+    constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_ABSOLUTE;
+    if constexpr (plain) {
+        if (!absolute_plain(operand1())) [[unlikely]]
+            return execute_any_absolute<OPCODE>();
+    }
     switch (op) {
     // ---- register forms: r0 with rn ----
     case 0x00: {
@@ -607,38 +669,38 @@ template <unsigned OPCODE> static void execute_opcode() {
 
     // ---- immediate, relative and absolute memory forms ----
     case 0x04 ... 0x0F: {
-        memory_op<true>(op, [](u8, u8 v) { return v; });
+        memory_op<true, plain>(op, [](u8, u8 v) { return v; });
         return;
     }
     case 0x24 ... 0x2F: {
-        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
+        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
         return;
     }
     case 0x44 ... 0x4F: {
-        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
+        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
         return;
     }
     case 0x64 ... 0x6F: {
-        memory_op<true>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
+        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
         return;
     }
     case 0x84 ... 0x8F: {
-        memory_op<false>(op, [](u8 r, u8 v) { return add8(r, v); });
+        memory_op<false, plain>(op, [](u8 r, u8 v) { return add8(r, v); });
         return;
     }
     case 0xA4 ... 0xAF: {
-        memory_op<false>(op, [](u8 r, u8 v) { return subtract8(r, v); });
+        memory_op<false, plain>(op, [](u8 r, u8 v) { return subtract8(r, v); });
         return;
     }
     case 0xE4 ... 0xEF: {
-        const Operand o = fetch_operand(op);
+        const Operand o = fetch_operand<plain>(op);
         compare8(cpu_read_register(o.reg), o.value);
         finish(o.length, o.cycles);
         return;
     }
     case 0xC8 ... 0xCF: {
         u32 ea;
-        const Operand o = store_address(op, ea);
+        const Operand o = store_address<plain>(op, ea);
         cpu_write_checked(ea, cpu_read_register(o.reg));
         finish(o.length, o.cycles);
         return;

@@ -110,3 +110,26 @@ TEST_F(ExecModes, MirroredDataAccessesUseTheCanonicalAddress) {
     EXPECT_EQ(guest_memory[0x1401], 0x3E);
     EXPECT_EQ(guest_memory[0x1501], 0x00);
 }
+
+// r0 indexing itself is reported for loads and stores alike, once each, and
+// only with "logillegal"; other registers and the plain form are not.
+TEST_F(ExecModes, RegisterZeroAsOperandAndIndexIsReported) {
+    const std::initializer_list<u8> code = {
+        0x0C, 0x62, 0x00, // LODA r0,$0200,r0
+        0xCC, 0x22, 0x10, // STRA r0,$0210,r0+
+        0x0D, 0x62, 0x00, // LODA r1,$0200,r1
+        0x0C, 0x02, 0x00, // LODA r0,$0200
+    };
+    for (u32 on : {0u, 1u}) {
+        SCOPED_TRACE(on);
+        SetUp();
+        logillegal = on;
+        at(0x0100, code);
+        guest_memory[0x0200] = 0x05;
+        OutputCapture out;
+        steps(4);
+        EXPECT_EQ(guest_memory[0x0216], 0x06);
+        EXPECT_EQ(count_of(out.text(), "is used as an operand and index for"), on ? 2 : 0);
+        EXPECT_EQ(count_of(out.text(), "index for STRA"), on ? 1 : 0);
+    }
+}
