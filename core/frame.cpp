@@ -38,23 +38,9 @@ u32 frame_counter;
 u8 in_frame;
 i32 raster_clock;
 
-namespace {
-u32 beam_branch_bytes(u16 iar) {
-    return guest_memory[iar] | guest_memory[iar + 1] << 8 | guest_memory[iar + 2] << 16;
-}
-} // namespace
-
 void beam_idle_mark_here(BeamIdleMark& m) {
     const u16 iar = cpu_iar;
     m = (iar & 0x1FFF) > 0x1FFD ? BeamIdleMark{} : BeamIdleMark{beam_branch_bytes(iar), iar, true};
-}
-
-bool beam_idle_mark_renew(BeamIdleMark& m, bool (*idling)()) {
-    if (!pause_pending && cpu_iar == m.iar && beam_branch_bytes(m.iar) == m.bytes) return true;
-    m.set = false;
-    if (!idling()) return false;
-    beam_idle_mark_here(m);
-    return true;
 }
 i32 cpu_beam_clock = -1;
 char speed_text[SPEED_TEXT_SIZE];

@@ -88,15 +88,19 @@ struct BeamIdleMark {
 // The mark of the processor idling where it stands, found just now; none
 // when its bytes wrap round the end of their page (the test is asked again).
 void beam_idle_mark_here(BeamIdleMark& m);
-// With a mark set: true while it holds; else the test asked afresh, its yes
-// marked and its no dropping the mark.
-bool beam_idle_mark_renew(BeamIdleMark& m, bool (*idling)());
+// The three bytes from address `iar`, the first lowest.
+inline u32 beam_branch_bytes(u16 iar) {
+    return guest_memory[iar] | guest_memory[iar + 1] << 8 | guest_memory[iar + 2] << 16;
+}
 // A loop's idle test `idling`, answered by mark `m` while it holds; a yes
-// asked afresh is marked, a no drops the mark. Inline: the usual answer
-// without a mark is the test's own.
+// asked afresh is marked, a no drops the mark. Inline: on an idle line the
+// mark answers several times, and without a mark the answer is the test's own.
 inline bool beam_idling_marked(BeamIdleMark& m, bool (*idling)()) {
-    if (m.set) [[unlikely]]
-        return beam_idle_mark_renew(m, idling);
+    if (m.set) [[unlikely]] {
+        if (!pause_pending && cpu_iar == m.iar && beam_branch_bytes(m.iar) == m.bytes)
+            return true;
+        m.set = false;
+    }
     if (!idling()) return false;
     beam_idle_mark_here(m);
     return true;

@@ -513,10 +513,15 @@ inline bool idling_marked() {
     return beam_idling_marked(idle_mark, idling);
 }
 
+// The beam mode's pieces below (the processor up to a clock, the border, the
+// visible clocks) run once or more every raster line, and on a busy line
+// their calls cost as much as their own work: they are inlined into the frame
+// loop.
+
 // The processor's instructions up to beam clock `target`, while it does not
 // idle. True when it idles before `target`: its runs are left to count out,
 // for a caller that may count them with the runs of what follows at once.
-bool run_cpu_until_idle(i32 target) {
+[[gnu::always_inline]] inline bool run_cpu_until_idle(i32 target) {
     raster_clock = cpu_beam_clock;
     while (cpu_beam_clock < target) {
         if (idling_marked()) [[unlikely]]
@@ -562,12 +567,9 @@ void set_vblank() {
 
 // The clocks before the visible part of the line, drawn up to each
 // instruction the processor begins there; the instruction follows its clock.
-// `clear_cells`: the border's cells are cleared (nothing reads them before
-// the frame ends).
-void border(bool clear_cells) {
-    if (clear_cells)
-        std::memset(uvi_line_cells + raster_line * UVI_LINE_CLOCKS, 0,
-                    static_cast<std::size_t>(border_clocks));
+// The border's cells stay clear as they are: nothing marks them (a sprite
+// begins at clock 29 at the earliest, the picture at 49).
+[[gnu::always_inline]] inline void border() {
     i32 x = 0;
     for (;;) {
         const i32 step = cpu_beam_clock;
@@ -606,7 +608,7 @@ inline void idle_to_line_end(i32 x) {
 // runs not yet counted out: the whole line is drawn in one piece, and those
 // runs are counted with the rest of the line's (nothing the drawing reads
 // tells them apart).
-void visible_pixels(bool idles) {
+[[gnu::always_inline]] inline void visible_pixels(bool idles) {
     i32 x = 49;
     if (idles) {
         idle_to_line_end(x);
@@ -622,17 +624,32 @@ void visible_pixels(bool idles) {
         // taken once: before its next collision only the Flag, the block set
         // before column 0 and a pause (which hands the line on) can end it.
         if (const i32 until = uvi_beam_stands_until(x); until > x) {
-            const UviBeamLine b = uvi_beam;
-            const i32 line = raster_line;
-            for (;;) {
-                const i32 step = cpu_beam_clock;
-                if (step < x || step >= until || idling()) break;
-                uvi_beam.next = uvi_beam.pending_to = x = step + 1;
-                raster_clock = step;
-                step_at_beam();
-                if (uvi_beam.line != line || (cpu_psu & b.flag_mask) != b.flag_want ||
-                    (x <= b.x0 && guest_memory[0x19F8] >> 7 != b.block0))
-                    break;
+            const u8 flag_mask = uvi_beam.flag_mask, flag_want = uvi_beam.flag_want;
+            const u8 block0 = uvi_beam.block0;
+            const i32 x0 = uvi_beam.x0, line = raster_line;
+            bool stands = true;
+            // An instruction that runs past the line's end leaves the beam
+            // clock past `until`, which ends the loop; the clock goes on to
+            // the next line after it.
+            if (cpu_beam_clock >= x) {
+                for (i32 step = cpu_beam_clock; step < until && !idling(); step = cpu_beam_clock) {
+                    uvi_beam.next = uvi_beam.pending_to = x = step + 1;
+                    raster_clock = step;
+                    beam_step_one();
+                    if (uvi_beam.line != line || (cpu_psu & flag_mask) != flag_want ||
+                        (x <= x0 && guest_memory[0x19F8] >> 7 != block0)) {
+                        stands = false;
+                        break;
+                    }
+                }
+                beam_wrap_to_next_line();
+            }
+            // The processor's next instruction is on the next line and the
+            // line stands with no collision left: the rest of it is handed
+            // on, as the span to its end below would be.
+            if (stands && until == UVI_LINE_CLOCKS && cpu_beam_clock < x) {
+                uvi_beam.next = uvi_beam.pending_to = x = UVI_LINE_CLOCKS;
+                break;
             }
         }
         if (cpu_beam_clock >= x && idling()) {
@@ -658,7 +675,7 @@ void beam_frame() {
     idle_mark = {}; // between frames anything may change
     raster_line = 0;
     dbg_check_raster_breakpoint();
-    border(false);
+    border();
     set_vblank();
     uvi_line_status[0] = guest_memory[0x18FF] & 15;
     run_cpu_to_x(UVI_LINE_CLOCKS);
@@ -676,7 +693,7 @@ void beam_frame() {
     visible_pixels(run_cpu_until_idle(49));
     for (raster_line = first_visible_line + 1; raster_line < lines_per_frame; raster_line++) {
         dbg_check_raster_breakpoint();
-        border(true);
+        border();
         if (raster_line == input_line) arcadia_read_inputs();
         uvi_line_start();
         visible_pixels(run_cpu_until_idle(49));

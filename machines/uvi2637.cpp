@@ -259,8 +259,12 @@ struct LineKey {
 };
 constexpr int LINE_COLOUR_ROW = 24, LINE_BLOCK0 = 32; // bit places in LineKey::line
 
-// The current row's part of LineKey::row (row_start sets it).
-u64 row_key_latches;
+// The current row's part of a line's key: its codes and its part of
+// LineKey::row. Row_start takes it, and so does whatever clears the row codes
+// while a row may be under way (take_row_key).
+struct RowKey {
+    u64 codes_left, codes_right, row;
+} row_key;
 
 // The colours and the clocks less 29 (as their registers hold them) of the
 // four sprites of uvi_sprites[uvi_sprite_slot], a byte each, sprite 0 lowest:
@@ -478,6 +482,16 @@ constexpr u8 ARTEFACT_GLYPHS[2][8][8] = {
         if (byte >> (7 - b) & 1) out->colours[b] = colours[b];
 }
 
+void take_row_key() {
+    if (row_number < 0) return;
+    const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
+    std::memcpy(&row_key.codes_left, codes, 8);
+    std::memcpy(&row_key.codes_right, codes + 8, 8);
+    const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
+    const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
+    row_key.row = key_word(0, 1, 0, row_x0, board_mode, fg, bg);
+}
+
 void row_start(i32 r) {
     const UviTextArea& t = uvi_text_area;
     if (r >= t.rows) {
@@ -508,9 +522,7 @@ void row_start(i32 r) {
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
     uvi_row_x[uvi_row_slot][r] = static_cast<u8>(scroll + 23);
-    const u8 fg = board_mode ? static_cast<u8>(board_fg[0] | board_fg[1] << 4) : 0;
-    const u8 bg = board_mode ? static_cast<u8>(board_bg[0] | board_bg[1] << 4) : 0;
-    row_key_latches = key_word(0, 1, 0, row_x0, board_mode, fg, bg);
+    take_row_key();
 }
 
 // Background from clock `from` up to `to`; pixels that already carry this
@@ -841,10 +853,9 @@ bool line_keyed(bool area) {
     LineKey k{};
     const bool beam = !uvi_line_based;
     if (area) {
-        const u8* codes = uvi_row_codes[uvi_row_slot][row_number];
-        std::memcpy(&k.codes_left, codes, 8);
-        std::memcpy(&k.codes_right, codes + 8, 8);
-        k.row = row_key_latches | u64(static_cast<u8>(g)) << 16;
+        k.codes_left = row_key.codes_left;
+        k.codes_right = row_key.codes_right;
+        k.row = row_key.row | u64(static_cast<u8>(g)) << 16;
     }
     k.row |= uvi_line_based;
     k.line = (uvi_bg_latch & 15u) | u64{beam && *uvi_host.collisions != 0} << 8 |
@@ -895,10 +906,11 @@ inline void set_collisions_before(i32 to) {
 
 // The current line, drawn or copied from clock `from` on with colour row
 // `colour_row`, its collisions in `copy`, stands as drawn ahead with the beam
-// past clock `next`: the beam's state for it, its collisions not yet set.
-[[gnu::always_inline]] inline UviBeamLine standing(const LineCopy& copy, bool area, u8 colour_row,
-                                                   i32 next) {
-    UviBeamLine b = uvi_beam;
+// past clock `next`: the beam's state for it (but for the clocks it hands on
+// and its next collision), its collisions not yet set.
+[[gnu::always_inline]] inline void stand(const LineCopy& copy, bool area, u8 colour_row,
+                                         i32 next) {
+    UviBeamLine& b = uvi_beam;
     b.line = raster_line;
     b.next = next;
     b.x0 = area ? row_x0 : -1;
@@ -908,7 +920,6 @@ inline void set_collisions_before(i32 to) {
     b.events = copy.events;
     b.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
     b.flag_want = colour_row ? b.flag_mask : 0;
-    return b;
 }
 
 void settle_first_span() {
@@ -937,11 +948,10 @@ void stand_on_copy(bool area, i32 g) {
     if (!(line_key(49, area, g, sprite_bytes, colour_row, block0) == copy.key)) return;
     line_collisions = copy.collisions;
     if (area) beam_line.block0 = block0;
-    UviBeamLine b = standing(copy, area, colour_row, 49);
-    b.pending_line = raster_line;
-    b.pending_from = b.pending_to = 49;
-    b.next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
-    uvi_beam = b;
+    stand(copy, area, colour_row, 49);
+    uvi_beam.pending_line = raster_line;
+    uvi_beam.pending_from = uvi_beam.pending_to = 49;
+    uvi_beam.next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
     first_span_owed = true;
 }
 
@@ -991,7 +1001,7 @@ void uvi_draw_span(i32 from, i32 to) {
         copy.events = static_cast<u8>(uvi_beam.events);
         keep_line(key, keyed, from);
     }
-    uvi_beam = standing(copy, area, uvi_colour_row, to);
+    stand(copy, area, uvi_colour_row, to);
     set_collisions_before(to);
 }
 
@@ -1030,7 +1040,10 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
 void uvi_render_scanline() {
     if (!*uvi_host.dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
-    if (raster_line != *uvi_host.first_visible_line) plot_background(0, *uvi_host.border_clocks);
+    // The border's cells stay clear as they are: nothing marks them (a sprite
+    // begins at clock 29 at the earliest).
+    if (raster_line != *uvi_host.first_visible_line)
+        uvi_host.fill_row(0, raster_line, *uvi_host.border_clocks, uvi_bg_colour);
     i32 g;
     const bool area = area_line(raster_line - *uvi_host.first_visible_line, &g);
     if (line_has_sprite_cells(raster_line)) {
@@ -1195,6 +1208,7 @@ void uvi_demux_forget() {
     std::memset(uvi_row_x, 0, sizeof uvi_row_x);
     std::memset(uvi_udg_history, 0, sizeof uvi_udg_history);
     latch_sprite_words();
+    take_row_key();
 }
 
 void uvi_deflicker_sprites() {

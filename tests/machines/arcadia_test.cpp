@@ -214,6 +214,30 @@ TEST_F(Arcadia, SpriteDrawsAndCollides) {
         }
 }
 
+// Nothing marks the border's cells, not even a sprite at its leftmost place
+// (clock 29) in either mode: the frame loops leave them as they are.
+TEST_F(Arcadia, BorderCellsStayClear) {
+    for (u32 mode : {1u, 0u}) {
+        SCOPED_TRACE(mode ? "frame-based" : "beam");
+        framebased = mode;
+        std::vector<u8> code;
+        for (u16 a = 0x1980; a < 0x1988; a++)
+            poke(code, a, 0xFF);
+        poke(code, 0x18F0, 156); // sprite 0: line first_visible + 100
+        poke(code, 0x18F1, 0);   // clock 29
+        halt_loop(code);
+        load(code);
+        emu_run_frame();
+        emu_run_frame();
+        for (i32 line = 0; line < lines_per_frame; line++)
+            for (i32 x = 0; x < border_clocks; x++)
+                ASSERT_EQ(uvi_line_cells[line * UVI_LINE_CLOCKS + x], 0) << line << " " << x;
+        // The line-based mode marks the sprite's own cells, from clock 29 on.
+        const u8 leftmost = uvi_line_cells[(first_visible_line + 100) * UVI_LINE_CLOCKS + 29];
+        EXPECT_EQ(leftmost & 1, mode);
+    }
+}
+
 // A row mixing ROM characters and user-defined ones (codes 56-63) drawn as
 // boxes: the boxes fill their cells, first raster line to last and pixel 0 to
 // 7; the ROM characters leave the cell's first glyph line and pixels 0, 1 and 7
