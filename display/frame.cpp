@@ -38,19 +38,6 @@ void display_plot_guest(i32 x, i32 y, u32 colour) {
     display_plot_clipped(x + 49, y + first_visible_line, colour);
 }
 
-namespace {
-
-// The part [*first, *last] of the run from x of n pixels on line y that lies
-// inside the window; false when none does.
-bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
-    if (n <= 0 || y < display_window_top || y > display_window_bottom) return false;
-    *first = x > display_window_left ? x : display_window_left;
-    *last = x + n - 1 < display_window_right ? x + n - 1 : display_window_right;
-    return *first <= *last;
-}
-
-} // namespace
-
 u8 frame_mirror[GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS];
 FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
 
@@ -185,17 +172,17 @@ void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink)
         }
     };
     const u64 fill8 = 0x0101010101010101ull * fill;
-    u32 i = 0;
-    for (; i + 8 <= count; i += 8) {
+    const u32 words = count / 8;
+    for (u32 w = 0; w < words; w++) {
         u64 want = fill8, have;
-        if (colours) std::memcpy(&want, colours + i, 8);
-        std::memcpy(&have, mirror + i, 8);
+        if (colours) std::memcpy(&want, colours + 8 * w, 8);
+        std::memcpy(&have, mirror + 8 * w, 8);
         if (want == have)
             sink.flush();
         else
-            pixels(i, i + 8);
+            pixels(8 * w, 8 * w + 8);
     }
-    pixels(i, count);
+    pixels(8 * words, count);
 }
 
 // Whether the n bytes from p all hold `fill`.
@@ -258,7 +245,7 @@ void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
 
 void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
     i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
+    if (!display_clip_row(x, y, n, &first, &last)) return;
     plot_run(static_cast<u32>(first - display_window_left),
              static_cast<u32>(y - display_window_top), colours + (first - x), 0,
              static_cast<u32>(last - first + 1));
@@ -266,7 +253,7 @@ void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
 
 void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
     i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
+    if (!display_clip_row(x, y, n, &first, &last)) return;
     plot_run(static_cast<u32>(first - display_window_left),
              static_cast<u32>(y - display_window_top), nullptr, colour,
              static_cast<u32>(last - first + 1));
