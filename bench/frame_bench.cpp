@@ -75,8 +75,8 @@ static void BM_TwinBothBoardsFrames(benchmark::State& state) {
     guest_memory[0x0020] = 0x37; // the first service call's routine: RETE,UN
     const u32 before = twin_switch_count;
     run_frames(state, 60.0);
-    state.counters["switches/s"] = benchmark::Counter(
-        static_cast<double>(twin_switch_count - before), benchmark::Counter::kIsRate);
+    state.counters["switches/s"] =
+        benchmark::Counter(static_cast<double>(twin_switch_count - before), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TwinBothBoardsFrames);
 

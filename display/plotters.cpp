@@ -340,8 +340,7 @@ void grid_rows(i32 first, i32 last) {
     for (i32 r = first > 1 ? first : 1; r < last; r++) {
         for (i32 c = 2 * m - 1; c < w; c += 2 * m)
             display_rows[r][c] = pen;
-        if (r % (2 * s) == 2 * s - 1)
-            std::memset(display_rows[r], pen, static_cast<std::size_t>(w));
+        if (r % (2 * s) == 2 * s - 1) std::memset(display_rows[r], pen, static_cast<std::size_t>(w));
     }
 }
 
