@@ -19,7 +19,7 @@ u8 pvi_score_line = 20;
 u8 pvi_score_colour;
 u8 pvi_line_background;
 u8 pvi_pixel_cells[PVI_MAX_LINES * PVI_WIDTH];
-i32 pvi_collision_from, pvi_collision_to;
+i32 pvi_collision_from, pvi_collision_to, pvi_collision_clock;
 u8 pvi_access_map[PVI_BEAM_LINES * PVI_BEAM_CLOCKS];
 i32 pvi_overlay_mode;
 const u8* pvi_invert_register;
@@ -961,18 +961,20 @@ struct LineKey {
     u64 words[6];
 };
 constexpr int LINE_KEY_BASE = 3; // the words before the shapes
-struct DrawnLine {
+// What a line start reads most (the key, the grid, the line without its
+// objects) lies first and together, in as few cache lines as it takes.
+struct alignas(64) DrawnLine {
     LineKey key;
+    LineBits grid;
     bool valid;
     // The line with its objects is kept only once it has been drawn twice
     // from the same key: a line whose objects move every frame would never
     // be copied from it.
     bool whole;
-    u8 colours[PVI_WIDTH];
-    u8 cells[PVI_WIDTH];
-    LineBits grid;
     u8 base_colours[PVI_WIDTH]; // the picture without the objects
     u8 base_cells[PVI_WIDTH];
+    u8 colours[PVI_WIDTH];
+    u8 cells[PVI_WIDTH];
 };
 DrawnLine drawn_lines[PVI_MAX_LINES];
 
@@ -1053,6 +1055,7 @@ void find_collision_span() {
         if (pvi_collision_from == PVI_WIDTH) pvi_collision_from = 64 * w + std::countr_zero(meet);
         pvi_collision_to = 64 * w + 64 - std::countl_zero(meet);
     }
+    pvi_collision_clock = pvi_collision_from + 49; // past the line where there is none
 }
 
 } // namespace
@@ -1094,6 +1097,7 @@ void pvi_draw_ahead(i32 first, u8* colours) {
 // objects' and the grid's pixels as bits, a word at a time. A run without a
 // collision writes nothing, whoever watches the status registers.
 void pvi_collide_ahead(i32 x0, i32 x1) {
+    if (x1 >= pvi_collision_to) pvi_collision_clock = PVI_BEAM_CLOCKS; // the rest lies past it
     const LineBits* lit = object_layer.lit;
     u8 pairs = 0, grid = 0;
     for (i32 w = x0 >> 6; w <= (x1 - 1) >> 6; w++) {

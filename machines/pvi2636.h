@@ -215,12 +215,16 @@ inline bool pvi_drawn_ahead_stands() {
 // drawn ahead that holds every pixel where two objects, or an object and the
 // grid, meet: collisions lie nowhere else.
 extern i32 pvi_collision_from, pvi_collision_to;
+// The first beam clock whose run may meet that range: pvi_collision_from's
+// clock until a run has met the range's end, then past the line. The runs
+// of a line come in beam order, so one compare rules out those before the
+// range and those after it.
+extern i32 pvi_collision_clock;
 // The collisions of picture x0..x1 - 1, a run that meets that range.
 void pvi_collide_ahead(i32 x0, i32 x1);
 inline void pvi_collide_run(i32 first, i32 last) {
-    const i32 x0 = first - 49, x1 = last - 49 + 1;
-    if (x1 > pvi_collision_from && x0 < pvi_collision_to && *pvi_host.collisions)
-        pvi_collide_ahead(x0, x1);
+    if (last >= pvi_collision_clock && first - 49 < pvi_collision_to && *pvi_host.collisions)
+        pvi_collide_ahead(first - 49, last - 49 + 1);
     *pvi_host.clock = last;
 }
 // End of a visible line: completed objects hand over to their duplicates.
