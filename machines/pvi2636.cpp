@@ -913,15 +913,27 @@ constexpr u64 byte_mask(u32 first, u32 n) {
     return (n >= 8 ? ~0ull : (1ull << (8 * n)) - 1) << (8 * first);
 }
 
+// Whether the register page lies whole in memory: the line's inputs are
+// only watched then.
+bool inputs_watched;
+
 void find_line_inputs() {
-    static const u8 zero[8] = {}; // read eight at a time, like the bars
+    static const u8 zero[256] = {}; // read eight at a time, like the bars
     PviLineInputs& in = pvi_line_inputs;
     const u32 page = pvi_base & ADDR_MASK;
-    in.page = page + 256 <= GUEST_MEMORY_SIZE ? guest_memory + page : nullptr;
-    if (!in.page) return;
-    const i32 y = pvi_line;
-    in.bars = in.widths = zero;
+    inputs_watched = page + 256 <= GUEST_MEMORY_SIZE;
+    in.bars = in.widths = in.invert = zero;
     in.bars_mask = 0;
+    if (!inputs_watched) {
+        // A drawn bit that the mask leaves out: the line never stands.
+        in.page = zero;
+        in.colours_mask = in.drawn_colours = 0;
+        in.drawn_bars = 1;
+        in.drawn_widths = in.drawn_invert = 0;
+        return;
+    }
+    in.page = guest_memory + page;
+    const i32 y = pvi_line;
     if (y >= 20 && y <= 219) {
         const u32 band = static_cast<u32>(y - 20) / 20;
         in.bars = in.page + 0x80 + 4 * band - 2;
@@ -931,13 +943,13 @@ void find_line_inputs() {
     in.colours_mask = byte_mask(PVI_BGCOLOUR - 0xC2, 1);
     if (y >= pvi_score_line && y <= pvi_score_line + 19)
         in.colours_mask |= byte_mask(PVI_SCORECTRL - 0xC2, 1) | byte_mask(PVI_SCORELT - 0xC2, 2);
-    in.invert = pvi_invert_register ? pvi_invert_register : zero;
+    if (pvi_invert_register) in.invert = pvi_invert_register;
 }
 
 // What the line's inputs hold now, as the line drawn ahead is drawn.
 void take_line_inputs() {
     PviLineInputs& in = pvi_line_inputs;
-    if (!in.page) return;
+    if (!inputs_watched) return;
     in.drawn_bars = load8(in.bars) & in.bars_mask;
     in.drawn_colours = load8(in.page + 0xC2) & in.colours_mask;
     in.drawn_widths = *in.widths;
@@ -993,7 +1005,7 @@ void draw_line_start(u8* colours, u8* cells) {
     latch_background();
     const i32 y = pvi_line;
     const PviLineInputs& in = pvi_line_inputs;
-    if (!pvi_line_cache || !in.page || y < 0 || y >= PVI_MAX_LINES) {
+    if (!pvi_line_cache || !inputs_watched || y < 0 || y >= PVI_MAX_LINES) {
         draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
         return;
     }

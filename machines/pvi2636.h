@@ -189,8 +189,9 @@ void pvi_draw_ahead(i32 first, u8* colours);
 // below its band's first bar byte (the band's bars and the pair above
 // them), its width byte, eight from $C2 (background and score) and the
 // inverting bit; the masks leave out the bytes the line does not read.
-// Without a register page that lies whole in memory (page null) the line is
-// drawn again after every instruction.
+// Without a register page that lies whole in memory the page is a page of
+// zeros and the drawn bars hold a bit outside their mask: the line is drawn
+// again after every instruction.
 struct PviLineInputs {
     const u8 *page, *bars, *widths, *invert;
     u64 bars_mask, colours_mask;
@@ -201,7 +202,6 @@ extern PviLineInputs pvi_line_inputs;
 // Inline: the frame loop asks after every instruction of the picture.
 inline bool pvi_drawn_ahead_stands() {
     const PviLineInputs& in = pvi_line_inputs;
-    if (!in.page) return false;
     u64 bars, colours;
     std::memcpy(&bars, in.bars, 8);
     std::memcpy(&colours, in.page + 0xC2, 8);
