@@ -705,6 +705,9 @@ struct BaseRow {
     LineBits grid;       // the same as bits
 };
 BaseRow base_row;
+// The picture x range of the grid's sixteen columns: no grid cell lies
+// outside it.
+constexpr i32 GRID_FROM = 32, GRID_TO = 160;
 // The grid cells of the last draw() as bits.
 LineBits drawn_grid;
 
@@ -784,8 +787,8 @@ void draw_base(const BaseKey& key, i32 x0, i32 x1, u8* colours, u8* cells) {
     drawn_grid = key.lit ? base_row.grid : LineBits{};
     if (key.lit) {
         // Grid cells: only the bars' columns hold any.
-        i32 x = x0 > 32 ? x0 : 32;
-        const i32 to = x1 < 160 ? x1 : 160;
+        i32 x = x0 > GRID_FROM ? x0 : GRID_FROM;
+        const i32 to = x1 < GRID_TO ? x1 : GRID_TO;
         for (; x + 8 <= to; x += 8)
             store8(cells + x, load8(cells + x) | load8(base_row.cells + x));
         for (; x < to; x++)
@@ -984,7 +987,7 @@ struct alignas(64) DrawnLine {
     // be copied from it.
     bool whole;
     u8 base_colours[PVI_WIDTH]; // the picture without the objects
-    u8 base_cells[PVI_WIDTH];
+    u8 base_cells[GRID_TO - GRID_FROM]; // its cells in the grid's range, the rest being clear
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH];
 };
@@ -1037,12 +1040,12 @@ void draw_line_start(u8* colours, u8* cells) {
     }
     if (base_same) {
         std::memcpy(colours, line.base_colours, PVI_WIDTH);
-        std::memcpy(cells, line.base_cells, PVI_WIDTH);
+        std::memcpy(cells + GRID_FROM, line.base_cells, sizeof line.base_cells);
         drawn_grid = line.grid;
     } else {
         draw_base(base_key(y), 0, PVI_WIDTH, colours, cells);
         std::memcpy(line.base_colours, colours, PVI_WIDTH);
-        std::memcpy(line.base_cells, cells, PVI_WIDTH);
+        std::memcpy(line.base_cells, cells + GRID_FROM, sizeof line.base_cells);
         line.grid = drawn_grid;
     }
     draw_objects(0, PVI_WIDTH, colours, cells);

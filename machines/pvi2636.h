@@ -220,7 +220,8 @@ extern i32 pvi_collision_from, pvi_collision_to;
 // of a line come in beam order, so one compare rules out those before the
 // range and those after it.
 extern i32 pvi_collision_clock;
-// The collisions of picture x0..x1 - 1, a run that meets that range.
+// The collisions of picture x0..x1 - 1, a run that meets that range; one
+// that reaches the range's end moves pvi_collision_clock past the line.
 void pvi_collide_ahead(i32 x0, i32 x1);
 inline void pvi_collide_run(i32 first, i32 last) {
     if (last >= pvi_collision_clock && first - 49 < pvi_collision_to && *pvi_host.collisions)
