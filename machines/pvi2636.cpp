@@ -986,7 +986,7 @@ struct alignas(64) DrawnLine {
     // from the same key: a line whose objects move every frame would never
     // be copied from it.
     bool whole;
-    u8 base_colours[PVI_WIDTH]; // the picture without the objects
+    u8 base_colours[PVI_WIDTH];         // the picture without the objects
     u8 base_cells[GRID_TO - GRID_FROM]; // its cells in the grid's range, the rest being clear
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH];
