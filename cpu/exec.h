@@ -37,9 +37,17 @@ extern const std::array<void (*)(), 256> cpu_opcode_handlers;
 // Interpret the instruction whose opcode is already in cpu_opcode.
 void cpu_execute_instruction();
 
+// The same handlers for an instruction known to lie inside its 8 KB page with
+// the address after it: its operand bytes and the next address are found
+// without the wrap round the page.
+extern const std::array<void (*)(), 256> cpu_in_page_handlers;
+
 // The opcode and operand marks of the fetch of cpu_opcode at `iar` (15 bits),
-// noted in mem_fetch_marked.
+// noted in mem_fetch_marked when the instruction and the address after it lie
+// inside its page: a noted fetch is also one cpu_in_page_handlers may run.
 void cpu_mark_fetch(u16 iar);
+// The fetch marks, then the handler of cpu_opcode at `iar`, for any address.
+void cpu_execute_marking(u16 iar);
 
 // cpu_execute_one while something looks at single instructions: an IAR beyond
 // 15 bits, "logillegal" (the logged fetch), tracing or single step.
@@ -56,8 +64,9 @@ inline void cpu_execute_one() {
     const u16 iar = cpu_iar;
     cpu_opcode = guest_memory[iar];
     if (mem_fetch_marked[iar] != op_length[cpu_opcode]) [[unlikely]]
-        cpu_mark_fetch(iar);
-    cpu_opcode_handlers[cpu_opcode]();
+        cpu_execute_marking(iar);
+    else
+        cpu_in_page_handlers[cpu_opcode]();
     if (pause_pending) [[unlikely]]
         dbg_pause_loop();
 }
