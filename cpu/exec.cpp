@@ -1126,6 +1126,12 @@ void cpu_execute_one_checked() {
 
 // ---- run loops ---------------------------------------------------------------------
 
+bool cpu_step_checked() {
+    if (cpu_check_breakpoint()) return true;
+    cpu_execute_one();
+    return false;
+}
+
 u8 cpu_idle_skipping = 1;
 
 // The branch test behind cpu_idles (exec.h), once the opcode is a BCTR or BCTA.
@@ -1175,9 +1181,14 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     const u32 length = static_cast<u32>(cpu_cycle_budget);
     cpu_slice_start = cpu_cycles;
     while (cpu_cycles - cpu_slice_start < length) {
-        const bool trapped = cpu_check_breakpoint();
-        if constexpr (POLLED) tick();
-        if (!trapped) cpu_execute_one();
+        bool trapped;
+        if constexpr (POLLED) {
+            trapped = cpu_check_breakpoint();
+            tick();
+            if (!trapped) cpu_execute_one();
+        } else {
+            trapped = cpu_step();
+        }
         if constexpr (!POLLED) {
             // A branch to itself runs unchanged to the end of the slice: the
             // clock moves on by as many of its runs as the slice still holds.
