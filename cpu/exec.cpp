@@ -438,9 +438,14 @@ template <bool IN_PAGE> CPU_HOT static void loop_not_taken(int length) {
     if (dbg_run_to_loop_end) cpu_log_end_of_loop();
 }
 
-// Relative target, resolved through the read mirror.
-template <bool IN_PAGE> CPU_HOT static bool relative_target() {
+// Relative target, resolved through the read mirror; true when indirect.
+// DIRECT: the handler has found the operand not indirect.
+template <bool IN_PAGE, bool DIRECT> CPU_HOT static bool relative_target() {
     const u8 b1 = operand1<IN_PAGE>();
+    if constexpr (DIRECT) {
+        cpu_ea = mem_read_mirror[page_add(cpu_iar, 2 + displacement(b1))];
+        return false;
+    }
     ea_relative(b1);
     cpu_ea = mem_read_mirror[cpu_ea];
     return b1 & 0x80;
@@ -567,22 +572,28 @@ template <bool IN_PAGE> CPU_HOT static void port_out(u8 opcode, u32 port, int le
 
 // ---- the dispatch ----------------------------------------------------------------
 
-template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE = false> static void execute_opcode();
+template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM = false> static void execute_opcode();
 
-// The absolute memory forms (opcode bits 2-4: 011) come in two handlers: the
-// tables' take the plain form (absolute_plain) with its address and cycles
-// known, and hand every other form to this one, out of line, which
-// interprets the instruction from its start.
-template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_absolute() {
+// The absolute memory forms (opcode bits 2-4: 011) and the relative branches
+// and calls (110, but for ZBRR and ZBSR) come in two handlers: the tables'
+// take the plain form (absolute_plain; a relative operand not indirect) with
+// its address and cycles known, and hand every other form to this one, out
+// of line, which interprets the instruction from its start.
+template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_form() {
     execute_opcode<OPCODE, false, true>();
 }
 
-template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_opcode() {
+template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM> static void execute_opcode() {
     constexpr u8 op = OPCODE;
-    constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_ABSOLUTE;
+    constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_FORM;
+    constexpr bool direct = (op & 0x1C) == 0x18 && op != 0x9B && op != 0xBB && !ANY_FORM;
     if constexpr (plain) {
         if (!absolute_plain(operand1<IN_PAGE>())) [[unlikely]]
-            return execute_any_absolute<OPCODE>();
+            return execute_any_form<OPCODE>();
+    }
+    if constexpr (direct) {
+        if (operand1<IN_PAGE>() & 0x80) [[unlikely]]
+            return execute_any_form<OPCODE>();
     }
     switch (op) {
     // ---- register forms: r0 with rn ----
@@ -919,7 +930,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
     case 0x18 ... 0x1B: {
         cpu_regsel = 0;
         if (!condition_true(op)) return not_taken<IN_PAGE>(2);
-        const bool indirect = relative_target<IN_PAGE>();
+        const bool indirect = relative_target<IN_PAGE, direct>();
         if (loginefficient) cpu_advise_branch_rel();
         take<BRANCH, IN_PAGE>(2, indirect);
         return;
@@ -935,7 +946,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
     case 0x98 ... 0x9A: {
         cpu_regsel = 0;
         if (!condition_false(op)) return not_taken<IN_PAGE>(2);
-        const bool indirect = relative_target<IN_PAGE>();
+        const bool indirect = relative_target<IN_PAGE, direct>();
         if (loginefficient && cpu_ea == page_add(cpu_iar, 2)) cpu_advise_omit_here();
         take<BRANCH, IN_PAGE>(2, indirect);
         return;
@@ -968,7 +979,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
     case 0x38 ... 0x3B: {
         cpu_regsel = 0;
         if (!condition_true(op)) return not_taken<IN_PAGE>(2);
-        const bool indirect = relative_target<IN_PAGE>();
+        const bool indirect = relative_target<IN_PAGE, direct>();
         if (loginefficient && op == 0x3B) cpu_advise_call_return(2);
         take<CALL, IN_PAGE>(2, indirect);
         return;
@@ -984,7 +995,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
     case 0xB8 ... 0xBA: {
         cpu_regsel = 0;
         if (!condition_false(op)) return not_taken<IN_PAGE>(2);
-        take<CALL, IN_PAGE>(2, relative_target<IN_PAGE>());
+        take<CALL, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0xBC ... 0xBE: {
@@ -1012,7 +1023,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
     case 0x58 ... 0x5B: {
         cpu_regsel = cpu_reg_index(op);
         if (!cpu_read_register(cpu_regsel)) return loop_not_taken<IN_PAGE>(2);
-        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE>());
+        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0x5C ... 0x5F: {
@@ -1024,7 +1035,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
     case 0x78 ... 0x7B: {
         cpu_regsel = cpu_reg_index(op);
         if (!cpu_read_register(cpu_regsel)) return not_taken<IN_PAGE>(2);
-        take<CALL, IN_PAGE>(2, relative_target<IN_PAGE>());
+        take<CALL, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0x7C ... 0x7F: {
@@ -1038,7 +1049,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
         if (!v) return loop_not_taken<IN_PAGE>(2);
-        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE>());
+        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0xDC ... 0xDF: {
@@ -1054,7 +1065,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_ABSOLUTE> static void execute_
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
         if (!v) return loop_not_taken<IN_PAGE>(2);
-        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE>());
+        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0xFC ... 0xFF: {
