@@ -87,7 +87,8 @@ void mem_clear_access();
 // Value a read-once register holds after it has been read (the board's cpu_bus.read_once_value).
 u8 mem_read_once_value();
 
-// The slow paths, for mirrors, diagnostics and special bytes.
+// The slow paths, for mirrors, diagnostics and special bytes. mem_read_slow
+// is cpu_read_checked's, after that has marked the address read.
 u8 mem_read_slow(u32 address);
 void mem_write_slow(u32 address, u8 value);
 
