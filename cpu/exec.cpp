@@ -274,6 +274,24 @@ CPU_HOT static bool absolute_plain(u8 b1) {
     return !(b1 & 0xE0) && !loginefficient;
 }
 
+// Register n has no watch, so an instruction reads and writes it as it stands.
+CPU_HOT static bool register_unwatched(u8 n) {
+    return !(mem_attributes[MEM_REG_BASE + n] & MEM_WATCH);
+}
+
+// Register operand n of an instruction; UNWATCHED: the handler has found it
+// register_unwatched.
+template <bool UNWATCHED> CPU_HOT static u8 read_operand_register(u8 n) {
+    if constexpr (UNWATCHED) return cpu_regs[n];
+    return cpu_read_register(n);
+}
+template <bool UNWATCHED> CPU_HOT static void write_operand_register(u8 n, u8 value) {
+    if constexpr (UNWATCHED)
+        cpu_regs[n] = value;
+    else
+        cpu_write_register(n, value);
+}
+
 // The advice, indirection and indexing of an absolute operand whose fetched
 // address `ea` is in cpu_ea: the rarer forms, out of line so that the plain
 // form keeps no registers across their calls. Returns cpu_ea; indexing sets
@@ -474,7 +492,8 @@ struct Operand {
 };
 
 // PLAIN_ABSOLUTE: the handler has found an absolute operand plain
-// (absolute_plain), so its address is the fetched one and its cycles are known.
+// (absolute_plain) and its register unwatched, so its address is the fetched
+// one, its cycles are known, and it has no advice to give.
 template <bool PLAIN_ABSOLUTE, bool IN_PAGE> CPU_HOT static Operand fetch_operand(u8 opcode) {
     const u8 b1 = operand1<IN_PAGE>();
     const u8 reg = cpu_reg_index(opcode);
@@ -522,9 +541,10 @@ template <bool SET_CC, bool PLAIN_ABSOLUTE, bool IN_PAGE, typename F>
 CPU_HOT static void memory_op(u8 opcode, F op) {
     const Operand o = fetch_operand<PLAIN_ABSOLUTE, IN_PAGE>(opcode);
     const u8 result = op(cpu_regs[o.reg], o.value);
-    cpu_write_register(o.reg, result);
+    write_operand_register<PLAIN_ABSOLUTE>(o.reg, result);
     if (SET_CC) set_cc(result);
-    if (loginefficient) cpu_advise_immediate_or_load(o.length, o.plain, o.value);
+    if (!PLAIN_ABSOLUTE && loginefficient)
+        cpu_advise_immediate_or_load(o.length, o.plain, o.value);
     finish<IN_PAGE>(o.length, o.cycles);
 }
 
@@ -576,9 +596,10 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM = false> static void exec
 
 // The absolute memory forms (opcode bits 2-4: 011) and the relative branches
 // and calls (110, but for ZBRR and ZBSR) come in two handlers: the tables'
-// take the plain form (absolute_plain; a relative operand not indirect) with
-// its address and cycles known, and hand every other form to this one, out
-// of line, which interprets the instruction from its start.
+// take the plain form (absolute_plain with the register unwatched; a
+// relative operand not indirect) with its address and cycles known, and hand
+// every other form to this one, out of line, which interprets the
+// instruction from its start.
 template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_form() {
     execute_opcode<OPCODE, false, true>();
 }
@@ -588,8 +609,8 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM> static void execute_opco
     constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_FORM;
     constexpr bool direct = (op & 0x1C) == 0x18 && op != 0x9B && op != 0xBB && !ANY_FORM;
     if constexpr (plain) {
-        if (!absolute_plain(operand1<IN_PAGE>())) [[unlikely]]
-            return execute_any_form<OPCODE>();
+        if (!absolute_plain(operand1<IN_PAGE>()) || !register_unwatched(cpu_reg_index(op)))
+            [[unlikely]] return execute_any_form<OPCODE>();
     }
     if constexpr (direct) {
         if (operand1<IN_PAGE>() & 0x80) [[unlikely]]
@@ -717,14 +738,14 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM> static void execute_opco
     }
     case 0xE4 ... 0xEF: {
         const Operand o = fetch_operand<plain, IN_PAGE>(op);
-        compare8(cpu_read_register(o.reg), o.value);
+        compare8(read_operand_register<plain>(o.reg), o.value);
         finish<IN_PAGE>(o.length, o.cycles);
         return;
     }
     case 0xC8 ... 0xCF: {
         u32 ea;
         const Operand o = store_address<plain, IN_PAGE>(op, ea);
-        cpu_write_checked(ea, cpu_read_register(o.reg));
+        cpu_write_checked(ea, read_operand_register<plain>(o.reg));
         finish<IN_PAGE>(o.length, o.cycles);
         return;
     }
