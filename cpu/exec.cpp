@@ -491,10 +491,10 @@ struct Operand {
     u8 reg;
 };
 
-// PLAIN_ABSOLUTE: the handler has found an absolute operand plain
-// (absolute_plain) and its register unwatched, so its address is the fetched
-// one, its cycles are known, and it has no advice to give.
-template <bool PLAIN_ABSOLUTE, bool IN_PAGE> CPU_HOT static Operand fetch_operand(u8 opcode) {
+// PLAIN: the handler has found the form plain (an immediate, or an absolute
+// operand absolute_plain) with its register unwatched and no advice to give,
+// so an absolute operand's address is the fetched one and its cycles are known.
+template <bool PLAIN, bool IN_PAGE> CPU_HOT static Operand fetch_operand(u8 opcode) {
     const u8 b1 = operand1<IN_PAGE>();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
@@ -506,7 +506,7 @@ template <bool PLAIN_ABSOLUTE, bool IN_PAGE> CPU_HOT static Operand fetch_operan
         return {cpu_read_checked(ea), 2, with_indirection(3, b1), !(b1 & 0x80), reg};
     }
     default: {
-        if constexpr (PLAIN_ABSOLUTE)
+        if constexpr (PLAIN)
             return {cpu_read_checked(absolute_address<IN_PAGE>(b1)), 3, 4, true, reg};
         u8 work_reg;
         const u32 ea = ea_absolute<IN_PAGE>(opcode, b1, work_reg);
@@ -517,7 +517,7 @@ template <bool PLAIN_ABSOLUTE, bool IN_PAGE> CPU_HOT static Operand fetch_operan
 }
 
 // Effective address of STRR / STRA; the operand's value is not read.
-template <bool PLAIN_ABSOLUTE, bool IN_PAGE>
+template <bool PLAIN, bool IN_PAGE>
 CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
     const u8 b1 = operand1<IN_PAGE>();
     const u8 reg = cpu_reg_index(opcode);
@@ -526,7 +526,7 @@ CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
         ea = ea_relative(b1);
         return {0, 2, with_indirection(3, b1), false, reg};
     }
-    if constexpr (PLAIN_ABSOLUTE) {
+    if constexpr (PLAIN) {
         ea = absolute_address<IN_PAGE>(b1);
         return {0, 3, 4, false, reg};
     }
@@ -537,13 +537,13 @@ CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
 // r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
-template <bool SET_CC, bool PLAIN_ABSOLUTE, bool IN_PAGE, typename F>
+template <bool SET_CC, bool PLAIN, bool IN_PAGE, typename F>
 CPU_HOT static void memory_op(u8 opcode, F op) {
-    const Operand o = fetch_operand<PLAIN_ABSOLUTE, IN_PAGE>(opcode);
+    const Operand o = fetch_operand<PLAIN, IN_PAGE>(opcode);
     const u8 result = op(cpu_regs[o.reg], o.value);
-    write_operand_register<PLAIN_ABSOLUTE>(o.reg, result);
+    write_operand_register<PLAIN>(o.reg, result);
     if (SET_CC) set_cc(result);
-    if (!PLAIN_ABSOLUTE && loginefficient)
+    if (!PLAIN && loginefficient)
         cpu_advise_immediate_or_load(o.length, o.plain, o.value);
     finish<IN_PAGE>(o.length, o.cycles);
 }
@@ -594,9 +594,10 @@ template <bool IN_PAGE> CPU_HOT static void port_out(u8 opcode, u32 port, int le
 
 template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM = false> static void execute_opcode();
 
-// The absolute memory forms (opcode bits 2-4: 011) and the relative branches
-// and calls (110, but for ZBRR and ZBSR) come in two handlers: the tables'
-// take the plain form (absolute_plain with the register unwatched; a
+// The immediate and absolute forms of the memory instructions (opcode bits
+// 2-4: 001 and 011) and the relative branches and calls (110, but for ZBRR
+// and ZBSR) come in two handlers: the tables' take the plain form (no advice
+// and the register unwatched, the absolute operand absolute_plain; a
 // relative operand not indirect) with its address and cycles known, and hand
 // every other form to this one, out of line, which interprets the
 // instruction from its start.
@@ -606,11 +607,14 @@ template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_form() {
 
 template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM> static void execute_opcode() {
     constexpr u8 op = OPCODE;
-    constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_FORM;
+    constexpr bool absolute = (op & 0x1C) == 0x0C;
+    constexpr bool immediate = (op & 0x1C) == 0x04 && (op & 0xE0) != 0xC0;
+    constexpr bool plain = (absolute || immediate) && !ANY_FORM;
     constexpr bool direct = (op & 0x1C) == 0x18 && op != 0x9B && op != 0xBB && !ANY_FORM;
     if constexpr (plain) {
-        if (!absolute_plain(operand1<IN_PAGE>()) || !register_unwatched(cpu_reg_index(op)))
-            [[unlikely]] return execute_any_form<OPCODE>();
+        const bool operand_plain = absolute ? absolute_plain(operand1<IN_PAGE>()) : !loginefficient;
+        if (!operand_plain || !register_unwatched(cpu_reg_index(op))) [[unlikely]]
+            return execute_any_form<OPCODE>();
     }
     if constexpr (direct) {
         if (operand1<IN_PAGE>() & 0x80) [[unlikely]]
