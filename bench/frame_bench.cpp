@@ -11,6 +11,7 @@
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
 #include "display/frame.h"
+#include "display/host.h"
 #include "machines/pvi2636.h"
 #include "machines/pong.h"
 #include "peripherals/tape.h"
@@ -345,7 +346,7 @@ BENCHMARK(BM_PviBusyFrames)->Arg(INTERTON)->Arg(ELEKTOR);
 // polls the beam meets the processor instruction by instruction, drawing the
 // lines and writing the collisions of objects that cross each other and the
 // grid.
-static void BM_PviMovingObjectsOverGrid(benchmark::State& state) {
+static void pvi_moving_objects_over_grid() {
     turbo = 1;
     stubprograms = 0;
     collisions = 1;
@@ -370,9 +371,29 @@ static void BM_PviMovingObjectsOverGrid(benchmark::State& state) {
     cpu_iar = 0;
     cpu_psu |= PSU_II;
     pvi_objects_and_grid();
+}
+
+static void BM_PviMovingObjectsOverGrid(benchmark::State& state) {
+    pvi_moving_objects_over_grid();
     run_frames(state, lines_per_frame == 312 ? 50.0 : 60.0);
 }
 BENCHMARK(BM_PviMovingObjectsOverGrid);
+
+// The same scene with the picture shown, as in the running program: the
+// visible window is the console's, and every changed pixel also goes into
+// the host picture at scale 2 (the case above draws into an empty window).
+static void BM_PviMovingObjectsOverGridShown(benchmark::State& state) {
+    pvi_moving_objects_over_grid();
+    display_setup_geometry();
+    display_scale = 2;
+    display_obtain_pens();
+    display_select_plotter();
+    run_frames(state, lines_per_frame == 312 ? 50.0 : 60.0);
+    // The cases after this one draw into an empty window again.
+    display_free_bitmap();
+    display_window_left = display_window_top = display_window_right = display_window_bottom = 0;
+}
+BENCHMARK(BM_PviMovingObjectsOverGridShown);
 
 // The trainer boards' whole frames, running the counting loop: the
 // Instructor 50 (digits and lamps), the PHUNSY in both frame modes (the beam

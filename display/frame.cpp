@@ -12,6 +12,7 @@
 #include "core/settings_vars.h"
 #include "cpu/bus.h"
 
+#include <bit>
 #include <cstring>
 
 u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
@@ -37,19 +38,6 @@ void display_plot_beam(u32 colour) {
 void display_plot_guest(i32 x, i32 y, u32 colour) {
     display_plot_clipped(x + 49, y + first_visible_line, colour);
 }
-
-namespace {
-
-// The part [*first, *last] of the run from x of n pixels on line y that lies
-// inside the window; false when none does.
-bool clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
-    if (n <= 0 || y < display_window_top || y > display_window_bottom) return false;
-    *first = x > display_window_left ? x : display_window_left;
-    *last = x + n - 1 < display_window_right ? x + n - 1 : display_window_right;
-    return *first <= *last;
-}
-
-} // namespace
 
 u8 frame_mirror[GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS];
 FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
@@ -106,7 +94,7 @@ inline u8 run_pixel(const u8* colours, u8 fill, u32 i) {
 
 // Hands the changed pixels on: as runs to the run plotter when it goes with
 // the current plotter, else one by one. `start`/`length` gather the current
-// run of changed pixels.
+// run of changed pixels; a run ends at the first pixel that did not change.
 struct RunSink {
     u32 left, row;
     const u8* colours;
@@ -116,15 +104,18 @@ struct RunSink {
 
     u32 first = ~0u, last = 0; // the first and the last changed pixel
 
-    void changed(u32 j) {
+    // Pixels j .. j + n - 1 changed, all after the last one handed on.
+    void changed(u32 j, u32 n = 1) {
         if (first == ~0u) first = j;
-        last = j;
+        last = j + n - 1;
         if (!runs) {
-            plotter_fn(left + j, row, colours ? colours[j] : colour);
+            for (u32 i = j; i < j + n; i++)
+                plotter_fn(left + i, row, colours ? colours[i] : colour);
             return;
         }
+        if (length != 0 && start + length != j) flush();
         if (length == 0) start = j;
-        length++;
+        length += n;
     }
     void flush() {
         if (length == 0) return;
@@ -149,7 +140,6 @@ void plot_run_columns(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) 
                 mirror[i + 1] = a1;
                 mirror[i + 2] = a2;
                 mirror[i + 3] = a3;
-                sink.flush();
                 continue;
             }
         }
@@ -158,44 +148,59 @@ void plot_run_columns(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) 
             u8& cell = cells[j * GUEST_FRAME_ROWS];
             const u8 c = run_pixel(colours, fill, j);
             mirror[j] = c;
-            if (cell == c) {
-                sink.flush();
-                continue;
-            }
+            if (cell == c) continue;
             cell = c;
             sink.changed(j);
         }
     }
 }
 
-// The run compared with the mirror, eight pixels at a time; only the cells
-// that change are written.
+// Bit i set for each byte i of `v` that is not zero.
+inline u32 nonzero_bytes(u64 v) {
+    v |= v >> 4;
+    v |= v >> 2;
+    v |= v >> 1;
+    v &= 0x0101010101010101ull;
+    // Byte i's bit moves to bit 56 + i; no two products share a bit.
+    return static_cast<u32>((v * 0x0102040810204080ull) >> 56);
+}
+
+// Eight pixels from run pixel w on that differ from the mirror (`have`): the
+// mirror takes them whole; the changed ones, a run of neighbours at a time,
+// go down their columns and to the sink. Kept out of line: the loop that
+// looks for such words stays small.
+[[gnu::noinline]] void changed_word(u8* cells, u8* mirror, u32 w, u64 want, u64 have,
+                                    RunSink& sink) {
+    std::memcpy(mirror + w, &want, 8);
+    for (u32 changed = nonzero_bytes(want ^ have); changed != 0;) {
+        const u32 from = static_cast<u32>(std::countr_zero(changed));
+        const u32 n = static_cast<u32>(std::countr_one(changed >> from));
+        for (u32 i = from; i < from + n; i++)
+            cells[(w + i) * GUEST_FRAME_ROWS] = static_cast<u8>(want >> (8 * i));
+        sink.changed(w + from, n);
+        changed &= ~(((1u << n) - 1) << from);
+    }
+}
+
+// The run compared with the mirror eight pixels at a time, the last few one
+// by one; only what changed is written.
 void plot_run_mirrored(u8* cells, u8* mirror, u8 fill, u32 count, RunSink& sink) {
     const u8* colours = sink.colours;
-    const auto pixels = [&](u32 from, u32 to) {
-        for (u32 j = from; j < to; j++) {
-            const u8 c = run_pixel(colours, fill, j);
-            if (mirror[j] == c) {
-                sink.flush();
-                continue;
-            }
-            mirror[j] = c;
-            cells[j * GUEST_FRAME_ROWS] = c;
-            sink.changed(j);
-        }
-    };
     const u64 fill8 = 0x0101010101010101ull * fill;
-    u32 i = 0;
-    for (; i + 8 <= count; i += 8) {
+    u32 w = 0;
+    for (; w + 8 <= count; w += 8) {
         u64 want = fill8, have;
-        if (colours) std::memcpy(&want, colours + i, 8);
-        std::memcpy(&have, mirror + i, 8);
-        if (want == have)
-            sink.flush();
-        else
-            pixels(i, i + 8);
+        if (colours) std::memcpy(&want, colours + w, 8);
+        std::memcpy(&have, mirror + w, 8);
+        if (want != have) changed_word(cells, mirror, w, want, have, sink);
     }
-    pixels(i, count);
+    for (u32 j = w; j < count; j++) {
+        const u8 c = run_pixel(colours, fill, j);
+        if (mirror[j] == c) continue;
+        mirror[j] = c;
+        cells[j * GUEST_FRAME_ROWS] = c;
+        sink.changed(j);
+    }
 }
 
 // Whether the n bytes from p all hold `fill`.
@@ -258,7 +263,7 @@ void plot_run(u32 left, u32 row, const u8* colours, u32 colour, u32 count) {
 
 void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
     i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
+    if (!display_clip_row(x, y, n, &first, &last)) return;
     plot_run(static_cast<u32>(first - display_window_left),
              static_cast<u32>(y - display_window_top), colours + (first - x), 0,
              static_cast<u32>(last - first + 1));
@@ -266,7 +271,7 @@ void display_plot_row(i32 x, i32 y, const u8* colours, i32 n) {
 
 void display_fill_row(i32 x, i32 y, i32 n, u32 colour) {
     i32 first, last;
-    if (!clip_row(x, y, n, &first, &last)) return;
+    if (!display_clip_row(x, y, n, &first, &last)) return;
     plot_run(static_cast<u32>(first - display_window_left),
              static_cast<u32>(y - display_window_top), nullptr, colour,
              static_cast<u32>(last - first + 1));

@@ -108,6 +108,20 @@ void display_plot_guest(i32 x, i32 y, u32 colour); // PVI pixel (x, y)
 // the window is tested once for the run.
 void display_plot_row(i32 x, i32 y, const u8* colours, i32 n);
 void display_fill_row(i32 x, i32 y, i32 n, u32 colour);
+// The part [*first, *last] of such a run that lies inside the window; false
+// when none does (the row plots then do nothing). Inline: a caller whose run
+// mostly lies outside (the consoles' border) asks before it works out the
+// run's colour.
+inline bool display_clip_row(i32 x, i32 y, i32 n, i32* first, i32* last) {
+    if (n <= 0 || y < display_window_top || y > display_window_bottom) return false;
+    *first = x > display_window_left ? x : display_window_left;
+    *last = x + n - 1 < display_window_right ? x + n - 1 : display_window_right;
+    return *first <= *last;
+}
+inline bool display_row_shown(i32 x, i32 y, i32 n) {
+    i32 first, last;
+    return display_clip_row(x, y, n, &first, &last);
+}
 
 // ---- Fixed areas ------------------------------------------------------------------
 constexpr int BLANKING_CLOCKS = 227;

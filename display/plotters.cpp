@@ -113,6 +113,10 @@ template <u32 N> inline void put_pens(u8* p, u64 v) {
 // is block row x and guest row y block column display_mirror - y.
 u32 buffer_across, buffer_down;
 
+// Runs up to this many pixels long are plotted block by block: cheaper than
+// building a row and copying it.
+constexpr u32 SHORT_RUN = 8;
+
 template <bool ROT> inline bool in_buffer(u32 x, u32 y) {
     if constexpr (ROT)
         return x < buffer_down && y <= display_mirror && display_mirror - y < buffer_across;
@@ -120,21 +124,26 @@ template <bool ROT> inline bool in_buffer(u32 x, u32 y) {
         return x < buffer_across && y < buffer_down;
 }
 
-template <u32 S, u32 T, bool ROT, bool SCAN> void plot(u32 x, u32 y, u32 colour) {
-    if (!in_buffer<ROT>(x, y)) return;
+// One guest pixel's block from `p` on: the pen in the block's written rows.
+template <u32 S, u32 T, bool SCAN> inline void put_block(u8* p, u64 v) {
     constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
-    const u32 row = ROT ? S * x : S * y;
-    const u32 col = ROT ? S * T * (display_mirror - y) : S * T * x;
-    const u64 v = pen_oct[colour];
     const std::size_t stride = static_cast<std::size_t>(display_stride);
-    u8* p = display_rows[row] + col;
     for (u32 r = 0; r < rows; r++, p += stride)
         put_pens<S * T>(p, v);
 }
 
-// A run of pixels on guest row y: the first written host row of the block
-// row is built from the run's pens (or filled with one pen), the others are
-// copies. Turned, every pixel of the run lies on its own host rows.
+template <u32 S, u32 T, bool ROT, bool SCAN> void plot(u32 x, u32 y, u32 colour) {
+    if (!in_buffer<ROT>(x, y)) return;
+    const u32 row = ROT ? S * x : S * y;
+    const u32 col = ROT ? S * T * (display_mirror - y) : S * T * x;
+    put_block<S, T, SCAN>(display_rows[row] + col, pen_oct[colour]);
+}
+
+// A run of pixels on guest row y. A short run (the usual: the few pixels at
+// an object's edge) goes block by block. In a longer one the first written
+// host row of the block row is built from the run's pens (or filled with one
+// pen), the others are copies. Turned, every pixel of the run lies on its own
+// host rows.
 template <u32 S, u32 T, bool ROT, bool SCAN>
 void plot_run(u32 x, u32 y, const u8* colours, u32 colour, u32 n) {
     // Only the part of the run that the buffer holds.
@@ -148,8 +157,13 @@ void plot_run(u32 x, u32 y, const u8* colours, u32 colour, u32 n) {
         if (y >= buffer_down) return;
         constexpr u32 rows = SCAN ? (S + 1) / 2 : S;
         constexpr u32 B = S * T;
-        const std::size_t bytes = static_cast<std::size_t>(n) * B;
         u8* dst = display_rows[S * y] + B * x;
+        if (n <= SHORT_RUN) {
+            for (u32 i = 0; i < n; i++)
+                put_block<S, T, SCAN>(dst + B * i, pen_oct[colours ? colours[i] : colour]);
+            return;
+        }
+        const std::size_t bytes = static_cast<std::size_t>(n) * B;
         if (colours) {
             for (u32 i = 0; i < n; i++)
                 put_pens<B>(dst + B * i, pen_oct[colours[i]]);

@@ -630,18 +630,24 @@ inline void idle_to_line_end(i32 x) {
             bool stands = true;
             // An instruction that runs past the line's end leaves the beam
             // clock past `until`, which ends the loop; the clock goes on to
-            // the next line after it.
+            // the next line after it. A pause in an instruction hands the
+            // line on, which ends the loop too: uvi_beam_flush leaves no
+            // clock to stand until. The line goes on from `x` only as long
+            // as it stands, so that is set once after the loop.
             if (cpu_beam_clock >= x) {
-                for (i32 step = cpu_beam_clock; step < until && !idling(); step = cpu_beam_clock) {
-                    uvi_beam.next = uvi_beam.pending_to = x = step + 1;
+                for (i32 step = cpu_beam_clock; step < uvi_beam.next_collision && !idling();
+                     step = cpu_beam_clock) {
+                    uvi_beam.pending_to = x = step + 1;
                     raster_clock = step;
                     beam_step_one();
-                    if (uvi_beam.line != line || (cpu_psu & flag_mask) != flag_want ||
+                    if ((cpu_psu & flag_mask) != flag_want ||
                         (x <= x0 && guest_memory[0x19F8] >> 7 != block0)) {
                         stands = false;
                         break;
                     }
                 }
+                uvi_beam.next = x;
+                stands = stands && uvi_beam.line == line;
                 beam_wrap_to_next_line();
             }
             // The processor's next instruction is on the next line and the

@@ -247,33 +247,40 @@ ObjectLayer object_layer;
 u32 objects_changed = 1, layer_built_for;
 i32 layer_line;
 // What the layer was last built from: per object its position, row, colour
-// and scale (0 for one that shows nothing), and the artefact pattern's row.
-// Lines that repeat a row of every object find the layer as it stands.
-u32 layer_shapes[4];
+// and scale (0 for one that shows nothing), objects 0 and 1 in the first
+// word, 2 and 3 in the second; and the artefact pattern's row. Lines that
+// repeat a row of every object find the layer as it stands.
+u64 layer_shapes[2];
 i32 layer_artefact_row = -1;
+
+// Object n's shape on the line as the layer is keyed on it.
+u64 object_shape(int n) {
+    const PviObject& o = pvi_objects[n];
+    return o.active && o.row_bits && o.x_start < PVI_WIDTH
+               ? static_cast<u32>(o.x_start) | static_cast<u32>(o.row_bits) << 8 |
+                     static_cast<u32>(o.colour) << 16 | static_cast<u32>(o.scale) << 24
+               : 0;
+}
 
 void build_object_layer(i32 y) {
     ObjectLayer& l = object_layer;
     layer_built_for = objects_changed;
     layer_line = y;
-    u32 shapes[4];
-    for (int n = 0; n < 4; n++) {
-        const PviObject& o = pvi_objects[n];
-        shapes[n] = o.active && o.row_bits && o.x_start < PVI_WIDTH
-                        ? static_cast<u32>(o.x_start) | static_cast<u32>(o.row_bits) << 8 |
-                              static_cast<u32>(o.colour) << 16 | static_cast<u32>(o.scale) << 24
-                        : 0;
-    }
+    // Two words, each compared whole (a word loaded over narrower stores
+    // just made would wait for them).
+    const u64 shapes01 = object_shape(0) | object_shape(1) << 32,
+              shapes23 = object_shape(2) | object_shape(3) << 32;
     const PviObject& o3 = pvi_objects[3];
     const bool artefacts = pvi_object3_artefacts && *pvi_host.artefacts;
     const i32 artefact_row =
-        shapes[3] && artefacts && y - o3.start_line >= 0 && y - o3.start_line < 6
+        (shapes23 >> 32) != 0 && artefacts && y - o3.start_line >= 0 && y - o3.start_line < 6
             ? y - o3.start_line
             : -1;
-    if (std::memcmp(shapes, layer_shapes, sizeof shapes) == 0 && artefact_row == -1 &&
-        layer_artefact_row == -1)
+    if (((shapes01 ^ layer_shapes[0]) | (shapes23 ^ layer_shapes[1])) == 0 &&
+        artefact_row == -1 && layer_artefact_row == -1)
         return;
-    std::memcpy(layer_shapes, shapes, sizeof shapes);
+    layer_shapes[0] = shapes01;
+    layer_shapes[1] = shapes23;
     layer_artefact_row = artefact_row;
     if (layer_to > layer_from)
         std::memset(l.marks + layer_from, 0, static_cast<std::size_t>(layer_to - layer_from));
@@ -520,7 +527,6 @@ struct HistorySlot {
         o.row++;
     }
     o.x_start = reg(block + (o.duplicate ? 0x0B : 0x0A)) + 1;
-    o.x_end = o.x_start + 8 * scale;
     const i32 row = o.row < 10 ? o.row : 9;
     if (sprite_mode == 0)
         o.row_bits = 0;
@@ -947,18 +953,21 @@ void take_line_inputs() {
 // what its background, grid and score come from: a line whose objects
 // alone have changed copies those (kept apart, without the objects) and
 // draws its objects over them.
+// Six words, built whole and compared whole: the register bytes (bars,
+// then $C2-$C9), then widths, inverting bit, latched background, its
+// colour, score line, score colour and settings a byte each from the
+// lowest, then the layer's shapes (two words) and the artefact row.
 struct LineKey {
-    u64 bars, colours;
-    u8 widths, invert, background, background_colour, score_line, score_colour, settings, unused;
-    u32 shapes[4];
-    i32 artefact_row;
-    u32 padding; // compared too: always 0
+    u64 words[6];
 };
-constexpr std::size_t LINE_KEY_BASE = 24; // the bytes before the shapes
-static_assert(sizeof(LineKey) % 8 == 0 && offsetof(LineKey, shapes) == LINE_KEY_BASE);
+constexpr int LINE_KEY_BASE = 3; // the words before the shapes
 struct DrawnLine {
     LineKey key;
     bool valid;
+    // The line with its objects is kept only once it has been drawn twice
+    // from the same key: a line whose objects move every frame would never
+    // be copied from it.
+    bool whole;
     u8 colours[PVI_WIDTH];
     u8 cells[PVI_WIDTH];
     LineBits grid;
@@ -967,12 +976,11 @@ struct DrawnLine {
 };
 DrawnLine drawn_lines[PVI_MAX_LINES];
 
-// Whether the first `size` bytes of two keys agree.
-bool same_key(const LineKey& a, const LineKey& b, std::size_t size = sizeof(LineKey)) {
+// Whether words [from, to) of two keys agree.
+bool same_key(const LineKey& a, const LineKey& b, int from, int to) {
     u64 differ = 0;
-    for (std::size_t i = 0; i < size; i += 8)
-        differ |=
-            load8(reinterpret_cast<const u8*>(&a) + i) ^ load8(reinterpret_cast<const u8*>(&b) + i);
+    for (int i = from; i < to; i++)
+        differ |= a.words[i] ^ b.words[i];
     return differ == 0;
 }
 
@@ -995,28 +1003,25 @@ void draw_line_start(u8* colours, u8* cells) {
         draw_from(base_key(y), 0, PVI_WIDTH, colours, cells);
         return;
     }
-    const LineKey key{
-        in.drawn_bars,
-        in.drawn_colours,
-        in.drawn_widths,
-        in.drawn_invert,
-        pvi_line_background,
-        static_cast<u8>(pvi_background_colour),
-        pvi_score_line,
-        pvi_score_colour,
-        static_cast<u8>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0)),
-        {},
-        {layer_shapes[0], layer_shapes[1], layer_shapes[2], layer_shapes[3]},
-        layer_artefact_row,
-        0};
+    const u64 bytes = static_cast<u64>(in.drawn_widths) | static_cast<u64>(in.drawn_invert) << 8 |
+                      static_cast<u64>(pvi_line_background) << 16 |
+                      static_cast<u64>(pvi_background_colour & 0xFF) << 24 |
+                      static_cast<u64>(pvi_score_line) << 32 |
+                      static_cast<u64>(pvi_score_colour) << 40 |
+                      static_cast<u64>((*pvi_host.darkenbg ? 1 : 0) | (*pvi_host.drawcorners ? 2 : 0))
+                          << 48;
+    const LineKey key{{in.drawn_bars, in.drawn_colours, bytes, layer_shapes[0], layer_shapes[1],
+                       static_cast<u32>(layer_artefact_row)}};
     DrawnLine& line = drawn_lines[y];
-    if (line.valid && same_key(line.key, key)) {
+    const bool base_same = line.valid && same_key(line.key, key, 0, LINE_KEY_BASE);
+    const bool same = base_same && same_key(line.key, key, LINE_KEY_BASE, 6);
+    if (same && line.whole) {
         std::memcpy(colours, line.colours, PVI_WIDTH);
         std::memcpy(cells, line.cells, PVI_WIDTH);
         drawn_grid = line.grid;
         return;
     }
-    if (line.valid && same_key(line.key, key, LINE_KEY_BASE)) {
+    if (base_same) {
         std::memcpy(colours, line.base_colours, PVI_WIDTH);
         std::memcpy(cells, line.base_cells, PVI_WIDTH);
         drawn_grid = line.grid;
@@ -1024,13 +1029,16 @@ void draw_line_start(u8* colours, u8* cells) {
         draw_base(base_key(y), 0, PVI_WIDTH, colours, cells);
         std::memcpy(line.base_colours, colours, PVI_WIDTH);
         std::memcpy(line.base_cells, cells, PVI_WIDTH);
+        line.grid = drawn_grid;
     }
     draw_objects(0, PVI_WIDTH, colours, cells);
     line.key = key;
     line.valid = true;
-    std::memcpy(line.colours, colours, PVI_WIDTH);
-    std::memcpy(line.cells, cells, PVI_WIDTH);
-    line.grid = drawn_grid;
+    line.whole = same;
+    if (same) {
+        std::memcpy(line.colours, colours, PVI_WIDTH);
+        std::memcpy(line.cells, cells, PVI_WIDTH);
+    }
 }
 
 // The span of the line drawn ahead where two objects, or an object and the
@@ -1094,10 +1102,13 @@ void pvi_collide_ahead(i32 x0, i32 x1) {
             (to >= 64 ? ~0ull : (1ull << to) - 1) & (from <= 0 ? ~0ull : ~((1ull << from) - 1));
         const u64 a = lit[0][w] & range, b = lit[1][w] & range, c = lit[2][w] & range,
                   d = lit[3][w] & range, g = ahead_grid[w];
-        pairs |= static_cast<u8>((a & b ? 0x20 : 0) | (a & c ? 0x10 : 0) | (a & d ? 0x08 : 0) |
-                                 (b & c ? 0x04 : 0) | (b & d ? 0x02 : 0) | (c & d ? 0x01 : 0));
-        grid |= static_cast<u8>((a & g ? 0x80 : 0) | (b & g ? 0x40 : 0) | (c & g ? 0x20 : 0) |
-                                (d & g ? 0x10 : 0));
+        // Which pairs, and which objects on the grid, only where any meet.
+        if (object_layer.shared[w] & range)
+            pairs |= static_cast<u8>((a & b ? 0x20 : 0) | (a & c ? 0x10 : 0) | (a & d ? 0x08 : 0) |
+                                     (b & c ? 0x04 : 0) | (b & d ? 0x02 : 0) | (c & d ? 0x01 : 0));
+        if (object_layer.any[w] & g & range)
+            grid |= static_cast<u8>((a & g ? 0x80 : 0) | (b & g ? 0x40 : 0) | (c & g ? 0x20 : 0) |
+                                    (d & g ? 0x10 : 0));
     }
     if (!(pairs | grid)) return;
     if (status_writes_seen()) {

@@ -33,7 +33,7 @@ struct PviObject {
     i32 row;        // shape row being drawn, 0-9
     i32 sub_line;   // line within the row, -1 before the first
     i32 next_start; // start line of the next duplicate
-    i32 x_start, x_end;
+    i32 x_start;
     i32 start_line; // line on which the original or the next duplicate starts
     u8 active, duplicate, completed;
     u8 colour, row_bits, scale;

@@ -381,6 +381,15 @@ inline bool idling_marked() {
     return beam_idling_marked(idle_mark, idling);
 }
 
+// Clocks from to to - 1 of the line in the border colour as it stands. The
+// window mostly leaves the border out: the colour is only worked out for a
+// piece it shows.
+void fill_border(i32 from, i32 to) {
+    if (!display_row_shown(from, raster_line, to - from)) return;
+    display_fill_row(from, raster_line, to - from,
+                     pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
+}
+
 // Clocks 0 to border_clocks - 1 in the border colour, which the processor
 // may change between its instructions: each piece up to the clock of the
 // next instruction that begins there, then the instruction.
@@ -391,13 +400,12 @@ void border() {
     while (x < end) {
         const i32 step = cpu_beam_clock;
         const bool due = step >= x && step < end;
-        const u32 colour = pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]);
         if (!due || idling_marked()) {
-            display_fill_row(x, raster_line, end - x, colour);
+            fill_border(x, end);
             if (due) beam_idle_to(end);
             break;
         }
-        display_fill_row(x, raster_line, step - x + 1, colour);
+        fill_border(x, step + 1);
         raster_clock = step;
         step_one();
         beam_wrap_to_next_line();

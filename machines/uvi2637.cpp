@@ -332,7 +332,9 @@ void latch_sprite_words() {
 // its cells and collisions; its colours stay in line_colours. A line drawn
 // again from an equal key takes these instead of drawing. The copy stands
 // until the line is drawn otherwise (copy.generation 0) or the chip is reset.
-struct LineCopy {
+// Every line start looks at its line's copy: padded to a power of two, a
+// copy is found with a shift.
+struct alignas(512) LineCopy {
     LineKey key;
     u32 generation; // copies_generation while the copy holds, else 0
     u32 cells_era;  // its line's cells_era when the copy was made
@@ -514,10 +516,13 @@ void row_start(i32 r) {
     const u32 base =
         r < 13 ? 0x1800 + 16 * static_cast<u32>(r) : 0x1A00 + 16 * static_cast<u32>(r - 13);
     std::memcpy(uvi_row_codes[uvi_row_slot][r], guest_memory + base, 16);
-    u8 special = 0;
-    for (u32 c = 0; c < 16; c++)
-        special |= static_cast<u8>((guest_memory[base + c] & 63) > 55);
-    row_plain = !special;
+    // Codes 56-63 in any column: eight at a time, (code & 63) + 8 reaches
+    // bit 6 exactly for those, with no carry into the next byte.
+    constexpr u64 LOW6 = 0x3F3F3F3F3F3F3F3F, EIGHT = 0x0808080808080808, BIT6 = 0x4040404040404040;
+    u64 left, right;
+    std::memcpy(&left, guest_memory + base, 8);
+    std::memcpy(&right, guest_memory + base + 8, 8);
+    row_plain = !((((left & LOW6) + EIGHT) | ((right & LOW6) + EIGHT)) & BIT6);
     uvi_write_register(0x18FF, static_cast<u8>(0xF0 | (r % 13)));
     const u8 scroll = reg(0x18FE) >> 5;
     row_x0 = static_cast<u8>(scroll + 72);
@@ -755,7 +760,9 @@ void uvi_beam_flush() {
     first_span_owed = false;
     uvi_beam.pending_from = uvi_beam.pending_to = 0;
     // What the line goes on with is drawn afresh: a pause may change anything.
+    // Nothing stands until a clock (uvi_beam_stands_until then says as much).
     uvi_beam.line = -1;
+    uvi_beam.next_collision = 0;
 }
 
 namespace {
@@ -904,22 +911,31 @@ inline void set_collisions_before(i32 to) {
     b.next_collision = b.event < b.events ? line_collisions[b.event].x : UVI_LINE_CLOCKS;
 }
 
+// The Flag mask of a line drawn ahead with the settings as they are: PSU_F
+// when its colour row follows the Flag, 0 when it stays as it is.
+inline u8 flag_mask_now(u32 dejitter, u32 flagline) {
+    return !dejitter && flagline ? PSU_F : 0;
+}
+
 // The current line, drawn or copied from clock `from` on with colour row
 // `colour_row`, its collisions in `copy`, stands as drawn ahead with the beam
 // past clock `next`: the beam's state for it (but for the clocks it hands on
-// and its next collision), its collisions not yet set.
+// and its next collision), its collisions not yet set. `flag_mask`: what
+// flag_mask_now gives.
 [[gnu::always_inline]] inline void stand(const LineCopy& copy, bool area, u8 colour_row,
-                                         i32 next) {
+                                         i32 next, u8 flag_mask) {
     UviBeamLine& b = uvi_beam;
-    b.line = raster_line;
+    const i32 line = raster_line, x0 = area ? row_x0 : -1;
+    const u8 block0 = beam_line.block0, events = copy.events;
+    b.line = line;
     b.next = next;
-    b.x0 = area ? row_x0 : -1;
+    b.x0 = x0;
     b.colour_row = colour_row;
-    b.block0 = beam_line.block0;
+    b.block0 = block0;
     b.event = 0;
-    b.events = copy.events;
-    b.flag_mask = !*uvi_host.dejitter && *uvi_host.flagline ? PSU_F : 0;
-    b.flag_want = colour_row ? b.flag_mask : 0;
+    b.events = events;
+    b.flag_mask = flag_mask;
+    b.flag_want = colour_row ? flag_mask : 0;
 }
 
 void settle_first_span() {
@@ -936,22 +952,27 @@ void settle_first_span() {
 // 49 as for any line drawn ahead, and a pause before it hands the line on,
 // which ends the standing.
 void stand_on_copy(bool area, i32 g) {
-    LineCopy& copy = line_copies[raster_line];
-    if (copy.generation != copies_generation || copy.cells_era != cells_era[raster_line] ||
+    const i32 line = raster_line;
+    LineCopy& copy = line_copies[line];
+    if (copy.generation != copies_generation || copy.cells_era != cells_era[line] ||
         !uvi_copy_lines || (area && !row_plain) || uvi_beam.pending_to > uvi_beam.pending_from)
         return;
-    const u8 kept_row = static_cast<u8>(copy.key.line >> LINE_COLOUR_ROW & 1);
-    const u8 colour_row = *uvi_host.dejitter ? uvi_colour_row : *uvi_host.flagline ? kept_row : 0;
-    const u8 block0 = static_cast<u8>(copy.key.line >> LINE_BLOCK0 & 1);
+    // Everything read before anything is written: the writes would have it read again.
+    const u32 dejitter = *uvi_host.dejitter, flagline = *uvi_host.flagline;
+    const u64 kept = copy.key.line;
+    const u8 kept_row = static_cast<u8>(kept >> LINE_COLOUR_ROW & 1);
+    const u8 colour_row = dejitter ? uvi_colour_row : flagline ? kept_row : 0;
+    const u8 block0 = static_cast<u8>(kept >> LINE_BLOCK0 & 1);
     u32 sprite_bytes;
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
     if (!(line_key(49, area, g, sprite_bytes, colour_row, block0) == copy.key)) return;
+    const i32 next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
     line_collisions = copy.collisions;
     if (area) beam_line.block0 = block0;
-    stand(copy, area, colour_row, 49);
-    uvi_beam.pending_line = raster_line;
+    stand(copy, area, colour_row, 49, flag_mask_now(dejitter, flagline));
+    uvi_beam.pending_line = line;
     uvi_beam.pending_from = uvi_beam.pending_to = 49;
-    uvi_beam.next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
+    uvi_beam.next_collision = next_collision;
     first_span_owed = true;
 }
 
@@ -1001,7 +1022,7 @@ void uvi_draw_span(i32 from, i32 to) {
         copy.events = static_cast<u8>(uvi_beam.events);
         keep_line(key, keyed, from);
     }
-    stand(copy, area, uvi_colour_row, to);
+    stand(copy, area, uvi_colour_row, to, flag_mask_now(*uvi_host.dejitter, *uvi_host.flagline));
     set_collisions_before(to);
 }
 

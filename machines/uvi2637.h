@@ -160,7 +160,7 @@ struct UviBeamLine {
     u8 colour_row;      // what it was drawn with
     u8 block0;          // the block-set bit as column 0 began
     i32 event, events;  // its next collision to set, and how many it has
-    i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none)
+    i32 next_collision; // the clock of that collision (UVI_LINE_CLOCKS: none, 0: handed on)
     i32 pending_line, pending_from, pending_to;
     // The colour row it was drawn with follows the Flag (flag_mask PSU_F,
     // flag_want the Flag then) or stays as it is for the line (both 0).
@@ -194,7 +194,8 @@ inline void uvi_render_span(i32 from, i32 to) {
 }
 // The beam mode draws a line into its own colours and hands them to the guest
 // frame at the line's end: this hands on the clocks drawn so far, for the end
-// of a line or a picture shown in the middle of one.
+// of a line or a picture shown in the middle of one. The line drawn ahead
+// ends with it (its next collision 0: a loop that stands up to that stops).
 void uvi_beam_flush();
 // The whole current line (line-based mode).
 void uvi_render_scanline();

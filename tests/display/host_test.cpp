@@ -120,6 +120,8 @@ TEST_F(HostPicture, WholeFrameRedrawWritesWhatThePlottersWrite) {
 TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
     // Runs of changed pixels, broken where a pixel already holds its colour,
     // in every kind: the same frame and buffer as plotting pixel by pixel.
+    // The second pass plots every row again over the first, with the rows
+    // known from it, so runs of every length start and end mid-row.
     each_layout([&](u32, u32, int, int) {
         const std::size_t size = static_cast<std::size_t>(display_stride) *
                                  static_cast<std::size_t>(display_host_height);
@@ -127,31 +129,36 @@ TEST_F(HostPicture, RowPlotsWriteWhatThePlottersWrite) {
         for (std::size_t i = 0; i < start.size(); i++)
             start[i] = static_cast<u8>((i * 7 / 3) % 24);
         u8 line[240];
-        const auto colours_of = [&](u32 y) {
+        const auto colours_of = [&](u32 y, u32 pass) {
             for (u32 x = 0; x < 240; x++)
-                line[x] = static_cast<u8>((x / 3 + y) % 24);
+                line[x] = static_cast<u8>(pass == 0                   ? (x / 3 + y) % 24
+                                          : (x * x / 7 + y) % 13 == 0 ? x % 24
+                                                                      : (x / 3 + y) % 24);
         };
+        const auto fills = [](u32 y, u32 pass) { return y % 5 == pass * 2; };
         // Pixel by pixel.
         std::memcpy(guest_frame, start.data(), start.size());
         display_frame_rewritten();
-        for (u32 y = 0; y < 240; y++) {
-            colours_of(y);
-            for (u32 x = 0; x < 240; x++)
-                display_plot_pixel(x, y, y % 5 == 0 ? 9 : line[x]);
-        }
+        for (u32 pass = 0; pass < 2; pass++)
+            for (u32 y = 0; y < 240; y++) {
+                colours_of(y, pass);
+                for (u32 x = 0; x < 240; x++)
+                    display_plot_pixel(x, y, fills(y, pass) ? 9 : line[x]);
+            }
         const std::vector<u8> frame(guest_frame, guest_frame + sizeof guest_frame);
         const std::vector<u8> picture(display_buffer, display_buffer + size);
         // A line at a time; every fifth line filled with one colour.
         std::memcpy(guest_frame, start.data(), start.size());
         display_frame_rewritten();
         std::memset(display_buffer, 0xEE, size);
-        for (u32 y = 0; y < 240; y++) {
-            colours_of(y);
-            if (y % 5 == 0)
-                display_fill_row(0, static_cast<i32>(y), 240, 9);
-            else
-                display_plot_row(0, static_cast<i32>(y), line, 240);
-        }
+        for (u32 pass = 0; pass < 2; pass++)
+            for (u32 y = 0; y < 240; y++) {
+                colours_of(y, pass);
+                if (fills(y, pass))
+                    display_fill_row(0, static_cast<i32>(y), 240, 9);
+                else
+                    display_plot_row(0, static_cast<i32>(y), line, 240);
+            }
         ASSERT_EQ(std::vector<u8>(guest_frame, guest_frame + sizeof guest_frame), frame);
         ASSERT_EQ(std::vector<u8>(display_buffer, display_buffer + size), picture);
     });
@@ -164,8 +171,8 @@ TEST_F(HostPicture, PlottersRefuseWhatLiesOutsideTheBuffer) {
         const std::size_t size = static_cast<std::size_t>(display_stride) *
                                  static_cast<std::size_t>(display_host_height);
         const std::vector<u8> before(display_buffer, display_buffer + size);
-        const u32 outside[][2] = {{240, 0}, {0, 240}, {240, 240}, {239, 255}, {255, 239},
-                                  {0, 0xFFFFFFFF}, {0xFFFFFFFF, 0}};
+        const u32 outside[][2] = {{240, 0},   {0, 240},        {240, 240},     {239, 255},
+                                  {255, 239}, {0, 0xFFFFFFFF}, {0xFFFFFFFF, 0}};
         for (const auto& at : outside)
             plotter_fn(at[0], at[1], 4);
         const u8 colours[32] = {};
@@ -377,8 +384,7 @@ TEST_F(HostPicture, TracingOnEveryCoinOpMapStaysInsideThePicture) {
                 display_compute_layout();
                 ASSERT_NE(display_buffer, nullptr);
                 ASSERT_EQ(display_rotated, memmap_table[map].may_rotate && turned);
-                EXPECT_EQ(display_window_right - display_window_left + 1,
-                          machine_live_row().width);
+                EXPECT_EQ(display_window_right - display_window_left + 1, machine_live_row().width);
                 EXPECT_EQ(display_window_bottom - display_window_top + 1,
                           machine_live_row().height);
                 // Traced with the marker on: it moves to the beam at every

@@ -519,4 +519,75 @@ TEST_F(Arcadia, StopInTheMiddleOfALineShowsTheLineSoFar) {
     }
 }
 
+// A setting changed in a pause in the middle of a line counts from the pause
+// on, also where the line stands as drawn ahead (or on its copy): the pause
+// hands the line on, and what follows is drawn afresh. Here the colour row
+// stops following the Flag, which is set.
+void turn_flagline_off_mid_line() {
+    const i32 top = first_visible_line + 40;
+    if (!flagline || raster_line < top || raster_line > top + 40 || raster_clock < 100 ||
+        raster_clock > 200)
+        return;
+    flagline = 0;
+    mid_line_stop.line = raster_line;
+    mid_line_stop.clock = raster_clock;
+}
+
+TEST_F(Arcadia, SettingChangedInAMidLinePauseCountsFromThePauseOn) {
+    // The frame as drawn with the setting off throughout, then with a pause
+    // that turns it off.
+    auto run = [this](bool copies, bool pause) {
+        fresh_state();
+        stubprograms = 0;
+        emu_region = 0;
+        EXPECT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+        framebased = 0;
+        flagline = pause ? 1 : 0;
+        uvi_copy_lines = copies;
+        // PPSU $40; loop: ADDI r0,1; STRA r0,$1A00; TPSU $80; BCTR,UN loop
+        load({0x76, 0x40, 0x84, 0x01, 0xCC, 0x1A, 0x00, 0xB4, 0x80, 0x1B, 0x77});
+        guest_memory[0x18FC] = 0xEF;
+        guest_memory[0x19F9] = 0x0D;
+        for (u32 i = 0; i < 13 * 16; i++)
+            guest_memory[0x1800 + i] = static_cast<u8>(0x1A + i % 26 + (i % 4) * 0x40);
+        for (int f = 0; f < 3; f++)
+            emu_run_frame();
+        mid_line_stop = {};
+        if (pause) {
+            cpu_host.pause = turn_flagline_off_mid_line;
+            cpu_host.paused = nullptr;
+            mem_attributes[4] |= MEM_BREAKPOINT;
+        }
+        emu_run_frame();
+        mem_attributes[4] &= ~MEM_BREAKPOINT;
+        uvi_copy_lines = true;
+        return std::vector<u8>(guest_frame, guest_frame + GUEST_FRAME_ROWS * GUEST_FRAME_COLUMNS);
+    };
+    for (const bool copies : {true, false}) {
+        SCOPED_TRACE(copies ? "copies" : "drawn afresh");
+        const std::vector<u8> off = run(copies, false), paused = run(copies, true);
+        const MidLineStop s = mid_line_stop;
+        ASSERT_GE(s.line, 0) << "no pause on the lines looked at";
+        // Pixels of the frames from clock `from` of line `line` on, up to `to`:
+        // the visible clocks of each line inside the window.
+        const auto count_differing = [&](i32 line, i32 from, i32 last_line) {
+            i32 n = 0;
+            for (i32 y = line; y <= last_line; y++)
+                for (i32 x = std::max<i32>(y == line ? from : 49, display_window_left);
+                     x <= display_window_right && x < UVI_LINE_CLOCKS; x++) {
+                    const std::size_t at =
+                        static_cast<std::size_t>(x - display_window_left) * GUEST_FRAME_ROWS +
+                        static_cast<std::size_t>(y - display_window_top);
+                    n += off[at] != paused[at];
+                }
+            return n;
+        };
+        const i32 last_line = std::min<i32>(display_window_bottom, lines_per_frame - 1);
+        const i32 differ_after = count_differing(s.line, s.clock + 1, last_line);
+        const i32 differ = count_differing(s.line, 49, s.line) - count_differing(s.line, s.clock + 1, s.line);
+        EXPECT_EQ(differ_after, 0);
+        EXPECT_GT(differ, 0) << "the setting made no difference before the pause";
+    }
+}
+
 } // namespace
