@@ -47,7 +47,7 @@ extern i32 cpu_beam_clock;
 // itself), which moves on by four beam clocks per clock period it took.
 inline void beam_step_one() {
     const u32 start = cpu_cycles;
-    if (!cpu_check_breakpoint()) cpu_execute_one();
+    cpu_step();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
 }
 // The last beam clock of a raster line (227 clocks, 0-226).

@@ -64,10 +64,15 @@ CPU_HOT static u8 cc_of(u8 v) {
     return cc_table[v];
 }
 
-CPU_HOT static u8 operand1() {
+// IN_PAGE: the instruction and the address after it lie in its 8 KB page
+// (a handler of cpu_in_page_handlers): its bytes and the next instruction's
+// address follow without the wrap inside the page, which cannot occur.
+template <bool IN_PAGE = false> CPU_HOT static u8 operand1() {
+    if constexpr (IN_PAGE) return guest_memory[cpu_iar + 1];
     return guest_memory[page_add(cpu_iar, 1)];
 }
-CPU_HOT static u8 operand2() {
+template <bool IN_PAGE = false> CPU_HOT static u8 operand2() {
+    if constexpr (IN_PAGE) return guest_memory[cpu_iar + 2];
     return guest_memory[page_add(cpu_iar, 2)];
 }
 
@@ -82,9 +87,13 @@ CPU_HOT static void charge(u32 cycles) {
 }
 
 // Sequential advance inside the page; the wrap report looks at cpu_prev_iar.
-CPU_HOT static void advance(int length) {
+template <bool IN_PAGE> CPU_HOT static void advance(int length) {
     const u16 old = cpu_iar;
     cpu_prev_iar = old;
+    if constexpr (IN_PAGE) {
+        cpu_iar = static_cast<u16>(old + length);
+        return;
+    }
     cpu_iar = page_add(old, length);
     if (cpu_iar < old && logillegal) [[unlikely]]
         cpu_log_iar_wrapped();
@@ -97,8 +106,8 @@ CPU_HOT static u8 with_indirection(u8 cycles, u8 b1) {
     return static_cast<u8>(cycles + ((b1 >> 6) & 2));
 }
 
-CPU_HOT static void finish(int length, u32 cycles) {
-    advance(length);
+template <bool IN_PAGE = false> CPU_HOT static void finish(int length, u32 cycles) {
+    advance<IN_PAGE>(length);
     charge(cycles);
 }
 
@@ -253,8 +262,8 @@ CPU_HOT static void ea_zero_page(u8 b1) {
 
 // The address an absolute operand names before indirection and indexing,
 // into cpu_ea.
-CPU_HOT static u32 absolute_address(u8 b1) {
-    const u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2();
+template <bool IN_PAGE = false> CPU_HOT static u32 absolute_address(u8 b1) {
+    const u32 ea = (cpu_iar & 0x6000) | ((b1 & 0x1F) << 8) | operand2<IN_PAGE>();
     cpu_ea = ea;
     return ea;
 }
@@ -263,6 +272,24 @@ CPU_HOT static u32 absolute_address(u8 b1) {
 // nor indexed), with no advice to give.
 CPU_HOT static bool absolute_plain(u8 b1) {
     return !(b1 & 0xE0) && !loginefficient;
+}
+
+// Register n has no watch, so an instruction reads and writes it as it stands.
+CPU_HOT static bool register_unwatched(u8 n) {
+    return !(mem_attributes[MEM_REG_BASE + n] & MEM_WATCH);
+}
+
+// Register operand n of an instruction; UNWATCHED: the handler has found it
+// register_unwatched.
+template <bool UNWATCHED> CPU_HOT static u8 read_operand_register(u8 n) {
+    if constexpr (UNWATCHED) return cpu_regs[n];
+    return cpu_read_register(n);
+}
+template <bool UNWATCHED> CPU_HOT static void write_operand_register(u8 n, u8 value) {
+    if constexpr (UNWATCHED)
+        cpu_regs[n] = value;
+    else
+        cpu_write_register(n, value);
 }
 
 // The advice, indirection and indexing of an absolute operand whose fetched
@@ -292,9 +319,10 @@ CPU_HOT static bool absolute_plain(u8 b1) {
 // in `reg`; the caller has set cpu_regsel to the opcode's register, which
 // indexing sets to 0. The callers go on with the locals, which the compiler
 // would otherwise read back after every byte store.
+template <bool IN_PAGE = false>
 CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg, bool report = true) {
     const u8 field_reg = cpu_reg_index(opcode);
-    const u32 ea = absolute_address(b1);
+    const u32 ea = absolute_address<IN_PAGE>(b1);
     reg = field_reg;
     if (absolute_plain(b1)) [[likely]]
         return ea;
@@ -304,8 +332,8 @@ CPU_HOT static u32 ea_absolute(u8 opcode, u8 b1, u8& reg, bool report = true) {
 
 // Absolute branch target. An index (BXA, BSXA) is added to the fetched address,
 // or to the pointer's target when indirect, and the sum goes through the mirror.
-CPU_HOT static void ea_branch(u8 b1, u8 index = 0) {
-    const u16 target = static_cast<u16>(((b1 << 8) | operand2()) & 0x7FFF);
+template <bool IN_PAGE = false> CPU_HOT static void ea_branch(u8 b1, u8 index = 0) {
+    const u16 target = static_cast<u16>(((b1 << 8) | operand2<IN_PAGE>()) & 0x7FFF);
     cpu_ea = mem_read_mirror[target];
     if (loginefficient) cpu_advise_absolute_branch(target);
     if (b1 & 0x80) {
@@ -356,9 +384,9 @@ CPU_COLD static void report_return(u8 sp) {
     dbg_request_pause(PAUSE_LOG);
 }
 
-CPU_HOT static void push_return(int length) {
+template <bool IN_PAGE> CPU_HOT static void push_return(int length) {
     const u8 sp = cpu_psu & PSU_SP;
-    cpu_ras[sp] = page_add(cpu_iar, length);
+    cpu_ras[sp] = IN_PAGE ? static_cast<u16>(cpu_iar + length) : page_add(cpu_iar, length);
     if (logsubroutines) report_call(sp);
     if (sp == 7) {
         cpu_psu &= static_cast<u8>(~PSU_SP);
@@ -391,9 +419,9 @@ enum Transfer { BRANCH, CALL, LOOP };
 
 // A taken transfer to cpu_ea: push for calls, jump and charge (with the BIOS-call
 // report when "logbios" is on), then mark the target in the access history.
-template <Transfer KIND> CPU_HOT static void take(int length, bool indirect) {
+template <Transfer KIND, bool IN_PAGE> CPU_HOT static void take(int length, bool indirect) {
     u32 ea = cpu_ea;
-    if (KIND == CALL) push_return(length);
+    if (KIND == CALL) push_return<IN_PAGE>(length);
     cpu_prev_iar = cpu_iar;
     if (logbios) {
         cpu_report_bios_call(indirect);
@@ -419,26 +447,31 @@ template <Transfer KIND> CPU_HOT static void take(int length, bool indirect) {
     }
 }
 
-CPU_HOT static void not_taken(int length) {
-    finish(length, 3);
+template <bool IN_PAGE> CPU_HOT static void not_taken(int length) {
+    finish<IN_PAGE>(length, 3);
 }
 
-CPU_HOT static void loop_not_taken(int length) {
-    finish(length, 3);
+template <bool IN_PAGE> CPU_HOT static void loop_not_taken(int length) {
+    finish<IN_PAGE>(length, 3);
     if (dbg_run_to_loop_end) cpu_log_end_of_loop();
 }
 
-// Relative target, resolved through the read mirror.
-CPU_HOT static bool relative_target() {
-    const u8 b1 = operand1();
+// Relative target, resolved through the read mirror; true when indirect.
+// DIRECT: the handler has found the operand not indirect.
+template <bool IN_PAGE, bool DIRECT> CPU_HOT static bool relative_target() {
+    const u8 b1 = operand1<IN_PAGE>();
+    if constexpr (DIRECT) {
+        cpu_ea = mem_read_mirror[page_add(cpu_iar, 2 + displacement(b1))];
+        return false;
+    }
     ea_relative(b1);
     cpu_ea = mem_read_mirror[cpu_ea];
     return b1 & 0x80;
 }
 
-CPU_HOT static bool branch_target(u8 index = 0) {
-    const u8 b1 = operand1();
-    ea_branch(b1, index);
+template <bool IN_PAGE> CPU_HOT static bool branch_target(u8 index = 0) {
+    const u8 b1 = operand1<IN_PAGE>();
+    ea_branch<IN_PAGE>(b1, index);
     return b1 & 0x80;
 }
 
@@ -458,10 +491,11 @@ struct Operand {
     u8 reg;
 };
 
-// PLAIN_ABSOLUTE: the handler has found an absolute operand plain
-// (absolute_plain), so its address is the fetched one and its cycles are known.
-template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand fetch_operand(u8 opcode) {
-    const u8 b1 = operand1();
+// PLAIN: the handler has found the form plain (an immediate, or an absolute
+// operand absolute_plain) with its register unwatched and no advice to give,
+// so an absolute operand's address is the fetched one and its cycles are known.
+template <bool PLAIN, bool IN_PAGE> CPU_HOT static Operand fetch_operand(u8 opcode) {
+    const u8 b1 = operand1<IN_PAGE>();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
     switch (opcode & 0x0C) {
@@ -472,9 +506,10 @@ template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand fetch_operand(u8 opcode) {
         return {cpu_read_checked(ea), 2, with_indirection(3, b1), !(b1 & 0x80), reg};
     }
     default: {
-        if constexpr (PLAIN_ABSOLUTE) return {cpu_read_checked(absolute_address(b1)), 3, 4, true, reg};
+        if constexpr (PLAIN)
+            return {cpu_read_checked(absolute_address<IN_PAGE>(b1)), 3, 4, true, reg};
         u8 work_reg;
-        const u32 ea = ea_absolute(opcode, b1, work_reg);
+        const u32 ea = ea_absolute<IN_PAGE>(opcode, b1, work_reg);
         return {cpu_read_checked(ea), 3, with_indirection(4, b1), !(b1 & 0xE0),
                 work_reg};
     }
@@ -482,33 +517,35 @@ template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand fetch_operand(u8 opcode) {
 }
 
 // Effective address of STRR / STRA; the operand's value is not read.
-template <bool PLAIN_ABSOLUTE> CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
-    const u8 b1 = operand1();
+template <bool PLAIN, bool IN_PAGE>
+CPU_HOT static Operand store_address(u8 opcode, u32& ea) {
+    const u8 b1 = operand1<IN_PAGE>();
     const u8 reg = cpu_reg_index(opcode);
     cpu_regsel = reg;
     if (!(opcode & 0x04)) {
         ea = ea_relative(b1);
         return {0, 2, with_indirection(3, b1), false, reg};
     }
-    if constexpr (PLAIN_ABSOLUTE) {
-        ea = absolute_address(b1);
+    if constexpr (PLAIN) {
+        ea = absolute_address<IN_PAGE>(b1);
         return {0, 3, 4, false, reg};
     }
     u8 work_reg;
-    ea = ea_absolute(opcode, b1, work_reg);
+    ea = ea_absolute<IN_PAGE>(opcode, b1, work_reg);
     return {0, 3, with_indirection(4, b1), false, work_reg};
 }
 
 // LOD, EOR, AND, IOR, ADD, SUB in their I, R and A forms: the result goes to
 // r<regsel>; op sets the flags of ADD and SUB, the others take CC from the result.
-template <bool SET_CC, bool PLAIN_ABSOLUTE, typename F>
+template <bool SET_CC, bool PLAIN, bool IN_PAGE, typename F>
 CPU_HOT static void memory_op(u8 opcode, F op) {
-    const Operand o = fetch_operand<PLAIN_ABSOLUTE>(opcode);
+    const Operand o = fetch_operand<PLAIN, IN_PAGE>(opcode);
     const u8 result = op(cpu_regs[o.reg], o.value);
-    cpu_write_register(o.reg, result);
+    write_operand_register<PLAIN>(o.reg, result);
     if (SET_CC) set_cc(result);
-    if (loginefficient) cpu_advise_immediate_or_load(o.length, o.plain, o.value);
-    finish(o.length, o.cycles);
+    if (!PLAIN && loginefficient)
+        cpu_advise_immediate_or_load(o.length, o.plain, o.value);
+    finish<IN_PAGE>(o.length, o.cycles);
 }
 
 CPU_HOT static void psu_write(u8 new_psu) {
@@ -535,42 +572,53 @@ CPU_HOT static u8 psu_mask() {
     return cpu_type == CPU_2650B ? 0x7F : 0x67;
 }
 
-CPU_HOT static void port_in(u8 opcode, u32 port, int length, u32 cycles) {
+template <bool IN_PAGE> CPU_HOT static void port_in(u8 opcode, u32 port, int length, u32 cycles) {
     if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
     cpu_regsel = cpu_reg_index(opcode);
     const u8 v = cpu_bus.port_read(port);
     cpu_write_register(cpu_regsel, v);
     set_cc(v);
-    finish(length, cycles);
+    finish<IN_PAGE>(length, cycles);
     apply_redirect();
 }
 
-CPU_HOT static void port_out(u8 opcode, u32 port, int length, u32 cycles) {
+template <bool IN_PAGE> CPU_HOT static void port_out(u8 opcode, u32 port, int length, u32 cycles) {
     if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
     cpu_regsel = cpu_reg_index(opcode);
     cpu_bus.port_write(port, cpu_read_register(cpu_regsel));
-    finish(length, cycles);
+    finish<IN_PAGE>(length, cycles);
     apply_redirect();
 }
 
 // ---- the dispatch ----------------------------------------------------------------
 
-template <unsigned OPCODE, bool ANY_ABSOLUTE = false> static void execute_opcode();
+template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM = false> static void execute_opcode();
 
-// The absolute memory forms (opcode bits 2-4: 011) come in two handlers: the
-// table's takes the plain form (absolute_plain) with its address and cycles
-// known, and hands every other form to this one, out of line, which
-// interprets the instruction from its start.
-template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_absolute() {
-    execute_opcode<OPCODE, true>();
+// The immediate and absolute forms of the memory instructions (opcode bits
+// 2-4: 001 and 011) and the relative branches and calls (110, but for ZBRR
+// and ZBSR) come in two handlers: the tables' take the plain form (no advice
+// and the register unwatched, the absolute operand absolute_plain; a
+// relative operand not indirect) with its address and cycles known, and hand
+// every other form to this one, out of line, which interprets the
+// instruction from its start.
+template <unsigned OPCODE> [[gnu::noinline]] static void execute_any_form() {
+    execute_opcode<OPCODE, false, true>();
 }
 
-template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
+template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM> static void execute_opcode() {
     constexpr u8 op = OPCODE;
-    constexpr bool plain = (op & 0x1C) == 0x0C && !ANY_ABSOLUTE;
+    constexpr bool absolute = (op & 0x1C) == 0x0C;
+    constexpr bool immediate = (op & 0x1C) == 0x04 && (op & 0xE0) != 0xC0;
+    constexpr bool plain = (absolute || immediate) && !ANY_FORM;
+    constexpr bool direct = (op & 0x1C) == 0x18 && op != 0x9B && op != 0xBB && !ANY_FORM;
     if constexpr (plain) {
-        if (!absolute_plain(operand1())) [[unlikely]]
-            return execute_any_absolute<OPCODE>();
+        const bool operand_plain = absolute ? absolute_plain(operand1<IN_PAGE>()) : !loginefficient;
+        if (!operand_plain || !register_unwatched(cpu_reg_index(op))) [[unlikely]]
+            return execute_any_form<OPCODE>();
+    }
+    if constexpr (direct) {
+        if (operand1<IN_PAGE>() & 0x80) [[unlikely]]
+            return execute_any_form<OPCODE>();
     }
     switch (op) {
     // ---- register forms: r0 with rn ----
@@ -578,7 +626,7 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
         cpu_regsel = 0;
         set_cc(cpu_read_register(0));
         if (logillegal || loginefficient) cpu_report_lodz_r0();
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0x01 ... 0x03: {
@@ -586,21 +634,21 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
         const u8 v = cpu_regs[cpu_regsel];
         cpu_write_register(0, v);
         set_cc(v);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0x20:
         cpu_regsel = 0;
         cpu_write_register(0, 0);
         set_cc(0);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     case 0x21 ... 0x23: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] ^ cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
         set_cc(v);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0x40:
@@ -615,94 +663,94 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
         const u8 v = cpu_regs[0] & cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
         set_cc(v);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0x60:
         cpu_regsel = 0;
         set_cc(cpu_read_register(0));
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     case 0x61 ... 0x63: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_regs[0] | cpu_read_register(cpu_regsel);
         cpu_write_register(0, v);
         set_cc(v);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0x80 ... 0x83: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(0, add8(cpu_regs[0], cpu_read_register(cpu_regsel)));
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0xA0 ... 0xA3: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(0, subtract8(cpu_regs[0], cpu_regs[cpu_regsel]));
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0xC0:
         cpu_regsel = 0;
         if (loginefficient) cpu_report_lodz_r0();
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     case 0xC1 ... 0xC3: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = cpu_read_register(0);
         cpu_write_register(cpu_regsel, v);
         set_cc(v);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     }
     case 0xE0:
         cpu_regsel = 0;
         cpu_psl &= static_cast<u8>(~PSL_CC);
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
     case 0xE1 ... 0xE3:
         cpu_regsel = cpu_reg_index(op);
         compare8(cpu_read_register(0), cpu_read_register(cpu_regsel));
-        finish(1, z_cycles());
+        finish<IN_PAGE>(1, z_cycles());
         return;
 
     // ---- immediate, relative and absolute memory forms ----
     case 0x04 ... 0x0F: {
-        memory_op<true, plain>(op, [](u8, u8 v) { return v; });
+        memory_op<true, plain, IN_PAGE>(op, [](u8, u8 v) { return v; });
         return;
     }
     case 0x24 ... 0x2F: {
-        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
+        memory_op<true, plain, IN_PAGE>(op, [](u8 r, u8 v) { return static_cast<u8>(r ^ v); });
         return;
     }
     case 0x44 ... 0x4F: {
-        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
+        memory_op<true, plain, IN_PAGE>(op, [](u8 r, u8 v) { return static_cast<u8>(r & v); });
         return;
     }
     case 0x64 ... 0x6F: {
-        memory_op<true, plain>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
+        memory_op<true, plain, IN_PAGE>(op, [](u8 r, u8 v) { return static_cast<u8>(r | v); });
         return;
     }
     case 0x84 ... 0x8F: {
-        memory_op<false, plain>(op, [](u8 r, u8 v) { return add8(r, v); });
+        memory_op<false, plain, IN_PAGE>(op, [](u8 r, u8 v) { return add8(r, v); });
         return;
     }
     case 0xA4 ... 0xAF: {
-        memory_op<false, plain>(op, [](u8 r, u8 v) { return subtract8(r, v); });
+        memory_op<false, plain, IN_PAGE>(op, [](u8 r, u8 v) { return subtract8(r, v); });
         return;
     }
     case 0xE4 ... 0xEF: {
-        const Operand o = fetch_operand<plain>(op);
-        compare8(cpu_read_register(o.reg), o.value);
-        finish(o.length, o.cycles);
+        const Operand o = fetch_operand<plain, IN_PAGE>(op);
+        compare8(read_operand_register<plain>(o.reg), o.value);
+        finish<IN_PAGE>(o.length, o.cycles);
         return;
     }
     case 0xC8 ... 0xCF: {
         u32 ea;
-        const Operand o = store_address<plain>(op, ea);
-        cpu_write_checked(ea, cpu_read_register(o.reg));
-        finish(o.length, o.cycles);
+        const Operand o = store_address<plain, IN_PAGE>(op, ea);
+        cpu_write_checked(ea, read_operand_register<plain>(o.reg));
+        finish<IN_PAGE>(o.length, o.cycles);
         return;
     }
 
@@ -710,13 +758,13 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
     case 0x50 ... 0x53: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(cpu_regsel, rotate(cpu_regs[cpu_regsel], false));
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         return;
     }
     case 0xD0 ... 0xD3: {
         cpu_regsel = cpu_reg_index(op);
         cpu_write_register(cpu_regsel, rotate(cpu_regs[cpu_regsel], true));
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         return;
     }
     case 0x94 ... 0x97: {
@@ -731,15 +779,15 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
             cpu_write_register(r, static_cast<u8>((v & 0xF0) | ((v + 0x0A) & 0x0F)));
             set_cc(cpu_regs[r]);
         }
-        finish(1, 3);
+        finish<IN_PAGE>(1, 3);
         return;
     }
     case 0xF4 ... 0xF7: {
         cpu_regsel = cpu_reg_index(op);
-        const u8 mask = operand1();
+        const u8 mask = operand1<IN_PAGE>();
         cpu_psl &= static_cast<u8>(~PSL_CC);
         if ((cpu_regs[cpu_regsel] & mask) != mask) cpu_psl |= CC_NEGATIVE;
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         return;
     }
 
@@ -748,36 +796,36 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
     case 0x11:
         cpu_regsel = 0;
         if (cpu_type == CPU_2650B) {
-            const bool indirect = branch_target();
+            const bool indirect = branch_target<IN_PAGE>();
             if (op == 0x10) {
                 cpu_psl = cpu_read_checked(cpu_ea);
                 if (logillegal && (cpu_psl & PSL_CC) == PSL_CC) cpu_report_cc_un();
             } else {
                 cpu_write_checked(cpu_ea, cpu_psl);
             }
-            finish(3, indirect ? 6 : 4);
+            finish<IN_PAGE>(3, indirect ? 6 : 4);
             return;
         }
         if (logillegal) cpu_report_undefined(false);
-        finish(op == 0x10 && cpu_debug_hooks->opcode_10_three_bytes ? 3 : 1, 2);
+        finish<IN_PAGE>(op == 0x10 && cpu_debug_hooks->opcode_10_three_bytes ? 3 : 1, 2);
         return;
     case 0x12:
         cpu_regsel = 0;
         cpu_write_register(0, cpu_psu);
         set_cc(cpu_regs[0]);
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         return;
     case 0x13:
         cpu_regsel = 0;
         cpu_write_register(0, cpu_psl);
         set_cc(cpu_regs[0]);
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         return;
     case 0x92: {
         cpu_regsel = 0;
         const u8 old_psu = cpu_psu;
         psu_write(static_cast<u8>((cpu_psu & PSU_S) | (cpu_regs[0] & psu_mask())));
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         flag_written(old_psu);
         cpu_interrupt();
         return;
@@ -786,79 +834,79 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
         cpu_regsel = 0;
         cpu_psl = cpu_regs[0];
         if (logillegal && (cpu_psl & PSL_CC) == PSL_CC) cpu_report_cc_un();
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         return;
     case 0x74: {
         cpu_regsel = 0;
         const u8 old_psu = cpu_psu;
-        const u8 m = operand1();
+        const u8 m = operand1<IN_PAGE>();
         if (loginefficient) cpu_advise_mask(m);
         psu_write(cpu_psu & static_cast<u8>(~(m & psu_mask())));
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         flag_written(old_psu);
         cpu_interrupt();
         return;
     }
     case 0x76: {
         cpu_regsel = 0;
-        const u8 m = operand1();
+        const u8 m = operand1<IN_PAGE>();
         if (loginefficient) cpu_advise_mask(m);
         psu_write(cpu_psu | (m & psu_mask()));
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         return;
     }
     case 0x75: {
         cpu_regsel = 0;
-        const u8 m = operand1();
+        const u8 m = operand1<IN_PAGE>();
         if (loginefficient) cpu_advise_mask(m);
         cpu_psl &= static_cast<u8>(~m);
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         return;
     }
     case 0x77: {
         cpu_regsel = 0;
-        const u8 m = operand1();
+        const u8 m = operand1<IN_PAGE>();
         if (loginefficient) cpu_advise_mask(m);
         cpu_psl |= m;
         if (logillegal && (cpu_psl & PSL_CC) == PSL_CC) cpu_report_cc_un();
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         return;
     }
     case 0xB4: {
         cpu_regsel = 0;
-        const u8 m = operand1();
+        const u8 m = operand1<IN_PAGE>();
         cpu_psl &= static_cast<u8>(~PSL_CC);
         if ((cpu_psu & m) != m) cpu_psl |= CC_NEGATIVE;
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         return;
     }
     case 0xB5: {
         cpu_regsel = 0;
-        const u8 m = operand1();
+        const u8 m = operand1<IN_PAGE>();
         cpu_psl &= static_cast<u8>(~PSL_CC);
         if ((cpu_psl & m) != m) cpu_psl |= CC_NEGATIVE;
-        finish(2, 3);
+        finish<IN_PAGE>(2, 3);
         return;
     }
 
     // ---- input and output ----
     case 0x30 ... 0x33:
-        port_in(op, 256, 1, 2);
+        port_in<IN_PAGE>(op, 256, 1, 2);
         return;
     case 0x70 ... 0x73:
-        port_in(op, 257, 1, 2);
+        port_in<IN_PAGE>(op, 257, 1, 2);
         return;
     case 0x54 ... 0x57:
-        port_in(op, operand1(), 2, 3);
+        port_in<IN_PAGE>(op, operand1<IN_PAGE>(), 2, 3);
         return;
     case 0xB0 ... 0xB3:
-        port_out(op, 256, 1, 2);
+        port_out<IN_PAGE>(op, 256, 1, 2);
         return;
     case 0xF0 ... 0xF3:
-        port_out(op, 257, 1, 2);
+        port_out<IN_PAGE>(op, 257, 1, 2);
         return;
     case 0xD4 ... 0xD7:
-        port_out(op, operand1(), 2, 3);
+        port_out<IN_PAGE>(op, operand1<IN_PAGE>(), 2, 3);
         return;
 
     // ---- undefined ----
@@ -866,14 +914,14 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
     case 0x91:
         cpu_regsel = 0;
         if (logillegal) cpu_report_undefined(true);
-        finish(1, 2);
+        finish<IN_PAGE>(1, 2);
         return;
     case 0xB6:
     case 0xB7:
     case 0xC4 ... 0xC7:
         cpu_regsel = 0;
         if (logillegal) cpu_report_undefined(true);
-        finish(2, 2);
+        finish<IN_PAGE>(2, 2);
         return;
 
     // ---- returns ----
@@ -883,14 +931,14 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
             return_from();
             charge(3);
         } else {
-            not_taken(1);
+            not_taken<IN_PAGE>(1);
         }
         return;
     }
     case 0x34 ... 0x37: {
         cpu_regsel = 0;
         if (!condition_true(op)) {
-            not_taken(1);
+            not_taken<IN_PAGE>(1);
             return;
         }
         if (logillegal && cpu_bus.strange_ports) cpu_report_strange_opcode();
@@ -906,151 +954,151 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
     // ---- branches on condition ----
     case 0x18 ... 0x1B: {
         cpu_regsel = 0;
-        if (!condition_true(op)) return not_taken(2);
-        const bool indirect = relative_target();
+        if (!condition_true(op)) return not_taken<IN_PAGE>(2);
+        const bool indirect = relative_target<IN_PAGE, direct>();
         if (loginefficient) cpu_advise_branch_rel();
-        take<BRANCH>(2, indirect);
+        take<BRANCH, IN_PAGE>(2, indirect);
         return;
     }
     case 0x1C ... 0x1F: {
         cpu_regsel = 0;
-        if (!condition_true(op)) return not_taken(3);
-        const bool indirect = branch_target();
+        if (!condition_true(op)) return not_taken<IN_PAGE>(3);
+        const bool indirect = branch_target<IN_PAGE>();
         if (loginefficient) cpu_advise_branch_abs();
-        take<BRANCH>(3, indirect);
+        take<BRANCH, IN_PAGE>(3, indirect);
         return;
     }
     case 0x98 ... 0x9A: {
         cpu_regsel = 0;
-        if (!condition_false(op)) return not_taken(2);
-        const bool indirect = relative_target();
+        if (!condition_false(op)) return not_taken<IN_PAGE>(2);
+        const bool indirect = relative_target<IN_PAGE, direct>();
         if (loginefficient && cpu_ea == page_add(cpu_iar, 2)) cpu_advise_omit_here();
-        take<BRANCH>(2, indirect);
+        take<BRANCH, IN_PAGE>(2, indirect);
         return;
     }
     case 0x9C ... 0x9E: {
         cpu_regsel = 0;
-        if (!condition_false(op)) return not_taken(3);
-        const bool indirect = branch_target();
+        if (!condition_false(op)) return not_taken<IN_PAGE>(3);
+        const bool indirect = branch_target<IN_PAGE>();
         if (loginefficient && cpu_ea == page_add(cpu_iar, 3)) cpu_advise_omit_here();
-        take<BRANCH>(3, indirect);
+        take<BRANCH, IN_PAGE>(3, indirect);
         return;
     }
     case 0x9B: {
         cpu_regsel = 0;
-        const u8 b1 = operand1();
+        const u8 b1 = operand1<IN_PAGE>();
         const bool indirect = b1 & 0x80;
         ea_zero_page(b1);
         if (loginefficient) cpu_advise_branch_rel();
-        take<BRANCH>(2, indirect);
+        take<BRANCH, IN_PAGE>(2, indirect);
         return;
     }
     case 0x9F: {
         cpu_regsel = 0;
-        const bool indirect = branch_target(index_register());
-        take<BRANCH>(3, indirect);
+        const bool indirect = branch_target<IN_PAGE>(index_register());
+        take<BRANCH, IN_PAGE>(3, indirect);
         return;
     }
 
     // ---- calls ----
     case 0x38 ... 0x3B: {
         cpu_regsel = 0;
-        if (!condition_true(op)) return not_taken(2);
-        const bool indirect = relative_target();
+        if (!condition_true(op)) return not_taken<IN_PAGE>(2);
+        const bool indirect = relative_target<IN_PAGE, direct>();
         if (loginefficient && op == 0x3B) cpu_advise_call_return(2);
-        take<CALL>(2, indirect);
+        take<CALL, IN_PAGE>(2, indirect);
         return;
     }
     case 0x3C ... 0x3F: {
         cpu_regsel = 0;
-        if (!condition_true(op)) return not_taken(3);
-        const bool indirect = branch_target();
+        if (!condition_true(op)) return not_taken<IN_PAGE>(3);
+        const bool indirect = branch_target<IN_PAGE>();
         if (loginefficient && op == 0x3F) cpu_advise_call_return(3);
-        take<CALL>(3, indirect);
+        take<CALL, IN_PAGE>(3, indirect);
         return;
     }
     case 0xB8 ... 0xBA: {
         cpu_regsel = 0;
-        if (!condition_false(op)) return not_taken(2);
-        take<CALL>(2, relative_target());
+        if (!condition_false(op)) return not_taken<IN_PAGE>(2);
+        take<CALL, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0xBC ... 0xBE: {
         cpu_regsel = 0;
-        if (!condition_false(op)) return not_taken(3);
-        take<CALL>(3, branch_target());
+        if (!condition_false(op)) return not_taken<IN_PAGE>(3);
+        take<CALL, IN_PAGE>(3, branch_target<IN_PAGE>());
         return;
     }
     case 0xBB: {
         cpu_regsel = 0;
-        const u8 b1 = operand1();
+        const u8 b1 = operand1<IN_PAGE>();
         const bool indirect = b1 & 0x80;
         ea_zero_page(b1);
-        take<CALL>(2, indirect);
+        take<CALL, IN_PAGE>(2, indirect);
         return;
     }
     case 0xBF: {
         cpu_regsel = 0;
-        const bool indirect = branch_target(index_register());
-        take<CALL>(3, indirect);
+        const bool indirect = branch_target<IN_PAGE>(index_register());
+        take<CALL, IN_PAGE>(3, indirect);
         return;
     }
 
     // ---- register-testing and counting branches ----
     case 0x58 ... 0x5B: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel)) return loop_not_taken(2);
-        take<LOOP>(2, relative_target());
+        if (!cpu_read_register(cpu_regsel)) return loop_not_taken<IN_PAGE>(2);
+        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0x5C ... 0x5F: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel)) return loop_not_taken(3);
-        take<LOOP>(3, branch_target());
+        if (!cpu_read_register(cpu_regsel)) return loop_not_taken<IN_PAGE>(3);
+        take<LOOP, IN_PAGE>(3, branch_target<IN_PAGE>());
         return;
     }
     case 0x78 ... 0x7B: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel)) return not_taken(2);
-        take<CALL>(2, relative_target());
+        if (!cpu_read_register(cpu_regsel)) return not_taken<IN_PAGE>(2);
+        take<CALL, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0x7C ... 0x7F: {
         cpu_regsel = cpu_reg_index(op);
-        if (!cpu_read_register(cpu_regsel)) return not_taken(3);
-        take<CALL>(3, branch_target());
+        if (!cpu_read_register(cpu_regsel)) return not_taken<IN_PAGE>(3);
+        take<CALL, IN_PAGE>(3, branch_target<IN_PAGE>());
         return;
     }
     case 0xD8 ... 0xDB: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v) return loop_not_taken(2);
-        take<LOOP>(2, relative_target());
+        if (!v) return loop_not_taken<IN_PAGE>(2);
+        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0xDC ... 0xDF: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] + 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v) return loop_not_taken(3);
-        take<LOOP>(3, branch_target());
+        if (!v) return loop_not_taken<IN_PAGE>(3);
+        take<LOOP, IN_PAGE>(3, branch_target<IN_PAGE>());
         return;
     }
     case 0xF8 ... 0xFB: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v) return loop_not_taken(2);
-        take<LOOP>(2, relative_target());
+        if (!v) return loop_not_taken<IN_PAGE>(2);
+        take<LOOP, IN_PAGE>(2, relative_target<IN_PAGE, direct>());
         return;
     }
     case 0xFC ... 0xFF: {
         cpu_regsel = cpu_reg_index(op);
         const u8 v = static_cast<u8>(cpu_regs[cpu_regsel] - 1);
         cpu_write_register(cpu_regsel, v);
-        if (!v) return loop_not_taken(3);
-        take<LOOP>(3, branch_target());
+        if (!v) return loop_not_taken<IN_PAGE>(3);
+        take<LOOP, IN_PAGE>(3, branch_target<IN_PAGE>());
         return;
     }
     }
@@ -1060,13 +1108,15 @@ template <unsigned OPCODE, bool ANY_ABSOLUTE> static void execute_opcode() {
 // so register fields, addressing modes and conditions are constants in it.
 using OpcodeHandler = void (*)();
 
-template <std::size_t... N>
+template <bool IN_PAGE, std::size_t... N>
 static constexpr std::array<OpcodeHandler, 256> opcode_handlers(std::index_sequence<N...>) {
-    return {&execute_opcode<N>...};
+    return {&execute_opcode<N, IN_PAGE>...};
 }
 
 constinit const std::array<OpcodeHandler, 256> cpu_opcode_handlers =
-    opcode_handlers(std::make_index_sequence<256>{});
+    opcode_handlers<false>(std::make_index_sequence<256>{});
+constinit const std::array<OpcodeHandler, 256> cpu_in_page_handlers =
+    opcode_handlers<true>(std::make_index_sequence<256>{});
 
 void cpu_execute_instruction() {
     cpu_opcode_handlers[cpu_opcode]();
@@ -1081,7 +1131,14 @@ void cpu_mark_fetch(u16 iar) {
         mem_mark(page_add(iar, 1), ACC_OPERAND);
         if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
     }
-    mem_fetch_marked[iar] = static_cast<u8>(length);
+    // An instruction that ends its page, or wraps round it, is never noted:
+    // each run of it comes back here and to the handler for any address.
+    if ((iar & 0x1FFF) + length <= 0x1FFF) mem_fetch_marked[iar] = static_cast<u8>(length);
+}
+
+void cpu_execute_marking(u16 iar) {
+    cpu_mark_fetch(iar);
+    cpu_opcode_handlers[cpu_opcode]();
 }
 
 void cpu_execute_one_checked() {
@@ -1104,6 +1161,12 @@ void cpu_execute_one_checked() {
 }
 
 // ---- run loops ---------------------------------------------------------------------
+
+bool cpu_step_checked() {
+    if (cpu_check_breakpoint()) return true;
+    cpu_execute_one();
+    return false;
+}
 
 u8 cpu_idle_skipping = 1;
 
@@ -1154,9 +1217,14 @@ template <bool POLLED> static inline void run_budget(void (*tick)() = nullptr) {
     const u32 length = static_cast<u32>(cpu_cycle_budget);
     cpu_slice_start = cpu_cycles;
     while (cpu_cycles - cpu_slice_start < length) {
-        const bool trapped = cpu_check_breakpoint();
-        if constexpr (POLLED) tick();
-        if (!trapped) cpu_execute_one();
+        bool trapped;
+        if constexpr (POLLED) {
+            trapped = cpu_check_breakpoint();
+            tick();
+            if (!trapped) cpu_execute_one();
+        } else {
+            trapped = cpu_step();
+        }
         if constexpr (!POLLED) {
             // A branch to itself runs unchanged to the end of the slice: the
             // clock moves on by as many of its runs as the slice still holds.

@@ -4,7 +4,8 @@
 //
 // Usage: fill guest_memory, set cpu_iar, add clock periods to cpu_cycle_budget
 // and call cpu_run_cycles(); or call cpu_execute_one() from a machine's own loop
-// after cpu_check_breakpoint(), unless that says a trap has executed it. Machines raise an
+// after cpu_check_breakpoint(), unless that says a trap has executed it (cpu_step()
+// does both). Machines raise an
 // interrupt by setting cpu_irq_pending = 1 and calling cpu_interrupt() between instructions.
 //
 // All times are clock periods; one processor cycle is three of them.
@@ -37,9 +38,17 @@ extern const std::array<void (*)(), 256> cpu_opcode_handlers;
 // Interpret the instruction whose opcode is already in cpu_opcode.
 void cpu_execute_instruction();
 
+// The same handlers for an instruction known to lie inside its 8 KB page with
+// the address after it: its operand bytes and the next address are found
+// without the wrap round the page.
+extern const std::array<void (*)(), 256> cpu_in_page_handlers;
+
 // The opcode and operand marks of the fetch of cpu_opcode at `iar` (15 bits),
-// noted in mem_fetch_marked.
+// noted in mem_fetch_marked when the instruction and the address after it lie
+// inside its page: a noted fetch is also one cpu_in_page_handlers may run.
 void cpu_mark_fetch(u16 iar);
+// The fetch marks, then the handler of cpu_opcode at `iar`, for any address.
+void cpu_execute_marking(u16 iar);
 
 // cpu_execute_one while something looks at single instructions: an IAR beyond
 // 15 bits, "logillegal" (the logged fetch), tracing or single step.
@@ -56,10 +65,36 @@ inline void cpu_execute_one() {
     const u16 iar = cpu_iar;
     cpu_opcode = guest_memory[iar];
     if (mem_fetch_marked[iar] != op_length[cpu_opcode]) [[unlikely]]
-        cpu_mark_fetch(iar);
-    cpu_opcode_handlers[cpu_opcode]();
+        cpu_execute_marking(iar);
+    else
+        cpu_in_page_handlers[cpu_opcode]();
     if (pause_pending) [[unlikely]]
         dbg_pause_loop();
+}
+
+// cpu_check_breakpoint, then cpu_execute_one unless a trap has executed the
+// instruction; true when one has.
+bool cpu_step_checked();
+
+// The same as cpu_step_checked, for the machines' instruction loops: the
+// plain case (an IAR within 15 bits, nothing looking at single instructions,
+// no mark at the address) is told by one test, and runs the instruction as
+// cpu_execute_one would; any other case takes the two calls in their order.
+// Without a mark the breakpoint check does nothing, so the order of the
+// tests changes nothing.
+inline bool cpu_step() {
+    const u16 iar = cpu_iar;
+    if (((iar > 0x7FFF) | logillegal | cpu_tracing | dbg_single_step) ||
+        (mem_attributes[iar] & (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP))) [[unlikely]]
+        return cpu_step_checked();
+    cpu_opcode = guest_memory[iar];
+    if (mem_fetch_marked[iar] != op_length[cpu_opcode]) [[unlikely]]
+        cpu_execute_marking(iar);
+    else
+        cpu_in_page_handlers[cpu_opcode]();
+    if (pause_pending) [[unlikely]]
+        dbg_pause_loop();
+    return false;
 }
 
 // Effective addresses of the instruction at cpu_iar, into cpu_ea.

@@ -133,14 +133,14 @@ struct AddrText {
 
 // A chip register read at its own address with no diagnostic or watch on
 // (a program polling a status register) is finished here, without the
-// checks' frame: its access bit, coverage and read-once reset as below.
+// checks' frame: coverage and read-once reset as below, its access bit as
+// cpu_read_checked, the one caller, has set it.
 u8 mem_read_slow(u32 address) {
     const u32 a = address & ADDR_MASK;
     const u32 attrs = mem_attributes[a];
     if (mem_read_mirror[a] != a || (logillegal | logreadwrites) ||
         (attrs & (MEM_UNREADABLE | MEM_ROUTED | MEM_WATCH)))
         return read_with_checks(a);
-    mem_access[a] |= ACC_READ;
     if (attrs & MEM_HW_REGISTER)
         coverage_read_flags[cpu_iar & ADDR_MASK] |= cpu_bus.coverage_bit(a);
     const u8 value = guest_memory[a];

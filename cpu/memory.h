@@ -67,7 +67,10 @@ extern u32 coverage_flags[GUEST_MEMORY_SIZE];      // chip registers written by 
 
 // The length of the instruction whose fetch marks an address holds: a fetch
 // there set ACC_OPCODE on it and ACC_OPERAND on the operand bytes that length
-// covers; 0 for none yet. The marked addresses follow from the address and the
+// covers; 0 for none yet, and for an instruction that ends its 8 KB page or
+// wraps round it, whose fetch is marked afresh each time (a noted length also
+// tells the interpreter the instruction lies inside its page). The marked
+// addresses follow from the address and the
 // length alone (whatever the opcode), and marks are never taken from an
 // address but all together with this table (mem_clear_access), so while the
 // length matches (the variant tables can change one), a fetch has nothing left
@@ -84,7 +87,8 @@ void mem_clear_access();
 // Value a read-once register holds after it has been read (the board's cpu_bus.read_once_value).
 u8 mem_read_once_value();
 
-// The slow paths, for mirrors, diagnostics and special bytes.
+// The slow paths, for mirrors, diagnostics and special bytes. mem_read_slow
+// is cpu_read_checked's, after that has marked the address read.
 u8 mem_read_slow(u32 address);
 void mem_write_slow(u32 address, u8 value);
 

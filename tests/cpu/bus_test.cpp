@@ -261,6 +261,26 @@ TEST_F(Bus, TrapThatExecutesTheInstructionReplacesIt) {
     EXPECT_EQ(cpu_iar, 0x0202);
 }
 
+// A machine's loop step says when a trap has executed the instruction, and
+// runs it itself otherwise, a trap that only looks included.
+TEST_F(Bus, StepTellsWhetherATrapExecutedTheInstruction) {
+    ASSERT_TRUE(cpu_trap_add(0x0200, 0x04, replace_trap));
+    ASSERT_TRUE(cpu_trap_add(0x0202, 0x05, count_trap));
+    at(0x0200, {0x04, 0x11, 0x05, 0x22}); // LODI r0,$11 ; LODI r1,$22
+    EXPECT_TRUE(cpu_step());
+    EXPECT_EQ(cpu_regs[0], 0x99);
+    EXPECT_EQ(cpu_iar, 0x0202);
+    EXPECT_FALSE(cpu_step());
+    EXPECT_EQ(trap_runs, 2);
+    EXPECT_EQ(cpu_regs[1], 0x22);
+    EXPECT_EQ(cpu_iar, 0x0204);
+    // An IAR beyond 15 bits runs from its 15 bits, past the trap there too.
+    cpu_iar = 0x8202;
+    EXPECT_FALSE(cpu_step());
+    EXPECT_EQ(trap_runs, 3);
+    EXPECT_EQ(cpu_iar, 0x0204);
+}
+
 TEST_F(Bus, TrapRangesMarksAndTheTableLimit) {
     ASSERT_TRUE(cpu_trap_add_range(0x0300, 0x0302, 0xC0, count_trap)); // NOP anywhere in it
     at(0x0300, {0xC0, 0xC0, 0xC0, 0xC0});

@@ -26,6 +26,31 @@ TEST_F(ExecHooks, RegisterReadWatchSeesOnlyTheWatchedOperands) {
     EXPECT_EQ(count_of(text, "Instruction at $2 (raster 0) is reading $22"), 1);
 }
 
+// The plain absolute and immediate forms see a watch on their register on
+// every run, the first as fetched afresh and the later ones with their fetch
+// marked.
+TEST_F(ExecHooks, RegisterWatchesSeeThePlainFormsOnEveryRun) {
+    pausebreak = 0;
+    watchreads = 1;
+    watchwrites = 2;
+    mem_attributes[MEM_REG_BASE + 1] |= MEM_WATCH;
+    // LODA r1,$0200 ; STRA r1,$0201 ; COMA r1,$0200 ; ADDA r1,$0200 ;
+    // COMI r1,$0A ; ADDI r1,$01 ; BCTA,un $0000
+    load(0, {0x0D, 0x02, 0x00, 0xCD, 0x02, 0x01, 0xED, 0x02, 0x00, 0x8D, 0x02, 0x00, 0xE5, 0x0A,
+             0x85, 0x01, 0x1F, 0x00, 0x00});
+    guest_memory[0x0200] = 0x05;
+    OutputCapture out;
+    steps(21);
+    const std::string text = out.text();
+    EXPECT_EQ(count_of(text, "is reading $5"), 6);
+    EXPECT_EQ(count_of(text, "is writing $5"), 3);
+    EXPECT_EQ(count_of(text, "is writing $A"), 3);
+    EXPECT_EQ(count_of(text, "is reading $A"), 3);
+    EXPECT_EQ(count_of(text, "is writing $B"), 3);
+    EXPECT_EQ(guest_memory[0x0201], 0x05);
+    EXPECT_EQ(cpu_regs[1], 0x0B);
+}
+
 TEST_F(ExecHooks, RegisterWriteWatchSkipsIndexUpdates) {
     pausebreak = 0;
     watchwrites = 2;

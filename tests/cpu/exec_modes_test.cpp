@@ -89,6 +89,43 @@ TEST_F(ExecModes, FetchMarksFollowTheInstructionThatRunsThereNow) {
     EXPECT_EQ(marks(0x0102), ACC_OPERAND);
 }
 
+// Instructions that run again once their fetch has been marked: those that
+// end their page or wrap round it take their operands and the next address
+// from the page's start on every run, not from the page after it; the one
+// just before them, which stays inside, goes on to the page's last bytes.
+TEST_F(ExecModes, InstructionsAtThePageEndWrapOnEveryRun) {
+    load(0x1FFB, {0x84, 0x01});       // ADDI r0,$01
+    load(0x1FFD, {0x0C, 0x01, 0x80}); // LODA r0,$0180: the next address wraps
+    load(0x3FFF, {0x06, 0x77});       // LODI r2,$77: the operand wraps
+    load(0x5FFE, {0x0D, 0x01, 0x90}); // LODA r1,$4190: the low address byte wraps
+    load(0x7FFF, {0x3F, 0x02, 0x00}); // BSTA,un $0200: the return address wraps
+    guest_memory[0x0180] = 0x5A;
+    guest_memory[0x4190] = 0x3C;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        cpu_psu = 0;
+        cpu_iar = 0x1FFB;
+        EXPECT_EQ(step(), 6u);
+        EXPECT_EQ(cpu_iar, 0x1FFD);
+        EXPECT_EQ(step(), 12u);
+        EXPECT_EQ(cpu_regs[0], 0x5A);
+        EXPECT_EQ(cpu_iar, 0x0000);
+        EXPECT_EQ(cpu_prev_iar, 0x1FFD);
+        cpu_iar = 0x3FFF;
+        step();
+        EXPECT_EQ(cpu_regs[2], 0x77);
+        EXPECT_EQ(cpu_iar, 0x2001);
+        cpu_iar = 0x5FFE;
+        step();
+        EXPECT_EQ(cpu_regs[1], 0x3C);
+        EXPECT_EQ(cpu_iar, 0x4001);
+        cpu_iar = 0x7FFF;
+        EXPECT_EQ(step(), 9u);
+        EXPECT_EQ(cpu_iar, 0x0200);
+        EXPECT_EQ(cpu_ras[0], 0x6002);
+    }
+}
+
 TEST_F(ExecModes, TheWrapIsReportedOnce) {
     logillegal = 1;
     at(0x1FFE, {0xC0, 0xC0});
