@@ -1141,16 +1141,21 @@ void uvi_draw_sprites() {
     for (u32 s = 0; s < 4; s++) {
         const UviSpriteRecord& r = sprites[s];
         const u8 bit = static_cast<u8>(1u << s);
-        // The eight cells from r.x on as one word, where they all lie on the
-        // line: the sprite's bits set and its collisions found eight at a
-        // time. Only the clocks from 49 on collide: a byte each, the
-        // leftmost lowest.
+        // Of a line byte's pixels (bit 7 leftmost, at clock r.x), those on
+        // the line (below clock 227) and those shown (from clock 55 on).
+        const i32 on_line_n = UVI_LINE_CLOCKS - r.x, hidden_n = 55 - r.x;
+        const u8 on_line =
+            static_cast<u8>(on_line_n <= 0 ? 0 : on_line_n >= 8 ? 0xFF : 0xFF << (8 - on_line_n));
+        const u8 shown = hidden_n <= 0 ? 0xFF : hidden_n >= 8 ? 0 : 0xFF >> hidden_n;
+        // Where all eight lie on the line, their cells are one word: the
+        // sprite's bits are set and its collisions found eight at a time.
+        // Only the clocks from 49 on collide: a byte each, the leftmost lowest.
         static_assert(std::endian::native == std::endian::little);
-        const bool whole = r.x + 8 <= UVI_LINE_CLOCKS;
+        const bool whole = on_line == 0xFF;
         const u64 collide_from = r.x >= 49 ? ~u64{0} : r.x <= 41 ? 0 : ~u64{0} << 8 * (49 - r.x);
         for (i32 y = r.y; y <= r.bottom; y++) {
             if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
-            const u8 byte = r.image[(y - r.y) >> r.tall];
+            const u8 byte = r.image[(y - r.y) >> r.tall] & on_line;
             u8* cells = cells_of(y);
             if (sprite_lines_first > sprite_lines_last) sprite_lines_first = sprite_lines_last = y;
             if (y < sprite_lines_first) sprite_lines_first = y;
@@ -1173,22 +1178,26 @@ void uvi_draw_sprites() {
                         met &= ~(u64{0xFF} << at);
                     }
                 }
-            }
-            // The set bits of the line byte only, leftmost first.
-            for (u32 left = byte; left;) {
-                const i32 b = std::countl_zero(static_cast<u8>(left));
-                left &= ~(0x80u >> b);
-                const i32 x = r.x + b;
-                if (x >= UVI_LINE_CLOCKS) break;
-                u8& cell = cells[x];
-                if (!whole) {
+            } else {
+                // Pixel by pixel, leftmost first.
+                for (u32 left = byte; left;) {
+                    const i32 b = std::countl_zero(static_cast<u8>(left));
+                    left &= ~(0x80u >> b);
+                    const i32 x = r.x + b;
+                    u8& cell = cells[x];
                     cell |= bit;
                     if (collide && x >= 49) {
                         if (cell & UVI_CELL_CHAR) background_hits |= bit;
                         pairs |= pair_bits(cell & 15);
                     }
                 }
-                if (x > 54) uvi_host.plot_pixel(x, y, colour_of_bits[cell & 15]);
+            }
+            // The pixels shown, in the colours of their cells.
+            for (u32 left = byte & shown; left;) {
+                const i32 b = std::countl_zero(static_cast<u8>(left));
+                left &= ~(0x80u >> b);
+                const i32 x = r.x + b;
+                uvi_host.plot_pixel(x, y, colour_of_bits[cells[x] & 15]);
             }
         }
     }
