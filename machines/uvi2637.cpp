@@ -1075,6 +1075,39 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
 
 } // namespace
 
+namespace {
+
+// The visible clocks of a line (line-based mode) that already carries this
+// frame's sprites: their pixels are kept.
+[[gnu::noinline]] void render_over_sprites(bool area, i32 g) {
+    if (!area) {
+        plot_background(49, UVI_LINE_CLOCKS);
+        return;
+    }
+    const i32 x0 = row_x0;
+    plot_background(49, x0);
+    u8 colours[128];
+    draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
+    uvi_host.plot_row(x0, raster_line, colours, 128);
+    plot_background(x0 + 128, UVI_LINE_CLOCKS);
+}
+
+// The visible clocks of a line of the character area drawn afresh into its
+// colours and cells: background, 16 characters, background; kept under
+// `key` when `keyed`.
+[[gnu::noinline]] void draw_area_line(i32 g, const LineKey& key, bool keyed) {
+    const i32 x0 = row_x0, right = x0 + 128;
+    u8 *colours = line_colours[raster_line], *cells = cells_of(raster_line);
+    std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
+    std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
+    draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
+    std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    keep_line(key, keyed, 49);
+}
+
+} // namespace
+
 void uvi_render_scanline() {
     i32 g = 0;
     const bool area = begin_line(&g);
@@ -1085,43 +1118,20 @@ void uvi_render_scanline() {
     if (raster_line != *uvi_host.first_visible_line)
         uvi_host.fill_row(0, raster_line, *uvi_host.border_clocks, uvi_bg_colour);
     if (line_has_sprite_cells(raster_line)) {
-        // Sprites already drawn on this line keep their pixels.
-        if (!area) {
-            plot_background(49, UVI_LINE_CLOCKS);
-            return;
-        }
-        const i32 x0 = row_x0;
-        plot_background(49, x0);
-        u8 colours[128];
-        draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
-        uvi_host.plot_row(x0, raster_line, colours, 128);
-        plot_background(x0 + 128, UVI_LINE_CLOCKS);
+        render_over_sprites(area, g);
         return;
     }
-    u8* cells = cells_of(raster_line);
     if (!area) {
-        std::memset(cells + 49, 0, UVI_LINE_CLOCKS - 49);
+        std::memset(cells_of(raster_line) + 49, 0, UVI_LINE_CLOCKS - 49);
         uvi_host.fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
         return;
     }
-    // The whole visible line at once: background, 16 characters, background;
-    // or its copy.
-    const i32 x0 = row_x0;
-    u8* colours = line_colours[raster_line];
+    // The whole visible line at once, or its copy.
     const bool keyed = line_keyed(true);
     LineKey key{};
     if (keyed) key = line_key(false, 49, true, g, 0, uvi_colour_row, reg(0x19F8) >> 7);
-    if (!keyed || !copy_for(key, 49)) {
-        std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
-        std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
-        draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
-        const i32 right = x0 + 128;
-        std::memset(colours + right, uvi_bg_colour,
-                    static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-        std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-        keep_line(key, keyed, 49);
-    }
-    uvi_host.plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
+    if (!keyed || !copy_for(key, 49)) draw_area_line(g, key, keyed);
+    uvi_host.plot_row(49, raster_line, line_colours[raster_line] + 49, UVI_LINE_CLOCKS - 49);
 }
 
 void uvi_draw_sprites() {
