@@ -3,6 +3,7 @@
 
 #include "cpu/dbg_hooks.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -981,7 +982,8 @@ void stand_on_copy(bool area, i32 g) {
     const u8 block0 = static_cast<u8>(kept >> LINE_BLOCK0 & 1);
     u32 sprite_bytes;
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
-    if (!(line_key(!uvi_line_based, 49, area, g, sprite_bytes, colour_row, block0) == copy.key)) return;
+    if (!(line_key(!uvi_line_based, 49, area, g, sprite_bytes, colour_row, block0) == copy.key))
+        return;
     const i32 next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
     line_collisions = copy.collisions;
     if (area) beam_line.block0 = block0;
@@ -1024,8 +1026,9 @@ void uvi_draw_span(i32 from, i32 to) {
     line_collisions = copy.collisions;
     const bool keyed = (!area || from <= row_x0) && line_keyed(area);
     LineKey key{};
-    if (keyed) key = line_key(!uvi_line_based, from, area, g, sprite_bytes, uvi_colour_row,
-                               reg(0x19F8) >> 7);
+    if (keyed)
+        key = line_key(!uvi_line_based, from, area, g, sprite_bytes, uvi_colour_row,
+                       reg(0x19F8) >> 7);
     if (keyed && copy_for(key, from)) {
         // The characters' copy for later spans is drawn when one asks for
         // it, as after drawing them.
@@ -1072,10 +1075,6 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
         std::memcpy(line.cells, cells, 128);
     }
 }
-
-} // namespace
-
-namespace {
 
 // The visible clocks of a line (line-based mode) that already carries this
 // frame's sprites: their pixels are kept.
@@ -1155,7 +1154,7 @@ void uvi_draw_sprites() {
         // the line (below clock 227) and those shown (from clock 55 on).
         const i32 on_line_n = UVI_LINE_CLOCKS - r.x, hidden_n = 55 - r.x;
         const u8 on_line =
-            static_cast<u8>(on_line_n <= 0 ? 0 : on_line_n >= 8 ? 0xFF : 0xFF << (8 - on_line_n));
+            on_line_n <= 0 ? 0 : static_cast<u8>(0xFF << (8 - std::min(on_line_n, 8)));
         const u8 shown = hidden_n <= 0 ? 0xFF : hidden_n >= 8 ? 0 : 0xFF >> hidden_n;
         // Where all eight lie on the line, their cells are one word: the
         // sprite's bits are set and its collisions found eight at a time.

@@ -10,8 +10,9 @@
 // each visible line either uvi_render_scanline (the line-based mode: its start
 // and the whole line) or uvi_line_start at clock 0, uvi_render_span between
 // processor steps and uvi_beam_flush at the line's end (beam mode), and
-// uvi_draw_sprites once per frame in the line-based mode. Positions are beam clocks (0-226) and raster
-// lines; pixels go to the guest frame through the host's raster plots.
+// uvi_draw_sprites once per frame in the line-based mode. Positions are beam
+// clocks (0-226) and raster lines; pixels go to the guest frame through the
+// host's raster plots.
 #pragma once
 
 #include "core/types.h"

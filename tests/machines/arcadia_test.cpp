@@ -225,8 +225,7 @@ TEST_F(Arcadia, SpritesCollideOnlyOnThePicturesClocks) {
     for (u32 mode : {1u, 0u})
         for (const Case c : {Case{12, false}, Case{13, true}, Case{190, true}, Case{192, true},
                              Case{198, false}}) {
-            SCOPED_TRACE(std::string(mode ? "frame-based" : "beam") + " x " +
-                         std::to_string(c.x));
+            SCOPED_TRACE(std::string(mode ? "frame-based" : "beam") + " x " + std::to_string(c.x));
             framebased = mode;
             collisions = 1;
             std::vector<u8> code;
