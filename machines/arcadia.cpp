@@ -720,7 +720,6 @@ void line_frame() {
     for (raster_line = first_visible_line; raster_line < lines_per_frame; raster_line++) {
         dbg_check_raster_breakpoint();
         if (raster_line == input_line) arcadia_read_inputs();
-        uvi_line_start();
         uvi_render_scanline();
         run_cpu_line();
     }

@@ -3,6 +3,7 @@
 
 #include "cpu/dbg_hooks.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -707,13 +708,21 @@ void uvi_frame_latch() {
     latch_sprite_bytes();
 }
 
-void uvi_line_start() {
+namespace {
+
+// What every line does at clock 0, in both modes: the row start, the line's
+// status, the $19F9 latch, the dejitter refresh. True when the line lies in
+// the character area, its glyph line in *g.
+[[gnu::always_inline]] inline bool begin_line(i32* g) {
     beam_line.valid = false;
-    const i32 y = raster_line - *uvi_host.first_visible_line;
     const UviTextArea& t = uvi_text_area;
-    const i32 a = y - t.first;
+    // The line counted from the area's first; both tests below as one
+    // unsigned comparison each.
+    const u32 a = static_cast<u32>(raster_line - *uvi_host.first_visible_line - t.first);
+    const u32 area_lines = static_cast<u32>(t.end - t.first);
     // Rows are 8 or 16 lines high: a mask finds their first lines.
-    if (y >= t.first && y <= t.end && (a & (t.height - 1)) == 0) row_start(a / t.height);
+    if (a <= area_lines && (a & static_cast<u32>(t.height - 1)) == 0)
+        row_start(static_cast<i32>(a) / t.height);
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
     if (status == 0xFD || status == 0xFF) uvi_bg_latch = reg(0x19F9);
@@ -721,6 +730,17 @@ void uvi_line_start() {
         const u16* lines = uvi_dejitter_lines[*uvi_host.region & 1];
         if (raster_line == lines[0] || raster_line == lines[1]) uvi_refresh_colour_row();
     }
+    // As area_line finds it.
+    if (a >= area_lines || static_cast<u32>(row_number) >= static_cast<u32>(t.rows)) return false;
+    *g = static_cast<i32>(t.height == 8 ? a & 7 : (a >> 1) & 7);
+    return true;
+}
+
+} // namespace
+
+void uvi_line_start() {
+    i32 g = 0;
+    const bool area = begin_line(&g);
     if (uvi_line_based) return;
     const i32 sprite_mode = *uvi_host.sprite_mode;
     if (raster_line < sprites_top || raster_line > sprites_bottom)
@@ -729,8 +749,6 @@ void uvi_line_start() {
         std::memcpy(uvi_sprite_line, sprite_bytes_by_line[raster_line], 4);
     else
         sprite_line_bytes(raster_line, sprite_mode, uvi_sprite_line);
-    i32 g = 0;
-    const bool area = area_line(y, &g);
     stand_on_copy(area, g);
 }
 
@@ -854,17 +872,16 @@ bool line_keyed(bool area) {
 }
 
 // The key of the current line drawn in one piece from clock `from` with
-// colour row `colour_row` and block-set bit `block0`.
-[[gnu::always_inline]] inline LineKey line_key(i32 from, bool area, i32 g, u32 sprite_bytes,
-                                               u8 colour_row, u8 block0) {
+// colour row `colour_row` and block-set bit `block0`, in beam mode or not.
+[[gnu::always_inline]] inline LineKey line_key(bool beam, i32 from, bool area, i32 g,
+                                               u32 sprite_bytes, u8 colour_row, u8 block0) {
     LineKey k{};
-    const bool beam = !uvi_line_based;
     if (area) {
         k.codes_left = row_key.codes_left;
         k.codes_right = row_key.codes_right;
         k.row = row_key.row | u64(static_cast<u8>(g)) << 16;
     }
-    k.row |= uvi_line_based;
+    k.row |= beam ? 0 : 1;
     k.line = (uvi_bg_latch & 15u) | u64{beam && *uvi_host.collisions != 0} << 8 |
              u64(static_cast<u8>(from)) << 16 | u64{colour_row} << LINE_COLOUR_ROW |
              u64(area ? block0 : 0) << LINE_BLOCK0;
@@ -965,7 +982,8 @@ void stand_on_copy(bool area, i32 g) {
     const u8 block0 = static_cast<u8>(kept >> LINE_BLOCK0 & 1);
     u32 sprite_bytes;
     std::memcpy(&sprite_bytes, uvi_sprite_line, 4);
-    if (!(line_key(49, area, g, sprite_bytes, colour_row, block0) == copy.key)) return;
+    if (!(line_key(!uvi_line_based, 49, area, g, sprite_bytes, colour_row, block0) == copy.key))
+        return;
     const i32 next_collision = copy.events ? copy.collisions[0].x : UVI_LINE_CLOCKS;
     line_collisions = copy.collisions;
     if (area) beam_line.block0 = block0;
@@ -1008,7 +1026,9 @@ void uvi_draw_span(i32 from, i32 to) {
     line_collisions = copy.collisions;
     const bool keyed = (!area || from <= row_x0) && line_keyed(area);
     LineKey key{};
-    if (keyed) key = line_key(from, area, g, sprite_bytes, uvi_colour_row, reg(0x19F8) >> 7);
+    if (keyed)
+        key = line_key(!uvi_line_based, from, area, g, sprite_bytes, uvi_colour_row,
+                       reg(0x19F8) >> 7);
     if (keyed && copy_for(key, from)) {
         // The characters' copy for later spans is drawn when one asks for
         // it, as after drawing them.
@@ -1056,55 +1076,61 @@ void draw_char_line(i32 g, u8 block0, u8* colours, u8* cells) {
     }
 }
 
+// The visible clocks of a line (line-based mode) that already carries this
+// frame's sprites: their pixels are kept.
+[[gnu::noinline]] void render_over_sprites(bool area, i32 g) {
+    if (!area) {
+        plot_background(49, UVI_LINE_CLOCKS);
+        return;
+    }
+    const i32 x0 = row_x0;
+    plot_background(49, x0);
+    u8 colours[128];
+    draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
+    uvi_host.plot_row(x0, raster_line, colours, 128);
+    plot_background(x0 + 128, UVI_LINE_CLOCKS);
+}
+
+// The visible clocks of a line of the character area drawn afresh into its
+// colours and cells: background, 16 characters, background; kept under
+// `key` when `keyed`.
+[[gnu::noinline]] void draw_area_line(i32 g, const LineKey& key, bool keyed) {
+    const i32 x0 = row_x0, right = x0 + 128;
+    u8 *colours = line_colours[raster_line], *cells = cells_of(raster_line);
+    std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
+    std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
+    draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
+    std::memset(colours + right, uvi_bg_colour, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
+    keep_line(key, keyed, 49);
+}
+
 } // namespace
 
 void uvi_render_scanline() {
+    i32 g = 0;
+    const bool area = begin_line(&g);
     if (!*uvi_host.dejitter) uvi_refresh_colour_row();
     uvi_bg_colour = colour_of(uvi_bg_latch & 7);
     // The border's cells stay clear as they are: nothing marks them (a sprite
     // begins at clock 29 at the earliest).
     if (raster_line != *uvi_host.first_visible_line)
         uvi_host.fill_row(0, raster_line, *uvi_host.border_clocks, uvi_bg_colour);
-    i32 g;
-    const bool area = area_line(raster_line - *uvi_host.first_visible_line, &g);
     if (line_has_sprite_cells(raster_line)) {
-        // Sprites already drawn on this line keep their pixels.
-        if (!area) {
-            plot_background(49, UVI_LINE_CLOCKS);
-            return;
-        }
-        const i32 x0 = row_x0;
-        plot_background(49, x0);
-        u8 colours[128];
-        draw_char_line(g, reg(0x19F8) >> 7, colours, cells_of(raster_line) + x0);
-        uvi_host.plot_row(x0, raster_line, colours, 128);
-        plot_background(x0 + 128, UVI_LINE_CLOCKS);
+        render_over_sprites(area, g);
         return;
     }
-    u8* cells = cells_of(raster_line);
     if (!area) {
-        std::memset(cells + 49, 0, UVI_LINE_CLOCKS - 49);
+        std::memset(cells_of(raster_line) + 49, 0, UVI_LINE_CLOCKS - 49);
         uvi_host.fill_row(49, raster_line, UVI_LINE_CLOCKS - 49, uvi_bg_colour);
         return;
     }
-    // The whole visible line at once: background, 16 characters, background;
-    // or its copy.
-    const i32 x0 = row_x0;
-    u8* colours = line_colours[raster_line];
+    // The whole visible line at once, or its copy.
     const bool keyed = line_keyed(true);
     LineKey key{};
-    if (keyed) key = line_key(49, true, g, 0, uvi_colour_row, reg(0x19F8) >> 7);
-    if (!keyed || !copy_for(key, 49)) {
-        std::memset(colours + 49, uvi_bg_colour, static_cast<std::size_t>(x0 - 49));
-        std::memset(cells + 49, 0, static_cast<std::size_t>(x0 - 49));
-        draw_char_line(g, reg(0x19F8) >> 7, colours + x0, cells + x0);
-        const i32 right = x0 + 128;
-        std::memset(colours + right, uvi_bg_colour,
-                    static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-        std::memset(cells + right, 0, static_cast<std::size_t>(UVI_LINE_CLOCKS - right));
-        keep_line(key, keyed, 49);
-    }
-    uvi_host.plot_row(49, raster_line, colours + 49, UVI_LINE_CLOCKS - 49);
+    if (keyed) key = line_key(false, 49, true, g, 0, uvi_colour_row, reg(0x19F8) >> 7);
+    if (!keyed || !copy_for(key, 49)) draw_area_line(g, key, keyed);
+    uvi_host.plot_row(49, raster_line, line_colours[raster_line] + 49, UVI_LINE_CLOCKS - 49);
 }
 
 void uvi_draw_sprites() {
@@ -1124,27 +1150,63 @@ void uvi_draw_sprites() {
     for (u32 s = 0; s < 4; s++) {
         const UviSpriteRecord& r = sprites[s];
         const u8 bit = static_cast<u8>(1u << s);
+        // Of a line byte's pixels (bit 7 leftmost, at clock r.x), those on
+        // the line (below clock 227) and those shown (from clock 55 on).
+        const i32 on_line_n = UVI_LINE_CLOCKS - r.x, hidden_n = 55 - r.x;
+        const u8 on_line =
+            on_line_n <= 0 ? 0 : static_cast<u8>(0xFF << (8 - std::min(on_line_n, 8)));
+        const u8 shown = hidden_n <= 0 ? 0xFF : hidden_n >= 8 ? 0 : 0xFF >> hidden_n;
+        // Where all eight lie on the line, their cells are one word: the
+        // sprite's bits are set and its collisions found eight at a time.
+        // Only the clocks from 49 on collide: a byte each, the leftmost lowest.
+        static_assert(std::endian::native == std::endian::little);
+        const bool whole = on_line == 0xFF;
+        const u64 collide_from = r.x >= 49 ? ~u64{0} : r.x <= 41 ? 0 : ~u64{0} << 8 * (49 - r.x);
         for (i32 y = r.y; y <= r.bottom; y++) {
             if (y < 0 || y >= lines_per_frame || y >= UVI_MAX_LINES) break;
-            const u8 byte = r.image[(y - r.y) >> r.tall];
+            const u8 byte = r.image[(y - r.y) >> r.tall] & on_line;
             u8* cells = cells_of(y);
             if (sprite_lines_first > sprite_lines_last) sprite_lines_first = sprite_lines_last = y;
             if (y < sprite_lines_first) sprite_lines_first = y;
             if (y > sprite_lines_last) sprite_lines_last = y;
             const bool collide = collisions && y >= first_visible_line;
-            // The set bits of the line byte only, leftmost first.
-            for (u32 left = byte; left;) {
+            if (whole) {
+                constexpr u64 ONES = 0x0101010101010101;
+                const u64 pixels = PIXEL_MASKS[byte];
+                u64 eight;
+                std::memcpy(&eight, cells + r.x, 8);
+                eight |= pixels & (ONES * bit);
+                std::memcpy(cells + r.x, &eight, 8);
+                if (collide) {
+                    const u64 hit = eight & pixels & collide_from;
+                    if (hit & (ONES * UVI_CELL_CHAR)) background_hits |= bit;
+                    // Pairs only where another sprite's bit is there too.
+                    for (u64 met = hit & (ONES * 15 & ~(ONES * bit)); met;) {
+                        const i32 at = std::countr_zero(met) & ~7;
+                        pairs |= pair_bits(static_cast<u8>(eight >> at));
+                        met &= ~(u64{0xFF} << at);
+                    }
+                }
+            } else {
+                // Pixel by pixel, leftmost first.
+                for (u32 left = byte; left;) {
+                    const i32 b = std::countl_zero(static_cast<u8>(left));
+                    left &= ~(0x80u >> b);
+                    const i32 x = r.x + b;
+                    u8& cell = cells[x];
+                    cell |= bit;
+                    if (collide && x >= 49) {
+                        if (cell & UVI_CELL_CHAR) background_hits |= bit;
+                        pairs |= pair_bits(cell & 15);
+                    }
+                }
+            }
+            // The pixels shown, in the colours of their cells.
+            for (u32 left = byte & shown; left;) {
                 const i32 b = std::countl_zero(static_cast<u8>(left));
                 left &= ~(0x80u >> b);
                 const i32 x = r.x + b;
-                if (x >= UVI_LINE_CLOCKS) break;
-                u8& cell = cells[x];
-                cell |= bit;
-                if (collide && x >= 49) {
-                    if (cell & UVI_CELL_CHAR) background_hits |= bit;
-                    pairs |= pair_bits(cell & 15);
-                }
-                if (x > 54) uvi_host.plot_pixel(x, y, colour_of_bits[cell & 15]);
+                uvi_host.plot_pixel(x, y, colour_of_bits[cells[x] & 15]);
             }
         }
     }

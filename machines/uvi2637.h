@@ -6,12 +6,13 @@
 // uvi_write_register. It knows no machine: what it needs of the board and the
 // program comes through uvi_host, and what the loaded game needs through
 // uvi_game and the uvi_ settings below, all filled by the machine. The frame
-// loop that owns the beam calls uvi_frame_latch once per frame,
-// uvi_line_start at clock 0 of each visible line, and then either
-// uvi_render_scanline (a whole line) or uvi_render_span between processor
-// steps and uvi_beam_flush at the line's end, and uvi_draw_sprites once per
-// frame in the line-based mode. Positions are beam clocks (0-226) and raster
-// lines; pixels go to the guest frame through the host's raster plots.
+// loop that owns the beam calls uvi_frame_latch once per frame, then for
+// each visible line either uvi_render_scanline (the line-based mode: its start
+// and the whole line) or uvi_line_start at clock 0, uvi_render_span between
+// processor steps and uvi_beam_flush at the line's end (beam mode), and
+// uvi_draw_sprites once per frame in the line-based mode. Positions are beam
+// clocks (0-226) and raster lines; pixels go to the guest frame through the
+// host's raster plots.
 #pragma once
 
 #include "core/types.h"
@@ -197,7 +198,8 @@ inline void uvi_render_span(i32 from, i32 to) {
 // of a line or a picture shown in the middle of one. The line drawn ahead
 // ends with it (its next collision 0: a loop that stands up to that stops).
 void uvi_beam_flush();
-// The whole current line (line-based mode).
+// The whole current line in the line-based mode, its start (what
+// uvi_line_start does) included.
 void uvi_render_scanline();
 // All sprites of the frame and the collision registers (line-based mode).
 void uvi_draw_sprites();

@@ -214,6 +214,36 @@ TEST_F(Arcadia, SpriteDrawsAndCollides) {
         }
 }
 
+// Two sprites over each other collide only on the picture's clocks, 49 to
+// the line's end, in both modes: at the left edge by one clock more or less,
+// and at the right edge wholly inside, partly past the end and wholly past it.
+TEST_F(Arcadia, SpritesCollideOnlyOnThePicturesClocks) {
+    struct Case {
+        u8 x;      // both sprites' register: clock x + 29
+        bool meet; // a common pixel lies in clocks 49-226
+    };
+    for (u32 mode : {1u, 0u})
+        for (const Case c : {Case{12, false}, Case{13, true}, Case{190, true}, Case{192, true},
+                             Case{198, false}}) {
+            SCOPED_TRACE(std::string(mode ? "frame-based" : "beam") + " x " + std::to_string(c.x));
+            framebased = mode;
+            collisions = 1;
+            std::vector<u8> code;
+            for (u16 a = 0x1980; a < 0x1990; a++)
+                poke(code, a, 0xFF);
+            for (u16 s = 0; s < 2; s++) {
+                poke(code, static_cast<u16>(0x18F0 + 2 * s), 156);
+                poke(code, static_cast<u16>(0x18F1 + 2 * s), c.x);
+            }
+            poke(code, 0x19FB, 0xC0 | (1 << 3) | 2);
+            halt_loop(code);
+            load(code);
+            emu_run_frame();
+            emu_run_frame();
+            EXPECT_EQ(guest_memory[0x19FD], c.meet ? 0xFE : 0xFF);
+        }
+}
+
 // Nothing marks the border's cells, not even a sprite at its leftmost place
 // (clock 29) in either mode: the frame loops leave them as they are.
 TEST_F(Arcadia, BorderCellsStayClear) {
