@@ -5,8 +5,8 @@
 // Usage: fill guest_memory, set cpu_iar, add clock periods to cpu_cycle_budget
 // and call cpu_run_cycles(); or call cpu_execute_one() from a machine's own loop
 // after cpu_check_breakpoint(), unless that says a trap has executed it (cpu_step()
-// does both). Machines raise an
-// interrupt by setting cpu_irq_pending = 1 and calling cpu_interrupt() between instructions.
+// does both). Machines raise an interrupt by setting cpu_irq_pending = 1 and
+// calling cpu_interrupt() between instructions.
 //
 // All times are clock periods; one processor cycle is three of them.
 // cpu_op_cycles holds the processor cycles of the last instruction.
