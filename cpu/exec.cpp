@@ -1131,9 +1131,11 @@ void cpu_mark_fetch(u16 iar) {
         mem_mark(page_add(iar, 1), ACC_OPERAND);
         if (length > 2) mem_mark(page_add(iar, 2), ACC_OPERAND);
     }
-    // An instruction that ends its page, or wraps round it, is never noted:
-    // each run of it comes back here and to the handler for any address.
-    if ((iar & 0x1FFF) + length <= 0x1FFF) mem_fetch_marked[iar] = static_cast<u8>(length);
+    // An instruction in the last three bytes of its page is never noted:
+    // each run of it comes back here and to the handler for any address, so
+    // an in-page handler can never run past the page, whatever length the
+    // tables give it.
+    if ((iar & 0x1FFF) + 3 <= 0x1FFF) mem_fetch_marked[iar] = static_cast<u8>(length);
 }
 
 void cpu_execute_marking(u16 iar) {

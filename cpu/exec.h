@@ -44,8 +44,8 @@ void cpu_execute_instruction();
 extern const std::array<void (*)(), 256> cpu_in_page_handlers;
 
 // The opcode and operand marks of the fetch of cpu_opcode at `iar` (15 bits),
-// noted in mem_fetch_marked when the instruction and the address after it lie
-// inside its page: a noted fetch is also one cpu_in_page_handlers may run.
+// noted in mem_fetch_marked when it lies before the last three bytes of its
+// page: a noted fetch is also one cpu_in_page_handlers may run.
 void cpu_mark_fetch(u16 iar);
 // The fetch marks, then the handler of cpu_opcode at `iar`, for any address.
 void cpu_execute_marking(u16 iar);

@@ -67,11 +67,11 @@ extern u32 coverage_flags[GUEST_MEMORY_SIZE];      // chip registers written by 
 
 // The length of the instruction whose fetch marks an address holds: a fetch
 // there set ACC_OPCODE on it and ACC_OPERAND on the operand bytes that length
-// covers; 0 for none yet, and for an instruction that ends its 8 KB page or
-// wraps round it, whose fetch is marked afresh each time (a noted length also
-// tells the interpreter the instruction lies inside its page). The marked
-// addresses follow from the address and the
-// length alone (whatever the opcode), and marks are never taken from an
+// covers; 0 for none yet, and for an instruction in the last three bytes of
+// its 8 KB page, whose fetch is marked afresh each time (a noted length also
+// tells the interpreter the instruction and the address after it lie inside
+// its page). The marked addresses follow from the address and the length
+// alone (whatever the opcode), and marks are never taken from an
 // address but all together with this table (mem_clear_access), so while the
 // length matches (the variant tables can change one), a fetch has nothing left
 // to mark: the interpreter tests one byte instead of up to three words and
