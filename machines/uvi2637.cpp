@@ -385,11 +385,15 @@ u8* cells_of(i32 line) {
 
 // The glyph line of the current row on picture line y (counted from the
 // first visible line), false outside the area.
-bool area_line(i32 y, i32* glyph_line) {
+// Inline: every line start asks.
+[[gnu::always_inline]] inline bool area_line(i32 y, i32* glyph_line) {
     const UviTextArea& t = uvi_text_area;
-    if (row_number < 0 || row_number >= t.rows || y < t.first || y >= t.end) return false;
-    const i32 a = y - t.first;
-    *glyph_line = t.height == 8 ? a & 7 : (a >> 1) & 7;
+    // Each range test as one unsigned comparison.
+    const u32 a = static_cast<u32>(y - t.first);
+    if (static_cast<u32>(row_number) >= static_cast<u32>(t.rows) ||
+        a >= static_cast<u32>(t.end - t.first))
+        return false;
+    *glyph_line = static_cast<i32>(t.height == 8 ? a & 7 : (a >> 1) & 7);
     return true;
 }
 
@@ -716,12 +720,11 @@ namespace {
 [[gnu::always_inline]] inline bool begin_line(i32* g) {
     beam_line.valid = false;
     const UviTextArea& t = uvi_text_area;
-    // The line counted from the area's first; both tests below as one
-    // unsigned comparison each.
-    const u32 a = static_cast<u32>(raster_line - *uvi_host.first_visible_line - t.first);
-    const u32 area_lines = static_cast<u32>(t.end - t.first);
-    // Rows are 8 or 16 lines high: a mask finds their first lines.
-    if (a <= area_lines && (a & static_cast<u32>(t.height - 1)) == 0)
+    const i32 y = raster_line - *uvi_host.first_visible_line;
+    // The line counted from the area's first, its range test as one unsigned
+    // comparison. Rows are 8 or 16 lines high: a mask finds their first lines.
+    const u32 a = static_cast<u32>(y - t.first);
+    if (a <= static_cast<u32>(t.end - t.first) && (a & static_cast<u32>(t.height - 1)) == 0)
         row_start(static_cast<i32>(a) / t.height);
     const u8 status = reg(0x18FF);
     uvi_line_status[raster_line] = status & 15;
@@ -730,10 +733,7 @@ namespace {
         const u16* lines = uvi_dejitter_lines[*uvi_host.region & 1];
         if (raster_line == lines[0] || raster_line == lines[1]) uvi_refresh_colour_row();
     }
-    // As area_line finds it.
-    if (a >= area_lines || static_cast<u32>(row_number) >= static_cast<u32>(t.rows)) return false;
-    *g = static_cast<i32>(t.height == 8 ? a & 7 : (a >> 1) & 7);
-    return true;
+    return area_line(y, g);
 }
 
 } // namespace
