@@ -28,7 +28,8 @@ bool guest_rom_read(const GuestRom& rom, u8* out);
 // Shows the required images that could not be read since the last report,
 // in one warning naming each with its size and the drawer. Nothing when none.
 void guest_roms_report();
-// Forgets which images were reported and what is waiting for the report.
+// Forgets which images were reported and what is waiting for the report
+// (test support: each test starts with nothing reported).
 void guest_roms_reset_warnings();
 // Creates the roms/ drawer in the program home when it is missing, with a
 // README.txt listing every machine's images.

@@ -63,7 +63,7 @@ enum UiChange : u32 {
 void ui_mark(u32 changes);
 // The marks since the last take, cleared.
 u32 ui_take_changes();
-// The marks since the last take, kept.
+// The marks since the last take, kept (test support: the interface takes them).
 u32 ui_changes_pending();
 
 // Asks the next event pass to open tool window `window` unless it is open.

@@ -69,6 +69,7 @@ std::string floppy_cell_hint(int i);
 // The extra colour of the map cell of track `track`, sector row `row` of the
 // drive; -1 where the cell is not painted.
 int floppy_map_colour(int drive, u32 track, u32 row);
-// The map picture of the drive: one pen per pixel, 320 bytes a row.
+// The map picture of the drive: one pen per pixel, 320 bytes a row (test
+// support: the window shows it through its display gadget).
 const u8* floppy_map_pixels(int drive);
 constexpr int FLOPPY_MAP_STRIDE = 320;

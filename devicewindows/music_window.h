@@ -32,5 +32,7 @@ void gui_music_draw_note(int box, int note, u8 pen);
 // MUSIC_BACKGROUND outside).
 constexpr int MUSIC_KEYS_W = 592, MUSIC_KEYS_H = 38, MUSIC_STAVES_W = 284, MUSIC_STAVES_H = 170;
 constexpr u8 MUSIC_BACKGROUND = 18;
+// The two pictures as drawn, one pen a pixel (test support: the window shows
+// them through its display gadgets).
 const u8* music_keys_pixels();
 const u8* music_staves_pixels();

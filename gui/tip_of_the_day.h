@@ -28,5 +28,6 @@ extern int tip_window;
 void gui_tip_of_the_day();
 // "#<n>. <text>" for tip index `index` (0..25), at most TIP_TEXT_SIZE - 1 bytes.
 std::string tip_format(int index);
-// Forgets the tips read, so the next showing reads the file again.
+// Forgets the tips read, so the next showing reads the file again (test
+// support: a test that writes its own tip file).
 void tip_forget_texts();

@@ -27,6 +27,7 @@ constexpr float AY_ENVELOPE_CLOCK = 6927.313f;
 
 // Stores `value` in register `reg` (0-15; others are ignored).
 void ay8910_write(u8* regs, u32 reg, u8 value);
+// The value register `reg` holds (test support: the boards read the bytes).
 u8 ay8910_read(const u8* regs, u32 reg);
 // All sixteen registers 0: every channel at volume 0.
 void ay8910_reset(u8* regs);

@@ -161,4 +161,5 @@ extern void (*floppy_refresh_hook)(int scope, int drive);
 void floppy_refresh(int scope, int drive);
 
 // Everything back to the start-up state (no disks, no images, no hooks kept).
+// Test support: the program starts there.
 void floppy_reset_all();

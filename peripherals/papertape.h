@@ -60,5 +60,5 @@ constexpr int PAPERTAPE_PICTURE_WIDTH = 228, PAPERTAPE_PICTURE_HEIGHT = 180;
 extern u8 papertape_picture[PAPERTAPE_UNITS][PAPERTAPE_PICTURE_WIDTH * PAPERTAPE_PICTURE_HEIGHT];
 // Draws unit u's picture (the papertape window shows it when refreshed).
 void papertape_draw_holes(int u);
-// Both units empty (no file written).
+// Both units empty (no file written). Test support: the program starts there.
 void papertape_reset_all();

@@ -165,4 +165,5 @@ void tape_draw_picture();
 int tape_playhead_column();
 
 // The deck empty, every counter 0 (the file, if any, is closed unfinished).
+// Test support: the program starts there.
 void tape_reset_all();
