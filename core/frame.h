@@ -116,15 +116,17 @@ struct BeamPollMark {
     CpuPoll poll{};
     bool set = false;
 };
-// A loop's poll test `polling`, answered by mark `m` while it holds (from
-// whichever of the loop's instructions the processor stands at); a yes asked
-// afresh sets the mark, a no drops it.
+// Whether mark `m` holds (at whichever of the loop's instructions the
+// processor stands); it is dropped when not. And a loop's poll test
+// `polling`, answered by the mark while it holds; a yes asked afresh sets
+// the mark, a no drops it.
+inline bool beam_poll_mark_holds(BeamPollMark& m) {
+    if (!m.set) return false;
+    m.set = !pause_pending && cpu_iar == m.poll.at[m.poll.phase] && cpu_poll_steady(m.poll);
+    return m.set;
+}
 inline bool beam_polling_marked(BeamPollMark& m, bool (*polling)(CpuPoll&)) {
-    if (m.set) {
-        if (!pause_pending && cpu_iar == m.poll.at[m.poll.phase] && cpu_poll_steady(m.poll))
-            return true;
-        m.set = false;
-    }
+    if (beam_poll_mark_holds(m)) return true;
     if (!polling(m.poll)) return false;
     m.set = true;
     return true;

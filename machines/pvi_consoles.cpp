@@ -411,15 +411,21 @@ inline bool polling_marked() {
     return beam_polling_marked(poll_mark, polling);
 }
 
-// Whether the processor may idle or poll where it stands: a poll mark
-// holds, or its last instruction lies where a branch to itself or the
-// branch back of a poll loop would (here, or five bytes on). An idle mark
-// holds only where its branch has run last. Never while a moving cassette
+// Whether the processor may idle or poll where it stands: its last
+// instruction lies where a branch to itself or the branch back of a poll
+// loop would (here, or five bytes on). An idle mark holds only where its
+// branch has run last; a poll mark, in the stretches below, at its LODA
+// (each stretch first takes one carried from before, which may stand at
+// another of the loop's instructions). Never while a moving cassette
 // samples before every instruction. Asked before every instruction: the
 // usual answer costs these few tests.
 inline bool may_idle_or_poll() {
-    return !tape_ticks &&
-           (poll_mark.set || (static_cast<u16>(cpu_prev_iar - cpu_iar) | 5) == 5);
+    return !tape_ticks && (static_cast<u16>(cpu_prev_iar - cpu_iar) | 5) == 5;
+}
+
+// A poll mark carried from before a stretch of the line still holds.
+inline bool poll_carried() {
+    return poll_mark.set && beam_poll_mark_holds(poll_mark);
 }
 
 // Counts out the poll's instructions that begin before beam clock `limit`,
@@ -444,10 +450,16 @@ void border() {
     const i32 end = border_clocks;
     i32 x = 0;
     raster_clock = 0;
+    if (cpu_beam_clock >= 0 && cpu_beam_clock < end && poll_carried()) {
+        fill_border(0, end);
+        poll_to(end);
+        raster_clock = end;
+        return;
+    }
     while (x < end) {
         const i32 step = cpu_beam_clock;
         const bool due = step >= x && step < end;
-        const bool steady = due && may_idle_or_poll();
+        const bool steady = due && (idle_mark.set || may_idle_or_poll());
         if (!due || (steady && idling_marked())) {
             fill_border(x, end);
             if (due) beam_idle_to(end);
@@ -498,6 +510,14 @@ void picture(bool idles) {
     // Before each instruction below the idle test is asked afresh, unmarked
     // but for the one that ends the line idle.
     if (!idles) idle_mark.set = false;
+    // A poll carried here at its test or its branch: they read no memory,
+    // so they are counted out before the collisions up to them are written
+    // (by the next run, with those up to the LODA).
+    if (poll_mark.set && poll_mark.poll.phase != 0 && cpu_beam_clock <= LAST_CLOCK &&
+        beam_poll_mark_holds(poll_mark)) {
+        beam_poll_to(poll_mark.poll, PVI_BEAM_CLOCKS, 0);
+        beam_wrap_to_next_line();
+    }
     // Each instruction the processor begins on the rest of the line: the
     // beam up to its clock, then the instruction.
     for (;;) {
@@ -540,8 +560,14 @@ void picture(bool idles) {
 // for a caller that may count them with the runs of what follows at once.
 [[gnu::always_inline]] inline bool run_until_idle(i32 limit) {
     raster_clock = cpu_beam_clock;
+    if (cpu_beam_clock < limit && poll_carried()) {
+        poll_to(limit);
+        raster_clock = cpu_beam_clock;
+        beam_wrap_to_next_line();
+        return false;
+    }
     while (cpu_beam_clock < limit) {
-        if (may_idle_or_poll()) {
+        if (idle_mark.set || may_idle_or_poll()) {
             if (idling_marked()) return true;
             if (polling_marked()) {
                 poll_to(limit);
