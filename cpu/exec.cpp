@@ -1242,6 +1242,12 @@ bool cpu_polls_at_load(CpuPoll& p) {
     // LODA rN,abs, plain; TMI or COMI rN,imm; a direct BCTR, BCFR, BCTA or
     // BCFA (not ZBRR or BXA).
     if ((guest_memory[load] & 0xFC) != 0x0C || (b1 & 0xE0)) return false;
+    // rN holds the byte (where a poll has just seen the byte change, the
+    // test ends here).
+    const u8 reg = cpu_reg_index(field);
+    const u8 value = cpu_regs[reg];
+    const u32 address = (load & 0x6000) | ((b1 & 0x1F) << 8) | guest_memory[load + 2];
+    if (guest_memory[address] != value) return false;
     if (test_op != (0xF4 | field) && test_op != (0xE4 | field)) return false;
     if ((branch_op & 0x78) != 0x18 || (branch_op & 0x83) == 0x83 || (c1 & 0x80)) return false;
     const bool relative = !(branch_op & 0x04);
@@ -1252,10 +1258,6 @@ bool cpu_polls_at_load(CpuPoll& p) {
         mem_fetch_marked[branch] != op_length[branch_op])
         return false;
 
-    const u8 reg = cpu_reg_index(field);
-    const u8 value = cpu_regs[reg];
-    const u32 address = (load & 0x6000) | ((b1 & 0x1F) << 8) | guest_memory[load + 2];
-    if (guest_memory[address] != value) return false;
     const u8 imm = guest_memory[test + 1];
     const u8 test_cc = (test_op & 0xF0) == 0xF0 ? mask_test_cc(value, imm) : compare_cc(value, imm);
     if ((cpu_psl & PSL_CC) != test_cc || !branch_taken_under(branch_op, test_cc)) return false;
