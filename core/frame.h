@@ -108,10 +108,10 @@ inline bool beam_idling_marked(BeamIdleMark& m, bool (*idling)()) {
 // A yes from a frame loop's poll test (cpu_polls and the machine's own
 // conditions), carried while the loop stands: up to the next place that
 // would ask, no instruction has run but those counted out (one runs only
-// after the test has said no, which drops the mark), no interrupt has been
-// accepted (the loop drops the mark then) and no pause is asked for. The
-// loop's bytes and the byte polled are compared each time: a chip or the
-// inputs may have written them.
+// where the mark cannot hold or after the test has said no, which drops
+// it), no interrupt has been accepted (the loop drops the mark then) and no
+// pause is asked for. The loop's bytes and the byte polled are compared
+// each time: a chip or the inputs may have written them.
 struct BeamPollMark {
     CpuPoll poll{};
     bool set = false;

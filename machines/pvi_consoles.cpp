@@ -513,8 +513,8 @@ void picture(bool idles) {
     // A poll carried here at its test or its branch: they read no memory,
     // so they are counted out before the collisions up to them are written
     // (by the next run, with those up to the LODA).
-    if (poll_mark.set && poll_mark.poll.phase != 0 && cpu_beam_clock <= LAST_CLOCK &&
-        beam_poll_mark_holds(poll_mark)) {
+    if (poll_mark.set && poll_mark.poll.phase != 0 && cpu_beam_clock >= x &&
+        cpu_beam_clock <= LAST_CLOCK && beam_poll_mark_holds(poll_mark)) {
         beam_poll_to(poll_mark.poll, PVI_BEAM_CLOCKS, 0);
         beam_wrap_to_next_line();
     }
