@@ -232,9 +232,6 @@ int host_shift_down() {
 int host_left_shift_down() {
     return host_key_down(RAW_LSHIFT) || panel_shift_mark(49) || left_shift_latch;
 }
-int host_right_shift_down() {
-    return host_key_down(RAW_RSHIFT) || panel_shift_mark(50) || right_shift_latch;
-}
 int host_alt_down() {
     return host_key_down(RAW_LALT) || host_key_down(RAW_RALT);
 }
@@ -256,11 +253,6 @@ void input_keys_reset() {
 }
 
 // ---- Assignments -----------------------------------------------------------------------
-
-void input_default_keys() {
-    std::memcpy(player_keys, default_player_keys, sizeof player_keys);
-    std::memcpy(console_keys, default_console_keys, sizeof console_keys);
-}
 
 int key_valid_for_machine(int k) {
     if (k >= GK_KEYPAD1 && k < GK_EXTRA1) return 1;
