@@ -190,8 +190,17 @@ static void set_selected(ToolWindow w, int gid, bool selected) {
     if (const int win = open_window(w)) gui_set_selected(win, gid, selected);
 }
 
+void gui_set_selected_refresh(ToolWindow w, int gid, u32 flag) {
+    set_selected(w, gid, flag16(flag));
+}
 void gui_set_selected(ToolWindow w, int gid, u32 flag) {
     set_selected(w, gid, flag16(flag));
+}
+void gui_set_disabled_refresh(ToolWindow w, int gid, u32 enabled) {
+    set_disabled(w, gid, enabled == 0);
+}
+void gui_set_enabled_refresh(ToolWindow w, int gid, u32 enabled) {
+    set_disabled(w, gid, enabled == 0);
 }
 void gui_set_enabled(ToolWindow w, int gid, u32 enabled) {
     set_disabled(w, gid, enabled == 0);

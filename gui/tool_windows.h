@@ -107,12 +107,16 @@ void gui_refresh_windows(int force);
 // Every remembered place forgotten: windows open centred again.
 void gui_forget_subwindow_positions();
 
-// Setters of a gadget of an open tool window (nothing while it is closed);
-// the window layer redraws a gadget whenever one is changed.
+// Setters of a gadget of an open tool window (nothing while it is closed).
+// The window layer redraws a gadget on every change, so each "_refresh" form
+// (set and redraw at once) does what its plain form does.
 // A "flag" counts by its low 16 bits; an "enabled" value is zero for disabled.
 // Pass numbers, not bools: the first argument's type tells them from the
 // window layer's own (window handle, gadget) functions.
+void gui_set_selected_refresh(ToolWindow w, int gid, u32 flag);
 void gui_set_selected(ToolWindow w, int gid, u32 flag);
+void gui_set_disabled_refresh(ToolWindow w, int gid, u32 enabled);
+void gui_set_enabled_refresh(ToolWindow w, int gid, u32 enabled);
 void gui_set_enabled(ToolWindow w, int gid, u32 enabled);
 void gui_set_disabled(ToolWindow w, int gid, u32 flag);
 void gui_set_chooser(ToolWindow w, int gid, u32 value);

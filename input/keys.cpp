@@ -232,6 +232,9 @@ int host_shift_down() {
 int host_left_shift_down() {
     return host_key_down(RAW_LSHIFT) || panel_shift_mark(49) || left_shift_latch;
 }
+int host_right_shift_down() {
+    return host_key_down(RAW_RSHIFT) || panel_shift_mark(50) || right_shift_latch;
+}
 int host_alt_down() {
     return host_key_down(RAW_LALT) || host_key_down(RAW_RALT);
 }

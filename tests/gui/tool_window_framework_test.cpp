@@ -151,10 +151,10 @@ TEST_F(ToolWindowFramework, SettersChangeGadgetsOfOpenWindowsByGlobalId) {
     const Case enabling[] = {
         {"disabled by a flag", gui_set_disabled, 1, true},
         {"a flag counts by its low half", gui_set_disabled, 0x10000, false},
-        {"disabled by an enabled value of 0", gui_set_enabled, 0, true},
+        {"enabled by any value", gui_set_disabled_refresh, 0, true},
         {"enabled by a high bit", gui_set_enabled, 0x10000, false},
-        {"disabled again", gui_set_enabled, 0, true},
-        {"enabled by any other value", gui_set_enabled, 7, false},
+        {"enabled, redrawn", gui_set_enabled_refresh, 0, true},
+        {"enabled again", gui_set_enabled_refresh, 7, false},
     };
     for (const Case& c : enabling) {
         c.set(TW_TAPE, GID_PLAY, c.value);
@@ -163,7 +163,7 @@ TEST_F(ToolWindowFramework, SettersChangeGadgetsOfOpenWindowsByGlobalId) {
 
     gui_set_selected(TW_TAPE, GID_PLAY, 1u);
     EXPECT_TRUE(gui_get_selected(win, GID_PLAY));
-    gui_set_selected(TW_TAPE, GID_PLAY, 0x10000u);
+    gui_set_selected_refresh(TW_TAPE, GID_PLAY, 0x10000u);
     EXPECT_FALSE(gui_get_selected(win, GID_PLAY));
 
     gui_set_slider(TW_TAPE, GID_LEVEL, 9);

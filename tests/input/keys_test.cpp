@@ -35,11 +35,11 @@ TEST_F(Keys, EachCodeOwnsOneBitOfTheMatrixLowBitFirst) {
 TEST_F(Keys, ModifierTestsReadTheirKeysAndLatches) {
     struct Case {
         u32 key;
-        int ctrl, shift, left, alt;
+        int ctrl, shift, left, right, alt;
     } cases[] = {
-        {RAW_CTRL, 1, 0, 0, 0}, {RAW_LSHIFT, 0, 1, 1, 0}, {RAW_RSHIFT, 0, 1, 0, 0},
-        {RAW_LALT, 0, 0, 0, 1}, {RAW_RALT, 0, 0, 0, 1},   {RAW_CAPS, 0, 0, 0, 0},
-        {RAW_RAMIGA, 0, 0, 0, 0},
+        {RAW_CTRL, 1, 0, 0, 0, 0},   {RAW_LSHIFT, 0, 1, 1, 0, 0}, {RAW_RSHIFT, 0, 1, 0, 1, 0},
+        {RAW_LALT, 0, 0, 0, 0, 1},   {RAW_RALT, 0, 0, 0, 0, 1},   {RAW_CAPS, 0, 0, 0, 0, 0},
+        {RAW_RAMIGA, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         input_clear_key_matrix();
@@ -47,6 +47,7 @@ TEST_F(Keys, ModifierTestsReadTheirKeysAndLatches) {
         EXPECT_EQ(host_ctrl_down(), c.ctrl) << c.key;
         EXPECT_EQ(host_shift_down(), c.shift) << c.key;
         EXPECT_EQ(host_left_shift_down(), c.left) << c.key;
+        EXPECT_EQ(host_right_shift_down(), c.right) << c.key;
         EXPECT_EQ(host_alt_down(), c.alt) << c.key;
     }
     input_clear_key_matrix();
@@ -64,6 +65,7 @@ TEST_F(Keys, TypeRightOnScreenShiftsCountOnlyOnTheTypeRight) {
     machine = TYPERIGHT;
     EXPECT_EQ(host_shift_down(), 1);
     EXPECT_EQ(host_left_shift_down(), 1);
+    EXPECT_EQ(host_right_shift_down(), 0);
 }
 
 TEST_F(Keys, ReopeningClearsOnlyShiftsAndCtrl) {
