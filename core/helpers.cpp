@@ -35,26 +35,6 @@ int num_scan_long(const char* text, long* value) {
     return 1;
 }
 
-int hex_parse(const char* text, u32* value) {
-    const char* p = text;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        p++;
-    bool negative = *p == '-';
-    char* end;
-    errno = 0;
-    unsigned long long v = std::strtoull(text, &end, 16);
-    if (end == text) {
-        *value = 0;
-        return 0;
-    }
-    if (negative) v = 0ULL - v; // strtoull negated the magnitude; undo it
-    if (errno == ERANGE || v > 0xFFFFFFFFULL)
-        *value = 0xFFFFFFFFu;
-    else
-        *value = negative ? 0u - static_cast<u32>(v) : static_cast<u32>(v);
-    return static_cast<int>(end - text);
-}
-
 i32 num_bin_value(const char* text, int length) {
     u32 result = 0;
     bool negative = false;

@@ -22,10 +22,6 @@ int format_long(char* text, long value);
 // Reads a signed decimal number (as "%ld"); 1 when a number was read, else 0.
 // Out-of-range numbers saturate.
 int num_scan_long(const char* text, long* value);
-// Reads an unsigned hex number (as strtoul base 16, saturating at $FFFFFFFF
-// and wrapping negated ones modulo 2^32), stores it and returns the number of
-// characters used (0 when none; the value is then 0).
-int hex_parse(const char* text, u32* value);
 // The value of `length` binary digits ("1"/"#" set, "0"/"." clear), a leading
 // "-" negating; NUM_INVALID for any other character.
 i32 num_bin_value(const char* text, int length);

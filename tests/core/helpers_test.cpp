@@ -50,20 +50,6 @@ TEST(Helpers, DecimalTextsRoundTrip) {
     EXPECT_EQ(back, LONG_MAX);
 }
 
-TEST(Helpers, HexParseReportsCharactersUsed) {
-    // clang-format off
-    const struct { const char* text; int used; u32 value; } rows[] = {
-        {"1aF", 3, 0x1AF}, {"  ff,R1", 4, 0xFF}, {"0x10", 4, 0x10}, {"zz", 0, 0}, {"-1", 2, 0xFFFFFFFF},
-        {"-10", 3, 0xFFFFFFF0}, {"FFFFFFFF", 8, 0xFFFFFFFF},
-        {"100000000", 9, 0xFFFFFFFF}, {"123456789ABCDEF0123", 19, 0xFFFFFFFF}}; // too large: saturates
-    // clang-format on
-    for (const auto& r : rows) {
-        u32 v = 1;
-        EXPECT_EQ(hex_parse(r.text, &v), r.used) << r.text;
-        EXPECT_EQ(v, r.value) << r.text;
-    }
-}
-
 TEST(Helpers, BinaryDigitStrings) {
     EXPECT_EQ(num_bin_value("1.#", 3), 5);
     EXPECT_EQ(num_bin_value("-101", 4), -5);
