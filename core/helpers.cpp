@@ -17,11 +17,6 @@ void hex_byte_to_text(char* text, u32 value) {
     text[2] = '\0';
 }
 
-void hex_word_to_text(char* text, u32 value) {
-    for (int i = 0; i < 4; i++)
-        text[i] = HEX_DIGITS[(value >> (12 - 4 * i)) & 15];
-}
-
 int format_long(char* text, long value) {
     return std::snprintf(text, FORMAT_LONG_SIZE, "%ld", value);
 }

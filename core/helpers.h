@@ -15,8 +15,6 @@ constexpr std::size_t GROUPED_WIDTH = 13;    // characters written by format_num
 
 // Two upper-case hex digits of the low 8 bits and a NUL (3 bytes).
 void hex_byte_to_text(char* text, u32 value);
-// Four upper-case hex digits of the low 16 bits, no NUL.
-void hex_word_to_text(char* text, u32 value);
 // The value in decimal ("%ld") into FORMAT_LONG_SIZE bytes; returns its length.
 int format_long(char* text, long value);
 // Reads a signed decimal number (as "%ld"); 1 when a number was read, else 0.
