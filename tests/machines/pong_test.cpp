@@ -12,6 +12,7 @@
 #include "machines/pong.h"
 #include "sound/voice_update.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/state_load.h"
 
 #include <gtest/gtest.h>
 
@@ -710,7 +711,7 @@ TEST_F(Pong, SaveStateRoundTripMidGame) {
     pong_score[0] = pong_score[1] = 0;
     paddle_y[2] = 0;
     std::string error;
-    ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
     EXPECT_EQ(pong_variant, 9);
     EXPECT_EQ(pong_score[0], 3);
     EXPECT_EQ(pong_score[1], 12);
@@ -734,14 +735,14 @@ TEST_F(Pong, DamagedStatesAreRefused) {
     std::string error;
     std::vector<u8> bad = file;
     bad[8] = 40; // left score, after the header and the paddles
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     bad = file;
     bad[8 + 2 + 2 + 4 + 1] = 12; // an AY-3-8600 game on map 28
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     bad = file;
     bad.resize(bad.size() - 3);
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
-    EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
 }
 
 // Ball, rally, bat and grid fields hold only what the game can reach: a state
@@ -777,7 +778,7 @@ TEST_F(Pong, StatesWithUnreachableBallAndFieldValuesAreRefused) {
             std::copy(value.begin(), value.end(), changed.begin() + static_cast<long>(last - 4));
             std::string error;
             const bool reachable = value[3] == 1;
-            EXPECT_EQ(state_load(changed.data(), static_cast<u32>(changed.size()), &error),
+            EXPECT_EQ(test_state_load(changed.data(), static_cast<u32>(changed.size()), &error),
                       reachable)
                 << error;
             if (reachable) {
@@ -806,7 +807,7 @@ TEST_F(Pong, ABallOutOfPlayStopsOffTheFieldAndItsStateLoads) {
     EXPECT_EQ(pong.ball_x, x);
     const std::vector<u8> file = save_state();
     std::string error;
-    EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    EXPECT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
     EXPECT_EQ(pong.ball_x, x);
 }
 

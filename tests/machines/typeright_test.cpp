@@ -13,6 +13,7 @@
 #include "machines/typeright.h"
 #include "sound/voice_update.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/state_load.h"
 
 #include <gtest/gtest.h>
 
@@ -394,7 +395,7 @@ TEST_F(TypeRight, SaveStateRoundTripMidText) {
     machine_reset();
     frames(3);
     std::string error;
-    ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
     EXPECT_EQ(typeright_state, TR_FREE_TEXT);
     EXPECT_EQ(lcd(), shown);
     EXPECT_EQ(typeright_text_pos, pos);
@@ -409,10 +410,10 @@ TEST_F(TypeRight, SaveStateRoundTripMidText) {
 
     std::vector<u8> bad = file;
     bad[9] = 16; // the state, after the header, the paddles and the target
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     bad = file;
     bad.resize(bad.size() - 2);
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
 }
 
 TEST_F(TypeRight, RecordingReplaysKeysAndDrillCharacters) {
