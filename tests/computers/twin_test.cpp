@@ -25,6 +25,7 @@
 #include "peripherals/printer.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 #include "tests/support/state_load.h"
@@ -347,7 +348,7 @@ TEST_F(TwinDisks, TwinImagesWarnOncePerBadRecord) {
 class TwinMod : public TwinDisks {
   protected:
     int parse(const std::vector<u8>& bytes) {
-        EXPECT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        EXPECT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
         std::memcpy(filebuf, bytes.data(), bytes.size());
         filebuf_length = static_cast<u32>(bytes.size());
         return twin_parse_mod(filebuf_length);

@@ -4,6 +4,7 @@
 #include "computers/pipbug.h"
 #include "computers/selbst.h"
 #include "cpu/debug_state.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/quiet_output.h"
 #include "tests/support/state_load.h"
 #include "core/emu.h"
@@ -317,7 +318,7 @@ TEST_F(SaveStates, FieldReadsOnTheSharedFileBufferAfterAFailedWalk) {
     std::string error;
     u8 junk[6] = {0xBF, 38, 0, 6, 1, 2};
     EXPECT_FALSE(state_check(junk, sizeof junk, &error));
-    ASSERT_TRUE(filebuf_alloc(3));
+    ASSERT_TRUE(test_filebuf_alloc(3));
     filebuf[0] = 0xA1;
     filebuf[1] = 0xA2;
     filebuf[2] = 0xA3;
@@ -625,7 +626,7 @@ TEST_F(SaveStates, CorStateLeavesTheCursorAtItsRecording) {
     file[2] = 1;
     file.push_back(0x11); // two recorded input bytes
     file.push_back(0x22);
-    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
+    ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(file.size())));
     std::memcpy(filebuf, file.data(), file.size());
     filebuf_length = static_cast<u32>(file.size());
     go(ARCADIA, 6);

@@ -11,6 +11,7 @@
 #include "input/paddles.h"
 #include "machines/pong.h"
 #include "sound/voice_update.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/state_load.h"
 
@@ -54,7 +55,7 @@ class Pong : public testing::Test {
 
     // The random numbers the game asks for next, in order.
     void script_rng(const std::vector<u8>& bytes) {
-        ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
         std::copy(bytes.begin(), bytes.end(), filebuf);
         filebuf_length = rec_length = static_cast<u32>(bytes.size());
         filebuf_cursor = 0;

@@ -12,6 +12,7 @@
 #include "input/paddles.h"
 #include "machines/typeright.h"
 #include "sound/voice_update.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/state_load.h"
 
@@ -440,7 +441,7 @@ TEST_F(TypeRight, RecordingReplaysKeysAndDrillCharacters) {
     std::fclose(f);
 
     machine_reset();
-    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+    ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
     std::copy(bytes.begin(), bytes.end(), filebuf);
     filebuf_length = rec_length = static_cast<u32>(bytes.size());
     filebuf_cursor = 0;
