@@ -8,7 +8,6 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
-#include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
@@ -111,11 +110,6 @@ int game_identify_data(const u8* data, u32 size) {
             return r;
     }
     return -1;
-}
-
-int game_identify() {
-    known_game_id = game_identify_data(filebuf, filebuf_length);
-    return known_game_id >= 0;
 }
 
 // ---- Game information --------------------------------------------------------------------

@@ -23,8 +23,6 @@ u32 crc32_update(const u8* buffer, i32 length, u32 previous);
 // CRC-64/WE; the result goes to crc64_high and crc64_low.
 void crc64(const u8* buffer, i32 length);
 
-// Identifies the file buffer (`filebuf_length` bytes): 1 known, 0 not; sets known_game_id.
-int game_identify();
 // The row matching `size` bytes at `data`, -1 when none.
 int game_identify_data(const u8* data, u32 size);
 

@@ -28,10 +28,7 @@ extern u32 rec_state;       // REC_IDLE, REC_PLAYBACK or REC_RECORDING
 extern std::FILE* rec_file; // open recording file while recording
 extern u32 rec_length;      // length of the loaded ".cor" file
 
-// Frees the current buffer and allocates `size` zeroed bytes as the new one;
-// the cursor goes to 0. Size 0 does nothing. False when the allocation failed
-// (the buffer is then absent).
-bool filebuf_alloc(u32 size);
+// Frees the file buffer; the loader hands it the bytes of each file it reads.
 void filebuf_free();
 
 // Back to the start-up state: recording file closed, idle, file buffer freed,
