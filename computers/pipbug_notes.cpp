@@ -14,6 +14,7 @@
 
 constexpr u8 NO_CHAR = 0xB7; // middle dot for the control codes
 constexpr u32 BASIC_VARIABLES = 0x0464;
+constexpr u32 NAME_POINTER = 0x7070;
 constexpr u32 NOTES_TOP = 0x67FF; // the PIPBUG has no routines above this
 constexpr i32 MONITOR_HYBUG = 1;
 
@@ -79,6 +80,18 @@ void pipbug_view_basic_vars() {
                    high, low, high * 256 + low);
     }
     con_printf("\n");
+}
+
+std::string guest_copy_name() {
+    u32 a = static_cast<u32>(guest_memory[NAME_POINTER]) << 8 | guest_memory[NAME_POINTER + 1];
+    std::string name;
+    for (int i = 0; i < 14; i++) {
+        const u8 c = guest_memory[a & 0x7FFF];
+        if (c == 13 || c == 0) break;
+        name += static_cast<char>(c);
+        a++;
+    }
+    return name;
 }
 
 // ---- The notes table ---------------------------------------------------------------

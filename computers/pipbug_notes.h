@@ -5,6 +5,8 @@
 
 #include "core/types.h"
 
+#include <string>
+
 // "V|VIEW SCRN": every buffer row of the VDU text in groups of 16 columns
 // (hexadecimal, then as characters), then the LED digits.
 void pipbug_view_vdu_ram();
@@ -13,6 +15,9 @@ void pipbug_view_basic_vars();
 // Prints the notes of the routine at a guest address, if the running monitor
 // has one there; nothing otherwise.
 void pipbug_bios_notes(u32 address);
+// The file name the DOS name buffer ($7070 high, $7071 low) points at: up to
+// 14 characters, ending before a CR or a zero.
+std::string guest_copy_name();
 // The character a seven-segment pattern (bits 0-6 segments a-g, bit 7
 // ignored) reads as: digits and the letters a segment display can show, a
 // space for a dark digit, "?" for any other pattern.

@@ -126,6 +126,27 @@ TEST_F(PipbugNotes, BasicVariablesAreListedUnsigned) {
     EXPECT_EQ(lines[28], "");
 }
 
+TEST_F(PipbugNotes, TheDosNameEndsAtReturnOrZeroAndHoldsFourteenCharacters) {
+    struct Case {
+        std::string memory;
+        std::string name;
+    };
+    const Case cases[] = {
+        {"\r", ""},
+        {std::string(1, '\0'), ""},
+        {"FILE.BIN\rJUNK", "FILE.BIN"},
+        {std::string("AB\0CD", 5), "AB"},
+        {"ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMN"},
+    };
+    for (const Case& c : cases) {
+        guest_memory[0x7070] = 0x12;
+        guest_memory[0x7071] = 0x80;
+        for (size_t i = 0; i < c.memory.size(); i++)
+            guest_memory[0x1280 + i] = static_cast<u8>(c.memory[i]);
+        EXPECT_EQ(guest_copy_name(), c.name) << c.memory;
+    }
+}
+
 TEST_F(PipbugNotes, RoutineNotesFollowTheMachineAndItsMonitor) {
     struct Case {
         u32 machine;
