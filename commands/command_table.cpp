@@ -842,10 +842,6 @@ const CmdRow* cmd_of_item(int item_id) {
                                       : cmd_of_plain(item_id);
 }
 
-const char* cmd_script_name(const CmdRow& row) {
-    return row.plain >= 0 ? menu_plain_name(row.plain) : menu_check_name(row.check);
-}
-
 const CmdRow* cmd_named(const char* name) {
     const int plain = menu_plain_id_named(name);
     if (plain >= 0) return cmd_of_plain(plain);

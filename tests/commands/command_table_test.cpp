@@ -60,7 +60,8 @@ TEST_F(CommandTable, EveryItemButtonKeyAndNameLeadsToOneRowAndBack) {
     // Script names: each names one row, whose name it is.
     int named = 0;
     for (const CmdRow& row : cmd_rows) {
-        const char* name = cmd_script_name(row);
+        const char* name =
+            row.plain >= 0 ? menu_plain_name(row.plain) : menu_check_name(row.check);
         if (!name[0]) continue;
         named++;
         EXPECT_EQ(cmd_named(name), &row) << name;
