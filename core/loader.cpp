@@ -424,7 +424,8 @@ int load_kind(LoadRequest& r) {
     stop_input_recording();
     if (!lent) {
         if (!r.quiet)
-            con_printf("%s \"%s\" (out of memory)!\n\n", cat_str(428, "Can't load"), r.path.c_str());
+            con_printf("%s \"%s\" (out of memory)!\n\n", cat_str(428, "Can't load"),
+                       r.path.c_str());
         return LOAD_FAILED;
     }
     serial_dir = 0;

@@ -178,8 +178,8 @@ TEST_F(WatchTest, BadPortTrapsAreRefusedAndSetNothing) {
         {"IP 102", "Valid range is $0..$101!\n\n"},
         {"IP -1", "Valid range is $0..$101!\n\n"},
         {"IP 5:1FF", "Mask is out of range!\n"},
-        {"IP 5:zz", "Mask is out of range!\n"},      // no number at all
-        {"IP 5:1-2", "Mask is out of range!\n"},     // a number with more after it
+        {"IP 5:zz", "Mask is out of range!\n"},  // no number at all
+        {"IP 5:1-2", "Mask is out of range!\n"}, // a number with more after it
         {"IP 5:-", "Mask is out of range!\n"},
         {"IP 5:1000000FF", "Mask is out of range!\n"}, // too large, whatever its low bits
         {"IP 5 1F00 == 3", "Conditional token is out of range!\n\n"},
