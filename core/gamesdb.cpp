@@ -8,6 +8,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
+#include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
@@ -110,6 +111,11 @@ int game_identify_data(const u8* data, u32 size) {
             return r;
     }
     return -1;
+}
+
+int game_identify(i32* row) {
+    *row = game_identify_data(filebuf, filebuf_length);
+    return *row >= 0;
 }
 
 // ---- Game information --------------------------------------------------------------------

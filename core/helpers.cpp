@@ -17,6 +17,11 @@ void hex_byte_to_text(char* text, u32 value) {
     text[2] = '\0';
 }
 
+void hex_word_to_text(char* text, u32 value) {
+    for (int i = 0; i < 4; i++)
+        text[i] = HEX_DIGITS[(value >> (12 - 4 * i)) & 15];
+}
+
 int format_long(char* text, long value) {
     return std::snprintf(text, FORMAT_LONG_SIZE, "%ld", value);
 }
@@ -28,6 +33,26 @@ int num_scan_long(const char* text, long* value) {
     if (end == text) return 0;
     *value = v;
     return 1;
+}
+
+int hex_parse(const char* text, u32* value) {
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        p++;
+    bool negative = *p == '-';
+    char* end;
+    errno = 0;
+    unsigned long long v = std::strtoull(text, &end, 16);
+    if (end == text) {
+        *value = 0;
+        return 0;
+    }
+    if (negative) v = 0ULL - v; // strtoull negated the magnitude; undo it
+    if (errno == ERANGE || v > 0xFFFFFFFFULL)
+        *value = 0xFFFFFFFFu;
+    else
+        *value = negative ? 0u - static_cast<u32>(v) : static_cast<u32>(v);
+    return static_cast<int>(end - text);
 }
 
 i32 num_bin_value(const char* text, int length) {

@@ -15,11 +15,17 @@ constexpr std::size_t GROUPED_WIDTH = 13;    // characters written by format_num
 
 // Two upper-case hex digits of the low 8 bits and a NUL (3 bytes).
 void hex_byte_to_text(char* text, u32 value);
+// Four upper-case hex digits of the low 16 bits, no NUL.
+void hex_word_to_text(char* text, u32 value);
 // The value in decimal ("%ld") into FORMAT_LONG_SIZE bytes; returns its length.
 int format_long(char* text, long value);
 // Reads a signed decimal number (as "%ld"); 1 when a number was read, else 0.
 // Out-of-range numbers saturate.
 int num_scan_long(const char* text, long* value);
+// Reads an unsigned hex number (as strtoul base 16, saturating at $FFFFFFFF
+// and wrapping negated ones modulo 2^32), stores it and returns the number of
+// characters used (0 when none; the value is then 0).
+int hex_parse(const char* text, u32* value);
 // The value of `length` binary digits ("1"/"#" set, "0"/"." clear), a leading
 // "-" negating; NUM_INVALID for any other character.
 i32 num_bin_value(const char* text, int length);

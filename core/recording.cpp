@@ -19,6 +19,15 @@ void filebuf_free() {
     filebuf_cursor = 0;
 }
 
+bool filebuf_alloc(u32 size) {
+    if (size == 0) return true;
+    filebuf_free();
+    filebuf = static_cast<u8*>(std::calloc(size, 1));
+    if (!filebuf) return false;
+    filebuf_size = size;
+    return true;
+}
+
 u8 rec_read_byte() {
     // The end of playback is noticed once per frame; reads past it in the
     // meantime must stay inside the buffer.

@@ -28,7 +28,10 @@ extern u32 rec_state;       // REC_IDLE, REC_PLAYBACK or REC_RECORDING
 extern std::FILE* rec_file; // open recording file while recording
 extern u32 rec_length;      // length of the loaded ".cor" file
 
-// Frees the file buffer; the loader hands it the bytes of each file it reads.
+// Frees the current buffer and allocates `size` zeroed bytes as the new one,
+// the cursor at 0; size 0 does nothing. False when the allocation failed (the
+// buffer is then absent). The loader copies each file it has read whole into it.
+bool filebuf_alloc(u32 size);
 void filebuf_free();
 
 // Back to the start-up state: recording file closed, idle, file buffer freed,

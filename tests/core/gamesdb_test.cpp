@@ -4,6 +4,7 @@
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
+#include "core/recording.h"
 #include "core/settings_vars.h"
 #include "app/startup.h"
 #include "input/picture_choice.h"
@@ -171,6 +172,23 @@ TEST(GamesDbIdentify, ByLengthAndBothChecksums) {
     EXPECT_EQ(game_identify_data(image.data(), 4097), -1);
     EXPECT_EQ(game_identify_data(image.data(), 0), -1);
     EXPECT_EQ(game_identify_data(nullptr, 4096), -1);
+
+    // The file buffer is identified by the length of the file in it, not by
+    // the room it has; the known game stays until a load takes the row.
+    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(image.size())));
+    std::memcpy(filebuf, image.data(), image.size());
+    known_game_id = 7;
+    i32 row = -2;
+    filebuf_length = 4096;
+    EXPECT_EQ(game_identify(&row), 1);
+    EXPECT_EQ(row, 1);
+    filebuf_length = 4097;
+    EXPECT_EQ(game_identify(&row), 0);
+    EXPECT_EQ(row, -1);
+    EXPECT_EQ(known_game_id, 7);
+    filebuf_free();
+    filebuf_length = 0;
+    known_game_id = -1;
 
     // A row with the right CRC-32 but another CRC-64 is not the game.
     std::vector<u8> other = loading_test::forge_image(4096, 0x1CF08155u, 1, 2);

@@ -22,6 +22,12 @@ TEST(Helpers, HexTextsUseUpperCaseDigits) {
     EXPECT_EQ(std::string(text, 3), std::string("AB\0", 3));
     hex_byte_to_text(text, 0x1F0);
     EXPECT_STREQ(text, "F0");
+
+    std::memset(text, '*', sizeof text);
+    hex_word_to_text(text, 4660);
+    EXPECT_EQ(std::string(text, 5), "1234*"); // no NUL written
+    hex_word_to_text(text, 0xABCDEF);
+    EXPECT_EQ(std::string(text, 4), "CDEF");
 }
 
 TEST(Helpers, DecimalTextsRoundTrip) {
@@ -42,6 +48,20 @@ TEST(Helpers, DecimalTextsRoundTrip) {
     EXPECT_EQ(back, 7); // untouched when nothing was read
     EXPECT_EQ(num_scan_long("999999999999999999999999", &back), 1);
     EXPECT_EQ(back, LONG_MAX);
+}
+
+TEST(Helpers, HexParseReportsCharactersUsed) {
+    // clang-format off
+    const struct { const char* text; int used; u32 value; } rows[] = {
+        {"1aF", 3, 0x1AF}, {"  ff,R1", 4, 0xFF}, {"0x10", 4, 0x10}, {"zz", 0, 0}, {"-1", 2, 0xFFFFFFFF},
+        {"-10", 3, 0xFFFFFFF0}, {"FFFFFFFF", 8, 0xFFFFFFFF},
+        {"100000000", 9, 0xFFFFFFFF}, {"123456789ABCDEF0123", 19, 0xFFFFFFFF}}; // too large: saturates
+    // clang-format on
+    for (const auto& r : rows) {
+        u32 v = 1;
+        EXPECT_EQ(hex_parse(r.text, &v), r.used) << r.text;
+        EXPECT_EQ(v, r.value) << r.text;
+    }
 }
 
 TEST(Helpers, BinaryDigitStrings) {

@@ -30,6 +30,23 @@ class Recording : public ::testing::Test {
     }
 };
 
+TEST_F(Recording, FileBufferIsReplacedNotLeakedAndStartsZeroed) {
+    ASSERT_TRUE(filebuf_alloc(16));
+    std::memset(filebuf, 0xAA, 16);
+    filebuf_cursor = 9;
+    EXPECT_TRUE(filebuf_alloc(0)); // size 0 keeps the current buffer
+    EXPECT_EQ(filebuf_size, 16u);
+    EXPECT_EQ(filebuf[15], 0xAA);
+    EXPECT_EQ(filebuf_cursor, 9u);
+
+    ASSERT_TRUE(filebuf_alloc(683008));
+    EXPECT_EQ(filebuf_size, 683008u);
+    EXPECT_EQ(filebuf_cursor, 0u);
+    EXPECT_EQ(filebuf[0], 0);
+    EXPECT_EQ(filebuf[683007], 0);
+    filebuf_free();
+}
+
 TEST_F(Recording, ResetFreesTheFileBufferAndForgetsTheFile) {
     ASSERT_TRUE(test_filebuf_alloc(16));
     filebuf_cursor = 9;
