@@ -85,12 +85,6 @@ std::vector<GuiMenuItem>* owner_of(std::vector<GuiMenuItem>& strip, MenuRowType 
 const u32* const menu_plain_ids = packed.plain.data();
 const u32* const menu_check_ids = packed.check.data();
 
-const char* menu_plain_name(int id) {
-    return id >= 0 && id < MENU_PLAIN_IDS ? menu_plain_names[id].name : "";
-}
-const char* menu_check_name(int id) {
-    return id >= 0 && id < MENU_CHECK_IDS ? menu_check_names[id].name : "";
-}
 int menu_plain_id_named(const char* name) {
     return find_name(menu_plain_names, MENU_PLAIN_IDS, name);
 }

@@ -61,7 +61,7 @@ TEST_F(CommandTable, EveryItemButtonKeyAndNameLeadsToOneRowAndBack) {
     int named = 0;
     for (const CmdRow& row : cmd_rows) {
         const char* name =
-            row.plain >= 0 ? menu_plain_name(row.plain) : menu_check_name(row.check);
+            row.plain >= 0 ? menu_plain_names[row.plain].name : menu_check_names[row.check].name;
         if (!name[0]) continue;
         named++;
         EXPECT_EQ(cmd_named(name), &row) << name;
@@ -72,9 +72,9 @@ TEST_F(CommandTable, EveryItemButtonKeyAndNameLeadsToOneRowAndBack) {
     }
     int names = 0;
     for (int id = 0; id < MENU_PLAIN_IDS; id++)
-        names += menu_plain_name(id)[0] != 0;
+        names += menu_plain_names[id].name[0] != 0;
     for (int id = 0; id < MENU_CHECK_IDS; id++)
-        names += menu_check_name(id)[0] != 0;
+        names += menu_check_names[id].name[0] != 0;
     EXPECT_EQ(named, names);
     EXPECT_EQ(cmd_named("NO.SUCH.ITEM"), nullptr);
     EXPECT_EQ(cmd_named(""), nullptr);
@@ -128,8 +128,8 @@ TEST_F(CommandTable, AvailabilityOverEveryMachineMatchesTheRulesItReplaced) {
     };
     for (const auto& r : recorded) {
         fresh_state();
-        ASSERT_TRUE(machine_switch(memmap_table[r.map].machine, static_cast<int>(r.map), true,
-                                   true, false));
+        ASSERT_TRUE(machine_switch(memmap_table[r.map].machine, static_cast<int>(r.map), true, true,
+                                   false));
         std::string got_plain, got_check;
         for (int id : plain)
             got_plain += menu_plain_state(id).enabled ? '1' : '0';
