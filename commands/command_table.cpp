@@ -36,7 +36,6 @@
 
 #include <array>
 #include <cstring>
-#include <strings.h>
 
 const char* const cmd_between_frames_text = "You can only do this between frames!";
 
@@ -843,17 +842,11 @@ const CmdRow* cmd_of_item(int item_id) {
                                       : cmd_of_plain(item_id);
 }
 
-const char* cmd_script_name(const CmdRow& row) {
-    return row.plain >= 0 ? menu_plain_name(row.plain) : menu_check_name(row.check);
-}
-
 const CmdRow* cmd_named(const char* name) {
-    if (!name || !name[0]) return nullptr;
-    for (const CmdRow& row : cmd_rows) {
-        const char* own = cmd_script_name(row);
-        if (own[0] && strcasecmp(own, name) == 0) return &row;
-    }
-    return nullptr;
+    const int plain = menu_plain_id_named(name);
+    if (plain >= 0) return cmd_of_plain(plain);
+    const int check = menu_check_id_named(name);
+    return check >= 0 ? cmd_of_check(check) : nullptr;
 }
 
 const CmdRow* cmd_toolbar_row(int bar, int index) {

@@ -507,8 +507,6 @@ const CmdRow* cmd_of_check(int id);
 const CmdRow* cmd_of_item(int item_id);
 // The row whose script name is `name` (any letter case); nullptr none.
 const CmdRow* cmd_named(const char* name);
-// The script name of a row, "" none.
-const char* cmd_script_name(const CmdRow& row);
 
 // Why the row cannot be used now (its action missing, a frame under way, its
 // window already open, the machine or the program's state), the text the

@@ -58,11 +58,12 @@ void gui_update_menu_item(int id) {
 void gui_refresh_menus() {
     if (!main_window || gui_menu_strip.empty()) return;
     for (const CmdRow& row : cmd_rows) {
-        const ItemState s = state_of(&row);
-        if (row.plain >= 0 && menu_plain_ids[row.plain] != MENU_NONE)
-            menu_set_state(row.plain, s.enabled, s.tick > 0);
-        else if (row.check >= 0 && menu_check_ids[row.check] != MENU_NONE)
+        if (row.plain >= 0) {
+            gui_update_menu_item(row.plain);
+        } else if (row.check >= 0 && menu_check_ids[row.check] != MENU_NONE) {
+            const ItemState s = menu_check_state(row.check);
             menu_check_item_set_state(row.check, s.enabled, s.tick > 0);
+        }
     }
 }
 

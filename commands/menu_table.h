@@ -61,13 +61,6 @@ constexpr u32 menu_unpack_sub(u32 n) {
     return n >> 11 & 31;
 }
 
-// The plain id whose item has packed number `n`, else -1; the same for the
-// checkable ids.
-int menu_plain_id_at(u32 n);
-int menu_check_id_at(u32 n);
-// The ARexx name of plain id, or of checkable id; "" for none or out of range.
-const char* menu_plain_name(int id);
-const char* menu_check_name(int id);
 // The plain id named `name` (case-insensitive), else -1; likewise checkable.
 int menu_plain_id_named(const char* name);
 int menu_check_id_named(const char* name);

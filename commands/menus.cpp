@@ -48,13 +48,6 @@ PackedIds pack_ids() {
 
 const PackedIds packed = pack_ids();
 
-int find_id(const u32* ids, int count, u32 n) {
-    if (n == MENU_NONE) return -1;
-    for (int i = 0; i < count; i++)
-        if (ids[i] == n) return i;
-    return -1;
-}
-
 int find_name(const MenuCommandName* names, int count, const char* name) {
     if (!name || !name[0]) return -1;
     for (int i = 0; i < count; i++)
@@ -92,18 +85,6 @@ std::vector<GuiMenuItem>* owner_of(std::vector<GuiMenuItem>& strip, MenuRowType 
 const u32* const menu_plain_ids = packed.plain.data();
 const u32* const menu_check_ids = packed.check.data();
 
-int menu_plain_id_at(u32 n) {
-    return find_id(menu_plain_ids, MENU_PLAIN_IDS, n);
-}
-int menu_check_id_at(u32 n) {
-    return find_id(menu_check_ids, MENU_CHECK_IDS, n);
-}
-const char* menu_plain_name(int id) {
-    return id >= 0 && id < MENU_PLAIN_IDS ? menu_plain_names[id].name : "";
-}
-const char* menu_check_name(int id) {
-    return id >= 0 && id < MENU_CHECK_IDS ? menu_check_names[id].name : "";
-}
 int menu_plain_id_named(const char* name) {
     return find_name(menu_plain_names, MENU_PLAIN_IDS, name);
 }

@@ -16,7 +16,8 @@ void pipbug_view_basic_vars();
 // has one there; nothing otherwise.
 void pipbug_bios_notes(u32 address);
 // The file name the DOS name buffer ($7070 high, $7071 low) points at: up to
-// 14 characters, ending before a CR or a zero.
+// 14 characters, ending before a CR or a zero. For the DOS routines' notes,
+// whose file-name field it fills; the table holds no DOS notes yet.
 std::string guest_copy_name();
 // The character a seven-segment pattern (bits 0-6 segments a-g, bit 7
 // ignored) reads as: digits and the letters a segment display can show, a

@@ -1,5 +1,6 @@
 #include "core/dump_lines.h"
 
+#include "core/helpers.h"
 #include "core/message.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
@@ -14,8 +15,10 @@ void dbg_hexdump_line(u32 address) {
     std::string line;
     std::string chars;
     const bool text = cpu_char_style() != CHARS_NONE;
-    char head[16];
-    std::snprintf(head, sizeof head, "$%04X:", address);
+    char head[7] = "$";
+    hex_word_to_text(head + 1, address);
+    head[5] = ':';
+    head[6] = '\0';
     line = head;
     for (u32 i = 0; i < 16; i++) {
         const u32 a = address + i;

@@ -113,9 +113,9 @@ int game_identify_data(const u8* data, u32 size) {
     return -1;
 }
 
-int game_identify() {
-    known_game_id = game_identify_data(filebuf, filebuf_length);
-    return known_game_id >= 0;
+int game_identify(i32* row) {
+    *row = game_identify_data(filebuf, filebuf_length);
+    return *row >= 0;
 }
 
 // ---- Game information --------------------------------------------------------------------

@@ -23,10 +23,12 @@ u32 crc32_update(const u8* buffer, i32 length, u32 previous);
 // CRC-64/WE; the result goes to crc64_high and crc64_low.
 void crc64(const u8* buffer, i32 length);
 
-// Identifies the file buffer (`filebuf_length` bytes): 1 known, 0 not; sets known_game_id.
-int game_identify();
 // The row matching `size` bytes at `data`, -1 when none.
 int game_identify_data(const u8* data, u32 size);
+// Identifies the file buffer (its `filebuf_length` bytes): 1 known, 0 not; the
+// row, or -1, goes to `row`. The loader makes it the known game only once the
+// load goes ahead.
+int game_identify(i32* row);
 
 // ---- Game information ---------------------------------------------------------------
 constexpr int GAME_INFO_FIELDS = 8; // name, credits, reference, memory map, size,

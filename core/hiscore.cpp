@@ -240,13 +240,6 @@ void hiscore_add_play_time(int slot, u32 micros) {
     r.play_seconds = play_seconds_plus(r.play_seconds, total / 1000000);
 }
 
-u32 hiscore_play_seconds(int slot) {
-    return slot_ok(slot) ? hiscores[slot].play_seconds : 0;
-}
-u32 hiscore_play_micros(int slot) {
-    return slot_ok(slot) ? hiscores[slot].play_micros : 0;
-}
-
 // ---- The file -------------------------------------------------------------------------------
 
 static u32 get24(const u8* p) {

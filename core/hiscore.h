@@ -53,10 +53,8 @@ int hiscore_count();
 // Clears every record of the current machine's range.
 void hiscore_clear();
 
-// Play time of a record: whole seconds carry out of the microseconds.
+// Adds to a record's play time: whole seconds carry out of the microseconds.
 void hiscore_add_play_time(int slot, u32 micros);
-u32 hiscore_play_seconds(int slot);
-u32 hiscore_play_micros(int slot);
 
 // The exit-time autosave: "AUTOSAVE.COS" in the games drawer when "autosave" is
 // on and no frame is half run, and what the machine saves when it is left (the

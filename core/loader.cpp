@@ -77,8 +77,9 @@ u16 be16(const LoadRequest& r, u32 offset) {
 bool identify_and_accept(LoadRequest& r) {
     r.game_row = known_game_id;
     if (r.restart) return true;
-    r.game_row = sensegame ? game_identify_data(r.data, r.length) : -1;
-    if (r.game_row >= 0) return true;
+    // The request's bytes are the file buffer's by now.
+    r.game_row = -1;
+    if (sensegame && game_identify(&r.game_row)) return true;
     bool accepted = true;
     if (r.kind == KIND_BIN) accepted = machine_traits().takes_bin;
     if (r.kind == KIND_AOF) accepted = machine_traits().takes_aof;
@@ -401,22 +402,32 @@ ProgramReader* loader_program_reader(int kind) {
 
 namespace {
 
-// The bytes go to the shared file buffer, replacing what it held (a
-// recording that played from it has stopped), unless they are that buffer's.
-void lend_bytes(LoadRequest& r) {
-    if (!r.bytes && r.data && r.data == filebuf) return;
+// The bytes, read whole, are copied into a new shared file buffer, replacing
+// what it held (a recording that played from it stops), unless they are that
+// buffer's. False when there was no memory for them.
+bool lend_bytes(LoadRequest& r) {
+    if (!r.bytes && r.data && r.data == filebuf) return true;
     filebuf_free();
     filebuf_length = 0;
-    if (!r.bytes) return;
-    filebuf = r.bytes.release();
-    filebuf_size = filebuf_length = r.length;
+    if (!r.bytes) return true;
+    if (!filebuf_alloc(r.length)) return false;
+    std::memcpy(filebuf, r.bytes.get(), r.length);
+    r.bytes.reset();
+    filebuf_length = r.length;
     r.data = filebuf;
+    return true;
 }
 
 // The load of the request's bytes by its kind. Returns a LoadResult.
 int load_kind(LoadRequest& r) {
-    lend_bytes(r);
+    const bool lent = lend_bytes(r);
     stop_input_recording();
+    if (!lent) {
+        if (!r.quiet)
+            con_printf("%s \"%s\" (out of memory)!\n\n", cat_str(428, "Can't load"),
+                       r.path.c_str());
+        return LOAD_FAILED;
+    }
     serial_dir = 0;
     filebuf_cursor = 0;
     const int kind = r.kind;

@@ -28,9 +28,9 @@ extern u32 rec_state;       // REC_IDLE, REC_PLAYBACK or REC_RECORDING
 extern std::FILE* rec_file; // open recording file while recording
 extern u32 rec_length;      // length of the loaded ".cor" file
 
-// Frees the current buffer and allocates `size` zeroed bytes as the new one;
-// the cursor goes to 0. Size 0 does nothing. False when the allocation failed
-// (the buffer is then absent).
+// Frees the current buffer and allocates `size` zeroed bytes as the new one,
+// the cursor at 0; size 0 does nothing. False when the allocation failed (the
+// buffer is then absent). The loader copies each file it has read whole into it.
 bool filebuf_alloc(u32 size);
 void filebuf_free();
 

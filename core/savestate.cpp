@@ -318,12 +318,3 @@ bool state_commit(const u8* data, u32 size) {
     if (data == filebuf) filebuf_cursor = state_length;
     return ok;
 }
-
-bool state_load(const u8* data, u32 size, std::string* error) {
-    if (!state_check(data, size, error)) return false;
-    if (!state_commit(data, size)) {
-        *error = corrupt();
-        return false;
-    }
-    return true;
-}

@@ -44,9 +44,6 @@ bool state_write_buffer(u8 kind, std::vector<u8>* out);
 // `size` bytes at `data` without changing anything. On refusal the message is
 // returned in *error (empty when accepted).
 bool state_check(const u8* data, u32 size, std::string* error);
-// Loads a state into the machine: state_check, then state_commit. A refused
-// state changes nothing.
-bool state_load(const u8* data, u32 size, std::string* error);
 // Loads a state that state_check accepted: switches to the state's machine and
 // memory map when they are not current, and reads the walk. The caller (the
 // file loader) identifies the game beforehand and refreshes the interface, the

@@ -157,7 +157,3 @@ void trainer_apply() {
     for (const Patch& p : current_list())
         write_run(p.address, option_on(p.option) ? p.on : p.off);
 }
-
-bool trainer_has_patches() {
-    return !current_list().empty();
-}

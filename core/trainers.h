@@ -9,6 +9,3 @@
 // or of the identified game, as the options "trainer_lives", "trainer_time",
 // "trainer_invincibility" and "post" say. Nothing is remembered between calls.
 void trainer_apply();
-
-// Whether the current board or game has patches at all.
-bool trainer_has_patches();

@@ -167,8 +167,13 @@ bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed) {
     if (!colon) return true;
     *colon = '\0';
     if (!colon[1]) return true;
-    const i32 mask = num_parse_hex(colon + 1, static_cast<int>(std::strlen(colon + 1)));
-    if (mask < 0 || mask > 0xFF) {
+    // A hex number, optionally ending in "h" as the debugger's literals may;
+    // text that is no number, or has more after it, is refused as too large is.
+    u32 mask = 0;
+    const int used = hex_parse(colon + 1, &mask);
+    const char* rest = colon + 1 + used;
+    if (used > 0 && (*rest == 'h' || *rest == 'H')) rest++;
+    if (used == 0 || *rest || mask > 0xFF) {
         // Refused only where the mask counts; elsewhere it is ignored as a good one is.
         (mask_allowed ? dbg_refuse : con_printf)("Mask is out of range!\n");
         dbg_mask_refused = true;

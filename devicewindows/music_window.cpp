@@ -133,14 +133,6 @@ GuiNode spacer() {
 
 } // namespace
 
-const u8* music_keys_pixels() {
-    return keys.data();
-}
-
-const u8* music_staves_pixels() {
-    return staves.data();
-}
-
 void gui_music_fill_key(int note, u8 pen) {
     if (note < 0 || note >= NOTES) return;
     const u16* o = note_table[note].outline;

@@ -28,11 +28,7 @@ void gui_music_grey_stave(int box);
 void gui_music_clear_note(int box, int note);
 void gui_music_draw_note(int box, int note, u8 pen);
 
-// Test support: the pictures as drawn (pens of display_extra_pens,
-// MUSIC_BACKGROUND outside).
+// The two pictures' sizes; their pixels are the display's extra pens, with
+// MUSIC_BACKGROUND outside the keys and staves.
 constexpr int MUSIC_KEYS_W = 592, MUSIC_KEYS_H = 38, MUSIC_STAVES_W = 284, MUSIC_STAVES_H = 170;
 constexpr u8 MUSIC_BACKGROUND = 18;
-// The two pictures as drawn, one pen a pixel (test support: the window shows
-// them through its display gadgets).
-const u8* music_keys_pixels();
-const u8* music_staves_pixels();

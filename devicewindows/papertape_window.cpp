@@ -142,12 +142,6 @@ void show_picture(int u) {
     gui_display_refresh(win, GID_PAP_PICTURE + u);
 }
 
-void set_state(int u, u32 state) {
-    if (papertape_state[u] == TAPE_EMPTY) return;
-    papertape_state[u] = state;
-    gui_papertape_refresh(u, 1);
-}
-
 void set_position(int u, u32 position) {
     if (papertape_state[u] == TAPE_EMPTY) return;
     papertape_position[u] = position < papertape_length[u] ? position : papertape_length[u];
@@ -157,7 +151,8 @@ void set_position(int u, u32 position) {
 void gadget(int gid, int code) {
     switch (gid) {
     case GID_PAP_RECORD:
-        set_state(0, TAPE_PUNCHING);
+        papertape_punch_run(0);
+        gui_papertape_refresh(0, 1);
         break;
     case GID_PAP_REWIND:
     case GID_PAP1_REWIND:
@@ -165,7 +160,8 @@ void gadget(int gid, int code) {
         break;
     case GID_PAP_PLAY:
     case GID_PAP1_PLAY:
-        set_state(gid == GID_PAP1_PLAY, TAPE_READING);
+        papertape_read_run(gid == GID_PAP1_PLAY);
+        gui_papertape_refresh(gid == GID_PAP1_PLAY, 1);
         break;
     case GID_PAP_FORWARD:
     case GID_PAP1_FORWARD: {

@@ -73,56 +73,9 @@ void display_panel_copy() {
     if (display_panel_patches(&p) > 0) ui_mark(UI_CONTROLS_PANEL);
 }
 
-namespace {
-
-// Segment bits a..g (bits 0-6) to the image's own order.
-constexpr u8 raw_bit[7] = {0x40, 0x10, 0x02, 0x01, 0x04, 0x20, 0x08};
-// Two accepted patterns of each digit 0-9.
-constexpr u8 digit_patterns[10][2] = {{0x3F, 0x3F}, {0x06, 0x06}, {0x5B, 0x5B}, {0x4F, 0x4F},
-                                      {0x66, 0x66}, {0x6D, 0x6D}, {0x7C, 0x7D}, {0x07, 0x27},
-                                      {0x7F, 0xFF}, {0x67, 0x6F}};
-
-u8 reorder(u8 pattern) {
-    u8 out = 0;
-    for (int b = 0; b < 7; b++)
-        if (pattern & (1u << b)) out |= raw_bit[b];
-    return out;
-}
-
-// The number a pattern shows, -1 for none.
-int digit_of(u8 pattern) {
-    for (int d = 0; d < 10; d++)
-        if (digit_patterns[d][0] == pattern || digit_patterns[d][1] == pattern) return d;
-    return -1;
-}
-
-} // namespace
-
 int led_digit_count() {
     const i32 n = machine_desc().led_digits;
     return n < 0 ? 0 : n > 13 ? 13 : n;
-}
-
-int display_led_values(u16* values, int max_pairs, bool raw) {
-    const int digits = led_digit_count();
-    int pairs = (digits + 1) / 2;
-    if (pairs > max_pairs) pairs = max_pairs;
-    for (int p = 0; p < pairs; p++)
-        values[p] = 0;
-    for (int i = 0; i < digits && i / 2 < pairs; i++) {
-        u16& v = values[i / 2];
-        if (raw) {
-            v |= static_cast<u16>(reorder(led_digits[i]) << (i % 2 == 0 ? 8 : 0));
-            continue;
-        }
-        const int d = digit_of(led_digits[i] & 0x7F);
-        if (d < 0) continue;
-        if (i % 2 == 0)
-            v = static_cast<u16>(10 * d);
-        else
-            v = static_cast<u16>(v + d);
-    }
-    return pairs;
 }
 
 u8 display_led_background() {

@@ -35,15 +35,10 @@ int display_panel_patches(const PanelPatch** patches);
 void display_panel_copy();
 
 // ---- The CPU monitor's LED image ------------------------------------------------
+// The CPU monitor paints the digits' segments itself, from led_digits.
 // The current machine's LED digits (0..13); their segment patterns (bits 0-6
 // segments a-g, bit 7 the point) are led_digits.
 int led_digit_count();
-// The values of the current machine's LED digits for the image, one per pair
-// of digits (even digit first); returns the number of pairs. `raw`: the image
-// takes segment patterns (each pair's value holds the two reordered patterns,
-// the even digit in the high byte); otherwise the pair's value is the decimal
-// number its two digits show, a digit that shows no number counting nothing.
-int display_led_values(u16* values, int max_pairs, bool raw);
 // The image's background: colour 14 with "drawunlit", else 7.
 u8 display_led_background();
 // Marks the LED image for the CPU monitor when it is open and the machine

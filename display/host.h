@@ -64,9 +64,6 @@ void display_compute_layout();
 void display_select_plotter();
 void display_alloc_bitmap();
 void display_free_bitmap();
-// True when the empty plotter is chosen (the filter draws instead); for tests,
-// the plotters read their own flag.
-bool display_filter_active();
 void display_scanline_prepass();
 // The picture part of the full redraw: the scanline pass and every guest
 // pixel into the buffer (no marker, no copy; works without a window).

@@ -282,10 +282,6 @@ void display_free_bitmap() {
     run_plotter_fn = nullptr;
 }
 
-bool display_filter_active() {
-    return filter_active;
-}
-
 void display_compute_layout() {
     display_setup_geometry();
     if (display_mode == 1) {

@@ -199,7 +199,7 @@ GuiWindowDesc describe() {
 void show_legend() {
     if (!window() || !machine_controls().legend) return;
     for (int f = 0; f < LEGEND_FIELDS; f++)
-        gui_set_text(window(), FIELD_GADGETS[f], controls_legend_text[f]);
+        gui_set_string(TW_CONTROLS, FIELD_GADGETS[f], controls_legend_text[f]);
 }
 
 void rebuild_legend() {

@@ -297,6 +297,8 @@ void gui_close_main_window() {
     }
     display_host_window = 0;
     gui_window_close(main_window);
+    // The picture is drawn afresh at the next opening, maybe at another size.
+    display_free_bitmap();
     main_window = 0;
     gui_main_window_open = 0;
     // Buttons held in, or a focus lost by, the closed window are not the next one's.

@@ -240,10 +240,9 @@ void gui_key_gadgets_enable(int flag, bool enable) {
         const int gid = redefine_flag_gadget(flag, palladium_redefinekeys != 0);
         if (gid >= 0) gui_set_disabled(redefine_keys_window, gid, !enable);
     }
-    if (const int info = gui_subwin_window[TW_GAMEINFO]) {
-        const int gid = gameinfo_flag_gadget(flag, palladium_gameinfo != 0);
-        if (gid >= 0) gui_set_disabled(info, gid, !enable);
-    }
+    // The setter leaves a closed Game Information window alone.
+    const int gid = gameinfo_flag_gadget(flag, palladium_gameinfo != 0);
+    if (gid >= 0) gui_set_enabled(TW_GAMEINFO, gid, enable ? 1u : 0u);
 }
 
 void gui_key_gadgets_for_map() {

@@ -108,6 +108,8 @@ void gui_refresh_windows(int force);
 void gui_forget_subwindow_positions();
 
 // Setters of a gadget of an open tool window (nothing while it is closed).
+// The window layer redraws a gadget on every change, so each "_refresh" form
+// (set and redraw at once) does what its plain form does.
 // A "flag" counts by its low 16 bits; an "enabled" value is zero for disabled.
 // Pass numbers, not bools: the first argument's type tells them from the
 // window layer's own (window handle, gadget) functions.

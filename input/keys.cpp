@@ -257,11 +257,6 @@ void input_keys_reset() {
 
 // ---- Assignments -----------------------------------------------------------------------
 
-void input_default_keys() {
-    std::memcpy(player_keys, default_player_keys, sizeof player_keys);
-    std::memcpy(console_keys, default_console_keys, sizeof console_keys);
-}
-
 int key_valid_for_machine(int k) {
     if (k >= GK_KEYPAD1 && k < GK_EXTRA1) return 1;
     if (k < 0 || k >= KEYPAD_KEYS) return 0;

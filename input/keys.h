@@ -86,7 +86,7 @@ int host_shift_down();
 // "lowercase" setting.
 int host_key_shift_remap(int raw_key);
 int host_left_shift_down();
-int host_right_shift_down();
+int host_right_shift_down(); // kept beside the left one; nothing asks for it yet
 int host_alt_down();
 
 void host_key_set(u32 code);   // bit on
@@ -141,11 +141,6 @@ int input_keyboard_machine();
 // The localised names of the keys that have catalog texts (start-up, after
 // the catalog is open).
 void key_table_localise();
-
-// Test support: player_keys and console_keys back to their defaults (the
-// program starts with them; Redefine Keys resets its pending copy from the
-// same default tables).
-void input_default_keys();
 
 // Host key state, latches and marks back to start-up.
 void input_keys_reset();

@@ -1,13 +1,5 @@
 #include "machines/ay8910.h"
 
-void ay8910_write(u8* regs, u32 reg, u8 value) {
-    if (reg < AY_REGISTERS) regs[reg] = value;
-}
-
-u8 ay8910_read(const u8* regs, u32 reg) {
-    return reg < AY_REGISTERS ? regs[reg] : 0;
-}
-
 void ay8910_reset(u8* regs) {
     for (u32 r = 0; r < AY_REGISTERS; r++)
         regs[r] = 0;

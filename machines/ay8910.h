@@ -2,13 +2,13 @@
 // one noise generator, a mixer, an envelope generator and two I/O ports.
 //
 // Like the PVI, the chip's sixteen registers are guest memory: a board hands
-// the chip a pointer to them. Writes go through ay8910_write (which a board
-// wires to its register addresses), the voice update and the debugger texts
-// read them back through the decoders below. The registers keep the bytes as
-// written; the decoders mask the unused bits, as the chip does.
+// the chip a pointer to them. The processor stores into them as into any
+// memory; the voice update and the debugger texts read them through the
+// decoders below. The registers keep the bytes as written; the decoders mask
+// the unused bits, as the chip does.
 //
 //   u8* regs = guest_memory + 0x1D00;
-//   ay8910_write(regs, AY_MIXER, 0x38);             // tones on, noises off
+//   regs[AY_MIXER] = 0x38;                          // tones on, noises off
 //   float hz = ay8910_tone_frequency(ay8910_tone_period(regs, 0));
 #pragma once
 
@@ -25,10 +25,6 @@ constexpr u32 AY_TONE_A_LOW = 0, AY_NOISE_PERIOD = 6, AY_MIXER = 7, AY_AMPLITUDE
 constexpr float AY_TONE_CLOCK = 110837.0f;
 constexpr float AY_ENVELOPE_CLOCK = 6927.313f;
 
-// Stores `value` in register `reg` (0-15; others are ignored).
-void ay8910_write(u8* regs, u32 reg, u8 value);
-// The value register `reg` holds (test support: the boards read the bytes).
-u8 ay8910_read(const u8* regs, u32 reg);
 // All sixteen registers 0: every channel at volume 0.
 void ay8910_reset(u8* regs);
 

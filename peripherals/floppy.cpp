@@ -354,7 +354,7 @@ void floppy_refresh(int scope, int drive) {
     if (floppy_refresh_hook) floppy_refresh_hook(scope, drive);
 }
 
-void floppy_reset_all() {
+void floppy_reset() {
     std::memset(drives, 0, sizeof drives);
     fdc_current_drive = 0;
     fdc_mode = FDC_IDLE;

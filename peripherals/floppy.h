@@ -162,4 +162,4 @@ void floppy_refresh(int scope, int drive);
 
 // Everything back to the start-up state (no disks, no images, no hooks kept).
 // Test support: the program starts there.
-void floppy_reset_all();
+void floppy_reset();

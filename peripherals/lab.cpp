@@ -73,7 +73,7 @@ void linearization_command(u8 command) {
 }
 } // namespace
 
-void lab_init() {
+void lab_reset() {
     lab_select = 0;
     std::fill(std::begin(lab_linear), std::end(lab_linear), u16{2048});
     std::fill(std::begin(lab_magnetometer), std::end(lab_magnetometer), u16{2048});

@@ -51,7 +51,7 @@ extern double lab_mech_power, lab_elec_power; // computed every frame, not saved
 
 // Every instrument value as at start-up: at rest, nothing selected (the
 // program starts there; test support puts them back with it).
-void lab_init();
+void lab_reset();
 
 // The furnace's output ports: pitch motor, yaw motor, field current, yaw drive.
 constexpr u32 FURNACE_PITCH_MOTOR = 0, FURNACE_YAW_MOTOR = 1, FURNACE_FIELD = 2,

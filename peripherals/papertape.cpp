@@ -33,7 +33,7 @@ static void refresh() {
     ui_mark(UI_REFRESH_WINDOWS | UI_TITLE);
 }
 
-void papertape_reset_all() {
+void papertape_reset() {
     for (int u = 0; u < PAPERTAPE_UNITS; u++) {
         papertape_state[u] = TAPE_EMPTY;
         papertape_length[u] = 0;

@@ -61,4 +61,4 @@ extern u8 papertape_picture[PAPERTAPE_UNITS][PAPERTAPE_PICTURE_WIDTH * PAPERTAPE
 // Draws unit u's picture (the papertape window shows it when refreshed).
 void papertape_draw_holes(int u);
 // Both units empty (no file written). Test support: the program starts there.
-void papertape_reset_all();
+void papertape_reset();

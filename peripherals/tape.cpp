@@ -540,7 +540,7 @@ void tape_wind_to(double position) {
     ui_mark(UI_REFRESH_WINDOWS);
 }
 
-void tape_reset_all() {
+void tape_reset() {
     if (tape_file) std::fclose(tape_file);
     tape_file = nullptr;
     tape_state = CASSETTE_EMPTY;

@@ -166,4 +166,4 @@ int tape_playhead_column();
 
 // The deck empty, every counter 0 (the file, if any, is closed unfinished).
 // Test support: the program starts there.
-void tape_reset_all();
+void tape_reset();

@@ -36,7 +36,8 @@ void audio_channel_play(int ch, const std::int8_t* data, std::uint32_t length, s
                         int volume, bool loop);
 // Silences channel `ch`.
 void audio_channel_stop(int ch);
-// The state of channel `ch` (0..3); a silent channel has data nullptr.
+// The state of channel `ch` (0..3); a silent channel has data nullptr (test
+// support: the program only plays, stops and mixes channels).
 const AudioChannel& audio_channel(int ch);
 // Silences every channel.
 void audio_mixer_reset();
@@ -58,6 +59,7 @@ void audio_mix(std::int16_t* out, int frames, int out_rate);
 void audio_queue_reset(int device_chunk); // empty, for a device taking this many
 void audio_queue_frame(std::uint32_t frame_us);
 int audio_queue_take(std::int16_t* out, int n);
+// Samples queued now (test support: the queue keeps its own level).
 int audio_queue_level();
 
 // The audio device. audio_device_open starts it (once; later calls return the

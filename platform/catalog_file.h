@@ -9,7 +9,8 @@
 #pragma once
 
 // Forgets the loaded overrides; the next cat_str call reads the file again.
-// Texts returned earlier stay valid.
+// Texts returned earlier stay valid (test support: a test that writes its own
+// catalog file; the program reads the catalog once).
 void cat_reload();
 
 // True when `override_text` consumes the same printf arguments as `english`.

@@ -133,13 +133,6 @@ int net_listen_on(std::uint16_t port, int* stage) {
     return fd;
 }
 
-std::uint16_t net_bound_port(int fd) {
-    sockaddr_in a{};
-    socklen_t length = sizeof a;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) != 0) return 0;
-    return ntohs(a.sin_port);
-}
-
 int net_accept_one(int listen_fd, std::uint32_t* peer) {
     sockaddr_in a{};
     socklen_t length = sizeof a;

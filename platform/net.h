@@ -40,9 +40,6 @@ int net_connect_to(std::uint32_t address, std::uint16_t port, int timeout_ms);
 // most), not blocking; -1 when it cannot be made, with `stage` set to 1 for
 // the socket, 2 for the bind, 3 for the listen.
 int net_listen_on(std::uint16_t port, int* stage);
-// The port a socket is bound to (0 when none). Test support: a test listens
-// on port 0 and asks which port it got.
-std::uint16_t net_bound_port(int fd);
 // Takes a waiting connection off a listening socket, in blocking mode, and
 // its peer's address; -1 when none waits.
 int net_accept_one(int listen_fd, std::uint32_t* peer);

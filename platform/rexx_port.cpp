@@ -394,10 +394,6 @@ void rexx_port_close() {
     socket_file.clear();
 }
 
-bool rexx_port_is_open() {
-    return listen_fd >= 0;
-}
-
 void rexx_port_serve(RexxPortHandler handler) {
     if (listen_fd < 0 || passes > 0) return;
     serve_pass(handler);

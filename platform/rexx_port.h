@@ -52,7 +52,6 @@ enum RexxPortError : int {
 int rexx_port_open(const char* name, bool exact, std::string* chosen);
 // Closes every connection and the port, and removes its socket file.
 void rexx_port_close();
-bool rexx_port_is_open();
 
 // Called with a line for the message channel (a connection refused or
 // dropped); nullptr says nothing.

@@ -31,7 +31,7 @@ void rec_stop_all();
 void rec_restart_playback();
 // Opens every enabled output (does nothing while they are open).
 void rec_start_generating();
-// True between rec_start_generating and rec_stop_all.
+// True between rec_start_generating and rec_stop_all (test support).
 bool rec_generating();
 
 // kind 0 ILBM, 1 ACBM, 2 BMP, 3 PCX, 4 GIF, 5 TIFF, 6 PNG; 10 ANIM, 21 MNG
@@ -67,6 +67,7 @@ void snd_rec_start();
 void snd_rec_stop();
 // Closes and removes the voice files without mixing them.
 void snd_rec_reset();
+// True while the voice files are open (test support).
 bool snd_rec_running();
 // The voice's waveform buffer for frequency f: square (voices 0-8) and noise (9-15).
 void snd_fill_channel_buffer(int v, int volume, float f);

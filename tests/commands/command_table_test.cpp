@@ -40,10 +40,12 @@ class CommandTable : public ::testing::Test {
 } // namespace
 
 TEST_F(CommandTable, EveryItemButtonKeyAndNameLeadsToOneRowAndBack) {
-    for (std::size_t r = 0; r < CMD_COUNT; r++)
+    for (std::size_t r = 0; r < CMD_COUNT; r++) {
         EXPECT_EQ(static_cast<std::size_t>(cmd_rows[r].cmd), r) << "row " << r;
+        EXPECT_FALSE(cmd_rows[r].plain >= 0 && cmd_rows[r].check >= 0) << "row " << r;
+    }
 
-    // Menu items: the strip's id, its row, the row's id and packed number.
+    // Menu items: the strip's id, its row and the row's id.
     std::set<const CmdRow*> rows_with_items;
     for (const MenuRow& m : menu_table) {
         if (m.plain < 0 && m.check < 0) continue;
@@ -52,17 +54,14 @@ TEST_F(CommandTable, EveryItemButtonKeyAndNameLeadsToOneRowAndBack) {
         EXPECT_TRUE(rows_with_items.insert(row).second) << m.label;
         EXPECT_EQ(row->plain, m.plain) << m.label;
         EXPECT_EQ(row->check, m.check) << m.label;
-        const u32 n = m.plain >= 0 ? menu_plain_ids[m.plain] : menu_check_ids[m.check];
-        EXPECT_EQ(m.plain >= 0 ? menu_plain_id_at(n) : menu_check_id_at(n),
-                  m.plain >= 0 ? m.plain : m.check)
-            << m.label;
         const int item = m.plain >= 0 ? m.plain : MENU_CHECK_BASE + m.check;
         EXPECT_EQ(cmd_of_item(item), row) << m.label;
     }
     // Script names: each names one row, whose name it is.
     int named = 0;
     for (const CmdRow& row : cmd_rows) {
-        const char* name = cmd_script_name(row);
+        const char* name =
+            row.plain >= 0 ? menu_plain_names[row.plain].name : menu_check_names[row.check].name;
         if (!name[0]) continue;
         named++;
         EXPECT_EQ(cmd_named(name), &row) << name;
@@ -73,9 +72,9 @@ TEST_F(CommandTable, EveryItemButtonKeyAndNameLeadsToOneRowAndBack) {
     }
     int names = 0;
     for (int id = 0; id < MENU_PLAIN_IDS; id++)
-        names += menu_plain_name(id)[0] != 0;
+        names += menu_plain_names[id].name[0] != 0;
     for (int id = 0; id < MENU_CHECK_IDS; id++)
-        names += menu_check_name(id)[0] != 0;
+        names += menu_check_names[id].name[0] != 0;
     EXPECT_EQ(named, names);
     EXPECT_EQ(cmd_named("NO.SUCH.ITEM"), nullptr);
     EXPECT_EQ(cmd_named(""), nullptr);
@@ -129,8 +128,8 @@ TEST_F(CommandTable, AvailabilityOverEveryMachineMatchesTheRulesItReplaced) {
     };
     for (const auto& r : recorded) {
         fresh_state();
-        ASSERT_TRUE(machine_switch(memmap_table[r.map].machine, static_cast<int>(r.map), true,
-                                   true, false));
+        ASSERT_TRUE(machine_switch(memmap_table[r.map].machine, static_cast<int>(r.map), true, true,
+                                   false));
         std::string got_plain, got_check;
         for (int id : plain)
             got_plain += menu_plain_state(id).enabled ? '1' : '0';

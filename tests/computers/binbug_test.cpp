@@ -28,6 +28,7 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 #include "sound/voice_update.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
@@ -388,7 +389,7 @@ TEST_F(BinbugDisk, CmdFilesRoundTripAndWarn) {
     EXPECT_EQ(file.size(), 600u + 3 * 3 + 3);
     EXPECT_EQ(file[2], 251);
     std::memset(guest_memory + 0x1000, 0, 600);
-    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
+    ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(file.size())));
     std::memcpy(filebuf, file.data(), file.size());
     capture_output();
     ASSERT_EQ(binbug_parse_cmd(static_cast<u32>(file.size())), 1);

@@ -19,6 +19,7 @@
 #include "peripherals/floppy.h"
 #include "peripherals/tape.h"
 #include "sound/voice_update.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
@@ -360,7 +361,7 @@ TEST_F(Cd2650Disk, ImagRoundTripAndWarnings) {
     const Bytes file = read("p.imag");
     ASSERT_EQ(file.size(), 4u + 300 + 4);
     std::memset(guest_memory + 0x2000, 0, 300);
-    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
+    ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(file.size())));
     std::memcpy(filebuf, file.data(), file.size());
     capture_output();
     ASSERT_EQ(cd2650_parse_imag(static_cast<u32>(file.size())), 1);

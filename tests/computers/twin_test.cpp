@@ -25,8 +25,10 @@
 #include "peripherals/printer.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
+#include "tests/support/state_load.h"
 
 #include <gtest/gtest.h>
 
@@ -168,7 +170,7 @@ TEST_F(Twin, AStateSavedWhileTheSlaveRunsRestoresItsView) {
     drives[1].image[SDOS_IMAGE_BYTES - 1] = 0;
     twin_switch_to_master();
     std::string error;
-    ASSERT_TRUE(state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
     EXPECT_EQ(twin_slave_active, 1u);
     EXPECT_EQ(cpu_iar, 0x1234);
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a += 97)
@@ -346,7 +348,7 @@ TEST_F(TwinDisks, TwinImagesWarnOncePerBadRecord) {
 class TwinMod : public TwinDisks {
   protected:
     int parse(const std::vector<u8>& bytes) {
-        EXPECT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        EXPECT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
         std::memcpy(filebuf, bytes.data(), bytes.size());
         filebuf_length = static_cast<u32>(bytes.size());
         return twin_parse_mod(filebuf_length);

@@ -269,16 +269,16 @@ TEST_F(Frame, HighScoresAreScannedOnlyInFairPlay) {
 TEST_F(Frame, PlayTimeAccumulatesAtEverySpeed) {
     ASSERT_TRUE(machine_switch(ZACCARIA, 22, false, true, false));
     emu_speed = 0; // too slow for the score scan, but the time still counts
-    const u32 seconds = hiscore_play_seconds(52);
-    const u32 micros = hiscore_play_micros(52);
+    const u32 seconds = hiscores[52].play_seconds;
+    const u32 micros = hiscores[52].play_micros;
     emu_region = 1;
     for (int i = 0; i < 50; i++)
         emu_end_of_frame();
-    EXPECT_EQ(hiscore_play_seconds(52), seconds + 1);
-    EXPECT_EQ(hiscore_play_micros(52), micros);
+    EXPECT_EQ(hiscores[52].play_seconds, seconds + 1);
+    EXPECT_EQ(hiscores[52].play_micros, micros);
     emu_region = 0;
     emu_end_of_frame();
-    EXPECT_EQ(hiscore_play_micros(52), micros + 16667);
+    EXPECT_EQ(hiscores[52].play_micros, micros + 16667);
 }
 
 TEST_F(Frame, EndOfFrameServesVoicesAndBeepers) {

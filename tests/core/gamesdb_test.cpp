@@ -167,17 +167,28 @@ TEST(GamesDbRows, NamedRowsUseAMemoryMapOfTheirMachine) {
 TEST(GamesDbIdentify, ByLengthAndBothChecksums) {
     std::vector<u8> image = forge_row(1);
     ASSERT_EQ(crc32(image.data(), 4096), 0x1CF08155u);
-    filebuf_alloc(static_cast<u32>(image.size() + 1));
+    EXPECT_EQ(game_identify_data(image.data(), 4096), 1);
+    image.push_back(0); // one more byte
+    EXPECT_EQ(game_identify_data(image.data(), 4097), -1);
+    EXPECT_EQ(game_identify_data(image.data(), 0), -1);
+    EXPECT_EQ(game_identify_data(nullptr, 4096), -1);
+
+    // The file buffer is identified by the length of the file in it, not by
+    // the room it has; the known game stays until a load takes the row.
+    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(image.size())));
     std::memcpy(filebuf, image.data(), image.size());
+    known_game_id = 7;
+    i32 row = -2;
     filebuf_length = 4096;
-    EXPECT_EQ(game_identify(), 1);
-    EXPECT_EQ(known_game_id, 1);
-    filebuf_length = 4097; // one more byte
-    EXPECT_EQ(game_identify(), 0);
-    EXPECT_EQ(known_game_id, -1);
-    filebuf_length = 0;
-    EXPECT_EQ(game_identify(), 0);
+    EXPECT_EQ(game_identify(&row), 1);
+    EXPECT_EQ(row, 1);
+    filebuf_length = 4097;
+    EXPECT_EQ(game_identify(&row), 0);
+    EXPECT_EQ(row, -1);
+    EXPECT_EQ(known_game_id, 7);
     filebuf_free();
+    filebuf_length = 0;
+    known_game_id = -1;
 
     // A row with the right CRC-32 but another CRC-64 is not the game.
     std::vector<u8> other = loading_test::forge_image(4096, 0x1CF08155u, 1, 2);

@@ -518,3 +518,32 @@ TEST_F(Loader, AKeptRecordingRunsAgainFromTheFileBuffer) {
     EXPECT_EQ(guest_memory[0x1234], 0x77);
     EXPECT_EQ(machine, static_cast<u32>(INTERTON));
 }
+
+// A file that cannot be read leaves a playing recording and the buffer it
+// plays from as they were; one that is read replaces the buffer with its bytes.
+TEST_F(Loader, AFailedReadLeavesAPlayingRecordingAlone) {
+    switch_to(INTERTON, 0);
+    const std::string path = (home / "play.cor").string();
+    std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
+    capture_output();
+    ASSERT_TRUE(state_save_file(FILE_KIND_COR, 0));
+    captured_output();
+    ASSERT_EQ(load(path), LOAD_GAME);
+    ASSERT_EQ(rec_state, REC_PLAYBACK);
+    const std::vector<u8> played(filebuf, filebuf + filebuf_length);
+    const u8* kept = filebuf;
+    for (const std::string& bad : {(home / "missing.bin").string(), put("empty.bin", {}),
+                                   put("big.tvc", std::vector<u8>(TVC_COPY_BYTES + 1, 2))}) {
+        EXPECT_EQ(load(bad), LOAD_FAILED) << bad;
+        EXPECT_EQ(rec_state, REC_PLAYBACK) << bad;
+        ASSERT_EQ(filebuf, kept) << bad;
+        EXPECT_EQ(std::vector<u8>(filebuf, filebuf + filebuf_length), played) << bad;
+    }
+
+    // The same recording read again plays from a buffer of its own bytes.
+    ASSERT_EQ(load(path), LOAD_GAME);
+    EXPECT_EQ(rec_state, REC_PLAYBACK);
+    EXPECT_EQ(filebuf_size, played.size());
+    EXPECT_EQ(std::vector<u8>(filebuf, filebuf + filebuf_length), played);
+    EXPECT_EQ(filebuf_cursor, state_length);
+}

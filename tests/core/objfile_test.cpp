@@ -1,3 +1,4 @@
+#include "tests/support/file_buffer.h"
 #include "tests/support/quiet_output.h"
 #include "core/loader.h"
 #include "core/objfile.h"
@@ -35,7 +36,7 @@ class ObjFile : public ::testing::Test {
 
     // Loads `text` from the file buffer; the console output goes to `output`.
     int load(const std::string& text, int format) {
-        filebuf_alloc(static_cast<u32>(text.size() ? text.size() : 1));
+        test_filebuf_alloc(static_cast<u32>(text.size() ? text.size() : 1));
         std::memcpy(filebuf, text.data(), text.size());
         capture_output();
         const int result = objfile_load(static_cast<u32>(text.size()), format);

@@ -5,6 +5,7 @@
 #include "core/loader.h"
 #include "core/recording.h"
 #include "cpu/cpu.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ class ObjfileWrite : public ::testing::Test {
     }
     // Puts `text` into the file buffer.
     void buffer(const std::string& text) {
-        ASSERT_TRUE(filebuf_alloc(static_cast<u32>(text.size() + 1)));
+        ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(text.size() + 1)));
         std::memcpy(filebuf, text.data(), text.size());
         filebuf_length = static_cast<u32>(text.size());
     }

@@ -1,8 +1,10 @@
 #include "core/recording.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -19,7 +21,7 @@ class Recording : public ::testing::Test {
         std::fflush(f);
         long size = std::ftell(f);
         ASSERT_GE(size, 0);
-        ASSERT_TRUE(filebuf_alloc(state_bytes + static_cast<u32>(size)));
+        ASSERT_TRUE(test_filebuf_alloc(state_bytes + static_cast<u32>(size)));
         std::rewind(f);
         ASSERT_EQ(std::fread(filebuf + state_bytes, 1, size, f), static_cast<size_t>(size));
         rec_length = state_bytes + static_cast<u32>(size);
@@ -30,10 +32,10 @@ class Recording : public ::testing::Test {
 
 TEST_F(Recording, FileBufferIsReplacedNotLeakedAndStartsZeroed) {
     ASSERT_TRUE(filebuf_alloc(16));
-    EXPECT_EQ(filebuf_size, 16u);
     std::memset(filebuf, 0xAA, 16);
     filebuf_cursor = 9;
     EXPECT_TRUE(filebuf_alloc(0)); // size 0 keeps the current buffer
+    EXPECT_EQ(filebuf_size, 16u);
     EXPECT_EQ(filebuf[15], 0xAA);
     EXPECT_EQ(filebuf_cursor, 9u);
 
@@ -43,8 +45,23 @@ TEST_F(Recording, FileBufferIsReplacedNotLeakedAndStartsZeroed) {
     EXPECT_EQ(filebuf[0], 0);
     EXPECT_EQ(filebuf[683007], 0);
     filebuf_free();
+}
+
+TEST_F(Recording, ResetFreesTheFileBufferAndForgetsTheFile) {
+    ASSERT_TRUE(test_filebuf_alloc(16));
+    filebuf_cursor = 9;
+    filebuf_length = 12;
+    rec_length = 12;
+    rec_state = REC_PLAYBACK;
+    std::snprintf(file_name_buffer, sizeof file_name_buffer, "game.cor");
+    rec_reset();
     EXPECT_EQ(filebuf, nullptr);
     EXPECT_EQ(filebuf_size, 0u);
+    EXPECT_EQ(filebuf_cursor, 0u);
+    EXPECT_EQ(filebuf_length, 0u);
+    EXPECT_EQ(rec_state, REC_IDLE);
+    EXPECT_STREQ(file_name_buffer, "");
+    EXPECT_EQ(rec_read_byte(), 0);
     filebuf_free(); // twice is harmless
 }
 
@@ -93,7 +110,7 @@ TEST_F(Recording, RandomBytesReplayWithoutTheHostGenerator) {
 }
 
 TEST_F(Recording, PlaybackNeverReadsPastTheRecordingOrTheBuffer) {
-    ASSERT_TRUE(filebuf_alloc(4));
+    ASSERT_TRUE(test_filebuf_alloc(4));
     const u8 data[] = {10, 20, 30, 40};
     std::memcpy(filebuf, data, 4);
     rec_length = 3;
@@ -115,7 +132,7 @@ TEST_F(Recording, PlaybackNeverReadsPastTheRecordingOrTheBuffer) {
 }
 
 TEST_F(Recording, DamagedOrDegenerateRandomRequestsStayInRange) {
-    ASSERT_TRUE(filebuf_alloc(2));
+    ASSERT_TRUE(test_filebuf_alloc(2));
     filebuf[0] = 250; // cannot come from rng_byte(6)
     filebuf[1] = 9;
     rec_length = 2;

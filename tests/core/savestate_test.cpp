@@ -4,7 +4,9 @@
 #include "computers/pipbug.h"
 #include "computers/selbst.h"
 #include "cpu/debug_state.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/quiet_output.h"
+#include "tests/support/state_load.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -316,7 +318,7 @@ TEST_F(SaveStates, FieldReadsOnTheSharedFileBufferAfterAFailedWalk) {
     std::string error;
     u8 junk[6] = {0xBF, 38, 0, 6, 1, 2};
     EXPECT_FALSE(state_check(junk, sizeof junk, &error));
-    ASSERT_TRUE(filebuf_alloc(3));
+    ASSERT_TRUE(test_filebuf_alloc(3));
     filebuf[0] = 0xA1;
     filebuf[1] = 0xA2;
     filebuf[2] = 0xA3;
@@ -468,10 +470,10 @@ TEST_F(SaveStates, ClockFieldsOutsideAFrameAreRefused) {
         const std::string where = std::string(machine_table[c.m].keyword) + " at " +
                                   std::to_string(at) + " = " + std::to_string(c.value);
         if (c.accepted) {
-            EXPECT_TRUE(state_load(b.data(), static_cast<u32>(b.size()), &e)) << where << ": " << e;
+            EXPECT_TRUE(test_state_load(b.data(), static_cast<u32>(b.size()), &e)) << where << ": " << e;
             continue;
         }
-        EXPECT_FALSE(state_load(b.data(), static_cast<u32>(b.size()), &e)) << where;
+        EXPECT_FALSE(test_state_load(b.data(), static_cast<u32>(b.size()), &e)) << where;
         EXPECT_EQ(e, "Corrupt COS/COR file!") << where;
         EXPECT_EQ(machine, was.machine) << where;
         EXPECT_EQ(snapshot(), was.state) << where;
@@ -562,7 +564,7 @@ TEST_F(SaveStates, SavedMachinesLoadBackIdentically) {
         go(map == 6 ? INTERTON : ARCADIA, map == 6 ? 2 : 6);
         scramble(rng);
         std::string error;
-        ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error))
+        ASSERT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error))
             << "memory map " << map << ": " << error;
         EXPECT_EQ(machine, m);
         EXPECT_EQ(memmap, map);
@@ -580,7 +582,7 @@ TEST_F(SaveStates, RefusedLoadsLeaveTheMachineAlone) {
     Running was = running();
     std::string error;
     for (size_t n : {size_t(0), size_t(3), size_t(4), size_t(40), size_t(73), file.size() - 1})
-        EXPECT_FALSE(state_load(file.data(), static_cast<u32>(n), &error)) << n;
+        EXPECT_FALSE(test_state_load(file.data(), static_cast<u32>(n), &error)) << n;
     std::mt19937 flip(95);
     int refused = 0;
     for (int round = 0; round < 200; round++) {
@@ -589,7 +591,7 @@ TEST_F(SaveStates, RefusedLoadsLeaveTheMachineAlone) {
             b[flip() % 80] ^= static_cast<u8>(1 + flip() % 255);
         if (!state_check(b.data(), static_cast<u32>(b.size()), &error)) {
             refused++;
-            EXPECT_FALSE(state_load(b.data(), static_cast<u32>(b.size()), &error));
+            EXPECT_FALSE(test_state_load(b.data(), static_cast<u32>(b.size()), &error));
             ASSERT_EQ(machine, was.machine);
             ASSERT_EQ(memmap, was.memmap);
             ASSERT_EQ(snapshot(), was.state) << "round " << round;
@@ -624,12 +626,12 @@ TEST_F(SaveStates, CorStateLeavesTheCursorAtItsRecording) {
     file[2] = 1;
     file.push_back(0x11); // two recorded input bytes
     file.push_back(0x22);
-    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(file.size())));
+    ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(file.size())));
     std::memcpy(filebuf, file.data(), file.size());
     filebuf_length = static_cast<u32>(file.size());
     go(ARCADIA, 6);
     std::string error;
-    ASSERT_TRUE(state_load(filebuf, filebuf_length, &error)) << error;
+    ASSERT_TRUE(test_state_load(filebuf, filebuf_length, &error)) << error;
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(filebuf_cursor, state_length);
     rec_length = filebuf_length;

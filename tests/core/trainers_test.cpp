@@ -93,14 +93,12 @@ TEST_F(Trainers, UnknownAndLastRowsAreNeverPatched) {
     set_options(1, 1, 1, 1);
     for (int row : {-1, 858, 859, 3}) {
         known_game_id = row;
-        EXPECT_FALSE(trainer_has_patches()) << row;
         trainer_apply();
         EXPECT_EQ(memory(), before) << row;
     }
     // A coin-op board is patched whatever the games-database row says.
     ASSERT_TRUE(machine_switch(ZACCARIA, 22, true, true, false));
     known_game_id = -1;
-    EXPECT_TRUE(trainer_has_patches());
     guest_memory[0x0EB2] = 0x5A;
     trainer_apply();
     EXPECT_EQ(guest_memory[0x0EB2], 0x00);

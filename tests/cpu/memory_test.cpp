@@ -1,5 +1,6 @@
 // Checked data access: mirrors, special bytes, board routing, coverage, watches
 // and the texts of the access reports.
+#include "tests/support/file_buffer.h"
 #include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/machine.h"
@@ -307,7 +308,7 @@ TEST_F(MemoryTest, ElektorRandomByteIsReadOnlyRecordedAndPlayedBack) {
     std::fclose(rec_file);
     rec_file = nullptr;
 
-    ASSERT_TRUE(filebuf_alloc(3));
+    ASSERT_TRUE(test_filebuf_alloc(3));
     std::memcpy(filebuf, "\x11\x22\x33", 3);
     rec_length = 3;
     rec_state = REC_PLAYBACK;

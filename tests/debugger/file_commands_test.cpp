@@ -11,6 +11,7 @@
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
 #include "debugger/commands.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,7 @@ class FileCommands : public ::testing::Test {
     // Puts the file into the shared file buffer, as the loader would.
     void buffer(const char* name) {
         const std::string bytes = file(name);
-        ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
         std::memcpy(filebuf, bytes.data(), bytes.size());
         filebuf_length = static_cast<u32>(bytes.size());
     }

@@ -140,6 +140,9 @@ TEST_F(WatchTest, PortTrapsStopWithTheirMessages) {
 }
 
 TEST_F(WatchTest, PortTrapMasksAndWatchWritesSome) {
+    EXPECT_EQ(run("IP 21:c0h"), "Added I/O port watchpoint on I/O extended port $21 (bits "
+                                "%11000000 only).\n\n");
+    EXPECT_EQ(run("IC 21"), "Cleared I/O port watchpoint on I/O extended port $21.\n\n");
     EXPECT_EQ(run("IP 20:01"), "Added I/O port watchpoint on I/O extended port $20 (bits "
                                "%00000001 only).\n\n");
     run("WW SOME");
@@ -175,7 +178,10 @@ TEST_F(WatchTest, BadPortTrapsAreRefusedAndSetNothing) {
         {"IP 102", "Valid range is $0..$101!\n\n"},
         {"IP -1", "Valid range is $0..$101!\n\n"},
         {"IP 5:1FF", "Mask is out of range!\n"},
-        {"IP 5:zz", "Mask is out of range!\n"},
+        {"IP 5:zz", "Mask is out of range!\n"},  // no number at all
+        {"IP 5:1-2", "Mask is out of range!\n"}, // a number with more after it
+        {"IP 5:-", "Mask is out of range!\n"},
+        {"IP 5:1000000FF", "Mask is out of range!\n"}, // too large, whatever its low bits
         {"IP 5 1F00 == 3", "Conditional token is out of range!\n\n"},
         {"IP 5 6 == -1", "Conditional value is out of range!\n\n"},
         {"IP 4 6 1F00 == 3", "Conditional token is out of range!\n\n"},

@@ -7,17 +7,20 @@
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "devicewindows/music_window.h"
+#include "display/host.h"
 #include "gui/tool_windows.h"
 #include "input/music_keys.h"
 #include "inspect/piano_grey.h"
 #include "machines/pvi2636.h"
 #include "platform/gui.h"
+#include "platform/headless/gui_headless.h"
 #include "sound/voice_update.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -29,7 +32,14 @@ class MusicKeyboard : public ::testing::Test {
     // The middle of key k's upper band, in picture pixels.
     static int key_x(int k) { return note_table[k].outline[0] + note_table[k].outline[1] - 12 + 1; }
     static constexpr int UPPER_Y = 12;
-    u8 stave_pixel(int x, int y) { return music_staves_pixels()[y * MUSIC_STAVES_W + x]; }
+    // The colour the window shows at (x, y) of a picture, and that of extra pen `pen`.
+    static u32 shown(int gid, int x, int y) {
+        int w = 0, h = 0;
+        const std::vector<u32> px = gui_headless_display(gui_subwin_window[TW_MUSIC], gid, &w, &h);
+        return x < w && y < h ? px[static_cast<std::size_t>(y * w + x)] : 0xDEADBEEF;
+    }
+    static u32 stave_pixel(int x, int y) { return shown(GID_MUSIC_STAVES, x, y); }
+    static u32 pen(int p) { return display_extra_pen_rgb(p); }
 };
 
 } // namespace
@@ -154,13 +164,13 @@ TEST_F(MusicKeyboard, TheWindowShowsTheGuestsNotes) {
     guest_memory[0x18FE] = 0x0F;
     music_window_refresh(0);
     EXPECT_EQ(music_shown_notes[MUSIC_EXTRA_VOICES], 39);
-    EXPECT_EQ(stave_pixel(91 - 80 + 2, 74), 9); // ledger line, black
-    EXPECT_EQ(stave_pixel(104 - 80, 60), 9);    // stem above the notehead
-    EXPECT_EQ(stave_pixel(100 - 80, 77), 12);   // the head's inside, green
+    EXPECT_EQ(stave_pixel(91 - 80 + 2, 74), pen(9)); // ledger line, black
+    EXPECT_EQ(stave_pixel(104 - 80, 60), pen(9));    // stem above the notehead
+    EXPECT_EQ(stave_pixel(100 - 80, 77), pen(12));   // the head's inside, green
     const u16* c4 = note_table[39].outline;
-    EXPECT_EQ(music_keys_pixels()[30 * MUSIC_KEYS_W + 2 * (c4[2] - 6) + 1], 12);
+    EXPECT_EQ(shown(GID_MUSIC_KEYS, 2 * (c4[2] - 6) + 1, 30), pen(12));
     // Stave 1 stays grey on the Arcadia.
-    EXPECT_EQ(stave_pixel(40 + 81 - 80 + 5, 70), 7);
+    EXPECT_EQ(stave_pixel(40 + 81 - 80 + 5, 70), pen(7));
     // Closing lets go of a held note.
     music_key_press(0, key_x(48), UPPER_Y);
     EXPECT_EQ(music_note_slot[0], 48);

@@ -250,6 +250,11 @@ TEST_F(TapeWindows, PapertapeFiguresAndControls) {
     EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_POSITION), "0:00.2");
     EXPECT_EQ(text(TW_PAPERTAPE, GID_PAP_BYTE), "41");
     EXPECT_EQ(gui_headless_background(win, GID_PAP_BYTE) & 0xFFFFFF, 0x88FFFF);
+    // The punch takes over where the reader stands.
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_RECORD, 1);
+    EXPECT_EQ(papertape_state[0], TAPE_PUNCHING);
+    EXPECT_TRUE(pressed(TW_PAPERTAPE, GID_PAP_RECORD));
+    EXPECT_FALSE(pressed(TW_PAPERTAPE, GID_PAP_PLAY));
     post(TW_PAPERTAPE, GE_GADGET, GID_PAP_STOP, 1);
     post(TW_PAPERTAPE, GE_GADGET, GID_PAP_FORWARD, 1);
     EXPECT_EQ(papertape_position[0], 600u);

@@ -122,29 +122,11 @@ TEST_F(ControlsPanel, TheCopyMarksThePanelOnlyForAnOpenWindow) {
 
 // ---- The CPU monitor's LED image -----------------------------------------------
 
-TEST_F(ControlsPanel, LedImageValuesAsNumbersAndAsRawPatterns) {
-    use(INSTRUCTOR, 14);              // eight digits: four pairs
-    const u8 shown[8] = {0x06, 0x5B,  // 1 2
-                         0x7D, 0xA7,  // 6 (second form), 7 with the point (ignored)
-                         0x00, 0x4F,  // blank 3: the blank adds nothing
-                         0x3F, 0x49}; // 0 and a pattern that is no digit
-    std::memcpy(led_digits, shown, sizeof shown);
-    u16 v[8] = {};
-    ASSERT_EQ(display_led_values(v, 8, false), 4);
-    EXPECT_EQ(v[0], 12);
-    EXPECT_EQ(v[1], 67);
-    EXPECT_EQ(v[2], 3);
-    EXPECT_EQ(v[3], 0);
-
-    ASSERT_EQ(display_led_values(v, 8, true), 4);
-    // 0x06 (b, c) -> 0x10 | 0x02; 0x5B (a b d e g) -> 0x40 0x10 0x01 0x04 0x08.
-    EXPECT_EQ(v[0], 0x125D);
-    // 0x7D: a c d e f g -> 0x40 0x02 0x01 0x04 0x20 0x08; 0xA7: a b c f, bit 7 dropped.
-    EXPECT_EQ(v[1], 0x6F72);
-    EXPECT_EQ(display_led_values(v, 2, true), 2) << "no more pairs than room";
-
+TEST_F(ControlsPanel, LedImageDigitsAndBackground) {
+    use(INSTRUCTOR, 14);
+    EXPECT_EQ(led_digit_count(), 8);
     use(ARCADIA, 6);
-    EXPECT_EQ(display_led_values(v, 8, false), 0);
+    EXPECT_EQ(led_digit_count(), 0);
     drawunlit = 1;
     EXPECT_EQ(display_led_background(), 14);
     drawunlit = 0;

@@ -19,6 +19,7 @@
 #include "peripherals/tape.h"
 #include "core/filekinds.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/file_buffer.h"
 
 #include <minizip/zip.h>
 
@@ -186,7 +187,7 @@ void settings_and_scores() {
 // An object file the reader must take up to its end record, or the seeds mean nothing.
 void must_parse(const Bytes& file, int format) {
     fuzz_reset();
-    if (!filebuf_alloc(static_cast<u32>(file.size()))) std::exit(1);
+    if (!test_filebuf_alloc(static_cast<u32>(file.size()))) std::exit(1);
     std::copy(file.begin(), file.end(), filebuf);
     if (objfile_parse(static_cast<u32>(file.size()), format) != 2) {
         std::fprintf(stderr, "make_seeds: an object file seed is refused\n");

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 class GuestControlsWindow : public ::testing::Test {
   protected:
@@ -40,9 +42,15 @@ TEST_F(GuestControlsWindow, TheLegendForgetsTheKeyWhenThePointerLeaves) {
     gui_guest_controls_window_input();
     gui_subwin_ops[TW_CONTROLS].refresh(0);
     EXPECT_EQ(controls_hover_index, controls_hit(kx, ky, false));
+    // The fields show the key's legend.
+    const std::string guest_key = gui_get_text(win, GID_CTRL_GUEST_KEY);
+    EXPECT_NE(guest_key, "");
+    EXPECT_EQ(guest_key, controls_legend_text[1]);
+    EXPECT_EQ(gui_get_text(win, GID_CTRL_HOST_KEYS), controls_legend_text[2]);
     move.x = move.y = -1; // the pointer left the picture
     gui_headless_post(win, move);
     gui_guest_controls_window_input();
     gui_subwin_ops[TW_CONTROLS].refresh(0);
     EXPECT_EQ(controls_hover_index, -1);
+    EXPECT_EQ(gui_get_text(win, GID_CTRL_GUEST_KEY), controls_legend_text[1]);
 }

@@ -257,6 +257,21 @@ TEST_F(MainWindow, TheDisplayShowsTheGuestFrameScaled) {
     EXPECT_EQ(shown[11 * w + 15], 0xFF0000u);
     EXPECT_EQ(shown[10 * w + 16], 0x000000u);
     EXPECT_EQ(shown[12 * w + 12], 0x000000u);
+
+    // Closed, the window keeps no picture; opened again at another scale, it
+    // shows the frame as it stands then.
+    gui_close_main_window();
+    EXPECT_EQ(display_buffer, nullptr);
+    guest_frame[3 * GUEST_FRAME_ROWS + 5] = 7;
+    guest_frame[4 * GUEST_FRAME_ROWS + 6] = 3;
+    display_scale = 3;
+    gui_open_main_window(0);
+    shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);
+    ASSERT_EQ(h, 3 * machine_live[ARCADIA].height);
+    ASSERT_EQ(static_cast<int>(shown.size()), w * h);
+    EXPECT_EQ(shown[18 * w + 24], 0xFF0000u); // column 4 from host column 24, line 6 from row 18
+    EXPECT_EQ(shown[20 * w + 29], 0xFF0000u);
+    EXPECT_EQ(shown[15 * w + 18], 0x000000u); // the old red pixel's block
 }
 
 TEST_F(MainWindow, RawKeysAndClicksInsideTheDisplayReachTheInputFlags) {

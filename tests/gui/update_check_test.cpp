@@ -7,6 +7,7 @@
 #include "gui/update_check.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/net.h"
+#include "tests/support/bound_port.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ class OneShotServer {
     OneShotServer(std::string reply, bool silent, int hold_ms) {
         int stage = 0;
         listener_ = net_listen_on(0, &stage);
-        port_ = net_bound_port(listener_);
+        port_ = test_bound_port(listener_);
         thread_ = std::thread([this, reply, silent, hold_ms] {
             if (net_wait_readable(listener_, 5000) != NET_READY) return;
             std::uint32_t peer = 0;
@@ -138,7 +139,7 @@ TEST_F(UpdateCheck, NetworkFailuresAreWarnedAboutInTime) {
     // Nobody listens: the name does not resolve, the fallback refuses.
     int stage = 0;
     const int probe = net_listen_on(0, &stage);
-    update_server.port = net_bound_port(probe);
+    update_server.port = test_bound_port(probe);
     net_close(probe);
     update_server.host = ""; // resolves to nothing (and asks nobody)
     update_server.fallback = "127.0.0.1";

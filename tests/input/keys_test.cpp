@@ -148,14 +148,9 @@ TEST_F(Keys, CatalogNamesReplaceEighteenBuiltInNames) {
 // ---- Assignments ----------------------------------------------------------------------
 
 TEST_F(Keys, StartUpAssignmentIsTheDefaultOne) {
-    u16 start_players[2][28], start_console[4];
-    std::memcpy(start_players, player_keys, sizeof start_players);
-    std::memcpy(start_console, console_keys, sizeof start_console);
-    std::memset(player_keys, 0, sizeof player_keys);
-    input_default_keys();
-    EXPECT_EQ(std::memcmp(start_players, player_keys, sizeof start_players), 0)
+    EXPECT_EQ(std::memcmp(default_player_keys, player_keys, sizeof player_keys), 0)
         << "the settings' start values and the restorable defaults agree";
-    EXPECT_EQ(std::memcmp(start_console, console_keys, sizeof start_console), 0);
+    EXPECT_EQ(std::memcmp(default_console_keys, console_keys, sizeof console_keys), 0);
     EXPECT_STREQ(key_table[player_keys[0][GK_FIRE1]].name, "Space");
     EXPECT_STREQ(key_table[player_keys[0][GK_LEFT]].name, "Lt");
     EXPECT_STREQ(key_table[player_keys[1][GK_UP]].name, "I");

@@ -2,6 +2,7 @@
 // on a free port and driven through their scripting ports: one acts as
 // server, the other connects as client. Every wait has a deadline.
 #include "platform/net.h"
+#include "tests/support/bound_port.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
@@ -103,7 +104,7 @@ class NetplayPrograms : public ::testing::Test {
         int stage = 0;
         const int probe = net_listen_on(0, &stage);
         ASSERT_GE(probe, 0);
-        net = net_bound_port(probe);
+        net = test_bound_port(probe);
         net_close(probe);
         ASSERT_TRUE(server.start(net));
         ASSERT_TRUE(client.start(net));

@@ -21,6 +21,7 @@
 #include "machines/pvi_consoles.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/net.h"
+#include "tests/support/bound_port.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
@@ -50,7 +51,7 @@ class Netplay : public ::testing::Test {
         int stage = 0;
         const int listener = net_listen_on(0, &stage);
         ASSERT_GE(listener, 0);
-        net_client_connect("127.0.0.1", net_bound_port(listener));
+        net_client_connect("127.0.0.1", test_bound_port(listener));
         ASSERT_EQ(net_mode, NET_CLIENT);
         ASSERT_EQ(net_wait_readable(listener, 2000), NET_READY);
         std::uint32_t from = 0;
@@ -86,7 +87,7 @@ std::string many(char c, std::size_t n) {
 u16 free_port() {
     int stage = 0;
     const int probe = net_listen_on(0, &stage);
-    const u16 port = net_bound_port(probe);
+    const u16 port = test_bound_port(probe);
     net_close(probe);
     return port;
 }

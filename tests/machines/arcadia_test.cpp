@@ -1,3 +1,4 @@
+#include "tests/support/file_buffer.h"
 #include "tests/support/quiet_output.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -128,7 +129,7 @@ TEST_F(Arcadia, CartridgeBlocksInOrder) {
         {20580, 16384, 0x3000}, {20580, 20480, 0x5000}, {20580, 20579, 0x5063},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(filebuf_alloc(c.size));
+        ASSERT_TRUE(test_filebuf_alloc(c.size));
         for (u32 i = 0; i < c.size; i++)
             filebuf[i] = static_cast<u8>(i * 7 + (i >> 8) + 1);
         filebuf_length = c.size;
@@ -449,7 +450,7 @@ TEST_F(Arcadia, InputRecordRoundTrip) {
     halt_loop(code);
     load(code);
     const u8 record[7] = {0x80, 0x9A, 0x51, 0x22, 0x3C, 0xF0, 0x05};
-    ASSERT_TRUE(filebuf_alloc(7));
+    ASSERT_TRUE(test_filebuf_alloc(7));
     std::memcpy(filebuf, record, 7);
     filebuf_length = 7;
     filebuf_cursor = 0;

@@ -22,6 +22,7 @@
 #include "tests/machines/coinop_roms.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
+#include "tests/support/state_load.h"
 
 #include <gtest/gtest.h>
 
@@ -475,7 +476,7 @@ TEST_F(CoinopStates, BoardLatchesRoundTripAndBadOnesAreRefused) {
     tone_unit_word = 0x1ABCDEF;
     std::vector<u8> state = save();
     go(24);
-    ASSERT_TRUE(state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
     const LaserBattleLatches& l = laserbattle;
     EXPECT_EQ(std::vector<int>({l.sprite_code, l.two_bits, l.sprite_enable, l.tone_data, l.sprite_x,
                                 l.sprite_y, l.input_mux, l.right_line, l.left_line, l.single_point,
@@ -484,7 +485,7 @@ TEST_F(CoinopStates, BoardLatchesRoundTripAndBadOnesAreRefused) {
     EXPECT_EQ(coinop_effect_select, 1);
     EXPECT_EQ(tone_unit_word, 0x1ABCDEFu);
     state.back() = 2; // a line flag
-    EXPECT_FALSE(state_load(state.data(), static_cast<u32>(state.size()), &error));
+    EXPECT_FALSE(test_state_load(state.data(), static_cast<u32>(state.size()), &error));
 
     // Astro Wars: scroll, collision latch, sound trigger.
     go(22);
@@ -493,7 +494,7 @@ TEST_F(CoinopStates, BoardLatchesRoundTripAndBadOnesAreRefused) {
     galaxia_sound_latch = 0x06;
     state = save();
     go(22);
-    ASSERT_TRUE(state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
     EXPECT_EQ(coinop_scroll, -7);
     EXPECT_EQ(coinop_collision_latch, 0x0B);
     EXPECT_EQ(galaxia_sound_latch, 0x06);
@@ -517,7 +518,7 @@ TEST_F(CoinopStates, MalzakBankComesBackWithTheState) {
     go(27);
     ASSERT_EQ(guest_memory[0x0C00], 1);
     std::string error;
-    ASSERT_TRUE(state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(state.data(), static_cast<u32>(state.size()), &error)) << error;
     EXPECT_EQ(malzak_bank_a, 1);
     EXPECT_EQ(guest_memory[0x0C00], 2);
     EXPECT_EQ(guest_memory[0x0FFF], 2);
@@ -525,7 +526,7 @@ TEST_F(CoinopStates, MalzakBankComesBackWithTheState) {
     EXPECT_EQ(malzak_v_scroll, 0x21);
     EXPECT_EQ(malzak_collision_flag, 0x90);
     state[state.size() - 2] = 2; // the bank
-    EXPECT_FALSE(state_load(state.data(), static_cast<u32>(state.size()), &error));
+    EXPECT_FALSE(test_state_load(state.data(), static_cast<u32>(state.size()), &error));
 }
 
 } // namespace

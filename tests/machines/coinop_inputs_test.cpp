@@ -14,6 +14,7 @@
 #include "machines/coinop_inputs.h"
 #include "machines/coinop_video.h"
 #include "machines/zaccaria.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
@@ -337,7 +338,7 @@ TEST_F(CoinopInputsTest, RecordingPlaysBackFlagsAndDipSwitches) {
         guest_memory[0x14CC] = 0xF0;
         const std::string bytes = test_read_file(path);
         EXPECT_EQ(bytes.size(), 6u * (map == 27 ? 3 : 4));
-        ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size())));
+        ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size())));
         std::memcpy(filebuf, bytes.data(), bytes.size());
         filebuf_length = rec_length = static_cast<u32>(bytes.size());
         rec_state = REC_PLAYBACK;

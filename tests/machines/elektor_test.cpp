@@ -6,6 +6,7 @@
 #include "cpu/cpu.h"
 #include "cpu/memory.h"
 #include "machines/elektor.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
@@ -34,7 +35,7 @@ class Elektor : public ::testing::Test {
     }
     // Parses `bytes` as an ".eof" file; the result of the parse.
     static int parse(const std::vector<u8>& bytes) {
-        EXPECT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        EXPECT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
         if (!bytes.empty()) std::memcpy(filebuf, bytes.data(), bytes.size());
         filebuf_length = static_cast<u32>(bytes.size());
         return elektor_parse_eof(filebuf_length);

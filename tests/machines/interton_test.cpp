@@ -16,6 +16,7 @@
 #include "machines/pvi_consoles.h"
 #include "machines/uvi2637.h"
 #include "tests/machines/machine_snapshot.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/png_frame.h"
 #include "tests/support/quiet_output.h"
@@ -382,7 +383,7 @@ TEST_F(Interton, InputsRecordAndPlayBack) {
     EXPECT_EQ(record[6], 0x4F);
 
     const u8 played[7] = {0x80, 0x9A, 0x5F, 0x22, 0x3C, 0xFF, 0xCF};
-    ASSERT_TRUE(filebuf_alloc(7));
+    ASSERT_TRUE(test_filebuf_alloc(7));
     std::memcpy(filebuf, played, 7);
     filebuf_length = 7;
     filebuf_cursor = 0;

@@ -11,7 +11,9 @@
 #include "input/paddles.h"
 #include "machines/pong.h"
 #include "sound/voice_update.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/state_load.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +55,7 @@ class Pong : public testing::Test {
 
     // The random numbers the game asks for next, in order.
     void script_rng(const std::vector<u8>& bytes) {
-        ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+        ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
         std::copy(bytes.begin(), bytes.end(), filebuf);
         filebuf_length = rec_length = static_cast<u32>(bytes.size());
         filebuf_cursor = 0;
@@ -710,7 +712,7 @@ TEST_F(Pong, SaveStateRoundTripMidGame) {
     pong_score[0] = pong_score[1] = 0;
     paddle_y[2] = 0;
     std::string error;
-    ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
     EXPECT_EQ(pong_variant, 9);
     EXPECT_EQ(pong_score[0], 3);
     EXPECT_EQ(pong_score[1], 12);
@@ -734,14 +736,14 @@ TEST_F(Pong, DamagedStatesAreRefused) {
     std::string error;
     std::vector<u8> bad = file;
     bad[8] = 40; // left score, after the header and the paddles
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     bad = file;
     bad[8 + 2 + 2 + 4 + 1] = 12; // an AY-3-8600 game on map 28
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     bad = file;
     bad.resize(bad.size() - 3);
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
-    EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
 }
 
 // Ball, rally, bat and grid fields hold only what the game can reach: a state
@@ -777,7 +779,7 @@ TEST_F(Pong, StatesWithUnreachableBallAndFieldValuesAreRefused) {
             std::copy(value.begin(), value.end(), changed.begin() + static_cast<long>(last - 4));
             std::string error;
             const bool reachable = value[3] == 1;
-            EXPECT_EQ(state_load(changed.data(), static_cast<u32>(changed.size()), &error),
+            EXPECT_EQ(test_state_load(changed.data(), static_cast<u32>(changed.size()), &error),
                       reachable)
                 << error;
             if (reachable) {
@@ -806,7 +808,7 @@ TEST_F(Pong, ABallOutOfPlayStopsOffTheFieldAndItsStateLoads) {
     EXPECT_EQ(pong.ball_x, x);
     const std::vector<u8> file = save_state();
     std::string error;
-    EXPECT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    EXPECT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
     EXPECT_EQ(pong.ball_x, x);
 }
 

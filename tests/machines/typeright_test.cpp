@@ -12,7 +12,9 @@
 #include "input/paddles.h"
 #include "machines/typeright.h"
 #include "sound/voice_update.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/state_load.h"
 
 #include <gtest/gtest.h>
 
@@ -394,7 +396,7 @@ TEST_F(TypeRight, SaveStateRoundTripMidText) {
     machine_reset();
     frames(3);
     std::string error;
-    ASSERT_TRUE(state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
+    ASSERT_TRUE(test_state_load(file.data(), static_cast<u32>(file.size()), &error)) << error;
     EXPECT_EQ(typeright_state, TR_FREE_TEXT);
     EXPECT_EQ(lcd(), shown);
     EXPECT_EQ(typeright_text_pos, pos);
@@ -409,10 +411,10 @@ TEST_F(TypeRight, SaveStateRoundTripMidText) {
 
     std::vector<u8> bad = file;
     bad[9] = 16; // the state, after the header, the paddles and the target
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
     bad = file;
     bad.resize(bad.size() - 2);
-    EXPECT_FALSE(state_load(bad.data(), static_cast<u32>(bad.size()), &error));
+    EXPECT_FALSE(test_state_load(bad.data(), static_cast<u32>(bad.size()), &error));
 }
 
 TEST_F(TypeRight, RecordingReplaysKeysAndDrillCharacters) {
@@ -439,7 +441,7 @@ TEST_F(TypeRight, RecordingReplaysKeysAndDrillCharacters) {
     std::fclose(f);
 
     machine_reset();
-    ASSERT_TRUE(filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
+    ASSERT_TRUE(test_filebuf_alloc(static_cast<u32>(bytes.size() + 1)));
     std::copy(bytes.begin(), bytes.end(), filebuf);
     filebuf_length = rec_length = static_cast<u32>(bytes.size());
     filebuf_cursor = 0;

@@ -20,14 +20,14 @@ class Papertape : public HomeTest {
   protected:
     void SetUp() override {
         HomeTest::SetUp();
-        papertape_reset_all();
+        papertape_reset();
         last_warning.clear();
         ui_host.warning = [](const char* text) { last_warning = text; };
         machine = PIPBUG;
         machine_bus_install(); // the machine hands the units their link
     }
     void TearDown() override {
-        papertape_reset_all();
+        papertape_reset();
         HomeTest::TearDown();
     }
     std::string file(const char* name) { return (home / name).string(); }
@@ -80,7 +80,7 @@ TEST_F(Papertape, SizesAtAndBeyondTheTapeLimit) {
         int accepted;
     } const cases[] = {{0, 1}, {1, 1}, {PAPERTAPE_SIZE, 1}, {PAPERTAPE_SIZE + 1, 0}};
     for (const Case& c : cases) {
-        papertape_reset_all();
+        papertape_reset();
         last_warning.clear();
         test_write_file(home / "t.pap", bytes(c.size, 1));
         EXPECT_EQ(papertape_insert(0, file("t.pap").c_str()), c.accepted) << c.size;

@@ -15,6 +15,7 @@
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"
 #include "tests/record/tools.h"
+#include "tests/support/file_buffer.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -246,7 +247,7 @@ TEST_F(Recorders, YmFileHoldsEveryFrameAndSaysHowMany) {
 TEST_F(Recorders, RecordingOnFromPlaybackKeepsThePlayedPart) {
     // A playback that has read 5 bytes past its state.
     const std::vector<u8> cor = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    filebuf_alloc(static_cast<u32>(cor.size()));
+    test_filebuf_alloc(static_cast<u32>(cor.size()));
     std::copy(cor.begin(), cor.end(), filebuf);
     filebuf_length = rec_length = static_cast<u32>(cor.size());
     filebuf_cursor = 5;

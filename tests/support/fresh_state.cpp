@@ -156,7 +156,7 @@ void fresh_state() {
     // default machine.
     cat_reload();
     recorders_reset();
-    tape_reset_all();
+    tape_reset();
     mdcr_reset();
     emu_reset_all();
     quiet_output_rearm(); // the reset left only the console
@@ -170,8 +170,8 @@ void fresh_state() {
     // the loaded image's size, the program copy, the light guns, the
     // Type-right's lesson, game and indicators, the laboratory instruments.
     vdu_cursor_col = vdu_cursor_row = 0;
-    papertape_reset_all();
-    lab_init();
+    papertape_reset();
+    lab_reset();
     std::memset(led_digits, 0, sizeof led_digits);
     loaded_image_size = 0;
     tvc_copy_length = 0;
@@ -184,7 +184,7 @@ void fresh_state() {
     std::memset(typeright_indicators, 0, sizeof typeright_indicators);
     collision_feedback = {};
 
-    floppy_reset_all();
+    floppy_reset();
     fdc = Fd1771{};
     fd1771_reset();
     fresh_cpu(ARCADIA, 6);

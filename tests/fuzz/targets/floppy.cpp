@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {BINBUG, MAP_BINBUG}, {CD2650, MAP_CD2650}, {TWIN, MAP_TWIN}};
     const auto& pick = MACHINES_WITH_DISKS[in.take() % 3];
     machine_switch(static_cast<int>(pick[0]), static_cast<int>(pick[1]), true, true, false);
-    floppy_reset_all();
+    floppy_reset();
     floppy_drives_reset();
     gui_tool_windows_reset(); // the last input's window went with the headless windows
     floppy_window_register();

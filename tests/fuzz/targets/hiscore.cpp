@@ -9,16 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz_reset();
     fuzz_write_file("Configs/Brindlemox.hgh", data, size);
     hiscore_load();
+    u32 seconds[HISCORE_SLOTS];
     for (int slot = 0; slot < HISCORE_SLOTS; slot++) {
         hiscore_add_play_time(slot, 1);
-        hiscore_play_seconds(slot);
+        seconds[slot] = hiscores[slot].play_seconds;
     }
-    u32 seconds[HISCORE_SLOTS];
-    for (int slot = 0; slot < HISCORE_SLOTS; slot++)
-        seconds[slot] = hiscore_play_seconds(slot);
     if (!hiscore_write_file()) return 0;
     hiscore_load();
     for (int slot = 0; slot < HISCORE_SLOTS; slot++)
-        if (hiscore_play_seconds(slot) != seconds[slot]) std::abort();
+        if (hiscores[slot].play_seconds != seconds[slot]) std::abort();
     return 0;
 }

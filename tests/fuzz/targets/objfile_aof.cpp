@@ -2,12 +2,13 @@
 #include "core/objfile.h"
 #include "core/recording.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/file_buffer.h"
 
 #include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz_reset();
-    if (!size || size > 1u << 20 || !filebuf_alloc(static_cast<u32>(size))) return 0;
+    if (!size || size > 1u << 20 || !test_filebuf_alloc(static_cast<u32>(size))) return 0;
     std::memcpy(filebuf, data, size);
     filebuf_length = static_cast<u32>(size);
     if (objfile_parse(filebuf_length, OBJ_AOF)) objfile_commit();

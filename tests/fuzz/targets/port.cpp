@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lines += c == '\n';
     int fd = -1;
     try {
-        if (!rexx_port_is_open()) {
+        if (!rexx_host_name[0]) { // the port's name is set while it is open
             std::snprintf(rexx_port_name, sizeof rexx_port_name, "FUZZ");
             rexx_open_port();
         }

@@ -5,6 +5,7 @@
 #include "core/machine.h"
 #include "core/savestate.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/state_load.h"
 
 #include <cstdlib>
 #include <string>
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const u32 n = static_cast<u32>(size);
     std::string error;
     const bool accepted = state_check(data, n, &error);
-    if (accepted != state_load(data, n, &error)) std::abort(); // the two must agree
+    if (accepted != test_state_load(data, n, &error)) std::abort(); // the two must agree
     if (!accepted && (machine != ARCADIA || memmap != 6)) std::abort();
     if (accepted) {
         emu_run_frame();

@@ -10,6 +10,7 @@
 #include "core/settings_vars.h"
 #include "peripherals/floppy.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/file_buffer.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     default: { // a MOD file: parsed, and loaded when accepted
-        if (!filebuf_alloc(static_cast<u32>(in.size + 1))) break;
+        if (!test_filebuf_alloc(static_cast<u32>(in.size + 1))) break;
         if (in.size) std::memcpy(filebuf, in.data, in.size);
         filebuf_length = static_cast<u32>(in.size);
         if (twin_parse_mod(filebuf_length)) twin_commit_mod();
