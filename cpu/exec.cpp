@@ -1239,11 +1239,10 @@ bool cpu_polls_at_load(CpuPoll& p) {
     const u8 b1 = guest_memory[load + 1], test_op = guest_memory[test],
              branch_op = guest_memory[branch], c1 = guest_memory[branch + 1];
     const u8 field = guest_memory[load] & 3;
-    // LODA rN,abs, plain; TMI or COMI rN,imm; a direct BCTR, BCFR, BCTA or
-    // BCFA (not ZBRR or BXA).
+    // LODA rN,abs, plain, with rN holding the byte (where a poll has just
+    // seen its byte change, the test ends here); TMI or COMI rN,imm; a
+    // direct BCTR, BCFR, BCTA or BCFA (not ZBRR or BXA) back to the LODA.
     if ((guest_memory[load] & 0xFC) != 0x0C || (b1 & 0xE0)) return false;
-    // rN holds the byte (where a poll has just seen the byte change, the
-    // test ends here).
     const u8 reg = cpu_reg_index(field);
     const u8 value = cpu_regs[reg];
     const u32 address = (load & 0x6000) | ((b1 & 0x1F) << 8) | guest_memory[load + 2];
