@@ -105,6 +105,43 @@ inline bool beam_idling_marked(BeamIdleMark& m, bool (*idling)()) {
     beam_idle_mark_here(m);
     return true;
 }
+// A yes from a frame loop's poll test (cpu_polls and the machine's own
+// conditions), carried while the loop stands: up to the next place that
+// would ask, no instruction has run but those counted out (one runs only
+// where the mark cannot hold or after the test has said no, which drops
+// it), no interrupt has been accepted (the loop drops the mark then) and no
+// pause is asked for. The loop's bytes and the byte polled are compared
+// each time: a chip or the inputs may have written them.
+struct BeamPollMark {
+    CpuPoll poll{};
+    bool set = false;
+};
+// Whether mark `m` holds (at whichever of the loop's instructions the
+// processor stands); it is dropped when not. And a loop's poll test
+// `polling`, answered by the mark while it holds; a yes asked afresh sets
+// the mark, a no drops it.
+inline bool beam_poll_mark_holds(BeamPollMark& m) {
+    if (!m.set) return false;
+    m.set = !pause_pending && cpu_iar == m.poll.at[m.poll.phase] && cpu_poll_steady(m.poll);
+    return m.set;
+}
+inline bool beam_polling_marked(BeamPollMark& m, bool (*polling)(CpuPoll&)) {
+    if (beam_poll_mark_holds(m)) return true;
+    if (!polling(m.poll)) return false;
+    m.set = true;
+    return true;
+}
+// Counts out the poll loop's instructions that begin from cpu_beam_clock
+// before beam clock `target` (the first one always), but no LODA after the
+// first instruction that begins at or after `loads_before` (the byte may
+// have changed by then), and moves cpu_beam_clock past them.
+inline void beam_poll_to(CpuPoll& p, i32 target, i32 loads_before) {
+    // The clock periods from cpu_beam_clock in which beam clock c begins.
+    const auto periods_to = [](i32 c) {
+        return c <= cpu_beam_clock ? 0u : static_cast<u32>(c - cpu_beam_clock + 3) / 4;
+    };
+    cpu_beam_clock += 4 * static_cast<i32>(cpu_poll_runs(p, periods_to(target), periods_to(loads_before)));
+}
 extern char speed_text[SPEED_TEXT_SIZE]; // measured speed " of " target
 
 // The period of the current speed step (x4 .. /8) for a period at 100 %.

@@ -162,15 +162,21 @@ CPU_HOT static u8 subtract8(u8 a, u8 b) {
     return adder(a, static_cast<u8>(~b), 1 - borrow);
 }
 
-CPU_HOT static void compare8(u8 a, u8 b) {
-    u8 psl = cpu_psl & static_cast<u8>(~PSL_CC);
+// The condition code of a compare of a with b: signed, or logical under COM.
+CPU_HOT static u8 compare_cc(u8 a, u8 b) {
     const int x = (cpu_psl & PSL_COM) ? a : static_cast<int8_t>(a);
     const int y = (cpu_psl & PSL_COM) ? b : static_cast<int8_t>(b);
-    if (x < y)
-        psl |= CC_NEGATIVE;
-    else if (x > y)
-        psl |= CC_POSITIVE;
-    cpu_psl = psl;
+    return x < y ? CC_NEGATIVE : x > y ? CC_POSITIVE : CC_ZERO;
+}
+
+CPU_HOT static void compare8(u8 a, u8 b) {
+    cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | compare_cc(a, b));
+}
+
+// The condition code of a test under mask (TMI): zero when the value holds
+// every bit of the mask.
+CPU_HOT static u8 mask_test_cc(u8 value, u8 mask) {
+    return (value & mask) == mask ? CC_ZERO : CC_NEGATIVE;
 }
 
 void cpu_set_cc(u8 value) {
@@ -785,8 +791,7 @@ template <unsigned OPCODE, bool IN_PAGE, bool ANY_FORM> static void execute_opco
     case 0xF4 ... 0xF7: {
         cpu_regsel = cpu_reg_index(op);
         const u8 mask = operand1<IN_PAGE>();
-        cpu_psl &= static_cast<u8>(~PSL_CC);
-        if ((cpu_regs[cpu_regsel] & mask) != mask) cpu_psl |= CC_NEGATIVE;
+        cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | mask_test_cc(cpu_regs[cpu_regsel], mask));
         finish<IN_PAGE>(2, 3);
         return;
     }
@@ -1208,6 +1213,121 @@ void cpu_idle_runs(u32 n) {
     mem_mark(iar, cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH);
     // Marked already after the first run: the call is left for the last.
     if (mem_fetch_marked[iar] != op_length[opcode]) cpu_mark_fetch(iar);
+}
+
+u8 cpu_poll_skipping = 1;
+
+// Whether branch `opcode` (BCTR, BCTA, BCFR or BCFA) is taken under
+// condition code `cc`.
+static bool branch_taken_under(u8 opcode, u8 cc) {
+    const u8 field = opcode & 3;
+    return opcode & 0x80 ? field != cc >> 6 : field == 3 || field == cc >> 6;
+}
+
+// The poll test behind cpu_polls (exec.h), once the processor is found at a
+// LODA five bytes before its last instruction. Each instruction the loop
+// runs from here leaves what it left on its last run: the test makes sure
+// that the processor's state and the marks are what that run leaves (so a
+// round counted out has nothing more to mark), and that no debugger
+// feature looks at single instructions, at the byte or at rN.
+bool cpu_polls_at_load(CpuPoll& p) {
+    const u16 load = cpu_iar;
+    // The loop's eight bytes lie in the page (the fetch marks below say so
+    // for the instructions; this keeps every read here inside memory).
+    if (load > 0x7FFF || (load & 0x1FFF) > 0x1FF8 || !cpu_poll_skipping) return false;
+    const u16 test = load + 3, branch = load + 5;
+    const u8 b1 = guest_memory[load + 1], test_op = guest_memory[test],
+             branch_op = guest_memory[branch], c1 = guest_memory[branch + 1];
+    const u8 field = guest_memory[load] & 3;
+    // LODA rN,abs, plain, with rN holding the byte (where a poll has just
+    // seen its byte change, the test ends here); TMI or COMI rN,imm; a
+    // direct BCTR, BCFR, BCTA or BCFA (not ZBRR or BXA) back to the LODA.
+    if ((guest_memory[load] & 0xFC) != 0x0C || (b1 & 0xE0)) return false;
+    const u8 reg = cpu_reg_index(field);
+    const u8 value = cpu_regs[reg];
+    const u32 address = (load & 0x6000) | ((b1 & 0x1F) << 8) | guest_memory[load + 2];
+    if (guest_memory[address] != value) return false;
+    if (test_op != (0xF4 | field) && test_op != (0xE4 | field)) return false;
+    if ((branch_op & 0x78) != 0x18 || (branch_op & 0x83) == 0x83 || (c1 & 0x80)) return false;
+    const bool relative = !(branch_op & 0x04);
+    const u16 target = relative ? page_add(branch, 2 + displacement(c1))
+                                : static_cast<u16>(((c1 << 8) | guest_memory[branch + 2]) & 0x7FFF);
+    if (mem_read_mirror[target] != load) return false;
+    if (mem_fetch_marked[load] != 3 || mem_fetch_marked[test] != 2 ||
+        mem_fetch_marked[branch] != op_length[branch_op])
+        return false;
+
+    const u8 imm = guest_memory[test + 1];
+    const u8 test_cc = (test_op & 0xF0) == 0xF0 ? mask_test_cc(value, imm) : compare_cc(value, imm);
+    if ((cpu_psl & PSL_CC) != test_cc || !branch_taken_under(branch_op, test_cc)) return false;
+    // What the branch leaves.
+    if (cpu_opcode != branch_op || cpu_regsel != 0 || cpu_ea != load ||
+        3 * cpu_op_cycles != op_cycles[branch_op])
+        return false;
+
+    if (cpu_tracing | dbg_single_step | dbg_run_to_interrupt | dbg_run_to_loop_end |
+        dbg_run_to_frame | logbios | logillegal | loginefficient | loginterrupts | logreadwrites |
+        logsubroutines | pause_pending)
+        return false;
+    if (raster_break_line != RASTER_NO_BREAK) return false;
+    if ((mem_attributes[load] | mem_attributes[test] | mem_attributes[branch]) &
+        (MEM_STEP_OUT | MEM_BREAKPOINT | MEM_TRAP))
+        return false;
+    if (!register_unwatched(reg)) return false;
+
+    // The byte reads as it stands, with nothing to report: no mirror, watch,
+    // board routing or unreadable byte, and a read-once byte already holds
+    // what a read leaves. Its read mark, the chip's coverage bit and the
+    // branch's mark on its target are set.
+    const u32 attrs = mem_attributes[address];
+    if (mem_read_mirror[address] != address || (attrs & (MEM_WATCH | MEM_UNREADABLE | MEM_ROUTED)))
+        return false;
+    if ((attrs & MEM_READ_ONCE) && mem_read_once_value() != value) return false;
+    if (!(mem_access[address] & ACC_READ)) return false;
+    if (attrs & MEM_HW_REGISTER) {
+        const u32 bit = cpu_bus.coverage_bit(address);
+        if ((coverage_read_flags[load] & bit) != bit) return false;
+    }
+    if (!(mem_access[load] & (cpu_irq_level <= 7 ? ACC_BRANCH_IRQ : ACC_BRANCH))) return false;
+
+    u64 bytes;
+    std::memcpy(&bytes, guest_memory + load, 8);
+    const u64 mask = relative ? 0x00FFFFFFFFFFFFFFull : ~0ull;
+    const u8 load_op = guest_memory[load];
+    p = {
+        .bytes = bytes & mask,
+        .bytes_mask = mask,
+        .at = {load, test, branch},
+        .address = static_cast<u16>(address),
+        .value = value,
+        .phase = 0,
+        .opcode = {load_op, test_op, branch_op},
+        .periods = {static_cast<u8>(op_cycles[load_op]), static_cast<u8>(op_cycles[test_op]),
+                    static_cast<u8>(op_cycles[branch_op])},
+        .cc = {cc_of(value), test_cc, test_cc},
+        .regsel = {reg, reg, 0},
+        .ea = {static_cast<u16>(address), static_cast<u16>(address), load},
+    };
+    return true;
+}
+
+u32 cpu_poll_runs(CpuPoll& p, u32 before, u32 loads_before) {
+    u32 phase = p.phase, periods = 0, last;
+    do {
+        last = phase;
+        periods += p.periods[phase];
+        phase = phase == 2 ? 0 : phase + 1;
+    } while (periods < before && !(phase == 0 && periods >= loads_before));
+    cpu_cycles += periods;
+    cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | p.cc[last]);
+    cpu_opcode = p.opcode[last];
+    cpu_regsel = p.regsel[last];
+    cpu_ea = p.ea[last];
+    cpu_op_cycles = p.periods[last] / 3;
+    cpu_prev_iar = p.at[last];
+    cpu_iar = p.at[phase];
+    p.phase = static_cast<u8>(phase);
+    return periods;
 }
 
 // Every instruction runs to completion, so the budget ends at zero or below and

@@ -19,6 +19,7 @@
 #include "cpu/optables.h"
 
 #include <array>
+#include <cstring>
 
 // Per-instruction state beyond cpu.h.
 extern u32 cpu_pointer_addr; // address of the indirect pointer being read
@@ -130,6 +131,46 @@ inline bool cpu_idles() {
 }
 void cpu_idle_runs(u32 n);
 extern u8 cpu_idle_skipping;
+
+// Polling: the processor runs a steady poll loop
+//     LODA rN,abs   (neither indirect nor indexed)
+//     TMI rN,imm    (or COMI rN,imm: a test that sets only the condition code)
+//     a direct BCTR, BCFR, BCTA or BCFA back to the LODA, taken for that code
+// whose branch has just run, rN holding the byte at abs (so another round
+// leaves rN, the condition code and everything else as they are), with no
+// debugger feature looking at single instructions, at the byte or at rN.
+// While the loop's bytes and the byte stay the same, every instruction of it
+// leaves the state its last run left but the clock: cpu_poll_runs counts
+// instructions out so. Whoever counts them out makes sure that nothing writes
+// the byte in between; a frame loop asks cpu_polls only at the LODA.
+struct CpuPoll {
+    u64 bytes, bytes_mask; // the loop's 7 or 8 bytes, read as one word from at[0]
+    u16 at[3];             // the LODA, the test and the branch
+    u16 address;           // the byte polled
+    u8 value;              // what it and rN hold
+    u8 phase;              // the loop's instruction at cpu_iar: 0, 1 or 2
+    // What each instruction leaves: its opcode, clock periods, condition
+    // code, cpu_regsel and cpu_ea.
+    u8 opcode[3], periods[3], cc[3], regsel[3];
+    u16 ea[3];
+};
+bool cpu_polls_at_load(CpuPoll& p);
+inline bool cpu_polls(CpuPoll& p) {
+    return cpu_prev_iar == static_cast<u16>(cpu_iar + 5) &&
+           (guest_memory[cpu_iar & 0x7FFF] & 0xFC) == 0x0C && cpu_polls_at_load(p);
+}
+// The loop still stands as found: its bytes, and the byte polled holding rN's value.
+inline bool cpu_poll_steady(const CpuPoll& p) {
+    u64 bytes;
+    std::memcpy(&bytes, guest_memory + p.at[0], 8);
+    return ((bytes & p.bytes_mask) == p.bytes) & (guest_memory[p.address] == p.value);
+}
+// Counts out the loop's instructions from p.phase that begin within the next
+// `before` clock periods (the first one always), but no LODA after the first
+// instruction that begins `loads_before` periods on or later, leaving the
+// state the last of them leaves. Returns the periods they take.
+u32 cpu_poll_runs(CpuPoll& p, u32 before, u32 loads_before);
+extern u8 cpu_poll_skipping; // 0 runs every instruction (for tests and benches)
 
 // Interrupt acceptance (callers set cpu_irq_pending first), and the check on
 // RETE that an interrupt routine restored the context it found.

@@ -223,6 +223,12 @@ extern i32 pvi_collision_clock;
 // The collisions of picture x0..x1 - 1, a run that meets that range; one
 // that reaches the range's end moves pvi_collision_clock past the line.
 void pvi_collide_ahead(i32 x0, i32 x1);
+// The first beam clock at which a run from clock `first` may write a
+// collision: runs from there that end before it write nothing.
+inline i32 pvi_collisions_quiet_until(i32 first) {
+    return first - 49 < pvi_collision_to && *pvi_host.collisions ? pvi_collision_clock
+                                                                  : PVI_BEAM_CLOCKS;
+}
 inline void pvi_collide_run(i32 first, i32 last) {
     if (last >= pvi_collision_clock && first - 49 < pvi_collision_to && *pvi_host.collisions)
         pvi_collide_ahead(first - 49, last - 49 + 1);

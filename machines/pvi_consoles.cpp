@@ -342,6 +342,8 @@ inline void step_one() {
 // and no interrupt has been accepted: an idle line hands it to the next,
 // which need not ask again.
 BeamIdleMark idle_mark;
+// The last yes of the poll test in this frame, kept the same way.
+BeamPollMark poll_mark;
 
 // Interrupt acceptance; the cycles it takes move the processor's beam clock on.
 // Asked once a line: without a request, or with one the processor inhibits
@@ -352,6 +354,7 @@ inline void accept_interrupt() {
     cpu_interrupt();
     cpu_beam_clock += 4 * static_cast<i32>(cpu_cycles - start);
     idle_mark.set = false;
+    poll_mark.set = false;
 }
 
 // The rest of idling() once the processor has been found on a branch to
@@ -381,6 +384,56 @@ inline bool idling_marked() {
     return beam_idling_marked(idle_mark, idling);
 }
 
+// The rest of polling() once the processor has been found polling
+// (cpu_polls): the chip writes its status between the processor's
+// instructions, so no part of the loop lies in its page, and no watch or
+// access map sees the status writes (a frame loop that counts a round out
+// writes the collisions of its instructions in one run).
+[[gnu::noinline]] bool poll_unwatched(const CpuPoll& p) {
+    const u32 base = pvi_base & ADDR_MASK, page = base & 0x7F00;
+    if ((p.at[0] & 0x7F00) == page || ((p.at[0] + 7u) & 0x7F00) == page) return false;
+    if (pvi_overlay_mode == 3 || pvi_overlay_mode == 4) return false;
+    u32 attributes = 0;
+    for (u32 copy = 0; copy < 4; copy++)
+        attributes |= mem_attributes[(base + PVI_BGCOLLIDE + 0x10 * copy) & ADDR_MASK] |
+                      mem_attributes[(base + PVI_SPRITECOLLIDE + 0x10 * copy) & ADDR_MASK];
+    return !(attributes & MEM_WATCH);
+}
+
+// The processor polls steadily (cpu_polls) and the chip cannot see the
+// difference: while the byte polled stays the same, its instructions are
+// counted out.
+inline bool polling(CpuPoll& p) {
+    return !tape_ticks && cpu_polls(p) && poll_unwatched(p);
+}
+
+inline bool polling_marked() {
+    return beam_polling_marked(poll_mark, polling);
+}
+
+// Whether the processor may idle or poll where it stands: its last
+// instruction lies where a branch to itself or the branch back of a poll
+// loop would (here, or five bytes on). An idle mark holds only where its
+// branch has run last; a poll mark, in the stretches below, at its LODA
+// (each stretch first takes one carried from before, which may stand at
+// another of the loop's instructions). Never while a moving cassette
+// samples before every instruction. Asked before every instruction: the
+// usual answer costs these few tests.
+inline bool may_idle_or_poll() {
+    return !tape_ticks && (static_cast<u16>(cpu_prev_iar - cpu_iar) | 5) == 5;
+}
+
+// A poll mark carried from before a stretch of the line still holds.
+inline bool poll_carried() {
+    return poll_mark.set && beam_poll_mark_holds(poll_mark);
+}
+
+// Counts out the poll's instructions that begin before beam clock `limit`,
+// where nothing but the processor runs (no chip writes the byte).
+inline void poll_to(i32 limit) {
+    beam_poll_to(poll_mark.poll, limit, limit);
+}
+
 // Clocks from to to - 1 of the line in the border colour as it stands. The
 // window mostly leaves the border out: the colour is only worked out for a
 // piece it shows. Inlined: the usual answer is the window's test alone.
@@ -397,12 +450,24 @@ void border() {
     const i32 end = border_clocks;
     i32 x = 0;
     raster_clock = 0;
+    if (cpu_beam_clock >= 0 && cpu_beam_clock < end && poll_carried()) {
+        fill_border(0, end);
+        poll_to(end);
+        raster_clock = end;
+        return;
+    }
     while (x < end) {
         const i32 step = cpu_beam_clock;
         const bool due = step >= x && step < end;
-        if (!due || idling_marked()) {
+        const bool steady = due && (idle_mark.set || may_idle_or_poll());
+        if (!due || (steady && idling_marked())) {
             fill_border(x, end);
             if (due) beam_idle_to(end);
+            break;
+        }
+        if (steady && polling_marked()) {
+            fill_border(x, end);
+            poll_to(end);
             break;
         }
         fill_border(x, step + 1);
@@ -442,20 +507,43 @@ void picture(bool idles) {
         idle_to_line_end(idle_from);
         x = PVI_BEAM_CLOCKS;
     }
-    // Before each instruction below the test is asked afresh, unmarked but
-    // for the one that ends the line idle.
+    // Before each instruction below the idle test is asked afresh, unmarked
+    // but for the one that ends the line idle.
     if (!idles) idle_mark.set = false;
+    // A poll carried here at its test or its branch: they read no memory,
+    // so they are counted out before the collisions up to them are written
+    // (by the next run, with those up to the LODA).
+    if (poll_mark.set && poll_mark.poll.phase != 0 && cpu_beam_clock >= x &&
+        cpu_beam_clock <= LAST_CLOCK && beam_poll_mark_holds(poll_mark)) {
+        beam_poll_to(poll_mark.poll, PVI_BEAM_CLOCKS, 0);
+        beam_wrap_to_next_line();
+    }
     // Each instruction the processor begins on the rest of the line: the
     // beam up to its clock, then the instruction.
     for (;;) {
         const i32 step = cpu_beam_clock;
         if (step < x || step > LAST_CLOCK) break;
         pvi_collide_run(x, step);
-        if (idling()) {
-            beam_idle_mark_here(idle_mark);
-            idle_to_line_end(step);
-            x = PVI_BEAM_CLOCKS;
-            break;
+        if (may_idle_or_poll()) {
+            if (idling()) {
+                beam_idle_mark_here(idle_mark);
+                idle_to_line_end(step);
+                x = PVI_BEAM_CLOCKS;
+                break;
+            }
+            if (polling_marked()) {
+                // The instruction at `step` has seen the collisions up to
+                // its clock. The poll's later loads are counted out only
+                // while a run of collisions up to their clock writes
+                // nothing; the runs of the instructions counted out are
+                // written as one by the next run (nothing but the loads
+                // reads what they write). They write nothing, so what was
+                // drawn ahead still stands.
+                x = step + 1;
+                beam_poll_to(poll_mark.poll, PVI_BEAM_CLOCKS, pvi_collisions_quiet_until(x));
+                beam_wrap_to_next_line();
+                continue;
+            }
         }
         step_one();
         beam_wrap_to_next_line();
@@ -470,10 +558,23 @@ void picture(bool idles) {
 // The processor's instructions up to beam clock `limit`, while it does not
 // idle. True when it idles before `limit`: its runs are left to count out,
 // for a caller that may count them with the runs of what follows at once.
-inline bool run_until_idle(i32 limit) {
+[[gnu::always_inline]] inline bool run_until_idle(i32 limit) {
     raster_clock = cpu_beam_clock;
+    if (cpu_beam_clock < limit && poll_carried()) {
+        poll_to(limit);
+        raster_clock = cpu_beam_clock;
+        beam_wrap_to_next_line();
+        return false;
+    }
     while (cpu_beam_clock < limit) {
-        if (idling_marked()) return true;
+        if (idle_mark.set || may_idle_or_poll()) {
+            if (idling_marked()) return true;
+            if (polling_marked()) {
+                poll_to(limit);
+                raster_clock = cpu_beam_clock;
+                break;
+            }
+        }
         step_one();
         raster_clock = cpu_beam_clock;
     }
@@ -483,7 +584,7 @@ inline bool run_until_idle(i32 limit) {
 
 // The processor up to beam clock `limit` (cpu_run_to_clock), its idle runs
 // counted out.
-inline void run_to_clock(i32 limit) {
+[[gnu::always_inline]] inline void run_to_clock(i32 limit) {
     if (!run_until_idle(limit)) return;
     beam_idle_to(limit);
     raster_clock = cpu_beam_clock;
@@ -494,12 +595,14 @@ inline void run_to_clock(i32 limit) {
 
 void cpu_run_to_clock(i32 limit) {
     idle_mark = {}; // asked from outside the frame: anything may have changed
+    poll_mark = {};
     run_to_clock(limit);
 }
 
 void cpu_step_at_beam() {
     if (raster_clock != cpu_beam_clock) return;
     idle_mark = {};
+    poll_mark = {};
     step_one();
     beam_wrap_to_next_line();
 }
@@ -507,6 +610,7 @@ void cpu_step_at_beam() {
 void pvi_run_frame() {
     in_frame = 1;
     idle_mark = {}; // between frames anything may change
+    poll_mark = {};
     tape_ticks = tape_moving() && machine_row().tape != nullptr;
     pvi_history_frame_begin();
     pvi_invert_register = memmap == 4 ? nullptr : guest_memory + 0x1E80;

@@ -502,6 +502,83 @@ TEST_F(Interton, IdleBranchesCountedOutLeaveTheStateOfExecutingThem) {
             }
 }
 
+// A poll loop counted out (LODA, a test of the register, a branch back while
+// the byte read stays the same) leaves every frame as executing each of its
+// instructions does: the collisions that change the status mid-line, the
+// object completions at the line's start, the vertical blank and the
+// interrupts taken while it polls are seen at the same clocks.
+TEST_F(Interton, PollLoopsCountedOutRunAsExecuted) {
+    struct Program {
+        const char* what;
+        std::vector<u8> poll; // at $0020; the objects are moved after it
+        bool interrupts;
+    };
+    const Program programs[] = {
+        {"TMI on the collisions and blank, BCFR", {0x0C, 0x1F, 0xCB, 0xF4, 0x40, 0x98, 0x79}, false},
+        {"COMI, BCTR: out at the first change", {0x0C, 0x1F, 0xCB, 0xE4, 0x00, 0x18, 0x79}, false},
+        {"the grid and completions, r2, BCFA",
+         {0x0E, 0x1F, 0xCA, 0xF6, 0x01, 0x9C, 0x00, 0x20},
+         false},
+        {"blank, interrupts taken", {0x0D, 0x1F, 0xCB, 0xF5, 0x40, 0x99, 0x79}, true},
+        {"a keypad byte, interrupts taken", {0x0D, 0x1E, 0x88, 0xE5, 0x0F, 0x18, 0x79}, true},
+    };
+    // The interrupt routine at $0003 moves object 0 down a line.
+    const u8 vector[] = {0x1F, 0x00, 0x20, 0x0E, 0x1F, 0x0C, 0x86, 0x01, 0xCE, 0x1F, 0x0C, 0x37};
+    for (int machine_no : {INTERTON, ELEKTOR})
+        for (const Program& p : programs) {
+            SCOPED_TRACE(std::string(machine_no == INTERTON ? "Interton, " : "Elektor, ") + p.what);
+            std::vector<MachineSnapshot> frames[2];
+            for (u8 counting : {1, 0}) {
+                cpu_poll_skipping = counting;
+                collisions = 1;
+                ASSERT_TRUE(machine_switch(machine_no, machine_no == INTERTON ? 3 : 5, true, true,
+                                           false));
+                machine_reset();
+                std::vector<u8> code(vector, vector + sizeof vector);
+                code.resize(0x20);
+                code.insert(code.end(), p.poll.begin(), p.poll.end());
+                for (u32 n = 0; n < 4; n++) // HC and VC of each object one on
+                    for (u32 a : {0x1F0Au + pvi_object_block[n], 0x1F0Cu + pvi_object_block[n]})
+                        code.insert(code.end(), {0x0D, static_cast<u8>(a >> 8), static_cast<u8>(a),
+                                                 0x85, 0x01, 0xCD, static_cast<u8>(a >> 8),
+                                                 static_cast<u8>(a)});
+                code.insert(code.end(), {0x1F, 0x00, 0x20});
+                std::memcpy(guest_memory, code.data(), code.size());
+                cpu_iar = 0;
+                cpu_psu = p.interrupts ? static_cast<u8>(cpu_psu & ~PSU_II)
+                                       : static_cast<u8>(cpu_psu | PSU_II);
+                // Objects 0 and 1 on each other, 2 and 3 meeting, all over the grid.
+                static constexpr u8 HC[4] = {30, 33, 90, 96}, VC[4] = {20, 22, 60, 65};
+                for (u32 n = 0; n < 4; n++) {
+                    const u32 block = pvi_object_block[n];
+                    for (u32 r = 0; r < 10; r++)
+                        set_pvi(block + r, static_cast<u8>(0x3C ^ (r * 0x11) ^ n));
+                    set_pvi(block + 10, HC[n]);
+                    set_pvi(block + 11, static_cast<u8>(HC[n] + 40));
+                    set_pvi(block + 12, VC[n]);
+                    set_pvi(block + 13, 12);
+                }
+                for (u32 i = 0; i < 0x28; i++)
+                    set_pvi(0x80 + i, static_cast<u8>(i % 3 ? 0x81 : 0xFF));
+                set_pvi(PVI_SIZES, 0x1B);
+                set_pvi(PVI_SPR01COLOURS, 0x0A);
+                set_pvi(PVI_BGCOLOUR, 0x2B);
+                for (int f = 0; f < 8; f++) {
+                    emu_run_frame();
+                    frames[counting].push_back(
+                        MachineSnapshot::take(pvi_pixel_cells, sizeof pvi_pixel_cells));
+                }
+            }
+            cpu_poll_skipping = 1;
+            for (std::size_t f = 0; f < frames[0].size(); f++) {
+                SCOPED_TRACE("frame " + std::to_string(f));
+                expect_same_snapshot(frames[0][f], frames[1][f]);
+            }
+            // The objects moved in every frame but the first.
+            EXPECT_GE(frames[1].back().memory[0x1F0A], 30 + 6);
+        }
+}
+
 TEST_F(Interton, TitleProgramIsItsOwnKnownGame) {
     // The database row identifies the program's bytes and nothing else.
     EXPECT_EQ(game_identify_data(interton_stub_program, INTERTON_STUB_SIZE), 132);

@@ -1,6 +1,7 @@
 // What a frame leaves behind on the consoles: picture, RAM, the chip's cells,
-// the access marks and the processor. Two ways of running the same frames
-// must leave equal snapshots.
+// the access marks and the processor (its registers, and the opcode,
+// address, register and cycles its last instruction left). Two ways of
+// running the same frames must leave equal snapshots.
 #pragma once
 
 #include "core/frame.h"
@@ -21,6 +22,10 @@ struct MachineSnapshot {
     i32 beam = 0, raster = 0;
     u16 iar = 0, prev_iar = 0;
     u8 psu = 0, psl = 0;
+    // The registers and what the last instruction left.
+    std::vector<u8> regs;
+    u32 ea = 0, op_cycles = 0;
+    u8 opcode = 0, regsel = 0;
 
     static MachineSnapshot take(const u8* cells, std::size_t cell_count) {
         MachineSnapshot s;
@@ -35,6 +40,11 @@ struct MachineSnapshot {
         s.prev_iar = cpu_prev_iar;
         s.psu = cpu_psu;
         s.psl = cpu_psl;
+        s.regs.assign(cpu_regs, cpu_regs + sizeof cpu_regs);
+        s.ea = cpu_ea;
+        s.op_cycles = cpu_op_cycles;
+        s.opcode = cpu_opcode;
+        s.regsel = cpu_regsel;
         return s;
     }
 };
@@ -47,6 +57,11 @@ inline void expect_same_snapshot(const MachineSnapshot& a, const MachineSnapshot
     EXPECT_EQ(a.prev_iar, b.prev_iar);
     EXPECT_EQ(a.psu, b.psu);
     EXPECT_EQ(a.psl, b.psl);
+    EXPECT_TRUE(a.regs == b.regs);
+    EXPECT_EQ(a.ea, b.ea);
+    EXPECT_EQ(a.op_cycles, b.op_cycles);
+    EXPECT_EQ(a.opcode, b.opcode);
+    EXPECT_EQ(a.regsel, b.regsel);
     EXPECT_TRUE(a.frame == b.frame);
     EXPECT_TRUE(a.memory == b.memory);
     EXPECT_TRUE(a.cells == b.cells);
