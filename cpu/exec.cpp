@@ -1228,6 +1228,10 @@ static bool branch_taken_under(u8 opcode, u8 cc) {
 // `address` holds rN's `value`.
 [[gnu::noinline]] static bool poll_loop_found(CpuPoll& p, u16 load, u32 address, u8 reg,
                                               u8 value) {
+    // A read-once byte holds what a read leaves: told first, as a poll that
+    // has just read its byte change sees it reset here.
+    const u32 attrs = mem_attributes[address];
+    if ((attrs & MEM_READ_ONCE) && mem_read_once_value() != value) return false;
     const u16 test = load + 3, branch = load + 5;
     const u8 test_op = guest_memory[test], branch_op = guest_memory[branch],
              c1 = guest_memory[branch + 1];
@@ -1263,13 +1267,11 @@ static bool branch_taken_under(u8 opcode, u8 cc) {
     if (!register_unwatched(reg)) return false;
 
     // The byte reads as it stands, with nothing to report: no mirror, watch,
-    // board routing or unreadable byte, and a read-once byte already holds
-    // what a read leaves. Its read mark, the chip's coverage bit and the
-    // branch's mark on its target are set.
-    const u32 attrs = mem_attributes[address];
+    // board routing or unreadable byte (and, above, a read-once byte already
+    // holds what a read leaves). Its read mark, the chip's coverage bit and
+    // the branch's mark on its target are set.
     if (mem_read_mirror[address] != address || (attrs & (MEM_WATCH | MEM_UNREADABLE | MEM_ROUTED)))
         return false;
-    if ((attrs & MEM_READ_ONCE) && mem_read_once_value() != value) return false;
     if (!(mem_access[address] & ACC_READ)) return false;
     if (attrs & MEM_HW_REGISTER) {
         const u32 bit = cpu_bus.coverage_bit(address);
