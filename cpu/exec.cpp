@@ -1323,25 +1323,6 @@ bool cpu_polls_at_load(CpuPoll& p) {
     return poll_loop_found(p, load, address, reg, value);
 }
 
-u32 cpu_poll_runs(CpuPoll& p, u32 before, u32 loads_before) {
-    u32 phase = p.phase, periods = 0, last;
-    do {
-        last = phase;
-        periods += p.periods[phase];
-        phase = phase == 2 ? 0 : phase + 1;
-    } while (periods < before && !(phase == 0 && periods >= loads_before));
-    cpu_cycles += periods;
-    cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | p.cc[last]);
-    cpu_opcode = p.opcode[last];
-    cpu_regsel = p.regsel[last];
-    cpu_ea = p.ea[last];
-    cpu_op_cycles = p.periods[last] / 3;
-    cpu_prev_iar = p.at[last];
-    cpu_iar = p.at[phase];
-    p.phase = static_cast<u8>(phase);
-    return periods;
-}
-
 // Every instruction runs to completion, so the budget ends at zero or below and
 // its magnitude is the overshoot of the last instruction. The loop measures the
 // clock periods run since the slice began, so the counter passing $FFFFFFFF
