@@ -1224,29 +1224,20 @@ static bool branch_taken_under(u8 opcode, u8 cc) {
     return opcode & 0x80 ? field != cc >> 6 : field == 3 || field == cc >> 6;
 }
 
-// The poll test behind cpu_polls (exec.h), once the processor is found at a
-// LODA five bytes before its last instruction. Each instruction the loop
-// runs from here leaves what it left on its last run: the test makes sure
-// that the processor's state and the marks are what that run leaves (so a
-// round counted out has nothing more to mark), and that no debugger
-// feature looks at single instructions, at the byte or at rN.
-bool cpu_polls_at_load(CpuPoll& p) {
-    const u16 load = cpu_iar;
-    // The loop's eight bytes lie in the page (the fetch marks below say so
-    // for the instructions; this keeps every read here inside memory).
-    if (load > 0x7FFF || (load & 0x1FFF) > 0x1FF8 || !cpu_poll_skipping) return false;
+// The rest of the poll test, for a LODA rN,abs at `load` whose byte at
+// `address` holds rN's `value`.
+[[gnu::noinline]] static bool poll_loop_found(CpuPoll& p, u16 load, u32 address, u8 reg,
+                                              u8 value) {
+    // A read-once byte holds what a read leaves: told first, as a poll that
+    // has just read its byte change sees it reset here.
+    const u32 attrs = mem_attributes[address];
+    if ((attrs & MEM_READ_ONCE) && mem_read_once_value() != value) return false;
     const u16 test = load + 3, branch = load + 5;
-    const u8 b1 = guest_memory[load + 1], test_op = guest_memory[test],
-             branch_op = guest_memory[branch], c1 = guest_memory[branch + 1];
+    const u8 test_op = guest_memory[test], branch_op = guest_memory[branch],
+             c1 = guest_memory[branch + 1];
     const u8 field = guest_memory[load] & 3;
-    // LODA rN,abs, plain, with rN holding the byte (where a poll has just
-    // seen its byte change, the test ends here); TMI or COMI rN,imm; a
-    // direct BCTR, BCFR, BCTA or BCFA (not ZBRR or BXA) back to the LODA.
-    if ((guest_memory[load] & 0xFC) != 0x0C || (b1 & 0xE0)) return false;
-    const u8 reg = cpu_reg_index(field);
-    const u8 value = cpu_regs[reg];
-    const u32 address = (load & 0x6000) | ((b1 & 0x1F) << 8) | guest_memory[load + 2];
-    if (guest_memory[address] != value) return false;
+    // TMI or COMI rN,imm; a direct BCTR, BCFR, BCTA or BCFA (not ZBRR or
+    // BXA) back to the LODA.
     if (test_op != (0xF4 | field) && test_op != (0xE4 | field)) return false;
     if ((branch_op & 0x78) != 0x18 || (branch_op & 0x83) == 0x83 || (c1 & 0x80)) return false;
     const bool relative = !(branch_op & 0x04);
@@ -1276,13 +1267,11 @@ bool cpu_polls_at_load(CpuPoll& p) {
     if (!register_unwatched(reg)) return false;
 
     // The byte reads as it stands, with nothing to report: no mirror, watch,
-    // board routing or unreadable byte, and a read-once byte already holds
-    // what a read leaves. Its read mark, the chip's coverage bit and the
-    // branch's mark on its target are set.
-    const u32 attrs = mem_attributes[address];
+    // board routing or unreadable byte (and, above, a read-once byte already
+    // holds what a read leaves). Its read mark, the chip's coverage bit and
+    // the branch's mark on its target are set.
     if (mem_read_mirror[address] != address || (attrs & (MEM_WATCH | MEM_UNREADABLE | MEM_ROUTED)))
         return false;
-    if ((attrs & MEM_READ_ONCE) && mem_read_once_value() != value) return false;
     if (!(mem_access[address] & ACC_READ)) return false;
     if (attrs & MEM_HW_REGISTER) {
         const u32 bit = cpu_bus.coverage_bit(address);
@@ -1311,23 +1300,27 @@ bool cpu_polls_at_load(CpuPoll& p) {
     return true;
 }
 
-u32 cpu_poll_runs(CpuPoll& p, u32 before, u32 loads_before) {
-    u32 phase = p.phase, periods = 0, last;
-    do {
-        last = phase;
-        periods += p.periods[phase];
-        phase = phase == 2 ? 0 : phase + 1;
-    } while (periods < before && !(phase == 0 && periods >= loads_before));
-    cpu_cycles += periods;
-    cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | p.cc[last]);
-    cpu_opcode = p.opcode[last];
-    cpu_regsel = p.regsel[last];
-    cpu_ea = p.ea[last];
-    cpu_op_cycles = p.periods[last] / 3;
-    cpu_prev_iar = p.at[last];
-    cpu_iar = p.at[phase];
-    p.phase = static_cast<u8>(phase);
-    return periods;
+// The poll test behind cpu_polls (exec.h), once the processor is found at a
+// LODA five bytes before its last instruction. Each instruction the loop
+// runs from here leaves what it left on its last run: the test makes sure
+// that the processor's state and the marks are what that run leaves (so a
+// round counted out has nothing more to mark), and that no debugger
+// feature looks at single instructions, at the byte or at rN. The usual no
+// (a poll that has just seen its byte change: rN and the byte differ) is
+// told first, before the rest of the loop is looked at.
+bool cpu_polls_at_load(CpuPoll& p) {
+    const u16 load = cpu_iar;
+    // The loop's eight bytes lie in the page (the fetch marks below say so
+    // for the instructions; this keeps every read here inside memory).
+    if (load > 0x7FFF || (load & 0x1FFF) > 0x1FF8 || !cpu_poll_skipping) return false;
+    const u8 b1 = guest_memory[load + 1];
+    // LODA rN,abs, plain, with rN holding the byte.
+    if ((guest_memory[load] & 0xFC) != 0x0C || (b1 & 0xE0)) return false;
+    const u8 reg = cpu_reg_index(guest_memory[load] & 3);
+    const u8 value = cpu_regs[reg];
+    const u32 address = (load & 0x6000) | ((b1 & 0x1F) << 8) | guest_memory[load + 2];
+    if (guest_memory[address] != value) return false;
+    return poll_loop_found(p, load, address, reg, value);
 }
 
 // Every instruction runs to completion, so the budget ends at zero or below and

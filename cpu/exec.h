@@ -169,7 +169,25 @@ inline bool cpu_poll_steady(const CpuPoll& p) {
 // `before` clock periods (the first one always), but no LODA after the first
 // instruction that begins `loads_before` periods on or later, leaving the
 // state the last of them leaves. Returns the periods they take.
-u32 cpu_poll_runs(CpuPoll& p, u32 before, u32 loads_before);
+// Inline: a frame loop counts out a few instructions at a time.
+inline u32 cpu_poll_runs(CpuPoll& p, u32 before, u32 loads_before) {
+    u32 phase = p.phase, periods = 0, last;
+    do {
+        last = phase;
+        periods += p.periods[phase];
+        phase = phase == 2 ? 0 : phase + 1;
+    } while (periods < before && !(phase == 0 && periods >= loads_before));
+    cpu_cycles += periods;
+    cpu_psl = static_cast<u8>((cpu_psl & ~PSL_CC) | p.cc[last]);
+    cpu_opcode = p.opcode[last];
+    cpu_regsel = p.regsel[last];
+    cpu_ea = p.ea[last];
+    cpu_op_cycles = p.periods[last] / 3;
+    cpu_prev_iar = p.at[last];
+    cpu_iar = p.at[phase];
+    p.phase = static_cast<u8>(phase);
+    return periods;
+}
 extern u8 cpu_poll_skipping; // 0 runs every instruction (for tests and benches)
 
 // Interrupt acceptance (callers set cpu_irq_pending first), and the check on

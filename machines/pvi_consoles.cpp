@@ -443,10 +443,8 @@ inline void poll_to(i32 limit) {
                      pvi_border_colour(guest_memory[(pvi_base + PVI_BGCOLOUR) & ADDR_MASK]));
 }
 
-// Clocks 0 to border_clocks - 1 in the border colour, which the processor
-// may change between its instructions: each piece up to the clock of the
-// next instruction that begins there, then the instruction.
-void border() {
+// border() where an instruction begins in the border.
+[[gnu::noinline]] void border_with_instructions() {
     const i32 end = border_clocks;
     i32 x = 0;
     raster_clock = 0;
@@ -477,6 +475,20 @@ void border() {
         raster_clock = x = step + 1;
     }
     raster_clock = end;
+}
+
+// Clocks 0 to border_clocks - 1 in the border colour, which the processor
+// may change between its instructions: each piece up to the clock of the
+// next instruction that begins there, then the instruction. Mostly an
+// instruction begun on the line before runs on past the border, which is
+// then one piece.
+inline void border() {
+    if (cpu_beam_clock >= 0 && cpu_beam_clock < border_clocks) {
+        border_with_instructions();
+        return;
+    }
+    fill_border(0, border_clocks);
+    raster_clock = border_clocks;
 }
 
 // The processor idles from picture clock `step`, where the beam has come:
