@@ -470,8 +470,7 @@ inline void poll_to(i32 limit) {
         }
         fill_border(x, step + 1);
         raster_clock = step;
-        step_one();
-        beam_wrap_to_next_line();
+        cpu_step_at_beam();
         raster_clock = x = step + 1;
     }
     raster_clock = end;

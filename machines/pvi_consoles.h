@@ -77,8 +77,8 @@ bool pvi_loaded_game_is(const char* name);
 // Runs the processor until its beam clock reaches `limit`; raster_clock
 // follows it. A clock past 226 then starts the next line late by the overshoot.
 void cpu_run_to_clock(i32 limit);
-// One instruction when the beam has reached the processor's clock. The frame
-// steps the processor itself: these two serve the tests' clock-by-clock frame.
+// One instruction when the beam has reached the processor's clock (the
+// border steps the processor so; the tests' clock-by-clock frame uses both).
 void cpu_step_at_beam();
 void pvi_run_frame();
 
