@@ -229,7 +229,7 @@ void gui_sprite_set_string(int row, const char* text) {
 }
 
 void gui_sprite_set_name(const char* text) {
-    if (const int win = window()) gui_set_text(win, GID_SPRITE_NAME, text);
+    gui_set_string(TW_SPRITES, GID_SPRITE_NAME, text);
 }
 
 void gui_sprite_set_palette(int colour, bool enabled) {
