@@ -696,10 +696,11 @@ void gui_floppy_window_refresh(int scope, int drive) {
     const DiskGeometry& g = floppy_geometry();
     if (scope >= 3) {
         refresh_title(drive);
-        gui_set_disabled(window(), gid_of(GID_FD_UPDATE, drive), !d.present);
-        gui_set_disabled(window(), gid_of(GID_FD_EJECT, drive), !d.present);
-        gui_set_value(window(), gid_of(GID_FD_PROTECT, drive), floppy_write_protected(drive));
-        gui_set_selected(window(), gid_of(GID_FD_PROTECT, drive), floppy_write_protected(drive));
+        const u32 present = d.present ? 1u : 0u, protect = floppy_write_protected(drive) ? 1u : 0u;
+        gui_set_disabled_refresh(TW_FLOPPY, gid_of(GID_FD_UPDATE, drive), present);
+        gui_set_enabled_refresh(TW_FLOPPY, gid_of(GID_FD_EJECT, drive), present);
+        gui_set_value(window(), gid_of(GID_FD_PROTECT, drive), protect != 0);
+        gui_set_selected_refresh(TW_FLOPPY, gid_of(GID_FD_PROTECT, drive), protect);
     }
     const bool view_moved = d.view_offset != s.view_offset;
     if (scope >= 3 || view_moved) {
