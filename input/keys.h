@@ -86,7 +86,8 @@ int host_shift_down();
 // "lowercase" setting.
 int host_key_shift_remap(int raw_key);
 int host_left_shift_down();
-int host_right_shift_down(); // kept beside the left one; nothing asks for it yet
+// The same for right Shift; nothing in the program asks for it yet.
+int host_right_shift_down();
 int host_alt_down();
 
 void host_key_set(u32 code);   // bit on
