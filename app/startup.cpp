@@ -248,9 +248,11 @@ void app_main(int argc, char** argv) {
     if (rc) app_clean_exit(rc);
     if (startup_batch_job()) {
         // A batch job opens no window and never waits for a user: its warnings
-        // go to standard error. It writes only its own files.
+        // go to standard error. It writes only its own files: not the log
+        // either, whatever the settings say of it.
         ui_host_defaults();
         app_acquired.settings_read = false;
+        log_mode = LOG_OFF;
     } else {
         lock_progdir();
         // 6-14: the display connection (the one "library" a session needs).

@@ -868,10 +868,11 @@ bool cmd_built(const CmdRow& row) {
         const char* command = machine_debug().disk_save_command;
         return !command || debugger_knows(command);
     }
+    // The guides are sections of the help document.
     if (row.cmd == Cmd::HELP_CODINGGUIDE)
-        return coding_guide_section(static_cast<int>(machine))[0] != '\0';
+        return help_available() && coding_guide_section(static_cast<int>(machine))[0] != '\0';
     if (row.cmd == Cmd::HELP_GAMINGGUIDE)
-        return gaming_guide_section(static_cast<int>(machine))[0] != '\0';
+        return help_available() && gaming_guide_section(static_cast<int>(machine))[0] != '\0';
     if (row.cmd == Cmd::HELP_MANUAL) return help_available();
     return true;
 }

@@ -341,11 +341,11 @@ void act_pause(const CmdRow&, const CmdCall& call) {
 }
 
 void act_coding_guide(const CmdRow&, const CmdCall&) {
-    open_url(readme_address(coding_guide_section(static_cast<int>(machine))).c_str());
+    help_show_node(coding_guide_section(static_cast<int>(machine)));
 }
 
 void act_gaming_guide(const CmdRow&, const CmdCall&) {
-    open_url(readme_address(gaming_guide_section(static_cast<int>(machine))).c_str());
+    help_show_node(gaming_guide_section(static_cast<int>(machine)));
 }
 
 void act_manual(const CmdRow&, const CmdCall&) {

@@ -2,14 +2,13 @@
 
 #include "core/frame.h"
 #include "core/machine_ops.h"
+#include "core/message.h"
 #include "core/notify.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 
-#include <climits>
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
@@ -103,20 +102,12 @@ void help_install() {
 
 void open_url(const char* address) {
     if (!address || !*address) return;
-    if (!gui_host_open_url(address)) ui_beep();
-}
-
-std::string readme_address(const char* anchor) {
-    // The README beside the shipped files (a build tree), else in the home.
-    std::string readme = path_to_host("PROGDIR:README.md");
-    const std::string resources = path_resources();
-    if (!is_file(readme) && !resources.empty() && is_file(resources + "/../README.md")) {
-        char full[4096];
-        if (realpath((resources + "/../README.md").c_str(), full)) readme = full;
-    }
-    std::string address = "file://" + readme;
-    if (anchor && *anchor) address += std::string("#") + anchor;
-    return address;
+    if (gui_host_open_url(address)) return;
+    // Without a browser the click would only beep: say what could not be opened.
+    const std::string text = std::string("No web browser could open ") + address;
+    con_printf("%s\n", text.c_str());
+    ui_status_text(text.c_str());
+    ui_beep();
 }
 
 const char* coding_guide_section(int m) {

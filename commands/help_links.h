@@ -30,11 +30,11 @@ void help_check_closed();
 // counts as having paused the emulation.
 void help_install();
 
-// Opens `address` in the desktop's browser; a failure beeps.
+// Opens `address` in the desktop's browser; a failure beeps and says so on the
+// console and in the status bar.
 void open_url(const char* address);
-// The address of section `anchor` of the project's README.
-std::string readme_address(const char* anchor);
-// The README section of the coding guide and of the gaming guide of machine
-// `m` ("" none: the ball-and-paddle machines, and Type-right's coding guide).
+// The help document's section of the coding guide and of the gaming guide of
+// machine `m` ("" none: the ball-and-paddle machines, and Type-right's coding
+// guide).
 const char* coding_guide_section(int m);
 const char* gaming_guide_section(int m);

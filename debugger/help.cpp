@@ -207,5 +207,9 @@ void dbg_help(int category) {
             con_printf("%32s%s\n", "", description);
         }
     }
+    if (category == 0)
+        con_printf("\nOperands are looked up as labels before numbers: the flag names (C, F,\n"
+                   "S...) and the chips' register names are labels, so write $C or $F for\n"
+                   "those numbers.\n");
     con_printf("\n");
 }

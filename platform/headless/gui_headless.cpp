@@ -382,6 +382,7 @@ int gui_host_double_click_ms() {
 }
 
 bool gui_host_open_url(const char* address) {
+    if (!url_handler) return false; // as a desktop without a browser
     opened_urls.push_back(address ? address : "");
     return true;
 }

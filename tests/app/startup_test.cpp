@@ -371,6 +371,26 @@ TEST_F(Startup, AnAssemblyRunEndsWithTheAssemblersResult) {
     EXPECT_EQ(passes, 0);
 }
 
+// A batch run leaves the log alone even when the settings say to replace it.
+TEST_F(Startup, ABatchRunLeavesTheLogAloneWhateverTheSettingsSay) {
+    const fs::path run_dir = dir + "/run";
+    fs::create_directories(run_dir);
+    setenv("XDG_RUNTIME_DIR", run_dir.c_str(), 1);
+    ASSERT_EQ(run({}), 0); // a session writes the settings file
+    const fs::path ini = home / "home" / "Configs" / "Brindlemox.ini";
+    std::string settings = test_read_file(ini.string());
+    const size_t at = settings.find("logtofile=");
+    ASSERT_NE(at, std::string::npos);
+    settings.replace(at, settings.find('\n', at) - at, "logtofile=2");
+    test_write_file(ini, settings);
+    const fs::path log = run_dir / "Brindlemox.log";
+    test_write_file(log, "an earlier session's log\n");
+    fs::current_path(dir);
+    asm_assemble_startup = asm_assemble_batch;
+    EXPECT_EQ(run({"ASM", "missing.asm"}), 10);
+    EXPECT_EQ(test_read_file(log.string()), "an earlier session's log\n");
+}
+
 // The start-up warning about a corrupt file does not wait for an answer (the
 // port already answers, and nobody need be at the screen); CTRL-C while it
 // is shown leaves through the exit path with 0, writing its settings.
