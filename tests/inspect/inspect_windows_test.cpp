@@ -273,7 +273,7 @@ TEST_F(Inspect, TwinPanelsFromAParkedContext) {
 // The hint line ends the CPU monitor on every machine it opens on, the
 // typing tutor's included.
 TEST_F(Inspect, CpuMonitorEndsWithTheHintLine) {
-    for (const auto [m, map] : {std::pair{ARCADIA, 8}, std::pair{TWIN, int{MAP_TWIN}},
+    for (const auto& [m, map] : {std::pair{ARCADIA, 8}, std::pair{TWIN, int{MAP_TWIN}},
                                 std::pair{TYPERIGHT, int{MAP_TYPERIGHT}}}) {
         ASSERT_TRUE(machine_switch(m, map, true, true, false));
         mon_open_cpu_window();
