@@ -77,6 +77,7 @@ void act_selbst_bios(const CmdRow&, const CmdCall&);
 // character set.
 void act_binbug_bios(const CmdRow&, const CmdCall&);
 void act_binbug_dos(const CmdRow&, const CmdCall&);
+void act_twin_dos(const CmdRow&, const CmdCall&);
 void act_cd2650_bios(const CmdRow&, const CmdCall&);
 void act_cd2650_dos(const CmdRow&, const CmdCall&);
 void act_cd2650_vdu(const CmdRow&, const CmdCall&);

@@ -8,6 +8,7 @@
 #include "core/emu.h"
 #include "computers/binbug.h"
 #include "computers/cd2650.h"
+#include "computers/twin_sdos.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -427,6 +428,11 @@ void act_binbug_bios(const CmdRow& row, const CmdCall&) {
 void act_binbug_dos(const CmdRow& row, const CmdCall&) {
     binbug_dosversion = row.value;
     binbug_apply_memory_map(1);
+    gui_refresh_menus();
+}
+
+void act_twin_dos(const CmdRow& row, const CmdCall&) {
+    twin_choose_dos(row.value);
     gui_refresh_menus();
 }
 

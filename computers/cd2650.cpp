@@ -270,15 +270,15 @@ bool cd2650_key_handler(u32 raw) {
 
 namespace {
 
+// Both ways of typing go through the key input, which reports and records
+// the key: the latch is emptied once read; queued keys come at most two a frame.
 u8 read_key() {
-    if (!queuekeystrokes) {
-        const u8 v = guest_key_latch;
-        guest_key_latch = 128;
-        return v;
-    }
-    if (static_cast<i32>(cpu_cycles - cd2650_key_holdoff) < 0) return 128;
+    if (queuekeystrokes && static_cast<i32>(cpu_cycles - cd2650_key_holdoff) < 0) return 128;
     const u8 v = bios_key_input();
-    if (v != 128) cd2650_key_holdoff = cpu_cycles + frame_clocks() / 2;
+    if (!queuekeystrokes)
+        guest_key_latch = 128;
+    else if (v != 128)
+        cd2650_key_holdoff = cpu_cycles + frame_clocks() / 2;
     return v;
 }
 

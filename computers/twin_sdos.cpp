@@ -2,6 +2,7 @@
 #include "computers/twin.h"
 #include "computers/twin_mod.h"
 
+#include "core/emu.h"
 #include "core/guest_roms.h"
 #include "core/machine_ops.h"
 #include "core/machine_titles.h"
@@ -149,6 +150,15 @@ bool twin_system_area(u8* out) {
     if (disk.size() < SDOS_SYSTEM_AREA + SDOS_SYSTEM_BYTES) return false;
     std::memcpy(out, disk.data() + SDOS_SYSTEM_AREA, SDOS_SYSTEM_BYTES);
     return true;
+}
+
+void twin_choose_dos(int version) {
+    if (version < 0 || version > 6) return;
+    twin_dosversion = version;
+    if (machine != TWIN) return;
+    system_disk();
+    guest_roms_report();
+    twin_sdos_list_directory(1, 0);
 }
 
 bool twin_image_from_file(const std::vector<u8>& file, u8* image) {

@@ -28,6 +28,12 @@ extern const GuestRom twin_roms[7];
 // The system area of the chosen version into `out` (16128 bytes); false when
 // no system is chosen or its disk cannot be read.
 bool twin_system_area(u8* out);
+// A system version chosen from the menu (0-5, 6 none): its built-in disk is
+// read at once, so that a missing one is named now rather than at the next
+// set-up, and drive 0's file list is read again with that system's commands.
+// The master's memory and the disk in drive 0 change at the next set-up or
+// the next new disk.
+void twin_choose_dos(int version);
 
 // Image offset of file entry `entry` (0-77) in the file list.
 u32 twin_sdos_entry_offset(int entry);

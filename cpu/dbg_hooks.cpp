@@ -188,6 +188,12 @@ const char* cpu_char_name(u8 value, char* out) {
     return out;
 }
 
+const char* cpu_char_name_hex(u8 value, char* out) {
+    char name[8];
+    std::snprintf(out, 16, "%s ($%02X)", cpu_char_name(value, name), value);
+    return out;
+}
+
 void cpu_annotate_value(u8 value, u32 address) {
     const CpuCharStyle style = cpu_char_style();
     if (style == CHARS_ASCII)

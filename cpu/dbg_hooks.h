@@ -199,6 +199,9 @@ inline void cpu_write_register(u32 n, u8 value) {
 // character, or a name of the upper codes ("NC", "Brk", ...). out holds at
 // least 8 bytes.
 const char* cpu_char_name(u8 value, char* out);
+// The name followed by the code, "'A' ($41)", "NC ($80)"; out holds at least
+// 16 bytes.
+const char* cpu_char_name_hex(u8 value, char* out);
 
 // Fills watch_annotation for a watched value at a guest address (memory watches).
 void cpu_annotate_value(u8 value, u32 address);

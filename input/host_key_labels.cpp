@@ -49,9 +49,12 @@ std::string char_name(u16 ch) {
 }
 // The name followed by its code.
 std::string char_name_hex(u16 ch) {
-    char code[8];
-    std::snprintf(code, sizeof code, " ($%02X)", ch & 0xFF);
-    return char_name(ch) + code;
+    char out[16];
+    if (ch > 255) {
+        std::snprintf(out, sizeof out, "? ($%02X)", ch & 0xFF);
+        return out;
+    }
+    return cpu_char_name_hex(static_cast<u8>(ch), out);
 }
 
 // A catalog text with its "%s" filled in turn (the catalog keeps only

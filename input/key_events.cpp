@@ -292,10 +292,14 @@ void input_host_key_event(u32 code) {
         pending_actions |= code == RAW_WHEEL_UP ? PA_PREV_GAME : PA_NEXT_GAME;
         return;
     }
+    // A PC keyboard's Caps Lock does not stay down: each press turns the
+    // guest's Caps Lock over, and a key held down turns it only once.
     if (code == RAW_CAPS) {
+        if (!host_key_down(code)) {
+            caps_lock_state ^= 1;
+            caps_lock_sync();
+        }
         host_key_set(code);
-        caps_lock_state = 1;
-        caps_lock_sync();
         return;
     }
     if (machine_handle_host_key(code, host_ctrl_down() != 0)) return;
@@ -317,11 +321,7 @@ void input_host_key_release(u32 code) {
     code &= 127;
     host_key_clear(code);
     host_key_repeats[code] = 0;
-    if (code == RAW_CAPS) {
-        caps_lock_state = 0;
-        caps_lock_sync();
-        return;
-    }
+    if (code == RAW_CAPS) return;
     if (!queuekeystrokes && code == guest_key_latch_code && !host_alt_down()) {
         guest_key_latch = 0x80;
         guest_key_latch_code = 0xFFFF;
@@ -329,16 +329,6 @@ void input_host_key_release(u32 code) {
 }
 
 // ---- Monitor ROM input ----------------------------------------------------------------
-
-// A character as the BIOS report names it.
-static void char_text(u8 ch, char* out, size_t size) {
-    if (ch == 0x80)
-        std::snprintf(out, size, "none");
-    else if (ch >= 32 && ch < 127)
-        std::snprintf(out, size, "$%02X ('%c')", ch, ch);
-    else
-        std::snprintf(out, size, "$%02X", ch);
-}
 
 namespace {
 // The games-database rows whose programs need their input translated or echoed.
@@ -383,8 +373,8 @@ u8 bios_key_input() {
         (known_game_id == GAME_MINI_DISASSEMBLER || known_game_id == GAME_MINI_DISASSEMBLER_2))
         term_output_char(result);
     if ((logbios || cpu_tracing) && (!machine_traits().key_input_polled || result != 0x80)) {
-        char name[24];
-        char_text(result, name, sizeof name);
+        char name[16];
+        cpu_char_name_hex(result, name);
         con_printf(cat_str(269, "Returning from %s with input of %s.\n\n"), row.key_routine, name);
     }
     if (rec_state == REC_RECORDING) {

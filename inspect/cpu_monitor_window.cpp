@@ -264,11 +264,9 @@ GuiWindowDesc describe(const CpuPanels& panels) {
         leds.centred = true;
         root.children.push_back(leds);
     }
-    if (!typing_tutor()) {
-        GuiNode hint = label(cat_str(541, "Hover over a button for more information."));
-        hint.centred = true;
-        root.children.push_back(hint);
-    }
+    GuiNode hint = label(cat_str(541, "Hover over a button for more information."));
+    hint.centred = true;
+    root.children.push_back(hint);
     return d;
 }
 

@@ -40,6 +40,7 @@ std::string hint_of(int op) {
 GuiNode opcode_button(int op) {
     GuiNode b = gui_node(GK_BUTTON, GID_OPCODE_FIRST + op);
     b.text = label_of(op);
+    b.text_left = true;
     b.weight = 1;
     b.readonly = !opcode_clickable(cpu_type, static_cast<u8>(op));
     b.background = opcode_group_colour(opcode_group(cpu_type, static_cast<u8>(op)));

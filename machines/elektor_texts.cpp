@@ -239,6 +239,9 @@ static void elektor_view_bios() {
         else if (line == 1)
             con_printf(" $8B9..$8BD:                            $%02X %02X %02X %02X %02X\n",
                        at(0x8B9), at(0x8BA), at(0x8BB), at(0x8BC), at(0x8BD));
+        else if (line == 3) // the keyboard scan's state
+            con_printf(" LKBST:         $%02X RKBST:         $%02X MKBST:         $%02X\n",
+                       at(0x89D), at(0x89E), at(0x89F));
         else
             con_printf("\n");
     }

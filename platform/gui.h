@@ -90,6 +90,7 @@ struct GuiNode {
     bool selected = false;
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
+    bool text_left = false; // buttons: the text starts at the left edge
     int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width
     // min_w: a button of weight 0 is exactly that wide
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)

@@ -430,13 +430,16 @@ QWidget* build(QtWindow* w, const GuiNode& n);
 
 // A background colour (0x00RRGGBB, -1 the desktop's own) with dark text on it,
 // whatever the desktop's theme.
+// A button whose text starts at the left keeps it there through the colour
+// changes.
 void set_background(QWidget* widget, int rgb) {
-    if (rgb < 0) {
-        widget->setStyleSheet(QString());
-        return;
-    }
-    const QColor c(QRgb(static_cast<unsigned>(rgb)));
-    widget->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(c.name()));
+    QString sheet = widget->property("text_left").toBool()
+                        ? QStringLiteral("text-align: left; padding: 2px 4px;")
+                        : QString();
+    if (rgb >= 0)
+        sheet += QStringLiteral("background-color: %1; color: black;")
+                     .arg(QColor(QRgb(static_cast<unsigned>(rgb))).name());
+    widget->setStyleSheet(sheet);
 }
 
 // A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK").
@@ -551,6 +554,10 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
         b->setFocusPolicy(Qt::NoFocus);
+        if (n.text_left) {
+            b->setProperty("text_left", true);
+            set_background(b, -1);
+        }
         if (auto it = images.find(n.image); n.image && it != images.end())
             b->setIcon(QIcon(it->second));
         QObject::connect(b, &QPushButton::clicked,

@@ -172,6 +172,36 @@ TEST_F(Cd2650, ProgramDrawsAGoldenFrame) {
     EXPECT_EQ(check_golden_frame("cd2650_screen"), "");
 }
 
+// A key typed while the guest polls the keyboard port is reported and
+// recorded once, the same with or without the type-ahead queue.
+TEST_F(Cd2650, KeysReadFromThePortAreReportedAndRecorded) {
+    static const u8 poll[] = {0x70, 0x1B, 0x7D}; // REDD,R0 ; BCTR,UN back to it
+    logbios = 1;
+    for (u32 queued : {0u, 1u}) {
+        queuekeystrokes = queued;
+        std::memcpy(guest_memory + 0x1600, poll, sizeof poll);
+        cpu_iar = 0x1600;
+        std::FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        rec_file = f;
+        rec_state = REC_RECORDING;
+        capture_output();
+        input_host_key_event(32); // A
+        for (int i = 0; i < 3; i++)
+            emu_run_frame();
+        input_host_key_release(32);
+        rec_state = REC_IDLE;
+        rec_file = nullptr;
+        EXPECT_EQ(captured_output(), "Returning from KBIN with input of 'A' ($41).\n\n") << queued;
+        std::string bytes(static_cast<size_t>(std::ftell(f)), '\0');
+        std::rewind(f);
+        ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
+        std::fclose(f);
+        EXPECT_NE(bytes.find(std::string("\x01" "A", 2)), std::string::npos) << queued;
+    }
+    logbios = 0;
+}
+
 TEST_F(Cd2650, CellGridInDrawMode) {
     draw_mode = 1;
     cpu_iar = 0x1600;

@@ -177,3 +177,49 @@ TEST_F(MusicKeyboard, TheWindowShowsTheGuestsNotes) {
     gui_close_subwindow(TW_MUSIC);
     EXPECT_EQ(music_note_slot[0], -2);
 }
+
+// Every key of the keyboard, on each kind of machine, greyed or left as the
+// machine's sound hardware allows; and the staves of the voices it lacks.
+TEST_F(MusicKeyboard, EveryKeyOfEachMachinesSetIsGreyOrPlayable) {
+    // The keys above C#5 that a divider still hits.
+    const std::vector<int> high = {54, 55, 56, 58, 60, 62, 64, 67, 70, 74, 79, 86};
+    auto playable_set = [&](int lowest) {
+        std::vector<bool> set(NOTES, false);
+        for (int k = lowest; k <= 52; k++)
+            set[k] = true;
+        for (int k : high)
+            set[k] = true;
+        return set;
+    };
+    std::vector<bool> tone_units(NOTES, false);
+    for (int k = 39; k <= 63; k++)
+        tone_units[k] = true;
+    struct Case {
+        int machine, map;
+        std::vector<bool> playable;
+        int grey_staves; // staves 1-6 greyed, counted from 6 down
+    };
+    const Case cases[] = {
+        {ARCADIA, 8, playable_set(14), 6},
+        {INTERTON, 3, playable_set(2), 6},
+        {ELEKTOR, MAP_ELEKTOR_EXPANDED, playable_set(2), 0},
+        {ZACCARIA, MAP_GALAXIA, playable_set(2), 6},
+        {ZACCARIA, MAP_LASER_BATTLE, tone_units, 2},
+        {ZACCARIA, MAP_LAZARIAN, tone_units, 2},
+    };
+    for (const Case& c : cases) {
+        on(c.machine, c.map);
+        gui_music_window();
+        ASSERT_NE(gui_subwin_window[TW_MUSIC], 0);
+        for (int k = 0; k < NOTES; k++) {
+            const u16* o = note_table[k].outline;
+            // A greyed key is grey across its upper band.
+            const u32 at = shown(GID_MUSIC_KEYS, 2 * (o[0] - 5) + 1, 10);
+            EXPECT_EQ(at == pen(7), !c.playable[k]) << c.map << " key " << note_table[k].name;
+        }
+        for (int box = 1; box <= MUSIC_EXTRA_VOICES; box++)
+            EXPECT_EQ(stave_pixel(40 * box + 81 - 80 + 5, 70) == pen(7), box > 6 - c.grey_staves)
+                << c.map << " stave " << box;
+        gui_close_subwindow(TW_MUSIC);
+    }
+}

@@ -176,10 +176,20 @@ TEST_F(KeyEvents, HelpAndCapsLockOnKeyboardMachines) {
     machine = PIPBUG;
     tap(95);
     EXPECT_EQ(guest_key_queue_len, 0) << "Help is swallowed";
+    // The host's Caps Lock key springs back: each press turns the guest's
+    // over, a release or a held key's repeats change nothing.
     press(RAW_CAPS);
     EXPECT_EQ(caps_lock_state, 1);
+    press(RAW_CAPS);
+    EXPECT_EQ(caps_lock_state, 1) << "a repeat of the held key";
     release(RAW_CAPS);
+    EXPECT_EQ(caps_lock_state, 1);
+    lowercase = 1;
+    tap(32);
+    tap(RAW_CAPS);
     EXPECT_EQ(caps_lock_state, 0);
+    tap(32);
+    EXPECT_EQ(queue(), "Aa");
 }
 
 // ---- Commands ---------------------------------------------------------------------------
@@ -304,7 +314,17 @@ TEST_F(KeyEvents, BiosInputReportNamesTheRoutine) {
     machine = PIPBUG;
     capture_output();
     bios_key_input();
-    EXPECT_NE(captured_output().find("Returning from CHIN"), std::string::npos);
+    EXPECT_EQ(captured_output(), "Returning from CHIN with input of NC ($80).\n\n");
+    // Characters by their names, with their codes.
+    queuekeystrokes = 1;
+    ASSERT_TRUE(guest_key_queue_append_text("A\r\x0C"));
+    capture_output();
+    for (int i = 0; i < 3; i++)
+        bios_key_input();
+    EXPECT_EQ(captured_output(), "Returning from CHIN with input of 'A' ($41).\n\n"
+                                 "Returning from CHIN with input of CR ($0D).\n\n"
+                                 "Returning from CHIN with input of ZFF ($0C).\n\n");
+    queuekeystrokes = 0;
     machine = CD2650;
     capture_output();
     bios_key_input();

@@ -33,6 +33,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -267,6 +268,22 @@ TEST_F(Inspect, TwinPanelsFromAParkedContext) {
     gui_subwindows_input();
     EXPECT_EQ(cpu_psu, 0x80);
     EXPECT_EQ(parked.psu, 0x02);
+}
+
+// The hint line ends the CPU monitor on every machine it opens on, the
+// typing tutor's included.
+TEST_F(Inspect, CpuMonitorEndsWithTheHintLine) {
+    for (const auto& [m, map] : {std::pair{ARCADIA, 8}, std::pair{TWIN, int{MAP_TWIN}},
+                                std::pair{TYPERIGHT, int{MAP_TYPERIGHT}}}) {
+        ASSERT_TRUE(machine_switch(m, map, true, true, false));
+        mon_open_cpu_window();
+        const int win = cpu_window();
+        ASSERT_NE(win, 0) << m;
+        const GuiNode& root = gui_headless_desc(win)->root;
+        ASSERT_FALSE(root.children.empty());
+        EXPECT_EQ(root.children.back().text, "Hover over a button for more information.") << m;
+        gui_close_subwindow(TW_CPU);
+    }
 }
 
 TEST_F(Inspect, ElapsedTime) {

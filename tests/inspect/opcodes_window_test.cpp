@@ -20,6 +20,7 @@
 
 #include <cctype>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -150,6 +151,17 @@ TEST_F(OpcodesChart, TheWindowLabelsColoursAndPauses) {
     EXPECT_EQ(gui_get_text(win, loda), op_text[dis_notation][0x0C].mnemonic);
     EXPECT_EQ(gui_headless_background(win, loda), opcode_group_colour(OG_ARITHMETIC));
     EXPECT_EQ(gui_headless_hint(win, loda).substr(0, 7), "LODA,r0");
+    // Every opcode's button starts its text at the left, as a chart column reads.
+    int left = 0;
+    std::vector<const GuiNode*> todo{&gui_headless_desc(win)->root};
+    while (!todo.empty()) {
+        const GuiNode* n = todo.back();
+        todo.pop_back();
+        if (n->gid >= GID_OPCODE_FIRST && n->gid < GID_OPCODE_FIRST + 256) left += n->text_left;
+        for (const GuiNode& c : n->children)
+            todo.push_back(&c);
+    }
+    EXPECT_EQ(left, 256);
 
     // A notation change relabels in place.
     dis_notation = NOTATION_IEEE;
