@@ -90,7 +90,8 @@ struct GuiNode {
     bool selected = false;
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
-    int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width
+    int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width;
+                          // lists with columns: their least width in characters
     // min_w: a button of weight 0 is exactly that wide
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
     int min = 0, max = 0; // integer, slider and gauge range; scroller total
