@@ -249,6 +249,10 @@ void gui_window_position(int win, int* left, int* top, int* width, int* height);
 void gui_window_resize(int win, int width, int height);
 // 0 normal, 1 busy, 2 invisible, 6 aiming
 void gui_window_set_pointer(int win, int kind);
+// Keeps the host pointer inside `r` (window coordinates) while the window is
+// the active one, is not minimised and shows no menu: a pointer outside is
+// moved to the nearest point of `r`. Called once per pass while it applies.
+void gui_window_confine_pointer(int win, const GuiRect& r);
 // Takes the next event of the window's queue; false when it is empty.
 bool gui_window_next_event(int win, GuiEvent* event);
 void gui_window_flush_events(int win);

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QStandardPaths>
@@ -49,6 +50,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -1304,6 +1306,17 @@ void gui_window_set_pointer(int win, int kind) {
         w->widget->setCursor(shape);
     else
         w->widget->unsetCursor();
+}
+
+void gui_window_confine_pointer(int win, const GuiRect& r) {
+    QtWindow* w = find(win);
+    if (!w || r.right < r.left || r.bottom < r.top) return;
+    // Let go while another window has the user, when minimised and under an open menu.
+    const QWidget* top = w->widget->window();
+    if (!top->isActiveWindow() || top->isMinimized() || QApplication::activePopupWidget()) return;
+    const QPoint at = w->widget->mapFromGlobal(QCursor::pos());
+    const QPoint in(std::clamp(at.x(), r.left, r.right), std::clamp(at.y(), r.top, r.bottom));
+    if (in != at) QCursor::setPos(w->widget->mapToGlobal(in));
 }
 
 bool gui_window_next_event(int win, GuiEvent* event) {
