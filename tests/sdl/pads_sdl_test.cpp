@@ -1,5 +1,6 @@
 // The SDL pad device against SDL's virtual joysticks: no hardware needed.
 #include "platform/sdl/pads_sdl.h"
+#include "tests/sdl/virtual_controller.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -112,14 +113,8 @@ int motor_rumble(void*, Uint16 low, Uint16 high) {
 class PadsSdlController : public PadsSdl {
   protected:
     void attach_controller() {
-        SDL_VirtualJoystickDesc desc{};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.Rumble = motor_rumble;
         motor = Motor{};
-        index = SDL_JoystickAttachVirtualEx(&desc);
+        index = attach_virtual_controller(nullptr, motor_rumble);
         ASSERT_GE(index, 0) << SDL_GetError();
         ASSERT_TRUE(SDL_IsGameController(index));
         pads->read_port(0);

@@ -4,6 +4,8 @@
 // stick positions -32768..32767 and a mask of SDL's controller buttons), read
 // at every update; each motor command the program gives is appended to the
 // file named by $VIRTUAL_PAD_LOG as "rumble <low> <high>".
+#include "tests/sdl/virtual_controller.h"
+
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
@@ -44,14 +46,7 @@ extern "C" int SDL_InitSubSystem(Uint32 flags) {
     static const Init real = reinterpret_cast<Init>(dlsym(RTLD_NEXT, "SDL_InitSubSystem"));
     const int rc = real(flags);
     if (rc == 0 && (flags & SDL_INIT_JOYSTICK) && !pad) {
-        SDL_VirtualJoystickDesc desc{};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.Update = follow_state;
-        desc.Rumble = log_rumble;
-        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        const int index = attach_virtual_controller(follow_state, log_rumble);
         if (index >= 0) pad = SDL_JoystickOpen(index);
     }
     return rc;
