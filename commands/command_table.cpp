@@ -29,6 +29,7 @@
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "gui/update_check.h"
+#include "input/joysticks.h"
 #include "input/keys.h"
 #include "input/netplay.h"
 #include "inspect/video_monitor_window.h"
@@ -186,6 +187,8 @@ bool region_choice() { return traits().region_choice && idle(); }
 bool pixel_based() { return traits().pixel_based; }
 bool second_joystick() { return map_traits().second_joystick; }
 bool pads() { return pvis() || traits().pad_controllers; }
+bool analog_joystick() { return pads() && input_analog_host(); }
+bool analog_pads() { return analog_joystick() && analog_guest(); }
 bool palette_closed() { return !gui_tool_window_open(TW_PALETTE); }
 bool never() { return false; }
 
@@ -596,20 +599,20 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     radio(Cmd::PERIPHERALS_LEFT_KEYBOARD, 38, 0, act_controller_left, tick_value<&controller_left>, pads),
     radio(Cmd::PERIPHERALS_LEFT_1STDJOY, 39, 2, act_controller_left, tick_value<&controller_left>, pads),
     radio(Cmd::PERIPHERALS_LEFT_2NDDJOY, 40, 3, act_controller_left, tick_value<&controller_left>, pads),
-    radio(Cmd::PERIPHERALS_LEFT_2NDAJOY, 41, 4, nullptr, tick_value<&controller_left>, nullptr, CF_UNBUILT),
+    radio(Cmd::PERIPHERALS_LEFT_2NDAJOY, 41, 4, act_controller_left, tick_value<&controller_left>, analog_joystick),
     radio(Cmd::PERIPHERALS_LEFT_1STDPAD, 42, 5, act_controller_left, tick_value<&controller_left>),
     radio(Cmd::PERIPHERALS_LEFT_2NDDPAD, 43, 6, act_controller_left, tick_value<&controller_left>),
-    radio(Cmd::PERIPHERALS_LEFT_1STAPAD, 44, 7, nullptr, tick_value<&controller_left>, nullptr, CF_UNBUILT),
-    radio(Cmd::PERIPHERALS_LEFT_2NDAPAD, 45, 8, nullptr, tick_value<&controller_left>, nullptr, CF_UNBUILT),
+    radio(Cmd::PERIPHERALS_LEFT_1STAPAD, 44, 7, act_controller_left, tick_value<&controller_left>, analog_pads),
+    radio(Cmd::PERIPHERALS_LEFT_2NDAPAD, 45, 8, act_controller_left, tick_value<&controller_left>, analog_pads),
     radio(Cmd::PERIPHERALS_RIGHT_MOUSE, 46, 1, act_controller_right, tick_value<&controller_right>, pads),
     radio(Cmd::PERIPHERALS_RIGHT_KEYBOARD, 47, 0, act_controller_right, tick_value<&controller_right>, pads),
     radio(Cmd::PERIPHERALS_RIGHT_1STDJOY, 48, 2, act_controller_right, tick_value<&controller_right>, pads),
     radio(Cmd::PERIPHERALS_RIGHT_2NDDJOY, 49, 3, act_controller_right, tick_value<&controller_right>, second_joystick),
-    radio(Cmd::PERIPHERALS_RIGHT_2NDAJOY, 50, 4, nullptr, tick_value<&controller_right>, nullptr, CF_UNBUILT),
+    radio(Cmd::PERIPHERALS_RIGHT_2NDAJOY, 50, 4, act_controller_right, tick_value<&controller_right>, analog_joystick),
     radio(Cmd::PERIPHERALS_RIGHT_1STDPAD, 51, 5, act_controller_right, tick_value<&controller_right>),
     radio(Cmd::PERIPHERALS_RIGHT_2NDDPAD, 52, 6, act_controller_right, tick_value<&controller_right>),
-    radio(Cmd::PERIPHERALS_RIGHT_1STAPAD, 53, 7, nullptr, tick_value<&controller_right>, nullptr, CF_UNBUILT),
-    radio(Cmd::PERIPHERALS_RIGHT_2NDAPAD, 54, 8, nullptr, tick_value<&controller_right>, nullptr, CF_UNBUILT),
+    radio(Cmd::PERIPHERALS_RIGHT_1STAPAD, 53, 7, act_controller_right, tick_value<&controller_right>, analog_pads),
+    radio(Cmd::PERIPHERALS_RIGHT_2NDAPAD, 54, 8, act_controller_right, tick_value<&controller_right>, analog_pads),
     radio(Cmd::SETTINGS_BIOS_PHILIPS, 55, 0, act_elektor_bios, tick_value<&elektor_biosversion>, bios_at<55>, CF_STATE),
     radio(Cmd::SETTINGS_BIOS_HOBBYMODULE, 56, 1, act_elektor_bios, tick_value<&elektor_biosversion>, bios_at<56>, CF_STATE),
     radio(Cmd::SETTINGS_BIOS_ARTEMIS, 57, 0, act_machine_choice<&pipbug_bios>, tick_value<&pipbug_bios>, bios_at<57>),

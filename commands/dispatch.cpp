@@ -668,6 +668,7 @@ void after_controllers() {
     gui_update_menu_item(242);
     gui_refresh_menus();
     gui_update_pointer(1);
+    host_set_joyport_types();
     host_rumble_stop_all();
     gui_rebuild_subwindow(TW_HOST_PADS);
 }

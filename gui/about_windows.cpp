@@ -11,10 +11,10 @@
 #include "gui/requesters.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
-#include "platform/paths.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <sys/resource.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -63,9 +63,13 @@ std::string host_system() {
     return std::string(u.sysname) + " " + u.release + " (" + u.machine + ")";
 }
 
-GuiNode link(int gid, int picture, const std::string& address) {
-    GuiNode b = text_node(GK_BUTTON, " " + address, gid);
+// The product names no address for its releases page, web site or e-mail:
+// each link is shown ghosted, saying so, rather than leading somewhere else.
+GuiNode link(int gid, int picture, const char* label, const char* what) {
+    GuiNode b = text_node(GK_BUTTON, std::string(" ") + label + " (no address known)", gid);
     b.image = gui_image(picture);
+    b.disabled = true;
+    b.hint = std::string("No address is known for the ") + what + ".";
     return b;
 }
 
@@ -77,12 +81,6 @@ bool about_handle(const GuiEvent& e) {
         return e.code < RAWKEY_UP && e.code != 0x7A && e.code != 0x7B;
     case GE_GADGET:
         switch (e.gid) {
-        case GID_ABOUT_RELEASES:
-        case GID_ABOUT_WEB:
-        case GID_ABOUT_PICTURE:
-        case GID_ABOUT_MAIL:
-            if (!gui_host_open_url(about_link_address().c_str())) gui_beep();
-            break;
         case GID_ABOUT_PRIORITY:
             task_priority =
                 static_cast<std::int8_t>(gui_get_value(about_window, GID_ABOUT_PRIORITY) & 0xFF);
@@ -144,8 +142,17 @@ void app_apply_task_priority() {
     setpriority(PRIO_PROCESS, 0, nice); // may be refused without privileges
 }
 
-std::string about_link_address() {
-    return path_to_host("PROGDIR:README.md");
+std::string about_build_date(const char* build_date) {
+    std::tm t{};
+    const char* end = strptime(build_date, "%b %d %Y", &t);
+    if (!end || *end) return "";
+    t.tm_isdst = -1;
+    if (std::mktime(&t) == -1) return "";
+    char date[64];
+    if (!std::strftime(date, sizeof date, "%x", &t)) return "";
+    char weekday[32];
+    if (!std::strftime(weekday, sizeof weekday, "%A", &t)) return "";
+    return std::string(weekday) + (date[0] == ' ' ? "" : " ") + date;
 }
 
 void gui_open_about_window() {
@@ -155,7 +162,6 @@ void gui_open_about_window() {
     }
     if (!app_acquired.host_gui) return;
     app_apply_task_priority();
-    const std::string address = about_link_address();
 
     GuiWindowDesc d;
     d.title = cat_str(115, "About Brindlemox");
@@ -164,6 +170,8 @@ void gui_open_about_window() {
     header.kind = GK_HGROUP;
     GuiNode picture = text_node(GK_BUTTON, "", GID_ABOUT_PICTURE);
     picture.image = gui_image(94);
+    picture.disabled = true; // it leads to the web site
+    picture.hint = "No address is known for the web site.";
     GuiNode left, right;
     left.kind = right.kind = GK_IMAGE;
     left.image = gui_image(93);
@@ -172,7 +180,7 @@ void gui_open_about_window() {
     heading.kind = GK_VGROUP;
     heading.weight = 1;
     heading.children = {
-        text_node(GK_LABEL, PRODUCT), text_node(GK_LABEL, ""),
+        text_node(GK_LABEL, PRODUCT), text_node(GK_LABEL, about_build_date(__DATE__)),
         text_node(GK_LABEL, cat_str(356, "An emulator of Signetics-based machines"))};
     header.children = {left, picture, heading, right};
     d.root.children.push_back(header);
@@ -202,8 +210,9 @@ void gui_open_about_window() {
     facts.children.push_back(
         pair(cat_str(369, "Process number:"), text_node(GK_LABEL, std::to_string(getpid()))));
     d.root.children.push_back(facts);
-    d.root.children.push_back(link(GID_ABOUT_RELEASES, 513, address));
-    d.root.children.push_back(link(GID_ABOUT_WEB, 513, address));
+    d.root.children.push_back(link(GID_ABOUT_RELEASES, 513, "Releases page", "releases page"));
+    d.root.children.push_back(link(GID_ABOUT_WEB, 513, "Web site", "web site"));
+    d.root.children.push_back(link(GID_ABOUT_MAIL, 514, "E-mail", "e-mail address"));
 
     const bool modal = gui_dialog_begin();
     about_window = gui_window_open(d);

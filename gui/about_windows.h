@@ -1,5 +1,6 @@
-// The two About windows: the program's own (version, build, host system and
-// the live process facts, three of them editable) and the one listing the
+// The two About windows: the program's own (version, build date, host system
+// and the live process facts, two of them editable; its links are ghosted, as
+// no address is known for them) and the one listing the
 // interface classes the windows are drawn with. Both are dialogs
 // (gui/dialogs.h): modal unless a command of the port opened them. One of them
 // is open at a time; asked for while one is, that one comes to the front.
@@ -26,8 +27,10 @@ extern int about_window;
 // Applies task_priority to the process as start-up does: a priority below 0
 // is that much more niceness than at start (a refusal of the host is ignored).
 void app_apply_task_priority();
-// Where the About window's links lead: the project's read-me.
-std::string about_link_address();
+// The build date line: `build_date` as the compiler writes it ("Jun 16 2026")
+// shown as the weekday and the date in the locale's format; "" when it cannot
+// be read.
+std::string about_build_date(const char* build_date);
 
 void gui_open_about_window();
 

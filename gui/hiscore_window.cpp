@@ -138,8 +138,8 @@ GuiNode page_body() {
         list.readonly = true;
         list.weight = 1;
         list.value = -1;
-        list.min_w = 63;
-        list.visible = 16; // rows in view at least
+        list.max_chars = 63; // least width
+        list.visible = 16;   // rows in view at least
         list.columns = {"",
                         cat_str(673, "Game"),
                         cat_str(1014, "Score"),

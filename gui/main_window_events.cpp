@@ -28,6 +28,7 @@
 #include "input/key_events.h"
 #include "input/keys.h"
 #include "input/paddles.h"
+#include "input/host_pad_labels.h"
 #include "input/joysticks.h"
 #include "devicewindows/floppy_window.h"
 #include "gui/tool_windows.h"
@@ -307,10 +308,20 @@ static void one_event(const GuiEvent& e) {
     }
 }
 
+// While the guest reads the mouse and "confinepointer" is on, the pointer stays
+// over the guest display (the host lets go when the window is not the user's).
+static void confine_pointer() {
+    if (!main_window || !confinepointer || emu_paused || !host_pads_available()) return;
+    if (controller_left != 1 && controller_right != 1) return;
+    gui_window_confine_pointer(main_window,
+                               GuiRect{display_rect[0], display_rect[1], display_rect[2], display_rect[3]});
+}
+
 void gui_main_window_events() {
     app_check_break();
     if (app_exiting) return;
     gui_host_pump();
+    confine_pointer();
     help_check_closed();
     rexx_serve_port();
     GuiEvent e;

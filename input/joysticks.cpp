@@ -2,6 +2,9 @@
 
 #include "core/message.h"
 #include "core/settings_vars.h"
+#include "platform/catalog.h"
+
+#include <cctype>
 
 const PadDevice* pad_device;
 u32 joy_bits[2];
@@ -27,8 +30,11 @@ static bool either(i32 a, i32 b) {
 static bool either(i32 a) {
     return either(a, a);
 }
-static bool analog_host() {
+bool input_analog_host() {
     return pad_device && pad_device->analog;
+}
+static bool analog_host() {
+    return input_analog_host();
 }
 
 int controller_kind(int player) {
@@ -84,7 +90,7 @@ void host_read_joysticks(int port) {
     joy_axis_x[port] = joy_axis_y[port] = 128;
 
     const bool digital = port == 0 ? either(2, 5) : either(3, 6);
-    const bool analogue = !digital && analog_host() && (port == 0 ? either(7) : either(8));
+    const bool analogue = !digital && analog_host() && (port == 0 ? either(7) : either(8, 4));
     if (digital) {
         const u32 raw = pad_device ? pad_device->read_port(port) : 0;
         const u8* map = port == 0 ? leftbutton : rightbutton;
@@ -129,7 +135,7 @@ void host_set_joyport_types() {
         type1 = PORT_JOYSTICK;
     else if (either(6))
         type1 = PORT_GAME_CONTROLLER;
-    else if (analog_host() && either(8))
+    else if (analog_host() && either(8, 4))
         type1 = PORT_ANALOG;
     pad_device->set_port_type(0, type0);
     pad_device->set_port_type(1, type1);
@@ -159,6 +165,44 @@ void host_rumble_stop_all() {
         }
 }
 
+// ---- Analogue controllers that are not there ----------------------------------------------
+
+// The analogue controllers, their port and menu label.
+static int analogue_port(i32 controller) {
+    return controller == 7 ? 0 : controller == 4 || controller == 8 ? 1 : -1;
+}
+static const char* analogue_name(i32 controller) {
+    switch (controller) {
+    case 4:
+        return cat_str(263, "Analog joystick");
+    case 7:
+        return cat_str(452, "1st analog gamepad");
+    default:
+        return cat_str(453, "2nd analog gamepad");
+    }
+}
+
+bool input_analog_connected(i32 controller) {
+    const int port = analogue_port(controller);
+    return port >= 0 && analog_host() && (pad_device->read_analog(port) & PAD_ANALOG_PRESENT);
+}
+
+void input_pads_check_controllers() {
+    i32* const controllers[2] = {&controller_left, &controller_right};
+    for (int player = 0; player < 2; player++) {
+        i32& c = *controllers[player];
+        if (analogue_port(c) < 0 || input_analog_connected(c)) continue;
+        // The menu label, as a word inside the sentence.
+        std::string name = analogue_name(c);
+        if (name.size() > 1 && std::islower(static_cast<unsigned char>(name[1])))
+            name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+        con_printf("%s: no %s is connected; the keyboard is used instead.\n",
+                   player ? cat_str(308, "Right controller") : cat_str(307, "Left controller"),
+                   name.c_str());
+        c = 0;
+    }
+}
+
 // ---- The pad layer -----------------------------------------------------------------------
 
 PadLayer pad_layer;
@@ -174,6 +218,7 @@ bool input_pads_open(bool wanted) {
             con_printf("Can't open the game controllers (%s)!\n",
                        why.empty() ? "no controller layer" : why.c_str());
     }
+    input_pads_check_controllers();
     host_set_joyport_types();
     return held;
 }

@@ -7,7 +7,7 @@
 //   0 keyboard, 1 mouse: no port; 2 1st digital joystick, 5 1st digital gamepad:
 //   port 0 digital; 3 2nd digital joystick, 6 2nd digital gamepad: port 1
 //   digital; 7 1st analog gamepad: port 0 analogue; 8 2nd analog gamepad,
-//   4 analog joystick: port 1 analogue.
+//   4 analog joystick: port 1 analogue (4 has no rumble).
 // The host side is a PadDevice (platform/sdl on game controllers and
 // joysticks; a fake one in the tests). Without one every read is 0.
 #pragma once
@@ -38,6 +38,14 @@ bool input_pads_open(bool wanted);
 // The exit path: stops the motors, returns both ports to autosense and closes
 // the layer.
 void input_pads_close();
+// The pad layer reads axes and drives motors (the analogue controllers 4, 7
+// and 8 can be chosen).
+bool input_analog_host();
+// Analogue controller 4, 7 or 8 has a device with axes on its port.
+bool input_analog_connected(i32 controller);
+// A player whose controller is an analogue one that is not connected is told
+// so on the console and falls back to the keyboard. input_pads_open runs it.
+void input_pads_check_controllers();
 
 // joy_bits: guest buttons 1-4 in 0x10000..0x80000, the extra buttons
 // Start/Reverse/Forward in 0x100000/0x200000/0x400000, and the directions the

@@ -91,7 +91,8 @@ struct GuiNode {
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
     bool text_left = false; // buttons: the text starts at the left edge
-    int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width
+    int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width;
+                          // lists with columns: their least width in characters
     // min_w: a button of weight 0 is exactly that wide
     int value = 0;        // checkbox, chooser, integer, list selection (-1 none)
     int min = 0, max = 0; // integer, slider and gauge range; scroller total
@@ -249,6 +250,10 @@ void gui_window_position(int win, int* left, int* top, int* width, int* height);
 void gui_window_resize(int win, int width, int height);
 // 0 normal, 1 busy, 2 invisible, 6 aiming
 void gui_window_set_pointer(int win, int kind);
+// Keeps the host pointer inside `r` (window coordinates) while the window is
+// the active one, is not minimised and shows no menu: a pointer outside is
+// moved to the nearest point of `r`. Called once per pass while it applies.
+void gui_window_confine_pointer(int win, const GuiRect& r);
 // Takes the next event of the window's queue; false when it is empty.
 bool gui_window_next_event(int win, GuiEvent* event);
 void gui_window_flush_events(int win);

@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -77,6 +78,7 @@ void (*requester_hook)() = nullptr;
 bool (*break_poll)() = nullptr;
 int wait_events_count = 0;
 int active_window = 0;
+int pointer_window = 0, pointer_x = 0, pointer_y = 0; // the host pointer
 int wait_until_count = 0;
 
 Window* find(int win) {
@@ -502,6 +504,13 @@ void gui_window_resize(int win, int width, int height) {
 void gui_window_set_pointer(int win, int kind) {
     if (Window* w = find(win)) w->pointer = kind;
 }
+void gui_window_confine_pointer(int win, const GuiRect& r) {
+    Window* w = find(win);
+    if (!w || w->minimised || active_window != win || r.right < r.left || r.bottom < r.top) return;
+    if (pointer_window != win) return;
+    pointer_x = std::clamp(pointer_x, r.left, r.right);
+    pointer_y = std::clamp(pointer_y, r.top, r.bottom);
+}
 bool gui_window_next_event(int win, GuiEvent* event) {
     Window* w = find(win);
     if (!w || w->queue.empty()) return false;
@@ -832,4 +841,13 @@ const std::vector<GuiListRow>* gui_headless_rows(int win, int gid) {
 }
 void gui_headless_set_active(int win) {
     active_window = win;
+}
+void gui_headless_move_pointer(int win, int x, int y) {
+    pointer_window = win;
+    pointer_x = x;
+    pointer_y = y;
+}
+void gui_headless_pointer_at(int* x, int* y) {
+    *x = pointer_x;
+    *y = pointer_y;
 }

@@ -85,6 +85,10 @@ long gui_headless_setter_calls();
 const std::vector<GuiListRow>* gui_headless_rows(int win, int gid);
 // The user activates window `win` (0: a window of another program).
 void gui_headless_set_active(int win);
+// The host pointer: the user moves it to (x, y) of window `win`; where it is
+// now (gui_window_confine_pointer may have moved it).
+void gui_headless_move_pointer(int win, int x, int y);
+void gui_headless_pointer_at(int* x, int* y);
 
 // Clipboard: another program puts plain text on `unit`; every clipboard call
 // fails while `failing`; every unit empty again.

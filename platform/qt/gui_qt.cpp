@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QStandardPaths>
@@ -49,6 +50,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -503,9 +505,27 @@ QWidget* build_table(QtWindow* w, const GuiNode& n) {
     QObject::connect(t, &QTreeWidget::itemClicked, [w, gid, t](QTreeWidgetItem* it, int) {
         gadget_event(w, gid, t->indexOfTopLevelItem(it));
     });
+    // Rows as tall as their pictures; the rows asked for, as far as the screen
+    // holds them beside the rest of a window.
     if (n.visible > 0) {
-        const int row = t->fontMetrics().height() + 4;
-        t->setMinimumHeight(row * (n.visible + (any ? 1 : 0)));
+        const int row = t->topLevelItemCount() > 0 && t->sizeHintForRow(0) > 0
+                            ? t->sizeHintForRow(0)
+                            : std::max(t->fontMetrics().height(), t->iconSize().height()) + 4;
+        int rows = n.visible + (any ? 1 : 0);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const int room = screen->availableGeometry().height() - 200;
+            if (row * rows > room) rows = std::max(room / row, 3);
+        }
+        t->setMinimumHeight(row * rows + 2 * t->frameWidth());
+    }
+    // At least max_chars characters wide, and wide enough for every column.
+    if (n.max_chars > 0) {
+        int columns = 0;
+        for (int c = 0; c < t->columnCount(); ++c)
+            columns += t->columnWidth(c);
+        const int chars = t->fontMetrics().horizontalAdvance(QLatin1Char('n')) * n.max_chars;
+        t->setMinimumWidth(std::max(chars, columns) + t->verticalScrollBar()->sizeHint().width() +
+                           2 * t->frameWidth());
     }
     return t;
 }
@@ -1293,6 +1313,17 @@ void gui_window_set_pointer(int win, int kind) {
         w->widget->setCursor(shape);
     else
         w->widget->unsetCursor();
+}
+
+void gui_window_confine_pointer(int win, const GuiRect& r) {
+    QtWindow* w = find(win);
+    if (!w || r.right < r.left || r.bottom < r.top) return;
+    // Let go while another window has the user, when minimised and under an open menu.
+    const QWidget* top = w->widget->window();
+    if (!top->isActiveWindow() || top->isMinimized() || QApplication::activePopupWidget()) return;
+    const QPoint at = w->widget->mapFromGlobal(QCursor::pos());
+    const QPoint in(std::clamp(at.x(), r.left, r.right), std::clamp(at.y(), r.top, r.bottom));
+    if (in != at) QCursor::setPos(w->widget->mapToGlobal(in));
 }
 
 bool gui_window_next_event(int win, GuiEvent* event) {

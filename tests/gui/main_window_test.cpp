@@ -508,3 +508,52 @@ TEST_F(MainWindow, ClosingTheHelpViewerResumesTheEmulationItPaused) {
 }
 
 } // namespace
+
+// With the mouse as a controller and "confinepointer" on, each event pass
+// brings a pointer that left the guest picture back to its nearest edge, but
+// only while the window is the user's and the guest runs.
+TEST_F(MainWindow, TheConfinedPointerStaysOverTheGuestPicture) {
+    ASSERT_TRUE(machine_switch(ARCADIA, MAP_ARCADIA_EMERSON, true, true, false));
+    gui_open_main_window(0);
+    gui_headless_set_active(main_window);
+    controller_left = 1;
+    confinepointer = 1;
+    const int left = display_rect[0], top = display_rect[1];
+    const int right = display_rect[2], bottom = display_rect[3];
+    ASSERT_LT(left, right);
+    const struct {
+        int x, y, to_x, to_y;
+    } moves[] = {{left - 40, top - 7, left, top},
+                 {right + 90, bottom + 3, right, bottom},
+                 {left + 5, bottom + 50, left + 5, bottom},
+                 {left + 5, top + 6, left + 5, top + 6}}; // inside: left alone
+    for (const auto& m : moves) {
+        gui_headless_move_pointer(main_window, m.x, m.y);
+        gui_main_window_events();
+        int x = 0, y = 0;
+        gui_headless_pointer_at(&x, &y);
+        EXPECT_EQ(x, m.to_x) << m.x << "," << m.y;
+        EXPECT_EQ(y, m.to_y) << m.x << "," << m.y;
+    }
+    // Let go: paused, another window active, the option off, no mouse controller.
+    const struct {
+        const char* why;
+        void (*set)(), (*reset)();
+    } free_cases[] = {
+        {"paused", [] { emu_paused = true; }, [] { emu_paused = false; }},
+        {"inactive", [] { gui_headless_set_active(0); },
+         [] { gui_headless_set_active(main_window); }},
+        {"option off", [] { confinepointer = 0; }, [] { confinepointer = 1; }},
+        {"keyboard", [] { controller_left = 0; }, [] { controller_left = 1; }},
+    };
+    for (const auto& c : free_cases) {
+        c.set();
+        gui_headless_move_pointer(main_window, left - 40, top - 7);
+        gui_main_window_events();
+        int x = 0, y = 0;
+        gui_headless_pointer_at(&x, &y);
+        EXPECT_EQ(x, left - 40) << c.why;
+        c.reset();
+    }
+    confinepointer = 0;
+}

@@ -118,6 +118,25 @@ TEST_F(Pads, DigitalReadWinsOverAnalogueOnTheSamePort) {
     EXPECT_EQ(joy_axis_x[1], 128);
 }
 
+// The analog joystick reads the second port's axes and buttons as the second
+// analogue gamepad does, and sets that port's type, but has no motor.
+TEST_F(Pads, AnalogJoystickReadsTheSecondPortWithoutRumble) {
+    controller_left = 0;
+    controller_right = 4;
+    fake.digital[1] = PAD_BLUE;
+    fake.analogue[1] = 0x40000000 | 0xF003;
+    read_both();
+    EXPECT_EQ(joy_bits[1], JOY_BUTTON1 << 1);
+    EXPECT_EQ(joy_axis_x[1], 0x03);
+    EXPECT_EQ(joy_axis_y[1], 0xF0);
+    host_set_joyport_types();
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"type 0 0", "type 1 14"}));
+    EXPECT_EQ(controller_kind(1), 2);
+    input_update_paddle(1, 1);
+    EXPECT_EQ(paddle_x[1], 0x03);
+    EXPECT_EQ(paddle_y[1], 0xF0);
+}
+
 TEST_F(Pads, NoDeviceReadsNothing) {
     pad_device = nullptr;
     controller_left = 2;
@@ -359,6 +378,33 @@ TEST_F(PadLayerTest, OpeningSendsThePortTypesAndClosingLetsGoInOrder) {
     EXPECT_EQ(layer_closes, 1);
     input_pads_close(); // nothing left to close
     EXPECT_EQ(layer_closes, 1);
+}
+
+// A stored analogue controller whose device is missing is reported and
+// replaced by the keyboard before the port types go out; one that is there
+// stays.
+TEST_F(PadLayerTest, AMissingAnalogueControllerFallsBackToTheKeyboard) {
+    controller_left = 7;
+    controller_right = 8;
+    fake.analogue[0] = 0x40000000 | 0x8080;
+    OutputCapture out;
+    ASSERT_TRUE(input_pads_open(true));
+    EXPECT_EQ(out.text(),
+              "Right controller: no 2nd analog gamepad is connected; the keyboard is used instead.\n");
+    EXPECT_EQ(controller_left, 7);
+    EXPECT_EQ(controller_right, 0);
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"type 0 14", "type 1 0"}));
+    input_pads_close();
+
+    // Without the pad layer (NOLOWLEVEL) no analogue controller is there.
+    controller_right = 4;
+    out.restart();
+    EXPECT_FALSE(input_pads_open(false));
+    EXPECT_EQ(out.text(),
+              "Left controller: no 1st analog gamepad is connected; the keyboard is used instead.\n"
+              "Right controller: no analog joystick is connected; the keyboard is used instead.\n");
+    EXPECT_EQ(controller_left, 0);
+    EXPECT_EQ(controller_right, 0);
 }
 
 TEST_F(PadLayerTest, NotWantedOrFailingLeavesTheProgramWithoutPads) {

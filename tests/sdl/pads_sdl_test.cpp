@@ -1,5 +1,6 @@
 // The SDL pad device against SDL's virtual joysticks: no hardware needed.
 #include "platform/sdl/pads_sdl.h"
+#include "tests/sdl/virtual_controller.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -96,3 +97,77 @@ TEST_F(PadsSdl, AnUnpluggedDeviceReadsNothingAndTheOpensAreCounted) {
 }
 
 } // namespace
+
+namespace {
+
+// A virtual game controller whose motors the test watches.
+struct Motor {
+    int starts = 0, stops = 0;
+};
+Motor motor;
+int motor_rumble(void*, Uint16 low, Uint16 high) {
+    (low || high ? motor.starts : motor.stops)++;
+    return 0;
+}
+
+class PadsSdlController : public PadsSdl {
+  protected:
+    void attach_controller() {
+        motor = Motor{};
+        index = attach_virtual_controller(nullptr, motor_rumble);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        ASSERT_TRUE(SDL_IsGameController(index));
+        pads->read_port(0);
+        stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+        ASSERT_NE(stick, nullptr);
+    }
+    void stick_at(Sint16 x, Sint16 y) {
+        SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTX, x);
+        SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTY, y);
+    }
+};
+
+} // namespace
+
+// The analogue gamepad: the left stick's travel spans the whole paddle range
+// with its rest at the centre, and the face buttons are the coloured ones.
+TEST_F(PadsSdlController, TheLeftStickIsThePaddleAndTheFaceButtonsAreColoured) {
+    attach_controller();
+    const struct {
+        Sint16 x, y;
+        std::uint32_t axes;
+    } travel[] = {{0, 0, 0x8080}, {-32768, -32768, 0x0000}, {32767, 32767, 0xFFFF},
+                  {-32768, 32767, 0xFF00}, {16384, -16384, 0x40C0}};
+    for (const auto& t : travel) {
+        stick_at(t.x, t.y);
+        const std::uint32_t a = pads->read_analog(0);
+        EXPECT_NE(a & PAD_ANALOG_PRESENT, 0u);
+        EXPECT_EQ(a & 0xFFFF, t.axes) << t.x << "," << t.y;
+    }
+    stick_at(0, 0);
+    const struct {
+        SDL_GameControllerButton button;
+        std::uint32_t bit;
+    } face[] = {{SDL_CONTROLLER_BUTTON_A, PAD_RED},
+                {SDL_CONTROLLER_BUTTON_B, PAD_BLUE},
+                {SDL_CONTROLLER_BUTTON_X, PAD_GREEN},
+                {SDL_CONTROLLER_BUTTON_Y, PAD_YELLOW},
+                {SDL_CONTROLLER_BUTTON_START, PAD_START}};
+    for (const auto& f : face) {
+        SDL_JoystickSetVirtualButton(stick, f.button, 1);
+        EXPECT_EQ(pads->read_port(0), f.bit) << f.button;
+        SDL_JoystickSetVirtualButton(stick, f.button, 0);
+    }
+}
+
+TEST_F(PadsSdlController, RumbleReachesTheControllersMotorsUntilStopped) {
+    attach_controller();
+    pads->rumble_start(0);
+    EXPECT_EQ(motor.starts, 1);
+    pads->rumble_stop(0);
+    EXPECT_EQ(motor.stops, 1);
+    pads->rumble_stop(0); // a motor at rest is not stopped again
+    EXPECT_EQ(motor.stops, 1);
+    pads->rumble_start(1); // nothing on the second port
+    EXPECT_EQ(motor.starts, 1);
+}
