@@ -108,6 +108,25 @@ TEST_F(MainWindow, DriveButtonsFollowTheMachinesDrives) {
     }
 }
 
+// Whether or not a switch builds the window anew, its drive buttons follow
+// the new machine.
+TEST_F(MainWindow, DriveButtonsFollowEverySwitch) {
+    gui_open_main_window(0);
+    for (u32 m : {BINBUG, TWIN, ARCADIA, CD2650, BINBUG, TWIN, PIPBUG}) {
+        const auto map = [](u32 machine) {
+            for (u32 map = 0; map < MEMMAPS; map++)
+                if (memmap_table[map].machine == static_cast<int>(machine) && !memmap_is_empty(map))
+                    return map;
+            return 0u;
+        };
+        emu_set_memory_map(static_cast<int>(m), static_cast<int>(map(m)));
+        gui_main_window_events();
+        for (int d = 0; d < 4; ++d)
+            EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), d >= machine_table[m].drives)
+                << "machine " << m << " drive " << d;
+    }
+}
+
 TEST_F(MainWindow, TheWindowReopensWhereTheUserLeftIt) {
     main_window_pos[0] = 40;
     main_window_pos[1] = 60;
