@@ -267,9 +267,11 @@ void binbug_dos_list_directory(int quiet, int drive) {
     std::memset(d.block_map, BLOCK_LOST, sizeof d.block_map);
     const int hd = bcd(h[13]), hm = bcd(h[14]), hy = bcd(h[15]);
     if (!quiet) {
+        const std::string identity =
+            dos_shown_name(std::string(reinterpret_cast<const char*>(h + 10), 3));
         con_printf("Tracks on disk:    %d\nSectors per track: %d\nDisk identity:     "
-                   "\"%c%c%c\"\n\nFilename  .Ext  Start..Finish  Size Type   Date",
-                   h[8], h[9], h[10], h[11], h[12]);
+                   "\"%s\"\n\nFilename  .Ext  Start..Finish  Size Type   Date",
+                   h[8], h[9], identity.c_str());
         if (verbose_log)
             con_printf("\n-------------------------------------------------\n(File List)    $    "
                        "%d..$  9FF  %d n/a  %2d/%2d/%2d\n",
@@ -306,9 +308,10 @@ void binbug_dos_list_directory(int quiet, int drive) {
         const int size = blocks_of_entry(en) * DATA;
         used += size;
         if (!quiet)
-            con_printf("%-10s.%-3s $%5X..$%5X %5d $%02X  %2d/%2d/%2d ", d.name_cache[e],
-                       d.ext_cache[e], s * 256 + 2, t * 256 + 255, size, en[19], bcd(en[21]),
-                       bcd(en[22]), bcd(en[23]));
+            con_printf("%-10s.%-3s $%5X..$%5X %5d $%02X  %2d/%2d/%2d ",
+                       dos_shown_name(d.name_cache[e]).c_str(),
+                       dos_shown_name(d.ext_cache[e]).c_str(), s * 256 + 2, t * 256 + 255, size,
+                       en[19], bcd(en[21]), bcd(en[22]), bcd(en[23]));
         if (std::strcmp(d.ext_cache[e], "CMD") == 0) {
             if (!quiet && verbose_log) con_printf("\n");
             Walk w = walk_chain(drive, s, t, size, BLOCK_FILE, true, quiet);

@@ -195,10 +195,16 @@ void cd2650_dos_list_directory(int quiet, int drive) {
         std::snprintf(d.name_cache[e], sizeof d.name_cache[e], "%s", field(en, 8).c_str());
         std::snprintf(d.ext_cache[e], sizeof d.ext_cache[e], "%s", field(en + 8, 4).c_str());
         if (quiet) continue;
-        const std::string by = en[32] ? field(en + 32, 8) : "None";
-        con_printf("%-8s.%-4s %5d %s %s %-13s %-13s %-8s\n", d.name_cache[e], d.ext_cache[e],
-                   range_of(en).size(), date_text(en + 40).c_str(), date_text(en + 48).c_str(),
-                   read_text(en).c_str(), write_text(en).c_str(), by.c_str());
+        // Every text of the entry comes from the disk: it is shown made safe.
+        const std::string texts[7] = {
+            d.name_cache[e],       d.ext_cache[e], date_text(en + 40), date_text(en + 48),
+            read_text(en),         write_text(en), en[32] ? field(en + 32, 8) : "None"};
+        std::string t[7];
+        for (int i = 0; i < 7; i++)
+            t[i] = dos_shown_name(texts[i]);
+        con_printf("%-8s.%-4s %5d %s %s %-13s %-13s %-8s\n", t[0].c_str(), t[1].c_str(),
+                   range_of(en).size(), t[2].c_str(), t[3].c_str(), t[4].c_str(), t[5].c_str(),
+                   t[6].c_str());
         bad_range(en);
     }
     if (!quiet && verbose_log) {
@@ -207,11 +213,12 @@ void cd2650_dos_list_directory(int quiet, int drive) {
             const u8* en = entry_at(drive, e);
             if (!en[0]) continue;
             const Range r = range_of(en);
+            const std::string name = dos_shown_name(d.name_cache[e]);
+            const std::string ext = dos_shown_name(d.ext_cache[e]);
             if (r.first == r.last)
-                con_printf("%-8s.%-4s      %3d\n", d.name_cache[e], d.ext_cache[e], r.first);
+                con_printf("%-8s.%-4s      %3d\n", name.c_str(), ext.c_str(), r.first);
             else
-                con_printf("%-8s.%-4s %3d..%3d\n", d.name_cache[e], d.ext_cache[e], r.first,
-                           r.last);
+                con_printf("%-8s.%-4s %3d..%3d\n", name.c_str(), ext.c_str(), r.first, r.last);
         }
     }
     if (!quiet)

@@ -5,12 +5,23 @@
 #include <cstring>
 #include <ctime>
 
+char dos_safe_char(char c) {
+    const u8 u = static_cast<u8>(c);
+    return u < 32 || u >= 127 ? '_' : c;
+}
+
+std::string dos_shown_name(std::string text) {
+    for (char& c : text)
+        c = dos_safe_char(c);
+    return text;
+}
+
 std::string dos_host_name(const char* name, const char* ext) {
     std::string s = name;
     if (ext && ext[0]) s += std::string(".") + ext;
     for (char& c : s) {
-        const u8 u = static_cast<u8>(c);
-        if (u < 32 || u == 127 || c == '/' || c == '\\' || c == ':') c = '_';
+        c = dos_safe_char(c);
+        if (c == '/' || c == '\\' || c == ':') c = '_';
     }
     if (s.empty() || s[0] == '.') s.insert(s.begin(), '_');
     return s;

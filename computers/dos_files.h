@@ -8,8 +8,15 @@
 #include <string>
 #include <vector>
 
+// A character of a disk's name as the host sees it: control characters,
+// Delete and the bytes from 128 up become "_", so that no name steers a
+// terminal or breaks a line of text.
+char dos_safe_char(char c);
+// A directory entry's name or a disk's identity as the listings print it,
+// each character made safe as on extraction.
+std::string dos_shown_name(std::string text);
 // "name.ext" (or "name" without an extension) as a safe file name in the
-// current drawer: path separators, colons and control characters become
+// current drawer: path separators, colons and unsafe characters become
 // "_", and so does a leading ".", so that a directory entry can name no
 // other drawer and no hidden file.
 std::string dos_host_name(const char* name, const char* ext);

@@ -1,5 +1,6 @@
 #include "computers/twin_sdos.h"
 #include "computers/twin.h"
+#include "computers/dos_files.h"
 #include "computers/twin_mod.h"
 
 #include "core/emu.h"
@@ -122,13 +123,12 @@ void print_text(const std::string& text) {
 std::string host_name(const std::string& name) {
     std::string out;
     for (char ch : name) {
-        const unsigned char u = static_cast<unsigned char>(ch);
         if (ch == ';')
             out.push_back('.');
-        else if (ch == '/' || ch == '\\' || u < 32 || u >= 127)
+        else if (ch == '/' || ch == '\\')
             out.push_back('_');
         else
-            out.push_back(ch);
+            out.push_back(dos_safe_char(ch));
     }
     if (out.empty() || out == "." || out == "..") out.insert(0, "_");
     return out;
@@ -264,7 +264,7 @@ void twin_sdos_list_directory(int quiet, int drive) {
             identifier.push_back(static_cast<char>(img[i]));
         con_printf("Millisecond ID:  %d\nNumber of files: %d", (img[0] << 8) | img[1], img[LIST_COUNT]);
         if (img[LIST_COUNT] != names) con_printf(" (!)");
-        con_printf("\nDisk identifier: \"%s\"\n\n", identifier.c_str());
+        con_printf("\nDisk identifier: \"%s\"\n\n", dos_shown_name(identifier).c_str());
         std::string text = "Filename Cmd(s)    Size Clusters\n-------- ------- ------ --------\n";
         char line[96];
         std::snprintf(line, sizeof line, "(Bad)            %6u ", bad_count * SDOS_CLUSTER_BYTES);
@@ -280,11 +280,12 @@ void twin_sdos_list_directory(int quiet, int drive) {
             std::string commands;
             twin_sdos_overlay_commands(drive, e, 1, &commands);
             text.clear();
+            const std::string shown = dos_shown_name(d.name_cache[e]);
             if (!commands.empty())
-                std::snprintf(line, sizeof line, "%8s %s %6u", d.name_cache[e], commands.c_str(),
+                std::snprintf(line, sizeof line, "%8s %s %6u", shown.c_str(), commands.c_str(),
                               d.file_size[e]);
             else
-                std::snprintf(line, sizeof line, "%8s         %6u", d.name_cache[e], d.file_size[e]);
+                std::snprintf(line, sizeof line, "%8s         %6u", shown.c_str(), d.file_size[e]);
             text += line;
             const u32 n = cluster_count(entry), size = d.file_size[e];
             const bool odd = size + 1023 < n * 1024 || size > n * 1024 || entry[ENTRY_LAST] > 128;

@@ -50,6 +50,8 @@ char load_address_text[LOAD_ADDRESS_SIZE] = "$0";
 
 namespace {
 
+std::string load_refusal; // why the last load by name could not read or take its file
+
 const char* const kind_names[FILE_KINDS] = {
     "ILBM", "ACBM", "BMP",  "PCX",  "GIF",  "TIFF", "PNG",  "BIN", "COS", "COR",
     "ANIM", "ZIP",  "AOF",  "EOF",  "HEX",  "WAV",  "PSG",  "YM",  "ASM", "8SVX",
@@ -321,6 +323,14 @@ void copy_path(const LoadRequest& r, char* to) {
     std::snprintf(to, 513, "%s", r.path.c_str());
 }
 
+// False when the disk in the drive chosen for a new one was changed and is
+// kept (the user's choice, or nobody to ask): the load is refused.
+bool may_replace_disk(int drive) {
+    if (floppy_release_disk(drive, "Replace", true)) return true;
+    load_refusal = "the disk in drive " + std::to_string(drive) + " was changed and not saved";
+    return false;
+}
+
 int load_medium(const LoadRequest& r) {
     const int kind = r.kind;
     switch (kind) {
@@ -349,6 +359,8 @@ int load_medium(const LoadRequest& r) {
                 break;
             }
         }
+        // Every drive full: drive 0's disk goes, unless its changes are to be kept.
+        if (!may_replace_disk(drive)) return LOAD_FAILED;
         disk_insert_dispatch(0, drive, r.path.c_str());
         return LOAD_MEDIUM;
     }
@@ -357,6 +369,7 @@ int load_medium(const LoadRequest& r) {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
+        if (!may_replace_disk(drive)) return LOAD_FAILED;
         disk_insert_dispatch(0, drive, r.path.c_str());
         return LOAD_MEDIUM;
     }
@@ -605,8 +618,6 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
     r.kind = kind;
     return FETCH_OK;
 }
-
-std::string load_refusal; // why the last load by name could not read its file
 
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name).

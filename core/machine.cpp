@@ -146,6 +146,8 @@ void emu_set_memory_map(int new_machine, int new_memmap) {
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     if (switch_refused(new_machine, new_memmap)) return false;
 
+    // The disks that stay behind go now, while their machine still names and saves them.
+    floppy_leave_machine(static_cast<u32>(new_machine));
     if (known_game_id == 65535) known_game_id = -1;
     if (machine_row().leave) machine_row().leave();
 
@@ -182,9 +184,6 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     raster_line = 0; // not the last line of the machine before, which messages would name
     std::memset(port_usage, 0, sizeof port_usage);
     mem_clear_access();
-
-    for (int d = machine_traits().drives_kept; d < 2; d++)
-        drives[d].present = 0;
 
     draw_mode = 0; // the overlays are the machine's own
     if (const auto changed = machine_debug().draw_mode_changed) changed();

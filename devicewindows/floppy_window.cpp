@@ -680,6 +680,11 @@ std::string floppy_cell_hint(int i) {
     return text;
 }
 
+void gui_floppy_indicators_refresh() {
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        refresh_indicator(3, d);
+}
+
 void gui_floppy_window_refresh(int scope, int drive) {
     if (drive < 0 || drive >= FLOPPY_DRIVES) return;
     refresh_indicator(scope, drive);
@@ -738,15 +743,8 @@ void gui_floppy_window_refresh(int scope, int drive) {
 
 namespace {
 
-// A disk written since it was inserted or saved is replaced only when the user agrees.
-bool may_replace(int drive) {
-    if (!drives[drive].present || !drives[drive].changed) return true;
-    return gui_requester("Brindlemox", "The disk in this drive was changed and not saved.\nReplace it with a new disk?",
-                         "Replace|Cancel", 2) == 1;
-}
-
 void create_disk(int drive) {
-    if (drive >= floppy_drive_count() || !may_replace(drive)) return;
+    if (drive >= floppy_drive_count() || !floppy_release_disk(drive, "Replace", true)) return;
     disk_format_dispatch(drive);
     gui_floppy_window_refresh(3, drive);
 }
@@ -812,13 +810,15 @@ void gadget(int gid, int code) {
         create_disk(drive);
         break;
     case GID_FD_INSERT:
-        disk_insert_dispatch(1, drive, nullptr);
+        if (floppy_release_disk(drive, "Replace", true)) disk_insert_dispatch(1, drive, nullptr);
         break;
     case GID_FD_UPDATE:
         disk_save_image(drive);
         break;
     case GID_FD_EJECT:
+        if (!floppy_release_disk(drive, "Eject", true)) break;
         drives[drive].present = 0;
+        drives[drive].changed = 0;
         gui_floppy_window_refresh(3, drive);
         break;
     case GID_FD_SWAP:

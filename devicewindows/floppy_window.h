@@ -55,6 +55,9 @@ void gui_floppy_handle_input();
 // Brings the window and the drive's status-bar indicator up to date: scope
 // 0 or 1 what changed, 2 the whole sector contents, 3 everything.
 void gui_floppy_window_refresh(int scope, int drive);
+// The status bar's four drive buttons drawn afresh for the current machine:
+// its drives enabled with their tracks, the others ghosted.
+void gui_floppy_indicators_refresh();
 
 // ---- what the window shows, for its refresh and its tests ---------------------------------
 // The owner of the sector the drive shows (its view offset) and the extra

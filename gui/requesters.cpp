@@ -72,11 +72,6 @@ int gui_message(const char* text) {
     return gui_requester(cat_str(755, "Message"), text, cat_str(143, "OK"), 1);
 }
 
-int gui_confirm_quit() {
-    if (!confirmquit) return 1;
-    return ask("Brindlemox", cat_str(447, "Really quit?"), "Yes|No", 1) == 1;
-}
-
 bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* file) {
     std::string joined = drawer ? drawer : "";
     const char last = joined.empty() ? ':' : joined.back();

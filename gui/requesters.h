@@ -28,7 +28,9 @@ int gui_requester(const char* title, const char* body, const char* buttons, int 
 // "Warning" and "Message" with their one "OK" button; the requester's answer.
 int gui_warning(const char* text);
 int gui_message(const char* text);
-// 1 when the user confirms quitting (always, unless "confirmquit" is on).
+// 1 when the user confirms quitting in the quit window (gui/quit_window.h),
+// which opens when "confirmquit" is on or a changed disk would be lost; 1
+// at once otherwise.
 int gui_confirm_quit();
 
 // The file requester: 0 a file was chosen (drawer and file joined into

@@ -98,6 +98,7 @@ static void show_status() {
     if (!gui_status_bar_shown()) return;
     gui_set_image(main_window, GID_MACHINE_PICTURE,
                   gui_image(games_machine_label_id(known_game_id, static_cast<int>(memmap))));
+    gui_floppy_indicators_refresh(); // another machine may have other drives
     gui_set_status_text();
 }
 

@@ -131,6 +131,63 @@ void floppy_take_image(int drive, const u8* image, const char* path) {
     floppy_refresh(3, drive);
 }
 
+std::string floppy_disk_name(int drive) {
+    if (!drive_ok(drive) || !drives[drive].file_name[0]) return "a new disk";
+    return "\"" + std::string(file_part(drives[drive].file_name)) + "\"";
+}
+
+std::string floppy_changed_disks() {
+    std::string list;
+    for (int d = 0; d < floppy_drive_count(); d++) {
+        if (!drives[d].present || !drives[d].changed) continue;
+        if (!list.empty()) list += ", ";
+        list += "drive " + std::to_string(d) + " (" + floppy_disk_name(d) + ")";
+    }
+    return list;
+}
+
+void floppy_report_changed(const char* what) {
+    const std::string list = floppy_changed_disks();
+    if (list.empty()) return;
+    const std::string text = "Changed disks not saved: " + list + "; " + what + ".";
+    if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
+}
+
+bool floppy_release_disk(int drive, const char* action, bool may_keep) {
+    if (!drive_has_disk(drive) || !drives[drive].changed) return true;
+    char text[FLOPPY_NAME_SIZE + 160];
+    std::snprintf(text, sizeof text,
+                  "The disk in drive %d (%s) was changed since it was inserted or updated.\n"
+                  "Update disk... saves it first; %s loses the changes.",
+                  drive, floppy_disk_name(drive).c_str(), action);
+    std::string buttons = std::string("Update disk...|") + action;
+    if (may_keep) buttons += "|Cancel";
+    // Nobody to ask answers with the last button: Cancel, or the action.
+    for (;;) {
+        const int answer = ui_question("Brindlemox", text, buttons.c_str());
+        if (answer == 1) {
+            if (disk_save_image(drive)) return true;
+            continue; // not saved: asked again
+        }
+        return answer == 2 || !may_keep;
+    }
+}
+
+void floppy_leave_machine(u32 new_machine) {
+    if (new_machine >= MACHINES || floppy_drive_count() == 0) return;
+    const MachineTraits& next = machine_table[new_machine].traits;
+    const bool same_system = next.disk_layout == machine_traits().disk_layout;
+    const int first = same_system ? next.drives_kept : 0;
+    const int last = same_system ? 2 : FLOPPY_DRIVES;
+    for (int d = first; d < last; d++) {
+        if (!drives[d].present) continue;
+        floppy_release_disk(d, "Drop", false);
+        drives[d].present = 0;
+        drives[d].changed = 0;
+        if (!same_system) drives[d].file_name[0] = 0;
+    }
+}
+
 int disk_insert_dispatch(int ask, int drive, const char* path) {
     const DiskSystem* system = floppy_disk_system();
     if (!system || !system->image_from_file || !drive_ok(drive) || drive >= floppy_drive_count())

@@ -17,6 +17,7 @@
 #include "core/machine_table.h"
 #include "core/types.h"
 
+#include <string>
 #include <vector>
 
 struct DiskSystem;
@@ -112,6 +113,30 @@ bool disk_format_dispatch(int drive);
 // Saves the drive's image under its file name, asking for one when it has
 // none. A failed write leaves the old file and warns. True when written.
 bool disk_save_image(int drive);
+// The name a message gives the drive's disk: the file part of its file
+// name in quotes, or "a new disk" for one never saved.
+std::string floppy_disk_name(int drive);
+// The drives of the current machine whose disks were changed and not saved,
+// named for a message ("drive 0 (\"work.raw\"), drive 1 (a new disk)"); ""
+// when there are none.
+std::string floppy_changed_disks();
+// Names the changed disks, if any, on the console and in the reply of a
+// running command of the port, followed by `what` ("they are dropped").
+void floppy_report_changed(const char* what);
+// Before the disk in `drive` goes (replaced, ejected, or left behind on a
+// switch to another machine): true when it may go. A disk changed and not
+// saved is named, and the user may update it first ("Update disk...", asked
+// again when that is cancelled), let it go with `action`, or, with
+// `may_keep`, keep it (false). With nobody to ask (a script's command,
+// no display) it is named on the console and in the reply, and it goes only
+// when it may not be kept.
+bool floppy_release_disk(int drive, const char* action, bool may_keep);
+// A switch from the current machine to `new_machine`: the drives the switch
+// empties (another disk system empties them all; the same one keeps the
+// machine's kept drives), each after floppy_release_disk. Their file names go
+// too, so that a later update cannot write one system's image under another's
+// disk.
+void floppy_leave_machine(u32 new_machine);
 // The drive now holds `image` (image_bytes of the layout), taken from
 // `path` ("" for a blank disk): marks cleared, unchanged, listed quietly.
 void floppy_take_image(int drive, const u8* image, const char* path);

@@ -130,6 +130,7 @@ struct GuiWindowDesc {
     bool full_screen = false;
     bool accept_drops = false;
     bool activate = true;
+    bool under_pointer = false; // without left and top: centred under the mouse pointer
     GuiNode root;
     // The help document's node that the Help key opens in this window ("" none).
     std::string help_node;

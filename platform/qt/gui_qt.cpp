@@ -6,6 +6,8 @@
 #include "platform/clock.h"
 #include "platform/file_pattern.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -1170,6 +1172,12 @@ int gui_window_open(const GuiWindowDesc& d) {
     } else {
         if (d.left >= 0 && d.top >= 0) {
             hw->move(d.left, d.top);
+        } else if (QScreen* s = d.under_pointer ? QGuiApplication::screenAt(QCursor::pos()) : nullptr) {
+            // Kept on the pointer's screen.
+            const QRect a = s->availableGeometry();
+            const QPoint p = QCursor::pos();
+            hw->move(std::clamp(p.x() - hw->width() / 2, a.left(), std::max(a.left(), a.right() - hw->width())),
+                     std::clamp(p.y() - hw->height() / 2, a.top(), std::max(a.top(), a.bottom() - hw->height())));
         } else if (QScreen* s = QGuiApplication::primaryScreen()) {
             QRect a = s->availableGeometry();
             hw->move(a.x() + (a.width() - hw->width()) / 2,

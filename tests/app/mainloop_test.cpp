@@ -298,11 +298,12 @@ TEST_F(MainLoop, ABreakClosesAnOpenRequesterAsCancelledAndTheProgramLeaves) {
         app_exit_process = throw_exit;
         gui_headless_reset();
         gui_open_main_window(0);
-        confirmquit = 1;
+        app_acquired.host_gui = true; // requesters are shown
         gui_headless_answer_requesters({1}); // the user would confirm
         gui_headless_on_requester(c.while_open);
         if (c.before) c.before();
-        EXPECT_EQ(gui_confirm_quit(), 0);
+        EXPECT_EQ(gui_requester("Brindlemox", "Really quit?", "Yes|No", 1), 0);
+        app_acquired.host_gui = false;
         EXPECT_EQ(gui_headless_requesters().size(), 1u);
         EXPECT_EQ(gui_headless_answers_left(), 1); // the user's answer was never taken
         capture_output();
@@ -322,9 +323,10 @@ TEST_F(MainLoop, ABreakClosesAnOpenRequesterAsCancelledAndTheProgramLeaves) {
 TEST_F(MainLoop, WithoutABreakARequesterTakesTheUsersAnswer) {
     app_install_break_handler();
     gui_open_main_window(0);
-    confirmquit = 1;
+    app_acquired.host_gui = true;
     gui_headless_answer_requesters({1, 2});
-    EXPECT_EQ(gui_confirm_quit(), 1);
-    EXPECT_EQ(gui_confirm_quit(), 0);
+    EXPECT_EQ(gui_requester("Brindlemox", "Really quit?", "Yes|No", 1), 1);
+    EXPECT_NE(gui_requester("Brindlemox", "Really quit?", "Yes|No", 1), 1); // not "Yes"
     EXPECT_EQ(gui_headless_answers_left(), 0);
+    app_acquired.host_gui = false;
 }

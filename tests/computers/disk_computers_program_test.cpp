@@ -75,7 +75,10 @@ TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
     EXPECT_EQ(ask("DEBUGGER SAVEIMAG 0 1F prog"), "Assuming you meant SAVECMD.\nOK.\n\n");
     EXPECT_EQ(test_read_file(home.path() / "Projects" / "prog.cmd").size(), 3u + 32 + 3);
 
-    ask("SETMACHINE CD2650");
+    // The disk written on is left behind, and the reply says so.
+    std::string left;
+    EXPECT_EQ(send("SETMACHINE CD2650", &left), 5);
+    EXPECT_NE(left.find("drive 0 (\"blank.raw\") was changed"), std::string::npos) << left;
     EXPECT_EQ(ask("PEEK 4096"), "79"); // $1000
     EXPECT_EQ(ask("PEEK 4112"), "75");
     EXPECT_EQ(ask("DEBUGGER SAVEIMAG 1000 100F screen"), "OK.\n\n");

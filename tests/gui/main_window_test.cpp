@@ -16,6 +16,8 @@
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "gui/main_window.h"
+#include "gui/quit_window.h"
+#include "core/session.h"
 #include "core/machine_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
@@ -106,6 +108,25 @@ TEST_F(MainWindow, DriveButtonsFollowTheMachinesDrives) {
     }
 }
 
+// Whether or not a switch builds the window anew, its drive buttons follow
+// the new machine.
+TEST_F(MainWindow, DriveButtonsFollowEverySwitch) {
+    gui_open_main_window(0);
+    for (u32 m : {BINBUG, TWIN, ARCADIA, CD2650, BINBUG, TWIN, PIPBUG}) {
+        const auto map = [](u32 machine) {
+            for (u32 map = 0; map < MEMMAPS; map++)
+                if (memmap_table[map].machine == static_cast<int>(machine) && !memmap_is_empty(map))
+                    return map;
+            return 0u;
+        };
+        emu_set_memory_map(static_cast<int>(m), static_cast<int>(map(m)));
+        gui_main_window_events();
+        for (int d = 0; d < 4; ++d)
+            EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), d >= machine_table[m].drives)
+                << "machine " << m << " drive " << d;
+    }
+}
+
 TEST_F(MainWindow, TheWindowReopensWhereTheUserLeftIt) {
     main_window_pos[0] = 40;
     main_window_pos[1] = 60;
@@ -121,17 +142,28 @@ TEST_F(MainWindow, TheWindowReopensWhereTheUserLeftIt) {
     display_mode = 0;
 }
 
+// The button the user presses in the quit window once it waits.
+static int quit_answer = 0;
+
 TEST_F(MainWindow, TheCloseGadgetAsksBeforeQuitting) {
     confirmquit = 1;
+    app_acquired.host_gui = true;
     gui_open_main_window(0);
-    gui_headless_answer_requesters({0}); // "No"
+    gui_headless_on_wait_events([] {
+        GuiEvent e;
+        e.type = GE_GADGET;
+        e.gid = quit_answer;
+        if (quit_window) gui_headless_post(quit_window, e);
+    });
+    quit_answer = GID_QUIT_NO;
     post(event(GE_CLOSE));
     EXPECT_EQ(pending_actions, 0u);
-    gui_headless_answer_requesters({1}); // "Yes"
+    EXPECT_EQ(gui_headless_last_closed_desc()->title, machine_title(machine));
+    quit_answer = GID_QUIT_YES;
     post(event(GE_CLOSE));
     EXPECT_EQ(pending_actions, PA_QUIT);
-    ASSERT_EQ(gui_headless_requesters().size(), 2u);
-    EXPECT_EQ(gui_headless_requesters()[0], "Brindlemox|Really quit?|Yes|No");
+    gui_headless_on_wait_events(nullptr);
+    app_acquired.host_gui = false;
 }
 
 TEST_F(MainWindow, GrowingByWholeGuestHeightsRaisesTheScale) {

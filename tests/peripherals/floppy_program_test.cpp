@@ -46,3 +46,56 @@ TEST_F(FloppyProgram, TheWindowOpensAndTheDiskCommandsAnswerOnDiskMachinesOnly) 
     ask("QUIT");
     EXPECT_EQ(wait_exit(), 0);
 }
+
+// A TWIN disk stays with the TWIN: the BINBUG's drives are empty after the
+// switch, and the disk written on is named in the reply before it goes.
+TEST_F(FloppyProgram, ASwitchToAnotherDiskSystemEmptiesTheDrivesAndNamesAChangedDisk) {
+    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE TWIN", &result);
+    EXPECT_EQ(ask("DEBUGGER \"INJECT k1024\"").substr(0, 5), "OK.\n\n");
+    EXPECT_EQ(send("SETMACHINE BINBUG", &result), 5);
+    EXPECT_EQ(result.find("The disk in drive 0 (a new disk) was changed"), 0u) << result;
+    EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n");
+    EXPECT_EQ(refused("DEBUGGER FPEEK 0"), "No disk is inserted!\n\n");
+    send("SETMACHINE CD2650", &result);
+    EXPECT_EQ(ask("DEBUGGER DRIVE 1"), "OK.\n\n");
+    EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n");
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// With every drive full OPEN would replace drive 0: a changed disk there is
+// kept and OPEN refused; DIR shows a hostile disk's names made safe; QUIT
+// names the changed disk it drops.
+TEST_F(FloppyProgram, OpenKeepsAChangedDiskAndListingsShowNamesSafely) {
+    std::string hostile(315392, '\0');
+    hostile[2] = 1; // one file
+    const std::string identity = "\x1b]0;owned\x07X\r";
+    hostile.replace(3, identity.size(), identity);
+    hostile.replace(128, 8, "\x1b[2J\x9b" "AB ");
+    test_write_file(home.path() / "hostile.img", hostile);
+    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE TWIN", &result);
+    ask("DEBUGGER \"INJECT k1024\"");
+    const std::string image = (home.path() / "hostile.img").string();
+    ask("OPEN " + image); // into the empty drive 1
+    EXPECT_EQ(send("OPEN " + image, &result), 10);
+    EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << result;
+    EXPECT_NE(result.find("(the disk in drive 0 was changed and not saved)"), std::string::npos);
+    EXPECT_NE(ask("DEBUGGER DIR").find("K1024           1024"), std::string::npos);
+    ask("DEBUGGER \"DRIVE 1\"");
+    const std::string listing = ask("DEBUGGER DIR");
+    EXPECT_NE(listing.find("Disk identifier: \"_]0;owned_X\""), std::string::npos) << listing;
+    EXPECT_NE(listing.find(" _[2J_AB "), std::string::npos) << listing;
+    for (char c : listing)
+        EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << static_cast<int>(c);
+    EXPECT_EQ(send("QUIT", &result), 5);
+    EXPECT_EQ(result, "Changed disks not saved: drive 0 (a new disk); they are dropped.\n");
+    EXPECT_EQ(wait_exit(), 0);
+}

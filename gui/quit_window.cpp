@@ -1,0 +1,191 @@
+#include "gui/quit_window.h"
+
+#include "core/emu.h"
+#include "core/machine_titles.h"
+#include "core/message.h"
+#include "core/session.h"
+#include "core/settings_vars.h"
+#include "core/ui_host.h"
+#include "gui/dialog_parts.h"
+#include "gui/dialogs.h"
+#include "gui/images.h"
+#include "gui/requesters.h"
+#include "input/keys.h"
+#include "peripherals/floppy.h"
+#include "platform/catalog.h"
+#include "platform/gui.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+int quit_window = 0;
+
+namespace {
+
+constexpr int IMAGE_YES = 37, IMAGE_NO = 38;
+constexpr int RAW_V = 0x34, RAW_B = 0x35;
+
+const char* yes_text() {
+    return cat_str(1216, "_Yes");
+}
+const char* no_text() {
+    return cat_str(1217, "_No");
+}
+const char* confirm_text() {
+    return cat_str(1223, "_Confirm on quit?");
+}
+const char* update_text() {
+    return cat_str(977, "_Update disk...");
+}
+
+// What quitting loses, "" when nothing.
+std::string lost_disks_text() {
+    const std::string list = floppy_changed_disks();
+    if (list.empty()) return "";
+    return "Changed disks not saved: " + list + ".";
+}
+
+enum class Answer { NONE, YES, NO };
+
+struct QuitState {
+    Answer answer = Answer::NONE;
+    bool confirm = true; // the switch as the user left it
+    // Keys held when the window opened (the quit key itself): their presses
+    // and repeats answer nothing until they were let go.
+    bool held[RAW_KEYS] = {};
+};
+QuitState state;
+
+GuiWindowDesc describe() {
+    GuiWindowDesc d;
+    d.title = machine_title(machine);
+    d.icon_title = "Brindlemox";
+    d.under_pointer = true;
+    GuiNode picture = gui_node(GK_IMAGE);
+    picture.image = gui_image(games_machine_label_id(-1, static_cast<int>(memmap)));
+    GuiNode texts = gui_group(GK_VGROUP);
+    texts.weight = 1;
+    texts.children.push_back(gui_label(cat_str(447, "Really quit?")));
+    const std::string lost = lost_disks_text();
+    if (!lost.empty()) texts.children.push_back(gui_node(GK_LABEL, GID_QUIT_DISKS, lost));
+    GuiNode top = gui_group(GK_HGROUP, {picture, texts});
+    GuiNode confirm = gui_node(GK_CHECKBOX, GID_QUIT_CONFIRM, confirm_text());
+    confirm.value = state.confirm;
+    GuiNode buttons = gui_group(GK_HGROUP);
+    buttons.children = {gui_text_button(GID_QUIT_YES, 1216, "_Yes", IMAGE_YES),
+                        gui_text_button(GID_QUIT_NO, 1217, "_No", IMAGE_NO)};
+    if (!lost.empty())
+        buttons.children.push_back(gui_text_button(GID_QUIT_UPDATE, 977, "_Update disk..."));
+    d.root = gui_group(GK_VGROUP, {top, confirm, buttons});
+    return d;
+}
+
+// Every changed disk saved in turn (a disk never saved asks for a name);
+// the window then names what is still unsaved.
+void update_disks() {
+    for (int d = 0; d < floppy_drive_count(); d++)
+        if (drives[d].present && drives[d].changed) disk_save_image(d);
+    const std::string lost = lost_disks_text();
+    if (!gui_window_is_open(quit_window)) return;
+    gui_set_text(quit_window, GID_QUIT_DISKS, lost.empty() ? "All disks are saved." : lost.c_str());
+    if (lost.empty()) gui_set_disabled(quit_window, GID_QUIT_UPDATE, true);
+}
+
+void toggle_confirm() {
+    state.confirm = !state.confirm;
+    gui_set_value(quit_window, GID_QUIT_CONFIRM, state.confirm);
+}
+
+bool answered(Answer a) {
+    state.answer = a;
+    return true;
+}
+
+bool key(const GuiEvent& e) {
+    if (e.code >= RAWKEY_UP) {
+        if (e.code - RAWKEY_UP < RAW_KEYS) state.held[e.code - RAWKEY_UP] = false;
+        return false;
+    }
+    if (e.code < 0 || state.held[e.code] || (e.qualifier & QUAL_REPEAT)) return false;
+    if (e.qualifier & QUAL_RCOMMAND) {
+        if (e.code == RAW_V) return answered(Answer::YES);
+        if (e.code == RAW_B) return answered(Answer::NO);
+    }
+    if (e.code == RAW_RETURN || e.code == RAW_ENTER) return answered(Answer::YES);
+    if (e.code == RAW_ESC) return answered(Answer::NO);
+    const u16 ch = key_table[e.code].chars[KC_PLAIN + input_keymap()];
+    if (ch == 0 || ch >= 0x80) return false;
+    const char typed = static_cast<char>(std::toupper(ch));
+    if (typed == gui_hotkey_of(yes_text())) return answered(Answer::YES);
+    if (typed == gui_hotkey_of(no_text())) return answered(Answer::NO);
+    if (typed == gui_hotkey_of(confirm_text())) {
+        toggle_confirm();
+    } else if (typed == gui_hotkey_of(update_text()) && !floppy_changed_disks().empty()) {
+        update_disks();
+    }
+    return false;
+}
+
+bool handle(const GuiEvent& e) {
+    switch (e.type) {
+    case GE_CLOSE:
+        return answered(Answer::YES);
+    case GE_RAWKEY:
+        return key(e);
+    case GE_GADGET:
+        switch (e.gid) {
+        case GID_QUIT_YES:
+            return answered(Answer::YES);
+        case GID_QUIT_NO:
+            return answered(Answer::NO);
+        case GID_QUIT_CONFIRM:
+            state.confirm = e.code != 0;
+            return false;
+        case GID_QUIT_UPDATE:
+            update_disks();
+            return false;
+        default:
+            return false;
+        }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+char gui_hotkey_of(const char* text) {
+    if (!text || !text[0] || !text[1]) return 0;
+    const char* mark = std::strchr(text, '_');
+    if (!mark || !mark[1]) return 0;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(mark[1])));
+}
+
+int gui_confirm_quit() {
+    const std::string lost = lost_disks_text();
+    // A changed disk is never dropped without a word, asked or not.
+    if (!confirmquit && lost.empty()) return 1;
+    const std::string question =
+        std::string(cat_str(447, "Really quit?")) + (lost.empty() ? "" : "\n" + lost);
+    if (ui_unattended_report(question.c_str(), "No")) return 0;
+    if (!app_acquired.host_gui) {
+        con_printf("%s\n", lost.c_str());
+        return 1;
+    }
+    state = QuitState{};
+    state.confirm = confirmquit != 0;
+    for (u32 code = 0; code < RAW_KEYS; code++)
+        state.held[code] = host_key_down(code) != 0;
+    if (!gui_dialog_begin()) return 0;
+    quit_window = gui_window_open(describe());
+    if (!quit_window) {
+        gui_dialog_abandon(true);
+        return 1; // nothing to ask with: the answer is yes
+    }
+    gui_dialog_run(true, quit_window, handle, [] { quit_window = 0; });
+    // The window closed by the host answers as its close gadget does.
+    if (state.answer == Answer::NONE) state.answer = Answer::YES;
+    confirmquit = state.confirm ? 1 : 0;
+    return state.answer == Answer::YES ? 1 : 0;
+}
