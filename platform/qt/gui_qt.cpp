@@ -603,6 +603,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
             e = new EntryWidget(w, gid);
         }
         e->setText(QString::fromStdString(n.text));
+        if (n.readonly) e->setCursorPosition(0);
         if (n.max_chars > 0) e->setMaxLength(n.max_chars);
         // A short entry is as wide as its longest text.
         if (n.max_chars > 0 && n.max_chars <= 8 && n.weight == 0)
@@ -1345,6 +1346,8 @@ void gui_set_text(int win, int gid, const char* text) {
     QString s = QString::fromUtf8(text);
     if (auto* e = dynamic_cast<QLineEdit*>(g->widget)) {
         if (e->text() != s) e->setText(s);
+        // A read-only field too narrow for its text shows the text's start.
+        if (e->isReadOnly()) e->setCursorPosition(0);
     } else if (auto* t = dynamic_cast<QPlainTextEdit*>(g->widget)) {
         if (t->toPlainText() != s) t->setPlainText(s);
     } else if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) {
