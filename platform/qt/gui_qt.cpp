@@ -42,6 +42,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -820,6 +821,29 @@ class MenuHelpFilter : public QObject {
     int number_;
 };
 
+// A disabled menu title that carries a hint shows it when the pointer rests
+// on the title or clicks it, so that the user learns how to enable it.
+class DisabledTitleHint : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        const bool tip = e->type() == QEvent::ToolTip;
+        if (!tip && e->type() != QEvent::MouseButtonPress) return false;
+        auto* bar = qobject_cast<QMenuBar*>(watched);
+        if (!bar) return false;
+        const QPoint at = tip ? static_cast<QHelpEvent*>(e)->pos()
+                              : static_cast<QMouseEvent*>(e)->position().toPoint();
+        const QAction* title = bar->actionAt(at);
+        if (!title || title->isEnabled()) return false;
+        const QString hint = title->property("disabled_hint").toString();
+        if (hint.isEmpty()) return false;
+        QToolTip::showText(bar->mapToGlobal(at), hint, bar);
+        return tip;
+    }
+};
+
 void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items, int number) {
     menu->installEventFilter(new MenuHelpFilter(w, number, menu));
     for (const GuiMenuItem& m : items) {
@@ -1134,6 +1158,24 @@ bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, i
 }
 
 // --- windows ----------------------------------------------------------------
+void qt_place_on_screen(QWidget* window, int left, int top) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        if (left >= 0 && top >= 0) window->move(left, top);
+        return;
+    }
+    const QRect a = screen->availableGeometry();
+    // The frame a window manager adds is not known before the window shows.
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    if (left < 0 || top < 0) {
+        left = a.x() + (a.width() - size.width()) / 2;
+        top = a.y() + (a.height() - size.height()) / 2;
+    }
+    left = std::max(a.x(), std::min(left, a.x() + a.width() - size.width()));
+    top = std::max(a.y(), std::min(top, a.y() + a.height() - size.height()));
+    window->move(left, top);
+}
+
 int gui_window_open(const GuiWindowDesc& d) {
     if (!app) return 0;
     auto* w = new QtWindow;
@@ -1146,6 +1188,7 @@ int gui_window_open(const GuiWindowDesc& d) {
     lay->addWidget(build(w, d.root), 1);
     w->menubar = new QMenuBar;
     w->menubar->setNativeMenuBar(false);
+    w->menubar->installEventFilter(new DisabledTitleHint(w->menubar));
     lay->setMenuBar(w->menubar);
     w->menubar->hide();
     lay->setSizeConstraint(d.size_gadget ? QLayout::SetMinimumSize : QLayout::SetFixedSize);
@@ -1169,13 +1212,7 @@ int gui_window_open(const GuiWindowDesc& d) {
         if (QScreen* s = QGuiApplication::primaryScreen()) hw->setGeometry(s->geometry());
         hw->showFullScreen();
     } else {
-        if (d.left >= 0 && d.top >= 0) {
-            hw->move(d.left, d.top);
-        } else if (QScreen* s = QGuiApplication::primaryScreen()) {
-            QRect a = s->availableGeometry();
-            hw->move(a.x() + (a.width() - hw->width()) / 2,
-                     a.y() + (a.height() - hw->height()) / 2);
-        }
+        qt_place_on_screen(hw, d.left, d.top);
         hw->show();
     }
     if (d.activate) {
@@ -1222,6 +1259,8 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
     for (const GuiMenuItem& title : strip) {
         QMenu* menu = w->menubar->addMenu(QString::fromStdString(title.text));
         if (title.id >= 0) w->actions[title.id] = menu->menuAction();
+        if (!title.hint.empty())
+            menu->menuAction()->setProperty("disabled_hint", QString::fromStdString(title.hint));
         menu->menuAction()->setEnabled(!title.disabled);
         build_menu(w, menu, title.sub, number++);
     }
@@ -1298,6 +1337,7 @@ void gui_window_resize(int win, int width, int height) {
     if (QtWindow* w = find(win)) {
         w->widget->resize(width, height);
         w->last_height = w->widget->height();
+        if (!w->widget->isFullScreen()) qt_place_on_screen(w->widget, w->widget->x(), w->widget->y());
     }
 }
 
