@@ -12,10 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 const char* const cmdline_template =
     "FILE,ASM/K,CLIPUNIT/K/N,DISGAME/K,FULLSCREEN/K,LOCKCONFIG/S,NOLOWLEVEL/S,PORT/K/N,PORTNAME/K,"
     "PRI/K/N,PUBSCREEN/K,SETTINGS/K,STARTUP/K,SYM/K,UPGRADE/S";
+
+const char* const cmdline_version = "Brindlemox 36.4";
 
 bool cmdline_upgrade = false;
 bool cmdline_file_named = false;
@@ -125,6 +128,13 @@ static std::string rest_from(int a, int argc, const char* const* argv, const cha
     return joined;
 }
 
+// What a /F item takes from word `a` on: the raw rest of the line, except
+// that a rest that is one quoted word is that word without its quotes.
+static std::string rest_value(int a, int argc, const char* const* argv, const char* const* rest) {
+    if (rest && a == argc - 1 && rest[a] && rest[a][0] == '"' && argv[a]) return argv[a];
+    return rest_from(a, argc, argv, rest);
+}
+
 bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vector<CmdArg>& out,
                    std::string* why, const char* const* rest) {
     const std::vector<Item> items = read_template(tmpl);
@@ -152,7 +162,7 @@ bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vec
                     if (why) *why = "value after keyword missing";
                     return false;
                 }
-                if (!set_value(it, out[k], rest_from(a + 1, argc, argv, rest), why)) return false;
+                if (!set_value(it, out[k], rest_value(a + 1, argc, argv, rest), why)) return false;
                 break;
             }
             if (has_inline) {
@@ -179,11 +189,12 @@ bool cmdline_parse(const char* tmpl, int argc, const char* const* argv, std::vec
             return false;
         }
         if (items[slot].rest) {
-            if (!set_value(items[slot], out[slot], rest_from(a, argc, argv, rest), why))
+            if (!set_value(items[slot], out[slot], rest_value(a, argc, argv, rest), why))
                 return false;
             break;
         }
         if (!set_value(items[slot], out[slot], word, why)) return false;
+        out[slot].by_position = true;
     }
     for (std::size_t i = 0; i < items.size(); ++i)
         if (items[i].required && !out[i].given) {
@@ -256,12 +267,20 @@ bool cmdline_parse_line(const char* tmpl, const char* line, std::vector<CmdArg>&
     return cmdline_parse(tmpl, static_cast<int>(argv.size()), argv.data(), out, why, rest.data());
 }
 
-bool cmdline_help_asked(int argc, const char* const* argv) {
-    for (int a = 1; a < argc; ++a) {
-        const std::string word = argv[a] ? argv[a] : "";
-        if (word == "?" || word == "-h" || word == "--help") return true;
-    }
+// Whether any argument is one of `words`.
+static bool asked(int argc, const char* const* argv, std::initializer_list<const char*> words) {
+    for (int a = 1; a < argc; ++a)
+        for (const char* w : words)
+            if (argv[a] && std::strcmp(argv[a], w) == 0) return true;
     return false;
+}
+
+bool cmdline_help_asked(int argc, const char* const* argv) {
+    return asked(argc, argv, {"?", "-h", "--help"});
+}
+
+bool cmdline_version_asked(int argc, const char* const* argv) {
+    return asked(argc, argv, {"--version"});
 }
 
 void cmdline_print_help(const char* me) {
@@ -288,9 +307,10 @@ void cmdline_print_help(const char* me) {
     std::printf("%s\n", cmdline_template);
     for (const auto& line : lines)
         std::printf("  %-10s  %s\n", line.key, line.what);
+    const char* name = me && me[0] ? me : "brindlemox";
     std::printf("ASM, DISGAME and UPGRADE need no display. Keys take \"KEY value\" or "
-                "\"KEY=value\".\n%s ? | -h | --help prints this.\n",
-                me && me[0] ? me : "brindlemox");
+                "\"KEY=value\".\n%s ? | -h | --help prints this; %s --version the version.\n",
+                name, name);
 }
 
 static void copy_to(char* dst, std::size_t size, const std::string& s) {
@@ -303,7 +323,10 @@ int cmdline_take(int argc, const char* const* argv) {
     cmdline_upgrade = cmdline_file_named = cmdline_settings_given = false;
     cmdline_fullscreen_given = false;
     cmdline_net_port = -1;
-    if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr)) {
+    // A file name is never taken from a word like "--bogus": that is an
+    // option this program does not have.
+    if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr) ||
+        (arg[ARG_FILE].by_position && arg[ARG_FILE].text.rfind("--", 0) == 0)) {
         con_printf("%s: %s\n[[FILE] <file>|ASM <file>|DISGAME <file>]\n[CLIPUNIT  <unit>]\n"
                    "[FULLSCREEN ON|OFF]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n[PORT      <port>]\n"
                    "[PORTNAME  <name>]\n[PRI       <priority>]\n[PUBSCREEN <screen>]\n"

@@ -16,6 +16,7 @@ struct CmdArg {
     bool given = false;
     std::string text; // the value as typed (/K and positional)
     long number = 0;  // /N
+    bool by_position = false; // taken by position, not after its keyword
 };
 
 // Parses argv[1..argc-1] against `tmpl` into one CmdArg per template item.
@@ -63,6 +64,9 @@ enum CmdItem {
 int cmdline_take(int argc, const char* const* argv);
 // "?", "-h" or "--help" among the arguments: the caller prints the help and ends.
 bool cmdline_help_asked(int argc, const char* const* argv);
+// "--version" among the arguments: the caller prints cmdline_version and ends.
+bool cmdline_version_asked(int argc, const char* const* argv);
+extern const char* const cmdline_version; // "Brindlemox <version>"
 // The template and one line per argument, on standard output.
 void cmdline_print_help(const char* me);
 extern bool cmdline_upgrade;    // UPGRADE given (the caller runs the upgrade and exits)

@@ -2,6 +2,8 @@
 // complete file. The same walk writes (serial_dir 1) and reads (0) the file.
 #include "app/settings_table.h"
 
+#include "app/cmdline.h"
+
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/serial.h"
@@ -35,6 +37,20 @@ static void gamepad_button_field(const char* key, u8* setting) {
                        *setting);
         *setting = before >= 1 && before <= 4 ? before : 1;
     }
+}
+
+// FULLSCREEN on the command line holds for its run only: while the setting
+// keeps the value it gave, the file keeps the value it had; a value the user
+// picks in the session instead is written.
+static u32 fullscreen_in_file = 0;
+
+static void fullscreen_field() {
+    u32 value = fullscreen;
+    if (!reading() && cmdline_fullscreen_given &&
+        fullscreen == static_cast<u32>(cmdline_fullscreen))
+        value = fullscreen_in_file;
+    ini_field_bool("fullscreen", reading() ? &fullscreen : &value);
+    if (reading()) fullscreen_in_file = fullscreen;
 }
 
 static void booleans_a() {
@@ -77,7 +93,7 @@ static void booleans_a() {
     ini_field_bool("invertflashed", &invertflashed);
     ini_field_bool("forcefeedback_left", &forcefeedback_left);
     ini_field_bool("forcefeedback_right", &forcefeedback_right);
-    ini_field_bool("fullscreen", &fullscreen);
+    fullscreen_field();
     ini_field_bool("generate", &generate);
     ini_field_bool("generateanim", &generateanim);
     ini_field_bool("generategif", &generategif);

@@ -67,6 +67,7 @@ void startup_reset_state() {
     lock_config = 0;
     upgrade_mode = 0;
     cmdline_upgrade = false;
+    cmdline_fullscreen_given = false;
 }
 
 void emu_reset_all() {
@@ -207,6 +208,10 @@ void app_main(int argc, char** argv) {
     emu_reset_all();
     if (cmdline_help_asked(argc, argv)) {
         cmdline_print_help(argc > 0 ? argv[0] : nullptr);
+        app_clean_exit(0);
+    }
+    if (cmdline_version_asked(argc, argv)) {
+        std::printf("%s\n", cmdline_version);
         app_clean_exit(0);
     }
     if (!getcwd(startup_dir, sizeof startup_dir)) startup_dir[0] = '\0';

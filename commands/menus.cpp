@@ -55,6 +55,8 @@ int find_name(const MenuCommandName* names, int count, const char* name) {
     return -1;
 }
 
+constexpr int MENU_DEBUG_TITLE = 287;
+
 GuiMenuItem item_of(const MenuRow& r, int recent) {
     GuiMenuItem m;
     if (r.kind == MK_BAR) return m;
@@ -117,6 +119,15 @@ std::vector<GuiMenuItem> menu_build_strip() {
         owner->push_back(item_of(r, recent));
         if (r.type == MR_TITLE) strip.back().id = r.plain;
     }
+    // The Debug menu is disabled while View > Debugger? is off: its title says
+    // so, in the words of the View menu's own items.
+    for (GuiMenuItem& title : strip)
+        if (title.id == MENU_DEBUG_TITLE) {
+            char hint[160];
+            std::snprintf(hint, sizeof hint, "Turn on %s > %s to use this menu.",
+                          cat_str(54, "View"), cat_str(76, "Debugger?"));
+            title.hint = hint;
+        }
     return strip;
 }
 

@@ -167,8 +167,11 @@ void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
         }
         case 1: {
             u32 percent = to_unsigned(rate / nominal_rate * 100.0 + 0.5);
+            // Past 9999% (turbo on a fast host) the speed reads as a multiple,
+            // which keeps to the field's width.
             if (percent > 9999)
-                std::snprintf(measured, sizeof measured, "####%%");
+                std::snprintf(measured, sizeof measured, "%ux",
+                              to_unsigned(rate / nominal_rate + 0.5));
             else
                 std::snprintf(measured, sizeof measured, "%u%%", percent);
             break;

@@ -288,6 +288,59 @@ static void count_unknown(const char* path, int verbose) {
     if (verbose) con_printf("%s is unknown.\n", path);
 }
 
+// Games and states are told by their contents; every other kind by its name.
+static bool identified_by_content(int kind) {
+    switch (kind) {
+    case KIND_BIN:
+    case KIND_AOF:
+    case KIND_TVC:
+    case KIND_COS:
+    case KIND_COR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Counts a file of a kind told by its name.
+static void count_kind(const char* path, int kind, int verbose) {
+    switch (kind) {
+    case KIND_EOF:
+    case KIND_HEX:
+    case KIND_ASM:
+    case KIND_CMD:
+    case KIND_MOD:
+    case KIND_SYM:
+    case KIND_IMAG:
+    case KIND_BPNF:
+    case KIND_SMS:
+        games_counters[GC_OTHER_PROGRAMS]++;
+        break;
+    case KIND_RAW:
+    case KIND_IMG:
+    case KIND_TWIN:
+        games_counters[GC_DISKS]++;
+        break;
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+    case KIND_MDCR:
+    case KIND_16SV:
+    case KIND_PAP:
+        games_counters[GC_TAPES]++;
+        break;
+    case KIND_INFO:
+        games_counters[GC_ICONS]++;
+        break;
+    case KIND_NONE:
+        count_unknown(path, verbose);
+        break;
+    default: // pictures, animations, music, sound logs and text
+        games_counters[GC_MEDIA]++;
+        break;
+    }
+}
+
 void games_scan_file(const char* path, u32 size, int verbose) {
     if (games_count > GAMES_MAX - 1) return;
     std::vector<u8> data;
@@ -300,6 +353,12 @@ void games_scan_file(const char* path, u32 size, int verbose) {
     } else {
         kind = file_type_from_name(path);
         if (kind == KIND_ZIP) return; // a ".zip" that is not an archive
+        // A kind told by its name alone (a picture or animation the recorders
+        // wrote, a disk image, a tape) is counted whatever its size.
+        if (!identified_by_content(kind)) {
+            count_kind(path, kind, verbose);
+            return;
+        }
         if (size == 0 || size > GAME_IDENTIFY_MAX_SIZE) {
             count_unknown(path, verbose);
             return;
@@ -362,38 +421,8 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         games_counters[GC_STATES]++;
         break;
     }
-    case KIND_EOF:
-    case KIND_HEX:
-    case KIND_ASM:
-    case KIND_CMD:
-    case KIND_MOD:
-    case KIND_SYM:
-    case KIND_IMAG:
-    case KIND_BPNF:
-    case KIND_SMS:
-        games_counters[GC_OTHER_PROGRAMS]++;
-        break;
-    case KIND_RAW:
-    case KIND_IMG:
-    case KIND_TWIN:
-        games_counters[GC_DISKS]++;
-        break;
-    case KIND_WAV:
-    case KIND_8SVX:
-    case KIND_AIFF:
-    case KIND_MDCR:
-    case KIND_16SV:
-    case KIND_PAP:
-        games_counters[GC_TAPES]++;
-        break;
-    case KIND_INFO:
-        games_counters[GC_ICONS]++;
-        break;
-    case KIND_NONE:
-        count_unknown(path, verbose);
-        break;
-    default: // pictures, animations, music, sound logs and text
-        games_counters[GC_MEDIA]++;
+    default:
+        count_kind(path, kind, verbose);
         break;
     }
 }

@@ -71,6 +71,11 @@ void net_disconnect() {
     net_close(net_socket);
     net_socket = -1;
     net_mode = NET_OFF;
+    // The peer's last message goes with the link.
+    if (net_chat_shown[0]) {
+        net_chat_shown[0] = '\0';
+        if (ui_host.status_message) ui_host.status_message("");
+    }
     con_printf("%s", cat_str(222, "Disconnected.\n"));
     ui_mark(UI_MENUS | UI_TITLE | UI_TOOLBAR);
 }

@@ -117,6 +117,7 @@ struct GuiMenuItem {
     bool checked = false;
     bool disabled = false;
     int group = 0; // radio group: ticking one member unticks the others (0 none)
+    std::string hint; // a title's reason, shown while it is disabled ("" none)
     std::vector<GuiMenuItem> sub; // a menu title or a sub-menu holds items
 };
 

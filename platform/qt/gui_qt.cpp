@@ -44,6 +44,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -605,6 +606,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
             e = new EntryWidget(w, gid);
         }
         e->setText(QString::fromStdString(n.text));
+        if (n.readonly) e->setCursorPosition(0);
         if (n.max_chars > 0) e->setMaxLength(n.max_chars);
         // A short entry is as wide as its longest text.
         if (n.max_chars > 0 && n.max_chars <= 8 && n.weight == 0)
@@ -819,6 +821,29 @@ class MenuHelpFilter : public QObject {
   private:
     QtWindow* window_;
     int number_;
+};
+
+// A disabled menu title that carries a hint shows it when the pointer rests
+// on the title or clicks it, so that the user learns how to enable it.
+class DisabledTitleHint : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        const bool tip = e->type() == QEvent::ToolTip;
+        if (!tip && e->type() != QEvent::MouseButtonPress) return false;
+        auto* bar = qobject_cast<QMenuBar*>(watched);
+        if (!bar) return false;
+        const QPoint at = tip ? static_cast<QHelpEvent*>(e)->pos()
+                              : static_cast<QMouseEvent*>(e)->position().toPoint();
+        const QAction* title = bar->actionAt(at);
+        if (!title || title->isEnabled()) return false;
+        const QString hint = title->property("disabled_hint").toString();
+        if (hint.isEmpty()) return false;
+        QToolTip::showText(bar->mapToGlobal(at), hint, bar);
+        return tip;
+    }
 };
 
 void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items, int number) {
@@ -1135,6 +1160,28 @@ bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, i
 }
 
 // --- windows ----------------------------------------------------------------
+void qt_place_on_screen(QWidget* window, int left, int top, bool under_pointer = false) {
+    const bool placed = left >= 0 && top >= 0;
+    QScreen* screen = !placed && under_pointer ? QGuiApplication::screenAt(QCursor::pos()) : nullptr;
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        if (placed) window->move(left, top);
+        return;
+    }
+    const QRect a = screen->availableGeometry();
+    // The frame a window manager adds is not known before the window shows.
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    if (!placed) {
+        // Centred under the pointer when asked, else on the screen.
+        const QPoint centre = under_pointer ? QCursor::pos() : a.center();
+        left = centre.x() - size.width() / 2;
+        top = centre.y() - size.height() / 2;
+    }
+    left = std::max(a.x(), std::min(left, a.x() + a.width() - size.width()));
+    top = std::max(a.y(), std::min(top, a.y() + a.height() - size.height()));
+    window->move(left, top);
+}
+
 int gui_window_open(const GuiWindowDesc& d) {
     if (!app) return 0;
     auto* w = new QtWindow;
@@ -1147,6 +1194,7 @@ int gui_window_open(const GuiWindowDesc& d) {
     lay->addWidget(build(w, d.root), 1);
     w->menubar = new QMenuBar;
     w->menubar->setNativeMenuBar(false);
+    w->menubar->installEventFilter(new DisabledTitleHint(w->menubar));
     lay->setMenuBar(w->menubar);
     w->menubar->hide();
     lay->setSizeConstraint(d.size_gadget ? QLayout::SetMinimumSize : QLayout::SetFixedSize);
@@ -1170,19 +1218,7 @@ int gui_window_open(const GuiWindowDesc& d) {
         if (QScreen* s = QGuiApplication::primaryScreen()) hw->setGeometry(s->geometry());
         hw->showFullScreen();
     } else {
-        if (d.left >= 0 && d.top >= 0) {
-            hw->move(d.left, d.top);
-        } else if (QScreen* s = d.under_pointer ? QGuiApplication::screenAt(QCursor::pos()) : nullptr) {
-            // Kept on the pointer's screen.
-            const QRect a = s->availableGeometry();
-            const QPoint p = QCursor::pos();
-            hw->move(std::clamp(p.x() - hw->width() / 2, a.left(), std::max(a.left(), a.right() - hw->width())),
-                     std::clamp(p.y() - hw->height() / 2, a.top(), std::max(a.top(), a.bottom() - hw->height())));
-        } else if (QScreen* s = QGuiApplication::primaryScreen()) {
-            QRect a = s->availableGeometry();
-            hw->move(a.x() + (a.width() - hw->width()) / 2,
-                     a.y() + (a.height() - hw->height()) / 2);
-        }
+        qt_place_on_screen(hw, d.left, d.top, d.under_pointer);
         hw->show();
     }
     if (d.activate) {
@@ -1229,6 +1265,8 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
     for (const GuiMenuItem& title : strip) {
         QMenu* menu = w->menubar->addMenu(QString::fromStdString(title.text));
         if (title.id >= 0) w->actions[title.id] = menu->menuAction();
+        if (!title.hint.empty())
+            menu->menuAction()->setProperty("disabled_hint", QString::fromStdString(title.hint));
         menu->menuAction()->setEnabled(!title.disabled);
         build_menu(w, menu, title.sub, number++);
     }
@@ -1305,6 +1343,7 @@ void gui_window_resize(int win, int width, int height) {
     if (QtWindow* w = find(win)) {
         w->widget->resize(width, height);
         w->last_height = w->widget->height();
+        if (!w->widget->isFullScreen()) qt_place_on_screen(w->widget, w->widget->x(), w->widget->y());
     }
 }
 
@@ -1353,6 +1392,8 @@ void gui_set_text(int win, int gid, const char* text) {
     QString s = QString::fromUtf8(text);
     if (auto* e = dynamic_cast<QLineEdit*>(g->widget)) {
         if (e->text() != s) e->setText(s);
+        // A read-only field too narrow for its text shows the text's start.
+        if (e->isReadOnly()) e->setCursorPosition(0);
     } else if (auto* t = dynamic_cast<QPlainTextEdit*>(g->widget)) {
         if (t->toPlainText() != s) t->setPlainText(s);
     } else if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) {

@@ -8,6 +8,7 @@
 #include <string>
 
 class QKeyEvent;
+class QWidget;
 
 // The raw key code (0..127) of a host key event, or -1 when it has none.
 int qt_raw_key(const QKeyEvent* event);
@@ -21,3 +22,8 @@ constexpr int QT_RAW_HELP = 0x5F;
 // program's handler hears of it at the end of the next host pump.
 void qt_help_key(const std::string& node);
 void qt_help_keys_run();
+
+// Moves `window` (already at its size) to (left, top), or centres it on the
+// screen when either is -1, keeping it on the screen's free area: a window
+// larger than the screen shows its top left corner.
+void qt_place_on_screen(QWidget* window, int left, int top);

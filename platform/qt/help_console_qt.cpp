@@ -85,6 +85,9 @@ HelpWindow* help_window = nullptr;
 // The script console (with Stop) and the message console (without).
 class ConsoleWindow : public QWidget {
   public:
+    // The script console opens at the top left of the screen, the message
+    // console below it; the message console keeps its lines (disassembly,
+    // dumps) unwrapped and is wide enough for them.
     ConsoleWindow(const char* title, bool with_stop) {
         setWindowTitle(QString::fromUtf8(title));
         setAttribute(Qt::WA_ShowWithoutActivating);
@@ -94,6 +97,7 @@ class ConsoleWindow : public QWidget {
         text_->setReadOnly(true);
         text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         text_->setMaximumBlockCount(5000);
+        if (!with_stop) text_->setLineWrapMode(QPlainTextEdit::NoWrap);
         lay->addWidget(text_, 1);
         auto* bar = new QHBoxLayout;
         stop_ = new QPushButton(QStringLiteral("Stop"));
@@ -107,7 +111,14 @@ class ConsoleWindow : public QWidget {
         lay->addLayout(bar);
         connect(stop_, &QPushButton::clicked, [this] { stop_asked = true; });
         connect(clear, &QPushButton::clicked, text_, &QPlainTextEdit::clear);
-        setGeometry(20, 20, 500, 300);
+        if (with_stop) {
+            resize(500, 300);
+            qt_place_on_screen(this, 20, 20);
+        } else {
+            const int columns = text_->fontMetrics().horizontalAdvance(QString(100, QLatin1Char('M')));
+            resize(columns + 40, 300);
+            qt_place_on_screen(this, 20, 20 + 300 + 60);
+        }
     }
     void write(const QString& text, bool show_it = true) {
         QScrollBar* bar = text_->verticalScrollBar();

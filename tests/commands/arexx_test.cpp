@@ -75,6 +75,9 @@ TEST(ArexxParse, TemplatesOfTheRows) {
         {"REQUESTNOTIFY TITLE Hello", false, -1, "", 0}, // PROMPT missing
         {"STATUS  three words here  ", true, 0, "three words here", 0},
         {"STATUS", true, -1, "", 0},
+        {"STATUS \"two  words\"", true, 0, "two  words", 0}, // one quoted word: its text
+        {"STATUS say \"hi\"", true, 0, "say \"hi\"", 0},     // else the line as typed
+        {"CMDSHELL \"open\"", true, 0, "open", 0},
         {"CMDSHELL open the shell", true, 0, "open the shell", 0},
         {"SETMACHINE \"PIP*\"BUG\"", true, 0, "PIP\"BUG", 0},
         {"SETMACHINE \"open", false, -1, "", 0}, // unmatched quotes
@@ -269,6 +272,17 @@ TEST_F(Arexx, GuardsRefuseAndChangeNothing) {
     ASSERT_NE(main_window, 0);
     EXPECT_EQ(run("SHOW"), 20);
     EXPECT_EQ(result, "ACTIVATE/SHOW: command is only available while iconified\n");
+}
+
+// STATUS puts the text itself in the status bar, without the quotes that
+// kept its words together.
+TEST_F(Arexx, StatusShowsItsTextWithoutQuotes) {
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    EXPECT_EQ(run("STATUS \"Level 2 reached\""), 0);
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Level 2 reached");
+    EXPECT_EQ(run("STATUS"), 0); // the game information again
+    EXPECT_NE(gui_get_text(main_window, GID_STATUS_TEXT), "Level 2 reached");
 }
 
 // Asking the user is what these commands are for: they ask even from the port,

@@ -143,6 +143,11 @@ TEST_F(Frame, TurboNeitherSchedulesNorWaits) {
     EXPECT_EQ(frame_due_us, due);
     EXPECT_EQ(fake_clock_now() - start, 100u);
     EXPECT_NE(speed(1000, 1000).find("of Turbo"), std::string::npos);
+    // A turbo run far past the nominal speed reads as a multiple, never as "####%".
+    viewspeedas = 1;
+    const std::string fast = speed(0x7FFFFFFFu, 1000000);
+    EXPECT_EQ(fast.find('#'), std::string::npos) << fast;
+    EXPECT_NE(fast.find("x of Turbo"), std::string::npos) << fast;
 }
 
 TEST_F(Frame, SpeedTextsInTheThreeViews) {
@@ -153,7 +158,10 @@ TEST_F(Frame, SpeedTextsInTheThreeViews) {
     EXPECT_EQ(speed(nominal / 2, 1000000), "50% of 100%");
     EXPECT_EQ(speed(0, 1000000), "- of 100%");
     EXPECT_EQ(speed(nominal, 0), "- of 100%");
-    EXPECT_EQ(speed(0xFFFFFFFFu, 1), "####% of 100%");
+    // Past 9999% a multiple of the nominal speed.
+    EXPECT_EQ(speed(nominal * 100, 1000000), "100x of 100%");
+    EXPECT_EQ(speed(nominal * 99, 1000000), "9900% of 100%");
+    EXPECT_NE(speed(0xFFFFFFFFu, 1).find("x of 100%"), std::string::npos);
     emu_speed = 6;
     EXPECT_EQ(speed(nominal * 2, 1000000), "200% of 200%");
     emu_speed = SPEED_NORMAL;

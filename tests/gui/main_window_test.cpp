@@ -1,4 +1,5 @@
 #include "tests/support/quiet_output.h"
+#include "commands/arexx.h"
 #include "commands/help_links.h"
 #include "core/emu.h"
 #include "core/message.h"
@@ -83,6 +84,25 @@ TEST_F(MainWindow, ViewOptionsChooseTheGadgets) {
     EXPECT_EQ(gadget_ids(), (std::set<int>{GID_DISPLAY}));
     EXPECT_FALSE(gui_headless_desc(main_window)->title_bar);
     EXPECT_FALSE(gui_headless_desc(main_window)->size_gadget);
+}
+
+// With View > Debugger? off the whole Debug menu is disabled, and its title
+// tells the user which item enables it.
+TEST_F(MainWindow, TheDisabledDebugMenuSaysHowToEnableIt) {
+    gui_open_main_window(0);
+    const auto debug_title = [] {
+        for (const GuiMenuItem& title : *gui_headless_menus(main_window))
+            if (title.id == 287) return title;
+        return GuiMenuItem{};
+    };
+    ASSERT_EQ(debug_title().text, "Debug");
+    EXPECT_FALSE(debug_title().disabled);
+    std::string result;
+    ASSERT_EQ(arexx_execute("CMDSHELL CLOSE", &result), 0) << result;
+    EXPECT_TRUE(debug_title().disabled);
+    EXPECT_EQ(debug_title().hint, "Turn on View > Debugger? to use this menu.");
+    ASSERT_EQ(arexx_execute("CMDSHELL OPEN", &result), 0) << result;
+    EXPECT_FALSE(debug_title().disabled);
 }
 
 // Shift or Ctrl let go while the window was closed must not stay held once

@@ -250,6 +250,25 @@ TEST_F(Netplay, APeerThatGoesEndsTheLinkAndTheGameGoesOnAlone) {
     EXPECT_EQ(out.text(), "Disconnected.\n");
 }
 
+// The peer's last message leaves the status bar with the link.
+TEST_F(Netplay, AChatInTheStatusBarGoesWhenTheLinkEnds) {
+    gui_open_main_window(0);
+    ASSERT_NE(main_window, 0);
+    gui_set_status_message(""); // the game information
+    const std::string before = gui_get_text(main_window, GID_STATUS_TEXT);
+    link(NET_SERVER);
+    send({0, 0, 0, 0, 3, 'b', 'y', 'e'});
+    arcadia_net_exchange(true);
+    ASSERT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "bye");
+    net_close(peer);
+    peer = -1;
+    OutputCapture out;
+    arcadia_net_exchange(true);
+    EXPECT_EQ(net_mode, NET_OFF);
+    EXPECT_STREQ(gui_status_message, "");
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), before);
+}
+
 TEST_F(Netplay, AChatLengthAbove80EndsTheLinkUnapplied) {
     link(NET_SERVER);
     set(0x1904, {0, 0, 0, 0});

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ struct GoldenGame {
     // The gun's pointer moves by (dx, dy) pixels every eight frames from (x, y).
     i32 gun_x, gun_y, gun_dx, gun_dy;
 };
+
+// A game shows as its name in test listings (not as a dump of its bytes).
+void PrintTo(const GoldenGame& game, std::ostream* os) {
+    *os << game.name;
+}
 
 const std::filesystem::path golden_dir = std::filesystem::path(BRINDLEMOX_TEST_DATA) / "golden";
 
