@@ -1160,7 +1160,7 @@ bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, i
 }
 
 // --- windows ----------------------------------------------------------------
-void qt_place_on_screen(QWidget* window, int left, int top, bool under_pointer = false) {
+void qt_place_on_screen(QWidget* window, int left, int top, bool under_pointer) {
     const bool placed = left >= 0 && top >= 0;
     QScreen* screen = !placed && under_pointer ? QGuiApplication::screenAt(QCursor::pos()) : nullptr;
     if (!screen) screen = QGuiApplication::primaryScreen();
