@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "app/cmdline.h"
 
 #include "core/message.h"
@@ -18,7 +19,7 @@ const char* const cmdline_template =
     "FILE,ASM/K,CLIPUNIT/K/N,DISGAME/K,FULLSCREEN/K,LOCKCONFIG/S,NOLOWLEVEL/S,PORT/K/N,PORTNAME/K,"
     "PRI/K/N,PUBSCREEN/K,SETTINGS/K,STARTUP/K,SYM/K,UPGRADE/S";
 
-const char* const cmdline_version = "Brindlemox 36.4";
+const char* const cmdline_version = program_name_version;
 
 bool cmdline_upgrade = false;
 bool cmdline_file_named = false;

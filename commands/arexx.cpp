@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "commands/arexx.h"
 
 #include "commands/command_actions.h"
@@ -432,7 +433,7 @@ void cmd_getattr(ArexxCall& call) {
     else if (same(name, "APPLICATION.SCREEN"))
         call.result = pubscreen_name[display_mode ? 1 : 0];
     else if (same(name, "APPLICATION.VERSION"))
-        call.result = "36.4";
+        call.result = program_version;
 }
 const KnownGame* loaded_game() {
     return known_game_id >= 0 && known_game_id < KNOWN_GAMES ? &known_games_db[known_game_id]
@@ -465,7 +466,7 @@ void cmd_getscreen(ArexxCall& call) {
 void cmd_getversion(ArexxCall& call) {
     const std::string word = arg_text(call, 0);
     if (word.empty() || same(word, "DECIMAL"))
-        call.result = "36.4";
+        call.result = program_version;
     else if (same(word, "INTEGER"))
         call.result = "36.40";
     else

@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "gui/about_windows.h"
 
 #include "app/mainloop.h"
@@ -36,7 +37,7 @@ const AboutClass about_classes[ABOUT_CLASSES] = {
 
 namespace {
 
-constexpr const char* PRODUCT = "Brindlemox 36.4";
+constexpr const char* PRODUCT = program_name_version;
 constexpr int CLASS_PICTURE_GID = 358;
 
 GuiNode text_node(GuiKind kind, const std::string& text, int gid = 0) {

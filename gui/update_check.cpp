@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "gui/update_check.h"
 
 #include "commands/help_links.h"
@@ -31,7 +32,7 @@ UpdateServer from_constants() {
     return s;
 }
 
-constexpr const char* OWN_VERSION = "36.4";
+constexpr const char* OWN_VERSION = program_version;
 
 // The version at the front of `text` (digits, a point, digits), read the same
 // whatever the host's locale.
