@@ -215,9 +215,10 @@ void draw_grid() {
             if (line % 8 == 0 || line % 8 == 7 || x % 6 == 0 || x % 6 == 5) plot(x, line, 8);
 }
 
+// The views of memory show the new bank whole: contents, colours and hints.
 void map_window(u8* window, const u8* store, u32 size) {
     std::memcpy(window, store, size);
-    ui_mark(UI_REFRESH_WINDOWS);
+    ui_mark(UI_REFRESH_FORCED);
 }
 
 // Moves the cursor one cell on, or back, through the whole screen.

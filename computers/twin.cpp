@@ -187,7 +187,7 @@ void switch_processor(bool to_slave) {
     twin_slave_active = to_slave ? 1 : 0;
     exchange_processors();
     load_view();
-    ui_mark(UI_REFRESH_WINDOWS);
+    ui_mark(UI_REFRESH_FORCED); // the other board's memory and attributes, shown whole
 }
 
 void raise(int level) {

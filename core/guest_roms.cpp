@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
-static std::set<std::string> warned;
+// What each image's last reading found: it is reported when that changes
+// (missing or the wrong size at first, and each time it is mended or spoilt).
+enum class RomFound : u8 { usable, missing, wrong_size };
+static std::map<std::string, RomFound> last_found;
 static std::string pending; // lines of the next report
 
 static std::string roms_drawer() {
@@ -32,12 +35,20 @@ bool guest_rom_read(const GuestRom& rom, u8* out) {
                                            bytes.resize(n);
                                            return bytes.data();
                                        });
-    if (read == READ_OK && (length == rom.size || (longer_ok && length > rom.size))) {
+    const bool usable = read == READ_OK && (length == rom.size || (longer_ok && length > rom.size));
+    const bool missing = read == READ_UNAVAILABLE;
+    const RomFound found = usable ? RomFound::usable : missing ? RomFound::missing : RomFound::wrong_size;
+    const auto [seen, first] = last_found.try_emplace(rom.name, found);
+    const bool changed = first ? found != RomFound::usable : seen->second != found;
+    seen->second = found;
+    if (usable) {
         std::memcpy(out, bytes.data(), rom.size);
+        if (changed)
+            con_printf("The ROM image \"%s\" in the drawer \"%s\" is used now.\n", rom.name,
+                       drawer.c_str());
         return true;
     }
-    if (!warned.insert(rom.name).second) return false;
-    const bool missing = read == READ_UNAVAILABLE;
+    if (!changed) return false;
     if (rom.flags & GUEST_ROM_OPTIONAL) {
         if (missing)
             con_printf("The optional ROM image \"%s\" (%u bytes) is missing from the drawer "
@@ -65,7 +76,7 @@ void guest_roms_report() {
 }
 
 void guest_roms_reset_warnings() {
-    warned.clear();
+    last_found.clear();
     pending.clear();
 }
 

@@ -4,9 +4,12 @@
 // README.txt is written from the same tables.
 //
 // A missing image, or one of the wrong size, leaves the caller's memory as it
-// was. Each name is reported once per run: a required image in one warning
-// per machine switch that lists all of them (guest_roms_report), an optional
-// one on the message channel at once.
+// was. Each image is looked at every time it is read (every machine switch)
+// and reported when what was found changed: missing or of the wrong size the
+// first time, and again whenever it was mended or spoilt since. A required
+// image that cannot be used is named in one warning per machine switch that
+// lists all of them (guest_roms_report), an optional one on the message
+// channel at once; a mended one on the message channel.
 #pragma once
 
 #include "core/types.h"
@@ -28,7 +31,7 @@ bool guest_rom_read(const GuestRom& rom, u8* out);
 // Shows the required images that could not be read since the last report,
 // in one warning naming each with its size and the drawer. Nothing when none.
 void guest_roms_report();
-// Forgets which images were reported and what is waiting for the report
+// Forgets what was found of each image and what is waiting for the report
 // (test support: each test starts with nothing reported).
 void guest_roms_reset_warnings();
 // Creates the roms/ drawer in the program home when it is missing, with a

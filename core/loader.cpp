@@ -36,6 +36,7 @@
 #include <cstdlib>
 #include <strings.h>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -50,7 +51,7 @@ char load_address_text[LOAD_ADDRESS_SIZE] = "$0";
 
 namespace {
 
-std::string load_refusal; // why the last load by name could not read or take its file
+std::string load_refusal; // why the last load by name failed, when it can say
 
 const char* const kind_names[FILE_KINDS] = {
     "ILBM", "ACBM", "BMP",  "PCX",  "GIF",  "TIFF", "PNG",  "BIN", "COS", "COR",
@@ -116,6 +117,7 @@ int load_bin(LoadRequest& r) {
     }
     known_game_id = r.game_row;
     tvc_copy_length = r.length;
+    game_start_address = 0; // a known PHUNSY game or its image placement says otherwise
     if (!r.restart) game_apply_settings();
     file_loaded = 1;
     if (machine_row().map_image)
@@ -319,8 +321,17 @@ void stop_input_recording() {
     rec_state = REC_IDLE;
 }
 
-void copy_path(const LoadRequest& r, char* to) {
-    std::snprintf(to, 513, "%s", r.path.c_str());
+// A source is assembled into the guest, from wherever the name points (the
+// assembler works in the projects drawer); one with errors leaves the guest
+// as it was.
+int load_source(const LoadRequest& r) {
+    std::error_code error;
+    const std::filesystem::path host = std::filesystem::absolute(path_to_host(r.path), error);
+    if (asm_assemble_checked(error ? r.path.c_str() : host.c_str()) == 10) {
+        load_refusal = "assembly failed";
+        return LOAD_FAILED;
+    }
+    return LOAD_MEDIUM;
 }
 
 // False when the disk in the drive chosen for a new one was changed and is
@@ -481,9 +492,7 @@ int load_kind(LoadRequest& r) {
     case KIND_PAP:
         return load_medium(r);
     case KIND_ASM:
-        copy_path(r, asm_source_path);
-        asm_assemble_file();
-        return LOAD_MEDIUM;
+        return load_source(r);
     case KIND_SYM: {
         const std::string text(reinterpret_cast<const char*>(r.data), r.length);
         sym_text_length = static_cast<u32>(text.size());
@@ -611,6 +620,11 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
     if (read == READ_UNAVAILABLE) {
         *why = open_refusal(errno);
         return FETCH_MISSING;
+    }
+    // The Elektor's tape reader has its own word for an empty file.
+    if (read == READ_OK && pending.size == 0 && kind == KIND_EOF) {
+        r.kind = kind;
+        return FETCH_OK;
     }
     *why = read == READ_TOO_LARGE ? "too large" : read == READ_FAILED ? "read error" : "empty";
     if (read != READ_OK || pending.size == 0) return FETCH_REFUSED;

@@ -120,7 +120,7 @@ int file_parse_bpnf(u32 size, u32 address); // at the address the user gave
 void file_commit_bpnf();
 int file_parse_sms(u32 size);
 void file_commit_sms();
-void asm_assemble_file();                               // asm_source_path
+int asm_assemble_checked(const char* path); // 10 after errors, the guest as it was
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
 void sym_parse_file(const char* text);                  // SYM text into the user labels
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid

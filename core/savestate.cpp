@@ -104,8 +104,11 @@ static void processor_part(u32 m) {
     for (u8& r : cpu.regs)
         state_field_u8(&r);
     state_field_u32(&cpu.irq_pending);
-    i32 game = state_field_word_or_none(&known_game_id);
-    if (reading() && game > LAST_GAME_ROW) serial_mark_bad("games database index");
+    // A row past the games database is no known game.
+    i32 game = known_game_id;
+    state_field_word_or_none(&game);
+    if (reading() && !serial_dry() && !serial_overrun())
+        known_game_id = game > LAST_GAME_ROW ? -1 : game;
     state_field_skip(2);
 
     const i32 idle_start = traits_of(m).idle_start_address;

@@ -22,6 +22,9 @@ bool loader_reader_missing(int kind) {
     case KIND_RAW:
     case KIND_IMG:
     case KIND_TWIN: {
+        // Images of another machine's disks are refused as not for this guest.
+        const DiskImages own = kind == KIND_RAW ? DiskImages::RAW : DiskImages::TWIN;
+        if (machine_traits().disk_images != own) return false;
         const DiskSystem* disks = floppy_disk_system();
         return !disks || !disks->image_from_file;
     }

@@ -196,6 +196,9 @@ static bool guest_position(int x, int y, i32* gx, i32* gy) {
     return true;
 }
 
+// The status bar shows the guest position under the pointer (while Ctrl is held).
+static bool pointer_shows_position = false;
+
 // With Ctrl held over the picture, the status bar tells what lies under the
 // pointer; a click in screen-edit mode also moves the editor's cursor there.
 static void describe_pointer(const GuiEvent& e, int click) {
@@ -203,6 +206,14 @@ static void describe_pointer(const GuiEvent& e, int click) {
     if (!guest_position(e.x, e.y, &gx, &gy)) return;
     display_describe_position(gx, gy, click);
     gui_set_status_text_plain(display_position_text);
+    if (!click) pointer_shows_position = true;
+}
+
+// Once Ctrl is let go the status bar shows its own text again.
+static void position_follow() {
+    if (!pointer_shows_position || host_ctrl_down()) return;
+    pointer_shows_position = false;
+    gui_set_status_text();
 }
 
 static void mouse_button(const GuiEvent& e) {
@@ -330,6 +341,7 @@ void gui_main_window_events() {
         one_event(e);
     gui_subwindows_input();
     gui_magnifier_follow();
+    position_follow();
     gui_dialogs_input();
     gui_apply_changes();
 }

@@ -43,10 +43,11 @@ void music_key_press(int channel, int x, int y) {
 
 void music_key_release(int channel) {
     if (channel < 0 || channel > 1 || music_note_slot[channel] == -2) return;
-    // Only a note the channel played is silenced, and never over a recording
-    // being played back: a release must not clear the guest's own switches.
+    // The button held since a press silences its channel, also when the
+    // pointer was dragged off the keys (its note still sounds); never over a
+    // recording being played back.
     const MusicKeyboard* music = machine_sound().music;
-    if (music_note_slot[channel] >= 0 && rec_state != REC_PLAYBACK && music && music->play) {
+    if (rec_state != REC_PLAYBACK && music && music->play) {
         music->play(channel, 0);
         snd_update_voices(0);
     }

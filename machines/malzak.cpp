@@ -89,7 +89,7 @@ void malzak_switch_rom_bank(int region) {
         std::memcpy(guest_memory + 0x0C00, malzak_banks + (malzak_bank_a & 1) * 1024, 1024);
     else
         std::memcpy(guest_memory + 0x4400, malzak_banks + 2048 + (malzak_bank_b & 1) * 2048, 1536);
-    ui_mark(UI_REFRESH_WINDOWS);
+    ui_mark(UI_REFRESH_FORCED); // the views of memory show the new bank whole
 }
 
 void malzak_setup() {

@@ -179,7 +179,7 @@ TEST_F(LoaderRefusals, ImagesObjectFilesAndProgramsChangeNothing) {
         {"past.cmd", {0x90, 0x00, 0x01, 0x00}, ELEKTOR, 5, "Corrupt CMD file!"},
         {"prog.mod", bytes("data"), PIPBUG, 9, "Corrupt MOD file!"},
         {"past.imag", {0x7F, 0xFF, 0x00, 0x02, 1, 2}, ARCADIA, 6, "Corrupt IMAG file!"},
-        {"disk.img", bytes("data"), ARCADIA, 6, "IMG files cannot be loaded yet!"},
+        {"disk.img", bytes("data"), ARCADIA, 6, "This file format is not supported for this guest!"},
     };
     for (const Refusal& r : refusals)
         expect_refused(r);

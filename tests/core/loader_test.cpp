@@ -248,7 +248,7 @@ TEST_F(Loader, KindsWithoutAReaderYetChangeNothing) {
     const char* unsupported = "This file format is not supported for loading!\n";
     const std::pair<const char*, std::string> files[] = {
         {"tape.wav", "File is too short!\n"},
-        {"disk.raw", "RAW files cannot be loaded yet!\n"},
+        {"disk.raw", "This file format is not supported for this guest!\n"},
         {"notes.txt", unsupported},
         {"README", unsupported}};
     for (const auto& [name, warning] : files)

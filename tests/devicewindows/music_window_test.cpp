@@ -107,12 +107,14 @@ TEST_F(MusicKeyboard, ClicksPlayInTheSoundRegisters) {
     music_key_release(1);
     EXPECT_EQ(guest_memory[0x1E80], 0x04);
     EXPECT_EQ(guest_memory[pitch], note_table[50].code_60); // channel 1 leaves the pitch
-    // A press between keys holds nothing; its release writes nothing.
+    // A press between keys holds nothing, but its release still silences the channel.
     music_key_press(1, key_x(50), 40);
     EXPECT_EQ(music_note_slot[1], -1);
-    guest_memory[0x1E80] |= 0x08; // the guest's own noise
+    guest_memory[0x1E80] |= 0x08;
     music_key_release(1);
-    EXPECT_EQ(guest_memory[0x1E80], 0x0C);
+    EXPECT_EQ(guest_memory[0x1E80], 0x04);
+    EXPECT_EQ(music_note_slot[1], -2);
+    guest_memory[0x1E80] |= 0x08;
     // While a recording plays back, clicks do nothing and releases write nothing.
     rec_state = REC_PLAYBACK;
     music_key_release(0);
@@ -222,4 +224,33 @@ TEST_F(MusicKeyboard, EveryKeyOfEachMachinesSetIsGreyOrPlayable) {
                 << c.map << " stave " << box;
         gui_close_subwindow(TW_MUSIC);
     }
+}
+
+// Press a key, drag off the keyboard with the button held, let go: the note
+// that kept sounding while dragged stops with the button.
+TEST_F(MusicKeyboard, ANoteDraggedOffTheKeysStopsOnRelease) {
+    on(ARCADIA, 8);
+    gui_music_window();
+    const int win = gui_subwin_window[TW_MUSIC];
+    ASSERT_NE(win, 0);
+    const GuiRect keys = gui_gadget_rect(win, GID_MUSIC_KEYS);
+    guest_memory[0x18FE] = 0;
+    const auto post = [&](GuiEventType type, int code, u16 qualifier, int x, int y) {
+        GuiEvent e;
+        e.type = type;
+        e.code = code;
+        e.qualifier = qualifier;
+        e.x = keys.left + x;
+        e.y = keys.top + y;
+        gui_headless_post(win, e);
+        gui_music_window_input();
+    };
+    post(GE_MOUSEBUTTON, 1, QUAL_LEFTBUTTON, key_x(48), UPPER_Y);
+    EXPECT_EQ(guest_memory[0x18FE], 0x0F);
+    post(GE_MOUSEMOVE, 0, QUAL_LEFTBUTTON, key_x(48), 36); // below the keys
+    EXPECT_EQ(music_note_slot[0], -1);
+    EXPECT_EQ(guest_memory[0x18FE], 0x0F); // still sounding while held
+    post(GE_MOUSEBUTTON, 1 | RAWKEY_UP, 0, key_x(48), 36);
+    EXPECT_EQ(guest_memory[0x18FE], 0x07);
+    EXPECT_EQ(music_note_slot[0], -2);
 }

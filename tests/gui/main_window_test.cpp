@@ -25,6 +25,7 @@
 #include "tests/core/home_fixture.h"
 #include "display/frame.h"
 #include "display/host.h"
+#include "display/pointer_text.h"
 
 #include <gtest/gtest.h>
 
@@ -424,6 +425,28 @@ TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
     view_statusbar[0] = 0; // hidden in this mode: never touched
     gui_set_status_text_plain("x");
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
+}
+
+// Ctrl held over the picture shows the guest position in the status bar;
+// letting go of Ctrl brings the status bar's own text back.
+TEST_F(MainWindow, ThePointersPositionLastsWhileCtrlIsHeld) {
+    gui_open_main_window(0);
+    const std::string own = gui_get_text(main_window, GID_STATUS_TEXT);
+    post(event(GE_RAWKEY, 0, RAW_CTRL, QUAL_CONTROL));
+    GuiEvent move = event(GE_MOUSEMOVE, GID_DISPLAY, 0, QUAL_CONTROL);
+    move.x = display_rect[0] + 20;
+    move.y = display_rect[1] + 20;
+    post(move);
+    const std::string shown = gui_get_text(main_window, GID_STATUS_TEXT);
+    EXPECT_NE(shown, own);
+    EXPECT_EQ(shown, display_position_text);
+    post(event(GE_RAWKEY, 0, RAWKEY_UP + RAW_CTRL));
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), own);
+    // A move without Ctrl leaves the status bar alone.
+    gui_set_status_text_plain("kept");
+    move.qualifier = 0;
+    post(move);
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "kept");
 }
 
 TEST_F(MainWindow, LockingTheInterfaceDisablesMenusListAndToolbars) {

@@ -1,0 +1,107 @@
+// Files opened in the running program through its port and its command line:
+// sources are assembled into the guest, and the loader's answers for start
+// addresses, state rows, disk images and empty tapes.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class LoadsProgram : public ProgramTest {
+  protected:
+    std::string put(const std::string& name, const std::string& bytes) {
+        test_write_file(home.path() / name, bytes);
+        return (home.path() / name).string();
+    }
+    // The PEEK of `address` as the port answers it.
+    std::string peek(int address) {
+        std::string result;
+        EXPECT_EQ(send("PEEK " + std::to_string(address), &result), 0);
+        return result;
+    }
+    // Bytes `at` and `at + 1` of a saved state, as one big-endian value.
+    int state_word(const std::string& path, size_t at) {
+        const std::string state = test_read_file(path);
+        if (state.size() < at + 2) return -1;
+        return static_cast<unsigned char>(state[at]) << 8 | static_cast<unsigned char>(state[at + 1]);
+    }
+};
+
+const char* const good_source = "        ORG $0000\n"
+                                "START:  LODI,R0 $42\n"
+                                "        HALT\n"
+                                "        END START\n";
+const char* const bad_source = "        ORG $0000\n"
+                               "        LODI,R0 $55\n"
+                               "        LODA,R1 NOWHERE\n"
+                               "        END\n";
+
+TEST_F(LoadsProgram, ASourceIsAssembledIntoTheGuestOrRefusedWithTheReason) {
+    const std::string good = put("prog.asm", good_source);
+    const std::string bad = put("bad.asm", bad_source);
+    ASSERT_TRUE(start({good, "PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    EXPECT_EQ(peek(1), "66") << log(); // assembled from the command line
+    EXPECT_NE(log().find("Assembling " + good), std::string::npos) << log();
+
+    ASSERT_EQ(send("DEBUGGER \"FILL $0000 $0003 0\"", &result), 0) << result;
+    EXPECT_EQ(peek(1), "0");
+    EXPECT_EQ(send("OPEN " + good, &result), 0) << result;
+    EXPECT_EQ(peek(1), "66");
+    // A source with an error is refused, and the guest keeps the good program.
+    EXPECT_EQ(send("OPEN " + bad, &result), 10);
+    EXPECT_NE(result.find("assembly failed"), std::string::npos) << result;
+    EXPECT_EQ(peek(1), "66");
+    EXPECT_EQ(peek(2), "64"); // HALT, not the bad source's LODA
+    EXPECT_EQ(log().find("Can't open .asm"), std::string::npos) << log();
+    // A relative name is the program home's.
+    put("rel.asm", "        ORG $0000\n        LODI,R0 $17\n        END\n");
+    EXPECT_EQ(send("OPEN rel.asm", &result), 0) << result;
+    EXPECT_EQ(peek(1), "23");
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+TEST_F(LoadsProgram, LoadsTakeTheirStartRowsAndWarnings) {
+    // An Elektor program starting at $0900, then a plain image on the Arcadia.
+    const std::string tvc = put("p.tvc", std::string("\x02\x09\x00\x09\x00", 5) + std::string(16, '\xC0'));
+    const std::string bin = put("g.bin", std::string("\x3F\x00\x00", 3) + std::string(100, '\xC0'));
+    const std::string raw = put("d.raw", std::string(1000, '\0'));
+    const std::string eof = put("e.eof", "");
+    const std::string state = (home.path() / "s.cos").string();
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    EXPECT_NE(send("OPEN " + tvc, &result), 10) << result;
+    EXPECT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    EXPECT_EQ(send("OPEN " + bin, &result), 0) << result;
+    ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
+    EXPECT_EQ(state_word(state, 40), 0x0000); // the image's start, not the program's before it
+
+    // A games-database row past the table is no known game: the state loads.
+    std::string bytes = test_read_file(state);
+    ASSERT_GT(bytes.size(), 38u);
+    bytes[36] = '\x04';
+    bytes[37] = '\x00';
+    const std::string row = put("row.cos", bytes);
+    EXPECT_EQ(send("SETMACHINE INTERTON", &result), 0) << result;
+    EXPECT_EQ(send("OPEN " + row, &result), 0) << result;
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "ARCADIA");
+    ASSERT_EQ(send("SAVEAS " + state, &result), 0) << result;
+    EXPECT_EQ(state_word(state, 36), 0xFFFF);
+
+    // A disk image on a machine without disks is not for this guest.
+    EXPECT_EQ(send("OPEN " + raw, &result), 10);
+    EXPECT_NE(result.find("This file format is not supported for this guest!"), std::string::npos)
+        << result;
+    // An empty Elektor tape file reaches its reader, which says why.
+    EXPECT_EQ(send("OPEN " + eof, &result), 10);
+    EXPECT_NE(log().find("Failed to load EOF file!"), std::string::npos) << log();
+    EXPECT_NE(result.find("Corrupt EOF file!"), std::string::npos) << result;
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+} // namespace
