@@ -2,6 +2,7 @@
 // what the guest disk cannot take, disk offsets and byte values that are no
 // number of the image, and save operands read only in part are refused with
 // rc 10 and their reason, and change no disk and write no file.
+#include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,16 @@ class DiskRefusalsProgram : public ProgramTest {
         }
         EXPECT_EQ(fine("DEBUGGER DIR"), before);
     }
+    // What no disk system takes: a file that cannot be read (`missing`, a name
+    // the system accepts), one larger than the disk, names too long.
+    void expect_inject_refused(const std::string& missing, bool extensions) {
+        const std::string unreadable = "Can't open file \"" + missing + "\" for input!\n\n";
+        const std::string line = "INJECT " + missing;
+        expect_refused({{line.c_str(), unreadable.c_str()},
+                        {"INJECT BIG", "Disk is too full!\n\n"},
+                        {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
+        if (extensions) expect_refused({{"INJECT a.longext", "Extension is too long!\n\n"}});
+    }
     // Disk bytes out of the image's range and byte values that are no byte.
     void expect_disk_bytes_refused(const char* range) {
         const std::string first = fine("DEBUGGER FPEEK 0 F");
@@ -80,28 +91,11 @@ class DiskRefusalsProgram : public ProgramTest {
     }
 };
 
-// A BINBUG disk as a format leaves it: every block chained to the next, the
-// directory blocks ending at 9 and the free chain at 399.
-std::string blank_binbug_disk() {
-    std::string disk(102400, '\xE5');
-    for (int b = 0; b < 400; b++) {
-        disk[b * 256] = static_cast<char>((b + 1) / 10);
-        disk[b * 256 + 1] = static_cast<char>((b + 1) % 10 + 1);
-    }
-    disk[9 * 256] = disk[399 * 256] = '\xFF';
-    const char header[] = {1, 1, 39, 10, 1, '\x86', 40, 10, 'B', 'Q', '!', 0, 0, 0};
-    disk.replace(2, sizeof header, header, sizeof header);
-    return disk;
-}
-
 } // namespace
 
 TEST_F(DiskRefusalsProgram, BinbugInjectAndDiskBytesAndSaveOperands) {
-    start_with_disk("BINBUG", "blank.raw", blank_binbug_disk());
-    expect_refused({{"INJECT missing.txt", "Can't open file \"missing.txt\" for input!\n\n"},
-                    {"INJECT BIG", "Disk is too full!\n\n"},
-                    {"INJECT a.longext", "Extension is too long!\n\n"},
-                    {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
+    start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
+    expect_inject_refused("missing.txt", true);
     expect_disk_bytes_refused("Valid range is $0..$18FFF!\n\n");
     std::string result;
     EXPECT_EQ(ask("DEBUGGER SAVECMD t1.cmd 1F q5", &result), 10) << result;
@@ -112,10 +106,7 @@ TEST_F(DiskRefusalsProgram, BinbugInjectAndDiskBytesAndSaveOperands) {
 
 TEST_F(DiskRefusalsProgram, Cd2650InjectAndDiskBytesAndSaveOperands) {
     start_with_disk("CD2650", "blank.raw", std::string(80640, '\0'));
-    expect_refused({{"INJECT missing.txt", "Can't open file \"missing.txt\" for input!\n\n"},
-                    {"INJECT BIG", "Disk is too full!\n\n"},
-                    {"INJECT a.longext", "Extension is too long!\n\n"},
-                    {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
+    expect_inject_refused("missing.txt", true);
     expect_disk_bytes_refused("Valid range is $0..$13AFF!\n\n");
     std::string result;
     EXPECT_EQ(ask("DEBUGGER SAVEIMAG t.imag 1000 10ff 1000", &result), 10) << result;
@@ -129,9 +120,7 @@ TEST_F(DiskRefusalsProgram, Cd2650InjectAndDiskBytesAndSaveOperands) {
 
 TEST_F(DiskRefusalsProgram, TwinInjectAndDiskBytes) {
     start_with_disk("TWIN", "blank.img", std::string(315392, '\0'));
-    expect_refused({{"INJECT MISSING", "Can't open file \"MISSING\" for input!\n\n"},
-                    {"INJECT BIG", "Disk is too full!\n\n"},
-                    {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
+    expect_inject_refused("MISSING", false);
     expect_disk_bytes_refused("Valid range is $0..$4CFFF!\n\n");
 }
 
