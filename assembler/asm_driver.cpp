@@ -290,6 +290,9 @@ void finish(bool completed_pass2) {
     std::snprintf(summary, sizeof summary, "Assembled %d line(s) (%u warning(s), %u error(s)).\n",
                   asm_line_number - 1, asm_warning_count, asm_error_count);
     con_printf("%s", summary);
+    // A blank line sets the summary apart from the tables; its line ends the file.
+    while (listing.size() < 2 || listing.compare(listing.size() - 2, 2, "\n\n") != 0)
+        listing += '\n';
     listing += summary;
     const i32 start = asm_start_address & 0x7FFF;
     cpu_iar = static_cast<u16>(start);
@@ -300,7 +303,11 @@ void finish(bool completed_pass2) {
 
     const std::string ext = object_extension();
     asm_object_name = with_extension(list_name, ext.c_str());
-    if (asm_low_address > asm_high_address) {
+    if (asm_error_count) {
+        // A source with errors makes no program: the last good object stays.
+        con_printf("Errors were found: no object file written.\n");
+        asm_object_name.clear();
+    } else if (asm_low_address > asm_high_address) {
         con_printf("No code or data was produced: no object file written.\n");
         asm_object_name.clear();
     } else if (ext == ".aof") {
@@ -545,6 +552,7 @@ void asm_assemble_file() {
     asm_object_name.clear();
     listing = "Assembled by Brindlemox 36.4 at ";
     listing += format_date_time_long();
+    listing += ' ';
     if (listing.size() < 74) listing += std::string(74 - listing.size(), '-');
     listing += "\n\n";
 

@@ -23,10 +23,14 @@ u32 asm_cursor = 0;
 u32 asm_error_count = 0;
 bool asm_report_in_pass1 = false;
 void (*asm_error_report)(const char* text) = nullptr;
+void (*asm_eval_error_report)(const char* text) = nullptr;
 
 void asm_error(const char* text) {
     if (!asm_active) {
-        con_printf("Error: %s!\n", text);
+        if (asm_eval_error_report)
+            asm_eval_error_report(text);
+        else
+            con_printf("Error: %s!\n", text);
         return;
     }
     // Pass 1 cannot know the labels further down; it reports only what must
@@ -50,6 +54,7 @@ void asm_expr_reset() {
     asm_error_count = 0;
     asm_report_in_pass1 = false;
     asm_error_report = nullptr;
+    asm_eval_error_report = nullptr;
 }
 
 namespace {

@@ -28,6 +28,9 @@ extern bool asm_report_in_pass1;  // pass 1 reports errors too (include directiv
 // Where errors go during an assembly (the assembler's report with the source
 // line); without one they are counted and printed as "Error: %s!" in pass 2.
 extern void (*asm_error_report)(const char* text);
+// Where errors go outside an assembly (the debugger's operand readers make
+// them refusals of the command); nullptr: printed as "Error: %s!".
+extern void (*asm_eval_error_report)(const char* text);
 void asm_error(const char* text);
 
 // Value of the expression in text (see the header comment for the errors).

@@ -199,23 +199,14 @@ void entry_range(int drive, int e, int* start, int* end) {
 }
 
 // A name "NAME.EXT" split and checked; false after the complaint.
-bool split_name(const char* name, std::string* base, std::string* ext) {
+bool split_name(const char* name, std::string* base, std::string* ext, std::string* why) {
     const char* dot = std::strchr(name, '.');
     *base = dot ? std::string(name, dot) : std::string(name);
     *ext = dot ? std::string(dot + 1) : std::string();
-    if (base->size() > 10) {
-        con_printf("Filename is too long!\n\n");
-        return false;
-    }
-    if (ext->size() > 3) {
-        con_printf("Extension is too long!\n\n");
-        return false;
-    }
+    if (base->size() > 10) return dos_refuse(why, "Filename is too long!");
+    if (ext->size() > 3) return dos_refuse(why, "Extension is too long!");
     // An empty name would free the entry.
-    if (base->empty()) {
-        con_printf("Filename is too short!\n\n");
-        return false;
-    }
+    if (base->empty()) return dos_refuse(why, "Filename is too short!");
     for (std::string* s : {base, ext})
         for (char& c : *s)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -372,17 +363,15 @@ int binbug_dos_extract_file(int entry, int drive) {
     return file_write_replace(name, out.data(), out.size(), nullptr, false) ? 1 : 0;
 }
 
-void binbug_dos_put_file(const char* path, int drive) {
+bool binbug_dos_put_file(const char* path, int drive, std::string* why) {
     std::string base, ext;
-    if (!split_name(dos_file_part(path).c_str(), &base, &ext)) return;
+    if (!split_name(dos_file_part(path).c_str(), &base, &ext, why)) return false;
     u8* h = image(drive);
     const int free_blocks = h[6] << 8 | h[7];
     std::error_code ec;
     const auto host_size = std::filesystem::file_size(path, ec);
-    if (!ec && host_size > static_cast<std::uintmax_t>(free_blocks) * DATA) {
-        con_printf("Disk is too full!\n\n");
-        return;
-    }
+    if (!ec && host_size > static_cast<std::uintmax_t>(free_blocks) * DATA)
+        return dos_refuse(why, "Disk is too full!");
     int slot = -1;
     for (int e = 0; e < ENTRIES; e++) {
         const u8* en = entry_at(drive, e);
@@ -393,20 +382,13 @@ void binbug_dos_put_file(const char* path, int drive) {
         char n[11], x[4];
         std::snprintf(n, sizeof n, "%.10s", reinterpret_cast<const char*>(en));
         std::snprintf(x, sizeof x, "%.3s", reinterpret_cast<const char*>(en + 10));
-        if (strcasecmp(n, base.c_str()) == 0 && strcasecmp(x, ext.c_str()) == 0) {
-            con_printf("File already exists on disk!\n\n");
-            return;
-        }
+        if (strcasecmp(n, base.c_str()) == 0 && strcasecmp(x, ext.c_str()) == 0)
+            return dos_refuse(why, "File already exists on disk!");
     }
-    if (slot < 0) {
-        con_printf("No free entries in directory table!\n\n");
-        return;
-    }
+    if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
     std::vector<u8> bytes;
-    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(free_blocks) * DATA)) {
-        con_printf("Can't open file \"%s\" for input!\n\n", path);
-        return;
-    }
+    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(free_blocks) * DATA))
+        return dos_refuse(why, "Can't open file \"%s\" for input!", path);
     const int needed = bytes.empty() ? 1 : static_cast<int>((bytes.size() + DATA - 1) / DATA);
     // The blocks from the start of the free chain, checked before anything changes.
     const int first = block_of(h[2], h[3]);
@@ -419,10 +401,8 @@ void binbug_dos_put_file(const char* path, int drive) {
         if (block(drive, b)[0] == 0xFF) break;
         b = block_of(block(drive, b)[0], block(drive, b)[1]);
     }
-    if (needed > free_blocks || static_cast<int>(run.size()) < needed) {
-        con_printf("Disk is too full!\n\n");
-        return;
-    }
+    if (needed > free_blocks || static_cast<int>(run.size()) < needed)
+        return dos_refuse(why, "Disk is too full!");
     const u8 after[2] = {block(drive, run.back())[0], block(drive, run.back())[1]};
     for (int i = 0; i < needed; i++) {
         u8* data = block(drive, run[i]) + 2;
@@ -454,6 +434,7 @@ void binbug_dos_put_file(const char* path, int drive) {
     drives[drive].changed = 1;
     con_printf("%s.\n\n", "OK");
     binbug_dos_list_directory(0, drive);
+    return true;
 }
 
 void binbug_dos_delete_file(int entry, int drive) {
@@ -485,7 +466,7 @@ void binbug_dos_delete_file(int entry, int drive) {
 
 int binbug_dos_check_filename(int entry, int drive, const char* name) {
     std::string base, ext;
-    if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext)) return 0;
+    if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext, nullptr)) return 0;
     store_name(entry_at(drive, entry), base, ext);
     drives[drive].changed = 1;
     return 1;

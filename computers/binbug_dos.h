@@ -11,6 +11,7 @@
 
 #include "core/types.h"
 
+#include <string>
 #include <vector>
 
 struct DiskSystem;
@@ -24,7 +25,9 @@ bool binbug_image_from_file(const std::vector<u8>& file, u8* image);
 void binbug_dos_format(int drive);
 void binbug_dos_list_directory(int quiet, int drive);
 int binbug_dos_extract_file(int entry, int drive);
-void binbug_dos_put_file(const char* path, int drive);
+// Host file `path` onto the disk; false when refused, the reason in `why`
+// (printed when nullptr).
+bool binbug_dos_put_file(const char* path, int drive, std::string* why = nullptr);
 void binbug_dos_delete_file(int entry, int drive);
 int binbug_dos_check_filename(int entry, int drive, const char* name);
 

@@ -102,32 +102,19 @@ int map_blocks(int drive) {
 }
 
 // The name rules of put and rename; false after the complaint.
-bool split_name(const char* name, std::string* base, std::string* ext) {
+bool split_name(const char* name, std::string* base, std::string* ext, std::string* why) {
     const char* dot = std::strchr(name, '.');
     *base = dot ? std::string(name, dot) : std::string(name);
     *ext = dot ? std::string(dot + 1) : std::string();
     for (char c : *base)
-        if (!std::isalnum(static_cast<unsigned char>(c))) {
-            con_printf("Illegal character '%c' in filename!\n\n", c);
-            return false;
-        }
-    if (base->size() > 8) {
-        con_printf("Filename is too long!\n\n");
-        return false;
-    }
-    if (base->empty()) {
-        con_printf("Filename is too short!\n\n");
-        return false;
-    }
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return dos_refuse(why, "Illegal character '%c' in filename!", c);
+    if (base->size() > 8) return dos_refuse(why, "Filename is too long!");
+    if (base->empty()) return dos_refuse(why, "Filename is too short!");
     for (char c : *ext)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '$') {
-            con_printf("Illegal character '%c' in extension!\n\n", c);
-            return false;
-        }
-    if (ext->size() > 4) {
-        con_printf("Extension is too long!\n\n");
-        return false;
-    }
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '$')
+            return dos_refuse(why, "Illegal character '%c' in extension!", c);
+    if (ext->size() > 4) return dos_refuse(why, "Extension is too long!");
     for (std::string* s : {base, ext})
         for (char& c : *s)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -253,23 +240,21 @@ void cd2650_dos_delete_file(int entry, int drive) {
 
 int cd2650_dos_check_filename(int entry, int drive, const char* name) {
     std::string base, ext;
-    if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext)) return 0;
+    if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext, nullptr)) return 0;
     store_name(entry_at(drive, entry), base, ext);
     drives[drive].changed = 1;
     return 1;
 }
 
-void cd2650_dos_put_file(const char* path, int drive) {
+bool cd2650_dos_put_file(const char* path, int drive, std::string* why) {
     std::string base, ext;
-    if (!split_name(dos_file_part(path).c_str(), &base, &ext)) return;
+    if (!split_name(dos_file_part(path).c_str(), &base, &ext, why)) return false;
     const int used = map_blocks(drive);
     const int free_bytes = FILE_BYTES - used;
     std::error_code ec;
     const auto host_size = std::filesystem::file_size(path, ec);
-    if (!ec && host_size > static_cast<std::uintmax_t>(free_bytes < 0 ? 0 : free_bytes)) {
-        con_printf("Disk is too full!\n\n");
-        return;
-    }
+    if (!ec && host_size > static_cast<std::uintmax_t>(free_bytes < 0 ? 0 : free_bytes))
+        return dos_refuse(why, "Disk is too full!");
     int slot = -1;
     for (int e = 0; e < ENTRIES; e++) {
         const u8* en = entry_at(drive, e);
@@ -278,15 +263,10 @@ void cd2650_dos_put_file(const char* path, int drive) {
             continue;
         }
         if (strcasecmp(field(en, 8).c_str(), base.c_str()) == 0 &&
-            strcasecmp(field(en + 8, 4).c_str(), ext.c_str()) == 0) {
-            con_printf("File already exists on disk!\n\n");
-            return;
-        }
+            strcasecmp(field(en + 8, 4).c_str(), ext.c_str()) == 0)
+            return dos_refuse(why, "File already exists on disk!");
     }
-    if (slot < 0) {
-        con_printf("No free entries in directory table!\n\n");
-        return;
-    }
+    if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
     const int needed = ec || host_size == 0 ? 1 : static_cast<int>((host_size + 255) / 256);
     const u8* map = drives[drive].block_map;
     int first = -1;
@@ -297,15 +277,10 @@ void cd2650_dos_put_file(const char* path, int drive) {
             break;
         }
     }
-    if (first < 0) {
-        con_printf("Not enough contiguous free blocks!\n\n");
-        return;
-    }
+    if (first < 0) return dos_refuse(why, "Not enough contiguous free blocks!");
     std::vector<u8> bytes;
-    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(needed) * 256)) {
-        con_printf("Can't open file \"%s\" for input!\n\n", path);
-        return;
-    }
+    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(needed) * 256))
+        return dos_refuse(why, "Can't open file \"%s\" for input!", path);
     u8* run = drives[drive].image + first * 256;
     std::memset(run, 0, static_cast<size_t>(needed) * 256);
     if (!bytes.empty()) std::memcpy(run, bytes.data(), bytes.size());
@@ -318,6 +293,7 @@ void cd2650_dos_put_file(const char* path, int drive) {
     drives[drive].changed = 1;
     con_printf("%s.\n\n", "OK");
     cd2650_dos_list_directory(0, drive);
+    return true;
 }
 
 // ---- IMAG files -------------------------------------------------------------------------------

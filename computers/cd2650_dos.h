@@ -8,6 +8,7 @@
 
 #include "core/types.h"
 
+#include <string>
 #include <vector>
 
 struct DiskSystem;
@@ -19,7 +20,9 @@ bool cd2650_image_from_file(const std::vector<u8>& file, u8* image);
 void cd2650_dos_open(int drive);
 void cd2650_dos_list_directory(int quiet, int drive);
 int cd2650_dos_extract_file(int entry, int drive);
-void cd2650_dos_put_file(const char* path, int drive);
+// Host file `path` onto the disk; false when refused, the reason in `why`
+// (printed when nullptr).
+bool cd2650_dos_put_file(const char* path, int drive, std::string* why = nullptr);
 void cd2650_dos_delete_file(int entry, int drive);
 int cd2650_dos_check_filename(int entry, int drive, const char* name);
 

@@ -2,6 +2,10 @@
 
 #include "core/serial.h"
 
+#include "core/message.h"
+
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -46,4 +50,17 @@ bool dos_read_host_file(const char* path, std::vector<u8>* out, u32 limit) {
 std::string dos_file_part(const char* path) {
     const char* slash = std::strrchr(path, '/');
     return slash ? slash + 1 : path;
+}
+
+bool dos_refuse(std::string* why, const char* format, ...) {
+    char text[CON_BUFFER_SIZE];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (why)
+        *why = text;
+    else
+        con_printf("%s\n\n", text);
+    return false;
 }

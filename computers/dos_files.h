@@ -27,3 +27,7 @@ void dos_today(int* day, int* month, int* year);
 bool dos_read_host_file(const char* path, std::vector<u8>* out, u32 limit);
 // The file part of a host path.
 std::string dos_file_part(const char* path);
+// Refuses a put or rename: the reason (without the blank line that follows a
+// message) into `why` for the caller to give, or printed when `why` is
+// nullptr. Returns false.
+bool dos_refuse(std::string* why, const char* format, ...) __attribute__((format(printf, 2, 3)));

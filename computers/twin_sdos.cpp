@@ -1,4 +1,5 @@
 #include "computers/twin_sdos.h"
+#include "computers/dos_files.h"
 #include "computers/twin.h"
 #include "computers/dos_files.h"
 #include "computers/twin_mod.h"
@@ -16,6 +17,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 const GuestRom twin_roms[7] = {
@@ -348,41 +350,30 @@ int twin_sdos_extract_file(int entry, int drive) {
     return file_write_replace(host_name(name), data.data(), data.size()) ? 1 : 0;
 }
 
-void twin_sdos_put_file(const char* path, int drive) {
-    if (!drive_ok(drive) || !path) return;
-    std::string name = path;
-    const size_t slash = name.find_last_of('/');
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    if (name.size() > 8) {
-        con_printf("Filename is too long!\n\n");
-        return;
-    }
+bool twin_sdos_put_file(const char* path, int drive, std::string* why) {
+    if (!drive_ok(drive) || !path) return dos_refuse(why, "Failed!");
+    const std::string name = dos_file_part(path);
+    if (name.size() > 8) return dos_refuse(why, "Filename is too long!");
     std::string data;
     const bool readable = file_read_whole(path, &data, SDOS_IMAGE_BYTES + 1);
     twin_sdos_list_directory(1, drive);
     // Every file takes one cluster at least.
     const u32 clusters = data.empty() ? 1 : static_cast<u32>((data.size() + 1023) / 1024);
-    if (readable && clusters * SDOS_CLUSTER_BYTES > free_bytes[drive]) {
-        con_printf("Disk is too full!\n\n");
-        return;
-    }
+    // A file too large to be read at all is larger than any disk.
+    std::error_code ec;
+    const auto host_size = std::filesystem::file_size(path, ec);
+    if (readable ? clusters * SDOS_CLUSTER_BYTES > free_bytes[drive]
+                 : !ec && host_size > SDOS_IMAGE_BYTES)
+        return dos_refuse(why, "Disk is too full!");
     FloppyDrive& d = drives[drive];
     int slot = -1;
     for (int e = 0; e < SDOS_ENTRIES; e++) {
-        if (d.name_cache[e][0] && strcasecmp(d.name_cache[e], name.c_str()) == 0) {
-            con_printf("File already exists on disk!\n\n");
-            return;
-        }
+        if (d.name_cache[e][0] && strcasecmp(d.name_cache[e], name.c_str()) == 0)
+            return dos_refuse(why, "File already exists on disk!");
         if (slot < 0 && !d.name_cache[e][0]) slot = e;
     }
-    if (slot < 0) {
-        con_printf("No free entries in directory table!\n\n");
-        return;
-    }
-    if (!readable) {
-        con_printf("Can't open file \"%s\" for input!\n\n", path);
-        return;
-    }
+    if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
+    if (!readable) return dos_refuse(why, "Can't open file \"%s\" for input!", path);
     u8* e = entry_of(d.image, slot);
     std::memset(e, 0, ENTRY_BYTES);
     u32 taken = 0;
@@ -414,6 +405,7 @@ void twin_sdos_put_file(const char* path, int drive) {
     d.changed = 1;
     con_printf("%s.\n\n", "OK");
     twin_sdos_list_directory(0, drive);
+    return true;
 }
 
 void twin_sdos_delete_file(int entry, int drive) {

@@ -9,6 +9,7 @@
 
 #include "core/types.h"
 
+#include <string>
 #include <vector>
 
 struct DiskSystem;
@@ -48,8 +49,8 @@ void twin_sdos_list_directory(int quiet, int drive);
 // Entry `entry` to a host file in the current drawer; 1 written.
 int twin_sdos_extract_file(int entry, int drive);
 // Host file `path` onto the disk in `drive`; refuses, before writing anything,
-// what does not fit.
-void twin_sdos_put_file(const char* path, int drive);
+// what does not fit: false, the reason in `why` (printed when nullptr).
+bool twin_sdos_put_file(const char* path, int drive, std::string* why = nullptr);
 void twin_sdos_delete_file(int entry, int drive);
 // Renames entry `entry`; 1 taken, 0 refused ("Filename is too long!").
 int twin_sdos_check_filename(int entry, int drive, const char* name);

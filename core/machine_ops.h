@@ -242,8 +242,10 @@ struct DiskSystem {
     void (*format)(int drive) = nullptr;
     // Copies directory entry `entry` to a host file in the current drawer; 1 written.
     int (*extract)(int entry, int drive) = nullptr;
-    // Copies host file `path` onto the disk; reports success or failure itself.
-    void (*put)(const char* path, int drive) = nullptr;
+    // Copies host file `path` onto the disk and reports it ("OK." and the
+    // listing); false, with nothing changed and the reason in `why`, when the
+    // disk cannot take it.
+    bool (*put)(const char* path, int drive, std::string* why) = nullptr;
     // Deletes directory entry `entry`.
     void (*remove)(int entry, int drive) = nullptr;
     // Checks `name` and gives it to entry `entry`; 1 taken, 0 refused (after

@@ -193,9 +193,28 @@ u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
         const u32 value = MEM_REG_BASE + n;
         return value > limit ? REG_NONE : value;
     }
-    const i32 value = asm_eval(word);
+    const i32 value = dbg_eval_operand(word);
     if (value == REG_NONE || value < 0 || value > static_cast<i32>(limit)) return REG_NONE;
     return static_cast<u32>(value);
+}
+
+namespace {
+u32 operand_errors = 0;
+void operand_error(const char* text) {
+    operand_errors++;
+    dbg_refuse("Error: %s!\n", text);
+}
+} // namespace
+
+i32 dbg_eval_operand(const char* word) {
+    // A term the evaluator could not read still leaves it a value (0 after a
+    // stray character): an operand read only in part is no operand.
+    void (*const saved)(const char*) = asm_eval_error_report;
+    asm_eval_error_report = operand_error;
+    const u32 before = operand_errors;
+    const i32 value = asm_eval(word);
+    asm_eval_error_report = saved;
+    return operand_errors == before ? value : REG_NONE;
 }
 
 u8 dbg_parse_operator(const char* text) {

@@ -43,14 +43,18 @@ extern void (*dbg_editor_start)(char* const* argv);
 // The interpreter's own state back to start-up: empty history and buffers.
 void dbg_commands_reset();
 
-// Register or address operand: a register name of the current notation, a
-// label or a number literal; REG_NONE when unreadable, above `limit`, or the
-// machine has no processor. With mask_allowed a ":mask" suffix sets dbg_mask.
 // Copies an operand of at most 80 characters into `word`, cutting off a
 // ":mask" suffix: the mask goes to dbg_mask when allowed (else a note), a bad
 // one sets dbg_mask_refused. False when the operand is empty or too long.
 bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed);
+// Register or address operand: a register name of the current notation, a
+// label or a number literal; REG_NONE when unreadable (also when the
+// evaluator stopped on an error part-way), above `limit`, or the machine has
+// no processor. With mask_allowed a ":mask" suffix sets dbg_mask.
 u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed);
+// The evaluator's value of an operand word, its errors refusals of the
+// command being run ("Error: ...!"); REG_NONE after any error.
+i32 dbg_eval_operand(const char* word);
 extern u8 dbg_mask;
 // Set by the operand readers when a ":mask" suffix was no byte.
 extern bool dbg_mask_refused;

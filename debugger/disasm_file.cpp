@@ -436,6 +436,9 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     mark_item_starts(first, last);
     invent_labels(first, last);
     hide_body_labels(first, last);
+    // The discovery leaves the last target it decoded pending; the body's first
+    // line must not annotate it.
+    dis_ea = DIS_EA_NONE;
 
     // The file gets its name only when it is complete.
     SourceFile out;

@@ -93,9 +93,10 @@ void failed() {
     dbg_refuse("Failed!\n\n");
 }
 
-// A disk address operand; NONE when unreadable.
+// A disk address or byte operand; NONE when unreadable, past every limit
+// when negative or wider than 32 bits.
 u32 disk_address(const char* text) {
-    return dbg_parse_address_operand(text, 0);
+    return dbg_parse_unsigned_operand(text);
 }
 
 // start..end inside the image, else the range message.
@@ -226,8 +227,10 @@ void dbg_cmd_inject() {
     if (!s || !disk_inserted()) return;
     relist(*s);
     dir_enter_projects();
-    s->put(dbg_arg1, drive());
+    std::string why;
+    const bool put = s->put(dbg_arg1, drive(), &why);
     dir_restore();
+    if (!put) dbg_refuse("%s\n\n", why.empty() ? "Failed!" : why.c_str());
 }
 
 void dbg_cmd_fpeek() {
@@ -238,7 +241,9 @@ void dbg_cmd_fpeek() {
     }
     if (!disk_machine() || !disk_inserted()) return;
     const u32 start = disk_address(dbg_arg1);
-    u32 end = n == 2 ? disk_address(dbg_arg2) : start == NONE ? NONE : start + 255;
+    u32 end = n == 2                   ? disk_address(dbg_arg2)
+              : start >= image_size() ? start // refused below, not wrapped
+                                      : start + 255;
     if (end != NONE && (end & 15) != 15) end = (end & ~15u) + 15;
     if (!disk_range(start, end)) return;
     const u32 size = image_size();

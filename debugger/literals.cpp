@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 u32 num_last_base = NUM_HEX;
+bool num_last_wide = false;
 
 static bool upper_is(char c, char letter) {
     return std::toupper(static_cast<unsigned char>(c)) == letter;
@@ -20,6 +21,7 @@ static bool upper_is(char c, char letter) {
 
 i32 num_parse_hex(const char* text, int length) {
     num_last_base = NUM_HEX;
+    num_last_wide = false;
     if (length > 1 && upper_is(text[length - 1], 'H')) length--;
     for (int i = 0; i < length; i++)
         if (!std::isxdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') return REG_NONE;
@@ -32,6 +34,7 @@ i32 num_parse_hex(const char* text, int length) {
     u32 value = 0;
     for (; i < length && std::isxdigit(static_cast<unsigned char>(text[i])); i++) {
         const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+        if (value >> 28) num_last_wide = true;
         value = (value << 4) | static_cast<u32>(c <= '9' ? c - '0' : c - 'A' + 10);
     }
     return static_cast<i32>(negative ? 0u - value : value);
@@ -39,6 +42,7 @@ i32 num_parse_hex(const char* text, int length) {
 
 i32 num_parse_dec(const char* text, int length) {
     num_last_base = NUM_DECIMAL;
+    num_last_wide = false;
     for (int i = 0; i < length; i++)
         if (!std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') return REG_NONE;
     if (length > 95) length = 95;
@@ -49,8 +53,11 @@ i32 num_parse_dec(const char* text, int length) {
         i++;
     }
     u32 value = 0;
-    for (; i < length && std::isdigit(static_cast<unsigned char>(text[i])); i++)
-        value = value * 10 + static_cast<u32>(text[i] - '0');
+    for (; i < length && std::isdigit(static_cast<unsigned char>(text[i])); i++) {
+        const u64 wide = u64{value} * 10 + static_cast<u32>(text[i] - '0');
+        if (wide >> 32) num_last_wide = true;
+        value = static_cast<u32>(wide);
+    }
     return static_cast<i32>(negative ? 0u - value : value);
 }
 
@@ -58,16 +65,25 @@ static_assert(NUM_INVALID == REG_NONE, "the helpers fail with the literal reader
 
 i32 num_parse_bin(const char* text, int length) {
     num_last_base = NUM_BINARY;
+    // A set digit 32 places or more from the right is past 32 bits.
+    num_last_wide = false;
+    for (int i = length - 1, place = 0; i >= 0; i--, place++)
+        if (place >= 32 && (text[i] == '1' || text[i] == '#')) num_last_wide = true;
     return num_bin_value(text, length);
 }
 
 i32 num_parse_oct(const char* text, int length) {
     num_last_base = NUM_OCTAL;
+    num_last_wide = false;
     char digits[96];
     if (length < 0 || length >= static_cast<int>(sizeof digits)) return REG_NONE;
     for (int i = 0; i < length; i++) {
         if ((text[i] < '0' || text[i] > '7') && text[i] != '-') return REG_NONE;
         digits[i] = text[i];
+        // Digit places 0..10 hold 33 bits; the eleventh holds only 0..3.
+        const int place = length - 1 - i;
+        if (text[i] > '0' && text[i] <= '7' && (place > 10 || (place == 10 && text[i] > '3')))
+            num_last_wide = true;
     }
     digits[length] = '\0';
     return num_oct_value(digits);
@@ -140,6 +156,7 @@ i32 read_in_base(u32 base, const char* text, int length) {
 } // namespace
 
 i32 num_parse_literal(const char* text, int length) {
+    num_last_wide = false;
     int n = 0;
     while (n < length && text[n] && text[n] != ' ' && text[n] != '\t' && text[n] != ';')
         n++;

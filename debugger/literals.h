@@ -23,6 +23,8 @@ constexpr u32 NUM_LABEL = 6;
 
 // The kind of literal the last reader tried.
 extern u32 num_last_base;
+// The last literal read had digits past 32 bits (its value keeps the low 32).
+extern bool num_last_wide;
 
 // Each reads exactly `length` characters of `text` (which may go on after them).
 i32 num_parse_hex(const char* text, int length);

@@ -39,7 +39,7 @@ i32 signed_value(const char* text) {
     if (!dbg_split_mask(text, word, 0)) return REG_NONE;
     for (u32 n = 0; n < REGISTER_ROWS; n++)
         if (dbg_nocase_equal(word, register_names[n][dis_notation_index()])) return REG_NONE;
-    return asm_eval(word);
+    return dbg_eval_operand(word);
 }
 
 // Words from word_low_first to word_low_last are kept low byte first.

@@ -336,6 +336,13 @@ u32 dbg_parse_address_operand(const char* text, int mask_allowed) {
     return static_cast<u32>(value < 0 ? value + 256 : value);
 }
 
+u32 dbg_parse_unsigned_operand(const char* text) {
+    num_last_wide = false;
+    const i32 value = address_operand_signed(text, 0);
+    if (value == REG_NONE) return NONE;
+    return value < 0 || num_last_wide ? 0xFFFFFFFFu : static_cast<u32>(value);
+}
+
 // A port operand of the trap commands: 0..257, else REG_NONE. A negative
 // number or a bad mask is refused rather than read as some other port.
 static u32 port_operand(const char* text, int mask_allowed) {

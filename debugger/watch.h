@@ -22,6 +22,11 @@ int dbg_check_range(u32 start, u32 end);
 // (its opcode) or a number literal (negative ones plus 256); REG_NONE when
 // unreadable. With mask_allowed a ":mask" suffix sets dbg_mask.
 u32 dbg_parse_address_operand(const char* text, int mask_allowed);
+// A count or offset operand that cannot be negative (the disk commands'):
+// a mnemonic's opcode or a number literal; REG_NONE when unreadable, and
+// 0xFFFFFFFF, above every limit, for a negative number or one wider than
+// 32 bits.
+u32 dbg_parse_unsigned_operand(const char* text);
 // Whether the current machine keeps raster timing that "R R" and "R <line>" can stop at.
 bool dbg_machine_has_raster();
 // Whether the current machine's display follows a beam line, with any timing:

@@ -90,7 +90,7 @@ TEST_F(AsmProgram, ReturnCodesMessagesAndFilesOfTheAsmMode) {
         const char* source;
         int code;
         const char* message; // on stderr, after the source's name
-        bool writes;         // listing and object file are expected
+        bool writes;         // a listing is expected, and without errors the object file
         const char* verdict; // the last line: success only without errors
     };
     const Case cases[] = {
@@ -100,7 +100,7 @@ TEST_F(AsmProgram, ReturnCodesMessagesAndFilesOfTheAsmMode) {
          "Warning at line 4: missing END/.END directive!", true, "\nOK.\n"},
         {"fails", "        ORG $100\n        LODI,r1 5\n        LODI,r0 300\n        END\n", 10,
          "Error at line 3: immediate value out of range!", true,
-         "\n1 error(s) and 0 warning(s).\n"},
+         "no object file written.\n1 error(s) and 0 warning(s).\n"},
         {"absent", nullptr, 10, " for reading!", false, nullptr},
     };
     for (const Case& c : cases) {
@@ -121,8 +121,8 @@ TEST_F(AsmProgram, ReturnCodesMessagesAndFilesOfTheAsmMode) {
         const fs::path listing = dir / (std::string(c.name) + ".lst");
         const fs::path object = dir / (std::string(c.name) + ".bin");
         EXPECT_EQ(fs::exists(listing), c.writes);
-        EXPECT_EQ(fs::exists(object), c.writes);
-        if (!c.writes) continue;
+        EXPECT_EQ(fs::exists(object), c.writes && c.code < 10);
+        if (!c.writes || c.code == 10) continue;
         // The listing holds the same message, and the object file the code
         // from $0000 up to the last byte (the default machine keeps binaries).
         EXPECT_TRUE(has(test_read_file(listing), c.message)) << test_read_file(listing);
@@ -170,6 +170,59 @@ TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
     EXPECT_EQ(test_read_file(state), "state of the last session");
 
     EXPECT_EQ(launch({"UPGRADE"}, false).code, 0);
+}
+
+// A source with errors leaves the object of its last good assembly alone; the
+// listing is written, its header line set apart from its dashes and its
+// summary line ending the file.
+TEST_F(AsmProgram, AFailedAssemblyKeepsTheLastGoodObjectAndItsListingReadsWell) {
+    const fs::path src = home.path() / "src";
+    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 5\n        BCTA,un B\n"
+                                   "        END B\n");
+    ASSERT_EQ(assemble(src / "p.asm").code, 0);
+    const std::string good = test_read_file(src / "p.bin");
+    ASSERT_EQ(good.substr(0, 2), std::string("\x05\x05", 2));
+
+    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 7\n        LODI,r0 NOWHERE\n"
+                                   "        BCTA,un B\n        END B\n");
+    const Outcome run = assemble(src / "p.asm");
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.err, "Errors were found: no object file written.\n")) << run.err;
+    EXPECT_EQ(test_read_file(src / "p.bin"), good);
+    EXPECT_FALSE(fs::exists(src / "p.bin.tmp"));
+
+    const std::string listing = test_read_file(src / "p.lst");
+    EXPECT_TRUE(has(listing, "LODI,r0 NOWHERE")) << listing;
+    const std::string first = listing.substr(0, listing.find('\n'));
+    EXPECT_EQ(first.size(), 74u) << first;
+    const std::size_t dashes = first.find_last_not_of('-');
+    ASSERT_NE(dashes, std::string::npos);
+    EXPECT_EQ(first[dashes], ' ') << first;
+    EXPECT_GE(first.size() - dashes - 1, 3u) << first;
+    ASSERT_FALSE(listing.empty());
+    EXPECT_EQ(listing.back(), '\n');
+    const std::size_t summary = listing.rfind("\n\nAssembled ");
+    ASSERT_NE(summary, std::string::npos) << listing;
+    EXPECT_EQ(listing.find('\n', summary + 2), listing.size() - 1) << listing;
+    EXPECT_TRUE(has(listing.substr(summary), "(0 warning(s), 1 error(s)).\n")) << listing;
+}
+
+// DISGAME's body starts clean: its first line, an immediate load, carries no
+// comment about the address that the code discovery decoded last.
+TEST_F(AsmProgram, DisgameBodyStartsWithoutTheDiscoveryPassLeftovers) {
+    const fs::path src = home.path() / "src";
+    std::string bin(0x20, '\0');
+    bin.replace(0, 5, std::string("\x04\x05\x1F\x00\x10", 5)); // LODI,r0 5 ; BCTA,un $0010
+    bin.replace(0x10, 2, "\x1B\x7E");             // BCTR,un itself
+    test_write_file(src / "dg.bin", bin);
+    ASSERT_EQ(launch({"DISGAME", (src / "dg.bin").string()}, false).code, 0);
+    const std::string source = test_read_file(src / "dg.asm");
+    const std::size_t at = source.find("LODI,r0 5");
+    ASSERT_NE(at, std::string::npos) << source;
+    const std::string line = source.substr(at, source.find('\n', at) - at);
+    EXPECT_EQ(line.find("//"), std::string::npos) << line;
+    // The branch of the next line still names its target's memory.
+    EXPECT_TRUE(has(source, "// $10 is ")) << source;
 }
 
 TEST_F(AsmProgram, TheHelpPrintsTheTemplateAndALinePerArgument) {

@@ -2,6 +2,7 @@
 // each boots our own small monitor from the roms drawer and shows its text;
 // a BINBUG disk is inserted, listed, written and read back; SAVECMD and
 // SAVEIMAG write the machine's own program file.
+#include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -55,15 +56,7 @@ TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
     EXPECT_EQ(ask("DEBUGGER VIEW SCRN").substr(0, 26), "$7800: 48 49 20 20 20 20 2");
 
     // A blank disk made as the format makes it; a host file put on it and back.
-    std::string disk(102400, '\xE5');
-    for (int b = 0; b < 400; b++) {
-        disk[b * 256] = static_cast<char>((b + 1) / 10);
-        disk[b * 256 + 1] = static_cast<char>((b + 1) % 10 + 1);
-    }
-    disk[9 * 256] = disk[399 * 256] = '\xFF';
-    const char header[] = {1, 1, 39, 10, 1, '\x86', 40, 10, 'B', 'Q', '!', 0, 0, 0};
-    disk.replace(2, sizeof header, header, sizeof header);
-    test_write_file(home.path() / "blank.raw", disk);
+    test_write_file(home.path() / "blank.raw", test_blank_binbug_disk());
     test_write_file(home.path() / "Projects" / "notes.txt", std::string(300, 'n'));
     ask("OPEN " + (home.path() / "blank.raw").string());
     EXPECT_NE(ask("DEBUGGER DIR").find(" 99060 bytes free."), std::string::npos);

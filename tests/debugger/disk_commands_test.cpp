@@ -29,7 +29,13 @@ const DiskSystem NOTING{
             calls.push_back("extract " + std::to_string(e));
             return e == 2 ? 0 : 1;
         },
-    .put = [](const char* path, int d) { calls.push_back(std::string("put ") + path + " " + std::to_string(d)); },
+    .put =
+        [](const char* path, int d, std::string* why) {
+            calls.push_back(std::string("put ") + path + " " + std::to_string(d));
+            if (std::strcmp(path, "full.txt") != 0) return true;
+            *why = "Disk is too full!";
+            return false;
+        },
     .remove = [](int e, int) { calls.push_back("remove " + std::to_string(e)); },
     .rename =
         [](int e, int, const char* name) {
@@ -45,6 +51,12 @@ class DiskCommands : public DebuggerTest {
     void SetUp() override {
         DebuggerTest::SetUp();
         calls.clear();
+    }
+    // Runs one command line; returns its return code (10 refused).
+    static int rc_of(const char* line) {
+        captured.clear();
+        std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
+        return dbg_execute();
     }
     static void binbug_with_disk() {
         fdc_machine::install();
@@ -78,11 +90,31 @@ TEST_F(DiskCommands, RefusalsComeBeforeAnythingIsDone) {
 
 TEST_F(DiskCommands, BytesOfTheImageAreShownAndChangedWithinIt) {
     binbug_with_disk();
+    const std::vector<u8> before(drives[0].image, drives[0].image + 0x19000);
+    // Negative numbers and numbers past 32 bits are no byte of the image nor a
+    // byte value: none is folded into one.
     expect_answers({{"FPEEK 18FFF", "Valid range is $0..$18FFF!\n\n"},
                     {"FPOKE 19000 1", "Valid range is $0..$18FFF!\n\n"},
                     {"FPOKE 10 100", "Value is out of bounds (limit is 255)!\n\n"},
-                    {"FPOKE 10 -1", "OK.\n\n"}});
+                    {"FPOKE 10 -1", "Value is out of bounds (limit is 255)!\n\n"},
+                    {"FPOKE 10 100000000", "Value is out of bounds (limit is 255)!\n\n"},
+                    {"FPOKE -1 AB", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPOKE FFFFFFFF AC", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPOKE 1000000FF AC", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPOKE !4294967551 AC", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPOKE %100000000000000000000000011111111 AC", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPOKE @40000000377 AC", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPEEK -10", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPEEK FFFFFFF0", "Valid range is $0..$18FFF!\n\n"},
+                    {"FP -1", "Valid range is $0..$18FFF!\n\n"},
+                    {"FP 0 -1", "Valid range is $0..$18FFF!\n\n"},
+                    {"FC 1000000FF", "Valid range is $0..$18FFF!\n\n"}});
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), drives[0].image));
+    EXPECT_FALSE(drives[0].changed);
+    EXPECT_EQ(run("FL"), "None.\n\n");
+    expect_answers({{"FPOKE 10 FF", "OK.\n\n"}, {"FPOKE @377 @377", "OK.\n\n"}});
     EXPECT_EQ(drives[0].image[0x10], 0xFF);
+    EXPECT_EQ(drives[0].image[0xFF], 0xFF);
     EXPECT_TRUE(drives[0].changed);
     const std::string dump = run("FPEEK 18FF0 18FF1"); // raised to the row's end
     char expected[128];
@@ -146,7 +178,11 @@ TEST_F(DiskCommands, FileCommandsFindEntriesAndReachTheDiskSystem) {
                          "rename 2 SHORT", "list 1 0", "list 1 0", "rename 2 MUCHTOOLONG",
                          "list 1 0", "extract 0", "list 1 0", "extract 0", "extract 2"}));
     calls.clear();
-    run("INJECT notes.txt");
+    EXPECT_EQ(rc_of("INJECT notes.txt"), 0);
     run("DIR");
     EXPECT_EQ(calls, (std::vector<std::string>{"list 1 0", "put notes.txt 0", "list 0 0"}));
+    // A put the disk system refuses refuses the line with its reason.
+    EXPECT_EQ(rc_of("INJECT full.txt"), 10);
+    EXPECT_EQ(captured, "Disk is too full!\n\n");
+    EXPECT_EQ(dbg_refusal_text(), "Disk is too full!\n\n");
 }

@@ -42,9 +42,10 @@ class SaveObject : public ::testing::Test {
     static std::string run(const char* line) {
         said.clear();
         std::snprintf(g_dbg_line, sizeof g_dbg_line, "%s", line);
-        dbg_execute();
+        last_rc = dbg_execute();
         return said;
     }
+    static inline int last_rc = 0;
     std::vector<u8> file(const char* name) const {
         std::ifstream f(home.path() / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(f), {}};
@@ -104,9 +105,18 @@ TEST_F(SaveObject, RefusalsWriteNothing) {
         {"SAVEEOF 800 900 x 8000", "Valid range is $0..$7FFF!\n\n"},
         {"SAVEEOF 800 900 x 800 0", "Valid range is $1..$FF!\n\n"},
         {"SAVEEOF 800 900 x 800 100", "Valid range is $1..$FF!\n\n"},
+        // Operands the evaluator stops on part-way are no addresses.
+        {"SAVEEOF t1.eof 8FF q5",
+         "Error: invalid label or number (parsed as hexadecimal)!\nError: invalid character "
+         "'.'!\nValid range is $0..$7FFF!\n\n"},
+        {"SAVEEOF 800 8FF q5 8z0",
+         "Error: invalid label or number (parsed as hexadecimal)!\nValid range is $0..$7FFF!\n\n"},
+        {"SAVEEOF 800 8FF q5 800 1.0", "Error: invalid character '.'!\nValid range is $1..$FF!\n\n"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(run(c.line), c.answer) << c.line;
+        EXPECT_EQ(last_rc, std::string(c.line) == "SAVEEOF ?" ? 0 : 10) << c.line; // asked for
+    }
     EXPECT_TRUE(std::filesystem::is_empty(home.path()));
     EXPECT_EQ(run("SAVEEOF 800 900 no-such-drawer/x"),
               "Can't open \"no-such-drawer/x.eof\" for writing!\nFailed!\n\n");

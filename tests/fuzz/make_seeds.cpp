@@ -324,7 +324,7 @@ void guest_disks_and_programs() {
             std::fwrite(body.data(), 1, body.size(), f);
             std::fclose(f);
         }
-        s->put(file.c_str(), 0);
+        s->put(file.c_str(), 0, nullptr);
         const u32 bytes = floppy_geometry().image_bytes;
         Bytes image(drives[0].image, drives[0].image + bytes);
         put("dos_disks", cd2650 ? "cd2650.raw" : "binbug.raw", with_prefix(machine, image));

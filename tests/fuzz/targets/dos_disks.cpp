@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (e % 3 == 2) s->remove(e, 0);
         s->list(1, 0);
     }
-    s->put(host.c_str(), 0);
+    s->put(host.c_str(), 0, nullptr);
     s->list(0, 0);
     for (u32 i = bytes; i < FLOPPY_IMAGE_MAX; i += 97)
         if (d.image[i] != 0xA5) std::abort();

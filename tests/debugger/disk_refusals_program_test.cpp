@@ -1,0 +1,146 @@
+// The disk and save commands of the running program, driven through its port:
+// what the guest disk cannot take, disk offsets and byte values that are no
+// number of the image, and save operands read only in part are refused with
+// rc 10 and their reason, and change no disk and write no file.
+#include "tests/support/blank_disks.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class DiskRefusalsProgram : public ProgramTest {
+  protected:
+    // One request; returns its rc and puts its result in `result`.
+    int ask(const std::string& line, std::string* result) {
+        result->clear();
+        return send(line, result);
+    }
+    // A request that must succeed: its result.
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    // Starts the program on `machine` with the blank image `image` (written to
+    // `file`) in the debugger's drive, and files of the projects drawer that no
+    // disk takes.
+    void start_with_disk(const char* machine, const std::string& file, const std::string& image) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        std::string result;
+        ask(std::string("SETMACHINE ") + machine, &result);
+        ASSERT_EQ(fine("GETMACHINE"), machine);
+        test_write_file(home.path() / file, image);
+        fine("OPEN " + (home.path() / file).string());
+        // The image went into the first empty drive: that is the debugger's.
+        for (int d = 0; d < 2; d++) {
+            fine("DEBUGGER DRIVE " + std::to_string(d));
+            if (ask("DEBUGGER DIR", &result) == 0) break;
+        }
+        const fs::path projects = home.path() / "Projects";
+        test_write_file(projects / "BIG", std::string(400000, 'b'));
+        test_write_file(projects / "a.longext", "x");
+        test_write_file(projects / "LONGFILENAME.X", "x");
+    }
+    // Each line answers rc 10 with exactly its reason, over the port and, with
+    // QUIET, as the result; the disk's listing is the same afterwards.
+    void expect_refused(std::initializer_list<std::pair<const char*, const char*>> cases) {
+        const std::string before = fine("DEBUGGER DIR");
+        for (const auto& [line, reason] : cases) {
+            std::string result;
+            EXPECT_EQ(ask(std::string("DEBUGGER ") + line, &result), 10) << line;
+            EXPECT_EQ(result, reason) << line;
+            EXPECT_EQ(ask(std::string("DEBUGGER QUIET ") + line, &result), 10) << line;
+            EXPECT_EQ(result, reason) << line;
+        }
+        EXPECT_EQ(fine("DEBUGGER DIR"), before);
+    }
+    // What no disk system takes: a file that cannot be read (`missing`, a name
+    // the system accepts), one larger than the disk, names too long.
+    void expect_inject_refused(const std::string& missing, bool extensions) {
+        const std::string unreadable = "Can't open file \"" + missing + "\" for input!\n\n";
+        const std::string line = "INJECT " + missing;
+        expect_refused({{line.c_str(), unreadable.c_str()},
+                        {"INJECT BIG", "Disk is too full!\n\n"},
+                        {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
+        if (extensions) expect_refused({{"INJECT a.longext", "Extension is too long!\n\n"}});
+    }
+    // Disk bytes out of the image's range and byte values that are no byte.
+    void expect_disk_bytes_refused(const char* range) {
+        const std::string first = fine("DEBUGGER FPEEK 0 F");
+        const std::string values = "Value is out of bounds (limit is 255)!\n\n";
+        expect_refused({{"FPOKE -1 AB", range},
+                        {"FPOKE FFFFFFFF AC", range},
+                        {"FPOKE 1000000FF AC", range},
+                        {"FPOKE 0 -2", values.c_str()},
+                        {"FPOKE 0 1000000FE", values.c_str()},
+                        {"FPEEK -10", range},
+                        {"FP -1", range},
+                        {"FC 0 -1", range}});
+        EXPECT_EQ(fine("DEBUGGER FPEEK 0 F"), first);
+        EXPECT_EQ(fine("DEBUGGER FL"), "None.\n\n");
+    }
+    bool project_file(const char* name) const {
+        return fs::exists(home.path() / "Projects" / name);
+    }
+};
+
+} // namespace
+
+TEST_F(DiskRefusalsProgram, BinbugInjectAndDiskBytesAndSaveOperands) {
+    start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
+    expect_inject_refused("missing.txt", true);
+    expect_disk_bytes_refused("Valid range is $0..$18FFF!\n\n");
+    std::string result;
+    EXPECT_EQ(ask("DEBUGGER SAVECMD t1.cmd 1F q5", &result), 10) << result;
+    EXPECT_EQ(result, "Error: invalid label or number (parsed as hexadecimal)!\nError: invalid "
+                      "character '.'!\nValid range is $0..$7FFF!\n\n");
+    EXPECT_FALSE(project_file("q5.cmd"));
+}
+
+TEST_F(DiskRefusalsProgram, Cd2650InjectAndDiskBytesAndSaveOperands) {
+    start_with_disk("CD2650", "blank.raw", std::string(80640, '\0'));
+    expect_inject_refused("missing.txt", true);
+    expect_disk_bytes_refused("Valid range is $0..$13AFF!\n\n");
+    std::string result;
+    EXPECT_EQ(ask("DEBUGGER SAVEIMAG t.imag 1000 10ff 1000", &result), 10) << result;
+    EXPECT_EQ(result.rfind("Error: ", 0), 0u) << result;
+    EXPECT_FALSE(project_file("10ff.imag"));
+    EXPECT_FALSE(project_file("t.imag"));
+    // What is refused leaves room for what fits.
+    test_write_file(home.path() / "Projects" / "notes.txt", "some notes");
+    EXPECT_EQ(fine("DEBUGGER INJECT notes.txt").substr(0, 5), "OK.\n\n");
+}
+
+TEST_F(DiskRefusalsProgram, TwinInjectAndDiskBytes) {
+    start_with_disk("TWIN", "blank.img", std::string(315392, '\0'));
+    expect_inject_refused("MISSING", false);
+    expect_disk_bytes_refused("Valid range is $0..$4CFFF!\n\n");
+}
+
+// The save commands of a machine without disks: a start, end or game-start
+// operand that the evaluator stops on part-way is no address.
+TEST_F(DiskRefusalsProgram, SaveOperandsReadOnlyInPartWriteNothing) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ask("SETMACHINE ELEKTOR", &result);
+    ASSERT_EQ(fine("GETMACHINE"), "ELEKTOR");
+    for (const char* line : {"SAVEEOF t1.eof 8FF q5", "SAVEEOF 800 8FF q5 8z0", "SAVEEOF 800 8x q5",
+                             "SAVEBIN 0 1z0 q5", "SAVEHEX 1-2z 10 q5"}) {
+        EXPECT_EQ(ask(std::string("DEBUGGER ") + line, &result), 10) << line;
+        EXPECT_EQ(result.rfind("Error: ", 0), 0u) << line << ": " << result;
+        EXPECT_EQ(ask(std::string("DEBUGGER QUIET ") + line, &result), 10) << line;
+        EXPECT_EQ(result.rfind("Error: ", 0), 0u) << line << ": " << result;
+    }
+    for (const auto& entry : fs::directory_iterator(home.path() / "Projects"))
+        EXPECT_EQ(entry.path().stem().string().rfind("q5", 0), std::string::npos) << entry.path();
+    EXPECT_EQ(fine("DEBUGGER SAVEEOF 800 8FF q5"), "OK.\n\n");
+    EXPECT_TRUE(project_file("q5.eof"));
+}
