@@ -361,7 +361,13 @@ void rec_restart_playback() {
     if (rec_state != REC_PLAYBACK || !filebuf) return;
     filebuf_cursor = 0;
     filebuf_length = rec_length;
+    // The sound outputs run on through the restart of the guest's clocks, as
+    // the animations do.
+    snd_rec_clock_hold();
+    music_clock_hold();
     file_load_kept_recording();
+    snd_rec_clock_resume();
+    music_clock_resume();
 }
 
 void rec_start(int kind) {

@@ -43,6 +43,7 @@ std::vector<u8> waves[SND_TONE_VOICES];
 u8 level_high = 255, level_low = 1;
 u16 noise_register = 0xF0;
 bool running = false;
+bool held = false; // running, but not taking spans while the clock restarts
 
 u32 rate() {
     return snd_record_rate >= 22050 ? 22050 : 11025;
@@ -306,6 +307,22 @@ bool snd_rec_running() {
     return running;
 }
 
+void snd_rec_clock_hold() {
+    if (!running) return;
+    for (int v = 0; v < SND_VOICES; v++)
+        snd_record_channel(v, snd_voice_active[v] ? 0 : 1);
+    running = false;
+    held = true;
+}
+
+void snd_rec_clock_resume() {
+    if (!held) return;
+    held = false;
+    running = true;
+    for (VoiceFile& vf : files)
+        vf.stamp = now();
+}
+
 void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
     for (u32 i = 0; i < n; i++) {
         int sum = 0;
@@ -338,6 +355,7 @@ bool read_voices(u32 n, std::vector<std::vector<u8>>* data) {
 } // namespace
 
 void snd_rec_stop() {
+    snd_rec_clock_resume();
     if (!running) return;
     snd_record_hooks = {};
     // Every voice is written up to now: a sounding voice keeps its last span,
@@ -389,7 +407,7 @@ void snd_rec_stop() {
 
 void snd_rec_reset() {
     snd_record_hooks = {};
-    running = false;
+    running = held = false;
     close_all(true);
     for (auto& w : waves)
         w.clear();
