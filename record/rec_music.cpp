@@ -163,9 +163,8 @@ struct {
     u8 remembered[PSGS][16];
     u32 ym_frames[PSGS];
 } psg;
-} // namespace
 
-namespace {
+// The frame count when a looped playback restarted the frame counter.
 u32 held_frame = 0;
 bool music_held = false;
 } // namespace
