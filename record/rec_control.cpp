@@ -12,6 +12,7 @@
 #include "core/notify.h"
 #include "core/savestate.h"
 #include "core/serial.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "display/controls_panel.h"
@@ -38,12 +39,15 @@ bool RecStream::open(const std::string& host_path) {
         ui_warning(("Can't write to " + host_path + ": " + error + "!").c_str());
         return false;
     }
+    // Where the new file has a name, an interrupted run removes it on its way out.
+    if (!replacement.temp.empty()) app_exit_remove_file(replacement.temp);
     // The stream works on its own descriptor; the replacement keeps the one
     // it names and renames at the end.
     const int fd = ::dup(replacement.fd);
     file = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
     if (!file) {
         if (fd >= 0) ::close(fd);
+        forget_replacement();
         file_replace_abandon(&replacement);
         ui_warning(("Can't write to " + host_path + ": " + std::strerror(errno) + "!").c_str());
         return false;
@@ -78,6 +82,7 @@ bool RecStream::close() {
     bool ok = !failed && std::fflush(file) == 0;
     ok = std::fclose(file) == 0 && ok;
     file = nullptr;
+    forget_replacement();
     if (!ok) {
         file_replace_abandon(&replacement);
         ui_warning(("Can't write to " + path + "!").c_str());
@@ -93,7 +98,12 @@ void RecStream::discard() {
     if (!file) return;
     std::fclose(file);
     file = nullptr;
+    forget_replacement();
     file_replace_abandon(&replacement);
+}
+
+void RecStream::forget_replacement() {
+    if (!replacement.temp.empty()) app_exit_forget_file(replacement.temp);
 }
 
 std::string rec_host_path(const char* name, const char* drawer) {

@@ -34,4 +34,7 @@ struct RecStream {
     bool close();
     // Closes and removes without a word.
     void discard();
+
+  private:
+    void forget_replacement(); // the exit path no longer removes the named file
 };

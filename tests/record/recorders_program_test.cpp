@@ -133,7 +133,8 @@ TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
 // The growing outputs are new files made beside their places, never through
 // a name there: links planted at the names the recorders once used lead
 // nowhere, and a run killed while generating leaves nothing beside the take
-// (the APNG and the ANIM have no link in the way).
+// (the APNG and the ANIM have no link in the way); its voice files in the
+// runtime folder go with the next recording.
 TEST_F(RecordersProgram, AnimationsFollowNoLinkAndLeaveNothingWhenKilled) {
     const fs::path dir = home.path() / "takes", victim = home.path() / "victim";
     start_with_a_take(dir);
@@ -146,14 +147,22 @@ TEST_F(RecordersProgram, AnimationsFollowNoLinkAndLeaveNothingWhenKilled) {
     }
     const auto generate = [&] {
         toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.ANIMS.APNG", "MACRO.ANIMS.MNG",
-                "MACRO.ANIMS.ANIM"});
+                "MACRO.ANIMS.ANIM", "MACRO.SOUNDS.WAV"});
         ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
     };
     generate();
+    const std::string voices = "brindlemox-" + std::to_string(pid) + "-voice";
+    const auto voice_files = [&] {
+        int n = 0;
+        for (const std::string& name : names_in(home.path())) // the runtime folder
+            n += name.rfind(voices, 0) == 0;
+        return n;
+    };
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     pid = -1;
+    EXPECT_GT(voice_files(), 0);
     close(fd);
     fd = -1;
     EXPECT_EQ(names_in(dir), planted);
@@ -165,7 +174,8 @@ TEST_F(RecordersProgram, AnimationsFollowNoLinkAndLeaveNothingWhenKilled) {
     generate();
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
     EXPECT_TRUE(test_read_file(victim) == "victim") << "the link's target was written";
-    for (const char* name : {"take.gif", "take.png", "take.mng", "take.anim"}) {
+    EXPECT_EQ(voice_files(), 0);
+    for (const char* name : {"take.gif", "take.png", "take.mng", "take.anim", "take.wav"}) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / name))) << name;
         planted.insert(name);
     }
