@@ -11,6 +11,7 @@
 #include "core/machine_table.h"
 #include "cpu/cpu.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -132,8 +133,9 @@ int twin_parse_mod(u32 size) {
 void twin_commit_mod() {
     if (!pending.parsed) return;
     twin_switch_to_master();
+    // An empty block has no bytes to copy (and no buffer behind them).
     for (const ModBlock& b : pending.blocks)
-        std::memcpy(guest_memory + b.address, b.bytes.data(), b.bytes.size());
+        std::copy(b.bytes.begin(), b.bytes.end(), guest_memory + b.address);
     game_start_address = pending.start;
     load_start_known = 1;
     pending = Pending{};

@@ -315,60 +315,99 @@ static bool link_unnamed(int fd, const std::string& path, std::string* tmp) {
     return false;
 }
 
-// Writes and closes `fd`, then gives it its temporary name when it has none.
-// On failure errno tells why.
-static bool finish_temporary(int fd, bool unnamed, const void* data, size_t size,
-                             const std::string& path, std::string* tmp, bool sync) {
-    bool ok = write_all(fd, data, size) && (!sync || fsync(fd) == 0) &&
-              (!unnamed || link_unnamed(fd, path, tmp));
-    const int saved = errno;
-    if (close(fd) != 0 && ok) return false;
-    errno = saved;
-    return ok;
-}
-
-bool file_write_replace(const std::string& path, const void* data, size_t size,
-                        std::string* error, bool sync) {
+static bool open_replacement(const std::string& path, ReplaceFile* out, std::string* error,
+                             bool named) {
+    *out = ReplaceFile{};
+    out->path = path;
     remove_stale_temporaries(path);
-    const std::string folder = folder_of(path);
     const mode_t mode = created_mode();
     // An unnamed file leaves nothing behind when the program is killed while
     // writing it. Where the file system has none, or it cannot be linked in
     // (no /proc), a named one is written instead.
-    std::string tmp;
-    bool ok = false;
-    int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd >= 0) ok = finish_temporary(fd, true, data, size, path, &tmp, sync);
-    if (!ok && tmp.empty()) {
-        tmp = path + ".tmp-XXXXXX";
-        fd = mkostemp(tmp.data(), O_CLOEXEC);
-        if (fd < 0) {
-            set_error(error, std::string("can't create a file beside ") + path + ": " +
-                                 std::strerror(errno));
-            return false;
-        }
-        // mkstemp makes the file private; give it the mode a new file gets.
-        fchmod(fd, mode);
-        ok = finish_temporary(fd, false, data, size, path, &tmp, sync);
+    if (!named && access("/proc/self/fd", X_OK) == 0) {
+        out->fd = open(folder_of(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (out->fd >= 0) return true;
     }
+    out->temp = path + ".tmp-XXXXXX";
+    out->fd = mkostemp(out->temp.data(), O_CLOEXEC);
+    if (out->fd < 0) {
+        set_error(error, std::string("can't create a file beside ") + path + ": " +
+                             std::strerror(errno));
+        out->temp.clear();
+        return false;
+    }
+    // mkstemp makes the file private; give it the mode a new file gets.
+    fchmod(out->fd, mode);
+    return true;
+}
+
+bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error) {
+    return open_replacement(path, out, error, false);
+}
+
+// file_replace_commit; *unlinked tells that an unnamed file could not be
+// given its temporary name.
+static bool commit_replacement(ReplaceFile* f, std::string* error, bool sync, bool* unlinked) {
+    *unlinked = false;
+    if (f->fd < 0) return false;
+    bool ok = !sync || fsync(f->fd) == 0;
+    if (ok && f->temp.empty()) *unlinked = !(ok = link_unnamed(f->fd, f->path, &f->temp));
     int saved = errno;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (close(f->fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    f->fd = -1;
+    if (ok && std::rename(f->temp.c_str(), f->path.c_str()) != 0) {
         ok = false;
         saved = errno;
     }
     if (!ok) {
-        if (!tmp.empty()) std::remove(tmp.c_str());
-        set_error(error, std::string("can't write ") + path + ": " + std::strerror(saved));
+        if (!f->temp.empty()) std::remove(f->temp.c_str());
+        f->temp.clear();
+        set_error(error, std::string("can't write ") + f->path + ": " + std::strerror(saved));
         return false;
     }
+    f->temp.clear();
     if (!sync) return true;
     // The rename itself reaches the disk with the folder.
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open(folder_of(f->path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);
     }
     return true;
+}
+
+bool file_replace_commit(ReplaceFile* f, std::string* error, bool sync) {
+    bool unlinked;
+    return commit_replacement(f, error, sync, &unlinked);
+}
+
+void file_replace_abandon(ReplaceFile* f) {
+    if (f->fd >= 0) close(f->fd);
+    f->fd = -1;
+    if (!f->temp.empty()) std::remove(f->temp.c_str());
+    f->temp.clear();
+}
+
+bool file_write_replace(const std::string& path, const void* data, size_t size,
+                        std::string* error, bool sync) {
+    ReplaceFile f;
+    for (bool named : {false, true}) {
+        if (!open_replacement(path, &f, error, named)) return false;
+        if (!write_all(f.fd, data, size)) {
+            const int saved = errno;
+            file_replace_abandon(&f);
+            set_error(error, std::string("can't write ") + path + ": " + std::strerror(saved));
+            return false;
+        }
+        bool unlinked;
+        if (commit_replacement(&f, error, sync, &unlinked)) return true;
+        // An unnamed file that could not be linked in is written again under a name.
+        if (!unlinked) return false;
+    }
+    return false;
 }
 
 bool file_read_whole(const std::string& path, std::string* out, size_t limit) {

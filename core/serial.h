@@ -74,6 +74,20 @@ void state_field_skip(u32 count);
 // rename reach the disk before it returns.
 bool file_write_replace(const std::string& path, const void* data, size_t size,
                         std::string* error = nullptr, bool sync = true);
+// The same replacement for a file written piece by piece: file_replace_open
+// creates the new file in the folder of `path` (unnamed where the file system
+// allows it, so that a killed run leaves nothing; else under a fresh name
+// made exclusively, never through a link), open for reading and writing at
+// `fd`; file_replace_commit closes it and renames it over `path`;
+// file_replace_abandon closes and removes it. Errors as file_write_replace's.
+struct ReplaceFile {
+    int fd = -1;
+    std::string path;
+    std::string temp; // its name, "" while it has none
+};
+bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error);
+bool file_replace_commit(ReplaceFile* f, std::string* error, bool sync);
+void file_replace_abandon(ReplaceFile* f);
 // Reads a whole regular file of at most `limit` bytes (file_read_regular).
 // False when it is missing, no regular file, unreadable or larger than `limit`.
 bool file_read_whole(const std::string& path, std::string* out, size_t limit);

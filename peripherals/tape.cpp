@@ -247,15 +247,19 @@ i32 tape_extended_to_int(const u8* p) {
 namespace {
 
 // The chunks of an IFF form from offset 12 up to the one holding the
-// samples: `need` (VHDR, COMM) must come first; `body` gives the samples.
-// The places of the chunks, or a refusal.
-const char* find_chunks(const u8* b, std::size_t size, const char* need_id, const char* body,
-                        std::size_t* need_at, std::size_t* body_at) {
+// samples: `need` (VHDR, COMM, at least `need_size` bytes long) must come
+// first; `body` gives the samples. The places of the chunks' data, or a
+// refusal. Bytes inside a chunk are that chunk's: a name there is no chunk.
+const char* find_chunks(const u8* b, std::size_t size, const char* need_id, u32 need_size,
+                        const char* body, std::size_t* need_at, std::size_t* body_at) {
     *need_at = 0;
     std::size_t at = 12;
     while (at + 8 <= size) {
         const u32 length = be32(b + at + 4);
-        if (std::memcmp(b + at, need_id, 4) == 0) *need_at = at + 8;
+        if (std::memcmp(b + at, need_id, 4) == 0) {
+            if (length < need_size) return "Unsupported file format!";
+            *need_at = at + 8;
+        }
         if (std::memcmp(b + at, body, 4) == 0) {
             if (!*need_at) return "Unsupported file format!";
             *body_at = at + 8;
@@ -266,17 +270,30 @@ const char* find_chunks(const u8* b, std::size_t size, const char* need_id, cons
         at = static_cast<std::size_t>(next);
     }
     // A chunk whose size runs past the header (some programs write a wrong
-    // one into their comments): the chunks are looked for by name instead.
+    // one into their comments): the chunks are looked for by name from
+    // there on, past the chunks already walked whole.
     auto find = [&](const char* id, std::size_t from) -> std::size_t {
         for (std::size_t i = from; i + 8 <= size; i++)
             if (std::memcmp(b + i, id, 4) == 0) return i;
         return 0;
     };
-    const std::size_t need = *need_at ? *need_at - 8 : find(need_id, 12);
-    if (need) {
-        const std::size_t samples = find(body, need + 8);
-        if (samples) {
+    std::size_t from = at;
+    if (!*need_at) {
+        const std::size_t need = find(need_id, at);
+        if (need) {
+            // Its own size when it ends inside the header, else the least it holds.
+            const u32 length = be32(b + need + 4);
+            if (length < need_size) return "Unsupported file format!";
+            const std::uint64_t end = need + 8 + static_cast<std::uint64_t>(length) + (length & 1);
+            from = end <= size ? static_cast<std::size_t>(end) : need + 8 + need_size;
             *need_at = need + 8;
+        }
+    } else if (*need_at - 8 == at) {
+        from = at + 8 + need_size; // the chunk that runs past is the one needed
+    }
+    if (*need_at) {
+        const std::size_t samples = find(body, from);
+        if (samples) {
             *body_at = samples + 8;
             return nullptr;
         }
@@ -292,7 +309,7 @@ const char* tape_read_header(const u8* b, std::size_t size, TapeHeader* out) {
     TapeHeader h;
     std::size_t chunk = 0, body = 0;
     if (at(b, 0, "FORM") && at(b, 8, "8SVX")) {
-        if (const char* refusal = find_chunks(b, size, "VHDR", "BODY", &chunk, &body))
+        if (const char* refusal = find_chunks(b, size, "VHDR", 16, "BODY", &chunk, &body))
             return refusal;
         if (chunk + 16 > size) return SHORT;
         if (b[chunk + 14] != 1) return "Number of octaves must be 1!";
@@ -303,7 +320,7 @@ const char* tape_read_header(const u8* b, std::size_t size, TapeHeader* out) {
         h.data_size_at = static_cast<u32>(body - 4);
         h.header_size = static_cast<u32>(body);
     } else if (at(b, 0, "FORM") && at(b, 8, "AIFF")) {
-        if (const char* refusal = find_chunks(b, size, "COMM", "SSND", &chunk, &body))
+        if (const char* refusal = find_chunks(b, size, "COMM", 18, "SSND", &chunk, &body))
             return refusal;
         if (chunk + 18 > size || body + 8 > size) return SHORT;
         if (b[chunk] != 0 || b[chunk + 1] != 1) return "Number of channels must be 1!";
@@ -322,7 +339,11 @@ const char* tape_read_header(const u8* b, std::size_t size, TapeHeader* out) {
         h.kind = KIND_WAV;
         h.header_size = fmt == 16 ? 44u : 58u;
         if (size < h.header_size) return SHORT;
-        if (h.header_size == 58 && !at(b, 38, "fact")) return "Unsupported file format!";
+        // The chunks stand where the header's size puts them: the samples'
+        // size is written back into the "data" chunk found there.
+        if (h.header_size == 58 && (!at(b, 38, "fact") || le32(b + 42) != 4))
+            return "Unsupported file format!";
+        if (!at(b, h.header_size - 8, "data")) return "Unsupported file format!";
         if (b[20] != 1 || b[21] != 0) return "Compression must be 1!";
         if (b[22] != 1 || b[23] != 0) return "Number of channels must be 1!";
         if (b[34] != 8 || b[35] != 0) return "Bits per sample must be 8!";
@@ -501,6 +522,10 @@ void tape_stop() {
             tape_position = tape_length;
             tape_accumulator = tape_position;
         }
+        // The header counts the samples at every stop, not only at eject:
+        // the file on disk is a whole tape while it stays in the deck.
+        if (tape_file && (!patch_header(tape_length) || std::fflush(tape_file) != 0))
+            write_failed = true;
         reread_buffer();
     }
     tape_state = CASSETTE_STOPPED;

@@ -12,7 +12,8 @@
 // The samples are kept whole in tape_buffer, in the file's own form (WAV
 // unsigned, 8SVX and AIFF signed): playing reads them from there; recording
 // writes each sample to the file at its place and into the buffer, and stop
-// reads the buffer back from the file. Eject writes the sizes into the header.
+// reads the buffer back from the file. Every stop of a recording, and the
+// eject, write the sizes into the header.
 //
 //   tape_insert_file("PROGDIR:tapes/game.wav"); // the deck holds it, stopped
 //   tape_play();                                // the machine's ticks read it

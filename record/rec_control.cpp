@@ -12,6 +12,7 @@
 #include "core/notify.h"
 #include "core/savestate.h"
 #include "core/serial.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "display/controls_panel.h"
@@ -19,9 +20,10 @@
 #include "record/rec_formats.h"
 #include "record/rec_stream.h"
 
+#include <cerrno>
 #include <cstring>
 #include <strings.h>
-#include <filesystem>
+#include <unistd.h>
 
 char rec_picture_name[FILE_NAME_SIZE];
 
@@ -29,12 +31,28 @@ char rec_picture_name[FILE_NAME_SIZE];
 bool RecStream::open(const std::string& host_path) {
     discard();
     path = host_path;
-    temp = host_path + ".tmp";
     failed = false;
     const std::size_t slash = host_path.rfind('/');
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
-    file = std::fopen(temp.c_str(), "w+b");
-    return file != nullptr;
+    std::string error;
+    if (!file_replace_open(host_path, &replacement, &error)) {
+        ui_warning(("Can't write to " + host_path + ": " + error + "!").c_str());
+        return false;
+    }
+    // Where the new file has a name, an interrupted run removes it on its way out.
+    if (!replacement.temp.empty()) app_exit_remove_file(replacement.temp);
+    // The stream works on its own descriptor; the replacement keeps the one
+    // it names and renames at the end.
+    const int fd = ::dup(replacement.fd);
+    file = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
+    if (!file) {
+        if (fd >= 0) ::close(fd);
+        forget_replacement();
+        file_replace_abandon(&replacement);
+        ui_warning(("Can't write to " + host_path + ": " + std::strerror(errno) + "!").c_str());
+        return false;
+    }
+    return true;
 }
 
 void RecStream::write(const void* data, std::size_t size) {
@@ -64,22 +82,28 @@ bool RecStream::close() {
     bool ok = !failed && std::fflush(file) == 0;
     ok = std::fclose(file) == 0 && ok;
     file = nullptr;
-    std::error_code ec;
-    if (ok) std::filesystem::rename(temp, path, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
+    forget_replacement();
+    if (!ok) {
+        file_replace_abandon(&replacement);
         ui_warning(("Can't write to " + path + "!").c_str());
         return false;
     }
-    return true;
+    std::string error;
+    if (file_replace_commit(&replacement, &error, false)) return true;
+    ui_warning(("Can't write to " + path + ": " + error + "!").c_str());
+    return false;
 }
 
 void RecStream::discard() {
     if (!file) return;
     std::fclose(file);
     file = nullptr;
-    std::error_code ec;
-    std::filesystem::remove(temp, ec);
+    forget_replacement();
+    file_replace_abandon(&replacement);
+}
+
+void RecStream::forget_replacement() {
+    if (!replacement.temp.empty()) app_exit_forget_file(replacement.temp);
 }
 
 std::string rec_host_path(const char* name, const char* drawer) {
@@ -347,7 +371,13 @@ void rec_restart_playback() {
     if (rec_state != REC_PLAYBACK || !filebuf) return;
     filebuf_cursor = 0;
     filebuf_length = rec_length;
+    // The sound outputs run on through the restart of the guest's clocks, as
+    // the animations do.
+    snd_rec_clock_hold();
+    music_clock_hold();
     file_load_kept_recording();
+    snd_rec_clock_resume();
+    music_clock_resume();
 }
 
 void rec_start(int kind) {

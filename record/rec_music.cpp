@@ -163,7 +163,29 @@ struct {
     u8 remembered[PSGS][16];
     u32 ym_frames[PSGS];
 } psg;
+
+// The frame count when a looped playback restarted the frame counter.
+u32 held_frame = 0;
+bool music_held = false;
 } // namespace
+
+void music_clock_hold() {
+    if (!midi.open && !smus.open) return;
+    held_frame = frame_counter;
+    music_held = true;
+    snd_voice_changes_hook = nullptr;
+}
+
+void music_clock_resume() {
+    if (!music_held) return;
+    music_held = false;
+    const u32 shift = frame_counter - held_frame; // wraps: the span before stays as it was
+    for (MidiTrack& t : midi.tracks)
+        t.last_frame += shift;
+    for (SmusTrack& t : smus.tracks)
+        t.event_start += shift;
+    hook();
+}
 
 void music_voice_changes() {
     if (midi.open) midi_changes();
@@ -359,7 +381,7 @@ void ym_write_frame() {
 }
 
 void music_reset() {
-    midi.open = smus.open = false;
+    midi.open = smus.open = music_held = false;
     hook();
     for (int n = 0; n < PSGS; n++) {
         psg.log[n].discard();

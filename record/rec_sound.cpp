@@ -1,6 +1,7 @@
 // Sound recording: the guest's voices re-synthesised into one temporary 8-bit
 // WAV file each (in the runtime folder, named after the process and made
-// exclusively), written span by span whenever a voice
+// exclusively; the exit path removes them, and a later recording those of a
+// killed run), written span by span whenever a voice
 // starts, changes or stops, and mixed at the end into WAV, 8SVX and AIFF.
 // Spans are timed in guest clock periods (frames on the machines without a
 // processor).
@@ -12,6 +13,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/serial.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/cpu.h"
@@ -21,9 +23,13 @@
 #include "sound/voice_update.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -43,6 +49,7 @@ std::vector<u8> waves[SND_TONE_VOICES];
 u8 level_high = 255, level_low = 1;
 u16 noise_register = 0xF0;
 bool running = false;
+bool held = false; // running, but not taking spans while the clock restarts
 
 u32 rate() {
     return snd_record_rate >= 22050 ? 22050 : 11025;
@@ -88,6 +95,7 @@ void close_all(bool remove) {
         if (remove && !vf.path.empty()) {
             std::error_code ec;
             std::filesystem::remove(vf.path, ec);
+            app_exit_forget_file(vf.path);
         }
         vf = VoiceFile{};
     }
@@ -268,9 +276,25 @@ bool create_voice_file(const std::string& dir, int v, VoiceFile& vf) {
     const int fd = mkostemps(name.data(), 4, O_CLOEXEC);
     if (fd < 0) return false;
     vf.path = name;
+    app_exit_remove_file(name); // an interrupted run leaves none behind
     vf.file = fdopen(fd, "w+b");
     if (!vf.file) ::close(fd);
     return vf.file != nullptr;
+}
+
+// The voice files of runs that were killed while recording ("brindlemox-",
+// the id of a process that is gone, "-voice") are removed.
+void remove_orphaned_voice_files(const std::string& dir) {
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    while (const dirent* e = readdir(d)) {
+        char* end = nullptr;
+        if (std::strncmp(e->d_name, "brindlemox-", 11) != 0) continue;
+        const long id = std::strtol(e->d_name + 11, &end, 10);
+        if (end == e->d_name + 11 || std::strncmp(end, "-voice", 6) != 0 || id <= 0) continue;
+        if (::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH) unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
 }
 
 std::string base_name(const std::string& path) {
@@ -282,6 +306,7 @@ std::string base_name(const std::string& path) {
 void snd_rec_start() {
     if (running) return;
     const std::string dir = path_ram();
+    remove_orphaned_voice_files(dir);
     const u32 r = rate();
     const std::string header = snd_wav_header(0, r);
     for (int v = 0; v < SND_VOICES; v++) {
@@ -304,6 +329,22 @@ void snd_rec_start() {
 
 bool snd_rec_running() {
     return running;
+}
+
+void snd_rec_clock_hold() {
+    if (!running) return;
+    for (int v = 0; v < SND_VOICES; v++)
+        snd_record_channel(v, snd_voice_active[v] ? 0 : 1);
+    running = false;
+    held = true;
+}
+
+void snd_rec_clock_resume() {
+    if (!held) return;
+    held = false;
+    running = true;
+    for (VoiceFile& vf : files)
+        vf.stamp = now();
 }
 
 void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
@@ -338,6 +379,7 @@ bool read_voices(u32 n, std::vector<std::vector<u8>>* data) {
 } // namespace
 
 void snd_rec_stop() {
+    snd_rec_clock_resume();
     if (!running) return;
     snd_record_hooks = {};
     // Every voice is written up to now: a sounding voice keeps its last span,
@@ -389,7 +431,7 @@ void snd_rec_stop() {
 
 void snd_rec_reset() {
     snd_record_hooks = {};
-    running = false;
+    running = held = false;
     close_all(true);
     for (auto& w : waves)
         w.clear();

@@ -1,9 +1,12 @@
-// An output file that grows while a recording runs: written under a
-// temporary name beside its place and renamed there when closed, so that a
-// reader never sees half a file. A write that fails marks the stream; closing
-// a marked stream warns and removes the temporary file.
+// An output file that grows while a recording runs: written as a new file
+// beside its place (file_replace_open: unnamed where it can be, never through
+// a link) and renamed there when closed, so that a reader never sees half a
+// file and a killed run leaves nothing. A write that fails marks the stream;
+// closing a marked stream warns and removes the new file. Opening warns why
+// it cannot.
 #pragma once
 
+#include "core/serial.h"
 #include "core/types.h"
 
 #include <cstdio>
@@ -14,7 +17,8 @@ struct RecPatch;
 
 struct RecStream {
     std::FILE* file = nullptr;
-    std::string path, temp;
+    std::string path;
+    ReplaceFile replacement;
     bool failed = false;
 
     bool open(const std::string& host_path);
@@ -30,4 +34,7 @@ struct RecStream {
     bool close();
     // Closes and removes without a word.
     void discard();
+
+  private:
+    void forget_replacement(); // the exit path no longer removes the named file
 };

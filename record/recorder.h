@@ -69,6 +69,11 @@ void snd_rec_stop();
 void snd_rec_reset();
 // True while the voice files are open (test support).
 bool snd_rec_running();
+// A looped playback sets the guest clock back: before the restart every voice
+// is written up to it and the voices stop taking spans; after it they go on
+// from the new clock, so that the sound runs on through every pass.
+void snd_rec_clock_hold();
+void snd_rec_clock_resume();
 // The voice's waveform buffer for frequency f: square (voices 0-8) and noise (9-15).
 void snd_fill_channel_buffer(int v, int volume, float f);
 void snd_fill_channel_buffer_b(int v, int volume, float f);
@@ -95,6 +100,10 @@ void psg_logs_stop();
 void music_reset();
 // The voice changes of one voice update (hooked into the voice update).
 void music_voice_changes();
+// The music's side of snd_rec_clock_hold and _resume: the tracks count their
+// frames on across the restart of the frame counter.
+void music_clock_hold();
+void music_clock_resume();
 void rec_log_psg_changes();
 void rec_log_psg_frame();
 // A MIDI variable-length quantity into `buffer`: its length 1-4, or 0 (and

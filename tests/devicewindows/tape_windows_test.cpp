@@ -4,6 +4,7 @@
 #include "devicewindows/tape_deck_window.h"
 
 #include "core/emu.h"
+#include "core/filekinds.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -279,4 +280,38 @@ TEST_F(TapeWindows, PapertapeFiguresAndControls) {
     EXPECT_EQ(papertape_state[1], TAPE_READING);
     EXPECT_EQ(papertape_state[0], TAPE_STOPPED);
     EXPECT_TRUE(pressed(TW_PAPERTAPE, GID_PAP1_PLAY));
+}
+
+// Each Stop of a recording leaves a whole file on disk, its header counting
+// every sample, while the tape stays in the deck (a copy taken then, or a
+// crash before Eject, keeps a tape that other programs read).
+TEST_F(TapeWindows, StopWritesTheHeaderSizesWithTheTapeStillIn) {
+    on(PIPBUG, MAP_PIPBUG_1);
+    gui_open_tape_deck_window();
+    ASSERT_NE(gui_subwin_window[TW_TAPE], 0);
+    const std::string path = (home / "deck.wav").string();
+    ASSERT_TRUE(tape_create_at(KIND_WAV, path.c_str()));
+    const auto le32 = [](const std::vector<u8>& b, std::size_t at) {
+        return u32(b[at]) | u32(b[at + 1]) << 8 | u32(b[at + 2]) << 16 | u32(b[at + 3]) << 24;
+    };
+    for (u32 until : {4410u, 8820u}) { // two takes, the second after the first
+        post(TW_TAPE, GE_GADGET, GID_TAPE_RECORD, 1);
+        ASSERT_EQ(tape_state, CASSETTE_RECORDING);
+        while (tape_length < until) {
+            cpu_cycles += 5;
+            tape_sample_tick();
+        }
+        post(TW_TAPE, GE_GADGET, GID_TAPE_STOP, 1);
+        ASSERT_EQ(tape_state, CASSETTE_STOPPED);
+        const std::vector<u8> b = read_bytes(path);
+        ASSERT_EQ(b.size(), 44u + tape_length);
+        EXPECT_EQ(le32(b, 4), 36u + tape_length);
+        EXPECT_EQ(le32(b, 40), tape_length);
+        if (tool_present("/usr/bin/soxi")) {
+            int rc = -1;
+            EXPECT_EQ(run_tool("soxi -s '" + path + "'", &rc), std::to_string(tape_length) + "\n");
+        }
+    }
+    post(TW_TAPE, GE_GADGET, GID_TAPE_EJECT, 1);
+    EXPECT_EQ(tape_state, CASSETTE_EMPTY);
 }

@@ -14,9 +14,11 @@
 #include "tests/core/home_fixture.h"
 #include "tests/record/tools.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -259,6 +261,61 @@ TEST_F(Tape, HeadersAreCheckedAndARefusalLeavesTheDeckAlone) {
     EXPECT_EQ(tape_extended_to_int(half), 0);
     EXPECT_EQ(tape_extended_to_int(huge), 2147483647);
     EXPECT_EQ(tape_extended_to_int(rate), 44100);
+}
+
+// A chunk's name inside another chunk is no chunk: where a comment's size
+// runs past the header and the chunks are looked for by name, the samples'
+// chunk is the one after the header chunk, not a name within it. Recorded on
+// and ejected, such a tape goes in again with every sample; the sizes are
+// written where the reader found the chunks. The WAV reader wants its "data"
+// chunk where the header puts it.
+TEST_F(Tape, NamesInsideAChunkAreNoChunks) {
+    const std::vector<u8> some(100, 0x10);
+    const u8 anno[12] = {'A', 'N', 'N', 'O', 0, 0, 0x81, 0x68, 'n', 'o', 't', 'e'};
+    // 8SVX: a VHDR of 40 bytes whose last 20 hold a BODY header.
+    std::vector<u8> svx_tape = svx(22050);
+    svx_tape[19] = 40;
+    const u8 inner[8] = {'B', 'O', 'D', 'Y', 0, 0, 0, 4};
+    svx_tape.insert(svx_tape.begin() + 40, 20, 0);
+    std::copy(inner, inner + 8, svx_tape.begin() + 40);
+    svx_tape.insert(svx_tape.begin() + 60, anno, anno + 12);
+    svx_tape.insert(svx_tape.end(), some.begin(), some.end());
+    // AIFF: a COMM of 30 bytes whose last 12 hold an SSND header.
+    std::vector<u8> aiff_tape = aiff(1, 8);
+    aiff_tape[19] = 30;
+    const u8 inner_ssnd[12] = {'S', 'S', 'N', 'D', 0, 0, 0, 12, 0, 0, 0, 0};
+    aiff_tape.insert(aiff_tape.begin() + 38, inner_ssnd, inner_ssnd + 12);
+    aiff_tape.insert(aiff_tape.begin() + 50, anno, anno + 12);
+    aiff_tape.insert(aiff_tape.end(), some.begin(), some.end());
+    for (const auto& [name, bytes, header] :
+         {std::tuple{"inner.8svx", svx_tape, 80u}, std::tuple{"inner.aiff", aiff_tape, 78u}}) {
+        SCOPED_TRACE(name);
+        const std::string path = file(name, bytes);
+        ASSERT_EQ(tape_insert_file(path.c_str()), 1) << last_warning;
+        EXPECT_EQ(tape_header_size, header);
+        EXPECT_EQ(tape_length, 100u);
+        tape_wind_to(tape_length);
+        tape_record();
+        run_samples(50);
+        tape_stop();
+        const u32 recorded = tape_length;
+        ASSERT_TRUE(tape_close_sample_file());
+        ASSERT_EQ(tape_insert_file(path.c_str()), 1) << last_warning;
+        EXPECT_EQ(tape_header_size, header);
+        EXPECT_EQ(tape_length, recorded);
+        tape_close_sample_file();
+    }
+    // A VHDR too short for what is read of it, and a WAV whose data chunk is
+    // not where its header says.
+    std::vector<u8> short_vhdr = svx(22050);
+    short_vhdr[19] = 12;
+    std::vector<u8> listed = wav(22050, some);
+    std::copy_n("LIST", 4, listed.begin() + 36);
+    for (const auto& bytes : {short_vhdr, listed}) {
+        last_warning.clear();
+        EXPECT_EQ(tape_insert_file(file("refused.tape", bytes).c_str()), 0);
+        EXPECT_EQ(last_warning, "Unsupported file format!");
+    }
 }
 
 // Tapes made by an outside tool load, each kind with its sample form.

@@ -1,0 +1,211 @@
+// The recorders in the program itself, driven over its scripting port: what
+// a playback generates, where the files are made, and what is left when the
+// program is killed while generating.
+#include "tests/record/tools.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordersProgram : public ProgramTest {
+  protected:
+    void TearDown() override {
+        if (!immutable.empty()) run_tool("chattr -i '" + immutable.string() + "'", &rc);
+        ProgramTest::TearDown();
+    }
+    int ask(const std::string& line, std::string* said = nullptr) {
+        std::string result;
+        const int code = send(line, &result);
+        if (said) *said = result;
+        return code;
+    }
+    // The program on its port, the Arcadia sounding a steady tone, and a
+    // recording of it (its state, then `frames` frames of untouched controls)
+    // saved as <dir>/take.cor.
+    void start_with_a_take(const fs::path& dir, u32 frames = 50) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0); // pitch
+        ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0); // tone on, loudest
+        const fs::path state = home.path() / "take.cos";
+        ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+        std::vector<u8> take = read_bytes(state);
+        ASSERT_GT(take.size(), 3u);
+        take[2] = 1;                        // a recording follows the state
+        take.resize(take.size() + 6 * frames); // both sides' three bytes a frame
+        fs::create_directories(dir);
+        write_bytes(dir / "take.cor", take);
+    }
+    void toggle(std::initializer_list<const char*> items) {
+        for (const char* item : items)
+            ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    }
+    static std::set<std::string> names_in(const fs::path& dir) {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+    fs::path immutable;
+    int rc = 0;
+};
+
+// The delays of a GIF's frames, in hundredths of a second, block by block.
+std::vector<u32> gif_delays(const std::vector<u8>& b) {
+    std::vector<u32> delays;
+    if (b.size() < 13) return delays;
+    std::size_t at = 13;
+    if (b[10] & 0x80) at += 3u << ((b[10] & 7) + 1);
+    const auto skip_sub_blocks = [&] {
+        while (at < b.size() && b[at]) at += b[at] + 1u;
+        at++;
+    };
+    while (at < b.size() && b[at] != 0x3B) {
+        if (b[at] == 0x21) {
+            if (at + 5 < b.size() && b[at + 1] == 0xF9) delays.push_back(b[at + 4] | b[at + 5] << 8);
+            at += 2;
+            skip_sub_blocks();
+        } else if (b[at] == 0x2C && at + 10 < b.size()) {
+            const u8 flags = b[at + 9];
+            at += 10;
+            if (flags & 0x80) at += 3u << ((flags & 7) + 1);
+            at++; // LZW code size
+            skip_sub_blocks();
+        } else {
+            return {};
+        }
+    }
+    return delays;
+}
+
+// The frames a one-track MIDI file lasts: the sum of its deltas.
+u32 midi_frames(const std::vector<u8>& b) {
+    u32 total = 0;
+    std::size_t at = 22; // after MThd and the MTrk header
+    while (at < b.size()) {
+        u32 delta = 0;
+        while (at < b.size() && (b[at] & 0x80))
+            delta = delta << 7 | (b[at++] & 0x7F);
+        if (at >= b.size()) break;
+        delta = delta << 7 | b[at++];
+        total += delta;
+        if (at >= b.size() || b[at] == 0xFF) break;
+        at += 3; // note on or off
+    }
+    return total;
+}
+
+} // namespace
+
+// With Loop on, a playback that goes round several times generates pictures
+// for every pass, and the sound files cover the same time as the pictures.
+TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
+    const fs::path dir = home.path() / "loop";
+    start_with_a_take(dir);
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV", "MACRO.SOUNDS.MIDI"});
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    std::this_thread::sleep_for(std::chrono::seconds(4)); // a pass is at most a second
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+
+    const std::vector<u32> delays = gif_delays(read_bytes(dir / "take.gif"));
+    u32 hundredths = 0;
+    for (u32 d : delays)
+        hundredths += d;
+    ASSERT_GT(hundredths, 150u) << "the playback went round more than once";
+    const std::vector<u8> wav = read_bytes(dir / "take.wav");
+    ASSERT_GT(wav.size(), 44u);
+    const u32 rate = wav[24] | wav[25] << 8, samples = wav[40] | wav[41] << 8 | wav[42] << 16;
+    ASSERT_GT(rate, 0u);
+    EXPECT_NEAR(samples * 100.0 / rate, hundredths, 10.0);
+    EXPECT_NEAR(midi_frames(read_bytes(dir / "take.mid")), delays.size(), 3.0);
+}
+
+// The growing outputs are new files made beside their places, never through
+// a name there: links planted at the names the recorders once used lead
+// nowhere, and a run killed while generating leaves nothing beside the take
+// (the APNG and the ANIM have no link in the way); its voice files in the
+// runtime folder go with the next recording.
+TEST_F(RecordersProgram, AnimationsFollowNoLinkAndLeaveNothingWhenKilled) {
+    const fs::path dir = home.path() / "takes", victim = home.path() / "victim";
+    start_with_a_take(dir);
+    test_write_file(victim, "victim");
+    std::set<std::string> planted = {"take.cor"};
+    for (const char* ext : {".gif", ".mng"}) {
+        const std::string link = std::string("take") + ext + ".tmp";
+        fs::create_symlink(victim, dir / link);
+        planted.insert(link);
+    }
+    const auto generate = [&] {
+        toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.ANIMS.APNG", "MACRO.ANIMS.MNG",
+                "MACRO.ANIMS.ANIM", "MACRO.SOUNDS.WAV"});
+        ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    };
+    generate();
+    const std::string voices = "brindlemox-" + std::to_string(pid) + "-voice";
+    const auto voice_files = [&] {
+        int n = 0;
+        for (const std::string& name : names_in(home.path())) // the runtime folder
+            n += name.rfind(voices, 0) == 0;
+        return n;
+    };
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+    EXPECT_GT(voice_files(), 0);
+    close(fd);
+    fd = -1;
+    EXPECT_EQ(names_in(dir), planted);
+    EXPECT_TRUE(test_read_file(victim) == "victim") << "the link's target was written";
+
+    // Stopped in time, every animation is complete in its place.
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    generate();
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+    EXPECT_TRUE(test_read_file(victim) == "victim") << "the link's target was written";
+    EXPECT_EQ(voice_files(), 0);
+    for (const char* name : {"take.gif", "take.png", "take.mng", "take.anim", "take.wav"}) {
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / name))) << name;
+        planted.insert(name);
+    }
+    EXPECT_EQ(names_in(dir), planted);
+    EXPECT_TRUE(test_read_file(dir / "take.gif").rfind("GIF89a", 0) == 0);
+    EXPECT_TRUE(test_read_file(dir / "take.anim").substr(8, 4) == "ANIM");
+}
+
+// In a folder that takes no new file the animations say why, as the sound
+// files do when they are mixed at the end.
+TEST_F(RecordersProgram, AnimationsInAReadOnlyFolderSayWhy) {
+    const fs::path dir = home.path() / "shut";
+    start_with_a_take(dir);
+    if (geteuid() == 0) {
+        run_tool("chattr +i '" + dir.string() + "'", &rc);
+        if (rc == 0) immutable = dir;
+    } else {
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    if (FILE* probe = std::fopen((dir / "probe").c_str(), "w")) {
+        std::fclose(probe);
+        GTEST_SKIP() << "no folder here can be made read-only";
+    }
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.ANIMS.MNG"});
+    std::string said;
+    ask("OPEN " + (dir / "take.cor").string(), &said);
+    for (const char* name : {"take.gif", "take.mng"})
+        EXPECT_NE(said.find("Can't write to " + (dir / name).string() + ": can't create a file beside"),
+                  std::string::npos)
+            << said;
+    EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
+    if (immutable.empty()) fs::permissions(dir, fs::perms::owner_all);
+}
