@@ -957,8 +957,13 @@ void gui_host_shutdown() {
     app = nullptr;
 }
 
+// The event pass runs outside every widget's handler: the windows closed
+// since the last pass are freed here, as Qt's own loop would free them.
 void gui_host_pump() {
-    if (app) QApplication::processEvents(QEventLoop::AllEvents);
+    if (app) {
+        QApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     qt_help_keys_run();
 }
 
