@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -20,16 +21,28 @@ long resident_kb(pid_t pid) {
 
 class ToolWindowMemory : public ProgramTest {};
 
-// 25 rounds of the two heaviest windows, after one round that lets the
-// toolkit fill its caches: a window that is only hidden keeps megabytes.
+// 25 rounds of the two heaviest windows, after a few that let the toolkit
+// fill its caches: a window that is only hidden keeps megabytes.
 TEST_F(ToolWindowMemory, OpeningAndClosingAWindowDoesNotGrowTheProgram) {
+    // Under the address sanitizer freed memory is held back from reuse for a
+    // while, which would count as growth here.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string options = std::string(asan ? asan : "") + (asan && *asan ? ":" : "") +
+                                "quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    if (asan)
+        setenv("ASAN_OPTIONS", asan, 1);
+    else
+        unsetenv("ASAN_OPTIONS");
     ASSERT_TRUE(port_up());
     std::string result;
     for (const char* name : {"MEMORY", "OPCODES"}) {
         const std::string open = std::string("OPEN") + name, close = std::string("CLOSE") + name;
-        ASSERT_EQ(send(open, &result), 0) << result;
-        ASSERT_EQ(send(close, &result), 0) << result;
+        for (int round = 0; round < 5; ++round) {
+            ASSERT_EQ(send(open, &result), 0) << result;
+            ASSERT_EQ(send(close, &result), 0) << result;
+        }
         const long before = resident_kb(pid);
         ASSERT_GT(before, 0);
         for (int round = 0; round < 25; ++round) {
