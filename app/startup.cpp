@@ -36,6 +36,7 @@
 #include "debugger/debugger.h"
 #include "debugger/disasm_file.h"
 #include "debugger/labels.h"
+#include "gui/main_window.h"
 #include "gui/update_check.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
@@ -197,6 +198,21 @@ static void lock_progdir() {
                    path_progdir().c_str());
 }
 
+// A games drawer that cannot be read at start (a drive not plugged in) is
+// said on the console, and in the status bar once the window stands; the
+// session goes on in the home's games drawer, and nobody is asked.
+static std::string games_drawer_note;
+static void check_games_drawer() {
+    constexpr const char* home_games = "PROGDIR:Games";
+    std::error_code ec;
+    std::filesystem::directory_iterator(path_to_host(games_path[0] ? games_path : "."), ec);
+    if (!ec) return;
+    games_drawer_note = "Can't lock directory \"" + std::string(games_path) +
+                        "\"! The games drawer is \"" + home_games + "\" instead.";
+    con_printf("%s\n", games_drawer_note.c_str());
+    std::snprintf(games_path, sizeof games_path, "%s", home_games);
+}
+
 bool startup_batch_job() {
     return startup_mode != 0 || cmdline_upgrade;
 }
@@ -328,6 +344,8 @@ void app_main(int argc, char** argv) {
         app_acquired.images_loaded = true;
     }
 
+    if (startup_mode == 0) check_games_drawer();
+
     // 39: the configured machine (which names its own files in the shared buffer).
     const std::string named_file = file_name_buffer;
     machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
@@ -368,6 +386,7 @@ void app_main(int argc, char** argv) {
     // 42-47: the main window, the script or the tip, then the loop.
     games_rescan_pending = 1;
     ui_host.open_main_window(0);
+    if (!games_drawer_note.empty()) gui_status_note(games_drawer_note.c_str());
     // A session quit paused starts paused. No frame has drawn the picture yet:
     // the first one runs (silent, scoring nothing) to draw it, and the guest
     // stays paused after it.

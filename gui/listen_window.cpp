@@ -1,5 +1,6 @@
 #include "gui/listen_window.h"
 
+#include "app/rexx_host.h"
 #include "core/session.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -35,10 +36,18 @@ bool gui_listen_window_poll() {
     gui_host_pump();
     app_check_break();
     if (app_exiting || !gui_window_is_open(listen_window)) return true;
+    // The port's other clients are answered meanwhile; a wait that a client's
+    // command began ends when that client has gone.
+    if (rexx_serve_port_waiting()) return true;
     bool gave_up = false;
     GuiEvent e;
-    while (gui_window_next_event(listen_window, &e))
-        if (e.type == GE_CLOSE || e.type == GE_RAWKEY) gave_up = true;
+    while (gui_window_next_event(listen_window, &e)) {
+        // Only a key pressed while the window stands stops the wait: the
+        // release of the hotkey that opened it, or its repeat, does not.
+        const bool key_down =
+            e.type == GE_RAWKEY && e.code < RAWKEY_UP && !(e.qualifier & QUAL_REPEAT);
+        if (e.type == GE_CLOSE || key_down) gave_up = true;
+    }
     return gave_up;
 }
 

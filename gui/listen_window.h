@@ -1,7 +1,7 @@
 // "Listening...": a small window, its title and one line, standing on the
-// screen while the netplay server waits for a client. Its close gadget or any key
-// gives up. It keeps the modal bracket and the menus locked from opening to
-// closing.
+// screen while the netplay server waits for a client. Its close gadget or any
+// key pressed while it stands gives up. It keeps the modal bracket and the
+// menus locked from opening to closing.
 #pragma once
 
 // The window while it is open, 0 otherwise.
@@ -10,8 +10,10 @@ extern int listen_window;
 // False (with a warning) when the window cannot be opened, or (silently)
 // without a display; the bracket is then already closed.
 bool gui_listen_window_open();
-// Takes every pending event of the window without waiting: true once the user
-// gave up (the window closed, a key, a break).
+// Takes every pending event of the window and answers the port's clients
+// without waiting: true once the user gave up (the window closed, a key
+// pressed after it opened, a break) or the client whose command opened it
+// has gone.
 bool gui_listen_window_poll();
 // Closes the window, unlocks the menus and ends the bracket, once.
 void gui_listen_window_close();

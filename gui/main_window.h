@@ -61,6 +61,9 @@ void gui_set_status_text_plain(const char* text);
 // Keeps `text` in gui_status_message and shows it ("" clears it): the
 // netplay peer's chat and the scripting port's STATUS.
 void gui_set_status_message(const char* text);
+// Shows `text` in place of the game information line at the next refresh of
+// the status bar, until the one after it.
+void gui_status_note(const char* text);
 void gui_speedbar_update();
 void gui_update_pointer(int force);
 // Activates the main window with the keyboard on the guest picture.

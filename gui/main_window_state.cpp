@@ -10,6 +10,7 @@
 #include "core/loader.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/notify.h"
 #include "app/mainloop.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
@@ -55,10 +56,23 @@ void gui_set_status_message(const char* text) {
     gui_set_status_text();
 }
 
+// A note stands in the status bar once, until the line is next refreshed.
+static std::string status_note;
+
+void gui_status_note(const char* text) {
+    status_note = text;
+    ui_mark(UI_STATUS);
+}
+
 void gui_set_status_text() {
     if (!gui_status_bar_shown()) return;
     if (gui_status_message[0]) {
         gui_set_text(main_window, GID_STATUS_TEXT, gui_status_message);
+        return;
+    }
+    if (!status_note.empty()) {
+        gui_set_text(main_window, GID_STATUS_TEXT, status_note.c_str());
+        status_note.clear();
         return;
     }
     // The game information line: the game's name and credits, else (nothing known

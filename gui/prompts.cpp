@@ -2,6 +2,7 @@
 
 #include "core/loader.h"
 #include "app/mainloop.h"
+#include "app/rexx_host.h"
 #include "app/shutdown.h"
 #include "core/message.h"
 #include "debugger/commands.h"
@@ -68,7 +69,9 @@ Decision run_prompt(const GuiWindowDesc& d, int field, bool (*field_return)(), s
     while (decision == UNDECIDED) {
         gui_host_wait_events(100);
         app_check_break();
-        if (!gui_window_is_open(prompt_window)) { // gone without a word: cancelled
+        // The port's other clients are answered meanwhile; the prompt a
+        // client's command opened is cancelled once that client has gone.
+        if (rexx_serve_port_waiting() || !gui_window_is_open(prompt_window)) {
             decision = CANCELLED;
             break;
         }

@@ -20,6 +20,9 @@ enum PromptDecision : int { PROMPT_UNDECIDED, PROMPT_ACCEPTED, PROMPT_CANCELLED 
 // entry `field` when accepted goes to `text`. Return in the entry asks
 // `field_return` first (nullptr: accept), which may keep the prompt open.
 // PROMPT_UNDECIDED when the window could not be opened (said with a warning).
+// While it waits the port's other clients are answered "A requester is
+// open."; a prompt that a client's command opened is cancelled when that
+// client leaves.
 PromptDecision gui_run_prompt(const GuiWindowDesc& d, int field, bool (*field_return)(),
                               std::string* text);
 // An entry of a prompt: `chars` characters at most, as many shown.

@@ -7,6 +7,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
+#include "platform/clock.h"
 #include "platform/net.h"
 
 #include <algorithm>
@@ -20,6 +21,7 @@ bool net_host_preset = false;
 char net_chat_text[NET_CHAT_MAX + 4];
 char net_chat_shown[2 * NET_CHAT_MAX + 1];
 int net_connect_timeout_ms = 10000;
+int net_listen_timeout_ms = 300000;
 int (*net_resolver)(const char* host, std::vector<std::uint32_t>* addresses) = net_resolve;
 
 namespace {
@@ -126,10 +128,18 @@ void net_server_listen(u16 port) {
     con_printf("%s", cat_str(223, "Listening...\n"));
 
     std::uint32_t peer = 0;
+    // A wait that a command of the port began gives up at a deadline too.
+    const bool scripted = ui_unattended;
+    const u32 begun = clock_micros();
+    bool timed_out = false;
     if (ui_host.listen_open && ui_host.listen_open()) {
         for (;;) {
             if (ui_host.listen_poll && ui_host.listen_poll()) break; // the user gave up
             if (pending_actions & PA_QUIT) break;
+            if (scripted && clock_micros() - begun >= static_cast<u32>(net_listen_timeout_ms) * 1000u) {
+                timed_out = true;
+                break;
+            }
             const NetWait w = net_wait_readable(listener, NET_LISTEN_SLICE_MS);
             if (w == NET_FAILED) break;
             if (w == NET_READY) {
@@ -143,7 +153,10 @@ void net_server_listen(u16 port) {
     net_close(listener); // one client per listen
     ui_mark(UI_TITLE | UI_MENUS);
     if (net_socket < 0) {
-        con_printf("%s", cat_str(218, "Aborted by user!\n"));
+        if (timed_out)
+            con_printf("No client connected within %g seconds.\n", net_listen_timeout_ms / 1000.0);
+        else
+            con_printf("%s", cat_str(218, "Aborted by user!\n"));
         return;
     }
     net_mode = NET_SERVER;
@@ -285,5 +298,6 @@ void net_reset() {
     net_chat_text[0] = '\0';
     net_chat_shown[0] = '\0';
     net_connect_timeout_ms = 10000;
+    net_listen_timeout_ms = 300000;
     net_resolver = net_resolve;
 }

@@ -39,6 +39,7 @@ extern bool net_host_preset;             // set while CLIENT runs with a host na
 extern char net_chat_text[NET_CHAT_MAX + 4]; // the message going out with the next record
 extern char net_chat_shown[2 * NET_CHAT_MAX + 1]; // the peer's last message, as UTF-8
 extern int net_connect_timeout_ms;       // how long a client waits for the server
+extern int net_listen_timeout_ms;        // how long a server that a script started waits for a client
 // Finds the IPv4 addresses of a host: net_resolve; tests put their own in.
 extern int (*net_resolver)(const char* host, std::vector<std::uint32_t>* addresses);
 
@@ -49,7 +50,8 @@ void net_command(int which);
 void net_disconnect();
 void net_client_connect(const char* host, u16 port);
 // Listens on `port` until a client connects or the user gives up in the
-// "Listening..." window.
+// "Listening..." window; begun by a command of the port, also until the
+// client that sent it leaves or net_listen_timeout_ms has passed.
 void net_server_listen(u16 port);
 // Connected as client or server.
 bool net_connected();

@@ -70,6 +70,9 @@ char* app_argv[] = {app_name, nullptr};
 
 struct QtWindow;
 std::map<int, QtWindow*> windows;
+// Closed windows whose widgets Qt has yet to delete: their handlers may still
+// be called until then, so their records stay as long.
+std::vector<std::pair<QPointer<QWidget>, QtWindow*>> closing;
 std::map<int, QPixmap> images;
 int next_window = 1;
 int next_image = 1;
@@ -948,6 +951,11 @@ void gui_host_shutdown() {
         delete w;
     }
     windows.clear();
+    for (auto& [widget, w] : closing) {
+        delete widget.data();
+        delete w;
+    }
+    closing.clear();
     for (const QPointer<QMessageBox>& box : notices)
         delete box.data();
     notices.clear();
@@ -957,8 +965,18 @@ void gui_host_shutdown() {
     app = nullptr;
 }
 
+// The event pass runs outside every widget's handler: the windows closed
+// since the last pass are freed here, as Qt's own loop would free them.
 void gui_host_pump() {
-    if (app) QApplication::processEvents(QEventLoop::AllEvents);
+    if (app) {
+        QApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::erase_if(closing, [](const auto& c) {
+            if (c.first) return false;
+            delete c.second;
+            return true;
+        });
+    }
     qt_help_keys_run();
 }
 
@@ -1241,7 +1259,7 @@ void gui_window_close(int win) {
     w->ready = false;
     w->widget->hide();
     w->widget->deleteLater();
-    delete w;
+    closing.emplace_back(w->widget, w);
     if (app) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -486,4 +486,63 @@ TEST_F(NetplayCommands, TheListeningWindowTakesOneClientOrGivesUp) {
     EXPECT_EQ(net_connect_to(0x7F000001, net_port, 500), -1);
 }
 
+// Only a key pressed while "Listening..." stands gives up: the release of the
+// hotkey that opened it (Shift+H) and a key's repeat do not.
+TEST_F(NetplayCommands, OnlyAKeyPressedWhileListeningGivesUp) {
+    app_acquired.host_gui = true;
+    answer = {0x7F000001};
+    net_port = free_port();
+    static int polls;
+    polls = 0;
+    ui_host.listen_poll = [] {
+        GuiEvent e;
+        e.type = GE_RAWKEY;
+        if (++polls == 1) {
+            e.code = 0x25 + RAWKEY_UP; // H let go
+            gui_headless_post(listen_window, e);
+            e.code = 0x60 + RAWKEY_UP; // Shift let go
+            gui_headless_post(listen_window, e);
+            e.code = 0x25;
+            e.qualifier = QUAL_REPEAT;
+            gui_headless_post(listen_window, e);
+        } else if (polls == 3) {
+            e.code = 0x40; // a key pressed now
+            gui_headless_post(listen_window, e);
+        }
+        return gui_listen_window_poll() || polls > 10;
+    };
+    OutputCapture out;
+    cmd_run(cmd_row(Cmd::TOOLS_SERVER), {CmdFrom::MENU});
+    EXPECT_EQ(polls, 3);
+    EXPECT_NE(out.text().find("Listening...\nAborted by user!\n"), std::string::npos);
+    EXPECT_EQ(listen_window, 0);
+}
+
+// SERVER sent through the port, with nobody connecting: the wait ends at its
+// deadline, the command answers, and the listening socket is closed.
+TEST_F(NetplayCommands, AServerWaitThePortBeganEndsAtItsDeadline) {
+    app_acquired.host_gui = true;
+    answer = {0x7F000001};
+    net_port = free_port();
+    net_listen_timeout_ms = 300;
+    // A wait without a deadline is given up by the test after five seconds.
+    static std::chrono::steady_clock::time_point give_up;
+    give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    ui_host.listen_poll = [] {
+        return std::chrono::steady_clock::now() > give_up || gui_listen_window_poll();
+    };
+    OutputCapture out;
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(ui_unattended_run(arexx_execute, "SERVER", &result), 5);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(3));
+    EXPECT_EQ(result, "SERVER: not connected\n");
+    EXPECT_NE(out.text().find("Listening...\nNo client connected within 0.3 seconds.\n"),
+              std::string::npos)
+        << out.text();
+    EXPECT_EQ(net_mode, NET_OFF);
+    EXPECT_EQ(listen_window, 0);
+    EXPECT_EQ(gui_modal_active, 0);
+    EXPECT_EQ(net_connect_to(0x7F000001, net_port, 500), -1);
+}
+
 } // namespace
