@@ -129,22 +129,40 @@ TEST_F(MainWindow, DriveButtonsFollowTheMachinesDrives) {
     }
 }
 
-// Whether or not a switch builds the window anew, its drive buttons follow
-// the new machine.
+// A switch keeps the window (the new picture is attached to its display
+// gadget, as the desktop does), so the drive buttons it built for the first
+// machine must follow each new one: after BINBUG -> TWIN both TWIN drives
+// show their track ("00 00 -- --"), not "00 -- -- --". Through the Machine
+// menu's switch and through the port's SETMACHINE.
 TEST_F(MainWindow, DriveButtonsFollowEverySwitch) {
-    gui_open_main_window(0);
-    for (u32 m : {BINBUG, TWIN, ARCADIA, CD2650, BINBUG, TWIN, PIPBUG}) {
-        const auto map = [](u32 machine) {
-            for (u32 map = 0; map < MEMMAPS; map++)
-                if (memmap_table[map].machine == static_cast<int>(machine) && !memmap_is_empty(map))
-                    return map;
-            return 0u;
-        };
-        emu_set_memory_map(static_cast<int>(m), static_cast<int>(map(m)));
-        gui_main_window_events();
-        for (int d = 0; d < 4; ++d)
-            EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), d >= machine_table[m].drives)
-                << "machine " << m << " drive " << d;
+    const auto by_menu = [](u32 m) {
+        for (u32 map = 0; map < MEMMAPS; map++)
+            if (memmap_table[map].machine == static_cast<int>(m) && !memmap_is_empty(map)) {
+                emu_set_memory_map(static_cast<int>(m), static_cast<int>(map));
+                return;
+            }
+    };
+    const auto by_port = [](u32 m) {
+        std::string result;
+        arexx_execute((std::string("SETMACHINE ") + machine_table[m].keyword).c_str(), &result);
+    };
+    for (const auto& switch_to : {+by_menu, +by_port}) {
+        gui_open_main_window(0);
+        const int window = main_window;
+        for (u32 m : {BINBUG, TWIN, ARCADIA, CD2650, BINBUG, TWIN, PIPBUG}) {
+            switch_to(m);
+            gui_main_window_events();
+            ASSERT_EQ(machine, m);
+            ASSERT_EQ(main_window, window) << "the switch to machine " << m << " built the window anew";
+            for (int d = 0; d < 4; ++d) {
+                const bool present = d < machine_table[m].drives;
+                EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), !present)
+                    << "machine " << m << " drive " << d;
+                EXPECT_EQ(gui_get_text(main_window, GID_DRIVE_0 + d), present ? "00" : "--")
+                    << "machine " << m << " drive " << d;
+            }
+        }
+        gui_close_main_window();
     }
 }
 
