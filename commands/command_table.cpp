@@ -25,6 +25,7 @@
 #include "cpu/debug_state.h"
 #include "cpu/disasm.h"
 #include "debugger/commands.h"
+#include "display/host.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
@@ -150,7 +151,8 @@ bool echo_console() { return traits().echo_console; }
 bool self_test() { return holds(machine_row().self_test); }
 bool randomize_memory() { return traits().randomize_memory; }
 bool scanline_filter() {
-    return traits().scanlines != ScanlineStyle::NONE && display_filter != 0 && display_scale != 1;
+    return traits().scanlines != ScanlineStyle::NONE && display_filter != 0 &&
+           display_picture_scale() != 1;
 }
 bool blanking_areas() { return holds(machine_view().blanking_areas); }
 bool blinking_cursor() { return traits().blinking_cursor; }
@@ -180,8 +182,9 @@ bool draw_tables() { return traits().draw_tables; }
 bool bios_choice() { return traits().bios_last >= traits().bios_first; }
 bool dos_choice() { return traits().dos_last >= traits().dos_first; }
 bool vdu_choice() { return traits().vdu_last >= traits().vdu_first; }
-bool scaled() { return display_scale > 1; }
-bool filters() { return display_scale >= 2 && display_scale <= 4; }
+// By the picture's scale: a zoomed machine is magnified at scale 1 too.
+bool scaled() { return display_picture_scale() > 1; }
+bool filters() { return display_picture_scale() >= 2 && display_picture_scale() <= 4; }
 bool keyboard_layouts() { return traits().keyboard_layouts; }
 bool region_choice() { return traits().region_choice && idle(); }
 bool pixel_based() { return traits().pixel_based; }

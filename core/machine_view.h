@@ -70,6 +70,10 @@ struct MachineView {
     // its pieces); with `click` (screen editing) the editor's cursor moves
     // there. nullptr: "X=..,Y=.. (colour)" alone.
     void (*describe_position)(i32 x, i32 y, int click, std::string* out) = nullptr;
+    // How many host pixels a guest pixel takes at scale 1: a frame much
+    // smaller than the others' is shown magnified, so that it fills the
+    // window as they do. Screenshots keep the frame's own size.
+    u32 picture_zoom = 1;
 };
 
 // The display's row of machine `m`, and of the current machine.

@@ -173,6 +173,6 @@ void filter_rows(i32 factor, i32 first, i32 last) {
 } // namespace
 
 void display_filter_rows(i32 first, i32 last) {
-    if (display_scale >= 2 && display_scale <= 4)
-        filter_rows(static_cast<i32>(display_scale), first, last);
+    const u32 s = display_picture_scale();
+    if (s >= 2 && s <= 4) filter_rows(static_cast<i32>(s), first, last);
 }

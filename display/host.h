@@ -50,8 +50,16 @@ void display_apply_palette();
 // ---- Layout and plotters ---------------------------------------------------------
 extern u32 display_layout;                     // (scale - 1) * 2 + (stretch - 1)
 extern u32 display_mirror;                     // guest width - 1 while rotated
-extern i32 display_host_width;                 // guest width * scale * stretch
-extern i32 display_host_height;                // guest height * scale
+extern i32 display_host_width;                 // guest width * picture scale * stretch
+extern i32 display_host_height;                // guest height * picture scale
+// The largest picture scale the plotters draw.
+constexpr u32 DISPLAY_MAX_PICTURE_SCALE = 12;
+// The current machine's picture zoom (its view's, 1 where the zoomed picture
+// would not fit the buffer), and the host rows a guest row takes: the scale
+// (1 to 6) times that zoom. The plotters, the filters, the grid and the
+// magnifier all draw at the picture scale.
+u32 display_zoom();
+u32 display_picture_scale();
 extern i32 display_stride;                     // host width rounded up to 16
 extern u8* display_buffer;                     // stride * height pens
 extern u8* display_rows[6 * GUEST_FRAME_ROWS]; // start of every host row

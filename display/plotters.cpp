@@ -5,6 +5,7 @@
 
 #include "core/machine.h"
 #include "core/machine_table.h"
+#include "core/machine_view.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
 #include "cpu/dbg_hooks.h"
@@ -12,9 +13,11 @@
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <sys/mman.h>
 
@@ -78,8 +81,19 @@ u32 guest_height() {
     const i32 h = machine_live_row().height;
     return h > 0 && h <= GUEST_FRAME_ROWS ? static_cast<u32>(h) : 1;
 }
-u32 scale() {
+// The scale setting, 1 to 6.
+u32 scale_setting() {
     return display_scale >= 1 && display_scale <= 6 ? display_scale : 1;
+}
+// The machine's zoom at scale setting s; none where the zoomed picture would
+// pass the largest plotted scale or the rows the buffer can have.
+u32 zoom_at(u32 s) {
+    const u32 z = machine_view().picture_zoom;
+    if (z <= 1 || s * z > DISPLAY_MAX_PICTURE_SCALE) return 1;
+    return guest_height() * s * z <= sizeof display_rows / sizeof display_rows[0] ? z : 1;
+}
+u32 scale() {
+    return display_picture_scale();
 }
 u32 stretch() {
     return display_aspect == 2 ? 2 : 1;
@@ -217,28 +231,18 @@ struct Kind {
 };
 template <u32 S, u32 T, bool ROT, bool SCAN>
 constexpr Kind kind = {plot<S, T, ROT, SCAN>, redraw<S, T, ROT, SCAN>, plot_run<S, T, ROT, SCAN>};
+// Plain, scanlines, rotated, rotated with scanlines. Scale 1 has no
+// scanline plotters (its entries repeat the plain ones).
 template <u32 S, u32 T>
-constexpr Kind family[4] = {kind<S, T, false, false>, kind<S, T, false, true>,
-                            kind<S, T, true, false>, kind<S, T, true, true>};
+constexpr Kind family[4] = {kind<S, T, false, false>, kind<S, T, false, (S > 1)>,
+                            kind<S, T, true, false>, kind<S, T, true, (S > 1)>};
 
-// By layout: plain, scanlines, rotated, rotated with scanlines. Scale 1 has
-// no scanline plotters (its entries repeat the plain ones).
-constexpr Kind kinds[12][4] = {
-    {kind<1, 1, false, false>, kind<1, 1, false, false>, kind<1, 1, true, false>,
-     kind<1, 1, true, false>},
-    {kind<1, 2, false, false>, kind<1, 2, false, false>, kind<1, 2, true, false>,
-     kind<1, 2, true, false>},
-    {family<2, 1>[0], family<2, 1>[1], family<2, 1>[2], family<2, 1>[3]},
-    {family<2, 2>[0], family<2, 2>[1], family<2, 2>[2], family<2, 2>[3]},
-    {family<3, 1>[0], family<3, 1>[1], family<3, 1>[2], family<3, 1>[3]},
-    {family<3, 2>[0], family<3, 2>[1], family<3, 2>[2], family<3, 2>[3]},
-    {family<4, 1>[0], family<4, 1>[1], family<4, 1>[2], family<4, 1>[3]},
-    {family<4, 2>[0], family<4, 2>[1], family<4, 2>[2], family<4, 2>[3]},
-    {family<5, 1>[0], family<5, 1>[1], family<5, 1>[2], family<5, 1>[3]},
-    {family<5, 2>[0], family<5, 2>[1], family<5, 2>[2], family<5, 2>[3]},
-    {family<6, 1>[0], family<6, 1>[1], family<6, 1>[2], family<6, 1>[3]},
-    {family<6, 2>[0], family<6, 2>[1], family<6, 2>[2], family<6, 2>[3]},
-};
+// By picture scale (1 to DISPLAY_MAX_PICTURE_SCALE) and stretch.
+template <std::size_t... I>
+constexpr std::array<std::array<const Kind*, 2>, sizeof...(I)> families(std::index_sequence<I...>) {
+    return {{{family<I + 1, 1>, family<I + 1, 2>}...}};
+}
+constexpr auto kinds = families(std::make_index_sequence<DISPLAY_MAX_PICTURE_SCALE>{});
 
 // The chosen kind; its whole-frame redraw stands for its plotter only while
 // plotter_fn is that plotter.
@@ -247,7 +251,7 @@ Kind chosen = {plot_empty, nullptr, nullptr};
 // The derived sizes of the current machine and layout; the buffer follows.
 void fit_buffer() {
     const u32 s = scale(), t = stretch();
-    display_layout = (s - 1) * 2 + (t - 1);
+    display_layout = (scale_setting() - 1) * 2 + (t - 1);
     const i32 w = static_cast<i32>(guest_width() * s * t);
     const i32 h = static_cast<i32>(guest_height() * s);
     const i32 stride = (w + 15) & ~15;
@@ -259,6 +263,15 @@ void fit_buffer() {
 }
 
 } // namespace
+
+u32 display_zoom() {
+    return zoom_at(scale_setting());
+}
+
+u32 display_picture_scale() {
+    const u32 s = scale_setting();
+    return s * zoom_at(s);
+}
 
 void display_alloc_bitmap() {
     display_note_all_changed();
@@ -288,11 +301,13 @@ void display_compute_layout() {
         const i32 t = machine_desc().default_stretch == 2 ? 2 : 1;
         const i32 w = static_cast<i32>(guest_width()), h = static_cast<i32>(guest_height());
         u32 s = 1;
-        for (i32 c = 6; c >= 2; c--)
-            if (w * t * c <= display_screen_width && h * c <= display_screen_height) {
+        for (i32 c = 6; c >= 2; c--) {
+            const i32 p = c * static_cast<i32>(zoom_at(static_cast<u32>(c)));
+            if (w * t * p <= display_screen_width && h * p <= display_screen_height) {
                 s = static_cast<u32>(c);
                 break;
             }
+        }
         display_scale = s;
         display_aspect = static_cast<u32>(t);
     }
@@ -314,8 +329,8 @@ void display_select_plotter() {
         run_plotter_fn = nullptr;
         return;
     }
-    if (display_layout > 11) return;
-    chosen = kinds[display_layout][(display_rotated ? 2 : 0) + (scanlines_apply() ? 1 : 0)];
+    if (s > DISPLAY_MAX_PICTURE_SCALE) return;
+    chosen = kinds[s - 1][stretch() - 1][(display_rotated ? 2 : 0) + (scanlines_apply() ? 1 : 0)];
     plotter_fn = chosen.plot;
     run_plotter_fn = chosen.run;
     run_plotter_owner = chosen.plot;

@@ -260,11 +260,7 @@ void gui_open_main_window(int reopen_tools) {
     display_host_window = main_window;
     display_host_gadget = GID_DISPLAY;
     display_redraw_all();
-    GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
-    display_rect[0] = r.left;
-    display_rect[1] = r.top;
-    display_rect[2] = r.right;
-    display_rect[3] = r.bottom;
+    gui_display_rect_refresh();
     gui_window_position(main_window, nullptr, nullptr, nullptr, &opened_height);
     if (view_gamelist[display_mode] && audit_due) {
         games_audit_drawer(0);
@@ -280,6 +276,15 @@ void gui_open_main_window(int reopen_tools) {
     gui_update_pointer(1);
     gui_flush_main_port();
     gui_show_held_notices();
+}
+
+void gui_display_rect_refresh() {
+    if (!main_window) return;
+    const GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
+    display_rect[0] = r.left;
+    display_rect[1] = r.top;
+    display_rect[2] = r.right;
+    display_rect[3] = r.bottom;
 }
 
 void gui_close_main_window() {

@@ -35,6 +35,9 @@ extern u8 gui_main_window_open;
 extern char dbg_line[DBG_LINE_SIZE];
 extern int opened_height;            // the window's height right after opening
 extern int display_rect[4];          // left, top, right, bottom of the picture
+// display_rect from the picture the display gadget shows now: a machine
+// switch attaches another picture, maybe of another size, to the open window.
+void gui_display_rect_refresh();
 extern char gui_status_message[256]; // shown in preference to everything else
 extern u8 gui_menu_hint_shown;
 extern int current_pointer; // 0 normal, 1 aiming, 2 invisible

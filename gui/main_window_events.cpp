@@ -71,10 +71,11 @@ static void dropped(const GuiEvent& e) {
 
 static void new_size(const GuiEvent& e) {
     const int growth = e.y - opened_height;
-    const int guest_height = machine_live_row().height;
+    // One scale step more grows the picture by a guest frame's height, zoomed.
+    const int step = machine_live_row().height * static_cast<int>(display_zoom());
     u32 scale = display_scale;
-    if (guest_height > 0 && growth >= guest_height && scale <= 5) {
-        scale += static_cast<u32>(growth / guest_height);
+    if (step > 0 && growth >= step && scale <= 5) {
+        scale += static_cast<u32>(growth / step);
         if (scale > 6) scale = 6;
     }
     if (scale != display_scale) {
@@ -332,6 +333,7 @@ void gui_main_window_events() {
     app_check_break();
     if (app_exiting) return;
     gui_host_pump();
+    gui_display_rect_refresh();
     confine_pointer();
     help_check_closed();
     rexx_serve_port();

@@ -30,7 +30,7 @@ bool pointer_view(MagnifierView* v) {
     v->rotated = display_rotated != 0;
     v->width = v->rotated ? live.height : live.width;
     v->height = v->rotated ? live.width : live.height;
-    const int scale = static_cast<int>(display_scale ? display_scale : 1);
+    const int scale = static_cast<int>(display_picture_scale());
     const int stretch = static_cast<int>(display_aspect == 2 ? 2 : 1);
     v->zx = 2 * scale * stretch;
     v->zy = 2 * scale;

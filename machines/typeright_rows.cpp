@@ -57,6 +57,8 @@ constexpr MachineView VIEW{
     .led_panel_cell = led_cell_typeright,
     .led_panel_geometry = led_geometry_typeright,
     .controls_layout = [] { return i32{23}; },
+    // The 128 x 28 LCD: each of its dots 4 x 4 host pixels at scale 1.
+    .picture_zoom = 2,
 };
 
 constexpr MusicKeyboard MUSIC{

@@ -662,7 +662,15 @@ bool gui_bar_enabled(int win, int gid, int index) {
 }
 GuiRect gui_gadget_rect(int win, int gid) {
     Gadget* g = gadget(win, gid);
-    return g ? g->rect : GuiRect{};
+    if (!g) return GuiRect{};
+    if (g->kind != GK_DISPLAY || !g->pixels) return g->rect;
+    // As on the desktop: a display's rectangle is the picture attached last,
+    // centred in the gadget, which grows to hold it.
+    const GuiRect& box = g->rect;
+    const int bw = std::max(box.right - box.left + 1, g->width);
+    const int bh = std::max(box.bottom - box.top + 1, g->height);
+    const int left = box.left + (bw - g->width) / 2, top = box.top + (bh - g->height) / 2;
+    return GuiRect{left, top, left + g->width - 1, top + g->height - 1};
 }
 void gui_display_attach(int win, int gid, const std::uint8_t* pixels, int width, int height,
                         int stride, const std::uint32_t* table, int colours) {

@@ -18,11 +18,13 @@
 #include "app/shutdown.h"
 #include "gui/main_window.h"
 #include "gui/quit_window.h"
+#include "inspect/magnifier.h"
 #include "core/session.h"
 #include "core/machine_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/core/home_fixture.h"
+#include "tests/support/indexed_png.h"
 #include "display/frame.h"
 #include "display/host.h"
 #include "display/pointer_text.h"
@@ -129,23 +131,156 @@ TEST_F(MainWindow, DriveButtonsFollowTheMachinesDrives) {
     }
 }
 
-// Whether or not a switch builds the window anew, its drive buttons follow
-// the new machine.
+// A switch keeps the window (the new picture is attached to its display
+// gadget, as the desktop does), so the drive buttons it built for the first
+// machine must follow each new one: after BINBUG -> TWIN both TWIN drives
+// show their track ("00 00 -- --"), not "00 -- -- --". Through the Machine
+// menu's switch and through the port's SETMACHINE.
 TEST_F(MainWindow, DriveButtonsFollowEverySwitch) {
-    gui_open_main_window(0);
-    for (u32 m : {BINBUG, TWIN, ARCADIA, CD2650, BINBUG, TWIN, PIPBUG}) {
-        const auto map = [](u32 machine) {
-            for (u32 map = 0; map < MEMMAPS; map++)
-                if (memmap_table[map].machine == static_cast<int>(machine) && !memmap_is_empty(map))
-                    return map;
-            return 0u;
-        };
-        emu_set_memory_map(static_cast<int>(m), static_cast<int>(map(m)));
-        gui_main_window_events();
-        for (int d = 0; d < 4; ++d)
-            EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), d >= machine_table[m].drives)
-                << "machine " << m << " drive " << d;
+    const auto by_menu = [](u32 m) {
+        for (u32 map = 0; map < MEMMAPS; map++)
+            if (memmap_table[map].machine == static_cast<int>(m) && !memmap_is_empty(map)) {
+                emu_set_memory_map(static_cast<int>(m), static_cast<int>(map));
+                return;
+            }
+    };
+    const auto by_port = [](u32 m) {
+        std::string result;
+        arexx_execute((std::string("SETMACHINE ") + machine_table[m].keyword).c_str(), &result);
+    };
+    for (const auto& switch_to : {+by_menu, +by_port}) {
+        gui_open_main_window(0);
+        const int window = main_window;
+        for (u32 m : {BINBUG, TWIN, ARCADIA, CD2650, BINBUG, TWIN, PIPBUG}) {
+            switch_to(m);
+            gui_main_window_events();
+            ASSERT_EQ(machine, m);
+            ASSERT_EQ(main_window, window) << "the switch to machine " << m << " built the window anew";
+            for (int d = 0; d < 4; ++d) {
+                const bool present = d < machine_table[m].drives;
+                EXPECT_EQ(gui_get_disabled(main_window, GID_DRIVE_0 + d), !present)
+                    << "machine " << m << " drive " << d;
+                EXPECT_EQ(gui_get_text(main_window, GID_DRIVE_0 + d), present ? "00" : "--")
+                    << "machine " << m << " drive " << d;
+            }
+        }
+        gui_close_main_window();
     }
+}
+
+// The shown picture holds guest pixel (x, y) as a block of `across` x `down`
+// host pixels of its colour; empty when it does, else the first difference.
+static std::string picture_blocks(int across, int down) {
+    int w = 0, h = 0;
+    const std::vector<u32> shown = gui_headless_display(main_window, GID_DISPLAY, &w, &h);
+    const MachineLive& live = machine_live_row();
+    if (w != live.width * across || h != live.height * down)
+        return "picture " + std::to_string(w) + " x " + std::to_string(h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            const u8 colour = guest_frame[(x / across) * GUEST_FRAME_ROWS + y / down];
+            if (shown[static_cast<std::size_t>(y) * w + x] != display_colour_table[pen_byte[colour]])
+                return "host pixel " + std::to_string(x) + "," + std::to_string(y);
+        }
+    return "";
+}
+
+// The Type-right's 128 x 28 LCD is shown twice as large at every scale,
+// chosen through the menu as a user does; its screenshots keep the frame's
+// own size. The Arcadia's picture keeps its size.
+TEST_F(MainWindow, TheTypeRightLcdIsMagnifiedAtEveryScale) {
+    std::string result;
+    display_scale = 1;
+    gui_open_main_window(0);
+    ASSERT_EQ(arexx_execute("SETMACHINE ARCADIA", &result), 0) << result;
+    gui_main_window_events();
+    EXPECT_EQ(picture_blocks(2, 1), "");
+    ASSERT_EQ(arexx_execute("SETMACHINE TYPERIGHT", &result), 0) << result;
+    for (int f = 0; f < 20; f++) // the power-on asterisks
+        emu_run_frame();
+    gui_main_window_events();
+    EXPECT_EQ(picture_blocks(2, 2), "");
+    for (int s = 1; s <= 6; s++) {
+        SCOPED_TRACE("scale " + std::to_string(s));
+        ASSERT_EQ(arexx_execute(("MENU SETTINGS.GRAPHICS." + std::to_string(s) + "XSIZE").c_str(), &result), 0);
+        app_frame_boundary(); // the main loop acts on the menu's choice
+        pending_actions = 0;
+        gui_main_window_events();
+        ASSERT_EQ(display_scale, static_cast<u32>(s));
+        EXPECT_EQ(picture_blocks(2 * s, 2 * s), "");
+        const GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
+        EXPECT_EQ(r.right - r.left + 1, 256 * s);
+    }
+    const std::filesystem::path shot = home / "lcd.png";
+    ASSERT_EQ(arexx_execute(("SAVEPNG " + shot.string()).c_str(), &result), 0) << result;
+    IndexedPicture pic;
+    ASSERT_EQ(png_read_indexed(shot, &pic), "");
+    EXPECT_EQ(pic.width, 128u);
+    EXPECT_EQ(pic.height, 28u);
+    for (u32 y = 0; y < pic.height; y++)
+        for (u32 x = 0; x < pic.width; x++)
+            ASSERT_EQ(pic.pixels[y * pic.width + x], guest_frame[x * GUEST_FRAME_ROWS + y]) << x << "," << y;
+}
+
+// The magnifier under the pointer over the magnified LCD shows the guest
+// pixel under it, at twice the size the window shows it.
+TEST_F(MainWindow, TheMagnifierFollowsTheMagnifiedLcd) {
+    std::string result;
+    display_scale = 1;
+    gui_open_main_window(0);
+    ASSERT_EQ(arexx_execute("SETMACHINE TYPERIGHT", &result), 0) << result;
+    for (int f = 0; f < 45; f++) // all eight asterisks
+        emu_run_frame();
+    gui_main_window_events();
+    const GuiRect r = gui_gadget_rect(main_window, GID_DISPLAY);
+    // Host pixel (101, 21) of the 256 x 56 picture: guest pixel (50, 10), 1
+    // pixel into its 2 x 2 block across and down.
+    GuiEvent move = event(GE_MOUSEMOVE, GID_DISPLAY);
+    move.x = r.left + 101;
+    move.y = r.top + 21;
+    post(move);
+    host_key_set(RAW_CTRL);
+    host_key_set(RAW_LSHIFT);
+    gui_main_window_events();
+    host_key_clear(RAW_CTRL);
+    host_key_clear(RAW_LSHIFT);
+    ASSERT_TRUE(gui_magnifier_open());
+    MagnifierView v;
+    v.gx = 50, v.gy = 10, v.fx = 1, v.fy = 1, v.zx = v.zy = 4, v.width = 128, v.height = 28;
+    std::vector<u8> want(MAGNIFIER_SIZE * MAGNIFIER_SIZE);
+    magnifier_render(v, guest_frame, want.data());
+    int w = 0, h = 0;
+    std::vector<u32> shown;
+    for (int win = 1; win < 64 && shown.empty(); win++)
+        if (win != main_window && gui_headless_desc(win) && gui_headless_desc(win)->borderless)
+            shown = gui_headless_display(win, 1, &w, &h);
+    ASSERT_EQ(w, MAGNIFIER_SIZE);
+    ASSERT_EQ(shown.size(), want.size());
+    int lit = 0;
+    for (std::size_t i = 0; i < want.size(); i++) {
+        ASSERT_EQ(shown[i], display_colour_table[pen_byte[want[i]]]) << "pixel " << i;
+        lit += want[i] != guest_frame[0];
+    }
+    EXPECT_GT(lit, 0) << "the view holds part of an asterisk";
+    gui_close_magnifier();
+}
+
+// On the full screen the Type-right takes the largest scale whose magnified
+// picture fits, as every machine does.
+TEST_F(MainWindow, TheFullScreenTypeRightFitsTheScreen) {
+    std::string result;
+    gui_open_main_window(0);
+    ASSERT_EQ(arexx_execute("SETMACHINE TYPERIGHT", &result), 0) << result;
+    display_screen_width = 1280;
+    display_screen_height = 1024;
+    ASSERT_EQ(arexx_execute("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    gui_main_window_events();
+    ASSERT_EQ(display_mode, 1u);
+    EXPECT_EQ(display_scale, 5u) << "128 x 2 x 5 = 1280 wide";
+    EXPECT_EQ(picture_blocks(10, 10), "");
+    display_screen_width = 1920;
+    display_screen_height = 1080;
+    display_mode = 0;
 }
 
 TEST_F(MainWindow, TheWindowReopensWhereTheUserLeftIt) {
