@@ -227,7 +227,14 @@ bool gui_main_window_is_open() {
 }
 
 void gui_screen_setup() {
-    // One desktop: the window goes on the default screen, full screen by a flag.
+    // One desktop: the window goes on the default screen, full screen by a
+    // flag; the full-screen picture is sized to fit that screen.
+    int width = 0, height = 0;
+    gui_host_screen_size(&width, &height);
+    if (width > 0 && height > 0) {
+        display_screen_width = width;
+        display_screen_height = height;
+    }
 }
 
 void gui_unlock_pubscreen() {}
