@@ -190,6 +190,14 @@ int load_tvc(LoadRequest& r) {
     return finish_game(LOAD_GAME);
 }
 
+// False when the disk in the drive chosen for a new one was changed and is
+// kept (the user's choice, or nobody to ask): the load is refused.
+bool may_replace_disk(int drive) {
+    if (floppy_release_disk(drive, "Replace", true)) return true;
+    load_refusal = "the disk in drive " + std::to_string(drive) + " was changed and not saved";
+    return false;
+}
+
 // ---- Save states ------------------------------------------------------------------------
 
 int load_state(LoadRequest& r) {
@@ -203,6 +211,13 @@ int load_state(LoadRequest& r) {
     }
     const u32 map = r.data[3];
     const u32 m = static_cast<u32>(memmap_table[map].machine);
+    // A state that carries its machine's disks replaces the ones in those
+    // drives (a replayed recording's own disks excepted): a changed one is
+    // offered for saving first, and kept, the load refused, when the user
+    // cancels or nobody can be asked.
+    if (m == machine && !r.restart)
+        for (int d = 0; d < machine_table[m].traits.state_disks; d++)
+            if (!may_replace_disk(d)) return LOAD_FAILED;
     if (!r.restart) {
         r.game_row = -1;
         const bool has_row = machine_table[m].traits.game_rows;
@@ -332,14 +347,6 @@ int load_source(const LoadRequest& r) {
         return LOAD_FAILED;
     }
     return LOAD_MEDIUM;
-}
-
-// False when the disk in the drive chosen for a new one was changed and is
-// kept (the user's choice, or nobody to ask): the load is refused.
-bool may_replace_disk(int drive) {
-    if (floppy_release_disk(drive, "Replace", true)) return true;
-    load_refusal = "the disk in drive " + std::to_string(drive) + " was changed and not saved";
-    return false;
 }
 
 int load_medium(const LoadRequest& r) {

@@ -163,7 +163,7 @@ constexpr MachineDesc machine_table[MACHINES] = {
       .ctrl_passes_keys = true, .escape_to_terminal = true, .console_reads_tape = true,
       .reader_port = 0xE9, .reader_bit = 0x01, .reader_bit_clears = true, .flat_velocity = true,
       .board_interrupt = true,
-      .disk_images = DiskImages::TWIN, .drives_kept = 2,
+      .disk_images = DiskImages::TWIN, .drives_kept = 2, .state_disks = 2,
       .disk_layout = DiskLayout::TWIN, .screen_text = true, .text_screen = true,
       .dos_errors = true, .screen_view = true, .bios_log = true, .cpu_monitor = true,
       .controls_window = true, .has_papertape = true,

@@ -99,3 +99,24 @@ TEST_F(FloppyProgram, OpenKeepsAChangedDiskAndListingsShowNamesSafely) {
     EXPECT_EQ(result, "Changed disks not saved: drive 0 (a new disk); they are dropped.\n");
     EXPECT_EQ(wait_exit(), 0);
 }
+
+// A TWIN state carries its disks: loading one over a disk changed since it was
+// saved keeps that disk (nobody to ask under the port) and refuses the load.
+TEST_F(FloppyProgram, AStateLoadKeepsAChangedDiskItWouldReplace) {
+    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
+    test_write_file(home.path() / "Projects" / "later", std::string(300, 'l'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE TWIN", &result);
+    ask("DEBUGGER \"INJECT k1024\"");
+    const std::string state = (home.path() / "twin.cos").string();
+    ask("SAVEAS " + state);
+    ask("DEBUGGER \"INJECT later\"");
+    EXPECT_EQ(send("OPEN " + state, &result), 10);
+    EXPECT_NE(result.find("(the disk in drive 0 was changed and not saved)"), std::string::npos)
+        << result;
+    EXPECT_NE(ask("DEBUGGER DIR").find("LATER"), std::string::npos);
+    send("QUIT", &result);
+    EXPECT_EQ(wait_exit(), 0);
+}
