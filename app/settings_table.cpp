@@ -26,6 +26,14 @@ static void path_field(const char* key, char* buffer) {
     ini_field_text(key, buffer, SETTINGS_PATH_LEN);
 }
 
+char settings_games_path_unreached[SETTINGS_PATH_LEN] = "";
+
+static void games_path_field() {
+    const bool stand_in = !reading() && settings_games_path_unreached[0] &&
+                          std::strcmp(games_path, "PROGDIR:Games") == 0;
+    path_field("path_games", stand_in ? settings_games_path_unreached : games_path);
+}
+
 // A gamepad button's guest button, 1..4: anything else would press no button
 // the pad has, so it is refused and the setting kept.
 static void gamepad_button_field(const char* key, u8* setting) {
@@ -193,7 +201,7 @@ static void views_and_colours() {
     }
 
     path_field("path_disks", disks_path);
-    path_field("path_games", games_path);
+    games_path_field();
     path_field("path_projects", projects_path);
     path_field("path_screenshots", screenshots_path);
     path_field("path_scripts", scripts_path);

@@ -4,3 +4,8 @@
 #pragma once
 
 bool settings_walk();
+
+// The games drawer the settings named when start-up could not reach it and
+// went on in the home's own ("" when it was reached): while the session keeps
+// that stand-in, the file keeps naming the drawer, which may come back.
+extern char settings_games_path_unreached[];

@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "app/settings_table.h"
 
 #include "app/cmdline.h"
 #include "core/filekinds.h"
@@ -69,6 +70,7 @@ void startup_reset_state() {
     upgrade_mode = 0;
     cmdline_upgrade = false;
     cmdline_fullscreen_given = false;
+    settings_games_path_unreached[0] = '\0';
 }
 
 void emu_reset_all() {
@@ -210,6 +212,7 @@ static void check_games_drawer() {
     games_drawer_note = "Can't lock directory \"" + std::string(games_path) +
                         "\"! The games drawer is \"" + home_games + "\" instead.";
     con_printf("%s\n", games_drawer_note.c_str());
+    std::snprintf(settings_games_path_unreached, SETTINGS_PATH_LEN, "%s", games_path);
     std::snprintf(games_path, sizeof games_path, "%s", home_games);
 }
 

@@ -90,6 +90,8 @@ TEST_F(PortWaits, AStartWithAMissingGamesDrawerAnswersAtOnce) {
                          "\"! The games drawer is \"PROGDIR:Games\" instead.\n"),
               std::string::npos)
         << log();
+    // The drive may come back: the settings still name its drawer.
+    EXPECT_NE(test_read_file(ini).find("\npath_games=" + gone.string() + "\n"), std::string::npos);
 }
 
 } // namespace
