@@ -27,4 +27,5 @@ void gui_magnifier_draw();
 // Once per event pass: opens, moves or closes the magnifier as Ctrl and left
 // Shift are held.
 void gui_magnifier_follow();
+// Whether the magnifier is shown (test support: the program follows the keys).
 bool gui_magnifier_open();
