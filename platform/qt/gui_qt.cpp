@@ -6,8 +6,6 @@
 #include "platform/clock.h"
 #include "platform/file_pattern.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
