@@ -208,8 +208,8 @@ void dbg_help(int category) {
         }
     }
     if (category == 0)
-        con_printf("\nOperands are looked up as labels before numbers: the flag names (C, F,\n"
-                   "S...) and the chips' register names are labels, so write $C or $F for\n"
-                   "those numbers.\n");
+        con_printf("\nOperands are looked up as labels before numbers: the processor's flag\n"
+                   "names (C, F, S, CAR, FLAG...) are labels, so write $C or $F for those\n"
+                   "numbers.\n");
     con_printf("\n");
 }
