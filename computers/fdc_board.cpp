@@ -158,17 +158,19 @@ void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index) {
     const u32 bytes = g.image_bytes;
     for (int d = 0; d < n; d++) {
         FloppyDrive& f = drives[d];
+        // A dry read stores nothing: each value checked or used is the
+        // field's result, the file's and never the running drive's.
         u8 present = f.present;
-        state_field_u8(&present);
+        present = state_field_u8(&present);
         if (reading && present > 1) serial_mark_bad("drive state");
         if (present) state_field_bytes(f.image, bytes);
         u8 track = f.head_track, sector = f.head_sector;
         u32 index = f.byte_index;
         u8 protect = floppy_write_protected(d) ? 1 : 0;
-        state_field_u8(&track);
-        state_field_u8(&sector);
-        state_field_u32_full(&index);
-        state_field_u8(&protect);
+        track = state_field_u8(&track);
+        sector = state_field_u8(&sector);
+        index = state_field_u32_full(&index);
+        protect = state_field_u8(&protect);
         if (reading && (track >= g.tracks || sector > g.sectors || index > g.sector_bytes))
             serial_mark_bad("drive head");
         if (state_applying()) {
@@ -186,7 +188,7 @@ void fdc_board_serialise(DiskLayout layout, int n, bool with_id_index) {
     else if (state_applying())
         fdc.id_index = 0;
     u8 step = static_cast<u8>(fdc.step_direction);
-    state_field_u8(&step);
+    step = state_field_u8(&step);
     if (reading && step != 0 && step != 1 && step != 255) serial_mark_bad("step direction");
     if (state_applying()) fdc.step_direction = step == 255 ? -1 : step;
     for (int d = 0; d < n; d++) {

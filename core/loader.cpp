@@ -228,7 +228,12 @@ int load_state(LoadRequest& r) {
         return LOAD_FAILED;
     if (!r.restart) game_apply_settings();
     file_loaded = 1;
-    state_commit(r.data, r.length);
+    // The walk reads the checked file again and accepts what the check did;
+    // should it refuse all the same, the state is not taken for loaded.
+    if (!state_commit(r.data, r.length)) {
+        ui_warning("Corrupt COS/COR file!");
+        return LOAD_FAILED;
+    }
     tape_restart_clock();
     if (const auto after = machine_row().after_state_load) after();
     core_hooks_run(CoreHook::state_loaded);

@@ -661,9 +661,10 @@ void typeright_save_state(u32) {
     if (reading() && (pos < 0 || pos > TYPERIGHT_TEXT_MAX)) serial_mark_bad("text position");
     state_field_u32_full(&typeright_wpm);
     for (int i = 0; i < TYPERIGHT_CHARS; i++) {
+        // The file's character is checked, also on a dry read, which stores nothing.
         u8 c = static_cast<u8>(typeright_lcd[i]);
-        state_field_u8(&c);
-        if (reading() && (c < 32 || c > 126)) serial_mark_bad("LCD character");
+        const u8 got = state_field_u8(&c);
+        if (reading() && (got < 32 || got > 126)) serial_mark_bad("LCD character");
         typeright_lcd[i] = static_cast<char>(c);
         state_field_u8(&typeright_cursor[i]);
     }

@@ -1,13 +1,15 @@
 // The BINBUG and the CD2650 in the running program, driven through its port:
 // each boots our own small monitor from the roms drawer and shows its text;
 // a BINBUG disk is inserted, listed, written and read back; SAVECMD and
-// SAVEIMAG write the machine's own program file.
+// SAVEIMAG write the machine's own program file; states with and without disks
+// load whatever the drives hold.
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +80,47 @@ TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
     EXPECT_EQ(test_read_file(home.path() / "Projects" / "screen.imag").size(), 4u + 16 + 4);
     ask("OPEN " + (home.path() / "Projects" / "prog.cmd").string());
     EXPECT_EQ(ask("GETMACHINE"), "BINBUG");
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// A state is checked against what its file holds, never against the drives of
+// the running machine: one holding a disk loads in a new run of the program,
+// whose drives are empty, and one without disks while a drive holds one.
+TEST_F(DiskComputersProgram, StatesLoadWhateverTheDrivesHold) {
+    rom("binbug61.bin", binbug_monitor(), 1024);
+    rom("binbug_chars.bin", "", 2048);
+    rom("cd2650_supervisor.bin", std::string(CD2650_MONITOR, sizeof CD2650_MONITOR - 1), 1023);
+    rom("cd2650_font.bin", "", 1280);
+    const auto at = [this](const char* name) { return (home.path() / name).string(); };
+    test_write_file(at("binbug.raw"), test_blank_binbug_disk());
+    test_write_file(at("cd2650.raw"), std::string(80640, '\0'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("SETMACHINE CD2650");
+    ask("SAVEAS " + at("no-disk.cos"));
+    ask("OPEN " + at("cd2650.raw"));
+    ask("SAVEAS " + at("cd2650.cos"));
+    ask("SETMACHINE BINBUG");
+    ask("OPEN " + at("binbug.raw"));
+    ask("SAVEAS " + at("binbug.cos"));
+    ask("QUIT");
+    ASSERT_EQ(wait_exit(), 0);
+    close(fd);
+    fd = -1;
+
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("OPEN " + at("binbug.cos"));
+    EXPECT_EQ(ask("GETMACHINE"), "BINBUG");
+    EXPECT_NE(ask("DEBUGGER DIR").find(" 99060 bytes free."), std::string::npos);
+    ask("SETMACHINE CD2650");
+    ask("OPEN " + at("cd2650.cos"));
+    EXPECT_NE(ask("DEBUGGER DIR").find("76032 bytes free."), std::string::npos);
+    ask("OPEN " + at("no-disk.cos"));
+    std::string result;
+    EXPECT_EQ(send("DEBUGGER DIR", &result), 10);
+    EXPECT_EQ(result, "No disk is inserted!\n\n");
     ask("QUIT");
     EXPECT_EQ(wait_exit(), 0);
 }

@@ -1,6 +1,7 @@
 // Files opened in the running program through its port and its command line:
 // sources are assembled into the guest, and the loader's answers for start
-// addresses, state rows, disk images and empty tapes.
+// addresses, state rows, disk images and empty tapes, and a state refused
+// for what its file holds wherever it is opened.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,24 @@ class LoadsProgram : public ProgramTest {
         return static_cast<unsigned char>(state[at]) << 8 | static_cast<unsigned char>(state[at + 1]);
     }
 };
+
+// A Type-right state, a COR file whose recording's four bytes follow the
+// state, with the 8 characters `lcd` on the display (cursor bytes as found
+// in a file that was once loaded though its display held NULs).
+std::string typeright_state(const std::string& lcd) {
+    std::string s("\xBF\x21\x01\x1E", 4); // version, COR, memory map 30
+    s.append(4, '\0');                       // the paddles
+    s.append("\x00\x00\x01\x01\x01\x03\x00\x00", 8); // target ... accuracy
+    s.append(19, '\0');                      // timer, score, errors, text position,
+    s.push_back(' ');                         // words a minute
+    const char cursors[] = {0x20, 0x20, 0x31, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 8; i++) {
+        s.push_back(lcd[i]);
+        s.push_back(cursors[i]);
+    }
+    s.append("\x00\x00\x01\x00", 4); // indicators, game, word length
+    return s + std::string("\x11\x22\x00\x80", 4);
+}
 
 const char* const good_source = "        ORG $0000\n"
                                 "START:  LODI,R0 $42\n"
@@ -101,6 +120,29 @@ TEST_F(LoadsProgram, LoadsTakeTheirStartRowsAndWarnings) {
     EXPECT_EQ(send("OPEN " + eof, &result), 10);
     EXPECT_NE(log().find("Failed to load EOF file!"), std::string::npos) << log();
     EXPECT_NE(result.find("Corrupt EOF file!"), std::string::npos) << result;
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+TEST_F(LoadsProgram, AStateIsCheckedForWhatItsFileHolds) {
+    const std::string good = put("good.cor", typeright_state("  TYPE  "));
+    const std::string bad = put("bad.cor", typeright_state(std::string("\0\0\0     ", 8)));
+    ASSERT_EQ(test_read_file(bad).size(), 60u);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    // Right after the start, on the Type-right, and after another machine ran.
+    for (const char* before : {"GETMACHINE", "SETMACHINE TYPERIGHT", "SETMACHINE ARCADIA"}) {
+        EXPECT_EQ(send(before, &result), 0) << result;
+        EXPECT_EQ(send("OPEN " + bad, &result), 10) << before;
+        EXPECT_NE(result.find("Corrupt COS/COR file!"), std::string::npos) << result;
+    }
+    // The same state with printable characters loads.
+    EXPECT_EQ(send("OPEN " + good, &result), 0) << result;
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "TYPERIGHT");
+    EXPECT_EQ(send("DEBUGGER VIEW SCRN", &result), 0);
+    EXPECT_EQ(result.substr(1, 8), "  TYPE  ") << result;
+    EXPECT_EQ(send("OPEN " + bad, &result), 10);
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 
