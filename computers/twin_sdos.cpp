@@ -39,10 +39,11 @@ constexpr u32 ENTRY_SECTORS = 38, ENTRY_LAST = 40, ENTRY_BYTES = 41;
 u32 free_bytes[2];
 
 // The chosen version's built-in disk; empty when none is chosen or it is missing.
+// A missing one is looked up again each time: it may have been put in since.
 const std::vector<u8>& system_disk() {
     static std::vector<u8> disk;
     static i32 version = -1;
-    if (version != twin_dosversion) {
+    if (version != twin_dosversion || disk.empty()) {
         disk.clear();
         version = twin_dosversion;
         if (version >= 0 && version <= 5) {

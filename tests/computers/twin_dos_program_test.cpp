@@ -1,6 +1,7 @@
 // The TWIN's system choice in the running program, through the menu items of
 // its scripting port: a chosen system whose disk is missing is named at once,
-// the choice is kept, and the next set-up and new disk come from its disk.
+// the choice is kept, and the next set-up and new disk come from its disk,
+// also when the disk was put into the drawer after it was found missing.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -61,4 +62,20 @@ TEST_F(TwinDosProgram, TheMenuChoosesTheSystemOfTheNextSetUp) {
     EXPECT_EQ(wait_exit(), 0);
     EXPECT_NE(test_read_file(home.path() / "Configs" / "Brindlemox.ini").find("twin_dosversion=6\n"),
               std::string::npos);
+}
+
+TEST_F(TwinDosProgram, ASystemDiskPutInAfterItWasMissingIsUsed) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::filesystem::remove(home.path() / "roms" / "twin_sdos40.bin");
+    ask("SETMACHINE TWIN");
+    const std::string missing = ask("MENU SETTINGS.DOS.SDOS40", 5);
+    EXPECT_NE(missing.find("twin_sdos40.bin (118784 bytes)"), std::string::npos) << missing;
+    system_disk("twin_sdos40.bin", 118784, "SDOS FOUR");
+    EXPECT_EQ(ask("MENU SETTINGS.DOS.SDOS40"), "");
+    ask("SETMACHINE TWIN");
+    EXPECT_NE(ask("DEBUGGER DIR").find("Disk identifier: \"SDOS FOUR\""), std::string::npos);
+    EXPECT_NE(log().find("\"twin_sdos40.bin\" in the drawer"), std::string::npos) << log();
+    EXPECT_EQ(ask("QUIT"), "");
+    EXPECT_EQ(wait_exit(), 0);
 }
