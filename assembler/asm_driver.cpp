@@ -590,15 +590,20 @@ void stderr_sink(const char* text) {
 
 int asm_assemble_checked(const char* path) {
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", path);
-    // What the assembly changes in the guest, kept for a run that fails.
+    // What the assembly changes in the guest and the label table, kept for a
+    // run that fails.
     std::vector<u8> memory(guest_memory, guest_memory + GUEST_MEMORY_SIZE);
     const u16 iar = cpu_iar, start = game_start_address;
     const u8 loaded = file_loaded;
+    const std::vector<LabelRow> labels(user_labels, user_labels + USER_LABEL_ROWS);
+    const u32 label_count = user_label_count;
     // A source that cannot be read leaves the counts alone: count it as the error.
     asm_error_count = 1;
     asm_warning_count = 0;
     asm_assemble_file();
     if (asm_error_count || stopped) {
+        std::copy(labels.begin(), labels.end(), user_labels);
+        user_label_count = label_count;
         std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
         cpu_iar = iar;
         game_start_address = start;

@@ -24,6 +24,7 @@ u32 asm_error_count = 0;
 bool asm_report_in_pass1 = false;
 void (*asm_error_report)(const char* text) = nullptr;
 void (*asm_eval_error_report)(const char* text) = nullptr;
+void (*asm_eval_label_note)(const char* token, int length, i32 value) = nullptr;
 
 void asm_error(const char* text) {
     if (!asm_active) {
@@ -55,6 +56,7 @@ void asm_expr_reset() {
     asm_report_in_pass1 = false;
     asm_error_report = nullptr;
     asm_eval_error_report = nullptr;
+    asm_eval_label_note = nullptr;
 }
 
 namespace {
@@ -244,7 +246,16 @@ i32 asm_number_value(const char* name, int length) {
 
 i32 asm_symbol_value(const char* name, int length, bool fallback) {
     i32 value;
-    if (length > 0 && sym_lookup(name, static_cast<size_t>(length), &value)) return value;
+    if (length > 0 && sym_lookup(name, static_cast<size_t>(length), &value)) {
+        if (!asm_active && asm_eval_label_note) {
+            const u32 base = num_last_base;
+            const bool wide = num_last_wide;
+            if (number_or_none(name, length) != REG_NONE) asm_eval_label_note(name, length, value);
+            num_last_base = base;
+            num_last_wide = wide;
+        }
+        return value;
+    }
     num_last_base = NUM_LABEL;
     if (!fallback) return ASM_NO_VALUE;
     const i32 op = asm_opcode_value(name, length);
@@ -252,7 +263,8 @@ i32 asm_symbol_value(const char* name, int length, bool fallback) {
     return number_or_none(name, length);
 }
 
-i32 asm_token_value(const char* token, int length) {
+namespace {
+i32 token_value(const char* token, int length) {
     if (length <= 0) return 0;
     const u32 fam = family();
     if (equal_nocase(token, length, location_symbols[fam]))
@@ -339,6 +351,23 @@ i32 asm_token_value(const char* token, int length) {
             if (equal_nocase(token, length, ascii_control_names[c])) return c;
     num_last_base = tried;
     return not_found();
+}
+} // namespace
+
+i32 asm_token_value(const char* token, int length) {
+    if (asm_active) return token_value(token, length);
+    // A command's operand is read whole: no term left out, no digit dropped.
+    if (length <= 0) {
+        asm_error("missing term");
+        return ASM_NO_VALUE;
+    }
+    num_last_wide = false;
+    const i32 value = token_value(token, length);
+    if (num_last_wide && value != ASM_NO_VALUE) {
+        asm_error("number wider than 32 bits");
+        return ASM_NO_VALUE;
+    }
+    return value;
 }
 
 i32 asm_eval_term() {

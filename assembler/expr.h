@@ -6,8 +6,9 @@
 //   asm_eval("HI($1234)+1");   // $13
 //
 // Outside an assembly (asm_active false) errors print as "Error: %s!" and a
-// token that is no label or number yields ASM_NO_VALUE; during one, errors go
-// to asm_error and leave the value 0.
+// token that is no label or number yields ASM_NO_VALUE; a missing term (an
+// expression ending in an operator) and a literal wider than 32 bits are
+// errors there too. During one, errors go to asm_error and leave the value 0.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -31,6 +32,9 @@ extern void (*asm_error_report)(const char* text);
 // Where errors go outside an assembly (the debugger's operand readers make
 // them refusals of the command); nullptr: printed as "Error: %s!".
 extern void (*asm_eval_error_report)(const char* text);
+// Told, outside an assembly, of a token read as a label although it is also a
+// number literal (the label wins); nullptr: nothing is said.
+extern void (*asm_eval_label_note)(const char* token, int length, i32 value);
 void asm_error(const char* text);
 
 // Value of the expression in text (see the header comment for the errors).

@@ -146,6 +146,9 @@ void dbg_wrong_machine() {
 void dbg_range_message(u32 low, u32 high) {
     dbg_refuse("Valid range is $%X..$%X!\n\n", low, high);
 }
+void dbg_order_message() {
+    dbg_refuse("End address lies before start address!\n\n");
+}
 
 bool dbg_machine_has_cpu(bool verbose) {
     if (machine_traits().no_processor) {
@@ -204,16 +207,30 @@ void operand_error(const char* text) {
     operand_errors++;
     dbg_refuse("Error: %s!\n", text);
 }
+
+// Labels win over hexadecimal digits: the reply says when a word that is
+// also a number was read as a label, and how to write the number.
+void operand_label_note(const char* token, int length, i32 value) {
+    static const char* const hex_forms[3] = {"$%.*s", "16'%.*s", "H'%.*s'"};
+    const u32 n = dis_notation_index();
+    char number[96];
+    std::snprintf(number, sizeof number, hex_forms[n <= 1 ? 0 : n <= 3 ? 1 : 2], length, token);
+    con_printf("%.*s is the label %.*s = $%X; write %s for the number.\n", length, token, length,
+               token, static_cast<u32>(value), number);
+}
 } // namespace
 
 i32 dbg_eval_operand(const char* word) {
     // A term the evaluator could not read still leaves it a value (0 after a
     // stray character): an operand read only in part is no operand.
     void (*const saved)(const char*) = asm_eval_error_report;
+    void (*const saved_note)(const char*, int, i32) = asm_eval_label_note;
     asm_eval_error_report = operand_error;
+    asm_eval_label_note = operand_label_note;
     const u32 before = operand_errors;
     const i32 value = asm_eval(word);
     asm_eval_error_report = saved;
+    asm_eval_label_note = saved_note;
     return operand_errors == before ? value : REG_NONE;
 }
 
@@ -755,7 +772,6 @@ static void cmd_clear_breakpoints() {
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
-    const u32 none = static_cast<u32>(REG_NONE);
     if (n == 0) {
         bool any = false;
         for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
@@ -768,10 +784,7 @@ static void cmd_clear_breakpoints() {
     }
     const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     const u32 end = n == 2 ? dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0) : 0x7FFF;
-    if (start == none || end == none || start > end) {
-        dbg_range_message(0, 0x7FFF);
-        return;
-    }
+    if (!dbg_check_range(start, end)) return;
     if (n == 2) {
         for (u32 a = start; a <= end; a++)
             mem_attributes[a] &= ~MEM_BREAKPOINT;

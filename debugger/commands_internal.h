@@ -22,6 +22,8 @@ void dbg_usage_text(const char* format, ...) __attribute__((format(printf, 1, 2)
 void dbg_wrong_machine();
 // "Valid range is $low..$high!" and a blank line.
 void dbg_range_message(u32 low, u32 high);
+// "End address lies before start address!" and a blank line.
+void dbg_order_message();
 // The hint and usage line of the command being run.
 void dbg_usage();
 

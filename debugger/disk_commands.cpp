@@ -102,7 +102,10 @@ u32 disk_address(const char* text) {
 // start..end inside the image, else the range message.
 bool disk_range(u32 start, u32 end) {
     if (start != NONE && end != NONE && start <= end && end < image_size()) return true;
-    dbg_range_message(0, image_size() - 1);
+    if (start != NONE && end != NONE && start > end && start < image_size())
+        dbg_order_message();
+    else
+        dbg_range_message(0, image_size() - 1);
     return false;
 }
 
@@ -228,7 +231,11 @@ void dbg_cmd_inject() {
     relist(*s);
     dir_enter_projects();
     std::string why;
-    const bool put = s->put(dbg_arg1, drive(), &why);
+    // A file that cannot be read is said to be so before its name is judged.
+    std::FILE* const host = std::fopen(dbg_arg1, "rb");
+    if (host) std::fclose(host);
+    const bool put = host && s->put(dbg_arg1, drive(), &why);
+    if (!host) why = std::string("Can't open file \"") + dbg_arg1 + "\" for input!";
     dir_restore();
     if (!put) dbg_refuse("%s\n\n", why.empty() ? "Failed!" : why.c_str());
 }

@@ -6,6 +6,7 @@
 #include "debugger/commands.h"
 #include "debugger/commands_internal.h"
 #include "debugger/literals.h"
+#include "debugger/watch.h"
 #include "assembler/asm.h"
 #include "core/filekinds.h"
 #include "core/loader.h"
@@ -30,15 +31,11 @@ u32 address(const char* text) {
 }
 
 // Reads start and end: false after the range message when either is no
-// address or the range runs backwards.
+// address, or after the order message when the range runs backwards.
 bool read_range(const char* first, const char* last, u32& start, u32& end) {
     start = address(first);
     end = address(last);
-    if (start == NONE || end == NONE || start > end) {
-        dbg_range_message(0, TOP);
-        return false;
-    }
-    return true;
+    return dbg_check_range(start, end) != 0;
 }
 
 // `given` (or, when empty, the loaded game's name or "Untitled") with the

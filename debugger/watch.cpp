@@ -139,7 +139,10 @@ int dbg_clear_watchpoint(u32 address) {
 
 int dbg_check_range(u32 start, u32 end) {
     if (start != NONE && end != NONE && static_cast<i32>(start) <= static_cast<i32>(end)) return 1;
-    dbg_range_message(0, GUEST_MEMORY_SIZE - 1);
+    if (start != NONE && end != NONE)
+        dbg_order_message();
+    else
+        dbg_range_message(0, GUEST_MEMORY_SIZE - 1);
     return 0;
 }
 
@@ -223,7 +226,7 @@ void dbg_cmd_clear_watchpoints() {
     if (n == 2) {
         const u32 end = dbg_parse_register_operand(dbg_arg2, LAST_WATCH_TARGET, 0);
         if (start == NONE || end == NONE || start > end) {
-            watch_range_message();
+            (start == NONE || end == NONE ? watch_range_message : dbg_order_message)();
             return;
         }
         for (u32 a = start; a <= end; a++)
@@ -316,18 +319,16 @@ int dbg_set_ioport_watch(u32 port, u32 target, u8 condition, u32 value, u8 mask,
     return 1;
 }
 
-// Opcode or literal value of a port or byte operand, negative literals as read;
-// REG_NONE when unreadable.
+// Opcode or evaluated value of a port or byte operand, negative values as
+// read; REG_NONE when unreadable (the evaluator has said why).
 static i32 address_operand_signed(const char* text, int mask_allowed) {
     char word[81];
     if (!dbg_split_mask(text, word, mask_allowed)) return REG_NONE;
-    for (char* c = word; *c; c++)
-        *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
     const int word_length = static_cast<int>(std::strlen(word));
     if (word_length == 0) return REG_NONE;
     const i32 opcode = asm_opcode_value(word, word_length);
     if (opcode != ASM_NO_VALUE) return opcode;
-    return num_parse_literal(word, word_length);
+    return dbg_eval_operand(word);
 }
 
 u32 dbg_parse_address_operand(const char* text, int mask_allowed) {
@@ -337,10 +338,9 @@ u32 dbg_parse_address_operand(const char* text, int mask_allowed) {
 }
 
 u32 dbg_parse_unsigned_operand(const char* text) {
-    num_last_wide = false;
     const i32 value = address_operand_signed(text, 0);
     if (value == REG_NONE) return NONE;
-    return value < 0 || num_last_wide ? 0xFFFFFFFFu : static_cast<u32>(value);
+    return value < 0 ? 0xFFFFFFFFu : static_cast<u32>(value);
 }
 
 // A port operand of the trap commands: 0..257, else REG_NONE. A negative
@@ -435,7 +435,10 @@ void dbg_cmd_clear_port_traps() {
     const u32 start = port_operand(dbg_arg1, 0);
     const u32 end = n == 2 ? port_operand(dbg_arg2, 0) : start;
     if (start == NONE || end == NONE || start > end) {
-        dbg_range_message(0, LAST_PORT);
+        if (start == NONE || end == NONE)
+            dbg_range_message(0, LAST_PORT);
+        else
+            dbg_order_message();
         return;
     }
     if (n == 2) {

@@ -16,7 +16,8 @@ int dbg_clear_watchpoint(u32 address);
 // Adds a trap on port 0..257 (256 the control port, 257 the data port). The
 // condition's target names the port whose last value is compared.
 int dbg_set_ioport_watch(u32 port, u32 target, u8 condition, u32 value, u8 mask, int verbose);
-// 1 when neither end is REG_NONE and start <= end, else the range message.
+// 1 when neither end is REG_NONE and start <= end; else the order message
+// for an end before the start, the range message otherwise.
 int dbg_check_range(u32 start, u32 end);
 // A port or byte operand: an instruction mnemonic of the current notation
 // (its opcode) or a number literal (negative ones plus 256); REG_NONE when

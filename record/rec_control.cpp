@@ -32,6 +32,7 @@ bool RecStream::open(const std::string& host_path) {
     discard();
     path = host_path;
     failed = false;
+    error = 0;
     const std::size_t slash = host_path.rfind('/');
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     std::string error;
@@ -55,14 +56,19 @@ bool RecStream::open(const std::string& host_path) {
     return true;
 }
 
+void RecStream::fail() {
+    if (!failed || !error) error = errno;
+    failed = true;
+}
+
 void RecStream::write(const void* data, std::size_t size) {
     if (!file || size == 0) return;
-    if (std::fwrite(data, 1, size, file) != size) failed = true;
+    if (std::fwrite(data, 1, size, file) != size) fail();
 }
 
 void RecStream::patch(std::size_t at, const void* data, std::size_t size) {
     if (!file) return;
-    if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0) failed = true;
+    if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0) fail();
     write(data, size);
     std::fseek(file, 0, SEEK_END);
 }
@@ -73,19 +79,22 @@ void RecStream::patch(const RecPatch& p) {
 
 long RecStream::size() {
     if (!file) return 0;
-    std::fseek(file, 0, SEEK_END);
+    if (std::fseek(file, 0, SEEK_END) != 0) fail();
     return std::ftell(file);
 }
 
 bool RecStream::close() {
     if (!file) return false;
-    bool ok = !failed && std::fflush(file) == 0;
-    ok = std::fclose(file) == 0 && ok;
+    if (!failed && std::fflush(file) != 0) fail();
+    if (std::fclose(file) != 0 && !failed) fail();
     file = nullptr;
     forget_replacement();
-    if (!ok) {
+    if (failed) {
         file_replace_abandon(&replacement);
-        ui_warning(("Can't write to " + path + "!").c_str());
+        // The system's reason where it gave one (a full disk, a lost drive).
+        ui_warning(("Can't write to " + path + (error ? std::string(": ") + std::strerror(error) : "") +
+                    "!")
+                       .c_str());
         return false;
     }
     std::string error;
@@ -222,9 +231,13 @@ void close_anim() {
     }
     // Rebuild with the 8SVX form after the ANIM header.
     std::vector<u8> rest(static_cast<std::size_t>(size > 12 ? size - 12 : 0));
-    std::fseek(anims.anim.file, 12, SEEK_SET);
-    if (std::fread(rest.data(), 1, rest.size(), anims.anim.file) != rest.size())
-        anims.anim.failed = true;
+    if (std::fseek(anims.anim.file, 12, SEEK_SET) != 0 ||
+        std::fread(rest.data(), 1, rest.size(), anims.anim.file) != rest.size())
+        anims.anim.fail();
+    if (anims.anim.failed) {
+        anims.anim.close(); // warns with the reason and leaves no file
+        return;
+    }
     std::vector<u8> whole;
     rec_bytes::id(whole, "FORM");
     rec_bytes::be32(whole, static_cast<u32>(4 + svx.size() + rest.size()));
@@ -232,9 +245,8 @@ void close_anim() {
     whole.insert(whole.end(), svx.begin(), svx.end());
     whole.insert(whole.end(), rest.begin(), rest.end());
     const std::string path = anims.anim.path;
-    const bool failed = anims.anim.failed;
     anims.anim.discard();
-    if (!failed) rec_write_file(path, whole.data(), whole.size());
+    rec_write_file(path, whole.data(), whole.size());
 }
 
 void close_animations() {

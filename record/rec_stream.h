@@ -20,6 +20,7 @@ struct RecStream {
     std::string path;
     ReplaceFile replacement;
     bool failed = false;
+    int error = 0; // errno of the first failure, 0 when the system gave none
 
     bool open(const std::string& host_path);
     bool is_open() const { return file != nullptr; }
@@ -34,6 +35,8 @@ struct RecStream {
     bool close();
     // Closes and removes without a word.
     void discard();
+    // Marks the stream failed, keeping the first errno as the reason.
+    void fail();
 
   private:
     void forget_replacement(); // the exit path no longer removes the named file

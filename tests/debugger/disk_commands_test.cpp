@@ -93,22 +93,24 @@ TEST_F(DiskCommands, BytesOfTheImageAreShownAndChangedWithinIt) {
     const std::vector<u8> before(drives[0].image, drives[0].image + 0x19000);
     // Negative numbers and numbers past 32 bits are no byte of the image nor a
     // byte value: none is folded into one.
+    const std::string wide = "Error: number wider than 32 bits!\n";
+    const std::string range = wide + "Valid range is $0..$18FFF!\n\n";
     expect_answers({{"FPEEK 18FFF", "Valid range is $0..$18FFF!\n\n"},
                     {"FPOKE 19000 1", "Valid range is $0..$18FFF!\n\n"},
                     {"FPOKE 10 100", "Value is out of bounds (limit is 255)!\n\n"},
                     {"FPOKE 10 -1", "Value is out of bounds (limit is 255)!\n\n"},
-                    {"FPOKE 10 100000000", "Value is out of bounds (limit is 255)!\n\n"},
+                    {"FPOKE 10 100000000", (wide + "Usage: FPOKE <address> <value>\n\n").c_str()},
                     {"FPOKE -1 AB", "Valid range is $0..$18FFF!\n\n"},
                     {"FPOKE FFFFFFFF AC", "Valid range is $0..$18FFF!\n\n"},
-                    {"FPOKE 1000000FF AC", "Valid range is $0..$18FFF!\n\n"},
-                    {"FPOKE !4294967551 AC", "Valid range is $0..$18FFF!\n\n"},
-                    {"FPOKE %100000000000000000000000011111111 AC", "Valid range is $0..$18FFF!\n\n"},
-                    {"FPOKE @40000000377 AC", "Valid range is $0..$18FFF!\n\n"},
+                    {"FPOKE 1000000FF AC", range.c_str()},
+                    {"FPOKE !4294967551 AC", range.c_str()},
+                    {"FPOKE %100000000000000000000000011111111 AC", range.c_str()},
+                    {"FPOKE @40000000377 AC", range.c_str()},
                     {"FPEEK -10", "Valid range is $0..$18FFF!\n\n"},
                     {"FPEEK FFFFFFF0", "Valid range is $0..$18FFF!\n\n"},
                     {"FP -1", "Valid range is $0..$18FFF!\n\n"},
                     {"FP 0 -1", "Valid range is $0..$18FFF!\n\n"},
-                    {"FC 1000000FF", "Valid range is $0..$18FFF!\n\n"}});
+                    {"FC 1000000FF", range.c_str()}});
     EXPECT_TRUE(std::equal(before.begin(), before.end(), drives[0].image));
     EXPECT_FALSE(drives[0].changed);
     EXPECT_EQ(run("FL"), "None.\n\n");
@@ -137,7 +139,7 @@ TEST_F(DiskCommands, DiskWatchpointsAreSetListedClearedAndFireOnAControllerRead)
     expect_answers({{"FP A01", "Watchpoint is already set!\n\n"},
                     {"FP 10 12", "OK.\n\nWarning: watching of reads and writes is currently "
                                  "turned off! (WR and WW to enable.)\n\n"},
-                    {"FP 12 10", "Valid range is $0..$18FFF!\n\n"},
+                    {"FP 12 10", "End address lies before start address!\n\n"},
                     {"FL", "$10\n$11\n$12\n$A01\n\n"},
                     {"FC 11", "Cleared data watchpoint at $11.\n\n"},
                     {"FC 11", "Watchpoint not found at $11!\n\n"},
@@ -178,6 +180,11 @@ TEST_F(DiskCommands, FileCommandsFindEntriesAndReachTheDiskSystem) {
                          "rename 2 SHORT", "list 1 0", "list 1 0", "rename 2 MUCHTOOLONG",
                          "list 1 0", "extract 0", "list 1 0", "extract 0", "extract 2"}));
     calls.clear();
+    // The host files exist: a file that cannot be read is refused before the disk system is asked.
+    TempHome files{"inject"};
+    std::snprintf(projects_path, sizeof projects_path, "%s", files.path().c_str());
+    test_write_file(files.path() / "notes.txt", "notes");
+    test_write_file(files.path() / "full.txt", "full");
     EXPECT_EQ(rc_of("INJECT notes.txt"), 0);
     run("DIR");
     EXPECT_EQ(calls, (std::vector<std::string>{"list 1 0", "put notes.txt 0", "list 0 0"}));
@@ -185,4 +192,8 @@ TEST_F(DiskCommands, FileCommandsFindEntriesAndReachTheDiskSystem) {
     EXPECT_EQ(rc_of("INJECT full.txt"), 10);
     EXPECT_EQ(captured, "Disk is too full!\n\n");
     EXPECT_EQ(dbg_refusal_text(), "Disk is too full!\n\n");
+    calls.clear();
+    EXPECT_EQ(rc_of("INJECT missing.txt"), 10);
+    EXPECT_EQ(captured, "Can't open file \"missing.txt\" for input!\n\n");
+    EXPECT_EQ(calls, (std::vector<std::string>{"list 1 0"}));
 }

@@ -67,23 +67,32 @@ class DiskRefusalsProgram : public ProgramTest {
         const std::string unreadable = "Can't open file \"" + missing + "\" for input!\n\n";
         const std::string line = "INJECT " + missing;
         expect_refused({{line.c_str(), unreadable.c_str()},
+                        {"INJECT /nonexistent", "Can't open file \"/nonexistent\" for input!\n\n"},
                         {"INJECT BIG", "Disk is too full!\n\n"},
                         {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
         if (extensions) expect_refused({{"INJECT a.longext", "Extension is too long!\n\n"}});
     }
-    // Disk bytes out of the image's range and byte values that are no byte.
+    // Disk bytes out of the image's range, byte values that are no byte, and
+    // offsets read only in part.
     void expect_disk_bytes_refused(const char* range) {
-        const std::string first = fine("DEBUGGER FPEEK 0 F");
+        const std::string first = fine("DEBUGGER FPEEK 0 $F");
         const std::string values = "Value is out of bounds (limit is 255)!\n\n";
+        const std::string wide = "Error: number wider than 32 bits!\n" + std::string(range);
+        const std::string missing = "Error: missing term!\n" + std::string(range);
+        const std::string usage = "Usage: FPOKE <address> <value>\n\n";
+        const std::string wide_value = "Error: number wider than 32 bits!\n" + usage;
         expect_refused({{"FPOKE -1 AB", range},
                         {"FPOKE FFFFFFFF AC", range},
-                        {"FPOKE 1000000FF AC", range},
+                        {"FPOKE 1000000FF AC", wide.c_str()},
+                        {"FPOKE 5- AB", missing.c_str()},
+                        {"FPOKE 5* AB", missing.c_str()},
+                        {"FPOKE 2-3 77", range},
                         {"FPOKE 0 -2", values.c_str()},
-                        {"FPOKE 0 1000000FE", values.c_str()},
+                        {"FPOKE 0 1000000FE", wide_value.c_str()},
                         {"FPEEK -10", range},
                         {"FP -1", range},
                         {"FC 0 -1", range}});
-        EXPECT_EQ(fine("DEBUGGER FPEEK 0 F"), first);
+        EXPECT_EQ(fine("DEBUGGER FPEEK 0 $F"), first);
         EXPECT_EQ(fine("DEBUGGER FL"), "None.\n\n");
     }
     bool project_file(const char* name) const {

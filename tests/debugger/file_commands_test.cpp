@@ -160,7 +160,7 @@ TEST_F(FileCommands, RefusedCommandsWriteNothing) {
         const char* line;
         std::string answer;
     } cases[] = {
-        {"SAVEBIN 500 400 a", range},
+        {"SAVEBIN 500 400 a", "End address lies before start address!\n\n"},
         {"SAVEBIN 7F00 8000 a", range},
         {"SAVEHEX 10 zzz a", "Error: invalid label or number (parsed as hexadecimal)!\n" + range},
         {"SAVEBPNF 8000 8001 a", range},

@@ -51,7 +51,7 @@ TEST_F(MemoryCommandsTest, DumpRowsFollowTheStartAndStopAtTheTop) {
     EXPECT_EQ(top.substr(0, 31), "$7FF8: 00 00 00 00 00 00 00 00 ");
     EXPECT_EQ(top.find(" 00", 30), std::string::npos); // nothing past $7FFF
     EXPECT_EQ(run("D 8000"), "Valid range is $0..$7FFF!\n\n");
-    EXPECT_EQ(run("D 2000 1000"), "Valid range is $0..$7FFF!\n\n");
+    EXPECT_EQ(run("D 2000 1000"), "End address lies before start address!\n\n");
 }
 
 TEST_F(MemoryCommandsTest, EditRegistersAndMemory) {
@@ -87,7 +87,7 @@ TEST_F(MemoryCommandsTest, ElektorPsgWordsAreLowByteFirst) {
 
 TEST_F(MemoryCommandsTest, FillCopyCompareAndSwap) {
     expect_answers({
-        {"FILL 0 F 300", "Fill address range with value\nUsage: FILL <start-address> <end-address> <value>\n\n"},
+        {"FILL 0 $F 300", "Fill address range with value\nUsage: FILL <start-address> <end-address> <value>\n\n"},
         {"FILL 1000 10FF -1", "Filled $1000..$10FF with $FF.\n\n"},
         {"COMP 1000 10FF 1000", "0 mismatch(es) found.\n\n"},
         {"COPY 1000 10FF 7F80", "Valid range is $0..$7FFF!\n\n"},
@@ -195,7 +195,7 @@ TEST_F(MemoryCommandsTest, ImageryAndTrainer) {
     guest_memory[0x10] = 0xA5;
     expect_answers({
         {"IM $10 $10", "        db      $A5 ;#.#..#.# $0010\n\n"},
-        {"IM $10 $0F", "Valid range is $0..$7FFF!\n\n"},
+        {"IM $10 $0F", "End address lies before start address!\n\n"},
     });
     std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
     guest_memory[0x0600] = 3;

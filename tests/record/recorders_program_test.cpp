@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <csignal>
 #include <set>
 #include <sys/wait.h>
@@ -22,6 +23,7 @@ class RecordersProgram : public ProgramTest {
     void TearDown() override {
         if (!immutable.empty()) run_tool("chattr -i '" + immutable.string() + "'", &rc);
         ProgramTest::TearDown();
+        if (!mounted.empty()) run_tool("umount '" + mounted.string() + "'", &rc);
     }
     int ask(const std::string& line, std::string* said = nullptr) {
         std::string result;
@@ -56,7 +58,7 @@ class RecordersProgram : public ProgramTest {
             names.insert(e.path().filename().string());
         return names;
     }
-    fs::path immutable;
+    fs::path immutable, mounted;
     int rc = 0;
 };
 
@@ -208,4 +210,36 @@ TEST_F(RecordersProgram, AnimationsInAReadOnlyFolderSayWhy) {
             << said;
     EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
     if (immutable.empty()) fs::permissions(dir, fs::perms::owner_all);
+}
+
+// On a disk that is full the animations say the system's reason, as the
+// sound file does, and leave no file behind.
+TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
+    const fs::path dir = home.path() / "full";
+    fs::create_directories(dir);
+    run_tool("mount -t tmpfs -o size=512k tmpfs '" + dir.string() + "' 2>/dev/null", &rc);
+    if (rc != 0) GTEST_SKIP() << "no small file system can be mounted here";
+    mounted = dir;
+    start_with_a_take(dir);
+    // What the take leaves free is taken.
+    if (FILE* filler = std::fopen((dir / "filler").c_str(), "wb")) {
+        const std::string block(4096, 'f');
+        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+        }
+        std::fclose(filler);
+    }
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.ANIMS.APNG", "MACRO.ANIMS.MNG",
+            "MACRO.ANIMS.ANIM", "MACRO.SOUNDS.WAV"});
+    std::string opened, stopped;
+    ask("OPEN " + (dir / "take.cor").string(), &opened);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ask("MENU MACRO.STOP", &stopped);
+    const std::string said = opened + stopped;
+    for (const char* name : {"take.gif", "take.png", "take.mng", "take.anim", "take.wav"}) {
+        const std::size_t at = said.find("Can't write to " + (dir / name).string() + ": ");
+        ASSERT_NE(at, std::string::npos) << name << ": " << said;
+        const std::string line = said.substr(at, said.find('\n', at) - at);
+        EXPECT_EQ(line.substr(line.size() - 24), "No space left on device!") << line;
+    }
+    EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
 }

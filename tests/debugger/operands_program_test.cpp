@@ -1,0 +1,145 @@
+// Debugger operands in the running program, driven through its port: an
+// operand is read whole or the command is refused and changes nothing; a
+// word that is both a label and a number says which it was read as; a range
+// whose end lies before its start says so; a failed assembly keeps the labels.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class OperandsProgram : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+    }
+    int ask(const std::string& line, std::string* result) {
+        result->clear();
+        return send("DEBUGGER " + line, result);
+    }
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(ask(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    bool project_file_starting(const std::string& stem) const {
+        for (const auto& e : fs::directory_iterator(home.path() / "Projects"))
+            if (e.path().filename().string().rfind(stem, 0) == 0) return true;
+        return false;
+    }
+};
+
+} // namespace
+
+// Numbers past 32 bits and operands that end in an operator are refused with
+// the evaluator's reason; memory, breakpoints and files stay as they were.
+TEST_F(OperandsProgram, OperandsReadOnlyInPartChangeNothing) {
+    test_write_file(home.path() / "Projects" / "src.bin", std::string(16, '\x5A'));
+    const std::string memory = fine("D 0 $7F") + fine("D 1800 $187F");
+    const std::string breakpoints = fine("BL");
+    const struct {
+        const char* line;
+        const char* reason;
+    } cases[] = {
+        {"E 100000000 77", "Error: number wider than 32 bits!\n"},
+        {"E 100 100000042", "Error: number wider than 32 bits!\n"},
+        {"DOKE 100000000 1234", "Error: number wider than 32 bits!\n"},
+        {"DOKE 100 100001234", "Error: number wider than 32 bits!\n"},
+        {"FILL 100000005 10000000A 66", "Error: number wider than 32 bits!\n"},
+        {"COPY 100000000 100000010 20", "Error: number wider than 32 bits!\n"},
+        {"J 100000000", "Error: number wider than 32 bits!\n"},
+        {"BP 100000000", "Error: number wider than 32 bits!\n"},
+        {"D 100000000", "Error: number wider than 32 bits!\n"},
+        {"WRITEPORT 5 100000042", "Error: number wider than 32 bits!\n"},
+        {"E 5 !4294967338", "Error: number wider than 32 bits!\n"},
+        {"= 8FF*", "Error: missing term!\n"},
+        {"E 100 42+", "Error: missing term!\n"},
+        {"FILL 0 8FF* 0", "Error: missing term!\n"},
+        {"LOADBIN 1000* src.bin", "Error: missing term!\n"},
+        {"SAVEBIN 0 8FF* rc", "Error: missing term!\n"},
+        {"SAVEBIN 800 8FF+ r4", "Error: missing term!\n"},
+        {"WRITEPORT 5 4-", "Error: missing term!\n"},
+    };
+    for (const auto& c : cases) {
+        std::string result;
+        EXPECT_EQ(ask(c.line, &result), 10) << c.line << ": " << result;
+        EXPECT_EQ(result.rfind(c.reason, 0), 0u) << c.line << ": " << result;
+    }
+    EXPECT_EQ(fine("D 0 $7F") + fine("D 1800 $187F"), memory);
+    EXPECT_EQ(fine("BL"), breakpoints);
+    EXPECT_FALSE(project_file_starting("rc"));
+    EXPECT_FALSE(project_file_starting("r4"));
+    // Whole expressions are still read whole.
+    EXPECT_EQ(fine("E 100 40+2"), "Changed contents of $100 from $0 to $42.\n\n");
+    EXPECT_EQ(fine("LOADBIN 1800+1 src.bin").rfind("OK.", 0), 0u);
+    EXPECT_EQ(fine("D 1800 $180F").substr(0, 24), "$1800: 00 5A 5A 5A 5A 5A");
+}
+
+// Labels come before hexadecimal digits; the reply says when a word that is
+// also a number was read as a label, and how the number is written in the
+// notation in use.
+TEST_F(OperandsProgram, AWordReadAsALabelSaysSo) {
+    EXPECT_EQ(fine("BP C"), "C is the label C = $1; write $C for the number.\n"
+                            "Added code breakpoint at $1.\n\n");
+    EXPECT_EQ(fine("BP $C"), "Added code breakpoint at $C.\n\n");
+    const std::string dump = fine("D 0 F");
+    EXPECT_EQ(dump.rfind("F is the label F = $40; write $F for the number.\n$0000: ", 0), 0u)
+        << dump;
+    EXPECT_EQ(fine("FILL 0 F 0").rfind("F is the label F = $40; write $F for the number.\n", 0),
+              0u);
+    // A label that is no number, and a number that is no label, go without a word.
+    EXPECT_EQ(fine("BP FLAG"), "Added code breakpoint at $40.\n\n");
+    EXPECT_EQ(fine("BP 1E"), "Added code breakpoint at $1E.\n\n");
+    fine("N 2"); // C names a register here
+    EXPECT_EQ(fine("D F").rfind("F is the label F = $40; write 16'F for the number.\n", 0), 0u);
+    EXPECT_EQ(fine("D 16'F").rfind("$000F: ", 0), 0u);
+    fine("N 4");
+    EXPECT_EQ(fine("D F").rfind("F is the label F = $40; write H'F' for the number.\n", 0), 0u);
+    EXPECT_EQ(fine("D H'F'").rfind("$000F: ", 0), 0u);
+}
+
+// An end before the start is said to be one; addresses past the top still
+// get the valid range.
+TEST_F(OperandsProgram, AnEndBeforeItsStartIsSaidToBeOne) {
+    for (const char* line : {"D 1800 $F", "D 10 5", "DIS 10 5", "FILL 20 10 0", "BC 20 10",
+                             "SAVEBIN 20 10 back", "IC 20 10"}) {
+        std::string result;
+        EXPECT_EQ(ask(line, &result), 10) << line;
+        EXPECT_EQ(result, "End address lies before start address!\n\n") << line;
+    }
+    std::string result;
+    EXPECT_EQ(ask("D 10 8000", &result), 10);
+    EXPECT_EQ(result, "Valid range is $0..$7FFF!\n\n");
+}
+
+// An assembly that fails leaves the label table as it found it: no label of
+// the failed source, and every label it had before.
+TEST_F(OperandsProgram, AFailedAssemblyKeepsTheLabels) {
+    test_write_file(home.path() / "Projects" / "calm.asm",
+                    "        .LOC    0\nSTART:  LOAD    A,#5\n        JUMP    START\n"
+                    "        LOAD    A,#6\n        DATA     16'C4\n        .END\n");
+    fine("N 2");
+    fine("DEFSYM KEPT 1234");
+    std::string result;
+    EXPECT_EQ(ask("ASM calm.asm", &result), 10);
+    EXPECT_NE(result.find("syntax error!"), std::string::npos) << result;
+    for (const char* label : {"= DATA", "= START"}) {
+        EXPECT_EQ(ask(label, &result), 10) << label << ": " << result;
+        EXPECT_EQ(result.rfind("Error: invalid label or number", 0), 0u) << label << ": " << result;
+    }
+    const std::string kept = fine("= KEPT");
+    EXPECT_NE(kept.find(", $1234\n"), std::string::npos) << kept;
+    // The same source mended assembles and defines its labels.
+    test_write_file(home.path() / "Projects" / "calm.asm",
+                    "        .LOC    0\nSTART:  LOAD    A,#5\n        JUMP    START\n"
+                    "        .END\n");
+    EXPECT_EQ(ask("ASM calm.asm", &result), 0) << result;
+    EXPECT_EQ(ask("= START", &result), 0) << result;
+}
