@@ -80,12 +80,7 @@ void fdc_board_install(const FdcBoard& b) {
 
 void fdc_board_setup(const FdcBoard& b) {
     fdc_board_install(b);
-    u8 kept[FLOPPY_DRIVES];
-    for (int d = 0; d < FLOPPY_DRIVES; d++)
-        kept[d] = drives[d].present;
     floppy_drives_reset();
-    for (int d = 0; d < FLOPPY_DRIVES; d++)
-        drives[d].present = kept[d];
     fdc_reset();
     fdc.step_direction = 0;
     fdc.track_reg = 0;

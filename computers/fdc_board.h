@@ -21,8 +21,8 @@ struct FdcBoard {
 void fdc_board_install(const FdcBoard& board);
 // The machine's set-up: the board wired, the controller reset with no step
 // direction, every drive's head at track 0 and the first sector, motors
-// off, watch marks cleared; the disks the machine switch kept stay in. The
-// debugger's drive is limited to the machine's drives.
+// off, watch marks cleared, no disk in any drive. The debugger's drive is
+// limited to the machine's drives.
 void fdc_board_setup(const FdcBoard& board);
 // Register `reg` (0-4) read or written by the guest.
 u8 fdc_port_read(u32 reg);

@@ -77,7 +77,6 @@ void file_kinds_load_titles() {
         {KIND_TXT, 869, "Save as ASCII Text"},
         {KIND_TVC, 929, "Save Program (TVC)"},
         {KIND_MDCR, 998, "Create MDCR Tape"},
-        {KIND_RAW, 999, "Save BINBUG Floppy Disk"},
     };
     for (const Title& t : titles)
         file_kinds[t.kind].save_title = cat_str(t.id, t.text);

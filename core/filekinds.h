@@ -55,7 +55,8 @@ struct FileKind {
     const char* alt_extension; // second accepted suffix, or nullptr
     const char* pattern;       // file-requester pattern, upper case
     const char* icon;          // icon written beside a saved file, or nullptr
-    const char* save_title;    // save-requester title; "" for kinds never saved
+    const char* save_title;    // save-requester title; "" for kinds never saved and for disk
+                               // images (their requester names the machine)
 };
 
 extern FileKind file_kinds[FILE_KINDS];

@@ -98,6 +98,24 @@ int finish_game(int result) {
     return result;
 }
 
+bool refused_for_disk(int drive) {
+    load_refusal = "the disk in drive " + std::to_string(drive) + " was changed and not saved";
+    return false;
+}
+
+// False when the disk in the drive chosen for a new one was changed and is
+// kept (the user's choice, or nobody to ask): the load is refused.
+bool may_replace_disk(int drive) {
+    return floppy_release_disk(drive, "Replace", true) || refused_for_disk(drive);
+}
+
+// The same for a load that sets the machine up again, which empties every
+// drive of the machine that runs.
+bool may_set_up_again() {
+    const int kept = floppy_release_all();
+    return kept < 0 || refused_for_disk(kept);
+}
+
 // ---- Game images, object programs, Elektor programs ----------------------------------------
 
 int load_bin(LoadRequest& r) {
@@ -115,6 +133,7 @@ int load_bin(LoadRequest& r) {
             return LOAD_FAILED;
         }
     }
+    if (!r.restart && !may_set_up_again()) return LOAD_FAILED;
     known_game_id = r.game_row;
     tvc_copy_length = r.length;
     game_start_address = 0; // a known PHUNSY game or its image placement says otherwise
@@ -153,7 +172,7 @@ int load_aof(LoadRequest& r) {
         warn_corrupt("AOF");
         return LOAD_FAILED;
     }
-    if (!identify_and_accept(r)) return LOAD_FAILED;
+    if (!identify_and_accept(r) || (!r.restart && !may_set_up_again())) return LOAD_FAILED;
     known_game_id = r.game_row;
     if (!r.restart) game_apply_settings();
     file_loaded = 1;
@@ -170,6 +189,7 @@ int load_tvc(LoadRequest& r) {
         return LOAD_FAILED;
     }
     identify_and_accept(r); // every machine takes it
+    if (!r.restart && !may_set_up_again()) return LOAD_FAILED;
     if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, r.restart))
         return LOAD_FAILED;
     known_game_id = r.game_row;
@@ -190,14 +210,6 @@ int load_tvc(LoadRequest& r) {
     return finish_game(LOAD_GAME);
 }
 
-// False when the disk in the drive chosen for a new one was changed and is
-// kept (the user's choice, or nobody to ask): the load is refused.
-bool may_replace_disk(int drive) {
-    if (floppy_release_disk(drive, "Replace", true)) return true;
-    load_refusal = "the disk in drive " + std::to_string(drive) + " was changed and not saved";
-    return false;
-}
-
 // ---- Save states ------------------------------------------------------------------------
 
 int load_state(LoadRequest& r) {
@@ -211,13 +223,15 @@ int load_state(LoadRequest& r) {
     }
     const u32 map = r.data[3];
     const u32 m = static_cast<u32>(memmap_table[map].machine);
-    // A state that carries its machine's disks replaces the ones in those
-    // drives (a replayed recording's own disks excepted): a changed one is
-    // offered for saving first, and kept, the load refused, when the user
-    // cancels or nobody can be asked.
-    if (m == machine && !r.restart)
-        for (int d = 0; d < machine_table[m].traits.state_disks; d++)
-            if (!may_replace_disk(d)) return LOAD_FAILED;
+    // The switch to the state's machine empties the drives: a changed disk
+    // is offered for saving first, and kept, the load refused, when the user
+    // cancels or nobody can be asked. A replayed recording's own disks go
+    // without a word.
+    if (r.restart)
+        for (FloppyDrive& d : drives)
+            d.changed = 0;
+    else if (!may_set_up_again())
+        return LOAD_FAILED;
     if (!r.restart) {
         r.game_row = -1;
         const bool has_row = machine_table[m].traits.game_rows;
@@ -286,6 +300,7 @@ int load_program_file(const LoadRequest& r) {
     }
     const ProgramTarget& target = program_target(kind);
     const bool stays = target.keeps_map && machine == target.machine;
+    if (!stays && !may_set_up_again()) return LOAD_FAILED;
     if (!stays && !machine_switch(static_cast<int>(target.machine), static_cast<int>(target.memmap),
                                   false, false, false))
         return LOAD_FAILED;

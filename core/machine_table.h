@@ -125,8 +125,6 @@ struct MachineTraits {
     bool cassette = false;       // a cassette interface (WAV, 8SVX, AIFF tapes)
     bool mdcr = false;           // a mini digital cassette recorder (MDCR tapes)
     DiskImages disk_images = DiskImages::NONE;
-    u8 drives_kept = 0; // floppy drives whose presence a machine switch keeps
-    u8 state_disks = 0; // floppy drives whose disks a save state carries (a load replaces them)
     DiskLayout disk_layout = DiskLayout::NONE;
     // ---- menus ----
     bool netplay = false; // two copies can play one game over the network

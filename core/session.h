@@ -103,7 +103,8 @@ void timer_wait_us(i32 us);
 void app_wait_events();
 
 // ---- The break signal ----------------------------------------------------------------
-// CTRL-C: prints "Brindlemox: User break!" and leaves through the exit path.
+// CTRL-C (and a kill or a closed terminal): prints "Brindlemox: User break!",
+// names the changed disks it drops, and leaves through the exit path.
 void app_check_break();
 // Records a CTRL-C for the next check (the SIGINT handler and tests call it).
 void app_signal_break();

@@ -267,9 +267,13 @@ GuiNode twin_drive(int drive) {
                  drive == 0 ? cat_str(1236, "1st Drive") : cat_str(1237, "2nd Drive"), true);
 }
 
-std::vector<std::string> drive_labels() {
-    if (cd2650()) return {"1", "2", "3", "4"};
-    return {"0", "1"};
+// The machine's drives numbered as every message numbers them, from 0
+// (`from` 0), or counted from 1 (`from` 1).
+std::vector<std::string> drive_labels(int from) {
+    std::vector<std::string> labels;
+    for (int d = 0; d < floppy_drive_count(); d++)
+        labels.push_back(std::to_string(d + from));
+    return labels;
 }
 
 GuiNode view_as_chooser() {
@@ -302,10 +306,10 @@ GuiWindowDesc describe() {
                                                  floppy_write_protected(shown_drive)),
                                         node(GK_SPACE)});
     GuiNode head = group(GK_VGROUP,
-                         {group(GK_HGROUP, {chooser(GID_FD_DRIVE, cat_str(1269, "Drive:"), drive_labels(),
+                         {group(GK_HGROUP, {chooser(GID_FD_DRIVE, cat_str(1269, "Drive:"), drive_labels(0),
                                                     shown_drive),
                                             label(cat_str(552, "of")),
-                                            chooser(GID_FD_DRIVES, "", drive_labels(), drives_in_use() - 1)}),
+                                            chooser(GID_FD_DRIVES, "", drive_labels(1), drives_in_use() - 1)}),
                           field(GID_FD_TRACK, cat_str(982, "Track:"), "--", 2),
                           field(GID_FD_SECTOR, cat_str(983, "Sector:"), "--", 2),
                           field(GID_FD_BYTE, cat_str(984, "Byte: $"), "-----", 5)},

@@ -175,17 +175,28 @@ bool floppy_release_disk(int drive, const char* action, bool may_keep) {
 
 void floppy_leave_machine(u32 new_machine) {
     if (new_machine >= MACHINES || floppy_drive_count() == 0) return;
-    const MachineTraits& next = machine_table[new_machine].traits;
-    const bool same_system = next.disk_layout == machine_traits().disk_layout;
-    const int first = same_system ? next.drives_kept : 0;
-    const int last = same_system ? 2 : FLOPPY_DRIVES;
-    for (int d = first; d < last; d++) {
+    const bool same_system =
+        machine_table[new_machine].traits.disk_layout == machine_traits().disk_layout;
+    for (int d = 0; d < FLOPPY_DRIVES; d++) {
         if (!drives[d].present) continue;
         floppy_release_disk(d, "Drop", false);
         drives[d].present = 0;
         drives[d].changed = 0;
         if (!same_system) drives[d].file_name[0] = 0;
     }
+}
+
+int floppy_release_all() {
+    bool let_go[FLOPPY_DRIVES] = {};
+    for (int d = 0; d < floppy_drive_count(); d++) {
+        if (!drive_has_disk(d) || !drives[d].changed) continue;
+        if (!floppy_release_disk(d, "Drop", true)) return d;
+        let_go[d] = drives[d].changed != 0; // not saved: dropped as it is
+    }
+    // Asked once: the set-up that follows drops them without asking again.
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        if (let_go[d]) drives[d].changed = 0;
+    return -1;
 }
 
 int disk_insert_dispatch(int ask, int drive, const char* path) {
@@ -258,10 +269,10 @@ bool disk_save_image(int drive) {
             std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
             file_set_extension(ext, suggested, sizeof suggested, 1, "");
         }
-        const char* title = file_kinds[kind].save_title;
-        if (!title) title = twin_images() ? "Save TWIN Floppy Disk" : "Save Floppy Disk";
-        if (ui_host.file_request(title, file_kinds[kind].pattern, 1, disks_path, suggested, name) !=
-            0)
+        // Raw images of several machines share a kind: the title names the machine's.
+        const std::string title = std::string("Save ") + machine_desc().keyword + " Floppy Disk";
+        if (ui_host.file_request(title.c_str(), file_kinds[kind].pattern, 1, disks_path, suggested,
+                                 name) != 0)
             return false;
         file_set_extension(ext, name, sizeof name, 1, "");
     }

@@ -131,12 +131,17 @@ void floppy_report_changed(const char* what);
 // no display) it is named on the console and in the reply, and it goes only
 // when it may not be kept.
 bool floppy_release_disk(int drive, const char* action, bool may_keep);
-// A switch from the current machine to `new_machine`: the drives the switch
-// empties (another disk system empties them all; the same one keeps the
-// machine's kept drives), each after floppy_release_disk. Their file names go
-// too, so that a later update cannot write one system's image under another's
-// disk.
+// A switch from the current machine to `new_machine`, or its set-up again:
+// every drive is emptied, each after floppy_release_disk. For another disk
+// system their file names go too, so that a later update cannot write one
+// system's image under another's disk.
 void floppy_leave_machine(u32 new_machine);
+// Before a load that sets the machine up again (and so empties its drives):
+// each changed disk is offered for saving first (floppy_release_disk, "Drop",
+// may be kept). -1 when every one may go: those let go unsaved are not asked
+// about again by the switch that follows. Otherwise the first drive whose
+// disk is kept, and nothing is dropped.
+int floppy_release_all();
 // The drive now holds `image` (image_bytes of the layout), taken from
 // `path` ("" for a blank disk): marks cleared, unchanged, listed quietly.
 void floppy_take_image(int drive, const u8* image, const char* path);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace {
 
 class FloppyProgram : public ProgramTest {
@@ -119,4 +122,91 @@ TEST_F(FloppyProgram, AStateLoadKeepsAChangedDiskItWouldReplace) {
     EXPECT_NE(ask("DEBUGGER DIR").find("LATER"), std::string::npos);
     send("QUIT", &result);
     EXPECT_EQ(wait_exit(), 0);
+}
+
+// Every set-up of a disk machine empties its drives, and each path to one
+// asks first about a changed disk: with nobody to ask, OPEN keeps it and
+// answers 10, a switch or a new monitor drops it and names it.
+TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
+    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
+    test_write_file(home.path() / "blank.raw", std::string(80640, '\0'));
+    test_write_file(home.path() / "binbug.raw", std::string(102400, '\0'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    const auto kept = [&](const std::string& line) {
+        EXPECT_EQ(send(line, &result), 10) << line;
+        EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << line << ": " << result;
+        EXPECT_NE(result.find("(the disk in drive 0 was changed and not saved)"),
+                  std::string::npos)
+            << line << ": " << result;
+        EXPECT_NE(ask("DEBUGGER DIR").find("K1024"), std::string::npos) << line;
+    };
+    const auto dropped = [&](const std::string& line, const std::string& named) {
+        EXPECT_EQ(send(line, &result), 5) << line;
+        EXPECT_NE(result.find("The disk in drive " + named + " was changed"), std::string::npos)
+            << line << ": " << result;
+        EXPECT_NE(result.find("Answered \"Drop\""), std::string::npos) << line << ": " << result;
+    };
+
+    // The TWIN's own set-up puts a new system disk in drive 0.
+    send("SETMACHINE TWIN", &result);
+    ask("DEBUGGER \"DRIVE 0\"");
+    ask("DEBUGGER \"INJECT k1024\"");
+    ask("DEBUGGER \"SAVEMOD 1500 15FF prog\"");
+    const std::string twin_state = (home.path() / "twin.cos").string();
+    ask("SAVEAS " + twin_state);
+    kept("OPEN " + (home.path() / "Projects" / "prog.mod").string());
+    dropped("SETMACHINE TWIN", "0 (a new disk)");
+    EXPECT_EQ(ask("DEBUGGER DIR").find("K1024"), std::string::npos);
+
+    // The CD2650's IPL monitor does the same; a state of another machine
+    // would empty the drives as well.
+    send("SETMACHINE CD2650", &result);
+    send("MENU SETTINGS.BIOS.IPL", &result);
+    ask("DEBUGGER \"DRIVE 0\"");
+    ask("DEBUGGER \"INJECT k1024\"");
+    kept("OPEN " + twin_state);
+    dropped("MENU SETTINGS.BIOS.IPL", "0 (a new disk)");
+    EXPECT_EQ(ask("DEBUGGER DIR").find("K1024"), std::string::npos);
+
+    // A switch to the same machine empties every drive, not only some.
+    for (int d = 1; d < 4; d++)
+        ask("OPEN " + (home.path() / "blank.raw").string());
+    ask("DEBUGGER \"DRIVE 2\"");
+    ask("DEBUGGER \"INJECT k1024\"");
+    dropped("SETMACHINE CD2650", "2 (\"blank.raw\")");
+    for (int d = 1; d < 4; d++) {
+        ask("DEBUGGER \"DRIVE " + std::to_string(d) + "\"");
+        EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n") << "drive " << d;
+    }
+    send("SETMACHINE BINBUG", &result);
+    ask("OPEN " + (home.path() / "binbug.raw").string());
+    ask("DEBUGGER \"DRIVE 0\"");
+    EXPECT_EQ(ask("DEBUGGER \"FPEEK 0\"").substr(0, 3), "$00") << "a disk in drive 0";
+    send("SETMACHINE BINBUG", &result);
+    EXPECT_EQ(refused("DEBUGGER \"FPEEK 0\""), "No disk is inserted!\n\n");
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// A break leaves as QUIT does: the changed disks it drops are named.
+TEST_F(FloppyProgram, ABreakNamesTheChangedDisksItDrops) {
+    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        std::string result;
+        send("SETMACHINE TWIN", &result);
+        ask("DEBUGGER \"DRIVE 0\"");
+        ask("DEBUGGER \"INJECT k1024\"");
+        kill(pid, signal);
+        EXPECT_EQ(wait_exit(), 0) << signal;
+        close(fd);
+        fd = -1;
+        EXPECT_NE(log().find("Brindlemox: User break!\n"
+                             "Changed disks not saved: drive 0 (a new disk); they are dropped.\n"),
+                  std::string::npos)
+            << signal << ": " << log();
+    }
 }

@@ -339,3 +339,41 @@ TEST_F(FloppyWindow, CreatingOverAChangedDiskAsksFirst) {
     EXPECT_EQ(gui_headless_requesters().size(), 2u);
     app_acquired.host_gui = false;
 }
+
+namespace {
+const GuiNode* find_gadget(const GuiNode& node, int gid) {
+    if (node.gid == gid) return &node;
+    for (const GuiNode& child : node.children)
+        if (const GuiNode* found = find_gadget(child, gid)) return found;
+    return nullptr;
+}
+} // namespace
+
+// "Drive: 0 of 1": the drives numbered from 0 as the messages number them,
+// out of the drives in use among the machine's; a disk is saved under the
+// machine's own title.
+TEST_F(FloppyWindow, DrivesAreNumberedAsMessagesNumberThemAndDisksSaveUnderTheMachinesTitle) {
+    const auto labels = [&](int gid) {
+        const GuiNode* node = find_gadget(gui_headless_desc(win)->root, gid);
+        return node ? node->items : std::vector<std::string>{};
+    };
+    binbug_userdrives = 1;
+    open_on(BINBUG, MAP_BINBUG);
+    EXPECT_EQ(labels(GID_FD_DRIVE), (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(labels(GID_FD_DRIVES), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(gui_get_value(win, GID_FD_DRIVE), 0);
+    EXPECT_EQ(gui_get_value(win, GID_FD_DRIVES), 0);
+
+    cd2650_userdrives = 4;
+    cd2650_biosversion = 0; // the IPL puts a new disk in drive 0
+    open_on(CD2650, MAP_CD2650);
+    EXPECT_EQ(labels(GID_FD_DRIVE), (std::vector<std::string>{"0", "1", "2", "3"}));
+    EXPECT_EQ(labels(GID_FD_DRIVES), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(gui_get_value(win, GID_FD_DRIVES), 3);
+    ASSERT_TRUE(drives[0].present);
+    gui_headless_answer_file_requests({GuiFileAnswer{}});
+    post(GE_GADGET, GID_FD_UPDATE, 0);
+    ASSERT_FALSE(gui_headless_file_requests().empty());
+    EXPECT_EQ(gui_headless_file_requests().back().rfind("Save CD2650 Floppy Disk|", 0), 0u)
+        << gui_headless_file_requests().back();
+}

@@ -243,3 +243,33 @@ TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
     }
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
 }
+
+// A break (a kill, CTRL-C, a closed terminal) while recording finishes what
+// was being generated as a stop does: the GIF and the WAV are complete.
+TEST_F(RecordersProgram, ABreakWhileRecordingFinishesTheGeneratedFiles) {
+    const fs::path dir = home.path() / "broken";
+    start_with_a_take(dir, 600);
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Recording goes on from the part played so far, under the same name.
+    ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_exit(), 0);
+
+    const std::vector<u8> gif = read_bytes(dir / "take.gif");
+    ASSERT_GT(gif.size(), 13u);
+    EXPECT_TRUE(test_read_file(dir / "take.gif").rfind("GIF89a", 0) == 0);
+    EXPECT_EQ(gif.back(), 0x3B) << "the trailer ends the GIF";
+    EXPECT_GT(gif_delays(gif).size(), 10u);
+    const std::vector<u8> wav = read_bytes(dir / "take.wav");
+    ASSERT_GT(wav.size(), 44u);
+    const auto le32 = [&](std::size_t at) {
+        return static_cast<u32>(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 | wav[at + 3] << 24);
+    };
+    EXPECT_EQ(le32(4), wav.size() - 8);
+    EXPECT_EQ(le32(40), wav.size() - 44);
+    EXPECT_GT(le32(40), le32(24) / 2) << "more than half a second of sound";
+    EXPECT_TRUE(fs::is_regular_file(dir / "take.cor"));
+}
