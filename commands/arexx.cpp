@@ -159,7 +159,19 @@ bool open_windows(std::initializer_list<ToolWindow> windows) {
 template <ToolWindow W> void cmd_close(ArexxCall&) {
     close_windows({W});
 }
+// The menu item that opens window `w` and is ghosted on this machine: the
+// command refuses as the item does. False when the window may open here.
+bool wrong_machine_for(ArexxCall& call, ToolWindow w) {
+    for (const CmdRow& row : cmd_rows) {
+        if (cmd_tool_window(row) != w || !row.usable || (row.flags & CF_STATE)) continue;
+        if (row.usable()) return false;
+        reply(call, 5, (std::string(call.row->name) + ": wrong guest machine\n").c_str());
+        return true;
+    }
+    return false;
+}
 template <ToolWindow W> void cmd_open(ArexxCall& call) {
+    if (wrong_machine_for(call, W)) return;
     if (!open_windows({W})) not_yet(call);
 }
 void cmd_closemonitor(ArexxCall&) {

@@ -190,8 +190,10 @@ bool region_choice() { return traits().region_choice && idle(); }
 bool pixel_based() { return traits().pixel_based; }
 bool second_joystick() { return map_traits().second_joystick; }
 bool pads() { return pvis() || traits().pad_controllers; }
+// The analogue joystick and both analogue gamepads: on every machine whose
+// players have controllers (the bats and the coin-op boards' paddles follow a
+// stick too), while the host's controller layer reads analogue sticks.
 bool analog_joystick() { return pads() && input_analog_host(); }
-bool analog_pads() { return analog_joystick() && analog_guest(); }
 bool palette_closed() { return !gui_tool_window_open(TW_PALETTE); }
 bool never() { return false; }
 
@@ -605,8 +607,8 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     radio(Cmd::PERIPHERALS_LEFT_2NDAJOY, 41, 4, act_controller_left, tick_value<&controller_left>, analog_joystick),
     radio(Cmd::PERIPHERALS_LEFT_1STDPAD, 42, 5, act_controller_left, tick_value<&controller_left>),
     radio(Cmd::PERIPHERALS_LEFT_2NDDPAD, 43, 6, act_controller_left, tick_value<&controller_left>),
-    radio(Cmd::PERIPHERALS_LEFT_1STAPAD, 44, 7, act_controller_left, tick_value<&controller_left>, analog_pads),
-    radio(Cmd::PERIPHERALS_LEFT_2NDAPAD, 45, 8, act_controller_left, tick_value<&controller_left>, analog_pads),
+    radio(Cmd::PERIPHERALS_LEFT_1STAPAD, 44, 7, act_controller_left, tick_value<&controller_left>, analog_joystick),
+    radio(Cmd::PERIPHERALS_LEFT_2NDAPAD, 45, 8, act_controller_left, tick_value<&controller_left>, analog_joystick),
     radio(Cmd::PERIPHERALS_RIGHT_MOUSE, 46, 1, act_controller_right, tick_value<&controller_right>, pads),
     radio(Cmd::PERIPHERALS_RIGHT_KEYBOARD, 47, 0, act_controller_right, tick_value<&controller_right>, pads),
     radio(Cmd::PERIPHERALS_RIGHT_1STDJOY, 48, 2, act_controller_right, tick_value<&controller_right>, pads),
@@ -614,8 +616,8 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     radio(Cmd::PERIPHERALS_RIGHT_2NDAJOY, 50, 4, act_controller_right, tick_value<&controller_right>, analog_joystick),
     radio(Cmd::PERIPHERALS_RIGHT_1STDPAD, 51, 5, act_controller_right, tick_value<&controller_right>),
     radio(Cmd::PERIPHERALS_RIGHT_2NDDPAD, 52, 6, act_controller_right, tick_value<&controller_right>),
-    radio(Cmd::PERIPHERALS_RIGHT_1STAPAD, 53, 7, act_controller_right, tick_value<&controller_right>, analog_pads),
-    radio(Cmd::PERIPHERALS_RIGHT_2NDAPAD, 54, 8, act_controller_right, tick_value<&controller_right>, analog_pads),
+    radio(Cmd::PERIPHERALS_RIGHT_1STAPAD, 53, 7, act_controller_right, tick_value<&controller_right>, analog_joystick),
+    radio(Cmd::PERIPHERALS_RIGHT_2NDAPAD, 54, 8, act_controller_right, tick_value<&controller_right>, analog_joystick),
     radio(Cmd::SETTINGS_BIOS_PHILIPS, 55, 0, act_elektor_bios, tick_value<&elektor_biosversion>, bios_at<55>, CF_STATE),
     radio(Cmd::SETTINGS_BIOS_HOBBYMODULE, 56, 1, act_elektor_bios, tick_value<&elektor_biosversion>, bios_at<56>, CF_STATE),
     radio(Cmd::SETTINGS_BIOS_ARTEMIS, 57, 0, act_machine_choice<&pipbug_bios>, tick_value<&pipbug_bios>, bios_at<57>),

@@ -677,8 +677,7 @@ void binbug_describe_tape_postamble() {
     con_printf(" Store address:            $%02X%02X\n", m[0x045A], m[0x045B]);
     char name[9];
     for (int i = 0; i < 8; i++) {
-        const u8 c = m[0x0459 - i];
-        name[i] = static_cast<char>(c < 0x20 ? 0xB7 : c);
+        name[i] = con_shown_char(m[0x0459 - i]);
     }
     name[8] = 0;
     con_printf(" Filename:                 %s\n", name);

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <iterator>
 
-constexpr u8 NO_CHAR = 0xB7; // middle dot for the control codes
 constexpr u32 BASIC_VARIABLES = 0x0464;
 constexpr u32 NAME_POINTER = 0x7070;
 constexpr u32 NOTES_TOP = 0x67FF; // the PIPBUG has no routines above this
@@ -45,8 +44,7 @@ void pipbug_view_vdu_ram() {
             char chars[17];
             for (int i = 0; i < 16; i++) {
                 cell[i] = vdu_cell(c0 + i, r);
-                const u8 ch = cell[i] & 127;
-                chars[i] = static_cast<char>(ch <= 31 ? NO_CHAR : ch);
+                chars[i] = con_shown_char(cell[i] & 127);
             }
             chars[16] = 0;
             if (c0 == 0)

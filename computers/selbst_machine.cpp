@@ -310,8 +310,7 @@ void selbst_dump_hardware() {
             char chars[17];
             for (int i = 0; i < 16; i++) {
                 cell[i] = vdu_cell(c0 + i, r);
-                const u8 ch = cell[i];
-                chars[i] = static_cast<char>((ch >= 32 && ch <= 126) ? ch : 183);
+                chars[i] = con_shown_char(cell[i]);
             }
             chars[16] = 0;
             if (c0 == 0)

@@ -52,7 +52,7 @@ u32 table_address() {
 u32 name_group(u32 at, std::string* out) {
     while (at < 0x4000) {
         const u8 b = master_byte(at++);
-        out->push_back(static_cast<char>(b & 0x7F));
+        out->push_back(con_shown_char(b & 0x7F));
         if (b & 0x80) break;
     }
     return at;
@@ -107,9 +107,10 @@ int twin_sdos_commands(int quiet) {
         if (s.kind == 0)
             con_printf("%-7s Address $%02X%02X        (master memory)", s.name, s.high, s.low);
         else if (s.high)
-            con_printf("%-7s File @%c + offset $%02X %s", s.name, s.letter, s.high, areas[s.kind]);
+            con_printf("%-7s File @%c + offset $%02X %s", s.name, con_shown_char(s.letter), s.high,
+                       areas[s.kind]);
         else
-            con_printf("%-7s File @%c              %s", s.name, s.letter, areas[s.kind]);
+            con_printf("%-7s File @%c              %s", s.name, con_shown_char(s.letter), areas[s.kind]);
         con_printf(c >= debug_from ? " (debug only)\n" : "\n");
     }
     if (command_count == 0) con_printf("\n");
@@ -144,8 +145,7 @@ void twin_view_vdu_ram() {
             char text[17];
             for (int i = 0; i < 16; i++) {
                 cell[i] = vdu_cell(c0 + i, r);
-                const u8 ch = cell[i] & 0x7F;
-                text[i] = static_cast<char>(ch < 32 ? 0xB7 : ch);
+                text[i] = con_shown_char(cell[i] & 0x7F);
             }
             text[16] = 0;
             if (c0 == 0)
@@ -490,8 +490,9 @@ void twin_view_jobs() {
         if (d == 15)
             con_printf("(Disk)\n");
         else
-            con_printf("\"%c%c%c%c\"\n", b(B + 288 + 4 * d), b(B + 289 + 4 * d), b(B + 290 + 4 * d),
-                       b(B + 291 + 4 * d));
+            con_printf("\"%c%c%c%c\"\n", con_shown_char(b(B + 288 + 4 * d)),
+                       con_shown_char(b(B + 289 + 4 * d)), con_shown_char(b(B + 290 + 4 * d)),
+                       con_shown_char(b(B + 291 + 4 * d)));
     }
     const u32 floppies = twin_dosversion == 0                          ? 0x24B9
                          : twin_dosversion == 2 || twin_dosversion == 3 ? 0x24B7

@@ -57,6 +57,12 @@ void con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // two bytes. The copy is cut at a character boundary to fit `out_size` (with
 // its terminator); returns its length.
 size_t text_to_utf8(const char* in, char* out, size_t out_size);
+// A guest byte in a view that shows bytes as characters: printable ASCII as
+// itself, any other byte (a NUL would end the text) as a middle dot.
+constexpr unsigned char CON_NO_CHAR = 0xB7;
+constexpr char con_shown_char(unsigned char byte) {
+    return static_cast<char>(byte >= 32 && byte < 127 ? byte : CON_NO_CHAR);
+}
 // One Latin-1 character as UTF-8 text (one or two bytes) in `out`, which has
 // room for three; returns `out`.
 const char* latin1_char_utf8(unsigned char c, char* out);

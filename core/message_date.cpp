@@ -32,12 +32,18 @@ std::tm now() {
 }
 } // namespace
 
-const char* format_date_time_long_at(const std::tm& t) {
-    static char text[80];
+std::string format_date_at(const std::tm& t) {
     const int first = date_month_first ? t.tm_mon + 1 : t.tm_mday;
     const int second = date_month_first ? t.tm_mday : t.tm_mon + 1;
-    std::snprintf(text, sizeof text, "%d%s%02d%s%02d %s %d%s%d%s%d", t.tm_hour, ":", t.tm_min, ":",
-                  t.tm_sec, cat_str(178, "on"), first, "/", second, "/", t.tm_year + 1900);
+    char text[40];
+    std::snprintf(text, sizeof text, "%d/%d/%d", first, second, t.tm_year + 1900);
+    return text;
+}
+
+const char* format_date_time_long_at(const std::tm& t) {
+    static char text[80];
+    std::snprintf(text, sizeof text, "%d%s%02d%s%02d %s %s", t.tm_hour, ":", t.tm_min, ":",
+                  t.tm_sec, cat_str(178, "on"), format_date_at(t).c_str());
     return text;
 }
 

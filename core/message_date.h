@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ctime>
+#include <string>
 
 // The date-order option: dates are written month before day. Start-up takes
 // it from the user's locale (date_format_month_first of its date format).
@@ -18,6 +19,8 @@ const char* format_date_time_long();
 void format_date_time_short(char* out);
 // The same texts of a given time.
 const char* format_date_time_long_at(const std::tm& t);
+// The date alone of the long form: "d/m/yyyy" (or "m/d/yyyy").
+std::string format_date_at(const std::tm& t);
 void format_date_time_short_at(const std::tm& t, char* out);
 
 // Who sets a high score: the environment's "username", else USER, else

@@ -4,6 +4,7 @@
 #include "app/mainloop.h"
 #include "app/rexx_host.h"
 #include "app/shutdown.h"
+#include "core/message_date.h"
 #include "core/settings_vars.h"
 #include "app/startup.h"
 #include "gui/dialogs.h"
@@ -149,11 +150,9 @@ std::string about_build_date(const char* build_date) {
     if (!end || *end) return "";
     t.tm_isdst = -1;
     if (std::mktime(&t) == -1) return "";
-    char date[64];
-    if (!std::strftime(date, sizeof date, "%x", &t)) return "";
     char weekday[32];
     if (!std::strftime(weekday, sizeof weekday, "%A", &t)) return "";
-    return std::string(weekday) + (date[0] == ' ' ? "" : " ") + date;
+    return std::string(weekday) + " " + format_date_at(t);
 }
 
 void gui_open_about_window() {
@@ -166,6 +165,7 @@ void gui_open_about_window() {
 
     GuiWindowDesc d;
     d.title = cat_str(115, "About Brindlemox");
+    d.keys_to_window = true; // any key closes it, so no field takes the keys first
     d.root.kind = GK_VGROUP;
     GuiNode header;
     header.kind = GK_HGROUP;
@@ -180,9 +180,17 @@ void gui_open_about_window() {
     GuiNode heading;
     heading.kind = GK_VGROUP;
     heading.weight = 1;
+    GuiNode product = text_node(GK_LABEL, PRODUCT);
+    product.bold = true;
+    char port_line[160];
+    std::snprintf(port_line, sizeof port_line, cat_str(468, "%s port compiled by %s"), "Linux",
+                  "the Brindlemox developers");
     heading.children = {
-        text_node(GK_LABEL, PRODUCT), text_node(GK_LABEL, about_build_date(__DATE__)),
-        text_node(GK_LABEL, cat_str(356, "An emulator of Signetics-based machines"))};
+        product, text_node(GK_LABEL, about_build_date(__DATE__)), text_node(GK_LABEL, " "),
+        text_node(GK_LABEL, cat_str(356, "An emulator of Signetics-based machines")),
+        text_node(GK_LABEL, "Free software, with no warranty of any kind."),
+        text_node(GK_LABEL, cat_str(325, "English text by the Brindlemox developers")),
+        text_node(GK_LABEL, port_line), text_node(GK_LABEL, " ")};
     header.children = {left, picture, heading, right};
     d.root.children.push_back(header);
 

@@ -28,8 +28,8 @@ extern int about_window;
 // is that much more niceness than at start (a refusal of the host is ignored).
 void app_apply_task_priority();
 // The build date line: `build_date` as the compiler writes it ("Jun 16 2026")
-// shown as the weekday and the date in the locale's format; "" when it cannot
-// be read.
+// shown as the weekday and the date in the order the log and file headers
+// write it ("Tuesday 16/6/2026"); "" when it cannot be read.
 std::string about_build_date(const char* build_date);
 
 void gui_open_about_window();

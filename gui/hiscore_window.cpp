@@ -64,39 +64,46 @@ std::vector<GuiListRow> list_rows() {
     return rows;
 }
 
-GuiNode label(const std::string& text) {
+GuiNode label(const std::string& text, int align = 0) {
     GuiNode n;
     n.kind = GK_LABEL;
     n.text = text;
+    n.align = align;
     return n;
 }
 
-GuiNode field(int gid, const std::string& text, int chars) {
+// A read-only field `chars` characters wide (0: it takes the spare width).
+GuiNode field(int gid, const std::string& text, int chars, int align) {
     GuiNode n;
     n.kind = GK_STRING;
     n.gid = gid;
     n.text = text;
     n.readonly = true;
-    n.min_w = chars;
+    n.max_chars = chars;
+    n.weight = chars ? 0 : 1;
+    n.align = align;
     return n;
 }
 
-GuiNode column(const std::string& heading, int weight) {
+// A column headed by `heading`, aligned as its fields are.
+GuiNode column(const std::string& heading, int align, int weight) {
     GuiNode n;
     n.kind = GK_VGROUP;
     n.weight = weight;
-    n.children.push_back(label(heading));
+    n.children.push_back(label(heading, align));
     return n;
 }
+
+constexpr int LEFT = 0, CENTRED = 1, RIGHT = 2;
 
 // Five columns for the rows first..first+count-1 of the page (row numbers
 // within the machine's range); captions as given.
 GuiNode field_grid(int first, int count, const char* const* captions, bool pictures) {
-    GuiNode game = column("", 0);
-    GuiNode score = column(cat_str(1014, "Score"), 0);
-    GuiNode when = column(cat_str(1015, "Achieved on"), 0);
-    GuiNode who = column(cat_str(1297, "Achieved by"), 1);
-    GuiNode time = column(cat_str(1016, "Played for"), 0);
+    GuiNode game = column("", LEFT, 0);
+    GuiNode score = column(cat_str(1014, "Score"), RIGHT, 0);
+    GuiNode when = column(cat_str(1015, "Achieved on"), CENTRED, 0);
+    GuiNode who = column(cat_str(1297, "Achieved by"), LEFT, 1);
+    GuiNode time = column(cat_str(1016, "Played for"), RIGHT, 0);
     for (int r = first; r < first + count; r++) {
         const HiScoreRecord& rec = hiscores[first_row + r];
         GuiNode caption;
@@ -113,10 +120,10 @@ GuiNode field_grid(int first, int count, const char* const* captions, bool pictu
         space.weight = 1;
         caption.children.push_back(space);
         game.children.push_back(caption);
-        score.children.push_back(field(GID_HISCORE_SCORE + r, hiscore_score_text[r], 10));
-        when.children.push_back(field(GID_HISCORE_WHEN + r, rec.when, 15));
-        who.children.push_back(field(GID_HISCORE_WHO + r, rec.who, 20));
-        time.children.push_back(field(GID_HISCORE_TIME + r, "", 10)); // filled once open
+        score.children.push_back(field(GID_HISCORE_SCORE + r, hiscore_score_text[r], 7, RIGHT));
+        when.children.push_back(field(GID_HISCORE_WHEN + r, rec.when, 15, CENTRED));
+        who.children.push_back(field(GID_HISCORE_WHO + r, rec.who, 0, LEFT));
+        time.children.push_back(field(GID_HISCORE_TIME + r, "", 10, RIGHT)); // filled once open
     }
     GuiNode grid;
     grid.kind = GK_HGROUP;

@@ -215,6 +215,7 @@ static GuiNode build_tree() {
         }
         GuiNode caps = node(GK_STRING, GID_CAPS);
         caps.readonly = true;
+        caps.text = gui_caps_text();
         caps.min_w = 8 * static_cast<int>(std::strlen(cat_str(618, "CAPS"))) + 12;
         bar.children.push_back(caps);
         root.children.push_back(bar);

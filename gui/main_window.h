@@ -9,6 +9,7 @@
 #include "platform/gui.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // Gadget ids of the main window.
@@ -61,6 +62,10 @@ void gui_main_window_events();
 void gui_update_main_title();
 void gui_set_status_text();
 void gui_set_status_text_plain(const char* text);
+// The status bar's Caps Lock field: "CAPS", in lower case while the guest's
+// Caps Lock is off; shown when the status bar is.
+std::string gui_caps_text();
+void gui_show_caps();
 // Keeps `text` in gui_status_message and shows it ("" clears it): the
 // netplay peer's chat and the scripting port's STATUS.
 void gui_set_status_message(const char* text);

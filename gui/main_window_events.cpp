@@ -277,6 +277,9 @@ static void one_event(const GuiEvent& e) {
         gui_update_pointer(1);
         gui_menu_pick(e.code);
         break;
+    case GE_MENUVERIFY:
+        host_rumble_stop_all(); // no controller shakes on while the user picks
+        break;
     case GE_MENUHELP:
         // The item's hint in the status bar where it has one, else the help
         // document at the node of the menu.

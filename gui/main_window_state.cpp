@@ -20,9 +20,12 @@
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "input/key_events.h"
+#include "platform/catalog.h"
 #include "core/machine_titles.h"
 #include "platform/gui.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -86,6 +89,17 @@ void gui_set_status_text() {
     }
     if (line.empty() && !memmap_is_empty(memmap)) line = memmap_desc().name;
     gui_set_text(main_window, GID_STATUS_TEXT, line.c_str());
+}
+
+std::string gui_caps_text() {
+    std::string text = cat_str(618, "CAPS");
+    if (!caps_lock_state)
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+void gui_show_caps() {
+    if (gui_status_bar_shown()) gui_set_text(main_window, GID_CAPS, gui_caps_text().c_str());
 }
 
 void gui_status_speed_label(const char* text) {

@@ -108,7 +108,7 @@ bool key(const GuiEvent& e) {
         return false;
     }
     if (e.code < 0 || state.held[e.code] || (e.qualifier & QUAL_REPEAT)) return false;
-    if (e.qualifier & QUAL_RCOMMAND) {
+    if (e.qualifier & QUAL_LCOMMAND) {
         if (e.code == RAW_V) return answered(Answer::YES);
         if (e.code == RAW_B) return answered(Answer::NO);
     }

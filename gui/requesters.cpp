@@ -6,6 +6,7 @@
 #include "app/shutdown.h"
 #include "core/ui_host.h"
 #include "gui/main_window.h"
+#include "inspect/magnifier.h"
 #include "input/keys.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
@@ -18,6 +19,7 @@
 u8 gui_modal_active = 0;
 
 void gui_modal_begin() {
+    gui_close_magnifier(); // no picture floats over the main window while the user answers
     gui_modal_active = 1;
     gui_update_main_title();
     snd_close(0);
@@ -40,6 +42,7 @@ static int ask(const char* title, const char* body, const char* buttons, int ima
     const char* bar = std::strrchr(buttons, '|');
     if (ui_unattended_report(body, bar ? bar + 1 : nullptr)) return 0;
     snd_close(0);
+    gui_close_magnifier();
     gui_modal_active = 1;
     gui_update_main_title();
     const int answer = gui_host_requester(title, body, buttons, image_kind);

@@ -100,6 +100,7 @@ static void show_status() {
                   gui_image(games_machine_label_id(known_game_id, static_cast<int>(memmap))));
     gui_floppy_indicators_refresh(); // another machine may have other drives
     gui_set_status_text();
+    gui_show_caps();
 }
 
 void gui_show_speed() {

@@ -91,6 +91,8 @@ struct GuiNode {
     bool framed = false;  // groups: drawn with a frame
     bool centred = false; // the gadget keeps its size, centred in its cell
     bool text_left = false; // buttons: the text starts at the left edge
+    bool bold = false;      // labels: in bold
+    int align = 0;          // labels and read-only text fields: 0 left, 1 centred, 2 right
     int max_chars = 0;    // entries: length limit, 0 none; read-only fields: their width;
                           // lists with columns: their least width in characters
     // min_w: a button of weight 0 is exactly that wide
@@ -133,6 +135,9 @@ struct GuiWindowDesc {
     bool activate = true;
     bool under_pointer = false; // without left and top: centred under the mouse pointer
     GuiNode root;
+    // The window itself, not its first entry, has the keyboard when it opens
+    // (an entry gets it by a click), so that typed keys reach its handler.
+    bool keys_to_window = false;
     // The help document's node that the Help key opens in this window ("" none).
     std::string help_node;
 };
@@ -158,6 +163,7 @@ enum GuiEventType : std::uint8_t {
     GE_ICONIFY,     // the window was minimised by the user
     GE_MENUHELP,    // the Help key over an open menu: code = item id under the pointer
                     // (-1 none, checkable ones as GE_MENU gives them), x = menu number
+    GE_MENUVERIFY,  // one of the window's menus is about to be shown
 };
 
 struct GuiEvent {

@@ -1,5 +1,7 @@
 #include "platform/host_keys.h"
 
+#include "platform/gui.h"
+
 #include <iterator>
 
 namespace {
@@ -272,3 +274,48 @@ const HostToolkitKey host_toolkit_keys[] = {
     QK_ASTERISK,
 };
 const int host_toolkit_key_count = static_cast<int>(std::size(host_toolkit_keys));
+
+// ---- Qualifiers -----------------------------------------------------------------------------
+
+namespace {
+std::uint16_t held_sides = 0; // the left/right modifier keys held, from their own key events
+} // namespace
+
+void host_keys_follow_sides(int raw, bool pressed) {
+    std::uint16_t bit = 0;
+    switch (raw) {
+    case 0x60:
+        bit = QUAL_LSHIFT;
+        break;
+    case 0x61:
+        bit = QUAL_RSHIFT;
+        break;
+    case 0x64:
+        bit = QUAL_LALT;
+        break;
+    case 0x65:
+        bit = QUAL_RALT;
+        break;
+    default:
+        return;
+    }
+    if (pressed)
+        held_sides |= bit;
+    else
+        held_sides &= static_cast<std::uint16_t>(~bit);
+}
+
+std::uint16_t host_qualifiers(const HostModifiers& m, int raw, bool repeat) {
+    std::uint16_t q = 0;
+    if (m.shift) q |= (held_sides & QUAL_SHIFT) ? (held_sides & QUAL_SHIFT) : QUAL_LSHIFT;
+    if (m.control) q |= QUAL_CONTROL;
+    if (m.alt) q |= (held_sides & QUAL_ALT) ? (held_sides & QUAL_ALT) : QUAL_LALT;
+    // The toolkit does not tell the two command (Super) keys apart: either is the left one.
+    if (m.command) q |= QUAL_LCOMMAND;
+    if (raw >= 0 && host_raw_is_keypad(raw)) q |= QUAL_NUMERICPAD;
+    if (repeat) q |= QUAL_REPEAT;
+    if (m.left_button) q |= QUAL_LEFTBUTTON;
+    if (m.right_button) q |= QUAL_RBUTTON;
+    if (m.middle_button) q |= QUAL_MIDBUTTON;
+    return q;
+}

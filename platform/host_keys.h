@@ -3,6 +3,8 @@
 // values the Qt layer checks against the toolkit's own at compile time.
 #pragma once
 
+#include <cstdint>
+
 // The toolkit's numbers of the keys the program maps.
 enum HostToolkitKey : int {
     QK_ESCAPE = 0x1000000,
@@ -111,3 +113,15 @@ bool host_raw_is_keypad(int raw);
 // Every toolkit key the program maps, for the toolkit layer's checks.
 extern const HostToolkitKey host_toolkit_keys[];
 extern const int host_toolkit_key_count;
+
+// The modifiers and mouse buttons that the toolkit says are held with an event.
+struct HostModifiers {
+    bool shift = false, control = false, alt = false, command = false;
+    bool left_button = false, right_button = false, middle_button = false;
+};
+// Follows which side's Shift and Alt keys are held from their raw key events.
+void host_keys_follow_sides(int raw, bool pressed);
+// The raw key qualifiers (QUAL_*) of an event with modifiers `m` of raw key
+// `raw` (-1 for none): Shift and Alt on the side held, Ctrl, the command key
+// as the left one, the numeric keypad, a repeat and the mouse buttons.
+std::uint16_t host_qualifiers(const HostModifiers& m, int raw, bool repeat);

@@ -285,12 +285,16 @@ void rec_mng_frame() {
 
 // ---- stills ------------------------------------------------------------------------
 namespace {
-// "picture.iff" is an ILBM already.
+bool ends_with(const char* name, const char* suffix) {
+    const std::size_t n = std::strlen(name), a = std::strlen(suffix);
+    return n > a && strcasecmp(name + n - a, suffix) == 0;
+}
+// A name that already says the kind keeps it: "picture.lbm", and "picture.iff"
+// for an ILBM, the usual suffix of IFF pictures.
 bool ends_with_alt_extension(const char* name, int kind) {
     const char* alt = file_kinds[kind].alt_extension;
-    if (!alt) return false;
-    const std::size_t n = std::strlen(name), a = std::strlen(alt);
-    return n >= a && strcasecmp(name + n - a, alt) == 0;
+    if (alt && ends_with(name, alt)) return true;
+    return kind == KIND_ILBM && ends_with(name, ".iff");
 }
 } // namespace
 

@@ -418,6 +418,15 @@ void gui_image_size(int image, int* width, int* height) {
 }
 
 // --- windows ----------------------------------------------------------------
+// The first gadget of the tree that takes typed text, -1 none.
+static int first_entry(const GuiNode& n) {
+    if ((n.kind == GK_STRING || n.kind == GK_INTEGER) && !n.readonly && !n.disabled && n.gid)
+        return n.gid;
+    for (const GuiNode& c : n.children)
+        if (int gid = first_entry(c); gid >= 0) return gid;
+    return -1;
+}
+
 int gui_window_open(const GuiWindowDesc& desc) {
     if (fail_next_open) {
         fail_next_open = false;
@@ -431,6 +440,9 @@ int gui_window_open(const GuiWindowDesc& desc) {
     layout(w, desc.root, 0, 0, &w.width, &w.height);
     for (const auto& [gid, g] : w.gadgets)
         if (g.kind == GK_DISPLAY) w.focus = gid;
+    // As on the desktop, a window without a display opens with the keyboard
+    // in its first entry, unless it keeps the keyboard for itself.
+    if (w.focus < 0 && !desc.keys_to_window) w.focus = first_entry(desc.root);
     return h;
 }
 void gui_window_close(int win) {
@@ -638,6 +650,10 @@ void gui_headless_key(int win, int raw, char ch, bool up) {
     if (g != w->gadgets.end() && g->second.kind == GK_STRING) {
         if (!up) g->second.text += ch;
         return;
+    }
+    if (g != w->gadgets.end() && g->second.kind == GK_INTEGER) {
+        if (!up && ch >= '0' && ch <= '9') g->second.value = g->second.value * 10 + (ch - '0');
+        return; // the field takes every key
     }
     GuiEvent e;
     e.type = GE_RAWKEY;

@@ -2,6 +2,7 @@
 // entered: gui_host_pump and the two waits process host events, and the
 // widgets turn what the user does into events on their window's queue.
 #include "platform/qt/gui_qt.h"
+#include "platform/qt/gui_qt_menu_keys.h"
 
 #include "platform/clock.h"
 #include "platform/file_pattern.h"
@@ -448,6 +449,12 @@ void set_background(QWidget* widget, int rgb) {
     widget->setStyleSheet(sheet);
 }
 
+// A gadget's `align`: 0 left, 1 centred, 2 right, vertically centred each.
+Qt::Alignment text_alignment(int align) {
+    const Qt::Alignment across = align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft;
+    return across | Qt::AlignVCenter;
+}
+
 // A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK").
 QString key_marked(const std::string& text) {
     std::string out;
@@ -608,7 +615,8 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         }
         e->setText(QString::fromStdString(n.text));
         if (n.readonly) e->setCursorPosition(0);
-        if (n.max_chars > 0) e->setMaxLength(n.max_chars);
+        if (n.readonly && n.align) e->setAlignment(text_alignment(n.align));
+        if (n.max_chars > 0 && !n.readonly) e->setMaxLength(n.max_chars); // a field's width only
         // A short entry is as wide as its longest text.
         if (n.max_chars > 0 && n.max_chars <= 8 && n.weight == 0)
             e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('M')) *
@@ -688,9 +696,17 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         out = bar;
         break;
     }
-    case GK_LABEL:
-        out = new QLabel(QString::fromStdString(n.text));
+    case GK_LABEL: {
+        auto* l = new QLabel(QString::fromStdString(n.text));
+        if (n.bold) {
+            QFont f = l->font();
+            f.setBold(true);
+            l->setFont(f);
+        }
+        if (n.align) l->setAlignment(text_alignment(n.align));
+        out = l;
         break;
+    }
     case GK_SPACE:
         out = new QWidget;
         break;
@@ -858,9 +874,8 @@ void build_menu(QtWindow* w, QMenu* menu, const std::vector<GuiMenuItem>& items,
         } else if (m.text.empty()) {
             menu->addSeparator();
         } else {
-            QAction* a = menu->addAction(QString::fromStdString(m.text));
-            if (!m.shortcut.empty())
-                a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
+            QAction* a = menu->addAction(qt_menu_item_text(m.text, m.shortcut));
+            if (!m.shortcut.empty()) a->setShortcut(qt_menu_shortcut(m.shortcut));
             a->setCheckable(m.checkable);
             a->setChecked(m.checked);
             a->setEnabled(!m.disabled);
@@ -1243,6 +1258,10 @@ int gui_window_open(const GuiWindowDesc& d) {
     }
     for (auto& [gid, g] : w->gadgets)
         if (g.kind == GK_DISPLAY) g.widget->setFocus();
+    if (d.keys_to_window) {
+        hw->setFocusPolicy(Qt::ClickFocus);
+        hw->setFocus();
+    }
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     w->last_height = hw->height();
     w->ready = true;
@@ -1284,6 +1303,11 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
         if (!title.hint.empty())
             menu->menuAction()->setProperty("disabled_hint", QString::fromStdString(title.hint));
         menu->menuAction()->setEnabled(!title.disabled);
+        QObject::connect(menu, &QMenu::aboutToShow, [w] {
+            GuiEvent g;
+            g.type = GE_MENUVERIFY;
+            post(w, g);
+        });
         build_menu(w, menu, title.sub, number++);
     }
     w->menubar->setVisible(!strip.empty());

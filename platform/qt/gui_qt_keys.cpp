@@ -103,63 +103,24 @@ static_assert(int{QK_MEDIA_NEXT} == int{Qt::Key_MediaNext});
 static_assert(int{QK_PLUS} == int{Qt::Key_Plus});
 static_assert(int{QK_ASTERISK} == int{Qt::Key_Asterisk});
 
-namespace {
-
-std::uint16_t held_sides = 0; // left/right modifier bits followed from key events
-
-} // namespace
-
 int qt_raw_key(const QKeyEvent* e) {
     int raw = -1;
     quint32 scan = e->nativeScanCode();
     if (scan >= 8 && scan < 256 && QGuiApplication::platformName() == "xcb")
         raw = host_raw_from_x11(static_cast<int>(scan));
     if (raw < 0) raw = host_raw_from_toolkit(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-    if (raw >= 0) {
-        std::uint16_t bit = 0;
-        switch (raw) {
-        case 0x60:
-            bit = QUAL_LSHIFT;
-            break;
-        case 0x61:
-            bit = QUAL_RSHIFT;
-            break;
-        case 0x64:
-            bit = QUAL_LALT;
-            break;
-        case 0x65:
-            bit = QUAL_RALT;
-            break;
-        case 0x66:
-            bit = QUAL_LCOMMAND;
-            break;
-        case 0x67:
-            bit = QUAL_RCOMMAND;
-            break;
-        default:
-            break;
-        }
-        if (bit) {
-            if (e->type() == QEvent::KeyPress)
-                held_sides |= bit;
-            else
-                held_sides &= static_cast<std::uint16_t>(~bit);
-        }
-    }
+    if (raw >= 0) host_keys_follow_sides(raw, e->type() == QEvent::KeyPress);
     return raw;
 }
 
 std::uint16_t qt_qualifiers(Qt::KeyboardModifiers m, Qt::MouseButtons b, int raw, bool repeat) {
-    std::uint16_t q = 0;
-    if (m & Qt::ShiftModifier)
-        q |= (held_sides & QUAL_SHIFT) ? (held_sides & QUAL_SHIFT) : QUAL_LSHIFT;
-    if (m & Qt::ControlModifier) q |= QUAL_CONTROL;
-    if (m & Qt::AltModifier) q |= (held_sides & QUAL_ALT) ? (held_sides & QUAL_ALT) : QUAL_LALT;
-    if (m & Qt::MetaModifier) q |= QUAL_LCOMMAND;
-    if (raw >= 0 && host_raw_is_keypad(raw)) q |= QUAL_NUMERICPAD;
-    if (repeat) q |= QUAL_REPEAT;
-    if (b & Qt::LeftButton) q |= QUAL_LEFTBUTTON;
-    if (b & Qt::RightButton) q |= QUAL_RBUTTON;
-    if (b & Qt::MiddleButton) q |= QUAL_MIDBUTTON;
-    return q;
+    HostModifiers held;
+    held.shift = m & Qt::ShiftModifier;
+    held.control = m & Qt::ControlModifier;
+    held.alt = m & Qt::AltModifier;
+    held.command = m & Qt::MetaModifier;
+    held.left_button = b & Qt::LeftButton;
+    held.right_button = b & Qt::RightButton;
+    held.middle_button = b & Qt::MiddleButton;
+    return host_qualifiers(held, raw, repeat);
 }

@@ -201,3 +201,36 @@ TEST_F(ArexxProgram, ASeventeenthClientIsAnsweredBesideSixteenIdleOnes) {
 }
 
 } // namespace
+
+// A window command for a window the machine has not is refused as its menu
+// item is; a picture saved under a name that says its kind keeps that name.
+TEST_F(ArexxProgram, WindowAndPictureCommandsAnswerAsTheMenusDo) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    for (const char* machine : {"ARCADIA", "PONG"}) {
+        ASSERT_NE(send(std::string("SETMACHINE ") + machine, &result), -1);
+        EXPECT_EQ(send("OPENDISKDRIVE", &result), 5) << machine;
+        EXPECT_EQ(result, "OPENDISKDRIVE: wrong guest machine\n");
+        EXPECT_EQ(send("OPENTAPEDECK", &result), 5) << machine;
+        EXPECT_EQ(result, "OPENTAPEDECK: wrong guest machine\n");
+    }
+    ASSERT_NE(send("SETMACHINE BINBUG", &result), -1); // its ROMs missing: a warning
+    EXPECT_EQ(send("OPENDISKDRIVE", &result), 0) << result;
+    EXPECT_EQ(send("OPENTAPEDECK", &result), 0) << result;
+    EXPECT_EQ(send("CLOSEDISKDRIVE", &result), 0) << result;
+    EXPECT_EQ(send("CLOSETAPEDECK", &result), 0) << result;
+
+    const auto shot = [&](const std::string& command, const std::string& name) {
+        return send(command + " \"" + (home.path() / name).string() + "\"", &result);
+    };
+    EXPECT_EQ(shot("SAVEILBM", "a.iff"), 0) << result;
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "a.iff"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "a.iff.ilbm"));
+    EXPECT_EQ(shot("SAVEILBM", "b"), 0) << result;
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "b.ilbm"));
+    EXPECT_EQ(shot("SAVEPNG", "c.png"), 0) << result;
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "c.png"));
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}

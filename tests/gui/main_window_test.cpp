@@ -23,6 +23,9 @@
 #include "core/machine_titles.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/gui_headless.h"
+#include "platform/net.h"
+#include "tests/support/bound_port.h"
+#include "commands/command_table.h"
 #include "tests/core/home_fixture.h"
 #include "tests/support/indexed_png.h"
 #include "display/frame.h"
@@ -763,4 +766,82 @@ TEST_F(MainWindow, TheConfinedPointerStaysOverTheGuestPicture) {
         c.reset();
     }
     confinepointer = 0;
+}
+
+// The status bar's Caps field says "CAPS", in lower case while the guest's
+// Caps Lock is off; each press of the host's Caps Lock turns it over, and a
+// window opened again shows the state it finds.
+TEST_F(MainWindow, TheCapsFieldFollowsCapsLock) {
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_get_text(main_window, GID_CAPS), "caps");
+    post(event(GE_RAWKEY, 0, RAW_CAPS));
+    post(event(GE_RAWKEY, 0, RAWKEY_UP + RAW_CAPS));
+    EXPECT_EQ(gui_get_text(main_window, GID_CAPS), "CAPS");
+    gui_close_main_window();
+    gui_open_main_window(0);
+    EXPECT_EQ(gui_get_text(main_window, GID_CAPS), "CAPS");
+    post(event(GE_RAWKEY, 0, RAW_CAPS));
+    post(event(GE_RAWKEY, 0, RAWKEY_UP + RAW_CAPS));
+    EXPECT_EQ(gui_get_text(main_window, GID_CAPS), "caps");
+}
+
+namespace {
+int rumble_stops = 0;
+u32 no_pad(int) {
+    return 0;
+}
+void no_type(int, int) {}
+void motor_on(int) {}
+void motor_off(int) {
+    rumble_stops++;
+}
+const PadDevice rumbling_pads = {no_pad, no_pad, no_type, motor_on, motor_off, true};
+} // namespace
+
+// Showing a menu stops a controller's motor that a guest started.
+TEST_F(MainWindow, OpeningAMenuStopsTheRumble) {
+    pad_device = &rumbling_pads;
+    rumble_stops = 0;
+    gui_open_main_window(0);
+    host_rumble_start(0, 50);
+    post(event(GE_MENUVERIFY));
+    EXPECT_EQ(rumble_stops, 1);
+    EXPECT_EQ(rumble_frames[0], 0u);
+    pad_device = nullptr;
+}
+
+// Ctrl and Shift held for Ctrl+Shift+H (Act as server) show the magnifier
+// over the picture; the listening wait that the command opens takes it away.
+TEST_F(MainWindow, TheListeningWaitTakesTheMagnifierAway) {
+    app_acquired.host_gui = true;
+    int stage = 0;
+    const int probe = net_listen_on(0, &stage);
+    net_port = test_bound_port(probe);
+    net_close(probe);
+    gui_open_main_window(0);
+    GuiEvent move = event(GE_MOUSEMOVE, GID_DISPLAY);
+    move.x = display_rect[0] + 20;
+    move.y = display_rect[1] + 20;
+    post(move);
+    post(event(GE_RAWKEY, 0, RAW_CTRL, QUAL_CONTROL));
+    post(event(GE_RAWKEY, 0, RAW_LSHIFT, QUAL_CONTROL | QUAL_LSHIFT));
+    ASSERT_TRUE(gui_magnifier_open());
+    static int polls;
+    static bool magnified;
+    polls = 0;
+    magnified = false;
+    const auto kept_poll = ui_host.listen_poll;
+    ui_host.listen_poll = [] {
+        polls++;
+        magnified = magnified || gui_magnifier_open();
+        return polls > 2; // then the user gives up
+    };
+    OutputCapture out;
+    post(event(GE_MENU, 0, cmd_row(Cmd::TOOLS_SERVER).plain));
+    ui_host.listen_poll = kept_poll;
+    EXPECT_GT(polls, 0) << out.text();
+    EXPECT_FALSE(magnified);
+    EXPECT_FALSE(gui_magnifier_open());
+    gui_close_magnifier();
+    app_acquired.host_gui = false;
 }

@@ -24,6 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -81,6 +84,12 @@ const GuiNode* find_node(const GuiNode& n, int gid) {
     if (n.gid == gid) return &n;
     for (const GuiNode& c : n.children)
         if (const GuiNode* f = find_node(c, gid)) return f;
+    return nullptr;
+}
+const GuiNode* find_label(const GuiNode& n, const std::string& text) {
+    if (n.kind == GK_LABEL && n.text == text) return &n;
+    for (const GuiNode& c : n.children)
+        if (const GuiNode* f = find_label(c, text)) return f;
     return nullptr;
 }
 
@@ -397,10 +406,45 @@ TEST_F(ModalWindows, AboutWindowShowsTheBuildDateAndGhostsLinksWithoutAddress) {
     }
     EXPECT_EQ(find_gadget(copy.root, GID_ABOUT_SCREEN), nullptr) << "no public screens here";
 
-    // The date in the C locale; a text that is no date gives no line.
-    EXPECT_EQ(about_build_date("Jun 16 2026"), "Tuesday 06/16/26");
+    // The product in bold, then the description, notice, translation and port lines.
+    const auto& heading = copy.root.children.at(0).children.at(2).children;
+    ASSERT_GE(heading.size(), 7u);
+    EXPECT_TRUE(heading[0].bold);
+    EXPECT_EQ(heading[0].text, "Brindlemox 36.4");
+    const std::vector<std::string> lines = {"An emulator of Signetics-based machines",
+                                            "Free software, with no warranty of any kind.",
+                                            "English text by the Brindlemox developers",
+                                            "Linux port compiled by the Brindlemox developers"};
+    for (const std::string& line : lines)
+        EXPECT_TRUE(has_text(copy.root, line)) << line;
+
+    // The date in the order of the log's and the headers' dates; a text that
+    // is no date gives no line.
+    date_month_first = false;
+    EXPECT_EQ(about_build_date("Aug 12 2026"), "Wednesday 12/8/2026");
+    date_month_first = true;
+    EXPECT_EQ(about_build_date("Aug 12 2026"), "Wednesday 8/12/2026");
+    date_month_first = false;
     EXPECT_EQ(about_build_date("Feb 30 2026x"), "");
     EXPECT_EQ(about_build_date(""), "");
+}
+
+// Typed keys reach the window, not its clipboard-unit field: any key closes it.
+TEST_F(ModalWindows, AnyTypedKeyClosesTheAboutWindow) {
+    for (const auto& [raw, ch] : std::vector<std::pair<int, char>>{{0x10, 'q'}, {0x40, ' '}, {0x05, '5'}}) {
+        clip_unit = 0;
+        bool still_open = false;
+        steps = {[raw = raw, ch = ch](int w) {
+                     gui_headless_key(w, raw, ch, false);
+                     gui_headless_key(w, raw, ch, true);
+                 },
+                 [&still_open](int) { still_open = true; }};
+        next_step = 0;
+        gui_open_about_window();
+        EXPECT_EQ(about_window, 0) << ch;
+        EXPECT_FALSE(still_open) << ch << ": the key did not close it";
+        EXPECT_EQ(clip_unit, 0u) << ch;
+    }
 }
 
 TEST_F(ModalWindows, ToolkitClassVersionsArePaddedAndOptionalOnesDashed) {
@@ -564,4 +608,37 @@ TEST(UserName, ComesFromTheEnvironment) {
     user_name_read();
     EXPECT_STREQ(user_name, "Brindlemox User");
     if (saved_user) setenv("USER", user.c_str(), 1);
+}
+
+// The gadget pages' columns: the score 7 characters wide and right-aligned,
+// "Achieved on" centred, "Played for" right-aligned, "Achieved by" taking
+// the spare width; each heading aligned as its column.
+TEST_F(ModalWindows, GadgetPageColumnsHaveTheirWidthsAndAlignments) {
+    machine = TYPERIGHT;
+    hiscore_reset();
+    GuiWindowDesc copy;
+    steps = {[&](int w) { copy = *gui_headless_desc(w); }};
+    gui_high_scores_window();
+    const struct {
+        int gid;
+        const char* heading;
+        int chars, align, weight;
+    } columns[] = {{GID_HISCORE_SCORE, "Score", 7, 2, 0},
+                   {GID_HISCORE_WHEN, "Achieved on", 15, 1, 0},
+                   {GID_HISCORE_WHO, "Achieved by", 0, 0, 1},
+                   {GID_HISCORE_TIME, "Played for", 10, 2, 0}};
+    for (const auto& c : columns) {
+        SCOPED_TRACE(c.heading);
+        for (int row : {0, 22}) {
+            const GuiNode* f = find_node(copy.root, c.gid + row);
+            ASSERT_NE(f, nullptr);
+            EXPECT_TRUE(f->readonly);
+            EXPECT_EQ(f->max_chars, c.chars);
+            EXPECT_EQ(f->align, c.align);
+            EXPECT_EQ(f->weight, c.weight);
+        }
+        const GuiNode* heading = find_label(copy.root, c.heading);
+        ASSERT_NE(heading, nullptr);
+        EXPECT_EQ(heading->align, c.align);
+    }
 }

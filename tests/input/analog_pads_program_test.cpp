@@ -103,3 +103,22 @@ TEST_F(AnalogPadsProgram, AStoredGamepadThatIsNotThereFallsBackToTheKeyboard) {
     const std::string ini = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
     EXPECT_NE(ini.find("\ncontroller_left=0\n"), std::string::npos);
 }
+
+// The ball-and-paddle machine and the coin-op boards take both analogue
+// gamepads for either player, as they take the digital ones.
+TEST_F(AnalogPadsProgram, TheBatMachinesTakeTheAnalogueGamepads) {
+    store_left_controller(0);
+    plug_in_controller();
+    move_stick(0, 0);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    for (const char* machine : {"PONG", "ZACCARIA", "MALZAK"}) {
+        ASSERT_NE(send(std::string("SETMACHINE ") + machine, &result), -1);
+        for (const char* item : {"LEFT.1STAPAD", "LEFT.2NDAPAD", "RIGHT.1STAPAD", "RIGHT.2NDAPAD"})
+            EXPECT_EQ(send(std::string("MENU PERIPHERALS.") + item, &result), 0)
+                << machine << " " << item << ": " << result;
+    }
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}
