@@ -173,11 +173,13 @@ int load_tvc(LoadRequest& r) {
     if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, r.restart))
         return LOAD_FAILED;
     known_game_id = r.game_row;
-    game_start_address = be16(r, 3);
-    program_loaded = 1;
     std::memcpy(tvc_copy, r.data, r.length);
     tvc_copy_length = r.length;
     if (!r.restart) game_apply_settings();
+    // The settings' machine set-up forgets any start address: the program's
+    // is known from here on, and the reset below branches to it.
+    game_start_address = be16(r, 3);
+    program_loaded = 1;
     file_loaded = 1;
     u32 address = be16(r, 1);
     for (u32 i = TVC_HEADER_SIZE; i < r.length; i++, address++)
