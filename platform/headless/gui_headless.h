@@ -118,7 +118,7 @@ const std::string& gui_headless_message_console_text();
 
 // The gadget that has the keyboard in window `win` (-1 none); a window opens
 // with it on its display. A key pressed or released there: typed into a
-// string gadget that has the keyboard (`ch` on the press), else a raw key
-// event of the window.
+// string gadget that has the keyboard (`ch` on the press; it replaces a
+// selected text), else a raw key event of the window.
 int gui_headless_focus(int win);
 void gui_headless_key(int win, int raw, char ch, bool up);
