@@ -750,8 +750,8 @@ int file_open_answer(int answer, const char* previous_games_path) {
     return result;
 }
 
-void file_open_with_requester() {
-    if (emu_paused_mid_frame) return;
+int file_open_with_requester() {
+    if (emu_paused_mid_frame) return -1;
     stop_input_recording();
     rec_stop_all();
     char previous[sizeof games_path];
@@ -759,5 +759,6 @@ void file_open_with_requester() {
     const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
                                             OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
                                             file_name_buffer);
-    file_open_answer(answer, previous);
+    const int result = file_open_answer(answer, previous);
+    return answer == 0 ? result : -1;
 }
