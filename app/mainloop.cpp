@@ -9,6 +9,7 @@
 #include "app/rexx_host.h"
 #include "core/notify.h"
 #include "core/ui_host.h"
+#include "display/host.h"
 #include "platform/clock.h"
 #include "platform/gui.h"
 
@@ -72,9 +73,18 @@ void app_paused_event_pass() {
     if (pending_actions & PA_QUIT) app_clean_exit(0);
 }
 
+void app_draw_paused_picture() {
+    if (!emu_paused || emu_paused_mid_frame || !ui_host.main_window_open()) return;
+    paused_picture_pending = false;
+    emu_run_frame();
+    display_redraw_all();
+}
+
 void app_inner_pass() {
     keep_home_lock();
+    if (emu_paused && paused_picture_pending) app_draw_paused_picture();
     if (!emu_paused) {
+        paused_picture_pending = false; // the running frames draw it
         emu_schedule_frame();
         hooks->run_frame();
     }

@@ -11,8 +11,13 @@
 // One outer cycle: inner passes until a deferred action is pending, then the
 // action at the frame boundary.
 void app_outer_cycle();
-// One inner pass: frame (unless paused), event pass, wait.
+// One inner pass: frame (unless paused), event pass, wait. While paused, a
+// picture that no frame has drawn yet is drawn first.
 void app_inner_pass();
+// A paused guest whose picture no frame has drawn (a session started paused,
+// a machine switched while paused): one frame runs, silent, to draw it, and
+// the guest stays paused. Needs the main window.
+void app_draw_paused_picture();
 // Acts on pending_actions after the inner loop ended.
 void app_frame_boundary();
 // The event pass of a debugger stop inside a frame: a quit asked in it ends

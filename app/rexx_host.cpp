@@ -1,5 +1,7 @@
 #include "app/rexx_host.h"
 
+#include "app/mainloop.h"
+#include "core/machine.h"
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/settings_vars.h"
@@ -89,8 +91,12 @@ void rexx_close_port() {
 bool rexx_quit_requested = false;
 
 // Nobody sits at the screen for a command of the port: it never waits on a dialog.
+// A machine switched while paused shows its picture before the next command
+// (a SAVEPNG, say) is served.
 static int run_unattended(const char* line, std::string* result) {
-    return ui_unattended_run(rexx_command, line, result);
+    const int rc = ui_unattended_run(rexx_command, line, result);
+    if (paused_picture_pending) app_draw_paused_picture();
+    return rc;
 }
 
 void rexx_serve_port() {

@@ -390,13 +390,8 @@ void app_main(int argc, char** argv) {
     games_rescan_pending = 1;
     ui_host.open_main_window(0);
     if (!games_drawer_note.empty()) gui_status_note(games_drawer_note.c_str());
-    // A session quit paused starts paused. No frame has drawn the picture yet:
-    // the first one runs (silent, scoring nothing) to draw it, and the guest
-    // stays paused after it.
-    if (emu_paused && ui_host.main_window_open()) {
-        emu_run_frame();
-        display_redraw_all();
-    }
+    // A session quit paused starts paused; no frame has drawn its picture yet.
+    app_draw_paused_picture();
     if (startupupdates && update_check_available() && ui_host.main_window_open()) net_check_updates(1);
     if (rexx_script_path[0])
         rexx_run_script(0, 1);

@@ -289,6 +289,14 @@ void cmd_debugger(ArexxCall& call) {
 
 // ---- files -----------------------------------------------------------------------------------
 // Answers 10 with `text` and, when known, the reason in brackets.
+// The REQUEST commands, and OPEN or CLIENT without a name, ask the user on purpose: their requesters are shown
+// even though a command of the port is running.
+struct AskingTheUser {
+    const bool was = ui_unattended;
+    AskingTheUser() { ui_unattended = false; }
+    ~AskingTheUser() { ui_unattended = was; }
+};
+
 void failed_with(ArexxCall& call, const char* text, const std::string& why) {
     call.rc = 10;
     call.result = text;
@@ -299,7 +307,12 @@ void cmd_open_file(ArexxCall& call) {
     if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
     if (name.empty()) {
-        file_open_with_requester(); // its own failures are reported there
+        const AskingTheUser asking; // without a name: the load requester asks for one
+        const int result = file_open_with_requester();
+        if (result < 0)
+            reply(call, 5, "OPEN: cancelled\n");
+        else if (result == LOAD_FAILED)
+            failed_with(call, "OPEN: there was a problem opening the file", file_load_refusal());
         return;
     }
     if (name.size() >= FILE_NAME_SIZE) {
@@ -401,14 +414,6 @@ void cmd_paste(ArexxCall&) {
 void cmd_viewhighscores(ArexxCall&) {
     gui_high_scores_window();
 }
-
-// The REQUEST commands ask the user on purpose: their requesters are shown
-// even though a command of the port is running.
-struct AskingTheUser {
-    const bool was = ui_unattended;
-    AskingTheUser() { ui_unattended = false; }
-    ~AskingTheUser() { ui_unattended = was; }
-};
 
 void cmd_requestfile(ArexxCall& call) {
     const AskingTheUser asking;

@@ -193,11 +193,13 @@ int load_tvc(LoadRequest& r) {
     if (!machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, r.restart))
         return LOAD_FAILED;
     known_game_id = r.game_row;
-    game_start_address = be16(r, 3);
-    program_loaded = 1;
     std::memcpy(tvc_copy, r.data, r.length);
     tvc_copy_length = r.length;
     if (!r.restart) game_apply_settings();
+    // The settings' machine set-up forgets any start address: the program's
+    // is known from here on, and the reset below branches to it.
+    game_start_address = be16(r, 3);
+    program_loaded = 1;
     file_loaded = 1;
     u32 address = be16(r, 1);
     for (u32 i = TVC_HEADER_SIZE; i < r.length; i++, address++)
@@ -768,8 +770,8 @@ int file_open_answer(int answer, const char* previous_games_path) {
     return result;
 }
 
-void file_open_with_requester() {
-    if (emu_paused_mid_frame) return;
+int file_open_with_requester() {
+    if (emu_paused_mid_frame) return -1;
     stop_input_recording();
     rec_stop_all();
     char previous[sizeof games_path];
@@ -777,5 +779,6 @@ void file_open_with_requester() {
     const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
                                             OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
                                             file_name_buffer);
-    file_open_answer(answer, previous);
+    const int result = file_open_answer(answer, previous);
+    return answer == 0 ? result : -1;
 }

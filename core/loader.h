@@ -90,7 +90,9 @@ int file_open_chosen(int quiet);
 
 // The "Open..." command: shows the load requester in the games drawer and
 // loads the chosen file; a confirmation without a file name audits the drawer.
-void file_open_with_requester();
+// The load result, or -1 when no file was chosen (cancelled, confirmed
+// without a name, or refused inside a stopped frame).
+int file_open_with_requester();
 // What the command does with the requester's answer (0 a file was chosen into
 // file_name_buffer, 5 confirmed without a name, else cancelled), given the
 // games drawer from before the requester. Returns the load result.

@@ -143,6 +143,8 @@ void emu_set_memory_map(int new_machine, int new_memmap) {
     ui_mark(UI_TOOLBAR | UI_OPCODES | UI_REOPEN_WINDOWS | UI_REFRESH_WINDOWS);
 }
 
+bool paused_picture_pending;
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     if (switch_refused(new_machine, new_memmap)) return false;
 
@@ -224,6 +226,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     lamp_latch = 0;
 
     if (new_game || force) machine_reset();
+    if (new_game && emu_paused) paused_picture_pending = true;
 
     core_hooks_run(CoreHook::picture_reset);
     game_info_text();

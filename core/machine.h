@@ -30,6 +30,9 @@ extern i32 autofire_duty, autofire_period; // autofire timing in frames
 // tool windows open. The empty memory maps (17, 18) and numbers out of range
 // are refused with a message and change nothing; the result is false then.
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
+// Set by a new-game switch made while paused: no frame has drawn the new
+// machine's picture yet. The main loop draws it (app_draw_paused_picture).
+extern bool paused_picture_pending;
 
 // Applies the settings of the known game `known_game_id`, or the defaults of
 // the current machine when no game is known; switches the machine as needed.

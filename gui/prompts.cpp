@@ -25,6 +25,13 @@ enum Decision { UNDECIDED = PROMPT_UNDECIDED, ACCEPTED = PROMPT_ACCEPTED, CANCEL
 
 // What one event decides. Return in the editable field `field` asks
 // `field_return` first (nullptr: accept), which may keep the prompt open.
+// The editable field gets the keyboard with its text selected: what is typed
+// replaces the value shown.
+void activate_field(int field) {
+    gui_activate_gadget(prompt_window, field);
+    gui_select_text(prompt_window, field);
+}
+
 Decision decide(const GuiEvent& e, int field, bool (*field_return)()) {
     switch (e.type) {
     case GE_CLOSE:
@@ -33,7 +40,7 @@ Decision decide(const GuiEvent& e, int field, bool (*field_return)()) {
         if (e.gid != field) return UNDECIDED;
         if (e.code == 13) return !field_return || field_return() ? ACCEPTED : UNDECIDED;
         if (e.code == 69) return CANCELLED; // Esc inside the field
-        if (e.code == 9) gui_activate_gadget(prompt_window, field);
+        if (e.code == 9) activate_field(field);
         return UNDECIDED;
     case GE_RAWKEY:
         switch (e.code) {
@@ -43,7 +50,7 @@ Decision decide(const GuiEvent& e, int field, bool (*field_return)()) {
         case 0x44:
             return ACCEPTED;
         case 0x42:
-            gui_activate_gadget(prompt_window, field);
+            activate_field(field);
             return UNDECIDED;
         default:
             return UNDECIDED;
@@ -64,7 +71,7 @@ Decision run_prompt(const GuiWindowDesc& d, int field, bool (*field_return)(), s
         gui_modal_end();
         return UNDECIDED;
     }
-    gui_activate_gadget(prompt_window, field);
+    activate_field(field);
     Decision decision = UNDECIDED;
     while (decision == UNDECIDED) {
         gui_host_wait_events(100);
@@ -99,16 +106,27 @@ GuiNode field_node(int gid, const std::string& label, const std::string& text, i
     return n;
 }
 
-// The range rule of the edit prompt: a value above the target's largest
-// (or none) shows the largest and keeps the prompt open.
-bool edit_value_in_range() {
-    const std::string text = gui_get_text(prompt_window, GID_EDIT_TO);
+// The range rule of the edit prompt: a value above the target's largest (or
+// text that is no value) is refused with the range it must lie in; the prompt
+// stays open with the text selected for another try.
+// The value of `text` for the edit's target; above edit_max when it is out
+// of range or no value, which a warning then says with the valid range.
+i32 edit_value_of(const std::string& text) {
     const i32 value = static_cast<i32>(dbg_parse_register_operand(text.c_str(), static_cast<u32>(edit_max), 0));
     if (value > edit_max) {
-        edit_new_value = edit_max;
-        char largest[18];
-        std::snprintf(largest, sizeof largest, "$%X", static_cast<u32>(edit_max));
-        gui_set_text(prompt_window, GID_EDIT_TO, largest);
+        char why[96];
+        std::snprintf(why, sizeof why, "\"%.20s\" is refused: valid range is $0..$%X!", text.c_str(),
+                      static_cast<u32>(edit_max));
+        gui_warning(why);
+    }
+    return value;
+}
+
+bool edit_value_in_range() {
+    const i32 value = edit_value_of(gui_get_text(prompt_window, GID_EDIT_TO));
+    if (value > edit_max) {
+        gui_window_activate(prompt_window); // the keyboard comes back from the warning
+        activate_field(GID_EDIT_TO);
         return false;
     }
     edit_new_value = value;
@@ -165,7 +183,11 @@ int gui_edit_value_window(const char* what, int quiet, int word) {
     if (decision == UNDECIDED) return 1; // the window was not built
     std::snprintf(edit_to_text, sizeof edit_to_text, "%s", text.c_str());
     if (decision == ACCEPTED && edit_what[0]) {
-        edit_new_value = static_cast<i32>(dbg_parse_register_operand(edit_to_text, static_cast<u32>(edit_max), 0));
+        // Closing the window accepts without the range rule: a quiet edit
+        // (a tool window's) says here why a value is refused.
+        edit_new_value = quiet ? edit_value_of(edit_to_text)
+                               : static_cast<i32>(dbg_parse_register_operand(
+                                     edit_to_text, static_cast<u32>(edit_max), 0));
         dbg_edit_memory(quiet, word);
         gui_refresh_windows(0);
     } else if (!quiet) {

@@ -316,7 +316,11 @@ int elektor_parse_eof(u32 length) {
 void elektor_commit_eof() {
     for (const EofBlock& b : eof_blocks)
         std::memcpy(guest_memory + b.address, b.data.data(), b.data.size());
-    if (eof_has_start) game_start_address = eof_start;
+    // An end block names where the program starts: the reset that follows branches there.
+    if (eof_has_start) {
+        game_start_address = eof_start;
+        program_loaded = 1;
+    }
     eof_blocks.clear();
 }
 

@@ -293,6 +293,8 @@ void gui_list_scroll(int win, int gid, int command);
 // The first row in view of a list.
 int gui_list_top(int win, int gid);
 void gui_activate_gadget(int win, int gid);
+// Selects the whole text of an entry, so that what is typed next replaces it.
+void gui_select_text(int win, int gid);
 // Speedbar button `index` counted from 1.
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected);
 bool gui_bar_selected(int win, int gid, int index);

@@ -20,6 +20,7 @@ struct Gadget {
     int min = 0, max = 0, visible = 0;
     bool disabled = false;
     bool selected = false;
+    bool text_selected = false; // an entry's whole text, replaced by what is typed
     int image = 0;
     std::string hint;
     int background = -1;
@@ -537,7 +538,10 @@ void gui_window_flush_events(int win) {
 // --- gadgets ----------------------------------------------------------------
 void gui_set_text(int win, int gid, const char* text) {
     ++setter_calls;
-    if (Gadget* g = gadget(win, gid)) g->text = text;
+    if (Gadget* g = gadget(win, gid)) {
+        g->text = text;
+        g->text_selected = false;
+    }
 }
 std::string gui_get_text(int win, int gid) {
     Gadget* g = gadget(win, gid);
@@ -639,6 +643,10 @@ int gui_list_top(int win, int gid) {
 void gui_activate_gadget(int win, int gid) {
     if (gadget(win, gid)) windows[win].focus = gid;
 }
+void gui_select_text(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (g && g->kind == GK_STRING) g->text_selected = true;
+}
 int gui_headless_focus(int win) {
     Window* w = find(win);
     return w ? w->focus : -1;
@@ -648,7 +656,10 @@ void gui_headless_key(int win, int raw, char ch, bool up) {
     if (!w) return;
     auto g = w->gadgets.find(w->focus);
     if (g != w->gadgets.end() && g->second.kind == GK_STRING) {
-        if (!up) g->second.text += ch;
+        if (up) return;
+        if (g->second.text_selected) g->second.text.clear();
+        g->second.text_selected = false;
+        g->second.text += ch;
         return;
     }
     if (g != w->gadgets.end() && g->second.kind == GK_INTEGER) {

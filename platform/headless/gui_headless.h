@@ -119,7 +119,8 @@ const std::string& gui_headless_message_console_text();
 // The gadget that has the keyboard in window `win` (-1 none); a window opens
 // with it on its display, else on its first entry unless the window keeps it
 // (keys_to_window). A key pressed or released there: typed into a string or
-// integer gadget that has the keyboard (`ch` on the press; an integer takes
-// digits and swallows other keys), else a raw key event of the window.
+// integer gadget that has the keyboard (`ch` on the press; it replaces a
+// selected text; an integer takes digits and swallows other keys), else a raw
+// key event of the window.
 int gui_headless_focus(int win);
 void gui_headless_key(int win, int raw, char ch, bool up);

@@ -1600,6 +1600,10 @@ int gui_list_top(int win, int gid) {
 void gui_activate_gadget(int win, int gid) {
     if (Gadget* g = gadget(win, gid)) g->widget->setFocus();
 }
+void gui_select_text(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    if (auto* e = g ? dynamic_cast<QLineEdit*>(g->widget) : nullptr) e->selectAll();
+}
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
     Gadget* g = gadget(win, gid);
     if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;

@@ -51,4 +51,34 @@ TEST_F(PausedStart, TheRestoredPictureIsDrawn) {
     EXPECT_EQ(wait_exit(), 0) << log();
 }
 
+// A machine chosen while paused shows its first picture at once, not the
+// flat grey of a display no frame has drawn.
+TEST_F(PausedStart, AMachineSwitchedWhilePausedShowsItsPicture) {
+    std::string result;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ASSERT_EQ(send("PAUSE", &result), 0);
+    for (const char* m : {"INTERTON", "ARCADIA", "ELEKTOR", "PIPBUG", "BINBUG", "INSTRUCTOR", "TWIN",
+                          "CD2650", "ZACCARIA", "MALZAK", "PHUNSY", "PONG", "SELBST", "MIKIT",
+                          "TYPERIGHT"}) {
+        SCOPED_TRACE(m);
+        // Machines whose ROMs are missing say so (rc 5) and run without them.
+        ASSERT_LT(send(std::string("SETMACHINE ") + m, &result), 10) << result;
+        const IndexedPicture shown = picture(std::string(m) + ".png");
+        ASSERT_FALSE(shown.pixels.empty());
+        const std::set<u8> colours(shown.pixels.begin(), shown.pixels.end());
+        const bool flat_grey = colours.size() == 1 && *colours.begin() < shown.palette.size() &&
+                               shown.palette[*colours.begin()] == 0xBBBBBB;
+        EXPECT_FALSE(flat_grey);
+        // The consoles draw their title or playfield in the first frame.
+        const std::string name = m;
+        if (name == "INTERTON" || name == "ARCADIA" || name == "PONG") {
+            EXPECT_GT(colours.size(), 1u);
+        }
+    }
+    EXPECT_EQ(send("GETVERSION", &result), 0);
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}
+
 } // namespace

@@ -59,13 +59,14 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
 }
 
 // Nobody is asked while a script's command runs: the missing ROM's warning
-// and the file requester of OPEN answer at once, in the reply and its code.
+// and the file requester of SAVEAS answer at once, in the reply and its code.
+// (OPEN without a name asks for the file on purpose, as REQUESTFILE does.)
 TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
     const std::string out = (home.path() / "answers.txt").string();
     std::ofstream(home.path() / "ask.rexx")
         << "/* no dialog */\n"
         << "'SETMACHINE ELEKTOR'; call lineout '" << out << "', rc result\n"
-        << "'OPEN'; call lineout '" << out << "', rc result\n"
+        << "'SAVEAS'; call lineout '" << out << "', rc result\n"
         << "call lineout '" << out << "'\n"
         << "call lineout '" << out << ".done', 'done'\n";
     ASSERT_TRUE(start({"PORTNAME", "E2E", "STARTUP", "ask.rexx"}));
@@ -82,7 +83,7 @@ TEST_F(ArexxProgram, AScriptNeverWaitsOnADialog) {
     const std::string answers = test_read_file(out);
     EXPECT_EQ(answers.find("5 These ROM images are missing from the drawer"), 0u) << answers;
     EXPECT_NE(answers.find("elektor"), std::string::npos) << answers;
-    EXPECT_NE(answers.find("\n5 Open Game/State/Recording/Tape/Disk\nAnswered \"Cancel\" without "
+    EXPECT_NE(answers.find("\n5 Save State\nAnswered \"Cancel\" without "
                            "asking: a script command is running.\n"),
               std::string::npos)
         << answers;

@@ -1,5 +1,6 @@
 // Waits that the running program enters for a person or a peer (the netplay
-// server's "Listening...", the host-name prompt) and a start whose games
+// server's "Listening...", the host-name prompt, the file requester of
+// REQUESTFILE and of OPEN without a name) and a start whose games
 // drawer is gone: none of them holds the scripting port.
 #include "platform/net.h"
 #include "platform/rexx_port.h"
@@ -19,7 +20,7 @@ std::atomic<bool> asker_leaves{false};
 
 class PortWaits : public ProgramTest {};
 
-// Each command below waits (for a client to connect, or for a host name);
+// Each command below waits (for a client to connect, for a host name or a file);
 // meanwhile another client is answered within a second, and the wait ends
 // when the client that sent the command goes away.
 TEST_F(PortWaits, AWaitAnswersOtherClientsAndEndsWhenItsAskerLeaves) {
@@ -32,7 +33,8 @@ TEST_F(PortWaits, AWaitAnswersOtherClientsAndEndsWhenItsAskerLeaves) {
     net_close(probe);
     ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
     ASSERT_EQ(send("SETPORT " + std::to_string(free_port), &result), 0) << result;
-    for (const char* line : {"SERVER", "MENU TOOLS.SERVER", "CLIENT \"\"", "CLIENT"}) {
+    for (const char* line :
+         {"SERVER", "MENU TOOLS.SERVER", "CLIENT \"\"", "CLIENT", "REQUESTFILE", "OPEN", "OPEN \"\""}) {
         int asker = -1, other = -1;
         std::string asked;
         asker_leaves = false;

@@ -1,5 +1,10 @@
 #include "tests/support/quiet_output.h"
+#include "computers/binbug_dos.h"
+#include "computers/cd2650_dos.h"
 #include "computers/phunsy.h"
+#include "computers/twin_mod.h"
+#include "cpu/exec.h"
+#include "machines/elektor.h"
 #include "computers/phunsy_image.h"
 #include "computers/pipbug_vdu.h"
 #include "core/emu.h"
@@ -165,6 +170,69 @@ TEST_F(Loader, TvcProgramsRunOnTheExpandedElektor) {
     EXPECT_EQ(std::memcmp(guest_memory + 0x0900, program.data(), program.size()), 0);
     EXPECT_EQ(tvc_copy_length, file.size());
     EXPECT_EQ(std::memcmp(tvc_copy, file.data(), file.size()), 0);
+}
+
+// Each program file that names a start address is running from it after the
+// load: the Elektor's reset branches there through $08BD, the monitor
+// computers start there.
+TEST_F(Loader, ProgramFilesStartWhereTheySay) {
+    const u8 jump[] = {0x1F, 0x09, 0x00};
+    // A TVC as SAVETVC writes it (a branch to itself at $0900), opened on
+    // another machine and on the Elektor itself, basic or expanded.
+    const std::string q = put("q.tvc", tvc(0x0900, 0x0900, {0x1B, 0x7E}));
+    for (const auto& [m, map] : {std::pair{ARCADIA, 6}, {ELEKTOR, 5}, {ELEKTOR, 4}}) {
+        SCOPED_TRACE(map);
+        switch_to(m, map);
+        ASSERT_EQ(load(q), LOAD_GAME);
+        EXPECT_EQ(known_game_id, -1);
+        EXPECT_EQ(cpu_iar, 0x08BD);
+        EXPECT_EQ(guest_memory[0x08B9], 9);
+        EXPECT_EQ(guest_memory[0x08BA], 3);
+        EXPECT_EQ(std::memcmp(guest_memory + 0x08BD, jump, 3), 0);
+        cpu_execute_one();
+        EXPECT_EQ(cpu_iar, 0x0900);
+        cpu_execute_one();
+        EXPECT_EQ(cpu_iar, 0x0900);
+    }
+    // An Elektor tape file with an end block.
+    switch_to(ELEKTOR, 5);
+    guest_memory[0x0900] = 0x1B;
+    guest_memory[0x0901] = 0x7E;
+    const std::string eof = (home / "e.eof").string();
+    capture_output();
+    ASSERT_EQ(elektor_save_eof(eof, 0x0900, 0x0901, 0x0900, 256), 1);
+    captured_output();
+    switch_to(ARCADIA, 6);
+    ASSERT_EQ(load(eof), LOAD_MEDIUM);
+    EXPECT_EQ(machine, static_cast<u32>(ELEKTOR));
+    EXPECT_EQ(cpu_iar, 0x08BD);
+    EXPECT_EQ(std::memcmp(guest_memory + 0x08BD, jump, 3), 0);
+
+    // The monitor computers' program files start at their start address.
+    const std::string cmd = (home / "p.cmd").string(), imag = (home / "p.imag").string(),
+                      mod = (home / "p.mod").string();
+    switch_to(BINBUG, MAP_BINBUG);
+    ASSERT_EQ(binbug_save_cmd(cmd.c_str(), 0x1000, 0x10FF, 0x1004), 1);
+    switch_to(CD2650, MAP_CD2650);
+    ASSERT_EQ(cd2650_save_imag(imag.c_str(), 0x2000, 0x20FF, 0x2003), 1);
+    switch_to(TWIN, MAP_TWIN);
+    ASSERT_EQ(twin_save_mod(mod.c_str(), 0x1500, 0x15FF, 0x1510), 1);
+    const std::string aof_path = put("p.aof", bytes(aof(0x0440, {0x07, 0x08, 0x09}, 0x0441)));
+    const struct {
+        std::string path;
+        u32 machine, map;
+        u16 start;
+    } programs[] = {{cmd, BINBUG, MAP_BINBUG, 0x1004},
+                    {imag, CD2650, MAP_CD2650, 0x2003},
+                    {mod, TWIN, MAP_TWIN, 0x1510},
+                    {aof_path, PIPBUG, MAP_PIPBUG_1, 0x0441}};
+    for (const auto& p : programs) {
+        SCOPED_TRACE(p.path);
+        switch_to(p.machine == PIPBUG ? PIPBUG : ARCADIA, p.machine == PIPBUG ? p.map : 6);
+        ASSERT_NE(load(p.path), LOAD_FAILED) << output;
+        EXPECT_EQ(machine, p.machine);
+        EXPECT_EQ(cpu_iar, p.start);
+    }
 }
 
 TEST_F(Loader, TvcRefusalsChangeNothing) {

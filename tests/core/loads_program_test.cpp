@@ -146,4 +146,33 @@ TEST_F(LoadsProgram, AStateIsCheckedForWhatItsFileHolds) {
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 
+// A program saved with SAVETVC and opened again on the Elektor runs from its
+// start address: the reset lays the branch to it at $08BD and starts there.
+TEST_F(LoadsProgram, ASavedElektorProgramRunsFromItsStart) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_LT(send("SETMACHINE ELEKTOR", &result), 10) << result; // its ROMs are not here
+    ASSERT_EQ(send("PAUSE", &result), 0) << result;
+    // BCTR,UN to itself at $0900.
+    ASSERT_EQ(send("DEBUGGER \"E $900 $1B\"", &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"E $901 $7E\"", &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"SAVETVC $900 $901 q $900\"", &result), 0) << result;
+    const std::string q = (home.path() / "Projects" / "q.tvc").string();
+    EXPECT_EQ(test_read_file(q), std::string("\x02\x09\x00\x09\x00\x1B\x7E", 7));
+    for (const char* from : {"ELEKTOR", "ARCADIA"}) {
+        SCOPED_TRACE(from);
+        ASSERT_LT(send(std::string("SETMACHINE ") + from, &result), 10) << result;
+        ASSERT_EQ(send("OPEN " + q, &result), 0) << result;
+        EXPECT_EQ(peek(0x08B9), "9");
+        EXPECT_EQ(peek(0x08BA), "3");
+        EXPECT_EQ(peek(0x08BD), "31");
+        EXPECT_EQ(peek(0x08BE), "9");
+        EXPECT_EQ(peek(0x08BF), "0");
+        ASSERT_EQ(send("DEBUGGER \"V CPU\"", &result), 0) << result;
+        EXPECT_NE(result.find("IAR: $08BD"), std::string::npos) << result;
+    }
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
 } // namespace

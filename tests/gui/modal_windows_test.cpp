@@ -299,30 +299,52 @@ TEST_F(ModalWindows, LoadAddressPromptThatCannotOpenIsCancelled) {
 
 // ---- The edit prompt ------------------------------------------------------------------
 
-TEST_F(ModalWindows, EditPromptWritesTheValueAndKeepsToTheLimit) {
+// What the user types into the entry that has the keyboard.
+void type(int w, const char* text) {
+    for (const char* c = text; *c; c++)
+        gui_headless_key(w, 0x20, *c, false);
+}
+
+TEST_F(ModalWindows, EditPromptWritesWhatIsTypedAndRefusesValuesOutOfRange) {
     fresh_cpu(PIPBUG, MAP_PIPBUG_1);
     machine = PIPBUG;
     guest_memory[0x0500] = 0x12;
     std::string shown[4], said;
     OutputCapture out;
-    // Above the limit: the field shows the largest value and the prompt stays open;
-    // a second Return accepts it.
+    // The old value is selected: typing replaces it.
     steps = {[&](int w) {
-                 shown[0] = gui_get_text(w, GID_PROMPT_FIELD);
-                 shown[1] = gui_get_text(w, GID_EDIT_FROM);
-                 gui_set_text(w, GID_EDIT_TO, "$300");
-                 gui_headless_post(w, gadget(GID_EDIT_TO, 13));
-             },
-             [&](int w) {
-                 shown[2] = gui_get_text(w, GID_EDIT_TO);
-                 gui_headless_post(w, gadget(GID_EDIT_TO, 13));
-             }};
+        shown[0] = gui_get_text(w, GID_PROMPT_FIELD);
+        shown[1] = gui_get_text(w, GID_EDIT_FROM);
+        shown[2] = gui_get_text(w, GID_EDIT_TO);
+        type(w, "5A");
+        gui_headless_post(w, gadget(GID_EDIT_TO, 13));
+    }};
     EXPECT_EQ(gui_edit_value_window("$500", 0, 0), 1);
     EXPECT_EQ(shown[0], "$500");
     EXPECT_EQ(shown[1], "$12");
-    EXPECT_EQ(shown[2], "$FF");
-    EXPECT_EQ(guest_memory[0x0500], 0xFF);
-    EXPECT_NE(out.text().find("Changed contents of $500 from $12 to $FF."), std::string::npos);
+    EXPECT_EQ(shown[2], "$12");
+    EXPECT_EQ(guest_memory[0x0500], 0x5A);
+    EXPECT_NE(out.text().find("Changed contents of $500 from $12 to $5A."), std::string::npos);
+    // Above the limit: refused with the range, the prompt stays open with the
+    // text as typed, and what is typed next replaces it.
+    gui_headless_answer_requesters({1});
+    steps = {[&](int w) {
+                 type(w, "$300");
+                 gui_headless_post(w, gadget(GID_EDIT_TO, 13));
+             },
+             [&](int w) {
+                 shown[3] = gui_get_text(w, GID_EDIT_TO);
+                 type(w, "77");
+                 gui_headless_post(w, gadget(GID_EDIT_TO, 13));
+             }};
+    next_step = 0;
+    EXPECT_EQ(gui_edit_value_window("$500", 0, 0), 1);
+    EXPECT_EQ(shown[3], "$300");
+    ASSERT_EQ(gui_headless_requesters().size(), 1u);
+    EXPECT_NE(gui_headless_requesters()[0].find("valid range is $0..$FF"), std::string::npos)
+        << gui_headless_requesters()[0];
+    EXPECT_EQ(guest_memory[0x0500], 0x77);
+    EXPECT_EQ(out.text().find("to $FF."), std::string::npos);
     // Esc: nothing changes, and the debugger's own call says so.
     steps = {[&](int w) {
         gui_set_text(w, GID_EDIT_TO, "$1");
@@ -330,7 +352,7 @@ TEST_F(ModalWindows, EditPromptWritesTheValueAndKeepsToTheLimit) {
     }};
     next_step = 0;
     EXPECT_EQ(gui_edit_value_window("$500", 0, 0), 1);
-    EXPECT_EQ(guest_memory[0x0500], 0xFF);
+    EXPECT_EQ(guest_memory[0x0500], 0x77);
     EXPECT_NE(out.text().find("Cancelled.\n\n"), std::string::npos);
     // A register, a word, and nothing to edit.
     steps = {[&](int w) {
@@ -342,6 +364,17 @@ TEST_F(ModalWindows, EditPromptWritesTheValueAndKeepsToTheLimit) {
     EXPECT_EQ(cpu_regs[2], 7);
     EXPECT_EQ(gui_edit_value_window("R2", 1, 1), 0); // a register is no word
     EXPECT_EQ(gui_edit_value_window("NOSUCHLABEL", 1, 0), 0);
+    // A tool window's edit closed with a value out of range says why too.
+    gui_headless_answer_requesters({1});
+    steps = {[&](int w) {
+        type(w, "$1FF");
+        gui_headless_post(w, close_event());
+    }};
+    next_step = 0;
+    EXPECT_EQ(gui_edit_value_window("$500", 1, 0), 1);
+    EXPECT_EQ(guest_memory[0x0500], 0x77);
+    ASSERT_EQ(gui_headless_requesters().size(), 2u);
+    EXPECT_NE(gui_headless_requesters()[1].find("\"$1FF\" is refused"), std::string::npos);
     EXPECT_EQ(gui_modal_active, 0);
 }
 
