@@ -1341,7 +1341,13 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
         menu->menuAction()->setEnabled(!title.disabled);
         build_menu(w, menu, title.sub, number++);
     }
+    const QSize before = w->widget->size();
     w->menubar->setVisible(!strip.empty());
+    // The window takes the strip's room at once; one that grew stays on the
+    // screen as it was placed there (it was placed without the strip).
+    if (QLayout* lay = w->widget->layout()) lay->activate();
+    if (w->widget->isVisible() && !w->widget->isFullScreen() && w->widget->size() != before)
+        qt_place_on_screen(w->widget, w->widget->x(), w->widget->y());
 }
 
 void gui_menu_set_state(int win, int id, bool enabled, bool checked) {
