@@ -53,11 +53,18 @@ class WindowFitProgram : public ProgramTest {
             if (xvfb > 0 && !std::filesystem::exists(socket)) stop_xvfb();
         }
         ASSERT_GT(xvfb, 0) << "no virtual display could be started";
+        if (const char* before = std::getenv("DISPLAY")) outer_display = before;
         setenv("DISPLAY", display.c_str(), 1);
+        display_set = true;
     }
     void TearDown() override {
         ProgramTest::TearDown();
         stop_xvfb();
+        if (!display_set) return;
+        if (outer_display.empty())
+            unsetenv("DISPLAY");
+        else
+            setenv("DISPLAY", outer_display.c_str(), 1);
     }
     void stop_xvfb() {
         if (xvfb <= 0) return;
@@ -110,7 +117,8 @@ class WindowFitProgram : public ProgramTest {
         return {};
     }
 
-    std::string display;
+    std::string display, outer_display;
+    bool display_set = false;
     pid_t xvfb = -1;
 };
 
