@@ -152,25 +152,29 @@ TEST_F(WindowFitProgram, TheMainWindowLiesWhollyOnTheScreen) {
     EXPECT_TRUE(quit()) << log();
 }
 
-TEST_F(WindowFitProgram, TheTipAtStartOpensAboveTheMainWindow) {
-    // A start on a machine whose set-up asks for the tool windows again (none
-    // is open): the tip opened over the main window stays above it.
+TEST_F(WindowFitProgram, TheTipAndAWarningAtStartOpenAboveTheMainWindow) {
+    // A start on BINBUG, whose set-up asks for the tool windows again (none is
+    // open) and warns of its missing monitor images: the warning and the tip
+    // opened over the main window stay above it.
     ASSERT_TRUE(start_on_display()) << log();
     std::string result;
-    ASSERT_EQ(send("MENU SETTINGS.MACHINE.PIPBUG", &result), 0) << result;
+    send("MENU SETTINGS.MACHINE.BINBUG", &result); // warns: the images are missing
     ASSERT_TRUE(quit()) << log();
 
     ASSERT_TRUE(start_on_display()) << log();
     ASSERT_FALSE(main_window().name.empty());
     std::this_thread::sleep_for(std::chrono::seconds(1)); // a few frames
     const std::vector<XWindow> all = windows();
-    int tip = -1, main = -1;
+    int tip = -1, warning = -1, main = -1;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (all[i].name == "Tip of the Day") tip = static_cast<int>(i);
-        if (all[i].name.rfind("Brindlemox ", 0) == 0) main = static_cast<int>(i);
+        if (all[i].name == "Warning") warning = static_cast<int>(i);
+        if (all[i].name.rfind("Brindlemox BINBUG", 0) == 0) main = static_cast<int>(i);
     }
     ASSERT_GE(main, 0);
     ASSERT_GE(tip, 0);
+    ASSERT_GE(warning, 0);
     EXPECT_LT(tip, main);
+    EXPECT_LT(warning, main);
     EXPECT_TRUE(quit()) << log();
 }
