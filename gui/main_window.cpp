@@ -240,6 +240,15 @@ void gui_screen_setup() {
 
 void gui_unlock_pubscreen() {}
 
+// Opens the main window described by `d`, its picture laid out anew, with
+// the menu strip.
+static void open_with_menus(GuiWindowDesc& d) {
+    d.root = build_tree();
+    main_window = gui_window_open(d);
+    if (!main_window) gui_fatal(cat_str(156, "Can't open window!"));
+    gui_window_set_menus(main_window, gui_menu_strip);
+}
+
 void gui_open_main_window(int reopen_tools) {
     if (main_window) return;
     gui_screen_setup();
@@ -255,15 +264,25 @@ void gui_open_main_window(int reopen_tools) {
         d.left = static_cast<u16>(main_window_pos[0]);
         d.top = static_cast<u16>(main_window_pos[1]);
     }
-    d.root = build_tree();
-    main_window = gui_window_open(d);
-    if (!main_window) gui_fatal(cat_str(156, "Can't open window!"));
+    gui_menu_strip = menu_build_strip();
+    open_with_menus(d);
+    // Full screen: the picture was fitted to the whole screen, but the bars
+    // and the game list beside it need their room on it too. The picture is
+    // fitted again into what they leave.
+    if (display_mode == 1) {
+        int width = 0, height = 0;
+        gui_window_position(main_window, nullptr, nullptr, &width, &height);
+        if (width > display_screen_width || height > display_screen_height) {
+            display_screen_width -= width - display_host_width;
+            display_screen_height -= height - display_host_height;
+            gui_window_close(main_window);
+            open_with_menus(d);
+        }
+    }
     gui_main_window_open = 1;
     // Modifiers let go while no window took the keys must not stay held (the
     // status bar, Caps Lock's state included, is drawn below).
     input_clear_modifier_keys();
-    gui_menu_strip = menu_build_strip();
-    gui_window_set_menus(main_window, gui_menu_strip);
     gui_refresh_menus();
     display_host_window = main_window;
     display_host_gadget = GID_DISPLAY;

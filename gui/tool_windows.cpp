@@ -236,11 +236,17 @@ void gui_nop_gadget(ToolWindow, int, u32) {}
 
 void gui_reopen_subwindows() {
     if (!gui_main_window_is_open()) return;
+    bool reopened = false;
     for (ToolWindow w : tool_window_reopen_order)
-        if (gui_subwin_reopen[w] && gui_subwin_ops[w].open) gui_subwin_ops[w].open();
+        if (gui_subwin_reopen[w] && gui_subwin_ops[w].open) {
+            gui_subwin_ops[w].open();
+            reopened = true;
+        }
     for (u8& f : gui_subwin_reopen)
         f = 0;
-    gui_activate_window();
+    // The main window gets back what the reopened windows took; with none
+    // reopened it stays as it is, under a requester or tip opened over it.
+    if (reopened) gui_activate_window();
 }
 
 void gui_subwindows_input() {

@@ -136,8 +136,8 @@ bool gui_tool_window_open(ToolWindow window);
 void gui_open_tool_window(ToolWindow window);
 // Closes every open tool window and remembers it for gui_reopen_subwindows.
 void gui_close_all_subwindows();
-// Reopens the remembered windows (only while the main window is open) and
-// activates the main window.
+// Reopens the remembered windows (only while the main window is open) and,
+// when it reopened any, activates the main window.
 void gui_reopen_subwindows();
 // Runs the input handler of every open tool window in event order.
 void gui_subwindows_input();

@@ -43,6 +43,8 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QToolTip>
 #include <QTimer>
 #include <QToolButton>
@@ -162,14 +164,63 @@ class DisplayWidget : public QWidget {
     int count_ = 0;
 };
 
+// The palette of buttons of background `rgb` (0x00RRGGBB), dark text on it.
+// One palette per colour serves every button, whatever window it is in: the
+// style keeps the faces it draws under the palette's key, and never forgets
+// a key once used, so a palette of its own for each button (as a style sheet
+// gives, at every painting) would grow the program at every opening.
+const QPalette& colour_palette(int rgb) {
+    static std::map<int, QPalette> made;
+    auto it = made.find(rgb);
+    if (it == made.end()) {
+        QPalette p = QApplication::palette("QPushButton");
+        p.setBrush(QPalette::Button, QColor(QRgb(static_cast<unsigned>(rgb))));
+        p.setBrush(QPalette::ButtonText, QColor(Qt::black));
+        it = made.emplace(rgb, p).first;
+    }
+    return it->second;
+}
+
 // A push button that also reports the middle mouse button, as a mouse event
-// of its window with its gadget id.
+// of its window with its gadget id. A button with a background colour or its
+// text at the left is drawn here, through a palette shared with every button
+// of its colour; its style sheet (set_background) gives its size.
 class MiddleButton : public QPushButton {
   public:
     MiddleButton(QtWindow* owner, int gid, const QString& text)
         : QPushButton(text), owner_(owner), gid_(gid) {}
+    void set_look(int rgb, bool text_left) {
+        rgb_ = rgb;
+        text_left_ = text_left;
+        update();
+    }
 
   protected:
+    void paintEvent(QPaintEvent* e) override {
+        if (rgb_ < 0 && !text_left_) {
+            QPushButton::paintEvent(e);
+            return;
+        }
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        opt.palette = rgb_ >= 0 ? colour_palette(rgb_) : QApplication::palette("QPushButton");
+        QPainter p(this);
+        QStyle* style = QApplication::style();
+        if (!text_left_) {
+            style->drawControl(QStyle::CE_PushButton, &opt, &p, this);
+            return;
+        }
+        style->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
+        QRect room = rect().adjusted(5, 2, -5, -2);
+        if (!opt.icon.isNull()) {
+            const QRect at(room.left(), room.top() + (room.height() - opt.iconSize.height()) / 2,
+                           opt.iconSize.width(), opt.iconSize.height());
+            opt.icon.paint(&p, at, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+            room.setLeft(at.right() + 5);
+        }
+        style->drawItemText(&p, room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+                            opt.palette, isEnabled(), text(), QPalette::ButtonText);
+    }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() == Qt::MiddleButton)
             report(e, false);
@@ -187,6 +238,8 @@ class MiddleButton : public QPushButton {
     void report(QMouseEvent* e, bool up);
     QtWindow* owner_;
     int gid_;
+    int rgb_ = -1;
+    bool text_left_ = false;
 };
 
 // The command line and other entries: Return, Tab and Esc end an edit with
@@ -447,6 +500,8 @@ void set_background(QWidget* widget, int rgb) {
         sheet += QStringLiteral("background-color: %1; color: black;")
                      .arg(QColor(QRgb(static_cast<unsigned>(rgb))).name());
     widget->setStyleSheet(sheet);
+    if (auto* b = dynamic_cast<MiddleButton*>(widget))
+        b->set_look(rgb, widget->property("text_left").toBool());
 }
 
 // A gadget's `align`: 0 left, 1 centred, 2 right, vertically centred each.
@@ -1310,7 +1365,13 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
         });
         build_menu(w, menu, title.sub, number++);
     }
+    const QSize before = w->widget->size();
     w->menubar->setVisible(!strip.empty());
+    // The window takes the strip's room at once; one that grew stays on the
+    // screen as it was placed there (it was placed without the strip).
+    if (QLayout* lay = w->widget->layout()) lay->activate();
+    if (w->widget->isVisible() && !w->widget->isFullScreen() && w->widget->size() != before)
+        qt_place_on_screen(w->widget, w->widget->x(), w->widget->y());
 }
 
 void gui_menu_set_state(int win, int id, bool enabled, bool checked) {

@@ -33,10 +33,11 @@ bool ProgramTest::start(std::vector<std::string> args) {
     return pid > 0;
 }
 
-pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args) {
+pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
+                         const char* platform) {
     setenv("BRINDLEMOX_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_QPA_PLATFORM", platform, 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     // The machines the scripts choose find their monitor images (blank, as
     // a missing one leaves the area), so that no requester waits for a user.

@@ -1,0 +1,180 @@
+// The program's windows on a real X display (a virtual 1280 x 1024 frame
+// buffer, no window manager): where they lie and which lies above which, as
+// the X server reports them. Skipped where Xvfb or xwininfo is missing.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct XWindow {
+    std::string name;
+    int width = 0, height = 0, left = 0, top = 0;
+};
+
+class WindowFitProgram : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xwininfo"))
+            GTEST_SKIP() << "Xvfb or xwininfo is not installed";
+        std::mt19937 pick(std::random_device{}());
+        for (int attempt = 0; attempt < 20 && xvfb < 0; ++attempt) {
+            const int number = 200 + static_cast<int>(pick() % 700);
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+            if (std::filesystem::exists(socket)) continue;
+            display = ":" + std::to_string(number);
+            std::vector<std::string> args = {"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24",
+                                             "-nolisten", "tcp"};
+            std::vector<char*> argv;
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            if (posix_spawn(&xvfb, argv[0], nullptr, nullptr, argv.data(), environ) != 0) xvfb = -1;
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (xvfb > 0 && !std::filesystem::exists(socket) &&
+                   std::chrono::steady_clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (xvfb > 0 && !std::filesystem::exists(socket)) stop_xvfb();
+        }
+        ASSERT_GT(xvfb, 0) << "no virtual display could be started";
+        if (const char* before = std::getenv("DISPLAY")) outer_display = before;
+        setenv("DISPLAY", display.c_str(), 1);
+        display_set = true;
+    }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        stop_xvfb();
+        if (!display_set) return;
+        if (outer_display.empty())
+            unsetenv("DISPLAY");
+        else
+            setenv("DISPLAY", outer_display.c_str(), 1);
+    }
+    void stop_xvfb() {
+        if (xvfb <= 0) return;
+        kill(xvfb, SIGTERM);
+        waitpid(xvfb, nullptr, 0);
+        xvfb = -1;
+    }
+    // Starts the program on the display and waits for its port.
+    bool start_on_display() {
+        if (fd >= 0) close(fd);
+        fd = -1;
+        pid = test_start_program(home.path(), {"PORTNAME", "E2E"}, "xcb");
+        return pid > 0 && port_up();
+    }
+    bool quit() {
+        std::string result;
+        const bool ok = send("QUIT", &result) == 0 && wait_exit() == 0;
+        pid = -1;
+        return ok;
+    }
+    // The program's windows with a title, topmost first.
+    std::vector<XWindow> windows() const {
+        std::vector<XWindow> out;
+        const std::string command = "DISPLAY=" + display + " /usr/bin/xwininfo -root -children 2>/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return out;
+        char line[512];
+        while (std::fgets(line, sizeof line, pipe)) {
+            const std::string text = line;
+            const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
+            if (open == std::string::npos || close == std::string::npos) continue;
+            XWindow w;
+            w.name = text.substr(open + 1, close - open - 1);
+            const std::size_t at = text.find(')', close);
+            if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d", &w.width, &w.height, &w.left,
+                            &w.top) == 4)
+                out.push_back(w);
+        }
+        pclose(pipe);
+        return out;
+    }
+    // The main window ("Brindlemox" and the machine's name), once the program
+    // has settled: an empty name when there is none.
+    XWindow main_window() {
+        std::string result;
+        send("GETVERSION", &result);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (const XWindow& w : windows())
+            if (w.name.rfind("Brindlemox ", 0) == 0) return w;
+        return {};
+    }
+
+    std::string display, outer_display;
+    bool display_set = false;
+    pid_t xvfb = -1;
+};
+
+} // namespace
+
+TEST_F(WindowFitProgram, TheMainWindowLiesWhollyOnTheScreen) {
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    // Placed low, then three times the size: it moves up so that its menu
+    // strip and its status bar are both on the screen.
+    ASSERT_EQ(send("MOVEWINDOW 34 300", &result), 0) << result;
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.3XSIZE", &result), 0) << result;
+    XWindow w = main_window();
+    ASSERT_FALSE(w.name.empty());
+    EXPECT_GT(w.height, 900); // the case in point: nearly as tall as the screen
+    EXPECT_GE(w.top, 0);
+    EXPECT_LE(w.top + w.height, 1024) << w.top << " + " << w.height;
+    EXPECT_EQ(w.left, 34);
+
+    // Full screen on the Type-right, whose picture alone is about as wide
+    // as the screen: the game list and the status bar fit beside it.
+    ASSERT_EQ(send("MENU SETTINGS.MACHINE.TYPERIGHT", &result), 0) << result;
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    w = main_window();
+    ASSERT_FALSE(w.name.empty());
+    EXPECT_EQ(w.left, 0);
+    EXPECT_EQ(w.top, 0);
+    EXPECT_EQ(w.width, 1280);
+    EXPECT_EQ(w.height, 1024);
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    EXPECT_TRUE(quit()) << log();
+}
+
+TEST_F(WindowFitProgram, TheTipAndAWarningAtStartOpenAboveTheMainWindow) {
+    // A start on BINBUG, whose set-up asks for the tool windows again (none is
+    // open) and warns of its missing monitor images: the warning and the tip
+    // opened over the main window stay above it.
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    send("MENU SETTINGS.MACHINE.BINBUG", &result); // warns: the images are missing
+    ASSERT_TRUE(quit()) << log();
+
+    ASSERT_TRUE(start_on_display()) << log();
+    ASSERT_FALSE(main_window().name.empty());
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // a few frames
+    const std::vector<XWindow> all = windows();
+    int tip = -1, warning = -1, main = -1;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].name == "Tip of the Day") tip = static_cast<int>(i);
+        if (all[i].name == "Warning") warning = static_cast<int>(i);
+        if (all[i].name.rfind("Brindlemox BINBUG", 0) == 0) main = static_cast<int>(i);
+    }
+    ASSERT_GE(main, 0);
+    ASSERT_GE(tip, 0);
+    ASSERT_GE(warning, 0);
+    EXPECT_LT(tip, main);
+    EXPECT_LT(warning, main);
+    EXPECT_TRUE(quit()) << log();
+}
