@@ -15,6 +15,7 @@
 #include "record/recorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -51,6 +52,11 @@ constexpr long NOWHERE = -1;
 
 long file_offset = NOWHERE; // where tape_file stands, NOWHERE when not known
 bool write_failed = false;  // a sample could not be written since the tape went in
+// An inserted tape is read only until the user records on it: then it is
+// opened for writing. Samples written since the header last got its sizes
+// leave the tape unfinished.
+bool writable = false;
+bool unfinished = false;
 
 u32 be32(const u8* p) {
     return static_cast<u32>(p[0]) << 24 | static_cast<u32>(p[1]) << 16 |
@@ -144,6 +150,7 @@ void write_slot(u32 slot, u8 stored) {
         write_failed = true;
         return;
     }
+    unfinished = true;
     if (std::fputc(stored, tape_file) == EOF) {
         file_offset = NOWHERE;
         write_failed = true;
@@ -212,6 +219,39 @@ bool patch_header(u32 s) {
     return ok;
 }
 
+// The tape in the deck again, now for writing: the same file, even when its
+// name was taken by another since. False, with the reason, when it cannot be
+// written (a read-only drive, a write-protected file).
+bool open_for_writing() {
+    const std::string same_file = "/proc/self/fd/" + std::to_string(fileno(tape_file));
+    std::FILE* f = std::fopen(same_file.c_str(), "rb+");
+    int error = f ? 0 : errno;
+    if (error == ENOENT) { // no /proc: by its name
+        f = std::fopen(path_to_host(tape_file_name).c_str(), "rb+");
+        error = f ? 0 : errno;
+    }
+    if (!f) {
+        const std::string why =
+            std::string("Can't record on this tape: its file can't be written (") +
+            std::strerror(error) + ").";
+        ui_warning(why.c_str());
+        return false;
+    }
+    std::fclose(tape_file);
+    tape_file = f;
+    file_offset = NOWHERE;
+    writable = true;
+    return true;
+}
+
+// The sizes into the header when samples were written since it last got them.
+void finish_header() {
+    if (!unfinished) return;
+    if (tape_file && (!patch_header(tape_length) || std::fflush(tape_file) != 0))
+        write_failed = true;
+    unfinished = false;
+}
+
 void remember_drawer(const char* path) {
     const std::string drawer = std::filesystem::path(path).parent_path().string();
     if (!drawer.empty()) std::snprintf(tapes_path, sizeof tapes_path, "%s", drawer.c_str());
@@ -250,6 +290,11 @@ namespace {
 // samples: `need` (VHDR, COMM, at least `need_size` bytes long) must come
 // first; `body` gives the samples. The places of the chunks' data, or a
 // refusal. Bytes inside a chunk are that chunk's: a name there is no chunk.
+// Chunk sizes are measured against the header window, never against the
+// file's size: recording only adds samples, so a tape reads the same before
+// and after. A chunk that ends inside the window but past the file's end
+// leaves the file too short; one whose size runs past the window is taken as
+// a wrong size, and the chunks after it are looked for by name.
 const char* find_chunks(const u8* b, std::size_t size, const char* need_id, u32 need_size,
                         const char* body, std::size_t* need_at, std::size_t* body_at) {
     *need_at = 0;
@@ -266,12 +311,13 @@ const char* find_chunks(const u8* b, std::size_t size, const char* need_id, u32 
             return nullptr;
         }
         const std::uint64_t next = at + 8 + static_cast<std::uint64_t>(length) + (length & 1);
-        if (next > size) break;
+        if (next > TAPE_HEADER_WINDOW) break;
         at = static_cast<std::size_t>(next);
     }
     // A chunk whose size runs past the header (some programs write a wrong
     // one into their comments): the chunks are looked for by name from
-    // there on, past the chunks already walked whole.
+    // there on, past the chunks already walked whole. Past the file's end
+    // nothing is found.
     auto find = [&](const char* id, std::size_t from) -> std::size_t {
         for (std::size_t i = from; i + 8 <= size; i++)
             if (std::memcmp(b + i, id, 4) == 0) return i;
@@ -285,7 +331,7 @@ const char* find_chunks(const u8* b, std::size_t size, const char* need_id, u32 
             const u32 length = be32(b + need + 4);
             if (length < need_size) return "Unsupported file format!";
             const std::uint64_t end = need + 8 + static_cast<std::uint64_t>(length) + (length & 1);
-            from = end <= size ? static_cast<std::size_t>(end) : need + 8 + need_size;
+            from = end <= TAPE_HEADER_WINDOW ? static_cast<std::size_t>(end) : need + 8 + need_size;
             *need_at = need + 8;
         }
     } else if (*need_at - 8 == at) {
@@ -399,6 +445,8 @@ bool tape_create_at(int kind, const char* path) {
     tape_reel_phase = 0;
     file_offset = static_cast<long>(header.size());
     write_failed = false;
+    writable = true;
+    unfinished = false;
     tape_state = CASSETTE_STOPPED;
     changed();
     return true;
@@ -439,7 +487,9 @@ int tape_insert_file(const char* path) {
         ui_warning(cat_str(335, "File is too large!\n\n"));
         return 0;
     }
-    std::FILE* f = std::fopen(host.c_str(), "rb+");
+    // Read only: a tape on a read-only drive plays, and one that is only
+    // played is never written.
+    std::FILE* f = std::fopen(host.c_str(), "rb");
     if (!f) {
         ui_warning("Can't open file for input!");
         return 0;
@@ -479,6 +529,8 @@ int tape_insert_file(const char* path) {
     tape_buffer_size = tape_length;
     file_offset = NOWHERE;
     write_failed = false;
+    writable = false;
+    unfinished = false;
     tape_state = CASSETTE_STOPPED;
     changed();
     return 1;
@@ -508,6 +560,7 @@ void tape_play() {
 
 void tape_record() {
     if (tape_state == CASSETTE_EMPTY) return;
+    if (tape_file && !writable && !open_for_writing()) return;
     tape_state = CASSETTE_RECORDING;
     tape_last_cycles = cpu_cycles;
     changed();
@@ -515,17 +568,18 @@ void tape_record() {
 
 void tape_stop() {
     if (tape_state != CASSETTE_PLAYING && tape_state != CASSETTE_RECORDING) return;
-    if (tape_state == CASSETTE_RECORDING) {
-        // A recording always ends on an even number of samples.
-        if (tape_position == tape_length && (tape_position & 1)) {
-            record_slots(tape_position, tape_position + 1);
-            tape_position = tape_length;
-            tape_accumulator = tape_position;
-        }
-        // The header counts the samples at every stop, not only at eject:
-        // the file on disk is a whole tape while it stays in the deck.
-        if (tape_file && (!patch_header(tape_length) || std::fflush(tape_file) != 0))
-            write_failed = true;
+    // A recording always ends on an even number of samples; one that wrote
+    // nothing leaves the file as it was.
+    if (tape_state == CASSETTE_RECORDING && unfinished && tape_position == tape_length &&
+        (tape_position & 1)) {
+        record_slots(tape_position, tape_position + 1);
+        tape_position = tape_length;
+        tape_accumulator = tape_position;
+    }
+    // The header counts the samples at every stop, not only at eject: the
+    // file on disk is a whole tape while it stays in the deck.
+    if (unfinished) {
+        finish_header();
         reread_buffer();
     }
     tape_state = CASSETTE_STOPPED;
@@ -535,11 +589,11 @@ void tape_stop() {
 bool tape_close_sample_file() {
     if (tape_state == CASSETTE_EMPTY) return true;
     tape_stop();
+    finish_header(); // a recording that played on and ran out
     bool ok = !write_failed;
     if (tape_file) {
-        ok = patch_header(tape_length) && ok;
-        if (std::fflush(tape_file) != 0 || std::ferror(tape_file)) ok = false;
-        if (std::fclose(tape_file) != 0) ok = false;
+        if (writable && (std::fflush(tape_file) != 0 || std::ferror(tape_file))) ok = false;
+        if (std::fclose(tape_file) != 0 && writable) ok = false;
     }
     tape_file = nullptr;
     if (!ok) ui_warning("Can't write to file!");
@@ -551,6 +605,8 @@ bool tape_close_sample_file() {
     tape_buffer_size = 0;
     file_offset = NOWHERE;
     write_failed = false;
+    writable = false;
+    unfinished = false;
     tape_state = CASSETTE_EMPTY;
     changed();
     return ok;
@@ -583,6 +639,8 @@ void tape_reset() {
     tape_reel_phase = 0;
     file_offset = NOWHERE;
     write_failed = false;
+    writable = false;
+    unfinished = false;
 }
 
 // ---- The tick -----------------------------------------------------------------------

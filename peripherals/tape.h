@@ -12,12 +12,15 @@
 // The samples are kept whole in tape_buffer, in the file's own form (WAV
 // unsigned, 8SVX and AIFF signed): playing reads them from there; recording
 // writes each sample to the file at its place and into the buffer, and stop
-// reads the buffer back from the file. Every stop of a recording, and the
-// eject, write the sizes into the header.
+// reads the buffer back from the file. An inserted tape is opened read-only
+// and played from there (a tape on a read-only drive plays); the first
+// recording opens it for writing, or says why it cannot. Every stop of a
+// recording that wrote samples writes the sizes into the header: a tape
+// that is only played and ejected keeps its bytes and its time stamp.
 //
 //   tape_insert_file("PROGDIR:tapes/game.wav"); // the deck holds it, stopped
 //   tape_play();                                // the machine's ticks read it
-//   tape_close_sample_file();                   // eject: header patched, closed
+//   tape_close_sample_file();                   // eject: closed
 #pragma once
 
 #include "core/types.h"
@@ -129,10 +132,12 @@ int tape_load_sample_file(int ask);
 // its tape and tape_file_name as they were.
 int tape_insert_file(const char* path);
 void tape_play();
+// Records from the head on; on a tape not yet written to, first opens its file
+// for writing: when that fails the deck stays stopped and a warning says why.
 void tape_record();
 void tape_stop();
-// Eject: stops, writes the sizes into the header, closes the file. False
-// (with a warning) when the file could not be finished.
+// Eject: stops (which finishes a recording), closes the file. False (with a
+// warning) when what was recorded could not be written whole.
 bool tape_close_sample_file();
 // Rewind, fast forward, the deck's slider and a click on the waveform: the
 // tape stands at `position` (kept to the tape's length).

@@ -1,6 +1,7 @@
 // The body of the cassette readers' fuzz targets: a file of one kind goes
-// into the deck; one that is taken plays, records on past its end and is
-// ejected, and must then go in again with every sample it was given.
+// into the deck; one that is taken plays and is ejected with every byte as
+// it was, goes in again, records on past its end and is ejected, and must
+// then go in again with every sample it was given.
 #pragma once
 
 #include "cpu/cpu.h"
@@ -8,6 +9,10 @@
 #include "tests/fuzz/fuzz_support.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 inline int fuzz_tape(const char* name, const std::uint8_t* data, std::size_t size) {
     fuzz_reset();
@@ -19,6 +24,13 @@ inline int fuzz_tape(const char* name, const std::uint8_t* data, std::size_t siz
         tape_sample_tick();
     }
     tape_stop();
+    tape_record(); // and stopped before a sample passed: nothing is written
+    tape_stop();
+    if (!tape_close_sample_file()) std::abort();
+    std::ifstream played(path, std::ios::binary);
+    const std::vector<char> kept{std::istreambuf_iterator<char>(played), {}};
+    if (kept.size() != size || (size && std::memcmp(kept.data(), data, size) != 0)) std::abort();
+    if (!tape_insert_file(path.c_str())) std::abort();
     tape_wind_to(tape_length);
     tape_record();
     for (int i = 0; i < 101; i++) {

@@ -527,6 +527,38 @@ TEST_F(Tape, WriteProtectionAndTheEvenEnd) {
     EXPECT_EQ(read_bytes(path).size(), 44u + inside);
 }
 
+// The file is written only by a recording: played, recorded on without a
+// sample passing and ejected, a tape keeps its bytes, even sizes that other
+// programs left wrong. A recording that plays on without a stop and runs out
+// still gets its sizes at the eject.
+TEST_F(Tape, OnlyARecordingWritesTheFile) {
+    on(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    std::vector<u8> bytes = wav(44100, std::vector<u8>(101, 0x40));
+    bytes[40] = 0; // the data chunk's size left at 0
+    const std::string path = file("kept.wav", bytes);
+    ASSERT_EQ(tape_insert_file(path.c_str()), 1);
+    tape_play();
+    run_samples(200);
+    tape_record();
+    tape_stop();
+    ASSERT_TRUE(tape_close_sample_file());
+    EXPECT_TRUE(read_bytes(path) == bytes);
+
+    ASSERT_EQ(tape_insert_file(path.c_str()), 1);
+    tape_wind_to(90);
+    tape_record();
+    run_samples(20);
+    tape_play();
+    run_samples(100);
+    EXPECT_EQ(tape_state, CASSETTE_STOPPED);
+    const u32 length = tape_length;
+    ASSERT_TRUE(tape_close_sample_file());
+    const std::vector<u8> b = read_bytes(path);
+    EXPECT_EQ(b.size(), 44u + length);
+    EXPECT_EQ(le32_at(b, 40), length);
+    EXPECT_EQ(le32_at(b, 4), 36u + length);
+}
+
 // Skipped samples: a tick that jumps over samples still leaves the file
 // holding every sample its header counts.
 TEST_F(Tape, ASkippedSampleLeavesNoHole) {
