@@ -159,10 +159,6 @@ void pong_serve() {
     }
     pong.angle = a;
     pong_apply_angle();
-    // The bat tests of the next frame compare against the step just chosen,
-    // not the step the last ball took into a goal.
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
 }
 
 void pong_point_over() {
@@ -290,8 +286,6 @@ static void wall_and_goal_test() {
             pong_set_tone(TONE_WALL);
         }
     }
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
     pong_angle_from_dy();
 }
 

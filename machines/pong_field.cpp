@@ -430,10 +430,17 @@ static void after_kind0_hit(int side) {
     }
 }
 
+// The step the ball is about to take this frame, which the bat tests judge.
+static void next_step() {
+    pong.next_x = pong.ball_x + pong.ball_dx;
+    pong.next_y = pong.ball_y + pong.ball_dy;
+}
+
 void pong_test_bats() {
     if (!pong.in_play || !collisions) return;
     const PongLayout& row = pong_layouts[pong_variant];
     const i32 w = ball_width();
+    next_step();
     for (int i = 0; i < row.count && pong.in_play; i++) {
         const PongObject& o = row.objects[i];
         const i32 c = pong.bat_x[i], p = pong.bat_prev_x[i];
@@ -471,6 +478,7 @@ void pong_test_bats() {
         pong_set_speed_mode();
         pong_apply_speed();
         pong_bat_angle(bat);
+        next_step(); // the later bats see the ball's new course
         pong_set_tone(976);
         rumble_request[side] = 10;
         if (o.kind == 0) after_kind0_hit(side);
@@ -783,8 +791,6 @@ void pong_reset() {
     pong.in_play = 0;
     pong.ball_x = 61;
     pong.ball_y = fifty() ? 160 : 138;
-    pong.next_x = pong.ball_x;
-    pong.next_y = pong.ball_y;
     if (pong_variant < 0 || pong_variant >= PONG_VARIANTS) pong_variant = memmap == 29 ? 11 : 4;
     const PongLayout& row = pong_layouts[pong_variant];
     for (int i = 0; i < PONG_OBJECTS; i++) {
@@ -896,8 +902,6 @@ void pong_save_state(u32 map) {
     pong.button_batsize = static_cast<u8>(flags[3]);
     for (int i = 0; i < PONG_OBJECTS; i++)
         pong.bat_x[i] = pong.bat_prev_x[i];
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
     pong_angle_from_dy();
     pong_apply_bat_heights();
     ui_mark(UI_STATUS);
