@@ -134,8 +134,8 @@ void pong_machine_init();
 void pong_save_state(u32 map);
 // Brings the machine's settings window in line with the options.
 void pong_gui_sync();
-// Console button i (0-3) held this frame: its host key, a click, the controls
-// picture or a gamepad's console bit.
+// Console button i held this frame (0 Start, 1 Game, 2 Serve, 3 Bat size):
+// its host key, a click, the controls picture or a gamepad's console bit.
 bool pong_console_held(int i);
 
 // ---- The machine's row (core/machine_ops.h) -------------------------------------------

@@ -681,7 +681,7 @@ static u8 press(bool held, u8* armed) {
 // Held by its host key, a toolbar click, the controls picture or (all but
 // the bat-size button) a gamepad's console bit.
 bool pong_console_held(int i) {
-    static constexpr u32 joy_button[4] = {0x100000, 0x200000, 0x400000, 0};
+    static constexpr u32 joy_button[4] = {JOY_START, JOY_REVERSE, JOY_FORWARD, 0};
     if (input_console_button_held(i) || virtual_key == i) return true;
     return joy_button[i] && ((joy_bits[0] | joy_bits[1]) & joy_button[i]);
 }
@@ -725,8 +725,8 @@ void pong_read_inputs() {
     for (int s = 0; s < 2; s++)
         if (pong.fire[s]) pong.serve_request[s] = 1;
 
-    // Console buttons by the host console keys: start = serve, a = select,
-    // b = bat size, and reset.
+    // The console buttons in the order of their labels: Start (a new game),
+    // Game, Serve and Bat size.
     if (playback) {
         const u8 b16 = rec_read_byte(), b17 = rec_read_byte();
         pong.button_reset = b16 & 1;
@@ -753,10 +753,10 @@ void pong_read_inputs() {
         if (changed) pong_gui_sync();
         pong.armed_reset = pong.armed_select = pong.armed_serve = pong.armed_batsize = 1;
     } else {
-        pong.button_serve = press(pong_console_held(0), &pong.armed_serve);
+        pong.button_reset = press(pong_console_held(0), &pong.armed_reset);
         pong.button_select = press(pong_console_held(1), &pong.armed_select);
-        pong.button_batsize = press(pong_console_held(2), &pong.armed_batsize);
-        pong.button_reset = press(pong_console_held(3), &pong.armed_reset);
+        pong.button_serve = press(pong_console_held(2), &pong.armed_serve);
+        pong.button_batsize = press(pong_console_held(3), &pong.armed_batsize);
     }
     const u8 b16 = static_cast<u8>((pong_players & 3) * 32 + (pong_machine ? 16 : 0) +
                                    pong.button_batsize * 8 + pong.button_serve * 4 +

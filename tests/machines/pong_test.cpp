@@ -5,7 +5,11 @@
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/serial.h"
+#include "commands/dispatch.h"
+#include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "input/joysticks.h"
+#include "platform/pads.h"
 #include "input/console_buttons.h"
 #include "input/keys.h"
 #include "input/paddles.h"
@@ -22,6 +26,7 @@
 #include <array>
 #include <cstring>
 #include <set>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -618,7 +623,7 @@ TEST_F(Pong, ToolbarAndControlsPictureButtonsArePresses) {
     pong_score[0] = 7;
     pong.armed_select = pong.armed_batsize = pong.armed_reset = 1;
     input_press_console_button(1);
-    input_press_console_button(2);
+    input_press_console_button(3);
     for (int f = 0; f < input_console_click_frames(1) + 1; f++)
         pong_read_inputs();
     EXPECT_FALSE(input_console_button_held(1)) << "the click's hold runs out";
@@ -633,10 +638,70 @@ TEST_F(Pong, ToolbarAndControlsPictureButtonsArePresses) {
     pong_read_inputs();
     EXPECT_EQ(pong_variant, 2);
 
-    virtual_key = 3;
+    virtual_key = 0;
     pong_read_inputs();
     virtual_key = -1;
-    EXPECT_EQ(pong_score[0], 0) << "reset";
+    EXPECT_EQ(pong_score[0], 0) << "Start: a new game";
+}
+
+u32 pad_bits[2];
+u32 pad_read(int port) {
+    return pad_bits[port & 1];
+}
+u32 pad_axes(int) {
+    return 0;
+}
+void pad_type(int, int) {}
+void pad_rumble(int) {}
+const PadDevice test_pads = {pad_read, pad_axes, pad_type, pad_rumble, pad_rumble, false};
+
+// Each console button does what its label says, pressed on the toolbar, by
+// its host key (F1-F4) or, but for Bat size, by a gamepad's console button.
+TEST_F(Pong, ConsoleButtonsDoWhatTheirLabelsSay) {
+    enum How { TOOLBAR, KEY, PAD };
+    static constexpr u32 pad_button[3] = {PAD_START, PAD_REVERSE, PAD_FORWARD};
+    for (How how : {TOOLBAR, KEY, PAD}) {
+        SCOPED_TRACE(how == TOOLBAR ? "toolbar" : how == KEY ? "key" : "gamepad");
+        pong_serving = 1; // by hand
+        pong_batsizes = 0;
+        start(28, 0);
+        controller_left = how == PAD ? 5 : 3;
+        pad_device = how == PAD ? &test_pads : nullptr;
+        emu_run_frame();
+        // Presses the button labelled `label` and lets it go again.
+        auto press = [&](const char* label) {
+            int k = 0;
+            while (k < 4 && strcasecmp(machine_live_row().console_labels[k], label) != 0)
+                k++;
+            ASSERT_LT(k, 4) << label;
+            if (how == TOOLBAR) gui_toolbar_command(2, 11 + k, false);
+            if (how == KEY) host_key_set(console_keys[k] & 127);
+            if (how == PAD) pad_bits[0] = pad_button[k];
+            emu_run_frame();
+            host_key_clear(console_keys[k] & 127);
+            pad_bits[0] = 0;
+            for (int f = 0; f < input_console_click_frames(k) + 1; f++)
+                emu_run_frame();
+        };
+        EXPECT_EQ(pong.in_play, 0);
+        press("Serve");
+        EXPECT_EQ(pong.in_play, 1) << "Serve";
+        pong_score[0] = pong_score[1] = 2;
+        press("Start");
+        EXPECT_EQ(pong_score[0], 0) << "Start";
+        EXPECT_EQ(pong_score[1], 0) << "Start";
+        EXPECT_EQ(pong_variant, 0);
+        EXPECT_EQ(pong_batsizes, 0);
+        press("Game");
+        EXPECT_EQ(pong_variant, 1) << "Game";
+        EXPECT_EQ(pong_batsizes, 0);
+        if (how != PAD) {
+            press("Bat size");
+            EXPECT_EQ(pong_batsizes, 1) << "Bat size";
+            EXPECT_EQ(pong_variant, 1);
+        }
+    }
+    pad_device = nullptr;
 }
 
 // With manual serving the serve button starts the rally, from the toolbar too.
@@ -646,7 +711,7 @@ TEST_F(Pong, ToolbarServesByHand) {
     pong.armed_serve = 1;
     emu_run_frame();
     EXPECT_EQ(pong.in_play, 0);
-    input_press_console_button(0);
+    input_press_console_button(2);
     emu_run_frame();
     emu_run_frame();
     EXPECT_EQ(pong.in_play, 1);
