@@ -364,17 +364,9 @@ void pong_run_frame() {
     if (pong.in_play) wall_and_goal_test();
     if (!pong.game_over && !pong.in_play && serve_due()) pong_serve();
 
-    // Guns follow the players' pointers.
-    for (int g = 0; g < 2; g++) {
-        const int p = swapped ? 1 - g : g;
-        if (blankingareas) {
-            pong.gun_x[g] = pong_pointer_x[p] / 2;
-            pong.gun_y[g] = pong_pointer_y[p];
-        } else {
-            pong.gun_x[g] = (pong_pointer_x[p] - 1) / 2 + 24;
-            pong.gun_y[g] = pong_pointer_y[p] + (fifty() ? 39 : 37);
-        }
-    }
+    // Each gun aims where its side's pointer points in the drawn frame.
+    for (int g = 0; g < 2; g++)
+        pong_frame_to_field(pong_pointer_x[g], pong_pointer_y[g], &pong.gun_x[g], &pong.gun_y[g]);
     if (target && pong.in_play) {
         if (pong.hit_timer == 0) {
             pong_gun_shot(0);

@@ -91,7 +91,8 @@ extern PongState pong;
 
 extern i32 pong_score[2];                                    // left and right side, 0..15
 extern u8 pong_field_map[PONG_MAP_COLUMNS * PONG_MAP_LINES]; // column * 312 + line
-// Pointer position of each player in guest-frame pixels (the guns).
+// Pointer position of each side's gun in guest-frame pixels (the players' pointers,
+// each under the side its player plays).
 extern i32 pong_pointer_x[2], pong_pointer_y[2];
 
 // ---- Frame -------------------------------------------------------------------
@@ -126,6 +127,8 @@ void pong_gun_shot(int gun);
 void pong_draw_playfield();
 void pong_draw_digit(int side, i32 column, int digit);
 void pong_plot(i32 column, i32 line, u32 colour);
+// The column and line that pong_plot draws at guest-frame pixel (x, y).
+void pong_frame_to_field(i32 x, i32 y, i32* column, i32* line);
 void pong_read_inputs();
 
 // ---- Machine glue ------------------------------------------------------------

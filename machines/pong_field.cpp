@@ -80,20 +80,38 @@ static void set_cell(i32 x, i32 y, u8 code) {
     pong_field_map[x * PONG_MAP_LINES + y] = code;
 }
 
+// Without the blanking areas the frame starts at this column and line.
+static i32 first_column() {
+    return chip_1976() ? 20 : 24;
+}
+static i32 first_line() {
+    return fifty() ? 39 : 37;
+}
+
 void pong_plot(i32 column, i32 line, u32 colour) {
     i32 x, y;
     if (blankingareas) {
         x = 2 * column;
         y = line;
     } else {
-        x = 2 * (column - (chip_1976() ? 20 : 24)) + 1;
-        y = line - (fifty() ? 39 : 37);
+        x = 2 * (column - first_column()) + 1;
+        y = line - first_line();
     }
     const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
     if (y < 0 || y >= h || y >= GUEST_FRAME_ROWS) return;
     for (i32 px = x; px <= x + 1; px++)
         if (px >= 0 && px < w && px < GUEST_FRAME_COLUMNS)
             display_plot_pixel(static_cast<u32>(px), static_cast<u32>(y), colour);
+}
+
+void pong_frame_to_field(i32 x, i32 y, i32* column, i32* line) {
+    if (blankingareas) {
+        *column = x >> 1;
+        *line = y;
+    } else {
+        *column = ((x - 1) >> 1) + first_column(); // each column is two pixels
+        *line = y + first_line();
+    }
 }
 
 static void cell_and_plot(i32 x, i32 y, u8 code, u32 colour) {

@@ -9,6 +9,7 @@
 #include "core/machine_table.h"
 #include "core/settings_vars.h"
 #include "input/joysticks.h"
+#include "display/frame.h"
 #include "platform/pads.h"
 #include "input/console_buttons.h"
 #include "input/keys.h"
@@ -23,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <set>
@@ -588,6 +590,67 @@ TEST_F(Pong, RifleShotsAndHits) {
     EXPECT_EQ(pong_score[1], 3);
     EXPECT_EQ(pong_score[0], 0);
     EXPECT_EQ(pong.shot_result[0], 1);
+}
+
+// The middle of the target as drawn (the only thing in the ball's colour),
+// false while none shows.
+bool drawn_target(i32* x, i32* y) {
+    const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
+    i32 x0 = w, x1 = -1, y0 = h, y1 = -1;
+    for (i32 px = 0; px < w; px++)
+        for (i32 py = 0; py < h; py++)
+            if (guest_frame[px * GUEST_FRAME_ROWS + py] == 0) {
+                x0 = std::min(x0, px), x1 = std::max(x1, px);
+                y0 = std::min(y0, py), y1 = std::max(y1, py);
+            }
+    if (x1 < 0) return false;
+    *x = (x0 + x1) / 2;
+    *y = (y0 + y1) / 2;
+    return true;
+}
+
+// The mouse aimed at the target as it is drawn hits it, on every chip and
+// with the players swapped or not: from the host pointer over the display,
+// through the frame, to the gun of the side the mouse's player plays.
+TEST_F(Pong, MouseAimedAtTheDrawnTargetHits) {
+    struct Case {
+        int map, chip, variant, side; // the side whose gun the mouse aims
+    } cases[] = {{28, 0, 5, 0}, {28, 1, 5, 0}, {28, 2, 5, 0}, {29, 2, 15, 0}, {29, 2, 16, 1}};
+    for (const Case& c : cases)
+        for (u32 swap : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << "chip " << c.map << "/" << c.chip << " game "
+                                            << c.variant << " swapped " << swap);
+            swapped = swap;
+            const int player = swap ? 1 - c.side : c.side; // the mouse's
+            controller_left = player == 0 ? 1 : 3;
+            controller_right = player == 1 ? 1 : 0;
+            pong_speed = 0;
+            start(c.map, c.variant, c.chip);
+            // The frame is shown three times its size, 10 and 20 pixels in.
+            const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
+            pointer_display[0] = 10;
+            pointer_display[1] = 20;
+            pointer_display[2] = 10 + 3 * w;
+            pointer_display[3] = 20 + 3 * h;
+            int shots = 0;
+            for (int f = 0; f < 3000 && shots < 15; f++) {
+                i32 x, y;
+                mouse_buttons_held[0] = 0;
+                if (f % 2 && drawn_target(&x, &y)) {
+                    pointer_x = 10 + 3 * x + 1;
+                    pointer_y = 20 + 3 * y + 1;
+                    mouse_buttons_held[0] = 1;
+                    shots++;
+                }
+                emu_run_frame();
+            }
+            mouse_buttons_held[0] = 0;
+            emu_run_frame();
+            EXPECT_EQ(shots, 15);
+            // Rifle #1 scores hits on the left, the AY-3-8600's targets on the right.
+            EXPECT_EQ(pong_score[c.map == 28 ? 0 : 1], 15) << "every shot hits";
+        }
+    swapped = 0;
 }
 
 // ---- Console buttons -----------------------------------------------------------------
