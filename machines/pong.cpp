@@ -433,6 +433,31 @@ const char* pong_game_text() {
                                                              : nullptr;
 }
 
+const char* const pong_game_names[PONG_VARIANTS] = {
+    "AY-3-8500/8550: Tennis",
+    "AY-3-8500/8550: Soccer/Hockey",
+    "AY-3-8500/8550: Handicap",
+    "AY-3-8500/8550: Squash/Handball",
+    "AY-3-8500/8550: Practice",
+    "AY-3-8500/8550: Rifle #1",
+    "AY-3-8500/8550: Rifle #2",
+    "AY-3-8600: Tennis",
+    "AY-3-8600: Hockey",
+    "AY-3-8600: Soccer",
+    "AY-3-8600: Squash",
+    "AY-3-8600: Practice",
+    "AY-3-8600: Gridball",
+    "AY-3-8600: Basketball",
+    "AY-3-8600: Basketball Practice",
+    "AY-3-8600: 1 Player Target",
+    "AY-3-8600: 2 Player Target",
+};
+
+const char* pong_game_name() {
+    return pong_variant >= 0 && pong_variant < PONG_VARIANTS ? pong_game_names[pong_variant]
+                                                             : nullptr;
+}
+
 i32 pong_controls_layout() {
     return memmap == MAP_PONG_8550 ? 6 + viewctrlsas_8550 : 8 + viewctrlsas_8600;
 }

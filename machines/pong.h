@@ -55,6 +55,10 @@ extern const PongLayout pong_layouts[PONG_VARIANTS];
 extern const char* const pong_game_texts[PONG_VARIANTS];
 // The description of the game chosen, nullptr when the choice is out of range.
 const char* pong_game_text();
+// Each game's name with its chip family, for the status bar.
+extern const char* const pong_game_names[PONG_VARIANTS];
+// The name of the game chosen, nullptr when the choice is out of range.
+const char* pong_game_name();
 
 // The running game.
 struct PongState {

@@ -18,6 +18,9 @@
 #include "app/shutdown.h"
 #include "gui/main_window.h"
 #include "gui/quit_window.h"
+#include "gui/ui_pass.h"
+#include "input/console_buttons.h"
+#include "machines/pong.h"
 #include "inspect/magnifier.h"
 #include "core/session.h"
 #include "core/machine_titles.h"
@@ -557,6 +560,30 @@ TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
     view_statusbar[0] = 0; // hidden in this mode: never touched
     gui_set_status_text_plain("x");
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
+}
+
+// On the ball-and-paddle machine the status bar names the game chosen, and
+// follows the console's Game button; a status message still comes first.
+TEST_F(MainWindow, TheStatusTextNamesTheBallAndPaddleGame) {
+    pong_variant = 4;
+    ASSERT_TRUE(machine_switch(PONG, 28, true, true, false));
+    gui_open_main_window(0);
+    gui_apply_changes();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8500/8550: Practice");
+    emu_run_frame();
+    input_press_console_button(1); // Game
+    emu_run_frame();
+    gui_apply_changes();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8500/8550: Rifle #1");
+    std::snprintf(gui_status_message, sizeof gui_status_message, "Chat: hello");
+    gui_set_status_text();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
+    gui_status_message[0] = '\0';
+
+    pong_variant = 16;
+    ASSERT_TRUE(machine_switch(PONG, 29, true, true, false));
+    gui_apply_changes();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8600: 2 Player Target");
 }
 
 // Ctrl held over the picture shows the guest position in the status bar;
