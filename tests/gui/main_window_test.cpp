@@ -586,6 +586,31 @@ TEST_F(MainWindow, TheStatusTextNamesTheBallAndPaddleGame) {
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8600: 2 Player Target");
 }
 
+// After a switch to another machine the toolbar's console buttons are that
+// machine's, as a window opened anew would show them.
+TEST_F(MainWindow, TheConsoleButtonsFollowAMachineSwitch) {
+    ASSERT_TRUE(machine_switch(ELEKTOR, machine_table[ELEKTOR].default_memmap, true, true, false));
+    gui_open_main_window(0);
+    const auto faces = [] {
+        std::vector<std::string> out;
+        const std::vector<GuiBarButton>* bar = gui_headless_bar(main_window, GID_SPEEDBAR_2);
+        for (std::size_t i = 10; bar && i < bar->size(); i++)
+            out.push_back((*bar)[i].hint + " #" + std::to_string((*bar)[i].image) +
+                          ((*bar)[i].disabled ? " off" : " on"));
+        return out;
+    };
+    const std::vector<std::string> elektor = faces();
+    ASSERT_EQ(elektor.size(), 4u);
+    std::string result;
+    ASSERT_EQ(arexx_execute("SETMACHINE PONG", &result), 0) << result;
+    gui_apply_changes();
+    const std::vector<std::string> switched = faces();
+    EXPECT_NE(switched, elektor);
+    gui_close_main_window();
+    gui_open_main_window(0);
+    EXPECT_EQ(switched, faces());
+}
+
 // Ctrl held over the picture shows the guest position in the status bar;
 // letting go of Ctrl brings the status bar's own text back.
 TEST_F(MainWindow, ThePointersPositionLastsWhileCtrlIsHeld) {
