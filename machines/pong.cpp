@@ -371,7 +371,8 @@ void pong_run_frame() {
         if (pong.hit_timer == 0) {
             pong_gun_shot(0);
             if (pong_variant == 16) pong_gun_shot(1);
-            if (pong_score[0] > 14 || pong_score[1] > 14) pong.in_play = 0;
+            // The game is over: nothing serves again until a reset.
+            if (pong_score[0] > 14 || pong_score[1] > 14) pong_end_game();
         } else if (memmap == 28) {
             pong.hit_timer--;
         }
@@ -401,8 +402,8 @@ const char* const pong_game_texts[PONG_VARIANTS] = {
     "hit it. Miss on your turn and the other player scores.",
     "Practice: one player returns the ball against the wall on the left. The\n"
     "right score counts the returns, the left one the misses.",
-    "Rifle #1: a still target in the middle. Shoot it with the light gun as\n"
-    "often as you like; the left score counts hits, the right one shots.",
+    "Rifle #1: a target bounces around the screen. Shoot at it as often as\n"
+    "you like; the left score counts hits, the right one shots.",
     "Rifle #2: a target crosses the screen. One shot per target: the left\n"
     "score counts hits, the right one shots.",
     // The AY-3-8600.

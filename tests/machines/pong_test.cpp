@@ -649,6 +649,16 @@ TEST_F(Pong, MouseAimedAtTheDrawnTargetHits) {
             EXPECT_EQ(shots, 15);
             // Rifle #1 scores hits on the left, the AY-3-8600's targets on the right.
             EXPECT_EQ(pong_score[c.map == 28 ? 0 : 1], 15) << "every shot hits";
+            // Fifteen points end the game: no target is served until a reset.
+            for (int f = 0; f < 60; f++) {
+                emu_run_frame();
+                ASSERT_EQ(pong.in_play, 0) << "frame " << f;
+                ASSERT_EQ(pong.ball_x, 61);
+            }
+            EXPECT_EQ(pong.game_over, 1);
+            machine_reset();
+            emu_run_frame();
+            EXPECT_EQ(pong.in_play, 1) << "served after the reset";
         }
     swapped = 0;
 }
