@@ -112,6 +112,7 @@ void gui_refresh_toolbar() {
         gui_bar_set(main_window, GID_SPEEDBAR_1, i + 1, toolbar1_button_enabled(i), false);
     for (int i = 0; i <= 9; i++)
         gui_update_toolbar_button(i);
+    gui_console_buttons_refresh(); // another machine has other buttons
     for (int k = 0; k < 4; k++) {
         const char* label = machine_live_row().console_labels[k];
         if (!label) label = "-";

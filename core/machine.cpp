@@ -219,7 +219,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
             file_name_buffer[0] = 0; // a path that does not fit names no file
     }
 
-    ui_mark(UI_TITLE | UI_MENUS | UI_STATUS | UI_POINTER | UI_GUEST_FOCUS);
+    ui_mark(UI_TITLE | UI_MENUS | UI_TOOLBAR | UI_STATUS | UI_POINTER | UI_GUEST_FOCUS);
     games_find_loaded();
     std::memset(vdu_text, vdu_blank_char, sizeof vdu_text);
     core_hooks_run(CoreHook::palette);

@@ -141,6 +141,9 @@ struct MachineOps {
     // The description of the game chosen on the machine itself, shown with
     // the game information. nullptr: none.
     const char* (*game_text)() = nullptr;
+    // The name of the game chosen on the machine itself, which the status bar
+    // shows instead of the game information line. nullptr: that line.
+    const char* (*status_name)() = nullptr;
     // The screen as plain text (rows ended by LF), for the text export and
     // "Copy text". nullptr: the screen has no text.
     void (*screen_text)(std::string* out) = nullptr;

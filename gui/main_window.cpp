@@ -108,6 +108,20 @@ static GuiNode speedbar1() {
     return n;
 }
 
+// The current machine's console button k (0-3) on the toolbar.
+static GuiBarButton console_button(int k) {
+    GuiBarButton x;
+    const MachineDesc& m = machine_desc();
+    x.image = gui_image(m.console_images[k] > 0 ? m.console_images[k] : console_key_images[k]);
+    const char* label = machine_live_row().console_labels[k];
+    if (!label) label = "-";
+    char hint[41];
+    std::snprintf(hint, sizeof hint, "%s (F%d)", label, k + 1);
+    x.hint = hint;
+    x.disabled = std::strcmp(label, "-") == 0;
+    return x;
+}
+
 static GuiNode speedbar2() {
     GuiNode n = node(GK_SPEEDBAR, GID_SPEEDBAR_2);
     for (int i = 0; i < 10; ++i) {
@@ -118,20 +132,17 @@ static GuiNode speedbar2() {
         x.selected = toggle_state(i + 1);
         n.bar.push_back(x);
     }
-    const MachineDesc& m = machine_desc();
-    for (int k = 0; k < 4; ++k) {
-        GuiBarButton x;
-        int row = m.console_images[k] > 0 ? m.console_images[k] : console_key_images[k];
-        x.image = gui_image(row);
-        const char* label = machine_live_row().console_labels[k];
-        if (!label) label = "-";
-        char hint[41];
-        std::snprintf(hint, sizeof hint, "%s (F%d)", label, k + 1);
-        x.hint = hint;
-        x.disabled = std::strcmp(label, "-") == 0;
-        n.bar.push_back(x);
-    }
+    for (int k = 0; k < 4; ++k)
+        n.bar.push_back(console_button(k));
     return n;
+}
+
+void gui_console_buttons_refresh() {
+    if (!main_window || !view_toolbar[display_mode]) return;
+    for (int k = 0; k < 4; ++k) {
+        const GuiBarButton b = console_button(k);
+        gui_bar_set_face(main_window, GID_SPEEDBAR_2, 11 + k, b.image, b.hint);
+    }
 }
 
 static const char* status_label_text() {

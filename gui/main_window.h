@@ -94,6 +94,9 @@ bool gui_status_bar_shown();
 void gui_status_speed_label(const char* text);
 void gui_status_speed_text(const char* text);
 void gui_toolbar_set_pause(bool paused);
+// Gives the toolbar's console buttons the pictures and tool tips of the
+// current machine's buttons.
+void gui_console_buttons_refresh();
 void gui_beep();
 
 // What became of a file or drawer dropped on the main window or its icon.

@@ -8,6 +8,7 @@
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
@@ -77,6 +78,12 @@ void gui_set_status_text() {
         gui_set_text(main_window, GID_STATUS_TEXT, status_note.c_str());
         status_note.clear();
         return;
+    }
+    if (machine_row().status_name) {
+        if (const char* name = machine_row().status_name()) {
+            gui_set_text(main_window, GID_STATUS_TEXT, name);
+            return;
+        }
     }
     // The game information line: the game's name and credits, else (nothing known
     // about the game) the memory map.

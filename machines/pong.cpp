@@ -159,10 +159,6 @@ void pong_serve() {
     }
     pong.angle = a;
     pong_apply_angle();
-    // The bat tests of the next frame compare against the step just chosen,
-    // not the step the last ball took into a goal.
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
 }
 
 void pong_point_over() {
@@ -290,8 +286,6 @@ static void wall_and_goal_test() {
             pong_set_tone(TONE_WALL);
         }
     }
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
     pong_angle_from_dy();
 }
 
@@ -370,22 +364,15 @@ void pong_run_frame() {
     if (pong.in_play) wall_and_goal_test();
     if (!pong.game_over && !pong.in_play && serve_due()) pong_serve();
 
-    // Guns follow the players' pointers.
-    for (int g = 0; g < 2; g++) {
-        const int p = swapped ? 1 - g : g;
-        if (blankingareas) {
-            pong.gun_x[g] = pong_pointer_x[p] / 2;
-            pong.gun_y[g] = pong_pointer_y[p];
-        } else {
-            pong.gun_x[g] = (pong_pointer_x[p] - 1) / 2 + 24;
-            pong.gun_y[g] = pong_pointer_y[p] + (fifty() ? 39 : 37);
-        }
-    }
+    // Each gun aims where its side's pointer points in the drawn frame.
+    for (int g = 0; g < 2; g++)
+        pong_frame_to_field(pong_pointer_x[g], pong_pointer_y[g], &pong.gun_x[g], &pong.gun_y[g]);
     if (target && pong.in_play) {
         if (pong.hit_timer == 0) {
             pong_gun_shot(0);
             if (pong_variant == 16) pong_gun_shot(1);
-            if (pong_score[0] > 14 || pong_score[1] > 14) pong.in_play = 0;
+            // The game is over: nothing serves again until a reset.
+            if (pong_score[0] > 14 || pong_score[1] > 14) pong_end_game();
         } else if (memmap == 28) {
             pong.hit_timer--;
         }
@@ -415,8 +402,8 @@ const char* const pong_game_texts[PONG_VARIANTS] = {
     "hit it. Miss on your turn and the other player scores.",
     "Practice: one player returns the ball against the wall on the left. The\n"
     "right score counts the returns, the left one the misses.",
-    "Rifle #1: a still target in the middle. Shoot it with the light gun as\n"
-    "often as you like; the left score counts hits, the right one shots.",
+    "Rifle #1: a target bounces around the screen. Shoot at it as often as\n"
+    "you like; the left score counts hits, the right one shots.",
     "Rifle #2: a target crosses the screen. One shot per target: the left\n"
     "score counts hits, the right one shots.",
     // The AY-3-8600.
@@ -444,6 +431,31 @@ const char* const pong_game_texts[PONG_VARIANTS] = {
 
 const char* pong_game_text() {
     return pong_variant >= 0 && pong_variant < PONG_VARIANTS ? pong_game_texts[pong_variant]
+                                                             : nullptr;
+}
+
+const char* const pong_game_names[PONG_VARIANTS] = {
+    "AY-3-8500/8550: Tennis",
+    "AY-3-8500/8550: Soccer/Hockey",
+    "AY-3-8500/8550: Handicap",
+    "AY-3-8500/8550: Squash/Handball",
+    "AY-3-8500/8550: Practice",
+    "AY-3-8500/8550: Rifle #1",
+    "AY-3-8500/8550: Rifle #2",
+    "AY-3-8600: Tennis",
+    "AY-3-8600: Hockey",
+    "AY-3-8600: Soccer",
+    "AY-3-8600: Squash",
+    "AY-3-8600: Practice",
+    "AY-3-8600: Gridball",
+    "AY-3-8600: Basketball",
+    "AY-3-8600: Basketball Practice",
+    "AY-3-8600: 1 Player Target",
+    "AY-3-8600: 2 Player Target",
+};
+
+const char* pong_game_name() {
+    return pong_variant >= 0 && pong_variant < PONG_VARIANTS ? pong_game_names[pong_variant]
                                                              : nullptr;
 }
 

@@ -55,12 +55,16 @@ extern const PongLayout pong_layouts[PONG_VARIANTS];
 extern const char* const pong_game_texts[PONG_VARIANTS];
 // The description of the game chosen, nullptr when the choice is out of range.
 const char* pong_game_text();
+// Each game's name with its chip family, for the status bar.
+extern const char* const pong_game_names[PONG_VARIANTS];
+// The name of the game chosen, nullptr when the choice is out of range.
+const char* pong_game_name();
 
 // The running game.
 struct PongState {
     i32 ball_x, ball_y;   // left column, centre line
     i32 ball_dx, ball_dy; // per frame
-    i32 next_x, next_y;   // after the next step
+    i32 next_x, next_y;   // after the step the bat tests judge
     i32 ball_half_height;
     i32 in_play;
     u8 game_over;
@@ -91,7 +95,8 @@ extern PongState pong;
 
 extern i32 pong_score[2];                                    // left and right side, 0..15
 extern u8 pong_field_map[PONG_MAP_COLUMNS * PONG_MAP_LINES]; // column * 312 + line
-// Pointer position of each player in guest-frame pixels (the guns).
+// Pointer position of each side's gun in guest-frame pixels (the players' pointers,
+// each under the side its player plays).
 extern i32 pong_pointer_x[2], pong_pointer_y[2];
 
 // ---- Frame -------------------------------------------------------------------
@@ -126,6 +131,8 @@ void pong_gun_shot(int gun);
 void pong_draw_playfield();
 void pong_draw_digit(int side, i32 column, int digit);
 void pong_plot(i32 column, i32 line, u32 colour);
+// The column and line that pong_plot draws at guest-frame pixel (x, y).
+void pong_frame_to_field(i32 x, i32 y, i32* column, i32* line);
 void pong_read_inputs();
 
 // ---- Machine glue ------------------------------------------------------------
@@ -134,8 +141,8 @@ void pong_machine_init();
 void pong_save_state(u32 map);
 // Brings the machine's settings window in line with the options.
 void pong_gui_sync();
-// Console button i (0-3) held this frame: its host key, a click, the controls
-// picture or a gamepad's console bit.
+// Console button i held this frame (0 Start, 1 Game, 2 Serve, 3 Bat size):
+// its host key, a click, the controls picture or a gamepad's console bit.
 bool pong_console_held(int i);
 
 // ---- The machine's row (core/machine_ops.h) -------------------------------------------

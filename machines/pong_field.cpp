@@ -80,20 +80,38 @@ static void set_cell(i32 x, i32 y, u8 code) {
     pong_field_map[x * PONG_MAP_LINES + y] = code;
 }
 
+// Without the blanking areas the frame starts at this column and line.
+static i32 first_column() {
+    return chip_1976() ? 20 : 24;
+}
+static i32 first_line() {
+    return fifty() ? 39 : 37;
+}
+
 void pong_plot(i32 column, i32 line, u32 colour) {
     i32 x, y;
     if (blankingareas) {
         x = 2 * column;
         y = line;
     } else {
-        x = 2 * (column - (chip_1976() ? 20 : 24)) + 1;
-        y = line - (fifty() ? 39 : 37);
+        x = 2 * (column - first_column()) + 1;
+        y = line - first_line();
     }
     const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
     if (y < 0 || y >= h || y >= GUEST_FRAME_ROWS) return;
     for (i32 px = x; px <= x + 1; px++)
         if (px >= 0 && px < w && px < GUEST_FRAME_COLUMNS)
             display_plot_pixel(static_cast<u32>(px), static_cast<u32>(y), colour);
+}
+
+void pong_frame_to_field(i32 x, i32 y, i32* column, i32* line) {
+    if (blankingareas) {
+        *column = x >> 1;
+        *line = y;
+    } else {
+        *column = ((x - 1) >> 1) + first_column(); // each column is two pixels
+        *line = y + first_line();
+    }
 }
 
 static void cell_and_plot(i32 x, i32 y, u8 code, u32 colour) {
@@ -430,10 +448,17 @@ static void after_kind0_hit(int side) {
     }
 }
 
+// The step the ball is about to take this frame, which the bat tests judge.
+static void next_step() {
+    pong.next_x = pong.ball_x + pong.ball_dx;
+    pong.next_y = pong.ball_y + pong.ball_dy;
+}
+
 void pong_test_bats() {
     if (!pong.in_play || !collisions) return;
     const PongLayout& row = pong_layouts[pong_variant];
     const i32 w = ball_width();
+    next_step();
     for (int i = 0; i < row.count && pong.in_play; i++) {
         const PongObject& o = row.objects[i];
         const i32 c = pong.bat_x[i], p = pong.bat_prev_x[i];
@@ -471,6 +496,7 @@ void pong_test_bats() {
         pong_set_speed_mode();
         pong_apply_speed();
         pong_bat_angle(bat);
+        next_step(); // the later bats see the ball's new course
         pong_set_tone(976);
         rumble_request[side] = 10;
         if (o.kind == 0) after_kind0_hit(side);
@@ -673,7 +699,7 @@ static u8 press(bool held, u8* armed) {
 // Held by its host key, a toolbar click, the controls picture or (all but
 // the bat-size button) a gamepad's console bit.
 bool pong_console_held(int i) {
-    static constexpr u32 joy_button[4] = {0x100000, 0x200000, 0x400000, 0};
+    static constexpr u32 joy_button[4] = {JOY_START, JOY_REVERSE, JOY_FORWARD, 0};
     if (input_console_button_held(i) || virtual_key == i) return true;
     return joy_button[i] && ((joy_bits[0] | joy_bits[1]) & joy_button[i]);
 }
@@ -717,8 +743,8 @@ void pong_read_inputs() {
     for (int s = 0; s < 2; s++)
         if (pong.fire[s]) pong.serve_request[s] = 1;
 
-    // Console buttons by the host console keys: start = serve, a = select,
-    // b = bat size, and reset.
+    // The console buttons in the order of their labels: Start (a new game),
+    // Game, Serve and Bat size.
     if (playback) {
         const u8 b16 = rec_read_byte(), b17 = rec_read_byte();
         pong.button_reset = b16 & 1;
@@ -745,10 +771,10 @@ void pong_read_inputs() {
         if (changed) pong_gui_sync();
         pong.armed_reset = pong.armed_select = pong.armed_serve = pong.armed_batsize = 1;
     } else {
-        pong.button_serve = press(pong_console_held(0), &pong.armed_serve);
+        pong.button_reset = press(pong_console_held(0), &pong.armed_reset);
         pong.button_select = press(pong_console_held(1), &pong.armed_select);
-        pong.button_batsize = press(pong_console_held(2), &pong.armed_batsize);
-        pong.button_reset = press(pong_console_held(3), &pong.armed_reset);
+        pong.button_serve = press(pong_console_held(2), &pong.armed_serve);
+        pong.button_batsize = press(pong_console_held(3), &pong.armed_batsize);
     }
     const u8 b16 = static_cast<u8>((pong_players & 3) * 32 + (pong_machine ? 16 : 0) +
                                    pong.button_batsize * 8 + pong.button_serve * 4 +
@@ -783,8 +809,6 @@ void pong_reset() {
     pong.in_play = 0;
     pong.ball_x = 61;
     pong.ball_y = fifty() ? 160 : 138;
-    pong.next_x = pong.ball_x;
-    pong.next_y = pong.ball_y;
     if (pong_variant < 0 || pong_variant >= PONG_VARIANTS) pong_variant = memmap == 29 ? 11 : 4;
     const PongLayout& row = pong_layouts[pong_variant];
     for (int i = 0; i < PONG_OBJECTS; i++) {
@@ -896,8 +920,6 @@ void pong_save_state(u32 map) {
     pong.button_batsize = static_cast<u8>(flags[3]);
     for (int i = 0; i < PONG_OBJECTS; i++)
         pong.bat_x[i] = pong.bat_prev_x[i];
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
     pong_angle_from_dy();
     pong_apply_bat_heights();
     ui_mark(UI_STATUS);

@@ -99,6 +99,7 @@ constexpr MachineOps OPS{
     .game_file_name = pong_game_file_name,
     .hiscore_row = pong_hiscore_row,
     .game_text = pong_game_text,
+    .status_name = pong_game_name,
     .screen_text = pong_screen_text,
     .program_kind = "Microcode",
     .own_score = pong_own_score,

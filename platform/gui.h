@@ -299,6 +299,8 @@ void gui_select_text(int win, int gid);
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected);
 bool gui_bar_selected(int win, int gid, int index);
 bool gui_bar_enabled(int win, int gid, int index);
+// Gives speedbar button `index` another picture (gui_image_load handle) and tool tip.
+void gui_bar_set_face(int win, int gid, int index, int image, const std::string& hint);
 GuiRect gui_gadget_rect(int win, int gid);
 
 // The display and picture gadgets show `width` x `height` colour indices (row-major,

@@ -615,6 +615,10 @@ int gui_headless_image(int win, int gid) {
     Gadget* g = gadget(win, gid);
     return g ? g->image : 0;
 }
+const std::vector<GuiBarButton>* gui_headless_bar(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g && g->kind == GK_SPEEDBAR ? &g->bar : nullptr;
+}
 void gui_set_rows(int win, int gid, const std::vector<GuiListRow>& rows) {
     Gadget* g = gadget(win, gid);
     if (!g) return;
@@ -681,6 +685,12 @@ bool gui_bar_selected(int win, int gid, int index) {
     Gadget* g = gadget(win, gid);
     return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
            g->bar[index - 1].selected;
+}
+void gui_bar_set_face(int win, int gid, int index, int image, const std::string& hint) {
+    Gadget* g = gadget(win, gid);
+    if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
+    g->bar[index - 1].image = image;
+    g->bar[index - 1].hint = hint;
 }
 bool gui_bar_enabled(int win, int gid, int index) {
     Gadget* g = gadget(win, gid);

@@ -60,6 +60,8 @@ int gui_headless_last_closed_value(int gid);
 void gui_headless_range(int win, int gid, int* min, int* max, int* visible);
 // The image a picture or image button shows (0 none).
 int gui_headless_image(int win, int gid);
+// The buttons of a speedbar as they stand (nullptr for no speedbar).
+const std::vector<GuiBarButton>* gui_headless_bar(int win, int gid);
 
 // Called each time the layer is asked to wait for host events, so a test can
 // post the event that a user would cause meanwhile.

@@ -1678,6 +1678,15 @@ bool gui_bar_selected(int win, int gid, int index) {
     return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
            g->bar[index - 1]->isChecked();
 }
+void gui_bar_set_face(int win, int gid, int index, int image, const std::string& hint) {
+    Gadget* g = gadget(win, gid);
+    if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
+    QToolButton* t = g->bar[index - 1];
+    t->setIcon(icon_of(image));
+    auto it = images.find(image);
+    if (it != images.end()) t->setIconSize(it->second.size());
+    t->setToolTip(QString::fromStdString(hint));
+}
 bool gui_bar_enabled(int win, int gid, int index) {
     Gadget* g = gadget(win, gid);
     return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&

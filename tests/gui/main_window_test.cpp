@@ -18,6 +18,9 @@
 #include "app/shutdown.h"
 #include "gui/main_window.h"
 #include "gui/quit_window.h"
+#include "gui/ui_pass.h"
+#include "input/console_buttons.h"
+#include "machines/pong.h"
 #include "inspect/magnifier.h"
 #include "core/session.h"
 #include "core/machine_titles.h"
@@ -566,6 +569,51 @@ TEST_F(MainWindow, TheStatusTextPrefersTheMessageOverTheGameInformation) {
     view_statusbar[0] = 0; // hidden in this mode: never touched
     gui_set_status_text_plain("x");
     EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "Chat: hello");
+}
+
+// On the ball-and-paddle machine the status bar names the game chosen, and
+// follows the console's Game button.
+TEST_F(MainWindow, TheStatusTextNamesTheBallAndPaddleGame) {
+    pong_variant = 4;
+    ASSERT_TRUE(machine_switch(PONG, 28, true, true, false));
+    gui_open_main_window(0);
+    gui_apply_changes();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8500/8550: Practice");
+    emu_run_frame();
+    input_press_console_button(1); // Game
+    emu_run_frame();
+    gui_apply_changes();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8500/8550: Rifle #1");
+
+    pong_variant = 16;
+    ASSERT_TRUE(machine_switch(PONG, 29, true, true, false));
+    gui_apply_changes();
+    EXPECT_EQ(gui_get_text(main_window, GID_STATUS_TEXT), "AY-3-8600: 2 Player Target");
+}
+
+// After a switch to another machine the toolbar's console buttons are that
+// machine's, as a window opened anew would show them.
+TEST_F(MainWindow, TheConsoleButtonsFollowAMachineSwitch) {
+    ASSERT_TRUE(machine_switch(ELEKTOR, machine_table[ELEKTOR].default_memmap, true, true, false));
+    gui_open_main_window(0);
+    const auto faces = [] {
+        std::vector<std::string> out;
+        const std::vector<GuiBarButton>* bar = gui_headless_bar(main_window, GID_SPEEDBAR_2);
+        for (std::size_t i = 10; bar && i < bar->size(); i++)
+            out.push_back((*bar)[i].hint + " #" + std::to_string((*bar)[i].image) +
+                          ((*bar)[i].disabled ? " off" : " on"));
+        return out;
+    };
+    const std::vector<std::string> elektor = faces();
+    ASSERT_EQ(elektor.size(), 4u);
+    std::string result;
+    ASSERT_EQ(arexx_execute("SETMACHINE PONG", &result), 0) << result;
+    gui_apply_changes();
+    const std::vector<std::string> switched = faces();
+    EXPECT_NE(switched, elektor);
+    gui_close_main_window();
+    gui_open_main_window(0);
+    EXPECT_EQ(switched, faces());
 }
 
 // Ctrl held over the picture shows the guest position in the status bar;

@@ -5,7 +5,12 @@
 #include "core/recording.h"
 #include "core/savestate.h"
 #include "core/serial.h"
+#include "commands/dispatch.h"
+#include "core/machine_table.h"
 #include "core/settings_vars.h"
+#include "input/joysticks.h"
+#include "display/frame.h"
+#include "platform/pads.h"
 #include "input/console_buttons.h"
 #include "input/keys.h"
 #include "input/paddles.h"
@@ -19,9 +24,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <set>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -70,8 +77,6 @@ class Pong : public testing::Test {
         pong.ball_y = y;
         pong.ball_dx = dx;
         pong.ball_dy = dy;
-        pong.next_x = x + dx;
-        pong.next_y = y + dy;
     }
 };
 
@@ -222,8 +227,7 @@ void hit_right_bat() {
     pong.ball_dx = pong.ball_dx > 0 ? pong.ball_dx : -pong.ball_dx;
     pong.ball_x = 95 - pong.ball_dx - 1;
     pong.ball_y = pong.bat_top[1] + 7;
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y;
+    pong.ball_dy = 0;
     pong.bat_x[1] = pong.bat_prev_x[1] = 95;
     pong_test_bats();
 }
@@ -299,9 +303,12 @@ TEST_F(Pong, BatAnglesByWhereTheBallMeetsTheBat) {
         start(c.map, c.map == 28 ? 0 : 7);
         pong_batsizes = c.sizes;
         pong_apply_bat_heights();
-        pong_read_bats();
-        pong.next_y = pong.bat_top[1] + c.d;
-        pong_bat_angle(1);
+        pong_serving = 1; // manual: the frame serves no ball of its own
+        emu_run_frame();
+        // A flat ball about to cross the right bat d lines below its top.
+        ball(93, pong.bat_top[1] + c.d, 1, 0);
+        emu_run_frame();
+        EXPECT_EQ(pong.ball_dx, -1) << "returned";
         EXPECT_EQ(pong.angle, c.angle);
     }
 }
@@ -319,6 +326,45 @@ TEST_F(Pong, BatHitCountsTwoLinesAboveTheTop) {
     ball(93, pong.bat_top[1] - 3, 1, 0);
     pong_test_bats();
     EXPECT_EQ(pong.ball_dx, 1) << "three lines above misses";
+}
+
+// Games played through the frame loop by the computer on both sides, on
+// every chip, with the bats' columns fixed and free. A computer player at
+// speed 4 keeps its bats on the ball, so every ball that comes to a bat goes
+// back: the bats count hits, Practice counts returns, and no ball reaches a
+// goal behind the bats (in Basketball the baskets still score).
+TEST_F(Pong, ComputerPlayersReturnEveryBall) {
+    struct Chip {
+        int map, chip;
+    } chips[] = {{28, 0}, {28, 1}, {28, 2}, {29, 2}};
+    for (const Chip& c : chips)
+        for (int v = c.map == 28 ? 0 : 7; v <= (c.map == 28 ? 4 : 14); v++) {
+            if (v == 12) continue; // Gridball has no bats
+            for (u32 lock : {1u, 0u}) {
+                const u32 region = lock ? 0 : 1; // both video standards
+                {
+                    SCOPED_TRACE(testing::Message() << "map " << c.map << " chip " << c.chip
+                                                    << " game " << v << " lock " << lock
+                                                    << " region " << region);
+                    robot_left = robot_right = 4;
+                    pong_serving = 0;
+                    pong_lockhorizontal = lock;
+                    start(c.map, v, c.chip, region);
+                    int hits = 0, goals = 0, returns = 0;
+                    for (int f = 0; f < 700; f++) {
+                        const i32 rally = pong.hits, counted = pong_score[1];
+                        const u32 tone = pong_tone_hz;
+                        emu_run_frame();
+                        if (pong.hits > rally) hits += pong.hits - rally;
+                        if (pong_tone_hz == 1950u && tone != 1950u) goals++; // the score tone
+                        if (pong_score[1] > counted) returns++;
+                    }
+                    EXPECT_GE(hits, 3);
+                    if (v != 13 && v != 14) EXPECT_EQ(goals, 0);
+                    if (v == 4 || v == 11 || v == 14) EXPECT_GE(returns, 2);
+                }
+            }
+        }
 }
 
 TEST_F(Pong, BatsFollowTheirPaddlesWithinThePlayableLines) {
@@ -546,6 +592,77 @@ TEST_F(Pong, RifleShotsAndHits) {
     EXPECT_EQ(pong.shot_result[0], 1);
 }
 
+// The middle of the target as drawn (the only thing in the ball's colour),
+// false while none shows.
+bool drawn_target(i32* x, i32* y) {
+    const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
+    i32 x0 = w, x1 = -1, y0 = h, y1 = -1;
+    for (i32 px = 0; px < w; px++)
+        for (i32 py = 0; py < h; py++)
+            if (guest_frame[px * GUEST_FRAME_ROWS + py] == 0) {
+                x0 = std::min(x0, px), x1 = std::max(x1, px);
+                y0 = std::min(y0, py), y1 = std::max(y1, py);
+            }
+    if (x1 < 0) return false;
+    *x = (x0 + x1) / 2;
+    *y = (y0 + y1) / 2;
+    return true;
+}
+
+// The mouse aimed at the target as it is drawn hits it, on every chip and
+// with the players swapped or not: from the host pointer over the display,
+// through the frame, to the gun of the side the mouse's player plays.
+TEST_F(Pong, MouseAimedAtTheDrawnTargetHits) {
+    struct Case {
+        int map, chip, variant, side; // the side whose gun the mouse aims
+    } cases[] = {{28, 0, 5, 0}, {28, 1, 5, 0}, {28, 2, 5, 0}, {29, 2, 15, 0}, {29, 2, 16, 1}};
+    for (const Case& c : cases)
+        for (u32 swap : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << "chip " << c.map << "/" << c.chip << " game "
+                                            << c.variant << " swapped " << swap);
+            swapped = swap;
+            const int player = swap ? 1 - c.side : c.side; // the mouse's
+            controller_left = player == 0 ? 1 : 3;
+            controller_right = player == 1 ? 1 : 0;
+            pong_speed = 0;
+            start(c.map, c.variant, c.chip);
+            // The frame is shown three times its size, 10 and 20 pixels in.
+            const i32 w = machine_live[PONG].width, h = machine_live[PONG].height;
+            pointer_display[0] = 10;
+            pointer_display[1] = 20;
+            pointer_display[2] = 10 + 3 * w;
+            pointer_display[3] = 20 + 3 * h;
+            int shots = 0;
+            for (int f = 0; f < 3000 && shots < 15; f++) {
+                i32 x, y;
+                mouse_buttons_held[0] = 0;
+                if (f % 2 && drawn_target(&x, &y)) {
+                    pointer_x = 10 + 3 * x + 1;
+                    pointer_y = 20 + 3 * y + 1;
+                    mouse_buttons_held[0] = 1;
+                    shots++;
+                }
+                emu_run_frame();
+            }
+            mouse_buttons_held[0] = 0;
+            emu_run_frame();
+            EXPECT_EQ(shots, 15);
+            // Rifle #1 scores hits on the left, the AY-3-8600's targets on the right.
+            EXPECT_EQ(pong_score[c.map == 28 ? 0 : 1], 15) << "every shot hits";
+            // Fifteen points end the game: no target is served until a reset.
+            for (int f = 0; f < 60; f++) {
+                emu_run_frame();
+                ASSERT_EQ(pong.in_play, 0) << "frame " << f;
+                ASSERT_EQ(pong.ball_x, 61);
+            }
+            EXPECT_EQ(pong.game_over, 1);
+            machine_reset();
+            emu_run_frame();
+            EXPECT_EQ(pong.in_play, 1) << "served after the reset";
+        }
+    swapped = 0;
+}
+
 // ---- Console buttons -----------------------------------------------------------------
 
 TEST_F(Pong, SelectWrapsWithinTheChipsGames) {
@@ -579,7 +696,7 @@ TEST_F(Pong, ToolbarAndControlsPictureButtonsArePresses) {
     pong_score[0] = 7;
     pong.armed_select = pong.armed_batsize = pong.armed_reset = 1;
     input_press_console_button(1);
-    input_press_console_button(2);
+    input_press_console_button(3);
     for (int f = 0; f < input_console_click_frames(1) + 1; f++)
         pong_read_inputs();
     EXPECT_FALSE(input_console_button_held(1)) << "the click's hold runs out";
@@ -594,10 +711,70 @@ TEST_F(Pong, ToolbarAndControlsPictureButtonsArePresses) {
     pong_read_inputs();
     EXPECT_EQ(pong_variant, 2);
 
-    virtual_key = 3;
+    virtual_key = 0;
     pong_read_inputs();
     virtual_key = -1;
-    EXPECT_EQ(pong_score[0], 0) << "reset";
+    EXPECT_EQ(pong_score[0], 0) << "Start: a new game";
+}
+
+u32 pad_bits[2];
+u32 pad_read(int port) {
+    return pad_bits[port & 1];
+}
+u32 pad_axes(int) {
+    return 0;
+}
+void pad_type(int, int) {}
+void pad_rumble(int) {}
+const PadDevice test_pads = {pad_read, pad_axes, pad_type, pad_rumble, pad_rumble, false};
+
+// Each console button does what its label says, pressed on the toolbar, by
+// its host key (F1-F4) or, but for Bat size, by a gamepad's console button.
+TEST_F(Pong, ConsoleButtonsDoWhatTheirLabelsSay) {
+    enum How { TOOLBAR, KEY, PAD };
+    static constexpr u32 pad_button[3] = {PAD_START, PAD_REVERSE, PAD_FORWARD};
+    for (How how : {TOOLBAR, KEY, PAD}) {
+        SCOPED_TRACE(how == TOOLBAR ? "toolbar" : how == KEY ? "key" : "gamepad");
+        pong_serving = 1; // by hand
+        pong_batsizes = 0;
+        start(28, 0);
+        controller_left = how == PAD ? 5 : 3;
+        pad_device = how == PAD ? &test_pads : nullptr;
+        emu_run_frame();
+        // Presses the button labelled `label` and lets it go again.
+        auto press = [&](const char* label) {
+            int k = 0;
+            while (k < 4 && strcasecmp(machine_live_row().console_labels[k], label) != 0)
+                k++;
+            ASSERT_LT(k, 4) << label;
+            if (how == TOOLBAR) gui_toolbar_command(2, 11 + k, false);
+            if (how == KEY) host_key_set(console_keys[k] & 127);
+            if (how == PAD) pad_bits[0] = pad_button[k];
+            emu_run_frame();
+            host_key_clear(console_keys[k] & 127);
+            pad_bits[0] = 0;
+            for (int f = 0; f < input_console_click_frames(k) + 1; f++)
+                emu_run_frame();
+        };
+        EXPECT_EQ(pong.in_play, 0);
+        press("Serve");
+        EXPECT_EQ(pong.in_play, 1) << "Serve";
+        pong_score[0] = pong_score[1] = 2;
+        press("Start");
+        EXPECT_EQ(pong_score[0], 0) << "Start";
+        EXPECT_EQ(pong_score[1], 0) << "Start";
+        EXPECT_EQ(pong_variant, 0);
+        EXPECT_EQ(pong_batsizes, 0);
+        press("Game");
+        EXPECT_EQ(pong_variant, 1) << "Game";
+        EXPECT_EQ(pong_batsizes, 0);
+        if (how != PAD) {
+            press("Bat size");
+            EXPECT_EQ(pong_batsizes, 1) << "Bat size";
+            EXPECT_EQ(pong_variant, 1);
+        }
+    }
+    pad_device = nullptr;
 }
 
 // With manual serving the serve button starts the rally, from the toolbar too.
@@ -607,7 +784,7 @@ TEST_F(Pong, ToolbarServesByHand) {
     pong.armed_serve = 1;
     emu_run_frame();
     EXPECT_EQ(pong.in_play, 0);
-    input_press_console_button(0);
+    input_press_console_button(2);
     emu_run_frame();
     emu_run_frame();
     EXPECT_EQ(pong.in_play, 1);
@@ -861,3 +1038,4 @@ TEST_F(Pong, RecordingReplaysAGameExactly) {
 }
 
 } // namespace
+
