@@ -239,9 +239,15 @@ bool cmdline_split_line(const char* line, std::vector<std::string>& words,
                 case 'e':
                     word += '\x1b';
                     break;
-                default:
+                case '"':
+                case '*':
                     word += e;
-                    break; // *" and **
+                    break;
+                default:
+                    // Not an escape: the star stays, as in "8FF* 2".
+                    word += '*';
+                    --i;
+                    break;
                 }
             } else {
                 word += c;

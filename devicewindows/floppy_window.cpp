@@ -64,10 +64,15 @@ i32* user_drives() {
     return cd2650() ? &cd2650_userdrives : binbug() ? &binbug_userdrives : nullptr;
 }
 
+// The drives the user set up, and any drive beyond them that a disk was put
+// into (OPEN fills the first empty drive of the machine).
 i32 drives_in_use() {
     const i32* n = user_drives();
     const i32 count = floppy_drive_count();
-    return n && *n >= 1 && *n <= count ? *n : count;
+    i32 used = n && *n >= 1 && *n <= count ? *n : count;
+    for (i32 d = used; d < count; d++)
+        if (drive_has_disk(d)) used = d + 1;
+    return used;
 }
 
 // The gadget `base` of drive `drive` (the TWIN's drive 1 has its own).
@@ -484,6 +489,7 @@ void refresh_title(int drive) {
         if (named(1)) title += (named(0) ? " & " : ": ") + last_part(1);
     } else {
         gui_set_value(window(), GID_FD_DRIVE, drive);
+        gui_set_value(window(), GID_FD_DRIVES, drives_in_use() - 1);
         if (named(drive)) title += ": " + last_part(drive);
     }
     gui_window_set_title(window(), title.c_str());

@@ -74,6 +74,22 @@ TEST(CmdlineParser, MalformedLinesAreRefusedWithAReason) {
     EXPECT_FALSE(parse("LOCKCONFIG/S", {"LOCKCONFIG=1"}, a, &why));
 }
 
+// Inside quotes a star starts an escape: *N a line feed, *E an escape, ** and
+// *" the character itself; before anything else the star is kept.
+TEST(CmdlineParser, QuotedWordsTakeTheirEscapesAndKeepOtherStars) {
+    std::vector<std::string> words, rests;
+    ASSERT_TRUE(cmdline_split_line(R"(SAY "a*Nb*e" "**x*"y" "SAVEBIN 0 8FF* rc" "5*2")", words, rests,
+                                   nullptr));
+    ASSERT_EQ(words.size(), 5u);
+    EXPECT_EQ(words[1], "a\nb\x1b");
+    EXPECT_EQ(words[2], "*x\"y");
+    EXPECT_EQ(words[3], "SAVEBIN 0 8FF* rc");
+    EXPECT_EQ(words[4], "5*2");
+    std::string why;
+    EXPECT_FALSE(cmdline_split_line(R"(= "8FF*")", words, rests, &why));
+    EXPECT_EQ(why, "unmatched quotes");
+}
+
 TEST(CmdlineParser, AliasesNameTheSameItem) {
     std::vector<CmdArg> a;
     ASSERT_TRUE(parse("FILE=NAME,ASM/K", {"name", "x"}, a));

@@ -72,6 +72,12 @@ TEST_F(OperandsProgram, OperandsReadOnlyInPartChangeNothing) {
         EXPECT_EQ(ask(c.line, &result), 10) << c.line << ": " << result;
         EXPECT_EQ(result.rfind(c.reason, 0), 0u) << c.line << ": " << result;
     }
+    // Quoted, as scripts send them: a star that starts no escape stays.
+    for (const char* line : {"LOADBIN 1000* src.bin", "SAVEBIN 0 8FF* rc", "FILL 0 8FF* 0"}) {
+        std::string result;
+        EXPECT_EQ(send(std::string("DEBUGGER \"") + line + "\"", &result), 10) << line << ": " << result;
+        EXPECT_EQ(result.rfind("Error: missing term!\n", 0), 0u) << line << ": " << result;
+    }
     EXPECT_EQ(fine("D 0 $7F") + fine("D 1800 $187F"), memory);
     EXPECT_EQ(fine("BL"), breakpoints);
     EXPECT_FALSE(project_file_starting("rc"));

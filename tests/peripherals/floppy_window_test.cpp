@@ -2,6 +2,7 @@
 // sector read byte by byte, map clicks, hover texts, the sector slider, the
 // owner of a sector on each disk system, titles, the byte watch toggle and
 // the cost of each refresh scope.
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/settings_vars.h"
@@ -12,6 +13,7 @@
 #include "gui/main_window.h"
 #include "platform/headless/gui_headless.h"
 #include "tests/support/fdc_machine.h"
+#include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
 
 #include <gtest/gtest.h>
@@ -363,6 +365,21 @@ TEST_F(FloppyWindow, DrivesAreNumberedAsMessagesNumberThemAndDisksSaveUnderTheMa
     EXPECT_EQ(labels(GID_FD_DRIVES), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(gui_get_value(win, GID_FD_DRIVE), 0);
     EXPECT_EQ(gui_get_value(win, GID_FD_DRIVES), 0);
+    // A second disk opened goes into drive 1, which is then in use too: the
+    // window counts it and shows it when it is picked.
+    {
+        TempHome home("floppywin");
+        for (const char* name : {"a.raw", "b.raw"}) {
+            test_write_file(home.path() / name, std::string(102400, '\xE5'));
+            ASSERT_EQ(file_load_by_name((home.path() / name).c_str(), 1), LOAD_MEDIUM) << name;
+        }
+        ASSERT_TRUE(drives[1].present);
+        gui_floppy_window_refresh(3, 0);
+        EXPECT_EQ(gui_get_value(win, GID_FD_DRIVES), 1);
+        post(GE_GADGET, GID_FD_DRIVE, 1);
+        EXPECT_EQ(gui_get_value(win, GID_FD_DRIVE), 1);
+        EXPECT_EQ(gui_get_value(win, GID_FD_DRIVES), 1);
+    }
 
     cd2650_userdrives = 4;
     cd2650_biosversion = 0; // the IPL puts a new disk in drive 0
