@@ -42,6 +42,13 @@ TEST_F(ToolWindowMemory, OpeningAndClosingAWindowDoesNotGrowTheProgram) {
     ASSERT_TRUE(port_up());
     std::string result;
     constexpr int rounds = 150;
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizer's allocator reuses freed blocks less eagerly: a window that
+    // frees everything still shows 8 to 13 kB a round there.
+    constexpr long kb_a_round = 25;
+#else
+    constexpr long kb_a_round = 5;
+#endif
     for (const char* name : {"SPRITES", "KEYBOARD", "MONITOR", "MEMORY", "OPCODES", "PALETTE"}) {
         const std::string open = std::string("OPEN") + name, close = std::string("CLOSE") + name;
         for (int round = 0; round < 10; ++round) {
@@ -56,7 +63,7 @@ TEST_F(ToolWindowMemory, OpeningAndClosingAWindowDoesNotGrowTheProgram) {
             ASSERT_EQ(send(close, &result), 0) << result;
         }
         ASSERT_EQ(send("GETVERSION", &result), 0); // one more event pass
-        EXPECT_LT(resident_kb(pid) - before, rounds * 5) << name;
+        EXPECT_LT(resident_kb(pid) - before, rounds * kb_a_round) << name;
     }
     EXPECT_EQ(send("QUIT", &result), 0);
     EXPECT_EQ(wait_exit(), 0) << log();

@@ -22,10 +22,11 @@ using namespace std::string_literals;
 
 namespace {
 
+// `v` big-endian in `n` bytes (zeros before it when `n` is above 4).
 std::string be(std::uint32_t v, int n) {
     std::string o;
     for (int i = n - 1; i >= 0; i--)
-        o += static_cast<char>(v >> (8 * i));
+        o += static_cast<char>(i < 4 ? v >> (8 * i) : 0);
     return o;
 }
 std::string le(std::uint32_t v, int n) {
