@@ -107,7 +107,9 @@ void dbg_ok() {
 
 namespace {
 bool line_refused = false;
-std::string refusal; // what the refusals of the line said
+bool operand_said = false; // an operand of the line said what was wrong with it
+bool block_ended = false;  // and the reply's block was ended after it
+std::string refusal;       // what the refusals of the line said
 void refuse_v(const char* format, va_list args) {
     char text[CON_BUFFER_SIZE], utf8[CON_BUFFER_SIZE * 2];
     std::vsnprintf(text, sizeof text, format, args);
@@ -127,7 +129,9 @@ void dbg_refuse(const char* format, ...) {
 void dbg_usage_text(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    if (dbg_lone_question()) {
+    if (dbg_operand_said()) {
+        // The operand's own error says more than the usage would.
+    } else if (dbg_lone_question()) {
         char text[CON_BUFFER_SIZE];
         std::vsnprintf(text, sizeof text, format, args);
         con_printf("%s", text);
@@ -140,10 +144,18 @@ const std::string& dbg_refusal_text() {
     return refusal;
 }
 
+bool dbg_operand_said() {
+    if (!operand_said) return false;
+    if (!block_ended) dbg_refuse("\n");
+    block_ended = true;
+    return true;
+}
+
 void dbg_wrong_machine() {
     dbg_refuse("Wrong guest machine!\n\n");
 }
 void dbg_range_message(u32 low, u32 high) {
+    if (dbg_operand_said()) return;
     dbg_refuse("Valid range is $%X..$%X!\n\n", low, high);
 }
 void dbg_order_message() {
@@ -205,6 +217,7 @@ namespace {
 u32 operand_errors = 0;
 void operand_error(const char* text) {
     operand_errors++;
+    operand_said = true;
     dbg_refuse("Error: %s!\n", text);
 }
 
@@ -1141,6 +1154,7 @@ bool dbg_command_known(const char* word) {
 
 int dbg_execute() {
     line_refused = false;
+    operand_said = block_ended = false;
     refusal.clear();
     if (g_dbg_line[0] == '*') {
         if (dbg_shell_start) dbg_shell_start(g_dbg_line + 1);
@@ -1190,6 +1204,7 @@ int dbg_execute() {
 
 void dbg_commands_reset() {
     line_refused = false;
+    operand_said = block_ended = false;
     refusal.clear();
     std::memset(cmd_history, 0, sizeof cmd_history);
     g_dbg_line[0] = '\0';

@@ -21,6 +21,10 @@ void dbg_usage_text(const char* format, ...) __attribute__((format(printf, 1, 2)
 // Refusals: "Wrong guest machine!" and a blank line.
 void dbg_wrong_machine();
 // "Valid range is $low..$high!" and a blank line.
+// True when an operand of the line has already said what was wrong with it:
+// the command's own range, bounds or usage line is then left out (the reply's
+// block is ended instead).
+bool dbg_operand_said();
 void dbg_range_message(u32 low, u32 high);
 // "End address lies before start address!" and a blank line.
 void dbg_order_message();

@@ -291,7 +291,7 @@ void dbg_cmd_fpoke() {
         return;
     }
     if (value > 255) {
-        dbg_refuse("Value is out of bounds (limit is %d)!\n\n", 255);
+        if (!dbg_operand_said()) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", 255);
         return;
     }
     FloppyDrive& d = drives[drive()];

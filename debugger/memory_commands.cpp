@@ -142,7 +142,7 @@ int dbg_edit_register(const char* name, int quiet, int word) {
 void dbg_edit_memory(int quiet, int word) {
     if (edit_new_value >= -256 && edit_new_value <= -1) edit_new_value += 256;
     if (edit_target == NONE || edit_new_value < 0 || edit_new_value > edit_max) {
-        if (!quiet) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", edit_max);
+        if (!quiet && !dbg_operand_said()) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", edit_max);
         return;
     }
     const i32 old = edit_current;

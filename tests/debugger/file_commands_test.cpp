@@ -162,7 +162,7 @@ TEST_F(FileCommands, RefusedCommandsWriteNothing) {
     } cases[] = {
         {"SAVEBIN 500 400 a", "End address lies before start address!\n\n"},
         {"SAVEBIN 7F00 8000 a", range},
-        {"SAVEHEX 10 zzz a", "Error: invalid label or number (parsed as hexadecimal)!\n" + range},
+        {"SAVEHEX 10 zzz a", "Error: invalid label or number (parsed as hexadecimal)!\n\n"},
         {"SAVEBPNF 8000 8001 a", range},
         {"SAVESMS 8000 a", range},
         {"SAVEBIN 400 500", "Save address range as filename (BIN)\n"

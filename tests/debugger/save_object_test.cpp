@@ -108,10 +108,10 @@ TEST_F(SaveObject, RefusalsWriteNothing) {
         // Operands the evaluator stops on part-way are no addresses.
         {"SAVEEOF t1.eof 8FF q5",
          "Error: invalid label or number (parsed as hexadecimal)!\nError: invalid character "
-         "'.'!\nValid range is $0..$7FFF!\n\n"},
+         "'.'!\n\n"},
         {"SAVEEOF 800 8FF q5 8z0",
-         "Error: invalid label or number (parsed as hexadecimal)!\nValid range is $0..$7FFF!\n\n"},
-        {"SAVEEOF 800 8FF q5 800 1.0", "Error: invalid character '.'!\nValid range is $1..$FF!\n\n"},
+         "Error: invalid label or number (parsed as hexadecimal)!\n\n"},
+        {"SAVEEOF 800 8FF q5 800 1.0", "Error: invalid character '.'!\n\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.line), c.answer) << c.line;
