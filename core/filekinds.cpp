@@ -82,16 +82,15 @@ void file_kinds_load_titles() {
         file_kinds[t.kind].save_title = cat_str(t.id, t.text);
 }
 
-static bool ends_with(const char* name, std::size_t len, const char* suffix) {
-    const std::size_t n = std::strlen(suffix);
+bool file_name_ends_with(const char* name, const char* suffix) {
+    const std::size_t len = std::strlen(name), n = std::strlen(suffix);
     return len >= n && strcasecmp(name + len - n, suffix) == 0;
 }
 
 int file_type_from_name(const char* name) {
-    const std::size_t len = std::strlen(name);
     for (int k = 0; k < FILE_KINDS; k++) {
-        if (ends_with(name, len, file_kinds[k].extension)) return k;
-        if (file_kinds[k].alt_extension && ends_with(name, len, file_kinds[k].alt_extension))
+        if (file_name_ends_with(name, file_kinds[k].extension)) return k;
+        if (file_kinds[k].alt_extension && file_name_ends_with(name, file_kinds[k].alt_extension))
             return k;
     }
     return KIND_NONE;
@@ -138,11 +137,11 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
             const char* primary = file_kinds[k].extension;
             const bool own = strcasecmp(primary, ext) == 0;
             if (!own && kind_is_loadable(k)) continue;
-            if (len > std::strlen(primary) && ends_with(name, len, primary)) return true;
+            if (len > std::strlen(primary) && file_name_ends_with(name, primary)) return true;
         }
         // A name ending in a suffix of no kind's own (such as the caller's
         // own suffix outside the table) also stays.
-        if (len > std::strlen(ext) && ends_with(name, len, ext)) return true;
+        if (len > std::strlen(ext) && file_name_ends_with(name, ext)) return true;
         if (len + std::strlen(ext) + 1 > size) return false;
         std::strcat(name, ext);
         return true;

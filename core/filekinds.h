@@ -67,6 +67,8 @@ extern const char* const OPEN_REQUESTER_PATTERN;
 // Fills the save-requester titles from the catalog (once, at start-up).
 void file_kinds_load_titles();
 
+// Whether `name` ends in `suffix`, in any case.
+bool file_name_ends_with(const char* name, const char* suffix);
 // The kind of a file name, by its suffix alone (letter case ignored): 0..38,
 // or KIND_NONE.
 int file_type_from_name(const char* name);

@@ -58,12 +58,10 @@ void cpu_format_address_plain(u32 address, char* out, int plain) {
         std::snprintf(out, CPU_ADDRESS_TEXT_SIZE, "%s%X", dis_hex_prefix[notation], address);
 }
 
-static constexpr u8 NO_CHAR = CON_NO_CHAR;
-
 u8 cpu_guest_char(u8 code) {
     if (cpu_debug_hooks->guest_char) {
         const u8 shown = cpu_debug_hooks->guest_char(code);
-        return shown ? shown : NO_CHAR;
+        return shown ? shown : CON_NO_CHAR;
     }
     return static_cast<u8>(con_shown_char(code)); // a board with plain ASCII
 }

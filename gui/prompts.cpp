@@ -106,9 +106,6 @@ GuiNode field_node(int gid, const std::string& label, const std::string& text, i
     return n;
 }
 
-// The range rule of the edit prompt: a value above the target's largest (or
-// text that is no value) is refused with the range it must lie in; the prompt
-// stays open with the text selected for another try.
 // The value of `text` for the edit's target; above edit_max when it is out
 // of range or no value, which a warning then says with the valid range.
 i32 edit_value_of(const std::string& text) {
@@ -122,6 +119,9 @@ i32 edit_value_of(const std::string& text) {
     return value;
 }
 
+// The range rule of the edit prompt: a value above the target's largest (or
+// text that is no value) is refused with the range it must lie in; the prompt
+// stays open with the text selected for another try.
 bool edit_value_in_range() {
     const i32 value = edit_value_of(gui_get_text(prompt_window, GID_EDIT_TO));
     if (value > edit_max) {

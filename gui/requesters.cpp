@@ -41,10 +41,7 @@ void gui_modal_end() {
 static int ask(const char* title, const char* body, const char* buttons, int image_kind) {
     const char* bar = std::strrchr(buttons, '|');
     if (ui_unattended_report(body, bar ? bar + 1 : nullptr)) return 0;
-    snd_close(0);
-    gui_close_magnifier();
-    gui_modal_active = 1;
-    gui_update_main_title();
+    gui_modal_begin();
     const int answer = gui_host_requester(title, body, buttons, image_kind);
     gui_focus_guest();
     snd_open(1);

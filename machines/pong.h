@@ -64,7 +64,6 @@ const char* pong_game_name();
 struct PongState {
     i32 ball_x, ball_y;   // left column, centre line
     i32 ball_dx, ball_dy; // per frame
-    i32 next_x, next_y;   // after the step the bat tests judge
     i32 ball_half_height;
     i32 in_play;
     u8 game_over;

@@ -389,8 +389,17 @@ void pong_read_bats() {
     }
 }
 
+// Where the ball's next step takes it: the step the bat tests judge. A hit
+// that turns the ball turns the step the later bats see.
+static i32 next_x() {
+    return pong.ball_x + pong.ball_dx;
+}
+static i32 next_y() {
+    return pong.ball_y + pong.ball_dy;
+}
+
 void pong_bat_angle(int bat) {
-    const i32 d = pong.next_y - pong.bat_top[bat];
+    const i32 d = next_y() - pong.bat_top[bat];
     const i32 h = pong.bat_height[bat % 2];
     i32 a;
     if (memmap == 28 && pong_angles == 2) {
@@ -415,7 +424,7 @@ void pong_bat_angle(int bat) {
 }
 
 static bool overlaps(int b) {
-    return pong.next_y + 2 >= pong.bat_top[b] && pong.next_y - 2 <= pong.bat_bottom[b];
+    return next_y() + 2 >= pong.bat_top[b] && next_y() - 2 <= pong.bat_bottom[b];
 }
 
 // Squash bookkeeping after a kind-0 hit.
@@ -448,22 +457,15 @@ static void after_kind0_hit(int side) {
     }
 }
 
-// The step the ball is about to take this frame, which the bat tests judge.
-static void next_step() {
-    pong.next_x = pong.ball_x + pong.ball_dx;
-    pong.next_y = pong.ball_y + pong.ball_dy;
-}
-
 void pong_test_bats() {
     if (!pong.in_play || !collisions) return;
     const PongLayout& row = pong_layouts[pong_variant];
     const i32 w = ball_width();
-    next_step();
     for (int i = 0; i < row.count && pong.in_play; i++) {
         const PongObject& o = row.objects[i];
         const i32 c = pong.bat_x[i], p = pong.bat_prev_x[i];
-        const bool from_right = pong.ball_x > p && pong.next_x <= c;
-        const bool from_left = pong.ball_x + w < p && pong.next_x + w >= c;
+        const bool from_right = pong.ball_x > p && next_x() <= c;
+        const bool from_left = pong.ball_x + w < p && next_x() + w >= c;
         const int side = o.side;
         bool hits, reverse;
         switch (o.kind) {
@@ -496,7 +498,6 @@ void pong_test_bats() {
         pong_set_speed_mode();
         pong_apply_speed();
         pong_bat_angle(bat);
-        next_step(); // the later bats see the ball's new course
         pong_set_tone(976);
         rumble_request[side] = 10;
         if (o.kind == 0) after_kind0_hit(side);

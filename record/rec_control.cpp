@@ -32,7 +32,7 @@ bool RecStream::open(const std::string& host_path) {
     discard();
     path = host_path;
     failed = false;
-    error = 0;
+    first_errno = 0;
     const std::size_t slash = host_path.rfind('/');
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     std::string error;
@@ -57,7 +57,7 @@ bool RecStream::open(const std::string& host_path) {
 }
 
 void RecStream::fail() {
-    if (!failed || !error) error = errno;
+    if (!failed || !first_errno) first_errno = errno;
     failed = true;
 }
 
@@ -92,7 +92,7 @@ bool RecStream::close() {
     if (failed) {
         file_replace_abandon(&replacement);
         // The system's reason where it gave one (a full disk, a lost drive).
-        ui_warning(("Can't write to " + path + (error ? std::string(": ") + std::strerror(error) : "") +
+        ui_warning(("Can't write to " + path + (first_errno ? std::string(": ") + std::strerror(first_errno) : "") +
                     "!")
                        .c_str());
         return false;
@@ -285,16 +285,12 @@ void rec_mng_frame() {
 
 // ---- stills ------------------------------------------------------------------------
 namespace {
-bool ends_with(const char* name, const char* suffix) {
-    const std::size_t n = std::strlen(name), a = std::strlen(suffix);
-    return n > a && strcasecmp(name + n - a, suffix) == 0;
-}
 // A name that already says the kind keeps it: "picture.lbm", and "picture.iff"
 // for an ILBM, the usual suffix of IFF pictures.
 bool ends_with_alt_extension(const char* name, int kind) {
     const char* alt = file_kinds[kind].alt_extension;
-    if (alt && ends_with(name, alt)) return true;
-    return kind == KIND_ILBM && ends_with(name, ".iff");
+    if (alt && file_name_ends_with(name, alt)) return true;
+    return kind == KIND_ILBM && file_name_ends_with(name, ".iff");
 }
 } // namespace
 

@@ -20,7 +20,7 @@ struct RecStream {
     std::string path;
     ReplaceFile replacement;
     bool failed = false;
-    int error = 0; // errno of the first failure, 0 when the system gave none
+    int first_errno = 0; // the reason of the first failure, 0 when the system gave none
 
     bool open(const std::string& host_path);
     bool is_open() const { return file != nullptr; }

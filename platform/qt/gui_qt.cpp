@@ -504,6 +504,14 @@ void set_background(QWidget* widget, int rgb) {
         b->set_look(rgb, widget->property("text_left").toBool());
 }
 
+// A toolbar button's picture (at its own size) and hover text.
+void set_bar_face(QToolButton* t, int image, const std::string& hint) {
+    t->setIcon(icon_of(image));
+    auto it = images.find(image);
+    if (it != images.end()) t->setIconSize(it->second.size());
+    t->setToolTip(QString::fromStdString(hint));
+}
+
 // A gadget's `align`: 0 left, 1 centred, 2 right, vertically centred each.
 Qt::Alignment text_alignment(int align) {
     const Qt::Alignment across = align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft;
@@ -732,10 +740,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         for (std::size_t i = 0; i < n.bar.size(); ++i) {
             const GuiBarButton& b = n.bar[i];
             auto* t = new QToolButton;
-            t->setIcon(icon_of(b.image));
-            auto it = images.find(b.image);
-            if (it != images.end()) t->setIconSize(it->second.size());
-            t->setToolTip(QString::fromStdString(b.hint));
+            set_bar_face(t, b.image, b.hint);
             t->setCheckable(b.toggle);
             t->setChecked(b.selected);
             t->setEnabled(!b.disabled);
@@ -1665,32 +1670,28 @@ void gui_select_text(int win, int gid) {
     Gadget* g = gadget(win, gid);
     if (auto* e = g ? dynamic_cast<QLineEdit*>(g->widget) : nullptr) e->selectAll();
 }
-void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
+// Button `index` (from 1) of toolbar gadget `gid`, or nullptr.
+static QToolButton* bar_button(int win, int gid, int index) {
     Gadget* g = gadget(win, gid);
-    if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
-    QToolButton* t = g->bar[index - 1];
+    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) ? g->bar[index - 1] : nullptr;
+}
+void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {
+    QToolButton* t = bar_button(win, gid, index);
+    if (!t) return;
     QSignalBlocker block(t);
     t->setEnabled(enabled);
     if (t->isCheckable()) t->setChecked(selected);
 }
 bool gui_bar_selected(int win, int gid, int index) {
-    Gadget* g = gadget(win, gid);
-    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
-           g->bar[index - 1]->isChecked();
+    QToolButton* t = bar_button(win, gid, index);
+    return t && t->isChecked();
 }
 void gui_bar_set_face(int win, int gid, int index, int image, const std::string& hint) {
-    Gadget* g = gadget(win, gid);
-    if (!g || index < 1 || index > static_cast<int>(g->bar.size())) return;
-    QToolButton* t = g->bar[index - 1];
-    t->setIcon(icon_of(image));
-    auto it = images.find(image);
-    if (it != images.end()) t->setIconSize(it->second.size());
-    t->setToolTip(QString::fromStdString(hint));
+    if (QToolButton* t = bar_button(win, gid, index)) set_bar_face(t, image, hint);
 }
 bool gui_bar_enabled(int win, int gid, int index) {
-    Gadget* g = gadget(win, gid);
-    return g && index >= 1 && index <= static_cast<int>(g->bar.size()) &&
-           g->bar[index - 1]->isEnabled();
+    QToolButton* t = bar_button(win, gid, index);
+    return t && t->isEnabled();
 }
 GuiRect gui_gadget_rect(int win, int gid) {
     QtWindow* w = find(win);

@@ -360,8 +360,12 @@ TEST_F(Pong, ComputerPlayersReturnEveryBall) {
                         if (pong_score[1] > counted) returns++;
                     }
                     EXPECT_GE(hits, 3);
-                    if (v != 13 && v != 14) EXPECT_EQ(goals, 0);
-                    if (v == 4 || v == 11 || v == 14) EXPECT_GE(returns, 2);
+                    if (v != 13 && v != 14) {
+                        EXPECT_EQ(goals, 0);
+                    }
+                    if (v == 4 || v == 11 || v == 14) {
+                        EXPECT_GE(returns, 2);
+                    }
                 }
             }
         }
