@@ -18,7 +18,9 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-run: build
+# Only the program: the tests, benchmarks and fuzz replays are built by `make test`.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target brindlemox
 	./$(BUILD)/brindlemox $(ARGS)
 
 # PREFIX=/usr/local by default; the binary goes to bin/, the shipped files to share/brindlemox.

@@ -307,7 +307,12 @@ void app_main(int argc, char** argv) {
     if (startup_mode == 0) rexx_open_port();
 
     // 23: settings named by SETTINGS; the display mode stays as set above.
-    if (cmdline_settings_given) ini_load();
+    if (cmdline_settings_given && !ini_load_named()) {
+        // Running on other settings than the ones asked for would do the
+        // wrong job quietly (and write the named file at exit).
+        app_acquired.settings_read = false;
+        app_clean_exit(1);
+    }
     if (startup_mode == 2 && dis_file_exists(file_name_buffer)) {
         // The listing never replaces a file (it may be the user's source).
         ui_warning((dis_file_name(file_name_buffer) + " exists; not overwritten.").c_str());

@@ -102,6 +102,8 @@ bool asm_end_directive(); // END with its optional start address: false
 int asm_calm_directive();
 // Signetics directives: -1 not one, else the line's result (0 ends the pass).
 int asm_signetics_directive();
+// Whether `word` (`length` characters, any case) is a Signetics directive's name.
+bool asm_signetics_directive_word(const char* word, size_t length);
 
 // ---- Front ends ------------------------------------------------------------------------
 bool asm_line_signetics();

@@ -552,6 +552,20 @@ static bool quoted_text(std::string& text, const char* missing) {
     return true;
 }
 
+// Whether `word` (`length` characters, any case) names one of the directives
+// asm_signetics_directive takes.
+bool asm_signetics_directive_word(const char* word, size_t length) {
+    static const char* const words[] = {
+        "INCBIN", "INCLUDE", "INCL", "DATA",  "DB",     ".BYTE", "BYTE",    "FCB",
+        "DBX",    "ACON",    "DW",   ".DBYTE", "WORD",  "FDB",   ".ADDR",   "DFLT",
+        ".BIN",   ".OCT",    ".DECM", ".HEX",  "END",   ".END",  "ORGF",    "ORG",
+        ".ORG",   "RES",     "DS",   "RESERVE", "RMB",  ".ZERO", "START",   "ASCI",
+        "STRING", "FCC"};
+    for (const char* w : words)
+        if (std::strlen(w) == length && strncasecmp(w, word, length) == 0) return true;
+    return false;
+}
+
 // The Signetics directives; -1 not one, else the line's result.
 int asm_signetics_directive() {
     if (asm_match("INCBIN", true)) return include_directive(true);

@@ -5,7 +5,9 @@
 
 #include "cpu/optables.h"
 
+#include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -187,6 +189,40 @@ void instruction(const Op& op) {
     }
 }
 
+// The instruction whose mnemonic stands at `pos` (followed by the end of the
+// line, a blank or a comma), or none.
+const Op* mnemonic_at(u32 pos) {
+    for (const Op& op : ops) {
+        const size_t n = std::strlen(op.name);
+        if (strncasecmp(asm_line + pos, op.name, n) != 0) continue;
+        const char next = asm_line[pos + n];
+        if (!next || next == ' ' || next == '\t' || next == ',') return &op;
+    }
+    return nullptr;
+}
+
+// A directive's name in column 1 followed by an instruction was meant as a
+// label; the directive would take the instruction for its operand and report
+// a puzzling expression error. Says what is wrong instead; the line then goes
+// on as the label and its instruction, so that no error follows from it.
+bool directive_as_label() {
+    if (asm_cursor != 0) return false;
+    u32 end = 0;
+    while (asm_line[end] && asm_line[end] != ' ' && asm_line[end] != '\t')
+        end++;
+    u32 next = end;
+    while (asm_line[next] == ' ' || asm_line[next] == '\t')
+        next++;
+    if (next == end || !mnemonic_at(next) || !asm_signetics_directive_word(asm_line, end))
+        return false;
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "%.*s is a directive, not a label (write %.*s: to make it a label)",
+                  static_cast<int>(end), asm_line, static_cast<int>(end), asm_line);
+    asm_error(text);
+    return true;
+}
+
 } // namespace
 
 bool asm_line_signetics() {
@@ -202,20 +238,15 @@ bool asm_line_signetics() {
                 asm_warning(text);
                 return true;
             }
-        const int d = asm_signetics_directive();
+        const bool label_first = directive_as_label();
+        const int d = label_first ? -1 : asm_signetics_directive();
         if (d >= 0) {
             if (d && !asm_at_end()) asm_error("unexpected input");
             return d != 0;
         }
-        for (const Op& op : ops) {
-            const u32 before = asm_cursor;
-            if (!asm_match(op.name, false)) continue;
-            const char next = asm_line[asm_cursor];
-            if (next && next != ' ' && next != '\t' && next != ',') {
-                asm_cursor = before;
-                continue;
-            }
-            instruction(op);
+        if (const Op* op = mnemonic_at(asm_cursor)) {
+            asm_cursor += static_cast<u32>(std::strlen(op->name));
+            instruction(*op);
             if (!asm_at_end()) asm_error("unexpected input");
             return true;
         }

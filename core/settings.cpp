@@ -16,6 +16,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 char settings_path[INI_PATH_LEN] = "PROGDIR:Configs/Brindlemox.ini";
@@ -315,6 +316,16 @@ void ini_load() {
                    path_to_host(settings_path).c_str());
     // The variant and the notation may have changed.
     machine_adapt_opcode_tables();
+}
+
+bool ini_load_named() {
+    std::string host = path_to_host(settings_path);
+    if (::access(host.c_str(), F_OK) != 0 && errno == ENOENT) {
+        con_printf("Can't read settings file \"%s\" (%s)!\n", host.c_str(), std::strerror(errno));
+        return false;
+    }
+    ini_load();
+    return true;
 }
 
 bool ini_save() {

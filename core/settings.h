@@ -23,6 +23,9 @@ extern u8 ini_load_ran;
 // Reads the settings file; one that is kept unchanged at exit (unreadable or
 // refused) is reported with the message that the settings will not be saved.
 void ini_load();
+// Reads a settings file the user named: one that is not there is refused with
+// its name (false) and nothing is read, as the user asked for its settings.
+bool ini_load_named();
 // Writes the settings. False (with a message) when the file could not be written;
 // the old file is then kept.
 bool ini_save();

@@ -65,3 +65,36 @@ TEST_F(CommandLineProgram, FullscreenOnTheCommandLineIsNotSavedAsASetting) {
     ASSERT_TRUE(quit()) << log();
     EXPECT_NE(ini().find("\nfullscreen=false\n"), std::string::npos);
 }
+
+// The README's recipe for a batch job on another machine, from a fresh home:
+// a session that chose the machine writes the settings at its end; a copy of
+// them named by SETTINGS makes the batch job run on that machine.
+TEST_F(CommandLineProgram, ACopyOfASessionsSettingsChoosesTheMachineOfABatchJob) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE PIPBUG", &result), 0) << result;
+    ASSERT_TRUE(quit()) << log();
+    close(fd);
+    fd = -1;
+    const auto configs = home.path() / "Configs";
+    std::filesystem::copy_file(configs / "Brindlemox.ini", configs / "pipbug.ini");
+    std::filesystem::remove(configs / "Brindlemox.ini");
+
+    // A PIPBUG object file, assembled on those settings.
+    const auto source = home.path() / "tiny.2650";
+    test_write_file(source, "        ORG $440\nB       LODI,r1 5\n        BCTA,un B\n        END B\n");
+    ASSERT_TRUE(start({"SETTINGS=pipbug.ini", "ASM", source.string()}));
+    ASSERT_EQ(wait_exit(), 0) << log();
+    const auto object = home.path() / "tiny.aof";
+    ASSERT_TRUE(std::filesystem::exists(object)) << log();
+    std::filesystem::remove(source);
+    ASSERT_TRUE(start({"SETTINGS=pipbug.ini", "DISGAME=" + object.string()}));
+    EXPECT_EQ(wait_exit(), 0) << log();
+    const std::string listing = test_read_file(home.path() / "tiny.asm");
+    const std::size_t platform = listing.find(";Platform: ");
+    ASSERT_NE(platform, std::string::npos) << listing.substr(0, 400);
+    EXPECT_NE(listing.substr(platform, listing.find('\n', platform) - platform).find("PIPBUG"),
+              std::string::npos)
+        << listing.substr(0, 400);
+}

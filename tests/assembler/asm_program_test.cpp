@@ -238,4 +238,40 @@ TEST_F(AsmProgram, TheHelpPrintsTheTemplateAndALinePerArgument) {
     }
 }
 
+// A directive's name in column 1 is the directive, so a first label named
+// START takes the instruction after it for its operand: the error says what
+// the name is and how to write the label. A directive there with its own
+// operand still works.
+TEST_F(AsmProgram, ADirectiveNameWrittenAsALabelIsNamedAsADirective) {
+    const fs::path src = home.path() / "src";
+    test_write_file(src / "start.asm", "ORG $100\nSTART   LODI,r0 5\n        BCTR,un START\n"
+                                       "        END START\n");
+    Outcome run = assemble(src / "start.asm");
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.err, "Error at line 2: START is a directive, not a label (write START: "
+                             "to make it a label)!"))
+        << run.err;
+    EXPECT_TRUE(has(run.err, "(0 warning(s), 1 error(s))")) << run.err;
+
+    test_write_file(src / "colon.asm", "ORG $100\nSTART:  LODI,r0 5\n        BCTR,un START\n"
+                                       "        END START\n");
+    run = assemble(src / "colon.asm");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(test_read_file(src / "colon.bin").substr(0x100, 4), "\x04\x05\x1B\x7C");
+}
+
+// A settings file named on the command line that is not there is refused by
+// name: the job is not done on other settings.
+TEST_F(AsmProgram, ASettingsFileThatIsNotThereIsRefusedByName) {
+    const fs::path src = home.path() / "src";
+    test_write_file(src / "tiny.bin", std::string("\x04\x05\x1B\x7E", 4));
+    const Outcome run =
+        launch({"SETTINGS=nosuch.ini", "DISGAME=" + (src / "tiny.bin").string()}, false);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(has(run.out + run.err, "Configs/nosuch.ini\" (No such file or directory)!"))
+        << run.out << run.err;
+    EXPECT_FALSE(fs::exists(src / "tiny.asm"));
+    EXPECT_FALSE(fs::exists(home.path() / "Configs" / "nosuch.ini"));
+}
+
 } // namespace
