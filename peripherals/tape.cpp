@@ -19,9 +19,11 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <stdio_ext.h>
 #include <string>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 u32 tape_state;
 std::FILE* tape_file;
@@ -51,12 +53,18 @@ constexpr std::uint64_t MAX_TAPE_FILE = 0x7FFFFFFF;
 constexpr long NOWHERE = -1;
 
 long file_offset = NOWHERE; // where tape_file stands, NOWHERE when not known
-bool write_failed = false;  // a sample could not be written since the tape went in
+bool write_failed = false;  // the header or the file's end could not be written
+// Recorded samples did not all reach the disk: the recording stops there.
+bool samples_lost = false;
+int write_errno = 0; // the system's reason for the first of those failures
 // An inserted tape is read only until the user records on it: then it is
 // opened for writing. Samples written since the header last got its sizes
 // leave the tape unfinished.
 bool writable = false;
 bool unfinished = false;
+// The file's first bytes up to the samples (at most TAPE_HEADER_WINDOW) as
+// the deck read or last wrote them.
+std::vector<u8> header_copy;
 
 u32 be32(const u8* p) {
     return static_cast<u32>(p[0]) << 24 | static_cast<u32>(p[1]) << 16 |
@@ -141,30 +149,38 @@ void apply_output(const TapeRule& r) {
     }
 }
 
+std::string host_name() {
+    return path_to_host(tape_file_name);
+}
+
+// A failed write: of samples, or of the header or the file's end.
+void note_errno(bool header) {
+    bool& failed = header ? write_failed : samples_lost;
+    if (!failed) write_errno = errno;
+    failed = true;
+}
+
 // Writes sample `slot` in the file's form, seeking first when the file does
 // not stand there.
 void write_slot(u32 slot, u8 stored) {
     const long want = static_cast<long>(tape_header_size) + static_cast<long>(slot);
-    if (file_offset != want && std::fseek(tape_file, want, SEEK_SET) != 0) {
-        file_offset = NOWHERE;
-        write_failed = true;
-        return;
-    }
     unfinished = true;
-    if (std::fputc(stored, tape_file) == EOF) {
+    if ((file_offset != want && std::fseek(tape_file, want, SEEK_SET) != 0) ||
+        std::fputc(stored, tape_file) == EOF) {
         file_offset = NOWHERE;
-        write_failed = true;
+        note_errno(false);
         return;
     }
     file_offset = want + 1;
 }
 
-// The samples the head passed, [from, to), recorded at the current level.
+// The samples the head passed, [from, to), recorded at the current level;
+// none after a failed write.
 void record_slots(u32 from, u32 to) {
     constexpr u32 MOST = 1u << 16; // what a stalled clock may leave behind
     if (to - from > MOST) from = to - MOST;
     const u8 stored = static_cast<u8>(tape_level ^ sign_flip());
-    for (u32 slot = from; slot < to; slot++) {
+    for (u32 slot = from; slot < to && !samples_lost; slot++) {
         if (tape_write_protect) {
             // Old samples stay; new tape gets silence.
             if (slot < tape_length) continue;
@@ -175,7 +191,58 @@ void record_slots(u32 from, u32 to) {
         write_slot(slot, stored);
     }
     if (tape_write_protect) tape_level = TAPE_SILENCE;
-    tape_length = std::max(tape_length, to);
+    tape_length = std::max(tape_length, to); // past what reached the disk after a failure
+}
+
+// After a failed write the stream may still hold samples the disk refused:
+// they go, and the tape is what the file holds, an even number of samples.
+void keep_what_reached_disk() {
+    __fpurge(tape_file);
+    std::clearerr(tape_file);
+    file_offset = NOWHERE;
+    const int fd = fileno(tape_file);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    std::uint64_t held = size > tape_header_size ? size - tape_header_size : 0;
+    held = std::min<std::uint64_t>(held, tape_length) & ~std::uint64_t{1};
+    if (tape_header_size + held < size) {
+        // Shorter, the file takes no new room; should it fail, the samples
+        // past the header's count are only left over.
+        const int ignored = ::ftruncate(fd, static_cast<off_t>(tape_header_size + held));
+        (void)ignored;
+    }
+    tape_length = static_cast<u32>(held);
+    tape_position = std::min(tape_position, tape_length);
+    tape_accumulator = tape_position;
+}
+
+// Whether the tape's file is still the one in the deck, at its name, as the
+// deck left it (what it wrote is on the disk): "" when it is, else what
+// became of it.
+std::string changed_under_deck() {
+    struct stat named {};
+    struct stat held {};
+    if (::fstat(fileno(tape_file), &held) != 0)
+        return std::string("can't be read (") + std::strerror(errno) + ")";
+    if (::stat(host_name().c_str(), &named) != 0)
+        return errno == ENOENT || errno == ENOTDIR
+                   ? "was removed since it went in"
+                   : std::string("can't be found (") + std::strerror(errno) + ")";
+    if (named.st_dev != held.st_dev || named.st_ino != held.st_ino)
+        return "was replaced by another file since it went in";
+    std::vector<u8> now(header_copy.size());
+    if (static_cast<std::uint64_t>(held.st_size) !=
+            static_cast<std::uint64_t>(tape_header_size) + tape_length ||
+        ::pread(fileno(tape_file), now.data(), now.size(), 0) != static_cast<ssize_t>(now.size()) ||
+        now != header_copy)
+        return "was changed since it went in";
+    return "";
+}
+
+void warn_file(const char* lead, const std::string& what) {
+    const std::string text = std::string(lead) + ": its file " + host_name() + " " + what + ".";
+    ui_warning(text.c_str());
 }
 
 // The buffer again from the file, `tape_length` samples.
@@ -192,15 +259,22 @@ void reread_buffer() {
     std::clearerr(tape_file);
 }
 
-void put_be32(std::FILE* f, long offset, u32 v, bool* ok) {
+// A size field of the header, into the file and the header's copy.
+void put_bytes(long offset, const u8 (&b)[4], bool* ok) {
+    if (static_cast<std::size_t>(offset) + 4 <= header_copy.size())
+        std::memcpy(header_copy.data() + offset, b, 4);
+    if (std::fseek(tape_file, offset, SEEK_SET) != 0 || std::fwrite(b, 1, 4, tape_file) != 4)
+        *ok = false;
+}
+void put_be32(long offset, u32 v, bool* ok) {
     const u8 b[4] = {static_cast<u8>(v >> 24), static_cast<u8>(v >> 16), static_cast<u8>(v >> 8),
                      static_cast<u8>(v)};
-    if (std::fseek(f, offset, SEEK_SET) != 0 || std::fwrite(b, 1, 4, f) != 4) *ok = false;
+    put_bytes(offset, b, ok);
 }
-void put_le32(std::FILE* f, long offset, u32 v, bool* ok) {
+void put_le32(long offset, u32 v, bool* ok) {
     const u8 b[4] = {static_cast<u8>(v), static_cast<u8>(v >> 8), static_cast<u8>(v >> 16),
                      static_cast<u8>(v >> 24)};
-    if (std::fseek(f, offset, SEEK_SET) != 0 || std::fwrite(b, 1, 4, f) != 4) *ok = false;
+    put_bytes(offset, b, ok);
 }
 
 // The sizes of a tape of `s` samples into its header: the form, the
@@ -212,16 +286,17 @@ bool patch_header(u32 s) {
     const u32 form = s + tape_header_size - 8;
     const u32 chunk = s + tape_header_size - (h.data_size_at + 4);
     auto put = tape_kind == KIND_WAV ? put_le32 : put_be32;
-    put(tape_file, 4, form, &ok);
-    if (h.frames_at) put(tape_file, h.frames_at, s, &ok);
-    if (h.fact_at) put(tape_file, h.fact_at, s, &ok);
-    if (h.data_size_at) put(tape_file, h.data_size_at, chunk, &ok);
+    put(4, form, &ok);
+    if (h.frames_at) put(h.frames_at, s, &ok);
+    if (h.fact_at) put(h.fact_at, s, &ok);
+    if (h.data_size_at) put(h.data_size_at, chunk, &ok);
     return ok;
 }
 
-// The tape in the deck again, now for writing: the same file, even when its
-// name was taken by another since. False, with the reason, when it cannot be
-// written (a read-only drive, a write-protected file).
+// The tape in the deck again, now for writing: the same file, through the
+// descriptor the deck holds (the caller made sure it still stands at its
+// name). False, with the reason, when it cannot be written (a read-only
+// drive, a write-protected file).
 bool open_for_writing() {
     const std::string same_file = "/proc/self/fd/" + std::to_string(fileno(tape_file));
     std::FILE* f = std::fopen(same_file.c_str(), "rb+");
@@ -244,12 +319,41 @@ bool open_for_writing() {
     return true;
 }
 
-// The sizes into the header when samples were written since it last got them.
-void finish_header() {
-    if (!unfinished) return;
-    if (tape_file && (!patch_header(tape_length) || std::fflush(tape_file) != 0))
-        write_failed = true;
+// The sizes into the header when samples were written since it last got
+// them. The samples go to the disk first; where some could not, the header
+// counts those that did. A file that is no longer the tape the deck wrote
+// (removed, replaced, changed) is not written: false, with the warning.
+bool finish_header() {
+    if (!unfinished || !tape_file) return true;
     unfinished = false;
+    if (!samples_lost && std::fflush(tape_file) != 0) note_errno(false);
+    if (samples_lost) keep_what_reached_disk();
+    const std::string what = changed_under_deck();
+    if (!what.empty()) {
+        warn_file("Can't finish the recording on this tape", what);
+        samples_lost = false;
+        return false;
+    }
+    if (!patch_header(tape_length) || std::fflush(tape_file) != 0) note_errno(true);
+    return true;
+}
+
+// What was recorded since the header last got its sizes is finished, and the
+// buffer read again. Samples that could not be written stop the deck, with
+// the file's name and the system's reason: false when a warning was given.
+bool finish_recording() {
+    if (!unfinished) return true;
+    const bool finished = finish_header();
+    reread_buffer();
+    if (!finished) return false;
+    if (!samples_lost) return true;
+    samples_lost = false;
+    tape_state = CASSETTE_STOPPED;
+    changed();
+    const std::string text = "Can't write to " + host_name() + ": " + std::strerror(write_errno) +
+                             "! The tape was stopped at " + tape_position_text() + ".";
+    ui_warning(text.c_str());
+    return false;
 }
 
 void remember_drawer(const char* path) {
@@ -435,6 +539,7 @@ bool tape_create_at(int kind, const char* path) {
     tape_kind = kind;
     tape_header_size = static_cast<u32>(header.size());
     tape_read_header(reinterpret_cast<const u8*>(header.data()), header.size(), &tape_header);
+    header_copy.assign(header.begin(), header.end());
     tape_sample_rate = CREATED_RATE;
     tape_cycles_per_sample();
     tape_length = 0;
@@ -444,7 +549,7 @@ bool tape_create_at(int kind, const char* path) {
     tape_position = 0;
     tape_reel_phase = 0;
     file_offset = static_cast<long>(header.size());
-    write_failed = false;
+    write_failed = samples_lost = false;
     writable = true;
     unfinished = false;
     tape_state = CASSETTE_STOPPED;
@@ -527,8 +632,9 @@ int tape_insert_file(const char* path) {
     tape_reel_phase = 0;
     tape_buffer = std::move(samples);
     tape_buffer_size = tape_length;
+    header_copy.assign(head, head + h.header_size);
     file_offset = NOWHERE;
-    write_failed = false;
+    write_failed = samples_lost = false;
     writable = false;
     unfinished = false;
     tape_state = CASSETTE_STOPPED;
@@ -560,7 +666,23 @@ void tape_play() {
 
 void tape_record() {
     if (tape_state == CASSETTE_EMPTY) return;
-    if (tape_file && !writable && !open_for_writing()) return;
+    // What was recorded before (a recording that went on playing) gets its
+    // sizes first: the file is then the tape the deck knows, and is checked
+    // against it. A tape whose file was removed, replaced or changed since is
+    // not written.
+    if (!finish_recording()) {
+        tape_state = CASSETTE_STOPPED;
+        changed();
+        return;
+    }
+    if (tape_file) {
+        const std::string what = changed_under_deck();
+        if (!what.empty()) {
+            warn_file("Can't record on this tape", what);
+            return;
+        }
+        if (!writable && !open_for_writing()) return;
+    }
     tape_state = CASSETTE_RECORDING;
     tape_last_cycles = cpu_cycles;
     changed();
@@ -570,18 +692,15 @@ void tape_stop() {
     if (tape_state != CASSETTE_PLAYING && tape_state != CASSETTE_RECORDING) return;
     // A recording always ends on an even number of samples; one that wrote
     // nothing leaves the file as it was.
-    if (tape_state == CASSETTE_RECORDING && unfinished && tape_position == tape_length &&
-        (tape_position & 1)) {
+    if (tape_state == CASSETTE_RECORDING && unfinished && !samples_lost &&
+        tape_position == tape_length && (tape_position & 1)) {
         record_slots(tape_position, tape_position + 1);
         tape_position = tape_length;
         tape_accumulator = tape_position;
     }
     // The header counts the samples at every stop, not only at eject: the
     // file on disk is a whole tape while it stays in the deck.
-    if (unfinished) {
-        finish_header();
-        reread_buffer();
-    }
+    finish_recording();
     tape_state = CASSETTE_STOPPED;
     changed();
 }
@@ -589,22 +708,29 @@ void tape_stop() {
 bool tape_close_sample_file() {
     if (tape_state == CASSETTE_EMPTY) return true;
     tape_stop();
-    finish_header(); // a recording that played on and ran out
-    bool ok = !write_failed;
+    finish_recording(); // a recording that played on and ran out
     if (tape_file) {
-        if (writable && (std::fflush(tape_file) != 0 || std::ferror(tape_file))) ok = false;
-        if (std::fclose(tape_file) != 0 && writable) ok = false;
+        if (writable && (std::fflush(tape_file) != 0 || std::ferror(tape_file))) note_errno(true);
+        if (std::fclose(tape_file) != 0 && writable) note_errno(true);
     }
     tape_file = nullptr;
-    if (!ok) ui_warning("Can't write to file!");
+    const bool ok = !write_failed;
+    if (!ok) {
+        const std::string text =
+            "Can't write to " + host_name() +
+            (write_errno ? std::string(": ") + std::strerror(write_errno) : "") + "!";
+        ui_warning(text.c_str());
+    }
     tape_buffer.clear();
     tape_buffer.shrink_to_fit();
     tape_position = 0;
     tape_length = 0;
     tape_accumulator = 0;
     tape_buffer_size = 0;
+    header_copy.clear();
     file_offset = NOWHERE;
-    write_failed = false;
+    write_failed = samples_lost = false;
+    write_errno = 0;
     writable = false;
     unfinished = false;
     tape_state = CASSETTE_EMPTY;
@@ -637,8 +763,10 @@ void tape_reset() {
     tape_prev_level = 0;
     tape_last_cycles = tape_last_edge = 0;
     tape_reel_phase = 0;
+    header_copy.clear();
     file_offset = NOWHERE;
-    write_failed = false;
+    write_failed = samples_lost = false;
+    write_errno = 0;
     writable = false;
     unfinished = false;
 }
@@ -678,6 +806,7 @@ void tape_sample_tick() {
             if (r) apply_output(*r);
             if (tape_invert) tape_level = static_cast<u8>(~tape_level);
             record_slots(old, tape_position);
+            if (samples_lost) tape_stop(); // the disk is full, or gone
         }
     }
     if (tape_verbose && r) {

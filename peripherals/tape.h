@@ -16,7 +16,10 @@
 // and played from there (a tape on a read-only drive plays); the first
 // recording opens it for writing, or says why it cannot. Every stop of a
 // recording that wrote samples writes the sizes into the header: a tape
-// that is only played and ejected keeps its bytes and its time stamp.
+// that is only played and ejected keeps its bytes and its time stamp. A
+// tape whose file was removed, replaced or changed since the deck last
+// wrote it is not written; a write the disk refuses stops the deck, and the
+// header counts the samples that reached the disk.
 //
 //   tape_insert_file("PROGDIR:tapes/game.wav"); // the deck holds it, stopped
 //   tape_play();                                // the machine's ticks read it
@@ -133,7 +136,8 @@ int tape_load_sample_file(int ask);
 int tape_insert_file(const char* path);
 void tape_play();
 // Records from the head on; on a tape not yet written to, first opens its file
-// for writing: when that fails the deck stays stopped and a warning says why.
+// for writing: when that fails, or the file is no longer the tape in the deck,
+// the deck stays stopped and a warning says why.
 void tape_record();
 void tape_stop();
 // Eject: stops (which finishes a recording), closes the file. False (with a

@@ -240,3 +240,40 @@ TEST_F(TapeProgram, ATapeIsTakenOnlyWhenItReadsTheSameAfterARecording) {
     EXPECT_EQ(recorded.substr(20, 4), be(samples, 4));
     EXPECT_EQ(recorded.substr(58, 4), be(samples, 4));
 }
+
+// A tape removed, replaced or cut short while it is in the deck is not
+// recorded on: the motor's record says what became of the file, and what
+// stands at its name afterwards is what was put there.
+TEST_F(TapeProgram, ATapeChangedUnderTheDeckIsNotRecordedOn) {
+    const std::string samples = tone(1001, 10);
+    const fs::path removed = home.path() / "removed.8svx", replaced = home.path() / "replaced.aiff",
+                   cut = home.path() / "cut.wav", other = home.path() / "other.aiff";
+    test_write_file(removed, svx(samples));
+    test_write_file(replaced, aiff(samples));
+    test_write_file(cut, wav(samples));
+    test_write_file(other, aiff(tone(100, 4)));
+    const std::string replacement = contents(other);
+    start_cd2650();
+    const std::pair<fs::path, const char*> cases[] = {
+        {removed, "was removed since it went in."},
+        {replaced, "was replaced by another file since it went in."},
+        {cut, "was changed since it went in."},
+    };
+    for (const auto& [tape, what] : cases) {
+        SCOPED_TRACE(tape.filename().string());
+        ask("OPEN " + tape.string());
+        if (tape == removed) fs::remove(tape);
+        if (tape == replaced) fs::rename(other, tape);
+        if (tape == cut) fs::resize_file(tape, 0);
+        std::string reply;
+        EXPECT_EQ(motor("1FD", 300, &reply), 5) << reply;
+        EXPECT_NE(reply.find("Can't record on this tape: its file " + tape.string() + " " + what),
+                  std::string::npos)
+            << reply;
+    }
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_FALSE(fs::exists(removed));
+    EXPECT_TRUE(contents(replaced) == replacement);
+    EXPECT_EQ(fs::file_size(cut), 0u);
+}

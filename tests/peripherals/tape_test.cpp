@@ -15,7 +15,9 @@
 #include "tests/record/tools.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -577,6 +579,125 @@ TEST_F(Tape, ASkippedSampleLeavesNoHole) {
     ASSERT_EQ(b.size() - 44, le32_at(b, 40));
     for (std::size_t i = 44; i < b.size(); i++)
         ASSERT_EQ(b[i], 0x99) << i;
+}
+
+// A tape rewritten while it is in the deck (its size kept, its header not) is
+// not recorded on: the deck stays stopped, says so and writes nothing. One
+// removed while it records says so at the stop. The deck's own writing
+// (recorded, played on without a stop, recorded again) is no change.
+TEST_F(Tape, ATapeChangedUnderTheDeckIsNotRecordedOn) {
+    on(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    last_warning.clear(); // its missing monitor
+    const std::string path = file("tape.wav", wav(44100, std::vector<u8>(100, 0x40)));
+    ASSERT_EQ(tape_insert_file(path.c_str()), 1);
+    tape_wind_to(tape_length);
+    tape_record();
+    run_samples(51);
+    tape_play();
+    tape_record();
+    EXPECT_EQ(tape_state, CASSETTE_RECORDING) << last_warning;
+    run_samples(20);
+    tape_stop();
+    EXPECT_EQ(last_warning, "");
+
+    std::vector<u8> bytes = read_bytes(path);
+    bytes[24] = 0x22; // 22050 Hz
+    bytes[25] = 0x56;
+    write_bytes(path, bytes);
+    tape_record();
+    EXPECT_EQ(tape_state, CASSETTE_STOPPED);
+    EXPECT_EQ(last_warning,
+              "Can't record on this tape: its file " + path + " was changed since it went in.");
+    run_samples(50);
+    EXPECT_TRUE(tape_close_sample_file());
+    EXPECT_TRUE(read_bytes(path) == bytes);
+
+    ASSERT_EQ(tape_insert_file(path.c_str()), 1);
+    tape_record();
+    run_samples(20);
+    std::filesystem::remove(path);
+    tape_stop();
+    EXPECT_EQ(last_warning, "Can't finish the recording on this tape: its file " + path +
+                                " was removed since it went in.");
+    tape_close_sample_file();
+}
+
+// A recording that fills the disk stops at the first write the disk refuses,
+// naming the file and the system's reason; the header counts exactly the
+// samples that reached the disk, and the tape goes in again with them. So it
+// is where the disk fills when the stop writes the last samples out.
+TEST_F(Tape, ARecordingThatFillsTheDiskStopsWithWhatReachedIt) {
+    on(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    const std::filesystem::path disk = home / "disk";
+    std::filesystem::create_directories(disk);
+    int rc = -1;
+    run_tool("mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "'", &rc);
+    if (rc != 0) GTEST_SKIP() << "no small file system can be mounted here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() {
+            int ignored;
+            run_tool("umount '" + at + "'", &ignored);
+        }
+    } unmount{disk.string()};
+    auto level = [](u32 slot) { return static_cast<u8>(slot * 7 + slot / 251); };
+    // Records until the deck stops or `most` samples passed, then stops.
+    auto record_and_check = [&](const std::string& path, u32 most, u32 header) {
+        tape_record();
+        u32 furthest = 0;
+        while (tape_state == CASSETTE_RECORDING && tape_position < most) {
+            guest_memory[0x1DFF] = level(tape_position);
+            cpu_cycles += 3; // less than a sample
+            tape_sample_tick();
+            furthest = std::max(furthest, tape_position);
+        }
+        tape_stop();
+        const u32 length = tape_length;
+        EXPECT_EQ(last_warning, "Can't write to " + path + ": " + std::strerror(ENOSPC) +
+                                    "! The tape was stopped at " + tape_position_text() + ".");
+        EXPECT_LE(furthest, length + 8192) << "the deck went on";
+        EXPECT_EQ(length % 2, 0u);
+        const std::vector<u8> b = read_bytes(path);
+        ASSERT_EQ(b.size(), header + length);
+        const u32 counted = header == 44   ? le32_at(b, 40)
+                            : header == 48 ? be32_at(b, 44)
+                                           : be32_at(b, 42) - 8;
+        EXPECT_EQ(counted, length);
+        for (u32 i = 0; i < length; i++)
+            ASSERT_EQ(b[header + i], level(i) ^ (header == 44 ? 0 : 0x80)) << i;
+        last_warning.clear();
+        EXPECT_TRUE(tape_close_sample_file());
+        EXPECT_EQ(last_warning, "");
+        if (tool_present("/usr/bin/soxi")) {
+            EXPECT_EQ(run_tool("soxi -s '" + path + "'", &rc), std::to_string(length) + "\n");
+        }
+        ASSERT_EQ(tape_insert_file(path.c_str()), 1) << last_warning;
+        EXPECT_EQ(tape_length, length);
+        tape_close_sample_file();
+    };
+
+    for (const auto& [kind, header] :
+         {std::pair{KIND_WAV, 44u}, std::pair{KIND_8SVX, 48u}, std::pair{KIND_AIFF, 54u}}) {
+        SCOPED_TRACE(file_kinds[kind].extension);
+        const std::string path = (disk / "full").string() + file_kinds[kind].extension;
+        ASSERT_TRUE(tape_create_at(kind, path.c_str()));
+        if (kind != KIND_WAV) { // a tape put in, as well as one made here
+            tape_close_sample_file();
+            ASSERT_EQ(tape_insert_file(path.c_str()), 1);
+        }
+        record_and_check(path, 200000, header);
+        std::filesystem::remove(path);
+    }
+
+    // Full but for the rest of the header's page.
+    const std::string path = (disk / "stop.wav").string();
+    ASSERT_TRUE(tape_create_at(KIND_WAV, path.c_str()));
+    std::FILE* filler = std::fopen((disk / "filler").c_str(), "wb");
+    ASSERT_NE(filler, nullptr);
+    while (std::fputc('f', filler) != EOF) {
+    }
+    std::fclose(filler);
+    record_and_check(path, 4070, 44);
 }
 
 TEST_F(Tape, TimesRoundToMicrosecondsBeforeTheMinutes) {
