@@ -60,6 +60,8 @@ void app_exit_path(int code) {
         std::abort();
     }
     app_exiting = true;
+    // From here on nobody is asked (ui_unattended_report): what cannot be
+    // finished is said on the console, with the file's name and the reason.
 
     if (con_output_seen) {
         step("quitting");
@@ -72,12 +74,6 @@ void app_exit_path(int code) {
         rexx_close_port();
         app_acquired.rexx_port = false;
     }
-    step("recorders");
-    rec_stop_all();
-    step("tapes");
-    tape_close_sample_file();
-    papertape_close(0);
-    papertape_close(1);
     step("netplay");
     net_command(0);
     if (asm_output_file) {
@@ -85,22 +81,41 @@ void app_exit_path(int code) {
         std::fclose(asm_output_file);
         asm_output_file = nullptr;
     }
-    if (session_remove_temporary_files()) step("temporary files");
-    // A batch job leaves the session's state, settings and high scores alone,
-    // and so does a run on a home that another run holds.
+    // What must survive the run is written before the recorders and tapes
+    // finish their files, so that one that cannot (a full disk) costs none
+    // of it. A batch job leaves the session's state, settings and high
+    // scores alone, and so does a run on a home that another run holds.
     app_check_home_lock();
     const bool session = !upgrade_mode && !startup_batch_job() && !app_acquired.home_shared;
     if (session && app_acquired.machine_ready) {
         step("autosave");
         autosave_on_exit();
     }
+    // Closing the windows keeps their places for the settings.
+    if (ui_host.main_window_open()) step("main window");
+    ui_host.close_tool_windows();
+    ui_host.close_main_window();
+    if (session) {
+        if (app_acquired.settings_read && !lock_config) {
+            step("settings");
+            ini_save_at_exit();
+        }
+        if (app_acquired.hiscores_read) {
+            step("high scores");
+            hiscore_save();
+        }
+    }
+    step("recorders");
+    rec_stop_all();
+    step("tapes");
+    tape_close_sample_file();
+    papertape_close(0);
+    papertape_close(1);
+    if (session_remove_temporary_files()) step("temporary files");
     if (log_file) {
         step("log file");
         log_file_close();
     }
-    if (ui_host.main_window_open()) step("main window");
-    ui_host.close_tool_windows();
-    ui_host.close_main_window();
     if (app_acquired.images_loaded) {
         step("images");
         ui_host.free_images();
@@ -121,16 +136,6 @@ void app_exit_path(int code) {
         app_acquired.pads = false;
     }
     snd_free_samples();
-    if (session) {
-        if (app_acquired.settings_read && !lock_config) {
-            step("settings");
-            ini_save_at_exit();
-        }
-        if (app_acquired.hiscores_read) {
-            step("high scores");
-            hiscore_save();
-        }
-    }
     if (app_acquired.host_gui) {
         step("display");
         gui_host_shutdown();

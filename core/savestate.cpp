@@ -17,6 +17,7 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "input/paddles.h"
@@ -182,7 +183,9 @@ const std::string& state_save_error() {
 
 bool state_save_file(int kind, int refresh_title) {
     save_error.clear();
-    if (rec_state == REC_PLAYBACK) rec_stop_all();
+    // A saved state ends a playback; on the way out the playback's recorders
+    // finish after the autosave, in the exit path's own step.
+    if (rec_state == REC_PLAYBACK && !app_exiting) rec_stop_all();
     std::vector<u8> buffer;
     const bool overrun = !state_write_buffer(kind == FILE_KIND_COS ? KIND_COS : KIND_COR, &buffer);
     const u32 length = static_cast<u32>(buffer.size());

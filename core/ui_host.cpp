@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/message.h"
+#include "core/session.h"
 
 #include <cstdio>
 
@@ -77,12 +78,14 @@ bool ui_unattended = false;
 static std::string reported; // what the running command's requesters said
 
 bool ui_unattended_report(const char* text, const char* answer) {
-    if (!ui_unattended) return false;
+    // On the way out nobody is asked either: the exit path must end the
+    // program however it is left (a signal, a logout, QUIT from a script).
+    if (!ui_unattended && !app_exiting) return false;
     std::string said = text ? text : "";
     if (said.empty() || said.back() != '\n') said += '\n';
     if (answer)
-        said += "Answered \"" + std::string(answer) +
-                "\" without asking: a script command is running.\n";
+        said += "Answered \"" + std::string(answer) + "\" without asking: " +
+                (app_exiting ? "the program is quitting" : "a script command is running") + ".\n";
     con_printf("%s", said.c_str());
     reported += said;
     return true;

@@ -89,10 +89,13 @@ void ui_reinitialize();
 // and requesters the program raises on its own are not shown. Their text goes
 // to the message channel and into the command's reply; a question takes its
 // default answer and says so. Requesters a command shows on purpose lift it.
+// The same holds on the way out (app_exiting): what the exit path cannot
+// finish is said on the console, and nothing waits for an answer.
 extern bool ui_unattended;
 // Called by the requester road before it shows anything: false while someone
-// may be asked; else reports `text` (and `answer`, the default answer of a
-// question, or nullptr) and returns true.
+// may be asked (no port command runs and the program is not on its way out);
+// else reports `text` (and `answer`, the default answer of a question, or
+// nullptr) and returns true.
 bool ui_unattended_report(const char* text, const char* answer);
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return

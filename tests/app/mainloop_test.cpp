@@ -188,7 +188,8 @@ TEST_F(MainLoop, TheExitPathSkipsWhatWasNeverAcquiredOrMustNotBeWritten) {
 
 // With everything acquired, the exit path writes before it lets go of the
 // display: the autosave while the window is open, the settings (unless under
-// LOCKCONFIG) and high scores after the sound is closed.
+// LOCKCONFIG) once the windows have given their places, and the high scores,
+// all before the recorders finish their files.
 TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
     const std::filesystem::path configs = home / "Configs";
     for (u8 locked : {0, 1}) {
@@ -218,12 +219,12 @@ TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
                    app_exit_steps.begin();
         };
         const long n = static_cast<long>(app_exit_steps.size());
-        EXPECT_LT(at("recorders"), at("autosave"));
         EXPECT_LT(at("autosave"), at("main window"));
-        EXPECT_LT(at("main window"), at("images"));
+        EXPECT_LT(at("main window"), at("high scores"));
+        EXPECT_LT(at("high scores"), at("recorders"));
+        EXPECT_LT(at("recorders"), at("images"));
         EXPECT_LT(at("images"), at("sound"));
-        EXPECT_LT(at("sound"), at("high scores"));
-        EXPECT_LT(at("high scores"), at("display"));
+        EXPECT_LT(at("sound"), at("display"));
         EXPECT_LT(at("display"), at("end"));
         EXPECT_EQ(at("end"), n - 1);
         EXPECT_FALSE(gui_main_window_is_open());
@@ -234,7 +235,7 @@ TEST_F(MainLoop, TheExitPathWritesAndReleasesInItsOrder) {
             EXPECT_EQ(at("settings"), n);
             EXPECT_FALSE(std::filesystem::exists(configs / "Brindlemox.ini"));
         } else {
-            EXPECT_LT(at("sound"), at("settings"));
+            EXPECT_LT(at("main window"), at("settings"));
             EXPECT_LT(at("settings"), at("high scores"));
             EXPECT_TRUE(std::filesystem::is_regular_file(configs / "Brindlemox.ini"));
         }

@@ -2,6 +2,7 @@
 // a playback generates, where the files are made, and what is left when the
 // program is killed while generating.
 #include "tests/record/tools.h"
+#include "tests/support/child_wait.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <csignal>
 #include <set>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -57,6 +59,19 @@ class RecordersProgram : public ProgramTest {
         for (const auto& e : fs::directory_iterator(dir))
             names.insert(e.path().filename().string());
         return names;
+    }
+    // A small file system of the test's own at `dir`; false where none can be mounted.
+    bool mount_small(const fs::path& dir) {
+        fs::create_directories(dir);
+        run_tool("mount -t tmpfs -o size=512k tmpfs '" + dir.string() + "' 2>/dev/null", &rc);
+        if (rc != 0) return false;
+        mounted = dir;
+        return true;
+    }
+    // The line of `said` that starts with "Can't write to <path>: ", or "".
+    static std::string failure_line(const std::string& said, const fs::path& path) {
+        const std::size_t at = said.find("Can't write to " + path.string() + ": ");
+        return at == std::string::npos ? "" : said.substr(at, said.find('\n', at) - at);
     }
     fs::path immutable, mounted;
     int rc = 0;
@@ -216,10 +231,7 @@ TEST_F(RecordersProgram, AnimationsInAReadOnlyFolderSayWhy) {
 // sound file does, and leave no file behind.
 TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
     const fs::path dir = home.path() / "full";
-    fs::create_directories(dir);
-    run_tool("mount -t tmpfs -o size=512k tmpfs '" + dir.string() + "' 2>/dev/null", &rc);
-    if (rc != 0) GTEST_SKIP() << "no small file system can be mounted here";
-    mounted = dir;
+    if (!mount_small(dir)) GTEST_SKIP() << "no small file system can be mounted here";
     start_with_a_take(dir);
     // What the take leaves free is taken.
     if (FILE* filler = std::fopen((dir / "filler").c_str(), "wb")) {
@@ -236,9 +248,8 @@ TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
     ask("MENU MACRO.STOP", &stopped);
     const std::string said = opened + stopped;
     for (const char* name : {"take.gif", "take.png", "take.mng", "take.anim", "take.wav"}) {
-        const std::size_t at = said.find("Can't write to " + (dir / name).string() + ": ");
-        ASSERT_NE(at, std::string::npos) << name << ": " << said;
-        const std::string line = said.substr(at, said.find('\n', at) - at);
+        const std::string line = failure_line(said, dir / name);
+        ASSERT_FALSE(line.empty()) << name << ": " << said;
         EXPECT_EQ(line.substr(line.size() - 24), "No space left on device!") << line;
     }
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
@@ -272,4 +283,63 @@ TEST_F(RecordersProgram, ABreakWhileRecordingFinishesTheGeneratedFiles) {
     EXPECT_EQ(le32(40), wav.size() - 44);
     EXPECT_GT(le32(40), le32(24) / 2) << "more than half a second of sound";
     EXPECT_TRUE(fs::is_regular_file(dir / "take.cor"));
+}
+
+// However the program is left while it generates onto a full disk (QUIT,
+// a kill, a closed terminal, CTRL-C), it ends at once: nobody is asked about
+// the files it cannot finish, they are named on the console with the
+// system's reason, and the settings, high scores and autosave are written.
+TEST_F(RecordersProgram, LeavingWhileGeneratingOntoAFullDiskAsksNobody) {
+    const fs::path dir = home.path() / "full";
+    if (!mount_small(dir)) GTEST_SKIP() << "no small file system can be mounted here";
+    const fs::path settings = home.path() / "Configs" / "Brindlemox.ini",
+                   scores = home.path() / "Configs" / "Brindlemox.hgh",
+                   autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    bool first = true;
+    for (const char* way : {"QUIT", "SIGTERM", "SIGHUP", "SIGINT"}) {
+        SCOPED_TRACE(way);
+        if (first) {
+            start_with_a_take(dir, 600);
+            ASSERT_FALSE(HasFatalFailure());
+            // A few kilobytes stay free: the outputs start, then run out of room.
+            struct statvfs fs_info {};
+            ASSERT_EQ(statvfs(dir.c_str(), &fs_info), 0);
+            const u64 left = u64(fs_info.f_bavail) * fs_info.f_frsize;
+            ASSERT_GT(left, 8192u);
+            write_bytes(dir / "filler", std::vector<u8>(left - 8192, 'f'));
+            first = false;
+        } else {
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            ASSERT_TRUE(port_up());
+        }
+        toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
+        ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        for (const fs::path& p : {settings, scores, autosave})
+            fs::remove(p);
+        if (way[0] == 'Q')
+            ask("QUIT");
+        else
+            kill(pid, way[4] == 'T' ? SIGTERM : way[4] == 'H' ? SIGHUP : SIGINT);
+        const int code = wait_child(pid, 10);
+        pid = -1;
+        close(fd);
+        fd = -1;
+        EXPECT_EQ(code, 0) << "the program did not end by itself\n" << log();
+        for (const fs::path& p : {settings, scores, autosave})
+            EXPECT_TRUE(fs::is_regular_file(p)) << p << " was not written";
+        const std::string said = log(), quitting = "Quitting.\n";
+        const std::size_t from = said.find(quitting);
+        ASSERT_NE(from, std::string::npos) << said;
+        for (const char* name : {"take.gif", "take.wav"}) {
+            const std::string line = failure_line(said.substr(from), dir / name);
+            EXPECT_TRUE(line.size() > 24 &&
+                        line.substr(line.size() - 24) == "No space left on device!")
+                << name << ": " << said;
+        }
+        // The next run starts from the settings of a new home.
+        for (const fs::path& p : {settings, scores, autosave})
+            fs::remove(p);
+    }
+    EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
 }
