@@ -28,6 +28,13 @@
 char rec_picture_name[FILE_NAME_SIZE];
 
 // ---- streams -----------------------------------------------------------------------
+// A failure of the file replacement, whose text may name the file again.
+static void warn_replace_error(const std::string& path, const std::string& error) {
+    const std::string same = "can't write " + path + ": ";
+    const std::string reason = error.rfind(same, 0) == 0 ? error.substr(same.size()) : error;
+    ui_warning(("Can't write to " + path + ": " + reason + "!").c_str());
+}
+
 bool RecStream::open(const std::string& host_path) {
     discard();
     path = host_path;
@@ -37,7 +44,7 @@ bool RecStream::open(const std::string& host_path) {
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     std::string error;
     if (!file_replace_open(host_path, &replacement, &error)) {
-        ui_warning(("Can't write to " + host_path + ": " + error + "!").c_str());
+        warn_replace_error(host_path, error);
         return false;
     }
     // Where the new file has a name, an interrupted run removes it on its way out.
@@ -99,7 +106,7 @@ bool RecStream::close() {
     }
     std::string error;
     if (file_replace_commit(&replacement, &error, false)) return true;
-    ui_warning(("Can't write to " + path + ": " + error + "!").c_str());
+    warn_replace_error(path, error);
     return false;
 }
 
@@ -128,7 +135,7 @@ bool rec_write_file(const std::string& host_path, const void* data, std::size_t 
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     std::string error;
     if (file_write_replace(host_path, data, size, &error, false)) return true;
-    ui_warning(("Can't write to " + host_path + ": " + error + "!").c_str());
+    warn_replace_error(host_path, error);
     return false;
 }
 

@@ -251,6 +251,7 @@ TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
         const std::string line = failure_line(said, dir / name);
         ASSERT_FALSE(line.empty()) << name << ": " << said;
         EXPECT_EQ(line.substr(line.size() - 24), "No space left on device!") << line;
+        EXPECT_EQ(line.find("can't write"), std::string::npos) << "the file named twice: " << line;
     }
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
 }
