@@ -399,8 +399,9 @@ int load_medium(const LoadRequest& r) {
             }
         }
         // Every drive full: drive 0's disk goes, unless its changes are to be kept.
-        if (!may_replace(drive)) return LOAD_FAILED;
-        disk_insert_dispatch(0, drive, r.path.c_str());
+        // A refused image (its warning given) leaves the drive as it was.
+        if (!may_replace(drive) || !disk_insert_dispatch(0, drive, r.path.c_str()))
+            return LOAD_FAILED;
         return LOAD_MEDIUM;
     }
     case KIND_IMG:
@@ -408,8 +409,9 @@ int load_medium(const LoadRequest& r) {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
-        if (!may_replace(drive)) return LOAD_FAILED;
-        disk_insert_dispatch(0, drive, r.path.c_str());
+        // A refused image (its warning given) leaves the drive as it was.
+        if (!may_replace(drive) || !disk_insert_dispatch(0, drive, r.path.c_str()))
+            return LOAD_FAILED;
         return LOAD_MEDIUM;
     }
     case KIND_PAP: {
