@@ -34,7 +34,7 @@
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
 #include "input/netplay.h"
-#include "peripherals/floppy.h"
+#include "peripherals/changed_media.h"
 #include "peripherals/printer_export.h"
 #include "platform/gui.h"
 #include "record/recorder.h"
@@ -124,7 +124,7 @@ void cmd_windowtofront(ArexxCall& call) {
     gui_window_activate(main_window);
 }
 void cmd_quit(ArexxCall&) {
-    floppy_report_changed("they are dropped");
+    media_report_changed("they are dropped");
     rexx_quit_requested = true; // after the reply is written
 }
 void cmd_status(ArexxCall& call) {

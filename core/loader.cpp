@@ -23,6 +23,7 @@
 #include "core/ui_host.h"
 #include "core/zipfile.h"
 #include "cpu/memory.h"
+#include "peripherals/changed_media.h"
 #include "peripherals/device_link.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/floppy.h"
@@ -98,22 +99,20 @@ int finish_game(int result) {
     return result;
 }
 
-bool refused_for_disk(int drive) {
-    load_refusal = "the disk in drive " + std::to_string(drive) + " was changed and not saved";
+// False when the medium chosen to make room for a new one (a drive's disk,
+// the MDCR tape) was changed and is kept (the user's choice, or nobody to
+// ask): the load is refused.
+bool may_replace(int medium) {
+    if (media_release(medium, "Replace", true)) return true;
+    load_refusal = media_refusal(medium);
     return false;
 }
 
-// False when the disk in the drive chosen for a new one was changed and is
-// kept (the user's choice, or nobody to ask): the load is refused.
-bool may_replace_disk(int drive) {
-    return floppy_release_disk(drive, "Replace", true) || refused_for_disk(drive);
-}
-
 // The same for a load that sets the machine up again, which empties every
-// drive of the machine that runs.
+// drive of the machine that runs and takes the tape off its MDCR deck.
 bool may_set_up_again() {
-    const int kept = floppy_release_all();
-    return kept < 0 || refused_for_disk(kept);
+    load_refusal = media_release_all();
+    return load_refusal.empty();
 }
 
 // ---- Game images, object programs, Elektor programs ----------------------------------------
@@ -386,7 +385,7 @@ int load_medium(const LoadRequest& r) {
     case KIND_MDCR:
         if (!machine_traits().mdcr) break;
         rec_stop_all();
-        if (!mdcr_insert_file(r.path.c_str())) return LOAD_FAILED;
+        if (!may_replace(MEDIUM_MDCR) || !mdcr_insert_file(r.path.c_str())) return LOAD_FAILED;
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_RAW: {
@@ -400,8 +399,9 @@ int load_medium(const LoadRequest& r) {
             }
         }
         // Every drive full: drive 0's disk goes, unless its changes are to be kept.
-        if (!may_replace_disk(drive)) return LOAD_FAILED;
-        disk_insert_dispatch(0, drive, r.path.c_str());
+        // A refused image (its warning given) leaves the drive as it was.
+        if (!may_replace(drive) || !disk_insert_dispatch(0, drive, r.path.c_str()))
+            return LOAD_FAILED;
         return LOAD_MEDIUM;
     }
     case KIND_IMG:
@@ -409,8 +409,9 @@ int load_medium(const LoadRequest& r) {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
-        if (!may_replace_disk(drive)) return LOAD_FAILED;
-        disk_insert_dispatch(0, drive, r.path.c_str());
+        // A refused image (its warning given) leaves the drive as it was.
+        if (!may_replace(drive) || !disk_insert_dispatch(0, drive, r.path.c_str()))
+            return LOAD_FAILED;
         return LOAD_MEDIUM;
     }
     case KIND_PAP: {

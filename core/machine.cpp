@@ -18,7 +18,7 @@
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "peripherals/device_link.h"
-#include "peripherals/floppy.h"
+#include "peripherals/changed_media.h"
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -148,8 +148,9 @@ bool paused_picture_pending;
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     if (switch_refused(new_machine, new_memmap)) return false;
 
-    // The disks that stay behind go now, while their machine still names and saves them.
-    floppy_leave_machine(static_cast<u32>(new_machine));
+    // The disks and the MDCR tape that stay behind go now, while their machine
+    // still names and saves them.
+    media_leave_machine(static_cast<u32>(new_machine));
     if (known_game_id == 65535) known_game_id = -1;
     if (machine_row().leave) machine_row().leave();
 

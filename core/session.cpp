@@ -2,7 +2,7 @@
 
 #include "core/message.h"
 #include "core/settings_vars.h"
-#include "peripherals/floppy.h"
+#include "peripherals/changed_media.h"
 #include "platform/clock.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
@@ -123,6 +123,6 @@ void app_check_break() {
     if (!break_signal || app_exiting) return;
     break_signal = 0;
     con_printf("Brindlemox: User break!\n");
-    floppy_report_changed("they are dropped"); // nobody is asked on the way out
+    media_report_changed("they are dropped"); // nobody is asked on the way out
     app_clean_exit(0);
 }

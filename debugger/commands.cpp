@@ -2,7 +2,7 @@
 // usage and help texts, history, and the run-control, switch and breakpoint
 // commands.
 #include "debugger/commands.h"
-#include "peripherals/floppy.h"
+#include "peripherals/changed_media.h"
 #include "debugger/commands_internal.h"
 #include "debugger/coverage.h"
 
@@ -680,6 +680,7 @@ static void cmd_cls() {
 }
 
 static void cmd_quit() {
+    media_report_changed("they are dropped"); // nobody is asked on this way out
     app_clean_exit(0);
 }
 

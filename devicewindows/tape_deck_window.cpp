@@ -12,6 +12,7 @@
 #include "gui/images.h"
 #include "gui/tool_windows.h"
 #include "input/keys.h"
+#include "peripherals/changed_media.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/tape.h"
 #include "platform/catalog.h"
@@ -246,11 +247,12 @@ void gadget(int gid, int code) {
     case GID_TAPE_INSERT:
         tape_load_sample_file(1);
         break;
+    // The tape on the deck goes only when its changes may go.
     case GID_MDCR_CREATE:
-        mdcr_create_image();
+        if (media_release(MEDIUM_MDCR, "Replace", true)) mdcr_create_image();
         break;
     case GID_MDCR_INSERT:
-        mdcr_load_image(1);
+        if (media_release(MEDIUM_MDCR, "Replace", true)) mdcr_load_image(1);
         break;
     case GID_MDCR_UPDATE:
         mdcr_save_image();
@@ -524,10 +526,11 @@ static bool tape_deck_event(const GuiEvent& e) {
         break;
     case GE_DROP:
         // A dropped file goes in as a tape, or on the PHUNSY as an MDCR image.
-        if (file_type_from_name(e.text.c_str()) == KIND_MDCR && machine_traits().mdcr)
-            mdcr_insert_file(e.text.c_str());
-        else
+        if (file_type_from_name(e.text.c_str()) == KIND_MDCR && machine_traits().mdcr) {
+            if (media_release(MEDIUM_MDCR, "Replace", true)) mdcr_insert_file(e.text.c_str());
+        } else {
             tape_insert_file(e.text.c_str());
+        }
         break;
     default:
         break;

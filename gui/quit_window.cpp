@@ -11,7 +11,7 @@
 #include "gui/images.h"
 #include "gui/requesters.h"
 #include "input/keys.h"
-#include "peripherals/floppy.h"
+#include "peripherals/changed_media.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 
@@ -41,9 +41,8 @@ const char* update_text() {
 
 // What quitting loses, "" when nothing.
 std::string lost_disks_text() {
-    const std::string list = floppy_changed_disks();
-    if (list.empty()) return "";
-    return "Changed disks not saved: " + list + ".";
+    const std::string list = media_changed_text();
+    return list.empty() ? "" : list + ".";
 }
 
 enum class Answer { NONE, YES, NO };
@@ -81,11 +80,10 @@ GuiWindowDesc describe() {
     return d;
 }
 
-// Every changed disk saved in turn (a disk never saved asks for a name);
-// the window then names what is still unsaved.
+// Every changed disk and tape saved in turn (a disk never saved asks for a
+// name); the window then names what is still unsaved.
 void update_disks() {
-    for (int d = 0; d < floppy_drive_count(); d++)
-        if (drives[d].present && drives[d].changed) disk_save_image(d);
+    media_update_all();
     const std::string lost = lost_disks_text();
     if (!gui_window_is_open(quit_window)) return;
     gui_set_text(quit_window, GID_QUIT_DISKS, lost.empty() ? "All disks are saved." : lost.c_str());
@@ -121,7 +119,7 @@ bool key(const GuiEvent& e) {
     if (typed == gui_hotkey_of(no_text())) return answered(Answer::NO);
     if (typed == gui_hotkey_of(confirm_text())) {
         toggle_confirm();
-    } else if (typed == gui_hotkey_of(update_text()) && !floppy_changed_disks().empty()) {
+    } else if (typed == gui_hotkey_of(update_text()) && !media_changed_text().empty()) {
         update_disks();
     }
     return false;
@@ -164,7 +162,7 @@ char gui_hotkey_of(const char* text) {
 
 int gui_confirm_quit() {
     const std::string lost = lost_disks_text();
-    // A changed disk is never dropped without a word, asked or not.
+    // A changed disk or tape is never dropped without a word, asked or not.
     if (!confirmquit && lost.empty()) return 1;
     const std::string question =
         std::string(cat_str(447, "Really quit?")) + (lost.empty() ? "" : "\n" + lost);

@@ -12,6 +12,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/cpu.h"
+#include "peripherals/changed_media.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 #include "sound/effects.h"
@@ -48,17 +49,9 @@ bool drive_ok(int drive) {
     return drive >= 0 && drive < FLOPPY_DRIVES;
 }
 
-// The last part of a path: what follows its last ':' or '/'.
-const char* file_part(const char* path) {
-    const char* part = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '/' || *p == ':') part = p + 1;
-    return part;
-}
-
 // The drawer part of a path, without the separator ('/' kept after a volume's ':').
 std::string drawer_part(const char* path) {
-    const char* part = file_part(path);
+    const char* part = media_file_part(path);
     std::string drawer(path, static_cast<std::size_t>(part - path));
     if (!drawer.empty() && drawer.back() == '/') drawer.pop_back();
     return drawer;
@@ -133,44 +126,11 @@ void floppy_take_image(int drive, const u8* image, const char* path) {
 
 std::string floppy_disk_name(int drive) {
     if (!drive_ok(drive) || !drives[drive].file_name[0]) return "a new disk";
-    return "\"" + std::string(file_part(drives[drive].file_name)) + "\"";
-}
-
-std::string floppy_changed_disks() {
-    std::string list;
-    for (int d = 0; d < floppy_drive_count(); d++) {
-        if (!drives[d].present || !drives[d].changed) continue;
-        if (!list.empty()) list += ", ";
-        list += "drive " + std::to_string(d) + " (" + floppy_disk_name(d) + ")";
-    }
-    return list;
-}
-
-void floppy_report_changed(const char* what) {
-    const std::string list = floppy_changed_disks();
-    if (list.empty()) return;
-    const std::string text = "Changed disks not saved: " + list + "; " + what + ".";
-    if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
+    return "\"" + std::string(media_file_part(drives[drive].file_name)) + "\"";
 }
 
 bool floppy_release_disk(int drive, const char* action, bool may_keep) {
-    if (!drive_has_disk(drive) || !drives[drive].changed) return true;
-    char text[FLOPPY_NAME_SIZE + 160];
-    std::snprintf(text, sizeof text,
-                  "The disk in drive %d (%s) was changed since it was inserted or updated.\n"
-                  "Update disk... saves it first; %s loses the changes.",
-                  drive, floppy_disk_name(drive).c_str(), action);
-    std::string buttons = std::string("Update disk...|") + action;
-    if (may_keep) buttons += "|Cancel";
-    // Nobody to ask answers with the last button: Cancel, or the action.
-    for (;;) {
-        const int answer = ui_question("Brindlemox", text, buttons.c_str());
-        if (answer == 1) {
-            if (disk_save_image(drive)) return true;
-            continue; // not saved: asked again
-        }
-        return answer == 2 || !may_keep;
-    }
+    return !drive_ok(drive) || media_release(drive, action, may_keep);
 }
 
 void floppy_leave_machine(u32 new_machine) {
@@ -186,19 +146,6 @@ void floppy_leave_machine(u32 new_machine) {
     }
 }
 
-int floppy_release_all() {
-    bool let_go[FLOPPY_DRIVES] = {};
-    for (int d = 0; d < floppy_drive_count(); d++) {
-        if (!drive_has_disk(d) || !drives[d].changed) continue;
-        if (!floppy_release_disk(d, "Drop", true)) return d;
-        let_go[d] = drives[d].changed != 0; // not saved: dropped as it is
-    }
-    // Asked once: the set-up that follows drops them without asking again.
-    for (int d = 0; d < FLOPPY_DRIVES; d++)
-        if (let_go[d]) drives[d].changed = 0;
-    return -1;
-}
-
 int disk_insert_dispatch(int ask, int drive, const char* path) {
     const DiskSystem* system = floppy_disk_system();
     if (!system || !system->image_from_file || !drive_ok(drive) || drive >= floppy_drive_count())
@@ -207,7 +154,7 @@ int disk_insert_dispatch(int ask, int drive, const char* path) {
     if (ask) {
         if (ui_host.file_request("Insert Disk",
                                  twin_images() ? "#?.(IMG|TWIN)" : "#?.RAW", 0, disks_path,
-                                 file_part(drives[drive].file_name), chosen) != 0)
+                                 media_file_part(drives[drive].file_name), chosen) != 0)
             return 0;
         const std::string drawer = drawer_part(chosen);
         if (!drawer.empty()) std::snprintf(disks_path, sizeof disks_path, "%s", drawer.c_str());

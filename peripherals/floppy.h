@@ -116,32 +116,16 @@ bool disk_save_image(int drive);
 // The name a message gives the drive's disk: the file part of its file
 // name in quotes, or "a new disk" for one never saved.
 std::string floppy_disk_name(int drive);
-// The drives of the current machine whose disks were changed and not saved,
-// named for a message ("drive 0 (\"work.raw\"), drive 1 (a new disk)"); ""
-// when there are none.
-std::string floppy_changed_disks();
-// Names the changed disks, if any, on the console and in the reply of a
-// running command of the port, followed by `what` ("they are dropped").
-void floppy_report_changed(const char* what);
 // Before the disk in `drive` goes (replaced, ejected, or left behind on a
 // switch to another machine): true when it may go. A disk changed and not
-// saved is named, and the user may update it first ("Update disk...", asked
-// again when that is cancelled), let it go with `action`, or, with
-// `may_keep`, keep it (false). With nobody to ask (a script's command,
-// no display) it is named on the console and in the reply, and it goes only
-// when it may not be kept.
+// saved is asked about ("Update disk...", `action`, with `may_keep` Cancel)
+// or named where nobody can be asked: media_release (changed_media.h).
 bool floppy_release_disk(int drive, const char* action, bool may_keep);
 // A switch from the current machine to `new_machine`, or its set-up again:
 // every drive is emptied, each after floppy_release_disk. For another disk
 // system their file names go too, so that a later update cannot write one
 // system's image under another's disk.
 void floppy_leave_machine(u32 new_machine);
-// Before a load that sets the machine up again (and so empties its drives):
-// each changed disk is offered for saving first (floppy_release_disk, "Drop",
-// may be kept). -1 when every one may go: those let go unsaved are not asked
-// about again by the switch that follows. Otherwise the first drive whose
-// disk is kept, and nothing is dropped.
-int floppy_release_all();
 // The drive now holds `image` (image_bytes of the layout), taken from
 // `path` ("" for a blank disk): marks cleared, unchanged, listed quietly.
 void floppy_take_image(int drive, const u8* image, const char* path);

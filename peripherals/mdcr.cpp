@@ -22,6 +22,7 @@
 u8 mdcr_image[MDCR_IMAGE_SIZE];
 u32 mdcr_blocks;
 char mdcr_file_name[513];
+u8 mdcr_changed;
 u32 mdcr_state, mdcr_forward_state, mdcr_reverse_state;
 i32 mdcr_position, mdcr_end = MDCR_EMPTY_END;
 u32 mdcr_block;
@@ -55,6 +56,11 @@ u8 block_sum(u32 block) {
     for (u32 i = 0; i < MDCR_BLOCK_SIZE; i++)
         sum = static_cast<u8>(sum + mdcr_image[block * MDCR_BLOCK_SIZE + i]);
     return sum;
+}
+
+// The guest changed the image: a tape on the deck is now changed.
+void wrote() {
+    if (mdcr_file_name[0]) mdcr_changed = 1;
 }
 
 void set_bits(u8 bits, bool on) {
@@ -126,6 +132,7 @@ void write_active(i32 step) {
     } else if (n >= 3 && n <= 258) {
         const u32 block = mdcr_block < MDCR_BLOCKS ? mdcr_block : MDCR_BLOCKS - 1;
         mdcr_image[block * MDCR_BLOCK_SIZE + (n - 3)] = mdcr_shift;
+        wrote();
         mdcr_checksum = static_cast<u8>(mdcr_checksum + mdcr_shift);
         say("Writing.\n");
     }
@@ -190,6 +197,7 @@ void forward(i32 step) {
             mdcr_forward_state = MDCR_F_INIT;
             say("MDCR forward state: Write -> init. Clearing tape!\n");
             std::memset(mdcr_image, 0, sizeof mdcr_image);
+            wrote();
         } else if (c & WRITE_DATA) {
             mdcr_forward_state = MDCR_F_WRITE_ACTIVE;
             mdcr_write_timer = 0;
@@ -347,6 +355,7 @@ int mdcr_insert_file(const char* path) {
     mdcr_forward_state = MDCR_F_IDLE;
     mdcr_reverse_state = MDCR_R_L_GAP;
     mdcr_block = 0;
+    mdcr_changed = 0;
     changed();
     return 1;
 }
@@ -407,6 +416,7 @@ int mdcr_save_image() {
         ui_warning(text.c_str());
         return 0;
     }
+    mdcr_changed = 0;
     return 1;
 }
 
@@ -420,6 +430,7 @@ void tape_format_seconds(char* text, std::size_t size, i32 cycles) {
 void mdcr_reset() {
     mdcr_blocks = 0;
     mdcr_file_name[0] = 0;
+    mdcr_changed = 0;
     mdcr_end = MDCR_EMPTY_END;
     mdcr_position = 0;
     mdcr_state = MDCR_IDLE;

@@ -13,7 +13,8 @@
 // b, 170) begins at 333334 + 233333 b, its data field (170, the checksum, the
 // 256 bytes, 170) 25000 cycles later; a bit cell is 56 cycles, least
 // significant bit first. Nothing is written back to the file until
-// mdcr_save_image.
+// mdcr_save_image; a tape the guest wrote on is marked changed until then, and
+// is not dropped unasked (peripherals/changed_media.h).
 #pragma once
 
 #include "core/types.h"
@@ -40,6 +41,8 @@ enum MdcrReverse : u32 { MDCR_R_L_GAP, MDCR_R_DATA, MDCR_R_S_GAP, MDCR_R_B_NUMBE
 extern u8 mdcr_image[MDCR_IMAGE_SIZE];
 extern u32 mdcr_blocks; // blocks on the tape, 0 without an image
 extern char mdcr_file_name[513];
+// The guest wrote on the tape since it was inserted, created or updated.
+extern u8 mdcr_changed;
 extern u32 mdcr_state, mdcr_forward_state, mdcr_reverse_state;
 extern i32 mdcr_position, mdcr_end; // processor cycles from the start of the tape
 extern u32 mdcr_block;
@@ -66,7 +69,8 @@ int mdcr_load_image(int ask);
 // Asks for a name, writes 32768 zero bytes there and loads the new image.
 void mdcr_create_image();
 bool mdcr_create_at(const char* path);
-// Writes the image back over its file: nonzero on success (a warning otherwise).
+// Writes the image back over its file: nonzero on success, the tape then
+// unchanged (a warning otherwise).
 int mdcr_save_image();
 
 // "%d.%06d" seconds of `cycles` processor cycles at 3 microseconds each.

@@ -1351,6 +1351,10 @@ void gui_window_set_title(int win, const char* title) {
 void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
     QtWindow* w = find(win);
     if (!w) return;
+    // clear() only takes the titles off the strip: the menus behind them (with
+    // their submenus, items and filters) are freed at the next event pass.
+    for (QAction* title : w->menubar->actions())
+        if (QMenu* old = title->menu()) old->deleteLater();
     w->menubar->clear();
     w->actions.clear();
     for (auto& g : w->groups)

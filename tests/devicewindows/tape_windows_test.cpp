@@ -6,6 +6,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/machine.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "gui/images.h"
@@ -205,6 +206,54 @@ TEST_F(TapeWindows, ThePhunsyDeckShowsTheMdcr) {
     EXPECT_EQ(text(TW_TAPE, GID_MDCR_STATUS), "Forward: block read A");
     EXPECT_EQ(gui_headless_background(win, GID_MDCR_STATUS) & 0xFFFFFF, 0x88FFFF);
     EXPECT_FALSE(disabled(TW_TAPE, GID_MDCR_UPDATE));
+}
+
+// The deck's Create and Insert, and a tape dropped on it, replace the MDCR
+// tape only after asking about what the guest wrote on it.
+TEST_F(TapeWindows, TheMdcrDeckAsksBeforeItReplacesAChangedTape) {
+    on(PHUNSY, MAP_PHUNSY);
+    gui_open_tape_deck_window();
+    const std::string tape = put("t.mdcr", std::vector<u8>(512, 1));
+    const std::string other = put("u.mdcr", std::vector<u8>(256, 2));
+    ASSERT_EQ(mdcr_insert_file(tape.c_str()), 1);
+    // The guest runs the tape forward with writing on from its start: cleared.
+    const auto guest_writes = [] {
+        mdcr_control = 0x60;
+        for (int i = 0; i < 4; i++)
+            mdcr_clock(6);
+        mdcr_control = 0;
+        mdcr_clock(6);
+    };
+    guest_writes();
+    struct Asked { // the user is asked
+        Asked() { app_acquired.host_gui = true; }
+        ~Asked() { app_acquired.host_gui = false; }
+    } asking;
+    const std::string question =
+        "Brindlemox|The MDCR tape (\"t.mdcr\") was changed since it was inserted or updated.\n"
+        "Update MDCR tape saves it first; Replace loses the changes.|"
+        "Update MDCR tape|Replace|Cancel";
+    const std::size_t file_requests = gui_headless_file_requests().size();
+    gui_headless_answer_requesters({0}); // Cancel: kept, no other tape asked for
+    post(TW_TAPE, GE_GADGET, GID_MDCR_INSERT, 0);
+    ASSERT_FALSE(gui_headless_requesters().empty());
+    EXPECT_EQ(gui_headless_requesters().back(), question);
+    EXPECT_EQ(gui_headless_file_requests().size(), file_requests);
+    EXPECT_EQ(mdcr_file_name, tape);
+    gui_headless_answer_requesters({1}); // Update MDCR tape: written, then the new name asked
+    post(TW_TAPE, GE_GADGET, GID_MDCR_CREATE, 0);
+    EXPECT_EQ(read_bytes(home / "t.mdcr"), std::vector<u8>(512, 0));
+    EXPECT_EQ(gui_headless_file_requests().size(), file_requests + 1);
+    guest_writes();
+    const std::size_t questions = gui_headless_requesters().size();
+    gui_headless_answer_requesters({2}); // Replace
+    GuiEvent drop;
+    drop.type = GE_DROP;
+    drop.text = other;
+    gui_headless_post(gui_subwin_window[TW_TAPE], drop);
+    gui_tape_deck_handle_input();
+    EXPECT_EQ(gui_headless_requesters().size(), questions + 1);
+    EXPECT_EQ(mdcr_file_name, other);
 }
 
 TEST_F(TapeWindows, PapertapeFiguresAndControls) {

@@ -11,6 +11,7 @@
 #include "gui/quit_window.h"
 #include "input/keys.h"
 #include "peripherals/floppy.h"
+#include "peripherals/mdcr.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/host_keys.h"
 #include "tests/core/home_fixture.h"
@@ -18,7 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -146,6 +151,39 @@ TEST_F(QuitWindow, NamesChangedDisksAndOffersToUpdateThem) {
     EXPECT_EQ(std::filesystem::file_size(home / "work.raw"), 102400u);
     EXPECT_TRUE(close_main({})); // nothing lost and the question off: no window
     EXPECT_EQ(next_step, 0u);
+}
+
+// The PHUNSY's MDCR tape, once the guest wrote on it, is listed as a changed
+// disk is, and Update writes it back.
+TEST_F(QuitWindow, NamesAChangedMdcrTapeAndOffersToUpdateIt) {
+    machine_switch(PHUNSY, MAP_PHUNSY, true, true, false);
+    gui_main_window_events();
+    const std::string tape = (home / "t.mdcr").string();
+    std::FILE* f = std::fopen(tape.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(std::string(256, '\1').c_str(), f);
+    std::fclose(f);
+    ASSERT_EQ(mdcr_insert_file(tape.c_str()), 1);
+    mdcr_control = 0x60; // forward, writing from the tape's start: it is cleared
+    for (int i = 0; i < 4; i++)
+        mdcr_clock(6);
+    confirmquit = 0;
+    EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
+    const GuiWindowDesc* d = gui_headless_last_closed_desc();
+    ASSERT_NE(d, nullptr);
+    const std::function<const GuiNode*(const GuiNode&)> named = [&](const GuiNode& n) {
+        if (n.gid == GID_QUIT_DISKS) return &n;
+        for (const GuiNode& c : n.children)
+            if (const GuiNode* found = named(c)) return found;
+        return static_cast<const GuiNode*>(nullptr);
+    };
+    ASSERT_NE(named(d->root), nullptr);
+    EXPECT_EQ(named(d->root)->text, "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
+    EXPECT_FALSE(close_main({gadget(GID_QUIT_UPDATE), gadget(GID_QUIT_NO)}));
+    EXPECT_FALSE(mdcr_changed);
+    std::ifstream written(home / "t.mdcr", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), std::string(256, '\0'));
+    EXPECT_TRUE(close_main({})); // nothing lost and the question off: no window
 }
 
 TEST_F(QuitWindow, UnderAScriptTheQuestionIsNamedAndAnsweredNo) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -209,4 +210,26 @@ TEST_F(FloppyProgram, ABreakNamesTheChangedDisksItDrops) {
                   std::string::npos)
             << signal << ": " << log();
     }
+}
+
+// An image of the wrong size is refused: OPEN answers 10 with the reason, and
+// the drive it was meant for (on the TWIN drive 1, beside the system disk)
+// stays empty.
+TEST_F(FloppyProgram, OpenRefusesADiskImageOfTheWrongSize) {
+    test_write_file(home.path() / "short.raw", std::string(1000, '\0'));
+    test_write_file(home.path() / "short.img", std::string(1000, '\0'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    for (const auto& [system, image, drive] :
+         {std::tuple{"BINBUG", "short.raw", "0"}, std::tuple{"TWIN", "short.img", "1"}}) {
+        send(std::string("SETMACHINE ") + system, &result);
+        EXPECT_EQ(send("OPEN " + (home.path() / image).string(), &result), 10) << system;
+        EXPECT_EQ(result, "File is wrong size!\nOPEN: there was a problem opening the file\n")
+            << system;
+        ask(std::string("DEBUGGER \"DRIVE ") + drive + "\"");
+        EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n") << system;
+    }
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
 }

@@ -1,0 +1,123 @@
+#include "peripherals/changed_media.h"
+
+#include "core/machine_table.h"
+#include "core/message.h"
+#include "core/ui_host.h"
+#include "peripherals/mdcr.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr int MEDIA = FLOPPY_DRIVES + 1;
+
+bool is_disk(int medium) {
+    return medium >= 0 && medium < FLOPPY_DRIVES;
+}
+
+bool changed(int medium) {
+    if (is_disk(medium)) return drive_has_disk(medium) && drives[medium].changed;
+    return medium == MEDIUM_MDCR && machine_traits().mdcr && mdcr_changed;
+}
+
+std::string name(int medium) {
+    if (is_disk(medium)) return floppy_disk_name(medium);
+    return "\"" + std::string(media_file_part(mdcr_file_name)) + "\"";
+}
+
+// "the disk in drive 0", "the MDCR tape"
+std::string what(int medium) {
+    return is_disk(medium) ? "the disk in drive " + std::to_string(medium) : "the MDCR tape";
+}
+
+bool save(int medium) {
+    return is_disk(medium) ? disk_save_image(medium) : mdcr_save_image() != 0;
+}
+
+// Its changes are let go: nothing asks about them again.
+void forget(int medium) {
+    if (is_disk(medium))
+        drives[medium].changed = 0;
+    else
+        mdcr_changed = 0;
+}
+
+} // namespace
+
+const char* media_file_part(const char* path) {
+    const char* part = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '/' || *p == ':') part = p + 1;
+    return part;
+}
+
+std::string media_refusal(int medium) {
+    return what(medium) + " was changed and not saved";
+}
+
+std::string media_changed_text() {
+    std::string list;
+    bool disks = false, tapes = false;
+    for (int m = 0; m < MEDIA; m++) {
+        if (!changed(m)) continue;
+        if (!list.empty()) list += ", ";
+        list += (is_disk(m) ? "drive " + std::to_string(m) : std::string("MDCR tape")) + " (" +
+                name(m) + ")";
+        (is_disk(m) ? disks : tapes) = true;
+    }
+    if (list.empty()) return "";
+    const char* kinds = disks && tapes ? "disks and tapes" : disks ? "disks" : "tapes";
+    return std::string("Changed ") + kinds + " not saved: " + list;
+}
+
+void media_report_changed(const char* what) {
+    const std::string list = media_changed_text();
+    if (list.empty()) return;
+    const std::string text = list + "; " + what + ".";
+    if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s\n", text.c_str());
+}
+
+bool media_release(int medium, const char* action, bool may_keep) {
+    if (!changed(medium)) return true;
+    std::string sentence = what(medium);
+    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    const char* update = is_disk(medium) ? "Update disk..." : "Update MDCR tape";
+    const std::string text = sentence + " (" + name(medium) +
+                             ") was changed since it was inserted or updated.\n" + update +
+                             " saves it first; " + action + " loses the changes.";
+    std::string buttons = std::string(update) + "|" + action;
+    if (may_keep) buttons += "|Cancel";
+    // Nobody to ask answers with the last button: Cancel, or the action.
+    for (;;) {
+        const int answer = ui_question("Brindlemox", text.c_str(), buttons.c_str());
+        if (answer == 1) {
+            if (save(medium)) return true;
+            continue; // not saved: asked again
+        }
+        return answer == 2 || !may_keep;
+    }
+}
+
+void media_update_all() {
+    for (int m = 0; m < MEDIA; m++)
+        if (changed(m)) save(m);
+}
+
+std::string media_release_all() {
+    bool let_go[MEDIA] = {};
+    for (int m = 0; m < MEDIA; m++) {
+        if (!changed(m)) continue;
+        if (!media_release(m, "Drop", true)) return media_refusal(m);
+        let_go[m] = changed(m); // not saved: dropped as it is
+    }
+    // Asked once: the set-up that follows drops them without asking again.
+    for (int m = 0; m < MEDIA; m++)
+        if (let_go[m]) forget(m);
+    return "";
+}
+
+void media_leave_machine(u32 new_machine) {
+    floppy_leave_machine(new_machine);
+    media_release(MEDIUM_MDCR, "Drop", false);
+    forget(MEDIUM_MDCR);
+}

@@ -1,0 +1,51 @@
+// The media the guest writes on and the user keeps in files: the disks in the
+// floppy drives (media 0..3, by drive) and the tape on the PHUNSY's MDCR deck
+// (MEDIUM_MDCR). One changed and not saved is never dropped without a word:
+// before it goes the user is asked whether to update it first, to let it go
+// or (where the operation allows) to keep it; where nobody can be asked (a
+// command of the port, a signal, no display) it is named on the console and
+// in the reply of the running command.
+//
+//   if (!media_release(MEDIUM_MDCR, "Replace", true)) return; // kept
+//   media_changed_text(); // "Changed disks not saved: drive 0 (\"work.raw\")"
+#pragma once
+
+#include "core/types.h"
+#include "peripherals/floppy.h"
+
+#include <string>
+
+constexpr int MEDIUM_MDCR = FLOPPY_DRIVES;
+
+// The last part of a medium's path: what follows its last ':' or '/'.
+const char* media_file_part(const char* path);
+
+// The current machine's changed media named for a message, under a heading
+// ("Changed disks not saved: drive 0 (\"work.raw\"), drive 1 (a new disk)";
+// "tapes" for the MDCR tape, "disks and tapes" for both); "" when none.
+std::string media_changed_text();
+// Names the changed media, if any, on the console and in the reply of a
+// running command of the port, followed by `what` ("they are dropped").
+void media_report_changed(const char* what);
+// Before `medium` goes (replaced, ejected, or dropped by a set-up of the
+// machine): true when it may go. One changed and not saved is named, and the
+// user may update it first (asked again when that fails or is cancelled),
+// let it go with `action`, or, with `may_keep`, keep it (false). With nobody
+// to ask it is named on the console and in the reply, and it goes only when
+// it may not be kept.
+bool media_release(int medium, const char* action, bool may_keep);
+// Why a load that would drop `medium` is refused when it is kept: "the disk
+// in drive 0 was changed and not saved".
+std::string media_refusal(int medium);
+// Every changed medium saved in turn (one never saved asks for a name).
+void media_update_all();
+// Before a load that sets the machine up again (and so drops its media):
+// each changed medium is offered for saving first ("Drop", may be kept).
+// "" when every one may go: those let go unsaved are not asked about again
+// by the set-up that follows. Otherwise why the load is refused ("the MDCR
+// tape was changed and not saved"), and nothing was let go.
+std::string media_release_all();
+// A switch from the current machine to `new_machine`, or its set-up again:
+// the drives are emptied (floppy_leave_machine) and the MDCR tape goes, each
+// changed one after media_release ("Drop", not kept).
+void media_leave_machine(u32 new_machine);

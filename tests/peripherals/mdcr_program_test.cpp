@@ -1,0 +1,96 @@
+// The PHUNSY's MDCR deck in the running program, driven through its port: a
+// tape the guest wrote on is kept, or named as it goes, on every path that
+// would drop it, and never written back unasked.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+class MdcrProgram : public ProgramTest {
+  protected:
+    std::string ask(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    std::string path(const char* name) { return (home.path() / name).string(); }
+    // The PHUNSY (its ROMs missing) looping at $0900, with t.mdcr on the deck.
+    void phunsy_with_tape() {
+        std::string result;
+        send("SETMACHINE PHUNSY", &result);
+        ask("DEBUGGER \"POKE 900 1B\""); // BCTR,UN $0900
+        ask("DEBUGGER \"POKE 901 7E\"");
+        ask("DEBUGGER \"JUMP 900\"");
+        ask("OPEN " + path("t.mdcr"));
+    }
+    // The guest runs the tape forward with writing on from its start, which
+    // clears it, as the monitor does before it writes a new catalogue.
+    void guest_writes() {
+        ask("DEBUGGER \"WRITEPORT DATA $60\"");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ask("DEBUGGER \"WRITEPORT DATA 0\"");
+    }
+    std::string tape_file() {
+        std::ifstream in(home.path() / "t.mdcr", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+} // namespace
+
+TEST_F(MdcrProgram, AChangedTapeIsKeptOrNamedOnEveryPathThatDropsIt) {
+    const std::string ones(1024, '\1');
+    test_write_file(home.path() / "t.mdcr", ones);
+    test_write_file(home.path() / "u.mdcr", std::string(512, '\2'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    phunsy_with_tape();
+    ask("SAVEAS " + path("p.cos"));
+    guest_writes();
+    std::string result;
+    // Another tape, or a state (which sets the machine up again), would take
+    // it off the deck: with nobody to ask it is kept and the load refused.
+    for (const char* file : {"u.mdcr", "p.cos"}) {
+        EXPECT_EQ(send(std::string("OPEN ") + path(file), &result), 10) << file;
+        EXPECT_NE(result.find("The MDCR tape (\"t.mdcr\") was changed since it was inserted or "
+                              "updated.\nUpdate MDCR tape saves it first;"),
+                  std::string::npos)
+            << file << ": " << result;
+        EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << result;
+        EXPECT_NE(result.find("(the MDCR tape was changed and not saved)"), std::string::npos)
+            << result;
+    }
+    // A set-up of the machine drops it, and says so.
+    EXPECT_EQ(send("SETMACHINE PHUNSY", &result), 5);
+    EXPECT_NE(result.find("The MDCR tape (\"t.mdcr\") was changed"), std::string::npos) << result;
+    EXPECT_NE(result.find("Answered \"Drop\""), std::string::npos) << result;
+    // QUIT names the one it drops.
+    phunsy_with_tape();
+    guest_writes();
+    EXPECT_EQ(send("QUIT", &result), 5);
+    EXPECT_EQ(result, "Changed tapes not saved: MDCR tape (\"t.mdcr\"); they are dropped.\n");
+    EXPECT_EQ(wait_exit(), 0);
+    // So does a break.
+    close(fd);
+    fd = -1;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    phunsy_with_tape();
+    guest_writes();
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_NE(log().find("Brindlemox: User break!\nChanged tapes not saved: MDCR tape "
+                         "(\"t.mdcr\"); they are dropped.\n"),
+              std::string::npos)
+        << log();
+    EXPECT_EQ(tape_file(), ones); // nothing was written back unasked
+}
