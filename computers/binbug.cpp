@@ -91,7 +91,7 @@ namespace {
 
 constexpr u32 VDU = 0x7800, COLOURS = 0x7C00, UDG = 0x7000;
 constexpr i32 COLUMNS = 64, ROWS = 16, CELL_W = 9, CELL_H = 16;
-constexpr i32 LINE_CLOCKS = 768, VISIBLE_X = 576, VISIBLE_LINES = 256, LAST_LINE = 312;
+constexpr i32 LINE_CLOCKS = 768, VISIBLE_X = 576, VISIBLE_LINES = 256, LAST_LINE = BINBUG_LAST_LINE;
 
 u8& mem(u32 a) {
     return guest_memory[a & (GUEST_MEMORY_SIZE - 1)];

@@ -29,6 +29,8 @@ extern u8 binbug_keypad_rows[4];
 void binbug_setup();
 void binbug_apply_memory_map(int reconfigure);
 void binbug_set_baud_rate();
+// The last raster line of a pixel-based frame: 312 lines and a half line.
+constexpr i32 BINBUG_LAST_LINE = 312;
 void binbug_run_frame();
 u8 binbug_io_read(u32 port);
 void binbug_io_write(u32 port, u8 value);

@@ -211,6 +211,7 @@ constexpr GlyphSet GLYPHS{
 constexpr MachineDebug DEBUG{
     .hooks = &binbug_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .last_raster_line = [] { return BINBUG_LAST_LINE; },
     .debug_view = binbug_view,
     .text_letter = debug_ascii_letter,
     .edit_key = binbug_key_handler,

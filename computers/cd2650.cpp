@@ -63,7 +63,7 @@ namespace {
 
 constexpr u32 VRAM = 0x1000;
 constexpr i32 COLUMNS = 80, ROWS = 16, CELL_W = 8, CELL_H = 12;
-constexpr i32 LINE_CLOCKS = 904, VISIBLE_X = 640, VISIBLE_LINES = 192, LINES = 264;
+constexpr i32 LINE_CLOCKS = 904, VISIBLE_X = 640, VISIBLE_LINES = 192, LINES = CD2650_LINES;
 constexpr i32 GAME_ONE_BIT_SOUND = 635;
 
 u32 frame_clocks() {

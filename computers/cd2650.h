@@ -33,6 +33,8 @@ extern u8 cd2650_chargen[128 * 10];
 extern u32 cd2650_key_holdoff;
 
 void cd2650_setup();
+// Raster lines of a pixel-based frame.
+constexpr i32 CD2650_LINES = 264;
 void cd2650_run_frame();
 u8 cd2650_io_read(u32 port);
 void cd2650_io_write(u32 port, u8 value);

@@ -185,6 +185,7 @@ constexpr GlyphSet GLYPHS{
 constexpr MachineDebug DEBUG{
     .hooks = &cd2650_debug_hooks,
     .bios_entry = [] { return i32{0x0000}; },
+    .last_raster_line = [] { return CD2650_LINES - 1; },
     .debug_view = cd2650_view,
     .bios_view = [] { return true; },
     .text_code = debug_seven_bits,

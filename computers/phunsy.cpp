@@ -307,6 +307,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &phunsy_debug_hooks,
     .interrupt_entry = [] { return i32{0x001D}; },
     .bios_entry = phunsy_bios_entry,
+    .last_raster_line = [] { return PHUNSY_LINES - 1; },
     .debug_view = phunsy_view,
     .bios_view = [] { return true; },
     .text_letter = debug_ascii_letter,

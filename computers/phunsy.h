@@ -36,6 +36,8 @@ void phunsy_machine_init();
 void phunsy_reset();
 u8 phunsy_io_read(u32 port);
 void phunsy_io_write(u32 port, u8 value);
+// Raster lines of a pixel-based frame.
+constexpr i32 PHUNSY_LINES = 313;
 void phunsy_run_frame();
 // The screen editor's key (host raw `code`): true when it used it.
 bool phunsy_edit_key(u32 code);

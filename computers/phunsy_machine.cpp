@@ -434,7 +434,7 @@ void phunsy_run_frame() {
     } else {
         raster_clock = 0;
         if (phunsy_monitor()) interrupt_tick();
-        for (i32 line = 0; line < 313; line++) {
+        for (i32 line = 0; line < PHUNSY_LINES; line++) {
             raster_line = line;
             dbg_check_raster_breakpoint();
             if (line < 256) {

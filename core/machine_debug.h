@@ -89,6 +89,10 @@ struct MachineDebug {
     // Where the machine's monitor program starts, for the command that jumps
     // there. nullptr: the processor stays where it is.
     i32 (*bios_entry)() = nullptr;
+    // The last raster line of the frame the board runs, as the video standard
+    // and the emulation mode now make it: "R R" wraps after it to line 0, and
+    // "R <line>" refuses a line past it. nullptr: line 311.
+    i32 (*last_raster_line)() = nullptr;
     // How many character codes, from 0 up, the debugger's character literals
     // search on the current memory map for the character they name, through
     // the board's guest_char hook; 0 when the map's character set is unknown

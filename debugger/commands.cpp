@@ -517,13 +517,18 @@ static void cmd_run_to() {
             dbg_wrong_machine();
             return;
         }
-        dbg_clear_run_targets();
+        // The frame's own last line: 261 on a 60 Hz console, 312 on the BINBUG.
+        const auto last_line = machine_debug().last_raster_line;
+        const i32 last = last_line ? last_line() : 311;
+        long line = RASTER_NO_BREAK;
         if (letter && t == 'R') {
-            raster_break_line = raster_line + 1 > 311 ? 0 : raster_line + 1;
-        } else {
-            long line;
-            if (num_scan_long(dbg_arg1, &line)) raster_break_line = static_cast<i32>(line);
+            line = raster_line + 1 > last ? 0 : raster_line + 1;
+        } else if (num_scan_long(dbg_arg1, &line) && (line < 0 || line > last)) {
+            dbg_refuse("Raster line %ld is not in the frame (lines 0..%d)!\n\n", line, last);
+            return;
         }
+        dbg_clear_run_targets();
+        raster_break_line = static_cast<i32>(line);
     }
     emu_unpause();
 }
@@ -793,7 +798,10 @@ static void cmd_clear_breakpoints() {
                 mem_attributes[a] &= ~MEM_BREAKPOINT;
                 any = true;
             }
-        con_printf(any ? "Cleared all code breakpoints.\n\n" : "No breakpoints to clear!\n\n");
+        if (any)
+            con_printf("Cleared all code breakpoints.\n\n");
+        else
+            dbg_refuse("No breakpoints to clear!\n\n");
         return;
     }
     const u32 start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
@@ -811,7 +819,7 @@ static void cmd_clear_breakpoints() {
         mem_attributes[start] &= ~MEM_BREAKPOINT;
         con_printf("Cleared code breakpoint at %s.\n\n", where);
     } else {
-        con_printf("Breakpoint not found at %s!\n\n", where);
+        dbg_refuse("Breakpoint not found at %s!\n\n", where);
     }
 }
 
@@ -970,7 +978,8 @@ const DbgCommand commands[] = {
      "show the processor status (as VIEW CPU)"},
     {"DEL|DELETE", "<filename>", false, dbg_cmd_delete, "Delete file from floppy disk",
      "Usage: DEL|DELETE <filename>\n\n", 2, "delete a file on the guest disk"},
-    {"DIR|LD|LDIR", "", false, dbg_cmd_dir, nullptr, nullptr, 2, "list the guest disk"},
+    {"DIR|LD|LDIR", "[<drive>]", false, dbg_cmd_dir, nullptr, "Usage: DIR|LD|LDIR [<drive>]\n\n", 2,
+     "list the guest disk"},
     {"DRIVE", "[<drive>]", false, dbg_cmd_drive, nullptr, "Usage: DRIVE [<drive>]\n\n", 2,
      "choose the debugger's floppy drive"},
     {"EXTRACT", "[<filename>]", false, dbg_cmd_extract, "Extract files from floppy disk",

@@ -49,8 +49,8 @@ template <typename Op> const DiskSystem* system_with(Op DiskSystem::*op) {
     return nullptr;
 }
 
-bool disk_inserted() {
-    if (drive_has_disk(drive())) return true;
+bool disk_inserted(int d = drive()) {
+    if (drive_has_disk(d)) return true;
     dbg_refuse("No disk is inserted!\n\n");
     return false;
 }
@@ -93,6 +93,19 @@ void failed() {
     dbg_refuse("Failed!\n\n");
 }
 
+// A drive number operand (signed decimal) of one of the machine's drives;
+// else "Invalid drive number!".
+bool drive_operand(const char* text, int* out) {
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    if (end == text || *end || n < 0 || n >= floppy_drive_count()) {
+        dbg_refuse("Invalid drive number!\n\n");
+        return false;
+    }
+    *out = static_cast<int>(n);
+    return true;
+}
+
 // A disk address or byte operand; NONE when unreadable, past every limit
 // when negative or wider than 32 bits.
 u32 disk_address(const char* text) {
@@ -132,13 +145,9 @@ void dbg_cmd_drive() {
     }
     if (!disk_machine()) return;
     if (dbg_arg1[0]) {
-        char* end = nullptr;
-        const long n = std::strtol(dbg_arg1, &end, 10);
-        if (end == dbg_arg1 || *end || n < 0 || n >= floppy_drive_count()) {
-            dbg_refuse("Invalid drive number!\n\n");
-            return;
-        }
-        debugger_drive = static_cast<i32>(n);
+        int n;
+        if (!drive_operand(dbg_arg1, &n)) return;
+        debugger_drive = n;
         dbg_ok();
         return;
     }
@@ -151,11 +160,18 @@ void dbg_cmd_drive() {
                    fdc.multiple ? "Yes" : "No");
 }
 
+// The debugger drive's directory, or the named drive's.
 void dbg_cmd_dir() {
+    if (dbg_lone_question() || dbg_arg2[0]) {
+        dbg_usage();
+        return;
+    }
     if (!disk_machine()) return;
+    int d = drive();
+    if (dbg_arg1[0] && !drive_operand(dbg_arg1, &d)) return;
     const DiskSystem* s = system_with(&DiskSystem::list);
-    if (!s || !disk_inserted()) return;
-    s->list(0, drive());
+    if (!s || !disk_inserted(d)) return;
+    s->list(0, d);
 }
 
 void dbg_cmd_delete() {
@@ -342,7 +358,8 @@ void dbg_cmd_fc() {
             floppy_clear_watch_bits(drive());
             con_printf("Cleared all data watchpoints.\n\n");
         } else {
-            con_printf("No watchpoints to clear!\n\n");
+            dbg_refuse("No watchpoints to clear!\n\n");
+            return;
         }
     } else {
         const u32 start = disk_address(dbg_arg1);
@@ -350,7 +367,7 @@ void dbg_cmd_fc() {
         if (!disk_range(start, end)) return;
         if (n == 1) {
             if (!floppy_watched(drive(), start)) {
-                con_printf("Watchpoint not found at $%X!\n\n", start);
+                dbg_refuse("Watchpoint not found at $%X!\n\n", start);
                 return;
             }
             floppy_set_watch(drive(), start, false);

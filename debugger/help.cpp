@@ -65,7 +65,7 @@ const HelpForm forms[] = {
     {1, "SAVESMS <end-address> <filename>", nullptr},
 
     {2, "DEL|DELETE <filename>", nullptr},
-    {2, "DIR|LD|LDIR", nullptr},
+    {2, "DIR|LD|LDIR [<drive>]", nullptr},
     {2, "DRIVE [<drive>]", nullptr},
     {2, "EXTRACT [<filename>]", nullptr},
     {2, "INJECT <filename>", nullptr},

@@ -610,11 +610,11 @@ bool dbg_clearsym() {
             std::memset(&user_labels[--user_label_count], 0, sizeof(LabelRow));
             return true;
         }
-        con_printf("Label not found.\n\n");
+        dbg_refuse("Label not found.\n\n");
         return true;
     }
     if (user_label_count == 0) {
-        con_printf("No user-defined labels to clear!\n\n");
+        dbg_refuse("No user-defined labels to clear!\n\n");
         return true;
     }
     std::memset(user_labels, 0, sizeof user_labels);

@@ -438,11 +438,12 @@ void dbg_cmd_find() {
 
 // ---- Ports ---------------------------------------------------------------------------
 
-// A port word: CTRL, DATA or 0..255; NONE otherwise.
+// A port word: CTRL, DATA or 0..255; NONE otherwise (a negative number too:
+// it means no port).
 static u32 port_word(const char* text) {
     if (dbg_nocase_equal(text, "CTRL")) return IO_CONTROL_PORT;
     if (dbg_nocase_equal(text, "DATA")) return IO_DATA_PORT;
-    const u32 port = dbg_parse_address_operand(text, 0);
+    const u32 port = dbg_parse_port_operand(text);
     return port <= 255 ? port : NONE;
 }
 

@@ -215,7 +215,7 @@ void dbg_cmd_clear_watchpoints() {
                 any = true;
             }
         if (!any) {
-            con_printf("No watchpoints to clear!\n\n");
+            dbg_refuse("No watchpoints to clear!\n\n");
             return;
         }
         con_printf("Cleared all data watchpoints.\n\n");
@@ -242,7 +242,7 @@ void dbg_cmd_clear_watchpoints() {
     char where[DBG_ADDRESS_TEXT_SIZE];
     dbg_address_text(start, where);
     if (!(mem_attributes[start] & MEM_WATCH)) {
-        con_printf("Watchpoint not found at %s!\n\n", where);
+        dbg_refuse("Watchpoint not found at %s!\n\n", where);
         return;
     }
     mem_attributes[start] &= ~MEM_WATCH;
@@ -352,6 +352,10 @@ static u32 port_operand(const char* text, int mask_allowed) {
     return static_cast<u32>(value);
 }
 
+u32 dbg_parse_port_operand(const char* text) {
+    return port_operand(text, 0);
+}
+
 void dbg_cmd_port_trap() {
     const int n = dbg_arg_count();
     if (n == 3 || n == 6 || dbg_lone_question()) {
@@ -429,7 +433,10 @@ void dbg_cmd_clear_port_traps() {
             any = any || p.watched;
             p.watched = 0;
         }
-        con_printf(any ? "Cleared all I/O port watchpoints.\n\n" : "No watchpoints to clear!\n\n");
+        if (any)
+            con_printf("Cleared all I/O port watchpoints.\n\n");
+        else
+            dbg_refuse("No watchpoints to clear!\n\n");
         return;
     }
     const u32 start = port_operand(dbg_arg1, 0);
@@ -449,10 +456,11 @@ void dbg_cmd_clear_port_traps() {
     }
     char name[40];
     port_name(start, name, sizeof name);
-    con_printf("%s%s.\n\n",
-               port_records[start].watched ? "Cleared I/O port watchpoint on "
-                                           : "I/O port watchpoint not found on ",
-               name);
+    if (!port_records[start].watched) {
+        dbg_refuse("I/O port watchpoint not found on %s.\n\n", name);
+        return;
+    }
+    con_printf("Cleared I/O port watchpoint on %s.\n\n", name);
     port_records[start].watched = 0;
 }
 

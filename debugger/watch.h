@@ -28,6 +28,9 @@ u32 dbg_parse_address_operand(const char* text, int mask_allowed);
 // 0xFFFFFFFF, above every limit, for a negative number or one wider than
 // 32 bits.
 u32 dbg_parse_unsigned_operand(const char* text);
+// A port number operand: 0..257 as a mnemonic's opcode or a number literal;
+// REG_NONE when unreadable, negative or above 257 (no other port is meant).
+u32 dbg_parse_port_operand(const char* text);
 // Whether the current machine keeps raster timing that "R R" and "R <line>" can stop at.
 bool dbg_machine_has_raster();
 // Whether the current machine's display follows a beam line, with any timing:

@@ -261,6 +261,7 @@ constexpr GlyphSet GLYPHS{
 
 constexpr MachineDebug DEBUG{
     .hooks = &arcadia_debug_hooks,
+    .last_raster_line = console_last_raster_line,
     .literal_codes = [] { return u32{64}; },
     .debug_view = arcadia_debug_view,
     .describe_register = arcadia_describe_uvi,

@@ -59,6 +59,10 @@ void display_reset_console(i32 w, i32 h) {
         copy_picture(p, l, 6, 48);
 }
 
+i32 console_last_raster_line() {
+    return lines_per_frame - 1;
+}
+
 bool beam_marker_console(i32 clock, i32 line, bool, BeamLine* out) {
     const i32 lines = lines_per_frame > 0 ? lines_per_frame : 262;
     const i32 x = clock % 227, y = line % lines;

@@ -14,6 +14,8 @@ DisplayWindow display_console_window(i32 left, i32 w, i32 h);
 DisplayWindow display_window_pvi(i32 w, i32 h);
 // The frame cleared, then the blanking intervals' picture with "blankingareas".
 void display_reset_console(i32 w, i32 h);
+// The last raster line of the consoles' frame: 261 at 60 Hz, 311 at 50 Hz.
+i32 console_last_raster_line();
 // A line from a fixed origin to the beam.
 bool beam_marker_console(i32 clock, i32 line, bool tracing, BeamLine* out);
 

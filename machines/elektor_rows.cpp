@@ -243,6 +243,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &elektor_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
     .bios_entry = [] { return i32{0x0023}; },
+    .last_raster_line = console_last_raster_line,
     .literal_codes = [] { return u32{256}; },
     .debug_view = elektor_debug_view,
     .bios_view = [] { return true; },

@@ -89,6 +89,7 @@ constexpr MachineSound SOUND{
 constexpr MachineDebug DEBUG{
     .hooks = &interton_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .last_raster_line = console_last_raster_line,
     .debug_view = pvi_consoles_debug_view,
     .describe_register = pvi_consoles_describe,
     .draw_mode_changed = pvi_follow_draw_mode,

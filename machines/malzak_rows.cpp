@@ -108,6 +108,7 @@ const u8* colour_map() {
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
     .interrupt_entry = [] { return i32{0x0003}; },
+    .last_raster_line = [] { return COINOP_LINES - 1; },
     .debug_view = malzak_debug_view,
     .describe_register = malzak_describe,
     .text_code = debug_seven_bits,

@@ -275,6 +275,7 @@ constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
     // Laser Battle and Lazarian take their interrupts at $000A.
     .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
+    .last_raster_line = [] { return COINOP_LINES - 1; },
     .literal_codes = zaccaria_literal_codes,
     .debug_view = zaccaria_debug_view,
     .describe_register = zaccaria_describe,

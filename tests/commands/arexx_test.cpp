@@ -205,7 +205,7 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
         {"DEBUGGER DEFSYM 9LIVES 100", 10, "Error: illegal symbol name \"9LIVES\""},
         {"DEBUGGER QUIET DEFSYM LIVES 9000", 10, "Label LIVES is out of range!"},
         {"DEBUGGER WP 100 NOSUCHLABEL == 1", 10, "Conditional token is out of range!"},
-        {"DEBUGGER BC 200", 0, "Breakpoint not found at"},
+        {"DEBUGGER BC 200", 10, "Breakpoint not found at"},
         {"DEBUGGER S", 10, "Wrong guest machine!", false, PONG},
         {"MENU NO.SUCH.ITEM", 10, "Unknown menu item\n"},
         {"MENU HELP.UPDATE", 5, "command is unavailable now"}, // no update server known

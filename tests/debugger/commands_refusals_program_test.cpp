@@ -1,0 +1,145 @@
+// Debugger commands of the running program that cannot do what was typed,
+// driven through its port: a port number past 255, a drive that is not the
+// one to list, a breakpoint, watchpoint or label that is not set, and a raster
+// line the frame does not have are refused with rc 10 and change nothing;
+// "R R" wraps at the frame's own last line.
+#include "tests/support/blank_disks.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+
+namespace {
+
+class CommandRefusalsProgram : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+    }
+    int ask(const std::string& line, std::string* result) {
+        result->clear();
+        return send(line, result);
+    }
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(ask(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    // Each debugger line answers rc 10 with exactly its reason.
+    void expect_refused(std::initializer_list<std::pair<const char*, const char*>> cases) {
+        for (const auto& [line, reason] : cases) {
+            std::string result;
+            EXPECT_EQ(ask(std::string("DEBUGGER ") + line, &result), 10) << line;
+            EXPECT_EQ(result, reason) << line;
+        }
+    }
+    // The raster line the guest stopped at, once the processor view stays the
+    // same for a while; -1 when the guest is still running after 10 seconds.
+    int stopped_line() {
+        std::string last;
+        for (int tries = 0; tries < 40; tries++) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            const std::string now = fine("DEBUGGER DR");
+            std::smatch m;
+            if (now == last && std::regex_search(now, m, std::regex("Y: *([0-9]+)")))
+                return std::stoi(m[1]);
+            last = now;
+        }
+        return -1;
+    }
+    void switch_machine(const char* name) {
+        std::string result;
+        ask(std::string("SETMACHINE ") + name, &result);
+        ASSERT_EQ(fine("GETMACHINE"), name);
+    }
+};
+
+} // namespace
+
+// A port number that is no port of 0..255 (FFFFFFFF, -1) reaches no port:
+// the trap on port $FF does not fire.
+TEST_F(CommandRefusalsProgram, PortsPast255AreRefused) {
+    fine("DEBUGGER IP FF");
+    const char* read_usage = "Read from I/O port\nUsage: READPORT <port>|CTRL|DATA\n\n";
+    const char* write_usage = "Write to I/O port\nUsage: WRITEPORT <port>|CTRL|DATA <value>\n\n";
+    expect_refused({{"READPORT FFFFFFFF", read_usage},
+                    {"READPORT -1", read_usage},
+                    {"READPORT 100", read_usage},
+                    {"WRITEPORT FFFFFFFF 5", write_usage},
+                    {"WRITEPORT -1 5", write_usage}});
+    EXPECT_EQ(fine("DEBUGGER READPORT FF").rfind("Handled read of ", 0), 0u);
+}
+
+// Clearing what is not set is refused with the command's own text.
+TEST_F(CommandRefusalsProgram, ClearingWhatIsNotSetIsRefused) {
+    expect_refused({{"BC 5", "Breakpoint not found at $5!\n\n"},
+                    {"BC", "No breakpoints to clear!\n\n"},
+                    {"WC 5", "Watchpoint not found at $5!\n\n"},
+                    {"WC", "No watchpoints to clear!\n\n"},
+                    {"IC 5", "I/O port watchpoint not found on I/O extended port $05.\n\n"},
+                    {"IC", "No watchpoints to clear!\n\n"},
+                    {"CLEARSYM NOPE", "Label not found.\n\n"},
+                    {"CLEARSYM", "No user-defined labels to clear!\n\n"}});
+    // What is set is cleared as before.
+    fine("DEBUGGER BP 5");
+    EXPECT_EQ(fine("DEBUGGER BC 5"), "Cleared code breakpoint at $5.\n\n");
+}
+
+// DIR lists the drive it names, or refuses; never another drive's files.
+TEST_F(CommandRefusalsProgram, DirListsTheDriveNamed) {
+    switch_machine("BINBUG");
+    test_write_file(home.path() / "first.raw", test_blank_binbug_disk());
+    test_write_file(home.path() / "second.raw", test_blank_binbug_disk());
+    test_write_file(home.path() / "Projects" / "HELLO.TXT", "hello");
+    fine("OPEN " + (home.path() / "first.raw").string());
+    fine("DEBUGGER INJECT HELLO.TXT");
+    const std::string first = fine("DEBUGGER DIR");
+    ASSERT_NE(first.find("HELLO"), std::string::npos) << first;
+    expect_refused({{"DIR 1", "No disk is inserted!\n\n"},
+                    {"DIR 7", "Invalid drive number!\n\n"},
+                    {"DIR X", "Invalid drive number!\n\n"},
+                    {"DIR 0 1", "Usage: DIR|LD|LDIR [<drive>]\n\n"},
+                    {"FC 11", "Watchpoint not found at $11!\n\n"},
+                    {"FC", "No watchpoints to clear!\n\n"}});
+    EXPECT_EQ(fine("DEBUGGER DIR 0"), first);
+    fine("OPEN " + (home.path() / "second.raw").string());
+    const std::string second = fine("DEBUGGER DIR 1");
+    EXPECT_EQ(second.find("HELLO"), std::string::npos) << second;
+    EXPECT_NE(second.find("bytes free"), std::string::npos) << second;
+    EXPECT_EQ(fine("DEBUGGER DIR"), first) << "the debugger drive is still drive 0";
+}
+
+// A 60 Hz frame ends at line 261: R R there stops at line 0 of the next
+// frame, and a line past it is refused.
+TEST_F(CommandRefusalsProgram, RunToLineFollowsTheFrame) {
+    fine("MENU SETTINGS.SPEED.NTSC");
+    fine("DEBUGGER R 261");
+    ASSERT_EQ(stopped_line(), 261);
+    fine("DEBUGGER R R");
+    EXPECT_EQ(stopped_line(), 0);
+    const std::string before = fine("DEBUGGER DR");
+    expect_refused({{"R 300", "Raster line 300 is not in the frame (lines 0..261)!\n\n"},
+                    {"R 262", "Raster line 262 is not in the frame (lines 0..261)!\n\n"},
+                    {"R -1", "Raster line -1 is not in the frame (lines 0..261)!\n\n"}});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(fine("DEBUGGER DR"), before) << "a refused R leaves the guest paused";
+}
+
+// The BINBUG's pixel-based frame has a line 312 (a half line) before line 0.
+TEST_F(CommandRefusalsProgram, RunToNextLineReachesTheBinbugsHalfLine) {
+    switch_machine("BINBUG");
+    fine("MENU SETTINGS.EMULATOR.PIXELBASED");
+    fine("DEBUGGER R 311");
+    ASSERT_EQ(stopped_line(), 311);
+    fine("DEBUGGER R R");
+    EXPECT_EQ(stopped_line(), 312);
+    fine("DEBUGGER R R");
+    EXPECT_EQ(stopped_line(), 0);
+    expect_refused({{"R 313", "Raster line 313 is not in the frame (lines 0..312)!\n\n"}});
+}
