@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr u32 NONE = REG_NONE;
+constexpr u32 NONE = DBG_NO_COUNT;
 
 int drive() {
     return debugger_drive >= 0 && debugger_drive < FLOPPY_DRIVES ? debugger_drive : 0;
@@ -93,8 +93,8 @@ void failed() {
     dbg_refuse("Failed!\n\n");
 }
 
-// A disk address or byte operand; NONE when unreadable, past every limit
-// when negative or wider than 32 bits.
+// A disk address or byte operand; NONE, past every limit, when unreadable or
+// negative.
 u32 disk_address(const char* text) {
     return dbg_parse_unsigned_operand(text);
 }
@@ -286,11 +286,7 @@ void dbg_cmd_fpoke() {
     const u32 address = disk_address(dbg_arg1);
     if (!disk_range(address, address)) return;
     const u32 value = disk_address(dbg_arg2);
-    if (value == NONE) {
-        dbg_usage();
-        return;
-    }
-    if (value > 255) {
+    if (value > 255) { // NONE included: an operand that could not be read has said why
         if (!dbg_operand_said()) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", 255);
         return;
     }
