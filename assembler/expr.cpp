@@ -445,9 +445,12 @@ i64 kept(i64 v, bool overflowed = false) {
     constexpr i64 widest = 0xFFFFFFFF;
     if (!overflowed && v <= widest && v >= -widest) return v;
     char text[160];
-    const std::ptrdiff_t shown = asm_parse_pos - eval_text;
-    std::snprintf(text, sizeof text, "%.*s is wider than 32 bits",
-                  static_cast<int>(shown > 0 && shown < 100 ? shown : 0), eval_text);
+    const std::ptrdiff_t shown = asm_parse_pos - eval_text; // the expression read so far
+    if (shown > 0 && shown <= 120)
+        std::snprintf(text, sizeof text, "%.*s is wider than 32 bits", static_cast<int>(shown),
+                      eval_text);
+    else
+        std::snprintf(text, sizeof text, "result wider than 32 bits");
     asm_error(text);
     return 0;
 }
