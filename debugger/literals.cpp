@@ -109,8 +109,7 @@ std::optional<i64> num_parse_oct(const char* text, int length) {
         digits[i - skip] = text[i];
         // Digit places 0..10 hold 33 bits; the eleventh holds only 0..3.
         const int place = length - 1 - i;
-        if (text[i] > '0' && (place > 10 || (place == 10 && text[i] > '3')))
-            num_last_wide = true;
+        if (text[i] > '0' && (place > 10 || (place == 10 && text[i] > '3'))) num_last_wide = true;
     }
     digits[length - skip] = '\0';
     return with_sign(negative, static_cast<u32>(num_oct_value(digits)));

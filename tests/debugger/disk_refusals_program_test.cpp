@@ -118,7 +118,8 @@ TEST_F(DiskRefusalsProgram, BinbugDiskBytesPastTheOldFailureValue) {
     start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
     for (const char* line : {"FPOKE 10013 11", "FPOKE 10014 22", "FPOKE 10000+15 33"})
         EXPECT_EQ(fine(std::string("DEBUGGER ") + line), "OK.\n\n") << line;
-    EXPECT_EQ(fine("DEBUGGER FPEEK 10010 1001F").substr(0, 33), "$10010: E5 E5 E5 11 22 33 E5 E5  ");
+    EXPECT_EQ(fine("DEBUGGER FPEEK 10010 1001F").substr(0, 33),
+              "$10010: E5 E5 E5 11 22 33 E5 E5  ");
     EXPECT_EQ(fine("DEBUGGER FPEEK 10014 10018").substr(0, 14), "$10014: 22 33 ");
 }
 

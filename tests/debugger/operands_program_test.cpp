@@ -97,7 +97,7 @@ TEST_F(OperandsProgram, OperandsThatMeantSomethingElseAreRefused) {
     std::string zeros;
     for (int i = 0; i < 39; i++)
         zeros += "0+";
-    const std::string long_address = zeros + "1234";  // 82 characters, $1234
+    const std::string long_address = zeros + "1234"; // 82 characters, $1234
     const std::string missing = "Error: missing term!\n\n";
     const std::string location =
         "Error: $ (the location counter) has no value outside an assembly!\n\n";
@@ -130,7 +130,8 @@ TEST_F(OperandsProgram, OperandsThatMeantSomethingElseAreRefused) {
     EXPECT_FALSE(project_file_starting("rz"));
     EXPECT_FALSE(project_file_starting("ry"));
     // An address of 80 characters is still read whole.
-    EXPECT_EQ(fine("E " + zeros.substr(2) + "1800 77"), "Changed contents of $1800 from $0 to $77.\n\n");
+    EXPECT_EQ(fine("E " + zeros.substr(2) + "1800 77"),
+              "Changed contents of $1800 from $0 to $77.\n\n");
 }
 
 // $10014, once the evaluator's failure value, is a value like any other, in
@@ -146,7 +147,8 @@ TEST_F(OperandsProgram, EveryValueIsWrittenAsTyped) {
     for (const char* line : {"DOKE 180A -10001", "E 180A -101"}) {
         std::string result;
         EXPECT_EQ(ask(line, &result), 10) << line;
-        EXPECT_EQ(result.rfind("Value is out of bounds (limit is ", 0), 0u) << line << ": " << result;
+        EXPECT_EQ(result.rfind("Value is out of bounds (limit is ", 0), 0u)
+            << line << ": " << result;
     }
     test_write_file(home.path() / "Projects" / "v.asm",
                     "        ORG $0\n        DW $10014-$FF00\n        LODI,r1 $10014-$10000\n"
