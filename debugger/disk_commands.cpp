@@ -93,8 +93,8 @@ void failed() {
     dbg_refuse("Failed!\n\n");
 }
 
-// A disk address or byte operand; NONE, past every limit, when unreadable or
-// negative.
+// A disk address or byte operand; NONE when unreadable, past every limit
+// when negative or wider than 32 bits.
 u32 disk_address(const char* text) {
     return dbg_parse_unsigned_operand(text);
 }
