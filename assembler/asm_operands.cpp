@@ -40,8 +40,8 @@ u8 string_char(char c, char kind) {
     if (kind == 'E') return asm_to_ebcdic(c);
     // The guest's code of the character where its set is not ASCII; a
     // character the set lacks stays as written.
-    const i32 code = num_parse_char(c);
-    return code == ASM_NO_VALUE ? static_cast<u8>(c) : static_cast<u8>(code);
+    const std::optional<i32> code = num_parse_char(c);
+    return code ? static_cast<u8>(*code) : static_cast<u8>(c);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "debugger/literals.h"
 
 #include <cctype>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -68,10 +69,8 @@ u32 notation() {
     return dis_notation < NOTATIONS ? dis_notation : 0;
 }
 
-// The failure value of a token: 0 during an assembly, else ASM_NO_VALUE.
-i32 failed() {
-    return asm_active ? 0 : ASM_NO_VALUE;
-}
+// A token's value, or nothing when it failed (its error said why).
+using Value = std::optional<i64>;
 
 bool is_operator(unsigned char c) {
     return (c && std::strchr("+-*/^|&%<>~}", c)) || c == TIMES || c == DIVIDE;
@@ -110,9 +109,9 @@ u32 family() {
 }
 
 // Digits in radix index r (0 hex, 1 decimal, 2 octal, 3 binary); an error when bad.
-i32 digits(int r, const char* text, int length) {
+Value digits(int r, const char* text, int length) {
     if (length > 0 && text[length - 1] == '\'') length--; // H'1F' closes its quote
-    i32 v = REG_NONE;
+    Value v;
     if (length > 0) switch (r) {
         case 0:
             v = num_parse_hex(text, length);
@@ -127,15 +126,12 @@ i32 digits(int r, const char* text, int length) {
             v = num_parse_bin(text, length);
             break;
         }
-    if (v == REG_NONE) {
-        asm_error(radix_errors[r]);
-        return failed();
-    }
+    if (!v) asm_error(radix_errors[r]);
     return v;
 }
 
-// A number literal without any error: REG_NONE when it is none.
-i32 number_or_none(const char* name, int length) {
+// A number literal without any error: nothing when it is none.
+Value number_or_none(const char* name, int length) {
     int n = 0;
     while (n < length && name[n] && name[n] != ' ' && name[n] != '\t' && name[n] != ';' &&
            !(asm_active && notation() == NOTATION_IEEE && (name[n] == '(' || name[n] == ')')))
@@ -146,7 +142,7 @@ i32 number_or_none(const char* name, int length) {
     }
     const i32 saved = dbg_base;
     if (asm_active) dbg_base = static_cast<i32>(asm_radix);
-    const i32 v = num_parse_literal(name, n);
+    const Value v = num_parse_literal(name, n);
     dbg_base = saved;
     return v;
 }
@@ -154,18 +150,21 @@ i32 number_or_none(const char* name, int length) {
 const char* const base_words[7] = {"binary",    "octal",  "decimal", "hexadecimal",
                                    "character", "EBCDIC", "label"};
 
-i32 not_found() {
+Value not_found() {
     char text[80];
     std::snprintf(text, sizeof text, "invalid label or number (parsed as %s)",
                   base_words[num_last_base < 7 ? num_last_base : 6]);
     asm_error(text);
-    return failed();
+    return std::nullopt;
 }
 
 // The value of a label or number after "^C", "^L" or "^M"; false after the error.
-bool label_or_number(const char* name, int length, const char* error, i32* value) {
-    *value = length > 0 ? asm_symbol_value(name, length, true) : REG_NONE;
-    if (*value != REG_NONE) return true;
+bool label_or_number(const char* name, int length, const char* error, i64* value) {
+    const Value v = length > 0 ? asm_symbol_value(name, length, true) : std::nullopt;
+    if (v) {
+        *value = *v;
+        return true;
+    }
     asm_error(error);
     return false;
 }
@@ -231,9 +230,9 @@ i32 asm_opcode_value(const char* name, int length) {
     return ASM_NO_VALUE;
 }
 
-i32 asm_number_value(const char* name, int length) {
-    const i32 v = number_or_none(name, length);
-    if (v != REG_NONE) return v;
+std::optional<i64> asm_number_value(const char* name, int length) {
+    const Value v = number_or_none(name, length);
+    if (v) return v;
     if (asm_active && asm_pass == 2) {
         const u32 b = num_last_base;
         asm_error(b == NUM_BINARY    ? "invalid binary number"
@@ -241,34 +240,43 @@ i32 asm_number_value(const char* name, int length) {
                   : b == NUM_DECIMAL ? "invalid decimal number"
                                      : "invalid hex number");
     }
-    return failed();
+    return std::nullopt;
 }
 
-i32 asm_symbol_value(const char* name, int length, bool fallback) {
+std::optional<i64> asm_symbol_value(const char* name, int length, bool fallback) {
     i32 value;
     if (length > 0 && sym_lookup(name, static_cast<size_t>(length), &value)) {
         if (!asm_active && asm_eval_label_note) {
             const u32 base = num_last_base;
             const bool wide = num_last_wide;
-            if (number_or_none(name, length) != REG_NONE) asm_eval_label_note(name, length, value);
+            if (number_or_none(name, length)) asm_eval_label_note(name, length, value);
             num_last_base = base;
             num_last_wide = wide;
         }
         return value;
     }
     num_last_base = NUM_LABEL;
-    if (!fallback) return ASM_NO_VALUE;
+    if (!fallback) return std::nullopt;
     const i32 op = asm_opcode_value(name, length);
     if (op != ASM_NO_VALUE) return op;
     return number_or_none(name, length);
 }
 
 namespace {
-i32 token_value(const char* token, int length) {
+Value token_value(const char* token, int length) {
     if (length <= 0) return 0;
     const u32 fam = family();
-    if (equal_nocase(token, length, location_symbols[fam]))
+    if (equal_nocase(token, length, location_symbols[fam])) {
+        if (!asm_active) { // a command's operand has no location to count from
+            char text[80];
+            std::snprintf(text, sizeof text,
+                          "%s (the location counter) has no value outside an assembly",
+                          location_symbols[fam]);
+            asm_error(text);
+            return std::nullopt;
+        }
         return asm_eval_equate ? asm_location : asm_location - 1;
+    }
     for (int r = 0; r < 4; r++)
         if (starts_nocase(token, length, radix_prefixes[fam][r])) {
             const int skip = static_cast<int>(std::strlen(radix_prefixes[fam][r]));
@@ -279,19 +287,19 @@ i32 token_value(const char* token, int length) {
     case '!':
         if (fam == 2) {
             asm_error("unexpected !");
-            return failed();
+            return std::nullopt;
         }
         return digits(1, token + 1, length - 1);
     case '\'':
     case '"': {
-        const i32 v = length >= 2 ? num_parse_char(token[1]) : REG_NONE;
-        if (v == REG_NONE) return not_found();
-        return v;
+        const std::optional<i32> v = length >= 2 ? num_parse_char(token[1]) : std::nullopt;
+        if (!v) return not_found();
+        return *v;
     }
     case '$':
         if (fam != 0) {
             asm_error("unexpected $");
-            return failed();
+            return std::nullopt;
         }
         return digits(0, token + 1, length - 1);
     case '%':
@@ -299,7 +307,7 @@ i32 token_value(const char* token, int length) {
     case '@':
         if (fam != 0) {
             asm_error("unexpected @");
-            return failed();
+            return std::nullopt;
         }
         return digits(2, token + 1, length - 1);
     case '^':
@@ -317,21 +325,21 @@ i32 token_value(const char* token, int length) {
             case 'O':
                 return digits(2, rest, n);
             case 'C': {
-                i32 v;
+                i64 v;
                 if (!label_or_number(rest, n, "invalid label or number for ^C", &v))
-                    return failed();
+                    return std::nullopt;
                 return 65535 - v;
             }
             case 'L': {
-                i32 v;
+                i64 v;
                 if (!label_or_number(rest, n, "invalid label or number for ^L", &v))
-                    return failed();
+                    return std::nullopt;
                 return v - 256 * (v / 256);
             }
             case 'M': {
-                i32 v;
+                i64 v;
                 if (!label_or_number(rest, n, "invalid label or number for ^M", &v))
-                    return failed();
+                    return std::nullopt;
                 return v / 256;
             }
             default:
@@ -339,12 +347,12 @@ i32 token_value(const char* token, int length) {
             }
         }
         asm_error("B/C/D/H/L/M/O expected");
-        return failed();
+        return std::nullopt;
     default:
         break;
     }
-    const i32 v = asm_symbol_value(token, length, true);
-    if (v != REG_NONE) return v;
+    const Value v = asm_symbol_value(token, length, true);
+    if (v) return v;
     const u32 tried = num_last_base;
     if (dbg_ascii_terminal())
         for (int c = 0; c < 32; c++)
@@ -354,27 +362,28 @@ i32 token_value(const char* token, int length) {
 }
 } // namespace
 
-i32 asm_token_value(const char* token, int length) {
-    if (asm_active) return token_value(token, length);
-    // A command's operand is read whole: no term left out, no digit dropped.
-    if (length <= 0) {
+std::optional<i64> asm_token_value(const char* token, int length) {
+    // A sign with nothing after it is no term; nor, in a command's operand
+    // (which is read whole: no term left out, no digit dropped), is nothing.
+    if ((length == 1 && (token[0] == '-' || token[0] == '+')) || (!asm_active && length <= 0)) {
         asm_error("missing term");
-        return ASM_NO_VALUE;
+        return std::nullopt;
     }
+    if (asm_active) return token_value(token, length);
     num_last_wide = false;
-    const i32 value = token_value(token, length);
-    if (num_last_wide && value != ASM_NO_VALUE) {
+    const Value value = token_value(token, length);
+    if (value && num_last_wide) {
         asm_error("number wider than 32 bits");
-        return ASM_NO_VALUE;
+        return std::nullopt;
     }
     return value;
 }
 
-i32 asm_eval_term() {
+i64 asm_eval_term() {
     const char* p = asm_parse_pos;
     if (*p == '(') {
         asm_parse_pos = p + 1;
-        const i32 v = asm_eval_expr();
+        const i64 v = asm_eval_expr();
         if (*asm_parse_pos != ')') {
             asm_error(") expected");
             return 0;
@@ -386,7 +395,7 @@ i32 asm_eval_term() {
     const bool lo = starts_nocase(p, 3, "LO(");
     if (hi || lo) {
         asm_parse_pos = p + 3;
-        const i32 v = asm_eval_expr();
+        const i64 v = asm_eval_expr();
         if (*asm_parse_pos != ')') {
             asm_error(") expected");
             return 0;
@@ -396,7 +405,7 @@ i32 asm_eval_term() {
     }
     if ((*p == '<' && p[1] != '<') || (*p == '>' && p[1] != '>')) {
         asm_parse_pos = p + 1;
-        const i32 v = asm_eval_expr();
+        const i64 v = asm_eval_expr();
         return *p == '<' ? v / 256 : v - 256 * (v / 256);
     }
     // A token: a quoted part first, then up to a term end or an operator. Its
@@ -420,81 +429,98 @@ i32 asm_eval_term() {
         q++;
     }
     asm_parse_pos = q;
-    return asm_token_value(p, static_cast<int>(q - p));
+    const Value v = asm_token_value(p, static_cast<int>(q - p));
+    return v ? *v : 0;
 }
 
-i32 asm_eval_expr() {
-    u32 sign = 1;
+namespace {
+const char* eval_text = ""; // the text asm_eval reads, for naming a result
+
+// A result as it is kept: during an assembly its low 32 bits, sign-extended,
+// as the assembler has always wrapped; outside one a result whose magnitude
+// needs more than 32 bits (or that overflowed on the way) is an error, as a
+// literal that wide is.
+i64 kept(i64 v, bool overflowed = false) {
+    if (asm_active) return static_cast<i32>(static_cast<u32>(static_cast<u64>(v)));
+    constexpr i64 widest = 0xFFFFFFFF;
+    if (!overflowed && v <= widest && v >= -widest) return v;
+    char text[160];
+    const std::ptrdiff_t shown = asm_parse_pos - eval_text; // the expression read so far
+    if (shown > 0 && shown <= 120)
+        std::snprintf(text, sizeof text, "%.*s is wider than 32 bits", static_cast<int>(shown),
+                      eval_text);
+    else
+        std::snprintf(text, sizeof text, "result wider than 32 bits");
+    asm_error(text);
+    return 0;
+}
+} // namespace
+
+i64 asm_eval_expr() {
+    i64 sign = 1;
     if (*asm_parse_pos == '+') {
         asm_parse_pos++;
     } else if (*asm_parse_pos == '-') {
-        sign = static_cast<u32>(-1);
+        sign = -1;
         asm_parse_pos++;
     }
-    // Unsigned arithmetic: 32-bit values wrap without any check.
-    u32 value = static_cast<u32>(asm_eval_term()) * sign;
+    i64 value = kept(asm_eval_term() * sign);
     for (;;) {
         const unsigned char op = static_cast<unsigned char>(*asm_parse_pos);
         if (!op || op == '<' || op == '>' || op == '}' || !is_operator(op)) break;
         asm_parse_pos++;
-        const i32 term = asm_eval_term();
-        const u32 t = static_cast<u32>(term);
+        const i64 t = kept(asm_eval_term());
         switch (op) {
         case '+':
-            value += t;
+            value = kept(value + t);
             break;
         case '-':
-            value -= t;
+            value = kept(value - t);
             break;
         case '*':
-        case TIMES:
-            value *= t;
+        case TIMES: {
+            i64 product = 0;
+            const bool overflowed = __builtin_mul_overflow(value, t, &product);
+            value = kept(product, overflowed);
             break;
+        }
         case '/':
         case DIVIDE:
-            if (term == -1)
-                value = 0u - value;
-            else if (term == 0) { // no division: the error, and the value 0
-                asm_error("divide by zero");
-                value = 0;
-            } else
-                value = static_cast<u32>(static_cast<i32>(value) / term);
-            break;
         case '%':
-            if (term == -1)
-                value = 0;
-            else if (term == 0) {
+            if (t == 0) { // no division: the error, and the value 0
                 asm_error("divide by zero");
                 value = 0;
-            } else
-                value = static_cast<u32>(static_cast<i32>(value) % term);
+            } else {
+                value = kept(op == '%' ? value % t : value / t);
+            }
             break;
         case '&':
-            value &= t;
+            value = kept(value & t);
             break;
         case '|':
-            value |= t;
+            value = kept(value | t);
             break;
         case '^':
-            value ^= t;
+            value = kept(value ^ t);
             break;
         case '~':
-            value = t ^ 255u;
+            value = kept(t ^ 255);
             break;
         default:
             break;
         }
     }
-    return static_cast<i32>(value);
+    return value;
 }
 
 i32 asm_eval(const char* text) {
     asm_parse_pos = text;
+    eval_text = text;
     if (!text[0]) {
         asm_error("empty expression");
         return 0;
     }
-    i32 value = asm_eval_expr();
+    i64 value = asm_eval_expr();
     const char c = *asm_parse_pos;
     if (c && !(asm_active && std::strchr(",\t ;+-.}", c))) {
         char message[40];
@@ -503,5 +529,5 @@ i32 asm_eval(const char* text) {
         value = 0;
     }
     if (asm_active) asm_cursor = static_cast<u32>(asm_parse_pos - text);
-    return value;
+    return static_cast<i32>(static_cast<u32>(static_cast<u64>(value)));
 }

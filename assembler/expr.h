@@ -5,15 +5,19 @@
 //
 //   asm_eval("HI($1234)+1");   // $13
 //
-// Outside an assembly (asm_active false) errors print as "Error: %s!" and a
-// token that is no label or number yields ASM_NO_VALUE; a missing term (an
-// expression ending in an operator) and a literal wider than 32 bits are
-// errors there too. During one, errors go to asm_error and leave the value 0.
+// Failure is told by the error, never by a value, so every 32-bit value can
+// be written; a term that failed counts 0. During an assembly errors go to
+// asm_error and values wrap at 32 bits. Outside one (asm_active false) they
+// print as "Error: %s!" (or go to asm_eval_error_report), and a missing term
+// (an operator with nothing after it), a literal or a result wider than 32
+// bits and the location counter are errors too.
 #pragma once
 
 #include "cpu/cpu.h"
 
-// The failure value outside an assembly (the same as the debugger's REG_NONE).
+#include <optional>
+
+// What asm_opcode_value gives for a name that is no mnemonic.
 constexpr i32 ASM_NO_VALUE = 0x10014;
 
 extern bool asm_active;           // an assembly runs
@@ -39,17 +43,18 @@ void asm_error(const char* text);
 
 // Value of the expression in text (see the header comment for the errors).
 i32 asm_eval(const char* text);
-// The grammar's two levels, reading at asm_parse_pos.
-i32 asm_eval_expr();
-i32 asm_eval_term();
-// Value of one token of `length` characters.
-i32 asm_token_value(const char* token, int length);
+// The grammar's two levels, reading at asm_parse_pos; 0 for a term that failed.
+i64 asm_eval_expr();
+i64 asm_eval_term();
+// Value of one token of `length` characters; nothing after its error.
+std::optional<i64> asm_token_value(const char* token, int length);
 // A label of any source; with `fallback` then a mnemonic and a number.
-i32 asm_symbol_value(const char* name, int length, bool fallback);
+// Nothing when it is none of them (no error is reported).
+std::optional<i64> asm_symbol_value(const char* name, int length, bool fallback);
 // The opcode whose mnemonic in the current notation is `name`, or ASM_NO_VALUE.
 i32 asm_opcode_value(const char* name, int length);
-// A number literal: the value; on failure 0 while assembling, else ASM_NO_VALUE.
-i32 asm_number_value(const char* name, int length);
+// A number literal; nothing when it is none (reported in pass 2 of an assembly).
+std::optional<i64> asm_number_value(const char* name, int length);
 // EBCDIC code of a character, 0 for those without one.
 u8 asm_to_ebcdic(char c);
 // True for the characters that end a term.

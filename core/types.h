@@ -8,4 +8,5 @@ using u16 = std::uint16_t;
 using u32 = std::uint32_t;
 using i16 = std::int16_t;
 using i32 = std::int32_t;
+using i64 = std::int64_t;
 using u64 = std::uint64_t;

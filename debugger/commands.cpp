@@ -172,9 +172,25 @@ bool dbg_machine_has_cpu(bool verbose) {
 
 // ---- Operands ----------------------------------------------------------------------
 
+namespace {
+u32 operand_errors = 0;
+void operand_error(const char* text) {
+    operand_errors++;
+    operand_said = true;
+    dbg_refuse("Error: %s!\n", text);
+}
+} // namespace
+
 bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed) {
     const size_t length = std::strlen(text);
-    if (length == 0 || length > 80) return false;
+    if (length == 0) return false;
+    if (length >= sizeof word) {
+        char why[64];
+        std::snprintf(why, sizeof why, "operand of %zu characters is longer than %zu", length,
+                      sizeof word - 1);
+        operand_error(why);
+        return false;
+    }
     std::memcpy(word, text, length + 1);
     dbg_mask_refused = false;
     if (mask_allowed) dbg_mask = 0xFF;
@@ -208,19 +224,12 @@ u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
         const u32 value = MEM_REG_BASE + n;
         return value > limit ? REG_NONE : value;
     }
-    const i32 value = dbg_eval_operand(word);
-    if (value == REG_NONE || value < 0 || value > static_cast<i32>(limit)) return REG_NONE;
-    return static_cast<u32>(value);
+    const std::optional<i32> value = dbg_eval_operand(word);
+    if (!value || *value < 0 || static_cast<u32>(*value) > limit) return REG_NONE;
+    return static_cast<u32>(*value);
 }
 
 namespace {
-u32 operand_errors = 0;
-void operand_error(const char* text) {
-    operand_errors++;
-    operand_said = true;
-    dbg_refuse("Error: %s!\n", text);
-}
-
 // Labels win over hexadecimal digits: the reply says when a word that is
 // also a number was read as a label, and how to write the number.
 void operand_label_note(const char* token, int length, i32 value) {
@@ -233,7 +242,7 @@ void operand_label_note(const char* token, int length, i32 value) {
 }
 } // namespace
 
-i32 dbg_eval_operand(const char* word) {
+std::optional<i32> dbg_eval_operand(const char* word) {
     // A term the evaluator could not read still leaves it a value (0 after a
     // stray character): an operand read only in part is no operand.
     void (*const saved)(const char*) = asm_eval_error_report;
@@ -244,7 +253,8 @@ i32 dbg_eval_operand(const char* word) {
     const i32 value = asm_eval(word);
     asm_eval_error_report = saved;
     asm_eval_label_note = saved_note;
-    return operand_errors == before ? value : REG_NONE;
+    if (operand_errors != before) return std::nullopt;
+    return value;
 }
 
 u8 dbg_parse_operator(const char* text) {

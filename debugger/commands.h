@@ -8,6 +8,7 @@
 
 #include "cpu/cpu.h"
 
+#include <optional>
 #include <string>
 
 constexpr int DBG_LINE_LENGTH = 593; // 592 characters and the terminator
@@ -45,16 +46,19 @@ void dbg_commands_reset();
 
 // Copies an operand of at most 80 characters into `word`, cutting off a
 // ":mask" suffix: the mask goes to dbg_mask when allowed (else a note), a bad
-// one sets dbg_mask_refused. False when the operand is empty or too long.
+// one sets dbg_mask_refused. False when the operand is empty, or too long
+// (refused with its length: no operand is read from a cut copy).
 bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed);
 // Register or address operand: a register name of the current notation, a
 // label or a number literal; REG_NONE when unreadable (also when the
 // evaluator stopped on an error part-way), above `limit`, or the machine has
-// no processor. With mask_allowed a ":mask" suffix sets dbg_mask.
+// no processor. With mask_allowed a ":mask" suffix sets dbg_mask. Limits lie
+// below REG_NONE (or at it, for condition targets, where $10014 names nothing
+// either), so REG_NONE is never a value read.
 u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed);
 // The evaluator's value of an operand word, its errors refusals of the
-// command being run ("Error: ...!"); REG_NONE after any error.
-i32 dbg_eval_operand(const char* word);
+// command being run ("Error: ...!"); nothing after any error.
+std::optional<i32> dbg_eval_operand(const char* word);
 extern u8 dbg_mask;
 // Set by the operand readers when a ":mask" suffix was no byte.
 extern bool dbg_mask_refused;

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr u32 NONE = REG_NONE;
+constexpr u32 NONE = DBG_NO_COUNT;
 
 int drive() {
     return debugger_drive >= 0 && debugger_drive < FLOPPY_DRIVES ? debugger_drive : 0;
@@ -302,11 +302,7 @@ void dbg_cmd_fpoke() {
     const u32 address = disk_address(dbg_arg1);
     if (!disk_range(address, address)) return;
     const u32 value = disk_address(dbg_arg2);
-    if (value == NONE) {
-        dbg_usage();
-        return;
-    }
-    if (value > 255) {
+    if (value > 255) { // NONE included: an operand that could not be read has said why
         if (!dbg_operand_said()) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", 255);
         return;
     }

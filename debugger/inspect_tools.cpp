@@ -132,7 +132,7 @@ void dbg_cmd_describe() {
     std::string joined = dbg_arg1;
     for (const char* a : {dbg_arg2, dbg_arg3, dbg_arg4, dbg_arg5, dbg_arg6})
         if (a[0]) joined += std::string(" ") + a;
-    const u32 v = joined.size() <= 80 ? dbg_parse_register_operand(joined.c_str(), TOP, 0) : NONE;
+    const u32 v = dbg_parse_register_operand(joined.c_str(), TOP, 0);
     if (v == NONE) {
         dbg_range_message(0, TOP);
         return;

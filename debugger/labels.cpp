@@ -390,7 +390,7 @@ void parse_line(const char* line, const char* end) {
     while (p < end && !blank(*p) && *p != '\r' && n < LABEL_NAME_MAX)
         name[n++] = *p++;
     name[n] = '\0';
-    i32 value = REG_NONE;
+    std::optional<i64> value;
     if (value_end - value_text == 6 && value_text[0] == '0' &&
         (value_text[1] == 'x' || value_text[1] == 'X'))
         value = num_parse_hex(value_text + 2, 4);
@@ -399,11 +399,11 @@ void parse_line(const char* line, const char* end) {
         value = num_parse_oct(value_text + 1, 5);
     else if (value_end - value_text == 5 && value_text[0] >= '1' && value_text[0] <= '9')
         value = num_parse_dec(value_text, 5);
-    if (value == REG_NONE || value < 0) { // includes values in no recognised form
+    if (!value || *value < 0) { // includes values in no recognised form
         out_of_range(name);
         return;
     }
-    sym_add(name, static_cast<u32>(value) & 0xFFFF, keyword->kind);
+    sym_add(name, static_cast<u32>(*value) & 0xFFFF, keyword->kind);
 }
 } // namespace
 

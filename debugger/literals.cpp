@@ -19,81 +19,107 @@ static bool upper_is(char c, char letter) {
     return std::toupper(static_cast<unsigned char>(c)) == letter;
 }
 
-i32 num_parse_hex(const char* text, int length) {
+static bool is_hex(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+static bool is_dec(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+static bool is_bin(char c) {
+    return c == '0' || c == '1' || c == '.' || c == '#';
+}
+static bool is_oct(char c) {
+    return c >= '0' && c <= '7';
+}
+
+// The digits with their sign: -magnitude when the text began with a minus.
+static i64 with_sign(bool negative, u32 magnitude) {
+    return negative ? -i64{magnitude} : i64{magnitude};
+}
+
+std::optional<i64> num_parse_hex(const char* text, int length) {
     num_last_base = NUM_HEX;
     num_last_wide = false;
     if (length > 1 && upper_is(text[length - 1], 'H')) length--;
     for (int i = 0; i < length; i++)
-        if (!std::isxdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') return REG_NONE;
-    bool negative = false;
-    int i = 0;
-    if (i < length && text[i] == '-') {
-        negative = true;
-        i++;
-    }
+        if (!is_hex(text[i]) && text[i] != '-') return std::nullopt;
+    const bool negative = length > 0 && text[0] == '-';
+    int i = negative ? 1 : 0;
+    if (negative && (i >= length || !is_hex(text[i]))) return std::nullopt; // a lone minus
     u32 value = 0;
-    for (; i < length && std::isxdigit(static_cast<unsigned char>(text[i])); i++) {
+    for (; i < length && is_hex(text[i]); i++) {
         const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
         if (value >> 28) num_last_wide = true;
         value = (value << 4) | static_cast<u32>(c <= '9' ? c - '0' : c - 'A' + 10);
     }
-    return static_cast<i32>(negative ? 0u - value : value);
+    return with_sign(negative, value);
 }
 
-i32 num_parse_dec(const char* text, int length) {
+std::optional<i64> num_parse_dec(const char* text, int length) {
     num_last_base = NUM_DECIMAL;
     num_last_wide = false;
     for (int i = 0; i < length; i++)
-        if (!std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') return REG_NONE;
+        if (!is_dec(text[i]) && text[i] != '-') return std::nullopt;
     if (length > 95) length = 95;
-    bool negative = false;
-    int i = 0;
-    if (i < length && text[i] == '-') {
-        negative = true;
-        i++;
-    }
+    const bool negative = length > 0 && text[0] == '-';
+    int i = negative ? 1 : 0;
+    if (negative && (i >= length || !is_dec(text[i]))) return std::nullopt; // a lone minus
     u32 value = 0;
-    for (; i < length && std::isdigit(static_cast<unsigned char>(text[i])); i++) {
+    for (; i < length && is_dec(text[i]); i++) {
         const u64 wide = u64{value} * 10 + static_cast<u32>(text[i] - '0');
         if (wide >> 32) num_last_wide = true;
         value = static_cast<u32>(wide);
     }
-    return static_cast<i32>(negative ? 0u - value : value);
+    return with_sign(negative, value);
 }
 
-static_assert(NUM_INVALID == REG_NONE, "the helpers fail with the literal readers' value");
+// Digits of `is_digit` after an optional minus, which needs a digit after it.
+static bool signed_digits(const char* text, int length, bool (*is_digit)(char)) {
+    const int first = length > 0 && text[0] == '-' ? 1 : 0;
+    if (first == 1 && length == 1) return false;
+    for (int i = first; i < length; i++)
+        if (!is_digit(text[i])) return false;
+    return true;
+}
 
-i32 num_parse_bin(const char* text, int length) {
+static_assert(NUM_INVALID == REG_NONE, "the helpers fail with the value that names nothing");
+
+std::optional<i64> num_parse_bin(const char* text, int length) {
     num_last_base = NUM_BINARY;
-    // A set digit 32 places or more from the right is past 32 bits.
     num_last_wide = false;
+    if (!signed_digits(text, length, is_bin)) return std::nullopt;
+    // A set digit 32 places or more from the right is past 32 bits.
     for (int i = length - 1, place = 0; i >= 0; i--, place++)
         if (place >= 32 && (text[i] == '1' || text[i] == '#')) num_last_wide = true;
-    return num_bin_value(text, length);
+    // Checked above, so the helper's value is the number (never its failure).
+    const bool negative = length > 0 && text[0] == '-';
+    const int skip = negative ? 1 : 0;
+    return with_sign(negative, static_cast<u32>(num_bin_value(text + skip, length - skip)));
 }
 
-i32 num_parse_oct(const char* text, int length) {
+std::optional<i64> num_parse_oct(const char* text, int length) {
     num_last_base = NUM_OCTAL;
     num_last_wide = false;
     char digits[96];
-    if (length < 0 || length >= static_cast<int>(sizeof digits)) return REG_NONE;
-    for (int i = 0; i < length; i++) {
-        if ((text[i] < '0' || text[i] > '7') && text[i] != '-') return REG_NONE;
-        digits[i] = text[i];
+    if (length < 0 || length >= static_cast<int>(sizeof digits)) return std::nullopt;
+    if (!signed_digits(text, length, is_oct)) return std::nullopt;
+    const bool negative = length > 0 && text[0] == '-';
+    const int skip = negative ? 1 : 0;
+    for (int i = skip; i < length; i++) {
+        digits[i - skip] = text[i];
         // Digit places 0..10 hold 33 bits; the eleventh holds only 0..3.
         const int place = length - 1 - i;
-        if (text[i] > '0' && text[i] <= '7' && (place > 10 || (place == 10 && text[i] > '3')))
-            num_last_wide = true;
+        if (text[i] > '0' && (place > 10 || (place == 10 && text[i] > '3'))) num_last_wide = true;
     }
-    digits[length] = '\0';
-    return num_oct_value(digits);
+    digits[length - skip] = '\0';
+    return with_sign(negative, static_cast<u32>(num_oct_value(digits)));
 }
 
 // ---- Guest characters ----------------------------------------------------------
 
 // The board's own character set is searched through the same conversion that
 // shows guest text, so a literal names what the views and listings show.
-i32 num_parse_char(char c) {
+std::optional<i32> num_parse_char(char c) {
     num_last_base = NUM_CHAR;
     const auto literal_codes = machine_debug().literal_codes;
     if (!literal_codes) return static_cast<u8>(c);
@@ -102,7 +128,7 @@ i32 num_parse_char(char c) {
     for (u32 code = 0; code < codes && code < 256; code++)
         if (dbg_guest_char_to_ascii(static_cast<u8>(code)) == static_cast<u8>(c))
             return static_cast<i32>(code);
-    return REG_NONE;
+    return std::nullopt;
 }
 
 u8 num_ascii_to_ebcdic(u8 c) {
@@ -141,7 +167,7 @@ bool starts_with_nocase(const char* text, int length, const char* prefix) {
     return true;
 }
 
-i32 read_in_base(u32 base, const char* text, int length) {
+std::optional<i64> read_in_base(u32 base, const char* text, int length) {
     switch (base) {
     case NUM_BINARY:
         return num_parse_bin(text, length);
@@ -155,7 +181,7 @@ i32 read_in_base(u32 base, const char* text, int length) {
 }
 } // namespace
 
-i32 num_parse_literal(const char* text, int length) {
+std::optional<i64> num_parse_literal(const char* text, int length) {
     num_last_wide = false;
     int n = 0;
     while (n < length && text[n] && text[n] != ' ' && text[n] != '\t' && text[n] != ';')

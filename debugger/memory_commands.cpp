@@ -32,13 +32,13 @@ u32 address_operand(const char* text) {
     return dbg_parse_register_operand(text, TOP, 0);
 }
 
-// A value operand as the evaluator reads it, negative numbers kept; REG_NONE
+// A value operand as the evaluator reads it, negative numbers kept; nothing
 // when unreadable.
-i32 signed_value(const char* text) {
+std::optional<i32> signed_value(const char* text) {
     char word[81];
-    if (!dbg_split_mask(text, word, 0)) return REG_NONE;
+    if (!dbg_split_mask(text, word, 0)) return std::nullopt;
     for (u32 n = 0; n < REGISTER_ROWS; n++)
-        if (dbg_nocase_equal(word, register_names[n][dis_notation_index()])) return REG_NONE;
+        if (dbg_nocase_equal(word, register_names[n][dis_notation_index()])) return std::nullopt;
     return dbg_eval_operand(word);
 }
 
@@ -108,13 +108,11 @@ int (*dbg_edit_prompt)(const char* what, int quiet, int word) = nullptr;
 
 int dbg_edit_register(const char* name, int quiet, int word) {
     edit_target = NONE;
-    char upper[81];
-    std::snprintf(upper, sizeof upper, "%s", name);
-    for (char* c = upper; *c; c++)
-        *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+    // The name is read whole (register names compare without letter case): a
+    // copy cut to some length would name another address.
     u32 row = REGISTER_ROWS;
     for (u32 n = 0; n < REGISTER_ROWS; n++)
-        if (dbg_nocase_equal(upper, register_names[n][dis_notation_index()])) row = n;
+        if (dbg_nocase_equal(name, register_names[n][dis_notation_index()])) row = n;
     if (row < REGISTER_ROWS) {
         if (word) {
             if (!quiet) dbg_refuse("You can only DOKE memory!\n\n");
@@ -125,7 +123,7 @@ int dbg_edit_register(const char* name, int quiet, int word) {
         edit_max = register_max(row);
     } else {
         edit_max = word ? 65535 : 255;
-        edit_target = dbg_parse_register_operand(upper, word ? TOP - 1 : TOP, 0);
+        edit_target = dbg_parse_register_operand(name, word ? TOP - 1 : TOP, 0);
         if (edit_target == NONE) {
             if (!quiet) dbg_range_message(0, word ? TOP - 1 : TOP);
             return 0;
@@ -140,7 +138,9 @@ int dbg_edit_register(const char* name, int quiet, int word) {
 }
 
 void dbg_edit_memory(int quiet, int word) {
-    if (edit_new_value >= -256 && edit_new_value <= -1) edit_new_value += 256;
+    // A negative value is the two's complement of the byte or word edited.
+    const i32 span = word ? 65536 : 256;
+    if (edit_new_value >= -span && edit_new_value <= -1) edit_new_value += span;
     if (edit_target == NONE || edit_new_value < 0 || edit_new_value > edit_max) {
         if (!quiet && !dbg_operand_said()) dbg_refuse("Value is out of bounds (limit is %d)!\n\n", edit_max);
         return;
@@ -244,8 +244,8 @@ static void edit_command(int word) {
         return;
     }
     if (!dbg_edit_register(dbg_arg1, 0, word)) return;
-    edit_new_value = signed_value(dbg_arg2);
-    if (edit_new_value == REG_NONE) edit_new_value = edit_max + 1;
+    const std::optional<i32> value = signed_value(dbg_arg2);
+    edit_new_value = value ? *value : edit_max + 1; // refused below
     dbg_edit_memory(0, word);
 }
 
@@ -282,12 +282,12 @@ void dbg_cmd_fill() {
     if (!dbg_machine_has_cpu(true)) return;
     const u32 start = address_operand(dbg_arg1), end = address_operand(dbg_arg2);
     if (!dbg_check_range(start, end)) return;
-    const i32 value = signed_value(dbg_arg3);
-    if (value == REG_NONE || value < -128 || value > 255) {
+    const std::optional<i32> value = signed_value(dbg_arg3);
+    if (!value || *value < -128 || *value > 255) {
         dbg_usage();
         return;
     }
-    const u8 byte = static_cast<u8>(value);
+    const u8 byte = static_cast<u8>(*value);
     for (u32 a = start; a <= end; a++)
         guest_memory[a] = byte;
     refresh_memory_views();

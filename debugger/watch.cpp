@@ -320,36 +320,35 @@ int dbg_set_ioport_watch(u32 port, u32 target, u8 condition, u32 value, u8 mask,
 }
 
 // Opcode or evaluated value of a port or byte operand, negative values as
-// read; REG_NONE when unreadable (the evaluator has said why).
-static i32 address_operand_signed(const char* text, int mask_allowed) {
+// read; nothing when unreadable (the evaluator has said why).
+static std::optional<i32> address_operand_signed(const char* text, int mask_allowed) {
     char word[81];
-    if (!dbg_split_mask(text, word, mask_allowed)) return REG_NONE;
+    if (!dbg_split_mask(text, word, mask_allowed)) return std::nullopt;
     const int word_length = static_cast<int>(std::strlen(word));
-    if (word_length == 0) return REG_NONE;
+    if (word_length == 0) return std::nullopt;
     const i32 opcode = asm_opcode_value(word, word_length);
     if (opcode != ASM_NO_VALUE) return opcode;
     return dbg_eval_operand(word);
 }
 
 u32 dbg_parse_address_operand(const char* text, int mask_allowed) {
-    const i32 value = address_operand_signed(text, mask_allowed);
-    if (value == REG_NONE) return NONE;
-    return static_cast<u32>(value < 0 ? value + 256 : value);
+    const std::optional<i32> value = address_operand_signed(text, mask_allowed);
+    if (!value) return NONE;
+    return static_cast<u32>(*value < 0 ? *value + 256 : *value);
 }
 
 u32 dbg_parse_unsigned_operand(const char* text) {
-    const i32 value = address_operand_signed(text, 0);
-    if (value == REG_NONE) return NONE;
-    return value < 0 ? 0xFFFFFFFFu : static_cast<u32>(value);
+    const std::optional<i32> value = address_operand_signed(text, 0);
+    return value && *value >= 0 ? static_cast<u32>(*value) : DBG_NO_COUNT;
 }
 
 // A port operand of the trap commands: 0..257, else REG_NONE. A negative
 // number or a bad mask is refused rather than read as some other port.
 static u32 port_operand(const char* text, int mask_allowed) {
-    const i32 value = address_operand_signed(text, mask_allowed);
-    if (dbg_mask_refused || value == REG_NONE || value < 0 || value > static_cast<i32>(LAST_PORT))
+    const std::optional<i32> value = address_operand_signed(text, mask_allowed);
+    if (dbg_mask_refused || !value || *value < 0 || *value > static_cast<i32>(LAST_PORT))
         return NONE;
-    return static_cast<u32>(value);
+    return static_cast<u32>(*value);
 }
 
 u32 dbg_parse_port_operand(const char* text) {

@@ -24,9 +24,9 @@ int dbg_check_range(u32 start, u32 end);
 // unreadable. With mask_allowed a ":mask" suffix sets dbg_mask.
 u32 dbg_parse_address_operand(const char* text, int mask_allowed);
 // A count or offset operand that cannot be negative (the disk commands'):
-// a mnemonic's opcode or a number literal; REG_NONE when unreadable, and
-// 0xFFFFFFFF, above every limit, for a negative number or one wider than
-// 32 bits.
+// a mnemonic's opcode or a number literal; DBG_NO_COUNT, above every limit,
+// when unreadable or negative (every other value, $10014 too, is one read).
+constexpr u32 DBG_NO_COUNT = 0xFFFFFFFFu;
 u32 dbg_parse_unsigned_operand(const char* text);
 // A port number operand: 0..257 as a mnemonic's opcode or a number literal;
 // REG_NONE when unreadable, negative or above 257 (no other port is meant).

@@ -185,9 +185,10 @@ int gui_edit_value_window(const char* what, int quiet, int word) {
     if (decision == ACCEPTED && edit_what[0]) {
         // Closing the window accepts without the range rule: a quiet edit
         // (a tool window's) says here why a value is refused.
-        edit_new_value = quiet ? edit_value_of(edit_to_text)
+        // The text as typed, not its copy cut to the field's width.
+        edit_new_value = quiet ? edit_value_of(text)
                                : static_cast<i32>(dbg_parse_register_operand(
-                                     edit_to_text, static_cast<u32>(edit_max), 0));
+                                     text.c_str(), static_cast<u32>(edit_max), 0));
         dbg_edit_memory(quiet, word);
         gui_refresh_windows(0);
     } else if (!quiet) {

@@ -81,6 +81,8 @@ TEST_F(ExprTest, OperatorsApplyFromLeftToRight) {
          "6",
          7},
         {"65535*65537", -1},
+        {"$10014-$10000", 0x14},
+        {"$10014", 0x10014},
     };
     for (const Case& c : cases) {
         captured.clear();
@@ -184,6 +186,7 @@ TEST_F(ExprTest, ErrorsDuringAnAssembly) {
         {"%102", 0, "invalid binary number"},
         {"^X1", 0, "B/C/D/H/L/M/O expected"},
         {"^CNOPE", 0, "invalid label or number for ^C"},
+        {"5--", 5, "missing term"},
     };
     std::string said;
     asm_error_report = [](const char* text) { captured += std::string("[") + text + "]"; };
@@ -201,13 +204,24 @@ TEST_F(ExprTest, ErrorsDuringAnAssembly) {
     EXPECT_EQ(captured, "");
 }
 
-TEST_F(ExprTest, OutsideAnAssemblyFailuresPrintAndYieldTheFailureValue) {
+// Failure is the error, not a value: $10014 is a value like any other.
+TEST_F(ExprTest, OutsideAnAssemblyFailuresPrintAndCountZero) {
     const struct {
         const char* text;
         i32 value;
         const char* said;
     } cases[] = {
-        {"NOWHERE", ASM_NO_VALUE, "Error: invalid label or number (parsed as hexadecimal)!\n"},
+        {"NOWHERE", 0, "Error: invalid label or number (parsed as hexadecimal)!\n"},
+        {"5--", 5, "Error: missing term!\n"},
+        {"--", 0, "Error: missing term!\n"},
+        {"$", 0, "Error: $ (the location counter) has no value outside an assembly!\n"},
+        {"FFFFFFFF+43", 0, "Error: FFFFFFFF+43 is wider than 32 bits!\n"},
+        {"10000*10000", 0, "Error: 10000*10000 is wider than 32 bits!\n"},
+        {"0-FFFFFFFF-1", 0, "Error: 0-FFFFFFFF-1 is wider than 32 bits!\n"},
+        {"10014", 0x10014, ""},
+        {"10014-10000", 0x14, ""},
+        {"FFFFFFFF/2", 0x7FFFFFFF, ""},
+        {"5--1", 6, ""},
         {"", 0, "Error: empty expression!\n"},
         {"1)", 0, "Error: invalid character ')'!\n"},
         {"lodz,r2", 2, ""}, // a comma ends no term outside an assembly

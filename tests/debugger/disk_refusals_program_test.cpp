@@ -85,6 +85,7 @@ class DiskRefusalsProgram : public ProgramTest {
                         {"FPOKE 1000000FF AC", wide.c_str()},
                         {"FPOKE 5- AB", missing.c_str()},
                         {"FPOKE 5* AB", missing.c_str()},
+                        {"FPOKE 4 5--", missing.c_str()},
                         {"FPOKE 2-3 77", range},
                         {"FPOKE 0 -2", values.c_str()},
                         {"FPOKE 0 1000000FE", wide_value.c_str()},
@@ -110,6 +111,16 @@ TEST_F(DiskRefusalsProgram, BinbugInjectAndDiskBytesAndSaveOperands) {
     EXPECT_EQ(result, "Error: invalid label or number (parsed as hexadecimal)!\nError: invalid "
                       "character '.'!\n\n");
     EXPECT_FALSE(project_file("q5.cmd"));
+}
+
+// Offsets from $10000 up are offsets like any other, $10014 too.
+TEST_F(DiskRefusalsProgram, BinbugDiskBytesPastTheOldFailureValue) {
+    start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
+    for (const char* line : {"FPOKE 10013 11", "FPOKE 10014 22", "FPOKE 10000+15 33"})
+        EXPECT_EQ(fine(std::string("DEBUGGER ") + line), "OK.\n\n") << line;
+    EXPECT_EQ(fine("DEBUGGER FPEEK 10010 1001F").substr(0, 33),
+              "$10010: E5 E5 E5 11 22 33 E5 E5  ");
+    EXPECT_EQ(fine("DEBUGGER FPEEK 10014 10018").substr(0, 14), "$10014: 22 33 ");
 }
 
 TEST_F(DiskRefusalsProgram, Cd2650InjectAndDiskBytesAndSaveOperands) {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -28,9 +29,12 @@ class LiteralsTest : public ::testing::Test {
     void TearDown() override { fresh_state(); }
 };
 
+// What a reader gives for a text that is no literal of its kind.
+constexpr std::nullopt_t none = std::nullopt;
+
 struct Case {
     const char* text;
-    i32 value;
+    std::optional<i64> value;
 };
 
 void expect_all(const Case* cases, size_t n, const char* context) {
@@ -41,24 +45,24 @@ void expect_all(const Case* cases, size_t n, const char* context) {
 
 TEST_F(LiteralsTest, PrefixesSuffixesAndQuoteFormsWithHexadecimalDefault) {
     const Case cases[] = {
-        {"1FH", 31},   {"$1F", 31},         {"H'1F'", 31},    {"h'1f'", 31}, {"0x1F", REG_NONE},
-        {"0FFH", 255}, {"0A", 10},          {"101B", 0x101B}, {"17Q", 15},   {"17O", 15},
-        {"O'17'", 15}, {"D'99'", 99},       {"B'101'", 5},    {"!99", 99},   {"@17", 15},
-        {"%-101", -5}, {"%1-01", REG_NONE}, {"%", 0},         {"@", 0},      {"$", REG_NONE},
-        {"%1.#0", 10}, {"A'z'", 'z'},       {"E'A'", 0xC1},   {"'H'20", 32}, {"'D'20", 20},
-        {"'O'20", 16}, {"'B'11", 3},        {"7fff", 0x7FFF}, {"-1", -1},    {"12;c", 0x12},
-        {"1-2", 1},    {"G", REG_NONE},
+        {"1FH", 31},   {"$1F", 31},     {"H'1F'", 31},    {"h'1f'", 31}, {"0x1F", none},
+        {"0FFH", 255}, {"0A", 10},      {"101B", 0x101B}, {"17Q", 15},   {"17O", 15},
+        {"O'17'", 15}, {"D'99'", 99},   {"B'101'", 5},    {"!99", 99},   {"@17", 15},
+        {"%-101", -5}, {"%1-01", none}, {"%", 0},         {"@", 0},      {"$", none},
+        {"%1.#0", 10}, {"A'z'", 'z'},   {"E'A'", 0xC1},   {"'H'20", 32}, {"'D'20", 20},
+        {"'O'20", 16}, {"'B'11", 3},    {"7fff", 0x7FFF}, {"-1", -1},    {"12;c", 0x12},
+        {"1-2", 1},    {"G", none},
     };
     expect_all(cases, std::size(cases), "hex default");
 }
 
 TEST_F(LiteralsTest, SuffixesDAndBCountOnlyWithoutHexadecimalDefault) {
     dbg_base = 2;
-    const Case cases[] = {{"101B", 5}, {"12D", 12}, {"12", 12}, {"1F", REG_NONE}, {"1FH", 31}};
+    const Case cases[] = {{"101B", 5}, {"12D", 12}, {"12", 12}, {"1F", none}, {"1FH", 31}};
     expect_all(cases, std::size(cases), "decimal default");
     dbg_base = 0;
     EXPECT_EQ(num_parse_literal("1101"), 13);
-    EXPECT_EQ(num_parse_literal("12"), REG_NONE);
+    EXPECT_EQ(num_parse_literal("12"), none);
     dbg_base = 1;
     EXPECT_EQ(num_parse_literal("777"), 511);
 }
@@ -79,26 +83,48 @@ TEST_F(LiteralsTest, BaseReadersAndTheKindTheyRecord) {
     EXPECT_EQ(num_last_base, NUM_HEX);
     EXPECT_EQ(num_parse_dec("", 0), 0);
     EXPECT_EQ(num_last_base, NUM_DECIMAL);
-    EXPECT_EQ(num_parse_bin("111111111111111111111111111111111", 33), -1); // bit 32 dropped
+    EXPECT_EQ(num_parse_bin("111111111111111111111111111111111", 33), 0xFFFFFFFF); // bit 32 dropped
     EXPECT_EQ(num_last_base, NUM_BINARY);
-    EXPECT_EQ(num_parse_oct("8", 1), REG_NONE);
+    EXPECT_EQ(num_parse_oct("8", 1), none);
     EXPECT_EQ(num_last_base, NUM_OCTAL);
     EXPECT_EQ(num_parse_oct("-10", 3), -8);
-    EXPECT_EQ(num_parse_oct("1-0", 3), REG_NONE);
+    EXPECT_EQ(num_parse_oct("1-0", 3), none);
+}
+
+// $10014 is a number like any other, and a minus sign is no number without
+// a digit after it.
+TEST_F(LiteralsTest, EveryValueIsANumberAndALoneMinusNone) {
+    const Case cases[] = {
+        {"10014", 0x10014},
+        {"$10014", 0x10014},
+        {"%10000000000010100", 0x10014},
+        {"@200024", 0x10014},
+        {"!65556", 0x10014},
+        {"FFFFFFFF", 0xFFFFFFFF},
+        {"-FFFFFFFF", -0xFFFFFFFFLL},
+        {"-", none},
+        {"$-", none},
+        {"!-", none},
+        {"@-", none},
+        {"%-", none},
+        {"H'-'", none},
+        {"-H", none},
+    };
+    expect_all(cases, std::size(cases), "hex default");
 }
 
 TEST_F(LiteralsTest, GuestCharactersPerMachine) {
     struct CharCase {
         u32 machine, memmap;
         const char* text;
-        i32 value;
+        std::optional<i64> value;
     };
     const CharCase cases[] = {
-        {PIPBUG, 0, "'A", 'A'},          {PIPBUG, 0, "'A'", 'A'},        {INTERTON, 0, "\"q", 'q'},
-        {ELEKTOR, 0, "'E", 14},          {ELEKTOR, 0, "'b", REG_NONE},   {ELEKTOR, 0, "N'?'", 95},
-        {ARCADIA, 0, "'a", 26},          {ARCADIA, 0, "'/", 1},          {INSTRUCTOR, 0, "'.", 26},
-        {INSTRUCTOR, 0, "':", REG_NONE}, {ZACCARIA, 22, "'0", 176},      {ZACCARIA, 23, "'Y", 89},
-        {ZACCARIA, 24, "'F", 197},       {ZACCARIA, 21, "'A", REG_NONE},
+        {PIPBUG, 0, "'A", 'A'},      {PIPBUG, 0, "'A'", 'A'},    {INTERTON, 0, "\"q", 'q'},
+        {ELEKTOR, 0, "'E", 14},      {ELEKTOR, 0, "'b", none},   {ELEKTOR, 0, "N'?'", 95},
+        {ARCADIA, 0, "'a", 26},      {ARCADIA, 0, "'/", 1},      {INSTRUCTOR, 0, "'.", 26},
+        {INSTRUCTOR, 0, "':", none}, {ZACCARIA, 22, "'0", 176},  {ZACCARIA, 23, "'Y", 89},
+        {ZACCARIA, 24, "'F", 197},   {ZACCARIA, 21, "'A", none},
     };
     for (const auto& c : cases) {
         machine = c.machine;
@@ -149,9 +175,9 @@ TEST_F(LiteralsTest, ViewsListingsAndLiteralsShareTheBoardsCharacters) {
         const std::string want = std::string("['") + static_cast<char>(c.shown) + "']";
         EXPECT_NE(std::strstr(dis_pseudo_line, want.c_str()), nullptr) << dis_pseudo_line;
         for (char ch : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
-            const i32 code = num_parse_char(ch);
-            if (code != REG_NONE) {
-                EXPECT_EQ(dbg_guest_char_to_ascii(static_cast<u8>(code)), ch);
+            const std::optional<i32> code = num_parse_char(ch);
+            if (code) {
+                EXPECT_EQ(dbg_guest_char_to_ascii(static_cast<u8>(*code)), ch);
             }
         }
     }

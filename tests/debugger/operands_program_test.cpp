@@ -88,6 +88,76 @@ TEST_F(OperandsProgram, OperandsReadOnlyInPartChangeNothing) {
     EXPECT_EQ(fine("D 1800 $180F").substr(0, 24), "$1800: 00 5A 5A 5A 5A 5A");
 }
 
+// Operands that used to be read as something other than what was typed: a
+// sign with no term after it, the location counter outside an assembly, a
+// result past 32 bits, an address too long to be read whole. Each is refused
+// with its reason, and memory and files stay as they were.
+TEST_F(OperandsProgram, OperandsThatMeantSomethingElseAreRefused) {
+    const std::string memory = fine("D 0 $7F") + fine("D 800 $9FF") + fine("D 1800 $187F");
+    std::string zeros;
+    for (int i = 0; i < 39; i++)
+        zeros += "0+";
+    const std::string long_address = zeros + "1234"; // 82 characters, $1234
+    const std::string missing = "Error: missing term!\n\n";
+    const std::string location =
+        "Error: $ (the location counter) has no value outside an assembly!\n\n";
+    const std::string too_long = "Error: operand of 82 characters is longer than 80!\n\n";
+    const struct {
+        std::string line, reason;
+    } cases[] = {
+        {"E 900 5--", missing},
+        {"SAVEBIN 800 8FF-- rz", missing},
+        {"SAVEBIN 800 8FF+- ry", missing},
+        {"FILL 0 10 5--", missing},
+        {"= 5*-", missing},
+        {"= --", missing},
+        {"E 1800 $", location},
+        {"FILL 0 10 $", location},
+        {"E 1806 $-5", location},
+        {"E 100 FFFFFFFF+43", "Error: FFFFFFFF+43 is wider than 32 bits!\n\n"},
+        {"DOKE 100 10000*10000", "Error: 10000*10000 is wider than 32 bits!\n\n"},
+        {"E " + long_address + " 77", too_long},
+        {"DOKE " + long_address + " 77", too_long},
+        {"D " + long_address, too_long},
+        {"= " + long_address, too_long},
+    };
+    for (const auto& c : cases) {
+        std::string result;
+        EXPECT_EQ(ask(c.line, &result), 10) << c.line << ": " << result;
+        EXPECT_EQ(result, c.reason) << c.line;
+    }
+    EXPECT_EQ(fine("D 0 $7F") + fine("D 800 $9FF") + fine("D 1800 $187F"), memory);
+    EXPECT_FALSE(project_file_starting("rz"));
+    EXPECT_FALSE(project_file_starting("ry"));
+    // An address of 80 characters is still read whole.
+    EXPECT_EQ(fine("E " + zeros.substr(2) + "1800 77"),
+              "Changed contents of $1800 from $0 to $77.\n\n");
+}
+
+// $10014, once the evaluator's failure value, is a value like any other, in
+// the debugger and in the assembler; a negative word is its two's complement
+// as a negative byte is.
+TEST_F(OperandsProgram, EveryValueIsWrittenAsTyped) {
+    EXPECT_EQ(fine("E 1800 10014-10000"), "Changed contents of $1800 from $0 to $14.\n\n");
+    EXPECT_EQ(fine("DOKE 1802 10014-FF00"),
+              "Changed contents of $1802..$1803 from $0000 to $0114.\n\n");
+    EXPECT_EQ(fine("DOKE 1804 -1"), "Changed contents of $1804..$1805 from $0000 to $FFFF.\n\n");
+    EXPECT_EQ(fine("DOKE 1806 -FFFF"), "Changed contents of $1806..$1807 from $0000 to $0001.\n\n");
+    EXPECT_EQ(fine("E 1808 -FF"), "Changed contents of $1808 from $0 to $1.\n\n");
+    for (const char* line : {"DOKE 180A -10001", "E 180A -101"}) {
+        std::string result;
+        EXPECT_EQ(ask(line, &result), 10) << line;
+        EXPECT_EQ(result.rfind("Value is out of bounds (limit is ", 0), 0u)
+            << line << ": " << result;
+    }
+    test_write_file(home.path() / "Projects" / "v.asm",
+                    "        ORG $0\n        DW $10014-$FF00\n        LODI,r1 $10014-$10000\n"
+                    "        DW $\n        END\n");
+    std::string result;
+    EXPECT_EQ(ask("ASM v.asm", &result), 0) << result;
+    EXPECT_EQ(fine("D 0 $F").substr(0, 24), "$0000: 01 14 05 14 00 04");
+}
+
 // Labels come before hexadecimal digits; the reply says when a word that is
 // also a number was read as a label, and how the number is written in the
 // notation in use.
