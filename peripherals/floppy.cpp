@@ -48,14 +48,6 @@ bool drive_ok(int drive) {
     return drive >= 0 && drive < FLOPPY_DRIVES;
 }
 
-// The last part of a path: what follows its last ':' or '/'.
-const char* file_part(const char* path) {
-    const char* part = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '/' || *p == ':') part = p + 1;
-    return part;
-}
-
 // The drawer part of a path, without the separator ('/' kept after a volume's ':').
 std::string drawer_part(const char* path) {
     const char* part = file_part(path);
