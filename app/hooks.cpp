@@ -85,6 +85,8 @@ void app_install_hooks() {
     core_hook_add(CoreHook::palette, display_apply_palette);
     core_hook_add(CoreHook::picture_reset, display_reset_frame);
     core_hook_add(CoreHook::picture_redraw, display_redraw_all);
+    core_hook_add(CoreHook::picture_keep, display_keep_frame);
+    core_hook_add(CoreHook::picture_restore, display_restore_frame);
     core_hook_add(CoreHook::paused, sound_stop);
     core_hook_add(CoreHook::paused, picture_marked);
     core_hook_add(CoreHook::unpaused, sound_start);

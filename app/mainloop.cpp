@@ -10,6 +10,7 @@
 #include "core/notify.h"
 #include "core/ui_host.h"
 #include "display/host.h"
+#include "input/netplay.h"
 #include "platform/clock.h"
 #include "platform/gui.h"
 
@@ -76,8 +77,9 @@ void app_paused_event_pass() {
 void app_draw_paused_picture() {
     if (!emu_paused || emu_paused_mid_frame || !ui_host.main_window_open()) return;
     paused_picture_pending = false;
-    emu_run_frame();
-    display_redraw_all();
+    // A linked peer would take the frame's record for a frame it never sees.
+    if (net_connected()) return;
+    if (emu_draw_standing_picture()) display_redraw_all();
 }
 
 void app_inner_pass() {

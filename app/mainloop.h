@@ -15,8 +15,9 @@ void app_outer_cycle();
 // picture that no frame has drawn yet is drawn first.
 void app_inner_pass();
 // A paused guest whose picture no frame has drawn (a session started paused,
-// a machine switched while paused): one frame runs, silent, to draw it, and
-// the guest stays paused. Needs the main window.
+// a machine switched or a game or state loaded while paused): its picture is
+// drawn without moving the machine on (emu_draw_standing_picture), and the
+// guest stays paused. Needs the main window.
 void app_draw_paused_picture();
 // Acts on pending_actions after the inner loop ended.
 void app_frame_boundary();

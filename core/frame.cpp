@@ -313,6 +313,11 @@ bool hiscore_scan_allowed() {
 }
 
 void emu_end_of_frame() {
+    if (emu_previewing) {
+        frame_counter++;
+        in_frame = 0;
+        return;
+    }
     const u32 skip = frame_skip > 0 ? static_cast<u32>(frame_skip) : 1;
     if (frame_skip != FRAME_SKIP_NO_DRAW && frame_counter % skip == 0)
         core_hooks_run(CoreHook::frame_picture);

@@ -104,13 +104,6 @@ static const char* or_empty(const char* text) {
     return text ? text : "";
 }
 
-static const char* file_part(const char* path) {
-    const char* file = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '/' || *p == ':') file = p + 1;
-    return file;
-}
-
 void games_build_hints() {
     for (int r = 0; r < games_count && r < GAMES_MAX; r++) {
         const GameEntry& e = games_found[r];

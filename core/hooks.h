@@ -20,6 +20,8 @@ enum class CoreHook : int {
     palette,         // the machine's palette is applied
     picture_reset,   // the guest frame starts anew
     picture_redraw,  // the whole picture is drawn again on the host
+    picture_keep,    // the guest frame is kept aside as it stands
+    picture_restore, // ... and stands again as kept
     paused,          // the emulation paused (the beam marker shows)
     unpaused,        // ... and runs again
     frame_picture,   // the frame's picture is due on the host

@@ -249,17 +249,17 @@ int load_state(LoadRequest& r) {
         ui_warning("Corrupt COS/COR file!");
         return LOAD_FAILED;
     }
-    tape_restart_clock();
-    if (const auto after = machine_row().after_state_load) after();
-    core_hooks_run(CoreHook::state_loaded);
-    dbg_clear_coverage();
-    machine_notice_all(&MachineOps::any_state_loaded);
-    emu_restart_timing();
+    state_settle();
     if (kind == KIND_COR) {
         rec_length = r.length;
         rec_state = REC_PLAYBACK;
         ui_mark(UI_REFRESH_WINDOWS);
-        if (generate) rec_start_generating();
+        if (generate) {
+            // The animations begin with the recording's first picture, which
+            // no frame has drawn yet (a replay goes on with the frames it has).
+            if (!r.restart) emu_draw_standing_picture();
+            rec_start_generating();
+        }
     }
     return finish_game(kind == KIND_COR ? LOAD_PLAYBACK : LOAD_GAME);
 }
@@ -705,12 +705,32 @@ LoadRequest load_request(const char* path, int quiet) {
     return r;
 }
 
+void state_settle() {
+    tape_restart_clock();
+    if (const auto after = machine_row().after_state_load) after();
+    core_hooks_run(CoreHook::state_loaded);
+    dbg_clear_coverage();
+    machine_notice_all(&MachineOps::any_state_loaded);
+    emu_restart_timing();
+}
+
+const char* file_part(const char* path) {
+    const char* file = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '/' || *p == ':') file = p + 1;
+    return file;
+}
+
 int file_load_request(LoadRequest request) {
     const bool quiet = request.quiet != 0;
     const int result = load(std::move(request), true);
-    // A game, program or state the user loaded heads the recent files; the
-    // quiet loads (the start-up autosave, the quick load) do not.
-    if (result == LOAD_GAME && !quiet) ui_note_recent(file_name_buffer);
+    // A game, program or state the user loaded heads the recent files and
+    // names the title; the quiet loads (the start-up autosave, the quick
+    // load, which names its own) do not.
+    if (result == LOAD_GAME && !quiet) {
+        ui_note_recent(file_name_buffer);
+        std::snprintf(game_file_name, sizeof game_file_name, "%s", file_part(file_name_buffer));
+    }
     return result;
 }
 
@@ -734,9 +754,7 @@ const std::string& file_load_refusal() {
 }
 
 int file_open_chosen(int quiet) {
-    const char* file = file_name_buffer;
-    for (const char* p = file_name_buffer; *p; p++)
-        if (*p == '/' || *p == ':') file = p + 1;
+    const char* file = file_part(file_name_buffer);
     if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
     if (!file_set_extension(file_default_suffix(machine), file_name_buffer, FILE_NAME_SIZE, 0, ""))
         return LOAD_FAILED;

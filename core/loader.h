@@ -146,3 +146,11 @@ extern char load_address_text[LOAD_ADDRESS_SIZE];
 
 void dbg_clear_coverage();
 void rec_start_generating();
+
+// What follows the reading of a state into the machine: the tape's clock,
+// the machine's own steps, the state_loaded hooks (the display's geometry, a
+// frame of only its fixed areas, the sound latches), the debugger's coverage
+// and the frame timing.
+void state_settle();
+// The file part of a path: what follows its last "/" or ":".
+const char* file_part(const char* path);

@@ -15,6 +15,7 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/recording.h"
+#include "core/savestate.h"
 #include "core/seams_games.h"
 #include "core/seams_services.h"
 #include "peripherals/device_link.h"
@@ -184,6 +185,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     }
 
     core_hooks_run(CoreHook::picture_clear);
+    if (emu_paused) paused_picture_pending = true;
     raster_line = 0; // not the last line of the machine before, which messages would name
     std::memset(port_usage, 0, sizeof port_usage);
     mem_clear_access();
@@ -227,7 +229,6 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     lamp_latch = 0;
 
     if (new_game || force) machine_reset();
-    if (new_game && emu_paused) paused_picture_pending = true;
 
     core_hooks_run(CoreHook::picture_reset);
     game_info_text();
@@ -350,16 +351,17 @@ i32 emu_budget_add(i32 budget, std::int64_t clocks) {
     return static_cast<i32>(sum);
 }
 
+// Fractions of a clock period per frame, carried to the next frame.
+static double frame_fraction;
+
 // The frame of a machine whose row has no frame of its own: one frame's clock
-// periods of the processor, then the end of frame. Fractions of a clock
-// period per frame are carried to the next frame.
+// periods of the processor, then the end of frame.
 static void run_processor_frame() {
-    static double fraction;
     in_frame = 1;
-    double clocks = machine_live_row().clocks_per_frame + fraction;
+    double clocks = machine_live_row().clocks_per_frame + frame_fraction;
     const std::int64_t whole =
         clocks >= 2147483647.0 ? 2147483647 : static_cast<std::int64_t>(clocks);
-    fraction = clocks - static_cast<double>(whole);
+    frame_fraction = clocks - static_cast<double>(whole);
     if (whole > 0) {
         cpu_cycle_budget = emu_budget_add(cpu_cycle_budget, whole);
         cpu_run_cycles();
@@ -372,6 +374,39 @@ void emu_run_frame() {
         machine_row().run_frame();
     else
         run_processor_frame();
+}
+
+bool emu_previewing;
+
+bool emu_draw_standing_picture() {
+    if (in_frame || emu_paused_mid_frame) return false;
+    MachineCopy copy;
+    if (!state_take_copy(&copy)) return false;
+    const u32 counter = frame_counter, cursor = filebuf_cursor;
+    const i32 skip = frame_skip;
+    const double fraction = frame_fraction;
+    std::FILE* const recording = rec_file;
+    const CpuHost host = cpu_host;
+    rec_file = nullptr;       // a recording takes none of its inputs
+    cpu_host.pause = nullptr; // a breakpoint reached in it stops nothing
+    cpu_host.paused = nullptr;
+    frame_skip = 1; // the frame draws whatever the skipping
+    emu_previewing = true;
+    emu_run_frame();
+    emu_previewing = false;
+    core_hooks_run(CoreHook::picture_keep);
+    pause_pending = 0;
+    frame_skip = skip;
+    cpu_host = host;
+    rec_file = recording;
+    filebuf_cursor = cursor; // a playback reads the frame's inputs again
+    frame_fraction = fraction;
+    frame_counter = counter;
+    state_put_back(copy);
+    state_settle();
+    core_hooks_run(CoreHook::picture_restore);
+    paused_picture_pending = false;
+    return true;
 }
 
 bool machine_handle_host_key(u32 code, bool ctrl) {

@@ -30,8 +30,9 @@ extern i32 autofire_duty, autofire_period; // autofire timing in frames
 // tool windows open. The empty memory maps (17, 18) and numbers out of range
 // are refused with a message and change nothing; the result is false then.
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
-// Set by a new-game switch made while paused: no frame has drawn the new
-// machine's picture yet. The main loop draws it (app_draw_paused_picture).
+// Set by a switch made while paused (a new game, a loaded game or state): no
+// frame has drawn the machine's picture since the switch cleared it. The main
+// loop draws it (app_draw_paused_picture).
 extern bool paused_picture_pending;
 
 // Applies the settings of the known game `known_game_id`, or the defaults of
@@ -63,6 +64,15 @@ void emu_reset_request(bool keep_link);
 
 // Runs one frame of the current machine.
 void emu_run_frame();
+// Draws the picture of a machine that no frame has drawn since it was set up
+// or loaded, without moving it on: one frame runs for its picture only, and
+// the machine is then put back as it stood (the state's walk, then the steps
+// after a state load), so that the next frame is the one it would have run.
+// Nothing of the frame is recorded, shown or counted, and a breakpoint met in
+// it stops nothing. False (nothing drawn) between the parts of a frame.
+bool emu_draw_standing_picture();
+// Set while that frame runs: its end only counts it.
+extern bool emu_previewing;
 
 // A frame's processor budget after adding `clocks`: held at the ends of the
 // i32 range instead of wrapping.

@@ -224,6 +224,15 @@ bool state_save_file(int kind, int refresh_title) {
     return true;
 }
 
+bool state_take_copy(MachineCopy* copy) {
+    copy->version = state_guest_version;
+    copy->length = state_length;
+    copy->loaded = file_loaded;
+    copy->start = game_start_address;
+    copy->game = known_game_id;
+    return state_write_buffer(KIND_COS, &copy->bytes);
+}
+
 // ---- Loading ----------------------------------------------------------------------------------
 
 static std::string message_with(int number, const char* english, const char* format_name) {
@@ -286,6 +295,19 @@ static bool read_walk(const u8* data, u32 size, u32 m, u32 map, bool dry, std::s
         return false;
     }
     return true;
+}
+
+void state_put_back(const MachineCopy& copy) {
+    if (copy.bytes.size() < STATE_HEADER_SIZE) return;
+    std::string error;
+    state_guest_version = copy.bytes[1];
+    // The walk reads back what it wrote.
+    read_walk(copy.bytes.data(), static_cast<u32>(copy.bytes.size()), machine, memmap, false, &error);
+    state_guest_version = copy.version;
+    state_length = copy.length;
+    file_loaded = copy.loaded;
+    game_start_address = copy.start;
+    known_game_id = copy.game;
 }
 
 bool state_check(const u8* data, u32 size, std::string* error) {

@@ -40,6 +40,24 @@ const std::string& state_save_error();
 // `kind` (0 COS, 1 COR). False when it overran the state buffer.
 bool state_write_buffer(u8 kind, std::vector<u8>* out);
 
+// A copy of the running machine in memory, to be put back after something
+// has run on it. Besides the state's bytes it keeps what writing and reading
+// a state change that is no part of the machine (the loaded file's flag and
+// start address, the known game, the last walk's version and length).
+struct MachineCopy {
+    std::vector<u8> bytes;
+    u8 version = 0;
+    u32 length = 0;
+    u8 loaded = 0;
+    u16 start = 0;
+    i32 game = -1;
+};
+// False when the state overran the state buffer (nothing to put back).
+bool state_take_copy(MachineCopy* copy);
+// The machine as the copy holds it; the machine and memory map are the ones
+// the copy was taken of.
+void state_put_back(const MachineCopy& copy);
+
 // Loading, for the file loader: checks the header and the whole state of
 // `size` bytes at `data` without changing anything. On refusal the message is
 // returned in *error (empty when accepted).

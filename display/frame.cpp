@@ -14,6 +14,7 @@
 
 #include <bit>
 #include <cstring>
+#include <vector>
 
 u8 guest_frame[GUEST_FRAME_COLUMNS * GUEST_FRAME_ROWS];
 
@@ -82,6 +83,19 @@ void display_forget_changes() {
 
 void display_clear_frame() {
     std::memset(guest_frame, GUEST_FRAME_FILL, sizeof guest_frame);
+    display_frame_rewritten();
+}
+
+static std::vector<u8> kept_frame;
+
+void display_keep_frame() {
+    kept_frame.assign(guest_frame, guest_frame + sizeof guest_frame);
+}
+
+void display_restore_frame() {
+    if (kept_frame.size() != sizeof guest_frame) return;
+    std::memcpy(guest_frame, kept_frame.data(), sizeof guest_frame);
+    kept_frame.clear();
     display_frame_rewritten();
 }
 

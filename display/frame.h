@@ -42,6 +42,9 @@ extern FrameMirrorSpan frame_mirror_span[GUEST_FRAME_ROWS];
 void display_frame_rewritten();
 // The whole guest frame cleared to the colour of a cleared frame.
 void display_clear_frame();
+// The guest frame kept aside as it stands, and back as kept (once).
+void display_keep_frame();
+void display_restore_frame();
 
 // What changed in the guest frame since the host last showed it: a flag per
 // row and per column that holds a changed pixel, the columns of the row plots'

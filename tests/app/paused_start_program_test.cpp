@@ -81,4 +81,52 @@ TEST_F(PausedStart, AMachineSwitchedWhilePausedShowsItsPicture) {
     EXPECT_EQ(wait_exit(), 0) << log();
 }
 
+// A state opened while paused shows its picture at once (the picture of the
+// frame that runs next), and the machine stays where the state left it; a
+// recording opened while paused that switches the machine shows that
+// machine's picture.
+TEST_F(PausedStart, AStateOpenedWhilePausedShowsItsPicture) {
+    std::string result;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    const auto path = [&](const std::string& name) { return (home.path() / name).string(); };
+    IndexedPicture last;
+    for (const char* setup : {"SETMACHINE ARCADIA", "SETMACHINE PONG", "MENU SETTINGS.MACHINE.8600"}) {
+        SCOPED_TRACE(setup);
+        ASSERT_EQ(send(setup, &result), 0) << result;
+        ASSERT_EQ(send("UNPAUSE", &result), 0);
+        usleep(300000);
+        ASSERT_EQ(send("PAUSE", &result), 0);
+        ASSERT_EQ(send("SAVEAS " + path("a.cos"), &result), 0) << result;
+        ASSERT_EQ(send("OPEN " + path("a.cos"), &result), 0) << result;
+        const IndexedPicture after = picture("after.png");
+        const std::set<u8> colours(after.pixels.begin(), after.pixels.end());
+        EXPECT_GT(colours.size(), 1u);
+        ASSERT_EQ(send("SAVEAS " + path("again.cos"), &result), 0) << result;
+        EXPECT_TRUE(test_read_file(home.path() / "again.cos") == test_read_file(home.path() / "a.cos"));
+        // One frame on, the machine draws what was shown.
+        ASSERT_EQ(send("DEBUGGER \"R F\"", &result), 0) << result;
+        usleep(300000);
+        EXPECT_TRUE(picture("next.png").pixels == after.pixels);
+        last = after;
+    }
+    // The last state as a recording of a few frames, opened on another machine.
+    ASSERT_EQ(send("PAUSE", &result), 0);
+    std::string take = test_read_file(home.path() / "a.cos");
+    take[2] = 1;
+    take.append(18 * 20, '\0');
+    test_write_file(home.path() / "take.cor", take);
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + path("take.cor"), &result), 0) << result;
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "PONG");
+    // Its inputs (none held) move the bats: the court is what stays.
+    const IndexedPicture played = picture("played.png");
+    EXPECT_EQ(played.width, last.width);
+    const std::set<u8> colours(played.pixels.begin(), played.pixels.end());
+    EXPECT_GT(colours.size(), 1u);
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}
+
 } // namespace

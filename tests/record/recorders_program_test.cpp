@@ -3,6 +3,8 @@
 // program is killed while generating.
 #include "tests/record/tools.h"
 #include "tests/support/child_wait.h"
+#include "tests/support/gif_frames.h"
+#include "tests/support/indexed_png.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -343,4 +345,32 @@ TEST_F(RecordersProgram, LeavingWhileGeneratingOntoAFullDiskAsksNobody) {
             fs::remove(p);
     }
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
+}
+
+// A playback that generates its animation begins it with the recording's
+// picture, not with the blank field of a machine no frame has drawn yet.
+TEST_F(RecordersProgram, AGeneratedAnimationBeginsWithTheRecordedPicture) {
+    const fs::path dir = home.path() / "first";
+    start_with_a_take(dir);
+    const fs::path live = home.path() / "live.png";
+    ASSERT_EQ(ask("SAVEPNG " + live.string()), 0);
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF"});
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+
+    IndexedPicture shown;
+    ASSERT_EQ(png_read_indexed(live, &shown), "");
+    std::vector<u32> colours;
+    for (u8 p : shown.pixels)
+        colours.push_back(shown.palette.at(p));
+    ASSERT_GT(std::set<u32>(colours.begin(), colours.end()).size(), 1u);
+    std::vector<GifFrame> frames;
+    ASSERT_EQ(gif_read_frames(read_bytes(dir / "take.gif"), &frames), "");
+    ASSERT_GT(frames.size(), 3u);
+    // The program's picture stands still: every frame shows it.
+    for (std::size_t i = 0; i < 3; i++) {
+        EXPECT_EQ(frames[i].width, shown.width) << i;
+        EXPECT_TRUE(frames[i].rgb == colours) << "frame " << i << " is not the recorded picture";
+    }
 }
