@@ -219,7 +219,7 @@ void cmd_setmachine(ArexxCall& call) {
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
         if (same(word, machine_table[m].keyword)) {
             const i32 map = machine_table[m].default_memmap;
-            machine_switch(m, map, true, true, true);
+            machine_switch(m, map, true, true, false);
             return;
         }
     reply(call, 10, "SETMACHINE: invalid guest machine\n");

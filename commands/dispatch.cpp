@@ -130,10 +130,12 @@ void refresh_all() {
     gui_update_main_title();
 }
 
+// The tool windows close before the switch; they open again, built for the
+// new machine, with the pass's changes, after the main window was opened again
+// for a picture of another size. A refused switch gives them back at once.
 void machine_changed(int new_machine, int new_memmap) {
     gui_close_all_subwindows();
-    machine_switch(new_machine, new_memmap, true, true, true);
-    gui_reopen_subwindows();
+    if (!machine_switch(new_machine, new_memmap, true, true, false)) gui_reopen_subwindows();
     refresh_all();
     display_redraw_all();
 }

@@ -55,6 +55,7 @@ enum class KeypadKeys : u8 {
     ALL,            // every key, the extra ones included
     NO_EXTRAS,      // all but the extra keys
     STICK_AND_FIRE, // the stick's directions and the fire buttons
+    BATS,           // the stick with its diagonals, fire buttons 1 and 3, keypad keys 5 and 8
 };
 
 struct MachineOps {

@@ -64,6 +64,14 @@ const char* const selbst_right[KEYPAD_KEYS] = {"-----", "F",    "CMD", "FLAG", "
                                                "7",     "GOTO", "PC",  "3",    "RST", "NXT", NO15};
 const char* const mikit_left[KEYPAD_KEYS] = {"-----", "BLANK", "R", "C", "+", "G", "8",
                                              "H",     "P",     "4", "L", "S", "0", NO15};
+// The ball-and-paddle machine: keypad keys 5 and 8 move the side's second
+// bat (players 3 and 4); the stick and its fire buttons play the first.
+const char* const pong_left[KEYPAD_KEYS] = {"1st", "-----", "-----", "-----", "-----", "P3 Up",
+                                            "-----", "-----", "P3 Dn", "-----", "-----", "-----",
+                                            "-----", NO4, DIRECTIONS};
+const char* const pong_right[KEYPAD_KEYS] = {"1st", "-----", "-----", "-----", "-----", "P4 Up",
+                                             "-----", "-----", "P4 Dn", "-----", "-----", "-----",
+                                             "-----", NO4, DIRECTIONS};
 
 #undef DIRECTIONS
 #undef NO4
@@ -212,7 +220,7 @@ constexpr MachineDesc machine_table[MACHINES] = {
       .queue_keystrokes = true, .debug_graphics = true, .pixel_based = true, .bios_first = 70,
       .bios_last = 71}},
     {"PONG", 28, 1, {60.0, 50.0}, 2, 0, 33, 0, 0,
-     0, 0, {90, 89, 91, 87}, 58, 6, 1, 0, 0, 0, nullptr, nullptr,
+     0, 0, {90, 89, 91, 87}, 58, 6, 1, 0, 0, 0, pong_left, pong_right,
      {0, 0, -1, -1, 15, 1.0, 0, 0, 128, 255,
       -1, -1, -1, -1, {"Start", "Game", "Serve", "Bat size"}},
      {.no_processor = true, .keeps_region = true,

@@ -35,6 +35,9 @@ int main_window = 0;
 u8 gui_main_window_open = 0;
 char dbg_line[DBG_LINE_SIZE] = {};
 int opened_height = 0;
+// The picture the window was opened for: a machine switch attaches a picture
+// of another size to the open window, which the toolkit then resizes.
+static int opened_picture[2];
 int display_rect[4] = {};
 std::vector<GuiMenuItem> gui_menu_strip;
 
@@ -300,6 +303,8 @@ void gui_open_main_window(int reopen_tools) {
     display_redraw_all();
     gui_display_rect_refresh();
     gui_window_position(main_window, nullptr, nullptr, nullptr, &opened_height);
+    opened_picture[0] = display_host_width;
+    opened_picture[1] = display_host_height;
     if (view_gamelist[display_mode] && audit_due) {
         games_audit_drawer(0);
         games_find_loaded();
@@ -348,15 +353,16 @@ void gui_close_main_window() {
     gui_mouse_left = gui_mouse_middle = gui_mouse_right = gui_window_left = 0;
 }
 
+bool gui_main_picture_changed() {
+    return main_window && (display_host_width != opened_picture[0] ||
+                           display_host_height != opened_picture[1]);
+}
+
 void gui_set_scale(int scale) {
     if (scale < 1 || scale > 6) return;
     display_compute_layout();
-    const int w = display_host_width;
-    const bool same = static_cast<u32>(scale) == display_scale && main_window &&
-                      gui_gadget_rect(main_window, GID_DISPLAY).right -
-                              gui_gadget_rect(main_window, GID_DISPLAY).left + 1 ==
-                          w;
-    if (same) return;
+    if (static_cast<u32>(scale) == display_scale && main_window && !gui_main_picture_changed())
+        return;
     display_scale = static_cast<u32>(scale);
     if (main_window) {
         gui_close_main_window();

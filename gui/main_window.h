@@ -51,8 +51,12 @@ void gui_close_main_window();
 bool gui_main_window_is_open();
 void gui_screen_setup();
 void gui_unlock_pubscreen();
-// Resizes the window to `scale` (1-6) by reopening it; nothing when it has that size.
+// Resizes the window to `scale` (1-6) by reopening it, placed on the screen as
+// at opening; nothing when it has that size and shows the picture it was
+// opened for.
 void gui_set_scale(int scale);
+// True while the picture differs in size from the one the window was opened for.
+bool gui_main_picture_changed();
 void gui_run_command(const char* text);
 
 // The event pass (main_window_events.cpp).

@@ -70,6 +70,12 @@ static void dropped(const GuiEvent& e) {
 }
 
 static void new_size(const GuiEvent& e) {
+    // A picture of another size (another machine) resized the window, not the
+    // user: it opens again for that picture, on the screen, at the same scale.
+    if (gui_main_picture_changed()) {
+        gui_set_scale(static_cast<int>(display_scale));
+        return;
+    }
     const int growth = e.y - opened_height;
     // One scale step more grows the picture by a guest frame's height, zoomed.
     const int step = machine_live_row().height * static_cast<int>(display_zoom());

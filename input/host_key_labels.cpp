@@ -156,7 +156,9 @@ std::string player_key_label(int view, int owner, int s) {
     for (int f = 0; f < 4; f++)
         if (s == FIRE_SLOTS[f]) {
             const int g = fire_button_assign[f];
-            if (g < 0 || g >= KEYPAD_KEYS) return machine_key_label(side, s);
+            // A fire button that presses no guest key of this machine is read as itself.
+            if (g < 0 || g >= KEYPAD_KEYS || !key_valid_for_machine(g))
+                return machine_key_label(side, s);
             return guest_key_label(view, side, g);
         }
     if (view == 0 && s >= GK_UP && s <= GK_RIGHT && known_game_id >= 0 &&

@@ -258,11 +258,16 @@ void input_keys_reset() {
 // ---- Assignments -----------------------------------------------------------------------
 
 int key_valid_for_machine(int k) {
-    if (k >= GK_KEYPAD1 && k < GK_EXTRA1) return 1;
     if (k < 0 || k >= KEYPAD_KEYS) return 0;
+    const bool keypad = k >= GK_KEYPAD1 && k < GK_EXTRA1;
     const bool extra = k >= GK_EXTRA1 && k <= 16;
     const auto keys = machine_row().keypad_keys;
-    switch (keys ? keys() : KeypadKeys::NONE) {
+    const KeypadKeys kind = keys ? keys() : KeypadKeys::NONE;
+    if (kind == KeypadKeys::BATS)
+        return k == GK_FIRE1 || k == GK_FIRE3 || k == GK_KEYPAD1 + 4 || k == GK_KEYPAD1 + 7 ||
+               (k >= GK_UP && k <= GK_RIGHT) || k >= GK_UP_LEFT;
+    if (keypad) return 1;
+    switch (kind) {
     case KeypadKeys::ALL:
         return 1;
     case KeypadKeys::NO_EXTRAS:
@@ -270,6 +275,7 @@ int key_valid_for_machine(int k) {
     case KeypadKeys::STICK_AND_FIRE:
         return k == GK_FIRE1 || (k >= GK_LEFT && k <= GK_FIRE4);
     case KeypadKeys::NONE:
+    case KeypadKeys::BATS:
         break;
     }
     return 0;

@@ -103,7 +103,7 @@ constexpr MachineOps OPS{
     .screen_text = pong_screen_text,
     .program_kind = "Microcode",
     .own_score = pong_own_score,
-    .keypad_keys = [] { return KeypadKeys::NO_EXTRAS; },
+    .keypad_keys = [] { return KeypadKeys::BATS; },
     .controls = &pong_controls,
     .dips = [] { return DipWindow::PONG; },
     .dips_help = "pong-dips",

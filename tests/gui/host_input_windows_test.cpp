@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "core/ui_host.h"
+#include "display/host.h"
 #include "gui/dialogs.h"
 #include "gui/host_keyboard_window.h"
 #include "gui/main_window.h"
@@ -119,6 +120,34 @@ TEST_F(HostInputWindows, KeyboardPictureChangeReopensInPlace) {
     gui_subwindows_input();
     EXPECT_EQ(gui_subwin_window[TW_HOST_KEYBOARD], win);
     EXPECT_EQ(gui_get_text(win, GID_HOSTKEY_FIRST + RAW_TAB), "Tab");
+}
+
+TEST_F(HostInputWindows, BallAndPaddleKeysAreNamedForWhatTheyDo) {
+    // The left player's keypad lies on the main keys: 5 and 8 move the second
+    // bat, the fire buttons serve, and the keys the machine never reads are unused.
+    ASSERT_TRUE(machine_switch(PONG, MAP_PONG_8550, true, true, false));
+    keyboardtype = KB_A600;
+    gui_open_tool_window(TW_HOST_KEYBOARD);
+    const int win = gui_subwin_window[TW_HOST_KEYBOARD];
+    ASSERT_NE(win, 0);
+    const int unused = static_cast<int>(display_extra_pen_rgb(7));
+    for (int view : {0, 2}) {
+        gui_headless_post(win, gadget(GID_HOSTKEY_VIEW, view));
+        gui_subwindows_input();
+        const u16* left = player_keys[0];
+        EXPECT_EQ(gui_get_text(win, GID_HOSTKEY_FIRST + left[GK_FIRE1]), "1st") << view;
+        EXPECT_EQ(gui_get_text(win, GID_HOSTKEY_FIRST + left[GK_KEYPAD1 + 4]), "P3 Up") << view;
+        EXPECT_EQ(gui_get_text(win, GID_HOSTKEY_FIRST + left[GK_KEYPAD1 + 7]), "P3 Dn") << view;
+        EXPECT_EQ(gui_headless_background(win, GID_HOSTKEY_FIRST + left[GK_KEYPAD1 + 4]),
+                  LEFT_PLAYER);
+        for (int k = GK_KEYPAD1; k < GK_EXTRA1; k++) {
+            if (k == GK_KEYPAD1 + 4 || k == GK_KEYPAD1 + 7) continue;
+            const int gid = GID_HOSTKEY_FIRST + left[k];
+            EXPECT_EQ(gui_get_text(win, gid), "") << "keypad key " << k;
+            EXPECT_EQ(gui_headless_background(win, gid), unused) << "keypad key " << k;
+        }
+    }
+    EXPECT_STREQ(machine_key_label(1, GK_KEYPAD1 + 4), "P4 Up");
 }
 
 TEST_F(HostInputWindows, PadsWindowRebuildsAndLetsGoWhenClosed) {

@@ -178,3 +178,52 @@ TEST_F(WindowFitProgram, TheTipAndAWarningAtStartOpenAboveTheMainWindow) {
     EXPECT_LT(warning, main);
     EXPECT_TRUE(quit()) << log();
 }
+
+TEST_F(WindowFitProgram, AMachineOfAnotherSizeOpensTheWindowOnTheScreen) {
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.2XSIZE", &result), 0) << result;
+    ASSERT_EQ(send("MOVEWINDOW 278 318", &result), 0) << result;
+    XWindow w = main_window();
+    ASSERT_EQ(w.left, 278);
+    // The PIPBUG's terminal is wider than the Arcadia's picture: the window
+    // moves left so that its right edge stays on the screen.
+    send("SETMACHINE PIPBUG", &result); // warns of its missing monitor image
+    w = main_window();
+    ASSERT_EQ(w.name.rfind("Brindlemox PIPBUG", 0), 0u) << w.name;
+    EXPECT_GT(w.width, 1000);
+    EXPECT_LE(w.left + w.width, 1280) << w.left << " + " << w.width;
+    EXPECT_EQ(w.top, 318);
+    // An 80-column terminal at 2x is wider than the screen: shown from its left edge.
+    send("MENU SETTINGS.MACHINE.CD2650", &result);
+    w = main_window();
+    ASSERT_EQ(w.name.rfind("Brindlemox CD2650", 0), 0u) << w.name;
+    EXPECT_GT(w.width, 1280);
+    EXPECT_EQ(w.left, 0);
+    EXPECT_GE(w.top, 0);
+    EXPECT_TRUE(quit()) << log();
+}
+
+TEST_F(WindowFitProgram, TheChosenSizeSurvivesAMachineAndFullScreenRoundTrip) {
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.3XSIZE", &result), 0) << result;
+    const XWindow arcadia = main_window();
+    ASSERT_FALSE(arcadia.name.empty());
+    ASSERT_EQ(send("SETMACHINE TYPERIGHT", &result), 0) << result;
+    const XWindow typeright = main_window();
+    EXPECT_LT(typeright.height, arcadia.height / 2); // the Type-right's one line of LCD
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    XWindow w = main_window();
+    EXPECT_EQ(w.width, typeright.width);
+    EXPECT_EQ(w.height, typeright.height);
+    // Back on the Arcadia: three times its size, as chosen, not five.
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    w = main_window();
+    EXPECT_EQ(w.width, arcadia.width);
+    EXPECT_EQ(w.height, arcadia.height);
+    EXPECT_TRUE(quit()) << log();
+    const std::string ini = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+    EXPECT_NE(ini.find("\nsize=3\n"), std::string::npos);
+}
