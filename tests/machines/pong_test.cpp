@@ -417,12 +417,13 @@ TEST_F(Pong, AY8550BatAtItsLeftmostColumnReturnsTheBall) {
 // ball does not stay on one line in the band between a goalkeeper and a
 // forward; the ball crosses the middle.
 TEST_F(Pong, HockeyBetweenComputersCrossesTheMiddle) {
+    for (u32 region : {0u, 1u})
     for (i32 speed = 1; speed <= 3; speed++) {
-        SCOPED_TRACE(speed);
+        SCOPED_TRACE(testing::Message() << "speed " << speed << " region " << region);
         std::srand(1);
         robot_left = robot_right = speed;
         pong_serving = 0;
-        start(29, 8);
+        start(29, 8, 2, region);
         int crossings = 0, half = 0;
         for (int f = 0; f < 3000; f++) {
             emu_run_frame();
