@@ -525,7 +525,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     window(Cmd::HELP_HOSTPADS, 273, TW_HOST_PADS),
     window(Cmd::HELP_HOSTKYBD, 274, TW_HOST_KEYBOARD),
     window(Cmd::HELP_OPCODES, 275, TW_OPCODES, has_cpu),
-    item(Cmd::HELP_CODINGGUIDE, 276, act_coding_guide, has_cpu),
+    item(Cmd::HELP_CODINGGUIDE, 276, act_coding_guide),
     item(Cmd::HELP_GAMINGGUIDE, 277, act_gaming_guide),
     item(Cmd::HELP_MANUAL, 278, act_manual),
     item(Cmd::HELP_UPDATE, 279, act_check_updates, update_server_known, CF_STATE),

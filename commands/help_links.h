@@ -34,7 +34,6 @@ void help_install();
 // console and in the status bar.
 void open_url(const char* address);
 // The help document's section of the coding guide and of the gaming guide of
-// machine `m` ("" none: the ball-and-paddle machines, and Type-right's coding
-// guide).
+// machine `m` ("" none: Type-right's coding guide).
 const char* coding_guide_section(int m);
 const char* gaming_guide_section(int m);

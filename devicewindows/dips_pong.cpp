@@ -16,6 +16,9 @@
 
 namespace {
 
+constexpr const char* one_bat_text =
+    "One-player games: the left player's controls and Left: play the bat";
+
 // The AY-3-8600's games follow the AY-3-8500/8550's seven in pong_variant.
 constexpr int FIRST_8600_GAME = 7;
 
@@ -76,9 +79,12 @@ GuiWindowDesc describe() {
                                                              cat_str(837, "3 (right team)"), "4"}),
                                cat_str(835, "Players"))}));
     }
+    // The one bat of Practice and Basketball Practice is the left side's,
+    // though Practice draws it on the right.
     GuiNode robots = dips_group(GK_VGROUP,
                                 {robot(GID_PONG_LEFT, cat_str(985, "Left:")),
-                                 robot(GID_PONG_RIGHT, cat_str(986, "Right:"))},
+                                 robot(GID_PONG_RIGHT, cat_str(986, "Right:")),
+                                 dips_node(GK_LABEL, 0, one_bat_text)},
                                 cat_str(980, "Robot speed"));
     robots.weight = 1;
     GuiNode checks = dips_group(

@@ -466,15 +466,20 @@ void pong_test_bats() {
         const i32 c = pong.bat_x[i], p = pong.bat_prev_x[i];
         const bool from_right = pong.ball_x > p && next_x() <= c;
         const bool from_left = pong.ball_x + w < p && next_x() + w >= c;
+        // A ball already over the bat's column, as one that comes off the
+        // wall beside a bat at its end column, meets the face that sends it
+        // back when it moves into that face.
+        const bool over = pong.ball_x <= c && pong.ball_x + w >= c;
+        const bool onto_left = over && pong.ball_dx > 0, onto_right = over && pong.ball_dx < 0;
         const int side = o.side;
         bool hits, reverse;
         switch (o.kind) {
         case 0:
-            hits = from_left;
+            hits = from_left || onto_left;
             reverse = true;
             break;
         case 1:
-            hits = from_right;
+            hits = from_right || onto_right;
             reverse = true;
             break;
         case 2:
@@ -482,8 +487,8 @@ void pong_test_bats() {
             reverse = true;
             break;
         default:
-            hits = from_left || from_right;
-            reverse = side == 0 ? from_right : from_left;
+            reverse = side == 0 ? from_right || onto_right : from_left || onto_left;
+            hits = from_left || from_right || reverse;
             break;
         }
         if (!hits) continue;
@@ -604,6 +609,36 @@ static bool robot_plays(int side) {
     return !(v == 5 || v == 6 || v == 12 || v == 15 || v == 16);
 }
 
+// The line of the ball's middle when it next comes to column `column` from
+// the left, after the wall on the left when it goes that way, with the
+// bounces off the top and bottom walls.
+static i32 ball_line_at(i32 column) {
+    const i32 dx = pong.ball_dx < 0 ? -pong.ball_dx : pong.ball_dx;
+    if (dx == 0) return pong.ball_y;
+    const i32 wall = left_edge() + 1;
+    const i32 run = pong.ball_dx > 0 ? column - pong.ball_x
+                                     : pong.ball_x - wall + column - wall;
+    const i32 first = pong.top_line + 2 + pong.ball_half_height;
+    const i32 span = pong.bottom_line - 2 - pong.ball_half_height - first;
+    if (span <= 0) return pong.ball_y;
+    i32 t = (pong.ball_y - first + pong.ball_dy * (run / dx)) % (2 * span);
+    if (t < 0) t += 2 * span;
+    return first + (t <= span ? t : 2 * span - t);
+}
+
+// Where a computer player that waits for its turn wants the middle of its
+// bat: clear of the line on which the ball comes to it by half a bat and a
+// ball's step, above or below, whichever the bat reaches and is nearer.
+static i32 out_of_the_way(int side, i32 column) {
+    const i32 h = pong.bat_height[side], gap = h / 2 + 8, line = ball_line_at(column);
+    const i32 highest = pong.top_line + 2 + h / 2, lowest = pong.bottom_line - 2 - h / 2;
+    const i32 above = line - gap, below = line + gap;
+    if (above < highest) return below;
+    if (below > lowest) return above;
+    const i32 middle = pong.bat_top[side] + h / 2;
+    return middle - above <= below - middle ? above : below;
+}
+
 static void robot_move(int side) {
     const i32 setting = side ? robot_right : robot_left;
     pong.fire[side] = 0;
@@ -611,13 +646,26 @@ static void robot_move(int side) {
         pong.fire[side] = 1; // asks for the serve
         return;
     }
-    if ((pong_variant == 3 || pong_variant == 10) && pong.turn != side) return;
+    i32 want = pong.ball_y + 2; // the bat's middle two lines below the ball
+    if ((pong_variant == 3 || pong_variant == 10) && pong.turn != side) {
+        // The AY-3-8600 counts a hit out of turn against the hitter; the
+        // AY-3-8500/8550 does not test that bat.
+        if (pong_variant == 3) return;
+        want = out_of_the_way(side, pong.bat_x[side]); // Squash's bat objects are its sides' bats
+    } else if (pong.ball_dy == 0) {
+        // A flat ball met at the bat's middle goes back flat, and two
+        // computers would keep it on one line for ever: meet it a quarter
+        // bat toward the field's middle, so that it goes back at an angle
+        // (a bat at a wall can always move that way).
+        const i32 off = pong.bat_height[side] / 4;
+        want += pong.ball_y > (pong.top_line + pong.bottom_line) / 2 ? -off : off;
+    }
     if (setting == 4) {
-        paddle_y[side] = clamp_byte(pong.ball_y - (fifty() ? 30 : 8));
+        paddle_y[side] = clamp_byte(want - (fifty() ? 32 : 10));
         return;
     }
     const i32 top = pong.bat_top[side], bottom = pong.bat_bottom[side];
-    const i32 centre = top + (bottom - top + 1) / 2, want = pong.ball_y + 2;
+    const i32 centre = top + (bottom - top + 1) / 2;
     if (centre < want) paddle_y[side] = clamp_byte(paddle_y[side] + setting);
     if (centre > want) paddle_y[side] = clamp_byte(paddle_y[side] - setting);
 }

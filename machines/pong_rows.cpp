@@ -106,6 +106,9 @@ constexpr MachineOps OPS{
     .keypad_keys = [] { return KeypadKeys::BATS; },
     .controls = &pong_controls,
     .dips = [] { return DipWindow::PONG; },
+    // Both guides open the machine's section of the help document: without a
+    // processor there is nothing to code, and it says so.
+    .guide_section = "pong",
     .dips_help = "pong-dips",
 };
 

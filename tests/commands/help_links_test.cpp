@@ -7,6 +7,7 @@
 #include "commands/menu_table.h"
 #include "core/frame.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "app/rexx_host.h"
 #include "core/settings_vars.h"
 #include "app/startup.h"
@@ -207,8 +208,8 @@ TEST_F(HelpLinks, GuideLinksOpenSectionsOfTheHelpDocument) {
                  {7, 277, "cd2650"},
                  {9, 276, "coin-op-boards"},
                  {10, 276, "phunsy"},
-                 {11, 276, ""},
-                 {11, 277, ""},
+                 {11, 276, "pong"},
+                 {11, 277, "pong"},
                  {12, 276, "selbstbaucomputer"},
                  {13, 276, "mikit"},
                  {14, 276, ""},
@@ -231,6 +232,20 @@ TEST_F(HelpLinks, GuideLinksOpenSectionsOfTheHelpDocument) {
         }
     }
     EXPECT_TRUE(gui_headless_opened_urls().empty()); // no browser is needed
+}
+
+// On the ball-and-paddle machine the guides asked for from the port open its
+// section of the help document rather than answering "not available".
+TEST_F(HelpLinks, TheBallAndPaddleGuidesOpenItsSectionFromThePort) {
+    ship_help();
+    ASSERT_TRUE(machine_switch(PONG, MAP_PONG_8600, true, true, false));
+    for (const char* line : {"MENU HELP.CODINGGUIDE", "MENU HELP.GAMINGGUIDE"}) {
+        std::string result;
+        const std::size_t before = gui_headless_help_shown().size();
+        EXPECT_EQ(arexx_execute(line, &result), 0) << line << ": " << result;
+        ASSERT_EQ(gui_headless_help_shown().size(), before + 1) << line;
+        EXPECT_EQ(gui_headless_help_shown().back(), help_document() + "#pong");
+    }
 }
 
 // A link that no browser opens says so, besides the beep.

@@ -4,6 +4,7 @@
 
 #include "core/emu.h"
 #include "core/machine.h"
+#include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
@@ -183,6 +184,27 @@ TEST_F(DipsWindows, BallAndPaddleGamesAndChip) {
     EXPECT_TRUE(disabled(GID_PONG_LOCK));
     release(GID_PONG_LEFT, 3);
     EXPECT_EQ(robot_left, 3);
+}
+
+void collect_texts(const GuiNode& node, std::string* out) {
+    *out += node.text + "\n";
+    for (const GuiNode& child : node.children)
+        collect_texts(child, out);
+}
+
+// The one bat of Practice stands on the right but is the left side's: the
+// window says whose controls and which computer setting play it, on both chips.
+TEST_F(DipsWindows, BallAndPaddleWindowSaysWhoPlaysTheOneBat) {
+    for (u32 map : {MAP_PONG_8550, MAP_PONG_8600}) {
+        on(PONG, map);
+        gui_open_dips_window();
+        ASSERT_NE(win(), 0);
+        std::string texts;
+        collect_texts(gui_headless_desc(win())->root, &texts);
+        EXPECT_NE(texts.find("One-player games: the left player's controls and Left: play the bat"),
+                  std::string::npos)
+            << texts;
+    }
 }
 
 TEST_F(DipsWindows, PlaybackDisablesEverySwitch) {

@@ -201,7 +201,7 @@ TEST_F(Pong, ServeForgetsTheStepIntoTheGoal) {
         start(28, 0);
         paddle_y[0] = 128;
         emu_run_frame();
-        ball(26, pong.bat_top[0] + 4, -1, 0);
+        ball(25, pong.bat_top[0] + 4, -1, 0);
         emu_run_frame(); // the goal, and at once the serve
         EXPECT_EQ(pong_score[1], 1);
         const i32 dx = pong.ball_dx;
@@ -371,6 +371,95 @@ TEST_F(Pong, ComputerPlayersReturnEveryBall) {
         }
 }
 
+// A player who holds keys of their own: the horizontal control at one end,
+// and up or down to keep the middle of the bat on the ball.
+void follow_ball(int player, int horizontal_key) {
+    const u16* keys = player_keys[player];
+    for (int k : {GK_UP, GK_DOWN, GK_LEFT, GK_RIGHT})
+        host_key_clear(keys[k] & 127);
+    if (horizontal_key >= 0) host_key_set(keys[horizontal_key] & 127);
+    const i32 middle = (pong.bat_top[player] + pong.bat_bottom[player]) / 2;
+    if (middle < pong.ball_y - 2) host_key_set(keys[GK_DOWN] & 127);
+    if (middle > pong.ball_y + 2) host_key_set(keys[GK_UP] & 127);
+}
+
+// On the AY-3-8550 with the bats free to move across, a bat held at its
+// leftmost column, by the wall, still returns the ball that comes back off
+// the wall onto it.
+TEST_F(Pong, AY8550BatAtItsLeftmostColumnReturnsTheBall) {
+    for (int v : {4, 3}) {
+        SCOPED_TRACE(v);
+        pong_lockhorizontal = 0;
+        pong_serving = 0;
+        start(28, v, 2);
+        pong_lockhorizontal = 0;
+        int hits = 0;
+        for (int f = 0; f < 1500 && !pong.game_over; f++) {
+            follow_ball(0, GK_LEFT);
+            follow_ball(1, GK_LEFT);
+            const i32 rally = pong.hits;
+            emu_run_frame();
+            if (pong.hits > rally) hits += pong.hits - rally;
+        }
+        input_clear_key_matrix();
+        EXPECT_EQ(pong.bat_x[0], 27);
+        EXPECT_GE(hits, 15);
+        if (v == 4) {
+            EXPECT_EQ(pong_score[1], 15) << "returns";
+            EXPECT_EQ(pong_score[0], 0) << "misses";
+        } else {
+            EXPECT_EQ(pong_score[0] + pong_score[1], 0) << "points";
+        }
+    }
+}
+
+// Hockey between two computer players that can miss (speeds 1 to 3): a flat
+// ball does not stay on one line in the band between a goalkeeper and a
+// forward; the ball crosses the middle.
+TEST_F(Pong, HockeyBetweenComputersCrossesTheMiddle) {
+    for (u32 region : {0u, 1u})
+    for (i32 speed = 1; speed <= 3; speed++) {
+        SCOPED_TRACE(testing::Message() << "speed " << speed << " region " << region);
+        std::srand(1);
+        robot_left = robot_right = speed;
+        pong_serving = 0;
+        start(29, 8, 2, region);
+        int crossings = 0, half = 0;
+        for (int f = 0; f < 3000; f++) {
+            emu_run_frame();
+            const int now = pong.ball_x + 1 < 61 ? -1 : pong.ball_x > 61 ? 1 : 0;
+            if (pong.in_play && now && half && now != half) crossings++;
+            if (now) half = now;
+            if (!pong.in_play) half = 0;
+        }
+        EXPECT_GE(crossings, 1);
+    }
+}
+
+// Squash between two computer players: a computer whose turn it is not
+// keeps its bat out of the ball's way, so no point goes by a hit out of turn.
+TEST_F(Pong, SquashBetweenComputersGivesNoPointAwayOutOfTurn) {
+    for (i32 speed = 1; speed <= 4; speed++) {
+        SCOPED_TRACE(speed);
+        std::srand(1);
+        robot_left = robot_right = speed;
+        pong_serving = 0;
+        start(29, 10);
+        int hits = 0, out_of_turn = 0;
+        for (int f = 0; f < 3000; f++) {
+            const i32 rally = pong.hits, server = pong.server;
+            const i32 score = pong_score[0] * 100 + pong_score[1];
+            emu_run_frame();
+            if (pong.hits > rally) hits += pong.hits - rally;
+            const bool changed = pong.server != server || pong_score[0] * 100 + pong_score[1] != score;
+            // A missed ball sounds the score tone; a hit out of turn the bat's.
+            if (changed && pong_tone_hz == 976u) out_of_turn++;
+        }
+        EXPECT_EQ(out_of_turn, 0);
+        EXPECT_GE(hits, 9);
+    }
+}
+
 TEST_F(Pong, BatsFollowTheirPaddlesWithinThePlayableLines) {
     pong_batsizes = 1;
     start(29, 7);
@@ -403,12 +492,19 @@ TEST_F(Pong, AY8550BatsSlideTowardTheHorizontalControl) {
 TEST_F(Pong, RobotTracksTheBall) {
     robot_right = 4;
     start(29, 7);
-    ball(60, 150, 1, 0);
+    emu_run_frame();
+    ball(60, 150, 1, 1);
     pong_read_inputs();
     EXPECT_EQ(paddle_y[1], 142);
     pong_read_bats();
     // The bat's centre sits two lines below the ball.
     EXPECT_EQ(pong.bat_top[1] + pong.bat_height[1] / 2, 152);
+    // A flat ball below the field's middle is met a quarter bat lower down
+    // the bat, so that it goes back downward.
+    ball(60, 150, 1, 0);
+    pong_read_inputs();
+    pong_read_bats();
+    EXPECT_EQ(pong.bat_top[1] + pong.bat_height[1] / 2, 152 - pong.bat_height[1] / 4);
 
     robot_right = 2;
     paddle_y[1] = 100;
