@@ -612,12 +612,13 @@ static bool robot_plays(int side) {
 // The line of the ball's middle when it next comes to column `column` from
 // the left, after the wall on the left when it goes that way, with the
 // bounces off the top and bottom walls.
-static i32 ball_line_at(i32 column) {
+static i32 ball_line_at(i32 column, bool off_left_wall) {
     const i32 dx = pong.ball_dx < 0 ? -pong.ball_dx : pong.ball_dx;
     if (dx == 0) return pong.ball_y;
     const i32 wall = left_edge() + 1;
     const i32 run = pong.ball_dx > 0 ? column - pong.ball_x
-                                     : pong.ball_x - wall + column - wall;
+                    : off_left_wall  ? pong.ball_x - wall + column - wall
+                                     : pong.ball_x - column;
     const i32 first = pong.top_line + 2 + pong.ball_half_height;
     const i32 span = pong.bottom_line - 2 - pong.ball_half_height - first;
     if (span <= 0) return pong.ball_y;
@@ -630,13 +631,27 @@ static i32 ball_line_at(i32 column) {
 // bat: clear of the line on which the ball comes to it by half a bat and a
 // ball's step, above or below, whichever the bat reaches and is nearer.
 static i32 out_of_the_way(int side, i32 column) {
-    const i32 h = pong.bat_height[side], gap = h / 2 + 8, line = ball_line_at(column);
+    const i32 h = pong.bat_height[side], gap = h / 2 + 8, line = ball_line_at(column, true);
     const i32 highest = pong.top_line + 2 + h / 2, lowest = pong.bottom_line - 2 - h / 2;
     const i32 above = line - gap, below = line + gap;
     if (above < highest) return below;
     if (below > lowest) return above;
     const i32 middle = pong.bat_top[side] + h / 2;
     return middle - above <= below - middle ? above : below;
+}
+
+// The column of the bat a side keeps nearest its own end where it has more
+// than one (the goalkeeper of Soccer and Hockey), else -1.
+static i32 keeper_column(int side) {
+    const PongLayout& row = pong_layouts[pong_variant];
+    i32 column = -1;
+    int bats = 0;
+    for (int i = 0; i < row.count; i++) {
+        if (row.objects[i].side != side) continue;
+        const i32 c = pong.bat_x[i];
+        if (!bats++ || (side ? c > column : c < column)) column = c;
+    }
+    return bats > 1 ? column : -1;
 }
 
 static void robot_move(int side) {
@@ -647,6 +662,14 @@ static void robot_move(int side) {
         return;
     }
     i32 want = pong.ball_y + 2; // the bat's middle two lines below the ball
+    // A computer that never misses, with a goalkeeper and a forward, guards
+    // its goal: the bats go where the ball will reach the goalkeeper, so that
+    // the forward, on the same line, lets an angled ball by into the other
+    // half (tracking the ball itself, its forward would return every ball
+    // from the other side's goalkeeper, and the ball would never leave that band).
+    const i32 keeper = keeper_column(side);
+    if (setting == 4 && keeper >= 0 && (side ? pong.ball_dx > 0 : pong.ball_dx < 0))
+        want = ball_line_at(keeper, false) + 2;
     if ((pong_variant == 3 || pong_variant == 10) && pong.turn != side) {
         // The AY-3-8600 counts a hit out of turn against the hitter; the
         // AY-3-8500/8550 does not test that bat.
