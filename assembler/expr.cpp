@@ -437,13 +437,13 @@ namespace {
 const char* eval_text = ""; // the text asm_eval reads, for naming a result
 
 // A result as it is kept: during an assembly its low 32 bits, sign-extended,
-// as the assembler has always wrapped; outside one a result whose magnitude
-// needs more than 32 bits (or that overflowed on the way) is an error, as a
-// literal that wide is.
+// as the assembler has always wrapped; outside one a result that 32 bits
+// cannot hold, signed or unsigned (below -$80000000 or above $FFFFFFFF), or
+// that overflowed on the way, is an error, as a literal that wide is.
 i64 kept(i64 v, bool overflowed = false) {
     if (asm_active) return static_cast<i32>(static_cast<u32>(static_cast<u64>(v)));
-    constexpr i64 widest = 0xFFFFFFFF;
-    if (!overflowed && v <= widest && v >= -widest) return v;
+    constexpr i64 highest = 0xFFFFFFFF, lowest = -0x80000000LL;
+    if (!overflowed && v <= highest && v >= lowest) return v;
     char text[160];
     const std::ptrdiff_t shown = asm_parse_pos - eval_text; // the expression read so far
     if (shown > 0 && shown <= 120)

@@ -126,6 +126,12 @@ void dbg_refuse(const char* format, ...) {
     refuse_v(format, args);
     va_end(args);
 }
+void dbg_cleared_range(bool any, const char* what, u32 start, u32 end) {
+    if (any)
+        dbg_ok();
+    else
+        dbg_refuse("No %s to clear in $%X..$%X!\n\n", what, start, end);
+}
 void dbg_usage_text(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -818,9 +824,12 @@ static void cmd_clear_breakpoints() {
     const u32 end = n == 2 ? dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0) : 0x7FFF;
     if (!dbg_check_range(start, end)) return;
     if (n == 2) {
-        for (u32 a = start; a <= end; a++)
+        bool any = false;
+        for (u32 a = start; a <= end; a++) {
+            any = any || (mem_attributes[a] & MEM_BREAKPOINT);
             mem_attributes[a] &= ~MEM_BREAKPOINT;
-        dbg_ok();
+        }
+        dbg_cleared_range(any, "breakpoints", start, end);
         return;
     }
     char where[DBG_ADDRESS_TEXT_SIZE];

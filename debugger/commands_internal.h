@@ -13,6 +13,9 @@ bool dbg_lone_question();
 bool dbg_nocase_equal(const char* a, const char* b);
 // "OK." and a blank line.
 void dbg_ok();
+// The end of clearing a range: "OK." when `any` was set there, else the
+// refusal that none of `what` ("breakpoints", ...) were in $start..$end.
+void dbg_cleared_range(bool any, const char* what, u32 start, u32 end);
 // A refusal of the line being run: printed as con_printf prints it, kept for
 // dbg_refusal_text, and the line answers as refused.
 void dbg_refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));

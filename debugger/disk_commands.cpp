@@ -16,6 +16,7 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -264,9 +265,10 @@ void dbg_cmd_fpeek() {
     }
     if (!disk_machine() || !disk_inserted()) return;
     const u32 start = disk_address(dbg_arg1);
+    // Alone, up to 256 bytes from the start, as far as the image goes.
     u32 end = n == 2                   ? disk_address(dbg_arg2)
               : start >= image_size() ? start // refused below, not wrapped
-                                      : start + 255;
+                                      : std::min(start + 255, image_size() - 1);
     if (end != NONE && (end & 15) != 15) end = (end & ~15u) + 15;
     if (!disk_range(start, end)) return;
     const u32 size = image_size();
@@ -369,9 +371,12 @@ void dbg_cmd_fc() {
             floppy_set_watch(drive(), start, false);
             con_printf("Cleared data watchpoint at $%X.\n\n", start);
         } else {
-            for (u32 a = start; a <= end; a++)
+            bool any = false;
+            for (u32 a = start; a <= end; a++) {
+                any = any || floppy_watched(drive(), a);
                 floppy_set_watch(drive(), a, false);
-            dbg_ok();
+            }
+            dbg_cleared_range(any, "watchpoints", start, end);
         }
     }
     floppy_refresh(2, drive());

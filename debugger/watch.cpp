@@ -229,10 +229,13 @@ void dbg_cmd_clear_watchpoints() {
             (start == NONE || end == NONE ? watch_range_message : dbg_order_message)();
             return;
         }
-        for (u32 a = start; a <= end; a++)
+        bool any = false;
+        for (u32 a = start; a <= end; a++) {
+            any = any || (mem_attributes[a] & MEM_WATCH);
             mem_attributes[a] &= ~MEM_WATCH;
+        }
         refresh_windows();
-        dbg_ok();
+        dbg_cleared_range(any, "watchpoints", start, end);
         return;
     }
     if (start == NONE) {
@@ -448,9 +451,12 @@ void dbg_cmd_clear_port_traps() {
         return;
     }
     if (n == 2) {
-        for (u32 p = start; p <= end; p++)
+        bool any = false;
+        for (u32 p = start; p <= end; p++) {
+            any = any || port_records[p].watched;
             port_records[p].watched = 0;
-        dbg_ok();
+        }
+        dbg_cleared_range(any, "I/O port watchpoints", start, end);
         return;
     }
     char name[40];

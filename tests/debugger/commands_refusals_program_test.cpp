@@ -84,11 +84,16 @@ TEST_F(CommandRefusalsProgram, ClearingWhatIsNotSetIsRefused) {
                     {"WC", "No watchpoints to clear!\n\n"},
                     {"IC 5", "I/O port watchpoint not found on I/O extended port $05.\n\n"},
                     {"IC", "No watchpoints to clear!\n\n"},
+                    {"BC 5 10", "No breakpoints to clear in $5..$10!\n\n"},
+                    {"WC 5 10", "No watchpoints to clear in $5..$10!\n\n"},
+                    {"IC 5 10", "No I/O port watchpoints to clear in $5..$10!\n\n"},
                     {"CLEARSYM NOPE", "Label not found.\n\n"},
                     {"CLEARSYM", "No user-defined labels to clear!\n\n"}});
     // What is set is cleared as before.
     fine("DEBUGGER BP 5");
     EXPECT_EQ(fine("DEBUGGER BC 5"), "Cleared code breakpoint at $5.\n\n");
+    fine("DEBUGGER BP 7");
+    EXPECT_EQ(fine("DEBUGGER BC 5 10"), "OK.\n\n");
 }
 
 // DIR lists the drive it names, or refuses; never another drive's files.
@@ -106,7 +111,8 @@ TEST_F(CommandRefusalsProgram, DirListsTheDriveNamed) {
                     {"DIR X", "Invalid drive number!\n\n"},
                     {"DIR 0 1", "Usage: DIR|LD|LDIR [<drive>]\n\n"},
                     {"FC 11", "Watchpoint not found at $11!\n\n"},
-                    {"FC", "No watchpoints to clear!\n\n"}});
+                    {"FC", "No watchpoints to clear!\n\n"},
+                    {"FC 5 10", "No watchpoints to clear in $5..$10!\n\n"}});
     EXPECT_EQ(fine("DEBUGGER DIR 0"), first);
     fine("OPEN " + (home.path() / "second.raw").string());
     const std::string second = fine("DEBUGGER DIR 1");
