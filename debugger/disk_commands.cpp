@@ -16,7 +16,6 @@
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -265,10 +264,9 @@ void dbg_cmd_fpeek() {
     }
     if (!disk_machine() || !disk_inserted()) return;
     const u32 start = disk_address(dbg_arg1);
-    // Alone, up to 256 bytes from the start, as far as the image goes.
     u32 end = n == 2                   ? disk_address(dbg_arg2)
               : start >= image_size() ? start // refused below, not wrapped
-                                      : std::min(start + 255, image_size() - 1);
+                                      : start + 255;
     if (end != NONE && (end & 15) != 15) end = (end & ~15u) + 15;
     if (!disk_range(start, end)) return;
     const u32 size = image_size();

@@ -121,8 +121,6 @@ TEST_F(DiskRefusalsProgram, BinbugDiskBytesPastTheOldFailureValue) {
     EXPECT_EQ(fine("DEBUGGER FPEEK 10010 1001F").substr(0, 33),
               "$10010: E5 E5 E5 11 22 33 E5 E5  ");
     EXPECT_EQ(fine("DEBUGGER FPEEK 10014 10018").substr(0, 14), "$10014: 22 33 ");
-    // Alone, the last byte shows as far as the image goes.
-    EXPECT_EQ(fine("DEBUGGER FPEEK 18FFF").substr(0, 11), "$18FFF: E5 ");
 }
 
 TEST_F(DiskRefusalsProgram, Cd2650InjectAndDiskBytesAndSaveOperands) {
