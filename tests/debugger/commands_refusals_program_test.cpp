@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <regex>
 #include <string>
 #include <thread>
 
@@ -46,9 +45,8 @@ class CommandRefusalsProgram : public ProgramTest {
         for (int tries = 0; tries < 40; tries++) {
             std::this_thread::sleep_for(std::chrono::milliseconds(250));
             const std::string now = fine("DEBUGGER DR");
-            std::smatch m;
-            if (now == last && std::regex_search(now, m, std::regex("Y: *([0-9]+)")))
-                return std::stoi(m[1]);
+            const std::size_t y = now.find("Y:");
+            if (now == last && y != std::string::npos) return std::stoi(now.substr(y + 2));
             last = now;
         }
         return -1;
