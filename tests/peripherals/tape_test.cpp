@@ -637,7 +637,7 @@ TEST_F(Tape, ARecordingThatFillsTheDiskStopsWithWhatReachedIt) {
         std::string at;
         ~Unmount() {
             int ignored;
-            run_tool("umount '" + at + "'", &ignored);
+            run_tool("umount -l '" + at + "'", &ignored); // also while a failed check left a file open
         }
     } unmount{disk.string()};
     auto level = [](u32 slot) { return static_cast<u8>(slot * 7 + slot / 251); };

@@ -27,7 +27,7 @@ class RecordersProgram : public ProgramTest {
     void TearDown() override {
         if (!immutable.empty()) run_tool("chattr -i '" + immutable.string() + "'", &rc);
         ProgramTest::TearDown();
-        if (!mounted.empty()) run_tool("umount '" + mounted.string() + "'", &rc);
+        if (!mounted.empty()) run_tool("umount -l '" + mounted.string() + "'", &rc);
     }
     int ask(const std::string& line, std::string* said = nullptr) {
         std::string result;
