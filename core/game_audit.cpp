@@ -120,7 +120,7 @@ void games_build_hints() {
         } else {
             const KnownGame& g = known_games_db[e.game_row];
             const char* ref = or_empty(g.reference);
-            std::string text = std::string(or_empty(g.name)) + "\n" + file_part(e.path) + "\n" +
+            std::string text = std::string(or_empty(g.name)) + "\n" + path_file_part(e.path) + "\n" +
                                or_empty(g.credits);
             if (std::strcmp(ref, "-") != 0) text += std::string("\n") + ref;
             std::snprintf(out, size, "%s", text.c_str());

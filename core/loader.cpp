@@ -714,13 +714,6 @@ void state_settle() {
     emu_restart_timing();
 }
 
-const char* file_part(const char* path) {
-    const char* file = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '/' || *p == ':') file = p + 1;
-    return file;
-}
-
 int file_load_request(LoadRequest request) {
     const bool quiet = request.quiet != 0;
     const int result = load(std::move(request), true);
@@ -729,7 +722,7 @@ int file_load_request(LoadRequest request) {
     // load, which names its own) do not.
     if (result == LOAD_GAME && !quiet) {
         ui_note_recent(file_name_buffer);
-        std::snprintf(game_file_name, sizeof game_file_name, "%s", file_part(file_name_buffer));
+        std::snprintf(game_file_name, sizeof game_file_name, "%s", path_file_part(file_name_buffer));
     }
     return result;
 }
@@ -754,7 +747,7 @@ const std::string& file_load_refusal() {
 }
 
 int file_open_chosen(int quiet) {
-    const char* file = file_part(file_name_buffer);
+    const char* file = path_file_part(file_name_buffer);
     if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
     if (!file_set_extension(file_default_suffix(machine), file_name_buffer, FILE_NAME_SIZE, 0, ""))
         return LOAD_FAILED;

@@ -152,5 +152,3 @@ void rec_start_generating();
 // frame of only its fixed areas, the sound latches), the debugger's coverage
 // and the frame timing.
 void state_settle();
-// The file part of a path: what follows its last "/" or ":".
-const char* file_part(const char* path);

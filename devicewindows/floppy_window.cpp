@@ -16,6 +16,7 @@
 #include "peripherals/floppy.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -477,13 +478,7 @@ void refresh_indicator(int scope, int drive) {
 void refresh_title(int drive) {
     std::string title = window_title();
     auto named = [](int d) { return drives[d].present && drives[d].file_name[0]; };
-    auto last_part = [](int d) {
-        const char* name = drives[d].file_name;
-        const char* part = name;
-        for (const char* p = name; *p; p++)
-            if (*p == '/' || *p == ':') part = p + 1;
-        return std::string(part);
-    };
+    auto last_part = [](int d) { return std::string(path_file_part(drives[d].file_name)); };
     if (twin()) {
         if (named(0)) title += ": " + last_part(0);
         if (named(1)) title += (named(0) ? " & " : ": ") + last_part(1);

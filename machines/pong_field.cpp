@@ -609,9 +609,10 @@ static bool robot_plays(int side) {
     return !(v == 5 || v == 6 || v == 12 || v == 15 || v == 16);
 }
 
-// The line of the ball's middle when it next comes to column `column` from
-// the left, after the wall on the left when it goes that way, with the
-// bounces off the top and bottom walls.
+// The line of the ball's middle when it next comes to column `column`, with
+// the bounces off the top and bottom walls: going right, straight to it;
+// going left, straight to it, or with `off_left_wall` back from the wall on
+// the left (Squash, where every bat faces that wall).
 static i32 ball_line_at(i32 column, bool off_left_wall) {
     const i32 dx = pong.ball_dx < 0 ? -pong.ball_dx : pong.ball_dx;
     if (dx == 0) return pong.ball_y;
@@ -667,9 +668,9 @@ static void robot_move(int side) {
     // the forward, on the same line, lets an angled ball by into the other
     // half (tracking the ball itself, its forward would return every ball
     // from the other side's goalkeeper, and the ball would never leave that band).
-    const i32 keeper = keeper_column(side);
-    if (setting == 4 && keeper >= 0 && (side ? pong.ball_dx > 0 : pong.ball_dx < 0))
-        want = ball_line_at(keeper, false) + 2;
+    if (setting == 4 && (side ? pong.ball_dx > 0 : pong.ball_dx < 0))
+        if (const i32 keeper = keeper_column(side); keeper >= 0)
+            want = ball_line_at(keeper, false) + 2;
     if ((pong_variant == 3 || pong_variant == 10) && pong.turn != side) {
         // The AY-3-8600 counts a hit out of turn against the hitter; the
         // AY-3-8500/8550 does not test that bat.

@@ -4,6 +4,7 @@
 #include "core/message.h"
 #include "core/ui_host.h"
 #include "peripherals/mdcr.h"
+#include "platform/paths.h"
 
 #include <cctype>
 
@@ -22,7 +23,7 @@ bool changed(int medium) {
 
 std::string name(int medium) {
     if (is_disk(medium)) return floppy_disk_name(medium);
-    return "\"" + std::string(media_file_part(mdcr_file_name)) + "\"";
+    return "\"" + std::string(path_file_part(mdcr_file_name)) + "\"";
 }
 
 // "the disk in drive 0", "the MDCR tape"
@@ -43,13 +44,6 @@ void forget(int medium) {
 }
 
 } // namespace
-
-const char* media_file_part(const char* path) {
-    const char* part = path;
-    for (const char* p = path; *p; p++)
-        if (*p == '/' || *p == ':') part = p + 1;
-    return part;
-}
 
 std::string media_refusal(int medium) {
     return what(medium) + " was changed and not saved";

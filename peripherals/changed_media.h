@@ -17,9 +17,6 @@
 
 constexpr int MEDIUM_MDCR = FLOPPY_DRIVES;
 
-// The last part of a medium's path: what follows its last ':' or '/'.
-const char* media_file_part(const char* path);
-
 // The current machine's changed media named for a message, under a heading
 // ("Changed disks not saved: drive 0 (\"work.raw\"), drive 1 (a new disk)";
 // "tapes" for the MDCR tape, "disks and tapes" for both); "" when none.

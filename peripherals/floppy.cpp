@@ -51,7 +51,7 @@ bool drive_ok(int drive) {
 
 // The drawer part of a path, without the separator ('/' kept after a volume's ':').
 std::string drawer_part(const char* path) {
-    const char* part = media_file_part(path);
+    const char* part = path_file_part(path);
     std::string drawer(path, static_cast<std::size_t>(part - path));
     if (!drawer.empty() && drawer.back() == '/') drawer.pop_back();
     return drawer;
@@ -126,7 +126,7 @@ void floppy_take_image(int drive, const u8* image, const char* path) {
 
 std::string floppy_disk_name(int drive) {
     if (!drive_ok(drive) || !drives[drive].file_name[0]) return "a new disk";
-    return "\"" + std::string(media_file_part(drives[drive].file_name)) + "\"";
+    return "\"" + std::string(path_file_part(drives[drive].file_name)) + "\"";
 }
 
 bool floppy_release_disk(int drive, const char* action, bool may_keep) {
@@ -154,7 +154,7 @@ int disk_insert_dispatch(int ask, int drive, const char* path) {
     if (ask) {
         if (ui_host.file_request("Insert Disk",
                                  twin_images() ? "#?.(IMG|TWIN)" : "#?.RAW", 0, disks_path,
-                                 media_file_part(drives[drive].file_name), chosen) != 0)
+                                 path_file_part(drives[drive].file_name), chosen) != 0)
             return 0;
         const std::string drawer = drawer_part(chosen);
         if (!drawer.empty()) std::snprintf(disks_path, sizeof disks_path, "%s", drawer.c_str());

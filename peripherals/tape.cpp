@@ -153,6 +153,18 @@ std::string host_name() {
     return path_to_host(tape_file_name);
 }
 
+// No write has failed on the tape in the deck.
+void forget_failures() {
+    write_failed = samples_lost = false;
+    write_errno = 0;
+}
+
+// "Can't write to <file>: <the system's reason>" for the first failed write.
+std::string write_failure() {
+    return "Can't write to " + host_name() +
+           (write_errno ? std::string(": ") + std::strerror(write_errno) : "");
+}
+
 // A failed write: of samples, or of the header or the file's end.
 void note_errno(bool header) {
     bool& failed = header ? write_failed : samples_lost;
@@ -350,8 +362,8 @@ bool finish_recording() {
     samples_lost = false;
     tape_state = CASSETTE_STOPPED;
     changed();
-    const std::string text = "Can't write to " + host_name() + ": " + std::strerror(write_errno) +
-                             "! The tape was stopped at " + tape_position_text() + ".";
+    const std::string text =
+        write_failure() + "! The tape was stopped at " + tape_position_text() + ".";
     ui_warning(text.c_str());
     return false;
 }
@@ -549,7 +561,7 @@ bool tape_create_at(int kind, const char* path) {
     tape_position = 0;
     tape_reel_phase = 0;
     file_offset = static_cast<long>(header.size());
-    write_failed = samples_lost = false;
+    forget_failures();
     writable = true;
     unfinished = false;
     tape_state = CASSETTE_STOPPED;
@@ -634,7 +646,7 @@ int tape_insert_file(const char* path) {
     tape_buffer_size = tape_length;
     header_copy.assign(head, head + h.header_size);
     file_offset = NOWHERE;
-    write_failed = samples_lost = false;
+    forget_failures();
     writable = false;
     unfinished = false;
     tape_state = CASSETTE_STOPPED;
@@ -715,12 +727,7 @@ bool tape_close_sample_file() {
     }
     tape_file = nullptr;
     const bool ok = !write_failed;
-    if (!ok) {
-        const std::string text =
-            "Can't write to " + host_name() +
-            (write_errno ? std::string(": ") + std::strerror(write_errno) : "") + "!";
-        ui_warning(text.c_str());
-    }
+    if (!ok) ui_warning((write_failure() + "!").c_str());
     tape_buffer.clear();
     tape_buffer.shrink_to_fit();
     tape_position = 0;
@@ -729,8 +736,7 @@ bool tape_close_sample_file() {
     tape_buffer_size = 0;
     header_copy.clear();
     file_offset = NOWHERE;
-    write_failed = samples_lost = false;
-    write_errno = 0;
+    forget_failures();
     writable = false;
     unfinished = false;
     tape_state = CASSETTE_EMPTY;
@@ -765,8 +771,7 @@ void tape_reset() {
     tape_reel_phase = 0;
     header_copy.clear();
     file_offset = NOWHERE;
-    write_failed = samples_lost = false;
-    write_errno = 0;
+    forget_failures();
     writable = false;
     unfinished = false;
 }

@@ -60,6 +60,13 @@ static std::string join(const std::string& folder, std::string_view rest) {
     return folder + "/" + std::string(rest);
 }
 
+const char* path_file_part(const char* name) {
+    const char* part = name;
+    for (const char* p = name; *p; p++)
+        if (*p == '/' || *p == ':') part = p + 1;
+    return part;
+}
+
 std::string path_to_host(std::string_view name) {
     // A volume name is everything before the first colon, when no slash precedes it.
     size_t colon = name.find(':');

@@ -20,6 +20,10 @@ std::string path_ram();
 // relative host paths and unknown volume names, is returned unchanged.
 std::string path_to_host(std::string_view name);
 
+// The file part of an AmigaDOS-style or host name: what follows its last ':'
+// or '/' (the whole name when it has neither).
+const char* path_file_part(const char* name);
+
 // Creates `dir` and any missing parents. True when it exists as a folder.
 bool path_make_dirs(const std::string& dir);
 

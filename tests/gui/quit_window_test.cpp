@@ -22,7 +22,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -63,6 +62,13 @@ class QuitWindow : public HomeTest {
         gui_headless_on_wait_events(nullptr);
         app_acquired.host_gui = false;
         HomeTest::TearDown();
+    }
+    // The gadget `gid` in the tree under `n`, or nullptr.
+    static const GuiNode* find(const GuiNode& n, int gid) {
+        if (n.gid == gid) return &n;
+        for (const GuiNode& c : n.children)
+            if (const GuiNode* f = find(c, gid)) return f;
+        return nullptr;
     }
     // The user closes the main window and then does `acts`: true when the program quits.
     bool close_main(std::vector<GuiEvent> acts) {
@@ -135,12 +141,6 @@ TEST_F(QuitWindow, NamesChangedDisksAndOffersToUpdateThem) {
     EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
     const GuiWindowDesc* d = gui_headless_last_closed_desc();
     ASSERT_NE(d, nullptr);
-    std::function<const GuiNode*(const GuiNode&, int)> find = [&](const GuiNode& n, int gid) {
-        if (n.gid == gid) return &n;
-        for (const GuiNode& c : n.children)
-            if (const GuiNode* f = find(c, gid)) return f;
-        return static_cast<const GuiNode*>(nullptr);
-    };
     const GuiNode* named = find(d->root, GID_QUIT_DISKS);
     ASSERT_NE(named, nullptr);
     EXPECT_EQ(named->text, "Changed disks not saved: drive 0 (\"work.raw\").");
@@ -171,14 +171,9 @@ TEST_F(QuitWindow, NamesAChangedMdcrTapeAndOffersToUpdateIt) {
     EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
     const GuiWindowDesc* d = gui_headless_last_closed_desc();
     ASSERT_NE(d, nullptr);
-    const std::function<const GuiNode*(const GuiNode&)> named = [&](const GuiNode& n) {
-        if (n.gid == GID_QUIT_DISKS) return &n;
-        for (const GuiNode& c : n.children)
-            if (const GuiNode* found = named(c)) return found;
-        return static_cast<const GuiNode*>(nullptr);
-    };
-    ASSERT_NE(named(d->root), nullptr);
-    EXPECT_EQ(named(d->root)->text, "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
+    const GuiNode* named = find(d->root, GID_QUIT_DISKS);
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(named->text, "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
     EXPECT_FALSE(close_main({gadget(GID_QUIT_UPDATE), gadget(GID_QUIT_NO)}));
     EXPECT_FALSE(mdcr_changed);
     std::ifstream written(home / "t.mdcr", std::ios::binary);
