@@ -41,6 +41,8 @@ extern u32 asm_warning_count;
 extern std::FILE* asm_listing_file;
 extern char asm_label[ASM_LABEL_SIZE];
 extern std::string asm_object_name; // object file of the last assembly ("" none)
+extern std::string asm_first_error; // its first error with the line ("" none)
+extern std::string asm_listing_name; // its listing file, absolute ("" none written)
 
 // Assembles the file named in asm_source_name (see the header comment).
 void asm_assemble_file();
@@ -48,6 +50,9 @@ void asm_assemble_file();
 // error (a failed run leaves guest memory, the instruction address and the
 // program start as they were): 10 after errors, 5 after warnings only, else 0.
 int asm_assemble_checked(const char* path);
+// What a notice says of an assembly that failed: the source, the count of
+// errors, the first of them and where the listing is.
+std::string asm_failure_text();
 // The command-line batch run: assembles `path` with messages on stderr;
 // 10 after errors, 5 after warnings only, else 0.
 int asm_assemble_batch(const char* path);

@@ -21,6 +21,7 @@
 #include "cpu/optables.h"
 #include "debugger/labels.h"
 #include "debugger/literals.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,6 +58,8 @@ u32 asm_warning_count;
 std::FILE* asm_listing_file;
 char asm_label[ASM_LABEL_SIZE];
 std::string asm_object_name;
+std::string asm_first_error;
+std::string asm_listing_name;
 
 namespace {
 
@@ -120,11 +123,12 @@ void caret(bool tabs_as_blanks) {
 }
 
 void report_error(const char* text) {
-    char head[400];
-    std::snprintf(head, sizeof head, "Error at line %d: %s!\n", asm_line_number, text);
+    const std::string head =
+        "Error at line " + std::to_string(asm_line_number) + ": " + text + "!\n";
+    if (asm_first_error.empty()) asm_first_error = head.substr(0, head.size() - 1);
     listing += "*** ";
     listing += head;
-    con_printf("%s", head);
+    con_printf("%s", head.c_str());
     caret(true);
 }
 
@@ -299,7 +303,10 @@ void finish(bool completed_pass2) {
     game_start_address = static_cast<u16>(start);
     if (!asm_start_set)
         con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
-    write_whole(list_name, listing);
+    if (write_whole(list_name, listing)) {
+        std::error_code error;
+        asm_listing_name = std::filesystem::absolute(list_name, error).lexically_normal().string();
+    }
 
     const std::string ext = object_extension();
     asm_object_name = with_extension(list_name, ext.c_str());
@@ -434,6 +441,39 @@ bool asm_assemble_line() {
     return go_on;
 }
 
+namespace {
+// Reads the file an INCLUDE or INCBIN names: a relative name is looked for
+// beside the source first, then in the Projects drawer (the current folder
+// while assembling). The result of file_read_regular; when no file was there,
+// `looked` names the places tried.
+int read_include(std::uint64_t limit, std::string* out, std::string* looked) {
+    namespace fs = std::filesystem;
+    const fs::path name = asm_include_name;
+    std::vector<fs::path> places;
+    std::error_code error;
+    if (!name.is_absolute()) {
+        const fs::path beside = fs::path(asm_source_name).parent_path();
+        if (!beside.empty()) places.push_back(fs::absolute(beside / name, error));
+    }
+    const fs::path here = fs::absolute(name, error);
+    if (places.empty() || places[0].lexically_normal() != here.lexically_normal())
+        places.push_back(here);
+    looked->clear();
+    for (const fs::path& place : places) {
+        const int read = read_text(place.string(), limit, out);
+        if (read != READ_UNAVAILABLE) return read;
+        *looked += (looked->empty() ? "" : " and ") + place.lexically_normal().string();
+    }
+    return READ_UNAVAILABLE;
+}
+
+// The error of an include whose file is not there, naming where it was looked for.
+void include_missing(const std::string& looked) {
+    const std::string text = "can't open include file for reading (looked for " + looked + ")";
+    asm_error(text.c_str());
+}
+} // namespace
+
 bool asm_include() {
     if (asm_pass == 2) {
         if (asm_include_tree.empty())
@@ -449,10 +489,10 @@ bool asm_include() {
         return true;
     }
     asm_report_in_pass1 = true;
-    std::string text;
-    const int read = read_text(asm_include_name, ASM_SOURCE_MAX, &text);
+    std::string text, looked;
+    const int read = read_include(ASM_SOURCE_MAX, &text, &looked);
     if (read == READ_UNAVAILABLE) {
-        asm_error("can't open include file for reading");
+        include_missing(looked);
         asm_report_in_pass1 = false;
         return false;
     }
@@ -481,11 +521,14 @@ bool asm_include() {
 bool asm_incbin() {
     if (asm_pass == 1) asm_report_in_pass1 = true;
     // More than the address space holds is cut by the emitter's 32K check.
-    std::string data;
-    const int read = read_text(asm_include_name, 0x10000, &data);
+    std::string data, looked;
+    const int read = read_include(0x10000, &data, &looked);
     if (read != READ_OK) {
-        asm_error(read == READ_TOO_LARGE ? "attempted to emit code/data beyond 32K"
-                                         : "can't open include file for reading");
+        if (read == READ_UNAVAILABLE)
+            include_missing(looked);
+        else
+            asm_error(read == READ_TOO_LARGE ? "attempted to emit code/data beyond 32K"
+                                             : "can't read from include file");
         asm_report_in_pass1 = false;
         return false;
     }
@@ -543,6 +586,8 @@ void asm_assemble_file() {
     asm_active = true;
     asm_error_count = 0;
     asm_warning_count = 0;
+    asm_first_error.clear();
+    asm_listing_name.clear();
     asm_include_tree.clear();
     asm_include_depth = 0;
     include_count = 0;
@@ -570,6 +615,7 @@ void asm_assemble_file() {
         for (const std::string& name : written)
             std::remove(name.c_str());
         asm_object_name.clear();
+        asm_listing_name.clear();
         con_printf("Assembly stopped by a break: no files written.\n");
     }
 
@@ -613,6 +659,16 @@ int asm_assemble_checked(const char* path) {
     return asm_warning_count ? 5 : 0;
 }
 
+std::string asm_failure_text() {
+    std::string text = path_file_part(asm_source_name);
+    text += " did not assemble";
+    if (asm_error_count) text += " (" + std::to_string(asm_error_count) + " error(s))";
+    text += ".";
+    if (!asm_first_error.empty()) text += "\n" + asm_first_error;
+    if (!asm_listing_name.empty()) text += "\nThe listing has every error: " + asm_listing_name;
+    return text;
+}
+
 int asm_assemble_batch(const char* path) {
     const bool pushed = con_push_sink(stderr_sink);
     const int result = asm_assemble_checked(path);
@@ -640,4 +696,6 @@ void asm_reset() {
     asm_listing_file = nullptr;
     asm_label[0] = 0;
     asm_object_name.clear();
+    asm_first_error.clear();
+    asm_listing_name.clear();
 }

@@ -673,7 +673,7 @@ int asm_calm_directive() {
             if (!quoted_text(text, "\" expected")) return 1;
             for (char c : text)
                 asm_emit(static_cast<u8>(c));
-            if (w[6]) asm_emit(0);
+            if (w[5] == 'Z') asm_emit(0); // .ASCIZ and .ASCIZE end the text with a 0
             if (w[6] == 'E' && (asm_location & 1)) asm_location++;
             return 1;
         }

@@ -369,7 +369,6 @@ std::optional<i64> asm_token_value(const char* token, int length) {
         asm_error("missing term");
         return std::nullopt;
     }
-    if (asm_active) return token_value(token, length);
     num_last_wide = false;
     const Value value = token_value(token, length);
     if (value && num_last_wide) {
@@ -409,15 +408,15 @@ i64 asm_eval_term() {
         return *p == '<' ? v / 256 : v - 256 * (v / 256);
     }
     // A token: a quoted part first, then up to a term end or an operator. Its
-    // first character always belongs to it (the prefixes $, %, ^ and the
-    // location counter * of notation 4).
+    // first character belongs to it (the prefixes $, %, ^ and the location
+    // counter * of notation 4), unless it is '~', which is no prefix.
     const char* q = p;
     if (*q == '\'' || *q == '"') {
         const char quote = *q++;
         while (*q && *q != quote && *q != '\r' && *q != '\n')
             q++;
         if (*q == quote) q++;
-    } else if (*q && !asm_term_end(*q)) {
+    } else if (*q && *q != '~' && !asm_term_end(*q)) {
         q++;
     }
     // A closing bracket ends a token too, or no bracketed expression could end.
@@ -464,7 +463,8 @@ i64 asm_eval_expr() {
         sign = -1;
         asm_parse_pos++;
     }
-    i64 value = kept(asm_eval_term() * sign);
+    // "~X" is X exclusive-or 255: the term before a leading '~' is empty.
+    i64 value = *asm_parse_pos == '~' ? 0 : kept(asm_eval_term() * sign);
     for (;;) {
         const unsigned char op = static_cast<unsigned char>(*asm_parse_pos);
         if (!op || op == '<' || op == '>' || op == '}' || !is_operator(op)) break;

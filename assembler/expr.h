@@ -6,11 +6,12 @@
 //   asm_eval("HI($1234)+1");   // $13
 //
 // Failure is told by the error, never by a value, so every 32-bit value can
-// be written; a term that failed counts 0. During an assembly errors go to
-// asm_error and values wrap at 32 bits. Outside one (asm_active false) they
-// print as "Error: %s!" (or go to asm_eval_error_report), and a missing term
-// (an operator with nothing after it), a literal or a result wider than 32
-// bits and the location counter are errors too.
+// be written; a term that failed counts 0. A literal wider than 32 bits is an
+// error. An expression may begin with '~' ("~X" is X exclusive-or 255).
+// During an assembly errors go to asm_error and results wrap at 32 bits.
+// Outside one (asm_active false) they print as "Error: %s!" (or go to
+// asm_eval_error_report), and a missing term (an operator with nothing after
+// it), a result wider than 32 bits and the location counter are errors too.
 #pragma once
 
 #include "cpu/cpu.h"

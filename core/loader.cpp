@@ -364,6 +364,8 @@ int load_source(const LoadRequest& r) {
     std::error_code error;
     const std::filesystem::path host = std::filesystem::absolute(path_to_host(r.path), error);
     if (asm_assemble_checked(error ? r.path.c_str() : host.c_str()) == 10) {
+        // The messages went to the console, which may be closed: say it here.
+        ui_warning(asm_failure_text().c_str());
         load_refusal = "assembly failed";
         return LOAD_FAILED;
     }

@@ -123,6 +123,7 @@ void file_commit_bpnf();
 int file_parse_sms(u32 size);
 void file_commit_sms();
 int asm_assemble_checked(const char* path); // 10 after errors, the guest as it was
+std::string asm_failure_text();             // why it failed, for a notice
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
 void sym_parse_file(const char* text);                  // SYM text into the user labels
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
