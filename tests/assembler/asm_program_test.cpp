@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <regex>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -76,6 +79,22 @@ class AsmProgram : public ::testing::Test {
         return run;
     }
     Outcome assemble(const fs::path& source) { return launch({"ASM", source.string()}, true); }
+    // Assembles `source` in notation `notation`, chosen by a settings file of
+    // the home made from the stock one.
+    Outcome assemble_in(int notation, const fs::path& source) {
+        std::string ini = test_read_file(BRINDLEMOX_TEST_DATA "/settings/default.ini");
+        const std::size_t at = ini.find("\nnotation=");
+        EXPECT_NE(at, std::string::npos);
+        if (at != std::string::npos) ini.replace(at + 10, 1, std::to_string(notation));
+        const std::string name = "notation" + std::to_string(notation) + ".ini";
+        test_write_file(home.path() / "Configs" / name, ini);
+        return launch({"SETTINGS=" + name, "ASM", source.string()}, true);
+    }
+    // `count` bytes of the object file beside `source`, from `address` on.
+    static std::string object_bytes(const fs::path& source, std::size_t address, std::size_t count) {
+        const std::string bin = test_read_file(fs::path(source).replace_extension(".bin"));
+        return bin.substr(std::min(address, bin.size()), count);
+    }
 
     TempHome home{"asm_program"};
 };
@@ -272,6 +291,152 @@ TEST_F(AsmProgram, ASettingsFileThatIsNotThereIsRefusedByName) {
         << run.out << run.err;
     EXPECT_FALSE(fs::exists(src / "tiny.asm"));
     EXPECT_FALSE(fs::exists(home.path() / "Configs" / "nosuch.ini"));
+}
+
+// .ASCIZ and .ASCIZE end their text with a 0 byte in both CALM notations;
+// .ASCIZE then moves on to an even address, .ASCII adds nothing.
+TEST_F(AsmProgram, TheCalmTextDirectivesEndTheirTextAsTheirNamesSay) {
+    const fs::path source = home.path() / "src" / "texts.asm";
+    test_write_file(source, "        .LOC    16'100\n"
+                            "        .ASCIZE \"FG\"\n"
+                            "        .ASCIZ  \"DE\"\n"
+                            "        .ASCII  \"HI\"\n"
+                            "        .DATA.8 16'77\n"
+                            "        .END\n");
+    for (int notation : {2, 3}) {
+        SCOPED_TRACE(notation);
+        const Outcome run = assemble_in(notation, source);
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(has(run.err, notation == 2 ? " as old CALM" : " as new CALM")) << run.err;
+        EXPECT_EQ(object_bytes(source, 0x100, 3), std::string("FG\0", 3));
+        EXPECT_EQ(object_bytes(source, 0x104, 6), std::string("DE\0HI\x77", 6));
+        const std::string listing = test_read_file(home.path() / "src" / "texts.lst");
+        EXPECT_TRUE(has(listing, "0100  464700  :")) << listing;
+        EXPECT_TRUE(has(listing, "0104  444500  :")) << listing;
+        EXPECT_TRUE(has(listing, "0109  77      :")) << listing;
+    }
+}
+
+// "~X" is X exclusive-or 255 wherever a term may stand, in every notation;
+// a literal wider than 32 bits is an error at its line, not a value cut short.
+TEST_F(AsmProgram, TildeStartsATermAndLiteralsPast32BitsAreErrors) {
+    const struct {
+        int notation;
+        const char* source;
+    } cases[] = {
+        {0, "        ORG $100\n        DB ~$F\n        DATA ~0FH\n        DB 1+~0\n"
+            "        DB (~%1111),HI(~0)+1\n        LODI,r0 ~$80\n        END\n"},
+        {2, "        .LOC 16'100\n        .DATA.8 ~16'F,~0FH,1+~0,(~2'1111),HI(~0)+1\n"
+            "        LOAD A,#~16'80\n        .END\n"},
+        {4, "        ORG H'100'\n        DATA ~H'F',~0FH,1+~0,(~B'1111'),HI(~0)+1\n"
+            "        LD .0,#~H'80'\n        END\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notation);
+        const fs::path source = home.path() / "src" / ("tilde" + std::to_string(c.notation) + ".asm");
+        test_write_file(source, c.source);
+        const Outcome run = assemble_in(c.notation, source);
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(object_bytes(source, 0x100, 7), "\xF0\xF0\xFF\xF0\x01\x04\x7F");
+    }
+
+    const fs::path wide = home.path() / "src" / "wide.asm";
+    test_write_file(wide, "        ORG $100\n        DW $100000000\n        DB 4294967297\n"
+                          "        DW $FFFFFFFF+2\n        DB !4294967295&1\n        END\n");
+    const Outcome run = assemble(wide);
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.err, "Error at line 2: number wider than 32 bits!")) << run.err;
+    EXPECT_TRUE(has(run.err, "Error at line 3: number wider than 32 bits!")) << run.err;
+    // A result past 32 bits wraps, as it always has; a literal that fits is no error.
+    EXPECT_FALSE(has(run.err, "Error at line 4")) << run.err;
+    EXPECT_FALSE(has(run.err, "Error at line 5")) << run.err;
+    EXPECT_TRUE(has(run.err, "(0 warning(s), 2 error(s))")) << run.err;
+}
+
+// INCLUDE and INCBIN take a relative name from beside the source first, then
+// from the Projects drawer; when neither holds it the error names both.
+TEST_F(AsmProgram, IncludesAreFoundBesideTheSourceThenInTheProjectsDrawer) {
+    const fs::path src = home.path() / "elsewhere";
+    const fs::path projects = home.path() / "Projects";
+    const fs::path source = src / "inc.asm";
+    test_write_file(source, "        ORG $100\n        INCLUDE defs.inc\n        LODI,r1 VAL\n"
+                            "        INCBIN \"data.bin\"\n        END\n");
+    test_write_file(src / "defs.inc", "VAL     EQU 7\n");
+    test_write_file(src / "data.bin", "AB");
+    test_write_file(projects / "defs.inc", "VAL     EQU 9\n");
+    test_write_file(projects / "data.bin", "XY");
+    Outcome run = assemble(source);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(object_bytes(source, 0x100, 4), "\x05\x07" "AB"); // the source's own neighbours
+
+    fs::remove(src / "defs.inc");
+    fs::remove(src / "data.bin");
+    run = assemble(source);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(object_bytes(source, 0x100, 4), "\x05\x09" "XY"); // then the drawer's
+
+    fs::remove(projects / "defs.inc");
+    run = assemble(source);
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.err, "Error at line 2: can't open include file for reading (looked for " +
+                                 (src / "defs.inc").string() + " and " +
+                                 (projects / "defs.inc").string() + ")!"))
+        << run.err;
+
+    test_write_file(source, "        ORG $100\n        INCBIN nothing.bin\n        END\n");
+    run = assemble(source);
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.err, "(looked for " + (src / "nothing.bin").string() + " and " +
+                                 (projects / "nothing.bin").string() + ")!"))
+        << run.err;
+}
+
+// The examples of the manual's assembler section (marked as such in the HTML)
+// assemble as shown, each in the notation it names: the blocks as whole
+// sources, the single lines inside an origin and an end of their notation.
+TEST_F(AsmProgram, EveryExampleOfTheManualAssemblesInItsNotation) {
+    const std::string manual =
+        test_read_file(BRINDLEMOX_TEST_DATA "/../../resources/help/index.html");
+    const std::size_t from = manual.find("<a name=\"assembler\"");
+    ASSERT_NE(from, std::string::npos);
+    const std::string section = manual.substr(from, manual.find("<h2>", from) - from);
+    const auto unescape = [](std::string text) {
+        for (const auto& [entity, c] : {std::pair<const char*, char>{"&lt;", '<'},
+                                        {"&gt;", '>'}, {"&quot;", '"'}, {"&amp;", '&'}})
+            for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
+                text.replace(at, std::strlen(entity), 1, c);
+        return text;
+    };
+    const char* const frames[5][2] = {{"        ORG $100\n", "        END\n"},
+                                      {"        ORG $100\n", "        END\n"},
+                                      {"        .LOC 16'100\n", "        .END\n"},
+                                      {"        .LOC 16'100\n", "        .END\n"},
+                                      {"        ORG H'100'\n", "        END\n"}};
+    const char* const names[5] = {" as non-extended Signetics", " as extended Signetics",
+                                  " as old CALM", " as new CALM", " as IEEE-694"};
+    const std::regex example(
+        "<(pre|tt) class=\"asm-(example|line)\" data-notation=\"([0-4])\">\n?([^<]*)</\\1>");
+    int blocks[5] = {}, count = 0;
+    for (auto it = std::sregex_iterator(section.begin(), section.end(), example);
+         it != std::sregex_iterator(); ++it, ++count) {
+        const int notation = std::stoi((*it)[3]);
+        const bool block = (*it)[2] == "example";
+        std::string text = unescape((*it)[4]);
+        SCOPED_TRACE(text);
+        if (block)
+            blocks[notation]++;
+        else
+            text = frames[notation][0] + std::string("        ") + text + "\n" + frames[notation][1];
+        const fs::path source = home.path() / "manual" / ("example" + std::to_string(count) + ".asm");
+        test_write_file(source, text);
+        const Outcome run = assemble_in(notation, source);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(has(run.err, names[notation])) << run.err;
+    }
+    // A block in each notation, and the single lines of the directives' table.
+    for (int n = 0; n < 5; n++)
+        EXPECT_GE(blocks[n], 1) << "no example in notation " << n;
+    EXPECT_GE(count, 7);
 }
 
 } // namespace

@@ -73,6 +73,13 @@ TEST_F(LoadsProgram, ASourceIsAssembledIntoTheGuestOrRefusedWithTheReason) {
     // A source with an error is refused, and the guest keeps the good program.
     EXPECT_EQ(send("OPEN " + bad, &result), 10);
     EXPECT_NE(result.find("assembly failed"), std::string::npos) << result;
+    // The reason comes first: the first error and where the listing is.
+    EXPECT_EQ(result.rfind("bad.asm did not assemble (1 error(s)).\nError at line 3: ", 0), 0u)
+        << result;
+    EXPECT_NE(result.find("\nThe listing has every error: " + (home.path() / "bad.lst").string() +
+                          "\n"),
+              std::string::npos)
+        << result;
     EXPECT_EQ(peek(1), "66");
     EXPECT_EQ(peek(2), "64"); // HALT, not the bad source's LODA
     EXPECT_EQ(log().find("Can't open .asm"), std::string::npos) << log();

@@ -1,0 +1,44 @@
+// The evaluator in the running program's debugger, driven through its port:
+// an operand may begin with '~' in every notation, as a source's may.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class AsmPort : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+    }
+    // The debugger's answer to `line`, which must succeed.
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send("DEBUGGER \"" + line + "\"", &result), 0) << line << ": " << result;
+        return result;
+    }
+};
+
+} // namespace
+
+TEST_F(AsmPort, ADebuggerOperandMayBeginWithTilde) {
+    EXPECT_EQ(fine("= ~0").rfind("%11111111, @377, !255, $FF", 0), 0u);
+    EXPECT_EQ(fine("= ~$F").rfind("%11110000, @360, !240, $F0", 0), 0u);
+    EXPECT_EQ(fine("= ~1+1").rfind("%11111111, @377, !255, $FF", 0), 0u); // (~1)+1
+    fine("E 123 ~$3C");
+    std::string result;
+    ASSERT_EQ(send("PEEK 291", &result), 0) << result;
+    EXPECT_EQ(result, "195");
+    fine("N 4");
+    EXPECT_EQ(fine("= ~H'0F'").rfind("%11110000, @360, !240, $F0", 0), 0u);
+    fine("N 2");
+    EXPECT_EQ(fine("= ~16'0F").rfind("%11110000, @360, !240, $F0", 0), 0u);
+    // A '~' with nothing after it is still a missing term.
+    EXPECT_EQ(send("DEBUGGER \"= ~\"", &result), 10);
+    EXPECT_EQ(result.rfind("Error: missing term!\n", 0), 0u) << result;
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
