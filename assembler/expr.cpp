@@ -514,6 +514,10 @@ i64 asm_eval_expr() {
 }
 
 i32 asm_eval(const char* text) {
+    return static_cast<i32>(static_cast<u32>(static_cast<u64>(asm_eval_wide(text))));
+}
+
+i64 asm_eval_wide(const char* text) {
     asm_parse_pos = text;
     eval_text = text;
     if (!text[0]) {
@@ -529,5 +533,5 @@ i32 asm_eval(const char* text) {
         value = 0;
     }
     if (asm_active) asm_cursor = static_cast<u32>(asm_parse_pos - text);
-    return static_cast<i32>(static_cast<u32>(static_cast<u64>(value)));
+    return value;
 }

@@ -44,6 +44,9 @@ void asm_error(const char* text);
 
 // Value of the expression in text (see the header comment for the errors).
 i32 asm_eval(const char* text);
+// The same value before it is cut to 32 bits: outside an assembly
+// -$80000000..$FFFFFFFF, so that $FFFFFFFF and -1 stay apart.
+i64 asm_eval_wide(const char* text);
 // The grammar's two levels, reading at asm_parse_pos; 0 for a term that failed.
 i64 asm_eval_expr();
 i64 asm_eval_term();

@@ -204,13 +204,16 @@ void cmd_pause(ArexxCall&) {
 void cmd_unpause(ArexxCall&) {
     emu_unpause();
 }
+// Every machine with a monitor jumps into it, the TWIN too, whose menu has
+// no "Jump to BIOS" item: the port does not ask the menu.
 void cmd_jumptomonitor(ArexxCall& call) {
     if (!machine_debug().bios_entry) {
         reply(call, 10, "JUMPTOMONITOR: wrong guest machine\n");
         return;
     }
     if (refused_in_frame(call, "JUMPTOMONITOR: command is unavailable during the frame\n")) return;
-    cmd_run(Cmd::PROJECT_JUMPTOBIOS, {CmdFrom::SCRIPT});
+    const CmdRow& row = cmd_row(Cmd::PROJECT_JUMPTOBIOS);
+    row.run(row, {CmdFrom::SCRIPT});
 }
 void cmd_setmachine(ArexxCall& call) {
     // The stopped frame belongs to the machine it runs on.

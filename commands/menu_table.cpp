@@ -860,8 +860,8 @@ const MenuCommandName menu_check_names[164] = {
     {"", 1257, "Show CHARLINE table (Arcadia) or DMA read table (Interton/Elektor) or both grids (Malzak)"}, // 32
     {"", 1258, "Show DMA write table (Interton/Elektor)"}, // 33
     {"", 1175, "Set sprite mode to invisible"}, // 34
-    {"", 1176, "Set sprite mode to visible"}, // 35
-    {"", 1177, "Set sprite mode to numbered"}, // 36
+    {"", 1177, "Set sprite mode to numbered"}, // 35
+    {"", 1176, "Set sprite mode to visible"}, // 36
     {"PERIPHERALS.LEFT.MOUSE", 0, ""}, // 37
     {"PERIPHERALS.LEFT.KEYBOARD", 0, ""}, // 38
     {"PERIPHERALS.LEFT.1STDJOY", 0, ""}, // 39

@@ -230,8 +230,8 @@ u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed) {
         const u32 value = MEM_REG_BASE + n;
         return value > limit ? REG_NONE : value;
     }
-    const std::optional<i32> value = dbg_eval_operand(word);
-    if (!value || *value < 0 || static_cast<u32>(*value) > limit) return REG_NONE;
+    const std::optional<i64> value = dbg_eval_operand(word);
+    if (!value || *value < 0 || *value > limit) return REG_NONE;
     return static_cast<u32>(*value);
 }
 
@@ -248,7 +248,7 @@ void operand_label_note(const char* token, int length, i32 value) {
 }
 } // namespace
 
-std::optional<i32> dbg_eval_operand(const char* word) {
+std::optional<i64> dbg_eval_operand(const char* word) {
     // A term the evaluator could not read still leaves it a value (0 after a
     // stray character): an operand read only in part is no operand.
     void (*const saved)(const char*) = asm_eval_error_report;
@@ -256,7 +256,7 @@ std::optional<i32> dbg_eval_operand(const char* word) {
     asm_eval_error_report = operand_error;
     asm_eval_label_note = operand_label_note;
     const u32 before = operand_errors;
-    const i32 value = asm_eval(word);
+    const i64 value = asm_eval_wide(word);
     asm_eval_error_report = saved;
     asm_eval_label_note = saved_note;
     if (operand_errors != before) return std::nullopt;
@@ -285,14 +285,22 @@ void dbg_address_text(u32 address, char* out) {
 
 namespace {
 struct DbgCommand {
-    const char* names;       // aliases joined by '|', upper case
-    const char* arguments;   // as the usage line shows them; "" for none
+    // Aliases joined by '|', upper case.
+    const char* names;
+    // The words it takes, as the usage line shows them: a line with more
+    // argument words than these gets the usage. "" takes none (any words given
+    // are ignored); a text with "..." takes any number (a message, or an
+    // expression written with blanks).
+    const char* arguments;
     bool frame_boundary;     // refused while paused inside a frame
     void (*run)();           // the command's body
     const char* hint;        // the Debug-menu hint printed above the usage
     const char* usage;       // the usage line; nullptr for commands without one
     int help;                // help category, -1 for none
     const char* description; // the help text's one-line description
+    // The usage of a command that chooses one of several values: a line per
+    // value, then the usage line (instead of the hint and `usage`).
+    void (*value_usage)() = nullptr;
 };
 extern const DbgCommand commands[];
 extern const int command_count;
@@ -301,6 +309,10 @@ const DbgCommand* current = nullptr;
 
 void dbg_usage() {
     if (!current) return;
+    if (current->value_usage) {
+        current->value_usage();
+        return;
+    }
     if (current->hint) dbg_usage_text("%s\n", current->hint);
     if (current->usage) dbg_usage_text("%s", current->usage);
 }
@@ -370,7 +382,7 @@ static void cmd_step_over() {
 }
 
 static void cmd_go() {
-    if (dbg_lone_question() || dbg_arg2[0]) {
+    if (dbg_lone_question()) {
         dbg_usage();
         return;
     }
@@ -402,7 +414,7 @@ static void cmd_go() {
 }
 
 static void cmd_jump() {
-    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+    if (dbg_lone_question() || !dbg_arg1[0]) {
         dbg_usage();
         return;
     }
@@ -445,9 +457,9 @@ static void cmd_trace() {
     if (!emu_paused) emu_paused_mid_frame = true;
 }
 
-// A single digit 0..top with nothing after it, else -1.
+// A single digit 0..top, else -1.
 static int digit_argument(int top) {
-    if (dbg_arg2[0] || std::strlen(dbg_arg1) != 1) return -1;
+    if (std::strlen(dbg_arg1) != 1) return -1;
     const int d = dbg_arg1[0] - '0';
     return d >= 0 && d <= top ? d : -1;
 }
@@ -461,13 +473,13 @@ static void verbosity_usage() {
 
 static void cmd_verbosity() {
     if (dbg_lone_question()) {
-        verbosity_usage();
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
     const int d = digit_argument(2);
     if (d < 0) {
-        verbosity_usage();
+        dbg_usage();
         return;
     }
     verbosity = d;
@@ -484,13 +496,13 @@ static void time_unit_usage() {
 
 static void cmd_time_unit() {
     if (dbg_lone_question()) {
-        time_unit_usage();
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
     const int d = digit_argument(2);
     if (d < 0) {
-        time_unit_usage();
+        dbg_usage();
         return;
     }
     dbg_time_unit = static_cast<u32>(d);
@@ -500,8 +512,17 @@ static void cmd_time_unit() {
     dbg_ok();
 }
 
+// A signed decimal number, the whole word; a number of more digits than a
+// long holds reads as the largest one.
+static bool decimal_word(const char* word, long* value) {
+    const char* digits = word[0] == '-' ? word + 1 : word;
+    if (!digits[0] || std::strspn(digits, "0123456789") != std::strlen(digits)) return false;
+    *value = std::strtol(word, nullptr, 10);
+    return true;
+}
+
 static void cmd_run_to() {
-    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+    if (dbg_lone_question() || !dbg_arg1[0]) {
         dbg_usage();
         return;
     }
@@ -528,7 +549,7 @@ static void cmd_run_to() {
         dbg_clear_run_targets();
         mem_attributes[target] |= MEM_BREAKPOINT;
     } else {
-        // R R and R <line>; a word that is no number resumes with no target.
+        // R R and R <line>, the line a decimal number read whole.
         if (!dbg_machine_has_raster()) {
             dbg_wrong_machine();
             return;
@@ -536,11 +557,14 @@ static void cmd_run_to() {
         // The frame's own last line: 261 on a 60 Hz console, 312 on the BINBUG.
         const auto last_line = machine_debug().last_raster_line;
         const i32 last = last_line ? last_line() : 311;
-        long line = RASTER_NO_BREAK;
+        long line = 0;
         if (letter && t == 'R') {
             line = raster_line + 1 > last ? 0 : raster_line + 1;
-        } else if (num_scan_long(dbg_arg1, &line) && (line < 0 || line > last)) {
-            dbg_refuse("Raster line %ld is not in the frame (lines 0..%d)!\n\n", line, last);
+        } else if (!decimal_word(dbg_arg1, &line)) {
+            dbg_refuse("Raster line %s is no decimal number (lines 0..%d)!\n\n", dbg_arg1, last);
+            return;
+        } else if (line < 0 || line > last) {
+            dbg_refuse("Raster line %s is not in the frame (lines 0..%d)!\n\n", dbg_arg1, last);
             return;
         }
         dbg_clear_run_targets();
@@ -556,10 +580,14 @@ static void toggle(u32& option) {
     switch_state(option);
 }
 
+static void log_usage() {
+    dbg_usage_text("%s: L A|B|C|I|N|S\n\n", "Usage");
+}
+
 static void cmd_log() {
-    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0] || dbg_arg1[1]) {
+    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg1[1]) {
         if (!dbg_lone_question() && !dbg_machine_has_cpu(true)) return;
-        dbg_usage_text("%s: L A|B|C|I|N|S\n\n", "Usage");
+        log_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
@@ -593,7 +621,7 @@ static void cmd_log() {
         toggle(logsubroutines);
         break;
     default:
-        dbg_usage_text("%s: L A|B|C|I|N|S\n\n", "Usage");
+        log_usage();
     }
 }
 
@@ -621,11 +649,22 @@ static void cmd_watch_reads() {
     con_printf("Watch reads %s.\n\n", watchreads ? "on" : "off");
 }
 
+static const char* const watch_write_words[3][4] = {
+    {"NONE", "N", "0", "OFF"}, {"SOME", "S", "1", nullptr}, {"ALL", "A", "2", nullptr}};
+
+// The choices and the setting: told without a word, a refusal with one.
+static void watch_writes_usage() {
+    const auto say = dbg_arg1[0] ? dbg_usage_text : con_printf;
+    say("WW NONE: %s\nWW SOME: %s\nWW ALL:  %s\n", "Watch no writes", "Watch some writes",
+        "Watch all writes");
+    say("%s: WW NONE|SOME|ALL\n", "Usage");
+    say("Current setting is %s.\n\n", watch_write_words[watchwrites > 2 ? 2 : watchwrites][0]);
+}
+
 static void cmd_watch_writes() {
     if (!dbg_machine_has_cpu(true)) return;
-    static const char* const words[3][4] = {
-        {"NONE", "N", "0", "OFF"}, {"SOME", "S", "1", nullptr}, {"ALL", "A", "2", nullptr}};
-    if (dbg_arg1[0] && !dbg_arg2[0])
+    const auto& words = watch_write_words;
+    if (dbg_arg1[0])
         for (u32 v = 0; v < 3; v++)
             for (const char* w : words[v])
                 if (w && dbg_nocase_equal(dbg_arg1, w)) {
@@ -633,12 +672,7 @@ static void cmd_watch_writes() {
                     dbg_ok();
                     return;
                 }
-    // Without a word it only tells the setting; an unknown word is refused.
-    const auto say = dbg_arg1[0] ? dbg_usage_text : con_printf;
-    say("WW NONE: %s\nWW SOME: %s\nWW ALL:  %s\n", "Watch no writes", "Watch some writes",
-        "Watch all writes");
-    say("%s: WW NONE|SOME|ALL\n", "Usage");
-    say("Current setting is %s.\n\n", words[watchwrites > 2 ? 2 : watchwrites][0]);
+    watch_writes_usage();
 }
 
 static const char* const base_names[4] = {"binary", "octal", "decimal", "hexadecimal"};
@@ -650,36 +684,39 @@ static void cmd_base() {
         con_printf(" %s.\n\n", base_names[dbg_base & 3]);
         return;
     }
-    if (!dbg_arg2[0])
-        for (int b = 0; b < 4; b++)
-            if (std::strcmp(dbg_arg1, words[b][0]) == 0 ||
-                std::strcmp(dbg_arg1, words[b][1]) == 0) {
-                dbg_base = b;
-                con_printf("%s %s.\n\n", "Set default input base to", base_names[b]);
-                return;
-            }
+    for (int b = 0; b < 4; b++)
+        if (std::strcmp(dbg_arg1, words[b][0]) == 0 || std::strcmp(dbg_arg1, words[b][1]) == 0) {
+            dbg_base = b;
+            con_printf("%s %s.\n\n", "Set default input base to", base_names[b]);
+            return;
+        }
+    dbg_usage();
+}
+
+static void base_usage() {
     dbg_usage_text("BASE 2|%%: %s\nBASE 8|@: %s\nBASE 10|!: %s\nBASE 16|$: %s\n",
                    "Set default input base to binary", "Set default input base to octal",
                    "Set default input base to decimal", "Set default input base to hexadecimal");
     dbg_usage_text("%s: BASE [2|8|10|16|%%|@|!|$]\n\n", "Usage");
 }
 
+static void notation_usage() {
+    dbg_usage_text("N 0: %s\nN 1: %s\nN 2: %s\nN 3: %s\nN 4: %s\n",
+                   "Set notation to non-extended Signetics", "Set notation to extended Signetics",
+                   "Set notation to old CALM", "Set notation to new CALM",
+                   "Set notation to IEEE-694");
+    dbg_usage_text("%s: N 0|1|2|3|4\n\n", "Usage");
+}
+
 static void cmd_notation() {
-    auto notation_usage = [] {
-        dbg_usage_text("N 0: %s\nN 1: %s\nN 2: %s\nN 3: %s\nN 4: %s\n",
-                       "Set notation to non-extended Signetics",
-                       "Set notation to extended Signetics", "Set notation to old CALM",
-                       "Set notation to new CALM", "Set notation to IEEE-694");
-        dbg_usage_text("%s: N 0|1|2|3|4\n\n", "Usage");
-    };
-    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
-        notation_usage();
+    if (dbg_lone_question() || !dbg_arg1[0]) {
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
     const int d = digit_argument(4);
     if (d < 0) {
-        notation_usage();
+        dbg_usage();
         return;
     }
     dis_notation = static_cast<u32>(d);
@@ -752,7 +789,7 @@ static int set_breakpoint(u32 address, u32 target, u8 condition, u32 value) {
 
 static void cmd_breakpoint() {
     const int n = dbg_arg_count();
-    if (n == 0 || n == 3 || n == 6 || dbg_lone_question()) {
+    if (n == 0 || n == 3 || dbg_lone_question()) {
         dbg_usage();
         return;
     }
@@ -802,7 +839,7 @@ static void cmd_breakpoint() {
 
 static void cmd_clear_breakpoints() {
     const int n = dbg_arg_count();
-    if (n >= 3 || dbg_lone_question()) {
+    if (dbg_lone_question()) {
         dbg_usage();
         return;
     }
@@ -883,16 +920,16 @@ static void cmd_savesym() {
 // ---- Saving memory -----------------------------------------------------------------
 
 // The range and game start of the save commands (arguments 1, 2 and 4);
-// false after the range message.
+// false after the range or order message.
 struct SaveRange {
     u32 start, end, game_start;
 };
 static bool save_range(int n, SaveRange* r) {
-    const u32 none = static_cast<u32>(REG_NONE);
     r->start = dbg_parse_register_operand(dbg_arg1, 0x7FFF, 0);
     r->end = dbg_parse_register_operand(dbg_arg2, 0x7FFF, 0);
     r->game_start = n >= 4 ? dbg_parse_register_operand(dbg_arg4, 0x7FFF, 0) : game_start_address;
-    if (r->start == none || r->end == none || r->game_start == none || r->start > r->end) {
+    if (!dbg_check_range(r->start, r->end)) return false;
+    if (r->game_start == static_cast<u32>(REG_NONE)) {
         dbg_range_message(0, 0x7FFF);
         return false;
     }
@@ -970,12 +1007,13 @@ static void cmd_save_disk_program() {
 
 namespace {
 const DbgCommand commands[] = {
-    {"SAY|SPEAK|SPK", "<message>", false, cmd_say, nullptr, nullptr, 0, "speak the message"},
+    {"SAY|SPEAK|SPK", "<message>...", false, cmd_say, nullptr, nullptr, 0, "speak the message"},
     {"S", "", false, cmd_step, nullptr, nullptr, 6, "execute one instruction, then pause"},
-    {"SPR", "0|1|2", false, dbg_cmd_sprite_mode, nullptr, nullptr, 10, "sprite display mode"},
+    {"SPR", "0|1|2", false, dbg_cmd_sprite_mode, nullptr, nullptr, 10, "sprite display mode",
+     dbg_sprite_mode_usage},
     {"O", "", false, cmd_step_over, nullptr, nullptr, 6, "step over a subroutine call"},
     {"BASE", "[2|8|10|16|%|@|!|$]", false, cmd_base, nullptr, nullptr, 10,
-     "show or set the default input base"},
+     "show or set the default input base", base_usage},
     {"BC|DB", "[<start-address> [<end-address>]]", false, cmd_clear_breakpoints,
      "Clear code breakpoints from address range", "Usage: BC [<start-address> [<end-address>]]\n\n",
      7, "clear code breakpoints"},
@@ -985,12 +1023,12 @@ const DbgCommand commands[] = {
      "Usage: BP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
      "add code breakpoints"},
     {"V|VIEW", "BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI", false, dbg_cmd_view, nullptr, nullptr, 4,
-     "dump a part of the machine"},
+     "dump a part of the machine", dbg_view_usage},
     {"CLEARSYM", "[<label>]", false, cmd_clearsym, "Clear symbol(s)",
      "Usage: CLEARSYM [<label>]\n\n", 8, "clear one or all user labels"},
     {"CLS", "", false, cmd_cls, nullptr, nullptr, 0, "clear the console"},
     {"CPU", "0|1", false, dbg_cmd_cpu_type, nullptr, nullptr, 10,
-     "processor variant 2650/2650A or 2650B"},
+     "processor variant 2650/2650A or 2650B", dbg_cpu_type_usage},
     {"DEFSYM", "<label> <address> [C|D|P|U]", false, cmd_defsym, "Define symbol",
      "Usage: DEFSYM <label> <address> [C|D|P|U]\n\n", 8, "define a user label"},
     {"DR", "", false, dbg_cmd_view_cpu, nullptr, nullptr, -1,
@@ -1022,7 +1060,8 @@ const DbgCommand commands[] = {
      "Usage: G|P [<address>]\n\n", 6, "pause or resume; resume to a breakpoint"},
     {"GI", "", false, dbg_cmd_interrupt, nullptr, nullptr, 6, "raise an interrupt"},
     {"GR", "", false, dbg_cmd_guide_pixel, nullptr, nullptr, 10, "guide pixel on/off"},
-    {"H|HELP|?", "[category]", false, cmd_help, nullptr, nullptr, 0, "help text"},
+    {"H|HELP|?", "[category]", false, cmd_help, nullptr, "Usage: H|HELP|? [category]\n\n", 0,
+     "help text"},
     {"I", "", false, cmd_ignore, nullptr, nullptr, 6, "skip the next instruction"},
     {"IC", "[<start-port> [<end-port>]]", false, dbg_cmd_clear_port_traps,
      "Clear I/O port watchpoints from port range", "Usage: IC [<start-port> [<end-port>]]\n\n", 7,
@@ -1035,11 +1074,11 @@ const DbgCommand commands[] = {
      "add I/O port watchpoints"},
     {"J|JUMP", "<address>", false, cmd_jump, "Jump to address", "Usage: J|JUMP <address>\n\n", 6,
      "set the instruction address"},
-    {"L", "A|B|C|I|N|S", false, cmd_log, nullptr, nullptr, 5, "logging switches"},
+    {"L", "A|B|C|I|N|S", false, cmd_log, nullptr, nullptr, 5, "logging switches", log_usage},
     {"LOADSYM", "[<filename>]", false, cmd_loadsym, "Load symbol table from filename",
      "Usage: LOADSYM [<filename>]\n\n", 8, "load a symbol file"},
     {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10,
-     "notation of disassembly and registers"},
+     "notation of disassembly and registers", notation_usage},
     {"PB", "", false, cmd_pause_break, nullptr, nullptr, 7,
      "pause after breakpoints/watchpoints on/off"},
     {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
@@ -1052,15 +1091,17 @@ const DbgCommand commands[] = {
      1, "save as object records"},
     {"SAVECMD|SAVEIMAG|SAVEMOD", "<start-address> <end-address> [<filename> [<game-start>]]", false,
      cmd_save_disk_program, "Save address range as filename (CMD/IMAG/MOD)",
-     "Usage: SAVECMD|SAVEIMAG|SAVEMOD <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
-     "save as the disk system's program file"},
+     "Usage: SAVECMD|SAVEIMAG|SAVEMOD <start-address> <end-address> [<filename> "
+     "[<game-start>]]\n\n",
+     1, "save as the disk system's program file"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
     {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
     {"T|SS", "", false, cmd_trace, nullptr, nullptr, 5, "processor trace on/off"},
-    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "unit of the times shown"},
+    {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "unit of the times shown",
+     time_unit_usage},
     {"VB|VERBOSE", "0|1|2", false, cmd_verbosity, nullptr, nullptr, 10,
-     "verbosity of trace and step output"},
+     "verbosity of trace and step output", verbosity_usage},
     {"WARN", "", false, cmd_warn, nullptr, nullptr, 10, "assembler warnings on/off"},
     {"WC|DT", "[<start-address> [<end-address>]]", false, dbg_cmd_clear_watchpoints,
      "Clear data watchpoints from address range", "Usage: WC [<start-address> [<end-address>]]\n\n",
@@ -1072,7 +1113,7 @@ const DbgCommand commands[] = {
      "add data watchpoints"},
     {"WR", "", false, cmd_watch_reads, nullptr, nullptr, 7, "watch reads on/off"},
     {"WW", "NONE|SOME|ALL", false, cmd_watch_writes, nullptr, nullptr, 7,
-     "which writes are watched"},
+     "which writes are watched", watch_writes_usage},
 
     // ---- memory and port commands (memory_commands.cpp), inspection tools
     // (inspect_tools.cpp) and DRAW (commands_machine.cpp) ----
@@ -1087,14 +1128,13 @@ const DbgCommand commands[] = {
      "Fill address range with value", "Usage: FILL <start-address> <end-address> <value>\n\n", 9,
      "fill memory with a byte"},
     {"COPY|MOVE", "<source-start> <source-end> <target-start>", false, dbg_cmd_copy,
-     "Copy memory block",
-     "Usage: COPY|MOVE <source-start> <source-end> <target-start>\n\n", 9, "copy a block"},
+     "Copy memory block", "Usage: COPY|MOVE <source-start> <source-end> <target-start>\n\n", 9,
+     "copy a block"},
     {"CO|COMP", "<1st-start> <1st-end> <2nd-start>", false, dbg_cmd_compare,
      "Compare memory blocks", "Usage: CO|COMP <1st-start> <1st-end> <2nd-start>\n\n", 9,
      "compare two blocks"},
     {"FIND", "[[<start-address> <end-address>] <value>]", false, dbg_cmd_find,
-     "Find value or text in memory",
-     "Usage: FIND [[<start-address> <end-address>] <value>]\n\n", 9,
+     "Find value or text in memory", "Usage: FIND [[<start-address> <end-address>] <value>]\n\n", 9,
      "search memory for a byte or a text"},
     {"READPORT", "<port>|CTRL|DATA", false, dbg_cmd_read_port, "Read from I/O port",
      "Usage: READPORT <port>|CTRL|DATA\n\n", 4, "read a guest I/O port"},
@@ -1107,22 +1147,22 @@ const DbgCommand commands[] = {
      "Disassemble game to source file",
      "Usage: DISGAME [<start-address> <end-address>] [<filename>]\n\n", 1,
      "disassemble into a source file"},
-    {"=", "[<address>]", false, dbg_cmd_describe, "List any or all known labels",
+    {"=", "[<address>...]", false, dbg_cmd_describe, "List any or all known labels",
      "Usage: = [<address>]\n\n", 4, "describe a value, or list the labels"},
     {"ERROR", "<number>", false, dbg_cmd_error, "Show error message", "Usage: ERROR <number>\n\n",
      4, "text of a guest disk error"},
     {"IM", "[<start-address> <end-address>] [<filename>]", false, dbg_cmd_imagery,
-     "View address range as imagery",
-     "Usage: IM [<start-address> <end-address>] [<filename>]\n\n", 4,
-     "show memory as bit pictures"},
+     "View address range as imagery", "Usage: IM [<start-address> <end-address>] [<filename>]\n\n",
+     4, "show memory as bit pictures"},
     {"REL", "<source-addr> [*]<target-addr>", false, dbg_cmd_relative,
-     "Calculate relative offset of target-addr", "Usage: REL <source-addr> [*]<target-addr>\n\n",
-     9, "operand of a relative branch"},
+     "Calculate relative offset of target-addr", "Usage: REL <source-addr> [*]<target-addr>\n\n", 9,
+     "operand of a relative branch"},
     {"SWAP", "<1st-start> <1st-end> <2nd-start>", false, dbg_cmd_swap, "Swap memory blocks",
      "Usage: SWAP <1st-start> <1st-end> <2nd-start>\n\n", 9, "exchange two blocks"},
     {"TRAIN", "[<value>]", false, dbg_cmd_train, "Make trainer", "Usage: TRAIN [<value>]\n\n", 9,
      "find a game's counter"},
-    {"DRAW", "0|1|2|3|4", false, dbg_cmd_draw, nullptr, nullptr, 11, "drawing mode"},
+    {"DRAW", "0|1|2|3|4", false, dbg_cmd_draw, nullptr, nullptr, 11, "drawing mode",
+     dbg_draw_usage},
 
     // ---- file commands (file_commands.cpp) ----
     {"LOADBIN|LOAD", "<start-address> <filename>", false, dbg_cmd_loadbin,
@@ -1144,8 +1184,8 @@ const DbgCommand commands[] = {
      "Save address range as filename (TVC)",
      "Usage: SAVETVC <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
      "save as an Elektor program file"},
-    {"ASM", "<filename>", false, dbg_cmd_asm, "Assemble source code", "Usage: ASM <filename>\n\n", 1,
-     "assemble a source file"},
+    {"ASM", "<filename>", false, dbg_cmd_asm, "Assemble source code", "Usage: ASM <filename>\n\n",
+     1, "assemble a source file"},
     {"DL", "", true, dbg_cmd_dl, nullptr, nullptr, 1, "open a file with the requester"},
     // ---- the coverage report (coverage.cpp) ----
     {"COVER", "[<reporttype>]", false, dbg_cmd_cover, nullptr, "Usage: COVER [<reporttype>]\n\n", 4,
@@ -1153,6 +1193,15 @@ const DbgCommand commands[] = {
     {"CLEARCOV", "", false, dbg_cmd_clearcov, nullptr, nullptr, 0, "forget the coverage record"},
 };
 const int command_count = static_cast<int>(std::size(commands));
+
+// The most argument words a command takes; -1 for any number.
+int most_arguments(const DbgCommand& c) {
+    if (std::strstr(c.arguments, "...")) return -1;
+    int words = 0;
+    for (const char* p = c.arguments; *p; p++)
+        if (*p != ' ' && (p == c.arguments || p[-1] == ' ')) words++;
+    return words;
+}
 
 bool names_match(const char* names, const char* word) {
     const size_t length = std::strlen(word);
@@ -1215,7 +1264,12 @@ int dbg_execute() {
         if (!names_match(c.names, dbg_cmd)) continue;
         if (c.frame_boundary && emu_paused_mid_frame) return 0;
         current = &c;
-        c.run();
+        // More words than the command takes: its usage, whatever the command.
+        const int most = most_arguments(c);
+        if (most > 0 && dbg_arg_count() > most)
+            dbg_usage();
+        else
+            c.run();
         current = nullptr;
         // A command may have changed anything the tool windows show.
         ui_mark(UI_REFRESH_FORCED);

@@ -58,7 +58,7 @@ bool dbg_split_mask(const char* text, char (&word)[81], int mask_allowed);
 u32 dbg_parse_register_operand(const char* text, u32 limit, int mask_allowed);
 // The evaluator's value of an operand word, its errors refusals of the
 // command being run ("Error: ...!"); nothing after any error.
-std::optional<i32> dbg_eval_operand(const char* word);
+std::optional<i64> dbg_eval_operand(const char* word);
 extern u8 dbg_mask;
 // Set by the operand readers when a ":mask" suffix was no byte.
 extern bool dbg_mask_refused;

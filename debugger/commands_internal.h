@@ -60,6 +60,11 @@ void dbg_cmd_guide_pixel();       // GR
 void dbg_cmd_sprite_mode();       // SPR
 void dbg_cmd_edit();              // ED|EDIT
 void dbg_cmd_draw();              // DRAW
+// The usages of the commands that choose one of several values.
+void dbg_view_usage();
+void dbg_cpu_type_usage();
+void dbg_sprite_mode_usage();
+void dbg_draw_usage();
 // The file commands (file_commands.cpp).
 void dbg_cmd_loadbin();  // LOADBIN|LOAD
 void dbg_cmd_savebin();  // SAVEBIN

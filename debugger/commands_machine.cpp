@@ -42,12 +42,15 @@ void dbg_cmd_interrupt() {
     cpu_interrupt();
 }
 
+void dbg_cpu_type_usage() {
+    dbg_usage_text("CPU 0: %s\nCPU 1: %s\n", "Set CPU to 2650/2650A", "Set CPU to 2650B");
+    dbg_usage_text("%s: CPU 0|1\n\n", "Usage");
+}
+
 void dbg_cmd_cpu_type() {
-    const bool known =
-        !dbg_arg2[0] && (std::strcmp(dbg_arg1, "0") == 0 || std::strcmp(dbg_arg1, "1") == 0);
+    const bool known = std::strcmp(dbg_arg1, "0") == 0 || std::strcmp(dbg_arg1, "1") == 0;
     if (dbg_lone_question() || !known) {
-        dbg_usage_text("CPU 0: %s\nCPU 1: %s\n", "Set CPU to 2650/2650A", "Set CPU to 2650B");
-        dbg_usage_text("%s: CPU 0|1\n\n", "Usage");
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
@@ -68,15 +71,15 @@ void dbg_cmd_guide_pixel() {
     cpu_host_blit();
 }
 
-static void sprite_mode_usage() {
+void dbg_sprite_mode_usage() {
     dbg_usage_text("SPR 0: %s\nSPR 1: %s\nSPR 2: %s\n", "Set sprite mode to invisible",
-                   "Set sprite mode to visible", "Set sprite mode to numbered");
+                   "Set sprite mode to numbered", "Set sprite mode to visible");
     dbg_usage_text("%s: SPR 0|1|2\n\n", "Usage");
 }
 
 void dbg_cmd_sprite_mode() {
-    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
-        sprite_mode_usage();
+    if (dbg_lone_question() || !dbg_arg1[0]) {
+        dbg_usage();
         return;
     }
     if (!has_pvi() && !machine_traits().sprites) {
@@ -91,12 +94,12 @@ void dbg_cmd_sprite_mode() {
             return;
         }
     }
-    sprite_mode_usage();
+    dbg_usage();
 }
 
 // ---- DRAW ----------------------------------------------------------------------------
 
-static void draw_usage() {
+void dbg_draw_usage() {
     con_printf("DRAW 0: %s\nDRAW 1: %s\nDRAW 2: %s\nDRAW 3: %s\nDRAW 4: %s\n", "Draw normally",
                "Show grid (most machines) or Teletext grid (Malzak)",
                "Show collision table (Arcadia/Interton/Elektor) or playfield grid (Malzak)",
@@ -107,13 +110,13 @@ static void draw_usage() {
 
 void dbg_cmd_draw() {
     if (dbg_lone_question()) {
-        draw_usage();
+        dbg_usage();
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
-    const bool digit = !dbg_arg2[0] && dbg_arg1[0] >= '0' && dbg_arg1[0] <= '4' && !dbg_arg1[1];
+    const bool digit = dbg_arg1[0] >= '0' && dbg_arg1[0] <= '4' && !dbg_arg1[1];
     if (!digit) {
-        draw_usage();
+        dbg_usage();
         return;
     }
     const MachineTraits& traits = machine_traits();

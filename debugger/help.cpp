@@ -108,7 +108,7 @@ const HelpForm forms[] = {
     {6, "I", nullptr},
     {6, "J|JUMP <address>", nullptr},
     {6, "O", nullptr},
-    {6, "R <number>", "run to a raster line"},
+    {6, "R <number>", "run to a raster line (a decimal number)"},
     {6, "R F", "run to the next frame"},
     {6, "R I", "run to the next interrupt"},
     {6, "R L", "run to the end of the loop"},

@@ -399,11 +399,12 @@ void parse_line(const char* line, const char* end) {
         value = num_parse_oct(value_text + 1, 5);
     else if (value_end - value_text == 5 && value_text[0] >= '1' && value_text[0] <= '9')
         value = num_parse_dec(value_text, 5);
-    if (!value || *value < 0) { // includes values in no recognised form
+    // Includes values in no recognised form, and those past the address space.
+    if (!value || *value < 0 || *value > 0x7FFF) {
         out_of_range(name);
         return;
     }
-    sym_add(name, static_cast<u32>(*value) & 0xFFFF, keyword->kind);
+    sym_add(name, static_cast<u32>(*value), keyword->kind);
 }
 } // namespace
 

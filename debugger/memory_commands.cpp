@@ -34,7 +34,7 @@ u32 address_operand(const char* text) {
 
 // A value operand as the evaluator reads it, negative numbers kept; nothing
 // when unreadable.
-std::optional<i32> signed_value(const char* text) {
+std::optional<i64> signed_value(const char* text) {
     char word[81];
     if (!dbg_split_mask(text, word, 0)) return std::nullopt;
     for (u32 n = 0; n < REGISTER_ROWS; n++)
@@ -244,8 +244,10 @@ static void edit_command(int word) {
         return;
     }
     if (!dbg_edit_register(dbg_arg1, 0, word)) return;
-    const std::optional<i32> value = signed_value(dbg_arg2);
-    edit_new_value = value ? *value : edit_max + 1; // refused below
+    // A value past what the target can hold is refused, however many bits it has.
+    const std::optional<i64> value = signed_value(dbg_arg2);
+    edit_new_value =
+        value && *value >= -65536 && *value <= edit_max ? static_cast<i32>(*value) : edit_max + 1;
     dbg_edit_memory(0, word);
 }
 
@@ -282,7 +284,7 @@ void dbg_cmd_fill() {
     if (!dbg_machine_has_cpu(true)) return;
     const u32 start = address_operand(dbg_arg1), end = address_operand(dbg_arg2);
     if (!dbg_check_range(start, end)) return;
-    const std::optional<i32> value = signed_value(dbg_arg3);
+    const std::optional<i64> value = signed_value(dbg_arg3);
     if (!value || *value < -128 || *value > 255) {
         dbg_usage();
         return;
@@ -297,7 +299,7 @@ void dbg_cmd_fill() {
 // The three addresses of COPY and COMP (and SWAP): false after the usage or the
 // range message. A second block that would run past the top of memory is refused.
 bool dbg_block_operands(u32* start, u32* end, u32* second) {
-    if (dbg_lone_question() || !dbg_arg3[0] || dbg_arg4[0]) {
+    if (dbg_lone_question() || !dbg_arg3[0]) {
         dbg_usage();
         return false;
     }
@@ -395,7 +397,7 @@ static void find_text(u32 start, u32 end, const char* quoted) {
 
 void dbg_cmd_find() {
     const int n = dbg_arg_count();
-    if (dbg_lone_question() || n == 2 || n >= 4) {
+    if (dbg_lone_question() || n == 2) {
         dbg_usage();
         return;
     }
@@ -448,7 +450,7 @@ static u32 port_word(const char* text) {
 }
 
 void dbg_cmd_read_port() {
-    if (dbg_lone_question() || !dbg_arg1[0] || dbg_arg2[0]) {
+    if (dbg_lone_question() || !dbg_arg1[0]) {
         dbg_usage();
         return;
     }
@@ -462,7 +464,7 @@ void dbg_cmd_read_port() {
 }
 
 void dbg_cmd_write_port() {
-    if (dbg_lone_question() || !dbg_arg2[0] || dbg_arg3[0]) {
+    if (dbg_lone_question() || !dbg_arg2[0]) {
         dbg_usage();
         return;
     }

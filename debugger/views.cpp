@@ -166,5 +166,9 @@ void dbg_cmd_view() {
             }
         }
     }
+    dbg_usage();
+}
+
+void dbg_view_usage() {
     dbg_usage_text("%s: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n", "Usage");
 }

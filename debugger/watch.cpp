@@ -324,7 +324,7 @@ int dbg_set_ioport_watch(u32 port, u32 target, u8 condition, u32 value, u8 mask,
 
 // Opcode or evaluated value of a port or byte operand, negative values as
 // read; nothing when unreadable (the evaluator has said why).
-static std::optional<i32> address_operand_signed(const char* text, int mask_allowed) {
+static std::optional<i64> address_operand_signed(const char* text, int mask_allowed) {
     char word[81];
     if (!dbg_split_mask(text, word, mask_allowed)) return std::nullopt;
     const int word_length = static_cast<int>(std::strlen(word));
@@ -335,22 +335,22 @@ static std::optional<i32> address_operand_signed(const char* text, int mask_allo
 }
 
 u32 dbg_parse_address_operand(const char* text, int mask_allowed) {
-    const std::optional<i32> value = address_operand_signed(text, mask_allowed);
+    const std::optional<i64> value = address_operand_signed(text, mask_allowed);
     if (!value) return NONE;
-    return static_cast<u32>(*value < 0 ? *value + 256 : *value);
+    const i64 byte = *value < 0 ? *value + 256 : *value;
+    return byte < 0 || byte > 0xFFFFFFFF ? NONE : static_cast<u32>(byte);
 }
 
 u32 dbg_parse_unsigned_operand(const char* text) {
-    const std::optional<i32> value = address_operand_signed(text, 0);
-    return value && *value >= 0 ? static_cast<u32>(*value) : DBG_NO_COUNT;
+    const std::optional<i64> value = address_operand_signed(text, 0);
+    return value && *value >= 0 && *value < DBG_NO_COUNT ? static_cast<u32>(*value) : DBG_NO_COUNT;
 }
 
 // A port operand of the trap commands: 0..257, else REG_NONE. A negative
 // number or a bad mask is refused rather than read as some other port.
 static u32 port_operand(const char* text, int mask_allowed) {
-    const std::optional<i32> value = address_operand_signed(text, mask_allowed);
-    if (dbg_mask_refused || !value || *value < 0 || *value > static_cast<i32>(LAST_PORT))
-        return NONE;
+    const std::optional<i64> value = address_operand_signed(text, mask_allowed);
+    if (dbg_mask_refused || !value || *value < 0 || *value > LAST_PORT) return NONE;
     return static_cast<u32>(*value);
 }
 

@@ -88,6 +88,38 @@ void add_output(const char* text, std::size_t length) {
 
 constexpr char EXIT_NAME[] = "BRINDLEMOX_EXITS";
 
+// The value of the script's variable RC; empty when it has none.
+std::string rc_value() {
+    char value[32];
+    SHVBLOCK block;
+    std::memset(&block, 0, sizeof block);
+    MAKERXSTRING(block.shvname, const_cast<char*>("RC"), 2);
+    block.shvnamelen = 2;
+    MAKERXSTRING(block.shvvalue, value, sizeof value);
+    block.shvvaluelen = sizeof value;
+    block.shvcode = RXSHV_SYFET;
+    if (RexxVariablePool(&block) != RXSHV_OK || (block.shvret & (RXSHV_NEWV | RXSHV_TRUNC)))
+        return {};
+    return std::string(value, block.shvvalue.strlength);
+}
+
+// A trace line. The interpreter traces a command that did not succeed as
+// "+++ RC=1 +++" (an error) or "+++ RC=2 +++" (a failure) whatever the port
+// answered; the line shows the code itself, which RC holds by then.
+std::string trace_line(const char* text, std::size_t length) {
+    std::string line(text, length);
+    const std::size_t mark = line.find_first_not_of(' ');
+    if (mark == std::string::npos || line.compare(mark, 7, "+++ RC=") != 0) return line;
+    const std::size_t digits = mark + 7, end = line.find(' ', digits);
+    if (end == std::string::npos || end == digits ||
+        line.compare(end, std::string::npos, " +++") != 0 ||
+        line.find_first_not_of("0123456789", digits) != end)
+        return line;
+    const std::string rc = rc_value();
+    if (rc.empty()) return line;
+    return line.substr(0, digits) + rc + " +++";
+}
+
 // The interpreter's exit: its output is kept for the console, and terminal
 // input reads as an empty line (a script has no keyboard). The start of the
 // script's clauses opens the span in which a halt may be signalled.
@@ -105,10 +137,16 @@ LONG APIENTRY script_exit(LONG function, LONG subfunction, PEXIT block) {
     }
     if (function == RXSIO) {
         switch (subfunction) {
-        case RXSIOSAY:
-        case RXSIOTRC: {
+        case RXSIOSAY: {
             const RXSTRING& text = reinterpret_cast<RXSIOSAY_PARM*>(block)->rxsio_string;
             add_output(text.strptr ? text.strptr : "", text.strptr ? text.strlength : 0);
+            return RXEXIT_HANDLED;
+        }
+        case RXSIOTRC: {
+            const RXSTRING& text = reinterpret_cast<RXSIOSAY_PARM*>(block)->rxsio_string;
+            const std::string line =
+                trace_line(text.strptr ? text.strptr : "", text.strptr ? text.strlength : 0);
+            add_output(line.data(), line.size());
             return RXEXIT_HANDLED;
         }
         case RXSIOTRD:

@@ -58,6 +58,41 @@ TEST_F(ArexxProgram, AStartupScriptRunsCommandsAndQuits) {
     EXPECT_EQ(test_read_file(out), "INTERTON 10 BRINDLEMOX.1\n");
 }
 
+// JUMPTOMONITOR puts the instruction address at the monitor's entry on every
+// machine that has a monitor, the TWIN too (whose menu has no such item); the
+// others are refused with the reason and keep their address.
+TEST_F(ArexxProgram, JumpToMonitorOnEveryMachine) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    const struct {
+        const char* machine;
+        const char* iar; // nullptr: no monitor
+    } cases[] = {{"ARCADIA", nullptr}, {"INTERTON", nullptr}, {"ELEKTOR", "$0023"},
+                 {"PIPBUG", "$0000"},  {"BINBUG", "$0000"},   {"INSTRUCTOR", "$1800"},
+                 {"TWIN", "$0100"},    {"CD2650", "$0000"},   {"ZACCARIA", nullptr},
+                 {"MALZAK", nullptr},  {"PHUNSY", "$0000"},   {"PONG", nullptr},
+                 {"SELBST", "$0000"},  {"MIKIT", "$0000"},    {"TYPERIGHT", nullptr}};
+    for (const auto& c : cases) {
+        std::string result;
+        send(std::string("SETMACHINE ") + c.machine, &result); // a missing ROM is only a warning
+        ASSERT_EQ(send("GETMACHINE", &result), 0);
+        ASSERT_EQ(result, c.machine);
+        send("PAUSE", &result);
+        const bool processor = send("DEBUGGER J 1234", &result) == 0;
+        const int rc = send("JUMPTOMONITOR", &result);
+        if (!c.iar) {
+            EXPECT_EQ(rc, 10) << c.machine;
+            EXPECT_EQ(result, "JUMPTOMONITOR: wrong guest machine\n") << c.machine;
+        } else {
+            EXPECT_EQ(rc, 0) << c.machine << ": " << result;
+        }
+        if (!processor) continue;
+        send("DEBUGGER DR", &result);
+        EXPECT_NE(result.find(std::string("IAR: ") + (c.iar ? c.iar : "$1234")), std::string::npos)
+            << c.machine << ": " << result;
+    }
+}
+
 // Nobody is asked while a script's command runs: the missing ROM's warning
 // and the file requester of SAVEAS answer at once, in the reply and its code.
 // (OPEN without a name asks for the file on purpose, as REQUESTFILE does.)

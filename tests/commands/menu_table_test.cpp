@@ -140,6 +140,9 @@ TEST_F(MenuTable, NamesAreUniqueAndFindTheirIds) {
     // Only the Debug menu has hints.
     EXPECT_STREQ(menu_hint(66), "Clear coverage report");
     EXPECT_STREQ(menu_hint(MENU_CHECK_BASE + 33), "Show DMA write table (Interton/Elektor)");
+    // "SPR 1" draws numbered boxes, "SPR 2" the guest's own shapes.
+    EXPECT_STREQ(menu_hint(MENU_CHECK_BASE + 35), "Set sprite mode to numbered");
+    EXPECT_STREQ(menu_hint(MENU_CHECK_BASE + 36), "Set sprite mode to visible");
     EXPECT_EQ(menu_hint(0), nullptr);
 }
 

@@ -1,14 +1,17 @@
 // Debugger commands of the running program that cannot do what was typed,
 // driven through its port: a port number past 255, a drive that is not the
 // one to list, a breakpoint, watchpoint or label that is not set, and a raster
-// line the frame does not have are refused with rc 10 and change nothing;
-// "R R" wraps at the frame's own last line.
+// line the frame does not have (or a word that is no decimal number), a
+// symbol file's address past the top and a range that ends before it starts
+// are refused with rc 10 and change nothing; "R R" wraps at the frame's own
+// last line.
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -146,4 +149,57 @@ TEST_F(CommandRefusalsProgram, RunToNextLineReachesTheBinbugsHalfLine) {
     fine("DEBUGGER R R");
     EXPECT_EQ(stopped_line(), 0);
     expect_refused({{"R 313", "Raster line 313 is not in the frame (lines 0..312)!\n\n"}});
+}
+
+// R reads its line whole, as a decimal number: a word that is none is
+// refused and the guest stays paused where it was, which the help says.
+TEST_F(CommandRefusalsProgram, RunToLineReadsTheWholeWord) {
+    fine("MENU SETTINGS.SPEED.NTSC");
+    fine("PAUSE");
+    const std::string before = fine("DEBUGGER DR");
+    expect_refused(
+        {{"R 1E", "Raster line 1E is no decimal number (lines 0..261)!\n\n"},
+         {"R 7X", "Raster line 7X is no decimal number (lines 0..261)!\n\n"},
+         {"R $20", "Raster line $20 is no decimal number (lines 0..261)!\n\n"},
+         {"R FFFFFFFF", "Raster line FFFFFFFF is no decimal number (lines 0..261)!\n\n"},
+         {"R -", "Raster line - is no decimal number (lines 0..261)!\n\n"},
+         {"R 4294967303", "Raster line 4294967303 is not in the frame (lines 0..261)!\n\n"}});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(fine("DEBUGGER DR"), before) << "a refused R leaves the guest paused";
+    fine("DEBUGGER R 30");
+    EXPECT_EQ(stopped_line(), 30);
+    EXPECT_NE(fine("DEBUGGER H R")
+                  .find("R <number>                      run to a raster line "
+                        "(a decimal number)\n"),
+              std::string::npos);
+}
+
+// A symbol file's address past $7FFF is refused with the range, as DEFSYM
+// refuses it; the file's other lines load.
+TEST_F(CommandRefusalsProgram, SymbolFileAddressesPastTheTopAreRefused) {
+    test_write_file(home.path() / "Projects" / "big.sym",
+                    "symbol 99999 DEC\nword 0xFFFF BIGW\nbyte 0100000 OCT\ncode 0x7FFF TOPC\n"
+                    "symbol 32767 TOPD\n");
+    const std::string range = "Valid range is $0..$7FFF!\n\n";
+    EXPECT_EQ(fine("DEBUGGER LOADSYM big.sym"),
+              "Label DEC is out of range!\n" + range + "Label BIGW is out of range!\n" + range +
+                  "Label OCT is out of range!\n" + range +
+                  "Adding user-defined code label TOPC as $7FFF.\n"
+                  "Adding user-defined unknown label TOPD as $7FFF.\nOK.\n\n");
+    expect_refused(
+        {{"CLEARSYM DEC", "Label not found.\n\n"},
+         {"CLEARSYM BIGW", "Label not found.\n\n"},
+         {"CLEARSYM OCT", "Label not found.\n\n"},
+         {"DEFSYM DEC 99999", "Label DEC is out of range!\nValid range is $0..$7FFF!\n\n"}});
+    EXPECT_EQ(fine("DEBUGGER CLEARSYM TOPC"), "Clearing user-defined label TOPC (was $7FFF).\n");
+}
+
+// The Elektor's cassette file of a range that ends before it starts says so,
+// as the other range commands do, and writes nothing.
+TEST_F(CommandRefusalsProgram, AnObjectFileRangeEndingBeforeItsStartIsSaidToBeOne) {
+    switch_machine("ELEKTOR");
+    expect_refused({{"SAVEEOF 910 900 x.eof", "End address lies before start address!\n\n"}});
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "Projects" / "x.eof"));
+    EXPECT_EQ(fine("DEBUGGER SAVEEOF 900 910 x.eof"), "OK.\n\n");
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "Projects" / "x.eof"));
 }

@@ -161,6 +161,76 @@ TEST_F(OperandsProgram, EveryValueIsWrittenAsTyped) {
     EXPECT_EQ(fine("D 0 $F").substr(0, 24), "$0000: 01 14 05 14 00 04");
 }
 
+// A line with more words than its command takes gets the command's usage
+// and changes nothing, whatever the command; commands without operands
+// ignore words after them.
+TEST_F(OperandsProgram, WordsPastTheLastOperandGetTheUsage) {
+    const std::string memory = fine("D 1800 180F");
+    const std::string jump = "Jump to address\nUsage: J|JUMP <address>\n\n";
+    const struct {
+        const char* line;
+        std::string usage;
+    } cases[] = {
+        {"E 1800 5 -", "Change memory or register\nUsage: E|POKE [<address> [<value>]]\n\n"},
+        {"DOKE 1802 1 2", "Change a word of memory\nUsage: DOKE <address> [<value>]\n\n"},
+        {"FILL 1804 1807 1 2",
+         "Fill address range with value\nUsage: FILL <start-address> <end-address> <value>\n\n"},
+        {"J 1800 5", jump},
+        {"J ? 5", jump},
+        {"BP 1800 1801 R0 == 5 6", "Add code breakpoints to address range\nUsage: BP <start-addr> "
+                                   "[<end-addr>] [<addr/reg> <condition> <value>]\n"},
+        {"V CPU X", "Usage: V|VIEW BASIC|BIOS|CPU|PSG|RAM|SCRN|UDG|XVI\n\n"},
+        {"SPR 1 2", "SPR 0: Set sprite mode to invisible\nSPR 1: Set sprite mode to numbered\n"
+                    "SPR 2: Set sprite mode to visible\nUsage: SPR 0|1|2\n\n"},
+        {"H 6 X", "Usage: H|HELP|? [category]\n\n"},
+    };
+    for (const auto& c : cases) {
+        std::string result;
+        EXPECT_EQ(ask(c.line, &result), 10) << c.line;
+        EXPECT_EQ(result, c.usage) << c.line;
+    }
+    EXPECT_EQ(fine("D 1800 180F"), memory);
+    EXPECT_EQ(fine("BL"), "None.\n\n");
+    EXPECT_EQ(fine("WR X Y").rfind("Watch reads o", 0), 0u);
+}
+
+// A value past what the target holds is refused however many digits it is
+// written with; a negative one stands for the two's complement of a byte
+// from -$100 and of a word from -$10000.
+TEST_F(OperandsProgram, ValuesPastTheRangeAreRefused) {
+    fine("E 1808 5");
+    fine("DOKE 180A 1");
+    fine("E R0 7");
+    const std::string memory = fine("D 1800 181F");
+    const std::string byte_bounds = "Value is out of bounds (limit is 255)!\n\n";
+    const std::string word_bounds = "Value is out of bounds (limit is 65535)!\n\n";
+    const struct {
+        const char* line;
+        std::string reason;
+    } cases[] = {
+        {"E 1808 FFFFFF01", byte_bounds},
+        {"E R0 FFFFFF01", byte_bounds},
+        {"E 1808 -$101", byte_bounds},
+        {"DOKE 180A FFFF0001", word_bounds},
+        {"DOKE 180A -$10001", word_bounds},
+        {"FILL 1810 181F FFFFFFFF",
+         "Fill address range with value\nUsage: FILL <start-address> <end-address> <value>\n\n"},
+        {"WRITEPORT 1 FFFFFF00",
+         "Write to I/O port\nUsage: WRITEPORT <port>|CTRL|DATA <value>\n\n"},
+    };
+    for (const auto& c : cases) {
+        std::string result;
+        EXPECT_EQ(ask(c.line, &result), 10) << c.line;
+        EXPECT_EQ(result, c.reason) << c.line;
+    }
+    EXPECT_EQ(fine("D 1800 181F"), memory);
+    EXPECT_EQ(fine("E R0 7"), "No effect (no change to contents of address).\n\n");
+    EXPECT_EQ(fine("E 1808 -$100"), "Changed contents of $1808 from $5 to $0.\n\n");
+    EXPECT_EQ(fine("DOKE 180A -$10000"),
+              "Changed contents of $180A..$180B from $0001 to $0000.\n\n");
+    EXPECT_EQ(fine("WRITEPORT 1 -$100"), "OK.\n\n");
+}
+
 // Labels come before hexadecimal digits; the reply says when a word that is
 // also a number was read as a label, and how the number is written in the
 // notation in use.
@@ -188,7 +258,7 @@ TEST_F(OperandsProgram, AWordReadAsALabelSaysSo) {
 // get the valid range.
 TEST_F(OperandsProgram, AnEndBeforeItsStartIsSaidToBeOne) {
     for (const char* line : {"D 1800 $F", "D 10 5", "DIS 10 5", "FILL 20 10 0", "BC 20 10",
-                             "SAVEBIN 20 10 back", "IC 20 10"}) {
+                             "SAVEBIN 20 10 back", "SAVEAOF 20 10 back", "IC 20 10"}) {
         std::string result;
         EXPECT_EQ(ask(line, &result), 10) << line;
         EXPECT_EQ(result, "End address lies before start address!\n\n") << line;

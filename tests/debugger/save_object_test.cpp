@@ -100,7 +100,7 @@ TEST_F(SaveObject, RefusalsWriteNothing) {
         {"SAVEEOF", usage},
         {"SAVEEOF 800", usage},
         {"SAVEEOF ?", usage},
-        {"SAVEEOF 900 800 x", "Valid range is $0..$7FFF!\n\n"},
+        {"SAVEEOF 900 800 x", "End address lies before start address!\n\n"},
         {"SAVEEOF 800 8000 x", "Valid range is $0..$7FFF!\n\n"},
         {"SAVEEOF 800 900 x 8000", "Valid range is $0..$7FFF!\n\n"},
         {"SAVEEOF 800 900 x 800 0", "Valid range is $1..$FF!\n\n"},
@@ -109,8 +109,7 @@ TEST_F(SaveObject, RefusalsWriteNothing) {
         {"SAVEEOF t1.eof 8FF q5",
          "Error: invalid label or number (parsed as hexadecimal)!\nError: invalid character "
          "'.'!\n\n"},
-        {"SAVEEOF 800 8FF q5 8z0",
-         "Error: invalid label or number (parsed as hexadecimal)!\n\n"},
+        {"SAVEEOF 800 8FF q5 8z0", "Error: invalid label or number (parsed as hexadecimal)!\n\n"},
         {"SAVEEOF 800 8FF q5 800 1.0", "Error: invalid character '.'!\n\n"},
     };
     for (const auto& c : cases) {

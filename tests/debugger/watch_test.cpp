@@ -203,11 +203,7 @@ TEST_F(WatchTest, RasterLineStop) {
         const char* line;
         i32 current, target;
     };
-    const Case cases[] = {{"R R", 40, 41},
-                          {"R r", 311, 0},
-                          {"R 20", 0, 20},
-                          {"R 12X", 0, 12},
-                          {"R XYZ", 0, RASTER_NO_BREAK}};
+    const Case cases[] = {{"R R", 40, 41}, {"R r", 311, 0}, {"R 20", 0, 20}};
     for (const Case& c : cases) {
         raster_line = c.current;
         emu_paused = true;

@@ -25,7 +25,8 @@
 
 namespace {
 
-// Answers "ECHO <text>" with 0 and the text, "FAIL" with 10, anything else 20.
+// Answers "ECHO <text>" with 0 and the text, "FAIL" with 10, "WARN" with 5,
+// anything else 20.
 std::atomic<int> handled{0};
 int echo_handler(const char* line, std::string* result) {
     ++handled;
@@ -37,6 +38,10 @@ int echo_handler(const char* line, std::string* result) {
     if (text == "FAIL") {
         *result = "FAIL: as asked\n";
         return 10;
+    }
+    if (text == "WARN") {
+        *result = "WARN: as asked\n";
+        return 5;
     }
     *result = "unknown\n";
     return 20;
@@ -495,6 +500,29 @@ TEST_F(RexxPort, ScriptOutputIsKeptAndTerminalInputIsEmpty) {
     EXPECT_EQ(output_until("", 50), "one\ntwo[]\n");
     std::string none;
     EXPECT_FALSE(rexx_script_take_output(&none));
+}
+
+// The trace of a command that did not succeed shows the code the port
+// answered, and the script's RC is that code.
+TEST_F(RexxPort, TheTraceOfAFailedCommandShowsItsCode) {
+    ASSERT_EQ(rexx_port_open("TRACED", true, &name), REXX_PORT_OK);
+    const std::string script = (home.path() / "traced.rexx").string();
+    std::ofstream(script) << "/* traced */\ntrace c\n'FAIL'\nsay 'rc' rc\n'WARN'\nsay 'rc' rc\n"
+                          << "'ECHO fine'\n'NOSUCH'\nsay 'rc' rc\n";
+    ASSERT_TRUE(rexx_script_start(script.c_str(), "TRACED"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string said, part;
+    while (rexx_script_running() && std::chrono::steady_clock::now() < end) {
+        rexx_port_serve(echo_handler);
+        if (rexx_script_take_output(&part)) said += part;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(rexx_script_running());
+    said += output_until("", 50);
+    EXPECT_NE(said.find("+++ RC=10 +++\nrc 10\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("+++ RC=5 +++\nrc 5\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("+++ RC=20 +++\nrc 20\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find("RC=1 "), std::string::npos) << said;
 }
 
 TEST_F(RexxPort, ACommandWithoutAPortFailsAndSaysSo) {
