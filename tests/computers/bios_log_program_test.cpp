@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -19,13 +17,6 @@ class BiosLogProgram : public ProgramTest {
         const int rc = send(line, &result);
         EXPECT_TRUE(rc == 0 || rc == 5) << line << ": " << rc << " " << result;
         return result;
-    }
-    bool printed(const std::string& text) {
-        for (int i = 0; i < 250; ++i) {
-            if (log().find(text) != std::string::npos) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
     }
 };
 

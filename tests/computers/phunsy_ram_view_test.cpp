@@ -6,6 +6,7 @@
 #include "cpu/exec.h"
 #include "cpu/memory.h"
 #include "tests/debugger/debugger_fixture.h"
+#include "tests/support/count_of.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +28,6 @@ class PhunsyRamView : public DebuggerTest {
         run("J 800");
         for (int i = 0; i < count; i++)
             if (!cpu_check_breakpoint()) cpu_execute_one();
-    }
-    static int count_of(const std::string& text, const std::string& part) {
-        int n = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            n++;
-        return n;
     }
 };
 

@@ -2,24 +2,16 @@
 // started offscreen and driven through its port. Small guest programs entered
 // with E run on the real boards; what the debugger says of them is read from
 // the program's output and the port's answers.
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
-
-int count_of(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
-}
 
 class MachineDebugProgram : public ProgramTest {
   protected:
@@ -35,14 +27,6 @@ class MachineDebugProgram : public ProgramTest {
         const int rc = send(line, &result);
         EXPECT_TRUE(rc == 0 || rc == 5) << line << ": " << rc << " " << result;
         return result;
-    }
-    // Waits until the program has printed `text` `times` times in all.
-    bool printed(const std::string& text, int times = 1) {
-        for (int i = 0; i < 250; ++i) {
-            if (count_of(log(), text) >= times) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
     }
     // Enters `bytes` at `address` with the debugger's E, one byte a line.
     void enter(unsigned address, const std::vector<unsigned>& bytes) {
