@@ -44,10 +44,10 @@ u32 sym_text_length = 0;
 namespace {
 // Processor flag names (PSU and PSL bit values).
 constexpr BuiltinLabel cpu_flag_rows[] = {
-    {4156, 0x01, "C", 'D'},   {4157, 0x01, "CAR", 'D'}, {4158, 0x01, "CRY", 'D'},
+    {4156, 0x01, "C", 'D'},   {4157, 0x01, "CAR", 'D'},  {4158, 0x01, "CRY", 'D'},
     {4159, 0x02, "COM", 'D'}, {4160, 0x02, "LCOM", 'D'}, {4161, 0x04, "OVF", 'D'},
-    {4162, 0x08, "WC", 'D'},  {4163, 0x10, "RS", 'D'},  {4164, 0x20, "IDC", 'D'},
-    {4165, 0x20, "II", 'D'},  {4166, 0x40, "F", 'D'},   {4167, 0x40, "FLAG", 'D'},
+    {4162, 0x08, "WC", 'D'},  {4163, 0x10, "RS", 'D'},   {4164, 0x20, "IDC", 'D'},
+    {4165, 0x20, "II", 'D'},  {4166, 0x40, "F", 'D'},    {4167, 0x40, "FLAG", 'D'},
     {4168, 0x80, "S", 'D'},   {4169, 0x80, "SENS", 'D'},
 };
 

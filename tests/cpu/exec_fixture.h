@@ -152,4 +152,3 @@ class ExecTest : public ::testing::Test {
         }
     }
 };
-

@@ -105,16 +105,16 @@ TEST_F(MachineDebugProgram, HardwareNamesAreLabels) {
     struct Name {
         const char* name;
         const char* value;
-    } names[] = {{"CASIN", "$1DBF"},      {"CASR", "$1DBF"},       {"LINEIN0", "$1D9C"},
-                 {"LINEIN7", "$1DBF"},    {"LINEOUT3", "$1DDF"},   {"CASW", "$1DFF"},
-                 {"PITCHA1_L", "$1D00"},  {"PITCHC2_H", "$1D15"},  {"MIXER1", "$1D07"},
-                 {"PORTB2", "$1D1F"},     {"SHAPE2", "$1D1D"},     {"NOISE", "$1E80"},
-                 {"CONSOLE", "$1E8B"},    {"P2RIGHTKEYS", "$1E8E"}, {"PITCH", "$1FC7"},
-                 {"SPRITECOLLIDE", "$1FCB"}, {"SPRITE3BY", "$1F4D"}, {"P2PADDLE", "$1FCD"}};
+    } names[] = {{"CASIN", "$1DBF"},         {"CASR", "$1DBF"},        {"LINEIN0", "$1D9C"},
+                 {"LINEIN7", "$1DBF"},       {"LINEOUT3", "$1DDF"},    {"CASW", "$1DFF"},
+                 {"PITCHA1_L", "$1D00"},     {"PITCHC2_H", "$1D15"},   {"MIXER1", "$1D07"},
+                 {"PORTB2", "$1D1F"},        {"SHAPE2", "$1D1D"},      {"NOISE", "$1E80"},
+                 {"CONSOLE", "$1E8B"},       {"P2RIGHTKEYS", "$1E8E"}, {"PITCH", "$1FC7"},
+                 {"SPRITECOLLIDE", "$1FCB"}, {"SPRITE3BY", "$1F4D"},   {"P2PADDLE", "$1FCD"}};
     for (const Name& n : names) {
         const std::string said = ask(std::string("DEBUGGER \"= ") + n.name + "\"");
-        EXPECT_NE(said.find(std::string(n.value) + "\n"), std::string::npos) << n.name << ": "
-                                                                              << said;
+        EXPECT_NE(said.find(std::string(n.value) + "\n"), std::string::npos)
+            << n.name << ": " << said;
     }
     // STRA,r0 $1D07; LODA,r1 $1DBF; STRA,r2 $1FC7
     enter(0x0900, {0xCC, 0x1D, 0x07, 0x0D, 0x1D, 0xBF, 0xCE, 0x1F, 0xC7});
