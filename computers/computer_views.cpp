@@ -42,6 +42,18 @@ void pipbug_view_bios() {
                at(0x411), at(0x412));
 }
 
+// Every bank of a banked window, each headed with the bank that the window
+// now shows, then an empty line.
+void phunsy_view_banks(char kind, u32 window, int current) {
+    const u32 size = kind == 'U' ? 2048 : 16384;
+    for (int bank = 0; bank < 16; bank++) {
+        con_printf("\nBank %c%X ($%04X..$%04X) (currently using %c%X):\n", kind, bank, window,
+                   window + size - 1, kind, current);
+        dbg_hexdump_kept(window, phunsy_bank_bytes(kind, bank), size);
+    }
+    con_printf("\n");
+}
+
 } // namespace
 
 ViewShown pipbug_ram_bios_view(const char* w) {
@@ -88,14 +100,9 @@ ViewShown cd2650_debug_view(const char* w) {
 ViewShown phunsy_debug_view(const char* w) {
     if (is(w, "RAM")) {
         dbg_hexdump_rows(0x0800, 0x0FFF);
+        phunsy_view_banks('U', 0x1800, phunsy_bank_control >> 4);
         dbg_hexdump_rows(0x2000, 0x3FFF);
-        // The banked windows, named by the banks mapped into them.
-        if (phunsy_biosversion == 1) {
-            con_printf("U bank %d ($1800..$1FFF):\n", phunsy_bank_control >> 4);
-            dbg_hexdump_rows(0x1800, 0x1FFF);
-            con_printf("Q bank %d ($4000..$7FFF):\n", phunsy_bank_control & 15);
-            dbg_hexdump_rows(0x4000, 0x7FFF);
-        }
+        phunsy_view_banks('Q', 0x4000, phunsy_bank_control & 15);
     } else if (is(w, "BIOS")) {
         con_printf("MDCR RAM ($C00..$E40): \n");
         dbg_hexdump_rows(0x0C00, 0x0E40);

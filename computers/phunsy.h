@@ -58,6 +58,9 @@ u8 phunsy_screen_pixel(i32 x, i32 line);
 void phunsy_ubank_save(int bank);
 void phunsy_qbank_save(int bank);
 void phunsy_ubank_select(int bank);
+// The bytes of U bank (`kind` 'U') or Q bank ('Q') n as they stand: the window
+// for the bank mapped in, else its store.
+const u8* phunsy_bank_bytes(char kind, int bank);
 void phunsy_qbank_select(int bank);
 
 // The monitor's comment on an address (phunsy_notes.cpp).

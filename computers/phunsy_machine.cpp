@@ -260,6 +260,15 @@ void phunsy_qbank_save(int bank) {
     if (phunsy_monitor()) std::memcpy(phunsy_qbank_store[bank & 15], guest_memory + 0x4000, 16384);
 }
 
+const u8* phunsy_bank_bytes(char kind, int bank) {
+    bank &= 15;
+    const bool u = kind == 'U';
+    // The bank mapped in lives in its window until it is switched out.
+    if (phunsy_monitor() && bank == (u ? phunsy_bank_control >> 4 : phunsy_bank_control & 15))
+        return guest_memory + (u ? 0x1800 : 0x4000);
+    return u ? phunsy_ubank_store[bank] : phunsy_qbank_store[bank];
+}
+
 void phunsy_ubank_select(int bank) {
     if (!phunsy_monitor()) return;
     bank &= 15;

@@ -445,7 +445,8 @@ static constexpr DeviceLink DEVICES = {.printer_units = 1,
                                        .glyph = font5x7_glyph,
                                        .led_panel_short = short_led_panel};
 
-// Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM.
+// Monitor 3 keeps the games' entry code at $0003-$0015 inside its ROM: calls
+// from there count as game code too.
 static bool bios_caller(u16 caller) {
     return pipbug_bios == 3 && caller >= 0x0003 && caller <= 0x0015;
 }

@@ -9,32 +9,53 @@
 #include <cstdio>
 #include <string>
 
-void dbg_hexdump_line(u32 address) {
-    // A row that would run past the top of memory ends there, blanks in place
-    // of the bytes beyond.
-    std::string line;
-    std::string chars;
+namespace {
+
+// One hex line: "$%04X:", the bytes that are there (blanks for the others,
+// `count` of 16), a blank and the bytes as characters; with `dots`, codes
+// below 32 show as ".".
+void print_hex_line(u32 address, const u8* bytes, u32 count, bool dots) {
     const bool text = cpu_char_style() != CHARS_NONE;
     char head[7] = "$";
     hex_word_to_text(head + 1, address);
     head[5] = ':';
     head[6] = '\0';
-    line = head;
+    std::string line = head;
+    std::string chars;
     for (u32 i = 0; i < 16; i++) {
-        const u32 a = address + i;
         if (i == 8) line += ' ';
-        if (a >= GUEST_MEMORY_SIZE) {
+        if (i >= count) {
             line += "   ";
             continue;
         }
-        const u8 byte = guest_memory[mem_read_mirror[a] & (GUEST_MEMORY_SIZE - 1)];
         char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", byte);
+        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
         line += hex;
         char utf8[4];
-        if (text) chars += cpu_guest_char_text(byte, utf8);
+        if (!text) continue;
+        if (dots && bytes[i] < 32)
+            chars += '.';
+        else
+            chars += cpu_guest_char_text(bytes[i], utf8);
     }
     con_printf("%s %s\n", line.c_str(), chars.c_str());
+}
+
+} // namespace
+
+void dbg_hexdump_line(u32 address) {
+    // A row that would run past the top of memory ends there, blanks in place
+    // of the bytes beyond.
+    u8 bytes[16];
+    u32 count = 0;
+    for (; count < 16 && address + count < GUEST_MEMORY_SIZE; count++)
+        bytes[count] = guest_memory[mem_read_mirror[address + count] & (GUEST_MEMORY_SIZE - 1)];
+    print_hex_line(address, bytes, count, false);
+}
+
+void dbg_hexdump_kept(u32 address, const u8* bytes, u32 size) {
+    for (u32 i = 0; i < size; i += 16)
+        print_hex_line(address + i, bytes + i, size - i < 16 ? size - i : 16, true);
 }
 
 void dbg_hexdump_rows(u32 first, u32 last, bool blank) {

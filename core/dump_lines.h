@@ -13,6 +13,11 @@
 // bytes as guest characters (an empty column on boards whose codes are no text).
 void dbg_hexdump_line(u32 address);
 
+// Hex-dump lines of `size` bytes kept outside the guest's address space (a
+// bank that is not mapped in), shown at the guest addresses from `address`
+// on; codes below 32 show as "." among the characters.
+void dbg_hexdump_kept(u32 address, const u8* bytes, u32 size);
+
 // Hex-dump lines from `first` in steps of 16 while the address is not above
 // `last`, then an empty line when `blank` is set.
 void dbg_hexdump_rows(u32 first, u32 last, bool blank = true);

@@ -20,6 +20,25 @@ struct ChipCoverage {
     u8 bit[32] = {};
 };
 
+// A row of the debugger's built-in label table that a machine names: the
+// row number in the table's layout, the address (for the PVI rows an offset
+// from the first PVI's base), the name and the kind ('C' code, 'D' data).
+struct BuiltinLabel {
+    i32 row;
+    u16 address;
+    const char* name;
+    u8 kind;
+};
+// A run of such rows.
+struct BuiltinLabels {
+    const BuiltinLabel* rows;
+    u32 count;
+};
+template <std::size_t N> constexpr BuiltinLabels builtin_labels(const BuiltinLabel (&rows)[N]) {
+    return {rows, static_cast<u32>(N)};
+}
+constexpr int MACHINE_LABEL_SETS = 3;
+
 // What a machine did with a word of the debugger's VIEW command.
 enum class ViewShown : u8 {
     NONE,    // it has no view of that name
@@ -83,6 +102,11 @@ struct MachineDebug {
     // What the processor's reports and the disassembler ask of the board; the
     // machine switch points cpu_debug_hooks at it. nullptr: the defaults.
     const CpuDebugHooks* hooks = nullptr;
+    // The rows of the built-in label table that name this machine's hardware,
+    // its monitors and its chips' registers (several machines may give the
+    // same rows); which of them the debugger consults follows the machine's
+    // label range and its PVI count.
+    const BuiltinLabels* label_sets[MACHINE_LABEL_SETS] = {};
     // Where the guest's interrupt routine starts, for the disassembler to
     // follow; -1 for none. nullptr: none.
     i32 (*interrupt_entry)() = nullptr;

@@ -253,8 +253,8 @@ static bool calls_through_vectors() {
 static bool bios_call_reported() {
     if (calls_through_vectors() || !logbios || cpu_tracing) return false;
     if (!(mem_attributes[cpu_ea & ADDR_MASK] & MEM_BIOS)) return false;
-    if (cpu_debug_hooks->bios_caller) return cpu_debug_hooks->bios_caller(cpu_iar);
-    return !(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS);
+    if (!(mem_attributes[cpu_iar & ADDR_MASK] & MEM_BIOS)) return true;
+    return cpu_debug_hooks->bios_caller && cpu_debug_hooks->bios_caller(cpu_iar);
 }
 
 void cpu_report_bios_call(u32 indirect) {

@@ -60,8 +60,9 @@ struct CpuDebugHooks {
     // Annotation of a watched value for reports (" [bit fields]"); `address` is a
     // guest address or MEM_REG_BASE + n. nullptr: the value as a character.
     void (*describe_value)(u8 value, u32 address, char* out, std::size_t size) = nullptr;
-    // Calls into MEM_BIOS code: true when the call from `caller` counts as game
-    // code calling the BIOS (nullptr: callers outside MEM_BIOS do).
+    // Calls into MEM_BIOS code count as game code calling the BIOS when the
+    // caller lies outside MEM_BIOS; this adds callers inside it that count as
+    // game code as well (nullptr: none).
     bool (*bios_caller)(u16 caller) = nullptr;
     // True when this board's monitor is called through vectors in RAM instead;
     // such calls are reported as vector calls, never as BIOS calls.

@@ -7,6 +7,7 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
+#include "core/machine_debug.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/seams_games.h"
@@ -41,33 +42,35 @@ u32 sym_text_length = 0;
 // ---- The built-in rows that are known ---------------------------------------------
 
 namespace {
-struct GivenRow {
-    int row;
-    u16 address;
-    const char* name;
-    u8 kind;
-};
-// Processor flag names (PSU and PSL bit values), then the ten entry points and
-// variables of the Elektor's second BIOS.
-const GivenRow given_rows[] = {
-    {4156, 0x01, "C", 'D'},         {4157, 0x01, "CAR", 'D'},        {4158, 0x01, "CRY", 'D'},
-    {4159, 0x02, "COM", 'D'},       {4160, 0x02, "LCOM", 'D'},       {4161, 0x04, "OVF", 'D'},
-    {4162, 0x08, "WC", 'D'},        {4163, 0x10, "RS", 'D'},         {4164, 0x20, "IDC", 'D'},
-    {4165, 0x20, "II", 'D'},        {4166, 0x40, "F", 'D'},          {4167, 0x40, "FLAG", 'D'},
-    {4168, 0x80, "S", 'D'},         {4169, 0x80, "SENS", 'D'},       {1707, 0x0057, "OUTPUT1", 'C'},
-    {1708, 0x006F, "OUTPUT2", 'C'}, {1709, 0x014E, "KEYSCN", 'C'},   {1710, 0x01D0, "CONVRT", 'C'},
-    {1711, 0x028A, "SCROLL6", 'C'}, {1712, 0x028C, "SCROLL15", 'C'}, {1713, 0x0575, "CLRSCR", 'C'},
-    {1714, 0x089D, "LKBST", 'D'},   {1715, 0x089E, "RKBST", 'D'},    {1716, 0x089F, "MKBST", 'D'},
+// Processor flag names (PSU and PSL bit values).
+constexpr BuiltinLabel cpu_flag_rows[] = {
+    {4156, 0x01, "C", 'D'},   {4157, 0x01, "CAR", 'D'},  {4158, 0x01, "CRY", 'D'},
+    {4159, 0x02, "COM", 'D'}, {4160, 0x02, "LCOM", 'D'}, {4161, 0x04, "OVF", 'D'},
+    {4162, 0x08, "WC", 'D'},  {4163, 0x10, "RS", 'D'},   {4164, 0x20, "IDC", 'D'},
+    {4165, 0x20, "II", 'D'},  {4166, 0x40, "F", 'D'},    {4167, 0x40, "FLAG", 'D'},
+    {4168, 0x80, "S", 'D'},   {4169, 0x80, "SENS", 'D'},
 };
 
+constexpr BuiltinLabels cpu_flag_set = builtin_labels(cpu_flag_rows);
+
+void fill_rows(const BuiltinLabels& set) {
+    for (u32 i = 0; i < set.count; i++) {
+        const BuiltinLabel& given = set.rows[i];
+        if (given.row < 0 || given.row >= LABEL_TABLE_ROWS) continue;
+        LabelRow& row = label_table[given.row];
+        row.address = given.address;
+        std::snprintf(row.name, sizeof row.name, "%s", given.name);
+        row.kind = given.kind;
+    }
+}
+
+// The processor's rows, then the rows every machine names.
 void fill_label_table() {
     std::memset(label_table, 0, sizeof label_table);
-    for (const GivenRow& g : given_rows) {
-        LabelRow& row = label_table[g.row];
-        row.address = g.address;
-        std::snprintf(row.name, sizeof row.name, "%s", g.name);
-        row.kind = g.kind;
-    }
+    fill_rows(cpu_flag_set);
+    for (u32 m = 0; m < MACHINES; m++)
+        for (const BuiltinLabels* set : machine_debug(m).label_sets)
+            if (set) fill_rows(*set);
 }
 [[maybe_unused]] const bool table_filled = (fill_label_table(), true);
 

@@ -259,8 +259,29 @@ constexpr GlyphSet GLYPHS{
     },
 };
 
+// The UVI's registers, rows 0-28, in address order.
+constexpr BuiltinLabel LABEL_ROWS[] = {
+    {0, 0x18F0, "SPRITE0Y", 'D'},       {1, 0x18F1, "SPRITE0X", 'D'},
+    {2, 0x18F2, "SPRITE1Y", 'D'},       {3, 0x18F3, "SPRITE1X", 'D'},
+    {4, 0x18F4, "SPRITE2Y", 'D'},       {5, 0x18F5, "SPRITE2X", 'D'},
+    {6, 0x18F6, "SPRITE3Y", 'D'},       {7, 0x18F7, "SPRITE3X", 'D'},
+    {8, 0x18FC, "VSCROLL", 'D'},        {9, 0x18FD, "PITCH", 'D'},
+    {10, 0x18FE, "VOLUME", 'D'},        {11, 0x18FF, "CHARLINE", 'D'},
+    {12, 0x1900, "P1LEFTKEYS", 'D'},    {13, 0x1901, "P1MIDDLEKEYS", 'D'},
+    {14, 0x1902, "P1RIGHTKEYS", 'D'},   {15, 0x1903, "P1PALLADIUM", 'D'},
+    {16, 0x1904, "P2LEFTKEYS", 'D'},    {17, 0x1905, "P2MIDDLEKEYS", 'D'},
+    {18, 0x1906, "P2RIGHTKEYS", 'D'},   {19, 0x1907, "P2PALLADIUM", 'D'},
+    {20, 0x1908, "CONSOLE", 'D'},       {21, 0x19F8, "GFXMODE", 'D'},
+    {22, 0x19F9, "BGCOLOUR", 'D'},      {23, 0x19FA, "SPRITES23CTRL", 'D'},
+    {24, 0x19FB, "SPRITES01CTRL", 'D'}, {25, 0x19FC, "BGCOLLIDE", 'D'},
+    {26, 0x19FD, "SPRITECOLLIDE", 'D'}, {27, 0x19FE, "P2PADDLE", 'D'},
+    {28, 0x19FF, "P1PADDLE", 'D'},
+};
+constexpr BuiltinLabels LABELS = builtin_labels(LABEL_ROWS);
+
 constexpr MachineDebug DEBUG{
     .hooks = &arcadia_debug_hooks,
+    .label_sets = {&LABELS},
     .last_raster_line = console_last_raster_line,
     .literal_codes = [] { return u32{64}; },
     .debug_view = arcadia_debug_view,

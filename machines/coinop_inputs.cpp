@@ -186,7 +186,7 @@ void coinop_poll_inputs() {
         input_virtual_key_apply();
         if (rec_state == REC_RECORDING) record_frame();
     }
-    if (memmap == 23) pvi_write_register(0x7214, coinop_io_read(0), false);
+    if (memmap == 23) pvi_write_register(0x7214, coinop_port_value(0), false);
     input_console_buttons_tick();
 }
 

@@ -239,8 +239,48 @@ constexpr MachineSound SOUND{
     .music = &MUSIC,
 };
 
+// The first monitor's rows (30-324) begin with the console's I/O area, then
+// the I/O lines with the cassette's names for their last ones, then the
+// registers of both PSGs; the second monitor's (1707-1716) name its entry
+// points and keyboard variables.
+constexpr BuiltinLabel LABEL_ROWS[] = {
+    {38, 0x1D9C, "LINEIN0", 'D'},     {39, 0x1D9D, "LINEIN1", 'D'},
+    {40, 0x1D9E, "LINEIN2", 'D'},     {41, 0x1D9F, "LINEIN3", 'D'},
+    {42, 0x1DBC, "LINEIN4", 'D'},     {43, 0x1DBD, "LINEIN5", 'D'},
+    {44, 0x1DBE, "LINEIN6", 'D'},     {45, 0x1DBF, "LINEIN7", 'D'},
+    {46, 0x1DBF, "CASIN", 'D'},       {47, 0x1DBF, "CASR", 'D'},
+    {48, 0x1DDC, "LINEOUT0", 'D'},    {49, 0x1DDD, "LINEOUT1", 'D'},
+    {50, 0x1DDE, "LINEOUT2", 'D'},    {51, 0x1DDF, "LINEOUT3", 'D'},
+    {52, 0x1DFC, "LINEOUT4", 'D'},    {53, 0x1DFD, "LINEOUT5", 'D'},
+    {54, 0x1DFE, "LINEOUT6", 'D'},    {55, 0x1DFF, "LINEOUT7", 'D'},
+    {56, 0x1DFF, "CASOUT", 'D'},      {57, 0x1DFF, "CASW", 'D'},
+    {58, 0x1D00, "PITCHA1_L", 'D'},   {59, 0x1D01, "PITCHA1_H", 'D'},
+    {60, 0x1D02, "PITCHB1_L", 'D'},   {61, 0x1D03, "PITCHB1_H", 'D'},
+    {62, 0x1D04, "PITCHC1_L", 'D'},   {63, 0x1D05, "PITCHC1_H", 'D'},
+    {64, 0x1D06, "PITCHD1", 'D'},     {65, 0x1D07, "MIXER1", 'D'},
+    {66, 0x1D08, "AMPLITUDEA1", 'D'}, {67, 0x1D09, "AMPLITUDEB1", 'D'},
+    {68, 0x1D0A, "AMPLITUDEC1", 'D'}, {69, 0x1D0B, "PERIOD1_L", 'D'},
+    {70, 0x1D0C, "PERIOD1_H", 'D'},   {71, 0x1D0D, "SHAPE1", 'D'},
+    {72, 0x1D0E, "PORTA1", 'D'},      {73, 0x1D0F, "PORTB1", 'D'},
+    {74, 0x1D10, "PITCHA2_L", 'D'},   {75, 0x1D11, "PITCHA2_H", 'D'},
+    {76, 0x1D12, "PITCHB2_L", 'D'},   {77, 0x1D13, "PITCHB2_H", 'D'},
+    {78, 0x1D14, "PITCHC2_L", 'D'},   {79, 0x1D15, "PITCHC2_H", 'D'},
+    {80, 0x1D16, "PITCHD2", 'D'},     {81, 0x1D17, "MIXER2", 'D'},
+    {82, 0x1D18, "AMPLITUDEA2", 'D'}, {83, 0x1D19, "AMPLITUDEB2", 'D'},
+    {84, 0x1D1A, "AMPLITUDEC2", 'D'}, {85, 0x1D1B, "PERIOD2_L", 'D'},
+    {86, 0x1D1C, "PERIOD2_H", 'D'},   {87, 0x1D1D, "SHAPE2", 'D'},
+    {88, 0x1D1E, "PORTA2", 'D'},      {89, 0x1D1F, "PORTB2", 'D'},
+    {1707, 0x0057, "OUTPUT1", 'C'},   {1708, 0x006F, "OUTPUT2", 'C'},
+    {1709, 0x014E, "KEYSCN", 'C'},    {1710, 0x01D0, "CONVRT", 'C'},
+    {1711, 0x028A, "SCROLL6", 'C'},   {1712, 0x028C, "SCROLL15", 'C'},
+    {1713, 0x0575, "CLRSCR", 'C'},    {1714, 0x089D, "LKBST", 'D'},
+    {1715, 0x089E, "RKBST", 'D'},     {1716, 0x089F, "MKBST", 'D'},
+};
+constexpr BuiltinLabels LABELS = builtin_labels(LABEL_ROWS);
+
 constexpr MachineDebug DEBUG{
     .hooks = &elektor_debug_hooks,
+    .label_sets = {&LABELS, &console_label_rows, &pvi_label_rows},
     .interrupt_entry = [] { return i32{0x0003}; },
     .bios_entry = [] { return i32{0x0023}; },
     .last_raster_line = console_last_raster_line,

@@ -88,6 +88,7 @@ constexpr MachineSound SOUND{
 
 constexpr MachineDebug DEBUG{
     .hooks = &interton_debug_hooks,
+    .label_sets = {&console_label_rows, &pvi_label_rows},
     .interrupt_entry = [] { return i32{0x0003}; },
     .last_raster_line = console_last_raster_line,
     .debug_view = pvi_consoles_debug_view,

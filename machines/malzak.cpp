@@ -1,6 +1,7 @@
 #include "machines/malzak.h"
 
 #include "core/guest_roms.h"
+#include "core/io_ports.h"
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -169,7 +170,7 @@ void malzak_save_nvram() {
 
 // ---- ports ---------------------------------------------------------------------------
 
-u8 malzak_io_read(u32 port) {
+static u8 port_value(u32 port) {
     if (port == 0) {
         if (!malzak_collision_flag) return 0;
         const u32 v =
@@ -183,6 +184,12 @@ u8 malzak_io_read(u32 port) {
                                in.start2 << 3 | in.start1 << 2 | in.down << 1 | in.coin_a);
     }
     return 0;
+}
+
+u8 malzak_io_read(u32 port) {
+    const u8 value = port_value(port);
+    dbg_trace_port_access(port, value, 0);
+    return value;
 }
 
 void malzak_io_write(u32 port, u8 value) {
@@ -205,4 +212,5 @@ void malzak_io_write(u32 port, u8 value) {
     default:
         break;
     }
+    dbg_trace_port_access(port, value, 1);
 }

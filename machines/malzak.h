@@ -29,5 +29,7 @@ extern bool malzak_nvram_live;
 // Malzak 2: $1700-$17FF and the test switch into the file, atomically.
 void malzak_save_nvram();
 
+// The ports as the processor reaches them: each access ends with the
+// debugger's port trace.
 u8 malzak_io_read(u32 port);
 void malzak_io_write(u32 port, u8 value);

@@ -107,6 +107,7 @@ const u8* colour_map() {
 
 constexpr MachineDebug DEBUG{
     .hooks = &malzak_debug_hooks,
+    .label_sets = {&pvi_label_rows},
     .interrupt_entry = [] { return i32{0x0003}; },
     .last_raster_line = [] { return COINOP_LINES - 1; },
     .debug_view = malzak_debug_view,

@@ -72,6 +72,64 @@ u32 pvi_coverage_bit(u32 a) {
     return 0;
 }
 
+namespace {
+// Each PVI names its objects' coordinates and its registers; the second and
+// third PVI number their objects on (4-7, 8-11) and their paddles (P3-P6).
+constexpr BuiltinLabel PVI_ROWS[] = {
+    {325, 0x000A, "SPRITE0AX", 'D'},      {326, 0x000B, "SPRITE0BX", 'D'},
+    {327, 0x000C, "SPRITE0AY", 'D'},      {328, 0x000D, "SPRITE0BY", 'D'},
+    {329, 0x001A, "SPRITE1AX", 'D'},      {330, 0x001B, "SPRITE1BX", 'D'},
+    {331, 0x001C, "SPRITE1AY", 'D'},      {332, 0x001D, "SPRITE1BY", 'D'},
+    {333, 0x002A, "SPRITE2AX", 'D'},      {334, 0x002B, "SPRITE2BX", 'D'},
+    {335, 0x002C, "SPRITE2AY", 'D'},      {336, 0x002D, "SPRITE2BY", 'D'},
+    {337, 0x004A, "SPRITE3AX", 'D'},      {338, 0x004B, "SPRITE3BX", 'D'},
+    {339, 0x004C, "SPRITE3AY", 'D'},      {340, 0x004D, "SPRITE3BY", 'D'},
+    {341, 0x00C0, "SIZES", 'D'},          {342, 0x00C1, "SPR01COLOURS", 'D'},
+    {343, 0x00C2, "SPR23COLOURS", 'D'},   {344, 0x00C3, "SCORECTRL", 'D'},
+    {345, 0x00C6, "BGCOLOUR", 'D'},       {346, 0x00C7, "PITCH", 'D'},
+    {347, 0x00C8, "SCORELT", 'D'},        {348, 0x00C9, "SCORERT", 'D'},
+    {349, 0x00CA, "BGCOLLIDE", 'D'},      {350, 0x00CB, "SPRITECOLLIDE", 'D'},
+    {351, 0x00CC, "P1PADDLE", 'D'},       {352, 0x00CD, "P2PADDLE", 'D'},
+    {358, 0x010A, "SPRITE4AX", 'D'},      {359, 0x010B, "SPRITE4BX", 'D'},
+    {360, 0x010C, "SPRITE4AY", 'D'},      {361, 0x010D, "SPRITE4BY", 'D'},
+    {362, 0x011A, "SPRITE5AX", 'D'},      {363, 0x011B, "SPRITE5BX", 'D'},
+    {364, 0x011C, "SPRITE5AY", 'D'},      {365, 0x011D, "SPRITE5BY", 'D'},
+    {366, 0x012A, "SPRITE6AX", 'D'},      {367, 0x012B, "SPRITE6BX", 'D'},
+    {368, 0x012C, "SPRITE6AY", 'D'},      {369, 0x012D, "SPRITE6BY", 'D'},
+    {370, 0x014A, "SPRITE7AX", 'D'},      {371, 0x014B, "SPRITE7BX", 'D'},
+    {372, 0x014C, "SPRITE7AY", 'D'},      {373, 0x014D, "SPRITE7BY", 'D'},
+    {374, 0x01C0, "SIZES2", 'D'},         {375, 0x01C1, "SPR45COLOURS", 'D'},
+    {376, 0x01C2, "SPR67COLOURS", 'D'},   {377, 0x01C3, "SCORECTRL2", 'D'},
+    {378, 0x01C6, "BGCOLOUR2", 'D'},      {379, 0x01C7, "PITCH2", 'D'},
+    {380, 0x01C8, "SCORELT2", 'D'},       {381, 0x01C9, "SCORERT2", 'D'},
+    {382, 0x01CA, "BGCOLLIDE2", 'D'},     {383, 0x01CB, "SPRITECOLLIDE2", 'D'},
+    {384, 0x01CC, "P3PADDLE", 'D'},       {385, 0x01CD, "P4PADDLE", 'D'},
+    {391, 0x020A, "SPRITE8AX", 'D'},      {392, 0x020B, "SPRITE8BX", 'D'},
+    {393, 0x020C, "SPRITE8AY", 'D'},      {394, 0x020D, "SPRITE8BY", 'D'},
+    {395, 0x021A, "SPRITE9AX", 'D'},      {396, 0x021B, "SPRITE9BX", 'D'},
+    {397, 0x021C, "SPRITE9AY", 'D'},      {398, 0x021D, "SPRITE9BY", 'D'},
+    {399, 0x022A, "SPRITE10AX", 'D'},     {400, 0x022B, "SPRITE10BX", 'D'},
+    {401, 0x022C, "SPRITE10AY", 'D'},     {402, 0x022D, "SPRITE10BY", 'D'},
+    {403, 0x024A, "SPRITE11AX", 'D'},     {404, 0x024B, "SPRITE11BX", 'D'},
+    {405, 0x024C, "SPRITE11AY", 'D'},     {406, 0x024D, "SPRITE11BY", 'D'},
+    {407, 0x02C0, "SIZES3", 'D'},         {408, 0x02C1, "SPR89COLOURS", 'D'},
+    {409, 0x02C2, "SPR1011COLOURS", 'D'}, {410, 0x02C3, "SCORECTRL3", 'D'},
+    {411, 0x02C6, "BGCOLOUR3", 'D'},      {412, 0x02C7, "PITCH3", 'D'},
+    {413, 0x02C8, "SCORELT3", 'D'},       {414, 0x02C9, "SCORERT3", 'D'},
+    {415, 0x02CA, "BGCOLLIDE3", 'D'},     {416, 0x02CB, "SPRITECOLLIDE3", 'D'},
+    {417, 0x02CC, "P5PADDLE", 'D'},       {418, 0x02CD, "P6PADDLE", 'D'},
+};
+constexpr BuiltinLabel CONSOLE_ROWS[] = {
+    {30, 0x1E80, "NOISE", 'D'},        {31, 0x1E88, "P1LEFTKEYS", 'D'},
+    {32, 0x1E89, "P1MIDDLEKEYS", 'D'}, {33, 0x1E8A, "P1RIGHTKEYS", 'D'},
+    {34, 0x1E8B, "CONSOLE", 'D'},      {35, 0x1E8C, "P2LEFTKEYS", 'D'},
+    {36, 0x1E8D, "P2MIDDLEKEYS", 'D'}, {37, 0x1E8E, "P2RIGHTKEYS", 'D'},
+};
+} // namespace
+
+extern const BuiltinLabels pvi_label_rows = builtin_labels(PVI_ROWS);
+extern const BuiltinLabels console_label_rows = builtin_labels(CONSOLE_ROWS);
+
 void pvi_chip_coverage(ChipCoverage* out, bool console_keys) {
     out->title = "PVI accesses:\n";
     out->count = 0;

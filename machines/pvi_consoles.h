@@ -47,6 +47,12 @@ void hw_format_register_bits(u8 value, u32 address);
 // Rows of the retune tables and note_table the consoles' pitches hit.
 void pvi_patch_pitch_tables();
 
+// The debugger's label rows of the PVI registers (33 rows a PVI, from row
+// 325; offsets from the first PVI's base, the second and third PVI 256 and
+// 512 above it) and of the consoles' I/O area $1E80-$1E8E (rows 30-37).
+extern const BuiltinLabels pvi_label_rows;
+extern const BuiltinLabels console_label_rows;
+
 // Coverage bit of the PVI register at `address` (PVI at pvi_base, sound and
 // input registers at $1E80-$1E8E), 0 for other addresses. The coin-ops share it.
 u32 pvi_coverage_bit(u32 address);

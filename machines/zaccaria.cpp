@@ -1,6 +1,7 @@
 #include "machines/zaccaria.h"
 
 #include "core/guest_roms.h"
+#include "core/io_ports.h"
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -264,7 +265,7 @@ u8 laser_port2() {
 
 } // namespace
 
-u8 coinop_io_read(u32 port) {
+u8 coinop_port_value(u32 port) {
     if (!astro_or_galaxia()) return port == 2 ? laser_port2() : 0;
     const CoinopInputs& in = coinop_inputs;
     switch (port) {
@@ -290,6 +291,12 @@ u8 coinop_io_read(u32 port) {
     default:
         return 0;
     }
+}
+
+u8 coinop_io_read(u32 port) {
+    const u8 value = coinop_port_value(port);
+    dbg_trace_port_access(port, value, 0);
+    return value;
 }
 
 namespace {
@@ -341,16 +348,14 @@ void laser_write(u32 port, u8 v) {
 
 } // namespace
 
-void coinop_io_write(u32 port, u8 value) {
-    if (!astro_or_galaxia()) {
-        laser_write(port, value);
-        return;
-    }
+// Astro Wars and Galaxia: the scroll and the sound triggers. True when a
+// Galaxia sound counter changed (the voices then follow, after the trace).
+static bool astro_galaxia_write(u32 port, u8 value) {
     if (port == 0) {
         coinop_scroll = static_cast<std::int8_t>(255 - value);
-        return;
+        return false;
     }
-    if (port != 257) return;
+    if (port != 257) return false;
     const u8 old = galaxia_sound_latch;
     bool changed = false;
     if (memmap == 23 && ((value ^ old) & 0x08)) {
@@ -369,7 +374,17 @@ void coinop_io_write(u32 port, u8 value) {
         }
     }
     galaxia_sound_latch = value;
-    if (changed) snd_update_voices(0);
+    return changed;
+}
+
+void coinop_io_write(u32 port, u8 value) {
+    bool voices = false;
+    if (astro_or_galaxia())
+        voices = astro_galaxia_write(port, value);
+    else
+        laser_write(port, value);
+    dbg_trace_port_access(port, value, 1);
+    if (voices) snd_update_voices(0);
 }
 
 // The games' character ROMs read as text.

@@ -58,5 +58,10 @@ u32 zaccaria_literal_codes();
 
 // The debugger's VIEW words: Laser Battle's and Lazarian's PSG has no dump yet.
 
+// The ports as the processor reaches them: each access ends with the
+// debugger's port trace.
 u8 coinop_io_read(u32 port);
 void coinop_io_write(u32 port, u8 value);
+// What a read of `port` gives (with its side effects), without the trace: for
+// the board's own copies of its inputs.
+u8 coinop_port_value(u32 port);

@@ -273,6 +273,7 @@ const u8* colour_unmap() {
 
 constexpr MachineDebug DEBUG{
     .hooks = &zaccaria_debug_hooks,
+    .label_sets = {&pvi_label_rows},
     // Laser Battle and Lazarian take their interrupts at $000A.
     .interrupt_entry = [] { return memmap == 24 || memmap == 25 ? i32{0x000A} : i32{0x0003}; },
     .last_raster_line = [] { return COINOP_LINES - 1; },

@@ -1,3 +1,4 @@
+#include "tests/support/count_of.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -43,13 +44,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-int count_of(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
-}
 
 int passes = 0;
 bool window_seen = false;

@@ -3,6 +3,7 @@
 // budgeted run loop.
 #pragma once
 
+#include "tests/support/count_of.h"
 #include "tests/support/quiet_output.h"
 #include "core/emu.h"
 #include "core/machine.h"
@@ -151,11 +152,3 @@ class ExecTest : public ::testing::Test {
         }
     }
 };
-
-inline int count_of(const std::string& haystack, const std::string& needle) {
-    int n = 0;
-    for (size_t at = haystack.find(needle); at != std::string::npos;
-         at = haystack.find(needle, at + 1))
-        ++n;
-    return n;
-}

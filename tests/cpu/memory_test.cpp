@@ -134,7 +134,7 @@ TEST_F(MemoryTest, ReadOnceRegisterResetsToMachineValueAndReportsIt) {
     watch(0x19FC);
     guest_memory[0x19FC] = 0x12;
     u8 v;
-    EXPECT_EQ(read_out(0x19FC, &v), "Read-once register $19FC has been reset to $FF!\n\n");
+    EXPECT_EQ(read_out(0x19FC, &v), "Read-once register BGCOLLIDE ($19FC) has been reset to $FF!\n\n");
     EXPECT_EQ(v, 0x12);
     EXPECT_EQ(pause_pending, 1);
     watchwrites = 1; // the value read equals the reset value: no change to report
@@ -168,7 +168,8 @@ TEST_F(MemoryTest, UnreadableValuesPerMachine) {
     logreadwrites = 1;
     u8 v;
     EXPECT_EQ(read_out(0x1900, &v),
-              "Instruction at $100 (raster 0) is reading $FF from unreadable address $1900!\n\n");
+              "Instruction at $100 (raster 0) is reading $FF from unreadable address P1LEFTKEYS "
+              "($1900)!\n\n");
 }
 
 TEST_F(MemoryTest, UnwritableByteKeepsValueAndReportsOnce) {
@@ -254,10 +255,12 @@ TEST_F(MemoryTest, ArcadiaRedrawChecks) {
     u8 v;
     guest_memory[0x18FF] = 0xF3; // a character row is drawn
     EXPECT_EQ(read_out(0x18F0, &v),
-              "Instruction at $100 (raster 0) read from UVI address $18F0 during redraw!\n\n");
+              "Instruction at $100 (raster 0) read from UVI address SPRITE0Y ($18F0) during "
+              "redraw!\n\n");
     EXPECT_EQ(read_out(0x18FF, &v), ""); // the line register itself
     EXPECT_EQ(write_out(0x18F0, 0x12),
-              "Instruction at $100 (raster 0) wrote $12 to UVI address $18F0 during redraw!\n\n");
+              "Instruction at $100 (raster 0) wrote $12 to UVI address SPRITE0Y ($18F0) during "
+              "redraw!\n\n");
     guest_memory[0x18FF] = 0xFD; // below the last row
     EXPECT_EQ(read_out(0x18F0, &v), "");
     EXPECT_EQ(write_out(0x18F0, 0x12), "");

@@ -1,6 +1,7 @@
 // The debugger's stops in the running program: started as the user starts it,
 // driven through its port, on a small Interton program with a main loop, a
 // subroutine that writes memory and an interrupt routine.
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +32,6 @@ void write_program(const std::filesystem::path& path) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image), sizeof image);
 }
 
-int count_of(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
-}
-
 class SessionStops : public ProgramTest {
   protected:
     // Sends a line that must be answered with 0.
@@ -45,14 +39,6 @@ class SessionStops : public ProgramTest {
         std::string result;
         EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
         return result;
-    }
-    // Waits until the program has printed `text` `times` times in all.
-    bool printed(const std::string& text, int times = 1) {
-        for (int i = 0; i < 500; ++i) {
-            if (count_of(log(), text) >= times) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
     }
     // The processor's address and cycle count from the debugger's register view.
     struct Where {

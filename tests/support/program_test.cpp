@@ -4,6 +4,7 @@
 #include "computers/twin_sdos.h"
 #include "core/guest_roms.h"
 #include "tests/support/child_wait.h"
+#include "tests/support/count_of.h"
 #include "tests/support/port_client.h"
 
 #include <chrono>
@@ -95,4 +96,12 @@ int ProgramTest::send(const std::string& line, std::string* result) {
 
 std::string ProgramTest::log() const {
     return test_read_file(home.path() / "program.log");
+}
+
+bool ProgramTest::printed(const std::string& text, int times) const {
+    for (int i = 0; i < 500; ++i) {
+        if (count_of(log(), text) >= times) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }

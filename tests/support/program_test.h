@@ -44,6 +44,9 @@ class ProgramTest : public ::testing::Test {
                            int seconds = 1);
     // What the program has printed so far.
     std::string log() const;
+    // Waits until the program has printed `text` `times` times in all (up
+    // to ten seconds): whether it did.
+    bool printed(const std::string& text, int times = 1) const;
 
     TempHome home{"program"};
     pid_t pid = -1;
