@@ -120,9 +120,10 @@ void startup_absolute_path(char* path, int size) {
 }
 
 // The files the program ships (see path_resources) are copied into the
-// program home when missing or of another size than the shipped one (a copy
-// cut short by a full disk), each under a temporary name renamed into place.
-// Failed copies are reported in one line and tried again at the next start.
+// program home where they are missing, each under a temporary name renamed
+// into place; whatever is there already (a copy the user changed, such as
+// tips of their own or another sound) stays. Failed copies are reported in
+// one line and tried again at the next start.
 constexpr size_t SEED_FILE_MAX = 64u << 20;
 static void seed_progdir() {
     namespace fs = std::filesystem;
@@ -141,9 +142,7 @@ static void seed_progdir() {
             fs::create_directories(target, e);
             continue;
         }
-        const fs::file_status there = fs::symlink_status(target, e);
-        if (fs::is_regular_file(there) && fs::file_size(target, e) == it->file_size(e)) continue;
-        if (fs::exists(there) && !fs::is_regular_file(there)) continue; // the user's own
+        if (fs::exists(fs::symlink_status(target, e))) continue;
         std::string data, error;
         if (!file_read_whole(it->path(), &data, SEED_FILE_MAX))
             error = "can't read " + it->path().string();
