@@ -2,11 +2,13 @@
 // high-score file it cannot take is kept and said once; shipped files the user
 // changed stay; a FIFO (or anything else that is no regular file) where the
 // settings or the high scores are read is refused at once, not waited on.
+#include "core/gamesdb.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -109,6 +111,31 @@ TEST_F(KeptFiles, ShippedFilesTheUserChangedSurviveTheNextStart) {
     EXPECT_TRUE(test_read_file(tips) == own_tips);
     EXPECT_TRUE(test_read_file(coin) == own_coin);
     EXPECT_TRUE(test_read_file(guide) == shipped_guide) << "a missing one comes back";
+
+    // A copy still as an earlier version shipped it (the home's record of the
+    // copies says so) is brought up to date; one the user changed since is not.
+    const fs::path record = configs() / "Brindlemox.shipped";
+    std::string lines = test_read_file(record);
+    const auto crc_line = [](const std::string& text, const std::string& name) {
+        char crc[16];
+        std::snprintf(
+            crc, sizeof crc, "%08x ",
+            crc32(reinterpret_cast<const u8*>(text.data()), static_cast<i32>(text.size())));
+        return crc + name + "\n";
+    };
+    const auto set_line = [&lines](const std::string& name, const std::string& line) {
+        const size_t at = lines.find(" " + name + "\n");
+        ASSERT_NE(at, std::string::npos) << name << " in " << lines;
+        lines.replace(at - 8, 8 + name.size() + 2, line);
+    };
+    const std::string earlier_guide = "<html>The guide as it was</html>\n";
+    test_write_file(guide, earlier_guide);
+    set_line("help/index.html", crc_line(earlier_guide, "help/index.html"));
+    set_line("tips.txt", crc_line("Tips as they were shipped.\n", "tips.txt"));
+    test_write_file(record, lines);
+    session();
+    EXPECT_TRUE(test_read_file(guide) == shipped_guide);
+    EXPECT_TRUE(test_read_file(tips) == own_tips);
 }
 
 // The start goes on at once (the old wait lasted until a signal); the FIFO
