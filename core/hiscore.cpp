@@ -283,8 +283,7 @@ u8 hiscore_load_ran = 0;
 // it is (the exit does not write the table over it).
 static void keep_unread_file(const std::string& host, const std::string& why) {
     hiscore_load_ran = 0;
-    if (!why.empty())
-        con_printf("Can't read high-score file \"%s\" (%s)!\n", host.c_str(), why.c_str());
+    con_printf("Can't read high-score file \"%s\" (%s)!\n", host.c_str(), why.c_str());
     file_kept_note("high scores", host);
 }
 
@@ -313,7 +312,7 @@ void hiscore_load() {
         std::snprintf(text, sizeof text,
                       cat_str(893, "Unsupported %s version (obsolete/future version)!"), "HGH");
         ui_warning(text);
-        keep_unread_file(host, "");
+        keep_unread_file(host, "version " + std::to_string(version));
         return;
     }
     hiscore_load_ran = 1;

@@ -60,6 +60,9 @@ TEST_F(KeptFiles, AHighScoreFileTheProgramCannotTakeIsKeptAndSaidOnce) {
     table[1 + 2] = 42;
     test_write_file(hgh(), table);
     std::string out = session();
+    EXPECT_EQ(count_of(out, "Can't read high-score file \"" + hgh().string() + "\" (version 17)!"),
+              1)
+        << out;
     EXPECT_EQ(count_of(out, kept("high scores", hgh())), 1) << out;
     EXPECT_TRUE(test_read_file(hgh()) == table);
 
