@@ -1,6 +1,6 @@
 // A state saved through the scripting port under a name without a state's
 // suffix is written with one, the reply and the console name it, and it opens
-// again.
+// again; one saved without a suffix before opens too.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +49,17 @@ TEST_F(StateNames, WhatSaveAsWritesOpensAgain) {
             EXPECT_EQ(result, machine);
         }
     }
+    // A state under a name without a suffix (as earlier versions saved them)
+    // is known by its header; another file is not taken for one.
+    fs::rename(dir / "st.cos", dir / "plain");
+    ASSERT_EQ(send("SETMACHINE TYPERIGHT", &result), 0) << result;
+    EXPECT_EQ(send("OPEN " + (dir / "plain").string(), &result), 0) << result;
+    EXPECT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "PONG");
+    test_write_file(dir / "notes", "\xBF is no state");
+    EXPECT_EQ(send("OPEN " + (dir / "notes").string(), &result), 10) << result;
+    EXPECT_NE(result.find("not supported"), std::string::npos) << result;
+
     // A name with no file part is no file to write.
     EXPECT_EQ(send("SAVEAS " + dir.string() + "/", &result), 10) << result;
     EXPECT_EQ(send("QUIT", &result), 0);
