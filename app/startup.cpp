@@ -51,8 +51,10 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -120,10 +122,39 @@ void startup_absolute_path(char* path, int size) {
 }
 
 // The files the program ships (see path_resources) are copied into the
-// program home when missing or of another size than the shipped one (a copy
-// cut short by a full disk), each under a temporary name renamed into place.
-// Failed copies are reported in one line and tried again at the next start.
+// program home where they are missing, each under a temporary name renamed
+// into place. A copy is replaced by a newer shipped file only while it is
+// still exactly what was copied: "Configs/Brindlemox.shipped" keeps the
+// CRC-32 of each copy. Whatever else is there (a copy the user changed, such
+// as tips of their own or another sound, or a file of a home older than that
+// record) stays. Failed copies are reported in one line and tried again at the
+// next start.
 constexpr size_t SEED_FILE_MAX = 64u << 20;
+constexpr const char* SHIPPED_RECORD = "PROGDIR:Configs/Brindlemox.shipped";
+
+// The record's lines: "%08x <path>\n", the path relative to the home.
+static std::map<std::string, u32> read_shipped_record() {
+    std::map<std::string, u32> record;
+    std::string text;
+    if (!file_read_whole(path_to_host(SHIPPED_RECORD), &text, SEED_FILE_MAX)) return record;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        char* rest = nullptr;
+        const unsigned long crc = std::strtoul(line.c_str(), &rest, 16);
+        if (rest == line.c_str() + 8 && *rest == ' ' && rest[1])
+            record[rest + 1] = static_cast<u32>(crc);
+    }
+    return record;
+}
+
+static u32 crc_of(const std::string& data) {
+    return crc32(reinterpret_cast<const u8*>(data.data()), static_cast<i32>(data.size()));
+}
+
 static void seed_progdir() {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -131,25 +162,55 @@ static void seed_progdir() {
     if (found.empty()) return;
     const fs::path source = found;
     const fs::path home = path_progdir();
+    std::map<std::string, u32> record = read_shipped_record();
+    bool recorded = false;
     int failed = 0;
     std::string first_error;
     for (auto it = fs::recursive_directory_iterator(source, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::error_code e;
-        const fs::path target = home / fs::relative(it->path(), source, e);
+        const fs::path relative = fs::relative(it->path(), source, e);
+        const fs::path target = home / relative;
         if (it->is_directory(e)) {
             fs::create_directories(target, e);
             continue;
         }
-        const fs::file_status there = fs::symlink_status(target, e);
-        if (fs::is_regular_file(there) && fs::file_size(target, e) == it->file_size(e)) continue;
-        if (fs::exists(there) && !fs::is_regular_file(there)) continue; // the user's own
         std::string data, error;
-        if (!file_read_whole(it->path(), &data, SEED_FILE_MAX))
-            error = "can't read " + it->path().string();
-        else if (file_write_replace(target, data.data(), data.size(), &error, false))
+        if (!file_read_whole(it->path(), &data, SEED_FILE_MAX)) {
+            if (!failed++) first_error = "can't read " + it->path().string();
             continue;
-        if (!failed++) first_error = error;
+        }
+        const u32 shipped = crc_of(data);
+        const auto known = record.find(relative.string());
+        const fs::file_status there = fs::symlink_status(target, e);
+        if (fs::exists(there)) {
+            if (known != record.end() && known->second == shipped) continue;
+            std::string copy;
+            if (!fs::is_regular_file(there) || !file_read_whole(target, &copy, SEED_FILE_MAX))
+                continue;
+            const u32 now = crc_of(copy);
+            if (now == shipped) {
+                record[relative.string()] = shipped; // as shipped: it may be updated later
+                recorded = true;
+                continue;
+            }
+            if (known == record.end() || known->second != now) continue; // the user's own
+        }
+        if (file_write_replace(target, data.data(), data.size(), &error, false)) {
+            record[relative.string()] = shipped;
+            recorded = true;
+        } else if (!failed++) {
+            first_error = error;
+        }
+    }
+    if (recorded) {
+        std::string text;
+        char crc[16];
+        for (const auto& [name, value] : record) {
+            std::snprintf(crc, sizeof crc, "%08x ", static_cast<unsigned>(value));
+            text += crc + name + "\n";
+        }
+        file_write_replace(path_to_host(SHIPPED_RECORD), text.data(), text.size(), nullptr, false);
     }
     if (failed)
         con_printf("%d of the program's files could not be copied into its home (%s); the next "

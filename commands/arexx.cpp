@@ -350,6 +350,9 @@ void cmd_saveas(ArexxCall& call) {
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
     if (!state_save_file(8, 1))
         failed_with(call, "SAVEAS: can't save the state", state_save_error());
+    else if (state_saved_name() != name)
+        call.result = state_saved_name(); // the suffix it was given
+
 }
 // SAVEILBM ... SAVETIFF: the current picture, named or through the requester.
 template <int KIND>

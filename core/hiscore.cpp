@@ -4,6 +4,7 @@
 
 #include "core/emu.h"
 #include "core/frame.h"
+#include "core/helpers.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -21,7 +22,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <sys/stat.h>
 #include <cstring>
 #include <string>
 
@@ -279,33 +279,43 @@ static void pack(int slot) {
 
 u8 hiscore_load_ran = 0;
 
-void hiscore_load() {
-    std::string host = path_to_host(HISCORE_FILE_NAME);
-    std::string data;
-    struct stat st;
-    if (stat(host.c_str(), &st) != 0) {
-        hiscore_load_ran = errno == ENOENT;
-        return;
-    }
-    // A file that is there but cannot be read is kept at exit.
+// Start-up could not take the file at `host`: says why, and that it stays as
+// it is (the exit does not write the table over it).
+static void keep_unread_file(const std::string& host, const std::string& why) {
     hiscore_load_ran = 0;
-    if (!S_ISREG(st.st_mode)) return;
-    if (st.st_size != HISCORE_FILE_SIZE) {
-        hiscore_load_ran = 1; // ignored, and replaced at exit
+    con_printf("Can't read high-score file \"%s\" (%s)!\n", host.c_str(), why.c_str());
+    file_kept_note("high scores", host);
+}
+
+void hiscore_load() {
+    const std::string host = path_to_host(HISCORE_FILE_NAME);
+    std::string data, why;
+    // Anything but a regular file (a folder, a FIFO, a device) is refused
+    // without waiting on it.
+    const int read = file_read_telling(host, &data, HISCORE_FILE_SIZE, &why);
+    if ((read == READ_UNAVAILABLE && errno == ENOENT) || (read == READ_OK && data.empty())) {
+        hiscore_load_ran = 1; // none yet (or an empty one): the exit writes the table
         return;
     }
-    if (!file_read_whole(host, &data, HISCORE_FILE_SIZE) ||
-        data.size() != static_cast<size_t>(HISCORE_FILE_SIZE))
+    if (read != READ_OK) {
+        keep_unread_file(host, why);
         return;
-    hiscore_load_ran = 1;
+    }
+    if (data.size() != static_cast<size_t>(HISCORE_FILE_SIZE)) {
+        keep_unread_file(host, std::to_string(data.size()) + " bytes, not " +
+                                   std::to_string(HISCORE_FILE_SIZE));
+        return;
+    }
     u8 version = static_cast<u8>(data[0]);
     if (version != 16 && version != 15) {
         char text[160];
         std::snprintf(text, sizeof text,
                       cat_str(893, "Unsupported %s version (obsolete/future version)!"), "HGH");
         ui_warning(text);
+        keep_unread_file(host, "version " + std::to_string(version));
         return;
     }
+    hiscore_load_ran = 1;
     std::memcpy(file_image, data.data(), HISCORE_FILE_SIZE);
     if (version == 16) {
         for (int n = 0; n < HISCORE_SLOTS; n++)

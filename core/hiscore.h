@@ -30,12 +30,12 @@ extern HiScoreRecord hiscores[HISCORE_SLOTS];
 // Gives every record no score, no play time and "-" as its texts.
 void hiscore_reset();
 
-// Reads the file into the table (start-up). A file of the wrong size is ignored;
-// a wrong version gives one warning.
+// Reads the file into the table (start-up). A file it cannot take (no regular
+// file, unreadable, of another size or version) is said once on the console
+// (a wrong version also with a warning) and kept: the table starts empty.
 void hiscore_load();
 // Start-up ran hiscore_load and the file may be replaced at exit: set when the
-// file was read, ignored for its size, or does not exist; clear when it could
-// not be read.
+// file was read, is empty or does not exist; clear when it could not be taken.
 extern u8 hiscore_load_ran;
 
 // Writes the table to the file (exit), unless start-up could not read the file

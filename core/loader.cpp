@@ -608,6 +608,18 @@ const char* open_refusal(int error) {
     }
 }
 
+// A file whose name says no kind is taken as a state when it begins with a
+// state's header (earlier versions saved states under any name given).
+int kind_by_contents(const std::string& host) {
+    const int fd = path_open_regular(host, nullptr);
+    if (fd < 0) return KIND_NONE;
+    u8 header[STATE_HEADER_SIZE];
+    const bool whole = ::read(fd, header, sizeof header) == static_cast<ssize_t>(sizeof header);
+    ::close(fd);
+    if (!whole || header[0] != STATE_MAGIC || header[2] > 1) return KIND_NONE;
+    return header[2] ? KIND_COR : KIND_COS;
+}
+
 // Reads the request's file (or its first loadable ZIP member) into the
 // request, refusing by the kind's size before reading anything. `why` is set
 // to the reason of a refusal, in the words of "Can't load".
@@ -629,8 +641,9 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
         r.kind = r.zip_member_kind = member.kind;
         return FETCH_OK;
     }
-    const int kind = file_type_from_name(name);
     const std::string host = path_to_host(name);
+    int kind = file_type_from_name(name);
+    if (kind == KIND_NONE) kind = kind_by_contents(host);
     pending.limit = load_kind_max_size(kind);
     if (pending.limit == 0) {
         // The loader needs none of its bytes; the file must still be one.

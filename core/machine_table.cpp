@@ -219,7 +219,7 @@ constexpr MachineDesc machine_table[MACHINES] = {
       .fill_intersections = true, .unlit_leds = true, .show_leds = true, .redefine_keys = true,
       .queue_keystrokes = true, .debug_graphics = true, .pixel_based = true, .bios_first = 70,
       .bios_last = 71}},
-    {"PONG", 28, 1, {60.0, 50.0}, 2, 0, 33, 0, 0,
+    {"PONG", 28, 1, {60.0, 50.0}, 2, 0, 34, 0, 0,
      0, 0, {90, 89, 91, 87}, 58, 6, 1, 0, 0, 0, pong_left, pong_right,
      {0, 0, -1, -1, 15, 1.0, 0, 0, 128, 255,
       -1, -1, -1, -1, {"Start", "Game", "Serve", "Bat size"}},

@@ -2,6 +2,7 @@
 #include "core/savestate.h"
 
 #include "core/emu.h"
+#include "core/filekinds.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -31,14 +32,12 @@
 #include <filesystem>
 #include <vector>
 
-void file_write_icon(int kind, const char* path); // core/filekinds.h
-
 u8 state_guest_version = 0;
 u32 state_length = 0;
 
-static constexpr u8 KIND_COS = 0;
-static constexpr u8 KIND_COR = 1;
-static constexpr u8 KIND_FOREIGN = 2;
+static constexpr u8 HEADER_COS = 0;
+static constexpr u8 HEADER_COR = 1;
+static constexpr u8 HEADER_FOREIGN = 2;
 static constexpr i32 LAST_GAME_ROW = 859;
 
 // The file of the input recording being made, so that a state saved during the
@@ -176,18 +175,45 @@ bool state_write_buffer(u8 kind, std::vector<u8>* out) {
 }
 
 static std::string save_error; // why the last save wrote nothing
+static std::string saved_name; // the name the last save wrote
 
 const std::string& state_save_error() {
     return save_error;
 }
 
+const std::string& state_saved_name() {
+    return saved_name;
+}
+
+// The loader knows a state by its suffix: a name without a state's suffix
+// gets the kind's, so that what is written opens again. False when the name
+// would not fit the buffer.
+static bool give_state_suffix(int kind, char* name, std::size_t size) {
+    const int named = file_type_from_name(name);
+    if (named == KIND_COS || named == KIND_COR || !path_file_part(name)[0]) return true;
+    const char* suffix = file_kinds[kind == FILE_KIND_COR ? KIND_COR : KIND_COS].extension;
+    if (std::strlen(name) + std::strlen(suffix) >= size) return false;
+    std::strcat(name, suffix);
+    return true;
+}
+
 bool state_save_file(int kind, int refresh_title) {
     save_error.clear();
+    saved_name.clear();
+    const std::string asked = file_name_buffer;
+    if (!give_state_suffix(kind, file_name_buffer, sizeof file_name_buffer)) {
+        save_error = "name too long";
+        con_printf("State not saved: %s!\n", save_error.c_str());
+        ui_beep();
+        return false;
+    }
+    if (asked != file_name_buffer) con_printf("State saved as \"%s\".\n", file_name_buffer);
     // A saved state ends a playback; on the way out the playback's recorders
     // finish after the autosave, in the exit path's own step.
     if (rec_state == REC_PLAYBACK && !app_exiting) rec_stop_all();
     std::vector<u8> buffer;
-    const bool overrun = !state_write_buffer(kind == FILE_KIND_COS ? KIND_COS : KIND_COR, &buffer);
+    const bool overrun =
+        !state_write_buffer(kind == FILE_KIND_COS ? HEADER_COS : HEADER_COR, &buffer);
     const u32 length = static_cast<u32>(buffer.size());
 
     std::string path = path_to_host(file_name_buffer);
@@ -199,6 +225,7 @@ bool state_save_file(int kind, int refresh_title) {
         ui_beep();
         return false;
     }
+    saved_name = file_name_buffer;
     file_write_icon(kind, file_name_buffer);
     file_loaded = 1;
     // A state saved into the games drawer joins the game list at once.
@@ -230,7 +257,7 @@ bool state_take_copy(MachineCopy* copy) {
     copy->loaded = file_loaded;
     copy->start = game_start_address;
     copy->game = known_game_id;
-    return state_write_buffer(KIND_COS, &copy->bytes);
+    return state_write_buffer(HEADER_COS, &copy->bytes);
 }
 
 // ---- Loading ----------------------------------------------------------------------------------
@@ -264,11 +291,11 @@ static bool check_header(const u8* data, u32 size, u32* m, u32* map, std::string
         *error = message_with(893, "Unsupported %s version (obsolete/future version)!", "COS/COR");
         return false;
     }
-    if (data[2] == KIND_FOREIGN) {
+    if (data[2] == HEADER_FOREIGN) {
         *error = "Quillfrondex COS files are not supported!";
         return false;
     }
-    if (data[2] != KIND_COS && data[2] != KIND_COR) {
+    if (data[2] != HEADER_COS && data[2] != HEADER_COR) {
         *error = corrupt();
         return false;
     }
@@ -323,7 +350,7 @@ bool state_check(const u8* data, u32 size, std::string* error) {
     state_guest_version = saved_version;
     if (!ok) return false;
     // A plain state is exactly its walk; a recording follows a COR state.
-    if (data[2] == KIND_COS && length != size) {
+    if (data[2] == HEADER_COS && length != size) {
         *error = corrupt();
         return false;
     }

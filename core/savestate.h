@@ -30,12 +30,15 @@ bool state_version_accepted(u32 map, u8 version);
 // The walk over the current machine's state (cursor from 4 on).
 void state_serialise();
 
-// Saves the current machine to file_name_buffer; kind 8 COS, 9 COR. A COR save
-// leaves the file open for the recording. False when the file was not written
-// (it beeps, and an old file of that name is kept).
+// Saves the current machine to file_name_buffer; kind 8 COS, 9 COR. A name
+// without ".cos" or ".cor" gets the kind's suffix (in the buffer too), said on
+// the console. A COR save leaves the file open for the recording. False when
+// the file was not written (it beeps, and an old file of that name is kept).
 bool state_save_file(int kind, int refresh_title);
 // Why the last state_save_file wrote nothing ("" when it wrote its file).
 const std::string& state_save_error();
+// The name the last state_save_file wrote ("" when it wrote nothing).
+const std::string& state_saved_name();
 // The running machine's state as the bytes of a state file of header kind
 // `kind` (0 COS, 1 COR). False when it overran the state buffer.
 bool state_write_buffer(u8 kind, std::vector<u8>* out);

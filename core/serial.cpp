@@ -2,6 +2,7 @@
 #include "core/serial.h"
 
 #include "core/helpers.h"
+#include "core/message.h"
 
 #include "core/recording.h"
 
@@ -411,9 +412,37 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
 }
 
 bool file_read_whole(const std::string& path, std::string* out, size_t limit) {
+    std::string why;
+    return file_read_telling(path, out, limit, &why) == READ_OK;
+}
+
+int file_read_telling(const std::string& path, std::string* out, size_t limit, std::string* why) {
     out->clear();
-    return file_read_regular(path, limit, [out](std::size_t size) {
-               out->resize(size);
-               return reinterpret_cast<u8*>(out->data());
-           }) == READ_OK;
+    errno = 0;
+    const int read = file_read_regular(path, limit, [out](std::size_t size) {
+        out->resize(size);
+        return reinterpret_cast<u8*>(out->data());
+    });
+    const int error = errno;
+    switch (read) {
+    case READ_OK:
+        why->clear();
+        break;
+    case READ_UNAVAILABLE:
+        // What path_open_regular refuses without opening it says EINVAL.
+        *why = error == EINVAL ? "not a regular file" : std::strerror(error);
+        break;
+    case READ_TOO_LARGE:
+        *why = "larger than " + std::to_string(limit) + " bytes";
+        break;
+    default:
+        *why = "read error";
+        break;
+    }
+    errno = error;
+    return read;
+}
+
+void file_kept_note(const char* what, const std::string& host) {
+    con_printf("The %s will not be saved, so that \"%s\" is kept.\n", what, host.c_str());
 }

@@ -91,3 +91,11 @@ void file_replace_abandon(ReplaceFile* f);
 // Reads a whole regular file of at most `limit` bytes (file_read_regular).
 // False when it is missing, no regular file, unreadable or larger than `limit`.
 bool file_read_whole(const std::string& path, std::string* out, size_t limit);
+// The same, telling why: READ_OK or another outcome of file_read_regular, with
+// `*why` then the words for a message ("not a regular file", "larger than N
+// bytes", the system's reason). A missing file is READ_UNAVAILABLE with errno
+// ENOENT.
+int file_read_telling(const std::string& path, std::string* out, size_t limit, std::string* why);
+// Says that the `what` ("settings", "high scores") will not be written at
+// exit, so that the file `host` that start-up could not take is kept.
+void file_kept_note(const char* what, const std::string& host);

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 
 #include "core/machine.h"
+#include "core/helpers.h"
 #include "core/message.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
@@ -280,21 +281,17 @@ bool ini_read_text(const std::string& text) {
 // walk (wrong version or foreign host).
 static bool ini_load_file() {
     std::string host = path_to_host(settings_path);
-    std::string text;
-    FILE* probe = std::fopen(host.c_str(), "rb");
-    if (!probe) {
-        if (errno == ENOENT) {
-            ini_load_ran = 1; // none yet: the exit writes the first
-            return true;
-        }
-        ini_load_ran = 0;
-        con_printf("Can't read settings file \"%s\" (%s)!\n", host.c_str(), std::strerror(errno));
-        return false;
+    std::string text, why;
+    // Anything but a regular file (a folder, a FIFO, a device) is refused
+    // without waiting on it.
+    const int read = file_read_telling(host, &text, INI_FILE_LIMIT, &why);
+    if (read == READ_UNAVAILABLE && errno == ENOENT) {
+        ini_load_ran = 1; // none yet: the exit writes the first
+        return true;
     }
-    std::fclose(probe);
-    if (!file_read_whole(host, &text, INI_FILE_LIMIT)) {
+    if (read != READ_OK) {
         ini_load_ran = 0; // keep a file we could not read
-        con_printf("Can't read settings file \"%s\"!\n", host.c_str());
+        con_printf("Can't read settings file \"%s\" (%s)!\n", host.c_str(), why.c_str());
         return false;
     }
     ini_load_ran = 1;
@@ -311,9 +308,7 @@ static bool ini_load_file() {
 }
 
 void ini_load() {
-    if (!ini_load_file())
-        con_printf("The settings will not be saved, so that \"%s\" is kept.\n",
-                   path_to_host(settings_path).c_str());
+    if (!ini_load_file()) file_kept_note("settings", path_to_host(settings_path));
     // The variant and the notation may have changed.
     machine_adapt_opcode_tables();
 }

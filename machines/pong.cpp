@@ -38,7 +38,7 @@ bool pong_target_variant(i32 v) {
 
 void pong_set_tone(u32 hz) {
     pong_tone_hz = hz;
-    pong.tone_end = frame_counter + 2;
+    pong.tone_end = frame_counter + PONG_TONE_FRAMES;
     snd_update_voices(0);
     if (hz == TONE_BAT && pong.hits < PONG_HITS_MAX) pong.hits++;
 }

@@ -19,6 +19,9 @@ constexpr int PONG_MAP_LINES = 312;
 constexpr int PONG_BALL_MARGIN = 16;
 // The rally's hit count stops here (only its first few hits matter).
 constexpr int PONG_HITS_MAX = 9999;
+// Frames a tone sounds, and a hit target stays hidden on the AY-3-8500/8550.
+constexpr int PONG_TONE_FRAMES = 2;
+constexpr int PONG_TARGET_HIDDEN_FRAMES = 50;
 // Lines of Gridball's scrolled grid at 50 Hz, the longer period.
 constexpr int PONG_GRID_PERIOD_MAX = 228;
 

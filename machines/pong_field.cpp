@@ -9,6 +9,7 @@
 #include "core/machine_table.h"
 #include "core/notify.h"
 #include "core/recording.h"
+#include "core/savestate.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "display/frame.h"
@@ -18,6 +19,7 @@
 #include "input/paddles.h"
 #include "machines/pong.h"
 #include "input/controls.h"
+#include "sound/voice_update.h"
 
 #include <cstring>
 #include <string>
@@ -528,7 +530,7 @@ void pong_gun_shot(int g) {
     if (hit) {
         pong_set_tone(976);
         if (pong_score[side] < 15) pong_score[side]++;
-        pong.hit_timer = 50;
+        pong.hit_timer = PONG_TARGET_HIDDEN_FRAMES;
         pong.shot_result[g] = 2;
         rumble_request[g] = 15;
     } else {
@@ -984,9 +986,30 @@ void pong_save_state(u32 map) {
     }
     state_field_u32(&paddle_y[2]);
     state_field_u32(&paddle_y[3]);
+    // Whose turn it is (Squash), how long a hit target stays hidden and the
+    // tone that sounds: a state from before these were kept leaves them.
+    i32 turn = pong.turn, hit_timer = pong.hit_timer;
+    i32 tone_frames = pong_tone_hz && pong.tone_end > frame_counter
+                          ? static_cast<i32>(pong.tone_end - frame_counter)
+                          : 0;
+    u16 tone_hz = static_cast<u16>(tone_frames ? pong_tone_hz : 0);
+    const bool kept = !reading() || state_guest_version >= 34;
+    if (kept) {
+        ranged(&turn, 1, "turn");
+        ranged(&hit_timer, PONG_TARGET_HIDDEN_FRAMES, "hidden target");
+        ranged(&tone_frames, PONG_TONE_FRAMES, "tone");
+        state_field_u16(&tone_hz);
+    }
     if (reading() && (map == 28 ? variant > 6 : variant < 7))
         serial_mark_bad("ball-and-paddle game");
     if (!applying()) return;
+    if (kept) {
+        pong.turn = turn;
+        pong.hit_timer = hit_timer;
+        pong_tone_hz = tone_frames ? tone_hz : 0;
+        pong.tone_end = frame_counter + static_cast<u32>(tone_frames);
+        snd_update_voices(0);
+    }
     pong.button_reset = static_cast<u8>(flags[0]);
     pong.button_select = static_cast<u8>(flags[1]);
     pong.button_serve = static_cast<u8>(flags[2]);

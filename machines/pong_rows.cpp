@@ -95,6 +95,10 @@ constexpr MachineOps OPS{
     .reset = pong_reset,
     .run_frame = pong_run_frame,
     .serialise = pong_save_state,
+    // Version 33 states lack whose turn it is, the hidden target's count and
+    // the sounding tone.
+    .old_states_first = 33,
+    .old_states_last = 33,
     .save_suffix = ".bin",
     .game_file_name = pong_game_file_name,
     .hiscore_row = pong_hiscore_row,

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unistd.h>
 
 SoundSample snd_effect_table[SND_EFFECTS] = {
     {"PROGDIR:sounds/explode.8svx", {}, 0, 0}, {"PROGDIR:sounds/shoot.8svx", {}, 0, 0},
@@ -38,8 +39,14 @@ struct FileCloser {
 int snd_load_8svx(const std::string& path, SoundSample& out) {
     out.data.clear();
     out.rate = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return SVX_OPEN;
+    // A FIFO or device put in a sound's place is refused, not waited on.
+    const int fd = path_open_regular(path, nullptr);
+    if (fd < 0) return SVX_OPEN;
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        return SVX_OPEN;
+    }
     u8 header[8];
     const std::size_t got = std::fread(header, 1, sizeof header, file.get());
     if (got == 0 && std::ferror(file.get())) return SVX_HEADER_READ;

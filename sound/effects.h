@@ -28,7 +28,7 @@ extern std::vector<std::int8_t> snd_noise_buffer;  // +127 or -127 at random
 // Error codes of snd_load_8svx, in the order they are checked.
 enum Svx8Error : int {
     SVX_OK = 0,
-    SVX_OPEN = 1,        // the file cannot be opened
+    SVX_OPEN = 1,        // the file cannot be opened, or is no regular file
     SVX_HEADER_READ = 2, // the header read fails
     SVX_HEADER_SHORT = 3,
     SVX_NOT_FORM = 4,

@@ -1,0 +1,139 @@
+// A ball-and-paddle state opened in another session of the real program plays
+// on exactly as the session that saved it did: Squash, whose ball takes the
+// colour of the side to hit and whose rules depend on whose turn it is.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int count_of(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        n++;
+    return n;
+}
+
+// Frames compared after each save, and the pictures taken of them.
+constexpr int FRAMES = 30;
+constexpr int PICTURE_EVERY = 5;
+
+class PongStates : public ProgramTest {
+  protected:
+    std::string ask(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    fs::path file(const std::string& name) const { return home.path() / name; }
+
+    // Runs exactly one frame from a pause, waiting for the debugger's word
+    // that it ended.
+    void step() {
+        const int before = count_of(log(), "Reached next frame");
+        ask("DEBUGGER \"R F\"");
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (count_of(log(), "Reached next frame") == before) {
+            ASSERT_LT(std::chrono::steady_clock::now(), end) << "no frame ran";
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    // FRAMES frames from a pause, with pictures named <tag>_<frame>.png and the
+    // state after them in <tag>_after.cos.
+    void play_on(const std::string& tag) {
+        for (int f = 1; f <= FRAMES; f++) {
+            step();
+            if (f % PICTURE_EVERY == 0)
+                ask("SAVEPNG " + file(tag + "_" + std::to_string(f) + ".png").string());
+        }
+        ask("SAVEAS " + file(tag + "_after.cos").string());
+    }
+    void end_session() {
+        ask("QUIT");
+        EXPECT_EQ(wait_exit(), 0) << log();
+        ::close(fd);
+        fd = -1;
+    }
+};
+
+TEST_F(PongStates, ASquashStateOpenedInAnotherSessionPlaysOn) {
+    // The settings of a Squash game on the AY-3-8600 between two computer
+    // players that never miss: no point ends, so no serve's random angle
+    // comes into the frames compared.
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    end_session();
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    std::string settings = test_read_file(ini);
+    for (const auto& [key, value] : {std::pair{"memorymap", "29"},
+                                     {"pong_variant", "10"},
+                                     {"robot_left", "4"},
+                                     {"robot_right", "4"},
+                                     {"autosave", "false"},
+                                     {"showtips", "false"}})
+        settings = std::regex_replace(settings, std::regex(std::string("(^|\n)") + key + "=[^\n]*"),
+                                      std::string("$1") + key + "=" + value);
+    test_write_file(ini, settings);
+
+    // The first session saves at several moments of the rally and plays on.
+    constexpr int MOMENTS = 4;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    EXPECT_EQ(ask("GETMACHINE"), "PONG");
+    for (int m = 0; m < MOMENTS; m++) {
+        ask("UNPAUSE");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300 + 250 * m));
+        ask("PAUSE");
+        ask("SAVEAS " + file("moment" + std::to_string(m) + ".cos").string());
+        play_on("first" + std::to_string(m));
+    }
+    end_session();
+
+    // A fresh session opens each state and plays on.
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("PAUSE");
+    for (int m = 0; m < MOMENTS; m++) {
+        SCOPED_TRACE("moment " + std::to_string(m));
+        ask("OPEN " + file("moment" + std::to_string(m) + ".cos").string());
+        play_on("again" + std::to_string(m));
+        for (int f = PICTURE_EVERY; f <= FRAMES; f += PICTURE_EVERY) {
+            const std::string frame = "_" + std::to_string(f) + ".png";
+            EXPECT_TRUE(test_read_file(file("again" + std::to_string(m) + frame)) ==
+                        test_read_file(file("first" + std::to_string(m) + frame)))
+                << "frame " << f << " after the load differs";
+        }
+        EXPECT_TRUE(test_read_file(file("again" + std::to_string(m) + "_after.cos")) ==
+                    test_read_file(file("first" + std::to_string(m) + "_after.cos")));
+    }
+    end_session();
+}
+
+// A state of the program before it kept the turn still opens, and plays.
+TEST_F(PongStates, AnEarlierStateStillOpens) {
+    const fs::path old = fs::path(BRINDLEMOX_TEST_DATA) / "old_states" / "pong_8600_v33.cos";
+    ASSERT_EQ(test_read_file(old)[1], 33);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("PAUSE");
+    ask("OPEN " + old.string());
+    EXPECT_EQ(ask("GETMACHINE"), "PONG");
+    step();
+    ask("SAVEAS " + file("now.cos").string());
+    const std::string now = test_read_file(file("now.cos"));
+    ASSERT_GT(now.size(), 1u);
+    EXPECT_EQ(now[1], 34) << "saved again in today's form";
+    end_session();
+}
+
+} // namespace
