@@ -38,7 +38,7 @@ void rexx_open_port() {
     std::string chosen;
     const int error = rexx_port_open(exact ? rexx_port_name : "BRINDLEMOX", exact, &chosen);
     if (error) {
-        const char* why;
+        std::string why;
         switch (error) {
         case REXX_PORT_NO_NAME:
             why = "no host base name was provided";
@@ -49,14 +49,19 @@ void rexx_open_port() {
         case REXX_PORT_NO_MEMORY:
             why = "out of memory";
             break;
+        case REXX_PORT_PATH_TOO_LONG:
+            // The runtime folder (or the program home) lies too deep.
+            why = "its socket path \"" + chosen + "\" is " + std::to_string(chosen.size()) +
+                  " bytes long; a socket path takes at most " +
+                  std::to_string(REXX_SOCKET_PATH_MAX);
+            break;
         default:
             why = "unknown error";
             break;
         }
-        char text[120];
-        std::snprintf(text, sizeof text, "Can't create ARexx object (%s)!", why);
-        con_printf("%s\n", text);
-        ui_warning(text);
+        const std::string text = "Can't create ARexx object (" + why + ")!";
+        con_printf("%s\n", text.c_str());
+        ui_warning(text.c_str());
         app_clean_exit(1);
     }
     std::snprintf(rexx_host_name, sizeof rexx_host_name, "%s", chosen.c_str());

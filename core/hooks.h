@@ -27,7 +27,8 @@ enum class CoreHook : int {
     frame_picture,   // the frame's picture is due on the host
     frame_ending,    // the frame ends, before it is counted
     frame_ended,     // the frame was counted and the machine has seen its end
-    link_end,        // a reset the user asked for: the netplay link ends first
+    link_end,        // the netplay link ends: a reset the user asked for, a switch to a
+                     // machine without netplay
     count
 };
 

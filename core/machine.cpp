@@ -148,6 +148,9 @@ bool paused_picture_pending;
 
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     if (switch_refused(new_machine, new_memmap)) return false;
+    // A machine without netplay ends the link as a disconnect does, on both
+    // sides: the peer would wait for frame records that never come.
+    if (!machine_table[new_machine].traits.netplay) core_hooks_run(CoreHook::link_end);
 
     // The disks and the MDCR tape that stay behind go now, while their machine
     // still names and saves them.

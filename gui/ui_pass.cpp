@@ -180,6 +180,9 @@ static void images() {
 // While no main window is open (at start-up) nobody need be at the screen,
 // and the port already answers: a warning then does not wait for the user.
 static void warn_user(const char* text) {
+    // The open windows show what the warning speaks of while it is read (it
+    // may come in the middle of a frame, before the frame's own refresh).
+    if (ui_changes_pending() & (UI_REFRESH_WINDOWS | UI_REFRESH_FORCED)) gui_refresh_windows(0);
     if (!main_window && rexx_host_name[0])
         gui_notice(cat_str(124, "Warning"), text, 2);
     else

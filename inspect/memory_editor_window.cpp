@@ -127,6 +127,8 @@ GuiWindowDesc describe() {
     GuiWindowDesc d;
     d.title = cat_str(424, "Memory Editor");
     d.help_node = "memory";
+    // The page keys turn pages, not the "View as" chooser's choice.
+    d.keys_to_window = true;
     d.root.kind = GK_VGROUP;
     GuiNode band = node(GK_HGROUP);
     band.children.push_back(left_column());
@@ -210,8 +212,10 @@ void gui_memory_window_input() {
             break;
         case GE_RAWKEY:
             // Releases carry RAWKEY_UP and match nothing; keys stay in the window.
-            if (e.code == 0x4E || e.code == 0x7A) step_page(1);
-            if (e.code == 0x4F || e.code == 0x7B) step_page(-1);
+            // Cursor right, Page Down and the wheel's raw key go on a page;
+            // cursor left, Page Up and the other way go back.
+            if (e.code == 0x4E || e.code == 0x49 || e.code == 0x7A) step_page(1);
+            if (e.code == 0x4F || e.code == 0x48 || e.code == 0x7B) step_page(-1);
             if (e.code == 0x45) close = true;
             break;
         case GE_WHEEL:

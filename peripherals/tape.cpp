@@ -839,7 +839,9 @@ void tape_format_time(double samples, char* out, std::size_t size) {
 
 const char* tape_position_text() {
     static char text[24];
-    tape_format_time(tape_accumulator, text, sizeof text);
+    // The head runs a part of a sample ahead of the last one recorded: it
+    // shows no further than the tape goes.
+    tape_format_time(std::min<double>(tape_accumulator, tape_length), text, sizeof text);
     return text;
 }
 

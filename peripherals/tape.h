@@ -160,7 +160,7 @@ inline bool tape_moving() {
 }
 
 // "m:ss.ssssss" of `samples` at the tape's rate ("###:##.######" past 999
-// minutes); tape_position_text() of tape_accumulator.
+// minutes); tape_position_text() of tape_accumulator, never past tape_length.
 void tape_format_time(double samples, char* out, std::size_t size);
 const char* tape_position_text();
 // The deck window's title: "Cassette Tape Deck(s)" and the tape's file part.

@@ -14,5 +14,8 @@
 #include <vector>
 
 std::vector<std::string> file_pattern_globs(const std::string& pattern);
-// The filters joined by blanks, as a dialog's name-filter line takes them.
-std::string file_pattern_filter_line(const std::string& pattern);
+// The file dialog's choices for a pattern, each a readable name and its
+// filters in lower case (the dialog matches names in any case, as the
+// patterns do): "#?.COR" gives "Recordings (*.cor)" and "All files (*)";
+// a pattern that shows every name gives only "All files (*)".
+std::vector<std::string> file_pattern_dialog_filters(const std::string& pattern);

@@ -338,23 +338,41 @@ std::string rexx_port_folder() {
     return path_progdir() + "/Port";
 }
 
-std::string rexx_port_socket_path(const char* name) {
+static_assert(REXX_SOCKET_PATH_MAX + 1 == sizeof(sockaddr_un{}.sun_path));
+
+std::string rexx_port_socket_path_wanted(const char* name) {
     if (!name || !*name) return "";
     for (const char* p = name; *p; ++p)
         if (*p == '/' || static_cast<unsigned char>(*p) < 0x20) return "";
     if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) return "";
-    std::string path = rexx_port_folder() + "/" + name;
-    if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return "";
+    return rexx_port_folder() + "/" + name;
+}
+
+std::string rexx_port_socket_path(const char* name) {
+    std::string path = rexx_port_socket_path_wanted(name);
+    if (path.size() > REXX_SOCKET_PATH_MAX) return "";
     return path;
 }
+
+namespace {
+// The socket path of `name` into `*path`: REXX_PORT_OK, or why there is none.
+int socket_path_for(const char* name, std::string* path) {
+    *path = rexx_port_socket_path_wanted(name);
+    if (path->empty()) return REXX_PORT_NO_NAME;
+    return path->size() > REXX_SOCKET_PATH_MAX ? REXX_PORT_PATH_TOO_LONG : REXX_PORT_OK;
+}
+} // namespace
 
 int rexx_port_open(const char* name, bool exact, std::string* chosen) {
     rexx_port_close();
     try {
         if (!own_folder(rexx_port_folder())) return REXX_PORT_FAILED;
+        std::string path;
         if (exact) {
-            const std::string path = rexx_port_socket_path(name);
-            if (path.empty()) return REXX_PORT_NO_NAME;
+            if (const int error = socket_path_for(name, &path)) {
+                if (chosen && error == REXX_PORT_PATH_TOO_LONG) *chosen = path;
+                return error;
+            }
             const int fd = bind_at(path);
             if (fd == -1) return REXX_PORT_NOT_UNIQUE;
             if (fd < 0) return REXX_PORT_FAILED;
@@ -366,8 +384,10 @@ int rexx_port_open(const char* name, bool exact, std::string* chosen) {
         if (!name || !*name) return REXX_PORT_NO_NAME;
         for (int slot = 1; slot <= 99; ++slot) {
             const std::string numbered = std::string(name) + "." + std::to_string(slot);
-            const std::string path = rexx_port_socket_path(numbered.c_str());
-            if (path.empty()) return REXX_PORT_NO_NAME;
+            if (const int error = socket_path_for(numbered.c_str(), &path)) {
+                if (chosen && error == REXX_PORT_PATH_TOO_LONG) *chosen = path;
+                return error;
+            }
             const int fd = bind_at(path);
             if (fd == -1) continue;
             if (fd < 0) return REXX_PORT_FAILED;

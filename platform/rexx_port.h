@@ -43,12 +43,16 @@ enum RexxPortError : int {
     REXX_PORT_NOT_UNIQUE = 3, // the name (or every numbered name) is taken
     REXX_PORT_NO_MEMORY = 4,
     REXX_PORT_FAILED = 5, // the socket calls failed
+    REXX_PORT_PATH_TOO_LONG = 6, // the socket's path is longer than a Unix socket takes
 };
+// The longest path a Unix socket takes (its terminator excluded).
+constexpr std::size_t REXX_SOCKET_PATH_MAX = 107;
 
 // Makes the port. With `exact` the name is used as it stands; without, the
 // first free name of "<name>.1" .. "<name>.99" is taken. A name whose socket
 // is left over from a program that ended is free. The chosen name goes to
-// `chosen`. Returns a RexxPortError.
+// `chosen`, or with REXX_PORT_PATH_TOO_LONG the path that is too long.
+// Returns a RexxPortError.
 int rexx_port_open(const char* name, bool exact, std::string* chosen);
 // Closes every connection and the port, and removes its socket file.
 void rexx_port_close();
@@ -70,8 +74,12 @@ void rexx_port_serve_waiting(RexxPortHandler handler);
 // its connection (nobody is left to take the answer).
 bool rexx_port_asker_gone();
 
-// Host path of the socket of port `name`, "" when the name cannot be one.
+// Host path of the socket of port `name`, "" when the name cannot be one or
+// the path is longer than REXX_SOCKET_PATH_MAX.
 std::string rexx_port_socket_path(const char* name);
+// The path the socket of port `name` would have, however long ("" when the
+// name cannot be one).
+std::string rexx_port_socket_path_wanted(const char* name);
 // The folder the sockets lie in.
 std::string rexx_port_folder();
 

@@ -1121,10 +1121,9 @@ int gui_host_file_request(const char* title, const char* pattern, bool save, con
     dialog.setWindowTitle(QString::fromUtf8(title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QString globs = QString::fromStdString(file_pattern_filter_line(pattern));
     QStringList filters;
-    filters << QString("%1 (%2)").arg(QString::fromUtf8(pattern), globs);
-    if (globs != "*") filters << "All files (*)";
+    for (const std::string& f : file_pattern_dialog_filters(pattern ? pattern : ""))
+        filters << QString::fromStdString(f);
     dialog.setNameFilters(filters);
     if (drawer && drawer[0] && QFileInfo(QString::fromUtf8(drawer)).isDir())
         dialog.setDirectory(QString::fromUtf8(drawer));

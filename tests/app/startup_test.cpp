@@ -167,6 +167,30 @@ TEST_F(Startup, AHomeThatCannotBeMadeIsReportedWithItsReason) {
     EXPECT_FALSE(window_seen);
 }
 
+// A scripting port whose socket cannot lie in the runtime folder, as that
+// lies too deep for a Unix socket's path, is refused with that path.
+TEST_F(Startup, APortWhoseSocketPathIsTooLongNamesThePath) {
+    const std::string run_dir = dir + "/" + std::string(100, 'r');
+    fs::create_directories(run_dir);
+    fs::permissions(run_dir, fs::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", run_dir.c_str(), 1);
+    std::string out;
+    EXPECT_EQ(run({"PORTNAME", "DEEP"}, &out), 1);
+    const std::string path = run_dir + "/brindlemox/DEEP";
+    const std::string text = "Can't create ARexx object (its socket path \"" + path + "\" is " +
+                             std::to_string(path.size()) +
+                             " bytes long; a socket path takes at most 107)!";
+    EXPECT_NE(out.find(text + "\n"), std::string::npos) << out;
+    ASSERT_EQ(gui_headless_requesters().size(), 1u);
+    EXPECT_NE(gui_headless_requesters()[0].find(text), std::string::npos)
+        << gui_headless_requesters()[0];
+    // The port's own numbered names meet the same folder.
+    EXPECT_EQ(run({}, &out), 1);
+    EXPECT_NE(out.find("(its socket path \"" + run_dir + "/brindlemox/BRINDLEMOX.1\" is "),
+              std::string::npos)
+        << out;
+}
+
 // Shipped files that are missing are copied at every start; a copy the user
 // changed (even to nothing) stays as it is; copies that fail are reported in
 // one line.

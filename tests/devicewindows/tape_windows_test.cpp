@@ -10,7 +10,9 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "gui/images.h"
+#include "gui/main_window.h"
 #include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
 #include "peripherals/mdcr.h"
 #include "peripherals/papertape.h"
 #include "peripherals/tape.h"
@@ -185,6 +187,72 @@ TEST_F(TapeWindows, TheDeckDrivesTheTapeAndFollowsIt) {
     EXPECT_EQ(gui_headless_title(win), "Cassette Tape Deck");
     post(TW_TAPE, GE_RAWKEY, 0, 0x44); // Return closes it
     EXPECT_EQ(gui_subwin_window[TW_TAPE], 0);
+}
+
+// While a new tape records, the head is never shown past the tape's end,
+// though it runs a part of a sample ahead of the last one recorded.
+TEST_F(TapeWindows, ARecordingShowsThePositionWithinTheTape) {
+    on(PIPBUG, MAP_PIPBUG_1);
+    gui_open_tape_deck_window();
+    ASSERT_TRUE(tape_create_at(KIND_WAV, (home / "new.wav").c_str()));
+    post(TW_TAPE, GE_GADGET, GID_TAPE_RECORD, 1);
+    ASSERT_EQ(tape_state, CASSETTE_RECORDING);
+    bool ahead = false; // the head was between two samples at some frame
+    for (int frame = 0; frame < 25; frame++) {
+        emu_run_frame();
+        gui_refresh_windows(0);
+        ahead = ahead || tape_accumulator > tape_length;
+        ASSERT_EQ(text(TW_TAPE, GID_TAPE_POSITION), text(TW_TAPE, GID_TAPE_LENGTH))
+            << "frame " << frame;
+    }
+    EXPECT_TRUE(ahead);
+    EXPECT_GT(tape_length, 0u);
+    post(TW_TAPE, GE_GADGET, GID_TAPE_STOP, 1);
+    EXPECT_EQ(text(TW_TAPE, GID_TAPE_POSITION), text(TW_TAPE, GID_TAPE_LENGTH));
+}
+
+// When the disk fills under a recording, the deck shows the tape as it was
+// kept (what reached the disk) while the warning that says so is read.
+TEST_F(TapeWindows, TheWarningOfAFullDiskFindsTheDeckUpToDate) {
+    const std::filesystem::path disk = home / "disk";
+    std::filesystem::create_directories(disk);
+    int rc = -1;
+    run_tool("mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "'", &rc);
+    if (rc != 0) GTEST_SKIP() << "no small file system can be mounted here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() {
+            int ignored;
+            run_tool("umount -l '" + at + "'", &ignored);
+        }
+    } unmount{disk.string()};
+    on(PIPBUG, MAP_PIPBUG_1);
+    gui_install_ui_host(); // the warnings of the program's own interface, on a screen
+    app_acquired.host_gui = true;
+    gui_open_main_window(0);
+    gui_open_tape_deck_window();
+    ASSERT_TRUE(tape_create_at(KIND_WAV, (disk / "t.wav").c_str()));
+    post(TW_TAPE, GE_GADGET, GID_TAPE_RECORD, 1);
+    const std::size_t asked_before = gui_headless_requesters().size();
+    static std::string position, length, stopped_at;
+    position = length = stopped_at = "";
+    gui_headless_on_requester([] {
+        const int win = gui_subwin_window[TW_TAPE];
+        position = gui_get_text(win, GID_TAPE_POSITION);
+        length = gui_get_text(win, GID_TAPE_LENGTH);
+        stopped_at = tape_position_text();
+    });
+    for (int frame = 0; frame < 500 && tape_state == CASSETTE_RECORDING; frame++)
+        emu_run_frame();
+    gui_headless_on_requester(nullptr);
+    ASSERT_EQ(tape_state, CASSETTE_STOPPED);
+    ASSERT_EQ(gui_headless_requesters().size(), asked_before + 1);
+    const std::string& warning = gui_headless_requesters().back();
+    EXPECT_NE(warning.find("No space left on device! The tape was stopped at " + stopped_at + "."),
+              std::string::npos)
+        << warning;
+    EXPECT_EQ(position, stopped_at);
+    EXPECT_EQ(length, stopped_at);
 }
 
 TEST_F(TapeWindows, ThePhunsyDeckShowsTheMdcr) {

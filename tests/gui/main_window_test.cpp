@@ -263,9 +263,11 @@ TEST_F(MainWindow, TheMagnifierFollowsTheMagnifiedLcd) {
     magnifier_render(v, guest_frame, want.data());
     int w = 0, h = 0;
     std::vector<u32> shown;
-    for (int win = 1; win < 64 && shown.empty(); win++)
-        if (win != main_window && gui_headless_desc(win) && gui_headless_desc(win)->borderless)
-            shown = gui_headless_display(win, 1, &w, &h);
+    // The magnifier is the window opened last, whatever number it got.
+    const int magnifier = gui_headless_find_window("");
+    ASSERT_NE(magnifier, main_window);
+    ASSERT_TRUE(gui_headless_desc(magnifier) && gui_headless_desc(magnifier)->borderless);
+    shown = gui_headless_display(magnifier, 1, &w, &h);
     ASSERT_EQ(w, MAGNIFIER_SIZE);
     ASSERT_EQ(shown.size(), want.size());
     int lit = 0;

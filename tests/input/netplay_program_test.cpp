@@ -68,12 +68,42 @@ struct Program {
         std::string result;
         return send(line, &result) == 0 ? result : "(failed: " + result + ")";
     }
+    // `ask` for a command that needs a frame boundary: while linked, a frame
+    // that waits for the peer's record refuses it, so it is sent again until
+    // it comes between frames (ten seconds at most).
+    std::string between_frames(const std::string& line) {
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        std::string result = ask(line);
+        while (result.find("unavailable during the frame") != std::string::npos &&
+               Clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            result = ask(line);
+        }
+        return result;
+    }
     std::string log() const { return test_read_file(home.path() / "program.log"); }
     // Waits until the log holds `text` (ten seconds at most).
     bool says(const std::string& text) const {
         const auto end = Clock::now() + std::chrono::seconds(10);
         while (Clock::now() < end) {
             if (log().find(text) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    // How often the log holds `text`.
+    int count(const std::string& text) const {
+        const std::string all = log();
+        int n = 0;
+        for (auto at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
+            n++;
+        return n;
+    }
+    // Waits until the log holds `text` `n` times (ten seconds at most).
+    bool says_again(const std::string& text, int n) const {
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < end) {
+            if (count(text) >= n) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
@@ -119,21 +149,31 @@ class NetplayPrograms : public ::testing::Test {
         int server_rc = -1;
         std::string server_said;
         std::thread listening([&] { server_rc = server.send("SERVER", &server_said, 20); });
-        const bool listens = server.says("Listening...\n");
+        const bool listens = server.says_again("Listening...\n", links + 1);
         std::string said;
         const int client_rc = listens ? client.send("CLIENT 127.0.0.1", &said, 20) : -1;
         listening.join();
         ASSERT_TRUE(listens) << server.log();
         EXPECT_EQ(client_rc, 0) << said << client.log();
         EXPECT_EQ(server_rc, 0) << server_said << server.log();
-        EXPECT_NE(client.log().find("Successfully connected as client!\n"), std::string::npos);
-        EXPECT_NE(server.log().find("The client at 127.0.0.1 has successfully connected to your "
-                                    "server!\n"),
-                  std::string::npos);
+        EXPECT_EQ(client.count("Successfully connected as client!\n"), ++links);
+        EXPECT_EQ(server.count("The client at 127.0.0.1 has successfully connected to your "
+                               "server!\n"),
+                  links);
+    }
+
+    // Both sides say the link is gone, and neither takes a chat line.
+    void both_disconnected() {
+        EXPECT_TRUE(server.says_again("Disconnected.\n", links)) << server.log();
+        EXPECT_TRUE(client.says_again("Disconnected.\n", links)) << client.log();
+        for (Program* side : {&server, &client})
+            EXPECT_EQ(side->ask("DEBUGGER \"*\"still there?\""),
+                      "(failed: Command is unavailable.\n\n)");
     }
 
     Program server{"netplay-server", "NETS"}, client{"netplay-client", "NETC"};
     u16 net = 0;
+    int links = 0; // connections made so far
 };
 
 TEST_F(NetplayPrograms, AnArcadiaGameRunsInLockstepWithChatUntilOneSideLeaves) {
@@ -174,6 +214,47 @@ TEST_F(NetplayPrograms, TheExpandedElektorSharesTheServersRandomNumbers) {
     EXPECT_TRUE(client.says("Disconnected.\n")) << client.log();
     EXPECT_EQ(server.ask("QUIT"), "");
     EXPECT_EQ(server.ended(), 0);
+}
+
+// A switch to a machine without netplay ends the link on both sides, so that
+// neither waits for records that never come; either side can link again.
+TEST_F(NetplayPrograms, ASwitchToAMachineWithoutNetplayEndsTheLink) {
+    connect("INTERTON");
+    ASSERT_EQ(client.between_frames("SETMACHINE PIPBUG"), "");
+    both_disconnected();
+    // The server runs on by itself: it takes commands between frames again.
+    EXPECT_EQ(server.ask("SETMACHINE ARCADIA"), "");
+    EXPECT_EQ(server.ask("GETMACHINE"), "ARCADIA");
+    std::string said;
+    EXPECT_EQ(client.send("CLIENT 127.0.0.1", &said), 10);
+    EXPECT_EQ(said, "CLIENT: wrong guest machine\n");
+
+    // The server's switch ends it the same way.
+    connect("INTERTON");
+    ASSERT_EQ(server.between_frames("SETMACHINE TWIN"), "");
+    both_disconnected();
+    EXPECT_EQ(client.ask("SETMACHINE ELEKTOR"), "");
+    EXPECT_EQ(client.ask("GETMACHINE"), "ELEKTOR");
+}
+
+// So does a load that takes the machine elsewhere: a state, a program file.
+TEST_F(NetplayPrograms, ALoadThatLeavesTheNetplayMachinesEndsTheLink) {
+    const std::string state = (server.home.path() / "pipbug.cos").string();
+    ASSERT_EQ(server.ask("SETMACHINE PIPBUG"), "");
+    ASSERT_EQ(server.ask("SAVEAS " + state), "");
+    ASSERT_EQ(client.ask("SETMACHINE TWIN"), "");
+    ASSERT_EQ(client.ask("DEBUGGER SAVEMOD 100 11F prog"), "OK.\n\n");
+    const std::string program = (client.home.path() / "Projects" / "prog.mod").string();
+
+    connect("ARCADIA");
+    ASSERT_EQ(server.between_frames("OPEN " + state), "");
+    EXPECT_EQ(server.ask("GETMACHINE"), "PIPBUG");
+    both_disconnected();
+
+    connect("ELEKTOR");
+    ASSERT_EQ(client.between_frames("OPEN " + program), "");
+    EXPECT_EQ(client.ask("GETMACHINE"), "TWIN");
+    both_disconnected();
 }
 
 } // namespace

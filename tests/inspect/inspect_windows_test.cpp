@@ -406,6 +406,15 @@ TEST_F(Inspect, MemoryEditorPagesCellsAndWatchpoints) {
     EXPECT_EQ(memedit_base, 0x7F00);
     mon_memory_view_refresh(0);
     EXPECT_EQ(memedit_base, 0x7E00);
+    // Page Up goes back a page, Page Down on (their releases do nothing).
+    for (int code : {0x48, 0x48 | RAWKEY_UP, 0x48, 0x49, 0x49 | RAWKEY_UP}) {
+        e.code = code;
+        gui_headless_post(win, e);
+    }
+    gui_memory_window_input();
+    mon_memory_view_refresh(0);
+    EXPECT_EQ(memedit_page, 125);
+    EXPECT_EQ(text(win, GID_MEM_REGION), "7D00..7DFF");
     // A changed byte relabels its cell.
     memedit_page = 7;
     mon_memory_view_refresh(0);

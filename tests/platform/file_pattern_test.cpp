@@ -45,7 +45,30 @@ TEST(FilePattern, WhatAFilterCannotSayShowsEveryName) {
         EXPECT_EQ(file_pattern_globs(p), std::vector<std::string>{"*"}) << p;
 }
 
-TEST(FilePattern, TheFilterLineJoinsTheFiltersByBlanks) {
-    EXPECT_EQ(file_pattern_filter_line("#?.(BIN|ROM|TVC)"), "*.BIN *.ROM *.TVC");
-    EXPECT_EQ(file_pattern_filter_line("~(#?.info)"), "*");
+// The dialog shows what the files are, never the pattern itself, and lets
+// every name be shown besides.
+TEST(FilePattern, TheDialogNamesTheKindsAndListsTheirFilters) {
+    struct Case {
+        const char* pattern;
+        std::vector<std::string> filters;
+    };
+    const Case cases[] = {
+        {"#?.COR", {"Recordings (*.cor)", "All files (*)"}},
+        {"#?.(WAV|WAVE)", {"WAV sounds (*.wav *.wave)", "All files (*)"}},
+        {"#?.(BIN|ROM)", {"Game images (*.bin *.rom)", "All files (*)"}},
+        {"#?.(AOF|OBJ|TVC)", {"Programs (*.aof *.obj *.tvc)", "All files (*)"}},
+        {"#?.(IFF|8SVX|8SV|AIFF|AIF|WAV)",
+         {"Sounds (*.iff *.8svx *.8sv *.aiff *.aif *.wav)", "All files (*)"}},
+        {"#?.(IMG|TWIN)", {"Disk images (*.img *.twin)", "All files (*)"}},
+        {"#?.(COS|PNG)", {"Supported files (*.cos *.png)", "All files (*)"}},
+        {"#?.rexx", {"REXX scripts (*.rexx)", "All files (*)"}},
+        {"#?.xyz", {"XYZ files (*.xyz)", "All files (*)"}},
+        {"#?.(xyz|COS)", {"Matching files (*.xyz *.cos)", "All files (*)"}},
+        {"game?.AOF", {"Matching files (game?.aof)", "All files (*)"}},
+        {"#?", {"All files (*)"}},
+        {"~(#?.info)", {"All files (*)"}},
+        {"", {"All files (*)"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(file_pattern_dialog_filters(c.pattern), c.filters) << c.pattern;
 }

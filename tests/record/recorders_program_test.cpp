@@ -1,6 +1,7 @@
 // The recorders in the program itself, driven over its scripting port: what
 // a playback generates, where the files are made, and what is left when the
 // program is killed while generating.
+#include "core/machine_table.h"
 #include "tests/record/tools.h"
 #include "tests/support/child_wait.h"
 #include "tests/support/gif_frames.h"
@@ -51,6 +52,34 @@ class RecordersProgram : public ProgramTest {
         take.resize(take.size() + 6 * frames); // both sides' three bytes a frame
         fs::create_directories(dir);
         write_bytes(dir / "take.cor", take);
+    }
+    // The guest's time in clock periods, as the debugger's processor view
+    // shows it (0 when it cannot be read).
+    u32 guest_clocks() {
+        std::string view;
+        if (ask("DEBUGGER TU 1") != 0 || ask("DEBUGGER V CPU", &view) != 0) return 0;
+        const std::size_t at = view.find("Clock:");
+        if (at == std::string::npos) return 0;
+        u32 clocks = 0;
+        for (std::size_t i = view.find_first_not_of(' ', at + 6); i < view.size(); i++)
+            if (view[i] >= '0' && view[i] <= '9')
+                clocks = clocks * 10 + static_cast<u32>(view[i] - '0');
+            else if (view[i] != ',')
+                break;
+        return clocks;
+    }
+    // Waits until the Arcadia has run `seconds` of its own time (taken at
+    // the faster of its frame rates) past `from`; a minute of real time at
+    // most, however busy the host is.
+    bool guest_ran(u32 from, double seconds) {
+        const double clocks = machine_live[ARCADIA].clocks_per_frame * 60 * seconds;
+        if (clocks <= 0) return false;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (std::chrono::steady_clock::now() < end) {
+            if (guest_clocks() - from >= clocks) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
     }
     void toggle(std::initializer_list<const char*> items) {
         for (const char* item : items)
@@ -265,10 +294,12 @@ TEST_F(RecordersProgram, ABreakWhileRecordingFinishesTheGeneratedFiles) {
     start_with_a_take(dir, 600);
     toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
     ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const u32 opened = guest_clocks();
+    ASSERT_NE(opened, 0u);
+    ASSERT_TRUE(guest_ran(opened, 0.3));
     // Recording goes on from the part played so far, under the same name.
     ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ASSERT_TRUE(guest_ran(opened, 1.0));
     kill(pid, SIGTERM);
     EXPECT_EQ(wait_exit(), 0);
 

@@ -8,6 +8,7 @@
 
 #include "record/recorder.h"
 #include "tests/support/quiet_output.h"
+#include "platform/rexx_port.h"
 
 #include "computers/terminal.h"
 #include "core/emu.h"
@@ -216,9 +217,23 @@ TempHome::TempHome(const char* tag) {
     std::replace(test.begin(), test.end(), '/', '_');
     path_ = fs::temp_directory_path() /
             (std::string("brindlemox-") + tag + "-" + std::to_string(getpid()) + "-" + test);
-    fs::remove_all(path_);
-    fs::create_directories(path_);
+    if (test_socket_path_fits(path_)) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    } else {
+        // The home also holds the scripting port's socket, whose whole path a
+        // Unix socket limits: a deep temporary folder and a long test name
+        // leave too little room, so this home gets a short name of its own.
+        std::string pattern = (fs::temp_directory_path() / "bmx-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path_ = pattern;
+        else fs::create_directories(path_); // the port's test says why it cannot open
+    }
     setenv("BRINDLEMOX_HOME", path_.c_str(), 1);
+}
+
+bool test_socket_path_fits(const fs::path& runtime) {
+    // Room for the port's folder and a name as long as "BRINDLEMOX.99" and more.
+    return (runtime / "brindlemox" / std::string(16, 'N')).string().size() <= REXX_SOCKET_PATH_MAX;
 }
 
 TempHome::~TempHome() {

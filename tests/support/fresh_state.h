@@ -32,8 +32,9 @@ void fresh_cpu(u32 machine, u32 memmap);
 const std::string& fresh_settings_defaults();
 
 // A program home of its own for the running test: a new folder named after
-// `tag` and the test, set as BRINDLEMOX_HOME; removed (and the scratch home
-// set again) when it goes.
+// `tag` and the test (a short unique name where that would leave no room for
+// a scripting port's socket in it), set as BRINDLEMOX_HOME; removed (and the
+// scratch home set again) when it goes.
 class TempHome {
   public:
     explicit TempHome(const char* tag);
@@ -45,6 +46,10 @@ class TempHome {
   private:
     std::filesystem::path path_;
 };
+
+// Whether a scripting port's socket fits under runtime folder `runtime`
+// (a Unix socket's path is short); TempHome makes homes for which it does.
+bool test_socket_path_fits(const std::filesystem::path& runtime);
 
 // Every byte of guest memory holds `value`.
 bool guest_memory_all(u8 value);
