@@ -450,15 +450,49 @@ void DisplayWidget::mouseMoveEvent(QMouseEvent* e) {
     post(owner_, g);
 }
 
-void DisplayWidget::wheelEvent(QWheelEvent* e) {
+// The wheel turned over gadget `gid`: one step up or down for the window's
+// handler. The desktop may hand a turn made with Alt held over as a sideways
+// one; it is still the wheel's turn.
+void post_wheel(QtWindow* owner, int gid, const QWheelEvent* e) {
     int dy = e->angleDelta().y();
+    if (dy == 0 && (e->modifiers() & Qt::AltModifier)) dy = e->angleDelta().x();
     if (dy == 0) return;
     GuiEvent g;
     g.type = GE_WHEEL;
-    g.gid = gid_;
+    g.gid = gid;
     g.code = dy > 0 ? -1 : 1;
     g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
-    post(owner_, g);
+    post(owner, g);
+}
+
+void DisplayWidget::wheelEvent(QWheelEvent* e) {
+    post_wheel(owner_, gid_, e);
+}
+
+// Takes the wheel from a list whose window handles it itself: the turn goes
+// to the window's queue with the list's gadget id, and the list does not
+// scroll by itself.
+class WheelToWindow : public QObject {
+  public:
+    WheelToWindow(QtWindow* owner, int gid, QObject* parent)
+        : QObject(parent), owner_(owner), gid_(gid) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::Wheel) return false;
+        post_wheel(owner_, gid_, static_cast<QWheelEvent*>(e));
+        return true;
+    }
+
+  private:
+    QtWindow* owner_;
+    int gid_;
+};
+
+void wheel_to_window(QtWindow* owner, int gid, QAbstractScrollArea* list) {
+    auto* filter = new WheelToWindow(owner, gid, list);
+    list->installEventFilter(filter);
+    list->viewport()->installEventFilter(filter);
 }
 
 QtWindow* find(int win) {
@@ -472,6 +506,15 @@ Gadget* gadget(int win, int gid) {
     auto it = w->gadgets.find(gid);
     return it == w->gadgets.end() ? nullptr : &it->second;
 }
+
+} // namespace
+
+QWidget* qt_gadget_widget(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->widget : nullptr;
+}
+
+namespace {
 
 QIcon icon_of(int image) {
     auto it = images.find(image);
@@ -721,15 +764,17 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     case GK_LIST: {
         if (!n.columns.empty()) {
             out = build_table(w, n);
-            break;
+        } else {
+            auto* l = new QListWidget;
+            for (const std::string& s : n.items)
+                l->addItem(QString::fromStdString(s));
+            if (n.value >= 0) l->setCurrentRow(n.value);
+            QObject::connect(l, &QListWidget::itemClicked, [w, gid, l](QListWidgetItem* it) {
+                gadget_event(w, gid, l->row(it));
+            });
+            out = l;
         }
-        auto* l = new QListWidget;
-        for (const std::string& s : n.items)
-            l->addItem(QString::fromStdString(s));
-        if (n.value >= 0) l->setCurrentRow(n.value);
-        QObject::connect(l, &QListWidget::itemClicked,
-                         [w, gid, l](QListWidgetItem* it) { gadget_event(w, gid, l->row(it)); });
-        out = l;
+        if (n.wheel_to_window) wheel_to_window(w, gid, static_cast<QAbstractScrollArea*>(out));
         break;
     }
     case GK_SPEEDBAR: {
