@@ -285,6 +285,10 @@ void gui_set_range(int win, int gid, int min, int max, int visible);
 void gui_set_image(int win, int gid, int image);
 // The tool tip shown while the pointer rests on the gadget ("" none).
 void gui_set_hint(int win, int gid, const char* text);
+// While on, read-only text field `gid` shows a text too wide for it whole as
+// well: on a note over the window just above the field, wrapped to the
+// window's width (and as the field's tool tip). Off by default.
+void gui_show_whole_text(int win, int gid, bool on);
 // The background of a button or text field: 0x00RRGGBB, or -1 the default.
 void gui_set_background(int win, int gid, int rgb);
 // New rows of a list with columns; the selection is cleared (-1).

@@ -44,6 +44,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QToolTip>
 #include <QTimer>
@@ -283,6 +284,81 @@ class EntryWidget : public QLineEdit {
   private:
     QtWindow* owner_;
     int gid_;
+};
+
+// A read-only field. Asked to (show_whole), a text wider than the field is
+// also shown whole on a note laid over the window just above the field, as
+// wide as the window and wrapped to it, and as the field's hover text.
+class WholeTextField : public QLineEdit {
+  public:
+    WholeTextField() {
+        setReadOnly(true);
+        setFocusPolicy(Qt::NoFocus);
+        QObject::connect(this, &QLineEdit::textChanged, [this] { follow(); });
+    }
+    void show_whole(bool on) {
+        whole_ = on;
+        follow();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QLineEdit::resizeEvent(e);
+        follow();
+    }
+    void showEvent(QShowEvent* e) override {
+        QLineEdit::showEvent(e);
+        window()->installEventFilter(this);
+        follow();
+    }
+    void hideEvent(QHideEvent* e) override {
+        QLineEdit::hideEvent(e);
+        if (note_) note_->hide();
+    }
+    // The window's size changes move the field within it.
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == window() && (e->type() == QEvent::Resize || e->type() == QEvent::LayoutRequest))
+            QTimer::singleShot(0, this, [this] { follow(); });
+        return false;
+    }
+
+  private:
+    bool fits() const {
+        QStyleOptionFrame opt;
+        initStyleOption(&opt);
+        const QRect room = style()->subElementRect(QStyle::SE_LineEditContents, &opt, this);
+        return fontMetrics().horizontalAdvance(text()) <= room.width() - 4; // the text's own margins
+    }
+    void follow() {
+        if (!whole_ || !isVisible() || text().isEmpty() || fits()) {
+            if (note_) note_->hide();
+            if (shown_) setToolTip(QString());
+            shown_ = false;
+            return;
+        }
+        QWidget* top = window();
+        if (!note_ || note_->parentWidget() != top) {
+            delete note_;
+            note_ = new QLabel(top);
+            note_->setWordWrap(true);
+            note_->setFrameStyle(QFrame::Box | QFrame::Plain);
+            note_->setMargin(2);
+            note_->setPalette(QToolTip::palette());
+            note_->setAutoFillBackground(true);
+            note_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
+        note_->setText(text());
+        const int width = top->width() - 4;
+        const int height = note_->heightForWidth(width);
+        const QPoint at = mapTo(top, QPoint(0, 0));
+        note_->setGeometry(2, std::max(0, at.y() - height), width, height);
+        note_->raise();
+        note_->show();
+        setToolTip(text());
+        shown_ = true;
+    }
+    bool whole_ = false, shown_ = false;
+    QPointer<QLabel> note_;
 };
 
 class HostWindow;
@@ -713,9 +789,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     case GK_STRING: {
         QLineEdit* e;
         if (n.readonly) {
-            e = new QLineEdit;
-            e->setReadOnly(true);
-            e->setFocusPolicy(Qt::NoFocus);
+            e = new WholeTextField;
         } else {
             e = new EntryWidget(w, gid);
         }
@@ -1680,6 +1754,10 @@ void gui_set_image(int win, int gid, int image) {
 }
 void gui_set_hint(int win, int gid, const char* text) {
     if (Gadget* g = gadget(win, gid)) g->widget->setToolTip(QString::fromUtf8(text));
+}
+void gui_show_whole_text(int win, int gid, bool on) {
+    Gadget* g = gadget(win, gid);
+    if (auto* f = g ? dynamic_cast<WholeTextField*>(g->widget) : nullptr) f->show_whole(on);
 }
 void gui_set_background(int win, int gid, int rgb) {
     Gadget* g = gadget(win, gid);
