@@ -335,8 +335,14 @@ void display_select_plotter() {
 
 namespace {
 
+// The scanlines the picture shows: the setting counts only above scale 1,
+// and as the machine draws them (the LED panels never do).
+ScanlineStyle scanlines_shown() {
+    return scanlines && scale() > 1 ? machine_traits().scanlines : ScanlineStyle::NONE;
+}
+
 bool grid_applies() {
-    return scanlines && scale() >= 2 && machine_traits().scanlines == ScanlineStyle::GRID;
+    return scanlines_shown() == ScanlineStyle::GRID;
 }
 
 // The grid's lines on host rows [first, last): every other block column's
@@ -355,7 +361,7 @@ void grid_rows(i32 first, i32 last) {
 } // namespace
 
 bool display_scanline_gaps() {
-    return scanlines && scale() > 1 && machine_traits().scanlines == ScanlineStyle::ROWS;
+    return scanlines_shown() == ScanlineStyle::ROWS;
 }
 
 void display_scanline_prepass() {
