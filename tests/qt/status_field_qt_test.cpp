@@ -72,14 +72,6 @@ TEST_F(StatusField, ThePointersDescriptionIsReadableWholeAtSizeOne) {
     EXPECT_LE(note->y() + note->height(), field->mapTo(field->window(), QPoint(0, 0)).y());
     EXPECT_EQ(field->toolTip(), shown);
 
-    // It follows the pointer.
-    move(display, display->rect().center(), Qt::ControlModifier);
-    event_pass();
-    const QString there = QString::fromUtf8(display_position_text);
-    ASSERT_NE(there, shown);
-    if (field->fontMetrics().horizontalAdvance(there) > field->width())
-        EXPECT_NE(note_showing(there), nullptr);
-
     // Ctrl let go: the status bar's own text, and no note.
     ctrl(display, false);
     move(display, display->rect().center(), Qt::NoModifier);
