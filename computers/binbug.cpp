@@ -230,6 +230,22 @@ void binbug_apply_memory_map(int reconfigure) {
     }
 }
 
+void binbug_set_clock(u32 fast) {
+    fast_binbug = fast ? 1 : 0;
+    machine_live[BINBUG].clocks_per_frame = fast_binbug ? 40000.0 : 20000.0;
+    // The disk boot ROM's delay loops are patched for the clock.
+    for (int i = 0; i < 15; i++)
+        mem(BOOT_PATCH_AT[i]) = BOOT_PATCH[fast_binbug][i];
+}
+
+bool binbug_set_baud(u32 choice) {
+    // Only BINBUG 6.1's delay bytes can be patched: the others run at 300/600.
+    if (choice > 3 || (binbug_biosversion != BIOS_61 && choice != 1)) return false;
+    binbug_baudrate = static_cast<i32>(choice);
+    binbug_set_baud_rate();
+    return true;
+}
+
 void binbug_setup() {
     load_start_known = 0;
     machine_live[BINBUG].clocks_per_frame = fast_binbug ? 40000.0 : 20000.0;
@@ -257,8 +273,7 @@ void binbug_setup() {
     set_attributes(VDU, 0x7FFF, MEM_DEVICE);
 
     guest_rom_read(binbug_roms[ROM_DISK_BOOT], guest_memory + 0x6000);
-    for (int i = 0; i < 15; i++)
-        mem(BOOT_PATCH_AT[i]) = BOOT_PATCH[fast_binbug ? 1 : 0][i];
+    binbug_set_clock(fast_binbug);
     guest_rom_read(binbug_roms[ROM_6400], guest_memory + 0x6400);
     std::memset(binbug_char_rom, 0, sizeof binbug_char_rom);
     std::memset(binbug_gfx_rom, 0, sizeof binbug_gfx_rom);

@@ -29,6 +29,11 @@ extern u8 binbug_keypad_rows[4];
 void binbug_setup();
 void binbug_apply_memory_map(int reconfigure);
 void binbug_set_baud_rate();
+// The clock option (0 1 MHz, 1 2 MHz) and what follows it: the clock periods
+// of a frame and the disk boot ROM's delay loops.
+void binbug_set_clock(u32 fast);
+// Takes serial rate `choice` (0..3); false when the monitor cannot run at it.
+bool binbug_set_baud(u32 choice);
 // The last raster line of a pixel-based frame: 312 lines and a half line.
 constexpr i32 BINBUG_LAST_LINE = 312;
 void binbug_run_frame();

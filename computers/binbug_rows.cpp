@@ -141,6 +141,17 @@ ViewShown binbug_view(const char* word) {
     return ViewShown::SHOWN;
 }
 
+constexpr const char* BINBUG_BAUDS[4] = {"150/300", "300/600", "1200/2400", "2400/4800"};
+constexpr MachineRates RATES{
+    .clock_formats = {"1 %s", "2 %s"},
+    .clock = [] { return fast_binbug; },
+    .set_clock = binbug_set_clock,
+    .bauds = BINBUG_BAUDS,
+    .baud_count = 4,
+    .baud = [] { return static_cast<u32>(binbug_baudrate); },
+    .set_baud = binbug_set_baud,
+};
+
 constexpr MachineOps OPS{
     .setup = binbug_setup,
     .install_bus = binbug_bus_install,
@@ -162,6 +173,7 @@ constexpr MachineOps OPS{
     .lowercase_input = [] { return true; },
     .tape = binbug_tape,
     .controls = &binbug_controls,
+    .rates = &RATES,
     .guide_section = "pipbug-and-binbug",
     .sprites_help = "binbug-sprites",
     .disks = &binbug_disk_system,

@@ -113,10 +113,15 @@ void cd2650_load_charset() {
     }
 }
 
+void cd2650_set_clock(u32 fast) {
+    fast_cd2650 = fast ? 1 : 0;
+    machine_live[CD2650].clocks_per_frame = static_cast<double>(frame_clocks());
+}
+
 void cd2650_setup() {
     load_start_known = 0;
     MachineLive& row = machine_live[CD2650];
-    row.clocks_per_frame = static_cast<double>(frame_clocks());
+    cd2650_set_clock(fast_cd2650);
     cpu_beam_clock = 0;
     if (cd2650_biosversion > 2) cd2650_biosversion = 0;
     if (cd2650_dosversion > 2) cd2650_dosversion = 2;

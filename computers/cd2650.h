@@ -33,6 +33,8 @@ extern u8 cd2650_chargen[128 * 10];
 extern u32 cd2650_key_holdoff;
 
 void cd2650_setup();
+// The clock option (0 1.183 MHz, 1 1.774 MHz) and the clock periods of a frame.
+void cd2650_set_clock(u32 fast);
 // Raster lines of a pixel-based frame.
 constexpr i32 CD2650_LINES = 264;
 void cd2650_run_frame();

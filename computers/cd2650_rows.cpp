@@ -115,6 +115,12 @@ ViewShown cd2650_view(const char* word) {
     return ViewShown::SHOWN;
 }
 
+constexpr MachineRates RATES{
+    .clock_formats = {"1.183 %s", "1.774 %s"},
+    .clock = [] { return fast_cd2650; },
+    .set_clock = cd2650_set_clock,
+};
+
 constexpr MachineOps OPS{
     .setup = cd2650_setup,
     .install_bus = cd2650_bus_install,
@@ -137,6 +143,7 @@ constexpr MachineOps OPS{
     .paste_char = cd2650_paste_char,
     .lowercase_input = cd2650_lowercase_input,
     .tape = cd2650_tape,
+    .rates = &RATES,
     .guide_section = "cd2650",
     .sprites_help = "binbug-sprites",
     .disks = &cd2650_disk_system,

@@ -65,8 +65,7 @@ void selbst_apply_row_before(const KnownGame& row) {
 }
 
 void selbst_apply_row_after(const KnownGame& row) {
-    fast_selbst = row.option_word == 0;
-    machine_live[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
+    selbst_set_clock(row.option_word == 0);
 }
 
 void selbst_tail(u32) {
@@ -107,6 +106,14 @@ ViewShown selbst_view(const char* word) {
     return selbst_debug_view(word);
 }
 
+// One clock period a second, or the full 1 MHz.
+constexpr MachineRates SELBST_RATES{
+    .clock_formats = {"1 %s", "1 %s"},
+    .clock_hertz = {true, false},
+    .clock = [] { return fast_selbst; },
+    .set_clock = selbst_set_clock,
+};
+
 constexpr MachineOps SELBST_OPS{
     .setup = selbst_machine_init,
     .reset = selbst_reset,
@@ -124,6 +131,7 @@ constexpr MachineOps SELBST_OPS{
     .lowercase_input = [] { return true; },
     .tape = [] { return &SELBST_TAPE; },
     .controls = &selbst_controls,
+    .rates = &SELBST_RATES,
     .guide_section = "selbstbaucomputer",
 };
 

@@ -22,6 +22,8 @@ extern u8 selbst_data_latch; // the last byte written to port 28
 extern const GuestRom selbst_roms[4];
 
 void selbst_machine_init();
+// The clock option (0 one period a second, 1 1 MHz) and the clock periods of a frame.
+void selbst_set_clock(u32 fast);
 void selbst_reset();
 u8 selbst_io_read(u32 port);
 void selbst_io_write(u32 port, u8 value);

@@ -101,6 +101,11 @@ u32 lamp_colour(int n) {
 
 } // namespace
 
+void selbst_set_clock(u32 fast) {
+    fast_selbst = fast ? 1 : 0;
+    machine_live[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
+}
+
 void selbst_machine_init() {
     load_start_known = 0;
     const u32 bios = selbst_biosversion;
@@ -112,7 +117,7 @@ void selbst_machine_init() {
     trainer_mark_label_rows();
     std::memset(font, 0, sizeof font);
     guest_rom_read(selbst_roms[3], font);
-    machine_live[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
+    selbst_set_clock(fast_selbst);
     vdu_blank_char = 128;
 }
 

@@ -151,14 +151,15 @@ void filter_rows(i32 factor, i32 first, i32 last) {
     first = first < 0 ? 0 : first;
     last = last >= h ? h - 1 : last;
     if (first > last) return;
+    const bool gaps = display_scanline_gaps();
     if (factor == 2) {
         shown_rows(first - 1, last + 1, shown);
         scale2x_rows(shown, first, last, out);
-        emit(out, [](i32 y) { return !scanlines || y % 2 == 0; });
+        emit(out, [gaps](i32 y) { return !gaps || y % 2 == 0; });
     } else if (factor == 3) {
         shown_rows(first - 1, last + 1, shown);
         scale3x_rows(shown, first, last, out);
-        emit(out, [](i32 y) { return !scanlines || y % 3 != 2; });
+        emit(out, [gaps](i32 y) { return !gaps || y % 3 != 2; });
     } else {
         // Scale2x twice: the doubled rows next to the band come from the
         // shown rows next to those.
@@ -166,7 +167,7 @@ void filter_rows(i32 factor, i32 first, i32 last) {
         scale2x_rows(shown, first > 0 ? first - 1 : 0, last + 1 < h ? last + 1 : h - 1, twice);
         scale2x_rows(twice, 2 * first, 2 * last + 1, out);
         // With scanlines the lower row of every odd doubled row stays a gap.
-        emit(out, [](i32 y) { return !scanlines || y % 4 != 3; });
+        emit(out, [gaps](i32 y) { return !gaps || y % 4 != 3; });
     }
 }
 

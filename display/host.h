@@ -72,6 +72,10 @@ void display_compute_layout();
 void display_select_plotter();
 void display_alloc_bitmap();
 void display_free_bitmap();
+// Whether the picture has dark gap rows: the scanline setting is on, the
+// scale is above 1 and the machine draws its scanlines as rows (never on the
+// LED-only displays, whatever the setting says). Every drawer asks this.
+bool display_scanline_gaps();
 void display_scanline_prepass();
 // The picture part of the full redraw: the scanline pass and every guest
 // pixel into the buffer (no marker, no copy; works without a window).

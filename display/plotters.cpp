@@ -99,9 +99,6 @@ u32 stretch() {
     return display_aspect == 2 ? 2 : 1;
 }
 
-bool scanlines_apply() {
-    return scanlines && scale() > 1 && machine_traits().scanlines == ScanlineStyle::ROWS;
-}
 
 // N pens of one colour from `p` on, `v` the pen in all eight bytes: the
 // widest stores that fit (8, 4, 2, 1 bytes), all known at compile time.
@@ -330,7 +327,7 @@ void display_select_plotter() {
         return;
     }
     if (s > DISPLAY_MAX_PICTURE_SCALE) return;
-    chosen = kinds[s - 1][stretch() - 1][(display_rotated ? 2 : 0) + (scanlines_apply() ? 1 : 0)];
+    chosen = kinds[s - 1][stretch() - 1][(display_rotated ? 2 : 0) + (display_scanline_gaps() ? 1 : 0)];
     plotter_fn = chosen.plot;
     run_plotter_fn = chosen.run;
     run_plotter_owner = chosen.plot;
@@ -338,8 +335,14 @@ void display_select_plotter() {
 
 namespace {
 
+// The scanlines the picture shows: the setting counts only above scale 1,
+// and as the machine draws them (the LED panels never do).
+ScanlineStyle scanlines_shown() {
+    return scanlines && scale() > 1 ? machine_traits().scanlines : ScanlineStyle::NONE;
+}
+
 bool grid_applies() {
-    return scanlines && scale() >= 2 && machine_traits().scanlines == ScanlineStyle::GRID;
+    return scanlines_shown() == ScanlineStyle::GRID;
 }
 
 // The grid's lines on host rows [first, last): every other block column's
@@ -357,14 +360,18 @@ void grid_rows(i32 first, i32 last) {
 
 } // namespace
 
+bool display_scanline_gaps() {
+    return scanlines_shown() == ScanlineStyle::ROWS;
+}
+
 void display_scanline_prepass() {
-    const ScanlineStyle style = machine_traits().scanlines;
-    if (!scanlines || scale() < 2 || style == ScanlineStyle::NONE || !display_buffer) return;
+    if (!display_buffer) return;
     const i32 s = static_cast<i32>(scale()), h = display_host_height;
-    if (style == ScanlineStyle::GRID) {
+    if (grid_applies()) {
         grid_rows(0, h);
         return;
     }
+    if (!display_scanline_gaps()) return;
     // The rows the scanline plotters skip, in black, across the whole stride.
     const i32 written = (s + 1) / 2;
     for (i32 block = 0; block < h; block += s)
@@ -420,8 +427,9 @@ void display_update_changed_rows(void (*show)(i32 first, i32 count)) {
         i32 end = (last + 1) * static_cast<i32>(s);
         end = end < display_host_height ? end : display_host_height;
         if (top >= end) return;
-        if (grid) grid_rows(top, end);
+        // The grid lies over the picture, the filter's as the plotters'.
         if (filter_active) display_filter_rows(first, last);
+        if (grid) grid_rows(top, end);
         show(top, end - top);
         shown = true;
     };

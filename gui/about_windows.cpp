@@ -278,6 +278,7 @@ void gui_open_about_reaction_window() {
     list.gid = GID_ABOUT_CLASSES;
     list.value = -1;
     list.weight = 1;
+    list.wheel_to_window = true; // the wheel steps the selection
     list.visible = 12;
     list.columns = {cat_str(1003, "Class"), cat_str(1004, "Version")};
     for (int r = 0; r < ABOUT_CLASSES; r++) {

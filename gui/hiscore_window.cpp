@@ -144,6 +144,7 @@ GuiNode page_body() {
         list.gid = GID_HISCORE_LIST;
         list.readonly = true;
         list.weight = 1;
+        list.wheel_to_window = true; // scrolled by the modifier keys held
         list.value = -1;
         list.max_chars = 63; // least width
         list.visible = 16;   // rows in view at least

@@ -213,13 +213,17 @@ static void describe_pointer(const GuiEvent& e, int click) {
     if (!guest_position(e.x, e.y, &gx, &gy)) return;
     display_describe_position(gx, gy, click);
     gui_set_status_text_plain(display_position_text);
-    if (!click) pointer_shows_position = true;
+    if (click) return;
+    // The description is longer than the field at the smaller sizes.
+    if (gui_status_bar_shown()) gui_show_whole_text(main_window, GID_STATUS_TEXT, true);
+    pointer_shows_position = true;
 }
 
 // Once Ctrl is let go the status bar shows its own text again.
 static void position_follow() {
     if (!pointer_shows_position || host_ctrl_down()) return;
     pointer_shows_position = false;
+    if (gui_status_bar_shown()) gui_show_whole_text(main_window, GID_STATUS_TEXT, false);
     gui_set_status_text();
 }
 

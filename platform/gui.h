@@ -107,6 +107,9 @@ struct GuiNode {
     // and the rows; `visible` is the rows in view at least (0 any).
     std::vector<std::string> columns;
     std::vector<GuiListRow> rows;
+    // GK_LIST: the wheel turned over the list goes to the window's handler
+    // (GE_WHEEL with the list's gid) instead of scrolling the list.
+    bool wheel_to_window = false;
     std::vector<GuiNode> children;
 };
 
@@ -158,7 +161,7 @@ enum GuiEventType : std::uint8_t {
                     // gid of the display or picture (middle clicks also come from buttons)
     GE_MOUSEMOVE,   // x, y in window; qualifier holds buttons; gid as above; leaving a
                     // picture: x = y = -1
-    GE_WHEEL,       // code: -1 up, 1 down; qualifier
+    GE_WHEEL,       // code: -1 up, 1 down; qualifier; gid of the display, picture or list
     GE_DROP,        // text = dropped path (file or drawer); code = number of paths
     GE_ICONIFY,     // the window was minimised by the user
     GE_MENUHELP,    // the Help key over an open menu: code = item id under the pointer
@@ -282,6 +285,10 @@ void gui_set_range(int win, int gid, int min, int max, int visible);
 void gui_set_image(int win, int gid, int image);
 // The tool tip shown while the pointer rests on the gadget ("" none).
 void gui_set_hint(int win, int gid, const char* text);
+// While on, read-only text field `gid` shows a text too wide for it whole as
+// well: on a note over the window just above the field, wrapped to the
+// window's width (and as the field's tool tip). Off by default.
+void gui_show_whole_text(int win, int gid, bool on);
 // The background of a button or text field: 0x00RRGGBB, or -1 the default.
 void gui_set_background(int win, int gid, int rgb);
 // New rows of a list with columns; the selection is cleared (-1).

@@ -44,6 +44,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QToolTip>
 #include <QTimer>
@@ -285,6 +286,81 @@ class EntryWidget : public QLineEdit {
     int gid_;
 };
 
+// A read-only field. Asked to (show_whole), a text wider than the field is
+// also shown whole on a note laid over the window just above the field, as
+// wide as the window and wrapped to it, and as the field's hover text.
+class WholeTextField : public QLineEdit {
+  public:
+    WholeTextField() {
+        setReadOnly(true);
+        setFocusPolicy(Qt::NoFocus);
+        QObject::connect(this, &QLineEdit::textChanged, [this] { follow(); });
+    }
+    void show_whole(bool on) {
+        whole_ = on;
+        follow();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QLineEdit::resizeEvent(e);
+        follow();
+    }
+    void showEvent(QShowEvent* e) override {
+        QLineEdit::showEvent(e);
+        window()->installEventFilter(this);
+        follow();
+    }
+    void hideEvent(QHideEvent* e) override {
+        QLineEdit::hideEvent(e);
+        if (note_) note_->hide();
+    }
+    // The window's size changes move the field within it.
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == window() && (e->type() == QEvent::Resize || e->type() == QEvent::LayoutRequest))
+            QTimer::singleShot(0, this, [this] { follow(); });
+        return false;
+    }
+
+  private:
+    bool fits() const {
+        QStyleOptionFrame opt;
+        initStyleOption(&opt);
+        const QRect room = style()->subElementRect(QStyle::SE_LineEditContents, &opt, this);
+        return fontMetrics().horizontalAdvance(text()) <= room.width() - 4; // the text's own margins
+    }
+    void follow() {
+        if (!whole_ || !isVisible() || text().isEmpty() || fits()) {
+            if (note_) note_->hide();
+            if (shown_) setToolTip(QString());
+            shown_ = false;
+            return;
+        }
+        QWidget* top = window();
+        if (!note_ || note_->parentWidget() != top) {
+            delete note_;
+            note_ = new QLabel(top);
+            note_->setWordWrap(true);
+            note_->setFrameStyle(QFrame::Box | QFrame::Plain);
+            note_->setMargin(2);
+            note_->setPalette(QToolTip::palette());
+            note_->setAutoFillBackground(true);
+            note_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
+        note_->setText(text());
+        const int width = top->width() - 4;
+        const int height = note_->heightForWidth(width);
+        const QPoint at = mapTo(top, QPoint(0, 0));
+        note_->setGeometry(2, std::max(0, at.y() - height), width, height);
+        note_->raise();
+        note_->show();
+        setToolTip(text());
+        shown_ = true;
+    }
+    bool whole_ = false, shown_ = false;
+    QPointer<QLabel> note_;
+};
+
 class HostWindow;
 
 struct Gadget {
@@ -450,15 +526,49 @@ void DisplayWidget::mouseMoveEvent(QMouseEvent* e) {
     post(owner_, g);
 }
 
-void DisplayWidget::wheelEvent(QWheelEvent* e) {
+// The wheel turned over gadget `gid`: one step up or down for the window's
+// handler. The desktop may hand a turn made with Alt held over as a sideways
+// one; it is still the wheel's turn.
+void post_wheel(QtWindow* owner, int gid, const QWheelEvent* e) {
     int dy = e->angleDelta().y();
+    if (dy == 0 && (e->modifiers() & Qt::AltModifier)) dy = e->angleDelta().x();
     if (dy == 0) return;
     GuiEvent g;
     g.type = GE_WHEEL;
-    g.gid = gid_;
+    g.gid = gid;
     g.code = dy > 0 ? -1 : 1;
     g.qualifier = qt_qualifiers(e->modifiers(), e->buttons(), -1, false);
-    post(owner_, g);
+    post(owner, g);
+}
+
+void DisplayWidget::wheelEvent(QWheelEvent* e) {
+    post_wheel(owner_, gid_, e);
+}
+
+// Takes the wheel from a list whose window handles it itself: the turn goes
+// to the window's queue with the list's gadget id, and the list does not
+// scroll by itself.
+class WheelToWindow : public QObject {
+  public:
+    WheelToWindow(QtWindow* owner, int gid, QObject* parent)
+        : QObject(parent), owner_(owner), gid_(gid) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::Wheel) return false;
+        post_wheel(owner_, gid_, static_cast<QWheelEvent*>(e));
+        return true;
+    }
+
+  private:
+    QtWindow* owner_;
+    int gid_;
+};
+
+void wheel_to_window(QtWindow* owner, int gid, QAbstractScrollArea* list) {
+    auto* filter = new WheelToWindow(owner, gid, list);
+    list->installEventFilter(filter);
+    list->viewport()->installEventFilter(filter);
 }
 
 QtWindow* find(int win) {
@@ -472,6 +582,15 @@ Gadget* gadget(int win, int gid) {
     auto it = w->gadgets.find(gid);
     return it == w->gadgets.end() ? nullptr : &it->second;
 }
+
+} // namespace
+
+QWidget* qt_gadget_widget(int win, int gid) {
+    Gadget* g = gadget(win, gid);
+    return g ? g->widget : nullptr;
+}
+
+namespace {
 
 QIcon icon_of(int image) {
     auto it = images.find(image);
@@ -670,9 +789,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     case GK_STRING: {
         QLineEdit* e;
         if (n.readonly) {
-            e = new QLineEdit;
-            e->setReadOnly(true);
-            e->setFocusPolicy(Qt::NoFocus);
+            e = new WholeTextField;
         } else {
             e = new EntryWidget(w, gid);
         }
@@ -721,15 +838,17 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     case GK_LIST: {
         if (!n.columns.empty()) {
             out = build_table(w, n);
-            break;
+        } else {
+            auto* l = new QListWidget;
+            for (const std::string& s : n.items)
+                l->addItem(QString::fromStdString(s));
+            if (n.value >= 0) l->setCurrentRow(n.value);
+            QObject::connect(l, &QListWidget::itemClicked, [w, gid, l](QListWidgetItem* it) {
+                gadget_event(w, gid, l->row(it));
+            });
+            out = l;
         }
-        auto* l = new QListWidget;
-        for (const std::string& s : n.items)
-            l->addItem(QString::fromStdString(s));
-        if (n.value >= 0) l->setCurrentRow(n.value);
-        QObject::connect(l, &QListWidget::itemClicked,
-                         [w, gid, l](QListWidgetItem* it) { gadget_event(w, gid, l->row(it)); });
-        out = l;
+        if (n.wheel_to_window) wheel_to_window(w, gid, static_cast<QAbstractScrollArea*>(out));
         break;
     }
     case GK_SPEEDBAR: {
@@ -1634,6 +1753,10 @@ void gui_set_image(int win, int gid, int image) {
 }
 void gui_set_hint(int win, int gid, const char* text) {
     if (Gadget* g = gadget(win, gid)) g->widget->setToolTip(QString::fromUtf8(text));
+}
+void gui_show_whole_text(int win, int gid, bool on) {
+    Gadget* g = gadget(win, gid);
+    if (auto* f = g ? dynamic_cast<WholeTextField*>(g->widget) : nullptr) f->show_whole(on);
 }
 void gui_set_background(int win, int gid, int rgb) {
     Gadget* g = gadget(win, gid);

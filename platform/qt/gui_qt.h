@@ -16,6 +16,9 @@ int qt_raw_key(const QKeyEvent* event);
 std::uint16_t qt_qualifiers(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons, int raw,
                             bool repeat);
 
+// The widget that draws gadget `gid` of window `win`, nullptr when there is none.
+QWidget* qt_gadget_widget(int win, int gid);
+
 // The raw code of the Help key.
 constexpr int QT_RAW_HELP = 0x5F;
 // The Help key was pressed in a window whose help node is `node`: the

@@ -1,6 +1,8 @@
 // The two settings tool windows: Adjust Speed (with the machines' clock and
 // serial rates) and the palette editor. Both act on the running program at
 // once; the tests drive them through their events as the event pass does.
+#include "commands/arexx.h"
+#include "computers/binbug.h"
 #include "computers/pipbug.h"
 #include "core/emu.h"
 #include "core/frame.h"
@@ -22,6 +24,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -183,6 +186,68 @@ TEST_F(SettingsWindows, PipbugClockAndBaudRatesFollowTheMonitor) {
     EXPECT_EQ(machine_live[PIPBUG].clocks_per_frame, 40000.0);
     send(speed(), gadget(GID_SPEED_CLOCK, 0));
     EXPECT_EQ(machine_live[PIPBUG].clocks_per_frame, 20000.0);
+}
+
+// The BINBUG, the CD2650 and the Selbstbaucomputer, chosen through the port,
+// offer their own clock (and the BINBUG its serial rates) in the window the
+// menu opens, and each choice takes effect on the running machine.
+TEST_F(SettingsWindows, TheOtherComputersOfferTheirClockAndBaudRates) {
+    const struct {
+        const char* name;
+        u32 machine;
+        std::vector<std::string> clocks, bauds;
+        u32* fast;
+        double slow_clocks, fast_clocks;
+    } cases[] = {
+        {"BINBUG", BINBUG, {"1 MHz", "2 MHz"}, {"150/300", "300/600", "1200/2400", "2400/4800"},
+         &fast_binbug, 20000.0, 40000.0},
+        {"CD2650", CD2650, {"1.183 MHz", "1.774 MHz"}, {}, &fast_cd2650, 19888.0, 29832.0},
+        {"SELBST", SELBST, {"1 Hz", "1 MHz"}, {}, &fast_selbst, 0.02, 20000.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string result;
+        arexx_execute((std::string("SETMACHINE ") + c.name).c_str(), &result);
+        ASSERT_EQ(machine, c.machine) << result;
+        gui_apply_changes();
+        ASSERT_EQ(arexx_execute("MENU SETTINGS.SPEED.ADJUST", &result), 0) << result;
+        gui_apply_changes();
+        ASSERT_NE(speed(), 0);
+        const GuiNode* clock = find_node(gui_headless_desc(speed())->root, GID_SPEED_CLOCK);
+        ASSERT_NE(clock, nullptr);
+        EXPECT_EQ(clock->items, c.clocks);
+        EXPECT_EQ(clock->value, static_cast<int>(*c.fast));
+        const GuiNode* baud = find_node(gui_headless_desc(speed())->root, GID_SPEED_BAUD);
+        EXPECT_EQ(baud ? baud->items : std::vector<std::string>{}, c.bauds);
+
+        for (u32 choice : {0u, 1u}) {
+            send(speed(), gadget(GID_SPEED_CLOCK, static_cast<int>(choice)));
+            EXPECT_EQ(*c.fast, choice);
+            EXPECT_EQ(machine_live[c.machine].clocks_per_frame, choice ? c.fast_clocks : c.slow_clocks);
+        }
+        gui_close_subwindow(TW_SPEED);
+    }
+
+    // The BINBUG's rates: BINBUG 6.1 takes each; the other monitors only 300/600.
+    std::string result;
+    arexx_execute("SETMACHINE BINBUG", &result);
+    gui_apply_changes();
+    binbug_biosversion = 2;
+    gui_speed_window();
+    send(speed(), gadget(GID_SPEED_BAUD, 3));
+    EXPECT_EQ(binbug_baudrate, 3);
+    EXPECT_EQ(serial_bit_cycles, 417u);
+    gui_close_subwindow(TW_SPEED);
+    binbug_biosversion = 0;
+    binbug_set_baud_rate();
+    gui_speed_window();
+    send(speed(), gadget(GID_SPEED_BAUD, 1));
+    EXPECT_EQ(binbug_baudrate, 1);
+    gui_set_value(speed(), GID_SPEED_BAUD, 2);
+    send(speed(), gadget(GID_SPEED_BAUD, 2));
+    EXPECT_EQ(binbug_baudrate, 1);
+    EXPECT_EQ(gui_get_value(speed(), GID_SPEED_BAUD), 1);
+    EXPECT_EQ(serial_bit_cycles, 3333u);
 }
 
 // ---- Palette editor --------------------------------------------------------------------

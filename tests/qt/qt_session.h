@@ -1,0 +1,25 @@
+// Test support: the program's own windows drawn by the Qt layer (offscreen),
+// in this process, on a session set up as the program sets up its own: a
+// program home of its own, the interface images, the configured machine and
+// the main window. Events are sent to the real widgets with Qt's own calls;
+// the windows' handlers run as the event pass runs them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class QWidget;
+
+class QtSession : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    // Runs a command of the scripting port as the port serves it.
+    static int command(const std::string& line, std::string* result = nullptr);
+    // Takes in the host's events, then hands the modeless dialogs and the
+    // main window theirs.
+    static void event_pass();
+    // The widget of gadget `gid` in window `win` (fails the test when none).
+    static QWidget* widget(int win, int gid);
+};
