@@ -77,7 +77,8 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
 // The warning for a failed write of the host file `path` that gave `error`
 // (file_write_replace's, or a system error text): "<lead> <path>: <the
 // system's reason>!", the file named once.
-//   file_failure_text("Can't write to", "/d/x.img", error) // "Can't write to /d/x.img: No space left on device!"
+//   file_failure_text("Can't write to", "/d/x.img", error)
+//   // "Can't write to /d/x.img: No space left on device!"
 std::string file_failure_text(const char* lead, const std::string& path, const std::string& error);
 // The same replacement for a file written piece by piece: file_replace_open
 // creates the new file in the folder of `path` (unnamed where the file system

@@ -222,8 +222,9 @@ bool file_exists(const std::string& host) {
 // nobody to ask it is kept, and the reply says where the disk can go.
 int ask_replace(int drive, const std::string& host) {
     const std::string d = std::to_string(drive);
-    const std::string text = "The disk in drive " + d + " is saved as a disk image under the name " +
-                             host + ", which another file already has.\nReplace loses that file; "
+    const std::string text = "The disk in drive " + d +
+                             " is saved as a disk image under the name " + host +
+                             ", which another file already has.\nReplace loses that file; "
                              "Save as... saves the disk under another name.";
     const int answer = ui_question("Brindlemox", text.c_str(), "Replace|Save as...|Cancel");
     if (answer == 0) {

@@ -211,8 +211,8 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
     EXPECT_STREQ(drives[1].file_name, "");
     capture_output();
     EXPECT_TRUE(disk_save_image(1));
-    EXPECT_EQ(captured_output(), "The disk in drive 1 was saved as " +
-                                     (home.path() / "new.raw").string() + ".\n");
+    EXPECT_EQ(captured_output(),
+              "The disk in drive 1 was saved as " + (home.path() / "new.raw").string() + ".\n");
     EXPECT_EQ(fs::file_size(home.path() / "new.raw"), 102400u);
     EXPECT_STREQ(drives[1].file_name, (home.path() / "new.raw").c_str());
 }
