@@ -375,9 +375,9 @@ TEST_F(TapeWindows, StopWritesTheHeaderSizesWithTheTapeStillIn) {
 // named in the warning with what became of it, and left alone.
 TEST_F(TapeWindows, EjectWritesBackOnlyAPunchedTapeOverItsOwnUnchangedFile) {
     static std::string warned;
-    warned.clear();
     ui_host.warning = [](const char* text) { warned = text; };
     on(TWIN, MAP_TWIN);
+    warned.clear(); // the machine's missing ROMs named
     tty_punch_on = 1;
     const std::string tape = put("same.pap", {'A', 'B', 'C'});
     ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM); // the punch unit
