@@ -411,6 +411,15 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
     return false;
 }
 
+std::string file_failure_text(const char* lead, const std::string& path, const std::string& error) {
+    // The replacement's texts name the file before the reason ("can't write
+    // <path>: <reason>", "can't create a file beside <path>: <reason>").
+    const std::string named = path + ": ";
+    const std::size_t at = error.find(named);
+    const std::string reason = at == std::string::npos ? error : error.substr(at + named.size());
+    return std::string(lead) + " " + path + ": " + reason + "!";
+}
+
 bool file_read_whole(const std::string& path, std::string* out, size_t limit) {
     std::string why;
     return file_read_telling(path, out, limit, &why) == READ_OK;

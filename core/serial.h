@@ -74,6 +74,12 @@ void state_field_skip(u32 count);
 // rename reach the disk before it returns.
 bool file_write_replace(const std::string& path, const void* data, size_t size,
                         std::string* error = nullptr, bool sync = true);
+// The warning for a failed write of the host file `path` that gave `error`
+// (file_write_replace's, or a system error text): "<lead> <path>: <the
+// system's reason>!", the file named once.
+//   file_failure_text("Can't write to", "/d/x.img", error)
+//   // "Can't write to /d/x.img: No space left on device!"
+std::string file_failure_text(const char* lead, const std::string& path, const std::string& error);
 // The same replacement for a file written piece by piece: file_replace_open
 // creates the new file in the folder of `path` (unnamed where the file system
 // allows it, so that a killed run leaves nothing; else under a fresh name

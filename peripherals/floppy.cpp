@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 FloppyDrive drives[FLOPPY_DRIVES];
 u32 fdc_current_drive;
@@ -201,33 +202,80 @@ bool disk_format_dispatch(int drive) {
     return true;
 }
 
+namespace {
+
+// The save requester for a disk of the current machine: false when cancelled.
+bool ask_image_name(int kind, const char* suggested, char* name) {
+    // Raw images of several machines share a kind: the title names the machine's.
+    const std::string title = std::string("Save ") + machine_desc().keyword + " Floppy Disk";
+    return ui_host.file_request(title.c_str(), file_kinds[kind].pattern, 1, disks_path, suggested,
+                                name) == 0;
+}
+
+bool file_exists(const std::string& host) {
+    struct stat st {};
+    return ::lstat(host.c_str(), &st) == 0;
+}
+
+// The disk goes under `name` in place of the name it was given, and a file of
+// that name is there: 1 replace it, 2 choose another name, 0 keep it. With
+// nobody to ask it is kept, and the reply says where the disk can go.
+int ask_replace(int drive, const std::string& host) {
+    const std::string d = std::to_string(drive);
+    const std::string text = "The disk in drive " + d +
+                             " is saved as a disk image under the name " + host +
+                             ", which another file already has.\nReplace loses that file; "
+                             "Save as... saves the disk under another name.";
+    const int answer = ui_question("Brindlemox", text.c_str(), "Replace|Save as...|Cancel");
+    if (answer == 0) {
+        const std::string refusal =
+            "The disk in drive " + d + " was not saved: " + host +
+            " is another file and was not replaced. \"Update disk...\" in the floppy window "
+            "saves the disk under a name of your choice (Save as...).";
+        if (!ui_unattended_report(refusal.c_str(), nullptr) && !ui_host.question)
+            ui_warning(refusal.c_str()); // a batch run has no questions at all
+    }
+    return answer;
+}
+
+} // namespace
+
 bool disk_save_image(int drive) {
     if (!drive_ok(drive) || floppy_drive_count() == 0) return false;
     FloppyDrive& d = drives[drive];
     const int kind = twin_images() ? KIND_IMG : KIND_RAW;
     const char* ext = file_kinds[kind].extension;
-    char name[FLOPPY_NAME_SIZE];
+    // The name the disk has (or the user gives it), and the one it is
+    // written under: that name with the kind's extension.
+    char given[FLOPPY_NAME_SIZE];
     if (d.file_name[0]) {
-        std::snprintf(name, sizeof name, "%s", d.file_name);
-        file_set_extension(ext, name, sizeof name, 1, "");
+        std::snprintf(given, sizeof given, "%s", d.file_name);
     } else {
         char suggested[FLOPPY_NAME_SIZE] = "";
         if (load_start_known) {
             std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
             file_set_extension(ext, suggested, sizeof suggested, 1, "");
         }
-        // Raw images of several machines share a kind: the title names the machine's.
-        const std::string title = std::string("Save ") + machine_desc().keyword + " Floppy Disk";
-        if (ui_host.file_request(title.c_str(), file_kinds[kind].pattern, 1, disks_path, suggested,
-                                 name) != 0)
-            return false;
-        file_set_extension(ext, name, sizeof name, 1, "");
+        if (!ask_image_name(kind, suggested, given)) return false;
     }
+    char name[FLOPPY_NAME_SIZE];
+    for (;;) {
+        std::snprintf(name, sizeof name, "%s", given);
+        file_set_extension(ext, name, sizeof name, 1, "");
+        // Another file under the new name is replaced only when the user says so.
+        if (std::strcmp(name, given) == 0 || !file_exists(path_to_host(name))) break;
+        const int answer = ask_replace(drive, path_to_host(name));
+        if (answer == 1) break;
+        if (answer != 2 || !ask_image_name(kind, path_file_part(name), given)) return false;
+    }
+    const std::string host = path_to_host(name);
     std::string error;
-    if (!file_write_replace(path_to_host(name), d.image, floppy_geometry().image_bytes, &error)) {
-        ui_warning("Can't write to file!");
+    if (!file_write_replace(host, d.image, floppy_geometry().image_bytes, &error)) {
+        ui_warning(file_failure_text("Can't write to", host, error).c_str());
         return false;
     }
+    if (std::strcmp(name, given) != 0)
+        con_printf("The disk in drive %d was saved as %s.\n", drive, host.c_str());
     std::snprintf(d.file_name, sizeof d.file_name, "%s", name);
     d.changed = 0;
     floppy_refresh(3, drive);

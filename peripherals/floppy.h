@@ -110,8 +110,13 @@ int disk_insert_dispatch(int ask, int drive, const char* path);
 void disk_list_dispatch(int quiet, int drive);
 // Puts a blank disk into the drive; false when the machine cannot format.
 bool disk_format_dispatch(int drive);
-// Saves the drive's image under its file name, asking for one when it has
-// none. A failed write leaves the old file and warns. True when written.
+// Saves the drive's image under its file name with the kind's extension,
+// asking for a name when it has none. Where that extension makes another name
+// (a ".twin" disk is saved as ".img") and a file of that name exists, the user
+// is asked whether to replace it or save elsewhere; with nobody to ask it is
+// kept, and nothing written. The name written, when not the one given, is
+// said on the console. A failed write leaves the old file and warns with the
+// file's name and the system's reason. True when written.
 bool disk_save_image(int drive);
 // The name a message gives the drive's disk: the file part of its file
 // name in quotes, or "a new disk" for one never saved.

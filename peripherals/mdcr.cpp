@@ -377,8 +377,9 @@ bool mdcr_create_at(const char* path) {
     if (!path || !path[0]) return false;
     static const u8 zeros[MDCR_IMAGE_SIZE] = {};
     std::string error;
-    if (!file_write_replace(path_to_host(path), zeros, sizeof zeros, &error)) {
-        ui_warning("Can't create file!");
+    const std::string host = path_to_host(path);
+    if (!file_write_replace(host, zeros, sizeof zeros, &error)) {
+        ui_warning(file_failure_text("Can't create", host, error).c_str());
         return false;
     }
     mdcr_position = 0;
@@ -410,10 +411,9 @@ void mdcr_create_image() {
 int mdcr_save_image() {
     if (!mdcr_file_name[0]) return 0;
     std::string error;
-    if (!file_write_replace(path_to_host(mdcr_file_name), mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE,
-                            &error)) {
-        const std::string text = "Can't open file for output!\n" + error;
-        ui_warning(text.c_str());
+    const std::string host = path_to_host(mdcr_file_name);
+    if (!file_write_replace(host, mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE, &error)) {
+        ui_warning(file_failure_text("Can't write to", host, error).c_str());
         return 0;
     }
     mdcr_changed = 0;

@@ -10,6 +10,7 @@
 #include "core/ui_host.h"
 #include "peripherals/device_link.h"
 #include "platform/catalog.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 #include "sound/effects.h"
 
@@ -25,6 +26,25 @@ u32 papertape_position[PAPERTAPE_UNITS];
 char papertape_file_name[PAPERTAPE_UNITS][PAPERTAPE_NAME_SIZE];
 u8 papertape_last_byte[PAPERTAPE_UNITS];
 
+namespace {
+
+// What each unit knows of its tape's file: what the file was when the tape
+// went in (or was created), and whether anything was punched on the tape
+// since. Only a punched tape goes back, and only over that same file.
+struct UnitFile {
+    FileIdentity took;
+    bool punched = false;
+};
+UnitFile unit_files[PAPERTAPE_UNITS];
+
+// The tape in unit `u` comes from the file `path`, as it is now, unpunched.
+void take_file(int u, const char* path) {
+    unit_files[u].took = file_identity_at(path_to_host(path));
+    unit_files[u].punched = false;
+}
+
+} // namespace
+
 static bool unit_ok(int u) {
     return u >= 0 && u < PAPERTAPE_UNITS;
 }
@@ -39,6 +59,7 @@ void papertape_reset() {
         papertape_length[u] = 0;
         papertape_position[u] = 0;
         papertape_file_name[u][0] = 0;
+        unit_files[u] = UnitFile{};
     }
     papertape_last_byte[0] = papertape_last_byte[1] = 0;
 }
@@ -73,6 +94,7 @@ int papertape_insert(int u, const char* path) {
     papertape_length[u] = static_cast<u32>(got);
     papertape_position[u] = 0;
     papertape_state[u] = TAPE_STOPPED;
+    take_file(u, path);
     refresh();
     return 1;
 }
@@ -93,8 +115,9 @@ int papertape_load(int ask, int u) {
 bool papertape_create_at(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return false;
     std::string error;
-    if (!file_write_replace(path_to_host(path), "", 0, &error)) {
-        ui_warning("Can't create file!");
+    const std::string host = path_to_host(path);
+    if (!file_write_replace(host, "", 0, &error)) {
+        ui_warning(file_failure_text("Can't create", host, error).c_str());
         return false;
     }
     if (papertape_state[u] != TAPE_EMPTY) papertape_close(u);
@@ -102,6 +125,7 @@ bool papertape_create_at(int u, const char* path) {
     papertape_length[u] = 0;
     papertape_position[u] = 0;
     papertape_state[u] = TAPE_STOPPED;
+    take_file(u, path);
     refresh();
     return true;
 }
@@ -137,18 +161,23 @@ bool papertape_close(int u) {
     if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return true;
     papertape_stop(u);
     bool ok = true;
-    if (papertape_length[u] != 0) {
+    // A tape only read keeps its file as it is, whatever became of it.
+    if (unit_files[u].punched) {
+        const std::string host = path_to_host(papertape_file_name[u]);
+        const std::string what = file_identity_change(host, unit_files[u].took, true);
         std::string error;
-        ok = file_write_replace(path_to_host(papertape_file_name[u]), papertape_buffer[u],
-                                papertape_length[u], &error);
-        if (!ok) {
-            const std::string text = "Can't write the papertape: " + error + "!";
-            ui_warning(text.c_str());
+        if (!what.empty()) {
+            ok = false;
+            ui_warning(file_identity_warning("Can't write the papertape back", host, what).c_str());
+        } else if (!file_write_replace(host, papertape_buffer[u], papertape_length[u], &error)) {
+            ok = false;
+            ui_warning(file_failure_text("Can't write the papertape to", host, error).c_str());
         }
     }
     papertape_state[u] = TAPE_EMPTY;
     papertape_length[u] = 0;
     papertape_position[u] = 0;
+    unit_files[u] = UnitFile{};
     refresh();
     return ok;
 }
@@ -176,10 +205,14 @@ void papertape_punch(u8 c) {
     if (papertape_write_protect) {
         // The protected punch only runs blank tape out at the end.
         papertape_last_byte[0] = 0;
-        if (pos == len) papertape_buffer[0][pos] = 0;
+        if (pos == len) {
+            papertape_buffer[0][pos] = 0;
+            unit_files[0].punched = true;
+        }
     } else {
         papertape_last_byte[0] = c;
         papertape_buffer[0][pos] = c;
+        unit_files[0].punched = true;
         if (teletypesounds) snd_play_effect(9);
     }
     if (pos == len) len++;

@@ -3,9 +3,13 @@
 // punch runs); unit 1 is the TWIN's high-speed reader.
 //
 // A tape is a ".pap" file of at most 32768 bytes, one byte per frame, held
-// whole in papertape_buffer while it is in a unit and written back over its
-// file (through a temporary file, so a failed write keeps the old one) when
-// the unit is closed.
+// whole in papertape_buffer while it is in a unit. A tape something was
+// punched on is written back over its file (through a temporary file, so a
+// failed write keeps the old one) when the unit is closed, and only while
+// that file is still the one the tape came from, unchanged since: a file
+// removed, replaced or rewritten by another program meanwhile is named in a
+// warning and left alone. A tape only read, and the TWIN's reader (which
+// never punches), leave their files as they are.
 #pragma once
 
 #include "core/types.h"
@@ -34,12 +38,14 @@ int papertape_load(int ask, int u);
 // Inserts the file at `path` (no requester); 1 on success.
 int papertape_insert(int u, const char* path);
 // A new, empty tape under a name the user chooses; papertape_create_at with a
-// name already chosen. The file exists (empty) from then on.
+// name already chosen. The file exists (empty) from then on; a file that
+// cannot be made is named in a warning with the system's reason.
 void papertape_create(int u);
 bool papertape_create_at(int u, const char* path);
 void papertape_stop(int u);
-// Writes the image back over its file and empties the unit. False (with a
-// warning) when the write failed; the old file is then left as it was.
+// Empties the unit, writing a punched tape back over its file first. False
+// (with a warning naming the file and why) when it was not written: the file
+// is then left as it is.
 bool papertape_close(int u);
 void papertape_punch_run(int u);
 void papertape_read_run(int u);

@@ -6,11 +6,13 @@
 #include "core/machine_table.h"
 #include "core/notify.h"
 #include "core/objfile.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
 #include "platform/catalog.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 #include "record/recorder.h"
 
@@ -233,19 +235,11 @@ void keep_what_reached_disk() {
 // deck left it (what it wrote is on the disk): "" when it is, else what
 // became of it.
 std::string changed_under_deck() {
-    struct stat named {};
-    struct stat held {};
-    if (::fstat(fileno(tape_file), &held) != 0)
-        return std::string("can't be read (") + std::strerror(errno) + ")";
-    if (::stat(host_name().c_str(), &named) != 0)
-        return errno == ENOENT || errno == ENOTDIR
-                   ? "was removed since it went in"
-                   : std::string("can't be found (") + std::strerror(errno) + ")";
-    if (named.st_dev != held.st_dev || named.st_ino != held.st_ino)
-        return "was replaced by another file since it went in";
+    const FileIdentity held = file_identity_of(fileno(tape_file));
+    const std::string what = file_identity_change(host_name(), held, false);
+    if (!what.empty()) return what;
     std::vector<u8> now(header_copy.size());
-    if (static_cast<std::uint64_t>(held.st_size) !=
-            static_cast<std::uint64_t>(tape_header_size) + tape_length ||
+    if (held.size != static_cast<std::uint64_t>(tape_header_size) + tape_length ||
         ::pread(fileno(tape_file), now.data(), now.size(), 0) != static_cast<ssize_t>(now.size()) ||
         now != header_copy)
         return "was changed since it went in";
@@ -253,8 +247,7 @@ std::string changed_under_deck() {
 }
 
 void warn_file(const char* lead, const std::string& what) {
-    const std::string text = std::string(lead) + ": its file " + host_name() + " " + what + ".";
-    ui_warning(text.c_str());
+    ui_warning(file_identity_warning(lead, host_name(), what).c_str());
 }
 
 // The buffer again from the file, `tape_length` samples.
@@ -535,15 +528,16 @@ bool tape_create_at(int kind, const char* path) {
     if (tape_state != CASSETTE_EMPTY) tape_close_sample_file();
     std::FILE* f = std::fopen(host.c_str(), "wb+");
     if (!f) {
-        ui_warning("Can't create file!");
+        ui_warning(file_failure_text("Can't create", host, std::strerror(errno)).c_str());
         return false;
     }
     const std::string header = kind == KIND_8SVX   ? snd_8svx_header(0, CREATED_RATE)
                                : kind == KIND_AIFF ? snd_aiff_header(0, CREATED_RATE)
                                                    : snd_wav_header(0, CREATED_RATE);
     if (std::fwrite(header.data(), 1, header.size(), f) != header.size() || std::fflush(f) != 0) {
+        const int error = errno;
         std::fclose(f);
-        ui_warning("Can't create file!");
+        ui_warning(file_failure_text("Can't create", host, std::strerror(error)).c_str());
         return false;
     }
     tape_file = f;

@@ -28,11 +28,9 @@
 char rec_picture_name[FILE_NAME_SIZE];
 
 // ---- streams -----------------------------------------------------------------------
-// A failure of the file replacement, whose text may name the file again.
+// A failure of the file replacement, the file named once.
 static void warn_replace_error(const std::string& path, const std::string& error) {
-    const std::string same = "can't write " + path + ": ";
-    const std::string reason = error.rfind(same, 0) == 0 ? error.substr(same.size()) : error;
-    ui_warning(("Can't write to " + path + ": " + reason + "!").c_str());
+    ui_warning(file_failure_text("Can't write to", path, error).c_str());
 }
 
 bool RecStream::open(const std::string& host_path) {

@@ -3,8 +3,10 @@
 #include "devicewindows/papertape_window.h"
 #include "devicewindows/tape_deck_window.h"
 
+#include "computers/terminal.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/loader.h"
 #include "core/machine.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
@@ -20,7 +22,9 @@
 #include "platform/headless/gui_headless.h"
 #include "tests/core/home_fixture.h"
 #include "tests/record/tools.h"
+#include "tests/support/small_disk.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -431,4 +435,91 @@ TEST_F(TapeWindows, StopWritesTheHeaderSizesWithTheTapeStillIn) {
     }
     post(TW_TAPE, GE_GADGET, GID_TAPE_EJECT, 1);
     EXPECT_EQ(tape_state, CASSETTE_EMPTY);
+}
+
+// Eject writes a tape back only when the terminal punched on it, and only
+// over the file it came from as it was: the TWIN's reader, holding the same
+// file, never writes it; a file another program rewrote or removed since is
+// named in the warning with what became of it, and left alone.
+TEST_F(TapeWindows, EjectWritesBackOnlyAPunchedTapeOverItsOwnUnchangedFile) {
+    static std::string warned;
+    ui_host.warning = [](const char* text) { warned = text; };
+    on(TWIN, MAP_TWIN);
+    warned.clear(); // the machine's missing ROMs named
+    tty_punch_on = 1;
+    const std::string tape = put("same.pap", {'A', 'B', 'C'});
+    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM); // the punch unit
+    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM); // the reader
+    ASSERT_EQ(papertape_state[1], TAPE_STOPPED);
+    gui_open_papertape_window();
+    // The terminal prints onto the end of the tape.
+    const auto punch = [&](const std::string& text) {
+        post(TW_PAPERTAPE, GE_GADGET, GID_PAP_FORWARD, 1);
+        post(TW_PAPERTAPE, GE_GADGET, GID_PAP_RECORD, 1);
+        for (char c : text)
+            term_output_char(static_cast<u8>(c));
+        post(TW_PAPERTAPE, GE_GADGET, GID_PAP_STOP, 1);
+    };
+    punch("XY");
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
+    EXPECT_EQ(test_read_file(tape), "ABCXY");
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP1_EJECT, 1);
+    EXPECT_EQ(test_read_file(tape), "ABCXY");
+    EXPECT_EQ(warned, "");
+
+    // Only read: the file stays as whoever has it now left it.
+    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM);
+    test_write_file(tape, "theirs");
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
+    EXPECT_EQ(test_read_file(tape), "theirs");
+    EXPECT_EQ(warned, "");
+
+    // Punched, but the file changed or went meanwhile.
+    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM);
+    punch("Q");
+    test_write_file(tape, "rewritten by another program");
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
+    EXPECT_EQ(warned, "Can't write the papertape back: its file " + tape +
+                          " was changed since it went in.");
+    EXPECT_EQ(test_read_file(tape), "rewritten by another program");
+    EXPECT_EQ(papertape_state[0], TAPE_EMPTY);
+    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM);
+    punch("R");
+    std::filesystem::remove(tape);
+    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
+    EXPECT_EQ(warned, "Can't write the papertape back: its file " + tape +
+                          " was removed since it went in.");
+    EXPECT_FALSE(std::filesystem::exists(tape));
+}
+
+// A tape made in a folder that takes no new files (a read-only drive) is
+// refused with the file's name and the system's reason: papertape, cassette
+// and MDCR alike.
+TEST_F(TapeWindows, CreatingATapeOnAReadOnlyDriveNamesTheFileAndTheReason) {
+    static std::string warned;
+    ui_host.warning = [](const char* text) { warned = text; };
+    SmallDisk drive;
+    if (!drive.mount(home / "ro", "64k") || !drive.make_read_only())
+        GTEST_SKIP() << "no read-only drive can be made here";
+    const std::string ro = (home / "ro").string();
+    const auto refused = [&](ToolWindow w, int gid, const char* name) {
+        warned.clear();
+        gui_headless_answer_file_requests({{0, ro, name}});
+        post(w, GE_GADGET, gid, 0);
+        return warned;
+    };
+    on(PIPBUG, MAP_PIPBUG_1);
+    gui_open_papertape_window();
+    EXPECT_EQ(refused(TW_PAPERTAPE, GID_PAP_CREATE, "new"),
+              "Can't create " + ro + "/new.pap: Read-only file system!");
+    EXPECT_EQ(papertape_state[0], TAPE_EMPTY);
+    gui_open_tape_deck_window();
+    EXPECT_EQ(refused(TW_TAPE, GID_TAPE_CREATE_WAV, "new.wav"),
+              "Can't create " + ro + "/new.wav: Read-only file system!");
+    EXPECT_EQ(tape_state, CASSETTE_EMPTY);
+    on(PHUNSY, MAP_PHUNSY);
+    gui_open_tape_deck_window();
+    EXPECT_EQ(refused(TW_TAPE, GID_MDCR_CREATE, "new"),
+              "Can't create " + ro + "/new.mdcr: Read-only file system!");
+    EXPECT_FALSE(std::filesystem::exists(home / "ro" / "new.mdcr"));
 }

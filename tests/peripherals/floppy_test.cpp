@@ -199,7 +199,7 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
     drives[0].changed = 1;
     capture_output();
     EXPECT_FALSE(disk_save_image(0));
-    EXPECT_EQ(captured_output(), "Can't write to file!\n");
+    EXPECT_EQ(captured_output(), "Can't write to " + blocked.string() + ": Is a directory!\n");
     EXPECT_EQ(test_read_file(blocked / "inside"), "x");
     EXPECT_STREQ(drives[0].file_name, blocked.c_str());
     EXPECT_EQ(drives[0].changed, 1);
@@ -209,7 +209,10 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
     gui_headless_answer_file_requests({{1, "", ""}, {0, home.path().string(), "new"}});
     EXPECT_FALSE(disk_save_image(1));
     EXPECT_STREQ(drives[1].file_name, "");
+    capture_output();
     EXPECT_TRUE(disk_save_image(1));
+    EXPECT_EQ(captured_output(),
+              "The disk in drive 1 was saved as " + (home.path() / "new.raw").string() + ".\n");
     EXPECT_EQ(fs::file_size(home.path() / "new.raw"), 102400u);
     EXPECT_STREQ(drives[1].file_name, (home.path() / "new.raw").c_str());
 }

@@ -15,10 +15,12 @@
 #include "tests/support/fdc_machine.h"
 #include "tests/support/fresh_state.h"
 #include "tests/support/quiet_output.h"
+#include "tests/support/small_disk.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -393,4 +395,93 @@ TEST_F(FloppyWindow, DrivesAreNumberedAsMessagesNumberThemAndDisksSaveUnderTheMa
     ASSERT_FALSE(gui_headless_file_requests().empty());
     EXPECT_EQ(gui_headless_file_requests().back().rfind("Save CD2650 Floppy Disk|", 0), 0u)
         << gui_headless_file_requests().back();
+}
+
+namespace {
+// A disk in the TWIN's own file format: each 128-byte sector after its track
+// and sector numbers, the bytes from `seed`.
+std::string twin_file(u8 seed) {
+    std::string file;
+    for (int t = 0; t < 77; t++)
+        for (int s = 0; s < 32; s++) {
+            file += static_cast<char>(t);
+            file += static_cast<char>(s);
+            file += std::string(128, static_cast<char>(seed + t));
+        }
+    return file;
+}
+} // namespace
+
+// A disk from a ".twin" file goes back as an ".img" image beside it: another
+// file of that name is replaced only when the user says so, "Save as..."
+// chooses another name, and the name written is said.
+TEST_F(FloppyWindow, UpdatingATwinDiskAsksBeforeItReplacesAnotherFileUnderTheImageName) {
+    TempHome home("floppywin");
+    const std::filesystem::path twin = home.path() / "disk.twin", img = home.path() / "disk.img";
+    test_write_file(twin, twin_file(0x40));
+    test_write_file(img, "an unrelated file");
+    open_on(TWIN, MAP_TWIN);
+    ASSERT_EQ(file_load_by_name(twin.c_str(), 1), LOAD_MEDIUM);
+    const int d = std::strcmp(drives[0].file_name, twin.c_str()) == 0 ? 0 : 1;
+    ASSERT_STREQ(drives[d].file_name, twin.c_str());
+    const int update = GID_FD_UPDATE + (d == 1 ? GID_FD_DRIVE1 : 0);
+    app_acquired.host_gui = true; // requesters are shown
+    const std::string question =
+        "Brindlemox|The disk in drive " + std::to_string(d) +
+        " is saved as a disk image under the name " + img.string() +
+        ", which another file already has.\nReplace loses that file; Save as... saves the disk "
+        "under another name.|Replace|Save as...|Cancel";
+
+    gui_headless_answer_requesters({0}); // Cancel
+    post(GE_GADGET, update, 0);
+    ASSERT_EQ(gui_headless_requesters().size(), 1u);
+    EXPECT_EQ(gui_headless_requesters().back(), question);
+    EXPECT_EQ(test_read_file(img), "an unrelated file");
+    EXPECT_STREQ(drives[d].file_name, twin.c_str());
+
+    gui_headless_answer_requesters({2}); // Save as...
+    gui_headless_answer_file_requests({{0, home.path().string(), "copy"}});
+    capture_output();
+    post(GE_GADGET, update, 0);
+    const std::filesystem::path copy = home.path() / "copy.img";
+    EXPECT_EQ(captured_output(),
+              "The disk in drive " + std::to_string(d) + " was saved as " + copy.string() + ".\n");
+    EXPECT_EQ(test_read_file(img), "an unrelated file");
+    ASSERT_EQ(std::filesystem::file_size(copy), 315392u);
+    EXPECT_EQ(test_read_file(copy)[4096], '\x41'); // track 1
+    EXPECT_STREQ(drives[d].file_name, copy.c_str());
+    post(GE_GADGET, update, 0); // its own name now: written without a question
+    EXPECT_EQ(gui_headless_requesters().size(), 2u);
+
+    // Told to, it replaces the other file.
+    const std::size_t questions = gui_headless_requesters().size();
+    post(GE_GADGET, GID_FD_EJECT + (d == 1 ? GID_FD_DRIVE1 : 0), 0);
+    ASSERT_EQ(file_load_by_name(twin.c_str(), 1), LOAD_MEDIUM);
+    ASSERT_STREQ(drives[d].file_name, twin.c_str());
+    gui_headless_answer_requesters({1}); // Replace
+    post(GE_GADGET, update, 0);
+    EXPECT_EQ(gui_headless_requesters().size(), questions + 1);
+    EXPECT_EQ(std::filesystem::file_size(img), 315392u);
+    EXPECT_STREQ(drives[d].file_name, img.c_str());
+    app_acquired.host_gui = false;
+}
+
+// A disk that cannot be written (the disk it goes to is full) is named in
+// the warning with the system's reason, and its old file stays.
+TEST_F(FloppyWindow, AnUpdateTheDiskRefusesNamesTheFileAndTheReason) {
+    TempHome home("floppywin");
+    SmallDisk small;
+    if (!small.mount(home.path() / "small", "400k")) GTEST_SKIP() << "no small disk can be mounted";
+    const std::filesystem::path raw = home.path() / "small" / "work.raw";
+    test_write_file(raw, std::string(102400, '\xE5'));
+    small.fill();
+    open_on(BINBUG, MAP_BINBUG);
+    ASSERT_EQ(file_load_by_name(raw.c_str(), 1), LOAD_MEDIUM);
+    drives[0].image[5] = 0x12;
+    drives[0].changed = 1;
+    capture_output();
+    post(GE_GADGET, GID_FD_UPDATE, 0);
+    EXPECT_EQ(captured_output(), "Can't write to " + raw.string() + ": No space left on device!\n");
+    EXPECT_EQ(test_read_file(raw), std::string(102400, '\xE5'));
+    EXPECT_EQ(drives[0].changed, 1);
 }

@@ -2,7 +2,10 @@
 // and a block written bit by bit as the monitor writes it.
 #include "peripherals/mdcr.h"
 
+#include "core/emu.h"
+#include "core/machine.h"
 #include "core/ui_host.h"
+#include "peripherals/changed_media.h"
 #include "tests/core/home_fixture.h"
 #include "tests/record/tools.h"
 
@@ -54,6 +57,42 @@ class Mdcr : public HomeTest {
     static void run(u32 cycles) {
         for (u32 c = 0; c < cycles; c += 3)
             mdcr_clock(3);
+    }
+    // The guest runs the tape forward to block `block`, reads its number, and
+    // writes the block's preamble, checksum and `data` bit by bit after it,
+    // as the monitor does; writing stays on.
+    static void write_block(u32 block, const std::vector<u8>& data) {
+        u8 sum = 0;
+        for (u8 b : data)
+            sum = static_cast<u8>(sum + b);
+        mdcr_position = MDCR_FIRST_BLOCK + static_cast<i32>(block) * MDCR_BLOCK_SPACING - 30;
+        mdcr_state = MDCR_FORWARD;
+        mdcr_forward_state = MDCR_F_IDLE;
+        mdcr_control = 0x20;
+        bool numbered = false;
+        for (int i = 0; i < 100000 && !(numbered && mdcr_forward_state == MDCR_F_IDLE); i++) {
+            run(3);
+            numbered = numbered || mdcr_forward_state == MDCR_F_NUMBER_A;
+        }
+        ASSERT_TRUE(numbered);
+        ASSERT_EQ(mdcr_block, block);
+        mdcr_control = 0x20 | 0x40;
+        run(3);
+        ASSERT_EQ(mdcr_forward_state, MDCR_F_WRITE);
+        mdcr_control |= 0x80; // the first bit of the preamble
+        run(3);
+        ASSERT_EQ(mdcr_forward_state, MDCR_F_WRITE_ACTIVE);
+        std::vector<u8> bytes = {170, sum};
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        for (std::size_t n = 0; n < bytes.size(); n++)
+            for (int b = n == 0 ? 1 : 0; b < 8; b++) {
+                const u8 wanted = ((bytes[n] >> b) & 1) ? 0x00 : 0x80;
+                run(12);
+                if ((mdcr_control & 0x80) == wanted) mdcr_control ^= 0x80; // a clock change between
+                run(36);
+                mdcr_control = static_cast<u8>((mdcr_control & 0x7F) | wanted);
+                run(3);
+            }
     }
 };
 
@@ -138,32 +177,9 @@ TEST_F(Mdcr, FieldsReadForwardAtTheirPlaces) {
 TEST_F(Mdcr, AWrittenBlockLandsInItsPlaceWithItsChecksum) {
     ASSERT_EQ(mdcr_insert_file(image("full.mdcr", 32768, 3).c_str()), 1);
     std::vector<u8> data(256);
-    u8 sum = 0;
-    for (u32 i = 0; i < 256; i++) {
+    for (u32 i = 0; i < 256; i++)
         data[i] = static_cast<u8>(i * 31 + 7);
-        sum = static_cast<u8>(sum + data[i]);
-    }
-    mdcr_position = 500000;
-    mdcr_state = MDCR_FORWARD;
-    mdcr_forward_state = MDCR_F_IDLE;
-    mdcr_block = 5;
-    mdcr_control = 0x20 | 0x40;
-    run(3);
-    ASSERT_EQ(mdcr_forward_state, MDCR_F_WRITE);
-    mdcr_control |= 0x80; // the first bit of the preamble
-    run(3);
-    ASSERT_EQ(mdcr_forward_state, MDCR_F_WRITE_ACTIVE);
-    std::vector<u8> bytes = {170, sum};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    for (std::size_t n = 0; n < bytes.size(); n++)
-        for (int b = n == 0 ? 1 : 0; b < 8; b++) {
-            const u8 wanted = ((bytes[n] >> b) & 1) ? 0x00 : 0x80;
-            run(12);
-            if ((mdcr_control & 0x80) == wanted) mdcr_control ^= 0x80; // a clock change between
-            run(36);
-            mdcr_control = static_cast<u8>((mdcr_control & 0x7F) | wanted);
-            run(3);
-        }
+    write_block(5, data);
     for (u32 i = 0; i < 256; i++)
         ASSERT_EQ(mdcr_image[5 * 256 + i], data[i]) << i;
     EXPECT_EQ(mdcr_checksum, 0);
@@ -198,4 +214,41 @@ TEST_F(Mdcr, ReverseRunsBackToTheStart) {
     run(3);
     EXPECT_EQ(mdcr_state, MDCR_IDLE);
     EXPECT_FALSE(mdcr_status() & 0x20);
+}
+
+// A block the guest writes in the middle of the tape changes the tape: it is
+// named among the changed media (what a quit, a switch or another tape asks
+// about), and the image file stays as it was until it is updated.
+TEST_F(Mdcr, ABlockWrittenMidTapeNamesTheTapeAsChanged) {
+    machine_switch(PHUNSY, MAP_PHUNSY, true, true, false);
+    const std::string path = image("mid.mdcr", 32768, 9);
+    const std::vector<u8> before = read_bytes(path);
+    ASSERT_EQ(mdcr_insert_file(path.c_str()), 1);
+    EXPECT_EQ(media_changed_text(), "");
+    write_block(64, std::vector<u8>(256, 0x5A));
+    EXPECT_EQ(mdcr_image[64 * 256 + 100], 0x5A);
+    EXPECT_EQ(mdcr_image[63 * 256 + 100], before[63 * 256 + 100]);
+    EXPECT_EQ(media_changed_text(), "Changed tapes not saved: MDCR tape (\"mid.mdcr\")");
+    EXPECT_TRUE(read_bytes(path) == before);
+    ASSERT_EQ(mdcr_save_image(), 1);
+    EXPECT_EQ(media_changed_text(), "");
+    EXPECT_EQ(read_bytes(path)[64 * 256 + 100], 0x5A);
+}
+
+// Another tape put on the deck comes without the old one's changes: nothing
+// is named, and it goes without a question.
+TEST_F(Mdcr, InsertingATapeForgetsTheChangesOfTheOneBefore) {
+    machine_switch(PHUNSY, MAP_PHUNSY, true, true, false);
+    ASSERT_EQ(mdcr_insert_file(image("first.mdcr", 32768, 1).c_str()), 1);
+    write_block(10, std::vector<u8>(256, 0x11));
+    ASSERT_NE(media_changed_text(), "");
+    ASSERT_EQ(mdcr_insert_file(image("second.mdcr", 1024, 2).c_str()), 1);
+    EXPECT_EQ(media_changed_text(), "");
+    EXPECT_TRUE(media_release(MEDIUM_MDCR, "Replace", true));
+    // The same tape put on again after changes comes back as its file holds it.
+    write_block(1, std::vector<u8>(256, 0x22));
+    ASSERT_NE(media_changed_text(), "");
+    ASSERT_EQ(mdcr_insert_file((home / "second.mdcr").c_str()), 1);
+    EXPECT_EQ(media_changed_text(), "");
+    EXPECT_EQ(mdcr_image[256 + 7], static_cast<u8>(2 + (256 + 7) * 13 + 1));
 }

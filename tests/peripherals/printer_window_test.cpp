@@ -15,6 +15,8 @@
 #include "platform/headless/gui_headless.h"
 #include "tests/record/tools.h"
 #include "tests/support/fresh_state.h"
+#include "tests/support/quiet_output.h"
+#include "tests/support/small_disk.h"
 
 #include <gtest/gtest.h>
 
@@ -202,4 +204,19 @@ TEST_F(PrinterWindow, ScreenTextsOfTheCoinOpBoards) {
     text.clear();
     machine_row().screen_text(&text);
     EXPECT_EQ(text, "\n  HI\n" + std::string(22, '\n'));
+}
+
+// Text saved onto a read-only drive is refused with the file named once and
+// the system's reason.
+TEST_F(PrinterWindow, SavingTextWhereNoFileCanBeMadeNamesTheFileOnce) {
+    SmallDisk drive;
+    if (!drive.mount(home.path() / "ro", "64k") || !drive.make_read_only())
+        GTEST_SKIP() << "no read-only drive can be made here";
+    on(TWIN, MAP_TWIN);
+    ASSERT_NE(win, 0);
+    const std::string ro = (home.path() / "ro").string();
+    gui_headless_answer_file_requests({{0, ro, "listing"}});
+    capture_output();
+    post(GE_GADGET, GID_PRN_SAVE_TEXT, 0);
+    EXPECT_EQ(captured_output(), "Can't write to " + ro + "/listing.txt: Read-only file system!\n");
 }

@@ -13,6 +13,7 @@
 #include "cpu/exec.h"
 #include "tests/core/home_fixture.h"
 #include "tests/record/tools.h"
+#include "tests/support/small_disk.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -629,17 +630,9 @@ TEST_F(Tape, ATapeChangedUnderTheDeckIsNotRecordedOn) {
 TEST_F(Tape, ARecordingThatFillsTheDiskStopsWithWhatReachedIt) {
     on(ELEKTOR, MAP_ELEKTOR_EXPANDED);
     const std::filesystem::path disk = home / "disk";
-    std::filesystem::create_directories(disk);
+    SmallDisk small;
+    if (!small.mount(disk, "64k")) GTEST_SKIP() << "no small file system can be mounted here";
     int rc = -1;
-    run_tool("mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "'", &rc);
-    if (rc != 0) GTEST_SKIP() << "no small file system can be mounted here";
-    struct Unmount {
-        std::string at;
-        ~Unmount() {
-            int ignored;
-            run_tool("umount -l '" + at + "'", &ignored); // also while a failed check left a file open
-        }
-    } unmount{disk.string()};
     auto level = [](u32 slot) { return static_cast<u8>(slot * 7 + slot / 251); };
     // Records until the deck stops or `most` samples passed, then stops.
     auto record_and_check = [&](const std::string& path, u32 most, u32 header) {
@@ -692,11 +685,7 @@ TEST_F(Tape, ARecordingThatFillsTheDiskStopsWithWhatReachedIt) {
     // Full but for the rest of the header's page.
     const std::string path = (disk / "stop.wav").string();
     ASSERT_TRUE(tape_create_at(KIND_WAV, path.c_str()));
-    std::FILE* filler = std::fopen((disk / "filler").c_str(), "wb");
-    ASSERT_NE(filler, nullptr);
-    while (std::fputc('f', filler) != EOF) {
-    }
-    std::fclose(filler);
+    small.fill();
     record_and_check(path, 4070, 44);
 }
 

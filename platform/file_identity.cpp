@@ -1,0 +1,59 @@
+#include "platform/file_identity.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+FileIdentity from_stat(int result, const struct stat& st) {
+    FileIdentity id;
+    if (result != 0) {
+        id.error = errno;
+        return id;
+    }
+    id.known = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = static_cast<std::uint64_t>(st.st_size);
+    id.written_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return id;
+}
+
+std::string with_reason(const char* what, int error) {
+    return std::string(what) + " (" + std::strerror(error) + ")";
+}
+
+} // namespace
+
+FileIdentity file_identity_at(const std::string& host) {
+    struct stat st {};
+    const int result = ::stat(host.c_str(), &st);
+    return from_stat(result, st);
+}
+
+FileIdentity file_identity_of(int fd) {
+    struct stat st {};
+    const int result = ::fstat(fd, &st);
+    return from_stat(result, st);
+}
+
+std::string file_identity_change(const std::string& host, const FileIdentity& held,
+                                 bool compare_contents) {
+    if (!held.known) return with_reason("can't be read", held.error);
+    const FileIdentity now = file_identity_at(host);
+    if (!now.known)
+        return now.error == ENOENT || now.error == ENOTDIR
+                   ? "was removed since it went in"
+                   : with_reason("can't be found", now.error);
+    if (now.device != held.device || now.inode != held.inode)
+        return "was replaced by another file since it went in";
+    if (compare_contents && (now.size != held.size || now.written_ns != held.written_ns))
+        return "was changed since it went in";
+    return "";
+}
+
+std::string file_identity_warning(const char* lead, const std::string& host,
+                                  const std::string& what) {
+    return std::string(lead) + ": its file " + host + " " + what + ".";
+}

@@ -1,0 +1,36 @@
+// What a medium knows of the file it came from, so that it writes there again
+// only while that file is still the one it took: the same file at its name
+// (not removed, not replaced by another), and not changed by anyone else.
+// The cassette deck holds its file open and compares the file at the name
+// with the one it holds; the papertape units keep the identity they took in.
+//
+//   FileIdentity took = file_identity_at(host);   // on insert
+//   const std::string what = file_identity_change(host, took, true);
+//   if (!what.empty()) ui_warning(file_identity_warning("Not written", host, what).c_str());
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct FileIdentity {
+    bool known = false; // false: it could not be taken (`error` says why)
+    int error = 0;
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t written_ns = 0; // the time it was last written, in nanoseconds
+};
+
+// The identity of the file at the host path `host`, or of the open file `fd`.
+FileIdentity file_identity_at(const std::string& host);
+FileIdentity file_identity_of(int fd);
+
+// "" when the file at `host` is still `held`; else what became of it: "was
+// removed since it went in", "was replaced by another file since it went in",
+// "was changed since it went in" (with `compare_contents`: another size or
+// time of writing), "can't be found (<the system's reason>)", or for an
+// identity that could not be taken "can't be read (<reason>)".
+std::string file_identity_change(const std::string& host, const FileIdentity& held,
+                                 bool compare_contents);
+
+// "<lead>: its file <host> <what>."
+std::string file_identity_warning(const char* lead, const std::string& host,
+                                  const std::string& what);
