@@ -3,6 +3,7 @@
 // changed stay; a FIFO (or anything else that is no regular file) where the
 // settings or the high scores are read is refused at once, not waited on.
 #include "core/gamesdb.h"
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-int count_of(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
-}
 
 class KeptFiles : public ProgramTest {
   protected:

@@ -1,6 +1,7 @@
 // A ball-and-paddle state opened in another session of the real program plays
 // on exactly as the session that saved it did: Squash, whose ball takes the
 // colour of the side to hit and whose rules depend on whose turn it is.
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-int count_of(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
-}
 
 // Frames compared after each save, and the pictures taken of them.
 constexpr int FRAMES = 30;
