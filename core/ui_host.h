@@ -97,6 +97,9 @@ extern bool ui_unattended;
 // else reports `text` (and `answer`, the default answer of a question, or
 // nullptr) and returns true.
 bool ui_unattended_report(const char* text, const char* answer);
+// What was reported on the way out so far (every report of the exit path),
+// forgotten once taken.
+std::string ui_take_exit_reports();
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return
 // code to at least 5.
