@@ -131,10 +131,11 @@ void app_exit_path(int code) {
     // finished (a recorder's file on a full disk, a tape whose file went);
     // a signal, a logout or QUIT from a script leaves without waiting.
     const std::string unfinished = ui_take_exit_reports();
-    if (!unfinished.empty() && app_quit_attended && app_acquired.host_gui && !app_break_pending()) {
+    if (!unfinished.empty() && app_quit_attended && app_acquired.host_gui && ui_host.exit_notice &&
+        !app_break_pending()) {
         step("notice");
         const std::string text = "Not everything could be finished on the way out:\n\n" + unfinished;
-        gui_host_requester(cat_str(124, "Warning"), text.c_str(), cat_str(143, "OK"), 2);
+        ui_host.exit_notice(text.c_str());
     }
     if (app_acquired.audio_device) {
         step("audio device");

@@ -42,7 +42,7 @@ static const UiHost batch_host = {
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
     not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
     no_clip_iff,      no_clip_text, nullptr,      nullptr,        nullptr, nullptr,
-    nullptr,          nullptr,      nullptr,
+    nullptr,          nullptr,      nullptr,        nullptr,
 };
 
 UiHost ui_host = batch_host;

@@ -67,6 +67,10 @@ struct UiHost {
     // A question with buttons "A|B|...": 1 for the first, 2 for the next,
     // 0 for the last; nullptr in batch runs (answered as the last).
     int (*question)(const char* title, const char* text, const char* buttons);
+    // On the way out, for a user who quit from a window: `text` (what could
+    // not be finished) in a notice that waits for OK, nothing else left on
+    // the screen meanwhile; nullptr in batch runs.
+    void (*exit_notice)(const char* text);
 };
 
 extern UiHost ui_host;
