@@ -37,25 +37,16 @@ class DesktopProgram : public ProgramTest {
         std::string result;
         return send(line, &result);
     }
-    // The window named `name` (or, with `prefix`, whose name starts with it)
-    // once it is there, within five seconds: an empty name when it is not.
-    XWindow wait_for(const std::string& name, bool prefix = false) const {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        do {
-            for (const XWindow& w : x.windows())
-                if (prefix ? w.name.rfind(name, 0) == 0 : w.name == name) return w;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        } while (std::chrono::steady_clock::now() < end);
-        return {};
-    }
-    bool gone(const std::string& name) const {
+    // The window whose name starts with `name` (is `name`, with `whole`),
+    // waited for up to five seconds (or, with `to_go`, waited out): its
+    // geometry, or an empty name.
+    XWindow wait_for(const std::string& name, bool whole = true, bool to_go = false) const {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         for (;;) {
-            bool seen = false;
+            XWindow found;
             for (const XWindow& w : x.windows())
-                seen = seen || w.name == name;
-            if (!seen) return true;
-            if (std::chrono::steady_clock::now() > end) return false;
+                if (found.name.empty() && (whole ? w.name == name : w.name.rfind(name, 0) == 0)) found = w;
+            if (found.name.empty() == to_go || std::chrono::steady_clock::now() > end) return found;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
@@ -74,9 +65,9 @@ class DesktopProgram : public ProgramTest {
         if (pid <= 0 || !port_up()) return {};
         if (!wait_for("Tip of the Day").name.empty()) {
             keys("Escape");
-            EXPECT_TRUE(gone("Tip of the Day"));
+            EXPECT_TRUE(wait_for("Tip of the Day", true, true).name.empty());
         }
-        return wait_for("Brindlemox ", true);
+        return wait_for("Brindlemox ", false);
     }
 
     XDisplay x;
@@ -117,7 +108,7 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 
-    const XWindow main = wait_for("Brindlemox ", true);
+    const XWindow main = wait_for("Brindlemox ", false);
     ASSERT_FALSE(main.name.empty());
     click(main.left + 30, main.top + 10); // the "Project" menu
     keys("Up Return");                   // its last item, Quit
