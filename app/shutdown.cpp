@@ -36,6 +36,7 @@ void (*app_exit_process)(int code) = end_process;
 void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
+    ui_take_exit_reports();
 }
 
 void app_check_home_lock() {
@@ -61,7 +62,8 @@ void app_exit_path(int code) {
     }
     app_exiting = true;
     // From here on nobody is asked (ui_unattended_report): what cannot be
-    // finished is said on the console, with the file's name and the reason.
+    // finished is said on the console, with the file's name and the reason,
+    // and shown at the end to a user who quit from a window.
 
     if (con_output_seen) {
         step("quitting");
@@ -124,6 +126,16 @@ void app_exit_path(int code) {
     if (app_acquired.host_gui) {
         step("sound");
         snd_close(0);
+    }
+    // Whoever quit from a window is shown, in one notice, what could not be
+    // finished (a recorder's file on a full disk, a tape whose file went);
+    // a signal, a logout or QUIT from a script leaves without waiting.
+    const std::string unfinished = ui_take_exit_reports();
+    if (!unfinished.empty() && app_quit_attended && app_acquired.host_gui && ui_host.exit_notice &&
+        !app_break_pending()) {
+        step("notice");
+        const std::string text = "Not everything could be finished on the way out:\n\n" + unfinished;
+        ui_host.exit_notice(text.c_str());
     }
     if (app_acquired.audio_device) {
         step("audio device");

@@ -46,6 +46,7 @@ void dir_restore() {
 // ---- The way out -----------------------------------------------------------------------
 AppAcquired app_acquired;
 bool app_exiting = false;
+bool app_quit_attended = false;
 static void (*exit_path)(int code) = nullptr;
 static std::vector<std::string> exit_removals;
 
@@ -83,6 +84,7 @@ bool session_remove_temporary_files() {
 void session_exit_reset() {
     app_acquired = AppAcquired{};
     app_exiting = false;
+    app_quit_attended = false;
     exit_removals.clear();
 }
 
@@ -122,6 +124,7 @@ void app_clear_break() {
 void app_check_break() {
     if (!break_signal || app_exiting) return;
     break_signal = 0;
+    app_quit_attended = false; // nobody waits for a notice on this way out
     con_printf("Brindlemox: User break!\n");
     media_report_changed("they are dropped"); // nobody is asked on the way out
     app_clean_exit(0);

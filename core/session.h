@@ -57,6 +57,11 @@ extern AppAcquired app_acquired;
 
 // True from the first step of the exit path on.
 extern bool app_exiting;
+// The user asked to quit in a window (the quit window, the Quit menu, the
+// debugger's command line): someone is at the screen, and the exit path shows
+// them what it could not finish. A break (a signal) clears it: that way out
+// waits for nobody.
+extern bool app_quit_attended;
 
 // Ends the program through the exit path that the shell installed with
 // session_set_exit_path, with `code`; never returns. Before one is installed

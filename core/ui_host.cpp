@@ -42,7 +42,7 @@ static const UiHost batch_host = {
     nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
     not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
     no_clip_iff,      no_clip_text, nullptr,      nullptr,        nullptr, nullptr,
-    nullptr,          nullptr,      nullptr,
+    nullptr,          nullptr,      nullptr,        nullptr,
 };
 
 UiHost ui_host = batch_host;
@@ -76,6 +76,7 @@ void ui_reinitialize() {
 
 bool ui_unattended = false;
 static std::string reported; // what the running command's requesters said
+static std::string exit_reported; // what the requesters said on the way out
 
 bool ui_unattended_report(const char* text, const char* answer) {
     // On the way out nobody is asked either: the exit path must end the
@@ -88,7 +89,14 @@ bool ui_unattended_report(const char* text, const char* answer) {
                 (app_exiting ? "the program is quitting" : "a script command is running") + ".\n";
     con_printf("%s", said.c_str());
     reported += said;
+    if (app_exiting) exit_reported += said;
     return true;
+}
+
+std::string ui_take_exit_reports() {
+    std::string said;
+    said.swap(exit_reported);
+    return said;
 }
 
 int ui_unattended_run(int (*command)(const char* line, std::string* result), const char* line,

@@ -67,6 +67,10 @@ struct UiHost {
     // A question with buttons "A|B|...": 1 for the first, 2 for the next,
     // 0 for the last; nullptr in batch runs (answered as the last).
     int (*question)(const char* title, const char* text, const char* buttons);
+    // On the way out, for a user who quit from a window: `text` (what could
+    // not be finished) in a notice that waits for OK, nothing else left on
+    // the screen meanwhile; nullptr in batch runs.
+    void (*exit_notice)(const char* text);
 };
 
 extern UiHost ui_host;
@@ -97,6 +101,9 @@ extern bool ui_unattended;
 // else reports `text` (and `answer`, the default answer of a question, or
 // nullptr) and returns true.
 bool ui_unattended_report(const char* text, const char* answer);
+// What was reported on the way out so far (every report of the exit path),
+// forgotten once taken.
+std::string ui_take_exit_reports();
 // Runs one command of the port unattended. What was reported meanwhile leads
 // its result (unless the result already holds it) and raises its return
 // code to at least 5.

@@ -21,6 +21,7 @@
 #include "core/objfile.h"
 #include "cpu/bus.h"
 #include "core/session.h"
+#include "core/ui_host.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
 #include "cpu/disasm.h"
@@ -739,6 +740,9 @@ static void cmd_cls() {
 
 static void cmd_quit() {
     media_report_changed("they are dropped"); // nobody is asked on this way out
+    // Typed in the window's command line or picked from its menu: whoever
+    // did it is shown what could not be finished.
+    if (!ui_unattended && app_acquired.host_gui) app_quit_attended = true;
     app_clean_exit(0);
 }
 

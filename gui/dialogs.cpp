@@ -88,6 +88,15 @@ void gui_dialogs_input() {
     }
 }
 
+void gui_dialogs_close_all() {
+    std::vector<Modeless> open;
+    open.swap(modeless);
+    for (Modeless& d : open) {
+        gui_window_close(d.win);
+        if (d.closed) d.closed();
+    }
+}
+
 void gui_dialogs_reset() {
     modeless.clear();
     held_notices.clear();

@@ -30,6 +30,8 @@ void gui_dialog_abandon(bool modal);
 void gui_dialog_run(bool modal, int win, DialogHandler handle, std::function<void()> closed);
 // The event pass's share: the events of every modeless dialog.
 void gui_dialogs_input();
+// Closes every modeless dialog (the way out).
+void gui_dialogs_close_all();
 // Forgets the modeless dialogs without closing them, and the held notices
 // (the tests' fresh state).
 void gui_dialogs_reset();

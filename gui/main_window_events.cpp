@@ -117,6 +117,39 @@ void gui_messages_to_console(bool wanted) {
     console_armed = false;
 }
 
+// The command line's place in the debugger's history (row 0 the newest):
+// -1 while the line shows none of it.
+static int history_position = -1;
+
+// Cursor up and down in the command line walk the history: one entry older
+// or newer, with Shift or Ctrl to the oldest entry or back to an empty line.
+// When no entry can be shown the line keeps what it holds.
+static void gui_command_edit_hook(const GuiEvent& e) {
+    if (e.gid != GID_COMMAND || !main_window) return;
+    const bool far = (e.qualifier & (QUAL_SHIFT | QUAL_CONTROL)) != 0;
+    int at = history_position;
+    if (e.code == RAW_UP) {
+        if (at >= DBG_HISTORY_ROWS - 1) return;
+        if (!far) {
+            if (cmd_history[at + 1][0]) at++;
+        } else {
+            for (int row = DBG_HISTORY_ROWS - 1; row > at; row--)
+                if (cmd_history[row][0]) {
+                    at = row;
+                    break;
+                }
+        }
+        if (at < 0) return;
+    } else if (e.code == RAW_DOWN) {
+        if (at < 0) return;
+        at = far ? -1 : at - 1;
+    } else {
+        return;
+    }
+    history_position = at;
+    gui_set_text(main_window, GID_COMMAND, at < 0 ? "" : cmd_history[at]);
+}
+
 static void command_line(const GuiEvent& e) {
     std::string text = gui_get_text(main_window, GID_COMMAND);
     std::snprintf(dbg_line, sizeof dbg_line, "%s", text.c_str());
@@ -141,6 +174,7 @@ static void command_line(const GuiEvent& e) {
     // The keyboard stays in the line for the next command.
     console_armed = true;
     gui_run_command(dbg_line);
+    history_position = -1;
     if (main_window) gui_set_text(main_window, GID_COMMAND, "");
 }
 
@@ -310,6 +344,9 @@ static void one_event(const GuiEvent& e) {
         break;
     case GE_GADGET:
         gadget(e);
+        break;
+    case GE_EDITKEY:
+        gui_command_edit_hook(e);
         break;
     case GE_MOUSEBUTTON:
         mouse_button(e);

@@ -12,12 +12,17 @@
 #include "gui/requesters.h"
 #include "input/keys.h"
 #include "peripherals/changed_media.h"
+#include "peripherals/papertape.h"
+#include "peripherals/tape.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
+#include "platform/paths.h"
+#include "record/recorder.h"
 
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int quit_window = 0;
 
@@ -35,7 +40,11 @@ const char* no_text() {
 const char* confirm_text() {
     return cat_str(1223, "_Confirm on quit?");
 }
-const char* update_text() {
+// The update button names what it saves: the disks (one never saved asks
+// for a name), the tape, or both.
+std::string update_text(int kinds) {
+    if (kinds == MEDIA_TAPES) return "_Update tape";
+    if (kinds == (MEDIA_DISKS | MEDIA_TAPES)) return "_Update disks and tapes...";
     return cat_str(977, "_Update disk...");
 }
 
@@ -45,11 +54,35 @@ std::string lost_disks_text() {
     return list.empty() ? "" : list + ".";
 }
 
+std::string quoted_names(const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& p : paths)
+        names += (names.empty() ? "\"" : ", \"") + std::string(path_file_part(p.c_str())) + "\"";
+    return names;
+}
+
+// What quitting finishes, "" when nothing runs: the recorders' files, the
+// tape being recorded and the papertapes being punched.
+std::string running_text() {
+    std::string list;
+    const auto add = [&list](const std::string& what, const std::vector<std::string>& paths) {
+        list += (list.empty() ? "" : ", ") + what + " (" + quoted_names(paths) + ")";
+    };
+    const std::vector<std::string> files = rec_running_files();
+    if (!files.empty()) add("recorders", files);
+    if (tape_state == CASSETTE_RECORDING) add("tape deck", {tape_file_name});
+    for (int u = 0; u < PAPERTAPE_UNITS; u++)
+        if (papertape_state[u] == TAPE_PUNCHING)
+            add("papertape unit " + std::to_string(u), {papertape_file_name[u]});
+    return list.empty() ? "" : "Still running: " + list + "; quitting finishes them.";
+}
+
 enum class Answer { NONE, YES, NO };
 
 struct QuitState {
     Answer answer = Answer::NONE;
     bool confirm = true; // the switch as the user left it
+    int kinds = 0;       // the kinds of changed media the window named (MEDIA_DISKS...)
     // Keys held when the window opened (the quit key itself): their presses
     // and repeats answer nothing until they were let go.
     bool held[RAW_KEYS] = {};
@@ -68,26 +101,38 @@ GuiWindowDesc describe() {
     texts.children.push_back(gui_label(cat_str(447, "Really quit?")));
     const std::string lost = lost_disks_text();
     if (!lost.empty()) texts.children.push_back(gui_node(GK_LABEL, GID_QUIT_DISKS, lost));
+    const std::string running = running_text();
+    if (!running.empty()) texts.children.push_back(gui_node(GK_LABEL, GID_QUIT_RUNNING, running));
     GuiNode top = gui_group(GK_HGROUP, {picture, texts});
     GuiNode confirm = gui_node(GK_CHECKBOX, GID_QUIT_CONFIRM, confirm_text());
     confirm.value = state.confirm;
     GuiNode buttons = gui_group(GK_HGROUP);
     buttons.children = {gui_text_button(GID_QUIT_YES, 1216, "_Yes", IMAGE_YES),
                         gui_text_button(GID_QUIT_NO, 1217, "_No", IMAGE_NO)};
-    if (!lost.empty())
-        buttons.children.push_back(gui_text_button(GID_QUIT_UPDATE, 977, "_Update disk..."));
+    if (!lost.empty()) {
+        GuiNode update = gui_node(GK_BUTTON, GID_QUIT_UPDATE, update_text(state.kinds));
+        update.weight = 1;
+        buttons.children.push_back(update);
+    }
     d.root = gui_group(GK_VGROUP, {top, confirm, buttons});
     return d;
 }
 
 // Every changed disk and tape saved in turn (a disk never saved asks for a
-// name); the window then names what is still unsaved.
-void update_disks() {
+// name); the window then names what is still unsaved, or says that what it
+// named is saved.
+void update_media() {
     media_update_all();
     const std::string lost = lost_disks_text();
     if (!gui_window_is_open(quit_window)) return;
-    gui_set_text(quit_window, GID_QUIT_DISKS, lost.empty() ? "All disks are saved." : lost.c_str());
-    if (lost.empty()) gui_set_disabled(quit_window, GID_QUIT_UPDATE, true);
+    if (lost.empty()) {
+        const std::string saved = std::string("All ") + media_kinds_name(state.kinds) + " are saved.";
+        gui_set_text(quit_window, GID_QUIT_DISKS, saved.c_str());
+        gui_set_disabled(quit_window, GID_QUIT_UPDATE, true);
+        return;
+    }
+    gui_set_text(quit_window, GID_QUIT_DISKS, lost.c_str());
+    gui_set_text(quit_window, GID_QUIT_UPDATE, update_text(media_changed_kinds()).c_str());
 }
 
 void toggle_confirm() {
@@ -119,8 +164,8 @@ bool key(const GuiEvent& e) {
     if (typed == gui_hotkey_of(no_text())) return answered(Answer::NO);
     if (typed == gui_hotkey_of(confirm_text())) {
         toggle_confirm();
-    } else if (typed == gui_hotkey_of(update_text()) && !media_changed_text().empty()) {
-        update_disks();
+    } else if (media_changed_kinds() && typed == gui_hotkey_of(update_text(state.kinds).c_str())) {
+        update_media();
     }
     return false;
 }
@@ -141,7 +186,7 @@ bool handle(const GuiEvent& e) {
             state.confirm = e.code != 0;
             return false;
         case GID_QUIT_UPDATE:
-            update_disks();
+            update_media();
             return false;
         default:
             return false;
@@ -160,7 +205,9 @@ char gui_hotkey_of(const char* text) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(mark[1])));
 }
 
-int gui_confirm_quit() {
+namespace {
+
+int ask_to_quit() {
     const std::string lost = lost_disks_text();
     // A changed disk or tape is never dropped without a word, asked or not.
     if (!confirmquit && lost.empty()) return 1;
@@ -173,6 +220,7 @@ int gui_confirm_quit() {
     }
     state = QuitState{};
     state.confirm = confirmquit != 0;
+    state.kinds = media_changed_kinds();
     for (u32 code = 0; code < RAW_KEYS; code++)
         state.held[code] = host_key_down(code) != 0;
     if (!gui_dialog_begin()) return 0;
@@ -186,4 +234,13 @@ int gui_confirm_quit() {
     if (state.answer == Answer::NONE) state.answer = Answer::YES;
     confirmquit = state.confirm ? 1 : 0;
     return state.answer == Answer::YES ? 1 : 0;
+}
+
+} // namespace
+
+int gui_confirm_quit() {
+    const int yes = ask_to_quit();
+    // Asked in a window, not by a command of the port: someone is there.
+    if (yes && !ui_unattended && app_acquired.host_gui) app_quit_attended = true;
+    return yes;
 }

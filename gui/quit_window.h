@@ -1,6 +1,7 @@
 // The quit window: "Really quit?" beside the current machine's picture, the
-// "Confirm on quit?" switch, Yes and No, and the disks that quitting would
-// lose with a button that updates them first. It runs modally; nothing else
+// "Confirm on quit?" switch, Yes and No, the disks and tapes that quitting
+// would lose with a button that updates them first, and the recorders and
+// tapes still running that quitting finishes. It runs modally; nothing else
 // is served meanwhile but the scripting port's "a requester is open".
 //
 // Keys: the letters the texts underline (Y, N, C, U), Return and Enter for
@@ -16,6 +17,7 @@ enum QuitGadget : int {
     // Beyond the shared table: only this window has it.
     GID_QUIT_UPDATE = GUI_GADGETS,
     GID_QUIT_DISKS = GUI_GADGETS + 1,
+    GID_QUIT_RUNNING = GUI_GADGETS + 2,
 };
 
 // The window while it is open, 0 otherwise.

@@ -228,6 +228,10 @@ void gui_install_ui_host() {
     ui_host.question = [](const char* title, const char* text, const char* buttons) {
         return gui_requester(title, text, buttons, 1);
     };
+    ui_host.exit_notice = [](const char* text) {
+        gui_dialogs_close_all();
+        gui_host_requester(cat_str(124, "Warning"), text, cat_str(143, "OK"), 2);
+    };
     ui_host.activate_command_line = gui_activate_command_line;
     gui_messages_to_console(!isatty(STDOUT_FILENO));
     ui_host.reinitialize = gui_reinitialize_machine;

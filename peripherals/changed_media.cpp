@@ -49,19 +49,36 @@ std::string media_refusal(int medium) {
     return what(medium) + " was changed and not saved";
 }
 
+int media_changed_kinds() {
+    int kinds = 0;
+    for (int m = 0; m < MEDIA; m++)
+        if (changed(m)) kinds |= is_disk(m) ? MEDIA_DISKS : MEDIA_TAPES;
+    return kinds;
+}
+
+const char* media_kinds_name(int kinds) {
+    switch (kinds) {
+    case MEDIA_DISKS:
+        return "disks";
+    case MEDIA_TAPES:
+        return "tapes";
+    case MEDIA_DISKS | MEDIA_TAPES:
+        return "disks and tapes";
+    default:
+        return "";
+    }
+}
+
 std::string media_changed_text() {
     std::string list;
-    bool disks = false, tapes = false;
     for (int m = 0; m < MEDIA; m++) {
         if (!changed(m)) continue;
         if (!list.empty()) list += ", ";
         list += (is_disk(m) ? "drive " + std::to_string(m) : std::string("MDCR tape")) + " (" +
                 name(m) + ")";
-        (is_disk(m) ? disks : tapes) = true;
     }
     if (list.empty()) return "";
-    const char* kinds = disks && tapes ? "disks and tapes" : disks ? "disks" : "tapes";
-    return std::string("Changed ") + kinds + " not saved: " + list;
+    return std::string("Changed ") + media_kinds_name(media_changed_kinds()) + " not saved: " + list;
 }
 
 void media_report_changed(const char* what) {

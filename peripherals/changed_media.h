@@ -21,6 +21,12 @@ constexpr int MEDIUM_MDCR = FLOPPY_DRIVES;
 // ("Changed disks not saved: drive 0 (\"work.raw\"), drive 1 (a new disk)";
 // "tapes" for the MDCR tape, "disks and tapes" for both); "" when none.
 std::string media_changed_text();
+// The kinds of the current machine's changed media (MEDIA_DISKS and
+// MEDIA_TAPES, 0 none), and their name for a message: "disks", "tapes",
+// "disks and tapes" ("" for 0).
+constexpr int MEDIA_DISKS = 1, MEDIA_TAPES = 2;
+int media_changed_kinds();
+const char* media_kinds_name(int kinds);
 // Names the changed media, if any, on the console and in the reply of a
 // running command of the port, followed by `what` ("they are dropped").
 void media_report_changed(const char* what);

@@ -351,6 +351,16 @@ bool rec_generating() {
     return generating;
 }
 
+std::vector<std::string> rec_running_files() {
+    std::vector<std::string> files;
+    if (rec_state == REC_RECORDING && rec_file) files.push_back(path_to_host(file_name_buffer));
+    snd_rec_files(&files);
+    for (const RecStream* s : {&anims.anim, &anims.gif, &anims.mng, &anims.apng})
+        if (s->is_open()) files.push_back(s->path);
+    music_files(&files);
+    return files;
+}
+
 void rec_start_generating() {
     if (generating) return;
     generating = true;

@@ -349,6 +349,14 @@ void psg_logs_stop() {
     }
 }
 
+void music_files(std::vector<std::string>* out) {
+    if (midi.open) out->push_back(midi.path);
+    if (smus.open) out->push_back(smus.path);
+    for (int n = 0; n < PSGS; n++)
+        for (const RecStream* s : {&psg.log[n], &psg.ym[n]})
+            if (s->is_open()) out->push_back(s->path);
+}
+
 void rec_log_psg_changes() {
     for (int n = 0; n < PSGS; n++) {
         if (!psg.log[n].is_open()) continue;

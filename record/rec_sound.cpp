@@ -331,6 +331,25 @@ bool snd_rec_running() {
     return running;
 }
 
+namespace {
+// The sound files the mix becomes, each while its setting is on.
+struct SoundOutput {
+    const u32* on;
+    int kind;
+    std::string (*header)(u32, u32);
+    bool is_unsigned;
+};
+const SoundOutput sound_outputs[] = {{&generate8svx, KIND_8SVX, snd_8svx_header, false},
+                                     {&generateaiff, KIND_AIFF, snd_aiff_header, false},
+                                     {&generatewav, KIND_WAV, snd_wav_header, true}};
+} // namespace
+
+void snd_rec_files(std::vector<std::string>* out) {
+    if (!running && !held) return;
+    for (const SoundOutput& o : sound_outputs)
+        if (*o.on) out->push_back(rec_generated_path(o.kind, ""));
+}
+
 void snd_rec_clock_hold() {
     if (!running) return;
     for (int v = 0; v < SND_VOICES; v++)
@@ -407,17 +426,8 @@ void snd_rec_stop() {
             voices.push_back(d.data());
         std::vector<signed char> mixed(n);
         snd_mix(voices.data(), static_cast<int>(voices.size()), n, mixed.data());
-        struct Output {
-            u32 on;
-            int kind;
-            std::string (*header)(u32, u32);
-            bool is_unsigned;
-        };
-        const Output outputs[] = {{generate8svx, KIND_8SVX, snd_8svx_header, false},
-                                  {generateaiff, KIND_AIFF, snd_aiff_header, false},
-                                  {generatewav, KIND_WAV, snd_wav_header, true}};
-        for (const Output& o : outputs) {
-            if (!o.on) continue;
+        for (const SoundOutput& o : sound_outputs) {
+            if (!*o.on) continue;
             std::string file = o.header(n, rate());
             for (signed char s : mixed)
                 file.push_back(static_cast<char>(o.is_unsigned ? static_cast<u8>(s + 128) : s));

@@ -17,6 +17,7 @@
 #include "core/types.h"
 
 #include <string>
+#include <vector>
 
 // The picture file name: the name the scripting port's SAVE commands give.
 // Empty: named after the loaded file.
@@ -33,6 +34,10 @@ void rec_restart_playback();
 void rec_start_generating();
 // True between rec_start_generating and rec_stop_all (test support).
 bool rec_generating();
+// The host paths of the files the recorders are writing and rec_stop_all
+// finishes: the input recording, then every generated output; empty when
+// none runs.
+std::vector<std::string> rec_running_files();
 
 // kind 0 ILBM, 1 ACBM, 2 BMP, 3 PCX, 4 GIF, 5 TIFF, 6 PNG; 10 ANIM, 21 MNG
 // (with animation: 4 GIF, 6 APNG). ask: the save requester picks the name;
@@ -69,6 +74,8 @@ void snd_rec_stop();
 void snd_rec_reset();
 // True while the voice files are open (test support).
 bool snd_rec_running();
+// Adds the sound files that snd_rec_stop will write (none when not running).
+void snd_rec_files(std::vector<std::string>* out);
 // A looped playback sets the guest clock back: before the restart every voice
 // is written up to it and the voices stop taking spans; after it they go on
 // from the new clock, so that the sound runs on through every pass.
@@ -98,6 +105,8 @@ void psg_logs_start();
 void psg_logs_stop();
 // Every music output closed and removed without writing it.
 void music_reset();
+// Adds the files the open music outputs and sound-chip logs will be.
+void music_files(std::vector<std::string>* out);
 // The voice changes of one voice update (hooked into the voice update).
 void music_voice_changes();
 // The music's side of snd_rec_clock_hold and _resume: the tracks count their

@@ -657,12 +657,24 @@ int gui_headless_focus(int win) {
     Window* w = find(win);
     return w ? w->focus : -1;
 }
-void gui_headless_key(int win, int raw, char ch, bool up) {
+void gui_headless_key(int win, int raw, char ch, bool up, std::uint16_t qualifier) {
     Window* w = find(win);
     if (!w) return;
     auto g = w->gadgets.find(w->focus);
     if (g != w->gadgets.end() && g->second.kind == GK_STRING) {
         if (up) return;
+        // As an entry of the host's: Return, Enter, Tab and Esc end the edit
+        // with their code; cursor up and down go to the window's owner.
+        const int end = raw == 0x44 || raw == 0x43 ? 13 : raw == 0x42 ? 9 : raw == 0x45 ? 69 : -1;
+        if (end >= 0 || raw == 0x4C || raw == 0x4D) {
+            GuiEvent e;
+            e.type = end >= 0 ? GE_GADGET : GE_EDITKEY;
+            e.gid = w->focus;
+            e.code = end >= 0 ? end : raw;
+            e.qualifier = qualifier;
+            w->queue.push_back(e);
+            return;
+        }
         if (g->second.text_selected) g->second.text.clear();
         g->second.text_selected = false;
         g->second.text += ch;
@@ -675,6 +687,7 @@ void gui_headless_key(int win, int raw, char ch, bool up) {
     GuiEvent e;
     e.type = GE_RAWKEY;
     e.code = up ? raw + RAWKEY_UP : raw;
+    e.qualifier = qualifier;
     w->queue.push_back(e);
 }
 void gui_bar_set(int win, int gid, int index, bool enabled, bool selected) {

@@ -123,6 +123,8 @@ const std::string& gui_headless_message_console_text();
 // (keys_to_window). A key pressed or released there: typed into a string or
 // integer gadget that has the keyboard (`ch` on the press; it replaces a
 // selected text; an integer takes digits and swallows other keys), else a raw
-// key event of the window.
+// key event of the window with `qualifier`. A string gadget, as the host's
+// entries do, ends the edit on Return, Enter, Tab and Esc (its gadget event
+// with 13, 9, 69) and hands cursor up and down to the window (GE_EDITKEY).
 int gui_headless_focus(int win);
-void gui_headless_key(int win, int raw, char ch, bool up);
+void gui_headless_key(int win, int raw, char ch, bool up, std::uint16_t qualifier = 0);

@@ -2,6 +2,7 @@
 #include "commands/arexx.h"
 #include "commands/help_links.h"
 #include "core/emu.h"
+#include "debugger/commands.h"
 #include "core/message.h"
 #include "core/machine.h"
 #include "core/ui_host.h"
@@ -736,6 +737,61 @@ TEST_F(MainWindow, TheCommandLineKeepsTheKeyboardFromOneCommandToTheNext) {
     EXPECT_EQ(gui_headless_focus(main_window), GID_DISPLAY);
     gui_messages_to_console(false);
     quiet_output_rearm();
+}
+
+// Cursor up and down in the command line walk the commands given before,
+// newest first; with Shift or Ctrl to the oldest one and back to an empty
+// line. Return runs the line shown.
+TEST_F(MainWindow, TheCursorKeysRecallEarlierCommandsIntoTheCommandLine) {
+    gui_open_main_window(0);
+    ui_host.activate_command_line();
+    const auto key = [](int raw, u16 qualifier = 0) {
+        gui_headless_key(main_window, raw, 0, false, qualifier);
+        gui_main_window_events();
+    };
+    const auto enter = [&key](const char* text) {
+        for (const char* c = text; *c; ++c)
+            gui_headless_key(main_window, 0x40, *c, false);
+        key(RAW_RETURN);
+    };
+    const auto line = [] { return gui_get_text(main_window, GID_COMMAND); };
+    key(RAW_UP); // nothing given yet: the line keeps what it holds
+    EXPECT_EQ(line(), "");
+    enter("E 1800 5");
+    enter("E 1800 6");
+    ASSERT_EQ(guest_memory[0x1800], 6);
+    key(RAW_UP);
+    EXPECT_EQ(line(), "E 1800 6");
+    key(RAW_UP);
+    EXPECT_EQ(line(), "E 1800 5");
+    key(RAW_UP); // the oldest stays
+    EXPECT_EQ(line(), "E 1800 5");
+    key(RAW_RETURN);
+    EXPECT_EQ(guest_memory[0x1800], 5);
+    EXPECT_EQ(line(), "");
+    // The line run last is the newest; the walk starts again from it.
+    EXPECT_STREQ(cmd_history[0], "E 1800 5");
+    key(RAW_UP);
+    EXPECT_EQ(line(), "E 1800 5");
+    key(RAW_UP);
+    EXPECT_EQ(line(), "E 1800 6");
+    key(RAW_DOWN);
+    EXPECT_EQ(line(), "E 1800 5");
+    key(RAW_DOWN); // past the newest: an empty line
+    EXPECT_EQ(line(), "");
+    key(RAW_DOWN);
+    EXPECT_EQ(line(), "");
+    enter("BASE");
+    key(RAW_UP, QUAL_LSHIFT); // the oldest at once
+    EXPECT_EQ(line(), "E 1800 6");
+    key(RAW_DOWN);
+    EXPECT_EQ(line(), "E 1800 5");
+    key(RAW_DOWN, QUAL_CONTROL); // back to an empty line at once
+    EXPECT_EQ(line(), "");
+    key(RAW_UP, QUAL_CONTROL);
+    key(RAW_RETURN);
+    EXPECT_EQ(guest_memory[0x1800], 6);
+    EXPECT_EQ(gui_headless_focus(main_window), GID_COMMAND);
 }
 
 TEST_F(MainWindow, MessagesOpenTheConsoleWindowAfterATypedCommand) {

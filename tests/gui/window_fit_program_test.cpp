@@ -2,75 +2,28 @@
 // buffer, no window manager): where they lie and which lies above which, as
 // the X server reports them. Skipped where Xvfb or xwininfo is missing.
 #include "tests/support/program_test.h"
+#include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <spawn.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-struct XWindow {
-    std::string name;
-    int width = 0, height = 0, left = 0, top = 0;
-};
 
 class WindowFitProgram : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        if (!std::filesystem::exists("/usr/bin/Xvfb") || !std::filesystem::exists("/usr/bin/xwininfo"))
-            GTEST_SKIP() << "Xvfb or xwininfo is not installed";
-        std::mt19937 pick(std::random_device{}());
-        for (int attempt = 0; attempt < 20 && xvfb < 0; ++attempt) {
-            const int number = 200 + static_cast<int>(pick() % 700);
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            if (std::filesystem::exists(socket)) continue;
-            display = ":" + std::to_string(number);
-            std::vector<std::string> args = {"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24",
-                                             "-nolisten", "tcp"};
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            if (posix_spawn(&xvfb, argv[0], nullptr, nullptr, argv.data(), environ) != 0) xvfb = -1;
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (xvfb > 0 && !std::filesystem::exists(socket) &&
-                   std::chrono::steady_clock::now() < end)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (xvfb > 0 && !std::filesystem::exists(socket)) stop_xvfb();
-        }
-        ASSERT_GT(xvfb, 0) << "no virtual display could be started";
-        if (const char* before = std::getenv("DISPLAY")) outer_display = before;
-        setenv("DISPLAY", display.c_str(), 1);
-        display_set = true;
+        if (!XDisplay::available()) GTEST_SKIP() << "Xvfb or xwininfo is not installed";
+        ASSERT_TRUE(x.start()) << "no virtual display could be started";
     }
     void TearDown() override {
         ProgramTest::TearDown();
-        stop_xvfb();
-        if (!display_set) return;
-        if (outer_display.empty())
-            unsetenv("DISPLAY");
-        else
-            setenv("DISPLAY", outer_display.c_str(), 1);
-    }
-    void stop_xvfb() {
-        if (xvfb <= 0) return;
-        kill(xvfb, SIGTERM);
-        waitpid(xvfb, nullptr, 0);
-        xvfb = -1;
+        x.stop();
     }
     // Starts the program on the display and waits for its port.
     bool start_on_display() {
@@ -85,27 +38,7 @@ class WindowFitProgram : public ProgramTest {
         pid = -1;
         return ok;
     }
-    // The program's windows with a title, topmost first.
-    std::vector<XWindow> windows() const {
-        std::vector<XWindow> out;
-        const std::string command = "DISPLAY=" + display + " /usr/bin/xwininfo -root -children 2>/dev/null";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return out;
-        char line[512];
-        while (std::fgets(line, sizeof line, pipe)) {
-            const std::string text = line;
-            const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
-            if (open == std::string::npos || close == std::string::npos) continue;
-            XWindow w;
-            w.name = text.substr(open + 1, close - open - 1);
-            const std::size_t at = text.find(')', close);
-            if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d", &w.width, &w.height, &w.left,
-                            &w.top) == 4)
-                out.push_back(w);
-        }
-        pclose(pipe);
-        return out;
-    }
+    std::vector<XWindow> windows() const { return x.windows(); }
     // The main window ("Brindlemox" and the machine's name), once the program
     // has settled: an empty name when there is none.
     XWindow main_window() {
@@ -117,9 +50,7 @@ class WindowFitProgram : public ProgramTest {
         return {};
     }
 
-    std::string display, outer_display;
-    bool display_set = false;
-    pid_t xvfb = -1;
+    XDisplay x;
 };
 
 } // namespace

@@ -1,0 +1,150 @@
+// The program on a real X display, used through its windows the way a user
+// uses them: keys typed into the debugger's command line, Project > Quit in
+// the menu strip, Yes in the quit window. Skipped where Xvfb, xwininfo or
+// xdotool is missing (or, for a full disk, no small file system can be mounted).
+#include "tests/record/tools.h"
+#include "tests/support/program_test.h"
+#include "tests/support/x_display.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DesktopProgram : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (!XDisplay::available() || !fs::exists("/usr/bin/xdotool"))
+            GTEST_SKIP() << "Xvfb, xwininfo or xdotool is not installed";
+        ASSERT_TRUE(x.start()) << "no virtual display could be started";
+    }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        x.stop();
+        if (!mounted.empty()) run_tool("umount -l '" + mounted.string() + "'", &rc);
+    }
+    int ask(const std::string& line) {
+        std::string result;
+        return send(line, &result);
+    }
+    // The window whose name starts with `name` (is `name`, with `whole`),
+    // waited for up to five seconds (or, with `to_go`, waited out): its
+    // geometry, or an empty name.
+    XWindow wait_for(const std::string& name, bool whole = true, bool to_go = false) const {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        for (;;) {
+            XWindow found;
+            for (const XWindow& w : x.windows())
+                if (found.name.empty() && (whole ? w.name == name : w.name.rfind(name, 0) == 0)) found = w;
+            if (found.name.empty() == to_go || std::chrono::steady_clock::now() > end) return found;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    // The user's keys and clicks, through the X server's test extension.
+    void keys(const std::string& names) { x.run("/usr/bin/xdotool key --delay 80 " + names); }
+    void click(int left, int top) {
+        x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
+              " click 1");
+    }
+    bool running() const { return waitpid(pid, nullptr, WNOHANG) == 0; }
+    // The program started on the display, the tip of the day over its main
+    // window at start put away: its main window.
+    XWindow start_on_display() {
+        pid = test_start_program(home.path(), {"PORTNAME", "E2E"}, "xcb");
+        EXPECT_GT(pid, 0);
+        if (pid <= 0 || !port_up()) return {};
+        if (!wait_for("Tip of the Day").name.empty()) {
+            keys("Escape");
+            EXPECT_TRUE(wait_for("Tip of the Day", true, true).name.empty());
+        }
+        return wait_for("Brindlemox ", false);
+    }
+
+    XDisplay x;
+    fs::path mounted;
+    int rc = 0;
+};
+
+} // namespace
+
+// A recording played with its GIF and WAV generated onto a disk with no room
+// left: after Project > Quit > Yes the program shows, in one notice, the
+// files it could not finish and why, waits for OK, and ends normally.
+TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
+    const fs::path dir = home.path() / "full";
+    fs::create_directories(dir);
+    run_tool("mount -t tmpfs -o size=512k tmpfs '" + dir.string() + "' 2>/dev/null", &rc);
+    if (rc != 0) GTEST_SKIP() << "no small file system can be mounted here";
+    mounted = dir;
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    // The Arcadia sounding a tone, its state followed by 600 frames of
+    // untouched controls: take.cor on the small disk.
+    ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);
+    ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
+    const fs::path state = home.path() / "take.cos";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    std::vector<u8> take = read_bytes(state);
+    ASSERT_GT(take.size(), 3u);
+    take[2] = 1;
+    take.resize(take.size() + 6 * 600);
+    write_bytes(dir / "take.cor", take);
+    struct statvfs room {};
+    ASSERT_EQ(statvfs(dir.c_str(), &room), 0);
+    const u64 left = u64(room.f_bavail) * room.f_frsize;
+    ASSERT_GT(left, 8192u);
+    write_bytes(dir / "filler", std::vector<u8>(left - 8192, 'f')); // the outputs start, then run out
+    for (const char* item : {"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"})
+        ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+
+    const XWindow main = wait_for("Brindlemox ", false);
+    ASSERT_FALSE(main.name.empty());
+    click(main.left + 30, main.top + 10); // the "Project" menu
+    keys("Up Return");                   // its last item, Quit
+    // The quit window, titled with the machine's title alone.
+    ASSERT_FALSE(wait_for("Brindlemox 36.4").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    keys("Return"); // Yes
+    ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
+    keys("Return"); // OK
+    EXPECT_EQ(wait_exit(), 0) << log();
+    pid = -1;
+    const std::string said = log();
+    for (const char* name : {"take.gif", "take.wav"})
+        EXPECT_NE(said.find("Can't write to " + (dir / name).string() + ": No space left on device!"),
+                  std::string::npos)
+            << name << ": " << said;
+    EXPECT_EQ(fs::exists(dir / "take.gif") || fs::exists(dir / "take.wav"), false);
+}
+
+// In the debugger's command line cursor up recalls the commands given before,
+// newest first, and Return runs the one shown.
+TEST_F(DesktopProgram, CursorUpInTheCommandLineRecallsEarlierCommands) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    keys("Tab"); // the keyboard to the command line
+    x.run("/usr/bin/xdotool type --delay 40 'E 1800 5'");
+    keys("Return");
+    x.run("/usr/bin/xdotool type --delay 40 'E 1800 6'");
+    keys("Return Up Up Return");
+    std::string result;
+    ASSERT_EQ(send("DEBUGGER \"D 1800 1800\"", &result), 0) << result;
+    EXPECT_EQ(result.rfind("$1800: 05 ", 0), 0u) << result;
+    ASSERT_EQ(send("DEBUGGER HISTORY", &result), 0) << result;
+    EXPECT_EQ(result.find("E 1800 6\nE 1800 5\n"), 0u) << result;
+    ASSERT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0);
+    pid = -1;
+}

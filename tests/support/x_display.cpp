@@ -1,0 +1,82 @@
+#include "tests/support/x_display.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+bool XDisplay::available() {
+    return std::filesystem::exists("/usr/bin/Xvfb") && std::filesystem::exists("/usr/bin/xwininfo");
+}
+
+bool XDisplay::start() {
+    std::mt19937 pick(std::random_device{}());
+    for (int attempt = 0; attempt < 20 && xvfb_ < 0; ++attempt) {
+        const int number = 200 + static_cast<int>(pick() % 700);
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        if (std::filesystem::exists(socket)) continue;
+        display_ = ":" + std::to_string(number);
+        std::vector<std::string> args = {"/usr/bin/Xvfb", display_, "-screen", "0", "1280x1024x24",
+                                         "-nolisten", "tcp"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&xvfb_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) xvfb_ = -1;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (xvfb_ > 0 && !std::filesystem::exists(socket) && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (xvfb_ > 0 && !std::filesystem::exists(socket)) stop();
+    }
+    if (xvfb_ <= 0) return false;
+    if (const char* before = std::getenv("DISPLAY")) outer_display_ = before;
+    setenv("DISPLAY", display_.c_str(), 1);
+    display_set_ = true;
+    return true;
+}
+
+void XDisplay::stop() {
+    if (xvfb_ > 0) {
+        kill(xvfb_, SIGTERM);
+        waitpid(xvfb_, nullptr, 0);
+        xvfb_ = -1;
+    }
+    if (!display_set_) return;
+    display_set_ = false;
+    if (outer_display_.empty())
+        unsetenv("DISPLAY");
+    else
+        setenv("DISPLAY", outer_display_.c_str(), 1);
+}
+
+std::vector<XWindow> XDisplay::windows() const {
+    std::vector<XWindow> out;
+    const std::string command = "DISPLAY=" + display_ + " /usr/bin/xwininfo -root -children 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        const std::string text = line;
+        const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
+        if (open == std::string::npos || close == std::string::npos) continue;
+        XWindow w;
+        w.name = text.substr(open + 1, close - open - 1);
+        const std::size_t at = text.find(')', close);
+        if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d", &w.width, &w.height, &w.left, &w.top) == 4)
+            out.push_back(w);
+    }
+    pclose(pipe);
+    return out;
+}
+
+int XDisplay::run(const std::string& command) const {
+    const int status = std::system(("DISPLAY=" + display_ + " " + command).c_str());
+    return status < 0 || !WIFEXITED(status) ? -1 : WEXITSTATUS(status);
+}

@@ -1,0 +1,41 @@
+// Test support: a virtual X display of the test's own (Xvfb, 1280 x 1024, no
+// window manager) for the program started on the "xcb" platform, and what
+// the X server says of the program's windows.
+//
+//   XDisplay x;
+//   if (!x.available()) GTEST_SKIP();
+//   ASSERT_TRUE(x.start());   // DISPLAY names it until stop() or the end
+//   pid = test_start_program(home.path(), {"PORTNAME", "E2E"}, "xcb");
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct XWindow {
+    std::string name;
+    int width = 0, height = 0, left = 0, top = 0;
+};
+
+class XDisplay {
+  public:
+    ~XDisplay() { stop(); }
+    // Whether Xvfb and xwininfo are installed.
+    static bool available();
+    // Starts the server on a free display number and names it in DISPLAY;
+    // false when none could be started.
+    bool start();
+    // Ends the server and gives DISPLAY its value from before.
+    void stop();
+    const std::string& name() const { return display_; }
+    // The windows of the program with a title, topmost first.
+    std::vector<XWindow> windows() const;
+    // Runs `command` (a shell command line) with DISPLAY naming this display:
+    // its exit status, -1 when it could not run.
+    int run(const std::string& command) const;
+
+  private:
+    std::string display_, outer_display_;
+    bool display_set_ = false;
+    pid_t xvfb_ = -1;
+};
