@@ -352,7 +352,6 @@ void cmd_saveas(ArexxCall& call) {
         failed_with(call, "SAVEAS: can't save the state", state_save_error());
     else if (state_saved_name() != name)
         call.result = state_saved_name(); // the suffix it was given
-
 }
 // SAVEILBM ... SAVETIFF: the current picture, named or through the requester.
 template <int KIND>

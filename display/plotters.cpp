@@ -99,7 +99,6 @@ u32 stretch() {
     return display_aspect == 2 ? 2 : 1;
 }
 
-
 // N pens of one colour from `p` on, `v` the pen in all eight bytes: the
 // widest stores that fit (8, 4, 2, 1 bytes), all known at compile time.
 template <u32 N> inline void put_pens(u8* p, u64 v) {
@@ -327,7 +326,8 @@ void display_select_plotter() {
         return;
     }
     if (s > DISPLAY_MAX_PICTURE_SCALE) return;
-    chosen = kinds[s - 1][stretch() - 1][(display_rotated ? 2 : 0) + (display_scanline_gaps() ? 1 : 0)];
+    const u32 style = (display_rotated ? 2 : 0) + (display_scanline_gaps() ? 1 : 0);
+    chosen = kinds[s - 1][stretch() - 1][style];
     plotter_fn = chosen.plot;
     run_plotter_fn = chosen.run;
     run_plotter_owner = chosen.plot;

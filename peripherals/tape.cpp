@@ -161,10 +161,10 @@ void forget_failures() {
     write_errno = 0;
 }
 
-// "Can't write to <file>: <the system's reason>" for the first failed write.
+// "Can't write to <file>: <the system's reason>!" for the first failed write.
 std::string write_failure() {
-    return "Can't write to " + host_name() +
-           (write_errno ? std::string(": ") + std::strerror(write_errno) : "");
+    if (!write_errno) return "Can't write to " + host_name() + "!";
+    return file_failure_text("Can't write to", host_name(), std::strerror(write_errno));
 }
 
 // A failed write: of samples, or of the header or the file's end.
@@ -356,7 +356,7 @@ bool finish_recording() {
     tape_state = CASSETTE_STOPPED;
     changed();
     const std::string text =
-        write_failure() + "! The tape was stopped at " + tape_position_text() + ".";
+        write_failure() + " The tape was stopped at " + tape_position_text() + ".";
     ui_warning(text.c_str());
     return false;
 }
@@ -721,7 +721,7 @@ bool tape_close_sample_file() {
     }
     tape_file = nullptr;
     const bool ok = !write_failed;
-    if (!ok) ui_warning((write_failure() + "!").c_str());
+    if (!ok) ui_warning(write_failure().c_str());
     tape_buffer.clear();
     tape_buffer.shrink_to_fit();
     tape_position = 0;

@@ -128,7 +128,6 @@ std::vector<std::string> file_pattern_globs(const std::string& pattern) {
     return unique;
 }
 
-
 namespace {
 
 // What the program's own kinds are called, by file-name extension: the

@@ -16,7 +16,8 @@ int qt_raw_key(const QKeyEvent* event);
 std::uint16_t qt_qualifiers(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons, int raw,
                             bool repeat);
 
-// The widget that draws gadget `gid` of window `win`, nullptr when there is none.
+// Test support: the widget that draws gadget `gid` of window `win`, nullptr
+// when there is none, for tests that send real Qt events to a gadget.
 QWidget* qt_gadget_widget(int win, int gid);
 
 // The raw code of the Help key.
