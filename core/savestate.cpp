@@ -207,7 +207,6 @@ bool state_save_file(int kind, int refresh_title) {
         ui_beep();
         return false;
     }
-    if (asked != file_name_buffer) con_printf("State saved as \"%s\".\n", file_name_buffer);
     // A saved state ends a playback; on the way out the playback's recorders
     // finish after the autosave, in the exit path's own step.
     if (rec_state == REC_PLAYBACK && !app_exiting) rec_stop_all();
@@ -226,6 +225,8 @@ bool state_save_file(int kind, int refresh_title) {
         return false;
     }
     saved_name = file_name_buffer;
+    // The suffix it was given is said once the file is there.
+    if (asked != saved_name) con_printf("State saved as \"%s\".\n", file_name_buffer);
     file_write_icon(kind, file_name_buffer);
     file_loaded = 1;
     // A state saved into the games drawer joins the game list at once.
