@@ -32,6 +32,7 @@ struct Client {
     bool own = false;             // a script of this program (a connection from this process)
     bool busy = false;            // its request is being answered
     bool gone = false;            // closed: forgotten when the outermost pass ends
+    bool sent_all = false;        // its end of the connection closed: answer, then close
 };
 
 // Unanswered request bytes kept per client: room for an over-long line to be
@@ -289,8 +290,8 @@ void serve_pass(RexxPortHandler handler) {
         bool gone = false;
         char buffer[4096];
         // A client that leaves its replies unread is not read from until they drain.
-        for (int reads = 0;
-             reads < 64 && !c.gone && c.out.size() < REXX_REPLY_MAX && c.in.size() < IN_MAX;
+        for (int reads = 0; reads < 64 && !c.gone && !c.sent_all &&
+                            c.out.size() < REXX_REPLY_MAX && c.in.size() < IN_MAX;
              ++reads) {
             const ssize_t n = recv(c.fd, buffer, sizeof buffer, 0);
             if (n > 0) {
@@ -301,13 +302,19 @@ void serve_pass(RexxPortHandler handler) {
                     answer(c, handler);
                 continue;
             }
-            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) gone = true;
+            // A client that sent its requests and closed its side is still
+            // owed the replies: the connection goes once they are written.
+            if (n == 0)
+                c.sent_all = true;
+            else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+                gone = true;
             break;
         }
         answer(c, handler);
         if (listen_fd < 0) break; // closed by a handler
         if (c.gone) continue;
         if (!gone && flush(c)) {
+            if (c.sent_all && c.out.empty() && c.in.find('\n') == std::string::npos) gone = true;
             if (c.out.size() < REXX_REPLY_MAX) {
                 c.full = false;
             } else if (!c.full) {

@@ -20,6 +20,7 @@ packages=(
   ccache
   pngcheck imagemagick netpbm libtiff-tools sox python3-mido
   xvfb x11-utils xdotool qt6-qpa-plugins
+  socat
 )
 if [ "$fuzz" != "0" ] && [ -n "$fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -284,6 +284,30 @@ TEST_F(RexxPort, SurvivesDisconnectsGarbageAndOverlongLines) {
     EXPECT_EQ(result, "still here");
 }
 
+// A client that writes its requests and closes its side at once (a pipe
+// into socat) still reads every reply before the port closes the connection.
+TEST_F(RexxPort, AClientThatClosedItsSideGetsEveryReplyThenTheEnd) {
+    ASSERT_EQ(rexx_port_open("BMX", true, &name), REXX_PORT_OK);
+    const int fd = raw_connect();
+    const std::string requests = "ECHO one\nFAIL\nECHO two\n";
+    ASSERT_EQ(send(fd, requests.data(), requests.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(requests.size()));
+    ASSERT_EQ(shutdown(fd, SHUT_WR), 0);
+    std::string replies;
+    char buffer[256];
+    bool ended = false;
+    for (int i = 0; i < 2000 && !ended; ++i) {
+        rexx_port_serve(echo_handler);
+        const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) replies.append(buffer, static_cast<std::size_t>(n));
+        ended = n == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    close(fd);
+    EXPECT_EQ(replies, "0 3\none10 15\nFAIL: as asked\n0 3\ntwo");
+    EXPECT_TRUE(ended);
+}
+
 TEST_F(RexxPort, ScriptCommandsReachThePortWithRcAndResult) {
     ASSERT_EQ(rexx_port_open("SCRIPTED", true, &name), REXX_PORT_OK);
     const std::string out = (home.path() / "out.txt").string();
