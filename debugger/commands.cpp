@@ -428,6 +428,10 @@ static void cmd_jump() {
         return;
     }
     const u32 old = cpu_iar;
+    if (address == old) {
+        dbg_no_effect();
+        return;
+    }
     cpu_iar = static_cast<u16>(address);
     con_printf("Changed IAR from $%X to $%X.\n\n", old, address);
 }

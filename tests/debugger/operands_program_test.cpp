@@ -199,6 +199,13 @@ TEST_F(OperandsProgram, WordsPastTheLastOperandGetTheUsage) {
     EXPECT_EQ(fine("PB"), "Pause after breakpoints/watchpoints is now off.\n\n"); // was on
 }
 
+// J to the address already in the IAR changes nothing, and says so as E does.
+TEST_F(OperandsProgram, AJumpToWhereTheGuestIsChangesNothing) {
+    ASSERT_EQ(fine("G"), "Pausing...\n\n");
+    fine("J 620");
+    EXPECT_EQ(fine("J $620"), "No effect (no change to contents of address).\n\n");
+}
+
 // A value past what the target holds is refused however many digits it is
 // written with; a negative one stands for the two's complement of a byte
 // from -$100 and of a word from -$10000.
