@@ -469,6 +469,9 @@ i64 asm_eval_expr() {
         const unsigned char op = static_cast<unsigned char>(*asm_parse_pos);
         if (!op || op == '<' || op == '>' || op == '}' || !is_operator(op)) break;
         asm_parse_pos++;
+        // An operator followed by '~' ("1+~0") has no term: the '~' drops
+        // the value so far anyway.
+        if (*asm_parse_pos == '~') continue;
         const i64 t = kept(asm_eval_term());
         switch (op) {
         case '+':

@@ -289,9 +289,8 @@ struct DbgCommand {
     // Aliases joined by '|', upper case.
     const char* names;
     // The words it takes, as the usage line shows them: a line with more
-    // argument words than these gets the usage. "" takes none (any words given
-    // are ignored); a text with "..." takes any number (a message, or an
-    // expression written with blanks).
+    // argument words than these gets the usage. "" takes none; a text with
+    // "..." takes any number (a message, or an expression written with blanks).
     const char* arguments;
     bool frame_boundary;     // refused while paused inside a frame
     void (*run)();           // the command's body
@@ -315,7 +314,10 @@ void dbg_usage() {
         return;
     }
     if (current->hint) dbg_usage_text("%s\n", current->hint);
-    if (current->usage) dbg_usage_text("%s", current->usage);
+    if (current->usage)
+        dbg_usage_text("%s", current->usage);
+    else if (!current->arguments[0]) // takes no words: the words alone are its usage
+        dbg_usage_text("Usage: %s\n\n", current->names);
 }
 
 // ---- History and help --------------------------------------------------------------
@@ -426,6 +428,10 @@ static void cmd_jump() {
         return;
     }
     const u32 old = cpu_iar;
+    if (address == old) {
+        dbg_no_effect();
+        return;
+    }
     cpu_iar = static_cast<u16>(address);
     con_printf("Changed IAR from $%X to $%X.\n\n", old, address);
 }
@@ -1012,16 +1018,19 @@ static void cmd_save_disk_program() {
 namespace {
 const DbgCommand commands[] = {
     {"SAY|SPEAK|SPK", "<message>...", false, cmd_say, nullptr, nullptr, 0, "speak the message"},
-    {"S", "", false, cmd_step, nullptr, nullptr, 6, "execute one instruction, then pause"},
+    {"S", "", false, cmd_step, "Step next instruction", nullptr, 6,
+     "execute one instruction, then pause"},
     {"SPR", "0|1|2", false, dbg_cmd_sprite_mode, nullptr, nullptr, 10, "sprite display mode",
      dbg_sprite_mode_usage},
-    {"O", "", false, cmd_step_over, nullptr, nullptr, 6, "step over a subroutine call"},
+    {"O", "", false, cmd_step_over, "Step over subroutine", nullptr, 6,
+     "step over a subroutine call"},
     {"BASE", "[2|8|10|16|%|@|!|$]", false, cmd_base, nullptr, nullptr, 10,
      "show or set the default input base", base_usage},
     {"BC|DB", "[<start-address> [<end-address>]]", false, cmd_clear_breakpoints,
      "Clear code breakpoints from address range", "Usage: BC [<start-address> [<end-address>]]\n\n",
      7, "clear code breakpoints"},
-    {"BL|LB", "", false, cmd_list_breakpoints, nullptr, nullptr, 7, "list code breakpoints"},
+    {"BL|LB", "", false, cmd_list_breakpoints, "List all code breakpoints", nullptr, 7,
+     "list code breakpoints"},
     {"BP|SB", "<start-addr> [<end-addr>] [<addr/reg> <condition> <value>]", false, cmd_breakpoint,
      "Add code breakpoints to address range",
      "Usage: BP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
@@ -1030,12 +1039,13 @@ const DbgCommand commands[] = {
      "dump a part of the machine", dbg_view_usage},
     {"CLEARSYM", "[<label>]", false, cmd_clearsym, "Clear symbol(s)",
      "Usage: CLEARSYM [<label>]\n\n", 8, "clear one or all user labels"},
-    {"CLS", "", false, cmd_cls, nullptr, nullptr, 0, "clear the console"},
+    {"CLS", "", false, cmd_cls, "Clear screen (of console window)", nullptr, 0,
+     "clear the console"},
     {"CPU", "0|1", false, dbg_cmd_cpu_type, nullptr, nullptr, 10,
      "processor variant 2650/2650A or 2650B", dbg_cpu_type_usage},
     {"DEFSYM", "<label> <address> [C|D|P|U]", false, cmd_defsym, "Define symbol",
      "Usage: DEFSYM <label> <address> [C|D|P|U]\n\n", 8, "define a user label"},
-    {"DR", "", false, dbg_cmd_view_cpu, nullptr, nullptr, -1,
+    {"DR", "", false, dbg_cmd_view_cpu, "View CPU status", nullptr, -1,
      "show the processor status (as VIEW CPU)"},
     {"DEL|DELETE", "<filename>", false, dbg_cmd_delete, "Delete file from floppy disk",
      "Usage: DEL|DELETE <filename>\n\n", 2, "delete a file on the guest disk"},
@@ -1047,7 +1057,7 @@ const DbgCommand commands[] = {
      "Usage: EXTRACT [<filename>]\n\n", 2, "copy files from the guest disk to the host"},
     {"FC", "[<start-address> [<end-address>]]", false, dbg_cmd_fc, nullptr,
      "Usage: FC [<start-address> [<end-address>]]\n\n", 7, "clear disk watchpoints"},
-    {"FL", "", false, dbg_cmd_fl, nullptr, nullptr, 7, "list disk watchpoints"},
+    {"FL", "", false, dbg_cmd_fl, "List all disk watchpoints", nullptr, 7, "list disk watchpoints"},
     {"FP", "<start-address> [<end-address>]", false, dbg_cmd_fp, nullptr,
      "Usage: FP <start-address> [<end-address>]\n\n", 7, "add disk watchpoints"},
     {"FPEEK", "<startaddr> [<endaddr>]", false, dbg_cmd_fpeek, nullptr,
@@ -1062,16 +1072,20 @@ const DbgCommand commands[] = {
      "Usage: ED|EDIT <filename>\n\n", 1, "edit a source file with the host editor"},
     {"G|P|GO", "[<address>]", false, cmd_go, "Pause/unpause & optionally set breakpoint",
      "Usage: G|P [<address>]\n\n", 6, "pause or resume; resume to a breakpoint"},
-    {"GI", "", false, dbg_cmd_interrupt, nullptr, nullptr, 6, "raise an interrupt"},
-    {"GR", "", false, dbg_cmd_guide_pixel, nullptr, nullptr, 10, "guide pixel on/off"},
+    {"GI", "", false, dbg_cmd_interrupt, "Generate an interrupt", nullptr, 6, "raise an interrupt"},
+    {"GR", "", false, dbg_cmd_guide_pixel, "Use guide ray on/off", nullptr, 10,
+     "guide pixel on/off"},
     {"H|HELP|?", "[category]", false, cmd_help, nullptr, "Usage: H|HELP|? [category]\n\n", 0,
      "help text"},
-    {"I", "", false, cmd_ignore, nullptr, nullptr, 6, "skip the next instruction"},
+    {"I", "", false, cmd_ignore, "Ignore next instruction", nullptr, 6,
+     "skip the next instruction"},
     {"IC", "[<start-port> [<end-port>]]", false, dbg_cmd_clear_port_traps,
      "Clear I/O port watchpoints from port range", "Usage: IC [<start-port> [<end-port>]]\n\n", 7,
      "clear I/O port watchpoints"},
-    {"IL", "", false, dbg_cmd_list_port_traps, nullptr, nullptr, 7, "list I/O port watchpoints"},
-    {"HISTORY", "", false, cmd_history_list, nullptr, nullptr, 4, "list the command history"},
+    {"IL", "", false, dbg_cmd_list_port_traps, "List all I/O port watchpoints", nullptr, 7,
+     "list I/O port watchpoints"},
+    {"HISTORY", "", false, cmd_history_list, "View command history", nullptr, 4,
+     "list the command history"},
     {"IP", "[<start-port> [<end-port>] [<addr/reg> <condition> <value>]]", false, dbg_cmd_port_trap,
      "Add I/O port watchpoints to port range",
      "Usage: IP [<start-port> [<end-port>] [<addr/reg> <condition> <value>]]\n\n", 7,
@@ -1083,9 +1097,10 @@ const DbgCommand commands[] = {
      "Usage: LOADSYM [<filename>]\n\n", 8, "load a symbol file"},
     {"N", "0|1|2|3|4", false, cmd_notation, nullptr, nullptr, 10,
      "notation of disassembly and registers", notation_usage},
-    {"PB", "", false, cmd_pause_break, nullptr, nullptr, 7,
+    {"PB", "", false, cmd_pause_break, "Pause after breakpoints/watchpoints on/off", nullptr, 7,
      "pause after breakpoints/watchpoints on/off"},
-    {"PL", "", false, cmd_pause_log, nullptr, nullptr, 5, "pause after logging on/off"},
+    {"PL", "", false, cmd_pause_log, "Pause after logging on/off", nullptr, 5,
+     "pause after logging on/off"},
     {"R", "F|I|L|R|S|<number>", false, cmd_run_to, "Run to rasterline number",
      "Usage: R F|I|L|R|S|<number>\n\n", 6, "run to a target"},
     {"SAVEAOF|SAVEEOF", "<start-address> <end-address> [<filename> [<game-start> [<block-size>]]]",
@@ -1100,22 +1115,24 @@ const DbgCommand commands[] = {
      1, "save as the disk system's program file"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
      "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
-    {"SYS|SYSTEM", "", false, cmd_quit, nullptr, nullptr, 0, "quit the emulator"},
-    {"T|SS", "", false, cmd_trace, nullptr, nullptr, 5, "processor trace on/off"},
+    {"SYS|SYSTEM", "", false, cmd_quit, "Quit emulator", nullptr, 0, "quit the emulator"},
+    {"T|SS", "", false, cmd_trace, "Trace CPU on/off", nullptr, 5, "processor trace on/off"},
     {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "unit of the times shown",
      time_unit_usage},
     {"VB|VERBOSE", "0|1|2", false, cmd_verbosity, nullptr, nullptr, 10,
      "verbosity of trace and step output", verbosity_usage},
-    {"WARN", "", false, cmd_warn, nullptr, nullptr, 10, "assembler warnings on/off"},
+    {"WARN", "", false, cmd_warn, "Assembler warnings on/off", nullptr, 10,
+     "assembler warnings on/off"},
     {"WC|DT", "[<start-address> [<end-address>]]", false, dbg_cmd_clear_watchpoints,
      "Clear data watchpoints from address range", "Usage: WC [<start-address> [<end-address>]]\n\n",
      7, "clear data watchpoints"},
-    {"WL|LT", "", false, dbg_cmd_list_watchpoints, nullptr, nullptr, 7, "list data watchpoints"},
+    {"WL|LT", "", false, dbg_cmd_list_watchpoints, "List all data watchpoints", nullptr, 7,
+     "list data watchpoints"},
     {"WP|ST", "<start-addr> [<end-addr>] [<addr/reg> <condition> <value>]", false,
      dbg_cmd_watchpoint, "Add data watchpoints to address range",
      "Usage: WP <start-addr> [<end-addr>] [<addr/reg> <condition> <value>]\n", 7,
      "add data watchpoints"},
-    {"WR", "", false, cmd_watch_reads, nullptr, nullptr, 7, "watch reads on/off"},
+    {"WR", "", false, cmd_watch_reads, "Watch reads on/off", nullptr, 7, "watch reads on/off"},
     {"WW", "NONE|SOME|ALL", false, cmd_watch_writes, nullptr, nullptr, 7,
      "which writes are watched", watch_writes_usage},
 
@@ -1194,7 +1211,8 @@ const DbgCommand commands[] = {
     // ---- the coverage report (coverage.cpp) ----
     {"COVER", "[<reporttype>]", false, dbg_cmd_cover, nullptr, "Usage: COVER [<reporttype>]\n\n", 4,
      "report what the guest used"},
-    {"CLEARCOV", "", false, dbg_cmd_clearcov, nullptr, nullptr, 0, "forget the coverage record"},
+    {"CLEARCOV", "", false, dbg_cmd_clearcov, "Clear coverage report", nullptr, 0,
+     "forget the coverage record"},
 };
 const int command_count = static_cast<int>(std::size(commands));
 
@@ -1270,7 +1288,7 @@ int dbg_execute() {
         current = &c;
         // More words than the command takes: its usage, whatever the command.
         const int most = most_arguments(c);
-        if (most > 0 && dbg_arg_count() > most)
+        if (most >= 0 && dbg_arg_count() > most)
             dbg_usage();
         else
             c.run();

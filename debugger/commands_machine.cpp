@@ -5,6 +5,7 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/exec.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -181,13 +183,20 @@ void dbg_cmd_edit() {
     }
     char name[ED_PATH_MAX + 8];
     std::snprintf(name, sizeof name, "%s", dbg_arg1);
+    // A relative name is found where ASM finds it, in the projects drawer,
+    // and the editor, which starts elsewhere, gets it as a full path.
+    dir_enter_projects();
     struct stat st;
-    if (stat(name, &st) != 0 && !file_set_extension(".asm", name, sizeof name, 1, "")) {
+    const bool fits = stat(name, &st) == 0 || file_set_extension(".asm", name, sizeof name, 1, "");
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    dir_restore();
+    if (!fits) {
         dbg_refuse("Pathname is too long!\n\n");
         return;
     }
     std::vector<std::string> words = editor_words();
-    words.push_back(name);
+    words.push_back(error ? std::string(name) : path.string());
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());

@@ -174,10 +174,6 @@ void dbg_cmd_asm() {
 
 // DL: the "Open..." requester (the table runs it between frames only).
 void dbg_cmd_dl() {
-    if (dbg_lone_question()) {
-        dbg_usage();
-        return;
-    }
     if (!dbg_machine_has_cpu(true)) return;
     file_open_with_requester();
 }

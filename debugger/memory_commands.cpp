@@ -137,6 +137,10 @@ int dbg_edit_register(const char* name, int quiet, int word) {
     return 1;
 }
 
+void dbg_no_effect() {
+    con_printf("No effect (no change to contents of address).\n\n");
+}
+
 void dbg_edit_memory(int quiet, int word) {
     // A negative value is the two's complement of the byte or word edited.
     const i32 span = word ? 65536 : 256;
@@ -170,7 +174,7 @@ void dbg_edit_memory(int quiet, int word) {
         edit_target = target;
     }
     if (v == old) {
-        if (!quiet) con_printf("No effect (no change to contents of address).\n\n");
+        if (!quiet) dbg_no_effect();
         return;
     }
     if (!quiet) {

@@ -28,6 +28,8 @@ int dbg_edit_register(const char* name, int quiet, int word);
 // Writes edit_new_value to the resolved target and reports the change
 // (unless quiet); out-of-bounds values change nothing.
 void dbg_edit_memory(int quiet, int word);
+// The answer to an edit that leaves the value as it was.
+void dbg_no_effect();
 
 // The edit prompt of the interface (what, quiet, word), set by the interface;
 // nullptr without one: E and DOKE with one argument then answer that the

@@ -1,5 +1,6 @@
 // The evaluator in the running program's debugger, driven through its port:
-// an operand may begin with '~' in every notation, as a source's may.
+// an operand may begin with '~' in every notation, as a source's may, and an
+// operator may be followed by one.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -41,4 +42,10 @@ TEST_F(AsmPort, ADebuggerOperandMayBeginWithTilde) {
     EXPECT_EQ(send("DEBUGGER \"= ~\"", &result), 10);
     EXPECT_EQ(result.rfind("Error: missing term!\n", 0), 0u) << result;
     EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+// "1+~0" is 255, as in a source: the '~' drops what came before it.
+TEST_F(AsmPort, AnOperatorMayBeFollowedByTilde) {
+    EXPECT_EQ(fine("= 1+~0").rfind("%11111111, @377, !255, $FF", 0), 0u);
+    EXPECT_EQ(fine("= 7/~$F").rfind("%11110000, @360, !240, $F0", 0), 0u);
 }

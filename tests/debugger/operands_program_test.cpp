@@ -162,8 +162,7 @@ TEST_F(OperandsProgram, EveryValueIsWrittenAsTyped) {
 }
 
 // A line with more words than its command takes gets the command's usage
-// and changes nothing, whatever the command; commands without operands
-// ignore words after them.
+// and changes nothing, whatever the command, one without operands too.
 TEST_F(OperandsProgram, WordsPastTheLastOperandGetTheUsage) {
     const std::string memory = fine("D 1800 180F");
     const std::string jump = "Jump to address\nUsage: J|JUMP <address>\n\n";
@@ -183,6 +182,12 @@ TEST_F(OperandsProgram, WordsPastTheLastOperandGetTheUsage) {
         {"SPR 1 2", "SPR 0: Set sprite mode to invisible\nSPR 1: Set sprite mode to numbered\n"
                     "SPR 2: Set sprite mode to visible\nUsage: SPR 0|1|2\n\n"},
         {"H 6 X", "Usage: H|HELP|? [category]\n\n"},
+        {"PB 1", "Pause after breakpoints/watchpoints on/off\nUsage: PB\n\n"},
+        {"WARN 1", "Assembler warnings on/off\nUsage: WARN\n\n"},
+        {"HISTORY 5", "View command history\nUsage: HISTORY\n\n"},
+        {"CLEARCOV now", "Clear coverage report\nUsage: CLEARCOV\n\n"},
+        {"DL x", "Usage: DL\n\n"},
+        {"SYS info", "Quit emulator\nUsage: SYS|SYSTEM\n\n"},
     };
     for (const auto& c : cases) {
         std::string result;
@@ -191,7 +196,14 @@ TEST_F(OperandsProgram, WordsPastTheLastOperandGetTheUsage) {
     }
     EXPECT_EQ(fine("D 1800 180F"), memory);
     EXPECT_EQ(fine("BL"), "None.\n\n");
-    EXPECT_EQ(fine("WR X Y").rfind("Watch reads o", 0), 0u);
+    EXPECT_EQ(fine("PB"), "Pause after breakpoints/watchpoints is now off.\n\n"); // was on
+}
+
+// J to the address already in the IAR changes nothing, and says so as E does.
+TEST_F(OperandsProgram, AJumpToWhereTheGuestIsChangesNothing) {
+    ASSERT_EQ(fine("G"), "Pausing...\n\n");
+    fine("J 620");
+    EXPECT_EQ(fine("J $620"), "No effect (no change to contents of address).\n\n");
 }
 
 // A value past what the target holds is refused however many digits it is
