@@ -48,17 +48,37 @@ std::string update_text(int kinds) {
     return cat_str(977, "_Update disk...");
 }
 
-// What quitting loses, "" when nothing.
-std::string lost_disks_text() {
-    const std::string list = media_changed_text();
-    return list.empty() ? "" : list + ".";
-}
-
 std::string quoted_names(const std::vector<std::string>& paths) {
     std::string names;
     for (const std::string& p : paths)
         names += (names.empty() ? "\"" : ", \"") + std::string(path_file_part(p.c_str())) + "\"";
     return names;
+}
+
+// The changed disks and tapes, "" when none.
+std::string changed_media_line() {
+    const std::string list = media_changed_text();
+    return list.empty() ? "" : list + ".";
+}
+
+// The punched papertapes that did not go back to their files (or will not,
+// their files having changed), "" when none.
+std::string held_tapes_line() {
+    std::string list;
+    for (int u = 0; u < PAPERTAPE_UNITS; u++)
+        if (papertape_held_back(u))
+            list += (list.empty() ? "" : ", ") + std::string("unit ") + std::to_string(u) + " (" +
+                    quoted_names({papertape_file_name[u]}) + ")";
+    return list.empty() ? "" : "Papertapes not back in their files: " + list + ".";
+}
+
+std::string lines(const std::string& first, const std::string& second) {
+    return first.empty() || second.empty() ? first + second : first + "\n" + second;
+}
+
+// What quitting loses, "" when nothing.
+std::string lost_text() {
+    return lines(changed_media_line(), held_tapes_line());
 }
 
 // What quitting finishes, "" when nothing runs: the recorders' files, the
@@ -99,7 +119,7 @@ GuiWindowDesc describe() {
     GuiNode texts = gui_group(GK_VGROUP);
     texts.weight = 1;
     texts.children.push_back(gui_label(cat_str(447, "Really quit?")));
-    const std::string lost = lost_disks_text();
+    const std::string lost = lost_text();
     if (!lost.empty()) texts.children.push_back(gui_node(GK_LABEL, GID_QUIT_DISKS, lost));
     const std::string running = running_text();
     if (!running.empty()) texts.children.push_back(gui_node(GK_LABEL, GID_QUIT_RUNNING, running));
@@ -109,7 +129,7 @@ GuiWindowDesc describe() {
     GuiNode buttons = gui_group(GK_HGROUP);
     buttons.children = {gui_text_button(GID_QUIT_YES, 1216, "_Yes", IMAGE_YES),
                         gui_text_button(GID_QUIT_NO, 1217, "_No", IMAGE_NO)};
-    if (!lost.empty()) {
+    if (state.kinds) {
         GuiNode update = gui_node(GK_BUTTON, GID_QUIT_UPDATE, update_text(state.kinds));
         update.weight = 1;
         buttons.children.push_back(update);
@@ -123,16 +143,15 @@ GuiWindowDesc describe() {
 // named is saved.
 void update_media() {
     media_update_all();
-    const std::string lost = lost_disks_text();
     if (!gui_window_is_open(quit_window)) return;
-    if (lost.empty()) {
-        const std::string saved = std::string("All ") + media_kinds_name(state.kinds) + " are saved.";
-        gui_set_text(quit_window, GID_QUIT_DISKS, saved.c_str());
+    std::string media = changed_media_line();
+    if (media.empty()) {
+        media = std::string("All ") + media_kinds_name(state.kinds) + " are saved.";
         gui_set_disabled(quit_window, GID_QUIT_UPDATE, true);
-        return;
+    } else {
+        gui_set_text(quit_window, GID_QUIT_UPDATE, update_text(media_changed_kinds()).c_str());
     }
-    gui_set_text(quit_window, GID_QUIT_DISKS, lost.c_str());
-    gui_set_text(quit_window, GID_QUIT_UPDATE, update_text(media_changed_kinds()).c_str());
+    gui_set_text(quit_window, GID_QUIT_DISKS, lines(media, held_tapes_line()).c_str());
 }
 
 void toggle_confirm() {
@@ -208,7 +227,7 @@ char gui_hotkey_of(const char* text) {
 namespace {
 
 int ask_to_quit() {
-    const std::string lost = lost_disks_text();
+    const std::string lost = lost_text();
     // A changed disk or tape is never dropped without a word, asked or not.
     if (!confirmquit && lost.empty()) return 1;
     const std::string question =

@@ -1,7 +1,8 @@
 // The quit window: "Really quit?" beside the current machine's picture, the
 // "Confirm on quit?" switch, Yes and No, the disks and tapes that quitting
-// would lose with a button that updates them first, and the recorders and
-// tapes still running that quitting finishes. It runs modally; nothing else
+// would lose with a button that updates them first, the punched papertapes
+// not back in their files, and the recorders and tapes still running that
+// quitting finishes. It runs modally; nothing else
 // is served meanwhile but the scripting port's "a requester is open".
 //
 // Keys: the letters the texts underline (Y, N, C, U), Return and Enter for

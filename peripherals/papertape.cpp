@@ -6,6 +6,7 @@
 #include "core/loader.h"
 #include "core/notify.h"
 #include "core/serial.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "peripherals/device_link.h"
@@ -30,10 +31,14 @@ namespace {
 
 // What each unit knows of its tape's file: what the file was when the tape
 // went in (or was created), and whether anything was punched on the tape
-// since. Only a punched tape goes back, and only over that same file.
+// since. Only a punched tape goes back, and only over that same file, unless
+// the user was told it had changed and ejects again (`over_changed`).
+// `held_back`: the last write-back failed and the tape stayed in the unit.
 struct UnitFile {
     FileIdentity took;
     bool punched = false;
+    bool held_back = false;
+    bool over_changed = false;
 };
 UnitFile unit_files[PAPERTAPE_UNITS];
 
@@ -67,6 +72,10 @@ void papertape_reset() {
 int papertape_insert(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return 0;
     const std::string host = path_to_host(path);
+    // The tape's own file again: what was punched goes back first, to be read in.
+    const bool same =
+        papertape_state[u] != TAPE_EMPTY && std::strcmp(papertape_file_name[u], path) == 0;
+    if (same && unit_files[u].punched && !papertape_close(u)) return 0;
     // A file longer than a tape holds is refused whole, before it is read.
     static u8 incoming[PAPERTAPE_SIZE];
     size_t got = 0;
@@ -86,9 +95,9 @@ int papertape_insert(int u, const char* path) {
         ui_warning("Can't read from file!");
         return 0;
     }
-    // A tape already in the unit is closed first, so its punched frames are kept.
-    if (papertape_state[u] != TAPE_EMPTY && std::strcmp(papertape_file_name[u], path) != 0)
-        papertape_close(u);
+    // A tape already in the unit is closed first, so its punched frames are
+    // kept; one that cannot go back stays, and the insert is refused.
+    if (!same && !papertape_close(u)) return 0;
     std::memcpy(papertape_buffer[u], incoming, got);
     std::snprintf(papertape_file_name[u], PAPERTAPE_NAME_SIZE, "%s", path);
     papertape_length[u] = static_cast<u32>(got);
@@ -114,13 +123,14 @@ int papertape_load(int ask, int u) {
 
 bool papertape_create_at(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return false;
+    // The tape in the unit goes back first; one that cannot stays.
+    if (!papertape_close(u)) return false;
     std::string error;
     const std::string host = path_to_host(path);
     if (!file_write_replace(host, "", 0, &error)) {
         ui_warning(file_failure_text("Can't create", host, error).c_str());
         return false;
     }
-    if (papertape_state[u] != TAPE_EMPTY) papertape_close(u);
     std::snprintf(papertape_file_name[u], PAPERTAPE_NAME_SIZE, "%s", path);
     papertape_length[u] = 0;
     papertape_position[u] = 0;
@@ -157,29 +167,53 @@ void papertape_stop(int u) {
     }
 }
 
+// Writes a punched tape back over its file: false, with a warning naming the
+// file and why, when it was not written.
+static bool write_back(int u) {
+    UnitFile& f = unit_files[u];
+    const std::string host = path_to_host(papertape_file_name[u]);
+    // While the program runs the tape stays in the unit, to be ejected again.
+    const char* kept = app_exiting ? "" : "\nThe papertape stays in the unit: Eject ";
+    const std::string what = f.over_changed ? "" : file_identity_change(host, f.took, true);
+    if (!what.empty()) {
+        f.over_changed = true;
+        std::string text = file_identity_warning("Can't write the papertape back", host, what);
+        if (kept[0]) text += kept + std::string("writes it there all the same.");
+        ui_warning(text.c_str());
+        return false;
+    }
+    std::string error;
+    if (!file_write_replace(host, papertape_buffer[u], papertape_length[u], &error)) {
+        std::string text = file_failure_text("Can't write the papertape to", host, error);
+        if (kept[0]) text += kept + std::string("tries again.");
+        ui_warning(text.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool papertape_close(int u) {
     if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return true;
     papertape_stop(u);
-    bool ok = true;
     // A tape only read keeps its file as it is, whatever became of it.
-    if (unit_files[u].punched) {
-        const std::string host = path_to_host(papertape_file_name[u]);
-        const std::string what = file_identity_change(host, unit_files[u].took, true);
-        std::string error;
-        if (!what.empty()) {
-            ok = false;
-            ui_warning(file_identity_warning("Can't write the papertape back", host, what).c_str());
-        } else if (!file_write_replace(host, papertape_buffer[u], papertape_length[u], &error)) {
-            ok = false;
-            ui_warning(file_failure_text("Can't write the papertape to", host, error).c_str());
-        }
+    if (unit_files[u].punched && !write_back(u)) {
+        unit_files[u].held_back = true;
+        refresh();
+        return false;
     }
     papertape_state[u] = TAPE_EMPTY;
     papertape_length[u] = 0;
     papertape_position[u] = 0;
     unit_files[u] = UnitFile{};
     refresh();
-    return ok;
+    return true;
+}
+
+bool papertape_held_back(int u) {
+    if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY || !unit_files[u].punched) return false;
+    const UnitFile& f = unit_files[u];
+    return f.held_back ||
+           !file_identity_change(path_to_host(papertape_file_name[u]), f.took, true).empty();
 }
 
 void papertape_punch_run(int u) {

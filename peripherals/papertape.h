@@ -8,8 +8,10 @@
 // failed write keeps the old one) when the unit is closed, and only while
 // that file is still the one the tape came from, unchanged since: a file
 // removed, replaced or rewritten by another program meanwhile is named in a
-// warning and left alone. A tape only read, and the TWIN's reader (which
-// never punches), leave their files as they are.
+// warning. A tape that cannot go back stays in its unit, frames and all, so
+// that it can be ejected again (once space was freed; a file named as
+// changed is then written all the same). A tape only read, and the TWIN's
+// reader (which never punches), leave their files as they are.
 #pragma once
 
 #include "core/types.h"
@@ -45,8 +47,11 @@ bool papertape_create_at(int u, const char* path);
 void papertape_stop(int u);
 // Empties the unit, writing a punched tape back over its file first. False
 // (with a warning naming the file and why) when it was not written: the file
-// is then left as it is.
+// is then left as it is, and the tape stays in the unit.
 bool papertape_close(int u);
+// Whether unit u holds a punched tape that is not going back to its file as
+// things stand: its last write-back failed, or the file changed since.
+bool papertape_held_back(int u);
 void papertape_punch_run(int u);
 void papertape_read_run(int u);
 // One frame through the punch of unit 0 (the terminal's copy): honours

@@ -1628,7 +1628,7 @@ void gui_set_text(int win, int gid, const char* text) {
         p->setFormat(s);
         p->setTextVisible(!s.isEmpty());
     } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) {
-        b->setText(s);
+        b->setText(key_marked(text ? text : "")); // as made: "_" marks its key
     } else if (auto* l = dynamic_cast<QLabel*>(g->widget)) {
         l->setText(s);
     }

@@ -440,7 +440,8 @@ TEST_F(TapeWindows, StopWritesTheHeaderSizesWithTheTapeStillIn) {
 // Eject writes a tape back only when the terminal punched on it, and only
 // over the file it came from as it was: the TWIN's reader, holding the same
 // file, never writes it; a file another program rewrote or removed since is
-// named in the warning with what became of it, and left alone.
+// named in the warning with what became of it, and left alone until the
+// tape, kept in the unit, is ejected again.
 TEST_F(TapeWindows, EjectWritesBackOnlyAPunchedTapeOverItsOwnUnchangedFile) {
     static std::string warned;
     ui_host.warning = [](const char* text) { warned = text; };
@@ -474,22 +475,26 @@ TEST_F(TapeWindows, EjectWritesBackOnlyAPunchedTapeOverItsOwnUnchangedFile) {
     EXPECT_EQ(test_read_file(tape), "theirs");
     EXPECT_EQ(warned, "");
 
-    // Punched, but the file changed or went meanwhile.
-    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM);
-    punch("Q");
-    test_write_file(tape, "rewritten by another program");
-    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
-    EXPECT_EQ(warned, "Can't write the papertape back: its file " + tape +
-                          " was changed since it went in.");
-    EXPECT_EQ(test_read_file(tape), "rewritten by another program");
-    EXPECT_EQ(papertape_state[0], TAPE_EMPTY);
-    ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM);
-    punch("R");
-    std::filesystem::remove(tape);
-    post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
-    EXPECT_EQ(warned, "Can't write the papertape back: its file " + tape +
-                          " was removed since it went in.");
-    EXPECT_FALSE(std::filesystem::exists(tape));
+    // Punched, but the file changed or went meanwhile: the tape stays in the
+    // unit, and a second Eject writes it there all the same.
+    for (const char* what : {"changed", "removed"}) {
+        ASSERT_EQ(file_load_by_name(tape.c_str(), 1), LOAD_MEDIUM);
+        const std::string punched = test_read_file(tape) + "Q";
+        punch("Q");
+        const std::string theirs = what[0] == 'c' ? "rewritten by another program" : "";
+        if (theirs.empty())
+            std::filesystem::remove(tape);
+        else
+            test_write_file(tape, theirs);
+        post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
+        EXPECT_EQ(warned, "Can't write the papertape back: its file " + tape + " was " + what +
+                              " since it went in.\nThe papertape stays in the unit: Eject writes "
+                              "it there all the same.");
+        EXPECT_EQ(std::filesystem::exists(tape) ? test_read_file(tape) : "", theirs);
+        EXPECT_EQ(gui_headless_title(gui_subwin_window[TW_PAPERTAPE]), "Papertape Units: same.pap");
+        post(TW_PAPERTAPE, GE_GADGET, GID_PAP_EJECT, 1);
+        EXPECT_EQ(test_read_file(tape), punched);
+    }
 }
 
 // A tape made in a folder that takes no new files (a read-only drive) is

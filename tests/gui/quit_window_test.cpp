@@ -15,6 +15,7 @@
 #include "input/keys.h"
 #include "peripherals/floppy.h"
 #include "peripherals/mdcr.h"
+#include "peripherals/papertape.h"
 #include "peripherals/tape.h"
 #include "platform/headless/gui_headless.h"
 #include "platform/host_keys.h"
@@ -262,6 +263,30 @@ TEST_F(QuitWindow, NamesAChangedMdcrTapeAndOffersToUpdateIt) {
     std::ifstream written(home / "t.mdcr", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), std::string(256, '\0'));
     EXPECT_TRUE(close_main({})); // nothing lost and the question off: no window
+}
+
+// A punched papertape that an Eject could not write back (its file became a
+// folder) stays in its unit; the window names it as it names changed disks,
+// also with the question switched off, and No keeps it.
+TEST_F(QuitWindow, NamesAPunchedPapertapeNotBackInItsFile) {
+    port("SETMACHINE TWIN");
+    gui_main_window_events();
+    test_write_file(home / "k.pap", "old");
+    ASSERT_EQ(port("OPEN " + (home / "k.pap").string()), 0);
+    papertape_punch_run(0);
+    ASSERT_EQ(port("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
+    std::filesystem::remove(home / "k.pap");
+    std::filesystem::create_directory(home / "k.pap");
+    EXPECT_FALSE(papertape_close(0));
+    confirmquit = 0;
+    EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
+    const GuiWindowDesc* d = gui_headless_last_closed_desc();
+    ASSERT_NE(d, nullptr);
+    ASSERT_NE(find(d->root, GID_QUIT_DISKS), nullptr);
+    EXPECT_EQ(find(d->root, GID_QUIT_DISKS)->text,
+              "Papertapes not back in their files: unit 0 (\"k.pap\").");
+    EXPECT_EQ(find(d->root, GID_QUIT_UPDATE), nullptr);
+    EXPECT_EQ(papertape_buffer[0][0], 'N');
 }
 
 TEST_F(QuitWindow, UnderAScriptTheQuestionIsNamedAndAnsweredNo) {

@@ -136,18 +136,35 @@ TEST_F(Papertape, PunchingTheLastFrameStopsTheUnit) {
     EXPECT_EQ(papertape_buffer[0][PAPERTAPE_SIZE - 1], 0xAA);
 }
 
-TEST_F(Papertape, FailedWriteBackReportsAndLeavesWhatIsThere) {
+// A tape that cannot go back stays in the unit, frames and all, until it can:
+// here its file gave way to a folder, which can then not be written over
+// either. Nothing takes its place meanwhile.
+TEST_F(Papertape, FailedWriteBackKeepsTheTapeUntilItIsWritten) {
     test_write_file(home / "k.pap", "old");
     ASSERT_EQ(papertape_insert(0, file("k.pap").c_str()), 1);
     papertape_punch_run(0);
     papertape_punch('N');
-    // Something that cannot be replaced now stands where the tape's file was.
     std::filesystem::remove(home / "k.pap");
     test_write_file(home / "k.pap" / "inside", "kept");
-    EXPECT_FALSE(papertape_close(0));
-    EXPECT_NE(last_warning.find("Can't write the papertape"), std::string::npos);
-    EXPECT_EQ(test_read_file(home / "k.pap" / "inside"), "kept");
-    EXPECT_EQ(papertape_state[0], TAPE_EMPTY);
+    for (const char* said :
+         {"since it went in.\nThe papertape stays in the unit: "
+          "Eject writes it there all the same.",
+          "Is a directory!\nThe papertape stays in the unit: Eject tries again."}) {
+        EXPECT_FALSE(papertape_close(0));
+        EXPECT_NE(last_warning.find(said), std::string::npos) << last_warning;
+        EXPECT_EQ(test_read_file(home / "k.pap" / "inside"), "kept");
+        EXPECT_EQ(papertape_state[0], TAPE_STOPPED);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(papertape_buffer[0]), papertape_length[0]),
+                  "Nld");
+    }
+    test_write_file(home / "other.pap", "other");
+    EXPECT_FALSE(papertape_create_at(0, file("new.pap").c_str()));
+    EXPECT_EQ(papertape_insert(0, file("other.pap").c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(home / "new.pap"));
+    EXPECT_EQ(papertape_length[0], 3u);
+    std::filesystem::remove_all(home / "k.pap");
+    EXPECT_TRUE(papertape_close(0));
+    EXPECT_EQ(test_read_file(home / "k.pap"), "Nld");
 }
 
 TEST_F(Papertape, TitleNamesTheTapes) {
