@@ -159,6 +159,22 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
     return true;
 }
 
+std::function<std::string(const std::string&)> file_suffix_adder(const char* ext) {
+    return [ext](const std::string& name) {
+        return file_name_ends_with(name.c_str(), ext) ? name : name + ext;
+    };
+}
+
+std::function<std::string(const std::string&)> file_extension_adder(const char* ext) {
+    return [ext](const std::string& name) {
+        std::string out(name.size() + std::strlen(ext) + 1, '\0');
+        std::memcpy(out.data(), name.c_str(), name.size() + 1);
+        file_set_extension(ext, out.data(), out.size(), 0, "");
+        out.resize(std::strlen(out.c_str()));
+        return out;
+    };
+}
+
 const char* file_default_suffix(unsigned machine_number) {
     return machine_number < MACHINES ? machine_ops(machine_number).save_suffix : ".bin";
 }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
 
 enum FileKindId : int {
     KIND_ILBM = 0,
@@ -80,6 +82,12 @@ int file_type_from_name(const char* name);
 // appends `infix` and `ext`. False when the result would not fit (the name is
 // then unchanged).
 bool file_set_extension(const char* ext, char* name, std::size_t size, int mode, const char* infix);
+
+// How savers name what they write, for their save requester: the name
+// chosen with `ext` appended unless it ends in it already (in any case); and
+// the name chosen as file_set_extension's mode 0 leaves it.
+std::function<std::string(const std::string&)> file_suffix_adder(const char* ext);
+std::function<std::string(const std::string&)> file_extension_adder(const char* ext);
 
 // The suffix the "Open..." requester adds to a name without a dot on the
 // current machine: ".tvc" on the Elektor, ".aof" on the monitor computers
