@@ -151,6 +151,7 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
     const char* sep = std::strrchr(name, '/');
     const char* vol = std::strrchr(name, ':');
     if (dot && ((sep && dot < sep) || (vol && dot < vol))) dot = nullptr;
+    if (dot && !infix[0] && strcasecmp(dot, ext) == 0) return true;
     const std::size_t keep = dot ? static_cast<std::size_t>(dot - name) : len;
     if (keep + std::strlen(infix) + std::strlen(ext) + 1 > size) return false;
     name[keep] = 0;

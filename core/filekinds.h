@@ -79,7 +79,8 @@ int file_type_from_name(const char* name);
 // and the name is never made longer than fits. Mode 0 appends `ext` unless the
 // name already ends in `ext` or in the primary suffix of another kind that
 // cannot be loaded; any other mode removes the last "." and what follows and
-// appends `infix` and `ext`. False when the result would not fit (the name is
+// appends `infix` and `ext`, keeping a suffix that is `ext` in other letter
+// case when there is no infix. False when the result would not fit (the name is
 // then unchanged).
 bool file_set_extension(const char* ext, char* name, std::size_t size, int mode, const char* infix);
 

@@ -183,3 +183,24 @@ TEST_F(DesktopProgram, SaveRequestersAskAboutTheNameWithItsSuffix) {
         EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'})) << s.file;
     }
 }
+
+// A start that loaded the autosave, then Save state as... with the name it
+// offers: the question, Yes, and the autosave is written over, not beside.
+TEST_F(DesktopProgram, SavingOverTheLoadedStateKeepsItsSuffix) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_EQ(ask("QUIT"), 0); // writes Games/AUTOSAVE.COS
+    ASSERT_EQ(wait_exit(), 0) << log();
+    const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    const auto written = fs::last_write_time(autosave);
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    focus_main();
+    keys("ctrl+s");
+    ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    keys("Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    keys("shift+Tab space"); // Yes
+    ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
+    EXPECT_FALSE(fs::exists(autosave.parent_path() / "AUTOSAVE.cos"));
+    EXPECT_GT(fs::last_write_time(autosave), written);
+}
