@@ -151,12 +151,29 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
     const char* sep = std::strrchr(name, '/');
     const char* vol = std::strrchr(name, ':');
     if (dot && ((sep && dot < sep) || (vol && dot < vol))) dot = nullptr;
+    if (dot && !infix[0] && strcasecmp(dot, ext) == 0) return true;
     const std::size_t keep = dot ? static_cast<std::size_t>(dot - name) : len;
     if (keep + std::strlen(infix) + std::strlen(ext) + 1 > size) return false;
     name[keep] = 0;
     std::strcat(name, infix);
     std::strcat(name, ext);
     return true;
+}
+
+std::function<std::string(const std::string&)> file_suffix_adder(const char* ext) {
+    return [ext](const std::string& name) {
+        return file_name_ends_with(name.c_str(), ext) ? name : name + ext;
+    };
+}
+
+std::function<std::string(const std::string&)> file_extension_adder(const char* ext) {
+    return [ext](const std::string& name) {
+        std::string out(name.size() + std::strlen(ext) + 1, '\0');
+        std::memcpy(out.data(), name.c_str(), name.size() + 1);
+        file_set_extension(ext, out.data(), out.size(), 0, "");
+        out.resize(std::strlen(out.c_str()));
+        return out;
+    };
 }
 
 const char* file_default_suffix(unsigned machine_number) {

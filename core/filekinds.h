@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
 
 enum FileKindId : int {
     KIND_ILBM = 0,
@@ -77,9 +79,16 @@ int file_type_from_name(const char* name);
 // and the name is never made longer than fits. Mode 0 appends `ext` unless the
 // name already ends in `ext` or in the primary suffix of another kind that
 // cannot be loaded; any other mode removes the last "." and what follows and
-// appends `infix` and `ext`. False when the result would not fit (the name is
+// appends `infix` and `ext`, keeping a suffix that is `ext` in other letter
+// case when there is no infix. False when the result would not fit (the name is
 // then unchanged).
 bool file_set_extension(const char* ext, char* name, std::size_t size, int mode, const char* infix);
+
+// How savers name what they write, for their save requester: the name
+// chosen with `ext` appended unless it ends in it already (in any case); and
+// the name chosen as file_set_extension's mode 0 leaves it.
+std::function<std::string(const std::string&)> file_suffix_adder(const char* ext);
+std::function<std::string(const std::string&)> file_extension_adder(const char* ext);
 
 // The suffix the "Open..." requester adds to a name without a dot on the
 // current machine: ".tvc" on the Elektor, ".aof" on the monitor computers

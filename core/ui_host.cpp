@@ -22,6 +22,10 @@ static void nothing_int(int) {}
 static int cancelled_request(const char*, const char*, int, const char*, const char*, char*) {
     return 1;
 }
+static int cancelled_save(const char*, const char*, const char*, const char*, const SaveName&,
+                          char*) {
+    return 1;
+}
 static int cancelled_prompt() {
     return 0;
 }
@@ -37,12 +41,12 @@ static void no_clip_text(const char*) {
 }
 
 static const UiHost batch_host = {
-    none_open,        none_open,   no_tool_open, warn_on_stderr, nothing, cancelled_request,
-    cancelled_prompt, nothing_int, nothing,      nothing,        nothing, nothing,
-    nothing,          nothing,     nothing,      nothing,        nothing, nothing_int,
-    not_confirmed,    nothing,     nullptr,      nullptr,        nullptr,
-    no_clip_iff,      no_clip_text, nullptr,      nullptr,        nullptr, nullptr,
-    nullptr,          nullptr,      nullptr,        nullptr,
+    none_open,      none_open,        no_tool_open, warn_on_stderr, nothing, cancelled_request,
+    cancelled_save, cancelled_prompt, nothing_int,  nothing,        nothing, nothing,
+    nothing,        nothing,          nothing,      nothing,        nothing, nothing,
+    nothing_int,    not_confirmed,    nothing,      nullptr,        nullptr, nullptr,
+    no_clip_iff,    no_clip_text,     nullptr,      nullptr,        nullptr, nullptr,
+    nullptr,        nullptr,          nullptr,      nullptr,
 };
 
 UiHost ui_host = batch_host;

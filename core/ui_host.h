@@ -9,7 +9,11 @@
 // as if cancelled, so a batch job never waits for a user.
 #pragma once
 
+#include <functional>
 #include <string>
+
+// The name a saver writes for a path chosen in its requester.
+using SaveName = std::function<std::string(const std::string& chosen)>;
 
 struct UiHost {
     // Questions.
@@ -22,6 +26,11 @@ struct UiHost {
     void (*beep)();
     int (*file_request)(const char* title, const char* pattern, int flags, const char* drawer,
                         const char* file, char* out);
+    // The save requester of a caller that adds its suffix: `out` gets the name
+    // `written` gives for the path chosen (the suffix added, "" when it does
+    // not fit), and a file of that name is replaced only when the user says so.
+    int (*save_request)(const char* title, const char* pattern, const char* drawer,
+                        const char* file, const SaveName& written, char* out);
     int (*choose_load_address)();
     // The session: the main window, its event pass, the images, the tools.
     void (*open_main_window)(int reopen_tools);

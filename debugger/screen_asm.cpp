@@ -22,13 +22,9 @@ void file_save_screen_asm() {
         file_set_extension(".asm", file, sizeof file, 1, "");
     }
     char chosen[FILE_NAME_SIZE];
-    if (ui_host.file_request(file_kinds[KIND_ASM].save_title, file_kinds[KIND_ASM].pattern, 1,
-                             projects_path, file, chosen) != 0)
+    if (ui_host.save_request(file_kinds[KIND_ASM].save_title, file_kinds[KIND_ASM].pattern,
+                             projects_path, file, file_extension_adder(".asm"), chosen) != 0)
         return;
-    if (!file_set_extension(".asm", chosen, sizeof chosen, 0, "")) {
-        ui_beep();
-        return;
-    }
     std::string path = chosen;
     if (!std::strchr(chosen, '/')) {
         path = projects_path;

@@ -82,15 +82,17 @@ bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* 
     return true;
 }
 
-int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
-                     const char* file, char* path) {
+namespace {
+int request(const char* title, const char* pattern, int save, const char* drawer, const char* file,
+            const SaveName& written, char* path) {
     constexpr std::size_t PATH_SIZE = 513;
     if (ui_unattended_report(title, "Cancel")) return 1;
     snd_close(0);
     std::string chosen_drawer, chosen_file;
-    const int answer = gui_host_file_request(
-        title ? title : "", pattern && pattern[0] ? pattern : "#?", save != 0,
-        path_to_host(drawer ? drawer : "").c_str(), file ? file : "", &chosen_drawer, &chosen_file);
+    const int answer =
+        gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", save != 0,
+                              path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
+                              &chosen_drawer, &chosen_file, written);
     snd_open(1);
     if (answer < 0) {
         gui_beep(); // the requester cannot be shown
@@ -102,5 +104,23 @@ int gui_file_request(const char* title, const char* pattern, int save, const cha
         gui_beep();
         return 1;
     }
+    if (!written) return 0;
+    const std::string name = written(path);
+    if (name.empty() || name.size() + 1 > PATH_SIZE) {
+        gui_beep();
+        return 1;
+    }
+    std::memcpy(path, name.c_str(), name.size() + 1);
     return 0;
+}
+} // namespace
+
+int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+                     const char* file, char* path) {
+    return request(title, pattern, save, drawer, file, {}, path);
+}
+
+int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
+                     const SaveName& written, char* path) {
+    return request(title, pattern, 1, drawer, file, written, path);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "core/ui_host.h"
 
 #include <cstddef>
 
@@ -38,6 +39,11 @@ int gui_confirm_quit();
 // cancelled, not shown, or the joined path does not fit (with a beep).
 int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
                      const char* file, char* path);
+// The save requester of a caller that adds a suffix to the name chosen:
+// `path` gets the name `written` makes of it, and the requester asks before
+// a file of that name is replaced (ui_host.save_request).
+int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
+                     const SaveName& written, char* path);
 // `drawer` and `file` joined as the requester joins them: a "/" between them
 // unless the drawer is empty or ends in ":" or "/". False when the result
 // with its end byte needs more than `size` bytes.

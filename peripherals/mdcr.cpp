@@ -17,7 +17,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <strings.h>
 
 u8 mdcr_image[MDCR_IMAGE_SIZE];
 u32 mdcr_blocks;
@@ -398,14 +397,11 @@ void mdcr_create_image() {
         suggested += ".mdcr";
     }
     char chosen[513] = "";
-    if (ui_host.file_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", 1, tapes_path,
-                             suggested.c_str(), chosen) != 0)
+    if (ui_host.save_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", tapes_path,
+                             suggested.c_str(), file_suffix_adder(".mdcr"), chosen) != 0)
         return;
-    std::string name = chosen;
-    if (name.size() < 5 || strcasecmp(name.c_str() + name.size() - 5, ".mdcr") != 0)
-        name += ".mdcr";
-    remember_drawer(name.c_str());
-    mdcr_create_at(name.c_str());
+    remember_drawer(chosen);
+    mdcr_create_at(chosen);
 }
 
 int mdcr_save_image() {

@@ -17,7 +17,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <string>
 
 u32 papertape_state[PAPERTAPE_UNITS];
@@ -151,12 +150,10 @@ void papertape_create(int u) {
         std::strncat(suggested, ".pap", sizeof suggested - std::strlen(suggested) - 1);
     }
     char chosen[PAPERTAPE_NAME_SIZE] = "";
-    if (ui_host.file_request(file_kinds[KIND_PAP].save_title, "#?.PAP", 1, tapes_path, suggested,
-                             chosen) != 0)
+    if (ui_host.save_request(file_kinds[KIND_PAP].save_title, "#?.PAP", tapes_path, suggested,
+                             file_suffix_adder(".pap"), chosen) != 0)
         return;
-    std::string name = chosen;
-    if (name.size() < 4 || strcasecmp(name.c_str() + name.size() - 4, ".pap") != 0) name += ".pap";
-    papertape_create_at(u, name.c_str());
+    papertape_create_at(u, chosen);
 }
 
 void papertape_stop(int u) {

@@ -192,10 +192,9 @@ bool ask_name(int kind, std::string* path) {
     }
     char chosen[513];
     const char* drawer = kind == KIND_TXT ? projects_path : screenshots_path;
-    if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1, drawer, file,
-                             chosen) != 0)
+    if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, drawer, file,
+                             file_extension_adder(file_kinds[kind].extension), chosen) != 0)
         return false;
-    file_set_extension(file_kinds[kind].extension, chosen, sizeof chosen, 0, "");
     *path = join(drawer, chosen);
     return true;
 }

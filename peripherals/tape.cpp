@@ -23,7 +23,6 @@
 #include <filesystem>
 #include <stdio_ext.h>
 #include <string>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -370,15 +369,6 @@ const char* kind_extension(int kind) {
     return file_kinds[kind].extension;
 }
 
-// `name` with the extension of `kind` (unless it has it).
-std::string with_extension(std::string name, int kind) {
-    const std::string ext = kind_extension(kind);
-    if (name.size() < ext.size() ||
-        strcasecmp(name.c_str() + name.size() - ext.size(), ext.c_str()) != 0)
-        name += ext;
-    return name;
-}
-
 } // namespace
 
 // ---- Headers ----------------------------------------------------------------------
@@ -570,15 +560,15 @@ void tape_create_sample_file(int kind) {
         suggested = game_file_name;
         const std::size_t dot = suggested.rfind('.');
         if (dot != std::string::npos) suggested.resize(dot);
-        suggested = with_extension(suggested, kind);
+        suggested += kind_extension(kind);
     }
     char chosen[513] = "";
-    if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1, tapes_path,
-                             suggested.c_str(), chosen) != 0)
+    if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, tapes_path,
+                             suggested.c_str(), file_suffix_adder(kind_extension(kind)),
+                             chosen) != 0)
         return;
-    const std::string name = with_extension(chosen, kind);
-    remember_drawer(name.c_str());
-    tape_create_at(kind, name.c_str());
+    remember_drawer(chosen);
+    tape_create_at(kind, chosen);
 }
 
 int tape_insert_file(const char* path) {

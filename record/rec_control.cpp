@@ -290,12 +290,15 @@ void rec_mng_frame() {
 
 // ---- stills ------------------------------------------------------------------------
 namespace {
-// A name that already says the kind keeps it: "picture.lbm", and "picture.iff"
-// for an ILBM, the usual suffix of IFF pictures.
-bool ends_with_alt_extension(const char* name, int kind) {
+// The name a picture is written under: a name that already says the kind
+// keeps it ("picture.lbm", and "picture.iff" for an ILBM, the usual suffix of
+// IFF pictures); any other gets the kind's suffix.
+std::string picture_name(int kind, const std::string& name) {
     const char* alt = file_kinds[kind].alt_extension;
-    if (alt && file_name_ends_with(name, alt)) return true;
-    return kind == KIND_ILBM && file_name_ends_with(name, ".iff");
+    if ((alt && file_name_ends_with(name.c_str(), alt)) ||
+        (kind == KIND_ILBM && file_name_ends_with(name.c_str(), ".iff")))
+        return name;
+    return file_extension_adder(file_kinds[kind].extension)(name);
 }
 } // namespace
 
@@ -319,8 +322,9 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
         std::snprintf(file, sizeof file, "%s", part);
         if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
-        if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1,
-                                 screenshots_path, file, name) != 0)
+        if (ui_host.save_request(
+                file_kinds[kind].save_title, file_kinds[kind].pattern, screenshots_path, file,
+                [kind](const std::string& n) { return picture_name(kind, n); }, name) != 0)
             return false;
     } else if (rec_picture_name[0]) {
         std::snprintf(name, sizeof name, "%s", rec_picture_name);
@@ -332,9 +336,7 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         std::snprintf(name, sizeof name, "%s", part[0] ? part : "Untitled");
         file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, "");
     }
-    if (!ends_with_alt_extension(name, kind))
-        file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
-    const std::string path = rec_host_path(name, screenshots_path);
+    const std::string path = rec_host_path(picture_name(kind, name).c_str(), screenshots_path);
     if (animated) return start_animation(kind, path);
     const std::vector<u8> bytes = rec_encode_still(kind, rec_grab_picture(), title());
     if (bytes.empty()) {
@@ -435,12 +437,11 @@ void rec_start(int kind) {
     std::snprintf(file, sizeof file, "%s", slash ? slash + 1 : colon ? colon + 1 : name);
     if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
     char chosen[FILE_NAME_SIZE];
-    if (ui_host.file_request(file_kinds[kind].save_title, file_kinds[kind].pattern, 1, games_path,
-                             file, chosen) != 0) {
+    if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, games_path,
+                             file, file_suffix_adder(file_kinds[kind].extension), chosen) != 0) {
         ui_mark(UI_TOOLBAR);
         return;
     }
-    file_set_extension(file_kinds[kind].extension, chosen, sizeof chosen, 0, "");
     std::memcpy(file_name_buffer, chosen, sizeof chosen);
     state_save_file(kind, 1);
     ui_mark(UI_MENUS);

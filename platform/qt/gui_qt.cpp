@@ -60,6 +60,7 @@
 #include <deque>
 #include <map>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -1210,14 +1211,17 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
     box->show();
 }
 
-int gui_host_requester(const char* title, const char* body, const char* buttons, int kind) {
+// The requester with its `preset` button (counted from 0) under Return.
+static int requester_box(const char* title, const char* body, const char* buttons, int kind,
+                         std::size_t preset) {
     if (!app) return 0;
     QMessageBox box;
     dress_box(box, title, body, kind);
     QStringList names = QString::fromUtf8(buttons).split('|');
-    std::vector<QAbstractButton*> made;
+    std::vector<QPushButton*> made;
     for (const QString& s : names)
         made.push_back(box.addButton(s, QMessageBox::AcceptRole));
+    if (preset < made.size()) box.setDefaultButton(made[preset]);
     // The box runs its own event loop; a break seen meanwhile ends it with no
     // button chosen, which answers as the last button.
     QTimer watch;
@@ -1232,10 +1236,47 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
     return 0;
 }
 
+int gui_host_requester(const char* title, const char* body, const char* buttons, int kind) {
+    return requester_box(title, body, buttons, kind, 0);
+}
+
+namespace {
+// The save requester that asks about the file its caller will write: the
+// name typed with the caller's suffix, rather than the name as typed.
+class SaveDialog : public QFileDialog {
+  public:
+    explicit SaveDialog(std::function<std::string(const std::string&)> written)
+        : written_(std::move(written)) {
+        if (written_) setOption(QFileDialog::DontConfirmOverwrite, true);
+    }
+    void accept() override {
+        const QStringList typed = selectedFiles();
+        if (written_ && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
+            !QFileInfo(typed.first()).isDir()) {
+            const QFileInfo target(QString::fromStdString(written_(typed.first().toStdString())));
+            if (target.exists() || target.isSymLink()) {
+                const QString body =
+                    QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                        .arg(target.fileName());
+                // As the requester's own question: No under Return.
+                if (requester_box(windowTitle().toUtf8().constData(), body.toUtf8().constData(),
+                                  "Yes|No", 2, 1) != 1)
+                    return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    std::function<std::string(const std::string&)> written_;
+};
+} // namespace
+
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
-                          const char* file, std::string* chosen_drawer, std::string* chosen_file) {
+                          const char* file, std::string* chosen_drawer, std::string* chosen_file,
+                          const std::function<std::string(const std::string&)>& written) {
     if (!app) return -1;
-    QFileDialog dialog;
+    SaveDialog dialog(save ? written : std::function<std::string(const std::string&)>{});
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(QString::fromUtf8(title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

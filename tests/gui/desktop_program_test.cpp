@@ -52,6 +52,10 @@ class DesktopProgram : public ProgramTest {
     }
     // The user's keys and clicks, through the X server's test extension.
     void keys(const std::string& names) { x.run("/usr/bin/xdotool key --delay 80 " + names); }
+    // The keyboard to the main window, for its menus' shortcuts.
+    void focus_main() {
+        x.run("/usr/bin/xdotool search --name '^Brindlemox .*[0-9]$' windowfocus --sync");
+    }
     void click(int left, int top) {
         x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
               " click 1");
@@ -147,4 +151,56 @@ TEST_F(DesktopProgram, CursorUpInTheCommandLineRecallsEarlierCommands) {
     ASSERT_EQ(send("QUIT", &result), 0);
     EXPECT_EQ(wait_exit(), 0);
     pid = -1;
+}
+
+// A name typed without its suffix over a file that has it: each save
+// requester asks about the file that would be written, and No keeps it.
+TEST_F(DesktopProgram, SaveRequestersAskAboutTheNameWithItsSuffix) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    struct Save {
+        const char *keys, *title, *drawer, *typed, *file;
+    };
+    for (const Save& s :
+         {Save{"ctrl+s", "Save State", "Games", "report", "report.cos"},
+          Save{"ctrl+braceleft", "Start Recording", "Games", "rec1", "rec1.cor"},
+          Save{"ctrl+shift+e", "Save Screenshot as PNG", "Screenshots", "shot", "shot.png"}}) {
+        const fs::path mine = home.path() / s.drawer / s.file;
+        write_bytes(mine, {'m', 'i', 'n', 'e'});
+        focus_main();
+        keys(s.keys);
+        ASSERT_FALSE(wait_for(s.title).name.empty()) << s.title << "\n" << log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        keys("ctrl+a");
+        x.run(std::string("/usr/bin/xdotool type --delay 40 ") + s.typed);
+        keys("Return");
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        int asked = 0; // the question, titled as the requester, over it
+        for (const XWindow& w : x.windows())
+            asked += w.name == s.title;
+        EXPECT_EQ(asked, 2) << s.file;
+        keys("Return Escape"); // No, and the requester cancelled
+        ASSERT_TRUE(wait_for(s.title, true, true).name.empty()) << s.title;
+        EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'})) << s.file;
+    }
+}
+
+// A start that loaded the autosave, then Save state as... with the name it
+// offers: the question, Yes, and the autosave is written over, not beside.
+TEST_F(DesktopProgram, SavingOverTheLoadedStateKeepsItsSuffix) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_EQ(ask("QUIT"), 0); // writes Games/AUTOSAVE.COS
+    ASSERT_EQ(wait_exit(), 0) << log();
+    const fs::path autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    const auto written = fs::last_write_time(autosave);
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    focus_main();
+    keys("ctrl+s");
+    ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    keys("Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    keys("shift+Tab space"); // Yes
+    ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
+    EXPECT_FALSE(fs::exists(autosave.parent_path() / "AUTOSAVE.cos"));
+    EXPECT_GT(fs::last_write_time(autosave), written);
 }
