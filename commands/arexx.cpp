@@ -55,6 +55,23 @@ void reply(ArexxCall& call, int rc, const char* text) {
     call.result = text;
 }
 
+// Answers 10 with `text` and, when known, the reason in brackets.
+void failed_with(ArexxCall& call, const char* text, const std::string& why) {
+    call.rc = 10;
+    call.result = text;
+    if (!why.empty()) call.result += " (" + why + ")";
+    call.result += "\n";
+}
+
+// A machine switch the command made was refused: a changed disk or tape that
+// nobody could be asked about keeps the machine as it was.
+void refused_switch(ArexxCall& call) {
+    const std::string why = machine_take_switch_refusal();
+    if (!why.empty())
+        failed_with(call, (std::string(call.row->name) + ": the machine was kept as it was").c_str(),
+                    why);
+}
+
 // What a command answers while the part of the program it drives is missing.
 void not_yet(ArexxCall& call) {
     call.rc = 20;
@@ -222,7 +239,7 @@ void cmd_setmachine(ArexxCall& call) {
     for (int m = 0; m < static_cast<int>(MACHINES); ++m)
         if (same(word, machine_table[m].keyword)) {
             const i32 map = machine_table[m].default_memmap;
-            machine_switch(m, map, true, true, false);
+            if (!machine_switch(m, map, true, true, false)) refused_switch(call);
             return;
         }
     reply(call, 10, "SETMACHINE: invalid guest machine\n");
@@ -291,7 +308,6 @@ void cmd_debugger(ArexxCall& call) {
 }
 
 // ---- files -----------------------------------------------------------------------------------
-// Answers 10 with `text` and, when known, the reason in brackets.
 // The REQUEST commands, and OPEN or CLIENT without a name, ask the user on purpose: their requesters are shown
 // even though a command of the port is running.
 struct AskingTheUser {
@@ -300,12 +316,6 @@ struct AskingTheUser {
     ~AskingTheUser() { ui_unattended = was; }
 };
 
-void failed_with(ArexxCall& call, const char* text, const std::string& why) {
-    call.rc = 10;
-    call.result = text;
-    if (!why.empty()) call.result += " (" + why + ")";
-    call.result += "\n";
-}
 void cmd_open_file(ArexxCall& call) {
     if (refused_in_frame(call, "OPEN is unavailable during the frame\n")) return;
     const std::string name = arg_text(call, 0);
@@ -501,7 +511,11 @@ void cmd_menu(ArexxCall& call) {
         return;
     }
     // A refused item does nothing and says why.
-    if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) reply(call, 5, why);
+    machine_take_switch_refusal(); // only this item's switch counts
+    if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT}))
+        reply(call, 5, why);
+    else
+        refused_switch(call);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

@@ -133,11 +133,13 @@ void refresh_all() {
 // The tool windows close before the switch; they open again, built for the
 // new machine, with the pass's changes, after the main window was opened again
 // for a picture of another size. A refused switch gives them back at once.
-void machine_changed(int new_machine, int new_memmap) {
+bool machine_changed(int new_machine, int new_memmap) {
     gui_close_all_subwindows();
-    if (!machine_switch(new_machine, new_memmap, true, true, false)) gui_reopen_subwindows();
+    const bool switched = machine_switch(new_machine, new_memmap, true, true, false);
+    if (!switched) gui_reopen_subwindows();
     refresh_all();
     display_redraw_all();
+    return switched;
 }
 
 void rebuild_geometry_window() {
@@ -412,8 +414,11 @@ void act_elektor_bios(const CmdRow& row, const CmdCall&) {
 }
 
 void act_phunsy_bios(const CmdRow& row, const CmdCall&) {
+    const u32 was = phunsy_biosversion;
     phunsy_biosversion = static_cast<u32>(row.value);
-    machine_changed(PHUNSY, static_cast<int>(memmap));
+    if (machine_changed(PHUNSY, static_cast<int>(memmap))) return;
+    phunsy_biosversion = was; // the machine stays as it was
+    gui_refresh_menus();
 }
 
 void act_selbst_bios(const CmdRow& row, const CmdCall&) {
@@ -439,22 +444,33 @@ void act_twin_dos(const CmdRow& row, const CmdCall&) {
 }
 
 // A new monitor or disk system: the character set that suits it, and the
-// machine set up again.
-void act_cd2650_bios(const CmdRow& row, const CmdCall&) {
-    cd2650_biosversion = static_cast<u32>(row.value);
+// machine set up again. A refused set-up keeps the choice it had.
+static void cd2650_set_up(u32 bios, u32 dos) {
+    const u32 was_bios = cd2650_biosversion, was_dos = cd2650_dosversion;
+    const i32 was_vdu = cd2650_vdu;
+    cd2650_biosversion = bios;
+    cd2650_dosversion = dos;
     cd2650_switch_charset();
-    machine_changed(CD2650, static_cast<int>(memmap));
+    if (machine_changed(CD2650, static_cast<int>(memmap))) return;
+    cd2650_biosversion = was_bios;
+    cd2650_dosversion = was_dos;
+    cd2650_vdu = was_vdu;
+    cd2650_load_charset();
+    gui_refresh_menus();
+}
+
+void act_cd2650_bios(const CmdRow& row, const CmdCall&) {
+    cd2650_set_up(static_cast<u32>(row.value), cd2650_dosversion);
 }
 
 void act_cd2650_dos(const CmdRow& row, const CmdCall&) {
-    cd2650_dosversion = static_cast<u32>(row.value);
     // The disk systems run with the IPL; none leaves the IPL for the Supervisor.
+    u32 bios = cd2650_biosversion;
     if (row.value != 2)
-        cd2650_biosversion = 0;
-    else if (cd2650_biosversion == 0)
-        cd2650_biosversion = 2;
-    cd2650_switch_charset();
-    machine_changed(CD2650, static_cast<int>(memmap));
+        bios = 0;
+    else if (bios == 0)
+        bios = 2;
+    cd2650_set_up(bios, static_cast<u32>(row.value));
 }
 
 void act_cd2650_vdu(const CmdRow& row, const CmdCall&) {

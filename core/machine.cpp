@@ -146,8 +146,20 @@ void emu_set_memory_map(int new_machine, int new_memmap) {
 
 bool paused_picture_pending;
 
+static std::string switch_refusal;
+
+std::string machine_take_switch_refusal() {
+    std::string why;
+    why.swap(switch_refusal);
+    return why;
+}
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
+    switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
+    // A changed disk or tape that nobody can be asked about keeps the machine.
+    switch_refusal = media_kept_unasked();
+    if (!switch_refusal.empty()) return false;
     // A machine without netplay ends the link as a disconnect does, on both
     // sides: the peer would wait for frame records that never come.
     if (!machine_table[new_machine].traits.netplay) core_hooks_run(CoreHook::link_end);

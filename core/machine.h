@@ -13,6 +13,8 @@
 
 #include "core/emu.h"
 
+#include <string>
+
 extern u32 frame_period_us[2];             // frame period of video standard 0 and 1
 extern i32 current_overlay;                // keypad overlay in use
 extern i32 fire_button_assign[4];          // function of fire buttons 1-4
@@ -29,7 +31,12 @@ extern i32 autofire_duty, autofire_period; // autofire timing in frames
 // reconfiguration even for the current memory map, `keep_windows` leaves the
 // tool windows open. The empty memory maps (17, 18) and numbers out of range
 // are refused with a message and change nothing; the result is false then.
+// So is a switch that would drop a changed disk or tape while nobody can be
+// asked (a command of the port): the disk or tape is named and kept.
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
+// Why the last machine_switch was refused for a kept disk or tape ("the disk
+// in drive 0 was changed and not saved"); "" otherwise. Forgotten once taken.
+std::string machine_take_switch_refusal();
 // Set by a switch made while paused (a new game, a loaded game or state): no
 // frame has drawn the machine's picture since the switch cleared it. The main
 // loop draws it (app_draw_paused_picture).

@@ -82,10 +82,14 @@ bool ui_unattended = false;
 static std::string reported; // what the running command's requesters said
 static std::string exit_reported; // what the requesters said on the way out
 
+// On the way out nobody is asked either: the exit path must end the program
+// however it is left (a signal, a logout, QUIT from a script).
+bool ui_nobody_to_ask() {
+    return ui_unattended || app_exiting;
+}
+
 bool ui_unattended_report(const char* text, const char* answer) {
-    // On the way out nobody is asked either: the exit path must end the
-    // program however it is left (a signal, a logout, QUIT from a script).
-    if (!ui_unattended && !app_exiting) return false;
+    if (!ui_nobody_to_ask()) return false;
     std::string said = text ? text : "";
     if (said.empty() || said.back() != '\n') said += '\n';
     if (answer)

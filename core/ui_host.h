@@ -105,6 +105,9 @@ void ui_reinitialize();
 // The same holds on the way out (app_exiting): what the exit path cannot
 // finish is said on the console, and nothing waits for an answer.
 extern bool ui_unattended;
+// True while nobody may be asked: a command of the port runs, or the program
+// is on its way out.
+bool ui_nobody_to_ask();
 // Called by the requester road before it shows anything: false while someone
 // may be asked (no port command runs and the program is not on its way out);
 // else reports `text` (and `answer`, the default answer of a question, or

@@ -70,10 +70,19 @@ TEST_F(DiskComputersProgram, BothMachinesBootTheirMonitorAndUseTheirFiles) {
     EXPECT_EQ(ask("DEBUGGER SAVEIMAG 0 1F prog"), "Assuming you meant SAVECMD.\nOK.\n\n");
     EXPECT_EQ(test_read_file(home.path() / "Projects" / "prog.cmd").size(), 3u + 32 + 3);
 
-    // The disk written on is left behind, and the reply says so.
+    // The disk written on keeps the machine, and the reply says why; a new
+    // run of the program goes on.
     std::string left;
-    EXPECT_EQ(send("SETMACHINE CD2650", &left), 5);
+    EXPECT_EQ(send("SETMACHINE CD2650", &left), 10);
     EXPECT_NE(left.find("drive 0 (\"blank.raw\") was changed"), std::string::npos) << left;
+    EXPECT_EQ(ask("GETMACHINE"), "BINBUG");
+    send("QUIT", &left);
+    ASSERT_EQ(wait_exit(), 0);
+    close(fd);
+    fd = -1;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("SETMACHINE CD2650");
     EXPECT_EQ(ask("PEEK 4096"), "79"); // $1000
     EXPECT_EQ(ask("PEEK 4112"), "75");
     EXPECT_EQ(ask("DEBUGGER SAVEIMAG 1000 100F screen"), "OK.\n\n");

@@ -52,16 +52,14 @@ TEST_F(FloppyProgram, TheWindowOpensAndTheDiskCommandsAnswerOnDiskMachinesOnly) 
 }
 
 // A TWIN disk stays with the TWIN: the BINBUG's drives are empty after the
-// switch, and the disk written on is named in the reply before it goes.
-TEST_F(FloppyProgram, ASwitchToAnotherDiskSystemEmptiesTheDrivesAndNamesAChangedDisk) {
-    test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
+// switch.
+TEST_F(FloppyProgram, ASwitchToAnotherDiskSystemEmptiesTheDrives) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
     send("SETMACHINE TWIN", &result);
-    EXPECT_EQ(ask("DEBUGGER \"INJECT k1024\"").substr(0, 5), "OK.\n\n");
-    EXPECT_EQ(send("SETMACHINE BINBUG", &result), 5);
-    EXPECT_EQ(result.find("The disk in drive 0 (a new disk) was changed"), 0u) << result;
+    EXPECT_NE(ask("DEBUGGER DIR").find("Disk identifier"), std::string::npos);
+    send("SETMACHINE BINBUG", &result);
     EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n");
     EXPECT_EQ(refused("DEBUGGER FPEEK 0"), "No disk is inserted!\n\n");
     send("SETMACHINE CD2650", &result);
@@ -126,8 +124,8 @@ TEST_F(FloppyProgram, AStateLoadKeepsAChangedDiskItWouldReplace) {
 }
 
 // Every set-up of a disk machine empties its drives, and each path to one
-// asks first about a changed disk: with nobody to ask, OPEN keeps it and
-// answers 10, a switch or a new monitor drops it and names it.
+// asks first about a changed disk: with nobody to ask, each keeps the disk,
+// the machine and its memory as they were, and answers 10 as OPEN does.
 TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
     test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
     test_write_file(home.path() / "blank.raw", std::string(80640, '\0'));
@@ -138,57 +136,54 @@ TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
     const auto kept = [&](const std::string& line) {
         EXPECT_EQ(send(line, &result), 10) << line;
         EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << line << ": " << result;
-        EXPECT_NE(result.find("(the disk in drive 0 was changed and not saved)"),
+        EXPECT_NE(result.find("(the disk in drive 2 was changed and not saved)"),
                   std::string::npos)
             << line << ": " << result;
+        EXPECT_EQ(ask("GETMACHINE"), "CD2650") << line;
+        EXPECT_EQ(ask("PEEK 4096"), "66") << line;
         EXPECT_NE(ask("DEBUGGER DIR").find("K1024"), std::string::npos) << line;
     };
-    const auto dropped = [&](const std::string& line, const std::string& named) {
-        EXPECT_EQ(send(line, &result), 5) << line;
-        EXPECT_NE(result.find("The disk in drive " + named + " was changed"), std::string::npos)
-            << line << ": " << result;
-        EXPECT_NE(result.find("Answered \"Drop\""), std::string::npos) << line << ": " << result;
-    };
 
-    // The TWIN's own set-up puts a new system disk in drive 0.
+    // A disk nobody changed goes without a word, from every drive.
     send("SETMACHINE TWIN", &result);
-    ask("DEBUGGER \"DRIVE 0\"");
-    ask("DEBUGGER \"INJECT k1024\"");
     ask("DEBUGGER \"SAVEMOD 1500 15FF prog\"");
     const std::string twin_state = (home.path() / "twin.cos").string();
     ask("SAVEAS " + twin_state);
-    kept("OPEN " + (home.path() / "Projects" / "prog.mod").string());
-    dropped("SETMACHINE TWIN", "0 (a new disk)");
-    EXPECT_EQ(ask("DEBUGGER DIR").find("K1024"), std::string::npos);
-
-    // The CD2650's IPL monitor does the same; a state of another machine
-    // would empty the drives as well.
+    send("SETMACHINE BINBUG", &result);
+    ask("OPEN " + (home.path() / "binbug.raw").string());
+    EXPECT_EQ(ask("DEBUGGER \"FPEEK 0\"").substr(0, 3), "$00") << "a disk in drive 0";
+    send("SETMACHINE BINBUG", &result);
+    EXPECT_EQ(refused("DEBUGGER \"FPEEK 0\""), "No disk is inserted!\n\n");
     send("SETMACHINE CD2650", &result);
     send("MENU SETTINGS.BIOS.IPL", &result);
-    ask("DEBUGGER \"DRIVE 0\"");
-    ask("DEBUGGER \"INJECT k1024\"");
-    kept("OPEN " + twin_state);
-    dropped("MENU SETTINGS.BIOS.IPL", "0 (a new disk)");
-    EXPECT_EQ(ask("DEBUGGER DIR").find("K1024"), std::string::npos);
-
-    // A switch to the same machine empties every drive, not only some.
     for (int d = 1; d < 4; d++)
         ask("OPEN " + (home.path() / "blank.raw").string());
-    ask("DEBUGGER \"DRIVE 2\"");
-    ask("DEBUGGER \"INJECT k1024\"");
-    dropped("SETMACHINE CD2650", "2 (\"blank.raw\")");
+    send("SETMACHINE CD2650", &result);
     for (int d = 1; d < 4; d++) {
         ask("DEBUGGER \"DRIVE " + std::to_string(d) + "\"");
         EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n") << "drive " << d;
     }
-    send("SETMACHINE BINBUG", &result);
-    ask("OPEN " + (home.path() / "binbug.raw").string());
-    ask("DEBUGGER \"DRIVE 0\"");
-    EXPECT_EQ(ask("DEBUGGER \"FPEEK 0\"").substr(0, 3), "$00") << "a disk in drive 0";
-    send("SETMACHINE BINBUG", &result);
-    EXPECT_EQ(refused("DEBUGGER \"FPEEK 0\""), "No disk is inserted!\n\n");
-    ask("QUIT");
+
+    // A changed one keeps every load and set-up away: a program or a state of
+    // another machine, a switch to the same or another one, a new monitor.
+    ask("OPEN " + (home.path() / "blank.raw").string());
+    ask("OPEN " + (home.path() / "blank.raw").string());
+    ask("DEBUGGER \"DRIVE 2\"");
+    ask("DEBUGGER \"INJECT k1024\"");
+    ask("DEBUGGER \"POKE 1000 42\"");
+    for (const char* line :
+         {"SETMACHINE CD2650", "SETMACHINE TWIN", "MENU PROJECT.REINITIALIZE",
+          "MENU SETTINGS.MACHINE.ARCADIA", "MENU SETTINGS.BIOS.IPL", "MENU SETTINGS.BIOS.POPMON",
+          "MENU SETTINGS.DOS.NOCD2650DOS"})
+        kept(line);
+    kept("OPEN " + (home.path() / "Projects" / "prog.mod").string());
+    kept("OPEN " + twin_state);
+    EXPECT_EQ(send("QUIT", &result), 5);
+    EXPECT_EQ(result, "Changed disks not saved: drive 2 (\"blank.raw\"); they are dropped.\n");
     EXPECT_EQ(wait_exit(), 0);
+    // The monitor and the disk system stayed the IPL's and the CD2650 DOS.
+    const std::string settings = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+    EXPECT_NE(settings.find("cd2650_biosversion=0\ncd2650_dosversion=0\n"), std::string::npos);
 }
 
 // A break leaves as QUIT does: the changed disks it drops are named.
