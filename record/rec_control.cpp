@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "record/rec_formats.h"
 #include "record/rec_stream.h"
+#include "sound/voice_update.h"
 
 #include <cerrno>
 #include <cstring>
@@ -405,6 +406,9 @@ void rec_restart_playback() {
     file_load_kept_recording();
     snd_rec_clock_resume();
     music_clock_resume();
+    // The voices follow the registers the state brought back, as at the
+    // first pass, and the sound outputs hear them.
+    snd_update_voices(0);
 }
 
 void rec_start(int kind) {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
@@ -136,9 +137,13 @@ std::vector<u32> gif_delays(const std::vector<u8>& b) {
     return delays;
 }
 
-// The frames a one-track MIDI file lasts: the sum of its deltas.
-u32 midi_frames(const std::vector<u8>& b) {
-    u32 total = 0;
+// The events of a one-track MIDI file, notes only: delta, status, key.
+struct MidiEvent {
+    u32 delta;
+    u8 status, key;
+};
+std::vector<MidiEvent> midi_events(const std::vector<u8>& b) {
+    std::vector<MidiEvent> events;
     std::size_t at = 22; // after MThd and the MTrk header
     while (at < b.size()) {
         u32 delta = 0;
@@ -146,11 +151,12 @@ u32 midi_frames(const std::vector<u8>& b) {
             delta = delta << 7 | (b[at++] & 0x7F);
         if (at >= b.size()) break;
         delta = delta << 7 | b[at++];
-        total += delta;
-        if (at >= b.size() || b[at] == 0xFF) break;
+        if (at + 2 >= b.size()) break;
+        events.push_back({delta, b[at], b[at + 1]});
+        if (b[at] == 0xFF) break;
         at += 3; // note on or off
     }
-    return total;
+    return events;
 }
 
 } // namespace
@@ -175,7 +181,30 @@ TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
     const u32 rate = wav[24] | wav[25] << 8, samples = wav[40] | wav[41] << 8 | wav[42] << 16;
     ASSERT_GT(rate, 0u);
     EXPECT_NEAR(samples * 100.0 / rate, hundredths, 10.0);
-    EXPECT_NEAR(midi_frames(read_bytes(dir / "take.mid")), delays.size(), 3.0);
+    // Every pass sounds as the first: the tone is in each quarter second.
+    const u32 quarter = rate / 4, sounded = std::min<u32>(samples, u32(wav.size() - 44));
+    for (u32 from = 0; from + quarter <= sounded; from += quarter) {
+        const auto begin = wav.begin() + 44 + from, end = begin + quarter;
+        EXPECT_GT(*std::max_element(begin, end) - *std::min_element(begin, end), 128)
+            << "silent from " << from * 1.0 / rate << " s";
+    }
+    // Each note the MIDI begins ends with its own key.
+    u32 frames = 0, notes = 0;
+    int sounding = -1;
+    for (const MidiEvent& e : midi_events(read_bytes(dir / "take.mid"))) {
+        frames += e.delta;
+        if ((e.status & 0xF0) == 0x90) {
+            EXPECT_EQ(sounding, -1) << "a note began over another";
+            sounding = e.key;
+            notes++;
+        } else if ((e.status & 0xF0) == 0x80) {
+            EXPECT_EQ(int{e.key}, sounding) << "a Note Off for a key that did not sound";
+            sounding = -1;
+        }
+    }
+    EXPECT_EQ(sounding, -1) << "a note left sounding";
+    EXPECT_GT(notes, 0u);
+    EXPECT_NEAR(frames, delays.size(), 3.0);
 }
 
 // The growing outputs are new files made beside their places, never through
