@@ -318,6 +318,42 @@ TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
 }
 
+// An input recording that cannot be written (a full disk, its file removed
+// meanwhile) is named by Stop's answer and on the console with the reason.
+TEST_F(RecordersProgram, AnInputRecordingThatCannotBeWrittenSaysWhy) {
+    const fs::path dir = home.path() / "full", take = dir / "take.cor";
+    if (!mount_small(dir)) GTEST_SKIP() << "no small file system can be mounted here";
+    start_with_a_take(dir, 600);
+    for (const std::string reason :
+         {"No space left on device!", "it was removed during the recording!"}) {
+        SCOPED_TRACE(reason);
+        ASSERT_EQ(ask("OPEN " + take.string()), 0);
+        // Recording goes on from the part played so far, under the same name.
+        ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
+        if (reason[0] == 'N') {
+            std::FILE* filler = std::fopen((dir / "filler").c_str(), "wb");
+            ASSERT_NE(filler, nullptr);
+            const std::string block(4096, 'f');
+            while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+            }
+            std::fclose(filler);
+            toggle({"SETTINGS.SPEED.TURBO"}); // what is recorded outgrows the last block at once
+        } else {
+            fs::remove(take);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::string said;
+        EXPECT_EQ(ask("MENU MACRO.STOP", &said), 5);
+        const std::string line = failure_line(said, take);
+        EXPECT_EQ(line.substr(line.size() - std::min(line.size(), reason.size())), reason) << said;
+        EXPECT_TRUE(printed(line)) << log();
+        if (reason[0] == 'N') {
+            toggle({"SETTINGS.SPEED.TURBO"});
+            fs::remove(dir / "filler");
+        }
+    }
+}
+
 // A break (a kill, CTRL-C, a closed terminal) while recording finishes what
 // was being generated as a stop does: the GIF and the WAV are complete.
 TEST_F(RecordersProgram, ABreakWhileRecordingFinishesTheGeneratedFiles) {
