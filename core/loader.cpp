@@ -350,10 +350,7 @@ int load_sms(const LoadRequest& r) {
 
 // Input playback stops; a recording being written is closed as it stands.
 void stop_input_recording() {
-    if (rec_file) {
-        std::fclose(rec_file);
-        rec_file = nullptr;
-    }
+    rec_file_close();
     rec_state = REC_IDLE;
 }
 

@@ -1,6 +1,12 @@
 #include "core/recording.h"
 
+#include "core/serial.h"
+#include "core/ui_host.h"
+#include "platform/file_identity.h"
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 u8* filebuf = nullptr;
 u32 filebuf_cursor = 0;
@@ -36,13 +42,66 @@ u8 rec_read_byte() {
     return filebuf[filebuf_cursor++];
 }
 
+namespace {
+std::string rec_path;  // the host path of the recording file; "" when opened elsewhere
+int rec_write_errno;   // the reason of the first write that failed, 0 while none did
+FileIdentity rec_took; // the file as it was opened
+
+void note_write_failure() {
+    if (!rec_write_errno) rec_write_errno = errno ? errno : EIO;
+}
+} // namespace
+
 void rec_write_byte(u8 byte) {
-    if (rec_file) std::fputc(byte, rec_file);
+    if (rec_file && std::fputc(byte, rec_file) == EOF) note_write_failure();
+}
+
+void rec_write_bytes(const void* data, std::size_t size) {
+    if (rec_file && (std::fwrite(data, 1, size, rec_file) != size || std::fflush(rec_file) != 0))
+        note_write_failure();
+}
+
+bool rec_file_open(const std::string& host_path, const char* mode) {
+    rec_file_close();
+    rec_file = std::fopen(host_path.c_str(), mode);
+    if (!rec_file) {
+        ui_warning(file_failure_text("Can't write to", host_path, std::strerror(errno)).c_str());
+        return false;
+    }
+    rec_path = host_path;
+    rec_write_errno = 0;
+    rec_took = file_identity_of(fileno(rec_file));
+    return true;
+}
+
+bool rec_file_close() {
+    if (!rec_file) return true;
+    if (std::fflush(rec_file) != 0 || std::ferror(rec_file)) note_write_failure();
+    // What was written into a file that is no longer at its name is lost,
+    // whether the writes failed or not.
+    std::string why;
+    if (!rec_path.empty() && rec_took.known) {
+        const FileIdentity now = file_identity_at(rec_path);
+        if (!now.known)
+            why = now.error == ENOENT || now.error == ENOTDIR
+                      ? "it was removed during the recording"
+                      : std::strerror(now.error);
+        else if (now.device != rec_took.device || now.inode != rec_took.inode)
+            why = "another file took its place during the recording";
+    }
+    if (why.empty() && rec_write_errno) why = std::strerror(rec_write_errno);
+    if (std::fclose(rec_file) != 0 && why.empty()) why = std::strerror(errno);
+    rec_file = nullptr;
+    const std::string path = rec_path;
+    rec_path.clear();
+    rec_write_errno = 0;
+    if (why.empty()) return true;
+    ui_warning(file_failure_text("Can't write to", path, why).c_str());
+    return false;
 }
 
 void rec_reset() {
-    if (rec_file) std::fclose(rec_file);
-    rec_file = nullptr;
+    rec_file_close();
     rec_state = REC_IDLE;
     rec_length = 0;
     filebuf_free();

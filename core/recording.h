@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 constexpr u32 REC_IDLE = 1000000000;
 constexpr u32 REC_PLAYBACK = 1000000001;
@@ -43,6 +44,18 @@ void rec_reset();
 u8 rec_read_byte();
 // Appends one byte to the recording file, if one is open.
 void rec_write_byte(u8 byte);
+// The same for `size` bytes, at once on the disk (the part of a playback that a
+// recording goes on from).
+void rec_write_bytes(const void* data, std::size_t size);
+
+// Opens the host file `host_path` as the recording file with `mode` ("a+b"
+// behind the state saved there, "wb" anew). False, with the warning that
+// names the file and the reason, when it cannot be opened.
+bool rec_file_open(const std::string& host_path, const char* mode);
+// Closes the recording file, if one is open. What was recorded and could not
+// be written (a full disk), or a file removed or replaced meanwhile, is told
+// with the file's name and the reason: false then.
+bool rec_file_close();
 
 // A random byte below `n` (0 when n is 0): the only random source of
 // guest-visible behaviour. Playback takes it from the recording instead of

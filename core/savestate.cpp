@@ -236,10 +236,7 @@ bool state_save_file(int kind, int refresh_title) {
         games_audit_drawer(0);
 
     if (kind == FILE_KIND_COR) {
-        rec_file = std::fopen(path.c_str(), "a+b");
-        if (!rec_file) {
-            ui_beep();
-        } else {
+        if (rec_file_open(path, "a+b")) {
             rec_state = REC_RECORDING;
             std::memcpy(recording_file_name, file_name_buffer, FILE_NAME_SIZE);
             ui_mark(UI_TITLE | UI_TOOLBAR);

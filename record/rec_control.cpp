@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "record/rec_formats.h"
 #include "record/rec_stream.h"
+#include "sound/voice_update.h"
 
 #include <cerrno>
 #include <cstring>
@@ -380,10 +381,7 @@ void rec_start_generating() {
 void rec_stop_all() {
     if (rec_state == REC_IDLE && !generating) return;
     const bool recording = rec_state == REC_RECORDING;
-    if (recording && rec_file) {
-        std::fclose(rec_file);
-        rec_file = nullptr;
-    }
+    if (recording) rec_file_close();
     if (rec_state == REC_PLAYBACK) ui_mark(UI_REFRESH_WINDOWS);
     snd_rec_stop(); // before the ANIM, which takes the 8SVX file in
     close_animations();
@@ -407,6 +405,9 @@ void rec_restart_playback() {
     file_load_kept_recording();
     snd_rec_clock_resume();
     music_clock_resume();
+    // The voices follow the registers the state brought back, as at the
+    // first pass, and the sound outputs hear them.
+    snd_update_voices(0);
 }
 
 void rec_start(int kind) {
@@ -414,15 +415,9 @@ void rec_start(int kind) {
     if (kind != KIND_COS && kind != KIND_COR) return;
     if (rec_state == REC_PLAYBACK && kind == KIND_COR) {
         // Go on recording from the part played so far.
-        std::FILE* f = std::fopen(path_to_host(file_name_buffer).c_str(), "wb");
-        if (!f) {
-            ui_beep();
-            return;
-        }
+        if (!rec_file_open(path_to_host(file_name_buffer), "wb")) return;
         const u32 played = filebuf_cursor < rec_length ? filebuf_cursor : rec_length;
-        if (filebuf && std::fwrite(filebuf, 1, played, f) != played) ui_beep();
-        std::fflush(f);
-        rec_file = f;
+        if (filebuf) rec_write_bytes(filebuf, played);
         rec_state = REC_RECORDING;
         ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_REFRESH_WINDOWS);
         return;

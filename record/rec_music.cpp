@@ -61,6 +61,7 @@ struct MidiTrack {
     std::vector<u8> events;
     u32 last_frame = 0;
     bool note_on = false;
+    u8 key = 0; // of the note sounding, which its Note Off names
 };
 struct {
     bool open = false;
@@ -74,28 +75,31 @@ void put_varlen(std::vector<u8>& o, u32 value) {
     o.insert(o.end(), b, b + n);
 }
 
+// The Note Off of the note track `v` sounds.
+void note_off(MidiTrack& t, int v) {
+    t.events.insert(t.events.end(), {static_cast<u8>(0x80 + v), t.key, 64});
+    t.note_on = false;
+}
+
+// A voice whose values changed, or that sounds otherwise than its track
+// (a looped playback's restart brings back the voices of its state).
 void midi_changes() {
     for (int v = 0; v < VOICES; v++) {
-        if (!flagged(v) || !changed(v)) continue;
         MidiTrack& t = midi.tracks[v];
         const u16 pitch = snd_cur_pitch[v];
-        if (pitch != 0) {
-            put_varlen(t.events, frame_counter - t.last_frame);
-            if (snd_last_pitch[v] != 0 && t.note_on) {
-                t.events.insert(t.events.end(),
-                                {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64, 0});
-            }
-            t.events.insert(t.events.end(), {static_cast<u8>(0x90 + v), note_number(v, pitch),
-                                             velocity(snd_cur_volume[v])});
-            t.last_frame = frame_counter;
-            t.note_on = true;
-        } else if (t.note_on) {
-            put_varlen(t.events, frame_counter - t.last_frame);
-            t.events.insert(t.events.end(),
-                            {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64});
-            t.last_frame = frame_counter;
-            t.note_on = false;
+        if (!flagged(v) || (!changed(v) && (pitch != 0) == t.note_on)) continue;
+        if (pitch == 0 && !t.note_on) continue;
+        put_varlen(t.events, frame_counter - t.last_frame);
+        t.last_frame = frame_counter;
+        if (t.note_on) {
+            note_off(t, v);
+            if (pitch == 0) continue;
+            t.events.push_back(0);
         }
+        t.key = note_number(v, pitch);
+        t.events.insert(t.events.end(),
+                        {static_cast<u8>(0x90 + v), t.key, velocity(snd_cur_volume[v])});
+        t.note_on = true;
     }
 }
 
@@ -131,9 +135,10 @@ void smus_changes() {
     for (int v = 0; v < VOICES; v++) {
         if (!flagged(v)) continue;
         SmusTrack& t = smus.tracks[v];
-        if (t.started && !changed(v)) continue;
+        const bool sounding = snd_cur_pitch[v] && snd_cur_volume[v];
+        if (t.started && !changed(v) && sounding == (t.sid != SID_REST)) continue;
         if (t.started) smus_end_event(t);
-        if (snd_cur_pitch[v] && snd_cur_volume[v]) {
+        if (sounding) {
             const u8 vel = velocity(snd_cur_volume[v]);
             if (vel != t.velocity) {
                 t.velocity = vel;
@@ -219,7 +224,7 @@ void midi_start() {
     if (midi.open) return;
     midi.path = rec_generated_path(KIND_MIDI, "");
     for (MidiTrack& t : midi.tracks)
-        t = MidiTrack{{}, frame_counter, false};
+        t = MidiTrack{{}, frame_counter, false, 0};
     midi.open = true;
     hook();
 }
@@ -240,12 +245,9 @@ void midi_stop() {
         if (!flagged(v) || t.events.empty()) continue;
         if (t.note_on) { // a note still sounding ends with the recording
             put_varlen(t.events, frame_counter - t.last_frame);
-            t.events.insert(t.events.end(),
-                            {static_cast<u8>(0x80 + v), note_number(v, snd_last_pitch[v]), 64});
-            t.events.push_back(0);
-        } else {
-            t.events.push_back(0);
+            note_off(t, v);
         }
+        t.events.push_back(0);
         t.events.insert(t.events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
         id(o, "MTrk");
         be32(o, static_cast<u32>(t.events.size()));

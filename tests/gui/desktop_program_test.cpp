@@ -82,8 +82,9 @@ class DesktopProgram : public ProgramTest {
 } // namespace
 
 // A recording played with its GIF and WAV generated onto a disk with no room
-// left: after Project > Quit > Yes the program shows, in one notice, the
-// files it could not finish and why, waits for OK, and ends normally.
+// left, and recorded on from there: after Project > Quit > Yes the program
+// shows, in one notice, the files it could not finish and why, waits for OK,
+// and ends normally.
 TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     const fs::path dir = home.path() / "full";
     fs::create_directories(dir);
@@ -110,6 +111,9 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     for (const char* item : {"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"})
         ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
     ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    // Recorded on at full speed, the take outgrows its last block at once.
+    for (const char* item : {"MACRO.STARTRECORDING", "SETTINGS.SPEED.TURBO"})
+        ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 
     const XWindow main = wait_for("Brindlemox ", false);
@@ -127,7 +131,7 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     EXPECT_EQ(wait_exit(), 0) << log();
     pid = -1;
     const std::string said = log();
-    for (const char* name : {"take.gif", "take.wav"})
+    for (const char* name : {"take.gif", "take.wav", "take.cor"})
         EXPECT_NE(said.find("Can't write to " + (dir / name).string() + ": No space left on device!"),
                   std::string::npos)
             << name << ": " << said;

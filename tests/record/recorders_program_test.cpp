@@ -7,9 +7,11 @@
 #include "tests/support/gif_frames.h"
 #include "tests/support/indexed_png.h"
 #include "tests/support/program_test.h"
+#include "tests/support/small_disk.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
@@ -136,9 +138,12 @@ std::vector<u32> gif_delays(const std::vector<u8>& b) {
     return delays;
 }
 
-// The frames a one-track MIDI file lasts: the sum of its deltas.
-u32 midi_frames(const std::vector<u8>& b) {
+// The frames a one-track MIDI file lasts (the sum of its deltas); in
+// `unmatched` the Note Offs of keys not sounding and the notes left sounding.
+u32 midi_frames(const std::vector<u8>& b, int* unmatched) {
     u32 total = 0;
+    int sounding = -1;
+    *unmatched = 0;
     std::size_t at = 22; // after MThd and the MTrk header
     while (at < b.size()) {
         u32 delta = 0;
@@ -147,9 +152,12 @@ u32 midi_frames(const std::vector<u8>& b) {
         if (at >= b.size()) break;
         delta = delta << 7 | b[at++];
         total += delta;
-        if (at >= b.size() || b[at] == 0xFF) break;
+        if (at + 2 >= b.size() || b[at] == 0xFF) break;
+        if ((b[at] & 0xF0) == 0x80) *unmatched += b[at + 1] != sounding;
+        if ((b[at] & 0xE0) == 0x80) sounding = (b[at] & 0x10) ? b[at + 1] : -1;
         at += 3; // note on or off
     }
+    *unmatched += sounding >= 0;
     return total;
 }
 
@@ -175,7 +183,16 @@ TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
     const u32 rate = wav[24] | wav[25] << 8, samples = wav[40] | wav[41] << 8 | wav[42] << 16;
     ASSERT_GT(rate, 0u);
     EXPECT_NEAR(samples * 100.0 / rate, hundredths, 10.0);
-    EXPECT_NEAR(midi_frames(read_bytes(dir / "take.mid")), delays.size(), 3.0);
+    // Every pass sounds as the first: the tone is in each quarter second.
+    const u32 quarter = rate / 4, sounded = std::min<u32>(samples, u32(wav.size() - 44));
+    for (u32 from = 0; from + quarter <= sounded; from += quarter) {
+        const auto begin = wav.begin() + 44 + from, end = begin + quarter;
+        EXPECT_GT(*std::max_element(begin, end) - *std::min_element(begin, end), 128)
+            << "silent from " << from * 1.0 / rate << " s";
+    }
+    int unmatched = 0;
+    EXPECT_NEAR(midi_frames(read_bytes(dir / "take.mid"), &unmatched), delays.size(), 3.0);
+    EXPECT_EQ(unmatched, 0) << "a note the MIDI began was not ended";
 }
 
 // The growing outputs are new files made beside their places, never through
@@ -287,6 +304,34 @@ TEST_F(RecordersProgram, AnimationsOnAFullDiskSayWhy) {
         EXPECT_EQ(line.find("can't write"), std::string::npos) << "the file named twice: " << line;
     }
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"filler", "take.cor"}));
+}
+
+// An input recording that cannot be written (a full disk, its file removed
+// meanwhile) is named by Stop's answer and on the console with the reason.
+TEST_F(RecordersProgram, AnInputRecordingThatCannotBeWrittenSaysWhy) {
+    const fs::path dir = home.path() / "full", take = dir / "take.cor";
+    SmallDisk disk;
+    if (!disk.mount(dir, "512k")) GTEST_SKIP() << "no small file system can be mounted here";
+    start_with_a_take(dir, 600);
+    for (const std::string reason :
+         {"No space left on device!", "it was removed during the recording!"}) {
+        ASSERT_EQ(ask("OPEN " + take.string()), 0);
+        // Recording goes on from the part played so far, under the same name;
+        // at full speed it outgrows its last block at once.
+        toggle({"MACRO.STARTRECORDING", "SETTINGS.SPEED.TURBO"});
+        if (reason[0] == 'N')
+            disk.fill();
+        else
+            fs::remove(take);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::string said;
+        EXPECT_EQ(ask("MENU MACRO.STOP", &said), 5);
+        const std::string line = failure_line(said, take);
+        EXPECT_TRUE(line.ends_with(reason)) << said;
+        EXPECT_TRUE(printed(line)) << log();
+        toggle({"SETTINGS.SPEED.TURBO"});
+        fs::remove(dir / "filler");
+    }
 }
 
 // A break (a kill, CTRL-C, a closed terminal) while recording finishes what
