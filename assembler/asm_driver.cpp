@@ -202,26 +202,27 @@ std::string raw_line() {
 
 // One pass over the text; false when it ended early (END or a given-up line).
 bool run_pass() {
-    const i32 length = static_cast<i32>(asm_source.size());
     while (asm_read_index < static_cast<i32>(asm_source.size())) {
         if (app_break_pending()) {
             stopped = true;
             return false;
         }
         asm_line_start = asm_read_index;
-        while (asm_read_index < length &&
-               (asm_source[asm_read_index] == ' ' || asm_source[asm_read_index] == '\t'))
-            asm_read_index++;
-        if (asm_read_index < static_cast<i32>(asm_source.size()) &&
-            asm_source[asm_read_index] == '*') {
-            const size_t lf = asm_source.find('\n', static_cast<size_t>(asm_read_index));
+        // The line keeps its leading blanks: a front end tells a label in
+        // column 1 from a word further in by them.
+        const i32 length = static_cast<i32>(asm_source.size()); // an include makes it grow
+        i32 first = asm_read_index;
+        while (first < length && (asm_source[first] == ' ' || asm_source[first] == '\t'))
+            first++;
+        if (first < length && asm_source[first] == '*') {
+            const size_t lf = asm_source.find('\n', static_cast<size_t>(first));
             asm_read_index = lf == std::string::npos ? static_cast<i32>(asm_source.size())
                                                      : static_cast<i32>(lf);
             list("              :" + raw_line() + "\n");
         } else {
             split_line();
             const bool at_end = asm_read_index >= static_cast<i32>(asm_source.size());
-            if (!at_end || asm_line[0]) {
+            if (!at_end || asm_line[std::strspn(asm_line, " \t")]) {
                 if (line_too_long) asm_error("line too long (cut to 259 characters)");
                 if (!asm_assemble_line()) return false;
             }

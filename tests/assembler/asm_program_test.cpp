@@ -293,6 +293,33 @@ TEST_F(AsmProgram, ASettingsFileThatIsNotThereIsRefusedByName) {
     EXPECT_FALSE(fs::exists(home.path() / "Configs" / "nosuch.ini"));
 }
 
+// An indented word that is no mnemonic and no directive is a mistyped
+// instruction, not a label: a syntax error in every notation, no object file.
+TEST_F(AsmProgram, AnIndentedWordThatIsNoInstructionIsASyntaxError) {
+    const char* const sources[5] = {" ORG $500\n LODI,R0 5\n HALTT\n LODI,R1 6\n END\n",
+                                    " ORG $500\n LODI,R0 5\n\tHALTT\n END\n",
+                                    " .LOC 16'500\n LOAD A,#5\n WAITT\n .END\n",
+                                    " .LOC 16'500\n MOVE #5,r0\n HALTT\n .END\n",
+                                    " ORG H'500'\n LD .0,#5\n\tHALTT\n END\n"};
+    for (int n = 0; n < 5; n++) {
+        const fs::path source = home.path() / ("typo" + std::to_string(n) + ".asm");
+        test_write_file(source, sources[n]);
+        const Outcome run = assemble_in(n, source);
+        EXPECT_EQ(run.code, 10) << run.err;
+        EXPECT_TRUE(has(run.err, "Error at line 3: syntax error!")) << run.err;
+        EXPECT_FALSE(fs::exists(fs::path(source).replace_extension(".bin")));
+    }
+}
+
+// A mnemonic is a value ($40 for HALT), also as the first operand of an
+// indented data directive.
+TEST_F(AsmProgram, AMnemonicIsAValueOfAnIndentedDataDirective) {
+    const fs::path source = home.path() / "data.asm";
+    test_write_file(source, " ORG $500\n DB HALT\n\tDW HALT\n DB 1,HALT\n END\n");
+    ASSERT_EQ(assemble(source).code, 0);
+    EXPECT_EQ(object_bytes(source, 0x500, 5), std::string("\x40\x00\x40\x01\x40", 5));
+}
+
 // .ASCIZ and .ASCIZE end their text with a 0 byte in both CALM notations;
 // .ASCIZE then moves on to an even address ($104), .ASCII adds nothing.
 TEST_F(AsmProgram, TheCalmTextDirectivesEndTheirTextAsTheirNamesSay) {
