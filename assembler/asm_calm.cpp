@@ -376,10 +376,10 @@ void old_jump(u8 base) {
         static const struct {
             const char* name;
             u8 opcode;
-        } conditions[] = {{"EQ", 0x18},   {"GT", 0x19},  {"LT", 0x1A},   {"NE", 0x98},
-                          {"LE", 0x99},   {"GE", 0x9A},  {"ANE", 0x58},  {"BNE", 0x59},
-                          {"B'NE", 0x59}, {"CNE", 0x5A}, {"C'NE", 0x5A}, {"DNE", 0x5B},
-                          {"D'NE", 0x5B}};
+        } conditions[] = {{"EQ", 0x18},   {"AO", 0x18},  {"GT", 0x19},   {"LT", 0x1A},
+                          {"NO", 0x1A},   {"NE", 0x98},  {"LE", 0x99},   {"GE", 0x9A},
+                          {"ANE", 0x58},  {"BNE", 0x59}, {"B'NE", 0x59}, {"CNE", 0x5A},
+                          {"C'NE", 0x5A}, {"DNE", 0x5B}, {"D'NE", 0x5B}};
         for (const auto& c : conditions)
             if (asm_match(c.name, true)) {
                 calm_branch(static_cast<u8>(c.opcode + base));

@@ -320,6 +320,22 @@ TEST_F(AsmProgram, AMnemonicIsAValueOfAnIndentedDataDirective) {
     EXPECT_EQ(object_bytes(source, 0x500, 5), std::string("\x40\x00\x40\x01\x40", 5));
 }
 
+// After a TEST the disassembler writes the old CALM branches on "all ones"
+// and "not all ones" as JUMP,AO and JUMP,NO: they assemble back to the same
+// bytes, as RET,AO and RET,NO do.
+TEST_F(AsmProgram, OldCalmBranchesAfterATestAssembleBack) {
+    const fs::path source = home.path() / "test.asm";
+    test_write_file(source, "        .LOC     16'500\n"
+                            "        TEST     A,#2'10000000\n"
+                            "        JUMP,AO  .+16'506\n"
+                            "        JUMP,NO  16'500\n"
+                            "        CALL,AO  16'500\n"
+                            "        .END\n");
+    const Outcome run = assemble_in(2, source);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(object_bytes(source, 0x500, 10), std::string("\xF4\x80\x18\x02\x1E\x05\x00\x3C\x05\x00", 10));
+}
+
 // .ASCIZ and .ASCIZE end their text with a 0 byte in both CALM notations;
 // .ASCIZE then moves on to an even address ($104), .ASCII adds nothing.
 TEST_F(AsmProgram, TheCalmTextDirectivesEndTheirTextAsTheirNamesSay) {
