@@ -1,7 +1,8 @@
 // The files of the program home across starts of the real program: a
 // high-score file it cannot take is kept and said once; shipped files the user
-// changed stay; a FIFO (or anything else that is no regular file) where the
-// settings or the high scores are read is refused at once, not waited on.
+// changed stay; saves keep the links and modes of their files; a FIFO (or
+// anything else that is no regular file) where the settings or the high
+// scores are read is refused at once, not waited on.
 #include "core/gamesdb.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
@@ -133,6 +134,28 @@ TEST_F(KeptFiles, ShippedFilesTheUserChangedSurviveTheNextStart) {
     session();
     EXPECT_TRUE(test_read_file(guide) == shipped_guide);
     EXPECT_TRUE(test_read_file(tips) == own_tips);
+}
+
+// Saving at exit keeps what the user set up on the files: a settings file
+// linked from elsewhere stays a link and its target is written, a private
+// file stays private, and a high-score file with a second name stays one file.
+TEST_F(KeptFiles, SavesKeepLinksModesAndSecondNamesOfTheirFiles) {
+    session();
+    const fs::path mine = home.path() / "mine", ini = configs() / "Brindlemox.ini",
+                   target = mine / "settings.ini", second = mine / "scores.hgh";
+    fs::create_directory(mine);
+    test_write_file(target, test_read_file(ini) + "# not written by the program\n");
+    fs::remove(ini);
+    fs::create_symlink("../mine/settings.ini", ini);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_hard_link(hgh(), second);
+    fs::permissions(hgh(), fs::perms::owner_all | fs::perms::group_read);
+    session();
+    EXPECT_TRUE(fs::is_symlink(ini));
+    EXPECT_EQ(test_read_file(target).find("# not written"), std::string::npos);
+    EXPECT_EQ(fs::status(ini).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(fs::equivalent(hgh(), second));
+    EXPECT_EQ(fs::status(hgh()).permissions(), fs::perms::owner_all | fs::perms::group_read);
 }
 
 // The start goes on at once (the old wait lasted until a signal); the FIFO
