@@ -2,7 +2,7 @@
 // high-score file it cannot take is kept and said once; shipped files the user
 // changed stay; saves keep the links and modes of their files; a FIFO (or
 // anything else that is no regular file) where the settings or the high
-// scores are read is refused at once, not waited on.
+// scores are read, or the log is written, is refused at once, not waited on.
 #include "core/gamesdb.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
@@ -211,6 +211,19 @@ TEST_F(KeptFiles, AFifoWhereSettingsOrHighScoresAreReadIsRefusedAtOnce) {
     EXPECT_NE(out.find("Upgrading Other.ini...done."), std::string::npos) << out;
     EXPECT_TRUE(fs::is_fifo(configs() / "Pipe.ini"));
     EXPECT_GT(fs::file_size(configs() / "Other.ini"), 1000u);
+}
+
+// Nor is a FIFO where the log is written waited on: it is refused as a log
+// that cannot be opened, and the port answers on.
+TEST_F(KeptFiles, AFifoWhereTheLogIsWrittenIsRefusedAtOnce) {
+    const fs::path fifo = home.path() / "Brindlemox.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    EXPECT_EQ(send_within("MENU SETTINGS.EMULATOR.REPLACELOG", &result, &fd, 5), 0);
+    EXPECT_TRUE(printed("Can't open RAM:Brindlemox.log for writing!")) << log();
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 } // namespace
