@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 std::FILE* log_file = nullptr;
 int log_mode = LOG_OFF;
@@ -179,7 +180,13 @@ void log_file_open(int quiet) {
     int mode = log_mode;
     // The host path is absolute, so the current directory does not matter here.
     std::string path = path_to_host(LOG_FILE_NAME);
-    log_file = std::fopen(path.c_str(), mode == LOG_REPLACE ? "w" : "a");
+    // Only a regular file is taken: a FIFO would hold the program until
+    // something reads it.
+    const int fd = path_open_regular_write(path, mode != LOG_REPLACE);
+    if (fd >= 0) {
+        log_file = fdopen(fd, mode == LOG_REPLACE ? "w" : "a");
+        if (!log_file) close(fd);
+    }
     if (!log_file) {
         log_mode = LOG_OFF;
         ui_mark(UI_MENUS); // the log setting

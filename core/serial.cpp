@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -316,29 +317,63 @@ static bool link_unnamed(int fd, const std::string& path, std::string* tmp) {
     return false;
 }
 
+// The file a write of `path` goes to: a symbolic link is followed to its
+// target (one not there yet included), so that the link stays a link. False
+// with errno ELOOP for links that go round.
+static bool link_target(const std::string& path, std::string* target) {
+    *target = path;
+    for (int depth = 0; depth < 40; depth++) {
+        struct stat st;
+        if (lstat(target->c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string to(static_cast<size_t>(st.st_size) + 256, '\0');
+        const ssize_t n = readlink(target->c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<size_t>(n) >= to.size()) return true; // the write then says why
+        to.resize(static_cast<size_t>(n));
+        *target = to[0] == '/' ? to : folder_of(*target) + "/" + to;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Gives the replacement `fd` the owner and group of the file `st` it replaces
+// where the system lets us (another owner only the superuser can give; a
+// group, a member of it), then its mode.
+static void keep_owner_and_mode(int fd, const struct stat& st) {
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) (void)!fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    fchmod(fd, st.st_mode & 07777);
+}
+
 static bool open_replacement(const std::string& path, ReplaceFile* out, std::string* error,
                              bool named) {
     *out = ReplaceFile{};
     out->path = path;
-    remove_stale_temporaries(path);
+    if (!link_target(path, &out->target)) {
+        set_error(error, std::string("can't write ") + path + ": " + std::strerror(errno));
+        return false;
+    }
+    const std::string& target = out->target;
+    remove_stale_temporaries(target);
+    struct stat old;
+    const bool replaces = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     const mode_t mode = created_mode();
     // An unnamed file leaves nothing behind when the program is killed while
     // writing it. Where the file system has none, or it cannot be linked in
     // (no /proc), a named one is written instead.
-    if (!named && access("/proc/self/fd", X_OK) == 0) {
-        out->fd = open(folder_of(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-        if (out->fd >= 0) return true;
-    }
-    out->temp = path + ".tmp-XXXXXX";
-    out->fd = mkostemp(out->temp.data(), O_CLOEXEC);
+    if (!named && access("/proc/self/fd", X_OK) == 0)
+        out->fd = open(folder_of(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
     if (out->fd < 0) {
-        set_error(error, std::string("can't create a file beside ") + path + ": " +
-                             std::strerror(errno));
-        out->temp.clear();
-        return false;
+        out->temp = target + ".tmp-XXXXXX";
+        out->fd = mkostemp(out->temp.data(), O_CLOEXEC);
+        if (out->fd < 0) {
+            set_error(error, std::string("can't create a file beside ") + path + ": " +
+                                 std::strerror(errno));
+            out->temp.clear();
+            return false;
+        }
+        // mkstemp makes the file private; give it the mode a new file gets.
+        fchmod(out->fd, mode);
     }
-    // mkstemp makes the file private; give it the mode a new file gets.
-    fchmod(out->fd, mode);
+    if (replaces) keep_owner_and_mode(out->fd, old);
     return true;
 }
 
@@ -346,33 +381,74 @@ bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* e
     return open_replacement(path, out, error, false);
 }
 
+// Writes the finished replacement `from` in place over `target`, so that a
+// file with other names (hard links) stays one file under all of them. The
+// room for the new bytes is taken first: a full disk stops the write before
+// the old bytes are touched. False with errno set.
+static bool write_in_place(const std::string& target, int from, bool sync) {
+    struct stat st;
+    if (fstat(from, &st) != 0) return false;
+    const size_t size = static_cast<size_t>(st.st_size);
+    void* data = size ? mmap(nullptr, size, PROT_READ, MAP_SHARED, from, 0) : nullptr;
+    if (data == MAP_FAILED) return false;
+    const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    bool ok = fd >= 0;
+    if (ok && size) {
+        const int room = posix_fallocate(fd, 0, static_cast<off_t>(size));
+        // A file system that cannot take room ahead is written all the same.
+        if (room != 0 && room != EOPNOTSUPP && room != EINVAL) {
+            errno = room;
+            ok = false;
+        }
+    }
+    ok = ok && write_all(fd, data, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+         (!sync || fsync(fd) == 0);
+    int saved = errno;
+    if (fd >= 0 && close(fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    if (size) munmap(data, size);
+    errno = saved;
+    return ok;
+}
+
 // file_replace_commit; *unlinked tells that an unnamed file could not be
 // given its temporary name.
 static bool commit_replacement(ReplaceFile* f, std::string* error, bool sync, bool* unlinked) {
     *unlinked = false;
     if (f->fd < 0) return false;
-    bool ok = !sync || fsync(f->fd) == 0;
-    if (ok && f->temp.empty()) *unlinked = !(ok = link_unnamed(f->fd, f->path, &f->temp));
+    // A file with other names is written in place; renaming over one name
+    // would split it from the others.
+    struct stat st;
+    const bool in_place =
+        stat(f->target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
+    bool ok;
+    if (in_place) {
+        ok = write_in_place(f->target, f->fd, sync);
+    } else {
+        ok = !sync || fsync(f->fd) == 0;
+        if (ok && f->temp.empty()) *unlinked = !(ok = link_unnamed(f->fd, f->target, &f->temp));
+    }
     int saved = errno;
     if (close(f->fd) != 0 && ok) {
         ok = false;
         saved = errno;
     }
     f->fd = -1;
-    if (ok && std::rename(f->temp.c_str(), f->path.c_str()) != 0) {
+    if (ok && !in_place && std::rename(f->temp.c_str(), f->target.c_str()) != 0) {
         ok = false;
         saved = errno;
     }
+    if ((!ok || in_place) && !f->temp.empty()) std::remove(f->temp.c_str());
+    f->temp.clear();
     if (!ok) {
-        if (!f->temp.empty()) std::remove(f->temp.c_str());
-        f->temp.clear();
         set_error(error, std::string("can't write ") + f->path + ": " + std::strerror(saved));
         return false;
     }
-    f->temp.clear();
-    if (!sync) return true;
+    if (!sync || in_place) return true;
     // The rename itself reaches the disk with the folder.
-    const int dir = open(folder_of(f->path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open(folder_of(f->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);

@@ -72,6 +72,11 @@ void state_field_skip(u32 count);
 // replaces the old file only when the whole write succeeded. On failure the old
 // file is kept and `error` (when given) tells why. With `sync` the data and the
 // rename reach the disk before it returns.
+// What the user set up on the file stays: a symbolic link is followed and its
+// target written (the link stays), the old file's mode (and owner, where the
+// system lets us) is kept, and a file with other names (hard links) is
+// written in place once the whole new contents are in the temporary file and
+// room for them is taken, so that all its names still show one file.
 bool file_write_replace(const std::string& path, const void* data, size_t size,
                         std::string* error = nullptr, bool sync = true);
 // The warning for a failed write of the host file `path` that gave `error`
@@ -88,8 +93,9 @@ std::string file_failure_text(const char* lead, const std::string& path, const s
 // file_replace_abandon closes and removes it. Errors as file_write_replace's.
 struct ReplaceFile {
     int fd = -1;
-    std::string path;
-    std::string temp; // its name, "" while it has none
+    std::string path;   // as given, for messages
+    std::string target; // the file written: `path` with its links followed
+    std::string temp;   // its name, "" while it has none
 };
 bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error);
 bool file_replace_commit(ReplaceFile* f, std::string* error, bool sync);

@@ -163,10 +163,13 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
             UNZ_OK)
             break;
         // A name that does not fit the buffer arrives cut and unterminated:
-        // such a member names no file we could load, so it is passed over.
-        if (info.size_filename < sizeof name) {
+        // such a member names no file we could load, so it is passed over,
+        // as are folders ("folder.bin/") and empty members, which hold
+        // nothing to load.
+        if (info.size_filename < sizeof name && info.uncompressed_size > 0) {
             name[info.size_filename] = 0;
-            kind = member_kind(name, games_only);
+            const bool folder = info.size_filename > 0 && name[info.size_filename - 1] == '/';
+            kind = folder ? -1 : member_kind(name, games_only);
             if (kind >= 0) break;
         }
         if (unzGoToNextFile(zip) != UNZ_OK) break;
@@ -189,7 +192,7 @@ int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& 
             to = member.data.data();
         }
     }
-    if (!to && info.uncompressed_size != 0) {
+    if (!to) {
         unzClose(zip);
         member.refusal = "too large";
         return 0;

@@ -31,10 +31,10 @@ bool zip_is_archive(const char* path);
 
 // Extracts the first member whose three characters after the first "." are
 // BIN, ROM or TVC, or, unless `games_only`, AOF, COS, COR or EOF. Members
-// without a "." are passed over. 1 with the member filled in, 0 on failure
-// (a warning is shown unless `quiet`, but not for a member refused by its
-// size; `refusal` names that case and a bad checksum). With `place`, the bytes
-// go where it says instead of into `data`; members over ZIP_MEMBER_MAX are
-// refused by their size either way.
+// without a ".", folders and empty members are passed over. 1 with the member
+// filled in, 0 on failure (a warning is shown unless `quiet`, but not for a
+// member refused by its size; `refusal` names that case and a bad checksum).
+// With `place`, the bytes go where it says instead of into `data`; members
+// over ZIP_MEMBER_MAX are refused by their size either way.
 int zip_extract_first(const char* path, bool games_only, bool quiet, ZipMember& member,
                       const ZipPlace& place = {});

@@ -166,12 +166,13 @@ void path_unlock_file() {
     lock_path.clear();
 }
 
-int path_open_regular(const std::string& host, unsigned long long* size) {
-    // O_NONBLOCK keeps the open of a FIFO without writer from waiting; only
-    // a regular file is kept, and its reads do not depend on the flag.
-    const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+// path_open_regular and path_open_regular_write: opens `host` with `flags`.
+// O_NONBLOCK keeps the open of a FIFO without the other end from waiting; only
+// a regular file is kept, and its reads and writes do not depend on the flag.
+static int open_regular(const std::string& host, int flags, unsigned long long* size) {
+    const int fd = ::open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) return -1;
-    struct stat st;
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int saved = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
@@ -180,6 +181,14 @@ int path_open_regular(const std::string& host, unsigned long long* size) {
     }
     if (size) *size = static_cast<unsigned long long>(st.st_size);
     return fd;
+}
+
+int path_open_regular(const std::string& host, unsigned long long* size) {
+    return open_regular(host, O_RDONLY, size);
+}
+
+int path_open_regular_write(const std::string& host, bool append) {
+    return open_regular(host, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), nullptr);
 }
 
 std::string path_find_resources(const std::string& exe_dir, const std::string& data_dir) {

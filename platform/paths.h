@@ -51,6 +51,9 @@ void path_unlock_file();
 // folder, FIFO, device or socket is refused without blocking: -1, with errno
 // set (EISDIR, EINVAL or that of the failed open).
 int path_open_regular(const std::string& host, unsigned long long* size);
+// The same for writing: a missing file is made, a regular one appended to
+// (`append`) or emptied; anything else is refused as above, untouched.
+int path_open_regular_write(const std::string& host, bool append);
 
 // The folder of the files the program ships ("" when none is found): a
 // "resources" folder beside the binary (the build folder links the

@@ -1,7 +1,8 @@
 // The files of the program home across starts of the real program: a
 // high-score file it cannot take is kept and said once; shipped files the user
-// changed stay; a FIFO (or anything else that is no regular file) where the
-// settings or the high scores are read is refused at once, not waited on.
+// changed stay; saves keep the links and modes of their files; a FIFO (or
+// anything else that is no regular file) where the settings or the high
+// scores are read, or the log is written, is refused at once, not waited on.
 #include "core/gamesdb.h"
 #include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
@@ -135,6 +136,28 @@ TEST_F(KeptFiles, ShippedFilesTheUserChangedSurviveTheNextStart) {
     EXPECT_TRUE(test_read_file(tips) == own_tips);
 }
 
+// Saving at exit keeps what the user set up on the files: a settings file
+// linked from elsewhere stays a link and its target is written, a private
+// file stays private, and a high-score file with a second name stays one file.
+TEST_F(KeptFiles, SavesKeepLinksModesAndSecondNamesOfTheirFiles) {
+    session();
+    const fs::path mine = home.path() / "mine", ini = configs() / "Brindlemox.ini",
+                   target = mine / "settings.ini", second = mine / "scores.hgh";
+    fs::create_directory(mine);
+    test_write_file(target, test_read_file(ini) + "# not written by the program\n");
+    fs::remove(ini);
+    fs::create_symlink("../mine/settings.ini", ini);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_hard_link(hgh(), second);
+    fs::permissions(hgh(), fs::perms::owner_all | fs::perms::group_read);
+    session();
+    EXPECT_TRUE(fs::is_symlink(ini));
+    EXPECT_EQ(test_read_file(target).find("# not written"), std::string::npos);
+    EXPECT_EQ(fs::status(ini).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(fs::equivalent(hgh(), second));
+    EXPECT_EQ(fs::status(hgh()).permissions(), fs::perms::owner_all | fs::perms::group_read);
+}
+
 // The start goes on at once (the old wait lasted until a signal); the FIFO
 // stays as it is.
 TEST_F(KeptFiles, AFifoWhereSettingsOrHighScoresAreReadIsRefusedAtOnce) {
@@ -188,6 +211,19 @@ TEST_F(KeptFiles, AFifoWhereSettingsOrHighScoresAreReadIsRefusedAtOnce) {
     EXPECT_NE(out.find("Upgrading Other.ini...done."), std::string::npos) << out;
     EXPECT_TRUE(fs::is_fifo(configs() / "Pipe.ini"));
     EXPECT_GT(fs::file_size(configs() / "Other.ini"), 1000u);
+}
+
+// Nor is a FIFO where the log is written waited on: it is refused as a log
+// that cannot be opened, and the port answers on.
+TEST_F(KeptFiles, AFifoWhereTheLogIsWrittenIsRefusedAtOnce) {
+    const fs::path fifo = home.path() / "Brindlemox.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    EXPECT_EQ(send_within("MENU SETTINGS.EMULATOR.REPLACELOG", &result, &fd, 5), 0);
+    EXPECT_TRUE(printed("Can't open RAM:Brindlemox.log for writing!")) << log();
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // sources are assembled into the guest, and the loader's answers for start
 // addresses, state rows, disk images and empty tapes, and a state refused
 // for what its file holds wherever it is opened.
+#include "tests/core/loading_support.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,18 @@ const char* const bad_source = "        ORG $0000\n"
                                "        LODI,R0 $55\n"
                                "        LODA,R1 NOWHERE\n"
                                "        END\n";
+
+// Folder entries and empty members ahead of the program are passed over.
+TEST_F(LoadsProgram, AZipLoadsItsFirstMemberThatHoldsSomething) {
+    const std::string zip = (home.path() / "game.zip").string();
+    loading_test::write_zip(zip, {{"folder.bin/", {}}, {"empty.bin", {}}, {"x.bin", {1, 2, 3}}});
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE ARCADIA", &result);
+    EXPECT_EQ(send("OPEN " + zip, &result), 0) << result;
+    EXPECT_EQ(peek(1), "2");
+}
 
 TEST_F(LoadsProgram, ASourceIsAssembledIntoTheGuestOrRefusedWithTheReason) {
     const std::string good = put("prog.asm", good_source);

@@ -45,8 +45,8 @@ TEST_F(SafeWrites, StaleTemporariesOfTheFileAreRemoved) {
     EXPECT_EQ(entries, 6); // the six kept files, one of them the new a.ini
 }
 
-// The written file gets the mode of any new file: 0666 less the umask, whether
-// it is new or replaces one.
+// A new file gets the mode of any new file: 0666 less the umask; written
+// again, it keeps it.
 TEST_F(SafeWrites, ModeFollowsTheUmask) {
     struct Case {
         mode_t mask, mode;
