@@ -2,6 +2,8 @@
 // the key once the pointer has left the picture.
 #include "core/emu.h"
 #include "core/machine.h"
+#include "core/machine_controls.h"
+#include "core/machine_table.h"
 #include "gui/guest_controls_window.h"
 #include "gui/tool_windows.h"
 #include "input/controls.h"
@@ -11,7 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <fstream>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 class GuestControlsWindow : public ::testing::Test {
@@ -53,4 +62,101 @@ TEST_F(GuestControlsWindow, TheLegendForgetsTheKeyWhenThePointerLeaves) {
     gui_subwin_ops[TW_CONTROLS].refresh(0);
     EXPECT_EQ(controls_hover_index, -1);
     EXPECT_EQ(gui_get_text(win, GID_CTRL_GUEST_KEY), controls_legend_text[1]);
+}
+
+namespace {
+
+// The labels drawn on each layout's keys: the generator that draws them
+// writes each beside its rectangle in the table, "// <mark> <label>".
+std::vector<std::vector<std::string>> drawn_labels() {
+    std::ifstream in(std::string(BRINDLEMOX_TEST_DATA) + "/../../input/controls_layouts.cpp");
+    std::vector<std::vector<std::string>> layouts;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t c = line.find("}, // ");
+        if (line.find(", {  // ") != std::string::npos)
+            layouts.emplace_back();
+        else if (line.rfind("        {", 0) == 0 && c != std::string::npos && !layouts.empty())
+            layouts.back().push_back(line.substr(std::min(line.size(), line.find(' ', c + 6) + 1)));
+    }
+    return layouts;
+}
+
+// A drawn label names the key when it is the name or a shortening of it that
+// keeps its first character ("CLR" for "CLEAR", "E" for "Enter").
+bool shortens(const std::string& drawn, const std::string& name) {
+    const auto up = [](char c) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    };
+    if (drawn.empty() || name.empty() || up(drawn[0]) != up(name[0])) return false;
+    std::size_t at = 1;
+    for (std::size_t i = 1; i < drawn.size(); i++) {
+        while (at < name.size() && up(name[at]) != up(drawn[i]))
+            at++;
+        if (at++ >= name.size()) return false;
+    }
+    return true;
+}
+
+// Opens the Guest Controls window on every picture of every machine that has
+// one (each controller view, small and large), and hands it to `check`.
+void each_picture(const std::function<void(u32 machine, int win)>& check) {
+    for (u32 m = 0; m < MACHINES; m++) {
+        if (!machine_table[m].traits.controls_window) continue;
+        ASSERT_TRUE(machine_switch(static_cast<int>(m), machine_table[m].default_memmap, true, true,
+                                   false));
+        const MachineControls& mc = machine_controls();
+        int views = 1;
+        if (mc.view && mc.view_names) mc.view_names(&views);
+        for (int picture = 0; picture < views * (mc.large ? 2 : 1); picture++) {
+            if (mc.view && mc.view_names) *mc.view() = picture % views;
+            if (mc.large) *mc.large = static_cast<u32>(picture / views);
+            gui_open_guest_controls_window();
+            ASSERT_NE(gui_subwin_window[TW_CONTROLS], 0) << machine_table[m].keyword;
+            check(m, gui_subwin_window[TW_CONTROLS]);
+            gui_close_subwindow(TW_CONTROLS);
+        }
+    }
+}
+
+} // namespace
+
+// Over every picture of every machine, each keypad key's own mark (its first:
+// a fire button that also presses a keypad key keeps its own drawing) is drawn
+// with the name the legend gives it when the pointer is over it.
+TEST_F(GuestControlsWindow, EveryKeyIsDrawnWithTheNameItIsHoveredWith) {
+    const auto labels = drawn_labels();
+    ASSERT_EQ(labels.size(), static_cast<std::size_t>(CONTROLS_LAYOUTS));
+    int compared = 0;
+    each_picture([&](u32 m, int win) {
+        const ControlsLayout& l = controls_current_layout();
+        const std::vector<std::string>& drawn =
+            labels[static_cast<std::size_t>(&l - controls_layouts)];
+        ASSERT_EQ(drawn.size(), static_cast<std::size_t>(l.count));
+        const GuiRect r = gui_gadget_rect(win, GID_CTRL_PICTURE);
+        std::set<std::pair<int, int>> seen;
+        for (int i = 0; i < l.count; i++) {
+            const ControlsKeyRect& k = l.rects[i];
+            if (k.x < 0 || k.player < 0 || k.key < 1 || k.key > 16 || k.on_panel) continue;
+            if (!seen.insert({k.player, k.key}).second ||
+                drawn[static_cast<std::size_t>(i)].empty())
+                continue;
+            GuiEvent move;
+            move.type = GE_MOUSEMOVE;
+            move.gid = GID_CTRL_PICTURE;
+            move.x = r.left + k.x + k.width / 2;
+            move.y = r.top + k.y + k.height / 2;
+            gui_headless_post(win, move);
+            gui_guest_controls_window_input();
+            gui_subwin_ops[TW_CONTROLS].refresh(0);
+            const std::string name = gui_get_text(win, GID_CTRL_GUEST_KEY);
+            if (name.empty() || name == "-----") continue; // no legend, or a key without a name
+            EXPECT_TRUE(shortens(drawn[static_cast<std::size_t>(i)], name))
+                << machine_table[m].keyword << ", picture " << &l - controls_layouts << ", mark "
+                << i << ": drawn \"" << drawn[static_cast<std::size_t>(i)] << "\", named \"" << name
+                << "\"";
+            compared++;
+        }
+    });
+    EXPECT_GT(compared, 300);
 }
