@@ -67,35 +67,32 @@ TEST_F(GuestControlsWindow, TheLegendForgetsTheKeyWhenThePointerLeaves) {
 namespace {
 
 // The labels drawn on each layout's keys: the generator that draws them
-// writes each beside its rectangle in the table, "// <mark> <label>".
+// writes each beside its rectangle in the table, "}, // <mark> <label>".
 std::vector<std::vector<std::string>> drawn_labels() {
     std::ifstream in(std::string(BRINDLEMOX_TEST_DATA) + "/../../input/controls_layouts.cpp");
     std::vector<std::vector<std::string>> layouts;
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::size_t c = line.find("}, // ");
-        if (line.find(", {  // ") != std::string::npos)
-            layouts.emplace_back();
-        else if (line.rfind("        {", 0) == 0 && c != std::string::npos && !layouts.empty())
-            layouts.back().push_back(line.substr(std::min(line.size(), line.find(' ', c + 6) + 1)));
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t c = line.find("}, // "), label = line.find(' ', c + 6);
+        if (line.find(", {  // ") != std::string::npos) layouts.emplace_back();
+        if (c != std::string::npos && !layouts.empty())
+            layouts.back().push_back(label == std::string::npos ? "" : line.substr(label + 1));
     }
     return layouts;
 }
 
-// A drawn label names the key when it is the name or a shortening of it that
-// keeps its first character ("CLR" for "CLEAR", "E" for "Enter").
-bool shortens(const std::string& drawn, const std::string& name) {
-    const auto up = [](char c) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    };
-    if (drawn.empty() || name.empty() || up(drawn[0]) != up(name[0])) return false;
-    std::size_t at = 1;
-    for (std::size_t i = 1; i < drawn.size(); i++) {
-        while (at < name.size() && up(name[at]) != up(drawn[i]))
+// The name, or a shortening of it that keeps its first character ("CLR" for
+// "CLEAR", "E" for "Enter").
+bool shortens(std::string drawn, std::string name) {
+    for (std::string* s : {&drawn, &name})
+        for (char& c : *s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::size_t at = 0;
+    for (char c : drawn)
+        if ((at = name.find(c, at)) == std::string::npos)
+            return false;
+        else
             at++;
-        if (at++ >= name.size()) return false;
-    }
-    return true;
+    return !drawn.empty() && drawn[0] == name[0];
 }
 
 // Opens the Guest Controls window on every picture of every machine that has
@@ -107,9 +104,9 @@ void each_picture(const std::function<void(u32 machine, int win)>& check) {
                                    false));
         const MachineControls& mc = machine_controls();
         int views = 1;
-        if (mc.view && mc.view_names) mc.view_names(&views);
+        if (mc.view_names) mc.view_names(&views);
         for (int picture = 0; picture < views * (mc.large ? 2 : 1); picture++) {
-            if (mc.view && mc.view_names) *mc.view() = picture % views;
+            if (mc.view) *mc.view() = picture % views;
             if (mc.large) *mc.large = static_cast<u32>(picture / views);
             gui_open_guest_controls_window();
             ASSERT_NE(gui_subwin_window[TW_CONTROLS], 0) << machine_table[m].keyword;
@@ -121,42 +118,55 @@ void each_picture(const std::function<void(u32 machine, int win)>& check) {
 
 } // namespace
 
-// Over every picture of every machine, each keypad key's own mark (its first:
-// a fire button that also presses a keypad key keeps its own drawing) is drawn
+// On every picture of every machine, each keypad key's own mark (its first: a
+// fire button that also presses a keypad key keeps its own drawing) is drawn
 // with the name the legend gives it when the pointer is over it.
-TEST_F(GuestControlsWindow, EveryKeyIsDrawnWithTheNameItIsHoveredWith) {
+TEST_F(GuestControlsWindow, EveryKeypadKeyIsDrawnWithTheNameItIsHoveredWith) {
     const auto labels = drawn_labels();
     ASSERT_EQ(labels.size(), static_cast<std::size_t>(CONTROLS_LAYOUTS));
     int compared = 0;
     each_picture([&](u32 m, int win) {
         const ControlsLayout& l = controls_current_layout();
-        const std::vector<std::string>& drawn =
-            labels[static_cast<std::size_t>(&l - controls_layouts)];
-        ASSERT_EQ(drawn.size(), static_cast<std::size_t>(l.count));
+        const auto& drawn = labels[static_cast<std::size_t>(&l - controls_layouts)];
         const GuiRect r = gui_gadget_rect(win, GID_CTRL_PICTURE);
         std::set<std::pair<int, int>> seen;
         for (int i = 0; i < l.count; i++) {
             const ControlsKeyRect& k = l.rects[i];
-            if (k.x < 0 || k.player < 0 || k.key < 1 || k.key > 16 || k.on_panel) continue;
-            if (!seen.insert({k.player, k.key}).second ||
-                drawn[static_cast<std::size_t>(i)].empty())
+            if (k.x < 0 || k.player < 0 || k.key < 1 || k.key > 16 || k.on_panel ||
+                !seen.insert({k.player, k.key}).second)
                 continue;
-            GuiEvent move;
-            move.type = GE_MOUSEMOVE;
-            move.gid = GID_CTRL_PICTURE;
-            move.x = r.left + k.x + k.width / 2;
-            move.y = r.top + k.y + k.height / 2;
-            gui_headless_post(win, move);
+            gui_headless_post(win, {GE_MOUSEMOVE,
+                                    GID_CTRL_PICTURE,
+                                    0,
+                                    0,
+                                    r.left + k.x + k.width / 2,
+                                    r.top + k.y + k.height / 2,
+                                    {}});
             gui_guest_controls_window_input();
             gui_subwin_ops[TW_CONTROLS].refresh(0);
             const std::string name = gui_get_text(win, GID_CTRL_GUEST_KEY);
-            if (name.empty() || name == "-----") continue; // no legend, or a key without a name
-            EXPECT_TRUE(shortens(drawn[static_cast<std::size_t>(i)], name))
-                << machine_table[m].keyword << ", picture " << &l - controls_layouts << ", mark "
-                << i << ": drawn \"" << drawn[static_cast<std::size_t>(i)] << "\", named \"" << name
-                << "\"";
+            if (name.empty() || name == "-----") continue; // no legend, or no name
+            EXPECT_TRUE(shortens(drawn.at(static_cast<std::size_t>(i)), name))
+                << machine_table[m].keyword << " picture " << &l - controls_layouts << " mark " << i
+                << ": \"" << drawn.at(static_cast<std::size_t>(i)) << "\" for \"" << name << "\"";
             compared++;
         }
     });
     EXPECT_GT(compared, 300);
+}
+
+// The hint stands once in every window with a legend, whichever picture it shows.
+TEST_F(GuestControlsWindow, EveryLegendComesWithTheHoverHint) {
+    each_picture([](u32 m, int win) {
+        int hints = 0;
+        std::function<void(const GuiNode&)> count = [&](const GuiNode& n) {
+            hints += n.gid == GID_CTRL_HINT;
+            for (const GuiNode& c : n.children)
+                count(c);
+        };
+        count(gui_headless_desc(win)->root);
+        EXPECT_EQ(hints, machine_controls().legend ? 1 : 0)
+            << machine_table[m].keyword << " picture "
+            << &controls_current_layout() - controls_layouts;
+    });
 }
