@@ -95,6 +95,7 @@ void app_install_hooks() {
     core_hook_add(CoreHook::frame_ending, snd_expire_effects);
     core_hook_add(CoreHook::frame_ended, snd_frame_ended);
     core_hook_add(CoreHook::frame_ended, release_deferred_key);
+    core_hook_add(CoreHook::frame_ended, input_mouse_clicks_seen);
     core_hook_add(CoreHook::link_end, end_link);
     core_slow_keys_held = slow_keys_held;
     core_type_keys = type_keys;

@@ -157,8 +157,11 @@ GuiWindowDesc describe() {
         group.children.push_back(radio);
         top.children.push_back(group);
     }
-    const bool hint_on_top = m.legend && (large || !m.large);
-    if (hint_on_top && !top.children.empty()) top.children.push_back(hint());
+    // The hint goes into the top row when the row is there (a view choice or
+    // the "Large image?" box) and the large picture leaves it room.
+    const bool top_row = (m.view && m.view_names) || m.large;
+    const bool hint_on_top = m.legend && top_row && (large || !m.large);
+    if (hint_on_top) top.children.push_back(hint());
     if (m.large) {
         GuiNode group;
         group.kind = GK_VGROUP;
@@ -189,7 +192,7 @@ GuiWindowDesc describe() {
                 text_field(GID_CTRL_MOUSE_BUTTONS, 1029, "Host mouse button(s):"));
         }
         root.children.push_back(legend);
-        if (!hint_on_top || top.children.empty()) root.children.push_back(hint());
+        if (!hint_on_top) root.children.push_back(hint());
     }
     if (m.extra_picture) root.children.push_back(picture_node(GID_CTRL_PANEL, panel.canvas));
     root.children.push_back(picture_node(GID_CTRL_PICTURE, picture.canvas));

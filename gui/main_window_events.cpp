@@ -220,7 +220,11 @@ static MouseState mouse_state() {
 static void mouse_to_players(const MouseState& before) {
     const MouseState now = mouse_state();
     for (int n = 0; n < 3; n++)
-        if (now.held[n] != before.held[n]) mouse_buttons_held[n] = now.held[n];
+        if (now.held[n] != before.held[n]) {
+            mouse_buttons_held[n] = now.held[n];
+            // Running, the next frame sees the press however soon it is let go.
+            if (now.held[n] && !emu_paused) mouse_buttons_clicked[n] = 1;
+        }
 }
 
 // The guest frame position under window position (x, y), the picture being

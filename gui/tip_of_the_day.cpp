@@ -25,6 +25,9 @@ const int tip_catalog[TIPS] = {969, 937, 938, 939, 940, 941, 942, 943,  944,  94
 
 std::vector<std::string> texts;
 bool texts_read = false;
+// The tips shown in turn: the lines the file has (without empty ones at its
+// end), or all of them when it has none, each then saying so.
+int tip_count = TIPS;
 
 // The file's lines (a missing or short file leaves the rest empty).
 void read_texts() {
@@ -42,13 +45,18 @@ void read_texts() {
         texts[static_cast<std::size_t>(i)] = line;
         at = end + 1;
     }
+    tip_count = TIPS;
+    while (tip_count > 1 && texts[static_cast<std::size_t>(tip_count - 1)].empty())
+        tip_count--;
+    if (texts[0].empty() && tip_count == 1) tip_count = TIPS;
 }
 
 // Shows tip `next_tip` (in the window when it is open) and moves on to the next.
 std::string take_tip() {
-    if (next_tip < 0 || next_tip >= TIPS) next_tip = 0;
+    read_texts();
+    if (next_tip < 0 || next_tip >= tip_count) next_tip = 0;
     std::string text = tip_format(next_tip);
-    next_tip = next_tip == TIPS - 1 ? 0 : next_tip + 1;
+    next_tip = next_tip == tip_count - 1 ? 0 : next_tip + 1;
     return text;
 }
 
@@ -120,6 +128,7 @@ std::string tip_format(int index) {
 void tip_forget_texts() {
     texts.clear();
     texts_read = false;
+    tip_count = TIPS;
 }
 
 void gui_tip_of_the_day() {

@@ -13,6 +13,7 @@ u8 joy_axis_x[2] = {128, 128}, joy_axis_y[2] = {128, 128};
 u32 joy_window_bits[2];
 u32 rumble_frames[2];
 u8 mouse_buttons_held[3];
+u8 mouse_buttons_clicked[3];
 
 void input_joysticks_reset() {
     for (int p = 0; p < 2; p++) {
@@ -21,6 +22,11 @@ void input_joysticks_reset() {
         joy_axis_x[p] = joy_axis_y[p] = 128;
     }
     mouse_buttons_held[0] = mouse_buttons_held[1] = mouse_buttons_held[2] = 0;
+    input_mouse_clicks_seen();
+}
+
+void input_mouse_clicks_seen() {
+    mouse_buttons_clicked[0] = mouse_buttons_clicked[1] = mouse_buttons_clicked[2] = 0;
 }
 
 static bool either(i32 a, i32 b) {
@@ -54,7 +60,7 @@ u32 input_mouse_bits(int player) {
     if ((player ? controller_right : controller_left) != 1) return 0;
     u32 bits = 0;
     for (int n = 0; n < 3; n++)
-        if (mouse_buttons_held[n]) bits |= JOY_BUTTON1 << n;
+        if (mouse_buttons_held[n] || mouse_buttons_clicked[n]) bits |= JOY_BUTTON1 << n;
     return bits;
 }
 

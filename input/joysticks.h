@@ -67,7 +67,12 @@ extern u32 rumble_frames[2];            // frames of rumble left per port
 // latched in the Host Gamepads window. They are host fire buttons 1 to 3 of
 // a player whose controller is the mouse.
 extern u8 mouse_buttons_held[3];
-// Fire buttons 1-3 (JOY_BUTTON1 << n) of the mouse buttons held, for a player
+// A button pressed over the guest display since the last frame ended: a
+// click let go within one event pass still reaches a frame.
+extern u8 mouse_buttons_clicked[3];
+// Each frame's end forgets the clicks that frame has seen.
+void input_mouse_clicks_seen();
+// Fire buttons 1-3 (JOY_BUTTON1 << n) of the mouse buttons held or clicked, for a player
 // whose controller is the mouse; 0 for the others.
 u32 input_mouse_bits(int player);
 // What `player`'s controller holds in the joy_bits layout: its joyport's

@@ -2,6 +2,7 @@
 
 #include "core/frame.h"
 #include "core/machine_table.h"
+#include "core/notify.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "debugger/watch.h"
@@ -146,9 +147,13 @@ void edit_cell(int i) {
     if (window()) gui_set_selected(window(), GID_MEM_CELL + i, false);
 }
 
+// A key or the wheel only moves the page number; the refresh at the end of
+// this event pass shows it, once however many came, and also while the
+// emulation is paused and no frame ends.
 void step_page(int delta) {
     if (delta > 0 && memedit_page <= 126) memedit_page++;
     if (delta < 0 && memedit_page > 0) memedit_page--;
+    ui_mark(UI_REFRESH_WINDOWS);
 }
 
 } // namespace

@@ -140,7 +140,8 @@ struct GuiWindowDesc {
     bool under_pointer = false; // without left and top: centred under the mouse pointer
     GuiNode root;
     // The window itself, not its first entry, has the keyboard when it opens
-    // (an entry gets it by a click), so that typed keys reach its handler.
+    // (an entry gets it by a click), so that typed keys reach its handler;
+    // so do the wheel's turns that no gadget uses (GE_WHEEL, gadget 0).
     bool keys_to_window = false;
     // The help document's node that the Help key opens in this window ("" none).
     std::string help_node;

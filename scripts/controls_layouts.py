@@ -112,7 +112,7 @@ def stick_base(L, cx, cy, r):
 ARCADIA_LABELS = ["", "1", "2", "3", "4", "5", "6", "7", "8", "9", "C", "0", "E"]
 ARCADIA_COLUMNS = [1, 4, 7, 10, 2, 5, 8, 11, 3, 6, 9, 12]
 PVI_LABELS = ARCADIA_LABELS
-ELEKTOR_LEFT = ["", "RCAS", "BP", "PC", "REG", "MEM", "WCAS", "C", "8", "4", "0", "+", "-"]
+ELEKTOR_LEFT = ["", "RCAS", "WCAS", "C", "BP", "REG", "8", "PC", "MEM", "4", "-", "+", "0"]
 ELEKTOR_RIGHT = ["", "D", "E", "F", "9", "A", "B", "5", "6", "7", "1", "2", "3"]
 
 
@@ -304,7 +304,7 @@ def pair_player(i):
     return 0 if i < 12 else 1
 
 
-SI50_KEYS = ["WCAS", "BKPT", "C", "RCAS", "REG", "8", "STEP", "MEM", "4", "RUN", "ENT", "0",
+SI50_KEYS = ["WCAS", "BKPT", "C", "RCAS", "REG", "8", "STEP", "MEM", "4", "RUN", "NXT", "0",
              "D", "E", "F", "9", "A", "B", "5", "6", "7", "1", "2", "3",
              "RST", "INT", "MON", "SENS"]
 

@@ -390,6 +390,7 @@ struct QtWindow {
     bool ready = false;
     int last_height = 0;
     std::string help_node; // what the Help key opens here ("" none)
+    bool keys_to_window = false; // its handler takes the keys and the wheel
 };
 
 void post(QtWindow* w, GuiEvent e) {
@@ -423,6 +424,9 @@ class HostWindow : public QWidget {
     }
     void keyPressEvent(QKeyEvent* e) override { key(e); }
     void keyReleaseEvent(QKeyEvent* e) override { key(e); }
+    // A window that takes the keys takes the wheel too, over whatever gadget
+    // did not use the turn (its buttons, labels, background): gadget 0.
+    void wheelEvent(QWheelEvent* e) override;
     // Clicks that no gadget took (the background, labels, pictures): gadget 0.
     void mousePressEvent(QMouseEvent* e) override { mouse(e, false); }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, true); }
@@ -544,6 +548,13 @@ void post_wheel(QtWindow* owner, int gid, const QWheelEvent* e) {
 
 void DisplayWidget::wheelEvent(QWheelEvent* e) {
     post_wheel(owner_, gid_, e);
+}
+
+void HostWindow::wheelEvent(QWheelEvent* e) {
+    if (owner_->keys_to_window)
+        post_wheel(owner_, 0, e);
+    else
+        e->ignore();
 }
 
 // Takes the wheel from a list whose window handles it itself: the turn goes
@@ -1461,6 +1472,7 @@ int gui_window_open(const GuiWindowDesc& d) {
     }
     hw->setAcceptDrops(d.accept_drops);
     w->help_node = d.help_node;
+    w->keys_to_window = d.keys_to_window;
     hw->adjustSize();
     if (d.full_screen) {
         // Without a window manager the full-screen state alone does not size the window.

@@ -1,3 +1,4 @@
+#include "app/mainloop.h"
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
@@ -10,6 +11,8 @@
 #include "core/settings_vars.h"
 #include "input/joysticks.h"
 #include "display/frame.h"
+#include "gui/main_window.h"
+#include "platform/headless/gui_headless.h"
 #include "platform/pads.h"
 #include "input/console_buttons.h"
 #include "input/keys.h"
@@ -763,6 +766,23 @@ TEST_F(Pong, MouseAimedAtTheDrawnTargetHits) {
             EXPECT_EQ(pong.in_play, 1) << "served after the reset";
         }
     swapped = 0;
+}
+
+// A click on the picture let go within the same event pass, as a touchpad's
+// tap is, still fires the mouse's gun in the next frame: once.
+TEST_F(Pong, AQuickClickFiresTheMouseGun) {
+    controller_left = 1;
+    controller_right = 0;
+    start(28, 5); // Rifle #1: each shot counts on the right
+    gui_open_main_window(0);
+    app_inner_pass();
+    const int x = (display_rect[0] + display_rect[2]) / 2,
+              y = (display_rect[1] + display_rect[3]) / 2;
+    for (int code : {1, 1 + RAWKEY_UP})
+        gui_headless_post(main_window, {GE_MOUSEBUTTON, 0, code, 0, x, y, {}});
+    for (int pass = 0; pass < 4; pass++)
+        app_inner_pass();
+    EXPECT_EQ(pong_score[1], 1);
 }
 
 // ---- Console buttons -----------------------------------------------------------------
