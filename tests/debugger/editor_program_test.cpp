@@ -16,7 +16,9 @@ class EditorProgram : public ProgramTest {};
 
 TEST_F(EditorProgram, ARelativeNameIsFoundInTheProjectsDrawer) {
     const fs::path editor = home.path() / "editor.sh", said = home.path() / "editor.args";
-    test_write_file(editor, "#!/bin/sh\necho \"$@\" > '" + said.string() + "'\n");
+    // The words are written whole before the file has its name.
+    test_write_file(editor, "#!/bin/sh\necho \"$@\" > '" + said.string() + ".part' && mv '" +
+                                said.string() + ".part' '" + said.string() + "'\n");
     fs::permissions(editor, fs::perms::owner_all);
     unsetenv("VISUAL");
     setenv("EDITOR", editor.c_str(), 1);
