@@ -343,6 +343,12 @@ static void keep_owner_and_mode(int fd, const struct stat& st) {
     fchmod(fd, st.st_mode & 07777);
 }
 
+std::string file_replace_reason(const ReplaceFile& f, int error) {
+    const std::string why = std::strerror(error);
+    if (f.target.empty() || f.target == f.path) return why;
+    return "it links to " + f.target + " (" + why + ")";
+}
+
 static bool open_replacement(const std::string& path, ReplaceFile* out, std::string* error,
                              bool named) {
     *out = ReplaceFile{};
@@ -365,8 +371,9 @@ static bool open_replacement(const std::string& path, ReplaceFile* out, std::str
         out->temp = target + ".tmp-XXXXXX";
         out->fd = mkostemp(out->temp.data(), O_CLOEXEC);
         if (out->fd < 0) {
+            const int saved = errno;
             set_error(error, std::string("can't create a file beside ") + path + ": " +
-                                 std::strerror(errno));
+                                 file_replace_reason(*out, saved));
             out->temp.clear();
             return false;
         }
@@ -443,7 +450,8 @@ static bool commit_replacement(ReplaceFile* f, std::string* error, bool sync, bo
     if ((!ok || in_place) && !f->temp.empty()) std::remove(f->temp.c_str());
     f->temp.clear();
     if (!ok) {
-        set_error(error, std::string("can't write ") + f->path + ": " + std::strerror(saved));
+        set_error(error,
+                  std::string("can't write ") + f->path + ": " + file_replace_reason(*f, saved));
         return false;
     }
     if (!sync || in_place) return true;
@@ -476,7 +484,8 @@ bool file_write_replace(const std::string& path, const void* data, size_t size,
         if (!write_all(f.fd, data, size)) {
             const int saved = errno;
             file_replace_abandon(&f);
-            set_error(error, std::string("can't write ") + path + ": " + std::strerror(saved));
+            set_error(error,
+                      std::string("can't write ") + path + ": " + file_replace_reason(f, saved));
             return false;
         }
         bool unlinked;

@@ -98,6 +98,11 @@ struct ReplaceFile {
     std::string temp;   // its name, "" while it has none
 };
 bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error);
+// The system's reason `error` for a failed write of `f`, for its messages;
+// where `path` is a link, the file it leads to is named too, as the folder or
+// disk that refused is that file's ("it links to /d/x.cos (No space left on
+// device)").
+std::string file_replace_reason(const ReplaceFile& f, int error);
 bool file_replace_commit(ReplaceFile* f, std::string* error, bool sync);
 void file_replace_abandon(ReplaceFile* f);
 // Reads a whole regular file of at most `limit` bytes (file_read_regular).

@@ -98,8 +98,8 @@ bool RecStream::close() {
     if (failed) {
         file_replace_abandon(&replacement);
         // The system's reason where it gave one (a full disk, a lost drive).
-        ui_warning(("Can't write to " + path + (first_errno ? std::string(": ") + std::strerror(first_errno) : "") +
-                    "!")
+        ui_warning(("Can't write to " + path +
+                    (first_errno ? ": " + file_replace_reason(replacement, first_errno) : "") + "!")
                        .c_str());
         return false;
     }

@@ -158,6 +158,22 @@ TEST_F(KeptFiles, SavesKeepLinksModesAndSecondNamesOfTheirFiles) {
     EXPECT_EQ(fs::status(hgh()).permissions(), fs::perms::owner_all | fs::perms::group_read);
 }
 
+// A save through a link that leads nowhere writable names where it leads: the
+// folder beside the link is there, the one its target needs is not.
+TEST_F(KeptFiles, ASaveThroughALinkThatFailsNamesWhereTheLinkLeads) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    const fs::path link = home.path() / "Games" / "away.cos";
+    fs::create_symlink("../gone/away.cos", link);
+    std::string result;
+    EXPECT_EQ(send("SAVEAS " + link.string(), &result), 10);
+    EXPECT_NE(result.find(": it links to " + (link.parent_path() / "../gone/away.cos").string() +
+                          " (No such file or directory)"),
+              std::string::npos)
+        << result;
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
 // The start goes on at once (the old wait lasted until a signal); the FIFO
 // stays as it is.
 TEST_F(KeptFiles, AFifoWhereSettingsOrHighScoresAreReadIsRefusedAtOnce) {
