@@ -371,6 +371,7 @@ struct Gadget {
     QButtonGroup* radios = nullptr; // GK_RADIO: its buttons by choice number
     int visible = 0;                // GK_SCROLLER: lines in view
     int value = 0;
+    bool key_mark = false; // GK_BUTTON, GK_CHECKBOX: made with a "_" marking its key
 };
 
 // A scroller's range: its top goes from 0 to the last full view.
@@ -649,18 +650,27 @@ Qt::Alignment text_alignment(int align) {
     return across | Qt::AlignVCenter;
 }
 
-// A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK").
-QString key_marked(const std::string& text) {
+// A button's text with its key marked by "_" ("_OK") as Qt marks it ("&OK");
+// without `mark` a "_" is shown as it stands. A "&" is shown as it stands either way.
+QString key_marked(const std::string& text, bool mark = true) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '&')
             out += "&&";
-        else if (text[i] == '_' && i + 1 < text.size())
+        else if (mark && text[i] == '_' && i + 1 < text.size())
             out += '&';
         else
             out += text[i];
     }
     return QString::fromStdString(out);
+}
+
+// Whether a button's text marks a key ("_OK"), as the texts the windows make
+// their buttons with do; a text shown later in a button made without one (an
+// instruction naming "PITCHA1_L") marks none.
+bool marks_key(const std::string& text) {
+    const std::size_t at = text.find('_');
+    return at != std::string::npos && at + 1 < text.size();
 }
 
 // The rows of a list with columns, pictures first in their cells.
@@ -775,6 +785,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         out->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         break;
     case GK_BUTTON: {
+        g.key_mark = marks_key(n.text);
         auto* b = new MiddleButton(w, gid, key_marked(n.text));
         b->setCheckable(n.toggle);
         b->setChecked(n.selected);
@@ -832,6 +843,7 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
         break;
     }
     case GK_CHECKBOX: {
+        g.key_mark = marks_key(n.text);
         auto* c = new QCheckBox(key_marked(n.text));
         c->setChecked(n.value != 0);
         QObject::connect(c, &QCheckBox::toggled, [w, gid](bool on) { gadget_event(w, gid, on); });
@@ -1681,7 +1693,8 @@ void gui_set_text(int win, int gid, const char* text) {
         p->setFormat(s);
         p->setTextVisible(!s.isEmpty());
     } else if (auto* b = dynamic_cast<QAbstractButton*>(g->widget)) {
-        b->setText(key_marked(text ? text : "")); // as made: "_" marks its key
+        // "_" marks a key only in a button made with one, as it did then.
+        b->setText(key_marked(text ? text : "", g->key_mark));
     } else if (auto* l = dynamic_cast<QLabel*>(g->widget)) {
         l->setText(s);
     }
