@@ -15,7 +15,9 @@
 #include <string>
 
 constexpr int ASM_NAME_SIZE = 512;
-constexpr int ASM_LINE_SIZE = 260; // a line keeps at most 259 characters
+// A line keeps at most 259 characters, after one blank that stands for its
+// indentation, however wide.
+constexpr int ASM_LINE_SIZE = 261;
 constexpr int ASM_LABEL_SIZE = 42; // label being defined on the line
 constexpr int ASM_INCLUDE_TREE_SIZE = 16384;
 constexpr size_t ASM_SOURCE_MAX = 16u << 20; // expanded text, includes included

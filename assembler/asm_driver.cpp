@@ -170,6 +170,15 @@ void split_line() {
     bool comment = false;
     line_too_long = false;
     const i32 length = static_cast<i32>(asm_source.size());
+    // The indentation is kept as one blank: the front ends tell a label in
+    // column 1 by it, and it takes no room from the line's text.
+    if (asm_read_index < length &&
+        (asm_source[asm_read_index] == ' ' || asm_source[asm_read_index] == '\t'))
+        asm_line[n++] = ' ';
+    while (asm_read_index < length &&
+           (asm_source[asm_read_index] == ' ' || asm_source[asm_read_index] == '\t'))
+        asm_read_index++;
+    const int most = n + ASM_LINE_SIZE - 2; // 259 characters after it
     while (asm_read_index < length && asm_source[asm_read_index] != '\n') {
         const char c = asm_source[asm_read_index];
         if (c == ';' && !comment) {
@@ -183,7 +192,7 @@ void split_line() {
             }
         }
         if (!comment) {
-            if (n < ASM_LINE_SIZE - 1)
+            if (n < most)
                 asm_line[n++] = c;
             else
                 line_too_long = true;

@@ -218,23 +218,25 @@ void twin_describe_svc(int call) {
 
 // ---- Programming-interface notes --------------------------------------------------------------
 
+// Each line a comment, as the other boards' notes are: a disassembly that
+// holds them assembles back.
 void twin_api_notes(u32 address) {
     static const struct {
         u16 address;
         const char* note;
     } NOTES[12] = {
-        {0x136A, "Set up DCB from the FCB\n"},
-        {0x136C, "Set channel I/O complete\n"},
-        {0x2000, "API_SupervisorCall\n"},
-        {0x2003, "API_IntSaveState\nSave registers\n"},
-        {0x2006, "API_IntRestrState\nRestore registers\n"},
-        {0x2009, "API_ConvertASCtoNum\n"},
-        {0x200C, "API_FileReadyIOComplete\n"},
-        {0x200F, "API_Dispatcher\n"},
-        {0x2012, "API_QueueError\n"},
-        {0x2015, "API_LookupDeviceName\n"},
-        {0x2018, "API_ParseCommand\n"},
-        {0x201B, "API_SkipToCmdBuff1Param\n"},
+        {0x136A, ";Set up DCB from the FCB\n"},
+        {0x136C, ";Set channel I/O complete\n"},
+        {0x2000, ";API_SupervisorCall\n"},
+        {0x2003, ";API_IntSaveState\n;Save registers\n"},
+        {0x2006, ";API_IntRestrState\n;Restore registers\n"},
+        {0x2009, ";API_ConvertASCtoNum\n"},
+        {0x200C, ";API_FileReadyIOComplete\n"},
+        {0x200F, ";API_Dispatcher\n"},
+        {0x2012, ";API_QueueError\n"},
+        {0x2015, ";API_LookupDeviceName\n"},
+        {0x2018, ";API_ParseCommand\n"},
+        {0x201B, ";API_SkipToCmdBuff1Param\n"},
     };
     for (const auto& n : NOTES)
         if (n.address == address) con_printf("%s", n.note);

@@ -49,3 +49,14 @@ TEST_F(AsmPort, AnOperatorMayBeFollowedByTilde) {
     EXPECT_EQ(fine("= 1+~0").rfind("%11111111, @377, !255, $FF", 0), 0u);
     EXPECT_EQ(fine("= 7/~$F").rfind("%11110000, @360, !240, $F0", 0), 0u);
 }
+
+// DISGAME of the TWIN's system area writes the system's notes as comments,
+// so that the source assembles back.
+TEST_F(AsmPort, ATwinDisassemblyWithTheSystemNotesAssemblesBack) {
+    std::string result;
+    ASSERT_EQ(send("MENU SETTINGS.MACHINE.TWIN", &result), 0) << result;
+    fine("E 1369 90"); // an illegal opcode: the bytes after it are data, with their notes
+    fine("DISGAME 1369 136D notes");
+    EXPECT_EQ(send("DEBUGGER \"ASM notes\"", &result), 0) << result;
+    EXPECT_NE(result.find("0 error(s)"), std::string::npos) << result;
+}

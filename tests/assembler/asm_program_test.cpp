@@ -311,6 +311,19 @@ TEST_F(AsmProgram, AnIndentedWordThatIsNoInstructionIsASyntaxError) {
     }
 }
 
+// A line's indentation takes no room from its 259 characters: a data line of
+// that length assembles however far it is indented.
+TEST_F(AsmProgram, IndentationTakesNoRoomFromALongLine) {
+    std::string line = "DB 77";
+    while (line.size() < 259)
+        line += ",1";
+    const fs::path source = home.path() / "long.asm";
+    test_write_file(source, "\t\tORG $500\n\t\t\t    " + line + "\n\tEND\n");
+    const Outcome run = assemble(source);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(object_bytes(source, 0x500, 2), std::string("\x4D\x01", 2));
+}
+
 // A mnemonic is a value ($40 for HALT), also as the first operand of an
 // indented data directive.
 TEST_F(AsmProgram, AMnemonicIsAValueOfAnIndentedDataDirective) {

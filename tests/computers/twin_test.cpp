@@ -441,7 +441,7 @@ TEST_F(Twin, ServiceCallsPortsAndNotesAreDescribed) {
     capture_output();
     twin_api_notes(0x2003);
     twin_api_notes(0x2004);
-    EXPECT_EQ(captured_output(), "API_IntSaveState\nSave registers\n");
+    EXPECT_EQ(captured_output(), ";API_IntSaveState\n;Save registers\n");
 }
 
 TEST_F(Twin, CommandTableAndOverlaysFromTheMasterMemory) {
