@@ -80,14 +80,13 @@ bool rec_file_close() {
     // What was written into a file that is no longer at its name is lost,
     // whether the writes failed or not.
     std::string why;
-    if (!rec_path.empty() && rec_took.known) {
-        const FileIdentity now = file_identity_at(rec_path);
-        if (!now.known)
-            why = now.error == ENOENT || now.error == ENOTDIR
-                      ? "it was removed during the recording"
-                      : std::strerror(now.error);
-        else if (now.device != rec_took.device || now.inode != rec_took.inode)
-            why = "another file took its place during the recording";
+    int error = 0;
+    switch (rec_path.empty() ? FileFate::same
+                             : file_identity_fate(rec_path, rec_took, false, &error)) {
+    case FileFate::removed: why = "it was removed during the recording"; break;
+    case FileFate::unreachable: why = std::strerror(error); break;
+    case FileFate::replaced: why = "another file took its place during the recording"; break;
+    default: break;
     }
     if (why.empty() && rec_write_errno) why = std::strerror(rec_write_errno);
     if (std::fclose(rec_file) != 0 && why.empty()) why = std::strerror(errno);

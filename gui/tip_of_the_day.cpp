@@ -128,7 +128,6 @@ std::string tip_format(int index) {
 void tip_forget_texts() {
     texts.clear();
     texts_read = false;
-    tip_count = TIPS;
 }
 
 void gui_tip_of_the_day() {

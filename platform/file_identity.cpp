@@ -38,18 +38,36 @@ FileIdentity file_identity_of(int fd) {
     return from_stat(result, st);
 }
 
+FileFate file_identity_fate(const std::string& host, const FileIdentity& held,
+                            bool compare_contents, int* error) {
+    *error = 0;
+    if (!held.known) {
+        *error = held.error;
+        return FileFate::unknown;
+    }
+    const FileIdentity now = file_identity_at(host);
+    if (!now.known) {
+        *error = now.error;
+        return now.error == ENOENT || now.error == ENOTDIR ? FileFate::removed
+                                                           : FileFate::unreachable;
+    }
+    if (now.device != held.device || now.inode != held.inode) return FileFate::replaced;
+    if (compare_contents && (now.size != held.size || now.written_ns != held.written_ns))
+        return FileFate::changed;
+    return FileFate::same;
+}
+
 std::string file_identity_change(const std::string& host, const FileIdentity& held,
                                  bool compare_contents) {
-    if (!held.known) return with_reason("can't be read", held.error);
-    const FileIdentity now = file_identity_at(host);
-    if (!now.known)
-        return now.error == ENOENT || now.error == ENOTDIR
-                   ? "was removed since it went in"
-                   : with_reason("can't be found", now.error);
-    if (now.device != held.device || now.inode != held.inode)
-        return "was replaced by another file since it went in";
-    if (compare_contents && (now.size != held.size || now.written_ns != held.written_ns))
-        return "was changed since it went in";
+    int error = 0;
+    switch (file_identity_fate(host, held, compare_contents, &error)) {
+    case FileFate::unknown: return with_reason("can't be read", error);
+    case FileFate::removed: return "was removed since it went in";
+    case FileFate::unreachable: return with_reason("can't be found", error);
+    case FileFate::replaced: return "was replaced by another file since it went in";
+    case FileFate::changed: return "was changed since it went in";
+    case FileFate::same: break;
+    }
     return "";
 }
 

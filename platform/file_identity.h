@@ -23,6 +23,14 @@ struct FileIdentity {
 FileIdentity file_identity_at(const std::string& host);
 FileIdentity file_identity_of(int fd);
 
+// What became of the file at `host` since `held` was taken: still the same,
+// `held` never known, removed, out of reach (`*error` says why, as it does for
+// `held` unknown), replaced by another file, or (with `compare_contents`:
+// another size or time of writing) changed.
+enum class FileFate { same, unknown, removed, unreachable, replaced, changed };
+FileFate file_identity_fate(const std::string& host, const FileIdentity& held,
+                            bool compare_contents, int* error);
+
 // "" when the file at `host` is still `held`; else what became of it: "was
 // removed since it went in", "was replaced by another file since it went in",
 // "was changed since it went in" (with `compare_contents`: another size or
