@@ -48,43 +48,40 @@ TEST_F(WriteProtected, EverySaveOfThePortRefusesAndKeepsTheFile) {
     const fs::path projects = home.path() / "Projects";
     fs::create_directories(projects);
     std::string result;
-    send("SETMACHINE ELEKTOR", &result); // without its monitor image: it runs all the same
-    const struct {
-        std::string line;
-        fs::path file;
-    } saves[] = {
-        {"SAVEAS " + (home.path() / "s.cos").string(), home.path() / "s.cos"},
-        {"SAVEPNG " + (home.path() / "p.png").string(), home.path() / "p.png"},
-        {"HELP " + (home.path() / "help.txt").string(), home.path() / "help.txt"},
-        {"DEBUGGER \"SAVEBIN 0 10 b\"", projects / "b.bin"},
-        {"DEBUGGER \"SAVEAOF 0 10 a\"", projects / "a.aof"},
-        {"DEBUGGER \"SAVEHEX 0 10 h\"", projects / "h.hex"},
-        {"DEBUGGER \"SAVEEOF 800 8FF e\"", projects / "e.eof"},
-        {"DEBUGGER \"SAVESYM y\"", projects / "y.sym"},
-        {"DEBUGGER \"DISGAME 0 10 d\"", projects / "d.asm"},
-        {"DEBUGGER \"IM 0 10 i\"", projects / "i.asm"},
-    };
-    for (const auto& s : saves) {
-        SCOPED_TRACE(s.line);
-        const Kept kept = protect(s.file, "the user's own " + s.file.filename().string() + "\n");
-        EXPECT_EQ(send(s.line, &result), 10) << result;
-        expect_kept(s.file, kept);
+    // Each save over the user's write-protected file, over one that a link
+    // leads to, and over a FIFO.
+    const auto walk = [&](const std::string& line, const fs::path& file) {
+        SCOPED_TRACE(line);
+        const Kept kept = protect(file, "the user's own " + file.filename().string() + "\n");
+        EXPECT_EQ(send(line, &result), 10) << result;
+        expect_kept(file, kept);
         // Through a link the file it leads to is kept, and so is the link.
-        fs::permissions(s.file, fs::perms::owner_read | fs::perms::owner_write);
-        fs::rename(s.file, home.path() / "elsewhere");
-        fs::permissions(home.path() / "elsewhere", READ_ONLY);
-        fs::create_symlink(home.path() / "elsewhere", s.file);
-        EXPECT_EQ(send(s.line, &result), 10) << result;
-        EXPECT_TRUE(fs::is_symlink(s.file));
-        expect_kept(home.path() / "elsewhere", kept);
-        fs::remove(s.file);
-        fs::remove(home.path() / "elsewhere");
+        const fs::path elsewhere = home.path() / "elsewhere";
+        fs::rename(file, elsewhere);
+        fs::create_symlink(elsewhere, file);
+        EXPECT_EQ(send(line, &result), 10) << result;
+        EXPECT_TRUE(fs::is_symlink(file));
+        expect_kept(elsewhere, kept);
+        fs::remove(file);
+        fs::remove(elsewhere);
         // A FIFO is not replaced by a file, and nothing waits on it.
-        ASSERT_EQ(mkfifo(s.file.c_str(), 0644), 0);
-        EXPECT_EQ(send(s.line, &result), 10) << result;
-        EXPECT_TRUE(fs::is_fifo(s.file));
-        fs::remove(s.file);
-    }
+        ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+        EXPECT_EQ(send(line, &result), 10) << result;
+        EXPECT_TRUE(fs::is_fifo(file));
+        fs::remove(file);
+    };
+    walk("SAVEAS " + (home.path() / "s.cos").string(), home.path() / "s.cos");
+    walk("SAVEPNG " + (home.path() / "p.png").string(), home.path() / "p.png");
+    walk("HELP " + (home.path() / "help.txt").string(), home.path() / "help.txt");
+    walk("DEBUGGER \"SAVEBIN 0 10 b\"", projects / "b.bin");
+    walk("DEBUGGER \"SAVEAOF 0 10 a\"", projects / "a.aof");
+    walk("DEBUGGER \"SAVEHEX 0 10 h\"", projects / "h.hex");
+    walk("DEBUGGER \"SAVESYM y\"", projects / "y.sym");
+    walk("DEBUGGER \"DISGAME 0 10 d\"", projects / "d.asm");
+    walk("DEBUGGER \"IM 0 10 i\"", projects / "i.asm");
+    send("SETMACHINE ELEKTOR", &result); // without its monitor image: it runs all the same
+    walk("DEBUGGER \"SAVEEOF 800 8FF e\"", projects / "e.eof");
+
     // The state's refusal says why.
     protect(home.path() / "s.cos", "mine");
     EXPECT_EQ(send("SAVEAS " + (home.path() / "s.cos").string(), &result), 10);
