@@ -216,11 +216,7 @@ void dbg_cmd_imagery() {
     const bool made = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
     dir_enter_projects();
-    std::string error;
-    if (!made || !closed || !file_write_replace(name, text, size, &error))
-        dbg_refuse("%s", error.empty() ? "Failed!\n\n"
-                                       : (file_failure_text("Can't write", name, error) +
-                                          "\nFailed!\n\n").c_str());
+    if (!made || !closed || !file_write_replace(name, text, size)) dbg_refuse("Failed!\n\n");
     dir_restore();
     std::free(text);
 }
