@@ -21,6 +21,7 @@
 #include "app/rexx_host.h"
 #include "core/savestate.h"
 #include "core/seams_services.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "app/startup.h"
@@ -387,19 +388,9 @@ void cmd_help(ArexxCall& call) {
     call.result = arexx_help_text;
     const std::string name = arg_text(call, 0);
     if (name.empty()) return;
-    // Written under a temporary name first: never a half-written file.
-    const std::string temporary = name + ".tmp";
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    bool ok = f != nullptr;
-    if (f) {
-        ok = std::fwrite(call.result.data(), 1, call.result.size(), f) == call.result.size();
-        ok = std::fclose(f) == 0 && ok;
-    }
-    if (ok) ok = std::rename(temporary.c_str(), name.c_str()) == 0;
-    if (!ok) {
-        if (f) std::remove(temporary.c_str());
+    // Never a half-written file, nor one written over what a save keeps.
+    if (!file_write_replace(name, call.result.data(), call.result.size()))
         reply(call, 10, "HELP: can't open specified output file\n");
-    }
 }
 
 // ---- requesters --------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "core/message.h"
 
 #include "core/recording.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -343,20 +344,37 @@ static void keep_owner_and_mode(int fd, const struct stat& st) {
     fchmod(fd, st.st_mode & 07777);
 }
 
+// `why`, with the file `target` named where `path` is a link to it.
+static std::string reason_at_target(const std::string& path, const std::string& target,
+                                    const std::string& why) {
+    if (target.empty() || target == path) return why;
+    return "it links to " + target + " (" + why + ")";
+}
+
 std::string file_replace_reason(const ReplaceFile& f, int error) {
-    const std::string why = std::strerror(error);
-    if (f.target.empty() || f.target == f.path) return why;
-    return "it links to " + f.target + " (" + why + ")";
+    return reason_at_target(f.path, f.target, std::strerror(error));
+}
+
+bool file_save_target(const std::string& path, std::string* target, std::string* error) {
+    if (!link_target(path, target)) {
+        set_error(error, std::string("can't write ") + path + ": " + std::strerror(errno));
+        return false;
+    }
+    // A write-protected file, a folder, a FIFO or a device at the name stays
+    // as it is: a rename would put a new file in its place.
+    const int place = path_save_place(*target);
+    if (place == PATH_SAVE_FREE) return true;
+    set_error(error, std::string("can't write ") + path + ": " +
+                         reason_at_target(path, *target, path_save_refusal(place)));
+    errno = place == PATH_SAVE_FOLDER ? EISDIR : place == PATH_SAVE_READ_ONLY ? EACCES : EINVAL;
+    return false;
 }
 
 static bool open_replacement(const std::string& path, ReplaceFile* out, std::string* error,
                              bool named) {
     *out = ReplaceFile{};
     out->path = path;
-    if (!link_target(path, &out->target)) {
-        set_error(error, std::string("can't write ") + path + ": " + std::strerror(errno));
-        return false;
-    }
+    if (!file_save_target(path, &out->target, error)) return false;
     const std::string& target = out->target;
     remove_stale_temporaries(target);
     struct stat old;
@@ -467,6 +485,24 @@ static bool commit_replacement(ReplaceFile* f, std::string* error, bool sync, bo
 bool file_replace_commit(ReplaceFile* f, std::string* error, bool sync) {
     bool unlinked;
     return commit_replacement(f, error, sync, &unlinked);
+}
+
+bool file_replace_with(const std::string& temp, const std::string& path, std::string* error) {
+    ReplaceFile f;
+    f.path = path;
+    f.temp = temp;
+    if (file_save_target(path, &f.target, error)) {
+        f.fd = open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (f.fd < 0) set_error(error, std::string("can't write ") + path + ": " + std::strerror(errno));
+    }
+    if (f.fd < 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    struct stat old;
+    if (stat(f.target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) keep_owner_and_mode(f.fd, old);
+    bool unlinked;
+    return commit_replacement(&f, error, false, &unlinked);
 }
 
 void file_replace_abandon(ReplaceFile* f) {

@@ -98,6 +98,11 @@ struct ReplaceFile {
     std::string temp;   // its name, "" while it has none
 };
 bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error);
+// The file a save of `path` writes, its links followed (the link stays). False,
+// with `error` as file_write_replace's, when nothing may be written there:
+// links that go round, or a write-protected file, a folder, a FIFO or a device
+// at the name (path_save_place), which a save never replaces.
+bool file_save_target(const std::string& path, std::string* target, std::string* error);
 // The system's reason `error` for a failed write of `f`, for its messages;
 // where `path` is a link, the file it leads to is named too, as the folder or
 // disk that refused is that file's ("it links to /d/x.cos (No space left on
@@ -105,6 +110,10 @@ bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* e
 std::string file_replace_reason(const ReplaceFile& f, int error);
 bool file_replace_commit(ReplaceFile* f, std::string* error, bool sync);
 void file_replace_abandon(ReplaceFile* f);
+// Puts the finished file `temp` (beside the file a save of `path` writes) in
+// the place of `path` as file_replace_commit does, keeping what the user set
+// up on the old file; `temp` is gone afterwards, whatever the outcome.
+bool file_replace_with(const std::string& temp, const std::string& path, std::string* error);
 // Reads a whole regular file of at most `limit` bytes (file_read_regular).
 // False when it is missing, no regular file, unreadable or larger than `limit`.
 bool file_read_whole(const std::string& path, std::string* out, size_t limit);

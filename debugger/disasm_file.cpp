@@ -12,12 +12,14 @@
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/serial.h"
 #include "core/message_date.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/memory.h"
+#include "debugger/commands_internal.h"
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
@@ -398,8 +400,11 @@ bool close_source_file(SourceFile& out, std::FILE* file) {
     bool ok = std::fflush(file) == 0 && !std::ferror(file);
     if (ok && !out.named) ok = link_unnamed(out, file);
     ok = std::fclose(file) == 0 && ok;
-    if (ok) ok = std::rename(out.temp_name.c_str(), out.final_name.c_str()) == 0;
-    if (!ok && out.named) ::unlink(out.temp_name.c_str());
+    // In the file's place as every save puts it: its mode and second names kept.
+    if (ok)
+        ok = file_replace_with(out.temp_name, out.final_name, nullptr);
+    else if (out.named)
+        ::unlink(out.temp_name.c_str());
     if (out.named) app_exit_forget_file(out.temp_name);
     out.named = false;
     return ok;
@@ -450,8 +455,15 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
         final_name = dis_file_name(filename);
         dir_enter_projects();
         drawer_entered = true;
-        asm_output_file = open_source_file(out, final_name);
-        if (!asm_output_file) con_printf("Can't open %s for output!\n", final_name.c_str());
+        // A link's target is written (the link stays); what a save never
+        // replaces stays as it is.
+        std::string target, why;
+        if (file_save_target(final_name, &target, &why))
+            asm_output_file = open_source_file(out, target);
+        else
+            dbg_refuse("%s\n", file_failure_text("Can't open", final_name, why).c_str());
+        if (!asm_output_file && why.empty())
+            dbg_refuse("Can't open %s for output!\n", final_name.c_str());
     }
 
     if (asm_output_file) con_printf(";%s\n", final_name.c_str());
@@ -501,7 +513,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     if (asm_output_file) {
         std::FILE* file = asm_output_file;
         asm_output_file = previous_output;
-        if (!close_source_file(out, file)) con_printf("Can't write %s!\n", final_name.c_str());
+        if (!close_source_file(out, file)) dbg_refuse("Can't write %s!\n", final_name.c_str());
     }
     asm_output_file = previous_output;
     if (drawer_entered) dir_restore();

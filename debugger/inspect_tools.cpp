@@ -5,6 +5,7 @@
 #include "core/filekinds.h"
 #include "core/machine_debug.h"
 #include "core/message.h"
+#include "core/serial.h"
 #include "core/session.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/debug_state.h"
@@ -202,23 +203,22 @@ void dbg_cmd_imagery() {
         dbg_refuse("Failed!\n\n");
         return;
     }
-    // Written under a temporary name and renamed when complete, so that a
+    // Made whole in memory, then written through the shared replacement: a
     // failed write leaves no half listing.
-    const std::string temp = std::string(name) + ".tmp";
-    dir_enter_projects();
-    std::FILE* file = std::fopen(temp.c_str(), "w");
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
     if (!file) {
-        dir_restore();
         dbg_refuse("Failed!\n\n");
         return;
     }
     dbg_print_db_listing(start, end, file);
-    const bool written = std::ferror(file) == 0;
-    if (std::fclose(file) != 0 || !written || std::rename(temp.c_str(), name) != 0) {
-        std::remove(temp.c_str());
-        dbg_refuse("Failed!\n\n");
-    }
+    const bool made = std::ferror(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    dir_enter_projects();
+    if (!made || !closed || !file_write_replace(name, text, size)) dbg_refuse("Failed!\n\n");
     dir_restore();
+    std::free(text);
 }
 
 // ---- REL ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "core/message.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/guest_roms.h"
 #include "cpu/bus.h"
@@ -325,13 +326,8 @@ void elektor_commit_eof() {
 }
 
 int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u32 block_size) {
-    const std::string temporary = name + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        con_printf("Can't open \"%s\" for writing!\n", name.c_str());
-        return 0;
-    }
-    bool ok = true;
+    // Made whole in memory and written through the shared replacement.
+    std::string out;
     u8 block[262];
     u32 cur = first;
     do {
@@ -349,7 +345,7 @@ int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u3
         block[5] = eof_block_checksum(0, 4, block);
         std::memcpy(block + 6, guest_memory + cur, n);
         block[6 + n] = eof_block_checksum(6, static_cast<i32>(5 + n), block);
-        ok = ok && std::fwrite(block, 1, 7 + n, file) == 7 + n;
+        out.append(reinterpret_cast<const char*>(block), 7 + n);
         cur += n;
     } while (cur <= last);
     block[0] = BLOCK_MARK;
@@ -358,10 +354,8 @@ int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u3
     block[3] = static_cast<u8>(start & 0xFF);
     block[4] = 0;
     block[5] = eof_block_checksum(0, 4, block);
-    ok = ok && std::fwrite(block, 1, 6, file) == 6;
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok || std::rename(temporary.c_str(), name.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    out.append(reinterpret_cast<const char*>(block), 6);
+    if (!file_write_replace(name, out.data(), out.size())) {
         con_printf("Can't open \"%s\" for writing!\n", name.c_str());
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
 #include "core/notify.h"
@@ -159,13 +160,7 @@ void malzak_save_nvram() {
     u8 bytes[MALZAK_NVRAM_SIZE];
     std::memcpy(bytes, guest_memory + 0x1700, 256);
     bytes[256] = guest_memory[0x14CC];
-    const std::string path = nvram_path();
-    const std::string temp = path + ".new";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return;
-    const bool ok = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
-    if (std::fclose(f) != 0 || !ok || std::rename(temp.c_str(), path.c_str()) != 0)
-        std::remove(temp.c_str());
+    file_write_replace(nvram_path(), bytes, sizeof bytes, nullptr, false);
 }
 
 // ---- ports ---------------------------------------------------------------------------

@@ -303,8 +303,11 @@ bool patch_header(u32 s) {
 // drive, a write-protected file).
 bool open_for_writing() {
     const std::string same_file = "/proc/self/fd/" + std::to_string(fileno(tape_file));
-    std::FILE* f = std::fopen(same_file.c_str(), "rb+");
-    int error = f ? 0 : errno;
+    // A write-protected file is not recorded on, even where the system would
+    // let us write it.
+    const bool protected_file = path_save_place(same_file) == PATH_SAVE_READ_ONLY;
+    std::FILE* f = protected_file ? nullptr : std::fopen(same_file.c_str(), "rb+");
+    int error = protected_file ? EACCES : f ? 0 : errno;
     if (error == ENOENT) { // no /proc: by its name
         f = std::fopen(path_to_host(tape_file_name).c_str(), "rb+");
         error = f ? 0 : errno;
@@ -516,20 +519,22 @@ bool tape_create_at(int kind, const char* path) {
     if (kind != KIND_8SVX && kind != KIND_AIFF) kind = KIND_WAV;
     const std::string host = path_to_host(path);
     if (tape_state != CASSETTE_EMPTY) tape_close_sample_file();
-    std::FILE* f = std::fopen(host.c_str(), "wb+");
-    if (!f) {
-        ui_warning(file_failure_text("Can't create", host, std::strerror(errno)).c_str());
-        return false;
-    }
     const std::string header = kind == KIND_8SVX   ? snd_8svx_header(0, CREATED_RATE)
                                : kind == KIND_AIFF ? snd_aiff_header(0, CREATED_RATE)
                                                    : snd_wav_header(0, CREATED_RATE);
-    if (std::fwrite(header.data(), 1, header.size(), f) != header.size() || std::fflush(f) != 0) {
-        const int error = errno;
-        std::fclose(f);
-        ui_warning(file_failure_text("Can't create", host, std::strerror(error)).c_str());
+    // The empty tape replaces the file as every save does (a write-protected
+    // file, a FIFO or a device stays), then the deck records into it.
+    std::string error;
+    std::FILE* f = nullptr;
+    if (file_write_replace(host, header.data(), header.size(), &error)) {
+        f = std::fopen(host.c_str(), "rb+");
+        if (!f) error = std::strerror(errno);
+    }
+    if (!f) {
+        ui_warning(file_failure_text("Can't create", host, error).c_str());
         return false;
     }
+    std::fseek(f, 0, SEEK_END);
     tape_file = f;
     std::snprintf(tape_file_name, sizeof tape_file_name, "%s", path);
     tape_kind = kind;

@@ -170,17 +170,47 @@ void path_unlock_file() {
 // O_NONBLOCK keeps the open of a FIFO without the other end from waiting; only
 // a regular file is kept, and its reads and writes do not depend on the flag.
 static int open_regular(const std::string& host, int flags, unsigned long long* size) {
-    const int fd = ::open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    // Emptied only once it is known to be a regular file that may be written.
+    const int fd = ::open(host.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) return -1;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int saved = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    int refused = 0;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    // A write-protected file is not written, even where the system would let us.
+    else if ((flags & O_ACCMODE) != O_RDONLY && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        refused = EACCES;
+    else if ((flags & O_TRUNC) && ::ftruncate(fd, 0) != 0)
+        refused = errno;
+    if (refused) {
         ::close(fd);
-        errno = saved;
+        errno = refused;
         return -1;
     }
     if (size) *size = static_cast<unsigned long long>(st.st_size);
     return fd;
+}
+
+int path_save_place(const std::string& host) {
+    struct stat st;
+    if (::stat(host.c_str(), &st) != 0) return PATH_SAVE_FREE; // made anew (or the write says why)
+    if (S_ISDIR(st.st_mode)) return PATH_SAVE_FOLDER;
+    if (!S_ISREG(st.st_mode)) return PATH_SAVE_NOT_FILE;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return PATH_SAVE_READ_ONLY;
+    // Permissions of another owner or an access list; a read-only file system
+    // is left to the write, which names it.
+    if (::faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+        return PATH_SAVE_READ_ONLY;
+    return PATH_SAVE_FREE;
+}
+
+const char* path_save_refusal(int place) {
+    switch (place) {
+    case PATH_SAVE_READ_ONLY: return "Read-only file";
+    case PATH_SAVE_FOLDER: return "Is a directory";
+    case PATH_SAVE_NOT_FILE: return "Not a regular file";
+    default: return "";
+    }
 }
 
 int path_open_regular(const std::string& host, unsigned long long* size) {

@@ -52,8 +52,21 @@ void path_unlock_file();
 // set (EISDIR, EINVAL or that of the failed open).
 int path_open_regular(const std::string& host, unsigned long long* size);
 // The same for writing: a missing file is made, a regular one appended to
-// (`append`) or emptied; anything else is refused as above, untouched.
+// (`append`) or emptied; anything else is refused as above, untouched, and so
+// is a read-only file (path_save_place; EACCES).
 int path_open_regular_write(const std::string& host, bool append);
+
+// What is at `host` (its links followed) as the place of a file to be saved:
+// PATH_SAVE_FREE when nothing is there or a regular file this user may write;
+// PATH_SAVE_READ_ONLY for a regular file without any write permission (taken
+// as write-protected by whoever runs the program, the superuser too) or that
+// this user may not write; PATH_SAVE_FOLDER; PATH_SAVE_NOT_FILE for a FIFO, a
+// device or a socket. Only the first is replaced by a save.
+enum { PATH_SAVE_FREE, PATH_SAVE_READ_ONLY, PATH_SAVE_FOLDER, PATH_SAVE_NOT_FILE };
+int path_save_place(const std::string& host);
+// The words for a refusal of path_save_place ("Read-only file", "Is a
+// directory", "Not a regular file"), "" for PATH_SAVE_FREE.
+const char* path_save_refusal(int place);
 
 // The folder of the files the program ships ("" when none is found): a
 // "resources" folder beside the binary (the build folder links the

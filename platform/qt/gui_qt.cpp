@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_pattern.h"
+#include "platform/paths.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -1276,7 +1277,21 @@ class SaveDialog : public QFileDialog {
         const QStringList typed = selectedFiles();
         if (written_ && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
             !QFileInfo(typed.first()).isDir()) {
-            const QFileInfo target(QString::fromStdString(written_(typed.first().toStdString())));
+            const std::string written = written_(typed.first().toStdString());
+            const QFileInfo target(QString::fromStdString(written));
+            const int place = path_save_place(written);
+            if (place != PATH_SAVE_FREE) {
+                // Nothing replaces it: the user picks another name.
+                const QString body =
+                    place == PATH_SAVE_READ_ONLY
+                        ? QFileDialog::tr("%1 is write-protected.\nIt is not replaced: choose another name.")
+                        : place == PATH_SAVE_FOLDER
+                            ? QFileDialog::tr("%1 is a folder.\nIt is not replaced: choose another name.")
+                            : QFileDialog::tr("%1 is not a regular file.\nIt is not replaced: choose another name.");
+                requester_box(windowTitle().toUtf8().constData(),
+                              body.arg(target.fileName()).toUtf8().constData(), "OK", 2, 0);
+                return;
+            }
             if (target.exists() || target.isSymLink()) {
                 const QString body =
                     QFileDialog::tr("%1 already exists.\nDo you want to replace it?")

@@ -208,3 +208,35 @@ TEST_F(DesktopProgram, SavingOverTheLoadedStateKeepsItsSuffix) {
     EXPECT_FALSE(fs::exists(autosave.parent_path() / "AUTOSAVE.cos"));
     EXPECT_GT(fs::last_write_time(autosave), written);
 }
+
+// A name whose file is write-protected (no write permission: so even for the
+// superuser): the save requester says so and stays, however the user answers,
+// and the file is kept.
+TEST_F(DesktopProgram, SaveRequestersKeepAWriteProtectedFile) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    const fs::path mine = home.path() / "Games" / "locked.cos";
+    write_bytes(mine, {'m', 'i', 'n', 'e'});
+    fs::permissions(mine, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    focus_main();
+    keys("ctrl+s");
+    ASSERT_FALSE(wait_for("Save State").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    keys("ctrl+a");
+    x.run("/usr/bin/xdotool type --delay 40 locked");
+    keys("Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    int said = 0; // the notice, titled as the requester, over it
+    for (const XWindow& w : x.windows())
+        said += w.name == "Save State";
+    EXPECT_EQ(said, 2);
+    keys("shift+Tab space"); // the other button, where there is one
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int left = 0; // the requester, still asking for a name
+    for (const XWindow& w : x.windows())
+        left += w.name == "Save State";
+    EXPECT_EQ(left, 1);
+    keys("Escape");
+    ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
+    EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(ask("QUIT"), 0);
+}

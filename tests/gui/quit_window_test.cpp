@@ -378,3 +378,55 @@ TEST_F(QuitWindow, OnlyAQuitFromTheWindowShowsWhatCouldNotBeFinished) {
         SetUp();
     }
 }
+
+// What was changed in memory and cannot go back because the user
+// write-protected its file (as the superuser too) stays held and named: the
+// disk and the MDCR tape after Update, the punched papertape after Eject.
+TEST_F(QuitWindow, KeepsWhatCannotGoBackOverAWriteProtectedFile) {
+    const auto protect = [](const std::filesystem::path& file, const std::string& bytes) {
+        test_write_file(file, bytes);
+        std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::group_read);
+    };
+    confirmquit = 0;
+    changed_disk();
+    protect(home / "work.raw", "my disk");
+    EXPECT_FALSE(close_main({gadget(GID_QUIT_UPDATE), gadget(GID_QUIT_NO)}));
+    EXPECT_TRUE(drives[0].changed);
+    EXPECT_EQ(test_read_file(home / "work.raw"), "my disk");
+    ASSERT_FALSE(seen_disks.empty());
+    EXPECT_EQ(seen_disks.back(), "Changed disks not saved: drive 0 (\"work.raw\").");
+    drives[0].changed = 0;
+
+    machine_switch(PHUNSY, MAP_PHUNSY, true, true, false);
+    gui_main_window_events();
+    test_write_file(home / "t.mdcr", std::string(256, '\1'));
+    ASSERT_EQ(mdcr_insert_file((home / "t.mdcr").c_str()), 1);
+    std::filesystem::permissions(home / "t.mdcr", std::filesystem::perms::owner_read);
+    mdcr_control = 0x60; // the guest clears the tape from its start
+    for (int i = 0; i < 4; i++)
+        mdcr_clock(6);
+    seen_disks.clear();
+    EXPECT_FALSE(close_main({press(RAW_U), gadget(GID_QUIT_NO)}));
+    EXPECT_TRUE(mdcr_changed);
+    EXPECT_EQ(test_read_file(home / "t.mdcr"), std::string(256, '\1'));
+    ASSERT_FALSE(seen_disks.empty());
+    EXPECT_EQ(seen_disks.back(), "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
+    mdcr_changed = 0;
+
+    port("SETMACHINE TWIN");
+    gui_main_window_events();
+    protect(home / "k.pap", "old");
+    ASSERT_EQ(port("OPEN " + (home / "k.pap").string()), 0);
+    papertape_punch_run(0);
+    ASSERT_EQ(port("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
+    EXPECT_FALSE(papertape_close(0));
+    EXPECT_TRUE(papertape_held_back(0));
+    EXPECT_EQ(test_read_file(home / "k.pap"), "old");
+    EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
+    const GuiWindowDesc* d = gui_headless_last_closed_desc();
+    ASSERT_NE(d, nullptr);
+    ASSERT_NE(find(d->root, GID_QUIT_DISKS), nullptr);
+    EXPECT_EQ(find(d->root, GID_QUIT_DISKS)->text,
+              "Papertapes not back in their files: unit 0 (\"k.pap\").");
+}
