@@ -27,8 +27,7 @@ enum class CoreHook : int {
     frame_picture,   // the frame's picture is due on the host
     frame_ending,    // the frame ends, before it is counted
     frame_ended,     // the frame was counted and the machine has seen its end
-    link_end,        // the netplay link ends: a reset the user asked for, a switch to a
-                     // machine without netplay
+    link_end,        // the netplay link ends: a reset or a load of one side, a switch
     count
 };
 

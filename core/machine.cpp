@@ -160,9 +160,10 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     // A changed disk or tape that nobody can be asked about keeps the machine.
     switch_refusal = media_kept_unasked();
     if (!switch_refusal.empty()) return false;
-    // A machine without netplay ends the link as a disconnect does, on both
-    // sides: the peer would wait for frame records that never come.
-    if (!machine_table[new_machine].traits.netplay) core_hooks_run(CoreHook::link_end);
+    // A switch ends a netplay link as a disconnect does, on both sides: the
+    // peer cannot follow it, and two guests that run different machines or
+    // programs would wait for records or random bytes that never come.
+    core_hooks_run(CoreHook::link_end);
 
     // The disks and the MDCR tape that stay behind go now, while their machine
     // still names and saves them.
@@ -329,7 +330,15 @@ void game_apply_settings() {
     current_overlay = memmap_table[memmap].default_overlay;
 }
 
+// Set while a reset that keeps a netplay link runs: the one both linked sides
+// make at the same frame, and the console's reset key on the Guest Controls
+// picture (the machines that have one exchange nothing but their frame
+// records, so the link keeps its step).
+static bool reset_keeps_link;
+
 void machine_reset() {
+    // A reset of this side alone (a load, a set-up again) ends a netplay link.
+    if (!reset_keeps_link) core_hooks_run(CoreHook::link_end);
     core_hooks_run(CoreHook::machine_reset);
     machine_notice_all(&MachineOps::any_reset);
     dbg_clear_run_targets();
@@ -356,7 +365,9 @@ void emu_reset_request(bool keep_link) {
         ui_mark(UI_MENUS); // the netplay items
     }
     rec_stop_all();
+    reset_keeps_link = keep_link;
     machine_reset();
+    reset_keeps_link = false;
 }
 
 i32 emu_budget_add(i32 budget, std::int64_t clocks) {

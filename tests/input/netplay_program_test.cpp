@@ -12,9 +12,11 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -255,6 +257,58 @@ TEST_F(NetplayPrograms, ALoadThatLeavesTheNetplayMachinesEndsTheLink) {
     ASSERT_EQ(client.between_frames("OPEN " + program), "");
     EXPECT_EQ(client.ask("GETMACHINE"), "TWIN");
     both_disconnected();
+}
+
+// The 16 bytes PEEK shows on its line for `address` ("$09F0"); none when the
+// reply has no such line.
+std::vector<int> peeked(const std::string& reply, const std::string& address) {
+    std::vector<int> bytes;
+    const auto at = reply.find(address + ": ");
+    if (at == std::string::npos) return bytes;
+    std::istringstream line(reply.substr(at + address.size() + 2, 49));
+    std::string word;
+    while (bytes.size() < 16 && line >> word)
+        bytes.push_back(std::stoi(word, nullptr, 16));
+    return bytes;
+}
+
+// One side's switch between the Interton and the Elektor, its set-up again or
+// a load of a state of the same machine ends the link on both sides: the
+// guests would run different programs, and on the expanded Elektor the
+// client would wait for random numbers that the server never sends while the
+// server waits for the client's record. Neither side is left held.
+TEST_F(NetplayPrograms, AOneSidedSwitchSetUpOrLoadEndsTheLinkOnBothSides) {
+    connect("INTERTON");
+    // The client goes first; its Elektor's guest reads random numbers.
+    ASSERT_EQ(client.between_frames("SETMACHINE ELEKTOR"), "");
+    both_disconnected();
+    // The server is not held in a frame: its own switch is taken at once.
+    EXPECT_EQ(server.ask("SETMACHINE ELEKTOR"), "");
+    EXPECT_EQ(server.ask("GETMACHINE"), "ELEKTOR");
+    // The client's guest read all its numbers alone (sixteen zeros in a row
+    // would be chance beyond belief).
+    std::vector<int> last;
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        last = peeked(client.ask("DEBUGGER PEEK 9F0 9FF"), "$09F0");
+    } while (last == std::vector<int>(16, 0) && Clock::now() < end);
+    ASSERT_EQ(last.size(), 16u);
+    EXPECT_NE(last, std::vector<int>(16, 0));
+    const std::string state = (client.home.path() / "elektor.cos").string();
+    ASSERT_EQ(client.ask("SAVEAS " + state), "");
+
+    // Linked again on the Elektor: the server sets its machine up again.
+    connect("ELEKTOR");
+    ASSERT_EQ(server.between_frames("MENU PROJECT.REINITIALIZE"), "");
+    both_disconnected();
+
+    // The client loads a state of the machine it runs.
+    connect("ELEKTOR");
+    ASSERT_EQ(client.between_frames("OPEN " + state), "");
+    both_disconnected();
+    EXPECT_EQ(client.ask("SETMACHINE INTERTON"), "");
+    EXPECT_EQ(server.ask("SETMACHINE INTERTON"), "");
 }
 
 } // namespace

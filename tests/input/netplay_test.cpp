@@ -205,6 +205,13 @@ TEST_F(Netplay, ChatGoesWithTheNextRecordAndShowsInThePeersStatusBar) {
 }
 
 TEST_F(Netplay, ElektorRandomBytesTravelOnTheExpandedMapOnly) {
+    ASSERT_TRUE(machine_switch(ELEKTOR, MAP_ELEKTOR_BASIC, false, false, false));
+    link(NET_SERVER);
+    cpu_read_checked(0x1FFF);
+    EXPECT_TRUE(nothing_sent());
+    net_reset();
+    net_close(peer);
+
     ASSERT_TRUE(machine_switch(ELEKTOR, MAP_ELEKTOR_EXPANDED, false, false, false));
     link(NET_SERVER);
     Bytes read;
@@ -216,11 +223,6 @@ TEST_F(Netplay, ElektorRandomBytesTravelOnTheExpandedMapOnly) {
     send({0x11, 0x22});
     EXPECT_EQ(cpu_read_checked(0x1FFF), 0x11);
     EXPECT_EQ(cpu_read_checked(0x1FFF), 0x22);
-
-    net_mode = NET_SERVER;
-    ASSERT_TRUE(machine_switch(ELEKTOR, MAP_ELEKTOR_BASIC, false, false, false));
-    cpu_read_checked(0x1FFF);
-    EXPECT_TRUE(nothing_sent());
 }
 
 TEST_F(Netplay, AUserResetEndsTheLinkFirstAndTheConnectingResetKeepsIt) {
