@@ -503,10 +503,17 @@ void cmd_menu(ArexxCall& call) {
     }
     // A refused item does nothing and says why.
     machine_take_switch_refusal(); // only this item's switch counts
-    if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT}))
+    media_take_refusal();          // and only its load
+    if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) {
         reply(call, 5, why);
-    else
-        refused_switch(call);
+        return;
+    }
+    refused_switch(call);
+    // A load the item made (a quick load, a recent file) that a kept disk or
+    // tape refused answers as OPEN does.
+    const std::string kept = media_take_refusal();
+    if (call.rc == 0 && !kept.empty())
+        failed_with(call, "MENU: there was a problem opening the file", kept);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

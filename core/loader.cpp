@@ -617,6 +617,13 @@ int kind_by_contents(const std::string& host) {
     return header[2] ? KIND_COR : KIND_COS;
 }
 
+// The kinds whose empty file is still one to load: an Elektor program the
+// tape reader takes as nothing, and a papertape with no frames yet (as
+// Create papertape... leaves it).
+bool loads_empty(int kind) {
+    return kind == KIND_EOF || kind == KIND_PAP;
+}
+
 // Reads the request's file (or its first loadable ZIP member) into the
 // request, refusing by the kind's size before reading anything. `why` is set
 // to the reason of a refusal, in the words of "Can't load".
@@ -652,7 +659,7 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
         }
         ::close(fd);
         *why = size == 0 ? "empty" : "too large";
-        if (size == 0 || size > LOAD_MAX_SIZE) return FETCH_REFUSED;
+        if ((size == 0 && !loads_empty(kind)) || size > LOAD_MAX_SIZE) return FETCH_REFUSED;
         r.kind = kind;
         return FETCH_OK;
     }
@@ -663,8 +670,7 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
         *why = open_refusal(errno);
         return FETCH_MISSING;
     }
-    // The Elektor's tape reader has its own word for an empty file.
-    if (read == READ_OK && pending.size == 0 && kind == KIND_EOF) {
+    if (read == READ_OK && pending.size == 0 && loads_empty(kind)) {
         r.kind = kind;
         return FETCH_OK;
     }

@@ -55,30 +55,16 @@ std::string quoted_names(const std::vector<std::string>& paths) {
     return names;
 }
 
-// The changed disks and tapes, "" when none.
-std::string changed_media_line() {
-    const std::string list = media_changed_text();
-    return list.empty() ? "" : list + ".";
-}
-
-// The punched papertapes that did not go back to their files (or will not,
-// their files having changed), "" when none.
-std::string held_tapes_line() {
-    std::string list;
-    for (int u = 0; u < PAPERTAPE_UNITS; u++)
-        if (papertape_held_back(u))
-            list += (list.empty() ? "" : ", ") + std::string("unit ") + std::to_string(u) + " (" +
-                    quoted_names({papertape_file_name[u]}) + ")";
-    return list.empty() ? "" : "Papertapes not back in their files: " + list + ".";
-}
-
 std::string lines(const std::string& first, const std::string& second) {
     return first.empty() || second.empty() ? first + second : first + "\n" + second;
 }
 
-// What quitting loses, "" when nothing.
+// What quitting loses, one line for each kind of held thing; "" when nothing.
 std::string lost_text() {
-    return lines(changed_media_line(), held_tapes_line());
+    std::string text;
+    for (const std::string& clause : media_held_list())
+        text = lines(text, clause + ".");
+    return text;
 }
 
 // What quitting finishes, "" when nothing runs: the recorders' files, the
@@ -144,14 +130,14 @@ GuiWindowDesc describe() {
 void update_media() {
     media_update_all();
     if (!gui_window_is_open(quit_window)) return;
-    std::string media = changed_media_line();
-    if (media.empty()) {
-        media = std::string("All ") + media_kinds_name(state.kinds) + " are saved.";
+    std::string text = lost_text();
+    if (!media_changed_kinds()) {
+        text = lines(std::string("All ") + media_kinds_name(state.kinds) + " are saved.", text);
         gui_set_disabled(quit_window, GID_QUIT_UPDATE, true);
     } else {
         gui_set_text(quit_window, GID_QUIT_UPDATE, update_text(media_changed_kinds()).c_str());
     }
-    gui_set_text(quit_window, GID_QUIT_DISKS, lines(media, held_tapes_line()).c_str());
+    gui_set_text(quit_window, GID_QUIT_DISKS, text.c_str());
 }
 
 void toggle_confirm() {

@@ -6,6 +6,9 @@
 // command of the port, a signal, no display) it is named on the console and
 // in the reply of the running command.
 //
+// Quitting also loses the punched papertapes that could not go back to their
+// files: every way out names them with the changed media (media_held_list).
+//
 //   if (!media_release(MEDIUM_MDCR, "Replace", true)) return; // kept
 //   media_changed_text(); // "Changed disks not saved: drive 0 (\"work.raw\")"
 #pragma once
@@ -14,6 +17,7 @@
 #include "peripherals/floppy.h"
 
 #include <string>
+#include <vector>
 
 constexpr int MEDIUM_MDCR = FLOPPY_DRIVES;
 
@@ -27,8 +31,15 @@ std::string media_changed_text();
 constexpr int MEDIA_DISKS = 1, MEDIA_TAPES = 2;
 int media_changed_kinds();
 const char* media_kinds_name(int kinds);
-// Names the changed media, if any, on the console and in the reply of a
-// running command of the port, followed by `what` ("they are dropped").
+// What ending the program now would lose, one clause per kind of held
+// thing: the changed disks and MDCR tape (media_changed_text), then the
+// punched papertapes not back in their files, of any machine ("Papertapes
+// not back in their files: unit 0 (\"k.pap\")"). Empty when nothing is held.
+// The quit window and every other way out name these.
+std::vector<std::string> media_held_list();
+// Names what is held (media_held_list), if anything, on the console and in
+// the reply of a running command of the port, followed by `what` ("they are
+// dropped").
 void media_report_changed(const char* what);
 // Before `medium` goes (replaced, ejected, or dropped by a set-up of the
 // machine): true when it may go. One changed and not saved is named, and the
@@ -38,8 +49,12 @@ void media_report_changed(const char* what);
 // it may not be kept.
 bool media_release(int medium, const char* action, bool may_keep);
 // Why a load that would drop `medium` is refused when it is kept: "the disk
-// in drive 0 was changed and not saved".
+// in drive 0 was changed and not saved". The last such reason is kept for
+// media_take_refusal.
 std::string media_refusal(int medium);
+// The reason of the last refusal for a kept medium (a load or a set-up
+// refused), forgotten once taken; "" when there was none since.
+std::string media_take_refusal();
 // Every changed medium saved in turn (one never saved asks for a name).
 void media_update_all();
 // Before a load that sets the machine up again (and so drops its media):

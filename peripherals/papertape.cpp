@@ -68,13 +68,19 @@ void papertape_reset() {
     papertape_last_byte[0] = papertape_last_byte[1] = 0;
 }
 
+static bool holds(int u, const char* path) {
+    return papertape_state[u] != TAPE_EMPTY && std::strcmp(papertape_file_name[u], path) == 0;
+}
+
+static bool bring_back(int u);
+
 int papertape_insert(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return 0;
     const std::string host = path_to_host(path);
-    // The tape's own file again: what was punched goes back first, to be read in.
-    const bool same =
-        papertape_state[u] != TAPE_EMPTY && std::strcmp(papertape_file_name[u], path) == 0;
-    if (same && unit_files[u].punched && !papertape_close(u)) return 0;
+    // A punched tape's own file: what was punched goes back first, to be read in.
+    for (int v = 0; v < PAPERTAPE_UNITS; v++)
+        if (holds(v, path) && !bring_back(v)) return 0;
+    const bool same = holds(u, path);
     // A file longer than a tape holds is refused whole, before it is read.
     static u8 incoming[PAPERTAPE_SIZE];
     size_t got = 0;
@@ -189,15 +195,27 @@ static bool write_back(int u) {
     return true;
 }
 
-bool papertape_close(int u) {
-    if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return true;
-    papertape_stop(u);
-    // A tape only read keeps its file as it is, whatever became of it.
-    if (unit_files[u].punched && !write_back(u)) {
-        unit_files[u].held_back = true;
+// A punched tape goes back to its file and stays in the unit, as if it had
+// come from the file as it is now. False when it was not written: it is
+// then held back, punched frames and all. A tape only read keeps its file as
+// it is, whatever became of it.
+static bool bring_back(int u) {
+    UnitFile& f = unit_files[u];
+    if (!f.punched) return true;
+    if (!write_back(u)) {
+        f.held_back = true;
         refresh();
         return false;
     }
+    take_file(u, papertape_file_name[u]);
+    f.held_back = f.over_changed = false;
+    return true;
+}
+
+bool papertape_close(int u) {
+    if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return true;
+    papertape_stop(u);
+    if (!bring_back(u)) return false;
     papertape_state[u] = TAPE_EMPTY;
     papertape_length[u] = 0;
     papertape_position[u] = 0;

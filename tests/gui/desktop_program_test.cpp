@@ -1,14 +1,17 @@
 // The program on a real X display, used through its windows the way a user
 // uses them: keys typed into the debugger's command line, Project > Quit in
-// the menu strip, Yes in the quit window. Skipped where Xvfb, xwininfo or
-// xdotool is missing (or, for a full disk, no small file system can be mounted).
+// the menu strip, Yes in the quit window, Record in the papertape window.
+// Skipped where Xvfb, xwininfo or xdotool is missing (or, for a full disk, no
+// small file system can be mounted).
 #include "tests/record/tools.h"
 #include "tests/support/program_test.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <sys/statvfs.h>
@@ -239,4 +242,84 @@ TEST_F(DesktopProgram, SaveRequestersKeepAWriteProtectedFile) {
     ASSERT_TRUE(wait_for("Save State", true, true).name.empty());
     EXPECT_EQ(read_bytes(mine), (std::vector<u8>{'m', 'i', 'n', 'e'}));
     EXPECT_EQ(ask("QUIT"), 0);
+}
+
+// A tape punched through the window's Record goes back to its file before
+// that file is opened again on the TWIN, so that the high-speed reader reads
+// what was punched. Once the disk is full it cannot go back: opening it
+// again is refused, and a switch of machine keeps it. Leaving drops it:
+// QUIT names it in its reply (5), a break on the console.
+TEST_F(DesktopProgram, APunchedTapeThatCannotGoBackIsNamedOnTheWayOut) {
+    SmallDisk disk;
+    if (!disk.mount(home.path() / "disk", "64k")) GTEST_SKIP() << "no small file system here";
+    const fs::path tape = home.path() / "disk" / "k.pap";
+    const std::string named =
+        "Papertapes not back in their files: unit 0 (\"k.pap\"); they are dropped.\n";
+    for (const std::string way : {"QUIT", "break"}) {
+        fs::remove(home.path() / "disk" / "filler");
+        write_bytes(tape, {'O', 'L', 'D'});
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        std::string result;
+        send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
+        ASSERT_EQ(ask("OPEN " + tape.string()), 0);
+        ASSERT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
+        const XWindow units = wait_for("Papertape Units: k.pap");
+        ASSERT_FALSE(units.name.empty()) << log();
+        click(units.left + 40, units.top + 83); // Record: the punch unit's first transport button
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_EQ(ask("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
+        EXPECT_EQ(send("OPEN " + tape.string(), &result), 0) << result; // into the reader
+        EXPECT_EQ(read_bytes(tape), (std::vector<u8>{'N', 'L', 'D'})) << way;
+        EXPECT_FALSE(wait_for("Papertape Units: k.pap & k.pap").name.empty());
+
+        ASSERT_EQ(ask("DEBUGGER \"WRITEPORT E8 45\""), 0);
+        disk.fill();
+        EXPECT_EQ(send("OPEN " + tape.string(), &result), 10) << way; // over the punched one
+        EXPECT_NE(result.find("Can't write the papertape to " + tape.string() +
+                              ": No space left on device!"),
+                  std::string::npos)
+            << result;
+        send("SETMACHINE PIPBUG", &result);
+        if (way == "QUIT") {
+            EXPECT_EQ(send("QUIT", &result), 5);
+            EXPECT_EQ(result, named);
+        } else {
+            kill(pid, SIGTERM);
+        }
+        EXPECT_EQ(wait_exit(), 0) << way;
+        pid = -1;
+        const std::string said = log();
+        if (way == "break") {
+            EXPECT_NE(said.find("Brindlemox: User break!\n" + named), std::string::npos) << said;
+        }
+        // Leaving tries once more, and says why it could not.
+        EXPECT_NE(said.find("Can't write the papertape to " + tape.string()), std::string::npos)
+            << said;
+        EXPECT_EQ(read_bytes(tape), (std::vector<u8>{'N', 'L', 'D'})) << way;
+        close(fd);
+        fd = -1;
+    }
+}
+
+// An empty papertape, as Create papertape... leaves one when nothing was
+// punched, goes into the unit when opened through the port and when named on
+// the command line, as the window's Insert papertape... takes it.
+TEST_F(DesktopProgram, AnEmptyPapertapeGoesInWhereverItIsOpened) {
+    write_bytes(home.path() / "e.pap", {});
+    write_bytes(home.path() / "f.pap", {});
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    std::string result;
+    send("SETMACHINE PIPBUG", &result); // 5: its ROM image is missing
+    EXPECT_EQ(send("OPEN " + (home.path() / "e.pap").string(), &result), 0) << result;
+    EXPECT_FALSE(wait_for("Papertape Unit: e.pap").name.empty()) << log();
+    ASSERT_EQ(ask("QUIT"), 0);
+    ASSERT_EQ(wait_exit(), 0);
+    close(fd);
+    fd = -1;
+    // Started again on the PIPBUG it was left on, with the tape to load.
+    pid = test_start_program(home.path(), {"PORTNAME", "E2E", "FILE=" + (home.path() / "f.pap").string()},
+                             "xcb");
+    ASSERT_TRUE(port_up()) << log();
+    EXPECT_FALSE(wait_for("Papertape Unit: f.pap").name.empty()) << log();
+    EXPECT_EQ(log().find("Can't load"), std::string::npos) << log();
 }

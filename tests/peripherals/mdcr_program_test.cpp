@@ -55,6 +55,7 @@ TEST_F(MdcrProgram, AChangedTapeIsKeptOrNamedOnEveryPathThatDropsIt) {
     ASSERT_TRUE(port_up());
     phunsy_with_tape();
     ask("SAVEAS " + path("p.cos"));
+    ask("MENU PROJECT.QUICKSAVE");
     guest_writes();
     std::string result;
     // Another tape, or a state (which sets the machine up again), would take
@@ -69,8 +70,9 @@ TEST_F(MdcrProgram, AChangedTapeIsKeptOrNamedOnEveryPathThatDropsIt) {
         EXPECT_NE(result.find("(the MDCR tape was changed and not saved)"), std::string::npos)
             << result;
     }
-    // So does a set-up of the machine, a new monitor too.
-    for (const char* line : {"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.MINIMONITOR"}) {
+    // So does a set-up of the machine, a new monitor and a quick load too.
+    for (const char* line :
+         {"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.MINIMONITOR", "MENU PROJECT.QUICKLOAD"}) {
         EXPECT_EQ(send(line, &result), 10) << line;
         EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << result;
         EXPECT_NE(result.find("(the MDCR tape was changed and not saved)"), std::string::npos)
