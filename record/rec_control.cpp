@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "record/rec_formats.h"
 #include "record/rec_stream.h"
+#include "sound/sound_output.h"
 #include "sound/voice_update.h"
 
 #include <cerrno>
@@ -403,6 +404,10 @@ void rec_restart_playback() {
     snd_rec_clock_hold();
     music_clock_hold();
     file_load_kept_recording();
+    // Each pass begins as the first did: what sounded at the end of the last
+    // pass stops with the output (no effect is in the state).
+    snd_close(0);
+    snd_open(0);
     snd_rec_clock_resume();
     music_clock_resume();
     // The voices follow the registers the state brought back, as at the

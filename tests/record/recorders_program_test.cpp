@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <csignal>
+#include <cstdlib>
 #include <set>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -193,6 +194,82 @@ TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
     int unmatched = 0;
     EXPECT_NEAR(midi_frames(read_bytes(dir / "take.mid"), &unmatched), delays.size(), 3.0);
     EXPECT_EQ(unmatched, 0) << "a note the MIDI began was not ended";
+}
+
+// With Loop on, an effect that sounds across the end of the recording is
+// not carried into the next pass: the state every pass starts from holds no
+// effect, so each pass sounds as the first (here an Interton's explosion
+// near the end).
+TEST_F(RecordersProgram, LoopedPlaybackStartsEachPassAsTheFirst) {
+    const fs::path dir = home.path() / "seam";
+    fs::create_directories(dir);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ASSERT_EQ(ask("SETMACHINE INTERTON"), 0);
+    ASSERT_EQ(ask("DEBUGGER P"), 0);
+    // Some 40 frames of nested BDRR loops, $14 into $1E80 (the noise burst,
+    // held longer than a click), more loops, $04 (let go: an explosion of
+    // nearly a second), then a BCTR to itself.
+    const u8 program[] = {0x76, 0x20, 0x07, 0x05, 0x06, 0x40, 0x05, 0x00, 0xF9, 0x7E, 0xFA, 0x7A,
+                          0xFB, 0x76, 0x04, 0x14, 0xCC, 0x1E, 0x80, 0x06, 0x04, 0x05, 0x00, 0xF9,
+                          0x7E, 0xFA, 0x7A, 0x04, 0x04, 0xCC, 0x1E, 0x80, 0x1B, 0x7E};
+    for (u32 a = 0; a < sizeof program; a++) {
+        char poke[32];
+        std::snprintf(poke, sizeof poke, "DEBUGGER E %04X $%02X", a, program[a]);
+        ASSERT_EQ(ask(poke), 0) << poke;
+    }
+    ASSERT_EQ(ask("DEBUGGER J 0"), 0);
+    const fs::path state = dir / "take.cos";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    std::vector<u8> take = read_bytes(state);
+    ASSERT_GT(take.size(), 3u);
+    take[2] = 1; // a recording follows the state: 60 frames of both keypads and the console
+    for (int frame = 0; frame < 60; frame++)
+        take.insert(take.end(), {0x80, 0, 0x0F, 0x80, 0, 0x0F, 0x0F});
+    write_bytes(dir / "take.cor", take);
+
+    toggle({"MACRO.GENERATE", "MACRO.SOUNDS.WAV"});
+    ASSERT_EQ(ask("DEBUGGER G"), 0);
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    // Three seams, each seen as the guest's clock going back to the state's.
+    int seams = 0;
+    u32 last = guest_clocks();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (seams < 3 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const u32 now = guest_clocks();
+        if (now == 0) continue;
+        seams += now < last;
+        last = now;
+    }
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+    ASSERT_EQ(seams, 3);
+
+    const std::vector<u8> wav = read_bytes(dir / "take.wav");
+    ASSERT_GT(wav.size(), 44u);
+    const u32 rate = wav[24] | wav[25] << 8;
+    const std::vector<u8> sound(wav.begin() + 44, wav.end());
+    // Where the explosion begins, after a tenth of a second or more of silence.
+    std::vector<std::size_t> onsets;
+    std::size_t quiet = rate;
+    for (std::size_t i = 0; i < sound.size(); i++) {
+        if (std::abs(sound[i] - 128) <= 2) {
+            quiet++;
+            continue;
+        }
+        if (quiet >= rate / 10) onsets.push_back(i);
+        quiet = 0;
+    }
+    ASSERT_GE(onsets.size(), 3u) << "a pass began with the explosion of the pass before";
+    const std::size_t pass = onsets[1] - onsets[0];
+    EXPECT_NEAR(pass, rate * 1.2, rate / 50.0) << "60 frames at 50 a second";
+    // Every whole pass is the first, sample for sample.
+    for (std::size_t p = 1; (p + 1) * pass <= sound.size(); p++) {
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < pass; i++)
+            differ += sound[p * pass + i] != sound[i];
+        EXPECT_LE(differ, rate / 100) << "pass " << p;
+    }
 }
 
 // The growing outputs are new files made beside their places, never through
