@@ -46,6 +46,10 @@ extern std::string asm_object_name; // object file of the last assembly ("" none
 extern std::string asm_first_error; // its first error with the line ("" none)
 extern std::string asm_listing_name; // its listing file, absolute ("" none written)
 
+// The source file a name stands for, relative to the current folder: the name
+// itself when it is there, else with ".asm" added (unless it ends in a known
+// file kind's extension), else with its extension made ".2650", else ".asm".
+std::string asm_find_source(std::string name);
 // Assembles the file named in asm_source_name (see the header comment).
 void asm_assemble_file();
 // Assembles `path` and keeps the result in the guest only when there was no

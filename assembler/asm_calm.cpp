@@ -803,7 +803,9 @@ void new_count_jump(u8 relative) {
 void new_status(char word) {
     asm_skip_blanks(true);
     if (word == 'C') {
-        if (asm_match("SP", true)) return emit2(0x74, 0x07);
+        // The stack pointer by its register name or, as the disassembler
+        // writes it, by its flag word.
+        if (asm_match("SP", true) || asm_match("STACK", true)) return emit2(0x74, 0x07);
         if (register_then(new_reg, nullptr) == 0) return asm_emit(0x20);
         if (!flag_instruction(0x74, 0x75)) {
             asm_error("bad operand");

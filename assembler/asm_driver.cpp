@@ -99,7 +99,9 @@ bool has_known_extension(const std::string& name) {
     return false;
 }
 
-std::string find_source(std::string name) {
+} // namespace
+
+std::string asm_find_source(std::string name) {
     if (exists(name)) return name;
     if (!has_known_extension(name)) name += ".asm";
     if (exists(name)) return name;
@@ -107,6 +109,8 @@ std::string find_source(std::string name) {
     if (exists(name)) return name;
     return with_extension(name, ".asm");
 }
+
+namespace {
 
 void list(const std::string& text) {
     if (asm_pass == 2 || asm_report_in_pass1) listing += text;
@@ -242,21 +246,25 @@ bool run_pass() {
     return true;
 }
 
-void normalise() {
-    if (asm_source.size() >= 3 && static_cast<u8>(asm_source[0]) == 0xEF &&
-        static_cast<u8>(asm_source[1]) == 0xBB && static_cast<u8>(asm_source[2]) == 0xBF)
-        asm_source.erase(0, 3);
+// A source file's text as the splitter reads it, for the source and every
+// include alike: a UTF-8 byte-order mark at its start dropped, and each line
+// end (CR LF, a lone CR or LF) made one LF.
+std::string text_lines(const std::string& text) {
+    size_t i = 0;
+    if (text.size() >= 3 && static_cast<u8>(text[0]) == 0xEF && static_cast<u8>(text[1]) == 0xBB &&
+        static_cast<u8>(text[2]) == 0xBF)
+        i = 3;
     std::string out;
-    out.reserve(asm_source.size());
-    for (size_t i = 0; i < asm_source.size(); i++) {
-        if (asm_source[i] == '\r') {
+    out.reserve(text.size() - i);
+    for (; i < text.size(); i++) {
+        if (text[i] == '\r') {
             out += '\n';
-            if (i + 1 < asm_source.size() && asm_source[i + 1] == '\n') i++;
+            if (i + 1 < text.size() && text[i + 1] == '\n') i++;
         } else {
-            out += asm_source[i];
+            out += text[i];
         }
     }
-    asm_source.swap(out);
+    return out;
 }
 
 std::string object_data(const std::string& ext, i32 start) {
@@ -511,9 +519,7 @@ bool asm_include() {
         asm_report_in_pass1 = false;
         return false;
     }
-    std::string insert = "\n";
-    for (char c : text)
-        if (c != '\r') insert += c;
+    std::string insert = "\n" + text_lines(text);
     insert += "\n;END INCLUDE ";
     insert += asm_include_name;
     insert += "\n";
@@ -568,7 +574,7 @@ void asm_assemble_file() {
     stopped = false;
     written.clear();
     dir_enter_projects();
-    const std::string name = find_source(asm_source_name);
+    const std::string name = asm_find_source(asm_source_name);
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", name.c_str());
     const int read = read_text(name, ASM_SOURCE_MAX, &asm_source);
     if (read == READ_UNAVAILABLE) {
@@ -611,7 +617,7 @@ void asm_assemble_file() {
     if (listing.size() < 74) listing += std::string(74 - listing.size(), '-');
     listing += "\n\n";
 
-    normalise();
+    asm_source = text_lines(asm_source);
     end_pass_state(1);
     run_pass();
     if (!stopped) {

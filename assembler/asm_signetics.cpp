@@ -201,9 +201,57 @@ const Op* mnemonic_at(u32 pos) {
     return nullptr;
 }
 
-// A directive's name in column 1 followed by an instruction was meant as a
-// label; the directive would take the instruction for its operand and report
-// a puzzling expression error. Says what is wrong instead; the line then goes
+// Whether the directive `word` takes a list of operands after commas.
+bool takes_list(const char* word, size_t length) {
+    for (const char* w : {"DATA", "DB", ".BYTE", "BYTE", "FCB", "ACON", "DW", ".DBYTE", "WORD",
+                          "FDB", ".ADDR", "ORGF"})
+        if (std::strlen(w) == length && strncasecmp(w, word, length) == 0) return true;
+    return false;
+}
+
+// Whether a register or condition name (r0 to r6, eq, gt, lt, un) stands at
+// `pos`, as the operand after a mnemonic's comma.
+bool register_or_condition_at(u32 pos) {
+    for (const char* name : {"R0", "R1", "R2", "R3", "R4", "R5", "R6", "EQ", "GT", "LT", "UN"}) {
+        const char next = asm_line[pos + 2];
+        if (strncasecmp(asm_line + pos, name, 2) == 0 &&
+            (!next || next == ' ' || next == '\t' || next == ',' || next == '+' || next == '-'))
+            return true;
+    }
+    return false;
+}
+
+// Whether the operand text from `pos` on can be the operands of the directive
+// `word`: a mnemonic there is then its value (DB HALT is the byte $40). Text
+// after a blank that follows no comma, a register or condition after a comma,
+// or a comma where the directive takes one operand, are an instruction's
+// operands instead.
+bool directive_takes(const char* word, size_t length, u32 pos) {
+    const bool list = takes_list(word, length);
+    char quote = 0;
+    bool after_comma = false;
+    for (; asm_line[pos]; pos++) {
+        const char c = asm_line[pos];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == ',') {
+            if (!list || register_or_condition_at(pos + 1)) return false;
+            after_comma = true;
+            continue;
+        } else if (c == ' ' || c == '\t') {
+            if (!after_comma) return false;
+            continue;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        }
+        after_comma = false;
+    }
+    return true;
+}
+
+// A directive's name in column 1 followed by an instruction with operands the
+// directive cannot take was meant as a label; the directive would report a
+// puzzling expression error. Says what is wrong instead; the line then goes
 // on as the label and its instruction, so that no error follows from it.
 bool directive_as_label() {
     if (asm_cursor != 0) return false;
@@ -213,7 +261,8 @@ bool directive_as_label() {
     u32 next = end;
     while (asm_line[next] == ' ' || asm_line[next] == '\t')
         next++;
-    if (next == end || !mnemonic_at(next) || !asm_signetics_directive_word(asm_line, end))
+    if (next == end || !mnemonic_at(next) || !asm_signetics_directive_word(asm_line, end) ||
+        directive_takes(asm_line, end, next))
         return false;
     char text[96];
     std::snprintf(text, sizeof text,

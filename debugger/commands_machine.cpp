@@ -1,4 +1,5 @@
 // Commands about the guest machine and the host: GI, CPU, GR, SPR and ED.
+#include "assembler/asm.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/machine_debug.h"
@@ -21,7 +22,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 
@@ -181,22 +181,16 @@ void dbg_cmd_edit() {
         dbg_refuse("Pathname is too long!\n\n");
         return;
     }
-    char name[ED_PATH_MAX + 8];
-    std::snprintf(name, sizeof name, "%s", dbg_arg1);
-    // A relative name is found where ASM finds it, in the projects drawer,
-    // and the editor, which starts elsewhere, gets it as a full path.
+    // The name stands for the file ASM assembles, found where ASM finds it,
+    // in the projects drawer; the editor, which starts elsewhere, gets it as
+    // a full path.
     dir_enter_projects();
-    struct stat st;
-    const bool fits = stat(name, &st) == 0 || file_set_extension(".asm", name, sizeof name, 1, "");
+    const std::string name = asm_find_source(dbg_arg1);
     std::error_code error;
     const std::filesystem::path path = std::filesystem::absolute(name, error);
     dir_restore();
-    if (!fits) {
-        dbg_refuse("Pathname is too long!\n\n");
-        return;
-    }
     std::vector<std::string> words = editor_words();
-    words.push_back(error ? std::string(name) : path.string());
+    words.push_back(error ? name : path.string());
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());

@@ -82,13 +82,18 @@ class AsmProgram : public ::testing::Test {
     // Assembles `source` in notation `notation`, chosen by a settings file of
     // the home made from the stock one.
     Outcome assemble_in(int notation, const fs::path& source) {
+        return launch({in_notation(notation), "ASM", source.string()}, true);
+    }
+    // The argument that runs the program in notation `notation`: a settings
+    // file of the home made from the stock one.
+    std::string in_notation(int notation) {
         std::string ini = test_read_file(BRINDLEMOX_TEST_DATA "/settings/default.ini");
         const std::size_t at = ini.find("\nnotation=");
         EXPECT_NE(at, std::string::npos);
         if (at != std::string::npos) ini.replace(at + 10, 1, std::to_string(notation));
         const std::string name = "notation" + std::to_string(notation) + ".ini";
         test_write_file(home.path() / "Configs" / name, ini);
-        return launch({"SETTINGS=" + name, "ASM", source.string()}, true);
+        return "SETTINGS=" + name;
     }
     // `count` bytes of the object file beside `source`, from `address` on.
     static std::string object_bytes(const fs::path& source, std::size_t address, std::size_t count) {
@@ -489,6 +494,100 @@ TEST_F(AsmProgram, EveryExampleOfTheManualAssemblesInItsNotation) {
     for (int n = 0; n < 5; n++)
         EXPECT_GE(blocks[n], 1) << "no example in notation " << n;
     EXPECT_GE(count, 7);
+}
+
+// An included file is split into lines as the source is, whatever its line
+// ends: a lone CR, CR LF, LF or a mix, after a byte-order mark or not. A
+// comment on a line ends at that line's end, not at the file's.
+TEST_F(AsmProgram, AnIncludedFileEndsItsLinesAsTheSourceDoes) {
+    const fs::path source = home.path() / "src" / "ends.asm";
+    test_write_file(source, "        ORG $100\n        INCLUDE cr.inc\n        INCLUDE crlf.inc\n"
+                            "        INCLUDE mixed.inc\n        END\n");
+    test_write_file(source.parent_path() / "cr.inc", "LODI,R0 5 ; load\rLODI,R1 6\rHALT\r");
+    test_write_file(source.parent_path() / "crlf.inc",
+                    "\xEF\xBB\xBF LODI,R2 7 ; two\r\n LODI,R3 8\r\n");
+    test_write_file(source.parent_path() / "mixed.inc", " NOP ; one\r HALT ; two\r\n NOP\n HALT");
+    const Outcome run = assemble(source);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(has(run.err, "(0 warning(s), 0 error(s))")) << run.err;
+    EXPECT_EQ(object_bytes(source, 0x100, 13),
+              std::string("\x04\x05\x05\x06\x40\x06\x07\x07\x08\xC0\x40\xC0\x40", 13));
+    const std::string listing = test_read_file(fs::path(source).replace_extension(".lst"));
+    EXPECT_TRUE(has(listing, "0102  0506    :LODI,R1 6\n")) << listing;
+}
+
+// Every opcode, and every mask of the six status instructions, disassembled by
+// DISGAME in each notation assembles back to the same bytes. Before each
+// instruction that ends a flow a conditional branch makes the next one code.
+TEST_F(AsmProgram, EveryOpcodeDisassembledInEachNotationAssemblesBack) {
+    const auto length = [](int op) {
+        if (op == 0x10 || op == 0x11 || op == 0x90 || op == 0x91 || op == 0xB6 || op == 0xB7 ||
+            (op >= 0xC4 && op <= 0xC7))
+            return 1; // data bytes on the 2650
+        const int low = op & 0x0F, high = op >> 4;
+        if (!(op & 0x10)) return low < 4 ? 1 : low < 12 ? 2 : 3;
+        if (low >= 12) return 3;
+        if (low >= 8) return 2;
+        if (low >= 4) return high == 1 || high == 3 || high == 9 ? 1 : 2;
+        return 1;
+    };
+    const auto ends_flow = [](int op) {
+        for (int end : {0x17, 0x37, 0x40, 0x9F, 0x9B, 0x1B, 0x1F, 0x10, 0x11, 0x90, 0x91, 0xB6,
+                        0xB7, 0xC4, 0xC5, 0xC6, 0xC7})
+            if (op == end) return true;
+        return false;
+    };
+    std::string code;
+    const auto put = [&](int op, int operand, int count) {
+        if (ends_flow(op)) code += {'\x18', static_cast<char>(count)}; // BCTR,eq past it
+        code += static_cast<char>(op);
+        for (int i = 1; i < count; i++)
+            code += static_cast<char>(operand); // addresses and branches: $0000 and the next
+    };
+    for (int op = 0; op < 256; op++)
+        put(op, 0, length(op));
+    for (int op : {0x74, 0x75, 0x76, 0x77, 0xB4, 0xB5})
+        for (int mask = 0; mask < 256; mask++)
+            put(op, mask, 2);
+    code += '\x40';
+    for (int n = 0; n < 5; n++) {
+        SCOPED_TRACE(n);
+        const fs::path bin = home.path() / "src" / ("all" + std::to_string(n) + ".bin");
+        test_write_file(bin, code);
+        ASSERT_EQ(launch({in_notation(n), "DISGAME=" + bin.string()}, false).code, 0);
+        fs::remove(bin);
+        const fs::path source = fs::path(bin).replace_extension(".asm");
+        // The status instructions were decoded as such, not as data bytes.
+        const std::string text = test_read_file(source);
+        EXPECT_TRUE(has(text, " 74 07 ") && has(text, " B5 FF ")) << text.substr(0, 2000);
+        const Outcome run = assemble_in(n, source);
+        EXPECT_NE(run.code, 10) << run.err.substr(0, 2000);
+        const std::string back = object_bytes(source, 0, code.size());
+        const auto differ = std::mismatch(code.begin(), code.end(), back.begin(), back.end());
+        EXPECT_EQ(back.size(), code.size());
+        EXPECT_TRUE(differ.first == code.end())
+            << "first difference at $" << std::hex << (differ.first - code.begin());
+    }
+}
+
+// In column 1 a data directive takes a mnemonic as its value, as it does
+// indented; a directive's name before an instruction with operands it cannot
+// take is still named as a directive.
+TEST_F(AsmProgram, AMnemonicIsAValueOfADataDirectiveInColumnOne) {
+    const fs::path source = home.path() / "src" / "column1.asm";
+    test_write_file(source,
+                    " ORG $100\nDB HALT\nDW HALT\nDATA NOP, HALT\nBYTE 5\nSTART NOP\n END\n");
+    Outcome run = assemble(source);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(object_bytes(source, 0x100, 6), std::string("\x40\x00\x40\xC0\x40\x05", 6));
+    EXPECT_FALSE(has(run.err, "Assuming start address")) << run.err;
+
+    test_write_file(source, " ORG $100\nFCB RETC,un\nDB LODI,r1 6\n END\n");
+    run = assemble(source);
+    EXPECT_EQ(run.code, 10);
+    EXPECT_TRUE(has(run.err, "Error at line 2: FCB is a directive, not a label")) << run.err;
+    EXPECT_TRUE(has(run.err, "Error at line 3: DB is a directive, not a label")) << run.err;
+    EXPECT_TRUE(has(run.err, "(0 warning(s), 2 error(s))")) << run.err;
 }
 
 } // namespace
