@@ -4,6 +4,7 @@
 #include "commands/menu_table.h"
 #include "core/gamesdb.h"
 #include "core/emu.h"
+#include "core/settings.h"
 #include "core/settings_vars.h"
 #include "gui/main_window.h"
 #include "platform/catalog.h"
@@ -133,6 +134,9 @@ std::vector<GuiMenuItem> menu_build_strip() {
 
 bool menu_recent_add(const char* path, int memmap_now, int game_now) {
     if (!path || !path[0]) return false;
+    // The list is kept in the settings file, one name a line: a name with a
+    // line break could not be read back, so it is not listed.
+    if (!ini_text_storable(path)) return false;
     int count = recent_count < 0 ? 0 : recent_count > 8 ? 8 : recent_count;
     int match = -1;
     for (int i = 0; i < count && match < 0; i++)

@@ -18,7 +18,7 @@ std::vector<GuiMenuItem> menu_build_strip();
 // Puts `path` (with the memory map and game row) at the head of the recent
 // list: a path already first changes nothing (false), one further down moves
 // to the front, a new one pushes the oldest out of a full list. Letter case is
-// ignored in the comparison.
+// ignored in the comparison. A path with a line break is not listed (false).
 bool menu_recent_add(const char* path, int memmap_now, int game_now);
 // Puts the file just loaded at the head of the recent list and, when that
 // changed it, builds the strip again and attaches it to the main window.

@@ -116,9 +116,22 @@ static void put_line(const char* key, const std::string& value) {
 
 // ---- Field operations -----------------------------------------------------------
 
+bool ini_text_storable(const char* text) {
+    return std::strpbrk(text, "\r\n") == nullptr;
+}
+
 void ini_field_text(const char* key, char* buffer, int size) {
     if (serial_dir == SERIAL_WRITE) {
-        put_line(key, std::string(buffer, strnlen(buffer, static_cast<size_t>(size))));
+        const std::string value(buffer, strnlen(buffer, static_cast<size_t>(size)));
+        // A line break would end the value early and make the rest of it lines
+        // of their own: such a value is left out, and its setting starts from
+        // its default next time. A text line missing is passed over by the
+        // reader, so nothing after it moves.
+        if (!ini_text_storable(value.c_str())) {
+            con_printf("%s: not saved, its text holds a line break!\n", key);
+            return;
+        }
+        put_line(key, value);
         return;
     }
     size_t v = match_key(key, false);

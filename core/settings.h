@@ -58,6 +58,8 @@ void ini_begin(const std::string& text);
 bool ini_at_key(const char* key);
 
 // ---- Field operations ------------------------------------------------------------
+// Whether a text setting can hold `text` (no CR or LF: each value is one line).
+bool ini_text_storable(const char* text);
 void ini_field_text(const char* key, char* buffer, int size);
 void ini_field_bool(const char* key, u32* setting);
 void ini_field_bool(const char* key, bool* setting);

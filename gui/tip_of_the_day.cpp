@@ -25,30 +25,29 @@ const int tip_catalog[TIPS] = {969, 937, 938, 939, 940, 941, 942, 943,  944,  94
 
 std::vector<std::string> texts;
 bool texts_read = false;
-// The tips shown in turn: the lines the file has (without empty ones at its
-// end), or all of them when it has none, each then saying so.
+// The tips shown in turn: those the file has, or all of them when it has
+// none, each then saying so.
 int tip_count = TIPS;
 
-// The file's lines (a missing or short file leaves the rest empty).
+// The file's tips, one a line; blank lines hold none and are passed over (a
+// missing or short file leaves the rest empty).
 void read_texts() {
     if (texts_read) return;
     texts_read = true;
     texts.assign(TIPS, "");
     std::string data;
     if (!file_read_whole(path_to_host(TIPS_FILE), &data, TIPS_FILE_MAX)) return;
-    std::size_t at = 0;
-    for (int i = 0; i < TIPS && at < data.size(); i++) {
+    int count = 0;
+    for (std::size_t at = 0; count < TIPS && at < data.size();) {
         std::size_t end = data.find('\n', at);
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        texts[static_cast<std::size_t>(i)] = line;
         at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos) continue;
+        texts[static_cast<std::size_t>(count++)] = line;
     }
-    tip_count = TIPS;
-    while (tip_count > 1 && texts[static_cast<std::size_t>(tip_count - 1)].empty())
-        tip_count--;
-    if (texts[0].empty() && tip_count == 1) tip_count = TIPS;
+    tip_count = count > 0 ? count : TIPS;
 }
 
 // Shows tip `next_tip` (in the window when it is open) and moves on to the next.

@@ -1,9 +1,10 @@
 // The tip of the day: at start-up (unless a start-up script runs or tips are
 // off) one numbered hint about the program, with "Next tip" and the switch
 // that decides whether tips appear. The 26 tips are read from the program
-// home's tips.txt, one a line, each line the English text of its catalog
-// string; every showing and every "Next tip" moves "nexttip" on by one,
-// through the tips a shorter file of the user's own has.
+// home's tips.txt, one a line (blank lines are passed over), each line the
+// English text of its catalog string; every showing and every "Next tip"
+// moves "nexttip" on by one, through the tips a shorter file of the user's
+// own has.
 //
 // The window does not hold the start-up: like the start-up warnings it waits
 // in the event pass (gui/dialogs.h) while the program runs and its port

@@ -317,6 +317,11 @@ void legend_role(const ControlsKeyRect& r) {
         set_text(2, "Amiga-&");
         set_text(3, "-");
         break;
+    case CR_INERT: // drawn only (the Interton's ON switch): nothing plays it
+        set_text(0, "-");
+        set_text(2, "-");
+        set_text(3, "-");
+        break;
     default:
         break;
     }

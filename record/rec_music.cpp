@@ -82,18 +82,21 @@ void note_off(MidiTrack& t, int v) {
 }
 
 // A voice whose values changed, or that sounds otherwise than its track
-// (a looped playback's restart brings back the voices of its state).
+// (a looped playback's restart brings back the voices of its state). A voice
+// sounds with a pitch and a volume: one at volume 0 is silent and begins no
+// note.
 void midi_changes() {
     for (int v = 0; v < VOICES; v++) {
         MidiTrack& t = midi.tracks[v];
         const u16 pitch = snd_cur_pitch[v];
-        if (!flagged(v) || (!changed(v) && (pitch != 0) == t.note_on)) continue;
-        if (pitch == 0 && !t.note_on) continue;
+        const bool sounding = pitch != 0 && snd_cur_volume[v] != 0;
+        if (!flagged(v) || (!changed(v) && sounding == t.note_on)) continue;
+        if (!sounding && !t.note_on) continue;
         put_varlen(t.events, frame_counter - t.last_frame);
         t.last_frame = frame_counter;
         if (t.note_on) {
             note_off(t, v);
-            if (pitch == 0) continue;
+            if (!sounding) continue;
             t.events.push_back(0);
         }
         t.key = note_number(v, pitch);

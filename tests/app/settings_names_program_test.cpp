@@ -1,0 +1,92 @@
+// File names in the settings file across two starts of the real program: a
+// name holding a line break or another control character never breaks the
+// file, and nothing a name holds changes another setting.
+#include "tests/core/loading_support.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SettingsNames : public ProgramTest {
+  protected:
+    fs::path ini() const { return home.path() / "Configs" / "Brindlemox.ini"; }
+
+    // One start with `args`, the port's `lines` sent (each answering rc 0), then QUIT.
+    void session(std::vector<std::string> args, const std::vector<std::string>& lines = {}) {
+        args.insert(args.begin(), {"PORTNAME", "E2E"});
+        ASSERT_TRUE(start(args));
+        ASSERT_TRUE(port_up()) << log();
+        std::string result;
+        for (const std::string& line : lines)
+            EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        EXPECT_EQ(send("QUIT", &result), 0) << result;
+        EXPECT_EQ(wait_exit(), 0) << log();
+        ::close(fd);
+        fd = -1;
+    }
+
+    // The settings file's lines as key and value; a line without "=" or a key
+    // written twice is a fault of its own.
+    std::map<std::string, std::string> settings() const {
+        std::map<std::string, std::string> keys;
+        const std::string text = test_read_file(ini());
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t end = text.find('\n', at);
+            if (end == std::string::npos) end = text.size();
+            const std::string line = text.substr(at, end - at);
+            at = end + 1;
+            const std::size_t eq = line.find('=');
+            if (eq == std::string::npos || eq == 0) {
+                ADD_FAILURE() << "a line that is no setting: \"" << line << "\"";
+                continue;
+            }
+            EXPECT_TRUE(keys.emplace(line.substr(0, eq), line.substr(eq + 1)).second)
+                << "written twice: " << line;
+        }
+        return keys;
+    }
+};
+
+} // namespace
+
+// A ZIP named on the command line whose name holds line feeds (and whose
+// folder's holds a carriage return) would be the recent file and the games
+// drawer; a state whose name holds a tab and other control characters is
+// opened over the port. The next start reads back every setting the first
+// wrote, and nothing the names hold becomes a setting.
+TEST_F(SettingsNames, NamesWithControlCharactersLeaveEverySettingAsItWas) {
+    const fs::path folder = home.path() / "odd\rlogtofile=2";
+    fs::create_directories(folder);
+    const fs::path zip = folder / "evil\nlogtofile=2\nx.zip";
+    std::vector<u8> image(2048, 0x40); // an Arcadia cartridge
+    image[0] = 0x1F;
+    loading_test::write_zip(zip, {{"game.bin", image}});
+
+    const fs::path state = home.path() / "tab\there\x01\x1b.cos";
+    session({"FILE", zip.string()},
+            {"DEBUGGER BASE 2", "SAVEAS \"" + state.string() + "\"", "OPEN \"" + state.string() + "\""});
+    const std::map<std::string, std::string> first = settings();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first.at("logtofile"), "1");
+    EXPECT_EQ(first.at("base"), "0");
+    EXPECT_EQ(first.at("recent_0"), state.string()); // a tab reads back as it was
+    for (const auto& [key, value] : first)
+        EXPECT_EQ(value.find('\r'), std::string::npos) << key;
+
+    session({});
+    const std::map<std::string, std::string> second = settings();
+    for (const auto& [key, value] : first) {
+        if (key == "nexttip") continue; // each start shows the next tip
+        const auto again = second.find(key);
+        ASSERT_NE(again, second.end()) << key << " was not read back";
+        EXPECT_EQ(again->second, value) << key;
+    }
+}
