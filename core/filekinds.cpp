@@ -3,9 +3,13 @@
 #include "core/emu.h"
 #include "core/machine_ops.h"
 #include "platform/catalog.h"
+#include "platform/paths.h"
 
 #include <cstring>
+#include <dirent.h>
+#include <string>
 #include <strings.h>
+#include <sys/stat.h>
 
 // Rows in kind order; the save titles are filled from the catalog at start-up.
 FileKind file_kinds[FILE_KINDS] = {
@@ -157,6 +161,32 @@ bool file_set_extension(const char* ext, char* name, std::size_t size, int mode,
     name[keep] = 0;
     std::strcat(name, infix);
     std::strcat(name, ext);
+    return true;
+}
+
+bool file_set_extension_found(const char* ext, char* name, std::size_t size, int mode) {
+    if (!file_set_extension(ext, name, size, mode, "")) return false;
+    const std::string host = path_to_host(name);
+    struct stat st;
+    const std::size_t n = std::strlen(ext);
+    if (lstat(host.c_str(), &st) == 0 || !file_name_ends_with(name, ext)) return true;
+    // The drawer holds the file under another spelling of the suffix: the
+    // first such name in byte order (upper case before lower).
+    const std::size_t slash = host.rfind('/');
+    const std::string drawer = slash == std::string::npos ? "." : host.substr(0, slash + 1);
+    const std::string file = slash == std::string::npos ? host : host.substr(slash + 1);
+    const std::size_t stem = file.size() - n;
+    DIR* d = opendir(drawer.c_str());
+    if (!d) return true;
+    std::string found;
+    while (const dirent* e = readdir(d)) {
+        const std::string entry = e->d_name;
+        if (entry.size() == file.size() && entry.compare(0, stem, file, 0, stem) == 0 &&
+            strcasecmp(entry.c_str() + stem, ext) == 0 && (found.empty() || entry < found))
+            found = entry;
+    }
+    closedir(d);
+    if (!found.empty()) std::memcpy(name + std::strlen(name) - n, found.c_str() + stem, n);
     return true;
 }
 

@@ -84,6 +84,13 @@ int file_type_from_name(const char* name);
 // then unchanged).
 bool file_set_extension(const char* ext, char* name, std::size_t size, int mode, const char* infix);
 
+// The same for a file to be read: after the suffix is added or replaced (with
+// no infix), a name at which nothing is found takes the suffix of a file
+// that is there under the same name with the suffix in other letter case
+// (the savers keep a suffix as it was typed, so "X.BIN" is found for "X").
+// PROGDIR: and RAM: names are looked up in their folders.
+bool file_set_extension_found(const char* ext, char* name, std::size_t size, int mode);
+
 // How savers name what they write, for their save requester: the name
 // chosen with `ext` appended unless it ends in it already (in any case); and
 // the name chosen as file_set_extension's mode 0 leaves it.

@@ -767,11 +767,11 @@ const std::string& file_load_refusal() {
 int file_open_chosen(int quiet) {
     const char* file = path_file_part(file_name_buffer);
     if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
-    if (!file_set_extension(file_default_suffix(machine), file_name_buffer, FILE_NAME_SIZE, 0, ""))
-        return LOAD_FAILED;
+    const char* suffix = file_default_suffix(machine);
+    if (!file_set_extension_found(suffix, file_name_buffer, FILE_NAME_SIZE, 0)) return LOAD_FAILED;
     const int result = load(load_request(file_name_buffer, quiet), false);
     if (result != LOAD_FAILED) return result;
-    if (!file_set_extension(".zip", file_name_buffer, FILE_NAME_SIZE, 1, "")) return LOAD_FAILED;
+    if (!file_set_extension_found(".zip", file_name_buffer, FILE_NAME_SIZE, 1)) return LOAD_FAILED;
     return file_load_by_name(file_name_buffer, quiet);
 }
 
@@ -807,8 +807,8 @@ int file_open_with_requester() {
     char previous[sizeof games_path];
     std::memcpy(previous, games_path, sizeof previous);
     const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
-                                            OPEN_REQUESTER_PATTERN, 0, games_path, game_file_name,
-                                            file_name_buffer);
+                                            OPEN_REQUESTER_PATTERN, FILE_REQUEST_LOOKUP, games_path,
+                                            game_file_name, file_name_buffer);
     const int result = file_open_answer(answer, previous);
     return answer == 0 ? result : -1;
 }

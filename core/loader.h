@@ -85,7 +85,8 @@ const std::string& file_load_refusal();
 u32 load_kind_max_size(int kind);
 
 // The "Open..." requester's handling of a chosen name: a name whose file part
-// has no "." gets the machine's default suffix, and, when that fails, ".zip".
+// has no "." gets the machine's default suffix, and, when that fails, ".zip"
+// (each found in either letter case).
 int file_open_chosen(int quiet);
 
 // The "Open..." command: shows the load requester in the games drawer and

@@ -15,13 +15,20 @@
 // The name a saver writes for a path chosen in its requester.
 using SaveName = std::function<std::string(const std::string& chosen)>;
 
+// The flags of a file requester: a save requester; a load requester whose
+// caller looks a typed name up itself (adding its suffixes), so that the name
+// need not exist as typed. A load requester without it takes only a file that
+// exists.
+enum : int { FILE_REQUEST_SAVE = 1, FILE_REQUEST_LOOKUP = 2 };
+
 struct UiHost {
     // Questions.
     bool (*main_window_open)();
     bool (*status_bar_shown)();
     bool (*tool_window_open)(int window);
     // The user: a warning to acknowledge, a beep, a file requester (0 when a
-    // file was chosen, its path in `out`), the load-address prompt (0 cancelled).
+    // file was chosen, its path in `out`; `flags` as above), the load-address
+    // prompt (0 cancelled).
     void (*warning)(const char* text);
     void (*beep)();
     int (*file_request)(const char* title, const char* pattern, int flags, const char* drawer,

@@ -123,8 +123,9 @@ void dbg_cmd_savetvc() {
     });
 }
 
-// LOADBIN: the file as named, else with ".bin", read into guest memory from
-// the start address. What would reach past $7FFF is left out and counted.
+// LOADBIN: the file as named, else with ".bin" (in either letter case), read
+// into guest memory from the start address. What would reach past $7FFF is
+// left out and counted.
 void dbg_cmd_loadbin() {
     if (!arguments_and_cpu(2)) return;
     const u32 start = address(dbg_arg1);
@@ -136,7 +137,7 @@ void dbg_cmd_loadbin() {
     std::snprintf(name, sizeof name, "%s", dbg_arg2);
     dir_enter_projects();
     struct stat st;
-    if (stat(name, &st) != 0) file_set_extension(".bin", name, sizeof name, 0, "");
+    if (stat(name, &st) != 0) file_set_extension_found(".bin", name, sizeof name, 0);
     std::FILE* f = nullptr;
     if (stat(name, &st) == 0 && S_ISREG(st.st_mode)) f = std::fopen(name, "rb");
     dir_restore();

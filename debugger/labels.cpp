@@ -473,7 +473,7 @@ void dbg_load_symbols(const char* filename) {
     std::snprintf(name, sizeof name, "%s", filename);
     struct stat st;
     if (stat(name, &st) != 0 || st.st_size == 0)
-        file_set_extension(".sym", name, sizeof name, 0, "");
+        file_set_extension_found(".sym", name, sizeof name, 0);
     // The symbol file limit of the loader: 4 MiB.
     std::vector<char> text;
     const bool ok = file_read_regular(name, 4u << 20, [&](std::size_t size) {

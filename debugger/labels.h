@@ -60,8 +60,8 @@ extern u32 sym_text_length;
 void sym_parse_file(const char* text);
 // Writes the SYM text of every label source that applies.
 void sym_write_file(std::FILE* file);
-// LOADSYM with a file name: from the projects drawer, ".sym" added when the
-// name as given is missing or empty.
+// LOADSYM with a file name: from the projects drawer, ".sym" (in either letter
+// case) added when the name as given is missing or empty.
 void dbg_load_symbols(const char* filename);
 // Completes the label name at the end of g_dbg_line when exactly one label
 // begins with it.

@@ -83,14 +83,17 @@ bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* 
 }
 
 namespace {
-int request(const char* title, const char* pattern, int save, const char* drawer, const char* file,
+int request(const char* title, const char* pattern, int flags, const char* drawer, const char* file,
             const SaveName& written, char* path) {
     constexpr std::size_t PATH_SIZE = 513;
     if (ui_unattended_report(title, "Cancel")) return 1;
     snd_close(0);
     std::string chosen_drawer, chosen_file;
+    const FileRequestMode mode = flags & FILE_REQUEST_SAVE     ? FileRequestMode::save
+                                 : flags & FILE_REQUEST_LOOKUP ? FileRequestMode::lookup
+                                                               : FileRequestMode::existing;
     const int answer =
-        gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", save != 0,
+        gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", mode,
                               path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
                               &chosen_drawer, &chosen_file, written);
     snd_open(1);
@@ -115,12 +118,12 @@ int request(const char* title, const char* pattern, int save, const char* drawer
 }
 } // namespace
 
-int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+int gui_file_request(const char* title, const char* pattern, int flags, const char* drawer,
                      const char* file, char* path) {
-    return request(title, pattern, save, drawer, file, {}, path);
+    return request(title, pattern, flags, drawer, file, {}, path);
 }
 
 int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
                      const SaveName& written, char* path) {
-    return request(title, pattern, 1, drawer, file, written, path);
+    return request(title, pattern, FILE_REQUEST_SAVE, drawer, file, written, path);
 }

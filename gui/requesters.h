@@ -34,10 +34,11 @@ int gui_message(const char* text);
 // at once otherwise.
 int gui_confirm_quit();
 
-// The file requester: 0 a file was chosen (drawer and file joined into
-// `path`, 513 bytes), 5 confirmed without a file name (`path` untouched), 1
-// cancelled, not shown, or the joined path does not fit (with a beep).
-int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
+// The file requester (`flags`: FILE_REQUEST_*, core/ui_host.h): 0 a file was
+// chosen (drawer and file joined into `path`, 513 bytes), 5 confirmed without
+// a file name (`path` untouched), 1 cancelled, not shown, or the joined path
+// does not fit (with a beep).
+int gui_file_request(const char* title, const char* pattern, int flags, const char* drawer,
                      const char* file, char* path);
 // The save requester of a caller that adds a suffix to the name chosen:
 // `path` gets the name `written` makes of it, and the requester asks before

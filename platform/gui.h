@@ -203,16 +203,21 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
 // A message box with one button that does not wait: shown, and the program
 // runs on; it closes when the user presses the button. kind as above.
 void gui_host_notice(const char* title, const char* body, const char* button, int kind);
+// What the file requester takes: a file that exists, a name to save under, or
+// a name its caller looks up (adding suffixes), which need not exist as typed;
+// that one is also confirmed with no name, which answers an empty file name.
+enum class FileRequestMode { existing, save, lookup };
 // The file requester, starting in `drawer` with `file` and showing the names
-// that the AmigaDOS `pattern` matches (file_pattern.h); `save` for a save
-// requester. Returns 0 when confirmed (the drawer and the file name, which may
-// be empty, in *chosen_drawer and *chosen_file), 1 when cancelled (a break
-// cancels it as it closes a requester), -1 when it cannot be shown.
+// that the AmigaDOS `pattern` matches (file_pattern.h). Returns 0 when
+// confirmed (the drawer and the file name, which may be empty, in
+// *chosen_drawer and *chosen_file), 1 when cancelled (a break cancels it as it
+// closes a requester), -1 when it cannot be shown.
 // A save requester given `written` (the name its caller writes for a chosen
 // path, with the caller's suffix added) asks before replacing that file, not
 // the one typed; No keeps the requester open.
-int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
-                          const char* file, std::string* chosen_drawer, std::string* chosen_file,
+int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
+                          const char* drawer, const char* file, std::string* chosen_drawer,
+                          std::string* chosen_file,
                           const std::function<std::string(const std::string&)>& written = {});
 // The file requester in its drawers-only form: only drawers are shown and
 // chosen. 0 with the chosen drawer in *chosen, 1 cancelled (or a break), -1

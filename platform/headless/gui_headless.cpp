@@ -335,11 +335,15 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
     notices.push_back(std::string(title) + "|" + body + "|" + button);
 }
 // The headless requester asks nothing: the answers given are taken as they stand.
-int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
-                          const char* file, std::string* chosen_drawer, std::string* chosen_file,
+int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
+                          const char* drawer, const char* file, std::string* chosen_drawer,
+                          std::string* chosen_file,
                           const std::function<std::string(const std::string&)>&) {
-    file_requests.push_back(std::string(title) + "|" + pattern + "|" + (save ? "save" : "load") +
-                            "|" + drawer + "|" + file);
+    const char* kind = mode == FileRequestMode::save     ? "save"
+                       : mode == FileRequestMode::lookup ? "lookup"
+                                                         : "load";
+    file_requests.push_back(std::string(title) + "|" + pattern + "|" + kind + "|" + drawer + "|" +
+                            file);
     if (requester_hook) requester_hook();
     if (break_poll && break_poll()) return 1;
     if (file_answers.empty()) return 1;

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QStandardPaths>
 #include <QFileInfo>
@@ -1265,16 +1266,49 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
 }
 
 namespace {
-// The save requester that asks about the file its caller will write: the
-// name typed with the caller's suffix, rather than the name as typed.
-class SaveDialog : public QFileDialog {
+// The file requester. A save requester given its caller's naming asks about
+// the file its caller will write: the name typed with the caller's suffix,
+// rather than the name as typed. A lookup requester hands on a name typed
+// that does not exist as such (its caller adds the suffixes and looks), and
+// is confirmed with no name at all, which answers the drawer alone.
+class FileRequester : public QFileDialog {
   public:
-    explicit SaveDialog(std::function<std::string(const std::string&)> written)
-        : written_(std::move(written)) {
+    FileRequester(FileRequestMode mode, std::function<std::string(const std::string&)> written)
+        : mode_(mode), written_(mode == FileRequestMode::save ? std::move(written) : nullptr) {
         if (written_) setOption(QFileDialog::DontConfirmOverwrite, true);
     }
+    // Once the requester is dressed: its Open button stays usable with an
+    // empty name, which the dialog's own check would grey out.
+    void allow_empty_name() {
+        name_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        open_ = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        if (mode_ != FileRequestMode::lookup || !name_ || !open_) return;
+        open_->installEventFilter(this);
+        if (name_->text().isEmpty()) open_->setEnabled(true);
+    }
+    bool confirmed_without_name() const { return without_name_; }
+
     void accept() override {
         const QStringList typed = selectedFiles();
+        if (mode_ == FileRequestMode::lookup && name_) {
+            // With no name and no drawer picked in the list, the dialog names
+            // the drawer shown.
+            const bool none = typed.isEmpty() ||
+                              (typed.size() == 1 &&
+                               QFileInfo(typed.first()) == QFileInfo(directory().absolutePath()));
+            if (none && name_->text().isEmpty()) {
+                without_name_ = true;
+                QDialog::accept();
+                return;
+            }
+            // A drawer typed or picked is entered, its name taken out of the field.
+            if (!none && QFileInfo(typed.first()).isDir()) {
+                setDirectory(QFileInfo(typed.first()).absoluteFilePath());
+                name_->clear();
+                return;
+            }
+        }
         if (written_ && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
             !QFileInfo(typed.first()).isDir()) {
             const std::string written = written_(typed.first().toStdString());
@@ -1305,20 +1339,36 @@ class SaveDialog : public QFileDialog {
         QFileDialog::accept();
     }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == open_ && event->type() == QEvent::EnabledChange && !open_->isEnabled() &&
+            name_->text().isEmpty())
+            open_->setEnabled(true);
+        return QFileDialog::eventFilter(watched, event);
+    }
+
   private:
+    FileRequestMode mode_;
     std::function<std::string(const std::string&)> written_;
+    QLineEdit* name_ = nullptr;
+    QPushButton* open_ = nullptr;
+    bool without_name_ = false;
 };
 } // namespace
 
-int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
-                          const char* file, std::string* chosen_drawer, std::string* chosen_file,
+int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
+                          const char* drawer, const char* file, std::string* chosen_drawer,
+                          std::string* chosen_file,
                           const std::function<std::string(const std::string&)>& written) {
     if (!app) return -1;
-    SaveDialog dialog(save ? written : std::function<std::string(const std::string&)>{});
+    const bool save = mode == FileRequestMode::save;
+    FileRequester dialog(mode, written);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(QString::fromUtf8(title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Only a requester for a file that exists refuses a name typed without one.
+    dialog.setFileMode(mode == FileRequestMode::existing ? QFileDialog::ExistingFile
+                                                         : QFileDialog::AnyFile);
     QStringList filters;
     for (const std::string& f : file_pattern_dialog_filters(pattern ? pattern : ""))
         filters << QString::fromStdString(f);
@@ -1326,6 +1376,7 @@ int gui_host_file_request(const char* title, const char* pattern, bool save, con
     if (drawer && drawer[0] && QFileInfo(QString::fromUtf8(drawer)).isDir())
         dialog.setDirectory(QString::fromUtf8(drawer));
     if (file && file[0]) dialog.selectFile(QString::fromUtf8(file));
+    dialog.allow_empty_name();
     // As with the message box: a break closes the dialog as cancelled.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &dialog, [&dialog] {
@@ -1335,7 +1386,7 @@ int gui_host_file_request(const char* title, const char* pattern, bool save, con
     if (break_poll && break_poll()) return 1;
     if (dialog.exec() != QDialog::Accepted) return 1;
     const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty()) {
+    if (chosen.isEmpty() || dialog.confirmed_without_name()) {
         *chosen_drawer = dialog.directory().absolutePath().toStdString();
         chosen_file->clear();
         return 0;

@@ -3,6 +3,7 @@
 // the menu strip, Yes in the quit window, Record in the papertape window.
 // Skipped where Xvfb, xwininfo or xdotool is missing (or, for a full disk, no
 // small file system can be mounted).
+#include "tests/core/loading_support.h"
 #include "tests/record/tools.h"
 #include "tests/support/program_test.h"
 #include "tests/support/small_disk.h"
@@ -55,9 +56,10 @@ class DesktopProgram : public ProgramTest {
     }
     // The user's keys and clicks, through the X server's test extension.
     void keys(const std::string& names) { x.run("/usr/bin/xdotool key --delay 80 " + names); }
-    // The keyboard to the main window, for its menus' shortcuts.
+    // The keyboard to the main window (its title names the file loaded, if
+    // any), for its menus' shortcuts.
     void focus_main() {
-        x.run("/usr/bin/xdotool search --name '^Brindlemox .*[0-9]$' windowfocus --sync");
+        x.run("/usr/bin/xdotool search --name '^Brindlemox .*[0-9](: .*)?$' windowfocus --sync");
     }
     void click(int left, int top) {
         x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
@@ -322,4 +324,38 @@ TEST_F(DesktopProgram, AnEmptyPapertapeGoesInWhereverItIsOpened) {
     ASSERT_TRUE(port_up()) << log();
     EXPECT_FALSE(wait_for("Papertape Unit: f.pap").name.empty()) << log();
     EXPECT_EQ(log().find("Can't load"), std::string::npos) << log();
+}
+
+// Project > Open... (Ctrl+O) with a name typed without its suffix: the
+// requester takes it, and the program finds the file with the machine's
+// suffix in either letter case, else as a ZIP archive. Open with no name at
+// all confirms the drawer and loads nothing.
+TEST_F(DesktopProgram, TheOpenRequesterTakesANameTypedWithoutItsSuffix) {
+    const fs::path games = home.path() / "Games";
+    fs::create_directories(games);
+    loading_test::write_zip(games / "lower.zip", {{"lower.bin", std::vector<u8>(4096, 0x5A)}});
+    write_bytes(games / "upper.BIN", std::vector<u8>(4096, 0xA5));
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    const std::string title = "Open Game/State/Recording/Tape/Disk";
+    struct Typed {
+        const char *name, *first_byte;
+    };
+    for (const Typed& t : {Typed{"lower", "90"}, Typed{"upper", "165"}, Typed{"", "165"}}) {
+        focus_main();
+        keys("ctrl+o");
+        ASSERT_FALSE(wait_for(title).name.empty()) << log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        keys("ctrl+a BackSpace");
+        if (t.name[0]) x.run(std::string("/usr/bin/xdotool type --delay 40 ") + t.name);
+        keys("Return");
+        const bool taken = wait_for(title, true, true).name.empty();
+        EXPECT_TRUE(taken) << "\"" << t.name << "\" refused";
+        if (!taken) {
+            keys("Return Escape"); // a refusal put away, and the requester
+            ASSERT_TRUE(wait_for(title, true, true).name.empty());
+        }
+        std::string first;
+        ASSERT_EQ(send("PEEK 0", &first), 0);
+        EXPECT_EQ(first, t.first_byte) << "\"" << t.name << "\"";
+    }
 }
