@@ -1,6 +1,7 @@
 // The serialisation walker's buffer, its field operations and safe file writes.
 #include "core/serial.h"
 
+#include "core/files_in_use.h"
 #include "core/helpers.h"
 #include "core/message.h"
 
@@ -358,6 +359,11 @@ static bool open_replacement(const std::string& path, ReplaceFile* out, std::str
         return false;
     }
     const std::string& target = out->target;
+    // A file the program has in use is another writer's: never written over.
+    if (const std::string use = file_in_use(target); !use.empty()) {
+        set_error(error, std::string("can't write ") + path + ": it is " + use);
+        return false;
+    }
     remove_stale_temporaries(target);
     struct stat old;
     const bool replaces = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);

@@ -11,9 +11,13 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The name a saver writes for a path chosen in its requester.
 using SaveName = std::function<std::string(const std::string& chosen)>;
+// The other files an action writes beside the one named `written` (a
+// recording's generated outputs).
+using SaveAlso = std::function<std::vector<std::string>(const std::string& written)>;
 
 struct UiHost {
     // Questions.
@@ -80,6 +84,11 @@ struct UiHost {
     // not be finished) in a notice that waits for OK, nothing else left on
     // the screen meanwhile; nullptr in batch runs.
     void (*exit_notice)(const char* text);
+    // save_request for an action that writes several files: each of `also`'s
+    // files for the name chosen is asked about as that name is.
+    int (*save_request_also)(const char* title, const char* pattern, const char* drawer,
+                             const char* file, const SaveName& written, const SaveAlso& also,
+                             char* out);
 };
 
 extern UiHost ui_host;

@@ -1,5 +1,6 @@
 #include "gui/requesters.h"
 
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -83,8 +84,29 @@ bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* 
 }
 
 namespace {
+// What a save requester checks of a chosen path: the name written for it and
+// the files written beside, none of them a file the program has in use.
+SaveChecks save_checks(const SaveName& written, const SaveAlso& also) {
+    SaveChecks checks;
+    checks.files = [written, also](const std::string& chosen) {
+        std::vector<std::string> files{written ? written(chosen) : chosen};
+        if (also) {
+            const std::vector<std::string> more = also(files.front());
+            files.insert(files.end(), more.begin(), more.end());
+        }
+        return files;
+    };
+    checks.refusal = [](const std::string& f) {
+        const std::string use = file_in_use(f);
+        if (use.empty()) return use;
+        return std::string(path_file_part(f.c_str())) + " is " + use +
+               ": no other file is written over it.\nChoose another name.";
+    };
+    return checks;
+}
+
 int request(const char* title, const char* pattern, int save, const char* drawer, const char* file,
-            const SaveName& written, char* path) {
+            const SaveName& written, const SaveAlso& also, char* path) {
     constexpr std::size_t PATH_SIZE = 513;
     if (ui_unattended_report(title, "Cancel")) return 1;
     snd_close(0);
@@ -92,7 +114,7 @@ int request(const char* title, const char* pattern, int save, const char* drawer
     const int answer =
         gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", save != 0,
                               path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
-                              &chosen_drawer, &chosen_file, written);
+                              &chosen_drawer, &chosen_file, save_checks(written, also));
     snd_open(1);
     if (answer < 0) {
         gui_beep(); // the requester cannot be shown
@@ -117,10 +139,16 @@ int request(const char* title, const char* pattern, int save, const char* drawer
 
 int gui_file_request(const char* title, const char* pattern, int save, const char* drawer,
                      const char* file, char* path) {
-    return request(title, pattern, save, drawer, file, {}, path);
+    return request(title, pattern, save, drawer, file, {}, {}, path);
 }
 
 int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
                      const SaveName& written, char* path) {
-    return request(title, pattern, 1, drawer, file, written, path);
+    return request(title, pattern, 1, drawer, file, written, {}, path);
+}
+
+int gui_save_request_also(const char* title, const char* pattern, const char* drawer,
+                          const char* file, const SaveName& written, const SaveAlso& also,
+                          char* path) {
+    return request(title, pattern, 1, drawer, file, written, also, path);
 }

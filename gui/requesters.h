@@ -44,6 +44,12 @@ int gui_file_request(const char* title, const char* pattern, int save, const cha
 // a file of that name is replaced (ui_host.save_request).
 int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
                      const SaveName& written, char* path);
+// The same for an action that writes several files: `also` gives the others
+// for the name written, and each of them is asked about too
+// (ui_host.save_request_also).
+int gui_save_request_also(const char* title, const char* pattern, const char* drawer,
+                          const char* file, const SaveName& written, const SaveAlso& also,
+                          char* path);
 // `drawer` and `file` joined as the requester joins them: a "/" between them
 // unless the drawer is empty or ends in ":" or "/". False when the result
 // with its end byte needs more than `size` bytes.

@@ -208,12 +208,19 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
 // requester. Returns 0 when confirmed (the drawer and the file name, which may
 // be empty, in *chosen_drawer and *chosen_file), 1 when cancelled (a break
 // cancels it as it closes a requester), -1 when it cannot be shown.
-// A save requester given `written` (the name its caller writes for a chosen
-// path, with the caller's suffix added) asks before replacing that file, not
-// the one typed; No keeps the requester open.
+// A save requester given `checks` checks the files its caller will write for
+// a chosen path (`files`: the name with the caller's suffix added, and any
+// other file the action writes) rather than the name typed: one that may not
+// be written at all is refused with the reason (`refusal`, "" when it may be),
+// and each that exists is asked about. A refusal or a No keeps the requester
+// open for another name.
+struct SaveChecks {
+    std::function<std::vector<std::string>(const std::string& chosen)> files;
+    std::function<std::string(const std::string& file)> refusal;
+};
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
                           const char* file, std::string* chosen_drawer, std::string* chosen_file,
-                          const std::function<std::string(const std::string&)>& written = {});
+                          const SaveChecks& checks = {});
 // The file requester in its drawers-only form: only drawers are shown and
 // chosen. 0 with the chosen drawer in *chosen, 1 cancelled (or a break), -1
 // when it cannot be shown.

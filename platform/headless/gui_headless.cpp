@@ -337,7 +337,7 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
 // The headless requester asks nothing: the answers given are taken as they stand.
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
                           const char* file, std::string* chosen_drawer, std::string* chosen_file,
-                          const std::function<std::string(const std::string&)>&) {
+                          const SaveChecks&) {
     file_requests.push_back(std::string(title) + "|" + pattern + "|" + (save ? "save" : "load") +
                             "|" + drawer + "|" + file);
     if (requester_hook) requester_hook();

@@ -1264,42 +1264,51 @@ int gui_host_requester(const char* title, const char* body, const char* buttons,
 }
 
 namespace {
-// The save requester that asks about the file its caller will write: the
-// name typed with the caller's suffix, rather than the name as typed.
+// The save requester that checks the files its caller will write: the name
+// typed with the caller's suffix, and what else the action writes beside it.
 class SaveDialog : public QFileDialog {
   public:
-    explicit SaveDialog(std::function<std::string(const std::string&)> written)
-        : written_(std::move(written)) {
-        if (written_) setOption(QFileDialog::DontConfirmOverwrite, true);
+    explicit SaveDialog(SaveChecks checks) : checks_(std::move(checks)) {
+        if (checks_.files) setOption(QFileDialog::DontConfirmOverwrite, true);
     }
     void accept() override {
         const QStringList typed = selectedFiles();
-        if (written_ && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
-            !QFileInfo(typed.first()).isDir()) {
-            const QFileInfo target(QString::fromStdString(written_(typed.first().toStdString())));
-            if (target.exists() || target.isSymLink()) {
-                const QString body =
-                    QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
-                        .arg(target.fileName());
-                // As the requester's own question: No under Return.
-                if (requester_box(windowTitle().toUtf8().constData(), body.toUtf8().constData(),
-                                  "Yes|No", 2, 1) != 1)
-                    return;
-            }
-        }
+        if (checks_.files && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
+            !QFileInfo(typed.first()).isDir() && !may_write(checks_.files(typed.first().toStdString())))
+            return;
         QFileDialog::accept();
     }
 
   private:
-    std::function<std::string(const std::string&)> written_;
+    // A file that may not be written is refused with the reason; each that
+    // exists is asked about, No under Return. False keeps the requester open.
+    bool may_write(const std::vector<std::string>& files) {
+        const QByteArray title = windowTitle().toUtf8();
+        if (checks_.refusal)
+            for (const std::string& f : files)
+                if (const std::string why = checks_.refusal(f); !why.empty()) {
+                    requester_box(title.constData(), why.c_str(), "OK", 2, 0);
+                    return false;
+                }
+        for (const std::string& f : files) {
+            const QFileInfo target(QString::fromStdString(f));
+            if (!target.exists() && !target.isSymLink()) continue;
+            const QString body = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                                     .arg(target.fileName());
+            if (requester_box(title.constData(), body.toUtf8().constData(), "Yes|No", 2, 1) != 1)
+                return false;
+        }
+        return true;
+    }
+    SaveChecks checks_;
 };
 } // namespace
 
 int gui_host_file_request(const char* title, const char* pattern, bool save, const char* drawer,
                           const char* file, std::string* chosen_drawer, std::string* chosen_file,
-                          const std::function<std::string(const std::string&)>& written) {
+                          const SaveChecks& checks) {
     if (!app) return -1;
-    SaveDialog dialog(save ? written : std::function<std::string(const std::string&)>{});
+    SaveDialog dialog(save ? checks : SaveChecks{});
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(QString::fromUtf8(title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
