@@ -203,9 +203,10 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0) continue;
         if (ui_nobody_to_ask()) return path + " exists and nobody can be asked to replace it";
-        const std::string question =
-            std::string(path_file_part(path.c_str())) + " already exists.\nDo you want to replace it?";
-        if (ui_question(file_kinds[KIND_COR].save_title, question.c_str(), "Yes|No") != 1)
+        const std::string question = std::string(path_file_part(path.c_str())) +
+                                     " already exists.\nThe playback generates it anew: "
+                                     "replace it?";
+        if (ui_question("Brindlemox", question.c_str(), "Replace|Keep") != 1)
             return path + " exists and was kept";
     }
     return "";
