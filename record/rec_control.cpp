@@ -197,7 +197,7 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
     for (const std::string& path : rec_generated_files(recording, psg)) {
         if (const std::string use = file_in_use(path); !use.empty()) {
             const std::string why = path + " is " + use + ": no output is written over it";
-            if (!ui_nobody_to_ask()) ui_warning(("Not generated: " + why + ".").c_str());
+            if (!ui_nobody_to_ask()) ui_warning(("Not played: " + why + ".").c_str());
             return why;
         }
         struct stat st;
