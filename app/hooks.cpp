@@ -2,8 +2,10 @@
 
 #include "app/settings_table.h"
 #include "app/shutdown.h"
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/hooks.h"
+#include "core/loader.h"
 #include "core/seams_services.h"
 #include "core/settings.h"
 #include "display/frame.h"
@@ -14,6 +16,11 @@
 #include "input/keys.h"
 #include "input/netplay.h"
 #include "input/paddles.h"
+#include "peripherals/floppy.h"
+#include "peripherals/mdcr.h"
+#include "peripherals/papertape.h"
+#include "peripherals/tape.h"
+#include "platform/paths.h"
 #include "sound/effects.h"
 #include "sound/sound_latches.h"
 #include "sound/sound_output.h"
@@ -63,6 +70,27 @@ void type_keys(const unsigned char* text, int length) {
     guest_key_queue_append(text, length);
 }
 
+// The files the media hold, for the writers' check (core/files_in_use.h).
+void tape_in_deck(std::vector<FileInUse>* out) {
+    if (tape_file) out->push_back({"the tape in the deck", file_identity_of(fileno(tape_file))});
+}
+void papertapes_in_units(std::vector<FileInUse>* out) {
+    for (int u = 0; u < PAPERTAPE_UNITS; u++)
+        if (papertape_state[u] != TAPE_EMPTY && papertape_file_name[u][0])
+            out->push_back({"the papertape in unit " + std::to_string(u),
+                            file_identity_at(path_to_host(papertape_file_name[u]))});
+}
+void disks_in_drives(std::vector<FileInUse>* out) {
+    for (int d = 0; d < FLOPPY_DRIVES; d++)
+        if (drives[d].present && drives[d].file_name[0])
+            out->push_back({"the disk in drive " + std::to_string(d),
+                            file_identity_at(path_to_host(drives[d].file_name))});
+}
+void mdcr_tape(std::vector<FileInUse>* out) {
+    if (mdcr_blocks && mdcr_file_name[0])
+        out->push_back({"the MDCR tape", file_identity_at(path_to_host(mdcr_file_name))});
+}
+
 } // namespace
 
 void app_install_hooks() {
@@ -97,6 +125,13 @@ void app_install_hooks() {
     core_hook_add(CoreHook::frame_ended, release_deferred_key);
     core_hook_add(CoreHook::frame_ended, input_mouse_clicks_seen);
     core_hook_add(CoreHook::link_end, end_link);
+    files_in_use_clear();
+    files_in_use_add(FileUse::tape, tape_in_deck);
+    files_in_use_add(FileUse::papertape, papertapes_in_units);
+    files_in_use_add(FileUse::disk, disks_in_drives);
+    files_in_use_add(FileUse::mdcr, mdcr_tape);
+    files_in_use_add(FileUse::playback, file_loaded_playback);
+    files_in_use_add(FileUse::state, file_loaded_state);
     core_slow_keys_held = slow_keys_held;
     core_type_keys = type_keys;
 }

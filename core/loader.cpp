@@ -2,6 +2,7 @@
 
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/helpers.h"
@@ -53,6 +54,10 @@ char load_address_text[LOAD_ADDRESS_SIZE] = "$0";
 namespace {
 
 std::string load_refusal; // why the last load by name failed, when it can say
+
+// The file of the last state or recording loaded, while the program uses it.
+FileIdentity loaded_file;
+int loaded_kind = -1;
 
 const char* const kind_names[FILE_KINDS] = {
     "ILBM", "ACBM", "BMP",  "PCX",  "GIF",  "TIFF", "PNG",  "BIN", "COS", "COR",
@@ -224,6 +229,12 @@ int load_state(LoadRequest& r) {
     }
     const u32 map = r.data[3];
     const u32 m = static_cast<u32>(memmap_table[map].machine);
+    // A playback that generates writes its outputs beside the recording: one
+    // that may not be replaced refuses the load before anything changes.
+    if (kind == KIND_COR && generate && !r.restart) {
+        load_refusal = rec_outputs_refusal(file_name_buffer, memmap_table[map].traits.psg);
+        if (!load_refusal.empty()) return LOAD_FAILED;
+    }
     // The switch to the state's machine empties the drives: a changed disk
     // is offered for saving first, and kept, the load refused, when the user
     // cancels or nobody can be asked. A replayed recording's own disks go
@@ -696,8 +707,14 @@ int load(LoadRequest r, bool report_missing) {
         return LOAD_FAILED;
     }
     const u32 old_region = emu_region;
+    const FileIdentity file = file_identity_at(path_to_host(r.path.c_str()));
+    const int kind = r.kind;
 
     const int result = load_kind(r);
+    if (result == LOAD_GAME || result == LOAD_PLAYBACK) {
+        loaded_file = file;
+        loaded_kind = kind;
+    }
     if (result != LOAD_PLAYBACK) filebuf_free();
     if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
 
@@ -762,6 +779,15 @@ int file_load_by_name(const char* path, int quiet) {
 
 const std::string& file_load_refusal() {
     return load_refusal;
+}
+
+void file_loaded_playback(std::vector<FileInUse>* out) {
+    if (rec_state == REC_PLAYBACK && loaded_kind == KIND_COR)
+        out->push_back({"the recording being played", loaded_file});
+}
+
+void file_loaded_state(std::vector<FileInUse>* out) {
+    if (loaded_kind == KIND_COS) out->push_back({"the state just loaded", loaded_file});
 }
 
 int file_open_chosen(int quiet) {

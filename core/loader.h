@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Load results of file_load.
 enum LoadResult : int {
@@ -148,6 +149,13 @@ extern char load_address_text[LOAD_ADDRESS_SIZE];
 
 void dbg_clear_coverage();
 void rec_start_generating();
+std::string rec_outputs_refusal(const char* recording, bool psg);
+
+// The recording being played and the state loaded last, for the files the
+// program has in use (core/files_in_use.h).
+struct FileInUse;
+void file_loaded_playback(std::vector<FileInUse>* out);
+void file_loaded_state(std::vector<FileInUse>* out);
 
 // What follows the reading of a state into the machine: the tape's clock,
 // the machine's own steps, the state_loaded hooks (the display's geometry, a

@@ -3,6 +3,7 @@
 
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -217,6 +218,7 @@ bool state_save_file(int kind, int refresh_title) {
 
     std::string path = path_to_host(file_name_buffer);
     std::string error;
+    const FileUseOwnWrite own(FileUse::state); // a save over the state just loaded
     if (overrun) error = "it does not fit the state buffer";
     if (overrun || !file_write_replace(path, buffer.data(), length, &error)) {
         save_error = error;

@@ -1,6 +1,7 @@
 // The serialisation walker's buffer, its field operations and safe file writes.
 #include "core/serial.h"
 
+#include "core/files_in_use.h"
 #include "core/helpers.h"
 #include "core/message.h"
 
@@ -358,6 +359,12 @@ std::string file_replace_reason(const ReplaceFile& f, int error) {
 bool file_save_target(const std::string& path, std::string* target, std::string* error) {
     if (!link_target(path, target)) {
         set_error(error, std::string("can't write ") + path + ": " + std::strerror(errno));
+        return false;
+    }
+    // A file the program has in use is another writer's: never written over.
+    if (const std::string use = file_in_use(*target); !use.empty()) {
+        set_error(error, std::string("can't write ") + path + ": it is " + use);
+        errno = EBUSY;
         return false;
     }
     // A write-protected file, a folder, a FIFO or a device at the name stays

@@ -100,8 +100,9 @@ struct ReplaceFile {
 bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error);
 // The file a save of `path` writes, its links followed (the link stays). False,
 // with `error` as file_write_replace's, when nothing may be written there:
-// links that go round, or a write-protected file, a folder, a FIFO or a device
-// at the name (path_save_place), which a save never replaces.
+// links that go round, a file the program has in use (file_in_use), or a
+// write-protected file, a folder, a FIFO or a device at the name
+// (path_save_place), which a save never replaces.
 bool file_save_target(const std::string& path, std::string* target, std::string* error);
 // The system's reason `error` for a failed write of `f`, for its messages;
 // where `path` is a link, the file it leads to is named too, as the folder or

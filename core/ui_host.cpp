@@ -26,6 +26,10 @@ static int cancelled_save(const char*, const char*, const char*, const char*, co
                           char*) {
     return 1;
 }
+static int cancelled_save_also(const char*, const char*, const char*, const char*,
+                               const SaveName&, const SaveAlso&, char*) {
+    return 1;
+}
 static int cancelled_prompt() {
     return 0;
 }
@@ -46,7 +50,7 @@ static const UiHost batch_host = {
     nothing,        nothing,          nothing,      nothing,        nothing, nothing,
     nothing_int,    not_confirmed,    nothing,      nullptr,        nullptr, nullptr,
     no_clip_iff,    no_clip_text,     nullptr,      nullptr,        nullptr, nullptr,
-    nullptr,        nullptr,          nullptr,      nullptr,
+    nullptr,        nullptr,          nullptr,      nullptr,         cancelled_save_also,
 };
 
 UiHost ui_host = batch_host;
@@ -67,8 +71,8 @@ void ui_beep() {
     ui_host.beep();
 }
 
-int ui_question(const char* title, const char* text, const char* buttons) {
-    return ui_host.question ? ui_host.question(title, text, buttons) : 0;
+int ui_question(const char* title, const char* text, const char* buttons, int preset) {
+    return ui_host.question ? ui_host.question(title, text, buttons, preset) : 0;
 }
 
 void ui_reinitialize() {

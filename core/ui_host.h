@@ -11,9 +11,13 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The name a saver writes for a path chosen in its requester.
 using SaveName = std::function<std::string(const std::string& chosen)>;
+// The other files an action writes beside the one named `written` (a
+// recording's generated outputs).
+using SaveAlso = std::function<std::vector<std::string>(const std::string& written)>;
 
 // The flags of a file requester: a save requester; a load requester whose
 // caller looks a typed name up itself (adding its suffixes), so that the name
@@ -82,11 +86,16 @@ struct UiHost {
     void (*listen_close)();
     // A question with buttons "A|B|...": 1 for the first, 2 for the next,
     // 0 for the last; nullptr in batch runs (answered as the last).
-    int (*question)(const char* title, const char* text, const char* buttons);
+    int (*question)(const char* title, const char* text, const char* buttons, int preset);
     // On the way out, for a user who quit from a window: `text` (what could
     // not be finished) in a notice that waits for OK, nothing else left on
     // the screen meanwhile; nullptr in batch runs.
     void (*exit_notice)(const char* text);
+    // save_request for an action that writes several files: each of `also`'s
+    // files for the name chosen is asked about as that name is.
+    int (*save_request_also)(const char* title, const char* pattern, const char* drawer,
+                             const char* file, const SaveName& written, const SaveAlso& also,
+                             char* out);
 };
 
 extern UiHost ui_host;
@@ -99,8 +108,9 @@ void ui_host_defaults();
 void ui_warning(const char* text);
 void ui_status_text(const char* text);
 void ui_beep();
-// Asks through ui_host.question; 0 without an interface.
-int ui_question(const char* title, const char* text, const char* buttons);
+// Asks through ui_host.question, `preset` (counted from 0) the button under
+// Return; 0 without an interface.
+int ui_question(const char* title, const char* text, const char* buttons, int preset = 0);
 // Reinitialize through the interface; without one, the current machine and
 // memory map are switched to as a new game.
 void ui_reinitialize();

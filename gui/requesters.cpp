@@ -1,5 +1,6 @@
 #include "gui/requesters.h"
 
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/message.h"
 #include "core/settings_vars.h"
@@ -38,11 +39,12 @@ void gui_modal_end() {
 // The requester itself, asked unless a command of the scripting port runs
 // (then the last button answers): the sound is off and the title marked
 // while it is open; afterwards the frame timing starts afresh.
-static int ask(const char* title, const char* body, const char* buttons, int image_kind) {
+static int ask(const char* title, const char* body, const char* buttons, int image_kind,
+               int preset = 0) {
     const char* bar = std::strrchr(buttons, '|');
     if (ui_unattended_report(body, bar ? bar + 1 : nullptr)) return 0;
     gui_modal_begin();
-    const int answer = gui_host_requester(title, body, buttons, image_kind);
+    const int answer = gui_host_requester(title, body, buttons, image_kind, preset);
     gui_focus_guest();
     snd_open(1);
     gui_modal_active = 0;
@@ -51,12 +53,13 @@ static int ask(const char* title, const char* body, const char* buttons, int ima
     return answer;
 }
 
-int gui_requester(const char* title, const char* body, const char* buttons, int image_kind) {
+int gui_requester(const char* title, const char* body, const char* buttons, int image_kind,
+                  int preset) {
     if (!app_acquired.host_gui) {
         con_printf("%s\n", body);
         return 0;
     }
-    return ask(title, body, buttons, image_kind);
+    return ask(title, body, buttons, image_kind, preset);
 }
 
 void gui_fatal(const char* text) {
@@ -83,8 +86,38 @@ bool gui_join_path(char* out, std::size_t size, const char* drawer, const char* 
 }
 
 namespace {
+// What a save requester checks of a chosen path: the name written for it and
+// the files written beside, none of them a file the program has in use, nor
+// one that a save does not replace (write-protected, a folder, a FIFO or a
+// device).
+SaveChecks save_checks(const SaveName& written, const SaveAlso& also) {
+    SaveChecks checks;
+    checks.files = [written, also](const std::string& chosen) {
+        std::vector<std::string> files{written ? written(chosen) : chosen};
+        if (also) {
+            const std::vector<std::string> more = also(files.front());
+            files.insert(files.end(), more.begin(), more.end());
+        }
+        return files;
+    };
+    checks.refusal = [](const std::string& f) {
+        const std::string name = path_file_part(f.c_str());
+        if (const std::string use = file_in_use(f); !use.empty())
+            return name + " is " + use + ": no other file is written over it.\nChoose another name.";
+        switch (path_save_place(f)) {
+        case PATH_SAVE_READ_ONLY:
+            return name + " is write-protected.\nIt is not replaced: choose another name.";
+        case PATH_SAVE_FOLDER: return name + " is a folder.\nIt is not replaced: choose another name.";
+        case PATH_SAVE_NOT_FILE:
+            return name + " is not a regular file.\nIt is not replaced: choose another name.";
+        default: return std::string();
+        }
+    };
+    return checks;
+}
+
 int request(const char* title, const char* pattern, int flags, const char* drawer, const char* file,
-            const SaveName& written, char* path) {
+            const SaveName& written, const SaveAlso& also, char* path) {
     constexpr std::size_t PATH_SIZE = 513;
     if (ui_unattended_report(title, "Cancel")) return 1;
     snd_close(0);
@@ -95,7 +128,7 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
     const int answer =
         gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", mode,
                               path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
-                              &chosen_drawer, &chosen_file, written);
+                              &chosen_drawer, &chosen_file, save_checks(written, also));
     snd_open(1);
     if (answer < 0) {
         gui_beep(); // the requester cannot be shown
@@ -120,10 +153,16 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
 
 int gui_file_request(const char* title, const char* pattern, int flags, const char* drawer,
                      const char* file, char* path) {
-    return request(title, pattern, flags, drawer, file, {}, path);
+    return request(title, pattern, flags, drawer, file, {}, {}, path);
 }
 
 int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
                      const SaveName& written, char* path) {
-    return request(title, pattern, FILE_REQUEST_SAVE, drawer, file, written, path);
+    return request(title, pattern, FILE_REQUEST_SAVE, drawer, file, written, {}, path);
+}
+
+int gui_save_request_also(const char* title, const char* pattern, const char* drawer,
+                          const char* file, const SaveName& written, const SaveAlso& also,
+                          char* path) {
+    return request(title, pattern, FILE_REQUEST_SAVE, drawer, file, written, also, path);
 }

@@ -23,7 +23,9 @@ void gui_modal_end();
 // Shows `body` with the buttons of `buttons` ("OK|Open drawer & close
 // requester"); returns the button chosen, 1 for the first, 2 for the second
 // and so on, 0 for the last. image_kind: 1 information, 2 warning, 3 error.
-int gui_requester(const char* title, const char* body, const char* buttons, int image_kind);
+// `preset` (counted from 0) is the button under Return.
+int gui_requester(const char* title, const char* body, const char* buttons, int image_kind,
+                  int preset = 0);
 // Shows `text` and ends the program with return code 1.
 [[noreturn]] void gui_fatal(const char* text);
 // "Warning" and "Message" with their one "OK" button; the requester's answer.
@@ -45,6 +47,12 @@ int gui_file_request(const char* title, const char* pattern, int flags, const ch
 // a file of that name is replaced (ui_host.save_request).
 int gui_save_request(const char* title, const char* pattern, const char* drawer, const char* file,
                      const SaveName& written, char* path);
+// The same for an action that writes several files: `also` gives the others
+// for the name written, and each of them is asked about too
+// (ui_host.save_request_also).
+int gui_save_request_also(const char* title, const char* pattern, const char* drawer,
+                          const char* file, const SaveName& written, const SaveAlso& also,
+                          char* path);
 // `drawer` and `file` joined as the requester joins them: a "/" between them
 // unless the drawer is empty or ends in ":" or "/". False when the result
 // with its end byte needs more than `size` bytes.

@@ -213,6 +213,7 @@ void gui_install_ui_host() {
     ui_host.beep = gui_beep;
     ui_host.file_request = gui_file_request;
     ui_host.save_request = gui_save_request;
+    ui_host.save_request_also = gui_save_request_also;
     ui_host.choose_load_address = gui_choose_load_address;
     ui_host.open_main_window = gui_open_main_window;
     ui_host.close_main_window = gui_close_main_window;
@@ -226,8 +227,8 @@ void gui_install_ui_host() {
     ui_host.release_screen = gui_unlock_pubscreen;
     ui_host.browse_games = browse;
     ui_host.confirm_quit = gui_confirm_quit;
-    ui_host.question = [](const char* title, const char* text, const char* buttons) {
-        return gui_requester(title, text, buttons, 1);
+    ui_host.question = [](const char* title, const char* text, const char* buttons, int preset) {
+        return gui_requester(title, text, buttons, 1, preset);
     };
     ui_host.exit_notice = [](const char* text) {
         gui_dialogs_close_all();

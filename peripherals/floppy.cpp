@@ -1,6 +1,7 @@
 #include "peripherals/floppy.h"
 
 #include "core/filekinds.h"
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/helpers.h"
 #include "core/loader.h"
@@ -270,6 +271,7 @@ bool disk_save_image(int drive) {
     }
     const std::string host = path_to_host(name);
     std::string error;
+    const FileUseOwnWrite own(FileUse::disk);
     if (!file_write_replace(host, d.image, floppy_geometry().image_bytes, &error)) {
         ui_warning(file_failure_text("Can't write to", host, error).c_str());
         return false;

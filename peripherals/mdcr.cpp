@@ -1,6 +1,7 @@
 #include "peripherals/mdcr.h"
 
 #include "core/filekinds.h"
+#include "core/files_in_use.h"
 #include "core/helpers.h"
 #include "core/loader.h"
 #include "core/message.h"
@@ -408,6 +409,7 @@ int mdcr_save_image() {
     if (!mdcr_file_name[0]) return 0;
     std::string error;
     const std::string host = path_to_host(mdcr_file_name);
+    const FileUseOwnWrite own(FileUse::mdcr);
     if (!file_write_replace(host, mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE, &error)) {
         ui_warning(file_failure_text("Can't write to", host, error).c_str());
         return 0;

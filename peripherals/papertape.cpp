@@ -1,5 +1,6 @@
 #include "peripherals/papertape.h"
 
+#include "core/files_in_use.h"
 #include "core/helpers.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
@@ -186,6 +187,7 @@ static bool write_back(int u) {
         return false;
     }
     std::string error;
+    const FileUseOwnWrite own(FileUse::papertape);
     if (!file_write_replace(host, papertape_buffer[u], papertape_length[u], &error)) {
         std::string text = file_failure_text("Can't write the papertape to", host, error);
         if (kept[0]) text += kept + std::string("tries again.");

@@ -197,9 +197,11 @@ void gui_host_wait_events(int timeout_ms);
 void gui_host_beep();
 // Modal message box; `buttons` separated by "|". Returns the chosen button
 // counted from 1, the last button giving 0. kind: 1 information, 2 warning, 3 error.
+// `preset` (counted from 0) is the button under Return.
 // A break (CTRL-C, a kill) closes an open requester, answered with 0, so
 // that the program can leave through its exit path.
-int gui_host_requester(const char* title, const char* body, const char* buttons, int kind);
+int gui_host_requester(const char* title, const char* body, const char* buttons, int kind,
+                       int preset = 0);
 // A message box with one button that does not wait: shown, and the program
 // runs on; it closes when the user presses the button. kind as above.
 void gui_host_notice(const char* title, const char* body, const char* button, int kind);
@@ -212,13 +214,19 @@ enum class FileRequestMode { existing, save, lookup };
 // confirmed (the drawer and the file name, which may be empty, in
 // *chosen_drawer and *chosen_file), 1 when cancelled (a break cancels it as it
 // closes a requester), -1 when it cannot be shown.
-// A save requester given `written` (the name its caller writes for a chosen
-// path, with the caller's suffix added) asks before replacing that file, not
-// the one typed; No keeps the requester open.
+// A save requester given `checks` checks the files its caller will write for
+// a chosen path (`files`: the name with the caller's suffix added, and any
+// other file the action writes) rather than the name typed: one that may not
+// be written at all is refused with the reason (`refusal`, "" when it may be),
+// and each that exists is asked about. A refusal or a No keeps the requester
+// open for another name.
+struct SaveChecks {
+    std::function<std::vector<std::string>(const std::string& chosen)> files;
+    std::function<std::string(const std::string& file)> refusal;
+};
 int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
                           const char* drawer, const char* file, std::string* chosen_drawer,
-                          std::string* chosen_file,
-                          const std::function<std::string(const std::string&)>& written = {});
+                          std::string* chosen_file, const SaveChecks& checks = {});
 // The file requester in its drawers-only form: only drawers are shown and
 // chosen. 0 with the chosen drawer in *chosen, 1 cancelled (or a break), -1
 // when it cannot be shown.

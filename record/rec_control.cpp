@@ -4,6 +4,7 @@
 
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/files_in_use.h"
 #include "core/frame.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
@@ -25,6 +26,7 @@
 #include <cerrno>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 char rec_picture_name[FILE_NAME_SIZE];
@@ -157,12 +159,59 @@ std::string title() {
 
 } // namespace
 
-std::string rec_generated_path(int kind, const char* infix) {
+namespace {
+// The output of `kind` for the recording named `recording`.
+std::string generated_path(const char* recording, int kind, const char* infix) {
     char name[FILE_NAME_SIZE];
-    std::memcpy(name, file_name_buffer, sizeof name);
-    if (!name[0]) std::snprintf(name, sizeof name, "Untitled");
+    std::snprintf(name, sizeof name, "%s", recording[0] ? recording : "Untitled");
     file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, infix);
     return rec_host_path(name, games_path);
+}
+} // namespace
+
+std::string rec_generated_path(int kind, const char* infix) {
+    return generated_path(file_name_buffer, kind, infix);
+}
+
+std::vector<std::string> rec_generated_files(const char* recording, bool psg) {
+    std::vector<std::string> files;
+    const auto add = [&](int kind, const char* infix = "") {
+        files.push_back(generated_path(recording, kind, infix));
+    };
+    for (const char* infix : {"-1", "-2"}) {
+        if (psg && generatepsg) add(KIND_PSG, infix);
+        if (psg && generateym) add(KIND_YM, infix);
+    }
+    if (generatemidi) add(KIND_MIDI);
+    if (generatesmus) add(KIND_SMUS);
+    if (generate8svx) add(KIND_8SVX);
+    if (generateaiff) add(KIND_AIFF);
+    if (generatewav) add(KIND_WAV);
+    if (generatemng) add(KIND_MNG);
+    if (generatepng) add(KIND_PNG);
+    if (generategif) add(KIND_GIF);
+    if (generateanim) add(KIND_ANIM);
+    return files;
+}
+
+std::string rec_outputs_refusal(const char* recording, bool psg) {
+    for (const std::string& path : rec_generated_files(recording, psg)) {
+        if (const std::string use = file_in_use(path); !use.empty()) {
+            const std::string why = path + " is " + use + ": no output is written over it";
+            if (!ui_nobody_to_ask()) ui_warning(("Not played: " + why + ".").c_str());
+            return why;
+        }
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0) continue;
+        if (ui_nobody_to_ask()) return path + " exists and nobody can be asked to replace it";
+        const std::string question = std::string(path_file_part(path.c_str())) +
+                                     " already exists.\nThe playback generates it anew: "
+                                     "replace it?";
+        // As the save requesters ask: Return keeps the file.
+        if (ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) != 1)
+            return path + " exists and was kept";
+    }
+    return "";
 }
 
 namespace {
@@ -437,8 +486,16 @@ void rec_start(int kind) {
     std::snprintf(file, sizeof file, "%s", slash ? slash + 1 : colon ? colon + 1 : name);
     if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
     char chosen[FILE_NAME_SIZE];
-    if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, games_path,
-                             file, file_suffix_adder(file_kinds[kind].extension), chosen) != 0) {
+    // A recording writes its outputs beside it: the requester asks about each.
+    SaveAlso outputs;
+    if (kind == KIND_COR)
+        outputs = [](const std::string& written) {
+            return rec_generated_files(written.c_str(), memmap_desc().traits.psg);
+        };
+    const FileUseOwnWrite own(FileUse::state); // a save over the state just loaded
+    if (ui_host.save_request_also(file_kinds[kind].save_title, file_kinds[kind].pattern,
+                                  games_path, file, file_suffix_adder(file_kinds[kind].extension),
+                                  outputs, chosen) != 0) {
         ui_mark(UI_TOOLBAR);
         return;
     }

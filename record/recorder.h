@@ -60,6 +60,16 @@ std::string rec_host_path(const char* name, const char* drawer);
 // A generated output's host path: the current file name with the kind's
 // extension, `infix` before it ("-1").
 std::string rec_generated_path(int kind, const char* infix);
+// The host paths of the outputs a recording named `recording` generates with
+// the settings as they are (`psg`: on a memory map with sound chips, their
+// logs too), in the order rec_start_generating opens them.
+std::vector<std::string> rec_generated_files(const char* recording, bool psg);
+// Before a recording's outputs are generated: "" when each may be written;
+// otherwise why not, and nothing is written. An output that is a file the
+// program has in use is refused (with a warning when someone is there to
+// read it); one that exists is asked about, and refused where nobody can be
+// asked.
+std::string rec_outputs_refusal(const char* recording, bool psg);
 // Writes a complete file under a temporary name and renames it; a failure
 // warns (naming the file) and leaves no half-written file. True when written.
 bool rec_write_file(const std::string& host_path, const void* data, std::size_t size);

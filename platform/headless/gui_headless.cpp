@@ -320,7 +320,7 @@ void gui_host_wait_events(int) {
 void gui_host_beep() {
     ++beeps;
 }
-int gui_host_requester(const char* title, const char* body, const char* buttons, int) {
+int gui_host_requester(const char* title, const char* body, const char* buttons, int, int) {
     requesters.push_back(std::string(title) + "|" + body + "|" + buttons);
     // The time the user takes to answer; a break meanwhile closes the
     // requester before the user's answer is taken.
@@ -338,7 +338,7 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
 int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
                           const char* drawer, const char* file, std::string* chosen_drawer,
                           std::string* chosen_file,
-                          const std::function<std::string(const std::string&)>&) {
+                          const SaveChecks&) {
     const char* kind = mode == FileRequestMode::save     ? "save"
                        : mode == FileRequestMode::lookup ? "lookup"
                                                          : "load";

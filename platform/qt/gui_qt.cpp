@@ -1261,21 +1261,23 @@ static int requester_box(const char* title, const char* body, const char* button
     return 0;
 }
 
-int gui_host_requester(const char* title, const char* body, const char* buttons, int kind) {
-    return requester_box(title, body, buttons, kind, 0);
+int gui_host_requester(const char* title, const char* body, const char* buttons, int kind,
+                       int preset) {
+    return requester_box(title, body, buttons, kind, static_cast<std::size_t>(preset));
 }
 
 namespace {
-// The file requester. A save requester given its caller's naming asks about
-// the file its caller will write: the name typed with the caller's suffix,
-// rather than the name as typed. A lookup requester hands on a name typed
-// that does not exist as such (its caller adds the suffixes and looks), and
-// is confirmed with no name at all, which answers the drawer alone.
+// The file requester. A save requester given its caller's checks asks about
+// the files its caller will write: the name typed with the caller's suffix,
+// and what else the action writes beside it, rather than the name as typed. A
+// lookup requester hands on a name typed that does not exist as such (its
+// caller adds the suffixes and looks), and is confirmed with no name at all,
+// which answers the drawer alone.
 class FileRequester : public QFileDialog {
   public:
-    FileRequester(FileRequestMode mode, std::function<std::string(const std::string&)> written)
-        : mode_(mode), written_(mode == FileRequestMode::save ? std::move(written) : nullptr) {
-        if (written_) setOption(QFileDialog::DontConfirmOverwrite, true);
+    FileRequester(FileRequestMode mode, SaveChecks checks)
+        : mode_(mode), checks_(mode == FileRequestMode::save ? std::move(checks) : SaveChecks{}) {
+        if (checks_.files) setOption(QFileDialog::DontConfirmOverwrite, true);
     }
     // Once the requester is dressed: its Open button stays usable with an
     // empty name, which the dialog's own check would grey out.
@@ -1309,33 +1311,9 @@ class FileRequester : public QFileDialog {
                 return;
             }
         }
-        if (written_ && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
-            !QFileInfo(typed.first()).isDir()) {
-            const std::string written = written_(typed.first().toStdString());
-            const QFileInfo target(QString::fromStdString(written));
-            const int place = path_save_place(written);
-            if (place != PATH_SAVE_FREE) {
-                // Nothing replaces it: the user picks another name.
-                const QString body =
-                    place == PATH_SAVE_READ_ONLY
-                        ? QFileDialog::tr("%1 is write-protected.\nIt is not replaced: choose another name.")
-                        : place == PATH_SAVE_FOLDER
-                            ? QFileDialog::tr("%1 is a folder.\nIt is not replaced: choose another name.")
-                            : QFileDialog::tr("%1 is not a regular file.\nIt is not replaced: choose another name.");
-                requester_box(windowTitle().toUtf8().constData(),
-                              body.arg(target.fileName()).toUtf8().constData(), "OK", 2, 0);
-                return;
-            }
-            if (target.exists() || target.isSymLink()) {
-                const QString body =
-                    QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
-                        .arg(target.fileName());
-                // As the requester's own question: No under Return.
-                if (requester_box(windowTitle().toUtf8().constData(), body.toUtf8().constData(),
-                                  "Yes|No", 2, 1) != 1)
-                    return;
-            }
-        }
+        if (checks_.files && acceptMode() == QFileDialog::AcceptSave && !typed.isEmpty() &&
+            !QFileInfo(typed.first()).isDir() && !may_write(checks_.files(typed.first().toStdString())))
+            return;
         QFileDialog::accept();
     }
 
@@ -1348,8 +1326,28 @@ class FileRequester : public QFileDialog {
     }
 
   private:
+    // A file that may not be written is refused with the reason; each that
+    // exists is asked about, No under Return. False keeps the requester open.
+    bool may_write(const std::vector<std::string>& files) {
+        const QByteArray title = windowTitle().toUtf8();
+        if (checks_.refusal)
+            for (const std::string& f : files)
+                if (const std::string why = checks_.refusal(f); !why.empty()) {
+                    requester_box(title.constData(), why.c_str(), "OK", 2, 0);
+                    return false;
+                }
+        for (const std::string& f : files) {
+            const QFileInfo target(QString::fromStdString(f));
+            if (!target.exists() && !target.isSymLink()) continue;
+            const QString body = QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                                     .arg(target.fileName());
+            if (requester_box(title.constData(), body.toUtf8().constData(), "Yes|No", 2, 1) != 1)
+                return false;
+        }
+        return true;
+    }
     FileRequestMode mode_;
-    std::function<std::string(const std::string&)> written_;
+    SaveChecks checks_;
     QLineEdit* name_ = nullptr;
     QPushButton* open_ = nullptr;
     bool without_name_ = false;
@@ -1358,11 +1356,10 @@ class FileRequester : public QFileDialog {
 
 int gui_host_file_request(const char* title, const char* pattern, FileRequestMode mode,
                           const char* drawer, const char* file, std::string* chosen_drawer,
-                          std::string* chosen_file,
-                          const std::function<std::string(const std::string&)>& written) {
+                          std::string* chosen_file, const SaveChecks& checks) {
     if (!app) return -1;
     const bool save = mode == FileRequestMode::save;
-    FileRequester dialog(mode, written);
+    FileRequester dialog(mode, checks);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(QString::fromUtf8(title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

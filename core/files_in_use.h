@@ -1,0 +1,50 @@
+// The files the program has in use: the tape in the deck, a papertape in a
+// unit, an inserted disk or MDCR tape, the recording being played, the state
+// just loaded. The layers that hold them add a lister each at start-up
+// (app_install_hooks); every writer asks before it replaces a file (the
+// shared writer in core/serial.cpp, the save requesters), so that no output
+// of one writer is ever written over a file another one holds. Files are
+// told apart by their identity (device and inode), so that a link or another
+// spelling of the name is the same file.
+//
+//   files_in_use_add(FileUse::tape, tape_files_in_use);  // at start-up
+//   file_in_use("/home/me/Games/song.wav");             // "the tape in the deck"
+//   { const FileUseOwnWrite own(FileUse::disk); ... }    // a disk's own update
+#pragma once
+
+#include "platform/file_identity.h"
+
+#include <string>
+#include <vector>
+
+enum class FileUse : int { tape, papertape, disk, mdcr, playback, state, count };
+
+// One file in use, and what it is for a message ("the tape in the deck").
+struct FileInUse {
+    std::string what;
+    FileIdentity id;
+};
+using FileUseLister = void (*)(std::vector<FileInUse>* out);
+
+void files_in_use_add(FileUse use, FileUseLister lister);
+// Forgets every lister (the application adds them again).
+void files_in_use_clear();
+
+// What the file at the host path `host` is to the program ("the tape in the
+// deck"), or "" when it is none of the files in use (or nothing is there).
+// The files of a use whose own write runs now (FileUseOwnWrite) don't count.
+std::string file_in_use(const std::string& host);
+
+// While one lives, the files of `use` are not counted: the medium (or the
+// state saver) writes its own file, as an update or a save over it does.
+class FileUseOwnWrite {
+  public:
+    explicit FileUseOwnWrite(FileUse use);
+    ~FileUseOwnWrite();
+    FileUseOwnWrite(const FileUseOwnWrite&) = delete;
+    FileUseOwnWrite& operator=(const FileUseOwnWrite&) = delete;
+
+  private:
+    FileUse use_;
+    bool was_;
+};

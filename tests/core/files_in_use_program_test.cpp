@@ -1,0 +1,89 @@
+// The files the program has in use, and the user's files beside them, in the
+// running program driven through its port: no writer replaces a file another
+// one holds (the tape in the deck, by any name), and a playback that
+// generates asks nobody, refusing while one of its outputs is there.
+#include "tests/record/tools.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FilesInUseProgram : public ProgramTest {
+  protected:
+    int ask(const std::string& line, std::string* said = nullptr) {
+        std::string result;
+        const int rc = send(line, &result);
+        if (said) *said = result;
+        return rc;
+    }
+    // The Elektor generating WAV and GIF, the WAV tape Games/song.wav in its
+    // deck, and a recording (its state, then 100 idle frames) as `take`.
+    void start_elektor(const std::string& take) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        ask("SETMACHINE ELEKTOR"); // rc 5: its monitor image is missing
+        fs::create_directories(games);
+        tape = {'R', 'I', 'F', 'F', 236, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a', 200, 0, 0, 0};
+        tape.resize(244, 0xD0);
+        write_bytes(games / "song.wav", tape);
+        ASSERT_EQ(ask("OPEN " + (games / "song.wav").string()), 0);
+        ASSERT_EQ(ask("SAVEAS " + (games / "song.cos").string()), 0);
+        std::vector<u8> bytes = read_bytes(games / "song.cos");
+        bytes[2] = 1; // a recording follows the state
+        bytes.resize(bytes.size() + 6 * 100);
+        write_bytes(games / take, bytes);
+        for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV", "MACRO.ANIMS.GIF"})
+            ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
+    }
+    const fs::path games = home.path() / "Games";
+    std::vector<u8> tape;
+};
+
+} // namespace
+
+// The tape in the deck is no writer's output by any name: a generating
+// playback named after it, a state or a picture saved through a link to it,
+// are refused with the reason. The state just loaded is saved over as before.
+TEST_F(FilesInUseProgram, NoWriterReplacesTheTapeInTheDeck) {
+    start_elektor("song.cor");
+    ASSERT_FALSE(HasFatalFailure());
+    fs::create_symlink("song.wav", games / "link.cos");
+    fs::create_symlink("song.wav", games / "link.png");
+    std::string said;
+    EXPECT_EQ(ask("OPEN " + (games / "song.cor").string(), &said), 10);
+    EXPECT_NE(said.find("song.wav is the tape in the deck"), std::string::npos) << said;
+    EXPECT_EQ(ask("MENU MACRO.STOP"), 5) << "nothing plays";
+    for (const char* line : {"SAVEAS ", "SAVEPNG "}) {
+        const std::string name = line[4] == 'A' ? "link.cos" : "link.png";
+        EXPECT_EQ(ask(line + (games / name).string(), &said), 10);
+        EXPECT_NE(said.find("it is the tape in the deck"), std::string::npos) << said;
+    }
+    EXPECT_TRUE(read_bytes(games / "song.wav") == tape) << "the tape's file was replaced";
+    ASSERT_EQ(ask("OPEN " + (games / "song.cos").string()), 0);
+    EXPECT_EQ(ask("SAVEAS " + (games / "song.cos").string(), &said), 0) << said;
+}
+
+// On the port a generating playback over the user's files named after the
+// recording is refused with rc 10 while any of them is there, naming each.
+TEST_F(FilesInUseProgram, AGeneratingPlaybackKeepsTheUsersFilesUnasked) {
+    start_elektor("rec2.cor");
+    ASSERT_FALSE(HasFatalFailure());
+    const fs::path take = games / "rec2.cor", sound = games / "rec2.wav", picture = games / "rec2.gif";
+    test_write_file(sound, "the user's sound");
+    test_write_file(picture, "the user's picture");
+    std::string said;
+    for (const fs::path& kept : {sound, picture}) {
+        EXPECT_EQ(ask("OPEN " + take.string(), &said), 10);
+        EXPECT_NE(said.find(kept.string() + " exists"), std::string::npos) << said;
+        EXPECT_TRUE(test_read_file(picture) == "the user's picture");
+        fs::remove(kept);
+    }
+    ASSERT_EQ(ask("OPEN " + take.string()), 0);
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+    EXPECT_TRUE(test_read_file(picture).rfind("GIF89a", 0) == 0);
+    EXPECT_TRUE(test_read_file(sound).rfind("RIFF", 0) == 0);
+}
