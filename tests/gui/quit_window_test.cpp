@@ -164,6 +164,22 @@ class QuitWindow : public HomeTest {
         drives[0].changed = 1;
         std::snprintf(drives[0].file_name, FLOPPY_NAME_SIZE, "%s", (home / "work.raw").c_str());
     }
+    // A TWIN with k.pap (as the test left it) in its punch unit, one frame punched.
+    void punched_tape() {
+        port("SETMACHINE TWIN");
+        gui_main_window_events();
+        ASSERT_EQ(port("OPEN " + (home / "k.pap").string()), 0);
+        papertape_punch_run(0);
+        ASSERT_EQ(port("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
+    }
+    // The quit window last shown named k.pap as not back in its file.
+    void named_the_held_tape() {
+        const GuiWindowDesc* d = gui_headless_last_closed_desc();
+        ASSERT_NE(d, nullptr);
+        ASSERT_NE(find(d->root, GID_QUIT_DISKS), nullptr);
+        EXPECT_EQ(find(d->root, GID_QUIT_DISKS)->text,
+                  "Papertapes not back in their files: unit 0 (\"k.pap\").");
+    }
 };
 
 } // namespace
@@ -269,23 +285,15 @@ TEST_F(QuitWindow, NamesAChangedMdcrTapeAndOffersToUpdateIt) {
 // folder) stays in its unit; the window names it as it names changed disks,
 // also with the question switched off, and No keeps it.
 TEST_F(QuitWindow, NamesAPunchedPapertapeNotBackInItsFile) {
-    port("SETMACHINE TWIN");
-    gui_main_window_events();
     test_write_file(home / "k.pap", "old");
-    ASSERT_EQ(port("OPEN " + (home / "k.pap").string()), 0);
-    papertape_punch_run(0);
-    ASSERT_EQ(port("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
+    punched_tape();
     std::filesystem::remove(home / "k.pap");
     std::filesystem::create_directory(home / "k.pap");
     EXPECT_FALSE(papertape_close(0));
     confirmquit = 0;
     EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
-    const GuiWindowDesc* d = gui_headless_last_closed_desc();
-    ASSERT_NE(d, nullptr);
-    ASSERT_NE(find(d->root, GID_QUIT_DISKS), nullptr);
-    EXPECT_EQ(find(d->root, GID_QUIT_DISKS)->text,
-              "Papertapes not back in their files: unit 0 (\"k.pap\").");
-    EXPECT_EQ(find(d->root, GID_QUIT_UPDATE), nullptr);
+    named_the_held_tape();
+    EXPECT_EQ(find(gui_headless_last_closed_desc()->root, GID_QUIT_UPDATE), nullptr);
     EXPECT_EQ(papertape_buffer[0][0], 'N');
 }
 
@@ -414,19 +422,11 @@ TEST_F(QuitWindow, KeepsWhatCannotGoBackOverAWriteProtectedFile) {
     EXPECT_EQ(seen_disks.back(), "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
     mdcr_changed = 0;
 
-    port("SETMACHINE TWIN");
-    gui_main_window_events();
     protect(home / "k.pap", "old");
-    ASSERT_EQ(port("OPEN " + (home / "k.pap").string()), 0);
-    papertape_punch_run(0);
-    ASSERT_EQ(port("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
+    punched_tape();
     EXPECT_FALSE(papertape_close(0));
     EXPECT_TRUE(papertape_held_back(0));
     EXPECT_EQ(test_read_file(home / "k.pap"), "old");
     EXPECT_FALSE(close_main({gadget(GID_QUIT_NO)}));
-    const GuiWindowDesc* d = gui_headless_last_closed_desc();
-    ASSERT_NE(d, nullptr);
-    ASSERT_NE(find(d->root, GID_QUIT_DISKS), nullptr);
-    EXPECT_EQ(find(d->root, GID_QUIT_DISKS)->text,
-              "Papertapes not back in their files: unit 0 (\"k.pap\").");
+    named_the_held_tape();
 }
