@@ -437,9 +437,9 @@ void app_main(int argc, char** argv) {
             // The listing goes to its file; the console gets only the messages
             // printed while no file is open (such as one that cannot be written).
             con_push_sink(listing_sink);
-            dis_to_file(0x0000, 0x7FFF, named_file.c_str());
+            const bool written = dis_to_file(0x0000, 0x7FFF, named_file.c_str());
             con_pop_sink();
-            app_clean_exit(0);
+            app_clean_exit(written ? 0 : 10);
         }
     } else {
         std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);

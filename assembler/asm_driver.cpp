@@ -70,6 +70,7 @@ std::string listing;   // the listing text, written out at the end
 std::string list_name; // its file name
 bool stopped;          // a break ended the run
 std::vector<std::string> written; // the files this run wrote
+std::string unwritten; // which output could not be written, and why ("" when all were)
 
 const char* const notation_names[NOTATIONS] = {"non-extended Signetics", "extended Signetics",
                                                "old CALM", "new CALM", "IEEE-694"};
@@ -157,10 +158,15 @@ const char* object_extension() {
     return machine_debug().object_suffix;
 }
 
-// Writes `data` to `name` whole or not at all.
-bool write_whole(const std::string& name, const std::string& data) {
-    if (!file_write_replace(name, data.data(), data.size())) {
-        con_printf("Can't open %s for output!\n", name.c_str());
+// Writes `data` to `name` whole or not at all. A failure is told with
+// `message` (filled with the name) and fails the run: the first one is kept,
+// with the system's reason, for its end.
+bool write_whole(const std::string& name, const std::string& data,
+                 const char* message = "Can't open %s for output!\n") {
+    std::string why;
+    if (!file_write_replace(name, data.data(), data.size(), &why)) {
+        con_printf(message, name.c_str());
+        if (unwritten.empty()) unwritten = file_failure_text("Can't write", name, why);
         return false;
     }
     written.push_back(name);
@@ -335,17 +341,25 @@ void finish(bool completed_pass2) {
     } else if (asm_low_address > asm_high_address) {
         con_printf("No code or data was produced: no object file written.\n");
         asm_object_name.clear();
+    } else if (!unwritten.empty()) {
+        // A run whose listing failed has failed: its object would stand for it.
+        asm_object_name.clear();
     } else if (ext == ".aof") {
-        if (!objfile_save_aof(asm_object_name.c_str(), static_cast<u32>(asm_low_address),
-                              static_cast<u32>(asm_high_address), static_cast<u32>(start), 30))
-            asm_object_name.clear();
+        if (write_whole(asm_object_name,
+                        objfile_aof_text(static_cast<u32>(asm_low_address),
+                                         static_cast<u32>(asm_high_address),
+                                         static_cast<u32>(start), 30),
+                        "Can't open \"%s\" for writing!\n"))
+            file_write_icon(KIND_AOF, asm_object_name.c_str());
         else
-            written.push_back(asm_object_name);
+            asm_object_name.clear();
     } else if (!write_whole(asm_object_name, object_data(ext, start))) {
         asm_object_name.clear();
     }
     if (asm_error_count)
         con_printf("%u error(s) and %u warning(s).\n\n", asm_error_count, asm_warning_count);
+    else if (!unwritten.empty())
+        con_printf("%s\n\n", unwritten.c_str());
     else
         con_printf("%s.\n\n", "OK");
 }
@@ -573,6 +587,7 @@ bool asm_incbin() {
 void asm_assemble_file() {
     stopped = false;
     written.clear();
+    unwritten.clear();
     dir_enter_projects();
     const std::string name = asm_find_source(asm_source_name);
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", name.c_str());
@@ -663,7 +678,8 @@ int asm_assemble_checked(const char* path) {
     asm_error_count = 1;
     asm_warning_count = 0;
     asm_assemble_file();
-    if (asm_error_count || stopped) {
+    // A run that could not write its listing or object file has failed too.
+    if (asm_error_count || stopped || !unwritten.empty()) {
         std::copy(labels.begin(), labels.end(), user_labels);
         user_label_count = label_count;
         std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
@@ -677,6 +693,8 @@ int asm_assemble_checked(const char* path) {
 
 std::string asm_failure_text() {
     std::string text = path_file_part(asm_source_name);
+    if (!asm_error_count && !stopped && !unwritten.empty())
+        return text + " was not loaded: the assembly could not write its files.\n" + unwritten;
     text += " did not assemble";
     if (asm_error_count) text += " (" + std::to_string(asm_error_count) + " error(s))";
     text += ".";

@@ -412,7 +412,7 @@ bool close_source_file(SourceFile& out, std::FILE* file) {
 
 } // namespace
 
-void dis_to_file(u32 first, u32 last, const char* filename) {
+bool dis_to_file(u32 first, u32 last, const char* filename) {
     first &= 0x7FFF;
     last &= 0x7FFF;
     u16 saved_iar = cpu_iar;
@@ -451,6 +451,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     bool drawer_entered = false;
     std::FILE* previous_output = asm_output_file;
     asm_output_file = nullptr;
+    bool written = true;
     if (filename && filename[0]) {
         final_name = dis_file_name(filename);
         dir_enter_projects();
@@ -464,6 +465,7 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
             dbg_refuse("%s\n", file_failure_text("Can't open", final_name, why).c_str());
         if (!asm_output_file && why.empty())
             dbg_refuse("Can't open %s for output!\n", final_name.c_str());
+        written = asm_output_file != nullptr;
     }
 
     if (asm_output_file) con_printf(";%s\n", final_name.c_str());
@@ -513,7 +515,10 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     if (asm_output_file) {
         std::FILE* file = asm_output_file;
         asm_output_file = previous_output;
-        if (!close_source_file(out, file)) dbg_refuse("Can't write %s!\n", final_name.c_str());
+        if (!close_source_file(out, file)) {
+            dbg_refuse("Can't write %s!\n", final_name.c_str());
+            written = false;
+        }
     }
     asm_output_file = previous_output;
     if (drawer_entered) dir_restore();
@@ -521,4 +526,5 @@ void dis_to_file(u32 first, u32 last, const char* filename) {
     cpu_iar = saved_iar;
     cpu_psl = saved_psl;
     con_printf("\n");
+    return written;
 }

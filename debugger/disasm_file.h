@@ -42,8 +42,9 @@ void dis_write_equates(const char* equate_word, bool user_labels = true);
 // complete, or, where the file system cannot do that, as "<name>.asm.tmp",
 // which the exit path removes if the run ends before it is renamed. A stale
 // "<name>.asm.tmp" is removed first. A CTRL-C or SIGTERM ends the run at the
-// next line through the exit path.
-void dis_to_file(u32 first, u32 last, const char* filename);
+// next line through the exit path. False when the file was named and not
+// written (the refusal says why).
+bool dis_to_file(u32 first, u32 last, const char* filename);
 // The file dis_to_file writes for `filename`: its extension replaced by ".asm"
 // (a relative name lies in the projects drawer), and whether it exists.
 std::string dis_file_name(const char* filename);

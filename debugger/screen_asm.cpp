@@ -50,10 +50,13 @@ void file_save_screen_asm() {
     con_printf("\n        END\n");
     asm_output_file = previous;
     const bool closed = std::fclose(source) == 0;
-    const bool written = closed && file_write_replace(path, text, size);
+    std::string why = "out of memory";
+    const bool written = closed && file_write_replace(path, text, size, &why);
     std::free(text);
     if (!written) {
+        // The beep, and which file was not written and why.
         ui_beep();
+        ui_warning(file_failure_text("Can't write to", path, why).c_str());
         return;
     }
     file_write_icon(KIND_ASM, path.c_str());

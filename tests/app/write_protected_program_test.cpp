@@ -79,6 +79,11 @@ TEST_F(WriteProtected, EverySaveOfThePortRefusesAndKeepsTheFile) {
     walk("DEBUGGER \"SAVESYM y\"", projects / "y.sym");
     walk("DEBUGGER \"DISGAME 0 10 d\"", projects / "d.asm");
     walk("DEBUGGER \"IM 0 10 i\"", projects / "i.asm");
+    // The assembler's object file: the run fails, and says which file.
+    test_write_file(projects / "w.asm", "        ORG $0\n        HALT\n        END\n");
+    walk("DEBUGGER \"ASM w\"", projects / "w.bin");
+    EXPECT_EQ(result.find("OK."), std::string::npos) << result;
+    EXPECT_NE(result.find("Can't write w.bin: Not a regular file!"), std::string::npos) << result;
     send("SETMACHINE ELEKTOR", &result); // without its monitor image: it runs all the same
     walk("DEBUGGER \"SAVEEOF 800 8FF e\"", projects / "e.eof");
 

@@ -16,6 +16,7 @@
 #include <regex>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -38,7 +39,9 @@ class AsmProgram : public ::testing::Test {
 
     // Runs the program with `args` in the test's folder and waits up to 30
     // seconds for its end. Without `display` it gets no display variables.
-    Outcome launch(std::vector<std::string> args, bool display) {
+    // With `file_size_limit` every file it writes stops at that many bytes,
+    // as on a full disk.
+    Outcome launch(std::vector<std::string> args, bool display, rlim_t file_size_limit = 0) {
         std::vector<std::string> env = {"BRINDLEMOX_HOME=" + home.path().string(),
                                         "XDG_RUNTIME_DIR=" + home.path().string(),
                                         "SDL_AUDIODRIVER=dummy"};
@@ -68,8 +71,22 @@ class AsmProgram : public ::testing::Test {
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         pid_t pid = -1;
+        // The child takes the limit and the ignored signal with it: a write
+        // past the limit fails instead of ending the program.
+        rlimit was {};
+        getrlimit(RLIMIT_FSIZE, &was);
+        void (*was_signal)(int) = SIG_DFL;
+        if (file_size_limit) {
+            was_signal = std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited = {file_size_limit, was.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &limited);
+        }
         const int spawned =
             posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), envp.data());
+        if (file_size_limit) {
+            setrlimit(RLIMIT_FSIZE, &was);
+            std::signal(SIGXFSZ, was_signal);
+        }
         posix_spawn_file_actions_destroy(&actions);
         Outcome run;
         if (spawned != 0) return run;
@@ -194,6 +211,47 @@ TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
     EXPECT_EQ(test_read_file(state), "state of the last session");
 
     EXPECT_EQ(launch({"UPGRADE"}, false).code, 0);
+}
+
+// An output that cannot be written fails the batch job as an error does: no
+// "OK.", the file named with the reason, what was there kept; nor does a
+// DISGAME that could not write its source end with 0.
+TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
+    const fs::path src = home.path() / "src";
+    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 5\n        BCTA,un B\n"
+                                   "        END B\n");
+    ASSERT_EQ(assemble(src / "p.asm").code, 0);
+    const std::string good = test_read_file(src / "p.bin");
+    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 7\n        BCTA,un B\n"
+                                   "        END B\n");
+
+    // A write-protected object file, then a folder at the listing's name.
+    fs::permissions(src / "p.bin", fs::perms::owner_read | fs::perms::group_read);
+    Outcome run = assemble(src / "p.asm");
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_FALSE(has(run.err, "OK.")) << run.err;
+    EXPECT_TRUE(has(run.err, "Can't write " + (src / "p.bin").string() + ": Read-only file!\n"))
+        << run.err;
+    EXPECT_EQ(test_read_file(src / "p.bin"), good);
+    fs::permissions(src / "p.bin", fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::remove(src / "p.lst");
+    fs::create_directory(src / "p.lst");
+    run = assemble(src / "p.asm");
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_FALSE(has(run.err, "OK.")) << run.err;
+    EXPECT_TRUE(has(run.err, "Can't write " + (src / "p.lst").string() + ": Is a directory!\n"))
+        << run.err;
+    EXPECT_EQ(test_read_file(src / "p.bin"), good); // the run failed: its object is not written
+    EXPECT_TRUE(fs::is_directory(src / "p.lst"));
+
+    // The disassembly of the whole memory, larger than the files may grow.
+    fs::copy_file(src / "p.bin", src / "d.bin");
+    run = launch({"DISGAME=" + (src / "d.bin").string()}, false, 16384);
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.out + run.err, "Can't write " + (src / "d.asm").string() + "!"))
+        << run.out << run.err;
+    EXPECT_FALSE(fs::exists(src / "d.asm"));
 }
 
 // A source with errors leaves the object of its last good assembly alone; the
