@@ -71,22 +71,17 @@ class AsmProgram : public ::testing::Test {
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         pid_t pid = -1;
-        // The child takes the limit and the ignored signal with it: a write
+        // The child takes the limit, and SIGXFSZ ignored, with it: a write
         // past the limit fails instead of ending the program.
         rlimit was {};
         getrlimit(RLIMIT_FSIZE, &was);
-        void (*was_signal)(int) = SIG_DFL;
-        if (file_size_limit) {
-            was_signal = std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limited = {file_size_limit, was.rlim_max};
-            setrlimit(RLIMIT_FSIZE, &limited);
-        }
+        const rlimit limited = {file_size_limit ? file_size_limit : was.rlim_cur, was.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const auto was_signal = std::signal(SIGXFSZ, file_size_limit ? SIG_IGN : SIG_DFL);
         const int spawned =
             posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), envp.data());
-        if (file_size_limit) {
-            setrlimit(RLIMIT_FSIZE, &was);
-            std::signal(SIGXFSZ, was_signal);
-        }
+        setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, was_signal);
         posix_spawn_file_actions_destroy(&actions);
         Outcome run;
         if (spawned != 0) return run;
@@ -226,28 +221,21 @@ TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
                                    "        END B\n");
 
     // A write-protected object file, then a folder at the listing's name.
-    fs::permissions(src / "p.bin", fs::perms::owner_read | fs::perms::group_read);
-    Outcome run = assemble(src / "p.asm");
-    EXPECT_EQ(run.code, 10) << run.err;
-    EXPECT_FALSE(has(run.err, "OK.")) << run.err;
-    EXPECT_TRUE(has(run.err, "Can't write " + (src / "p.bin").string() + ": Read-only file!\n"))
-        << run.err;
-    EXPECT_EQ(test_read_file(src / "p.bin"), good);
-    fs::permissions(src / "p.bin", fs::perms::owner_read | fs::perms::owner_write);
-
-    fs::remove(src / "p.lst");
-    fs::create_directory(src / "p.lst");
-    run = assemble(src / "p.asm");
-    EXPECT_EQ(run.code, 10) << run.err;
-    EXPECT_FALSE(has(run.err, "OK.")) << run.err;
-    EXPECT_TRUE(has(run.err, "Can't write " + (src / "p.lst").string() + ": Is a directory!\n"))
-        << run.err;
-    EXPECT_EQ(test_read_file(src / "p.bin"), good); // the run failed: its object is not written
-    EXPECT_TRUE(fs::is_directory(src / "p.lst"));
+    fs::permissions(src / "p.bin", fs::perms::owner_read);
+    for (const char* failed : {"p.bin: Read-only file!\n", "p.lst: Is a directory!\n"}) {
+        const Outcome run = assemble(src / "p.asm");
+        EXPECT_EQ(run.code, 10) << run.err;
+        EXPECT_FALSE(has(run.err, "OK.")) << run.err;
+        EXPECT_TRUE(has(run.err, "Can't write " + (src / failed).string())) << run.err;
+        EXPECT_EQ(test_read_file(src / "p.bin"), good); // a failed run writes no object
+        fs::permissions(src / "p.bin", fs::perms::owner_read | fs::perms::owner_write);
+        fs::remove(src / "p.lst");
+        fs::create_directory(src / "p.lst");
+    }
 
     // The disassembly of the whole memory, larger than the files may grow.
     fs::copy_file(src / "p.bin", src / "d.bin");
-    run = launch({"DISGAME=" + (src / "d.bin").string()}, false, 16384);
+    const Outcome run = launch({"DISGAME=" + (src / "d.bin").string()}, false, 16384);
     EXPECT_EQ(run.code, 10) << run.err;
     EXPECT_TRUE(has(run.out + run.err, "Can't write " + (src / "d.asm").string() + "!"))
         << run.out << run.err;
