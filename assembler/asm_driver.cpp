@@ -160,11 +160,16 @@ const char* object_extension() {
 
 // Writes `data` to `name` whole or not at all. A failure is told with
 // `message` (filled with the name) and fails the run: the first one is kept,
-// with the system's reason, for its end.
+// with the system's reason, for its end. The source itself (a source named
+// with the listing's or the object's suffix) is never written over.
 bool write_whole(const std::string& name, const std::string& data,
                  const char* message = "Can't open %s for output!\n") {
-    std::string why;
-    if (!file_write_replace(name, data.data(), data.size(), &why)) {
+    std::string why = "it is the source being assembled";
+    struct stat out, source;
+    const bool is_source = ::stat(name.c_str(), &out) == 0 &&
+                           ::stat(asm_source_name, &source) == 0 &&
+                           out.st_dev == source.st_dev && out.st_ino == source.st_ino;
+    if (is_source || !file_write_replace(name, data.data(), data.size(), &why)) {
         con_printf(message, name.c_str());
         if (unwritten.empty()) unwritten = file_failure_text("Can't write", name, why);
         return false;

@@ -208,9 +208,10 @@ TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
     EXPECT_EQ(launch({"UPGRADE"}, false).code, 0);
 }
 
-// An output that cannot be written fails the batch job as an error does: no
-// "OK.", the file named with the reason, what was there kept; nor does a
-// DISGAME that could not write its source end with 0.
+// An output that cannot be written (or that would be the source itself)
+// fails the batch job as an error does: no "OK.", the file named with the
+// reason, what was there kept; nor does a DISGAME that could not write its
+// source end with 0.
 TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
     const fs::path src = home.path() / "src";
     test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 5\n        BCTA,un B\n"
@@ -232,6 +233,10 @@ TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
         fs::remove(src / "p.lst");
         fs::create_directory(src / "p.lst");
     }
+    // A source named as its object file would be is not written over.
+    test_write_file(src / "s.bin", "        ORG $0\n        HALT\n        END\n");
+    EXPECT_EQ(assemble(src / "s.bin").code, 10);
+    EXPECT_EQ(test_read_file(src / "s.bin"), "        ORG $0\n        HALT\n        END\n");
 
     // The disassembly of the whole memory, larger than the files may grow.
     fs::copy_file(src / "p.bin", src / "d.bin");
