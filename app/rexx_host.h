@@ -26,6 +26,10 @@ void rexx_close_port();
 // once the replies are written.
 void rexx_serve_port();
 extern bool rexx_quit_requested;
+// A command of the port asked to quit (the port's QUIT, the debugger's SYS
+// sent through it): what the program drops is named on the console and in
+// the reply (rc 5), and the program ends once that reply is written.
+void rexx_quit_after_reply();
 // While a requester or a modal window holds the program (called from its
 // wait): every other client's command is answered at once with 5, "A
 // requester is open.", instead of waiting for the user. True when the client
