@@ -7,7 +7,6 @@
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "core/ui_host.h"
-#include "peripherals/changed_media.h"
 #include "platform/catalog.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
@@ -92,20 +91,6 @@ void rexx_close_port() {
     stop_asked = false;
     rexx_port_close();
     rexx_host_name[0] = '\0';
-}
-
-bool rexx_quit_requested = false;
-
-void rexx_quit_after_reply() {
-    // The console hears it too, even from a debugger command whose output
-    // goes to its reply alone (or nowhere, when QUIET).
-    const int quiet = rexx_quiet;
-    rexx_quiet = 0;
-    const bool pushed = con_push_sink(con_console_sink);
-    media_report_changed("they are dropped");
-    if (pushed) con_pop_sink();
-    rexx_quiet = quiet;
-    rexx_quit_requested = true;
 }
 
 // Nobody sits at the screen for a command of the port: it never waits on a dialog.

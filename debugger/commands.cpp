@@ -7,7 +7,6 @@
 #include "debugger/coverage.h"
 
 #include "assembler/expr.h"
-#include "app/rexx_host.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
