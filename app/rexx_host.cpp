@@ -93,8 +93,6 @@ void rexx_close_port() {
     rexx_host_name[0] = '\0';
 }
 
-bool rexx_quit_requested = false;
-
 // Nobody sits at the screen for a command of the port: it never waits on a dialog.
 // A machine switched while paused shows its picture before the next command
 // (a SAVEPNG, say) is served.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/startup.h"
+#include "core/session.h"
 
 #include <string>
 
@@ -25,7 +26,7 @@ void rexx_close_port();
 // After a request that asked to quit, the program ends through the exit path
 // once the replies are written.
 void rexx_serve_port();
-extern bool rexx_quit_requested;
+// A request that asks to quit sets rexx_quit_requested (core/session.h).
 // While a requester or a modal window holds the program (called from its
 // wait): every other client's command is answered at once with 5, "A
 // requester is open.", instead of waiting for the user. True when the client

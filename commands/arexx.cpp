@@ -64,6 +64,15 @@ void failed_with(ArexxCall& call, const char* text, const std::string& why) {
     call.result += "\n";
 }
 
+// A load the command made of a file the client did not name (Revert, a
+// quick load) did not happen: 10, naming the file and, when known, why.
+void failed_load(ArexxCall& call, const char* command, const std::string& why) {
+    failed_with(call,
+                (std::string(command) + ": there was a problem opening the file \"" +
+                 file_name_buffer + "\"").c_str(),
+                why);
+}
+
 // A machine switch the command made was refused: a changed disk or tape that
 // nobody could be asked about keeps the machine as it was.
 void refused_switch(ArexxCall& call) {
@@ -142,8 +151,7 @@ void cmd_windowtofront(ArexxCall& call) {
     gui_window_activate(main_window);
 }
 void cmd_quit(ArexxCall&) {
-    media_report_changed("they are dropped");
-    rexx_quit_requested = true; // after the reply is written
+    rexx_quit_after_reply();
 }
 void cmd_status(ArexxCall& call) {
     gui_set_status_message(arg_text(call, 0).c_str());
@@ -342,9 +350,10 @@ void cmd_reload(ArexxCall& call) {
     rec_stop_all();
     char path[FILE_NAME_SIZE];
     std::memcpy(path, file_name_buffer, sizeof path);
-    if (!path[0] || !file_load_by_name(path, 0))
-        failed_with(call, "RELOAD|REVERT: there was a problem opening the file",
-                    path[0] ? file_load_refusal() : std::string());
+    if (!path[0])
+        failed_with(call, "RELOAD|REVERT: there was a problem opening the file", "");
+    else if (!file_load_by_name(path, 0))
+        failed_load(call, "RELOAD|REVERT", file_load_refusal());
 }
 void cmd_saveas(ArexxCall& call) {
     if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;
@@ -504,16 +513,18 @@ void cmd_menu(ArexxCall& call) {
     // A refused item does nothing and says why.
     machine_take_switch_refusal(); // only this item's switch counts
     media_take_refusal();          // and only its load
+    file_load_take_result();
     if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) {
         reply(call, 5, why);
         return;
     }
     refused_switch(call);
-    // A load the item made (a quick load, a recent file) that a kept disk or
-    // tape refused answers as OPEN does.
+    // A load the item made (a quick load, Revert, a recent file) that did not
+    // happen, or that a kept disk or tape refused, answers as OPEN does.
     const std::string kept = media_take_refusal();
-    if (call.rc == 0 && !kept.empty())
-        failed_with(call, "MENU: there was a problem opening the file", kept);
+    const bool failed = file_load_take_result() == LOAD_FAILED;
+    if (call.rc == 0 && (failed || !kept.empty()))
+        failed_load(call, "MENU", kept.empty() ? file_load_refusal() : kept);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

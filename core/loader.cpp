@@ -749,9 +749,12 @@ void state_settle() {
     emu_restart_timing();
 }
 
+static int last_load_result = -1;
+
 int file_load_request(LoadRequest request) {
     const bool quiet = request.quiet != 0;
     const int result = load(std::move(request), true);
+    last_load_result = result;
     // A game, program or state the user loaded heads the recent files and
     // names the title; the quiet loads (the start-up autosave, the quick
     // load, which names its own) do not.
@@ -779,6 +782,12 @@ int file_load_by_name(const char* path, int quiet) {
 
 const std::string& file_load_refusal() {
     return load_refusal;
+}
+
+int file_load_take_result() {
+    const int result = last_load_result;
+    last_load_result = -1;
+    return result;
 }
 
 void file_loaded_playback(std::vector<FileInUse>* out) {

@@ -79,6 +79,10 @@ int file_load_kept_recording();
 // regular file", "empty", "too large", ...; also when quiet), "" when it read
 // it (its failures after reading are warnings of their own).
 const std::string& file_load_refusal();
+// The result of the last load by name (file_load_request) since this was
+// last called, -1 when none was made: a command that loads on its way (a
+// menu item) learns whether its load happened.
+int file_load_take_result();
 
 // The largest file of `kind` the loader reads into the file buffer; 0 for
 // kinds whose bytes it does not need (their subsystem reads them by name) or

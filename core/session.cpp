@@ -106,6 +106,21 @@ void app_wait_events() {
     gui_host_wait_events(100);
 }
 
+// ---- Quitting from the port -----------------------------------------------------------
+bool rexx_quit_requested = false;
+
+void rexx_quit_after_reply() {
+    // The console hears it too, even from a debugger command whose output
+    // goes to its reply alone (or nowhere, when QUIET).
+    const int quiet = rexx_quiet;
+    rexx_quiet = 0;
+    const bool pushed = con_push_sink(con_console_sink);
+    media_report_changed("they are dropped");
+    if (pushed) con_pop_sink();
+    rexx_quiet = quiet;
+    rexx_quit_requested = true;
+}
+
 // ---- The break signal ------------------------------------------------------------------
 static volatile std::sig_atomic_t break_signal = 0;
 

@@ -107,6 +107,14 @@ void timer_wait_us(i32 us);
 // Waits until a host event arrives (paused).
 void app_wait_events();
 
+// ---- Quitting from the port -----------------------------------------------------------
+// A command of the port asked to quit (the port's QUIT, the debugger's SYS
+// sent through it): what the program drops is named on the console and in
+// the reply (rc 5), and rexx_quit_requested is set; the port's host ends the
+// program once that reply is written.
+void rexx_quit_after_reply();
+extern bool rexx_quit_requested;
+
 // ---- The break signal ----------------------------------------------------------------
 // CTRL-C (and a kill or a closed terminal): prints "Brindlemox: User break!",
 // names the changed disks it drops, and leaves through the exit path.

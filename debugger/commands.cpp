@@ -745,6 +745,12 @@ static void cmd_cls() {
 }
 
 static void cmd_quit() {
+    // Sent through the port (by a client or a script): the port's QUIT, whose
+    // reply names what is dropped and reaches the client before the end.
+    if (ui_unattended) {
+        rexx_quit_after_reply();
+        return;
+    }
     media_report_changed("they are dropped"); // nobody is asked on this way out
     // Typed in the window's command line or picked from its menu: whoever
     // did it is shown what could not be finished.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -192,6 +193,44 @@ TEST_F(LoadsProgram, ASavedElektorProgramRunsFromItsStart) {
         ASSERT_EQ(send("DEBUGGER \"V CPU\"", &result), 0) << result;
         EXPECT_NE(result.find("IAR: $08BD"), std::string::npos) << result;
     }
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+// A quick load or Revert from the port that did not happen answers 10 with
+// the file and the reason, as OPEN of that file does; one that loads, 0.
+TEST_F(LoadsProgram, AQuickLoadOrRevertThatFailsAnswersTen) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    // The quick save keeps what Revert loads (the autosave tried at the
+    // start, not there): Revert does not load the quick save.
+    EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 0) << result;
+    for (const char* revert : {"MENU PROJECT.REVERT", "REVERT"}) {
+        EXPECT_EQ(send(revert, &result), 10) << revert;
+        EXPECT_NE(result.find(": there was a problem opening the file \"PROGDIR:Games/"
+                              "AUTOSAVE.COS\" (not found)\n"),
+                  std::string::npos)
+            << result;
+    }
+    std::filesystem::remove(home.path() / "Games" / "QUICKSAV.COS");
+    EXPECT_EQ(send("MENU PROJECT.QUICKLOAD", &result), 10);
+    EXPECT_EQ(result,
+              "MENU: there was a problem opening the file \"PROGDIR:Games/QUICKSAV.COS\" "
+              "(not found)\n");
+    EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 0) << result;
+    EXPECT_EQ(send("MENU PROJECT.QUICKLOAD", &result), 0) << result;
+    put("Games/QUICKSAV.COS", std::string("\xBF\x21\x07\x1E", 4) + std::string(60, '\0'));
+    EXPECT_EQ(send("MENU PROJECT.QUICKLOAD", &result), 10);
+    EXPECT_EQ(result, "Corrupt COS/COR file!\nMENU: there was a problem opening the file "
+                      "\"PROGDIR:Games/QUICKSAV.COS\"\n");
+    // A state loaded and then deleted.
+    const std::string state = (home.path() / "s.cos").string();
+    EXPECT_EQ(send("SAVEAS " + state, &result), 0) << result;
+    EXPECT_EQ(send("OPEN " + state, &result), 0) << result;
+    std::filesystem::remove(state);
+    EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 10);
+    EXPECT_EQ(result,
+              "MENU: there was a problem opening the file \"" + state + "\" (not found)\n");
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 

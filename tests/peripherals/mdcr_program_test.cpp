@@ -99,3 +99,38 @@ TEST_F(MdcrProgram, AChangedTapeIsKeptOrNamedOnEveryPathThatDropsIt) {
         << log();
     EXPECT_EQ(tape_file(), ones); // nothing was written back unasked
 }
+
+// The debugger's SYS sent through the port is the way out of QUIT: its reply
+// names the tape it drops and reaches the client before the program ends;
+// the console says it too, from a STARTUP script as well.
+TEST_F(MdcrProgram, TheDebuggersSysThroughThePortAnswersBeforeTheEnd) {
+    const std::string ones(1024, '\1');
+    test_write_file(home.path() / "t.mdcr", ones);
+    const std::string named = "Changed tapes not saved: MDCR tape (\"t.mdcr\"); they are dropped.\n";
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    phunsy_with_tape();
+    guest_writes();
+    std::string result;
+    EXPECT_EQ(send("DEBUGGER \"SYS\"", &result), 5);
+    EXPECT_EQ(result, named);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_NE(log().find(named + "Quitting.\n"), std::string::npos) << log();
+    close(fd);
+    fd = -1;
+    // The same steps from a STARTUP script, SYS sent QUIET; the program
+    // starts on its first machine (the PHUNSY's missing ROMs would wait on
+    // the user at the start).
+    std::filesystem::remove(home.path() / "Configs" / "Brindlemox.ini");
+    std::ofstream(home.path() / "sys.rexx")
+        << "/* */\n'SETMACHINE PHUNSY'\n'DEBUGGER \"POKE 900 1B\"'\n'DEBUGGER \"POKE 901 7E\"'\n"
+        << "'DEBUGGER \"JUMP 900\"'\n'OPEN " << path("t.mdcr") << "'\n"
+        << "'DEBUGGER \"WRITEPORT DATA $60\"'\n"
+        << "address system 'sleep 0.3'\n"
+        << "'DEBUGGER \"WRITEPORT DATA 0\"'\n"
+        << "'DEBUGGER QUIET \"SYS\"'\n";
+    ASSERT_TRUE(start({"STARTUP", "sys.rexx"}));
+    EXPECT_EQ(wait_exit(), 0) << log();
+    EXPECT_NE(log().find(named + "Quitting.\n"), std::string::npos) << log();
+    EXPECT_EQ(tape_file(), ones); // nothing was written back unasked
+}
