@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -141,6 +142,49 @@ TEST_F(DiskRefusalsProgram, TwinInjectAndDiskBytes) {
     start_with_disk("TWIN", "blank.img", std::string(315392, '\0'));
     expect_inject_refused("MISSING", false);
     expect_disk_bytes_refused("Valid range is $0..$4CFFF!\n\n");
+}
+
+// A rename to a name the disk holds already, in either letter case, is
+// refused with rc 10 and the reason, as putting a second file of that name
+// is, so that EXTRACT writes each file to a host file of its own. A file may
+// be renamed to its own name.
+TEST_F(DiskRefusalsProgram, RenameToANameTheDiskHoldsIsRefused) {
+    struct Disk {
+        const char *machine, *file;
+        std::string image;
+        const char *one, *two, *two_extracted;
+    };
+    const Disk disks[] = {
+        {"BINBUG", "blank.raw", test_blank_binbug_disk(), "one.txt", "two.txt", "TWO.TXT"},
+        {"CD2650", "blank.raw", std::string(80640, '\0'), "one.txt", "two.txt", "TWO.TXT"},
+        {"TWIN", "blank.img", std::string(315392, '\0'), "one", "two", "TWO"}};
+    const fs::path projects = home.path() / "Projects";
+    for (const Disk& d : disks) {
+        start_with_disk(d.machine, d.file, d.image);
+        test_write_file(projects / d.one, "first file");
+        test_write_file(projects / d.two, "second file");
+        fine(std::string("DEBUGGER QUIET INJECT ") + d.one);
+        fine(std::string("DEBUGGER QUIET INJECT ") + d.two);
+        std::string shouted = d.one;
+        for (char& c : shouted)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const std::string listed = fine("DEBUGGER DIR");
+        for (const std::string& to : {std::string(d.one), shouted}) {
+            std::string result;
+            EXPECT_EQ(ask(std::string("DEBUGGER RENAME ") + d.two + " " + to, &result), 10) << to;
+            EXPECT_EQ(result, "File already exists on disk!\n\nFailed!\n\n") << to;
+        }
+        EXPECT_EQ(fine("DEBUGGER DIR"), listed);
+        EXPECT_EQ(fine(std::string("DEBUGGER RENAME ") + d.two + " " + d.two), "OK.\n\n");
+        EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n") << d.machine;
+        EXPECT_EQ(test_read_file(projects / d.two_extracted).rfind("second file", 0), 0u)
+            << d.machine;
+        std::string result;
+        EXPECT_EQ(send("QUIT", &result), 5) << result; // the changed disk is dropped
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+    }
 }
 
 // The save commands of a machine without disks: a start, end or game-start
