@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -149,36 +148,27 @@ TEST_F(DiskRefusalsProgram, TwinInjectAndDiskBytes) {
 // is, so that EXTRACT writes each file to a host file of its own. A file may
 // be renamed to its own name.
 TEST_F(DiskRefusalsProgram, RenameToANameTheDiskHoldsIsRefused) {
-    struct Disk {
-        const char *machine, *file;
-        std::string image;
-        const char *one, *two, *two_extracted;
-    };
-    const Disk disks[] = {
-        {"BINBUG", "blank.raw", test_blank_binbug_disk(), "one.txt", "two.txt", "TWO.TXT"},
-        {"CD2650", "blank.raw", std::string(80640, '\0'), "one.txt", "two.txt", "TWO.TXT"},
-        {"TWIN", "blank.img", std::string(315392, '\0'), "one", "two", "TWO"}};
-    const fs::path projects = home.path() / "Projects";
-    for (const Disk& d : disks) {
-        start_with_disk(d.machine, d.file, d.image);
-        test_write_file(projects / d.one, "first file");
-        test_write_file(projects / d.two, "second file");
-        fine(std::string("DEBUGGER QUIET INJECT ") + d.one);
-        fine(std::string("DEBUGGER QUIET INJECT ") + d.two);
-        std::string shouted = d.one;
-        for (char& c : shouted)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* machine : {"BINBUG", "CD2650", "TWIN"}) {
+        const bool twin = machine[0] == 'T';
+        const std::string image = machine[0] == 'B' ? test_blank_binbug_disk()
+                                                    : std::string(twin ? 315392 : 80640, '\0');
+        start_with_disk(machine, twin ? "blank.img" : "blank.raw", image);
+        const std::string one = twin ? "one" : "one.txt", two = twin ? "two" : "two.txt";
+        test_write_file(home.path() / "Projects" / one, "first file");
+        test_write_file(home.path() / "Projects" / two, "second file");
+        fine("DEBUGGER QUIET INJECT " + one);
+        fine("DEBUGGER QUIET INJECT " + two);
         const std::string listed = fine("DEBUGGER DIR");
-        for (const std::string& to : {std::string(d.one), shouted}) {
+        for (const std::string& to : {one, std::string(twin ? "ONE" : "ONE.TXT")}) {
             std::string result;
-            EXPECT_EQ(ask(std::string("DEBUGGER RENAME ") + d.two + " " + to, &result), 10) << to;
+            EXPECT_EQ(ask("DEBUGGER RENAME " + two + " " + to, &result), 10) << to;
             EXPECT_EQ(result, "File already exists on disk!\n\nFailed!\n\n") << to;
         }
         EXPECT_EQ(fine("DEBUGGER DIR"), listed);
-        EXPECT_EQ(fine(std::string("DEBUGGER RENAME ") + d.two + " " + d.two), "OK.\n\n");
-        EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n") << d.machine;
-        EXPECT_EQ(test_read_file(projects / d.two_extracted).rfind("second file", 0), 0u)
-            << d.machine;
+        EXPECT_EQ(fine("DEBUGGER RENAME " + two + " " + two), "OK.\n\n");
+        EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n") << machine;
+        const fs::path extracted = home.path() / "Projects" / (twin ? "TWO" : "TWO.TXT");
+        EXPECT_EQ(test_read_file(extracted).rfind("second file", 0), 0u) << machine;
         std::string result;
         EXPECT_EQ(send("QUIT", &result), 5) << result; // the changed disk is dropped
         EXPECT_EQ(wait_exit(), 0);
