@@ -219,6 +219,20 @@ void store_name(u8* e, const std::string& base, const std::string& ext) {
     std::memcpy(e + 10, ext.data(), ext.size());
 }
 
+// A used entry of the drive, other than `except`, named `base`.`ext`
+// (letter case ignored); -1 when none is.
+int entry_named(int drive, const std::string& base, const std::string& ext, int except = -1) {
+    for (int e = 0; e < ENTRIES; e++) {
+        const u8* en = entry_at(drive, e);
+        if (e == except || en[0] < 1 || en[0] > 127) continue;
+        char n[11], x[4];
+        std::snprintf(n, sizeof n, "%.10s", reinterpret_cast<const char*>(en));
+        std::snprintf(x, sizeof x, "%.3s", reinterpret_cast<const char*>(en + 10));
+        if (strcasecmp(n, base.c_str()) == 0 && strcasecmp(x, ext.c_str()) == 0) return e;
+    }
+    return -1;
+}
+
 } // namespace
 
 // ---- the operations ---------------------------------------------------------------------------
@@ -372,18 +386,11 @@ bool binbug_dos_put_file(const char* path, int drive, std::string* why) {
     const auto host_size = std::filesystem::file_size(path, ec);
     if (!ec && host_size > static_cast<std::uintmax_t>(free_blocks) * DATA)
         return dos_refuse(why, "Disk is too full!");
+    if (entry_named(drive, base, ext) >= 0) return dos_refuse(why, "File already exists on disk!");
     int slot = -1;
-    for (int e = 0; e < ENTRIES; e++) {
-        const u8* en = entry_at(drive, e);
-        if (en[0] < 1 || en[0] > 127) {
-            if (slot < 0) slot = e;
-            continue;
-        }
-        char n[11], x[4];
-        std::snprintf(n, sizeof n, "%.10s", reinterpret_cast<const char*>(en));
-        std::snprintf(x, sizeof x, "%.3s", reinterpret_cast<const char*>(en + 10));
-        if (strcasecmp(n, base.c_str()) == 0 && strcasecmp(x, ext.c_str()) == 0)
-            return dos_refuse(why, "File already exists on disk!");
+    for (int e = 0; e < ENTRIES && slot < 0; e++) {
+        const u8 first = entry_at(drive, e)[0];
+        if (first < 1 || first > 127) slot = e;
     }
     if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
     std::vector<u8> bytes;
@@ -467,6 +474,10 @@ void binbug_dos_delete_file(int entry, int drive) {
 int binbug_dos_check_filename(int entry, int drive, const char* name) {
     std::string base, ext;
     if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext, nullptr)) return 0;
+    // Two entries of one name could not be told apart (an extraction of one
+    // would write over the other's file).
+    if (entry_named(drive, base, ext, entry) >= 0)
+        return dos_refuse(nullptr, "File already exists on disk!");
     store_name(entry_at(drive, entry), base, ext);
     drives[drive].changed = 1;
     return 1;

@@ -127,6 +127,18 @@ void store_name(u8* e, const std::string& base, const std::string& ext) {
     std::memcpy(e + 8, ext.data(), ext.size());
 }
 
+// A used entry of the drive, other than `except`, named `base`.`ext`
+// (letter case ignored); -1 when none is.
+int entry_named(int drive, const std::string& base, const std::string& ext, int except = -1) {
+    for (int e = 0; e < ENTRIES; e++) {
+        const u8* en = entry_at(drive, e);
+        if (e != except && en[0] && strcasecmp(field(en, 8).c_str(), base.c_str()) == 0 &&
+            strcasecmp(field(en + 8, 4).c_str(), ext.c_str()) == 0)
+            return e;
+    }
+    return -1;
+}
+
 void set_blocks(u8* e, int first, int last) {
     e[28] = static_cast<u8>(first / SECTORS);
     e[29] = static_cast<u8>(first % SECTORS + 1);
@@ -241,6 +253,10 @@ void cd2650_dos_delete_file(int entry, int drive) {
 int cd2650_dos_check_filename(int entry, int drive, const char* name) {
     std::string base, ext;
     if (entry < 0 || entry >= ENTRIES || !split_name(name, &base, &ext, nullptr)) return 0;
+    // Two entries of one name could not be told apart (an extraction of one
+    // would write over the other's file).
+    if (entry_named(drive, base, ext, entry) >= 0)
+        return dos_refuse(nullptr, "File already exists on disk!");
     store_name(entry_at(drive, entry), base, ext);
     drives[drive].changed = 1;
     return 1;
@@ -255,17 +271,10 @@ bool cd2650_dos_put_file(const char* path, int drive, std::string* why) {
     const auto host_size = std::filesystem::file_size(path, ec);
     if (!ec && host_size > static_cast<std::uintmax_t>(free_bytes < 0 ? 0 : free_bytes))
         return dos_refuse(why, "Disk is too full!");
+    if (entry_named(drive, base, ext) >= 0) return dos_refuse(why, "File already exists on disk!");
     int slot = -1;
-    for (int e = 0; e < ENTRIES; e++) {
-        const u8* en = entry_at(drive, e);
-        if (!en[0]) {
-            if (slot < 0) slot = e;
-            continue;
-        }
-        if (strcasecmp(field(en, 8).c_str(), base.c_str()) == 0 &&
-            strcasecmp(field(en + 8, 4).c_str(), ext.c_str()) == 0)
-            return dos_refuse(why, "File already exists on disk!");
-    }
+    for (int e = 0; e < ENTRIES && slot < 0; e++)
+        if (!entry_at(drive, e)[0]) slot = e;
     if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
     const int needed = ec || host_size == 0 ? 1 : static_cast<int>((host_size + 255) / 256);
     const u8* map = drives[drive].block_map;

@@ -95,6 +95,18 @@ std::string entry_name(const u8* image, int entry) {
     return name;
 }
 
+// An entry of the disk `image`, other than `except`, named `name` (letter
+// case and the blanks that pad a name ignored); -1 when none is.
+int entry_named(const u8* image, std::string name, int except = -1) {
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    for (int e = 0; e < SDOS_ENTRIES; e++) {
+        const std::string at = entry_name(image, e);
+        if (e != except && !at.empty() && strcasecmp(at.c_str(), name.c_str()) == 0) return e;
+    }
+    return -1;
+}
+
 void append_ranges(std::string* out, const bool* member) {
     bool any = false;
     for (u32 c = 0; c < SDOS_CLUSTERS;) {
@@ -367,12 +379,10 @@ bool twin_sdos_put_file(const char* path, int drive, std::string* why) {
                  : !ec && host_size > SDOS_IMAGE_BYTES)
         return dos_refuse(why, "Disk is too full!");
     FloppyDrive& d = drives[drive];
+    if (entry_named(d.image, name) >= 0) return dos_refuse(why, "File already exists on disk!");
     int slot = -1;
-    for (int e = 0; e < SDOS_ENTRIES; e++) {
-        if (d.name_cache[e][0] && strcasecmp(d.name_cache[e], name.c_str()) == 0)
-            return dos_refuse(why, "File already exists on disk!");
-        if (slot < 0 && !d.name_cache[e][0]) slot = e;
-    }
+    for (int e = 0; e < SDOS_ENTRIES && slot < 0; e++)
+        if (!d.name_cache[e][0]) slot = e;
     if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
     if (!readable) return dos_refuse(why, "Can't open file \"%s\" for input!", path);
     u8* e = entry_of(d.image, slot);
@@ -432,6 +442,10 @@ int twin_sdos_check_filename(int entry, int drive, const char* name) {
         con_printf("Filename is too long!\n\n");
         return 0;
     }
+    // Two entries of one name could not be told apart (an extraction of one
+    // would write over the other's file).
+    if (entry_named(drives[drive].image, name, entry) >= 0)
+        return dos_refuse(nullptr, "File already exists on disk!");
     u8* slot = drives[drive].image + LIST_NAMES + 8 * entry;
     std::memset(slot, ' ', 8);
     for (size_t i = 0; i < length; i++)

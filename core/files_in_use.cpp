@@ -25,7 +25,7 @@ std::string file_in_use(const std::string& host) {
         for (FileUseLister list : listers[use])
             list(&held);
         for (const FileInUse& f : held)
-            if (f.id.known && f.id.device == at.device && f.id.inode == at.inode) return f.what;
+            if (file_identity_same(f.id, at)) return f.what;
     }
     return "";
 }

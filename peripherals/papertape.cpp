@@ -69,8 +69,14 @@ void papertape_reset() {
     papertape_last_byte[0] = papertape_last_byte[1] = 0;
 }
 
-static bool holds(int u, const char* path) {
-    return papertape_state[u] != TAPE_EMPTY && std::strcmp(papertape_file_name[u], path) == 0;
+// Whether unit u holds a tape of the file `path` (found as `at`): by the
+// same name, or under another one (a link, "./", "..", a second hard link)
+// as the file the tape came from or the one it would go back to.
+static bool holds(int u, const char* path, const FileIdentity& at) {
+    if (papertape_state[u] == TAPE_EMPTY) return false;
+    if (std::strcmp(papertape_file_name[u], path) == 0) return true;
+    return file_identity_same(at, unit_files[u].took) ||
+           file_identity_same(at, file_identity_at(path_to_host(papertape_file_name[u])));
 }
 
 static bool bring_back(int u);
@@ -78,10 +84,12 @@ static bool bring_back(int u);
 int papertape_insert(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return 0;
     const std::string host = path_to_host(path);
-    // A punched tape's own file: what was punched goes back first, to be read in.
+    const FileIdentity at = file_identity_at(host);
+    // A punched tape's own file, under any name: what was punched goes back
+    // first, to be read in.
     for (int v = 0; v < PAPERTAPE_UNITS; v++)
-        if (holds(v, path) && !bring_back(v)) return 0;
-    const bool same = holds(u, path);
+        if (holds(v, path, at) && !bring_back(v)) return 0;
+    const bool same = holds(u, path, at);
     // A file longer than a tape holds is refused whole, before it is read.
     static u8 incoming[PAPERTAPE_SIZE];
     size_t got = 0;
@@ -110,7 +118,9 @@ int papertape_insert(int u, const char* path) {
     papertape_position[u] = 0;
     papertape_state[u] = TAPE_STOPPED;
     take_file(u, path);
-    refresh();
+    // The window shows the new tape whole: it may have come in at the same
+    // length and state as the one before, the position alone changed.
+    ui_mark(UI_REFRESH_FORCED | UI_TITLE);
     return 1;
 }
 

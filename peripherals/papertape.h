@@ -39,8 +39,9 @@ extern u8 papertape_last_byte[PAPERTAPE_UNITS]; // the frame each unit read or p
 int papertape_load(int ask, int u);
 // Inserts the file at `path` (no requester); 1 on success. A tape punched
 // on and still in a unit (this one or the other) that came from the same
-// file goes back to it first, staying where it is, so that the tape read in
-// holds what was punched; while it cannot go back the insert is refused.
+// file, under this name or another (a link, a second hard link), goes back
+// to it first, staying where it is, so that the tape read in holds what was
+// punched; while it cannot go back the insert is refused.
 int papertape_insert(int u, const char* path);
 // A new, empty tape under a name the user chooses; papertape_create_at with a
 // name already chosen. The file exists (empty) from then on; a file that

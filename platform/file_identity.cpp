@@ -38,6 +38,10 @@ FileIdentity file_identity_of(int fd) {
     return from_stat(result, st);
 }
 
+bool file_identity_same(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
+
 FileFate file_identity_fate(const std::string& host, const FileIdentity& held,
                             bool compare_contents, int* error) {
     *error = 0;
@@ -51,7 +55,7 @@ FileFate file_identity_fate(const std::string& host, const FileIdentity& held,
         return now.error == ENOENT || now.error == ENOTDIR ? FileFate::removed
                                                            : FileFate::unreachable;
     }
-    if (now.device != held.device || now.inode != held.inode) return FileFate::replaced;
+    if (!file_identity_same(now, held)) return FileFate::replaced;
     if (compare_contents && (now.size != held.size || now.written_ns != held.written_ns))
         return FileFate::changed;
     return FileFate::same;

@@ -22,6 +22,10 @@ struct FileIdentity {
 // The identity of the file at the host path `host`, or of the open file `fd`.
 FileIdentity file_identity_at(const std::string& host);
 FileIdentity file_identity_of(int fd);
+// Whether `a` and `b` are one file (the same device and inode), whatever
+// names it was reached by: a link, a second hard link, "./" or "..". False
+// when either could not be taken.
+bool file_identity_same(const FileIdentity& a, const FileIdentity& b);
 
 // What became of the file at `host` since `held` was taken: still the same,
 // `held` never known, removed, out of reach (`*error` says why, as it does for

@@ -143,6 +143,40 @@ TEST_F(DiskRefusalsProgram, TwinInjectAndDiskBytes) {
     expect_disk_bytes_refused("Valid range is $0..$4CFFF!\n\n");
 }
 
+// A rename to a name the disk holds already, in either letter case, is
+// refused with rc 10 and the reason, as putting a second file of that name
+// is, so that EXTRACT writes each file to a host file of its own. A file may
+// be renamed to its own name.
+TEST_F(DiskRefusalsProgram, RenameToANameTheDiskHoldsIsRefused) {
+    for (const char* machine : {"BINBUG", "CD2650", "TWIN"}) {
+        const bool twin = machine[0] == 'T';
+        const std::string image = machine[0] == 'B' ? test_blank_binbug_disk()
+                                                    : std::string(twin ? 315392 : 80640, '\0');
+        start_with_disk(machine, twin ? "blank.img" : "blank.raw", image);
+        const std::string one = twin ? "one" : "one.txt", two = twin ? "two" : "two.txt";
+        test_write_file(home.path() / "Projects" / one, "first file");
+        test_write_file(home.path() / "Projects" / two, "second file");
+        fine("DEBUGGER QUIET INJECT " + one);
+        fine("DEBUGGER QUIET INJECT " + two);
+        const std::string listed = fine("DEBUGGER DIR");
+        for (const std::string& to : {one, std::string(twin ? "ONE" : "ONE.TXT")}) {
+            std::string result;
+            EXPECT_EQ(ask("DEBUGGER RENAME " + two + " " + to, &result), 10) << to;
+            EXPECT_EQ(result, "File already exists on disk!\n\nFailed!\n\n") << to;
+        }
+        EXPECT_EQ(fine("DEBUGGER DIR"), listed);
+        EXPECT_EQ(fine("DEBUGGER RENAME " + two + " " + two), "OK.\n\n");
+        EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n") << machine;
+        const fs::path extracted = home.path() / "Projects" / (twin ? "TWO" : "TWO.TXT");
+        EXPECT_EQ(test_read_file(extracted).rfind("second file", 0), 0u) << machine;
+        std::string result;
+        EXPECT_EQ(send("QUIT", &result), 5) << result; // the changed disk is dropped
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+    }
+}
+
 // The save commands of a machine without disks: a start, end or game-start
 // operand that the evaluator stops on part-way is no address.
 TEST_F(DiskRefusalsProgram, SaveOperandsReadOnlyInPartWriteNothing) {

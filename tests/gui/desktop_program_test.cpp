@@ -303,6 +303,47 @@ TEST_F(DesktopProgram, APunchedTapeThatCannotGoBackIsNamedOnTheWayOut) {
     }
 }
 
+// A tape punched on the TWIN goes back to its file before that file is read
+// in again under another name (a link, "..", a second hard link, "./"), into
+// the reader or the punch unit; the punch unit holds what was punched and
+// punches on at its end, and the window lets it run there, so that nothing
+// punched is lost on the way out.
+TEST_F(DesktopProgram, APunchedTapeGoesBackBeforeItsFileIsReadUnderAnotherName) {
+    const fs::path dir = home.path() / "tapes", tape = dir / "k.pap";
+    fs::create_directories(dir / "sub");
+    write_bytes(tape, {'A', 'B', 'C'});
+    fs::create_symlink("k.pap", dir / "lnk.pap");
+    fs::create_hard_link(tape, dir / "hard.pap");
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    std::string result, punched = "ABC";
+    send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
+    ASSERT_EQ(ask("OPEN " + tape.string()), 0);
+    ASSERT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
+    const XWindow units = wait_for("Papertape Units: k.pap");
+    ASSERT_FALSE(units.name.empty()) << log();
+    const auto press = [&](int button) { // the punch unit's transport buttons
+        click(units.left + button, units.top + 83);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
+    for (const char* name : {"lnk.pap", "sub/../k.pap", "hard.pap", "./k.pap", ""}) {
+        press(234); // to the end
+        press(40);  // Record
+        const char frame = static_cast<char>('D' + punched.size() - 3);
+        char line[40];
+        std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT E8 %02X\"", frame);
+        ASSERT_EQ(ask(line), 0); // the console prints onto the tape
+        press(299);              // Stop
+        punched += frame;
+        EXPECT_EQ(send(name[0] ? "OPEN " + (dir / name).string() : "QUIT", &result), 0) << result;
+        if (!name[0]) {
+            EXPECT_EQ(wait_exit(), 0);
+        }
+        const std::vector<u8> now = read_bytes(tape);
+        EXPECT_EQ(std::string(now.begin(), now.end()), punched) << name;
+    }
+    pid = -1;
+}
+
 // An empty papertape, as Create papertape... leaves one when nothing was
 // punched, goes into the unit when opened through the port and when named on
 // the command line, as the window's Insert papertape... takes it.
