@@ -35,11 +35,11 @@ bool ProgramTest::start(std::vector<std::string> args) {
 }
 
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
-                         const char* platform) {
+                         const char* platform, const char* audio) {
     setenv("BRINDLEMOX_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("QT_QPA_PLATFORM", platform, 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", audio, 1);
     // The machines the scripts choose find their monitor images (blank, as
     // a missing one leaves the area), so that no requester waits for a user.
     std::filesystem::create_directories(home / "roms");

@@ -15,12 +15,13 @@
 #include <sys/types.h>
 #include <vector>
 
-// Starts the program offscreen (or on the Qt platform `platform`) with `args`
-// in program home `home` (also its runtime folder; blank PIPBUG monitor images
-// are put in its roms drawer), its standard output and error going to
-// program.log there: the process id, or -1 when it cannot be started.
+// Starts the program offscreen (or on the Qt platform `platform`; its sound
+// through SDL's driver `audio`) with `args` in program home `home` (also its
+// runtime folder; blank PIPBUG monitor images are put in its roms drawer), its
+// standard output and error going to program.log there: the process id, or -1
+// when it cannot be started.
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
-                         const char* platform = "offscreen");
+                         const char* platform = "offscreen", const char* audio = "dummy");
 
 class ProgramTest : public ::testing::Test {
   protected:
