@@ -247,29 +247,25 @@ class LoopedMusic : public MusicProgram {
   protected:
     static constexpr u32 PASS = 30; // frames
 
-    // The Interton with its tone in the state, retuned by the guest later.
-    static std::vector<std::string> interton() {
-        std::vector<std::string> setup = later_pitch(0, 0x80, 0x40, 0x1FC7);
-        setup.insert(setup.begin(), "SETMACHINE INTERTON");
-        setup.insert(setup.end(), {"DEBUGGER E $1FC7 $11", "DEBUGGER J 0"});
+    // The port lines that choose the machine (`setup`), put in a guest
+    // program at `at` that holds off some 16 frames, then stores `value` at
+    // `pitch` and stays, set the state's own sound (`sound`) and jump to it.
+    static std::vector<std::string> retuned(std::vector<std::string> setup, u16 at, u16 pitch,
+                                            u8 value, std::initializer_list<std::string> sound) {
+        const u8 code[] = {0x76, 0x20, 0x06,  0x80, 0x05,           0x00,      0xF9, 0x7E, 0xFA,
+                           0x7C, 0x04, value, 0xCC, u8(pitch >> 8), u8(pitch), 0x1B, 0x7E};
+        char line[40];
+        for (u16 i = 0; i < sizeof code; i++) {
+            std::snprintf(line, sizeof line, "DEBUGGER E $%04X $%02X", at + i, code[i]);
+            setup.push_back(line);
+        }
+        setup.insert(setup.end(), sound);
+        std::snprintf(line, sizeof line, "DEBUGGER J $%04X", at);
+        setup.push_back(line);
         return setup;
     }
-
-    // The port lines that put `code` into guest memory at `at`.
-    static std::vector<std::string> poke(u32 at, std::initializer_list<u8> code) {
-        std::vector<std::string> lines;
-        for (u8 byte : code) {
-            char line[40];
-            std::snprintf(line, sizeof line, "DEBUGGER E $%04X $%02X", at++, byte);
-            lines.push_back(line);
-        }
-        return lines;
-    }
-    // A guest program at `at` that holds off some 16 frames (`outer` rounds of
-    // 256), then stores `value` at `pitch` and stays.
-    static std::vector<std::string> later_pitch(u32 at, u8 outer, u8 value, u16 pitch) {
-        return poke(at, {0x76, 0x20, 0x06, outer, 0x05, 0x00, 0xF9, 0x7E, 0xFA, 0x7C, 0x04, value,
-                         0xCC, u8(pitch >> 8), u8(pitch), 0x1B, 0x7E});
+    static std::vector<std::string> interton() {
+        return retuned({"SETMACHINE INTERTON"}, 0, 0x1FC7, 0x40, {"DEBUGGER E $1FC7 $11"});
     }
     // The program on its port, the machine set up by the port lines `setup`
     // (the debugger paused), its state followed by a pass of untouched
@@ -383,18 +379,16 @@ TEST_F(LoopedMusic, TheLiveSoundRunsOnAcrossTheSeams) {
 
 // The same on the Arcadia in both of its regions, whose frames and notes differ.
 TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheArcadiaAt50Hz) {
-    std::vector<std::string> setup = later_pitch(0, 0x80, 0x40, 0x18FD);
-    setup.insert(setup.begin(), {"SETMACHINE ARCADIA", "MENU SETTINGS.SPEED.PAL"});
-    setup.insert(setup.end(), {"DEBUGGER E $18FD $11", "DEBUGGER E $18FE $0F", "DEBUGGER J 0"});
-    play_looped(setup, 7);
+    play_looped(retuned({"SETMACHINE ARCADIA", "MENU SETTINGS.SPEED.PAL"}, 0, 0x18FD, 0x40,
+                        {"DEBUGGER E $18FD $11", "DEBUGGER E $18FE $0F"}),
+                7);
     expect_passes_as_the_first(69);
 }
 
 TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheArcadiaAt60Hz) {
-    std::vector<std::string> setup = later_pitch(0, 0x80, 0x40, 0x18FD);
-    setup.insert(setup.begin(), {"SETMACHINE ARCADIA", "MENU SETTINGS.SPEED.NTSC"});
-    setup.insert(setup.end(), {"DEBUGGER E $18FD $11", "DEBUGGER E $18FE $0F", "DEBUGGER J 0"});
-    play_looped(setup, 7);
+    play_looped(retuned({"SETMACHINE ARCADIA", "MENU SETTINGS.SPEED.NTSC"}, 0, 0x18FD, 0x40,
+                        {"DEBUGGER E $18FD $11", "DEBUGGER E $18FE $0F"}),
+                7);
     expect_passes_as_the_first(69);
 }
 
@@ -402,10 +396,9 @@ TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheArcadiaAt60Hz) {
 // state, and the guest retunes it later: the PSG logs and YM dumps also
 // repeat the first pass, each pass beginning with every register.
 TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheExpandedElektor) {
-    std::vector<std::string> setup = later_pitch(0x0900, 0x80, 0x20, 0x1D02);
-    setup.insert(setup.begin(), "SETMACHINE ELEKTOR");
-    setup.insert(setup.end(), {"DEBUGGER E $1D02 $40", "DEBUGGER E $1D09 $0F", "DEBUGGER J $0900"});
-    play_looped(setup, 7, {"SOUNDS.PSG", "SOUNDS.YM"});
+    play_looped(retuned({"SETMACHINE ELEKTOR"}, 0x0900, 0x1D02, 0x20,
+                        {"DEBUGGER E $1D02 $40", "DEBUGGER E $1D09 $0F"}),
+                7, {"SOUNDS.PSG", "SOUNDS.YM"});
     expect_passes_as_the_first(47);
     for (const char* chip : {"-1", "-2"}) {
         const std::string name = std::string("take") + chip;
@@ -419,9 +412,8 @@ TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheExpandedElektor) {
 
 // A coin-op's tone, set in the state, sounds in every pass from its start.
 TEST_F(LoopedMusic, EveryPassIsTheFirstOnACoinOp) {
-    std::vector<std::string> setup = poke(0, {0x76, 0x20, 0x1B, 0x7E});
-    setup.insert(setup.begin(), "MENU SETTINGS.MACHINE.ASTROWARS");
-    setup.insert(setup.end(), {"DEBUGGER E $15C7 $11", "DEBUGGER J 0"});
-    play_looped(setup, 4); // the controls and two DIP switch bytes
+    play_looped(
+        retuned({"MENU SETTINGS.MACHINE.ASTROWARS"}, 0, 0x15C7, 0x11, {"DEBUGGER E $15C7 $11"}),
+        4); // the controls and two DIP switch bytes
     expect_passes_as_the_first(69);
 }
