@@ -79,8 +79,7 @@ bool ProgramTest::port_up() {
     return false;
 }
 
-int ProgramTest::send_within(const std::string& line, std::string* result, int* over,
-                             int seconds) {
+int ProgramTest::send_within(const std::string& line, std::string* result, int* over, int seconds) {
     return test_port_send("E2E", line, result, over, seconds);
 }
 
@@ -92,6 +91,20 @@ int ProgramTest::wait_exit() {
 
 int ProgramTest::send(const std::string& line, std::string* result) {
     return send_within(line, result, &fd, 20);
+}
+
+std::uint32_t ProgramTest::guest_clocks() {
+    std::string view;
+    if (send("DEBUGGER TU 1", &view) != 0 || send("DEBUGGER V CPU", &view) != 0) return 0;
+    const std::size_t at = view.find("Clock:");
+    if (at == std::string::npos) return 0;
+    std::uint32_t clocks = 0;
+    for (std::size_t i = view.find_first_not_of(' ', at + 6); i < view.size(); i++)
+        if (view[i] >= '0' && view[i] <= '9')
+            clocks = clocks * 10 + static_cast<std::uint32_t>(view[i] - '0');
+        else if (view[i] != ',')
+            break;
+    return clocks;
 }
 
 std::string ProgramTest::log() const {

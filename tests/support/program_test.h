@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -43,6 +44,9 @@ class ProgramTest : public ::testing::Test {
     // it), waiting at most `seconds` for the reply: -1 without one.
     static int send_within(const std::string& line, std::string* result, int* over,
                            int seconds = 1);
+    // The guest's time in clock periods, as the debugger's processor view
+    // shows it (0 when it cannot be read).
+    std::uint32_t guest_clocks();
     // What the program has printed so far.
     std::string log() const;
     // Waits until the program has printed `text` `times` times in all (up
