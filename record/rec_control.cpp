@@ -453,15 +453,12 @@ void rec_restart_playback() {
     snd_rec_clock_hold();
     music_clock_hold();
     file_load_kept_recording();
-    // Each pass begins as the first did: what sounded at the end of the last
-    // pass stops with the output (no effect is in the state).
-    snd_close(0);
-    snd_open(0);
     snd_rec_clock_resume();
     music_clock_resume();
-    // The voices follow the registers the state brought back, as at the
-    // first pass, and the sound outputs hear them.
-    snd_update_voices(0);
+    // Each pass begins as the first did: what sounded at the end of the last
+    // pass stops (no effect is in the state), and the voices the state holds
+    // begin at once, heard by the sound outputs. The host's output runs on.
+    snd_restart();
 }
 
 void rec_start(int kind) {

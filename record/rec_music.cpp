@@ -113,7 +113,8 @@ struct SmusTrack {
     u32 event_start = 0;
     u8 sid = SID_REST;
     u8 velocity = 127;
-    u8 started = 0; // 1 only rests so far, 2 a note was written
+    u8 started = 0;    // 1 only rests so far, 2 a note was written
+    bool open = false; // an event runs (its sID written, its length not yet)
 };
 struct {
     bool open = false;
@@ -139,8 +140,8 @@ void smus_changes() {
         if (!flagged(v)) continue;
         SmusTrack& t = smus.tracks[v];
         const bool sounding = snd_cur_pitch[v] && snd_cur_volume[v];
-        if (t.started && !changed(v) && sounding == (t.sid != SID_REST)) continue;
-        if (t.started) smus_end_event(t);
+        if (t.open && !changed(v) && sounding == (t.sid != SID_REST)) continue;
+        if (t.open) smus_end_event(t);
         if (sounding) {
             const u8 vel = velocity(snd_cur_volume[v]);
             if (vel != t.velocity) {
@@ -156,6 +157,7 @@ void smus_changes() {
         }
         t.bytes.push_back(t.sid);
         t.event_start = frame_counter;
+        t.open = true;
     }
 }
 
@@ -169,6 +171,7 @@ constexpr u32 PSG_BASE = 0x1D00;
 struct {
     RecStream log[PSGS], ym[PSGS];
     u8 remembered[PSGS][16];
+    bool whole[PSGS]; // the next record writes every register
     u32 ym_frames[PSGS];
 } psg;
 
@@ -178,7 +181,25 @@ bool music_held = false;
 } // namespace
 
 void music_clock_hold() {
+    // Every pass is whole: the notes sounding end with it, and the next
+    // begins as the first did, with the notes of its state and the PSG logs
+    // with every register.
+    for (bool& w : psg.whole)
+        w = true;
     if (!midi.open && !smus.open) return;
+    for (int v = 0; v < VOICES; v++) {
+        MidiTrack& m = midi.tracks[v];
+        if (midi.open && m.note_on) {
+            put_varlen(m.events, frame_counter - m.last_frame);
+            m.last_frame = frame_counter;
+            note_off(m, v);
+        }
+        SmusTrack& s = smus.tracks[v];
+        if (smus.open && s.open) {
+            smus_end_event(s);
+            s.open = false;
+        }
+    }
     held_frame = frame_counter;
     music_held = true;
     snd_voice_changes_hook = nullptr;
@@ -288,7 +309,7 @@ void smus_stop() {
     for (int v = 0; v < VOICES; v++) {
         SmusTrack& t = smus.tracks[v];
         if (!flagged(v)) continue;
-        if (t.started) smus_end_event(t);
+        if (t.open) smus_end_event(t);
         if (t.bytes.empty() || t.started != 2) continue;
         id(o, "TRAK");
         be32(o, static_cast<u32>(t.bytes.size()));
@@ -305,6 +326,7 @@ void psg_logs_start() {
     const char* infix[PSGS] = {"-1", "-2"};
     for (int n = 0; n < PSGS; n++) {
         std::memset(psg.remembered[n], 0, sizeof psg.remembered[n]);
+        psg.whole[n] = true;
         psg.ym_frames[n] = 0;
         if (generatepsg && !psg.log[n].is_open() &&
             psg.log[n].open(rec_generated_path(KIND_PSG, infix[n]))) {
@@ -368,13 +390,14 @@ void rec_log_psg_changes() {
         std::vector<u8> o;
         for (u8 r = 0; r < 14; r++) {
             const u8 value = guest_memory[PSG_BASE + 16 * n + r];
-            if (value == psg.remembered[n][r]) continue;
+            if (value == psg.remembered[n][r] && !psg.whole[n]) continue;
             psg.remembered[n][r] = value;
             o.push_back(r);
             o.push_back(value);
         }
         o.push_back(0xFF);
         psg.log[n].write(o);
+        psg.whole[n] = false;
     }
 }
 

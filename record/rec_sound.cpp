@@ -37,6 +37,7 @@
 namespace {
 constexpr u32 WAVE_MAX = 44100;
 constexpr u32 HEADER = 44;
+constexpr u16 NOISE_START = 0xF0;
 
 struct VoiceFile {
     std::FILE* file = nullptr;
@@ -47,7 +48,7 @@ struct VoiceFile {
 VoiceFile files[SND_VOICES];
 std::vector<u8> waves[SND_TONE_VOICES];
 u8 level_high = 255, level_low = 1;
-u16 noise_register = 0xF0;
+u16 noise_register = NOISE_START;
 bool running = false;
 bool held = false; // running, but not taking spans while the clock restarts
 
@@ -322,6 +323,7 @@ void snd_rec_start() {
         vf.length = 0;
     }
     running = true;
+    noise_register = NOISE_START;
     snd_record_hooks = {feed_voice_start, snd_record_channel};
     // Every sounding voice is started again, so that its buffer is filled.
     snd_update_voices(1);
@@ -364,6 +366,8 @@ void snd_rec_clock_resume() {
     running = true;
     for (VoiceFile& vf : files)
         vf.stamp = now();
+    // The noise of the pass that begins is the first pass's.
+    noise_register = NOISE_START;
 }
 
 void snd_mix(const u8* const* voices, int count, u32 n, signed char* out) {
@@ -445,5 +449,5 @@ void snd_rec_reset() {
     close_all(true);
     for (auto& w : waves)
         w.clear();
-    noise_register = 0xF0;
+    noise_register = NOISE_START;
 }

@@ -88,7 +88,8 @@ bool snd_rec_running();
 void snd_rec_files(std::vector<std::string>* out);
 // A looped playback sets the guest clock back: before the restart every voice
 // is written up to it and the voices stop taking spans; after it they go on
-// from the new clock, so that the sound runs on through every pass.
+// from the new clock (the noise from its start), so that the sound runs on
+// through every pass.
 void snd_rec_clock_hold();
 void snd_rec_clock_resume();
 // The voice's waveform buffer for frequency f: square (voices 0-8) and noise (9-15).
@@ -119,8 +120,9 @@ void music_reset();
 void music_files(std::vector<std::string>* out);
 // The voice changes of one voice update (hooked into the voice update).
 void music_voice_changes();
-// The music's side of snd_rec_clock_hold and _resume: the tracks count their
-// frames on across the restart of the frame counter.
+// The music's side of snd_rec_clock_hold and _resume: the notes sounding end
+// with the pass, and the tracks count their frames on across the restart of
+// the frame counter.
 void music_clock_hold();
 void music_clock_resume();
 void rec_log_psg_changes();

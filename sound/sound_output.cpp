@@ -33,6 +33,7 @@ float snd_voice_frequency[SND_TONE_VOICES];
 SoundRecordHooks snd_record_hooks;
 
 static bool device_open = false;
+static bool device_running = false; // opened, and not paused since
 bool snd_host_output = true;
 static bool silence_reported = false;
 
@@ -138,31 +139,52 @@ void snd_voice_stop(int voice) {
     if (snd_record_hooks.span) snd_record_hooks.span(voice, 0);
 }
 
-void snd_close(int force) {
-    if (!force && !snd_enabled) return;
+namespace {
+void stop_voices() {
     for (int v = 0; v < SND_VOICES; v++)
         snd_voice_stop(v);
     for (u8& busy : snd_channel_busy)
         busy = 0;
+}
+
+// The voices of the sound on: the teletype's motor, and every tone voice the
+// registers hold, at once (not at the end of the frame), so that what is
+// recorded begins where the sound does.
+void start_voices() {
+    if (teletypesounds && memmap_desc().sounds[SFX_SPIN]) snd_play_effect(SFX_SPIN - SFX_EXPLODE);
+    snd_update_voices_at_once();
+}
+} // namespace
+
+void snd_close(int force) {
+    if (!force && !snd_enabled) return;
+    stop_voices();
     if (device_open) audio_device_pause();
+    device_running = false;
 }
 
 void snd_open(int restart) {
     if (!snd_enabled || !snd_host_output) return;
     if (restart) emu_restart_timing();
+    // An output already running keeps what it has queued.
     std::string why;
-    if (audio_device_open(why)) {
-        device_open = true;
+    if (!device_running && audio_device_open(why)) {
+        device_open = device_running = true;
         app_acquired.audio_device = true;
-    } else if (!silence_reported) {
+    } else if (!device_running && !silence_reported) {
         // The program runs on silent; the voices are still kept.
         con_printf("No sound output (%s): running silent.\n", why.c_str());
         silence_reported = true;
     }
     if (emu_paused) return;
-    // The teletype's motor runs while the sound is on.
-    if (teletypesounds && memmap_desc().sounds[SFX_SPIN]) snd_play_effect(SFX_SPIN - SFX_EXPLODE);
-    snd_update_voices(1);
+    start_voices();
+}
+
+void snd_restart() {
+    if (!snd_enabled) return;
+    stop_voices();
+    beeper_countdowns[0] = beeper_countdowns[1] = 0;
+    if (!emu_paused) start_voices();
 }
 
 // A frame stands for the time it is paced at; in turbo (and before the first
@@ -175,5 +197,5 @@ void snd_feed_output() {
 
 void snd_release_device() {
     audio_device_shutdown();
-    device_open = false;
+    device_open = device_running = false;
 }

@@ -49,10 +49,14 @@ extern SoundRecordHooks snd_record_hooks;
 
 // Once at start-up: the host clock.
 void snd_setup_audio();
-// Starts the output (when sound is on): the device, the teletype's motor
-// noise, then every current tone voice at once. restart != 0 restarts the
-// frame timing first.
+// Starts the output (when sound is on): the device (one already running
+// keeps its queue), the teletype's motor noise, then every current tone voice
+// at once. restart != 0 restarts the frame timing first.
 void snd_open(int restart);
+// A new start of the sound from the guest's registers (a looped playback's
+// seam, where a state was loaded again): every voice stops, the beeps end,
+// and the voices the registers hold begin at once. The output runs on.
+void snd_restart();
 // Stops all voices and the device's output. Only while sound is on, unless
 // force != 0.
 void snd_close(int force);

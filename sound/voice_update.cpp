@@ -185,6 +185,11 @@ static void serve_voice_requests() {
     }
 }
 
+void snd_update_voices_at_once() {
+    snd_update_voices(1);
+    serve_voice_requests();
+}
+
 void snd_frame_ended() {
     serve_voice_requests();
     snd_feed_output();

@@ -48,6 +48,8 @@ bool snd_machine_has_pvi();
 
 // force 1: every sounding voice is requested again even if unchanged.
 void snd_update_voices(int force);
+// Every voice follows the registers now, not at the end of the frame.
+void snd_update_voices_at_once();
 // The frequency in Hz of tone voice `voice` at pitch value `p` on the current machine.
 float snd_voice_pitch_frequency(int voice, u16 p);
 // Every voice's current and last values, the requests and the beeps cleared.

@@ -1,12 +1,16 @@
-// The MIDI file a playback generates in the program itself, driven over its
-// scripting port: only notes that sound are written.
+// The music and sound files a playback generates in the program itself,
+// driven over its scripting port: only notes that sound are written, and a
+// looped playback writes every pass as the first.
 #include "tests/record/tools.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -29,7 +33,7 @@ std::vector<MidiNote> midi_notes(const std::vector<u8>& b, int* tracks) {
         if (end > b.size()) break;
         for (at += 8; at < end;) {
             while (at < end && (b[at] & 0x80))
-                at++; // a delta's leading bytes, then its last
+                at++;                                   // a delta's leading bytes, then its last
             if (++at + 3 > end || b[at] == 0xFF) break; // the end of the track
             notes.push_back({b[at] & 0xF0, b[at] & 0x0F, b[at + 2]});
             at += 3;
@@ -55,7 +59,7 @@ TEST_F(MusicProgram, ASilentChannelGetsNoNotes) {
     ASSERT_EQ(send("SAVEAS " + state.string(), &said), 0) << said;
     std::vector<u8> recording = read_bytes(state);
     ASSERT_GT(recording.size(), 3u);
-    recording[2] = 1;                    // a recording follows the state
+    recording[2] = 1;                            // a recording follows the state
     recording.resize(recording.size() + 6 * 50); // 50 frames of untouched controls
     write_bytes(take, recording);
     for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.MIDI"})
@@ -71,6 +75,355 @@ TEST_F(MusicProgram, ASilentChannelGetsNoNotes) {
     for (const MidiNote& n : notes) {
         EXPECT_EQ(n.channel, 4) << "a note of another voice than tone B's";
         EXPECT_TRUE(n.status == 0x80 || n.status == 0x90) << n.status;
-        if (n.status == 0x90) EXPECT_GT(n.velocity, 0) << "a Note On that sounds nothing";
+        if (n.status == 0x90) {
+            EXPECT_GT(n.velocity, 0) << "a Note On that sounds nothing";
+        }
     }
+}
+
+// ---- a looped playback, pass by pass ---------------------------------------------
+
+namespace {
+
+// A note of a MIDI or SMUS track: start and end in frames, the channel or
+// track, the key or sID, the velocity.
+using PassNote = std::tuple<u32, u32, int, int, int>;
+
+u32 be32_at(const std::vector<u8>& b, std::size_t at) {
+    return at + 4 <= b.size() ? u32(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3] : 0;
+}
+
+// Every note of a Standard MIDI File; in *end the time its tracks last.
+std::vector<PassNote> midi_pass_notes(const std::vector<u8>& b, u32* end) {
+    std::vector<PassNote> notes;
+    *end = 0;
+    for (std::size_t at = 14; at + 8 <= b.size() && b[at] == 'M' && b[at + 3] == 'k';) {
+        const std::size_t stop = std::min<std::size_t>(at + 8 + be32_at(b, at + 4), b.size());
+        u32 time = 0;
+        std::vector<PassNote> open;
+        for (at += 8; at < stop;) {
+            u32 delta = 0;
+            while (at < stop && (b[at] & 0x80))
+                delta = delta << 7 | (b[at++] & 0x7F);
+            if (at >= stop) break;
+            time += delta << 7 | b[at++];
+            if (at + 3 > stop || b[at] == 0xFF) break;
+            const int channel = b[at] & 0x0F, key = b[at + 1];
+            if ((b[at] & 0xF0) == 0x90) open.push_back({time, 0, channel, key, b[at + 2]});
+            for (auto n = open.begin(); (b[at] & 0xF0) == 0x80 && n != open.end(); ++n)
+                if (std::get<3>(*n) == key) {
+                    std::get<1>(*n) = time;
+                    notes.push_back(*n);
+                    open.erase(n);
+                    break;
+                }
+            at += 3;
+        }
+        *end = std::max(*end, time);
+        at = stop;
+    }
+    std::sort(notes.begin(), notes.end());
+    return notes;
+}
+
+// Every note of an IFF SMUS score (tied events joined, rests and dynamics
+// left out), in frames; in *end the time its tracks last.
+std::vector<PassNote> smus_pass_notes(const std::vector<u8>& b, u32* end) {
+    static const u32 lengths[16] = {128, 64, 32, 16, 8, 4, 2, 1, 0, 96, 48, 24, 12, 6, 3, 0};
+    std::vector<PassNote> notes;
+    *end = 0;
+    int track = 0;
+    for (std::size_t at = 12; at + 8 <= b.size();) {
+        const u32 size = be32_at(b, at + 4);
+        const std::size_t stop = std::min<std::size_t>(at + 8 + size, b.size());
+        if (std::equal(b.begin() + at, b.begin() + at + 4, "TRAK")) {
+            u32 time = 0, start = 0;
+            bool tied = false;
+            for (std::size_t k = at + 8; k + 1 < stop; k += 2) {
+                if (b[k] == 132) continue; // dynamics
+                if (!tied) start = time;
+                time += lengths[b[k + 1] & 15];
+                tied = b[k + 1] & 64;
+                if (!tied && b[k] != 128) notes.push_back({start / 4, time / 4, track, b[k], 0});
+            }
+            *end = std::max(*end, time / 4);
+            track++;
+        }
+        at += 8 + size + (size & 1);
+    }
+    std::sort(notes.begin(), notes.end());
+    return notes;
+}
+
+// Each whole pass of `pass` frames holds the notes of the first at the same
+// offsets; the first begins with `first_key` sounding at once.
+void expect_passes_alike(const char* what, const std::vector<PassNote>& notes, u32 end, u32 pass,
+                         int first_key) {
+    const auto in_pass = [&](u32 p) {
+        std::vector<PassNote> out;
+        for (PassNote n : notes)
+            if (std::get<0>(n) / pass == p) {
+                std::get<0>(n) -= p * pass;
+                std::get<1>(n) -= p * pass;
+                out.push_back(n);
+            }
+        return out;
+    };
+    const std::vector<PassNote> first = in_pass(0);
+    ASSERT_FALSE(first.empty()) << what;
+    EXPECT_EQ(std::get<0>(first[0]), 0u) << what << ": the state's note begins the pass";
+    EXPECT_EQ(std::get<3>(first[0]), first_key) << what;
+    ASSERT_GE(end / pass, 3u) << what << ": the playback went round several times";
+    for (u32 p = 1; (p + 1) * pass <= end; p++)
+        EXPECT_EQ(in_pass(p), first) << what << ", pass " << p;
+}
+
+// The samples of a WAV, AIFF or 8SVX file, unsigned.
+std::vector<u8> sound_samples(const std::vector<u8>& b) {
+    std::vector<u8> s;
+    if (b.size() > 44 && std::equal(b.begin(), b.begin() + 4, "RIFF"))
+        return {b.begin() + 44, b.end()};
+    for (const char* chunk : {"BODY", "SSND"}) {
+        const auto at = std::search(b.begin(), b.end(), chunk, chunk + 4);
+        if (at == b.end()) continue;
+        const std::size_t from = std::size_t(at - b.begin()) + (chunk[0] == 'S' ? 16 : 8);
+        for (std::size_t i = from; i < b.size(); i++)
+            s.push_back(u8(b[i] ^ 0x80));
+    }
+    return s;
+}
+
+// The sound sounds from its first sample, and each whole pass (about `guess`
+// samples, the guest's clock deciding) is the first, sample for sample.
+void expect_sound_passes_alike(const char* what, const std::vector<u8>& s, double guess) {
+    ASSERT_GT(s.size(), 3 * guess) << what;
+    EXPECT_GT(std::abs(s[0] - 128), 64) << what << ": silent at its start";
+    const auto differ = [&](std::size_t pass, std::size_t p) {
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < pass; i++)
+            n += s[p * pass + i] != s[i];
+        return n;
+    };
+    std::size_t pass = std::size_t(guess * 0.9);
+    for (std::size_t q = pass; q < guess * 1.1; q++)
+        if (differ(q, 1) < differ(pass, 1)) pass = q;
+    for (std::size_t p = 1; (p + 1) * pass <= s.size(); p++)
+        EXPECT_LE(differ(pass, p), guess / 100) << what << ", pass " << p;
+}
+
+// Each whole pass of a YM dump (16 bytes a frame) or a PSG log (a record a
+// frame) is the first, byte for byte.
+void expect_frames_alike(const char* what, const std::vector<std::vector<u8>>& frames, u32 pass) {
+    ASSERT_GE(frames.size(), 3u * pass) << what;
+    for (u32 p = 1; (p + 1) * pass <= frames.size(); p++)
+        EXPECT_TRUE(std::equal(frames.begin(), frames.begin() + pass, frames.begin() + p * pass))
+            << what << ", pass " << p;
+}
+
+std::vector<std::vector<u8>> ym_frames(const std::vector<u8>& b) {
+    std::size_t at = 34;
+    for (int text = 0; text < 3 && at < b.size(); text++)
+        at = std::size_t(std::find(b.begin() + at, b.end(), 0) - b.begin()) + 1;
+    std::vector<std::vector<u8>> frames;
+    for (; at + 16 + 4 <= b.size(); at += 16) // "End!" last
+        frames.emplace_back(b.begin() + at, b.begin() + at + 16);
+    return frames;
+}
+
+std::vector<std::vector<u8>> psg_records(const std::vector<u8>& b) {
+    std::vector<std::vector<u8>> records(1);
+    for (std::size_t at = 17; at < b.size(); at++) {
+        if (b[at] == 0xFF) {
+            records.emplace_back();
+            continue;
+        }
+        if (at + 1 < b.size()) records.back().insert(records.back().end(), {b[at], b[at + 1]});
+        at++;
+    }
+    return records;
+}
+
+class LoopedMusic : public MusicProgram {
+  protected:
+    static constexpr u32 PASS = 30; // frames
+
+    // The port lines that choose the machine (`setup`), put in a guest
+    // program at `at` that holds off some 16 frames, then stores `value` at
+    // `pitch` and stays, set the state's own sound (`sound`) and jump to it.
+    static std::vector<std::string> retuned(std::vector<std::string> setup, u16 at, u16 pitch,
+                                            u8 value, std::initializer_list<std::string> sound) {
+        const u8 code[] = {0x76, 0x20, 0x06,  0x80, 0x05,           0x00,      0xF9, 0x7E, 0xFA,
+                           0x7C, 0x04, value, 0xCC, u8(pitch >> 8), u8(pitch), 0x1B, 0x7E};
+        char line[40];
+        for (u16 i = 0; i < sizeof code; i++) {
+            std::snprintf(line, sizeof line, "DEBUGGER E $%04X $%02X", at + i, code[i]);
+            setup.push_back(line);
+        }
+        setup.insert(setup.end(), sound);
+        std::snprintf(line, sizeof line, "DEBUGGER J $%04X", at);
+        setup.push_back(line);
+        return setup;
+    }
+    static std::vector<std::string> interton() {
+        return retuned({"SETMACHINE INTERTON"}, 0, 0x1FC7, 0x40, {"DEBUGGER E $1FC7 $11"});
+    }
+    // The program on its port, the machine set up by the port lines `setup`
+    // (the debugger paused), its state followed by a pass of untouched
+    // controls (`per_frame` bytes a frame) saved as take.cor, then played
+    // with Loop on, generating the sound files and `more`, for some passes.
+    void play_looped(std::vector<std::string> setup, u32 per_frame,
+                     std::vector<std::string> more = {}, const char* audio = "dummy") {
+        pid = test_start_program(home.path(), {"PORTNAME", "E2E"}, "offscreen", audio);
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(port_up());
+        std::string said;
+        setup.insert(setup.begin() + 1, "DEBUGGER P");
+        for (const std::string& line : setup)
+            ASSERT_LE(send(line, &said), 5) << line << ": " << said; // 5: a missing image
+        const fs::path state = home.path() / "take.cos";
+        ASSERT_EQ(send("SAVEAS " + state.string(), &said), 0) << said;
+        std::vector<u8> take = read_bytes(state);
+        ASSERT_GT(take.size(), 3u);
+        take[2] = 1; // a recording follows the state
+        take.resize(take.size() + per_frame * frames);
+        write_bytes(home.path() / "take.cor", take);
+        more.insert(more.end(), {"GENERATE", "SOUNDS.WAV", "SOUNDS.AIFF", "SOUNDS.8SVX",
+                                 "SOUNDS.MIDI", "SOUNDS.SMUS"});
+        for (const std::string& item : more)
+            ASSERT_EQ(send("MENU MACRO." + item, &said), 0) << item;
+        ASSERT_EQ(send("DEBUGGER G", &said), 0) << said;
+        ASSERT_EQ(send("OPEN " + (home.path() / "take.cor").string(), &said), 0) << said;
+        for (int r = 0; r < restarts; r++) {
+            std::this_thread::sleep_for(std::chrono::seconds(1)); // some 50 frames
+            ASSERT_EQ(send("MENU MACRO.RESTARTPLAYBACK", &said), 0) << said;
+        }
+        // The seams wanted, each seen as the guest's clock going back to the
+        // state's (a minute at most, however busy the host).
+        const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        for (u32 seams = 0, last = guest_clocks();
+             seams < seams_wanted && std::chrono::steady_clock::now() < end;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            const u32 now = guest_clocks();
+            seams += now && now < last;
+            last = now ? now : last;
+        }
+        ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
+    }
+    u32 frames = PASS, seams_wanted = 4;
+    int restarts = 0;
+    // Every generated sound and music file holds the same passes; the first
+    // begins with `key` (the state's note) sounding.
+    void expect_passes_as_the_first(int key) {
+        const std::vector<u8> mid = read_bytes(home.path() / "take.mid");
+        ASSERT_GT(mid.size(), 14u);
+        u32 end = 0;
+        const std::vector<PassNote> midi = midi_pass_notes(mid, &end);
+        expect_passes_alike("MIDI", midi, end, PASS, key);
+        const std::vector<PassNote> smus =
+            smus_pass_notes(read_bytes(home.path() / "take.smus"), &end);
+        expect_passes_alike("SMUS", smus, end, PASS, key);
+        const std::vector<u8> wav = read_bytes(home.path() / "take.wav");
+        ASSERT_GT(wav.size(), 44u);
+        const double rate = wav[24] | wav[25] << 8,
+                     fps = 2 * mid[13]; // the MIDI's frames per second
+        for (const char* name : {"take.wav", "take.aiff", "take.8svx"})
+            expect_sound_passes_alike(name, sound_samples(read_bytes(home.path() / name)),
+                                      rate * PASS / fps);
+    }
+};
+
+} // namespace
+
+// With Loop on, every pass of a playback sounds as the first in every file it
+// generates: the Interton's tone, set in the state, sounds from the first
+// sample of each pass, and the pitch the guest sets some 16 frames later
+// follows it in each.
+TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheInterton) {
+    play_looped(interton(), 7); // both keypads and the console
+    expect_passes_as_the_first(69);
+}
+
+// Restart Playback begins the playback again as it first began: with the
+// state's note in the music files, however long the part played.
+TEST_F(LoopedMusic, RestartPlaybackBeginsWithTheStatesNote) {
+    frames = 1000;
+    restarts = 3;
+    seams_wanted = 0;
+    play_looped(interton(), 7);
+    for (const char* name : {"take.mid", "take.smus"}) {
+        u32 end = 0;
+        const std::vector<u8> file = read_bytes(home.path() / name);
+        const std::vector<PassNote> notes =
+            name[5] == 'm' ? midi_pass_notes(file, &end) : smus_pass_notes(file, &end);
+        EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
+                                [](const PassNote& n) { return std::get<3>(n) == 69; }),
+                  1 + restarts)
+            << name << ": the start and each restart";
+    }
+}
+
+// The host's sound runs on through the seams: the output, captured by SDL's
+// disk driver, holds no silence while the Arcadia's tone plays on across
+// some four passes.
+TEST_F(LoopedMusic, TheLiveSoundRunsOnAcrossTheSeams) {
+    const fs::path live = home.path() / "live.raw";
+    setenv("SDL_DISKAUDIOFILE", live.c_str(), 1);
+    play_looped({"SETMACHINE ARCADIA", "DEBUGGER E $18FD $40", "DEBUGGER E $18FE $0F",
+                 "DEBUGGER E 0 $1B", "DEBUGGER E 1 $7E", "DEBUGGER J 0"},
+                7, {}, "disk");
+    unsetenv("SDL_DISKAUDIOFILE");
+    const std::vector<u8> raw = read_bytes(live); // 16-bit mono samples at 44100 a second
+    std::vector<int> samples;
+    for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
+        samples.push_back(static_cast<std::int16_t>(raw[i] | raw[i + 1] << 8));
+    const auto begun =
+        std::find_if(samples.begin(), samples.end(), [](int x) { return std::abs(x) > 1000; });
+    ASSERT_GE(samples.end() - begun, 44100 * 2) << "the tone played";
+    std::size_t quiet = 0, longest = 0;
+    for (auto at = begun; at < begun + 44100 * 2; ++at) {
+        quiet = std::abs(*at) < 50 ? quiet + 1 : 0;
+        longest = std::max(longest, quiet);
+    }
+    EXPECT_LT(longest, 441u) << "a gap of " << longest * 1000 / 44100 << " ms";
+}
+
+// The same on the Arcadia in both of its regions, whose frames and notes differ.
+TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheArcadiaAt50Hz) {
+    play_looped(retuned({"SETMACHINE ARCADIA", "MENU SETTINGS.SPEED.PAL"}, 0, 0x18FD, 0x40,
+                        {"DEBUGGER E $18FD $11", "DEBUGGER E $18FE $0F"}),
+                7);
+    expect_passes_as_the_first(69);
+}
+
+TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheArcadiaAt60Hz) {
+    play_looped(retuned({"SETMACHINE ARCADIA", "MENU SETTINGS.SPEED.NTSC"}, 0, 0x18FD, 0x40,
+                        {"DEBUGGER E $18FD $11", "DEBUGGER E $18FE $0F"}),
+                7);
+    expect_passes_as_the_first(69);
+}
+
+// On the expanded Elektor the first sound chip's tone B sounds from the
+// state, and the guest retunes it later: the PSG logs and YM dumps also
+// repeat the first pass, each pass beginning with every register.
+TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheExpandedElektor) {
+    play_looped(retuned({"SETMACHINE ELEKTOR"}, 0x0900, 0x1D02, 0x20,
+                        {"DEBUGGER E $1D02 $40", "DEBUGGER E $1D09 $0F"}),
+                7, {"SOUNDS.PSG", "SOUNDS.YM"});
+    expect_passes_as_the_first(47);
+    for (const char* chip : {"-1", "-2"}) {
+        const std::string name = std::string("take") + chip;
+        expect_frames_alike("YM", ym_frames(read_bytes(home.path() / (name + ".ym"))), PASS);
+        const std::vector<std::vector<u8>> records =
+            psg_records(read_bytes(home.path() / (name + ".psg")));
+        expect_frames_alike("PSG", records, PASS);
+        EXPECT_EQ(records[0].size(), 28u) << "the first record names all 14 registers";
+    }
+}
+
+// A coin-op's tone, set in the state, sounds in every pass from its start.
+TEST_F(LoopedMusic, EveryPassIsTheFirstOnACoinOp) {
+    play_looped(
+        retuned({"MENU SETTINGS.MACHINE.ASTROWARS"}, 0, 0x15C7, 0x11, {"DEBUGGER E $15C7 $11"}),
+        4); // the controls and two DIP switch bytes
+    expect_passes_as_the_first(69);
 }

@@ -56,21 +56,6 @@ class RecordersProgram : public ProgramTest {
         fs::create_directories(dir);
         write_bytes(dir / "take.cor", take);
     }
-    // The guest's time in clock periods, as the debugger's processor view
-    // shows it (0 when it cannot be read).
-    u32 guest_clocks() {
-        std::string view;
-        if (ask("DEBUGGER TU 1") != 0 || ask("DEBUGGER V CPU", &view) != 0) return 0;
-        const std::size_t at = view.find("Clock:");
-        if (at == std::string::npos) return 0;
-        u32 clocks = 0;
-        for (std::size_t i = view.find_first_not_of(' ', at + 6); i < view.size(); i++)
-            if (view[i] >= '0' && view[i] <= '9')
-                clocks = clocks * 10 + static_cast<u32>(view[i] - '0');
-            else if (view[i] != ',')
-                break;
-        return clocks;
-    }
     // Waits until the Arcadia has run `seconds` of its own time (taken at
     // the faster of its frame rates) past `from`; a minute of real time at
     // most, however busy the host is.

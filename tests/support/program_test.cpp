@@ -35,11 +35,11 @@ bool ProgramTest::start(std::vector<std::string> args) {
 }
 
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
-                         const char* platform) {
+                         const char* platform, const char* audio) {
     setenv("BRINDLEMOX_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("QT_QPA_PLATFORM", platform, 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", audio, 1);
     // The machines the scripts choose find their monitor images (blank, as
     // a missing one leaves the area), so that no requester waits for a user.
     std::filesystem::create_directories(home / "roms");
@@ -79,8 +79,7 @@ bool ProgramTest::port_up() {
     return false;
 }
 
-int ProgramTest::send_within(const std::string& line, std::string* result, int* over,
-                             int seconds) {
+int ProgramTest::send_within(const std::string& line, std::string* result, int* over, int seconds) {
     return test_port_send("E2E", line, result, over, seconds);
 }
 
@@ -92,6 +91,20 @@ int ProgramTest::wait_exit() {
 
 int ProgramTest::send(const std::string& line, std::string* result) {
     return send_within(line, result, &fd, 20);
+}
+
+std::uint32_t ProgramTest::guest_clocks() {
+    std::string view;
+    if (send("DEBUGGER TU 1", &view) != 0 || send("DEBUGGER V CPU", &view) != 0) return 0;
+    const std::size_t at = view.find("Clock:");
+    if (at == std::string::npos) return 0;
+    std::uint32_t clocks = 0;
+    for (std::size_t i = view.find_first_not_of(' ', at + 6); i < view.size(); i++)
+        if (view[i] >= '0' && view[i] <= '9')
+            clocks = clocks * 10 + static_cast<std::uint32_t>(view[i] - '0');
+        else if (view[i] != ',')
+            break;
+    return clocks;
 }
 
 std::string ProgramTest::log() const {

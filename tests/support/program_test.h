@@ -10,17 +10,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
-// Starts the program offscreen (or on the Qt platform `platform`) with `args`
-// in program home `home` (also its runtime folder; blank PIPBUG monitor images
-// are put in its roms drawer), its standard output and error going to
-// program.log there: the process id, or -1 when it cannot be started.
+// Starts the program offscreen (or on the Qt platform `platform`; its sound
+// through SDL's driver `audio`) with `args` in program home `home` (also its
+// runtime folder; blank PIPBUG monitor images are put in its roms drawer), its
+// standard output and error going to program.log there: the process id, or -1
+// when it cannot be started.
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
-                         const char* platform = "offscreen");
+                         const char* platform = "offscreen", const char* audio = "dummy");
 
 class ProgramTest : public ::testing::Test {
   protected:
@@ -42,6 +44,9 @@ class ProgramTest : public ::testing::Test {
     // it), waiting at most `seconds` for the reply: -1 without one.
     static int send_within(const std::string& line, std::string* result, int* over,
                            int seconds = 1);
+    // The guest's time in clock periods, as the debugger's processor view
+    // shows it (0 when it cannot be read).
+    std::uint32_t guest_clocks();
     // What the program has printed so far.
     std::string log() const;
     // Waits until the program has printed `text` `times` times in all (up
