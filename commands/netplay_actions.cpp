@@ -2,6 +2,7 @@
 #include "commands/command_actions.h"
 
 #include "commands/menu_state.h"
+#include "core/frame.h"
 #include "core/machine.h"
 #include "gui/update_check.h"
 #include "input/netplay.h"
@@ -9,8 +10,15 @@
 void act_netplay(const CmdRow& row, const CmdCall&) {
     if (net_mode == NET_OFF) {
         net_command(row.value);
-        // Both sides start the game together; that reset keeps the link.
-        if (net_mode != NET_OFF) emu_reset_request(true);
+        // Both sides start the game together; that reset keeps the link. The
+        // processor starts at the same beam clock on both, wherever each
+        // side's last frame left it: else the guests drift apart by a few
+        // clocks, and on the expanded Elektor read different numbers of the
+        // server's random bytes in a frame.
+        if (net_mode != NET_OFF) {
+            emu_reset_request(true);
+            cpu_beam_clock = 0;
+        }
     } else {
         net_command(0);
     }

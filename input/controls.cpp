@@ -272,7 +272,8 @@ void legend_role(const ControlsKeyRect& r) {
     }
     case CR_RESET:
         set_text(0, cat_str(671, "RESET"));
-        set_text(2, "F5");
+        // A click here keeps a netplay link; the key's reset ends it.
+        set_text(2, "F5 (ends a netplay link)");
         set_text(3, "-");
         break;
     case CR_DIPS:

@@ -843,9 +843,8 @@ void pvi_read_inputs() {
 std::array<u8, PVI_NET_RECORD> pvi_net_record(bool server) {
     const u8* m = guest_memory;
     const int g = server ? 0 : 1;
-    const u8 console = server ? m[CONSOLE_BYTE] & 0xF0 : 0;
     return {static_cast<u8>((m[key_byte(g, 1)] & 0xF0) | (m[key_byte(g, 2)] >> 4)),
-            static_cast<u8>(console | (m[key_byte(g, 3)] >> 4)),
+            static_cast<u8>((m[CONSOLE_BYTE] & 0xF0) | (m[key_byte(g, 3)] >> 4)),
             m[(pvi_base & ADDR_MASK) + 0xCC + static_cast<u32>(g)]};
 }
 
@@ -860,9 +859,10 @@ void pvi_net_exchange(bool apply) {
     pvi_write_register(key_byte(g, 2), static_cast<u8>(((peer[0] << 4) & 0xF0) | 0x0F), false);
     pvi_write_register(key_byte(g, 3), static_cast<u8>(((peer[1] << 4) & 0xF0) | 0x0F), false);
     pvi_write_register(0xCCu + static_cast<u32>(g), peer[2], true);
-    if (!server)
-        pvi_write_register(CONSOLE_BYTE,
-                           static_cast<u8>(guest_memory[CONSOLE_BYTE] | (peer[1] & 0xF0)), false);
+    // Both sides' guests see both players' console keys: they read the same
+    // (on the expanded Elektor, the same random numbers) at the same moment.
+    pvi_write_register(CONSOLE_BYTE, static_cast<u8>(guest_memory[CONSOLE_BYTE] | (peer[1] & 0xF0)),
+                       false);
 }
 
 std::array<u8, PVI_RECORD_SIZE> pvi_input_record() {

@@ -98,10 +98,10 @@ std::array<u8, PVI_RECORD_SIZE> pvi_input_record();
 // The netplay record of the server's (keypad 0) or the client's (keypad 1)
 // side, without the chat length that the link adds: the first two key bytes
 // packed as the input record packs them, the third key byte's keys with the
-// console keys (the server's; none from the client), and the pot.
+// side's own console keys, and the pot.
 constexpr int PVI_NET_RECORD = 3;
 std::array<u8, PVI_NET_RECORD> pvi_net_record(bool server);
 // While connected: sends this frame's record, takes the peer's and (with
-// `apply`) writes it into the peer keypad's registers; the client adds the
-// server's console keys to its own.
+// `apply`) writes it into the peer keypad's registers; each side adds the
+// peer's console keys to its own.
 void pvi_net_exchange(bool apply);

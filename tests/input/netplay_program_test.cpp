@@ -6,6 +6,7 @@
 #include "tests/support/fresh_state.h"
 #include "tests/support/port_client.h"
 #include "tests/support/program_test.h"
+#include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,27 @@ const unsigned char random_reader[] = {
     0x1B, 0x7E,       // done:  BCTR,UN done
 };
 
+// A monitor image for the Elektor: it reads the console keys; while one is
+// held it keeps their byte in $0900, reads the random register $1D20 into
+// $0901 and counts the reads in $0902.
+const unsigned char key_reader[] = {
+    0x76, 0x20,       //        PPSU  $20
+    0x20,             //        EORZ  R0
+    0xCC, 0x09, 0x00, //        STRA,R0 $0900
+    0xCC, 0x09, 0x01, //        STRA,R0 $0901
+    0xCC, 0x09, 0x02, //        STRA,R0 $0902
+    0x0C, 0x1E, 0x8B, // loop:  LODA,R0 $1E8B
+    0xE4, 0x0F,       //        COMI,R0 $0F
+    0x18, 0x79,       //        BCTR,EQ loop
+    0xCC, 0x09, 0x00, //        STRA,R0 $0900
+    0x0C, 0x1D, 0x20, //        LODA,R0 $1D20
+    0xCC, 0x09, 0x01, //        STRA,R0 $0901
+    0x0C, 0x09, 0x02, //        LODA,R0 $0902
+    0x84, 0x01,       //        ADDI,R0 1
+    0xCC, 0x09, 0x02, //        STRA,R0 $0902
+    0x1B, 0x66,       //        BCTR,UN loop
+};
+
 struct Program {
     explicit Program(const char* tag, std::string name) : home(tag), port(std::move(name)) {}
     ~Program() {
@@ -47,13 +69,16 @@ struct Program {
         }
         if (fd >= 0) net_close(fd);
     }
-    bool start(u16 net) {
+    // Started with `monitor` as the Elektor's monitor image, on the Qt
+    // platform `platform`.
+    bool start(u16 net, const std::string& monitor, const char* platform) {
         std::filesystem::create_directories(home.path() / "roms");
         std::ofstream image(home.path() / "roms" / "elektor_philips.bin", std::ios::binary);
-        image.write(reinterpret_cast<const char*>(random_reader), sizeof random_reader);
-        image << std::string(2048 - sizeof random_reader, '\0');
+        image << monitor << std::string(2048 - monitor.size(), '\0');
         image.close();
-        pid = test_start_program(home.path(), {"PORTNAME", port, "PORT=" + std::to_string(net)});
+        std::ofstream(home.path() / "roms" / "elektor_expansion.bin") << std::string(512, '\0');
+        pid = test_start_program(home.path(), {"PORTNAME", port, "PORT=" + std::to_string(net)},
+                                 platform);
         if (pid <= 0) return false;
         const auto end = Clock::now() + std::chrono::seconds(20);
         std::string result;
@@ -138,8 +163,13 @@ class NetplayPrograms : public ::testing::Test {
         ASSERT_GE(probe, 0);
         net = test_bound_port(probe);
         net_close(probe);
-        ASSERT_TRUE(server.start(net));
-        ASSERT_TRUE(client.start(net));
+        for (Program* side : {&server, &client}) {
+            ASSERT_TRUE(side->start(net, monitor, platform));
+            if (x.name().empty()) continue;
+            // The tip of the day that a first start shows goes away.
+            x.run("timeout 10 /usr/bin/xdotool search --sync --name '^Tip of the Day$' "
+                  "windowfocus --sync key Escape");
+        }
     }
     void TearDown() override { fresh_state(); }
 
@@ -173,6 +203,9 @@ class NetplayPrograms : public ::testing::Test {
                       "(failed: Command is unavailable.\n\n)");
     }
 
+    std::string monitor{reinterpret_cast<const char*>(random_reader), sizeof random_reader};
+    const char* platform = "offscreen";
+    XDisplay x; // before the programs: it ends after them
     Program server{"netplay-server", "NETS"}, client{"netplay-client", "NETC"};
     u16 net = 0;
     int links = 0; // connections made so far
@@ -309,6 +342,55 @@ TEST_F(NetplayPrograms, AOneSidedSwitchSetUpOrLoadEndsTheLinkOnBothSides) {
     both_disconnected();
     EXPECT_EQ(client.ask("SETMACHINE INTERTON"), "");
     EXPECT_EQ(server.ask("SETMACHINE INTERTON"), "");
+}
+
+// The programs on a real display, played with the host keyboard.
+class NetplayOnDisplay : public NetplayPrograms {
+  protected:
+    void SetUp() override {
+        if (!XDisplay::available() || !std::filesystem::exists("/usr/bin/xdotool"))
+            GTEST_SKIP() << "Xvfb, xwininfo or xdotool is not installed";
+        ASSERT_TRUE(x.start()) << "no virtual display could be started";
+        monitor.assign(reinterpret_cast<const char*>(key_reader), sizeof key_reader);
+        platform = "xcb";
+        NetplayPrograms::SetUp();
+    }
+    // Holds the host key `key` down for a second in the main window of the
+    // side `role` ("server" or "client", the last word of its title).
+    void hold(const std::string& role, const std::string& key) {
+        x.run("/usr/bin/xdotool search --name '\\(" + role + "\\)$' windowfocus --sync keydown " +
+              key + " sleep 1 keyup " + key);
+    }
+};
+
+// A console key held on either side reaches both guests at the same frame:
+// on the expanded Elektor both then read the server's random numbers as
+// often, and neither waits for a byte the other never sends.
+TEST_F(NetplayOnDisplay, AConsoleKeyHeldOnEitherSideReachesBothGuests) {
+    connect("ELEKTOR");
+    ASSERT_EQ(server.ask("GETMEMMAP"), "F");
+    struct Hold {
+        const char* role;
+        const char* key;
+        int seen; // the console byte with the key held
+    };
+    for (const Hold h : {Hold{"client", "F1", 0x4F}, Hold{"server", "F3", 0x2F}}) {
+        SCOPED_TRACE(h.role);
+        hold(h.role, h.key);
+        std::vector<int> on_server, on_client;
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        do { // until both guests stand still alike after the key's release
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            on_server = peeked(server.ask("DEBUGGER PEEK 900 90F"), "$0900");
+            on_client = peeked(client.ask("DEBUGGER PEEK 900 90F"), "$0900");
+        } while ((on_server != on_client || on_server.empty() || on_server[0] != h.seen) &&
+                 Clock::now() < end);
+        ASSERT_EQ(on_server.size(), 16u);
+        EXPECT_EQ(on_server[0], h.seen);
+        EXPECT_EQ(on_client, on_server); // the same numbers, read as often
+    }
+    EXPECT_EQ(server.count("Disconnected."), 0) << server.log();
+    EXPECT_EQ(client.count("Disconnected."), 0) << client.log();
 }
 
 } // namespace

@@ -133,7 +133,7 @@ TEST_F(Netplay, ArcadiaRecordsAreByteExactForServerAndClient) {
     EXPECT_EQ(guest_memory[0x1900], 2);
 }
 
-TEST_F(Netplay, PviRecordsCarryTheKeypadsPotsAndTheServersConsoleKeys) {
+TEST_F(Netplay, PviRecordsCarryTheKeypadsPotsAndBothSidesConsoleKeys) {
     ASSERT_TRUE(machine_switch(INTERTON, MAP_INTERTON_A, false, false, false));
     const u32 pots = (pvi_base & (GUEST_MEMORY_SIZE - 1)) + 0xCC;
     const auto prepare = [pots] {
@@ -144,10 +144,10 @@ TEST_F(Netplay, PviRecordsCarryTheKeypadsPotsAndTheServersConsoleKeys) {
         SCOPED_TRACE("server");
         prepare();
         link(NET_SERVER);
-        send({0x18, 0xF2, 0x99, 0}); // the client's START never counts
+        send({0x18, 0x22, 0x99, 0}); // the client's console key joins the server's
         pvi_net_exchange(true);
         EXPECT_EQ(take(4), (Bytes{0x84, 0x42, 0x33, 0}));
-        EXPECT_EQ(Bytes(guest_memory + 0x1E8B, guest_memory + 0x1E8F), (Bytes{0x4F, 0x1F, 0x8F, 0x2F}));
+        EXPECT_EQ(Bytes(guest_memory + 0x1E8B, guest_memory + 0x1E8F), (Bytes{0x6F, 0x1F, 0x8F, 0x2F}));
         EXPECT_EQ(guest_memory[pots + 1], 0x99);
     }
     net_reset();
@@ -159,7 +159,7 @@ TEST_F(Netplay, PviRecordsCarryTheKeypadsPotsAndTheServersConsoleKeys) {
         link(NET_CLIENT);
         send({0x84, 0x42, 0x55, 0});
         pvi_net_exchange(true);
-        EXPECT_EQ(take(4), (Bytes{0xF1, 0x0E, 0x44, 0})); // no console keys from the client
+        EXPECT_EQ(take(4), (Bytes{0xF1, 0x2E, 0x44, 0})); // the client's console key goes too
         EXPECT_EQ(Bytes(guest_memory + 0x1E88, guest_memory + 0x1E8C), (Bytes{0x8F, 0x4F, 0x2F, 0x6F}));
         EXPECT_EQ(guest_memory[pots], 0x55);
     }

@@ -79,7 +79,7 @@ TEST_F(WindowTextsQt, TheIntertonsOnSwitchShowsNoKeysLegend) {
     };
     EXPECT_EQ(hover(CR_CONSOLE1).rfind("START|START|", 0), 0u);
     EXPECT_EQ(hover(CR_INERT), "-|-|-|-|-");
-    EXPECT_EQ(hover(CR_RESET).rfind("RESET|RESET|F5|", 0), 0u);
+    EXPECT_EQ(hover(CR_RESET).rfind("RESET|RESET|F5 (ends a netplay link)|", 0), 0u);
     command("UNPAUSE");
     command("CLOSECONTROLS");
     command("SETMACHINE ARCADIA");
