@@ -504,6 +504,7 @@ void cmd_menu(ArexxCall& call) {
     // A refused item does nothing and says why.
     machine_take_switch_refusal(); // only this item's switch counts
     media_take_refusal();          // and only its load
+    rec_take_refusal();            // and only its recording
     if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) {
         reply(call, 5, why);
         return;
@@ -514,6 +515,8 @@ void cmd_menu(ArexxCall& call) {
     const std::string kept = media_take_refusal();
     if (call.rc == 0 && !kept.empty())
         failed_with(call, "MENU: there was a problem opening the file", kept);
+    if (const std::string why = rec_take_refusal(); !why.empty())
+        failed_with(call, "MENU: the recording was not started", why);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------
