@@ -45,8 +45,9 @@ std::string refusal; // why Start recording did nothing, until taken
 bool output_kept(const std::string& path) {
     for (const auto& [output, found] : outputs_found) {
         if (output != path) continue;
-        const FileIdentity now = file_identity_at(path);
-        if (!now.known || (found.known && now.device == found.device && now.inode == found.inode))
+        int error;
+        if (found.known ? file_identity_fate(path, found, false, &error) != FileFate::replaced
+                        : !file_identity_at(path).known)
             return false;
         const std::string question =
             path + " appeared while the recording ran.\nReplace it with the recording's output, "
@@ -528,9 +529,9 @@ std::string played_file_refusal() {
     const std::string path = path_to_host(file_name_buffer);
     std::vector<FileInUse> played;
     file_loaded_playback(&played);
-    const FileIdentity at = file_identity_at(path);
-    if (at.known && (played.empty() || !played[0].id.known ||
-                     played[0].id.device != at.device || played[0].id.inode != at.inode))
+    int lost;
+    if (file_identity_at(path).known &&
+        (played.empty() || file_identity_fate(path, played[0].id, false, &lost) != FileFate::same))
         return path + " is no longer the recording being played";
     const FileUseOwnWrite own(FileUse::playback); // its own file
     std::string target, error;
