@@ -21,6 +21,7 @@
 #include "peripherals/papertape.h"
 #include "peripherals/tape.h"
 #include "platform/paths.h"
+#include "record/recorder.h"
 #include "sound/effects.h"
 #include "sound/sound_latches.h"
 #include "sound/sound_output.h"
@@ -132,6 +133,7 @@ void app_install_hooks() {
     files_in_use_add(FileUse::mdcr, mdcr_tape);
     files_in_use_add(FileUse::playback, file_loaded_playback);
     files_in_use_add(FileUse::state, file_loaded_state);
+    files_in_use_add(FileUse::recording, rec_files_in_use);
     core_slow_keys_held = slow_keys_held;
     core_type_keys = type_keys;
 }

@@ -514,6 +514,7 @@ void cmd_menu(ArexxCall& call) {
     machine_take_switch_refusal(); // only this item's switch counts
     media_take_refusal();          // and only its load
     file_load_take_result();
+    rec_take_refusal();            // and only its recording
     if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) {
         reply(call, 5, why);
         return;
@@ -525,6 +526,8 @@ void cmd_menu(ArexxCall& call) {
     const bool failed = file_load_take_result() == LOAD_FAILED;
     if (call.rc == 0 && (failed || !kept.empty()))
         failed_load(call, "MENU", kept.empty() ? file_load_refusal() : kept);
+    if (const std::string why = rec_take_refusal(); !why.empty())
+        failed_with(call, "MENU: the recording was not started", why);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

@@ -229,10 +229,13 @@ void act_revert(const CmdRow&, const CmdCall&) {
 
 void act_quickload(const CmdRow&, const CmdCall&) {
     rec_stop_all();
-    std::snprintf(game_file_name, sizeof game_file_name, "QUICKSAV.COS");
     char path[FILE_NAME_SIZE];
     games_add_part(std::strcpy(path, games_path), sizeof path, "QUICKSAV.COS");
-    if (!file_load_by_name(path, 1)) gui_beep();
+    // The title names the quick save once it is loaded.
+    if (file_load_by_name(path, 1))
+        std::snprintf(game_file_name, sizeof game_file_name, "QUICKSAV.COS");
+    else
+        gui_beep();
 }
 
 void act_quicksave(const CmdRow&, const CmdCall&) {

@@ -1,9 +1,25 @@
 #include "core/files_in_use.h"
 
+#include <cerrno>
+
 namespace {
 constexpr int USES = static_cast<int>(FileUse::count);
 std::vector<FileUseLister> listers[USES];
 bool own_write[USES] = {};
+
+// Where a file not there yet would be: its folder (by identity) and its name.
+struct Place {
+    FileIdentity folder;
+    std::string name;
+};
+Place place_of(const std::string& host) {
+    const std::size_t slash = host.rfind('/');
+    if (slash == std::string::npos) return {file_identity_at("."), host};
+    return {file_identity_at(slash == 0 ? "/" : host.substr(0, slash)), host.substr(slash + 1)};
+}
+bool same_place(const Place& a, const Place& b) {
+    return !a.name.empty() && a.name == b.name && file_identity_same(a.folder, b.folder);
+}
 } // namespace
 
 void files_in_use_add(FileUse use, FileUseLister lister) {
@@ -17,15 +33,19 @@ void files_in_use_clear() {
 
 std::string file_in_use(const std::string& host) {
     const FileIdentity at = file_identity_at(host);
-    if (!at.known) return "";
+    if (!at.known && at.error != ENOENT) return "";
+    const Place place = at.known ? Place{} : place_of(host);
     std::vector<FileInUse> held;
     for (int use = 0; use < USES; use++) {
         if (own_write[use]) continue;
         held.clear();
         for (FileUseLister list : listers[use])
             list(&held);
-        for (const FileInUse& f : held)
-            if (file_identity_same(f.id, at)) return f.what;
+        for (const FileInUse& f : held) {
+            if (at.known ? file_identity_same(f.id, at)
+                         : !f.id.known && !f.path.empty() && same_place(place_of(f.path), place))
+                return f.what;
+        }
     }
     return "";
 }

@@ -1,11 +1,14 @@
 // The files the program has in use: the tape in the deck, a papertape in a
 // unit, an inserted disk or MDCR tape, the recording being played, the state
-// just loaded. The layers that hold them add a lister each at start-up
-// (app_install_hooks); every writer asks before it replaces a file (the
-// shared writer in core/serial.cpp, the save requesters), so that no output
-// of one writer is ever written over a file another one holds. Files are
+// just loaded, the files a recording under way writes. The layers that hold
+// them add a lister each at start-up (app_install_hooks); every writer asks
+// before it replaces a file (the shared writer in core/serial.cpp, the save
+// requesters), so that no output of one writer is ever written over a file
+// another one holds. Files are
 // told apart by their identity (device and inode), so that a link or another
-// spelling of the name is the same file.
+// spelling of the name is the same file. A file in use that is not there
+// yet (an output written when its recording stops) is told by its place: the
+// same name in the same folder.
 //
 //   files_in_use_add(FileUse::tape, tape_files_in_use);  // at start-up
 //   file_in_use("/home/me/Games/song.wav");             // "the tape in the deck"
@@ -15,14 +18,18 @@
 #include "platform/file_identity.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
-enum class FileUse : int { tape, papertape, disk, mdcr, playback, state, count };
+enum class FileUse : int { tape, papertape, disk, mdcr, playback, state, recording, count };
 
 // One file in use, and what it is for a message ("the tape in the deck").
 struct FileInUse {
+    FileInUse(std::string w, const FileIdentity& i, std::string p = {})
+        : what(std::move(w)), id(i), path(std::move(p)) {}
     std::string what;
     FileIdentity id;
+    std::string path; // its host path, for a file not there yet; may be ""
 };
 using FileUseLister = void (*)(std::vector<FileInUse>* out);
 
@@ -31,7 +38,8 @@ void files_in_use_add(FileUse use, FileUseLister lister);
 void files_in_use_clear();
 
 // What the file at the host path `host` is to the program ("the tape in the
-// deck"), or "" when it is none of the files in use (or nothing is there).
+// deck"), or "" when it is none of the files in use. Where nothing is there,
+// a file in use that is not there yet under the same name in the same folder.
 // The files of a use whose own write runs now (FileUseOwnWrite) don't count.
 std::string file_in_use(const std::string& host);
 

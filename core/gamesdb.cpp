@@ -541,12 +541,18 @@ void games_open_entry() {
         games_find_loaded();
     } else if (e.path[0]) {
         LoadRequest request = load_request(e.path);
+        // The title names the file once it is loaded: a load that fails
+        // leaves the name of what runs.
+        const std::string shown = game_file_name;
         games_split_path(request.path.c_str());
         const std::string path = request.path;
-        if (file_load_request(std::move(request)))
+        if (file_load_request(std::move(request))) {
             ui_note_recent(path.c_str());
-        else
+        } else {
+            std::snprintf(game_file_name, sizeof game_file_name, "%s", shown.c_str());
+            ui_mark(UI_TITLE);
             ui_beep();
+        }
     } else if (static_cast<u32>(e.entry_memmap) == memmap) {
         ui_reinitialize();
     } else {

@@ -74,6 +74,10 @@ bool rec_file_open(const std::string& host_path, const char* mode) {
     return true;
 }
 
+const std::string& rec_file_path() {
+    return rec_path;
+}
+
 bool rec_file_close() {
     if (!rec_file) return true;
     if (std::fflush(rec_file) != 0 || std::ferror(rec_file)) note_write_failure();

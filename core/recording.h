@@ -52,6 +52,8 @@ void rec_write_bytes(const void* data, std::size_t size);
 // behind the state saved there, "wb" anew). False, with the warning that
 // names the file and the reason, when it cannot be opened.
 bool rec_file_open(const std::string& host_path, const char* mode);
+// The host path of the open recording file ("" while none is open).
+const std::string& rec_file_path();
 // Closes the recording file, if one is open. What was recorded and could not
 // be written (a full disk), or a file removed or replaced meanwhile, is told
 // with the file's name and the reason: false then.

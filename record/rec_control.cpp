@@ -31,6 +31,33 @@
 
 char rec_picture_name[FILE_NAME_SIZE];
 
+namespace {
+// The recording whose outputs are generated, as it was named when they
+// began (a load that fails meanwhile names another file), and what stood at
+// each output's name then.
+std::string generating_name;
+std::vector<std::pair<std::string, FileIdentity>> outputs_found;
+std::string refusal; // why Start recording did nothing, until taken
+
+// Whether the file that appeared at the output `path` while its recording
+// ran stays (the output is then not written): the user is asked, Return
+// keeping it; nobody to ask keeps it and says so. False for every other file.
+bool output_kept(const std::string& path) {
+    for (const auto& [output, found] : outputs_found) {
+        if (output != path) continue;
+        int error;
+        if (found.known ? file_identity_fate(path, found, false, &error) != FileFate::replaced
+                        : !file_identity_at(path).known)
+            return false;
+        const std::string question =
+            path + " appeared while the recording ran.\nReplace it with the recording's output, "
+                   "or keep it (the output is not written: playing the recording makes it again)?";
+        return ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) != 1;
+    }
+    return false;
+}
+} // namespace
+
 // ---- streams -----------------------------------------------------------------------
 // A failure of the file replacement, the file named once.
 static void warn_replace_error(const std::string& path, const std::string& error) {
@@ -106,6 +133,10 @@ bool RecStream::close() {
                        .c_str());
         return false;
     }
+    if (output_kept(path)) {
+        file_replace_abandon(&replacement);
+        return false;
+    }
     std::string error;
     if (file_replace_commit(&replacement, &error, false)) return true;
     warn_replace_error(path, error);
@@ -132,6 +163,7 @@ std::string rec_host_path(const char* name, const char* drawer) {
 }
 
 bool rec_write_file(const std::string& host_path, const void* data, std::size_t size) {
+    if (output_kept(host_path)) return false;
     // A drawer named in the settings is made when it does not exist yet.
     const std::size_t slash = host_path.rfind('/');
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
@@ -170,7 +202,7 @@ std::string generated_path(const char* recording, int kind, const char* infix) {
 } // namespace
 
 std::string rec_generated_path(int kind, const char* infix) {
-    return generated_path(file_name_buffer, kind, infix);
+    return generated_path(generating ? generating_name.c_str() : file_name_buffer, kind, infix);
 }
 
 std::vector<std::string> rec_generated_files(const char* recording, bool psg) {
@@ -406,7 +438,7 @@ bool rec_generating() {
 
 std::vector<std::string> rec_running_files() {
     std::vector<std::string> files;
-    if (rec_state == REC_RECORDING && rec_file) files.push_back(path_to_host(file_name_buffer));
+    if (rec_state == REC_RECORDING && rec_file) files.push_back(rec_file_path());
     snd_rec_files(&files);
     for (const RecStream* s : {&anims.anim, &anims.gif, &anims.mng, &anims.apng})
         if (s->is_open()) files.push_back(s->path);
@@ -414,8 +446,29 @@ std::vector<std::string> rec_running_files() {
     return files;
 }
 
+void rec_files_in_use(std::vector<FileInUse>* out) {
+    const std::vector<std::string> files = rec_running_files();
+    const bool recording = rec_state == REC_RECORDING && rec_file;
+    for (std::size_t i = 0; i < files.size(); i++)
+        out->push_back({recording && i == 0 ? "the recording under way"
+                        : recording        ? "an output of the recording under way"
+                                           : "an output of the playback under way",
+                        file_identity_at(files[i]), files[i]});
+}
+
+std::string rec_take_refusal() {
+    std::string why;
+    why.swap(refusal);
+    return why;
+}
+
 void rec_start_generating() {
     if (generating) return;
+    generating_name = file_name_buffer;
+    outputs_found.clear();
+    for (const std::string& path :
+         rec_generated_files(generating_name.c_str(), memmap_desc().traits.psg))
+        outputs_found.emplace_back(path, file_identity_at(path));
     generating = true;
     display_recording_hooks_reset();
     if (memmap_desc().traits.psg && (generatepsg || generateym)) psg_logs_start();
@@ -430,6 +483,7 @@ void rec_start_generating() {
 
 void rec_stop_all() {
     if (rec_state == REC_IDLE && !generating) return;
+    const FileUseOwnWrite own(FileUse::recording); // its files are written now
     const bool recording = rec_state == REC_RECORDING;
     if (recording) rec_file_close();
     if (rec_state == REC_PLAYBACK) ui_mark(UI_REFRESH_WINDOWS);
@@ -439,6 +493,8 @@ void rec_stop_all() {
     smus_stop();
     psg_logs_stop();
     generating = false;
+    generating_name.clear();
+    outputs_found.clear();
     if (recording) games_audit_drawer(0);
     rec_state = REC_IDLE;
     ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE);
@@ -461,11 +517,35 @@ void rec_restart_playback() {
     snd_restart();
 }
 
+namespace {
+// Why the recording being played may not be recorded over from the part
+// played so far, "" when it may: its file is written as any save is (not a
+// write-protected file, nor one another part of the program holds), and only
+// while the name still leads to it.
+std::string played_file_refusal() {
+    const std::string path = path_to_host(file_name_buffer);
+    std::vector<FileInUse> played;
+    file_loaded_playback(&played);
+    int lost;
+    if (file_identity_at(path).known &&
+        (played.empty() || file_identity_fate(path, played[0].id, false, &lost) != FileFate::same))
+        return path + " is no longer the recording being played";
+    const FileUseOwnWrite own(FileUse::playback); // its own file
+    std::string target, error;
+    return file_save_target(path, &target, &error) ? "" : error;
+}
+} // namespace
+
 void rec_start(int kind) {
     if (emu_paused_mid_frame) return;
     if (kind != KIND_COS && kind != KIND_COR) return;
     if (rec_state == REC_PLAYBACK && kind == KIND_COR) {
-        // Go on recording from the part played so far.
+        // Go on recording from the part played so far, in the played file.
+        refusal = played_file_refusal();
+        if (!refusal.empty()) {
+            ui_warning(("Not recorded: " + refusal + ".").c_str());
+            return;
+        }
         if (!rec_file_open(path_to_host(file_name_buffer), "wb")) return;
         const u32 played = filebuf_cursor < rec_length ? filebuf_cursor : rec_length;
         if (filebuf) rec_write_bytes(filebuf, played);
@@ -512,6 +592,9 @@ void recorders_reset() {
     anims.anim.discard();
     anims = Animations{};
     generating = false;
+    generating_name.clear();
+    outputs_found.clear();
+    refusal.clear();
     rec_picture_name[0] = '\0';
     snd_rec_reset();
     music_reset();

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+struct FileInUse;
+
 // The picture file name: the name the scripting port's SAVE commands give.
 // Empty: named after the loaded file.
 extern char rec_picture_name[FILE_NAME_SIZE];
@@ -38,6 +40,12 @@ bool rec_generating();
 // finishes: the input recording, then every generated output; empty when
 // none runs.
 std::vector<std::string> rec_running_files();
+// The same as files in use (core/files_in_use.h): no other writer replaces
+// them, the outputs not written yet included.
+void rec_files_in_use(std::vector<FileInUse>* out);
+// Why the last Start recording did nothing (the recording being played could
+// not be recorded over), forgotten once taken; "" when there was nothing.
+std::string rec_take_refusal();
 
 // kind 0 ILBM, 1 ACBM, 2 BMP, 3 PCX, 4 GIF, 5 TIFF, 6 PNG; 10 ANIM, 21 MNG
 // (with animation: 4 GIF, 6 APNG). ask: the save requester picks the name;

@@ -162,6 +162,38 @@ TEST_F(DesktopProgram, CursorUpInTheCommandLineRecallsEarlierCommands) {
     pid = -1;
 }
 
+// A recording stepped to in the game list (CTRL+cursor up) that is corrupt,
+// while another plays: after the warning the title still names the file
+// that runs, as the port's GETNAME still tells its game.
+TEST_F(DesktopProgram, ARecordingThatFailsToLoadLeavesTheTitle) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    const fs::path state = home.path() / "take.cos", games = home.path() / "Games";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    std::vector<u8> take = read_bytes(state);
+    ASSERT_GT(take.size(), 40u);
+    take[2] = 1; // a recording follows the state
+    take.resize(take.size() + 6 * 600);
+    write_bytes(games / "take.cor", take);
+    write_bytes(games / "take_bad.cor", {take.begin(), take.begin() + 40}); // cut short
+    // Saved into the games drawer, the state lists the drawer: take_bad.cor
+    // is its last row.
+    ASSERT_EQ(ask("SAVEAS " + (games / "take.cos").string()), 0);
+    std::string name;
+    ASSERT_EQ(send("OPEN " + (games / "take.cor").string(), &name), 0) << name;
+    ASSERT_EQ(send("GETNAME", &name), 0);
+    ASSERT_FALSE(wait_for("Brindlemox 36.4: take.cor (playback)").name.empty());
+    focus_main();
+    keys("ctrl+Up"); // from no selection to the last row
+    ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    keys("Return");
+    ASSERT_TRUE(wait_for("Warning", true, true).name.empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(wait_for("Brindlemox 36.4:", false).name, "Brindlemox 36.4: take.cor");
+    std::string after;
+    ASSERT_EQ(send("GETNAME", &after), 0);
+    EXPECT_EQ(after, name);
+}
+
 // A name typed without its suffix over a file that has it: each save
 // requester asks about the file that would be written, and No keeps it.
 TEST_F(DesktopProgram, SaveRequestersAskAboutTheNameWithItsSuffix) {

@@ -396,6 +396,56 @@ TEST_F(RecordersProgram, AnInputRecordingThatCannotBeWrittenSaysWhy) {
     }
 }
 
+// While a recording runs its files are no other writer's, by any spelling,
+// the outputs it writes only at Stop included; a file that appears at an
+// output's name meanwhile is kept at Stop and named, and a load that fails
+// meanwhile does not rename the outputs.
+TEST_F(RecordersProgram, ARecordingsFilesAreNoOtherWritersWhileItRuns) {
+    const fs::path dir = home.path() / "rec", take = dir / "take.cor";
+    start_with_a_take(dir, 600);
+    const fs::path other = dir / "other.cos";
+    ASSERT_EQ(ask("SAVEAS " + other.string()), 0);
+    ASSERT_EQ(ask("OPEN " + other.string()), 0); // a recent file
+    fs::remove(other);
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.APNG", "MACRO.SOUNDS.WAV"});
+    ASSERT_EQ(ask("OPEN " + take.string()), 0);
+    toggle({"MACRO.STARTRECORDING"});
+    std::string said;
+    for (const fs::path& name : {dir / "take.png", dir / "." / "take.png"}) {
+        EXPECT_EQ(ask("SAVEPNG " + name.string(), &said), 10);
+        EXPECT_NE(said.find(": it is an output of the recording under way"), std::string::npos)
+            << said;
+    }
+    EXPECT_FALSE(fs::exists(dir / "take.png"));
+    ask("MENU PROJECT.RECENT2"); // other.cos, gone
+    test_write_file(dir / "take.wav", "the user's sound");
+    EXPECT_EQ(ask("MENU MACRO.STOP", &said), 5);
+    EXPECT_NE(said.find((dir / "take.wav").string() + " appeared while the recording ran"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(test_read_file(dir / "take.wav"), "the user's sound");
+    EXPECT_TRUE(test_read_file(dir / "take.png").rfind("\x89PNG", 0) == 0);
+    EXPECT_EQ(names_in(dir), (std::set<std::string>{"take.cor", "take.png", "take.wav"}));
+}
+
+// Recording on from a playback writes the played file as a save would: a
+// write-protected one is refused with the reason, unchanged, and plays on.
+TEST_F(RecordersProgram, RecordingOnFromAPlaybackKeepsAWriteProtectedTake) {
+    const fs::path dir = home.path() / "kept", take = dir / "take.cor";
+    start_with_a_take(dir, 600);
+    fs::permissions(take, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::vector<u8> before = read_bytes(take);
+    ASSERT_EQ(ask("OPEN " + take.string()), 0);
+    std::string said;
+    EXPECT_EQ(ask("MENU MACRO.STARTRECORDING", &said), 10);
+    EXPECT_NE(said.find("can't write " + take.string() + ": Read-only file"), std::string::npos)
+        << said;
+    EXPECT_TRUE(printed("Not recorded: can't write " + take.string())) << log();
+    EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK", &said), 0) << "no longer playing: " << said;
+    EXPECT_EQ(ask("MENU MACRO.STOP"), 0);
+    EXPECT_TRUE(read_bytes(take) == before) << "the write-protected take was written";
+}
+
 // A break (a kill, CTRL-C, a closed terminal) while recording finishes what
 // was being generated as a stop does: the GIF and the WAV are complete.
 TEST_F(RecordersProgram, ABreakWhileRecordingFinishesTheGeneratedFiles) {
