@@ -428,6 +428,7 @@ int mdcr_save_image() {
     if (std::strcmp(name, mdcr_file_name) != 0) {
         con_printf("The MDCR tape was saved as %s.\n", path_to_host(name).c_str());
         std::snprintf(mdcr_file_name, sizeof mdcr_file_name, "%s", name);
+        changed();
     }
     mdcr_changed = 0;
     return 1;
