@@ -412,8 +412,11 @@ void act_controller_right(const CmdRow& row, const CmdCall&) {
 }
 
 void act_elektor_bios(const CmdRow& row, const CmdCall&) {
+    const i32 was = elektor_biosversion;
     elektor_biosversion = row.value;
-    machine_changed(ELEKTOR, static_cast<int>(memmap));
+    if (machine_changed(ELEKTOR, static_cast<int>(memmap))) return;
+    elektor_biosversion = was; // the machine stays as it was
+    gui_refresh_menus();
 }
 
 void act_phunsy_bios(const CmdRow& row, const CmdCall&) {
@@ -425,8 +428,11 @@ void act_phunsy_bios(const CmdRow& row, const CmdCall&) {
 }
 
 void act_selbst_bios(const CmdRow& row, const CmdCall&) {
+    const u32 was = selbst_biosversion;
     selbst_biosversion = static_cast<u32>(row.value);
-    machine_changed(SELBST, MAP_SELBST);
+    if (machine_changed(SELBST, MAP_SELBST)) return;
+    selbst_biosversion = was; // the machine stays as it was
+    gui_refresh_menus();
 }
 
 void act_binbug_bios(const CmdRow& row, const CmdCall&) {

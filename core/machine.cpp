@@ -157,8 +157,9 @@ std::string machine_take_switch_refusal() {
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
-    // A changed disk or tape that nobody can be asked about keeps the machine.
-    switch_refusal = media_kept_unasked();
+    // A changed disk or tape is offered for saving first, and kept (with the
+    // machine) when the user cancels or nobody can be asked.
+    switch_refusal = media_release_all();
     if (!switch_refusal.empty()) return false;
     // A switch ends a netplay link as a disconnect does, on both sides: the
     // peer cannot follow it, and two guests that run different machines or

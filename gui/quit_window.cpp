@@ -160,7 +160,10 @@ bool key(const GuiEvent& e) {
         if (e.code == RAW_V) return answered(Answer::YES);
         if (e.code == RAW_B) return answered(Answer::NO);
     }
-    if (e.code == RAW_RETURN || e.code == RAW_ENTER) return answered(Answer::YES);
+    // Return quits, unless quitting loses a changed disk or tape or a
+    // punched papertape: then it keeps them, as Escape does.
+    if (e.code == RAW_RETURN || e.code == RAW_ENTER)
+        return answered(lost_text().empty() ? Answer::YES : Answer::NO);
     if (e.code == RAW_ESC) return answered(Answer::NO);
     const u16 ch = key_table[e.code].chars[KC_PLAIN + input_keymap()];
     if (ch == 0 || ch >= 0x80) return false;

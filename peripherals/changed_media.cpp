@@ -162,13 +162,6 @@ std::string media_release_all() {
     return "";
 }
 
-std::string media_kept_unasked() {
-    if (!ui_nobody_to_ask()) return "";
-    for (int m = 0; m < MEDIA; m++)
-        if (!media_release(m, "Drop", true)) return media_refusal(m);
-    return "";
-}
-
 void media_leave_machine(u32 new_machine) {
     floppy_leave_machine(new_machine);
     media_release(MEDIUM_MDCR, "Drop", false);

@@ -57,18 +57,13 @@ std::string media_refusal(int medium);
 std::string media_take_refusal();
 // Every changed medium saved in turn (one never saved asks for a name).
 void media_update_all();
-// Before a load that sets the machine up again (and so drops its media):
-// each changed medium is offered for saving first ("Drop", may be kept).
+// Before a load or a switch that sets the machine up again (and so drops its
+// media): each changed medium is offered for saving first ("Drop", may be
+// kept; with nobody to ask it is kept).
 // "" when every one may go: those let go unsaved are not asked about again
 // by the set-up that follows. Otherwise why the load is refused ("the MDCR
 // tape was changed and not saved"), and nothing was let go.
 std::string media_release_all();
-// Before a switch from the current machine, or its set-up again, that nobody
-// can be asked about: "" when no changed medium would go; otherwise the first
-// is named (its question answered "Cancel") and the result says why the
-// set-up is refused, as media_release_all does. With someone to ask, "": the
-// set-up asks as it goes.
-std::string media_kept_unasked();
 // A switch from the current machine to `new_machine`, or its set-up again:
 // the drives are emptied (floppy_leave_machine) and the MDCR tape goes, each
 // changed one after media_release ("Drop", not kept).

@@ -219,15 +219,16 @@ bool file_exists(const std::string& host) {
 }
 
 // The disk goes under `name` in place of the name it was given, and a file of
-// that name is there: 1 replace it, 2 choose another name, 0 keep it. With
-// nobody to ask it is kept, and the reply says where the disk can go.
+// that name is there: 1 replace it, 2 choose another name, 0 keep it (Return
+// and Escape). With nobody to ask it is kept, and the reply says where the
+// disk can go.
 int ask_replace(int drive, const std::string& host) {
     const std::string d = std::to_string(drive);
     const std::string text = "The disk in drive " + d +
                              " is saved as a disk image under the name " + host +
                              ", which another file already has.\nReplace loses that file; "
                              "Save as... saves the disk under another name.";
-    const int answer = ui_question("Brindlemox", text.c_str(), "Replace|Save as...|Cancel");
+    const int answer = ui_question("Brindlemox", text.c_str(), "Replace|Save as...|Cancel", 2);
     if (answer == 0) {
         const std::string refusal =
             "The disk in drive " + d + " was not saved: " + host +
@@ -260,21 +261,24 @@ bool disk_save_image(int drive) {
         if (!ask_image_name(kind, suggested, given)) return false;
     }
     char name[FLOPPY_NAME_SIZE];
+    std::string host;
     for (;;) {
         std::snprintf(name, sizeof name, "%s", given);
         file_set_extension(ext, name, sizeof name, 1, "");
+        host = path_to_host(name);
         // Another file under the new name is replaced only when the user says so.
-        if (std::strcmp(name, given) == 0 || !file_exists(path_to_host(name))) break;
-        const int answer = ask_replace(drive, path_to_host(name));
-        if (answer == 1) break;
-        if (answer != 2 || !ask_image_name(kind, path_file_part(name), given)) return false;
-    }
-    const std::string host = path_to_host(name);
-    std::string error;
-    const FileUseOwnWrite own(FileUse::disk);
-    if (!file_write_replace(host, d.image, floppy_geometry().image_bytes, &error)) {
+        if (std::strcmp(name, given) != 0 && file_exists(host)) {
+            const int answer = ask_replace(drive, host);
+            if (answer == 2 && ask_image_name(kind, path_file_part(name), given)) continue;
+            if (answer != 1) return false;
+        }
+        std::string error;
+        const FileUseOwnWrite own(FileUse::disk);
+        if (file_write_replace(host, d.image, floppy_geometry().image_bytes, &error)) break;
         ui_warning(file_failure_text("Can't write to", host, error).c_str());
-        return false;
+        // A file that cannot be written (write-protected, on a full or
+        // read-only disk): the disk may still go under another name.
+        if (ui_nobody_to_ask() || !ask_image_name(kind, path_file_part(name), given)) return false;
     }
     if (std::strcmp(name, given) != 0)
         con_printf("The disk in drive %d was saved as %s.\n", drive, host.c_str());

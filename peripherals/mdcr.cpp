@@ -407,12 +407,28 @@ void mdcr_create_image() {
 
 int mdcr_save_image() {
     if (!mdcr_file_name[0]) return 0;
-    std::string error;
-    const std::string host = path_to_host(mdcr_file_name);
-    const FileUseOwnWrite own(FileUse::mdcr);
-    if (!file_write_replace(host, mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE, &error)) {
+    char name[sizeof mdcr_file_name];
+    std::snprintf(name, sizeof name, "%s", mdcr_file_name);
+    for (;;) {
+        std::string error;
+        const std::string host = path_to_host(name);
+        const FileUseOwnWrite own(FileUse::mdcr);
+        if (file_write_replace(host, mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE, &error)) break;
         ui_warning(file_failure_text("Can't write to", host, error).c_str());
-        return 0;
+        // A file that cannot be written (write-protected, on a full or
+        // read-only disk): the tape may still go under another name.
+        char chosen[sizeof mdcr_file_name] = "";
+        if (ui_nobody_to_ask() ||
+            ui_host.save_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", tapes_path,
+                                 path_file_part(name), file_suffix_adder(".mdcr"), chosen) != 0)
+            return 0;
+        remember_drawer(chosen);
+        std::snprintf(name, sizeof name, "%s", chosen);
+    }
+    if (std::strcmp(name, mdcr_file_name) != 0) {
+        con_printf("The MDCR tape was saved as %s.\n", path_to_host(name).c_str());
+        std::snprintf(mdcr_file_name, sizeof mdcr_file_name, "%s", name);
+        changed();
     }
     mdcr_changed = 0;
     return 1;

@@ -1236,7 +1236,8 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
     box->show();
 }
 
-// The requester with its `preset` button (counted from 0) under Return.
+// The requester with its `preset` button (counted from 0) under Return, and
+// the last one (the answer that keeps things as they are) under Escape.
 static int requester_box(const char* title, const char* body, const char* buttons, int kind,
                          std::size_t preset) {
     if (!app) return 0;
@@ -1247,6 +1248,7 @@ static int requester_box(const char* title, const char* body, const char* button
     for (const QString& s : names)
         made.push_back(box.addButton(s, QMessageBox::AcceptRole));
     if (preset < made.size()) box.setDefaultButton(made[preset]);
+    if (!made.empty()) box.setEscapeButton(made.back());
     // The box runs its own event loop; a break seen meanwhile ends it with no
     // button chosen, which answers as the last button.
     QTimer watch;

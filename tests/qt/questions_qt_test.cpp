@@ -1,0 +1,319 @@
+// The program's questions drawn by Qt and answered as a user answers them:
+// with Return or with Escape pressed in the box, or with a click. A question
+// that can lose a file or a change keeps it under both keys, and one whose
+// keeping answer cannot work (a write-protected disk) still has a way on
+// other than dropping it.
+#include "tests/qt/qt_session.h"
+
+#include "core/settings_vars.h"
+#include "cpu/cpu.h"
+#include "gui/main_window.h"
+#include "gui/quit_window.h"
+#include "gui/requesters.h"
+#include "gui/tool_windows.h"
+#include "devicewindows/floppy_window.h"
+#include "peripherals/floppy.h"
+#include "peripherals/tape.h"
+#include "platform/gui.h"
+#include "platform/paths.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class QuestionsQt : public QtSession {
+  protected:
+    // Row `label` of submenu `sub` of the main window's menu `menu`.
+    static QAction* row(const char* menu, const char* sub, const char* label) {
+        // The text shown, without its key mark and the key after a tab.
+        const auto is = [](QAction* a, const char* text) {
+            return a->text().remove('&').section('\t', 0, 0) == text;
+        };
+        for (QMenuBar* bar : widget(main_window, GID_COMMAND)->window()->findChildren<QMenuBar*>())
+            for (QAction* title : bar->actions())
+                if (is(title, menu) && title->menu())
+                    for (QAction* s : title->menu()->actions()) {
+                        if (!sub && is(s, label)) return s;
+                        if (sub && is(s, sub) && s->menu())
+                            for (QAction* a : s->menu()->actions())
+                                if (is(a, label)) return a;
+                    }
+        ADD_FAILURE() << "no row " << menu << " > " << (sub ? sub : "") << " > " << label;
+        return nullptr;
+    }
+    static void pick(QAction* row) {
+        ASSERT_NE(row, nullptr);
+        row->trigger();
+        event_pass();
+    }
+    static void click(int win, int gid) {
+        qobject_cast<QAbstractButton*>(widget(win, gid))->click();
+        event_pass();
+    }
+};
+
+std::string contents(const fs::path& path) {
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
+}
+
+// A TWIN disk image: every byte of track t is 0x40 + t.
+std::string twin_image() {
+    std::string image;
+    for (int t = 0; t < 77; t++)
+        image += std::string(32 * 128, static_cast<char>(0x40 + t));
+    return image;
+}
+
+void press(QWidget* target, int key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &down);
+    QApplication::sendEvent(target, &up);
+}
+
+// The user at the screen while it lives. Each question box is answered with
+// `key` pressed where the box has its focus, or, with `key` 0, by clicking
+// the button that `answer` names (the next of `answers`); what each box said
+// is kept. A box the key leaves open has no answer under it: it is counted
+// and closed with its last button, so that the test goes on. The file
+// requester is answered by `file`.
+class User {
+  public:
+    explicit User(int key, std::vector<std::string> answers = {}) : key_(key), answers_(answers) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        gui_host_set_break_poll(nullptr); // the requesters wait for their user
+        timer_.start(20);
+    }
+    ~User() {
+        timer_.stop();
+        gui_host_set_break_poll([] { return true; });
+    }
+    std::vector<std::string> asked;
+    int unanswered = 0;
+    std::function<void(QFileDialog*)> file = [](QFileDialog* d) { d->reject(); };
+
+  private:
+    void tick() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) return file(dialog);
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) return;
+        if (box == pressed_) {
+            // Escape clicks its button after a short show of it.
+            if (++waited_ < 25) return;
+            ++unanswered;
+            box->buttons().back()->click();
+            return;
+        }
+        asked.push_back(box->text().toStdString());
+        pressed_ = box;
+        waited_ = 0;
+        if (key_) return press(box->focusWidget() ? box->focusWidget() : box, key_);
+        const std::string want = next_ < answers_.size() ? answers_[next_++] : "OK";
+        for (QAbstractButton* b : box->buttons())
+            if (b->text().toStdString() == want) return b->click();
+        ADD_FAILURE() << "no button \"" << want << "\" under: " << asked.back();
+        pressed_ = nullptr;
+        box->buttons().back()->click();
+    }
+    int key_;
+    std::vector<std::string> answers_;
+    std::size_t next_ = 0;
+    QPointer<QMessageBox> pressed_;
+    int waited_ = 0;
+    QTimer timer_;
+};
+
+const char* key_name(int key) {
+    return key == Qt::Key_Return ? "Return" : "Escape";
+}
+
+} // namespace
+
+// Every question that can lose a file or a change, answered with Return and
+// with Escape: the disk's image name that another file has, a changed disk
+// on a machine switch, on Reinitialize and on Eject, "Record or play?" with a
+// tape in the deck, and the quit window naming a changed disk.
+TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
+    const fs::path home = path_progdir();
+    const std::string image = twin_image();
+    command("SETMACHINE TWIN");
+    std::ofstream(home / "game.twin", std::ios::binary) << [&] {
+        std::string twin;
+        for (int t = 0; t < 77; t++)
+            for (int s = 0; s < 32; s++)
+                twin += std::string{static_cast<char>(t), static_cast<char>(s)} +
+                        image.substr((t * 32 + s) * 128, 128);
+        return twin;
+    }();
+    std::ofstream(home / "game.img") << "the user's own game.img";
+    std::ofstream(home / "work.img", std::ios::binary) << image;
+    ASSERT_EQ(command("OPEN " + (home / "game.twin").string()), 0);
+    ASSERT_EQ(command("OPEN " + (home / "work.img").string()), 0);
+    const int twin_drive = fs::path(drives[0].file_name).filename() == "game.twin" ? 0 : 1;
+    ASSERT_EQ(fs::path(drives[twin_drive].file_name).filename(), "game.twin");
+    const int work_drive = 1 - twin_drive;
+    ASSERT_EQ(command("DEBUGGER \"DRIVE " + std::to_string(work_drive) + "\""), 0);
+    ASSERT_EQ(command("DEBUGGER \"FPOKE 400 5A\""), 0);
+    ASSERT_TRUE(drives[work_drive].changed);
+    gui_open_floppy_window(1);
+    event_pass();
+    const int updated_by = GID_FD_UPDATE + (twin_drive == 1 ? GID_FD_DRIVE1 : 0);
+    const int ejected_by = GID_FD_EJECT + (work_drive == 1 ? GID_FD_DRIVE1 : 0);
+
+    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        SCOPED_TRACE(key_name(key));
+        {
+            User user(key);
+            click(gui_subwin_window[TW_FLOPPY], updated_by);
+            ASSERT_EQ(user.asked.size(), 1u);
+            EXPECT_NE(user.asked[0].find("which another file already has"), std::string::npos)
+                << user.asked[0];
+            EXPECT_EQ(user.unanswered, 0);
+        }
+        EXPECT_TRUE(contents(home / "game.img") == "the user's own game.img") << "replaced";
+        EXPECT_EQ(fs::path(drives[twin_drive].file_name).filename(), "game.twin");
+
+        // Settings > Machine, Reinitialize and Eject ask about the changed disk.
+        for (QAction* way : {row("Settings", "Machine", "Emerson Arcadia 2001"),
+                             row("Project", nullptr, "Reinitialize machine")}) {
+            if (key == Qt::Key_Return) break; // Update disk..., below
+            User user(key);
+            pick(way);
+            ASSERT_EQ(user.asked.size(), 1u);
+            EXPECT_EQ(user.asked[0].rfind("The disk in drive " + std::to_string(work_drive), 0), 0u);
+            EXPECT_EQ(user.unanswered, 0);
+            EXPECT_EQ(machine, TWIN);
+            EXPECT_TRUE(drives[work_drive].present && drives[work_drive].changed);
+        }
+        {
+            User user(key);
+            click(gui_subwin_window[TW_FLOPPY], ejected_by);
+            EXPECT_EQ(user.asked.size(), 1u);
+            EXPECT_EQ(user.unanswered, 0);
+        }
+        // Escape keeps the disk as it is; Return updates it, then ejects it.
+        EXPECT_EQ(drives[work_drive].present && drives[work_drive].changed, key == Qt::Key_Escape);
+        EXPECT_EQ(contents(home / "work.img")[0x400], key == Qt::Key_Escape ? '\x40' : '\x5A');
+    }
+    // The quit window naming a changed disk keeps it (No) under both keys.
+    ASSERT_EQ(command("OPEN " + (home / "work.img").string()), 0);
+    ASSERT_EQ(command("DEBUGGER \"FPOKE 401 5B\""), 0);
+    ASSERT_TRUE(drives[work_drive].changed);
+    confirmquit = 1;
+    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        int ticks = 0;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            if (!quit_window) return;
+            QWidget* w = widget(quit_window, GID_QUIT_NO)->window();
+            if (++ticks == 1) return press(w->focusWidget() ? w->focusWidget() : w, key);
+            if (ticks == 100) qobject_cast<QAbstractButton*>(widget(quit_window, GID_QUIT_NO))->click();
+        });
+        user.start(20);
+        EXPECT_EQ(gui_confirm_quit(), 0) << key_name(key);
+        EXPECT_LT(ticks, 100) << key_name(key) << " left the quit window open";
+    }
+    {
+        User user(0, {"Eject"});
+        click(gui_subwin_window[TW_FLOPPY], ejected_by);
+    }
+
+    // The CD2650 turning its tape motor on away from its monitor's routines
+    // asks "Record or play?": Return and Escape play the tape in the deck.
+    const std::string tape = std::string("RIFF\x2C\1\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x22\x56\0\0"
+                                         "\x22\x56\0\0\1\0\x08\0data\x08\1\0\0", 44) +
+                             std::string(264, '\x30');
+    std::ofstream(home / "song.wav", std::ios::binary) << tape;
+    command("SETMACHINE CD2650");
+    ASSERT_EQ(command("OPEN " + (home / "song.wav").string()), 0);
+    for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key_name(key));
+        ASSERT_NE(cpu_iar, 0x01FD);
+        ASSERT_NE(cpu_iar, 0x028D);
+        {
+            User user(key);
+            gui_run_command("WRITEPORT DATA 8"); // typed on the debugger's line
+            ASSERT_EQ(user.asked, std::vector<std::string>{"Record or play?"});
+            EXPECT_EQ(user.unanswered, 0);
+        }
+        EXPECT_EQ(tape_state, CASSETTE_PLAYING);
+        gui_run_command("WRITEPORT DATA 0");
+        EXPECT_TRUE(contents(home / "song.wav") == tape);
+    }
+    command("SETMACHINE ARCADIA");
+}
+
+// A changed disk whose file is write-protected, on a switch from the menu:
+// Cancel keeps the machine, its memory, the disk and the menu's machine;
+// Update disk... is told the file cannot be written and saves the disk under
+// another name, and the switch goes on.
+TEST_F(QuestionsQt, AWriteProtectedChangedDiskOnASwitchIsKeptOrSavedElsewhere) {
+    const fs::path home = path_progdir();
+    command("SETMACHINE TWIN");
+    fs::remove(home / "ro.img");
+    fs::remove(home / "copy.img");
+    std::ofstream(home / "ro.img", std::ios::binary) << twin_image();
+    fs::permissions(home / "ro.img", fs::perms::owner_read | fs::perms::group_read |
+                                         fs::perms::others_read);
+    ASSERT_EQ(command("OPEN " + (home / "ro.img").string()), 0);
+    const int d = fs::path(drives[0].file_name).filename() == "ro.img" ? 0 : 1;
+    ASSERT_EQ(command("DEBUGGER \"DRIVE " + std::to_string(d) + "\""), 0);
+    ASSERT_EQ(command("DEBUGGER \"FPOKE 400 5A\""), 0);
+    const u32 map = memmap;
+    const std::vector<u8> memory(guest_memory, guest_memory + GUEST_MEMORY_SIZE);
+    QAction* twin = row("Settings", "Machine", "Signetics TWIN");
+    ASSERT_TRUE(twin && twin->isChecked());
+
+    {
+        User user(0, {"Cancel"});
+        pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
+        EXPECT_EQ(user.asked.size(), 1u);
+    }
+    EXPECT_EQ(machine, TWIN);
+    EXPECT_EQ(memmap, map);
+    EXPECT_TRUE(std::equal(memory.begin(), memory.end(), guest_memory)) << "the memory changed";
+    ASSERT_TRUE(drives[d].present);
+    EXPECT_TRUE(drives[d].changed);
+    EXPECT_EQ(drives[d].image[0x400], 0x5A);
+    EXPECT_EQ(fs::path(drives[d].file_name).filename(), "ro.img");
+    EXPECT_TRUE(twin->isChecked());
+    EXPECT_FALSE(row("Settings", "Machine", "Emerson Arcadia 2001")->isChecked());
+
+    {
+        User user(0, {"Update disk...", "OK"});
+        user.file = [&](QFileDialog* dialog) {
+            // The name typed over the one offered, then Save pressed.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!name) return dialog->reject();
+            const QString copy = QString::fromStdString((home / "copy.img").string());
+            if (name->text() != copy) return name->setText(copy);
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+        };
+        pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
+        ASSERT_EQ(user.asked.size(), 2u) << user.asked.back();
+        EXPECT_EQ(user.asked[1], "Can't write to " + (home / "ro.img").string() + ": Read-only file!");
+    }
+    EXPECT_EQ(machine, ARCADIA);
+    EXPECT_EQ(contents(home / "ro.img")[0x400], '\x40');
+    EXPECT_EQ(contents(home / "copy.img").size(), 315392u);
+    EXPECT_EQ(contents(home / "copy.img")[0x400], '\x5A');
+}
