@@ -71,6 +71,8 @@ TEST_F(MusicProgram, ASilentChannelGetsNoNotes) {
     for (const MidiNote& n : notes) {
         EXPECT_EQ(n.channel, 4) << "a note of another voice than tone B's";
         EXPECT_TRUE(n.status == 0x80 || n.status == 0x90) << n.status;
-        if (n.status == 0x90) EXPECT_GT(n.velocity, 0) << "a Note On that sounds nothing";
+        if (n.status == 0x90) {
+            EXPECT_GT(n.velocity, 0) << "a Note On that sounds nothing";
+        }
     }
 }
