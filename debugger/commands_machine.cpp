@@ -145,7 +145,7 @@ void dbg_cmd_draw() {
 // ---- ED ------------------------------------------------------------------------------
 
 // The host editor runs with the file as its own argument: no shell sees the name.
-void (*dbg_editor_start)(char* const* argv) = dbg_spawn;
+bool (*dbg_editor_start)(char* const* argv) = dbg_spawn;
 void dbg_editor_reset() {
     dbg_editor_start = dbg_spawn;
 }
@@ -195,5 +195,8 @@ void dbg_cmd_edit() {
     for (std::string& w : words)
         argv.push_back(w.data());
     argv.push_back(nullptr);
-    if (dbg_editor_start) dbg_editor_start(argv.data());
+    if (dbg_editor_start && !dbg_editor_start(argv.data()))
+        dbg_refuse(
+            "Can't start the editor \"%s\"! Set $VISUAL or $EDITOR to the editor to use.\n\n",
+            words[0].c_str());
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -59,4 +60,24 @@ TEST_F(EditorProgram, ANameStandsForTheFileAsmWouldAssemble) {
         ASSERT_EQ(send(std::string("DEBUGGER ED ") + name, &result), 0) << result;
         EXPECT_EQ(editor_words(), (projects / file).string() + "\n");
     }
+}
+
+// With no $VISUAL, no $EDITOR and no desktop opener on the PATH nothing can
+// be started: ED says so, and what to set, as an error.
+TEST_F(EditorProgram, WithoutAnyEditorEdSaysWhatToSet) {
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const fs::path empty = home.path() / "bin";
+    fs::create_directories(empty);
+    unsetenv("VISUAL");
+    unsetenv("EDITOR");
+    setenv("PATH", empty.c_str(), 1);
+    const bool started = start({"PORTNAME", "E2E"});
+    setenv("PATH", path.c_str(), 1);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(port_up());
+    test_write_file(home.path() / "Projects" / "prog.asm", "        HALT\n");
+    std::string result;
+    EXPECT_EQ(send("DEBUGGER ED prog", &result), 10) << result;
+    EXPECT_NE(result.find("Can't start the editor \"xdg-open\""), std::string::npos) << result;
+    EXPECT_NE(result.find("$VISUAL or $EDITOR"), std::string::npos) << result;
 }

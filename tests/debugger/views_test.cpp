@@ -219,10 +219,11 @@ TEST_F(ViewsTest, HardwareCommandsFollowTheMachine) {
 }
 
 std::vector<std::string> editor_argv;
-void fake_editor(char* const* argv) {
+bool fake_editor(char* const* argv) {
     editor_argv.clear();
     for (; *argv; argv++)
         editor_argv.push_back(*argv);
+    return true;
 }
 
 TEST_F(ViewsTest, EditorGetsTheFileNameAsOneArgument) {
