@@ -153,11 +153,13 @@ void dbg_editor_reset() {
 constexpr size_t ED_PATH_MAX = 512;
 
 // The editor command's words: $VISUAL, else $EDITOR, else the desktop's opener,
-// split at blanks (an editor may be given with its own options).
+// split at blanks (an editor may be given with its own options). A variable of
+// blanks only names no editor: the file itself is never started.
 static std::vector<std::string> editor_words() {
+    const auto named = [](const char* v) { return v && v[std::strspn(v, " \t")]; };
     const char* editor = std::getenv("VISUAL");
-    if (!editor || !*editor) editor = std::getenv("EDITOR");
-    if (!editor || !*editor) editor = "xdg-open";
+    if (!named(editor)) editor = std::getenv("EDITOR");
+    if (!named(editor)) editor = "xdg-open";
     std::vector<std::string> words;
     std::string word;
     for (const char* p = editor;; p++) {
