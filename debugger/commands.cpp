@@ -57,7 +57,7 @@ bool dbg_mask_refused;
 
 extern char** environ;
 
-void dbg_spawn(char* const* argv) {
+bool dbg_spawn(char* const* argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", 0, 0);
@@ -66,7 +66,7 @@ void dbg_spawn(char* const* argv) {
     pid_t pid;
     const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (failed) return;
+    if (failed) return false;
     // A thread of its own waits for the end, so no finished child lingers and
     // no frame waits.
     try {
@@ -74,6 +74,7 @@ void dbg_spawn(char* const* argv) {
     } catch (const std::system_error&) {
         waitpid(pid, nullptr, WNOHANG);
     }
+    return true;
 }
 
 // The host shell runs the command; its input and output go nowhere.

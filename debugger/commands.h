@@ -38,8 +38,9 @@ bool dbg_machine_has_cpu(bool verbose);
 // Starts a host command through the shell, without input or output, not waited for.
 extern void (*dbg_shell_start)(const char* command);
 // Starts the host editor with argv (the editor's words, then the file name) as
-// its argument vector, without input or output, not waited for.
-extern void (*dbg_editor_start)(char* const* argv);
+// its argument vector, without input or output, not waited for; false when
+// it could not be started.
+extern bool (*dbg_editor_start)(char* const* argv);
 
 // The interpreter's own state back to start-up: empty history and buffers.
 void dbg_commands_reset();

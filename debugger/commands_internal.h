@@ -87,7 +87,8 @@ void dbg_cmd_fp();      // FP
 void dbg_cmd_fc();      // FC
 void dbg_cmd_fl();      // FL
 // Starts argv[0] (looked up on PATH) with `argv`, its input and output on
-// /dev/null, and reaps it when it ends without making anyone wait.
-void dbg_spawn(char* const* argv);
+// /dev/null, and reaps it when it ends without making anyone wait; false when
+// it could not be started (no such program, not executable).
+bool dbg_spawn(char* const* argv);
 // dbg_editor_start back to the host editor.
 void dbg_editor_reset();

@@ -145,7 +145,7 @@ void dbg_cmd_draw() {
 // ---- ED ------------------------------------------------------------------------------
 
 // The host editor runs with the file as its own argument: no shell sees the name.
-void (*dbg_editor_start)(char* const* argv) = dbg_spawn;
+bool (*dbg_editor_start)(char* const* argv) = dbg_spawn;
 void dbg_editor_reset() {
     dbg_editor_start = dbg_spawn;
 }
@@ -153,11 +153,13 @@ void dbg_editor_reset() {
 constexpr size_t ED_PATH_MAX = 512;
 
 // The editor command's words: $VISUAL, else $EDITOR, else the desktop's opener,
-// split at blanks (an editor may be given with its own options).
+// split at blanks (an editor may be given with its own options). A variable of
+// blanks only names no editor: the file itself is never started.
 static std::vector<std::string> editor_words() {
+    const auto named = [](const char* v) { return v && v[std::strspn(v, " \t")]; };
     const char* editor = std::getenv("VISUAL");
-    if (!editor || !*editor) editor = std::getenv("EDITOR");
-    if (!editor || !*editor) editor = "xdg-open";
+    if (!named(editor)) editor = std::getenv("EDITOR");
+    if (!named(editor)) editor = "xdg-open";
     std::vector<std::string> words;
     std::string word;
     for (const char* p = editor;; p++) {
@@ -195,5 +197,8 @@ void dbg_cmd_edit() {
     for (std::string& w : words)
         argv.push_back(w.data());
     argv.push_back(nullptr);
-    if (dbg_editor_start) dbg_editor_start(argv.data());
+    if (dbg_editor_start && !dbg_editor_start(argv.data()))
+        dbg_refuse(
+            "Can't start the editor \"%s\"! Set $VISUAL or $EDITOR to the editor to use.\n\n",
+            words[0].c_str());
 }

@@ -86,7 +86,10 @@ void dis_write_equates(const char* equate_word, bool user_labels) {
         if (row.hide) return;
         if (!printed) con_printf("%s", header);
         printed = true;
-        con_printf("%-17s %s %s%04X ;%s\n", row.name, equate_word,
+        // The colon marks the name as a label in every notation, also one
+        // spelt like a directive or a mnemonic (DB, LD).
+        const std::string name = std::string(row.name) + ":";
+        con_printf("%-17s %s %s%04X ;%s\n", name.c_str(), equate_word,
                    dis_hex_prefix[dis_notation_index()], address, dis_memory_type_name(row.kind));
         if (with_notes) dis_address_notes(address, 0, nullptr, 0);
         app_check_break();

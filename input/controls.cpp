@@ -10,6 +10,7 @@
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "input/controls_help.h"
+#include "input/joysticks.h"
 #include "input/paddles.h"
 #include "platform/catalog.h"
 
@@ -240,11 +241,12 @@ const char* pad_button_name(int host_button) {
     }
 }
 
-// The host button of the player's gamepad that drives guest fire button n
-// (1-4) through the button order; n - 1 when the order names none.
+// The host button that drives guest fire button n (1-4) through the order of
+// the gamepad the player uses; n - 1 without an order or when it names none.
 int host_button_of(int player, int n) {
-    for (int i = 0; i < 4; i++)
-        if ((player & 1 ? rightbutton : leftbutton)[i] == n) return i;
+    if (const u8* order = input_player_button_order(player))
+        for (int i = 0; i < 4; i++)
+            if (order[i] == n) return i;
     return n - 1;
 }
 

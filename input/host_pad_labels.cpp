@@ -79,10 +79,6 @@ int hostpad_pen_of(int gid) {
 
 namespace {
 
-const u8* button_map(int row) {
-    return row ? rightbutton : leftbutton;
-}
-
 // A guest key index of the tables, kept inside 0-27.
 int fire_key(int n) {
     const i32 g = fire_button_assign[n & 3];
@@ -180,9 +176,9 @@ void host_names() {
 
 } // namespace
 
+// The pad's own order, as its buttons are read, whichever player it serves.
 int hostpad_colour_key(int pad, int k) {
-    const int row = swapped ? 1 - (pad & 1) : (pad & 1);
-    const u8 c = button_map(row)[k & 3];
+    const u8 c = input_port_button_order(pad)[k & 3];
     return fire_key(c >= 1 && c <= 4 ? c - 1 : 0);
 }
 
@@ -218,7 +214,7 @@ u32 hostpad_latch_bit(int pad, int button) {
         break;
     }
     if (button < HPB_COLOUR1 || button > HPB_COLOUR1 + 3) return 0;
-    const u8 c = button_map(pad & 1)[button - HPB_COLOUR1];
+    const u8 c = input_port_button_order(pad)[button - HPB_COLOUR1];
     return c >= 1 && c <= 4 ? JOY_BUTTON1 << (c - 1) : 0;
 }
 

@@ -64,22 +64,42 @@ u32 input_mouse_bits(int player) {
     return bits;
 }
 
-u32 input_player_port_bits(int player) {
+// The joyport `player`'s controller reads, -1 for the keyboard and the mouse.
+static int player_port(int player) {
     switch (player ? controller_right : controller_left) {
-    case 1:
-        return input_mouse_bits(player);
     case 2:
     case 5:
     case 7:
-        return joy_bits[0];
+        return 0;
     case 3:
     case 4:
     case 6:
     case 8:
-        return joy_bits[1];
+        return 1;
     default:
-        return 0;
+        return -1;
     }
+}
+
+u32 input_player_port_bits(int player) {
+    if ((player ? controller_right : controller_left) == 1) return input_mouse_bits(player);
+    const int port = player_port(player);
+    return port < 0 ? 0 : joy_bits[port];
+}
+
+// Whether the port is read as a digital joystick or gamepad, which wins over
+// an analogue read.
+static bool port_digital(int port) {
+    return port == 0 ? either(2, 5) : either(3, 6);
+}
+
+const u8* input_port_button_order(int port) {
+    return port & 1 ? rightbutton : leftbutton;
+}
+
+const u8* input_player_button_order(int player) {
+    const int port = player_port(player);
+    return port >= 0 && port_digital(port) ? input_port_button_order(port) : nullptr;
 }
 
 static u32 extra_buttons(u32 raw) {
@@ -95,11 +115,11 @@ void host_read_joysticks(int port) {
     joy_dir_x[port] = joy_dir_y[port] = 0;
     joy_axis_x[port] = joy_axis_y[port] = 128;
 
-    const bool digital = port == 0 ? either(2, 5) : either(3, 6);
+    const bool digital = port_digital(port);
     const bool analogue = !digital && analog_host() && (port == 0 ? either(7) : either(8, 4));
     if (digital) {
         const u32 raw = pad_device ? pad_device->read_port(port) : 0;
-        const u8* map = port == 0 ? leftbutton : rightbutton;
+        const u8* map = input_port_button_order(port);
         for (int i = 0; i < 4; i++)
             if ((raw & colour_bits[i]) && map[i] >= 1 && map[i] <= 4)
                 joy_bits[port] |= JOY_BUTTON1 << (map[i] - 1);

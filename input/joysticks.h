@@ -79,6 +79,14 @@ u32 input_mouse_bits(int player);
 // joy_bits, or the mouse's fire buttons; 0 for the keyboard.
 u32 input_player_port_bits(int player);
 
+// The button order (guest button 1-4 by Red, Blue, Green, Yellow) of the
+// gamepad on `port`.
+const u8* input_port_button_order(int port);
+// The order the buttons of `player`'s controller go through: that of the
+// gamepad on its joyport while the port is read digitally; nullptr for the
+// keyboard, the mouse and an analogue read (no order: Red is button 1 ...).
+const u8* input_player_button_order(int player);
+
 void host_read_joysticks(int port);
 void host_set_joyport_types();
 // 0 for controllers 2 and 7, 1 for 3 and 8, else 2 (no rumble port).

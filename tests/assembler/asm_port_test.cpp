@@ -60,3 +60,23 @@ TEST_F(AsmPort, ATwinDisassemblyWithTheSystemNotesAssemblesBack) {
     EXPECT_EQ(send("DEBUGGER \"ASM notes\"", &result), 0) << result;
     EXPECT_NE(result.find("0 error(s)"), std::string::npos) << result;
 }
+
+// Labels spelt like a directive (DB) or a mnemonic (LD, in IEEE-694) lie
+// outside the disassembled range: their equates assemble back in every
+// notation, with the values they had.
+TEST_F(AsmPort, EquatesOfLabelsNamedLikeWordsAssembleBackInEveryNotation) {
+    test_write_file(home.path() / "Projects" / "eq.asm",
+                    "\tORG $500\nDB:\tHALT\nLD\tHALT\n\tORG $510\n\tBCTA,UN DB\n\tBCTA,UN LD\n"
+                    "\tEND\n");
+    fine("ASM eq");
+    for (int n = 0; n <= 4; n++) {
+        SCOPED_TRACE(n);
+        const std::string copy = "eq" + std::to_string(n);
+        fine("N " + std::to_string(n));
+        fine("DISGAME 510 515 " + copy + ".asm");
+        std::string result;
+        EXPECT_EQ(send("DEBUGGER \"ASM " + copy + "\"", &result), 0) << result;
+        EXPECT_NE(fine("= DB").find("$500\n"), std::string::npos);
+        EXPECT_NE(fine("= LD").find("$501\n"), std::string::npos);
+    }
+}

@@ -136,7 +136,7 @@ TEST_F(DisasmFile, DiscoversCodeNamesTargetsAndReportsBranches) {
 
     // Equates: only the label outside the body.
     EXPECT_TRUE(contains(text, ";User Equates-----------------------------------------------------"
-                               "--------\nSCREEN            EQU $1F00 ;data\n"))
+                               "--------\nSCREEN:           EQU $1F00 ;data\n"))
         << text;
     EXPECT_FALSE(contains(text, "ENTRY             EQU"));
     EXPECT_TRUE(contains(text, "\n        ORG   $0\n\n"));
@@ -169,14 +169,14 @@ TEST_F(DisasmFile, DirectivesOfEachNotation) {
     sym_add("SCREEN", 0x1F00, 'D');
     dis_notation = NOTATION_OLD_CALM;
     std::string text = run(0x0000, 0x0007);
-    EXPECT_TRUE(contains(text, "SCREEN            .EQU 16'1F00 ;data\n"));
+    EXPECT_TRUE(contains(text, "SCREEN:           .EQU 16'1F00 ;data\n"));
     EXPECT_TRUE(contains(text, "\n        .LOC    16'0\n\n"));
     EXPECT_TRUE(contains(text, "        .DATA    16'AA\n"));
     EXPECT_TRUE(contains(text, "\n        .END     16'0000\n"));
     dis_notation = NOTATION_IEEE;
     game_start_address = 0x0010;
     text = run(0x0000, 0x0007);
-    EXPECT_TRUE(contains(text, "SCREEN            EQU H'1F00 ;data\n"));
+    EXPECT_TRUE(contains(text, "SCREEN:           EQU H'1F00 ;data\n"));
     EXPECT_TRUE(contains(text, "\n        ORG    H'0\n\n"));
     EXPECT_TRUE(contains(text, "        DATA   H'AA\n"));
     EXPECT_TRUE(contains(text, "\n        END    H'0010\n"));

@@ -61,16 +61,16 @@ TEST_F(DisasmSources, EquateSectionsInOrderWithHiddenRowsLeftOut) {
     label_table[101].hide = 1;
     sym_add("SCORE", 0x1F80, 'P');
     std::string out = dis_test_capture([] { dis_write_equates("EQU"); });
-    EXPECT_EQ(out, header("CPU") + "C                 EQU $0001 ;data\n" +
-                       "CAR               EQU $0001 ;data\n" + header("PVI") +
-                       "OBJ1              EQU $1FC0 ;data\n" + header("Machine") +
-                       "RESET             EQU $0000 ;code\n" + header("User") +
-                       "SCORE             EQU $1F80 ;pointer\n");
+    EXPECT_EQ(out, header("CPU") + "C:                EQU $0001 ;data\n" +
+                       "CAR:              EQU $0001 ;data\n" + header("PVI") +
+                       "OBJ1:             EQU $1FC0 ;data\n" + header("Machine") +
+                       "RESET:            EQU $0000 ;code\n" + header("User") +
+                       "SCORE:            EQU $1F80 ;pointer\n");
     // A source whose rows are all hidden prints no header.
     label_table[100].hide = 1;
     out = dis_test_capture([] { dis_write_equates(".EQU"); });
     EXPECT_EQ(out.find(header("Machine")), std::string::npos);
-    EXPECT_NE(out.find("SCORE             .EQU $1F80 ;pointer\n"), std::string::npos);
+    EXPECT_NE(out.find("SCORE:            .EQU $1F80 ;pointer\n"), std::string::npos);
     EXPECT_STREQ(dis_memory_type_name('X'), "unknown");
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -59,4 +60,20 @@ TEST_F(EditorProgram, ANameStandsForTheFileAsmWouldAssemble) {
         ASSERT_EQ(send(std::string("DEBUGGER ED ") + name, &result), 0) << result;
         EXPECT_EQ(editor_words(), (projects / file).string() + "\n");
     }
+}
+
+// With no $VISUAL, no $EDITOR and no desktop opener on the PATH, nothing can
+// be started: ED says so, and what to set, as an error.
+TEST_F(EditorProgram, WithoutAnyEditorEdSaysWhatToSet) {
+    const std::string path = std::getenv("PATH");
+    unsetenv("VISUAL");
+    unsetenv("EDITOR");
+    setenv("PATH", home.path().c_str(), 1); // no xdg-open there
+    const bool started = start({"PORTNAME", "E2E"});
+    setenv("PATH", path.c_str(), 1);
+    ASSERT_TRUE(started && port_up());
+    std::string result;
+    EXPECT_EQ(send("DEBUGGER ED prog", &result), 10);
+    EXPECT_EQ(result, "Can't start the editor \"xdg-open\"! Set $VISUAL or $EDITOR to the editor "
+                      "to use.\n\n");
 }

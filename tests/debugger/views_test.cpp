@@ -219,10 +219,11 @@ TEST_F(ViewsTest, HardwareCommandsFollowTheMachine) {
 }
 
 std::vector<std::string> editor_argv;
-void fake_editor(char* const* argv) {
+bool fake_editor(char* const* argv) {
     editor_argv.clear();
     for (; *argv; argv++)
         editor_argv.push_back(*argv);
+    return true;
 }
 
 TEST_F(ViewsTest, EditorGetsTheFileNameAsOneArgument) {
@@ -247,6 +248,10 @@ TEST_F(ViewsTest, EditorGetsTheFileNameAsOneArgument) {
         EXPECT_EQ(run(c.line.c_str()), "") << c.line;
         EXPECT_EQ(editor_argv, c.argv) << c.line;
     }
+    unsetenv("EDITOR");
+    setenv("VISUAL", " \t", 1); // blanks name no editor: the file is not the program
+    EXPECT_EQ(run(("ED " + existing).c_str()), "");
+    EXPECT_EQ(editor_argv, (std::vector<std::string>{"xdg-open", existing}));
     EXPECT_EQ(run("ED"), "Edit source code\nUsage: ED|EDIT <filename>\n\n");
     editor_argv.clear();
     EXPECT_EQ(run(("ED " + std::string(513, 'n')).c_str()), "Pathname is too long!\n\n");

@@ -208,9 +208,10 @@ TEST_F(HostInputLabels, PadLabelsInTheThreeViews) {
     EXPECT_EQ(hostpad_colour_key(0, 1), 1);
     EXPECT_EQ(hostpad_colour_key(0, 2), 3);
     EXPECT_EQ(hostpad_colour_key(0, 3), 0);
-    rightbutton[0] = 4; // swapped: the first pad takes the second row's map
+    rightbutton[0] = 4; // swapped: the first pad keeps its own map, as it is read
     swapped = 1;
-    EXPECT_EQ(hostpad_colour_key(0, 0), 0);
+    EXPECT_EQ(hostpad_colour_key(0, 0), 2);
+    EXPECT_EQ(hostpad_colour_key(1, 0), 0);
     swapped = 0;
 
     viewpadsas = 0;

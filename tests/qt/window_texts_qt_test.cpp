@@ -3,7 +3,9 @@
 #include "tests/qt/qt_session.h"
 
 #include "core/emu.h"
+#include "core/machine.h"
 #include "core/settings_vars.h"
+#include "gui/gamepad_buttons.h"
 #include "gui/guest_controls_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
@@ -14,6 +16,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QWidget>
 
 #include <filesystem>
@@ -21,7 +24,34 @@
 #include <string>
 
 namespace {
-class WindowTextsQt : public QtSession {};
+class WindowTextsQt : public QtSession {
+  protected:
+    // The pointer onto the first control of the Guest Controls picture with
+    // `role` (and guest key `key` of `player` when given): the legend's five
+    // fields, joined by "|".
+    static std::string hover(ControlsRole role, int key = -1, int player = -1) {
+        const int win = gui_subwin_window[TW_CONTROLS];
+        QWidget* picture = widget(win, GID_CTRL_PICTURE);
+        const ControlsLayout& layout = controls_current_layout();
+        for (int i = 0; picture && i < layout.count; i++) {
+            const ControlsKeyRect& r = layout.rects[i];
+            if (r.role != role || r.x < 0 || (key >= 0 && (r.key != key || r.player != player)))
+                continue;
+            const QPointF at(r.x + r.width / 2, r.y + r.height / 2);
+            QMouseEvent move(QEvent::MouseMove, at, picture->mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(picture, &move);
+            event_pass();
+            return gui_get_text(win, GID_CTRL_OVERLAY) + "|" +
+                   gui_get_text(win, GID_CTRL_GUEST_KEY) + "|" +
+                   gui_get_text(win, GID_CTRL_HOST_KEYS) + "|" +
+                   gui_get_text(win, GID_CTRL_PAD_BUTTONS) + "|" +
+                   gui_get_text(win, GID_CTRL_MOUSE_BUTTONS);
+        }
+        ADD_FAILURE() << "no such control drawn";
+        return std::string();
+    }
+};
 } // namespace
 
 // A user's tips.txt with blank lines between its tips: each tip shows in
@@ -56,31 +86,38 @@ TEST_F(WindowTextsQt, TheIntertonsOnSwitchShowsNoKeysLegend) {
     ASSERT_EQ(command("SETMACHINE INTERTON"), 0);
     ASSERT_EQ(command("OPENCONTROLS"), 0);
     ASSERT_EQ(command("PAUSE"), 0); // the legend then follows the pointer in the event pass
-    const int win = gui_subwin_window[TW_CONTROLS];
-    QWidget* picture = widget(win, GID_CTRL_PICTURE);
-    ASSERT_NE(picture, nullptr);
-    const auto hover = [&](ControlsRole role) {
-        const ControlsLayout& layout = controls_current_layout();
-        for (int i = 0; i < layout.count; i++) {
-            const ControlsKeyRect& r = layout.rects[i];
-            if (r.role != role || r.x < 0) continue;
-            const QPointF at(r.x + r.width / 2, r.y + r.height / 2);
-            QMouseEvent move(QEvent::MouseMove, at, picture->mapToGlobal(at), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(picture, &move);
-            event_pass();
-            return gui_get_text(win, GID_CTRL_OVERLAY) + "|" + gui_get_text(win, GID_CTRL_GUEST_KEY) +
-                   "|" + gui_get_text(win, GID_CTRL_HOST_KEYS) + "|" +
-                   gui_get_text(win, GID_CTRL_PAD_BUTTONS) + "|" +
-                   gui_get_text(win, GID_CTRL_MOUSE_BUTTONS);
-        }
-        ADD_FAILURE() << "no such control drawn";
-        return std::string();
-    };
     EXPECT_EQ(hover(CR_CONSOLE1).rfind("START|START|", 0), 0u);
     EXPECT_EQ(hover(CR_INERT), "-|-|-|-|-");
     EXPECT_EQ(hover(CR_RESET).rfind("RESET|RESET|F5 (ends a netplay link)|", 0), 0u);
     command("UNPAUSE");
     command("CLOSECONTROLS");
     command("SETMACHINE ARCADIA");
+}
+
+// The left player plays on the 2nd gamepad, the right one on the 1st, whose
+// buttons are rearranged to "R,G,Y,B" (Yellow drives guest button 2, which
+// plays key "1"): the legend of a key names the button of the gamepad its
+// player uses, swapped or not.
+TEST_F(WindowTextsQt, TheLegendNamesTheButtonOfThePlayersOwnGamepad) {
+    for (const char* line : {"SETMACHINE ARCADIA", "MENU PERIPHERALS.LEFT.2NDDPAD",
+                             "MENU PERIPHERALS.RIGHT.1STDPAD", "MENU SETTINGS.INPUT.REARRANGE"})
+        ASSERT_EQ(command(line), 0) << line;
+    for (QRadioButton* r :
+         widget(gamepad_buttons_window, GID_PADS_FIRST)->findChildren<QRadioButton*>())
+        if (r->text() == "R,G,Y,B") r->click();
+    qobject_cast<QAbstractButton*>(widget(gamepad_buttons_window, GID_PADS_OK))->click();
+    event_pass();
+    ASSERT_EQ(leftbutton[3], 2);
+    ASSERT_EQ(command("OPENCONTROLS"), 0);
+    ASSERT_EQ(command("PAUSE"), 0);
+    ASSERT_EQ(fire_button_assign[1], 1);
+    EXPECT_NE(hover(CR_KEY, 1, 0).find("|Blue|"), std::string::npos);
+    EXPECT_NE(hover(CR_KEY, 1, 1).find("|Yellow|"), std::string::npos);
+    ASSERT_EQ(command("MENU SETTINGS.INPUT.SWAPPED"), 0);
+    EXPECT_NE(hover(CR_KEY, 1, 0).find("|Yellow|"), std::string::npos);
+    EXPECT_NE(hover(CR_KEY, 1, 1).find("|Blue|"), std::string::npos);
+    for (const char* line : {"MENU SETTINGS.INPUT.SWAPPED", "UNPAUSE", "CLOSECONTROLS",
+                             "MENU PERIPHERALS.LEFT.2NDDJOY", "MENU PERIPHERALS.RIGHT.KEYBOARD"})
+        command(line);
+    leftbutton[1] = 2, leftbutton[2] = 3, leftbutton[3] = 4;
 }
