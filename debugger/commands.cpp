@@ -752,10 +752,15 @@ static void cmd_quit() {
         rexx_quit_after_reply();
         return;
     }
-    media_report_changed("they are dropped"); // nobody is asked on this way out
-    // Typed in the window's command line or picked from its menu: whoever
-    // did it is shown what could not be finished.
-    if (!ui_unattended && app_acquired.host_gui) app_quit_attended = true;
+    // Typed in the window's command line or picked from its menu: a changed
+    // disk or tape, or a punched papertape not back in its file, is asked
+    // about as the window's Quit asks, and whoever quit is shown what could
+    // not be finished.
+    if (app_acquired.host_gui) {
+        if (!media_held_list().empty() && ui_host.confirm_quit && !ui_host.confirm_quit()) return;
+        app_quit_attended = true;
+    }
+    media_report_changed("they are dropped");
     app_clean_exit(0);
 }
 

@@ -5,6 +5,7 @@
 // other than dropping it.
 #include "tests/qt/qt_session.h"
 
+#include "app/shutdown.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "gui/main_window.h"
@@ -32,6 +33,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -214,12 +216,12 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
         EXPECT_EQ(drives[work_drive].present && drives[work_drive].changed, key == Qt::Key_Escape);
         EXPECT_EQ(contents(home / "work.img")[0x400], key == Qt::Key_Escape ? '\x40' : '\x5A');
     }
-    // The quit window naming a changed disk keeps it (No) under both keys.
+    // The quit window naming a changed disk keeps it (No) under both keys,
+    // whether Quit or SYS typed on the debugger's line opened it.
     ASSERT_EQ(command("OPEN " + (home / "work.img").string()), 0);
     ASSERT_EQ(command("DEBUGGER \"FPOKE 401 5B\""), 0);
     ASSERT_TRUE(drives[work_drive].changed);
-    confirmquit = 1;
-    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+    const auto answer_quit_window = [](int key, const std::function<void()>& quit) {
         int ticks = 0;
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {
@@ -229,8 +231,21 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
             if (ticks == 100) qobject_cast<QAbstractButton*>(widget(quit_window, GID_QUIT_NO))->click();
         });
         user.start(20);
-        EXPECT_EQ(gui_confirm_quit(), 0) << key_name(key);
+        quit();
+        EXPECT_GT(ticks, 0) << key_name(key) << ": no quit window";
         EXPECT_LT(ticks, 100) << key_name(key) << " left the quit window open";
+    };
+    for (const int confirm : {1, 0}) {
+        confirmquit = confirm;
+        for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+            if (confirm)
+                answer_quit_window(key, [&] { EXPECT_EQ(gui_confirm_quit(), 0) << key_name(key); });
+            const auto leaves = app_exit_process;
+            app_exit_process = [](int) { throw std::runtime_error("the program left"); };
+            answer_quit_window(key, [] { EXPECT_NO_THROW(gui_run_command("SYS")); });
+            app_exit_process = leaves;
+            EXPECT_TRUE(drives[work_drive].present && drives[work_drive].changed) << key_name(key);
+        }
     }
     {
         User user(0, {"Eject"});
