@@ -91,6 +91,15 @@ class AsmProgram : public ::testing::Test {
         return run;
     }
     Outcome assemble(const fs::path& source) { return launch({"ASM", source.string()}, true); }
+    // `p.asm` assembled in `src` to a good object (returned), then its source
+    // changed to `next`, one line before its end.
+    std::string good_object_then(const fs::path& src, const std::string& next) {
+        const std::string end = "        BCTA,un B\n        END B\n";
+        test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 5\n" + end);
+        EXPECT_EQ(assemble(src / "p.asm").code, 0);
+        test_write_file(src / "p.asm", "        ORG $0\nB       " + next + "\n" + end);
+        return test_read_file(src / "p.bin");
+    }
     // Assembles `source` in notation `notation`, chosen by a settings file of
     // the home made from the stock one.
     Outcome assemble_in(int notation, const fs::path& source) {
@@ -214,12 +223,7 @@ TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
 // source end with 0.
 TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
     const fs::path src = home.path() / "src";
-    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 5\n        BCTA,un B\n"
-                                   "        END B\n");
-    ASSERT_EQ(assemble(src / "p.asm").code, 0);
-    const std::string good = test_read_file(src / "p.bin");
-    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 7\n        BCTA,un B\n"
-                                   "        END B\n");
+    const std::string good = good_object_then(src, "LODI,r1 7");
 
     // A write-protected object file, then a folder at the listing's name.
     fs::permissions(src / "p.bin", fs::perms::owner_read);
@@ -252,14 +256,9 @@ TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
 // summary line ending the file.
 TEST_F(AsmProgram, AFailedAssemblyKeepsTheLastGoodObjectAndItsListingReadsWell) {
     const fs::path src = home.path() / "src";
-    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 5\n        BCTA,un B\n"
-                                   "        END B\n");
-    ASSERT_EQ(assemble(src / "p.asm").code, 0);
-    const std::string good = test_read_file(src / "p.bin");
+    const std::string good = good_object_then(src, "LODI,r1 7\n        LODI,r0 NOWHERE");
     ASSERT_EQ(good.substr(0, 2), std::string("\x05\x05", 2));
 
-    test_write_file(src / "p.asm", "        ORG $0\nB       LODI,r1 7\n        LODI,r0 NOWHERE\n"
-                                   "        BCTA,un B\n        END B\n");
     const Outcome run = assemble(src / "p.asm");
     EXPECT_EQ(run.code, 10) << run.err;
     EXPECT_TRUE(has(run.err, "Errors were found: no object file written.\n")) << run.err;
