@@ -420,10 +420,12 @@ TEST_F(LoopedMusic, EveryPassIsTheFirstOnTheExpandedElektor) {
     }
 }
 
-// A coin-op's tone, set in the state, sounds in every pass from its start.
+// A coin-op's tone, set in the state, sounds in every pass from its start,
+// and the guest retunes it in each (its program in the board's RAM, which
+// the state holds: the program ROM is the board's own).
 TEST_F(LoopedMusic, EveryPassIsTheFirstOnACoinOp) {
     play_looped(
-        retuned({"MENU SETTINGS.MACHINE.ASTROWARS"}, 0, 0x15C7, 0x11, {"DEBUGGER E $15C7 $11"}),
+        retuned({"MENU SETTINGS.MACHINE.ASTROWARS"}, 0x1400, 0x15C7, 0x40, {"DEBUGGER E $15C7 $11"}),
         4); // the controls and two DIP switch bytes
     expect_passes_as_the_first(69);
 }
