@@ -21,6 +21,7 @@
 #include "cpu/optables.h"
 #include "debugger/labels.h"
 #include "debugger/literals.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -165,10 +166,8 @@ const char* object_extension() {
 bool write_whole(const std::string& name, const std::string& data,
                  const char* message = "Can't open %s for output!\n") {
     std::string why = "it is the source being assembled";
-    struct stat out, source;
-    const bool is_source = ::stat(name.c_str(), &out) == 0 &&
-                           ::stat(asm_source_name, &source) == 0 &&
-                           out.st_dev == source.st_dev && out.st_ino == source.st_ino;
+    const bool is_source =
+        file_identity_same(file_identity_at(name), file_identity_at(asm_source_name));
     if (is_source || !file_write_replace(name, data.data(), data.size(), &why)) {
         con_printf(message, name.c_str());
         if (unwritten.empty()) unwritten = file_failure_text("Can't write", name, why);

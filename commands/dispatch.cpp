@@ -411,28 +411,32 @@ void act_controller_right(const CmdRow& row, const CmdCall&) {
     after_controllers();
 }
 
-void act_elektor_bios(const CmdRow& row, const CmdCall&) {
-    const i32 was = elektor_biosversion;
-    elektor_biosversion = row.value;
-    if (machine_changed(ELEKTOR, static_cast<int>(memmap))) return;
-    elektor_biosversion = was; // the machine stays as it was
+namespace {
+// A monitor chosen for `machine`: its set-up again, or, when a changed disk
+// or tape kept it (the user cancelled, or nobody could be asked), the
+// setting as it was.
+template <typename Version>
+void choose_monitor(Version& version, Version value, int machine, int map) {
+    const Version was = version;
+    version = value;
+    if (machine_changed(machine, map)) return;
+    version = was;
     gui_refresh_menus();
+}
+} // namespace
+
+void act_elektor_bios(const CmdRow& row, const CmdCall&) {
+    choose_monitor(elektor_biosversion, static_cast<i32>(row.value), ELEKTOR,
+                   static_cast<int>(memmap));
 }
 
 void act_phunsy_bios(const CmdRow& row, const CmdCall&) {
-    const u32 was = phunsy_biosversion;
-    phunsy_biosversion = static_cast<u32>(row.value);
-    if (machine_changed(PHUNSY, static_cast<int>(memmap))) return;
-    phunsy_biosversion = was; // the machine stays as it was
-    gui_refresh_menus();
+    choose_monitor(phunsy_biosversion, static_cast<u32>(row.value), PHUNSY,
+                   static_cast<int>(memmap));
 }
 
 void act_selbst_bios(const CmdRow& row, const CmdCall&) {
-    const u32 was = selbst_biosversion;
-    selbst_biosversion = static_cast<u32>(row.value);
-    if (machine_changed(SELBST, MAP_SELBST)) return;
-    selbst_biosversion = was; // the machine stays as it was
-    gui_refresh_menus();
+    choose_monitor(selbst_biosversion, static_cast<u32>(row.value), SELBST, MAP_SELBST);
 }
 
 void act_binbug_bios(const CmdRow& row, const CmdCall&) {

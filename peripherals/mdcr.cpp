@@ -389,6 +389,17 @@ bool mdcr_create_at(const char* path) {
     return mdcr_insert_file(path) != 0;
 }
 
+// The save requester for a tape's name, `suggested` offered: true with the
+// name chosen in `chosen` (sizeof mdcr_file_name bytes), whose drawer is
+// remembered.
+static bool ask_tape_name(const char* suggested, char* chosen) {
+    if (ui_host.save_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", tapes_path, suggested,
+                             file_suffix_adder(".mdcr"), chosen) != 0)
+        return false;
+    remember_drawer(chosen);
+    return true;
+}
+
 void mdcr_create_image() {
     std::string suggested;
     if (load_start_known && game_file_name[0]) {
@@ -397,12 +408,8 @@ void mdcr_create_image() {
         if (dot != std::string::npos) suggested.resize(dot);
         suggested += ".mdcr";
     }
-    char chosen[513] = "";
-    if (ui_host.save_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", tapes_path,
-                             suggested.c_str(), file_suffix_adder(".mdcr"), chosen) != 0)
-        return;
-    remember_drawer(chosen);
-    mdcr_create_at(chosen);
+    char chosen[sizeof mdcr_file_name] = "";
+    if (ask_tape_name(suggested.c_str(), chosen)) mdcr_create_at(chosen);
 }
 
 int mdcr_save_image() {
@@ -417,13 +424,8 @@ int mdcr_save_image() {
         ui_warning(file_failure_text("Can't write to", host, error).c_str());
         // A file that cannot be written (write-protected, on a full or
         // read-only disk): the tape may still go under another name.
-        char chosen[sizeof mdcr_file_name] = "";
-        if (ui_nobody_to_ask() ||
-            ui_host.save_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", tapes_path,
-                                 path_file_part(name), file_suffix_adder(".mdcr"), chosen) != 0)
-            return 0;
-        remember_drawer(chosen);
-        std::snprintf(name, sizeof name, "%s", chosen);
+        const std::string offered = path_file_part(name);
+        if (ui_nobody_to_ask() || !ask_tape_name(offered.c_str(), name)) return 0;
     }
     if (std::strcmp(name, mdcr_file_name) != 0) {
         con_printf("The MDCR tape was saved as %s.\n", path_to_host(name).c_str());
