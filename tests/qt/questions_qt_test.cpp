@@ -13,7 +13,9 @@
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "devicewindows/floppy_window.h"
+#include "computers/phunsy.h"
 #include "peripherals/floppy.h"
+#include "peripherals/mdcr.h"
 #include "peripherals/tape.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
@@ -143,6 +145,18 @@ class User {
     int waited_ = 0;
     QTimer timer_;
 };
+
+// A file requester answered as a user does: `path` typed over the name
+// offered, then Save pressed.
+std::function<void(QFileDialog*)> save_as(const fs::path& path) {
+    return [path](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!name) return dialog->reject();
+        const QString typed = QString::fromStdString(path.string());
+        if (name->text() != typed) return name->setText(typed);
+        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+    };
+}
 
 const char* key_name(int key) {
     return key == Qt::Key_Return ? "Return" : "Escape";
@@ -315,14 +329,7 @@ TEST_F(QuestionsQt, AWriteProtectedChangedDiskOnASwitchIsKeptOrSavedElsewhere) {
 
     {
         User user(0, {"Update disk...", "OK"});
-        user.file = [&](QFileDialog* dialog) {
-            // The name typed over the one offered, then Save pressed.
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (!name) return dialog->reject();
-            const QString copy = QString::fromStdString((home / "copy.img").string());
-            if (name->text() != copy) return name->setText(copy);
-            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
-        };
+        user.file = save_as(home / "copy.img");
         pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
         ASSERT_EQ(user.asked.size(), 2u) << user.asked.back();
         EXPECT_EQ(user.asked[1], "Can't write to " + (home / "ro.img").string() + ": Read-only file!");
@@ -331,4 +338,33 @@ TEST_F(QuestionsQt, AWriteProtectedChangedDiskOnASwitchIsKeptOrSavedElsewhere) {
     EXPECT_EQ(contents(home / "ro.img")[0x400], '\x40');
     EXPECT_EQ(contents(home / "copy.img").size(), 315392u);
     EXPECT_EQ(contents(home / "copy.img")[0x400], '\x5A');
+}
+
+// The same for the PHUNSY's MDCR tape the guest wrote to, its file
+// write-protected: Update MDCR tape is told the file cannot be written and
+// saves the tape under another name, which the deck then holds.
+TEST_F(QuestionsQt, AWriteProtectedChangedMdcrTapeOnASwitchIsSavedElsewhere) {
+    const fs::path home = path_progdir();
+    fs::remove(home / "ro.mdcr");
+    fs::remove(home / "kept.mdcr");
+    std::ofstream(home / "ro.mdcr", std::ios::binary) << std::string(256, '\1');
+    fs::permissions(home / "ro.mdcr", fs::perms::owner_read);
+    ASSERT_EQ(command("SETMACHINE PHUNSY"), 5); // its monitor images are missing
+    ASSERT_EQ(command("OPEN " + (home / "ro.mdcr").string()), 0);
+    ASSERT_EQ(command("DEBUGGER \"WRITEPORT DATA 60\""), 0); // forward, writing
+    for (int i = 0; i < 4; i++)
+        phunsy_run_frame();
+    ASSERT_TRUE(mdcr_changed);
+    const std::string written(mdcr_image, mdcr_image + mdcr_blocks * MDCR_BLOCK_SIZE);
+    {
+        User user(0, {"Update MDCR tape", "OK"});
+        user.file = save_as(home / "kept.mdcr");
+        pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
+        ASSERT_EQ(user.asked.size(), 2u) << user.asked.back();
+        EXPECT_EQ(user.asked[1],
+                  "Can't write to " + (home / "ro.mdcr").string() + ": Read-only file!");
+    }
+    EXPECT_EQ(machine, ARCADIA);
+    EXPECT_EQ(contents(home / "ro.mdcr"), std::string(256, '\1'));
+    EXPECT_TRUE(contents(home / "kept.mdcr") == written) << "the tape as the guest wrote it";
 }
