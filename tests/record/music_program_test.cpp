@@ -208,7 +208,7 @@ void expect_sound_passes_alike(const char* what, const std::vector<u8>& s, doubl
     for (std::size_t q = pass; q < guess * 1.1; q++)
         if (differ(q, 1) < differ(pass, 1)) pass = q;
     for (std::size_t p = 1; (p + 1) * pass <= s.size(); p++)
-        EXPECT_LE(differ(pass, p), guess / 100) << what << ", pass " << p;
+        EXPECT_EQ(differ(pass, p), 0u) << what << ", pass " << p;
 }
 
 // Each whole pass of a YM dump (16 bytes a frame) or a PSG log (a record a
