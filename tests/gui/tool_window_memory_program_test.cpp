@@ -26,16 +26,8 @@ class ToolWindowMemory : public ProgramTest {
     // memory is held back from reuse for a while, which would count as
     // growth here: the program runs without that quarantine.
     bool start_measured() {
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        const std::string kept = asan ? asan : "";
-        const std::string options = kept + (kept.empty() ? "" : ":") +
-                                    "quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
-        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        const AddedAsanOptions no_quarantine("quarantine_size_mb=0:thread_local_quarantine_size_kb=0");
         const bool started = start({"PORTNAME", "E2E"});
-        if (asan)
-            setenv("ASAN_OPTIONS", kept.c_str(), 1);
-        else
-            unsetenv("ASAN_OPTIONS");
         return started && port_up();
     }
 };

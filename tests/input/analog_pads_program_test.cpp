@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -17,7 +18,7 @@ class AnalogPadsProgram : public ProgramTest {
         ProgramTest::TearDown();
         unsetenv("LD_PRELOAD");
         unsetenv("VIRTUAL_PAD_STATE");
-        unsetenv("ASAN_OPTIONS");
+        asan_.reset();
     }
     // The settings the program reads at start, as a first start wrote them,
     // with the left player's controller changed.
@@ -38,8 +39,10 @@ class AnalogPadsProgram : public ProgramTest {
     void plug_in_controller() {
         setenv("LD_PRELOAD", BRINDLEMOX_VIRTUAL_PAD, 1);
         setenv("VIRTUAL_PAD_STATE", state_file().c_str(), 1);
-        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+        // The preloaded library comes before the sanitizer's runtime.
+        asan_.emplace("verify_asan_link_order=0");
     }
+    std::optional<AddedAsanOptions> asan_;
     std::string state_file() const { return (home.path() / "pad-state").string(); }
     void move_stick(int x, int y) { std::ofstream(state_file()) << x << " " << y << " 0\n"; }
     // The left paddle as the Arcadia's guest reads it, once it reads `want`

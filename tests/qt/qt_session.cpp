@@ -5,11 +5,15 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/session.h"
+#include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/ui_pass.h"
+#include "peripherals/floppy.h"
+#include "peripherals/mdcr.h"
+#include "peripherals/papertape.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 #include "platform/qt/gui_qt.h"
@@ -51,6 +55,16 @@ void QtSession::SetUpTestSuite() {
                    true, true);
     ui_host.open_main_window(0);
     ASSERT_TRUE(ui_host.main_window_open());
+    event_pass();
+}
+
+void QtSession::SetUp() {
+    floppy_reset();
+    mdcr_reset();
+    papertape_reset();
+    ini_read_text(ini_default_text());
+    machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
+                   true, true);
     event_pass();
 }
 

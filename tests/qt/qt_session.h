@@ -15,6 +15,11 @@ class QtSession : public ::testing::Test {
   protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
+    // Each test starts as the session started: with the default settings,
+    // the configured machine and nothing held (a changed disk or MDCR tape,
+    // a punched papertape an earlier test left goes unsaved), so that the
+    // tests run whole in any order.
+    void SetUp() override;
     // Runs a command of the scripting port as the port serves it.
     static int command(const std::string& line, std::string* result = nullptr);
     // Takes in the host's events, then hands the modeless dialogs and the

@@ -34,6 +34,21 @@ bool ProgramTest::start(std::vector<std::string> args) {
     return pid > 0;
 }
 
+AddedAsanOptions::AddedAsanOptions(const std::string& extra) {
+    const char* set = std::getenv("ASAN_OPTIONS");
+    had_ = set != nullptr;
+    kept_ = set ? set : "";
+    const std::string options = kept_ + (kept_.empty() ? "" : ":") + extra;
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
+}
+
+AddedAsanOptions::~AddedAsanOptions() {
+    if (had_)
+        setenv("ASAN_OPTIONS", kept_.c_str(), 1);
+    else
+        unsetenv("ASAN_OPTIONS");
+}
+
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
                          const char* platform, const char* audio) {
     setenv("BRINDLEMOX_HOME", home.c_str(), 1);

@@ -24,6 +24,21 @@
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
                          const char* platform = "offscreen", const char* audio = "dummy");
 
+// While it lives, the programs started get `extra` added to the address
+// sanitizer's options (those already set, such as CI's, stay in force); then
+// the options are put back as they were.
+class AddedAsanOptions {
+  public:
+    explicit AddedAsanOptions(const std::string& extra);
+    ~AddedAsanOptions();
+    AddedAsanOptions(const AddedAsanOptions&) = delete;
+    AddedAsanOptions& operator=(const AddedAsanOptions&) = delete;
+
+  private:
+    bool had_ = false;
+    std::string kept_;
+};
+
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override { fresh_state(); }
