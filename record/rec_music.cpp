@@ -110,7 +110,7 @@ void midi_changes() {
 constexpr u8 SID_REST = 128, SID_DYNAMICS = 132, TIE = 64;
 struct SmusTrack {
     std::vector<u8> bytes;
-    u32 event_start = 0;
+    u32 event_start = 0; // of the event, or when the track was last closed
     u8 sid = SID_REST;
     u8 velocity = 127;
     u8 started = 0;    // 1 only rests so far, 2 a note was written
@@ -135,10 +135,30 @@ void smus_end_event(SmusTrack& t) {
     }
 }
 
+// Begins an event of `sid` (its length follows when it ends).
+void smus_begin_event(SmusTrack& t, u8 sid) {
+    t.sid = sid;
+    if (sid != SID_REST)
+        t.started = 2;
+    else if (!t.started)
+        t.started = 1;
+    t.bytes.push_back(sid);
+    t.event_start = frame_counter;
+    t.open = true;
+}
+
 void smus_changes() {
     for (int v = 0; v < VOICES; v++) {
         if (!flagged(v)) continue;
         SmusTrack& t = smus.tracks[v];
+        // The time since the track was closed (at its start, or at a seam
+        // that passed while the voices were not followed, the sound off) is a
+        // rest, as the MIDI track's next delta holds it.
+        if (!t.open && frame_counter != t.event_start) {
+            const u32 closed = t.event_start;
+            smus_begin_event(t, SID_REST);
+            t.event_start = closed;
+        }
         const bool sounding = snd_cur_pitch[v] && snd_cur_volume[v];
         if (t.open && !changed(v) && sounding == (t.sid != SID_REST)) continue;
         if (t.open) smus_end_event(t);
@@ -149,15 +169,8 @@ void smus_changes() {
                 t.bytes.push_back(SID_DYNAMICS);
                 t.bytes.push_back(vel);
             }
-            t.sid = note_number(v, snd_cur_pitch[v]);
-            t.started = 2;
-        } else {
-            t.sid = SID_REST;
-            if (!t.started) t.started = 1;
         }
-        t.bytes.push_back(t.sid);
-        t.event_start = frame_counter;
-        t.open = true;
+        smus_begin_event(t, sounding ? note_number(v, snd_cur_pitch[v]) : SID_REST);
     }
 }
 
@@ -198,6 +211,7 @@ void music_clock_hold() {
         if (smus.open && s.open) {
             smus_end_event(s);
             s.open = false;
+            s.event_start = frame_counter;
         }
     }
     held_frame = frame_counter;
@@ -287,7 +301,7 @@ void smus_start() {
     if (smus.open) return;
     smus.path = rec_generated_path(KIND_SMUS, "");
     for (SmusTrack& t : smus.tracks)
-        t = SmusTrack{};
+        t = SmusTrack{{}, frame_counter};
     smus.open = true;
     hook();
 }

@@ -300,17 +300,26 @@ class LoopedMusic : public MusicProgram {
         // The seams wanted, each seen as the guest's clock going back to the
         // state's (a minute at most, however busy the host).
         const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        // With `mute_across_seam` the sound is switched off some 5 frames
+        // into the second pass and on again some 15 frames into the third.
         for (u32 seams = 0, last = guest_clocks();
              seams < seams_wanted && std::chrono::steady_clock::now() < end;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             const u32 now = guest_clocks();
-            seams += now && now < last;
+            const bool seam = now && now < last;
+            seams += seam;
             last = now ? now : last;
+            if (seam && mute_across_seam && seams <= 2) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(seams == 1 ? 100 : 300));
+                ASSERT_EQ(send("MENU SETTINGS.SOUND.ENABLED", &said), 0) << said;
+                last = guest_clocks();
+            }
         }
         ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
     }
     u32 frames = PASS, seams_wanted = 4;
     int restarts = 0;
+    bool mute_across_seam = false;
     // Every generated sound and music file holds the same passes; the first
     // begins with `key` (the state's note) sounding.
     void expect_passes_as_the_first(int key) {
@@ -428,4 +437,50 @@ TEST_F(LoopedMusic, EveryPassIsTheFirstOnACoinOp) {
         retuned({"MENU SETTINGS.MACHINE.ASTROWARS"}, 0x1400, 0x15C7, 0x40, {"DEBUGGER E $15C7 $11"}),
         4); // the controls and two DIP switch bytes
     expect_passes_as_the_first(69);
+}
+
+// The sound switched off during a pass and on again in the next: the SMUS
+// score keeps time as the MIDI file does, with a rest over the muted time
+// (the voices are not followed while the sound is off), and takes up its
+// notes again where the WAV sounds again.
+TEST_F(LoopedMusic, MutedTimeAcrossASeamKeepsTheScoreInTime) {
+    mute_across_seam = true;
+    seams_wanted = 5;
+    play_looped(interton(), 7);
+    u32 end = 0;
+    const std::vector<PassNote> smus = smus_pass_notes(read_bytes(home.path() / "take.smus"), &end);
+    ASSERT_GE(smus.size(), 6u);
+    // The WAV's one silence is the muted time.
+    const std::vector<u8> wav = read_bytes(home.path() / "take.wav"),
+                          mid = read_bytes(home.path() / "take.mid");
+    ASSERT_TRUE(wav.size() > 44 && mid.size() > 14);
+    const double rate = wav[24] | wav[25] << 8, fps = 2 * mid[13];
+    const std::vector<u8> s = sound_samples(wav);
+    std::size_t from = 0, to = 0;
+    for (std::size_t i = 0, run = 0; i < s.size(); i++) {
+        run = s[i] == 128 ? run + 1 : 0;
+        if (run > to - from) from = i + 1 - run, to = i + 1;
+    }
+    ASSERT_TRUE(to - from > rate / 4 && to < s.size()) << "muted for a while, then sounding";
+    const auto next = std::find_if(smus.begin(), smus.end(), [&](const PassNote& n) {
+        return std::get<0>(n) > from * fps / rate;
+    });
+    ASSERT_NE(next, smus.end());
+    EXPECT_NEAR(std::get<0>(*next), to * fps / rate, 1.0) << "the first note after the muted time";
+    // Every note begins where the MIDI file's does, as mido reads it.
+    int rc = 1;
+    if (tool_present("/usr/bin/python3")) run_tool("/usr/bin/python3 -c 'import mido'", &rc);
+    if (rc != 0) GTEST_SKIP() << "needs python3-mido";
+    const std::string read = run_tool("/usr/bin/python3 -c \"import mido,sys\n"
+                                      "for tr in mido.MidiFile(sys.argv[1]).tracks:\n"
+                                      " t=0\n"
+                                      " for x in tr:\n"
+                                      "  t+=x.time\n"
+                                      "  if x.type=='note_on': print(t, x.note)\" '" +
+                                          (home.path() / "take.mid").string() + "'",
+                                      &rc);
+    std::string starts;
+    for (const PassNote& n : smus)
+        starts += std::to_string(std::get<0>(n)) + " " + std::to_string(std::get<3>(n)) + "\n";
+    EXPECT_EQ(read, starts) << "SMUS notes (frame, key) against MIDI Note Ons";
 }
