@@ -442,7 +442,7 @@ void app_main(int argc, char** argv) {
             app_clean_exit(written ? 0 : 10);
         }
     } else {
-        std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);
+        file_name_buffer[0] = '\0'; // no file runs yet
         bool loaded = false;
         if (autosave) {
             const std::string path = std::string(games_path) + "/AUTOSAVE.COS";

@@ -64,12 +64,12 @@ void failed_with(ArexxCall& call, const char* text, const std::string& why) {
     call.result += "\n";
 }
 
-// A load the command made of a file the client did not name (Revert, a
-// quick load) did not happen: 10, naming the file and, when known, why.
+// A load the command made did not happen: 10, naming the file and, when
+// known, why.
 void failed_load(ArexxCall& call, const char* command, const std::string& why) {
     failed_with(call,
                 (std::string(command) + ": there was a problem opening the file \"" +
-                 file_name_buffer + "\"").c_str(),
+                 file_load_tried() + "\"").c_str(),
                 why);
 }
 
@@ -343,17 +343,20 @@ void cmd_open_file(ArexxCall& call) {
     }
     rec_stop_all();
     if (!file_load_request(load_request(name.c_str())))
-        failed_with(call, "OPEN: there was a problem opening the file", file_load_refusal());
+        failed_load(call, "OPEN", file_load_refusal());
 }
 void cmd_reload(ArexxCall& call) {
     if (refused_in_frame(call, "RELOAD|REVERT is unavailable during the frame\n")) return;
+    const char* running = file_revert_path();
+    if (!running) {
+        failed_with(call, "RELOAD|REVERT: there was a problem opening the file",
+                    "nothing to revert to");
+        return;
+    }
     rec_stop_all();
     char path[FILE_NAME_SIZE];
-    std::memcpy(path, file_name_buffer, sizeof path);
-    if (!path[0])
-        failed_with(call, "RELOAD|REVERT: there was a problem opening the file", "");
-    else if (!file_load_by_name(path, 0))
-        failed_load(call, "RELOAD|REVERT", file_load_refusal());
+    std::memcpy(path, running, sizeof path);
+    if (!file_load_by_name(path, 0)) failed_load(call, "RELOAD|REVERT", file_load_refusal());
 }
 void cmd_saveas(ArexxCall& call) {
     if (refused_in_frame(call, "SAVEAS: command is unavailable during the frame\n")) return;

@@ -105,7 +105,7 @@ bool psg_files() {
     return idle() && map_traits().psg;
 }
 bool jump_to_bios() { return traits().jump_to_bios; }
-bool file_is_loaded() { return file_loaded != 0; }
+bool file_to_revert() { return file_revert_path() != nullptr; }
 bool screen_text() { return traits().screen_text; }
 bool console_screen() { return traits().console_screen; }
 bool can_iconify() { return display_mode == 0; }
@@ -277,7 +277,9 @@ constexpr CmdRow picture(Cmd c, int plain, int kind) {
     return {c, static_cast<std::int16_t>(plain), -1, 0, nullptr, nullptr, act_save_picture, nullptr, kind};
 }
 constexpr CmdRow recent(Cmd c, int k, bool (*usable)()) {
-    return {c, static_cast<std::int16_t>(19 + k), -1, CF_STATE, usable, nullptr, act_recent, nullptr, k};
+    // A recent file loads as Open does: only between frames.
+    return {c, static_cast<std::int16_t>(19 + k), -1, CF_FRAME | CF_STATE,
+            usable, nullptr, act_recent, nullptr, k};
 }
 
 } // namespace
@@ -288,7 +290,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     item(Cmd::PROJECT_JUMPTOBIOS, 1, act_jump_to_bios, jump_to_bios),
     item(Cmd::PROJECT_REINITIALIZE, 2, act_reinitialize, nullptr, CF_FRAME),
     item(Cmd::PROJECT_OPEN, 3, act_open, nullptr, CF_FRAME),
-    item(Cmd::PROJECT_REVERT, 4, act_revert, file_is_loaded, CF_FRAME | CF_STATE),
+    item(Cmd::PROJECT_REVERT, 4, act_revert, file_to_revert, CF_FRAME | CF_STATE),
     item(Cmd::PROJECT_QUICKLOAD, 5, act_quickload, nullptr, CF_FRAME),
     item(Cmd::PROJECT_SAVECOS, 6, act_save_state_as, nullptr, CF_FRAME),
     picture(Cmd::PROJECT_SAVESCRN_ACBM, 7, KIND_ACBM),

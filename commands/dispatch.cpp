@@ -221,8 +221,10 @@ void act_open(const CmdRow&, const CmdCall&) {
 }
 
 void act_revert(const CmdRow&, const CmdCall&) {
+    const char* running = file_revert_path();
+    if (!running) return;
     char path[FILE_NAME_SIZE];
-    std::memcpy(path, file_name_buffer, sizeof path);
+    std::memcpy(path, running, sizeof path);
     rec_stop_all();
     file_load_by_name(path, 0);
 }

@@ -54,6 +54,7 @@ char load_address_text[LOAD_ADDRESS_SIZE] = "$0";
 namespace {
 
 std::string load_refusal; // why the last load by name failed, when it can say
+std::string load_tried;   // the file the last load by name was for
 
 // The file of the last state or recording loaded, while the program uses it.
 FileIdentity loaded_file;
@@ -693,10 +694,19 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
 }
 
 // `report_missing` false keeps quiet about a file that is not there (the
-// caller tries another name).
+// caller tries another name). The file is named in file_name_buffer while it
+// loads; a load that fails gives back the name of what runs, which Revert
+// loads again.
 int load(LoadRequest r, bool report_missing) {
     load_refusal.clear();
+    load_tried = r.path;
     if (r.path.size() >= FILE_NAME_SIZE) return LOAD_FAILED;
+    char running[FILE_NAME_SIZE];
+    std::memcpy(running, file_name_buffer, sizeof running);
+    const auto failed = [&running]() {
+        std::memcpy(file_name_buffer, running, sizeof running);
+        return LOAD_FAILED;
+    };
     std::memcpy(file_name_buffer, r.path.c_str(), r.path.size() + 1);
     const char* why = nullptr;
     const Fetch fetched = fetch_file(r, &why);
@@ -704,7 +714,7 @@ int load(LoadRequest r, bool report_missing) {
         if (why) load_refusal = why;
         if (!r.quiet && fetched != FETCH_REPORTED && (report_missing || fetched != FETCH_MISSING))
             con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), r.path.c_str(), why);
-        return LOAD_FAILED;
+        return failed();
     }
     const u32 old_region = emu_region;
     const FileIdentity file = file_identity_at(path_to_host(r.path.c_str()));
@@ -716,7 +726,8 @@ int load(LoadRequest r, bool report_missing) {
         loaded_kind = kind;
     }
     if (result != LOAD_PLAYBACK) filebuf_free();
-    if (result == LOAD_FAILED || result == LOAD_MEDIUM) return result;
+    if (result == LOAD_FAILED) return failed();
+    if (result == LOAD_MEDIUM) return result;
 
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
     if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
@@ -784,6 +795,14 @@ const std::string& file_load_refusal() {
     return load_refusal;
 }
 
+const std::string& file_load_tried() {
+    return load_tried;
+}
+
+const char* file_revert_path() {
+    return file_loaded && file_name_buffer[0] ? file_name_buffer : nullptr;
+}
+
 int file_load_take_result() {
     const int result = last_load_result;
     last_load_result = -1;
@@ -841,9 +860,15 @@ int file_open_with_requester() {
     rec_stop_all();
     char previous[sizeof games_path];
     std::memcpy(previous, games_path, sizeof previous);
+    // The requester answers into the shared name: a file not loaded leaves
+    // the name of what runs.
+    char running[FILE_NAME_SIZE];
+    std::memcpy(running, file_name_buffer, sizeof running);
     const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
                                             OPEN_REQUESTER_PATTERN, FILE_REQUEST_LOOKUP, games_path,
                                             game_file_name, file_name_buffer);
     const int result = file_open_answer(answer, previous);
+    if (answer != 0 || result == LOAD_FAILED)
+        std::memcpy(file_name_buffer, running, sizeof running);
     return answer == 0 ? result : -1;
 }

@@ -64,11 +64,12 @@ struct LoadRequest {
 // A request for the file `path`.
 LoadRequest load_request(const char* path, int quiet = 0);
 
-// Loads what `request` names (its name becomes file_name_buffer): 0 failed,
-// 1 a game, program or state was loaded, 2 the file went to a medium or a
-// program reader. The kind (by the name, or the ZIP member's) limits the size
-// before anything is read. A file that cannot be read (missing, no regular
-// file, too large) gets "Can't load" once, unless the request is quiet.
+// Loads what `request` names (its name becomes file_name_buffer, unless the
+// load fails): 0 failed, 1 a game, program or state was loaded, 2 the file
+// went to a medium or a program reader. The kind (by the name, or the ZIP
+// member's) limits the size before anything is read. A file that cannot be
+// read (missing, no regular file, too large) gets "Can't load" once, unless
+// the request is quiet.
 int file_load_request(LoadRequest request);
 // The same for a request made from `path`.
 int file_load_by_name(const char* path, int quiet);
@@ -79,6 +80,11 @@ int file_load_kept_recording();
 // regular file", "empty", "too large", ...; also when quiet), "" when it read
 // it (its failures after reading are warnings of their own).
 const std::string& file_load_refusal();
+// The file the last load by name was for, whether or not it loaded.
+const std::string& file_load_tried();
+// The file Revert loads again: the one what runs was loaded from (or, on a
+// machine set up afresh, its own state file), nullptr when there is none.
+const char* file_revert_path();
 // The result of the last load by name (file_load_request) since this was
 // last called, -1 when none was made: a command that loads on its way (a
 // menu item) learns whether its load happened.

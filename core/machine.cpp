@@ -234,9 +234,12 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         std::size_t len = std::strlen(games_path);
         const char* sep =
             (len && games_path[len - 1] != '/' && games_path[len - 1] != ':') ? "/" : "";
-        if (std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s%s%s", games_path, sep, name) >=
-            static_cast<int>(FILE_NAME_SIZE))
-            file_name_buffer[0] = 0; // a path that does not fit names no file
+        // A machine without a state file of its own, or whose path does not
+        // fit, names no file (Revert has nothing to load then).
+        if (!name[0] ||
+            std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s%s%s", games_path, sep, name) >=
+                static_cast<int>(FILE_NAME_SIZE))
+            file_name_buffer[0] = 0;
     }
 
     ui_mark(UI_TITLE | UI_MENUS | UI_TOOLBAR | UI_STATUS | UI_POINTER | UI_GUEST_FOCUS);

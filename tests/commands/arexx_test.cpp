@@ -163,7 +163,8 @@ TEST_F(Arexx, HandlersChangeWhatTheySay) {
     EXPECT_EQ(run("GETMACHINE"), 0);
     EXPECT_EQ(result, "PIPBUG");
     EXPECT_EQ(run("OPEN /no/such/file.bin"), 10);
-    EXPECT_EQ(result, "OPEN: there was a problem opening the file (not found)\n");
+    EXPECT_EQ(result,
+              "OPEN: there was a problem opening the file \"/no/such/file.bin\" (not found)\n");
 }
 
 // What a script is told when a line is refused: debugger lines the debugger
@@ -217,13 +218,14 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
          "You can only do this between frames!", true},
         {"MENU PROJECT.JUMPTOBIOS", 5, "wrong guest machine"},
         {"MENU SETTINGS.SPEED.TURBO", 0, ""},
-        {"OPEN /no/such/file.bin", 10, "OPEN: there was a problem opening the file (not found)\n"},
-        {"OPEN /tmp", 10, "OPEN: there was a problem opening the file (a directory)\n"},
+        {"OPEN /no/such/file.bin", 10,
+         "OPEN: there was a problem opening the file \"/no/such/file.bin\" (not found)\n"},
+        {"OPEN /tmp", 10, "OPEN: there was a problem opening the file \"/tmp\" (a directory)\n"},
         {"SAVEAS /no/such/drawer/x.cos", 10,
          "SAVEAS: can't save the state (can't create a file beside /no/such/drawer/x.cos:"},
     };
     EXPECT_EQ(run(("OPEN " + empty).c_str()), 10);
-    EXPECT_EQ(result, "OPEN: there was a problem opening the file (empty)\n");
+    EXPECT_EQ(result, "OPEN: there was a problem opening the file \"" + empty + "\" (empty)\n");
     for (const Case& c : cases) {
         if (machine != c.on)
             machine_switch(static_cast<int>(c.on), machine_table[c.on].default_memmap, true, true,

@@ -202,16 +202,14 @@ TEST_F(LoadsProgram, AQuickLoadOrRevertThatFailsAnswersTen) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
-    // The quick save keeps what Revert loads (the autosave tried at the
-    // start, not there): Revert does not load the quick save.
+    // Nothing was loaded at the start (the autosave tried is not there), and
+    // the quick save does not become what Revert loads: nothing to revert to.
     EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 0) << result;
-    for (const char* revert : {"MENU PROJECT.REVERT", "REVERT"}) {
-        EXPECT_EQ(send(revert, &result), 10) << revert;
-        EXPECT_NE(result.find(": there was a problem opening the file \"PROGDIR:Games/"
-                              "AUTOSAVE.COS\" (not found)\n"),
-                  std::string::npos)
-            << result;
-    }
+    EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 5);
+    EXPECT_EQ(result, "command is unavailable now");
+    EXPECT_EQ(send("REVERT", &result), 10);
+    EXPECT_EQ(result,
+              "RELOAD|REVERT: there was a problem opening the file (nothing to revert to)\n");
     std::filesystem::remove(home.path() / "Games" / "QUICKSAV.COS");
     EXPECT_EQ(send("MENU PROJECT.QUICKLOAD", &result), 10);
     EXPECT_EQ(result,
@@ -231,6 +229,62 @@ TEST_F(LoadsProgram, AQuickLoadOrRevertThatFailsAnswersTen) {
     EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 10);
     EXPECT_EQ(result,
               "MENU: there was a problem opening the file \"" + state + "\" (not found)\n");
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+// A load that did not happen leaves Revert on what runs, whichever way it was
+// asked for and whatever refused it; a machine set up afresh has nothing to
+// revert to.
+TEST_F(LoadsProgram, RevertLoadsWhatRunsAfterALoadThatFailed) {
+    const std::string runs = put("a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    const std::string gone = put("a3.bin", std::string("\x04\x13\xCC\x18\x00\x1B\x7E", 7));
+    const std::string bad =
+        put("bad.cos", std::string("\xBF\x21\x07\x1E", 4) + std::string(60, '\0'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + gone, &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + runs, &result), 0) << result;
+    std::filesystem::remove(gone);
+    const struct {
+        std::string line, file;
+    } failing[] = {{"MENU PROJECT.RECENT2", gone},
+                   {"OPEN " + gone, gone},
+                   {"OPEN " + bad, bad},
+                   {"MENU PROJECT.QUICKLOAD", "PROGDIR:Games/QUICKSAV.COS"}};
+    for (const auto& load : failing) {
+        EXPECT_EQ(send(load.line, &result), 10) << load.line;
+        EXPECT_NE(result.find(": there was a problem opening the file \"" + load.file + "\""),
+                  std::string::npos)
+            << result;
+        ASSERT_EQ(send("DEBUGGER \"E 1 0\"", &result), 0) << result;
+        EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 0) << load.line << ": " << result;
+        EXPECT_EQ(peek(1), "18") << load.line;
+    }
+    ASSERT_EQ(send("SETMACHINE INTERTON", &result), 0) << result;
+    EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 5);
+    EXPECT_EQ(result, "command is unavailable now");
+    EXPECT_EQ(send("REVERT", &result), 10);
+    EXPECT_NE(result.find("(nothing to revert to)"), std::string::npos) << result;
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+// A recent file loads only between frames, as Open does.
+TEST_F(LoadsProgram, ARecentFileWaitsForTheFrameToEnd) {
+    const std::string game = put("a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + game, &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"E 1 0\"", &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"BP 0\"", &result), 0) << result;
+    ASSERT_EQ(send("MENU PROJECT.RESETTOGAME", &result), 0) << result;
+    ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+    EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 5);
+    EXPECT_EQ(result, "You can only do this between frames!");
+    EXPECT_EQ(peek(1), "0");
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 

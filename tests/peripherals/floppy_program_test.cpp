@@ -219,8 +219,11 @@ TEST_F(FloppyProgram, OpenRefusesADiskImageOfTheWrongSize) {
     for (const auto& [system, image, drive] :
          {std::tuple{"BINBUG", "short.raw", "0"}, std::tuple{"TWIN", "short.img", "1"}}) {
         send(std::string("SETMACHINE ") + system, &result);
-        EXPECT_EQ(send("OPEN " + (home.path() / image).string(), &result), 10) << system;
-        EXPECT_EQ(result, "File is wrong size!\nOPEN: there was a problem opening the file\n")
+        const std::string path = (home.path() / image).string();
+        EXPECT_EQ(send("OPEN " + path, &result), 10) << system;
+        EXPECT_EQ(result,
+                  "File is wrong size!\nOPEN: there was a problem opening the file \"" + path +
+                      "\"\n")
             << system;
         ask(std::string("DEBUGGER \"DRIVE ") + drive + "\"");
         EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n") << system;
