@@ -55,7 +55,11 @@ void asm_assemble_file();
 // Assembles `path` and keeps the result in the guest only when there was no
 // error (a failed run leaves guest memory, the instruction address and the
 // program start as they were): 10 after errors, 5 after warnings only, else 0.
-int asm_assemble_checked(const char* path);
+// With `outputs_optional` (a load, which wants the program to run) a run that
+// assembled but could not write its listing or object file keeps its result
+// and gives 5; asm_unwritten_text says which file was not written and why.
+int asm_assemble_checked(const char* path, bool outputs_optional = false);
+std::string asm_unwritten_text(); // "" when every file was written
 // What a notice says of an assembly that failed: the source, the count of
 // errors, the first of them and where the listing is.
 std::string asm_failure_text();

@@ -13,9 +13,11 @@
 #include "core/message.h"
 #include "core/message_date.h"
 #include "core/objfile.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
+#include "core/ui_host.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
 #include "cpu/optables.h"
@@ -174,7 +176,40 @@ bool write_whole(const std::string& name, const std::string& data,
         return false;
     }
     written.push_back(name);
+    own_output_note(name, data.data(), data.size());
     return true;
+}
+
+// Whether the listing or object file (`what`) may go to `name`: nothing is
+// there, or the assembler's own earlier output, or another file that the user
+// lets go in the window. Anything else stays, and the run says so in
+// `unwritten` (it fails as a run that could not write its files). What the
+// write itself refuses (the source, a folder, a read-only file, a file in use)
+// is left to it.
+bool may_replace(const std::string& name, const char* what) {
+    struct stat st;
+    std::string target;
+    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file_save_target(name, &target, nullptr) ||
+        file_identity_same(file_identity_at(name), file_identity_at(asm_source_name)) ||
+        own_output_is(name))
+        return true;
+    std::error_code error;
+    const std::string shown = std::filesystem::absolute(name, error).lexically_normal().string();
+    const std::string source = path_file_part(asm_source_name);
+    if (!ui_nobody_to_ask() && ui_host.question) {
+        const std::string question =
+            shown + " is in the place of the " + what + " of " + source +
+            ", and it is not the assembler's own output as the assembler left it.\nReplace "
+            "loses that file; Keep leaves it as it is.";
+        // Return and Escape keep it.
+        if (ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) == 1) return true;
+    }
+    if (unwritten.empty())
+        unwritten = "Kept " + shown + ": the " + what + " of " + source +
+                    " goes there, and that file is not the assembler's own output as the "
+                    "assembler left it. Move or rename it (or the source) and assemble again.";
+    return false;
 }
 
 // Copies the current raw line into asm_line (comment cut) and advances the
@@ -331,13 +366,17 @@ void finish(bool completed_pass2) {
     game_start_address = static_cast<u16>(start);
     if (!asm_start_set)
         con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
-    if (write_whole(list_name, listing)) {
+    const std::string ext = object_extension();
+    asm_object_name = with_extension(list_name, ext.c_str());
+    // Both places are looked at before either file is written.
+    const bool object_due = !asm_error_count && asm_low_address <= asm_high_address;
+    if (may_replace(list_name, "listing") &&
+        (!object_due || may_replace(asm_object_name, "object file")) &&
+        write_whole(list_name, listing)) {
         std::error_code error;
         asm_listing_name = std::filesystem::absolute(list_name, error).lexically_normal().string();
     }
 
-    const std::string ext = object_extension();
-    asm_object_name = with_extension(list_name, ext.c_str());
     if (asm_error_count) {
         // A source with errors makes no program: the last good object stays.
         con_printf("Errors were found: no object file written.\n");
@@ -360,9 +399,10 @@ void finish(bool completed_pass2) {
     } else if (!write_whole(asm_object_name, object_data(ext, start))) {
         asm_object_name.clear();
     }
-    if (asm_error_count)
+    if (asm_error_count) {
+        if (!unwritten.empty()) con_printf("%s\n", unwritten.c_str());
         con_printf("%u error(s) and %u warning(s).\n\n", asm_error_count, asm_warning_count);
-    else if (!unwritten.empty())
+    } else if (!unwritten.empty())
         con_printf("%s\n\n", unwritten.c_str());
     else
         con_printf("%s.\n\n", "OK");
@@ -669,7 +709,7 @@ void stderr_sink(const char* text) {
 }
 } // namespace
 
-int asm_assemble_checked(const char* path) {
+int asm_assemble_checked(const char* path, bool outputs_optional) {
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", path);
     // What the assembly changes in the guest and the label table, kept for a
     // run that fails.
@@ -682,8 +722,9 @@ int asm_assemble_checked(const char* path) {
     asm_error_count = 1;
     asm_warning_count = 0;
     asm_assemble_file();
-    // A run that could not write its listing or object file has failed too.
-    if (asm_error_count || stopped || !unwritten.empty()) {
+    // A run that could not write its listing or object file has failed too,
+    // unless the program is all that was wanted.
+    if (asm_error_count || stopped || (!unwritten.empty() && !outputs_optional)) {
         std::copy(labels.begin(), labels.end(), user_labels);
         user_label_count = label_count;
         std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
@@ -692,13 +733,19 @@ int asm_assemble_checked(const char* path) {
         file_loaded = loaded;
         return 10;
     }
-    return asm_warning_count ? 5 : 0;
+    return asm_warning_count || !unwritten.empty() ? 5 : 0;
+}
+
+std::string asm_unwritten_text() {
+    if (unwritten.empty()) return "";
+    return path_file_part(asm_source_name) +
+           std::string(" was assembled into memory and runs, but its files were not all "
+                       "written.\n") +
+           unwritten;
 }
 
 std::string asm_failure_text() {
     std::string text = path_file_part(asm_source_name);
-    if (!asm_error_count && !stopped && !unwritten.empty())
-        return text + " was not loaded: the assembly could not write its files.\n" + unwritten;
     text += " did not assemble";
     if (asm_error_count) text += " (" + std::to_string(asm_error_count) + " error(s))";
     text += ".";

@@ -368,16 +368,19 @@ void stop_input_recording() {
 
 // A source is assembled into the guest, from wherever the name points (the
 // assembler works in the projects drawer); one with errors leaves the guest
-// as it was.
+// as it was. A listing or object file that could not be written does not
+// stop the program the user opened: it runs, and the warning names the file.
 int load_source(const LoadRequest& r) {
     std::error_code error;
     const std::filesystem::path host = std::filesystem::absolute(path_to_host(r.path), error);
-    if (asm_assemble_checked(error ? r.path.c_str() : host.c_str()) == 10) {
+    if (asm_assemble_checked(error ? r.path.c_str() : host.c_str(), true) == 10) {
         // The messages went to the console, which may be closed: say it here.
         ui_warning(asm_failure_text().c_str());
         load_refusal = "assembly failed";
         return LOAD_FAILED;
     }
+    if (const std::string unwritten = asm_unwritten_text(); !unwritten.empty())
+        ui_warning(unwritten.c_str());
     return LOAD_MEDIUM;
 }
 

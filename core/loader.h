@@ -134,8 +134,11 @@ int file_parse_bpnf(u32 size, u32 address); // at the address the user gave
 void file_commit_bpnf();
 int file_parse_sms(u32 size);
 void file_commit_sms();
-int asm_assemble_checked(const char* path); // 10 after errors, the guest as it was
-std::string asm_failure_text();             // why it failed, for a notice
+// 10 after errors, the guest as it was; with `outputs_optional` 5 for a program
+// assembled whose files were not all written (asm_unwritten_text says which).
+int asm_assemble_checked(const char* path, bool outputs_optional);
+std::string asm_failure_text();   // why it failed, for a notice
+std::string asm_unwritten_text(); // which of its files were not written, "" when all were
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
 void sym_parse_file(const char* text);                  // SYM text into the user labels
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid

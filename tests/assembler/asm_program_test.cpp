@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <spawn.h>
 #include <string>
@@ -215,6 +216,31 @@ TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
     EXPECT_EQ(test_read_file(state), "state of the last session");
 
     EXPECT_EQ(launch({"UPGRADE"}, false).code, 0);
+}
+
+// The round trip DISGAME then ASM: the object file would land on the image
+// DISGAME read, which is kept (exit 10, the file named). Once it is out of
+// the way, each later run (a new process) replaces its own object without a
+// word; the object rewritten in place by the user since is kept again.
+TEST_F(AsmProgram, AsmReplacesOnlyItsOwnEarlierOutputs) {
+    const fs::path src = home.path() / "src";
+    const std::string image("\x04\x12\xCC\x18\x00\x1B\x7E\x00\x00", 9);
+    test_write_file(src / "tiny.bin", image);
+    ASSERT_EQ(launch({"DISGAME=" + (src / "tiny.bin").string()}, false).code, 0);
+    const Outcome run = launch({"ASM", (src / "tiny.asm").string()}, false);
+    EXPECT_EQ(run.code, 10);
+    EXPECT_EQ(test_read_file(src / "tiny.bin"), image);
+    EXPECT_TRUE(has(run.err, "Kept " + (src / "tiny.bin").string() + ": the object file of "));
+
+    fs::rename(src / "tiny.bin", src / "game.bin");
+    for (int pass = 0; pass < 2; pass++)
+        EXPECT_EQ(launch({"ASM", (src / "tiny.asm").string()}, false).code, 5) << pass;
+    std::string changed = test_read_file(src / "tiny.bin");
+    ASSERT_EQ(changed.size(), 0x7000u);
+    changed[0] ^= 1;
+    std::ofstream(src / "tiny.bin", std::ios::binary | std::ios::in) << changed.substr(0, 1);
+    EXPECT_EQ(launch({"ASM", (src / "tiny.asm").string()}, false).code, 10);
+    EXPECT_EQ(test_read_file(src / "tiny.bin"), changed);
 }
 
 // An output that cannot be written (or that would be the source itself)

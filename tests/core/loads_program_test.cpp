@@ -12,6 +12,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 class LoadsProgram : public ProgramTest {
   protected:
     std::string put(const std::string& name, const std::string& bytes) {
@@ -102,6 +104,33 @@ TEST_F(LoadsProgram, ASourceIsAssembledIntoTheGuestOrRefusedWithTheReason) {
     EXPECT_EQ(send("OPEN rel.asm", &result), 0) << result;
     EXPECT_EQ(peek(1), "23");
     EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+// An opened source runs even when its files are not all written: a file the
+// assembler did not write at the object's name is kept, a listing that cannot
+// be written is named (rc 5). ASM itself fails on both (rc 10).
+TEST_F(LoadsProgram, ASourceRunsWhenItsFilesAreNotAllWritten) {
+    const std::string source = put("prog.asm", good_source);
+    const fs::path dir = home.path();
+    test_write_file(dir / "prog.lst", "the user's own notes");
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    EXPECT_EQ(send("OPEN " + source, &result), 5) << result;
+    EXPECT_NE(result.find("Kept " + (dir / "prog.lst").string() + ": the listing of prog.asm"),
+              std::string::npos) << result;
+    EXPECT_EQ(peek(1), "66");
+    EXPECT_EQ(send("DEBUGGER \"ASM " + source + "\"", &result), 10) << result;
+    EXPECT_EQ(test_read_file(dir / "prog.lst"), "the user's own notes");
+
+    fs::remove(dir / "prog.lst");
+    fs::create_directory(dir / "prog.lst");
+    ASSERT_EQ(send("DEBUGGER \"FILL $0000 $0003 0\"", &result), 0) << result;
+    EXPECT_EQ(send("OPEN " + source, &result), 5) << result;
+    EXPECT_NE(result.find("Can't write " + (dir / "prog.lst").string()), std::string::npos)
+        << result;
+    EXPECT_EQ(peek(1), "66");
+    EXPECT_EQ(send("DEBUGGER \"ASM " + source + "\"", &result), 10) << result;
 }
 
 TEST_F(LoadsProgram, LoadsTakeTheirStartRowsAndWarnings) {

@@ -375,3 +375,40 @@ TEST_F(QuestionsQt, AWriteProtectedChangedMdcrTapeOnASwitchIsSavedElsewhere) {
     EXPECT_EQ(contents(home / "ro.mdcr"), std::string(256, '\1'));
     EXPECT_TRUE(contents(home / "kept.mdcr") == written) << "the tape as the guest wrote it";
 }
+
+// ASM typed on the debugger's line with a file the assembler did not write at
+// the object's name (the image a disassembly came from): the question keeps it
+// under Return and Escape. Replace lets it go; from then on the assembler's
+// own object is replaced without a question.
+TEST_F(QuestionsQt, AsmAsksBeforeItReplacesAFileItDidNotWrite) {
+    const fs::path home = path_progdir();
+    command("SETMACHINE ARCADIA");
+    const fs::path source = home / "round.asm";
+    std::ofstream(source) << "        ORG $0\n        LODI,r0 $42\n        HALT\n        END\n";
+    fs::remove(home / "round.lst");
+    std::ofstream(home / "round.bin") << "the image it came from";
+    const std::string typed = "ASM " + source.string();
+    for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key_name(key));
+        User user(key);
+        gui_run_command(typed.c_str());
+        ASSERT_EQ(user.asked.size(), 1u);
+        EXPECT_EQ(user.asked[0].rfind((home / "round.bin").string() + " is in the place of", 0), 0u)
+            << user.asked[0];
+        EXPECT_EQ(user.unanswered, 0);
+        EXPECT_EQ(contents(home / "round.bin"), "the image it came from");
+        EXPECT_FALSE(fs::exists(home / "round.lst"));
+    }
+    {
+        User user(0, {"Replace"});
+        gui_run_command(typed.c_str());
+        EXPECT_EQ(user.asked.size(), 1u);
+    }
+    EXPECT_EQ(contents(home / "round.bin").substr(0, 3), "\x04\x42\x40");
+    {
+        User user(Qt::Key_Escape);
+        gui_run_command(typed.c_str());
+        EXPECT_TRUE(user.asked.empty()) << user.asked[0];
+    }
+    EXPECT_TRUE(fs::exists(home / "round.lst"));
+}

@@ -1,0 +1,114 @@
+#include "core/own_outputs.h"
+
+#include "core/serial.h"
+#include "platform/file_identity.h"
+#include "platform/paths.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t RECORD_MAX = 512;         // entries kept, the newest
+constexpr std::size_t RECORD_BYTES = 1u << 20;  // a larger record is not read
+constexpr std::size_t CHECKED_MAX = 256u << 20; // a larger file is never ours
+
+struct Entry {
+    std::uint64_t device = 0, inode = 0, size = 0, check = 0;
+    std::string path; // where it was written ("-" for a name the line cannot hold)
+};
+
+std::string record_path() {
+    return path_to_host("PROGDIR:Configs/Outputs.txt");
+}
+
+// FNV-1a over the contents.
+std::uint64_t check_of(const void* data, std::size_t size) {
+    std::uint64_t h = 0xCBF29CE484222325ull;
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; i++)
+        h = (h ^ p[i]) * 0x100000001B3ull;
+    return h;
+}
+
+std::vector<Entry> read_record() {
+    std::vector<Entry> entries;
+    std::string text;
+    if (!file_read_whole(record_path(), &text, RECORD_BYTES)) return entries;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        Entry e;
+        int used = 0;
+        if (line.empty() || line[0] == '#' ||
+            std::sscanf(line.c_str(), "%" SCNu64 " %" SCNu64 " %" SCNu64 " %" SCNx64 " %n",
+                        &e.device, &e.inode, &e.size, &e.check, &used) != 4 ||
+            used <= 0)
+            continue;
+        e.path = line.substr(static_cast<std::size_t>(used));
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+// The identity of the file a write of `host` lands on (its links followed).
+bool target_stat(const std::string& host, struct stat* st) {
+    return ::stat(host.c_str(), st) == 0 && S_ISREG(st->st_mode);
+}
+
+bool same_file(const Entry& e, const struct stat& st) {
+    return e.device == static_cast<std::uint64_t>(st.st_dev) &&
+           e.inode == static_cast<std::uint64_t>(st.st_ino) &&
+           e.size == static_cast<std::uint64_t>(st.st_size);
+}
+
+} // namespace
+
+bool own_output_is(const std::string& host) {
+    struct stat st;
+    if (!target_stat(host, &st) || st.st_nlink > 1 ||
+        static_cast<std::uint64_t>(st.st_size) > CHECKED_MAX)
+        return false;
+    for (const Entry& e : read_record()) {
+        if (!same_file(e, st)) continue;
+        std::string data;
+        if (!file_read_whole(host, &data, CHECKED_MAX)) return false;
+        return data.size() == e.size && check_of(data.data(), data.size()) == e.check;
+    }
+    return false;
+}
+
+void own_output_note(const std::string& host, const void* data, std::size_t size) {
+    struct stat st;
+    if (!target_stat(host, &st)) return;
+    std::error_code error;
+    std::string path = std::filesystem::absolute(host, error).lexically_normal().string();
+    if (error || path.find_first_of("\r\n") != std::string::npos) path = "-";
+    Entry added{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                static_cast<std::uint64_t>(size), check_of(data, size), path};
+    // Entries whose file is gone from its place, or is this one, are dropped.
+    std::vector<Entry> kept;
+    for (const Entry& e : read_record()) {
+        struct stat now;
+        if (e.device == added.device && e.inode == added.inode) continue;
+        if (e.path == added.path && path != "-") continue;
+        if (e.path != "-" && !(target_stat(e.path, &now) && same_file(e, now))) continue;
+        kept.push_back(e);
+    }
+    kept.push_back(added);
+    if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
+    std::string text = "# Files the assembler wrote: device inode size check path. A file\n"
+                       "# listed here is replaced by the next assembly without a question.\n";
+    for (const Entry& e : kept) {
+        char head[96];
+        std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",
+                      e.device, e.inode, e.size, e.check);
+        text += head + e.path + "\n";
+    }
+    const std::string record = record_path();
+    path_make_dirs(std::filesystem::path(record).parent_path().string());
+    file_write_replace(record, text.data(), text.size(), nullptr, false);
+}
