@@ -38,13 +38,11 @@ TEST_F(RotationProgram, TheItemTurnsThePictureAtOnceBothWays) {
     std::string result;
     ASSERT_EQ(send("MENU SETTINGS.MACHINE.ASTROWARS", &result), 5) << result; // no ROMs
     ASSERT_EQ(send("PAUSE", &result), 0);
-    // The video chip's first object: a solid 8 x 10 block near the board's
-    // top-left corner, in a colour, drawn by one frame.
-    for (int a = 0; a < 10; a++)
-        ASSERT_EQ(send("DEBUGGER \"POKE $150" + std::to_string(a) + " $FF\"", &result), 0);
-    for (const char* poke : {"$150A 20", "$150B 20", "$150C 30", "$150D 30", "$15C1 $08"})
-        ASSERT_EQ(send(std::string("DEBUGGER \"POKE ") + poke + "\"", &result), 0) << result;
-    ASSERT_EQ(send("DEBUGGER \"R F\"", &result), 0) << result;
+    // The video chip's first object: a solid block near the board's top-left
+    // corner, in a colour, drawn by one frame.
+    for (const char* poke : {"FILL $1500 $1509 $FF", "FILL $150A $150B 20", "FILL $150C $150D 30",
+                             "POKE $15C1 $08", "R F"})
+        ASSERT_EQ(send(std::string("DEBUGGER \"") + poke + "\"", &result), 0) << poke << result;
     usleep(300000);
 
     const IndexedPicture turned = picture("turned.png");
