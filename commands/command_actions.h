@@ -112,7 +112,7 @@ void after_self_test();
 void after_scanlines();
 void after_blanking();
 void after_full_screen();
-void after_redraw_plotter();
+void after_rotation();
 void after_show_leds();
 void after_analog();
 void after_swapped();

@@ -489,7 +489,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     toggle(Cmd::SETTINGS_GRAPHICS_FULLSCREEN, 227, &fullscreen, nullptr, act_toggle_then<after_full_screen>),
     toggle(Cmd::SETTINGS_GRAPHICS_INVERTFLASHED, 228, &invertflashed, udg_characters),
     ticked(Cmd::SETTINGS_GRAPHICS_NARROW, 229, act_narrow, tick_narrow, windowed, CF_STATE),
-    toggle(Cmd::SETTINGS_GRAPHICS_ROTATE, 230, &rotatescreen, may_rotate, act_toggle_then<after_redraw_plotter>),
+    toggle(Cmd::SETTINGS_GRAPHICS_ROTATE, 230, &rotatescreen, may_rotate, act_toggle_then<after_rotation>),
     toggle(Cmd::SETTINGS_GRAPHICS_UNLIT, 231, &drawunlit, unlit_leds),
     toggle(Cmd::SETTINGS_GRAPHICS_SHOWLEDS, 232, &showleds, show_leds, act_toggle_then<after_show_leds>),
     toggle(Cmd::SETTINGS_INPUT_ANALOG, 233, &analog, analog_guest, act_toggle_then<after_analog>),

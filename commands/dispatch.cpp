@@ -636,8 +636,8 @@ void after_full_screen() {
     gui_update_pointer(1);
 }
 
-void after_redraw_plotter() {
-    display_select_plotter();
+void after_rotation() {
+    machine_apply_rotation();
     display_redraw_all();
 }
 

@@ -341,6 +341,10 @@ static void count_kind(const char* path, int kind, int verbose) {
     }
 }
 
+// The bytes of a state's header the list reads: the memory map at 3, the
+// game's row at 36 and 37.
+constexpr std::size_t STATE_LIST_HEADER = 38;
+
 void games_scan_file(const char* path, u32 size, int verbose) {
     if (games_count > GAMES_MAX - 1) return;
     std::vector<u8> data;
@@ -359,22 +363,37 @@ void games_scan_file(const char* path, u32 size, int verbose) {
             count_kind(path, kind, verbose);
             return;
         }
-        if (size == 0 || size > GAME_IDENTIFY_MAX_SIZE) {
+        if (size == 0) {
             count_unknown(path, verbose);
             return;
         }
-        const int read = file_read_regular(path_to_host(path), GAME_IDENTIFY_MAX_SIZE,
-                                           [&data](std::size_t n) {
-                                               data.resize(n);
-                                               return data.data();
-                                           });
-        if (read == READ_TOO_LARGE) {
-            count_unknown(path, verbose);
-            return;
+        if (kind == KIND_COS || kind == KIND_COR) {
+            // A state or recording is told by its header, whatever its length:
+            // only the header is read.
+            data.resize(STATE_LIST_HEADER);
+            const long got = file_read_head(path_to_host(path), data.data(), data.size());
+            if (got < 0) return;
+            data.resize(static_cast<std::size_t>(got));
+        } else {
+            // Game images are told by their checksums, which no larger file has.
+            if (size > GAME_IDENTIFY_MAX_SIZE) {
+                count_unknown(path, verbose);
+                return;
+            }
+            const int read = file_read_regular(path_to_host(path), GAME_IDENTIFY_MAX_SIZE,
+                                               [&data](std::size_t n) {
+                                                   data.resize(n);
+                                                   return data.data();
+                                               });
+            if (read == READ_TOO_LARGE) {
+                count_unknown(path, verbose);
+                return;
+            }
+            if (read != READ_OK) return;
         }
-        if (read != READ_OK) return;
     }
-    if (data.empty() || data.size() > GAME_IDENTIFY_MAX_SIZE) {
+    const bool header_only = kind == KIND_COS || kind == KIND_COR;
+    if (data.empty() || (!header_only && data.size() > GAME_IDENTIFY_MAX_SIZE)) {
         count_unknown(path, verbose);
         return;
     }
@@ -408,7 +427,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
         const u8 map = data[3];
         const int m = memmap_table[map].machine;
         int row = -1;
-        if (!machine_table[m].traits.no_processor && data.size() >= 38) {
+        if (!machine_table[m].traits.no_processor && data.size() >= STATE_LIST_HEADER) {
             row = data[36] << 8 | data[37];
             if (row >= KNOWN_GAMES) row = -1;
         }

@@ -106,6 +106,20 @@ int key_shift_remap(int raw_key, bool shift, bool ctrl, bool lowercase_on) {
     return raw_key;
 }
 
+long file_read_head(const std::string& host, u8* head, std::size_t n) {
+    const int fd = path_open_regular(host, nullptr);
+    if (fd < 0) return -1;
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, head + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    ::close(fd);
+    return static_cast<long>(got);
+}
+
 std::string file_host_path(const std::string& name) {
     return path_to_host(name);
 }

@@ -55,5 +55,9 @@ enum ReadWhole : int {
 // checked. A file that changed its length meanwhile fails.
 int file_read_regular(const std::string& host, std::uint64_t limit,
                       const std::function<u8*(std::size_t size)>& place);
+// Up to `n` bytes from the start of the regular host file `host` into `head`,
+// nothing beyond them read: how many came, or -1 when the file is missing,
+// unreadable or no regular file (a FIFO is not waited for).
+long file_read_head(const std::string& host, u8* head, std::size_t n);
 // The host path of a program name ("PROGDIR:typeright/lesson6_1.txt").
 std::string file_host_path(const std::string& name);

@@ -154,6 +154,11 @@ std::string machine_take_switch_refusal() {
     return why;
 }
 
+void machine_apply_rotation() {
+    display_rotated = memmap_table[memmap].may_rotate && rotatescreen ? 1 : 0;
+    core_hooks_run(CoreHook::picture_setup);
+}
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
@@ -210,8 +215,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     draw_mode = 0; // the overlays are the machine's own
     if (const auto changed = machine_debug().draw_mode_changed) changed();
     display_screen_edit_clamp();
-    display_rotated = memmap_table[memmap].may_rotate && rotatescreen;
-    core_hooks_run(CoreHook::picture_setup);
+    machine_apply_rotation();
     music_restore_default_notes();
 
     if (ui_host.main_window_open() && !keep_windows) {

@@ -37,6 +37,13 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
 // Why the last machine_switch was refused for a kept disk or tape ("the disk
 // in drive 0 was changed and not saved"); "" otherwise. Forgotten once taken.
 std::string machine_take_switch_refusal();
+// Turns the picture when the memory map may be turned and "rotatescreen" is
+// on, else shows it as the board draws it, and chooses the plotter for it.
+// Everything that reads display_rotated (the pointer's mapping, the screen
+// views and editor, the pictures a recording generates) follows from here;
+// the caller redraws. The turned frames are square, so the window keeps its
+// size and a recording's pictures their shape.
+void machine_apply_rotation();
 // Set by a switch made while paused (a new game, a loaded game or state): no
 // frame has drawn the machine's picture since the switch cleared it. The main
 // loop draws it (app_draw_paused_picture).

@@ -1,6 +1,7 @@
 #include "core/zipfile.h"
 
 #include "core/filekinds.h"
+#include "core/helpers.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
@@ -19,16 +20,7 @@ namespace {
 // The first `n` bytes of a regular file; false when there are fewer or it is
 // no regular file (a FIFO is not waited for).
 bool read_head(const char* path, u8* head, std::size_t n) {
-    const int fd = path_open_regular(path_to_host(path), nullptr);
-    if (fd < 0) return false;
-    std::size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, head + got, n - got);
-        if (r <= 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    ::close(fd);
-    return got == n;
+    return file_read_head(path_to_host(path), head, n) == static_cast<long>(n);
 }
 
 } // namespace

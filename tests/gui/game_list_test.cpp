@@ -4,6 +4,7 @@
 #include "core/machine_table.h"
 #include "app/mainloop.h"
 #include "core/recording.h"
+#include "core/savestate.h"
 #include "core/settings_vars.h"
 #include "app/shutdown.h"
 #include "core/ui_host.h"
@@ -278,6 +279,37 @@ TEST_F(GameListWindow, SteppingStopsAtBothEnds) {
     captured_output();
     EXPECT_EQ(selected(), 3);
     EXPECT_EQ(known_game_id, -1); // nothing loaded
+}
+
+// The program's own states and recordings are told by their headers however
+// long they are: a TWIN state and a recording of some minutes are listed,
+// counted and stepped onto; a game image as long stays unknown.
+TEST_F(GameListWindow, LongStatesAndRecordingsAreListedByTheirHeaders) {
+    std::vector<u8> twin, take;
+    ASSERT_TRUE(machine_switch(TWIN, MAP_TWIN, true, true, false));
+    ASSERT_TRUE(state_write_buffer(0, &twin));
+    ASSERT_TRUE(machine_switch(ARCADIA, 6, true, true, false));
+    ASSERT_TRUE(state_write_buffer(1, &take));
+    take.resize(take.size() + 6 * 50 * 60 * 3, 0); // three minutes of idle controls
+    ASSERT_GT(twin.size(), GAME_IDENTIFY_MAX_SIZE);
+    put("twin.cos", twin);
+    put("take.cor", take);
+    put("huge.bin", std::vector<u8>(GAME_IDENTIFY_MAX_SIZE + 1, 0));
+    gui_open_main_window(0);
+    const std::size_t shown = gui_headless_requesters().size(); // missing ROMs
+    capture_output();
+    audit(1);
+    EXPECT_EQ(captured_output(), drawer.string() + "/huge.bin is unknown.\n");
+    ASSERT_EQ(gui_headless_requesters().size(), shown + 1);
+    EXPECT_NE(gui_headless_requesters().back().find("2 state(s)/recording(s)."), std::string::npos);
+    ASSERT_GE(row_of("take.cor"), 2);
+    const int row = row_of("twin.cos");
+    ASSERT_EQ(row, 3);
+
+    game_list_sel = 2;
+    ui_host.browse_games(1);
+    EXPECT_EQ(selected(), row);
+    EXPECT_EQ(machine, TWIN);
 }
 
 TEST_F(GameListWindow, SteppingOntoTheLeadingRowsLoadsNothing) {
