@@ -113,6 +113,9 @@ bool asm_data_bits();
 bool asm_include();
 bool asm_incbin();
 bool asm_end_directive(); // END with its optional start address: false
+// Makes `type` the CPU (CPU_2650, CPU_2650B) with its opcode tables, for .PROC
+// and for a pass that starts on the CPU the assembly started on.
+void asm_switch_cpu(u32 type);
 // CALM directives: 1 handled, 0 not one, -1 the pass ends (.END, a failed .INCLUDE).
 int asm_calm_directive();
 // Signetics directives: -1 not one, else the line's result (0 ends the pass).

@@ -140,13 +140,39 @@ void report_error(const char* text) {
     caret(true);
 }
 
-void end_pass_state(u32 pass) {
-    asm_location = 0;
-    asm_line_number = 1;
-    asm_read_index = 0;
-    asm_end_seen = false;
-    asm_origin_set = false;
-    asm_in_text_block = false;
+// Everything a line can change that a later line or the end of the run reads:
+// the location, the reading position, the flags of the pass, the default
+// radix (DFLT, .BIN .. .HEX, BASE), the CPU (.PROC), the text block (.TEXT),
+// the start address (START, END) and the span of emitted code. Taken once
+// before pass 1 and given back before each pass, so that every line sees in
+// pass 2 what it saw in pass 1 and the object spans what pass 2 emitted.
+struct PassStart {
+    i32 location, line_number, read_index;
+    bool end_seen, origin_set, in_text_block, start_set;
+    u32 radix, cpu;
+    i32 start_address, low_address, high_address, include_depth;
+};
+
+PassStart pass_start_now() {
+    return {asm_location,      asm_line_number,  asm_read_index,   asm_end_seen, asm_origin_set,
+            asm_in_text_block, asm_start_set,    asm_radix,        cpu_type,     asm_start_address,
+            asm_low_address,   asm_high_address, asm_include_depth};
+}
+
+void begin_pass(u32 pass, const PassStart& at) {
+    asm_location = at.location;
+    asm_line_number = at.line_number;
+    asm_read_index = at.read_index;
+    asm_end_seen = at.end_seen;
+    asm_origin_set = at.origin_set;
+    asm_in_text_block = at.in_text_block;
+    asm_start_set = at.start_set;
+    asm_radix = at.radix;
+    asm_switch_cpu(at.cpu);
+    asm_start_address = at.start_address;
+    asm_low_address = at.low_address;
+    asm_high_address = at.high_address;
+    asm_include_depth = at.include_depth;
     asm_pass = pass;
     origin_warned = false;
     for (LabelRow& row : user_labels)
@@ -655,6 +681,10 @@ void asm_assemble_file() {
     std::memset(user_labels, 0, sizeof user_labels);
     user_label_count = 0;
     asm_radix = NUM_DECIMAL;
+    asm_location = 0;
+    asm_line_number = 1;
+    asm_read_index = 0;
+    asm_end_seen = asm_origin_set = asm_in_text_block = false;
     asm_low_address = 0x7FFF;
     asm_high_address = 0;
     asm_start_set = false;
@@ -677,10 +707,11 @@ void asm_assemble_file() {
     listing += "\n\n";
 
     asm_source = text_lines(asm_source);
-    end_pass_state(1);
+    const PassStart start = pass_start_now();
+    begin_pass(1, start);
     run_pass();
     if (!stopped) {
-        end_pass_state(2);
+        begin_pass(2, start);
         const bool ran_out = run_pass();
         if (!stopped) finish(ran_out);
     }

@@ -5,6 +5,7 @@
 
 #include "core/emu.h"
 #include "core/machine.h"
+#include "core/notify.h"
 #include "core/objfile.h"
 #include "core/settings_vars.h"
 #include "cpu/optables.h"
@@ -637,6 +638,13 @@ int asm_signetics_directive() {
     return -1;
 }
 
+void asm_switch_cpu(u32 type) {
+    if (type == cpu_type) return;
+    cpu_type = type;
+    machine_adapt_opcode_tables(); // the mnemonics and the opcode views
+    ui_mark(UI_MENUS);             // the CPU item's tick
+}
+
 int asm_calm_directive() {
     if (asm_in_text_block) {
         if (asm_match(".ENDTEXT", true)) asm_in_text_block = false;
@@ -733,8 +741,7 @@ int asm_calm_directive() {
         if (type != cpu_type) {
             asm_warning(type == CPU_2650B ? "switching to 2650B CPU"
                                           : "switching to 2650/2650A CPU");
-            cpu_type = type;
-            machine_adapt_opcode_tables();
+            asm_switch_cpu(type);
         }
         return 1;
     }

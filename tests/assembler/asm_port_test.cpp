@@ -80,3 +80,56 @@ TEST_F(AsmPort, EquatesOfLabelsNamedLikeWordsAssembleBackInEveryNotation) {
         EXPECT_NE(fine("= LD").find("$501\n"), std::string::npos);
     }
 }
+
+// Each pass starts from the same settings: a radix or CPU switch further down
+// does not reach back into pass 2 over the lines above it, in any notation.
+// The bytes are read from the PIPBUG's memory and from the object file.
+TEST_F(AsmPort, ASwitchFurtherDownDoesNotReachTheLinesAboveIt) {
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE PIPBUG", &result), 0) << result;
+    const struct {
+        int notation;
+        const char* source;
+        const char* bytes; // at $900, as hex digits; "" when the source has an error
+        const char* message;
+    } cases[] = {
+        {0, "\tORG $900\n\tDB 17\n\tLODI,R0 10\n\t.HEX\n\tDB 20\n\tEND\n", "11040A20", "OK."},
+        // The origin in decimal; a radix no earlier line could be read in at the end.
+        {1, "\tORG 2304\n\tDB 17\n\tDFLT 1\n\tDB 20\n\t.BIN\n\tDB 101\n\tEND\n", "112005", "OK."},
+        {2, "\t.LOC 16'900\n\t.PROC S2650B\n\tLOAD L,16'900\n\t.END\n", "100900",
+         "Warning at line 2: switching to 2650B CPU!"},
+        {3, "\t.LOC 16'900\n\tMOVE U^16'900,PSL\n\t.PROC S2650B\n\t.END\n", "",
+         "Error at line 2: 2650B only!"},
+        {4, "\tORG H'900'\n\tDATA 17\n\tLD .0,#10\n\tBASE H\n\tDATA 20\n\tEND\n", "11040A20",
+         "OK."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notation);
+        const std::string name = "switch" + std::to_string(c.notation);
+        test_write_file(home.path() / "Projects" / (name + ".asm"), c.source);
+        fine("N " + std::to_string(c.notation));
+        fine("CPU 0");
+        fine("FILL 900 90F 0");
+        const std::string want = c.bytes;
+        EXPECT_EQ(send("DEBUGGER \"ASM " + name + "\"", &result), want.empty() ? 10 : 0);
+        EXPECT_NE(result.find(c.message), std::string::npos) << result;
+        std::string spaced;
+        for (std::size_t i = 0; i < want.size(); i += 2)
+            spaced += " " + want.substr(i, 2);
+        EXPECT_EQ(fine("D 900 90F").rfind("$0900:" + spaced + " 00 ", 0), 0u);
+        // The object holds one record of these bytes, then the start address.
+        const std::string object = test_read_file(home.path() / "Projects" / (name + ".aof"));
+        if (want.empty()) {
+            EXPECT_EQ(object, "");
+            continue;
+        }
+        const std::size_t lf = object.find('\n');
+        if (lf == std::string::npos) {
+            ADD_FAILURE() << "no object: " << object;
+            continue;
+        }
+        EXPECT_EQ(object.substr(0, 7), ":09000" + std::to_string(want.size() / 2)) << object;
+        EXPECT_EQ(object.substr(9, want.size()), want) << object;
+        EXPECT_EQ(object.size() - object.find(':', lf), 9u) << object; // ":SSSS00\r\n"
+    }
+}
