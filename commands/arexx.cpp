@@ -369,9 +369,9 @@ void cmd_saveas(ArexxCall& call) {
         reply(call, 10, "SAVEAS: file name too long\n");
         return;
     }
-    rec_stop_all();
+    // Recordings stop once the name is known to be none of their files.
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
-    if (!state_save_file(8, 1))
+    if (!state_save_file(8, 1, true))
         failed_with(call, "SAVEAS: can't save the state", state_save_error());
     else if (state_saved_name() != name)
         call.result = state_saved_name(); // the suffix it was given
@@ -517,7 +517,6 @@ void cmd_menu(ArexxCall& call) {
     machine_take_switch_refusal(); // only this item's switch counts
     media_take_refusal();          // and only its load
     file_load_take_result();
-    rec_take_refusal();            // and only its recording
     if (const char* why = cmd_run(*row, {CmdFrom::SCRIPT})) {
         reply(call, 5, why);
         return;
@@ -529,8 +528,9 @@ void cmd_menu(ArexxCall& call) {
     const bool failed = file_load_take_result() == LOAD_FAILED;
     if (call.rc == 0 && (failed || !kept.empty()))
         failed_load(call, "MENU", kept.empty() ? file_load_refusal() : kept);
-    if (const std::string why = rec_take_refusal(); !why.empty())
-        failed_with(call, "MENU: the recording was not started", why);
+    // A save, a recording or a picture the item could not write.
+    if (const CmdFailure failed = cmd_take_failure(); call.rc == 0 && !failed.what.empty())
+        failed_with(call, ("MENU: " + failed.what).c_str(), failed.why);
 }
 
 // ---- netplay ---------------------------------------------------------------------------------

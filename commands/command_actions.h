@@ -41,7 +41,6 @@ void act_screen_edit(const CmdRow&, const CmdCall&);
 void act_high_scores(const CmdRow&, const CmdCall&);
 void act_builtin_games(const CmdRow&, const CmdCall&);
 void act_restart_playback(const CmdRow&, const CmdCall&);
-void act_stop_recorders(const CmdRow&, const CmdCall&);
 void act_run_script(const CmdRow&, const CmdCall&);
 void act_repeat_script(const CmdRow&, const CmdCall&);
 void act_object_save(const CmdRow&, const CmdCall&);

@@ -38,6 +38,7 @@
 
 #include <array>
 #include <cstring>
+#include <utility>
 
 const char* const cmd_between_frames_text = "You can only do this between frames!";
 
@@ -888,6 +889,20 @@ bool cmd_built(const CmdRow& row) {
 }
 
 const char* const cmd_iconified_text = "command is unavailable while iconified";
+
+namespace {
+CmdFailure last_failure;
+} // namespace
+
+void cmd_action_failed(const char* what, const std::string& why) {
+    if (last_failure.what.empty()) last_failure = {what, why};
+}
+
+CmdFailure cmd_take_failure() {
+    CmdFailure failure;
+    std::swap(failure, last_failure);
+    return failure;
+}
 
 const char* cmd_refusal(const CmdRow& row) {
     if (!cmd_built(row)) return not_built_text;

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 enum class Cmd : u16 {
     PROJECT_RESETTOGAME,
@@ -533,6 +534,17 @@ const char* cmd_run(const CmdRow& row, const CmdCall& call = {});
 inline const char* cmd_run(Cmd cmd, const CmdCall& call = {}) {
     return cmd_run(cmd_row(cmd), call);
 }
+
+// What the action of the last row run could not do: `what` did not happen
+// ("the state was not saved") for `why`, which names the file and the reason.
+// An action that fails says so (its writer has shown the failure in the
+// window); the port's MENU answers 10 with it. cmd_run forgets it before
+// each action; taking it forgets it too (`what` is "" when none failed).
+struct CmdFailure {
+    std::string what, why;
+};
+void cmd_action_failed(const char* what, const std::string& why);
+CmdFailure cmd_take_failure();
 
 // The toolbars: the row behind each button (bar 1 buttons 1..8, bar 2 buttons
 // 1..10), nullptr none.

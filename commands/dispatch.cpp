@@ -70,6 +70,7 @@ const char* cmd_run(const CmdRow& row, const CmdCall& call) {
         // Told on the console whatever the road; the script port replies with it too.
         if (why == cmd_between_frames_text) con_printf("%s\n", why);
     } else if (row.run) {
+        cmd_take_failure(); // only this action's failure counts
         row.run(row, call);
     }
     if (call.from == CmdFrom::MENU) gui_update_pointer(0);
@@ -245,7 +246,7 @@ void act_quicksave(const CmdRow&, const CmdCall&) {
     std::memcpy(kept, file_name_buffer, sizeof kept);
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);
     games_add_part(file_name_buffer, sizeof file_name_buffer, "QUICKSAV.COS");
-    state_save_file(8, 1);
+    if (!state_save_file(8, 1)) cmd_action_failed("the state was not saved", state_save_error());
     std::memcpy(file_name_buffer, kept, sizeof kept);
 }
 
@@ -284,10 +285,6 @@ void act_builtin_games(const CmdRow& row, const CmdCall& call) {
 
 void act_restart_playback(const CmdRow&, const CmdCall&) {
     rec_restart_playback();
-}
-
-void act_stop_recorders(const CmdRow&, const CmdCall&) {
-    rec_stop_all();
 }
 
 void act_run_script(const CmdRow&, const CmdCall&) {

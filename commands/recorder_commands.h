@@ -1,5 +1,7 @@
 // The recorders' menu items as command-table handlers: state and picture
-// saves, input recording, screen text, and the clipboard items of the Edit menu.
+// saves, input recording (started and stopped), screen text, and the
+// clipboard items of the Edit menu. What a save or a recording could not
+// write is the action's failure (cmd_action_failed).
 #pragma once
 
 #include "commands/command_table.h"
@@ -15,3 +17,5 @@ void act_copy_text(const CmdRow&, const CmdCall&);
 void act_paste_text(const CmdRow&, const CmdCall&);
 void act_empty_clipboard(const CmdRow&, const CmdCall&);
 void act_start_recording(const CmdRow&, const CmdCall&);
+// Stop recording/playback: the recording and its outputs are written.
+void act_stop_recorders(const CmdRow&, const CmdCall&);

@@ -47,6 +47,16 @@ std::string rec_path;  // the host path of the recording file; "" when opened el
 int rec_write_errno;   // the reason of the first write that failed, 0 while none did
 FileIdentity rec_took; // the file as it was opened
 
+std::string failure;    // the warning of the last open or close that failed, until taken
+
+// Warns of a recording file that could not be written, and keeps the text
+// (without its exclamation mark).
+void failed(const std::string& path, const std::string& why) {
+    failure = file_failure_text("Can't write to", path, why);
+    ui_warning(failure.c_str());
+    failure.pop_back();
+}
+
 void note_write_failure() {
     if (!rec_write_errno) rec_write_errno = errno ? errno : EIO;
 }
@@ -65,7 +75,7 @@ bool rec_file_open(const std::string& host_path, const char* mode) {
     rec_file_close();
     rec_file = std::fopen(host_path.c_str(), mode);
     if (!rec_file) {
-        ui_warning(file_failure_text("Can't write to", host_path, std::strerror(errno)).c_str());
+        failed(host_path, std::strerror(errno));
         return false;
     }
     rec_path = host_path;
@@ -99,8 +109,14 @@ bool rec_file_close() {
     rec_path.clear();
     rec_write_errno = 0;
     if (why.empty()) return true;
-    ui_warning(file_failure_text("Can't write to", path, why).c_str());
+    failed(path, why);
     return false;
+}
+
+std::string rec_file_take_failure() {
+    std::string told;
+    told.swap(failure);
+    return told;
 }
 
 void rec_reset() {

@@ -58,6 +58,9 @@ const std::string& rec_file_path();
 // be written (a full disk), or a file removed or replaced meanwhile, is told
 // with the file's name and the reason: false then.
 bool rec_file_close();
+// The warning of the last rec_file_open or rec_file_close that failed ("" none
+// since the last take), forgotten once taken.
+std::string rec_file_take_failure();
 
 // A random byte below `n` (0 when n is 0): the only random source of
 // guest-visible behaviour. Playback takes it from the recording instead of

@@ -198,34 +198,46 @@ static bool give_state_suffix(int kind, char* name, std::size_t size) {
     return true;
 }
 
-bool state_save_file(int kind, int refresh_title) {
+bool state_save_file(int kind, int refresh_title, bool stop_recorders) {
     save_error.clear();
     saved_name.clear();
     const std::string asked = file_name_buffer;
-    if (!give_state_suffix(kind, file_name_buffer, sizeof file_name_buffer)) {
-        save_error = "name too long";
-        con_printf("State not saved: %s!\n", save_error.c_str());
+    std::string path;
+    // Said on the console, and in a warning when someone is there to read it
+    // (the port's command answers with it).
+    const auto not_saved = [&path](const std::string& why) {
+        save_error = why;
+        con_printf("State not saved: %s!\n", why.c_str());
         ui_beep();
+        if (!ui_nobody_to_ask())
+            ui_warning(file_failure_text("Can't write to", path.empty() ? file_name_buffer : path,
+                                         why)
+                           .c_str());
         return false;
+    };
+    if (!give_state_suffix(kind, file_name_buffer, sizeof file_name_buffer))
+        return not_saved("name too long");
+    path = path_to_host(file_name_buffer);
+    std::string error;
+    {
+        // A file in use (the recording under way and its outputs too, by
+        // any name) is refused before anything is stopped; the recording
+        // being played, which the save ends, is saved over as any file is,
+        // and so is the state just loaded.
+        const FileUseOwnWrite played(FileUse::playback), own(FileUse::state);
+        std::string target;
+        if (!file_save_target(path, &target, &error)) return not_saved(error);
     }
     // A saved state ends a playback; on the way out the playback's recorders
     // finish after the autosave, in the exit path's own step.
-    if (rec_state == REC_PLAYBACK && !app_exiting) rec_stop_all();
+    if ((stop_recorders || rec_state == REC_PLAYBACK) && !app_exiting) rec_stop_all();
     std::vector<u8> buffer;
     const bool overrun =
         !state_write_buffer(kind == FILE_KIND_COS ? HEADER_COS : HEADER_COR, &buffer);
     const u32 length = static_cast<u32>(buffer.size());
-
-    std::string path = path_to_host(file_name_buffer);
-    std::string error;
+    if (overrun) return not_saved("it does not fit the state buffer");
     const FileUseOwnWrite own(FileUse::state); // a save over the state just loaded
-    if (overrun) error = "it does not fit the state buffer";
-    if (overrun || !file_write_replace(path, buffer.data(), length, &error)) {
-        save_error = error;
-        con_printf("State not saved: %s!\n", error.c_str());
-        ui_beep();
-        return false;
-    }
+    if (!file_write_replace(path, buffer.data(), length, &error)) return not_saved(error);
     saved_name = file_name_buffer;
     // The suffix it was given is said once the file is there.
     if (asked != saved_name) con_printf("State saved as \"%s\".\n", file_name_buffer);

@@ -32,9 +32,12 @@ void state_serialise();
 
 // Saves the current machine to file_name_buffer; kind 8 COS, 9 COR. A name
 // without ".cos" or ".cor" gets the kind's suffix (in the buffer too), said on
-// the console. A COR save leaves the file open for the recording. False when
-// the file was not written (it beeps, and an old file of that name is kept).
-bool state_save_file(int kind, int refresh_title);
+// the console. A COR save leaves the file open for the recording.
+// `stop_recorders` stops every recording and playback first (a save that
+// ends them), once the name is known to be no file the program has in use.
+// False when the file was not written (said on the console and, when someone
+// is there, in a warning naming the file; an old file of that name is kept).
+bool state_save_file(int kind, int refresh_title, bool stop_recorders = false);
 // Why the last state_save_file wrote nothing ("" when it wrote its file).
 const std::string& state_save_error();
 // The name the last state_save_file wrote ("" when it wrote nothing).

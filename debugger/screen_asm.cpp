@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-void file_save_screen_asm() {
+std::string file_save_screen_asm() {
     char file[FILE_NAME_SIZE] = {};
     if (file_loaded && game_file_name[0]) {
         std::snprintf(file, sizeof file, "%s", game_file_name);
@@ -24,7 +24,7 @@ void file_save_screen_asm() {
     char chosen[FILE_NAME_SIZE];
     if (ui_host.save_request(file_kinds[KIND_ASM].save_title, file_kinds[KIND_ASM].pattern,
                              projects_path, file, file_extension_adder(".asm"), chosen) != 0)
-        return;
+        return "";
     std::string path = chosen;
     if (!std::strchr(chosen, '/')) {
         path = projects_path;
@@ -38,7 +38,7 @@ void file_save_screen_asm() {
     std::FILE* source = open_memstream(&text, &size);
     if (!source) {
         ui_beep();
-        return;
+        return "out of memory";
     }
     std::FILE* previous = asm_output_file;
     asm_output_file = source;
@@ -57,7 +57,8 @@ void file_save_screen_asm() {
         // The beep, and which file was not written and why.
         ui_beep();
         ui_warning(file_failure_text("Can't write to", path, why).c_str());
-        return;
+        return why;
     }
     file_write_icon(KIND_ASM, path.c_str());
+    return "";
 }

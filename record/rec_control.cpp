@@ -37,7 +37,9 @@ namespace {
 // each output's name then.
 std::string generating_name;
 std::vector<std::pair<std::string, FileIdentity>> outputs_found;
-std::string refusal; // why Start recording did nothing, until taken
+// Why the last save, picture or recording asked for did nothing, or what of
+// a recording was not written; until taken.
+std::string refusal;
 
 // Whether the file that appeared at the output `path` while its recording
 // ran stays (the output is then not written): the user is asked, Return
@@ -59,9 +61,17 @@ bool output_kept(const std::string& path) {
 } // namespace
 
 // ---- streams -----------------------------------------------------------------------
+// A file of the recorders that was not written: the warning, whose text (the
+// first since the last take, without its exclamation mark) is the reason
+// rec_take_refusal gives.
+static void write_failed(const std::string& text) {
+    if (refusal.empty()) refusal = text.substr(0, text.size() - (text.back() == '!'));
+    ui_warning(text.c_str());
+}
+
 // A failure of the file replacement, the file named once.
 static void warn_replace_error(const std::string& path, const std::string& error) {
-    ui_warning(file_failure_text("Can't write to", path, error).c_str());
+    write_failed(file_failure_text("Can't write to", path, error));
 }
 
 bool RecStream::open(const std::string& host_path) {
@@ -86,7 +96,7 @@ bool RecStream::open(const std::string& host_path) {
         if (fd >= 0) ::close(fd);
         forget_replacement();
         file_replace_abandon(&replacement);
-        ui_warning(("Can't write to " + host_path + ": " + std::strerror(errno) + "!").c_str());
+        write_failed("Can't write to " + host_path + ": " + std::strerror(errno) + "!");
         return false;
     }
     return true;
@@ -128,9 +138,8 @@ bool RecStream::close() {
     if (failed) {
         file_replace_abandon(&replacement);
         // The system's reason where it gave one (a full disk, a lost drive).
-        ui_warning(("Can't write to " + path +
-                    (first_errno ? ": " + file_replace_reason(replacement, first_errno) : "") + "!")
-                       .c_str());
+        write_failed("Can't write to " + path +
+                     (first_errno ? ": " + file_replace_reason(replacement, first_errno) : "") + "!");
         return false;
     }
     if (output_kept(path)) {
@@ -248,7 +257,7 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
 
 namespace {
 void compress_failed() {
-    ui_warning("Can't write to PNG file!");
+    write_failed("Can't write to PNG file!");
     rec_stop_all();
 }
 
@@ -423,7 +432,7 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     if (animated) return start_animation(kind, path);
     const std::vector<u8> bytes = rec_encode_still(kind, rec_grab_picture(), title());
     if (bytes.empty()) {
-        ui_warning("Can't write to PNG file!");
+        write_failed("Can't write to PNG file!");
         return false;
     }
     if (!rec_write_file(path, bytes.data(), bytes.size())) return false;
@@ -485,7 +494,7 @@ void rec_stop_all() {
     if (rec_state == REC_IDLE && !generating) return;
     const FileUseOwnWrite own(FileUse::recording); // its files are written now
     const bool recording = rec_state == REC_RECORDING;
-    if (recording) rec_file_close();
+    if (recording && !rec_file_close() && refusal.empty()) refusal = rec_file_take_failure();
     if (rec_state == REC_PLAYBACK) ui_mark(UI_REFRESH_WINDOWS);
     snd_rec_stop(); // before the ANIM, which takes the 8SVX file in
     close_animations();
@@ -546,7 +555,10 @@ void rec_start(int kind) {
             ui_warning(("Not recorded: " + refusal + ".").c_str());
             return;
         }
-        if (!rec_file_open(path_to_host(file_name_buffer), "wb")) return;
+        if (!rec_file_open(path_to_host(file_name_buffer), "wb")) {
+            refusal = rec_file_take_failure();
+            return;
+        }
         const u32 played = filebuf_cursor < rec_length ? filebuf_cursor : rec_length;
         if (filebuf) rec_write_bytes(filebuf, played);
         rec_state = REC_RECORDING;
@@ -577,7 +589,10 @@ void rec_start(int kind) {
         return;
     }
     std::memcpy(file_name_buffer, chosen, sizeof chosen);
-    state_save_file(kind, 1);
+    if (!state_save_file(kind, 1))
+        refusal = state_save_error();
+    else if (kind == KIND_COR && rec_state != REC_RECORDING)
+        refusal = rec_file_take_failure(); // the state is there, the recording could not go on
     ui_mark(UI_MENUS);
     if (kind == KIND_COR && rec_state == REC_RECORDING) {
         rec_start_generating();

@@ -43,8 +43,11 @@ std::vector<std::string> rec_running_files();
 // The same as files in use (core/files_in_use.h): no other writer replaces
 // them, the outputs not written yet included.
 void rec_files_in_use(std::vector<FileInUse>* out);
-// Why the last Start recording did nothing (the recording being played could
-// not be recorded over), forgotten once taken; "" when there was nothing.
+// Why the last Save state, Start recording or picture asked for did nothing
+// (the recording being played could not be recorded over, a file could not
+// be written; not a cancelled requester), or what of a stopped recording was
+// not written: the file and the reason, forgotten once taken; "" when there
+// was nothing.
 std::string rec_take_refusal();
 
 // kind 0 ILBM, 1 ACBM, 2 BMP, 3 PCX, 4 GIF, 5 TIFF, 6 PNG; 10 ANIM, 21 MNG

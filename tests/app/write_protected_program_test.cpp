@@ -125,3 +125,21 @@ TEST_F(WriteProtected, TheExitPassesOverWriteProtectedSettingsAndHighScores) {
     expect_kept(hgh, scores);
     EXPECT_EQ(log().find("not saved"), std::string::npos) << log();
 }
+
+// A quick save that wrote nothing answers 10 with the file and the reason:
+// at a folder, or at a write-protected quick save (kept as it was).
+TEST_F(WriteProtected, AQuickSaveThatWroteNothingAnswersTen) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    const fs::path games = home.path() / "Games", quick = games / "QUICKSAV.COS";
+    fs::create_directories(quick);
+    std::string result;
+    EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 10);
+    EXPECT_EQ(result, "MENU: the state was not saved (can't write " + quick.string() +
+                          ": Is a directory)\n");
+    fs::remove(quick);
+    const Kept kept = protect(quick, "an older quick save");
+    EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 10);
+    EXPECT_NE(result.find(quick.string() + ": Read-only file"), std::string::npos) << result;
+    expect_kept(quick, kept);
+}

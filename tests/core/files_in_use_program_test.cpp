@@ -87,3 +87,30 @@ TEST_F(FilesInUseProgram, AGeneratingPlaybackKeepsTheUsersFilesUnasked) {
     EXPECT_TRUE(test_read_file(picture).rfind("GIF89a", 0) == 0);
     EXPECT_TRUE(test_read_file(sound).rfind("RIFF", 0) == 0);
 }
+
+// The recording under way is no state's file by any name: SAVEAS at its
+// name, through a linked folder, and a quick save whose name links to it are
+// refused with the reason, and the recording goes on to be written whole.
+TEST_F(FilesInUseProgram, NoStateIsSavedOverTheRecordingUnderWay) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    fs::create_directories(games);
+    fs::create_directory_symlink(games, home.path() / "linked");
+    ASSERT_EQ(ask("SAVEAS " + (games / "s.cos").string()), 0);
+    std::vector<u8> take = read_bytes(games / "s.cos");
+    take[2] = 1; // a recording follows the state
+    take.resize(take.size() + 6 * 2000);
+    write_bytes(games / "take.cor", take);
+    ASSERT_EQ(ask("OPEN " + (games / "take.cor").string()), 0);
+    ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
+    fs::create_symlink("take.cor", games / "QUICKSAV.COS");
+    std::string said;
+    for (const fs::path& name : {games / "take.cor", home.path() / "linked" / "take.cor"}) {
+        EXPECT_EQ(ask("SAVEAS " + name.string(), &said), 10);
+        EXPECT_NE(said.find("it is the recording under way"), std::string::npos) << said;
+    }
+    EXPECT_EQ(ask("MENU PROJECT.QUICKSAVE", &said), 10);
+    EXPECT_NE(said.find("it is the recording under way"), std::string::npos) << said;
+    EXPECT_EQ(ask("MENU MACRO.STOP", &said), 0) << "the recording was stopped: " << said;
+    EXPECT_EQ(read_bytes(games / "take.cor").at(2), 1) << "the recording became a plain state";
+}

@@ -387,7 +387,7 @@ TEST_F(RecordersProgram, AnInputRecordingThatCannotBeWrittenSaysWhy) {
             fs::remove(take);
         std::this_thread::sleep_for(std::chrono::seconds(1));
         std::string said;
-        EXPECT_EQ(ask("MENU MACRO.STOP", &said), 5);
+        EXPECT_EQ(ask("MENU MACRO.STOP", &said), 10);
         const std::string line = failure_line(said, take);
         EXPECT_TRUE(line.ends_with(reason)) << said;
         EXPECT_TRUE(printed(line)) << log();
