@@ -150,6 +150,13 @@ bool answered(Answer a) {
     return true;
 }
 
+// What Return, the close gadget and a window closed from outside answer: yes
+// (quit), unless quitting loses a changed disk or tape or a punched
+// papertape: then no, which keeps them, as Escape does.
+Answer keeping_answer() {
+    return lost_text().empty() ? Answer::YES : Answer::NO;
+}
+
 bool key(const GuiEvent& e) {
     if (e.code >= RAWKEY_UP) {
         if (e.code - RAWKEY_UP < RAW_KEYS) state.held[e.code - RAWKEY_UP] = false;
@@ -160,10 +167,7 @@ bool key(const GuiEvent& e) {
         if (e.code == RAW_V) return answered(Answer::YES);
         if (e.code == RAW_B) return answered(Answer::NO);
     }
-    // Return quits, unless quitting loses a changed disk or tape or a
-    // punched papertape: then it keeps them, as Escape does.
-    if (e.code == RAW_RETURN || e.code == RAW_ENTER)
-        return answered(lost_text().empty() ? Answer::YES : Answer::NO);
+    if (e.code == RAW_RETURN || e.code == RAW_ENTER) return answered(keeping_answer());
     if (e.code == RAW_ESC) return answered(Answer::NO);
     const u16 ch = key_table[e.code].chars[KC_PLAIN + input_keymap()];
     if (ch == 0 || ch >= 0x80) return false;
@@ -181,7 +185,7 @@ bool key(const GuiEvent& e) {
 bool handle(const GuiEvent& e) {
     switch (e.type) {
     case GE_CLOSE:
-        return answered(Answer::YES);
+        return answered(keeping_answer());
     case GE_RAWKEY:
         return key(e);
     case GE_GADGET:
@@ -239,7 +243,7 @@ int ask_to_quit() {
     }
     gui_dialog_run(true, quit_window, handle, [] { quit_window = 0; });
     // The window closed by the host answers as its close gadget does.
-    if (state.answer == Answer::NONE) state.answer = Answer::YES;
+    if (state.answer == Answer::NONE) state.answer = keeping_answer();
     confirmquit = state.confirm ? 1 : 0;
     return state.answer == Answer::YES ? 1 : 0;
 }

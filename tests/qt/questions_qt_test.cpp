@@ -1,6 +1,7 @@
 // The program's questions drawn by Qt and answered as a user answers them:
-// with Return or with Escape pressed in the box, or with a click. A question
-// that can lose a file or a change keeps it under both keys, and one whose
+// with Return or with Escape pressed in the box, with its close gadget, or
+// with a click. A question that can lose a file or a change keeps it under
+// both keys and its close gadget, and one whose
 // keeping answer cannot work (a write-protected disk) still has a way on
 // other than dropping it.
 #include "tests/qt/qt_session.h"
@@ -30,6 +31,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 
 #include <filesystem>
 #include <fstream>
@@ -86,6 +88,13 @@ std::string twin_image() {
     return image;
 }
 
+// The window manager's close button: the top-level window of `w` is asked to
+// close as the platform asks it.
+constexpr int CLOSE_GADGET = -1;
+void close_gadget(QWidget* w) {
+    w->window()->windowHandle()->close();
+}
+
 void press(QWidget* target, int key) {
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
     QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
@@ -94,7 +103,8 @@ void press(QWidget* target, int key) {
 }
 
 // The user at the screen while it lives. Each question box is answered with
-// `key` pressed where the box has its focus, or, with `key` 0, by clicking
+// `key` pressed where the box has its focus (CLOSE_GADGET: its close
+// gadget), or, with `key` 0, by clicking
 // the button that `answer` names (the next of `answers`); what each box said
 // is kept. A box the key leaves open has no answer under it: it is counted
 // and closed with its last button, so that the test goes on. The file
@@ -130,6 +140,7 @@ class User {
         asked.push_back(box->text().toStdString());
         pressed_ = box;
         waited_ = 0;
+        if (key_ == CLOSE_GADGET) return close_gadget(box);
         if (key_) return press(box->focusWidget() ? box->focusWidget() : box, key_);
         const std::string want = next_ < answers_.size() ? answers_[next_++] : "OK";
         for (QAbstractButton* b : box->buttons())
@@ -164,15 +175,16 @@ std::function<void(QFileDialog*)> save_as(const fs::path& path) {
 }
 
 const char* key_name(int key) {
-    return key == Qt::Key_Return ? "Return" : "Escape";
+    return key == Qt::Key_Return ? "Return" : key == Qt::Key_Escape ? "Escape" : "the close gadget";
 }
 
 } // namespace
 
-// Every question that can lose a file or a change, answered with Return and
-// with Escape: the disk's image name that another file has, a changed disk
-// on a machine switch, on Reinitialize and on Eject, "Record or play?" with a
-// tape in the deck, and the quit window naming a changed disk.
+// Every question that can lose a file or a change, answered with Return, with
+// Escape and with its close gadget: the disk's image name that another file
+// has, a changed disk on a machine switch, on Reinitialize and on Eject,
+// "Record or play?" with a tape in the deck, and the quit window naming a
+// changed disk.
 TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
     const fs::path home = path_progdir();
     const std::string image = twin_image();
@@ -200,7 +212,7 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
     const int updated_by = GID_FD_UPDATE + (twin_drive == 1 ? GID_FD_DRIVE1 : 0);
     const int ejected_by = GID_FD_EJECT + (work_drive == 1 ? GID_FD_DRIVE1 : 0);
 
-    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+    for (const int key : {int{Qt::Key_Escape}, CLOSE_GADGET, int{Qt::Key_Return}}) {
         SCOPED_TRACE(key_name(key));
         {
             User user(key);
@@ -231,12 +243,14 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
             EXPECT_EQ(user.asked.size(), 1u);
             EXPECT_EQ(user.unanswered, 0);
         }
-        // Escape keeps the disk as it is; Return updates it, then ejects it.
-        EXPECT_EQ(drives[work_drive].present && drives[work_drive].changed, key == Qt::Key_Escape);
-        EXPECT_EQ(contents(home / "work.img")[0x400], key == Qt::Key_Escape ? '\x40' : '\x5A');
+        // Escape and the close gadget keep the disk as it is; Return updates
+        // it, then ejects it.
+        EXPECT_EQ(drives[work_drive].present && drives[work_drive].changed, key != Qt::Key_Return);
+        EXPECT_EQ(contents(home / "work.img")[0x400], key != Qt::Key_Return ? '\x40' : '\x5A');
     }
-    // The quit window naming a changed disk keeps it (No) under both keys,
-    // whether Quit or SYS typed on the debugger's line opened it.
+    // The quit window naming a changed disk keeps it (No) under both keys and
+    // its close gadget, whether Quit or SYS typed on the debugger's line
+    // opened it.
     ASSERT_EQ(command("OPEN " + (home / "work.img").string()), 0);
     ASSERT_EQ(command("DEBUGGER \"FPOKE 401 5B\""), 0);
     ASSERT_TRUE(drives[work_drive].changed);
@@ -246,7 +260,8 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
         QObject::connect(&user, &QTimer::timeout, [&] {
             if (!quit_window) return;
             QWidget* w = widget(quit_window, GID_QUIT_NO)->window();
-            if (++ticks == 1) return press(w->focusWidget() ? w->focusWidget() : w, key);
+            if (++ticks == 1 && key == CLOSE_GADGET) return close_gadget(w);
+            if (ticks == 1) return press(w->focusWidget() ? w->focusWidget() : w, key);
             if (ticks == 100) qobject_cast<QAbstractButton*>(widget(quit_window, GID_QUIT_NO))->click();
         });
         user.start(20);
@@ -256,7 +271,7 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
     };
     for (const int confirm : {1, 0}) {
         confirmquit = confirm;
-        for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        for (const int key : {int{Qt::Key_Escape}, int{Qt::Key_Return}, CLOSE_GADGET}) {
             if (confirm)
                 answer_quit_window(key, [&] { EXPECT_EQ(gui_confirm_quit(), 0) << key_name(key); });
             const auto leaves = app_exit_process;
@@ -272,14 +287,15 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
     }
 
     // The CD2650 turning its tape motor on away from its monitor's routines
-    // asks "Record or play?": Return and Escape play the tape in the deck.
+    // asks "Record or play?": Return, Escape and the close gadget play the
+    // tape in the deck.
     const std::string tape = std::string("RIFF\x2C\1\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x22\x56\0\0"
                                          "\x22\x56\0\0\1\0\x08\0data\x08\1\0\0", 44) +
                              std::string(264, '\x30');
     std::ofstream(home / "song.wav", std::ios::binary) << tape;
     command("SETMACHINE CD2650");
     ASSERT_EQ(command("OPEN " + (home / "song.wav").string()), 0);
-    for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+    for (const int key : {int{Qt::Key_Return}, int{Qt::Key_Escape}, CLOSE_GADGET}) {
         SCOPED_TRACE(key_name(key));
         ASSERT_NE(cpu_iar, 0x01FD);
         ASSERT_NE(cpu_iar, 0x028D);
