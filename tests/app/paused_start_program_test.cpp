@@ -1,5 +1,4 @@
 // A session quit paused starts paused, showing the picture it was quit with.
-#include "tests/support/indexed_png.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +9,7 @@
 
 namespace {
 
-class PausedStart : public ProgramTest {
-  protected:
-    IndexedPicture picture(const std::string& name) {
-        std::string result;
-        const std::string path = (home.path() / name).string();
-        EXPECT_EQ(send("SAVEPNG " + path, &result), 0) << result;
-        IndexedPicture pic;
-        EXPECT_EQ(png_read_indexed(path, &pic), "") << name;
-        return pic;
-    }
-};
+class PausedStart : public ProgramTest {};
 
 TEST_F(PausedStart, TheRestoredPictureIsDrawn) {
     // An Interton program that colours the background and loops.

@@ -1,6 +1,5 @@
 // Settings > Graphics > Rotate screen? in the running program, driven over
 // its scripting port: the picture turns at once, both ways.
-#include "tests/support/indexed_png.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +11,6 @@ namespace {
 
 class RotationProgram : public ProgramTest {
   protected:
-    IndexedPicture picture(const std::string& name) {
-        std::string result;
-        const std::string path = (home.path() / name).string();
-        EXPECT_EQ(send("SAVEPNG " + path, &result), 0) << result;
-        IndexedPicture pic;
-        EXPECT_EQ(png_read_indexed(path, &pic), "") << name;
-        return pic;
-    }
     std::string screen_view() {
         std::string result;
         EXPECT_EQ(send("DEBUGGER \"VIEW SCRN\"", &result), 0) << result;

@@ -82,6 +82,15 @@ pid_t test_start_program(const std::filesystem::path& home, std::vector<std::str
     return err == 0 ? pid : -1;
 }
 
+IndexedPicture ProgramTest::picture(const std::string& name) {
+    std::string result;
+    const std::string path = (home.path() / name).string();
+    EXPECT_EQ(send("SAVEPNG " + path, &result), 0) << result;
+    IndexedPicture pic;
+    EXPECT_EQ(png_read_indexed(path, &pic), "") << name;
+    return pic;
+}
+
 // A program that never answers does not hold the test: each attempt waits
 // five seconds at most, all of them twenty.
 bool ProgramTest::port_up() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "tests/support/fresh_state.h"
+#include "tests/support/indexed_png.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,9 @@ class ProgramTest : public ::testing::Test {
     // The guest's time in clock periods, as the debugger's processor view
     // shows it (0 when it cannot be read).
     std::uint32_t guest_clocks();
+    // The picture shown now, saved with SAVEPNG as `name` in the home and
+    // read back.
+    IndexedPicture picture(const std::string& name);
     // What the program has printed so far.
     std::string log() const;
     // Waits until the program has printed `text` `times` times in all (up
