@@ -370,8 +370,7 @@ void cmd_saveas(ArexxCall& call) {
         return;
     }
     // Recordings stop once the name is known to be none of their files.
-    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name.c_str());
-    if (!state_save_file(8, 1, true))
+    if (!state_save_as(name.c_str(), 8, 1, true))
         failed_with(call, "SAVEAS: can't save the state", state_save_error());
     else if (state_saved_name() != name)
         call.result = state_saved_name(); // the suffix it was given

@@ -198,6 +198,16 @@ static bool give_state_suffix(int kind, char* name, std::size_t size) {
     return true;
 }
 
+bool state_save_as(const char* name, int kind, int refresh_title, bool stop_recorders) {
+    char kept[FILE_NAME_SIZE];
+    std::memcpy(kept, file_name_buffer, sizeof kept);
+    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name);
+    if (state_save_file(kind, refresh_title, stop_recorders)) return true;
+    std::memcpy(file_name_buffer, kept, sizeof kept);
+    if (refresh_title) ui_mark(UI_TITLE);
+    return false;
+}
+
 bool state_save_file(int kind, int refresh_title, bool stop_recorders) {
     save_error.clear();
     saved_name.clear();

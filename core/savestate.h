@@ -38,6 +38,10 @@ void state_serialise();
 // False when the file was not written (said on the console and, when someone
 // is there, in a warning naming the file; an old file of that name is kept).
 bool state_save_file(int kind, int refresh_title, bool stop_recorders = false);
+// state_save_file of `name`, which becomes the name of what runs (the one
+// Revert reloads) only once its file is written: after a failed save the name
+// is what it was.
+bool state_save_as(const char* name, int kind, int refresh_title, bool stop_recorders = false);
 // Why the last state_save_file wrote nothing ("" when it wrote its file).
 const std::string& state_save_error();
 // The name the last state_save_file wrote ("" when it wrote nothing).

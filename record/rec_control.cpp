@@ -588,8 +588,7 @@ void rec_start(int kind) {
         ui_mark(UI_TOOLBAR);
         return;
     }
-    std::memcpy(file_name_buffer, chosen, sizeof chosen);
-    if (!state_save_file(kind, 1))
+    if (!state_save_as(chosen, kind, 1))
         refusal = state_save_error();
     else if (kind == KIND_COR && rec_state != REC_RECORDING)
         refusal = rec_file_take_failure(); // the state is there, the recording could not go on

@@ -291,6 +291,11 @@ TEST_F(LoadsProgram, RevertLoadsWhatRunsAfterALoadThatFailed) {
         EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 0) << load.line << ": " << result;
         EXPECT_EQ(peek(1), "18") << load.line;
     }
+    // Nor does a state save that wrote nothing.
+    EXPECT_EQ(send("SAVEAS " + (home.path() / "none" / "x.cos").string(), &result), 10);
+    ASSERT_EQ(send("DEBUGGER \"E 1 0\"", &result), 0) << result;
+    EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 0) << "after SAVEAS: " << result;
+    EXPECT_EQ(peek(1), "18") << "after SAVEAS";
     ASSERT_EQ(send("SETMACHINE INTERTON", &result), 0) << result;
     EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 5);
     EXPECT_EQ(result, "command is unavailable now");
