@@ -213,24 +213,18 @@ bool write_whole(const std::string& name, const std::string& data,
 // write itself refuses (the source, a folder, a read-only file, a file in use)
 // is left to it.
 bool may_replace(const std::string& name, const char* what) {
-    struct stat st;
     std::string target;
-    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        !file_save_target(name, &target, nullptr) ||
-        file_identity_same(file_identity_at(name), file_identity_at(asm_source_name)) ||
-        own_output_is(name))
+    if (!file_save_target(name, &target, nullptr) ||
+        file_identity_same(file_identity_at(name), file_identity_at(asm_source_name)))
         return true;
     std::error_code error;
     const std::string shown = std::filesystem::absolute(name, error).lexically_normal().string();
     const std::string source = path_file_part(asm_source_name);
-    if (!ui_nobody_to_ask() && ui_host.question) {
-        const std::string question =
-            shown + " is in the place of the " + what + " of " + source +
-            ", and it is not the assembler's own output as the assembler left it.\nReplace "
-            "loses that file; Keep leaves it as it is.";
-        // Return and Escape keep it.
-        if (ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) == 1) return true;
-    }
+    if (own_output_may_go(name, shown + " is in the place of the " + what + " of " + source +
+                                    ", and it is not the assembler's own output as the "
+                                    "assembler left it.\nReplace loses that file; Keep leaves "
+                                    "it as it is."))
+        return true;
     if (unwritten.empty())
         unwritten = "Kept " + shown + ": the " + what + " of " + source +
                     " goes there, and that file is not the assembler's own output as the "

@@ -1,10 +1,13 @@
 #include "core/own_outputs.h"
 
 #include "core/serial.h"
+#include "core/ui_host.h"
 #include "platform/file_identity.h"
 #include "platform/paths.h"
 
 #include <cinttypes>
+#include <cstring>
+#include <strings.h>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -111,4 +114,27 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     const std::string record = record_path();
     path_make_dirs(std::filesystem::path(record).parent_path().string());
     file_write_replace(record, text.data(), text.size(), nullptr, false);
+}
+
+void own_output_note_file(const std::string& host) {
+    std::string data;
+    if (file_read_whole(host, &data, CHECKED_MAX)) own_output_note(host, data.data(), data.size());
+}
+
+bool own_output_may_go(const std::string& host, const std::string& question) {
+    struct stat st;
+    if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || own_output_is(host)) return true;
+    // Return and Escape keep it.
+    return !ui_nobody_to_ask() && ui_host.question &&
+           ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) == 1;
+}
+
+bool own_output_name_made(const char* given, const std::string& written) {
+    if (!given || !given[0]) return true;
+    const char* slash = std::strrchr(given, '/');
+    const char* dot = std::strrchr(given, '.');
+    const bool typed_suffix = dot && (!slash || dot > slash) && dot[1];
+    if (!typed_suffix) return false;
+    const std::size_t at = written.find_last_of('.');
+    return at == std::string::npos || strcasecmp(written.c_str() + at, dot) != 0;
 }

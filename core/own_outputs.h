@@ -18,6 +18,19 @@
 // name (a hard link the user made keeps a copy that a write in place would
 // change), the same size and contents.
 bool own_output_is(const std::string& host);
+// Before a writer puts its file at `host`, a name it made itself rather than
+// one the user gave (after its source or the game, or with its own suffix in
+// place of the one typed): true when nothing is there, or only its own earlier
+// output. Any other file is asked about in the window (Replace|Keep, Keep
+// under Return and Escape; `question` says what is at stake), and with nobody
+// to ask it stays: false when it stays.
+bool own_output_may_go(const std::string& host, const std::string& question);
+// Whether `written`, the name a command writes, was made by the command
+// rather than given: no name was `given`, or the suffix typed was put aside
+// for the command's own (a name typed without a suffix only gets one).
+bool own_output_name_made(const char* given, const std::string& written);
 // Records the file at `host` that was just written with these `size` bytes.
 // A record that cannot be written is no harm: the next run asks.
 void own_output_note(const std::string& host, const void* data, std::size_t size);
+// The same for a file written by other means, read back from `host`.
+void own_output_note_file(const std::string& host);

@@ -965,13 +965,9 @@ static void save_file(int n, const ObjectFormat& format, const SaveRange& r, u32
     std::snprintf(name, sizeof name, "%s",
                   n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
     file_set_extension(format.suffix, name, sizeof name, 0, "");
-    dir_enter_projects();
-    const int written = format.save(name, r.start, r.end, r.game_start, block_size);
-    dir_restore();
-    if (written)
-        dbg_ok();
-    else
-        dbg_refuse("Failed!\n\n");
+    dbg_save_in_projects(n >= 3 ? dbg_arg3 : "", name, [&](const char* path) {
+        return format.save(path, r.start, r.end, r.game_start, block_size);
+    });
 }
 
 // SAVEAOF and SAVEEOF: the machine's own object file where its row names one

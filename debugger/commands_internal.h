@@ -6,6 +6,8 @@
 #include "cpu/cpu.h"
 #include "cpu/debug_state.h"
 
+#include <functional>
+
 // Number of non-empty argument words (0..6).
 int dbg_arg_count();
 // The first argument is "?" and no second one follows.
@@ -19,6 +21,14 @@ void dbg_cleared_range(bool any, const char* what, u32 start, u32 end);
 // A refusal of the line being run: printed as con_printf prints it, kept for
 // dbg_refusal_text, and the line answers as refused.
 void dbg_refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Writes a file of the projects drawer with `save` and answers "OK." or
+// "Failed!". `name` is what the command writes for `given` (the name typed, ""
+// for none): where the command made it itself (the game's name, or its own
+// suffix in place of the one typed), a file there that is not the command's
+// own earlier output is asked about in the window, and kept (refused) with
+// nobody to ask.
+void dbg_save_in_projects(const char* given, const char* name,
+                          const std::function<int(const char*)>& save);
 // A usage text: a refusal unless the line only asked for it (a lone "?").
 void dbg_usage_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Refusals: "Wrong guest machine!" and a blank line.

@@ -5,6 +5,7 @@
 // writes into the open asm_output_file.
 #include "debugger/disasm_file.h"
 
+
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
@@ -14,6 +15,7 @@
 #include "core/message.h"
 #include "core/serial.h"
 #include "core/message_date.h"
+#include "core/own_outputs.h"
 #include "core/seams_games.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
@@ -23,11 +25,13 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
+#include "platform/paths.h"
 #include "core/machine_titles.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <string>
 #include <unistd.h>
@@ -415,7 +419,7 @@ bool close_source_file(SourceFile& out, std::FILE* file) {
 
 } // namespace
 
-bool dis_to_file(u32 first, u32 last, const char* filename) {
+bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
     first &= 0x7FFF;
     last &= 0x7FFF;
     u16 saved_iar = cpu_iar;
@@ -462,10 +466,25 @@ bool dis_to_file(u32 first, u32 last, const char* filename) {
         // A link's target is written (the link stays); what a save never
         // replaces stays as it is.
         std::string target, why;
-        if (file_save_target(final_name, &target, &why))
+        std::error_code error;
+        const std::string shown =
+            std::filesystem::absolute(final_name, error).lexically_normal().string();
+        if (name_made && !own_output_may_go(final_name,
+                                            shown + " is in the place of the source DISGAME "
+                                                    "names after " + path_file_part(filename) +
+                                                    ", and it is not an earlier output of "
+                                                    "DISGAME.\nReplace loses that file; Keep "
+                                                    "leaves it as it is.")) {
+            why = "kept";
+            dbg_refuse("Kept %s: DISGAME writes its source there, and that file is not an "
+                       "earlier output of DISGAME. Give DISGAME the source's name ending in "
+                       ".asm, or move that file.\n",
+                       shown.c_str());
+        } else if (file_save_target(final_name, &target, &why)) {
             asm_output_file = open_source_file(out, target);
-        else
+        } else {
             dbg_refuse("%s\n", file_failure_text("Can't open", final_name, why).c_str());
+        }
         if (!asm_output_file && why.empty())
             dbg_refuse("Can't open %s for output!\n", final_name.c_str());
         written = asm_output_file != nullptr;
@@ -521,6 +540,8 @@ bool dis_to_file(u32 first, u32 last, const char* filename) {
         if (!close_source_file(out, file)) {
             dbg_refuse("Can't write %s!\n", final_name.c_str());
             written = false;
+        } else {
+            own_output_note_file(final_name);
         }
     }
     asm_output_file = previous_output;

@@ -13,11 +13,13 @@
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/notify.h"
+#include "core/own_outputs.h"
 #include "core/objfile.h"
 #include "core/session.h"
 #include "cpu/memory.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -46,20 +48,14 @@ bool file_name(const char* given, const char* suffix, char (&name)[1024]) {
     return file_set_extension(suffix, name, sizeof name, 1, "");
 }
 
-// Runs `save` in the projects drawer and answers "OK." or "Failed!".
+// Runs `save` in the projects drawer on the name made for `given`.
 template <typename Save> void save_in_projects(const char* given, const char* suffix, Save save) {
     char name[1024];
     if (!file_name(given, suffix, name)) {
         dbg_refuse("Pathname is too long!\n\n");
         return;
     }
-    dir_enter_projects();
-    const int written = save(name);
-    dir_restore();
-    if (written)
-        dbg_ok();
-    else
-        dbg_refuse("Failed!\n\n");
+    dbg_save_in_projects(given, name, save);
 }
 
 // The commands with exactly `count` arguments and the processor check.
@@ -80,6 +76,31 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
 }
 
 } // namespace
+
+void dbg_save_in_projects(const char* given, const char* name,
+                          const std::function<int(const char*)>& save) {
+    dir_enter_projects();
+    std::error_code error;
+    const std::string shown = std::filesystem::absolute(name, error).lexically_normal().string();
+    const bool made = own_output_name_made(given, name);
+    if (made && !own_output_may_go(name, shown + " is in the place of the file " + dbg_cmd +
+                                             " names for itself, and it is not an earlier "
+                                             "output of " + dbg_cmd + ".\nReplace loses that "
+                                             "file; Keep leaves it as it is.")) {
+        dir_restore();
+        dbg_refuse("Kept %s: %s writes its file there, and that file is not an earlier output of "
+                   "%s. Name the file to write with its suffix, or move that file.\n\n",
+                   shown.c_str(), dbg_cmd, dbg_cmd);
+        return;
+    }
+    const int written = save(name);
+    if (written) own_output_note_file(name);
+    dir_restore();
+    if (written)
+        dbg_ok();
+    else
+        dbg_refuse("Failed!\n\n");
+}
 
 void dbg_cmd_savebin() {
     save_range<file_save_bin>(".bin");

@@ -8,6 +8,7 @@
 #include "core/machine_debug.h"
 #include "core/message.h"
 #include "core/notify.h"
+#include "core/own_outputs.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/disasm.h"
 #include "cpu/memory.h"
@@ -517,6 +518,7 @@ void dbg_cmd_disgame() {
         if (!dbg_check_range(start, end)) return;
         name = dbg_arg3;
     }
+    const char* given = name;
     if (!name[0]) name = game_file_name;
-    dis_to_file(start, end, name);
+    dis_to_file(start, end, name, name[0] && own_output_name_made(given, dis_file_name(name)));
 }

@@ -203,3 +203,32 @@ TEST_F(CommandRefusalsProgram, AnObjectFileRangeEndingBeforeItsStartIsSaidToBeOn
     EXPECT_EQ(fine("DEBUGGER SAVEEOF 900 910 x.eof"), "OK.\n\n");
     EXPECT_TRUE(std::filesystem::exists(home.path() / "Projects" / "x.eof"));
 }
+
+// A file a command names after the game, or with its own suffix in place of
+// the one typed, is not written over another file there: DISGAME, SAVEAOF and
+// SAVEBIN keep the user's files (rc 10, naming them). A name given whole is
+// written, and a command replaces its own earlier output at a name it made.
+TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
+    const std::filesystem::path projects = home.path() / "Projects";
+    const std::string image("\x04\x12\xCC\x18\x00\x1B\x7E\x00\x00", 9);
+    test_write_file(projects / "tiny.bin", image);
+    test_write_file(projects / "tiny.asm", "my source\n");
+    test_write_file(projects / "tiny.bin.aof", "my object\n"); // SAVEAOF adds its suffix
+    fine("OPEN " + (projects / "tiny.bin").string());
+    std::string result;
+    for (const char* line : {"DISGAME 0 8 tiny.bin", "DISGAME", "SAVEAOF 0 8", "SAVEBIN 0 8 tiny.asm"}) {
+        EXPECT_EQ(ask(std::string("DEBUGGER \"") + line + "\"", &result), 10) << line;
+        EXPECT_NE(result.find("Kept " + projects.string() + "/tiny."), std::string::npos)
+            << line << ": " << result;
+    }
+    EXPECT_EQ(test_read_file(projects / "tiny.asm"), "my source\n");
+    EXPECT_EQ(test_read_file(projects / "tiny.bin.aof"), "my object\n");
+    EXPECT_EQ(test_read_file(projects / "tiny.bin"), image);
+
+    fine("DEBUGGER \"DISGAME 0 8 tiny.asm\"");
+    EXPECT_NE(test_read_file(projects / "tiny.asm"), "my source\n");
+    fine("DEBUGGER \"DISGAME 0 8 tiny.bin\""); // now its own output
+    std::filesystem::remove(projects / "tiny.bin.aof");
+    for (int pass = 0; pass < 2; pass++)
+        fine("DEBUGGER \"SAVEAOF 0 8\"");
+}
