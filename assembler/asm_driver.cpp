@@ -736,10 +736,11 @@ void stderr_sink(const char* text) {
 
 int asm_assemble_checked(const char* path, bool outputs_optional) {
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", path);
-    // What the assembly changes in the guest and the label table, kept for a
+    // What the assembly changes in the guest, the processor and the label table, kept for a
     // run that fails.
     std::vector<u8> memory(guest_memory, guest_memory + GUEST_MEMORY_SIZE);
     const u16 iar = cpu_iar, start = game_start_address;
+    const u32 cpu = cpu_type;
     const u8 loaded = file_loaded;
     const std::vector<LabelRow> labels(user_labels, user_labels + USER_LABEL_ROWS);
     const u32 label_count = user_label_count;
@@ -754,6 +755,7 @@ int asm_assemble_checked(const char* path, bool outputs_optional) {
         user_label_count = label_count;
         std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
         cpu_iar = iar;
+        asm_switch_cpu(cpu);
         game_start_address = start;
         file_loaded = loaded;
         return 10;

@@ -121,6 +121,8 @@ TEST_F(AsmPort, ASwitchFurtherDownDoesNotReachTheLinesAboveIt) {
         const std::string object = test_read_file(home.path() / "Projects" / (name + ".aof"));
         if (want.empty()) {
             EXPECT_EQ(object, "");
+            // Nor did the failed run leave the processor switched for the next.
+            EXPECT_EQ(send("DEBUGGER \"ASM " + name + "\"", &result), 10) << result;
             continue;
         }
         const std::size_t lf = object.find('\n');
