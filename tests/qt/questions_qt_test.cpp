@@ -20,6 +20,7 @@
 #include "peripherals/tape.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
+#include "platform/qt/gui_qt.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -232,7 +233,8 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
             User user(key);
             pick(way);
             ASSERT_EQ(user.asked.size(), 1u);
-            EXPECT_EQ(user.asked[0].rfind("The disk in drive " + std::to_string(work_drive), 0), 0u);
+            EXPECT_EQ(user.asked[0].rfind("The disk in drive " + std::to_string(work_drive), 0),
+                      0u);
             EXPECT_EQ(user.unanswered, 0);
             EXPECT_EQ(machine, TWIN);
             EXPECT_TRUE(drives[work_drive].present && drives[work_drive].changed);
@@ -258,11 +260,13 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
         int ticks = 0;
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {
-            if (!quit_window) return;
-            QWidget* w = widget(quit_window, GID_QUIT_NO)->window();
+            // Gone, or going: its gadgets go before the window does.
+            QWidget* no = quit_window ? qt_gadget_widget(quit_window, GID_QUIT_NO) : nullptr;
+            if (!no) return;
+            QWidget* w = no->window();
             if (++ticks == 1 && key == CLOSE_GADGET) return close_gadget(w);
             if (ticks == 1) return press(w->focusWidget() ? w->focusWidget() : w, key);
-            if (ticks == 100) qobject_cast<QAbstractButton*>(widget(quit_window, GID_QUIT_NO))->click();
+            if (ticks == 100) qobject_cast<QAbstractButton*>(no)->click();
         });
         user.start(20);
         quit();
@@ -290,7 +294,8 @@ TEST_F(QuestionsQt, ReturnAndEscapeKeepWhatAQuestionCouldLose) {
     // asks "Record or play?": Return, Escape and the close gadget play the
     // tape in the deck.
     const std::string tape = std::string("RIFF\x2C\1\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x22\x56\0\0"
-                                         "\x22\x56\0\0\1\0\x08\0data\x08\1\0\0", 44) +
+                                         "\x22\x56\0\0\1\0\x08\0data\x08\1\0\0",
+                                         44) +
                              std::string(264, '\x30');
     std::ofstream(home / "song.wav", std::ios::binary) << tape;
     command("SETMACHINE CD2650");
@@ -322,8 +327,8 @@ TEST_F(QuestionsQt, AWriteProtectedChangedDiskOnASwitchIsKeptOrSavedElsewhere) {
     fs::remove(home / "ro.img");
     fs::remove(home / "copy.img");
     std::ofstream(home / "ro.img", std::ios::binary) << twin_image();
-    fs::permissions(home / "ro.img", fs::perms::owner_read | fs::perms::group_read |
-                                         fs::perms::others_read);
+    fs::permissions(home / "ro.img",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     ASSERT_EQ(command("OPEN " + (home / "ro.img").string()), 0);
     const int d = fs::path(drives[0].file_name).filename() == "ro.img" ? 0 : 1;
     ASSERT_EQ(command("DEBUGGER \"DRIVE " + std::to_string(d) + "\""), 0);
@@ -353,7 +358,8 @@ TEST_F(QuestionsQt, AWriteProtectedChangedDiskOnASwitchIsKeptOrSavedElsewhere) {
         user.file = save_as(home / "copy.img");
         pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
         ASSERT_EQ(user.asked.size(), 2u) << user.asked.back();
-        EXPECT_EQ(user.asked[1], "Can't write to " + (home / "ro.img").string() + ": Read-only file!");
+        EXPECT_EQ(user.asked[1],
+                  "Can't write to " + (home / "ro.img").string() + ": Read-only file!");
     }
     EXPECT_EQ(machine, ARCADIA);
     EXPECT_EQ(contents(home / "ro.img")[0x400], '\x40');

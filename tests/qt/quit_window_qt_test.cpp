@@ -10,6 +10,7 @@
 #include "gui/requesters.h"
 #include "peripherals/mdcr.h"
 #include "platform/paths.h"
+#include "platform/qt/gui_qt.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -49,9 +50,10 @@ TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
     int ticks = 0;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
-        auto* update = quit_window
-                           ? qobject_cast<QPushButton*>(widget(quit_window, GID_QUIT_UPDATE))
-                           : nullptr;
+        // Gone, or going: its gadgets go before the window does.
+        auto* update =
+            quit_window ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_UPDATE))
+                        : nullptr;
         if (!update) return;
         if (before.empty()) {
             before = update->text().toStdString();
@@ -60,7 +62,8 @@ TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
         }
         if (!warned && ++ticks < 250) return; // five seconds at most
         after = update->text().toStdString();
-        qobject_cast<QPushButton*>(widget(quit_window, GID_QUIT_NO))->click();
+        if (auto* no = qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO)))
+            no->click();
         user.stop();
     });
     user.start(20);
