@@ -15,11 +15,13 @@
 #include "debugger/watch.h"
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <strings.h>
+#include <unistd.h>
 
 namespace {
 
@@ -247,11 +249,12 @@ void dbg_cmd_inject() {
     relist(*s);
     dir_enter_projects();
     std::string why;
-    // A file that cannot be read is said to be so before its name is judged.
-    std::FILE* const host = std::fopen(dbg_arg1, "rb");
-    if (host) std::fclose(host);
-    const bool put = host && s->put(dbg_arg1, drive(), &why);
-    if (!host) why = std::string("Can't open file \"") + dbg_arg1 + "\" for input!";
+    // A file that cannot be read (missing, or a folder, a FIFO or a device,
+    // refused without waiting on it) is said to be so before its name is judged.
+    const int host = path_open_regular(dbg_arg1, nullptr);
+    if (host >= 0) ::close(host);
+    const bool put = host >= 0 && s->put(dbg_arg1, drive(), &why);
+    if (host < 0) why = std::string("Can't open file \"") + dbg_arg1 + "\" for input!";
     dir_restore();
     if (!put) dbg_refuse("%s\n\n", why.empty() ? "Failed!" : why.c_str());
 }

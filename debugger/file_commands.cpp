@@ -17,11 +17,13 @@
 #include "core/objfile.h"
 #include "core/session.h"
 #include "cpu/memory.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -159,15 +161,18 @@ void dbg_cmd_loadbin() {
     dir_enter_projects();
     struct stat st;
     if (stat(name, &st) != 0) file_set_extension_found(".bin", name, sizeof name, 0);
-    std::FILE* f = nullptr;
-    if (stat(name, &st) == 0 && S_ISREG(st.st_mode)) f = std::fopen(name, "rb");
+    // Only a regular file is read: a folder, a FIFO or a device is refused
+    // without waiting on it.
+    unsigned long long size = 0;
+    const int fd = path_open_regular(name, &size);
+    std::FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (fd >= 0 && !f) ::close(fd);
     dir_restore();
     if (!f) {
         dbg_refuse("Failed!\n\n");
         return;
     }
     const u32 room = GUEST_MEMORY_SIZE - start;
-    const u64 size = static_cast<u64>(st.st_size);
     const u32 wanted = size < room ? static_cast<u32>(size) : room;
     // Read into a copy first: a short read changes nothing in the guest.
     u8 bytes[GUEST_MEMORY_SIZE];

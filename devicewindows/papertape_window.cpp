@@ -176,7 +176,7 @@ void gadget(int gid, int code) {
         break;
     case GID_PAP_EJECT:
     case GID_PAP1_EJECT:
-        papertape_close(gid == GID_PAP1_EJECT);
+        papertape_eject(gid == GID_PAP1_EJECT);
         gui_papertape_refresh(gid == GID_PAP1_EJECT, 1);
         break;
     case GID_PAP_CREATE:

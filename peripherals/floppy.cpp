@@ -205,12 +205,13 @@ bool disk_format_dispatch(int drive) {
 
 namespace {
 
-// The save requester for a disk of the current machine: false when cancelled.
-bool ask_image_name(int kind, const char* suggested, char* name) {
+// The save requester for a disk of the current machine, opening in `drawer`:
+// false when cancelled.
+bool ask_image_name(int kind, const std::string& drawer, const char* suggested, char* name) {
     // Raw images of several machines share a kind: the title names the machine's.
     const std::string title = std::string("Save ") + machine_desc().keyword + " Floppy Disk";
-    return ui_host.file_request(title.c_str(), file_kinds[kind].pattern, 1, disks_path, suggested,
-                                name) == 0;
+    return ui_host.file_request(title.c_str(), file_kinds[kind].pattern, 1, drawer.c_str(),
+                                suggested, name) == 0;
 }
 
 bool file_exists(const std::string& host) {
@@ -258,7 +259,7 @@ bool disk_save_image(int drive) {
             std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
             file_set_extension(ext, suggested, sizeof suggested, 1, "");
         }
-        if (!ask_image_name(kind, suggested, given)) return false;
+        if (!ask_image_name(kind, disks_path, suggested, given)) return false;
     }
     char name[FLOPPY_NAME_SIZE];
     std::string host;
@@ -269,7 +270,9 @@ bool disk_save_image(int drive) {
         // Another file under the new name is replaced only when the user says so.
         if (std::strcmp(name, given) != 0 && file_exists(host)) {
             const int answer = ask_replace(drive, host);
-            if (answer == 2 && ask_image_name(kind, path_file_part(name), given)) continue;
+            if (answer == 2 &&
+                ask_image_name(kind, path_folder_of(name), path_file_part(name), given))
+                continue;
             if (answer != 1) return false;
         }
         std::string error;
@@ -278,7 +281,9 @@ bool disk_save_image(int drive) {
         ui_warning(file_failure_text("Can't write to", host, error).c_str());
         // A file that cannot be written (write-protected, on a full or
         // read-only disk): the disk may still go under another name.
-        if (ui_nobody_to_ask() || !ask_image_name(kind, path_file_part(name), given)) return false;
+        if (ui_nobody_to_ask() ||
+            !ask_image_name(kind, path_folder_of(name), path_file_part(name), given))
+            return false;
     }
     if (std::strcmp(name, given) != 0)
         con_printf("The disk in drive %d was saved as %s.\n", drive, host.c_str());

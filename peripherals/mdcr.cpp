@@ -389,11 +389,12 @@ bool mdcr_create_at(const char* path) {
     return mdcr_insert_file(path) != 0;
 }
 
-// The save requester for a tape's name, `suggested` offered: true with the
-// name chosen in `chosen` (sizeof mdcr_file_name bytes), whose drawer is
-// remembered.
-static bool ask_tape_name(const char* suggested, char* chosen) {
-    if (ui_host.save_request(file_kinds[KIND_MDCR].save_title, "#?.MDCR", tapes_path, suggested,
+// The save requester titled `title` for a tape's name, opening in `drawer`
+// with `suggested` offered: true with the name chosen in `chosen` (sizeof
+// mdcr_file_name bytes), whose drawer is remembered.
+static bool ask_tape_name(const char* title, const std::string& drawer, const char* suggested,
+                          char* chosen) {
+    if (ui_host.save_request(title, "#?.MDCR", drawer.c_str(), suggested,
                              file_suffix_adder(".mdcr"), chosen) != 0)
         return false;
     remember_drawer(chosen);
@@ -409,7 +410,8 @@ void mdcr_create_image() {
         suggested += ".mdcr";
     }
     char chosen[sizeof mdcr_file_name] = "";
-    if (ask_tape_name(suggested.c_str(), chosen)) mdcr_create_at(chosen);
+    if (ask_tape_name(file_kinds[KIND_MDCR].save_title, tapes_path, suggested.c_str(), chosen))
+        mdcr_create_at(chosen);
 }
 
 int mdcr_save_image() {
@@ -425,7 +427,9 @@ int mdcr_save_image() {
         // A file that cannot be written (write-protected, on a full or
         // read-only disk): the tape may still go under another name.
         const std::string offered = path_file_part(name);
-        if (ui_nobody_to_ask() || !ask_tape_name(offered.c_str(), name)) return 0;
+        if (ui_nobody_to_ask() ||
+            !ask_tape_name("Save MDCR Tape", path_folder_of(name), offered.c_str(), name))
+            return 0;
     }
     if (std::strcmp(name, mdcr_file_name) != 0) {
         con_printf("The MDCR tape was saved as %s.\n", path_to_host(name).c_str());

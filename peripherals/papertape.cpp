@@ -32,7 +32,8 @@ namespace {
 // What each unit knows of its tape's file: what the file was when the tape
 // went in (or was created), and whether anything was punched on the tape
 // since. Only a punched tape goes back, and only over that same file, unless
-// the user was told it had changed and ejects again (`over_changed`).
+// the user was told it had changed (`over_changed`) and then presses Eject:
+// every other way (Quit, a load, Create) keeps the other file.
 // `held_back`: the last write-back failed and the tape stayed in the unit.
 struct UnitFile {
     FileIdentity took;
@@ -79,7 +80,7 @@ static bool holds(int u, const char* path, const FileIdentity& at) {
            file_identity_same(at, file_identity_at(path_to_host(papertape_file_name[u])));
 }
 
-static bool bring_back(int u);
+static bool bring_back(int u, bool eject = false);
 
 int papertape_insert(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return 0;
@@ -182,13 +183,15 @@ void papertape_stop(int u) {
 }
 
 // Writes a punched tape back over its file: false, with a warning naming the
-// file and why, when it was not written.
-static bool write_back(int u) {
+// file and why, when it was not written. Only an `eject` after the warning
+// writes over a file that changed since the tape went in.
+static bool write_back(int u, bool eject) {
     UnitFile& f = unit_files[u];
     const std::string host = path_to_host(papertape_file_name[u]);
     // While the program runs the tape stays in the unit, to be ejected again.
     const char* kept = app_exiting ? "" : "\nThe papertape stays in the unit: Eject ";
-    const std::string what = f.over_changed ? "" : file_identity_change(host, f.took, true);
+    const std::string what =
+        eject && f.over_changed ? "" : file_identity_change(host, f.took, true);
     if (!what.empty()) {
         f.over_changed = true;
         std::string text = file_identity_warning("Can't write the papertape back", host, what);
@@ -211,10 +214,10 @@ static bool write_back(int u) {
 // come from the file as it is now. False when it was not written: it is
 // then held back, punched frames and all. A tape only read keeps its file as
 // it is, whatever became of it.
-static bool bring_back(int u) {
+static bool bring_back(int u, bool eject) {
     UnitFile& f = unit_files[u];
     if (!f.punched) return true;
-    if (!write_back(u)) {
+    if (!write_back(u, eject)) {
         f.held_back = true;
         refresh();
         return false;
@@ -224,16 +227,24 @@ static bool bring_back(int u) {
     return true;
 }
 
-bool papertape_close(int u) {
+static bool empty_unit(int u, bool eject) {
     if (!unit_ok(u) || papertape_state[u] == TAPE_EMPTY) return true;
     papertape_stop(u);
-    if (!bring_back(u)) return false;
+    if (!bring_back(u, eject)) return false;
     papertape_state[u] = TAPE_EMPTY;
     papertape_length[u] = 0;
     papertape_position[u] = 0;
     unit_files[u] = UnitFile{};
     refresh();
     return true;
+}
+
+bool papertape_close(int u) {
+    return empty_unit(u, false);
+}
+
+bool papertape_eject(int u) {
+    return empty_unit(u, true);
 }
 
 bool papertape_held_back(int u) {

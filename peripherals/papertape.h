@@ -10,7 +10,8 @@
 // removed, replaced or rewritten by another program meanwhile is named in a
 // warning. A tape that cannot go back stays in its unit, frames and all, so
 // that it can be ejected again (once space was freed; a file named as
-// changed is then written all the same). A tape only read, and the TWIN's
+// changed is then written all the same by Eject, and by nothing else). A
+// tape only read, and the TWIN's
 // reader (which never punches), leave their files as they are.
 #pragma once
 
@@ -51,8 +52,12 @@ bool papertape_create_at(int u, const char* path);
 void papertape_stop(int u);
 // Empties the unit, writing a punched tape back over its file first. False
 // (with a warning naming the file and why) when it was not written: the file
-// is then left as it is, and the tape stays in the unit.
+// is then left as it is, and the tape stays in the unit. A file that changed
+// since the tape went in is never written over.
 bool papertape_close(int u);
+// The window's Eject: papertape_close, except that a file the user was
+// already warned had changed is written over all the same.
+bool papertape_eject(int u);
 // Whether unit u holds a punched tape that is not going back to its file as
 // things stand: its last write-back failed, or the file changed since.
 bool papertape_held_back(int u);

@@ -584,23 +584,19 @@ int tape_insert_file(const char* path) {
         tape_close_sample_file();
 
     // The new tape is read aside; the deck changes only once it is taken.
-    struct stat st {};
-    if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
-        ui_warning("Can't open file for input!");
-        return 0;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > MAX_TAPE_FILE) {
-        ui_warning(cat_str(335, "File is too large!\n\n"));
-        return 0;
-    }
     // Read only: a tape on a read-only drive plays, and one that is only
-    // played is never written.
-    std::FILE* f = std::fopen(host.c_str(), "rb");
+    // played is never written. A folder, a FIFO or a device is refused
+    // without waiting on it.
+    unsigned long long length = 0;
+    const int fd = path_open_regular(host, &length);
+    std::FILE* f = fd >= 0 && length > 0 && length <= MAX_TAPE_FILE ? ::fdopen(fd, "rb") : nullptr;
     if (!f) {
-        ui_warning("Can't open file for input!");
+        if (fd >= 0) ::close(fd);
+        ui_warning(fd >= 0 && length > MAX_TAPE_FILE ? cat_str(335, "File is too large!\n\n")
+                                                     : "Can't open file for input!");
         return 0;
     }
-    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    const std::size_t size = static_cast<std::size_t>(length);
     u8 head[TAPE_HEADER_WINDOW];
     const std::size_t got = std::fread(head, 1, std::min(size, sizeof head), f);
     TapeHeader h;

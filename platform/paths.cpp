@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -65,6 +66,12 @@ const char* path_file_part(const char* name) {
     for (const char* p = name; *p; p++)
         if (*p == '/' || *p == ':') part = p + 1;
     return part;
+}
+
+std::string path_folder_of(std::string_view name) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path_to_host(name), ec);
+    return ec ? std::string() : whole.parent_path().string();
 }
 
 std::string path_to_host(std::string_view name) {

@@ -24,6 +24,10 @@ std::string path_to_host(std::string_view name);
 // or '/' (the whole name when it has neither).
 const char* path_file_part(const char* name);
 
+// The host folder that holds the file `name` (a relative name's taken against
+// the current folder); "" when it cannot be told.
+std::string path_folder_of(std::string_view name);
+
 // Creates `dir` and any missing parents. True when it exists as a folder.
 bool path_make_dirs(const std::string& dir);
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -47,6 +48,9 @@ class DiskRefusalsProgram : public ProgramTest {
         test_write_file(projects / "BIG", std::string(400000, 'b'));
         test_write_file(projects / "a.longext", "x");
         test_write_file(projects / "LONGFILENAME.X", "x");
+        fs::remove(projects / "fi");
+        ASSERT_EQ(mkfifo((projects / "fi").c_str(), 0600), 0);
+        fs::create_directories(projects / "fo");
     }
     // Each line answers rc 10 with exactly its reason, over the port and, with
     // QUIET, as the result; the disk's listing is the same afterwards.
@@ -62,14 +66,17 @@ class DiskRefusalsProgram : public ProgramTest {
         EXPECT_EQ(fine("DEBUGGER DIR"), before);
     }
     // What no disk system takes: a file that cannot be read (`missing`, a name
-    // the system accepts), one larger than the disk, names too long.
+    // the system accepts; a FIFO, refused without waiting for a writer; a
+    // folder), one larger than the disk, names too long.
     void expect_inject_refused(const std::string& missing, bool extensions) {
         const std::string unreadable = "Can't open file \"" + missing + "\" for input!\n\n";
         const std::string line = "INJECT " + missing;
         expect_refused({{line.c_str(), unreadable.c_str()},
                         {"INJECT /nonexistent", "Can't open file \"/nonexistent\" for input!\n\n"},
                         {"INJECT BIG", "Disk is too full!\n\n"},
-                        {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"}});
+                        {"INJECT LONGFILENAME.X", "Filename is too long!\n\n"},
+                        {"INJECT fi", "Can't open file \"fi\" for input!\n\n"},
+                        {"INJECT fo", "Can't open file \"fo\" for input!\n\n"}});
         if (extensions) expect_refused({{"INJECT a.longext", "Extension is too long!\n\n"}});
     }
     // Disk bytes out of the image's range, byte values that are no byte, and

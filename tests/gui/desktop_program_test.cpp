@@ -376,6 +376,66 @@ TEST_F(DesktopProgram, APunchedTapeGoesBackBeforeItsFileIsReadUnderAnotherName) 
     pid = -1;
 }
 
+// A punched tape whose file another program replaced: Eject warns that a
+// second Eject writes there all the same, and nothing else does: Project >
+// Quit > Yes and the port's QUIT keep the other program's file, as the quit
+// window and QUIT's reply say, and OPEN of the name is refused each time.
+TEST_F(DesktopProgram, OnlyEjectWritesAPunchedTapeOverAReplacedFile) {
+    const fs::path tape = home.path() / "w.pap";
+    const std::vector<u8> theirs{'T', 'H', 'I', 'R', 'D'};
+    for (const std::string way : {"menu", "QUIT"}) {
+        write_bytes(tape, {'O', 'L', 'D'});
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        std::string result;
+        send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
+        ASSERT_EQ(ask("OPEN " + tape.string()), 0);
+        ASSERT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
+        const XWindow units = wait_for("Papertape Units: w.pap");
+        ASSERT_FALSE(units.name.empty()) << log();
+        const auto press = [&](int button) { // the punch unit's transport buttons
+            click(units.left + button, units.top + 83);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        };
+        press(40); // Record
+        ASSERT_EQ(ask("DEBUGGER \"WRITEPORT E8 21\""), 0);
+        press(299); // Stop
+        write_bytes(home.path() / "t", theirs);
+        fs::rename(home.path() / "t", tape);
+        press(364); // Eject
+        ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+        keys("Return");
+        ASSERT_TRUE(wait_for("Warning", true, true).name.empty());
+        EXPECT_EQ(read_bytes(tape), theirs) << way;
+        if (way == "menu") {
+            const XWindow main = wait_for("Brindlemox ", false);
+            click(main.left + 30, main.top + 10); // the "Project" menu
+            keys("Up Return");                   // Quit
+            ASSERT_FALSE(wait_for("Brindlemox TWIN 36.4").name.empty()) << log();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            keys("y"); // Yes, past the papertape the window names
+            ASSERT_FALSE(wait_for("Warning").name.empty()) << log(); // what was not finished
+            keys("Return");
+        } else {
+            for (int i = 0; i < 2; i++) {
+                EXPECT_EQ(send("OPEN " + tape.string(), &result), 10) << result;
+                EXPECT_NE(result.find("was replaced by another file"), std::string::npos) << result;
+            }
+            EXPECT_EQ(send("QUIT", &result), 5);
+            EXPECT_EQ(result, "Papertapes not back in their files: unit 0 (\"w.pap\"); "
+                              "they are dropped.\n");
+        }
+        EXPECT_EQ(wait_exit(), 0) << way;
+        pid = -1;
+        EXPECT_EQ(read_bytes(tape), theirs) << way;
+        EXPECT_NE(log().find("Can't write the papertape back: its file " + tape.string() +
+                             " was replaced by another file since it went in."),
+                  std::string::npos)
+            << log();
+        close(fd);
+        fd = -1;
+    }
+}
+
 // An empty papertape, as Create papertape... leaves one when nothing was
 // punched, goes into the unit when opened through the port and when named on
 // the command line, as the window's Insert papertape... takes it.

@@ -136,9 +136,9 @@ TEST_F(Papertape, PunchingTheLastFrameStopsTheUnit) {
     EXPECT_EQ(papertape_buffer[0][PAPERTAPE_SIZE - 1], 0xAA);
 }
 
-// A tape that cannot go back stays in the unit, frames and all, until it can:
-// here its file gave way to a folder, which can then not be written over
-// either. Nothing takes its place meanwhile.
+// A tape that cannot go back stays in the unit, frames and all, until Eject
+// can write it: here its file gave way to a folder, which can then not be
+// written over either. Nothing takes its place meanwhile.
 TEST_F(Papertape, FailedWriteBackKeepsTheTapeUntilItIsWritten) {
     test_write_file(home / "k.pap", "old");
     ASSERT_EQ(papertape_insert(0, file("k.pap").c_str()), 1);
@@ -150,7 +150,7 @@ TEST_F(Papertape, FailedWriteBackKeepsTheTapeUntilItIsWritten) {
          {"since it went in.\nThe papertape stays in the unit: "
           "Eject writes it there all the same.",
           "Is a directory!\nThe papertape stays in the unit: Eject tries again."}) {
-        EXPECT_FALSE(papertape_close(0));
+        EXPECT_FALSE(papertape_eject(0));
         EXPECT_NE(last_warning.find(said), std::string::npos) << last_warning;
         EXPECT_EQ(test_read_file(home / "k.pap" / "inside"), "kept");
         EXPECT_EQ(papertape_state[0], TAPE_STOPPED);
@@ -163,7 +163,7 @@ TEST_F(Papertape, FailedWriteBackKeepsTheTapeUntilItIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(home / "new.pap"));
     EXPECT_EQ(papertape_length[0], 3u);
     std::filesystem::remove_all(home / "k.pap");
-    EXPECT_TRUE(papertape_close(0));
+    EXPECT_TRUE(papertape_eject(0));
     EXPECT_EQ(test_read_file(home / "k.pap"), "Nld");
 }
 

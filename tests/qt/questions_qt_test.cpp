@@ -160,9 +160,14 @@ class User {
 
 // A file requester answered as a user does: the name field clicked (the
 // requester's window made active: offscreen, in a slow build, it may not be
-// yet), `path` typed over the name offered, then Save pressed.
-std::function<void(QFileDialog*)> save_as(const fs::path& path) {
-    return [path](QFileDialog* dialog) {
+// yet), `path` typed over the name offered, then Save pressed. `seen` (if
+// given) keeps the requester's title and the folder it opened in, "title in
+// folder".
+std::function<void(QFileDialog*)> save_as(const fs::path& path, std::string* seen = nullptr) {
+    return [path, seen](QFileDialog* dialog) {
+        if (seen && seen->empty())
+            *seen = dialog->windowTitle().toStdString() + " in " +
+                    dialog->directory().absolutePath().toStdString();
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         if (!name) return dialog->reject();
         if (!name->hasFocus()) {
@@ -355,11 +360,14 @@ TEST_F(QuestionsQt, AWriteProtectedChangedDiskOnASwitchIsKeptOrSavedElsewhere) {
 
     {
         User user(0, {"Update disk...", "OK"});
-        user.file = save_as(home / "copy.img");
+        std::string seen;
+        fs::create_directories(home / "Disks"); // the drawer it is not to open in
+        user.file = save_as(home / "copy.img", &seen);
         pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
         ASSERT_EQ(user.asked.size(), 2u) << user.asked.back();
         EXPECT_EQ(user.asked[1],
                   "Can't write to " + (home / "ro.img").string() + ": Read-only file!");
+        EXPECT_EQ(seen, "Save TWIN Floppy Disk in " + home.string()); // the disk's own folder
     }
     EXPECT_EQ(machine, ARCADIA);
     EXPECT_EQ(contents(home / "ro.img")[0x400], '\x40');
@@ -387,11 +395,13 @@ TEST_F(QuestionsQt, AWriteProtectedChangedMdcrTapeOnASwitchIsSavedElsewhere) {
     const std::string written(mdcr_image, mdcr_image + mdcr_blocks * MDCR_BLOCK_SIZE);
     {
         User user(0, {"Update MDCR tape", "OK"});
-        user.file = save_as(home / "kept.mdcr");
+        std::string seen;
+        user.file = save_as(home / "kept.mdcr", &seen);
         pick(row("Settings", "Machine", "Emerson Arcadia 2001"));
         ASSERT_EQ(user.asked.size(), 2u) << user.asked.back();
         EXPECT_EQ(user.asked[1],
                   "Can't write to " + (home / "ro.mdcr").string() + ": Read-only file!");
+        EXPECT_EQ(seen, "Save MDCR Tape in " + home.string());
     }
     EXPECT_EQ(machine, ARCADIA);
     EXPECT_EQ(contents(home / "ro.mdcr"), std::string(256, '\1'));
