@@ -79,6 +79,33 @@ class DesktopProgram : public ProgramTest {
         return wait_for("Brindlemox ", false);
     }
 
+    // The TWIN started on the display with `tape` in papertape unit 0 and the
+    // Papertape Units window open: that window (no name when it did not open).
+    XWindow papertape_units(const fs::path& tape) {
+        if (start_on_display().name.empty()) return {};
+        std::string result;
+        send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
+        EXPECT_EQ(ask("OPEN " + tape.string()), 0);
+        EXPECT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
+        // Where it stays: a window just opened may still be put in its place.
+        const std::string name = "Papertape Units: " + tape.filename().string();
+        XWindow units = wait_for(name);
+        for (int i = 0; i < 20 && !units.name.empty(); i++) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            const XWindow now = wait_for(name);
+            if (now.left == units.left && now.top == units.top && now.width == units.width &&
+                now.height == units.height)
+                break;
+            units = now;
+        }
+        return units;
+    }
+    // Clicks the punch unit's transport button `button` pixels across `units`.
+    void punch_button(const XWindow& units, int button) {
+        click(units.left + button, units.top + 83);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+
     XDisplay x;
     fs::path mounted;
     int rc = 0;
@@ -292,15 +319,10 @@ TEST_F(DesktopProgram, APunchedTapeThatCannotGoBackIsNamedOnTheWayOut) {
     for (const std::string way : {"QUIT", "break"}) {
         fs::remove(home.path() / "disk" / "filler");
         write_bytes(tape, {'O', 'L', 'D'});
-        ASSERT_FALSE(start_on_display().name.empty()) << log();
-        std::string result;
-        send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
-        ASSERT_EQ(ask("OPEN " + tape.string()), 0);
-        ASSERT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
-        const XWindow units = wait_for("Papertape Units: k.pap");
+        const XWindow units = papertape_units(tape);
         ASSERT_FALSE(units.name.empty()) << log();
-        click(units.left + 40, units.top + 83); // Record: the punch unit's first transport button
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::string result;
+        punch_button(units, 40); // Record
         ASSERT_EQ(ask("DEBUGGER \"WRITEPORT E8 4E\""), 0); // the console prints onto the tape
         EXPECT_EQ(send("OPEN " + tape.string(), &result), 0) << result; // into the reader
         EXPECT_EQ(read_bytes(tape), (std::vector<u8>{'N', 'L', 'D'})) << way;
@@ -346,17 +368,10 @@ TEST_F(DesktopProgram, APunchedTapeGoesBackBeforeItsFileIsReadUnderAnotherName) 
     write_bytes(tape, {'A', 'B', 'C'});
     fs::create_symlink("k.pap", dir / "lnk.pap");
     fs::create_hard_link(tape, dir / "hard.pap");
-    ASSERT_FALSE(start_on_display().name.empty()) << log();
-    std::string result, punched = "ABC";
-    send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
-    ASSERT_EQ(ask("OPEN " + tape.string()), 0);
-    ASSERT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
-    const XWindow units = wait_for("Papertape Units: k.pap");
+    const XWindow units = papertape_units(tape);
     ASSERT_FALSE(units.name.empty()) << log();
-    const auto press = [&](int button) { // the punch unit's transport buttons
-        click(units.left + button, units.top + 83);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    };
+    std::string result, punched = "ABC";
+    const auto press = [&](int button) { punch_button(units, button); };
     for (const char* name : {"lnk.pap", "sub/../k.pap", "hard.pap", "./k.pap", ""}) {
         press(234); // to the end
         press(40);  // Record
@@ -385,17 +400,10 @@ TEST_F(DesktopProgram, OnlyEjectWritesAPunchedTapeOverAReplacedFile) {
     const std::vector<u8> theirs{'T', 'H', 'I', 'R', 'D'};
     for (const std::string way : {"menu", "QUIT"}) {
         write_bytes(tape, {'O', 'L', 'D'});
-        ASSERT_FALSE(start_on_display().name.empty()) << log();
-        std::string result;
-        send("SETMACHINE TWIN", &result); // 5: its ROM images are missing
-        ASSERT_EQ(ask("OPEN " + tape.string()), 0);
-        ASSERT_EQ(ask("MENU PERIPHERALS.PAPERTAPE"), 0);
-        const XWindow units = wait_for("Papertape Units: w.pap");
+        const XWindow units = papertape_units(tape);
         ASSERT_FALSE(units.name.empty()) << log();
-        const auto press = [&](int button) { // the punch unit's transport buttons
-            click(units.left + button, units.top + 83);
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        };
+        std::string result;
+        const auto press = [&](int button) { punch_button(units, button); };
         press(40); // Record
         ASSERT_EQ(ask("DEBUGGER \"WRITEPORT E8 21\""), 0);
         press(299); // Stop
