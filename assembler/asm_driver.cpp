@@ -217,8 +217,7 @@ bool may_replace(const std::string& name, const char* what) {
     if (!file_save_target(name, &target, nullptr) ||
         file_identity_same(file_identity_at(name), file_identity_at(asm_source_name)))
         return true;
-    std::error_code error;
-    const std::string shown = std::filesystem::absolute(name, error).lexically_normal().string();
+    const std::string shown = path_absolute(name);
     const std::string source = path_file_part(asm_source_name);
     if (own_output_may_go(name, shown + " is in the place of the " + what + " of " + source +
                                     ", and it is not the assembler's own output as the "
@@ -393,8 +392,7 @@ void finish(bool completed_pass2) {
     if (may_replace(list_name, "listing") &&
         (!object_due || may_replace(asm_object_name, "object file")) &&
         write_whole(list_name, listing)) {
-        std::error_code error;
-        asm_listing_name = std::filesystem::absolute(list_name, error).lexically_normal().string();
+        asm_listing_name = path_absolute(list_name);
     }
 
     if (asm_error_count) {

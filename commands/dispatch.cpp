@@ -242,12 +242,9 @@ void act_quickload(const CmdRow&, const CmdCall&) {
 }
 
 void act_quicksave(const CmdRow&, const CmdCall&) {
-    char kept[FILE_NAME_SIZE];
-    std::memcpy(kept, file_name_buffer, sizeof kept);
-    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", games_path);
-    games_add_part(file_name_buffer, sizeof file_name_buffer, "QUICKSAV.COS");
-    if (!state_save_file(8, 1)) cmd_action_failed("the state was not saved", state_save_error());
-    std::memcpy(file_name_buffer, kept, sizeof kept);
+    char path[FILE_NAME_SIZE];
+    games_add_part(std::strcpy(path, games_path), sizeof path, "QUICKSAV.COS");
+    if (!state_save_aside(path, 8, 1)) cmd_action_failed("the state was not saved", state_save_error());
 }
 
 void act_audit(const CmdRow&, const CmdCall&) {

@@ -345,6 +345,11 @@ static void count_kind(const char* path, int kind, int verbose) {
 // game's row at 36 and 37.
 constexpr std::size_t STATE_LIST_HEADER = 38;
 
+// A state or recording: told by its header, whatever its length.
+static bool header_only(int kind) {
+    return kind == KIND_COS || kind == KIND_COR;
+}
+
 void games_scan_file(const char* path, u32 size, int verbose) {
     if (games_count > GAMES_MAX - 1) return;
     std::vector<u8> data;
@@ -367,7 +372,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
             count_unknown(path, verbose);
             return;
         }
-        if (kind == KIND_COS || kind == KIND_COR) {
+        if (header_only(kind)) {
             // A state or recording is told by its header, whatever its length:
             // only the header is read.
             data.resize(STATE_LIST_HEADER);
@@ -392,8 +397,7 @@ void games_scan_file(const char* path, u32 size, int verbose) {
             if (read != READ_OK) return;
         }
     }
-    const bool header_only = kind == KIND_COS || kind == KIND_COR;
-    if (data.empty() || (!header_only && data.size() > GAME_IDENTIFY_MAX_SIZE)) {
+    if (data.empty() || (!header_only(kind) && data.size() > GAME_IDENTIFY_MAX_SIZE)) {
         count_unknown(path, verbose);
         return;
     }

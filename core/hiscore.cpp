@@ -363,12 +363,8 @@ void autosave_on_exit() {
         path += "AUTOSAVE.COS";
         if (path.size() < FILE_NAME_SIZE) {
             // The recorders still to be finished name their sound files after
-            // the file in the buffer: it is given back.
-            char kept[FILE_NAME_SIZE];
-            std::memcpy(kept, file_name_buffer, sizeof kept);
-            std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s", path.c_str());
-            state_save_file(FILE_KIND_COS, 0);
-            std::memcpy(file_name_buffer, kept, sizeof kept);
+            // the file in the buffer: it stays.
+            state_save_aside(path.c_str(), FILE_KIND_COS, 0);
         }
     }
     if (machine_row().leave) machine_row().leave();

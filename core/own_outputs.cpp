@@ -87,9 +87,8 @@ bool own_output_is(const std::string& host) {
 void own_output_note(const std::string& host, const void* data, std::size_t size) {
     struct stat st;
     if (!target_stat(host, &st)) return;
-    std::error_code error;
-    std::string path = std::filesystem::absolute(host, error).lexically_normal().string();
-    if (error || path.find_first_of("\r\n") != std::string::npos) path = "-";
+    std::string path = path_absolute(host);
+    if (path.front() != '/' || path.find_first_of("\r\n") != std::string::npos) path = "-";
     Entry added{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
                 static_cast<std::uint64_t>(size), check_of(data, size), path};
     // Entries whose file is gone from its place, or is this one, are dropped.

@@ -198,14 +198,26 @@ static bool give_state_suffix(int kind, char* name, std::size_t size) {
     return true;
 }
 
-bool state_save_as(const char* name, int kind, int refresh_title, bool stop_recorders) {
+// state_save_file of `name`; the name of what runs is given back after a
+// failed save, or, `aside`, after any.
+static bool save_named(const char* name, int kind, int refresh_title, bool stop_recorders,
+                       bool aside) {
     char kept[FILE_NAME_SIZE];
     std::memcpy(kept, file_name_buffer, sizeof kept);
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name);
-    if (state_save_file(kind, refresh_title, stop_recorders)) return true;
+    const bool saved = state_save_file(kind, refresh_title, stop_recorders);
+    if (saved && !aside) return true;
     std::memcpy(file_name_buffer, kept, sizeof kept);
     if (refresh_title) ui_mark(UI_TITLE);
-    return false;
+    return saved;
+}
+
+bool state_save_as(const char* name, int kind, int refresh_title, bool stop_recorders) {
+    return save_named(name, kind, refresh_title, stop_recorders, false);
+}
+
+bool state_save_aside(const char* name, int kind, int refresh_title) {
+    return save_named(name, kind, refresh_title, false, true);
 }
 
 bool state_save_file(int kind, int refresh_title, bool stop_recorders) {

@@ -42,6 +42,9 @@ bool state_save_file(int kind, int refresh_title, bool stop_recorders = false);
 // Revert reloads) only once its file is written: after a failed save the name
 // is what it was.
 bool state_save_as(const char* name, int kind, int refresh_title, bool stop_recorders = false);
+// state_save_file of `name` beside what runs (a quicksave, the autosave): the
+// name of what runs stays as it was, whether the file was written or not.
+bool state_save_aside(const char* name, int kind, int refresh_title);
 // Why the last state_save_file wrote nothing ("" when it wrote its file).
 const std::string& state_save_error();
 // The name the last state_save_file wrote ("" when it wrote nothing).

@@ -25,13 +25,11 @@
 #include "debugger/debugger.h"
 #include "debugger/labels.h"
 #include "debugger/symbols_seam.h"
-#include "platform/paths.h"
 #include "core/machine_titles.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <string>
 #include <unistd.h>
@@ -466,20 +464,8 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
         // A link's target is written (the link stays); what a save never
         // replaces stays as it is.
         std::string target, why;
-        std::error_code error;
-        const std::string shown =
-            std::filesystem::absolute(final_name, error).lexically_normal().string();
-        if (name_made && !own_output_may_go(final_name,
-                                            shown + " is in the place of the source DISGAME "
-                                                    "names after " + path_file_part(filename) +
-                                                    ", and it is not an earlier output of "
-                                                    "DISGAME.\nReplace loses that file; Keep "
-                                                    "leaves it as it is.")) {
+        if (name_made && !dbg_made_name_free(final_name)) {
             why = "kept";
-            dbg_refuse("Kept %s: DISGAME writes its source there, and that file is not an "
-                       "earlier output of DISGAME. Give DISGAME the source's name ending in "
-                       ".asm, or move that file.\n",
-                       shown.c_str());
         } else if (file_save_target(final_name, &target, &why)) {
             asm_output_file = open_source_file(out, target);
         } else {

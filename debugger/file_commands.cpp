@@ -20,7 +20,6 @@
 #include "platform/paths.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,20 +78,24 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
 
 } // namespace
 
+bool dbg_made_name_free(const std::string& name) {
+    const std::string shown = path_absolute(name);
+    if (own_output_may_go(name, shown + " is in the place of the file " + dbg_cmd +
+                                    " names for itself, and it is not an earlier output of " +
+                                    dbg_cmd + ".\nReplace loses that file; Keep leaves it as "
+                                              "it is."))
+        return true;
+    dbg_refuse("Kept %s: %s writes its file there, and that file is not an earlier output of %s. "
+               "Name the file to write with its suffix, or move that file.\n\n",
+               shown.c_str(), dbg_cmd, dbg_cmd);
+    return false;
+}
+
 void dbg_save_in_projects(const char* given, const char* name,
                           const std::function<int(const char*)>& save) {
     dir_enter_projects();
-    std::error_code error;
-    const std::string shown = std::filesystem::absolute(name, error).lexically_normal().string();
-    const bool made = own_output_name_made(given, name);
-    if (made && !own_output_may_go(name, shown + " is in the place of the file " + dbg_cmd +
-                                             " names for itself, and it is not an earlier "
-                                             "output of " + dbg_cmd + ".\nReplace loses that "
-                                             "file; Keep leaves it as it is.")) {
+    if (own_output_name_made(given, name) && !dbg_made_name_free(name)) {
         dir_restore();
-        dbg_refuse("Kept %s: %s writes its file there, and that file is not an earlier output of "
-                   "%s. Name the file to write with its suffix, or move that file.\n\n",
-                   shown.c_str(), dbg_cmd, dbg_cmd);
         return;
     }
     const int written = save(name);

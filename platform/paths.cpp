@@ -74,6 +74,12 @@ std::string path_folder_of(std::string_view name) {
     return ec ? std::string() : whole.parent_path().string();
 }
 
+std::string path_absolute(const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(name, ec);
+    return ec ? name : whole.lexically_normal().string();
+}
+
 std::string path_to_host(std::string_view name) {
     // A volume name is everything before the first colon, when no slash precedes it.
     size_t colon = name.find(':');

@@ -27,6 +27,10 @@ const char* path_file_part(const char* name);
 // The host folder that holds the file `name` (a relative name's taken against
 // the current folder); "" when it cannot be told.
 std::string path_folder_of(std::string_view name);
+// `name` as an absolute host path with "." and ".." taken out (a relative
+// name taken against the current folder), as a message shows it; the name
+// as given when it cannot be told.
+std::string path_absolute(const std::string& name);
 
 // Creates `dir` and any missing parents. True when it exists as a folder.
 bool path_make_dirs(const std::string& dir);
