@@ -102,8 +102,9 @@ void own_output_note(const std::string& host, const void* data, std::size_t size
     }
     kept.push_back(added);
     if (kept.size() > RECORD_MAX) kept.erase(kept.begin(), kept.end() - RECORD_MAX);
-    std::string text = "# Files the assembler wrote: device inode size check path. A file\n"
-                       "# listed here is replaced by the next assembly without a question.\n";
+    std::string text = "# Files the program wrote at names it made (the assembler, DISGAME, the\n"
+                       "# debugger's savers): device inode size check path. A file listed\n"
+                       "# here is replaced by the next such write without a question.\n";
     for (const Entry& e : kept) {
         char head[96];
         std::snprintf(head, sizeof head, "%" PRIu64 " %" PRIu64 " %" PRIu64 " %016" PRIx64 " ",

@@ -1,8 +1,9 @@
 // The files the program wrote at names it made itself (the assembler's
-// listing and object file, named after their source), so that a later run,
-// also after a restart, replaces its own earlier output without asking while
-// any other file at such a name stays the user's. The record lives in the
-// program home and holds each file's device, inode, size and a check of its
+// listing and object file, named after their source; DISGAME's source and the
+// debugger's saves, named after the game or given their own suffix), so that
+// a later run, also after a restart, replaces its own earlier output without
+// asking while any other file at such a name stays the user's. The record
+// lives in the program home and holds each file's device, inode, size and a check of its
 // contents: a file reached by another name is still found, and a file the
 // user put there later, or changed since, is not the program's any more.
 //
