@@ -323,3 +323,24 @@ TEST_F(LoadsProgram, ARecentFileWaitsForTheFrameToEnd) {
 }
 
 } // namespace
+
+namespace {
+
+// Two files whose names differ only in letter case are two entries of the
+// recent files, each loading its own file.
+TEST_F(LoadsProgram, RecentFilesTellNamesInOtherLetterCaseApart) {
+    const std::string upper = put("Game.bin", std::string("\x04\x11\xCC\x18\x00\x1B\x7E", 7));
+    const std::string lower = put("game.bin", std::string("\x04\x22\xCC\x18\x00\x1B\x7E", 7));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + upper, &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + lower, &result), 0) << result;
+    EXPECT_EQ(peek(1), "34");
+    EXPECT_EQ(send("MENU PROJECT.RECENT2", &result), 0) << result;
+    EXPECT_EQ(peek(1), "17");
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+} // namespace
