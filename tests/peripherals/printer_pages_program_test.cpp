@@ -1,0 +1,117 @@
+// The printer's automatic page saving in the running program, driven through
+// its port: pages are named after the loaded file (or "Printer"), and a file
+// already at such a name, the user's or an earlier session's, is never
+// replaced; the page takes the next free numbered name and says so.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PrinterPagesProgram : public ProgramTest {
+  protected:
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    // A PIPBUG session with "eachpage" on.
+    void start_session() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        std::string result;
+        send("SETMACHINE PIPBUG", &result);
+        ASSERT_EQ(fine("GETMACHINE"), "PIPBUG");
+    }
+    void quit() {
+        fine("QUIT");
+        EXPECT_EQ(wait_exit(), 0);
+    }
+    // The guest prints `text` on the 7-bit printer and feeds the page until
+    // it is full (and saved): what the port said meanwhile.
+    std::string print_page(const std::string& text) {
+        std::string said;
+        char line[64];
+        for (char c : text) {
+            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT 19 %02X\"", c);
+            said += fine(line);
+        }
+        for (int i = 0; i < 32; i++)
+            said += fine("DEBUGGER \"WRITEPORT 19 0A\"");
+        return said;
+    }
+    fs::path projects() const { return home.path() / "Projects"; }
+    fs::path screenshots() const { return home.path() / "Screenshots"; }
+    static std::string head(const fs::path& file) { return test_read_file(file).substr(0, 4); }
+};
+
+} // namespace
+
+TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
+    // The first run writes the settings; "eachpage" is switched on in them.
+    start_session();
+    quit();
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    std::string settings = test_read_file(ini);
+    const std::size_t at = settings.find("eachpage=false");
+    ASSERT_NE(at, std::string::npos);
+    settings.replace(at, 14, "eachpage=true");
+    test_write_file(ini, settings);
+
+    // Nothing loaded: the pages are "Printer"; a later session's pages go
+    // beside the earlier session's.
+    start_session();
+    print_page("ONE");
+    quit();
+    const std::string first_text = test_read_file(projects() / "Printer.txt");
+    EXPECT_EQ(first_text.substr(0, 4), "ONE\n");
+    const std::string first_picture = test_read_file(screenshots() / "Printer-1.ilbm");
+    start_session();
+    std::string said = print_page("TWO");
+    EXPECT_EQ(test_read_file(projects() / "Printer.txt"), first_text);
+    EXPECT_EQ(test_read_file(screenshots() / "Printer-1.ilbm"), first_picture);
+    EXPECT_EQ(test_read_file(projects() / "Printer_2.txt").substr(0, 4), "TWO\n");
+    EXPECT_EQ(head(screenshots() / "Printer-1_2.ilbm"), "FORM");
+    EXPECT_NE(said.find("Page 1 of the printer was saved as " +
+                        fs::canonical(screenshots() / "Printer-1_2.ilbm").string()),
+              std::string::npos)
+        << said;
+
+    // A loaded game: its name leads; the user's game.txt and game-1.ilbm stay.
+    fine("DEBUGGER \"SAVEAOF 0 10 game\"");
+    test_write_file(projects() / "game.txt", "my notes\n");
+    test_write_file(screenshots() / "game-1.ilbm", "my picture");
+    fine("OPEN " + (projects() / "game.aof").string());
+    said = print_page("HELLO");
+    EXPECT_EQ(test_read_file(projects() / "game.txt"), "my notes\n");
+    EXPECT_EQ(test_read_file(screenshots() / "game-1.ilbm"), "my picture");
+    EXPECT_EQ(test_read_file(projects() / "game_2.txt").substr(0, 6), "HELLO\n");
+    EXPECT_EQ(head(screenshots() / "game-1_2.ilbm"), "FORM");
+    EXPECT_NE(said.find("The text of page 1 of the printer was saved as " +
+                        fs::canonical(projects() / "game_2.txt").string()),
+              std::string::npos)
+        << said;
+    // The next page adds to the file the first went to.
+    print_page("WORLD");
+    std::string text = test_read_file(projects() / "game_2.txt");
+    EXPECT_EQ(text.substr(0, 6), "HELLO\n");
+    EXPECT_NE(text.find("WORLD\n"), std::string::npos) << text;
+    EXPECT_EQ(head(screenshots() / "game-2.ilbm"), "FORM");
+    // Once the user changed that file, it is theirs: the next page starts
+    // another.
+    test_write_file(projects() / "game_2.txt", "edited\n");
+    print_page("AGAIN");
+    EXPECT_EQ(test_read_file(projects() / "game_2.txt"), "edited\n");
+    text = test_read_file(projects() / "game_3.txt");
+    EXPECT_NE(text.find("AGAIN\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("WORLD"), std::string::npos) << text;
+    quit();
+}
