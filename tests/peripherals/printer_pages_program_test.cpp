@@ -113,5 +113,15 @@ TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
     text = test_read_file(projects() / "game_3.txt");
     EXPECT_NE(text.find("AGAIN\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("WORLD"), std::string::npos) << text;
+    // A page in progress when the machine is set up again (OPEN) is saved
+    // once, under its own number, and its text follows the others.
+    fine("DEBUGGER \"WRITEPORT 19 4C\"");
+    fine("DEBUGGER \"WRITEPORT 19 0A\"");
+    fine("OPEN " + (projects() / "game.aof").string());
+    EXPECT_EQ(head(screenshots() / "game-4.ilbm"), "FORM");
+    EXPECT_FALSE(fs::exists(screenshots() / "game-0.ilbm"));
+    text = test_read_file(projects() / "game_3.txt");
+    EXPECT_NE(text.find("AGAIN\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("L\n"), std::string::npos) << text;
     quit();
 }
