@@ -105,15 +105,15 @@ enum class Extracted { written, unreadable, refused };
 Extracted extract_entry(const DiskSystem& s, int e) {
     DiskFile file;
     if (!s.extract(e, drive(), &file)) return Extracted::unreadable;
-    if (!dbg_made_name_free(file.name, "Rename the file on the disk, or move that file."))
+    const std::string host = path_absolute(file.name);
+    if (!dbg_made_name_free(host, "Rename the file on the disk, or move that file."))
         return Extracted::refused;
     std::string error;
-    if (!file_write_replace(file.name, file.bytes.data(), file.bytes.size(), &error, false)) {
-        dbg_refuse("%s\n\n",
-                   file_failure_text("Can't write", path_absolute(file.name), error).c_str());
+    if (!file_write_replace(host, file.bytes.data(), file.bytes.size(), &error, false)) {
+        dbg_refuse("%s\n\n", file_failure_text("Can't write", host, error).c_str());
         return Extracted::refused;
     }
-    own_output_note(file.name, file.bytes.data(), file.bytes.size());
+    own_output_note(host, file.bytes.data(), file.bytes.size());
     return Extracted::written;
 }
 
