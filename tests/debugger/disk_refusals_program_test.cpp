@@ -230,19 +230,18 @@ TEST_F(DiskRefusalsProgram, ExtractKeepsTheUsersFileAtTheDisksName) {
 TEST_F(DiskRefusalsProgram, ABinbugTextFileComesBackByteForByte) {
     start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
     const fs::path projects = home.path() / "Projects";
-    // Nine bytes, and a text that ends exactly where a block of the disk
-    // ends once its start and end marks are on.
-    const std::string note = "Hi there\n";
-    const std::string full(252, 'x');
-    test_write_file(projects / "NOTE.TXT", note);
-    test_write_file(projects / "FULL.SRC", full);
-    fine("DEBUGGER QUIET INJECT NOTE.TXT");
-    fine("DEBUGGER QUIET INJECT FULL.SRC");
-    fs::remove(projects / "NOTE.TXT");
-    fs::remove(projects / "FULL.SRC");
+    // Nine bytes; texts whose end mark is the last byte of a block of the
+    // disk, or the first of the next.
+    const std::pair<const char*, std::string> texts[] = {
+        {"NOTE.TXT", "Hi there\n"}, {"FULL.SRC", std::string(252, 'x')}, {"OVER.SRC", std::string(253, 'y')}};
+    for (const auto& [name, text] : texts) {
+        test_write_file(projects / name, text);
+        fine(std::string("DEBUGGER QUIET INJECT ") + name);
+        fs::remove(projects / name);
+    }
     EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n");
-    EXPECT_EQ(test_read_file(projects / "NOTE.TXT"), note);
-    EXPECT_EQ(test_read_file(projects / "FULL.SRC"), full);
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(test_read_file(projects / name), text) << name;
     // On the disk as the DOS keeps a text: STX, the text, ETX.
     const std::string dir = fine("DEBUGGER DIR");
     const std::size_t at = dir.find("NOTE      .TXT $");
