@@ -732,6 +732,7 @@ int load(LoadRequest r, bool report_missing) {
     if (result == LOAD_FAILED) return failed();
     if (result == LOAD_MEDIUM) return result;
 
+    games_find_loaded(); // the row of what runs now, by the file itself
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
     if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
         ui_host.region_changed)
@@ -847,11 +848,9 @@ int file_open_answer(int answer, const char* previous_games_path) {
         games_split_path(file_name_buffer);
         ui_note_recent(file_name_buffer);
     }
-    if (strcasecmp(games_path, previous_games_path) != 0)
-        games_audit_drawer(0);
-    else if (view_gamelist[display_mode])
-        game_list_sel = -1;
-    games_find_loaded();
+    // The load selected the row of what it loaded; a new drawer is listed
+    // and selected anew.
+    if (strcasecmp(games_path, previous_games_path) != 0) games_audit_drawer(0);
     core_hooks_run(CoreHook::sound_stop);
     core_hooks_run(CoreHook::sound_start);
     return result;

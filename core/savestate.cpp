@@ -209,6 +209,8 @@ static bool save_named(const char* name, int kind, int refresh_title, bool stop_
     if (saved && !aside) return true;
     std::memcpy(file_name_buffer, kept, sizeof kept);
     if (refresh_title) ui_mark(UI_TITLE);
+    // The list that took the file in selects what runs, not the file beside it.
+    if (saved) games_find_loaded();
     return saved;
 }
 
