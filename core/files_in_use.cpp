@@ -50,6 +50,44 @@ std::string file_in_use(const std::string& host) {
     return "";
 }
 
+namespace {
+constexpr FileUse MEDIA[] = {FileUse::tape, FileUse::papertape, FileUse::disk, FileUse::mdcr};
+
+// The medium holding the file `at` (its use and entry), false when none.
+bool medium_holding(const FileIdentity& at, FileUse* use, FileInUse* holder) {
+    std::vector<FileInUse> held;
+    for (FileUse u : MEDIA) {
+        held.clear();
+        for (FileUseLister list : listers[static_cast<int>(u)])
+            list(&held);
+        for (FileInUse& f : held) {
+            if (!file_identity_same(f.id, at)) continue;
+            *use = u;
+            *holder = std::move(f);
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+std::string medium_holds_already(const std::string& host, FileUse use, int unit) {
+    const FileIdentity at = file_identity_at(host);
+    FileUse holder_use = FileUse::count;
+    FileInUse holder("", {});
+    if (!at.known || !medium_holding(at, &holder_use, &holder)) return "";
+    if (holder_use == use && (unit < 0 || holder.unit == unit)) return "";
+    return "Can't insert " + host + ": it is already " + holder.what + ".";
+}
+
+int medium_unit_holding(const std::string& host, FileUse use) {
+    const FileIdentity at = file_identity_at(host);
+    FileUse holder_use = FileUse::count;
+    FileInUse holder("", {});
+    if (!at.known || !medium_holding(at, &holder_use, &holder) || holder_use != use) return -1;
+    return holder.unit < 0 ? 0 : holder.unit;
+}
+
 FileUseOwnWrite::FileUseOwnWrite(FileUse use)
     : use_(use), was_(own_write[static_cast<int>(use)]) {
     own_write[static_cast<int>(use)] = true;

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "platform/file_identity.h"
 
 constexpr int PAPERTAPE_UNITS = 2;
 constexpr u32 PAPERTAPE_SIZE = 32768;
@@ -61,6 +62,8 @@ bool papertape_eject(int u);
 // Whether unit u holds a punched tape that is not going back to its file as
 // things stand: its last write-back failed, or the file changed since.
 bool papertape_held_back(int u);
+// The file the tape in unit u came from (or last went back to), as it was then.
+const FileIdentity& papertape_file_identity(int u);
 void papertape_punch_run(int u);
 void papertape_read_run(int u);
 // One frame through the punch of unit 0 (the terminal's copy): honours
