@@ -169,9 +169,17 @@ TEST_F(FloppyTest, InsertTakesTheWholeImageOrLeavesTheDriveAsItWas) {
     EXPECT_EQ(drives[1].image[77], 0x42);
     EXPECT_EQ(drives[0].image[77], 0xE5);
 
-    // The requester's choice, and a cancelled requester that changes nothing.
+    // The requester's choice, and a cancelled requester that changes nothing;
+    // the file drive 1 holds is refused for drive 0.
     put("third.raw", 102400, 0x43);
-    gui_headless_answer_file_requests({{0, home.path().string(), "third.raw"}, {1, "", ""}});
+    gui_headless_answer_file_requests({{0, home.path().string(), "second.raw"},
+                                       {0, home.path().string(), "third.raw"},
+                                       {1, "", ""}});
+    capture_output();
+    EXPECT_EQ(disk_insert_dispatch(1, 0, nullptr), 0);
+    EXPECT_EQ(captured_output(), "Can't insert " + (home.path() / "second.raw").string() +
+                                     ": it is already the disk in drive 1.\n");
+    EXPECT_EQ(drives[0].image[0], 0xE5);
     EXPECT_EQ(disk_insert_dispatch(1, 0, nullptr), 1);
     EXPECT_EQ(drives[0].image[0], 0x43);
     EXPECT_EQ(disk_insert_dispatch(1, 0, nullptr), 0);
