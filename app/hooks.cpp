@@ -76,12 +76,13 @@ void type_keys(const unsigned char* text, int length) {
 // has come to its name since, that one too, which its write-back would reach.
 void held_by(std::vector<FileInUse>* out, const std::string& what, int unit,
              const FileIdentity& took, const char* path) {
-    const FileIdentity at = file_identity_at(path_to_host(path));
-    for (const FileIdentity& id : {took, at}) {
-        if (&id == &at && (!at.known || file_identity_same(at, took))) continue;
+    const auto add = [&](const FileIdentity& id) {
         out->push_back({what, id});
         out->back().unit = unit;
-    }
+    };
+    add(took);
+    const FileIdentity at = file_identity_at(path_to_host(path));
+    if (at.known && !file_identity_same(at, took)) add(at);
 }
 void tape_in_deck(std::vector<FileInUse>* out) {
     if (tape_file) out->push_back({"the tape in the deck", file_identity_of(fileno(tape_file))});

@@ -57,14 +57,17 @@ int medium_unit_holding(const std::string& host, FileUse use);
 
 // While one lives, the files of `use` are not counted: the medium (or the
 // state saver) writes its own file, as an update or a save over it does.
+// With `unit`, only that drive's or unit's: the disk in drive 0 saved under
+// another name is still refused the file of the disk in drive 1.
 class FileUseOwnWrite {
   public:
-    explicit FileUseOwnWrite(FileUse use);
+    explicit FileUseOwnWrite(FileUse use, int unit = ANY_UNIT);
     ~FileUseOwnWrite();
     FileUseOwnWrite(const FileUseOwnWrite&) = delete;
     FileUseOwnWrite& operator=(const FileUseOwnWrite&) = delete;
+    static constexpr int NONE = -2, ANY_UNIT = -1;
 
   private:
     FileUse use_;
-    bool was_;
+    int was_;
 };

@@ -293,7 +293,7 @@ bool disk_save_image(int drive) {
             if (answer != 1) return false;
         }
         std::string error;
-        const FileUseOwnWrite own(FileUse::disk);
+        const FileUseOwnWrite own(FileUse::disk, drive);
         if (refusal.empty() &&
             file_write_replace(host, d.image, floppy_geometry().image_bytes, &error))
             break;

@@ -206,7 +206,7 @@ static bool write_back(int u, bool eject) {
         return false;
     }
     std::string error;
-    const FileUseOwnWrite own(FileUse::papertape);
+    const FileUseOwnWrite own(FileUse::papertape); // the reader may share the file
     if (!file_write_replace(host, papertape_buffer[u], papertape_length[u], &error)) {
         text = file_failure_text("Can't write the papertape to", host, error);
         if (kept[0]) text += kept + std::string("tries again.");

@@ -226,4 +226,14 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
               "The disk in drive 1 was saved as " + (home.path() / "new.raw").string() + ".\n");
     EXPECT_EQ(fs::file_size(home.path() / "new.raw"), 102400u);
     EXPECT_STREQ(drives[1].file_name, (home.path() / "new.raw").c_str());
+
+    // Nor is another drive's file taken for a disk saved under a new name.
+    drives[2].present = 1;
+    drives[2].image[3] = 0x55;
+    gui_headless_answer_file_requests({{0, home.path().string(), "new.raw"}, {1, "", ""}});
+    capture_output();
+    EXPECT_FALSE(disk_save_image(2));
+    EXPECT_EQ(captured_output(), "Can't write to " + (home.path() / "new.raw").string() +
+                                     ": it is the disk in drive 1!\n");
+    EXPECT_NE(test_read_file(home.path() / "new.raw")[3], 0x55);
 }
