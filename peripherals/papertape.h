@@ -43,7 +43,8 @@ int papertape_load(int ask, int u);
 // on and still in a unit (this one or the other) that came from the same
 // file, under this name or another (a link, a second hard link), goes back
 // to it first, staying where it is, so that the tape read in holds what was
-// punched; while it cannot go back the insert is refused.
+// punched; while it cannot go back the insert is refused. So is a file that
+// another medium holds (a disk, the MDCR tape, the cassette).
 int papertape_insert(int u, const char* path);
 // A new, empty tape under a name the user chooses; papertape_create_at with a
 // name already chosen. The file exists (empty) from then on; a file that
