@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +34,18 @@ std::string joined(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
         text += line + "\n";
     return text;
+}
+
+// The lines where `got` differs from `wanted` ("" when it does not), each as
+// "line: got / wanted".
+std::string differences(const std::string& got, const std::string& wanted) {
+    const std::vector<std::string> a = lines_of(got), b = lines_of(wanted);
+    std::string out;
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()); i++) {
+        const std::string x = i < a.size() ? a[i] : "(none)", y = i < b.size() ? b[i] : "(none)";
+        if (x != y) out += std::to_string(i + 1) + ": " + x + " / " + y + "\n";
+    }
+    return out;
 }
 
 // `text` with the value of `key` set to `value` ("" with no value: the line goes).
@@ -121,9 +134,11 @@ TEST_F(SettingsWriters, UpgradeRewritesEachFileWithTheValuesItHolds) {
         nullptr);
     test_write_file(configs() / "pipbug.ini", with_value(pipbug, "version", "36.2"));
     EXPECT_EQ(run({"UPGRADE"}), 0) << log();
-    EXPECT_EQ(file("Brindlemox.ini"), changed);
-    EXPECT_EQ(file("pipbug.ini"),
-              with_value(with_value(ini_default_text(), "memorymap", "9"), "size", "3"));
+    EXPECT_EQ(differences(file("Brindlemox.ini"), changed), "");
+    EXPECT_EQ(differences(file("pipbug.ini"), with_value(with_value(ini_default_text(), "memorymap",
+                                                                    "9"),
+                                                         "size", "3")),
+              "");
     // The copy then runs its batch job on its own machine.
     const fs::path object = home.path() / "prog.aof";
     test_write_file(home.path() / "prog.2650", "        ORG $440\nB       BCTA,un B\n        END B\n");
@@ -145,7 +160,7 @@ TEST_F(SettingsWriters, ARunThatEndsBeforeItsSessionWritesNothing) {
     const auto nothing_written = [&](const std::vector<std::string>& args, int code) {
         SCOPED_TRACE(args[0]);
         EXPECT_EQ(run(args), code) << log();
-        EXPECT_EQ(file("Brindlemox.ini"), settings);
+        EXPECT_EQ(differences(file("Brindlemox.ini"), settings), "");
         EXPECT_FALSE(fs::exists(log_file)) << test_read_file(log_file);
         EXPECT_FALSE(fs::exists(configs() / "Brindlemox.hgh"));
     };
@@ -167,7 +182,7 @@ TEST_F(SettingsWriters, ARunThatEndsBeforeItsSessionWritesNothing) {
     const std::string session_log = test_read_file(log_file); // replaced at every opening
     pid = test_start_program(home.path(), {"--verison"});
     EXPECT_EQ(wait_exit(), 1);
-    EXPECT_EQ(file("Brindlemox.ini"), with_value(settings, "frameskipping", "99"));
+    EXPECT_EQ(differences(file("Brindlemox.ini"), with_value(settings, "frameskipping", "99")), "");
     EXPECT_EQ(test_read_file(log_file), session_log);
     pid = session;
     std::string result;
