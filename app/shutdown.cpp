@@ -86,7 +86,6 @@ void app_exit_autosave() {
     if (!unsaved.empty()) ui_unattended_report(unsaved.c_str(), nullptr);
 }
 
-
 static void exit_begin() {
     // From here on nobody is asked (ui_unattended_report): what cannot be
     // finished is said on the console, with the file's name and the reason,
