@@ -139,12 +139,6 @@ TEST_F(SettingsWriters, UpgradeRewritesEachFileWithTheValuesItHolds) {
                                                                     "9"),
                                                          "size", "3")),
               "");
-    // The copy then runs its batch job on its own machine.
-    const fs::path object = home.path() / "prog.aof";
-    test_write_file(home.path() / "prog.2650", "        ORG $440\nB       BCTA,un B\n        END B\n");
-    EXPECT_EQ(run({"SETTINGS=pipbug.ini", "ASM", (home.path() / "prog.2650").string()}), 0) << log();
-    EXPECT_EQ(run({"SETTINGS=pipbug.ini", "DISGAME=" + object.string()}), 0) << log();
-    EXPECT_EQ(log().find("not supported"), std::string::npos) << log();
 }
 
 // A run that ends on a mistyped argument, or on the help, writes no file of
