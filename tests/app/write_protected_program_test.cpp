@@ -1,7 +1,8 @@
 // Files the user write-protected (no write permission: taken as such even by
 // the superuser) and things that are no file, at the names the real program
 // saves to: every save of the port refuses with rc 10 and leaves them as they
-// were; the settings and high scores written at exit pass over them.
+// were; the settings and high scores written at exit pass over them, and an
+// exit autosave that cannot be written is named.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
