@@ -90,3 +90,26 @@ TEST_F(SettingsNames, NamesWithControlCharactersLeaveEverySettingAsItWas) {
         EXPECT_EQ(again->second, value) << key;
     }
 }
+
+// A colour line that a hand edit broke (its value, or its key misspelt) is
+// passed over like any other setting's: the colour stays as it was and is
+// written back so at the exit, not as black.
+TEST_F(SettingsNames, AColourLineNotReadKeepsTheColour) {
+    session({});
+    const std::map<std::string, std::string> first = settings();
+    ASSERT_NE(first.at("colour_05_2"), "$000000");
+    ASSERT_NE(first.at("colour_06_3"), "$000000");
+    std::string text = test_read_file(ini());
+    const std::string value_line = "colour_05_2=" + first.at("colour_05_2");
+    const std::string key_line = "colour_06_3=" + first.at("colour_06_3");
+    ASSERT_NE(text.find(value_line), std::string::npos);
+    ASSERT_NE(text.find(key_line), std::string::npos);
+    text.replace(text.find(value_line), value_line.size(), "colour_05_2=light blue");
+    text.replace(text.find(key_line), key_line.size(), "colur_06_3=" + first.at("colour_06_3"));
+    test_write_file(ini(), text);
+    session({});
+    const std::map<std::string, std::string> second = settings();
+    EXPECT_EQ(second.at("colour_05_2"), first.at("colour_05_2"));
+    EXPECT_EQ(second.at("colour_06_3"), first.at("colour_06_3"));
+    EXPECT_EQ(second.at("colour_07_0"), first.at("colour_07_0")) << "the next line is read";
+}
