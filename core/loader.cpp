@@ -759,6 +759,7 @@ void state_settle() {
     if (const auto after = machine_row().after_state_load) after();
     core_hooks_run(CoreHook::state_loaded);
     dbg_clear_coverage();
+    mem_restored_from_state = 1; // every byte holds the state's value
     machine_notice_all(&MachineOps::any_state_loaded);
     emu_restart_timing();
 }
