@@ -181,8 +181,11 @@ void log_file_open(int quiet) {
     // The host path is absolute, so the current directory does not matter here.
     std::string path = path_to_host(LOG_FILE_NAME);
     // Only a regular file is taken: a FIFO would hold the program until
-    // something reads it.
-    const int fd = path_open_regular_write(path, mode != LOG_REPLACE);
+    // something reads it. In a shared RAM: (/tmp) a link or another user's
+    // file at the name is not written through.
+    const bool append = mode != LOG_REPLACE;
+    const int fd = path_ram_is_private() ? path_open_regular_write(path, append)
+                                         : path_open_own_regular_write(path, append);
     if (fd >= 0) {
         log_file = fdopen(fd, mode == LOG_REPLACE ? "w" : "a");
         if (!log_file) close(fd);
