@@ -256,7 +256,10 @@ static void integers_a() {
     ini_field_int("filter", &display_filter, 0, 3);
     if (display_filter < 2) display_filter = 3;
     ini_field_int("frameskipping", &frame_skip, 1, 11);
-    ini_field_int("logtofile", &log_mode, 0, 2);
+    // A log that could not be opened is off for its session only.
+    int log_mode_kept = log_mode == LOG_OFF && log_mode_failed >= 0 ? log_mode_failed : log_mode;
+    ini_field_int("logtofile", reading() ? &log_mode : &log_mode_kept, 0, 2);
+    if (reading()) log_mode_failed = -1;
     ini_field_int("keyboardtype", &keyboardtype, 0, 2);
     ini_field_int("keymap", &keymap, 0, 2);
     {

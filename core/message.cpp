@@ -11,6 +11,7 @@
 
 std::FILE* log_file = nullptr;
 int log_mode = LOG_OFF;
+int log_mode_failed = -1;
 std::FILE* asm_output_file = nullptr;
 int rexx_quiet = 0;
 int con_output_seen = 0;
@@ -191,6 +192,7 @@ void log_file_open(int quiet) {
         if (!log_file) close(fd);
     }
     if (!log_file) {
+        log_mode_failed = mode;
         log_mode = LOG_OFF;
         ui_mark(UI_MENUS); // the log setting
     }
@@ -214,6 +216,7 @@ void message_reset() {
     if (log_file) std::fclose(log_file);
     log_file = nullptr;
     log_mode = LOG_OFF;
+    log_mode_failed = -1;
     asm_output_file = nullptr;
     rexx_quiet = 0;
     con_output_seen = 0;
@@ -223,6 +226,7 @@ void message_reset() {
 }
 
 void log_mode_select(int mode) {
+    if (mode >= LOG_APPEND && mode <= LOG_REPLACE) log_mode_failed = -1; // the user's choice
     if (mode < LOG_APPEND || mode > LOG_REPLACE || mode == log_mode) return;
     log_file_close();
     log_mode = mode;
