@@ -27,6 +27,7 @@ bool cmdline_settings_given = false;
 bool cmdline_fullscreen_given = false;
 int cmdline_fullscreen = 0;
 long cmdline_net_port = -1;
+long cmdline_clip_unit = -1;
 
 namespace {
 
@@ -330,6 +331,7 @@ int cmdline_take(int argc, const char* const* argv) {
     cmdline_upgrade = cmdline_file_named = cmdline_settings_given = false;
     cmdline_fullscreen_given = false;
     cmdline_net_port = -1;
+    cmdline_clip_unit = -1;
     // A file name is never taken from a word like "--bogus": that is an
     // option this program does not have.
     if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr) ||
@@ -375,7 +377,7 @@ int cmdline_take(int argc, const char* const* argv) {
             con_printf("%s: Clipboard unit number range is 0 to 255!\n", me);
             return 1;
         }
-        clip_unit = static_cast<u32>(arg[ARG_CLIPUNIT].number);
+        cmdline_clip_unit = arg[ARG_CLIPUNIT].number;
     }
     if (arg[ARG_FULLSCREEN].given) {
         std::string v = arg[ARG_FULLSCREEN].text;

@@ -75,3 +75,4 @@ extern bool cmdline_settings_given;
 extern bool cmdline_fullscreen_given;
 extern int cmdline_fullscreen; // 0 OFF, 1 ON when given
 extern long cmdline_net_port;  // PORT when given, else -1
+extern long cmdline_clip_unit; // CLIPUNIT when given, else -1

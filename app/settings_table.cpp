@@ -48,18 +48,26 @@ static void gamepad_button_field(const char* key, u8* setting) {
     }
 }
 
-// FULLSCREEN on the command line holds for its run only: while the setting
-// keeps the value it gave, the file keeps the value it had; a value the user
-// picks in the session instead is written.
+// FULLSCREEN, PORT and CLIPUNIT on the command line hold for their run only:
+// while the setting keeps the value the argument gave, the file keeps the
+// value it had; a value the user picks in the session instead is written.
+// `field` reads or writes the line for the setting it is handed.
+template <typename T, typename Field>
+static void run_only_field(T* setting, bool given, long argument, T* in_file, Field field) {
+    T value = *setting;
+    if (!reading() && given && static_cast<long>(*setting) == argument) value = *in_file;
+    field(reading() ? setting : &value);
+    if (reading()) *in_file = *setting;
+}
+
+// What the files read held (the defaults until a file is read).
 static u32 fullscreen_in_file = 0;
+static u16 net_port_in_file = net_port;
+static u32 clip_unit_in_file = clip_unit;
 
 static void fullscreen_field() {
-    u32 value = fullscreen;
-    if (!reading() && cmdline_fullscreen_given &&
-        fullscreen == static_cast<u32>(cmdline_fullscreen))
-        value = fullscreen_in_file;
-    ini_field_bool("fullscreen", reading() ? &fullscreen : &value);
-    if (reading()) fullscreen_in_file = fullscreen;
+    run_only_field(&fullscreen, cmdline_fullscreen_given, cmdline_fullscreen, &fullscreen_in_file,
+                   [](u32* v) { ini_field_bool("fullscreen", v); });
 }
 
 static void booleans_a() {
@@ -229,7 +237,8 @@ static void integers_a() {
     ini_field_int("cd2650_dosversion", &cd2650_dosversion, 0, 2);
     ini_field_int("cd2650_userdrives", &cd2650_userdrives, 1, 4);
     ini_field_int("cd2650_vdu", &cd2650_vdu, 0, 2);
-    ini_field_int("clipunit", &clip_unit, 0, 255);
+    run_only_field(&clip_unit, cmdline_clip_unit >= 0, cmdline_clip_unit, &clip_unit_in_file,
+                   [](u32* v) { ini_field_int("clipunit", v, 0, 255); });
     ini_field_int("colourset", &colourset, 0, 5);
     ini_field_int("controller_left", &controller_left, 0, 8);
     ini_field_int("controller_right", &controller_right, 0, 8);
@@ -248,7 +257,10 @@ static void integers_a() {
     ini_field_int("filter", &display_filter, 0, 3);
     if (display_filter < 2) display_filter = 3;
     ini_field_int("frameskipping", &frame_skip, 1, 11);
-    ini_field_int("logtofile", &log_mode, 0, 2);
+    // A log that could not be opened is off for its session only.
+    int log_mode_kept = log_mode == LOG_OFF && log_mode_failed >= 0 ? log_mode_failed : log_mode;
+    ini_field_int("logtofile", reading() ? &log_mode : &log_mode_kept, 0, 2);
+    if (reading()) log_mode_failed = -1;
     ini_field_int("keyboardtype", &keyboardtype, 0, 2);
     ini_field_int("keymap", &keymap, 0, 2);
     {
@@ -266,7 +278,8 @@ static void integers_a() {
                 settings_memmap = static_cast<u32>(map);
         }
     }
-    ini_field_word("netport", &net_port, 0, 65535);
+    run_only_field(&net_port, cmdline_net_port >= 0, cmdline_net_port, &net_port_in_file,
+                   [](u16* v) { ini_field_word("netport", v, 0, 65535); });
 }
 
 static void integers_b() {

@@ -360,7 +360,6 @@ void app_main(int argc, char** argv) {
         fullscreen = static_cast<u32>(cmdline_fullscreen);
         display_mode = static_cast<u32>(cmdline_fullscreen);
     }
-    if (cmdline_net_port >= 0) net_port = static_cast<u16>(cmdline_net_port);
     startup_absolute_path(file_name_buffer, sizeof file_name_buffer);
     startup_absolute_path(asm_source_path, sizeof asm_source_path);
     startup_absolute_path(startup_sym_path, sizeof startup_sym_path);
@@ -375,6 +374,9 @@ void app_main(int argc, char** argv) {
         app_acquired.settings_read = false;
         app_clean_exit(1);
     }
+    // PORT and CLIPUNIT hold for this run over the settings read.
+    if (cmdline_net_port >= 0) net_port = static_cast<u16>(cmdline_net_port);
+    if (cmdline_clip_unit >= 0) clip_unit = static_cast<u32>(cmdline_clip_unit);
     if (startup_mode == 2 && dis_file_exists(file_name_buffer)) {
         // The listing never replaces a file (it may be the user's source).
         ui_warning((dis_file_name(file_name_buffer) + " exists; not overwritten.").c_str());

@@ -807,6 +807,7 @@ void state_settle() {
     if (const auto after = machine_row().after_state_load) after();
     core_hooks_run(CoreHook::state_loaded);
     dbg_clear_coverage();
+    mem_restored_from_state = 1; // every byte holds the state's value
     machine_notice_all(&MachineOps::any_state_loaded);
     emu_restart_timing();
 }
@@ -912,8 +913,6 @@ int file_open_answer(int answer, const char* previous_games_path) {
 
 int file_open_with_requester() {
     if (emu_paused_mid_frame) return -1;
-    stop_input_recording();
-    rec_stop_all();
     char previous[sizeof games_path];
     std::memcpy(previous, games_path, sizeof previous);
     // The requester answers into the shared name: a file not loaded leaves
@@ -923,6 +922,12 @@ int file_open_with_requester() {
     const int answer = ui_host.file_request(cat_str(181, "Open Game/State/Recording/Tape/Disk"),
                                             OPEN_REQUESTER_PATTERN, FILE_REQUEST_LOOKUP, games_path,
                                             game_file_name, file_name_buffer);
+    // Only a file chosen ends what records or plays (and the title says so):
+    // a requester put away leaves it running.
+    if (answer == 0) {
+        rec_stop_all();
+        stop_input_recording();
+    }
     const int result = file_open_answer(answer, previous);
     if (answer != 0 || result == LOAD_FAILED)
         std::memcpy(file_name_buffer, running, sizeof running);

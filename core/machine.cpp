@@ -210,6 +210,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     raster_line = 0; // not the last line of the machine before, which messages would name
     std::memset(port_usage, 0, sizeof port_usage);
     mem_clear_access();
+    mem_restored_from_state = 0;
 
     draw_mode = 0; // the overlays are the machine's own
     if (const auto changed = machine_debug().draw_mode_changed) changed();
@@ -350,6 +351,7 @@ void machine_reset() {
     machine_notice_all(&MachineOps::any_reset);
     dbg_clear_run_targets();
     mem_clear_access();
+    mem_restored_from_state = 0;
     for (PortRecord& p : port_records)
         p.last_value = 0;
 

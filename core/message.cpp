@@ -11,6 +11,7 @@
 
 std::FILE* log_file = nullptr;
 int log_mode = LOG_OFF;
+int log_mode_failed = -1;
 std::FILE* asm_output_file = nullptr;
 int rexx_quiet = 0;
 int con_output_seen = 0;
@@ -190,13 +191,17 @@ void log_file_open(int quiet) {
     // The host path is absolute, so the current directory does not matter here.
     std::string path = path_to_host(LOG_FILE_NAME);
     // Only a regular file is taken: a FIFO would hold the program until
-    // something reads it.
-    const int fd = path_open_regular_write(path, mode != LOG_REPLACE);
+    // something reads it. In a shared RAM: (/tmp) a link or another user's
+    // file at the name is not written through.
+    const bool append = mode != LOG_REPLACE;
+    const int fd = path_ram_is_private() ? path_open_regular_write(path, append)
+                                         : path_open_own_regular_write(path, append);
     if (fd >= 0) {
         log_file = fdopen(fd, mode == LOG_REPLACE ? "w" : "a");
         if (!log_file) close(fd);
     }
     if (!log_file) {
+        log_mode_failed = mode;
         log_mode = LOG_OFF;
         ui_mark(UI_MENUS); // the log setting
     }
@@ -237,6 +242,7 @@ void message_reset() {
     if (log_file) std::fclose(log_file);
     log_file = nullptr;
     log_mode = LOG_OFF;
+    log_mode_failed = -1;
     asm_output_file = nullptr;
     rexx_quiet = 0;
     con_output_seen = 0;
@@ -246,6 +252,7 @@ void message_reset() {
 }
 
 void log_mode_select(int mode) {
+    if (mode >= LOG_APPEND && mode <= LOG_REPLACE) log_mode_failed = -1; // the user's choice
     if (mode < LOG_APPEND || mode > LOG_REPLACE || mode == log_mode) return;
     log_file_close();
     log_mode = mode;

@@ -23,6 +23,9 @@ enum LogMode : int { LOG_APPEND = 0, LOG_OFF = 1, LOG_REPLACE = 2 };
 
 extern std::FILE* log_file;        // open log file, or nullptr
 extern int log_mode;               // LogMode; initially LOG_OFF
+// The mode that a log which could not be opened switched off for this session
+// (the settings file keeps it), or -1.
+extern int log_mode_failed;
 extern std::FILE* asm_output_file; // disassembly or source file being written, or nullptr
 extern int rexx_quiet;             // set while a scripted debugger command runs quietly
 extern int con_output_seen;        // set by every message that was output

@@ -234,10 +234,12 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
         return;
     }
     if (ini_pos >= ini_buf.size()) return; // past the end of the file: the colour keeps its value
-    *red = *green = *blue = 0;
     size_t v = match_key(key, true);
     size_t end = line_end();
+    // A line that is not this colour's, or holds no colour, leaves the colour
+    // as it was (as every other setting is left by a line it cannot read).
     if (v != std::string::npos && v < end && ini_buf[v] == '$') {
+        *red = *green = *blue = 0;
         u8* parts[3] = {red, green, blue};
         size_t p = v + 1;
         for (u8* part : parts) {

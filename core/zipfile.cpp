@@ -49,9 +49,12 @@ bool is_empty_archive(const char* path) {
            head[3] == 6;
 }
 
-// The kind a member's name selects, or -1.
+// The kind a member's name selects, or -1: the three characters after the
+// first dot of its own name (a dot in the name of a folder it lies in does not
+// count).
 int member_kind(const char* name, bool games_only) {
-    const char* dot = std::strchr(name, '.');
+    const char* slash = std::strrchr(name, '/');
+    const char* dot = std::strchr(slash ? slash + 1 : name, '.');
     if (!dot) return -1;
     char ext[4] = {0, 0, 0, 0};
     for (int i = 0; i < 3 && dot[1 + i]; i++)

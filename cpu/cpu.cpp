@@ -11,6 +11,8 @@ u8 cpu_psl;
 u16 cpu_ras[8];
 u32 cpu_irq_pending;
 u8 cpu_irq_level = CPU_NO_IRQ_LEVEL;
+u8 cpu_ras_depth;
+u8 cpu_ras_depth_sp;
 u32 cpu_type = CPU_2650;
 u32 cpu_cycles;
 i32 cpu_cycle_budget;
@@ -29,6 +31,31 @@ void cpu_reset_state() {
     cpu_psl = 0;
     std::memset(cpu_ras, 0, sizeof cpu_ras);
     cpu_irq_level = CPU_NO_IRQ_LEVEL;
+    cpu_ras_depth = 0;
+    cpu_ras_depth_sp = 0;
+}
+
+// SP set by other means than a call or a return: it is taken as the depth.
+static u8 ras_depth_now(u8 sp) {
+    if (sp != cpu_ras_depth_sp) cpu_ras_depth = sp;
+    return cpu_ras_depth;
+}
+
+bool cpu_ras_count_push() {
+    const u8 sp = cpu_psu & PSU_SP;
+    const bool full = ras_depth_now(sp) == 8;
+    if (!full) ++cpu_ras_depth;
+    cpu_ras_depth_sp = static_cast<u8>((sp + 1) & PSU_SP);
+    return full;
+}
+
+bool cpu_ras_count_pop() {
+    const u8 sp = cpu_psu & PSU_SP;
+    const bool empty = ras_depth_now(sp) == 0;
+    // Past the bottom SP wraps to 7, and the count follows it.
+    cpu_ras_depth = empty ? 7 : static_cast<u8>(cpu_ras_depth - 1);
+    cpu_ras_depth_sp = static_cast<u8>((sp - 1) & PSU_SP);
+    return empty;
 }
 
 void cpu_state_save(CpuState& state) {
@@ -40,6 +67,8 @@ void cpu_state_save(CpuState& state) {
     std::memcpy(state.ras, cpu_ras, sizeof state.ras);
     state.irq_pending = cpu_irq_pending;
     state.irq_level = cpu_irq_level;
+    state.ras_depth = cpu_ras_depth;
+    state.ras_depth_sp = cpu_ras_depth_sp;
     state.halt_reported = cpu_halt_reported;
     state.saved_context = cpu_saved_context;
     state.cycles = cpu_cycles;
@@ -57,6 +86,8 @@ void cpu_state_load(const CpuState& state) {
     std::memcpy(cpu_ras, state.ras, sizeof cpu_ras);
     cpu_irq_pending = state.irq_pending;
     cpu_irq_level = state.irq_level;
+    cpu_ras_depth = state.ras_depth;
+    cpu_ras_depth_sp = state.ras_depth_sp;
     cpu_halt_reported = state.halt_reported;
     cpu_saved_context = state.saved_context;
     cpu_cycles = state.cycles;

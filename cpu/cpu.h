@@ -50,6 +50,12 @@ extern u8 cpu_psl;
 extern u16 cpu_ras[8];
 extern u32 cpu_irq_pending;
 extern u8 cpu_irq_level;
+// How many return addresses the stack holds (0 to 8), and PSU.SP as the last
+// call or return left it: SP alone cannot tell an empty stack from a full one.
+// When something else has set SP (LPSU, the debugger, a state) the count
+// starts again from SP.
+extern u8 cpu_ras_depth;
+extern u8 cpu_ras_depth_sp;
 extern u32 cpu_type;
 extern u32 cpu_cycles;
 extern i32 cpu_cycle_budget;
@@ -97,6 +103,8 @@ struct CpuState {
     u16 ras[8];
     u32 irq_pending;
     u8 irq_level;
+    u8 ras_depth;
+    u8 ras_depth_sp;
     u8 halt_reported;
     CpuContext saved_context;
     u32 cycles;
@@ -104,6 +112,12 @@ struct CpuState {
     u32 op_cycles;
     u32 slice_start;
 };
+
+// Count a push or a pop of the return-address stack at the current PSU.SP
+// (before SP moves): true when the push writes over the oldest address still
+// held (a ninth nested call), or the pop finds the stack empty.
+bool cpu_ras_count_push();
+bool cpu_ras_count_pop();
 
 // Copies the processor's globals into `state`, and back.
 void cpu_state_save(CpuState& state);

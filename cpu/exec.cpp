@@ -394,22 +394,15 @@ template <bool IN_PAGE> CPU_HOT static void push_return(int length) {
     const u8 sp = cpu_psu & PSU_SP;
     cpu_ras[sp] = IN_PAGE ? static_cast<u16>(cpu_iar + length) : page_add(cpu_iar, length);
     if (logsubroutines) report_call(sp);
-    if (sp == 7) {
-        cpu_psu &= static_cast<u8>(~PSU_SP);
-        if (logillegal || logsubroutines) report_stack("Stack overflow at %s!\n\n");
-    } else {
-        ++cpu_psu;
-    }
+    const bool overflow = cpu_ras_count_push();
+    cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | ((sp + 1) & PSU_SP));
+    if (overflow && (logillegal || logsubroutines)) report_stack("Stack overflow at %s!\n\n");
 }
 
 CPU_HOT static void return_from() {
-    u8 sp = cpu_psu & PSU_SP;
-    if (sp == 0) {
-        sp = 7;
-        if (logillegal || logsubroutines) report_stack("Stack underflow at %s!\n\n");
-    } else {
-        --sp;
-    }
+    const bool underflow = cpu_ras_count_pop();
+    const u8 sp = static_cast<u8>((cpu_psu - 1) & PSU_SP);
+    if (underflow && (logillegal || logsubroutines)) report_stack("Stack underflow at %s!\n\n");
     cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | sp);
     if (logsubroutines) report_return(sp);
     cpu_prev_iar = cpu_iar;

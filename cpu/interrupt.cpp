@@ -57,14 +57,11 @@ void cpu_interrupt() {
         cpu_ea = at;
     }
 
-    if (sp == 7) {
-        cpu_psu &= static_cast<u8>(~PSU_SP);
-        if (logillegal || loginterrupts) {
-            con_printf("Interrupt has caused a stack overflow!\n\n");
-            dbg_request_pause(PAUSE_LOG);
-        }
-    } else {
-        ++cpu_psu;
+    const bool overflow = cpu_ras_count_push();
+    cpu_psu = static_cast<u8>((cpu_psu & ~PSU_SP) | ((sp + 1) & PSU_SP));
+    if (overflow && (logillegal || loginterrupts)) {
+        con_printf("Interrupt has caused a stack overflow!\n\n");
+        dbg_request_pause(PAUSE_LOG);
     }
 
     if (cpu_bus.interrupt_plain_jump || vector.indirect) {

@@ -19,6 +19,7 @@ u16 mem_write_mirror[GUEST_MEMORY_SIZE];
 u32 coverage_read_flags[GUEST_MEMORY_SIZE];
 u32 coverage_flags[GUEST_MEMORY_SIZE];
 u8 mem_fetch_marked[GUEST_MEMORY_SIZE];
+u8 mem_restored_from_state;
 
 void mem_clear_access() {
     std::memset(mem_access, 0, sizeof mem_access);
@@ -35,6 +36,7 @@ void mem_reset_tables() {
     }
     cpu_traps_mark();
     mem_clear_access();
+    mem_restored_from_state = 0;
 }
 
 u8 mem_read_once_value() {
@@ -70,7 +72,7 @@ struct AddrText {
     }
 
     if (logillegal && cpu_debug_hooks->report_uninitialised && !(mem_access[a] & ACC_WRITTEN) &&
-        !(mem_attributes[a] & MEM_UNWRITABLE)) {
+        !(mem_attributes[a] & MEM_UNWRITABLE) && !mem_restored_from_state) {
         AddrText at(a, 0), iar(cpu_iar, 1);
         con_printf("Uninitialized byte at %s has been read by code at %s!\n\n", at.text, iar.text);
         dbg_request_pause(PAUSE_LOG);

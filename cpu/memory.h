@@ -84,6 +84,10 @@ extern u8 mem_fetch_marked[GUEST_MEMORY_SIZE];
 void mem_reset_tables();
 // Clears mem_access, mem_fetch_marked, coverage_flags and coverage_read_flags.
 void mem_clear_access();
+// Guest memory holds what a loaded state gave it: no byte counts as never
+// written (for the uninitialised-byte report) until the next reset or set-up,
+// although the access history starts empty.
+extern u8 mem_restored_from_state;
 // Value a read-once register holds after it has been read (the board's cpu_bus.read_once_value).
 u8 mem_read_once_value();
 

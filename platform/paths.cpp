@@ -43,6 +43,12 @@ std::string path_ram() {
     return "/tmp";
 }
 
+bool path_ram_is_private() {
+    struct stat st;
+    return stat(path_ram().c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+           !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
 static bool volume_is(std::string_view volume, std::string_view wanted) {
     if (volume.size() != wanted.size()) return false;
     for (size_t i = 0; i < volume.size(); i++) {
@@ -179,7 +185,8 @@ void path_unlock_file() {
     lock_path.clear();
 }
 
-// path_open_regular and path_open_regular_write: opens `host` with `flags`.
+// path_open_regular and the two writing forms: opens `host` with `flags`
+// (with O_NOFOLLOW, only a file of this user's is kept).
 // O_NONBLOCK keeps the open of a FIFO without the other end from waiting; only
 // a regular file is kept, and its reads and writes do not depend on the flag.
 static int open_regular(const std::string& host, int flags, unsigned long long* size) {
@@ -190,6 +197,8 @@ static int open_regular(const std::string& host, int flags, unsigned long long* 
     int refused = 0;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else if ((flags & O_NOFOLLOW) && st.st_uid != geteuid())
+        refused = EACCES; // another user's file in a shared folder
     // A write-protected file is not written, even where the system would let us.
     else if ((flags & O_ACCMODE) != O_RDONLY && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refused = EACCES;
@@ -232,6 +241,11 @@ int path_open_regular(const std::string& host, unsigned long long* size) {
 
 int path_open_regular_write(const std::string& host, bool append) {
     return open_regular(host, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), nullptr);
+}
+
+int path_open_own_regular_write(const std::string& host, bool append) {
+    return open_regular(host, O_WRONLY | O_CREAT | O_NOFOLLOW | (append ? O_APPEND : O_TRUNC),
+                        nullptr);
 }
 
 std::string path_find_resources(const std::string& exe_dir, const std::string& data_dir) {

@@ -14,6 +14,9 @@ std::string path_progdir();
 
 // Host folder of RAM:, without a trailing slash.
 std::string path_ram();
+// RAM: is this user's alone (as $XDG_RUNTIME_DIR is): a folder the user owns
+// that no one else may write to. /tmp is shared.
+bool path_ram_is_private();
 
 // The host path of `name`. "PROGDIR:" and "RAM:" (any letter case) are
 // replaced by their folders; everything else, including absolute and
@@ -63,6 +66,9 @@ int path_open_regular(const std::string& host, unsigned long long* size);
 // (`append`) or emptied; anything else is refused as above, untouched, and so
 // is a read-only file (path_save_place; EACCES).
 int path_open_regular_write(const std::string& host, bool append);
+// The same for a file in a folder others may write to: a link at the name is
+// not followed (ELOOP) and a file another user owns is refused (EACCES).
+int path_open_own_regular_write(const std::string& host, bool append);
 
 // What is at `host` (its links followed) as the place of a file to be saved:
 // PATH_SAVE_FREE when nothing is there or a regular file this user may write;

@@ -337,11 +337,7 @@ void (*rexx_port_notice)(const char* line) = nullptr;
 std::string rexx_port_folder() {
     // The runtime folder serves when it is this user's alone (as $XDG_RUNTIME_DIR
     // is); a shared one (/tmp) does not.
-    const std::string run = path_ram();
-    struct stat st;
-    if (stat(run.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
-        !(st.st_mode & (S_IWGRP | S_IWOTH)))
-        return run + "/brindlemox";
+    if (path_ram_is_private()) return path_ram() + "/brindlemox";
     return path_progdir() + "/Port";
 }
 

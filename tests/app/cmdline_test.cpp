@@ -120,7 +120,7 @@ TEST(CmdlineTake, NumberRangesAcceptTheirEndsAndRefuseBeyond) {
     EXPECT_EQ(take({"PORT=65535"}, &out), 0);
     EXPECT_EQ(cmdline_net_port, 65535);
     EXPECT_EQ(take({"CLIPUNIT", "255"}, &out), 0);
-    EXPECT_EQ(clip_unit, 255u);
+    EXPECT_EQ(cmdline_clip_unit, 255); // taken over the settings at start-up
     EXPECT_EQ(take({"PRI", "-128"}, &out), 0);
     EXPECT_EQ(task_priority, -128);
     EXPECT_EQ(task_priority_given, 1);

@@ -90,3 +90,59 @@ TEST_F(SettingsNames, NamesWithControlCharactersLeaveEverySettingAsItWas) {
         EXPECT_EQ(again->second, value) << key;
     }
 }
+
+// A colour line that a hand edit broke (its value, or its key misspelt) is
+// passed over like any other setting's: the colour stays as it was and is
+// written back so at the exit, not as black.
+TEST_F(SettingsNames, AColourLineNotReadKeepsTheColour) {
+    session({});
+    const std::map<std::string, std::string> first = settings();
+    ASSERT_NE(first.at("colour_05_2"), "$000000");
+    ASSERT_NE(first.at("colour_06_3"), "$000000");
+    std::string text = test_read_file(ini());
+    const std::string value_line = "colour_05_2=" + first.at("colour_05_2");
+    const std::string key_line = "colour_06_3=" + first.at("colour_06_3");
+    ASSERT_NE(text.find(value_line), std::string::npos);
+    ASSERT_NE(text.find(key_line), std::string::npos);
+    text.replace(text.find(value_line), value_line.size(), "colour_05_2=light blue");
+    text.replace(text.find(key_line), key_line.size(), "colur_06_3=" + first.at("colour_06_3"));
+    test_write_file(ini(), text);
+    session({});
+    const std::map<std::string, std::string> second = settings();
+    EXPECT_EQ(second.at("colour_05_2"), first.at("colour_05_2"));
+    EXPECT_EQ(second.at("colour_06_3"), first.at("colour_06_3"));
+    EXPECT_EQ(second.at("colour_07_0"), first.at("colour_07_0")) << "the next line is read";
+}
+
+// PORT and CLIPUNIT on the command line hold for their run, over what a
+// SETTINGS file says, and for their run only: each settings file keeps its
+// own values, unless the session itself changed one (SETPORT).
+TEST_F(SettingsNames, PortAndClipUnitArgumentsHoldForTheirRunOnly) {
+    session({});
+    std::string text = test_read_file(ini());
+    ASSERT_NE(text.find("\nnetport=6666\n"), std::string::npos);
+    ASSERT_NE(text.find("\nclipunit=0\n"), std::string::npos);
+    const fs::path other = home.path() / "Configs" / "other.ini";
+    text.replace(text.find("\nnetport=6666\n"), 14, "\nnetport=6000\n");
+    text.replace(text.find("\nclipunit=0\n"), 12, "\nclipunit=2\n");
+    test_write_file(other, text);
+
+    ASSERT_TRUE(start({"PORTNAME", "E2E", "PORT", "7000", "CLIPUNIT", "3", "SETTINGS", "other.ini"}));
+    ASSERT_TRUE(port_up()) << log();
+    std::string result;
+    EXPECT_EQ(send("GETPORT", &result), 0);
+    EXPECT_EQ(result, "7000") << "the SETTINGS file's port was taken";
+    EXPECT_EQ(send("QUIT", &result), 0) << result;
+    EXPECT_EQ(wait_exit(), 0) << log();
+    ::close(fd);
+    fd = -1;
+    const std::string kept = test_read_file(other);
+    EXPECT_NE(kept.find("\nnetport=6000\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("\nclipunit=2\n"), std::string::npos) << kept;
+
+    session({"PORT", "7001", "CLIPUNIT", "4"});
+    EXPECT_EQ(settings().at("netport"), "6666");
+    EXPECT_EQ(settings().at("clipunit"), "0");
+    session({"PORT", "7002"}, {"SETPORT 7003"});
+    EXPECT_EQ(settings().at("netport"), "7003");
+}

@@ -61,16 +61,22 @@ const char* const bad_source = "        ORG $0000\n"
                                "        LODA,R1 NOWHERE\n"
                                "        END\n";
 
-// Folder entries and empty members ahead of the program are passed over.
+// Folder entries and empty members ahead of the program are passed over; a
+// program in a folder whose name holds a dot is found by its own name.
 TEST_F(LoadsProgram, AZipLoadsItsFirstMemberThatHoldsSomething) {
     const std::string zip = (home.path() / "game.zip").string();
     loading_test::write_zip(zip, {{"folder.bin/", {}}, {"empty.bin", {}}, {"x.bin", {1, 2, 3}}});
+    const std::string in_folder = (home.path() / "folder.zip").string();
+    loading_test::write_zip(in_folder, {{"Games v1.2/", {}}, {"Games v1.2/read.me", {9}},
+                                        {"Games v1.2/shoot.bin", {4, 5, 6}}});
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
     send("SETMACHINE ARCADIA", &result);
     EXPECT_EQ(send("OPEN " + zip, &result), 0) << result;
     EXPECT_EQ(peek(1), "2");
+    EXPECT_EQ(send("OPEN " + in_folder, &result), 0) << result;
+    EXPECT_EQ(peek(1), "5");
 }
 
 TEST_F(LoadsProgram, ASourceIsAssembledIntoTheGuestOrRefusedWithTheReason) {

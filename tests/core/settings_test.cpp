@@ -307,7 +307,7 @@ TEST_F(Settings, ColourLines) {
     EXPECT_EQ(palette_get_red(0, 0), 0xA0);
     EXPECT_EQ(palette_get_green(0, 0), 0xB1);
     EXPECT_EQ(palette_get_blue(0, 0), 0xC2);
-    EXPECT_EQ(palette_get_red(1, 0), 0) << "an unmatched colour line gives black";
+    EXPECT_EQ(palette_get_red(1, 0), 9) << "a line without a colour keeps the colour";
     EXPECT_EQ(palette_get_red(2, 0), 0x12);
     EXPECT_EQ(palette_get_green(2, 0), 0);
 }

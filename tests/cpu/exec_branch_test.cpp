@@ -80,10 +80,10 @@ TEST_F(ExecBranch, ConditionalCallsOnRegisterAndCondition) {
                {4, {0x7D, 0x01, 0x00}, {{R(1), 1}}, 9, {{IAR, 0x0100}, {RAS(0), 0x0007}}}});
 }
 
-// Eight nested calls fill the stack: the eighth reports an overflow although its
-// return address is safe in slot 7; the first return from there reports the
-// underflow, and every return still comes back to its caller.
-TEST_F(ExecBranch, EightNestedCallsAndTheirReturns) {
+// Eight nested calls fill the stack and all come back without a report; a
+// ninth call writes over the oldest return address and is the one reported,
+// and so is the return that then finds the stack empty.
+TEST_F(ExecBranch, TheStackReportsTheNinthNestedCallNotTheEighth) {
     load(0x0000, {0x3F, 0x01, 0x00, 0x40});
     for (u16 level = 1; level < 8; ++level)
         load(static_cast<u16>(level << 8), {0x3F, static_cast<u8>(level + 1), 0x00, 0x17});
@@ -97,9 +97,21 @@ TEST_F(ExecBranch, EightNestedCallsAndTheirReturns) {
     steps(8);
     EXPECT_EQ(cpu_iar, 0x0003);
     EXPECT_EQ(cpu_psu & PSU_SP, 0);
+    EXPECT_EQ(out.text().find("Stack"), std::string::npos) << out.text();
+
+    load(0x0800, {0x3F, 0x09, 0x00, 0x17});
+    load(0x0900, {0x17});
+    cpu_iar = 0x0000;
+    steps(9);
+    EXPECT_EQ(cpu_iar, 0x0900);
+    EXPECT_EQ(cpu_ras[0], 0x0803); // the first call's return address is gone
+    steps(9);
+    EXPECT_EQ(cpu_iar, 0x0803);
     const std::string text = out.text();
-    EXPECT_EQ(count_of(text, "Stack overflow at $700!"), 1);
-    EXPECT_EQ(count_of(text, "Stack underflow at $800!"), 1);
+    EXPECT_EQ(count_of(text, "Stack overflow at"), 1) << text;
+    EXPECT_EQ(count_of(text, "Stack overflow at $800!"), 1);
+    EXPECT_EQ(count_of(text, "Stack underflow at"), 1) << text;
+    EXPECT_EQ(count_of(text, "Stack underflow at $103!"), 1);
 }
 
 TEST_F(ExecBranch, InterruptLevelMarksTargetsAndEndsOnItsReturn) {

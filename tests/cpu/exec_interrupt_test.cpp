@@ -150,18 +150,33 @@ TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
     port_records[0xEA].last_value = 0;
 }
 
+// An interrupt taken at the seventh level of calls fills the stack's last
+// slot without a report; one taken at the eighth writes over the oldest
+// return address and is reported.
 TEST_F(ExecInterrupt, StackOverflowAtAcceptance) {
-    cpu_psu = 0x07;
-    cpu_iar = 0x0321;
+    for (u16 level = 0; level < 8; ++level)
+        load(static_cast<u16>(0x0200 + 0x10 * level),
+             {0x3F, 0x02, static_cast<u8>(0x10 * (level + 1))});
     loginterrupts = 1;
     OutputCapture out;
+    cpu_iar = 0x0200;
+    steps(7);
     request();
-    EXPECT_EQ(cpu_ras[7], 0x0321);
+    EXPECT_EQ(cpu_ras[7], 0x0270);
     EXPECT_EQ(cpu_psu, PSU_II);
     EXPECT_EQ(cpu_irq_level, 7);
+    EXPECT_EQ(count_of(out.text(), "stack overflow"), 0) << out.text();
+
+    cpu_reset();
+    cpu_iar = 0x0200;
+    steps(8);
+    request();
+    EXPECT_EQ(cpu_ras[0], 0x0280);
+    EXPECT_EQ(cpu_psu, PSU_II | 1);
+    EXPECT_EQ(cpu_irq_level, 0);
     const std::string text = out.text();
     EXPECT_EQ(count_of(text, "Interrupt has caused a stack overflow!"), 1);
-    EXPECT_EQ(count_of(text, "Handling interrupt at rastline"), 1);
+    EXPECT_EQ(count_of(text, "Handling interrupt at rastline"), 2);
 }
 
 TEST_F(ExecInterrupt, RestoredContextCheckNamesChangedRegisters) {

@@ -560,3 +560,39 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
           std::to_string(main.top + 200) + " keydown ctrl click 4 keyup ctrl");
     EXPECT_FALSE(wait_for("Brindlemox Interton 36.4: s1.cos").name.empty()) << log();
 }
+
+// Project > Open... (Ctrl+O) put away with Escape, or confirmed with no name
+// (which only reads the drawer again), changes nothing: the recording being
+// played back plays on.
+TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    const fs::path state = home.path() / "take.cos";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    std::vector<u8> take = read_bytes(state);
+    ASSERT_GT(take.size(), 3u);
+    take[2] = 1;
+    take.resize(take.size() + 6 * 6000); // untouched Arcadia controls, 100 seconds
+    write_bytes(home.path() / "take.cor", take);
+    ASSERT_EQ(ask("OPEN " + (home.path() / "take.cor").string()), 0);
+    auto playing = [this] {
+        for (const XWindow& w : x.windows())
+            if (w.name.rfind("Brindlemox ", 0) == 0 &&
+                w.name.find("(playback)") != std::string::npos)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(playing()) << log();
+    const std::string title = "Open Game/State/Recording/Tape/Disk";
+    for (const char* away : {"Escape", "ctrl+a BackSpace Return"}) {
+        focus_main();
+        keys("ctrl+o");
+        ASSERT_FALSE(wait_for(title).name.empty()) << log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        keys(away);
+        ASSERT_TRUE(wait_for(title, true, true).name.empty()) << away;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(playing()) << "the title no longer says so after " << away;
+        // Restart playback is offered only while a recording plays.
+        EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped after " << away;
+    }
+}
