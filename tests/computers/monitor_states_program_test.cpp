@@ -223,4 +223,33 @@ TEST_F(MonitorStatesProgram, AnEarlierSelbstStateStillOpens) {
     EXPECT_EQ(wait_exit(), 0) << log();
 }
 
+// POPMON's 3 KB ROM makes $0500 monitor code; under the 1 KB Supervisor it
+// is not. A POPMON state opened with the Supervisor chosen reports a call
+// into $0500 as a call into the monitor.
+TEST_F(MonitorStatesProgram, ACd2650StateTakesItsMonitorsMarks) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_NE(send("SETMACHINE CD2650", &result), -1);
+    ASSERT_NE(send("MENU SETTINGS.BIOS.POPMON", &result), -1) << result;
+    ASSERT_EQ(send("PAUSE", &result), 0);
+    const int call[] = {0x3F, 0x05, 0x00}; // BSTA,un $0500
+    for (int i = 0; i < 3; i++)
+        poke(0x1500 + i, call[i]);
+    ASSERT_EQ(send("DEBUGGER \"E IAR $1500\"", &result), 0) << result;
+    const std::string state = (home.path() / "popmon.cos").string();
+    ASSERT_EQ(send("SAVEAS \"" + state + "\"", &result), 0) << result;
+
+    ASSERT_NE(send("MENU SETTINGS.BIOS.SUPERVISOR", &result), -1);
+    ASSERT_EQ(send("OPEN \"" + state + "\"", &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"L B\"", &result), 0);
+    ASSERT_EQ(result, "Log BIOS calls on.\n\n");
+    ASSERT_EQ(send("UNPAUSE", &result), 0);
+    EXPECT_TRUE(printed("BIOS code at $500 was called by game code at $1500."));
+    ASSERT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+    const std::string settings = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+    EXPECT_NE(settings.find("\ncd2650_biosversion=1\n"), std::string::npos);
+}
+
 } // namespace
