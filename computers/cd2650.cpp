@@ -118,9 +118,54 @@ void cd2650_set_clock(u32 fast) {
     machine_live[CD2650].clocks_per_frame = static_cast<double>(frame_clocks());
 }
 
+// Marks (or unmarks) the addresses of the chosen monitor's routine comments.
+static void mark_monitor_comments(bool on) {
+    const MachineLive& row = machine_live[CD2650];
+    if (row.first_comment_row < 0) return;
+    for (i32 i = row.first_comment_row; i <= row.last_comment_row; i++) {
+        const int address = addr_comment_address(i);
+        if (address < 0 || address >= static_cast<int>(GUEST_MEMORY_SIZE)) continue;
+        if (on)
+            mem_attributes[address] |= MEM_COMMENT;
+        else
+            mem_attributes[address] &= ~MEM_COMMENT;
+    }
+}
+
+// The debugger's rows of the chosen monitor (of the P1 DOS under the IPL) and
+// what they mark: the monitor's ROM, the P1 DOS at $6000, the addresses of
+// its routines. The memory and the other marks are left alone.
+static void set_monitor_marks() {
+    static const LabelRanges ranges[3] = {
+        {{-1, -1}, {-1, -1}, {-1, -1}},
+        {{2798, 3016}, {-1, -1}, {-1, -1}},
+        {{783, 845}, {528, 920}, {121, 130}},
+    };
+    const bool p1 = cd2650_dosversion == 1;
+    LabelRanges r = ranges[cd2650_biosversion];
+    if (cd2650_biosversion == 0 && p1) {
+        r.labels[0] = 4170;
+        r.labels[1] = 4224;
+        r.notes[0] = 632;
+        r.notes[1] = 650;
+    }
+    MachineLive& row = machine_live[CD2650];
+    row.first_label_row = r.labels[0];
+    row.last_label_row = r.labels[1];
+    row.first_comment_row = r.comments[0];
+    row.last_comment_row = r.comments[1];
+    row.first_note_row = r.notes[0];
+    row.last_note_row = r.notes[1];
+
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+        mem_attributes[a] &= ~MEM_BIOS;
+    set_attributes(0x0000, cd2650_roms[cd2650_biosversion].size - 1, MEM_BIOS);
+    if (p1) set_attributes(0x6000, 0x7AFF, MEM_BIOS);
+    mark_monitor_comments(true);
+}
+
 void cd2650_setup() {
     load_start_known = 0;
-    MachineLive& row = machine_live[CD2650];
     cd2650_set_clock(fast_cd2650);
     cpu_beam_clock = 0;
     if (cd2650_biosversion > 2) cd2650_biosversion = 0;
@@ -130,24 +175,6 @@ void cd2650_setup() {
     std::memset(guest_memory, 0, 0x1000);
     guest_rom_read(cd2650_roms[cd2650_biosversion], guest_memory);
     const bool p1 = cd2650_dosversion == 1;
-    static const LabelRanges ranges[3] = {
-        {{-1, -1}, {-1, -1}, {-1, -1}},
-        {{2798, 3016}, {-1, -1}, {-1, -1}},
-        {{783, 845}, {528, 920}, {121, 130}},
-    };
-    LabelRanges r = ranges[cd2650_biosversion];
-    if (cd2650_biosversion == 0 && p1) {
-        r.labels[0] = 4170;
-        r.labels[1] = 4224;
-        r.notes[0] = 632;
-        r.notes[1] = 650;
-    }
-    row.first_label_row = r.labels[0];
-    row.last_label_row = r.labels[1];
-    row.first_comment_row = r.comments[0];
-    row.last_comment_row = r.comments[1];
-    row.first_note_row = r.notes[0];
-    row.last_note_row = r.notes[1];
     if (cd2650_biosversion == 0) cd2650_vdu = 0;
 
     std::memset(guest_memory + VRAM, ' ', 0x0500);
@@ -164,15 +191,8 @@ void cd2650_setup() {
         mem_read_mirror[a] = mem_write_mirror[a] = static_cast<u16>(a);
     }
     set_attributes(0x0000, 0x0FFF, MEM_UNWRITABLE);
-    set_attributes(0x0000, cd2650_roms[cd2650_biosversion].size - 1, MEM_BIOS);
     set_attributes(VRAM, 0x14FF, MEM_DEVICE);
-    if (p1) set_attributes(0x6000, 0x7AFF, MEM_BIOS);
-    if (row.first_comment_row >= 0)
-        for (i32 i = row.first_comment_row; i <= row.last_comment_row; i++) {
-            const int address = addr_comment_address(i);
-            if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
-                mem_attributes[address] |= MEM_COMMENT;
-        }
+    set_monitor_marks();
 
     std::memset(cd2650_font, 0, sizeof cd2650_font);
     guest_rom_read(cd2650_roms[CD2650_ROM_FONT], cd2650_font);
@@ -376,7 +396,16 @@ void cd2650_serialise(u32) {
     if (state_applying())
         for (int d = 0; d < FLOPPY_DRIVES; d++)
             floppy_clear_watch_bits(d);
-    state_setting_byte(&cd2650_biosversion, 2, "CD2650 monitor");
+    u32 bios = cd2650_biosversion;
+    state_setting_byte(&bios, 2, "CD2650 monitor");
+    // The state's memory holds its monitor: the debugger's rows and the marks
+    // follow it, not the monitor chosen since.
+    if (state_applying() && bios <= 2 && bios != cd2650_biosversion) {
+        mark_monitor_comments(false);
+        cd2650_biosversion = bios;
+        set_monitor_marks();
+        ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
+    }
     state_setting_byte(&cd2650_vdu, 2, "CD2650 character set");
     fdc_board_serialise(DiskLayout::CD2650, FLOPPY_DRIVES, !reading || state_guest_version >= 44);
     state_setting_byte(&cd2650_userdrives, 4, "CD2650 drives");

@@ -14,6 +14,7 @@
 #include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/machine_view.h"
+#include "core/savestate.h"
 #include "core/savestate_fields.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -75,10 +76,15 @@ void selbst_tail(u32) {
         for (int col = 0; col < 64; col++)
             state_field_u8(&vdu_text[col * VDU_ROWS + row]);
     u32 version = selbst_biosversion;
-    state_setting_byte(&version, 3, "Selbstbaucomputer BIOS version");
+    version = state_field_u32(&version); // also when the walk only checks
+    if (state_reading() && version > 3) serial_mark_bad("Selbstbaucomputer BIOS version");
     // The state's program ran on its monitor: that monitor's ROM comes back.
     if (state_applying()) selbst_take_monitor(version);
     state_field_u8(&selbst_data_latch);
+    // Without a monitor $0000-$07FF is RAM, where the user's program lives.
+    // States before version 40 did not hold it: it is left as it is.
+    if (version == 0 && (!state_reading() || state_guest_version >= 40))
+        state_field_memory(0x0000, 0x07FF);
 }
 
 void display_geometry_selbst(MachineLive& row, bool current) {
@@ -128,6 +134,9 @@ constexpr MachineOps SELBST_OPS{
     .apply_row_before = selbst_apply_row_before,
     .apply_row_after = selbst_apply_row_after,
     .serialise = selbst_tail,
+    // Version 39 states lack the RAM at $0000-$07FF of a board without a monitor.
+    .old_states_first = 39,
+    .old_states_last = 39,
     .save_suffix = ".aof",
     .screen_text = selbst_screen_text,
     .typed_keyboard = selbst_typed_keyboard,

@@ -125,8 +125,8 @@ void selbst_take_monitor(u32 version) {
     if (version > 3 || version == selbst_biosversion) return;
     const bool had_rom = selbst_biosversion != 0;
     selbst_biosversion = version;
-    // Under no monitor the area is RAM the state does not hold: it starts
-    // empty rather than with the ROM that was there.
+    // Under no monitor the area is RAM, which the state brings; one saved
+    // before states held it finds it empty rather than the ROM that was there.
     if (version == 0 && had_rom) std::memset(guest_memory, 0, 0x0800);
     load_monitor_map();
     ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);

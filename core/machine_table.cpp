@@ -229,7 +229,7 @@ constexpr MachineDesc machine_table[MACHINES] = {
       .screen_text = true, .musical_keyboard = true, .controls_window = true,
       .show_positions = true, .paddles = true, .pad_controllers = true, .redefine_keys = true,
       .retune = true, .sprites = true, .region_choice = true}},
-    {"SELBST", 20, 1, {60.0, 50.0}, 1, 0, 39, 0, 6,
+    {"SELBST", 20, 1, {60.0, 50.0}, 1, 0, 40, 0, 6,
      0, 0, {74, 75, 76, 77}, -1, 0, 0, 1, 0, 0, selbst_left, selbst_right,
      {512, 194, -1, -1, 24, 20000.0, 0, 0, 0, 0,
       -1, -1, -1, -1, {"-", "-", "-", "-"}},

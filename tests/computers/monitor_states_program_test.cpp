@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -32,6 +32,12 @@ class MonitorStatesProgram : public ProgramTest {
         char line[64];
         std::snprintf(line, sizeof line, "DEBUGGER \"E IAR $%X\"", at);
         ASSERT_EQ(send(line, &result), 0) << result;
+    }
+    // The byte at `address` as PEEK gives it.
+    std::string peek(int address) {
+        std::string result;
+        EXPECT_EQ(send("PEEK " + std::to_string(address), &result), 0) << result;
+        return result;
     }
     // Whether the guest comes to hold `value` at `address` within five seconds.
     bool comes_to_hold(int address, int value) {
@@ -145,6 +151,105 @@ TEST_F(MonitorStatesProgram, ASelbstStateTakesItsMonitorsRom) {
     EXPECT_EQ(wait_exit(), 0) << log();
     const std::string settings = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
     EXPECT_NE(settings.find("\nselbst_biosversion=2\n"), std::string::npos);
+}
+
+// Without a monitor the Selbstbaucomputer's $0000-$07FF is RAM that holds the
+// user's program: a state keeps it, also when it is opened under a monitor.
+TEST_F(MonitorStatesProgram, ASelbstStateWithoutAMonitorKeepsItsRam) {
+    std::filesystem::create_directories(home.path() / "roms");
+    test_write_file(home.path() / "roms" / "selbst20.bin", std::string(2048, '\x20'));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_NE(send("SETMACHINE SELBST", &result), -1);
+    ASSERT_EQ(send("MENU SETTINGS.BIOS.SELBSTNONE", &result), 0) << result;
+    ASSERT_EQ(send("PAUSE", &result), 0);
+    put_store_loop(0x0500, 0x0140);
+    poke(0x07FF, 0xA7);
+    const std::string state = (home.path() / "none.cos").string();
+    ASSERT_EQ(send("SAVEAS \"" + state + "\"", &result), 0) << result;
+
+    poke(0x0140, 0xCD);
+    poke(0x07FF, 0x00);
+    ASSERT_EQ(send("OPEN \"" + state + "\"", &result), 0) << result;
+    EXPECT_EQ(peek(0x0140), "4"); // LODI,r0 of the loop
+    EXPECT_EQ(peek(0x0141), "85");
+    EXPECT_EQ(peek(0x07FF), "167");
+
+    ASSERT_NE(send("MENU SETTINGS.BIOS.SELBST20", &result), -1);
+    ASSERT_EQ(peek(0x0140), "32");
+    ASSERT_EQ(send("OPEN \"" + state + "\"", &result), 0) << result;
+    EXPECT_EQ(peek(0x0140), "4");
+    EXPECT_EQ(peek(0x07FF), "167");
+    poke(0x0140, 0x11);
+    EXPECT_EQ(peek(0x0140), "17") << "the area is RAM again";
+    ASSERT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}
+
+// A Selbstbaucomputer state saved before states held that RAM (version 39,
+// no monitor, $0900 = $5A, $1234 = $77) opens as it did: its memory from
+// $0800 on comes back, the area below is left empty; saved again it is of
+// today's version and holds that area.
+TEST_F(MonitorStatesProgram, AnEarlierSelbstStateStillOpens) {
+    const std::filesystem::path old =
+        std::filesystem::path(BRINDLEMOX_TEST_DATA) / "old_states" / "selbst_none_v39.cos";
+    const std::string old_bytes = test_read_file(old);
+    ASSERT_EQ(old_bytes[1], 39);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_NE(send("SETMACHINE SELBST", &result), -1);
+    ASSERT_EQ(send("MENU SETTINGS.BIOS.SELBST20", &result), 0) << result;
+    ASSERT_EQ(send("PAUSE", &result), 0);
+    ASSERT_EQ(send("OPEN \"" + old.string() + "\"", &result), 0) << result;
+    ASSERT_EQ(send("GETMACHINE", &result), 0);
+    EXPECT_EQ(result, "SELBST");
+    EXPECT_EQ(peek(0x0900), "90");
+    EXPECT_EQ(peek(0x1234), "119");
+    EXPECT_EQ(peek(0x0100), "0");
+
+    poke(0x0100, 0x3C);
+    const std::string again = (home.path() / "again.cos").string();
+    ASSERT_EQ(send("SAVEAS \"" + again + "\"", &result), 0) << result;
+    const std::string now = test_read_file(again);
+    ASSERT_EQ(now.size(), old_bytes.size() + 0x0800);
+    EXPECT_EQ(now[1], 40) << "saved again in today's form";
+    poke(0x0100, 0);
+    ASSERT_EQ(send("OPEN \"" + again + "\"", &result), 0) << result;
+    EXPECT_EQ(peek(0x0100), "60");
+    EXPECT_EQ(peek(0x0900), "90");
+    ASSERT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}
+
+// POPMON's 3 KB ROM makes $0500 monitor code; under the 1 KB Supervisor it
+// is not. A POPMON state opened with the Supervisor chosen reports a call
+// into $0500 as a call into the monitor.
+TEST_F(MonitorStatesProgram, ACd2650StateTakesItsMonitorsMarks) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_NE(send("SETMACHINE CD2650", &result), -1);
+    ASSERT_NE(send("MENU SETTINGS.BIOS.POPMON", &result), -1) << result;
+    ASSERT_EQ(send("PAUSE", &result), 0);
+    const int call[] = {0x3F, 0x05, 0x00}; // BSTA,un $0500
+    for (int i = 0; i < 3; i++)
+        poke(0x1500 + i, call[i]);
+    ASSERT_EQ(send("DEBUGGER \"E IAR $1500\"", &result), 0) << result;
+    const std::string state = (home.path() / "popmon.cos").string();
+    ASSERT_EQ(send("SAVEAS \"" + state + "\"", &result), 0) << result;
+
+    ASSERT_NE(send("MENU SETTINGS.BIOS.SUPERVISOR", &result), -1);
+    ASSERT_EQ(send("OPEN \"" + state + "\"", &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"L B\"", &result), 0);
+    ASSERT_EQ(result, "Log BIOS calls on.\n\n");
+    ASSERT_EQ(send("UNPAUSE", &result), 0);
+    EXPECT_TRUE(printed("BIOS code at $500 was called by game code at $1500."));
+    ASSERT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+    const std::string settings = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+    EXPECT_NE(settings.find("\ncd2650_biosversion=1\n"), std::string::npos);
 }
 
 } // namespace

@@ -346,7 +346,8 @@ TEST_F(SaveStates, VersionAcceptanceMatrix) {
     } rows[] = {{6, 38, true},   {6, 37, false},  {6, 39, false},  {9, 42, true},   {13, 41, true},
                 {10, 40, false}, {10, 43, false}, {11, 41, false}, {16, 41, false}, {12, 40, true},
                 {12, 39, true},  {12, 38, false}, {30, 33, true},  {27, 34, true},  {17, 38, false},
-                {18, 0, false},  {31, 38, false}};
+                {18, 0, false},  {31, 38, false}, {20, 40, true},  {20, 39, true},  {20, 38, false},
+                {20, 41, false}};
     for (const auto& r : rows)
         EXPECT_EQ(state_version_accepted(r.map, r.version), r.accepted)
             << r.map << " " << +r.version;
