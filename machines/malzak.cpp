@@ -8,6 +8,8 @@
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
+#include "core/ui_host.h"
+#include "core/message.h"
 #include "core/notify.h"
 #include "cpu/memory.h"
 #include "input/collision_feedback.h"
@@ -17,6 +19,9 @@
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
 #include "input/controls.h"
+#include "platform/paths.h"
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstring>
@@ -58,13 +63,21 @@ void nvram_defaults() {
     guest_memory[0x14CC] = 0xF0;
 }
 
+// A file at the name that could not be read is not the board's memory to
+// write over: the memory is then not saved (kept and said at the load).
+bool nvram_kept = false;
+
 void nvram_load() {
     // Only the first MALZAK_NVRAM_SIZE bytes of a longer file count.
-    std::vector<u8> file;
-    if (file_read_regular(nvram_path(), 1u << 20, [&](std::size_t n) {
-            file.resize(n);
-            return file.data();
-        }) != READ_OK) {
+    std::string file, why;
+    const std::string host = nvram_path();
+    const int read = file_read_telling(host, &file, 1u << 20, &why);
+    nvram_kept = read != READ_OK && !(read == READ_UNAVAILABLE && errno == ENOENT);
+    if (nvram_kept) {
+        con_printf("Can't read Malzak 2's memory file \"%s\" (%s)!\n", host.c_str(), why.c_str());
+        file_kept_note("memory of Malzak 2", host);
+    }
+    if (read != READ_OK) {
         nvram_defaults();
         return;
     }
@@ -160,7 +173,13 @@ void malzak_save_nvram() {
     u8 bytes[MALZAK_NVRAM_SIZE];
     std::memcpy(bytes, guest_memory + 0x1700, 256);
     bytes[256] = guest_memory[0x14CC];
-    file_write_replace(nvram_path(), bytes, sizeof bytes, nullptr, false);
+    // A write-protected file is skipped without a word, as the high scores' is.
+    const std::string host = nvram_path();
+    if (nvram_kept || path_save_place(host) == PATH_SAVE_READ_ONLY) return;
+    std::string error;
+    if (!file_write_replace(host, bytes, sizeof bytes, &error, false))
+        ui_warning(file_failure_text("Malzak 2's memory was not saved: can't write to", host, error)
+                       .c_str());
 }
 
 // ---- ports ---------------------------------------------------------------------------

@@ -1,0 +1,73 @@
+// Malzak 2's battery-backed memory in the running program, driven through its
+// port: a memory that cannot be written is named (the machine switch and QUIT
+// answer 5), and a file at its name that could not be read is kept as it is.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MalzakMemory : public ProgramTest {
+  protected:
+    int ask(const std::string& line, std::string* said = nullptr) {
+        std::string result;
+        const int rc = send(line, &result);
+        if (said) *said = result;
+        return rc;
+    }
+    void start_malzak() {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        ASSERT_EQ(ask("MENU SETTINGS.MACHINE.MALZAK2"), 5); // its ROM images are missing
+        ASSERT_EQ(ask("DEBUGGER \"E 1700 55\""), 0);
+    }
+    static std::string read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    const fs::path file = home.path() / "Configs" / "Malzak2.nvr";
+};
+
+} // namespace
+
+// A folder that took the file's place: the switch to another machine and
+// QUIT name the memory that was not saved, never answering 0.
+TEST_F(MalzakMemory, AMemoryThatCannotBeWrittenIsNamed) {
+    start_malzak();
+    ASSERT_FALSE(HasFatalFailure());
+    fs::create_directories(file);
+    std::string said;
+    EXPECT_EQ(ask("SETMACHINE PIPBUG", &said), 5);
+    EXPECT_NE(said.find("Malzak 2's memory was not saved: can't write to " + file.string()),
+              std::string::npos)
+        << said;
+    fs::remove(file);
+    ASSERT_EQ(ask("MENU SETTINGS.MACHINE.MALZAK2"), 0);
+    fs::create_directories(file);
+    EXPECT_EQ(ask("QUIT", &said), 5);
+    EXPECT_NE(said.find("Malzak 2's memory was not saved"), std::string::npos) << said;
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// A file the load could not take (here larger than any memory file) is not
+// written over on the way out, and the load says so.
+TEST_F(MalzakMemory, AFileThatCouldNotBeReadIsKept) {
+    fs::create_directories(file.parent_path());
+    const std::string theirs(1536 * 1024, 'x');
+    std::ofstream(file, std::ios::binary) << theirs;
+    start_malzak();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(ask("QUIT"), 0);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_TRUE(read(file) == theirs) << "the file was written over";
+    EXPECT_NE(log().find("so that \"" + file.string() + "\" is kept"), std::string::npos) << log();
+}
