@@ -343,7 +343,7 @@ bool hiscore_write_file() {
     }
     // A write-protected file is skipped without a word, as one that cannot be
     // opened for writing.
-    if (path_save_place(host) == PATH_SAVE_READ_ONLY) return false;
+    if (file_write_protected(host)) return false;
     std::string error;
     if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error)) return true;
     con_printf("High scores not saved: %s!\n", error.c_str());

@@ -583,3 +583,7 @@ int file_read_telling(const std::string& path, std::string* out, size_t limit, s
 void file_kept_note(const char* what, const std::string& host) {
     con_printf("The %s will not be saved, so that \"%s\" is kept.\n", what, host.c_str());
 }
+
+bool file_write_protected(const std::string& host) {
+    return path_save_place(host) == PATH_SAVE_READ_ONLY;
+}

@@ -126,3 +126,7 @@ int file_read_telling(const std::string& path, std::string* out, size_t limit, s
 // Says that the `what` ("settings", "high scores") will not be written at
 // exit, so that the file `host` that start-up could not take is kept.
 void file_kept_note(const char* what, const std::string& host);
+// Whether the file at `host` is write-protected: the program's own files
+// (settings, high scores, a board's memory) are then left unwritten, without
+// a word, as the user chose.
+bool file_write_protected(const std::string& host);

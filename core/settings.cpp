@@ -349,7 +349,7 @@ bool ini_save() {
     }
     // A write-protected settings file is the user's to keep: skipped without
     // a word, as a file that cannot be opened for writing.
-    if (path_save_place(host) == PATH_SAVE_READ_ONLY) return false;
+    if (file_write_protected(host)) return false;
     std::string error;
     bool ok = file_write_replace(host, text.data(), text.size(), &error);
     if (!ok) con_printf("Settings not saved: %s!\n", error.c_str());

@@ -19,7 +19,6 @@
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
 #include "input/controls.h"
-#include "platform/paths.h"
 
 #include <cerrno>
 
@@ -175,7 +174,7 @@ void malzak_save_nvram() {
     bytes[256] = guest_memory[0x14CC];
     // A write-protected file is skipped without a word, as the high scores' is.
     const std::string host = nvram_path();
-    if (nvram_kept || path_save_place(host) == PATH_SAVE_READ_ONLY) return;
+    if (nvram_kept || file_write_protected(host)) return;
     std::string error;
     if (!file_write_replace(host, bytes, sizeof bytes, &error, false))
         ui_warning(file_failure_text("Malzak 2's memory was not saved: can't write to", host, error)

@@ -18,6 +18,10 @@
 #include "platform/paths.h"
 #include "platform/qt/gui_qt.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -93,4 +97,23 @@ QWidget* QtSession::widget(int win, int gid) {
     QWidget* w = qt_gadget_widget(win, gid);
     EXPECT_NE(w, nullptr) << "window " << win << " gadget " << gid;
     return w;
+}
+
+bool qt_type_save_name(QFileDialog* dialog, const QString& name) {
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!field) {
+        dialog->reject();
+        return false;
+    }
+    if (!field->hasFocus()) {
+        dialog->activateWindow();
+        field->setFocus(Qt::MouseFocusReason);
+        return false;
+    }
+    if (field->text() != name) {
+        field->setText(name);
+        return false;
+    }
+    QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+    return true;
 }

@@ -9,6 +9,8 @@
 
 #include <string>
 
+class QFileDialog;
+class QString;
 class QWidget;
 
 class QtSession : public ::testing::Test {
@@ -28,3 +30,10 @@ class QtSession : public ::testing::Test {
     // The widget of gadget `gid` in window `win` (fails the test when none).
     static QWidget* widget(int win, int gid);
 };
+
+// One step of a user typing `name` into a save requester's name field, as a
+// person does, for a timer's tick: the window made active and the field
+// clicked into first (the requester takes a typed name over the file selected
+// in its list only while the field has the focus), then the name typed over
+// what is offered; true once Save has been pressed (after this tick).
+bool qt_type_save_name(QFileDialog* dialog, const QString& name);

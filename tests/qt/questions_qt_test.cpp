@@ -169,15 +169,7 @@ std::function<void(QFileDialog*)> save_as(const fs::path& path, std::string* see
         if (seen && seen->empty())
             *seen = dialog->windowTitle().toStdString() + " in " +
                     dialog->directory().absolutePath().toStdString();
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (!name) return dialog->reject();
-        if (!name->hasFocus()) {
-            dialog->activateWindow();
-            return name->setFocus(Qt::MouseFocusReason);
-        }
-        const QString typed = QString::fromStdString(path.string());
-        if (name->text() != typed) return name->setText(typed);
-        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+        qt_type_save_name(dialog, QString::fromStdString(path.string()));
     };
 }
 
