@@ -14,6 +14,8 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -499,4 +501,39 @@ TEST_F(DesktopProgram, TheOpenRequesterTakesANameTypedWithoutItsSuffix) {
         ASSERT_EQ(send("PEEK 0", &first), 0);
         EXPECT_EQ(first, t.first_byte) << "\"" << t.name << "\"";
     }
+}
+
+// A gamepad map written by hand that is none of the 24 orders (Red and Blue
+// both on guest button 1): Settings > Input > Rearrange gamepad buttons...
+// shows it on the first order, and OK there, given for the other gamepad,
+// leaves it in the settings file.
+TEST_F(DesktopProgram, OkInTheRearrangeWindowKeepsAHandWrittenGamepadMap) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_EQ(ask("QUIT"), 0);
+    ASSERT_EQ(wait_exit(), 0) << log();
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    const auto settings = [&] {
+        std::ifstream in(ini);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::string text = settings();
+    const std::string blue = "rightbutton_1=2\n";
+    ASSERT_NE(text.find(blue), std::string::npos) << text;
+    text.replace(text.find(blue), blue.size(), "rightbutton_1=1\n");
+    std::ofstream(ini) << text;
+
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.REARRANGE"), 0);
+    ASSERT_FALSE(wait_for("Rearrange Gamepad Buttons").name.empty()) << log();
+    x.run("/usr/bin/xdotool search --name '^Rearrange Gamepad Buttons$' windowfocus --sync");
+    keys("Return");
+    ASSERT_TRUE(wait_for("Rearrange Gamepad Buttons", true, true).name.empty());
+    ASSERT_EQ(ask("QUIT"), 0);
+    ASSERT_EQ(wait_exit(), 0) << log();
+    text = settings();
+    EXPECT_NE(text.find("rightbutton_0=1\nrightbutton_1=1\nrightbutton_2=3\nrightbutton_3=4\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("leftbutton_0=1\nleftbutton_1=2\nleftbutton_2=3\nleftbutton_3=4\n"),
+              std::string::npos);
 }
