@@ -537,3 +537,54 @@ TEST_F(DesktopProgram, OkInTheRearrangeWindowKeepsAHandWrittenGamepadMap) {
     EXPECT_NE(text.find("leftbutton_0=1\nleftbutton_1=2\nleftbutton_2=3\nleftbutton_3=4\n"),
               std::string::npos);
 }
+
+// Keys let go where the program does not see it, on the Selbstbaucomputer
+// (whose keyboard port reads the next character): a key released in another
+// window is typed again at its next press, and with keystrokes not queued the
+// latch lets go of a key released there, or released while Alt is held.
+TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    std::string result;
+    send("SETMACHINE SELBST", &result); // 5: its ROM images are missing
+    const auto port7 = [&] {
+        std::string read;
+        EXPECT_EQ(send("DEBUGGER \"READPORT 7\"", &read), 0);
+        return read.substr(0, read.find('\n'));
+    };
+    const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+    // Held in the main window, let go in the Adjust Sound window.
+    const auto let_go_elsewhere = [&](const char* key) {
+        focus_main();
+        x.run(std::string("/usr/bin/xdotool keydown ") + key);
+        settle();
+        EXPECT_EQ(ask("MENU SETTINGS.SOUND.ADJUST"), 0);
+        ASSERT_FALSE(wait_for("Adjust Sound").name.empty());
+        x.run("/usr/bin/xdotool search --name '^Adjust Sound$' windowfocus --sync");
+        x.run(std::string("/usr/bin/xdotool keyup ") + key);
+        settle();
+        keys("Escape");
+        ASSERT_TRUE(wait_for("Adjust Sound", true, true).name.empty());
+        focus_main();
+        settle();
+    };
+    focus_main();
+    keys("e");
+    settle();
+    EXPECT_EQ(port7(), "$45");
+    let_go_elsewhere("f");
+    EXPECT_EQ(port7(), "$46");
+    keys("f");
+    settle();
+    EXPECT_EQ(port7(), "$46") << "the press after was not typed";
+
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.QUEUEKEYSTROKES"), 0); // off: the latch
+    focus_main();
+    x.run("/usr/bin/xdotool keydown a");
+    settle();
+    EXPECT_EQ(port7(), "$41");
+    x.run("/usr/bin/xdotool keydown alt keyup a keyup alt");
+    settle();
+    EXPECT_EQ(port7(), "$80");
+    let_go_elsewhere("b");
+    EXPECT_EQ(port7(), "$80");
+}
