@@ -26,6 +26,10 @@ int gamepad_buttons_window = 0;
 namespace {
 
 int rows[2] = {0, 0};
+// A gamepad whose stored map is none of the orders (written by hand, say two
+// buttons on one guest button) keeps that map until an order is picked for it
+// or the orders are reset: OK for the other gamepad must not replace it.
+bool own_map[2] = {false, false};
 
 GuiNode pad(int gid, int number, const char* english, int row) {
     GuiNode group = gui_group(GK_VGROUP, cat_str(number, english));
@@ -51,7 +55,8 @@ GuiWindowDesc describe() {
 }
 
 void reset_rule() {
-    gui_set_disabled(gamepad_buttons_window, GID_PADS_RESET, rows[0] == 0 && rows[1] == 0);
+    gui_set_disabled(gamepad_buttons_window, GID_PADS_RESET,
+                     rows[0] == 0 && rows[1] == 0 && !own_map[0] && !own_map[1]);
 }
 
 // 1 confirm, 2 cancel, 0 the dialog stays.
@@ -59,10 +64,14 @@ int gadget(int gid, int code) {
     switch (gid) {
     case GID_PADS_FIRST:
     case GID_PADS_SECOND:
-        if (code >= 0 && code < GAMEPAD_ORDERS) rows[gid - GID_PADS_FIRST] = code;
+        if (code >= 0 && code < GAMEPAD_ORDERS) {
+            rows[gid - GID_PADS_FIRST] = code;
+            own_map[gid - GID_PADS_FIRST] = false;
+        }
         break;
     case GID_PADS_RESET:
         rows[0] = rows[1] = 0;
+        own_map[0] = own_map[1] = false;
         gui_set_value(gamepad_buttons_window, GID_PADS_FIRST, 0);
         gui_set_value(gamepad_buttons_window, GID_PADS_SECOND, 0);
         break;
@@ -88,8 +97,8 @@ bool handle(const GuiEvent& e) {
         result = gadget(e.gid, e.code);
     }
     if (result == 1) {
-        std::memcpy(leftbutton, gamepad_button_orders[rows[0]].buttons, 4);
-        std::memcpy(rightbutton, gamepad_button_orders[rows[1]].buttons, 4);
+        if (!own_map[0]) std::memcpy(leftbutton, gamepad_button_orders[rows[0]].buttons, 4);
+        if (!own_map[1]) std::memcpy(rightbutton, gamepad_button_orders[rows[1]].buttons, 4);
     }
     return result != 0;
 }
@@ -98,8 +107,8 @@ bool handle(const GuiEvent& e) {
 
 int gamepad_order_of(const u8 map[4]) {
     for (int r = 0; r < GAMEPAD_ORDERS; r++)
-        if (std::memcmp(map, gamepad_button_orders[r].buttons, 3) == 0) return r;
-    return 0;
+        if (std::memcmp(map, gamepad_button_orders[r].buttons, 4) == 0) return r;
+    return -1;
 }
 
 void gui_gamepad_buttons_window() {
@@ -108,8 +117,12 @@ void gui_gamepad_buttons_window() {
         return;
     }
     const bool modal = gui_dialog_begin();
-    rows[0] = gamepad_order_of(leftbutton);
-    rows[1] = gamepad_order_of(rightbutton);
+    const u8* maps[2] = {leftbutton, rightbutton};
+    for (int p = 0; p < 2; p++) {
+        rows[p] = gamepad_order_of(maps[p]);
+        own_map[p] = rows[p] < 0;
+        if (own_map[p]) rows[p] = 0; // shown on the first order
+    }
     gamepad_buttons_window = gui_window_open(describe());
     if (!gamepad_buttons_window) {
         gui_dialog_abandon(modal);

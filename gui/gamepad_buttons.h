@@ -1,7 +1,8 @@
 // The Rearrange Gamepad Buttons dialog: for each of the two gamepads, which
 // guest button its Red, Blue, Green and Yellow buttons drive, chosen as one
 // of the 24 orders of the four. OK or the close gadget writes the orders into
-// leftbutton and rightbutton, Cancel or Esc drops them. A dialog
+// leftbutton and rightbutton, Cancel or Esc drops them. A gamepad whose
+// stored map is no order keeps it unless an order is picked for it. A dialog
 // (gui/dialogs.h): modal unless a command of the port opened it.
 #pragma once
 
@@ -28,6 +29,6 @@ extern const GamepadOrder gamepad_button_orders[GAMEPAD_ORDERS];
 extern int gamepad_buttons_window;
 
 void gui_gamepad_buttons_window();
-// The row of a stored map: the order whose first three buttons it has, 0
-// (the first order) for a map that is none of them.
+// The row of a stored map: the order it is, -1 for a map that is none of
+// them (the dialog shows such a map on the first order).
 int gamepad_order_of(const u8 map[4]);

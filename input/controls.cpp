@@ -250,14 +250,16 @@ int host_button_of(int player, int n) {
     return n - 1;
 }
 
-// A control that is no player key: fills the texts from its role.
+// A control that is no player key: fills the texts from its role. The host
+// key of a control that opens a window or flips an option is the shortcut of
+// its menu item, written as the menus show it.
 void legend_role(const ControlsKeyRect& r) {
     set_text(4, "-");
     const MachineLive& live = machine_live_row();
     switch (r.role) {
     case CR_SLOT:
         set_text(0, cat_str(1024, "Cartridge slot"));
-        set_text(2, "Amiga-O");
+        set_text(2, "Ctrl+O");
         set_text(3, "-");
         break;
     case CR_CONSOLE1:
@@ -280,17 +282,17 @@ void legend_role(const ControlsKeyRect& r) {
         break;
     case CR_DIPS:
         set_text(0, cat_str(1033, "DIP switches"));
-        set_text(2, "Amiga-@");
+        set_text(2, "Ctrl+@");
         set_text(3, "-");
         break;
     case CR_TAPE:
         set_text(0, cat_str(1034, "Tape deck"));
-        set_text(2, "Amiga-Shift-D");
+        set_text(2, "Ctrl+Shift+O");
         set_text(3, "-");
         break;
     case CR_OPCODES:
         set_text(0, cat_str(1035, "Opcodes help"));
-        set_text(2, "Amiga-Shift-U");
+        set_text(2, "Ctrl+Shift+U");
         set_text(3, "-");
         break;
     case CR_ANGLES:
@@ -301,23 +303,23 @@ void legend_role(const ControlsKeyRect& r) {
                                                  {532, "Lock horizontal axis?"}};
         const CatalogText& t = NAMES[r.role - CR_ANGLES];
         set_text(0, cat_str(t.number, t.english));
-        set_text(2, "Amiga-@");
+        set_text(2, "Ctrl+@");
         set_text(3, "-");
         break;
     }
     case CR_SOUND:
         set_text(0, cat_str(102, "Sound?"));
-        set_text(2, "Amiga-U");
+        set_text(2, "Ctrl+U");
         set_text(3, "-");
         break;
     case CR_SWAP:
         set_text(0, cat_str(1031, "Controllers swapped?"));
-        set_text(2, "Amiga-J");
+        set_text(2, "Ctrl+J");
         set_text(3, "-");
         break;
     case CR_INFO:
         set_text(0, cat_str(637, "Instructions"));
-        set_text(2, "Amiga-&");
+        set_text(2, "Ctrl+&");
         set_text(3, "-");
         break;
     case CR_INERT: // drawn only (the Interton's ON switch): nothing plays it

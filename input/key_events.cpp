@@ -322,7 +322,8 @@ void input_host_key_release(u32 code) {
     host_key_clear(code);
     host_key_repeats[code] = 0;
     if (code == RAW_CAPS) return;
-    if (!queuekeystrokes && code == guest_key_latch_code && !host_alt_down()) {
+    // Also under Alt (an Alt held down since the key was typed).
+    if (!queuekeystrokes && code == guest_key_latch_code) {
         guest_key_latch = 0x80;
         guest_key_latch_code = 0xFFFF;
     }

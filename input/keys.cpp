@@ -7,6 +7,7 @@
 #include "core/settings_vars.h"
 #include "platform/catalog.h"
 #include "input/controls.h"
+#include "input/key_events.h"
 
 #include <cstring>
 
@@ -241,6 +242,14 @@ int host_alt_down() {
 
 void input_clear_key_matrix() {
     std::memset(host_key_matrix, 0, sizeof host_key_matrix);
+    // Their releases went elsewhere: the next press of a key is its first,
+    // and a character a held key left in the latch goes with it (one an
+    // on-screen key put there waits for the guest).
+    std::memset(host_key_repeats, 0, sizeof host_key_repeats);
+    if (guest_key_latch_code != 0xFFFF) {
+        guest_key_latch = 0x80;
+        guest_key_latch_code = 0xFFFF;
+    }
 }
 void input_clear_modifier_keys() {
     host_key_clear(RAW_LSHIFT);

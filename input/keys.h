@@ -93,6 +93,8 @@ int host_alt_down();
 void host_key_set(u32 code);   // bit on
 void host_key_clear(u32 code); // bit off
 // Every key up: the main window became active, or a modal dialog ended.
+// Their press counters start again, and the latch lets go of a host key's
+// character.
 void input_clear_key_matrix();
 // The main window opened again: both Shifts and Ctrl are up; the rest stays.
 void input_clear_modifier_keys();

@@ -104,9 +104,13 @@ void net_server_listen(u16 port) {
     net_local_name(name, sizeof name);
     set_host_text(name);
     std::vector<std::uint32_t> addresses;
+    // The addresses only tell the user where the client is to connect: the
+    // server listens on every address of this computer all the same, also
+    // when its own name does not resolve.
     if (net_resolver(net_host, &addresses) == 0) {
         con_printf("%s\n", cat_str(233, "Can't resolve hostname!"));
-        return;
+        if (net_host[0])
+            con_printf(cat_str(219, "Acting as server at %s on port %d...\n"), net_host, port);
     }
     for (std::uint32_t a : addresses) {
         set_host_text(net_dotted(a).c_str());

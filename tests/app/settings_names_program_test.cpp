@@ -1,12 +1,14 @@
-// File names in the settings file across two starts of the real program: a
-// name holding a line break or another control character never breaks the
-// file, and nothing a name holds changes another setting.
+// The settings file across two starts of the real program: a file name
+// holding a line break or another control character never breaks the file,
+// nothing a name holds changes another setting, and the machine's set-up at
+// the start does not replace the paddle and controller settings it holds.
 #include "tests/core/loading_support.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -52,6 +54,18 @@ class SettingsNames : public ProgramTest {
                 << "written twice: " << line;
         }
         return keys;
+    }
+
+    // The settings file with `values` put in for their keys.
+    void set(const std::map<std::string, std::string>& values) const {
+        std::string text = test_read_file(ini());
+        for (const auto& [key, value] : values) {
+            const std::size_t at = text.find("\n" + key + "=");
+            ASSERT_NE(at, std::string::npos) << key;
+            const std::size_t end = text.find('\n', at + 1);
+            text.replace(at + 1, end - at - 1, key + "=" + value);
+        }
+        std::ofstream(ini()) << text;
     }
 };
 
@@ -145,4 +159,35 @@ TEST_F(SettingsNames, PortAndClipUnitArgumentsHoldForTheirRunOnly) {
     EXPECT_EQ(settings().at("clipunit"), "0");
     session({"PORT", "7002"}, {"SETPORT 7003"});
     EXPECT_EQ(settings().at("netport"), "7003");
+}
+
+// Sensitivity, Analog for guest? and Swapped? as the user left them are what
+// the next session runs with and writes back, whether it resumes the
+// autosave or runs the machine's own program; a game loaded in the session
+// still brings its own (sensitivity 3 for one the games database does not
+// know).
+TEST_F(SettingsNames, TheNextStartKeepsThePaddleAndControllerSettings) {
+    // Resuming the autosave (a state holds none of them).
+    session({}, {"MENU SETTINGS.INPUT.ANALOG", "MENU SETTINGS.INPUT.SWAPPED"});
+    set({{"sensitivity_left", "5"}, {"sensitivity_right", "1"}});
+    session({});
+    std::map<std::string, std::string> after = settings();
+    EXPECT_EQ(after.at("sensitivity_left"), "5");
+    EXPECT_EQ(after.at("sensitivity_right"), "1");
+    EXPECT_EQ(after.at("analog"), "true");
+    EXPECT_EQ(after.at("swapped"), "true");
+    // Without the autosave, the machine's own program runs.
+    const std::map<std::string, std::string> chosen = {
+        {"sensitivity_left", "2"}, {"sensitivity_right", "4"}, {"analog", "true"},
+        {"swapped", "true"}, {"autosave", "false"}, {"stubprograms", "true"}};
+    set(chosen);
+    session({});
+    after = settings();
+    for (const auto& [key, value] : chosen)
+        EXPECT_EQ(after.at(key), value) << key;
+    const fs::path game = home.path() / "Games" / "mine.bin";
+    std::ofstream(game, std::ios::binary) << std::string(4096, '\0');
+    session({}, {"OPEN " + game.string()});
+    EXPECT_EQ(settings().at("sensitivity_left"), "3");
+    EXPECT_EQ(settings().at("sensitivity_right"), "3");
 }

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -500,6 +502,92 @@ TEST_F(DesktopProgram, TheOpenRequesterTakesANameTypedWithoutItsSuffix) {
         ASSERT_EQ(send("PEEK 0", &first), 0);
         EXPECT_EQ(first, t.first_byte) << "\"" << t.name << "\"";
     }
+}
+
+// A gamepad map written by hand that is none of the 24 orders (Red and Blue
+// both on guest button 1): Settings > Input > Rearrange gamepad buttons...
+// shows it on the first order, and OK there, given for the other gamepad,
+// leaves it in the settings file.
+TEST_F(DesktopProgram, OkInTheRearrangeWindowKeepsAHandWrittenGamepadMap) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_EQ(ask("QUIT"), 0);
+    ASSERT_EQ(wait_exit(), 0) << log();
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    const auto settings = [&] {
+        std::ifstream in(ini);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::string text = settings();
+    const std::string blue = "rightbutton_1=2\n";
+    ASSERT_NE(text.find(blue), std::string::npos) << text;
+    text.replace(text.find(blue), blue.size(), "rightbutton_1=1\n");
+    std::ofstream(ini) << text;
+
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.REARRANGE"), 0);
+    ASSERT_FALSE(wait_for("Rearrange Gamepad Buttons").name.empty()) << log();
+    x.run("/usr/bin/xdotool search --name '^Rearrange Gamepad Buttons$' windowfocus --sync");
+    keys("Return");
+    ASSERT_TRUE(wait_for("Rearrange Gamepad Buttons", true, true).name.empty());
+    ASSERT_EQ(ask("QUIT"), 0);
+    ASSERT_EQ(wait_exit(), 0) << log();
+    text = settings();
+    EXPECT_NE(text.find("rightbutton_0=1\nrightbutton_1=1\nrightbutton_2=3\nrightbutton_3=4\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("leftbutton_0=1\nleftbutton_1=2\nleftbutton_2=3\nleftbutton_3=4\n"),
+              std::string::npos);
+}
+
+// Keys let go where the program does not see it, on the Selbstbaucomputer
+// (whose keyboard port reads the next character): a key released in another
+// window is typed again at its next press, and with keystrokes not queued the
+// latch lets go of a key released there, or released while Alt is held.
+TEST_F(DesktopProgram, AKeyReleasedUnseenIsUpForTheGuest) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    std::string result;
+    send("SETMACHINE SELBST", &result); // 5: its ROM images are missing
+    const auto port7 = [&] {
+        std::string read;
+        EXPECT_EQ(send("DEBUGGER \"READPORT 7\"", &read), 0);
+        return read.substr(0, read.find('\n'));
+    };
+    const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+    // Held in the main window, let go in the Adjust Sound window.
+    const auto let_go_elsewhere = [&](const char* key) {
+        focus_main();
+        x.run(std::string("/usr/bin/xdotool keydown ") + key);
+        settle();
+        EXPECT_EQ(ask("MENU SETTINGS.SOUND.ADJUST"), 0);
+        ASSERT_FALSE(wait_for("Adjust Sound").name.empty());
+        x.run("/usr/bin/xdotool search --name '^Adjust Sound$' windowfocus --sync");
+        x.run(std::string("/usr/bin/xdotool keyup ") + key);
+        settle();
+        keys("Escape");
+        ASSERT_TRUE(wait_for("Adjust Sound", true, true).name.empty());
+        focus_main();
+        settle();
+    };
+    focus_main();
+    keys("e");
+    settle();
+    EXPECT_EQ(port7(), "$45");
+    let_go_elsewhere("f");
+    EXPECT_EQ(port7(), "$46");
+    keys("f");
+    settle();
+    EXPECT_EQ(port7(), "$46") << "the press after was not typed";
+
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.QUEUEKEYSTROKES"), 0); // off: the latch
+    focus_main();
+    x.run("/usr/bin/xdotool keydown a");
+    settle();
+    EXPECT_EQ(port7(), "$41");
+    x.run("/usr/bin/xdotool keydown alt keyup a keyup alt");
+    settle();
+    EXPECT_EQ(port7(), "$80");
+    let_go_elsewhere("b");
+    EXPECT_EQ(port7(), "$80");
 }
 
 // Whenever the game list is listed anew (a state saved under a new name, the

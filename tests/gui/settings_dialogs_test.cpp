@@ -392,7 +392,9 @@ TEST_F(SettingsDialogs, GamepadOrdersAreThePermutationsInOrderWithTheirLabels) {
     }
 }
 
-TEST_F(SettingsDialogs, GamepadStoredMapsOpenOnTheirRowAndOkWritesAnOrder) {
+TEST_F(SettingsDialogs, GamepadStoredMapsOpenOnTheirRowAndOkKeepsAMapThatIsNoOrder) {
+    // Two buttons on guest button 1: no order, written by hand; shown on the
+    // first order, and kept by OK while no order is picked for it.
     const u8 swapped[4] = {2, 1, 3, 4}, repeated[4] = {1, 1, 2, 3};
     std::copy(swapped, swapped + 4, leftbutton);
     std::copy(repeated, repeated + 4, rightbutton);
@@ -410,7 +412,41 @@ TEST_F(SettingsDialogs, GamepadStoredMapsOpenOnTheirRowAndOkWritesAnOrder) {
     EXPECT_EQ(second, 0);
     EXPECT_TRUE(reset_enabled);
     EXPECT_EQ(std::vector<u8>(leftbutton, leftbutton + 4), (std::vector<u8>{1, 3, 4, 2}));
+    EXPECT_EQ(std::vector<u8>(rightbutton, rightbutton + 4), (std::vector<u8>{1, 1, 2, 3}));
+
+    // Alone on the first order it still differs from the defaults: Reset is
+    // offered, and the close gadget keeps it as well.
+    std::copy(swapped, swapped + 4, rightbutton);
+    rightbutton[3] = 1; // 2, 1, 3, 1
+    leftbutton[0] = 1, leftbutton[1] = 2, leftbutton[2] = 3, leftbutton[3] = 4;
+    steps = {[&](int w) {
+        reset_enabled = !gui_get_disabled(w, GID_PADS_RESET);
+        second = gui_get_value(w, GID_PADS_SECOND);
+        gui_headless_post(w, close_event());
+    }};
+    next_step = 0;
+    gui_gamepad_buttons_window();
+    EXPECT_TRUE(reset_enabled);
+    EXPECT_EQ(second, 0);
+    EXPECT_EQ(std::vector<u8>(rightbutton, rightbutton + 4), (std::vector<u8>{2, 1, 3, 1}));
+
+    // An order picked for it, or Reset, replaces it.
+    steps = {[&](int w) {
+        gui_headless_post(w, gadget(GID_PADS_SECOND, 1)); // "R,B,Y,G"
+        gui_headless_post(w, gadget(GID_PADS_OK));
+    }};
+    next_step = 0;
+    gui_gamepad_buttons_window();
+    EXPECT_EQ(std::vector<u8>(rightbutton, rightbutton + 4), (std::vector<u8>{1, 2, 4, 3}));
+    std::copy(repeated, repeated + 4, rightbutton);
+    steps = {[&](int w) {
+        gui_headless_post(w, gadget(GID_PADS_RESET));
+        gui_headless_post(w, gadget(GID_PADS_OK));
+    }};
+    next_step = 0;
+    gui_gamepad_buttons_window();
     EXPECT_EQ(std::vector<u8>(rightbutton, rightbutton + 4), (std::vector<u8>{1, 2, 3, 4}));
+    leftbutton[0] = 1, leftbutton[1] = 3, leftbutton[2] = 4, leftbutton[3] = 2;
 
     // Reset, then Cancel: nothing changes.
     steps = {[&](int w) { gui_headless_post(w, gadget(GID_PADS_RESET)); },

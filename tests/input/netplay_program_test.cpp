@@ -11,11 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
+#include <sched.h>
 #include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 #include <vector>
 
@@ -59,6 +62,13 @@ const unsigned char key_reader[] = {
     0xCC, 0x09, 0x02, //        STRA,R0 $0902
     0x1B, 0x66,       //        BCTR,UN loop
 };
+
+// True when `host` has no IPv4 address (a resolver that knows every name
+// would make the test moot).
+bool getaddrinfo_fails(const char* host) {
+    std::vector<std::uint32_t> found;
+    return net_resolve(host, &found) == 0;
+}
 
 struct Program {
     explicit Program(const char* tag, std::string name) : home(tag), port(std::move(name)) {}
@@ -390,6 +400,82 @@ TEST_F(NetplayOnDisplay, AConsoleKeyHeldOnEitherSideReachesBothGuests) {
     }
     EXPECT_EQ(server.count("Disconnected."), 0) << server.log();
     EXPECT_EQ(client.count("Disconnected."), 0) << client.log();
+}
+
+// A computer whose own name does not resolve (here: a name given in a UTS
+// namespace of its own, so the superuser's): Act as server says so, and the
+// server listens and takes a client all the same.
+TEST(NetplayServer, ListensWhenItsOwnNameDoesNotResolve) {
+    fresh_state();
+    TempHome home("netplay-noname");
+    int stage = 0;
+    const int probe = net_listen_on(0, &stage);
+    ASSERT_GE(probe, 0);
+    const u16 net = test_bound_port(probe);
+    net_close(probe);
+    std::filesystem::create_directories(home.path() / "Configs");
+    std::ofstream(home.path() / "Configs" / "Brindlemox.ini") << "showtips=0\n";
+    setenv("BRINDLEMOX_HOME", home.path().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::string log_path = (home.path() / "program.log").string();
+    const std::string port_arg = "PORT=" + std::to_string(net);
+    static const char name[] = "brindlemox-no-such-host";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) { // system calls only, between fork and exec
+        if (unshare(CLONE_NEWUTS) != 0 || sethostname(name, sizeof name - 1) != 0) _exit(77);
+        const int log = open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (log >= 0) dup2(log, 1), dup2(log, 2);
+        execl(BRINDLEMOX_PROGRAM, BRINDLEMOX_PROGRAM, "PORTNAME", "NONAME", port_arg.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int fd = -1;
+    std::string result;
+    bool up = false;
+    for (int i = 0; i < 1000 && !up; i++) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+                GTEST_SKIP() << "no UTS namespace of its own can be made here";
+            FAIL() << "the program ended at start";
+        }
+        up = test_port_send("NONAME", "GETVERSION", &result, &fd, 5) == 0;
+        if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(up);
+    if (getaddrinfo_fails(name)) {
+        int server_rc = -1;
+        std::thread listening([&] { server_rc = test_port_send("NONAME", "SERVER", &result, &fd, 20); });
+        int client = -1;
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (client < 0 && Clock::now() < end) {
+            client = net_connect_to(0x7F000001, net, 500);
+            if (client < 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        listening.join();
+        EXPECT_GE(client, 0);
+        EXPECT_EQ(server_rc, 0) << result;
+        if (client >= 0) net_close(client);
+        const std::string log = test_read_file(home.path() / "program.log");
+        EXPECT_NE(log.find(std::string("Can't resolve hostname!\nActing as server at ") + name +
+                           " on port " + std::to_string(net) + "...\nListening...\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find("The client at 127.0.0.1 has successfully connected to your server!\n"),
+                  std::string::npos)
+            << log;
+    }
+    test_port_send("NONAME", "QUIT", &result, &fd, 5);
+    int status = 0;
+    for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) != pid; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (fd >= 0) net_close(fd);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, WNOHANG);
+    fresh_state();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // in the program's own windows drawn by Qt.
 #include "tests/qt/qt_session.h"
 
+#include "commands/menu_table.h"
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
@@ -120,4 +121,46 @@ TEST_F(WindowTextsQt, TheLegendNamesTheButtonOfThePlayersOwnGamepad) {
                              "MENU PERIPHERALS.LEFT.2NDDJOY", "MENU PERIPHERALS.RIGHT.KEYBOARD"})
         command(line);
     leftbutton[1] = 2, leftbutton[2] = 3, leftbutton[3] = 4;
+}
+
+// The controls that open a window or flip an option name, as their host key,
+// the shortcut their menu item shows: the Instructor 50's TAPE key names the
+// tape deck's Ctrl+Shift+O (Ctrl+Shift+D saves a PCX screenshot), and no
+// control names a key of another computer.
+TEST_F(WindowTextsQt, TheLegendNamesTheMenuShortcutOfWindowsAndOptions) {
+    const auto shortcut = [](int plain) {
+        for (const MenuRow& r : menu_table)
+            if (r.plain == plain) {
+                char text[32];
+                return std::string(menu_shortcut_text(r, text, sizeof text));
+            }
+        return std::string("(no such item)");
+    };
+    const auto host_key = [](const std::string& legend) {
+        const auto first = legend.find('|'), second = legend.find('|', first + 1);
+        const auto third = legend.find('|', second + 1);
+        return legend.substr(second + 1, third - second - 1);
+    };
+    struct Control {
+        const char* machine;
+        ControlsRole role;
+        int menu_item; // plain id of the item the control stands for
+    };
+    for (const Control& c :
+         {Control{"ARCADIA", CR_SLOT, 3}, Control{"INSTRUCTOR", CR_DIPS, 174},
+          Control{"INSTRUCTOR", CR_TAPE, 183}, Control{"INSTRUCTOR", CR_OPCODES, 275},
+          Control{"PONG", CR_ANGLES, 174}, Control{"PONG", CR_SOUND, 250},
+          Control{"PONG", CR_SWAP, 236}, Control{"ZACCARIA", CR_INFO, 272}}) {
+        SCOPED_TRACE(std::string(c.machine) + " " + std::to_string(c.role));
+        std::string said;
+        command(std::string("SETMACHINE ") + c.machine, &said); // 5: ROM images missing
+        ASSERT_EQ(command("OPENCONTROLS"), 0);
+        ASSERT_EQ(command("PAUSE"), 0);
+        const std::string wanted = shortcut(c.menu_item);
+        ASSERT_EQ(wanted.rfind("Ctrl+", 0), 0u) << wanted;
+        EXPECT_EQ(host_key(hover(c.role)), wanted);
+        command("UNPAUSE");
+        command("CLOSECONTROLS");
+    }
+    command("SETMACHINE ARCADIA");
 }
