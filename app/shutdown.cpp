@@ -149,6 +149,9 @@ static void exit_files() {
         step("log file");
         log_file_close();
     }
+    // What is said after this (a display that goes away) reaches the console
+    // alone: a log opened again would replace the one just closed.
+    log_mode = LOG_OFF;
     if (app_acquired.images_loaded && !app_display_gone) {
         step("images");
         ui_host.free_images();

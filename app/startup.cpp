@@ -250,15 +250,20 @@ static void listing_sink(const char* text) {
     if (!asm_output_file) con_console_sink(text);
 }
 
-// One session per home: a second one runs but writes nothing at exit.
+// One session per home: a second one runs but writes nothing at exit, and
+// no log (the log belongs to the session that holds the home).
 static void lock_progdir() {
     const int locked = path_lock_file(path_to_host("PROGDIR:Configs/Brindlemox.lock"));
     app_acquired.home_locked = locked == 1;
     app_acquired.home_shared = locked == 0;
-    if (locked == 0)
+    if (locked == 0) {
         con_printf("Another Brindlemox is using \"%s\": this one will not save its settings, "
-                   "high scores or autosave.\n",
-                   path_progdir().c_str());
+                   "high scores or autosave, and leaves the log (%s) to the other one.\n",
+                   path_progdir().c_str(), LOG_FILE_NAME);
+        const std::string why =
+            "No log is written while another Brindlemox is using \"" + path_progdir() + "\".";
+        log_leave_to_other(why.c_str());
+    }
 }
 
 // A games drawer that cannot be read at start (a drive not plugged in) is

@@ -359,20 +359,26 @@ void hiscore_save() {
 std::string autosave_on_exit() {
     if (upgrade_mode) return "";
     std::string unsaved;
-    if (autosave && !emu_paused_mid_frame) {
+    if (autosave) {
         std::string path = games_path;
         if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
         path += "AUTOSAVE.COS";
-        // The recorders still to be finished name their sound files after
-        // the file in the buffer: it stays.
-        const bool saved = path.size() < FILE_NAME_SIZE &&
-                           state_save_aside(path.c_str(), FILE_KIND_COS, 0);
-        if (!saved) {
+        // A state holds the machine between frames: one stopped in the middle
+        // of a frame (at a breakpoint, single-stepping) is not saved. The
+        // recorders still to be finished name their sound files after the
+        // file in the buffer: it stays.
+        std::string why;
+        if (emu_paused_mid_frame)
+            why = "the guest is stopped in the middle of a frame";
+        else if (path.size() >= FILE_NAME_SIZE)
+            why = "name too long";
+        else if (!state_save_aside(path.c_str(), FILE_KIND_COS, 0))
+            why = state_save_error();
+        if (!why.empty()) {
             // The next start would resume what is there without a word.
             const std::string host = path_to_host(path);
             std::error_code ec;
-            unsaved = "Autosave not written (" +
-                      (path.size() < FILE_NAME_SIZE ? state_save_error() : "name too long") +
+            unsaved = "Autosave not written (" + why +
                       (std::filesystem::is_regular_file(host, ec)
                            ? "): the next start resumes the older \"" + host + "\"."
                            : "): the next start resumes no state.");

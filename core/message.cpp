@@ -23,6 +23,7 @@ static char con_utf8[CON_BUFFER_SIZE];
 static bool in_event_pass = false;
 static bool log_held = false;
 static std::string log_kept_back;
+static std::string log_left_why; // why this session writes no log ("" when it may)
 // What start-up may say before its session starts is a few lines; a flood
 // beyond this is not kept for the log.
 constexpr size_t LOG_KEPT_BACK_MAX = 64 * 1024;
@@ -183,6 +184,12 @@ void con_printf(const char* format, ...) {
 
 void log_file_open(int quiet) {
     if (log_mode == LOG_OFF) return;
+    if (!log_left_why.empty()) {
+        log_mode = LOG_OFF;
+        ui_mark(UI_MENUS); // the log setting
+        if (!quiet) con_printf("%s\n", log_left_why.c_str());
+        return;
+    }
     if (log_file) { // reopening: drop the old handle first
         std::fclose(log_file);
         log_file = nullptr;
@@ -236,9 +243,15 @@ void log_release() {
     if (log_file) std::fwrite(text.data(), 1, text.size(), log_file);
 }
 
+void log_leave_to_other(const char* why) {
+    log_left_why = why && *why ? why : "No log is written.";
+    log_mode = LOG_OFF;
+}
+
 void message_reset() {
     log_held = false;
     log_kept_back.clear();
+    log_left_why.clear();
     if (log_file) std::fclose(log_file);
     log_file = nullptr;
     log_mode = LOG_OFF;

@@ -85,6 +85,12 @@ void log_file_close();
 void log_hold();
 void log_release();
 
+// A session on a home that another session holds leaves the log to that one:
+// logging is off and stays off, so that the other session's log is never
+// replaced or written into. Choosing a log mode then says `why` on the
+// console and opens nothing.
+void log_leave_to_other(const char* why);
+
 // The log-setting menu items: choosing another mode closes the log file, and
 // for append or replace opens it again at once with its opening line; then
 // the menu item is refreshed. Choosing the current mode, or no valid mode,

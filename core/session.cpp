@@ -160,9 +160,13 @@ void app_check_break() {
 
 // ---- The display going away ------------------------------------------------------------
 bool app_display_gone = false;
+static const char* const display_gone_text = "The display went away!";
 
 void app_display_lost() {
     app_display_gone = true;
-    if (app_exiting) app_clean_exit(1); // the exit path goes on from where it was
-    leave_unasked("The display went away!", 1);
+    if (!app_exiting) leave_unasked(display_gone_text, 1);
+    // The exit path goes on from where it was, and ends with the code it was
+    // ending with; what the quit had to drop it has named already.
+    con_printf("Brindlemox: %s\n", display_gone_text);
+    app_clean_exit(1);
 }

@@ -135,7 +135,8 @@ void app_clear_break();
 // link to it dropped): the same way out as a break, from wherever the host
 // found it: "Brindlemox: The display went away!", the changed disks and tapes
 // it drops named, and the exit path with no window touched; the run ends with
-// 1. Found while the exit path is under way, the rest of it runs from there.
+// 1. Found while the exit path is under way, the line is said all the same
+// and the rest of the exit path runs from there, ending with its own code.
 [[noreturn]] void app_display_lost();
 // True once the display went away.
 extern bool app_display_gone;

@@ -1,8 +1,11 @@
-// A session quit paused starts paused, showing the picture it was quit with.
+// A session quit paused starts paused, showing the picture it was quit with;
+// one quit while stopped in the middle of a frame says that it saved no state.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -116,6 +119,50 @@ TEST_F(PausedStart, AStateOpenedWhilePausedShowsItsPicture) {
     EXPECT_GT(colours.size(), 1u);
     EXPECT_EQ(send("QUIT", &result), 0);
     EXPECT_EQ(wait_exit(), 0) << log();
+}
+
+// Stopped at a breakpoint in the middle of a frame the machine is not saved:
+// QUIT answers 5 naming the older autosave that the next start resumes, and
+// a break says the same on the console; the older autosave stays as it was.
+TEST_F(PausedStart, QuitAtABreakpointNamesTheAutosaveItDoesNotWrite) {
+    test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    const std::filesystem::path older = home.path() / "Games" / "AUTOSAVE.COS";
+    const std::string named = "Autosave not written (the guest is stopped in the middle of a "
+                              "frame): the next start resumes the older \"" +
+                              older.string() + "\".\n";
+    std::string result, kept;
+    for (const char* way : {"none", "QUIT", "SIGTERM"}) {
+        SCOPED_TRACE(way);
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        ASSERT_EQ(send("UNPAUSE", &result), 0) << result; // a session quit stopped starts paused
+        ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+        ASSERT_EQ(send("OPEN " + (home.path() / "a1.bin").string(), &result), 0) << result;
+        if (way == std::string("none")) {
+            EXPECT_EQ(send("QUIT", &result), 0) << result;
+        } else {
+            ASSERT_EQ(send("DEBUGGER \"E 1 0\"", &result), 0) << result;
+            ASSERT_EQ(send("DEBUGGER \"BP 0\"", &result), 0) << result;
+            ASSERT_EQ(send("MENU PROJECT.RESETTOGAME", &result), 0) << result;
+            ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+            if (way == std::string("QUIT")) {
+                EXPECT_EQ(send("QUIT", &result), 5) << result;
+                EXPECT_NE(result.find(named), std::string::npos) << result;
+            } else {
+                kill(pid, SIGTERM);
+            }
+        }
+        EXPECT_EQ(wait_exit(), 0) << log();
+        ::close(fd);
+        fd = -1;
+        if (kept.empty()) {
+            kept = test_read_file(older);
+            ASSERT_FALSE(kept.empty()) << log();
+        } else {
+            EXPECT_NE(log().find(named), std::string::npos) << log();
+            EXPECT_EQ(test_read_file(older), kept);
+        }
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // Two runs of the real program on one home (offscreen): removing the home's
-// lock file under the first does not let a second one save, and a first run
-// whose lock file another run has replaced writes nothing at exit.
+// lock file under the first does not let a second one save, a second run
+// leaves the first run's log alone, and a first run whose lock file another
+// run has replaced writes nothing at exit.
 #include "platform/rexx_port.h"
 #include "tests/support/child_wait.h"
+#include "tests/support/count_of.h"
 #include "tests/support/fresh_state.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +104,47 @@ TEST_F(HomeLockProgram, ARemovedLockFileDoesNotLetASecondRunSave) {
     EXPECT_FALSE(fs::exists(ini));
     EXPECT_EQ(first.quit(), 0);
     EXPECT_TRUE(fs::exists(ini));
+}
+
+// With the log set to replace, a second run on the home neither replaces the
+// first run's log at its start nor when the log is chosen in its menu, and
+// says why; the first run's log holds all it wrote, opened and closed once.
+TEST_F(HomeLockProgram, ASecondRunLeavesTheFirstRunsLogWhole) {
+    {
+        ProgramRun run{"LOGA"}; // writes the settings
+        ASSERT_TRUE(run.start(home.path()));
+        ASSERT_EQ(run.quit(), 0);
+    }
+    std::string settings = test_read_file(ini);
+    const std::size_t at = settings.find("\nlogtofile=1\n");
+    ASSERT_NE(at, std::string::npos) << settings;
+    settings[at + 11] = '2'; // replace
+    test_write_file(ini, settings);
+    fs::remove(home.path() / "LOGA.log");
+    ProgramRun first{"LOGA"}, second{"LOGB"};
+    ASSERT_TRUE(first.start(home.path()));
+    EXPECT_EQ(first.send("DEBUGGER \"E 1 0\""), 0);
+    ASSERT_TRUE(second.start(home.path()));
+    EXPECT_EQ(second.send("DEBUGGER \"E 1 0\""), 0);
+    for (const char* item : {"MENU SETTINGS.EMULATOR.REPLACELOG", "MENU SETTINGS.EMULATOR.APPENDLOG"})
+        EXPECT_EQ(second.send(item), 0) << item;
+    EXPECT_EQ(second.quit(), 0);
+    EXPECT_EQ(first.send("DEBUGGER \"E 1 1\""), 0);
+    EXPECT_EQ(first.quit(), 0);
+
+    const std::string said = test_read_file(home.path() / "LOGB.log");
+    EXPECT_NE(said.find("leaves the log (RAM:Brindlemox.log) to the other one"), std::string::npos)
+        << said;
+    EXPECT_EQ(count_of(said, "No log is written while another Brindlemox is using \"" +
+                                 home.path().string() + "\"."),
+              2)
+        << said;
+    const std::string log = test_read_file(home.path() / "Brindlemox.log");
+    EXPECT_EQ(log.rfind("Opened RAM:Brindlemox.log for writing at ", 0), 0u) << log;
+    EXPECT_EQ(count_of(log, "Opened RAM:Brindlemox.log"), 1) << log;
+    EXPECT_EQ(count_of(log, "Closed RAM:Brindlemox.log"), 1) << log;
+    EXPECT_EQ(count_of(log, "Changed contents of $1 from"), 2) << log;
+    EXPECT_EQ(log.find('\0'), std::string::npos) << "written over from another offset";
 }
 
 TEST_F(HomeLockProgram, ARunWhoseLockFileAnotherRunReplacedWritesNothing) {

@@ -173,6 +173,42 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     EXPECT_EQ(fs::exists(dir / "take.gif") || fs::exists(dir / "take.wav"), false);
 }
 
+// Project > Quit > Yes while the guest is stopped at a breakpoint in the
+// middle of a frame: the notice names the autosave that was not written. The
+// X server ending while the notice waits is said on the console; the run
+// ends with the code it was ending with, and the log, written and closed,
+// stays as it was.
+TEST_F(DesktopProgram, ADisplayLostOnTheWayOutIsSaid) {
+    test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    const std::string open = "OPEN " + (home.path() / "a1.bin").string();
+    for (const std::string& line : {std::string("MENU SETTINGS.EMULATOR.REPLACELOG"),
+                                    std::string("SETMACHINE ARCADIA"), open,
+                                    std::string("DEBUGGER \"E 1 0\""), std::string("DEBUGGER \"BP 0\""),
+                                    std::string("MENU PROJECT.RESETTOGAME")})
+        ASSERT_EQ(ask(line), 0) << line;
+    ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+    const XWindow main = wait_for("Brindlemox 36.4: a1.bin (paused during frame)");
+    ASSERT_FALSE(main.name.empty()) << log();
+    click(main.left + 30, main.top + 10); // the "Project" menu
+    keys("Up Return");                   // its last item, Quit
+    ASSERT_FALSE(wait_for("Brindlemox 36.4").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    keys("Return"); // Yes
+    ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    const std::string named = "Autosave not written (the guest is stopped in the middle of a frame)";
+    EXPECT_NE(log().find(named), std::string::npos) << log();
+    x.stop();
+    EXPECT_EQ(wait_exit(), 0) << log();
+    pid = -1;
+    EXPECT_NE(log().find("Brindlemox: The display went away!\n"), std::string::npos) << log();
+    const std::string kept = test_read_file(home.path() / "Brindlemox.log");
+    EXPECT_EQ(kept.rfind("Opened RAM:Brindlemox.log for writing at ", 0), 0u) << kept;
+    EXPECT_NE(kept.find("Hit code breakpoint at $0"), std::string::npos) << kept;
+    EXPECT_NE(kept.find(named), std::string::npos) << kept;
+    EXPECT_NE(kept.find("Closed RAM:Brindlemox.log at "), std::string::npos) << kept;
+}
+
 // In the debugger's command line cursor up recalls the commands given before,
 // newest first, and Return runs the one shown.
 TEST_F(DesktopProgram, CursorUpInTheCommandLineRecallsEarlierCommands) {
