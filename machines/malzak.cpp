@@ -5,6 +5,7 @@
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
+#include "core/message.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
@@ -17,6 +18,7 @@
 #include "machines/zaccaria.h"
 #include "core/helpers.h"
 #include "input/controls.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -160,7 +162,12 @@ void malzak_save_nvram() {
     u8 bytes[MALZAK_NVRAM_SIZE];
     std::memcpy(bytes, guest_memory + 0x1700, 256);
     bytes[256] = guest_memory[0x14CC];
-    file_write_replace(nvram_path(), bytes, sizeof bytes, nullptr, false);
+    // A write-protected file is the user's to keep, as the high scores' is.
+    const std::string path = nvram_path();
+    if (path_save_place(path) == PATH_SAVE_READ_ONLY) return;
+    std::string error;
+    if (!file_write_replace(path, bytes, sizeof bytes, &error, false))
+        con_printf("%s\n", file_failure_text("Can't write to", path, error).c_str());
 }
 
 // ---- ports ---------------------------------------------------------------------------
