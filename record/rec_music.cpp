@@ -33,9 +33,10 @@ bool flagged(int v) {
     return memmap_desc().sounds[v] != 0;
 }
 
-// The MIDI note number of voice v at pitch p.
+// The MIDI note number of voice v at pitch p. The tone units sound on voices
+// 3 to 6; the PVIs of the same boards on voices 0 to 2 carry pitch registers.
 u8 note_number(int v, u16 p) {
-    if (memmap_desc().traits.tone_units) {
+    if (memmap_desc().traits.tone_units && v >= 3 && v <= 6) {
         const ToneUnitNote& t = tone_unit_notes[std::min<u16>(p, 14)];
         return (v == 3 || v == 4) ? t.bass_midi : t.treble_midi;
     }
