@@ -46,8 +46,8 @@ u8 note_number(int v, u16 p) {
     return table[std::min<u16>(p, 255)].midi;
 }
 
+// As loud as the voice sounds: a Note On of velocity 0 would end the note.
 u8 velocity(u8 volume) {
-    if (machine_traits().flat_velocity) return 0;
     const SoundLevel& l =
         snd_machine_has_pvi() ? snd_levels_16[std::min<u8>(volume, 15)] : snd_levels_8[std::min<u8>(volume, 7)];
     return static_cast<u8>(l.high - 128);

@@ -1,6 +1,7 @@
-// The notes a music recording writes for the PVI tone of a board that also
-// has tone units (Laser Battle), through the real program: the PVI's pitch
-// register names its note as on every other PVI machine.
+// The notes a music recording writes, through the real program: the PVI tone
+// of a board that also has tone units (Laser Battle) at the note its pitch
+// register names, as on every other PVI machine, and a computer's beep as
+// loud as it sounds.
 #include "tests/record/tools.h"
 #include "tests/support/program_test.h"
 
@@ -20,7 +21,7 @@ class BoardNotes : public ProgramTest {
   protected:
     void ask(const std::string& line) {
         std::string result;
-        // The board's ROM images are missing here: the switch says so (rc 5).
+        // The ROM images are missing here: the switch says so (rc 5).
         EXPECT_LE(send(line, &result), 5) << line << ": " << result;
     }
 };
@@ -83,6 +84,49 @@ TEST_F(BoardNotes, APviToneOfALaserBattleIsWrittenAtItsPitch) {
     ASSERT_FALSE(notes.empty()) << "the PVI's tone is in the SMUS file";
     for (int note : notes)
         EXPECT_EQ(note, 69);
+}
+
+// The TWIN's terminal beep (BEL on its console port) while a recording plays:
+// the MIDI and SMUS files have it at full velocity, not as a Note On of
+// velocity 0 (which ends a note) and a silent dynamics mark.
+TEST_F(BoardNotes, ATerminalBeepIsWrittenAsLoudAsItSounds) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("SETMACHINE TWIN");
+    ask("PAUSE");
+    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
+    ask("SAVEAS " + state.string());
+    std::vector<u8> recording = read_bytes(state);
+    ASSERT_GT(recording.size(), 3u);
+    recording[2] = 1;                              // a recording follows the state
+    recording.resize(recording.size() + 20000, 0); // untouched keys for longer than the test
+    write_bytes(take, recording);
+    for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
+        ask(std::string("MENU ") + item);
+    ask("UNPAUSE");
+    std::string said;
+    ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
+    ASSERT_EQ(send("DEBUGGER \"WRITEPORT E8 07\"", &said), 0) << said;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
+    ask("QUIT");
+    ASSERT_EQ(wait_exit(), 0) << log();
+
+    const std::vector<u8> midi = read_bytes(home.path() / "take.mid");
+    ASSERT_GT(midi.size(), 14u);
+    bool note_on = false;
+    for (std::size_t i = 14; i + 2 < midi.size(); i++)
+        if (midi[i] == 0x91) { // the short beep's voice
+            EXPECT_EQ(midi[i + 2], 127) << "the Note On's velocity";
+            note_on = true;
+        }
+    EXPECT_TRUE(note_on) << "the beep is in the MIDI file";
+    const std::vector<u8> smus = read_bytes(home.path() / "take.smus");
+    EXPECT_FALSE(smus_notes(smus).empty()) << "the beep is in the SMUS file";
+    for (std::size_t i = 24; i + 1 < smus.size(); i++)
+        if (smus[i] == 132) {
+            EXPECT_NE(smus[i + 1], 0) << "a dynamics mark that silences the beep";
+        }
 }
 
 } // namespace
