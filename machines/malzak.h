@@ -27,6 +27,10 @@ void malzak_switch_rom_bank(int region);
 // machine is left, so that nothing saves another machine's memory, and when a
 // played recording brings the RAM of its own board.
 extern bool malzak_nvram_live;
+// Before a state is written: on the way out, a board whose RAM came from a
+// recording takes the user's RAM from the file again, so that the exit
+// autosave does not bring the recording's RAM back as the user's.
+void malzak_state_saving();
 // Malzak 2: $1700-$17FF and the test switch into the file, atomically.
 void malzak_save_nvram();
 

@@ -76,6 +76,7 @@ constexpr MachineOps OPS{
     .port_write = malzak_io_write,
     .any_reset = coinop_clear_latches,
     .serialise = malzak_tail,
+    .before_state_save = malzak_state_saving,
     .after_state_load = malzak_state_loaded,
     .save_suffix = ".bin",
     .game_file_name = malzak_game_file_name,

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -33,7 +34,8 @@ class MalzakNvram : public ProgramTest {
 // A recording made on a board whose RAM starts with $11 is played on the
 // user's board, whose RAM ($22) is in the file: the recording's RAM is the
 // guest's while it plays, and the file keeps the user's after the program
-// quits. A live session's RAM still goes to the file when the machine is left.
+// quits, and after the next session resumed from the exit autosave. A live
+// session's RAM still goes to the file when the machine is left.
 TEST_F(MalzakNvram, APlayedRecordingLeavesTheUsersRam) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
@@ -59,6 +61,18 @@ TEST_F(MalzakNvram, APlayedRecordingLeavesTheUsersRam) {
     ASSERT_EQ(send("QUIT", &said), 0) << said;
     ASSERT_EQ(wait_exit(), 0) << log();
     EXPECT_EQ(first_nvram_byte(), 0x22) << "the recording's RAM replaced the user's";
+
+    // The next start resumes the exit autosave, on the user's board: the RAM
+    // it leaves with is the user's, not the recording's.
+    ::close(fd);
+    fd = -1;
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ASSERT_EQ(send("GETMACHINE", &said), 0) << said;
+    ASSERT_EQ(said, "MALZAK") << "the autosave resumed";
+    ASSERT_EQ(send("QUIT", &said), 0) << said;
+    ASSERT_EQ(wait_exit(), 0) << log();
+    EXPECT_EQ(first_nvram_byte(), 0x22) << "the autosave brought the recording's RAM back";
 }
 
 // Where the file cannot be written (a folder stands at its name), leaving
