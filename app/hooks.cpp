@@ -8,6 +8,7 @@
 #include "core/loader.h"
 #include "core/seams_services.h"
 #include "core/settings.h"
+#include "display/controls_panel.h"
 #include "display/frame.h"
 #include "display/host.h"
 #include "input/host_key_labels.h"
@@ -134,6 +135,10 @@ void app_install_hooks() {
     core_hook_add(CoreHook::unpaused, sound_start);
     core_hook_add(CoreHook::unpaused, picture_unmarked);
     core_hook_add(CoreHook::frame_picture, display_blit);
+    // Every frame that runs goes into the animations and logs of a recording,
+    // whether it is shown or not (frame skipping, the refresh limit of the
+    // fast speeds, no main window): they keep the recording's time.
+    core_hook_add(CoreHook::frame_ending, display_recording_hooks);
     core_hook_add(CoreHook::frame_ending, snd_expire_effects);
     core_hook_add(CoreHook::frame_ended, snd_frame_ended);
     core_hook_add(CoreHook::frame_ended, release_deferred_key);

@@ -105,7 +105,6 @@ struct MachineTraits {
     i32 led_points = 13;             // digits from the first that have a decimal point
     ScanlineStyle scanlines = ScanlineStyle::ROWS;
     u8 volume_bits = 3; // bits of a guest tone volume (3: higher values play at full volume)
-    bool flat_velocity = false; // music recordings give its notes velocity 0 (one speaker level)
     // ---- devices ----
     // ---- debugger ----
     bool board_interrupt = false; // besides any PVI, the board interrupts the processor

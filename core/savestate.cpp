@@ -34,6 +34,7 @@
 #include <vector>
 
 u8 state_guest_version = 0;
+bool state_committed_recording = false;
 u32 state_length = 0;
 
 static constexpr u8 HEADER_COS = 0;
@@ -404,6 +405,7 @@ bool state_commit(const u8* data, u32 size) {
     if (machine != m || memmap != map)
         machine_switch(static_cast<int>(m), static_cast<int>(map), false, false, false);
     state_guest_version = data[1];
+    state_committed_recording = data[2] == HEADER_COR;
     file_loaded = 1;
     // The checked walk reads the same fields the same way, so this one fits.
     const bool ok = read_walk(data, size, m, map, false, &error);

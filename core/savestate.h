@@ -21,6 +21,8 @@ constexpr int FILE_KIND_COR = 9;
 
 extern u8 state_guest_version; // saving: the machine's version; loading: byte 1
 extern u32 state_length;       // the cursor after the last field of the last walk
+// Loading: whether the state last committed begins a recording (a played one).
+extern bool state_committed_recording;
 
 // The save-state version a machine writes, and whether a file's version byte is
 // accepted for the machine of memory map `map`.

@@ -120,5 +120,4 @@ void display_blit() {
     display_update_changed_rows(show_rows);
     display_monitor_leds();
     display_panel_copy();
-    display_recording_hooks();
 }

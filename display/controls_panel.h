@@ -57,7 +57,8 @@ struct FrameRecorders {
     void (*ym_frame)();
 };
 extern FrameRecorders frame_recorders;
-// Only while recording or playing back, once per value of frame_counter.
+// Only while recording or playing back, once per value of frame_counter; run
+// at the end of every frame, shown or not.
 void display_recording_hooks();
 // Forgets the counter seen last (a new session feeds its first frame).
 void display_recording_hooks_reset();

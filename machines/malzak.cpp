@@ -5,11 +5,12 @@
 #include "core/loader.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
+#include "core/message.h"
 #include "core/serial.h"
+#include "core/session.h"
 #include "core/settings_vars.h"
 #include "core/trainers.h"
 #include "core/ui_host.h"
-#include "core/message.h"
 #include "core/notify.h"
 #include "cpu/memory.h"
 #include "input/collision_feedback.h"
@@ -165,6 +166,12 @@ void malzak_setup() {
     row.clocks_per_frame = 23608;
     video_set_line_length(75);
     malzak_nvram_live = two;
+}
+
+void malzak_state_saving() {
+    // On the way out the board's RAM is that of a recording played: the exit
+    // autosave resumes on the user's board, whose RAM the file holds.
+    if (app_exiting && memmap == 27 && !malzak_nvram_live) nvram_load();
 }
 
 void malzak_save_nvram() {

@@ -24,8 +24,13 @@ void malzak_setup();
 // Region 1: bank A into $0C00-$0FFF; region 2: bank B into $4400-$49FF.
 void malzak_switch_rom_bank(int region);
 // Whether guest memory holds a set-up Malzak 2's RAM; cleared when the
-// machine is left, so that nothing saves another machine's memory.
+// machine is left, so that nothing saves another machine's memory, and when a
+// played recording brings the RAM of its own board.
 extern bool malzak_nvram_live;
+// Before a state is written: on the way out, a board whose RAM came from a
+// recording takes the user's RAM from the file again, so that the exit
+// autosave does not bring the recording's RAM back as the user's.
+void malzak_state_saving();
 // Malzak 2: $1700-$17FF and the test switch into the file, atomically.
 void malzak_save_nvram();
 

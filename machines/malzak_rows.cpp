@@ -8,6 +8,7 @@
 #include "core/machine_ops.h"
 #include "core/machine_sound.h"
 #include "core/machine_view.h"
+#include "core/savestate.h"
 #include "core/savestate_fields.h"
 #include "machines/music_rows.h"
 #include "machines/pvi_glyphs.h"
@@ -55,6 +56,14 @@ void malzak_leave() {
     malzak_nvram_live = false;
 }
 
+// A recording played back brings the RAM of the board it was made on: its
+// high scores and test switch are not the user's, so the file keeps the
+// user's until the next set-up reads it again (as a playback raises no high
+// score).
+void malzak_state_loaded() {
+    if (state_committed_recording) malzak_nvram_live = false;
+}
+
 constexpr MachineOps OPS{
     .setup = malzak_setup,
     .install_bus = malzak_bus_install,
@@ -67,6 +76,8 @@ constexpr MachineOps OPS{
     .port_write = malzak_io_write,
     .any_reset = coinop_clear_latches,
     .serialise = malzak_tail,
+    .before_state_save = malzak_state_saving,
+    .after_state_load = malzak_state_loaded,
     .save_suffix = ".bin",
     .game_file_name = malzak_game_file_name,
     .hiscore_row = malzak_hiscore_row,

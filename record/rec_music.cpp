@@ -33,9 +33,10 @@ bool flagged(int v) {
     return memmap_desc().sounds[v] != 0;
 }
 
-// The MIDI note number of voice v at pitch p.
+// The MIDI note number of voice v at pitch p. The tone units sound on voices
+// 3 to 6; the PVIs of the same boards on voices 0 to 2 carry pitch registers.
 u8 note_number(int v, u16 p) {
-    if (memmap_desc().traits.tone_units) {
+    if (memmap_desc().traits.tone_units && v >= 3 && v <= 6) {
         const ToneUnitNote& t = tone_unit_notes[std::min<u16>(p, 14)];
         return (v == 3 || v == 4) ? t.bass_midi : t.treble_midi;
     }
@@ -45,8 +46,8 @@ u8 note_number(int v, u16 p) {
     return table[std::min<u16>(p, 255)].midi;
 }
 
+// As loud as the voice sounds: a Note On of velocity 0 would end the note.
 u8 velocity(u8 volume) {
-    if (machine_traits().flat_velocity) return 0;
     const SoundLevel& l =
         snd_machine_has_pvi() ? snd_levels_16[std::min<u8>(volume, 15)] : snd_levels_8[std::min<u8>(volume, 7)];
     return static_cast<u8>(l.high - 128);

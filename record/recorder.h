@@ -4,8 +4,8 @@
 // All generated outputs hang on the input-recording state (core/recording.h):
 // rec_start(KIND_COR) starts a recording and rec_start_generating opens every
 // output whose "generate..." setting is on; the per-frame step
-// (display_recording_hooks) feeds the animations and logs once per shown
-// frame; rec_stop_all closes them all. Every output is written under a
+// (display_recording_hooks, at the end of every frame) feeds the animations
+// and logs once per emulated frame; rec_stop_all closes them all. Every output is written under a
 // temporary name and renamed into place when it is complete.
 //
 //   rec_save_picture(KIND_PNG, 1, 0, 0);   // "Save screenshot as PNG..."

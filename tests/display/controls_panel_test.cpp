@@ -175,7 +175,9 @@ TEST_F(RecordingStep, OncePerFrameCounterAndOnlyWhileRecordingOrPlaying) {
     EXPECT_EQ(fed, "png anim gif mng psg ym ");
 }
 
-TEST_F(RecordingStep, UnshownFramesFeedNoRecorder) {
+// The copy to the window feeds no recorder: the end of every frame does,
+// shown or not.
+TEST_F(RecordingStep, TheBlitFeedsNoRecorder) {
     rec_state = REC_RECORDING;
     generatepng = 1;
     frame_counter = 3;

@@ -1,0 +1,132 @@
+// The notes a music recording writes, through the real program: the PVI tone
+// of a board that also has tone units (Laser Battle) at the note its pitch
+// register names, as on every other PVI machine, and a computer's beep as
+// loud as it sounds.
+#include "tests/record/tools.h"
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class BoardNotes : public ProgramTest {
+  protected:
+    void ask(const std::string& line) {
+        std::string result;
+        // The ROM images are missing here: the switch says so (rc 5).
+        EXPECT_LE(send(line, &result), 5) << line << ": " << result;
+    }
+};
+
+// The keys of the Note On events of MIDI channel `channel`.
+std::vector<int> note_on_keys(const std::vector<u8>& b, int channel) {
+    std::vector<int> keys;
+    for (std::size_t i = 14; i + 2 < b.size(); i++)
+        if (b[i] == 0x90 + channel && b[i + 2] != 0) keys.push_back(b[i + 1]);
+    return keys;
+}
+
+// The note sIDs (below 128) of an SMUS file's tracks: every other byte of a
+// TRAK, the dynamics events (132) skipped with their data.
+std::vector<int> smus_notes(const std::vector<u8>& b) {
+    std::vector<int> notes;
+    for (std::size_t at = 24; at + 8 <= b.size() && b[at] == 'T';) {
+        const std::size_t end = at + 8 + (std::size_t(b[at + 4]) << 24 | b[at + 5] << 16 |
+                                          b[at + 6] << 8 | b[at + 7]);
+        for (std::size_t i = at + 8; i + 1 < end && i + 1 < b.size(); i += 2)
+            if (b[i] < 128) notes.push_back(b[i]);
+        at = end;
+    }
+    return notes;
+}
+
+// Laser Battle's first PVI at pitch $11 sounds A4: its MIDI notes and SMUS
+// notes are key 69, as the pitch table gives, not a note of the tone units.
+TEST_F(BoardNotes, APviToneOfALaserBattleIsWrittenAtItsPitch) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("MENU SETTINGS.MACHINE.LASERBATTLE");
+    ask("PAUSE");
+    ask("DEBUGGER \"E 15C7 11\"");
+    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
+    ask("SAVEAS " + state.string());
+    std::vector<u8> recording = read_bytes(state);
+    ASSERT_GT(recording.size(), 3u);
+    recording[2] = 1; // a recording follows the state
+    for (int frame = 0; frame < 50; frame++)
+        recording.insert(recording.end(), {0, 0, 0xBF}); // untouched controls, the default switches
+    write_bytes(take, recording);
+    for (const char* item : {"MACRO.LOOP", "MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
+        ask(std::string("MENU ") + item);
+    ask("UNPAUSE");
+    std::string said;
+    ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
+    const fs::path midi = home.path() / "take.mid", smus = home.path() / "take.smus";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!(fs::exists(midi) && fs::exists(smus)) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ask("QUIT");
+    ASSERT_EQ(wait_exit(), 0) << log();
+
+    const std::vector<int> keys = note_on_keys(read_bytes(midi), 0);
+    ASSERT_FALSE(keys.empty()) << "the PVI's tone is in the MIDI file";
+    for (int key : keys)
+        EXPECT_EQ(key, 69);
+    const std::vector<int> notes = smus_notes(read_bytes(smus));
+    ASSERT_FALSE(notes.empty()) << "the PVI's tone is in the SMUS file";
+    for (int note : notes)
+        EXPECT_EQ(note, 69);
+}
+
+// The TWIN's terminal beep (BEL on its console port) while a recording plays:
+// the MIDI and SMUS files have it at full velocity, not as a Note On of
+// velocity 0 (which ends a note) and a silent dynamics mark.
+TEST_F(BoardNotes, ATerminalBeepIsWrittenAsLoudAsItSounds) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ask("SETMACHINE TWIN");
+    ask("PAUSE");
+    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
+    ask("SAVEAS " + state.string());
+    std::vector<u8> recording = read_bytes(state);
+    ASSERT_GT(recording.size(), 3u);
+    recording[2] = 1;                              // a recording follows the state
+    recording.resize(recording.size() + 20000, 0); // untouched keys for longer than the test
+    write_bytes(take, recording);
+    for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
+        ask(std::string("MENU ") + item);
+    ask("UNPAUSE");
+    std::string said;
+    ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
+    ASSERT_EQ(send("DEBUGGER \"WRITEPORT E8 07\"", &said), 0) << said;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
+    ask("QUIT");
+    ASSERT_EQ(wait_exit(), 0) << log();
+
+    const std::vector<u8> midi = read_bytes(home.path() / "take.mid");
+    ASSERT_GT(midi.size(), 14u);
+    bool note_on = false;
+    for (std::size_t i = 14; i + 2 < midi.size(); i++)
+        if (midi[i] == 0x91) { // the short beep's voice
+            EXPECT_EQ(midi[i + 2], 127) << "the Note On's velocity";
+            note_on = true;
+        }
+    EXPECT_TRUE(note_on) << "the beep is in the MIDI file";
+    const std::vector<u8> smus = read_bytes(home.path() / "take.smus");
+    EXPECT_FALSE(smus_notes(smus).empty()) << "the beep is in the SMUS file";
+    for (std::size_t i = 24; i + 1 < smus.size(); i++)
+        if (smus[i] == 132) {
+            EXPECT_NE(smus[i + 1], 0) << "a dynamics mark that silences the beep";
+        }
+}
+
+} // namespace
