@@ -71,31 +71,44 @@ void type_keys(const unsigned char* text, int length) {
     guest_key_queue_append(text, length);
 }
 
-// The files the media hold, for the writers' check (core/files_in_use.h).
+// The files the media hold, for the writers' check and for the media's own
+// (core/files_in_use.h): the file each one took in and, when another file
+// has come to its name since, that one too, which its write-back would reach.
+void held_by(std::vector<FileInUse>* out, const std::string& what, int unit,
+             const FileIdentity& took, const char* path) {
+    const auto add = [&](const FileIdentity& id) {
+        out->push_back({what, id});
+        out->back().unit = unit;
+    };
+    add(took);
+    const FileIdentity at = file_identity_at(path_to_host(path));
+    if (at.known && !file_identity_same(at, took)) add(at);
+}
 void tape_in_deck(std::vector<FileInUse>* out) {
     if (tape_file) out->push_back({"the tape in the deck", file_identity_of(fileno(tape_file))});
 }
 void papertapes_in_units(std::vector<FileInUse>* out) {
     for (int u = 0; u < PAPERTAPE_UNITS; u++)
         if (papertape_state[u] != TAPE_EMPTY && papertape_file_name[u][0])
-            out->push_back({"the papertape in unit " + std::to_string(u),
-                            file_identity_at(path_to_host(papertape_file_name[u]))});
+            held_by(out, "the papertape in unit " + std::to_string(u), u,
+                    papertape_file_identity(u), papertape_file_name[u]);
 }
 void disks_in_drives(std::vector<FileInUse>* out) {
     for (int d = 0; d < FLOPPY_DRIVES; d++)
         if (drives[d].present && drives[d].file_name[0])
-            out->push_back({"the disk in drive " + std::to_string(d),
-                            file_identity_at(path_to_host(drives[d].file_name))});
+            held_by(out, "the disk in drive " + std::to_string(d), d, floppy_file_identity(d),
+                    drives[d].file_name);
 }
 void mdcr_tape(std::vector<FileInUse>* out) {
     if (mdcr_blocks && mdcr_file_name[0])
-        out->push_back({"the MDCR tape", file_identity_at(path_to_host(mdcr_file_name))});
+        held_by(out, "the MDCR tape", 0, mdcr_file_identity(), mdcr_file_name);
 }
 
 } // namespace
 
 void app_install_hooks() {
     session_set_exit_path(app_exit_path);
+    session_set_autosave_ahead(app_exit_autosave);
     ini_set_walk(settings_walk);
 
     // Where a point has hooks of several layers, they run in this order.

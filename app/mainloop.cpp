@@ -48,8 +48,10 @@ static bool requester_poll() {
 // CTRL-C, a kill and a closed terminal or session all leave through the exit
 // path, so that the settings, high scores and autosave are written. An open
 // requester closes on the break, so that its loop does not hold the program.
+// A display that goes away leaves the same way, from where the host found it.
 void app_install_break_handler() {
     gui_host_set_break_poll(requester_poll);
+    gui_host_set_display_lost(app_display_lost);
     struct sigaction sa = {};
     sa.sa_handler = on_break;
     sigemptyset(&sa.sa_mask);

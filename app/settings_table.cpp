@@ -6,6 +6,7 @@
 
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/session.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings.h"
@@ -253,7 +254,10 @@ static void integers_a() {
     {
         // Reading records the chosen map; start-up switches to it through the machine
         // switch, so reading settings never changes the running machine behind its back.
-        i32 map = static_cast<i32>(reading() ? settings_memmap : memmap);
+        // A session writes the map that runs; a run with no machine (UPGRADE)
+        // writes the one its file chose.
+        i32 map = static_cast<i32>(reading() || !app_acquired.machine_ready ? settings_memmap
+                                                                            : memmap);
         ini_field_int("memorymap", &map, 0, MEMMAPS - 1);
         if (reading() && map != static_cast<i32>(settings_memmap)) {
             if (memmap_is_empty(static_cast<u32>(map)))

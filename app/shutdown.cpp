@@ -22,10 +22,18 @@
 #include "platform/paths.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <sys/resource.h>
 #include <unistd.h>
 
 std::vector<std::string> app_exit_steps;
+static bool autosave_taken = false;
+// The exit path runs in stages. Only the stages that show or close windows
+// pass host events (and so may find that the display went away); the others
+// never wait on the display.
+static int exit_code = 0;
+static bool exit_session = false;
+static size_t exit_stage = 0;
 
 static void end_process(int code) {
     std::fflush(stdout);
@@ -36,6 +44,8 @@ void (*app_exit_process)(int code) = end_process;
 void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
+    autosave_taken = false;
+    exit_stage = 0;
     ui_take_exit_reports();
 }
 
@@ -52,24 +62,39 @@ static void step(const char* name) {
     app_exit_steps.emplace_back(name);
 }
 
-void app_exit_path(int code) {
-    if (app_exiting) {
-        // Entered again from a step below (a fatal error while closing): end now.
-        session_remove_temporary_files();
-        step("end");
-        app_exit_process(code);
-        std::abort();
-    }
+// Whether this run writes the session's files at its end (its state,
+// settings and high scores). A batch job leaves them alone, and so does a
+// run on a home that another run holds, and a run that ends before its
+// session has set its machine up (on a mistyped argument, with no display,
+// on settings it could not read): that one leaves every file as it found it.
+static bool session_writes() {
+    app_check_home_lock();
+    return !upgrade_mode && !startup_batch_job() && !app_acquired.home_shared &&
+           app_acquired.machine_ready;
+}
+
+void app_exit_autosave() {
+    if (autosave_taken || !session_writes()) return;
+    autosave_taken = true;
+    // Written ahead (for the port's QUIT) it is the way out all the same: a
+    // playback under way is not ended by it but finished in the exit path's
+    // own step, after the settings and high scores.
+    const bool exiting = app_exiting;
     app_exiting = true;
+    const std::string unsaved = autosave_on_exit();
+    app_exiting = exiting;
+    if (!unsaved.empty()) ui_unattended_report(unsaved.c_str(), nullptr);
+}
+
+static void exit_begin() {
     // From here on nobody is asked (ui_unattended_report): what cannot be
     // finished is said on the console, with the file's name and the reason,
     // and shown at the end to a user who quit from a window.
-
     if (con_output_seen) {
         step("quitting");
         con_printf("%s.\n", cat_str(147, "Quitting"));
     }
-    ui_host.release_screen();
+    if (!app_display_gone) ui_host.release_screen();
     if (app_acquired.rexx_port) {
         // No request is served from here on; a running script is told to stop.
         step("scripting port");
@@ -85,19 +110,25 @@ void app_exit_path(int code) {
     }
     // What must survive the run is written before the recorders and tapes
     // finish their files, so that one that cannot (a full disk) costs none
-    // of it. A batch job leaves the session's state, settings and high
-    // scores alone, and so does a run on a home that another run holds.
-    app_check_home_lock();
-    const bool session = !upgrade_mode && !startup_batch_job() && !app_acquired.home_shared;
-    if (session && app_acquired.machine_ready) {
+    // of it.
+    exit_session = session_writes();
+    if (exit_session) {
         step("autosave");
-        autosave_on_exit();
+        app_exit_autosave();
     }
-    // Closing the windows keeps their places for the settings.
+}
+
+// Closing the windows keeps their places for the settings; on a display
+// that went away they stay where the settings last had them.
+static void exit_windows() {
+    if (app_display_gone) return;
     if (ui_host.main_window_open()) step("main window");
     ui_host.close_tool_windows();
     ui_host.close_main_window();
-    if (session) {
+}
+
+static void exit_files() {
+    if (exit_session) {
         if (app_acquired.settings_read && !lock_config) {
             step("settings");
             ini_save_at_exit();
@@ -118,7 +149,7 @@ void app_exit_path(int code) {
         step("log file");
         log_file_close();
     }
-    if (app_acquired.images_loaded) {
+    if (app_acquired.images_loaded && !app_display_gone) {
         step("images");
         ui_host.free_images();
         app_acquired.images_loaded = false;
@@ -127,16 +158,23 @@ void app_exit_path(int code) {
         step("sound");
         snd_close(0);
     }
-    // Whoever quit from a window is shown, in one notice, what could not be
-    // finished (a recorder's file on a full disk, a tape whose file went);
-    // a signal, a logout or QUIT from a script leaves without waiting.
+}
+
+// Whoever quit from a window is shown, in one notice, what could not be
+// finished (a recorder's file on a full disk, a tape whose file went);
+// a signal, a logout, a display that went away or QUIT from a script leaves
+// without waiting.
+static void exit_notice() {
     const std::string unfinished = ui_take_exit_reports();
     if (!unfinished.empty() && app_quit_attended && app_acquired.host_gui && ui_host.exit_notice &&
-        !app_break_pending()) {
+        !app_break_pending() && !app_display_gone) {
         step("notice");
         const std::string text = "Not everything could be finished on the way out:\n\n" + unfinished;
         ui_host.exit_notice(text.c_str());
     }
+}
+
+static void exit_release() {
     if (app_acquired.audio_device) {
         step("audio device");
         snd_release_device();
@@ -148,7 +186,9 @@ void app_exit_path(int code) {
         app_acquired.pads = false;
     }
     snd_free_samples();
-    if (app_acquired.host_gui) {
+    // The windows of a display that went away are left to the end of the
+    // process: nothing is sent to it.
+    if (app_acquired.host_gui && !app_display_gone) {
         step("display");
         gui_host_shutdown();
         app_acquired.host_gui = false;
@@ -170,7 +210,36 @@ void app_exit_path(int code) {
         path_unlock_file();
         app_acquired.home_locked = false;
     }
+}
+
+static void (*const exit_stages[])() = {exit_begin, exit_windows, exit_files, exit_notice,
+                                         exit_release};
+
+[[noreturn]] static void run_exit_stages() {
+    for (; exit_stage < std::size(exit_stages); exit_stage++)
+        exit_stages[exit_stage]();
     step("end");
-    app_exit_process(code);
+    app_exit_process(exit_code);
     std::abort(); // app_exit_process never returns in the program
+}
+
+void app_exit_path(int code) {
+    if (app_exiting) {
+        // The display went away while a stage showed or closed windows: the
+        // stages after it run from here, touching no window, and the run
+        // ends with the code it was ending with.
+        if (app_display_gone && exit_stage < std::size(exit_stages)) {
+            exit_stage++;
+            run_exit_stages();
+        }
+        // Entered again from a step below (a fatal error while closing): end now.
+        session_remove_temporary_files();
+        step("end");
+        app_exit_process(code);
+        std::abort();
+    }
+    app_exiting = true;
+    exit_code = code;
+    exit_stage = 0;
+    run_exit_stages();
 }

@@ -26,6 +26,12 @@ void app_check_home_lock();
 // app_exit_reset).
 extern std::vector<std::string> app_exit_steps;
 
+// The session's autosave, written once: by the exit path, or ahead of it by
+// the port's QUIT (session_set_autosave_ahead). One that could not be written
+// is named as everything a way out cannot finish is: on the console, in the
+// reply of the port's command and in the notice of a window's Quit.
+void app_exit_autosave();
+
 // The last step: ends the process. Tests replace it with one that throws.
 extern void (*app_exit_process)(int code);
 // Forgets what was acquired and the steps taken (tests start clean with it).

@@ -286,6 +286,7 @@ void app_main(int argc, char** argv) {
     // drawn the guest frame, palettes and fixed pictures).
     path_fix_progdir();
     emu_reset_all();
+    log_hold(); // until the session has started (a run that ends earlier writes no log)
     if (cmdline_help_asked(argc, argv)) {
         cmdline_print_help(argc > 0 ? argv[0] : nullptr);
         app_clean_exit(0);
@@ -420,6 +421,7 @@ void app_main(int argc, char** argv) {
     machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
                    true, true);
     app_acquired.machine_ready = true;
+    log_release();
 
     // 40-41: symbols, batch jobs, the first file.
     if (startup_sym_path[0]) dbg_load_symbols(startup_sym_path);

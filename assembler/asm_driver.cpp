@@ -337,7 +337,11 @@ std::string object_data(const std::string& ext, i32 start) {
     if (ext == ".tvc")
         return objfile_tvc_data(static_cast<u32>(asm_low_address),
                                 static_cast<u32>(asm_high_address), static_cast<u32>(start));
-    const i32 end = std::min(std::max(asm_location, 0), static_cast<i32>(GUEST_MEMORY_SIZE));
+    // The image runs from $0000 to the last byte emitted, or on to where the
+    // location stands when reserved room follows it: an origin set backwards
+    // for the last part leaves the code above it in the image.
+    const i32 reach = std::max(asm_location, asm_high_address + 1);
+    const i32 end = std::min(std::max(reach, 0), static_cast<i32>(GUEST_MEMORY_SIZE));
     const char* mem = reinterpret_cast<const char*>(guest_memory);
     // The gap the machine leaves in a binary image is left out when the code
     // reaches past it.

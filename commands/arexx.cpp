@@ -28,7 +28,6 @@
 #include "core/ui_host.h"
 #include "debugger/commands.h"
 #include "gui/clipboard.h"
-#include "gui/hiscore_window.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -36,7 +35,6 @@
 #include "gui/ui_pass.h"
 #include "input/netplay.h"
 #include "peripherals/changed_media.h"
-#include "peripherals/printer_export.h"
 #include "platform/paths.h"
 #include "platform/gui.h"
 #include "record/recorder.h"
@@ -126,6 +124,12 @@ void cmd_activatewindow(ArexxCall&) {
 void cmd_deactivate(ArexxCall& call) {
     if (refused_iconified(call, "DEACTIVATE/HIDE: command is unavailable while iconified\n"))
         return;
+    // On the program's own screen there is nothing to iconify (the item is
+    // ghosted there, and the frame boundary would drop the request).
+    if (const char* why = cmd_refusal(Cmd::PROJECT_ICONIFY)) {
+        reply(call, 5, (std::string("DEACTIVATE/HIDE: ") + why + "\n").c_str());
+        return;
+    }
     pending_actions |= PA_ICONIFY; // at the next frame boundary
 }
 void cmd_lockgui(ArexxCall& call) {
@@ -394,8 +398,14 @@ void cmd_save_picture(ArexxCall& call) {
 void cmd_copy(ArexxCall&) {
     rec_save_picture(KIND_ILBM, 0, 1, 0);
 }
-void cmd_copytext(ArexxCall&) {
-    export_text(1, 0, -1, 0);
+// A command that is also a menu item runs as the item and refuses as it does:
+// never 0 where the item would have done nothing.
+void run_as_item(ArexxCall& call, Cmd cmd) {
+    if (const char* why = cmd_run(cmd_row(cmd), {CmdFrom::SCRIPT}))
+        reply(call, 5, (std::string(call.row->name) + ": " + why + "\n").c_str());
+}
+void cmd_copytext(ArexxCall& call) {
+    run_as_item(call, Cmd::EDIT_COPYTEXT);
 }
 void cmd_help(ArexxCall& call) {
     call.result = arexx_help_text();
@@ -430,8 +440,8 @@ void cmd_screentofront(ArexxCall& call) {
 void cmd_paste(ArexxCall&) {
     clip_paste_text();
 }
-void cmd_viewhighscores(ArexxCall&) {
-    gui_high_scores_window();
+void cmd_viewhighscores(ArexxCall& call) {
+    run_as_item(call, Cmd::VIEW_HIGHSCORES);
 }
 
 void cmd_requestfile(ArexxCall& call) {

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/settings_vars.h"
 #include "gui/main_window.h"
+#include "platform/file_identity.h"
 #include "platform/catalog.h"
 
 #include <array>
@@ -132,6 +133,18 @@ std::vector<GuiMenuItem> menu_build_strip() {
     return strip;
 }
 
+namespace {
+
+// One entry per file. Names that differ only in letter case are two files
+// here, unless they lead to one file (on a drive that ignores case).
+bool same_recent_file(const char* listed, const char* path) {
+    if (std::strcmp(listed, path) == 0) return true;
+    if (strcasecmp(listed, path) != 0) return false;
+    return file_identity_same(file_identity_at(listed), file_identity_at(path));
+}
+
+} // namespace
+
 bool menu_recent_add(const char* path, int memmap_now, int game_now) {
     if (!path || !path[0]) return false;
     // The list is kept in the settings file, one name a line: a name with a
@@ -140,7 +153,7 @@ bool menu_recent_add(const char* path, int memmap_now, int game_now) {
     int count = recent_count < 0 ? 0 : recent_count > 8 ? 8 : recent_count;
     int match = -1;
     for (int i = 0; i < count && match < 0; i++)
-        if (strcasecmp(recent_files[i], path) == 0) match = i;
+        if (same_recent_file(recent_files[i], path)) match = i;
     if (match == 0) return false;
     // Take the match out, or make room for a new entry; then all move down one.
     const int last = match > 0 ? match : (count < 8 ? count++ : 7);

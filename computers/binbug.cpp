@@ -173,6 +173,18 @@ void binbug_set_baud_rate() {
     }
 }
 
+// What the monitor marks beyond the ROM: GBUG's editor and its fixed byte at
+// $0438; the other monitors leave both as RAM. The memory is left alone.
+static void set_monitor_attributes() {
+    if (binbug_biosversion == BIOS_GBUG) {
+        set_attributes(0x5800, 0x5800 + 616 - 1, MEM_BIOS);
+        set_attributes(0x0438, 0x0438, MEM_UNWRITABLE);
+    } else {
+        clear_attributes(0x5800, 0x5800 + 616 - 1, MEM_BIOS);
+        clear_attributes(0x0438, 0x0438, MEM_UNWRITABLE);
+    }
+}
+
 void binbug_apply_memory_map(int reconfigure) {
     if (reconfigure) ui_mark(UI_TOOL_WINDOWS | UI_REOPEN_WINDOWS);
     if (binbug_biosversion < 0 || binbug_biosversion > 5) binbug_biosversion = 0;
@@ -182,13 +194,9 @@ void binbug_apply_memory_map(int reconfigure) {
     guest_rom_read(binbug_roms[MONITOR_ROM[binbug_biosversion]], guest_memory);
     if (binbug_biosversion == BIOS_GBUG) {
         guest_rom_read(binbug_roms[ROM_EDIT5800], guest_memory + 0x5800);
-        set_attributes(0x5800, 0x5800 + 616 - 1, MEM_BIOS);
         mem(0x0438) = 0xFF;
-        set_attributes(0x0438, 0x0438, MEM_UNWRITABLE);
-    } else {
-        clear_attributes(0x5800, 0x5800 + 616 - 1, MEM_BIOS);
-        clear_attributes(0x0438, 0x0438, MEM_UNWRITABLE);
     }
+    set_monitor_attributes();
     int column = -1;
     switch (binbug_biosversion) {
     case BIOS_35: column = 0; break;
@@ -606,6 +614,9 @@ void binbug_serialise(u32) {
     state_field_u8(&binbug_axis_latch);
     state_setting_byte(&binbug_biosversion, 5, "BINBUG monitor");
     state_setting_byte(&binbug_dosversion, 2, "BINBUG disk system");
+    // The state's memory holds its monitor: the marks follow it, not the
+    // monitor chosen since.
+    if (state_applying() && binbug_biosversion <= 5) set_monitor_attributes();
     state_field_skip(1);
     fdc_board_serialise(DiskLayout::BINBUG, 2, !reading || state_guest_version > 43);
     state_setting_byte(&binbug_userdrives, 2, "BINBUG drives");

@@ -20,6 +20,13 @@ namespace {
 
 constexpr int BLOCKS = 400, TRACKS = 40, SECTORS = 10, DATA = 254, ENTRIES = 100;
 constexpr int FILE_LIST_BYTES = 2540, CAPACITY = 99060, TOTAL = 101600;
+// A text file (extension SRC or TXT) starts with STX and ends at ETX; the
+// bytes after ETX in its last block are no part of it.
+constexpr u8 STX = 0x02, ETX = 0x03;
+
+bool is_text(const char* ext) {
+    return strcasecmp(ext, "SRC") == 0 || strcasecmp(ext, "TXT") == 0;
+}
 
 u8* image(int drive) {
     return drives[drive].image;
@@ -352,29 +359,29 @@ void binbug_dos_list_directory(int quiet, int drive) {
     floppy_refresh(3, drive);
 }
 
-int binbug_dos_extract_file(int entry, int drive) {
+bool binbug_dos_extract_file(int entry, int drive, DiskFile* file) {
     const FloppyDrive& d = drives[drive];
-    if (entry < 0 || entry >= ENTRIES || !d.name_cache[entry][0]) return 0;
+    if (entry < 0 || entry >= ENTRIES || !d.name_cache[entry][0]) return false;
     int s, t;
     entry_range(drive, entry, &s, &t);
     const std::vector<int> chain = file_blocks(drive, s, t);
-    if (chain.empty()) return 0;
-    const bool text =
-        strcasecmp(d.ext_cache[entry], "SRC") == 0 || strcasecmp(d.ext_cache[entry], "TXT") == 0;
-    std::vector<u8> out;
+    if (chain.empty()) return false;
+    const bool text = is_text(d.ext_cache[entry]);
+    std::vector<u8>& out = file->bytes;
+    out.clear();
     for (size_t i = 0; i < chain.size(); i++) {
         if (verbose_log) con_printf("Extracting $%Xxx...\n", chain[i]);
         const u8* data = block(drive, chain[i]) + 2;
         int first = 0, last = DATA;
-        if (text && i == 0 && data[0] == 0x02) first = 1;
+        if (text && i == 0 && data[0] == STX) first = 1;
         if (text && i + 1 == chain.size()) {
-            const void* etx = std::memchr(data + first, 0x03, static_cast<size_t>(last - first));
+            const void* etx = std::memchr(data + first, ETX, static_cast<size_t>(last - first));
             if (etx) last = static_cast<int>(static_cast<const u8*>(etx) - data);
         }
         out.insert(out.end(), data + first, data + last);
     }
-    const std::string name = dos_host_name(d.name_cache[entry], d.ext_cache[entry]);
-    return file_write_replace(name, out.data(), out.size(), nullptr, false) ? 1 : 0;
+    file->name = dos_host_name(d.name_cache[entry], d.ext_cache[entry]);
+    return true;
 }
 
 bool binbug_dos_put_file(const char* path, int drive, std::string* why) {
@@ -382,10 +389,13 @@ bool binbug_dos_put_file(const char* path, int drive, std::string* why) {
     if (!split_name(dos_file_part(path).c_str(), &base, &ext, why)) return false;
     u8* h = image(drive);
     const int free_blocks = h[6] << 8 | h[7];
+    // A text file goes on between STX and ETX, as the DOS's own programs
+    // write one, so that it comes back as it was.
+    const bool text = is_text(ext.c_str());
+    const std::uintmax_t room = static_cast<std::uintmax_t>(free_blocks) * DATA;
     std::error_code ec;
     const auto host_size = std::filesystem::file_size(path, ec);
-    if (!ec && host_size > static_cast<std::uintmax_t>(free_blocks) * DATA)
-        return dos_refuse(why, "Disk is too full!");
+    if (!ec && host_size + (text ? 2 : 0) > room) return dos_refuse(why, "Disk is too full!");
     if (entry_named(drive, base, ext) >= 0) return dos_refuse(why, "File already exists on disk!");
     int slot = -1;
     for (int e = 0; e < ENTRIES && slot < 0; e++) {
@@ -394,8 +404,19 @@ bool binbug_dos_put_file(const char* path, int drive, std::string* why) {
     }
     if (slot < 0) return dos_refuse(why, "No free entries in directory table!");
     std::vector<u8> bytes;
-    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(free_blocks) * DATA))
+    if (ec || !dos_read_host_file(path, &bytes, static_cast<u32>(room)))
         return dos_refuse(why, "Can't open file \"%s\" for input!", path);
+    if (text) {
+        // An ETX inside would end the text there.
+        if (!bytes.empty() && std::memchr(bytes.data(), ETX, bytes.size()))
+            return dos_refuse(why,
+                              "File \"%s\" holds the byte $03, which ends a text file on this "
+                              "disk: give it another extension than SRC or TXT!",
+                              path);
+        bytes.insert(bytes.begin(), STX);
+        bytes.push_back(ETX);
+        if (bytes.size() > room) return dos_refuse(why, "Disk is too full!");
+    }
     const int needed = bytes.empty() ? 1 : static_cast<int>((bytes.size() + DATA - 1) / DATA);
     // The blocks from the start of the free chain, checked before anything changes.
     const int first = block_of(h[2], h[3]);

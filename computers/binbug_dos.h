@@ -15,6 +15,7 @@
 #include <vector>
 
 struct DiskSystem;
+struct DiskFile;
 extern const DiskSystem binbug_disk_system;
 
 constexpr u32 BINBUG_DISK_BYTES = 102400, BINBUG_SHORT_DISK_BYTES = 94720;
@@ -24,7 +25,7 @@ constexpr u32 BINBUG_DISK_BYTES = 102400, BINBUG_SHORT_DISK_BYTES = 94720;
 bool binbug_image_from_file(const std::vector<u8>& file, u8* image);
 void binbug_dos_format(int drive);
 void binbug_dos_list_directory(int quiet, int drive);
-int binbug_dos_extract_file(int entry, int drive);
+bool binbug_dos_extract_file(int entry, int drive, DiskFile* out);
 // Host file `path` onto the disk; false when refused, the reason in `why`
 // (printed when nullptr).
 bool binbug_dos_put_file(const char* path, int drive, std::string* why = nullptr);

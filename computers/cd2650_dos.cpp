@@ -228,17 +228,16 @@ void cd2650_dos_list_directory(int quiet, int drive) {
     floppy_refresh(3, drive);
 }
 
-int cd2650_dos_extract_file(int entry, int drive) {
+bool cd2650_dos_extract_file(int entry, int drive, DiskFile* out) {
     const FloppyDrive& d = drives[drive];
-    if (entry < 0 || entry >= ENTRIES || !d.name_cache[entry][0]) return 0;
+    if (entry < 0 || entry >= ENTRIES || !d.name_cache[entry][0]) return false;
     const u8* en = entry_at(drive, entry);
-    if (bad_range(en)) return 0;
+    if (bad_range(en)) return false;
     const Range r = range_of(en);
-    const std::string name = dos_host_name(d.name_cache[entry], d.ext_cache[entry]);
-    return file_write_replace(name, d.image + r.first * 256, static_cast<size_t>(r.size()),
-                              nullptr, false)
-               ? 1
-               : 0;
+    const u8* first = d.image + r.first * 256;
+    out->bytes.assign(first, first + r.size());
+    out->name = dos_host_name(d.name_cache[entry], d.ext_cache[entry]);
+    return true;
 }
 
 void cd2650_dos_delete_file(int entry, int drive) {

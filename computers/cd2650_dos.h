@@ -12,6 +12,7 @@
 #include <vector>
 
 struct DiskSystem;
+struct DiskFile;
 extern const DiskSystem cd2650_disk_system;
 
 constexpr u32 CD2650_DISK_BYTES = 80640;
@@ -19,7 +20,7 @@ constexpr u32 CD2650_DISK_BYTES = 80640;
 bool cd2650_image_from_file(const std::vector<u8>& file, u8* image);
 void cd2650_dos_open(int drive);
 void cd2650_dos_list_directory(int quiet, int drive);
-int cd2650_dos_extract_file(int entry, int drive);
+bool cd2650_dos_extract_file(int entry, int drive, DiskFile* out);
 // Host file `path` onto the disk; false when refused, the reason in `why`
 // (printed when nullptr).
 bool cd2650_dos_put_file(const char* path, int drive, std::string* why = nullptr);

@@ -286,18 +286,17 @@ void phunsy_qbank_select(int bank) {
     if (phunsy_monitor()) map_window(guest_memory + 0x4000, phunsy_qbank_store[bank & 15], 16384);
 }
 
-void phunsy_machine_init() {
-    load_start_known = 0;
-    std::memset(phunsy_ubank_store, 0, sizeof phunsy_ubank_store);
-    std::memset(phunsy_qbank_store, 0, sizeof phunsy_qbank_store);
+// The chosen monitor's ROMs and the marks of its memory map. The RAM and the
+// banks' RAM are left alone: a state brings them.
+static void load_monitor_map() {
+    constexpr u32 MAP_BITS = MEM_BIOS | MEM_UNWRITABLE | MEM_UNREADABLE | MEM_DEVICE |
+                             MEM_PHUNSY_AREA | MEM_PHUNSY_U | MEM_PHUNSY_Q | MEM_COMMENT;
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+        mem_attributes[a] &= ~MAP_BITS;
     if (phunsy_monitor()) {
         guest_rom_read(phunsy_roms[ROM_MONITOR], guest_memory);
-        std::memset(guest_memory + 0x0800, 0xFF, 0x0400);
         for (int b = 1; b <= 3; b++)
             guest_rom_read(phunsy_roms[ROM_U1 + b - 1], phunsy_ubank_store[b]);
-        if (known_game_id >= 0 && known_game_id < KNOWN_GAMES &&
-            known_games_db[known_game_id].language == 3)
-            guest_rom_read(phunsy_roms[ROM_PROGRAM], guest_memory + 0x4000);
         trainer_set_attributes(0x0000, 0x07FF, MEM_BIOS | MEM_UNWRITABLE);
         trainer_set_attributes(0x0EE0, 0x0FFF, MEM_PHUNSY_AREA);
         trainer_set_attributes(0x1000, 0x17FF, MEM_DEVICE);
@@ -305,14 +304,35 @@ void phunsy_machine_init() {
         trainer_set_attributes(0x4000, 0x7FFF, MEM_PHUNSY_Q);
         trainer_mark_label_rows();
     } else {
-        guest_memory[0] = guest_memory[1] = 0x1F;
-        guest_memory[2] = 0x3F;
         guest_rom_read(phunsy_roms[ROM_MINI], guest_memory + 0x1E00);
         trainer_set_attributes(0x1000, 0x17FF, MEM_DEVICE);
         trainer_set_attributes(0x1DF0, 0x1DFD, MEM_PHUNSY_AREA);
         trainer_set_attributes(0x1E00, 0x1FFF, MEM_BIOS | MEM_UNWRITABLE);
         trainer_set_attributes(0x2000, 0x7FFF, MEM_UNREADABLE | MEM_UNWRITABLE);
     }
+}
+
+void phunsy_take_monitor(u32 version) {
+    if (version > 1 || version == phunsy_biosversion) return;
+    phunsy_biosversion = version;
+    load_monitor_map();
+    ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
+}
+
+void phunsy_machine_init() {
+    load_start_known = 0;
+    std::memset(phunsy_ubank_store, 0, sizeof phunsy_ubank_store);
+    std::memset(phunsy_qbank_store, 0, sizeof phunsy_qbank_store);
+    if (phunsy_monitor()) {
+        std::memset(guest_memory + 0x0800, 0xFF, 0x0400);
+        if (known_game_id >= 0 && known_game_id < KNOWN_GAMES &&
+            known_games_db[known_game_id].language == 3)
+            guest_rom_read(phunsy_roms[ROM_PROGRAM], guest_memory + 0x4000);
+    } else {
+        guest_memory[0] = guest_memory[1] = 0x1F;
+        guest_memory[2] = 0x3F;
+    }
+    load_monitor_map();
     std::memset(charset, 0, sizeof charset);
     guest_rom_read(phunsy_roms[ROM_CHARS], charset);
     cpu_beam_clock = 0; // a state keeps the beam from -1 on

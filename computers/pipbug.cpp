@@ -91,9 +91,8 @@ static constexpr LabelRanges MONITOR_ROWS[4] = {
     {{2630, 2797}, {5072, 5205}, {619, 631}},
 };
 
-void pipbug_load_monitor(int reconfigure) {
-    const u32 b = bios();
-    guest_rom_read(pipbug_roms[b], guest_memory);
+// The memory map and the debugger's rows of monitor b.
+static void choose_monitor(u32 b) {
     memmap = BIOS_MAPS[b];
     MachineLive& row = machine_live[PIPBUG];
     row.first_label_row = MONITOR_ROWS[b].labels[0];
@@ -102,6 +101,12 @@ void pipbug_load_monitor(int reconfigure) {
     row.last_comment_row = MONITOR_ROWS[b].comments[1];
     row.first_note_row = MONITOR_ROWS[b].notes[0];
     row.last_note_row = MONITOR_ROWS[b].notes[1];
+}
+
+void pipbug_load_monitor(int reconfigure) {
+    const u32 b = bios();
+    guest_rom_read(pipbug_roms[b], guest_memory);
+    choose_monitor(b);
     if (reconfigure) {
         pipbug_setup();
         guest_roms_report();
@@ -109,6 +114,8 @@ void pipbug_load_monitor(int reconfigure) {
     }
     pipbug_patch_monitor();
 }
+
+static void set_map_attributes();
 
 static void set_attributes(u32 first, u32 last, u32 bits) {
     for (u32 a = first; a <= last; a++)
@@ -139,6 +146,14 @@ void pipbug_setup() {
         std::memset(guest_memory + 0x1000, 0, 0x8000 - 0x1000);
         break;
     }
+    set_map_attributes();
+    std::memset(led_digits, 15, sizeof led_digits);
+    vdu_blank_char = 0x80;
+}
+
+// What the memory map marks: ROM, unmapped areas, the mirror of map 10 and
+// the addresses of the monitor's routines. The memory itself is left alone.
+static void set_map_attributes() {
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
         mem_attributes[a] = 0;
         mem_read_mirror[a] = mem_write_mirror[a] = static_cast<u16>(a);
@@ -167,8 +182,6 @@ void pipbug_setup() {
             if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
                 mem_attributes[address] |= MEM_COMMENT;
         }
-    std::memset(led_digits, 15, sizeof led_digits);
-    vdu_blank_char = 0x80;
 }
 
 void pipbug_patch_monitor() {
@@ -380,6 +393,22 @@ static bool applying() {
     return reading() && !serial_dry() && !serial_overrun();
 }
 
+// A state saved under another monitor brings that monitor's memory map back
+// with its memory: ROM, unmapped areas, mirror and the debugger's rows follow
+// the state, not the monitor chosen meanwhile. Breakpoints and watches stay.
+static void take_monitor_of_state(u32 b) {
+    if (b > 3 || (b == bios() && memmap == BIOS_MAPS[b])) return;
+    constexpr u32 MAP_BITS = MEM_BIOS | MEM_UNWRITABLE | MEM_UNREADABLE | MEM_COMMENT;
+    static u32 kept[GUEST_MEMORY_SIZE];
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+        kept[a] = mem_attributes[a] & ~MAP_BITS;
+    choose_monitor(b);
+    set_map_attributes();
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+        mem_attributes[a] |= kept[a];
+    ui_mark(UI_MENUS | UI_TITLE | UI_STATUS | UI_SPEED);
+}
+
 void pipbug_serialise(u32) {
     state_field_memory(0x0000, 0x7FFF);
     u32 b = bios();
@@ -387,6 +416,7 @@ void pipbug_serialise(u32) {
     i32 baud = pipbug_baudrate;
     if (state_field_u32(&baud) > 2 && reading()) serial_mark_bad("PIPBUG baud rate");
     if (applying()) {
+        take_monitor_of_state(b);
         pipbug_bios = b;
         pipbug_baudrate = baud;
     }

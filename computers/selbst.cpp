@@ -74,7 +74,10 @@ void selbst_tail(u32) {
     for (int row = 0; row < 16; row++)
         for (int col = 0; col < 64; col++)
             state_field_u8(&vdu_text[col * VDU_ROWS + row]);
-    state_setting_byte(&selbst_biosversion, 3, "Selbstbaucomputer BIOS version");
+    u32 version = selbst_biosversion;
+    state_setting_byte(&version, 3, "Selbstbaucomputer BIOS version");
+    // The state's program ran on its monitor: that monitor's ROM comes back.
+    if (state_applying()) selbst_take_monitor(version);
     state_field_u8(&selbst_data_latch);
 }
 

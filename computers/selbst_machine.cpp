@@ -14,6 +14,7 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/notify.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
@@ -106,15 +107,34 @@ void selbst_set_clock(u32 fast) {
     machine_live[SELBST].clocks_per_frame = fast_selbst ? 20000.0 : 0.02;
 }
 
-void selbst_machine_init() {
-    load_start_known = 0;
+// The chosen monitor's ROM at $0000 and the marks of the memory map; with no
+// monitor $0000-$07FF is RAM.
+static void load_monitor_map() {
     const u32 bios = selbst_biosversion;
+    for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
+        mem_attributes[a] &= ~(MEM_BIOS | MEM_UNWRITABLE | MEM_UNREADABLE | MEM_COMMENT);
     if (bios >= 1 && bios <= 3) {
         guest_rom_read(selbst_roms[bios - 1], guest_memory);
         trainer_set_attributes(0x0000, 0x07FF, MEM_BIOS | MEM_UNWRITABLE);
     }
     trainer_set_attributes(0x2000, 0x7FFF, MEM_UNREADABLE | MEM_UNWRITABLE);
     trainer_mark_label_rows();
+}
+
+void selbst_take_monitor(u32 version) {
+    if (version > 3 || version == selbst_biosversion) return;
+    const bool had_rom = selbst_biosversion != 0;
+    selbst_biosversion = version;
+    // Under no monitor the area is RAM the state does not hold: it starts
+    // empty rather than with the ROM that was there.
+    if (version == 0 && had_rom) std::memset(guest_memory, 0, 0x0800);
+    load_monitor_map();
+    ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
+}
+
+void selbst_machine_init() {
+    load_start_known = 0;
+    load_monitor_map();
     std::memset(font, 0, sizeof font);
     guest_rom_read(selbst_roms[3], font);
     selbst_set_clock(fast_selbst);

@@ -342,15 +342,16 @@ void twin_sdos_list_directory(int quiet, int drive) {
     floppy_refresh(3, drive);
 }
 
-int twin_sdos_extract_file(int entry, int drive) {
-    if (!drive_ok(drive) || entry < 0 || entry >= SDOS_ENTRIES) return 0;
+bool twin_sdos_extract_file(int entry, int drive, DiskFile* out) {
+    if (!drive_ok(drive) || entry < 0 || entry >= SDOS_ENTRIES) return false;
     const FloppyDrive& d = drives[drive];
     const std::string name = entry_name(d.image, entry);
-    if (name.empty()) return 0;
+    if (name.empty()) return false;
     const u8* e = d.image + twin_sdos_entry_offset(entry);
     const u32 n = cluster_count(e), size = file_size(e);
     const bool consistent = n * 1024 <= size + 1023 && size <= n * 1024;
-    std::string data;
+    std::vector<u8>& data = out->bytes;
+    data.clear();
     u32 done = 0;
     for (u32 c = 0; c < SDOS_CLUSTERS; c++) {
         if (!bit(e, c)) continue;
@@ -358,9 +359,10 @@ int twin_sdos_extract_file(int entry, int drive) {
         u32 length = SDOS_CLUSTER_BYTES;
         if (++done == n && consistent) length = size % 1024 ? size % 1024 : 1024;
         if (verbose_log) con_printf("Extracting $%X..$%X...\n", at, at + length - 1);
-        data.append(reinterpret_cast<const char*>(d.image + at), length);
+        data.insert(data.end(), d.image + at, d.image + at + length);
     }
-    return file_write_replace(host_name(name), data.data(), data.size()) ? 1 : 0;
+    out->name = host_name(name);
+    return true;
 }
 
 bool twin_sdos_put_file(const char* path, int drive, std::string* why) {

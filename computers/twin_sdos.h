@@ -13,6 +13,7 @@
 #include <vector>
 
 struct DiskSystem;
+struct DiskFile;
 struct GuestRom;
 
 constexpr u32 SDOS_IMAGE_BYTES = 315392;  // 77 tracks of 32 sectors of 128 bytes
@@ -46,8 +47,8 @@ void twin_sdos_format(int drive);
 // Reads the file list into the drive's caches and block map; unless `quiet`
 // prints the listing and its consistency checks.
 void twin_sdos_list_directory(int quiet, int drive);
-// Entry `entry` to a host file in the current drawer; 1 written.
-int twin_sdos_extract_file(int entry, int drive);
+// Entry `entry` as the host file it makes (DiskSystem::extract).
+bool twin_sdos_extract_file(int entry, int drive, DiskFile* out);
 // Host file `path` onto the disk in `drive`; refuses, before writing anything,
 // what does not fit: false, the reason in `why` (printed when nullptr).
 bool twin_sdos_put_file(const char* path, int drive, std::string* why = nullptr);

@@ -30,6 +30,7 @@ struct FileInUse {
     std::string what;
     FileIdentity id;
     std::string path; // its host path, for a file not there yet; may be ""
+    int unit = -1;    // the drive or unit of a medium that has several
 };
 using FileUseLister = void (*)(std::vector<FileInUse>* out);
 
@@ -43,16 +44,30 @@ void files_in_use_clear();
 // The files of a use whose own write runs now (FileUseOwnWrite) don't count.
 std::string file_in_use(const std::string& host);
 
+// Before medium `use` (its drive or unit `unit`; -1: any of its units may
+// share a file, as the papertape reader and punch do) takes the file at
+// `host`: "" when no other medium holds that file, under whatever name;
+// else the warning refusing it, which names the medium that holds it
+// ("Can't insert /home/me/work.raw: it is already the disk in drive 0.").
+// One file held in two places would lose one holder's changes to the other's.
+std::string medium_holds_already(const std::string& host, FileUse use, int unit);
+// The drive or unit of medium `use` that holds the file at `host`, -1 when
+// none does.
+int medium_unit_holding(const std::string& host, FileUse use);
+
 // While one lives, the files of `use` are not counted: the medium (or the
 // state saver) writes its own file, as an update or a save over it does.
+// With `unit`, only that drive's or unit's: the disk in drive 0 saved under
+// another name is still refused the file of the disk in drive 1.
 class FileUseOwnWrite {
   public:
-    explicit FileUseOwnWrite(FileUse use);
+    explicit FileUseOwnWrite(FileUse use, int unit = ANY_UNIT);
     ~FileUseOwnWrite();
     FileUseOwnWrite(const FileUseOwnWrite&) = delete;
     FileUseOwnWrite& operator=(const FileUseOwnWrite&) = delete;
+    static constexpr int NONE = -2, ANY_UNIT = -1;
 
   private:
     FileUse use_;
-    bool was_;
+    int was_;
 };

@@ -12,6 +12,7 @@
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 #include <cstdio>
@@ -69,6 +70,7 @@ void games_audit_drawer(int report) {
         // The leading rows stay, so that the user can still leave the drawer.
         games_build_hints();
         ui_mark(UI_GAME_LIST);
+        games_find_loaded();
         ui_warning("Can't lock directory!");
         return;
     }
@@ -93,6 +95,7 @@ void games_audit_drawer(int report) {
     games_list_sort();
     games_build_hints();
     ui_mark(UI_GAME_LIST);
+    games_find_loaded(); // its row may have moved, or only now be listed
     if (broken) ui_warning("Can't examine path!");
     if (report) {
         games_dir_report(games_report_text, sizeof games_report_text);
@@ -128,13 +131,22 @@ void games_build_hints() {
     }
 }
 
+// Whether the record's file is the loaded one: the same file on disk however
+// either path is spelled (a host path or PROGDIR:, "./", a link); by name,
+// case ignored, only when the loaded file cannot be examined.
+static bool holds_loaded(const GameEntry& e, const char* loaded, const FileIdentity& id) {
+    if (!e.path[0] || e.entry_memmap < 0) return false; // no file, or a drawer
+    if (!id.known) return strcasecmp(e.path, loaded) == 0;
+    return file_identity_same(file_identity_at(path_to_host(e.path)), id);
+}
+
 void games_find_loaded() {
     game_list_sel = -1;
     const char* loaded = file_loaded ? file_name_buffer : "";
     if (loaded[0]) {
+        const FileIdentity id = file_identity_at(path_to_host(loaded));
         for (int row = 0; row < games_count; row++) {
-            const GameEntry& e = games_found[games_sort_index[row]];
-            if (e.path[0] && strcasecmp(e.path, loaded) == 0) {
+            if (holds_loaded(games_found[games_sort_index[row]], loaded, id)) {
                 game_list_sel = row;
                 break;
             }

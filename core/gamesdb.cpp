@@ -557,11 +557,9 @@ void games_open_entry() {
         else
             games_parent_path(games_path, sizeof games_path);
         games_audit_drawer(0);
-        games_find_loaded();
     } else if (e.entry_memmap == -1) {
         games_add_part(games_path, sizeof games_path, e.path);
         games_audit_drawer(0);
-        games_find_loaded();
     } else if (e.path[0]) {
         LoadRequest request = load_request(e.path);
         // The title names the file once it is loaded: a load that fails

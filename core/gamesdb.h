@@ -108,15 +108,19 @@ extern char games_report_text[GAMES_REPORT_SIZE];       // the last audit's repo
 extern u8 games_report_pending;
 
 // Reads games_path into the game list: the leading entries, a record per
-// drawer and per identified file, sorted, with hints; marks UI_GAME_LIST.
+// drawer and per identified file, sorted, with hints; marks UI_GAME_LIST and
+// selects the row of what runs (games_find_loaded): every rebuild goes
+// through here, so the selection never stays on a row that moved.
 // With the list hidden and `report` 0 it only sets audit_due. With `report`
 // the scan names what it cannot identify and the report is left pending.
 // A drawer that cannot be read gets "Can't lock directory!".
 void games_audit_drawer(int report);
 // Writes every record's hint text.
 void games_build_hints();
-// Selects the row of the loaded file (its path, case ignored), else the
-// built-in board of the current memory map, else none; marks UI_GAME_SELECT.
+// Selects the row of the loaded file (the same file on disk, however its
+// path is spelled; by name, case ignored, when it cannot be examined), else
+// the built-in board of the current memory map, else none; marks
+// UI_GAME_SELECT. The loader calls it for every file it loads.
 void games_find_loaded();
 // Shows the selected row anew (marks UI_GAME_SELECT).
 void games_select_loaded();

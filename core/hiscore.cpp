@@ -23,6 +23,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 HiScoreRecord hiscores[HISCORE_SLOTS];
@@ -355,17 +356,28 @@ void hiscore_save() {
 
 // ---- Exit-time autosave ----------------------------------------------------------------------
 
-void autosave_on_exit() {
-    if (upgrade_mode) return;
+std::string autosave_on_exit() {
+    if (upgrade_mode) return "";
+    std::string unsaved;
     if (autosave && !emu_paused_mid_frame) {
         std::string path = games_path;
         if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
         path += "AUTOSAVE.COS";
-        if (path.size() < FILE_NAME_SIZE) {
-            // The recorders still to be finished name their sound files after
-            // the file in the buffer: it stays.
-            state_save_aside(path.c_str(), FILE_KIND_COS, 0);
+        // The recorders still to be finished name their sound files after
+        // the file in the buffer: it stays.
+        const bool saved = path.size() < FILE_NAME_SIZE &&
+                           state_save_aside(path.c_str(), FILE_KIND_COS, 0);
+        if (!saved) {
+            // The next start would resume what is there without a word.
+            const std::string host = path_to_host(path);
+            std::error_code ec;
+            unsaved = "Autosave not written (" +
+                      (path.size() < FILE_NAME_SIZE ? state_save_error() : "name too long") +
+                      (std::filesystem::is_regular_file(host, ec)
+                           ? "): the next start resumes the older \"" + host + "\"."
+                           : "): the next start resumes no state.");
         }
     }
     if (machine_row().leave) machine_row().leave();
+    return unsaved;
 }

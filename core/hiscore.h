@@ -4,6 +4,8 @@
 // (4786 bytes), and the autosave state written at exit.
 #pragma once
 
+#include <string>
+
 #include "cpu/cpu.h"
 
 #include <cstdint>
@@ -58,5 +60,7 @@ void hiscore_add_play_time(int slot, u32 micros);
 
 // The exit-time autosave: "AUTOSAVE.COS" in the games drawer when "autosave" is
 // on and no frame is half run, and what the machine saves when it is left (the
-// Malzak 2 NVRAM); nothing in UPGRADE mode.
-void autosave_on_exit();
+// Malzak 2 NVRAM); nothing in UPGRADE mode. An autosave that could not be
+// written is named in the text returned, with its file, the reason and what
+// the next start will resume instead ("" when it was written or not due).
+std::string autosave_on_exit();

@@ -384,6 +384,25 @@ int load_source(const LoadRequest& r) {
     return LOAD_MEDIUM;
 }
 
+// A disk image a drive holds already, or the tape on the MDCR deck, stays
+// where it is, as it is, and the user is told so: no second drive takes a
+// copy whose update would write over the first one's, and a changed one is
+// not read again. True when the file was found there.
+bool held_already(const LoadRequest& r, FileUse use) {
+    const std::string host = path_to_host(r.path.c_str());
+    const int unit = medium_unit_holding(host, use);
+    if (unit < 0) return false;
+    if (use == FileUse::disk) {
+        floppy_shown_drive = static_cast<u32>(unit);
+        floppy_refresh(3, unit);
+    }
+    const std::string where =
+        use == FileUse::disk ? "in drive " + std::to_string(unit) : "on the MDCR deck";
+    ui_warning((host + " is already " + where + "; it stays there as it is.").c_str());
+    ui_request_tool_window(use == FileUse::disk ? TW_FLOPPY : TW_TAPE);
+    return true;
+}
+
 int load_medium(const LoadRequest& r) {
     const int kind = r.kind;
     switch (kind) {
@@ -399,12 +418,14 @@ int load_medium(const LoadRequest& r) {
     case KIND_MDCR:
         if (!machine_traits().mdcr) break;
         rec_stop_all();
+        if (held_already(r, FileUse::mdcr)) return LOAD_MEDIUM;
         if (!may_replace(MEDIUM_MDCR) || !mdcr_insert_file(r.path.c_str())) return LOAD_FAILED;
         ui_request_tool_window(TW_TAPE);
         return LOAD_MEDIUM;
     case KIND_RAW: {
         if (machine_traits().disk_images != DiskImages::RAW) break;
         rec_stop_all();
+        if (held_already(r, FileUse::disk)) return LOAD_MEDIUM;
         int drive = 0;
         for (int d = 0; d < machine_desc().drives && d < 4; d++) {
             if (!drive_has_disk(d)) {
@@ -422,6 +443,7 @@ int load_medium(const LoadRequest& r) {
     case KIND_TWIN: {
         if (machine_traits().disk_images != DiskImages::TWIN) break;
         rec_stop_all();
+        if (held_already(r, FileUse::disk)) return LOAD_MEDIUM;
         const int drive = drive_has_disk(0) && !drive_has_disk(1) ? 1 : 0;
         // A refused image (its warning given) leaves the drive as it was.
         if (!may_replace(drive) || !disk_insert_dispatch(0, drive, r.path.c_str()))
@@ -696,6 +718,26 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
     return FETCH_OK;
 }
 
+// Whether a file of `kind` is taken beside what runs (a tape, a disk, a
+// papertape, a source assembled into the guest, labels), not loaded as it.
+bool taken_beside(int kind) {
+    switch (kind) {
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+    case KIND_MDCR:
+    case KIND_RAW:
+    case KIND_IMG:
+    case KIND_TWIN:
+    case KIND_PAP:
+    case KIND_ASM:
+    case KIND_SYM:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name). The file is named in file_name_buffer while it
 // loads; a load that fails gives back the name of what runs, which Revert
@@ -730,8 +772,14 @@ int load(LoadRequest r, bool report_missing) {
     }
     if (result != LOAD_PLAYBACK) filebuf_free();
     if (result == LOAD_FAILED) return failed();
-    if (result == LOAD_MEDIUM) return result;
+    if (result == LOAD_MEDIUM) {
+        // A medium, a source or a symbol file taken is not what runs: the
+        // name stays that of the state or program Revert loads again.
+        if (taken_beside(kind)) std::memcpy(file_name_buffer, running, sizeof running);
+        return result;
+    }
 
+    games_find_loaded(); // the row of what runs now, by the file itself
     ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
     if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
         ui_host.region_changed)
@@ -803,7 +851,14 @@ const std::string& file_load_tried() {
 }
 
 const char* file_revert_path() {
-    return file_loaded && file_name_buffer[0] ? file_name_buffer : nullptr;
+    if (!file_loaded || !file_name_buffer[0]) return nullptr;
+    // A machine set up afresh names its own state file, which is something
+    // to revert to only once it is there.
+    const char* own = memmap_state_file_name(memmap);
+    if (own[0] && strcasecmp(path_file_part(file_name_buffer), own) == 0 &&
+        !file_identity_at(path_to_host(file_name_buffer)).known)
+        return nullptr;
+    return file_name_buffer;
 }
 
 int file_load_take_result() {
@@ -847,11 +902,9 @@ int file_open_answer(int answer, const char* previous_games_path) {
         games_split_path(file_name_buffer);
         ui_note_recent(file_name_buffer);
     }
-    if (strcasecmp(games_path, previous_games_path) != 0)
-        games_audit_drawer(0);
-    else if (view_gamelist[display_mode])
-        game_list_sel = -1;
-    games_find_loaded();
+    // The load selected the row of what it loaded; a new drawer is listed
+    // and selected anew.
+    if (strcasecmp(games_path, previous_games_path) != 0) games_audit_drawer(0);
     core_hooks_run(CoreHook::sound_stop);
     core_hooks_run(CoreHook::sound_start);
     return result;

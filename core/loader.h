@@ -65,7 +65,8 @@ struct LoadRequest {
 LoadRequest load_request(const char* path, int quiet = 0);
 
 // Loads what `request` names (its name becomes file_name_buffer, unless the
-// load fails): 0 failed, 1 a game, program or state was loaded, 2 the file
+// load fails or the file went beside what runs: a tape, a disk, a papertape,
+// a source, a symbol file): 0 failed, 1 a game, program or state was loaded, 2 the file
 // went to a medium or a program reader. The kind (by the name, or the ZIP
 // member's) limits the size before anything is read. A file that cannot be
 // read (missing, no regular file, too large) gets "Can't load" once, unless
@@ -83,7 +84,8 @@ const std::string& file_load_refusal();
 // The file the last load by name was for, whether or not it loaded.
 const std::string& file_load_tried();
 // The file Revert loads again: the one what runs was loaded from (or, on a
-// machine set up afresh, its own state file), nullptr when there is none.
+// machine set up afresh, its own state file once it is there), nullptr when
+// there is none.
 const char* file_revert_path();
 // The result of the last load by name (file_load_request) since this was
 // last called, -1 when none was made: a command that loads on its way (a

@@ -181,8 +181,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         rec_stop_all();
         core_hooks_run(CoreHook::sound_stop);
         core_hooks_run(CoreHook::machine_leave);
-        printer_flush(0);
-        printer_flush(1);
+        printer_finish_pages();
         overlay_mode = 0;
         const i32 old_width = machine_live_row().width;
         const i32 old_height = machine_live_row().height;

@@ -230,6 +230,13 @@ struct MachineOps {
     const DiskSystem* disks = nullptr;
 };
 
+// A file of a guest disk as the host gets it: the name it takes in the current
+// drawer (made safe: no other drawer, no hidden file) and its bytes.
+struct DiskFile {
+    std::string name;
+    std::vector<u8> bytes;
+};
+
 // A guest disk system: what the host side understands of the machine's disks
 // (peripherals/floppy.h holds the drives and their images). An operation left
 // nullptr is missing: the debugger's disk command answers "Wrong guest
@@ -244,8 +251,10 @@ struct DiskSystem {
     void (*list)(int quiet, int drive) = nullptr;
     // Puts a blank disk into the drive (floppy_take_image).
     void (*format)(int drive) = nullptr;
-    // Copies directory entry `entry` to a host file in the current drawer; 1 written.
-    int (*extract)(int entry, int drive) = nullptr;
+    // Reads directory entry `entry` as the host file it makes; false when it
+    // cannot be read (after its own complaint, where it has one). The caller
+    // writes the file.
+    bool (*extract)(int entry, int drive, DiskFile* out) = nullptr;
     // Copies host file `path` onto the disk and reports it ("OK." and the
     // listing); false, with nothing changed and the reason in `why`, when the
     // disk cannot take it.

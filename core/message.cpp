@@ -20,6 +20,11 @@ void (*con_console_mirror)(const char* text) = nullptr;
 static char con_buffer[CON_BUFFER_SIZE];
 static char con_utf8[CON_BUFFER_SIZE];
 static bool in_event_pass = false;
+static bool log_held = false;
+static std::string log_kept_back;
+// What start-up may say before its session starts is a few lines; a flood
+// beyond this is not kept for the log.
+constexpr size_t LOG_KEPT_BACK_MAX = 64 * 1024;
 
 // A text being built in a fixed buffer; what does not fit is cut off.
 struct TextBuf {
@@ -148,7 +153,7 @@ void con_printf(const char* format, ...) {
     con_output_seen = 1;
     TextBuf b{con_buffer, sizeof con_buffer, 0};
     con_buffer[0] = '\0';
-    if (!log_file && log_mode != LOG_OFF) {
+    if (!log_file && log_mode != LOG_OFF && !log_held) {
         int mode = log_mode;
         log_file_open(1);
         put_opening_line(b, mode);
@@ -160,7 +165,11 @@ void con_printf(const char* format, ...) {
         va_end(args);
     }
     const size_t length = text_to_utf8(con_buffer, con_utf8, sizeof con_utf8);
-    if (log_file) std::fwrite(con_utf8, 1, length, log_file);
+    if (log_held) {
+        if (log_kept_back.size() + length <= LOG_KEPT_BACK_MAX) log_kept_back.append(con_utf8, length);
+    } else if (log_file) {
+        std::fwrite(con_utf8, 1, length, log_file);
+    }
     if (asm_output_file) std::fwrite(con_utf8, 1, length, asm_output_file);
     con_top_sink()(con_utf8);
 
@@ -207,7 +216,24 @@ void log_file_close() {
     log_file = nullptr;
 }
 
+void log_hold() {
+    log_held = true;
+    log_kept_back.clear();
+}
+
+void log_release() {
+    if (!log_held) return;
+    log_held = false;
+    std::string text;
+    text.swap(log_kept_back);
+    if (text.empty() || log_mode == LOG_OFF) return;
+    if (!log_file) con_printf(nullptr); // opens it, with its opening line
+    if (log_file) std::fwrite(text.data(), 1, text.size(), log_file);
+}
+
 void message_reset() {
+    log_held = false;
+    log_kept_back.clear();
     if (log_file) std::fclose(log_file);
     log_file = nullptr;
     log_mode = LOG_OFF;

@@ -74,6 +74,14 @@ void log_file_open(int quiet);
 // Prints the closing line (so that it reaches the file) and closes the log file.
 void log_file_close();
 
+// Start-up holds the log until the session has really started: what is said
+// meanwhile is kept back (and shown on the console as ever), so that a run
+// that ends earlier, on a mistyped argument say, opens no log and replaces
+// none. log_release writes what was kept back, opening the log as its
+// setting then says (nothing when it is off), and logs directly from then on.
+void log_hold();
+void log_release();
+
 // The log-setting menu items: choosing another mode closes the log file, and
 // for append or replace opens it again at once with its opening line; then
 // the menu item is refreshed. Choosing the current mode, or no valid mode,
@@ -81,5 +89,5 @@ void log_file_close();
 void log_mode_select(int mode);
 
 // Back to the start-up state: log file closed without its closing line, logging
-// off, no output file, hook or quiet flag, only the console sink.
+// off and not held, no output file, hook or quiet flag, only the console sink.
 void message_reset();

@@ -209,6 +209,8 @@ static bool save_named(const char* name, int kind, int refresh_title, bool stop_
     if (saved && !aside) return true;
     std::memcpy(file_name_buffer, kept, sizeof kept);
     if (refresh_title) ui_mark(UI_TITLE);
+    // The list that took the file in selects what runs, not the file beside it.
+    if (saved) games_find_loaded();
     return saved;
 }
 
@@ -265,6 +267,7 @@ bool state_save_file(int kind, int refresh_title, bool stop_recorders) {
     if (asked != saved_name) con_printf("State saved as \"%s\".\n", file_name_buffer);
     file_write_icon(kind, file_name_buffer);
     file_loaded = 1;
+    ui_mark(UI_MENUS); // Revert has a file now
     // A state saved into the games drawer joins the game list at once.
     std::error_code ec;
     if (std::filesystem::equivalent(std::filesystem::path(path).parent_path(),

@@ -85,6 +85,7 @@ void session_exit_reset() {
     app_acquired = AppAcquired{};
     app_exiting = false;
     app_quit_attended = false;
+    app_display_gone = false;
     exit_removals.clear();
 }
 
@@ -108,6 +109,11 @@ void app_wait_events() {
 
 // ---- Quitting from the port -----------------------------------------------------------
 bool rexx_quit_requested = false;
+static void (*autosave_ahead)() = nullptr;
+
+void session_set_autosave_ahead(void (*write)()) {
+    autosave_ahead = write;
+}
 
 void rexx_quit_after_reply() {
     // The console hears it too, even from a debugger command whose output
@@ -115,6 +121,7 @@ void rexx_quit_after_reply() {
     const int quiet = rexx_quiet;
     rexx_quiet = 0;
     const bool pushed = con_push_sink(con_console_sink);
+    if (autosave_ahead) autosave_ahead();
     media_report_changed("they are dropped");
     if (pushed) con_pop_sink();
     rexx_quiet = quiet;
@@ -136,11 +143,26 @@ void app_clear_break() {
     break_signal = 0;
 }
 
+// The ways out that nobody took at the screen: said on the console with what
+// they drop, as nobody is asked on the way out, and nobody waits for a notice.
+[[noreturn]] static void leave_unasked(const char* why, int code) {
+    app_quit_attended = false;
+    con_printf("Brindlemox: %s\n", why);
+    media_report_changed("they are dropped");
+    app_clean_exit(code);
+}
+
 void app_check_break() {
     if (!break_signal || app_exiting) return;
     break_signal = 0;
-    app_quit_attended = false; // nobody waits for a notice on this way out
-    con_printf("Brindlemox: User break!\n");
-    media_report_changed("they are dropped"); // nobody is asked on the way out
-    app_clean_exit(0);
+    leave_unasked("User break!", 0);
+}
+
+// ---- The display going away ------------------------------------------------------------
+bool app_display_gone = false;
+
+void app_display_lost() {
+    app_display_gone = true;
+    if (app_exiting) app_clean_exit(1); // the exit path goes on from where it was
+    leave_unasked("The display went away!", 1);
 }

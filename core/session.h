@@ -114,10 +114,14 @@ void app_wait_events();
 // program once that reply is written.
 void rexx_quit_after_reply();
 extern bool rexx_quit_requested;
+// What writes the session's autosave ahead of the exit path (the shell
+// installs it): the port's QUIT runs it before its reply, which then names an
+// autosave that could not be written; the exit path does not write it again.
+void session_set_autosave_ahead(void (*write)());
 
 // ---- The break signal ----------------------------------------------------------------
 // CTRL-C (and a kill or a closed terminal): prints "Brindlemox: User break!",
-// names the changed disks it drops, and leaves through the exit path.
+// names what it drops, and leaves through the exit path (ending with 0).
 void app_check_break();
 // Records a CTRL-C for the next check (the SIGINT handler and tests call it).
 void app_signal_break();
@@ -125,3 +129,13 @@ void app_signal_break();
 bool app_break_pending();
 // Forgets a recorded break.
 void app_clear_break();
+
+// ---- The display going away ----------------------------------------------------------
+// The display connection broke under the program (the X server ended, the
+// link to it dropped): the same way out as a break, from wherever the host
+// found it: "Brindlemox: The display went away!", the changed disks and tapes
+// it drops named, and the exit path with no window touched; the run ends with
+// 1. Found while the exit path is under way, the rest of it runs from there.
+[[noreturn]] void app_display_lost();
+// True once the display went away.
+extern bool app_display_gone;

@@ -399,6 +399,11 @@ int ini_upgrade_all() {
         std::snprintf(settings_path, sizeof settings_path, "%s", path.c_str());
         con_printf("Upgrading %s...", name.c_str());
         std::fflush(stdout);
+        // Each file is read as a start would read it, from the defaults: a
+        // key it lacks takes its default, not the value of the file before;
+        // its size and width are its window's.
+        ini_read_text(ini_default_text());
+        display_mode = 0;
         if (!ini_load_file() || !ini_load_ran) {
             con_printf("not upgraded, file kept.\n");
             continue;

@@ -555,6 +555,11 @@ static void cmd_run_to() {
         const u32 target = cpu_ras[((cpu_psu & 7) - 1) & 7] & 0x7FFF;
         con_printf("Running to $%X.\n\n", target);
         dbg_clear_run_targets();
+        // A breakpoint set there keeps its condition; one set here stops
+        // whatever the registers hold, not by the condition a breakpoint
+        // cleared there earlier left behind.
+        if (!(mem_attributes[target] & MEM_BREAKPOINT))
+            bp_conditions[target] = WatchCondition{0, COND_ALWAYS, 0};
         mem_attributes[target] |= MEM_BREAKPOINT;
     } else {
         // R R and R <line>, the line a decimal number read whole.

@@ -31,8 +31,9 @@ void dbg_save_in_projects(const char* given, const char* name,
                           const std::function<int(const char*)>& save);
 // The check dbg_save_in_projects makes of a name the command made itself
 // (`name`, in the current folder): true when the file may be written there;
-// false after the refusal that names the file kept.
-bool dbg_made_name_free(const std::string& name);
+// false after the refusal that names the file kept and ends with `remedy`
+// (nullptr: name the file with its suffix, or move that file).
+bool dbg_made_name_free(const std::string& name, const char* remedy = nullptr);
 // A usage text: a refusal unless the line only asked for it (a lone "?").
 void dbg_usage_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Refusals: "Wrong guest machine!" and a blank line.

@@ -5,6 +5,8 @@
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/own_outputs.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/session.h"
 #include "cpu/dbg_hooks.h"
@@ -93,6 +95,26 @@ void relist(const DiskSystem& s) {
 
 void failed() {
     dbg_refuse("Failed!\n\n");
+}
+
+enum class Extracted { written, unreadable, refused };
+
+// Writes the file of entry `e` into the current drawer under the disk's name
+// for it: this command's own earlier extract there is replaced, any other
+// file only when the user says so (kept, and named, with nobody to ask).
+Extracted extract_entry(const DiskSystem& s, int e) {
+    DiskFile file;
+    if (!s.extract(e, drive(), &file)) return Extracted::unreadable;
+    const std::string host = path_absolute(file.name);
+    if (!dbg_made_name_free(host, "Rename the file on the disk, or move that file."))
+        return Extracted::refused;
+    std::string error;
+    if (!file_write_replace(host, file.bytes.data(), file.bytes.size(), &error, false)) {
+        dbg_refuse("%s\n\n", file_failure_text("Can't write", host, error).c_str());
+        return Extracted::refused;
+    }
+    own_output_note(host, file.bytes.data(), file.bytes.size());
+    return Extracted::written;
 }
 
 // A drive number operand (signed decimal) of one of the machine's drives;
@@ -222,20 +244,25 @@ void dbg_cmd_extract() {
     const DiskSystem* s = system_with(&DiskSystem::extract);
     if (!s || !disk_inserted()) return;
     relist(*s);
-    bool ok = true;
+    bool unreadable = false, refused = false;
+    auto extract = [&](int e) {
+        const Extracted done = e < 0 ? Extracted::unreadable : extract_entry(*s, e);
+        unreadable |= done == Extracted::unreadable;
+        refused |= done == Extracted::refused;
+    };
     dir_enter_projects();
     if (dbg_arg1[0]) {
-        const int e = find_entry(*s, dbg_arg1);
-        ok = e >= 0 && s->extract(e, drive());
+        extract(find_entry(*s, dbg_arg1));
     } else {
         for (int e = 0; e < entry_count(*s); e++)
-            if (!entry_name(*s, e).empty() && !s->extract(e, drive())) ok = false;
+            if (!entry_name(*s, e).empty()) extract(e);
     }
     dir_restore();
-    if (ok)
-        dbg_ok();
-    else
+    // A file kept or not written was named with its reason.
+    if (unreadable)
         failed();
+    else if (!refused)
+        dbg_ok();
 }
 
 void dbg_cmd_inject() {

@@ -78,7 +78,7 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
 
 } // namespace
 
-bool dbg_made_name_free(const std::string& name) {
+bool dbg_made_name_free(const std::string& name, const char* remedy) {
     const std::string shown = path_absolute(name);
     if (own_output_may_go(name, shown + " is in the place of the file " + dbg_cmd +
                                     " names for itself, and it is not an earlier output of " +
@@ -86,8 +86,9 @@ bool dbg_made_name_free(const std::string& name) {
                                               "it is."))
         return true;
     dbg_refuse("Kept %s: %s writes its file there, and that file is not an earlier output of %s. "
-               "Name the file to write with its suffix, or move that file.\n\n",
-               shown.c_str(), dbg_cmd, dbg_cmd);
+               "%s\n\n",
+               shown.c_str(), dbg_cmd, dbg_cmd,
+               remedy ? remedy : "Name the file to write with its suffix, or move that file.");
     return false;
 }
 

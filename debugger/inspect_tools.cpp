@@ -5,6 +5,7 @@
 #include "core/filekinds.h"
 #include "core/machine_debug.h"
 #include "core/message.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/session.h"
 #include "cpu/dbg_hooks.h"
@@ -203,6 +204,12 @@ void dbg_cmd_imagery() {
         dbg_refuse("Failed!\n\n");
         return;
     }
+    // A name made from another (its suffix put aside) replaces only IM's own
+    // earlier listing; anything else there is asked about or kept.
+    dir_enter_projects();
+    const bool may_write = !own_output_name_made(file_name, name) || dbg_made_name_free(name);
+    dir_restore();
+    if (!may_write) return;
     // Made whole in memory, then written through the shared replacement: a
     // failed write leaves no half listing.
     char* text = nullptr;
@@ -216,7 +223,10 @@ void dbg_cmd_imagery() {
     const bool made = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
     dir_enter_projects();
-    if (!made || !closed || !file_write_replace(name, text, size)) dbg_refuse("Failed!\n\n");
+    if (!made || !closed || !file_write_replace(name, text, size))
+        dbg_refuse("Failed!\n\n");
+    else
+        own_output_note(name, text, size);
     dir_restore();
     std::free(text);
 }

@@ -89,7 +89,6 @@ void gui_game_list_clicked(int row) {
 void gui_game_list_drop_drawer(const char* path) {
     std::snprintf(games_path, sizeof games_path, "%s", path);
     games_audit_drawer(0);
-    games_find_loaded();
 }
 
 // Loads the game of the selected row; drawers and the leading rows are only

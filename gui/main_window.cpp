@@ -307,7 +307,6 @@ void gui_open_main_window(int reopen_tools) {
     opened_picture[1] = display_host_height;
     if (view_gamelist[display_mode] && audit_due) {
         games_audit_drawer(0);
-        games_find_loaded();
         gui_game_list_show();
     }
     if (reopen_tools) gui_reopen_subwindows();

@@ -47,6 +47,9 @@ constexpr DiskGeometry GEOMETRIES[] = {
 // An image file is never larger than this (the TWIN's own format).
 constexpr u64 IMAGE_FILE_LIMIT = 320320;
 
+// What each drive's file was when its disk was read from it or last written.
+FileIdentity took[FLOPPY_DRIVES];
+
 bool drive_ok(int drive) {
     return drive >= 0 && drive < FLOPPY_DRIVES;
 }
@@ -119,6 +122,7 @@ void floppy_take_image(int drive, const u8* image, const char* path) {
     FloppyDrive& d = drives[drive];
     std::memcpy(d.image, image, floppy_geometry().image_bytes);
     std::snprintf(d.file_name, sizeof d.file_name, "%s", path ? path : "");
+    took[drive] = d.file_name[0] ? file_identity_at(path_to_host(d.file_name)) : FileIdentity{};
     floppy_clear_watch_bits(drive);
     d.present = 1;
     d.changed = 0;
@@ -162,6 +166,11 @@ int disk_insert_dispatch(int ask, int drive, const char* path) {
         if (!drawer.empty()) std::snprintf(disks_path, sizeof disks_path, "%s", drawer.c_str());
     } else {
         std::snprintf(chosen, sizeof chosen, "%s", path ? path : "");
+    }
+    const std::string elsewhere = medium_holds_already(path_to_host(chosen), FileUse::disk, drive);
+    if (!elsewhere.empty()) {
+        ui_warning(elsewhere.c_str());
+        return 0;
     }
     std::vector<u8> file;
     const int read = file_read_regular(path_to_host(chosen), IMAGE_FILE_LIMIT, [&](std::size_t n) {
@@ -263,10 +272,18 @@ bool disk_save_image(int drive) {
     }
     char name[FLOPPY_NAME_SIZE];
     std::string host;
-    for (;;) {
+    // A name the user chose in the requester is written as chosen; the disk's
+    // own file only while it is still the one the disk came from.
+    for (bool chosen = !d.file_name[0];; chosen = true) {
         std::snprintf(name, sizeof name, "%s", given);
         file_set_extension(ext, name, sizeof name, 1, "");
         host = path_to_host(name);
+        const std::string refusal =
+            chosen || std::strcmp(name, d.file_name) != 0
+                ? ""
+                : file_identity_refusal(
+                      ("Can't write the disk in drive " + std::to_string(drive) + " back").c_str(),
+                      host, took[drive]);
         // Another file under the new name is replaced only when the user says so.
         if (std::strcmp(name, given) != 0 && file_exists(host)) {
             const int answer = ask_replace(drive, host);
@@ -276,9 +293,12 @@ bool disk_save_image(int drive) {
             if (answer != 1) return false;
         }
         std::string error;
-        const FileUseOwnWrite own(FileUse::disk);
-        if (file_write_replace(host, d.image, floppy_geometry().image_bytes, &error)) break;
-        ui_warning(file_failure_text("Can't write to", host, error).c_str());
+        const FileUseOwnWrite own(FileUse::disk, drive);
+        if (refusal.empty() &&
+            file_write_replace(host, d.image, floppy_geometry().image_bytes, &error))
+            break;
+        ui_warning(refusal.empty() ? file_failure_text("Can't write to", host, error).c_str()
+                                   : refusal.c_str());
         // A file that cannot be written (write-protected, on a full or
         // read-only disk): the disk may still go under another name.
         if (ui_nobody_to_ask() ||
@@ -288,9 +308,15 @@ bool disk_save_image(int drive) {
     if (std::strcmp(name, given) != 0)
         con_printf("The disk in drive %d was saved as %s.\n", drive, host.c_str());
     std::snprintf(d.file_name, sizeof d.file_name, "%s", name);
+    took[drive] = file_identity_at(host);
     d.changed = 0;
     floppy_refresh(3, drive);
     return true;
+}
+
+const FileIdentity& floppy_file_identity(int drive) {
+    static const FileIdentity none;
+    return drive_ok(drive) ? took[drive] : none;
 }
 
 // ---- the controller side ------------------------------------------------------------------
@@ -430,6 +456,8 @@ void floppy_refresh(int scope, int drive) {
 
 void floppy_reset() {
     std::memset(drives, 0, sizeof drives);
+    for (FileIdentity& id : took)
+        id = FileIdentity{};
     fdc_current_drive = 0;
     fdc_mode = FDC_IDLE;
     fdc_spin_down_frame = -1;

@@ -16,6 +16,7 @@
 
 #include "core/machine_table.h"
 #include "core/types.h"
+#include "platform/file_identity.h"
 
 #include <string>
 #include <vector>
@@ -102,7 +103,8 @@ extern const DiskSystem* disk_system_override;
 
 // Reads the image file `path` (with `ask`, the one chosen in the "Insert
 // Disk" requester instead) into the drive through the disk system. A failed
-// or cancelled insert changes nothing and returns 0 (after its warning).
+// or cancelled insert changes nothing and returns 0 (after its warning); so
+// does a file another drive or medium holds, under whatever name.
 // Success: the image, the file name, cleared watch marks, the quiet listing,
 // and the floppy window asked for; returns 1.
 int disk_insert_dispatch(int ask, int drive, const char* path);
@@ -116,8 +118,14 @@ bool disk_format_dispatch(int drive);
 // is asked whether to replace it or save elsewhere; with nobody to ask it is
 // kept, and nothing written. The name written, when not the one given, is
 // said on the console. A failed write leaves the old file and warns with the
-// file's name and the system's reason. True when written.
+// file's name and the system's reason. The disk goes back over its own file
+// only while that is still the file it was read from or last written to: one
+// removed, replaced or changed since is kept, and the warning says so (in the
+// window the disk may go under another name). True when written.
 bool disk_save_image(int drive);
+// The file the disk in `drive` came from or was last written to, as it was
+// then (unknown for a disk that has no file).
+const FileIdentity& floppy_file_identity(int drive);
 // The name a message gives the drive's disk: the file part of its file
 // name in quotes, or "a new disk" for one never saved.
 std::string floppy_disk_name(int drive);

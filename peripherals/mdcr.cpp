@@ -35,6 +35,8 @@ u32 mdcr_serial;
 
 namespace {
 
+FileIdentity took; // what the tape's file was when it went on the deck or was last written
+
 constexpr u8 CLOCK = 0x80, DATA = 0x40, SENSOR = 0x20;
 constexpr u8 REVERSE = 0x10, FORWARD = 0x20, WRITE = 0x40, WRITE_DATA = 0x80;
 constexpr i32 HALF_BIT = 28, BIT_CELL = 56;
@@ -326,9 +328,16 @@ void mdcr_clock(u32 cycles) {
 
 int mdcr_insert_file(const char* path) {
     if (!path || !path[0]) return 0;
+    const std::string host = path_to_host(path);
+    const std::string elsewhere = medium_holds_already(host, FileUse::mdcr, 0);
+    if (!elsewhere.empty()) {
+        ui_warning(elsewhere.c_str());
+        return 0;
+    }
+    const FileIdentity file = file_identity_at(host);
     static u8 incoming[MDCR_IMAGE_SIZE];
     std::size_t size = 0;
-    const int read = file_read_regular(path_to_host(path), MDCR_IMAGE_SIZE, [&](std::size_t n) {
+    const int read = file_read_regular(host, MDCR_IMAGE_SIZE, [&](std::size_t n) {
         size = n;
         return incoming;
     });
@@ -347,6 +356,7 @@ int mdcr_insert_file(const char* path) {
     std::memcpy(mdcr_image, incoming, size);
     std::memset(mdcr_image + size, 0, sizeof mdcr_image - size);
     std::snprintf(mdcr_file_name, sizeof mdcr_file_name, "%s", path);
+    took = file;
     mdcr_blocks = static_cast<u32>(size / MDCR_BLOCK_SIZE);
     // The end lies after the last block's data field, so every block can be read.
     mdcr_end = MDCR_FIRST_BLOCK + static_cast<i32>(mdcr_blocks) * MDCR_BLOCK_SPACING;
@@ -418,12 +428,21 @@ int mdcr_save_image() {
     if (!mdcr_file_name[0]) return 0;
     char name[sizeof mdcr_file_name];
     std::snprintf(name, sizeof name, "%s", mdcr_file_name);
-    for (;;) {
+    // Over its own file only while that is still the one the tape came from;
+    // a name the user chose in the requester is written as chosen.
+    for (bool chosen = false;; chosen = true) {
         std::string error;
         const std::string host = path_to_host(name);
+        const std::string refusal =
+            chosen ? "" : file_identity_refusal("Can't write the MDCR tape back", host, took);
         const FileUseOwnWrite own(FileUse::mdcr);
-        if (file_write_replace(host, mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE, &error)) break;
-        ui_warning(file_failure_text("Can't write to", host, error).c_str());
+        if (refusal.empty() &&
+            file_write_replace(host, mdcr_image, mdcr_blocks * MDCR_BLOCK_SIZE, &error)) {
+            took = file_identity_at(host);
+            break;
+        }
+        ui_warning(refusal.empty() ? file_failure_text("Can't write to", host, error).c_str()
+                                   : refusal.c_str());
         // A file that cannot be written (write-protected, on a full or
         // read-only disk): the tape may still go under another name.
         const std::string offered = path_file_part(name);
@@ -440,6 +459,10 @@ int mdcr_save_image() {
     return 1;
 }
 
+const FileIdentity& mdcr_file_identity() {
+    return took;
+}
+
 void tape_format_seconds(char* text, std::size_t size, i32 cycles) {
     if (!text || size == 0) return;
     const std::int64_t us = static_cast<std::int64_t>(cycles) * 3;
@@ -450,6 +473,7 @@ void tape_format_seconds(char* text, std::size_t size, i32 cycles) {
 void mdcr_reset() {
     mdcr_blocks = 0;
     mdcr_file_name[0] = 0;
+    took = FileIdentity{};
     mdcr_changed = 0;
     mdcr_end = MDCR_EMPTY_END;
     mdcr_position = 0;

@@ -18,6 +18,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "platform/file_identity.h"
 
 #include <cstddef>
 
@@ -63,6 +64,7 @@ void mdcr_clock(u32 step);
 
 // Inserts the image at `path` (no requester): 1 when it is on the deck; a
 // refused file leaves the image, its name, position and state as they were.
+// A file another medium holds (a disk, a papertape) is refused.
 int mdcr_insert_file(const char* path);
 // With `ask` the user chooses an image, else the one named by mdcr_file_name.
 int mdcr_load_image(int ask);
@@ -70,8 +72,13 @@ int mdcr_load_image(int ask);
 void mdcr_create_image();
 bool mdcr_create_at(const char* path);
 // Writes the image back over its file: nonzero on success, the tape then
-// unchanged (a warning otherwise).
+// unchanged (a warning otherwise). Only over the file the tape came from, as
+// it was: one removed, replaced or changed since is kept, and the warning
+// says so (in the window the tape may go under another name).
 int mdcr_save_image();
+// The file the tape on the deck came from (or was last written to), as it
+// was then.
+const FileIdentity& mdcr_file_identity();
 
 // "%d.%06d" seconds of `cycles` processor cycles at 3 microseconds each.
 void tape_format_seconds(char* text, std::size_t size, i32 cycles);

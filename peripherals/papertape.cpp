@@ -85,6 +85,12 @@ static bool bring_back(int u, bool eject = false);
 int papertape_insert(int u, const char* path) {
     if (!unit_ok(u) || !path || !path[0]) return 0;
     const std::string host = path_to_host(path);
+    // The reader and the punch may share a file; another medium's is refused.
+    const std::string elsewhere = medium_holds_already(host, FileUse::papertape, -1);
+    if (!elsewhere.empty()) {
+        ui_warning(elsewhere.c_str());
+        return 0;
+    }
     const FileIdentity at = file_identity_at(host);
     // A punched tape's own file, under any name: what was punched goes back
     // first, to be read in.
@@ -190,19 +196,19 @@ static bool write_back(int u, bool eject) {
     const std::string host = path_to_host(papertape_file_name[u]);
     // While the program runs the tape stays in the unit, to be ejected again.
     const char* kept = app_exiting ? "" : "\nThe papertape stays in the unit: Eject ";
-    const std::string what =
-        eject && f.over_changed ? "" : file_identity_change(host, f.took, true);
-    if (!what.empty()) {
+    std::string text = eject && f.over_changed
+                           ? ""
+                           : file_identity_refusal("Can't write the papertape back", host, f.took);
+    if (!text.empty()) {
         f.over_changed = true;
-        std::string text = file_identity_warning("Can't write the papertape back", host, what);
         if (kept[0]) text += kept + std::string("writes it there all the same.");
         ui_warning(text.c_str());
         return false;
     }
     std::string error;
-    const FileUseOwnWrite own(FileUse::papertape);
+    const FileUseOwnWrite own(FileUse::papertape); // the reader may share the file
     if (!file_write_replace(host, papertape_buffer[u], papertape_length[u], &error)) {
-        std::string text = file_failure_text("Can't write the papertape to", host, error);
+        text = file_failure_text("Can't write the papertape to", host, error);
         if (kept[0]) text += kept + std::string("tries again.");
         ui_warning(text.c_str());
         return false;
@@ -252,6 +258,11 @@ bool papertape_held_back(int u) {
     const UnitFile& f = unit_files[u];
     return f.held_back ||
            !file_identity_change(path_to_host(papertape_file_name[u]), f.took, true).empty();
+}
+
+const FileIdentity& papertape_file_identity(int u) {
+    static const FileIdentity none;
+    return unit_ok(u) ? unit_files[u].took : none;
 }
 
 void papertape_punch_run(int u) {

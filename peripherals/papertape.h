@@ -16,6 +16,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "platform/file_identity.h"
 
 constexpr int PAPERTAPE_UNITS = 2;
 constexpr u32 PAPERTAPE_SIZE = 32768;
@@ -42,7 +43,8 @@ int papertape_load(int ask, int u);
 // on and still in a unit (this one or the other) that came from the same
 // file, under this name or another (a link, a second hard link), goes back
 // to it first, staying where it is, so that the tape read in holds what was
-// punched; while it cannot go back the insert is refused.
+// punched; while it cannot go back the insert is refused. So is a file that
+// another medium holds (a disk, the MDCR tape, the cassette).
 int papertape_insert(int u, const char* path);
 // A new, empty tape under a name the user chooses; papertape_create_at with a
 // name already chosen. The file exists (empty) from then on; a file that
@@ -61,6 +63,8 @@ bool papertape_eject(int u);
 // Whether unit u holds a punched tape that is not going back to its file as
 // things stand: its last write-back failed, or the file changed since.
 bool papertape_held_back(int u);
+// The file the tape in unit u came from (or last went back to), as it was then.
+const FileIdentity& papertape_file_identity(int u);
 void papertape_punch_run(int u);
 void papertape_read_run(int u);
 // One frame through the punch of unit 0 (the terminal's copy): honours

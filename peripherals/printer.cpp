@@ -127,6 +127,13 @@ void printer_flush(int unit) {
     printer_page_out.export_text(0, 0, unit, 1);
 }
 
+void printer_finish_pages() {
+    for (int u = 0; u < PRINTER_UNITS; u++) {
+        printer_flush(u);
+        printer_units[u].lines_fed = printer_units[u].column = 0;
+    }
+}
+
 static void clear_text(PrinterUnit& p) {
     for (auto& line : p.text) {
         line[0] = LF;
@@ -354,6 +361,8 @@ void printer_test_page() {
 }
 
 void printer_setup_geometry() {
+    // A page in progress goes under its own number, on the paper it was printed on.
+    printer_finish_pages();
     printer_geometry = device_link.line_printer ? TWIN_GEOMETRY : EA_GEOMETRY;
     printer_scroll_x = 0;
     printer_scroll_y = printer_geometry.view_top;

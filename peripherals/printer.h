@@ -72,6 +72,9 @@ void printer_new_page(int unit);
 // With "eachpage" on, saves the page as picture and text when it holds anything
 // and the machine has that unit.
 void printer_flush(int unit);
+// Flushes both units and leaves their pages as saved, so that the page is
+// saved once, under its own number, before a machine set-up starts afresh.
+void printer_finish_pages();
 // The paper of the attached machine on both units, each starting a fresh page.
 void printer_setup_geometry();
 // Stores a colour index in the page (dots outside the page are ignored).

@@ -5,6 +5,8 @@
 #include "core/filekinds.h"
 #include "core/loader.h"
 #include "core/machine_ops.h"
+#include "core/message.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -15,6 +17,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 
 PrinterPageOut printer_page_out = {printer_save_page, export_text};
 
@@ -202,6 +206,63 @@ bool ask_name(int kind, std::string* path) {
 bool write_whole(const std::string& path, const void* data, std::size_t size) {
     return rec_write_file(path, data, size);
 }
+
+// Per unit, the file the automatic text of its pages goes to since its last
+// page 1 ("" while none was written).
+std::string page_text_file[PRINTER_UNITS];
+
+// Whether anything is at `host`: a file, a folder, a link (also one that
+// leads nowhere), a FIFO.
+bool name_taken(const std::string& host) {
+    struct stat st;
+    return ::lstat(host.c_str(), &st) == 0;
+}
+
+// Where an automatic page meant for `wanted` goes: there when nothing is at
+// the name, else at the first free of "<name>_2.<ext>" to "<name>_999.<ext>",
+// so that no file there is ever replaced (the user's own, an earlier session's
+// pages); "" when every one is taken.
+std::string free_page_name(const std::string& wanted) {
+    if (!name_taken(wanted)) return wanted;
+    const std::size_t slash = wanted.rfind('/');
+    std::size_t dot = wanted.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = wanted.size();
+    for (int n = 2; n < 1000; n++) {
+        const std::string other =
+            wanted.substr(0, dot) + "_" + std::to_string(n) + wanted.substr(dot);
+        if (!name_taken(other)) return other;
+    }
+    return "";
+}
+
+// Writes `what` ("Page 2 of the printer") at `wanted` or the free name that
+// takes its place, saying so when it went elsewhere; the name written, ""
+// when nothing was (after the warning).
+std::string write_page_file(const std::string& wanted, const std::string& what, const void* data,
+                            std::size_t size) {
+    const std::string path = free_page_name(wanted);
+    if (path.empty()) {
+        ui_warning((what + " was not saved: " + wanted +
+                    " and its numbered names up to _999 are other files!")
+                       .c_str());
+        return "";
+    }
+    if (!write_whole(path, data, size)) return "";
+    own_output_note(path, data, size);
+    if (path != wanted)
+        con_printf("%s was saved as %s: %s is another file.\n", what.c_str(), path.c_str(),
+                   wanted.c_str());
+    return path;
+}
+
+// "Page 3 of the printer", "Page 3 of printer unit 2", for the messages.
+std::string page_words(const char* lead, int unit) {
+    const std::string page = std::to_string(printer_units[unit].page_number);
+    return std::string(lead) + page +
+           (device_link.printer_units > 1 ? " of printer unit " + std::to_string(unit + 1)
+                                          : std::string(" of the printer"));
+}
 } // namespace
 
 void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
@@ -224,8 +285,13 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
     }
     const std::vector<u8> bytes =
         kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
-    if (write_whole(path, bytes.data(), bytes.size()))
-        file_write_icon(kind, path.c_str());
+    // A name the user chose was asked about by the requester; the automatic
+    // one never replaces a file.
+    if (!ask)
+        path = write_page_file(path, page_words("Page ", unit), bytes.data(), bytes.size());
+    else if (!write_whole(path, bytes.data(), bytes.size()))
+        path.clear();
+    if (!path.empty()) file_write_icon(kind, path.c_str());
 }
 
 std::string printer_unit_text(int unit, int page_only) {
@@ -261,15 +327,24 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         file_write_icon(KIND_TXT, path.c_str());
         return;
     }
-    // The automatic saving: page 1 starts the file, later pages add to it.
-    char name[513];
-    std::snprintf(name, sizeof name, "%s", default_base(unit < 0 ? 0 : unit).c_str());
-    file_set_extension(file_kinds[KIND_TXT].extension, name, sizeof name, 0, "");
-    path = join(projects_path, name);
+    // The automatic saving: page 1 starts a file, later pages add to it while
+    // it is still as this unit's pages left it.
+    const int u = unit < 0 ? 0 : unit;
+    std::string& file = page_text_file[u];
     const bool first_page = unit < 0 || printer_units[unit].page_number <= 1;
     std::string whole;
-    if (!first_page && !file_read_whole(path, &whole, 64u << 20)) whole.clear();
-    whole += text;
-    if (!write_whole(path, whole.data(), whole.size())) return;
-    if (first_page) file_write_icon(KIND_TXT, path.c_str());
+    if (!first_page && !file.empty() && own_output_is(file) &&
+        file_read_whole(file, &whole, 64u << 20)) {
+        whole += text;
+        if (write_whole(file, whole.data(), whole.size()))
+            own_output_note(file, whole.data(), whole.size());
+        return;
+    }
+    char name[513];
+    std::snprintf(name, sizeof name, "%s", default_base(u).c_str());
+    file_set_extension(file_kinds[KIND_TXT].extension, name, sizeof name, 0, "");
+    const std::string what =
+        unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
+    file = write_page_file(join(projects_path, name), what, text.data(), text.size());
+    if (!file.empty()) file_write_icon(KIND_TXT, file.c_str());
 }

@@ -6,7 +6,11 @@
 // A file named without the requester is the loaded file's name, else "LPT1"
 // or "LPT2" on the line printer, else "Printer": pictures add "-" and the page
 // number and go to the screenshots drawer; the text goes to the projects
-// drawer, page 1 starting the file and later pages adding to it.
+// drawer, page 1 starting the file and later pages adding to it while it is
+// as the unit's pages left it (the record of the program's own outputs). A
+// name that something else already has (the user's file, an earlier
+// session's pages) is never replaced: the page takes the first free of
+// "<name>_2", "<name>_3"... and the console says where it went.
 #pragma once
 
 #include "core/types.h"

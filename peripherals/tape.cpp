@@ -1,6 +1,7 @@
 #include "peripherals/tape.h"
 
 #include "core/filekinds.h"
+#include "core/files_in_use.h"
 #include "core/loader.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
@@ -579,6 +580,11 @@ void tape_create_sample_file(int kind) {
 int tape_insert_file(const char* path) {
     if (!path || !path[0]) return 0;
     const std::string host = path_to_host(path);
+    const std::string elsewhere = medium_holds_already(host, FileUse::tape, -1);
+    if (!elsewhere.empty()) {
+        ui_warning(elsewhere.c_str());
+        return 0;
+    }
     // The tape in the deck, named again, goes out finished and comes back in.
     if (tape_state != CASSETTE_EMPTY && path_to_host(tape_file_name) == host)
         tape_close_sample_file();
@@ -769,6 +775,9 @@ void tape_restart_clock() {
 
 void tape_sample_tick() {
     if (tape_state != CASSETTE_PLAYING && tape_state != CASSETTE_RECORDING) return;
+    // The samples follow the clock of the machine that runs now: the tape may
+    // have gone in on another machine, or before its fast clock was chosen.
+    tape_cycles_per_sample();
     u32 elapsed = cpu_cycles - tape_last_cycles;
     if (static_cast<i32>(elapsed) < 0) elapsed = 0; // the clock went back: a reset or a state
     tape_last_cycles = cpu_cycles;

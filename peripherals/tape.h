@@ -132,7 +132,8 @@ bool tape_create_at(int kind, const char* path);
 int tape_load_sample_file(int ask);
 // Inserts the tape at `path` (no requester): 1 when it is in the deck; a
 // tape in the deck before is ejected first. A refused file leaves the deck,
-// its tape and tape_file_name as they were.
+// its tape and tape_file_name as they were; so is a file that another medium
+// holds (a disk, a papertape, the MDCR tape).
 int tape_insert_file(const char* path);
 void tape_play();
 // Records from the head on; on a tape not yet written to, first opens its file

@@ -79,3 +79,9 @@ std::string file_identity_warning(const char* lead, const std::string& host,
                                   const std::string& what) {
     return std::string(lead) + ": its file " + host + " " + what + ".";
 }
+
+std::string file_identity_refusal(const char* lead, const std::string& host,
+                                  const FileIdentity& held) {
+    const std::string what = file_identity_change(host, held, true);
+    return what.empty() ? "" : file_identity_warning(lead, host, what);
+}

@@ -2,11 +2,12 @@
 // only while that file is still the one it took: the same file at its name
 // (not removed, not replaced by another), and not changed by anyone else.
 // The cassette deck holds its file open and compares the file at the name
-// with the one it holds; the papertape units keep the identity they took in.
+// with the one it holds; the papertape units, the disk drives and the MDCR
+// deck keep the identity they took in.
 //
 //   FileIdentity took = file_identity_at(host);   // on insert
-//   const std::string what = file_identity_change(host, took, true);
-//   if (!what.empty()) ui_warning(file_identity_warning("Not written", host, what).c_str());
+//   const std::string refusal = file_identity_refusal("Not written", host, took);
+//   if (!refusal.empty()) ui_warning(refusal.c_str());
 #pragma once
 
 #include <cstdint>
@@ -46,3 +47,11 @@ std::string file_identity_change(const std::string& host, const FileIdentity& he
 // "<lead>: its file <host> <what>."
 std::string file_identity_warning(const char* lead, const std::string& host,
                                   const std::string& what);
+
+// The check every medium makes before it writes what it holds back over the
+// file it took as `held` (a disk, an MDCR tape, a papertape): "" while the
+// file at `host` is still that one, unchanged by anyone else; else the
+// warning that says why it is not written ("<lead>: its file <host> was
+// replaced by another file since it went in.").
+std::string file_identity_refusal(const char* lead, const std::string& host,
+                                  const FileIdentity& held);

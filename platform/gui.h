@@ -236,6 +236,13 @@ int gui_host_drawer_request(const char* title, const char* drawer, std::string* 
 // program serves its port meanwhile and closes a requester whose asker has
 // gone). Called outside any signal handler.
 void gui_host_set_break_poll(bool (*pending)());
+// What the program does when its display goes away under it (the X server
+// ended, the link to it dropped), where the toolkit would end the process:
+// `lost` is called once, on the thread that takes in the events, and does not
+// return. From then on the host sends nothing to the display: pumps and waits
+// take in no events, requesters and file requesters answer as cancelled, and
+// nothing is shown or closed.
+void gui_host_set_display_lost(void (*lost)());
 // Screen size available to windows.
 void gui_host_screen_size(int* width, int* height);
 // The toolkit that draws the windows: its version and revision (0, 0 none).

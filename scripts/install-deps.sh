@@ -15,7 +15,7 @@ done
 packages=(
   cmake ninja-build g++ pkg-config make
   zlib1g-dev libminizip-dev
-  qt6-base-dev libsdl2-dev libregina3-dev
+  qt6-base-dev libxcb1-dev libsdl2-dev libregina3-dev
   libgtest-dev libgmock-dev libbenchmark-dev binutils
   ccache
   pngcheck imagemagick netpbm libtiff-tools sox python3-mido

@@ -368,6 +368,7 @@ int gui_host_drawer_request(const char* title, const char* drawer, std::string* 
 void gui_host_set_break_poll(bool (*pending)()) {
     break_poll = pending;
 }
+void gui_host_set_display_lost(void (*)()) {} // a display kept in memory never goes away
 void gui_host_screen_size(int* width, int* height) {
     *width = 1280;
     *height = 1024;

@@ -12,6 +12,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColor>
@@ -49,6 +50,7 @@
 #include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QToolTip>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -57,8 +59,11 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <thread>
@@ -68,6 +73,13 @@ namespace {
 
 QApplication* app = nullptr;
 bool (*break_poll)() = nullptr;
+void (*display_lost)() = nullptr;
+bool display_gone = false;
+
+// Takes in host events, unless the display went away.
+void pump(QEventLoop::ProcessEventsFlags flags) {
+    if (app && !display_gone) QApplication::processEvents(flags);
+}
 std::vector<QPointer<QMessageBox>> notices; // the boxes that do not wait, while shown
 int app_argc = 1;
 char app_name[] = "brindlemox";
@@ -1113,11 +1125,11 @@ std::uint32_t host_now() {
 // Every timed wait of the program (the frame pacing too) serves host events
 // while it waits; only the last stretch is slept exactly.
 void host_wait_until(std::uint32_t due) {
-    if (app) QApplication::processEvents(QEventLoop::AllEvents);
+    pump(QEventLoop::AllEvents);
     for (;;) {
         std::int32_t left = static_cast<std::int32_t>(due - host_now());
         if (left <= 0) return;
-        if (!app || left <= 1500) {
+        if (!app || display_gone || left <= 1500) {
             std::this_thread::sleep_for(std::chrono::microseconds(left));
             return;
         }
@@ -1134,6 +1146,37 @@ const ClockSource host_clock = {host_now, host_wait_until};
 } // namespace
 
 // --- host -------------------------------------------------------------------
+// Qt ends the process when its connection to the X server breaks (the server
+// ended, the link to it dropped), after a warning on the thread that takes in
+// the events. That warning is where the program leaves through its own way
+// out instead; the connection itself says whether it broke.
+static QtMessageHandler qt_message_handler = nullptr;
+
+static bool x_connection_broken() {
+    const auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 && x11->connection() && xcb_connection_has_error(x11->connection()) != 0;
+}
+
+static void on_qt_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (qt_message_handler)
+        qt_message_handler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    if (display_gone || !display_lost || !app || QThread::currentThread() != app->thread() ||
+        !x_connection_broken())
+        return;
+    display_gone = true;
+    display_lost();
+}
+
+void gui_host_set_display_lost(void (*lost)()) {
+    display_lost = lost;
+}
+
+bool qt_display_gone() {
+    return display_gone;
+}
+
 // Qt ends the process when it cannot reach the display, so a local X display
 // whose socket is missing is refused here first.
 static bool display_reachable() {
@@ -1154,6 +1197,9 @@ bool gui_host_init(int argc, char** argv) {
     if (argc > 0 && argv && argv[0]) app_argv[0] = argv[0];
     if (!display_reachable()) return false;
     app = new QApplication(app_argc, app_argv);
+    static bool watching = false;
+    if (!watching) qt_message_handler = qInstallMessageHandler(on_qt_message);
+    watching = true;
     QApplication::setApplicationName("Brindlemox");
     QApplication::setQuitOnLastWindowClosed(false);
     clock_set_source(&host_clock);
@@ -1186,7 +1232,7 @@ void gui_host_shutdown() {
 // The event pass runs outside every widget's handler: the windows closed
 // since the last pass are freed here, as Qt's own loop would free them.
 void gui_host_pump() {
-    if (app) {
+    if (app && !display_gone) {
         QApplication::processEvents(QEventLoop::AllEvents);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         std::erase_if(closing, [](const auto& c) {
@@ -1204,6 +1250,10 @@ void gui_host_wait_until(std::uint32_t due) {
 
 void gui_host_wait_events(int timeout_ms) {
     if (!app) return;
+    if (display_gone) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms >= 0 ? timeout_ms : 100));
+        return;
+    }
     QTimer wake;
     if (timeout_ms >= 0) {
         wake.setSingleShot(true);
@@ -1225,7 +1275,7 @@ static void dress_box(QMessageBox& box, const char* title, const char* body, int
 }
 
 void gui_host_notice(const char* title, const char* body, const char* button, int kind) {
-    if (!app) return;
+    if (!app || display_gone) return;
     auto* box = new QMessageBox();
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
@@ -1240,7 +1290,7 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
 // the last one (the answer that keeps things as they are) under Escape.
 static int requester_box(const char* title, const char* body, const char* buttons, int kind,
                          std::size_t preset) {
-    if (!app) return 0;
+    if (!app || display_gone) return 0;
     QMessageBox box;
     dress_box(box, title, body, kind);
     QStringList names = QString::fromUtf8(buttons).split('|');
@@ -1360,6 +1410,7 @@ int gui_host_file_request(const char* title, const char* pattern, FileRequestMod
                           const char* drawer, const char* file, std::string* chosen_drawer,
                           std::string* chosen_file, const SaveChecks& checks) {
     if (!app) return -1;
+    if (display_gone) return 1;
     const bool save = mode == FileRequestMode::save;
     FileRequester dialog(mode, checks);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -1419,6 +1470,7 @@ void gui_host_toolkit_version(int* version, int* revision) {
 
 int gui_host_drawer_request(const char* title, const char* drawer, std::string* chosen) {
     if (!app) return -1;
+    if (display_gone) return 1;
     QFileDialog dialog;
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
@@ -1570,7 +1622,7 @@ int gui_window_open(const GuiWindowDesc& d) {
         hw->setFocusPolicy(Qt::ClickFocus);
         hw->setFocus();
     }
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    pump(QEventLoop::ExcludeUserInputEvents);
     w->last_height = hw->height();
     w->ready = true;
     windows[w->handle] = w;
@@ -1585,7 +1637,7 @@ void gui_window_close(int win) {
     w->widget->hide();
     w->widget->deleteLater();
     closing.emplace_back(w->widget, w);
-    if (app) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    pump(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool gui_window_is_open(int win) {
@@ -1664,7 +1716,7 @@ void gui_window_minimise(int win, bool minimised) {
         w->widget->raise();
         w->widget->activateWindow();
     }
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    pump(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool gui_window_minimised(int win) {

@@ -20,6 +20,10 @@ std::uint16_t qt_qualifiers(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons
 // when there is none, for tests that send real Qt events to a gadget.
 QWidget* qt_gadget_widget(int win, int gid);
 
+// The display went away (gui_host_set_display_lost): no window is shown or
+// closed any more.
+bool qt_display_gone();
+
 // The raw code of the Help key.
 constexpr int QT_RAW_HELP = 0x5F;
 // The Help key was pressed in a window whose help node is `node`: the

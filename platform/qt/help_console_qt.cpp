@@ -165,6 +165,7 @@ bool gui_help_show(const char* file, const char* node) {
 }
 
 void gui_help_close() {
+    if (qt_display_gone()) return;
     delete help_window;
     help_window = nullptr;
 }
@@ -175,7 +176,7 @@ bool gui_help_is_open() {
 
 void gui_console_write(const char* text) {
     if (!text || !*text) return;
-    if (!qApp) {
+    if (!qApp || qt_display_gone()) {
         std::fputs(text, stdout);
         return;
     }
@@ -194,12 +195,13 @@ bool gui_console_take_stop() {
 }
 
 void gui_console_close() {
+    if (qt_display_gone()) return;
     delete console;
     console = nullptr;
 }
 
 void gui_message_console_write(const char* text, bool show) {
-    if (!text || !*text || !qApp) return;
+    if (!text || !*text || !qApp || qt_display_gone()) return;
     if (!messages) messages = new ConsoleWindow("Brindlemox Console", false);
     messages->write(QString::fromUtf8(text), show);
 }
@@ -209,6 +211,7 @@ bool gui_message_console_is_open() {
 }
 
 void gui_message_console_close() {
+    if (qt_display_gone()) return;
     delete messages;
     messages = nullptr;
 }

@@ -1,11 +1,15 @@
 // Files the user write-protected (no write permission: taken as such even by
 // the superuser) and things that are no file, at the names the real program
 // saves to: every save of the port refuses with rc 10 and leaves them as they
-// were; the settings and high scores written at exit pass over them.
+// were; the settings and high scores written at exit pass over them, and an
+// exit autosave that cannot be written is named.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -142,4 +146,72 @@ TEST_F(WriteProtected, AQuickSaveThatWroteNothingAnswersTen) {
     EXPECT_EQ(send("MENU PROJECT.QUICKSAVE", &result), 10);
     EXPECT_NE(result.find(quick.string() + ": Read-only file"), std::string::npos) << result;
     expect_kept(quick, kept);
+}
+
+// As an ordinary user whose games drawer the program cannot write, the exit
+// autosave is not written: QUIT answers 5 naming it and the older autosave
+// the next start would resume, and a break says the same on the console.
+TEST_F(WriteProtected, AnExitAutosaveThatCannotBeWrittenIsNamed) {
+    if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "only the superuser can run the program as an ordinary user";
+    prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    ASSERT_EQ(std::system(("chown -R nobody:nogroup '" + home.path().string() + "'").c_str()), 0);
+    fs::permissions(home.path(), fs::perms::owner_all); // a runtime folder of its own
+    // The port answers its own user only: QUIT comes from a client run as that
+    // user, to the socket in the runtime folder that is that user's.
+    const fs::path socket = home.path() / "brindlemox" / "E2E";
+    const auto quit = [&](std::string* result) {
+        const std::string command =
+            "setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '"
+            "import socket, sys\n"
+            "s = socket.socket(socket.AF_UNIX)\n"
+            "s.connect(sys.argv[1])\n"
+            "s.sendall(b\"QUIT\\n\")\n"
+            "got = b\"\"\n"
+            "while True:\n"
+            "    more = s.recv(4096)\n"
+            "    if not more: break\n"
+            "    got += more\n"
+            "sys.stdout.write(got.decode())' '" +
+            socket.string() + "'";
+        FILE* client = popen(command.c_str(), "r");
+        std::string got;
+        char buffer[512];
+        for (std::size_t n; client && (n = std::fread(buffer, 1, sizeof buffer, client)) > 0;)
+            got.append(buffer, n);
+        if (client) pclose(client);
+        const std::size_t header = got.find('\n');
+        *result = header == std::string::npos ? got : got.substr(header + 1);
+        return std::atoi(got.c_str());
+    };
+    const auto port_file = [&] { return fs::exists(socket); };
+    const auto session = [&] {
+        EXPECT_TRUE(start({"PORTNAME", "E2E"}));
+        for (int i = 0; i < 1000 && !port_file(); i++)
+            usleep(20000);
+        EXPECT_TRUE(port_file()) << log();
+    };
+    std::string result;
+    session();
+    EXPECT_EQ(quit(&result), 0) << result;
+    ASSERT_EQ(wait_exit(), 0);
+    const fs::path games = home.path() / "Games", older = games / "AUTOSAVE.COS";
+    const std::string kept = test_read_file(older);
+    ASSERT_FALSE(kept.empty()) << log();
+    // The drawer is the superuser's now.
+    ASSERT_EQ(chown(games.c_str(), 0, 0), 0);
+    const std::string named = "Autosave not written (can't create a file beside " + older.string() +
+                              ": Permission denied): the next start resumes the older \"" +
+                              older.string() + "\".\n";
+    session();
+    EXPECT_EQ(quit(&result), 5) << result;
+    EXPECT_NE(result.find(named), std::string::npos) << result;
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_EQ(test_read_file(older), kept);
+
+    session();
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_NE(log().find(named), std::string::npos) << log();
+    EXPECT_EQ(test_read_file(older), kept);
 }

@@ -667,3 +667,30 @@ TEST_F(AsmProgram, AMnemonicIsAValueOfADataDirectiveInColumnOne) {
 }
 
 } // namespace
+
+// A binary image holds every byte the source emitted: code placed before an
+// origin set back for the last part is in it, and room reserved at the end
+// still counts, as before.
+TEST_F(AsmProgram, TheBinaryImageReachesTheHighestByteEmitted) {
+    const fs::path dir = home.path() / "src";
+    const struct {
+        const char* name;
+        const char* source;
+        std::size_t size;
+    } cases[] = {
+        {"back", "        ORG $100\n        DB 1,2,3\n        ORG $10\n        DB 4\n        END\n",
+         0x103},
+        {"reserve", "        ORG $100\n        DB 1,2,3\n        RES 5\n        END\n", 0x108},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path source = dir / (std::string(c.name) + ".asm");
+        test_write_file(source, c.source);
+        const Outcome run = assemble(source);
+        EXPECT_LT(run.code, 10) << run.err;
+        const std::string bin = test_read_file(fs::path(source).replace_extension(".bin"));
+        EXPECT_EQ(bin.size(), c.size);
+        EXPECT_EQ(object_bytes(source, 0x100, 3), std::string("\x01\x02\x03", 3));
+    }
+    EXPECT_EQ(object_bytes(dir / "back.asm", 0x10, 1), std::string("\x04", 1));
+}

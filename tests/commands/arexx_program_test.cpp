@@ -309,3 +309,31 @@ TEST_F(ArexxProgram, WindowAndPictureCommandsAnswerAsTheMenusDo) {
     EXPECT_EQ(send("QUIT", &result), 0);
     EXPECT_EQ(wait_exit(), 0) << log();
 }
+
+// COPYTEXT, VIEWHIGHSCORES and HIDE are menu items too: where the item is
+// ghosted (no text screen, no high scores kept, the program's own screen)
+// they do nothing and say so, as MENU does, instead of answering success.
+TEST_F(ArexxProgram, CommandsOfMenuItemsAnswerAsTheItemsDo) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE INTERTON", &result), 0) << result;
+    EXPECT_EQ(send("MENU EDIT.COPYTEXT", &result), 5);
+    EXPECT_EQ(send("COPYTEXT", &result), 5);
+    EXPECT_EQ(result, "COPYTEXT: wrong guest machine\n");
+    EXPECT_EQ(send("MENU VIEW.HIGHSCORES", &result), 5);
+    EXPECT_EQ(send("VIEWHIGHSCORES", &result), 5);
+    EXPECT_EQ(result, "VIEWHIGHSCORES: wrong guest machine\n");
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    EXPECT_EQ(send("COPYTEXT", &result), 0) << result;
+    EXPECT_EQ(send("VIEWHIGHSCORES", &result), 0) << result;
+
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    EXPECT_EQ(send("MENU PROJECT.ICONIFY", &result), 5);
+    EXPECT_EQ(send("HIDE", &result), 5);
+    EXPECT_EQ(result, "DEACTIVATE/HIDE: command is unavailable now\n");
+    EXPECT_EQ(send("ACTIVATE", &result), 20); // nothing was iconified
+    ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}

@@ -176,7 +176,7 @@ TEST_F(MenuTable, TheStripHoldsNineMenusWithTheirItems) {
     EXPECT_FALSE(disk->sub.empty());
 }
 
-TEST_F(MenuTable, RecentFilesKeepOrderIgnoreCaseAndLongPaths) {
+TEST_F(MenuTable, RecentFilesKeepOrderTellCaseApartAndLongPaths) {
     recent_count = 0;
     EXPECT_TRUE(menu_recent_add("/g/a.bin", 6, 1));
     EXPECT_TRUE(menu_recent_add("/g/b.bin", 6, 2));
@@ -184,14 +184,19 @@ TEST_F(MenuTable, RecentFilesKeepOrderIgnoreCaseAndLongPaths) {
     EXPECT_EQ(recent_count, 3);
     EXPECT_STREQ(recent_files[0], "/g/c.bin");
     EXPECT_EQ(recent_memmaps[0], 3);
-    EXPECT_FALSE(menu_recent_add("/G/C.BIN", 6, 9)); // already first: nothing changes
+    EXPECT_FALSE(menu_recent_add("/g/c.bin", 6, 9)); // already first: nothing changes
     EXPECT_EQ(recent_memmaps[0], 3);
-    EXPECT_TRUE(menu_recent_add("/G/A.BIN", 5, 7)); // third moves to the front
-    EXPECT_STREQ(recent_files[0], "/G/A.BIN");
+    EXPECT_TRUE(menu_recent_add("/g/a.bin", 5, 7)); // third moves to the front
+    EXPECT_STREQ(recent_files[0], "/g/a.bin");
     EXPECT_STREQ(recent_files[1], "/g/c.bin");
     EXPECT_STREQ(recent_files[2], "/g/b.bin");
     EXPECT_EQ(recent_games[2], 2);
     EXPECT_EQ(recent_count, 3);
+    // A name in other letter case is another file: both stay listed.
+    EXPECT_TRUE(menu_recent_add("/G/C.BIN", 6, 9));
+    EXPECT_STREQ(recent_files[0], "/G/C.BIN");
+    EXPECT_STREQ(recent_files[2], "/g/c.bin");
+    EXPECT_EQ(recent_count, 4);
     for (int i = 0; i < 8; i++) {
         const std::string p = "/n/" + std::to_string(i);
         menu_recent_add(p.c_str(), 0, i);

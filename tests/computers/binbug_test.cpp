@@ -271,6 +271,13 @@ class BinbugDisk : public Binbug {
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
     static u8* entry(int e) { return drives[0].image + (e / 10) * 256 + 16 + (e % 10) * 24; }
+    // The bytes entry `e` gives the host file `name`.
+    static Bytes extracted(int e, const char* name) {
+        DiskFile file;
+        EXPECT_TRUE(binbug_dos_extract_file(e, 0, &file));
+        EXPECT_EQ(file.name, name);
+        return file.bytes;
+    }
     static std::string listing() {
         capture_output();
         binbug_dos_list_directory(0, 0);
@@ -321,11 +328,9 @@ TEST_F(BinbugDisk, PutBlocksAndExtractAgain) {
     capture_output();
     binbug_dos_put_file(host("two.bin", data).c_str(), 0);
     EXPECT_EQ(captured_output(), "File already exists on disk!\n\n");
-    std::filesystem::remove("TWO.BIN");
-    EXPECT_EQ(binbug_dos_extract_file(1, 0), 1);
     Bytes padded = data;
     padded.resize(508, 0);
-    EXPECT_EQ(read("TWO.BIN"), padded);
+    EXPECT_EQ(extracted(1, "TWO.BIN"), padded);
 
     binbug_dos_delete_file(0, 0);
     binbug_dos_list_directory(1, 0);
@@ -338,10 +343,11 @@ TEST_F(BinbugDisk, TextFilesStopAtTheirEnd) {
     text[0] = 0x02;   // the start of the text
     text[254] = 0x03; // its end, at the start of the second block
     text[255] = text[256] = 'z';
-    binbug_dos_put_file(host("note.txt", text).c_str(), 0);
+    // As the DOS wrote it: put as bytes, then named as text.
+    binbug_dos_put_file(host("note.bin", text).c_str(), 0);
+    ASSERT_EQ(binbug_dos_check_filename(0, 0, "NOTE.TXT"), 1);
     binbug_dos_list_directory(1, 0);
-    EXPECT_EQ(binbug_dos_extract_file(0, 0), 1);
-    EXPECT_EQ(read("NOTE.TXT"), Bytes(253, 'A'));
+    EXPECT_EQ(extracted(0, "NOTE.TXT"), Bytes(253, 'A'));
 }
 
 TEST_F(BinbugDisk, NameRules) {
@@ -370,7 +376,8 @@ TEST_F(BinbugDisk, LoopingAndBrokenChainsEnd) {
     EXPECT_NE(out.find("is used more than once!"), std::string::npos) << out;
     Bytes before(drives[0].image, drives[0].image + BINBUG_DISK_BYTES);
     capture_output();
-    EXPECT_EQ(binbug_dos_extract_file(0, 0), 0);
+    DiskFile file;
+    EXPECT_FALSE(binbug_dos_extract_file(0, 0, &file));
     binbug_dos_delete_file(0, 0);
     EXPECT_EQ(captured_output(), "The file's chain of blocks is broken!\n\n"
                                  "The file's chain of blocks is broken!\n\n");

@@ -340,8 +340,10 @@ TEST_F(Cd2650Disk, NewSystemDiskHoldsTheDos) {
     EXPECT_NE(out.find("DOS     .SYS   6912 "), std::string::npos) << out;
     EXPECT_NE(out.find("Supervisor    Supervisor"), std::string::npos) << out;
     EXPECT_NE(out.find(" 7168 bytes used by files."), std::string::npos) << out;
-    EXPECT_EQ(cd2650_dos_extract_file(0, 0), 1);
-    EXPECT_EQ(read("DOS.SYS"), read("roms/cd2650_dos.bin"));
+    DiskFile file;
+    EXPECT_TRUE(cd2650_dos_extract_file(0, 0, &file));
+    EXPECT_EQ(file.name, "DOS.SYS");
+    EXPECT_EQ(file.bytes, read("roms/cd2650_dos.bin"));
 }
 
 TEST_F(Cd2650Disk, BadRangesListWithTheirLine) {
@@ -353,7 +355,8 @@ TEST_F(Cd2650Disk, BadRangesListWithTheirLine) {
     out = listing();
     EXPECT_NE(out.find("USER    .NAME   512 "), std::string::npos) << out;
     EXPECT_NE(out.find("Bad block range (tracks 5..5, sectors 0..1)!\n"), std::string::npos);
-    EXPECT_EQ(cd2650_dos_extract_file(1, 0), 0) << "no block -1";
+    DiskFile file;
+    EXPECT_FALSE(cd2650_dos_extract_file(1, 0, &file)) << "no block -1";
 }
 
 TEST_F(Cd2650Disk, PutRenameDeleteAndNameRules) {

@@ -9,6 +9,7 @@
 #include "core/frame.h"
 #include "core/loader.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/recording.h"
 #include "core/savestate.h"
@@ -299,9 +300,10 @@ TEST_F(TwinDisks, AFileOfOneClusterGoesOnAndComesBack) {
     EXPECT_STREQ(drives[0].name_cache[0], "ONE");
     EXPECT_EQ(drives[0].image[4096], 0x42);
     std::filesystem::remove(path);
-    std::filesystem::current_path(home.path());
-    ASSERT_EQ(twin_sdos_extract_file(0, 0), 1);
-    EXPECT_EQ(test_read_file(home.path() / "ONE"), std::string(1024, 0x42));
+    DiskFile file;
+    ASSERT_TRUE(twin_sdos_extract_file(0, 0, &file));
+    EXPECT_EQ(file.name, "ONE");
+    EXPECT_EQ(file.bytes, std::vector<u8>(1024, 0x42));
     twin_sdos_delete_file(0, 0);
     EXPECT_EQ(drives[0].name_cache[0][0], 0);
     EXPECT_EQ(drives[0].image[4096], 0);

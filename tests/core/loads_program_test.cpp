@@ -305,6 +305,58 @@ TEST_F(LoadsProgram, RevertLoadsWhatRunsAfterALoadThatFailed) {
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 
+// Revert loads again what runs, the state or game the title names: a disk, a
+// papertape or a symbol file opened since went beside it, and Revert neither
+// loads it again nor leaves what runs as it is. A machine whose own state
+// file is not there has nothing to revert to, as the consoles have not.
+TEST_F(LoadsProgram, RevertLoadsWhatRunsNotAFileTakenBesideIt) {
+    const std::string disk = put("blank.raw", std::string(80640, '\0'));
+    const std::string tape = put("k.pap", "HELLO");
+    const std::string labels = put("a1.sym", "code 0x0 START\n");
+    const std::string game = put("a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE CD2650", &result); // its missing ROMs: 5
+    ASSERT_EQ(send("SAVEAS " + (home.path() / "Games" / "cd1.cos").string(), &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"E 1811 44\"", &result), 0) << result;
+    for (int again = 0; again < 2; again++) {
+        ASSERT_EQ(send("OPEN " + disk, &result), 0) << result;
+        EXPECT_EQ(send("REVERT", &result), 0) << result;
+        EXPECT_EQ(peek(0x1811), "0");
+        for (const char* drive : {"0", "1"}) {
+            ASSERT_EQ(send(std::string("DEBUGGER \"DRIVE ") + drive + "\"", &result), 0);
+            EXPECT_EQ(send("DEBUGGER DIR", &result), 10) << "drive " << drive;
+        }
+        ASSERT_EQ(send("DEBUGGER \"E 1811 44\"", &result), 0) << result;
+    }
+
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + game, &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"E 1 0\"", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + labels, &result), 0) << result;
+    EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 0) << result;
+    EXPECT_EQ(peek(1), "18");
+
+    send("SETMACHINE PIPBUG", &result);
+    ASSERT_EQ(send("SAVEAS " + (home.path() / "p.cos").string(), &result), 0) << result;
+    ASSERT_EQ(send("DEBUGGER \"E 440 44\"", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + tape, &result), 0) << result;
+    EXPECT_EQ(send("REVERT", &result), 0) << result;
+    EXPECT_EQ(peek(0x440), "0");
+
+    for (const char* own : {"ZACCARIA", "PONG"}) {
+        send(std::string("SETMACHINE ") + own, &result);
+        EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 5) << own;
+        EXPECT_EQ(result, "command is unavailable now") << own;
+        EXPECT_EQ(send("REVERT", &result), 10) << own;
+        EXPECT_EQ(result,
+                  "RELOAD|REVERT: there was a problem opening the file (nothing to revert to)\n")
+            << own;
+    }
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
 // A recent file loads only between frames, as Open does.
 TEST_F(LoadsProgram, ARecentFileWaitsForTheFrameToEnd) {
     const std::string game = put("a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
@@ -320,6 +372,27 @@ TEST_F(LoadsProgram, ARecentFileWaitsForTheFrameToEnd) {
     EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 5);
     EXPECT_EQ(result, "You can only do this between frames!");
     EXPECT_EQ(peek(1), "0");
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Two files whose names differ only in letter case are two entries of the
+// recent files, each loading its own file.
+TEST_F(LoadsProgram, RecentFilesTellNamesInOtherLetterCaseApart) {
+    const std::string upper = put("Game.bin", std::string("\x04\x11\xCC\x18\x00\x1B\x7E", 7));
+    const std::string lower = put("game.bin", std::string("\x04\x22\xCC\x18\x00\x1B\x7E", 7));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + upper, &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + lower, &result), 0) << result;
+    EXPECT_EQ(peek(1), "34");
+    EXPECT_EQ(send("MENU PROJECT.RECENT2", &result), 0) << result;
+    EXPECT_EQ(peek(1), "17");
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 

@@ -232,3 +232,22 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
     for (int pass = 0; pass < 2; pass++)
         fine("DEBUGGER \"SAVEAOF 0 8\"");
 }
+
+// IM's listing takes ".asm" in place of the suffix typed: it keeps a source of
+// the user's at that name (rc 10, naming it) and replaces only its own
+// earlier listing; a name given with ".asm" is written as asked.
+TEST_F(CommandRefusalsProgram, AnImageryListingKeepsTheUsersSourceAtItsName) {
+    const std::filesystem::path projects = home.path() / "Projects";
+    test_write_file(projects / "notes.asm", "my source\n");
+    std::string result;
+    EXPECT_EQ(ask("DEBUGGER \"IM 0 1 notes.txt\"", &result), 10) << result;
+    EXPECT_NE(result.find("Kept " + (projects / "notes.asm").string()), std::string::npos) << result;
+    EXPECT_EQ(test_read_file(projects / "notes.asm"), "my source\n");
+
+    for (int pass = 0; pass < 2; pass++) {
+        fine("DEBUGGER \"IM 0 1 pics.txt\"");
+        EXPECT_EQ(test_read_file(projects / "pics.asm").rfind("        db      $", 0), 0u);
+    }
+    fine("DEBUGGER \"IM 0 1 notes.asm\"");
+    EXPECT_NE(test_read_file(projects / "notes.asm"), "my source\n");
+}

@@ -25,9 +25,11 @@ void name_entry(int e, const char* name, const char* ext) {
 const DiskSystem NOTING{
     .list = [](int quiet, int d) { calls.push_back("list " + std::to_string(quiet) + " " + std::to_string(d)); },
     .extract =
-        [](int e, int) {
+        [](int e, int, DiskFile* out) {
             calls.push_back("extract " + std::to_string(e));
-            return e == 2 ? 0 : 1;
+            out->name = "ENTRY" + std::to_string(e);
+            out->bytes = {1, 2, 3};
+            return e != 2;
         },
     .put =
         [](const char* path, int d, std::string* why) {

@@ -1,7 +1,9 @@
 // The disk and save commands of the running program, driven through its port:
 // what the guest disk cannot take, disk offsets and byte values that are no
 // number of the image, and save operands read only in part are refused with
-// rc 10 and their reason, and change no disk and write no file.
+// rc 10 and their reason, and change no disk and write no file. EXTRACT
+// keeps a file of the user's at the disk's name for it, replacing only its
+// own earlier extract.
 #include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
@@ -105,6 +107,37 @@ class DiskRefusalsProgram : public ProgramTest {
     bool project_file(const char* name) const {
         return fs::exists(home.path() / "Projects" / name);
     }
+    // QUIT drops the changed disk, naming it; the next start connects anew.
+    void quit_dropping_disk() {
+        std::string result;
+        EXPECT_EQ(send("QUIT", &result), 5) << result;
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+    }
+    // `name` put on the disk from the projects drawer, then the user's own
+    // file of that name edited there: EXTRACT, named or not, keeps it and
+    // names it; once it is gone, EXTRACT writes the disk's copy and replaces
+    // that copy again.
+    void expect_user_file_kept(const std::string& name) {
+        const fs::path host = home.path() / "Projects" / name;
+        test_write_file(host, "the disk's copy\n");
+        fine("DEBUGGER QUIET INJECT " + name);
+        test_write_file(host, "the user's edit\n");
+        const std::string kept = "Kept " + fs::canonical(host).string() + ": EXTRACT writes";
+        for (const std::string& line : {"DEBUGGER EXTRACT " + name, std::string("DEBUGGER EXTRACT")}) {
+            std::string result;
+            EXPECT_EQ(ask(line, &result), 10) << line;
+            EXPECT_EQ(result.rfind(kept, 0), 0u) << line << ": " << result;
+            EXPECT_EQ(result.find("OK."), std::string::npos) << result;
+            EXPECT_EQ(test_read_file(host), "the user's edit\n") << line;
+        }
+        fs::remove(host);
+        EXPECT_EQ(fine("DEBUGGER EXTRACT " + name), "OK.\n\n");
+        EXPECT_EQ(test_read_file(host).substr(0, 16), "the disk's copy\n");
+        EXPECT_EQ(fine("DEBUGGER EXTRACT " + name), "OK.\n\n") << "its own earlier extract";
+        EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n");
+    }
 };
 
 } // namespace
@@ -176,12 +209,52 @@ TEST_F(DiskRefusalsProgram, RenameToANameTheDiskHoldsIsRefused) {
         EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n") << machine;
         const fs::path extracted = home.path() / "Projects" / (twin ? "TWO" : "TWO.TXT");
         EXPECT_EQ(test_read_file(extracted).rfind("second file", 0), 0u) << machine;
-        std::string result;
-        EXPECT_EQ(send("QUIT", &result), 5) << result; // the changed disk is dropped
-        EXPECT_EQ(wait_exit(), 0);
-        close(fd);
-        fd = -1;
+        quit_dropping_disk();
     }
+}
+
+TEST_F(DiskRefusalsProgram, ExtractKeepsTheUsersFileAtTheDisksName) {
+    for (const char* machine : {"BINBUG", "CD2650", "TWIN"}) {
+        const bool twin = machine[0] == 'T';
+        const std::string image = machine[0] == 'B' ? test_blank_binbug_disk()
+                                                    : std::string(twin ? 315392 : 80640, '\0');
+        start_with_disk(machine, twin ? "blank.img" : "blank.raw", image);
+        expect_user_file_kept(twin ? "NOTES" : "NOTES.BIN");
+        if (twin) { // the TWIN's disks keep a file's length
+            EXPECT_EQ(test_read_file(home.path() / "Projects" / "NOTES"), "the disk's copy\n");
+        }
+        quit_dropping_disk();
+    }
+}
+
+TEST_F(DiskRefusalsProgram, ABinbugTextFileComesBackByteForByte) {
+    start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
+    const fs::path projects = home.path() / "Projects";
+    // Nine bytes; texts whose end mark is the last byte of a block of the
+    // disk, or the first of the next.
+    const std::pair<const char*, std::string> texts[] = {
+        {"NOTE.TXT", "Hi there\n"}, {"FULL.SRC", std::string(252, 'x')}, {"OVER.SRC", std::string(253, 'y')}};
+    for (const auto& [name, text] : texts) {
+        test_write_file(projects / name, text);
+        fine(std::string("DEBUGGER QUIET INJECT ") + name);
+        fs::remove(projects / name);
+    }
+    EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n");
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(test_read_file(projects / name), text) << name;
+    // On the disk as the DOS keeps a text: STX, the text, ETX.
+    const std::string dir = fine("DEBUGGER DIR");
+    const std::size_t at = dir.find("NOTE      .TXT $");
+    ASSERT_NE(at, std::string::npos) << dir;
+    std::string start = dir.substr(at + 16, dir.find("..", at) - at - 16);
+    start.erase(0, start.find_first_not_of(' '));
+    const std::string bytes = fine("DEBUGGER FPEEK " + start);
+    EXPECT_NE(bytes.find("02 48 69 20 74 68 65 72  65 0A 03 00"), std::string::npos) << bytes;
+    // A byte that would end the text early is refused with its reason.
+    test_write_file(projects / "ETX.TXT", "one\x03two");
+    expect_refused({{"INJECT ETX.TXT", "File \"ETX.TXT\" holds the byte $03, which ends a text "
+                                       "file on this disk: give it another extension than SRC "
+                                       "or TXT!\n\n"}});
 }
 
 // The save commands of a machine without disks: a start, end or game-start

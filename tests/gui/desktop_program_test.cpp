@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -203,14 +204,14 @@ TEST_F(DesktopProgram, ARecordingThatFailsToLoadLeavesTheTitle) {
     write_bytes(games / "take.cor", take);
     write_bytes(games / "take_bad.cor", {take.begin(), take.begin() + 40}); // cut short
     // Saved into the games drawer, the state lists the drawer: take_bad.cor
-    // is its last row.
-    ASSERT_EQ(ask("SAVEAS " + (games / "take.cos").string()), 0);
+    // is its last row, below take.cor.
+    ASSERT_EQ(ask("SAVEAS " + (games / "saved.cos").string()), 0);
     std::string name;
     ASSERT_EQ(send("OPEN " + (games / "take.cor").string(), &name), 0) << name;
     ASSERT_EQ(send("GETNAME", &name), 0);
     ASSERT_FALSE(wait_for("Brindlemox 36.4: take.cor (playback)").name.empty());
     focus_main();
-    keys("ctrl+Up"); // from no selection to the last row
+    keys("ctrl+Down"); // from take.cor, selected as it was opened, to take_bad.cor
     ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
     keys("Return");
     ASSERT_TRUE(wait_for("Warning", true, true).name.empty());
@@ -499,4 +500,63 @@ TEST_F(DesktopProgram, TheOpenRequesterTakesANameTypedWithoutItsSuffix) {
         ASSERT_EQ(send("PEEK 0", &first), 0);
         EXPECT_EQ(first, t.first_byte) << "\"" << t.name << "\"";
     }
+}
+
+// Whenever the game list is listed anew (a state saved under a new name, the
+// quicksave beside what runs, the built-in games hidden, a recording that
+// stops) or a file is opened by any spelling of its path, the list selects
+// what runs, and Ctrl+Down and Ctrl+wheel step from that row: past the last
+// row nothing is loaded and a byte poked into what runs stays.
+TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
+    const XWindow main = start_on_display();
+    ASSERT_FALSE(main.name.empty()) << log();
+    const fs::path games = home.path() / "Games";
+    ASSERT_EQ(ask("SETMACHINE INTERTON"), 0);
+    ASSERT_EQ(ask("SAVEAS Games/s1.cos"), 0);
+    ASSERT_EQ(ask("SAVEAS Games/s2.cos"), 0);
+    int poked = 0x50;
+    const auto nothing_past_the_last_row = [&](const char* after) {
+        char poke[32];
+        std::snprintf(poke, sizeof poke, "DEBUGGER \"E 1800 %X\"", ++poked);
+        ASSERT_EQ(ask(poke), 0);
+        const std::string value = std::to_string(poked);
+        focus_main();
+        keys("ctrl+Down");
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        std::string said;
+        EXPECT_EQ(send("GETMACHINE", &said), 0) << after << ": " << said;
+        EXPECT_EQ(said, "INTERTON") << after;
+        EXPECT_EQ(send("PEEK 6144", &said), 0) << after;
+        EXPECT_EQ(said, value) << after << ": what runs was loaded again";
+    };
+    nothing_past_the_last_row("SAVEAS of a new name");
+
+    focus_main();
+    keys("alt+s");
+    for (int i = 0; i < 50 && !fs::exists(games / "QUICKSAV.COS"); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(fs::exists(games / "QUICKSAV.COS")) << log();
+    nothing_past_the_last_row("the quicksave");
+
+    ASSERT_EQ(ask("MENU VIEW.BUILTINGAMES"), 0);
+    nothing_past_the_last_row("the built-in games hidden");
+
+    focus_main();
+    keys("ctrl+braceleft");
+    ASSERT_FALSE(wait_for("Start Recording").name.empty()) << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    keys("ctrl+a");
+    x.run("/usr/bin/xdotool type --delay 40 zz"); // listed last
+    keys("Return");
+    ASSERT_TRUE(wait_for("Start Recording", true, true).name.empty());
+    ASSERT_FALSE(wait_for("Brindlemox Interton 36.4 (recording)").name.empty());
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+    nothing_past_the_last_row("a recording that stopped");
+
+    // Opened by a host path spelled otherwise than the list's, s2.cos is
+    // selected: the wheel turned up with Ctrl loads the row above it.
+    ASSERT_EQ(ask("OPEN " + (games / ".." / "Games" / "." / "s2.cos").string()), 0);
+    x.run("/usr/bin/xdotool mousemove " + std::to_string(main.left + 220) + " " +
+          std::to_string(main.top + 200) + " keydown ctrl click 4 keyup ctrl");
+    EXPECT_FALSE(wait_for("Brindlemox Interton 36.4: s1.cos").name.empty()) << log();
 }

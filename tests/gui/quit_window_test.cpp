@@ -160,9 +160,10 @@ class QuitWindow : public HomeTest {
     void changed_disk() {
         machine_switch(BINBUG, MAP_BINBUG, true, true, false);
         gui_main_window_events(); // the window built anew for the machine
-        drives[0].present = 1;
+        // The disk read from work.raw, then written on.
+        test_write_file(home / "work.raw", std::string(102400, '\0'));
+        floppy_take_image(0, drives[0].image, (home / "work.raw").c_str());
         drives[0].changed = 1;
-        std::snprintf(drives[0].file_name, FLOPPY_NAME_SIZE, "%s", (home / "work.raw").c_str());
     }
     // A TWIN with k.pap (as the test left it) in its punch unit, one frame punched.
     void punched_tape() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <tuple>
 #include <unistd.h>
 
@@ -79,6 +80,7 @@ TEST_F(FloppyProgram, OpenKeepsAChangedDiskAndListingsShowNamesSafely) {
     hostile.replace(3, identity.size(), identity);
     hostile.replace(128, 8, "\x1b[2J\x9b" "AB ");
     test_write_file(home.path() / "hostile.img", hostile);
+    test_write_file(home.path() / "hostile2.img", hostile);
     test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
@@ -87,7 +89,7 @@ TEST_F(FloppyProgram, OpenKeepsAChangedDiskAndListingsShowNamesSafely) {
     ask("DEBUGGER \"INJECT k1024\"");
     const std::string image = (home.path() / "hostile.img").string();
     ask("OPEN " + image); // into the empty drive 1
-    EXPECT_EQ(send("OPEN " + image, &result), 10);
+    EXPECT_EQ(send("OPEN " + (home.path() / "hostile2.img").string(), &result), 10);
     EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << result;
     EXPECT_NE(result.find("(the disk in drive 0 was changed and not saved)"), std::string::npos);
     EXPECT_NE(ask("DEBUGGER DIR").find("K1024           1024"), std::string::npos);
@@ -99,6 +101,50 @@ TEST_F(FloppyProgram, OpenKeepsAChangedDiskAndListingsShowNamesSafely) {
         EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << static_cast<int>(c);
     EXPECT_EQ(send("QUIT", &result), 5);
     EXPECT_EQ(result, "Changed disks not saved: drive 0 (a new disk); they are dropped.\n");
+    EXPECT_EQ(wait_exit(), 0);
+}
+
+// A disk image is held in one drive, however its name is spelled: OPEN of it
+// again (through a link, "..", a second hard link) says which drive has it
+// and leaves that disk as it is, changed or not, so that no second drive
+// takes a copy whose update would write over the first one's. Nor does
+// another medium take it: a papertape unit refuses it.
+TEST_F(FloppyProgram, AnImageIsHeldInOneDriveHoweverItIsNamed) {
+    namespace fs = std::filesystem;
+    const fs::path disk = home.path() / "Disks" / "blank.raw";
+    test_write_file(disk, std::string(80640, '\0'));
+    fs::create_symlink("blank.raw", home.path() / "Disks" / "link.raw");
+    fs::create_hard_link(disk, home.path() / "hard.raw");
+    const fs::path twin = home.path() / "twin.img";
+    test_write_file(twin, std::string(315392, '\0'));
+    fs::create_symlink(twin, home.path() / "tape.pap");
+    test_write_file(home.path() / "Projects" / "notes.txt", "notes\n");
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE TWIN", &result);
+    ask("OPEN " + twin.string()); // into drive 1, beside the system disk
+    const std::string pap = (home.path() / "tape.pap").string();
+    EXPECT_EQ(send("OPEN " + pap, &result), 10);
+    EXPECT_EQ(result.rfind("Can't insert " + pap + ": it is already the disk in drive 1.\n", 0),
+              0u)
+        << result;
+    send("SETMACHINE CD2650", &result);
+    ask("OPEN PROGDIR:Disks/blank.raw");
+    ask("DEBUGGER \"DRIVE 0\"");
+    ask("DEBUGGER \"INJECT notes.txt\"");
+    for (const std::string& name :
+         {std::string("PROGDIR:Disks/blank.raw"), std::string("PROGDIR:Disks/link.raw"),
+          (home.path() / "Disks" / ".." / "hard.raw").string()}) {
+        EXPECT_EQ(send("OPEN " + name, &result), 5) << name;
+        EXPECT_NE(result.find(" is already in drive 0; it stays there as it is.\n"),
+                  std::string::npos)
+            << name << ": " << result;
+        EXPECT_NE(ask("DEBUGGER DIR").find("NOTES   .TXT"), std::string::npos) << name;
+    }
+    ask("DEBUGGER \"DRIVE 1\"");
+    EXPECT_EQ(refused("DEBUGGER DIR"), "No disk is inserted!\n\n");
+    EXPECT_EQ(send("QUIT", &result), 5);
     EXPECT_EQ(wait_exit(), 0);
 }
 
@@ -128,7 +174,8 @@ TEST_F(FloppyProgram, AStateLoadKeepsAChangedDiskItWouldReplace) {
 // the machine and its memory as they were, and answers 10 as OPEN does.
 TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
     test_write_file(home.path() / "Projects" / "k1024", std::string(1024, 'k'));
-    test_write_file(home.path() / "blank.raw", std::string(80640, '\0'));
+    for (const char* name : {"blank.raw", "b1.raw", "b3.raw"})
+        test_write_file(home.path() / name, std::string(80640, '\0'));
     test_write_file(home.path() / "binbug.raw", std::string(102400, '\0'));
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
@@ -156,8 +203,9 @@ TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
     EXPECT_EQ(refused("DEBUGGER \"FPEEK 0\""), "No disk is inserted!\n\n");
     send("SETMACHINE CD2650", &result);
     send("MENU SETTINGS.BIOS.IPL", &result);
-    for (int d = 1; d < 4; d++)
-        ask("OPEN " + (home.path() / "blank.raw").string());
+    // One file is held in one drive: each takes a file of its own.
+    for (const char* name : {"b1.raw", "blank.raw", "b3.raw"})
+        ask("OPEN " + (home.path() / name).string());
     send("SETMACHINE CD2650", &result);
     for (int d = 1; d < 4; d++) {
         ask("DEBUGGER \"DRIVE " + std::to_string(d) + "\"");
@@ -166,7 +214,7 @@ TEST_F(FloppyProgram, EverySetUpAsksBeforeItDropsAChangedDisk) {
 
     // A changed one keeps every load and set-up away: a program or a state of
     // another machine, a switch to the same or another one, a new monitor.
-    ask("OPEN " + (home.path() / "blank.raw").string());
+    ask("OPEN " + (home.path() / "b1.raw").string());
     ask("OPEN " + (home.path() / "blank.raw").string());
     ask("DEBUGGER \"DRIVE 2\"");
     ask("DEBUGGER \"INJECT k1024\"");

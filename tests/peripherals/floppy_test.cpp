@@ -169,10 +169,19 @@ TEST_F(FloppyTest, InsertTakesTheWholeImageOrLeavesTheDriveAsItWas) {
     EXPECT_EQ(drives[1].image[77], 0x42);
     EXPECT_EQ(drives[0].image[77], 0xE5);
 
-    // The requester's choice, and a cancelled requester that changes nothing.
-    gui_headless_answer_file_requests({{0, home.path().string(), "second.raw"}, {1, "", ""}});
+    // The requester's choice, and a cancelled requester that changes nothing;
+    // the file drive 1 holds is refused for drive 0.
+    put("third.raw", 102400, 0x43);
+    gui_headless_answer_file_requests({{0, home.path().string(), "second.raw"},
+                                       {0, home.path().string(), "third.raw"},
+                                       {1, "", ""}});
+    capture_output();
+    EXPECT_EQ(disk_insert_dispatch(1, 0, nullptr), 0);
+    EXPECT_EQ(captured_output(), "Can't insert " + (home.path() / "second.raw").string() +
+                                     ": it is already the disk in drive 1.\n");
+    EXPECT_EQ(drives[0].image[0], 0xE5);
     EXPECT_EQ(disk_insert_dispatch(1, 0, nullptr), 1);
-    EXPECT_EQ(drives[0].image[0], 0x42);
+    EXPECT_EQ(drives[0].image[0], 0x43);
     EXPECT_EQ(disk_insert_dispatch(1, 0, nullptr), 0);
     EXPECT_NE(gui_headless_file_requests()[0].find("Insert Disk|#?.RAW"), std::string::npos);
 }
@@ -190,8 +199,8 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
     EXPECT_EQ(static_cast<u8>(saved[3]), 0x99);
     EXPECT_EQ(drives[0].changed, 0);
 
-    // A file that cannot be replaced (a drawer of that name holds a file)
-    // stays as it was, the drive keeps its name, and the user is warned.
+    // A file that is no longer the disk's (a drawer of that name holds a
+    // file) stays as it was, the drive keeps its name, and the user is warned.
     const fs::path blocked = home.path() / "blocked.raw";
     test_write_file(blocked / "inside", "x");
     std::snprintf(drives[0].file_name, sizeof drives[0].file_name, "%s", blocked.c_str());
@@ -199,7 +208,9 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
     drives[0].changed = 1;
     capture_output();
     EXPECT_FALSE(disk_save_image(0));
-    EXPECT_EQ(captured_output(), "Can't write to " + blocked.string() + ": Is a directory!\n");
+    EXPECT_EQ(captured_output(), "Can't write the disk in drive 0 back: its file " +
+                                     blocked.string() +
+                                     " was replaced by another file since it went in.\n");
     EXPECT_EQ(test_read_file(blocked / "inside"), "x");
     EXPECT_STREQ(drives[0].file_name, blocked.c_str());
     EXPECT_EQ(drives[0].changed, 1);
@@ -215,4 +226,14 @@ TEST_F(FloppyTest, SavingWritesWholeImagesAndKeepsTheOldFileOnFailure) {
               "The disk in drive 1 was saved as " + (home.path() / "new.raw").string() + ".\n");
     EXPECT_EQ(fs::file_size(home.path() / "new.raw"), 102400u);
     EXPECT_STREQ(drives[1].file_name, (home.path() / "new.raw").c_str());
+
+    // Nor is another drive's file taken for a disk saved under a new name.
+    drives[2].present = 1;
+    drives[2].image[3] = 0x55;
+    gui_headless_answer_file_requests({{0, home.path().string(), "new.raw"}, {1, "", ""}});
+    capture_output();
+    EXPECT_FALSE(disk_save_image(2));
+    EXPECT_EQ(captured_output(), "Can't write to " + (home.path() / "new.raw").string() +
+                                     ": it is the disk in drive 1!\n");
+    EXPECT_NE(test_read_file(home.path() / "new.raw")[3], 0x55);
 }

@@ -2,6 +2,7 @@
 // tape the guest wrote on is kept, or named as it goes, on every path that
 // would drop it, and never written back unasked.
 #include "tests/support/program_test.h"
+#include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,28 @@ TEST_F(MdcrProgram, AChangedTapeIsKeptOrNamedOnEveryPathThatDropsIt) {
               std::string::npos)
         << log();
     EXPECT_EQ(tape_file(), ones); // nothing was written back unasked
+}
+
+// A display that goes away under the program (the X server ended) names the
+// changed tape it drops as a break does, and writes nothing back unasked.
+TEST_F(MdcrProgram, ADisplayThatGoesAwayNamesTheChangedTape) {
+    if (!XDisplay::available()) GTEST_SKIP() << "no Xvfb here";
+    XDisplay x;
+    ASSERT_TRUE(x.start());
+    platform = "xcb";
+    const std::string ones(1024, '\1');
+    test_write_file(home.path() / "t.mdcr", ones);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    phunsy_with_tape();
+    guest_writes();
+    x.stop();
+    EXPECT_EQ(wait_exit(), 1);
+    EXPECT_NE(log().find("Brindlemox: The display went away!\nChanged tapes not saved: MDCR tape "
+                         "(\"t.mdcr\"); they are dropped.\n"),
+              std::string::npos)
+        << log();
+    EXPECT_EQ(tape_file(), ones);
 }
 
 // The debugger's SYS sent through the port is the way out of QUIT: its reply

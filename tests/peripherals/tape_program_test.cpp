@@ -241,6 +241,41 @@ TEST_F(TapeProgram, ATapeIsTakenOnlyWhenItReadsTheSameAfterARecording) {
     EXPECT_EQ(recorded.substr(58, 4), be(samples, 4));
 }
 
+// A tape put in while another machine ran runs at the clock of the machine
+// that runs now: the CD2650 records its samples at 1182720 clock periods a
+// second whatever machine the tape went in on (here the PIPBUG's 1 MHz).
+TEST_F(TapeProgram, ATapeRunsAtTheClockOfTheMachineThatRuns) {
+    const fs::path tape = home.path() / "blank.wav";
+    test_write_file(tape, wav(std::string(100, '\0')));
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    send("SETMACHINE PIPBUG", &result); // its ROMs missing: a warning
+    ask("OPEN " + tape.string());
+    send("SETMACHINE CD2650", &result);
+    ask("DEBUGGER \"FILL 500 5FF 0\""); // the guest loops at $0500
+    ask("DEBUGGER \"POKE 500 1B\"");
+    ask("DEBUGGER \"POKE 501 7E\"");
+    ask("PAUSE");
+    ask("DEBUGGER \"JUMP 1FD\""); // the monitor's save routine: the motor records
+    const std::uint32_t from = guest_clocks();
+    ask("DEBUGGER \"WRITEPORT DATA 8\"");
+    ask("DEBUGGER \"JUMP 500\"");
+    ask("UNPAUSE");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ask("PAUSE");
+    const std::uint32_t to = guest_clocks();
+    ask("DEBUGGER \"WRITEPORT DATA 0\"");
+    ask("QUIT");
+    EXPECT_EQ(wait_exit(), 0);
+    const std::string recorded = contents(tape);
+    ASSERT_GT(recorded.size(), 44u);
+    const double samples = static_cast<double>(recorded.size() - 44);
+    const double expected = (to - from) * 22050.0 / 1182720.0;
+    ASSERT_GT(expected, 1000.0);
+    EXPECT_NEAR(samples / expected, 1.0, 0.02) << samples << " samples in " << (to - from);
+}
+
 // A tape removed, replaced or cut short while it is in the deck is not
 // recorded on: the motor's record says what became of the file, and what
 // stands at its name afterwards is what was put there.

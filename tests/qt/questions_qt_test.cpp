@@ -13,6 +13,7 @@
 #include "gui/quit_window.h"
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
+#include "gui/ui_pass.h"
 #include "devicewindows/floppy_window.h"
 #include "computers/phunsy.h"
 #include "peripherals/floppy.h"
@@ -443,4 +444,20 @@ TEST_F(QuestionsQt, AsmAsksBeforeItReplacesAFileItDidNotWrite) {
         EXPECT_TRUE(user.asked.empty()) << user.asked[0];
     }
     EXPECT_TRUE(fs::exists(home / "round.lst"));
+}
+
+// A state saved through the port gives Revert its file: the window's Project
+// > Revert is offered from then on, as the port's MENU PROJECT.REVERT is.
+TEST_F(QuestionsQt, RevertIsOfferedOnceAStateWasSavedThroughThePort) {
+    const fs::path home = path_progdir();
+    command("SETMACHINE ARCADIA");
+    gui_apply_changes(); // as the event pass takes the switch in
+    QAction* revert = row("Project", nullptr, "Revert");
+    ASSERT_NE(revert, nullptr);
+    EXPECT_FALSE(revert->isEnabled());
+    ASSERT_EQ(command("SAVEAS " + (home / "r.cos").string()), 0);
+    gui_apply_changes();
+    EXPECT_TRUE(revert->isEnabled());
+    std::string result;
+    EXPECT_EQ(command("MENU PROJECT.REVERT", &result), 0) << result;
 }

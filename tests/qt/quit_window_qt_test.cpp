@@ -8,45 +8,52 @@
 #include "core/ui_host.h"
 #include "gui/quit_window.h"
 #include "gui/requesters.h"
+#include "peripherals/floppy.h"
 #include "peripherals/mdcr.h"
 #include "platform/paths.h"
 #include "platform/qt/gui_qt.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
-class QuitWindowQt : public QtSession {};
+class QuitWindowQt : public QtSession {
+  protected:
+    // The PHUNSY's MDCR tape `tape` on the deck, written on by the guest.
+    static void phunsy_writes_on(const std::filesystem::path& tape) {
+        std::ofstream(tape, std::ios::binary) << std::string(256, '\1');
+        // Its monitor images are missing: the first switch in a run says so (5).
+        ASSERT_LE(command("SETMACHINE PHUNSY"), 5);
+        ASSERT_EQ(machine, PHUNSY);
+        ASSERT_EQ(command("OPEN " + tape.string()), 0);
+        ASSERT_EQ(command("DEBUGGER \"WRITEPORT DATA 60\""), 0); // forward, writing
+        for (int i = 0; i < 4; i++)
+            phunsy_run_frame();
+        ASSERT_TRUE(mdcr_changed);
+    }
+};
 
-bool warned = false;
+std::vector<std::string> warnings;
 
-} // namespace
-
-// The PHUNSY's MDCR tape written by the guest, its file then a folder: the
-// quit window's "Update tape" fails and is set again, still marked as a key.
-TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
-    const std::filesystem::path tape = std::filesystem::path(path_progdir()) / "t.mdcr";
-    std::ofstream(tape, std::ios::binary) << std::string(256, '\1');
-    // Its monitor images are missing: the first switch in a run says so (5).
-    ASSERT_LE(command("SETMACHINE PHUNSY"), 5);
-    ASSERT_EQ(machine, PHUNSY);
-    ASSERT_EQ(command("OPEN " + tape.string()), 0);
-    ASSERT_EQ(command("DEBUGGER \"WRITEPORT DATA 60\""), 0); // forward, writing
-    for (int i = 0; i < 4; i++)
-        phunsy_run_frame();
-    ASSERT_TRUE(mdcr_changed);
-    std::filesystem::remove(tape);
-    std::filesystem::create_directory(tape);
-
+// What the quit window shows around a click on its update button, pressed
+// once it is open; it is then left with No.
+struct AfterUpdate {
+    std::string button_before, button_after, named_after;
+};
+AfterUpdate update_in_quit_window() {
     const auto warning = ui_host.warning;
-    ui_host.warning = [](const char*) { warned = true; };
+    warnings.clear();
+    ui_host.warning = [](const char* text) { warnings.emplace_back(text); };
     confirmquit = 1;
-    std::string before, after;
+    AfterUpdate seen;
     int ticks = 0;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
@@ -55,13 +62,15 @@ TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
             quit_window ? qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_UPDATE))
                         : nullptr;
         if (!update) return;
-        if (before.empty()) {
-            before = update->text().toStdString();
+        if (seen.button_before.empty()) {
+            seen.button_before = update->text().toStdString();
             update->click();
             return;
         }
-        if (!warned && ++ticks < 250) return; // five seconds at most
-        after = update->text().toStdString();
+        if (warnings.empty() && ++ticks < 250) return; // five seconds at most
+        seen.button_after = update->text().toStdString();
+        if (auto* named = qobject_cast<QLabel*>(qt_gadget_widget(quit_window, GID_QUIT_DISKS)))
+            seen.named_after = named->text().toStdString();
         if (auto* no = qobject_cast<QPushButton*>(qt_gadget_widget(quit_window, GID_QUIT_NO)))
             no->click();
         user.stop();
@@ -69,6 +78,64 @@ TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
     user.start(20);
     EXPECT_EQ(gui_confirm_quit(), 0);
     ui_host.warning = warning;
-    EXPECT_EQ(before, "&Update tape");
-    EXPECT_EQ(after, before);
+    return seen;
+}
+
+// Another program puts a file of its own at `path`, as a save of its own does.
+void replaced_by_another_program(const std::filesystem::path& path) {
+    const std::filesystem::path theirs = path.string() + ".theirs";
+    std::ofstream(theirs, std::ios::binary) << "THEIRS";
+    std::filesystem::rename(theirs, path);
+}
+
+std::string contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+} // namespace
+
+// The PHUNSY's MDCR tape written by the guest, its file then a folder: the
+// quit window's "Update tape" fails and is set again, still marked as a key.
+TEST_F(QuitWindowQt, UpdateTapeKeepsItsKeyMarkAfterAFailedUpdate) {
+    const std::filesystem::path tape = std::filesystem::path(path_progdir()) / "t.mdcr";
+    phunsy_writes_on(tape);
+    std::filesystem::remove(tape);
+    std::filesystem::create_directory(tape);
+    const AfterUpdate seen = update_in_quit_window();
+    EXPECT_EQ(seen.button_before, "&Update tape");
+    EXPECT_EQ(seen.button_after, seen.button_before);
+    std::filesystem::remove(tape);
+}
+
+// A disk or an MDCR tape whose file another program replaced since it went in
+// is not written over by the quit window's update: the warning says why, the
+// window goes on naming it as not saved, and the other program's file stays.
+TEST_F(QuitWindowQt, UpdateWritesNoMediumOverAFileThatReplacedItsOwn) {
+    const std::filesystem::path home = path_progdir();
+    const std::filesystem::path disk = home / "blank.raw", tape = home / "t.mdcr";
+    std::filesystem::create_directories(home / "Projects");
+    std::ofstream(home / "Projects" / "notes.txt") << "notes\n";
+    std::ofstream(disk, std::ios::binary) << std::string(80640, '\0');
+    ASSERT_LE(command("SETMACHINE CD2650"), 5);
+    ASSERT_EQ(command("OPEN " + disk.string()), 0);
+    ASSERT_EQ(command("DEBUGGER \"DRIVE 0\""), 0);
+    ASSERT_EQ(command("DEBUGGER \"INJECT notes.txt\""), 0);
+    replaced_by_another_program(disk);
+    AfterUpdate seen = update_in_quit_window();
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_EQ(warnings[0], "Can't write the disk in drive 0 back: its file " + disk.string() +
+                               " was replaced by another file since it went in.");
+    EXPECT_EQ(seen.named_after, "Changed disks not saved: drive 0 (\"blank.raw\").");
+    EXPECT_EQ(contents(disk), "THEIRS");
+
+    floppy_reset(); // the kept disk let go, as the next test starts
+    phunsy_writes_on(tape);
+    replaced_by_another_program(tape);
+    seen = update_in_quit_window();
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_EQ(warnings[0], "Can't write the MDCR tape back: its file " + tape.string() +
+                               " was replaced by another file since it went in.");
+    EXPECT_EQ(seen.named_after, "Changed tapes not saved: MDCR tape (\"t.mdcr\").");
+    EXPECT_EQ(contents(tape), "THEIRS");
 }

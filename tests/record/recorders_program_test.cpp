@@ -8,6 +8,7 @@
 #include "tests/support/indexed_png.h"
 #include "tests/support/program_test.h"
 #include "tests/support/small_disk.h"
+#include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -92,6 +94,10 @@ class RecordersProgram : public ProgramTest {
         const std::size_t at = said.find("Can't write to " + path.string() + ": ");
         return at == std::string::npos ? "" : said.substr(at, said.find('\n', at) - at);
     }
+    // A playback of a long take generating its GIF and WAV, recording on;
+    // then `leave` ends the program (see below).
+    void generating_when_it_ends(const fs::path& dir, const std::function<void()>& leave,
+                                 int code);
     fs::path immutable, mounted;
     int rc = 0;
 };
@@ -145,6 +151,40 @@ u32 midi_frames(const std::vector<u8>& b, int* unmatched) {
     }
     *unmatched += sounding >= 0;
     return total;
+}
+
+// A playback of a long take generating its GIF and WAV, recording on from
+// the part played; then `leave` ends the program, which ends with `code`
+// and leaves the GIF and the WAV complete, as a stop does.
+void RecordersProgram::generating_when_it_ends(const fs::path& dir,
+                                               const std::function<void()>& leave, int code) {
+    start_with_a_take(dir, 600);
+    ASSERT_FALSE(HasFatalFailure());
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    const u32 opened = guest_clocks();
+    ASSERT_NE(opened, 0u);
+    ASSERT_TRUE(guest_ran(opened, 0.3));
+    // Recording goes on from the part played so far, under the same name.
+    ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
+    ASSERT_TRUE(guest_ran(opened, 1.0));
+    leave();
+    EXPECT_EQ(wait_exit(), code) << log();
+
+    const std::vector<u8> gif = read_bytes(dir / "take.gif");
+    ASSERT_GT(gif.size(), 13u);
+    EXPECT_TRUE(test_read_file(dir / "take.gif").rfind("GIF89a", 0) == 0);
+    EXPECT_EQ(gif.back(), 0x3B) << "the trailer ends the GIF";
+    EXPECT_GT(gif_delays(gif).size(), 10u);
+    const std::vector<u8> wav = read_bytes(dir / "take.wav");
+    ASSERT_GT(wav.size(), 44u);
+    const auto le32 = [&](std::size_t at) {
+        return static_cast<u32>(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 | wav[at + 3] << 24);
+    };
+    EXPECT_EQ(le32(4), wav.size() - 8);
+    EXPECT_EQ(le32(40), wav.size() - 44);
+    EXPECT_GT(le32(40), le32(24) / 2) << "more than half a second of sound";
+    EXPECT_TRUE(fs::is_regular_file(dir / "take.cor"));
 }
 
 } // namespace
@@ -449,33 +489,34 @@ TEST_F(RecordersProgram, RecordingOnFromAPlaybackKeepsAWriteProtectedTake) {
 // A break (a kill, CTRL-C, a closed terminal) while recording finishes what
 // was being generated as a stop does: the GIF and the WAV are complete.
 TEST_F(RecordersProgram, ABreakWhileRecordingFinishesTheGeneratedFiles) {
-    const fs::path dir = home.path() / "broken";
-    start_with_a_take(dir, 600);
-    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
-    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
-    const u32 opened = guest_clocks();
-    ASSERT_NE(opened, 0u);
-    ASSERT_TRUE(guest_ran(opened, 0.3));
-    // Recording goes on from the part played so far, under the same name.
-    ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
-    ASSERT_TRUE(guest_ran(opened, 1.0));
-    kill(pid, SIGTERM);
-    EXPECT_EQ(wait_exit(), 0);
+    generating_when_it_ends(home.path() / "broken", [this] { kill(pid, SIGTERM); }, 0);
+}
 
-    const std::vector<u8> gif = read_bytes(dir / "take.gif");
-    ASSERT_GT(gif.size(), 13u);
-    EXPECT_TRUE(test_read_file(dir / "take.gif").rfind("GIF89a", 0) == 0);
-    EXPECT_EQ(gif.back(), 0x3B) << "the trailer ends the GIF";
-    EXPECT_GT(gif_delays(gif).size(), 10u);
-    const std::vector<u8> wav = read_bytes(dir / "take.wav");
-    ASSERT_GT(wav.size(), 44u);
-    const auto le32 = [&](std::size_t at) {
-        return static_cast<u32>(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 | wav[at + 3] << 24);
-    };
-    EXPECT_EQ(le32(4), wav.size() - 8);
-    EXPECT_EQ(le32(40), wav.size() - 44);
-    EXPECT_GT(le32(40), le32(24) / 2) << "more than half a second of sound";
-    EXPECT_TRUE(fs::is_regular_file(dir / "take.cor"));
+// The display going away under the program (the X server ended: a logout, a
+// dropped link) is the same way out: the GIF and the WAV complete, the
+// autosave, the settings the session changed and the high scores written,
+// and the run ends with 1, saying why.
+TEST_F(RecordersProgram, ADisplayThatGoesAwayFinishesWhatABreakFinishes) {
+    if (!XDisplay::available()) GTEST_SKIP() << "no Xvfb here";
+    XDisplay x;
+    ASSERT_TRUE(x.start());
+    platform = "xcb";
+    const fs::path settings = home.path() / "Configs" / "Brindlemox.ini",
+                   scores = home.path() / "Configs" / "Brindlemox.hgh",
+                   autosave = home.path() / "Games" / "AUTOSAVE.COS";
+    generating_when_it_ends(
+        home.path() / "gone",
+        [&] {
+            for (const fs::path& p : {settings, scores, autosave})
+                fs::remove(p);
+            x.stop();
+        },
+        1);
+    for (const fs::path& p : {settings, scores, autosave})
+        EXPECT_TRUE(fs::is_regular_file(p)) << p << " was not written";
+    EXPECT_NE(test_read_file(settings).find("\ngenerategif=true\n"), std::string::npos);
+    EXPECT_NE(log().find("Brindlemox: The display went away!\n"), std::string::npos) << log();
+    EXPECT_NE(log().find("Quitting.\n"), std::string::npos) << log();
 }
 
 // However the program is left while it generates onto a full disk (QUIT,

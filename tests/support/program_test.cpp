@@ -30,7 +30,7 @@ void ProgramTest::TearDown() {
 }
 
 bool ProgramTest::start(std::vector<std::string> args) {
-    pid = test_start_program(home.path(), std::move(args));
+    pid = test_start_program(home.path(), std::move(args), platform, "dummy", prefix);
     return pid > 0;
 }
 
@@ -50,7 +50,8 @@ AddedAsanOptions::~AddedAsanOptions() {
 }
 
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
-                         const char* platform, const char* audio) {
+                         const char* platform, const char* audio,
+                         const std::vector<std::string>& prefix) {
     setenv("BRINDLEMOX_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("QT_QPA_PLATFORM", platform, 1);
@@ -66,6 +67,7 @@ pid_t test_start_program(const std::filesystem::path& home, std::vector<std::str
     for (const GuestRom& rom : twin_roms)
         blank(rom);
     args.insert(args.begin(), BRINDLEMOX_PROGRAM);
+    args.insert(args.begin(), prefix.begin(), prefix.end());
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -77,7 +79,7 @@ pid_t test_start_program(const std::filesystem::path& home, std::vector<std::str
                                      0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;
-    const int err = posix_spawn(&pid, BRINDLEMOX_PROGRAM, &actions, nullptr, argv.data(), environ);
+    const int err = posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return err == 0 ? pid : -1;
 }

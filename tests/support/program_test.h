@@ -21,9 +21,11 @@
 // through SDL's driver `audio`) with `args` in program home `home` (also its
 // runtime folder; blank PIPBUG monitor images are put in its roms drawer), its
 // standard output and error going to program.log there: the process id, or -1
-// when it cannot be started.
+// when it cannot be started. With a `prefix` (a command such as setpriv and
+// its words) the program is started through it.
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
-                         const char* platform = "offscreen", const char* audio = "dummy");
+                         const char* platform = "offscreen", const char* audio = "dummy",
+                         const std::vector<std::string>& prefix = {});
 
 // While it lives, the programs started get `extra` added to the address
 // sanitizer's options (those already set, such as CI's, stay in force); then
@@ -75,4 +77,7 @@ class ProgramTest : public ::testing::Test {
     TempHome home{"program"};
     pid_t pid = -1;
     int fd = -1;
+    // What start() starts the program on, and through.
+    const char* platform = "offscreen";
+    std::vector<std::string> prefix;
 };

@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string host = fuzz_write_file("host.dat", data, size < 600 ? size : 600);
     for (int e = 0; e < s->entries; e++) {
         if (!d.name_cache[e][0]) continue;
-        s->extract(e, 0);
+        DiskFile file;
+        s->extract(e, 0, &file);
         if (e % 3 == 1) s->rename(e, 0, "NEW.TXT");
         if (e % 3 == 2) s->remove(e, 0);
         s->list(1, 0);

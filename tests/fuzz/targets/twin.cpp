@@ -6,6 +6,7 @@
 #include "computers/twin_mod.h"
 #include "computers/twin_sdos.h"
 #include "core/machine.h"
+#include "core/machine_ops.h"
 #include "core/recording.h"
 #include "core/settings_vars.h"
 #include "peripherals/floppy.h"
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         d.present = 1;
         twin_sdos_list_directory(0, 0);
         for (int e = 0; e < SDOS_ENTRIES; e += 13)
-            if (d.name_cache[e][0] && (mode & 0x40)) twin_sdos_extract_file(e, 0);
+            if (DiskFile file; d.name_cache[e][0] && (mode & 0x40)) twin_sdos_extract_file(e, 0, &file);
         const int victim = in.size ? in.data[0] % SDOS_ENTRIES : 0;
         if (d.name_cache[victim][0]) twin_sdos_delete_file(victim, 0);
         twin_sdos_check_filename((victim + 1) % SDOS_ENTRIES, 0, "FUZZ");

@@ -1,0 +1,117 @@
+// The printer's automatic page saving in the running program, driven through
+// its port: pages are named after the loaded file (or "Printer"), and a file
+// already at such a name, the user's or an earlier session's, is never
+// replaced; the page takes the next free numbered name and says so.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PrinterPagesProgram : public ProgramTest {
+  protected:
+    std::string fine(const std::string& line) {
+        std::string result;
+        EXPECT_EQ(send(line, &result), 0) << line << ": " << result;
+        return result;
+    }
+    // A PIPBUG session, "eachpage" as the settings have it.
+    void start_session() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        std::string result;
+        send("SETMACHINE PIPBUG", &result);
+        ASSERT_EQ(fine("GETMACHINE"), "PIPBUG");
+    }
+    void quit() {
+        fine("QUIT");
+        EXPECT_EQ(wait_exit(), 0);
+    }
+    // The guest prints `text` on the 7-bit printer and feeds the page until
+    // it is full (and saved): what the port said meanwhile.
+    std::string print_page(const std::string& text) {
+        std::string said;
+        char line[64];
+        for (char c : text) {
+            std::snprintf(line, sizeof line, "DEBUGGER \"WRITEPORT 19 %02X\"", c);
+            said += fine(line);
+        }
+        for (int i = 0; i < 32; i++)
+            said += fine("DEBUGGER \"WRITEPORT 19 0A\"");
+        return said;
+    }
+    fs::path projects() const { return home.path() / "Projects"; }
+    fs::path screenshots() const { return home.path() / "Screenshots"; }
+    static bool starts(const fs::path& file, const std::string& text) {
+        return test_read_file(file).rfind(text, 0) == 0;
+    }
+};
+
+} // namespace
+
+TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
+    // The first run writes the settings; "eachpage" is switched on in them.
+    start_session();
+    quit();
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    std::string settings = test_read_file(ini);
+    const std::size_t at = settings.find("eachpage=false");
+    ASSERT_NE(at, std::string::npos);
+    settings.replace(at, 14, "eachpage=true");
+    test_write_file(ini, settings);
+
+    // Nothing loaded: the pages are "Printer"; a later session's pages go
+    // beside the earlier session's.
+    start_session();
+    print_page("ONE");
+    quit();
+    const std::string first_text = test_read_file(projects() / "Printer.txt");
+    EXPECT_EQ(first_text.substr(0, 4), "ONE\n");
+    start_session();
+    print_page("TWO");
+    EXPECT_EQ(test_read_file(projects() / "Printer.txt"), first_text);
+    EXPECT_TRUE(starts(projects() / "Printer_2.txt", "TWO\n"));
+    EXPECT_TRUE(starts(screenshots() / "Printer-1_2.ilbm", "FORM"));
+
+    // A loaded game: its name leads; the user's game.txt and game-1.ilbm
+    // stay, and the port is told where the page went.
+    fine("DEBUGGER \"SAVEAOF 0 10 game\"");
+    test_write_file(projects() / "game.txt", "my notes\n");
+    test_write_file(screenshots() / "game-1.ilbm", "my picture");
+    fine("OPEN " + (projects() / "game.aof").string());
+    const std::string said = print_page("HELLO");
+    EXPECT_EQ(test_read_file(projects() / "game.txt"), "my notes\n");
+    EXPECT_EQ(test_read_file(screenshots() / "game-1.ilbm"), "my picture");
+    EXPECT_TRUE(starts(projects() / "game_2.txt", "HELLO\n"));
+    EXPECT_TRUE(starts(screenshots() / "game-1_2.ilbm", "FORM"));
+    EXPECT_NE(said.find("Page 1 of the printer was saved as " +
+                        fs::canonical(screenshots() / "game-1_2.ilbm").string()),
+              std::string::npos)
+        << said;
+    // The next page adds to the file the first went to; once the user
+    // changed that file, it is theirs and the next page starts another.
+    print_page("WORLD");
+    EXPECT_NE(test_read_file(projects() / "game_2.txt").find("WORLD\n"), std::string::npos);
+    EXPECT_TRUE(starts(screenshots() / "game-2.ilbm", "FORM"));
+    test_write_file(projects() / "game_2.txt", "edited\n");
+    print_page("AGAIN");
+    EXPECT_EQ(test_read_file(projects() / "game_2.txt"), "edited\n");
+    EXPECT_TRUE(starts(projects() / "game_3.txt", "AGAIN\n"));
+    // A page in progress when the machine is set up again (OPEN) is saved
+    // once, under its own number, and its text follows the others.
+    fine("DEBUGGER \"WRITEPORT 19 4C\"");
+    fine("DEBUGGER \"WRITEPORT 19 0A\"");
+    fine("OPEN " + (projects() / "game.aof").string());
+    EXPECT_TRUE(starts(screenshots() / "game-4.ilbm", "FORM"));
+    EXPECT_FALSE(fs::exists(screenshots() / "game-0.ilbm"));
+    EXPECT_NE(test_read_file(projects() / "game_3.txt").find("L\n"), std::string::npos);
+    quit();
+}
