@@ -6,6 +6,7 @@
 #include "core/helpers.h"
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
@@ -762,6 +763,7 @@ int asm_assemble_checked(const char* path, bool outputs_optional) {
         file_loaded = loaded;
         return 10;
     }
+    game_info_text(); // the game information shows the new start address
     return asm_warning_count || !unwritten.empty() ? 5 : 0;
 }
 

@@ -35,6 +35,7 @@
 #include "gui/ui_pass.h"
 #include "input/netplay.h"
 #include "peripherals/changed_media.h"
+#include "platform/paths.h"
 #include "platform/gui.h"
 #include "record/recorder.h"
 
@@ -62,12 +63,12 @@ void failed_with(ArexxCall& call, const char* text, const std::string& why) {
     call.result += "\n";
 }
 
-// A load the command made did not happen: 10, naming the file and, when
-// known, why.
+// A load the command made did not happen: 10, naming the file (its host
+// path, whole) and, when known, why.
 void failed_load(ArexxCall& call, const char* command, const std::string& why) {
     failed_with(call,
                 (std::string(command) + ": there was a problem opening the file \"" +
-                 file_load_tried() + "\"").c_str(),
+                 path_absolute(path_to_host(file_load_tried())) + "\"").c_str(),
                 why);
 }
 
@@ -376,8 +377,9 @@ void cmd_saveas(ArexxCall& call) {
     // Recordings stop once the name is known to be none of their files.
     if (!state_save_as(name.c_str(), 8, 1, true))
         failed_with(call, "SAVEAS: can't save the state", state_save_error());
-    else if (state_saved_name() != name)
-        call.result = state_saved_name(); // the suffix it was given
+    else if (const std::string written = path_absolute(path_to_host(state_saved_name()));
+             written != name)
+        call.result = written; // where a relative name, or one given a suffix, went
 }
 // SAVEILBM ... SAVETIFF: the current picture, named or through the requester.
 template <int KIND>
@@ -406,7 +408,7 @@ void cmd_copytext(ArexxCall& call) {
     run_as_item(call, Cmd::EDIT_COPYTEXT);
 }
 void cmd_help(ArexxCall& call) {
-    call.result = arexx_help_text;
+    call.result = arexx_help_text();
     const std::string name = arg_text(call, 0);
     if (name.empty()) return;
     // Never a half-written file, nor one written over what a save keeps.
@@ -677,18 +679,18 @@ const ArexxCmd g_arexx_commands[AREXX_COMMANDS + 1] = {
     {nullptr, 0, nullptr, nullptr},
 };
 
-const char* const arexx_help_text =
-    "ACTIVATE|SHOW\nACTIVATEWINDOW\nCLEAR\nCLIENT\nCLOSECONTROLS\nCLOSEDIPS\nCLOSEGAMEINFO\n"
-    "CLOSEGAMEPADS\nCLOSEKEYBOARD\nCLOSEMEMORY\nCLOSEMUSIC\nCLOSEMONITOR\nCLOSEOPCODES\n"
-    "CLOSEPALETTE\nCLOSESPRITES\nCLOSETAPEDECK\nCMDSHELL\nCOPY\nCOPYTEXT\nDEACTIVATE|HIDE\n"
-    "DEBUGGER\nGETATTR\nGETCREDITS\nGETHOSTNAME\nGETMACHINE\nGETMEMMAP\nGETNAME\nGETPORT\n"
-    "GETREFERENCE\nGETSCREEN\nGETVERSION\nHELP\nJUMPTOMONITOR\nJUMPSCREEN\nLOCKGUI\nMENU\n"
-    "MOVEWINDOW\nNEW\nOPEN\nOPENCONTROLS\nOPENDIPS\nOPENGAMEINFO\nOPENGAMEPADS\nOPENKEYBOARD\n"
-    "OPENMEMORY\nOPENMONITOR\nOPENMUSIC\nOPENOPCODES\nOPENPALETTE\nOPENSPRITES\nOPENTAPEDECK\n"
-    "PASTE\nPAUSE\nPEEK\nQUIT\nRELOAD|REVERT\nREQUESTFILE\nREQUESTNOTIFY\nREQUESTRESPONSE\n"
-    "SAVEACBM\nSAVEAS\nSAVEBMP\nSAVEGIF\nSAVEILBM\nSAVEPCX\nSAVEPNG\nSAVETIFF\nSCREENTOBACK\n"
-    "SCREENTOFRONT\nSERVER\nSETMACHINE\nSETPORT\nSETSPEED\nTURBO\nUNLOCKGUI\nUNPAUSE\n"
-    "VIEWHIGHSCORES\nWINDOWTOBACK\nWINDOWTOFRONT\nWRITE\n";
+std::string arexx_help_text() {
+    // The words the port takes, in the table's order; the spellings of one
+    // command share a line.
+    std::string text;
+    for (const ArexxCmd* row = g_arexx_commands; row->name; ++row) {
+        const bool same = row != g_arexx_commands && row[-1].id == row->id;
+        if (same) text.back() = '|';
+        text += row->name;
+        text += '\n';
+    }
+    return text;
+}
 
 const ArexxCmd* arexx_find(const char* word) {
     for (const ArexxCmd* row = g_arexx_commands; row->name; ++row)

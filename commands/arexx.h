@@ -50,5 +50,6 @@ bool arexx_parse(const char* line, ArexxCall* call, std::string* why);
 // sets the result text ("" none). Malformed requests answer 10.
 int arexx_execute(const char* line, std::string* result);
 
-// The HELP command's list of command words, one per line.
-extern const char* const arexx_help_text;
+// The HELP command's list of command words, one command per line, made from
+// the table (the spellings of one command joined by '|').
+std::string arexx_help_text();

@@ -657,10 +657,7 @@ void after_confine() {
 }
 
 void after_sound() {
-    if (snd_enabled)
-        snd_open(0);
-    else
-        snd_close(1);
+    snd_switched();
     gui_update_toolbar_button(3);
     gui_update_menu_item(250);
 }

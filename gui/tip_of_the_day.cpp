@@ -35,6 +35,7 @@ void read_texts() {
     if (texts_read) return;
     texts_read = true;
     texts.assign(TIPS, "");
+    tip_count = TIPS; // a file read before counts no more
     std::string data;
     if (!file_read_whole(path_to_host(TIPS_FILE), &data, TIPS_FILE_MAX)) return;
     int count = 0;

@@ -501,6 +501,8 @@ void rec_stop_all() {
     midi_stop();
     smus_stop();
     psg_logs_stop();
+    // Voices followed unheard for the outputs (the sound switched off) end with them.
+    if (!snd_voices_followed()) snd_close(1);
     generating = false;
     generating_name.clear();
     outputs_found.clear();

@@ -76,9 +76,21 @@ int snd_tone_host_volume(int volume) {
     return snd_volume_table8[std::min(volume, 7)] * master / 8;
 }
 
+bool snd_voices_recorded() {
+    return snd_record_hooks.span || snd_voice_changes_hook;
+}
+
+bool snd_voices_followed() {
+    return snd_enabled || snd_voices_recorded();
+}
+
+bool snd_voices_heard() {
+    return snd_enabled && snd_master_volume > 0;
+}
+
 void snd_voice_play(int voice, int volume, float frequency) {
     if (voice < 0 || voice >= SND_VOICES) return;
-    if (!snd_enabled || snd_master_volume <= 0) return;
+    if (!snd_voices_heard() && !snd_voices_recorded()) return;
     const bool effect = voice >= SND_FIRST_EFFECT;
     const SoundSample* sample = effect ? &snd_effect_table[voice - SND_FIRST_EFFECT] : nullptr;
     if (effect && sample->data.empty()) return;
@@ -105,14 +117,18 @@ void snd_voice_play(int voice, int volume, float frequency) {
     }
     if (play_rate == 0) play_rate = 1;
 
+    // Unheard, a voice takes its channel all the same, so that a recording
+    // gets the voices the host would play.
     if (effect) {
-        audio_channel_play(ch, sample->data.data(), static_cast<u32>(sample->data.size()),
-                           play_rate, host_volume, snd_voice_loops[voice] != 0);
+        if (snd_voices_heard())
+            audio_channel_play(ch, sample->data.data(), static_cast<u32>(sample->data.size()),
+                               play_rate, host_volume, snd_voice_loops[voice] != 0);
     } else {
         const std::vector<std::int8_t>& wave = voice < 9 ? snd_square_buffer : snd_noise_buffer;
         if (wave.empty()) return;
-        audio_channel_play(ch, wave.data(), static_cast<u32>(wave.size()), play_rate, host_volume,
-                           true);
+        if (snd_voices_heard())
+            audio_channel_play(ch, wave.data(), static_cast<u32>(wave.size()), play_rate,
+                               host_volume, true);
     }
     snd_channel_busy[ch] = 1;
     snd_voice_channel[voice] = ch;
@@ -158,13 +174,25 @@ void start_voices() {
 
 void snd_close(int force) {
     if (!force && !snd_enabled) return;
-    stop_voices();
+    if (force && !snd_enabled && snd_voices_recorded()) {
+        // Switched off while a recording follows the voices: only the host's
+        // channels fall silent; the voices sound on, unheard, as recorded.
+        for (int v = 0; v < SND_VOICES; v++)
+            if (snd_voice_active[v] && snd_voice_channel[v] >= 0)
+                audio_channel_stop(snd_voice_channel[v]);
+    } else {
+        stop_voices();
+    }
     if (device_open) audio_device_pause();
     device_running = false;
 }
 
 void snd_open(int restart) {
-    if (!snd_enabled || !snd_host_output) return;
+    if (!snd_enabled || !snd_host_output) {
+        // Unheard, the voices a recording follows still begin at once.
+        if (snd_voices_recorded() && !emu_paused) start_voices();
+        return;
+    }
     if (restart) emu_restart_timing();
     // An output already running keeps what it has queued.
     std::string why;
@@ -180,8 +208,21 @@ void snd_open(int restart) {
     start_voices();
 }
 
+void snd_switched() {
+    if (!snd_enabled) {
+        snd_close(1);
+        return;
+    }
+    // The voices a recording followed unheard are heard again from here;
+    // to the recording they sound on as they were.
+    const SoundRecordHooks recording = snd_record_hooks;
+    snd_record_hooks = {};
+    snd_open(0);
+    snd_record_hooks = recording;
+}
+
 void snd_restart() {
-    if (!snd_enabled) return;
+    if (!snd_voices_followed()) return;
     stop_voices();
     beeper_countdowns[0] = beeper_countdowns[1] = 0;
     if (!emu_paused) start_voices();

@@ -47,6 +47,16 @@ struct SoundRecordHooks {
 };
 extern SoundRecordHooks snd_record_hooks;
 
+// A sound or music recording listens to the voices.
+bool snd_voices_recorded();
+// The voices are followed (updated, started and stopped) while the sound is
+// on, and while a recording listens to them even with the sound off: what a
+// playback generates does not hang on what is heard.
+bool snd_voices_followed();
+// The voices reach the host's channels: the sound is on and not turned down
+// to nothing.
+bool snd_voices_heard();
+
 // Once at start-up: the host clock.
 void snd_setup_audio();
 // Starts the output (when sound is on): the device (one already running
@@ -58,8 +68,12 @@ void snd_open(int restart);
 // and the voices the registers hold begin at once. The output runs on.
 void snd_restart();
 // Stops all voices and the device's output. Only while sound is on, unless
-// force != 0.
+// force != 0 (the sound switched off, or its output changed); with the sound
+// off, voices a recording follows sound on unheard.
 void snd_close(int force);
+// After the "sound" setting changed: opens or closes the output. A recording
+// goes on through the change as if the sound had stayed on.
+void snd_switched();
 // Starts voice 0-25, or restarts it at a new pitch, on a free channel.
 // volume: the guest volume (tone voices); frequency in Hz (tone voices).
 void snd_voice_play(int voice, int volume, float frequency);

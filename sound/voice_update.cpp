@@ -110,7 +110,7 @@ float snd_voice_pitch_frequency(int voice, u16 p) {
 }
 
 void snd_update_voices(int force) {
-    if (!snd_enabled) return;
+    if (!snd_voices_followed()) return;
     for (int v = 0; v < 16; v++)
         snd_set_voice(v, 0, 0);
 

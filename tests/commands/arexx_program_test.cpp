@@ -1,6 +1,7 @@
 // The running program driven from outside: through its port by a client, and
 // by a STARTUP script through the interpreter. The program runs offscreen in
 // a program home and runtime folder of the test's own.
+#include "commands/arexx.h"
 #include "platform/rexx_port.h"
 #include "tests/support/program_test.h"
 
@@ -9,11 +10,15 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // The asker of a requester and what it was answered.
 std::atomic<bool> asker_told_to_go{false};
@@ -91,6 +96,40 @@ TEST_F(ArexxProgram, JumpToMonitorOnEveryMachine) {
         EXPECT_NE(result.find(std::string("IAR: ") + (c.iar ? c.iar : "$1234")), std::string::npos)
             << c.machine << ": " << result;
     }
+}
+
+// What the port answers is true: HELP lists every command it takes and no
+// other word, and SAVEAS names the file it wrote by its whole path when the
+// name given was not that already.
+TEST_F(ArexxProgram, HelpAndSaveAsAnswerWhatIsTrue) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    ASSERT_EQ(send("HELP", &result), 0);
+    std::set<std::string> listed;
+    for (std::size_t at = 0; at < result.size();) {
+        const std::size_t end = result.find_first_of("|\n", at);
+        listed.insert(result.substr(at, end - at));
+        at = end == std::string::npos ? result.size() : end + 1;
+    }
+    std::set<std::string> taken;
+    for (const ArexxCmd* row = g_arexx_commands; row->name; ++row)
+        taken.insert(row->name);
+    EXPECT_EQ(listed, taken);
+    for (const char* word : {"STATUS", "OPENDISKDRIVE", "CLOSEDISKDRIVE"})
+        EXPECT_EQ(listed.count(word), 1u) << word;
+    EXPECT_EQ(send("WRITE", &result), 10);
+    EXPECT_EQ(result, "Unknown command\n") << "WRITE is no command";
+
+    const fs::path written = (home.path() / "mine.cos").lexically_normal();
+    ASSERT_EQ(send("SAVEAS mine", &result), 0) << result;
+    EXPECT_EQ(result, written.string()) << "a relative name, given the suffix";
+    EXPECT_TRUE(fs::is_regular_file(written));
+    ASSERT_EQ(send("SAVEAS PROGDIR:Games/two.cos", &result), 0) << result;
+    EXPECT_EQ(result, (home.path() / "Games" / "two.cos").lexically_normal().string());
+    ASSERT_EQ(send("SAVEAS " + written.string(), &result), 0) << result;
+    EXPECT_EQ(result, "") << "the whole path was given";
+    EXPECT_EQ(send("QUIT", &result), 0);
 }
 
 // Nobody is asked while a script's command runs: the missing ROM's warning

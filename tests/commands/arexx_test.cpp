@@ -308,7 +308,7 @@ TEST_F(Arexx, HelpWritesItsListWhole) {
     TempHome home("arexx_help");
     const std::string path = (home.path() / "commands.txt").string();
     EXPECT_EQ(run(("HELP " + path).c_str()), 0);
-    EXPECT_EQ(test_read_file(path), arexx_help_text);
+    EXPECT_EQ(test_read_file(path), arexx_help_text());
     EXPECT_EQ(run("HELP /no/such/drawer/list.txt"), 10);
     EXPECT_EQ(result, "HELP: can't open specified output file\n");
 }

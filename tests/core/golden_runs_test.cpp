@@ -35,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -205,6 +206,10 @@ class GoldenRuns : public testing::TestWithParam<GoldenRun> {
   protected:
     void SetUp() override {
         fresh_state();
+        // A home of the run's own: what other tests left in the process's
+        // home (Malzak 2's NVRAM) is not read, and what this run keeps there
+        // reaches no other test.
+        home.emplace("golden");
         stubprograms = 0;
         randomizememory = 0;
         blankingareas = 1;
@@ -221,8 +226,12 @@ class GoldenRuns : public testing::TestWithParam<GoldenRun> {
     }
     void TearDown() override {
         guest_key_queue_len = 0;
+        // The machine is left (its NVRAM saved) while the run's home is set.
+        machine_switch(ARCADIA, 6, true, true, false);
+        home.reset();
         fresh_state();
     }
+    std::optional<TempHome> home;
 };
 
 TEST_P(GoldenRuns, FramesAndFinalStateMatchTheRecording) {

@@ -181,3 +181,29 @@ TEST_F(GameInfoWindow, OpenGameInfoRefusesWithoutAGame) {
     EXPECT_EQ(arexx_execute("OPENGAMEINFO", &result), 0);
     EXPECT_NE(win(), 0);
 }
+
+// A source opened after another program shows its own start address, as the
+// processor starts it there.
+TEST_F(GameInfoWindow, AnOpenedSourceShowsItsStartAddress) {
+    TempHome home("gameinfo_asm");
+    const std::string bin = (home.path() / "first.bin").string(),
+                      source = (home.path() / "second.asm").string();
+    test_write_file(bin, std::string("\x04\x12\x1B\x7E", 4));
+    test_write_file(source, "        ORG $100\n        NOP\nBEGIN   LODI,R1 5\n"
+                            "        HALT\n        END BEGIN\n");
+    std::string result;
+    ASSERT_EQ(arexx_execute(("OPEN " + bin).c_str(), &result), 0) << result;
+    ASSERT_EQ(arexx_execute(("OPEN " + source).c_str(), &result), 0) << result;
+    ASSERT_EQ(cpu_iar, 0x101);
+    ASSERT_EQ(arexx_execute("OPENGAMEINFO", &result), 0) << result;
+    ASSERT_NE(win(), 0);
+    std::vector<std::string> values;
+    std::function<void(const GuiNode&)> walk = [&](const GuiNode& n) {
+        if (n.kind == GK_STRING) values.push_back(n.text);
+        for (const GuiNode& c : n.children)
+            walk(c);
+    };
+    walk(gui_headless_desc(win())->root);
+    ASSERT_EQ(values.size(), std::size_t{GAME_INFO_FIELDS});
+    EXPECT_EQ(values[7], "$101") << "the start address";
+}
