@@ -45,6 +45,10 @@ void dir_restore() {
 
 // ---- The way out -----------------------------------------------------------------------
 AppAcquired app_acquired;
+
+bool session_home_file_writable(const std::string& host) {
+    return !app_acquired.home_shared && path_save_place(host) != PATH_SAVE_READ_ONLY;
+}
 bool app_exiting = false;
 bool app_quit_attended = false;
 static void (*exit_path)(int code) = nullptr;
