@@ -409,8 +409,9 @@ static bool open_replacement(const std::string& path, ReplaceFile* out, std::str
     return true;
 }
 
-bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error) {
-    return open_replacement(path, out, error, false);
+bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error,
+                       bool named) {
+    return open_replacement(path, out, error, named);
 }
 
 // Writes the finished replacement `from` in place over `target`, so that a

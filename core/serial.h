@@ -97,7 +97,10 @@ struct ReplaceFile {
     std::string target; // the file written: `path` with its links followed
     std::string temp;   // its name, "" while it has none
 };
-bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error);
+// With `named` the new file has its fresh name from the start, as where the
+// file system has no unnamed files (tests of that way use it).
+bool file_replace_open(const std::string& path, ReplaceFile* out, std::string* error,
+                       bool named = false);
 // The file a save of `path` writes, its links followed (the link stays). False,
 // with `error` as file_write_replace's, when nothing may be written there:
 // links that go round, a file the program has in use (file_in_use), or a

@@ -1,6 +1,7 @@
 #include "core/session.h"
 
 #include "core/message.h"
+#include "core/serial.h"
 #include "core/settings_vars.h"
 #include "peripherals/changed_media.h"
 #include "platform/clock.h"
@@ -45,6 +46,10 @@ void dir_restore() {
 
 // ---- The way out -----------------------------------------------------------------------
 AppAcquired app_acquired;
+
+bool session_home_file_writable(const std::string& host) {
+    return !app_acquired.home_shared && !file_write_protected(host);
+}
 bool app_exiting = false;
 bool app_quit_attended = false;
 static void (*exit_path)(int code) = nullptr;

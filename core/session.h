@@ -54,6 +54,12 @@ struct AppAcquired {
     bool home_shared = false;  // another run holds it: this one writes nothing at exit
 };
 extern AppAcquired app_acquired;
+// Whether this run may write its own file `host` in the program home now, as
+// a machine does with its battery-backed memory: not while another run holds
+// the home (this one writes none of the session's files), nor over a
+// write-protected file, which is passed over without a word as the settings'
+// and high scores' are.
+bool session_home_file_writable(const std::string& host);
 
 // True from the first step of the exit path on.
 extern bool app_exiting;

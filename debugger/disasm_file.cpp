@@ -29,7 +29,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <string>
 #include <unistd.h>
@@ -353,65 +352,34 @@ bool dis_unnamed_temp_file = true;
 
 namespace {
 
-// The source file being written: it gets its name only once it is complete.
-struct SourceFile {
-    std::string final_name, temp_name;
-    bool named = false; // temp_name exists and the exit path would remove it
-};
+// The source file being written gets its name only once it is complete. It
+// is made as every save's new file is, beside its place: unnamed where the
+// file system allows it, else under a fresh name that no other file had, so
+// that no file of the user's is ever taken for it.
 
-// Opens the file that becomes `final_name`, unnamed in its folder where the
-// file system allows it, else as the registered temporary name.
-std::FILE* open_source_file(SourceFile& out, const std::string& final_name) {
-    out.final_name = final_name;
-    out.temp_name = final_name + ".tmp";
-    out.named = false;
-    ::unlink(out.temp_name.c_str()); // left by a run that was killed
-    if (dis_unnamed_temp_file) {
-        const std::size_t slash = final_name.find_last_of('/');
-        const std::string folder =
-            slash == std::string::npos ? "." : final_name.substr(0, slash + 1);
-        const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            if (std::FILE* file = ::fdopen(fd, "w")) return file;
-            ::close(fd);
-        }
-    }
-    app_exit_remove_file(out.temp_name);
-    std::FILE* file = std::fopen(out.temp_name.c_str(), "w");
-    if (file)
-        out.named = true;
-    else
-        app_exit_forget_file(out.temp_name);
-    return file;
+// Opens the file that becomes `final_name`; null when it cannot be made.
+std::FILE* open_source_file(ReplaceFile& out, const std::string& final_name) {
+    if (!file_replace_open(final_name, &out, nullptr, !dis_unnamed_temp_file)) return nullptr;
+    // A run broken off while writing (CTRL-C, SIGTERM) removes the named file
+    // on its way out. The listing writes on its own descriptor.
+    if (!out.temp.empty()) app_exit_remove_file(out.temp);
+    const int fd = ::dup(out.fd);
+    if (std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr) return file;
+    if (fd >= 0) ::close(fd);
+    if (!out.temp.empty()) app_exit_forget_file(out.temp);
+    file_replace_abandon(&out);
+    return nullptr;
 }
 
-// An unnamed file gets the temporary name, which is then renamed over the
-// final one (a link cannot replace an existing file).
-bool link_unnamed(SourceFile& out, std::FILE* file) {
-    app_exit_remove_file(out.temp_name);
-    char proc[40];
-    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", ::fileno(file));
-    if (::linkat(AT_FDCWD, proc, AT_FDCWD, out.temp_name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-        ::linkat(::fileno(file), "", AT_FDCWD, out.temp_name.c_str(), AT_EMPTY_PATH) == 0) {
-        out.named = true;
-        return true;
-    }
-    app_exit_forget_file(out.temp_name);
-    return false;
-}
-
-// Completes the file under its final name; on any failure nothing of it is left.
-bool close_source_file(SourceFile& out, std::FILE* file) {
-    bool ok = std::fflush(file) == 0 && !std::ferror(file);
-    if (ok && !out.named) ok = link_unnamed(out, file);
-    ok = std::fclose(file) == 0 && ok;
-    // In the file's place as every save puts it: its mode and second names kept.
-    if (ok)
-        ok = file_replace_with(out.temp_name, out.final_name, nullptr);
-    else if (out.named)
-        ::unlink(out.temp_name.c_str());
-    if (out.named) app_exit_forget_file(out.temp_name);
-    out.named = false;
+// Completes the file under its final name (its mode and second names kept, as
+// every save keeps them); on any failure nothing of it is left.
+bool close_source_file(ReplaceFile& out, std::FILE* file) {
+    const bool written = std::fflush(file) == 0 && !std::ferror(file);
+    const bool closed = std::fclose(file) == 0;
+    const std::string temp = out.temp;
+    const bool ok = written && closed && file_replace_commit(&out, nullptr, false);
+    if (!ok) file_replace_abandon(&out);
+    if (!temp.empty()) app_exit_forget_file(temp);
     return ok;
 }
 
@@ -451,7 +419,7 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
     dis_ea = DIS_EA_NONE;
 
     // The file gets its name only when it is complete.
-    SourceFile out;
+    ReplaceFile out;
     std::string final_name;
     bool drawer_entered = false;
     std::FILE* previous_output = asm_output_file;
@@ -467,7 +435,7 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
         if (name_made && !dbg_made_name_free(final_name)) {
             why = "kept";
         } else if (file_save_target(final_name, &target, &why)) {
-            asm_output_file = open_source_file(out, target);
+            asm_output_file = open_source_file(out, final_name);
         } else {
             dbg_refuse("%s\n", file_failure_text("Can't open", final_name, why).c_str());
         }

@@ -51,6 +51,7 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made = fal
 // (a relative name lies in the projects drawer), and whether it exists.
 std::string dis_file_name(const char* filename);
 bool dis_file_exists(const char* filename);
-// False writes through the named temporary file even where an unnamed one
-// would do (tests of that way use it).
+// False writes through a named temporary file (beside the source file, under
+// a fresh name of its own) even where an unnamed one would do (tests of that
+// way use it).
 extern bool dis_unnamed_temp_file;

@@ -2,6 +2,7 @@
 // renaming, extracting and injecting files through the machine's disk
 // system, reading and changing single bytes of the image, and the disk
 // watchpoints that the floppy controllers test.
+#include "computers/dos_files.h"
 #include "core/machine_ops.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -17,6 +18,7 @@
 #include "debugger/watch.h"
 #include "machines/fd1771.h"
 #include "peripherals/floppy.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 #include <cstdio>
@@ -24,6 +26,8 @@
 #include <string>
 #include <strings.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -99,13 +103,27 @@ void failed() {
 
 enum class Extracted { written, unreadable, refused };
 
+// The host files one EXTRACT has written, with the disk's name of each.
+using ExtractedFiles = std::vector<std::pair<FileIdentity, std::string>>;
+
 // Writes the file of entry `e` into the current drawer under the disk's name
 // for it: this command's own earlier extract there is replaced, any other
-// file only when the user says so (kept, and named, with nobody to ask).
-Extracted extract_entry(const DiskSystem& s, int e) {
+// file only when the user says so (kept, and named, with nobody to ask). Two
+// names of the disk can make one host name ("A/B" and "A_B"): a file that
+// this command wrote just now (in `done`) is kept, and the later one named.
+Extracted extract_entry(const DiskSystem& s, int e, ExtractedFiles* done) {
     DiskFile file;
     if (!s.extract(e, drive(), &file)) return Extracted::unreadable;
     const std::string host = path_absolute(file.name);
+    const FileIdentity there = file_identity_at(host);
+    for (const auto& [id, name] : *done) {
+        if (!file_identity_same(id, there)) continue;
+        dbg_refuse("Kept %s: EXTRACT wrote %s there just now, and %s is not written. Rename one "
+                   "of them on the disk.\n\n",
+                   host.c_str(), dos_shown_name(name).c_str(),
+                   dos_shown_name(entry_name(s, e)).c_str());
+        return Extracted::refused;
+    }
     if (!dbg_made_name_free(host, "Rename the file on the disk, or move that file."))
         return Extracted::refused;
     std::string error;
@@ -114,6 +132,7 @@ Extracted extract_entry(const DiskSystem& s, int e) {
         return Extracted::refused;
     }
     own_output_note(host, file.bytes.data(), file.bytes.size());
+    done->emplace_back(file_identity_at(host), entry_name(s, e));
     return Extracted::written;
 }
 
@@ -245,8 +264,9 @@ void dbg_cmd_extract() {
     if (!s || !disk_inserted()) return;
     relist(*s);
     bool unreadable = false, refused = false;
+    ExtractedFiles written;
     auto extract = [&](int e) {
-        const Extracted done = e < 0 ? Extracted::unreadable : extract_entry(*s, e);
+        const Extracted done = e < 0 ? Extracted::unreadable : extract_entry(*s, e, &written);
         unreadable |= done == Extracted::unreadable;
         refused |= done == Extracted::refused;
     };

@@ -179,9 +179,11 @@ void malzak_save_nvram() {
     u8 bytes[MALZAK_NVRAM_SIZE];
     std::memcpy(bytes, guest_memory + 0x1700, 256);
     bytes[256] = guest_memory[0x14CC];
-    // A write-protected file is skipped without a word, as the high scores' is.
+    // A write-protected file is skipped without a word, as the high scores'
+    // is, and so is the file of a home that another run holds (at a machine
+    // switch too, not only on the way out).
     const std::string host = nvram_path();
-    if (nvram_kept || file_write_protected(host)) return;
+    if (nvram_kept || !session_home_file_writable(host)) return;
     std::string error;
     if (!file_write_replace(host, bytes, sizeof bytes, &error, false))
         ui_warning(file_failure_text("Malzak 2's memory was not saved: can't write to", host, error)

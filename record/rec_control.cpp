@@ -11,6 +11,7 @@
 #include "core/machine_table.h"
 #include "core/machine_titles.h"
 #include "core/notify.h"
+#include "core/own_outputs.h"
 #include "core/savestate.h"
 #include "core/serial.h"
 #include "core/session.h"
@@ -32,9 +33,10 @@
 char rec_picture_name[FILE_NAME_SIZE];
 
 namespace {
-// The recording whose outputs are generated, as it was named when they
-// began (a load that fails meanwhile names another file), and what stood at
-// each output's name then.
+// Whether a recording's outputs are generated; the recording, as it was named
+// when they began (a load that fails meanwhile names another file), and what
+// stood at each output's name then.
+bool generating = false;
 std::string generating_name;
 std::vector<std::pair<std::string, FileIdentity>> outputs_found;
 // Why the last save, picture or recording asked for did nothing, or what of
@@ -51,12 +53,22 @@ bool output_kept(const std::string& path) {
         if (found.known ? file_identity_fate(path, found, false, &error) != FileFate::replaced
                         : !file_identity_at(path).known)
             return false;
+        if (own_output_is(path)) return false; // an earlier output of the program's, unchanged
         const std::string question =
             path + " appeared while the recording ran.\nReplace it with the recording's output, "
                    "or keep it (the output is not written: playing the recording makes it again)?";
         return ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) != 1;
     }
     return false;
+}
+
+// A generated output just written at `path` is recorded as the program's
+// own, so that the next playback of its recording replaces it without
+// asking. Other files of the recorders (pictures saved by name) are not.
+void note_generated(const std::string& path) {
+    if (!generating) return;
+    for (const auto& found : outputs_found)
+        if (found.first == path) return own_output_note_file(path);
 }
 } // namespace
 
@@ -147,7 +159,10 @@ bool RecStream::close() {
         return false;
     }
     std::string error;
-    if (file_replace_commit(&replacement, &error, false)) return true;
+    if (file_replace_commit(&replacement, &error, false)) {
+        note_generated(path);
+        return true;
+    }
     warn_replace_error(path, error);
     return false;
 }
@@ -177,7 +192,10 @@ bool rec_write_file(const std::string& host_path, const void* data, std::size_t 
     const std::size_t slash = host_path.rfind('/');
     if (slash != std::string::npos && slash > 0) path_make_dirs(host_path.substr(0, slash));
     std::string error;
-    if (file_write_replace(host_path, data, size, &error, false)) return true;
+    if (file_write_replace(host_path, data, size, &error, false)) {
+        note_generated(host_path);
+        return true;
+    }
     warn_replace_error(host_path, error);
     return false;
 }
@@ -192,7 +210,6 @@ struct Animations {
     IffAnimation anim_writer;
 };
 Animations anims;
-bool generating = false;
 
 std::string title() {
     return machine_title(machine);
@@ -243,7 +260,7 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
             return why;
         }
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0) continue;
+        if (::lstat(path.c_str(), &st) != 0 || own_output_is(path)) continue;
         if (ui_nobody_to_ask()) return path + " exists and nobody can be asked to replace it";
         const std::string question = std::string(path_file_part(path.c_str())) +
                                      " already exists.\nThe playback generates it anew: "

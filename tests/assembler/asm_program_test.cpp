@@ -218,6 +218,25 @@ TEST_F(AsmProgram, BatchJobsRunWithoutADisplayAndLeaveTheSessionFilesAlone) {
     EXPECT_EQ(launch({"UPGRADE"}, false).code, 0);
 }
 
+// DISGAME writes its source beside its place under a fresh name: a file of
+// the user's named like a temporary ("<source>.tmp") is never taken for one.
+TEST_F(AsmProgram, DisgameLeavesAUsersFileNamedLikeATemporary) {
+    const fs::path src = home.path() / "src";
+    test_write_file(src / "tiny.bin", std::string("\x04\x12\x1B\x7E", 4));
+    test_write_file(src / "tiny.asm.tmp", "the user's notes");
+    for (int pass = 0; pass < 2; pass++) {
+        fs::remove(src / "tiny.asm"); // the batch run keeps any file at its name
+        EXPECT_EQ(launch({"DISGAME=" + (src / "tiny.bin").string()}, false).code, 0) << pass;
+        EXPECT_TRUE(has(test_read_file(src / "tiny.asm"), " LODI,r0 ")) << pass;
+        EXPECT_EQ(test_read_file(src / "tiny.asm.tmp"), "the user's notes") << pass;
+    }
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(src))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"tiny.asm", "tiny.asm.tmp", "tiny.bin"}));
+}
+
 // The round trip DISGAME then ASM: the object file would land on the image
 // DISGAME read, which is kept (exit 10, the file named). Once it is out of
 // the way, each later run (a new process) replaces its own object without a

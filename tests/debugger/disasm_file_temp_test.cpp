@@ -1,6 +1,8 @@
 // The source file of a disassembly appears only when complete: a run that is
-// killed, broken off or fails mid-write leaves neither "<name>.asm" nor
-// "<name>.asm.tmp" behind, and a stale "<name>.asm.tmp" does not survive a run.
+// killed, broken off or fails mid-write leaves neither "<name>.asm" nor a
+// temporary ("<name>.asm.tmp-" and six letters) behind, a stale temporary does
+// not survive a run, and a file of the user's at "<name>.asm.tmp" is no
+// temporary of the program's.
 #include "app/mainloop.h"
 #include "app/shutdown.h"
 #include "debugger/disasm_file.h"
@@ -21,8 +23,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The temporary files of prog.asm in `dir`: "prog.asm.tmp-" and six letters.
+int temporaries(const fs::path& dir) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        n += name.size() == 19 && name.rfind("prog.asm.tmp-", 0) == 0;
+    }
+    return n;
+}
+
 // What the sink saw while the listing was being written.
-fs::path watched_temp;
+fs::path watched_dir;
 int lines_written = 0;
 bool temp_named_while_writing = false;
 void (*on_first_line)() = nullptr;
@@ -34,7 +46,7 @@ void watching_sink(const char* text) {
         messages += text;
         return;
     }
-    if (fs::exists(watched_temp)) temp_named_while_writing = true;
+    if (temporaries(watched_dir) > 0) temp_named_while_writing = true;
     if (lines_written++ == 0 && on_first_line) on_first_line();
 }
 
@@ -58,7 +70,7 @@ class DisasmTempFile : public ::testing::TestWithParam<bool> {
         std::snprintf(projects_path, sizeof projects_path, "%s", dir.c_str());
         dis_test_poke(0x0000, {0x04, 0x12, 0x1B, 0x7E}); // LODI,r0 $12; BCTR,un $0000
         dis_unnamed_temp_file = GetParam();
-        watched_temp = dir / "prog.asm.tmp";
+        watched_dir = dir;
         lines_written = 0;
         messages.clear();
         temp_named_while_writing = false;
@@ -99,9 +111,11 @@ class DisasmTempFile : public ::testing::TestWithParam<bool> {
 } // namespace
 
 TEST_P(DisasmTempFile, AStaleTemporaryFileDoesNotSurviveARun) {
-    std::ofstream(dir / "prog.asm.tmp") << "left over from a run that was killed\n";
+    std::ofstream(dir / "prog.asm.tmp-Stale1") << "left over from a run that was killed\n";
+    std::ofstream(dir / "prog.asm.tmp") << "the user's own file\n";
     ASSERT_TRUE(run());
-    EXPECT_FALSE(fs::exists(dir / "prog.asm.tmp"));
+    EXPECT_EQ(temporaries(dir), 0);
+    EXPECT_EQ(read(dir / "prog.asm.tmp"), "the user's own file\n");
     const std::string text = read(dir / "prog.asm");
     EXPECT_EQ(text.find("left over"), std::string::npos);
     EXPECT_NE(text.find("END"), std::string::npos) << "the listing is complete";
@@ -126,7 +140,7 @@ TEST_P(DisasmTempFile, BreakingOffMidWriteLeavesNoFile) {
         on_first_line = action;
         EXPECT_FALSE(run()) << "the run went on to the end";
         EXPECT_EQ(asm_output_file, nullptr);
-        EXPECT_FALSE(fs::exists(dir / "prog.asm.tmp"));
+        EXPECT_EQ(temporaries(dir), 0);
         EXPECT_FALSE(fs::exists(dir / "prog.asm"));
         EXPECT_LT(lines_written, 10);
         if (!GetParam()) {
@@ -149,7 +163,7 @@ TEST_P(DisasmTempFile, AFailedWriteLeavesNoFile) {
     setrlimit(RLIMIT_FSIZE, &kept);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_TRUE(finished);
-    EXPECT_FALSE(fs::exists(dir / "prog.asm.tmp"));
+    EXPECT_EQ(temporaries(dir), 0);
     EXPECT_FALSE(fs::exists(dir / "prog.asm"));
     EXPECT_NE(messages.find("Can't write " + (dir / "prog.asm").string() + "!"), std::string::npos)
         << messages;

@@ -227,6 +227,32 @@ TEST_F(DiskRefusalsProgram, ExtractKeepsTheUsersFileAtTheDisksName) {
     }
 }
 
+// Two names of one disk that make one host name ("A/B" and "A_B"): EXTRACT
+// writes the first, keeps it against the second, names both and says no
+// "OK."; a second run replaces only its own first file again.
+TEST_F(DiskRefusalsProgram, ExtractKeepsWhatItJustWroteAgainstANameOfTheSameHostFile) {
+    start_with_disk("TWIN", "blank.img", std::string(315392, '\0'));
+    const fs::path projects = home.path() / "Projects", host = projects / "A_B";
+    test_write_file(projects / "ONE", "first file");
+    fine("DEBUGGER QUIET INJECT ONE");
+    fine("DEBUGGER QUIET RENAME ONE A/B");
+    test_write_file(host, "second file");
+    fine("DEBUGGER QUIET INJECT A_B");
+    fs::remove(projects / "ONE");
+    fs::remove(host);
+    const std::string kept = "Kept " + (fs::canonical(projects) / "A_B").string() +
+                             ": EXTRACT wrote A/B there just now, and A_B is not written.";
+    for (int run = 0; run < 2; run++) {
+        std::string result;
+        EXPECT_EQ(ask("DEBUGGER EXTRACT", &result), 10) << run;
+        EXPECT_EQ(result.rfind(kept, 0), 0u) << run << ": " << result;
+        EXPECT_EQ(result.find("OK."), std::string::npos) << result;
+        EXPECT_EQ(test_read_file(host).rfind("first file", 0), 0u) << run;
+    }
+    EXPECT_EQ(fine("DEBUGGER EXTRACT A_B"), "OK.\n\n") << "named, its own earlier extract";
+    EXPECT_EQ(test_read_file(host).rfind("second file", 0), 0u);
+}
+
 TEST_F(DiskRefusalsProgram, ABinbugTextFileComesBackByteForByte) {
     start_with_disk("BINBUG", "blank.raw", test_blank_binbug_disk());
     const fs::path projects = home.path() / "Projects";

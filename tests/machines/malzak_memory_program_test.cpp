@@ -1,14 +1,19 @@
 // Malzak 2's battery-backed memory in the running program, driven through its
 // port: a memory that cannot be written is named (the machine switch and QUIT
-// answer 5), and a file at its name that could not be read is kept as it is.
+// answer 5), a file at its name that could not be read is kept as it is, and
+// a run on a home that another run holds writes it neither at a switch nor at
+// the end.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -70,4 +75,25 @@ TEST_F(MalzakMemory, AFileThatCouldNotBeReadIsKept) {
     EXPECT_EQ(wait_exit(), 0);
     EXPECT_TRUE(read(file) == theirs) << "the file was written over";
     EXPECT_NE(log().find("so that \"" + file.string() + "\" is kept"), std::string::npos) << log();
+}
+
+// Another run holds the home: leaving Malzak 2 for another machine, and
+// quitting, leave its memory file as the other run has it.
+TEST_F(MalzakMemory, ARunOnAHomeAnotherRunHoldsWritesNoMemory) {
+    fs::create_directories(file.parent_path());
+    const int held = open((file.parent_path() / "Brindlemox.lock").c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    std::ofstream(file, std::ios::binary) << "the other run's";
+    start_malzak();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_NE(log().find("Another Brindlemox is using"), std::string::npos) << log();
+    std::string said;
+    EXPECT_EQ(ask("SETMACHINE PIPBUG", &said), 0) << said;
+    EXPECT_EQ(read(file), "the other run's") << "written at the switch";
+    ASSERT_EQ(ask("MENU SETTINGS.MACHINE.MALZAK2"), 0);
+    EXPECT_EQ(ask("QUIT", &said), 0) << said;
+    EXPECT_EQ(wait_exit(), 0);
+    EXPECT_EQ(read(file), "the other run's") << "written at the end";
+    close(held);
 }

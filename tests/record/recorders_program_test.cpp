@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <set>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <thread>
@@ -466,6 +467,55 @@ TEST_F(RecordersProgram, ARecordingsFilesAreNoOtherWritersWhileItRuns) {
     EXPECT_EQ(test_read_file(dir / "take.wav"), "the user's sound");
     EXPECT_TRUE(test_read_file(dir / "take.png").rfind("\x89PNG", 0) == 0);
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"take.cor", "take.png", "take.wav"}));
+}
+
+// A playback generates anew over what an earlier playback generated (also
+// when that output is put back while it runs), while a file at an output's
+// name that the program did not write, or that was changed since, is refused
+// and kept where nobody can be asked.
+TEST_F(RecordersProgram, APlaybackReplacesOnlyItsOwnEarlierOutputs) {
+    const fs::path dir = home.path() / "again", take = dir / "take.cor";
+    const fs::path gif = dir / "take.gif", wav = dir / "take.wav", aside = home.path() / "aside.gif";
+    start_with_a_take(dir);
+    toggle({"MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.SOUNDS.WAV"});
+    const auto inode = [](const fs::path& p) {
+        struct stat st{};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const auto play = [&](const std::function<void()>& meanwhile = {}) {
+        std::string said;
+        ASSERT_EQ(ask("OPEN " + take.string(), &said), 0) << said;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        if (meanwhile) meanwhile();
+        ASSERT_EQ(ask("MENU MACRO.STOP", &said), 0) << said;
+    };
+    play();
+    ino_t gif_was = inode(gif), wav_was = inode(wav);
+    ASSERT_NE(gif_was, 0u);
+    ASSERT_NE(wav_was, 0u);
+    play();
+    EXPECT_NE(inode(gif), gif_was) << "the GIF was not generated anew";
+    EXPECT_NE(inode(wav), wav_was) << "the WAV was not generated anew";
+    EXPECT_TRUE(test_read_file(gif).rfind("GIF89a", 0) == 0);
+
+    // The earlier GIF moved away, then put back while the next playback runs.
+    fs::rename(gif, aside);
+    gif_was = inode(aside);
+    play([&] { fs::rename(aside, gif); });
+    EXPECT_NE(inode(gif), gif_was) << "the GIF put back was kept";
+
+    std::string said;
+    const std::string changed = test_read_file(gif) + "the user's";
+    test_write_file(gif, changed); // written in place: the same file, changed
+    EXPECT_EQ(ask("OPEN " + take.string(), &said), 10);
+    EXPECT_NE(said.find(gif.string() + " exists and nobody can be asked"), std::string::npos) << said;
+    EXPECT_EQ(test_read_file(gif), changed);
+    fs::remove(gif);
+    test_write_file(wav, "the user's sound");
+    EXPECT_EQ(ask("OPEN " + take.string(), &said), 10);
+    EXPECT_NE(said.find(wav.string() + " exists and nobody can be asked"), std::string::npos) << said;
+    EXPECT_EQ(test_read_file(wav), "the user's sound");
+    EXPECT_FALSE(fs::exists(gif));
 }
 
 // Recording on from a playback writes the played file as a save would: a
