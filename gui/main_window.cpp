@@ -50,25 +50,25 @@ struct BarButton {
 };
 static const BarButton bar1[8] = {
     {39, 39, 125, "Reset to game (F5, Alt-R)"},
-    {42, 42, 126, "Open (Amiga-O)"},
-    {43, 43, 127, "Save state (Amiga-S)"},
-    {44, 44, 128, "Save screenshot as IFF ILBM (Amiga-_)"},
-    {45, 45, 332, "Copy screenshot (Amiga-C)"},
-    {46, 46, 129, "Run ARexx script (Amiga-.)"},
-    {47, 47, 243, "Quickload state (Amiga-(, Alt-L)"},
-    {48, 48, 244, "Quicksave state (Amiga-), Alt-S)"},
+    {42, 42, 126, "Open (Ctrl+O)"},
+    {43, 43, 127, "Save state (Ctrl+S)"},
+    {44, 44, 128, "Save screenshot as IFF ILBM (Ctrl+_)"},
+    {45, 45, 332, "Copy screenshot (Ctrl+C)"},
+    {46, 46, 129, "Run ARexx script (Ctrl+.)"},
+    {47, 47, 243, "Quickload state (Ctrl+(, Alt-L)"},
+    {48, 48, 244, "Quicksave state (Ctrl+), Alt-S)"},
 };
 static const BarButton bar2[10] = {
-    {57, 64, 130, "Left autofire? (Amiga-B)"},
-    {58, 65, 962, "Right autofire? (Amiga-Z)"},
-    {59, 66, 131, "Controllers swapped? (Amiga-J, Alt-J)"},
-    {67, 60, 135, "Sound? (Amiga-U)"},
+    {57, 64, 130, "Left autofire? (Ctrl+B)"},
+    {58, 65, 962, "Right autofire? (Ctrl+Z)"},
+    {59, 66, 131, "Controllers swapped? (Ctrl+J, Alt-J)"},
+    {67, 60, 135, "Sound? (Ctrl+U)"},
     {61, 68, 132, "Paused? (P, Play/Pause)"},
-    {62, 69, 133, "Turbo speed? (Amiga-T, Fast Forward, Alt-W)"},
-    {70, 63, 134, "Collisions? (Amiga-L)"},
-    {71, 71, 451, "Start recording (Amiga-{)"},
+    {62, 69, 133, "Turbo speed? (Ctrl+T, Fast Forward, Alt-W)"},
+    {70, 63, 134, "Collisions? (Ctrl+L)"},
+    {71, 71, 451, "Start recording (Ctrl+{)"},
     {72, 72, 695, "Restart playback"},
-    {73, 73, 696, "Stop recording/playback (Amiga-})"},
+    {73, 73, 696, "Stop recording/playback (Ctrl+})"},
 };
 static const int console_key_images[4] = {74, 75, 76, 77};
 

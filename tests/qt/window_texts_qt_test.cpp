@@ -8,6 +8,7 @@
 #include "core/settings_vars.h"
 #include "gui/gamepad_buttons.h"
 #include "gui/guest_controls_window.h"
+#include "gui/main_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
 #include "input/controls.h"
@@ -18,11 +19,14 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QToolButton>
 #include <QWidget>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 class WindowTextsQt : public QtSession {
@@ -163,4 +167,39 @@ TEST_F(WindowTextsQt, TheLegendNamesTheMenuShortcutOfWindowsAndOptions) {
         command("CLOSECONTROLS");
     }
     command("SETMACHINE ARCADIA");
+}
+
+// The toolbar's hints name the keys the menus give their items on this host
+// (Ctrl with the item's key), not another computer's.
+TEST_F(WindowTextsQt, TheToolbarHintsNameTheMenuShortcuts) {
+    const auto shortcut = [](int plain) {
+        for (const MenuRow& r : menu_table)
+            if (r.plain == plain) {
+                char text[32];
+                return std::string(menu_shortcut_text(r, text, sizeof text));
+            }
+        return std::string("(no such item)");
+    };
+    const auto hints = [](int gid) {
+        std::vector<std::string> said;
+        QWidget* bar = widget(main_window, gid);
+        for (const QToolButton* b : bar ? bar->findChildren<QToolButton*>() : QList<QToolButton*>())
+            said.push_back(b->toolTip().toStdString());
+        return said;
+    };
+    // Each button with the plain id of the menu item it stands for (-1: none).
+    const std::vector<std::pair<int, std::vector<int>>> bars = {
+        {GID_SPEEDBAR_1, {-1, 3, 6, 8, 34, 63, 5, 16}},
+        {GID_SPEEDBAR_2, {176, 180, 236, 250, -1, 261, 264, 47, -1, 49}}};
+    for (const auto& [gid, items] : bars) {
+        const std::vector<std::string> said = hints(gid);
+        ASSERT_GE(said.size(), items.size());
+        for (std::size_t i = 0; i < items.size(); i++) {
+            EXPECT_EQ(said[i].find("Amiga"), std::string::npos) << said[i];
+            if (items[i] < 0) continue;
+            const std::string keys = shortcut(items[i]);
+            ASSERT_EQ(keys.rfind("Ctrl+", 0), 0u) << keys;
+            EXPECT_NE(said[i].find("(" + keys), std::string::npos) << said[i] << " vs " << keys;
+        }
+    }
 }
