@@ -403,6 +403,23 @@ bool held_already(const LoadRequest& r, FileUse use) {
     return true;
 }
 
+// Whether a file of `kind` is a medium put into a drive, deck or unit.
+bool kind_is_medium(int kind) {
+    switch (kind) {
+    case KIND_WAV:
+    case KIND_8SVX:
+    case KIND_AIFF:
+    case KIND_MDCR:
+    case KIND_RAW:
+    case KIND_IMG:
+    case KIND_TWIN:
+    case KIND_PAP:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int load_medium(const LoadRequest& r) {
     const int kind = r.kind;
     switch (kind) {
@@ -527,6 +544,7 @@ int load_kind(LoadRequest& r) {
         ui_warning(text);
         return LOAD_FAILED;
     }
+    if (kind_is_medium(kind)) return load_medium(r);
     switch (kind) {
     case KIND_BIN:
         return load_bin(r);
@@ -548,15 +566,6 @@ int load_kind(LoadRequest& r) {
         return load_bpnf(r);
     case KIND_SMS:
         return load_sms(r);
-    case KIND_WAV:
-    case KIND_8SVX:
-    case KIND_AIFF:
-    case KIND_MDCR:
-    case KIND_RAW:
-    case KIND_IMG:
-    case KIND_TWIN:
-    case KIND_PAP:
-        return load_medium(r);
     case KIND_ASM:
         return load_source(r);
     case KIND_SYM: {
@@ -721,21 +730,7 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
 // Whether a file of `kind` is taken beside what runs (a tape, a disk, a
 // papertape, a source assembled into the guest, labels), not loaded as it.
 bool taken_beside(int kind) {
-    switch (kind) {
-    case KIND_WAV:
-    case KIND_8SVX:
-    case KIND_AIFF:
-    case KIND_MDCR:
-    case KIND_RAW:
-    case KIND_IMG:
-    case KIND_TWIN:
-    case KIND_PAP:
-    case KIND_ASM:
-    case KIND_SYM:
-        return true;
-    default:
-        return false;
-    }
+    return kind_is_medium(kind) || kind == KIND_ASM || kind == KIND_SYM;
 }
 
 // `report_missing` false keeps quiet about a file that is not there (the

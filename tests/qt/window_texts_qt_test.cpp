@@ -29,6 +29,16 @@
 #include <vector>
 
 namespace {
+// The keys the menus give the item with plain id `plain` on this host.
+std::string shortcut(int plain) {
+    for (const MenuRow& r : menu_table)
+        if (r.plain == plain) {
+            char text[32];
+            return std::string(menu_shortcut_text(r, text, sizeof text));
+        }
+    return std::string("(no such item)");
+}
+
 class WindowTextsQt : public QtSession {
   protected:
     // The pointer onto the first control of the Guest Controls picture with
@@ -132,14 +142,6 @@ TEST_F(WindowTextsQt, TheLegendNamesTheButtonOfThePlayersOwnGamepad) {
 // tape deck's Ctrl+Shift+O (Ctrl+Shift+D saves a PCX screenshot), and no
 // control names a key of another computer.
 TEST_F(WindowTextsQt, TheLegendNamesTheMenuShortcutOfWindowsAndOptions) {
-    const auto shortcut = [](int plain) {
-        for (const MenuRow& r : menu_table)
-            if (r.plain == plain) {
-                char text[32];
-                return std::string(menu_shortcut_text(r, text, sizeof text));
-            }
-        return std::string("(no such item)");
-    };
     const auto host_key = [](const std::string& legend) {
         const auto first = legend.find('|'), second = legend.find('|', first + 1);
         const auto third = legend.find('|', second + 1);
@@ -172,14 +174,6 @@ TEST_F(WindowTextsQt, TheLegendNamesTheMenuShortcutOfWindowsAndOptions) {
 // The toolbar's hints name the keys the menus give their items on this host
 // (Ctrl with the item's key), not another computer's.
 TEST_F(WindowTextsQt, TheToolbarHintsNameTheMenuShortcuts) {
-    const auto shortcut = [](int plain) {
-        for (const MenuRow& r : menu_table)
-            if (r.plain == plain) {
-                char text[32];
-                return std::string(menu_shortcut_text(r, text, sizeof text));
-            }
-        return std::string("(no such item)");
-    };
     const auto hints = [](int gid) {
         std::vector<std::string> said;
         QWidget* bar = widget(main_window, gid);
