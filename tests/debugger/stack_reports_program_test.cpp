@@ -17,9 +17,8 @@ class StackReportsProgram : public ProgramTest {};
 // then a chain nine levels deep whose last level loops.
 std::string nested_calls_cartridge() {
     std::string rom(4096, '\0');
-    auto put = [&rom](unsigned at, std::initializer_list<unsigned> bytes) {
-        for (unsigned b : bytes)
-            rom[at++] = static_cast<char>(b);
+    const auto put = [&rom](unsigned at, std::initializer_list<unsigned> bytes) {
+        put_bytes(rom, at, bytes);
     };
     put(0x0000, {0x76, 0x20});       // PPSU II: no interrupts
     put(0x0002, {0x3F, 0x02, 0x00}); // BSTA,un $0200: eight levels, $0200..$0900
