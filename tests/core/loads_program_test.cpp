@@ -16,10 +16,6 @@ namespace fs = std::filesystem;
 
 class LoadsProgram : public ProgramTest {
   protected:
-    std::string put(const std::string& name, const std::string& bytes) {
-        test_write_file(home.path() / name, bytes);
-        return (home.path() / name).string();
-    }
     // The PEEK of `address` as the port answers it.
     std::string peek(int address) {
         std::string result;

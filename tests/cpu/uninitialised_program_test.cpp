@@ -27,11 +27,11 @@ std::string store_then_read_cartridge() {
 } // namespace
 
 TEST_F(UninitialisedProgram, AStateLoadedLeavesNoByteUninitialised) {
-    test_write_file(home.path() / "store.bin", store_then_read_cartridge());
+    const std::string cartridge = put("store.bin", store_then_read_cartridge());
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
-    ASSERT_EQ(send("OPEN " + (home.path() / "store.bin").string(), &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + cartridge, &result), 0) << result;
     ASSERT_EQ(send("SAVEAS " + (home.path() / "stored.cos").string(), &result), 0) << result;
     ASSERT_EQ(send("DEBUGGER \"L I\"", &result), 0) << result; // log illegal use
     ASSERT_EQ(send("OPEN " + (home.path() / "stored.cos").string(), &result), 0) << result;

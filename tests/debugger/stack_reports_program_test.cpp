@@ -36,12 +36,12 @@ std::string nested_calls_cartridge() {
 } // namespace
 
 TEST_F(StackReportsProgram, OnlyTheNinthNestedCallIsAnOverflow) {
-    test_write_file(home.path() / "nest.bin", nested_calls_cartridge());
+    const std::string cartridge = put("nest.bin", nested_calls_cartridge());
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
     ASSERT_EQ(send("DEBUGGER \"L I\"", &result), 0) << result; // log illegal use
-    ASSERT_EQ(send("OPEN " + (home.path() / "nest.bin").string(), &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + cartridge, &result), 0) << result;
     ASSERT_TRUE(printed("Stack overflow at")) << log();
     // The whole program runs in its first frame; the port answers between frames.
     ASSERT_EQ(send("QUIT", &result), 0);

@@ -43,20 +43,15 @@ std::vector<int> smus_notes(const std::vector<u8>& b) {
 // Laser Battle's first PVI at pitch $11 sounds A4: its MIDI notes and SMUS
 // notes are key 69, as the pitch table gives, not a note of the tone units.
 TEST_F(BoardNotes, APviToneOfALaserBattleIsWrittenAtItsPitch) {
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
-    request("MENU SETTINGS.MACHINE.LASERBATTLE"); // 5: its ROM images are missing
-    request("PAUSE");
+    ASSERT_NO_FATAL_FAILURE(start_paused("MENU SETTINGS.MACHINE.LASERBATTLE"));
     request("DEBUGGER \"E 15C7 11\"");
-    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
-    request("SAVEAS " + state.string());
     // Untouched controls, the default switches.
-    ASSERT_TRUE(write_recording(state, take, 50, {0, 0, 0xBF}));
+    ASSERT_NO_FATAL_FAILURE(save_take(50, {0, 0, 0xBF}));
     for (const char* item : {"MACRO.LOOP", "MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
         request(std::string("MENU ") + item);
     request("UNPAUSE");
     const fs::path midi = home.path() / "take.mid", smus = home.path() / "take.smus";
-    ASSERT_NO_FATAL_FAILURE(generate(take, {midi, smus}));
+    ASSERT_NO_FATAL_FAILURE(generate({midi, smus}));
 
     const std::vector<int> keys = note_on_keys(read_bytes(midi), 0);
     ASSERT_FALSE(keys.empty()) << "the PVI's tone is in the MIDI file";
@@ -72,14 +67,9 @@ TEST_F(BoardNotes, APviToneOfALaserBattleIsWrittenAtItsPitch) {
 // the MIDI and SMUS files have it at full velocity, not as a Note On of
 // velocity 0 (which ends a note) and a silent dynamics mark.
 TEST_F(BoardNotes, ATerminalBeepIsWrittenAsLoudAsItSounds) {
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
-    request("SETMACHINE TWIN"); // 5: its ROM images are missing
-    request("PAUSE");
-    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
-    request("SAVEAS " + state.string());
+    ASSERT_NO_FATAL_FAILURE(start_paused("SETMACHINE TWIN"));
     // Untouched keys for longer than the test.
-    ASSERT_TRUE(write_recording(state, take, 20000, {0}));
+    ASSERT_NO_FATAL_FAILURE(save_take(20000, {0}));
     for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
         request(std::string("MENU ") + item);
     request("UNPAUSE");

@@ -62,11 +62,28 @@ inline bool write_recording(const std::filesystem::path& state, const std::files
 // The running program playing recordings that generate files.
 class RecordingProgram : public ProgramTest {
   protected:
+    // The program started, put on a machine by `machine` (SETMACHINE or a
+    // menu item; its ROM images are missing here: a warning), and paused.
+    // Check with ASSERT_NO_FATAL_FAILURE.
+    void start_paused(const std::string& machine) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        request(machine);
+        request("PAUSE");
+    }
+    // The machine saved as take.cos in the home, and as the recording `take`:
+    // that state and `frames` frames of the bytes `frame`. Check with
+    // ASSERT_NO_FATAL_FAILURE.
+    void save_take(std::size_t frames, const std::vector<u8>& frame) {
+        const std::filesystem::path state = home.path() / "take.cos";
+        request("SAVEAS " + state.string());
+        ASSERT_TRUE(write_recording(state, take, frames, frame));
+    }
+    const std::filesystem::path take = home.path() / "take.cor";
     // Opens the recording `take` and waits (up to a minute) for all of
     // `outputs` to be there, as they are when its playback has ended; then
     // quits. Check with ASSERT_NO_FATAL_FAILURE.
-    void generate(const std::filesystem::path& take,
-                  std::initializer_list<std::filesystem::path> outputs) {
+    void generate(std::initializer_list<std::filesystem::path> outputs) {
         std::string said;
         ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
         const auto all_there = [&outputs] {

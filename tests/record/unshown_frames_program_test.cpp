@@ -46,18 +46,13 @@ TEST_F(UnshownFrames, FrameSkippingKeepsEveryFrameOfTheOutputs) {
     ASSERT_NE(settings.find("\nframeskipping=3"), std::string::npos);
     test_write_file(ini, settings);
 
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
-    request("SETMACHINE ELEKTOR"); // 5: its monitor image is missing
-    request("PAUSE");
-    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
-    request("SAVEAS " + state.string());
-    ASSERT_TRUE(write_recording(state, take, 300, std::vector<u8>(7, 0))); // untouched controls
+    ASSERT_NO_FATAL_FAILURE(start_paused("SETMACHINE ELEKTOR"));
+    ASSERT_NO_FATAL_FAILURE(save_take(300, std::vector<u8>(7, 0))); // untouched controls
     for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.YM", "MACRO.ANIMS.GIF"})
         request(std::string("MENU ") + item);
     request("UNPAUSE");
     const fs::path ym = home.path() / "take-1.ym", gif = home.path() / "take.gif";
-    ASSERT_NO_FATAL_FAILURE(generate(take, {ym, gif}));
+    ASSERT_NO_FATAL_FAILURE(generate({ym, gif}));
 
     EXPECT_EQ(be32_at(read_bytes(ym), 12), 300u) << "frames of the YM file";
     EXPECT_EQ(be32_at(read_bytes(home.path() / "take-2.ym"), 12), 300u);

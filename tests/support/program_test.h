@@ -65,6 +65,8 @@ class ProgramTest : public ::testing::Test {
     // One request over the kept connection: the return code; -1 without a port
     // or without a reply within 20 seconds.
     int send(const std::string& line, std::string* result);
+    // The file `name` of `bytes` put in the home: its path.
+    std::string put(const std::string& name, const std::string& bytes);
     // One request over the kept connection: its return code, the reply's
     // text in `*said` when asked for.
     int ask(const std::string& line, std::string* said = nullptr);
