@@ -13,12 +13,6 @@ namespace {
 
 class FilesInUseProgram : public ProgramTest {
   protected:
-    int ask(const std::string& line, std::string* said = nullptr) {
-        std::string result;
-        const int rc = send(line, &result);
-        if (said) *said = result;
-        return rc;
-    }
     // The Elektor generating WAV and GIF, the WAV tape Games/song.wav in its
     // deck, and a recording (its state, then 100 idle frames) as `take`.
     void start_elektor(const std::string& take) {
@@ -32,10 +26,7 @@ class FilesInUseProgram : public ProgramTest {
         write_bytes(games / "song.wav", tape);
         ASSERT_EQ(ask("OPEN " + (games / "song.wav").string()), 0);
         ASSERT_EQ(ask("SAVEAS " + (games / "song.cos").string()), 0);
-        std::vector<u8> bytes = read_bytes(games / "song.cos");
-        bytes[2] = 1; // a recording follows the state
-        bytes.resize(bytes.size() + 6 * 100);
-        write_bytes(games / take, bytes);
+        ASSERT_TRUE(write_recording(games / "song.cos", games / take, 100, std::vector<u8>(6, 0)));
         for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.WAV", "MACRO.ANIMS.GIF"})
             ASSERT_EQ(ask(std::string("MENU ") + item), 0) << item;
     }
@@ -97,10 +88,7 @@ TEST_F(FilesInUseProgram, NoStateIsSavedOverTheRecordingUnderWay) {
     fs::create_directories(games);
     fs::create_directory_symlink(games, home.path() / "linked");
     ASSERT_EQ(ask("SAVEAS " + (games / "s.cos").string()), 0);
-    std::vector<u8> take = read_bytes(games / "s.cos");
-    take[2] = 1; // a recording follows the state
-    take.resize(take.size() + 6 * 2000);
-    write_bytes(games / "take.cor", take);
+    ASSERT_TRUE(write_recording(games / "s.cos", games / "take.cor", 2000, std::vector<u8>(6, 0)));
     ASSERT_EQ(ask("OPEN " + (games / "take.cor").string()), 0);
     ASSERT_EQ(ask("MENU MACRO.STARTRECORDING"), 0);
     fs::create_symlink("take.cor", games / "QUICKSAV.COS");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -16,9 +17,15 @@ namespace fs = std::filesystem;
 
 class LoadsProgram : public ProgramTest {
   protected:
-    std::string put(const std::string& name, const std::string& bytes) {
-        test_write_file(home.path() / name, bytes);
-        return (home.path() / name).string();
+    // The program on the Arcadia, `files` opened one after the other. Check
+    // with ASSERT_NO_FATAL_FAILURE.
+    void start_opening(std::initializer_list<std::string> files) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        std::string result;
+        ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
+        for (const std::string& file : files)
+            ASSERT_EQ(send("OPEN " + file, &result), 0) << file << ": " << result;
     }
     // The PEEK of `address` as the port answers it.
     std::string peek(int address) {
@@ -275,12 +282,8 @@ TEST_F(LoadsProgram, RevertLoadsWhatRunsAfterALoadThatFailed) {
     const std::string gone = put("a3.bin", std::string("\x04\x13\xCC\x18\x00\x1B\x7E", 7));
     const std::string bad =
         put("bad.cos", std::string("\xBF\x21\x07\x1E", 4) + std::string(60, '\0'));
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
+    ASSERT_NO_FATAL_FAILURE(start_opening({gone, runs}));
     std::string result;
-    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
-    ASSERT_EQ(send("OPEN " + gone, &result), 0) << result;
-    ASSERT_EQ(send("OPEN " + runs, &result), 0) << result;
     std::filesystem::remove(gone);
     const struct {
         std::string line, file;
@@ -365,16 +368,10 @@ TEST_F(LoadsProgram, RevertLoadsWhatRunsNotAFileTakenBesideIt) {
 
 // A recent file loads only between frames, as Open does.
 TEST_F(LoadsProgram, ARecentFileWaitsForTheFrameToEnd) {
-    const std::string game = put("a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
+    ASSERT_NO_FATAL_FAILURE(stop_mid_frame());
     std::string result;
-    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
-    ASSERT_EQ(send("OPEN " + game, &result), 0) << result;
-    ASSERT_EQ(send("DEBUGGER \"E 1 0\"", &result), 0) << result;
-    ASSERT_EQ(send("DEBUGGER \"BP 0\"", &result), 0) << result;
-    ASSERT_EQ(send("MENU PROJECT.RESETTOGAME", &result), 0) << result;
-    ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
     EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 5);
     EXPECT_EQ(result, "You can only do this between frames!");
     EXPECT_EQ(peek(1), "0");
@@ -390,12 +387,8 @@ namespace {
 TEST_F(LoadsProgram, RecentFilesTellNamesInOtherLetterCaseApart) {
     const std::string upper = put("Game.bin", std::string("\x04\x11\xCC\x18\x00\x1B\x7E", 7));
     const std::string lower = put("game.bin", std::string("\x04\x22\xCC\x18\x00\x1B\x7E", 7));
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
+    ASSERT_NO_FATAL_FAILURE(start_opening({upper, lower}));
     std::string result;
-    ASSERT_EQ(send("SETMACHINE ARCADIA", &result), 0) << result;
-    ASSERT_EQ(send("OPEN " + upper, &result), 0) << result;
-    ASSERT_EQ(send("OPEN " + lower, &result), 0) << result;
     EXPECT_EQ(peek(1), "34");
     EXPECT_EQ(send("MENU PROJECT.RECENT2", &result), 0) << result;
     EXPECT_EQ(peek(1), "17");

@@ -16,26 +16,22 @@ class UninitialisedProgram : public ProgramTest {};
 // An Arcadia cartridge that stores $55 at $1800 once, then reads it forever.
 std::string store_then_read_cartridge() {
     std::string rom(4096, '\0');
-    const unsigned char code[] = {
-        0x76, 0x20,       // PPSU II
-        0x04, 0x55,       // LODI,r0 $55
-        0xCC, 0x18, 0x00, // STRA,r0 $1800
-        0x0C, 0x18, 0x00, // LODA,r0 $1800
-        0x1B, 0x7B,       // BCTR,un back to the LODA
-    };
-    for (unsigned i = 0; i < sizeof code; ++i)
-        rom[i] = static_cast<char>(code[i]);
+    put_bytes(rom, 0x0000, {0x76, 0x20});       // PPSU II
+    put_bytes(rom, 0x0002, {0x04, 0x55});       // LODI,r0 $55
+    put_bytes(rom, 0x0004, {0xCC, 0x18, 0x00}); // STRA,r0 $1800
+    put_bytes(rom, 0x0007, {0x0C, 0x18, 0x00}); // LODA,r0 $1800
+    put_bytes(rom, 0x000A, {0x1B, 0x7B});       // BCTR,un back to the LODA
     return rom;
 }
 
 } // namespace
 
 TEST_F(UninitialisedProgram, AStateLoadedLeavesNoByteUninitialised) {
-    test_write_file(home.path() / "store.bin", store_then_read_cartridge());
+    const std::string cartridge = put("store.bin", store_then_read_cartridge());
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
-    ASSERT_EQ(send("OPEN " + (home.path() / "store.bin").string(), &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + cartridge, &result), 0) << result;
     ASSERT_EQ(send("SAVEAS " + (home.path() / "stored.cos").string(), &result), 0) << result;
     ASSERT_EQ(send("DEBUGGER \"L I\"", &result), 0) << result; // log illegal use
     ASSERT_EQ(send("OPEN " + (home.path() / "stored.cos").string(), &result), 0) << result;

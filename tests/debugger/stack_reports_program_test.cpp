@@ -17,9 +17,8 @@ class StackReportsProgram : public ProgramTest {};
 // then a chain nine levels deep whose last level loops.
 std::string nested_calls_cartridge() {
     std::string rom(4096, '\0');
-    auto put = [&rom](unsigned at, std::initializer_list<unsigned> bytes) {
-        for (unsigned b : bytes)
-            rom[at++] = static_cast<char>(b);
+    const auto put = [&rom](unsigned at, std::initializer_list<unsigned> bytes) {
+        put_bytes(rom, at, bytes);
     };
     put(0x0000, {0x76, 0x20});       // PPSU II: no interrupts
     put(0x0002, {0x3F, 0x02, 0x00}); // BSTA,un $0200: eight levels, $0200..$0900
@@ -37,12 +36,12 @@ std::string nested_calls_cartridge() {
 } // namespace
 
 TEST_F(StackReportsProgram, OnlyTheNinthNestedCallIsAnOverflow) {
-    test_write_file(home.path() / "nest.bin", nested_calls_cartridge());
+    const std::string cartridge = put("nest.bin", nested_calls_cartridge());
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
     std::string result;
     ASSERT_EQ(send("DEBUGGER \"L I\"", &result), 0) << result; // log illegal use
-    ASSERT_EQ(send("OPEN " + (home.path() / "nest.bin").string(), &result), 0) << result;
+    ASSERT_EQ(send("OPEN " + cartridge, &result), 0) << result;
     ASSERT_TRUE(printed("Stack overflow at")) << log();
     // The whole program runs in its first frame; the port answers between frames.
     ASSERT_EQ(send("QUIT", &result), 0);

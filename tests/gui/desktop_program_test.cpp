@@ -40,10 +40,6 @@ class DesktopProgram : public ProgramTest {
         x.stop();
         if (!mounted.empty()) run_tool("umount -l '" + mounted.string() + "'", &rc);
     }
-    int ask(const std::string& line) {
-        std::string result;
-        return send(line, &result);
-    }
     // The window whose name starts with `name` (is `name`, with `whole`),
     // waited for up to five seconds (or, with `to_go`, waited out): its
     // geometry, or an empty name.
@@ -80,6 +76,19 @@ class DesktopProgram : public ProgramTest {
             EXPECT_TRUE(wait_for("Tip of the Day", true, true).name.empty());
         }
         return wait_for("Brindlemox ", false);
+    }
+
+    // Project > Quit from the main window `main`, answered with the key
+    // `yes` in the quit window titled `title`: the notice of what could not
+    // be finished is up. Check with ASSERT_NO_FATAL_FAILURE.
+    void quit_from_the_menu(const XWindow& main, const std::string& title,
+                            const char* yes = "Return") {
+        click(main.left + 30, main.top + 10); // the "Project" menu
+        keys("Up Return");                    // its last item, Quit
+        ASSERT_FALSE(wait_for(title).name.empty()) << log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        keys(yes);
+        ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
     }
 
     // The TWIN started on the display with `tape` in papertape unit 0 and the
@@ -133,11 +142,7 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
     ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0);
     const fs::path state = home.path() / "take.cos";
     ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-    std::vector<u8> take = read_bytes(state);
-    ASSERT_GT(take.size(), 3u);
-    take[2] = 1;
-    take.resize(take.size() + 6 * 600);
-    write_bytes(dir / "take.cor", take);
+    ASSERT_TRUE(write_recording(state, dir / "take.cor", 600, std::vector<u8>(6, 0)));
     struct statvfs room {};
     ASSERT_EQ(statvfs(dir.c_str(), &room), 0);
     const u64 left = u64(room.f_bavail) * room.f_frsize;
@@ -153,13 +158,8 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
 
     const XWindow main = wait_for("Brindlemox ", false);
     ASSERT_FALSE(main.name.empty());
-    click(main.left + 30, main.top + 10); // the "Project" menu
-    keys("Up Return");                   // its last item, Quit
-    // The quit window, titled with the machine's title alone.
-    ASSERT_FALSE(wait_for("Brindlemox 36.4").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    keys("Return"); // Yes
-    ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    // The quit window is titled with the machine's title alone.
+    ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
     keys("Return"); // OK
@@ -183,23 +183,12 @@ TEST_F(DesktopProgram, ADisplayLostOnTheWayOutIsSaid) {
     // talk to the dead display): the quit window closed just before, waiting
     // to be freed, goes with the process.
     const AddedAsanOptions windows_left("detect_leaks=0");
-    test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
     ASSERT_FALSE(start_on_display().name.empty()) << log();
-    const std::string open = "OPEN " + (home.path() / "a1.bin").string();
-    for (const std::string& line : {std::string("MENU SETTINGS.EMULATOR.REPLACELOG"),
-                                    std::string("SETMACHINE ARCADIA"), open,
-                                    std::string("DEBUGGER \"E 1 0\""), std::string("DEBUGGER \"BP 0\""),
-                                    std::string("MENU PROJECT.RESETTOGAME")})
-        ASSERT_EQ(ask(line), 0) << line;
-    ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+    ASSERT_EQ(ask("MENU SETTINGS.EMULATOR.REPLACELOG"), 0);
+    ASSERT_NO_FATAL_FAILURE(stop_mid_frame());
     const XWindow main = wait_for("Brindlemox 36.4: a1.bin (paused during frame)");
     ASSERT_FALSE(main.name.empty()) << log();
-    click(main.left + 30, main.top + 10); // the "Project" menu
-    keys("Up Return");                   // its last item, Quit
-    ASSERT_FALSE(wait_for("Brindlemox 36.4").name.empty()) << log();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    keys("Return"); // Yes
-    ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
+    ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
     const std::string named = "Autosave not written (the guest is stopped in the middle of a frame)";
     EXPECT_NE(log().find(named), std::string::npos) << log();
     x.stop();
@@ -459,12 +448,8 @@ TEST_F(DesktopProgram, OnlyEjectWritesAPunchedTapeOverAReplacedFile) {
         EXPECT_EQ(read_bytes(tape), theirs) << way;
         if (way == "menu") {
             const XWindow main = wait_for("Brindlemox ", false);
-            click(main.left + 30, main.top + 10); // the "Project" menu
-            keys("Up Return");                   // Quit
-            ASSERT_FALSE(wait_for("Brindlemox TWIN 36.4").name.empty()) << log();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            keys("y"); // Yes, past the papertape the window names
-            ASSERT_FALSE(wait_for("Warning").name.empty()) << log(); // what was not finished
+            // Yes ("y"), past the papertape the quit window names.
+            ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox TWIN 36.4", "y"));
             keys("Return");
         } else {
             for (int i = 0; i < 2; i++) {
@@ -696,11 +681,8 @@ TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
     ASSERT_FALSE(start_on_display().name.empty()) << log();
     const fs::path state = home.path() / "take.cos";
     ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-    std::vector<u8> take = read_bytes(state);
-    ASSERT_GT(take.size(), 3u);
-    take[2] = 1;
-    take.resize(take.size() + 6 * 6000); // untouched Arcadia controls, 100 seconds
-    write_bytes(home.path() / "take.cor", take);
+    // Untouched Arcadia controls, 100 seconds.
+    ASSERT_TRUE(write_recording(state, home.path() / "take.cor", 6000, std::vector<u8>(6, 0)));
     ASSERT_EQ(ask("OPEN " + (home.path() / "take.cor").string()), 0);
     auto playing = [this] {
         for (const XWindow& w : x.windows())

@@ -3,7 +3,6 @@
 // register names, as on every other PVI machine, and a computer's beep as
 // loud as it sounds.
 #include "tests/record/tools.h"
-#include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class BoardNotes : public ProgramTest {
-  protected:
-    void ask(const std::string& line) {
-        std::string result;
-        // The ROM images are missing here: the switch says so (rc 5).
-        EXPECT_LE(send(line, &result), 5) << line << ": " << result;
-    }
-};
+using BoardNotes = RecordingProgram;
 
 // The keys of the Note On events of MIDI channel `channel`.
 std::vector<int> note_on_keys(const std::vector<u8>& b, int channel) {
@@ -51,30 +43,15 @@ std::vector<int> smus_notes(const std::vector<u8>& b) {
 // Laser Battle's first PVI at pitch $11 sounds A4: its MIDI notes and SMUS
 // notes are key 69, as the pitch table gives, not a note of the tone units.
 TEST_F(BoardNotes, APviToneOfALaserBattleIsWrittenAtItsPitch) {
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
-    ask("MENU SETTINGS.MACHINE.LASERBATTLE");
-    ask("PAUSE");
-    ask("DEBUGGER \"E 15C7 11\"");
-    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
-    ask("SAVEAS " + state.string());
-    std::vector<u8> recording = read_bytes(state);
-    ASSERT_GT(recording.size(), 3u);
-    recording[2] = 1; // a recording follows the state
-    for (int frame = 0; frame < 50; frame++)
-        recording.insert(recording.end(), {0, 0, 0xBF}); // untouched controls, the default switches
-    write_bytes(take, recording);
+    ASSERT_NO_FATAL_FAILURE(start_paused("MENU SETTINGS.MACHINE.LASERBATTLE"));
+    request("DEBUGGER \"E 15C7 11\"");
+    // Untouched controls, the default switches.
+    ASSERT_NO_FATAL_FAILURE(save_take(50, {0, 0, 0xBF}));
     for (const char* item : {"MACRO.LOOP", "MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
-        ask(std::string("MENU ") + item);
-    ask("UNPAUSE");
-    std::string said;
-    ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
+        request(std::string("MENU ") + item);
+    request("UNPAUSE");
     const fs::path midi = home.path() / "take.mid", smus = home.path() / "take.smus";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!(fs::exists(midi) && fs::exists(smus)) && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ask("QUIT");
-    ASSERT_EQ(wait_exit(), 0) << log();
+    ASSERT_NO_FATAL_FAILURE(generate({midi, smus}));
 
     const std::vector<int> keys = note_on_keys(read_bytes(midi), 0);
     ASSERT_FALSE(keys.empty()) << "the PVI's tone is in the MIDI file";
@@ -90,26 +67,18 @@ TEST_F(BoardNotes, APviToneOfALaserBattleIsWrittenAtItsPitch) {
 // the MIDI and SMUS files have it at full velocity, not as a Note On of
 // velocity 0 (which ends a note) and a silent dynamics mark.
 TEST_F(BoardNotes, ATerminalBeepIsWrittenAsLoudAsItSounds) {
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
-    ask("SETMACHINE TWIN");
-    ask("PAUSE");
-    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
-    ask("SAVEAS " + state.string());
-    std::vector<u8> recording = read_bytes(state);
-    ASSERT_GT(recording.size(), 3u);
-    recording[2] = 1;                              // a recording follows the state
-    recording.resize(recording.size() + 20000, 0); // untouched keys for longer than the test
-    write_bytes(take, recording);
+    ASSERT_NO_FATAL_FAILURE(start_paused("SETMACHINE TWIN"));
+    // Untouched keys for longer than the test.
+    ASSERT_NO_FATAL_FAILURE(save_take(20000, {0}));
     for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"})
-        ask(std::string("MENU ") + item);
-    ask("UNPAUSE");
+        request(std::string("MENU ") + item);
+    request("UNPAUSE");
     std::string said;
     ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
     ASSERT_EQ(send("DEBUGGER \"WRITEPORT E8 07\"", &said), 0) << said;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(send("MENU MACRO.STOP", &said), 0) << said;
-    ask("QUIT");
+    request("QUIT");
     ASSERT_EQ(wait_exit(), 0) << log();
 
     const std::vector<u8> midi = read_bytes(home.path() / "take.mid");

@@ -36,12 +36,6 @@ class RecordersProgram : public ProgramTest {
         ProgramTest::TearDown();
         if (!mounted.empty()) run_tool("umount -l '" + mounted.string() + "'", &rc);
     }
-    int ask(const std::string& line, std::string* said = nullptr) {
-        std::string result;
-        const int code = send(line, &result);
-        if (said) *said = result;
-        return code;
-    }
     // The program on its port, the Arcadia sounding a steady tone, and a
     // recording of it (its state, then `frames` frames of untouched controls)
     // saved as <dir>/take.cor.
@@ -52,12 +46,9 @@ class RecordersProgram : public ProgramTest {
         ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0); // tone on, loudest
         const fs::path state = home.path() / "take.cos";
         ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-        std::vector<u8> take = read_bytes(state);
-        ASSERT_GT(take.size(), 3u);
-        take[2] = 1;                        // a recording follows the state
-        take.resize(take.size() + 6 * frames); // both sides' three bytes a frame
         fs::create_directories(dir);
-        write_bytes(dir / "take.cor", take);
+        // Both sides' three bytes a frame.
+        ASSERT_TRUE(write_recording(state, dir / "take.cor", frames, std::vector<u8>(6, 0)));
     }
     // Waits until the Arcadia has run `seconds` of its own time (taken at
     // the faster of its frame rates) past `from`; a minute of real time at
@@ -247,12 +238,8 @@ TEST_F(RecordersProgram, LoopedPlaybackStartsEachPassAsTheFirst) {
     ASSERT_EQ(ask("DEBUGGER J 0"), 0);
     const fs::path state = dir / "take.cos";
     ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
-    std::vector<u8> take = read_bytes(state);
-    ASSERT_GT(take.size(), 3u);
-    take[2] = 1; // a recording follows the state: 60 frames of both keypads and the console
-    for (int frame = 0; frame < 60; frame++)
-        take.insert(take.end(), {0x80, 0, 0x0F, 0x80, 0, 0x0F, 0x0F});
-    write_bytes(dir / "take.cor", take);
+    // 60 frames of both keypads and the console.
+    ASSERT_TRUE(write_recording(state, dir / "take.cor", 60, {0x80, 0, 0x0F, 0x80, 0, 0x0F, 0x0F}));
 
     toggle({"MACRO.GENERATE", "MACRO.SOUNDS.WAV"});
     ASSERT_EQ(ask("DEBUGGER G"), 0);

@@ -3,11 +3,15 @@
 #pragma once
 
 #include "record/rec_formats.h"
+#include "tests/support/program_test.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Runs a shell command; its standard output, and its exit status in *rc.
@@ -40,6 +44,60 @@ inline std::vector<u8> read_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// The state file `state` followed by a recording of `frames` frames, each of
+// the bytes `frame` (the controls and switches as the machine records them),
+// written as `take`: false when the state is not there.
+inline bool write_recording(const std::filesystem::path& state, const std::filesystem::path& take,
+                            std::size_t frames, const std::vector<u8>& frame) {
+    std::vector<u8> recording = read_bytes(state);
+    if (recording.size() <= 3) return false;
+    recording[2] = 1; // a recording follows the state
+    for (std::size_t i = 0; i < frames; i++)
+        recording.insert(recording.end(), frame.begin(), frame.end());
+    write_bytes(take, recording);
+    return true;
+}
+
+// The running program playing recordings that generate files.
+class RecordingProgram : public ProgramTest {
+  protected:
+    // The program started, put on a machine by `machine` (SETMACHINE or a
+    // menu item; its ROM images are missing here: a warning), and paused.
+    // Check with ASSERT_NO_FATAL_FAILURE.
+    void start_paused(const std::string& machine) {
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        request(machine);
+        request("PAUSE");
+    }
+    // The machine saved as take.cos in the home, and as the recording `take`:
+    // that state and `frames` frames of the bytes `frame`. Check with
+    // ASSERT_NO_FATAL_FAILURE.
+    void save_take(std::size_t frames, const std::vector<u8>& frame) {
+        const std::filesystem::path state = home.path() / "take.cos";
+        request("SAVEAS " + state.string());
+        ASSERT_TRUE(write_recording(state, take, frames, frame));
+    }
+    const std::filesystem::path take = home.path() / "take.cor";
+    // Opens the recording `take` and waits (up to a minute) for all of
+    // `outputs` to be there, as they are when its playback has ended; then
+    // quits. Check with ASSERT_NO_FATAL_FAILURE.
+    void generate(std::initializer_list<std::filesystem::path> outputs) {
+        std::string said;
+        ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
+        const auto all_there = [&outputs] {
+            for (const std::filesystem::path& output : outputs)
+                if (!std::filesystem::exists(output)) return false;
+            return true;
+        };
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!all_there() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        request("QUIT");
+        ASSERT_EQ(wait_exit(), 0) << log();
+    }
+};
 
 // A picture of all 24 colours in a pattern, each colour a distinct RGB.
 inline RecPicture synthetic_picture(u32 w, u32 h, u32 seed = 0) {

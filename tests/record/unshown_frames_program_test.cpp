@@ -2,15 +2,12 @@
 // program: every emulated frame goes into them, also the frames that frame
 // skipping does not show.
 #include "tests/record/tools.h"
-#include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <regex>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -18,14 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class UnshownFrames : public ProgramTest {
-  protected:
-    void ask(const std::string& line) {
-        std::string result;
-        // The Elektor's monitor image is missing here: the switch says so (rc 5).
-        EXPECT_LE(send(line, &result), 5) << line << ": " << result;
-    }
-};
+using UnshownFrames = RecordingProgram;
 
 u32 be32_at(const std::vector<u8>& b, std::size_t at) {
     return at + 4 <= b.size() ? u32(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3] : 0;
@@ -45,7 +35,7 @@ int gif_frames(const std::vector<u8>& b) {
 TEST_F(UnshownFrames, FrameSkippingKeepsEveryFrameOfTheOutputs) {
     ASSERT_TRUE(start({"PORTNAME", "E2E"}));
     ASSERT_TRUE(port_up());
-    ask("QUIT");
+    request("QUIT");
     ASSERT_EQ(wait_exit(), 0) << log();
     ::close(fd);
     fd = -1;
@@ -56,29 +46,13 @@ TEST_F(UnshownFrames, FrameSkippingKeepsEveryFrameOfTheOutputs) {
     ASSERT_NE(settings.find("\nframeskipping=3"), std::string::npos);
     test_write_file(ini, settings);
 
-    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
-    ASSERT_TRUE(port_up());
-    ask("SETMACHINE ELEKTOR");
-    ask("PAUSE");
-    const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
-    ask("SAVEAS " + state.string());
-    std::vector<u8> recording = read_bytes(state);
-    ASSERT_GT(recording.size(), 3u);
-    recording[2] = 1;                            // a recording follows the state
-    recording.resize(recording.size() + 7 * 300); // 300 frames of untouched controls
-    write_bytes(take, recording);
+    ASSERT_NO_FATAL_FAILURE(start_paused("SETMACHINE ELEKTOR"));
+    ASSERT_NO_FATAL_FAILURE(save_take(300, std::vector<u8>(7, 0))); // untouched controls
     for (const char* item : {"MACRO.GENERATE", "MACRO.SOUNDS.YM", "MACRO.ANIMS.GIF"})
-        ask(std::string("MENU ") + item);
-    ask("UNPAUSE");
-    std::string said;
-    ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
-    // The outputs are in place when the playback has ended.
+        request(std::string("MENU ") + item);
+    request("UNPAUSE");
     const fs::path ym = home.path() / "take-1.ym", gif = home.path() / "take.gif";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!(fs::exists(ym) && fs::exists(gif)) && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ask("QUIT");
-    ASSERT_EQ(wait_exit(), 0) << log();
+    ASSERT_NO_FATAL_FAILURE(generate({ym, gif}));
 
     EXPECT_EQ(be32_at(read_bytes(ym), 12), 300u) << "frames of the YM file";
     EXPECT_EQ(be32_at(read_bytes(home.path() / "take-2.ym"), 12), 300u);

@@ -119,6 +119,36 @@ int ProgramTest::send(const std::string& line, std::string* result) {
     return send_within(line, result, &fd, 20);
 }
 
+std::string ProgramTest::put(const std::string& name, const std::string& bytes) {
+    test_write_file(home.path() / name, bytes);
+    return (home.path() / name).string();
+}
+
+int ProgramTest::ask(const std::string& line, std::string* said) {
+    std::string result;
+    const int rc = send(line, &result);
+    if (said) *said = result;
+    return rc;
+}
+
+void ProgramTest::request(const std::string& line) {
+    std::string result;
+    const int rc = send(line, &result);
+    EXPECT_GE(rc, 0) << line << ": no answer";
+    EXPECT_LE(rc, 5) << line << ": " << result;
+}
+
+void ProgramTest::stop_mid_frame() {
+    const std::string game = put("a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    for (const std::string& line :
+         {std::string("SETMACHINE ARCADIA"), "OPEN " + game, std::string("DEBUGGER \"E 1 0\""),
+          std::string("DEBUGGER \"BP 0\""), std::string("MENU PROJECT.RESETTOGAME")}) {
+        std::string result;
+        ASSERT_EQ(send(line, &result), 0) << line << ": " << result;
+    }
+    ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+}
+
 std::uint32_t ProgramTest::guest_clocks() {
     std::string view;
     if (send("DEBUGGER TU 1", &view) != 0 || send("DEBUGGER V CPU", &view) != 0) return 0;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -26,6 +27,12 @@
 pid_t test_start_program(const std::filesystem::path& home, std::vector<std::string> args,
                          const char* platform = "offscreen", const char* audio = "dummy",
                          const std::vector<std::string>& prefix = {});
+
+// Puts `bytes` (2650 code, say) into `image` from offset `at` on.
+inline void put_bytes(std::string& image, unsigned at, std::initializer_list<unsigned> bytes) {
+    for (unsigned b : bytes)
+        image.at(at++) = static_cast<char>(b);
+}
 
 // While it lives, the programs started get `extra` added to the address
 // sanitizer's options (those already set, such as CI's, stay in force); then
@@ -58,6 +65,18 @@ class ProgramTest : public ::testing::Test {
     // One request over the kept connection: the return code; -1 without a port
     // or without a reply within 20 seconds.
     int send(const std::string& line, std::string* result);
+    // The file `name` of `bytes` put in the home: its path.
+    std::string put(const std::string& name, const std::string& bytes);
+    // One request over the kept connection: its return code, the reply's
+    // text in `*said` when asked for.
+    int ask(const std::string& line, std::string* said = nullptr);
+    // One request the program must take, answering at most with a warning
+    // (5), as a machine switch does when the machine's ROM images are missing.
+    void request(const std::string& line);
+    // The Arcadia game a1.bin (it stores $12 at $1800, then loops), put in
+    // the home, opened, and reset to a code breakpoint at $0: the guest is
+    // stopped in the middle of a frame. Check with ASSERT_NO_FATAL_FAILURE.
+    void stop_mid_frame();
     // One request over connection `*over` (kept there as rexx_port_send keeps
     // it), waiting at most `seconds` for the reply: -1 without one.
     static int send_within(const std::string& line, std::string* result, int* over,
