@@ -56,8 +56,10 @@ namespace {
 std::string load_refusal; // why the last load by name failed, when it can say
 std::string load_tried;   // the file the last load by name was for
 
-// The file of the last state or recording loaded, while the program uses it.
+// The file of the last state or recording loaded, while the program uses it,
+// and where it was loaded from.
 FileIdentity loaded_file;
+std::string loaded_host;
 int loaded_kind = -1;
 
 const char* const kind_names[FILE_KINDS] = {
@@ -763,6 +765,7 @@ int load(LoadRequest r, bool report_missing) {
     const int result = load_kind(r);
     if (result == LOAD_GAME || result == LOAD_PLAYBACK) {
         loaded_file = file;
+        loaded_host = path_to_host(r.path.c_str());
         loaded_kind = kind;
     }
     if (result != LOAD_PLAYBACK) filebuf_free();
@@ -863,13 +866,21 @@ int file_load_take_result() {
     return result;
 }
 
+// The file loaded is held only while it is still there: once it was removed
+// its inode may go to a new file (of the user's, or another writer's output),
+// which is not it.
+static bool loaded_file_still_there() {
+    return file_identity_same(file_identity_at(loaded_host), loaded_file);
+}
+
 void file_loaded_playback(std::vector<FileInUse>* out) {
-    if (rec_state == REC_PLAYBACK && loaded_kind == KIND_COR)
+    if (rec_state == REC_PLAYBACK && loaded_kind == KIND_COR && loaded_file_still_there())
         out->push_back({"the recording being played", loaded_file});
 }
 
 void file_loaded_state(std::vector<FileInUse>* out) {
-    if (loaded_kind == KIND_COS) out->push_back({"the state just loaded", loaded_file});
+    if (loaded_kind == KIND_COS && loaded_file_still_there())
+        out->push_back({"the state just loaded", loaded_file});
 }
 
 int file_open_chosen(int quiet) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -101,4 +103,33 @@ TEST_F(FilesInUseProgram, NoStateIsSavedOverTheRecordingUnderWay) {
     EXPECT_NE(said.find("it is the recording under way"), std::string::npos) << said;
     EXPECT_EQ(ask("MENU MACRO.STOP", &said), 0) << "the recording was stopped: " << said;
     EXPECT_EQ(read_bytes(games / "take.cor").at(2), 1) << "the recording became a plain state";
+}
+
+// The state just loaded is held only while its file is there: once the user
+// removed it, a new file that the system gives the same inode is not it, and
+// a picture saved there is written.
+TEST_F(FilesInUseProgram, AFileAfterTheLoadedStateWasRemovedIsNotHeld) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    fs::create_directories(games);
+    const fs::path state = games / "gone.cos", picture = games / "new.png";
+    ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
+    ASSERT_EQ(ask("OPEN " + state.string()), 0);
+    const auto inode = [](const fs::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
+    };
+    const ino_t held = inode(state);
+    fs::remove(state);
+    // The user's new files, until one gets the removed state's inode (the
+    // first as a rule; another process may take it first).
+    for (int i = 0; i < 64 && inode(picture) != held; i++) {
+        if (fs::exists(picture)) fs::rename(picture, games / ("other" + std::to_string(i)));
+        test_write_file(picture, "the user's file");
+    }
+    if (inode(picture) != held)
+        GTEST_SKIP() << "this file system gave no new file the removed file's inode";
+    std::string said;
+    EXPECT_EQ(ask("SAVEPNG " + picture.string(), &said), 0) << said;
+    EXPECT_TRUE(test_read_file(picture).rfind("\x89PNG", 0) == 0);
 }

@@ -118,6 +118,7 @@ TEST_F(ExecInterrupt, TwinTakesTheHighestEligiblePriority) {
     };
     machine = TWIN;
     memmap = 12;
+    twin_setup(); // the master board runs, whichever board a TWIN before left running
     machine_bus_install();
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "enables $" << std::hex << int{c.enables});

@@ -46,6 +46,7 @@
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "machines/arcadia_editor.h"
 #include "machines/pong.h"
 #include "machines/typeright.h"
 #include "peripherals/lab.h"
@@ -143,6 +144,8 @@ void fresh_state() {
     sprite_current = 2;
     sprite_colour = sprite_prev_colour = 0;
     std::memset(sprite_row_cache, 0, sizeof sprite_row_cache);
+    // The Arcadia screen editor's pen colour, as at start.
+    arcadia_pen = 0;
     gui_dialogs_reset();
     net_reset();
     ui_host_defaults();
