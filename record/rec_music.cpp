@@ -99,7 +99,8 @@ void begin_note(MidiTrack& t, int v, double frequency) {
     put_varlen(t.events, frame_counter - t.last_frame);
     t.last_frame = frame_counter;
     t.key = key_of(frequency);
-    t.events.insert(t.events.end(), {static_cast<u8>(0x90 + v), t.key, velocity(snd_cur_volume[v])});
+    t.events.insert(t.events.end(),
+                    {static_cast<u8>(0x90 + v), t.key, velocity(snd_cur_volume[v])});
     t.note_on = true;
 }
 

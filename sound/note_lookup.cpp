@@ -24,7 +24,8 @@ int snd_key_for_frequency(double frequency) {
     // The key nearest in pitch, then moved to the side of the mid-points the
     // frequency lies on (they lie a little above the geometric ones).
     const double pitch = KEY_A4 + 12.0 * std::log2(frequency / 440.0);
-    int key = static_cast<int>(std::clamp(std::lround(std::clamp(pitch, -1.0, 128.0)), 0L, KEYS - 1L));
+    int key =
+        static_cast<int>(std::clamp(std::lround(std::clamp(pitch, -1.0, 128.0)), 0L, KEYS - 1L));
     while (key < KEYS - 1 && frequency >= upper_mid_point(key))
         key++;
     while (key > 0 && frequency < upper_mid_point(key - 1))

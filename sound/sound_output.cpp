@@ -134,8 +134,8 @@ void snd_voice_play(int voice, int volume, float frequency) {
 
     snd_voice_stop(voice);
     // A tone at no frequency is silence.
-    if (!effect && (!(frequency > 0.0f) ||
-                    (voice < 9 ? snd_square_buffer : snd_noise_buffer).empty()))
+    if (!effect &&
+        (!(frequency > 0.0f) || (voice < 9 ? snd_square_buffer : snd_noise_buffer).empty()))
         return;
 
     // The voice sounds whether or not a host channel is free: the recordings
@@ -159,7 +159,8 @@ void snd_voice_find_channel(int voice) {
         snd_voice_channel[voice] >= 0)
         return;
     const int ch = snd_find_free_channel();
-    if (ch != SND_NO_CHANNEL) host_play(voice, ch, snd_voice_volume[voice], snd_voice_frequency[voice]);
+    if (ch != SND_NO_CHANNEL)
+        host_play(voice, ch, snd_voice_volume[voice], snd_voice_frequency[voice]);
 }
 
 void snd_voice_stop(int voice) {

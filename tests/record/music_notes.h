@@ -78,4 +78,3 @@ inline std::vector<PassNote> smus_pass_notes(const std::vector<u8>& b, u32* end)
     std::sort(notes.begin(), notes.end());
     return notes;
 }
-

@@ -202,6 +202,32 @@ TEST_F(Voices, ChannelsComeFromTheMachinesRange) {
     }
 }
 
+// Six PSG tones on the expanded Elektor's four channels: the two left over
+// sound unheard, and one takes the channel another leaves at the next update.
+TEST_F(Voices, AVoiceWithoutAChannelTakesOneThatComesFree) {
+    use(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    for (u32 chip : {0x1D00u, 0x1D10u}) {
+        guest_memory[chip + 7] = 0x38; // three tones
+        for (u32 c = 0; c < 3; c++) {
+            guest_memory[chip + 2 * c] = static_cast<u8>(0x60 + 0x10 * c);
+            guest_memory[chip + 8 + c] = 15;
+        }
+    }
+    snd_update_voices(0);
+    snd_frame_ended();
+    for (int v = 3; v <= 8; v++)
+        EXPECT_TRUE(snd_voice_active[v]) << v;
+    EXPECT_EQ(snd_voice_channel[3], 0);
+    EXPECT_EQ(snd_voice_channel[7], -1) << "no channel left";
+    guest_memory[0x1D08] = 0; // voice 3 falls silent
+    snd_update_voices(0);
+    snd_frame_ended();
+    EXPECT_FALSE(snd_voice_active[3]);
+    snd_update_voices(0);
+    EXPECT_EQ(snd_voice_channel[7], 0);
+    EXPECT_EQ(snd_voice_channel[8], -1);
+}
+
 TEST_F(Voices, TheHostVolumeFollowsTheTablesAndTheMasterVolume) {
     struct Case {
         u32 machine, map;
