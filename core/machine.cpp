@@ -160,6 +160,11 @@ void machine_apply_rotation() {
     core_hooks_run(CoreHook::picture_setup);
 }
 
+void emu_finish_outputs() {
+    rec_stop_all();
+    printer_finish_pages();
+}
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
@@ -181,10 +186,9 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     if (machine_row().leave) machine_row().leave();
 
     if (static_cast<u32>(new_memmap) != memmap || force) {
-        rec_stop_all();
+        emu_finish_outputs();
         core_hooks_run(CoreHook::sound_stop);
         core_hooks_run(CoreHook::machine_leave);
-        printer_finish_pages();
         overlay_mode = 0;
         const i32 old_width = machine_live_row().width;
         const i32 old_height = machine_live_row().height;
