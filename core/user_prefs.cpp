@@ -34,9 +34,8 @@ const Kept kept[] = {
     keep(selbst_biosversion), keep(fast_selbst), keep(si50_interrupts), keep(si50_intselector),
     keep(si50_parallelio), keep(si50_toggles), keep(twin_printerunit), keep(debugger_drive),
     // the ball-and-paddle chip's switches
-    keep(pong_machine), keep(pong_variant), keep(pong_players), keep(pong_angles),
-    keep(pong_speed), keep(pong_serving), keep(pong_lockhorizontal), keep(pong_playerid),
-    keep(pong_batsizes),
+    keep(pong_machine), keep(pong_variant), keep(pong_players), keep(pong_angles), keep(pong_speed),
+    keep(pong_serving), keep(pong_lockhorizontal), keep(pong_playerid), keep(pong_batsizes),
     // the coin-op boards' DIP switches
     keep(dips_astrowars), keep(dips_astrowars_2), keep(dips_galaxia), keep(dips_laserbattle),
     keep(dips_lazarian_2), keep(dips_lazarian_3)};

@@ -156,3 +156,32 @@ TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
         EXPECT_NE(text.find("\nL\nL\nL\nL\nL\n"), std::string::npos) << text;
     }
 }
+
+// The guest prints page after page, more of them than the record of the
+// program's own outputs keeps entries: the file an earlier SAVEHEX named for
+// itself (prog.hex for "prog.bin") is still the program's own, so that the
+// same SAVEHEX writes over it again.
+TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
+    start_session();
+    fine("DEBUGGER \"SAVEHEX 0 FF prog.bin\"");
+    // $500: LODI,R0 $0A; WRTE,R0 $19; BCTA,UN $502.
+    const char* loop[] = {"04", "0A", "D4", "19", "1F", "05", "02"};
+    for (int i = 0; i < 7; i++)
+        fine("DEBUGGER \"E " + std::to_string(500 + i) + " " + loop[i] + "\"");
+    fine("DEBUGGER \"E IAR 500\"");
+    const auto pages = [&] {
+        std::error_code error;
+        std::size_t n = 0;
+        for (fs::directory_iterator it(screenshots(), error), end; !error && it != end;
+             it.increment(error))
+            n++;
+        return n;
+    };
+    for (int tries = 0; tries < 600 && pages() < 600; tries++)
+        usleep(50000);
+    fine("PAUSE");
+    ASSERT_GE(pages(), 600u);
+    EXPECT_NE(fine("DEBUGGER \"SAVEHEX 0 FF prog.bin\"").find("OK."), std::string::npos);
+    quit();
+}
