@@ -19,23 +19,23 @@ template <typename T> constexpr Kept keep(T& variable) {
 }
 
 // Every setting a load, a state, a games-database row, a machine's set-up or
-// a playback writes.
+// a playback writes, but those that make the machine what it is: the memory
+// map, and the monitor, disk system and chip that choose its ROMs and map,
+// are written as they run, so that the settings name one machine.
 const Kept kept[] = {
     // the paddles (the first PADDLES): a games-database row and a machine's
     // set-up may bring their own
     keep(sensitivity_left), keep(sensitivity_right), keep(analog), keep(swapped),
     // video: the machine's standard and stretch, a game's colours
     keep(emu_region), keep(display_aspect), keep(darkenbg), keep(flagline), keep(blankingareas),
-    // monitors, disk systems, serial lines, terminals and boards
-    keep(pipbug_bios), keep(pipbug_baudrate), keep(pipbug_vdu), keep(pipbug_peripheral),
-    keep(binbug_biosversion), keep(binbug_baudrate), keep(binbug_dosversion),
-    keep(binbug_userdrives), keep(cd2650_biosversion), keep(cd2650_dosversion), keep(cd2650_vdu),
-    keep(cd2650_userdrives), keep(elektor_biosversion), keep(phunsy_biosversion),
-    keep(selbst_biosversion), keep(fast_selbst), keep(si50_interrupts), keep(si50_intselector),
-    keep(si50_parallelio), keep(si50_toggles), keep(twin_printerunit), keep(debugger_drive),
-    // the ball-and-paddle chip's switches
-    keep(pong_machine), keep(pong_variant), keep(pong_players), keep(pong_angles), keep(pong_speed),
-    keep(pong_serving), keep(pong_lockhorizontal), keep(pong_playerid), keep(pong_batsizes),
+    // serial lines, terminals, drives, clocks and board switches
+    keep(pipbug_baudrate), keep(pipbug_vdu), keep(pipbug_peripheral), keep(binbug_baudrate),
+    keep(binbug_userdrives), keep(cd2650_vdu), keep(cd2650_userdrives), keep(fast_selbst),
+    keep(si50_interrupts), keep(si50_intselector), keep(si50_parallelio), keep(si50_toggles),
+    keep(twin_printerunit), keep(debugger_drive),
+    // the ball-and-paddle games' switches
+    keep(pong_variant), keep(pong_players), keep(pong_angles), keep(pong_speed), keep(pong_serving),
+    keep(pong_lockhorizontal), keep(pong_playerid), keep(pong_batsizes),
     // the coin-op boards' DIP switches
     keep(dips_astrowars), keep(dips_astrowars_2), keep(dips_galaxia), keep(dips_laserbattle),
     keep(dips_lazarian_2), keep(dips_lazarian_3)};
