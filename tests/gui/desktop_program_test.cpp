@@ -202,6 +202,27 @@ TEST_F(DesktopProgram, ADisplayLostOnTheWayOutIsSaid) {
     EXPECT_NE(kept.find("Closed RAM:Brindlemox.log at "), std::string::npos) << kept;
 }
 
+// The settings and the high scores cannot be written on the way out (a
+// folder took each file's name while the session ran): after Project > Quit
+// > Yes the notice is up and waits for OK, and the console names both.
+TEST_F(DesktopProgram, QuitFromTheMenuShowsSettingsAndHighScoresNotSaved) {
+    const XWindow main = start_on_display();
+    ASSERT_FALSE(main.name.empty()) << log();
+    for (const char* file : {"Brindlemox.ini", "Brindlemox.hgh"}) {
+        fs::remove(home.path() / "Configs" / file);
+        fs::create_directories(home.path() / "Configs" / file / "mine");
+    }
+    ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
+    keys("Return"); // OK
+    EXPECT_EQ(wait_exit(), 0) << log();
+    pid = -1;
+    for (const char* what : {"Settings not saved: ", "High scores not saved: "})
+        EXPECT_NE(log().find(what), std::string::npos) << what << log();
+    EXPECT_TRUE(fs::is_directory(home.path() / "Configs" / "Brindlemox.ini" / "mine"));
+}
+
 // In the debugger's command line cursor up recalls the commands given before,
 // newest first, and Return runs the one shown.
 TEST_F(DesktopProgram, CursorUpInTheCommandLineRecallsEarlierCommands) {
