@@ -3,6 +3,7 @@
 // written back whole; a session started on a SETTINGS file runs the machine
 // that file names, resumes only its own autosave and writes only that file.
 #include "tests/support/program_test.h"
+#include "tests/support/text_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -18,21 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 // The line of `key` in `lines` (lines.size() when there is none).
 std::size_t line_of(const std::vector<std::string>& lines, const std::string& key) {
@@ -43,26 +28,19 @@ std::size_t line_of(const std::vector<std::string>& lines, const std::string& ke
 
 // `text` with the values of `values` put in for their keys.
 std::string with_values(const std::string& text, const std::map<std::string, std::string>& values) {
-    std::vector<std::string> lines = lines_of(text);
+    std::vector<std::string> lines = text_lines(text);
     for (const auto& [key, value] : values) {
         const std::size_t at = line_of(lines, key);
         EXPECT_LT(at, lines.size()) << key;
         if (at < lines.size()) lines[at] = key + "=" + value;
     }
-    return joined(lines);
+    return text_joined(lines);
 }
 
-// The lines where `got` differs from `wanted`, each as "got / wanted"; the tip
-// to show next moves on at every start.
+// What a session wrote and what it should have: the tip to show next moves
+// on at every start.
 std::string differences(const std::string& got, const std::string& wanted) {
-    const std::vector<std::string> a = lines_of(got), b = lines_of(wanted);
-    std::string out;
-    for (std::size_t i = 0; i < std::max(a.size(), b.size()); i++) {
-        const std::string x = i < a.size() ? a[i] : "(none)", y = i < b.size() ? b[i] : "(none)";
-        if (x != y && !(x.rfind("nexttip=", 0) == 0 && y.rfind("nexttip=", 0) == 0))
-            out += x + " / " + y + "\n";
-    }
-    return out;
+    return text_differences(got, wanted, "nexttip=");
 }
 
 class SettingsEdits : public ProgramTest {
@@ -137,9 +115,9 @@ TEST_F(SettingsEdits, AHandEditedFileIsReadByKeyEverywhere) {
     };
     for (const auto& e : edits) {
         SCOPED_TRACE(e.what);
-        std::vector<std::string> lines = lines_of(wanted);
+        std::vector<std::string> lines = text_lines(wanted);
         e.edit(lines);
-        const std::string edited = joined(lines);
+        const std::string edited = text_joined(lines);
         ASSERT_NE(edited, wanted);
         test_write_file(configs() / "Brindlemox.ini", edited);
         test_write_file(configs() / "named.ini", edited);
@@ -269,7 +247,7 @@ TEST_F(SettingsEdits, ASessionOnANamedFileRunsItsMachineAndWritesOnlyItsFiles) {
         EXPECT_EQ(session(s.args, s.lines), s.machine);
         for (const auto& [file, bytes] : kept)
             EXPECT_TRUE(test_read_file(file) == bytes) << file << " was written";
-        const std::vector<std::string> lines = lines_of(test_read_file(s.written));
+        const std::vector<std::string> lines = text_lines(test_read_file(s.written));
         if (s.map) {
             EXPECT_EQ(lines.at(line_of(lines, "memorymap")), std::string("memorymap=") + s.map);
         }
