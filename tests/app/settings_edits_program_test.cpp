@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -143,111 +144,58 @@ TEST_F(SettingsEdits, AHandEditedFileIsReadByKeyEverywhere) {
 // The README's steps: a session's file copied as pipbug.ini with the PIPBUG's
 // memory map, sessions on either file in turn, then the other way round. Each
 // session runs its own file's machine, or what its own autosave holds; it
-// writes its file and autosave and leaves the other file's alone, byte for byte.
+// writes its file and autosave and leaves every other one alone, byte for byte.
 TEST_F(SettingsEdits, ASessionOnANamedFileRunsItsMachineAndWritesOnlyItsFiles) {
     ASSERT_EQ(session({}), "ARCADIA");
     // `to` made by hand from `from` with the memory map `map`.
-    const auto copy_as = [](const fs::path& from, const fs::path& to, const char* map) {
-        return [=] {
-            test_write_file(to, with_values(test_read_file(from), {{"memorymap", map}}));
+    const auto copy_as = [this](const char* from, const char* to, const char* map) {
+        return [=, this] {
+            test_write_file(configs() / to,
+                            with_values(test_read_file(configs() / from), {{"memorymap", map}}));
         };
     };
-    const fs::path plain_ini = configs() / "Brindlemox.ini", plain_state = games() / "AUTOSAVE.COS";
-    const fs::path pipbug_ini = configs() / "pipbug.ini",
-                   pipbug_state = games() / "AUTOSAVE-pipbug.ini.COS";
-    const fs::path arcadia_ini = configs() / "arcadia.ini",
-                   arcadia_state = games() / "AUTOSAVE-arcadia.ini.COS";
-    copy_as(plain_ini, pipbug_ini, "9")();
+    copy_as("Brindlemox.ini", "pipbug.ini", "9")();
     const struct {
-        const char* what;
-        std::function<void()> before;
-        std::vector<std::string> args, lines;
-        const char* machine;
-        fs::path written;                 // the settings file the session writes
-        const char* map;                  // its memorymap then
-        std::vector<fs::path> left_alone; // files that stay byte for byte
+        const char* file;               // named with SETTINGS ("": none)
+        std::vector<std::string> lines; // sent in the session
+        const char* machine;            // what runs then
+        const char* map;                // the memorymap its file gets (nullptr: any)
+        std::function<void()> before = {};
     } steps[] = {
-        {"a plain session", {}, {}, {}, "ARCADIA", plain_ini, "6", {pipbug_ini}},
-        {"the PIPBUG file",
-         {},
-         {"SETTINGS", "pipbug.ini"},
-         {},
-         "PIPBUG",
-         pipbug_ini,
-         "9",
-         {plain_ini, plain_state}},
-        {"a plain session after it",
-         {},
-         {},
-         {},
-         "ARCADIA",
-         plain_ini,
-         "6",
-         {pipbug_ini, pipbug_state}},
-        {"the PIPBUG file again",
-         {},
-         {"SETTINGS", "pipbug.ini"},
-         {},
-         "PIPBUG",
-         pipbug_ini,
-         "9",
-         {plain_ini, plain_state}},
-        // Its session switches to the Elektor; its file is then set back by hand,
-        // and the next session resumes its own autosave, as a plain one does.
-        {"the PIPBUG file, switched",
-         {},
-         {"SETTINGS", "pipbug.ini"},
-         {"SETMACHINE ELEKTOR"},
-         "ELEKTOR",
-         pipbug_ini,
-         nullptr,
-         {plain_ini, plain_state}},
-        {"its own autosave resumed",
-         copy_as(pipbug_ini, pipbug_ini, "9"),
-         {"SETTINGS", "pipbug.ini"},
-         {},
-         "ELEKTOR",
-         pipbug_ini,
-         nullptr,
-         {plain_ini, plain_state}},
+        {"", {}, "ARCADIA", "6"},
+        {"pipbug.ini", {}, "PIPBUG", "9"},
+        {"", {}, "ARCADIA", "6"},
+        {"pipbug.ini", {}, "PIPBUG", "9"},
+        // Its session switches to the Elektor; its file is then set back by
+        // hand, and the next session resumes its own autosave, as a plain one does.
+        {"pipbug.ini", {"SETMACHINE ELEKTOR"}, "ELEKTOR", nullptr},
+        {"pipbug.ini", {}, "ELEKTOR", nullptr, copy_as("pipbug.ini", "pipbug.ini", "9")},
         // The other way round: the plain session on the PIPBUG, a file for the Arcadia.
-        {"a plain session on the PIPBUG",
-         {},
-         {},
-         {"SETMACHINE PIPBUG"},
-         "PIPBUG",
-         plain_ini,
-         "9",
-         {pipbug_ini, pipbug_state}},
-        {"the Arcadia file",
-         copy_as(plain_ini, arcadia_ini, "6"),
-         {"SETTINGS", "arcadia.ini"},
-         {},
-         "ARCADIA",
-         arcadia_ini,
-         "6",
-         {plain_ini, plain_state, pipbug_ini, pipbug_state}},
-        {"a plain session after that",
-         {},
-         {},
-         {},
-         "PIPBUG",
-         plain_ini,
-         "9",
-         {arcadia_ini, arcadia_state}},
+        {"", {"SETMACHINE PIPBUG"}, "PIPBUG", "9"},
+        {"arcadia.ini", {}, "ARCADIA", "6", copy_as("Brindlemox.ini", "arcadia.ini", "6")},
+        {"", {}, "PIPBUG", "9"},
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.what);
+    for (std::size_t i = 0; i < std::size(steps); i++) {
+        const auto& s = steps[i];
+        SCOPED_TRACE("step " + std::to_string(i) + ": " + s.file);
         if (s.before) s.before();
-        std::map<fs::path, std::string> kept;
-        for (const fs::path& file : s.left_alone) {
-            ASSERT_TRUE(fs::is_regular_file(file)) << file;
-            kept[file] = test_read_file(file);
-        }
-        EXPECT_EQ(session(s.args, s.lines), s.machine);
-        for (const auto& [file, bytes] : kept)
+        const std::string own_ini = *s.file ? s.file : "Brindlemox.ini";
+        const std::string own_state = *s.file ? "AUTOSAVE-" + own_ini + ".COS" : "AUTOSAVE.COS";
+        std::map<fs::path, std::string> others; // every other settings file and autosave
+        for (const fs::path& dir : {configs(), games()})
+            for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+                const std::string name = e.path().filename().string();
+                if (name != own_ini && name != own_state &&
+                    (e.path().extension() == ".ini" || e.path().extension() == ".COS"))
+                    others[e.path()] = test_read_file(e.path());
+            }
+        std::vector<std::string> args;
+        if (*s.file) args = {"SETTINGS", s.file};
+        EXPECT_EQ(session(args, s.lines), s.machine);
+        for (const auto& [file, bytes] : others)
             EXPECT_TRUE(test_read_file(file) == bytes) << file << " was written";
-        const std::vector<std::string> lines = text_lines(test_read_file(s.written));
+        EXPECT_TRUE(fs::is_regular_file(games() / own_state));
+        const std::vector<std::string> lines = text_lines(test_read_file(configs() / own_ini));
         if (s.map) {
             EXPECT_EQ(lines.at(line_of(lines, "memorymap")), std::string("memorymap=") + s.map);
         }
@@ -256,10 +204,10 @@ TEST_F(SettingsEdits, ASessionOnANamedFileRunsItsMachineAndWritesOnlyItsFiles) {
     // A named file that is not a settings file: the run ends before its
     // session, and no other file's settings stand in for it.
     test_write_file(configs() / "notes.ini", "my notes\n");
-    const std::string plain = test_read_file(plain_ini);
+    const std::string plain = test_read_file(configs() / "Brindlemox.ini");
     EXPECT_EQ(batch({"SETTINGS", "notes.ini"}), 1) << log();
     EXPECT_NE(log().find("Not a settings file!"), std::string::npos) << log();
     EXPECT_EQ(test_read_file(configs() / "notes.ini"), "my notes\n");
-    EXPECT_EQ(test_read_file(plain_ini), plain);
+    EXPECT_EQ(test_read_file(configs() / "Brindlemox.ini"), plain);
     EXPECT_FALSE(fs::exists(games() / "AUTOSAVE-notes.ini.COS"));
 }
