@@ -403,8 +403,9 @@ bool settings_walk() {
     const PrefsUserChoice users_own(!reading());
     char version[16];
     std::snprintf(version, sizeof version, "%s", INI_VERSION);
-    // A settings file begins with its version line; other text is something else.
-    if (reading() && !ini_at_key("version")) {
+    // A settings file begins with its version line (after blank lines or
+    // comments, if any); other text is something else.
+    if (reading() && !ini_first_key_is("version")) {
         con_printf("Not a settings file!\n");
         return false;
     }

@@ -91,6 +91,17 @@ class DesktopProgram : public ProgramTest {
         ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
     }
 
+    // Project > Quit > Yes on the Arcadia: the notice waits until OK, then
+    // the program ends with 0. Check with ASSERT_NO_FATAL_FAILURE.
+    void quit_and_read_the_notice(const XWindow& main) {
+        ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
+        keys("Return"); // OK
+        EXPECT_EQ(wait_exit(), 0) << log();
+        pid = -1;
+    }
+
     // The TWIN started on the display with `tape` in papertape unit 0 and the
     // Papertape Units window open: that window (no name when it did not open).
     XWindow papertape_units(const fs::path& tape) {
@@ -158,13 +169,8 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
 
     const XWindow main = wait_for("Brindlemox ", false);
     ASSERT_FALSE(main.name.empty());
-    // The quit window is titled with the machine's title alone.
-    ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
-    keys("Return"); // OK
-    EXPECT_EQ(wait_exit(), 0) << log();
-    pid = -1;
+    // The quit window is titled with the machine's title alone (Brindlemox 36.4).
+    ASSERT_NO_FATAL_FAILURE(quit_and_read_the_notice(main));
     const std::string said = log();
     for (const char* name : {"take.gif", "take.wav", "take.cor"})
         EXPECT_NE(said.find("Can't write to " + (dir / name).string() + ": No space left on device!"),
@@ -200,6 +206,22 @@ TEST_F(DesktopProgram, ADisplayLostOnTheWayOutIsSaid) {
     EXPECT_NE(kept.find("Hit code breakpoint at $0"), std::string::npos) << kept;
     EXPECT_NE(kept.find(named), std::string::npos) << kept;
     EXPECT_NE(kept.find("Closed RAM:Brindlemox.log at "), std::string::npos) << kept;
+}
+
+// The settings and the high scores cannot be written on the way out (a
+// folder took each file's name while the session ran): after Project > Quit
+// > Yes the notice is up and waits for OK, and the console names both.
+TEST_F(DesktopProgram, QuitFromTheMenuShowsSettingsAndHighScoresNotSaved) {
+    const XWindow main = start_on_display();
+    ASSERT_FALSE(main.name.empty()) << log();
+    for (const char* file : {"Brindlemox.ini", "Brindlemox.hgh"}) {
+        fs::remove(home.path() / "Configs" / file);
+        fs::create_directories(home.path() / "Configs" / file / "mine");
+    }
+    ASSERT_NO_FATAL_FAILURE(quit_and_read_the_notice(main));
+    for (const char* what : {"Settings not saved: ", "High scores not saved: "})
+        EXPECT_NE(log().find(what), std::string::npos) << what << log();
+    EXPECT_TRUE(fs::is_directory(home.path() / "Configs" / "Brindlemox.ini" / "mine"));
 }
 
 // In the debugger's command line cursor up recalls the commands given before,
