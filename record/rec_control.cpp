@@ -587,8 +587,8 @@ void rec_start(int kind) {
         ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_REFRESH_WINDOWS);
         return;
     }
-    if (rec_state != REC_RECORDING) rec_stop_all();
-
+    // A playback goes on while the requester is open, and after it is put
+    // away; the state saved ends it (state_save_file).
     char name[FILE_NAME_SIZE];
     std::memcpy(name, file_name_buffer, sizeof name);
     const char* slash = std::strrchr(name, '/');

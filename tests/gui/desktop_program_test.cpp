@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -674,10 +675,10 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     EXPECT_FALSE(wait_for("Brindlemox Interton 36.4: s1.cos").name.empty()) << log();
 }
 
-// Project > Open... (Ctrl+O) put away with Escape, or confirmed with no name
-// (which only reads the drawer again), changes nothing: the recording being
-// played back plays on.
-TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
+// Project > Open... (Ctrl+O) and Save state as... (Ctrl+S) put away with
+// Escape, or Open... confirmed with no name (which only reads the drawer
+// again), change nothing: the recording being played back plays on.
+TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
     ASSERT_FALSE(start_on_display().name.empty()) << log();
     const fs::path state = home.path() / "take.cos";
     ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
@@ -692,17 +693,59 @@ TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
         return false;
     };
     ASSERT_TRUE(playing()) << log();
-    const std::string title = "Open Game/State/Recording/Tape/Disk";
-    for (const char* away : {"Escape", "ctrl+a BackSpace Return"}) {
+    struct Requester {
+        const char *keys, *title;
+        std::vector<const char*> ways_away;
+    };
+    const Requester requesters[] = {
+        {"ctrl+o", "Open Game/State/Recording/Tape/Disk", {"Escape", "ctrl+a BackSpace Return"}},
+        {"ctrl+s", "Save State", {"Escape"}}};
+    for (const auto& [keys_down, title, ways_away] : requesters) {
+        for (const char* away : ways_away) {
+            SCOPED_TRACE(std::string(title) + " put away with " + away);
+            focus_main();
+            keys(keys_down);
+            ASSERT_FALSE(wait_for(title).name.empty()) << log();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            keys(away);
+            ASSERT_TRUE(wait_for(title, true, true).name.empty());
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(playing()) << "the title no longer says so";
+            // Restart playback is offered only while a recording plays.
+            EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped";
+        }
+    }
+}
+
+// A key held for the Selbstbaucomputer (its keyboard port reads the held
+// key, keystrokes not queued) and let go in a requester, the Open requester
+// or the Audit Results message: once the requester is put away the guest
+// reads no key, without the main window being clicked first.
+TEST_F(DesktopProgram, AKeyLetGoInARequesterIsUpForTheGuest) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    std::string result;
+    send("SETMACHINE SELBST", &result); // 5: its ROM images are missing
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.QUEUEKEYSTROKES"), 0); // off: the latch
+    const auto port7 = [&] {
+        std::string read;
+        EXPECT_EQ(send("DEBUGGER \"READPORT 7\"", &read), 0);
+        return read.substr(0, read.find('\n'));
+    };
+    const std::pair<const char*, const char*> requesters[] = {
+        {"ctrl+o", "Open Game/State/Recording/Tape/Disk"}, {"ctrl+shift+g", "Audit Results"}};
+    for (const auto& [keys_down, title] : requesters) {
+        SCOPED_TRACE(title);
         focus_main();
-        keys("ctrl+o");
+        x.run("/usr/bin/xdotool keydown a");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(port7(), "$41");
+        keys(keys_down);
         ASSERT_FALSE(wait_for(title).name.empty()) << log();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        keys(away);
-        ASSERT_TRUE(wait_for(title, true, true).name.empty()) << away;
+        x.run("/usr/bin/xdotool keyup a");
+        keys("Escape");
+        ASSERT_TRUE(wait_for(title, true, true).name.empty());
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_TRUE(playing()) << "the title no longer says so after " << away;
-        // Restart playback is offered only while a recording plays.
-        EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped after " << away;
+        EXPECT_EQ(port7(), "$80");
     }
 }
