@@ -716,36 +716,3 @@ TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
         }
     }
 }
-
-// A key held for the Selbstbaucomputer (its keyboard port reads the held
-// key, keystrokes not queued) and let go in a requester, the Open requester
-// or the Audit Results message: once the requester is put away the guest
-// reads no key, without the main window being clicked first.
-TEST_F(DesktopProgram, AKeyLetGoInARequesterIsUpForTheGuest) {
-    ASSERT_FALSE(start_on_display().name.empty()) << log();
-    std::string result;
-    send("SETMACHINE SELBST", &result); // 5: its ROM images are missing
-    ASSERT_EQ(ask("MENU SETTINGS.INPUT.QUEUEKEYSTROKES"), 0); // off: the latch
-    const auto port7 = [&] {
-        std::string read;
-        EXPECT_EQ(send("DEBUGGER \"READPORT 7\"", &read), 0);
-        return read.substr(0, read.find('\n'));
-    };
-    const std::pair<const char*, const char*> requesters[] = {
-        {"ctrl+o", "Open Game/State/Recording/Tape/Disk"}, {"ctrl+shift+g", "Audit Results"}};
-    for (const auto& [keys_down, title] : requesters) {
-        SCOPED_TRACE(title);
-        focus_main();
-        x.run("/usr/bin/xdotool keydown a");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_EQ(port7(), "$41");
-        keys(keys_down);
-        ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        x.run("/usr/bin/xdotool keyup a");
-        keys("Escape");
-        ASSERT_TRUE(wait_for(title, true, true).name.empty());
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_EQ(port7(), "$80");
-    }
-}
