@@ -425,13 +425,6 @@ void app_main(int argc, char** argv) {
 
     // 39: the configured machine (which names its own files in the shared buffer).
     const std::string named_file = file_name_buffer;
-    // The machine's set-up, and the autosave resumed, apply their program's
-    // paddle and controller settings (a program not in the games database
-    // gets sensitivity 3; a state holds none of them). Those the settings
-    // file holds are the user's: unless a file is named on the command line,
-    // the session starts with them.
-    const i32 read_sensitivity[2] = {sensitivity_left, sensitivity_right};
-    const u32 read_analog = analog, read_swapped = swapped;
     machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
                    true, true);
     app_acquired.machine_ready = true;
@@ -466,10 +459,6 @@ void app_main(int argc, char** argv) {
         }
         machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);
-        sensitivity_left = read_sensitivity[0];
-        sensitivity_right = read_sensitivity[1];
-        analog = read_analog;
-        swapped = read_swapped;
     }
 
     // 42-47: the main window, the script or the tip, then the loop.

@@ -104,6 +104,62 @@ bool has_known_extension(const std::string& name) {
     return false;
 }
 
+// Where the lines of the expanded text come from. From `line` (a line of the
+// expanded text) on, the lines are those of file `file` from its line `own`
+// on; a `held` stretch (the end mark of an include and the rest of its INCLUDE
+// line) counts as that one line. Sorted by `line`; empty until pass 1 expands
+// a text include, so that a source without one keeps plain line numbers.
+struct LineOrigin {
+    i32 line;
+    size_t file; // in origin_files
+    i32 own;
+    bool held;
+};
+std::vector<LineOrigin> origins;
+std::vector<std::string> origin_files; // the source, then each include as written
+
+// The first origin past expanded line `line`.
+std::vector<LineOrigin>::iterator origin_after(i32 line) {
+    return std::upper_bound(origins.begin(), origins.end(), line,
+                            [](i32 l, const LineOrigin& o) { return l < o.line; });
+}
+
+// The file and own line number of expanded line `line` (origins not empty).
+LineOrigin own_line(i32 line) {
+    const LineOrigin& o = *std::prev(origin_after(line));
+    return {line, o.file, o.held ? o.own : o.own + (line - o.line), false};
+}
+
+// Notes an include expanded at the current line: `lines` line ends were
+// inserted, the file's text holding `file_line_ends` of them; `line_end_after`
+// tells whether the INCLUDE line had its own line end after the insertion.
+void note_include(i32 lines, i32 file_line_ends, bool line_end_after) {
+    const i32 at = asm_line_number;
+    if (origins.empty()) {
+        origin_files.assign(1, asm_source_name);
+        origins.push_back({1, 0, 1, false});
+    }
+    const LineOrigin here = own_line(at);
+    for (LineOrigin& o : origins)
+        if (o.line > at) o.line += lines;
+    origin_files.push_back(asm_include_name);
+    // The file's lines, then its end mark and the rest of the INCLUDE line,
+    // then the including file's next line.
+    const i32 mark = at + file_line_ends + 2;
+    const LineOrigin added[] = {{at + 1, origin_files.size() - 1, 1, false},
+                                {mark, here.file, here.own, true},
+                                {mark + (line_end_after ? 2 : 1), here.file, here.own + 1, false}};
+    origins.insert(origin_after(at), std::begin(added), std::end(added));
+}
+
+// The current line as messages name it: its number, and once the source has
+// text includes, its number in its own file and that file's name.
+std::string line_place() {
+    if (origins.empty()) return std::to_string(asm_line_number);
+    const LineOrigin o = own_line(asm_line_number);
+    return std::to_string(o.own) + " of " + origin_files[o.file];
+}
+
 } // namespace
 
 std::string asm_find_source(std::string name) {
@@ -132,8 +188,7 @@ void caret(bool tabs_as_blanks) {
 }
 
 void report_error(const char* text) {
-    const std::string head =
-        "Error at line " + std::to_string(asm_line_number) + ": " + text + "!\n";
+    const std::string head = "Error at line " + line_place() + ": " + text + "!\n";
     if (asm_first_error.empty()) asm_first_error = head.substr(0, head.size() - 1);
     listing += "*** ";
     listing += head;
@@ -437,11 +492,10 @@ void asm_warning(const char* text) {
     if (asm_pass != 2 && !asm_report_in_pass1) return;
     asm_warning_count++;
     if (!warn) return;
-    char head[400];
-    std::snprintf(head, sizeof head, "Warning at line %d: %s!\n", asm_line_number, text);
+    const std::string head = "Warning at line " + line_place() + ": " + text + "!\n";
     listing += "*** ";
     listing += head;
-    con_printf("%s", head);
+    con_printf("%s", head.c_str());
     caret(false);
 }
 
@@ -600,7 +654,8 @@ bool asm_include() {
         asm_report_in_pass1 = false;
         return false;
     }
-    std::string insert = "\n" + text_lines(text);
+    text = text_lines(text);
+    std::string insert = "\n" + text;
     insert += "\n;END INCLUDE ";
     insert += asm_include_name;
     insert += "\n";
@@ -610,6 +665,11 @@ bool asm_include() {
         asm_report_in_pass1 = false;
         return false;
     }
+    const auto line_ends = [](const std::string& t) {
+        return static_cast<i32>(std::count(t.begin(), t.end(), '\n'));
+    };
+    note_include(line_ends(insert), line_ends(text),
+                 asm_read_index < static_cast<i32>(asm_source.size()));
     asm_source.insert(static_cast<size_t>(asm_read_index), insert);
     asm_report_in_pass1 = false;
     return true;
@@ -693,6 +753,8 @@ void asm_assemble_file() {
     asm_include_tree.clear();
     asm_include_depth = 0;
     include_count = 0;
+    origins.clear();
+    origin_files.clear();
     asm_report_in_pass1 = false;
     asm_start_address = default_start();
     asm_error_report = report_error;
@@ -706,7 +768,13 @@ void asm_assemble_file() {
     asm_source = text_lines(asm_source);
     const PassStart start = pass_start_now();
     begin_pass(1, start);
-    run_pass();
+    {
+        // Nothing pass 1 emitted stays: with a label further down counting 0
+        // there, its code may lie where pass 2 puts none.
+        const std::vector<u8> memory(guest_memory, guest_memory + GUEST_MEMORY_SIZE);
+        run_pass();
+        std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
+    }
     if (!stopped) {
         begin_pass(2, start);
         const bool ran_out = run_pass();
@@ -807,6 +875,8 @@ void asm_reset() {
     asm_include_depth = 0;
     asm_include_tree.clear();
     asm_include_name[0] = 0;
+    origins.clear();
+    origin_files.clear();
     asm_report_in_pass1 = false;
     asm_warning_count = 0;
     asm_listing_file = nullptr;

@@ -632,7 +632,7 @@ void binbug_serialise(u32) {
     state_field_u32_full(&fdc_spin_down_frame);
     if (state_applying())
         for (int d = 0; d < 2; d++) {
-            drives[d].file_name[0] = 0;
+            floppy_forget_file(d);
             disk_list_dispatch(1, d);
         }
 }

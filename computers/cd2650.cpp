@@ -420,7 +420,7 @@ void cd2650_serialise(u32) {
     if (state_applying()) {
         cd2650_load_charset();
         for (int d = 0; d < FLOPPY_DRIVES; d++) {
-            drives[d].file_name[0] = 0;
+            floppy_forget_file(d);
             disk_list_dispatch(1, d);
         }
     }

@@ -346,7 +346,7 @@ void twin_setup() {
         drives[d].head_track = drives[d].head_sector = 0;
         drives[d].byte_index = 0;
         drives[d].present = 0;
-        drives[d].file_name[0] = 0;
+        floppy_forget_file(d);
     }
     twin_sdos_format(0);
     guest_roms_report();
@@ -877,7 +877,7 @@ void twin_serialise(u32) {
     beeper_countdowns[1] = other_sound;
     service_level = -1;
     for (int d = 0; d < 2; d++) {
-        drives[d].file_name[0] = 0;
+        floppy_forget_file(d);
         floppy_clear_watch_bits(d);
         twin_sdos_list_directory(1, d);
     }

@@ -34,6 +34,10 @@ extern i32 autofire_duty, autofire_period; // autofire timing in frames
 // So is a switch that would drop a changed disk or tape while nobody can be
 // asked (a command of the port): the disk or tape is named and kept.
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
+// Finishes every output in progress: a recording and what it generates, and
+// the printers' pages half printed (saved with "eachpage" on). A machine
+// switch, and every way out of the program, calls it.
+void emu_finish_outputs();
 // Why the last machine_switch was refused for a kept disk or tape ("the disk
 // in drive 0 was changed and not saved"); "" otherwise. Forgotten once taken.
 std::string machine_take_switch_refusal();

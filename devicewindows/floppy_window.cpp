@@ -754,11 +754,13 @@ void create_disk(int drive) {
     gui_floppy_window_refresh(3, drive);
 }
 
+// The whole records change places: each disk takes its file's name and
+// identity and its changed mark along.
 void swap_disks() {
     static FloppyDrive spare;
-    std::memcpy(&spare, &drives[0], sizeof spare);
-    std::memcpy(&drives[0], &drives[1], sizeof spare);
-    std::memcpy(&drives[1], &spare, sizeof spare);
+    spare = drives[0];
+    drives[0] = drives[1];
+    drives[1] = spare;
     std::swap(write_protect[0], write_protect[1]);
     gui_floppy_window_refresh(3, 0);
     gui_floppy_window_refresh(3, 1);

@@ -47,9 +47,6 @@ constexpr DiskGeometry GEOMETRIES[] = {
 // An image file is never larger than this (the TWIN's own format).
 constexpr u64 IMAGE_FILE_LIMIT = 320320;
 
-// What each drive's file was when its disk was read from it or last written.
-FileIdentity took[FLOPPY_DRIVES];
-
 bool drive_ok(int drive) {
     return drive >= 0 && drive < FLOPPY_DRIVES;
 }
@@ -122,7 +119,7 @@ void floppy_take_image(int drive, const u8* image, const char* path) {
     FloppyDrive& d = drives[drive];
     std::memcpy(d.image, image, floppy_geometry().image_bytes);
     std::snprintf(d.file_name, sizeof d.file_name, "%s", path ? path : "");
-    took[drive] = d.file_name[0] ? file_identity_at(path_to_host(d.file_name)) : FileIdentity{};
+    d.file_identity = d.file_name[0] ? file_identity_at(path_to_host(d.file_name)) : FileIdentity{};
     floppy_clear_watch_bits(drive);
     d.present = 1;
     d.changed = 0;
@@ -148,7 +145,7 @@ void floppy_leave_machine(u32 new_machine) {
         floppy_release_disk(d, "Drop", false);
         drives[d].present = 0;
         drives[d].changed = 0;
-        if (!same_system) drives[d].file_name[0] = 0;
+        if (!same_system) floppy_forget_file(d);
     }
 }
 
@@ -283,7 +280,7 @@ bool disk_save_image(int drive) {
                 ? ""
                 : file_identity_refusal(
                       ("Can't write the disk in drive " + std::to_string(drive) + " back").c_str(),
-                      host, took[drive]);
+                      host, d.file_identity);
         // Another file under the new name is replaced only when the user says so.
         if (std::strcmp(name, given) != 0 && file_exists(host)) {
             const int answer = ask_replace(drive, host);
@@ -308,7 +305,7 @@ bool disk_save_image(int drive) {
     if (std::strcmp(name, given) != 0)
         con_printf("The disk in drive %d was saved as %s.\n", drive, host.c_str());
     std::snprintf(d.file_name, sizeof d.file_name, "%s", name);
-    took[drive] = file_identity_at(host);
+    d.file_identity = file_identity_at(host);
     d.changed = 0;
     floppy_refresh(3, drive);
     return true;
@@ -316,7 +313,13 @@ bool disk_save_image(int drive) {
 
 const FileIdentity& floppy_file_identity(int drive) {
     static const FileIdentity none;
-    return drive_ok(drive) ? took[drive] : none;
+    return drive_ok(drive) ? drives[drive].file_identity : none;
+}
+
+void floppy_forget_file(int drive) {
+    if (!drive_ok(drive)) return;
+    drives[drive].file_name[0] = 0;
+    drives[drive].file_identity = FileIdentity{};
 }
 
 // ---- the controller side ------------------------------------------------------------------
@@ -455,9 +458,9 @@ void floppy_refresh(int scope, int drive) {
 }
 
 void floppy_reset() {
-    std::memset(drives, 0, sizeof drives);
-    for (FileIdentity& id : took)
-        id = FileIdentity{};
+    static const FloppyDrive empty{};
+    for (FloppyDrive& d : drives)
+        d = empty;
     fdc_current_drive = 0;
     fdc_mode = FDC_IDLE;
     fdc_spin_down_frame = -1;

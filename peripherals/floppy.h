@@ -45,8 +45,13 @@ struct FloppyDrive {
     u32 byte_index; // the next byte to transfer within the sector
     u32 view_offset; // image offset of the sector the window shows (the head's after a transfer)
     u32 write_protect; // drives 2 and 3; drives 0 and 1 follow their settings
+    // The disk's file: its name, what the file was when the disk was read
+    // from it or last written to, and whether the disk changed since. They
+    // are one record with the image, so that a disk moved to another drive
+    // (Swap disks) takes them along and is written back only over its own file.
     u8 changed; // the image was written since it was inserted, created or saved
     char file_name[FLOPPY_NAME_SIZE]; // host path; "" for a disk never saved
+    FileIdentity file_identity;       // unknown for a disk that has no file
     u16 first_cluster[79];            // TWIN: each entry's first cluster
     u32 file_size[78];                // TWIN: each entry's size in bytes
     char name_cache[FLOPPY_ENTRIES][11]; // "" a free entry
@@ -126,6 +131,9 @@ bool disk_save_image(int drive);
 // The file the disk in `drive` came from or was last written to, as it was
 // then (unknown for a disk that has no file).
 const FileIdentity& floppy_file_identity(int drive);
+// The disk in `drive` belongs to no file any more (one a save state brought,
+// a drive left for another disk system): its name and identity go together.
+void floppy_forget_file(int drive);
 // The name a message gives the drive's disk: the file part of its file
 // name in quotes, or "a new disk" for one never saved.
 std::string floppy_disk_name(int drive);

@@ -135,3 +135,50 @@ TEST_F(AsmPort, ASwitchFurtherDownDoesNotReachTheLinesAboveIt) {
         EXPECT_EQ(object.size() - object.find(':', lf), 9u) << object; // ":SSSS00\r\n"
     }
 }
+
+// The debugger's ASM on the machines that keep .aof and .tvc objects: an origin
+// at a label further down leaves guest memory below it as it was (pass 1 took
+// the label for 0) and gives the object file the origin written as a number
+// gives.
+TEST_F(AsmPort, AnOriginAtALabelFurtherDownLeavesMemoryAndObjectAsANumberDoes) {
+    for (const char* machine : {"PIPBUG", "ELEKTOR"}) {
+        SCOPED_TRACE(machine);
+        std::string result;
+        ASSERT_EQ(send(std::string("SETMACHINE ") + machine, &result) % 5, 0) << result;
+        std::string objects[2];
+        for (int forward = 0; forward < 2; forward++) {
+            const std::string name = std::string("top") + machine + std::to_string(forward);
+            test_write_file(home.path() / "Projects" / (name + ".asm"),
+                            std::string("\tORG ") + (forward ? "TOP" : "$900") +
+                                "\nMAIN:\tLODI,R0 5\n\tBCTR,UN MAIN\nTOP\tEQU $900\n\tEND TOP\n");
+            fine("FILL 0 F 77");
+            fine("FILL 900 90F 77");
+            EXPECT_EQ(send("DEBUGGER \"ASM " + name + "\"", &result), 0) << result;
+            EXPECT_NE(result.find("OK."), std::string::npos) << result;
+            EXPECT_EQ(fine("D 0 7").rfind("$0000: 77 77 77 77 77 77 77 77", 0), 0u);
+            EXPECT_EQ(fine("D 900 907").rfind("$0900: 04 05 1B 7C 77 77 77 77", 0), 0u);
+            EXPECT_NE(fine("= MAIN").find("$900\n"), std::string::npos);
+            const std::string ext = std::string(machine) == "PIPBUG" ? ".aof" : ".tvc";
+            objects[forward] = test_read_file(home.path() / "Projects" / (name + ext));
+        }
+        EXPECT_FALSE(objects[0].empty());
+        EXPECT_EQ(objects[1], objects[0]);
+    }
+}
+
+// The debugger's ASM names the file and its own line of an error once the
+// source includes another: in the include, and after it returns.
+TEST_F(AsmPort, AnErrorAfterAnIncludeNamesItsFileAndLine) {
+    test_write_file(home.path() / "Projects" / "main.asm",
+                    "\tORG 0\n\tINCLUDE sub.asm\n\tLODI,R0 300\n\tEND 0\n");
+    test_write_file(home.path() / "Projects" / "sub.asm", "\tDB 1\n\tDB 256\n\tDB 3\n");
+    std::string result;
+    EXPECT_EQ(send("DEBUGGER \"ASM main\"", &result), 10) << result;
+    EXPECT_NE(
+        result.find("Error at line 2 of sub.asm: immediate value out of range!\n$0001:  DB 256\n"),
+        std::string::npos)
+        << result;
+    EXPECT_NE(result.find("Error at line 3 of main.asm: immediate value out of range!\n"),
+              std::string::npos)
+        << result;
+}

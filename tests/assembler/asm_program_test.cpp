@@ -16,6 +16,7 @@
 #include <fstream>
 #include <regex>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -712,4 +713,141 @@ TEST_F(AsmProgram, TheBinaryImageReachesTheHighestByteEmitted) {
         EXPECT_EQ(object_bytes(source, 0x100, 3), std::string("\x01\x02\x03", 3));
     }
     EXPECT_EQ(object_bytes(dir / "back.asm", 0x10, 1), std::string("\x04", 1));
+}
+
+// Pass 1 only measures. A source whose origin, reservation, fill or alignment
+// waits for a label further down (it counts 0 in pass 1) gives the object file,
+// listing code and symbol table of the same source with the value written in:
+// nothing pass 1 stored at the places it took stays behind, in any notation.
+// An origin that pass 2 finds elsewhere than pass 1 is an error: no object.
+TEST_F(AsmProgram, PassOneLeavesNothingBehindWhenALabelFurtherDownPlacesCode) {
+    const fs::path dir = home.path() / "src";
+    const struct {
+        const char* name;
+        int notation;
+        const char* source; // `@` stands for the operand
+        const char *forward, *literal;
+    } cases[] = {
+        {"org", 0, "\tORG @\nMAIN:\tLODI,R0 5\n\tBCTR,UN MAIN\nTOP\tEQU $500\n\tEND TOP\n", "TOP",
+         "$500"},
+        {"res", 1, "\tORG $500\n\tRES @\nL:\tDB 1\n\tBR L\nN\tEQU 4\n\tEND L\n", "N", "4"},
+        {"orgf", 0, "\tORG $500\n\tORGF @,$AA\n\tHALT\n\tORG $520\n\tHALT\nN\tEQU 4\n\tEND\n",
+         "$510-N", "$50C"},
+        {"loc", 2, "\t.LOC @\nMAIN:\tLOAD A,#5\n\tJUMP MAIN\nTOP:\t.EQU 16'500\n\t.END MAIN\n",
+         "TOP", "16'500"},
+        {"align", 3, "\t.LOC 16'501\n\t.ALIGN @\nL:\t.DATA.8 1\nN:\t.EQU 16\n\t.END L\n", "N",
+         "16"},
+        {"ieee", 4, "\tORG @\nMAIN:\tLD .0,#5\n\tBR /MAIN\nTOP:\tEQU H'500'\n\tEND MAIN\n", "TOP",
+         "H'500'"},
+    };
+    // The listing's address and code columns and its user labels with their
+    // values (whether a label is used differs between the two sources).
+    const auto code_and_labels = [](const std::string& listing) {
+        static const std::regex code_line("^[0-9A-F]{4}  .{8}:");
+        const std::size_t labels = std::min(listing.find(";User-defined:"), listing.size());
+        std::istringstream lines(listing.substr(0, labels));
+        std::string kept;
+        for (std::string line; std::getline(lines, line);)
+            if (std::regex_search(line, code_line)) kept += line.substr(0, 15) + "\n";
+        return kept + std::regex_replace(listing.substr(labels), std::regex(" +;Unused"), "");
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string settings = in_notation(c.notation);
+        std::string objects[2], listings[2];
+        for (int forward = 0; forward < 2; forward++) {
+            std::string text = c.source;
+            text.replace(text.find('@'), 1, forward ? c.forward : c.literal);
+            const fs::path source = dir / (std::string(c.name) + std::to_string(forward) + ".asm");
+            test_write_file(source, text);
+            const Outcome run = launch({settings, "ASM", source.string()}, true);
+            EXPECT_EQ(run.code, 0) << run.err;
+            objects[forward] = test_read_file(fs::path(source).replace_extension(".bin"));
+            listings[forward] =
+                code_and_labels(test_read_file(fs::path(source).replace_extension(".lst")));
+        }
+        ASSERT_GT(objects[0].size(), 0x500u);
+        EXPECT_EQ(objects[1].size(), objects[0].size());
+        const auto differ = std::mismatch(objects[0].begin(), objects[0].end(), objects[1].begin(),
+                                          objects[1].end());
+        EXPECT_EQ(differ.first - objects[0].begin(), objects[0].end() - objects[0].begin())
+            << "the objects differ at this offset";
+        EXPECT_EQ(listings[1], listings[0]);
+    }
+
+    const fs::path moved = dir / "moved.asm";
+    test_write_file(moved, "\tORG TOP\n\tDB 1,2,3\nTOP:\tHALT\n\tEND\n");
+    const Outcome run = assemble(moved);
+    EXPECT_EQ(run.code, 10) << run.err;
+    EXPECT_TRUE(has(run.err, "Error at line 3: label used before its value was known")) << run.err;
+    EXPECT_FALSE(fs::exists(fs::path(moved).replace_extension(".bin")));
+}
+
+// Once a source includes another, every error and warning names the file it
+// is in and the line in that file: in an include nested two deep, after each
+// include returns, at the missing END, in each notation that includes and
+// whatever the included file's line ends. The caret line shows that line, and
+// the listing holds the same message. A source without an include keeps the
+// plain line numbers.
+TEST_F(AsmProgram, MessagesNameTheIncludedFileAndItsOwnLine) {
+    const fs::path dir = home.path() / "src";
+    const struct {
+        int notation;
+        const char *include, *origin, *data, *ignored, *warning, *end_warning, *line_end;
+    } cases[] = {
+        {0, "INCLUDE", "ORG", "DB", "PAGE", "ignoring directive PAGE", "missing END/.END directive",
+         "\n"},
+        {1, "INCL", "ORG", "DATA", "PAGE", "ignoring directive PAGE", "missing END/.END directive",
+         "\r"},
+        {2, ".INCLUDE", ".LOC", ".DATA.8", ".TITLE", "ignoring directive", "missing .END directive",
+         "\r\n"},
+        {3, ".INCLUDE", ".LOC", ".DATA.8", ".TITLE", "ignoring directive", "missing .END directive",
+         "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notation);
+        const std::string tab = "\t", data = tab + c.data + " ";
+        const fs::path main = dir / ("main" + std::to_string(c.notation) + ".asm");
+        test_write_file(main,
+                        tab + c.origin + " 0\n" + tab + c.include + " a.inc\n" + data + "300\n");
+        test_write_file(dir / "a.inc",
+                        data + "1\n" + tab + c.include + " b.inc\n" + data + "301\n");
+        const std::string b =
+            tab + c.ignored + "\n" + data + "302\n" + tab + c.include + " none.inc\n";
+        test_write_file(dir / "b.inc", std::regex_replace(b, std::regex("\n"), c.line_end));
+        const Outcome run = assemble_in(c.notation, main);
+        EXPECT_EQ(run.code, 10) << run.err;
+        const std::string listing = test_read_file(fs::path(main).replace_extension(".lst"));
+        const std::string messages[] = {
+            std::string("Warning at line 1 of b.inc: ") + c.warning + "!\n$0001:  " + c.ignored +
+                "\n",
+            "Error at line 2 of b.inc: immediate value out of range!\n$0001:  " +
+                std::string(c.data) + " 302\n",
+            "Error at line 3 of b.inc: can't open include file for reading (looked for ",
+            "Error at line 3 of a.inc: immediate value out of range!\n$0002:  " +
+                std::string(c.data) + " 301\n",
+            "Error at line 3 of " + main.string() + ": immediate value out of range!\n",
+            "Warning at line 4 of " + main.string() + ": " + c.end_warning + "!\n",
+        };
+        for (const std::string& message : messages) {
+            EXPECT_TRUE(has(run.err, message)) << message << "\n---\n" << run.err;
+            const std::string head = message.substr(0, message.find('\n'));
+            EXPECT_TRUE(has(listing, "*** " + head)) << head << "\n---\n" << listing;
+        }
+    }
+
+    // Without an include, in every notation, the line is the source's alone.
+    for (int notation = 0; notation <= 4; notation++) {
+        SCOPED_TRACE(notation);
+        const char* data = notation == 2 || notation == 3 ? ".DATA.8"
+                           : notation == 4                ? "DATA"
+                                                          : "DB";
+        const char* origin = notation == 2 || notation == 3 ? ".LOC" : "ORG";
+        const fs::path plain = dir / ("plain" + std::to_string(notation) + ".asm");
+        test_write_file(plain,
+                        std::string("\t") + origin + " 0\n\t" + data + " 1\n\t" + data + " 300\n");
+        const Outcome run = assemble_in(notation, plain);
+        EXPECT_TRUE(has(run.err, "\nError at line 3: immediate value out of range!\n")) << run.err;
+        EXPECT_TRUE(has(run.err, "\nWarning at line 4: missing ")) << run.err;
+    }
 }

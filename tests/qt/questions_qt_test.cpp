@@ -551,3 +551,117 @@ TEST_F(QuestionsQt, AKeyLetGoInARequesterIsUpForTheGuest) {
         EXPECT_EQ(held(), 0);
     }
 }
+
+// A disk that moves takes what is known of its file along: Swap disks (two
+// disks, one into an empty drive either way), a state that brings it, Revert,
+// a disk saved under another name after its file was replaced. Update disk...
+// then writes the file the disk belongs to now, asking for a name only for a
+// disk that has none, and leaves every other file alone; a file another
+// program put in that one's place is still kept.
+TEST_F(QuestionsQt, AnUpdateAfterADiskMovedWritesItsOwnFile) {
+    const fs::path home = path_progdir();
+    const fs::path f0 = home / "f0.img", f1 = home / "f1.img", g = home / "g.img",
+                   h = home / "h.img", state = home / "s.cos";
+    const auto window = [] {
+        event_pass();
+        gui_open_floppy_window(0);
+        event_pass();
+        return gui_subwin_window[TW_FLOPPY];
+    };
+    const auto of = [](int base, int drive) { return base + (drive == 1 ? GID_FD_DRIVE1 : 0); };
+    const auto open = [](const fs::path& file) { EXPECT_EQ(command("OPEN " + file.string()), 0); };
+    const auto replace = [&](const fs::path& file) {
+        std::ofstream(home / "theirs") << "theirs";
+        fs::rename(home / "theirs", file);
+    };
+    const auto byte_at = [](const fs::path& file, std::size_t at) {
+        const std::string bytes = contents(file);
+        return bytes.size() > at ? bytes[at] : '\0';
+    };
+    // Update disk... on drive 1, answered with the name `file` (after a
+    // warning, with `warned`).
+    const auto name_it = [&](const fs::path& file, bool warned) {
+        User user(0);
+        user.file = save_as(file);
+        click(window(), of(GID_FD_UPDATE, 1));
+        EXPECT_EQ(user.asked.size(), warned ? 1u : 0u);
+        EXPECT_EQ(byte_at(file, 0x4000), '\x44'); // track 4 of f0.img
+    };
+    const auto state_of_f0 = [&] {
+        open(f0);
+        ASSERT_EQ(command("SAVEAS " + state.string()), 0);
+        open(state);
+        ASSERT_STREQ(drives[1].file_name, "");
+    };
+    struct Way {
+        const char* name;
+        int drive;        // where the disk ends up
+        fs::path file;    // the file it belongs to there
+        std::function<void()> move;
+    };
+    const auto swap = [&] { click(window(), GID_FD_SWAP); };
+    const auto eject = [&](int drive) { click(window(), of(GID_FD_EJECT, drive)); };
+    const Way ways[] = {
+        {"Swap disks", 0, f0, [&] { open(f0); open(f1); swap(); }},
+        {"Swap disks into an empty drive 0", 0, f0, [&] { open(f0); eject(0); swap(); }},
+        {"Swap disks into an empty drive 1", 1, f1, [&] { open(f0); open(f1); eject(1); swap(); }},
+        {"Save as... after the file was replaced", 1, g,
+         [&] { open(f0); replace(f0); name_it(g, true); }},
+        {"a state that brings it", 1, g, [&] { state_of_f0(); name_it(g, false); }},
+        {"Revert", 1, h,
+         [&] {
+             state_of_f0();
+             name_it(g, false);
+             ASSERT_EQ(command("REVERT"), 0);
+             name_it(h, false);
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        command("SETMACHINE TWIN"); // a new system disk in drive 0
+        for (const fs::path& file : {g, h})
+            fs::remove(file);
+        std::ofstream(f0, std::ios::binary) << twin_image();
+        std::ofstream(f1, std::ios::binary) << std::string(315392, '\x11');
+        way.move();
+        const int d = way.drive;
+        ASSERT_TRUE(drives[d].present);
+        ASSERT_EQ(command("DEBUGGER \"DRIVE " + std::to_string(d) + "\""), 0);
+        ASSERT_EQ(command("DEBUGGER \"FPOKE 4000 5A\""), 0);
+        // Every file but the disk's own, as it is before the update.
+        const auto others = [&] {
+            std::string all;
+            for (const fs::path& file : {f0, f1, g, h})
+                if (file != way.file && fs::exists(file)) all += file.string() + contents(file);
+            return all;
+        };
+        const std::string before = others();
+        {
+            User user(0);
+            click(window(), of(GID_FD_UPDATE, d));
+            EXPECT_TRUE(user.asked.empty()) << user.asked[0];
+        }
+        EXPECT_EQ(byte_at(way.file, 0x4000), '\x5A');
+        EXPECT_FALSE(drives[d].changed);
+        EXPECT_TRUE(others() == before) << "another file was written";
+        std::string said;
+        EXPECT_EQ(command("OPEN " + way.file.string(), &said), 5);
+        EXPECT_EQ(said, way.file.string() + " is already in drive " + std::to_string(d) +
+                            "; it stays there as it is.\n");
+
+        replace(way.file);
+        ASSERT_EQ(command("DEBUGGER \"FPOKE 4001 5B\""), 0);
+        {
+            User user(0, {"OK"});
+            click(window(), of(GID_FD_UPDATE, d));
+            ASSERT_EQ(user.asked.size(), 1u);
+            EXPECT_EQ(user.asked[0], "Can't write the disk in drive " + std::to_string(d) +
+                                         " back: its file " + way.file.string() +
+                                         " was replaced by another file since it went in.");
+        }
+        EXPECT_EQ(contents(way.file), "theirs");
+        EXPECT_TRUE(drives[d].changed);
+        User user(0, {"Eject"});
+        click(window(), of(GID_FD_EJECT, d));
+    }
+}
