@@ -107,14 +107,16 @@ void machine_adapt_opcode_tables() {
     ui_mark(UI_OPCODES);
 }
 
-// A standard the machine never runs in has no rate; its period falls back to
-// the nominal one so that a forced standard still paces sensibly.
+// A standard the machine never runs in has no rate; it falls back to the
+// nominal one so that a forced standard still paces sensibly.
+double machine_frame_rate(int standard) {
+    const double rate = machine_desc().refresh_rate[standard & 1];
+    return exactspeed || rate <= 0.0 ? (standard & 1) == 0 ? 60.0 : 50.0 : rate;
+}
+
 static void compute_frame_periods() {
-    for (int standard = 0; standard < 2; standard++) {
-        double rate = machine_desc().refresh_rate[standard];
-        if (exactspeed || rate <= 0.0) rate = standard == 0 ? 60.0 : 50.0;
-        frame_period_us[standard] = frame_period_of_rate(rate);
-    }
+    for (int standard = 0; standard < 2; standard++)
+        frame_period_us[standard] = frame_period_of_rate(machine_frame_rate(standard));
 }
 
 static bool switch_refused(int new_machine, int new_memmap) {

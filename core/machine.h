@@ -104,6 +104,10 @@ void machine_controls_layout();
 
 // The frame period of a refresh rate: 1,000,000 us divided by it, truncated.
 u32 frame_period_of_rate(double rate);
+// The frames per second the current machine runs in video standard
+// `standard` (0 or 1): its own rate, or 60 or 50 with "exactspeed" on and in
+// a standard it never runs in.
+double machine_frame_rate(int standard);
 
 // The built-in state file of a memory map ("" when it has none).
 const char* memmap_state_file_name(u32 map);

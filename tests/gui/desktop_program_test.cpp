@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -696,10 +697,10 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     EXPECT_FALSE(wait_for("Brindlemox Interton 36.4: s1.cos").name.empty()) << log();
 }
 
-// Project > Open... (Ctrl+O) put away with Escape, or confirmed with no name
-// (which only reads the drawer again), changes nothing: the recording being
-// played back plays on.
-TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
+// Project > Open... (Ctrl+O) and Save state as... (Ctrl+S) put away with
+// Escape, or Open... confirmed with no name (which only reads the drawer
+// again), change nothing: the recording being played back plays on.
+TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
     ASSERT_FALSE(start_on_display().name.empty()) << log();
     const fs::path state = home.path() / "take.cos";
     ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
@@ -714,17 +715,26 @@ TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
         return false;
     };
     ASSERT_TRUE(playing()) << log();
-    const std::string title = "Open Game/State/Recording/Tape/Disk";
-    for (const char* away : {"Escape", "ctrl+a BackSpace Return"}) {
-        focus_main();
-        keys("ctrl+o");
-        ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        keys(away);
-        ASSERT_TRUE(wait_for(title, true, true).name.empty()) << away;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_TRUE(playing()) << "the title no longer says so after " << away;
-        // Restart playback is offered only while a recording plays.
-        EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped after " << away;
+    struct Requester {
+        const char *keys, *title;
+        std::vector<const char*> ways_away;
+    };
+    const Requester requesters[] = {
+        {"ctrl+o", "Open Game/State/Recording/Tape/Disk", {"Escape", "ctrl+a BackSpace Return"}},
+        {"ctrl+s", "Save State", {"Escape"}}};
+    for (const auto& [keys_down, title, ways_away] : requesters) {
+        for (const char* away : ways_away) {
+            SCOPED_TRACE(std::string(title) + " put away with " + away);
+            focus_main();
+            keys(keys_down);
+            ASSERT_FALSE(wait_for(title).name.empty()) << log();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            keys(away);
+            ASSERT_TRUE(wait_for(title, true, true).name.empty());
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(playing()) << "the title no longer says so";
+            // Restart playback is offered only while a recording plays.
+            EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped";
+        }
     }
 }
