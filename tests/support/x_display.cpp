@@ -42,7 +42,30 @@ bool XDisplay::start() {
     return true;
 }
 
+bool XDisplay::start_window_manager() {
+    if (xvfb_ <= 0 || !std::filesystem::exists("/usr/bin/openbox")) return false;
+    char program[] = "/usr/bin/openbox";
+    char* argv[] = {program, nullptr};
+    if (posix_spawn(&window_manager_, program, nullptr, nullptr, argv, environ) != 0) {
+        window_manager_ = -1;
+        return false;
+    }
+    // It has taken the display once it names itself on the root window.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end) {
+        if (run("/usr/bin/xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 void XDisplay::stop() {
+    if (window_manager_ > 0) {
+        kill(window_manager_, SIGTERM);
+        waitpid(window_manager_, nullptr, 0);
+        window_manager_ = -1;
+    }
     if (xvfb_ > 0) {
         kill(xvfb_, SIGTERM);
         waitpid(xvfb_, nullptr, 0);
@@ -70,6 +93,29 @@ std::vector<XWindow> XDisplay::windows() const {
         w.name = text.substr(open + 1, close - open - 1);
         const std::size_t at = text.find(')', close);
         if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d", &w.width, &w.height, &w.left, &w.top) == 4)
+            out.push_back(w);
+    }
+    pclose(pipe);
+    return out;
+}
+
+std::vector<XWindow> XDisplay::client_windows() const {
+    std::vector<XWindow> out;
+    const std::string command = "DISPLAY=" + display_ + " /usr/bin/xwininfo -root -tree 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        // 0x400010 "title": ("brindlemox" "Brindlemox")  723x406+1+20  +438+406
+        const std::string text = line;
+        const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
+        if (open == std::string::npos || close == std::string::npos) continue;
+        XWindow w;
+        w.name = text.substr(open + 1, close - open - 1);
+        const std::size_t at = text.find(')', close);
+        int x = 0, y = 0;
+        if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d %d%d", &w.width, &w.height, &x, &y,
+                        &w.left, &w.top) == 6)
             out.push_back(w);
     }
     pclose(pipe);
