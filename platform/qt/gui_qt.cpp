@@ -708,6 +708,12 @@ void fill_rows(QTreeWidget* t, const std::vector<GuiListRow>& rows) {
         t->addTopLevelItem(item);
     }
     if (icon.width() > 0) t->setIconSize(icon);
+    // A column's title stands over its values: right-aligned over right-aligned ones.
+    if (!rows.empty())
+        for (std::size_t c = 0; c < rows[0].cells.size(); ++c)
+            t->headerItem()->setTextAlignment(
+                static_cast<int>(c),
+                (rows[0].cells[c].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     for (int c = 0; c < t->columnCount(); ++c)
         t->resizeColumnToContents(c);
 }
