@@ -51,7 +51,7 @@ bool XDisplay::start_window_manager() {
         return false;
     }
     // It has taken the display once it names itself on the root window.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < end) {
         if (run("/usr/bin/xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0)
             return true;
@@ -79,34 +79,17 @@ void XDisplay::stop() {
         setenv("DISPLAY", outer_display_.c_str(), 1);
 }
 
-std::vector<XWindow> XDisplay::windows() const {
+// The program's windows with a title that `xwininfo -root <which>` lists,
+// each with its place on the screen, as the tool reports them:
+// 0x400010 "title": ("brindlemox" "Brindlemox")  723x406+1+20  +438+406
+static std::vector<XWindow> listed(const std::string& display, const char* which) {
     std::vector<XWindow> out;
-    const std::string command = "DISPLAY=" + display_ + " /usr/bin/xwininfo -root -children 2>/dev/null";
+    const std::string command =
+        "DISPLAY=" + display + " /usr/bin/xwininfo -root " + which + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return out;
     char line[512];
     while (std::fgets(line, sizeof line, pipe)) {
-        const std::string text = line;
-        const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
-        if (open == std::string::npos || close == std::string::npos) continue;
-        XWindow w;
-        w.name = text.substr(open + 1, close - open - 1);
-        const std::size_t at = text.find(')', close);
-        if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d", &w.width, &w.height, &w.left, &w.top) == 4)
-            out.push_back(w);
-    }
-    pclose(pipe);
-    return out;
-}
-
-std::vector<XWindow> XDisplay::client_windows() const {
-    std::vector<XWindow> out;
-    const std::string command = "DISPLAY=" + display_ + " /usr/bin/xwininfo -root -tree 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        // 0x400010 "title": ("brindlemox" "Brindlemox")  723x406+1+20  +438+406
         const std::string text = line;
         const std::size_t open = text.find('"'), close = text.find("\": (\"brindlemox\"");
         if (open == std::string::npos || close == std::string::npos) continue;
@@ -120,6 +103,14 @@ std::vector<XWindow> XDisplay::client_windows() const {
     }
     pclose(pipe);
     return out;
+}
+
+std::vector<XWindow> XDisplay::windows() const {
+    return listed(display_, "-children");
+}
+
+std::vector<XWindow> XDisplay::client_windows() const {
+    return listed(display_, "-tree");
 }
 
 int XDisplay::run(const std::string& command) const {
