@@ -90,9 +90,6 @@ TEST_F(StretchProgram, TheUsersChoiceHoldsAcrossStartsAndSwitches) {
            {"SETMACHINE PIPBUG", 0},
            {nullptr, PIPBUG_WIDE}},
           {{nullptr, PIPBUG_WIDE}, {"SETMACHINE INTERTON", 0}, {nullptr, CONSOLE_WIDE}}}},
-        {"nothing chosen: each machine's default",
-         {{{nullptr, CONSOLE_WIDE}, {"SETMACHINE PIPBUG", 0}, {nullptr, PIPBUG_NARROW}},
-          {{nullptr, PIPBUG_NARROW}, {"SETMACHINE ARCADIA", 0}, {nullptr, CONSOLE_WIDE}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
