@@ -132,10 +132,10 @@ void app_frame_boundary() {
             display_scale = static_cast<u32>(s + 1);
             break;
         }
-    if (pending_actions & PA_STRETCH_1)
-        display_aspect = 1;
-    else if (pending_actions & PA_STRETCH_2)
-        display_aspect = 2;
+    if (pending_actions & (PA_STRETCH_1 | PA_STRETCH_2)) {
+        display_aspect = pending_actions & PA_STRETCH_1 ? 1 : 2;
+        machine_choose_stretch(display_aspect);
+    }
     if (pending_actions & PA_SHOW_GAMELIST)
         view_gamelist[display_mode] = 1;
     else if (pending_actions & PA_HIDE_GAMELIST)

@@ -4,6 +4,7 @@
 
 #include "app/cmdline.h"
 
+#include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
 #include "core/session.h"
@@ -370,9 +371,13 @@ static void integers_c() {
     ini_field_int("volume", &snd_master_volume, 0, 8);
     ini_field_int("narrowprinter", &narrowprinter, 0, 1);
     bool own_screen = !reading() && display_mode == 1;
-    u32 width = own_screen ? windowed_width : display_aspect;
+    // Read, 0 stands for none in the file: the machine's default holds then.
+    u32 width = reading() ? 0 : own_screen ? windowed_width : display_aspect;
     ini_field_int("width", &width, 1, 2);
-    if (reading()) display_aspect = width;
+    if (reading() && width) {
+        display_aspect = width;
+        machine_stretch_read(width);
+    }
     ini_field_int("winleftx", &main_window_pos[0], -32768, 32767);
     ini_field_int("wintopy", &main_window_pos[1], -32768, 32767);
 

@@ -89,6 +89,7 @@ void emu_reset_all() {
     message_reset();
     rec_reset();
     ini_read_text(ini_default_text());
+    machine_forget_stretches(); // the defaults' width is no one's choice
     ini_loaded = 0;
     ini_load_ran = 0;
     display_mode = 0; // windowed: the file's size and width are the display's

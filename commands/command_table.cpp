@@ -72,6 +72,9 @@ bool has_cpu() {
 bool pvis() {
     return machine_live_row().pvi_count > 0;
 }
+bool object_files() {
+    return dbg_object_format() != nullptr;
+}
 bool has_drives() {
     return row_of_machine().drives > 0;
 }
@@ -362,7 +365,7 @@ const CmdRow cmd_rows[CMD_COUNT] = {
     line(Cmd::DEBUG_DISGAME, 73, "DISGAME ", true),
     line(Cmd::DEBUG_EDIT, 74, "EDIT ", true, nullptr),
     line(Cmd::DEBUG_LOADBIN, 75, "LOADBIN ", true),
-    item(Cmd::DEBUG_SAVEAOF, 76, act_object_save, has_cpu),
+    item(Cmd::DEBUG_SAVEAOF, 76, act_object_save, object_files),
     line(Cmd::DEBUG_SAVEBIN, 77, "SAVEBIN ", true),
     line(Cmd::DEBUG_SAVEBPNF, 78, "SAVEBPNF ", true),
     item(Cmd::DEBUG_SAVEIMAG, 79, act_disk_save, has_drives),

@@ -167,6 +167,44 @@ void emu_finish_outputs() {
     printer_finish_pages();
 }
 
+// The stretch the user chose, apart for the machines whose default stretch is
+// 1 and those whose default is 2 (indexed by it; 0: none chosen), and the one
+// read from the settings file, which belongs to the machine of the next switch.
+static u32 chosen_stretch[3];
+static u32 stretch_read;
+
+static u32 stretch_kind(u32 m) {
+    return machine_table[m].default_stretch == 2 ? 2 : 1;
+}
+
+void machine_choose_stretch(u32 stretch) {
+    chosen_stretch[stretch_kind(machine)] = stretch;
+}
+
+void machine_stretch_read(u32 stretch) {
+    stretch_read = stretch;
+}
+
+void machine_forget_stretches() {
+    chosen_stretch[1] = chosen_stretch[2] = stretch_read = 0;
+}
+
+// The stretch of the machine just switched to: the user's choice for its
+// kind, else its default. The own screen shows the default; the window's
+// stretch, kept aside until the window comes back, follows the choice.
+static void take_stretch() {
+    const u32 kind = stretch_kind(machine);
+    if (stretch_read) chosen_stretch[kind] = stretch_read;
+    stretch_read = 0;
+    const u32 stretch = chosen_stretch[kind] ? chosen_stretch[kind] : kind;
+    if (display_mode == 1) {
+        windowed_width = stretch;
+        display_aspect = kind;
+    } else {
+        display_aspect = stretch;
+    }
+}
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
@@ -199,7 +237,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         machine = static_cast<u32>(new_machine);
         if (!machine_traits().keeps_region)
             emu_region = static_cast<u32>(machine_desc().default_region);
-        display_aspect = static_cast<u32>(machine_desc().default_stretch);
+        take_stretch();
         core_hooks_run(CoreHook::geometry);
         if (machine_live_row().width != old_width || machine_live_row().height != old_height ||
             display_aspect != old_aspect)

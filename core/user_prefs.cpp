@@ -26,8 +26,9 @@ const Kept kept[] = {
     // the paddles (the first PADDLES): a games-database row and a machine's
     // set-up may bring their own
     keep(sensitivity_left), keep(sensitivity_right), keep(analog), keep(swapped),
-    // video: the machine's standard and stretch, a game's colours
-    keep(emu_region), keep(display_aspect), keep(darkenbg), keep(flagline), keep(blankingareas),
+    // video: the machine's standard, a game's colours (the stretch keeps a
+    // choice of its own per kind of machine: machine_choose_stretch)
+    keep(emu_region), keep(darkenbg), keep(flagline), keep(blankingareas),
     // serial lines, terminals, drives, clocks and board switches
     keep(pipbug_baudrate), keep(pipbug_vdu), keep(pipbug_peripheral), keep(binbug_baudrate),
     keep(binbug_userdrives), keep(cd2650_vdu), keep(cd2650_userdrives), keep(fast_selbst),

@@ -975,9 +975,13 @@ static void save_file(int n, const ObjectFormat& format, const SaveRange& r, u32
     });
 }
 
-// SAVEAOF and SAVEEOF: the machine's own object file where its row names one
-// (the Elektor's cassette blocks, ".eof"), else a Signetics absolute object
-// file (".aof").
+const ObjectFormat* dbg_object_format() {
+    static constexpr ObjectFormat signetics = {".aof", 30, objfile_save_aof};
+    if (const ObjectFormat* own = machine_debug().object_format) return own;
+    return machine_traits().takes_aof ? &signetics : nullptr;
+}
+
+// SAVEAOF and SAVEEOF: the machine's object file (dbg_object_format).
 static void cmd_save_object() {
     const int n = dbg_arg_count();
     if (n < 2 || dbg_lone_question()) {
@@ -985,11 +989,14 @@ static void cmd_save_object() {
         return;
     }
     if (!dbg_machine_has_cpu(true)) return;
+    const ObjectFormat* object = dbg_object_format();
+    if (!object) {
+        dbg_wrong_machine();
+        return;
+    }
     SaveRange r;
     if (!save_range(n, &r)) return;
-    static constexpr ObjectFormat signetics = {".aof", 30, objfile_save_aof};
-    const ObjectFormat* own = machine_debug().object_format;
-    const ObjectFormat& format = own ? *own : signetics;
+    const ObjectFormat& format = *object;
     u32 block_size = format.block_size;
     if (n >= 5) {
         block_size = dbg_parse_register_operand(dbg_arg5, 0xFF, 0);

@@ -35,6 +35,11 @@ void dbg_history_add();
 void dbg_help(int category);
 // False (after "Wrong guest machine!" when verbose) on the machines without a 2650.
 bool dbg_machine_has_cpu(bool verbose);
+// The object file SAVEAOF and SAVEEOF write on this machine: its own (the
+// Elektor's cassette blocks), else Signetics absolute object records where
+// Open runs them on this machine; null elsewhere (nothing it could load back).
+struct ObjectFormat;
+const ObjectFormat* dbg_object_format();
 // Starts a host command through the shell, without input or output, not waited for.
 extern void (*dbg_shell_start)(const char* command);
 // Starts the host editor with argv (the editor's words, then the file name) as

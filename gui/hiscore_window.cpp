@@ -26,7 +26,6 @@ constexpr int ARCADIA_PICTURE = 121;
 constexpr int COINOP_PICTURE = 173;
 constexpr int CLEAR_PICTURE = 40;
 
-
 const char* const coinop_names[6] = {"Astro Wars", "Galaxia",  "Laser Battle",
                                      "Lazarian",   "Malzak 1", "Malzak 2"};
 const char* const typeright_names[23] = {
@@ -315,18 +314,22 @@ void hiscore_format_score(u32 score, char out[HISCORE_TEXT_SIZE]) {
     std::snprintf(out, HISCORE_TEXT_SIZE, "%u", score);
 }
 
-// The record's name as its picture names it ("games/crazygob.gif" -> "crazygob");
-// the records shown with the generic picture have no name of their own.
+// The Arcadia records are kept in the order of their games' titles.
 const char* hiscore_game_name(int row) {
-    static char name[HISCORE_TEXT_SIZE];
-    if (row < 0 || row >= ARCADIA_GAMES) return "";
-    std::string path = gui_image_names[ARCADIA_PICTURE + row];
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos) path.erase(0, slash + 1);
-    const std::size_t dot = path.rfind('.');
-    if (dot != std::string::npos) path.erase(dot);
-    std::snprintf(name, sizeof name, "%s", path == "arcadia" ? "-" : path.c_str());
-    return name;
+    static const char* const names[ARCADIA_GAMES] = {
+        "3D Attack",     "3D Soccer",     "Home Run",       "Alien Invaders", "American Football",
+        "Astro Invader", "Baseball",      "Basketball",     "Boxing",         "Breakaway",
+        "Capture",       "Cat Trax",      "Circus",         "Crazy Climber",  "Crazy Gobbler",
+        "Doraemon",      "Dr. Slump",     "Escape",         "Frogger",        "Funky Fish",
+        "Gundam",        "Hobo",          "Journey",        "JTron",          "Jump Bug",
+        "Jungler",       "Kotonoha",      "Macross",        "Missile War",    "Monaco Grand Prix",
+        "Nibblemen",     "Parashooter",   "Pleiades",       "R2D Tank",       "Red Clash",
+        "Robot Killer",  "Route 16",      "Soccer",         "Space Attack",   "Space Buster",
+        "Space Mission", "Space Raiders", "Space Squadron", "Space Vulture",  "Spiders",
+        "Super Bug #1",  "Super Bug #2",  "Tanks a Lot",    "Tetris #1",      "Tetris #2",
+        "The End",       "Turtles",
+    };
+    return row >= 0 && row < ARCADIA_GAMES ? names[row] : "";
 }
 
 void gui_list_scroll_up(int gid, int win, u32 qualifiers) {

@@ -708,6 +708,12 @@ void fill_rows(QTreeWidget* t, const std::vector<GuiListRow>& rows) {
         t->addTopLevelItem(item);
     }
     if (icon.width() > 0) t->setIconSize(icon);
+    // A column's title stands over its values: right-aligned over right-aligned ones.
+    if (!rows.empty())
+        for (std::size_t c = 0; c < rows[0].cells.size(); ++c)
+            t->headerItem()->setTextAlignment(
+                static_cast<int>(c),
+                (rows[0].cells[c].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     for (int c = 0; c < t->columnCount(); ++c)
         t->resizeColumnToContents(c);
 }
@@ -1550,26 +1556,43 @@ bool gui_image_pixels(int image, std::vector<std::uint32_t>* argb, int* width, i
 }
 
 // --- windows ----------------------------------------------------------------
+// A window's place is that of its own area, inside the frame a window manager
+// adds (the title bar above it, the borders): the place a window reports
+// opens it there again, whatever the frame. A window not made yet has its
+// area put there (not its frame, which is not known before it shows).
+static void place_inner(QWidget* window, QPoint at) {
+    if (!window->windowHandle())
+        window->setGeometry(QRect(at, window->size()));
+    else // move() places the frame, which lies above and left of the area
+        window->move(at + window->pos() - window->geometry().topLeft());
+}
+
 void qt_place_on_screen(QWidget* window, int left, int top, bool under_pointer) {
     const bool placed = left >= 0 && top >= 0;
     QScreen* screen = !placed && under_pointer ? QGuiApplication::screenAt(QCursor::pos()) : nullptr;
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) {
-        if (placed) window->move(left, top);
+        if (placed) place_inner(window, QPoint(left, top));
         return;
     }
     const QRect a = screen->availableGeometry();
     // The frame a window manager adds is not known before the window shows.
     const QSize size = window->frameGeometry().size().expandedTo(window->size());
-    if (!placed) {
+    const QPoint margin = window->geometry().topLeft() - window->frameGeometry().topLeft();
+    // The frame's corner, kept on the screen.
+    int frame_left, frame_top;
+    if (placed) {
+        frame_left = left - margin.x();
+        frame_top = top - margin.y();
+    } else {
         // Centred under the pointer when asked, else on the screen.
         const QPoint centre = under_pointer ? QCursor::pos() : a.center();
-        left = centre.x() - size.width() / 2;
-        top = centre.y() - size.height() / 2;
+        frame_left = centre.x() - size.width() / 2;
+        frame_top = centre.y() - size.height() / 2;
     }
-    left = std::max(a.x(), std::min(left, a.x() + a.width() - size.width()));
-    top = std::max(a.y(), std::min(top, a.y() + a.height() - size.height()));
-    window->move(left, top);
+    frame_left = std::max(a.x(), std::min(frame_left, a.x() + a.width() - size.width()));
+    frame_top = std::max(a.y(), std::min(frame_top, a.y() + a.height() - size.height()));
+    place_inner(window, QPoint(frame_left, frame_top) + margin);
 }
 
 int gui_window_open(const GuiWindowDesc& d) {
@@ -1680,7 +1703,7 @@ void gui_window_set_menus(int win, const std::vector<GuiMenuItem>& strip) {
     // screen as it was placed there (it was placed without the strip).
     if (QLayout* lay = w->widget->layout()) lay->activate();
     if (w->widget->isVisible() && !w->widget->isFullScreen() && w->widget->size() != before)
-        qt_place_on_screen(w->widget, w->widget->x(), w->widget->y());
+        qt_place_on_screen(w->widget, w->widget->geometry().x(), w->widget->geometry().y());
 }
 
 void gui_menu_set_state(int win, int id, bool enabled, bool checked) {
@@ -1733,8 +1756,10 @@ int gui_host_active_window() {
 }
 
 void gui_window_move(int win, int left, int top) {
-    if (QtWindow* w = find(win))
-        w->widget->move(left >= 0 ? left : w->widget->x(), top >= 0 ? top : w->widget->y());
+    if (QtWindow* w = find(win)) {
+        const QPoint inner = w->widget->geometry().topLeft();
+        place_inner(w->widget, QPoint(left >= 0 ? left : inner.x(), top >= 0 ? top : inner.y()));
+    }
 }
 
 void gui_window_to_back(int win) {
@@ -1743,8 +1768,9 @@ void gui_window_to_back(int win) {
 
 void gui_window_position(int win, int* left, int* top, int* width, int* height) {
     QtWindow* w = find(win);
-    if (left) *left = w ? w->widget->x() : 0;
-    if (top) *top = w ? w->widget->y() : 0;
+    const QPoint inner = w ? w->widget->geometry().topLeft() : QPoint();
+    if (left) *left = inner.x();
+    if (top) *top = inner.y();
     if (width) *width = w ? w->widget->width() : 0;
     if (height) *height = w ? w->widget->height() : 0;
 }
@@ -1753,7 +1779,7 @@ void gui_window_resize(int win, int width, int height) {
     if (QtWindow* w = find(win)) {
         w->widget->resize(width, height);
         w->last_height = w->widget->height();
-        if (!w->widget->isFullScreen()) qt_place_on_screen(w->widget, w->widget->x(), w->widget->y());
+        if (!w->widget->isFullScreen()) qt_place_on_screen(w->widget, w->widget->geometry().x(), w->widget->geometry().y());
     }
 }
 

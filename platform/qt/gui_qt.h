@@ -31,8 +31,9 @@ constexpr int QT_RAW_HELP = 0x5F;
 void qt_help_key(const std::string& node);
 void qt_help_keys_run();
 
-// Moves `window` (already at its size) to (left, top), or centres it on the
-// screen (under the pointer, on the pointer's screen, with `under_pointer`)
-// when either is -1, keeping it on the screen's free area: a window larger
-// than the screen shows its top left corner.
+// Moves `window` (already at its size) so that its own area, inside the frame
+// a window manager adds, lies at (left, top), or centres it on the screen
+// (under the pointer, on the pointer's screen, with `under_pointer`) when
+// either is -1, keeping it with its frame on the screen's free area: a window
+// larger than the screen shows its top left corner.
 void qt_place_on_screen(QWidget* window, int left, int top, bool under_pointer = false);

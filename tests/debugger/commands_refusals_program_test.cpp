@@ -214,6 +214,8 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
     test_write_file(projects / "tiny.bin", image);
     test_write_file(projects / "tiny.asm", "my source\n");
     test_write_file(projects / "tiny.bin.aof", "my object\n"); // SAVEAOF adds its suffix
+    // The Instructor 50 runs both BIN images and object records.
+    request("SETMACHINE INSTRUCTOR");
     fine("OPEN " + (projects / "tiny.bin").string());
     std::string result;
     for (const char* line : {"DISGAME 0 8 tiny.bin", "DISGAME", "SAVEAOF 0 8", "SAVEBIN 0 8 tiny.asm"}) {

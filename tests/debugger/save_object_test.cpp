@@ -1,5 +1,5 @@
-// SAVEAOF and SAVEEOF: the Elektor's cassette blocks, object records elsewhere,
-// and the refusals of bad ranges.
+// SAVEAOF and SAVEEOF: the Elektor's cassette blocks, object records on the
+// machines that open them, and the refusals of bad ranges.
 #include "core/emu.h"
 #include "core/loader.h"
 #include "core/machine.h"
@@ -78,6 +78,7 @@ TEST_F(SaveObject, ElektorWritesCassetteBlocks) {
 }
 
 TEST_F(SaveObject, OtherMachinesWriteObjectRecords) {
+    ASSERT_TRUE(machine_switch(PIPBUG, 9, true, true, false));
     for (u32 a = 0x1FF0; a <= 0x2010; a++)
         guest_memory[a] = static_cast<u8>(a);
     EXPECT_EQ(run("SAVEEOF 1FF0 2010 rec 1FF0"), "OK.\n\n");

@@ -1,12 +1,15 @@
 // The program's windows on a real X display (a virtual 1280 x 1024 frame
-// buffer, no window manager): where they lie and which lies above which, as
-// the X server reports them. Skipped where Xvfb or xwininfo is missing.
+// buffer, without a window manager and with one that frames them): where they
+// lie and which lies above which, as the X server reports them. Skipped where
+// Xvfb or xwininfo (or the window manager, openbox) is missing.
 #include "tests/support/program_test.h"
 #include "tests/support/x_display.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -38,19 +41,37 @@ class WindowFitProgram : public ProgramTest {
         pid = -1;
         return ok;
     }
-    std::vector<XWindow> windows() const { return x.windows(); }
-    // The main window ("Brindlemox" and the machine's name), once the program
-    // has settled: an empty name when there is none.
-    XWindow main_window() {
+    std::vector<XWindow> windows() const { return framed ? x.client_windows() : x.windows(); }
+    // The window whose title starts with `title` (the main window:
+    // "Brindlemox" and the machine's name), once the program has settled: an
+    // empty name when there is none.
+    XWindow main_window(const char* title = "Brindlemox ") {
         std::string result;
         send("GETVERSION", &result);
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::this_thread::sleep_for(std::chrono::milliseconds(framed ? 700 : 500));
         for (const XWindow& w : windows())
-            if (w.name.rfind("Brindlemox ", 0) == 0) return w;
+            if (w.name.rfind(title, 0) == 0) return w;
         return {};
     }
 
     XDisplay x;
+    bool framed = false; // the windows are in a window manager's frames
+};
+
+// Under a window manager, each window's place is that of its own area.
+class WindowManagerProgram : public WindowFitProgram {
+  protected:
+    void SetUp() override {
+        WindowFitProgram::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        if (!x.start_window_manager()) GTEST_SKIP() << "openbox is not installed";
+        framed = true;
+    }
+    int saved(const char* key) const {
+        const std::string ini = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+        const std::size_t at = ini.find(std::string("\n") + key + "=");
+        return at == std::string::npos ? -99999 : std::atoi(ini.c_str() + at + std::strlen(key) + 2);
+    }
 };
 
 } // namespace
@@ -157,4 +178,53 @@ TEST_F(WindowFitProgram, TheChosenSizeSurvivesAMachineAndFullScreenRoundTrip) {
     EXPECT_TRUE(quit()) << log();
     const std::string ini = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
     EXPECT_NE(ini.find("\nsize=3\n"), std::string::npos);
+}
+
+// Three starts and quits: the main window opens each time where the one
+// before was left, and the place saved is where it lay.
+TEST_F(WindowManagerProgram, TheMainWindowOpensWhereItWasLeft) {
+    XWindow before;
+    for (int run = 1; run <= 3; run++) {
+        SCOPED_TRACE("start " + std::to_string(run));
+        ASSERT_TRUE(start_on_display()) << log();
+        const XWindow w = main_window();
+        ASSERT_FALSE(w.name.empty());
+        if (run > 1) {
+            EXPECT_EQ(w.left, before.left);
+            EXPECT_EQ(w.top, before.top);
+        }
+        ASSERT_TRUE(quit()) << log();
+        EXPECT_EQ(saved("winleftx"), w.left);
+        EXPECT_EQ(saved("wintopy"), w.top);
+        before = w;
+    }
+}
+
+// Within a session: a move puts the window where it was asked, a reopened
+// main window (Narrow? rebuilds it) and a tool window closed and opened again
+// keep their places.
+TEST_F(WindowManagerProgram, WindowsKeepTheirPlacesWhenOpenedAgain) {
+    ASSERT_TRUE(start_on_display()) << log();
+    std::string result;
+    ASSERT_EQ(send("MOVEWINDOW 100 100", &result), 0) << result;
+    XWindow w = main_window();
+    EXPECT_EQ(w.left, 100);
+    EXPECT_EQ(w.top, 100);
+    for (int reopen = 1; reopen <= 2; reopen++) {
+        ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.NARROW", &result), 0) << result;
+        w = main_window();
+        EXPECT_EQ(w.left, 100) << "reopened " << reopen;
+        EXPECT_EQ(w.top, 100) << "reopened " << reopen;
+    }
+    ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
+    const XWindow first = main_window("Memory");
+    ASSERT_FALSE(first.name.empty());
+    for (int again = 1; again <= 2; again++) {
+        ASSERT_EQ(send("CLOSEMEMORY", &result), 0) << result;
+        ASSERT_EQ(send("OPENMEMORY", &result), 0) << result;
+        const XWindow w2 = main_window("Memory");
+        EXPECT_EQ(w2.left, first.left) << "opened again " << again;
+        EXPECT_EQ(w2.top, first.top) << "opened again " << again;
+    }
+    ASSERT_TRUE(quit()) << log();
 }

@@ -3,11 +3,14 @@
 #include "tests/qt/qt_session.h"
 
 #include "commands/menu_table.h"
+#include "core/hiscore.h"
 #include "core/emu.h"
 #include "core/machine.h"
 #include "core/settings_vars.h"
+#include "gui/about_windows.h"
 #include "gui/gamepad_buttons.h"
 #include "gui/guest_controls_window.h"
+#include "gui/hiscore_window.h"
 #include "gui/main_window.h"
 #include "gui/tip_of_the_day.h"
 #include "gui/tool_windows.h"
@@ -20,6 +23,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <filesystem>
@@ -195,5 +199,59 @@ TEST_F(WindowTextsQt, TheToolbarHintsNameTheMenuShortcuts) {
             ASSERT_EQ(keys.rfind("Ctrl+", 0), 0u) << keys;
             EXPECT_NE(said[i].find("(" + keys), std::string::npos) << said[i] << " vs " << keys;
         }
+    }
+}
+
+// The Arcadia's high-score list names each game by its title, in the order
+// of the titles: the records' order.
+TEST_F(WindowTextsQt, TheHighScoreListNamesTheGames) {
+    ASSERT_EQ(command("VIEWHIGHSCORES"), 0);
+    auto* list = qobject_cast<QTreeWidget*>(widget(hiscore_window, GID_HISCORE_LIST));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->topLevelItemCount(), 52);
+    const auto name = [list](int row) { return list->topLevelItem(row)->text(1).toStdString(); };
+    const std::pair<int, const char*> rows[] = {
+        {0, "3D Attack"},      {3, "Alien Invaders"}, {4, "American Football"},
+        {23, "JTron"},         {45, "Super Bug #1"},  {46, "Super Bug #2"},
+        {48, "Tetris #1"},     {49, "Tetris #2"},     {51, "Turtles"}};
+    for (const auto& [row, title] : rows)
+        EXPECT_EQ(name(row), title) << "row " << row;
+    for (int row = 4; row < 52; row++)
+        EXPECT_LT(QString::compare(list->topLevelItem(row - 1)->text(1),
+                                   list->topLevelItem(row)->text(1), Qt::CaseInsensitive),
+                  0)
+            << name(row - 1) << " before " << name(row);
+    gui_window_close(hiscore_window);
+    event_pass();
+}
+
+// In every list with column titles, a column's title stands over its values:
+// right-aligned over right-aligned ones (the high scores' "Score" and
+// "Played for", the ReAction classes' "Version"), left over the others.
+TEST_F(WindowTextsQt, ColumnTitlesAreAlignedAsTheirValues) {
+    const struct {
+        const char* command;
+        int* window;
+        int gid;
+    } lists[] = {{"VIEWHIGHSCORES", &hiscore_window, GID_HISCORE_LIST},
+                 {"MENU HELP.REACTION", &about_window, GID_ABOUT_CLASSES}};
+    for (const auto& l : lists) {
+        SCOPED_TRACE(l.command);
+        ASSERT_EQ(command(l.command), 0);
+        auto* list = qobject_cast<QTreeWidget*>(widget(*l.window, l.gid));
+        ASSERT_NE(list, nullptr);
+        ASSERT_GT(list->topLevelItemCount(), 0);
+        int right = 0;
+        for (int c = 0; c < list->columnCount(); c++) {
+            const auto side = [](int alignment) { return alignment & Qt::AlignHorizontal_Mask; };
+            const int values = side(list->topLevelItem(0)->textAlignment(c));
+            const bool right_values = values == Qt::AlignRight;
+            right += right_values;
+            EXPECT_EQ(side(list->headerItem()->textAlignment(c)) == Qt::AlignRight, right_values)
+                << "column " << list->headerItem()->text(c).toStdString();
+        }
+        EXPECT_GT(right, 0);
+        gui_window_close(*l.window);
+        event_pass();
     }
 }

@@ -42,7 +42,30 @@ bool XDisplay::start() {
     return true;
 }
 
+bool XDisplay::start_window_manager() {
+    if (xvfb_ <= 0 || !std::filesystem::exists("/usr/bin/openbox")) return false;
+    char program[] = "/usr/bin/openbox";
+    char* argv[] = {program, nullptr};
+    if (posix_spawn(&window_manager_, program, nullptr, nullptr, argv, environ) != 0) {
+        window_manager_ = -1;
+        return false;
+    }
+    // It has taken the display once it names itself on the root window.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end) {
+        if (run("/usr/bin/xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 void XDisplay::stop() {
+    if (window_manager_ > 0) {
+        kill(window_manager_, SIGTERM);
+        waitpid(window_manager_, nullptr, 0);
+        window_manager_ = -1;
+    }
     if (xvfb_ > 0) {
         kill(xvfb_, SIGTERM);
         waitpid(xvfb_, nullptr, 0);
@@ -56,9 +79,13 @@ void XDisplay::stop() {
         setenv("DISPLAY", outer_display_.c_str(), 1);
 }
 
-std::vector<XWindow> XDisplay::windows() const {
+// The program's windows with a title that `xwininfo -root <which>` lists,
+// each with its place on the screen, as the tool reports them:
+// 0x400010 "title": ("brindlemox" "Brindlemox")  723x406+1+20  +438+406
+static std::vector<XWindow> listed(const std::string& display, const char* which) {
     std::vector<XWindow> out;
-    const std::string command = "DISPLAY=" + display_ + " /usr/bin/xwininfo -root -children 2>/dev/null";
+    const std::string command =
+        "DISPLAY=" + display + " /usr/bin/xwininfo -root " + which + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return out;
     char line[512];
@@ -69,11 +96,21 @@ std::vector<XWindow> XDisplay::windows() const {
         XWindow w;
         w.name = text.substr(open + 1, close - open - 1);
         const std::size_t at = text.find(')', close);
-        if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d", &w.width, &w.height, &w.left, &w.top) == 4)
+        int x = 0, y = 0;
+        if (std::sscanf(text.c_str() + at + 1, " %dx%d+%d+%d %d%d", &w.width, &w.height, &x, &y,
+                        &w.left, &w.top) == 6)
             out.push_back(w);
     }
     pclose(pipe);
     return out;
+}
+
+std::vector<XWindow> XDisplay::windows() const {
+    return listed(display_, "-children");
+}
+
+std::vector<XWindow> XDisplay::client_windows() const {
+    return listed(display_, "-tree");
 }
 
 int XDisplay::run(const std::string& command) const {

@@ -1,6 +1,6 @@
 // Test support: a virtual X display of the test's own (Xvfb, 1280 x 1024, no
-// window manager) for the program started on the "xcb" platform, and what
-// the X server says of the program's windows.
+// window manager unless one is started) for the program started on the "xcb"
+// platform, and what the X server says of the program's windows.
 //
 //   XDisplay x;
 //   if (!x.available()) GTEST_SKIP();
@@ -25,11 +25,19 @@ class XDisplay {
     // Starts the server on a free display number and names it in DISPLAY;
     // false when none could be started.
     bool start();
-    // Ends the server and gives DISPLAY its value from before.
+    // Starts a window manager (openbox) on the display, which frames every
+    // window with a title bar and borders; false when it is not installed or
+    // did not take the display.
+    bool start_window_manager();
+    // Ends the window manager and the server and gives DISPLAY its value from before.
     void stop();
     const std::string& name() const { return display_; }
     // The windows of the program with a title, topmost first.
     std::vector<XWindow> windows() const;
+    // The program's windows with a title wherever they lie in the window tree
+    // (inside a window manager's frames too), each with the place of its own
+    // area on the screen.
+    std::vector<XWindow> client_windows() const;
     // Runs `command` (a shell command line) with DISPLAY naming this display:
     // its exit status, -1 when it could not run.
     int run(const std::string& command) const;
@@ -37,5 +45,5 @@ class XDisplay {
   private:
     std::string display_, outer_display_;
     bool display_set_ = false;
-    pid_t xvfb_ = -1;
+    pid_t xvfb_ = -1, window_manager_ = -1;
 };
