@@ -1305,7 +1305,7 @@ static int requester_box(const char* title, const char* body, const char* button
     QStringList names = QString::fromUtf8(buttons).split('|');
     std::vector<QPushButton*> made;
     for (const QString& s : names)
-        made.push_back(box.addButton(s, QMessageBox::AcceptRole));
+        made.push_back(box.addButton(key_marked(s.toStdString()), QMessageBox::AcceptRole));
     if (preset < made.size()) box.setDefaultButton(made[preset]);
     if (!made.empty()) box.setEscapeButton(made.back());
     // The box runs its own event loop; a break seen meanwhile ends it with no
