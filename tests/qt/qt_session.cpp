@@ -119,3 +119,13 @@ bool qt_type_save_name(QFileDialog* dialog, const QString& name) {
     QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
     return true;
 }
+
+void qt_as_the_user(const std::function<void()>& tick, const std::function<void()>& act) {
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, tick);
+    gui_host_set_break_poll(nullptr);
+    user.start(20);
+    act();
+    user.stop();
+    gui_host_set_break_poll([] { return true; });
+}

@@ -21,7 +21,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -42,23 +41,15 @@ class RequesterKeysQt : public QtSession {
     }
 };
 
-// The user at the screen while it lives: a question is answered with Alt and
-// `key`, a file requester is put away; what each said is kept (the question's
-// text, the file requester's title).
-class User {
-  public:
-    explicit User(Qt::Key key = Qt::Key_unknown) : key_(key) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-        gui_host_set_break_poll(nullptr); // the requesters wait for their user
-        timer_.start(20);
-    }
-    ~User() {
-        timer_.stop();
-        gui_host_set_break_poll([] { return true; });
-    }
+// The user at the screen: a question is answered with Alt and `key`, a file
+// requester is put away; what each said is kept (the question's text, the
+// file requester's title).
+struct User {
+    Qt::Key key = Qt::Key_unknown;
     std::vector<std::string> asked, titles;
+    QPointer<QMessageBox> pressed;
+    int waited = 0;
 
-  private:
     void tick() {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
@@ -68,20 +59,16 @@ class User {
         }
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) return;
-        if (box == pressed_) {
+        if (box == pressed) {
             // The key left it open: its last button goes on with the test.
-            if (++waited_ == 25) box->buttons().back()->click();
+            if (++waited == 25) box->buttons().back()->click();
             return;
         }
         asked.push_back(box->text().toStdString());
-        pressed_ = box;
-        waited_ = 0;
-        QTest::keyClick(box, key_, Qt::AltModifier);
+        pressed = box;
+        waited = 0;
+        QTest::keyClick(box, key, Qt::AltModifier);
     }
-    Qt::Key key_;
-    QPointer<QMessageBox> pressed_;
-    int waited_ = 0;
-    QTimer timer_;
 };
 
 std::string contents(const fs::path& path) {
@@ -140,11 +127,10 @@ TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(row.set_up());
-        {
-            User user(row.key);
-            row.act();
-            EXPECT_EQ(user.asked.size(), 1u);
-        }
+        User user;
+        user.key = row.key;
+        qt_as_the_user([&] { user.tick(); }, row.act);
+        EXPECT_EQ(user.asked.size(), 1u);
         EXPECT_TRUE(row.answered());
     }
     gui_run_command("WRITEPORT DATA 0");
@@ -178,7 +164,7 @@ TEST_F(RequesterKeysQt, EachCreateRequesterIsTitledByWhatItMakes) {
         event_pass();
         ASSERT_NE(gui_subwin_window[row.window], 0);
         User user;
-        click(gui_subwin_window[row.window], row.gid);
+        qt_as_the_user([&] { user.tick(); }, [&] { click(gui_subwin_window[row.window], row.gid); });
         EXPECT_EQ(user.titles, std::vector<std::string>{row.title});
         gui_close_subwindow(row.window);
         event_pass();
