@@ -81,14 +81,9 @@ std::string contents(const fs::path& path) {
 
 // Each question answered with the key of a button that neither Return nor
 // Escape chooses: Drop for a changed MDCR tape on Reinitialize, Replace for a
-// file in the place of the assembler's object file, Record when the CD2650
-// turns its tape motor on.
+// file in the place of the assembler's object file.
 TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
     const fs::path home = path_progdir();
-    const std::string tape = std::string("RIFF\x2C\1\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x22\x56\0\0"
-                                         "\x22\x56\0\0\1\0\x08\0data\x08\1\0\0",
-                                         44) +
-                             std::string(264, '\x30');
     struct Row {
         const char* what;
         Qt::Key key;
@@ -115,14 +110,6 @@ TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
          },
          [&] { gui_run_command(("ASM " + (home / "keys.asm").string()).c_str()); },
          [&] { return contents(home / "keys.bin").substr(0, 2) == "\x04\x42"; }},
-        {"the tape motor", Qt::Key_R,
-         [&] {
-             std::ofstream(home / "song.wav", std::ios::binary) << tape;
-             command("SETMACHINE CD2650");
-             ASSERT_EQ(command("OPEN " + (home / "song.wav").string()), 0);
-         },
-         [] { gui_run_command("WRITEPORT DATA 8"); },
-         [] { return tape_state == CASSETTE_RECORDING; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -133,7 +120,6 @@ TEST_F(RequesterKeysQt, AQuestionsButtonsAnswerToTheirKeys) {
         EXPECT_EQ(user.asked.size(), 1u);
         EXPECT_TRUE(row.answered());
     }
-    gui_run_command("WRITEPORT DATA 0");
     command("SETMACHINE ARCADIA");
 }
 
