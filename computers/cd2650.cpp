@@ -314,7 +314,7 @@ void cassette_motor(bool on) {
             tape_record();
         else if (cpu_iar == 0x028D)
             tape_play();
-        else if (ui_question("Question", "Record or play?", "Record|Play", 1) == 1) // Return plays
+        else if (ui_question("Question", "Record or play?", "_Record|_Play", 1) == 1) // Return plays
             tape_record();
         else
             tape_play();

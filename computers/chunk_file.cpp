@@ -47,8 +47,7 @@ bool chunk_file_parse(const ChunkFormat& f, const u8* data, u32 size,
 
 void chunk_file_commit(std::vector<ParsedChunk>* chunks, i32 start) {
     for (const ParsedChunk& c : *chunks)
-        for (size_t i = 0; i < c.bytes.size(); i++)
-            guest_memory[(c.address + i) & 0x7FFF] = c.bytes[i];
+        load_put_bytes(c.address, c.bytes.data(), static_cast<u32>(c.bytes.size()));
     chunks->clear();
     if (start >= 0) {
         game_start_address = static_cast<u16>(start);

@@ -7,6 +7,7 @@
 #include "core/gamesdb.h"
 #include "core/io_ports.h"
 #include "core/loader.h"
+#include "core/objfile.h"
 #include "core/recording.h"
 #include "core/machine_debug.h"
 #include "core/machine_ops.h"
@@ -93,7 +94,7 @@ constexpr int GAME_MUSIC_THEME = 616;
 
 // The program image as it stands from $0000.
 void instructor_map_image(bool) {
-    std::memcpy(guest_memory, filebuf, filebuf_length);
+    load_put_bytes(0, filebuf, filebuf_length);
 }
 
 void instructor_apply_row_after(const KnownGame& row) {

@@ -5,6 +5,7 @@
 #include "core/filekinds.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
+#include "core/objfile.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "core/settings_vars.h"
@@ -28,14 +29,12 @@ bool block_fits(u32 address, u32 length) {
 }
 
 void place(u32 address, const u8* bytes, u32 length) {
-    u8* target;
     if (address >= 0x10000)
-        target = &phunsy_qbank_store[0][0] + (address - 0x10000);
+        std::memcpy(&phunsy_qbank_store[0][0] + (address - 0x10000), bytes, length);
     else if (address >= 0x8000)
-        target = &phunsy_ubank_store[0][0] + (address - 0x8000);
+        std::memcpy(&phunsy_ubank_store[0][0] + (address - 0x8000), bytes, length);
     else
-        target = guest_memory + address;
-    std::memcpy(target, bytes, length);
+        load_put_bytes(address, bytes, length);
 }
 
 // The blocks of a known game: false when they do not fit the file or their place.
@@ -79,7 +78,7 @@ void phunsy_map_image(bool known) {
         phunsy_bank_control = 0;
         const u32 address = phunsy_biosversion == 1 ? 0x2000 : 0x0000;
         const u32 length = filebuf_length < 8192 ? filebuf_length : 8192;
-        std::memcpy(guest_memory + address, filebuf, length);
+        load_put_bytes(address, filebuf, length);
         game_start_address = static_cast<u16>(address);
     }
     static constexpr std::pair<u16, u8> monitor_vars[] = {

@@ -135,7 +135,7 @@ void twin_commit_mod() {
     twin_switch_to_master();
     // An empty block has no bytes to copy (and no buffer behind them).
     for (const ModBlock& b : pending.blocks)
-        std::copy(b.bytes.begin(), b.bytes.end(), guest_memory + b.address);
+        load_put_bytes(b.address, b.bytes.data(), static_cast<u32>(b.bytes.size()));
     game_start_address = pending.start;
     load_start_known = 1;
     pending = Pending{};

@@ -81,9 +81,10 @@ void file_kinds_load_titles() {
         {KIND_TXT, 869, "Save as ASCII Text"},
         {KIND_TVC, 929, "Save Program (TVC)"},
         {KIND_MDCR, 998, "Create MDCR Tape"},
+        {KIND_PAP, 0, "Create Papertape"}, // no catalog entry
     };
     for (const Title& t : titles)
-        file_kinds[t.kind].save_title = cat_str(t.id, t.text);
+        file_kinds[t.kind].save_title = t.id ? cat_str(t.id, t.text) : t.text;
 }
 
 bool file_name_ends_with(const char* name, const char* suffix) {

@@ -210,8 +210,10 @@ int load_tvc(LoadRequest& r) {
     program_loaded = 1;
     file_loaded = 1;
     u32 address = be16(r, 1);
+    // Unwritable bytes other than the ROM's are skipped without a word.
     for (u32 i = TVC_HEADER_SIZE; i < r.length; i++, address++)
-        if (!(mem_attributes[address] & MEM_UNWRITABLE)) guest_memory[address] = r.data[i];
+        if (!(mem_attributes[address] & MEM_UNWRITABLE) || load_is_rom(address))
+            load_put(address, r.data[i]);
     machine_reset();
     const u32 from = elektor_biosversion == 1 ? 0x057E : 0x0177;
     std::memmove(guest_memory + 0x1FC0, guest_memory + from, 10);
@@ -765,7 +767,9 @@ int load(LoadRequest r, bool report_missing) {
 
     // What the file, its games-database row and its machine set hold for its run.
     const PrefsForRun for_run;
+    load_take_rom_kept();
     const int result = load_kind(r);
+    if (const std::string kept = load_take_rom_kept(); !kept.empty()) ui_warning(kept.c_str());
     if (result == LOAD_GAME || result == LOAD_PLAYBACK) {
         loaded_file = file;
         loaded_host = path_to_host(r.path.c_str());

@@ -6,6 +6,7 @@
 #include "core/recording.h"
 #include "core/seams_games.h"
 #include "core/serial.h"
+#include "cpu/memory.h"
 
 #include <algorithm>
 #include <cctype>
@@ -191,9 +192,47 @@ int objfile_parse(u32 size, int format) {
 
 u8 load_start_known;
 
+namespace {
+u32 rom_kept, rom_kept_first, rom_kept_last;
+} // namespace
+
+bool load_is_rom(u32 address) {
+    constexpr u32 ROM = MEM_UNWRITABLE | MEM_BIOS;
+    return (mem_attributes[address & 0x7FFF] & ROM) == ROM;
+}
+
+void load_put(u32 address, u8 value) {
+    address &= 0x7FFF;
+    if (!load_is_rom(address)) {
+        guest_memory[address] = value;
+        return;
+    }
+    if (guest_memory[address] == value) return;
+    if (rom_kept == 0 || address < rom_kept_first) rom_kept_first = address;
+    if (rom_kept == 0 || address > rom_kept_last) rom_kept_last = address;
+    rom_kept++;
+}
+
+void load_put_bytes(u32 address, const u8* bytes, u32 n) {
+    for (u32 i = 0; i < n; i++)
+        load_put(address + i, bytes[i]);
+}
+
+std::string load_take_rom_kept() {
+    if (rom_kept == 0) return "";
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "%u byte%s of the file at $%04X..$%04X would have changed the machine's ROM "
+                  "and %s not loaded.",
+                  rom_kept, rom_kept == 1 ? "" : "s", rom_kept_first, rom_kept_last,
+                  rom_kept == 1 ? "was" : "were");
+    rom_kept = 0;
+    return text;
+}
+
 void objfile_commit() {
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++)
-        if (stage_written[a]) guest_memory[a] = stage_data[a];
+        if (stage_written[a]) load_put(a, stage_data[a]);
     if (stage_has_start) {
         game_start_address = stage_start;
         load_start_known = 1;

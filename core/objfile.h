@@ -28,9 +28,20 @@ int objfile_load(u32 size, int format);
 // The walk alone: messages are printed, the result is kept in the staging
 // image, nothing in the guest changes. Same results as objfile_load.
 int objfile_parse(u32 size, int format);
-// Writes the staged bytes of the last walk into guest memory, and the AOF
-// start address into game_start_address when an end record gave one.
+// Writes the staged bytes of the last walk into guest memory (load_put), and
+// the AOF start address into game_start_address when an end record gave one.
 void objfile_commit();
+
+// Every program file writes guest memory through these. The machine's own ROM
+// (its monitor or BIOS: an unwritable address marked BIOS) keeps its bytes: a
+// byte of the file aimed there is not written, and one that would have
+// changed it is counted for the loader's warning.
+bool load_is_rom(u32 address);
+void load_put(u32 address, u8 value);
+void load_put_bytes(u32 address, const u8* bytes, u32 n);
+// The warning naming the bytes kept out of ROM since the last call ("" when
+// none); the count starts again.
+std::string load_take_rom_kept();
 
 // One record at the cursor: -2 a data record was staged (the cursor stands on
 // the next record), -1 the end record was reached, 0 the cursor already stood

@@ -127,7 +127,7 @@ bool own_output_may_go(const std::string& host, const std::string& question) {
     if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || own_output_is(host)) return true;
     // Return and Escape keep it.
     return !ui_nobody_to_ask() && ui_host.question &&
-           ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) == 1;
+           ui_question("Brindlemox", question.c_str(), "_Replace|_Keep", 1) == 1;
 }
 
 bool own_output_name_made(const char* given, const std::string& written) {

@@ -85,7 +85,8 @@ struct UiHost {
     bool (*listen_poll)();
     void (*listen_close)();
     // A question with buttons "A|B|...": 1 for the first, 2 for the next,
-    // 0 for the last; nullptr in batch runs (answered as the last).
+    // 0 for the last; nullptr in batch runs (answered as the last). A "_"
+    // marks a button's key ("_Replace|_Keep").
     int (*question)(const char* title, const char* text, const char* buttons, int preset);
     // On the way out, for a user who quit from a window: `text` (what could
     // not be finished) in a notice that waits for OK, nothing else left on

@@ -48,7 +48,9 @@ void gui_modal_end() {
 static int ask(const char* title, const char* body, const char* buttons, int image_kind,
                int preset = 0) {
     const char* bar = std::strrchr(buttons, '|');
-    if (ui_unattended_report(body, bar ? bar + 1 : nullptr)) return 0;
+    std::string last = bar ? bar + 1 : "";
+    std::erase(last, '_'); // the key mark
+    if (ui_unattended_report(body, bar ? last.c_str() : nullptr)) return 0;
     gui_modal_begin();
     const int answer = gui_host_requester(title, body, buttons, image_kind, preset);
     gui_modal_end();

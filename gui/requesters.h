@@ -22,7 +22,7 @@ void gui_modal_begin();
 void gui_modal_end();
 
 // Shows `body` with the buttons of `buttons` ("OK|Open drawer & close
-// requester"); returns the button chosen, 1 for the first, 2 for the second
+// requester", "_Replace|_Keep": a "_" marks the key of a button); returns the button chosen, 1 for the first, 2 for the second
 // and so on, 0 for the last. image_kind: 1 information, 2 warning, 3 error.
 // `preset` (counted from 0) is the button under Return.
 int gui_requester(const char* title, const char* body, const char* buttons, int image_kind,

@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/objfile.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/serial.h"
@@ -316,7 +317,7 @@ int elektor_parse_eof(u32 length) {
 
 void elektor_commit_eof() {
     for (const EofBlock& b : eof_blocks)
-        std::memcpy(guest_memory + b.address, b.data.data(), b.data.size());
+        load_put_bytes(b.address, b.data.data(), static_cast<u32>(b.data.size()));
     // An end block names where the program starts: the reset that follows branches there.
     if (eof_has_start) {
         game_start_address = eof_start;

@@ -131,8 +131,8 @@ bool media_release(int medium, const char* action, bool may_keep) {
     const std::string text = sentence + " (" + name(medium) +
                              ") was changed since it was inserted or updated.\n" + update +
                              " saves it first; " + action + " loses the changes.";
-    std::string buttons = std::string(update) + "|" + action;
-    if (may_keep) buttons += "|Cancel";
+    std::string buttons = std::string("_") + update + "|_" + action;
+    if (may_keep) buttons += "|_Cancel";
     // Nobody to ask answers with the last button: Cancel, or the action.
     for (;;) {
         const int answer = ui_question("Brindlemox", text.c_str(), buttons.c_str());

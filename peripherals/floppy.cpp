@@ -235,7 +235,7 @@ int ask_replace(int drive, const std::string& host) {
                              " is saved as a disk image under the name " + host +
                              ", which another file already has.\nReplace loses that file; "
                              "Save as... saves the disk under another name.";
-    const int answer = ui_question("Brindlemox", text.c_str(), "Replace|Save as...|Cancel", 2);
+    const int answer = ui_question("Brindlemox", text.c_str(), "_Replace|_Save as...|_Cancel", 2);
     if (answer == 0) {
         const std::string refusal =
             "The disk in drive " + d + " was not saved: " + host +

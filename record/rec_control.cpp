@@ -57,7 +57,7 @@ bool output_kept(const std::string& path) {
         const std::string question =
             path + " appeared while the recording ran.\nReplace it with the recording's output, "
                    "or keep it (the output is not written: playing the recording makes it again)?";
-        return ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) != 1;
+        return ui_question("Brindlemox", question.c_str(), "_Replace|_Keep", 1) != 1;
     }
     return false;
 }
@@ -266,7 +266,7 @@ std::string rec_outputs_refusal(const char* recording, bool psg) {
                                      " already exists.\nThe playback generates it anew: "
                                      "replace it?";
         // As the save requesters ask: Return keeps the file.
-        if (ui_question("Brindlemox", question.c_str(), "Replace|Keep", 1) != 1)
+        if (ui_question("Brindlemox", question.c_str(), "_Replace|_Keep", 1) != 1)
             return path + " exists and was kept";
     }
     return "";

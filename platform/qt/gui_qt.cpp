@@ -388,6 +388,13 @@ struct Gadget {
     bool key_mark = false; // GK_BUTTON, GK_CHECKBOX: made with a "_" marking its key
 };
 
+// A slider's range: a click on its track moves the knob a tenth of the way
+// (one step on a short range) towards the click.
+void slider_range(QSlider* s, int min, int max) {
+    s->setRange(min, max);
+    s->setPageStep(std::max(1, (max - min) / 10));
+}
+
 // A scroller's range: its top goes from 0 to the last full view.
 void scroller_range(QScrollBar* b, int total, int visible) {
     b->setRange(0, total - visible > 0 ? total - visible : 0);
@@ -955,9 +962,11 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
     }
     case GK_SLIDER: {
         auto* sl = new QSlider(n.vertical ? Qt::Vertical : Qt::Horizontal);
-        sl->setRange(n.min, n.max);
+        slider_range(sl, n.min, n.max);
         sl->setValue(n.value);
-        sl->setFocusPolicy(Qt::NoFocus);
+        // Clicked or tabbed to, it takes the keys: the cursor keys, Page Up
+        // and Down, Home and End move it.
+        sl->setFocusPolicy(Qt::StrongFocus);
         // A short range shows a tick mark at every step.
         if (!n.vertical && n.max - n.min <= 64) {
             sl->setTickPosition(QSlider::TicksBelow);
@@ -1302,7 +1311,7 @@ static int requester_box(const char* title, const char* body, const char* button
     QStringList names = QString::fromUtf8(buttons).split('|');
     std::vector<QPushButton*> made;
     for (const QString& s : names)
-        made.push_back(box.addButton(s, QMessageBox::AcceptRole));
+        made.push_back(box.addButton(key_marked(s.toStdString()), QMessageBox::AcceptRole));
     if (preset < made.size()) box.setDefaultButton(made[preset]);
     if (!made.empty()) box.setEscapeButton(made.back());
     // The box runs its own event loop; a break seen meanwhile ends it with no
@@ -1941,8 +1950,8 @@ void gui_set_range(int win, int gid, int min, int max, int visible) {
     if (auto* sb = dynamic_cast<QScrollBar*>(g->widget)) {
         g->visible = visible;
         scroller_range(sb, max, visible);
-    } else if (auto* a = dynamic_cast<QAbstractSlider*>(g->widget)) {
-        a->setRange(min, max);
+    } else if (auto* sl = dynamic_cast<QSlider*>(g->widget)) {
+        slider_range(sl, min, max);
     } else if (auto* p = dynamic_cast<QProgressBar*>(g->widget)) {
         p->setRange(min, max);
     } else if (auto* s = dynamic_cast<QSpinBox*>(g->widget)) {

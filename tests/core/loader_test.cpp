@@ -272,10 +272,11 @@ TEST_F(Loader, AofProgramsOnTheMonitorComputers) {
 // Byte-exact HEX reading is the object-file reader's test; here the loader's dispatch.
 TEST_F(Loader, IntelHexLoadsIntoTheCurrentMachine) {
     switch_to(CD2650, 16);
-    ASSERT_EQ(load(put("image.hex", bytes(":0100100042AD\r\n:00000001FF\r\n"))), LOAD_MEDIUM);
+    const u8 after = guest_memory[0x1011];
+    ASSERT_EQ(load(put("image.hex", bytes(":01101000429D\r\n:00000001FF\r\n"))), LOAD_MEDIUM);
     EXPECT_EQ(machine, static_cast<u32>(CD2650));
-    EXPECT_EQ(guest_memory[0x0010], 0x42);
-    EXPECT_EQ(guest_memory[0x0011], 0x5A);
+    EXPECT_EQ(guest_memory[0x1010], 0x42);
+    EXPECT_EQ(guest_memory[0x1011], after);
     EXPECT_NE(output.find("Successfully loaded Intel HEX file."), std::string::npos);
 
     switch_to(CD2650, 16);

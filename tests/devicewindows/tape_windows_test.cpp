@@ -304,7 +304,7 @@ TEST_F(TapeWindows, TheMdcrDeckAsksBeforeItReplacesAChangedTape) {
     const std::string question =
         "Brindlemox|The MDCR tape (\"t.mdcr\") was changed since it was inserted or updated.\n"
         "Update MDCR tape saves it first; Replace loses the changes.|"
-        "Update MDCR tape|Replace|Cancel";
+        "_Update MDCR tape|_Replace|_Cancel";
     const std::size_t file_requests = gui_headless_file_requests().size();
     gui_headless_answer_requesters({0}); // Cancel: kept, no other tape asked for
     post(TW_TAPE, GE_GADGET, GID_MDCR_INSERT, 0);

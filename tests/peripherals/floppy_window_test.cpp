@@ -430,7 +430,7 @@ TEST_F(FloppyWindow, UpdatingATwinDiskAsksBeforeItReplacesAnotherFileUnderTheIma
         "Brindlemox|The disk in drive " + std::to_string(d) +
         " is saved as a disk image under the name " + img.string() +
         ", which another file already has.\nReplace loses that file; Save as... saves the disk "
-        "under another name.|Replace|Save as...|Cancel";
+        "under another name.|_Replace|_Save as...|_Cancel";
 
     gui_headless_answer_requesters({0}); // Cancel
     post(GE_GADGET, update, 0);

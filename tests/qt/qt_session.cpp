@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "commands/arexx.h"
+#include "core/filekinds.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/session.h"
@@ -50,6 +51,7 @@ void QtSession::SetUpTestSuite() {
         path_make_dirs(path_to_host(drawer));
     ASSERT_EQ(chdir(path_progdir().c_str()), 0);
     ASSERT_TRUE(gui_host_init(1, program_argv));
+    file_kinds_load_titles(); // the catalog's texts that live in tables, as start-up takes them
     // Nobody answers a requester here: one that opens is closed at once, as a
     // break closes it, rather than waiting.
     gui_host_set_break_poll([] { return true; });
@@ -117,4 +119,14 @@ bool qt_type_save_name(QFileDialog* dialog, const QString& name) {
     }
     QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
     return true;
+}
+
+void qt_as_the_user(const std::function<void()>& tick, const std::function<void()>& act) {
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, tick);
+    gui_host_set_break_poll(nullptr);
+    user.start(20);
+    act();
+    user.stop();
+    gui_host_set_break_poll([] { return true; });
 }

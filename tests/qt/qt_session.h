@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 class QFileDialog;
@@ -37,3 +38,7 @@ class QtSession : public ::testing::Test {
 // in its list only while the field has the focus), then the name typed over
 // what is offered; true once Save has been pressed (after this tick).
 bool qt_type_save_name(QFileDialog* dialog, const QString& name);
+
+// Runs `act` with the user at the screen: `tick` every 20 ms meanwhile, and
+// the program's requesters wait for the user (no break closes them).
+void qt_as_the_user(const std::function<void()>& tick, const std::function<void()>& act);

@@ -148,7 +148,7 @@ class User {
         if (key_) return press(box->focusWidget() ? box->focusWidget() : box, key_);
         const std::string want = next_ < answers_.size() ? answers_[next_++] : "OK";
         for (QAbstractButton* b : box->buttons())
-            if (b->text().toStdString() == want) return b->click();
+            if (b->text().remove('&').toStdString() == want) return b->click();
         ADD_FAILURE() << "no button \"" << want << "\" under: " << asked.back();
         pressed_ = nullptr;
         box->buttons().back()->click();
