@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <strings.h>
 #include <vector>
 #include <filesystem>
@@ -116,7 +117,13 @@ struct LineOrigin {
     bool held;
 };
 std::vector<LineOrigin> origins;
-std::vector<std::string> origin_files; // the source, then each include as written
+// The source, then each include as written, with the lines the file holds (a
+// file ending in a line end holds no empty line after it).
+struct OriginFile {
+    std::string name;
+    i32 lines;
+};
+std::vector<OriginFile> origin_files;
 
 // The first origin past expanded line `line`.
 std::vector<LineOrigin>::iterator origin_after(i32 line) {
@@ -131,18 +138,21 @@ LineOrigin own_line(i32 line) {
 }
 
 // Notes an include expanded at the current line: `lines` line ends were
-// inserted, the file's text holding `file_line_ends` of them; `line_end_after`
-// tells whether the INCLUDE line had its own line end after the insertion.
-void note_include(i32 lines, i32 file_line_ends, bool line_end_after) {
+// inserted, the file's text `text` holding `file_line_ends` of them;
+// `line_end_after` tells whether the INCLUDE line had its own line end after
+// the insertion.
+void note_include(i32 lines, const std::string& text, i32 file_line_ends, bool line_end_after) {
     const i32 at = asm_line_number;
     if (origins.empty()) {
-        origin_files.assign(1, asm_source_name);
+        // The splitter ends with the source's last line: it reads none past it.
+        origin_files.assign(1, {asm_source_name, std::numeric_limits<i32>::max()});
         origins.push_back({1, 0, 1, false});
     }
     const LineOrigin here = own_line(at);
     for (LineOrigin& o : origins)
         if (o.line > at) o.line += lines;
-    origin_files.push_back(asm_include_name);
+    origin_files.push_back(
+        {asm_include_name, file_line_ends + (!text.empty() && text.back() != '\n' ? 1 : 0)});
     // The file's lines, then its end mark and the rest of the INCLUDE line,
     // then the including file's next line.
     const i32 mark = at + file_line_ends + 2;
@@ -152,12 +162,31 @@ void note_include(i32 lines, i32 file_line_ends, bool line_end_after) {
     origins.insert(origin_after(at), std::begin(added), std::end(added));
 }
 
-// The current line as messages name it: its number, and once the source has
-// text includes, its number in its own file and that file's name.
-std::string line_place() {
-    if (origins.empty()) return std::to_string(asm_line_number);
-    const LineOrigin o = own_line(asm_line_number);
-    return std::to_string(o.own) + " of " + origin_files[o.file];
+// The message of a problem at the current line, with its line end: the line's
+// number, and once the source has text includes, its number in its own file
+// and that file's name.
+std::string message_head(const char* kind, const std::string& text) {
+    std::string place = std::to_string(asm_line_number);
+    if (!origins.empty()) {
+        const LineOrigin o = own_line(asm_line_number);
+        place = std::to_string(o.own) + " of " + origin_files[o.file].name;
+    }
+    return std::string(kind) + " at line " + place + ": " + text + "!\n";
+}
+
+// How many lines of the source and its includes come before expanded line
+// `line`: an include's end mark (with the rest of its INCLUDE line) and the
+// empty line after an included file's last line end are none of them.
+i32 source_lines_before(i32 line) {
+    if (origins.empty()) return line - 1;
+    i32 count = 0;
+    for (size_t i = 0; i < origins.size() && origins[i].line < line; i++) {
+        const LineOrigin& o = origins[i];
+        if (o.held) continue;
+        const i32 end = i + 1 < origins.size() ? std::min(origins[i + 1].line, line) : line;
+        count += std::max(0, std::min(end - o.line, origin_files[o.file].lines - o.own + 1));
+    }
+    return count;
 }
 
 } // namespace
@@ -174,26 +203,80 @@ std::string asm_find_source(std::string name) {
 namespace {
 
 void list(const std::string& text) {
-    if (asm_pass == 2 || asm_report_in_pass1) listing += text;
+    if (asm_pass == 2) listing += text;
 }
 
 // The caret line under a message: the line, then the cursor's column marked.
-void caret(bool tabs_as_blanks) {
+enum class Caret { as_is, tabs_as_blanks, none };
+void caret(Caret kind) {
+    if (kind == Caret::none) return;
     std::string line = asm_line;
-    if (tabs_as_blanks)
+    if (kind == Caret::tabs_as_blanks)
         for (char& c : line)
             if (c == '\t') c = ' ';
     con_printf("$%04X: %s\n       %s^\n", static_cast<unsigned>(asm_location & 0xFFFF),
                line.c_str(), std::string(asm_cursor, ' ').c_str());
 }
 
-void report_error(const char* text) {
-    const std::string head = "Error at line " + line_place() + ": " + text + "!\n";
-    if (asm_first_error.empty()) asm_first_error = head.substr(0, head.size() - 1);
-    listing += "*** ";
-    listing += head;
-    con_printf("%s", head.c_str());
-    caret(true);
+// What pass 1 told (only the include directives tell there), at which
+// expanded line. Pass 2 lists each above its line and tells none a second time.
+struct Told {
+    i32 line;
+    const char* kind; // "Error" or "Warning"
+    std::string text;
+    std::string head; // the message as the console had it
+    bool shown;       // on the console and in the listing (warnings may be off)
+    bool listed;
+};
+std::vector<Told> told_in_pass1;
+
+bool told_in_pass1_at(i32 line) {
+    return std::any_of(told_in_pass1.begin(), told_in_pass1.end(),
+                       [line](const Told& t) { return t.line == line; });
+}
+
+// Lists what pass 1 told up to `line` and has not listed yet, as pass 2 lists
+// its own messages: above the line they belong to.
+void list_told_in_pass1(i32 line) {
+    for (Told& t : told_in_pass1)
+        if (!t.listed && t.line <= line) {
+            t.listed = true;
+            if (t.shown) listing += "*** " + t.head;
+        }
+}
+
+// Tells one error or warning of the current line, `shown` on the console and
+// in the listing or only counted; false when pass 1 told it already (it counts
+// once).
+bool tell(const char* kind, const char* text, bool shown, Caret caret_kind) {
+    if (asm_pass == 2) {
+        for (const Told& t : told_in_pass1)
+            if (t.line == asm_line_number && !std::strcmp(t.kind, kind) && t.text == text)
+                return false;
+    }
+    const std::string head = message_head(kind, text);
+    if (asm_pass == 1) told_in_pass1.push_back({asm_line_number, kind, text, head, shown, false});
+    if (shown) {
+        if (asm_pass == 2) listing += "*** " + head;
+        con_printf("%s", head.c_str());
+        caret(caret_kind);
+    }
+    return true;
+}
+
+bool report_error(const char* text) {
+    if (!tell("Error", text, true, Caret::tabs_as_blanks)) return false;
+    if (asm_first_error.empty()) {
+        asm_first_error = message_head("Error", text);
+        asm_first_error.pop_back();
+    }
+    return true;
+}
+
+// A warning of the current line (`caret_kind`: how its caret line shows it).
+void warning(const char* text, Caret caret_kind) {
+    if (asm_pass != 2 && !asm_report_in_pass1) return;
+    if (tell("Warning", text, warn, caret_kind)) asm_warning_count++;
 }
 
 // Everything a line can change that a later line or the end of the run reads:
@@ -309,10 +392,14 @@ void split_line() {
             comment = true;
             if (asm_pass == 2 && asm_source.compare(asm_read_index, 13, ";END INCLUDE ") == 0 &&
                 asm_read_index + 13 < length) {
-                if (asm_include_depth > 0)
+                if (asm_include_depth > 0) {
                     asm_include_depth--;
-                else
+                } else {
+                    // The caret shows this line up to the mark.
+                    asm_line[n] = 0;
+                    asm_cursor = static_cast<u32>(n);
                     asm_error("unexpected end of include");
+                }
             }
         }
         if (!comment) {
@@ -341,6 +428,7 @@ bool run_pass() {
             return false;
         }
         asm_line_start = asm_read_index;
+        if (asm_pass == 2) list_told_in_pass1(asm_line_number);
         // The line keeps its leading blanks: a front end tells a label in
         // column 1 from a word further in by them.
         const i32 length = static_cast<i32>(asm_source.size()); // an include makes it grow
@@ -413,11 +501,14 @@ std::string object_data(const std::string& ext, i32 start) {
 
 void finish(bool completed_pass2) {
     const u32 n = dis_notation_index();
-    // Only a pass that ran out of text misses its END.
+    list_told_in_pass1(std::numeric_limits<i32>::max());
+    // Only a pass that ran out of text misses its END. It is missing past the
+    // last line: no line to show.
     if (completed_pass2)
-        asm_warning(n == 2 || n == 3 ? "missing .END directive"
-                    : n == 4         ? "missing END directive"
-                                     : "missing END/.END directive");
+        warning(n == 2 || n == 3 ? "missing .END directive"
+                : n == 4         ? "missing END directive"
+                                 : "missing END/.END directive",
+                Caret::none);
     listing += "\nSymbol Table" + std::string(62, '-') + "\n\n";
     {
         char* buffer = nullptr;
@@ -434,7 +525,7 @@ void finish(bool completed_pass2) {
         listing += "\nInclude Tree Graph" + std::string(56, '-') + "\n\n" + asm_include_tree + "\n";
     char summary[160];
     std::snprintf(summary, sizeof summary, "Assembled %d line(s) (%u warning(s), %u error(s)).\n",
-                  asm_line_number - 1, asm_warning_count, asm_error_count);
+                  source_lines_before(asm_line_number), asm_warning_count, asm_error_count);
     con_printf("%s", summary);
     // A blank line sets the summary apart from the tables; its line ends the file.
     while (listing.size() < 2 || listing.compare(listing.size() - 2, 2, "\n\n") != 0)
@@ -489,14 +580,7 @@ void finish(bool completed_pass2) {
 } // namespace
 
 void asm_warning(const char* text) {
-    if (asm_pass != 2 && !asm_report_in_pass1) return;
-    asm_warning_count++;
-    if (!warn) return;
-    const std::string head = "Warning at line " + line_place() + ": " + text + "!\n";
-    listing += "*** ";
-    listing += head;
-    con_printf("%s", head.c_str());
-    caret(false);
+    warning(text, Caret::as_is);
 }
 
 void asm_emit(u8 byte) {
@@ -621,14 +705,16 @@ int read_include(std::uint64_t limit, std::string* out, std::string* looked) {
 }
 
 // The error of an include whose file is not there, naming where it was looked for.
-void include_missing(const std::string& looked) {
-    const std::string text = "can't open include file for reading (looked for " + looked + ")";
-    asm_error(text.c_str());
+std::string include_missing(const std::string& looked) {
+    return "can't open include file for reading (looked for " + looked + ")";
 }
 } // namespace
 
+// A text include. Pass 1 expands it, or tells why it cannot and goes on
+// after its line; pass 2 goes on there too, with no include to note.
 bool asm_include() {
     if (asm_pass == 2) {
+        if (told_in_pass1_at(asm_line_number)) return true;
         if (asm_include_tree.empty())
             asm_include_tree = "$0000 " + std::string(asm_source_name) + "\n";
         asm_include_depth++;
@@ -642,33 +728,28 @@ bool asm_include() {
         return true;
     }
     asm_report_in_pass1 = true;
+    const auto failed = [](const std::string& text) {
+        asm_error(text.c_str());
+        asm_report_in_pass1 = false;
+        return true;
+    };
     std::string text, looked;
     const int read = read_include(ASM_SOURCE_MAX, &text, &looked);
-    if (read == READ_UNAVAILABLE) {
-        include_missing(looked);
-        asm_report_in_pass1 = false;
-        return false;
-    }
-    if (read != READ_OK) {
-        asm_error(read == READ_TOO_LARGE ? "out of memory" : "can't read from include file");
-        asm_report_in_pass1 = false;
-        return false;
-    }
+    if (read == READ_UNAVAILABLE) return failed(include_missing(looked));
+    if (read != READ_OK)
+        return failed(read == READ_TOO_LARGE ? "out of memory" : "can't read from include file");
     text = text_lines(text);
     std::string insert = "\n" + text;
     insert += "\n;END INCLUDE ";
     insert += asm_include_name;
     insert += "\n";
     // A file that includes itself would grow the text without end.
-    if (++include_count > ASM_INCLUDES_MAX || asm_source.size() + insert.size() > ASM_SOURCE_MAX) {
-        asm_error(include_count > ASM_INCLUDES_MAX ? "too many includes" : "out of memory");
-        asm_report_in_pass1 = false;
-        return false;
-    }
+    if (++include_count > ASM_INCLUDES_MAX || asm_source.size() + insert.size() > ASM_SOURCE_MAX)
+        return failed(include_count > ASM_INCLUDES_MAX ? "too many includes" : "out of memory");
     const auto line_ends = [](const std::string& t) {
         return static_cast<i32>(std::count(t.begin(), t.end(), '\n'));
     };
-    note_include(line_ends(insert), line_ends(text),
+    note_include(line_ends(insert), text, line_ends(text),
                  asm_read_index < static_cast<i32>(asm_source.size()));
     asm_source.insert(static_cast<size_t>(asm_read_index), insert);
     asm_report_in_pass1 = false;
@@ -676,13 +757,15 @@ bool asm_include() {
 }
 
 bool asm_incbin() {
+    // A file pass 1 could not read ended it at this line, and ends pass 2 there too.
+    if (asm_pass == 2 && told_in_pass1_at(asm_line_number)) return false;
     if (asm_pass == 1) asm_report_in_pass1 = true;
     // More than the address space holds is cut by the emitter's 32K check.
     std::string data, looked;
     const int read = read_include(0x10000, &data, &looked);
     if (read != READ_OK) {
         if (read == READ_UNAVAILABLE)
-            include_missing(looked);
+            asm_error(include_missing(looked).c_str());
         else
             asm_error(read == READ_TOO_LARGE ? "attempted to emit code/data beyond 32K"
                                              : "can't read from include file");
@@ -755,6 +838,7 @@ void asm_assemble_file() {
     include_count = 0;
     origins.clear();
     origin_files.clear();
+    told_in_pass1.clear();
     asm_report_in_pass1 = false;
     asm_start_address = default_start();
     asm_error_report = report_error;
@@ -877,6 +961,7 @@ void asm_reset() {
     asm_include_name[0] = 0;
     origins.clear();
     origin_files.clear();
+    told_in_pass1.clear();
     asm_report_in_pass1 = false;
     asm_warning_count = 0;
     asm_listing_file = nullptr;

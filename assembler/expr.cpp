@@ -23,7 +23,7 @@ const char* asm_parse_pos = "";
 u32 asm_cursor = 0;
 u32 asm_error_count = 0;
 bool asm_report_in_pass1 = false;
-void (*asm_error_report)(const char* text) = nullptr;
+bool (*asm_error_report)(const char* text) = nullptr;
 void (*asm_eval_error_report)(const char* text) = nullptr;
 void (*asm_eval_label_note)(const char* token, int length, i32 value) = nullptr;
 
@@ -38,11 +38,11 @@ void asm_error(const char* text) {
     // Pass 1 cannot know the labels further down; it reports only what must
     // show at once (the include directives).
     if (asm_pass == 1 && !asm_report_in_pass1) return;
-    asm_error_count++;
-    if (asm_error_report)
-        asm_error_report(text);
-    else
+    if (!asm_error_report)
         con_printf("Error: %s!\n", text);
+    else if (!asm_error_report(text))
+        return; // told already
+    asm_error_count++;
 }
 
 void asm_expr_reset() {

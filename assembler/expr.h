@@ -32,8 +32,9 @@ extern u32 asm_error_count;       // errors reported during the assembly
 extern bool asm_report_in_pass1;  // pass 1 reports errors too (include directives)
 
 // Where errors go during an assembly (the assembler's report with the source
-// line); without one they are counted and printed as "Error: %s!" in pass 2.
-extern void (*asm_error_report)(const char* text);
+// line); it answers false for an error told already, which then does not count.
+// Without one they are counted and printed as "Error: %s!".
+extern bool (*asm_error_report)(const char* text);
 // Where errors go outside an assembly (the debugger's operand readers make
 // them refusals of the command); nullptr: printed as "Error: %s!".
 extern void (*asm_eval_error_report)(const char* text);

@@ -851,3 +851,81 @@ TEST_F(AsmProgram, MessagesNameTheIncludedFileAndItsOwnLine) {
         EXPECT_TRUE(has(run.err, "\nWarning at line 4: missing ")) << run.err;
     }
 }
+
+// Every fault is told once and counted once: those of the include directives,
+// which show while the includes are read, too. Each message sits in the
+// listing right above its line; a failed INCLUDE is passed over and what
+// follows it assembles. The missing END, past the last line, has no caret
+// line, and a stray include end mark shows its own line. The summary counts
+// the lines of the source and its includes, without the marks between them.
+TEST_F(AsmProgram, EachFaultIsToldOnceAboveItsLineAndTheSummaryCountsTheLinesWritten) {
+    const struct {
+        const char* name;
+        int notation;
+        const char *source, *sub; // sub.inc beside the source (nullptr: none)
+        const char* message;      // start of the one message (`@` the source's path)
+        const char* next;         // the console line after it
+        const char* listed;       // the source line of the listing line after it
+        int lines, warnings, errors;
+    } cases[] = {
+        {"quote", 0, "\tORG 0\nA\tLODI,R0 1\n\tINCLUDE \"sub\n\tRETC,UN\n\tEND\n", nullptr,
+         "Error at line 3: unexpected end of line!", "$0002:  INCLUDE \"sub", "\tINCLUDE \"sub", 2,
+         0, 1},
+        {"binquote", 1, "\tORG 0\n\tINCBIN 'sub.inc\n\tEND\n", "x",
+         "Error at line 2: unexpected end of line!", "$0000:  INCBIN 'sub.inc", "\tINCBIN 'sub.inc",
+         1, 0, 1},
+        {"eol", 0, "\tORG 0\n\tINCLUDE \"sub.inc\" 1\n\tEND\n", "\tDB 1\n",
+         "Error at line 2: EOL expected!", "$0000:  INCLUDE \"sub.inc\" 1",
+         "\tINCLUDE \"sub.inc\" 1", 1, 0, 1},
+        {"nobin", 0, "\tORG 0\n\tDB 1\n\tINCBIN none.bin\n\tEND\n", nullptr,
+         "Error at line 3: can't open include file for reading (", "$0001:  INCBIN none.bin",
+         "\tINCBIN none.bin", 2, 0, 1},
+        {"noinc", 0,
+         "\tORG 0\n\tINCLUDE none.inc\n\tBCTA,UN L\nL\tRETC,UN\n\tINCLUDE sub.inc\n\tEND\n",
+         "\tDB 1\n", "Error at line 2: can't open include file for reading (",
+         "$0000:  INCLUDE none.inc", "\tINCLUDE none.inc", 6, 0, 1},
+        {"calm", 3, "\t.LOC 0\n\t.INCLUDE none.inc\n\t.INCLUDE sub.inc\n", "\t.DATA.8 1\r\n",
+         "Warning at line 4 of @: missing .END directive!",
+         "Assembled 4 line(s) (1 warning(s), 1 error(s)).", nullptr, 4, 1, 1},
+        {"self", 0, "\tORG 0\n\tINCLUDE sub.inc\n\tEND\n", "\tDB 1\n\tINCLUDE sub.inc\n",
+         "Error at line 2 of sub.inc: too many includes!", "$0100:  INCLUDE sub.inc",
+         "\tINCLUDE sub.inc", 2 + 2 * 256, 0, 1},
+        {"noend", 0, "\tORG 0\n\tINCLUDE sub.inc\n\tINCLUDE sub.inc\n\tDB 2\n", "\tDB 1\n\n",
+         "Warning at line 5 of @: missing END/.END directive!",
+         "Assembled 8 line(s) (1 warning(s), 0 error(s)).", nullptr, 8, 1, 0},
+        {"crlf", 0, "\tORG 0\n\tINCLUDE sub.inc\n\tDB 300\n\tEND\n\tDB 4\n", "\tDB 1\r\n\tDB 2",
+         "Error at line 3 of @: immediate value out of range!", "$0002:  DB 300", "\tDB 300", 5, 0,
+         1},
+        {"mark", 0, "\tORG 0\n\tDB 1\n;END INCLUDE x\n\tEND\n", nullptr,
+         "Error at line 3: unexpected end of include!", "$0001: ", ";END INCLUDE x", 3, 0, 1},
+    };
+    // The lines of `text` that begin with `start`, each with the line after it.
+    const auto lines_after = [](const std::string& text, const std::string& start) {
+        std::vector<std::string> found;
+        std::istringstream lines(text);
+        for (std::string line, next; std::getline(lines, line);)
+            if (line.rfind(start, 0) == 0) found.push_back(std::getline(lines, next) ? next : "");
+        return found;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path dir = home.path() / "src" / c.name, source = dir / "main.asm";
+        test_write_file(source, c.source);
+        if (c.sub) test_write_file(dir / "sub.inc", c.sub);
+        const Outcome run = assemble_in(c.notation, source);
+        EXPECT_EQ(run.code, c.errors ? 10 : 5) << run.err;
+        const std::string message = std::regex_replace(c.message, std::regex("@"), source.string());
+        EXPECT_EQ(lines_after(run.err, message), std::vector<std::string>{c.next}) << run.err;
+        const std::string listing = test_read_file(dir / "main.lst");
+        std::vector<std::string> listed = lines_after(listing, "*** " + message);
+        if (c.listed)
+            for (std::string& line : listed)
+                line.erase(0, std::min<std::size_t>(15, line.size())); // the address and code
+        EXPECT_EQ(listed, std::vector<std::string>{c.listed ? c.listed : ""}) << listing;
+        const std::string summary = "Assembled " + std::to_string(c.lines) + " line(s) (" +
+                                    std::to_string(c.warnings) + " warning(s), " +
+                                    std::to_string(c.errors) + " error(s)).\n";
+        EXPECT_TRUE(has(run.err, summary)) << summary << run.err;
+        EXPECT_TRUE(has(listing, summary)) << summary;
+    }
+}

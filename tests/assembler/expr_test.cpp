@@ -189,7 +189,10 @@ TEST_F(ExprTest, ErrorsDuringAnAssembly) {
         {"5--", 5, "missing term"},
     };
     std::string said;
-    asm_error_report = [](const char* text) { captured += std::string("[") + text + "]"; };
+    asm_error_report = [](const char* text) {
+        captured += std::string("[") + text + "]";
+        return true;
+    };
     for (const Err& e : errors) {
         captured.clear();
         EXPECT_EQ(asm_eval(e.text), e.value) << e.text;
