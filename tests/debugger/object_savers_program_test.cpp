@@ -54,17 +54,19 @@ const std::set<std::string> with_processor = {
 } // namespace
 
 TEST_F(ObjectSaversProgram, EachFileWrittenOpensAgainOnItsMachine) {
+    // From $0800: memory that a program file may fill on every machine (a
+    // file loaded leaves a monitor ROM as it is).
     const Saver savers[] = {
-        {"SAVEAOF", "$100 $10F", 0x100, false,
+        {"SAVEAOF", "$800 $80F", 0x800, false,
          {"ELEKTOR", "PIPBUG", "BINBUG", "INSTRUCTOR", "CD2650", "SELBST", "MIKIT"}},
-        {"SAVEEOF", "$100 $10F", 0x100, false,
+        {"SAVEEOF", "$800 $80F", 0x800, false,
          {"ELEKTOR", "PIPBUG", "BINBUG", "INSTRUCTOR", "CD2650", "SELBST", "MIKIT"}},
-        {"SAVEHEX", "$100 $10F", 0x100, false, with_processor},
-        {"SAVESMS", "$10F", 0x100, false, with_processor},
-        {"SAVEBIN", "$100 $10F", 0x100, true, with_processor},
+        {"SAVEHEX", "$800 $80F", 0x800, false, with_processor},
+        {"SAVESMS", "$80F", 0x800, false, with_processor},
+        {"SAVEBIN", "$800 $80F", 0x800, true, with_processor},
         // The Elektor's program file skips its monitor ROM: saved from RAM.
         {"SAVETVC", "$900 $90F", 0x900, false, {"ELEKTOR"}},
-        {"SAVECMD", "$100 $10F", 0x100, false, {"BINBUG", "TWIN", "CD2650"}},
+        {"SAVECMD", "$800 $80F", 0x800, false, {"BINBUG", "TWIN", "CD2650"}},
     };
     int made = 0;
     for (const char* machine : machines) {
@@ -96,7 +98,7 @@ TEST_F(ObjectSaversProgram, EachFileWrittenOpensAgainOnItsMachine) {
             ASSERT_NE(file, "");
             fill("$5A");
             const std::string load =
-                s.raw ? "DEBUGGER \"LOADBIN $100 " + file + "\"" : "OPEN " + file;
+                s.raw ? "DEBUGGER \"LOADBIN $800 " + file + "\"" : "OPEN " + file;
             EXPECT_EQ(send(load, &result), 0) << result;
             EXPECT_EQ(said("GETMACHINE"), machine);
             char dump[64], bytes[64];
