@@ -109,7 +109,7 @@ void mdcr_tape(std::vector<FileInUse>* out) {
 
 void app_install_hooks() {
     session_set_exit_path(app_exit_path);
-    session_set_autosave_ahead(app_exit_autosave);
+    session_set_write_ahead(app_exit_write_ahead);
     ini_set_walk(settings_walk);
 
     // Where a point has hooks of several layers, they run in this order.

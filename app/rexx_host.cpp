@@ -97,6 +97,12 @@ void rexx_close_port() {
 // A machine switched while paused shows its picture before the next command
 // (a SAVEPNG, say) is served.
 static int run_unattended(const char* line, std::string* result) {
+    // A request that asked to quit has written the session's files: nothing
+    // sent after it is done.
+    if (rexx_quit_requested) {
+        *result = "Brindlemox is quitting!\n";
+        return 10;
+    }
     const int rc = ui_unattended_run(rexx_command, line, result);
     if (paused_picture_pending) app_draw_paused_picture();
     return rc;

@@ -24,7 +24,8 @@ void rexx_open_port();
 void rexx_close_port();
 // Answers the requests that arrived (once per event pass; never blocks).
 // After a request that asked to quit, the program ends through the exit path
-// once the replies are written.
+// once the replies are written; a request that came after it is refused (10,
+// "Brindlemox is quitting!"): the session's files are written already.
 void rexx_serve_port();
 // A request that asks to quit sets rexx_quit_requested (core/session.h).
 // While a requester or a modal window holds the program (called from its

@@ -28,7 +28,13 @@
 #include <unistd.h>
 
 std::vector<std::string> app_exit_steps;
+// What the port's QUIT may have done ahead of the exit path, each once.
 static bool autosave_taken = false;
+static bool windows_closed = false;
+static bool files_taken = false;
+// True while the port's QUIT writes ahead: a display that goes away then
+// starts the exit path afresh, which finishes what was not done.
+static bool writing_ahead = false;
 // The exit path runs in stages. Only the stages that show or close windows
 // pass host events (and so may find that the display went away); the others
 // never wait on the display.
@@ -45,7 +51,7 @@ void (*app_exit_process)(int code) = end_process;
 void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
-    autosave_taken = false;
+    autosave_taken = windows_closed = files_taken = writing_ahead = false;
     exit_stage = 0;
     ui_take_exit_reports();
 }
@@ -74,17 +80,54 @@ static bool session_writes() {
            app_acquired.machine_ready;
 }
 
-void app_exit_autosave() {
-    if (autosave_taken || !session_writes()) return;
+// The settings are written at exit unless LOCKCONFIG keeps them.
+static bool settings_written() {
+    return app_acquired.settings_read && !lock_config;
+}
+
+static void write_autosave() {
+    if (autosave_taken) return;
     autosave_taken = true;
-    // Written ahead (for the port's QUIT) it is the way out all the same: a
-    // playback under way is not ended by it but finished in the exit path's
-    // own step, after the settings and high scores.
-    const bool exiting = app_exiting;
-    app_exiting = true;
     const std::string unsaved = autosave_on_exit();
-    app_exiting = exiting;
     if (!unsaved.empty()) ui_unattended_report(unsaved.c_str(), nullptr);
+}
+
+// Closing the windows keeps their places for the settings; on a display
+// that went away they stay where the settings last had them.
+static void exit_windows() {
+    if (windows_closed || app_display_gone) return;
+    windows_closed = true;
+    if (ui_host.main_window_open()) step("main window");
+    ui_host.close_tool_windows();
+    ui_host.close_main_window();
+}
+
+static void write_settings_and_scores() {
+    if (files_taken) return;
+    files_taken = true;
+    if (settings_written()) {
+        step("settings");
+        ini_save_at_exit();
+    }
+    if (app_acquired.hiscores_read) {
+        step("high scores");
+        hiscore_save();
+    }
+}
+
+void app_exit_write_ahead() {
+    if (!session_writes()) return;
+    // Written ahead it is the way out all the same: a playback under way is
+    // not ended by the autosave but finished in the exit path's own step,
+    // and nobody is asked.
+    const bool exiting = app_exiting;
+    app_exiting = writing_ahead = true;
+    step("autosave");
+    write_autosave();
+    if (settings_written()) exit_windows();
+    write_settings_and_scores();
+    app_exiting = exiting;
+    writing_ahead = false;
 }
 
 static void exit_begin() {
@@ -113,32 +156,14 @@ static void exit_begin() {
     // finish their files, so that one that cannot (a full disk) costs none
     // of it.
     exit_session = session_writes();
-    if (exit_session) {
+    if (exit_session && !autosave_taken) {
         step("autosave");
-        app_exit_autosave();
+        write_autosave();
     }
-}
-
-// Closing the windows keeps their places for the settings; on a display
-// that went away they stay where the settings last had them.
-static void exit_windows() {
-    if (app_display_gone) return;
-    if (ui_host.main_window_open()) step("main window");
-    ui_host.close_tool_windows();
-    ui_host.close_main_window();
 }
 
 static void exit_files() {
-    if (exit_session) {
-        if (app_acquired.settings_read && !lock_config) {
-            step("settings");
-            ini_save_at_exit();
-        }
-        if (app_acquired.hiscores_read) {
-            step("high scores");
-            hiscore_save();
-        }
-    }
+    if (exit_session) write_settings_and_scores();
     step("recorders");
     emu_finish_outputs(); // and the printers' pages half printed
     step("tapes");
@@ -228,7 +253,7 @@ static void (*const exit_stages[])() = {exit_begin, exit_windows, exit_files, ex
 }
 
 void app_exit_path(int code) {
-    if (app_exiting) {
+    if (app_exiting && !writing_ahead) {
         // The display went away while a stage showed or closed windows: the
         // stages after it run from here, touching no window, and the run
         // ends with the code it was ending with.
@@ -242,6 +267,7 @@ void app_exit_path(int code) {
         app_exit_process(code);
         std::abort();
     }
+    writing_ahead = false;
     app_exiting = true;
     exit_code = code;
     exit_stage = 0;

@@ -26,11 +26,14 @@ void app_check_home_lock();
 // app_exit_reset).
 extern std::vector<std::string> app_exit_steps;
 
-// The session's autosave, written once: by the exit path, or ahead of it by
-// the port's QUIT (session_set_autosave_ahead). One that could not be written
-// is named as everything a way out cannot finish is: on the console, in the
-// reply of the port's command and in the notice of a window's Quit.
-void app_exit_autosave();
+// The session's autosave, settings and high scores, each written once: by the
+// exit path, or ahead of it by the port's QUIT (session_set_write_ahead), in
+// the exit path's order (the autosave while the windows are open, then the
+// windows closed for their places, then the settings and the high scores).
+// One that could not be written is named as everything a way out cannot
+// finish is: on the console, in the reply of the port's command and in the
+// notice of a window's Quit.
+void app_exit_write_ahead();
 
 // The last step: ends the process. Tests replace it with one that throws.
 extern void (*app_exit_process)(int code);

@@ -326,18 +326,30 @@ void app_main(int argc, char** argv) {
 
     app_install_break_handler();
 
-    // 15-16: settings.
-    ini_load();
+    // 21: the command line, read before the settings: a run started with a
+    // SETTINGS file takes every setting from that file alone (the display
+    // mode, the log, the window's size among them), and what the command line
+    // and the run's kind put over them (FULLSCREEN, no log) is put over that
+    // file's values.
+    std::snprintf(program_path, sizeof program_path, "PROGDIR:%s",
+                  argc > 0 ? std::filesystem::path(argv[0]).filename().c_str() : "Brindlemox");
+    int rc = cmdline_take(argc, argv);
+    if (rc) app_clean_exit(rc);
+
+    // 15-16: the settings, the file named by SETTINGS in place of the
+    // default one.
+    if (cmdline_settings_given) {
+        // Running on other settings than the ones asked for would do the
+        // wrong job quietly (and write the named file at exit).
+        if (!ini_load_named()) app_clean_exit(1);
+    } else {
+        ini_load();
+    }
     app_acquired.settings_read = true;
     display_mode = fullscreen ? 1 : 0;
     windowed_scale = display_scale;
     windowed_width = display_aspect;
 
-    // 21: the command line.
-    std::snprintf(program_path, sizeof program_path, "PROGDIR:%s",
-                  argc > 0 ? std::filesystem::path(argv[0]).filename().c_str() : "Brindlemox");
-    int rc = cmdline_take(argc, argv);
-    if (rc) app_clean_exit(rc);
     if (startup_batch_job()) {
         // A batch job opens no window and never waits for a user: its warnings
         // go to standard error. It writes only its own files: not the log
@@ -373,18 +385,6 @@ void app_main(int argc, char** argv) {
     // The scripting port, before the machine is set up (not for batch jobs).
     if (startup_mode == 0) rexx_open_port();
 
-    // 23: settings named by SETTINGS; the display mode stays as set above,
-    // the window's size and width kept aside are the named file's.
-    if (cmdline_settings_given) {
-        if (!ini_load_named()) {
-            // Running on other settings than the ones asked for would do the
-            // wrong job quietly (and write the named file at exit).
-            app_acquired.settings_read = false;
-            app_clean_exit(1);
-        }
-        windowed_scale = display_scale;
-        windowed_width = display_aspect;
-    }
     // PORT and CLIPUNIT hold for this run over the settings read.
     if (cmdline_net_port >= 0) net_port = static_cast<u16>(cmdline_net_port);
     if (cmdline_clip_unit >= 0) clip_unit = static_cast<u32>(cmdline_clip_unit);

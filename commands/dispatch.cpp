@@ -6,7 +6,6 @@
 #include "commands/menu_state.h"
 #include "commands/menus.h"
 #include "core/emu.h"
-#include "computers/binbug.h"
 #include "computers/cd2650.h"
 #include "computers/twin_sdos.h"
 #include "core/frame.h"
@@ -408,8 +407,8 @@ void act_controller_right(const CmdRow& row, const CmdCall&) {
 }
 
 namespace {
-// A monitor chosen for `machine`: its set-up again, or, when a changed disk
-// or tape kept it (the user cancelled, or nobody could be asked), the
+// A monitor or disk system chosen for `machine`: its set-up again, or, when
+// a changed disk or tape kept it (the user cancelled, or nobody could be asked), the
 // setting as it was.
 template <typename Version>
 void choose_monitor(Version& version, Version value, int machine, int map) {
@@ -436,15 +435,13 @@ void act_selbst_bios(const CmdRow& row, const CmdCall&) {
 }
 
 void act_binbug_bios(const CmdRow& row, const CmdCall&) {
-    binbug_biosversion = row.value;
-    binbug_apply_memory_map(1);
-    gui_refresh_menus();
+    choose_monitor(binbug_biosversion, static_cast<i32>(row.value), BINBUG,
+                   static_cast<int>(memmap));
 }
 
 void act_binbug_dos(const CmdRow& row, const CmdCall&) {
-    binbug_dosversion = row.value;
-    binbug_apply_memory_map(1);
-    gui_refresh_menus();
+    choose_monitor(binbug_dosversion, static_cast<i32>(row.value), BINBUG,
+                   static_cast<int>(memmap));
 }
 
 void act_twin_dos(const CmdRow& row, const CmdCall&) {

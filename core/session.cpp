@@ -114,10 +114,10 @@ void app_wait_events() {
 
 // ---- Quitting from the port -----------------------------------------------------------
 bool rexx_quit_requested = false;
-static void (*autosave_ahead)() = nullptr;
+static void (*write_ahead)() = nullptr;
 
-void session_set_autosave_ahead(void (*write)()) {
-    autosave_ahead = write;
+void session_set_write_ahead(void (*write)()) {
+    write_ahead = write;
 }
 
 void rexx_quit_after_reply() {
@@ -126,8 +126,10 @@ void rexx_quit_after_reply() {
     const int quiet = rexx_quiet;
     rexx_quiet = 0;
     const bool pushed = con_push_sink(con_console_sink);
-    if (autosave_ahead) autosave_ahead();
+    // What is dropped is named first: a display that goes away while the
+    // windows close ends the program from there.
     media_report_changed("they are dropped");
+    if (write_ahead) write_ahead();
     if (pushed) con_pop_sink();
     rexx_quiet = quiet;
     rexx_quit_requested = true;

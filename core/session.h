@@ -120,10 +120,11 @@ void app_wait_events();
 // program once that reply is written.
 void rexx_quit_after_reply();
 extern bool rexx_quit_requested;
-// What writes the session's autosave ahead of the exit path (the shell
-// installs it): the port's QUIT runs it before its reply, which then names an
-// autosave that could not be written; the exit path does not write it again.
-void session_set_autosave_ahead(void (*write)());
+// What writes the session's files ahead of the exit path (the shell installs
+// it): the port's QUIT runs it before its reply, which then names each of the
+// autosave, the settings and the high scores that could not be written; the
+// exit path does not write them again.
+void session_set_write_ahead(void (*write)());
 
 // ---- The break signal ----------------------------------------------------------------
 // CTRL-C (and a kill or a closed terminal): prints "Brindlemox: User break!",

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -97,4 +100,70 @@ TEST_F(CommandLineProgram, ACopyOfASessionsSettingsChoosesTheMachineOfABatchJob)
     EXPECT_NE(listing.substr(platform, listing.find('\n', platform) - platform).find("PIPBUG"),
               std::string::npos)
         << listing.substr(0, 400);
+}
+
+// A run started with a SETTINGS file takes its settings from that file alone:
+// the screen it starts on is that file's (FULLSCREEN puts another over it for
+// the run only), and a batch run on it writes no log, whatever the file says
+// of the log and whatever the default file says of anything.
+TEST_F(CommandLineProgram, ARunTakesItsSettingsFromTheSettingsFileItNames) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    ASSERT_TRUE(quit()) << log();
+    close(fd);
+    fd = -1;
+    const auto configs = home.path() / "Configs";
+    const std::string plain = ini();
+    // The plain file's text with its full-screen and log lines set.
+    const auto with = [&](bool full, const char* logging) {
+        std::string text = plain;
+        for (const auto& [key, value] :
+             {std::pair<std::string, std::string>{"fullscreen", full ? "true" : "false"},
+              {"logtofile", logging}}) {
+            const std::size_t at = text.find("\n" + key + "=");
+            EXPECT_NE(at, std::string::npos) << key;
+            if (at == std::string::npos) continue;
+            text.replace(at + 1, text.find('\n', at + 1) - at - 1, key + "=" + value);
+        }
+        return text;
+    };
+    const struct {
+        bool plain_full, named_full;
+        const char* argument; // "" for none
+        const char* screen;   // GETSCREEN: "" in a window
+    } runs[] = {
+        {true, false, "", ""},
+        {false, true, "", "Brindlemox"},
+        {false, true, "FULLSCREEN=OFF", ""},
+        {true, false, "FULLSCREEN=ON", "Brindlemox"},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(std::string(r.named_full ? "full" : "window") + " " + r.argument);
+        const std::string own = with(r.plain_full, "1"), named = with(r.named_full, "1");
+        test_write_file(configs / "Brindlemox.ini", own);
+        test_write_file(configs / "x.ini", named);
+        std::vector<std::string> args = {"SETTINGS=x.ini", "PORTNAME", "E2E"};
+        if (*r.argument) args.emplace_back(r.argument);
+        ASSERT_TRUE(start(args));
+        ASSERT_TRUE(port_up()) << log();
+        std::string result;
+        EXPECT_EQ(send("GETSCREEN", &result), 0);
+        EXPECT_EQ(result, r.screen);
+        ASSERT_TRUE(quit()) << log();
+        close(fd);
+        fd = -1;
+        EXPECT_EQ(ini(), own) << "the default file was written";
+        EXPECT_NE(test_read_file(configs / "x.ini")
+                      .find(r.named_full ? "\nfullscreen=true\n" : "\nfullscreen=false\n"),
+                  std::string::npos);
+    }
+
+    // The log the file asks for (replaced at every start) is not a batch run's.
+    test_write_file(configs / "x.ini", with(false, "2"));
+    const auto source = home.path() / "tiny.2650";
+    test_write_file(source, "        ORG $440\nB       LODI,r1 5\n        BCTA,un B\n        END B\n");
+    std::filesystem::remove(home.path() / "Brindlemox.log");
+    ASSERT_TRUE(start({"SETTINGS=x.ini", "ASM", source.string()}));
+    EXPECT_EQ(wait_exit(), 0) << log();
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "Brindlemox.log"));
 }

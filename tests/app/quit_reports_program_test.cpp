@@ -1,0 +1,110 @@
+// The ways out of the real program (offscreen) with its Configs drawer on a
+// full disk: each names the settings and high scores it could not write
+// where it names the rest, the port's QUIT and the debugger's SYS sent
+// through the port in their reply (5), a signal on the console; each file is
+// tried once, and a run that writes no settings names none.
+#include "platform/rexx_port.h"
+#include "tests/support/count_of.h"
+#include "tests/support/program_test.h"
+#include "tests/support/small_disk.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class QuitReports : public ProgramTest {};
+
+} // namespace
+
+TEST_F(QuitReports, TheWaysOutNameTheSettingsAndHighScoresTheyCouldNotWrite) {
+    SmallDisk disk;
+    const fs::path configs = home.path() / "Configs";
+    if (!disk.mount(configs, "256k")) GTEST_SKIP() << "no small file system here";
+    const std::string settings = "Settings not saved: can't write " +
+                                 (configs / "Brindlemox.ini").string() +
+                                 ": No space left on device!\n";
+    const std::string scores = "High scores not saved: can't write " +
+                               (configs / "Brindlemox.hgh").string() +
+                               ": No space left on device!\n";
+    struct Way {
+        const char* name;
+        std::vector<std::string> args;
+        const char* command; // sent through the port; none: SIGTERM
+        bool settings_named;
+    };
+    const Way ways[] = {
+        {"QUIT", {}, "QUIT", true},
+        {"SYS from the port", {}, "DEBUGGER \"SYS\"", true},
+        {"LOCKCONFIG", {"LOCKCONFIG"}, "QUIT", false},
+        {"signal", {}, nullptr, true},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        fs::remove(configs / "filler");
+        std::vector<std::string> args = way.args;
+        args.insert(args.end(), {"PORTNAME", "E2E"});
+        ASSERT_TRUE(start(args));
+        ASSERT_TRUE(port_up()) << log();
+        disk.fill();
+        std::string result;
+        if (way.command) {
+            EXPECT_EQ(send(way.command, &result), 5) << result;
+        } else {
+            kill(pid, SIGTERM);
+        }
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+        const std::string said = way.command ? result : log();
+        EXPECT_EQ(count_of(said, settings), way.settings_named ? 1 : 0) << said;
+        EXPECT_EQ(count_of(said, scores), 1) << said;
+        // Each file is tried once: the exit path does not write again what
+        // the reply named.
+        EXPECT_EQ(count_of(log(), settings), way.settings_named ? 1 : 0) << log();
+        EXPECT_EQ(count_of(log(), scores), 1) << log();
+    }
+}
+
+// Written ahead of QUIT's reply, the settings still hold what the session
+// changed, the main window's place among it; a request sent after QUIT in
+// the same breath is refused, as it could no longer reach them.
+TEST_F(QuitReports, SettingsWrittenBeforeTheReplyHoldTheSession) {
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up()) << log();
+    EXPECT_EQ(ask("SETSPEED 50"), 0);
+    EXPECT_EQ(ask("MOVEWINDOW 123 77"), 0);
+    const int client = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = rexx_port_socket_path("E2E");
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const timeval patience{20, 0}; // a program that never ends does not hold the test
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    const std::string requests = "QUIT\nSETSPEED 100\n";
+    ASSERT_EQ(write(client, requests.data(), requests.size()),
+              static_cast<ssize_t>(requests.size()));
+    std::string replies;
+    char buffer[256];
+    for (ssize_t n; (n = read(client, buffer, sizeof buffer)) > 0;)
+        replies.append(buffer, static_cast<std::size_t>(n));
+    close(client);
+    EXPECT_EQ(replies, "0 0\n10 24\nBrindlemox is quitting!\n");
+    EXPECT_EQ(wait_exit(), 0);
+    const std::string ini = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+    for (const char* line : {"\nspeed=1\n", "\nwinleftx=123\n", "\nwintopy=77\n"})
+        EXPECT_EQ(count_of(ini, line), 1) << line << ini;
+}

@@ -1,0 +1,115 @@
+// Every monitor and disk system item of Settings, chosen through the port of
+// the running program on its machine while that machine holds a changed
+// disk or MDCR tape: an item that sets the machine up again would drop it,
+// so, with nobody to ask, it is refused (10) and the machine, its memory,
+// the medium and the choice stay as they were; the TWIN's disk systems set
+// nothing up and keep the disk without a word.
+#include "tests/support/program_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MonitorChoices : public ProgramTest {
+  protected:
+    std::string said(const std::string& line) {
+        std::string result;
+        EXPECT_LE(send(line, &result), 5) << line << ": " << result;
+        return result;
+    }
+    // The machine's medium, changed by the debugger or the guest: the disk
+    // in drive 0 gets $55 at byte $10 (the TWIN's is its system disk), the
+    // PHUNSY's MDCR tape is cleared by the guest running it forward with
+    // writing on.
+    void change_medium(const std::string& machine) {
+        if (machine == "PHUNSY") {
+            test_write_file(home.path() / "t.mdcr", std::string(1024, '\1'));
+            for (const std::string& line :
+                 {std::string("DEBUGGER \"POKE 900 1B\""), std::string("DEBUGGER \"POKE 901 7E\""),
+                  std::string("DEBUGGER \"JUMP 900\""), "OPEN " + (home.path() / "t.mdcr").string(),
+                  std::string("DEBUGGER \"WRITEPORT DATA $60\"")})
+                said(line); // BCTR,UN $0900, then the tape forward with writing on
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            said("DEBUGGER \"WRITEPORT DATA 0\"");
+            return;
+        }
+        if (machine != "TWIN") {
+            const fs::path disk = home.path() / "d.raw";
+            test_write_file(disk, std::string(machine == "BINBUG" ? 102400 : 80640, '\0'));
+            said("OPEN " + disk.string());
+        }
+        said("DEBUGGER \"FPOKE 10 55\"");
+    }
+};
+
+} // namespace
+
+TEST_F(MonitorChoices, AChoiceThatWouldDropAChangedMediumKeepsIt) {
+    const struct {
+        std::string machine;
+        std::vector<std::string> items; // after MENU SETTINGS.
+        const char* refusal;            // why a set-up is refused; nullptr: none is
+        std::vector<const char*> kept;  // settings lines of the choice it had
+    } holders[] = {
+        {"BINBUG",
+         {"BIOS.BINBUG35", "BIOS.BINBUG36", "BIOS.BINBUG61", "BIOS.GBUG", "BIOS.MIKEBUG",
+          "BIOS.MYBUG", "DOS.MICRODOS", "DOS.VHSDOS", "DOS.NOBINBUGDOS"},
+         "(the disk in drive 0 was changed and not saved)",
+         {"\nbinbug_biosversion=2\n", "\nbinbug_dosversion=1\n"}},
+        {"CD2650",
+         {"BIOS.IPL", "BIOS.POPMON", "BIOS.SUPERVISOR", "DOS.CDDOS", "DOS.P1DOS",
+          "DOS.NOCD2650DOS"},
+         "(the disk in drive 0 was changed and not saved)",
+         {"\ncd2650_biosversion=2\n", "\ncd2650_dosversion=0\n"}},
+        {"PHUNSY", {"BIOS.MINIMONITOR", "BIOS.PHUNSY"}, "(the MDCR tape was changed and not saved)",
+         {"\nphunsy_biosversion=1\n"}},
+        {"TWIN",
+         {"DOS.EXOS", "DOS.SDOS20", "DOS.SDOS40", "DOS.SDOS42", "DOS.TOS", "DOS.UDOS",
+          "DOS.NOTWINDOS"},
+         nullptr,
+         {}},
+    };
+    for (const auto& h : holders) {
+        SCOPED_TRACE(h.machine);
+        ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+        ASSERT_TRUE(port_up());
+        said("SETMACHINE " + h.machine);
+        const bool disk = h.machine != "PHUNSY";
+        if (disk) said("DEBUGGER \"DRIVE 0\"");
+        ASSERT_NO_FATAL_FAILURE(change_medium(h.machine));
+        said("DEBUGGER \"POKE 1000 42\"");
+        std::string result;
+        for (const std::string& item : h.items) {
+            const int rc = send("MENU SETTINGS." + item, &result);
+            if (h.refusal) {
+                EXPECT_EQ(rc, 10) << item << ": " << result;
+                EXPECT_NE(result.find("Answered \"Cancel\""), std::string::npos) << result;
+                EXPECT_NE(result.find(h.refusal), std::string::npos) << item << ": " << result;
+            } else {
+                EXPECT_LE(rc, 5) << item << ": " << result;
+                EXPECT_EQ(result.find("Answered"), std::string::npos) << item << ": " << result;
+            }
+            EXPECT_EQ(said("PEEK 4096"), "66") << item << ": the machine was set up again";
+            if (disk) {
+                EXPECT_EQ(said("DEBUGGER \"FPEEK 10\"").substr(0, 10), "$00010: 55") << item;
+            }
+        }
+        EXPECT_EQ(send("QUIT", &result), 5);
+        EXPECT_NE(result.find(" not saved: "), std::string::npos) << result;
+        EXPECT_EQ(wait_exit(), 0);
+        close(fd);
+        fd = -1;
+        const std::string settings = test_read_file(home.path() / "Configs" / "Brindlemox.ini");
+        for (const char* line : h.kept)
+            EXPECT_NE(settings.find(line), std::string::npos) << line;
+    }
+}
