@@ -420,8 +420,9 @@ void cmd_help(ArexxCall& call) {
     const std::string name = arg_text(call, 0);
     if (name.empty()) return;
     // Never a half-written file, nor one written over what a save keeps.
-    if (!file_write_replace(name, call.result.data(), call.result.size()))
-        reply(call, 10, "HELP: can't open specified output file\n");
+    std::string why;
+    if (!file_write_replace(name, call.result.data(), call.result.size(), &why))
+        failed_with(call, "HELP: can't open specified output file", why);
 }
 
 // ---- requesters --------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/objfile.h"
 #include "core/recording.h"
 #include "core/seams_services.h"
 #include "core/serial.h"
@@ -372,11 +373,7 @@ int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u3
     block[4] = 0;
     block[5] = eof_block_checksum(0, 4, block);
     out.append(reinterpret_cast<const char*>(block), 6);
-    if (!file_write_replace(name, out.data(), out.size())) {
-        con_printf("Can't open \"%s\" for writing!\n", name.c_str());
-        return 0;
-    }
-    return 1;
+    return objfile_write_file(name, out.data(), out.size()) ? 1 : 0;
 }
 
 static int save_object(const char* name, u32 first, u32 last, u32 start, u32 block_size) {
