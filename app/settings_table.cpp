@@ -11,6 +11,7 @@
 #include "core/serial_seams.h"
 #include "core/settings.h"
 #include "core/settings_vars.h"
+#include "core/user_prefs.h"
 #include "display/host.h"
 #include "cpu/dbg_hooks.h"
 #include "cpu/optables.h"
@@ -398,10 +399,13 @@ static void integers_c() {
 }
 
 bool settings_walk() {
+    // The file gets the user's own choices, not what a game or state set for its run.
+    const PrefsUserChoice users_own(!reading());
     char version[16];
     std::snprintf(version, sizeof version, "%s", INI_VERSION);
-    // A settings file begins with its version line; other text is something else.
-    if (reading() && !ini_at_key("version")) {
+    // A settings file begins with its version line (after blank lines or
+    // comments, if any); other text is something else.
+    if (reading() && !ini_first_key_is("version")) {
         con_printf("Not a settings file!\n");
         return false;
     }
@@ -423,5 +427,6 @@ bool settings_walk() {
     integers_a();
     integers_b();
     integers_c();
+    if (reading()) prefs_take_user_choice();
     return true;
 }

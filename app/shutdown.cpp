@@ -4,6 +4,7 @@
 
 #include "core/frame.h"
 #include "core/hiscore.h"
+#include "core/machine.h"
 #include "app/mainloop.h"
 #include "core/message.h"
 #include "app/rexx_host.h"
@@ -139,7 +140,7 @@ static void exit_files() {
         }
     }
     step("recorders");
-    rec_stop_all();
+    emu_finish_outputs(); // and the printers' pages half printed
     step("tapes");
     tape_close_sample_file();
     papertape_close(0);

@@ -372,12 +372,17 @@ void app_main(int argc, char** argv) {
     // The scripting port, before the machine is set up (not for batch jobs).
     if (startup_mode == 0) rexx_open_port();
 
-    // 23: settings named by SETTINGS; the display mode stays as set above.
-    if (cmdline_settings_given && !ini_load_named()) {
-        // Running on other settings than the ones asked for would do the
-        // wrong job quietly (and write the named file at exit).
-        app_acquired.settings_read = false;
-        app_clean_exit(1);
+    // 23: settings named by SETTINGS; the display mode stays as set above,
+    // the window's size and width kept aside are the named file's.
+    if (cmdline_settings_given) {
+        if (!ini_load_named()) {
+            // Running on other settings than the ones asked for would do the
+            // wrong job quietly (and write the named file at exit).
+            app_acquired.settings_read = false;
+            app_clean_exit(1);
+        }
+        windowed_scale = display_scale;
+        windowed_width = display_aspect;
     }
     // PORT and CLIPUNIT hold for this run over the settings read.
     if (cmdline_net_port >= 0) net_port = static_cast<u16>(cmdline_net_port);
@@ -425,13 +430,6 @@ void app_main(int argc, char** argv) {
 
     // 39: the configured machine (which names its own files in the shared buffer).
     const std::string named_file = file_name_buffer;
-    // The machine's set-up, and the autosave resumed, apply their program's
-    // paddle and controller settings (a program not in the games database
-    // gets sensitivity 3; a state holds none of them). Those the settings
-    // file holds are the user's: unless a file is named on the command line,
-    // the session starts with them.
-    const i32 read_sensitivity[2] = {sensitivity_left, sensitivity_right};
-    const u32 read_analog = analog, read_swapped = swapped;
     machine_switch(memmap_table[settings_memmap].machine, static_cast<int>(settings_memmap), true,
                    true, true);
     app_acquired.machine_ready = true;
@@ -461,15 +459,10 @@ void app_main(int argc, char** argv) {
         file_name_buffer[0] = '\0'; // no file runs yet
         bool loaded = false;
         if (autosave) {
-            const std::string path = std::string(games_path) + "/AUTOSAVE.COS";
-            loaded = file_load_request(load_request(path.c_str(), 1)) != 0;
+            loaded = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;
         }
         machine_adapt_opcode_tables();
         if (!loaded) emu_reset_request(false);
-        sensitivity_left = read_sensitivity[0];
-        sensitivity_right = read_sensitivity[1];
-        analog = read_analog;
-        swapped = read_swapped;
     }
 
     // 42-47: the main window, the script or the tip, then the loop.

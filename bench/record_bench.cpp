@@ -25,7 +25,7 @@ static RecPicture largest_frame(u32 seed) {
 
 static void BM_ApngFrame(benchmark::State& state) {
     ApngAnimation apng;
-    apng.begin(largest_frame(0));
+    apng.begin(largest_frame(0), 60.0);
     const RecPicture pic = largest_frame(1);
     for (auto _ : state)
         benchmark::DoNotOptimize(apng.frame(pic));
@@ -36,7 +36,7 @@ BENCHMARK(BM_ApngFrame)->Unit(benchmark::kMillisecond);
 
 static void BM_GifFrame(benchmark::State& state) {
     GifAnimation gif;
-    gif.begin(largest_frame(0), "Brindlemox 36.4");
+    gif.begin(largest_frame(0), "Brindlemox 36.4", 60.0);
     const RecPicture pic = largest_frame(1);
     for (auto _ : state)
         benchmark::DoNotOptimize(gif.frame(pic));

@@ -668,12 +668,8 @@ void after_sound() {
 }
 
 void after_exact_speed() {
-    const MachineDesc& m = machine_desc();
     for (int r = 0; r < 2; r++)
-        frame_period_us[r] = exactspeed ? (r ? 20000 : 16666)
-                             : m.refresh_rate[r] > 0
-                                 ? static_cast<u32>(1000000.0 / m.refresh_rate[r])
-                                 : frame_period_us[r];
+        frame_period_us[r] = frame_period_of_rate(machine_frame_rate(r));
 }
 
 void after_turbo() {

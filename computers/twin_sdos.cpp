@@ -133,20 +133,12 @@ void print_text(const std::string& text) {
     con_printf("%s", text.c_str());
 }
 
-// The name a disk file gets on the host: ";" becomes ".", path separators and
-// control characters become "_", and no name is "." or "..".
-std::string host_name(const std::string& name) {
-    std::string out;
-    for (char ch : name) {
-        if (ch == ';')
-            out.push_back('.');
-        else if (ch == '/' || ch == '\\')
-            out.push_back('_');
-        else
-            out.push_back(dos_safe_char(ch));
-    }
-    if (out.empty() || out == "." || out == "..") out.insert(0, "_");
-    return out;
+// The name a disk file gets on the host: the DOS's ";" before the kind
+// becomes ".", and the name is made safe as every disk system's is.
+std::string host_name(std::string name) {
+    for (char& ch : name)
+        if (ch == ';') ch = '.';
+    return dos_host_name(name.c_str(), nullptr);
 }
 
 bool drive_ok(int drive) {

@@ -20,7 +20,7 @@ constexpr KnownGame blank(u8 machine, u8 memmap, const char* name, std::int16_t 
     g.fire_assign[3] = 0;
     for (std::int8_t& k : g.paddle_keys)
         k = -1;
-    g.sensitivity = 3;
+    g.sensitivity = ROW_DEFAULT_SENSITIVITY;
     g.autofire_duty = 4;
     g.autofire_period = 16;
     g.help_anchor = "";

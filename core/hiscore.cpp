@@ -15,11 +15,13 @@
 #include "core/seams_services.h"
 #include "core/serial.h"
 #include "core/serial_seams.h"
+#include "core/settings.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
 #include "platform/catalog.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -337,8 +339,8 @@ bool hiscore_write_file() {
     std::string host = path_to_host(HISCORE_FILE_NAME);
     size_t slash = host.rfind('/');
     if (slash != std::string::npos && slash > 0 && !path_make_dirs(host.substr(0, slash))) {
-        con_printf("High scores not saved: can't create the folder %s: %s!\n",
-                   host.substr(0, slash).c_str(), std::strerror(errno));
+        ui_report_failure("High scores not saved: can't create the folder " +
+                          host.substr(0, slash) + ": " + std::strerror(errno) + "!\n");
         return false;
     }
     // A write-protected file is skipped without a word, as one that cannot be
@@ -346,7 +348,7 @@ bool hiscore_write_file() {
     if (file_write_protected(host)) return false;
     std::string error;
     if (file_write_replace(host, file_image, HISCORE_FILE_SIZE, &error)) return true;
-    con_printf("High scores not saved: %s!\n", error.c_str());
+    ui_report_failure("High scores not saved: " + error + "!\n");
     return false;
 }
 
@@ -356,13 +358,23 @@ void hiscore_save() {
 
 // ---- Exit-time autosave ----------------------------------------------------------------------
 
+std::string autosave_path() {
+    constexpr const char* configs = "PROGDIR:Configs/";
+    std::string name = settings_path;
+    if (name.rfind(configs, 0) == 0) name.erase(0, std::strlen(configs));
+    name = std::filesystem::path(name).lexically_normal().string();
+    std::replace(name.begin(), name.end(), '/', '_');
+    name = name == INI_FILE_NAME ? "AUTOSAVE.COS" : "AUTOSAVE-" + name + ".COS";
+    std::string path = games_path;
+    if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
+    return path + name;
+}
+
 std::string autosave_on_exit() {
     if (upgrade_mode) return "";
     std::string unsaved;
     if (autosave) {
-        std::string path = games_path;
-        if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
-        path += "AUTOSAVE.COS";
+        const std::string path = autosave_path();
         // A state holds the machine between frames: one stopped in the middle
         // of a frame (at a breakpoint, single-stepping) is not saved. The
         // recorders still to be finished name their sound files after the

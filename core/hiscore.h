@@ -58,7 +58,13 @@ void hiscore_clear();
 // Adds to a record's play time: whole seconds carry out of the microseconds.
 void hiscore_add_play_time(int slot, u32 micros);
 
-// The exit-time autosave: "AUTOSAVE.COS" in the games drawer when "autosave" is
+// The session's autosave state in the games drawer: "AUTOSAVE.COS" for the
+// settings file "Brindlemox.ini", and "AUTOSAVE-<name>.COS" for any other
+// (its name under Configs, a "/" in it as "_"), so that a session started
+// with one settings file resumes only what a session on that file saved.
+std::string autosave_path();
+
+// The exit-time autosave: autosave_path() when "autosave" is
 // on and no frame is half run, and what the machine saves when it is left (the
 // Malzak 2 NVRAM); nothing in UPGRADE mode. An autosave that could not be
 // written, or was not because a frame is half run, is named in the text

@@ -22,6 +22,7 @@
 #include "core/session.h"
 #include "core/trainers.h"
 #include "core/ui_host.h"
+#include "core/user_prefs.h"
 #include "core/zipfile.h"
 #include "cpu/memory.h"
 #include "peripherals/changed_media.h"
@@ -762,6 +763,8 @@ int load(LoadRequest r, bool report_missing) {
     const FileIdentity file = file_identity_at(path_to_host(r.path.c_str()));
     const int kind = r.kind;
 
+    // What the file, its games-database row and its machine set hold for its run.
+    const PrefsForRun for_run;
     const int result = load_kind(r);
     if (result == LOAD_GAME || result == LOAD_PLAYBACK) {
         loaded_file = file;
@@ -833,6 +836,7 @@ int file_load_kept_recording() {
     r.data = filebuf;
     r.length = filebuf_length;
     if (!r.data) return LOAD_FAILED;
+    const PrefsForRun for_run;
     return load_kind(r);
 }
 

@@ -23,6 +23,7 @@
 #include "peripherals/printer.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
+#include "core/user_prefs.h"
 #include "peripherals/tape.h"
 #include "cpu/bus.h"
 #include "cpu/dbg_hooks.h"
@@ -118,14 +119,16 @@ void machine_adapt_opcode_tables() {
     ui_mark(UI_OPCODES);
 }
 
-// A standard the machine never runs in has no rate; its period falls back to
-// the nominal one so that a forced standard still paces sensibly.
+// A standard the machine never runs in has no rate; it falls back to the
+// nominal one so that a forced standard still paces sensibly.
+double machine_frame_rate(int standard) {
+    const double rate = machine_desc().refresh_rate[standard & 1];
+    return exactspeed || rate <= 0.0 ? (standard & 1) == 0 ? 60.0 : 50.0 : rate;
+}
+
 static void compute_frame_periods() {
-    for (int standard = 0; standard < 2; standard++) {
-        double rate = machine_desc().refresh_rate[standard];
-        if (exactspeed || rate <= 0.0) rate = standard == 0 ? 60.0 : 50.0;
-        frame_period_us[standard] = frame_period_of_rate(rate);
-    }
+    for (int standard = 0; standard < 2; standard++)
+        frame_period_us[standard] = frame_period_of_rate(machine_frame_rate(standard));
 }
 
 static bool switch_refused(int new_machine, int new_memmap) {
@@ -171,6 +174,11 @@ void machine_apply_rotation() {
     core_hooks_run(CoreHook::picture_setup);
 }
 
+void emu_finish_outputs() {
+    rec_stop_all();
+    printer_finish_pages();
+}
+
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows) {
     switch_refusal.clear();
     if (switch_refused(new_machine, new_memmap)) return false;
@@ -178,6 +186,8 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     // machine) when the user cancels or nobody can be asked.
     switch_refusal = media_release_all();
     if (!switch_refusal.empty()) return false;
+    // What the switch and the machine's set-up choose holds for this run.
+    const PrefsForRun for_run;
     // A switch ends a netplay link as a disconnect does, on both sides: the
     // peer cannot follow it, and two guests that run different machines or
     // programs would wait for records or random bytes that never come.
@@ -190,10 +200,9 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     if (machine_row().leave) machine_row().leave();
 
     if (static_cast<u32>(new_memmap) != memmap || force) {
-        rec_stop_all();
+        emu_finish_outputs();
         core_hooks_run(CoreHook::sound_stop);
         core_hooks_run(CoreHook::machine_leave);
-        printer_finish_pages();
         overlay_mode = 0;
         const i32 old_width = machine_live_row().width;
         const i32 old_height = machine_live_row().height;
@@ -295,13 +304,16 @@ void game_apply_row(const KnownGame& row) {
     if (const auto paddles = machine_ops(m).paddle_range) paddles(known_game_id);
     dbg_pixels_per_clock = static_cast<u32>(machine_table[m].pixels_per_clock);
 
+    // The user's paddle settings, unless the machine's set-up or the row
+    // brings its own for this run.
+    prefs_restore_paddles();
     apply_row_before_switch(row);
     machine_switch(row.machine, row.memmap, false, false, false);
     apply_row_after_switch(row);
 
-    analog = static_cast<u32>(row.analog);
-    sensitivity_left = sensitivity_right = row.sensitivity;
-    if (!traits.keeps_swap) swapped = row.swapped;
+    if (row.analog) analog = 1;
+    if (row_sets_sensitivity(row)) sensitivity_left = sensitivity_right = row.sensitivity;
+    if (!traits.keeps_swap && row.swapped) swapped = row.swapped;
     for (int i = 0; i < 4; i++)
         fire_button_assign[i] = row.fire_assign[i];
     autofire_duty = row.autofire_duty;
@@ -336,7 +348,7 @@ void game_apply_settings() {
     std::memset(key_remap_four, 0, sizeof key_remap_four);
     static constexpr i32 default_fire[4] = {2, 1, 3, 0};
     std::memcpy(fire_button_assign, default_fire, sizeof fire_button_assign);
-    sensitivity_left = sensitivity_right = 3;
+    prefs_restore_paddles();
     machine_notice_all(&MachineOps::unknown_game);
     // Where the memory map is the game, the game stays.
     const int map =
@@ -412,6 +424,8 @@ static void run_processor_frame() {
 }
 
 void emu_run_frame() {
+    // A playback sets the switches it recorded for its run.
+    const PrefsForRun played(rec_state == REC_PLAYBACK);
     if (machine_row().run_frame)
         machine_row().run_frame();
     else

@@ -34,6 +34,10 @@ extern i32 autofire_duty, autofire_period; // autofire timing in frames
 // So is a switch that would drop a changed disk or tape while nobody can be
 // asked (a command of the port): the disk or tape is named and kept.
 bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, bool keep_windows);
+// Finishes every output in progress: a recording and what it generates, and
+// the printers' pages half printed (saved with "eachpage" on). A machine
+// switch, and every way out of the program, calls it.
+void emu_finish_outputs();
 // Why the last machine_switch was refused for a kept disk or tape ("the disk
 // in drive 0 was changed and not saved"); "" otherwise. Forgotten once taken.
 std::string machine_take_switch_refusal();
@@ -100,6 +104,10 @@ void machine_controls_layout();
 
 // The frame period of a refresh rate: 1,000,000 us divided by it, truncated.
 u32 frame_period_of_rate(double rate);
+// The frames per second the current machine runs in video standard
+// `standard` (0 or 1): its own rate, or 60 or 50 with "exactspeed" on and in
+// a standard it never runs in.
+double machine_frame_rate(int standard);
 
 // The built-in state file of a memory map ("" when it has none).
 const char* memmap_state_file_name(u32 map);

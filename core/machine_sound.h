@@ -35,10 +35,6 @@ struct MachineSound {
     // Whether the noise-burst latch starts from bit 4 of the sound register
     // at $1E80 after a reset or a state load. nullptr: it starts clear.
     bool (*noise_latch_follows)() = nullptr;
-    // A voice the sound recorder writes as a sweep of twelve frames: the
-    // frequency in Hz of frame `step` (1-12) of voice `voice`, 0 when that
-    // voice does not sweep. nullptr: none does.
-    float (*recorded_sweep)(int voice, int step) = nullptr;
     // The musical keyboard. nullptr: it shows nothing of the machine.
     const MusicKeyboard* music = nullptr;
 };

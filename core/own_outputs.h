@@ -1,8 +1,9 @@
 // The files the program wrote at names it made itself (the assembler's
 // listing and object file, named after their source; DISGAME's source and the
 // debugger's saves, named after the game or given their own suffix; EXTRACT's
-// files, named after the disk's; the printer's automatic pages; the pictures,
-// animations and sounds generated from a recording, named after it), so that
+// files, named after the disk's; the text file of the printer's automatic
+// pages, one for a printout however long; the pictures, animations and sounds
+// generated from a recording, named after it), so that
 // a later run, also after a restart, replaces its own earlier output without
 // asking while any other file at such a name stays the user's. The record
 // lives in the program home and holds each file's device, inode, size and a check of its

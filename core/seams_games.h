@@ -62,6 +62,14 @@ struct KnownGame {
 
 extern const KnownGame known_games_db[KNOWN_GAMES];
 
+// Every row's paddle sensitivity unless it recommends another.
+constexpr u8 ROW_DEFAULT_SENSITIVITY = 3;
+// A row brings a sensitivity of its own for its run (the default is none).
+inline bool row_sets_sensitivity(const KnownGame& row) {
+    return row.sensitivity >= 1 && row.sensitivity <= 5 &&
+           row.sensitivity != ROW_DEFAULT_SENSITIVITY;
+}
+
 // Columns that some machines read for something else than their name says.
 // PIPBUG and BINBUG: the serial line's baud selector (3 on PIPBUG, 4 on BINBUG:
 // the monitor's own rate).

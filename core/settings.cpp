@@ -8,6 +8,7 @@
 #include "core/serial.h"
 #include "core/serial_seams.h"
 #include "core/settings_vars.h"
+#include "core/ui_host.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <dirent.h>
 #include <string>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 char settings_path[INI_PATH_LEN] = "PROGDIR:Configs/Brindlemox.ini";
@@ -28,59 +30,76 @@ u8 ini_load_ran = 0;
 constexpr size_t INI_FILE_LIMIT = 1 << 20;
 
 // The text being read or written (built on first use, so that the walk also
-// works during static initialisation) and the cursor.
+// works during static initialisation).
 static std::string& text_buffer() {
     static std::string text;
     return text;
 }
 #define ini_buf (text_buffer())
-static size_t ini_pos = 0;
 
-void ini_begin(const std::string& text) {
-    ini_buf = text;
-    ini_pos = 0;
+// Reading is by key: each line holding a key and "=" is indexed under its key
+// in lower case, and a field looks its key up wherever its line stands. A key
+// written twice takes its later line. A line without "=" (a blank line, a
+// comment) or with a key the walk does not know is passed over, and a key
+// with no line keeps its setting.
+struct IniLine {
+    size_t key, value, end; // the key, its value (after "="), the line end
+};
+struct IniIndex {
+    std::vector<IniLine> lines;                                // in file order
+    std::unordered_map<std::string, std::vector<size_t>> keys; // lower-case key -> lines
+};
+static IniIndex& text_index() { // built on first use, as the text
+    static IniIndex index;
+    return index;
 }
-
-// ---- Cursor helpers (reading) -----------------------------------------------------
+#define ini_lines (text_index().lines)
+#define ini_keys (text_index().keys)
 
 static bool is_eol(char c) {
     return c == '\r' || c == '\n';
 }
 
-// Moves the cursor to the next CR or LF and past the whole run of them.
-static void skip_line() {
-    while (ini_pos < ini_buf.size() && !is_eol(ini_buf[ini_pos]))
-        ini_pos++;
-    while (ini_pos < ini_buf.size() && is_eol(ini_buf[ini_pos]))
-        ini_pos++;
+static std::string lower(const char* text, size_t n) {
+    std::string out(text, n);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
 }
 
-// End of the line under the cursor (its CR/LF or the end of the text).
-static size_t line_end() {
-    size_t e = ini_pos;
-    while (e < ini_buf.size() && !is_eol(ini_buf[e]))
-        e++;
-    return e;
-}
-
-// The key and "=" at the cursor; `exact` compares case too. Returns the position
-// of the value, or npos.
-static size_t match_key(const char* key, bool exact) {
-    size_t n = std::strlen(key);
-    size_t end = line_end();
-    if (end - ini_pos < n + 1) return std::string::npos;
-    for (size_t i = 0; i < n; i++) {
-        char a = ini_buf[ini_pos + i], b = key[i];
-        if (exact ? a != b
-                  : std::tolower(static_cast<unsigned char>(a)) !=
-                        std::tolower(static_cast<unsigned char>(b)))
-            return std::string::npos;
+void ini_begin(const std::string& text) {
+    ini_buf = text;
+    ini_lines.clear();
+    ini_keys.clear();
+    for (size_t at = 0; at < ini_buf.size();) {
+        size_t end = at;
+        while (end < ini_buf.size() && !is_eol(ini_buf[end]))
+            end++;
+        const size_t eq = ini_buf.find('=', at);
+        if (eq != std::string::npos && eq > at && eq < end) {
+            ini_keys[lower(ini_buf.data() + at, eq - at)].push_back(ini_lines.size());
+            ini_lines.push_back({at, eq + 1, end});
+        }
+        at = end;
+        while (at < ini_buf.size() && is_eol(ini_buf[at]))
+            at++;
     }
-    if (ini_buf[ini_pos + n] != '=') return std::string::npos;
-    return ini_pos + n + 1;
 }
 
-// A decimal number at `p` within the current line, as "%d" reads it: blanks,
+// The line of `key` (the last when there are several); `exact` compares case
+// too. Null when the text has none.
+static const IniLine* find_key(const char* key, bool exact) {
+    const size_t n = std::strlen(key);
+    const auto found = ini_keys.find(lower(key, n));
+    if (found == ini_keys.end()) return nullptr;
+    for (auto i = found->second.rbegin(); i != found->second.rend(); ++i) {
+        const IniLine& line = ini_lines[*i];
+        if (!exact || ini_buf.compare(line.key, n, key) == 0) return &line;
+    }
+    return nullptr;
+}
+
+// A decimal number at `p` within its line, as "%d" reads it: blanks,
 // an optional sign, at least one digit. Values beyond 32 bits saturate.
 static bool parse_decimal(size_t p, size_t end, long long* out) {
     while (p < end && (ini_buf[p] == ' ' || ini_buf[p] == '\t'))
@@ -101,8 +120,12 @@ static int as_int(long long v) {
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
-bool ini_at_key(const char* key) {
-    return match_key(key, false) != std::string::npos;
+bool ini_first_key_is(const char* key) {
+    if (ini_lines.empty()) return false;
+    const IniLine& first = ini_lines.front();
+    const size_t n = std::strlen(key);
+    return first.value - 1 - first.key == n &&
+           lower(ini_buf.data() + first.key, n) == lower(key, n);
 }
 
 // ---- Writing --------------------------------------------------------------------
@@ -125,8 +148,7 @@ void ini_field_text(const char* key, char* buffer, int size) {
         const std::string value(buffer, strnlen(buffer, static_cast<size_t>(size)));
         // A line break would end the value early and make the rest of it lines
         // of their own: such a value is left out, and its setting starts from
-        // its default next time. A text line missing is passed over by the
-        // reader, so nothing after it moves.
+        // its default next time (a key with no line keeps its setting).
         if (!ini_text_storable(value.c_str())) {
             con_printf("%s: not saved, its text holds a line break!\n", key);
             return;
@@ -134,14 +156,11 @@ void ini_field_text(const char* key, char* buffer, int size) {
         put_line(key, value);
         return;
     }
-    size_t v = match_key(key, false);
-    if (v == std::string::npos) return;
-    size_t end = line_end();
-    size_t n = std::min(end - v, static_cast<size_t>(size - 1));
-    std::memcpy(buffer, ini_buf.data() + v, n);
+    const IniLine* line = find_key(key, false);
+    if (!line) return;
+    size_t n = std::min(line->end - line->value, static_cast<size_t>(size - 1));
+    std::memcpy(buffer, ini_buf.data() + line->value, n);
     buffer[n] = 0;
-    ini_pos = end;
-    skip_line();
 }
 
 static bool word_at(size_t p, size_t end, const char* word) {
@@ -157,16 +176,14 @@ void ini_field_bool(const char* key, u32* setting) {
         put_line(key, *setting ? "true" : "false");
         return;
     }
-    size_t v = match_key(key, false);
-    if (v == std::string::npos) return;
-    size_t end = line_end();
-    if (word_at(v, end, "true"))
+    const IniLine* line = find_key(key, false);
+    if (!line) return;
+    if (word_at(line->value, line->end, "true"))
         *setting = 1;
-    else if (word_at(v, end, "false"))
+    else if (word_at(line->value, line->end, "false"))
         *setting = 0;
     else
         con_printf("%s: invalid boolean!\n", key);
-    skip_line();
 }
 
 void ini_field_bool(const char* key, bool* setting) {
@@ -175,12 +192,10 @@ void ini_field_bool(const char* key, bool* setting) {
     *setting = v != 0;
 }
 
-// The integer family: key compared exactly, one line consumed whatever happens.
+// The integer family compares the key exactly, case included.
 static bool read_number(const char* key, long long* value) {
-    size_t v = match_key(key, true);
-    bool ok = v != std::string::npos && parse_decimal(v, line_end(), value);
-    skip_line();
-    return ok;
+    const IniLine* line = find_key(key, true);
+    return line && parse_decimal(line->value, line->end, value);
 }
 
 // A number kept in T within min..max; `kind` names T in the range message.
@@ -233,15 +248,14 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
         put_line(key, text);
         return;
     }
-    if (ini_pos >= ini_buf.size()) return; // past the end of the file: the colour keeps its value
-    size_t v = match_key(key, true);
-    size_t end = line_end();
-    // A line that is not this colour's, or holds no colour, leaves the colour
+    // No line of this colour, or one that holds no colour, leaves the colour
     // as it was (as every other setting is left by a line it cannot read).
-    if (v != std::string::npos && v < end && ini_buf[v] == '$') {
+    const IniLine* line = find_key(key, true);
+    if (line && line->value < line->end && ini_buf[line->value] == '$') {
+        const size_t end = line->end;
         *red = *green = *blue = 0;
         u8* parts[3] = {red, green, blue};
-        size_t p = v + 1;
+        size_t p = line->value + 1;
         for (u8* part : parts) {
             int hi = p < end ? hex_digit(ini_buf[p]) : -1;
             if (hi < 0) break;
@@ -255,7 +269,6 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
             *part = static_cast<u8>(value);
         }
     }
-    skip_line();
 }
 
 static bool (*settings_walk)() = nullptr;
@@ -276,7 +289,6 @@ std::string ini_write_text() {
     serial_dir = saved_dir;
     std::string text;
     text.swap(ini_buf);
-    ini_pos = 0;
     return text;
 }
 
@@ -328,14 +340,23 @@ void ini_load() {
     machine_adapt_opcode_tables();
 }
 
+// A file read as a start reads it, from the defaults: a key it lacks takes
+// its default, not the value of the file read before.
+static bool load_over_defaults() {
+    ini_read_text(ini_default_text());
+    return ini_load_file();
+}
+
 bool ini_load_named() {
     std::string host = path_to_host(settings_path);
     if (::access(host.c_str(), F_OK) != 0 && errno == ENOENT) {
         con_printf("Can't read settings file \"%s\" (%s)!\n", host.c_str(), std::strerror(errno));
         return false;
     }
-    ini_load();
-    return true;
+    const bool read = load_over_defaults();
+    if (!read) file_kept_note("settings", host);
+    machine_adapt_opcode_tables();
+    return read;
 }
 
 bool ini_save() {
@@ -343,8 +364,8 @@ bool ini_save() {
     std::string host = path_to_host(settings_path);
     size_t slash = host.rfind('/');
     if (slash != std::string::npos && slash > 0 && !path_make_dirs(host.substr(0, slash))) {
-        con_printf("Settings not saved: can't create the folder %s: %s!\n",
-                   host.substr(0, slash).c_str(), std::strerror(errno));
+        ui_report_failure("Settings not saved: can't create the folder " + host.substr(0, slash) +
+                          ": " + std::strerror(errno) + "!\n");
         return false;
     }
     // A write-protected settings file is the user's to keep: skipped without
@@ -352,7 +373,7 @@ bool ini_save() {
     if (file_write_protected(host)) return false;
     std::string error;
     bool ok = file_write_replace(host, text.data(), text.size(), &error);
-    if (!ok) con_printf("Settings not saved: %s!\n", error.c_str());
+    if (!ok) ui_report_failure("Settings not saved: " + error + "!\n");
     return ok;
 }
 
@@ -386,6 +407,7 @@ int ini_upgrade_all() {
     }
     closedir(d);
     std::sort(names.begin(), names.end());
+    int kept = 0;
     for (const std::string& name : names) {
         size_t n = name.size();
         bool ini = n > 4 && strcasecmp(name.c_str() + n - 4, ".ini") == 0;
@@ -396,27 +418,29 @@ int ini_upgrade_all() {
         std::string path = std::string("PROGDIR:Configs/") + name;
         if (path.size() >= INI_PATH_LEN) {
             con_printf("error!\n");
+            kept++;
             continue;
         }
         std::snprintf(settings_path, sizeof settings_path, "%s", path.c_str());
         con_printf("Upgrading %s...", name.c_str());
         std::fflush(stdout);
-        // Each file is read as a start would read it, from the defaults: a
-        // key it lacks takes its default, not the value of the file before;
-        // its size and width are its window's.
-        ini_read_text(ini_default_text());
+        // Each file's size and width are its window's.
         display_mode = 0;
-        if (!ini_load_file() || !ini_load_ran) {
+        if (!load_over_defaults()) {
             con_printf("not upgraded, file kept.\n");
+            kept++;
             continue;
         }
-        if (ini_save())
+        if (ini_save()) {
             con_printf("done.\n");
-        else
+        } else {
             con_printf("failed, file kept.\n");
+            kept++;
+        }
     }
     con_printf("All done.\n");
-    return 0;
+    // A file left as it was is a job not done.
+    return kept ? 10 : 0;
 }
 
 const std::string& ini_default_text() {

@@ -1,6 +1,9 @@
-// The settings file: key=value lines in one fixed order, written and read by
-// one walk (ini_process) whose direction is serial_dir. Reading is
-// positional: each field operation looks only at the line under the cursor.
+// The settings file: key=value lines, written in one fixed order and read by
+// the same walk (ini_process) whose direction is serial_dir. Reading is by
+// key: each field operation finds its key's line wherever it stands, so a
+// file edited by hand (a comment, a line removed, added or moved) reads
+// whole; a key with no line, or with a value that cannot be read, keeps its
+// setting.
 //
 // Usage: ini_load() at start-up, ini_save_at_exit() at shut-down,
 // ini_upgrade_all() for the UPGRADE switch.
@@ -12,6 +15,7 @@
 
 constexpr const char* INI_VERSION = "36.21";
 constexpr int INI_PATH_LEN = 513;
+constexpr const char* INI_FILE_NAME = "Brindlemox.ini"; // in PROGDIR:Configs
 
 extern char settings_path[INI_PATH_LEN]; // "PROGDIR:Configs/Brindlemox.ini"
 extern u8 ini_loaded; // a settings file was read (also one starting with $C6 $02)
@@ -23,17 +27,20 @@ extern u8 ini_load_ran;
 // Reads the settings file; one that is kept unchanged at exit (unreadable or
 // refused) is reported with the message that the settings will not be saved.
 void ini_load();
-// Reads a settings file the user named: one that is not there is refused with
-// its name (false) and nothing is read, as the user asked for its settings.
+// Reads a settings file the user named, from the defaults (a key it lacks
+// takes its default, not the value of the file read before). One that is not
+// there, cannot be read or is refused gives false with its name said: the
+// user asked for its settings, and no other file's may stand in for them.
 bool ini_load_named();
-// Writes the settings. False (with a message) when the file could not be written;
-// the old file is then kept.
+// Writes the settings. False (with a message, on the way out also one for the
+// exit notice) when the file could not be written; the old file is then kept.
 bool ini_save();
 // The shut-down step: writes the settings unless UPGRADE or LOCKCONFIG is in
 // effect or start-up never read them.
 void ini_save_at_exit();
 // UPGRADE: rewrites every "*.ini" of PROGDIR:Configs and returns the process
-// return code (0, or 1 when the drawer cannot be read); the caller exits with it.
+// return code (0; 10 when a file was kept as it was, unread or unwritten; 1
+// when the drawer cannot be read); the caller exits with it.
 int ini_upgrade_all();
 
 // The walk over all settings, in the direction serial_dir, on the text given to
@@ -54,8 +61,9 @@ const std::string& ini_default_text();
 // ---- The walk's text ----------------------------------------------------------
 // Reading: the walk reads `text`. Writing: it appends to an internal text.
 void ini_begin(const std::string& text);
-// The line at the cursor holds `key` and "=" (the key's case ignored).
-bool ini_at_key(const char* key);
+// The first line of the text that holds a key and "=" is `key`'s (the key's
+// case ignored); lines before it without "=" (blank lines, comments) do not count.
+bool ini_first_key_is(const char* key);
 
 // ---- Field operations ------------------------------------------------------------
 // Whether a text setting can hold `text` (no CR or LF: each value is one line).

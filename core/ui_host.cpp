@@ -105,6 +105,10 @@ bool ui_unattended_report(const char* text, const char* answer) {
     return true;
 }
 
+void ui_report_failure(const std::string& text) {
+    if (!ui_unattended_report(text.c_str(), nullptr)) con_printf("%s", text.c_str());
+}
+
 std::string ui_take_exit_reports() {
     std::string said;
     said.swap(exit_reported);

@@ -132,6 +132,10 @@ bool ui_nobody_to_ask();
 // else reports `text` (and `answer`, the default answer of a question, or
 // nullptr) and returns true.
 bool ui_unattended_report(const char* text, const char* answer);
+// A failure nobody is asked about (a file the exit path could not write):
+// said on the console, and on the way out kept for the notice that a Quit
+// from the window shows.
+void ui_report_failure(const std::string& text);
 // What was reported on the way out so far (every report of the exit path),
 // forgotten once taken.
 std::string ui_take_exit_reports();

@@ -26,30 +26,32 @@ void gui_modal_begin() {
     snd_close(0);
 }
 
-void gui_modal_end() {
+// The end of every modal window and requester: the frame timing starts
+// afresh, the sound comes back, and what reached the main window meanwhile
+// is dropped; keys let go elsewhere are up for the guest.
+static void modal_over() {
     emu_restart_timing();
-    gui_modal_active = 0;
-    gui_update_main_title();
     snd_open(1);
     gui_flush_main_port();
     input_clear_key_matrix();
+}
+
+void gui_modal_end() {
+    gui_modal_active = 0;
+    gui_update_main_title();
+    modal_over();
     gui_focus_guest();
 }
 
 // The requester itself, asked unless a command of the scripting port runs
-// (then the last button answers): the sound is off and the title marked
-// while it is open; afterwards the frame timing starts afresh.
+// (then the last button answers), in the modal bracket.
 static int ask(const char* title, const char* body, const char* buttons, int image_kind,
                int preset = 0) {
     const char* bar = std::strrchr(buttons, '|');
     if (ui_unattended_report(body, bar ? bar + 1 : nullptr)) return 0;
     gui_modal_begin();
     const int answer = gui_host_requester(title, body, buttons, image_kind, preset);
-    gui_focus_guest();
-    snd_open(1);
-    gui_modal_active = 0;
-    gui_update_main_title();
-    emu_restart_timing();
+    gui_modal_end();
     return answer;
 }
 
@@ -129,7 +131,7 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
         gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", mode,
                               path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
                               &chosen_drawer, &chosen_file, save_checks(written, also));
-    snd_open(1);
+    modal_over(); // the title and the focus were left alone
     if (answer < 0) {
         gui_beep(); // the requester cannot be shown
         return 1;

@@ -14,9 +14,10 @@
 // A modal dialog or requester is open: the main window's title says so.
 extern u8 gui_modal_active;
 
-// Around every modal dialog: stops the sound and marks the title; the end
-// restarts the timing and the sound and forgets keys and input that arrived
-// meanwhile. A plain flag, not a count: an inner bracket's end clears it.
+// Around every modal dialog and message requester: stops the sound and marks
+// the title; the end restarts the timing and the sound and forgets keys and
+// input that arrived meanwhile, as the file requester's end does. A plain
+// flag, not a count: an inner bracket's end clears it.
 void gui_modal_begin();
 void gui_modal_end();
 

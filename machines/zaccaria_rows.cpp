@@ -238,11 +238,6 @@ constexpr MusicKeyboard MUSIC{
 constexpr MachineSound SOUND{
     .sound_voices = snd_voices_zaccaria,
     .voice_frequency = zaccaria_voice_frequency,
-    // Galaxia's siren (voice 4) rises and falls over twelve frames.
-    .recorded_sweep = [](int voice, int step) {
-        if (memmap != MAP_GALAXIA || voice != 4) return 0.0f;
-        return static_cast<float>(step < 8 ? 216 + 4 * step : 272 - 4 * step);
-    },
     .music = &MUSIC,
 };
 

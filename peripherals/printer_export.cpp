@@ -238,7 +238,10 @@ std::string free_page_name(const std::string& wanted) {
 
 // Writes `what` ("Page 2 of the printer") at `wanted` or the free name that
 // takes its place, saying so when it went elsewhere; the name written, ""
-// when nothing was (after the warning).
+// when nothing was (after the warning). Nothing is written over, so the
+// record of the program's own outputs takes only the text file, which later
+// pages add to: a long printout adds one entry, not one per page, and pushes
+// no other writer's out of the record.
 std::string write_page_file(const std::string& wanted, const std::string& what, const void* data,
                             std::size_t size) {
     const std::string path = free_page_name(wanted);
@@ -249,7 +252,6 @@ std::string write_page_file(const std::string& wanted, const std::string& what, 
         return "";
     }
     if (!write_whole(path, data, size)) return "";
-    own_output_note(path, data, size);
     if (path != wanted)
         con_printf("%s was saved as %s: %s is another file.\n", what.c_str(), path.c_str(),
                    wanted.c_str());
@@ -346,5 +348,7 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
     const std::string what =
         unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
     file = write_page_file(join(projects_path, name), what, text.data(), text.size());
-    if (!file.empty()) file_write_icon(KIND_TXT, file.c_str());
+    if (file.empty()) return;
+    own_output_note(file, text.data(), text.size());
+    file_write_icon(KIND_TXT, file.c_str());
 }

@@ -281,16 +281,17 @@ void compress_failed() {
 bool start_animation(int kind, const std::string& path) {
     const RecPicture pic = rec_grab_picture();
     if (pic.width == 0 || pic.height == 0) return false;
+    const double rate = machine_frame_rate(static_cast<int>(emu_region & 1));
     RecStream* s = nullptr;
     std::vector<u8> bytes;
     switch (kind) {
     case KIND_GIF:
         s = &anims.gif;
-        bytes = anims.gif_writer.begin(pic, title());
+        bytes = anims.gif_writer.begin(pic, title(), rate);
         break;
     case KIND_PNG:
         s = &anims.apng;
-        bytes = anims.apng_writer.begin(pic);
+        bytes = anims.apng_writer.begin(pic, rate);
         break;
     case KIND_MNG:
         s = &anims.mng;
@@ -298,7 +299,7 @@ bool start_animation(int kind, const std::string& path) {
         break;
     case KIND_ANIM:
         s = &anims.anim;
-        bytes = anims.anim_writer.begin(pic, generate8svx != 0);
+        bytes = anims.anim_writer.begin(pic, generate8svx != 0, rate);
         break;
     default:
         return false;
@@ -366,7 +367,9 @@ void close_anim() {
 void close_animations() {
     close_anim();
     if (anims.gif.is_open()) {
-        anims.gif.write(anims.gif_writer.finish());
+        RecPatch p;
+        anims.gif.write(anims.gif_writer.finish(&p));
+        anims.gif.patch(p);
         anims.gif.close();
     }
     if (anims.mng.is_open()) {
@@ -584,8 +587,8 @@ void rec_start(int kind) {
         ui_mark(UI_TOOLBAR | UI_MENUS | UI_TITLE | UI_REFRESH_WINDOWS);
         return;
     }
-    if (rec_state != REC_RECORDING) rec_stop_all();
-
+    // A playback goes on while the requester is open, and after it is put
+    // away; the state saved ends it (state_save_file).
     char name[FILE_NAME_SIZE];
     std::memcpy(name, file_name_buffer, sizeof name);
     const char* slash = std::strrchr(name, '/');

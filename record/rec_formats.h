@@ -91,24 +91,50 @@ std::vector<u8> anim_delta(const std::vector<u8>& before, const std::vector<u8>&
                            u32 height);
 
 // ---- animations -------------------------------------------------------------------
+// The delays of an animation's pictures in whole units of 1/`units` second
+// (hundredths for GIF, milliseconds for APNG, jiffies for ANIM): each picture
+// lasts one frame at the guest's `rate` (frames per second), and what one
+// delay rounds off is carried into the next, so that the delays add up to
+// the time the frames took.
+struct RecFrameClock {
+    u32 units = 100;
+    double rate = 50.0;
+    u64 frames = 0; // pictures timed so far
+    u64 given = 0;  // the units they were given
+    // The delay of the next picture; 0 when it would be shorter than `least`:
+    // that picture is left out and its time goes to the next.
+    u32 next(u32 least = 0);
+    // The time of the pictures left out at the end, now given.
+    u32 owed();
+};
+
 struct RecPatch {
     std::size_t at; // file offset
     std::vector<u8> bytes;
 };
 
+// Each animation begins with its first picture and the guest's frames per
+// second, which time every picture.
 struct GifAnimation {
-    std::vector<u8> begin(const RecPicture& first, const std::string& title);
+    std::vector<u8> begin(const RecPicture& first, const std::string& title, double rate);
+    // Empty for a picture left out (shorter than two hundredths).
     std::vector<u8> frame(const RecPicture& pic);
-    std::vector<u8> finish(); // the trailer
-    u32 frames = 0;
+    // The trailer; the last picture's delay, which takes the time of any left
+    // out after it.
+    std::vector<u8> finish(RecPatch* last_delay);
+    u32 frames = 0; // pictures written
+    RecFrameClock clock;
+    std::size_t length = 0, last_delay_at = 0; // bytes made; the last delay's place
+    u32 last_delay = 0;
 };
 
 struct ApngAnimation {
     // Empty when the rows could not be compressed.
-    std::vector<u8> begin(const RecPicture& first);
+    std::vector<u8> begin(const RecPicture& first, double rate);
     std::vector<u8> frame(const RecPicture& pic);
     std::vector<u8> finish(RecPatch* actl); // IEND; acTL's frame count and its CRC
     u32 frames = 0, sequence = 0;
+    RecFrameClock clock;
 };
 
 struct MngAnimation {
@@ -120,11 +146,12 @@ struct MngAnimation {
 
 struct IffAnimation {
     // sctl: with a sound control chunk after CMAP.
-    std::vector<u8> begin(const RecPicture& first, bool sctl);
+    std::vector<u8> begin(const RecPicture& first, bool sctl, double rate);
     std::vector<u8> frame(const RecPicture& pic);
     // The two deltas back to the first two frames.
     std::vector<u8> finish();
     u32 frames = 0, row_bytes = 0, height = 0;
+    RecFrameClock clock; // each delta's relative time: how long the picture before it lasts
     std::vector<u8> sets[3]; // the planes of the last three frames, by frame number % 3
     std::vector<u8> first_two[2];
 

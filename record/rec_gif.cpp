@@ -1,5 +1,8 @@
-// GIF stills ("GIF87a") and animations ("GIF89a", looping, 2/100 s a frame)
-// with a global table of 32 colours and LZW of minimum code size 5.
+// GIF stills ("GIF87a") and animations ("GIF89a", looping, each frame timed
+// in hundredths of a second by the guest's rate) with a global table of 32
+// colours and LZW of minimum code size 5. Players show a frame of less than
+// two hundredths for a tenth of a second: a picture that would last one is
+// left out, and the next lasts its time too.
 #include "record/rec_formats.h"
 
 #include <cstring>
@@ -75,9 +78,11 @@ void image(std::vector<u8>& o, const RecPicture& pic) {
     gif_lzw(pic.pixels.data(), pic.pixels.size(), o);
 }
 
-void control(std::vector<u8>& o, u8 flags) {
-    for (u8 b : {u8(0x21), u8(0xF9), u8(0x04), flags, u8(2), u8(0), u8(0), u8(0)})
-        o.push_back(b);
+void control(std::vector<u8>& o, u8 flags, u32 delay) {
+    for (u8 b : {u8(0x21), u8(0xF9), u8(0x04), flags}) o.push_back(b);
+    le16(o, delay);
+    o.push_back(0); // transparent index
+    o.push_back(0);
 }
 } // namespace
 
@@ -140,23 +145,35 @@ std::vector<u8> gif_still(const RecPicture& pic, const std::string& title) {
     return o;
 }
 
-std::vector<u8> GifAnimation::begin(const RecPicture& first, const std::string& title) {
+std::vector<u8> GifAnimation::begin(const RecPicture& first, const std::string& title,
+                                    double rate) {
     std::vector<u8> o;
     header(o, first, true, title);
     frames = 0;
+    clock = {100, rate};
+    length = o.size();
     const std::vector<u8> f = frame(first);
     o.insert(o.end(), f.begin(), f.end());
     return o;
 }
 
 std::vector<u8> GifAnimation::frame(const RecPicture& pic) {
+    const u32 delay = clock.next(frames == 0 ? 0 : 2);
+    if (delay == 0 && frames > 0) return {};
     std::vector<u8> o;
-    control(o, frames == 0 ? 0x00 : 0x04);
+    control(o, frames == 0 ? 0x00 : 0x04, delay);
     image(o, pic);
     frames++;
+    last_delay_at = length + 4;
+    last_delay = delay;
+    length += o.size();
     return o;
 }
 
-std::vector<u8> GifAnimation::finish() {
+std::vector<u8> GifAnimation::finish(RecPatch* delay) {
+    last_delay += clock.owed();
+    delay->at = last_delay_at;
+    delay->bytes.clear();
+    le16(delay->bytes, last_delay);
     return {';'};
 }

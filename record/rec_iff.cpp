@@ -212,8 +212,9 @@ std::vector<u8> anim_delta(const std::vector<u8>& before, const std::vector<u8>&
     return o;
 }
 
-std::vector<u8> IffAnimation::begin(const RecPicture& first, bool sctl) {
+std::vector<u8> IffAnimation::begin(const RecPicture& first, bool sctl, double rate) {
     frames = 1;
+    clock = {60, rate};
     height = first.height;
     sets[0] = iff_planes(first, &row_bytes);
     first_two[0] = sets[0];
@@ -241,8 +242,8 @@ std::vector<u8> IffAnimation::delta_form(const std::vector<u8>& now) {
     be16(anhd, 0);
     be16(anhd, 0);
     be16(anhd, 0);
-    be32(anhd, 0); // absolute time
-    be32(anhd, 1); // relative time
+    be32(anhd, 0);            // absolute time
+    be32(anhd, clock.next()); // relative time, in sixtieths of a second
     anhd.push_back(0); // interleave: two frames back
     anhd.push_back(0);
     be32(anhd, 0);

@@ -33,17 +33,16 @@ bool flagged(int v) {
     return memmap_desc().sounds[v] != 0;
 }
 
-// The MIDI note number of voice v at pitch p. The tone units sound on voices
-// 3 to 6; the PVIs of the same boards on voices 0 to 2 carry pitch registers.
-u8 note_number(int v, u16 p) {
-    if (memmap_desc().traits.tone_units && v >= 3 && v <= 6) {
-        const ToneUnitNote& t = tone_unit_notes[std::min<u16>(p, 14)];
-        return (v == 3 || v == 4) ? t.bass_midi : t.treble_midi;
-    }
-    if (machine_traits().no_processor && v == 0) // the pitch is in Hz
-        return static_cast<u8>(snd_note_for_frequency(p) + 21);
-    const RetuneRow* table = fifty_hz() ? retune_table_50 : retune_table_60;
-    return table[std::min<u16>(p, 255)].midi;
+// The frequency voice v sounds at now: what the sound output plays and the
+// sound recording writes, 0 while it is silent.
+double sounding_frequency(int v) {
+    if (!snd_cur_pitch[v] || !snd_cur_volume[v]) return 0.0;
+    const double f = snd_voice_pitch_frequency(v, snd_cur_pitch[v]);
+    return f > 0.0 ? f : 0.0;
+}
+
+u8 key_of(double frequency) {
+    return static_cast<u8>(snd_key_for_frequency(frequency));
 }
 
 // As loud as the voice sounds: a Note On of velocity 0 would end the note.
@@ -63,6 +62,10 @@ struct MidiTrack {
     u32 last_frame = 0;
     bool note_on = false;
     u8 key = 0; // of the note sounding, which its Note Off names
+    // Where the sounding note's delta and Note On begin, and the frame that
+    // delta counts from.
+    std::size_t note_at = 0;
+    u32 frame_before = 0;
 };
 struct {
     bool open = false;
@@ -76,34 +79,43 @@ void put_varlen(std::vector<u8>& o, u32 value) {
     o.insert(o.end(), b, b + n);
 }
 
-// The Note Off of the note track `v` sounds.
-void note_off(MidiTrack& t, int v) {
-    t.events.insert(t.events.end(), {static_cast<u8>(0x80 + v), t.key, 64});
+// The note track `v` sounds ends now, with its Note Off. One begun in this
+// very frame never sounded (the output takes a frame's last values) and goes.
+void end_note(MidiTrack& t, int v) {
     t.note_on = false;
+    if (t.last_frame == frame_counter) {
+        t.events.resize(t.note_at);
+        t.last_frame = t.frame_before;
+        return;
+    }
+    put_varlen(t.events, frame_counter - t.last_frame);
+    t.last_frame = frame_counter;
+    t.events.insert(t.events.end(), {static_cast<u8>(0x80 + v), t.key, 64});
+}
+
+void begin_note(MidiTrack& t, int v, double frequency) {
+    t.note_at = t.events.size();
+    t.frame_before = t.last_frame;
+    put_varlen(t.events, frame_counter - t.last_frame);
+    t.last_frame = frame_counter;
+    t.key = key_of(frequency);
+    t.events.insert(t.events.end(),
+                    {static_cast<u8>(0x90 + v), t.key, velocity(snd_cur_volume[v])});
+    t.note_on = true;
 }
 
 // A voice whose values changed, or that sounds otherwise than its track
 // (a looped playback's restart brings back the voices of its state). A voice
-// sounds with a pitch and a volume: one at volume 0 is silent and begins no
-// note.
+// sounds with a pitch, a volume and a frequency: one at volume 0 is silent
+// and begins no note.
 void midi_changes() {
     for (int v = 0; v < VOICES; v++) {
         MidiTrack& t = midi.tracks[v];
-        const u16 pitch = snd_cur_pitch[v];
-        const bool sounding = pitch != 0 && snd_cur_volume[v] != 0;
+        const double frequency = sounding_frequency(v);
+        const bool sounding = frequency > 0.0;
         if (!flagged(v) || (!changed(v) && sounding == t.note_on)) continue;
-        if (!sounding && !t.note_on) continue;
-        put_varlen(t.events, frame_counter - t.last_frame);
-        t.last_frame = frame_counter;
-        if (t.note_on) {
-            note_off(t, v);
-            if (!sounding) continue;
-            t.events.push_back(0);
-        }
-        t.key = note_number(v, pitch);
-        t.events.insert(t.events.end(),
-                        {static_cast<u8>(0x90 + v), t.key, velocity(snd_cur_volume[v])});
-        t.note_on = true;
+        if (t.note_on) end_note(t, v);
+        if (sounding) begin_note(t, v, frequency);
     }
 }
 
@@ -116,6 +128,10 @@ struct SmusTrack {
     u8 velocity = 127;
     u8 started = 0;    // 1 only rests so far, 2 a note was written
     bool open = false; // an event runs (its sID written, its length not yet)
+    // Where the running event's bytes (with a dynamics mark before its note)
+    // begin, and the velocity and started state before them.
+    std::size_t event_at = 0;
+    u8 velocity_before = 127, started_before = 0;
 };
 struct {
     bool open = false;
@@ -123,8 +139,16 @@ struct {
     SmusTrack tracks[VOICES];
 } smus;
 
-// The data byte of the current event and its tied continuations.
+// The data byte of the current event and its tied continuations. An event
+// begun in this very frame lasted nothing and goes.
 void smus_end_event(SmusTrack& t) {
+    t.open = false;
+    if (t.event_start == frame_counter) {
+        t.bytes.resize(t.event_at);
+        t.velocity = t.velocity_before;
+        t.started = t.started_before;
+        return;
+    }
     u32 d = (frame_counter - t.event_start) * 4;
     const bool note = t.sid != SID_REST;
     u8 code = music_next_duration_code(&d);
@@ -136,8 +160,17 @@ void smus_end_event(SmusTrack& t) {
     }
 }
 
-// Begins an event of `sid` (its length follows when it ends).
-void smus_begin_event(SmusTrack& t, u8 sid) {
+// Begins an event of `sid` (its length follows when it ends), a note at
+// velocity `vel`.
+void smus_begin_event(SmusTrack& t, u8 sid, u8 vel) {
+    t.event_at = t.bytes.size();
+    t.velocity_before = t.velocity;
+    t.started_before = t.started;
+    if (sid != SID_REST && vel != t.velocity) {
+        t.velocity = vel;
+        t.bytes.push_back(SID_DYNAMICS);
+        t.bytes.push_back(vel);
+    }
     t.sid = sid;
     if (sid != SID_REST)
         t.started = 2;
@@ -157,21 +190,17 @@ void smus_changes() {
         // rest, as the MIDI track's next delta holds it.
         if (!t.open && frame_counter != t.event_start) {
             const u32 closed = t.event_start;
-            smus_begin_event(t, SID_REST);
+            smus_begin_event(t, SID_REST, 0);
             t.event_start = closed;
         }
-        const bool sounding = snd_cur_pitch[v] && snd_cur_volume[v];
+        const double frequency = sounding_frequency(v);
+        const bool sounding = frequency > 0.0;
         if (t.open && !changed(v) && sounding == (t.sid != SID_REST)) continue;
         if (t.open) smus_end_event(t);
-        if (sounding) {
-            const u8 vel = velocity(snd_cur_volume[v]);
-            if (vel != t.velocity) {
-                t.velocity = vel;
-                t.bytes.push_back(SID_DYNAMICS);
-                t.bytes.push_back(vel);
-            }
-        }
-        smus_begin_event(t, sounding ? note_number(v, snd_cur_pitch[v]) : SID_REST);
+        if (sounding)
+            smus_begin_event(t, key_of(frequency), velocity(snd_cur_volume[v]));
+        else
+            smus_begin_event(t, SID_REST, 0);
     }
 }
 
@@ -203,15 +232,10 @@ void music_clock_hold() {
     if (!midi.open && !smus.open) return;
     for (int v = 0; v < VOICES; v++) {
         MidiTrack& m = midi.tracks[v];
-        if (midi.open && m.note_on) {
-            put_varlen(m.events, frame_counter - m.last_frame);
-            m.last_frame = frame_counter;
-            note_off(m, v);
-        }
+        if (midi.open && m.note_on) end_note(m, v);
         SmusTrack& s = smus.tracks[v];
         if (smus.open && s.open) {
             smus_end_event(s);
-            s.open = false;
             s.event_start = frame_counter;
         }
     }
@@ -281,11 +305,9 @@ void midi_stop() {
     u32 tracks = 0;
     for (int v = 0; v < VOICES; v++) {
         MidiTrack& t = midi.tracks[v];
-        if (!flagged(v) || t.events.empty()) continue;
-        if (t.note_on) { // a note still sounding ends with the recording
-            put_varlen(t.events, frame_counter - t.last_frame);
-            note_off(t, v);
-        }
+        if (!flagged(v)) continue;
+        if (t.note_on) end_note(t, v); // a note still sounding ends with the recording
+        if (t.events.empty()) continue;
         t.events.push_back(0);
         t.events.insert(t.events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
         id(o, "MTrk");

@@ -37,15 +37,16 @@ bool idat(std::vector<u8>& o, const RecPicture& pic) {
     return true;
 }
 
-void fctl(std::vector<u8>& o, const RecPicture& pic, u32 sequence) {
+// A frame's control chunk; it lasts `delay` milliseconds.
+void fctl(std::vector<u8>& o, const RecPicture& pic, u32 sequence, u32 delay) {
     std::vector<u8> d;
     be32(d, sequence);
     be32(d, pic.width);
     be32(d, pic.height);
     be32(d, 0);
     be32(d, 0);
-    be16(d, 2);   // delay 2/100 s
-    be16(d, 100);
+    be16(d, delay);
+    be16(d, 1000);
     d.push_back(0); // dispose
     d.push_back(0); // blend
     png_chunk(o, "fcTL", d);
@@ -102,7 +103,7 @@ bool png_still(const RecPicture& pic, std::vector<u8>* out) {
 // acTL follows the signature (8), IHDR (25) and PLTE (84): its data at 125.
 constexpr std::size_t ACTL_DATA_AT = 8 + 25 + 84 + 8;
 
-std::vector<u8> ApngAnimation::begin(const RecPicture& first) {
+std::vector<u8> ApngAnimation::begin(const RecPicture& first, double rate) {
     std::vector<u8> o(PNG_SIGNATURE, PNG_SIGNATURE + 8);
     ihdr_plte(o, first);
     std::vector<u8> actl;
@@ -111,7 +112,8 @@ std::vector<u8> ApngAnimation::begin(const RecPicture& first) {
     png_chunk(o, "acTL", actl);
     frames = 0;
     sequence = 0;
-    fctl(o, first, sequence++);
+    clock = {1000, rate};
+    fctl(o, first, sequence++, clock.next());
     if (!idat(o, first)) return {};
     frames = 1;
     return o;
@@ -121,7 +123,7 @@ std::vector<u8> ApngAnimation::frame(const RecPicture& pic) {
     std::vector<u8> z;
     if (!png_compress_rows(pic.pixels.data(), pic.width, pic.height, &z)) return {};
     std::vector<u8> o;
-    fctl(o, pic, sequence++);
+    fctl(o, pic, sequence++, clock.next());
     std::vector<u8> d;
     be32(d, sequence++);
     d.insert(d.end(), z.begin(), z.end());

@@ -10,7 +10,6 @@
 #include "core/emu.h"
 #include "core/filekinds.h"
 #include "core/frame.h"
-#include "core/machine_sound.h"
 #include "core/machine_table.h"
 #include "core/serial.h"
 #include "core/session.h"
@@ -179,20 +178,6 @@ void snd_fill_channel_buffer(int v, int volume, float f) {
     w.clear();
     if (!(f > 0.0f)) return;
     snd_set_levels(volume);
-    if (const auto sweep = machine_sound().recorded_sweep; sweep && sweep(v, 1) > 0.0f) {
-        // Twelve stretches of a fiftieth of a second, one for each frame of
-        // the sweep, each of alternating runs at that frame's frequency.
-        const u32 stretch = rate() / 50;
-        bool high = true;
-        for (int g = 1; g <= 12; g++) {
-            const u32 run = std::max<u32>(1, static_cast<u32>(rate() / (2.0 * sweep(v, g))));
-            while (w.size() < g * stretch) {
-                w.insert(w.end(), run, high ? level_high : level_low);
-                high = !high;
-            }
-        }
-        return;
-    }
     const double h = rate() / (2.0 * f);
     u32 at = 0;
     for (int k = 1; k <= 64 && w.size() < WAVE_MAX; k++) {

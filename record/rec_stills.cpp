@@ -1,4 +1,5 @@
-// The guest picture as the recorders store it, and the BMP, PCX and TIFF stills.
+// The guest picture as the recorders store it, how long each picture of an
+// animation lasts, and the BMP, PCX and TIFF stills.
 #include "record/rec_formats.h"
 
 #include "core/emu.h"
@@ -9,7 +10,25 @@
 #include "display/frame.h"
 #include "display/host.h"
 
+#include <cmath>
+
 using namespace rec_bytes;
+
+u32 RecFrameClock::next(u32 least) {
+    frames++;
+    const u32 delay = owed();
+    if (delay >= least) return delay;
+    given -= delay; // left for the next picture
+    return 0;
+}
+
+u32 RecFrameClock::owed() {
+    const double per_second = rate > 0.0 ? rate : 50.0;
+    const u64 total = static_cast<u64>(std::llround(static_cast<double>(frames) * units / per_second));
+    const u64 delay = total > given ? total - given : 0;
+    given += delay;
+    return static_cast<u32>(delay);
+}
 
 RecPicture rec_grab_picture() {
     RecPicture pic;

@@ -88,25 +88,14 @@ bool snd_voices_heard() {
     return snd_enabled && snd_master_volume > 0;
 }
 
-void snd_voice_play(int voice, int volume, float frequency) {
-    if (voice < 0 || voice >= SND_VOICES) return;
-    if (!snd_voices_heard() && !snd_voices_recorded()) return;
-    const bool effect = voice >= SND_FIRST_EFFECT;
-    const SoundSample* sample = effect ? &snd_effect_table[voice - SND_FIRST_EFFECT] : nullptr;
-    if (effect && sample->data.empty()) return;
-    if (!effect && !(frequency > 0.0f)) return;
-
-    snd_voice_stop(voice);
-    const int ch = snd_find_free_channel();
-    if (ch == SND_NO_CHANNEL) return;
-
-    const int master = std::min(snd_master_volume, 8);
-    const int host_volume = effect ? 8 * master : snd_tone_host_volume(volume);
-    float rate =
-        effect ? static_cast<float>(sample->rate ? sample->rate : 11025) : 2.0f * frequency;
-
-    // The channel-per-voice route counts in periods of the host clock, 16 bits
-    // wide; the mixed route takes a whole number of samples per second.
+namespace {
+// The host's rate for playing a voice: an effect's own rate, a tone voice's
+// waveform at twice its frequency. The channel-per-voice route counts in
+// periods of the host clock, 16 bits wide; the mixed route takes a whole
+// number of samples per second.
+u32 host_play_rate(const SoundSample* sample, float frequency) {
+    const float rate =
+        sample ? static_cast<float>(sample->rate ? sample->rate : 11025) : 2.0f * frequency;
     u32 play_rate;
     if (snd_output_mode == 1) {
         const float period = std::clamp(snd_audio_clock / rate, 1.0f, 65535.0f);
@@ -115,23 +104,45 @@ void snd_voice_play(int voice, int volume, float frequency) {
     } else {
         play_rate = rate >= 4.0e9f ? 4000000000u : static_cast<u32>(rate);
     }
-    if (play_rate == 0) play_rate = 1;
+    return play_rate ? play_rate : 1;
+}
 
-    // Unheard, a voice takes its channel all the same, so that a recording
-    // gets the voices the host would play.
-    if (effect) {
-        if (snd_voices_heard())
-            audio_channel_play(ch, sample->data.data(), static_cast<u32>(sample->data.size()),
-                               play_rate, host_volume, snd_voice_loops[voice] != 0);
-    } else {
-        const std::vector<std::int8_t>& wave = voice < 9 ? snd_square_buffer : snd_noise_buffer;
-        if (wave.empty()) return;
-        if (snd_voices_heard())
-            audio_channel_play(ch, wave.data(), static_cast<u32>(wave.size()), play_rate,
-                               host_volume, true);
-    }
+// Voice `voice` starts on host channel `ch`, heard when the sound is.
+void host_play(int voice, int ch, int volume, float frequency) {
     snd_channel_busy[ch] = 1;
     snd_voice_channel[voice] = ch;
+    if (!snd_voices_heard()) return;
+    const int master = std::min(snd_master_volume, 8);
+    if (voice >= SND_FIRST_EFFECT) {
+        const SoundSample& s = snd_effect_table[voice - SND_FIRST_EFFECT];
+        audio_channel_play(ch, s.data.data(), static_cast<u32>(s.data.size()),
+                           host_play_rate(&s, 0.0f), 8 * master, snd_voice_loops[voice] != 0);
+        return;
+    }
+    const std::vector<std::int8_t>& wave = voice < 9 ? snd_square_buffer : snd_noise_buffer;
+    audio_channel_play(ch, wave.data(), static_cast<u32>(wave.size()),
+                       host_play_rate(nullptr, frequency), snd_tone_host_volume(volume), true);
+}
+} // namespace
+
+void snd_voice_play(int voice, int volume, float frequency) {
+    if (voice < 0 || voice >= SND_VOICES) return;
+    if (!snd_voices_heard() && !snd_voices_recorded()) return;
+    const bool effect = voice >= SND_FIRST_EFFECT;
+    const SoundSample* sample = effect ? &snd_effect_table[voice - SND_FIRST_EFFECT] : nullptr;
+    if (effect && sample->data.empty()) return;
+
+    snd_voice_stop(voice);
+    // A tone at no frequency is silence.
+    if (!effect &&
+        (!(frequency > 0.0f) || (voice < 9 ? snd_square_buffer : snd_noise_buffer).empty()))
+        return;
+
+    // The voice sounds whether or not a host channel is free: the recordings
+    // get every voice. One without a channel is unheard until it takes one
+    // (snd_voice_find_channel).
+    const int ch = snd_find_free_channel();
+    if (ch != SND_NO_CHANNEL) host_play(voice, ch, volume, frequency);
     snd_voice_active[voice] = 1;
     if (snd_record_hooks.started) snd_record_hooks.started(voice, volume, frequency);
 
@@ -143,13 +154,24 @@ void snd_voice_play(int voice, int volume, float frequency) {
     }
 }
 
+void snd_voice_find_channel(int voice) {
+    if (voice < 0 || voice >= SND_TONE_VOICES || !snd_voice_active[voice] ||
+        snd_voice_channel[voice] >= 0)
+        return;
+    const int ch = snd_find_free_channel();
+    if (ch != SND_NO_CHANNEL)
+        host_play(voice, ch, snd_voice_volume[voice], snd_voice_frequency[voice]);
+}
+
 void snd_voice_stop(int voice) {
     if (voice < 0 || voice >= SND_VOICES) return;
     if (snd_record_hooks.span) snd_record_hooks.span(voice, 1);
-    if (!snd_voice_active[voice] || snd_voice_channel[voice] < 0) return;
+    if (!snd_voice_active[voice]) return;
     const int ch = snd_voice_channel[voice];
-    audio_channel_stop(ch);
-    if (ch < SND_CHANNELS) snd_channel_busy[ch] = 0;
+    if (ch >= 0) {
+        audio_channel_stop(ch);
+        if (ch < SND_CHANNELS) snd_channel_busy[ch] = 0;
+    }
     snd_voice_channel[voice] = -1;
     snd_voice_active[voice] = 0;
     if (snd_record_hooks.span) snd_record_hooks.span(voice, 0);

@@ -74,9 +74,14 @@ void snd_close(int force);
 // After the "sound" setting changed: opens or closes the output. A recording
 // goes on through the change as if the sound had stayed on.
 void snd_switched();
-// Starts voice 0-25, or restarts it at a new pitch, on a free channel.
+// Starts voice 0-25, or restarts it at a new pitch, on a free channel. With
+// every channel busy it sounds all the same, unheard: the recordings still
+// get it. A tone voice at no frequency (0 Hz or less) stops.
 // volume: the guest volume (tone voices); frequency in Hz (tone voices).
 void snd_voice_play(int voice, int volume, float frequency);
+// A sounding tone voice that has no channel takes a free one, if any, and is
+// heard from now at its volume and frequency of the last request.
+void snd_voice_find_channel(int voice);
 void snd_voice_stop(int voice);
 // The lowest free channel of the current machine's range, SND_NO_CHANNEL when
 // all are busy.

@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "tests/support/program_test.h"
 #include "tests/support/quiet_output.h"
+#include "tests/support/text_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -21,43 +22,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
-
-// The lines where `got` differs from `wanted` ("" when it does not), each as
-// "line: got / wanted".
-std::string differences(const std::string& got, const std::string& wanted) {
-    const std::vector<std::string> a = lines_of(got), b = lines_of(wanted);
-    std::string out;
-    for (std::size_t i = 0; i < std::max(a.size(), b.size()); i++) {
-        const std::string x = i < a.size() ? a[i] : "(none)", y = i < b.size() ? b[i] : "(none)";
-        if (x != y) out += std::to_string(i + 1) + ": " + x + " / " + y + "\n";
-    }
-    return out;
-}
-
 // `text` with the value of `key` set to `value` ("" with no value: the line goes).
 std::string with_value(const std::string& text, const std::string& key, const char* value) {
     std::vector<std::string> lines;
-    for (const std::string& line : lines_of(text)) {
+    for (const std::string& line : text_lines(text)) {
         if (line.rfind(key + "=", 0) != 0)
             lines.push_back(line);
         else if (value)
             lines.push_back(key + "=" + value);
     }
-    return joined(lines);
+    return text_joined(lines);
 }
 
 // Other values for a line's value, in the order they are tried.
@@ -82,7 +56,7 @@ std::vector<std::string> other_values(const std::string& value) {
 // with other values, and one is kept when the whole text then reads without
 // a word and writes back unchanged.
 std::string every_value_changed() {
-    std::vector<std::string> lines = lines_of(ini_default_text());
+    std::vector<std::string> lines = text_lines(ini_default_text());
     int changed = 0;
     for (std::string& line : lines) {
         const std::size_t eq = line.find('=');
@@ -91,7 +65,7 @@ std::string every_value_changed() {
         for (const std::string& other : other_values(value)) {
             const std::string kept = line;
             line = key + "=" + other;
-            const std::string text = joined(lines);
+            const std::string text = text_joined(lines);
             capture_output();
             const bool read = ini_read_text(text);
             if (read && captured_output().empty() && ini_write_text() == text) {
@@ -102,8 +76,8 @@ std::string every_value_changed() {
         }
     }
     ini_read_text(ini_default_text());
-    EXPECT_GT(changed, 400) << joined(lines);
-    return joined(lines);
+    EXPECT_GT(changed, 400) << text_joined(lines);
+    return text_joined(lines);
 }
 
 class SettingsWriters : public ProgramTest {
@@ -134,8 +108,8 @@ TEST_F(SettingsWriters, UpgradeRewritesEachFileWithTheValuesItHolds) {
         nullptr);
     test_write_file(configs() / "pipbug.ini", with_value(pipbug, "version", "36.2"));
     EXPECT_EQ(run({"UPGRADE"}), 0) << log();
-    EXPECT_EQ(differences(file("Brindlemox.ini"), changed), "");
-    EXPECT_EQ(differences(file("pipbug.ini"), with_value(with_value(ini_default_text(), "memorymap",
+    EXPECT_EQ(text_differences(file("Brindlemox.ini"), changed), "");
+    EXPECT_EQ(text_differences(file("pipbug.ini"), with_value(with_value(ini_default_text(), "memorymap",
                                                                     "9"),
                                                          "size", "3")),
               "");
@@ -175,7 +149,7 @@ TEST_F(SettingsWriters, ARunThatEndsBeforeItsSessionWritesNothing) {
     const auto nothing_written = [&](const std::vector<std::string>& args, int code) {
         SCOPED_TRACE(args[0]);
         EXPECT_EQ(run(args), code) << log();
-        EXPECT_EQ(differences(file("Brindlemox.ini"), settings), "");
+        EXPECT_EQ(text_differences(file("Brindlemox.ini"), settings), "");
         EXPECT_FALSE(fs::exists(log_file)) << test_read_file(log_file);
         EXPECT_FALSE(fs::exists(configs() / "Brindlemox.hgh"));
     };
@@ -197,7 +171,7 @@ TEST_F(SettingsWriters, ARunThatEndsBeforeItsSessionWritesNothing) {
     const std::string session_log = test_read_file(log_file); // replaced at every opening
     pid = test_start_program(home.path(), {"--verison"});
     EXPECT_EQ(wait_exit(), 1);
-    EXPECT_EQ(differences(file("Brindlemox.ini"), with_value(settings, "frameskipping", "99")), "");
+    EXPECT_EQ(text_differences(file("Brindlemox.ini"), with_value(settings, "frameskipping", "99")), "");
     EXPECT_EQ(test_read_file(log_file), session_log);
     pid = session;
     std::string result;

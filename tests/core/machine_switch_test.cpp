@@ -209,7 +209,7 @@ TEST_F(MachineSwitch, UnknownGameGetsTheDefaults) {
     ASSERT_TRUE(machine_switch(INTERTON, 0, true, false, false));
     EXPECT_EQ(memmap, 3u); // a fresh Interton starts on its default map
     EXPECT_EQ(fire_button_assign[0], 2);
-    EXPECT_EQ(sensitivity_left, 3);
+    EXPECT_EQ(sensitivity_left, 5); // the user's: an unknown game brings none
     EXPECT_EQ(key_remap_six[1][2], 0);
     EXPECT_EQ(machine_live[INTERTON].paddle_min, 1);
     ASSERT_TRUE(machine_switch(ELEKTOR, 4, true, false, false));

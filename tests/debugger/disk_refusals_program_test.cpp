@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -251,6 +253,48 @@ TEST_F(DiskRefusalsProgram, ExtractKeepsWhatItJustWroteAgainstANameOfTheSameHost
     }
     EXPECT_EQ(fine("DEBUGGER EXTRACT A_B"), "OK.\n\n") << "named, its own earlier extract";
     EXPECT_EQ(test_read_file(host).rfind("second file", 0), 0u);
+}
+
+// A disk name with a leading "." and a ":" (put there by RENAME, or by
+// FPOKE where RENAME refuses them) is extracted under one safe host name on
+// every disk system: no hidden file, no ":" (the TWIN's ";" before the kind
+// becomes ".").
+TEST_F(DiskRefusalsProgram, ExtractGivesEveryDiskSystemsNamesOneSafeHostName) {
+    struct Case {
+        const char* machine;
+        const char* put; // injected from the projects drawer
+        std::vector<std::string> made_awkward;
+        const char* host;
+    };
+    const Case cases[] = {
+        {"TWIN", "ABCD", {"RENAME ABCD .B:D"}, "_.B_D"},
+        {"TWIN", "ABCD", {"RENAME ABCD :B;TXT"}, "_B.TXT"},
+        {"BINBUG", "ABCD.TXT", {"FPOKE 10 2E", "FPOKE 12 3A"}, "_.B_D.TXT"}, // the entry at $10
+        {"CD2650", "ABCD.TXT", {"FPOKE 0 2E", "FPOKE 2 3A"}, "_.B_D.TXT"},   // the entry at 0
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        const char m = c.machine[0];
+        start_with_disk(c.machine, m == 'T' ? "blank.img" : "blank.raw",
+                        m == 'B' ? test_blank_binbug_disk() : std::string(m == 'T' ? 315392 : 80640, '\0'));
+        const fs::path projects = home.path() / "Projects";
+        test_write_file(projects / c.put, "a file\n");
+        fine(std::string("DEBUGGER QUIET INJECT ") + c.put);
+        fs::remove(projects / c.put);
+        for (const std::string& line : c.made_awkward)
+            fine("DEBUGGER " + line);
+        std::set<std::string> was;
+        for (const auto& e : fs::directory_iterator(projects))
+            was.insert(e.path().filename().string());
+        EXPECT_EQ(fine("DEBUGGER EXTRACT"), "OK.\n\n");
+        std::set<std::string> made;
+        for (const auto& e : fs::directory_iterator(projects))
+            if (!was.count(e.path().filename().string())) made.insert(e.path().filename().string());
+        EXPECT_EQ(made, std::set<std::string>{c.host});
+        EXPECT_EQ(test_read_file(projects / c.host).rfind("a file\n", 0), 0u);
+        fs::remove(projects / c.host);
+        quit_dropping_disk();
+    }
 }
 
 TEST_F(DiskRefusalsProgram, ABinbugTextFileComesBackByteForByte) {

@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -91,6 +92,17 @@ class DesktopProgram : public ProgramTest {
         ASSERT_FALSE(wait_for("Warning").name.empty()) << log();
     }
 
+    // Project > Quit > Yes on the Arcadia: the notice waits until OK, then
+    // the program ends with 0. Check with ASSERT_NO_FATAL_FAILURE.
+    void quit_and_read_the_notice(const XWindow& main) {
+        ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
+        keys("Return"); // OK
+        EXPECT_EQ(wait_exit(), 0) << log();
+        pid = -1;
+    }
+
     // The TWIN started on the display with `tape` in papertape unit 0 and the
     // Papertape Units window open: that window (no name when it did not open).
     XWindow papertape_units(const fs::path& tape) {
@@ -158,13 +170,8 @@ TEST_F(DesktopProgram, QuitFromTheMenuShowsWhatCouldNotBeFinished) {
 
     const XWindow main = wait_for("Brindlemox ", false);
     ASSERT_FALSE(main.name.empty());
-    // The quit window is titled with the machine's title alone.
-    ASSERT_NO_FATAL_FAILURE(quit_from_the_menu(main, "Brindlemox 36.4"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(running()) << "the program did not wait for the notice to be read";
-    keys("Return"); // OK
-    EXPECT_EQ(wait_exit(), 0) << log();
-    pid = -1;
+    // The quit window is titled with the machine's title alone (Brindlemox 36.4).
+    ASSERT_NO_FATAL_FAILURE(quit_and_read_the_notice(main));
     const std::string said = log();
     for (const char* name : {"take.gif", "take.wav", "take.cor"})
         EXPECT_NE(said.find("Can't write to " + (dir / name).string() + ": No space left on device!"),
@@ -200,6 +207,22 @@ TEST_F(DesktopProgram, ADisplayLostOnTheWayOutIsSaid) {
     EXPECT_NE(kept.find("Hit code breakpoint at $0"), std::string::npos) << kept;
     EXPECT_NE(kept.find(named), std::string::npos) << kept;
     EXPECT_NE(kept.find("Closed RAM:Brindlemox.log at "), std::string::npos) << kept;
+}
+
+// The settings and the high scores cannot be written on the way out (a
+// folder took each file's name while the session ran): after Project > Quit
+// > Yes the notice is up and waits for OK, and the console names both.
+TEST_F(DesktopProgram, QuitFromTheMenuShowsSettingsAndHighScoresNotSaved) {
+    const XWindow main = start_on_display();
+    ASSERT_FALSE(main.name.empty()) << log();
+    for (const char* file : {"Brindlemox.ini", "Brindlemox.hgh"}) {
+        fs::remove(home.path() / "Configs" / file);
+        fs::create_directories(home.path() / "Configs" / file / "mine");
+    }
+    ASSERT_NO_FATAL_FAILURE(quit_and_read_the_notice(main));
+    for (const char* what : {"Settings not saved: ", "High scores not saved: "})
+        EXPECT_NE(log().find(what), std::string::npos) << what << log();
+    EXPECT_TRUE(fs::is_directory(home.path() / "Configs" / "Brindlemox.ini" / "mine"));
 }
 
 // In the debugger's command line cursor up recalls the commands given before,
@@ -687,10 +710,10 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     EXPECT_FALSE(wait_for("Brindlemox Interton 36.4: s1.cos").name.empty()) << log();
 }
 
-// Project > Open... (Ctrl+O) put away with Escape, or confirmed with no name
-// (which only reads the drawer again), changes nothing: the recording being
-// played back plays on.
-TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
+// Project > Open... (Ctrl+O) and Save state as... (Ctrl+S) put away with
+// Escape, or Open... confirmed with no name (which only reads the drawer
+// again), change nothing: the recording being played back plays on.
+TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
     ASSERT_FALSE(start_on_display().name.empty()) << log();
     const fs::path state = home.path() / "take.cos";
     ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
@@ -705,17 +728,26 @@ TEST_F(DesktopProgram, AnOpenRequesterPutAwayLeavesThePlaybackRunning) {
         return false;
     };
     ASSERT_TRUE(playing()) << log();
-    const std::string title = "Open Game/State/Recording/Tape/Disk";
-    for (const char* away : {"Escape", "ctrl+a BackSpace Return"}) {
-        focus_main();
-        keys("ctrl+o");
-        ASSERT_FALSE(wait_for(title).name.empty()) << log();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        keys(away);
-        ASSERT_TRUE(wait_for(title, true, true).name.empty()) << away;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_TRUE(playing()) << "the title no longer says so after " << away;
-        // Restart playback is offered only while a recording plays.
-        EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped after " << away;
+    struct Requester {
+        const char *keys, *title;
+        std::vector<const char*> ways_away;
+    };
+    const Requester requesters[] = {
+        {"ctrl+o", "Open Game/State/Recording/Tape/Disk", {"Escape", "ctrl+a BackSpace Return"}},
+        {"ctrl+s", "Save State", {"Escape"}}};
+    for (const auto& [keys_down, title, ways_away] : requesters) {
+        for (const char* away : ways_away) {
+            SCOPED_TRACE(std::string(title) + " put away with " + away);
+            focus_main();
+            keys(keys_down);
+            ASSERT_FALSE(wait_for(title).name.empty()) << log();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            keys(away);
+            ASSERT_TRUE(wait_for(title, true, true).name.empty());
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(playing()) << "the title no longer says so";
+            // Restart playback is offered only while a recording plays.
+            EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped";
+        }
     }
 }

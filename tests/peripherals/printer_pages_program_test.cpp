@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -48,6 +49,17 @@ class PrinterPagesProgram : public ProgramTest {
             said += fine("DEBUGGER \"WRITEPORT 19 0A\"");
         return said;
     }
+    // A first run writes the settings; "eachpage" is switched on in them.
+    void save_each_page() {
+        start_session();
+        quit();
+        const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+        std::string settings = test_read_file(ini);
+        const std::size_t at = settings.find("eachpage=false");
+        ASSERT_NE(at, std::string::npos);
+        settings.replace(at, 14, "eachpage=true");
+        test_write_file(ini, settings);
+    }
     fs::path projects() const { return home.path() / "Projects"; }
     fs::path screenshots() const { return home.path() / "Screenshots"; }
     static bool starts(const fs::path& file, const std::string& text) {
@@ -58,15 +70,7 @@ class PrinterPagesProgram : public ProgramTest {
 } // namespace
 
 TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
-    // The first run writes the settings; "eachpage" is switched on in them.
-    start_session();
-    quit();
-    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
-    std::string settings = test_read_file(ini);
-    const std::size_t at = settings.find("eachpage=false");
-    ASSERT_NE(at, std::string::npos);
-    settings.replace(at, 14, "eachpage=true");
-    test_write_file(ini, settings);
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
 
     // Nothing loaded: the pages are "Printer"; a later session's pages go
     // beside the earlier session's.
@@ -113,5 +117,71 @@ TEST_F(PrinterPagesProgram, PagesNeverReplaceAFileTheyDidNotWriteThemselves) {
     EXPECT_TRUE(starts(screenshots() / "game-4.ilbm", "FORM"));
     EXPECT_FALSE(fs::exists(screenshots() / "game-0.ilbm"));
     EXPECT_NE(test_read_file(projects() / "game_3.txt").find("L\n"), std::string::npos);
+    quit();
+}
+
+// A page half printed when the program ends is saved as a machine switch
+// saves it, whatever the way out: its picture under its own number, and its
+// lines after the full page's in the text.
+TEST_F(PrinterPagesProgram, EveryWayOutSavesThePageInProgress) {
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
+
+    struct WayOut {
+        const char* what;
+        int signal;          // sent to the program, or
+        const char* command; // sent through the port
+    };
+    for (const WayOut& way : {WayOut{"QUIT", 0, "QUIT"}, WayOut{"SYS", 0, "DEBUGGER SYS"},
+                              WayOut{"SIGTERM", SIGTERM, nullptr},
+                              WayOut{"SIGINT", SIGINT, nullptr},
+                              WayOut{"SIGHUP", SIGHUP, nullptr}}) {
+        SCOPED_TRACE(way.what);
+        for (const fs::path& drawer : {projects(), screenshots()})
+            fs::remove_all(drawer);
+        start_session();
+        print_page("ONE");
+        for (int i = 0; i < 5; i++) {
+            fine("DEBUGGER \"WRITEPORT 19 4C\"");
+            fine("DEBUGGER \"WRITEPORT 19 0A\"");
+        }
+        if (way.command)
+            fine(way.command);
+        else
+            ASSERT_EQ(::kill(pid, way.signal), 0);
+        EXPECT_GE(wait_exit(), 0) << log();
+        EXPECT_TRUE(starts(screenshots() / "Printer-1.ilbm", "FORM"));
+        EXPECT_TRUE(starts(screenshots() / "Printer-2.ilbm", "FORM"));
+        const std::string text = test_read_file(projects() / "Printer.txt");
+        EXPECT_EQ(text.substr(0, 4), "ONE\n");
+        EXPECT_NE(text.find("\nL\nL\nL\nL\nL\n"), std::string::npos) << text;
+    }
+}
+
+// The guest prints page after page, more of them than the record of the
+// program's own outputs keeps entries: the file an earlier SAVEHEX named for
+// itself (prog.hex for "prog.bin") is still the program's own, so that the
+// same SAVEHEX writes over it again.
+TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
+    start_session();
+    fine("DEBUGGER \"SAVEHEX 0 FF prog.bin\"");
+    // $500: LODI,R0 $0A; WRTE,R0 $19; BCTA,UN $502.
+    const char* loop[] = {"04", "0A", "D4", "19", "1F", "05", "02"};
+    for (int i = 0; i < 7; i++)
+        fine("DEBUGGER \"E " + std::to_string(500 + i) + " " + loop[i] + "\"");
+    fine("DEBUGGER \"E IAR 500\"");
+    const auto pages = [&] {
+        std::error_code error;
+        std::size_t n = 0;
+        for (fs::directory_iterator it(screenshots(), error), end; !error && it != end;
+             it.increment(error))
+            n++;
+        return n;
+    };
+    for (int tries = 0; tries < 600 && pages() < 600; tries++)
+        usleep(50000);
+    fine("PAUSE");
+    ASSERT_GE(pages(), 600u);
+    EXPECT_NE(fine("DEBUGGER \"SAVEHEX 0 FF prog.bin\"").find("OK."), std::string::npos);
     quit();
 }

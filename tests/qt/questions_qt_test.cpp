@@ -7,6 +7,7 @@
 #include "tests/qt/qt_session.h"
 
 #include "app/shutdown.h"
+#include "core/recording.h"
 #include "core/settings_vars.h"
 #include "cpu/cpu.h"
 #include "gui/main_window.h"
@@ -14,6 +15,7 @@
 #include "gui/requesters.h"
 #include "gui/tool_windows.h"
 #include "gui/ui_pass.h"
+#include "input/keys.h"
 #include "devicewindows/floppy_window.h"
 #include "computers/phunsy.h"
 #include "peripherals/floppy.h"
@@ -452,6 +454,102 @@ TEST_F(QuestionsQt, RevertIsOfferedOnceAStateWasSavedThroughThePort) {
     EXPECT_TRUE(revert->isEnabled());
     std::string result;
     EXPECT_EQ(command("MENU PROJECT.REVERT", &result), 0) << result;
+}
+
+// Every menu row that opens a file requester, picked while a recording plays
+// back and while one records, and put away (Escape): the playback plays on,
+// the recording records on, as they do after Open... (Start recording... asks
+// for no name then: it records on, or is not offered).
+TEST_F(QuestionsQt, AFileRequesterPutAwayLeavesThePlaybackOrRecordingRunning) {
+    const fs::path home = path_progdir();
+    command("SETMACHINE ARCADIA");
+    ASSERT_EQ(command("SAVEAS " + (home / "take.cos").string()), 0);
+    std::string take = contents(home / "take.cos");
+    ASSERT_GT(take.size(), 3u);
+    take[2] = 1; // a recording follows the state: 1000 untouched frames
+    std::ofstream(home / "take.cor", std::ios::binary) << take << std::string(7000, '\0');
+    struct Row {
+        const char *menu, *sub, *label;
+    };
+    const char* shot = "Save screenshot as";
+    const Row rows[] = {
+        {"Project", nullptr, "Open..."},   {"Project", nullptr, "Save state as..."},
+        {"Project", shot, "BMP..."},       {"Project", shot, "GIF..."},
+        {"Project", shot, "IFF ACBM..."},  {"Project", shot, "IFF ILBM..."},
+        {"Project", shot, "PCX..."},       {"Project", shot, "PNG..."},
+        {"Project", shot, "TIFF..."},      {"Project", shot, "ASM..."},
+        {"Macros", nullptr, "Run ARexx script..."},
+    };
+    for (const u32 state : {REC_PLAYBACK, REC_RECORDING}) {
+        for (const Row& r : rows) {
+            SCOPED_TRACE(std::string(r.label) + (state == REC_PLAYBACK ? " in a playback" : " recording"));
+            ASSERT_EQ(command("OPEN " + (home / "take.cor").string()), 0);
+            if (state == REC_RECORDING) {
+                ASSERT_EQ(command("MENU MACRO.STARTRECORDING"), 0);
+            }
+            ASSERT_EQ(rec_state, state);
+            std::vector<std::string> shown;
+            {
+                User user(Qt::Key_Escape);
+                user.file = [&shown](QFileDialog* d) {
+                    shown.push_back(d->windowTitle().toStdString());
+                    press(d->focusWidget() ? d->focusWidget() : d, Qt::Key_Escape);
+                };
+                pick(row(r.menu, r.sub, r.label));
+            }
+            EXPECT_EQ(shown.size(), 1u) << "no requester";
+            EXPECT_EQ(rec_state, state);
+            command("MENU MACRO.STOP");
+        }
+    }
+}
+
+// A key held for the guest and let go while a requester is open, the file
+// requester or a message, is up for the guest once the requester is put
+// away, as after a modal window.
+TEST_F(QuestionsQt, AKeyLetGoInARequesterIsUpForTheGuest) {
+    command("SETMACHINE ARCADIA");
+    const auto held = [] {
+        int n = 0;
+        for (u32 k = 0; k < RAW_KEYS; k++)
+            n += host_key_down(k) != 0;
+        return n;
+    };
+    struct Requester {
+        const char* row;
+        const char* kind;
+    };
+    for (const Requester& r : {Requester{"Open...", "file"}, Requester{"Audit games...", "message"}}) {
+        SCOPED_TRACE(r.kind);
+        QWidget* display = widget(main_window, GID_DISPLAY);
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+        QApplication::sendEvent(display, &down);
+        event_pass();
+        ASSERT_EQ(held(), 1);
+        // Let go where the requester has the focus, then put away.
+        int asked = 0;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&asked] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!qobject_cast<QFileDialog*>(modal) && !qobject_cast<QMessageBox*>(modal)) return;
+            QWidget* focus = modal->focusWidget() ? modal->focusWidget() : modal;
+            if (asked++ == 0) {
+                QKeyEvent up(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a");
+                QApplication::sendEvent(focus, &up);
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                box->buttons().back()->click();
+            } else {
+                press(focus, Qt::Key_Escape);
+            }
+        });
+        gui_host_set_break_poll(nullptr); // the requester waits for its user
+        user.start(20);
+        pick(row("Project", nullptr, r.row));
+        user.stop();
+        gui_host_set_break_poll([] { return true; });
+        EXPECT_GT(asked, 0) << "no requester";
+        EXPECT_EQ(held(), 0);
+    }
 }
 
 // A disk that moves takes what is known of its file along: Swap disks (two

@@ -143,13 +143,15 @@ TEST_F(Pictures, TheFrameIsTakenAsShown) {
 
 TEST_F(Pictures, GifAnimationLoopsWithItsControlBlocksAndTrailer) {
     GifAnimation gif;
-    std::vector<u8> b = gif.begin(synthetic_picture(16, 8, 0), "Brindlemox 36.4");
+    std::vector<u8> b = gif.begin(synthetic_picture(16, 8, 0), "Brindlemox 36.4", 50.0);
     for (u32 f = 1; f < 3; f++) {
         const std::vector<u8> more = gif.frame(synthetic_picture(16, 8, f));
         b.insert(b.end(), more.begin(), more.end());
     }
-    const std::vector<u8> end = gif.finish();
+    RecPatch last;
+    const std::vector<u8> end = gif.finish(&last);
     b.insert(b.end(), end.begin(), end.end());
+    std::copy(last.bytes.begin(), last.bytes.end(), b.begin() + static_cast<long>(last.at));
     EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "GIF89a");
     EXPECT_EQ(b.back(), ';');
     const std::string s(b.begin(), b.end());
@@ -172,7 +174,7 @@ TEST_F(Pictures, GifAnimationLoopsWithItsControlBlocksAndTrailer) {
 
 TEST_F(Pictures, ApngAndMngPassPngcheckWithTheirCounts) {
     ApngAnimation apng;
-    std::vector<u8> b = apng.begin(synthetic_picture(24, 6, 0));
+    std::vector<u8> b = apng.begin(synthetic_picture(24, 6, 0), 50.0);
     const u32 frames = 5;
     for (u32 f = 1; f < frames; f++) {
         const std::vector<u8> more = apng.frame(synthetic_picture(24, 6, f));
@@ -225,7 +227,7 @@ TEST_F(Pictures, AnimDeltasDecodeBackToEveryFrame) {
         frames.push_back(pic);
     }
     IffAnimation anim;
-    std::vector<u8> b = anim.begin(frames[0], false);
+    std::vector<u8> b = anim.begin(frames[0], false, 50.0);
     for (std::size_t f = 1; f < frames.size(); f++) {
         const std::vector<u8> more = anim.frame(frames[f]);
         b.insert(b.end(), more.begin(), more.end());

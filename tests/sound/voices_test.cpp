@@ -184,6 +184,7 @@ TEST_F(Voices, ChannelsComeFromTheMachinesRange) {
     };
     // PIPBUG 1: two tone voices and two effects from channel 2; Selbstbau:
     // no voices, one channel from 2; Instructor: one; Laser Battle: all four.
+    // The voices beyond the range sound all the same, without a channel.
     for (const Case c : {Case{PIPBUG, 9, 2, 3}, Case{SELBST, 20, 2, 2}, Case{INSTRUCTOR, 14, 0, 0},
                          Case{ZACCARIA, 24, 0, 3}}) {
         snd_output_reset();
@@ -191,13 +192,40 @@ TEST_F(Voices, ChannelsComeFromTheMachinesRange) {
         std::vector<int> got;
         for (int v = 0; v < 5; v++) {
             snd_voice_play(v, 7, 300.0f);
-            if (snd_voice_active[v]) got.push_back(snd_voice_channel[v]);
+            EXPECT_TRUE(snd_voice_active[v]) << c.map << " voice " << v;
+            if (snd_voice_channel[v] >= 0) got.push_back(snd_voice_channel[v]);
         }
         ASSERT_EQ(static_cast<int>(got.size()), c.last - c.first + 1) << c.map;
         for (int i = 0; i < static_cast<int>(got.size()); i++)
             EXPECT_EQ(got[i], c.first + i) << c.map;
         EXPECT_EQ(snd_find_free_channel(), SND_NO_CHANNEL);
     }
+}
+
+// Six PSG tones on the expanded Elektor's four channels: the two left over
+// sound unheard, and one takes the channel another leaves at the next update.
+TEST_F(Voices, AVoiceWithoutAChannelTakesOneThatComesFree) {
+    use(ELEKTOR, MAP_ELEKTOR_EXPANDED);
+    for (u32 chip : {0x1D00u, 0x1D10u}) {
+        guest_memory[chip + 7] = 0x38; // three tones
+        for (u32 c = 0; c < 3; c++) {
+            guest_memory[chip + 2 * c] = static_cast<u8>(0x60 + 0x10 * c);
+            guest_memory[chip + 8 + c] = 15;
+        }
+    }
+    snd_update_voices(0);
+    snd_frame_ended();
+    for (int v = 3; v <= 8; v++)
+        EXPECT_TRUE(snd_voice_active[v]) << v;
+    EXPECT_EQ(snd_voice_channel[3], 0);
+    EXPECT_EQ(snd_voice_channel[7], -1) << "no channel left";
+    guest_memory[0x1D08] = 0; // voice 3 falls silent
+    snd_update_voices(0);
+    snd_frame_ended();
+    EXPECT_FALSE(snd_voice_active[3]);
+    snd_update_voices(0);
+    EXPECT_EQ(snd_voice_channel[7], 0);
+    EXPECT_EQ(snd_voice_channel[8], -1);
 }
 
 TEST_F(Voices, TheHostVolumeFollowsTheTablesAndTheMasterVolume) {

@@ -81,18 +81,22 @@ std::string gif_read_frames(const std::vector<u8>& file, std::vector<GifFrame>* 
         for (u32 c = 0; c < colours; c++, r.at += 3)
             palette.push_back(file[r.at] << 16 | file[r.at + 1] << 8 | file[r.at + 2]);
     }
+    u32 delay = 0;
     while (r.has(1)) {
         const u8 kind = file[r.at++];
         if (kind == 0x3B) return "";
         if (kind == 0x21) {
             if (!r.has(1)) break;
-            r.at++;
-            if (!r.sub_blocks(nullptr)) break;
+            const u8 label = file[r.at++];
+            std::vector<u8> data;
+            if (!r.sub_blocks(&data)) break;
+            if (label == 0xF9 && data.size() >= 3) delay = data[1] | data[2] << 8;
             continue;
         }
         if (kind != 0x2C) return "an unknown block";
         if (!r.has(10)) break;
         GifFrame f;
+        f.delay = delay;
         f.left = r.le16();
         f.top = r.le16();
         f.width = r.le16();

@@ -11,6 +11,7 @@
 
 struct GifFrame {
     u32 left = 0, top = 0, width = 0, height = 0;
+    u32 delay = 0; // hundredths of a second, from the control block before it
     std::vector<u32> rgb; // row-major, 0x00RRGGBB
 };
 

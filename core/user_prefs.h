@@ -1,0 +1,45 @@
+// The settings that a load or a machine switch sets for what runs (a game's
+// paddles, a state's monitor and video standard, a machine's own defaults),
+// each kept next to the user's own choice of it, which is what the settings
+// file gets. A change made between loads (a menu, a window, the port, the
+// debugger, the guest's console buttons) is the user's choice; one made while
+// a load, a machine switch or a frame of a playback runs holds for that run.
+//
+// Usage: a load or switch holds a PrefsForRun while it sets up; the settings
+// walk holds a PrefsUserChoice while it writes, and calls
+// prefs_take_user_choice() after it read a file.
+#pragma once
+
+// While one lives, what changes in the kept settings holds for what runs and
+// is not the user's choice. Nests: the outermost one counts.
+class PrefsForRun {
+  public:
+    explicit PrefsForRun(bool active = true);
+    ~PrefsForRun();
+    PrefsForRun(const PrefsForRun&) = delete;
+    PrefsForRun& operator=(const PrefsForRun&) = delete;
+
+  private:
+    bool active_;
+};
+
+// While one lives, the kept settings hold the user's own choices; then what
+// runs is put back.
+class PrefsUserChoice {
+  public:
+    explicit PrefsUserChoice(bool active = true);
+    ~PrefsUserChoice();
+    PrefsUserChoice(const PrefsUserChoice&) = delete;
+    PrefsUserChoice& operator=(const PrefsUserChoice&) = delete;
+
+  private:
+    bool active_;
+};
+
+// What the kept settings hold now (just read from a settings file) is the
+// user's own choice.
+void prefs_take_user_choice();
+
+// The user's own paddle sensitivities, "analog" and "swapped" in effect
+// again, for a program that brings none of its own.
+void prefs_restore_paddles();

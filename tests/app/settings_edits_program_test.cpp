@@ -1,0 +1,213 @@
+// Settings files in runs of the real program: a file edited by hand is read
+// by key by a session, by a session on a SETTINGS file and by UPGRADE, and
+// written back whole; a session started on a SETTINGS file runs the machine
+// that file names, resumes only its own autosave and writes only that file.
+#include "tests/support/program_test.h"
+#include "tests/support/text_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The line of `key` in `lines` (lines.size() when there is none).
+std::size_t line_of(const std::vector<std::string>& lines, const std::string& key) {
+    return std::find_if(lines.begin(), lines.end(),
+                        [&](const std::string& l) { return l.rfind(key + "=", 0) == 0; }) -
+           lines.begin();
+}
+
+// `text` with the values of `values` put in for their keys.
+std::string with_values(const std::string& text, const std::map<std::string, std::string>& values) {
+    std::vector<std::string> lines = text_lines(text);
+    for (const auto& [key, value] : values) {
+        const std::size_t at = line_of(lines, key);
+        EXPECT_LT(at, lines.size()) << key;
+        if (at < lines.size()) lines[at] = key + "=" + value;
+    }
+    return text_joined(lines);
+}
+
+// What a session wrote and what it should have: the tip to show next moves
+// on at every start.
+std::string differences(const std::string& got, const std::string& wanted) {
+    return text_differences(got, wanted, "nexttip=");
+}
+
+class SettingsEdits : public ProgramTest {
+  protected:
+    fs::path configs() const { return home.path() / "Configs"; }
+    fs::path games() const { return home.path() / "Games"; }
+
+    // One session started with `args`: the port's `lines` sent, then QUIT.
+    // GETMACHINE's answer after the lines.
+    std::string session(std::vector<std::string> args, const std::vector<std::string>& lines = {}) {
+        args.insert(args.begin(), {"PORTNAME", "E2E"});
+        EXPECT_TRUE(start(args));
+        if (!port_up()) {
+            ADD_FAILURE() << log();
+            return "";
+        }
+        for (const std::string& line : lines)
+            request(line);
+        std::string machine, result;
+        EXPECT_EQ(send("GETMACHINE", &machine), 0);
+        EXPECT_EQ(send("QUIT", &result), 0) << result;
+        EXPECT_EQ(wait_exit(), 0) << log();
+        ::close(fd);
+        fd = -1;
+        return machine;
+    }
+    int batch(std::vector<std::string> args) {
+        EXPECT_TRUE(start(std::move(args)));
+        return wait_exit();
+    }
+};
+
+} // namespace
+
+// A session's file with the user's values in every kind of key (integers
+// and the machine, a boolean, a text, a colour, numbered keys of the key
+// and button lists, a byte, a word), then edited by hand. A session on it, a
+// session on a copy named with SETTINGS and UPGRADE of both each read every
+// value (the PIPBUG runs) and write the file whole, in the program's order.
+TEST_F(SettingsEdits, AHandEditedFileIsReadByKeyEverywhere) {
+    ASSERT_EQ(session({}), "ARCADIA");
+    const std::string mine = (home.path() / "mine").string();
+    // The PIPBUG's display is one wide.
+    const std::map<std::string, std::string> values = {
+        {"memorymap", "9"},      {"speed", "6"},          {"autosave", "false"},
+        {"analog", "true"},      {"path_projects", mine}, {"colour_05_2", "$112233"},
+        {"left_03", "77"},       {"rightbutton_2", "4"},  {"twin_ribbon_1", "2"},
+        {"dips_galaxia", "150"}, {"netport", "6000"},     {"width", "1"}};
+    const std::string wanted = with_values(test_read_file(configs() / "Brindlemox.ini"), values);
+
+    using Edit = std::function<void(std::vector<std::string>&)>;
+    const auto insert_after = [](const char* key, const char* line) {
+        return [=](std::vector<std::string>& lines) {
+            lines.insert(lines.begin() + static_cast<long>(line_of(lines, key)) + 1, line);
+        };
+    };
+    const struct {
+        const char* what;
+        Edit edit;
+    } edits[] = {
+        {"a comment", insert_after("version", "; my PIPBUG settings")},
+        {"a line removed",
+         [](std::vector<std::string>& lines) {
+             lines.erase(lines.begin() + static_cast<long>(line_of(lines, "filter")));
+         }},
+        {"a line added in the colour block", insert_after("colour_05_1", "colour_05_9=$FFFFFF")},
+        {"two lines swapped",
+         [](std::vector<std::string>& lines) {
+             std::swap(lines[line_of(lines, "memorymap")], lines[line_of(lines, "speed")]);
+         }},
+        {"an unknown key", insert_after("host", "futurekey=1")},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.what);
+        std::vector<std::string> lines = text_lines(wanted);
+        e.edit(lines);
+        const std::string edited = text_joined(lines);
+        ASSERT_NE(edited, wanted);
+        test_write_file(configs() / "Brindlemox.ini", edited);
+        test_write_file(configs() / "named.ini", edited);
+
+        EXPECT_EQ(session({}), "PIPBUG");
+        EXPECT_EQ(differences(test_read_file(configs() / "Brindlemox.ini"), wanted), "");
+        EXPECT_EQ(session({"SETTINGS", "named.ini"}), "PIPBUG");
+        EXPECT_EQ(differences(test_read_file(configs() / "named.ini"), wanted), "");
+
+        test_write_file(configs() / "Brindlemox.ini", edited);
+        test_write_file(configs() / "named.ini", edited);
+        EXPECT_EQ(batch({"UPGRADE"}), 0) << log();
+        EXPECT_EQ(differences(test_read_file(configs() / "Brindlemox.ini"), wanted), "");
+        EXPECT_EQ(differences(test_read_file(configs() / "named.ini"), wanted), "");
+    }
+    // A file it cannot take is kept as it was, and the run says it failed.
+    test_write_file(configs() / "notes.ini", "my notes\n");
+    EXPECT_EQ(batch({"UPGRADE"}), 10) << log();
+    EXPECT_EQ(test_read_file(configs() / "notes.ini"), "my notes\n");
+    EXPECT_EQ(differences(test_read_file(configs() / "named.ini"), wanted), "");
+}
+
+// The README's steps: a session's file copied as pipbug.ini with the PIPBUG's
+// memory map, sessions on either file in turn, then the other way round. Each
+// session runs its own file's machine, or what its own autosave holds; it
+// writes its file and autosave and leaves every other one alone, byte for byte.
+TEST_F(SettingsEdits, ASessionOnANamedFileRunsItsMachineAndWritesOnlyItsFiles) {
+    ASSERT_EQ(session({}), "ARCADIA");
+    // `to` made by hand from `from` with the memory map `map`.
+    const auto copy_as = [this](const char* from, const char* to, const char* map) {
+        return [=, this] {
+            test_write_file(configs() / to,
+                            with_values(test_read_file(configs() / from), {{"memorymap", map}}));
+        };
+    };
+    copy_as("Brindlemox.ini", "pipbug.ini", "9")();
+    const struct {
+        const char* file;               // named with SETTINGS ("": none)
+        std::vector<std::string> lines; // sent in the session
+        const char* machine;            // what runs then
+        const char* map;                // the memorymap its file gets (nullptr: any)
+        std::function<void()> before = {};
+    } steps[] = {
+        {"", {}, "ARCADIA", "6"},
+        {"pipbug.ini", {}, "PIPBUG", "9"},
+        {"", {}, "ARCADIA", "6"},
+        {"pipbug.ini", {}, "PIPBUG", "9"},
+        // Its session switches to the Elektor; its file is then set back by
+        // hand, and the next session resumes its own autosave, as a plain one does.
+        {"pipbug.ini", {"SETMACHINE ELEKTOR"}, "ELEKTOR", nullptr},
+        {"pipbug.ini", {}, "ELEKTOR", nullptr, copy_as("pipbug.ini", "pipbug.ini", "9")},
+        // The other way round: the plain session on the PIPBUG, a file for the Arcadia.
+        {"", {"SETMACHINE PIPBUG"}, "PIPBUG", "9"},
+        {"arcadia.ini", {}, "ARCADIA", "6", copy_as("Brindlemox.ini", "arcadia.ini", "6")},
+        {"", {}, "PIPBUG", "9"},
+    };
+    for (std::size_t i = 0; i < std::size(steps); i++) {
+        const auto& s = steps[i];
+        SCOPED_TRACE("step " + std::to_string(i) + ": " + s.file);
+        if (s.before) s.before();
+        const std::string own_ini = *s.file ? s.file : "Brindlemox.ini";
+        const std::string own_state = *s.file ? "AUTOSAVE-" + own_ini + ".COS" : "AUTOSAVE.COS";
+        std::map<fs::path, std::string> others; // every other settings file and autosave
+        for (const fs::path& dir : {configs(), games()})
+            for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+                const std::string name = e.path().filename().string();
+                if (name != own_ini && name != own_state &&
+                    (e.path().extension() == ".ini" || e.path().extension() == ".COS"))
+                    others[e.path()] = test_read_file(e.path());
+            }
+        std::vector<std::string> args;
+        if (*s.file) args = {"SETTINGS", s.file};
+        EXPECT_EQ(session(args, s.lines), s.machine);
+        for (const auto& [file, bytes] : others)
+            EXPECT_TRUE(test_read_file(file) == bytes) << file << " was written";
+        EXPECT_TRUE(fs::is_regular_file(games() / own_state));
+        const std::vector<std::string> lines = text_lines(test_read_file(configs() / own_ini));
+        if (s.map) {
+            EXPECT_EQ(lines.at(line_of(lines, "memorymap")), std::string("memorymap=") + s.map);
+        }
+    }
+
+    // A named file that is not a settings file: the run ends before its
+    // session, and no other file's settings stand in for it.
+    test_write_file(configs() / "notes.ini", "my notes\n");
+    const std::string plain = test_read_file(configs() / "Brindlemox.ini");
+    EXPECT_EQ(batch({"SETTINGS", "notes.ini"}), 1) << log();
+    EXPECT_NE(log().find("Not a settings file!"), std::string::npos) << log();
+    EXPECT_EQ(test_read_file(configs() / "notes.ini"), "my notes\n");
+    EXPECT_EQ(test_read_file(configs() / "Brindlemox.ini"), plain);
+    EXPECT_FALSE(fs::exists(games() / "AUTOSAVE-notes.ini.COS"));
+}

@@ -1,0 +1,129 @@
+// How long the animations that a playback generates last, in the real
+// program: each picture lasts one frame at the machine's own rate, whatever
+// the format's unit of time, so that every animation lasts what the frames
+// took, in the 60 Hz and the 50 Hz standards alike.
+#include "core/machine_table.h"
+#include "tests/record/tools.h"
+#include "tests/support/gif_frames.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using AnimationTime = RecordingProgram;
+
+u32 be32_at(const std::vector<u8>& b, std::size_t at) {
+    return at + 4 <= b.size() ? u32(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3] : 0;
+}
+
+// The delays of an animated PNG's frames, in seconds.
+std::vector<double> apng_delays(const std::vector<u8>& b) {
+    std::vector<double> delays;
+    for (std::size_t at = 8; at + 12 <= b.size(); at += 12 + be32_at(b, at)) {
+        if (std::string(b.begin() + long(at) + 4, b.begin() + long(at) + 8) != "fcTL") continue;
+        const u32 num = b[at + 28] << 8 | b[at + 29], den = b[at + 30] << 8 | b[at + 31];
+        delays.push_back(num / double(den ? den : 100));
+    }
+    return delays;
+}
+
+// The relative times (in sixtieths of a second) of an IFF ANIM's deltas.
+std::vector<u32> anim_times(const std::vector<u8>& b) {
+    std::vector<u32> times;
+    const std::string s(b.begin(), b.end());
+    for (std::size_t at = s.find("ANHD"); at != std::string::npos; at = s.find("ANHD", at + 4))
+        times.push_back(be32_at(b, at + 8 + 14));
+    return times;
+}
+
+struct Standard {
+    const char* what;
+    std::vector<std::string> set_up;
+    double rate; // frames per second
+};
+
+} // namespace
+
+// A five-second playback of 300 frames of the Arcadia in either standard, at
+// its own rate and with "exactly 50/60" on, generating all four animations:
+// the GIF (hundredths), the APNG (its own fractions), the ANIM (jiffies) and
+// the MNG (ticks) last the first picture and 300 frames. No GIF frame is
+// shorter than the two hundredths that players show as they are.
+TEST_F(AnimationTime, EveryAnimationLastsWhatThePlaybackTook) {
+    const double ntsc = machine_table[ARCADIA].refresh_rate[0], pal = machine_table[ARCADIA].refresh_rate[1];
+    const Standard standards[] = {
+        {"60 Hz", {"MENU SETTINGS.SPEED.NTSC"}, ntsc},
+        {"50 Hz", {"MENU SETTINGS.SPEED.PAL"}, pal},
+        {"exactly 60 Hz", {"MENU SETTINGS.SPEED.NTSC", "MENU SETTINGS.SPEED.EXACT"}, 60.0},
+        {"exactly 50 Hz", {"MENU SETTINGS.SPEED.PAL"}, 50.0}, // exact still on
+    };
+    ASSERT_NO_FATAL_FAILURE(start_paused("SETMACHINE ARCADIA"));
+    for (const char* item : {"MACRO.LOOP", "MACRO.GENERATE", "MACRO.ANIMS.GIF", "MACRO.ANIMS.APNG",
+                             "MACRO.ANIMS.ANIM", "MACRO.ANIMS.MNG"})
+        request(std::string("MENU ") + item);
+    request("TURBO ON");
+    request("UNPAUSE");
+    int n = 0;
+    for (const Standard& s : standards) {
+        SCOPED_TRACE(s.what);
+        for (const std::string& line : s.set_up)
+            request(line);
+        const fs::path state = home.path() / "take.cos";
+        const fs::path take = home.path() / ("take" + std::to_string(++n) + ".cor");
+        request("SAVEAS " + state.string());
+        // Both sides' three bytes and the console's a frame, untouched.
+        ASSERT_TRUE(write_recording(state, take, 300, std::vector<u8>(7, 0)));
+        const auto output = [&take](const char* suffix) {
+            return fs::path(take).replace_extension(suffix);
+        };
+        std::string said;
+        ASSERT_EQ(send("OPEN " + take.string(), &said), 0) << said;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (const char* suffix : {".gif", ".png", ".anim", ".mng"})
+            while (!fs::exists(output(suffix)) && std::chrono::steady_clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+        const std::size_t pictures = 301;
+        const double seconds = pictures / s.rate;
+        std::vector<GifFrame> frames;
+        ASSERT_EQ(gif_read_frames(read_bytes(output(".gif")), &frames), "");
+        u32 hundredths = 0;
+        for (const GifFrame& f : frames) {
+            hundredths += f.delay;
+            EXPECT_GE(f.delay, 2u);
+        }
+        EXPECT_EQ(hundredths, u32(std::lround(seconds * 100))) << "the GIF";
+
+        const std::vector<double> apng = apng_delays(read_bytes(output(".png")));
+        ASSERT_EQ(apng.size(), pictures) << "the first picture and 300 frames";
+        double apng_seconds = 0;
+        for (double d : apng)
+            apng_seconds += d;
+        EXPECT_NEAR(apng_seconds, seconds, 0.001) << "the APNG";
+
+        // Each delta's time is how long the picture before it lasts; the
+        // last, leading round to the second picture, is the next pass's.
+        const std::vector<u32> anim = anim_times(read_bytes(output(".anim")));
+        ASSERT_EQ(anim.size(), pictures + 1);
+        u32 jiffies = 0;
+        for (std::size_t i = 0; i + 1 < anim.size(); i++)
+            jiffies += anim[i];
+        EXPECT_EQ(jiffies, u32(std::lround(seconds * 60))) << "the ANIM";
+
+        // The MNG's frames are one tick each, at 60 or 50 ticks a second.
+        const std::vector<u8> mng = read_bytes(output(".mng"));
+        const u32 ticks = be32_at(mng, 16 + 8), mng_frames = be32_at(mng, 16 + 16);
+        ASSERT_GT(ticks, 0u);
+        EXPECT_EQ(mng_frames, pictures);
+        EXPECT_NEAR(double(mng_frames) / ticks, seconds, 1.0 / s.rate) << "the MNG";
+    }
+}
