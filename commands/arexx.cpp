@@ -408,7 +408,8 @@ void cmd_copy(ArexxCall&) {
 // A command that is also a menu item runs as the item, refuses as it does and
 // fails as it does: never 0 where the item would have done nothing.
 void run_as_item(ArexxCall& call, Cmd cmd) {
-    if (const char* why = cmd_run(cmd_row(cmd), {CmdFrom::SCRIPT})) return refuse_as_item(call, why);
+    if (const char* why = cmd_run(cmd_row(cmd), {CmdFrom::SCRIPT}))
+        return refuse_as_item(call, why);
     if (const CmdFailure failed = cmd_take_failure(); !failed.what.empty())
         failed_with(call, (std::string(call.row->name) + ": " + failed.what).c_str(), failed.why);
 }

@@ -123,9 +123,11 @@ TEST_F(SettingsWriters, UpgradeWithAFileBesideItIsAMistypedArgument) {
     fs::create_directories(configs());
     const std::string older = with_value(ini_default_text(), "version", "36.2");
     test_write_file(configs() / "Brindlemox.ini", older);
-    const std::vector<std::vector<std::string>> mistyped = {
-        {"UPGRADE", "x"}, {"x", "UPGRADE"}, {"UPGRADE", "FILE=x"},
-        {"ASM=p.asm", "UPGRADE"}, {"UPGRADE", "DISGAME", "g.bin"}};
+    const std::vector<std::vector<std::string>> mistyped = {{"UPGRADE", "x"},
+                                                            {"x", "UPGRADE"},
+                                                            {"UPGRADE", "FILE=x"},
+                                                            {"ASM=p.asm", "UPGRADE"},
+                                                            {"UPGRADE", "DISGAME", "g.bin"}};
     for (const std::vector<std::string>& args : mistyped) {
         SCOPED_TRACE(args[0] + " " + args[1]);
         EXPECT_EQ(run(args), 1) << log();

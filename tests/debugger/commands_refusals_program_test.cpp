@@ -277,8 +277,8 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
         {"ARCADIA", "SAVESYM " + under + ".sym", under + ".sym", no_folder},
         {"ARCADIA", "IM 0 8 " + under + ".asm", under + ".asm", no_folder},
         {"ARCADIA", "DISGAME 0 8 " + under + ".asm", under + ".asm", no_folder},
-        {"ARCADIA", "SAVEHEX 0 8 " + (here / "folder.hex").string(),
-         (here / "folder.hex").string(), "Is a directory"},
+        {"ARCADIA", "SAVEHEX 0 8 " + (here / "folder.hex").string(), (here / "folder.hex").string(),
+         "Is a directory"},
         {"ARCADIA", "SAVEBIN 0 8 " + (here / "kept.bin").string(), (here / "kept.bin").string(),
          "Read-only file"},
         {"ELEKTOR", "SAVEEOF 900 908 " + under + ".eof", under + ".eof", no_folder},
@@ -296,6 +296,6 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
     }
     EXPECT_EQ(test_read_file(here / "kept.bin"), "the user's\n");
     EXPECT_EQ(ask("HELP " + under + ".txt", &result), 10);
-    EXPECT_EQ(result, "HELP: can't open specified output file (can't create a file beside " + under +
-                          ".txt: " + no_folder + ")\n");
+    EXPECT_EQ(result, "HELP: can't open specified output file (can't create a file beside " +
+                          under + ".txt: " + no_folder + ")\n");
 }
