@@ -334,15 +334,23 @@ int cmdline_take(int argc, const char* const* argv) {
     cmdline_clip_unit = -1;
     // A file name is never taken from a word like "--bogus": that is an
     // option this program does not have.
-    if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr) ||
-        (arg[ARG_FILE].by_position && arg[ARG_FILE].text.rfind("--", 0) == 0)) {
+    const auto usage = [me] {
         con_printf("%s: %s\n[[FILE] <file>|ASM <file>|DISGAME <file>]\n[CLIPUNIT  <unit>]\n"
                    "[FULLSCREEN ON|OFF]\n[LOCKCONFIG|UPGRADE]\n[NOLOWLEVEL]\n[PORT      <port>]\n"
                    "[PORTNAME  <name>]\n[PRI       <priority>]\n[PUBSCREEN <screen>]\n"
                    "[SETTINGS  <file>]\n[STARTUP   <file>]\n[SYM       <file>]\n",
                    me, cat_str(153, "Usage"));
         return 1;
-    }
+    };
+    if (!cmdline_parse(cmdline_template, argc, argv, arg, nullptr) ||
+        (arg[ARG_FILE].by_position && arg[ARG_FILE].text.rfind("--", 0) == 0))
+        return usage();
+    // UPGRADE works on the settings files alone. Any word that is no key
+    // takes FILE's place in the template: a file named beside UPGRADE (so, a
+    // stray word), or ASM's or DISGAME's, would be dropped without a word.
+    if (arg[ARG_UPGRADE].given &&
+        (arg[ARG_FILE].given || arg[ARG_ASM].given || arg[ARG_DISGAME].given))
+        return usage();
     // A value cut to fit its buffer would name another file: refuse it.
     static constexpr struct {
         CmdItem item;

@@ -27,7 +27,6 @@
 #include "app/startup.h"
 #include "core/ui_host.h"
 #include "debugger/commands.h"
-#include "gui/clipboard.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/requesters.h"
@@ -87,7 +86,18 @@ void not_yet(ArexxCall& call) {
     call.result = std::string(call.row->name) + ": function is not available yet\n";
 }
 
+// A command that is also a menu item refuses as the item does (ghosted, between
+// frames, iconified): 5 and the item's refusal.
+void refuse_as_item(ArexxCall& call, const char* why) {
+    reply(call, 5, (std::string(call.row->name) + ": " + why + "\n").c_str());
+}
+
 // The guards: true (with the reply set) when the command must not run.
+bool refused_as_item(ArexxCall& call, Cmd cmd) {
+    const char* why = cmd_run_refusal(cmd_row(cmd));
+    if (why) refuse_as_item(call, why);
+    return why != nullptr;
+}
 bool refused_in_frame(ArexxCall& call, const char* text) {
     if (!emu_paused_mid_frame) return false;
     reply(call, 10, text);
@@ -163,12 +173,10 @@ void cmd_status(ArexxCall& call) {
 }
 void cmd_cmdshell(ArexxCall& call) {
     const std::string word = arg_text(call, 0);
-    if (same(word, "OPEN"))
-        view_debugger[display_mode] = 1;
-    else if (same(word, "CLOSE"))
-        view_debugger[display_mode] = 0;
-    else
-        return;
+    const bool open = same(word, "OPEN");
+    if (!open && !same(word, "CLOSE")) return;
+    if (refused_as_item(call, Cmd::VIEW_DEBUGGER)) return;
+    view_debugger[display_mode] = open ? 1 : 0;
     after_view_debugger();
 }
 
@@ -278,8 +286,7 @@ void cmd_turbo(ArexxCall& call) {
         reply(call, 10, "Usage: TURBO ON|OFF\n");
         return;
     }
-    gui_update_menu_item(261);
-    gui_update_toolbar_button(5);
+    after_turbo(); // as the item: the pacing, the menu, the toolbar, the title
 }
 void cmd_peek(ArexxCall& call) {
     const long address = call.args[0].number;
@@ -398,11 +405,13 @@ void cmd_save_picture(ArexxCall& call) {
 void cmd_copy(ArexxCall&) {
     rec_save_picture(KIND_ILBM, 0, 1, 0);
 }
-// A command that is also a menu item runs as the item and refuses as it does:
-// never 0 where the item would have done nothing.
+// A command that is also a menu item runs as the item, refuses as it does and
+// fails as it does: never 0 where the item would have done nothing.
 void run_as_item(ArexxCall& call, Cmd cmd) {
     if (const char* why = cmd_run(cmd_row(cmd), {CmdFrom::SCRIPT}))
-        reply(call, 5, (std::string(call.row->name) + ": " + why + "\n").c_str());
+        return refuse_as_item(call, why);
+    if (const CmdFailure failed = cmd_take_failure(); !failed.what.empty())
+        failed_with(call, (std::string(call.row->name) + ": " + failed.what).c_str(), failed.why);
 }
 void cmd_copytext(ArexxCall& call) {
     run_as_item(call, Cmd::EDIT_COPYTEXT);
@@ -412,8 +421,9 @@ void cmd_help(ArexxCall& call) {
     const std::string name = arg_text(call, 0);
     if (name.empty()) return;
     // Never a half-written file, nor one written over what a save keeps.
-    if (!file_write_replace(name, call.result.data(), call.result.size()))
-        reply(call, 10, "HELP: can't open specified output file\n");
+    std::string why;
+    if (!file_write_replace(name, call.result.data(), call.result.size(), &why))
+        failed_with(call, "HELP: can't open specified output file", why);
 }
 
 // ---- requesters --------------------------------------------------------------------------
@@ -437,8 +447,8 @@ void cmd_screentoback(ArexxCall& call) {
 void cmd_screentofront(ArexxCall& call) {
     program_windows_to(call, true, "SCREENTOFRONT: can't lock screen\n");
 }
-void cmd_paste(ArexxCall&) {
-    clip_paste_text();
+void cmd_paste(ArexxCall& call) {
+    run_as_item(call, Cmd::EDIT_PASTETEXT);
 }
 void cmd_viewhighscores(ArexxCall& call) {
     run_as_item(call, Cmd::VIEW_HIGHSCORES);

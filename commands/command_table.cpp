@@ -26,6 +26,7 @@
 #include "cpu/disasm.h"
 #include "debugger/commands.h"
 #include "display/host.h"
+#include "gui/clipboard.h"
 #include "gui/iconify.h"
 #include "gui/main_window.h"
 #include "gui/tool_windows.h"
@@ -115,7 +116,9 @@ bool console_screen() { return traits().console_screen; }
 bool can_iconify() { return display_mode == 0; }
 bool is_iconified() { return gui_iconified != 0; }
 bool screen_editing() { return traits().screen_editing; }
-bool pasting() { return traits().text_screen && rec_state != REC_PLAYBACK; }
+bool pasting() {
+    return traits().text_screen && clip_guest_takes_text() && rec_state != REC_PLAYBACK;
+}
 bool hiscores() { return row_of_machine().first_hiscore_row >= 0; }
 bool not_recording() { return rec_state != REC_RECORDING; }
 bool playing_back() { return rec_state == REC_PLAYBACK; }

@@ -527,6 +527,9 @@ extern const char* const cmd_iconified_text;
 bool cmd_window_open(const CmdRow& row);
 int cmd_tool_window(const CmdRow& row);
 
+// Why running the row now would be refused (the shared refusals and, for a
+// row that needs the main window, iconified); nullptr when it would run.
+const char* cmd_run_refusal(const CmdRow& row);
 // Runs a row from `call.from` after the shared refusals: a refused command
 // does nothing, and the between-frames refusal is told on the console. Returns
 // the refusal (nullptr when it ran).

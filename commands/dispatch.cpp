@@ -62,9 +62,14 @@ void gui_prefill_command(const char* text) {
 
 // ---- the dispatcher ---------------------------------------------------------------------
 
-const char* cmd_run(const CmdRow& row, const CmdCall& call) {
+const char* cmd_run_refusal(const CmdRow& row) {
     const char* why = cmd_refusal(row);
     if (!why && (row.flags & CF_WINDOW) && (!main_window || gui_iconified)) why = cmd_iconified_text;
+    return why;
+}
+
+const char* cmd_run(const CmdRow& row, const CmdCall& call) {
+    const char* why = cmd_run_refusal(row);
     if (why) {
         // Told on the console whatever the road; the script port replies with it too.
         if (why == cmd_between_frames_text) con_printf("%s\n", why);

@@ -45,7 +45,7 @@ void act_copy_text(const CmdRow&, const CmdCall&) {
 }
 
 void act_paste_text(const CmdRow&, const CmdCall&) {
-    clip_paste_text();
+    if (const char* why = clip_paste_text()) cmd_action_failed("the text was not pasted", why);
 }
 
 void act_empty_clipboard(const CmdRow&, const CmdCall&) {

@@ -121,15 +121,7 @@ void cd2650_set_clock(u32 fast) {
 // Marks (or unmarks) the addresses of the chosen monitor's routine comments.
 static void mark_monitor_comments(bool on) {
     const MachineLive& row = machine_live[CD2650];
-    if (row.first_comment_row < 0) return;
-    for (i32 i = row.first_comment_row; i <= row.last_comment_row; i++) {
-        const int address = addr_comment_address(i);
-        if (address < 0 || address >= static_cast<int>(GUEST_MEMORY_SIZE)) continue;
-        if (on)
-            mem_attributes[address] |= MEM_COMMENT;
-        else
-            mem_attributes[address] &= ~MEM_COMMENT;
-    }
+    machine_mark_comment_rows(row.first_comment_row, row.last_comment_row, on);
 }
 
 // The debugger's rows of the chosen monitor (of the P1 DOS under the IPL) and
@@ -396,16 +388,12 @@ void cd2650_serialise(u32) {
     if (state_applying())
         for (int d = 0; d < FLOPPY_DRIVES; d++)
             floppy_clear_watch_bits(d);
-    u32 bios = cd2650_biosversion;
-    state_setting_byte(&bios, 2, "CD2650 monitor");
     // The state's memory holds its monitor: the debugger's rows and the marks
     // follow it, not the monitor chosen since.
-    if (state_applying() && bios <= 2 && bios != cd2650_biosversion) {
-        mark_monitor_comments(false);
-        cd2650_biosversion = bios;
+    state_monitor_field(&cd2650_biosversion, 2, "CD2650 monitor", [](u32) {
+        mark_monitor_comments(false); // the rows are still those of the monitor before
         set_monitor_marks();
-        ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
-    }
+    });
     state_setting_byte(&cd2650_vdu, 2, "CD2650 character set");
     fdc_board_serialise(DiskLayout::CD2650, FLOPPY_DRIVES, !reading || state_guest_version >= 44);
     state_setting_byte(&cd2650_userdrives, 4, "CD2650 drives");

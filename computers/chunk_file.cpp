@@ -72,11 +72,7 @@ bool chunk_file_save(const ChunkFormat& f, const std::string& path, u32 first, u
         a += n;
     }
     header(start, 0);
-    if (!file_write_replace(path, out.data(), out.size(), nullptr, false)) {
-        con_printf("Can't open \"%s\" for writing!\n", path.c_str());
-        return false;
-    }
-    return true;
+    return objfile_write_file(path, out.data(), out.size(), false);
 }
 
 int ChunkFileLoad::parse(u32 size) {

@@ -27,7 +27,7 @@ struct ParsedChunk {
 bool chunk_file_parse(const ChunkFormat& format, const u8* data, u32 size,
                       std::vector<ParsedChunk>* chunks, i32* start);
 // Writes guest memory first..last as chunks of the format, then the end
-// chunk with `start`; false (after "Can't open ... for writing!") when the
+// chunk with `start`; false (objfile_take_write_failure says why) when the
 // file cannot be written. An existing file is replaced only by a whole one.
 bool chunk_file_save(const ChunkFormat& format, const std::string& path, u32 first, u32 last,
                      u32 start);

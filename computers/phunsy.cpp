@@ -99,15 +99,11 @@ void phunsy_apply_row_after(const KnownGame& row) {
 }
 
 void phunsy_tail(u32) {
-    u32 version = phunsy_biosversion;
-    version = state_field_u32(&version); // also when the walk only checks
-    if (state_reading() && version > 1) {
-        serial_mark_bad("PHUNSY BIOS version");
-        return;
-    }
     // The state's memory is its monitor's: that monitor's ROMs and memory
     // map come back with it, whatever monitor was chosen meanwhile.
-    if (state_applying()) phunsy_take_monitor(version);
+    const u32 version =
+        state_monitor_field(&phunsy_biosversion, 1, "PHUNSY BIOS version", phunsy_take_monitor);
+    if (state_reading() && version > 1) return;
     if (version == 0) {
         state_field_memory(0x0000, 0x1DFF);
     } else {

@@ -33,9 +33,9 @@ constexpr u32 PHUNSY_ROMS = 7;
 extern const GuestRom phunsy_roms[PHUNSY_ROMS];
 
 void phunsy_machine_init();
-// A state of monitor `version` (0 Mini-Monitor, 1 PHUNSY) is read: that
-// monitor's ROMs and memory map, the RAM left to the state.
-void phunsy_take_monitor(u32 version);
+// A state's monitor (phunsy_biosversion, 0 Mini-Monitor, 1 PHUNSY) replaced
+// another: that monitor's ROMs and memory map, the RAM left to the state.
+void phunsy_take_monitor(u32 was);
 void phunsy_reset();
 u8 phunsy_io_read(u32 port);
 void phunsy_io_write(u32 port, u8 value);

@@ -312,11 +312,8 @@ static void load_monitor_map() {
     }
 }
 
-void phunsy_take_monitor(u32 version) {
-    if (version > 1 || version == phunsy_biosversion) return;
-    phunsy_biosversion = version;
+void phunsy_take_monitor(u32) {
     load_monitor_map();
-    ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
 }
 
 void phunsy_machine_init() {

@@ -176,12 +176,7 @@ static void set_map_attributes() {
         break;
     }
     const MachineLive& row = machine_live[PIPBUG];
-    if (row.first_comment_row >= 0)
-        for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
-            const int address = addr_comment_address(r);
-            if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
-                mem_attributes[address] |= MEM_COMMENT;
-        }
+    machine_mark_comment_rows(row.first_comment_row, row.last_comment_row, true);
 }
 
 void pipbug_patch_monitor() {

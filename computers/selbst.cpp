@@ -75,11 +75,8 @@ void selbst_tail(u32) {
     for (int row = 0; row < 16; row++)
         for (int col = 0; col < 64; col++)
             state_field_u8(&vdu_text[col * VDU_ROWS + row]);
-    u32 version = selbst_biosversion;
-    version = state_field_u32(&version); // also when the walk only checks
-    if (state_reading() && version > 3) serial_mark_bad("Selbstbaucomputer BIOS version");
-    // The state's program ran on its monitor: that monitor's ROM comes back.
-    if (state_applying()) selbst_take_monitor(version);
+    const u32 version = state_monitor_field(&selbst_biosversion, 3,
+                                            "Selbstbaucomputer BIOS version", selbst_take_monitor);
     state_field_u8(&selbst_data_latch);
     // Without a monitor $0000-$07FF is RAM, where the user's program lives.
     // States before version 40 did not hold it: it is left as it is.

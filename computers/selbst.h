@@ -22,9 +22,9 @@ extern u8 selbst_data_latch; // the last byte written to port 28
 extern const GuestRom selbst_roms[4];
 
 void selbst_machine_init();
-// A state of monitor `version` (0 none, 1-3) is read: that monitor's ROM and
-// memory map, the RAM left to the state.
-void selbst_take_monitor(u32 version);
+// A state's monitor (selbst_biosversion, 0 none, 1-3) replaced monitor `was`:
+// that monitor's ROM and memory map, the RAM left to the state.
+void selbst_take_monitor(u32 was);
 // The clock option (0 one period a second, 1 1 MHz) and the clock periods of a frame.
 void selbst_set_clock(u32 fast);
 void selbst_reset();

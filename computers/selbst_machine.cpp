@@ -14,7 +14,6 @@
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
-#include "core/notify.h"
 #include "core/recording.h"
 #include "core/savestate_seams.h"
 #include "core/seams_services.h"
@@ -121,15 +120,11 @@ static void load_monitor_map() {
     trainer_mark_label_rows();
 }
 
-void selbst_take_monitor(u32 version) {
-    if (version > 3 || version == selbst_biosversion) return;
-    const bool had_rom = selbst_biosversion != 0;
-    selbst_biosversion = version;
+void selbst_take_monitor(u32 was) {
     // Under no monitor the area is RAM, which the state brings; one saved
     // before states held it finds it empty rather than the ROM that was there.
-    if (version == 0 && had_rom) std::memset(guest_memory, 0, 0x0800);
+    if (selbst_biosversion == 0 && was != 0) std::memset(guest_memory, 0, 0x0800);
     load_monitor_map();
-    ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
 }
 
 void selbst_machine_init() {

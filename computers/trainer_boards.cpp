@@ -3,6 +3,7 @@
 #include "core/emu.h"
 #include "core/frame.h"
 #include "core/machine_table.h"
+#include "core/machine.h"
 #include "core/seams_services.h"
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
@@ -18,12 +19,7 @@ void trainer_set_attributes(u32 first, u32 last, u32 bits) {
 
 void trainer_mark_label_rows() {
     const MachineLive& row = machine_live_row();
-    if (row.first_comment_row < 0) return;
-    for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
-        const int address = addr_comment_address(r);
-        if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
-            mem_attributes[address] |= MEM_COMMENT;
-    }
+    machine_mark_comment_rows(row.first_comment_row, row.last_comment_row, true);
 }
 
 bool trainer_frame_drawn() {

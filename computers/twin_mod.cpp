@@ -186,9 +186,5 @@ int twin_save_mod(const char* name, u32 first, u32 last, u32 start) {
     file[at] = 4; // Load End
     file.insert(file.end(), guest_memory + first, guest_memory + last + 1);
     if (slave) twin_switch_to_slave();
-    if (!file_write_replace(name, file.data(), file.size())) {
-        con_printf("Can't open \"%s\" for writing!\n", name);
-        return 0;
-    }
-    return 1;
+    return objfile_write_file(name, file.data(), file.size()) ? 1 : 0;
 }

@@ -56,6 +56,18 @@ const char* memmap_state_file_name(u32 map) {
     return name ? name(map) : "";
 }
 
+void machine_mark_comment_rows(i32 first, i32 last, bool on) {
+    if (first < 0) return;
+    for (i32 r = first; r <= last; r++) {
+        const int a = addr_comment_address(r);
+        if (a < 0 || a >= static_cast<int>(GUEST_MEMORY_SIZE)) continue;
+        if (on)
+            mem_attributes[a] |= MEM_COMMENT;
+        else
+            mem_attributes[a] &= ~MEM_COMMENT;
+    }
+}
+
 void machine_setup_generic() {
     std::memset(guest_memory, 0, sizeof guest_memory);
     mem_reset_tables();
@@ -351,12 +363,7 @@ void game_apply_row(const KnownGame& row) {
             key_remap_four[p][i] = row.key_remap[p * 10 + 6 + i];
     }
 
-    if (row.comment_first >= 0) {
-        for (int r = row.comment_first; r <= row.comment_last; r++) {
-            int a = addr_comment_address(r);
-            if (a >= 0 && a < static_cast<int>(GUEST_MEMORY_SIZE)) mem_attributes[a] |= MEM_COMMENT;
-        }
-    }
+    machine_mark_comment_rows(row.comment_first, row.comment_last, true);
     current_overlay = row.overlay;
     video_set_line_length(traits.console_raster && row.line_length ? row.line_length : 227);
 }

@@ -121,6 +121,10 @@ double machine_frame_rate(int standard);
 // The built-in state file of a memory map ("" when it has none).
 const char* memmap_state_file_name(u32 map);
 
+// Marks (or unmarks) the guest addresses that the built-in comment rows
+// first..last name (none when first is negative) as having a comment.
+void machine_mark_comment_rows(i32 first, i32 last, bool on);
+
 // The set-up that every machine starts from: guest memory cleared, attributes
 // cleared, both mirror maps the identity.
 void machine_setup_generic();

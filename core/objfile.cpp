@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 u32 objfile_cursor;
 
@@ -248,6 +249,21 @@ int objfile_load(u32 size, int format) {
 // ---- Writers --------------------------------------------------------------------------
 
 namespace {
+std::string write_failure; // what the last failed write said
+} // namespace
+
+bool objfile_write_file(const std::string& name, const void* data, std::size_t size, bool sync) {
+    std::string error;
+    if (file_write_replace(name, data, size, &error, sync)) return true;
+    write_failure = file_failure_text("Can't open", name, error);
+    return false;
+}
+
+std::string objfile_take_write_failure() {
+    return std::exchange(write_failure, {});
+}
+
+namespace {
 
 void put_hex_pair(std::string& out, u8 b) {
     static const char digits[] = "0123456789ABCDEF";
@@ -255,11 +271,8 @@ void put_hex_pair(std::string& out, u8 b) {
     out += digits[b & 15];
 }
 
-// Writes `data` to `name` whole or not at all; false after the message.
 bool write_file(const char* name, const std::string& data) {
-    const bool ok = file_write_replace(name, data.data(), data.size());
-    if (!ok) con_printf("Can't open \"%s\" for writing!\n", name);
-    return ok;
+    return objfile_write_file(name, data.data(), data.size());
 }
 
 // The range first..last cut to guest memory; false when nothing is left.

@@ -11,6 +11,7 @@
 
 #include "cpu/cpu.h"
 
+#include <cstddef>
 #include <string>
 
 enum ObjFormat : int { OBJ_AOF = 0, OBJ_HEX = 1 };
@@ -58,8 +59,15 @@ bool objfile_hex_digits_ok(u32 first, u32 last);
 // The AOF check byte of `n` bytes: c = (c XOR b) rotated left by one, from 0.
 u8 aof_check_byte(const u8* bytes, u32 n);
 
-// ---- Writers (each writes through a temporary file; 0 after the message
-// "Can't open "name" for writing!", else 1) -----------------------------------------
+// ---- Writers (each writes through a temporary file: 1 written, else 0 and
+// objfile_take_write_failure() says why) ---------------------------------------------
+// Writes `size` bytes of `data` to `name` whole or not at all (file_write_replace).
+// False when it could not: the failure, "Can't open <name>: <reason>!", is kept
+// for objfile_take_write_failure. The debugger's savers write through it.
+bool objfile_write_file(const std::string& name, const void* data, std::size_t size,
+                        bool sync = true);
+// The failure of the last write that failed since the last take; "" when none.
+std::string objfile_take_write_failure();
 // AOF data records of at most block_size bytes (never across an 8 KB page),
 // then the end record with the start address.
 int objfile_save_aof(const char* name, u32 first, u32 last, u32 start, u32 block_size);

@@ -14,6 +14,13 @@ bool state_applying();
 void state_setting_byte(u32* variable, u32 max, const char* what);
 void state_setting_byte(i32* variable, u32 max, const char* what);
 
+// The monitor (BIOS) a state ran on, 0..max (larger marks the state bad);
+// returns the value written or read. Applied, a monitor other than the running
+// one becomes the running one, and `take` (given the one before) puts back its
+// ROM, memory map and debugger rows: the state's memory was made under it.
+u32 state_monitor_field(u32* version, u32 max, const char* what, void (*take)(u32 was));
+u32 state_monitor_field(i32* version, u32 max, const char* what, void (*take)(u32 was));
+
 // The beam's clock periods into its line, -1 when none is kept; machine m's
 // longest frame bounds it.
 void state_beam_clock_field(u32 m);

@@ -4,6 +4,7 @@
 #include "core/frame.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
+#include "core/notify.h"
 #include "core/savestate_fields.h"
 #include "core/savestate_internal.h"
 #include "core/serial.h"
@@ -25,6 +26,29 @@ void state_setting_byte(u32* variable, u32 max, const char* what) {
 void state_setting_byte(i32* variable, u32 max, const char* what) {
     u32 v = state_field_u32(variable);
     if (state_reading() && v > max) serial_mark_bad(what);
+}
+
+template <typename T>
+static u32 monitor_field(T* version, u32 max, const char* what, void (*take)(u32 was)) {
+    u32 v = static_cast<u32>(*version);
+    v = state_field_u32(&v); // the value read also when the walk only checks
+    if (state_reading() && v > max) {
+        serial_mark_bad(what);
+    } else if (state_applying() && v != static_cast<u32>(*version)) {
+        const u32 was = static_cast<u32>(*version);
+        *version = static_cast<T>(v);
+        take(was);
+        ui_mark(UI_MENUS | UI_TITLE | UI_STATUS);
+    }
+    return v;
+}
+
+u32 state_monitor_field(u32* version, u32 max, const char* what, void (*take)(u32 was)) {
+    return monitor_field(version, max, what, take);
+}
+
+u32 state_monitor_field(i32* version, u32 max, const char* what, void (*take)(u32 was)) {
+    return monitor_field(version, max, what, take);
 }
 
 void state_beam_clock_field(u32 m) {

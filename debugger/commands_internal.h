@@ -21,14 +21,17 @@ void dbg_cleared_range(bool any, const char* what, u32 start, u32 end);
 // A refusal of the line being run: printed as con_printf prints it, kept for
 // dbg_refusal_text, and the line answers as refused.
 void dbg_refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Writes a file of the projects drawer with `save` and answers "OK." or
-// "Failed!". `name` is what the command writes for `given` (the name typed, ""
-// for none): where the command made it itself (the game's name, or its own
-// suffix in place of the one typed), a file there that is not the command's
-// own earlier output is asked about in the window, and kept (refused) with
-// nobody to ask.
+// Writes a file of the projects drawer with `save` and answers "OK." or,
+// after what its writer says of the failure, "Failed!". `name` is what the
+// command writes for `given` (the name typed, "" for none): where the command
+// made it itself (the game's name, or its own suffix in place of the one
+// typed), a file there that is not the command's own earlier output is asked
+// about in the window, and kept (refused) with nobody to ask.
 void dbg_save_in_projects(const char* given, const char* name,
                           const std::function<int(const char*)>& save);
+// Refuses a save whose file was not written: the writer's failure (the file
+// and why, objfile_take_write_failure), then "Failed!".
+void dbg_save_failed();
 // The check dbg_save_in_projects makes of a name the command made itself
 // (`name`, in the current folder): true when the file may be written there;
 // false after the refusal that names the file kept and ends with `remedy`

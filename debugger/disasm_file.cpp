@@ -27,6 +27,7 @@
 #include "debugger/symbols_seam.h"
 #include "core/machine_titles.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -357,14 +358,16 @@ namespace {
 // file system allows it, else under a fresh name that no other file had, so
 // that no file of the user's is ever taken for it.
 
-// Opens the file that becomes `final_name`; null when it cannot be made.
-std::FILE* open_source_file(ReplaceFile& out, const std::string& final_name) {
-    if (!file_replace_open(final_name, &out, nullptr, !dis_unnamed_temp_file)) return nullptr;
+// Opens the file that becomes `final_name`; null when it cannot be made
+// (`*error` says why).
+std::FILE* open_source_file(ReplaceFile& out, const std::string& final_name, std::string* error) {
+    if (!file_replace_open(final_name, &out, error, !dis_unnamed_temp_file)) return nullptr;
     // A run broken off while writing (CTRL-C, SIGTERM) removes the named file
     // on its way out. The listing writes on its own descriptor.
     if (!out.temp.empty()) app_exit_remove_file(out.temp);
     const int fd = ::dup(out.fd);
     if (std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr) return file;
+    *error = std::strerror(errno);
     if (fd >= 0) ::close(fd);
     if (!out.temp.empty()) app_exit_forget_file(out.temp);
     file_replace_abandon(&out);
@@ -372,12 +375,16 @@ std::FILE* open_source_file(ReplaceFile& out, const std::string& final_name) {
 }
 
 // Completes the file under its final name (its mode and second names kept, as
-// every save keeps them); on any failure nothing of it is left.
-bool close_source_file(ReplaceFile& out, std::FILE* file) {
+// every save keeps them); on any failure nothing of it is left, and `*error`
+// says why.
+bool close_source_file(ReplaceFile& out, std::FILE* file, std::string* error) {
+    errno = 0;
     const bool written = std::fflush(file) == 0 && !std::ferror(file);
+    if (!written) *error = file_replace_reason(out, errno ? errno : EIO);
     const bool closed = std::fclose(file) == 0;
+    if (written && !closed) *error = file_replace_reason(out, errno);
     const std::string temp = out.temp;
-    const bool ok = written && closed && file_replace_commit(&out, nullptr, false);
+    const bool ok = written && closed && file_replace_commit(&out, error, false);
     if (!ok) file_replace_abandon(&out);
     if (!temp.empty()) app_exit_forget_file(temp);
     return ok;
@@ -435,12 +442,12 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
         if (name_made && !dbg_made_name_free(final_name)) {
             why = "kept";
         } else if (file_save_target(final_name, &target, &why)) {
-            asm_output_file = open_source_file(out, final_name);
-        } else {
-            dbg_refuse("%s\n", file_failure_text("Can't open", final_name, why).c_str());
+            asm_output_file = open_source_file(out, final_name, &why);
         }
         if (!asm_output_file && why.empty())
             dbg_refuse("Can't open %s for output!\n", final_name.c_str());
+        else if (!asm_output_file && why != "kept")
+            dbg_refuse("%s\n", file_failure_text("Can't open", final_name, why).c_str());
         written = asm_output_file != nullptr;
     }
 
@@ -491,8 +498,9 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
     if (asm_output_file) {
         std::FILE* file = asm_output_file;
         asm_output_file = previous_output;
-        if (!close_source_file(out, file)) {
-            dbg_refuse("Can't write %s!\n", final_name.c_str());
+        std::string why;
+        if (!close_source_file(out, file, &why)) {
+            dbg_refuse("%s\n", file_failure_text("Can't write", final_name, why).c_str());
             written = false;
         } else {
             own_output_note_file(final_name);

@@ -99,13 +99,19 @@ void dbg_save_in_projects(const char* given, const char* name,
         dir_restore();
         return;
     }
+    objfile_take_write_failure(); // only this save's
     const int written = save(name);
     if (written) own_output_note_file(name);
     dir_restore();
     if (written)
         dbg_ok();
     else
-        dbg_refuse("Failed!\n\n");
+        dbg_save_failed();
+}
+
+void dbg_save_failed() {
+    const std::string why = objfile_take_write_failure();
+    dbg_refuse("%s%sFailed!\n\n", why.c_str(), why.empty() ? "" : "\n");
 }
 
 void dbg_cmd_savebin() {

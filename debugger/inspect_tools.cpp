@@ -5,6 +5,7 @@
 #include "core/filekinds.h"
 #include "core/machine_debug.h"
 #include "core/message.h"
+#include "core/objfile.h"
 #include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/session.h"
@@ -223,8 +224,9 @@ void dbg_cmd_imagery() {
     const bool made = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
     dir_enter_projects();
-    if (!made || !closed || !file_write_replace(name, text, size))
-        dbg_refuse("Failed!\n\n");
+    objfile_take_write_failure(); // only this save's
+    if (!made || !closed || !objfile_write_file(name, text, size))
+        dbg_save_failed();
     else
         own_output_note(name, text, size);
     dir_restore();

@@ -10,6 +10,7 @@
 #include "core/machine_debug.h"
 #include "core/machine_table.h"
 #include "core/message.h"
+#include "core/objfile.h"
 #include "core/seams_games.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
@@ -653,16 +654,17 @@ bool dbg_savesym() {
     size_t size = 0;
     std::FILE* f = open_memstream(&text, &size);
     bool ok = f != nullptr;
+    objfile_take_write_failure(); // only this save's
     if (f) {
         sym_write_file(f);
         ok = std::fclose(f) == 0;
-        ok = ok && file_write_replace(name, text, size);
+        ok = ok && objfile_write_file(name, text, size);
     }
     std::free(text);
     if (ok)
         con_printf("%s.\n\n", "OK");
     else
-        dbg_refuse("Failed!\n\n");
+        dbg_save_failed();
     dir_restore();
     return true;
 }

@@ -126,18 +126,22 @@ void clip_queue_piece(const u8* bytes, u32 count) {
     }
 }
 
-void clip_paste_text() {
-    if (!clip_guest_takes_text() || rec_state == REC_PLAYBACK) return;
+const char* clip_paste_text() {
+    if (!clip_guest_takes_text() || rec_state == REC_PLAYBACK) return nullptr;
     input_queue_typing();
     std::vector<u8> iff;
     std::string plain;
     if (!gui_clip_read(static_cast<int>(clip_unit), &iff, &plain)) {
         gui_beep();
-        return;
+        return "the clipboard can't be read";
     }
+    const char* failed = nullptr;
     std::string text;
     if (!iff.empty()) {
-        if (!iff_ftxt_chars(iff, &text)) gui_beep();
+        if (!iff_ftxt_chars(iff, &text)) {
+            gui_beep();
+            failed = "the clipboard's text is damaged; only the text before the damage was typed";
+        }
     } else {
         text = plain; // another program's text, as the clipboard's own text clip
     }
@@ -147,4 +151,5 @@ void clip_paste_text() {
         const u32 left = static_cast<u32>(text.size()) - at;
         clip_queue_piece(bytes + at, left < CLIP_READ_PIECE ? left : CLIP_READ_PIECE);
     }
+    return failed;
 }

@@ -37,8 +37,10 @@ void clip_close();
 void clip_write_text();
 // An empty FTXT form (a CHRS chunk of length 0).
 void clip_empty();
-// Types the clipboard's text into the key queue of a guest that takes it.
-void clip_paste_text();
+// Types the clipboard's text into the key queue of a guest that takes it
+// (nothing on another guest, nor while a recording plays back). Why the
+// clipboard's text could not be typed (told by a beep too); nullptr when it was.
+const char* clip_paste_text();
 // Whether the running guest takes pasted text.
 bool clip_guest_takes_text();
 // Queues one pasted piece with the running machine's conversions; stops at

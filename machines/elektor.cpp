@@ -126,25 +126,59 @@ u32 fold(u32 e, bool expanded) {
     return e;
 }
 
-} // namespace
+// Where a read and a write at `a` land; the PSG and cassette ports answer at
+// four addresses each.
+void set_mirrors(u32 a, bool expanded) {
+    const u32 m = fold(a, expanded);
+    u32 r = m, w = m;
+    if (in(m, 0x1D80, 0x1D9F)) r = 0x1D9C + (m & 3);
+    if (in(m, 0x1DA0, 0x1DBF)) r = 0x1DBC + (m & 3);
+    if (in(m, 0x1DC0, 0x1DDF)) w = 0x1DDC + (m & 3);
+    if (in(m, 0x1DE0, 0x1DFF)) w = 0x1DFC + (m & 3);
+    mem_read_mirror[a] = static_cast<u16>(r);
+    mem_write_mirror[a] = static_cast<u16>(w);
+}
 
-void elektor_setup() {
-    const bool expanded = memmap == 5;
-    program_loaded = 0;
-    snd_effect_latch.triggered = 0;
-    pvi_base = 0x1F00;
-    pvi_host_install(hw_format_register_bits);
+// The chosen BIOS's ROM at $0000-$07FF, the debugger's rows of it and the
+// addresses they comment; the Hobby Module's ROM also reaches those ports at
+// $199C and $19BC. The other marks (breakpoints, watches) are left alone.
+void map_bios() {
+    const bool expanded = memmap == MAP_ELEKTOR_EXPANDED;
+    MachineLive& row = machine_live[ELEKTOR];
+    machine_mark_comment_rows(row.first_comment_row, row.last_comment_row, false);
     const i32 version = elektor_biosversion == 1 ? 1 : 0;
     // Unused memory is 0 on this machine; a missing BIOS leaves it so.
-    std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
+    std::memset(guest_memory, 0, ELEKTOR_BIOS_SIZE);
     guest_rom_read(elektor_roms[version], guest_memory);
-    MachineLive& row = machine_live[ELEKTOR];
     row.first_label_row = version ? 1707 : 30;
     row.last_label_row = version ? 1716 : 324;
     row.first_comment_row = version ? -1 : 67;
     row.last_comment_row = version ? -1 : 527;
     row.first_note_row = version ? 74 : 0;
     row.last_note_row = 120;
+    const bool hobby_ports = guest_memory[0x073E] == 0x19;
+    for (u32 port : {0x199Cu, 0x19BCu})
+        for (u32 a = port; a < port + 4; a++) {
+            set_mirrors(a, expanded);
+            if (hobby_ports) mem_read_mirror[a] = mem_write_mirror[a] = static_cast<u16>(a + 0x400);
+        }
+    machine_mark_comment_rows(row.first_comment_row, row.last_comment_row, true);
+}
+
+} // namespace
+
+void elektor_take_bios(u32) {
+    map_bios();
+}
+
+void elektor_setup() {
+    const bool expanded = memmap == MAP_ELEKTOR_EXPANDED;
+    program_loaded = 0;
+    snd_effect_latch.triggered = 0;
+    pvi_base = 0x1F00;
+    pvi_host_install(hw_format_register_bits);
+    std::memset(guest_memory, 0, GUEST_MEMORY_SIZE);
+    MachineLive& row = machine_live[ELEKTOR];
     std::memset(guest_memory + 0x1000, expanded ? 0x00 : 0xFF, 0x600);
     guest_memory[0x1FCC] = guest_memory[0x1FCD] = row.paddle_centre;
     if (expanded) {
@@ -153,27 +187,10 @@ void elektor_setup() {
     }
     for (u32 a = 0; a < GUEST_MEMORY_SIZE; a++) {
         mem_attributes[a] = flags_of(a, expanded);
-        mem_read_mirror[a] = mem_write_mirror[a] = static_cast<u16>(fold(a, expanded));
+        set_mirrors(a, expanded);
         pvi_mark_register_attributes(a);
-        const u32 r = mem_read_mirror[a], w = mem_write_mirror[a];
-        if (in(r, 0x1D80, 0x1D9F)) mem_read_mirror[a] = static_cast<u16>(0x1D9C + (r & 3));
-        if (in(r, 0x1DA0, 0x1DBF)) mem_read_mirror[a] = static_cast<u16>(0x1DBC + (r & 3));
-        if (in(w, 0x1DC0, 0x1DDF)) mem_write_mirror[a] = static_cast<u16>(0x1DDC + (w & 3));
-        if (in(w, 0x1DE0, 0x1DFF)) mem_write_mirror[a] = static_cast<u16>(0x1DFC + (w & 3));
     }
-    if (guest_memory[0x073E] == 0x19)
-        for (u32 i = 0; i < 4; i++) {
-            mem_read_mirror[0x199C + i] = mem_write_mirror[0x199C + i] =
-                static_cast<u16>(0x1D9C + i);
-            mem_read_mirror[0x19BC + i] = mem_write_mirror[0x19BC + i] =
-                static_cast<u16>(0x1DBC + i);
-        }
-    if (row.first_comment_row >= 0)
-        for (i32 r = row.first_comment_row; r <= row.last_comment_row; r++) {
-            const int address = addr_comment_address(r);
-            if (address >= 0 && address < static_cast<int>(GUEST_MEMORY_SIZE))
-                mem_attributes[address] |= MEM_COMMENT;
-        }
+    map_bios();
     for (u32 a = 0; a <= 0x07FF; a++)
         mem_attributes[a] |= MEM_BIOS;
     mem_attributes[0x1E80] |= MEM_HW_REGISTER;
@@ -356,11 +373,7 @@ int elektor_save_eof(const std::string& name, u32 first, u32 last, u32 start, u3
     block[4] = 0;
     block[5] = eof_block_checksum(0, 4, block);
     out.append(reinterpret_cast<const char*>(block), 6);
-    if (!file_write_replace(name, out.data(), out.size())) {
-        con_printf("Can't open \"%s\" for writing!\n", name.c_str());
-        return 0;
-    }
-    return 1;
+    return objfile_write_file(name, out.data(), out.size()) ? 1 : 0;
 }
 
 static int save_object(const char* name, u32 first, u32 last, u32 start, u32 block_size) {

@@ -16,6 +16,9 @@ struct GuestRom;
 extern const GuestRom elektor_roms[3];
 
 void elektor_setup();
+// A state's BIOS (elektor_biosversion) replaced another: its ROM, its
+// debugger rows and the ports it reaches come back; the RAM is the state's.
+void elektor_take_bios(u32 was);
 void elektor_reset();
 
 // Known games that need a byte of the monitor's RAM set before they start:

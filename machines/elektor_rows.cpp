@@ -93,7 +93,7 @@ void elektor_tail(u32) {
     state_field_memory(0x0800, 0x1FFF);
     state_beam_clock_field(ELEKTOR);
     state_line_length_field(ELEKTOR);
-    state_setting_byte(&elektor_biosversion, 1, "Elektor BIOS version");
+    state_monitor_field(&elektor_biosversion, 1, "Elektor BIOS version", elektor_take_bios);
     u32 n = state_field_u32_full(&tvc_copy_length);
     if (state_reading() && n > TVC_COPY_BYTES) {
         serial_mark_bad("program copy length");

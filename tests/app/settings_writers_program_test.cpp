@@ -115,6 +115,29 @@ TEST_F(SettingsWriters, UpgradeRewritesEachFileWithTheValuesItHolds) {
               "");
 }
 
+// UPGRADE rewrites the settings files alone: a file named beside it (a stray
+// word takes FILE's place), or ASM's or DISGAME's, is a mistyped argument. The
+// run prints the usage, ends with 1 and leaves the older file as it was, which
+// UPGRADE alone then rewrites.
+TEST_F(SettingsWriters, UpgradeWithAFileBesideItIsAMistypedArgument) {
+    fs::create_directories(configs());
+    const std::string older = with_value(ini_default_text(), "version", "36.2");
+    test_write_file(configs() / "Brindlemox.ini", older);
+    const std::vector<std::vector<std::string>> mistyped = {{"UPGRADE", "x"},
+                                                            {"x", "UPGRADE"},
+                                                            {"UPGRADE", "FILE=x"},
+                                                            {"ASM=p.asm", "UPGRADE"},
+                                                            {"UPGRADE", "DISGAME", "g.bin"}};
+    for (const std::vector<std::string>& args : mistyped) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        EXPECT_EQ(run(args), 1) << log();
+        EXPECT_NE(log().find(": Usage\n"), std::string::npos) << log();
+        EXPECT_EQ(file("Brindlemox.ini"), older);
+    }
+    EXPECT_EQ(run({"UPGRADE"}), 0) << log();
+    EXPECT_NE(file("Brindlemox.ini"), older);
+}
+
 // A run that ends on a mistyped argument, or on the help, writes no file of
 // the home: the settings stay as they were (also while another session holds
 // the home) and the log is neither made nor replaced. A session that starts

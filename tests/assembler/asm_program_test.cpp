@@ -292,7 +292,8 @@ TEST_F(AsmProgram, AnOutputThatCannotBeWrittenFailsTheBatchJob) {
     fs::copy_file(src / "p.bin", src / "d.bin");
     const Outcome run = launch({"DISGAME=" + (src / "d.bin").string()}, false, 16384);
     EXPECT_EQ(run.code, 10) << run.err;
-    EXPECT_TRUE(has(run.out + run.err, "Can't write " + (src / "d.asm").string() + "!"))
+    EXPECT_TRUE(
+        has(run.out + run.err, "Can't write " + (src / "d.asm").string() + ": File too large!"))
         << run.out << run.err;
     EXPECT_FALSE(fs::exists(src / "d.asm"));
 }

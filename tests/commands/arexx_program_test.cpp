@@ -3,6 +3,7 @@
 // a program home and runtime folder of the test's own.
 #include "commands/arexx.h"
 #include "platform/rexx_port.h"
+#include "tests/record/tools.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -334,6 +337,61 @@ TEST_F(ArexxProgram, CommandsOfMenuItemsAnswerAsTheItemsDo) {
     EXPECT_EQ(result, "DEACTIVATE/HIDE: command is unavailable now\n");
     EXPECT_EQ(send("ACTIVATE", &result), 20); // nothing was iconified
     ASSERT_EQ(send("MENU SETTINGS.GRAPHICS.FULLSCREEN", &result), 0) << result;
+    EXPECT_EQ(send("QUIT", &result), 0);
+    EXPECT_EQ(wait_exit(), 0) << log();
+}
+
+// PASTE and CMDSHELL are Edit > Paste text and View > Debugger: where the item
+// is ghosted (a guest that takes no typed text, a recording playing back, the
+// full screen) the command does nothing and says so, as MENU does; where the
+// item runs, so does the command.
+TEST_F(ArexxProgram, PasteAndCmdshellAnswerAsTheirItems) {
+    struct Case {
+        std::vector<std::string> before; // "<take>": a recording of this machine plays back
+        const char* item;
+        const char* command;
+        int rc;
+        const char* said;
+        std::vector<std::string> after;
+    };
+    const char* const not_now = "PASTE: command is unavailable now\n";
+    const Case cases[] = {
+        {{"SETMACHINE ARCADIA"}, "EDIT.PASTETEXT", "PASTE", 5, not_now, {}},
+        {{"SETMACHINE PONG"}, "EDIT.PASTETEXT", "PASTE", 5, not_now, {}},
+        {{"SETMACHINE INSTRUCTOR"}, "EDIT.PASTETEXT", "PASTE", 5, not_now, {}},
+        {{"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.MINIMONITOR"}, "EDIT.PASTETEXT", "PASTE", 5,
+         not_now, {}},
+        {{"SETMACHINE PIPBUG", "PAUSE", "<take>"}, "EDIT.PASTETEXT", "PASTE", 5, not_now,
+         {"MENU MACRO.STOP", "UNPAUSE"}},
+        {{"SETMACHINE PHUNSY", "MENU SETTINGS.BIOS.PHUNSY"}, "EDIT.PASTETEXT", "PASTE", 0, "", {}},
+        {{"SETMACHINE PIPBUG"}, "EDIT.PASTETEXT", "PASTE", 0, "", {}},
+        {{"MENU SETTINGS.GRAPHICS.FULLSCREEN"}, "VIEW.DEBUGGER", "CMDSHELL OPEN", 5,
+         "CMDSHELL: command is unavailable now\n", {"MENU SETTINGS.GRAPHICS.FULLSCREEN"}},
+        {{}, "VIEW.DEBUGGER", "CMDSHELL CLOSE", 0, "", {}},
+    };
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    std::string result;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before.empty() ? c.command : c.before.front() + " " + c.command);
+        for (const std::string& line : c.before) {
+            if (line != "<take>") {
+                ASSERT_NE(send(line, &result), -1); // a machine's ROMs missing: a warning
+                continue;
+            }
+            const fs::path state = home.path() / "take.cos", take = home.path() / "take.cor";
+            ASSERT_EQ(send("SAVEAS \"" + state.string() + "\"", &result), 0) << result;
+            ASSERT_TRUE(write_recording(state, take, 500, std::vector<u8>(6, 0)));
+            ASSERT_EQ(send("OPEN \"" + take.string() + "\"", &result), 0) << result;
+        }
+        if (c.rc != 0) {
+            EXPECT_EQ(send(std::string("MENU ") + c.item, &result), c.rc) << result;
+        }
+        EXPECT_EQ(send(c.command, &result), c.rc) << result;
+        EXPECT_EQ(result, c.said);
+        for (const std::string& line : c.after)
+            ASSERT_EQ(send(line, &result), 0) << result;
+    }
     EXPECT_EQ(send("QUIT", &result), 0);
     EXPECT_EQ(wait_exit(), 0) << log();
 }

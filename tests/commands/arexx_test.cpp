@@ -186,7 +186,8 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
         {"DEBUGGER QUIET FROB", 10, "Unknown command \"FROB\""},
         {"DEBUGGER LOADSYM /no/such/file.sym", 10, "Failed!\n"},
         {"DEBUGGER QUIET LOADSYM /no/such/file.sym", 10, "Failed!\n"},
-        {"DEBUGGER SAVESYM /no/such/drawer/x.sym", 10, "Failed!\n"},
+        {"DEBUGGER SAVESYM /no/such/drawer/x.sym", 10,
+         "Can't open /no/such/drawer/x.sym: No such file or directory!\nFailed!\n"},
         {"DEBUGGER BP", 10, "Add code breakpoints to address range\nUsage: BP"},
         {"DEBUGGER BP ?", 0, "Add code breakpoints to address range\nUsage: BP"},
         {"DEBUGGER BP 1 2 R0 == 999", 10, "Add code breakpoints"},
@@ -310,7 +311,8 @@ TEST_F(Arexx, HelpWritesItsListWhole) {
     EXPECT_EQ(run(("HELP " + path).c_str()), 0);
     EXPECT_EQ(test_read_file(path), arexx_help_text());
     EXPECT_EQ(run("HELP /no/such/drawer/list.txt"), 10);
-    EXPECT_EQ(result, "HELP: can't open specified output file\n");
+    EXPECT_EQ(result, "HELP: can't open specified output file (can't create a file beside "
+                      "/no/such/drawer/list.txt: No such file or directory)\n");
 }
 
 TEST_F(Arexx, QuitWaitsForItsReply) {

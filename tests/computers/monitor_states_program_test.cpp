@@ -132,6 +132,72 @@ class MonitorStatesProgram : public ProgramTest {
     }
 };
 
+// Every machine whose monitor or disk system ROM is chosen in the settings:
+// a state saved under one choice and opened under the other brings its own
+// ROM back, with the debugger's rows of it (the listing of the ROM shows its
+// bytes and labels as under that choice). Each ROM image is filled with a
+// byte of its own.
+TEST_F(MonitorStatesProgram, AStateBringsItsRomAndItsDebuggerRows) {
+    struct Image {
+        const char* file;
+        int size;
+        char fill;
+    };
+    struct Choice {
+        const char* machine;
+        const char* saved_under; // MENU SETTINGS.<item>
+        const char* opened_under;
+        Image images[2];
+        const char* listing; // DIS range inside the ROM
+    };
+    const Choice choices[] = {
+        {"ELEKTOR", "BIOS.HOBBYMODULE", "BIOS.PHILIPS",
+         {{"elektor_philips.bin", 2048, '\x11'}, {"elektor_hobby.bin", 2048, '\x22'}},
+         "$56 $58"}, // the Hobby Module's OUTPUT1 at $57
+        {"ELEKTOR", "BIOS.PHILIPS", "BIOS.HOBBYMODULE",
+         {{"elektor_philips.bin", 2048, '\x11'}, {"elektor_hobby.bin", 2048, '\x22'}},
+         "$FF $101"},
+        {"SELBST", "BIOS.SELBST10", "BIOS.SELBST20",
+         {{"selbst10.bin", 2048, '\x10'}, {"selbst20.bin", 2048, '\x20'}}, "$0 $2"},
+        {"PHUNSY", "BIOS.PHUNSY", "BIOS.MINIMONITOR",
+         {{"phunsy.bin", 2048, '\x33'}, {"phunsy_minimon.bin", 512, '\x44'}}, "$0 $2"},
+        {"PIPBUG", "BIOS.PIPBUG1", "BIOS.PIPBUG2",
+         {{"pipbug1.bin", 1024, '\x55'}, {"pipbug2.bin", 2048, '\x66'}}, "$0 $2"},
+        {"BINBUG", "BIOS.BINBUG61", "BIOS.GBUG",
+         {{"binbug61.bin", 1024, '\x77'}, {"gbug.bin", 1024, '\x08'}}, "$0 $2"},
+        {"BINBUG", "DOS.MICRODOS", "DOS.VHSDOS",
+         {{"binbug_microdos.bin", 2017, '\x0B'}, {"binbug_vhsdos.bin", 2042, '\x0C'}},
+         "$6800 $6802"},
+        {"CD2650", "BIOS.POPMON", "BIOS.SUPERVISOR",
+         {{"cd2650_popmon.bin", 3072, '\x19'}, {"cd2650_supervisor.bin", 1023, '\x2A'}},
+         "$0 $2"},
+    };
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    for (const Choice& c : choices)
+        for (const Image& image : c.images)
+            test_write_file(home.path() / "roms" / image.file, std::string(image.size, image.fill));
+    std::string result;
+    for (const Choice& c : choices) {
+        SCOPED_TRACE(std::string(c.machine) + " " + c.saved_under);
+        const std::string listing = std::string("DEBUGGER \"DIS ") + c.listing + "\"";
+        ASSERT_NE(send(std::string("SETMACHINE ") + c.machine, &result), -1);
+        ASSERT_EQ(send("PAUSE", &result), 0);
+        ASSERT_NE(send(std::string("MENU SETTINGS.") + c.saved_under, &result), -1); // a warning
+        std::string saved_rom;
+        ASSERT_EQ(send(listing, &saved_rom), 0);
+        std::string state;
+        ASSERT_NO_FATAL_FAILURE(save_state("rom_choice.cos", &state));
+        ASSERT_NE(send(std::string("MENU SETTINGS.") + c.opened_under, &result), -1);
+        ASSERT_EQ(send(listing, &result), 0);
+        ASSERT_NE(result, saved_rom) << "the other choice lists another ROM";
+        ASSERT_NO_FATAL_FAILURE(open_state(state));
+        ASSERT_EQ(send(listing, &result), 0);
+        EXPECT_EQ(result, saved_rom);
+    }
+    quit();
+}
+
 // PIPBUG 1 keeps its RAM from $0400 on (memory map 9); Artemis makes
 // $0000-$0FFF its ROM (map 13). A PIPBUG 1 state opened with Artemis chosen
 // is a PIPBUG 1 again: its program writes its RAM, and the settings written

@@ -253,3 +253,51 @@ TEST_F(CommandRefusalsProgram, AnImageryListingKeepsTheUsersSourceAtItsName) {
     fine("DEBUGGER \"IM 0 1 notes.asm\"");
     EXPECT_NE(test_read_file(projects / "notes.asm"), "my source\n");
 }
+
+// Every debugger saver, and HELP with a file, that cannot write its file says
+// which file and why (rc 10): a name under a file that is no folder, a folder
+// at the name, a write-protected file, which stays as it was.
+TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
+    namespace fs = std::filesystem;
+    const fs::path here = home.path() / "targets";
+    fs::create_directories(here / "folder.hex");
+    test_write_file(here / "plain", "a file, no folder\n");
+    test_write_file(here / "kept.bin", "the user's\n");
+    fs::permissions(here / "kept.bin", fs::perms::owner_read | fs::perms::group_read);
+    const std::string under = (here / "plain").string() + "/x";
+    struct Save {
+        const char* machine;
+        std::string line, file, reason;
+    };
+    const std::string no_folder = "Not a directory";
+    const Save saves[] = {
+        {"ARCADIA", "SAVEBIN 0 8 " + under + ".bin", under + ".bin", no_folder},
+        {"ARCADIA", "SAVEHEX 0 8 " + under + ".hex", under + ".hex", no_folder},
+        {"ARCADIA", "SAVEAOF 0 8 " + under + ".aof", under + ".aof", no_folder},
+        {"ARCADIA", "SAVEBPNF 0 8 " + under + ".bpnf", under + ".bpnf", no_folder},
+        {"ARCADIA", "SAVESMS 8 " + under + ".sms", under + ".sms", no_folder},
+        {"ARCADIA", "SAVESYM " + under + ".sym", under + ".sym", no_folder},
+        {"ARCADIA", "IM 0 8 " + under + ".asm", under + ".asm", no_folder},
+        {"ARCADIA", "DISGAME 0 8 " + under + ".asm", under + ".asm", no_folder},
+        {"ARCADIA", "SAVEHEX 0 8 " + (here / "folder.hex").string(), (here / "folder.hex").string(),
+         "Is a directory"},
+        {"ARCADIA", "SAVEBIN 0 8 " + (here / "kept.bin").string(), (here / "kept.bin").string(),
+         "Read-only file"},
+        {"ELEKTOR", "SAVEEOF 900 908 " + under + ".eof", under + ".eof", no_folder},
+        {"ELEKTOR", "SAVETVC 900 908 " + under + ".tvc", under + ".tvc", no_folder},
+        {"BINBUG", "SAVECMD 800 808 " + under + ".cmd", under + ".cmd", no_folder},
+        {"CD2650", "SAVEIMAG 1500 1508 " + under + ".imag", under + ".imag", no_folder},
+        {"TWIN", "SAVEMOD 800 808 " + under + ".mod", under + ".mod", no_folder},
+    };
+    std::string result;
+    for (const Save& s : saves) {
+        SCOPED_TRACE(s.line);
+        if (fine("GETMACHINE") != s.machine) switch_machine(s.machine);
+        EXPECT_EQ(ask("DEBUGGER \"" + s.line + "\"", &result), 10);
+        EXPECT_NE(result.find(s.file + ": " + s.reason + "!"), std::string::npos) << result;
+    }
+    EXPECT_EQ(test_read_file(here / "kept.bin"), "the user's\n");
+    EXPECT_EQ(ask("HELP " + under + ".txt", &result), 10);
+    EXPECT_EQ(result, "HELP: can't open specified output file (can't create a file beside " +
+                          under + ".txt: " + no_folder + ")\n");
+}

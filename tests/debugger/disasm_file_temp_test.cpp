@@ -165,7 +165,8 @@ TEST_P(DisasmTempFile, AFailedWriteLeavesNoFile) {
     EXPECT_TRUE(finished);
     EXPECT_EQ(temporaries(dir), 0);
     EXPECT_FALSE(fs::exists(dir / "prog.asm"));
-    EXPECT_NE(messages.find("Can't write " + (dir / "prog.asm").string() + "!"), std::string::npos)
+    EXPECT_NE(messages.find("Can't write " + (dir / "prog.asm").string() + ": File too large!"),
+              std::string::npos)
         << messages;
 }
 

@@ -278,7 +278,7 @@ TEST_F(DisasmFile, AFileThatCannotBeOpenedStillGoesToTheConsole) {
     dis_test_poke(0x0000, {0x40});
     EXPECT_EQ(run(0x0000, 0x0000, "missing/prog.bin"), "");
     EXPECT_TRUE(contains(console, "Can't open " + (dir / "missing" / "prog.asm").string() +
-                                      " for output!\n"));
+                                      ": No such file or directory!\n"));
     EXPECT_TRUE(contains(console, "        HALT"));
     EXPECT_FALSE(fs::exists(dir / "missing"));
     EXPECT_EQ(asm_output_file, nullptr);

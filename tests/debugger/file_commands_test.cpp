@@ -171,8 +171,8 @@ TEST_F(FileCommands, RefusedCommandsWriteNothing) {
                             "Usage: SAVEBIN <start-address> <end-address> <filename>\n\n"},
         {"SAVESMS ?", "Save address $0 to end-addr as filename (SMS)\n"
                       "Usage: SAVESMS <end-address> <filename>\n\n"},
-        {"SAVEBIN 400 500 no-such-drawer/a", "Can't open \"no-such-drawer/a.bin\" for writing!\n"
-                                             "Failed!\n\n"},
+        {"SAVEBIN 400 500 no-such-drawer/a",
+         "Can't open no-such-drawer/a.bin: No such file or directory!\nFailed!\n\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

@@ -237,7 +237,8 @@ TEST_F(MemoryFilesTest, ImageryGoesToTheConsoleAndTheFile) {
     EXPECT_FALSE(std::filesystem::exists(home.path() / "pics.asm.tmp"));
     std::filesystem::create_directory(home.path() / "taken.asm"); // cannot be written
     EXPECT_EQ(run("IM 20 21 taken"), "        db      $81 ;#......# $0020\n"
-                                     "        db      $7E ;.######. $0021\n\nFailed!\n\n");
+                                     "        db      $7E ;.######. $0021\n\n"
+                                     "Can't open taken.asm: Is a directory!\nFailed!\n\n");
     run("DISGAME 0 3 game");
     EXPECT_TRUE(std::filesystem::exists(home.path() / "game.asm"));
 }

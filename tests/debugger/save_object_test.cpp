@@ -119,7 +119,7 @@ TEST_F(SaveObject, RefusalsWriteNothing) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(home.path()));
     EXPECT_EQ(run("SAVEEOF 800 900 no-such-drawer/x"),
-              "Can't open \"no-such-drawer/x.eof\" for writing!\nFailed!\n\n");
+              "Can't open no-such-drawer/x.eof: No such file or directory!\nFailed!\n\n");
 }
 
 } // namespace

@@ -276,6 +276,19 @@ TEST_F(DesktopProgram, ARecordingThatFailsToLoadLeavesTheTitle) {
     EXPECT_EQ(after, name);
 }
 
+// The port's TURBO is Settings > Speed > Turbo: the title says so as the
+// item makes it say, and no longer once it is off again.
+TEST_F(DesktopProgram, TurboFromThePortShowsAsTheItemDoes) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    for (const char* on : {"MENU SETTINGS.SPEED.TURBO", "TURBO ON"}) {
+        SCOPED_TRACE(on);
+        ASSERT_EQ(ask(on), 0);
+        EXPECT_FALSE(wait_for("Brindlemox 36.4 (turbo)").name.empty());
+        ASSERT_EQ(ask("TURBO OFF"), 0);
+        EXPECT_FALSE(wait_for("Brindlemox 36.4").name.empty());
+    }
+}
+
 // A name typed without its suffix over a file that has it: each save
 // requester asks about the file that would be written, and No keeps it.
 TEST_F(DesktopProgram, SaveRequestersAskAboutTheNameWithItsSuffix) {
