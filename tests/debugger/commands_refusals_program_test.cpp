@@ -273,7 +273,6 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
     const Save saves[] = {
         {"ARCADIA", "SAVEBIN 0 8 " + under + ".bin", under + ".bin", no_folder},
         {"ARCADIA", "SAVEHEX 0 8 " + under + ".hex", under + ".hex", no_folder},
-        {"ARCADIA", "SAVEAOF 0 8 " + under + ".aof", under + ".aof", no_folder},
         {"ARCADIA", "SAVEBPNF 0 8 " + under + ".bpnf", under + ".bpnf", no_folder},
         {"ARCADIA", "SAVESMS 8 " + under + ".sms", under + ".sms", no_folder},
         {"ARCADIA", "SAVESYM " + under + ".sym", under + ".sym", no_folder},
@@ -285,6 +284,7 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
          "Read-only file"},
         {"ELEKTOR", "SAVEEOF 900 908 " + under + ".eof", under + ".eof", no_folder},
         {"ELEKTOR", "SAVETVC 900 908 " + under + ".tvc", under + ".tvc", no_folder},
+        {"PIPBUG", "SAVEAOF 400 408 " + under + ".aof", under + ".aof", no_folder},
         {"BINBUG", "SAVECMD 800 808 " + under + ".cmd", under + ".cmd", no_folder},
         {"CD2650", "SAVEIMAG 1500 1508 " + under + ".imag", under + ".imag", no_folder},
         {"TWIN", "SAVEMOD 800 808 " + under + ".mod", under + ".mod", no_folder},
