@@ -211,7 +211,14 @@ static bool save_named(const char* name, int kind, int refresh_title, bool stop_
     std::memcpy(kept, file_name_buffer, sizeof kept);
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name);
     const bool saved = state_save_file(kind, refresh_title, stop_recorders);
-    if (saved && !aside) return true;
+    if (saved && !aside) {
+        // The state saved is what Revert loads now, and the title names it; a
+        // recording under way keeps its own name for both.
+        if (kind != FILE_KIND_COR && rec_state != REC_RECORDING)
+            std::snprintf(game_file_name, sizeof game_file_name, "%s",
+                          path_file_part(saved_name.c_str()));
+        return true;
+    }
     std::memcpy(file_name_buffer, kept, sizeof kept);
     if (refresh_title) ui_mark(UI_TITLE);
     // The list that took the file in selects what runs, not the file beside it.
