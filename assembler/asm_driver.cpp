@@ -915,6 +915,10 @@ int asm_assemble_checked(const char* path, bool outputs_optional) {
         file_loaded = loaded;
         return 10;
     }
+    // The program starts at its start address without a reset: like a program
+    // loaded, it holds no return address yet, and no byte of it has a past.
+    cpu_ras_count_restart();
+    mem_clear_access();
     game_info_text(); // the game information shows the new start address
     return asm_warning_count || !unwritten.empty() ? 5 : 0;
 }

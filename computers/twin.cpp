@@ -366,6 +366,9 @@ void twin_reset() {
     service_level = -1;
     std::memset(twin_irq_pending, 0, sizeof twin_irq_pending);
     twin_switch_to_master();
+    // Neither processor holds a return address after a reset.
+    cpu_ras_count_restart();
+    cpu_ras_set_held(parked, 0);
     cpu_irq_pending = 0;
     if (post) {
         cpu_iar = 0x0000;
@@ -840,7 +843,7 @@ void twin_serialise(u32) {
         state_field_u8(&port_records[port].last_value);
     state_field_u8(&twin_disk_strobe);
     state_field_u8(&twin_disk_function);
-    state_field_skip(2);
+    const int parked_held = state_ras_held_field(parked);
     CpuState other = parked;
     cpu_state_field(other);
     state_field_u8(&term_escape_pending);
@@ -873,6 +876,7 @@ void twin_serialise(u32) {
     std::memcpy(parked.ras, other.ras, sizeof parked.ras);
     std::memcpy(parked.regs, other.regs, sizeof parked.regs);
     parked.cycle_budget = other.cycle_budget;
+    state_ras_held_apply(parked, parked_held);
     beeper_countdowns[0] = beep;
     beeper_countdowns[1] = other_sound;
     service_level = -1;

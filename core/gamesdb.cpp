@@ -561,16 +561,13 @@ void games_open_entry() {
         games_add_part(games_path, sizeof games_path, e.path);
         games_audit_drawer(0);
     } else if (e.path[0]) {
-        LoadRequest request = load_request(e.path);
-        // The title names the file once it is loaded: a load that fails
-        // leaves the name of what runs.
-        const std::string shown = game_file_name;
-        games_split_path(request.path.c_str());
-        const std::string path = request.path;
-        if (file_load_request(std::move(request))) {
+        // The title names the file once it is what runs (file_load_request):
+        // a load that fails, or a tape or disk taken beside, leaves the name
+        // of what runs.
+        const std::string path = e.path;
+        if (file_load_request(load_request(path.c_str()))) {
             ui_note_recent(path.c_str());
         } else {
-            std::snprintf(game_file_name, sizeof game_file_name, "%s", shown.c_str());
             ui_mark(UI_TITLE);
             ui_beep();
         }

@@ -733,16 +733,23 @@ Fetch fetch_file(LoadRequest& r, const char** why) {
 }
 
 // Whether a file of `kind` is taken beside what runs (a tape, a disk, a
-// papertape, a source assembled into the guest, labels), not loaded as it.
+// papertape, labels, a source on a machine with no processor to run it), not
+// loaded as it.
 bool taken_beside(int kind) {
-    return kind_is_medium(kind) || kind == KIND_ASM || kind == KIND_SYM;
+    return kind_is_medium(kind) || kind == KIND_SYM ||
+           (kind == KIND_ASM && machine_traits().no_processor);
 }
+
+// Whether the last load made its file what runs: a game, state or program,
+// which the title names, Revert loads again and the recent files list.
+bool load_runs_file = false;
 
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name). The file is named in file_name_buffer while it
 // loads; a load that fails gives back the name of what runs, which Revert
 // loads again.
 int load(LoadRequest r, bool report_missing) {
+    load_runs_file = false;
     load_refusal.clear();
     load_tried = r.path;
     if (r.path.size() >= FILE_NAME_SIZE) return LOAD_FAILED;
@@ -777,15 +784,19 @@ int load(LoadRequest r, bool report_missing) {
     }
     if (result != LOAD_PLAYBACK) filebuf_free();
     if (result == LOAD_FAILED) return failed();
-    if (result == LOAD_MEDIUM) {
-        // A medium, a source or a symbol file taken is not what runs: the
-        // name stays that of the state or program Revert loads again.
-        if (taken_beside(kind)) std::memcpy(file_name_buffer, running, sizeof running);
+    if (result == LOAD_MEDIUM && taken_beside(kind)) {
+        // A medium or a symbol file taken is not what runs: the name stays
+        // that of the state or program Revert loads again.
+        std::memcpy(file_name_buffer, running, sizeof running);
         return result;
     }
-
+    load_runs_file = true;
+    file_loaded = 1;
     games_find_loaded(); // the row of what runs now, by the file itself
-    ui_mark(UI_TOOLBAR | UI_DIP_GADGETS | UI_TITLE);
+    ui_mark(UI_TITLE | UI_MENUS);
+    // A program put into the machine goes on with its picture and sound.
+    if (result == LOAD_MEDIUM) return result;
+    ui_mark(UI_TOOLBAR | UI_DIP_GADGETS);
     if (machine_traits().keeps_region && emu_region != old_region && ui_host.main_window_open() &&
         ui_host.region_changed)
         ui_host.region_changed();
@@ -826,7 +837,7 @@ int file_load_request(LoadRequest request) {
     // A game, program or state the user loaded heads the recent files and
     // names the title; the quiet loads (the start-up autosave, the quick
     // load, which names its own) do not.
-    if (result == LOAD_GAME && !quiet) {
+    if (load_runs_file && !quiet) {
         ui_note_recent(file_name_buffer);
         std::snprintf(game_file_name, sizeof game_file_name, "%s", path_file_part(file_name_buffer));
     }
@@ -913,7 +924,7 @@ int file_open_answer(int answer, const char* previous_games_path) {
         ui_beep();
         return result;
     }
-    if (result == LOAD_GAME) {
+    if (load_runs_file) {
         games_split_path(file_name_buffer);
         ui_note_recent(file_name_buffer);
     }

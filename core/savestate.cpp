@@ -13,6 +13,7 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/recording.h"
+#include "core/savestate_fields.h"
 #include "core/savestate_internal.h"
 #include "core/savestate_seams.h"
 #include "core/seams_games.h"
@@ -111,7 +112,7 @@ static void processor_part(u32 m) {
     state_field_word_or_none(&game);
     if (reading() && !serial_dry() && !serial_overrun())
         known_game_id = game > LAST_GAME_ROW ? -1 : game;
-    state_field_skip(2);
+    const int held = state_ras_held_field(cpu);
 
     const i32 idle_start = traits_of(m).idle_start_address;
     if (!reading() && !file_loaded && idle_start >= 0)
@@ -139,7 +140,10 @@ static void processor_part(u32 m) {
     state_field_u32(&vdu_cursor_row);
     state_field_u8(&lamp_latch);
     state_field_bytes(led_digits, static_cast<u32>(traits_of(m).state_led_bytes));
-    if (reading()) cpu_state_load(cpu);
+    if (reading()) {
+        if (state_applying()) state_ras_held_apply(cpu, held);
+        cpu_state_load(cpu);
+    }
 }
 
 // The walk for machine `m` and memory map `map`, from the cursor at 4.
@@ -207,7 +211,14 @@ static bool save_named(const char* name, int kind, int refresh_title, bool stop_
     std::memcpy(kept, file_name_buffer, sizeof kept);
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name);
     const bool saved = state_save_file(kind, refresh_title, stop_recorders);
-    if (saved && !aside) return true;
+    if (saved && !aside) {
+        // The state saved is what Revert loads now, and the title names it; a
+        // recording under way keeps its own name for both.
+        if (kind != FILE_KIND_COR && rec_state != REC_RECORDING)
+            std::snprintf(game_file_name, sizeof game_file_name, "%s",
+                          path_file_part(saved_name.c_str()));
+        return true;
+    }
     std::memcpy(file_name_buffer, kept, sizeof kept);
     if (refresh_title) ui_mark(UI_TITLE);
     // The list that took the file in selects what runs, not the file beside it.

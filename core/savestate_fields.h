@@ -6,6 +6,8 @@
 
 #include "core/serial.h"
 
+struct CpuState;
+
 // Whether the walk reads a state, and whether what it reads is stored.
 bool state_reading();
 bool state_applying();
@@ -36,3 +38,12 @@ template <typename T> void state_latch_byte_of(T* latch, u32 max, const char* wh
     state_latch_byte(&v, max, what);
     if (state_applying()) *latch = static_cast<T>(v);
 }
+
+// The return addresses processor `cpu` holds (cpu_ras_held), in two bytes that
+// states of earlier versions left zero: the count with a mark, and its
+// complement. Reading gives the count, or -1 from a state without one; a
+// marked count above 8 marks the state bad.
+int state_ras_held_field(const CpuState& cpu);
+// What a state gives `cpu`, whose PSU has been read: the count `held` read,
+// or, from a state without one, as many as its stack pointer tells.
+void state_ras_held_apply(CpuState& cpu, int held);

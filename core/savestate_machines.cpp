@@ -70,6 +70,23 @@ void state_latch_byte(u8* latch, u32 max, const char* what) {
     if (state_reading() && v > max) serial_mark_bad(what);
 }
 
+static constexpr u8 RAS_HELD_MARK = 0x80;
+
+int state_ras_held_field(const CpuState& cpu) {
+    u8 mark = static_cast<u8>(RAS_HELD_MARK | cpu_ras_held(cpu));
+    u8 check = static_cast<u8>(~mark);
+    mark = state_field_u8(&mark);
+    check = state_field_u8(&check);
+    if (!(mark & RAS_HELD_MARK) || check != static_cast<u8>(~mark)) return -1;
+    const int held = mark & ~RAS_HELD_MARK;
+    if (state_reading() && held > 8) serial_mark_bad("return-address count");
+    return held;
+}
+
+void state_ras_held_apply(CpuState& cpu, int held) {
+    cpu_ras_set_held(cpu, static_cast<u8>(held >= 0 ? held : cpu.psu & PSU_SP));
+}
+
 void state_machine_tail(u32 m, u32 map) {
     if (m >= MACHINES) {
         serial_mark_bad("machine");

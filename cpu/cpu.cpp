@@ -36,9 +36,27 @@ void cpu_reset_state() {
 }
 
 // SP set by other means than a call or a return: it is taken as the depth.
+static u8 ras_depth_at(u8 sp, u8 depth, u8 depth_sp) {
+    return sp == depth_sp ? depth : sp;
+}
+
 static u8 ras_depth_now(u8 sp) {
-    if (sp != cpu_ras_depth_sp) cpu_ras_depth = sp;
+    cpu_ras_depth = ras_depth_at(sp, cpu_ras_depth, cpu_ras_depth_sp);
     return cpu_ras_depth;
+}
+
+u8 cpu_ras_held(const CpuState& s) {
+    return ras_depth_at(s.psu & PSU_SP, s.ras_depth, s.ras_depth_sp);
+}
+
+void cpu_ras_set_held(CpuState& s, u8 held) {
+    s.ras_depth = held;
+    s.ras_depth_sp = s.psu & PSU_SP;
+}
+
+void cpu_ras_count_restart() {
+    cpu_ras_depth = 0;
+    cpu_ras_depth_sp = cpu_psu & PSU_SP;
 }
 
 bool cpu_ras_count_push() {

@@ -52,8 +52,8 @@ extern u32 cpu_irq_pending;
 extern u8 cpu_irq_level;
 // How many return addresses the stack holds (0 to 8), and PSU.SP as the last
 // call or return left it: SP alone cannot tell an empty stack from a full one.
-// When something else has set SP (LPSU, the debugger, a state) the count
-// starts again from SP.
+// When something else has set SP (LPSU, the debugger) the count starts again
+// from SP. A reset empties it; a state brings its own.
 extern u8 cpu_ras_depth;
 extern u8 cpu_ras_depth_sp;
 extern u32 cpu_type;
@@ -118,6 +118,14 @@ struct CpuState {
 // held (a ninth nested call), or the pop finds the stack empty.
 bool cpu_ras_count_push();
 bool cpu_ras_count_pop();
+
+// The return addresses processor `s` holds (0 to 8) at its PSU.SP, and the
+// same count set there.
+u8 cpu_ras_held(const CpuState& s);
+void cpu_ras_set_held(CpuState& s, u8 held);
+// The running processor holds none of its own: a program put into the guest
+// without a reset starts from here, whatever SP it finds.
+void cpu_ras_count_restart();
 
 // Copies the processor's globals into `state`, and back.
 void cpu_state_save(CpuState& state);

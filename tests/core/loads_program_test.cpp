@@ -94,6 +94,10 @@ TEST_F(LoadsProgram, ASourceIsAssembledIntoTheGuestOrRefusedWithTheReason) {
     std::string result;
     EXPECT_EQ(peek(1), "66") << log(); // assembled from the command line
     EXPECT_NE(log().find("Assembling " + good), std::string::npos) << log();
+    // With nothing opened before, the source is what runs: Revert assembles it again.
+    ASSERT_EQ(send("DEBUGGER \"FILL $0000 $0003 0\"", &result), 0) << result;
+    EXPECT_EQ(send("REVERT", &result), 0) << result;
+    EXPECT_EQ(peek(1), "66");
 
     ASSERT_EQ(send("DEBUGGER \"FILL $0000 $0003 0\"", &result), 0) << result;
     EXPECT_EQ(peek(1), "0");
@@ -235,6 +239,19 @@ TEST_F(LoadsProgram, ASavedElektorProgramRunsFromItsStart) {
         ASSERT_EQ(send("DEBUGGER \"V CPU\"", &result), 0) << result;
         EXPECT_NE(result.find("IAR: $08BD"), std::string::npos) << result;
     }
+    EXPECT_EQ(send("QUIT", &result), 0);
+}
+
+// A source that runs names what runs: DISGAME, naming its file after it,
+// does not write over the source, which it did not write.
+TEST_F(LoadsProgram, DisgameAfterASourceLeavesTheSource) {
+    const std::string source = put("Projects/prog.asm", good_source);
+    ASSERT_NO_FATAL_FAILURE(start_opening({source}));
+    std::string result;
+    EXPECT_EQ(send("DEBUGGER DISGAME", &result), 10);
+    EXPECT_EQ(result.rfind("Kept " + source + ": DISGAME writes its file there", 0), 0u)
+        << result.substr(0, 200);
+    EXPECT_EQ(test_read_file(source), good_source);
     EXPECT_EQ(send("QUIT", &result), 0);
 }
 

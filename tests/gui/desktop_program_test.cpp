@@ -5,6 +5,7 @@
 // small file system can be mounted).
 #include "tests/core/loading_support.h"
 #include "tests/record/tools.h"
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/x_display.h"
@@ -698,7 +699,8 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     x.run("/usr/bin/xdotool type --delay 40 zz"); // listed last
     keys("Return");
     ASSERT_TRUE(wait_for("Start Recording", true, true).name.empty());
-    ASSERT_FALSE(wait_for("Brindlemox Interton 36.4 (recording)").name.empty());
+    // The title names the state saved last, and that a recording is made.
+    ASSERT_FALSE(wait_for("Brindlemox Interton 36.4: s2.cos (recording)").name.empty());
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
     nothing_past_the_last_row("a recording that stopped");
 
@@ -750,4 +752,166 @@ TEST_F(DesktopProgram, AFileRequesterPutAwayLeavesThePlaybackRunning) {
             EXPECT_EQ(ask("MENU MACRO.RESTARTPLAYBACK"), 0) << "the playback stopped";
         }
     }
+}
+
+namespace {
+
+// One kind of file opened over a state of the machine that runs: `probe` is
+// a byte of the machine's memory that the file holds as $5A (the state has
+// $77 there; -1: a machine with no processor), `make` the port lines that
+// write the file from the guest (the debugger's savers), `runs` whether the
+// file is then what runs rather than something taken beside it.
+struct Opened {
+    const char* machine;
+    int probe;
+    std::string file;
+    std::vector<std::string> make;
+    bool runs;
+};
+
+std::string poke(int address, int value) {
+    char line[48];
+    std::snprintf(line, sizeof line, "DEBUGGER \"E $%X $%02X\"", address, value);
+    return line;
+}
+
+std::string jump(int address) {
+    char line[32];
+    std::snprintf(line, sizeof line, "DEBUGGER \"JUMP $%X\"", address);
+    return line;
+}
+
+} // namespace
+
+// Every kind of file the loader takes, opened over a saved state: what runs
+// afterwards (a state, a recording, a game, a program file, a source) names
+// the window's title, Revert loads it again (assembles a source again) and
+// it heads the recent files; a tape, disk, papertape or labels taken beside
+// what runs leave the title and Revert on the state, as does a source where
+// no processor runs it.
+TEST_F(DesktopProgram, TheTitleAndRevertFollowWhatRuns) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    const fs::path projects = home.path() / "Projects";
+    std::string image(4096, '\0');
+    put_bytes(image, 0x0000, {0x1B, 0x7E});
+    put_bytes(image, 0x0100, {0x5A});
+    write_bytes(home.path() / "prog.bin", {image.begin(), image.end()});
+    loading_test::write_zip(home.path() / "prog.zip",
+                            {{"prog.bin", std::vector<u8>(image.begin(), image.end())}});
+    std::vector<u8> wav = {'R', 'I', 'F',  'F',  236, 0,   0,    0,    'W', 'A', 'V',
+                           'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                           1,   0,   0x22, 0x56, 0,   0,   0x22, 0x56, 0,   0,   1,
+                           0,   8,   0,    'd',  'a', 't', 'a',  200,  0,   0,   0};
+    wav.resize(244, 0xD0);
+    write_bytes(home.path() / "song.wav", wav);
+    put("labels.sym", "code 0x0 START\n");
+    put("tape.pap", "HELLO");
+    put("blank.raw", std::string(80640, '\0'));
+    put("blank.img", std::string(315392, '\0'));
+    put("t.mdcr", std::string(512, '\2'));
+    put("prog.asm", "        ORG $0500\n        DB $5A\nLOOP:   BCTR,UN LOOP\n        END LOOP\n");
+    put("pong.asm", "        ORG $0000\nLOOP:   BCTR,UN LOOP\n        END LOOP\n");
+    const std::string prog_cos = (home.path() / "prog.cos").string();
+    const auto from_projects = [&projects](const char* name) { return (projects / name).string(); };
+    // A program file the debugger's saver writes from the probe on, running
+    // from the loop behind it where the file keeps a start address.
+    const auto saved = [&projects](const char* machine, int probe, const char* saver,
+                                   const std::string& suffix, bool start = true) {
+        char line[96], from[8] = "";
+        if (start) std::snprintf(from, sizeof from, " $%X", probe + 1);
+        std::snprintf(line, sizeof line, "DEBUGGER \"%s $%X $%X prog.%s%s\"", saver, probe,
+                      probe + 2, suffix.c_str(), from);
+        return Opened{machine, probe, (projects / ("prog." + suffix)).string(), {line}, true};
+    };
+    const Opened kinds[] = {
+        {"ARCADIA", 0x100, (home.path() / "prog.bin").string(), {}, true},
+        {"ARCADIA", 0x100, (home.path() / "prog.zip").string(), {}, true},
+        {"ARCADIA", 0x100, prog_cos, {"SAVEAS " + prog_cos}, true},
+        {"ARCADIA", 0x100, (home.path() / "prog.cor").string(), {"SAVEAS " + prog_cos}, true},
+        {"ARCADIA", 0x100, from_projects("prog.sms"), {"DEBUGGER \"SAVESMS $102 prog.sms\""}, true},
+        {"ARCADIA", 0x100, (home.path() / "labels.sym").string(), {}, false},
+        saved("PIPBUG", 0x500, "SAVEHEX", "hex", false),
+        saved("PIPBUG", 0x500, "SAVEAOF", "aof"),
+        {"PIPBUG", 0x500, (home.path() / "prog.asm").string(), {}, true},
+        {"PIPBUG", 0x500, (home.path() / "tape.pap").string(), {}, false},
+        {"PIPBUG", 0x500, (home.path() / "song.wav").string(), {}, false},
+        saved("ELEKTOR", 0x900, "SAVETVC", "tvc"),
+        saved("ELEKTOR", 0x900, "SAVEEOF", "eof"),
+        saved("BINBUG", 0x800, "SAVECMD", "cmd"),
+        saved("CD2650", 0x1811, "SAVEIMAG", "imag"),
+        {"CD2650", 0x1811, (home.path() / "blank.raw").string(), {}, false},
+        saved("TWIN", 0x1000, "SAVEMOD", "mod"),
+        {"TWIN", 0x1000, (home.path() / "blank.img").string(), {}, false},
+        {"PHUNSY", 0x900, (home.path() / "t.mdcr").string(), {}, false},
+        {"PONG", -1, (home.path() / "pong.asm").string(), {}, false},
+    };
+    // The title once it names `file` (a playback's title goes on with its
+    // state), waited for up to five seconds; else what it says.
+    const auto title_naming = [this](const std::string& file) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::string seen;
+        for (;;) {
+            for (const XWindow& w : x.windows())
+                if (w.name.rfind("Brindlemox ", 0) == 0) seen = w.name;
+            const std::size_t at = seen.find(": " + file);
+            const std::size_t after = at + 2 + file.size();
+            if (at != std::string::npos && (after == seen.size() || seen[after] == ' '))
+                return seen;
+            if (std::chrono::steady_clock::now() > end) return "not named, but: " + seen;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    };
+    const auto peek = [this](int address) {
+        std::string result;
+        send("PEEK " + std::to_string(address), &result);
+        return result;
+    };
+    for (const Opened& k : kinds) {
+        const std::string file = fs::path(k.file).filename().string();
+        SCOPED_TRACE(file + " on " + k.machine);
+        request(std::string("SETMACHINE ") + k.machine);
+        if (k.probe >= 0) {
+            // The processor loops just past the probe; the file holds $5A there.
+            for (const std::string& line : {poke(k.probe + 1, 0x1B), poke(k.probe + 2, 0x7E),
+                                            jump(k.probe + 1), poke(k.probe, 0x5A)})
+                ASSERT_EQ(ask(line), 0) << line;
+        }
+        for (const std::string& line : k.make)
+            ASSERT_EQ(ask(line), 0) << line;
+        if (file == "prog.cor") {
+            std::vector<u8> take = read_bytes(prog_cos);
+            ASSERT_GT(take.size(), 40u);
+            take[2] = 1; // a recording follows the state
+            take.resize(take.size() + 6 * 600);
+            write_bytes(k.file, take);
+        }
+        if (k.probe >= 0) {
+            ASSERT_EQ(ask(poke(k.probe, 0x77)), 0);
+        }
+        ASSERT_EQ(ask("SAVEAS " + (home.path() / "base.cos").string()), 0);
+        EXPECT_EQ(title_naming("base.cos").rfind("Brindlemox ", 0), 0u) << title_naming("base.cos");
+        std::string result;
+        ASSERT_EQ(send("OPEN " + k.file, &result), 0) << result;
+        const std::string named = k.runs ? file : "base.cos";
+        EXPECT_EQ(title_naming(named).rfind("Brindlemox ", 0), 0u) << title_naming(named);
+
+        // Revert loads what runs again: the probe as the file or the state has it.
+        const int assembled = count_of(log(), "Assembling ");
+        if (k.probe >= 0) {
+            ASSERT_EQ(ask(poke(k.probe, 0)), 0);
+        }
+        EXPECT_EQ(send("MENU PROJECT.REVERT", &result), 0) << result;
+        if (k.probe >= 0) {
+            EXPECT_EQ(peek(k.probe), k.runs ? "90" : "119");
+        }
+        const bool source = file.size() > 4 && file.substr(file.size() - 4) == ".asm";
+        EXPECT_EQ(count_of(log(), "Assembling "), assembled + (source && k.runs));
+        EXPECT_EQ(title_naming(named).rfind("Brindlemox ", 0), 0u) << title_naming(named);
+        if (k.runs) {
+            ASSERT_EQ(ask(poke(k.probe, 0)), 0);
+            EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 0) << result;
+            EXPECT_EQ(peek(k.probe), "90") << "the recent files' first";
+        }
+    }
+    EXPECT_EQ(ask("QUIT"), 0);
 }
