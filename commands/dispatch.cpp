@@ -393,6 +393,7 @@ void act_gamepad_buttons(const CmdRow&, const CmdCall&) {
 void act_sort_by(const CmdRow& row, const CmdCall&) {
     games_sort_by = row.value;
     gui_refresh_menus();
+    games_audit_drawer(0); // the list in the new order
 }
 
 void act_speed_as(const CmdRow& row, const CmdCall&) {

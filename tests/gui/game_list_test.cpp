@@ -1,3 +1,4 @@
+#include "commands/arexx.h"
 #include "core/gamesdb.h"
 #include "core/loader.h"
 #include "core/machine.h"
@@ -242,6 +243,37 @@ TEST_F(GameListWindow, SortedByNameAfterTheLeadingRows) {
                              games_found[games_sort_index[r + 1]].label),
                   0)
             << r;
+}
+
+// View > Sort sidebar by reorders the list shown at once: a drawer has no
+// machine and comes first by machine, but "zzstuff" comes after the game by name.
+TEST_F(GameListWindow, ChoosingTheSortKeyReordersTheShownList) {
+    games_sort_by = 0;
+    fs::create_directories(drawer / "zzstuff");
+    put("shoot.bin", forge_row(SHOOT_OUT));
+    gui_open_main_window(0);
+    audit();
+    const auto shown_at = [this](const std::string& text) {
+        for (std::size_t r = 0; r < rows().size(); r++)
+            if (rows()[r].cells[0].text.find(text) != std::string::npos) return static_cast<int>(r);
+        return -1;
+    };
+    const std::string game = gui_game_list_label(known_games_db[SHOOT_OUT].name);
+    const struct {
+        const char* pick;
+        bool drawer_first;
+    } picks[] = {{"MENU VIEW.SORTBY.MACHINE", true},
+                 {"MENU VIEW.SORTBY.NAME", false},
+                 {"MENU VIEW.SORTBY.MACHINE", true}};
+    for (const auto& p : picks) {
+        std::string result;
+        ASSERT_EQ(arexx_execute(p.pick, &result), 0) << result;
+        gui_apply_changes();
+        const int stuff = shown_at("zzstuff"), shoot = shown_at(game);
+        ASSERT_GE(stuff, 2) << p.pick;
+        ASSERT_GE(shoot, 2) << p.pick;
+        EXPECT_EQ(stuff < shoot, p.drawer_first) << p.pick;
+    }
 }
 
 TEST_F(GameListWindow, SteppingStopsAtBothEnds) {
