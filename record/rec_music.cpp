@@ -303,18 +303,23 @@ void midi_stop() {
     be16(o, 0); // tracks: counted below
     be16(o, fifty_hz() ? 25 : 30);
     u32 tracks = 0;
+    const auto put_track = [&](std::vector<u8>& events) {
+        events.push_back(0);
+        events.insert(events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
+        id(o, "MTrk");
+        be32(o, static_cast<u32>(events.size()));
+        o.insert(o.end(), events.begin(), events.end());
+        tracks++;
+    };
     for (int v = 0; v < VOICES; v++) {
         MidiTrack& t = midi.tracks[v];
         if (!flagged(v)) continue;
         if (t.note_on) end_note(t, v); // a note still sounding ends with the recording
-        if (t.events.empty()) continue;
-        t.events.push_back(0);
-        t.events.insert(t.events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
-        id(o, "MTrk");
-        be32(o, static_cast<u32>(t.events.size()));
-        o.insert(o.end(), t.events.begin(), t.events.end());
-        tracks++;
+        if (!t.events.empty()) put_track(t.events);
     }
+    // Without a note the file still has its one track, as readers expect.
+    std::vector<u8> none;
+    if (tracks == 0) put_track(none);
     o[10] = static_cast<u8>(tracks >> 8);
     o[11] = static_cast<u8>(tracks);
     rec_write_file(midi.path, o.data(), o.size());
@@ -352,6 +357,11 @@ void smus_stop() {
         be32(o, static_cast<u32>(t.bytes.size()));
         o.insert(o.end(), t.bytes.begin(), t.bytes.end());
         if (o.size() & 1) o.push_back(0);
+        tracks++;
+    }
+    if (tracks == 0) { // a score without a note: one empty track
+        id(o, "TRAK");
+        be32(o, 0);
         tracks++;
     }
     set_be32(o, 4, static_cast<u32>(o.size() - 8));

@@ -36,14 +36,14 @@ class RecordersProgram : public ProgramTest {
         ProgramTest::TearDown();
         if (!mounted.empty()) run_tool("umount -l '" + mounted.string() + "'", &rc);
     }
-    // The program on its port, the Arcadia sounding a steady tone, and a
-    // recording of it (its state, then `frames` frames of untouched controls)
-    // saved as <dir>/take.cor.
-    void start_with_a_take(const fs::path& dir, u32 frames = 50) {
+    // The program on its port, the Arcadia sounding a steady tone (or, not
+    // `sounding`, none), and a recording of it (its state, then `frames`
+    // frames of untouched controls) saved as <dir>/take.cor.
+    void start_with_a_take(const fs::path& dir, u32 frames = 50, bool sounding = true) {
         ASSERT_TRUE(start({"PORTNAME", "E2E"}));
         ASSERT_TRUE(port_up());
-        ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0); // pitch
-        ASSERT_EQ(ask("DEBUGGER E 18FE 0F"), 0); // tone on, loudest
+        ASSERT_EQ(ask("DEBUGGER E 18FD 40"), 0);                          // pitch
+        ASSERT_EQ(ask(sounding ? "DEBUGGER E 18FE 0F" : "DEBUGGER E 18FE 00"), 0); // tone, loudest
         const fs::path state = home.path() / "take.cos";
         ASSERT_EQ(ask("SAVEAS " + state.string()), 0);
         fs::create_directories(dir);
@@ -145,6 +145,24 @@ u32 midi_frames(const std::vector<u8>& b, int* unmatched) {
     return total;
 }
 
+// The chunks of an IFF-like file from byte `at` on, with 4-byte ids and
+// big-endian 4-byte lengths (padded to even lengths when `even`): each id
+// with its body; empty when a length runs past the end.
+std::vector<std::pair<std::string, std::vector<u8>>> chunks(const std::vector<u8>& b,
+                                                            std::size_t at, bool even) {
+    std::vector<std::pair<std::string, std::vector<u8>>> found;
+    while (at + 8 <= b.size()) {
+        const u32 length = u32(b[at + 4]) << 24 | b[at + 5] << 16 | b[at + 6] << 8 | b[at + 7];
+        if (length > b.size() - at - 8) return {};
+        found.emplace_back(std::string(b.begin() + long(at), b.begin() + long(at) + 4),
+                           std::vector<u8>(b.begin() + long(at) + 8,
+                                           b.begin() + long(at) + 8 + long(length)));
+        at += 8 + length + (even ? length & 1 : 0);
+    }
+    if (at != b.size()) return {};
+    return found;
+}
+
 // A playback of a long take generating its GIF and WAV, recording on from
 // the part played; then `leave` ends the program, which ends with `code`
 // and leaves the GIF and the WAV complete, as a stop does.
@@ -211,6 +229,48 @@ TEST_F(RecordersProgram, LoopedPlaybackSoundCoversWhatThePicturesCover) {
     int unmatched = 0;
     EXPECT_NEAR(midi_frames(read_bytes(dir / "take.mid"), &unmatched), delays.size(), 3.0);
     EXPECT_EQ(unmatched, 0) << "a note the MIDI began was not ended";
+}
+
+// A playback without a note still writes files that readers take: the MIDI
+// file has its header and one track ended by its end-of-track event, the
+// SMUS score one track, each as many tracks as its header counts.
+TEST_F(RecordersProgram, ASilentPlaybackWritesScoresWithATrack) {
+    const fs::path dir = home.path() / "silent";
+    start_with_a_take(dir, 50, false);
+    toggle({"MACRO.GENERATE", "MACRO.SOUNDS.MIDI", "MACRO.SOUNDS.SMUS"});
+    ASSERT_EQ(ask("OPEN " + (dir / "take.cor").string()), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // a pass is at most a second
+    ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
+
+    const std::vector<u8> mid = read_bytes(dir / "take.mid");
+    const auto midi = chunks(mid, 0, false);
+    ASSERT_GE(midi.size(), 2u) << mid.size() << " bytes";
+    ASSERT_EQ(midi[0].first, "MThd");
+    ASSERT_EQ(midi[0].second.size(), 6u);
+    EXPECT_EQ(midi[0].second[0] << 8 | midi[0].second[1], 1) << "format";
+    EXPECT_EQ(midi[0].second[2] << 8 | midi[0].second[3], int(midi.size() - 1)) << "tracks";
+    for (std::size_t t = 1; t < midi.size(); t++) {
+        EXPECT_EQ(midi[t].first, "MTrk");
+        const std::vector<u8>& e = midi[t].second;
+        ASSERT_GE(e.size(), 4u);
+        EXPECT_TRUE(std::equal(e.end() - 3, e.end(), std::vector<u8>{0xFF, 0x2F, 0x00}.begin()))
+            << "track " << t << " has no end";
+    }
+
+    const std::vector<u8> smus = read_bytes(dir / "take.smus");
+    const auto form = chunks(smus, 0, true);
+    ASSERT_EQ(form.size(), 1u) << smus.size() << " bytes";
+    ASSERT_EQ(form[0].first, "FORM");
+    const std::vector<u8>& body = form[0].second;
+    ASSERT_GE(body.size(), 4u);
+    EXPECT_EQ(std::string(body.begin(), body.begin() + 4), "SMUS");
+    const auto score = chunks(body, 4, true);
+    ASSERT_GE(score.size(), 2u);
+    ASSERT_EQ(score[0].first, "SHDR");
+    ASSERT_EQ(score[0].second.size(), 4u);
+    EXPECT_EQ(score[0].second[3], score.size() - 1) << "tracks";
+    for (std::size_t t = 1; t < score.size(); t++)
+        EXPECT_EQ(score[t].first, "TRAK");
 }
 
 // With Loop on, an effect that sounds across the end of the recording is
