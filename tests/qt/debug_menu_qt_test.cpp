@@ -65,3 +65,36 @@ TEST_F(DebugMenuQt, RowsThatRunWithoutAProcessorAreOffered) {
     }
     command("SETMACHINE ARCADIA");
 }
+
+// A row whose command takes arguments, optional ones too, puts the command
+// into the command line and runs nothing (a bare CLEARSYM would clear every
+// label); a row whose command takes none runs it at once.
+TEST_F(DebugMenuQt, RowsTakingArgumentsFillTheCommandLine) {
+    ASSERT_EQ(command("DEBUGGER \"DEFSYM KEPT 1234\""), 0);
+    const struct {
+        const char* sub;
+        const char* label;
+        const char* filled; // nullptr: the row runs its command
+    } rows[] = {{"General", "H|HELP|? [<page>]", "HELP "},
+                {"View", "= [<addr>]", "= "},
+                {"View", "COVER [<reporttype>]", "COVER "},
+                {"View", "DIS [<start-addr> [<end-addr>]]", "DIS "},
+                {"Symbols", "CLEARSYM [<label>]", "CLEARSYM "},
+                {"Tools", "TRAIN [<value>]", "TRAIN "},
+                {"General", "CLEARCOV", nullptr},
+                {"General", "CLS", nullptr},
+                {"View", "HISTORY", nullptr}};
+    for (const auto& r : rows) {
+        gui_set_text(main_window, GID_COMMAND, "");
+        QAction* a = row(r.sub, r.label);
+        ASSERT_NE(a, nullptr);
+        ASSERT_TRUE(a->isEnabled()) << r.label;
+        a->trigger();
+        event_pass();
+        EXPECT_EQ(gui_get_text(main_window, GID_COMMAND), r.filled ? r.filled : "") << r.label;
+    }
+    std::string result;
+    EXPECT_EQ(command("DEBUGGER \"= KEPT\"", &result), 0);
+    EXPECT_NE(result.find("$1234"), std::string::npos) << "the labels were cleared: " << result;
+    command("DEBUGGER \"CLEARSYM KEPT\"");
+}
