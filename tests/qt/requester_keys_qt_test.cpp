@@ -64,6 +64,11 @@ struct User {
             if (++waited == 25) box->buttons().back()->click();
             return;
         }
+        // A key reaches a button's mnemonic only once the box is the active window.
+        if (!box->isActiveWindow()) {
+            box->activateWindow();
+            return;
+        }
         asked.push_back(box->text().toStdString());
         pressed = box;
         waited = 0;
