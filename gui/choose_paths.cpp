@@ -178,6 +178,12 @@ bool handle(const GuiEvent& e) {
     case GE_GADGET:
         result = gadget(e.gid, e.code);
         break;
+    case GE_EDITED: // the reset button follows the fields as they are typed in
+        if (e.gid >= GID_PATHS_FIELD && e.gid < GID_PATHS_FIELD + PATH_ROWS) {
+            copy_path(working[e.gid - GID_PATHS_FIELD], gui_get_text(paths_window, e.gid));
+            reset_rule();
+        }
+        break;
     default:
         break;
     }
