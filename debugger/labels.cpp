@@ -468,7 +468,7 @@ void sym_write_file(std::FILE* file) {
 }
 
 void dbg_load_symbols(const char* filename) {
-    dir_enter_projects();
+    if (!dbg_enter_projects()) return;
     char name[1024];
     std::snprintf(name, sizeof name, "%s", filename);
     struct stat st;
@@ -643,7 +643,7 @@ bool dbg_loadsym() {
 bool dbg_savesym() {
     if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) return false;
     if (!dbg_machine_has_cpu(true)) return true;
-    dir_enter_projects();
+    if (!dbg_enter_projects()) return true;
     char name[1024];
     std::snprintf(name, sizeof name, "%s", dbg_arg1);
     file_set_extension(".sym", name, sizeof name, 0, "");

@@ -1600,12 +1600,12 @@ int gui_window_open(const GuiWindowDesc& d) {
     auto* lay = new QVBoxLayout(hw);
     lay->setContentsMargins(2, 2, 2, 2);
     lay->setSpacing(0);
-    QWidget* root = build(w, d.root);
-    // A small window is at least as wide as its title.
+    lay->addWidget(build(w, d.root), 1);
+    // A small window is at least as wide as its title: an empty strip of that
+    // width under its contents.
     if (d.title_bar && !d.borderless && !d.full_screen && !d.title.empty())
-        root->setMinimumWidth(
-            std::max(root->minimumWidth(), qt_title_width(QString::fromStdString(d.title))));
-    lay->addWidget(root, 1);
+        lay->addSpacerItem(new QSpacerItem(qt_title_width(QString::fromStdString(d.title)), 0,
+                                           QSizePolicy::Fixed, QSizePolicy::Fixed));
     w->menubar = new QMenuBar;
     w->menubar->setNativeMenuBar(false);
     w->menubar->installEventFilter(new DisabledTitleHint(w->menubar));
