@@ -716,7 +716,7 @@ void asm_assemble_file() {
     written.clear();
     unwritten.clear();
     std::string drawer_failure;
-    if (!dir_enter_projects(&drawer_failure)) {
+    if (!dir_enter_projects(&drawer_failure, asm_source_name)) {
         con_printf("%s\n\n", drawer_failure.c_str());
         asm_first_error = drawer_failure;
         return;

@@ -50,8 +50,9 @@ static bool enter(const char* dir, const char* what, std::string* why) {
                "): " + std::strerror(error) + "!";
     return false;
 }
-bool dir_enter_projects(std::string* why) {
-    return enter(projects_path, "projects drawer", why);
+bool dir_enter_projects(std::string* why, const char* name) {
+    return enter(projects_path, "projects drawer", why) ||
+           (name && path_to_host(name).rfind('/', 0) == 0);
 }
 void dir_restore() {
     if (chdir(path_progdir().c_str()) != 0) {

@@ -128,9 +128,9 @@ void dbg_refuse(const char* format, ...) {
     refuse_v(format, args);
     va_end(args);
 }
-bool dbg_enter_projects() {
+bool dbg_enter_projects(const char* name) {
     std::string why;
-    if (dir_enter_projects(&why)) return true;
+    if (dir_enter_projects(&why, name)) return true;
     dbg_refuse("%s\n\n", why.c_str());
     return false;
 }

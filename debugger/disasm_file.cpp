@@ -319,7 +319,7 @@ std::string dis_file_name(const char* filename) {
 
 bool dis_file_exists(const char* filename) {
     struct stat st;
-    if (!dir_enter_projects()) return false; // the writer then says why
+    if (!dir_enter_projects(nullptr, filename)) return false; // the writer then says why
     const bool found = ::lstat(dis_file_name(filename).c_str(), &st) == 0;
     dir_restore();
     return found;
@@ -427,7 +427,7 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
     bool written = true;
     if (filename && filename[0]) {
         final_name = dis_file_name(filename);
-        drawer_entered = dbg_enter_projects();
+        drawer_entered = dbg_enter_projects(final_name.c_str());
         // A link's target is written (the link stays); what a save never
         // replaces stays as it is.
         std::string target, why;

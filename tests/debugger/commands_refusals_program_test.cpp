@@ -182,8 +182,10 @@ TEST_F(CommandRefusalsProgram, SymbolFileAddressesPastTheTopAreRefused) {
                     "symbol 32767 TOPD\n");
     const std::string range = "Valid range is $0..$7FFF!\n\n";
     EXPECT_EQ(fine("DEBUGGER LOADSYM big.sym"),
-              "Label DEC is out of range!\n" + range + "Label BIGW is out of range!\n" + range +
-                  "Label OCT is out of range!\n" + range +
+              "Label DEC is out of range on line 1 of big.sym!\n" + range +
+                  "Label BIGW is out of range on line 2 of big.sym!\n" + range +
+                  "Label OCT on line 3 of big.sym has a value that can't be read: \"0100000\" "
+                  "(0x and four hex digits, 0 and five octal digits, or five decimal digits)!\n\n" +
                   "Adding user-defined code label TOPC as $7FFF.\n"
                   "Adding user-defined unknown label TOPD as $7FFF.\nOK.\n\n");
     expect_refused(

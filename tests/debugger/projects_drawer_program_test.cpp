@@ -1,7 +1,8 @@
 // The projects drawer that the settings name but that does not exist (a drive
 // not plugged in, a folder removed): every command that reads or writes its
 // files there is refused with rc 10 naming the drawer and why, and nothing
-// lands in the program home instead; once the drawer is there, it is used.
+// lands in the program home instead; a full path needs no drawer, and once
+// the drawer is there, it is used.
 #include "core/settings.h"
 #include "tests/support/program_test.h"
 
@@ -56,8 +57,13 @@ TEST_F(ProjectsDrawerProgram, AMissingDrawerIsNamedAndNothingGoesElsewhere) {
     for (const std::string& f : files())
         EXPECT_EQ(before.count(f), 1u) << "written instead: " << f;
 
-    fs::create_directories(drawer);
+    // A name with its folder needs no drawer.
+    const fs::path elsewhere = home.path() / "full";
     std::string said;
+    EXPECT_EQ(ask("DEBUGGER \"SAVEBIN 0 $F " + elsewhere.string() + "\"", &said), 0) << said;
+    EXPECT_EQ(fs::file_size(elsewhere.string() + ".bin"), 16u);
+
+    fs::create_directories(drawer);
     EXPECT_EQ(ask("DEBUGGER \"SAVEBIN 0 $F tst\"", &said), 0) << said;
     EXPECT_EQ(fs::file_size(drawer / "tst.bin"), 16u);
     EXPECT_EQ(ask("DEBUGGER \"LOADBIN $100 tst\"", &said), 0) << said;
