@@ -798,7 +798,12 @@ void asm_assemble_file() {
     stopped = false;
     written.clear();
     unwritten.clear();
-    dir_enter_projects();
+    std::string drawer_failure;
+    if (!dir_enter_projects(&drawer_failure, asm_source_name)) {
+        con_printf("%s\n\n", drawer_failure.c_str());
+        asm_first_error = drawer_failure;
+        return;
+    }
     const std::string name = asm_find_source(asm_source_name);
     std::snprintf(asm_source_name, sizeof asm_source_name, "%s", name.c_str());
     const int read = read_text(name, ASM_SOURCE_MAX, &asm_source);

@@ -576,7 +576,7 @@ int load_kind(LoadRequest& r) {
     case KIND_SYM: {
         const std::string text(reinterpret_cast<const char*>(r.data), r.length);
         sym_text_length = static_cast<u32>(text.size());
-        sym_parse_file(text.c_str());
+        sym_parse_file(text.c_str(), r.path);
         return LOAD_MEDIUM;
     }
     default:

@@ -142,7 +142,7 @@ int asm_assemble_checked(const char* path, bool outputs_optional);
 std::string asm_failure_text();   // why it failed, for a notice
 std::string asm_unwritten_text(); // which of its files were not written, "" when all were
 extern u32 sym_text_length;                             // length of the text sym_parse_file reads
-void sym_parse_file(const char* text);                  // SYM text into the user labels
+void sym_parse_file(const char* text, const std::string& file); // SYM text into the user labels
 u32 dbg_parse_register_operand(const char* text, u32 largest, int flag); // $10014 invalid
 bool loader_reader_missing(int kind);
 

@@ -8,9 +8,12 @@
 #include "platform/gui.h"
 #include "platform/paths.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <strings.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,12 +34,25 @@ char locale_decimal_point = '.';
 char locale_group_separator = ',';
 u8 locale_latin1 = 1;
 
-static void enter(const std::string& dir) {
-    std::string host = path_to_host(dir);
-    if (chdir(host.c_str()) != 0) dir_restore();
+// A drawer that cannot be entered is never stood in for by another: the
+// program's home stays current and *why names the drawer and the reason. A
+// drawer of the program's home is made again when it has gone, as start-up
+// makes it.
+static bool enter(const char* dir, const char* what, std::string* why) {
+    const std::string host = path_to_host(dir);
+    if (chdir(host.c_str()) == 0) return true;
+    const int error = errno;
+    if (strncasecmp(dir, "PROGDIR:", 8) == 0 && path_make_dirs(host) && chdir(host.c_str()) == 0)
+        return true;
+    dir_restore();
+    if (why)
+        *why = std::string("Can't lock directory \"") + dir + "\" (the " + what +
+               "): " + std::strerror(error) + "!";
+    return false;
 }
-void dir_enter_projects() {
-    enter(projects_path);
+bool dir_enter_projects(std::string* why, const char* name) {
+    return enter(projects_path, "projects drawer", why) ||
+           (name && path_to_host(name).rfind('/', 0) == 0);
 }
 void dir_restore() {
     if (chdir(path_progdir().c_str()) != 0) {

@@ -30,8 +30,11 @@ extern u32 games_rescan_pending;
 extern char locale_decimal_point, locale_group_separator;
 extern u8 locale_latin1;
 
-// Enters the projects drawer for a drawer operation.
-void dir_enter_projects();
+// Enters the projects drawer for a drawer operation on `name` (nullptr: names
+// not known yet). False when it cannot be entered: the program's home stays
+// current (no file of the operation may go there in its place) and *why names
+// the drawer and the reason; a full path as `name` needs no drawer (true).
+bool dir_enter_projects(std::string* why = nullptr, const char* name = nullptr);
 // Returns to the program's home after a drawer operation.
 void dir_restore();
 

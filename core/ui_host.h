@@ -78,10 +78,11 @@ struct UiHost {
     // Netplay's dialogs; nullptr in batch runs, where the prompt counts as
     // cancelled and the listening window as not opened. The host-name prompt
     // edits `host` (`size` bytes) in place: false when cancelled. The
-    // "Listening..." window: open (false when it could not), poll (true once
-    // the user gave up), close.
+    // "Listening..." window: open (false when it could not) showing `where`
+    // (the lines that say where the server is), poll (true once the user gave
+    // up), close.
     bool (*enter_hostname)(char* host, int size);
-    bool (*listen_open)();
+    bool (*listen_open)(const std::string& where);
     bool (*listen_poll)();
     void (*listen_close)();
     // A question with buttons "A|B|...": 1 for the first, 2 for the next,

@@ -128,6 +128,12 @@ void dbg_refuse(const char* format, ...) {
     refuse_v(format, args);
     va_end(args);
 }
+bool dbg_enter_projects(const char* name) {
+    std::string why;
+    if (dir_enter_projects(&why, name)) return true;
+    dbg_refuse("%s\n\n", why.c_str());
+    return false;
+}
 void dbg_cleared_range(bool any, const char* what, u32 start, u32 end) {
     if (any)
         dbg_ok();

@@ -21,6 +21,10 @@ void dbg_cleared_range(bool any, const char* what, u32 start, u32 end);
 // A refusal of the line being run: printed as con_printf prints it, kept for
 // dbg_refusal_text, and the line answers as refused.
 void dbg_refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Enters the projects drawer for the command's file `name` (nullptr: names
+// not known yet); false after the refusal that names the drawer and why it
+// cannot be entered. A full path needs no drawer.
+bool dbg_enter_projects(const char* name);
 // Writes a file of the projects drawer with `save` and answers "OK." or,
 // after what its writer says of the failure, "Failed!". `name` is what the
 // command writes for `given` (the name typed, "" for none): where the command

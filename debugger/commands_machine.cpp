@@ -186,7 +186,7 @@ void dbg_cmd_edit() {
     // The name stands for the file ASM assembles, found where ASM finds it,
     // in the projects drawer; the editor, which starts elsewhere, gets it as
     // a full path.
-    dir_enter_projects();
+    if (!dbg_enter_projects(dbg_arg1)) return;
     const std::string name = asm_find_source(dbg_arg1);
     std::error_code error;
     const std::filesystem::path path = std::filesystem::absolute(name, error);

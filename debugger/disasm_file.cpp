@@ -320,7 +320,7 @@ std::string dis_file_name(const char* filename) {
 
 bool dis_file_exists(const char* filename) {
     struct stat st;
-    dir_enter_projects();
+    if (!dir_enter_projects(nullptr, filename)) return false; // the writer then says why
     const bool found = ::lstat(dis_file_name(filename).c_str(), &st) == 0;
     dir_restore();
     return found;
@@ -434,12 +434,13 @@ bool dis_to_file(u32 first, u32 last, const char* filename, bool name_made) {
     bool written = true;
     if (filename && filename[0]) {
         final_name = dis_file_name(filename);
-        dir_enter_projects();
-        drawer_entered = true;
+        drawer_entered = dbg_enter_projects(final_name.c_str());
         // A link's target is written (the link stays); what a save never
         // replaces stays as it is.
         std::string target, why;
-        if (name_made && !dbg_made_name_free(final_name)) {
+        if (!drawer_entered) {
+            why = "no drawer"; // refused, naming the drawer
+        } else if (name_made && !dbg_made_name_free(final_name)) {
             why = "kept";
         } else if (file_save_target(final_name, &target, &why)) {
             asm_output_file = open_source_file(out, final_name, &why);

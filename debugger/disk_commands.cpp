@@ -270,7 +270,7 @@ void dbg_cmd_extract() {
         unreadable |= done == Extracted::unreadable;
         refused |= done == Extracted::refused;
     };
-    dir_enter_projects();
+    if (!dbg_enter_projects(nullptr)) return; // the disk's names, in the drawer
     if (dbg_arg1[0]) {
         extract(find_entry(*s, dbg_arg1));
     } else {
@@ -294,7 +294,7 @@ void dbg_cmd_inject() {
     const DiskSystem* s = system_with(&DiskSystem::put);
     if (!s || !disk_inserted()) return;
     relist(*s);
-    dir_enter_projects();
+    if (!dbg_enter_projects(dbg_arg1)) return;
     std::string why;
     // A file that cannot be read (missing, or a folder, a FIFO or a device,
     // refused without waiting on it) is said to be so before its name is judged.

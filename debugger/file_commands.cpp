@@ -94,7 +94,7 @@ bool dbg_made_name_free(const std::string& name, const char* remedy) {
 
 void dbg_save_in_projects(const char* given, const char* name,
                           const std::function<int(const char*)>& save) {
-    dir_enter_projects();
+    if (!dbg_enter_projects(name)) return;
     if (own_output_name_made(given, name) && !dbg_made_name_free(name)) {
         dir_restore();
         return;
@@ -168,7 +168,7 @@ void dbg_cmd_loadbin() {
     }
     char name[1024];
     std::snprintf(name, sizeof name, "%s", dbg_arg2);
-    dir_enter_projects();
+    if (!dbg_enter_projects(name)) return;
     struct stat st;
     if (stat(name, &st) != 0) file_set_extension_found(".bin", name, sizeof name, 0);
     // Only a regular file is read: a folder, a FIFO or a device is refused

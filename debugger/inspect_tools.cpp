@@ -207,7 +207,7 @@ void dbg_cmd_imagery() {
     }
     // A name made from another (its suffix put aside) replaces only IM's own
     // earlier listing; anything else there is asked about or kept.
-    dir_enter_projects();
+    if (!dbg_enter_projects(name)) return;
     const bool may_write = !own_output_name_made(file_name, name) || dbg_made_name_free(name);
     dir_restore();
     if (!may_write) return;
@@ -223,7 +223,10 @@ void dbg_cmd_imagery() {
     dbg_print_db_listing(start, end, file);
     const bool made = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    dir_enter_projects();
+    if (!dbg_enter_projects(name)) {
+        std::free(text);
+        return;
+    }
     objfile_take_write_failure(); // only this save's
     if (!made || !closed || !objfile_write_file(name, text, size))
         dbg_save_failed();

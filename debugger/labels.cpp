@@ -23,11 +23,14 @@
 #include "debugger/commands_internal.h"
 #include "debugger/debugger.h"
 #include "debugger/literals.h"
+#include "platform/paths.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <vector>
 
@@ -361,15 +364,44 @@ bool all_of(const char* p, const char* end, int n, int (*test)(int)) {
 int is_octal(int c) {
     return c >= '0' && c <= '7';
 }
-void out_of_range(const char* name, ErrorPrinter error = con_printf) {
-    error("Label %s is out of range!\n", name);
+void out_of_range(const char* name, ErrorPrinter error = con_printf, const char* where = "") {
+    error("Label %s is out of range%s!\n", name, where);
     error("Valid range is $%X..$%X!\n\n", 0u, 0x7FFFu);
+}
+
+// The line of a symbol file being read, and the file ("" none), for its
+// messages; line_where is " on line 3 of x.sym".
+int line_number = 0;
+std::string line_file, line_where;
+
+// A message about the line being read, which it names before the end of the
+// message's first line.
+void line_error(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    std::string said = text;
+    std::size_t at = said.find('\n');
+    if (at == std::string::npos) at = said.size();
+    if (at > 0 && said[at - 1] == '!') at--;
+    said.insert(at, line_where);
+    con_printf("%s", said.c_str());
+}
+
+// The first word of a line, for a message (at most 20 characters).
+std::string first_word(const char* p, const char* end) {
+    const char* stop = p;
+    while (stop < end && !blank(*stop) && *stop != '\r' && stop - p < 20)
+        stop++;
+    return std::string(p, stop);
 }
 
 // One line from `line` up to `end` (without its LF).
 void parse_line(const char* line, const char* end) {
     const char* p = line;
-    while (p < end && blank(*p))
+    while (p < end && (blank(*p) || *p == '\r'))
         p++;
     if (p >= end || *p == ';') return;
     const Keyword* keyword = nullptr;
@@ -378,7 +410,12 @@ void parse_line(const char* line, const char* end) {
             keyword = &k;
             break;
         }
-    if (!keyword) return;
+    if (!keyword) {
+        con_printf("Line %d%s%s is skipped: \"%s\" is no keyword of a label line!\n",
+                   line_number, line_file.empty() ? "" : " of ", line_file.c_str(),
+                   first_word(p, end).c_str());
+        return;
+    }
     while (p < end && !blank(*p))
         p++;
     while (p < end && blank(*p))
@@ -403,25 +440,34 @@ void parse_line(const char* line, const char* end) {
         value = num_parse_oct(value_text + 1, 5);
     else if (value_end - value_text == 5 && value_text[0] >= '1' && value_text[0] <= '9')
         value = num_parse_dec(value_text, 5);
-    // Includes values in no recognised form, and those past the address space.
-    if (!value || *value < 0 || *value > 0x7FFF) {
-        out_of_range(name);
+    if (!value) {
+        con_printf("Label %s%s has a value that can't be read: \"%.*s\" (0x and four hex "
+                   "digits, 0 and five octal digits, or five decimal digits)!\n\n",
+                   name, line_where.c_str(), static_cast<int>(value_end - value_text), value_text);
         return;
     }
-    sym_add(name, static_cast<u32>(*value), keyword->kind);
+    if (*value < 0 || *value > 0x7FFF) {
+        out_of_range(name, con_printf, line_where.c_str());
+        return;
+    }
+    define(name, static_cast<u32>(*value), keyword->kind, true, line_error);
 }
 } // namespace
 
-void sym_parse_file(const char* text) {
+void sym_parse_file(const char* text, const std::string& file) {
     const char* end = text;
     while (static_cast<u32>(end - text) < sym_text_length && *end)
         end++;
-    for (const char* line = text; line < end;) {
+    line_file = file;
+    line_number = 1;
+    for (const char* line = text; line < end; line_number++) {
         const char* stop = static_cast<const char*>(std::memchr(line, '\n', end - line));
         if (!stop) stop = end;
+        line_where = " on line " + std::to_string(line_number) + (file.empty() ? "" : " of " + file);
         parse_line(line, stop);
         line = stop + 1;
     }
+    line_where.clear();
 }
 
 const char* dbg_label_type_word(u8 kind) {
@@ -469,24 +515,19 @@ void sym_write_file(std::FILE* file) {
 }
 
 void dbg_load_symbols(const char* filename) {
-    dir_enter_projects();
+    if (!dbg_enter_projects(filename)) return;
     char name[1024];
     std::snprintf(name, sizeof name, "%s", filename);
     struct stat st;
     if (stat(name, &st) != 0 || st.st_size == 0)
         file_set_extension_found(".sym", name, sizeof name, 0);
     // The symbol file limit of the loader: 4 MiB.
-    std::vector<char> text;
-    const bool ok = file_read_regular(name, 4u << 20, [&](std::size_t size) {
-                        text.resize(size + 1);
-                        return reinterpret_cast<u8*>(text.data());
-                    }) == READ_OK;
-    if (ok) text.back() = '\0';
-    if (!ok) {
-        dbg_refuse("Failed!\n\n");
+    std::string text, why;
+    if (file_read_telling(name, &text, 4u << 20, &why) != READ_OK) {
+        dbg_refuse("Failed! %s\n\n", file_failure_text("Can't read", path_absolute(name), why).c_str());
     } else {
-        sym_text_length = static_cast<u32>(text.size() - 1);
-        sym_parse_file(text.data());
+        sym_text_length = static_cast<u32>(text.size());
+        sym_parse_file(text.c_str(), name);
         con_printf("%s.\n\n", "OK");
     }
     dir_restore();
@@ -644,7 +685,7 @@ bool dbg_loadsym() {
 bool dbg_savesym() {
     if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) return false;
     if (!dbg_machine_has_cpu(true)) return true;
-    dir_enter_projects();
+    if (!dbg_enter_projects(dbg_arg1)) return true;
     char name[1024];
     std::snprintf(name, sizeof name, "%s", dbg_arg1);
     file_set_extension(".sym", name, sizeof name, 0, "");

@@ -10,6 +10,7 @@
 #include "cpu/cpu.h"
 
 #include <cstdio>
+#include <string>
 
 // One label: address, name, kind ('C' code, 'D' data, 'P' pointer, 'U'
 // unknown, 'R' register), hide byte (nonzero: not listed among the equates),
@@ -56,8 +57,10 @@ void sym_add_quiet(const char* name, u32 address, u8 kind);
 bool sym_lookup(const char* name, size_t length, i32* value);
 
 // Reads SYM text of sym_text_length bytes (it also ends at a NUL) into the user labels.
+// A line that is no label line or whose label cannot be taken is said with its
+// number and the name of `file` ("" none); the good lines load.
 extern u32 sym_text_length;
-void sym_parse_file(const char* text);
+void sym_parse_file(const char* text, const std::string& file);
 // Writes the SYM text of every label source that applies.
 void sym_write_file(std::FILE* file);
 // LOADSYM with a file name: from the projects drawer, ".sym" (in either letter

@@ -111,12 +111,31 @@ void strip_slash(char* path) {
     if (n > 1 && path[n - 1] == '/') path[n - 1] = '\0';
 }
 
+// One warning names each drawer that cannot be reached: what would be read
+// from or written to it is refused until it can. The game list, when shown,
+// says so itself of the games drawer as it reads it again.
+void warn_unreached() {
+    std::string text;
+    for (int r = 0; r < PATH_ROWS; r++) {
+        if (!rows[r].global[0] || (rows[r].global == games_path && view_gamelist[display_mode]))
+            continue;
+        struct stat st;
+        if (::stat(path_to_host(rows[r].global).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue;
+        if (!text.empty()) text += "\n";
+        text += std::string("Can't lock directory \"") + rows[r].global + "\" (" +
+                cat_str(rows[r].catalog, rows[r].caption) + ")!";
+    }
+    if (!text.empty()) gui_warning(text.c_str());
+}
+
 void commit() {
     for (int r = 0; r < PATH_ROWS; r++) {
         copy_path(working[r], gui_get_text(paths_window, GID_PATHS_FIELD + r));
         strip_slash(working[r]);
         std::snprintf(rows[r].global, SETTINGS_PATH_LEN, "%s", working[r]);
     }
+    warn_unreached();
     games_audit_drawer(0); // the game list from the games drawer, without a report
 }
 
@@ -177,6 +196,12 @@ bool handle(const GuiEvent& e) {
         break;
     case GE_GADGET:
         result = gadget(e.gid, e.code);
+        break;
+    case GE_EDITED: // the reset button follows the fields as they are typed in
+        if (e.gid >= GID_PATHS_FIELD && e.gid < GID_PATHS_FIELD + PATH_ROWS) {
+            copy_path(working[e.gid - GID_PATHS_FIELD], gui_get_text(paths_window, e.gid));
+            reset_rule();
+        }
         break;
     default:
         break;

@@ -9,13 +9,23 @@
 
 int listen_window = 0;
 
-bool gui_listen_window_open() {
+bool gui_listen_window_open(const std::string& where) {
     if (listen_window || !app_acquired.host_gui) return false;
     gui_modal_begin();
     GuiWindowDesc d;
     d.title = cat_str(122, "Listening...");
     d.root.kind = GK_VGROUP;
-    // A line under the title, so that the window shows on every desktop.
+    // Where the client is to connect, one line each, then how to stop.
+    std::size_t from = 0;
+    while (from < where.size()) {
+        std::size_t end = where.find('\n', from);
+        if (end == std::string::npos) end = where.size();
+        GuiNode line;
+        line.kind = GK_LABEL;
+        line.text = where.substr(from, end - from);
+        d.root.children.push_back(line);
+        from = end + 1;
+    }
     GuiNode hint;
     hint.kind = GK_LABEL;
     hint.text = "Any key or the close gadget stops waiting.";

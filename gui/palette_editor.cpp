@@ -309,14 +309,16 @@ void set_brightness(int level) {
     set_hsv(h, s, std::clamp(level, 0, 255) / 255.0);
 }
 
-void hex_entered(int which) {
+// A level typed in hex: ended (Return, Tab) it is taken or the field shows the
+// level again; while typed, it is taken as soon as it reads as a level.
+void hex_entered(int which, bool ended) {
     std::snprintf(gui_text_buffer, GUI_TEXT_BUFFER, "%s",
                   gui_get_text(window(), GID_PAL_RED_HEX + which).c_str());
     const int v = palette_parse_hex_text();
-    if (v < 0)
-        palette_show_rgb_text();
-    else
+    if (v >= 0)
         set_component(which, v);
+    else if (ended)
+        palette_show_rgb_text();
 }
 
 void reset() {
@@ -350,7 +352,7 @@ int gadget(int gid, int code) {
     case GID_PAL_RED_HEX:
     case GID_PAL_RED_HEX + 1:
     case GID_PAL_RED_HEX + 2:
-        hex_entered(gid - GID_PAL_RED_HEX);
+        hex_entered(gid - GID_PAL_RED_HEX, true);
         break;
     case GID_PAL_COLOURS:
         if (code >= 0 && code < GUEST_COLOURS) palette_selected_colour = code;
@@ -498,6 +500,10 @@ void gui_palette_window_input() {
             break;
         case GE_GADGET:
             if (const int r = gadget(e.gid, e.code)) result = r;
+            break;
+        case GE_EDITED:
+            if (e.gid >= GID_PAL_RED_HEX && e.gid < GID_PAL_RED_HEX + 3)
+                hex_entered(e.gid - GID_PAL_RED_HEX, false);
             break;
         default:
             break;

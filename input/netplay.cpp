@@ -106,15 +106,24 @@ void net_server_listen(u16 port) {
     std::vector<std::uint32_t> addresses;
     // The addresses only tell the user where the client is to connect: the
     // server listens on every address of this computer all the same, also
-    // when its own name does not resolve.
+    // when its own name does not resolve. The listening window says it too.
+    std::string where;
+    const auto say_at = [&] {
+        char line[NET_HOST_SIZE + 64];
+        std::snprintf(line, sizeof line, cat_str(219, "Acting as server at %s on port %d...\n"),
+                      net_host, port);
+        con_printf("%s", line);
+        where += line;
+    };
     if (net_resolver(net_host, &addresses) == 0) {
         con_printf("%s\n", cat_str(233, "Can't resolve hostname!"));
-        if (net_host[0])
-            con_printf(cat_str(219, "Acting as server at %s on port %d...\n"), net_host, port);
+        where += cat_str(233, "Can't resolve hostname!");
+        where += '\n';
+        if (net_host[0]) say_at();
     }
     for (std::uint32_t a : addresses) {
         set_host_text(net_dotted(a).c_str());
-        con_printf(cat_str(219, "Acting as server at %s on port %d...\n"), net_host, port);
+        say_at();
     }
     int stage = 0;
     const int listener = net_listen_on(port, &stage);
@@ -136,7 +145,7 @@ void net_server_listen(u16 port) {
     const bool scripted = ui_unattended;
     const u32 begun = clock_micros();
     bool timed_out = false;
-    if (ui_host.listen_open && ui_host.listen_open()) {
+    if (ui_host.listen_open && ui_host.listen_open(where)) {
         for (;;) {
             if (ui_host.listen_poll && ui_host.listen_poll()) break; // the user gave up
             if (pending_actions & PA_QUIT) break;

@@ -150,7 +150,7 @@ struct GuiWindowDesc {
 enum GuiEventType : std::uint8_t {
     GE_NONE,
     GE_GADGET,      // gid, code: button number, entry end key (13, 9, 69), chooser/list/radio
-                    // choice, slider level, scroller top
+                    // choice, slider level, integer entry value (each change), scroller top
     GE_EDITKEY,     // gid of an entry, code raw key, qualifier: cursor up/down inside it
     GE_RAWKEY,      // code 0..127 press, RAWKEY_UP + n release; qualifier
     GE_CLOSE,       // close gadget
@@ -169,6 +169,7 @@ enum GuiEventType : std::uint8_t {
     GE_MENUHELP,    // the Help key over an open menu: code = item id under the pointer
                     // (-1 none, checkable ones as GE_MENU gives them), x = menu number
     GE_MENUVERIFY,  // one of the window's menus is about to be shown
+    GE_EDITED,      // gid of an entry whose text the user has just changed (gui_get_text)
 };
 
 struct GuiEvent {

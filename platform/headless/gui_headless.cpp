@@ -685,10 +685,21 @@ void gui_headless_key(int win, int raw, char ch, bool up, std::uint16_t qualifie
         if (g->second.text_selected) g->second.text.clear();
         g->second.text_selected = false;
         g->second.text += ch;
+        GuiEvent e;
+        e.type = GE_EDITED;
+        e.gid = w->focus;
+        w->queue.push_back(e);
         return;
     }
     if (g != w->gadgets.end() && g->second.kind == GK_INTEGER) {
-        if (!up && ch >= '0' && ch <= '9') g->second.value = g->second.value * 10 + (ch - '0');
+        if (!up && ch >= '0' && ch <= '9') {
+            g->second.value = g->second.value * 10 + (ch - '0');
+            GuiEvent e;
+            e.type = GE_GADGET;
+            e.gid = w->focus;
+            e.code = g->second.value;
+            w->queue.push_back(e);
+        }
         return; // the field takes every key
     }
     GuiEvent e;

@@ -124,7 +124,9 @@ const std::string& gui_headless_message_console_text();
 // integer gadget that has the keyboard (`ch` on the press; it replaces a
 // selected text; an integer takes digits and swallows other keys), else a raw
 // key event of the window with `qualifier`. A string gadget, as the host's
-// entries do, ends the edit on Return, Enter, Tab and Esc (its gadget event
-// with 13, 9, 69) and hands cursor up and down to the window (GE_EDITKEY).
+// entries do, reports each typed character (GE_EDITED), ends the edit on
+// Return, Enter, Tab and Esc (its gadget event with 13, 9, 69) and hands cursor
+// up and down to the window (GE_EDITKEY); an integer reports each new value
+// (its gadget event with the value).
 int gui_headless_focus(int win);
 void gui_headless_key(int win, int raw, char ch, bool up, std::uint16_t qualifier = 0);

@@ -842,6 +842,14 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
             e = new WholeTextField;
         } else {
             e = new EntryWidget(w, gid);
+            // Each change the user makes is reported as it happens, so that a
+            // button pressed next acts on the text shown.
+            QObject::connect(e, &QLineEdit::textEdited, [w, gid] {
+                GuiEvent g;
+                g.type = GE_EDITED;
+                g.gid = gid;
+                post(w, g);
+            });
         }
         e->setText(QString::fromStdString(n.text));
         if (n.readonly) e->setCursorPosition(0);
@@ -864,8 +872,10 @@ QWidget* build(QtWindow* w, const GuiNode& n) {
             s->setButtonSymbols(QAbstractSpinBox::NoButtons);
             s->setFocusPolicy(Qt::NoFocus);
         }
-        QObject::connect(s, &QSpinBox::editingFinished,
-                         [w, gid, s] { gadget_event(w, gid, s->value()); });
+        // Every new value (an arrow, a key, each digit typed) is reported as
+        // it happens: the buttons take no focus, so the field may still hold
+        // it when OK is pressed.
+        QObject::connect(s, &QSpinBox::valueChanged, [w, gid](int v) { gadget_event(w, gid, v); });
         out = s;
         break;
     }
@@ -1604,6 +1614,15 @@ void qt_place_on_screen(QWidget* window, int left, int top, bool under_pointer) 
     place_inner(window, QPoint(frame_left, frame_top) + margin);
 }
 
+// The width a window needs for its whole title in the desktop's title bar: the
+// text in bold, and room for the bar's icon and buttons beside it.
+static int qt_title_width(const QString& title) {
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics m(bold);
+    return m.horizontalAdvance(title) + 9 * m.height();
+}
+
 int gui_window_open(const GuiWindowDesc& d) {
     if (!app) return 0;
     auto* w = new QtWindow;
@@ -1614,6 +1633,11 @@ int gui_window_open(const GuiWindowDesc& d) {
     lay->setContentsMargins(2, 2, 2, 2);
     lay->setSpacing(0);
     lay->addWidget(build(w, d.root), 1);
+    // A small window is at least as wide as its title: an empty strip of that
+    // width under its contents.
+    if (d.title_bar && !d.borderless && !d.full_screen && !d.title.empty())
+        lay->addSpacerItem(new QSpacerItem(qt_title_width(QString::fromStdString(d.title)), 0,
+                                           QSizePolicy::Fixed, QSizePolicy::Fixed));
     w->menubar = new QMenuBar;
     w->menubar->setNativeMenuBar(false);
     w->menubar->installEventFilter(new DisabledTitleHint(w->menubar));

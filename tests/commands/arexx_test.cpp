@@ -184,8 +184,10 @@ TEST_F(Arexx, RefusalsAnswerWithTheirCodeAndReason) {
     } const cases[] = {
         {"DEBUGGER FROB", 10, "Unknown command \"FROB\" (\"H\" for help).\n"},
         {"DEBUGGER QUIET FROB", 10, "Unknown command \"FROB\""},
-        {"DEBUGGER LOADSYM /no/such/file.sym", 10, "Failed!\n"},
-        {"DEBUGGER QUIET LOADSYM /no/such/file.sym", 10, "Failed!\n"},
+        {"DEBUGGER LOADSYM /no/such/file.sym", 10,
+         "Failed! Can't read /no/such/file.sym: No such file or directory!\n"},
+        {"DEBUGGER QUIET LOADSYM /no/such/file.sym", 10,
+         "Failed! Can't read /no/such/file.sym: No such file or directory!\n"},
         {"DEBUGGER SAVESYM /no/such/drawer/x.sym", 10,
          "Can't open /no/such/drawer/x.sym: No such file or directory!\nFailed!\n"},
         {"DEBUGGER BP", 10, "Add code breakpoints to address range\nUsage: BP"},

@@ -175,17 +175,25 @@ TEST_F(CommandRefusalsProgram, RunToLineReadsTheWholeWord) {
 }
 
 // A symbol file's address past $7FFF is refused with the range, as DEFSYM
-// refuses it; the file's other lines load.
+// refuses it, a value that cannot be read and a line that is no label line
+// are said, each with its line; the file's other lines load. A file that
+// cannot be read is named with the reason.
 TEST_F(CommandRefusalsProgram, SymbolFileAddressesPastTheTopAreRefused) {
     test_write_file(home.path() / "Projects" / "big.sym",
                     "symbol 99999 DEC\nword 0xFFFF BIGW\nbyte 0100000 OCT\ncode 0x7FFF TOPC\n"
-                    "symbol 32767 TOPD\n");
+                    "symbol 32767 TOPD\nrubbish here\n");
     const std::string range = "Valid range is $0..$7FFF!\n\n";
     EXPECT_EQ(fine("DEBUGGER LOADSYM big.sym"),
-              "Label DEC is out of range!\n" + range + "Label BIGW is out of range!\n" + range +
-                  "Label OCT is out of range!\n" + range +
+              "Label DEC is out of range on line 1 of big.sym!\n" + range +
+                  "Label BIGW is out of range on line 2 of big.sym!\n" + range +
+                  "Label OCT on line 3 of big.sym has a value that can't be read: \"0100000\" "
+                  "(0x and four hex digits, 0 and five octal digits, or five decimal digits)!\n\n" +
                   "Adding user-defined code label TOPC as $7FFF.\n"
-                  "Adding user-defined unknown label TOPD as $7FFF.\nOK.\n\n");
+                  "Adding user-defined unknown label TOPD as $7FFF.\n"
+                  "Line 6 of big.sym is skipped: \"rubbish\" is no keyword of a label line!\nOK.\n\n");
+    expect_refused(
+        {{"LOADSYM nosuch", ("Failed! Can't read " + (home.path() / "Projects" / "nosuch.sym").string() +
+                             ": No such file or directory!\n\n").c_str()}});
     expect_refused(
         {{"CLEARSYM DEC", "Label not found.\n\n"},
          {"CLEARSYM BIGW", "Label not found.\n\n"},

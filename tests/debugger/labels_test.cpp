@@ -53,7 +53,7 @@ class LabelsTest : public DebuggerTest {
     static std::string parse(const std::string& text) {
         captured.clear();
         sym_text_length = static_cast<u32>(text.size());
-        sym_parse_file(text.c_str());
+        sym_parse_file(text.c_str(), "t.sym");
         return captured;
     }
     MachineLive saved_elektor{};
@@ -200,11 +200,16 @@ TEST_F(LabelsTest, SymTextReadsEveryKeywordAndValueForm) {
         EXPECT_EQ(user_labels[i].address, wants[i].address) << name;
         EXPECT_EQ(user_labels[i].kind, wants[i].kind) << name;
     }
-    // Values in no recognised form are reported, not given the last line's value.
-    EXPECT_NE(said.find("Label SHORT is out of range!\nValid range is $0..$7FFF!\n\n"),
-              std::string::npos)
-        << said;
-    EXPECT_NE(said.find("Label DOLLAR is out of range!\n"), std::string::npos) << said;
+    // Values in no recognised form are reported, not given the last line's value,
+    // and so is a line that is no label line; each with its line.
+    const std::string forms = " (0x and four hex digits, 0 and five octal digits, or five "
+                              "decimal digits)!\n\n";
+    for (const std::string& message :
+         {"Label SHORT on line 13 of t.sym has a value that can't be read: \"0x100\"" + forms,
+          "Label DOLLAR on line 14 of t.sym has a value that can't be read: \"$0100\"" + forms,
+          std::string("Line 12 of t.sym is skipped: \"label\" is no keyword of a label line!\n")})
+        EXPECT_NE(said.find(message), std::string::npos) << message << "\n" << said;
+    EXPECT_EQ(said.find("Line 4"), std::string::npos) << said; // CRLF lines are label lines
 }
 
 TEST_F(LabelsTest, SaveAndLoadKeepEveryUserLabel) {
@@ -242,7 +247,8 @@ TEST_F(LabelsTest, SaveAndLoadKeepEveryUserLabel) {
         EXPECT_EQ(user_labels[i].address, defined[i].address);
         EXPECT_EQ(user_labels[i].kind, defined[i].kind);
     }
-    EXPECT_EQ(run("LOADSYM missing"), "Failed!\n\n");
+    EXPECT_EQ(run("LOADSYM missing"), "Failed! Can't read " + (home.path() / "missing.sym").string() +
+                                          ": No such file or directory!\n\n");
     EXPECT_EQ(run("LOADSYM"), "OK.\n\n");
     EXPECT_EQ(user_label_count, 0u);
 }

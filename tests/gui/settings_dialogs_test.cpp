@@ -167,8 +167,15 @@ TEST_F(SettingsDialogs, PathsDrawerRequesterAndOpenButtons) {
     EXPECT_STREQ(tapes_path, "PROGDIR:Tapes");
     ASSERT_EQ(gui_headless_opened_urls().size(), 1u);
     EXPECT_EQ(gui_headless_opened_urls()[0], fs::canonical(there).string());
-    ASSERT_EQ(gui_headless_requesters().size(), 1u);
+    ASSERT_EQ(gui_headless_requesters().size(), 2u);
     EXPECT_NE(gui_headless_requesters()[0].find("Can't lock directory!"), std::string::npos);
+    // OK names the drawers that cannot be reached.
+    const std::string unreached = gui_headless_requesters()[1];
+    EXPECT_NE(unreached.find("Can't lock directory \"/chosen/drawer\" (Projects:)!"),
+              std::string::npos)
+        << unreached;
+    EXPECT_NE(unreached.find("missing\" (Scripts:)!"), std::string::npos) << unreached;
+    EXPECT_EQ(unreached.find("Shots"), std::string::npos) << unreached;
     EXPECT_EQ(gui_headless_file_requests()[0], "Choose Path|drawers|");
 
     // Without a URL handler there is nothing to show drawers with.

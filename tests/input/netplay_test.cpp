@@ -422,7 +422,7 @@ TEST_F(NetplayCommands, AnEmptyOrEscapedHostNameCancels) {
 
 TEST_F(NetplayCommands, AServerNamesEveryAddressOfItsHost) {
     answer = {0x0A000001, 0xC0A80002, 0x7F000001};
-    ui_host.listen_open = [] { return false; };
+    ui_host.listen_open = [](const std::string&) { return false; };
     net_port = free_port();
     const std::string on = " on port " + std::to_string(net_port) + "...\n";
     OutputCapture out;
@@ -490,6 +490,35 @@ TEST_F(NetplayCommands, TheListeningWindowTakesOneClientOrGivesUp) {
     EXPECT_EQ(net_mode, NET_OFF);
     EXPECT_EQ(listen_window, 0);
     EXPECT_EQ(net_connect_to(0x7F000001, net_port, 500), -1);
+}
+
+// The "Listening..." window itself names where the server is: each address
+// of its computer, or that the computer's name does not resolve and the name.
+TEST_F(NetplayCommands, TheListeningWindowNamesWhereTheServerIs) {
+    app_acquired.host_gui = true;
+    net_port = free_port();
+    const std::string on = " on port " + std::to_string(net_port) + "...";
+    char name[NET_HOST_SIZE];
+    net_local_name(name, sizeof name);
+    static std::vector<std::string> shown;
+    ui_host.listen_poll = [] { // the user reads the window's lines, then gives up
+        for (const GuiNode& n : gui_headless_desc(listen_window)->root.children)
+            shown.push_back(n.text);
+        return true;
+    };
+    for (const auto& [addresses, lines] : std::vector<std::pair<std::vector<u32>, std::string>>{
+             {{0x0A000001, 0x7F000001}, "Acting as server at 10.0.0.1" + on +
+                                            "|Acting as server at 127.0.0.1" + on + "|"},
+             {{}, "Can't resolve hostname!|Acting as server at " + std::string(name) + on + "|"}}) {
+        answer = addresses;
+        shown.clear();
+        OutputCapture out;
+        cmd_run(cmd_row(Cmd::TOOLS_SERVER), {CmdFrom::MENU});
+        std::string said;
+        for (const std::string& line : shown)
+            said += line + "|";
+        EXPECT_EQ(said, lines + "Any key or the close gadget stops waiting.|");
+    }
 }
 
 // Only a key pressed while "Listening..." stands gives up: the release of the
