@@ -374,10 +374,11 @@ static void integers_c() {
     // Read, 0 stands for none in the file: the machine's default holds then.
     u32 width = reading() ? 0 : own_screen ? windowed_width : display_aspect;
     ini_field_int("width", &width, 1, 2);
-    if (reading() && width) {
-        display_aspect = width;
-        machine_stretch_read(width);
-    }
+    if (reading() && width) display_aspect = width;
+    // The choice for the kind of machine the file does not name (0: none).
+    u32 other_width = reading() ? 0 : machine_other_kind_stretch();
+    ini_field_int("otherwidth", &other_width, 0, 2);
+    if (reading()) machine_stretch_read(width, other_width);
     ini_field_int("winleftx", &main_window_pos[0], -32768, 32767);
     ini_field_int("wintopy", &main_window_pos[1], -32768, 32767);
 

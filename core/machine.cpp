@@ -180,10 +180,12 @@ void emu_finish_outputs() {
 }
 
 // The stretch the user chose, apart for the machines whose default stretch is
-// 1 and those whose default is 2 (indexed by it; 0: none chosen), and the one
-// read from the settings file, which belongs to the machine of the next switch.
+// 1 and those whose default is 2 (indexed by it; 0: none chosen), and the ones
+// read from the settings file, which belong to the machine of the next switch
+// and to the other kind; until that switch takes them they are what is kept.
 static u32 chosen_stretch[3];
-static u32 stretch_read;
+static u32 stretch_read, other_stretch_read;
+static bool stretches_pending;
 
 static u32 stretch_kind(u32 m) {
     return machine_table[m].default_stretch == 2 ? 2 : 1;
@@ -193,12 +195,19 @@ void machine_choose_stretch(u32 stretch) {
     chosen_stretch[stretch_kind(machine)] = stretch;
 }
 
-void machine_stretch_read(u32 stretch) {
-    stretch_read = stretch;
+void machine_stretch_read(u32 stretch, u32 other_kind) {
+    if (stretch) stretch_read = stretch;
+    other_stretch_read = other_kind;
+    stretches_pending = true;
+}
+
+u32 machine_other_kind_stretch() {
+    return stretches_pending ? other_stretch_read : chosen_stretch[3 - stretch_kind(machine)];
 }
 
 void machine_forget_stretches() {
-    chosen_stretch[1] = chosen_stretch[2] = stretch_read = 0;
+    chosen_stretch[1] = chosen_stretch[2] = stretch_read = other_stretch_read = 0;
+    stretches_pending = false;
 }
 
 // The stretch of the machine just switched to: the user's choice for its
@@ -207,7 +216,9 @@ void machine_forget_stretches() {
 static void take_stretch() {
     const u32 kind = stretch_kind(machine);
     if (stretch_read) chosen_stretch[kind] = stretch_read;
-    stretch_read = 0;
+    if (other_stretch_read) chosen_stretch[3 - kind] = other_stretch_read;
+    stretch_read = other_stretch_read = 0;
+    stretches_pending = false;
     const u32 stretch = chosen_stretch[kind] ? chosen_stretch[kind] : kind;
     if (display_mode == 1) {
         windowed_width = stretch;
@@ -245,6 +256,9 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
         const i32 old_width = machine_live_row().width;
         const i32 old_height = machine_live_row().height;
         const u32 old_aspect = display_aspect;
+        // The new machine sets up from the user's settings (the video
+        // standard too, where it keeps the chosen one), not the old one's.
+        prefs_end_run();
         memmap = static_cast<u32>(new_memmap);
         machine = static_cast<u32>(new_machine);
         if (!machine_traits().keeps_region)
@@ -345,6 +359,8 @@ void game_apply_row(const KnownGame& row) {
     // The user's paddle settings, unless the machine's set-up or the row
     // brings its own for this run.
     prefs_restore_paddles();
+    // The row sets up another map: what the one before left goes first.
+    if (row.memmap != memmap) prefs_end_run();
     apply_row_before_switch(row);
     machine_switch(row.machine, row.memmap, false, false, false);
     apply_row_after_switch(row);

@@ -42,10 +42,13 @@ void emu_finish_outputs();
 // the machines that start narrow and those that start wide: a switch takes
 // the choice made for the new machine's kind, else the machine's default.
 // machine_choose_stretch notes a choice made on the running machine;
-// machine_stretch_read one that the settings file holds, for the machine the
-// next switch (the start-up's) sets up; machine_forget_stretches forgets both.
+// machine_stretch_read those that the settings file holds (0: none), for the
+// machine the next switch (the start-up's) sets up and for the other kind;
+// machine_other_kind_stretch is the choice kept for the kind the running
+// machine is not (0: none); machine_forget_stretches forgets them all.
 void machine_choose_stretch(u32 stretch);
-void machine_stretch_read(u32 stretch);
+void machine_stretch_read(u32 stretch, u32 other_kind);
+u32 machine_other_kind_stretch();
 void machine_forget_stretches();
 // Why the last machine_switch was refused for a kept disk or tape ("the disk
 // in drive 0 was changed and not saved"); "" otherwise. Forgotten once taken.

@@ -46,6 +46,8 @@ using Value = std::array<unsigned char, 4>;
 
 Value user[KEPT];    // the user's own choice
 Value applied[KEPT]; // what the last load or switch left
+Value seen[KEPT];    // what held when the outermost PrefsForRun began, or at its last run end
+bool set_for_run[KEPT]; // set by the load or switch under way
 bool captured = false;
 int depth = 0; // PrefsForRun alive
 
@@ -87,7 +89,12 @@ Value running[KEPT]; // put aside while PrefsUserChoice lives
 } // namespace
 
 PrefsForRun::PrefsForRun(bool active) : active_(active) {
-    if (active_ && depth++ == 0) settle();
+    if (!active_ || depth++ != 0) return;
+    settle();
+    for (std::size_t i = 0; i < KEPT; i++) {
+        seen[i] = live(kept[i]);
+        set_for_run[i] = false;
+    }
 }
 
 PrefsForRun::~PrefsForRun() {
@@ -113,6 +120,15 @@ PrefsUserChoice::~PrefsUserChoice() {
 
 void prefs_take_user_choice() {
     take_all();
+}
+
+void prefs_end_run() {
+    if (depth == 0) return;
+    for (std::size_t i = 0; i < KEPT; i++) {
+        if (live(kept[i]) != seen[i]) set_for_run[i] = true;
+        if (!set_for_run[i]) put(kept[i], user[i]);
+        seen[i] = live(kept[i]);
+    }
 }
 
 void prefs_restore_paddles() {

@@ -40,6 +40,12 @@ class PrefsUserChoice {
 // user's own choice.
 void prefs_take_user_choice();
 
+// What ran before ends (a switch to another machine or memory map): inside a
+// PrefsForRun, every kept setting the load or switch under way has not set
+// takes the user's own choice again, so that the machine to come sets up
+// from the user's settings and not from those the run before left.
+void prefs_end_run();
+
 // The user's own paddle sensitivities, "analog" and "swapped" in effect
 // again, for a program that brings none of its own.
 void prefs_restore_paddles();

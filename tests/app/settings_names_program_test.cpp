@@ -251,3 +251,47 @@ TEST_F(SettingsNames, LoadsAndSwitchesLeaveTheUsersOwnSettings) {
         EXPECT_EQ(after.at("analog"), load.analog_written);
     }
 }
+
+// A machine that takes the user's video standard, switched to from one whose
+// set-up brings its own, runs on the user's: the picture's height shows it,
+// at once and when the next start resumes the autosave, and the file keeps
+// the choice.
+TEST_F(SettingsNames, ASwitchBackRunsOnTheUsersVideoStandard) {
+    constexpr unsigned ARCADIA_PAL = 269, ARCADIA_NTSC = 226, PONG_PAL = 242;
+    const struct {
+        const char* what;
+        std::vector<std::string> lines; // the choice, the switches away and back
+        const char* region;
+        unsigned height;
+    } cases[] = {
+        {"PAL, by the CD2650", {"SETMACHINE CD2650", "SETMACHINE ARCADIA"}, "1", ARCADIA_PAL},
+        {"PAL, by the Twin and Pong",
+         {"SETMACHINE TWIN", "SETMACHINE PONG", "SETMACHINE ARCADIA"},
+         "1",
+         ARCADIA_PAL},
+        {"PAL, Pong by the CD2650", {"SETMACHINE CD2650", "SETMACHINE PONG"}, "1", PONG_PAL},
+        {"NTSC chosen, by the Interton",
+         {"MENU SETTINGS.SPEED.NTSC", "SETMACHINE INTERTON", "SETMACHINE ARCADIA"},
+         "0",
+         ARCADIA_NTSC},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(ini());
+        std::filesystem::remove(home.path() / "Games" / "AUTOSAVE.COS");
+        for (const bool resumed : {false, true}) {
+            ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+            ASSERT_TRUE(port_up()) << log();
+            if (!resumed)
+                for (const std::string& line : c.lines)
+                    request(line); // a machine's missing ROM images warn
+            EXPECT_EQ(picture("shown.png").height, c.height) << (resumed ? "resumed" : "switched");
+            std::string result;
+            EXPECT_EQ(send("QUIT", &result), 0) << result;
+            EXPECT_EQ(wait_exit(), 0) << log();
+            ::close(fd);
+            fd = -1;
+            EXPECT_EQ(settings().at("region"), c.region);
+        }
+    }
+}

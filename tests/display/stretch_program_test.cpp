@@ -1,7 +1,7 @@
 // Settings > Graphics > Narrow? in the running program, driven over its
 // scripting port: the choice holds across start-ups and machine switches, for
 // the machines of the kind it was made on (those that start wide, or those
-// that start narrow); the other kind keeps its own.
+// that start narrow); the other kind keeps its own, across start-ups too.
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +89,14 @@ TEST_F(StretchProgram, TheUsersChoiceHoldsAcrossStartsAndSwitches) {
            {nullptr, CONSOLE_NARROW},
            {"SETMACHINE PIPBUG", 0},
            {nullptr, PIPBUG_WIDE}},
-          {{nullptr, PIPBUG_WIDE}, {"SETMACHINE INTERTON", 0}, {nullptr, CONSOLE_WIDE}}}},
+          {{nullptr, PIPBUG_WIDE}, {"SETMACHINE INTERTON", 0}, {nullptr, CONSOLE_NARROW}}}},
+        {"each kind's choice, started again on the other kind's machine",
+         {{{"MENU SETTINGS.GRAPHICS.NARROW", 0},
+           {"SETMACHINE PIPBUG", 0},
+           {"MENU SETTINGS.GRAPHICS.NARROW", 0},
+           {"SETMACHINE ARCADIA", 0}},
+          {{nullptr, CONSOLE_NARROW}, {"SETMACHINE PIPBUG", 0}, {nullptr, PIPBUG_WIDE}},
+          {{nullptr, PIPBUG_WIDE}, {"SETMACHINE ARCADIA", 0}, {nullptr, CONSOLE_NARROW}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
