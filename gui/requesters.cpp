@@ -19,8 +19,19 @@
 
 u8 gui_modal_active = 0;
 
+// The windows and requesters opened from the outermost of nested modal
+// brackets to its end stay over the main window, which cannot hide them.
+static int modal_depth = 0;
+static void hold_over_main() {
+    if (modal_depth++ == 0) gui_host_modal_over(main_window);
+}
+static void release_main() {
+    if (modal_depth > 0 && --modal_depth == 0) gui_host_modal_over(0);
+}
+
 void gui_modal_begin() {
     gui_close_magnifier(); // no picture floats over the main window while the user answers
+    hold_over_main();
     gui_modal_active = 1;
     gui_update_main_title();
     snd_close(0);
@@ -37,6 +48,7 @@ static void modal_over() {
 }
 
 void gui_modal_end() {
+    release_main();
     gui_modal_active = 0;
     gui_update_main_title();
     modal_over();
@@ -126,6 +138,7 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
     if (ui_unattended_report(title, "Cancel")) return 1;
     snd_close(0);
     std::string chosen_drawer, chosen_file;
+    hold_over_main();
     const FileRequestMode mode = flags & FILE_REQUEST_SAVE     ? FileRequestMode::save
                                  : flags & FILE_REQUEST_LOOKUP ? FileRequestMode::lookup
                                                                : FileRequestMode::existing;
@@ -133,6 +146,7 @@ int request(const char* title, const char* pattern, int flags, const char* drawe
         gui_host_file_request(title ? title : "", pattern && pattern[0] ? pattern : "#?", mode,
                               path_to_host(drawer ? drawer : "").c_str(), file ? file : "",
                               &chosen_drawer, &chosen_file, save_checks(written, also));
+    release_main();
     modal_over(); // the title and the focus were left alone
     if (answer < 0) {
         gui_beep(); // the requester cannot be shown

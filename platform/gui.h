@@ -237,6 +237,11 @@ int gui_host_drawer_request(const char* title, const char* drawer, std::string* 
 // program serves its port meanwhile and closes a requester whose asker has
 // gone). Called outside any signal handler.
 void gui_host_set_break_poll(bool (*pending)());
+// While `win` is set (0 none), every window, requester, notice and file
+// requester opened stays over it (transient for it), or over the newest of
+// them still open, so that none can be hidden behind it; the modal bracket
+// sets the main window.
+void gui_host_modal_over(int win);
 // What the program does when its display goes away under it (the X server
 // ended, the link to it dropped), where the toolkit would end the process:
 // `lost` is called once, on the thread that takes in the events, and does not

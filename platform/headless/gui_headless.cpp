@@ -369,6 +369,7 @@ void gui_host_set_break_poll(bool (*pending)()) {
     break_poll = pending;
 }
 void gui_host_set_display_lost(void (*)()) {} // a display kept in memory never goes away
+void gui_host_modal_over(int) {} // windows kept in memory never hide one another
 void gui_host_screen_size(int* width, int* height) {
     *width = 1280;
     *height = 1024;

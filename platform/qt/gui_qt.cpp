@@ -58,6 +58,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -608,6 +609,33 @@ void wheel_to_window(QtWindow* owner, int gid, QAbstractScrollArea* list) {
 QtWindow* find(int win) {
     auto it = windows.find(win);
     return it == windows.end() ? nullptr : it->second;
+}
+
+// The modal owner (gui_host_modal_over) and the windows opened over it, oldest first.
+int modal_owner = 0;
+std::vector<int> modal_windows;
+
+// What a window or requester opened now stays over: the requester or file
+// requester running, else the newest window opened over the modal owner still
+// open, else the owner; nullptr outside the modal bracket.
+QWidget* modal_parent() {
+    if (QWidget* running = QApplication::activeModalWidget()) return running;
+    std::erase_if(modal_windows, [](int win) { return !find(win); });
+    const int over = modal_windows.empty() ? modal_owner : modal_windows.back();
+    QtWindow* w = find(over);
+    return w ? w->widget : nullptr;
+}
+
+// Makes `window`, not yet shown, stay over modal_parent() (transient for it),
+// so that the window it answers for can never hide it. Only a dialog is
+// transient on X11.
+void stay_over_owner(QWidget* window) {
+    QWidget* over = modal_parent();
+    if (!over || over == window) return;
+    window->setWindowFlag(Qt::Dialog, true);
+    window->winId();
+    over->winId();
+    if (QWindow* handle = window->windowHandle()) handle->setTransientParent(over->windowHandle());
 }
 
 Gadget* gadget(int win, int gid) {
@@ -1305,6 +1333,7 @@ void gui_host_notice(const char* title, const char* body, const char* button, in
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     dress_box(*box, title, body, kind);
+    stay_over_owner(box);
     box->addButton(QString::fromUtf8(button), QMessageBox::AcceptRole);
     std::erase_if(notices, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
     notices.emplace_back(box);
@@ -1324,6 +1353,7 @@ static int requester_box(const char* title, const char* body, const char* button
         made.push_back(box.addButton(key_marked(s.toStdString()), QMessageBox::AcceptRole));
     if (preset < made.size()) box.setDefaultButton(made[preset]);
     if (!made.empty()) box.setEscapeButton(made.back());
+    stay_over_owner(&box);
     // The box runs its own event loop; a break seen meanwhile ends it with no
     // button chosen, which answers as the last button.
     QTimer watch;
@@ -1452,6 +1482,7 @@ int gui_host_file_request(const char* title, const char* pattern, FileRequestMod
         dialog.setDirectory(QString::fromUtf8(drawer));
     if (file && file[0]) dialog.selectFile(QString::fromUtf8(file));
     dialog.allow_empty_name();
+    stay_over_owner(&dialog);
     // As with the message box: a break closes the dialog as cancelled.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &dialog, [&dialog] {
@@ -1481,6 +1512,11 @@ void gui_host_set_break_poll(bool (*pending)()) {
     break_poll = pending;
 }
 
+void gui_host_modal_over(int win) {
+    modal_owner = win;
+    modal_windows.clear();
+}
+
 void gui_host_screen_size(int* width, int* height) {
     QScreen* s = app ? QGuiApplication::primaryScreen() : nullptr;
     *width = s ? s->availableGeometry().width() : 640;
@@ -1503,6 +1539,7 @@ int gui_host_drawer_request(const char* title, const char* drawer, std::string* 
     dialog.setFileMode(QFileDialog::Directory);
     if (drawer && drawer[0] && QFileInfo(QString::fromUtf8(drawer)).isDir())
         dialog.setDirectory(QString::fromUtf8(drawer));
+    stay_over_owner(&dialog);
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &dialog, [&dialog] {
         if (break_poll && break_poll()) dialog.reject();
@@ -1656,6 +1693,10 @@ int gui_window_open(const GuiWindowDesc& d) {
         hw->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     }
     hw->setAcceptDrops(d.accept_drops);
+    if (modal_owner) {
+        stay_over_owner(hw);
+        modal_windows.push_back(w->handle);
+    }
     w->help_node = d.help_node;
     w->keys_to_window = d.keys_to_window;
     hw->adjustSize();
