@@ -28,7 +28,7 @@ TEST_F(ProjectsDrawerProgram, AMissingDrawerIsNamedAndNothingGoesElsewhere) {
     ASSERT_TRUE(port_up()) << log();
     request("SETMACHINE ARCADIA");
     std::string said;
-    for (const char* line : {"SAVEBIN 0 $F tst", "SAVEHEX 0 $F tst", "SAVEAOF 0 $F tst",
+    for (const char* line : {"SAVEBIN 0 $F tst", "SAVEHEX 0 $F tst", "SAVESMS $F tst",
                              "LOADBIN 0 tst", "LOADSYM tst", "SAVESYM tst", "DISGAME $0 $F tst",
                              "IM $0 $F tst", "ASM tst.asm", "EDIT tst.asm"}) {
         EXPECT_EQ(ask(std::string("DEBUGGER \"") + line + "\"", &said), 10) << line;
