@@ -59,8 +59,14 @@ class DesktopProgram : public ProgramTest {
     void keys(const std::string& names) { x.run("/usr/bin/xdotool key --delay 80 " + names); }
     // The keyboard to the main window (its title names the file loaded, if
     // any), for its menus' shortcuts.
+    // A machine switch may open the main window anew: wait until it is shown.
     void focus_main() {
-        x.run("/usr/bin/xdotool search --name '^Brindlemox .*[0-9](: .*)?$' windowfocus --sync");
+        for (int i = 0; i < 50; i++) {
+            if (x.run("/usr/bin/xdotool search --onlyvisible --name '^Brindlemox .*[0-9](: .*)?$' "
+                      "windowfocus --sync") == 0)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
     }
     void click(int left, int top) {
         x.run("/usr/bin/xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) +
