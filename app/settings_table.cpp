@@ -3,6 +3,7 @@
 #include "app/settings_table.h"
 
 #include "app/cmdline.h"
+#include "commands/help_links.h"
 
 #include "core/machine.h"
 #include "core/machine_table.h"
@@ -146,7 +147,12 @@ static void booleans_b() {
         ini_field_bool("lowercase", &v);
         lowercase = static_cast<i32>(v);
     }
-    ini_field_bool("paused", &emu_paused);
+    {
+        // The pause the help viewer holds while it is open is not the user's.
+        bool paused = emu_paused && (reading() || !help_holds_pause());
+        ini_field_bool("paused", &paused);
+        if (reading()) emu_paused = paused;
+    }
     ini_field_bool("pausebreak", &pausebreak);
     ini_field_bool("pauselog", &pauselog);
     ini_field_bool("palladium_gameinfo", &palladium_gameinfo);

@@ -95,6 +95,10 @@ void help_check_closed() {
     emu_unpause();
 }
 
+bool help_holds_pause() {
+    return paused_for_help && emu_paused;
+}
+
 void help_install() {
     paused_for_help = false; // a fresh start: no viewer of ours holds the emulation
     gui_host_set_help_handler(help_show_node);

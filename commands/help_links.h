@@ -26,6 +26,8 @@ const char* help_window_node(int window, int m);
 // Once the help viewer that paused the emulation is closed, it runs again.
 // Called every event pass.
 void help_check_closed();
+// Whether the pause in effect is the help viewer's own, not the user's.
+bool help_holds_pause();
 // Hands the Help key of the tool windows to help_show_node; no earlier viewer
 // counts as having paused the emulation.
 void help_install();

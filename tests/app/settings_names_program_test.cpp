@@ -295,3 +295,12 @@ TEST_F(SettingsNames, ASwitchBackRunsOnTheUsersVideoStandard) {
         }
     }
 }
+
+// The pause the manual's viewer holds while it is open is not saved as the
+// user's; a pause the user chose is.
+TEST_F(SettingsNames, OnlyTheUsersOwnPauseIsSaved) {
+    session({}, {"MENU HELP.MANUAL"});
+    EXPECT_EQ(settings()["paused"], "false");
+    session({}, {"PAUSE", "MENU HELP.MANUAL"});
+    EXPECT_EQ(settings()["paused"], "true");
+}
