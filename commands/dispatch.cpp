@@ -666,8 +666,7 @@ void after_sound() {
 }
 
 void after_exact_speed() {
-    for (int r = 0; r < 2; r++)
-        frame_period_us[r] = frame_period_of_rate(machine_frame_rate(r));
+    machine_compute_frame_periods();
 }
 
 void after_turbo() {

@@ -185,8 +185,7 @@ static void set_monitor_attributes() {
     }
 }
 
-void binbug_apply_memory_map(int reconfigure) {
-    if (reconfigure) ui_mark(UI_TOOL_WINDOWS | UI_REOPEN_WINDOWS);
+void binbug_apply_memory_map() {
     if (binbug_biosversion < 0 || binbug_biosversion > 5) binbug_biosversion = 0;
     static constexpr u32 MONITOR_ROM[6] = {ROM_BINBUG3, ROM_BINBUG3, ROM_BINBUG61,
                                            ROM_GBUG,    ROM_MIKEBUG, ROM_MIKEBUG};
@@ -232,10 +231,6 @@ void binbug_apply_memory_map(int reconfigure) {
         mem(0x70FF) = bcd(year);
     }
     binbug_set_baud_rate();
-    if (reconfigure) {
-        guest_roms_report();
-        ui_mark(UI_SPEED);
-    }
 }
 
 void binbug_set_clock(u32 fast) {
@@ -289,7 +284,7 @@ void binbug_setup() {
     guest_rom_read(binbug_roms[ROM_GRAPHICS], binbug_gfx_rom);
 
     fdc_board_setup(BOARD);
-    binbug_apply_memory_map(0);
+    binbug_apply_memory_map();
 }
 
 // ---- the display ----------------------------------------------------------------------------

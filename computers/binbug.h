@@ -27,7 +27,7 @@ extern u8 binbug_fire[2];
 extern u8 binbug_keypad_rows[4];
 
 void binbug_setup();
-void binbug_apply_memory_map(int reconfigure);
+void binbug_apply_memory_map();
 void binbug_set_baud_rate();
 // The clock option (0 1 MHz, 1 2 MHz) and what follows it: the clock periods
 // of a frame and the disk boot ROM's delay loops.

@@ -212,7 +212,7 @@ int load_tvc(LoadRequest& r) {
     u32 address = be16(r, 1);
     // Unwritable bytes other than the ROM's are skipped without a word.
     for (u32 i = TVC_HEADER_SIZE; i < r.length; i++, address++)
-        if (!(mem_attributes[address] & MEM_UNWRITABLE) || load_is_rom(address))
+        if (!(mem_attributes[address & 0x7FFF] & MEM_UNWRITABLE) || load_is_rom(address))
             load_put(address, r.data[i]);
     machine_reset();
     const u32 from = elektor_biosversion == 1 ? 0x057E : 0x0177;

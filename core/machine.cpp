@@ -126,7 +126,7 @@ double machine_frame_rate(int standard) {
     return exactspeed || rate <= 0.0 ? (standard & 1) == 0 ? 60.0 : 50.0 : rate;
 }
 
-static void compute_frame_periods() {
+void machine_compute_frame_periods() {
     for (int standard = 0; standard < 2; standard++)
         frame_period_us[standard] = frame_period_of_rate(machine_frame_rate(standard));
 }
@@ -303,7 +303,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
     machine_setup();
     machine_adapt_opcode_tables();
     machine_controls_layout();
-    compute_frame_periods();
+    machine_compute_frame_periods();
 
     if (new_game) {
         const char* name = memmap_state_file_name(memmap);

@@ -120,6 +120,8 @@ u32 frame_period_of_rate(double rate);
 // `standard` (0 or 1): its own rate, or 60 or 50 with "exactspeed" on and in
 // a standard it never runs in.
 double machine_frame_rate(int standard);
+// The frame periods of both video standards from machine_frame_rate.
+void machine_compute_frame_periods();
 
 // The built-in state file of a memory map ("" when it has none).
 const char* memmap_state_file_name(u32 map);
