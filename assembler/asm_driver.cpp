@@ -480,6 +480,12 @@ std::string object_data(const std::string& ext, i32 start) {
     if (ext == ".tvc")
         return objfile_tvc_data(static_cast<u32>(asm_low_address),
                                 static_cast<u32>(asm_high_address), static_cast<u32>(start));
+    if (ext == ".hex")
+        return objfile_hex_text(static_cast<u32>(asm_low_address),
+                                static_cast<u32>(asm_high_address));
+    if (const ObjectFormat* own = machine_debug().disk_program; own && own->data && ext == own->suffix)
+        return own->data(static_cast<u32>(asm_low_address), static_cast<u32>(asm_high_address),
+                         static_cast<u32>(start));
     // The image runs from $0000 to the last byte emitted, or on to where the
     // location stands when reserved room follows it: an origin set backwards
     // for the last part leaves the code above it in the image.
@@ -565,7 +571,10 @@ void finish(bool completed_pass2) {
             file_write_icon(KIND_AOF, asm_object_name.c_str());
         else
             asm_object_name.clear();
-    } else if (!write_whole(asm_object_name, object_data(ext, start))) {
+    } else if (const std::string data = object_data(ext, start);
+               data.empty() || !write_whole(asm_object_name, data)) {
+        if (data.empty() && unwritten.empty())
+            unwritten = "Can't write " + asm_object_name + " (the program does not fit that file).";
         asm_object_name.clear();
     }
     if (asm_error_count) {
@@ -920,6 +929,11 @@ int asm_assemble_checked(const char* path, bool outputs_optional) {
         file_loaded = loaded;
         return 10;
     }
+    // The program reaches the guest as a loaded one does, through the loader,
+    // which keeps the ROM's bytes (the object file has the code as assembled).
+    const std::vector<u8> assembled(guest_memory, guest_memory + GUEST_MEMORY_SIZE);
+    std::memcpy(guest_memory, memory.data(), GUEST_MEMORY_SIZE);
+    load_put_bytes(0, assembled.data(), GUEST_MEMORY_SIZE);
     // The program starts at its start address without a reset: like a program
     // loaded, it holds no return address yet, and no byte of it has a past.
     cpu_ras_count_restart();
@@ -949,6 +963,7 @@ std::string asm_failure_text() {
 int asm_assemble_batch(const char* path) {
     const bool pushed = con_push_sink(stderr_sink);
     const int result = asm_assemble_checked(path);
+    load_take_rom_kept(); // the run writes files only: no program stays behind
     if (pushed) con_pop_sink();
     return result;
 }

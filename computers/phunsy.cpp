@@ -313,6 +313,9 @@ constexpr MachineDebug DEBUG{
     .text_letter = debug_ascii_letter,
     .edit_key = phunsy_edit_key,
     .edit_clamp = phunsy_edit_clamp,
+    // A binary image opens where the monitor puts one, not where it was
+    // assembled: Intel HEX keeps the addresses.
+    .object_suffix = ".hex",
     .asm_start = 0x0800,
     .glyphs = &GLYPHS,
 };

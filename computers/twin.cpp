@@ -928,9 +928,11 @@ ViewShown twin_debug_view(const char* word) {
     return ViewShown::NONE;
 }
 
-constexpr ObjectFormat MOD_FILES{".mod", 0, [](const char* name, u32 first, u32 last, u32 start, u32) {
+constexpr ObjectFormat MOD_FILES{".mod", 0,
+                                 [](const char* name, u32 first, u32 last, u32 start, u32) {
                                      return twin_save_mod(name, first, last, start);
-                                 }};
+                                 },
+                                 twin_mod_data};
 
 constexpr MachineOps OPS{
     .setup = twin_setup,
@@ -978,7 +980,7 @@ constexpr MachineDebug DEBUG{
     .disk_save_command = "SAVEMOD ",
     .disk_program = &MOD_FILES,
     .disk_program_word = "SAVEMOD",
-    .object_suffix = ".aof",
+    .object_suffix = ".mod",
     // The CPU monitor shows both boards: the one that runs and the parked one.
     .parked_cpu = [](int* running) {
         *running = twin_slave_active ? 1 : 0;

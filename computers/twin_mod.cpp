@@ -142,7 +142,12 @@ void twin_commit_mod() {
 }
 
 int twin_save_mod(const char* name, u32 first, u32 last, u32 start) {
-    if (first > last || last >= GUEST_MEMORY_SIZE) return 0;
+    const std::string file = twin_mod_data(first, last, start);
+    return !file.empty() && objfile_write_file(name, file.data(), file.size()) ? 1 : 0;
+}
+
+std::string twin_mod_data(u32 first, u32 last, u32 start) {
+    if (first > last || last >= GUEST_MEMORY_SIZE) return {};
     const u32 length = last - first + 1;
     if ((first & 0x6000) != (last & 0x6000))
         con_printf("Start and end address must currently be on same page!\n");
@@ -150,11 +155,11 @@ int twin_save_mod(const char* name, u32 first, u32 last, u32 start) {
     if (length > 8191) {
         con_printf("MOD generation is currently limited to <= 8K!\n");
         // One Read Data command carries 64 sectors at most.
-        if (sectors > 64) return 0;
+        if (sectors > 64) return {};
     }
     const bool slave = twin_slave_active != 0;
     twin_switch_to_master();
-    std::vector<u8> file(HEADER, 0);
+    std::string file(HEADER, '\0');
     std::memcpy(file.data(), "MOD", 3);
     const u8 area = first >= 0x1500 && first <= 0x187F   ? 1
                     : first >= 0x1880 && first <= 0x1BFF ? 2
@@ -184,7 +189,7 @@ int twin_save_mod(const char* name, u32 first, u32 last, u32 start) {
     if (sectors >= 1) read_data(sectors, 128);
     if (rest > 0) read_data(1, rest);
     file[at] = 4; // Load End
-    file.insert(file.end(), guest_memory + first, guest_memory + last + 1);
+    file.append(reinterpret_cast<const char*>(guest_memory) + first, last - first + 1);
     if (slave) twin_switch_to_slave();
-    return objfile_write_file(name, file.data(), file.size()) ? 1 : 0;
+    return file;
 }

@@ -27,3 +27,5 @@ void twin_commit_mod();
 // Writes guest memory first..last (the master's view) as a MOD file that
 // starts at `start`; 1 when written.
 int twin_save_mod(const char* name, u32 first, u32 last, u32 start);
+// The bytes of that file; empty when the range does not fit one.
+std::string twin_mod_data(u32 first, u32 last, u32 start);

@@ -776,7 +776,7 @@ int load(LoadRequest r, bool report_missing) {
     const PrefsForRun for_run;
     load_take_rom_kept();
     const int result = load_kind(r);
-    if (const std::string kept = load_take_rom_kept(); !kept.empty()) ui_warning(kept.c_str());
+    load_tell_rom_kept();
     if (result == LOAD_GAME || result == LOAD_PLAYBACK) {
         loaded_file = file;
         loaded_host = path_to_host(r.path.c_str());

@@ -47,11 +47,14 @@ enum class ViewShown : u8 {
 };
 
 // A kind of object file the debugger's SAVE writes: the suffix, the default
-// bytes per block, and the writer (1 when the file was written).
+// bytes per block, and the writer (1 when the file was written). With `data`
+// the assembler writes it too: the file's bytes, empty when the range does
+// not fit one.
 struct ObjectFormat {
     const char* suffix;
     u32 block_size;
     int (*save)(const char* name, u32 first, u32 last, u32 start, u32 block_size);
+    std::string (*data)(u32 first, u32 last, u32 start) = nullptr;
 };
 
 // The glyphs of a machine's video hardware that the sprite editor shows: its
@@ -181,7 +184,11 @@ struct MachineDebug {
     // that names it. nullptr: the commands fail.
     const ObjectFormat* disk_program = nullptr;
     const char* disk_program_word = nullptr;
-    // Suffix of the object file the assembler writes for this machine.
+    // Suffix of the object file the assembler writes for this machine: a kind
+    // the machine opens again with the program where it was assembled (".aof"
+    // only where it takes AOF programs, ".bin" only where a binary image is
+    // put from $0000; its disk program's suffix writes that file's `data`;
+    // ".hex" opens on every machine).
     const char* object_suffix = ".bin";
     // The start address the assembler gives an object file whose source
     // names none.

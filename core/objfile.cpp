@@ -6,6 +6,7 @@
 #include "core/recording.h"
 #include "core/seams_games.h"
 #include "core/serial.h"
+#include "core/ui_host.h"
 #include "cpu/memory.h"
 
 #include <algorithm>
@@ -229,6 +230,13 @@ std::string load_take_rom_kept() {
                   rom_kept == 1 ? "was" : "were");
     rom_kept = 0;
     return text;
+}
+
+bool load_tell_rom_kept() {
+    const std::string kept = load_take_rom_kept();
+    if (kept.empty()) return false;
+    ui_warning(kept.c_str());
+    return true;
 }
 
 void objfile_commit() {

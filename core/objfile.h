@@ -33,16 +33,20 @@ int objfile_parse(u32 size, int format);
 // the AOF start address into game_start_address when an end record gave one.
 void objfile_commit();
 
-// Every program file writes guest memory through these. The machine's own ROM
+// The one way a program reaches guest memory: every program file kind, the
+// assembler's result and the debugger's LOADBIN write through load_put, and
+// the action that loaded ends with load_tell_rom_kept. The machine's own ROM
 // (its monitor or BIOS: an unwritable address marked BIOS) keeps its bytes: a
-// byte of the file aimed there is not written, and one that would have
-// changed it is counted for the loader's warning.
+// byte aimed there is not written, one that would have changed it is counted,
+// and the count is told once, as one warning (rc 5 on the port).
 bool load_is_rom(u32 address);
 void load_put(u32 address, u8 value);
 void load_put_bytes(u32 address, const u8* bytes, u32 n);
 // The warning naming the bytes kept out of ROM since the last call ("" when
 // none); the count starts again.
 std::string load_take_rom_kept();
+// Gives that warning, if there is one (true then).
+bool load_tell_rom_kept();
 
 // One record at the cursor: -2 a data record was staged (the cursor stands on
 // the next record), -1 the end record was reached, 0 the cursor already stood

@@ -158,7 +158,7 @@ void dbg_cmd_savetvc() {
 
 // LOADBIN: the file as named, else with ".bin" (in either letter case), read
 // into guest memory from the start address. What would reach past $7FFF is
-// left out and counted.
+// left out and counted; what would reach the ROM is left out as every load does.
 void dbg_cmd_loadbin() {
     if (!arguments_and_cpu(2)) return;
     const u32 start = address(dbg_arg1);
@@ -192,7 +192,8 @@ void dbg_cmd_loadbin() {
         dbg_refuse("Failed!\n\n");
         return;
     }
-    std::memcpy(guest_memory + start, bytes, wanted);
+    load_put_bytes(start, bytes, wanted);
+    load_tell_rom_kept();
     ui_mark(UI_REFRESH_WINDOWS);
     if (size > room)
         con_printf("File is too large: loaded $%X..$%X, dropped %llu byte(s) past $%X.\n", start,
@@ -206,6 +207,7 @@ void dbg_cmd_asm() {
     if (!arguments_and_cpu(1)) return;
     // The assembler has told why; the line only answers as refused.
     if (asm_assemble_checked(dbg_arg1) == 10) dbg_refuse("%s", "");
+    load_tell_rom_kept();
     ui_mark(UI_REFRESH_WINDOWS);
 }
 

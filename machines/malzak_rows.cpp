@@ -126,6 +126,9 @@ constexpr MachineDebug DEBUG{
     .text_code = debug_seven_bits,
     .text_letter = debug_ascii_letter,
     .draw_mode_changed = pvi_follow_draw_mode,
+    // The board opens no program file of its own but Intel HEX, which every
+    // machine opens at its addresses.
+    .object_suffix = ".hex",
     .glyphs = &pvi_board_glyphs<colour_map, colour_map>,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };

@@ -280,6 +280,9 @@ constexpr MachineDebug DEBUG{
     .draw_mode_changed = pvi_follow_draw_mode,
     .edit_key = coinop_edit_key,
     .edit_clamp = zaccaria_edit_clamp,
+    // The board opens no program file of its own but Intel HEX, which every
+    // machine opens at its addresses.
+    .object_suffix = ".hex",
     .glyphs = &pvi_board_glyphs<colour_map, colour_unmap>,
     .chip_coverage = [](ChipCoverage* out) { pvi_chip_coverage(out, false); },
 };

@@ -2,9 +2,12 @@
 // an operand may begin with '~' in every notation, as a source's may, and an
 // operator may be followed by one.
 #include "tests/support/program_test.h"
+#include "core/machine_debug.h"
+#include "core/machine_table.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -181,4 +184,31 @@ TEST_F(AsmPort, AnErrorAfterAnIncludeNamesItsFileAndLine) {
     EXPECT_NE(result.find("Error at line 3 of main.asm: immediate value out of range!\n"),
               std::string::npos)
         << result;
+}
+
+// What the assembler writes on a machine opens again on that machine, the
+// program where it was assembled: every machine of the table that has a
+// processor, a little way above its default start (clear of a monitor ROM).
+TEST_F(AsmPort, TheObjectFileOfEveryMachineOpensThere) {
+    for (u32 m = 0; m < MACHINES; m++) {
+        if (machine_table[m].traits.no_processor) continue;
+        const std::string name = machine_table[m].keyword;
+        SCOPED_TRACE(name);
+        std::string result;
+        ASSERT_EQ(send("SETMACHINE " + name, &result) % 5, 0) << result;
+        const int at = machine_debug(m).asm_start + 0x440;
+        char source[64];
+        std::snprintf(source, sizeof source, "\tORG $%X\n\tLODI,R0 5\n\tEND\n", at);
+        test_write_file(home.path() / "Projects" / ("obj" + name + ".asm"), source);
+        EXPECT_EQ(send("DEBUGGER \"ASM obj" + name + "\"", &result) % 5, 0) << result;
+        const auto object =
+            home.path() / "Projects" / ("obj" + name + machine_debug(m).object_suffix);
+        ASSERT_TRUE(std::filesystem::exists(object)) << result;
+        ASSERT_EQ(send("SETMACHINE " + name, &result) % 5, 0) << result;
+        const int rc = send("OPEN " + object.string(), &result);
+        EXPECT_TRUE(rc == 0 || rc == 5) << rc << ": " << result;
+        // The program is where it was assembled.
+        EXPECT_EQ(send("PEEK " + std::to_string(at + 1), &result), 0);
+        EXPECT_EQ(result, "5");
+    }
 }

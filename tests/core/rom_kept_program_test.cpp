@@ -4,12 +4,19 @@
 // then set up afresh), loads its RAM bytes, leaves the ROM as it is and says
 // which bytes it kept out.
 #include "tests/support/program_test.h"
+#include "core/machine.h"
+#include "core/machine_debug.h"
+#include "core/machine_table.h"
+#include "core/objfile.h"
+#include "cpu/memory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -80,3 +87,122 @@ TEST_F(RomKeptProgram, EveryProgramFileLoadsBesideTheRomNotOverIt) {
 }
 
 } // namespace
+
+// ---- Every way a program reaches guest memory, on every machine with a ROM -----------
+
+namespace {
+
+// A machine with a monitor ROM, as it sets up: a ROM address and the nearest
+// RAM address, and the savers of its own program files.
+struct RomMachine {
+    std::string name;
+    int rom = -1, ram = -1;
+    std::vector<std::string> savers; // with %A first, %Z last, %F the file name
+    std::string object_suffix;       // of the object file the assembler writes
+};
+
+std::vector<RomMachine> rom_machines() {
+    std::vector<RomMachine> found;
+    for (int m = 0; m < static_cast<int>(MACHINES); m++) {
+        if (!machine_switch(m, machine_table[m].default_memmap, true, true, false)) continue;
+        RomMachine row;
+        row.name = machine_table[m].keyword;
+        for (int a = 0; a < static_cast<int>(GUEST_MEMORY_SIZE) && row.rom < 0; a++)
+            if (load_is_rom(static_cast<u32>(a))) row.rom = a;
+        if (row.rom < 0) continue;
+        const auto ram = [](int a) {
+            return a >= 0 && a < static_cast<int>(GUEST_MEMORY_SIZE) &&
+                   !(mem_attributes[a] & (MEM_UNWRITABLE | MEM_UNREADABLE | MEM_BIOS));
+        };
+        // Some way into the nearest RAM: a reset sets its first bytes on some machines.
+        for (int d = 1; d < static_cast<int>(GUEST_MEMORY_SIZE) && row.ram < 0; d++)
+            row.ram = ram(row.rom + d) ? row.rom + d : ram(row.rom - d) ? row.rom - d : -1;
+        const int further = row.ram + (row.ram > row.rom ? 0x40 : -0x40);
+        if (ram(further)) row.ram = further;
+        const MachineDebug& debug = machine_debug();
+        row.object_suffix = debug.object_suffix;
+        row.savers.push_back("SAVEHEX %A %Z %F.hex");
+        if (debug.object_format || machine_traits().takes_aof)
+            row.savers.push_back(std::string(debug.object_save_command) + "%A %Z %F" +
+                                 (debug.object_format ? debug.object_format->suffix : ".aof"));
+        if (debug.disk_program)
+            row.savers.push_back(std::string(debug.disk_program_word) + " %A %Z %F" +
+                                 debug.disk_program->suffix);
+        found.push_back(row);
+    }
+    return found;
+}
+
+std::string hex(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%X", value);
+    return text;
+}
+
+std::string filled(std::string text, const std::string& key, const std::string& value) {
+    for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+} // namespace
+
+// Each way in: the file kinds each machine opens (written by its own savers),
+// a source assembled by OPEN and by the debugger's ASM, and the debugger's
+// LOADBIN. The RAM byte arrives, the ROM byte stays, and one warning says so.
+TEST_F(RomKeptProgram, EveryWayAProgramReachesMemoryLeavesTheRomAlone) {
+    const std::vector<RomMachine> machines = rom_machines();
+    ASSERT_GE(machines.size(), 8u);
+    ASSERT_TRUE(start({"PORTNAME", "E2E"}));
+    ASSERT_TRUE(port_up());
+    for (const RomMachine& row : machines) {
+        SCOPED_TRACE(row.name);
+        ASSERT_GE(row.ram, 0);
+        request("SETMACHINE " + row.name);
+        const int rom = peek(row.rom), patched = rom ^ 0xFF;
+        const int first = std::min(row.rom, row.ram), last = std::max(row.rom, row.ram);
+        const std::string base = (home.path() / ("p" + row.name)).string();
+        const auto expect_kept = [&](const std::string& way, const std::string& line) {
+            SCOPED_TRACE(way);
+            fill(row.ram, 0);
+            std::string result;
+            EXPECT_EQ(send(line, &result), 5) << result;
+            const std::string warning = "would have changed the machine's ROM and w";
+            EXPECT_EQ(result.find(warning), result.rfind(warning)) << result;
+            EXPECT_NE(result.find(warning), std::string::npos) << result;
+            EXPECT_EQ(peek(row.rom), rom);
+            EXPECT_EQ(peek(row.ram), 165);
+        };
+
+        // The assembler, opened as a file and through the debugger.
+        test_write_file(base + ".asm", "\tORG $" + hex(row.rom) + "\n\tDB $" + hex(patched) +
+                                           "\n\tORG $" + hex(row.ram) + "\n\tDB $A5\n\tEND\n");
+        expect_kept("OPEN .asm", "OPEN " + base + ".asm");
+        expect_kept("ASM", "DEBUGGER \"ASM " + base + ".asm\"");
+        // A binary image is placed where the machine puts one (the Instructor's
+        // row of the table above has it).
+        if (row.object_suffix != ".bin")
+            expect_kept("the assembler's object", "OPEN " + base + row.object_suffix);
+
+        // LOADBIN of an image from the lower address to the higher.
+        std::string image(static_cast<std::size_t>(last - first + 1), '\0');
+        image[row.rom - first] = static_cast<char>(patched);
+        image[row.ram - first] = static_cast<char>(165);
+        test_write_file(base + ".img.bin", image);
+        expect_kept("LOADBIN", "DEBUGGER \"LOADBIN " + hex(first) + " " + base + ".img.bin\"");
+
+        // The program files the machine writes and opens.
+        for (const std::string& saver : row.savers) {
+            const std::string save =
+                filled(filled(filled(saver, "%A", hex(first)), "%Z", hex(last)), "%F", base);
+            const std::string file = save.substr(save.rfind(' ') + 1);
+            request("SETMACHINE " + row.name);
+            fill(row.rom, patched);
+            fill(row.ram, 165);
+            debugger(save);
+            request("MENU PROJECT.REINITIALIZE");
+            ASSERT_EQ(peek(row.rom), rom);
+            expect_kept(save, "OPEN " + file);
+        }
+    }
+}
