@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -92,42 +93,42 @@ TEST_F(RomKeptProgram, EveryProgramFileLoadsBesideTheRomNotOverIt) {
 
 namespace {
 
-// A machine with a monitor ROM, as it sets up: a ROM address and the nearest
-// RAM address, and the savers of its own program files.
+// A machine with a monitor ROM, as it sets up: a ROM address, a RAM address a
+// little way into the nearest RAM (a reset sets the first bytes on some), the
+// savers of the program files it opens ("SAVEHEX ", suffix) and the suffix of
+// the assembler's object file.
 struct RomMachine {
     std::string name;
     int rom = -1, ram = -1;
-    std::vector<std::string> savers; // with %A first, %Z last, %F the file name
-    std::string object_suffix;       // of the object file the assembler writes
+    std::vector<std::pair<std::string, std::string>> savers;
+    std::string object_suffix;
 };
 
 std::vector<RomMachine> rom_machines() {
     std::vector<RomMachine> found;
-    for (int m = 0; m < static_cast<int>(MACHINES); m++) {
-        if (!machine_switch(m, machine_table[m].default_memmap, true, true, false)) continue;
+    const auto ram = [](int a) {
+        return a >= 0 && a < static_cast<int>(GUEST_MEMORY_SIZE) &&
+               !(mem_attributes[a] & (MEM_UNWRITABLE | MEM_UNREADABLE | MEM_BIOS));
+    };
+    for (u32 m = 0; m < MACHINES; m++) {
         RomMachine row;
         row.name = machine_table[m].keyword;
+        if (!machine_switch(m, machine_table[m].default_memmap, true, true, false)) continue;
         for (int a = 0; a < static_cast<int>(GUEST_MEMORY_SIZE) && row.rom < 0; a++)
             if (load_is_rom(static_cast<u32>(a))) row.rom = a;
         if (row.rom < 0) continue;
-        const auto ram = [](int a) {
-            return a >= 0 && a < static_cast<int>(GUEST_MEMORY_SIZE) &&
-                   !(mem_attributes[a] & (MEM_UNWRITABLE | MEM_UNREADABLE | MEM_BIOS));
-        };
-        // Some way into the nearest RAM: a reset sets its first bytes on some machines.
-        for (int d = 1; d < static_cast<int>(GUEST_MEMORY_SIZE) && row.ram < 0; d++)
+        for (int d = 1; row.ram < 0 && d < static_cast<int>(GUEST_MEMORY_SIZE); d++)
             row.ram = ram(row.rom + d) ? row.rom + d : ram(row.rom - d) ? row.rom - d : -1;
-        const int further = row.ram + (row.ram > row.rom ? 0x40 : -0x40);
-        if (ram(further)) row.ram = further;
+        if (const int further = row.ram + (row.ram > row.rom ? 64 : -64); ram(further))
+            row.ram = further;
         const MachineDebug& debug = machine_debug();
-        row.object_suffix = debug.object_suffix;
-        row.savers.push_back("SAVEHEX %A %Z %F.hex");
+        row.savers.push_back({"SAVEHEX ", ".hex"});
         if (debug.object_format || machine_traits().takes_aof)
-            row.savers.push_back(std::string(debug.object_save_command) + "%A %Z %F" +
-                                 (debug.object_format ? debug.object_format->suffix : ".aof"));
+            row.savers.push_back({debug.object_save_command,
+                                  debug.object_format ? debug.object_format->suffix : ".aof"});
         if (debug.disk_program)
-            row.savers.push_back(std::string(debug.disk_program_word) + " %A %Z %F" +
-                                 debug.disk_program->suffix);
+            row.savers.push_back({debug.disk_save_command, debug.disk_program->suffix});
+        row.object_suffix = debug.object_suffix;
         found.push_back(row);
     }
     return found;
@@ -139,17 +140,11 @@ std::string hex(int value) {
     return text;
 }
 
-std::string filled(std::string text, const std::string& key, const std::string& value) {
-    for (std::size_t at; (at = text.find(key)) != std::string::npos;)
-        text.replace(at, key.size(), value);
-    return text;
-}
-
 } // namespace
 
-// Each way in: the file kinds each machine opens (written by its own savers),
-// a source assembled by OPEN and by the debugger's ASM, and the debugger's
-// LOADBIN. The RAM byte arrives, the ROM byte stays, and one warning says so.
+// Each way in: a source assembled by OPEN and by the debugger's ASM, the
+// debugger's LOADBIN, and the program files each machine opens (written by
+// its own savers). The RAM byte arrives, the ROM byte stays, one warning says so.
 TEST_F(RomKeptProgram, EveryWayAProgramReachesMemoryLeavesTheRomAlone) {
     const std::vector<RomMachine> machines = rom_machines();
     ASSERT_GE(machines.size(), 8u);
@@ -162,47 +157,40 @@ TEST_F(RomKeptProgram, EveryWayAProgramReachesMemoryLeavesTheRomAlone) {
         const int rom = peek(row.rom), patched = rom ^ 0xFF;
         const int first = std::min(row.rom, row.ram), last = std::max(row.rom, row.ram);
         const std::string base = (home.path() / ("p" + row.name)).string();
-        const auto expect_kept = [&](const std::string& way, const std::string& line) {
-            SCOPED_TRACE(way);
+        const auto expect_kept = [&](const std::string& line) {
+            SCOPED_TRACE(line);
             fill(row.ram, 0);
             std::string result;
             EXPECT_EQ(send(line, &result), 5) << result;
             const std::string warning = "would have changed the machine's ROM and w";
-            EXPECT_EQ(result.find(warning), result.rfind(warning)) << result;
             EXPECT_NE(result.find(warning), std::string::npos) << result;
+            EXPECT_EQ(result.find(warning), result.rfind(warning)) << result;
             EXPECT_EQ(peek(row.rom), rom);
             EXPECT_EQ(peek(row.ram), 165);
         };
 
-        // The assembler, opened as a file and through the debugger.
         test_write_file(base + ".asm", "\tORG $" + hex(row.rom) + "\n\tDB $" + hex(patched) +
                                            "\n\tORG $" + hex(row.ram) + "\n\tDB $A5\n\tEND\n");
-        expect_kept("OPEN .asm", "OPEN " + base + ".asm");
-        expect_kept("ASM", "DEBUGGER \"ASM " + base + ".asm\"");
+        expect_kept("OPEN " + base + ".asm");
+        expect_kept("DEBUGGER \"ASM " + base + ".asm\"");
         // A binary image is placed where the machine puts one (the Instructor's
         // row of the table above has it).
-        if (row.object_suffix != ".bin")
-            expect_kept("the assembler's object", "OPEN " + base + row.object_suffix);
+        if (row.object_suffix != ".bin") expect_kept("OPEN " + base + row.object_suffix);
 
-        // LOADBIN of an image from the lower address to the higher.
         std::string image(static_cast<std::size_t>(last - first + 1), '\0');
         image[row.rom - first] = static_cast<char>(patched);
         image[row.ram - first] = static_cast<char>(165);
-        test_write_file(base + ".img.bin", image);
-        expect_kept("LOADBIN", "DEBUGGER \"LOADBIN " + hex(first) + " " + base + ".img.bin\"");
+        test_write_file(base + ".img", image);
+        expect_kept("DEBUGGER \"LOADBIN " + hex(first) + " " + base + ".img\"");
 
-        // The program files the machine writes and opens.
-        for (const std::string& saver : row.savers) {
-            const std::string save =
-                filled(filled(filled(saver, "%A", hex(first)), "%Z", hex(last)), "%F", base);
-            const std::string file = save.substr(save.rfind(' ') + 1);
+        for (const auto& [saver, suffix] : row.savers) {
             request("SETMACHINE " + row.name);
             fill(row.rom, patched);
             fill(row.ram, 165);
-            debugger(save);
+            debugger(saver + hex(first) + " " + hex(last) + " " + base + suffix);
             request("MENU PROJECT.REINITIALIZE");
             ASSERT_EQ(peek(row.rom), rom);
-            expect_kept(save, "OPEN " + file);
+            expect_kept("OPEN " + base + suffix);
         }
     }
 }
