@@ -224,7 +224,7 @@ std::string load_take_rom_kept() {
     if (rom_kept == 0) return "";
     char text[160];
     std::snprintf(text, sizeof text,
-                  "%u byte%s of the file at $%04X..$%04X would have changed the machine's ROM "
+                  "%u byte%s of the program at $%04X..$%04X would have changed the machine's ROM "
                   "and %s not loaded.",
                   rom_kept, rom_kept == 1 ? "" : "s", rom_kept_first, rom_kept_last,
                   rom_kept == 1 ? "was" : "were");
