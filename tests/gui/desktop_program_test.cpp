@@ -702,10 +702,11 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     ASSERT_FALSE(wait_for("Start Recording").name.empty()) << log();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     keys("ctrl+a");
-    x.run("/usr/bin/xdotool type --delay 40 zz"); // listed last
+    x.run("/usr/bin/xdotool type --delay 40 aa"); // listed before what runs
     keys("Return");
     ASSERT_TRUE(wait_for("Start Recording", true, true).name.empty());
-    // The title names the state saved last, and that a recording is made.
+    // The title names the state saved last, and that a recording is made; the
+    // list selects what the title names, not the recording.
     ASSERT_FALSE(wait_for("Brindlemox Interton 36.4: s2.cos (recording)").name.empty());
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
     nothing_past_the_last_row("a recording that stopped");
