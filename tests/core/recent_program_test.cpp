@@ -5,6 +5,7 @@
 #include "core/filekinds.h"
 #include "core/loader.h"
 #include "core/machine_table.h"
+#include "tests/support/blank_disks.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
@@ -173,8 +174,9 @@ TEST_F(RecentProgram, ARecentFileLoadsIntoTheMachineItWasOpenedOn) {
 }
 
 // A recent entry whose machine cannot be set up (a settings file edited by
-// hand names an empty memory map) is refused with the reason: the file does
-// not go into the machine that runs.
+// hand names an empty memory map; a changed disk the switch would drop, with
+// nobody to ask) is refused with the reason: the file does not go into the
+// machine that runs.
 TEST_F(RecentProgram, ARecentFileWhoseMachineCannotBeSetUpIsRefused) {
     const std::string hexfile = put("p.hex", ":0105000044B6\n:00000001FF\n");
     int empty = -1;
@@ -206,7 +208,18 @@ TEST_F(RecentProgram, ARecentFileWhoseMachineCannotBeSetUpIsRefused) {
         << result;
     EXPECT_EQ(peek(0x500), "0");
     EXPECT_EQ(machine_now(), "PIPBUG");
-    EXPECT_EQ(ask("QUIT"), 0);
+
+    // A disk written on that the switch would drop, with nobody to ask: the
+    // machine and its disk are kept, and so is the file.
+    ASSERT_EQ(send("OPEN " + hexfile, &result), 0) << result;
+    request("SETMACHINE BINBUG");
+    ASSERT_EQ(send("OPEN " + put("blank.raw", test_blank_binbug_disk()), &result), 0) << result;
+    test_write_file(home.path() / "Projects" / "notes.txt", "notes");
+    ASSERT_EQ(send("DEBUGGER INJECT notes.txt", &result), 0) << result;
+    EXPECT_EQ(send("MENU PROJECT.RECENT1", &result), 10);
+    EXPECT_NE(result.find("drive 0 (\"blank.raw\") was changed"), std::string::npos) << result;
+    EXPECT_EQ(machine_now(), "BINBUG");
+    send("QUIT", &result); // names the disk it drops
 }
 
 } // namespace
