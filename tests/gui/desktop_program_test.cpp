@@ -934,66 +934,60 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
     request("SETMACHINE ARCADIA");
     for (const std::string& line : {poke(0x101, 0x1B), poke(0x102, 0x7E), jump(0x101)})
         ASSERT_EQ(ask(line), 0) << line;
-    const auto title = [this]() {
-        const std::string name = wait_for("Brindlemox ", false).name;
-        const std::size_t colon = name.find(": ");
-        return colon == std::string::npos ? std::string() : name.substr(colon + 2);
-    };
-    const auto title_becomes = [&title](const std::string& wanted) {
-        for (int i = 0; i < 50 && title() != wanted; i++)
+    // What the title names, once it is `wanted` (waited for up to five seconds).
+    const auto title = [this](const std::string& wanted) {
+        std::string named;
+        for (int i = 0; i < 50 && named != wanted; i++) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return title();
+            const std::string name = wait_for("Brindlemox ", false).name;
+            named = name.find(": ") == std::string::npos ? "" : name.substr(name.find(": ") + 2);
+        }
+        return named;
     };
-    const auto peek = [this](int address) {
-        std::string result;
-        send("PEEK " + std::to_string(address), &result);
-        return result;
-    };
-    const auto save_through = [this](const char* shortcut, const char* requester, const char* name) {
+    const auto save_through = [this](const char* shortcut, const char* requester, const std::string& name) {
         focus_main();
         keys(shortcut);
         ASSERT_FALSE(wait_for(requester).name.empty()) << log();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         keys("ctrl+a");
-        x.run(std::string("/usr/bin/xdotool type --delay 40 ") + name);
+        x.run("/usr/bin/xdotool type --delay 40 " + name);
         keys("Return");
         ASSERT_TRUE(wait_for(requester, true, true).name.empty());
     };
+    std::string peeked;
     for (int n = 1; n <= 3; n++) {
         const std::string name = "sa" + std::to_string(n);
         ASSERT_EQ(ask(poke(0x100, n)), 0);
-        ASSERT_NO_FATAL_FAILURE(save_through("ctrl+s", "Save State", name.c_str()));
-        EXPECT_EQ(title_becomes(name + ".cos"), name + ".cos");
+        ASSERT_NO_FATAL_FAILURE(save_through("ctrl+s", "Save State", name));
+        EXPECT_EQ(title(name + ".cos"), name + ".cos");
         ASSERT_EQ(ask(poke(0x100, 0)), 0);
         EXPECT_EQ(ask("MENU PROJECT.RECENT1"), 0);
-        EXPECT_EQ(peek(0x100), std::to_string(n)) << "the recent files' first";
+        EXPECT_EQ(send("PEEK 256", &peeked), 0);
+        EXPECT_EQ(peeked, std::to_string(n)) << "the recent files' first";
     }
 
     std::string image(4096, '\0');
     put_bytes(image, 0x0100, {0x5A, 0x1B, 0x7E});
     const std::string game = put("game.bin", image);
-    const fs::path games = home.path() / "Games";
-    for (const char* revert : {"ctrl+r", "REVERT"}) {
+    for (const std::string revert : {"ctrl+r", "REVERT"}) {
         SCOPED_TRACE(revert);
-        const std::string take_name = revert[0] == 'c' ? "take1" : "take2";
+        const std::string take = revert == "REVERT" ? "take2" : "take1";
         ASSERT_EQ(ask("OPEN " + game), 0);
         ASSERT_EQ(ask(jump(0x101)), 0);
         ASSERT_EQ(ask(poke(0x100, 0x11)), 0); // in the take's state
-        ASSERT_NO_FATAL_FAILURE(save_through("ctrl+braceleft", "Start Recording", take_name.c_str()));
-        EXPECT_EQ(title_becomes("game.bin (recording)"), "game.bin (recording)");
-        if (std::string(revert) == "REVERT")
+        ASSERT_NO_FATAL_FAILURE(save_through("ctrl+braceleft", "Start Recording", take));
+        EXPECT_EQ(title("game.bin (recording)"), "game.bin (recording)");
+        if (revert == "REVERT") {
             EXPECT_EQ(ask(revert), 0);
-        else {
+        } else {
             focus_main();
             keys(revert);
         }
-        EXPECT_EQ(title_becomes("game.bin"), "game.bin") << "neither recording nor playing";
-        EXPECT_EQ(peek(0x100), "90") << "the game loaded again, not the take played";
-        const std::vector<u8> take = read_bytes(games / (take_name + ".cor"));
-        ASSERT_GT(take.size(), 3u);
-        EXPECT_EQ(take[2], 1) << "a recording, ended whole";
-        EXPECT_EQ(ask("MENU PROJECT.RECENT1"), 0);
-        EXPECT_EQ(peek(0x100), "90") << "the game heads the recent files, not the take";
+        EXPECT_EQ(title("game.bin"), "game.bin") << "neither recording nor playing";
+        EXPECT_EQ(send("PEEK 256", &peeked), 0);
+        EXPECT_EQ(peeked, "90") << "the game loaded again, not the take played";
+        const std::vector<u8> taken = read_bytes(home.path() / "Games" / (take + ".cor"));
+        EXPECT_TRUE(taken.size() > 3 && taken[2] == 1) << "a recording, ended whole";
     }
 
     ASSERT_EQ(ask("QUIT"), 0); // the autosave
@@ -1001,9 +995,10 @@ TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
     ::close(fd);
     fd = -1;
     ASSERT_FALSE(start_on_display().name.empty()) << log();
-    EXPECT_EQ(title_becomes("AUTOSAVE.COS"), "AUTOSAVE.COS");
+    EXPECT_EQ(title("AUTOSAVE.COS"), "AUTOSAVE.COS");
     ASSERT_EQ(ask(poke(0x100, 0)), 0);
     EXPECT_EQ(ask("REVERT"), 0);
-    EXPECT_EQ(peek(0x100), "90") << "Revert loads the autosave the title names";
+    EXPECT_EQ(send("PEEK 256", &peeked), 0);
+    EXPECT_EQ(peeked, "90") << "Revert loads the autosave the title names";
     EXPECT_EQ(ask("QUIT"), 0);
 }
