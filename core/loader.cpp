@@ -873,6 +873,10 @@ bool kind_names_its_machine(int kind) {
     return kind == KIND_COS || kind == KIND_COR;
 }
 
+// The one place that names what runs: the title (file_running_name), Revert
+// (file_revert_path), the game list's selection and, for a file the user chose
+// afresh, the head of the recent files all follow this name, so that they
+// never name different files.
 void file_name_running(const char* path, bool heads_recent) {
     std::snprintf(running_file, sizeof running_file, "%s", path ? path : "");
     if (running_file[0])
