@@ -443,7 +443,7 @@ void app_main(int argc, char** argv) {
         app_clean_exit(result < 0 ? 1 : result);
     }
     if (startup_mode == 2 || cmdline_file_named) {
-        const int loaded = file_load_request(load_request(named_file.c_str()));
+        const int loaded = file_load_request(load_request_chosen(named_file.c_str()));
         machine_adapt_opcode_tables();
         // A listing of a file that was never loaded would list nothing.
         if (!loaded && startup_mode == 2) app_clean_exit(10);
@@ -458,6 +458,7 @@ void app_main(int argc, char** argv) {
         }
     } else {
         file_name_buffer[0] = '\0'; // no file runs yet
+        file_name_running("", false);
         bool loaded = false;
         if (autosave) {
             loaded = file_load_request(load_request(autosave_path().c_str(), 1)) != 0;

@@ -354,7 +354,7 @@ void cmd_open_file(ArexxCall& call) {
         return;
     }
     rec_stop_all();
-    if (!file_load_request(load_request(name.c_str())))
+    if (!file_load_request(load_request_chosen(name.c_str())))
         failed_load(call, "OPEN", file_load_refusal());
 }
 void cmd_reload(ArexxCall& call) {

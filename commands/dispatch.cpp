@@ -192,9 +192,13 @@ void act_open_window(const CmdRow& row, const CmdCall&) {
     gui_open_tool_window(static_cast<ToolWindow>(row.value));
 }
 
+// A recent file loads again into the machine it was loaded into, which is set
+// up first; the list keeps its order.
 void act_recent(const CmdRow& row, const CmdCall&) {
     if (row.value >= recent_count) return;
-    file_load_request(load_request(recent_files[row.value]));
+    LoadRequest r = load_request(recent_files[row.value]);
+    r.memmap = recent_memmaps[row.value];
+    file_load_request(std::move(r));
 }
 
 // ---- handlers of single rows ------------------------------------------------------------
@@ -238,11 +242,7 @@ void act_quickload(const CmdRow&, const CmdCall&) {
     rec_stop_all();
     char path[FILE_NAME_SIZE];
     games_add_part(std::strcpy(path, games_path), sizeof path, "QUICKSAV.COS");
-    // The title names the quick save once it is loaded.
-    if (file_load_by_name(path, 1))
-        std::snprintf(game_file_name, sizeof game_file_name, "QUICKSAV.COS");
-    else
-        gui_beep();
+    if (!file_load_by_name(path, 1)) gui_beep();
 }
 
 void act_quicksave(const CmdRow&, const CmdCall&) {

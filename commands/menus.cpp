@@ -154,7 +154,12 @@ bool menu_recent_add(const char* path, int memmap_now, int game_now) {
     int match = -1;
     for (int i = 0; i < count && match < 0; i++)
         if (same_recent_file(recent_files[i], path)) match = i;
-    if (match == 0) return false;
+    if (match == 0) {
+        // Already first: it keeps its place, and is now of the machine it ran on last.
+        recent_memmaps[0] = memmap_now;
+        recent_games[0] = game_now;
+        return false;
+    }
     // Take the match out, or make room for a new entry; then all move down one.
     const int last = match > 0 ? match : (count < 8 ? count++ : 7);
     for (int i = last; i > 0; i--) {

@@ -16,7 +16,8 @@ constexpr int MENU_CHECK_BASE = 1000;
 // the recent files as "1: path" .. "8: path".
 std::vector<GuiMenuItem> menu_build_strip();
 // Puts `path` (with the memory map and game row) at the head of the recent
-// list: a path already first changes nothing (false), one further down moves
+// list: a path already first keeps its place and the strip (false) and takes
+// the memory map and game row it runs with now, one further down moves
 // to the front, a new one pushes the oldest out of a full list. Letter case is
 // ignored in the comparison. A path with a line break is not listed (false).
 bool menu_recent_add(const char* path, int memmap_now, int game_now);

@@ -142,7 +142,8 @@ static bool holds_loaded(const GameEntry& e, const char* loaded, const FileIdent
 
 void games_find_loaded() {
     game_list_sel = -1;
-    const char* loaded = file_loaded ? file_name_buffer : "";
+    const char* running = file_revert_path();
+    const char* loaded = running ? running : "";
     if (loaded[0]) {
         const FileIdentity id = file_identity_at(path_to_host(loaded));
         for (int row = 0; row < games_count; row++) {

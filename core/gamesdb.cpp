@@ -561,13 +561,10 @@ void games_open_entry() {
         games_add_part(games_path, sizeof games_path, e.path);
         games_audit_drawer(0);
     } else if (e.path[0]) {
-        // The title names the file once it is what runs (file_load_request):
-        // a load that fails, or a tape or disk taken beside, leaves the name
-        // of what runs.
-        const std::string path = e.path;
-        if (file_load_request(load_request(path.c_str()))) {
-            ui_note_recent(path.c_str());
-        } else {
+        // The file names the title and heads the recent files once it is what
+        // runs (file_name_running): a load that fails, or a tape or disk taken
+        // beside, leaves the name of what runs.
+        if (!file_load_request(load_request_chosen(e.path))) {
             ui_mark(UI_TITLE);
             ui_beep();
         }

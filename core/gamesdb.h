@@ -131,8 +131,9 @@ bool games_step_selection(int step);
 // No records, nothing selected, an audit due, no report pending.
 void games_list_reset();
 // Switches to another memory map as a new game (a built-in board picked in
-// the game list): not inside a frame, nothing when it is the current one.
-void emu_set_memory_map(int new_machine, int new_memmap);
+// the game list, a recent file's machine): not inside a frame, nothing when it
+// is the current one. True when that map runs afterwards.
+bool emu_set_memory_map(int new_machine, int new_memmap);
 
 // Picture of a game-list entry (a known game's row, -1 none, and its memory
 // map), as the interface chooses it; installed with the interface, nullptr

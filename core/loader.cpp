@@ -744,6 +744,32 @@ bool taken_beside(int kind) {
 // which the title names, Revert loads again and the recent files list.
 bool load_runs_file = false;
 
+// The file what runs was loaded from, or saved as (file_name_running).
+char running_file[FILE_NAME_SIZE];
+
+// A file loaded again into the machine it was loaded into before (a recent
+// file's) sets that machine up first, as a switch by the user does: a changed
+// disk or tape it would drop is asked about, and kept, the load refused, when
+// the user cancels or nobody can be asked. A map that cannot be set up
+// refuses the load too: the file never goes silently into another machine.
+bool set_up_machine_first(const LoadRequest& r) {
+    if (r.memmap < 0 || kind_names_its_machine(r.kind) || static_cast<u32>(r.memmap) == memmap)
+        return true;
+    if (r.memmap >= static_cast<i32>(MEMMAPS) || memmap_is_empty(static_cast<u32>(r.memmap))) {
+        load_refusal = "memory map " + std::to_string(r.memmap) +
+                       ", which it was opened on, cannot be set up";
+        if (!r.quiet) ui_warning(("Not loaded: " + r.path + ": " + load_refusal + ".").c_str());
+        return false;
+    }
+    if (!emu_set_memory_map(memmap_table[r.memmap].machine, r.memmap)) {
+        load_refusal = "the machine it was opened on was not set up";
+        return false;
+    }
+    // The machine set up afresh named its own state file in the shared name.
+    std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", r.path.c_str());
+    return true;
+}
+
 // `report_missing` false keeps quiet about a file that is not there (the
 // caller tries another name). The file is named in file_name_buffer while it
 // loads; a load that fails gives back the name of what runs, which Revert
@@ -768,6 +794,7 @@ int load(LoadRequest r, bool report_missing) {
             con_printf("%s \"%s\" (%s)!\n\n", cat_str(428, "Can't load"), r.path.c_str(), why);
         return failed();
     }
+    if (!set_up_machine_first(r)) return failed();
     const u32 old_region = emu_region;
     const FileIdentity file = file_identity_at(path_to_host(r.path.c_str()));
     const int kind = r.kind;
@@ -792,7 +819,7 @@ int load(LoadRequest r, bool report_missing) {
     }
     load_runs_file = true;
     file_loaded = 1;
-    games_find_loaded(); // the row of what runs now, by the file itself
+    file_name_running(r.path.c_str(), r.heads_recent); // selects its row in the game list
     ui_mark(UI_TITLE | UI_MENUS);
     // A program put into the machine goes on with its picture and sound.
     if (result == LOAD_MEDIUM) return result;
@@ -818,6 +845,12 @@ LoadRequest load_request(const char* path, int quiet) {
     return r;
 }
 
+LoadRequest load_request_chosen(const char* path) {
+    LoadRequest r = load_request(path);
+    r.heads_recent = true;
+    return r;
+}
+
 void state_settle() {
     tape_restart_clock();
     if (const auto after = machine_row().after_state_load) after();
@@ -831,17 +864,31 @@ void state_settle() {
 static int last_load_result = -1;
 
 int file_load_request(LoadRequest request) {
-    const bool quiet = request.quiet != 0;
     const int result = load(std::move(request), true);
     last_load_result = result;
-    // A game, program or state the user loaded heads the recent files and
-    // names the title; the quiet loads (the start-up autosave, the quick
-    // load, which names its own) do not.
-    if (load_runs_file && !quiet) {
-        ui_note_recent(file_name_buffer);
-        std::snprintf(game_file_name, sizeof game_file_name, "%s", path_file_part(file_name_buffer));
-    }
     return result;
+}
+
+bool kind_names_its_machine(int kind) {
+    return kind == KIND_COS || kind == KIND_COR;
+}
+
+// The one place that names what runs: the title (file_running_name), Revert
+// (file_revert_path), the game list's selection and, for a file the user chose
+// afresh, the head of the recent files all follow this name, so that they
+// never name different files.
+void file_name_running(const char* path, bool heads_recent) {
+    std::snprintf(running_file, sizeof running_file, "%s", path ? path : "");
+    if (running_file[0])
+        std::snprintf(game_file_name, sizeof game_file_name, "%s", path_file_part(running_file));
+    if (heads_recent && running_file[0]) ui_note_recent(running_file);
+    ui_mark(UI_TITLE);
+    games_find_loaded();
+}
+
+const char* file_running_name() {
+    const char* path = file_revert_path();
+    return path ? path_file_part(path) : nullptr;
 }
 
 int file_load_kept_recording() {
@@ -869,14 +916,14 @@ const std::string& file_load_tried() {
 }
 
 const char* file_revert_path() {
-    if (!file_loaded || !file_name_buffer[0]) return nullptr;
+    if (!file_loaded || !running_file[0]) return nullptr;
     // A machine set up afresh names its own state file, which is something
     // to revert to only once it is there.
     const char* own = memmap_state_file_name(memmap);
-    if (own[0] && strcasecmp(path_file_part(file_name_buffer), own) == 0 &&
-        !file_identity_at(path_to_host(file_name_buffer)).known)
+    if (own[0] && strcasecmp(path_file_part(running_file), own) == 0 &&
+        !file_identity_at(path_to_host(running_file)).known)
         return nullptr;
-    return file_name_buffer;
+    return running_file;
 }
 
 int file_load_take_result() {
@@ -903,14 +950,20 @@ void file_loaded_state(std::vector<FileInUse>* out) {
 }
 
 int file_open_chosen(int quiet) {
+    // A file chosen heads the recent files once it runs.
+    const auto chosen = [quiet]() {
+        LoadRequest r = load_request_chosen(file_name_buffer);
+        r.quiet = quiet;
+        return r;
+    };
     const char* file = path_file_part(file_name_buffer);
-    if (std::strchr(file, '.')) return file_load_by_name(file_name_buffer, quiet);
+    if (std::strchr(file, '.')) return file_load_request(chosen());
     const char* suffix = file_default_suffix(machine);
     if (!file_set_extension_found(suffix, file_name_buffer, FILE_NAME_SIZE, 0)) return LOAD_FAILED;
-    const int result = load(load_request(file_name_buffer, quiet), false);
+    const int result = load(chosen(), false);
     if (result != LOAD_FAILED) return result;
     if (!file_set_extension_found(".zip", file_name_buffer, FILE_NAME_SIZE, 1)) return LOAD_FAILED;
-    return file_load_by_name(file_name_buffer, quiet);
+    return file_load_request(chosen());
 }
 
 int file_open_answer(int answer, const char* previous_games_path) {
@@ -924,10 +977,7 @@ int file_open_answer(int answer, const char* previous_games_path) {
         ui_beep();
         return result;
     }
-    if (load_runs_file) {
-        games_split_path(file_name_buffer);
-        ui_note_recent(file_name_buffer);
-    }
+    if (load_runs_file) games_split_path(file_name_buffer);
     // The load selected the row of what it loaded; a new drawer is listed
     // and selected anew.
     if (strcasecmp(games_path, previous_games_path) != 0) games_audit_drawer(0);

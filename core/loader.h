@@ -59,14 +59,24 @@ struct LoadRequest {
     const u8* data = nullptr; // the bytes, wherever they are held
     u32 length = 0;
     i32 game_row = -1; // the games-database row the file is, -1 none
+    // What the user chose afresh (Open, a drop, the command line, the game
+    // list, the port's OPEN) heads the recent files once it runs; a load
+    // again (a recent file, Revert, a quick load, the autosave) leaves them.
+    bool heads_recent = false;
+    // The memory map the file was loaded into before (a recent file's): set
+    // up first, unless the file names its own machine; -1 the one that runs.
+    i32 memmap = -1;
 };
 
 // A request for the file `path`.
 LoadRequest load_request(const char* path, int quiet = 0);
+// A request for a file the user chose afresh: it heads the recent files once
+// it runs.
+LoadRequest load_request_chosen(const char* path);
 
-// Loads what `request` names (its name becomes file_name_buffer, unless the
-// load fails or the file went beside what runs: a tape, a disk, a papertape,
-// a source, a symbol file): 0 failed, 1 a game, program or state was loaded, 2 the file
+// Loads what `request` names (it becomes what runs, file_name_running,
+// unless the load fails or the file went beside what runs: a tape, a disk, a
+// papertape, a source where no processor runs it, a symbol file): 0 failed, 1 a game, program or state was loaded, 2 the file
 // went to a medium or a program reader. The kind (by the name, or the ZIP
 // member's) limits the size before anything is read. A file that cannot be
 // read (missing, no regular file, too large) gets "Can't load" once, unless
@@ -83,10 +93,23 @@ int file_load_kept_recording();
 const std::string& file_load_refusal();
 // The file the last load by name was for, whether or not it loaded.
 const std::string& file_load_tried();
+// What runs is named in one place, here: the window's title names it, Revert
+// loads it again, the game list selects it, and, when the user chose it afresh
+// (heads_recent: Open, a drop, the command line, the game list, the port's
+// OPEN, Save state as), it heads the recent files. A load that fails, a file
+// taken beside what runs and a recording started leave it as it was. An empty
+// path names nothing.
+void file_name_running(const char* path, bool heads_recent);
 // The file Revert loads again: the one what runs was loaded from (or, on a
 // machine set up afresh, its own state file once it is there), nullptr when
 // there is none.
 const char* file_revert_path();
+// The file part of file_revert_path, which the title names; nullptr when
+// there is none.
+const char* file_running_name();
+// Whether a file of `kind` names the machine it runs on (a state): it loads
+// into that machine wherever it was opened before.
+bool kind_names_its_machine(int kind);
 // The result of the last load by name (file_load_request) since this was
 // last called, -1 when none was made: a command that loads on its way (a
 // menu item) learns whether its load happened.

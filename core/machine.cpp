@@ -151,12 +151,14 @@ static bool switch_refused(int new_machine, int new_memmap) {
     return false;
 }
 
-void emu_set_memory_map(int new_machine, int new_memmap) {
-    if (emu_paused_mid_frame || static_cast<u32>(new_memmap) == memmap) return;
-    if (!machine_switch(new_machine, new_memmap, true, false, false)) return;
+bool emu_set_memory_map(int new_machine, int new_memmap) {
+    if (static_cast<u32>(new_memmap) == memmap) return true;
+    if (emu_paused_mid_frame) return false;
+    if (!machine_switch(new_machine, new_memmap, true, false, false)) return false;
     // The switch marked the title, the menus and the status; the toolbar's
     // toggles, the opcode labels and the tool windows follow too.
     ui_mark(UI_TOOLBAR | UI_OPCODES | UI_REOPEN_WINDOWS | UI_REFRESH_WINDOWS);
+    return true;
 }
 
 bool paused_picture_pending;
@@ -317,6 +319,7 @@ bool machine_switch(int new_machine, int new_memmap, bool new_game, bool force, 
             std::snprintf(file_name_buffer, FILE_NAME_SIZE, "%s%s%s", games_path, sep, name) >=
                 static_cast<int>(FILE_NAME_SIZE))
             file_name_buffer[0] = 0;
+        file_name_running(file_name_buffer, false);
     }
 
     ui_mark(UI_TITLE | UI_MENUS | UI_TOOLBAR | UI_STATUS | UI_POINTER | UI_GUEST_FOCUS);

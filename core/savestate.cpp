@@ -212,11 +212,10 @@ static bool save_named(const char* name, int kind, int refresh_title, bool stop_
     std::snprintf(file_name_buffer, sizeof file_name_buffer, "%s", name);
     const bool saved = state_save_file(kind, refresh_title, stop_recorders);
     if (saved && !aside) {
-        // The state saved is what Revert loads now, and the title names it; a
-        // recording under way keeps its own name for both.
-        if (kind != FILE_KIND_COR && rec_state != REC_RECORDING)
-            std::snprintf(game_file_name, sizeof game_file_name, "%s",
-                          path_file_part(saved_name.c_str()));
+        // The state saved is what runs now: the title names it, Revert loads
+        // it and it heads the recent files. A recording started leaves what
+        // runs, which the recording follows.
+        if (kind != FILE_KIND_COR) file_name_running(saved_name.c_str(), true);
         return true;
     }
     std::memcpy(file_name_buffer, kept, sizeof kept);

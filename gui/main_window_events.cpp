@@ -61,7 +61,7 @@ GuiDrop gui_take_drop(const GuiEvent& e) {
         gui_warning(cmd_between_frames_text);
         return GuiDrop::REFUSED;
     }
-    return file_load_request(load_request(e.text.c_str())) ? GuiDrop::LOADED : GuiDrop::FAILED;
+    return file_load_request(load_request_chosen(e.text.c_str())) ? GuiDrop::LOADED : GuiDrop::FAILED;
 }
 
 static void dropped(const GuiEvent& e) {

@@ -38,9 +38,10 @@ static char title_buffer[700];
 
 void gui_update_main_title() {
     if (!main_window || !view_titlebar[display_mode]) return;
-    if (file_loaded && game_file_name[0])
+    // The title names what Revert would load again.
+    if (const char* running = file_running_name())
         std::snprintf(title_buffer, sizeof title_buffer, "%s: %s", machine_title(machine),
-                      game_file_name);
+                      running);
     else
         std::snprintf(title_buffer, sizeof title_buffer, "%s", machine_title(machine));
     gui_title_state(title_buffer, sizeof title_buffer);

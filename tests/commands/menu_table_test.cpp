@@ -184,8 +184,12 @@ TEST_F(MenuTable, RecentFilesKeepOrderTellCaseApartAndLongPaths) {
     EXPECT_EQ(recent_count, 3);
     EXPECT_STREQ(recent_files[0], "/g/c.bin");
     EXPECT_EQ(recent_memmaps[0], 3);
-    EXPECT_FALSE(menu_recent_add("/g/c.bin", 6, 9)); // already first: nothing changes
-    EXPECT_EQ(recent_memmaps[0], 3);
+    // Already first: the order and the strip stay; the entry is of the machine
+    // it was opened on last.
+    EXPECT_FALSE(menu_recent_add("/g/c.bin", 6, 9));
+    EXPECT_STREQ(recent_files[0], "/g/c.bin");
+    EXPECT_EQ(recent_memmaps[0], 6);
+    EXPECT_EQ(recent_games[0], 9);
     EXPECT_TRUE(menu_recent_add("/g/a.bin", 5, 7)); // third moves to the front
     EXPECT_STREQ(recent_files[0], "/g/a.bin");
     EXPECT_STREQ(recent_files[1], "/g/c.bin");

@@ -702,10 +702,11 @@ TEST_F(DesktopProgram, TheGameListStepsFromTheRowOfWhatRuns) {
     ASSERT_FALSE(wait_for("Start Recording").name.empty()) << log();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     keys("ctrl+a");
-    x.run("/usr/bin/xdotool type --delay 40 zz"); // listed last
+    x.run("/usr/bin/xdotool type --delay 40 aa"); // listed before what runs
     keys("Return");
     ASSERT_TRUE(wait_for("Start Recording", true, true).name.empty());
-    // The title names the state saved last, and that a recording is made.
+    // The title names the state saved last, and that a recording is made; the
+    // list selects what the title names, not the recording.
     ASSERT_FALSE(wait_for("Brindlemox Interton 36.4: s2.cos (recording)").name.empty());
     ASSERT_EQ(ask("MENU MACRO.STOP"), 0);
     nothing_past_the_last_row("a recording that stopped");
@@ -919,5 +920,85 @@ TEST_F(DesktopProgram, TheTitleAndRevertFollowWhatRuns) {
             EXPECT_EQ(peek(k.probe), "90") << "the recent files' first";
         }
     }
+    EXPECT_EQ(ask("QUIT"), 0);
+}
+
+// In the window: Save state as... (Ctrl+S, a name, Return) of three states
+// makes each in turn what runs, named by the title and first in the recent
+// files; Revert (Ctrl+R, then the port's REVERT) while a recording of a game
+// is made ends the take, whole, and loads the game the title names again,
+// not the take; and a start that loads the autosave names it in the title,
+// which is what Revert loads.
+TEST_F(DesktopProgram, SaveStateAsRevertAndTheRecentFilesNameWhatRuns) {
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    request("SETMACHINE ARCADIA");
+    for (const std::string& line : {poke(0x101, 0x1B), poke(0x102, 0x7E), jump(0x101)})
+        ASSERT_EQ(ask(line), 0) << line;
+    // What the title names, once it is `wanted` (waited for up to five seconds).
+    const auto title = [this](const std::string& wanted) {
+        std::string named;
+        for (int i = 0; i < 50 && named != wanted; i++) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            const std::string name = wait_for("Brindlemox ", false).name;
+            named = name.find(": ") == std::string::npos ? "" : name.substr(name.find(": ") + 2);
+        }
+        return named;
+    };
+    const auto save_through = [this](const char* shortcut, const char* requester, const std::string& name) {
+        focus_main();
+        keys(shortcut);
+        ASSERT_FALSE(wait_for(requester).name.empty()) << log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        keys("ctrl+a");
+        x.run("/usr/bin/xdotool type --delay 40 " + name);
+        keys("Return");
+        ASSERT_TRUE(wait_for(requester, true, true).name.empty());
+    };
+    std::string peeked;
+    for (int n = 1; n <= 3; n++) {
+        const std::string name = "sa" + std::to_string(n);
+        ASSERT_EQ(ask(poke(0x100, n)), 0);
+        ASSERT_NO_FATAL_FAILURE(save_through("ctrl+s", "Save State", name));
+        EXPECT_EQ(title(name + ".cos"), name + ".cos");
+        ASSERT_EQ(ask(poke(0x100, 0)), 0);
+        EXPECT_EQ(ask("MENU PROJECT.RECENT1"), 0);
+        EXPECT_EQ(send("PEEK 256", &peeked), 0);
+        EXPECT_EQ(peeked, std::to_string(n)) << "the recent files' first";
+    }
+
+    std::string image(4096, '\0');
+    put_bytes(image, 0x0100, {0x5A, 0x1B, 0x7E});
+    const std::string game = put("game.bin", image);
+    for (const std::string revert : {"ctrl+r", "REVERT"}) {
+        SCOPED_TRACE(revert);
+        const std::string take = revert == "REVERT" ? "take2" : "take1";
+        ASSERT_EQ(ask("OPEN " + game), 0);
+        ASSERT_EQ(ask(jump(0x101)), 0);
+        ASSERT_EQ(ask(poke(0x100, 0x11)), 0); // in the take's state
+        ASSERT_NO_FATAL_FAILURE(save_through("ctrl+braceleft", "Start Recording", take));
+        EXPECT_EQ(title("game.bin (recording)"), "game.bin (recording)");
+        if (revert == "REVERT") {
+            EXPECT_EQ(ask(revert), 0);
+        } else {
+            focus_main();
+            keys(revert);
+        }
+        EXPECT_EQ(title("game.bin"), "game.bin") << "neither recording nor playing";
+        EXPECT_EQ(send("PEEK 256", &peeked), 0);
+        EXPECT_EQ(peeked, "90") << "the game loaded again, not the take played";
+        const std::vector<u8> taken = read_bytes(home.path() / "Games" / (take + ".cor"));
+        EXPECT_TRUE(taken.size() > 3 && taken[2] == 1) << "a recording, ended whole";
+    }
+
+    ASSERT_EQ(ask("QUIT"), 0); // the autosave
+    ASSERT_EQ(wait_exit(), 0) << log();
+    ::close(fd);
+    fd = -1;
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    EXPECT_EQ(title("AUTOSAVE.COS"), "AUTOSAVE.COS");
+    ASSERT_EQ(ask(poke(0x100, 0)), 0);
+    EXPECT_EQ(ask("REVERT"), 0);
+    EXPECT_EQ(send("PEEK 256", &peeked), 0);
+    EXPECT_EQ(peeked, "90") << "Revert loads the autosave the title names";
     EXPECT_EQ(ask("QUIT"), 0);
 }

@@ -434,10 +434,11 @@ TEST_F(MainWindow, TheTitleNamesTheMachineAndIsLeftAloneWithoutATitleBar) {
     gui_open_main_window(0);
     EXPECT_EQ(gui_headless_title(main_window), machine_title(PIPBUG));
     file_loaded = 1;
-    std::snprintf(game_file_name, sizeof game_file_name, "%s", "hello.aof");
+    file_name_running("/games/hello.aof", false);
     gui_update_main_title();
     EXPECT_EQ(gui_headless_title(main_window), std::string(machine_title(PIPBUG)) + ": hello.aof");
     file_loaded = saved_loaded;
+    file_name_running("", false);
     game_file_name[0] = '\0';
     gui_close_main_window();
     view_titlebar[0] = 0;

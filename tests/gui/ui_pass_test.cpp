@@ -161,7 +161,8 @@ TEST_F(UiPass, TheTitleFollowsTheLoadedFileAtTheNextPass) {
     ui_take_changes();
     const std::string before = gui_headless_title(main_window);
     file_loaded = 1;
-    std::snprintf(game_file_name, sizeof game_file_name, "%s", "marked.bin");
+    file_name_running("/games/marked.bin", false);
+    ui_take_changes(); // as though the naming were not marked
     EXPECT_EQ(gui_headless_title(main_window), before); // not yet: nothing marked
     emu_pause();                                        // marks the title
     gui_main_window_events();
