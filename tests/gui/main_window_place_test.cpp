@@ -71,16 +71,6 @@ TEST_F(MainWindowPlace, EveryRebuildOpensTheWindowWhereTheUserPutIt) {
     EXPECT_EQ(main_window_pos[1], 60);
 }
 
-TEST_F(MainWindowPlace, ACentredWindowTheUserNeverMovedKeepsNoPlace) {
-    command("MENU SETTINGS.GRAPHICS.FULLSCREEN");
-    command("MENU SETTINGS.GRAPHICS.FULLSCREEN");
-    command("MENU SETTINGS.GRAPHICS.3XSIZE");
-    EXPECT_EQ(gui_headless_desc(main_window)->left, -1);
-    gui_close_main_window();
-    EXPECT_EQ(main_window_pos[0], -1);
-    EXPECT_EQ(main_window_pos[1], -1);
-}
-
 // On every machine, at the largest size and wide, the window fits the
 // screen's 1280 x 1024; the settings keep the size and width chosen.
 TEST_F(MainWindowPlace, EveryMachineOpensAtASizeThatFitsTheScreen) {
