@@ -619,9 +619,10 @@ void after_blanking() {
 
 void after_full_screen() {
     const u32 old_mode = display_mode;
-    display_mode = fullscreen ? 1 : 0;
+    // The window closes as it was opened, keeping the place the user gave it
+    // for the way back.
     gui_close_main_window();
-    main_window_pos[0] = main_window_pos[1] = -1;
+    display_mode = fullscreen ? 1 : 0;
     if (display_mode == 1 && old_mode == 0) {
         windowed_scale = display_scale;
         windowed_width = display_aspect;

@@ -124,7 +124,7 @@ template <class Keep> void emit(Rows& pic, Keep keep) {
         const u8* row = pic.row(y);
         u8* dst = display_rows[y];
         // One or two host pixels wide by the stretch.
-        if (display_aspect == 2)
+        if (display_stretch() == 2)
             for (i32 x = 0; x < pic.w; x++)
                 std::memcpy(dst + 2 * x, &pen_double[row[x]], 2);
         else
@@ -137,7 +137,7 @@ bool ready(i32 factor) {
     if (!display_buffer) return false;
     const i32 gw = machine_live_row().width, gh = machine_live_row().height;
     return gw > 0 && gh > 0 &&
-           gw * factor * static_cast<i32>(display_aspect == 2 ? 2 : 1) <= display_stride;
+           gw * factor * static_cast<i32>(display_stretch()) <= display_stride;
 }
 
 // The pictures of one pass, kept so that a pass allocates nothing.

@@ -63,8 +63,16 @@ u32 display_picture_scale();
 extern i32 display_stride;                     // host width rounded up to 16
 extern u8* display_buffer;                     // stride * height pens
 extern u8* display_rows[6 * GUEST_FRAME_ROWS]; // start of every host row
-// The full-screen size the layout fits into (set by the interface).
+// The room the picture has on the screen, which the layout fits it into: the
+// screen's, less what the main window needs beside the picture (set by the
+// main window's keeper).
 extern i32 display_screen_width, display_screen_height;
+// The largest scale (at most `most`) and stretch (`wanted`, else 1) at which
+// the current machine's picture fits `width` x `height`; 1 and 1 when none does.
+void display_fit_in_room(i32 width, i32 height, u32 most, u32 wanted, u32* scale, u32* stretch);
+// The stretch the picture is shown at (1 or 2): the user's, or 1 where the
+// room on the screen is too narrow for it.
+u32 display_stretch();
 // The window and gadget that show the picture; 0 while none is open.
 extern int display_host_window, display_host_gadget;
 

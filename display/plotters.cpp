@@ -81,9 +81,14 @@ u32 guest_height() {
     const i32 h = machine_live_row().height;
     return h > 0 && h <= GUEST_FRAME_ROWS ? static_cast<u32>(h) : 1;
 }
-// The scale setting, 1 to 6.
+// The scale and stretch the window shows below the user's, where the user's
+// would not fit the room on the screen (0: the user's own).
+u32 fitted_scale = 0, fitted_stretch = 0;
+
+// The scale setting, 1 to 6, as shown.
 u32 scale_setting() {
-    return display_scale >= 1 && display_scale <= 6 ? display_scale : 1;
+    const u32 s = display_scale >= 1 && display_scale <= 6 ? display_scale : 1;
+    return fitted_scale && fitted_scale < s ? fitted_scale : s;
 }
 // The machine's zoom at scale setting s; none where the zoomed picture would
 // pass the largest plotted scale or the rows the buffer can have.
@@ -96,7 +101,7 @@ u32 scale() {
     return display_picture_scale();
 }
 u32 stretch() {
-    return display_aspect == 2 ? 2 : 1;
+    return fitted_stretch ? fitted_stretch : display_aspect == 2 ? 2 : 1;
 }
 
 // N pens of one colour from `p` on, `v` the pen in all eight bytes: the
@@ -291,21 +296,45 @@ void display_free_bitmap() {
     run_plotter_fn = nullptr;
 }
 
-void display_compute_layout() {
-    display_setup_geometry();
-    if (display_mode == 1) {
-        const i32 t = machine_desc().default_stretch == 2 ? 2 : 1;
-        const i32 w = static_cast<i32>(guest_width()), h = static_cast<i32>(guest_height());
-        u32 s = 1;
-        for (i32 c = 6; c >= 2; c--) {
-            const i32 p = c * static_cast<i32>(zoom_at(static_cast<u32>(c)));
-            if (w * t * p <= display_screen_width && h * p <= display_screen_height) {
-                s = static_cast<u32>(c);
-                break;
+u32 display_stretch() {
+    return stretch();
+}
+
+void display_fit_in_room(i32 width, i32 height, u32 most, u32 wanted, u32* scale, u32* stretch) {
+    const i32 w = static_cast<i32>(guest_width()), h = static_cast<i32>(guest_height());
+    for (u32 t = wanted; t >= 1; t--)
+        for (u32 c = most; c >= 1; c--) {
+            const i32 p = static_cast<i32>(c * zoom_at(c));
+            if (w * static_cast<i32>(t) * p <= width && h * p <= height) {
+                *scale = c;
+                *stretch = t;
+                return;
             }
         }
+    *scale = 1;
+    *stretch = 1;
+}
+
+// The picture fits the room the screen leaves it (display_screen_width and
+// _height, which the main window's keeper sets): on the program's own screen
+// at the largest scale that fits; in a window at the user's scale and
+// stretch, or at the largest below them that fits, for as long as the room
+// is short (the user's own values stay what the settings keep).
+void display_compute_layout() {
+    display_setup_geometry();
+    fitted_scale = fitted_stretch = 0;
+    if (display_mode == 1) {
+        const u32 t = machine_desc().default_stretch == 2 ? 2 : 1;
+        u32 s = 1, u = t;
+        display_fit_in_room(display_screen_width, display_screen_height, 6, t, &s, &u);
         display_scale = s;
-        display_aspect = static_cast<u32>(t);
+        display_aspect = u;
+    } else {
+        const u32 s = scale_setting(), t = stretch();
+        u32 fs = s, ft = t;
+        display_fit_in_room(display_screen_width, display_screen_height, s, t, &fs, &ft);
+        if (fs != s) fitted_scale = fs;
+        if (ft != t) fitted_stretch = ft;
     }
     display_select_plotter();
 }

@@ -1,5 +1,6 @@
 // Building, opening and closing the main window.
 #include "gui/main_window.h"
+#include "gui/main_window_place.h"
 
 #include "inspect/magnifier.h"
 #include "debugger/commands.h"
@@ -243,13 +244,8 @@ bool gui_main_window_is_open() {
 
 void gui_screen_setup() {
     // One desktop: the window goes on the default screen, full screen by a
-    // flag; the full-screen picture is sized to fit that screen.
-    int width = 0, height = 0;
-    gui_host_screen_size(&width, &height);
-    if (width > 0 && height > 0) {
-        display_screen_width = width;
-        display_screen_height = height;
-    }
+    // flag; the picture is sized to fit that screen.
+    main_place_screen_setup();
 }
 
 void gui_unlock_pubscreen() {}
@@ -274,25 +270,17 @@ void gui_open_main_window(int reopen_tools) {
     d.borderless = display_mode == 1;
     d.full_screen = display_mode == 1;
     d.accept_drops = true;
-    if (display_mode == 0 && main_window_pos[0] != -1 && main_window_pos[1] != -1) {
-        d.left = static_cast<u16>(main_window_pos[0]);
-        d.top = static_cast<u16>(main_window_pos[1]);
-    }
+    main_place_desc(&d);
     gui_menu_strip = menu_build_strip();
     open_with_menus(d);
-    // Full screen: the picture was fitted to the whole screen, but the bars
-    // and the game list beside it need their room on it too. The picture is
-    // fitted again into what they leave.
-    if (display_mode == 1) {
-        int width = 0, height = 0;
-        gui_window_position(main_window, nullptr, nullptr, &width, &height);
-        if (width > display_screen_width || height > display_screen_height) {
-            display_screen_width -= width - display_host_width;
-            display_screen_height -= height - display_host_height;
-            gui_window_close(main_window);
-            open_with_menus(d);
-        }
+    // A window larger than the screen (the bars and the game list beside the
+    // picture, or a picture too large alone) opens again with a smaller
+    // picture, as often as that makes it smaller.
+    for (int tries = 0; tries < 12 && main_place_refit(main_window); tries++) {
+        gui_window_close(main_window);
+        open_with_menus(d);
     }
+    main_place_opened(main_window);
     gui_main_window_open = 1;
     // Modifiers let go while no window took the keys must not stay held (the
     // status bar, Caps Lock's state included, is drawn below).
@@ -332,15 +320,10 @@ void gui_display_rect_refresh() {
 void gui_close_main_window() {
     gui_close_magnifier();
     if (!main_window) return;
-    if (display_mode == 0) {
-        int left = 0, top = 0, width = 0;
-        gui_window_position(main_window, &left, &top, &width, nullptr);
-        main_window_pos[0] = static_cast<std::int16_t>(left);
-        main_window_pos[1] = static_cast<std::int16_t>(top);
-        if (view_gamelist[0]) {
-            GuiRect r = gui_gadget_rect(main_window, GID_GAME_LIST);
-            if (r.right >= r.left) game_list_width = r.right - r.left + 1;
-        }
+    main_place_take(main_window);
+    if (display_mode == 0 && view_gamelist[0]) {
+        GuiRect r = gui_gadget_rect(main_window, GID_GAME_LIST);
+        if (r.right >= r.left) game_list_width = r.right - r.left + 1;
     }
     display_host_window = 0;
     gui_window_close(main_window);

@@ -2,6 +2,7 @@
 // scripting port, the main window's queue (dropped files, keys, mouse, menus,
 // gadgets), then the tool windows.
 #include "gui/main_window.h"
+#include "gui/main_window_place.h"
 #include "inspect/magnifier.h"
 
 #include "commands/command_table.h"
@@ -90,7 +91,9 @@ static void new_size(const GuiEvent& e) {
     } else if (e.y != opened_height) {
         int w = 0;
         gui_window_position(main_window, nullptr, nullptr, &w, nullptr);
+        main_place_take(main_window);
         gui_window_resize(main_window, w, opened_height);
+        main_place_opened(main_window);
     } else {
         display_blit();
     }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 u32 net_mode = NET_OFF;
 int net_socket = -1;
@@ -28,6 +29,18 @@ namespace {
 
 void set_host_text(const char* text) {
     std::snprintf(net_host, sizeof net_host, "%s", text);
+}
+
+// A link that could not be made (a host that does not resolve, a server that
+// does not answer, a port that cannot be listened on, a wait that ran out):
+// said as the program's other failures are, in a requester over the window,
+// in the reply of the port command that asked for the link, on the console
+// without an interface. Every such failure of netplay goes through here.
+void link_failed(const char* text) {
+    std::string said = text;
+    while (!said.empty() && said.back() == '\n')
+        said.pop_back();
+    ui_warning(said.c_str());
 }
 
 // The link failed under a transfer: it ends as a disconnect does.
@@ -86,12 +99,12 @@ void net_client_connect(const char* host, u16 port) {
     net_disconnect();
     std::vector<std::uint32_t> addresses;
     if (net_resolver(host, &addresses) == 0) {
-        con_printf("%s", cat_str(230, "Can't get hostname!\n"));
+        link_failed(cat_str(230, "Can't get hostname!\n"));
         return;
     }
     net_socket = net_connect_to(addresses[0], port, net_connect_timeout_ms);
     if (net_socket < 0) {
-        con_printf("%s", cat_str(227, "Can't connect as client!\n"));
+        link_failed(cat_str(227, "Can't connect as client!\n"));
         return;
     }
     net_mode = NET_CLIENT;
@@ -129,11 +142,11 @@ void net_server_listen(u16 port) {
     const int listener = net_listen_on(port, &stage);
     if (listener < 0) {
         if (stage == 1)
-            con_printf("%s", cat_str(229, "Can't create server socket!\n"));
+            link_failed(cat_str(229, "Can't create server socket!\n"));
         else if (stage == 2)
-            con_printf("%s", cat_str(226, "Can't bind server socket!\n"));
+            link_failed(cat_str(226, "Can't bind server socket!\n"));
         else
-            con_printf("%s", cat_str(231, "Can't listen!\n"));
+            link_failed(cat_str(231, "Can't listen!\n"));
         return;
     }
     net_mode = NET_LISTENING;
@@ -166,10 +179,14 @@ void net_server_listen(u16 port) {
     net_close(listener); // one client per listen
     ui_mark(UI_TITLE | UI_MENUS);
     if (net_socket < 0) {
-        if (timed_out)
-            con_printf("No client connected within %g seconds.\n", net_listen_timeout_ms / 1000.0);
-        else
+        if (timed_out) {
+            char text[80];
+            std::snprintf(text, sizeof text, "No client connected within %g seconds.",
+                          net_listen_timeout_ms / 1000.0);
+            link_failed(text);
+        } else {
             con_printf("%s", cat_str(218, "Aborted by user!\n"));
+        }
         return;
     }
     net_mode = NET_SERVER;

@@ -31,7 +31,7 @@ bool pointer_view(MagnifierView* v) {
     v->width = v->rotated ? live.height : live.width;
     v->height = v->rotated ? live.width : live.height;
     const int scale = static_cast<int>(display_picture_scale());
-    const int stretch = static_cast<int>(display_aspect == 2 ? 2 : 1);
+    const int stretch = static_cast<int>(display_stretch());
     v->zx = 2 * scale * stretch;
     v->zy = 2 * scale;
     const int px = pointer_x - display_rect[0], py = pointer_y - display_rect[1];

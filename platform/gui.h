@@ -290,6 +290,9 @@ bool gui_window_minimised(int win);
 // The window of ours that is active, 0 when a window of another program is.
 int gui_host_active_window();
 void gui_window_position(int win, int* left, int* top, int* width, int* height);
+// The window's size with the frame a window manager put around it (its own
+// size while it has none, or the frame is not known yet).
+void gui_window_outer_size(int win, int* width, int* height);
 void gui_window_resize(int win, int width, int height);
 // 0 normal, 1 busy, 2 invisible, 6 aiming
 void gui_window_set_pointer(int win, int kind);

@@ -370,9 +370,14 @@ void gui_host_set_break_poll(bool (*pending)()) {
 }
 void gui_host_set_display_lost(void (*)()) {} // a display kept in memory never goes away
 void gui_host_modal_over(int) {} // windows kept in memory never hide one another
+static int screen_width = 1280, screen_height = 1024;
 void gui_host_screen_size(int* width, int* height) {
-    *width = 1280;
-    *height = 1024;
+    *width = screen_width;
+    *height = screen_height;
+}
+void gui_headless_set_screen_size(int width, int height) {
+    screen_width = width;
+    screen_height = height;
 }
 
 static int toolkit_version = 0, toolkit_revision = 0;
@@ -502,6 +507,9 @@ void gui_window_position(int win, int* left, int* top, int* width, int* height) 
     if (top) *top = w ? w->desc.top : 0;
     if (width) *width = w ? w->width : 0;
     if (height) *height = w ? w->height : 0;
+}
+void gui_window_outer_size(int win, int* width, int* height) {
+    gui_window_position(win, nullptr, nullptr, width, height);
 }
 void gui_window_move(int win, int left, int top) {
     if (Window* w = find(win)) {
@@ -786,6 +794,8 @@ void gui_display_refresh(int win, int gid) {
 // --- test access ------------------------------------------------------------
 void gui_headless_reset() {
     gui_headless_clip_reset();
+    screen_width = 1280;
+    screen_height = 1024;
     windows.clear();
     images.clear();
     answers.clear();

@@ -39,6 +39,8 @@ void gui_headless_fail_next_open();
 int gui_headless_to_back_count(int win);
 // The user drags window `win` to (left, top).
 void gui_headless_move(int win, int left, int top);
+// The size of the screen's area for windows (1280 x 1024 until reset).
+void gui_headless_set_screen_size(int width, int height);
 
 // File requesters are answered with these in turn, then cancelled (1); a
 // break cancels one without taking an answer.

@@ -1849,6 +1849,13 @@ void gui_window_position(int win, int* left, int* top, int* width, int* height) 
     if (height) *height = w ? w->widget->height() : 0;
 }
 
+void gui_window_outer_size(int win, int* width, int* height) {
+    QtWindow* w = find(win);
+    const QSize size = w ? w->widget->frameGeometry().size().expandedTo(w->widget->size()) : QSize();
+    *width = size.width();
+    *height = size.height();
+}
+
 void gui_window_resize(int win, int width, int height) {
     if (QtWindow* w = find(win)) {
         w->widget->resize(width, height);

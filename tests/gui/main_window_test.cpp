@@ -203,6 +203,7 @@ static std::string picture_blocks(int across, int down) {
 // own size. The Arcadia's picture keeps its size.
 TEST_F(MainWindow, TheTypeRightLcdIsMagnifiedAtEveryScale) {
     std::string result;
+    gui_headless_set_screen_size(2560, 1600); // room for six times its size
     display_scale = 1;
     gui_open_main_window(0);
     ASSERT_EQ(arexx_execute("SETMACHINE ARCADIA", &result), 0) << result;

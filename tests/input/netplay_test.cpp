@@ -570,7 +570,7 @@ TEST_F(NetplayCommands, AServerWaitThePortBeganEndsAtItsDeadline) {
     const auto begun = std::chrono::steady_clock::now();
     EXPECT_EQ(ui_unattended_run(arexx_execute, "SERVER", &result), 5);
     EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(3));
-    EXPECT_EQ(result, "SERVER: not connected\n");
+    EXPECT_EQ(result, "No client connected within 0.3 seconds.\nSERVER: not connected\n");
     EXPECT_NE(out.text().find("Listening...\nNo client connected within 0.3 seconds.\n"),
               std::string::npos)
         << out.text();
@@ -581,3 +581,49 @@ TEST_F(NetplayCommands, AServerWaitThePortBeganEndsAtItsDeadline) {
 }
 
 } // namespace
+
+// A link that cannot be made, asked for from the Tools menu: the reason is
+// shown in a requester over the window, as the program's other failures are.
+TEST_F(NetplayCommands, AFailedLinkIsShownInTheWindow) {
+    app_acquired.host_gui = true;
+    int stage = 0;
+    const int taken = net_listen_on(0, &stage); // a port another program listens on
+    ASSERT_GE(taken, 0);
+    const u16 busy = test_bound_port(taken), closed = free_port();
+    static std::string typed;
+    gui_headless_on_wait_events([] {
+        const int w = gui_headless_find_window("Enter Hostname");
+        if (!w) return;
+        gui_set_text(w, GID_HOST_FIELD, typed.c_str());
+        GuiEvent e;
+        e.type = GE_GADGET;
+        e.gid = GID_HOST_FIELD;
+        e.code = 13;
+        gui_headless_post(w, e);
+    });
+    ui_host.listen_open = [](const std::string&) { return false; };
+    const struct {
+        Cmd item;
+        const char* host;
+        std::vector<std::uint32_t> addresses;
+        u16 port;
+        const char* shown;
+    } rows[] = {
+        {Cmd::TOOLS_CLIENT, "nowhere", {}, closed, "Can't get hostname!"},
+        {Cmd::TOOLS_CLIENT, "localhost", {0x7F000001}, closed, "Can't connect as client!"},
+        {Cmd::TOOLS_SERVER, "", {0x7F000001}, busy, "Can't bind server socket!"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shown);
+        typed = row.host;
+        answer = row.addresses;
+        net_port = row.port;
+        const std::size_t before = gui_headless_requesters().size();
+        cmd_run(cmd_row(row.item), {CmdFrom::MENU});
+        EXPECT_EQ(net_mode, NET_OFF);
+        ASSERT_EQ(gui_headless_requesters().size(), before + 1);
+        EXPECT_EQ(gui_headless_requesters().back(), std::string("Warning|") + row.shown + "|OK");
+    }
+    gui_headless_on_wait_events(nullptr);
+    net_close(taken);
+}
