@@ -537,7 +537,7 @@ void finish(bool completed_pass2) {
     if (!asm_start_set)
         con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
     const std::string ext = object_extension();
-    asm_object_name = with_extension(list_name, ext.c_str());
+    asm_object_name = own_output_name(list_name, ext.c_str());
     // Both places are looked at before either file is written.
     const bool object_due = !asm_error_count && asm_low_address <= asm_high_address;
     if (may_replace(list_name, "listing") &&
@@ -818,7 +818,7 @@ void asm_assemble_file() {
         dir_restore();
         return;
     }
-    list_name = with_extension(name, ".lst");
+    list_name = own_output_name(name, ".lst");
     const u32 n = dis_notation_index();
     con_printf("Assembling %s as %s...\n", name.c_str(), notation_names[n]);
 

@@ -220,10 +220,9 @@ std::string title() {
 namespace {
 // The output of `kind` for the recording named `recording`.
 std::string generated_path(const char* recording, int kind, const char* infix) {
-    char name[FILE_NAME_SIZE];
-    std::snprintf(name, sizeof name, "%s", recording[0] ? recording : "Untitled");
-    file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, infix);
-    return rec_host_path(name, games_path);
+    const std::string name =
+        own_output_name(recording[0] ? recording : "Untitled", file_kinds[kind].extension, infix);
+    return rec_host_path(name.c_str(), games_path);
 }
 } // namespace
 
@@ -445,8 +444,8 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         const char* slash = std::strrchr(base, '/');
         const char* colon = std::strrchr(base, ':');
         const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
-        std::snprintf(name, sizeof name, "%s", part[0] ? part : "Untitled");
-        file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, "");
+        std::snprintf(name, sizeof name, "%s",
+                      own_output_name(part[0] ? part : "Untitled", file_kinds[kind].extension).c_str());
     }
     const std::string path = rec_host_path(picture_name(kind, name).c_str(), screenshots_path);
     if (animated) return start_animation(kind, path);

@@ -221,7 +221,7 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
     const std::string image("\x04\x12\xCC\x18\x00\x1B\x7E\x00\x00", 9);
     test_write_file(projects / "tiny.bin", image);
     test_write_file(projects / "tiny.asm", "my source\n");
-    test_write_file(projects / "tiny.bin.aof", "my object\n"); // SAVEAOF adds its suffix
+    test_write_file(projects / "tiny.aof", "my object\n"); // SAVEAOF's suffix in place of ".bin"
     // The Instructor 50 runs both BIN images and object records.
     request("SETMACHINE INSTRUCTOR");
     fine("OPEN " + (projects / "tiny.bin").string());
@@ -232,13 +232,13 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
             << line << ": " << result;
     }
     EXPECT_EQ(test_read_file(projects / "tiny.asm"), "my source\n");
-    EXPECT_EQ(test_read_file(projects / "tiny.bin.aof"), "my object\n");
+    EXPECT_EQ(test_read_file(projects / "tiny.aof"), "my object\n");
     EXPECT_EQ(test_read_file(projects / "tiny.bin"), image);
 
     fine("DEBUGGER \"DISGAME 0 8 tiny.asm\"");
     EXPECT_NE(test_read_file(projects / "tiny.asm"), "my source\n");
     fine("DEBUGGER \"DISGAME 0 8 tiny.bin\""); // now its own output
-    std::filesystem::remove(projects / "tiny.bin.aof");
+    std::filesystem::remove(projects / "tiny.aof");
     for (int pass = 0; pass < 2; pass++)
         fine("DEBUGGER \"SAVEAOF 0 8\"");
 }
