@@ -454,27 +454,6 @@ bool run_pass() {
     return true;
 }
 
-// A source file's text as the splitter reads it, for the source and every
-// include alike: a UTF-8 byte-order mark at its start dropped, and each line
-// end (CR LF, a lone CR or LF) made one LF.
-std::string text_lines(const std::string& text) {
-    size_t i = 0;
-    if (text.size() >= 3 && static_cast<u8>(text[0]) == 0xEF && static_cast<u8>(text[1]) == 0xBB &&
-        static_cast<u8>(text[2]) == 0xBF)
-        i = 3;
-    std::string out;
-    out.reserve(text.size() - i);
-    for (; i < text.size(); i++) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') i++;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 std::string object_data(const std::string& ext, i32 start) {
     std::string data;
     if (ext == ".tvc")
@@ -738,7 +717,7 @@ bool asm_include() {
     if (read == READ_UNAVAILABLE) return failed(include_missing(looked));
     if (read != READ_OK)
         return failed(read == READ_TOO_LARGE ? "out of memory" : "can't read from include file");
-    text = text_lines(text);
+    text = text_lf_lines(text);
     std::string insert = "\n" + text;
     insert += "\n;END INCLUDE ";
     insert += asm_include_name;
@@ -854,7 +833,7 @@ void asm_assemble_file() {
     if (listing.size() < 74) listing += std::string(74 - listing.size(), '-');
     listing += "\n\n";
 
-    asm_source = text_lines(asm_source);
+    asm_source = text_lf_lines(asm_source);
     const PassStart start = pass_start_now();
     begin_pass(1, start);
     {

@@ -454,10 +454,14 @@ void parse_line(const char* line, const char* end) {
 }
 } // namespace
 
-void sym_parse_file(const char* text, const std::string& file) {
-    const char* end = text;
-    while (static_cast<u32>(end - text) < sym_text_length && *end)
-        end++;
+void sym_parse_file(const char* given, const std::string& file) {
+    const char* given_end = given;
+    while (static_cast<u32>(given_end - given) < sym_text_length && *given_end)
+        given_end++;
+    // Lines end in CR LF, a lone CR or LF alike.
+    const std::string lines = text_lf_lines(std::string(given, given_end));
+    const char* text = lines.c_str();
+    const char* end = text + lines.size();
     line_file = file;
     line_number = 1;
     for (const char* line = text; line < end; line_number++) {
