@@ -370,6 +370,15 @@ bool may_replace(const std::string& name, const char* what) {
     return false;
 }
 
+// Whether the current line is the end mark asm_include put after an included
+// text: only that mark ends an include, never a comment of the source that
+// reads like it.
+bool at_include_end() {
+    const auto next = origin_after(asm_line_number);
+    return next != origins.begin() && std::prev(next)->held &&
+           std::prev(next)->line == asm_line_number;
+}
+
 // Copies the current raw line into asm_line (comment cut) and advances the
 // splitter to its LF; in pass 2 an include end marker lowers the depth.
 void split_line() {
@@ -390,17 +399,7 @@ void split_line() {
         const char c = asm_source[asm_read_index];
         if (c == ';' && !comment) {
             comment = true;
-            if (asm_pass == 2 && asm_source.compare(asm_read_index, 13, ";END INCLUDE ") == 0 &&
-                asm_read_index + 13 < length) {
-                if (asm_include_depth > 0) {
-                    asm_include_depth--;
-                } else {
-                    // The caret shows this line up to the mark.
-                    asm_line[n] = 0;
-                    asm_cursor = static_cast<u32>(n);
-                    asm_error("unexpected end of include");
-                }
-            }
+            if (asm_pass == 2 && asm_include_depth > 0 && at_include_end()) asm_include_depth--;
         }
         if (!comment) {
             if (n < most)
