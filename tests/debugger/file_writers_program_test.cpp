@@ -5,13 +5,16 @@
 // its place and the user's file stays; a second run replaces the command's own
 // earlier output without asking; a file of the user's at the name the command
 // made stays (rc 10). EXTRACT (files named by the disk, "" in the column) is
-// tried by the disk refusal tests.
+// tried by the disk refusal tests. The port's picture commands, one per still
+// picture kind of the file kinds table, are held to the same rule.
+#include "core/filekinds.h"
 #include "core/machine_table.h"
 #include "debugger/commands.h"
 #include "tests/support/program_test.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -102,4 +105,28 @@ TEST_F(FileWritersProgram, ANameTypedWithAnotherSuffixGetsTheCommandsOwn) {
     }
     EXPECT_EQ(done.size(), writers.size()) << "a writer no machine allows";
     EXPECT_GE(tried, 10);
+}
+
+// The port's picture commands, one for each still picture kind of the file
+// kinds table (SAVEILBM .. SAVEPNG), name their files by the same rule.
+TEST_F(FileWritersProgram, APictureNamedWithAnotherSuffixGetsItsKindsOwn) {
+    const fs::path drawer = home.path();
+    for (int kind = KIND_ILBM; kind <= KIND_PNG; kind++) {
+        std::string word = file_kinds[kind].extension + 1;
+        for (char& c : word)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        SCOPED_TRACE(word);
+        const std::string mine = "p" + std::to_string(kind), theirs = "q" + std::to_string(kind);
+        test_write_file(drawer / (mine + ".txt"), notes);
+        std::string result;
+        for (int pass = 0; pass < 2; pass++) // the second over its own picture
+            EXPECT_EQ(send("SAVE" + word + " " + (drawer / (mine + ".txt")).string(), &result), 0)
+                << result;
+        EXPECT_EQ(test_read_file(drawer / (mine + ".txt")), notes);
+        EXPECT_TRUE(fs::exists(drawer / (mine + file_kinds[kind].extension)));
+        test_write_file(drawer / (theirs + file_kinds[kind].extension), "the user's own\n");
+        EXPECT_EQ(send("SAVE" + word + " " + (drawer / (theirs + ".txt")).string(), &result), 10)
+            << result;
+        EXPECT_EQ(test_read_file(drawer / (theirs + file_kinds[kind].extension)), "the user's own\n");
+    }
 }
