@@ -55,7 +55,8 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
     if (!arguments_and_cpu(3)) return;
     u32 start, end;
     if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
-    dbg_save_in_projects(dbg_arg3, suffix, [&](const char* name) { return Save(name, start, end); });
+    dbg_save_in_projects(dbg_arg3, suffix,
+                         [&](const char* name) { return Save(name, start, end); });
 }
 
 } // namespace
@@ -119,8 +120,9 @@ void dbg_cmd_savesms() {
     if (!arguments_and_cpu(2)) return;
     u32 start, end;
     if (!read_range("0", dbg_arg1, start, end)) return;
-    dbg_save_in_projects(dbg_arg2, ".sms",
-                     [&](const char* name) { return file_save_sms(name, static_cast<i32>(end)); });
+    dbg_save_in_projects(dbg_arg2, ".sms", [&](const char* name) {
+        return file_save_sms(name, static_cast<i32>(end));
+    });
 }
 
 void dbg_cmd_savetvc() {

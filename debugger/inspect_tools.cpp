@@ -201,18 +201,21 @@ void dbg_cmd_imagery() {
     // The listing is a source: ".asm" in place of the suffix typed. Made whole
     // in memory, then written through the shared replacement: a failed write
     // leaves no half listing.
-    dbg_save_in_projects(file_name, ".asm", [&](const char* name) {
-        char* text = nullptr;
-        std::size_t size = 0;
-        std::FILE* file = open_memstream(&text, &size);
-        if (!file) return 0;
-        dbg_print_db_listing(start, end, file);
-        const bool made = std::ferror(file) == 0;
-        const bool closed = std::fclose(file) == 0;
-        const bool written = made && closed && objfile_write_file(name, text, size);
-        std::free(text);
-        return written ? 1 : 0;
-    }, false);
+    dbg_save_in_projects(
+        file_name, ".asm",
+        [&](const char* name) {
+            char* text = nullptr;
+            std::size_t size = 0;
+            std::FILE* file = open_memstream(&text, &size);
+            if (!file) return 0;
+            dbg_print_db_listing(start, end, file);
+            const bool made = std::ferror(file) == 0;
+            const bool closed = std::fclose(file) == 0;
+            const bool written = made && closed && objfile_write_file(name, text, size);
+            std::free(text);
+            return written ? 1 : 0;
+        },
+        false);
 }
 
 // ---- REL ---------------------------------------------------------------------------

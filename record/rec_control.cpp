@@ -444,8 +444,9 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         const char* slash = std::strrchr(base, '/');
         const char* colon = std::strrchr(base, ':');
         const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
-        std::snprintf(name, sizeof name, "%s",
-                      own_output_name(part[0] ? part : "Untitled", file_kinds[kind].extension).c_str());
+        std::snprintf(
+            name, sizeof name, "%s",
+            own_output_name(part[0] ? part : "Untitled", file_kinds[kind].extension).c_str());
     }
     const std::string path = rec_host_path(picture_name(kind, name).c_str(), screenshots_path);
     // A name made here (the game's, or the picture's suffix in place of the
@@ -454,8 +455,9 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
     if (made && !own_output_may_go(path, path + " is in the place of the picture, and it is not "
                                                 "an earlier picture of the program's.\nReplace "
                                                 "loses that file; Keep leaves it as it is.")) {
-        write_failed("Kept " + path + ": the picture goes there, and that file is not an earlier "
-                                      "picture of the program's!");
+        write_failed("Kept " + path +
+                     ": the picture goes there, and that file is not an earlier "
+                     "picture of the program's!");
         return false;
     }
     if (animated) return start_animation(kind, path);

@@ -898,7 +898,8 @@ TEST_F(AsmProgram, EachFaultIsToldOnceAboveItsLineAndTheSummaryCountsTheLinesWri
          "Error at line 3 of @: immediate value out of range!", "$0002:  DB 300", "\tDB 300", 5, 0,
          1},
         // A comment that reads as the end of an include is only a comment.
-        {"mark", 0, "\tORG 0\n\tINCLUDE sub.inc\n\tEND\n", "\tDB 1\n;END INCLUDE sub.inc\n\tDB 300\n",
+        {"mark", 0, "\tORG 0\n\tINCLUDE sub.inc\n\tEND\n",
+         "\tDB 1\n;END INCLUDE sub.inc\n\tDB 300\n",
          "Error at line 3 of sub.inc: immediate value out of range!", "$0001:  DB 300", "\tDB 300",
          5, 0, 1},
     };

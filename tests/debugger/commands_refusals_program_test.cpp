@@ -315,13 +315,15 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
 TEST_F(CommandRefusalsProgram, ASymbolFileLoadsWholeWhateverItsLineEnds) {
     const struct {
         const char *name, *end, *head;
-    } files[] = {{"lf", "\n", ""}, {"crlf", "\r\n", ""}, {"cr", "\r", ""}, {"bom", "\r", "\xEF\xBB\xBF"}};
+    } files[] = {
+        {"lf", "\n", ""}, {"crlf", "\r\n", ""}, {"cr", "\r", ""}, {"bom", "\r", "\xEF\xBB\xBF"}};
     for (const auto& f : files)
         for (const std::string load : {"DEBUGGER LOADSYM ", "OPEN "}) {
             SCOPED_TRACE(load + f.name);
-            const std::filesystem::path file = home.path() / "Projects" / (std::string(f.name) + ".sym");
-            test_write_file(file, std::string(f.head) + "code 0x0100 ONE" + f.end + "code 0x0200 TWO" +
-                                      f.end + "data 0x0300 THREE" + f.end);
+            const std::filesystem::path file =
+                home.path() / "Projects" / (std::string(f.name) + ".sym");
+            test_write_file(file, std::string(f.head) + "code 0x0100 ONE" + f.end +
+                                      "code 0x0200 TWO" + f.end + "data 0x0300 THREE" + f.end);
             fine(load + file.string());
             for (const char* label : {"ONE", "TWO", "THREE"})
                 EXPECT_EQ(fine(std::string("DEBUGGER CLEARSYM ") + label).rfind("Clearing", 0), 0u)

@@ -127,6 +127,7 @@ TEST_F(FileWritersProgram, APictureNamedWithAnotherSuffixGetsItsKindsOwn) {
         test_write_file(drawer / (theirs + file_kinds[kind].extension), "the user's own\n");
         EXPECT_EQ(send("SAVE" + word + " " + (drawer / (theirs + ".txt")).string(), &result), 10)
             << result;
-        EXPECT_EQ(test_read_file(drawer / (theirs + file_kinds[kind].extension)), "the user's own\n");
+        EXPECT_EQ(test_read_file(drawer / (theirs + file_kinds[kind].extension)),
+                  "the user's own\n");
     }
 }
