@@ -309,8 +309,9 @@ struct DbgCommand {
     // value, then the usage line (instead of the hint and `usage`).
     void (*value_usage)() = nullptr;
     // A command that writes a file: the suffixes it gives the file it names
-    // from <filename> (own_output_name), its own on each machine; "" for one
-    // that writes files under names of another's (EXTRACT: the disk's).
+    // from <filename> (own_output_name), its own on each machine (ASM: its
+    // listing's; the object file beside it takes the machine's object suffix);
+    // "" for one that writes files under names of another's (EXTRACT: the disk's).
     const char* writes = nullptr;
 };
 extern const DbgCommand commands[];
@@ -1236,7 +1237,7 @@ const DbgCommand commands[] = {
      "Usage: SAVETVC <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
      "save as an Elektor program file", nullptr, ".tvc"},
     {"ASM", "<filename>", false, dbg_cmd_asm, "Assemble source code", "Usage: ASM <filename>\n\n",
-     1, "assemble a source file", nullptr, ".lst .aof .bin .tvc"},
+     1, "assemble a source file", nullptr, ".lst"},
     {"DL", "", true, dbg_cmd_dl, nullptr, nullptr, 1, "open a file with the requester"},
     // ---- the coverage report (coverage.cpp) ----
     {"COVER", "[<reporttype>]", false, dbg_cmd_cover, nullptr, "Usage: COVER [<reporttype>]\n\n", 4,
