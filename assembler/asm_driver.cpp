@@ -370,6 +370,15 @@ bool may_replace(const std::string& name, const char* what) {
     return false;
 }
 
+// Whether the current line is the end mark asm_include put after an included
+// text: only that mark ends an include, never a comment of the source that
+// reads like it.
+bool at_include_end() {
+    const auto next = origin_after(asm_line_number);
+    return next != origins.begin() && std::prev(next)->held &&
+           std::prev(next)->line == asm_line_number;
+}
+
 // Copies the current raw line into asm_line (comment cut) and advances the
 // splitter to its LF; in pass 2 an include end marker lowers the depth.
 void split_line() {
@@ -390,17 +399,7 @@ void split_line() {
         const char c = asm_source[asm_read_index];
         if (c == ';' && !comment) {
             comment = true;
-            if (asm_pass == 2 && asm_source.compare(asm_read_index, 13, ";END INCLUDE ") == 0 &&
-                asm_read_index + 13 < length) {
-                if (asm_include_depth > 0) {
-                    asm_include_depth--;
-                } else {
-                    // The caret shows this line up to the mark.
-                    asm_line[n] = 0;
-                    asm_cursor = static_cast<u32>(n);
-                    asm_error("unexpected end of include");
-                }
-            }
+            if (asm_pass == 2 && asm_include_depth > 0 && at_include_end()) asm_include_depth--;
         }
         if (!comment) {
             if (n < most)
@@ -452,27 +451,6 @@ bool run_pass() {
         asm_line_number++;
     }
     return true;
-}
-
-// A source file's text as the splitter reads it, for the source and every
-// include alike: a UTF-8 byte-order mark at its start dropped, and each line
-// end (CR LF, a lone CR or LF) made one LF.
-std::string text_lines(const std::string& text) {
-    size_t i = 0;
-    if (text.size() >= 3 && static_cast<u8>(text[0]) == 0xEF && static_cast<u8>(text[1]) == 0xBB &&
-        static_cast<u8>(text[2]) == 0xBF)
-        i = 3;
-    std::string out;
-    out.reserve(text.size() - i);
-    for (; i < text.size(); i++) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') i++;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 std::string object_data(const std::string& ext, i32 start) {
@@ -543,7 +521,7 @@ void finish(bool completed_pass2) {
     if (!asm_start_set)
         con_printf("Assuming start address of $%02X%02X.\n", (start >> 8) & 0xFF, start & 0xFF);
     const std::string ext = object_extension();
-    asm_object_name = with_extension(list_name, ext.c_str());
+    asm_object_name = own_output_name(list_name, ext.c_str());
     // Both places are looked at before either file is written.
     const bool object_due = !asm_error_count && asm_low_address <= asm_high_address;
     if (may_replace(list_name, "listing") &&
@@ -747,7 +725,7 @@ bool asm_include() {
     if (read == READ_UNAVAILABLE) return failed(include_missing(looked));
     if (read != READ_OK)
         return failed(read == READ_TOO_LARGE ? "out of memory" : "can't read from include file");
-    text = text_lines(text);
+    text = text_lf_lines(text);
     std::string insert = "\n" + text;
     insert += "\n;END INCLUDE ";
     insert += asm_include_name;
@@ -827,7 +805,7 @@ void asm_assemble_file() {
         dir_restore();
         return;
     }
-    list_name = with_extension(name, ".lst");
+    list_name = own_output_name(name, ".lst");
     const u32 n = dis_notation_index();
     con_printf("Assembling %s as %s...\n", name.c_str(), notation_names[n]);
 
@@ -863,7 +841,7 @@ void asm_assemble_file() {
     if (listing.size() < 74) listing += std::string(74 - listing.size(), '-');
     listing += "\n\n";
 
-    asm_source = text_lines(asm_source);
+    asm_source = text_lf_lines(asm_source);
     const PassStart start = pass_start_now();
     begin_pass(1, start);
     {

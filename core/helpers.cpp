@@ -156,3 +156,21 @@ int file_read_regular(const std::string& host, std::uint64_t limit,
     ::close(fd);
     return ok && more == 0 ? READ_OK : READ_FAILED;
 }
+
+std::string text_lf_lines(const std::string& text) {
+    std::size_t i = 0;
+    if (text.size() >= 3 && static_cast<u8>(text[0]) == 0xEF && static_cast<u8>(text[1]) == 0xBB &&
+        static_cast<u8>(text[2]) == 0xBF)
+        i = 3;
+    std::string out;
+    out.reserve(text.size() - i);
+    for (; i < text.size(); i++) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') i++;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}

@@ -1,5 +1,6 @@
 #include "core/own_outputs.h"
 
+#include "core/filekinds.h"
 #include "core/serial.h"
 #include "core/ui_host.h"
 #include "platform/file_identity.h"
@@ -138,4 +139,12 @@ bool own_output_name_made(const char* given, const std::string& written) {
     if (!typed_suffix) return false;
     const std::size_t at = written.find_last_of('.');
     return at == std::string::npos || strcasecmp(written.c_str() + at, dot) != 0;
+}
+
+std::string own_output_name(const std::string& base, const char* suffix, const char* infix) {
+    std::string name(base.size() + std::strlen(infix) + std::strlen(suffix) + 1, '\0');
+    std::memcpy(name.data(), base.c_str(), base.size() + 1);
+    file_set_extension(suffix, name.data(), name.size(), 1, infix);
+    name.resize(std::strlen(name.c_str()));
+    return name;
 }

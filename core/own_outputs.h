@@ -29,6 +29,16 @@ bool own_output_is(const std::string& host);
 // under Return and Escape; `question` says what is at stake), and with nobody
 // to ask it stays: false when it stays.
 bool own_output_may_go(const std::string& host, const std::string& question);
+// The one naming rule of every writer that names its own file (each debugger
+// saver, IM, DISGAME, the assembler's listing and object, the printer's
+// pages, the pictures and sounds of a recording): `base` (the name typed, or
+// the game's, source's or recording's) with the writer's own `suffix` in
+// place of the suffix it carries, `infix` before it. A name that already ends
+// in `suffix`, in any letter case, keeps it as typed; a dot in a drawer's name
+// is no suffix. With it a name typed with another kind's suffix ("a.txt",
+// "q2.eof") never lands on that file, and own_output_may_go decides what may
+// be at the name made.
+std::string own_output_name(const std::string& base, const char* suffix, const char* infix = "");
 // Whether `written`, the name a command writes, was made by the command
 // rather than given: no name was `given`, or the suffix typed was put aside
 // for the command's own (a name typed without a suffix only gets one).

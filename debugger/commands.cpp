@@ -308,6 +308,11 @@ struct DbgCommand {
     // The usage of a command that chooses one of several values: a line per
     // value, then the usage line (instead of the hint and `usage`).
     void (*value_usage)() = nullptr;
+    // A command that writes a file: the suffixes it gives the file it names
+    // from <filename> (own_output_name), its own on each machine (ASM: its
+    // listing's; the object file beside it takes the machine's object suffix);
+    // "" for one that writes files under names of another's (EXTRACT: the disk's).
+    const char* writes = nullptr;
 };
 extern const DbgCommand commands[];
 extern const int command_count;
@@ -972,11 +977,7 @@ static bool save_range(int n, SaveRange* r) {
 // Writes `format`'s file, named by argument 3 or after the game, in the
 // projects drawer; "OK." or "Failed!".
 static void save_file(int n, const ObjectFormat& format, const SaveRange& r, u32 block_size) {
-    char name[1024];
-    std::snprintf(name, sizeof name, "%s",
-                  n >= 3 ? dbg_arg3 : (game_file_name[0] ? game_file_name : "Untitled"));
-    file_set_extension(format.suffix, name, sizeof name, 0, "");
-    dbg_save_in_projects(n >= 3 ? dbg_arg3 : "", name, [&](const char* path) {
+    dbg_save_in_projects(n >= 3 ? dbg_arg3 : "", format.suffix, [&](const char* path) {
         return format.save(path, r.start, r.end, r.game_start, block_size);
     });
 }
@@ -1080,7 +1081,8 @@ const DbgCommand commands[] = {
     {"DRIVE", "[<drive>]", false, dbg_cmd_drive, nullptr, "Usage: DRIVE [<drive>]\n\n", 2,
      "choose the debugger's floppy drive"},
     {"EXTRACT", "[<filename>]", false, dbg_cmd_extract, "Extract files from floppy disk",
-     "Usage: EXTRACT [<filename>]\n\n", 2, "copy files from the guest disk to the host"},
+     "Usage: EXTRACT [<filename>]\n\n", 2, "copy files from the guest disk to the host", nullptr,
+     ""},
     {"FC", "[<start-address> [<end-address>]]", false, dbg_cmd_fc, nullptr,
      "Usage: FC [<start-address> [<end-address>]]\n\n", 7, "clear disk watchpoints"},
     {"FL", "", false, dbg_cmd_fl, "List all disk watchpoints", nullptr, 7, "list disk watchpoints"},
@@ -1133,14 +1135,14 @@ const DbgCommand commands[] = {
      false, cmd_save_object, "Save address range as filename (AOF/EOF)",
      "Usage: SAVEAOF|SAVEEOF <start-address> <end-address> [<filename> [<game-start> "
      "[<block-size>]]]\n\n",
-     1, "save as object records"},
+     1, "save as object records", nullptr, ".aof .eof"},
     {"SAVECMD|SAVEIMAG|SAVEMOD", "<start-address> <end-address> [<filename> [<game-start>]]", false,
      cmd_save_disk_program, "Save address range as filename (CMD/IMAG/MOD)",
      "Usage: SAVECMD|SAVEIMAG|SAVEMOD <start-address> <end-address> [<filename> "
      "[<game-start>]]\n\n",
-     1, "save as the disk system's program file"},
+     1, "save as the disk system's program file", nullptr, ".cmd .imag .mod"},
     {"SAVESYM", "<filename>", false, cmd_savesym, "Save symbol table as filename",
-     "Usage: SAVESYM <filename>\n\n", 8, "save the user labels"},
+     "Usage: SAVESYM <filename>\n\n", 8, "save the user labels", nullptr, ".sym"},
     {"SYS|SYSTEM", "", false, cmd_quit, "Quit emulator", nullptr, 0, "quit the emulator"},
     {"T|SS", "", false, cmd_trace, "Trace CPU on/off", nullptr, 5, "processor trace on/off"},
     {"TU", "0|1|2", false, cmd_time_unit, nullptr, nullptr, 10, "unit of the times shown",
@@ -1193,14 +1195,14 @@ const DbgCommand commands[] = {
     {"DISGAME", "[<start-address> <end-address>] [<filename>]", false, dbg_cmd_disgame,
      "Disassemble game to source file",
      "Usage: DISGAME [<start-address> <end-address>] [<filename>]\n\n", 1,
-     "disassemble into a source file"},
+     "disassemble into a source file", nullptr, ".asm"},
     {"=", "[<address>...]", false, dbg_cmd_describe, "List any or all known labels",
      "Usage: = [<address>]\n\n", 4, "describe a value, or list the labels"},
     {"ERROR", "<number>", false, dbg_cmd_error, "Show error message", "Usage: ERROR <number>\n\n",
      4, "text of a guest disk error"},
     {"IM", "[<start-address> <end-address>] [<filename>]", false, dbg_cmd_imagery,
      "View address range as imagery", "Usage: IM [<start-address> <end-address>] [<filename>]\n\n",
-     4, "show memory as bit pictures"},
+     4, "show memory as bit pictures", nullptr, ".asm"},
     {"REL", "<source-addr> [*]<target-addr>", false, dbg_cmd_relative,
      "Calculate relative offset of target-addr", "Usage: REL <source-addr> [*]<target-addr>\n\n", 9,
      "operand of a relative branch"},
@@ -1217,22 +1219,25 @@ const DbgCommand commands[] = {
      "load a binary file into memory"},
     {"SAVEBIN", "<start-address> <end-address> <filename>", false, dbg_cmd_savebin,
      "Save address range as filename (BIN)",
-     "Usage: SAVEBIN <start-address> <end-address> <filename>\n\n", 1, "save as a binary file"},
+     "Usage: SAVEBIN <start-address> <end-address> <filename>\n\n", 1, "save as a binary file",
+     nullptr, ".bin"},
     {"SAVEHEX", "<start-address> <end-address> <filename>", false, dbg_cmd_savehex,
      "Save address range as filename (Intel hex)",
-     "Usage: SAVEHEX <start-address> <end-address> <filename>\n\n", 1, "save as Intel HEX"},
+     "Usage: SAVEHEX <start-address> <end-address> <filename>\n\n", 1, "save as Intel HEX", nullptr,
+     ".hex"},
     {"SAVEBPNF|SAVEBNPF", "<start-address> <end-address> <filename>", false, dbg_cmd_savebpnf,
      "Save address range as filename (BPNF)",
-     "Usage: SAVEBPNF <start-address> <end-address> <filename>\n\n", 1, "save as a BPNF tape"},
+     "Usage: SAVEBPNF <start-address> <end-address> <filename>\n\n", 1, "save as a BPNF tape",
+     nullptr, ".bpnf"},
     {"SAVESMS", "<end-address> <filename>", false, dbg_cmd_savesms,
      "Save address $0 to end-addr as filename (SMS)", "Usage: SAVESMS <end-address> <filename>\n\n",
-     1, "save as an SMS tape"},
+     1, "save as an SMS tape", nullptr, ".sms"},
     {"SAVETVC", "<start-address> <end-address> [<filename> [<game-start>]]", false, dbg_cmd_savetvc,
      "Save address range as filename (TVC)",
      "Usage: SAVETVC <start-address> <end-address> [<filename> [<game-start>]]\n\n", 1,
-     "save as an Elektor program file"},
+     "save as an Elektor program file", nullptr, ".tvc"},
     {"ASM", "<filename>", false, dbg_cmd_asm, "Assemble source code", "Usage: ASM <filename>\n\n",
-     1, "assemble a source file"},
+     1, "assemble a source file", nullptr, ".lst"},
     {"DL", "", true, dbg_cmd_dl, nullptr, nullptr, 1, "open a file with the requester"},
     // ---- the coverage report (coverage.cpp) ----
     {"COVER", "[<reporttype>]", false, dbg_cmd_cover, nullptr, "Usage: COVER [<reporttype>]\n\n", 4,
@@ -1267,6 +1272,13 @@ bool names_match(const char* names, const char* word) {
     }
 }
 } // namespace
+
+std::vector<DbgFileWriter> dbg_file_writers() {
+    std::vector<DbgFileWriter> writers;
+    for (const DbgCommand& c : commands)
+        if (c.writes) writers.push_back({c.names, c.arguments, c.writes});
+    return writers;
+}
 
 const char* dbg_command_description(const char* word) {
     for (const DbgCommand& c : commands)

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 constexpr int DBG_LINE_LENGTH = 593; // 592 characters and the terminator
 constexpr int DBG_HISTORY_ROWS = 20;
@@ -26,6 +27,14 @@ extern char cmd_history[DBG_HISTORY_ROWS][DBG_LINE_LENGTH]; // row 0 the newest
 int dbg_execute();
 // Whether a debugger command is named `word` (any alias, any case).
 bool dbg_command_known(const char* word);
+// The commands of the table that write files: names, argument words and the
+// suffixes of what they write (see the table's `writes`).
+struct DbgFileWriter {
+    const char* names;
+    const char* arguments;
+    const char* suffixes;
+};
+std::vector<DbgFileWriter> dbg_file_writers();
 // What the refusals of the line run last printed ("" when it ran), kept even
 // while con_printf is quiet.
 const std::string& dbg_refusal_text();

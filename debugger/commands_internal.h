@@ -25,14 +25,18 @@ void dbg_refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // not known yet); false after the refusal that names the drawer and why it
 // cannot be entered. A full path needs no drawer.
 bool dbg_enter_projects(const char* name);
+// The name a saver writes for `given` (the name typed; "" for none: the
+// loaded game's name, else "Untitled"): own_output_name with `suffix`.
+std::string dbg_saved_name(const char* given, const char* suffix);
 // Writes a file of the projects drawer with `save` and answers "OK." or,
-// after what its writer says of the failure, "Failed!". `name` is what the
-// command writes for `given` (the name typed, "" for none): where the command
-// made it itself (the game's name, or its own suffix in place of the one
-// typed), a file there that is not the command's own earlier output is asked
-// about in the window, and kept (refused) with nobody to ask.
-void dbg_save_in_projects(const char* given, const char* name,
-                          const std::function<int(const char*)>& save);
+// after what its writer says of the failure, "Failed!". The file's name is
+// dbg_saved_name's; where the command made it itself (the game's name, or its
+// own suffix in place of the one typed), a file there that is not the
+// command's own earlier output is asked about in the window, and kept
+// (refused) with nobody to ask. With `answer` false a written file is not
+// answered with "OK." (IM's listing ends the reply).
+void dbg_save_in_projects(const char* given, const char* suffix,
+                          const std::function<int(const char*)>& save, bool answer = true);
 // Refuses a save whose file was not written: the writer's failure (the file
 // and why, objfile_take_write_failure), then "Failed!".
 void dbg_save_failed();

@@ -311,11 +311,7 @@ static void hide_body_labels(u32 first, u32 last) {
 // ---- The source file --------------------------------------------------------------
 
 std::string dis_file_name(const char* filename) {
-    std::string name = filename;
-    size_t slash = name.find_last_of('/');
-    size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
-    return name + ".asm";
+    return own_output_name(filename, ".asm");
 }
 
 bool dis_file_exists(const char* filename) {

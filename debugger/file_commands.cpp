@@ -41,24 +41,6 @@ bool read_range(const char* first, const char* last, u32& start, u32& end) {
     return dbg_check_range(start, end) != 0;
 }
 
-// `given` (or, when empty, the loaded game's name or "Untitled") with the
-// suffix of the kind written, replacing any other; false when too long.
-bool file_name(const char* given, const char* suffix, char (&name)[1024]) {
-    std::snprintf(name, sizeof name, "%s",
-                  given[0] ? given : (game_file_name[0] ? game_file_name : "Untitled"));
-    return file_set_extension(suffix, name, sizeof name, 1, "");
-}
-
-// Runs `save` in the projects drawer on the name made for `given`.
-template <typename Save> void save_in_projects(const char* given, const char* suffix, Save save) {
-    char name[1024];
-    if (!file_name(given, suffix, name)) {
-        dbg_refuse("Pathname is too long!\n\n");
-        return;
-    }
-    dbg_save_in_projects(given, name, save);
-}
-
 // The commands with exactly `count` arguments and the processor check.
 bool arguments_and_cpu(int count) {
     if (dbg_lone_question() || dbg_arg_count() != count) {
@@ -73,7 +55,8 @@ template <int (*Save)(const char*, u32, u32)> void save_range(const char* suffix
     if (!arguments_and_cpu(3)) return;
     u32 start, end;
     if (!read_range(dbg_arg1, dbg_arg2, start, end)) return;
-    save_in_projects(dbg_arg3, suffix, [&](const char* name) { return Save(name, start, end); });
+    dbg_save_in_projects(dbg_arg3, suffix,
+                         [&](const char* name) { return Save(name, start, end); });
 }
 
 } // namespace
@@ -92,10 +75,17 @@ bool dbg_made_name_free(const std::string& name, const char* remedy) {
     return false;
 }
 
-void dbg_save_in_projects(const char* given, const char* name,
-                          const std::function<int(const char*)>& save) {
+std::string dbg_saved_name(const char* given, const char* suffix) {
+    return own_output_name(given[0] ? given : (game_file_name[0] ? game_file_name : "Untitled"),
+                           suffix);
+}
+
+void dbg_save_in_projects(const char* given, const char* suffix,
+                          const std::function<int(const char*)>& save, bool answer) {
+    const std::string made = dbg_saved_name(given, suffix);
+    const char* name = made.c_str();
     if (!dbg_enter_projects(name)) return;
-    if (own_output_name_made(given, name) && !dbg_made_name_free(name)) {
+    if (own_output_name_made(given, made) && !dbg_made_name_free(made)) {
         dir_restore();
         return;
     }
@@ -103,10 +93,10 @@ void dbg_save_in_projects(const char* given, const char* name,
     const int written = save(name);
     if (written) own_output_note_file(name);
     dir_restore();
-    if (written)
-        dbg_ok();
-    else
+    if (!written)
         dbg_save_failed();
+    else if (answer)
+        dbg_ok();
 }
 
 void dbg_save_failed() {
@@ -130,8 +120,9 @@ void dbg_cmd_savesms() {
     if (!arguments_and_cpu(2)) return;
     u32 start, end;
     if (!read_range("0", dbg_arg1, start, end)) return;
-    save_in_projects(dbg_arg2, ".sms",
-                     [&](const char* name) { return file_save_sms(name, static_cast<i32>(end)); });
+    dbg_save_in_projects(dbg_arg2, ".sms", [&](const char* name) {
+        return file_save_sms(name, static_cast<i32>(end));
+    });
 }
 
 void dbg_cmd_savetvc() {
@@ -151,7 +142,7 @@ void dbg_cmd_savetvc() {
         dbg_range_message(0, TOP);
         return;
     }
-    save_in_projects(n >= 3 ? dbg_arg3 : "", ".tvc", [&](const char* name) {
+    dbg_save_in_projects(n >= 3 ? dbg_arg3 : "", ".tvc", [&](const char* name) {
         return objfile_save_tvc(name, start, end, game_start);
     });
 }

@@ -198,42 +198,24 @@ void dbg_cmd_imagery() {
         dbg_print_db_listing(start, end, nullptr);
         return;
     }
-    char name[1024];
-    std::snprintf(name, sizeof name, "%s", file_name);
-    // Its own extension, if any, gives way to the source files' ".asm".
-    if (!file_set_extension(".asm", name, sizeof name, 1, "")) {
-        dbg_refuse("Failed!\n\n");
-        return;
-    }
-    // A name made from another (its suffix put aside) replaces only IM's own
-    // earlier listing; anything else there is asked about or kept.
-    if (!dbg_enter_projects(name)) return;
-    const bool may_write = !own_output_name_made(file_name, name) || dbg_made_name_free(name);
-    dir_restore();
-    if (!may_write) return;
-    // Made whole in memory, then written through the shared replacement: a
-    // failed write leaves no half listing.
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* file = open_memstream(&text, &size);
-    if (!file) {
-        dbg_refuse("Failed!\n\n");
-        return;
-    }
-    dbg_print_db_listing(start, end, file);
-    const bool made = std::ferror(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!dbg_enter_projects(name)) {
-        std::free(text);
-        return;
-    }
-    objfile_take_write_failure(); // only this save's
-    if (!made || !closed || !objfile_write_file(name, text, size))
-        dbg_save_failed();
-    else
-        own_output_note(name, text, size);
-    dir_restore();
-    std::free(text);
+    // The listing is a source: ".asm" in place of the suffix typed. Made whole
+    // in memory, then written through the shared replacement: a failed write
+    // leaves no half listing.
+    dbg_save_in_projects(
+        file_name, ".asm",
+        [&](const char* name) {
+            char* text = nullptr;
+            std::size_t size = 0;
+            std::FILE* file = open_memstream(&text, &size);
+            if (!file) return 0;
+            dbg_print_db_listing(start, end, file);
+            const bool made = std::ferror(file) == 0;
+            const bool closed = std::fclose(file) == 0;
+            const bool written = made && closed && objfile_write_file(name, text, size);
+            std::free(text);
+            return written ? 1 : 0;
+        },
+        false);
 }
 
 // ---- REL ---------------------------------------------------------------------------

@@ -454,10 +454,14 @@ void parse_line(const char* line, const char* end) {
 }
 } // namespace
 
-void sym_parse_file(const char* text, const std::string& file) {
-    const char* end = text;
-    while (static_cast<u32>(end - text) < sym_text_length && *end)
-        end++;
+void sym_parse_file(const char* given, const std::string& file) {
+    const char* given_end = given;
+    while (static_cast<u32>(given_end - given) < sym_text_length && *given_end)
+        given_end++;
+    // Lines end in CR LF, a lone CR or LF alike.
+    const std::string lines = text_lf_lines(std::string(given, given_end));
+    const char* text = lines.c_str();
+    const char* end = text + lines.size();
     line_file = file;
     line_number = 1;
     for (const char* line = text; line < end; line_number++) {
@@ -685,27 +689,20 @@ bool dbg_loadsym() {
 bool dbg_savesym() {
     if (lone_question() || !dbg_arg1[0] || dbg_arg2[0]) return false;
     if (!dbg_machine_has_cpu(true)) return true;
-    if (!dbg_enter_projects(dbg_arg1)) return true;
-    char name[1024];
-    std::snprintf(name, sizeof name, "%s", dbg_arg1);
-    file_set_extension(".sym", name, sizeof name, 0, "");
     // Made in memory, then written whole through the replacing writer: a failed
     // write leaves the old file, and no fixed temporary name is followed.
-    char* text = nullptr;
-    size_t size = 0;
-    std::FILE* f = open_memstream(&text, &size);
-    bool ok = f != nullptr;
-    objfile_take_write_failure(); // only this save's
-    if (f) {
-        sym_write_file(f);
-        ok = std::fclose(f) == 0;
-        ok = ok && objfile_write_file(name, text, size);
-    }
-    std::free(text);
-    if (ok)
-        con_printf("%s.\n\n", "OK");
-    else
-        dbg_save_failed();
-    dir_restore();
+    dbg_save_in_projects(dbg_arg1, ".sym", [](const char* name) {
+        char* text = nullptr;
+        size_t size = 0;
+        std::FILE* f = open_memstream(&text, &size);
+        bool ok = f != nullptr;
+        if (f) {
+            sym_write_file(f);
+            ok = std::fclose(f) == 0;
+            ok = ok && objfile_write_file(name, text, size);
+        }
+        std::free(text);
+        return ok ? 1 : 0;
+    });
     return true;
 }

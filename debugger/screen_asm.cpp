@@ -4,6 +4,7 @@
 #include "core/loader.h"
 #include "core/machine_debug.h"
 #include "core/message.h"
+#include "core/own_outputs.h"
 #include "core/recording.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
@@ -17,10 +18,8 @@
 
 std::string file_save_screen_asm() {
     char file[FILE_NAME_SIZE] = {};
-    if (file_loaded && game_file_name[0]) {
-        std::snprintf(file, sizeof file, "%s", game_file_name);
-        file_set_extension(".asm", file, sizeof file, 1, "");
-    }
+    if (file_loaded && game_file_name[0])
+        std::snprintf(file, sizeof file, "%s", own_output_name(game_file_name, ".asm").c_str());
     char chosen[FILE_NAME_SIZE];
     if (ui_host.save_request(file_kinds[KIND_ASM].save_title, file_kinds[KIND_ASM].pattern,
                              projects_path, file, file_extension_adder(".asm"), chosen) != 0)

@@ -9,6 +9,7 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/objfile.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -262,8 +263,8 @@ bool disk_save_image(int drive) {
     } else {
         char suggested[FLOPPY_NAME_SIZE] = "";
         if (load_start_known) {
-            std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
-            file_set_extension(ext, suggested, sizeof suggested, 1, "");
+            std::snprintf(suggested, sizeof suggested, "%s",
+                          own_output_name(game_file_name, ext).c_str());
         }
         if (!ask_image_name(kind, disks_path, suggested, given)) return false;
     }

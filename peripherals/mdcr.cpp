@@ -7,6 +7,7 @@
 #include "core/message.h"
 #include "core/notify.h"
 #include "core/objfile.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -414,10 +415,7 @@ static bool ask_tape_name(const char* title, const std::string& drawer, const ch
 void mdcr_create_image() {
     std::string suggested;
     if (load_start_known && game_file_name[0]) {
-        suggested = game_file_name;
-        const std::size_t dot = suggested.rfind('.');
-        if (dot != std::string::npos) suggested.resize(dot);
-        suggested += ".mdcr";
+        suggested = own_output_name(game_file_name, ".mdcr");
     }
     char chosen[sizeof mdcr_file_name] = "";
     if (ask_tape_name(file_kinds[KIND_MDCR].save_title, tapes_path, suggested.c_str(), chosen))

@@ -6,6 +6,7 @@
 #include "core/filekinds.h"
 #include "core/loader.h"
 #include "core/notify.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/session.h"
 #include "core/settings_vars.h"
@@ -168,10 +169,8 @@ void papertape_create(int u) {
     // The default name: the loaded program's, as a papertape.
     char suggested[PAPERTAPE_NAME_SIZE] = "";
     if (file_loaded && game_file_name[0]) {
-        std::snprintf(suggested, sizeof suggested, "%s", game_file_name);
-        char* dot = std::strrchr(suggested, '.');
-        if (dot) *dot = 0;
-        std::strncat(suggested, ".pap", sizeof suggested - std::strlen(suggested) - 1);
+        std::snprintf(suggested, sizeof suggested, "%s",
+                      own_output_name(game_file_name, ".pap").c_str());
     }
     char chosen[PAPERTAPE_NAME_SIZE] = "";
     if (ui_host.save_request(file_kinds[KIND_PAP].save_title, "#?.PAP", tapes_path, suggested,

@@ -171,14 +171,10 @@ std::vector<u8> printer_page_bmp(int unit) {
 }
 
 namespace {
-// "LPT1"/"LPT2" on the line printer, else "Printer"; the loaded file's name when known.
+// "LPT1"/"LPT2" on the line printer, else "Printer"; the loaded file's name
+// when known (own_output_name puts the page's suffix in place of its own).
 std::string default_base(int unit) {
-    if (file_loaded && game_file_name[0]) {
-        std::string name = game_file_name;
-        const std::size_t dot = name.rfind('.');
-        if (dot != std::string::npos && dot > 0) name.resize(dot);
-        return name;
-    }
+    if (file_loaded && game_file_name[0]) return game_file_name;
     if (device_link.line_printer) return unit ? "LPT2" : "LPT1";
     return "Printer";
 }
@@ -190,10 +186,9 @@ std::string join(const char* drawer, const std::string& name) {
 // The requester's choice with the kind's extension; false when cancelled.
 bool ask_name(int kind, std::string* path) {
     char file[513] = {};
-    if (file_loaded && game_file_name[0]) {
-        std::snprintf(file, sizeof file, "%s", game_file_name);
-        file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
-    }
+    if (file_loaded && game_file_name[0])
+        std::snprintf(file, sizeof file, "%s",
+                      own_output_name(game_file_name, file_kinds[kind].extension).c_str());
     char chosen[513];
     const char* drawer = kind == KIND_TXT ? projects_path : screenshots_path;
     if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, drawer, file,
@@ -279,11 +274,9 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
     if (ask) {
         if (!ask_name(kind, &path)) return;
     } else {
-        char name[513];
-        std::snprintf(name, sizeof name, "%s-%u", default_base(unit).c_str(),
-                      static_cast<unsigned>(printer_units[unit].page_number));
-        file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
-        path = join(screenshots_path, name);
+        const std::string page = "-" + std::to_string(printer_units[unit].page_number);
+        path = join(screenshots_path,
+                    own_output_name(default_base(unit), file_kinds[kind].extension, page.c_str()));
     }
     const std::vector<u8> bytes =
         kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
@@ -342,9 +335,7 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
             own_output_note(file, whole.data(), whole.size());
         return;
     }
-    char name[513];
-    std::snprintf(name, sizeof name, "%s", default_base(u).c_str());
-    file_set_extension(file_kinds[KIND_TXT].extension, name, sizeof name, 0, "");
+    const std::string name = own_output_name(default_base(u), file_kinds[KIND_TXT].extension);
     const std::string what =
         unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
     file = write_page_file(join(projects_path, name), what, text.data(), text.size());

@@ -7,6 +7,7 @@
 #include "core/machine_table.h"
 #include "core/notify.h"
 #include "core/objfile.h"
+#include "core/own_outputs.h"
 #include "core/serial.h"
 #include "core/settings_vars.h"
 #include "core/ui_host.h"
@@ -563,10 +564,7 @@ void tape_create_sample_file(int kind) {
     if (kind != KIND_8SVX && kind != KIND_AIFF) kind = KIND_WAV;
     std::string suggested;
     if (load_start_known && game_file_name[0]) {
-        suggested = game_file_name;
-        const std::size_t dot = suggested.rfind('.');
-        if (dot != std::string::npos) suggested.resize(dot);
-        suggested += kind_extension(kind);
+        suggested = own_output_name(game_file_name, kind_extension(kind));
     }
     char chosen[513] = "";
     if (ui_host.save_request(file_kinds[kind].save_title, file_kinds[kind].pattern, tapes_path,

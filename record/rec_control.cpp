@@ -220,10 +220,9 @@ std::string title() {
 namespace {
 // The output of `kind` for the recording named `recording`.
 std::string generated_path(const char* recording, int kind, const char* infix) {
-    char name[FILE_NAME_SIZE];
-    std::snprintf(name, sizeof name, "%s", recording[0] ? recording : "Untitled");
-    file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, infix);
-    return rec_host_path(name, games_path);
+    const std::string name =
+        own_output_name(recording[0] ? recording : "Untitled", file_kinds[kind].extension, infix);
+    return rec_host_path(name.c_str(), games_path);
 }
 } // namespace
 
@@ -410,7 +409,7 @@ std::string picture_name(int kind, const std::string& name) {
     if ((alt && file_name_ends_with(name.c_str(), alt)) ||
         (kind == KIND_ILBM && file_name_ends_with(name.c_str(), ".iff")))
         return name;
-    return file_extension_adder(file_kinds[kind].extension)(name);
+    return own_output_name(name, file_kinds[kind].extension);
 }
 } // namespace
 
@@ -432,8 +431,8 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         const char* slash = std::strrchr(base, '/');
         const char* colon = std::strrchr(base, ':');
         const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
-        std::snprintf(file, sizeof file, "%s", part);
-        if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
+        std::snprintf(file, sizeof file, "%s",
+                      part[0] ? own_output_name(part, file_kinds[kind].extension).c_str() : "");
         if (ui_host.save_request(
                 file_kinds[kind].save_title, file_kinds[kind].pattern, screenshots_path, file,
                 [kind](const std::string& n) { return picture_name(kind, n); }, name) != 0)
@@ -445,10 +444,22 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         const char* slash = std::strrchr(base, '/');
         const char* colon = std::strrchr(base, ':');
         const char* part = slash ? slash + 1 : colon ? colon + 1 : base;
-        std::snprintf(name, sizeof name, "%s", part[0] ? part : "Untitled");
-        file_set_extension(file_kinds[kind].extension, name, sizeof name, 1, "");
+        std::snprintf(
+            name, sizeof name, "%s",
+            own_output_name(part[0] ? part : "Untitled", file_kinds[kind].extension).c_str());
     }
     const std::string path = rec_host_path(picture_name(kind, name).c_str(), screenshots_path);
+    // A name made here (the game's, or the picture's suffix in place of the
+    // one typed) replaces only an earlier picture of the program's.
+    const bool made = !ask && own_output_name_made(rec_picture_name, path);
+    if (made && !own_output_may_go(path, path + " is in the place of the picture, and it is not "
+                                                "an earlier picture of the program's.\nReplace "
+                                                "loses that file; Keep leaves it as it is.")) {
+        write_failed("Kept " + path +
+                     ": the picture goes there, and that file is not an earlier "
+                     "picture of the program's!");
+        return false;
+    }
     if (animated) return start_animation(kind, path);
     const std::vector<u8> bytes = rec_encode_still(kind, rec_grab_picture(), title());
     if (bytes.empty()) {
@@ -456,6 +467,7 @@ bool rec_save_picture(int kind, int ask, int to_clipboard, int animation) {
         return false;
     }
     if (!rec_write_file(path, bytes.data(), bytes.size())) return false;
+    if (made) own_output_note(path, bytes.data(), bytes.size());
     file_write_icon(kind, path.c_str());
     return true;
 }
@@ -594,8 +606,9 @@ void rec_start(int kind) {
     const char* slash = std::strrchr(name, '/');
     const char* colon = std::strrchr(name, ':');
     char file[FILE_NAME_SIZE];
-    std::snprintf(file, sizeof file, "%s", slash ? slash + 1 : colon ? colon + 1 : name);
-    if (file[0]) file_set_extension(file_kinds[kind].extension, file, sizeof file, 1, "");
+    const char* part = slash ? slash + 1 : colon ? colon + 1 : name;
+    std::snprintf(file, sizeof file, "%s",
+                  part[0] ? own_output_name(part, file_kinds[kind].extension).c_str() : "");
     char chosen[FILE_NAME_SIZE];
     // A recording writes its outputs beside it: the requester asks about each.
     SaveAlso outputs;

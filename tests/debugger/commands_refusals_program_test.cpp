@@ -221,7 +221,7 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
     const std::string image("\x04\x12\xCC\x18\x00\x1B\x7E\x00\x00", 9);
     test_write_file(projects / "tiny.bin", image);
     test_write_file(projects / "tiny.asm", "my source\n");
-    test_write_file(projects / "tiny.bin.aof", "my object\n"); // SAVEAOF adds its suffix
+    test_write_file(projects / "tiny.aof", "my object\n"); // SAVEAOF's suffix in place of ".bin"
     // The Instructor 50 runs both BIN images and object records.
     request("SETMACHINE INSTRUCTOR");
     fine("OPEN " + (projects / "tiny.bin").string());
@@ -232,13 +232,13 @@ TEST_F(CommandRefusalsProgram, AFileNamedAfterTheGameKeepsTheUsersFileThere) {
             << line << ": " << result;
     }
     EXPECT_EQ(test_read_file(projects / "tiny.asm"), "my source\n");
-    EXPECT_EQ(test_read_file(projects / "tiny.bin.aof"), "my object\n");
+    EXPECT_EQ(test_read_file(projects / "tiny.aof"), "my object\n");
     EXPECT_EQ(test_read_file(projects / "tiny.bin"), image);
 
     fine("DEBUGGER \"DISGAME 0 8 tiny.asm\"");
     EXPECT_NE(test_read_file(projects / "tiny.asm"), "my source\n");
     fine("DEBUGGER \"DISGAME 0 8 tiny.bin\""); // now its own output
-    std::filesystem::remove(projects / "tiny.bin.aof");
+    std::filesystem::remove(projects / "tiny.aof");
     for (int pass = 0; pass < 2; pass++)
         fine("DEBUGGER \"SAVEAOF 0 8\"");
 }
@@ -308,4 +308,25 @@ TEST_F(CommandRefusalsProgram, ASaveThatCannotWriteItsFileSaysWhichAndWhy) {
     EXPECT_EQ(ask("HELP " + under + ".txt", &result), 10);
     EXPECT_EQ(result, "HELP: can't open specified output file (can't create a file beside " +
                           under + ".txt: " + no_folder + ")\n");
+}
+
+// A symbol file's lines end in LF, CR LF or a lone CR alike, after a
+// byte-order mark or not: LOADSYM and Open load every label of it.
+TEST_F(CommandRefusalsProgram, ASymbolFileLoadsWholeWhateverItsLineEnds) {
+    const struct {
+        const char *name, *end, *head;
+    } files[] = {
+        {"lf", "\n", ""}, {"crlf", "\r\n", ""}, {"cr", "\r", ""}, {"bom", "\r", "\xEF\xBB\xBF"}};
+    for (const auto& f : files)
+        for (const std::string load : {"DEBUGGER LOADSYM ", "OPEN "}) {
+            SCOPED_TRACE(load + f.name);
+            const std::filesystem::path file =
+                home.path() / "Projects" / (std::string(f.name) + ".sym");
+            test_write_file(file, std::string(f.head) + "code 0x0100 ONE" + f.end +
+                                      "code 0x0200 TWO" + f.end + "data 0x0300 THREE" + f.end);
+            fine(load + file.string());
+            for (const char* label : {"ONE", "TWO", "THREE"})
+                EXPECT_EQ(fine(std::string("DEBUGGER CLEARSYM ") + label).rfind("Clearing", 0), 0u)
+                    << label;
+        }
 }

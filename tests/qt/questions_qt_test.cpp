@@ -440,6 +440,36 @@ TEST_F(QuestionsQt, AsmAsksBeforeItReplacesAFileItDidNotWrite) {
     EXPECT_TRUE(fs::exists(home / "round.lst"));
 }
 
+// SAVEAOF and SAVESYM typed on the debugger's line with a name of another
+// suffix: the user's file of that name stays and no question comes; a file of
+// the user's at the name they make (their own suffix in place of the one
+// typed) is asked about and kept under Return.
+TEST_F(QuestionsQt, ASaverTypedInTheWindowKeepsTheUsersFileOfAnotherSuffix) {
+    const fs::path home = path_progdir();
+    ASSERT_LE(command("SETMACHINE PIPBUG"), 5);
+    const struct {
+        const char *line, *made;
+    } savers[] = {{"SAVEAOF $440 $460 ", ".aof"}, {"SAVESYM ", ".sym"}};
+    for (const auto& s : savers) {
+        SCOPED_TRACE(s.line);
+        for (const char* stem : {"mine", "theirs"}) {
+            std::ofstream(home / (std::string(stem) + ".txt")) << "my notes\n";
+            fs::remove(home / (std::string(stem) + s.made));
+        }
+        std::ofstream(home / (std::string("theirs") + s.made)) << "my own\n";
+        {
+            User user(Qt::Key_Return);
+            gui_run_command((s.line + (home / "mine.txt").string()).c_str());
+            EXPECT_TRUE(user.asked.empty()) << user.asked[0];
+            gui_run_command((s.line + (home / "theirs.txt").string()).c_str());
+            EXPECT_EQ(user.asked.size(), 1u);
+        }
+        EXPECT_EQ(contents(home / "mine.txt"), "my notes\n");
+        EXPECT_TRUE(fs::exists(home / (std::string("mine") + s.made)));
+        EXPECT_EQ(contents(home / (std::string("theirs") + s.made)), "my own\n");
+    }
+}
+
 // A state saved through the port gives Revert its file: the window's Project
 // > Revert is offered from then on, as the port's MENU PROJECT.REVERT is.
 TEST_F(QuestionsQt, RevertIsOfferedOnceAStateWasSavedThroughThePort) {
