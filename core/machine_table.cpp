@@ -277,31 +277,31 @@ constexpr auto KEYS_8600 = keys({{0, 1}, one(3), one(12), one(16), {20, 35}, one
 // The voices each memory map sounds: every one is heard live and mixed into
 // the sound files (a voice a machine sounds but its row leaves out is lost to
 // both). The beeps are voice 1 (the terminal's) and 2 (the printer's bell).
-constexpr auto SND_PVI_CONSOLE = sounds({one(0), one(9)}, {SFX_EXPLODE, SFX_CLICK});
-constexpr auto SND_ARCADIA = sounds({one(0), one(9)}, {});
+constexpr auto SND_INTERTON = sounds({one(0), one(9)}, {SFX_EXPLODE, SFX_CLICK});
+constexpr auto SND_ELEKTOR = sounds({one(0), one(9)}, {});
 constexpr auto SND_ELEKTOR_X = sounds({one(0), {3, 15}}, {SFX_EXPLODE, SFX_CLICK});
 constexpr auto SND_TONE0 = sounds({one(0)}, {});
 constexpr auto SND_NONE = sounds({}, {});
 } // namespace
 
 constexpr MemmapDesc memmap_table[MEMMAPS] = {
-    {1, "Interton VC 4000, type \"A\" (2K ROM + 0K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_PVI_CONSOLE,
+    {1, "Interton VC 4000, type \"A\" (2K ROM + 0K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_INTERTON,
      {.force_feedback = true, .second_joystick = true}},
-    {1, "Interton VC 4000, type \"B\" (4K ROM + 0K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_PVI_CONSOLE,
+    {1, "Interton VC 4000, type \"B\" (4K ROM + 0K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_INTERTON,
      {.force_feedback = true, .second_joystick = true}},
-    {1, "Interton VC 4000, type \"C\" (4K ROM + 1K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_PVI_CONSOLE,
+    {1, "Interton VC 4000, type \"C\" (4K ROM + 1K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_INTERTON,
      {.force_feedback = true, .second_joystick = true}},
-    {1, "Interton VC 4000, type \"D\" (6K ROM + 1K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_PVI_CONSOLE,
+    {1, "Interton VC 4000, type \"D\" (6K ROM + 1K RAM)", 0, 15, "", KEYS_INTERTON, 0, 126, 1, SND_INTERTON,
      {.force_feedback = true, .second_joystick = true}},
-    {2, "Elektor TV Games Computer (basic)", 0, 1, "", KEYS_ELEKTOR, 0, 127, 2, SND_PVI_CONSOLE,
+    {2, "Elektor TV Games Computer (basic)", 0, 1, "", KEYS_ELEKTOR, 0, 127, 2, SND_ELEKTOR,
      {.force_feedback = true, .second_joystick = true}},
     {2, "Elektor TV Games Computer (expanded)", 0, 1, "", KEYS_ELEKTOR, 0, 127, 2, SND_ELEKTOR_X,
      {.psg = true, .psg_view = true, .force_feedback = true, .second_joystick = true}},
-    {0, "Emerson Arcadia 2001, type \"G\" (Emerson)", 0, 0, "", KEYS_ARCADIA, 0, 125, 0, SND_ARCADIA,
+    {0, "Emerson Arcadia 2001, type \"G\" (Emerson)", 0, 0, "", KEYS_ARCADIA, 0, 125, 0, SND_ELEKTOR,
      {.autofire = true, .force_feedback = true, .second_joystick = true, .skip_level = true}},
-    {0, "Emerson Arcadia 2001, type \"H\" (Tele-Fever)", 0, 0, "", KEYS_ARCADIA, 0, 125, 0, SND_ARCADIA,
+    {0, "Emerson Arcadia 2001, type \"H\" (Tele-Fever)", 0, 0, "", KEYS_ARCADIA, 0, 125, 0, SND_ELEKTOR,
      {.autofire = true, .force_feedback = true, .second_joystick = true, .skip_level = true}},
-    {0, "Emerson Arcadia 2001, type \"I\" (Palladium)", 0, 0, "", KEYS_ARCADIA, 0, 125, 0, SND_ARCADIA,
+    {0, "Emerson Arcadia 2001, type \"I\" (Palladium)", 0, 0, "", KEYS_ARCADIA, 0, 125, 0, SND_ELEKTOR,
      {.autofire = true, .force_feedback = true, .second_joystick = true, .skip_level = true}},
     {3, "PIPBUG 1-based machine", 0, 3, "", KEYS_NONE, 0, 128, 3,
      sounds({{0, 2}}, {SFX_PRINTER, SFX_PUNCH}), {}},
