@@ -7,6 +7,7 @@
 #include "cpu/cpu.h"
 #include "platform/audio.h"
 #include "sound/effects.h"
+#include "sound/note_lookup.h"
 #include "sound/sound_latches.h"
 #include "sound/sound_output.h"
 #include "tests/support/fresh_state.h"
@@ -273,7 +274,7 @@ TEST_F(Voices, TheNoteTablesHoldEveryNote) {
         EXPECT_EQ(note_table[s.index].kind, s.kind) << s.name;
     }
     EXPECT_STREQ(retune_table_60[17].name, "A4");
-    EXPECT_EQ(retune_table_60[17].midi, 69);
+    EXPECT_EQ(retune_table_60[17].note, 48);
     EXPECT_STREQ(retune_table_60[22].name, "f4") << "rows after the first are lower case";
     EXPECT_STREQ(retune_table_50[22].name, "E4");
     EXPECT_EQ(retune_table_60[0].note, NOTE_REST);
@@ -288,23 +289,18 @@ namespace {
 
 TEST(SoundTables, ToneUnitNotesAndLevels) {
     fresh_state();
+    // The tone units' notes as their voices sound them: bass tone 1 is
+    // 62500 / 478 Hz, C3; the treble unit sounds an octave above the bass.
+    machine = ZACCARIA;
+    memmap = MAP_LASER_BATTLE;
     struct Case {
-        int tone;
-        u32 bass;
-        u8 bass_midi;
-        u32 treble;
-        u8 treble_midi;
+        int voice, tone;
+        const char* note;
     };
-    for (const Case c : {Case{0, NOTE_REST, 0, NOTE_REST, 0}, Case{1, 39, 60, 51, 72},
-                         Case{13, 51, 72, 63, 84}, Case{14, NOTE_REST, 0, NOTE_REST, 0}}) {
-        const ToneUnitNote& row = tone_unit_notes[c.tone];
-        EXPECT_EQ(row.bass_note, c.bass) << c.tone;
-        EXPECT_EQ(row.bass_midi, c.bass_midi) << c.tone;
-        EXPECT_EQ(row.treble_note, c.treble) << c.tone;
-        EXPECT_EQ(row.treble_midi, c.treble_midi) << c.tone;
-    }
-    EXPECT_STREQ(note_table[tone_unit_notes[1].bass_note].name, "C4");
-    EXPECT_STREQ(note_table[tone_unit_notes[13].bass_note].name, "C5");
+    for (const Case c : {Case{3, 0, "rest"}, Case{3, 1, "C3"}, Case{4, 13, "C4"},
+                         Case{5, 2, "C#4"}, Case{6, 13, "C5"}})
+        EXPECT_STREQ(note_table[snd_voice_note(c.voice, static_cast<u16>(c.tone))].name, c.note)
+            << "voice " << c.voice << " tone " << c.tone;
 
     const int steps_8[8] = {0, 18, 36, 54, 73, 91, 109, 127};
     for (int v = 0; v < 8; v++) {
