@@ -24,6 +24,7 @@
 #include "display/led.h"
 #include "computers/trainer_boards.h"
 #include "machines/music_rows.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 #include "computers/controls_rows.h"
 
@@ -203,13 +204,12 @@ constexpr MachineView VIEW{
     .controls_layout = instructor_controls_layout,
 };
 
-// "Music Theme" on the musical keyboard: voice 0's pitch read as a divider
-// of the 50 Hz table.
+// "Music Theme" on the musical keyboard: the note voice 0 sounds.
 constexpr MusicKeyboard MUSIC{
     .main_note = [](u8* pen) {
         *pen = MUSIC_PEN_TONE;
         if (known_game_id != GAME_MUSIC_THEME || !snd_cur_volume[0]) return int{NOTE_REST};
-        return int{retune_table_50[snd_cur_pitch[0] & 255].note};
+        return snd_voice_note(0, snd_cur_pitch[0]);
     },
 };
 

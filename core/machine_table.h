@@ -216,7 +216,6 @@ struct MachineDesc {
     i32 first_hiscore_row;  // -1 = none
     i32 hiscore_rows;
     u8 swappable;                 // left and right controllers may be swapped
-    u8 sound_channel_offset;      // 1: the free host channel search starts at channel 2
     i32 disk_image_bytes;         // one floppy image; 0 = no disks
     i32 drives;                   // floppy drives used
     const char* const* left_keys; // KEYPAD_KEYS labels, "-----" = key absent; null = no keypad

@@ -20,6 +20,7 @@
 #include "machines/console_rows.h"
 #include "machines/uvi2637.h"
 #include "platform/catalog.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 #include "machines/controls_rows.h"
 
@@ -189,7 +190,8 @@ constexpr MusicKeyboard MUSIC{
         const u8 on = sound & 0x18;
         if (!on || !(sound & 7)) return int{NOTE_REST};
         *pen = on == 0x18 ? MUSIC_PEN_BOTH : on == 0x10 ? MUSIC_PEN_NOISE : MUSIC_PEN_TONE;
-        return music_note_of_code(guest_memory[UVI_PITCH] & 127);
+        // Noise alone sounds on voice 9, at the UVI's pitch too.
+        return snd_voice_note(on == 0x10 ? 9 : 0, guest_memory[UVI_PITCH] & 127);
     },
 };
 

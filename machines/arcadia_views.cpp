@@ -10,6 +10,7 @@
 #include "cpu/dbg_hooks.h"
 #include "display/colour_names.h"
 #include "machines/uvi2637.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 
 #include <cstdio>
@@ -46,13 +47,12 @@ u32 sprite_colour(int s) {
     return (s & 1) ? attr & 7u : (attr >> 3) & 7u;
 }
 
-// The pitch of $18FD as the tone generator plays it, and the note it is.
+// The pitch of $18FD as the tone generator plays it, and the note the tone
+// voice sounds at it.
 void pitch(u8 value, float* hz, const char** note) {
     const u32 n = value & 127u;
     *hz = snd_tone_reference / static_cast<float>(n + 1);
-    const RetuneRow* table = (emu_region & 1) ? retune_table_50 : retune_table_60;
-    const u32 row = table[n].note;
-    *note = row <= NOTES ? note_table[row].name : "";
+    *note = note_table[snd_voice_note(0, static_cast<u16>(n))].name;
 }
 
 // "Sprite #n vs. #a/#b/#c: yes, no, ..." from $19FD, a pair colliding while its bit is clear.

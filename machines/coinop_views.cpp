@@ -11,6 +11,7 @@
 #include "machines/coinop_video.h"
 #include "machines/pvi2636.h"
 #include "machines/pvi_views.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 
 #include <cstdio>
@@ -137,21 +138,24 @@ void malzak_view_screen() {
     con_printf("\n");
 }
 
-// The lowest two set bits among `count` bits of the tone word from `shift`,
-// as note-table rows from `first_row`; "rest" where fewer are set.
-static void unit_notes(u32 shift, u32 count, u32 first_row, const char** a, const char** b) {
+// The lowest two set bits among `count` bits of the tone word from `shift`
+// (bit k is tone number `first_tone` + k), as the notes they sound on `voice`;
+// "rest" where fewer are set.
+static void unit_notes(u32 shift, u32 count, u32 first_tone, int voice, const char** a,
+                       const char** b) {
     const char* names[2] = {note_table[NOTE_REST].name, note_table[NOTE_REST].name};
     int found = 0;
     for (u32 k = 0; k < count && found < 2; k++)
-        if (tone_unit_word & (1u << (shift + k))) names[found++] = note_table[first_row + k].name;
+        if (tone_unit_word & (1u << (shift + k)))
+            names[found++] = note_table[snd_voice_note(voice, static_cast<u16>(first_tone + k))].name;
     *a = names[0];
     *b = names[1];
 }
 
 void coinop_dump_tone_units() {
     const char *b1, *b2, *t1, *t2;
-    unit_notes(0, 13, 39, &b1, &b2);
-    unit_notes(13, 12, 52, &t1, &t2);
+    unit_notes(0, 13, 1, 3, &b1, &b2);  // bass tones 1-13 on voices 3 and 4
+    unit_notes(13, 12, 2, 5, &t1, &t2); // treble tones 2-13 on voices 5 and 6
     con_printf("1st tone unit (bass):   %s, %s\n2nd tone unit (treble): %s, %s\n\n", b1, b2, t1,
                t2);
 }

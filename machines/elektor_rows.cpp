@@ -225,7 +225,7 @@ constexpr MusicKeyboard MUSIC{
                 if (!(regs[8 + c] & 31) || !ay8910_tone_enabled(regs, c)) continue; // silent or noise alone
                 const u16 period = ay8910_tone_period(regs, c);
                 // A period of 0 is the highest tone there is.
-                note = static_cast<u8>(period ? snd_note_for_frequency(110837.0 / period) : NOTES - 1);
+                note = static_cast<u8>(period ? snd_voice_note(3 + 3 * chip + c, period) : NOTES - 1);
             }
         }
         return 6;

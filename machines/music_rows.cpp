@@ -4,6 +4,7 @@
 #include "core/settings_vars.h"
 #include "cpu/memory.h"
 #include "machines/pvi2636.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 
 namespace {
@@ -16,10 +17,6 @@ u8& pitch_register() {
 
 } // namespace
 
-int music_note_of_code(u8 code) {
-    return (emu_region ? retune_table_50 : retune_table_60)[code].note;
-}
-
 bool pvi_music_play(int channel, u8 code) {
     if (channel == 0) pitch_register() = code;
     return true;
@@ -27,7 +24,7 @@ bool pvi_music_play(int channel, u8 code) {
 
 int pvi_music_main_note(u8* pen) {
     *pen = MUSIC_PEN_TONE;
-    return music_note_of_code(pitch_register());
+    return snd_voice_note(0, pitch_register());
 }
 
 bool pvi_console_music_play(int channel, u8 code) {
@@ -50,7 +47,8 @@ bool pvi_console_music_play(int channel, u8 code) {
 int pvi_console_music_main_note(u8* pen) {
     const u8 enable = guest_memory[CONSOLE_SOUND] & 0x0C;
     *pen = enable == 0x0C ? MUSIC_PEN_BOTH : enable == 0x08 ? MUSIC_PEN_NOISE : MUSIC_PEN_TONE;
-    return enable ? music_note_of_code(pitch_register()) : NOTE_REST;
+    // Noise alone sounds on voice 9, at the PVI's pitch too.
+    return enable ? snd_voice_note(enable == 0x08 ? 9 : 0, pitch_register()) : NOTE_REST;
 }
 
 int tone_hz_music_main_note(u8* pen) {
@@ -59,16 +57,13 @@ int tone_hz_music_main_note(u8* pen) {
     case 0:
         return NOTE_REST;
     case 488:
-        return 50; // B4
     case 976:
-        return 62; // B5
     case 1950:
     case 1952:
-        return 74; // B6
     case 1800:
-        return 72; // A6
     case 2350:
-        return 77; // D7
+        // The chips' steady tones (B4, B5, B6, A6, D7), by voice 0's note.
+        return snd_voice_note(0, static_cast<u16>(pong_tone_hz));
     default:
         return -1; // a sweep between notes: the last one stays
     }

@@ -4,9 +4,6 @@
 
 #include "core/machine_sound.h"
 
-// The pitch code a PVI or UVI divider sounds as a note (NOTE_REST none), in
-// the current region.
-int music_note_of_code(u8 code);
 // Pens of the voices: tone and noise, noise alone, tone alone.
 constexpr u8 MUSIC_PEN_BOTH = 15, MUSIC_PEN_NOISE = 10, MUSIC_PEN_TONE = 12;
 

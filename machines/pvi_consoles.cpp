@@ -921,19 +921,18 @@ void pvi_patch_pitch_tables() {
         int row;
         float frequency;
         const char* name;
-        u8 note, midi;
+        u8 note;
     };
-    static constexpr Row ROWS[] = {{24, 329.628f, "e4", 43, 64},
-                                   {25, 311.127f, "d#4", 42, 63},
-                                   {27, 293.665f, "d4", 41, 62},
-                                   {40, 184.997f, "f#3", 33, 54}};
+    static constexpr Row ROWS[] = {{24, 329.628f, "e4", 43},
+                                   {25, 311.127f, "d#4", 42},
+                                   {27, 293.665f, "d4", 41},
+                                   {40, 184.997f, "f#3", 33}};
     for (RetuneRow* table : {retune_table_60, retune_table_50})
         for (const Row& r : ROWS) {
             RetuneRow& t = table[r.row];
             t.frequency = r.frequency;
             std::snprintf(t.name, sizeof t.name, "%s", r.name);
             t.note = r.note;
-            t.midi = r.midi;
         }
     note_table[40].code_60 = note_table[40].code_50 = 28;
     note_table[42].code_60 = note_table[42].code_50 = 25;

@@ -7,6 +7,7 @@
 #include "display/colour_names.h"
 #include "machines/elektor_texts.h"
 #include "machines/pvi2636.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 
 #include <cstdio>
@@ -34,13 +35,11 @@ const char* size_name(u32 code) {
     return names[code & 3];
 }
 
-// The tone of PITCH and the note it is.
+// The tone of PITCH and the note the tone voice sounds at it.
 void pitch_text(u8 value, std::string* out) {
     const float hz = snd_tone_reference / (static_cast<float>(value) + 1.0f);
-    const RetuneRow* table = (emu_region & 1) ? retune_table_50 : retune_table_60;
-    const u32 row = table[value].note;
     text_appendf(out, "%s %4.3f %s (note %s)", "Pitch:", hz, "Hz",
-                 row <= NOTES ? note_table[row].name : "");
+                 note_table[snd_voice_note(0, value)].name);
 }
 
 // The object pair bits of SPRITECOLLIDE: $20 0/1, $10 0/2, $08 0/3, $04 1/2,

@@ -20,6 +20,7 @@
 #include "machines/coinop_rows.h"
 #include "machines/coinop_video.h"
 #include "machines/zaccaria.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 #include "machines/controls_rows.h"
 
@@ -206,11 +207,10 @@ constexpr MachineView VIEW{
     .describe_position = zaccaria_describe_position,
 };
 
-// The musical keyboard: Laser Battle and Lazarian play two octaves from C4
-// on their tone units, whose latch has a bit a note (bass C4-C5, treble
-// C#5-C6); two notes of each unit are shown.
-constexpr int TONE_UNIT_FIRST_NOTE = 39, TONE_UNIT_LAST_NOTE = 63;
-
+// The musical keyboard: Laser Battle and Lazarian play two octaves on their
+// tone units, whose latch has a bit a note (bass tones 1-13 on voices 3 and
+// 4, treble tones 2-13 on voices 5 and 6); two notes of each unit are shown,
+// as the voices sound them.
 bool tone_units() {
     return memmap == MAP_LASER_BATTLE || memmap == MAP_LAZARIAN;
 }
@@ -218,18 +218,21 @@ bool tone_units() {
 constexpr MusicKeyboard MUSIC{
     .play = pvi_music_play,
     .playable = [](int note) {
-        if (tone_units()) return note >= TONE_UNIT_FIRST_NOTE && note <= TONE_UNIT_LAST_NOTE;
+        if (tone_units()) return note >= snd_voice_note(3, 1) && note <= snd_voice_note(5, 13);
         return note_table[note].code_60 != 0;
     },
     .main_note = pvi_music_main_note,
     .extra_notes = [](u8* notes) {
         if (!tone_units()) return 0;
         for (int unit = 0; unit < 2; unit++) {
-            const int from = unit ? 13 : 0, to = unit ? 25 : 13;
+            // Bit b of the latch is bass tone b + 1, or treble tone b - 11.
+            const int from = unit ? 13 : 0, to = unit ? 25 : 13, voice = unit ? 5 : 3;
             int shown = 0;
             notes[2 * unit] = notes[2 * unit + 1] = NOTE_REST;
             for (int b = from; b < to && shown < 2; b++)
-                if (tone_unit_word >> b & 1) notes[2 * unit + shown++] = static_cast<u8>(TONE_UNIT_FIRST_NOTE + b);
+                if (tone_unit_word >> b & 1)
+                    notes[2 * unit + shown++] =
+                        static_cast<u8>(snd_voice_note(voice, static_cast<u16>(unit ? b - 11 : b + 1)));
         }
         return 4;
     },

@@ -1,6 +1,7 @@
-// The host's audio: four output channels, each replaying signed 8-bit sample
-// data at its own rate and volume (0-64), looping or once, mixed into one
-// signed 16-bit mono stream for the audio device.
+// The host's audio: 26 output channels, one for each voice of the guest's
+// sound (sound/sound_output.h), each replaying signed 8-bit sample data at its
+// own rate and volume (0-64), looping or once, mixed into one signed 16-bit
+// mono stream for the audio device.
 //
 // Toolkit-free. The mixer (platform/audio_mixer.cpp) keeps the channels and
 // renders them; the sample queue (platform/audio_queue.cpp) holds what the
@@ -16,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr int AUDIO_CHANNELS = 4;
+constexpr int AUDIO_CHANNELS = 26;
 constexpr int AUDIO_OUTPUT_RATE = 44100; // frames per second of the mixed stream
 constexpr int AUDIO_MAX_VOLUME = 64;
 
@@ -29,20 +30,22 @@ struct AudioChannel {
     std::uint64_t position = 0;        // read position, 32.32 fixed point
 };
 
-// Starts `data` on channel `ch` (0..3) from its beginning, replacing what the
+// Starts `data` on channel `ch` (0..25) from its beginning, replacing what the
 // channel played. Out-of-range channels, empty data and rate 0 are ignored;
 // the volume is clamped to 0..64.
 void audio_channel_play(int ch, const std::int8_t* data, std::uint32_t length, std::uint32_t rate,
                         int volume, bool loop);
 // Silences channel `ch`.
 void audio_channel_stop(int ch);
-// The state of channel `ch` (0..3); a silent channel has data nullptr (test
+// The state of channel `ch` (0..25); a silent channel has data nullptr (test
 // support: the program only plays, stops and mixes channels).
 const AudioChannel& audio_channel(int ch);
 // Silences every channel.
 void audio_mixer_reset();
 // Renders `frames` frames at `out_rate` frames per second into `out`,
 // advancing the channels; a channel that plays once falls silent at its end.
+// The channels add up; a sum beyond 16 bits is clipped, as the sound files'
+// mix clips (four channels at full volume never are).
 void audio_mix(std::int16_t* out, int frames, int out_rate);
 
 // The sample queue. audio_queue_frame mixes the share of samples of one frame

@@ -1,6 +1,7 @@
 #include "platform/audio.h"
 
 #include <algorithm>
+#include <vector>
 
 static AudioChannel channels[AUDIO_CHANNELS];
 
@@ -35,25 +36,30 @@ void audio_mixer_reset() {
         audio_channel_stop(ch);
 }
 
-// Four channels at full volume reach 4 x 127 x 64 = 32512: no clipping.
+// A channel at full volume reaches 127 x 64 = 8128, four together 32512; the
+// sum of more is clipped to 16 bits at the end.
 void audio_mix(std::int16_t* out, int frames, int out_rate) {
     if (frames <= 0) return;
-    std::fill(out, out + frames, std::int16_t{0});
-    if (out_rate <= 0) return;
-    for (AudioChannel& c : channels) {
-        if (!c.data) continue;
-        const std::uint64_t step = (static_cast<std::uint64_t>(c.rate) << 32) / out_rate;
-        const std::uint64_t end = static_cast<std::uint64_t>(c.length) << 32;
-        for (int i = 0; i < frames; i++) {
-            if (c.position >= end) {
-                if (!c.loop) {
-                    c = AudioChannel{};
-                    break;
+    static std::vector<std::int32_t> sum;
+    sum.assign(static_cast<std::size_t>(frames), 0);
+    if (out_rate > 0) {
+        for (AudioChannel& c : channels) {
+            if (!c.data) continue;
+            const std::uint64_t step = (static_cast<std::uint64_t>(c.rate) << 32) / out_rate;
+            const std::uint64_t end = static_cast<std::uint64_t>(c.length) << 32;
+            for (int i = 0; i < frames; i++) {
+                if (c.position >= end) {
+                    if (!c.loop) {
+                        c = AudioChannel{};
+                        break;
+                    }
+                    c.position %= end;
                 }
-                c.position %= end;
+                sum[static_cast<std::size_t>(i)] += c.data[c.position >> 32] * c.volume;
+                c.position += step;
             }
-            out[i] = static_cast<std::int16_t>(out[i] + c.data[c.position >> 32] * c.volume);
-            c.position += step;
         }
     }
+    for (int i = 0; i < frames; i++)
+        out[i] = static_cast<std::int16_t>(std::clamp(sum[static_cast<std::size_t>(i)], -32768, 32767));
 }

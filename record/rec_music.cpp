@@ -15,6 +15,7 @@
 #include "record/rec_formats.h"
 #include "record/rec_stream.h"
 #include "sound/note_lookup.h"
+#include "sound/sound_output.h"
 #include "sound/voice_update.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ bool fifty_hz() {
 }
 
 bool flagged(int v) {
-    return memmap_desc().sounds[v] != 0;
+    return snd_voice_in_mix(v);
 }
 
 // The frequency voice v sounds at now: what the sound output plays and the

@@ -296,7 +296,7 @@ void snd_rec_start() {
     const u32 r = rate();
     const std::string header = snd_wav_header(0, r);
     for (int v = 0; v < SND_VOICES; v++) {
-        if (!memmap_desc().sounds[v]) continue;
+        if (!snd_voice_in_mix(v)) continue;
         VoiceFile& vf = files[v];
         if (!create_voice_file(dir, v, vf) ||
             std::fwrite(header.data(), 1, HEADER, vf.file) != HEADER) {

@@ -36,3 +36,9 @@ int snd_key_for_frequency(double frequency) {
 int snd_note_for_frequency(double frequency) {
     return std::clamp(snd_key_for_frequency(frequency) - KEY_A0, 0, NOTES - 1);
 }
+
+int snd_voice_note(int voice, u16 p) {
+    if (p == 0) return NOTE_REST;
+    const double frequency = snd_voice_pitch_frequency(voice, p);
+    return frequency > 0.0 ? snd_note_for_frequency(frequency) : NOTE_REST;
+}

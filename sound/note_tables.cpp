@@ -10,7 +10,6 @@ NoteInfo note_table[NOTES + 1];
 RetuneRow retune_table_60[256];
 RetuneRow retune_table_50[256];
 
-ToneUnitNote tone_unit_notes[15];
 SoundLevel snd_levels_8[8];
 SoundLevel snd_levels_16[16];
 
@@ -69,7 +68,7 @@ void key_outline(int n, u16 outline[4]) {
 
 template <std::size_t N>
 void build_retune(RetuneRow (&table)[256], const RunStart (&runs)[N], float clock, bool fifty) {
-    table[0] = RetuneRow{0.0f, "rest", NOTE_REST, 0};
+    table[0] = RetuneRow{0.0f, "rest", NOTE_REST};
     std::size_t r = 0;
     for (int p = 1; p < 256; p++) {
         while (r + 1 < N && runs[r + 1].row <= p)
@@ -78,7 +77,6 @@ void build_retune(RetuneRow (&table)[256], const RunStart (&runs)[N], float cloc
         RetuneRow& row = table[p];
         row.frequency = note_table[note].frequency;
         row.note = note;
-        row.midi = static_cast<u8>(note + 21);
         const bool first = runs[r].row == p;
         std::snprintf(row.name, sizeof row.name, "%s", note_table[note].name);
         if (!first)
@@ -109,18 +107,7 @@ SoundLevel level(int amplitude) {
                       static_cast<u8>(128 - step)};
 }
 
-void build_tone_units_and_levels() {
-    constexpr int C4 = 39; // note_table index
-    for (int t = 0; t < 15; t++) {
-        ToneUnitNote& row = tone_unit_notes[t];
-        if (t < 1 || t > 13) {
-            row = ToneUnitNote{NOTE_REST, 0, NOTE_REST, 0};
-            continue;
-        }
-        const int bass = C4 - 1 + t, treble = bass + 12;
-        row = ToneUnitNote{static_cast<u32>(bass), static_cast<u8>(bass + 21),
-                           static_cast<u32>(treble), static_cast<u8>(treble + 21)};
-    }
+void build_levels() {
     // Full scale (32767) at the top volume of each table.
     for (int v = 0; v < 8; v++)
         snd_levels_8[v] = level(4681 * v);
@@ -130,7 +117,7 @@ void build_tone_units_and_levels() {
 } // namespace
 
 void snd_build_note_tables() {
-    build_tone_units_and_levels();
+    build_levels();
     for (int n = 0; n < NOTES; n++) {
         NoteInfo& note = note_table[n];
         note = NoteInfo{};

@@ -19,7 +19,8 @@ i32 snd_voice_channel[SND_VOICES] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
 // The tone voices and the motor noises (spin, grind, punch) loop.
 const u8 snd_voice_loops[SND_VOICES] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                                         1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1};
-u8 snd_channel_busy[SND_CHANNELS];
+// Voice v plays on host channel v.
+static_assert(AUDIO_CHANNELS == SND_VOICES, "a host channel for every voice");
 
 // NTSC colour clock: the host has no display standard of its own.
 float snd_audio_clock = 3579545.0f;
@@ -47,8 +48,6 @@ void snd_output_reset() {
         snd_voice_active[v] = 0;
         snd_voice_channel[v] = -1;
     }
-    for (u8& busy : snd_channel_busy)
-        busy = 0;
     for (int v = 0; v < SND_TONE_VOICES; v++) {
         snd_voice_request[v] = 0;
         snd_voice_volume[v] = 0;
@@ -57,15 +56,10 @@ void snd_output_reset() {
     audio_mixer_reset();
 }
 
-int snd_find_free_channel() {
-    const int start = machine_desc().sound_channel_offset ? 2 : 0;
-    const auto& flags = memmap_desc().sounds;
-    const int n =
-        static_cast<int>(std::count_if(flags.begin(), flags.end(), [](u8 f) { return f; }));
-    const int end = n == 0 ? start : std::min(start + n - 1, SND_CHANNELS - 1);
-    for (int ch = start; ch <= end; ch++)
-        if (!snd_channel_busy[ch]) return ch;
-    return SND_NO_CHANNEL;
+// The voices a machine sounds are its memory map's list; nothing else decides
+// which voices are heard live or mixed into a recording.
+bool snd_voice_in_mix(int voice) {
+    return voice >= 0 && voice < SND_VOICES && memmap_desc().sounds[static_cast<std::size_t>(voice)];
 }
 
 int snd_tone_host_volume(int volume) {
@@ -107,9 +101,10 @@ u32 host_play_rate(const SoundSample* sample, float frequency) {
     return play_rate ? play_rate : 1;
 }
 
-// Voice `voice` starts on host channel `ch`, heard when the sound is.
-void host_play(int voice, int ch, int volume, float frequency) {
-    snd_channel_busy[ch] = 1;
+// Voice `voice` starts on its own host channel, heard when the sound is.
+void host_play(int voice, int volume, float frequency) {
+    if (!snd_voice_in_mix(voice)) return;
+    const int ch = voice;
     snd_voice_channel[voice] = ch;
     if (!snd_voices_heard()) return;
     const int master = std::min(snd_master_volume, 8);
@@ -138,11 +133,7 @@ void snd_voice_play(int voice, int volume, float frequency) {
         (!(frequency > 0.0f) || (voice < 9 ? snd_square_buffer : snd_noise_buffer).empty()))
         return;
 
-    // The voice sounds whether or not a host channel is free: the recordings
-    // get every voice. One without a channel is unheard until it takes one
-    // (snd_voice_find_channel).
-    const int ch = snd_find_free_channel();
-    if (ch != SND_NO_CHANNEL) host_play(voice, ch, volume, frequency);
+    host_play(voice, volume, frequency);
     snd_voice_active[voice] = 1;
     if (snd_record_hooks.started) snd_record_hooks.started(voice, volume, frequency);
 
@@ -154,24 +145,12 @@ void snd_voice_play(int voice, int volume, float frequency) {
     }
 }
 
-void snd_voice_find_channel(int voice) {
-    if (voice < 0 || voice >= SND_TONE_VOICES || !snd_voice_active[voice] ||
-        snd_voice_channel[voice] >= 0)
-        return;
-    const int ch = snd_find_free_channel();
-    if (ch != SND_NO_CHANNEL)
-        host_play(voice, ch, snd_voice_volume[voice], snd_voice_frequency[voice]);
-}
-
 void snd_voice_stop(int voice) {
     if (voice < 0 || voice >= SND_VOICES) return;
     if (snd_record_hooks.span) snd_record_hooks.span(voice, 1);
     if (!snd_voice_active[voice]) return;
     const int ch = snd_voice_channel[voice];
-    if (ch >= 0) {
-        audio_channel_stop(ch);
-        if (ch < SND_CHANNELS) snd_channel_busy[ch] = 0;
-    }
+    if (ch >= 0) audio_channel_stop(ch);
     snd_voice_channel[voice] = -1;
     snd_voice_active[voice] = 0;
     if (snd_record_hooks.span) snd_record_hooks.span(voice, 0);
@@ -181,15 +160,13 @@ namespace {
 void stop_voices() {
     for (int v = 0; v < SND_VOICES; v++)
         snd_voice_stop(v);
-    for (u8& busy : snd_channel_busy)
-        busy = 0;
 }
 
 // The voices of the sound on: the teletype's motor, and every tone voice the
 // registers hold, at once (not at the end of the frame), so that what is
 // recorded begins where the sound does.
 void start_voices() {
-    if (teletypesounds && memmap_desc().sounds[SFX_SPIN]) snd_play_effect(SFX_SPIN - SFX_EXPLODE);
+    if (teletypesounds && snd_voice_in_mix(SFX_SPIN)) snd_play_effect(SFX_SPIN - SFX_EXPLODE);
     snd_update_voices_at_once();
 }
 } // namespace

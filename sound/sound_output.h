@@ -1,6 +1,7 @@
 // Sound output: the 26 voices of the guest's sound (16 tone voices retuned
-// from the sound registers, 10 sampled effects) played on at most four host
-// channels of the audio layer (platform/audio.h).
+// from the sound registers, 10 sampled effects), each played on its own host
+// channel of the audio layer (platform/audio.h): every voice the machine
+// sounds is heard at once, as the sound files mix them.
 //
 // Voices 0-8 replay the square waveform, 9-15 the noise waveform, each at
 // twice the wanted frequency; voice 16 + n is effect n. The voice update
@@ -14,13 +15,11 @@
 constexpr int SND_VOICES = 26;
 constexpr int SND_TONE_VOICES = 16;
 constexpr int SND_FIRST_EFFECT = 16;
-constexpr int SND_CHANNELS = 4;
-constexpr int SND_NO_CHANNEL = SND_CHANNELS; // snd_find_free_channel: none free
 
 extern u8 snd_voice_active[SND_VOICES];
-extern i32 snd_voice_channel[SND_VOICES]; // -1: none
+// The host channel a sounding voice plays on (its own number), -1: none.
+extern i32 snd_voice_channel[SND_VOICES];
 extern const u8 snd_voice_loops[SND_VOICES];
-extern u8 snd_channel_busy[SND_CHANNELS];
 
 // Host clock that periods are counted in (Hz).
 extern float snd_audio_clock;
@@ -46,6 +45,11 @@ struct SoundRecordHooks {
     void (*span)(int voice, int silence) = nullptr;
 };
 extern SoundRecordHooks snd_record_hooks;
+
+// Whether voice `voice` is one the current machine sounds (its memory map's
+// row in the machine table): the one list that the live output, the sound
+// files (WAV, 8SVX, AIFF) and the music files (MIDI, SMUS) all go by.
+bool snd_voice_in_mix(int voice);
 
 // A sound or music recording listens to the voices.
 bool snd_voices_recorded();
@@ -74,18 +78,12 @@ void snd_close(int force);
 // After the "sound" setting changed: opens or closes the output. A recording
 // goes on through the change as if the sound had stayed on.
 void snd_switched();
-// Starts voice 0-25, or restarts it at a new pitch, on a free channel. With
-// every channel busy it sounds all the same, unheard: the recordings still
-// get it. A tone voice at no frequency (0 Hz or less) stops.
+// Starts voice 0-25, or restarts it at a new pitch, on its own host channel
+// (heard while the sound is). A tone voice at no frequency (0 Hz or less)
+// stops.
 // volume: the guest volume (tone voices); frequency in Hz (tone voices).
 void snd_voice_play(int voice, int volume, float frequency);
-// A sounding tone voice that has no channel takes a free one, if any, and is
-// heard from now at its volume and frequency of the last request.
-void snd_voice_find_channel(int voice);
 void snd_voice_stop(int voice);
-// The lowest free channel of the current machine's range, SND_NO_CHANNEL when
-// all are busy.
-int snd_find_free_channel();
 // The host volume (0-64) of a tone voice with guest volume `volume` on the
 // current machine at the current master volume.
 int snd_tone_host_volume(int volume);

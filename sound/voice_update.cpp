@@ -125,9 +125,7 @@ void snd_update_voices(int force) {
             snd_voice_request[v] = snd_voice_request[v] == 1 ? 3 : 2;
         } else if (!force && snd_voice_active[v] && snd_cur_pitch[v] == snd_last_pitch[v] &&
                    snd_cur_volume[v] == snd_last_volume[v]) {
-            // unchanged and sounding: no host call, but one unheard for want
-            // of a channel takes one that has come free
-            snd_voice_find_channel(v);
+            // unchanged and sounding: no host call
         } else {
             snd_voice_volume[v] = snd_cur_volume[v];
             snd_voice_frequency[v] = snd_voice_pitch_frequency(v, snd_cur_pitch[v]);

@@ -91,23 +91,12 @@ struct RetuneRow {
     float frequency; // Hz, 0 in row 0
     char name[5];    // capitals in the first row of a note's run, else lower case
     u8 note;         // note_table index, NOTE_REST in row 0
-    u8 midi;         // note + 21, 0 in row 0
 };
 extern RetuneRow retune_table_60[256];
 extern RetuneRow retune_table_50[256];
 
 // Divider of each Laser Battle / Lazarian tone number 1-13.
 extern const float tone_unit_dividers[14];
-
-// The notes of the Laser Battle / Lazarian tone numbers (rows 1-13; the other
-// rows hold NOTE_REST): bass tone t is C4 + t - 1, treble tone t an octave up.
-struct ToneUnitNote {
-    u32 bass_note; // note_table index
-    u8 bass_midi;
-    u32 treble_note;
-    u8 treble_midi;
-};
-extern ToneUnitNote tone_unit_notes[15];
 
 // The amplitude of each guest volume, for sample levels and note velocities:
 // the i16 amplitude, then the high and the low sample byte (128 +- A >> 8).

@@ -33,9 +33,10 @@ TEST(MachineTable, RowsAreConsistent) {
 }
 
 TEST(MachineTable, SoundCountsComeFromTheFlags) {
-    // TWIN: 2 voices and 5 effects; a machine without sound has none.
+    // TWIN: 2 voices and 5 effects; the MIKIT its one tone; an empty row none.
     EXPECT_EQ(memmap_sound_count(MAP_TWIN), 7);
-    EXPECT_EQ(memmap_sound_count(MAP_MIKIT), 0);
+    EXPECT_EQ(memmap_sound_count(MAP_MIKIT), 1);
+    EXPECT_EQ(memmap_sound_count(17), 0);
     EXPECT_EQ(memmap_sound_count(MEMMAPS), 0);
     EXPECT_TRUE(memmap_table[12].sounds[SFX_SPIN]);
     EXPECT_FALSE(memmap_table[12].sounds[SFX_COIN]);

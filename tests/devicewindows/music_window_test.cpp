@@ -78,9 +78,9 @@ TEST_F(MusicKeyboard, WhatEachMachineCannotPlayIsGrey) {
     int playable = 0;
     for (int k = 0; k < NOTES; k++)
         playable += music_key_playable(k);
-    EXPECT_EQ(playable, 25);
-    EXPECT_TRUE(music_key_playable(39));
-    EXPECT_TRUE(music_key_playable(63));
+    EXPECT_EQ(playable, 25); // C3 to C5, as the tone units sound
+    EXPECT_TRUE(music_key_playable(27));
+    EXPECT_TRUE(music_key_playable(51));
 }
 
 TEST_F(MusicKeyboard, ClicksPlayInTheSoundRegisters) {
@@ -145,15 +145,16 @@ TEST_F(MusicKeyboard, TheWindowShowsTheGuestsNotes) {
     music_window_refresh(0);
     EXPECT_EQ(music_shown_notes[0], NOTE_REST);
 
-    // Laser Battle: the two lowest notes of each tone unit.
+    // Laser Battle: the two lowest notes of each tone unit (bass tones 1 and
+    // 2, C3 and C#3; treble tone 2, C#4).
     gui_close_subwindow(TW_MUSIC);
     on(ZACCARIA, MAP_LASER_BATTLE);
     gui_music_window();
     tone_unit_word = 0x7 | (1u << 13);
     music_window_refresh(0);
-    EXPECT_EQ(music_shown_notes[0], 39);
-    EXPECT_EQ(music_shown_notes[1], 40);
-    EXPECT_EQ(music_shown_notes[2], 52);
+    EXPECT_EQ(music_shown_notes[0], 27);
+    EXPECT_EQ(music_shown_notes[1], 28);
+    EXPECT_EQ(music_shown_notes[2], 40);
     EXPECT_EQ(music_shown_notes[3], NOTE_REST);
     tone_unit_word = 0;
 
@@ -194,7 +195,7 @@ TEST_F(MusicKeyboard, EveryKeyOfEachMachinesSetIsGreyOrPlayable) {
         return set;
     };
     std::vector<bool> tone_units(NOTES, false);
-    for (int k = 39; k <= 63; k++)
+    for (int k = 27; k <= 51; k++) // C3-C5
         tone_units[k] = true;
     struct Case {
         int machine, map;

@@ -4,17 +4,24 @@
 #include "core/machine_table.h"
 #include "machines/arcadia_views.h"
 #include "machines/pvi_views.h"
+#include "core/machine_sound.h"
+#include "core/settings_vars.h"
+#include "sound/note_lookup.h"
 #include "sound/voice_update.h"
 #include "tests/debugger/debugger_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
 
 class ChipViewsTest : public DebuggerTest {
+  public:
+    using DebuggerTest::run;
+
   protected:
     static void on(u32 m, u32 map) { ASSERT_TRUE(machine_switch(m, map, true, true, false)); }
 };
@@ -79,10 +86,119 @@ TEST_F(ChipViewsTest, CoinOpToneUnitsAndScreen) {
     tone_unit_word = 0;
     EXPECT_EQ(run("VIEW PSG"),
               "1st tone unit (bass):   rest, rest\n2nd tone unit (treble): rest, rest\n\n");
-    tone_unit_word = (1u << 0) | (1u << 5) | (1u << 9) | (1u << 13); // C4, F4, A4; C#5
+    tone_unit_word = (1u << 0) | (1u << 5) | (1u << 9) | (1u << 13); // C3, F3, A3; C#4
     EXPECT_EQ(run("VIEW PSG"),
-              "1st tone unit (bass):   C4, F4\n2nd tone unit (treble): C#5, rest\n\n");
+              "1st tone unit (bass):   C3, F3\n2nd tone unit (treble): C#4, rest\n\n");
     tone_unit_word = 0;
+}
+
+// Every place that names a voice's note (the register texts, VIEW PSG, the
+// musical keyboard's staves) names the key the MIDI and SMUS files write for
+// the frequency the voice sounds, at every pitch, in both regions, retuned or
+// not.
+struct NoteView {
+    const char* name;
+    u32 machine, map;
+    int voice;
+    std::vector<u16> pitches;
+    // Sets pitch p for the voice; then the note the view names.
+    std::function<void(u16)> set;
+    std::function<std::string()> shown;
+};
+
+std::vector<u16> span(u16 from, u16 to) {
+    std::vector<u16> v;
+    for (u16 p = from; p <= to; p++)
+        v.push_back(p);
+    return v;
+}
+// The note in "... (note X)".
+std::string note_in(const std::string& text) {
+    const std::size_t at = text.find("(note ");
+    return at == std::string::npos ? "?" : text.substr(at + 6, text.find(')', at) - at - 6);
+}
+std::string stave_note(int slot) {
+    u8 notes[16];
+    machine_sound().music->extra_notes(notes);
+    return note_table[notes[slot]].name;
+}
+std::string main_note(u16 code) {
+    EXPECT_TRUE(machine_sound().music->play(0, static_cast<u8>(code)));
+    u8 pen = 0;
+    return note_table[machine_sound().music->main_note(&pen)].name;
+}
+// A tone unit's bit for bass tone t (voice 3) or treble tone t (voice 5).
+void tone_unit(int voice, u16 t) {
+    tone_unit_word = voice == 3 ? 1u << (t - 1) : 1u << (t + 11);
+}
+void psg_tone_a(u16 period) {
+    u8* psg = guest_memory + 0x1D00;
+    psg[0] = static_cast<u8>(period);
+    psg[1] = static_cast<u8>(period >> 8);
+    psg[7] = 0x3E;
+    psg[8] = 15;
+}
+
+std::vector<NoteView> note_views() {
+    const auto text = [](const char* line) { return [line] { return note_in(ChipViewsTest::run(line)); }; };
+    const auto poke = [](u32 a) { return [a](u16 p) { guest_memory[a] = static_cast<u8>(p); }; };
+    std::vector<NoteView> views = {
+        {"PviPitchText", INTERTON, 3, 0, span(1, 255), poke(0x1FC7), text("= $1FC7")},
+        {"UviPitchText", ARCADIA, MAP_ARCADIA_EMERSON, 0, span(1, 127), poke(0x18FD), text("= $18FD")},
+        {"ElektorPsgText", ELEKTOR, MAP_ELEKTOR_EXPANDED, 3, span(1, 4095), psg_tone_a, text("= $1D00")},
+        {"ElektorPsgStave", ELEKTOR, MAP_ELEKTOR_EXPANDED, 3, span(1, 4095), psg_tone_a,
+         [] { return stave_note(0); }},
+    };
+    for (u32 map : {u32{MAP_LASER_BATTLE}, u32{MAP_LAZARIAN}}) {
+        views.push_back({"ToneUnitBassView", ZACCARIA, map, 3, span(1, 13),
+                         [](u16 t) { tone_unit(3, t); },
+                         [] {
+                             const std::string v = ChipViewsTest::run("VIEW PSG"); // "...(bass):   C3, rest"
+                             const std::size_t at = v.find(":   ") + 4;
+                             return v.substr(at, v.find(',', at) - at);
+                         }});
+        views.push_back({"ToneUnitTrebleStave", ZACCARIA, map, 5, span(2, 13),
+                         [](u16 t) { tone_unit(5, t); }, [] { return stave_note(2); }});
+    }
+    // The musical keyboard's main voice on every machine whose clicks play a code.
+    for (u32 m = 0; m < MACHINES; m++) {
+        const MusicKeyboard* music = machine_sound(m).music;
+        if (music && music->play && music->main_note)
+            views.push_back({"KeyboardMainNote", m, static_cast<u32>(machine_table[m].default_memmap), 0,
+                             span(1, m == ARCADIA ? 127 : 255), [](u16) {}, {}});
+    }
+    return views;
+}
+
+TEST_F(ChipViewsTest, EveryNoteViewNamesTheKeyTheMusicFilesWrite) {
+    std::string faults;
+    int checked = 0;
+    for (NoteView& view : note_views()) {
+        on(view.machine, view.map);
+        for (u32 region : {0u, 1u})
+            for (u32 retuned : {0u, 1u}) {
+                emu_region = region;
+                retune = retuned;
+                snd_choose_tone_reference();
+                for (u16 p : view.pitches) {
+                    view.set(p);
+                    const std::string shown = view.shown ? view.shown() : main_note(p);
+                    // What the music files write: the key of the frequency sounding.
+                    const int key = snd_key_for_frequency(snd_voice_pitch_frequency(view.voice, p));
+                    const std::string want = note_table[std::clamp(key - 21, 0, NOTES - 1)].name;
+                    checked++;
+                    if (shown != want && std::count(faults.begin(), faults.end(), '\n') < 8)
+                        faults += std::string(view.name) + " map " + std::to_string(view.map) +
+                                  (region ? " 50 Hz" : " 60 Hz") + (retuned ? " retuned" : "") +
+                                  " pitch " + std::to_string(p) + ": shows " + shown +
+                                  ", the music files " + want + "\n";
+                }
+            }
+    }
+    retune = 0;
+    emu_region = 0;
+    EXPECT_EQ(faults, "");
+    EXPECT_GT(checked, 1000);
 }
 
 // Every VIEW word on every machine either shows its view or names the wrong machine.

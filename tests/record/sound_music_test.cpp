@@ -12,6 +12,7 @@
 #include "platform/headless/gui_headless.h"
 #include "record/recorder.h"
 #include "sound/effects.h"
+#include "sound/note_lookup.h"
 #include "sound/sound_output.h"
 #include "sound/voice_update.h"
 #include "tests/record/tools.h"
@@ -158,11 +159,13 @@ TEST_F(Recorders, MidiTracksAsMidoReadsThem) {
         "[print(x.type, getattr(x,'note',''), x.time) for x in m.tracks[0]]\" '" + file("take.mid").string() + "'",
         &rc);
     ASSERT_EQ(rc, 0);
+    const std::string key20 = std::to_string(snd_voice_note(0, 20) + 21);
+    const std::string key40 = std::to_string(snd_voice_note(0, 40) + 21);
     EXPECT_EQ(said, "1\n"
-                    "note_on " + std::to_string(retune_table_60[20].midi) + " 0\n"
-                    "note_off " + std::to_string(retune_table_60[20].midi) + " 10\n"
-                    "note_on " + std::to_string(retune_table_60[40].midi) + " 0\n"
-                    "note_off " + std::to_string(retune_table_60[40].midi) + " 10\n"
+                    "note_on " + key20 + " 0\n"
+                    "note_off " + key20 + " 10\n"
+                    "note_on " + key40 + " 0\n"
+                    "note_off " + key40 + " 10\n"
                     "end_of_track  0\n");
 }
 
@@ -182,7 +185,7 @@ TEST_F(Recorders, SmusSplitsLongNotesIntoTiedWholes) {
     ASSERT_GT(s.size(), 32u);
     EXPECT_EQ(be32_at(s, 4), s.size() - 8);
     EXPECT_EQ(s[23], 1); // the resting voices are dropped
-    const u8 note = retune_table_60[20].midi;
+    const u8 note = static_cast<u8>(snd_voice_note(0, 20) + 21);
     const std::vector<u8> want = {note, 64, note, 64, note, 64, note, 64, note, 4};
     ASSERT_EQ(std::string(s.begin() + 24, s.begin() + 28), "TRAK");
     const std::vector<u8> track(s.begin() + 32, s.begin() + 32 + static_cast<long>(want.size()));

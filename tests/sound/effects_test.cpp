@@ -141,12 +141,14 @@ TEST_F(Effects, AnEffectPlaysAtItsRateAndEndsAtItsEndFrame) {
         int effect;
         std::uint32_t rate, length, region, end_frames;
         bool loops;
+        u32 machine, map; // one that sounds the effect
     };
-    for (const Case c : {Case{3, 0, 11025, 0, 60, false}, Case{3, 8000, 4000, 1, 25, false},
-                         Case{6, 11025, 5512, 0, 29, true}}) {
+    for (const Case c : {Case{3, 0, 11025, 0, 60, false, ZACCARIA, 22},
+                         Case{3, 8000, 4000, 1, 25, false, ZACCARIA, 22},
+                         Case{6, 11025, 5512, 0, 29, true, TWIN, 12}}) {
         snd_output_reset();
-        machine = ZACCARIA;
-        memmap = 22; // Astro Wars: effects on channel 0
+        machine = c.machine;
+        memmap = c.map; // each effect on its own channel
         emu_region = c.region;
         frame_counter = 100;
         snd_effect_table[c.effect].data.assign(c.length, 50);
@@ -165,7 +167,7 @@ TEST_F(Effects, AnEffectPlaysAtItsRateAndEndsAtItsEndFrame) {
         frame_counter++;
         snd_expire_effects();
         EXPECT_FALSE(snd_voice_active[voice]);
-        EXPECT_EQ(audio_channel(0).data, nullptr);
+        EXPECT_EQ(audio_channel(voice).data, nullptr);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "cpu/cpu.h"
 #include "platform/audio.h"
 #include "sound/effects.h"
+#include "sound/note_lookup.h"
 #include "sound/sound_latches.h"
 #include "sound/sound_output.h"
 #include "tests/support/fresh_state.h"
@@ -177,34 +178,9 @@ TEST_F(Voices, BeepsSoundOnVoicesOneAndTwo) {
     EXPECT_FLOAT_EQ(snd_voice_frequency[2], 2000.0f);
 }
 
-TEST_F(Voices, ChannelsComeFromTheMachinesRange) {
-    struct Case {
-        u32 machine, map;
-        int first, last;
-    };
-    // PIPBUG 1: two tone voices and two effects from channel 2; Selbstbau:
-    // no voices, one channel from 2; Instructor: one; Laser Battle: all four.
-    // The voices beyond the range sound all the same, without a channel.
-    for (const Case c : {Case{PIPBUG, 9, 2, 3}, Case{SELBST, 20, 2, 2}, Case{INSTRUCTOR, 14, 0, 0},
-                         Case{ZACCARIA, 24, 0, 3}}) {
-        snd_output_reset();
-        use(c.machine, c.map);
-        std::vector<int> got;
-        for (int v = 0; v < 5; v++) {
-            snd_voice_play(v, 7, 300.0f);
-            EXPECT_TRUE(snd_voice_active[v]) << c.map << " voice " << v;
-            if (snd_voice_channel[v] >= 0) got.push_back(snd_voice_channel[v]);
-        }
-        ASSERT_EQ(static_cast<int>(got.size()), c.last - c.first + 1) << c.map;
-        for (int i = 0; i < static_cast<int>(got.size()); i++)
-            EXPECT_EQ(got[i], c.first + i) << c.map;
-        EXPECT_EQ(snd_find_free_channel(), SND_NO_CHANNEL);
-    }
-}
-
-// Six PSG tones on the expanded Elektor's four channels: the two left over
-// sound unheard, and one takes the channel another leaves at the next update.
-TEST_F(Voices, AVoiceWithoutAChannelTakesOneThatComesFree) {
+// Six PSG tones on the expanded Elektor: each plays on its own host channel,
+// and one that falls silent frees nothing the others wait for.
+TEST_F(Voices, EveryPsgToneHasAHostChannelOfItsOwn) {
     use(ELEKTOR, MAP_ELEKTOR_EXPANDED);
     for (u32 chip : {0x1D00u, 0x1D10u}) {
         guest_memory[chip + 7] = 0x38; // three tones
@@ -215,17 +191,18 @@ TEST_F(Voices, AVoiceWithoutAChannelTakesOneThatComesFree) {
     }
     snd_update_voices(0);
     snd_frame_ended();
-    for (int v = 3; v <= 8; v++)
+    for (int v = 3; v <= 8; v++) {
         EXPECT_TRUE(snd_voice_active[v]) << v;
-    EXPECT_EQ(snd_voice_channel[3], 0);
-    EXPECT_EQ(snd_voice_channel[7], -1) << "no channel left";
+        EXPECT_EQ(snd_voice_channel[v], v);
+        EXPECT_NE(audio_channel(v).data, nullptr) << v;
+    }
     guest_memory[0x1D08] = 0; // voice 3 falls silent
     snd_update_voices(0);
     snd_frame_ended();
     EXPECT_FALSE(snd_voice_active[3]);
-    snd_update_voices(0);
-    EXPECT_EQ(snd_voice_channel[7], 0);
-    EXPECT_EQ(snd_voice_channel[8], -1);
+    EXPECT_EQ(audio_channel(3).data, nullptr);
+    for (int v = 4; v <= 8; v++)
+        EXPECT_NE(audio_channel(v).data, nullptr) << v;
 }
 
 TEST_F(Voices, TheHostVolumeFollowsTheTablesAndTheMasterVolume) {
@@ -240,9 +217,10 @@ TEST_F(Voices, TheHostVolumeFollowsTheTablesAndTheMasterVolume) {
         snd_output_reset();
         use(c.machine, c.map);
         snd_master_volume = c.master;
-        snd_voice_play(1, c.volume, 440.0f);
-        ASSERT_TRUE(snd_voice_active[1]) << c.machine;
-        const AudioChannel& ch = audio_channel(snd_voice_channel[1]);
+        const int voice = snd_voice_in_mix(0) ? 0 : 1; // a voice the map sounds
+        snd_voice_play(voice, c.volume, 440.0f);
+        ASSERT_TRUE(snd_voice_active[voice]) << c.machine;
+        const AudioChannel& ch = audio_channel(snd_voice_channel[voice]);
         EXPECT_EQ(ch.volume, c.host) << c.machine << " " << c.volume;
         EXPECT_EQ(ch.rate, 880u);
         EXPECT_TRUE(ch.loop);
@@ -259,8 +237,9 @@ TEST_F(Voices, RestartingAVoiceStopsItFirstAndTheChannelRouteCountsPeriods) {
     snd_voice_play(1, 7, 440.0f);
     snd_voice_stop(0);
     snd_voice_play(1, 7, 220.0f);
-    EXPECT_EQ(snd_voice_channel[1], 0) << "moved to the lowest free channel";
-    EXPECT_EQ(audio_channel(1).data, nullptr);
+    EXPECT_EQ(snd_voice_channel[1], 1);
+    EXPECT_EQ(audio_channel(1).rate, 440u);
+    EXPECT_EQ(audio_channel(0).data, nullptr);
     snd_output_mode = 1;
     snd_voice_play(2, 7, 440.0f);
     const u32 period = static_cast<u32>(snd_audio_clock / 880.0f);
@@ -295,7 +274,7 @@ TEST_F(Voices, TheNoteTablesHoldEveryNote) {
         EXPECT_EQ(note_table[s.index].kind, s.kind) << s.name;
     }
     EXPECT_STREQ(retune_table_60[17].name, "A4");
-    EXPECT_EQ(retune_table_60[17].midi, 69);
+    EXPECT_EQ(retune_table_60[17].note, 48);
     EXPECT_STREQ(retune_table_60[22].name, "f4") << "rows after the first are lower case";
     EXPECT_STREQ(retune_table_50[22].name, "E4");
     EXPECT_EQ(retune_table_60[0].note, NOTE_REST);
@@ -310,23 +289,18 @@ namespace {
 
 TEST(SoundTables, ToneUnitNotesAndLevels) {
     fresh_state();
+    // The tone units' notes as their voices sound them: bass tone 1 is
+    // 62500 / 478 Hz, C3; the treble unit sounds an octave above the bass.
+    machine = ZACCARIA;
+    memmap = MAP_LASER_BATTLE;
     struct Case {
-        int tone;
-        u32 bass;
-        u8 bass_midi;
-        u32 treble;
-        u8 treble_midi;
+        int voice, tone;
+        const char* note;
     };
-    for (const Case c : {Case{0, NOTE_REST, 0, NOTE_REST, 0}, Case{1, 39, 60, 51, 72},
-                         Case{13, 51, 72, 63, 84}, Case{14, NOTE_REST, 0, NOTE_REST, 0}}) {
-        const ToneUnitNote& row = tone_unit_notes[c.tone];
-        EXPECT_EQ(row.bass_note, c.bass) << c.tone;
-        EXPECT_EQ(row.bass_midi, c.bass_midi) << c.tone;
-        EXPECT_EQ(row.treble_note, c.treble) << c.tone;
-        EXPECT_EQ(row.treble_midi, c.treble_midi) << c.tone;
-    }
-    EXPECT_STREQ(note_table[tone_unit_notes[1].bass_note].name, "C4");
-    EXPECT_STREQ(note_table[tone_unit_notes[13].bass_note].name, "C5");
+    for (const Case c : {Case{3, 0, "rest"}, Case{3, 1, "C3"}, Case{4, 13, "C4"},
+                         Case{5, 2, "C#4"}, Case{6, 13, "C5"}})
+        EXPECT_STREQ(note_table[snd_voice_note(c.voice, static_cast<u16>(c.tone))].name, c.note)
+            << "voice " << c.voice << " tone " << c.tone;
 
     const int steps_8[8] = {0, 18, 36, 54, 73, 91, 109, 127};
     for (int v = 0; v < 8; v++) {
