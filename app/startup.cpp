@@ -342,7 +342,9 @@ void app_main(int argc, char** argv) {
         // Running on other settings than the ones asked for would do the
         // wrong job quietly (and write the named file at exit).
         if (!ini_load_named()) app_clean_exit(1);
-    } else {
+    } else if (!cmdline_upgrade) {
+        // UPGRADE reads each file itself, from the defaults (and names what
+        // it cannot take there, once).
         ini_load();
     }
     app_acquired.settings_read = true;

@@ -597,6 +597,13 @@ int ini_upgrade_all() {
 }
 
 const std::string& ini_default_text() {
-    static const std::string text = ini_write_text();
+    // The defaults, not a refused line's value kept by a read before.
+    static const std::string text = [] {
+        std::unordered_map<std::string, KeptValue> kept;
+        kept.swap(kept_values());
+        std::string written = ini_write_text();
+        kept.swap(kept_values());
+        return written;
+    }();
     return text;
 }

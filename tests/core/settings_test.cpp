@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -415,6 +417,171 @@ TEST_F(Settings, GarbageNeverCrashes) {
         EXPECT_LE(std::strlen(games_path), 512u);
         ASSERT_TRUE(ini_read_text(g_defaults));
     }
+}
+
+// ---- Lines as a person types them ---------------------------------------------------------
+
+// A value other than `value` that the key's field takes, tried from the
+// defaults: a boolean turned, a number one up or down, another colour or
+// text ("" when the key takes none of them).
+std::string other_value(const std::string& key, const std::string& value) {
+    std::vector<std::string> tries;
+    if (value == "true" || value == "false") {
+        tries = {value == "true" ? "false" : "true"};
+    } else if (!value.empty() && value[0] == '$') {
+        tries = {value == "$123456" ? "$654321" : "$123456"};
+    } else if (!value.empty() && value.find_first_not_of("-0123456789") == std::string::npos) {
+        tries = {std::to_string(std::stoll(value) + 1), std::to_string(std::stoll(value) - 1)};
+    } else {
+        tries = {"/typed/by/hand"};
+    }
+    for (const std::string& t : tries) {
+        ini_read_text(g_defaults);
+        capture_output();
+        ini_read_text(with_line(g_defaults, key, key + "=" + t));
+        const bool silent = captured_output().empty();
+        const std::vector<std::string> written = lines_of(ini_write_text());
+        if (silent && std::find(written.begin(), written.end(), key + "=" + t) != written.end())
+            return t;
+    }
+    return "";
+}
+
+// Every key of the settings walk, with a value of its own, written as a
+// person might type it (blanks before the key and around "=", any letter
+// case, a BOM, CR LF ends): read from the defaults, each reads back the value
+// its plain line gives, and no line is named.
+TEST_F(Settings, EveryKeyReadsAsAPersonTypesIt) {
+    std::string changed = g_defaults;
+    std::vector<std::string> keys, untaken;
+    for (const std::string& line : lines_of(g_defaults)) {
+        const std::size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        keys.push_back(key);
+        if (key == "version" || key == "host") continue; // the file's own, not settings
+        const std::string value = other_value(key, line.substr(eq + 1));
+        if (value.empty())
+            untaken.push_back(key);
+        else
+            changed = with_line(changed, key, key + "=" + value);
+    }
+    // Keys whose field takes no other value alone: one read with a later key,
+    // one whose other values are fixed up to its default.
+    EXPECT_EQ(testing::PrintToString(untaken), "{ \"blink\", \"demultiplex\" }");
+    ASSERT_TRUE(ini_read_text(changed));
+    const std::vector<std::string> wanted = lines_of(ini_write_text());
+
+    const auto typed = [](const std::string& key, const std::string& value, std::size_t style) {
+        std::string mixed = key;
+        for (std::size_t i = 0; i < mixed.size(); i += 2)
+            mixed[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(mixed[i])));
+        std::string upper = key;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        switch (style % 4) {
+        case 0: return key + " = " + value;
+        case 1: return "  " + key + "=" + value;
+        case 2: return upper + "=" + value;
+        default: return "\t" + mixed + "\t =\t" + value + "  ";
+        }
+    };
+    for (std::size_t pass = 0; pass < 4; pass++) {
+        SCOPED_TRACE("pass " + std::to_string(pass));
+        const std::string end = pass % 2 ? "\n" : "\r\n";
+        std::string text = pass % 2 ? "" : "\xEF\xBB\xBF";
+        std::size_t i = 0;
+        for (const std::string& line : lines_of(changed)) {
+            const std::size_t eq = line.find('=');
+            text += typed(line.substr(0, eq), line.substr(eq + 1), i++ + pass) + end;
+        }
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        bool accepted = false;
+        EXPECT_EQ(read_capturing(text, &accepted), "");
+        ASSERT_TRUE(accepted);
+        const std::vector<std::string> got = lines_of(ini_write_text());
+        ASSERT_EQ(got.size(), wanted.size());
+        for (std::size_t k = 0; k < got.size(); k++)
+            EXPECT_EQ(got[k], wanted[k]) << "typed as \"" << typed(keys[k], "...", k + pass) << "\"";
+    }
+}
+
+// A line the reader cannot take is named by its number, with why; its
+// setting keeps its value, and a refused value is written back as the line
+// held it until the setting is changed.
+TEST_F(Settings, LinesThatCannotBeTakenAreNamedAndKept) {
+    const struct {
+        const char* key;  // the line replaced ("": the line put after "host")
+        const char* line;
+        const char* why;
+        const char* kept; // the line written back ("": none)
+    } rows[] = {
+        {"speed", "speed = 99", "speed: integer value of 99 is out of range! (Range is 0..8.)",
+         "speed=99"},
+        {"speed", "SPEED=fast", "speed: \"fast\" is not a number!", "speed=fast"},
+        {"analog", "Analog = maybe", "analog: invalid boolean!", "analog=maybe"},
+        {"colour_00_1", "colour_00_1=junk", "colour_00_1: \"junk\" is no colour ($RRGGBB)!",
+         "colour_00_1=junk"},
+        {"leftbutton_0", "leftbutton_0=9",
+         "leftbutton_0: gamepad button value of 9 is out of range! (Range is 1..4.)",
+         "leftbutton_0=9"},
+        {"memorymap", "memorymap=17", "memorymap: memory map 17 is empty!", "memorymap=17"},
+        {"", "sped = 7", "sped: no such setting!", ""},
+        {"", "speed 7", "\"speed 7\" holds no \"=\"!", ""},
+        {"", " = 7", "no key before \"=\"!", ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        std::string text = *r.key ? with_line(g_defaults, r.key, r.line)
+                                  : with_line(g_defaults, "host", std::string("host=0\n") + r.line);
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        EXPECT_EQ(read_capturing(text), named(text, r.line, r.why));
+        const std::string written = ini_write_text();
+        if (*r.kept) {
+            EXPECT_NE(written.find("\n" + std::string(r.kept) + "\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(written, g_defaults) << "nothing else changes";
+        }
+    }
+    // A line its key's later line overrides is named with the one read; a
+    // setting changed after a refused line is written as the user chose.
+    const std::string twice =
+        with_line(with_line(g_defaults, "speed", "speed=99"), "host", "host=0\nspeed=7");
+    const std::string later = named(twice, "speed=99", "");
+    EXPECT_EQ(read_capturing(twice),
+              named(twice, "speed=7",
+                    "speed: given again on " + later.substr(0, later.find(':')) +
+                        ", which is the one read!") +
+                  named(twice, "speed=99",
+                        "speed: integer value of 99 is out of range! (Range is 0..8.)"));
+    emu_speed = 5;
+    EXPECT_NE(ini_write_text().find("\nspeed=5\n"), std::string::npos);
+}
+
+// The autosave's name is the settings file's own: names that shared one
+// (a "/" and "_", the escape character and what it escapes) differ, a name
+// spelt another way for the same file keeps it, and a plain name keeps the
+// one earlier versions gave it.
+TEST_F(Settings, EachSettingsFileHasAnAutosaveOfItsOwn) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } pairs[] = {
+        {"sub/p2.ini", "sub_p2.ini", false},
+        {"a/b/c.ini", "a_b/c.ini", false},
+        {"x/y.ini", "x%2Fy.ini", false},
+        {"%.ini", "%25.ini", false},
+        {"%2F.ini", "%252F.ini", false},
+        {"sub/Brindlemox.ini", "Brindlemox.ini", false},
+        {"PROGDIR:Configs/sub/./p2.ini", "sub/p2.ini", true},
+        {"PROGDIR:Configs/pipbug.ini", "pipbug.ini", true},
+    };
+    for (const auto& p : pairs)
+        EXPECT_EQ(autosave_name(p.a) == autosave_name(p.b), p.same)
+            << p.a << " " << autosave_name(p.a) << ", " << p.b << " " << autosave_name(p.b);
+    EXPECT_EQ(autosave_name("pipbug.ini"), "AUTOSAVE-pipbug.ini.COS");
+    EXPECT_EQ(autosave_name("sub_p2.ini"), "AUTOSAVE-sub_p2.ini.COS");
+    EXPECT_EQ(autosave_name("PROGDIR:Configs/Brindlemox.ini"), "AUTOSAVE.COS");
 }
 
 // ---- Files -------------------------------------------------------------------------------
