@@ -107,8 +107,8 @@ static void say_unwritten() {
         !app_acquired.machine_ready)
         return;
     unwritten_said = true;
-    ui_report_failure("Not written: " + app_session_files() + " (another Brindlemox is using \"" +
-                      path_progdir() + "\").\n");
+    ui_report_failure("This one did not save " + app_session_files() +
+                      ": another Brindlemox is using \"" + path_progdir() + "\".\n");
 }
 
 static void write_autosave() {

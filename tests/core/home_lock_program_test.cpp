@@ -103,9 +103,9 @@ TEST_F(HomeLockProgram, ARemovedLockFileDoesNotLetASecondRunSave) {
     EXPECT_EQ(second.quit(), 0);
     // Its QUIT says what it leaves unwritten.
     EXPECT_EQ(second.answer, 5);
-    EXPECT_EQ(second.said, "Not written: its settings, its high scores or its autosave (another "
-                           "Brindlemox is using \"" +
-                               home.path().string() + "\").\n");
+    EXPECT_EQ(second.said, "This one did not save its settings, its high scores or its autosave: "
+                           "another Brindlemox is using \"" +
+                               home.path().string() + "\".\n");
     const std::string said = test_read_file(home.path() / "LOCKB.log");
     EXPECT_NE(said.find("Another Brindlemox is using"), std::string::npos) << said;
     EXPECT_FALSE(fs::exists(ini));
