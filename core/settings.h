@@ -68,7 +68,8 @@ const std::string& ini_default_text();
 // Reading: the walk reads `text`. Writing: it appends to an internal text.
 void ini_begin(const std::string& text);
 // The first line of the text that holds a key and "=" is `key`'s (the key's
-// case ignored); lines before it without "=" (blank lines, comments) do not count.
+// case and the blanks around it ignored); lines before it without a key
+// (blank lines, comments, a BOM) do not count.
 bool ini_first_key_is(const char* key);
 
 // ---- Field operations ------------------------------------------------------------
