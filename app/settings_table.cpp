@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 static bool reading() {
     return serial_dir != SERIAL_WRITE;
@@ -44,10 +45,13 @@ static void gamepad_button_field(const char* key, u8* setting) {
     const u8 before = *setting;
     ini_field_byte(key, setting);
     if (reading() && (*setting < 1 || *setting > 4)) {
-        if (*setting != before)
-            con_printf("%s: gamepad button value of %d is out of range! (Range is 1..4.)\n", key,
-                       *setting);
+        const u8 read = *setting;
         *setting = before >= 1 && before <= 4 ? before : 1;
+        if (read != before)
+            ini_refuse_value(key,
+                             std::string(key) + ": gamepad button value of " +
+                                 std::to_string(read) + " is out of range! (Range is 1..4.)",
+                             std::to_string(*setting));
     }
 }
 
@@ -281,7 +285,9 @@ static void integers_a() {
         ini_field_int("memorymap", &map, 0, MEMMAPS - 1);
         if (reading() && map != static_cast<i32>(settings_memmap)) {
             if (memmap_is_empty(static_cast<u32>(map)))
-                con_printf("memorymap: memory map %d is empty!\n", map);
+                ini_refuse_value("memorymap",
+                                 "memorymap: memory map " + std::to_string(map) + " is empty!",
+                                 std::to_string(settings_memmap));
             else
                 settings_memmap = static_cast<u32>(map);
         }

@@ -32,6 +32,7 @@ std::vector<std::string> app_exit_steps;
 static bool autosave_taken = false;
 static bool windows_closed = false;
 static bool files_taken = false;
+static bool unwritten_said = false; // what a run on a shared home leaves was said
 // True while the port's QUIT writes ahead: a display that goes away then
 // starts the exit path afresh, which finishes what was not done.
 static bool writing_ahead = false;
@@ -51,7 +52,7 @@ void (*app_exit_process)(int code) = end_process;
 void app_exit_reset() {
     session_exit_reset();
     app_exit_steps.clear();
-    autosave_taken = windows_closed = files_taken = writing_ahead = false;
+    autosave_taken = windows_closed = files_taken = writing_ahead = unwritten_said = false;
     exit_stage = 0;
     ui_take_exit_reports();
 }
@@ -61,8 +62,8 @@ void app_check_home_lock() {
     app_acquired.home_locked = false;
     app_acquired.home_shared = true;
     con_printf("Brindlemox lost its lock on \"%s\" (its lock file was removed or replaced): "
-               "this one will not save its settings, high scores or autosave.\n",
-               path_progdir().c_str());
+               "this one will not save %s.\n",
+               path_progdir().c_str(), app_session_files().c_str());
 }
 
 static void step(const char* name) {
@@ -83,6 +84,31 @@ static bool session_writes() {
 // The settings are written at exit unless LOCKCONFIG keeps them.
 static bool settings_written() {
     return app_acquired.settings_read && !lock_config;
+}
+
+// The files a session writes at its end, by the tests the exit path makes
+// for each: what a run on a home another run holds leaves unwritten.
+std::string app_session_files() {
+    std::vector<std::string> files;
+    if (settings_written()) files.emplace_back("its settings");
+    if (!startup_batch_job()) files.emplace_back("its high scores");
+    if (autosave) files.emplace_back("its autosave");
+    std::string text;
+    for (std::size_t i = 0; i < files.size(); i++)
+        text += (i == 0 ? "" : i + 1 == files.size() ? " or " : ", ") + files[i];
+    return text.empty() ? "any file" : text;
+}
+
+// A run that writes nothing at its end because another run holds the home
+// says so once on its way out: in the reply of the port's QUIT (rc 5), in
+// the notice of a window's Quit and on the console.
+static void say_unwritten() {
+    if (unwritten_said || !app_acquired.home_shared || upgrade_mode || startup_batch_job() ||
+        !app_acquired.machine_ready)
+        return;
+    unwritten_said = true;
+    ui_report_failure("This one did not save " + app_session_files() +
+                      ": another Brindlemox is using \"" + path_progdir() + "\".\n");
 }
 
 static void write_autosave() {
@@ -116,7 +142,13 @@ static void write_settings_and_scores() {
 }
 
 void app_exit_write_ahead() {
-    if (!session_writes()) return;
+    if (!session_writes()) {
+        const bool exiting = app_exiting;
+        app_exiting = true;
+        say_unwritten();
+        app_exiting = exiting;
+        return;
+    }
     // Written ahead it is the way out all the same: a playback under way is
     // not ended by the autosave but finished in the exit path's own step,
     // and nobody is asked.
@@ -156,6 +188,7 @@ static void exit_begin() {
     // finish their files, so that one that cannot (a full disk) costs none
     // of it.
     exit_session = session_writes();
+    if (!exit_session) say_unwritten();
     if (exit_session && !autosave_taken) {
         step("autosave");
         write_autosave();

@@ -22,6 +22,11 @@
 // before its writes.
 void app_check_home_lock();
 
+// What a session writes at its end ("its settings, its high scores or its
+// autosave"), as the exit path decides it: the files a run on a home that
+// another run holds leaves unwritten.
+std::string app_session_files();
+
 // The exit path's steps as they ran, by name (tests read it; it is cleared by
 // app_exit_reset).
 extern std::vector<std::string> app_exit_steps;

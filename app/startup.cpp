@@ -258,9 +258,9 @@ static void lock_progdir() {
     app_acquired.home_locked = locked == 1;
     app_acquired.home_shared = locked == 0;
     if (locked == 0) {
-        con_printf("Another Brindlemox is using \"%s\": this one will not save its settings, "
-                   "high scores or autosave, and leaves the log (%s) to the other one.\n",
-                   path_progdir().c_str(), LOG_FILE_NAME);
+        con_printf("Another Brindlemox is using \"%s\": this one will not save %s, and "
+                   "leaves the log (%s) to the other one.\n",
+                   path_progdir().c_str(), app_session_files().c_str(), LOG_FILE_NAME);
         const std::string why =
             "No log is written while another Brindlemox is using \"" + path_progdir() + "\".";
         log_leave_to_other(why.c_str());
@@ -342,7 +342,9 @@ void app_main(int argc, char** argv) {
         // Running on other settings than the ones asked for would do the
         // wrong job quietly (and write the named file at exit).
         if (!ini_load_named()) app_clean_exit(1);
-    } else {
+    } else if (!cmdline_upgrade) {
+        // UPGRADE reads each file itself, from the defaults (and names what
+        // it cannot take there, once).
         ini_load();
     }
     app_acquired.settings_read = true;
@@ -428,6 +430,10 @@ void app_main(int argc, char** argv) {
     }
 
     if (startup_mode == 0) check_games_drawer();
+    // The console heard them as the file was read; the window shows them
+    // once, as the machine's missing ROM images are shown.
+    const std::string unread_settings = ini_take_unread_note();
+    if (startup_mode == 0 && !unread_settings.empty()) ui_warning(unread_settings.c_str());
 
     // 39: the configured machine (which names its own files in the shared buffer).
     const std::string named_file = file_name_buffer;

@@ -358,13 +358,24 @@ void hiscore_save() {
 
 // ---- Exit-time autosave ----------------------------------------------------------------------
 
-std::string autosave_path() {
+// Each settings file has an autosave of its own: the name under Configs
+// goes into the autosave's name one to one. A "/" (which a file name cannot
+// hold) is written "%2F" and the "%" itself "%25"; every other character
+// stands as it is, so a plain name keeps the name it always had.
+std::string autosave_name(const std::string& settings) {
     constexpr const char* configs = "PROGDIR:Configs/";
-    std::string name = settings_path;
+    std::string name = settings;
     if (name.rfind(configs, 0) == 0) name.erase(0, std::strlen(configs));
     name = std::filesystem::path(name).lexically_normal().string();
-    std::replace(name.begin(), name.end(), '/', '_');
-    name = name == INI_FILE_NAME ? "AUTOSAVE.COS" : "AUTOSAVE-" + name + ".COS";
+    if (name == INI_FILE_NAME) return "AUTOSAVE.COS";
+    std::string escaped;
+    for (char c : name)
+        escaped += c == '/' ? "%2F" : c == '%' ? "%25" : std::string(1, c);
+    return "AUTOSAVE-" + escaped + ".COS";
+}
+
+std::string autosave_path() {
+    const std::string name = autosave_name(settings_path);
     std::string path = games_path;
     if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
     return path + name;

@@ -60,9 +60,13 @@ void hiscore_add_play_time(int slot, u32 micros);
 
 // The session's autosave state in the games drawer: "AUTOSAVE.COS" for the
 // settings file "Brindlemox.ini", and "AUTOSAVE-<name>.COS" for any other
-// (its name under Configs, a "/" in it as "_"), so that a session started
-// with one settings file resumes only what a session on that file saved.
+// (its name under Configs, a "/" in it as "%2F" and a "%" as "%25"), so that
+// a session started with one settings file resumes only what a session on
+// that file saved, and no two files share one.
 std::string autosave_path();
+// The autosave's file name for the settings file `settings` (a path under
+// "PROGDIR:Configs/", or a name there).
+std::string autosave_name(const std::string& settings);
 
 // The exit-time autosave: autosave_path() when "autosave" is
 // on and no frame is half run, and what the machine saves when it is left (the

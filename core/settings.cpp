@@ -37,17 +37,30 @@ static std::string& text_buffer() {
 }
 #define ini_buf (text_buffer())
 
-// Reading is by key: each line holding a key and "=" is indexed under its key
-// in lower case, and a field looks its key up wherever its line stands. A key
-// written twice takes its later line. A line without "=" (a blank line, a
-// comment) or with a key the walk does not know is passed over, and a key
-// with no line keeps its setting.
+// Reading is by key, as a person types a line: blanks before the key and
+// around "=" do not count, nor the key's letter case, a UTF-8 byte order mark
+// at the start or CR LF line ends. Each line holding a key and "=" is indexed
+// under its key in lower case, and a field looks its key up wherever its line
+// stands. A key written twice takes its later line; a key with no line keeps
+// its setting. Blank lines and comments (";" or "#" first) are passed over.
+//
+// Every other line the reader cannot take (no "=", a key the walk does not
+// know, a line a later one of its key overrides, a value out of range or of
+// the wrong kind) is named with its line number once the walk is done; its
+// setting keeps its value. A refused value is kept as the line held it: the
+// next write puts it back unless the setting was changed meanwhile, so that a
+// typo the user was told about is not replaced by the default behind their back.
 struct IniLine {
-    size_t key, value, end; // the key, its value (after "="), the line end
+    size_t key, key_end, value, end; // the key, its value (blanks trimmed), the line end
+    int number;                      // counted from 1
+    bool taken;                      // a field read it
+    std::string why;                 // why it was not taken, when a field refused it
 };
 struct IniIndex {
     std::vector<IniLine> lines;                                // in file order
     std::unordered_map<std::string, std::vector<size_t>> keys; // lower-case key -> lines
+    std::vector<std::pair<int, std::string>> loose;            // lines with no key: number, why
+    std::unordered_map<std::string, bool> asked;               // keys the walk looked up
 };
 static IniIndex& text_index() { // built on first use, as the text
     static IniIndex index;
@@ -56,8 +69,26 @@ static IniIndex& text_index() { // built on first use, as the text
 #define ini_lines (text_index().lines)
 #define ini_keys (text_index().keys)
 
+// Values refused by the last read: lower-case key -> the line's own value and
+// the setting's value as written when it was refused.
+struct KeptValue {
+    std::string typed, setting;
+};
+static std::unordered_map<std::string, KeptValue>& kept_values() {
+    static std::unordered_map<std::string, KeptValue> kept;
+    return kept;
+}
+// The note for the window about the lines the last read of a named file did not take.
+static std::string& unread_note() {
+    static std::string note;
+    return note;
+}
+
 static bool is_eol(char c) {
     return c == '\r' || c == '\n';
+}
+static bool is_blank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 static std::string lower(const char* text, size_t n) {
@@ -71,38 +102,79 @@ void ini_begin(const std::string& text) {
     ini_buf = text;
     ini_lines.clear();
     ini_keys.clear();
-    for (size_t at = 0; at < ini_buf.size();) {
+    text_index().loose.clear();
+    text_index().asked.clear();
+    size_t at = ini_buf.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    for (int number = 1; at < ini_buf.size(); number++) {
         size_t end = at;
         while (end < ini_buf.size() && !is_eol(ini_buf[end]))
             end++;
-        const size_t eq = ini_buf.find('=', at);
-        if (eq != std::string::npos && eq > at && eq < end) {
-            ini_keys[lower(ini_buf.data() + at, eq - at)].push_back(ini_lines.size());
-            ini_lines.push_back({at, eq + 1, end});
+        size_t next = end;
+        if (next < ini_buf.size()) next += ini_buf.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+        size_t key = at;
+        while (key < end && is_blank(ini_buf[key]))
+            key++;
+        size_t last = end;
+        while (last > key && is_blank(ini_buf[last - 1]))
+            last--;
+        const size_t eq = ini_buf.find('=', key);
+        if (key == last || ini_buf[key] == ';' || ini_buf[key] == '#') {
+            // a blank line or a comment
+        } else if (eq >= last) {
+            text_index().loose.emplace_back(
+                number, "\"" + ini_buf.substr(key, last - key) + "\" holds no \"=\"!");
+        } else {
+            size_t key_end = eq;
+            while (key_end > key && is_blank(ini_buf[key_end - 1]))
+                key_end--;
+            size_t value = eq + 1;
+            while (value < last && is_blank(ini_buf[value]))
+                value++;
+            if (key_end == key) {
+                text_index().loose.emplace_back(number, "no key before \"=\"!");
+            } else {
+                ini_keys[lower(ini_buf.data() + key, key_end - key)].push_back(ini_lines.size());
+                ini_lines.push_back({key, key_end, value, last, number, false, {}});
+            }
         }
-        at = end;
-        while (at < ini_buf.size() && is_eol(ini_buf[at]))
-            at++;
+        at = next;
     }
 }
 
-// The line of `key` (the last when there are several); `exact` compares case
-// too. Null when the text has none.
-static const IniLine* find_key(const char* key, bool exact) {
-    const size_t n = std::strlen(key);
-    const auto found = ini_keys.find(lower(key, n));
+// The line of `key` (the last when there are several), marked as taken. Null
+// when the text has none.
+static IniLine* find_key(const char* key) {
+    const std::string name = lower(key, std::strlen(key));
+    text_index().asked[name] = true;
+    const auto found = ini_keys.find(name);
     if (found == ini_keys.end()) return nullptr;
-    for (auto i = found->second.rbegin(); i != found->second.rend(); ++i) {
-        const IniLine& line = ini_lines[*i];
-        if (!exact || ini_buf.compare(line.key, n, key) == 0) return &line;
-    }
-    return nullptr;
+    IniLine& line = ini_lines[found->second.back()];
+    line.taken = true;
+    return &line;
+}
+
+static std::string value_of(const IniLine& line) {
+    return ini_buf.substr(line.value, line.end - line.value);
+}
+
+// The field's line refused: `why` names it, and the setting keeps `setting`
+// (its value as written) until the user changes it.
+static void refuse(IniLine* line, const char* key, const std::string& why,
+                   const std::string& setting) {
+    line->why = why;
+    kept_values()[lower(key, std::strlen(key))] = {value_of(*line), setting};
+}
+
+void ini_refuse_value(const char* key, const std::string& why, const std::string& setting) {
+    if (serial_dir == SERIAL_WRITE) return;
+    const auto found = ini_keys.find(lower(key, std::strlen(key)));
+    if (found != ini_keys.end()) refuse(&ini_lines[found->second.back()], key, why, setting);
 }
 
 // A decimal number at `p` within its line, as "%d" reads it: blanks,
 // an optional sign, at least one digit. Values beyond 32 bits saturate.
 static bool parse_decimal(size_t p, size_t end, long long* out) {
-    while (p < end && (ini_buf[p] == ' ' || ini_buf[p] == '\t'))
+    while (p < end && is_blank(ini_buf[p]))
         p++;
     bool neg = false;
     if (p < end && (ini_buf[p] == '+' || ini_buf[p] == '-')) neg = ini_buf[p++] == '-';
@@ -124,43 +196,81 @@ bool ini_first_key_is(const char* key) {
     if (ini_lines.empty()) return false;
     const IniLine& first = ini_lines.front();
     const size_t n = std::strlen(key);
-    return first.value - 1 - first.key == n &&
-           lower(ini_buf.data() + first.key, n) == lower(key, n);
+    return first.key_end - first.key == n && lower(ini_buf.data() + first.key, n) == lower(key, n);
+}
+
+// What the last walk could not take, by line: each line as "line N: why".
+static std::vector<std::string> unread_lines() {
+    std::vector<std::pair<int, std::string>> all = text_index().loose;
+    for (const IniLine& line : ini_lines) {
+        const std::string key = ini_buf.substr(line.key, line.key_end - line.key);
+        const std::string name = lower(key.data(), key.size());
+        if (!line.why.empty()) {
+            all.emplace_back(line.number, line.why);
+        } else if (!text_index().asked.count(name)) {
+            all.emplace_back(line.number, key + ": no such setting!");
+        } else if (!line.taken) {
+            all.emplace_back(line.number, key + ": given again on line " +
+                                              std::to_string(ini_lines[ini_keys[name].back()].number) +
+                                              ", which is the one read!");
+        }
+    }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (const auto& [number, why] : all)
+        out.push_back("line " + std::to_string(number) + ": " + why);
+    return out;
 }
 
 // ---- Writing --------------------------------------------------------------------
 
+// A setting whose line was refused on reading and that still holds the value
+// it kept then gets the line's own value back.
 static void put_line(const char* key, const std::string& value) {
+    const auto kept = kept_values().find(lower(key, std::strlen(key)));
     ini_buf += key;
     ini_buf += '=';
-    ini_buf += value;
+    ini_buf += kept != kept_values().end() && kept->second.setting == value ? kept->second.typed
+                                                                           : value;
     ini_buf += '\n';
 }
 
 // ---- Field operations -----------------------------------------------------------
 
 bool ini_text_storable(const char* text) {
-    return std::strpbrk(text, "\r\n") == nullptr;
+    const size_t n = std::strlen(text);
+    return std::strpbrk(text, "\r\n") == nullptr &&
+           (n == 0 || (!is_blank(text[0]) && !is_blank(text[n - 1])));
 }
 
 void ini_field_text(const char* key, char* buffer, int size) {
     if (serial_dir == SERIAL_WRITE) {
         const std::string value(buffer, strnlen(buffer, static_cast<size_t>(size)));
         // A line break would end the value early and make the rest of it lines
-        // of their own: such a value is left out, and its setting starts from
-        // its default next time (a key with no line keeps its setting).
+        // of their own, and blanks at either end are not read: such a value is
+        // left out, and its setting starts from its default next time (a key
+        // with no line keeps its setting).
         if (!ini_text_storable(value.c_str())) {
-            con_printf("%s: not saved, its text holds a line break!\n", key);
+            con_printf("%s: not saved, its text holds a line break or begins or ends with a "
+                       "blank!\n",
+                       key);
             return;
         }
         put_line(key, value);
         return;
     }
-    const IniLine* line = find_key(key, false);
+    IniLine* line = find_key(key);
     if (!line) return;
-    size_t n = std::min(line->end - line->value, static_cast<size_t>(size - 1));
+    const size_t length = line->end - line->value;
+    size_t n = std::min(length, static_cast<size_t>(size - 1));
     std::memcpy(buffer, ini_buf.data() + line->value, n);
     buffer[n] = 0;
+    if (length > n)
+        refuse(line, key,
+               std::string(key) + ": text longer than " + std::to_string(size - 1) +
+                   " characters!",
+               buffer);
 }
 
 static bool word_at(size_t p, size_t end, const char* word) {
@@ -176,14 +286,14 @@ void ini_field_bool(const char* key, u32* setting) {
         put_line(key, *setting ? "true" : "false");
         return;
     }
-    const IniLine* line = find_key(key, false);
+    IniLine* line = find_key(key);
     if (!line) return;
     if (word_at(line->value, line->end, "true"))
         *setting = 1;
     else if (word_at(line->value, line->end, "false"))
         *setting = 0;
     else
-        con_printf("%s: invalid boolean!\n", key);
+        refuse(line, key, std::string(key) + ": invalid boolean!", *setting ? "true" : "false");
 }
 
 void ini_field_bool(const char* key, bool* setting) {
@@ -192,26 +302,38 @@ void ini_field_bool(const char* key, bool* setting) {
     *setting = v != 0;
 }
 
-// The integer family compares the key exactly, case included.
-static bool read_number(const char* key, long long* value) {
-    const IniLine* line = find_key(key, true);
-    return line && parse_decimal(line->value, line->end, value);
+// The number on `key`'s line: false when there is no line, or (refused, the
+// setting written as `setting`) when it holds no number.
+static bool read_number(const char* key, long long* value, const std::string& setting) {
+    IniLine* line = find_key(key);
+    if (!line) return false;
+    if (parse_decimal(line->value, line->end, value)) return true;
+    refuse(line, key,
+           std::string(key) + ": " +
+               (line->value == line->end ? std::string("no value!")
+                                         : "\"" + value_of(*line) + "\" is not a number!"),
+           setting);
+    return false;
 }
 
 // A number kept in T within min..max; `kind` names T in the range message.
 template <typename T>
 static void field_in_range(const char* key, T* setting, i32 min, i32 max, const char* kind) {
+    const std::string written = std::to_string(*setting);
     if (serial_dir == SERIAL_WRITE) {
-        put_line(key, std::to_string(*setting));
+        put_line(key, written);
         return;
     }
     long long v;
-    if (!read_number(key, &v)) return;
-    if (v >= min && v <= max)
+    if (!read_number(key, &v, written)) return;
+    if (v >= min && v <= max) {
         *setting = static_cast<T>(v);
-    else
-        con_printf("%s: %s value of %d is out of range! (Range is %d..%d.)\n", key, kind, as_int(v),
-                   min, max);
+        return;
+    }
+    char why[160];
+    std::snprintf(why, sizeof why, "%s: %s value of %d is out of range! (Range is %d..%d.)", key,
+                  kind, as_int(v), min, max);
+    ini_refuse_value(key, why, written);
 }
 
 void ini_field_int(const char* key, i32* setting, i32 min, i32 max) {
@@ -223,16 +345,20 @@ void ini_field_word(const char* key, u16* setting, i32 min, i32 max) {
 }
 
 void ini_field_byte(const char* key, u8* setting) {
+    const std::string written = std::to_string(*setting);
     if (serial_dir == SERIAL_WRITE) {
-        put_line(key, std::to_string(*setting));
+        put_line(key, written);
         return;
     }
     long long v;
-    if (!read_number(key, &v)) return;
-    if (v >= 0 && v <= 255)
+    if (!read_number(key, &v, written)) return;
+    if (v >= 0 && v <= 255) {
         *setting = static_cast<u8>(v);
-    else
-        con_printf("%s: unsigned byte value of %d is out of range!\n", key, as_int(v));
+        return;
+    }
+    char why[120];
+    std::snprintf(why, sizeof why, "%s: unsigned byte value of %d is out of range!", key, as_int(v));
+    ini_refuse_value(key, why, written);
 }
 
 static int hex_digit(char c) {
@@ -250,8 +376,13 @@ void ini_field_colour(const char* key, u8* red, u8* green, u8* blue) {
     }
     // No line of this colour, or one that holds no colour, leaves the colour
     // as it was (as every other setting is left by a line it cannot read).
-    const IniLine* line = find_key(key, true);
-    if (line && line->value < line->end && ini_buf[line->value] == '$') {
+    IniLine* line = find_key(key);
+    if (line && (line->value == line->end || ini_buf[line->value] != '$')) {
+        char text[8];
+        std::snprintf(text, sizeof text, "$%02X%02X%02X", *red, *green, *blue);
+        refuse(line, key,
+               std::string(key) + ": \"" + value_of(*line) + "\" is no colour ($RRGGBB)!", text);
+    } else if (line) {
         const size_t end = line->end;
         *red = *green = *blue = 0;
         u8* parts[3] = {red, green, blue};
@@ -292,14 +423,36 @@ std::string ini_write_text() {
     return text;
 }
 
-bool ini_read_text(const std::string& text) {
+bool ini_read_text(const std::string& text, const std::string& name) {
     u32 saved_dir = serial_dir;
     serial_dir = SERIAL_READ;
+    kept_values().clear();
+    unread_note().clear();
     ini_begin(text);
     bool accepted = ini_process();
+    // A file refused whole changes no setting: its lines are not gone through.
+    const std::vector<std::string> unread = accepted ? unread_lines() : std::vector<std::string>();
+    if (!accepted) kept_values().clear();
     ini_begin("");
     serial_dir = saved_dir;
+    const std::string file = name.empty() ? "" : "\"" + name + "\" ";
+    for (const std::string& line : unread)
+        con_printf("%s%s\n", file.c_str(), line.c_str());
+    if (!unread.empty() && !name.empty()) {
+        std::string& note = unread_note();
+        note = "These lines of the settings file \"" + name +
+               "\" were not taken; their settings keep their values, and a refused value is "
+               "written back as it stands unless you change the setting:";
+        for (const std::string& line : unread)
+            note += "\n  " + line;
+    }
     return accepted;
+}
+
+std::string ini_take_unread_note() {
+    std::string note;
+    note.swap(unread_note());
+    return note;
 }
 
 // ---- Load, save, upgrade -----------------------------------------------------------
@@ -327,7 +480,7 @@ static bool ini_load_file() {
     serial_dir = SERIAL_READ;
     bool old_binary =
         text.size() >= 2 && static_cast<u8>(text[0]) == 0xC6 && static_cast<u8>(text[1]) == 0x02;
-    if (!old_binary) accepted = ini_read_text(text);
+    if (!old_binary) accepted = ini_read_text(text, host);
     snd_audio_filter_setting();
     ini_loaded = 1;
     if (!accepted) ini_load_ran = 0; // a file this program does not understand is kept
@@ -444,6 +597,13 @@ int ini_upgrade_all() {
 }
 
 const std::string& ini_default_text() {
-    static const std::string text = ini_write_text();
+    // The defaults, not a refused line's value kept by a read before.
+    static const std::string text = [] {
+        std::unordered_map<std::string, KeptValue> kept;
+        kept.swap(kept_values());
+        std::string written = ini_write_text();
+        kept.swap(kept_values());
+        return written;
+    }();
     return text;
 }

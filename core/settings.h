@@ -1,9 +1,10 @@
 // The settings file: key=value lines, written in one fixed order and read by
 // the same walk (ini_process) whose direction is serial_dir. Reading is by
-// key: each field operation finds its key's line wherever it stands, so a
-// file edited by hand (a comment, a line removed, added or moved) reads
-// whole; a key with no line, or with a value that cannot be read, keeps its
-// setting.
+// key, as a person types: each field operation finds its key's line wherever
+// it stands (blanks around the key and "=", any letter case, a BOM, CR LF),
+// so a file edited by hand (a comment, a line removed, added or moved) reads
+// whole; a key with no line keeps its setting, and a line that cannot be
+// taken is named (file, line, why) and its value kept for the next write.
 //
 // Usage: ini_load() at start-up, ini_save_at_exit() at shut-down,
 // ini_upgrade_all() for the UPGRADE switch.
@@ -52,8 +53,13 @@ void ini_set_walk(bool (*walk)());
 
 // The whole settings text as ini_save writes it, and the same text read back
 // (false when the walk refused it). Used by ini_load/ini_save and by tests.
+// The lines a read could not take are said on the console, one a line,
+// after `name` (the file's) when one is given.
 std::string ini_write_text();
-bool ini_read_text(const std::string& text);
+bool ini_read_text(const std::string& text, const std::string& name = {});
+// For the window at start-up: the lines the last read of a settings file
+// could not take, with the file's name ("" when it took every line), once.
+std::string ini_take_unread_note();
 // The settings text of the program's built-in defaults (taken by the first call,
 // which start-up makes before any setting is read).
 const std::string& ini_default_text();
@@ -62,7 +68,8 @@ const std::string& ini_default_text();
 // Reading: the walk reads `text`. Writing: it appends to an internal text.
 void ini_begin(const std::string& text);
 // The first line of the text that holds a key and "=" is `key`'s (the key's
-// case ignored); lines before it without "=" (blank lines, comments) do not count.
+// case and the blanks around it ignored); lines before it without a key
+// (blank lines, comments, a BOM) do not count.
 bool ini_first_key_is(const char* key);
 
 // ---- Field operations ------------------------------------------------------------
@@ -75,6 +82,11 @@ void ini_field_int(const char* key, i32* setting, i32 min, i32 max);
 void ini_field_word(const char* key, u16* setting, i32 min, i32 max);
 void ini_field_byte(const char* key, u8* setting);
 void ini_field_colour(const char* key, u8* red, u8* green, u8* blue);
+// A value the walk refuses on reading after its field operation took it
+// (a check of its own): its line is named with `why`, and the setting, kept
+// as `setting` (its value as written), gets the line's value back when it is
+// written unchanged.
+void ini_refuse_value(const char* key, const std::string& why, const std::string& setting);
 
 // For settings whose variable is unsigned 32-bit.
 inline void ini_field_int(const char* key, u32* setting, i32 min, i32 max) {

@@ -2,6 +2,7 @@
 // by key by a session, by a session on a SETTINGS file and by UPGRADE, and
 // written back whole; a session started on a SETTINGS file runs the machine
 // that file names, resumes only its own autosave and writes only that file.
+#include "tests/support/count_of.h"
 #include "tests/support/program_test.h"
 #include "tests/support/text_lines.h"
 
@@ -210,4 +211,79 @@ TEST_F(SettingsEdits, ASessionOnANamedFileRunsItsMachineAndWritesOnlyItsFiles) {
     EXPECT_EQ(test_read_file(configs() / "notes.ini"), "my notes\n");
     EXPECT_EQ(test_read_file(configs() / "Brindlemox.ini"), plain);
     EXPECT_FALSE(fs::exists(games() / "AUTOSAVE-notes.ini.COS"));
+}
+
+// The file a session wrote, edited as a person types (a BOM, CR LF ends,
+// blanks around "=" and before the key, keys in capitals) with an unknown
+// key and a value out of range: a session, a session on a SETTINGS copy and
+// UPGRADE each read the typed values and write them back, and each run names
+// the lines it could not take once, the refused value kept.
+TEST_F(SettingsEdits, AFileTypedByHandIsReadAsTyped) {
+    ASSERT_EQ(session({}), "ARCADIA");
+    const std::map<std::string, std::string> values = {
+        {"memorymap", "9"}, {"speed", "7"}, {"autosave", "false"}, {"volume", "99"}};
+    const std::string wanted = with_values(test_read_file(configs() / "Brindlemox.ini"), values);
+    std::string typed = "\xEF\xBB\xBF";
+    for (const std::string& line : text_lines(wanted)) {
+        std::string out = line;
+        if (line == "host=0") out += "\r\nsped = 1";
+        if (line.rfind("memorymap=", 0) == 0) out = "  memorymap = 9";
+        if (line.rfind("speed=", 0) == 0) out = "SPEED=7";
+        if (line.rfind("autosave=", 0) == 0) out = "AutoSave =\tfalse ";
+        typed += out + "\r\n";
+    }
+    // The volume's line comes after the line put in.
+    const std::string volume_line = std::to_string(line_of(text_lines(wanted), "volume") + 2);
+    const auto named_once = [&, this](const fs::path& file) {
+        const std::string at = "\"" + file.string() + "\" line ";
+        EXPECT_EQ(count_of(log(), at + "3: sped: no such setting!"), 1) << log();
+        EXPECT_EQ(count_of(log(), at + volume_line + ": volume: integer value of 99 is out of range!"),
+                  1)
+            << log();
+    };
+    // A session writes where its window stands.
+    const auto has_values = [&](const fs::path& file) {
+        const std::vector<std::string> lines = text_lines(test_read_file(file));
+        for (const auto& [key, value] : values)
+            EXPECT_EQ(lines.at(line_of(lines, key)), key + "=" + value) << file;
+        EXPECT_EQ(line_of(lines, "sped"), lines.size()) << file;
+    };
+    test_write_file(configs() / "Brindlemox.ini", typed);
+    EXPECT_EQ(session({}), "PIPBUG");
+    named_once(configs() / "Brindlemox.ini");
+    has_values(configs() / "Brindlemox.ini");
+
+    test_write_file(configs() / "typed.ini", typed);
+    EXPECT_EQ(session({"SETTINGS", "typed.ini"}), "PIPBUG");
+    named_once(configs() / "typed.ini");
+    has_values(configs() / "typed.ini");
+
+    test_write_file(configs() / "Brindlemox.ini", wanted);
+    test_write_file(configs() / "typed.ini", typed);
+    EXPECT_EQ(batch({"UPGRADE"}), 0) << log();
+    named_once(configs() / "typed.ini");
+    EXPECT_EQ(differences(test_read_file(configs() / "typed.ini"), wanted), "");
+}
+
+// Settings files whose names once gave one autosave name ("sub/p2.ini" and
+// "sub_p2.ini"), each for another machine: each session resumes and writes
+// its own autosave and runs its own file's machine.
+TEST_F(SettingsEdits, NamesThatSharedAnAutosaveEachHaveTheirOwn) {
+    ASSERT_EQ(session({}), "ARCADIA");
+    const std::string plain = test_read_file(configs() / "Brindlemox.ini");
+    fs::create_directories(configs() / "sub");
+    test_write_file(configs() / "sub" / "p2.ini", with_values(plain, {{"memorymap", "9"}}));
+    test_write_file(configs() / "sub_p2.ini", plain);
+    const struct {
+        const char* file;
+        const char* machine;
+        const char* state;
+    } runs[] = {{"sub/p2.ini", "PIPBUG", "AUTOSAVE-sub%2Fp2.ini.COS"},
+                {"sub_p2.ini", "ARCADIA", "AUTOSAVE-sub_p2.ini.COS"}};
+    for (int round = 0; round < 2; round++)
+        for (const auto& r : runs) {
+            SCOPED_TRACE(std::string(r.file) + " round " + std::to_string(round));
+            EXPECT_EQ(session({"SETTINGS", r.file}), r.machine);
+            EXPECT_TRUE(fs::is_regular_file(games() / r.state));
+        }
 }

@@ -63,9 +63,11 @@ struct ProgramRun {
         }
         return false;
     }
+    int answer = -1;  // QUIT's return code
+    std::string said; // and its reply
     // Quits the run over its port: its exit code, -1 when it did not end in 30 seconds.
     int quit() {
-        send("QUIT");
+        answer = rexx_port_send(port.c_str(), "QUIT", &said, &fd, nullptr);
         const int code = wait_child(pid, 30);
         pid = -1;
         return code;
@@ -99,10 +101,16 @@ TEST_F(HomeLockProgram, ARemovedLockFileDoesNotLetASecondRunSave) {
     ASSERT_TRUE(waits_for(lock)); // the first run makes its lock file again
     ASSERT_TRUE(second.start(home.path()));
     EXPECT_EQ(second.quit(), 0);
+    // Its QUIT says what it leaves unwritten.
+    EXPECT_EQ(second.answer, 5);
+    EXPECT_EQ(second.said, "This one did not save its settings, its high scores or its autosave: "
+                           "another Brindlemox is using \"" +
+                               home.path().string() + "\".\n");
     const std::string said = test_read_file(home.path() / "LOCKB.log");
     EXPECT_NE(said.find("Another Brindlemox is using"), std::string::npos) << said;
     EXPECT_FALSE(fs::exists(ini));
     EXPECT_EQ(first.quit(), 0);
+    EXPECT_EQ(first.answer, 0) << first.said;
     EXPECT_TRUE(fs::exists(ini));
 }
 
@@ -163,6 +171,7 @@ TEST_F(HomeLockProgram, ARunWhoseLockFileAnotherRunReplacedWritesNothing) {
     }
     ASSERT_GE(other, 0);
     EXPECT_EQ(run.quit(), 0);
+    EXPECT_EQ(run.answer, 5) << run.said;
     close(other);
     const std::string said = test_read_file(home.path() / "LOCKA.log");
     EXPECT_NE(said.find("Brindlemox lost its lock on \"" + home.path().string() + "\""),

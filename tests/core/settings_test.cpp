@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -64,6 +66,16 @@ std::string with_lines(std::string text,
     for (const auto& [key, line] : changes)
         text = with_line(text, key, line);
     return text;
+}
+
+// "line N: why" for the first line of `text` that begins with `start`, as the
+// reader names a line it could not take.
+std::string named(const std::string& text, const std::string& start, const std::string& why) {
+    const std::vector<std::string> lines = lines_of(text);
+    for (std::size_t i = 0; i < lines.size(); i++)
+        if (lines[i].rfind(start, 0) == 0) return "line " + std::to_string(i + 1) + ": " + why + "\n";
+    ADD_FAILURE() << start;
+    return "";
 }
 
 std::string read_capturing(const std::string& text, bool* accepted = nullptr) {
@@ -150,7 +162,7 @@ TEST_F(Settings, FullScreenWritesTheWindowedSizeKeptAside) {
 
 TEST_F(Settings, VersionsAcceptedAndRefused) {
     std::string changed = with_line(g_defaults, "frameskipping", "frameskipping=5");
-    for (const char* v : {"36.21", "36.2", "36.1"}) {
+    for (const char* v : {"36.21", "36.2", "36.1", " 36.21 "}) {
         frame_skip = 1;
         bool ok = false;
         EXPECT_EQ(read_capturing(with_line(changed, "version", std::string("version=") + v), &ok),
@@ -158,7 +170,7 @@ TEST_F(Settings, VersionsAcceptedAndRefused) {
         EXPECT_TRUE(ok) << v;
         EXPECT_EQ(frame_skip, 5) << v;
     }
-    for (const char* v : {"36.20", "36.3", "", "36.21 "}) {
+    for (const char* v : {"36.20", "36.3", "", "36.21x"}) {
         frame_skip = 1;
         bool ok = true;
         EXPECT_EQ(read_capturing(with_line(changed, "version", std::string("version=") + v), &ok),
@@ -168,13 +180,13 @@ TEST_F(Settings, VersionsAcceptedAndRefused) {
     }
 }
 
-TEST_F(Settings, VersionKeyIgnoresCaseButHostKeyDoesNot) {
+TEST_F(Settings, VersionAndHostKeysIgnoreCase) {
     std::string text = with_lines(
         g_defaults, {{"version", "VERSION=36.21"}, {"host", "Host=1"}, {"2650b", "2650b=true"}});
-    bool ok = false;
-    EXPECT_EQ(read_capturing(text, &ok), "");
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(cpu_type, 1u) << "the walk went on after the unmatched host line";
+    bool ok = true;
+    EXPECT_EQ(read_capturing(text, &ok), "Foreign host INI file format!\n");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(cpu_type, 0u) << "the walk stopped at the host line";
 }
 
 TEST_F(Settings, ForeignHostStopsTheWalk) {
@@ -198,8 +210,8 @@ TEST_F(Settings, AMissingIntegerLineKeepsItsSettingAndNoOther) {
     EXPECT_EQ(binbug_dosversion, 2);
 }
 
-// Lines that read without a word: bounds, unmatched keys, a missing boolean,
-// empty numbers, texts.
+// Lines that read without a word: bounds, keys in capitals, a missing
+// boolean, texts; and those named: no number, a text too long.
 TEST_F(Settings, LinesThatReadSilently) {
     std::string text =
         with_lines(g_defaults, {{"analog", ""}, // offered to the next key
@@ -213,10 +225,13 @@ TEST_F(Settings, LinesThatReadSilently) {
                                 {"path_games", "PATH_GAMES=" + std::string(600, 'x')},
                                 {"path_disks", "path_disks="}});
     analog = 0;
-    EXPECT_EQ(read_capturing(text), "");
+    EXPECT_EQ(read_capturing(text),
+              named(text, "PATH_GAMES=", "path_games: text longer than 512 characters!") +
+                  named(text, "speed=", "speed: \"fast\" is not a number!") +
+                  named(text, "tapeskewage=", "tapeskewage: no value!"));
     EXPECT_EQ(analog, 0u);
     EXPECT_EQ(artefacts, 1u);
-    EXPECT_EQ(frame_skip, 1) << "an integer key compares case";
+    EXPECT_EQ(frame_skip, 4) << "a key in any letter case";
     EXPECT_EQ(speech_frication, -32);
     EXPECT_EQ(snd_record_rate, 22050);
     EXPECT_EQ(memedit_base, 32512) << "page 127, which the editor saves, reads back";
@@ -244,16 +259,27 @@ TEST_F(Settings, BooleanAndRangeMessages) {
     autofire_left = 1;
     frame_skip = 2;
     EXPECT_EQ(read_capturing(text),
-              "autofire_left: invalid boolean!\n"
-              "dips_galaxia: unsigned byte value of -1 is out of range!\n"
-              "dips_laserbattle: unsigned byte value of 256 is out of range!\n"
-              "frameskipping: integer value of 0 is out of range! (Range is 1..11.)\n"
-              "netport: unsigned word value of 65536 is out of range! (Range is 0..65535.)\n"
-              "speech_frication: integer value of -33 is out of range! (Range is -32..31.)\n"
-              "winleftx: integer value of 2147483647 is out of range! (Range is "
-              "-32768..32767.)\n"
-              "left_03: unsigned word value of 128 is out of range! (Range is 0..127.)\n"
-              "leftbutton_0: gamepad button value of 255 is out of range! (Range is 1..4.)\n");
+              named(text, "autofire_left=", "autofire_left: invalid boolean!") +
+                  named(text, "dips_galaxia=",
+                        "dips_galaxia: unsigned byte value of -1 is out of range!") +
+                  named(text, "dips_laserbattle=",
+                        "dips_laserbattle: unsigned byte value of 256 is out of range!") +
+                  named(text, "frameskipping=",
+                        "frameskipping: integer value of 0 is out of range! (Range is 1..11.)") +
+                  named(text, "netport=",
+                        "netport: unsigned word value of 65536 is out of range! (Range is "
+                        "0..65535.)") +
+                  named(text, "speech_frication=",
+                        "speech_frication: integer value of -33 is out of range! (Range is "
+                        "-32..31.)") +
+                  named(text, "winleftx=",
+                        "winleftx: integer value of 2147483647 is out of range! (Range is "
+                        "-32768..32767.)") +
+                  named(text, "left_03=",
+                        "left_03: unsigned word value of 128 is out of range! (Range is 0..127.)") +
+                  named(text, "leftbutton_0=",
+                        "leftbutton_0: gamepad button value of 255 is out of range! (Range is "
+                        "1..4.)"));
     EXPECT_EQ(analog, 1u);
     EXPECT_EQ(artefacts, 1u) << "a value that begins with true reads as true";
     EXPECT_EQ(autocoin, 0u);
@@ -326,7 +352,7 @@ TEST_F(Settings, MemoryMapIsRecordedForStartUp) {
     read_capturing(with_line(g_defaults, "memorymap", "memorymap=22"));
     EXPECT_EQ(settings_memmap, 22u);
     EXPECT_EQ(read_capturing(with_line(g_defaults, "memorymap", "memorymap=17")),
-              "memorymap: memory map 17 is empty!\n");
+              named(g_defaults, "memorymap=", "memorymap: memory map 17 is empty!"));
     EXPECT_EQ(settings_memmap, 22u) << "an empty map leaves the choice read before";
     EXPECT_EQ(machine, running_machine) << "reading settings never switches the running machine";
     EXPECT_EQ(memmap, running_map);
@@ -391,6 +417,171 @@ TEST_F(Settings, GarbageNeverCrashes) {
         EXPECT_LE(std::strlen(games_path), 512u);
         ASSERT_TRUE(ini_read_text(g_defaults));
     }
+}
+
+// ---- Lines as a person types them ---------------------------------------------------------
+
+// A value other than `value` that the key's field takes, tried from the
+// defaults: a boolean turned, a number one up or down, another colour or
+// text ("" when the key takes none of them).
+std::string other_value(const std::string& key, const std::string& value) {
+    std::vector<std::string> tries;
+    if (value == "true" || value == "false") {
+        tries = {value == "true" ? "false" : "true"};
+    } else if (!value.empty() && value[0] == '$') {
+        tries = {value == "$123456" ? "$654321" : "$123456"};
+    } else if (!value.empty() && value.find_first_not_of("-0123456789") == std::string::npos) {
+        tries = {std::to_string(std::stoll(value) + 1), std::to_string(std::stoll(value) - 1)};
+    } else {
+        tries = {"/typed/by/hand"};
+    }
+    for (const std::string& t : tries) {
+        ini_read_text(g_defaults);
+        capture_output();
+        ini_read_text(with_line(g_defaults, key, key + "=" + t));
+        const bool silent = captured_output().empty();
+        const std::vector<std::string> written = lines_of(ini_write_text());
+        if (silent && std::find(written.begin(), written.end(), key + "=" + t) != written.end())
+            return t;
+    }
+    return "";
+}
+
+// Every key of the settings walk, with a value of its own, written as a
+// person might type it (blanks before the key and around "=", any letter
+// case, a BOM, CR LF ends): read from the defaults, each reads back the value
+// its plain line gives, and no line is named.
+TEST_F(Settings, EveryKeyReadsAsAPersonTypesIt) {
+    std::string changed = g_defaults;
+    std::vector<std::string> keys, untaken;
+    for (const std::string& line : lines_of(g_defaults)) {
+        const std::size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        keys.push_back(key);
+        if (key == "version" || key == "host") continue; // the file's own, not settings
+        const std::string value = other_value(key, line.substr(eq + 1));
+        if (value.empty())
+            untaken.push_back(key);
+        else
+            changed = with_line(changed, key, key + "=" + value);
+    }
+    // Keys whose field takes no other value alone: one read with a later key,
+    // one whose other values are fixed up to its default.
+    EXPECT_EQ(testing::PrintToString(untaken), "{ \"blink\", \"demultiplex\" }");
+    ASSERT_TRUE(ini_read_text(changed));
+    const std::vector<std::string> wanted = lines_of(ini_write_text());
+
+    const auto typed = [](const std::string& key, const std::string& value, std::size_t style) {
+        std::string mixed = key;
+        for (std::size_t i = 0; i < mixed.size(); i += 2)
+            mixed[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(mixed[i])));
+        std::string upper = key;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        switch (style % 4) {
+        case 0: return key + " = " + value;
+        case 1: return "  " + key + "=" + value;
+        case 2: return upper + "=" + value;
+        default: return "\t" + mixed + "\t =\t" + value + "  ";
+        }
+    };
+    for (std::size_t pass = 0; pass < 4; pass++) {
+        SCOPED_TRACE("pass " + std::to_string(pass));
+        const std::string end = pass % 2 ? "\n" : "\r\n";
+        std::string text = pass % 2 ? "" : "\xEF\xBB\xBF";
+        std::size_t i = 0;
+        for (const std::string& line : lines_of(changed)) {
+            const std::size_t eq = line.find('=');
+            text += typed(line.substr(0, eq), line.substr(eq + 1), i++ + pass) + end;
+        }
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        bool accepted = false;
+        EXPECT_EQ(read_capturing(text, &accepted), "");
+        ASSERT_TRUE(accepted);
+        const std::vector<std::string> got = lines_of(ini_write_text());
+        ASSERT_EQ(got.size(), wanted.size());
+        for (std::size_t k = 0; k < got.size(); k++)
+            EXPECT_EQ(got[k], wanted[k]) << "typed as \"" << typed(keys[k], "...", k + pass) << "\"";
+    }
+}
+
+// A line the reader cannot take is named by its number, with why; its
+// setting keeps its value, and a refused value is written back as the line
+// held it until the setting is changed.
+TEST_F(Settings, LinesThatCannotBeTakenAreNamedAndKept) {
+    const struct {
+        const char* key;  // the line replaced ("": the line put after "host")
+        const char* line;
+        const char* why;
+        const char* kept; // the line written back ("": none)
+    } rows[] = {
+        {"speed", "speed = 99", "speed: integer value of 99 is out of range! (Range is 0..8.)",
+         "speed=99"},
+        {"speed", "SPEED=fast", "speed: \"fast\" is not a number!", "speed=fast"},
+        {"analog", "Analog = maybe", "analog: invalid boolean!", "analog=maybe"},
+        {"colour_00_1", "colour_00_1=junk", "colour_00_1: \"junk\" is no colour ($RRGGBB)!",
+         "colour_00_1=junk"},
+        {"leftbutton_0", "leftbutton_0=9",
+         "leftbutton_0: gamepad button value of 9 is out of range! (Range is 1..4.)",
+         "leftbutton_0=9"},
+        {"memorymap", "memorymap=17", "memorymap: memory map 17 is empty!", "memorymap=17"},
+        {"", "sped = 7", "sped: no such setting!", ""},
+        {"", "speed 7", "\"speed 7\" holds no \"=\"!", ""},
+        {"", " = 7", "no key before \"=\"!", ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        std::string text = *r.key ? with_line(g_defaults, r.key, r.line)
+                                  : with_line(g_defaults, "host", std::string("host=0\n") + r.line);
+        ASSERT_TRUE(ini_read_text(g_defaults));
+        EXPECT_EQ(read_capturing(text), named(text, r.line, r.why));
+        const std::string written = ini_write_text();
+        if (*r.kept) {
+            EXPECT_NE(written.find("\n" + std::string(r.kept) + "\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(written, g_defaults) << "nothing else changes";
+        }
+    }
+    // A line its key's later line overrides is named with the one read; a
+    // setting changed after a refused line is written as the user chose.
+    const std::string twice =
+        with_line(with_line(g_defaults, "speed", "speed=99"), "host", "host=0\nspeed=7");
+    const std::string later = named(twice, "speed=99", "");
+    EXPECT_EQ(read_capturing(twice),
+              named(twice, "speed=7",
+                    "speed: given again on " + later.substr(0, later.find(':')) +
+                        ", which is the one read!") +
+                  named(twice, "speed=99",
+                        "speed: integer value of 99 is out of range! (Range is 0..8.)"));
+    emu_speed = 5;
+    EXPECT_NE(ini_write_text().find("\nspeed=5\n"), std::string::npos);
+}
+
+// The autosave's name is the settings file's own: names that shared one
+// (a "/" and "_", the escape character and what it escapes) differ, a name
+// spelt another way for the same file keeps it, and a plain name keeps the
+// one earlier versions gave it.
+TEST_F(Settings, EachSettingsFileHasAnAutosaveOfItsOwn) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } pairs[] = {
+        {"sub/p2.ini", "sub_p2.ini", false},
+        {"a/b/c.ini", "a_b/c.ini", false},
+        {"x/y.ini", "x%2Fy.ini", false},
+        {"%.ini", "%25.ini", false},
+        {"%2F.ini", "%252F.ini", false},
+        {"sub/Brindlemox.ini", "Brindlemox.ini", false},
+        {"PROGDIR:Configs/sub/./p2.ini", "sub/p2.ini", true},
+        {"PROGDIR:Configs/pipbug.ini", "pipbug.ini", true},
+    };
+    for (const auto& p : pairs)
+        EXPECT_EQ(autosave_name(p.a) == autosave_name(p.b), p.same)
+            << p.a << " " << autosave_name(p.a) << ", " << p.b << " " << autosave_name(p.b);
+    EXPECT_EQ(autosave_name("pipbug.ini"), "AUTOSAVE-pipbug.ini.COS");
+    EXPECT_EQ(autosave_name("sub_p2.ini"), "AUTOSAVE-sub_p2.ini.COS");
+    EXPECT_EQ(autosave_name("PROGDIR:Configs/Brindlemox.ini"), "AUTOSAVE.COS");
 }
 
 // ---- Files -------------------------------------------------------------------------------
