@@ -68,7 +68,7 @@ TEST_F(Recorders, SoundFilesAreWhatSoxReads) {
     snd_voice_play(0, 7, 440.0f);
     ASSERT_TRUE(snd_voice_active[0]);
     // One second of guest time; the voice still sounds when the recording stops.
-    cpu_cycles += static_cast<u32>(machine_live_row().clocks_per_frame * ((emu_region & 1) ? 50 : 60));
+    cpu_cycles += static_cast<u32>(frame_clock().units_per_second());
     snd_rec_stop();
     const std::vector<u8> wav = read_bytes(file("take.wav"));
     ASSERT_GT(wav.size(), 44u);
@@ -159,6 +159,7 @@ TEST_F(Recorders, MidiTracksAsMidoReadsThem) {
         &rc);
     ASSERT_EQ(rc, 0);
     EXPECT_EQ(said, "1\n"
+                    "set_tempo  0\n"
                     "note_on " + std::to_string(retune_table_60[20].midi) + " 0\n"
                     "note_off " + std::to_string(retune_table_60[20].midi) + " 10\n"
                     "note_on " + std::to_string(retune_table_60[40].midi) + " 0\n"
