@@ -183,6 +183,17 @@ std::string default_base(int unit) {
     return "Printer";
 }
 
+// Per unit, the name its printout's page files take. A printout keeps one
+// name for all its pages: the one it began with at its first page (the loaded
+// file's then), whatever a state saved or loaded halfway renames.
+std::string printout_base[PRINTER_UNITS];
+std::string page_base(int unit) {
+    if (unit < 0) return default_base(0); // the screen's text: no printout
+    std::string& base = printout_base[unit];
+    if (printer_units[unit].page_number <= 1 || base.empty()) base = default_base(unit);
+    return base;
+}
+
 std::string join(const char* drawer, const std::string& name) {
     return rec_host_path(name.c_str(), drawer);
 }
@@ -280,7 +291,7 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
         if (!ask_name(kind, &path)) return;
     } else {
         char name[513];
-        std::snprintf(name, sizeof name, "%s-%u", default_base(unit).c_str(),
+        std::snprintf(name, sizeof name, "%s-%u", page_base(unit).c_str(),
                       static_cast<unsigned>(printer_units[unit].page_number));
         file_set_extension(file_kinds[kind].extension, name, sizeof name, 0, "");
         path = join(screenshots_path, name);
@@ -343,7 +354,7 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
         return;
     }
     char name[513];
-    std::snprintf(name, sizeof name, "%s", default_base(u).c_str());
+    std::snprintf(name, sizeof name, "%s", page_base(unit).c_str());
     file_set_extension(file_kinds[KIND_TXT].extension, name, sizeof name, 0, "");
     const std::string what =
         unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
