@@ -314,8 +314,9 @@ void midi_stop() {
     be16(o, division);
     // The tempo, in the first track: a quarter note lasts `division` frames.
     const u32 tempo = static_cast<u32>(std::llround(division * 1000000.0 / frame_rate()));
-    const std::vector<u8> tempo_event = {0, 0xFF, 0x51, 3, static_cast<u8>(tempo >> 16),
-                                         static_cast<u8>(tempo >> 8), static_cast<u8>(tempo)};
+    std::vector<u8> tempo_event = {0, 0xFF, 0x51, 3};
+    for (int shift = 16; shift >= 0; shift -= 8)
+        tempo_event.push_back(static_cast<u8>(tempo >> shift));
     u32 tracks = 0;
     const auto put_track = [&](std::vector<u8>& events) {
         if (tracks == 0) events.insert(events.begin(), tempo_event.begin(), tempo_event.end());

@@ -152,7 +152,7 @@ std::vector<u8> mhdr(u32 w, u32 h, u32 ticks, u32 count, u32 play_time) {
     be32(d, count); // layers
     be32(d, count); // frames
     be32(d, play_time); // in ticks
-    be32(d, 67);    // simplicity profile: simple MNG features (FRAM) only
+    be32(d, 67);        // simplicity profile: simple MNG features (FRAM) only
     return d;
 }
 } // namespace
@@ -198,6 +198,7 @@ std::vector<u8> MngAnimation::frame(const RecPicture& pic) {
 std::vector<u8> MngAnimation::finish(RecPatch* header) {
     std::vector<u8> o;
     png_chunk(o, "MEND", {});
-    *header = patch_chunk(16, "MHDR", mhdr(width, height, ticks, frames, static_cast<u32>(clock.given)));
+    *header =
+        patch_chunk(16, "MHDR", mhdr(width, height, ticks, frames, static_cast<u32>(clock.given)));
     return o;
 }

@@ -149,7 +149,8 @@ void snd_voice_play(int voice, int volume, float frequency) {
     if (effect) {
         const double r = sample->rate ? sample->rate : 11025;
         snd_effect_table[voice - SND_FIRST_EFFECT].end_frame =
-            frame_counter + static_cast<u32>(static_cast<double>(sample->data.size()) * frame_clock().rate / r);
+            frame_counter +
+            static_cast<u32>(static_cast<double>(sample->data.size()) * frame_clock().rate / r);
     }
 }
 

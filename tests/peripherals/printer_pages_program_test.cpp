@@ -203,8 +203,9 @@ TEST_F(PrinterPagesProgram, APrintoutKeepsItsNameToTheEnd) {
         fine(rename);
         print_page("PAGE" + std::to_string(++page));
         EXPECT_TRUE(starts(screenshots() / ("game-" + std::to_string(page) + ".ilbm"), "FORM"));
-        EXPECT_NE(test_read_file(projects() / "game.txt").find("PAGE" + std::to_string(page) + "\n"),
-                  std::string::npos);
+        EXPECT_NE(
+            test_read_file(projects() / "game.txt").find("PAGE" + std::to_string(page) + "\n"),
+            std::string::npos);
     }
     quit();
     for (const auto& e : fs::directory_iterator(screenshots()))

@@ -759,7 +759,8 @@ TEST_F(Tape, ARecordingLastsTheFramesItRan) {
             for (u32 f = 0; f < FRAMES; f++)
                 emu_run_frame();
             tape_stop();
-            EXPECT_NEAR(tape_length, FRAMES * 44100.0 / frame_clock().rate, 2.0) << frame_clock().rate;
+            EXPECT_NEAR(tape_length, FRAMES * 44100.0 / frame_clock().rate, 2.0)
+                << frame_clock().rate;
             tape_close_sample_file();
             exactspeed = 0;
         }

@@ -160,11 +160,19 @@ TEST_F(Recorders, MidiTracksAsMidoReadsThem) {
     ASSERT_EQ(rc, 0);
     EXPECT_EQ(said, "1\n"
                     "set_tempo  0\n"
-                    "note_on " + std::to_string(retune_table_60[20].midi) + " 0\n"
-                    "note_off " + std::to_string(retune_table_60[20].midi) + " 10\n"
-                    "note_on " + std::to_string(retune_table_60[40].midi) + " 0\n"
-                    "note_off " + std::to_string(retune_table_60[40].midi) + " 10\n"
-                    "end_of_track  0\n");
+                    "note_on " +
+                        std::to_string(retune_table_60[20].midi) +
+                        " 0\n"
+                        "note_off " +
+                        std::to_string(retune_table_60[20].midi) +
+                        " 10\n"
+                        "note_on " +
+                        std::to_string(retune_table_60[40].midi) +
+                        " 0\n"
+                        "note_off " +
+                        std::to_string(retune_table_60[40].midi) +
+                        " 10\n"
+                        "end_of_track  0\n");
 }
 
 TEST_F(Recorders, SmusSplitsLongNotesIntoTiedWholes) {
