@@ -116,8 +116,8 @@ constexpr TapeRule offered(TapeRule r) {
     r.interface_choice = true;
     return r;
 }
-constexpr TapeRule BINBUG_TAPE = offered(monitor_tape_rule(1000000, 832, 623));
-constexpr TapeRule FAST_BINBUG_TAPE = offered(monitor_tape_rule(2000000, 832, 623));
+constexpr TapeRule BINBUG_TAPE = offered(monitor_tape_rule(832, 623));
+constexpr TapeRule FAST_BINBUG_TAPE = offered(monitor_tape_rule(832, 623));
 constexpr TapeRule acos(TapeRule r) {
     r.input = TapeInput::LATCH_BIT7;
     r.output = TapeOutput::LATCH_BIT0;

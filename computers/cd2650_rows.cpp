@@ -96,8 +96,8 @@ constexpr TapeRule traced(TapeRule r) {
     r.traced = [] { return true; };
     return r;
 }
-constexpr TapeRule CD2650_TAPE = traced(monitor_tape_rule(1182720, 984, 737));
-constexpr TapeRule FAST_CD2650_TAPE = traced(monitor_tape_rule(1774080, 1476, 1106));
+constexpr TapeRule CD2650_TAPE = traced(monitor_tape_rule(984, 737));
+constexpr TapeRule FAST_CD2650_TAPE = traced(monitor_tape_rule(1476, 1106));
 const TapeRule* cd2650_tape() {
     return fast_cd2650 ? &FAST_CD2650_TAPE : &CD2650_TAPE;
 }

@@ -154,8 +154,7 @@ float snd_tone_instructor(u16 p) {
 
 // The cassette: the port 248 latch writes it (16 low, 24 high) and SENSE
 // reads it; the frame ticks it when the Instructor's own frame is built.
-constexpr TapeRule INSTRUCTOR_TAPE{.clock = 895000,
-                                   .input = TapeInput::SENSE_LEVEL,
+constexpr TapeRule INSTRUCTOR_TAPE{.input = TapeInput::SENSE_LEVEL,
                                    .output = TapeOutput::LATCH_LEVELS,
                                    .in_address = 0,
                                    .out_address = 0,

@@ -23,11 +23,10 @@ extern const MonitorTapeTrace pipbug_tape_trace;
 void monitor_trace_load(const MonitorTapeTrace& t);
 void monitor_trace_save(const MonitorTapeTrace& t);
 
-// The square-wave rule at `clock` clock periods a second with `period` and
-// the decision limit `edge_limit` (a cycle longer than it reads 0).
-constexpr TapeRule monitor_tape_rule(u32 clock, u32 period, u32 edge_limit) {
-    return TapeRule{.clock = clock,
-                    .input = TapeInput::SENSE_EDGES,
+// The square-wave rule with `period` and the decision limit `edge_limit`
+// (a cycle longer than it reads 0).
+constexpr TapeRule monitor_tape_rule(u32 period, u32 edge_limit) {
+    return TapeRule{.input = TapeInput::SENSE_EDGES,
                     .output = TapeOutput::SQUARE_WAVE,
                     .in_address = 0,
                     .out_address = 0,

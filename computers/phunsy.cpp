@@ -208,7 +208,7 @@ constexpr TapeRule traced(TapeRule r) {
     r.traced = [] { return true; };
     return r;
 }
-constexpr TapeRule PHUNSY_TAPE = traced(monitor_tape_rule(1000000, 832, 623));
+constexpr TapeRule PHUNSY_TAPE = traced(monitor_tape_rule(832, 623));
 
 ViewShown phunsy_view(const char* word) {
     if (trainer_view_is(word, "SCRN")) {

@@ -149,8 +149,8 @@ constexpr TapeRule traced(TapeRule r) {
     return r;
 }
 // The fast board doubles the clock; the monitor's tones stay as they are.
-constexpr TapeRule PIPBUG_TAPE = traced(monitor_tape_rule(1000000, 832, 623));
-constexpr TapeRule FAST_PIPBUG_TAPE = traced(monitor_tape_rule(2000000, 832, 623));
+constexpr TapeRule PIPBUG_TAPE = traced(monitor_tape_rule(832, 623));
+constexpr TapeRule FAST_PIPBUG_TAPE = traced(monitor_tape_rule(832, 623));
 const TapeRule* pipbug_tape() {
     return fast_pipbug ? &FAST_PIPBUG_TAPE : &PIPBUG_TAPE;
 }

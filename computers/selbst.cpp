@@ -102,7 +102,7 @@ void led_geometry_selbst() {
 
 // The cassette as the PIPBUG's; the frame ticks it when the machine's own
 // frame is built.
-constexpr TapeRule SELBST_TAPE = monitor_tape_rule(1000000, 832, 623);
+constexpr TapeRule SELBST_TAPE = monitor_tape_rule(832, 623);
 
 ViewShown selbst_view(const char* word) {
     if (trainer_view_is(word, "SCRN")) {

@@ -131,16 +131,15 @@ void emu_wait_frame() {
     if (frame_now_us - speed_measure_start_us > ONE_SECOND_US - 1) emu_measure_speed();
 }
 
-// The nominal frames per second of the current machine and standard.
-static double nominal_refresh() {
-    const u32 standard = emu_region & 1;
-    if (exactspeed) return standard == 0 ? 60.0 : 50.0;
-    return machine_desc().refresh_rate[standard];
-}
-
-// Line length scaling of the raster consoles (their rows assume 227 clocks a line).
-static double line_scale() {
-    return machine_traits().console_raster ? line_clocks / 227.0 : 1.0;
+FrameClock frame_clock() {
+    FrameClock c;
+    c.rate = machine_frame_rate(static_cast<int>(emu_region & 1));
+    if (!machine_traits().no_processor) {
+        // The raster consoles' rows count lines of 227 clock periods.
+        const double line_scale = machine_traits().console_raster ? line_clocks / 227.0 : 1.0;
+        c.units_per_frame = machine_live_row().clocks_per_frame * line_scale;
+    }
+    return c;
 }
 
 static u32 to_unsigned(double v) {
@@ -148,9 +147,9 @@ static u32 to_unsigned(double v) {
 }
 
 void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
-    const double refresh = nominal_refresh();
-    const double clocks = machine_live_row().clocks_per_frame;
-    const double nominal_rate = clocks * refresh * line_scale();
+    const FrameClock clock = frame_clock();
+    const double refresh = clock.rate;
+    const double nominal_rate = clock.units_per_second();
     char measured[40];
     if (count == 0 || elapsed_us == 0 || nominal_rate <= 0.0) {
         std::snprintf(measured, sizeof measured, "-");
@@ -207,13 +206,10 @@ void emu_speed_text(u32 count, u32 elapsed_us, char* out, std::size_t size) {
             std::snprintf(target, sizeof target, "2%%");
         else
             std::snprintf(target, sizeof target, "%d%%", s);
-    } else if (machine_traits().console_raster) {
-        double khz =
-            held ? clocks / 1000.0 * line_scale() : refresh * clocks / 100000.0 * s * line_scale();
-        std::snprintf(target, sizeof target, "%0.3f", khz);
     } else {
+        const double clocks = clock.units_per_frame;
         double khz = held ? clocks / 1000.0 : refresh * clocks / 100000.0 * s;
-        std::snprintf(target, sizeof target, "%f", khz);
+        std::snprintf(target, sizeof target, machine_traits().console_raster ? "%0.3f" : "%f", khz);
     }
     std::snprintf(out, size, "%s %s %s", measured, cat_str(552, "of"), target);
 }

@@ -164,6 +164,23 @@ void emu_clear_paused_mid_frame();
 bool display_refresh_due();
 // The speed step's percentage (25 .. 800).
 int emu_speed_percent();
+// The frame clock: the one time base of everything that writes or shows the
+// guest's time (the sound, music and sound-chip files, the animations, the
+// tape's samples, the elapsed time, the speed). A frame lasts 1 / rate
+// seconds, the machine's own rate in the current video standard
+// (machine_frame_rate: 60.19 Hz on the Arcadia, 50.08 Hz on the Elektor,
+// 59.47 Hz on the CD2650; exactly 60 or 50 with "Exactly 50/60 FPS"), and it
+// runs units_per_frame guest time units: clock periods of the processor as
+// the frame really runs them (a raster console's line length counted), or
+// frames on the machines without a processor. N frames are N / rate seconds
+// in every file a recorder writes; no recorder assumes 50 or 60 Hz.
+struct FrameClock {
+    double rate = 50.0;           // frames per second
+    double units_per_frame = 1.0; // guest time units per frame
+    double units_per_second() const { return rate * units_per_frame; }
+};
+FrameClock frame_clock();
+
 // The reference of the tone voices: the video standard's, and the exact
 // or the nominal one at 60 Hz.
 

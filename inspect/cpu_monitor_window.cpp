@@ -433,8 +433,7 @@ const char* cpu_condition_name(u32 cc) {
 }
 
 double emu_elapsed_rate() {
-    if (exactspeed) return emu_region == 1 ? 50.0 : 60.0;
-    return machine_table[machine_row_index()].refresh_rate[emu_region & 1];
+    return frame_clock().rate;
 }
 
 std::string emu_elapsed_time_text(u32 frames, double rate) {

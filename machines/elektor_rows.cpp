@@ -152,8 +152,7 @@ void elektor_trace_save() {
 
 // The cassette port is memory: the level written at $1DFF is recorded, and
 // the played level reads at $1DBF as $FF (high) or $00.
-constexpr TapeRule ELEKTOR_TAPE{.clock = 870350,
-                                .input = TapeInput::MEMORY_LEVEL,
+constexpr TapeRule ELEKTOR_TAPE{.input = TapeInput::MEMORY_LEVEL,
                                 .output = TapeOutput::MEMORY_BYTE,
                                 .in_address = 0x1DBF,
                                 .out_address = 0x1DFF,

@@ -179,6 +179,17 @@ std::string default_base(int unit) {
     return "Printer";
 }
 
+// Per unit, the name its printout's page files take. A printout keeps one
+// name for all its pages: the one it began with at its first page (the loaded
+// file's then), whatever a state saved or loaded halfway renames.
+std::string printout_base[PRINTER_UNITS];
+std::string page_base(int unit) {
+    if (unit < 0) return default_base(0); // the screen's text: no printout
+    std::string& base = printout_base[unit];
+    if (printer_units[unit].page_number <= 1 || base.empty()) base = default_base(unit);
+    return base;
+}
+
 std::string join(const char* drawer, const std::string& name) {
     return rec_host_path(name.c_str(), drawer);
 }
@@ -276,7 +287,7 @@ void printer_save_page(int to_clipboard, int kind, int ask, int unit) {
     } else {
         const std::string page = "-" + std::to_string(printer_units[unit].page_number);
         path = join(screenshots_path,
-                    own_output_name(default_base(unit), file_kinds[kind].extension, page.c_str()));
+                    own_output_name(page_base(unit), file_kinds[kind].extension, page.c_str()));
     }
     const std::vector<u8> bytes =
         kind == KIND_BMP ? printer_page_bmp(unit) : printer_page_iff(unit, kind == KIND_ACBM);
@@ -335,7 +346,7 @@ void export_text(int to_clipboard, int ask, int unit, int page_only) {
             own_output_note(file, whole.data(), whole.size());
         return;
     }
-    const std::string name = own_output_name(default_base(u), file_kinds[KIND_TXT].extension);
+    const std::string name = own_output_name(page_base(unit), file_kinds[KIND_TXT].extension);
     const std::string what =
         unit < 0 ? std::string("The screen's text") : page_words("The text of page ", unit);
     file = write_page_file(join(projects_path, name), what, text.data(), text.size());

@@ -1,6 +1,7 @@
 #include "peripherals/tape.h"
 
 #include "core/filekinds.h"
+#include "core/frame.h"
 #include "core/files_in_use.h"
 #include "core/loader.h"
 #include "core/machine_ops.h"
@@ -511,9 +512,10 @@ const char* tape_read_header(const u8* b, std::size_t size, TapeHeader* out) {
 // ---- The deck -----------------------------------------------------------------------
 
 void tape_cycles_per_sample() {
-    const TapeRule* r = rule();
-    if (r && r->clock && tape_sample_rate)
-        tape_sample_period = static_cast<double>(r->clock) / tape_sample_rate;
+    // The tape's seconds are the frame clock's (core/frame.h): a sample lasts
+    // what a second of the machine's frames runs, divided by the file's rate.
+    const double units = frame_clock().units_per_second();
+    if (rule() && units > 0.0 && tape_sample_rate) tape_sample_period = units / tape_sample_rate;
 }
 
 bool tape_create_at(int kind, const char* path) {

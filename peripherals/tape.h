@@ -58,7 +58,6 @@ enum class TapeOutput : u8 {
 };
 
 struct TapeRule {
-    u32 clock; // clock periods per second
     TapeInput input;
     TapeOutput output;
     u16 in_address, out_address;

@@ -280,7 +280,7 @@ void compress_failed() {
 bool start_animation(int kind, const std::string& path) {
     const RecPicture pic = rec_grab_picture();
     if (pic.width == 0 || pic.height == 0) return false;
-    const double rate = machine_frame_rate(static_cast<int>(emu_region & 1));
+    const double rate = frame_clock().rate;
     RecStream* s = nullptr;
     std::vector<u8> bytes;
     switch (kind) {
@@ -294,7 +294,7 @@ bool start_animation(int kind, const std::string& path) {
         break;
     case KIND_MNG:
         s = &anims.mng;
-        bytes = anims.mng_writer.begin(pic, (emu_region & 1) ? 50 : 60);
+        bytes = anims.mng_writer.begin(pic, rate);
         break;
     case KIND_ANIM:
         s = &anims.anim;

@@ -92,7 +92,7 @@ std::vector<u8> anim_delta(const std::vector<u8>& before, const std::vector<u8>&
 
 // ---- animations -------------------------------------------------------------------
 // The delays of an animation's pictures in whole units of 1/`units` second
-// (hundredths for GIF, milliseconds for APNG, jiffies for ANIM): each picture
+// (hundredths for GIF, milliseconds for APNG and MNG, jiffies for ANIM): each picture
 // lasts one frame at the guest's `rate` (frames per second), and what one
 // delay rounds off is carried into the next, so that the delays add up to
 // the time the frames took.
@@ -138,10 +138,12 @@ struct ApngAnimation {
 };
 
 struct MngAnimation {
-    std::vector<u8> begin(const RecPicture& first, u32 ticks_per_second);
+    std::vector<u8> begin(const RecPicture& first, double rate);
     std::vector<u8> frame(const RecPicture& pic);
     std::vector<u8> finish(RecPatch* mhdr); // MEND; MHDR's counts and its CRC
-    u32 frames = 0, width = 0, height = 0, ticks = 50;
+    u32 frames = 0, width = 0, height = 0, ticks = 1000; // ticks a second
+    RecFrameClock clock;
+    u32 delay = 0; // the ticks each picture lasts since the last FRAM
 };
 
 struct IffAnimation {

@@ -1,5 +1,5 @@
 // Music recording: a Standard MIDI File and an IFF SMUS score from the voice
-// changes (one tick per frame), and the PSG logs and YM6 dumps of the
+// changes (one tick per frame of the frame clock), and the PSG logs and YM6 dumps of the
 // expanded Elektor's two sound chips (one record per shown frame).
 #include "record/recorder.h"
 
@@ -19,6 +19,7 @@
 #include "sound/voice_update.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 using namespace rec_bytes;
@@ -28,6 +29,14 @@ constexpr int VOICES = 16;
 
 bool fifty_hz() {
     return (emu_region & 1) != 0;
+}
+
+// The tracks count frames, and each file says how long a frame lasts by the
+// frame clock (core/frame.h): the MIDI file in its tempo, the SMUS score in
+// its tempo (a frame is an eighth of a quarter note), the YM file in its
+// player rate (whole hertz: the nearest).
+double frame_rate() {
+    return frame_clock().rate;
 }
 
 bool flagged(int v) {
@@ -302,9 +311,16 @@ void midi_stop() {
     be32(o, 6);
     be16(o, 1);
     be16(o, 0); // tracks: counted below
-    be16(o, fifty_hz() ? 25 : 30);
+    const u32 division = fifty_hz() ? 25 : 30; // ticks per quarter note, a tick a frame
+    be16(o, division);
+    // The tempo, in the first track: a quarter note lasts `division` frames.
+    const u32 tempo = static_cast<u32>(std::llround(division * 1000000.0 / frame_rate()));
+    std::vector<u8> tempo_event = {0, 0xFF, 0x51, 3};
+    for (int shift = 16; shift >= 0; shift -= 8)
+        tempo_event.push_back(static_cast<u8>(tempo >> shift));
     u32 tracks = 0;
     const auto put_track = [&](std::vector<u8>& events) {
+        if (tracks == 0) events.insert(events.begin(), tempo_event.begin(), tempo_event.end());
         events.push_back(0);
         events.insert(events.end(), {0xFF, 0x2F, 0x00}); // end of track (after its delta)
         id(o, "MTrk");
@@ -345,7 +361,8 @@ void smus_stop() {
     id(o, "SMUS");
     id(o, "SHDR");
     be32(o, 4);
-    be16(o, fifty_hz() ? 48000 : 57600);
+    // 128ths of a quarter note a minute: 60 s * rate frames of an eighth each.
+    be16(o, static_cast<u32>(std::min(65535L, std::lround(frame_rate() * 960.0))));
     o.push_back(127);
     o.push_back(0); // tracks: counted below
     u32 tracks = 0;
@@ -393,7 +410,7 @@ void psg_logs_start() {
             be32(h, 0);       // not interleaved
             be16(h, 0);       // digidrums
             be32(h, 1773400); // master clock
-            be16(h, fifty_hz() ? 50 : 60);
+            be16(h, static_cast<u32>(std::lround(frame_rate()))); // a record a frame
             be32(h, 0); // loop frame
             be16(h, 0);
             for (const std::string& text :

@@ -144,26 +144,27 @@ std::vector<u8> ApngAnimation::finish(RecPatch* actl) {
 
 // ---- MNG -----------------------------------------------------------------------
 namespace {
-std::vector<u8> mhdr(u32 w, u32 h, u32 ticks, u32 count) {
+std::vector<u8> mhdr(u32 w, u32 h, u32 ticks, u32 count, u32 play_time) {
     std::vector<u8> d;
     be32(d, w);
     be32(d, h);
     be32(d, ticks);
     be32(d, count); // layers
     be32(d, count); // frames
-    be32(d, count); // play time
-    be32(d, 65);    // simplicity profile
+    be32(d, play_time); // in ticks
+    be32(d, 67);        // simplicity profile: simple MNG features (FRAM) only
     return d;
 }
 } // namespace
 
-std::vector<u8> MngAnimation::begin(const RecPicture& first, u32 ticks_per_second) {
+std::vector<u8> MngAnimation::begin(const RecPicture& first, double rate) {
     width = first.width;
     height = first.height;
-    ticks = ticks_per_second;
+    clock = {ticks, rate};
+    delay = 0;
     frames = 0;
     std::vector<u8> o(MNG_SIGNATURE, MNG_SIGNATURE + 8);
-    png_chunk(o, "MHDR", mhdr(width, height, ticks, 0));
+    png_chunk(o, "MHDR", mhdr(width, height, ticks, 0, 0));
     std::vector<u8> term = {3, 2};
     be32(term, 1);
     be32(term, 0x7FFFFFFF);
@@ -176,6 +177,17 @@ std::vector<u8> MngAnimation::begin(const RecPicture& first, u32 ticks_per_secon
 
 std::vector<u8> MngAnimation::frame(const RecPicture& pic) {
     std::vector<u8> o;
+    // A FRAM sets the delay of this picture and the next, where it changes.
+    const u32 d = clock.next();
+    if (d != delay) {
+        delay = d;
+        // Framing mode and name kept; the default delay and the default
+        // timeout (none) set, which readers need to find the delay.
+        std::vector<u8> fram = {0, 0, 2, 2, 0, 0};
+        be32(fram, d);
+        be32(fram, 0x7FFFFFFF);
+        png_chunk(o, "FRAM", fram);
+    }
     ihdr_plte(o, pic);
     if (!idat(o, pic)) return {};
     png_chunk(o, "IEND", {});
@@ -186,6 +198,7 @@ std::vector<u8> MngAnimation::frame(const RecPicture& pic) {
 std::vector<u8> MngAnimation::finish(RecPatch* header) {
     std::vector<u8> o;
     png_chunk(o, "MEND", {});
-    *header = patch_chunk(16, "MHDR", mhdr(width, height, ticks, frames));
+    *header =
+        patch_chunk(16, "MHDR", mhdr(width, height, ticks, frames, static_cast<u32>(clock.given)));
     return o;
 }

@@ -4,7 +4,7 @@
 // killed run), written span by span whenever a voice
 // starts, changes or stops, and mixed at the end into WAV, 8SVX and AIFF.
 // Spans are timed in guest clock periods (frames on the machines without a
-// processor).
+// processor), a second being what the frame clock (core/frame.h) makes it.
 #include "record/recorder.h"
 
 #include "core/emu.h"
@@ -59,10 +59,10 @@ u32 now() {
     return machine_traits().no_processor ? frame_counter : cpu_cycles;
 }
 
-// Guest time units per second.
+// Guest time units per second, by the frame clock.
 double units_per_second() {
-    const double p = machine_live_row().clocks_per_frame > 0 ? machine_live_row().clocks_per_frame : 1.0;
-    return p * ((emu_region & 1) ? 50.0 : 60.0);
+    const FrameClock clock = frame_clock();
+    return clock.units_per_frame > 0 ? clock.units_per_second() : clock.rate;
 }
 
 void put_le(std::string& s, u32 v, int bytes) {

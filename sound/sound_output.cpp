@@ -138,10 +138,10 @@ void snd_voice_play(int voice, int volume, float frequency) {
     if (snd_record_hooks.started) snd_record_hooks.started(voice, volume, frequency);
 
     if (effect) {
-        const u32 fps = (emu_region & 1) ? 50 : 60;
-        const u32 r = sample->rate ? sample->rate : 11025;
+        const double r = sample->rate ? sample->rate : 11025;
         snd_effect_table[voice - SND_FIRST_EFFECT].end_frame =
-            frame_counter + static_cast<u32>(sample->data.size()) * fps / r;
+            frame_counter +
+            static_cast<u32>(static_cast<double>(sample->data.size()) * frame_clock().rate / r);
     }
 }
 

@@ -185,3 +185,29 @@ TEST_F(PrinterPagesProgram, ALongPrintoutLeavesOtherWritersTheirOutputs) {
     EXPECT_NE(fine("DEBUGGER \"SAVEHEX 0 FF prog.bin\"").find("OK."), std::string::npos);
     quit();
 }
+
+// A printout keeps the name it began with for all its pages: saving what
+// runs under another name halfway (a state, a program) leaves the later
+// pages' pictures and text under the first name.
+TEST_F(PrinterPagesProgram, APrintoutKeepsItsNameToTheEnd) {
+    ASSERT_NO_FATAL_FAILURE(save_each_page());
+    start_session();
+    fine("DEBUGGER \"SAVEAOF 0 10 game\"");
+    fine("OPEN " + (projects() / "game.aof").string());
+    print_page("ONE");
+    const std::string renames[] = {"SAVEAS " + (home.path() / "run1.cos").string(),
+                                   "DEBUGGER \"SAVEAOF 0 10 other\""};
+    int page = 1;
+    for (const std::string& rename : renames) {
+        SCOPED_TRACE(rename);
+        fine(rename);
+        print_page("PAGE" + std::to_string(++page));
+        EXPECT_TRUE(starts(screenshots() / ("game-" + std::to_string(page) + ".ilbm"), "FORM"));
+        EXPECT_NE(
+            test_read_file(projects() / "game.txt").find("PAGE" + std::to_string(page) + "\n"),
+            std::string::npos);
+    }
+    quit();
+    for (const auto& e : fs::directory_iterator(screenshots()))
+        EXPECT_EQ(e.path().filename().string().rfind("game-", 0), 0u) << e.path();
+}

@@ -5,6 +5,8 @@
 
 #include "core/emu.h"
 #include "core/filekinds.h"
+#include "core/frame.h"
+#include "core/machine_table.h"
 #include "core/machine.h"
 #include "core/machine_ops.h"
 #include "core/settings_vars.h"
@@ -736,4 +738,32 @@ TEST_F(Tape, ElektorFrameWithATapePlayingIsSteppedWhole) {
     EXPECT_EQ(ends[0].latch, ends[1].latch);
     // The last sample played is the one just behind the head.
     EXPECT_EQ(ends[1].level, ramp[ends[1].position - 1]);
+}
+
+// Every machine with a tape records its frames' time, at its own rate and at
+// exactly 50 or 60 frames a second: the samples of N frames last N / rate
+// seconds, within a sample (and the one that makes the length even).
+TEST_F(Tape, ARecordingLastsTheFramesItRan) {
+    constexpr u32 FRAMES = 120;
+    int machines = 0;
+    for (u32 m = 0; m < MACHINES; m++) {
+        for (u32 exact : {0u, 1u}) {
+            fresh_state();
+            on(m, static_cast<u32>(machine_table[m].default_memmap));
+            if (!machine_row().tape) continue;
+            SCOPED_TRACE(std::string(machine_table[m].keyword) + (exact ? ", exactly 50/60" : ""));
+            exactspeed = exact;
+            machines += !exact;
+            ASSERT_TRUE(tape_create_at(KIND_WAV, (home / "take.wav").string().c_str()));
+            tape_record();
+            for (u32 f = 0; f < FRAMES; f++)
+                emu_run_frame();
+            tape_stop();
+            EXPECT_NEAR(tape_length, FRAMES * 44100.0 / frame_clock().rate, 2.0)
+                << frame_clock().rate;
+            tape_close_sample_file();
+            exactspeed = 0;
+        }
+    }
+    EXPECT_GE(machines, 7);
 }

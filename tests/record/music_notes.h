@@ -31,6 +31,10 @@ inline std::vector<PassNote> midi_pass_notes(const std::vector<u8>& b, u32* end)
                 delta = delta << 7 | (b[at++] & 0x7F);
             if (at >= stop) break;
             time += delta << 7 | b[at++];
+            if (at + 3 <= stop && b[at] == 0xFF && b[at + 1] != 0x2F) { // a meta event: the tempo
+                at += 3 + b[at + 2];
+                continue;
+            }
             if (at + 3 > stop || b[at] == 0xFF) break;
             const int channel = b[at] & 0x0F, key = b[at + 1];
             if ((b[at] & 0xF0) == 0x90) open.push_back({time, 0, channel, key, b[at + 2]});

@@ -35,7 +35,11 @@ std::vector<MidiNote> midi_notes(const std::vector<u8>& b, int* tracks) {
         for (at += 8; at < end;) {
             while (at < end && (b[at] & 0x80))
                 at++;                                   // a delta's leading bytes, then its last
-            if (++at + 3 > end || b[at] == 0xFF) break; // the end of the track
+            if (++at + 3 <= end && b[at] == 0xFF && b[at + 1] != 0x2F) { // a meta event: the tempo
+                at += 3 + b[at + 2];
+                continue;
+            }
+            if (at + 3 > end || b[at] == 0xFF) break; // the end of the track
             notes.push_back({b[at] & 0xF0, b[at] & 0x0F, b[at + 2]});
             at += 3;
         }

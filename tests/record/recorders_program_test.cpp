@@ -136,6 +136,10 @@ u32 midi_frames(const std::vector<u8>& b, int* unmatched) {
         if (at >= b.size()) break;
         delta = delta << 7 | b[at++];
         total += delta;
+        if (at + 2 < b.size() && b[at] == 0xFF && b[at + 1] != 0x2F) { // a meta event: the tempo
+            at += 3 + b[at + 2];
+            continue;
+        }
         if (at + 2 >= b.size() || b[at] == 0xFF) break;
         if ((b[at] & 0xF0) == 0x80) *unmatched += b[at + 1] != sounding;
         if ((b[at] & 0xE0) == 0x80) sounding = (b[at] & 0x10) ? b[at + 1] : -1;

@@ -69,7 +69,7 @@ TEST_F(Recorders, SoundFilesAreWhatSoxReads) {
     snd_voice_play(0, 7, 440.0f);
     ASSERT_TRUE(snd_voice_active[0]);
     // One second of guest time; the voice still sounds when the recording stops.
-    cpu_cycles += static_cast<u32>(machine_live_row().clocks_per_frame * ((emu_region & 1) ? 50 : 60));
+    cpu_cycles += static_cast<u32>(frame_clock().units_per_second());
     snd_rec_stop();
     const std::vector<u8> wav = read_bytes(file("take.wav"));
     ASSERT_GT(wav.size(), 44u);
@@ -162,6 +162,7 @@ TEST_F(Recorders, MidiTracksAsMidoReadsThem) {
     const std::string key20 = std::to_string(snd_voice_note(0, 20) + 21);
     const std::string key40 = std::to_string(snd_voice_note(0, 40) + 21);
     EXPECT_EQ(said, "1\n"
+                    "set_tempo  0\n"
                     "note_on " + key20 + " 0\n"
                     "note_off " + key20 + " 10\n"
                     "note_on " + key40 + " 0\n"
