@@ -3,8 +3,8 @@
 #include "app/settings_table.h"
 
 #include "app/cmdline.h"
-#include "commands/help_links.h"
 
+#include "core/frame.h"
 #include "core/machine.h"
 #include "core/machine_table.h"
 #include "core/message.h"
@@ -148,10 +148,10 @@ static void booleans_b() {
         lowercase = static_cast<i32>(v);
     }
     {
-        // The pause the help viewer holds while it is open is not the user's.
-        bool paused = emu_paused && (reading() || !help_holds_pause());
+        // Only the user's own pause is kept; the program's own last for the run.
+        bool paused = emu_paused_by(PauseCause::user);
         ini_field_bool("paused", &paused);
-        if (reading()) emu_paused = paused;
+        if (reading()) emu_restore_user_pause(paused);
     }
     ini_field_bool("pausebreak", &pausebreak);
     ini_field_bool("pauselog", &pauselog);

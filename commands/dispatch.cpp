@@ -342,7 +342,7 @@ void act_ambient_sounds(const CmdRow& row, const CmdCall& call) {
 
 void act_pause(const CmdRow&, const CmdCall& call) {
     if (toggled(emu_paused, call))
-        emu_pause();
+        emu_pause(PauseCause::user);
     else
         emu_unpause();
     gui_update_menu_item(257);

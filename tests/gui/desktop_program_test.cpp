@@ -3,6 +3,8 @@
 // the menu strip, Yes in the quit window, Record in the papertape window.
 // Skipped where Xvfb, xwininfo or xdotool is missing (or, for a full disk, no
 // small file system can be mounted).
+#include "core/frame.h"
+#include "core/machine_table.h"
 #include "tests/core/loading_support.h"
 #include "tests/record/tools.h"
 #include "tests/support/count_of.h"
@@ -920,4 +922,80 @@ TEST_F(DesktopProgram, TheTitleAndRevertFollowWhatRuns) {
         }
     }
     EXPECT_EQ(ask("QUIT"), 0);
+}
+
+// Every cause of a pause, driven where the user meets it, then Quit: only the
+// user's own pause is written as "paused", and only then does the next start
+// begin paused. The rows are the program's own causes.
+TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    test_write_file(home.path() / "a1.bin", std::string("\x04\x12\xCC\x18\x00\x1B\x7E", 7));
+    const auto paused_shown = [&] {
+        for (int i = 0; i < 30; i++) {
+            if (wait_for("Brindlemox 36", false).name.find("paused") != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    };
+    const auto quit = [&](int rc) {
+        EXPECT_EQ(ask("QUIT"), rc);
+        EXPECT_EQ(wait_exit(), 0) << log();
+        pid = -1;
+    };
+    for (int c = 0; c < PAUSE_CAUSES; c++) {
+        const auto cause = static_cast<PauseCause>(c);
+        SCOPED_TRACE(pause_cause_name(cause));
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        int quit_rc = 0;
+        switch (cause) {
+        case PauseCause::user:
+            ASSERT_EQ(ask("PAUSE"), 0);
+            break;
+        case PauseCause::autopause: { // another program's window made active, then ours again
+            ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0);
+            focus_main();
+            x.run("/usr/bin/xmessage -geometry +700+700 other & echo $! > '" +
+                  (home.path() / "other.pid").string() + "'");
+            for (int i = 0; i < 50 && x.run("/usr/bin/xdotool search --name '^xmessage$' "
+                                             "windowfocus --sync") != 0;
+                 i++)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_TRUE(paused_shown());
+            x.run("kill $(cat '" + (home.path() / "other.pid").string() + "')");
+            focus_main();
+            ASSERT_EQ(ask("MENU SETTINGS.SPEED.AUTOPAUSE"), 0); // the option itself back off
+            break;
+        }
+        case PauseCause::debugger: // stopped at a breakpoint inside a frame
+            ASSERT_EQ(ask("SETMACHINE ARCADIA"), 0);
+            ASSERT_EQ(ask("OPEN " + (home.path() / "a1.bin").string()), 0);
+            ASSERT_EQ(ask("DEBUGGER \"E 1 0\""), 0);
+            ASSERT_EQ(ask("DEBUGGER \"BP 0\""), 0);
+            ASSERT_EQ(ask("MENU PROJECT.RESETTOGAME"), 0);
+            ASSERT_TRUE(printed("Hit code breakpoint at $0")) << log();
+            quit_rc = 5; // names the autosave it cannot write
+            break;
+        case PauseCause::manual:
+            ASSERT_EQ(ask("MENU HELP.MANUAL"), 0);
+            break;
+        case PauseCause::web_page: { // a click on LODZ r0 in the opcodes chart
+            ASSERT_EQ(ask("MENU HELP.OPCODES"), 0);
+            const XWindow chart = wait_for("Opcodes");
+            ASSERT_FALSE(chart.name.empty()) << log();
+            click(chart.left + 90, chart.top + 12);
+            break;
+        }
+        case PauseCause::count:
+            break;
+        }
+        EXPECT_TRUE(paused_shown()) << "the cause did not pause";
+        quit(quit_rc);
+        const bool users = cause == PauseCause::user;
+        EXPECT_NE(test_read_file(ini).find(users ? "\npaused=true\n" : "\npaused=false\n"),
+                  std::string::npos);
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        EXPECT_EQ(paused_shown(), users);
+        ASSERT_EQ(ask("UNPAUSE"), 0);
+        quit(0);
+    }
 }
