@@ -439,6 +439,14 @@ bool settings_walk() {
     integers_a();
     integers_b();
     integers_c();
-    if (reading()) prefs_take_user_choice();
+    // Which of the kept settings the user chose: those win over a machine's
+    // set-up's own values. A file without the line: none.
+    char chosen[1024];
+    std::snprintf(chosen, sizeof chosen, "%s", reading() ? "" : prefs_chosen_keys().c_str());
+    if (reading() || chosen[0]) ini_field_text("userchosen", chosen, sizeof chosen);
+    if (reading()) {
+        prefs_take_user_choice();
+        prefs_read_chosen_keys(chosen);
+    }
     return true;
 }

@@ -999,3 +999,52 @@ TEST_F(DesktopProgram, OnlyTheUsersOwnPauseOutlivesTheRun) {
         quit(0);
     }
 }
+
+// Sensitivity chosen in its window on the ball-and-paddle machine, whose
+// set-up brings 5 and 5 of its own, holds across a restart and whatever
+// machine's set-up ran since: its window shows it, and a step of the left
+// slider from there is what the exit writes. The rows are the program's
+// machines.
+TEST_F(DesktopProgram, TheSensitivityTheUserChoseWinsOverAMachinesOwn) {
+    const fs::path ini = home.path() / "Configs" / "Brindlemox.ini";
+    const auto kept = [&](int left) {
+        const std::string text = test_read_file(ini);
+        return text.find("\nsensitivity_left=" + std::to_string(left) + "\nsensitivity_right=1\n") !=
+               std::string::npos;
+    };
+    // The window, as the user meets it, left with OK after `moves`.
+    const auto sensitivity_ok = [&](const std::string& moves) {
+        ASSERT_FALSE(wait_for("Sensitivity").name.empty()) << log();
+        x.run("/usr/bin/xdotool search --name '^Sensitivity$' windowfocus --sync");
+        keys(moves + " Return");
+        ASSERT_TRUE(wait_for("Sensitivity", true, true).name.empty());
+    };
+    const auto quit = [&] {
+        EXPECT_EQ(ask("QUIT"), 0);
+        EXPECT_EQ(wait_exit(), 0) << log();
+        pid = -1;
+    };
+    std::string result;
+    ASSERT_FALSE(start_on_display().name.empty()) << log();
+    ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
+    ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
+    ASSERT_NO_FATAL_FAILURE(sensitivity_ok("Left Left Left Tab Tab Left Left Left Left")); // 2, 1
+    quit();
+    ASSERT_TRUE(kept(2));
+
+    // Each row: a restart on Pong, a switch to the row's machine and back
+    // (both set-ups run), and the window's step from what it shows.
+    int left = 2;
+    for (u32 m = 0; m < MACHINES; m++) {
+        SCOPED_TRACE(machine_table[m].keyword);
+        ASSERT_FALSE(start_on_display().name.empty()) << log();
+        ASSERT_LT(send(std::string("SETMACHINE ") + machine_table[m].keyword, &result), 10);
+        ASSERT_LT(send("SETMACHINE PONG", &result), 10) << result;
+        ASSERT_EQ(ask("MENU SETTINGS.INPUT.SENSITIVITY"), 0);
+        const bool up = left == 2;
+        ASSERT_NO_FATAL_FAILURE(sensitivity_ok(up ? "Right" : "Left"));
+        left += up ? 1 : -1;
+        quit();
+        EXPECT_TRUE(kept(left)) << left;
+    }
+}
